@@ -1,0 +1,33 @@
+#pragma once
+// Where the program finds its files. This is the one place that decides it.
+//
+// Read-only resources (the music font, language files, templates) are
+// looked for beside the program first, then in its "resources" folder.
+// Files the program writes (settings, caches, backups of its own) go beside
+// the program only when that folder is writable; otherwise to the user's
+// XDG folders ($XDG_CONFIG_HOME/quillstave4 for settings,
+// $XDG_DATA_HOME/quillstave4 for data).
+#include <string>
+
+namespace qs::platform {
+
+// The running program's file and folder (the folder with a trailing "/").
+std::string ProgramFile();
+std::string ProgramDir();
+
+// Full path of a read-only resource, or "" when it is nowhere.
+// relativePath may name a subfolder ("fonts/QuaveroSymbols.ttf"): beside
+// the program only the file name is tried.
+std::string FindResource(const std::string& relativePath);
+
+// Folders for files the program writes; created when missing.
+std::string ConfigDir();
+std::string DataDir();
+
+// "ProgramSetting.ini" in ConfigDir().
+std::string SettingsFileName();
+
+// Overrides the program folder (tests, tools).
+void SetProgramDirForTesting(const std::string& dir);
+
+}  // namespace qs::platform
