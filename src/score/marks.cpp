@@ -1,0 +1,7 @@
+#include "score/item.h"
+
+namespace qs {
+
+TQSItem* CreateMarkItem(TQSItemType, TQSItemOwner*) { return nullptr; }
+
+}  // namespace qs

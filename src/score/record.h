@@ -1,0 +1,171 @@
+#pragma once
+// Stream strings, field blocks and framed records: the building blocks of
+// every binary format of the score (native files, undo snapshots, the
+// clipboard).
+//
+// A framed record is an i32 body length, a u16 count of the sections
+// present and the sections in the class's fixed order. Readers read the
+// sections they know as far as the stored count goes and always continue
+// at the record's end, also after an error inside it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "base/extended.h"
+#include "base/stream.h"
+#include "base/strings.h"
+
+namespace qs {
+
+// Lists read from a file with more entries than this are taken as empty.
+constexpr int kMaxStreamListCount = 10000;
+
+// ---------------------------------------------------------------- strings
+// A stream string is a u16 byte count and the bytes in the data code page;
+// in memory it is UTF-8. A wide string is a u16 count of UTF-16 code units
+// and the code units. Writing more than the 16-bit count can hold raises
+// EWriteError rather than writing something that reads back wrong.
+std::string ReadStreamString(TStream& s);
+void WriteStreamString(TStream& s, const std::string& utf8);
+std::string ReadStreamWideString(TStream& s);  // returned as UTF-8
+void WriteStreamWideString(TStream& s, const std::string& utf8);
+void ReadStreamStrings(TStream& s, TStringList& list);
+void WriteStreamStrings(TStream& s, const TStringList& list);
+// The lines of texts and lyrics: wide strings, kept as UTF-8.
+void ReadStreamWideStrings(TStream& s, std::vector<std::string>& lines);
+void WriteStreamWideStrings(TStream& s, const std::vector<std::string>& lines);
+// File-stream twins (the same format).
+inline std::string ReadFileStreamString(TStream& s) { return ReadStreamString(s); }
+inline void WriteFileStreamString(TStream& s, const std::string& v) { WriteStreamString(s, v); }
+inline void ReadFileStreamStrings(TStream& s, TStringList& l) { ReadStreamStrings(s, l); }
+inline void WriteFileStreamStrings(TStream& s, const TStringList& l) { WriteStreamStrings(s, l); }
+
+// Writes a u16 count, refusing counts the format cannot hold.
+void WriteCount16(TStream& s, size_t count, const char* what);
+
+// ---------------------------------------------------------------- blocks
+// Visits the fields of a field block in their declared order and widths,
+// either writing them out or reading them back. A class describes its block
+// once, in one function taking a TBlockIO, used for both directions:
+//
+//   void Fields(TBlockIO& b) { b.U8(Pitch); b.U8(Further1); b.U16(Time); ... }
+//
+// Reading a stored block shorter than the class's leaves the fields (or the
+// bytes of a field) beyond it at their defaults.
+class TBlockIO {
+ public:
+  static TBlockIO Writer() { return TBlockIO(nullptr, 0, false); }
+  static TBlockIO Reader(const uint8_t* data, size_t size) { return TBlockIO(data, size, true); }
+
+  bool Reading() const { return reading_; }
+  // Bytes visited so far: at the end, the class's block size.
+  size_t Position() const { return pos_; }
+  const std::vector<uint8_t>& Written() const { return out_; }
+
+  void U8(uint8_t& v) { Int(v); }
+  void I8(int8_t& v) { Int(v); }
+  void U16(uint16_t& v) { Int(v); }
+  void I16(int16_t& v) { Int(v); }
+  void U32(uint32_t& v) { Int(v); }
+  void I32(int32_t& v) { Int(v); }
+  void U64(uint64_t& v) { Int(v); }
+  void Bool(bool& v);
+  void Bytes(uint8_t* p, size_t n);
+  template <size_t N>
+  void Bytes(uint8_t (&a)[N]) { Bytes(a, N); }
+  void F32(float& v);
+  void F64(double& v);
+  void Ext(Extended& v);
+
+ private:
+  TBlockIO(const uint8_t* data, size_t size, bool reading) : in_(data), size_(size), reading_(reading) {}
+  template <class T>
+  void Int(T& v) {
+    using U = std::make_unsigned_t<T>;
+    U u = static_cast<U>(v);
+    for (size_t i = 0; i < sizeof(T); ++i, ++pos_) {
+      if (reading_) {
+        if (pos_ < size_) {
+          u = static_cast<U>(u & ~(U(0xFF) << (8 * i)));
+          u = static_cast<U>(u | (U(in_[pos_]) << (8 * i)));
+        }
+      } else {
+        out_.push_back(static_cast<uint8_t>(u >> (8 * i)));
+      }
+    }
+    if (reading_) v = static_cast<T>(u);
+  }
+
+  const uint8_t* in_;
+  size_t size_;
+  bool reading_;
+  size_t pos_ = 0;
+  std::vector<uint8_t> out_;
+};
+
+// Section 1 of a record: u16 block size, then the block. Bytes of a stored
+// block longer than the class's go to `surplus` and are written back after
+// the class's own fields, so newer data survives a round trip.
+template <class F>
+void WriteBlock(TStream& s, F&& fields, const std::vector<uint8_t>& surplus = {}) {
+  TBlockIO b = TBlockIO::Writer();
+  fields(b);
+  WriteCount16(s, b.Written().size() + surplus.size(), "field block");
+  s.WriteBuffer(b.Written().data(), b.Written().size());
+  s.WriteBuffer(surplus.data(), surplus.size());
+}
+
+template <class F>
+void ReadBlock(TStream& s, F&& fields, std::vector<uint8_t>* surplus = nullptr) {
+  uint16_t size = s.ReadU16();
+  std::vector<uint8_t> data = s.ReadBytes(size);
+  TBlockIO b = TBlockIO::Reader(data.data(), data.size());
+  fields(b);
+  if (surplus) {
+    surplus->clear();
+    if (data.size() > b.Position()) surplus->assign(data.begin() + static_cast<long>(b.Position()), data.end());
+  }
+}
+
+// ---------------------------------------------------------------- records
+// Writing: construct, write the sections, Finish(). The body length is
+// patched in place, and the stream is left at its end.
+class TRecordWriter {
+ public:
+  TRecordWriter(TStream& s, uint16_t sectionCount);
+  void Finish();
+
+ private:
+  TStream& s_;
+  int64_t start_;
+};
+
+struct TRecordReader {
+  TStream& S;
+  uint16_t SectionCount;
+  int64_t End;  // stream position of the record's end
+  bool Has(int section) const { return SectionCount >= section; }
+};
+
+// Opens a record (raises EReadError when its length cannot be right),
+// runs body for its sections, swallows any error the body raises and leaves
+// the stream at the record's end.
+TRecordReader OpenRecord(TStream& s);
+void CloseRecord(TRecordReader& r);
+
+template <class F>
+void ReadRecord(TStream& s, F&& body) {
+  TRecordReader r = OpenRecord(s);
+  try {
+    if (r.S.Position() <= r.End) body(r);
+  } catch (const std::exception&) {
+    // A damaged record keeps what was read before the damage.
+  }
+  CloseRecord(r);
+}
+
+// Skips a record by its length (an item of unknown kind).
+void SkipRecord(TStream& s);
+
+}  // namespace qs
