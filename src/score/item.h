@@ -65,8 +65,13 @@ class TQSItemOwner {
   virtual void RemoveItem(TQSItem* item) = 0;
   // Index in the owner's item list; -1 when the owner keeps none.
   virtual int IndexOfItem(const TQSItem* item) const = 0;
-  // The measure that holds items owned by this owner (Part of GetMeasure).
+  // The measure that holds items owned by this owner (what an item's
+  // GetMeasure answers).
   virtual TQSMeasure* OwnerMeasure() const { return nullptr; }
+  // A note owned here (directly or through a grace group) is being
+  // destroyed: drop it from working lists such as a measure's beam groups.
+  // A grace group passes it on to its own owner.
+  virtual void ForgetNote(TQSItem* note) { (void)note; }
 };
 
 class TQSItem : public TObject {
