@@ -33,13 +33,6 @@ void TQSItemHolder::LoadRecord(TStream& s, T& fields, AfterBlock afterBlock) {
   });
 }
 
-template <class T>
-void TQSItemHolder::AssignFrom(const T& source, typename T::TFields& fields) {
-  fields = source.Fields;
-  BlockSurplus = source.BlockSurplus;
-  CopyItems(source.Items, this);
-}
-
 // ---------------------------------------------------------------- note
 
 void TQSNote::TFields::Visit(TBlockIO& b) {
@@ -119,7 +112,7 @@ void TQSNote::SetMidiKey(uint8_t key) {
   }
 }
 
-void TQSNote::Assign(const TQSItem& source) { AssignFrom(AssignSource<TQSNote>(*this, source), Fields); }
+void TQSNote::Assign(const TQSItem& source) { AssignHolder(*this, source); }
 
 void TQSNote::LoadFromStream(TStream& s) {
   LoadRecord(s, Fields, [this] {
@@ -146,7 +139,7 @@ void TQSPause::TFields::Visit(TBlockIO& b) {
 
 TQSPause::TQSPause(TQSItemOwner* owner) : TQSItemHolder(owner) { ItemType = kind::Pause; }
 
-void TQSPause::Assign(const TQSItem& source) { AssignFrom(AssignSource<TQSPause>(*this, source), Fields); }
+void TQSPause::Assign(const TQSItem& source) { AssignHolder(*this, source); }
 void TQSPause::LoadFromStream(TStream& s) { LoadRecord(s, Fields, [] {}); }
 void TQSPause::SaveToStream(TStream& s) const { SaveRecord(s, Fields); }
 
@@ -171,9 +164,7 @@ void TQSVorschlag::ForgetNote(TQSItem* note) {
   if (Owner()) Owner()->ForgetNote(note);
 }
 
-void TQSVorschlag::Assign(const TQSItem& source) {
-  AssignFrom(AssignSource<TQSVorschlag>(*this, source), Fields);
-}
+void TQSVorschlag::Assign(const TQSItem& source) { AssignHolder(*this, source); }
 void TQSVorschlag::LoadFromStream(TStream& s) { LoadRecord(s, Fields, [] {}); }
 void TQSVorschlag::SaveToStream(TStream& s) const { SaveRecord(s, Fields); }
 
@@ -190,11 +181,7 @@ void TQSEffect::TFields::Visit(TBlockIO& b) {
 
 TQSEffect::TQSEffect(TQSItemOwner* owner) : TQSItem(owner) { ItemType = kind::Effect; }
 
-void TQSEffect::Assign(const TQSItem& source) {
-  const TQSEffect& src = AssignSource<TQSEffect>(*this, source);
-  Fields = src.Fields;
-  BlockSurplus = src.BlockSurplus;
-}
+void TQSEffect::Assign(const TQSItem& source) { AssignBlock(*this, source); }
 
 void TQSEffect::LoadFromStream(TStream& s) { ReadBlockRecord(s, Fields, BlockSurplus); }
 

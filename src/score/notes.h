@@ -41,13 +41,16 @@ void ReadBlockRecord(TStream& s, T& fields, std::vector<uint8_t>& surplus) {
   });
 }
 
-// The source of an Assign as the target's class; any other class raises
-// "Cannot assign a <source> to a <target>".
+// Assign of the item classes: checks that the source is of the target's
+// class (any other raises "Cannot assign a <source> to a <target>"), copies
+// the field block with its surplus and returns the source for the rest.
 template <class T>
-const T& AssignSource(const TQSItem& target, const TQSItem& source) {
-  const T* p = dynamic_cast<const T*>(&source);
-  if (!p) RaiseAssignError(source.ClassName(), target.ClassName());
-  return *p;
+const T& AssignBlock(T& target, const TQSItem& source) {
+  const T* src = dynamic_cast<const T*>(&source);
+  if (!src) RaiseAssignError(source.ClassName(), target.ClassName());
+  target.Fields = src->Fields;
+  target.BlockSurplus = src->BlockSurplus;
+  return *src;
 }
 
 // An item that holds other items: the attached items of a note or a rest,
@@ -81,7 +84,7 @@ class TQSItemHolder : public TQSItem, public TQSItemOwner {
   // Copies the block and appends copies of the source's items (unknown
   // kinds skipped).
   template <class T>
-  void AssignFrom(const T& source, typename T::TFields& fields);
+  void AssignHolder(T& target, const TQSItem& source) { CopyItems(AssignBlock(target, source).Items, this); }
 };
 
 // ---------------------------------------------------------------- note
