@@ -352,6 +352,10 @@ void TQSLyric::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
     if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) {
+      // A count the list reader refuses would leave the font name to be
+      // read from inside the lines.
+      if (r.S.ReadU16() > kMaxStreamListCount) throw EReadError();
+      r.S.Seek(-2, SeekOrigin::Current);
       std::vector<std::string> lines;
       ReadStreamWideStrings(s, lines);
       if (r.Remaining() < 0) throw EReadError();

@@ -316,6 +316,14 @@ TEST(Lyric, LinesFontAndCopies) {
   EXPECT_TRUE(copy.Lines.empty());
   EXPECT_EQ(copy.TimePosition(), 64);
   EXPECT_EQ(copy.StaffVoice(), 3);
+
+  // A refused line count ends the record: no font name from inside lines.
+  std::vector<uint8_t> refused = {37, 0, 0, 0, 3, 0, 24, 0};
+  refused.resize(refused.size() + 24);
+  refused.insert(refused.end(), {0x11, 0x27, 5, 0, 'A', 'r', 'i', 'a', 'l'});
+  auto damaged = Load<TQSLyric>(kind::Lyric, refused);
+  EXPECT_TRUE(damaged->Lines.empty());
+  EXPECT_EQ(damaged->FontName, "");
 }
 
 TEST(MidiEvent, DataAndDamage) {
