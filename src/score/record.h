@@ -117,15 +117,19 @@ void WriteBlock(TStream& s, F&& fields, const std::vector<uint8_t>& surplus = {}
 }
 
 template <class F>
-void ReadBlock(TStream& s, F&& fields, std::vector<uint8_t>* surplus = nullptr) {
-  uint16_t size = s.ReadU16();
-  std::vector<uint8_t> data = s.ReadBytes(size);
+void ApplyBlock(const std::vector<uint8_t>& data, F&& fields, std::vector<uint8_t>* surplus) {
   TBlockIO b = TBlockIO::Reader(data.data(), data.size());
   fields(b);
   if (surplus) {
     surplus->clear();
     if (data.size() > b.Position()) surplus->assign(data.begin() + static_cast<long>(b.Position()), data.end());
   }
+}
+
+template <class F>
+void ReadBlock(TStream& s, F&& fields, std::vector<uint8_t>* surplus = nullptr) {
+  uint16_t size = s.ReadU16();
+  ApplyBlock(s.ReadBytes(size), fields, surplus);
 }
 
 // ---------------------------------------------------------------- records
@@ -146,7 +150,23 @@ struct TRecordReader {
   uint16_t SectionCount;
   int64_t End;  // stream position of the record's end
   bool Has(int section) const { return SectionCount >= section; }
+  // Bytes left before the record's end.
+  int64_t Remaining() const { return End - S.Position(); }
+  // count bytes of this record; EReadError when the record holds fewer
+  // (a count read from the record must not reach into what follows it).
+  std::vector<uint8_t> ReadBytes(size_t count) const {
+    if (Remaining() < 0 || count > static_cast<uint64_t>(Remaining())) throw EReadError();
+    return S.ReadBytes(count);
+  }
 };
+
+// Section 1 inside a record: a block size reaching past the record's end is
+// damage, and the fields keep their values.
+template <class F>
+void ReadBlock(TRecordReader& r, F&& fields, std::vector<uint8_t>* surplus = nullptr) {
+  uint16_t size = r.S.ReadU16();
+  ApplyBlock(r.ReadBytes(size), fields, surplus);
+}
 
 // Opens a record (raises EReadError when its length cannot be right),
 // runs body for its sections, swallows any error the body raises and leaves
