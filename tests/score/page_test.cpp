@@ -4,7 +4,7 @@
 
 #include "base/exceptions.h"
 #include "score/page.h"
-#include "score/test_bytes.h"
+#include "score/test_support.h"
 
 using namespace qs;
 using qs::test::TBytes;

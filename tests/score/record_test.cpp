@@ -6,10 +6,11 @@
 #include "score/item.h"
 #include "score/pageobjects.h"
 #include "score/record.h"
-#include "score/test_bytes.h"
+#include "score/test_support.h"
 
 using namespace qs;
 using qs::test::TBytes;
+using qs::test::TTestOwner;
 
 namespace {
 
@@ -44,14 +45,6 @@ class TFake : public TQSItem {
       if (r.Has(3)) ReadStreamStrings(s, List);
     });
   }
-};
-
-class TFakeOwner : public TQSItemOwner {
- public:
-  TQSItemList Items;
-  void AddItem(TQSItem* item) override { Items.Add(item); }
-  void RemoveItem(TQSItem* item) override { Items.Remove(item); }
-  int IndexOfItem(const TQSItem* item) const override { return Items.IndexOf(item); }
 };
 
 template <class F>
@@ -206,7 +199,7 @@ TEST(ItemList, UnknownKindIsSkippedByItsLength) {
   TBytes b;
   b.U16(3).U8(99).Record(TBytes().U16(1).U16(0)).U8(5).Record(TBytes().U16(0)).U8(kind::Line).Raw(lineRecord.Bytes());
   TMemoryStream s = b.Stream();
-  TFakeOwner owner;
+  TTestOwner owner;
   ReadItemList(s, &owner);
   ASSERT_EQ(owner.Items.Count(), 1);
   EXPECT_EQ(owner.Items[0]->ItemType, kind::Line);
@@ -216,14 +209,14 @@ TEST(ItemList, UnknownKindIsSkippedByItsLength) {
 
 TEST(ItemList, ItemRecordRunningPastTheStreamRaises) {
   TMemoryStream s = TBytes().U16(2).U8(kind::Line).I32(1000).U16(1).Stream();
-  TFakeOwner owner;
+  TTestOwner owner;
   EXPECT_THROW(ReadItemList(s, &owner), EReadError);
   TMemoryStream unknown = TBytes().U16(1).U8(99).I32(-6).U16(0).Stream();
   EXPECT_THROW(ReadItemList(unknown, &owner), EReadError);
 }
 
 TEST(ItemList, WrittenWithKindBytesOutsideTheRecords) {
-  TFakeOwner owner;
+  TTestOwner owner;
   auto* line = static_cast<TQSLine*>(CreateItemByKind(kind::Line, &owner));
   line->Fields.Page = 3;
   TMemoryStream record;

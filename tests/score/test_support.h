@@ -1,11 +1,13 @@
 #pragma once
-// Builds byte sequences of stored records by hand, for tests that check
-// the exact bytes of a format.
+// Test support for the score model: byte sequences of stored records built
+// by hand, for tests that check the exact bytes of a format, and a plain
+// item owner.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "base/stream.h"
+#include "score/item.h"
 
 namespace qs::test {
 
@@ -44,6 +46,15 @@ class TBytes {
 
  private:
   std::vector<uint8_t> bytes_;
+};
+
+// An owner that keeps its items in a list, as measures and the score do.
+class TTestOwner : public TQSItemOwner {
+ public:
+  TQSItemList Items;
+  void AddItem(TQSItem* item) override { Items.Add(item); }
+  void RemoveItem(TQSItem* item) override { Items.Remove(item); }
+  int IndexOfItem(const TQSItem* item) const override { return Items.IndexOf(item); }
 };
 
 }  // namespace qs::test
