@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // jpeglib.h needs FILE
 #include <cstring>
@@ -86,6 +87,7 @@ int GifRead(GifFileType* gif, GifByteType* buffer, int count) {
   auto* src = static_cast<TGifSource*>(gif->UserData);
   if (count <= 0) return 0;
   size_t n = std::min(static_cast<size_t>(count), src->data->size() - src->pos);
+  if (n == 0) return 0;
   std::memcpy(buffer, src->data->data() + src->pos, n);
   src->pos += n;
   return static_cast<int>(n);

@@ -471,9 +471,11 @@ TEST(PageObjects, DamagedStreamsReadWithoutCrashing) {
   // with the program's own error) without crash or hang.
   TTestOwner owner;
   for (const auto& c : kKinds) FillItem(*CreateItemByKind(c.kind, &owner), c.kind);
+  FillItem(*CreateItemByKind(kind::Image, &owner), 3);  // a bitmap
   static_cast<TQSImage*>(owner.Items[1])->Picture.LoadFromBytes(TQSGraphicType::Jpeg, MakeJpeg(4, 4));
   TQSUserSymbol symbol;
   symbol.CopyItems(owner.Items);
+  static_cast<TQSImage*>(symbol.Items[1])->Picture.LoadFromBytes(TQSGraphicType::Gif, MakeGif(4, 4));
   TQSPage page;
   TMemoryStream s;
   WriteItemList(s, owner.Items);
