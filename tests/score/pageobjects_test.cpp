@@ -84,7 +84,10 @@ std::vector<uint8_t> MakeJpeg(int width, int height) {
 }
 
 std::vector<uint8_t> MakeIcon(int width, int height) {
-  return TBytes().U16(0).U16(1).U16(1).U8(width & 0xFF).U8(height & 0xFF).U8(0).U8(0).U16(1).U16(32).U32(0).U32(22).Get();
+  // Directory header, then one entry (0 in a size byte means 256).
+  return TBytes().U16(0).U16(1).U16(1).U8(width & 0xFF).U8(height & 0xFF).U8(0).U8(0).U16(1).U16(32).U32(0)
+      .U32(22)
+      .Get();
 }
 
 // An enhanced metafile header whose frame is w x h hundredths of a mm.
