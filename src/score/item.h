@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/events.h"
+#include "base/exceptions.h"
 #include "base/stream.h"
 #include "score/units.h"
 
@@ -180,5 +181,17 @@ TQSItem* ReadItem(TStream& s, TQSItemOwner* owner);
 
 // Appends to owner a copy of every item of source (unknown kinds skipped).
 void CopyItems(const TQSItemList& source, TQSItemOwner* owner);
+
+// Assign of the item classes: checks that the source is of the target's
+// class (any other raises "Cannot assign a <source> to a <target>"), copies
+// the field block with its surplus and returns the source for the rest.
+template <class T>
+const T& AssignBlock(T& target, const TQSItem& source) {
+  const T* src = dynamic_cast<const T*>(&source);
+  if (!src) RaiseAssignError(source.ClassName(), target.ClassName());
+  target.Fields = src->Fields;
+  target.BlockSurplus = src->BlockSurplus;
+  return *src;
+}
 
 }  // namespace qs

@@ -8,13 +8,6 @@ namespace qs {
 
 namespace {
 
-// Strings read inside a record must not reach into what follows it.
-std::string ReadRecordString(TRecordReader& r) {
-  std::string v = ReadStreamString(r.S);
-  if (r.Remaining() < 0) throw EReadError();
-  return v;
-}
-
 // A chord definition: two counts A and B, then A + B bytes. Without one, two
 // zero counts are written.
 void WriteDefinition(TStream& s, const std::vector<uint8_t>& definition) {
@@ -352,13 +345,8 @@ void TQSLyric::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
     if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) {
-      // A count the list reader refuses would leave the font name to be
-      // read from inside the lines.
-      if (r.S.ReadU16() > kMaxStreamListCount) throw EReadError();
-      r.S.Seek(-2, SeekOrigin::Current);
       std::vector<std::string> lines;
-      ReadStreamWideStrings(s, lines);
-      if (r.Remaining() < 0) throw EReadError();
+      ReadRecordWideStrings(r, lines);
       Lines.insert(Lines.end(), lines.begin(), lines.end());
     }
     if (r.Has(3)) FontName = ReadRecordString(r);

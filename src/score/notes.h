@@ -17,42 +17,6 @@ class TQSVorschlag;
 
 // Section 1 of the item records: a TFields struct that visits its fields in
 // order, with the surplus of a longer stored block written back.
-template <class T>
-void WriteFields(TStream& s, const T& fields, const std::vector<uint8_t>& surplus) {
-  T copy = fields;
-  WriteBlock(s, [&](TBlockIO& b) { copy.Visit(b); }, surplus);
-}
-template <class T>
-void ReadFields(TRecordReader& r, T& fields, std::vector<uint8_t>& surplus) {
-  ReadBlock(r, [&](TBlockIO& b) { fields.Visit(b); }, &surplus);
-}
-
-// Records that hold only the field block, declaring sectionCount sections.
-template <class T>
-void WriteBlockRecord(TStream& s, uint16_t sectionCount, const T& fields, const std::vector<uint8_t>& surplus) {
-  TRecordWriter w(s, sectionCount);
-  WriteFields(s, fields, surplus);
-  w.Finish();
-}
-template <class T>
-void ReadBlockRecord(TStream& s, T& fields, std::vector<uint8_t>& surplus) {
-  ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) ReadFields(r, fields, surplus);
-  });
-}
-
-// Assign of the item classes: checks that the source is of the target's
-// class (any other raises "Cannot assign a <source> to a <target>"), copies
-// the field block with its surplus and returns the source for the rest.
-template <class T>
-const T& AssignBlock(T& target, const TQSItem& source) {
-  const T* src = dynamic_cast<const T*>(&source);
-  if (!src) RaiseAssignError(source.ClassName(), target.ClassName());
-  target.Fields = src->Fields;
-  target.BlockSurplus = src->BlockSurplus;
-  return *src;
-}
-
 // An item that holds other items: the attached items of a note or a rest,
 // the grace notes of a grace group. Items register with it on creation and
 // are freed with it, last first.

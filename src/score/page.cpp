@@ -4,7 +4,7 @@
 
 #include "base/exceptions.h"
 #include "base/mathutil.h"
-#include "score/fieldblock.h"
+#include "score/record.h"
 
 namespace qs {
 
@@ -236,13 +236,13 @@ void TQSPage::Assign(const TObject& source) {
 
 void TQSPage::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 1);
-  SaveFields(s, Fields, surplus_);
+  WriteFields(s, Fields, surplus_);
   w.Finish();
 }
 
 void TQSPage::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) LoadFields(r, Fields, surplus_);
+    if (r.Has(1)) ReadFields(r, Fields, surplus_);
   });
 }
 

@@ -1,43 +1,10 @@
 #include "score/pageobjects.h"
 
 #include "base/exceptions.h"
-#include "score/fieldblock.h"
+#include "score/record.h"
 
 namespace qs {
 
-namespace {
-
-// The source as the target's own class, or the assignment error.
-template <class T>
-const T& SameClass(const TQSItem& source, const T& target) {
-  const T* p = dynamic_cast<const T*>(&source);
-  if (!p) RaiseAssignError(source.ClassName(), target.ClassName());
-  return *p;
-}
-
-// The classes whose record is their field block alone.
-template <class T>
-void SaveBlockRecord(TStream& s, const T& item) {
-  TRecordWriter w(s, 1);
-  SaveFields(s, item.Fields, item.BlockSurplus);
-  w.Finish();
-}
-
-template <class T>
-void LoadBlockRecord(TStream& s, T& item) {
-  ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) LoadFields(r, item.Fields, item.BlockSurplus);
-  });
-}
-
-template <class T>
-void AssignBlock(T& target, const TQSItem& source) {
-  const T& src = SameClass(source, target);
-  target.Fields = src.Fields;
-  target.BlockSurplus = src.BlockSurplus;
-}
-
-}  // namespace
 
 // ---------------------------------------------------------------- text
 
@@ -81,7 +48,7 @@ void TQSText::Assign(const TQSItem& source) {
 
 void TQSText::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 3);
-  SaveFields(s, Fields, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WriteStreamWideStrings(s, Lines);
   WriteStreamString(s, FontName);
   w.Finish();
@@ -89,14 +56,13 @@ void TQSText::SaveToStream(TStream& s) const {
 
 void TQSText::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) LoadFields(r, Fields, BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) {
       std::vector<std::string> lines;
-      ReadStreamWideStrings(s, lines);
-      EnsureInsideRecord(r);
+      ReadRecordWideStrings(r, lines);
       Lines = std::move(lines);
     }
-    if (r.Has(3)) FontName = LoadStreamString(r);
+    if (r.Has(3)) FontName = ReadRecordString(r);
   });
 }
 
@@ -131,15 +97,15 @@ void TQSPageMark::Assign(const TQSItem& source) {
 
 void TQSPageMark::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 2);
-  SaveFields(s, Fields, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WriteStreamString(s, FontName);
   w.Finish();
 }
 
 void TQSPageMark::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) LoadFields(r, Fields, BlockSurplus);
-    if (r.Has(2)) FontName = LoadStreamString(r);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
+    if (r.Has(2)) FontName = ReadRecordString(r);
   });
 }
 
@@ -165,14 +131,14 @@ void TQSImage::Assign(const TQSItem& source) {
 
 void TQSImage::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 2);
-  SaveFields(s, Fields, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WritePicture(s, Picture);
   w.Finish();
 }
 
 void TQSImage::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) LoadFields(r, Fields, BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) ReadPicture(s, Picture, r.End);
   });
 }
@@ -194,8 +160,8 @@ void TQSLine::TFields::Visit(TBlockIO& b) {
 TQSLine::TQSLine(TQSItemOwner* owner) : TQSItem(owner) { ItemType = kind::Line; }
 
 void TQSLine::Assign(const TQSItem& source) { AssignBlock(*this, source); }
-void TQSLine::SaveToStream(TStream& s) const { SaveBlockRecord(s, *this); }
-void TQSLine::LoadFromStream(TStream& s) { LoadBlockRecord(s, *this); }
+void TQSLine::SaveToStream(TStream& s) const { WriteBlockRecord(s, 1, Fields, BlockSurplus); }
+void TQSLine::LoadFromStream(TStream& s) { ReadBlockRecord(s, Fields, BlockSurplus); }
 
 // ---------------------------------------------------------------- rectangle
 
@@ -217,8 +183,8 @@ void TQSRectangle::TFields::Visit(TBlockIO& b) {
 TQSRectangle::TQSRectangle(TQSItemOwner* owner) : TQSItem(owner) {}
 
 void TQSRectangle::Assign(const TQSItem& source) { AssignBlock(*this, source); }
-void TQSRectangle::SaveToStream(TStream& s) const { SaveBlockRecord(s, *this); }
-void TQSRectangle::LoadFromStream(TStream& s) { LoadBlockRecord(s, *this); }
+void TQSRectangle::SaveToStream(TStream& s) const { WriteBlockRecord(s, 1, Fields, BlockSurplus); }
+void TQSRectangle::LoadFromStream(TStream& s) { ReadBlockRecord(s, Fields, BlockSurplus); }
 
 // ---------------------------------------------------------------- arc
 
@@ -249,8 +215,8 @@ TQSArc::TQSArc(TQSItemOwner* owner) : TQSItem(owner) {
 }
 
 void TQSArc::Assign(const TQSItem& source) { AssignBlock(*this, source); }
-void TQSArc::SaveToStream(TStream& s) const { SaveBlockRecord(s, *this); }
-void TQSArc::LoadFromStream(TStream& s) { LoadBlockRecord(s, *this); }
+void TQSArc::SaveToStream(TStream& s) const { WriteBlockRecord(s, 1, Fields, BlockSurplus); }
+void TQSArc::LoadFromStream(TStream& s) { ReadBlockRecord(s, Fields, BlockSurplus); }
 
 // ---------------------------------------------------------------- user symbol
 
@@ -276,14 +242,14 @@ void TQSUserSymbol::CopyItems(const TQSItemList& items) {
 
 void TQSUserSymbol::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 2);
-  SaveFields(s, Fields, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WriteItemList(s, Items);
   w.Finish();
 }
 
 void TQSUserSymbol::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) LoadFields(r, Fields, BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (!r.Has(2)) return;
     uint16_t count = s.ReadU16();
     for (int i = 0; i < count; ++i) {

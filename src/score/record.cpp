@@ -136,4 +136,17 @@ void SkipRecord(TStream& s) {
   s.Seek(length, SeekOrigin::Current);
 }
 
+std::string ReadRecordString(TRecordReader& r) {
+  std::string v = ReadStreamString(r.S);
+  EnsureInsideRecord(r);
+  return v;
+}
+
+void ReadRecordWideStrings(TRecordReader& r, std::vector<std::string>& lines) {
+  if (r.S.ReadU16() > kMaxStreamListCount) throw EReadError();
+  r.S.Seek(-2, SeekOrigin::Current);
+  ReadStreamWideStrings(r.S, lines);
+  EnsureInsideRecord(r);
+}
+
 }  // namespace qs

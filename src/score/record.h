@@ -188,4 +188,42 @@ void ReadRecord(TStream& s, F&& body) {
 // Skips a record by its length (an item of unknown kind).
 void SkipRecord(TStream& s);
 
+
+// A section read inside a record must not have reached into what follows
+// it: such a record is damaged (EReadError, which the record reader turns
+// into a skip to its end).
+inline void EnsureInsideRecord(const TRecordReader& r) {
+  if (r.Remaining() < 0) throw EReadError();
+}
+std::string ReadRecordString(TRecordReader& r);
+// The lines of a text inside a record. A count the list reader would refuse
+// ends the record, so that what follows the lines is not read from inside
+// them.
+void ReadRecordWideStrings(TRecordReader& r, std::vector<std::string>& lines);
+
+// Section 1 from and to a class's TFields (which has Visit(TBlockIO&)).
+template <class T>
+void WriteFields(TStream& s, const T& fields, const std::vector<uint8_t>& surplus) {
+  T copy = fields;
+  WriteBlock(s, [&](TBlockIO& b) { copy.Visit(b); }, surplus);
+}
+template <class T>
+void ReadFields(TRecordReader& r, T& fields, std::vector<uint8_t>& surplus) {
+  ReadBlock(r, [&](TBlockIO& b) { fields.Visit(b); }, &surplus);
+}
+
+// Records that hold only the field block, declaring sectionCount sections.
+template <class T>
+void WriteBlockRecord(TStream& s, uint16_t sectionCount, const T& fields, const std::vector<uint8_t>& surplus) {
+  TRecordWriter w(s, sectionCount);
+  WriteFields(s, fields, surplus);
+  w.Finish();
+}
+template <class T>
+void ReadBlockRecord(TStream& s, T& fields, std::vector<uint8_t>& surplus) {
+  ReadRecord(s, [&](TRecordReader& r) {
+    if (r.Has(1)) ReadFields(r, fields, surplus);
+  });
+}
+
 }  // namespace qs
