@@ -21,7 +21,7 @@ Metric conventions (units of a 2048-unit em):
   * every glyph's ink starts at x = 0 and its advance equals its ink width,
     except flags, whose origin is the stem's left edge;
   * the vertical origin (the baseline) of each kind of glyph is where the
-    drawing code puts its y (see PLACEMENT in the README).
+    drawing code puts its y (the README lists where that is).
 """
 
 import os
@@ -38,8 +38,10 @@ EM = 2048
 S = 576                      # staff space in our units
 K = S / 250.0                # source units -> ours
 PX = 96                      # one pixel at 16 pt / 96 ppi (21.33 px em)
-ASCENT = 3200                # 5.56 S: the G clef's top above the bottom line
-DESCENT = 1920               # 3.33 S: the deepest flag below its stem end
+# A 16-pt glyph written by its top-left corner lands with its baseline 33 px
+# lower (96 ppi); the G clef's top (5.4 S above its baseline) stays inside.
+ASCENT = 3200
+DESCENT = 1920               # covers the deepest flag below its stem end
 BRACE_HEIGHT = (ASCENT + DESCENT) // 2   # the brace fills half the cell
 BRACE_WIDTH = BRACE_HEIGHT // 10
 # Average character width: a brace written in a font whose average width is
