@@ -24,8 +24,9 @@ struct TBitmap::TImpl {
 
 TBitmap::TBitmap() : TBitmap(0, 0) {}
 
-TBitmap::TBitmap(int width, int height) : impl_(std::make_unique<TImpl>()) {
-  int ppi = ScreenPixelsPerInch();
+TBitmap::TBitmap(int width, int height) : TBitmap(width, height, ScreenPixelsPerInch()) {}
+
+TBitmap::TBitmap(int width, int height, int ppi) : impl_(std::make_unique<TImpl>()) {
   impl_->Image = QImage(std::max(0, width), std::max(0, height), QImage::Format_RGB32);
   impl_->Image.fill(Qt::white);
   impl_->Device = std::make_shared<TQtDevice>(&impl_->Image, ppi, ppi);

@@ -16,6 +16,9 @@ class TBitmap {
   // A bitmap at the screen's pixels per inch; new pixels are white.
   TBitmap();
   TBitmap(int width, int height);
+  // A bitmap standing for a finer device (a printed page drawn into an
+  // image): fonts and hatches scale with its pixels per inch.
+  TBitmap(int width, int height, int pixelsPerInch);
   ~TBitmap();
   TBitmap(const TBitmap&) = delete;
   TBitmap& operator=(const TBitmap&) = delete;

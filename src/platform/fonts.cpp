@@ -152,9 +152,11 @@ struct TRegistry {
   std::map<std::string, QByteArray> FileData;
 };
 
+// Lives as long as the process: its fonts must not outlast the toolkit's
+// own state at exit.
 TRegistry& Registry() {
-  static TRegistry r;
-  return r;
+  static TRegistry* r = new TRegistry;
+  return *r;
 }
 
 QByteArray ReadFontData(const std::string& file) {

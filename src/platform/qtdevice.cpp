@@ -537,14 +537,19 @@ void TQtDevice::Draw(const TCanvasOp& op) {
 void TQtDevice::Draw(const TGraphicsOp& op) {
   QPainter& p = impl_->Painter();
   const TGMatrix& m = op.Transform;
-  // Coordinates name pixel centres.
-  QTransform world = QTransform(m.M11, m.M12, m.M21, m.M22, m.DX, m.DY) * QTransform::fromTranslate(0.5, 0.5) *
-                     impl_->Base;
+  // Coordinates name pixel centres. Without smoothing a pixel is filled when
+  // its centre lies inside, the left and top edge counting as inside: the
+  // slightly smaller shift keeps centres off the edges of whole-numbered
+  // figures, where the toolkit would count the other edges.
+  bool smooth = op.Smoothing == SmoothingModeAntiAlias;
+  double shift = smooth ? 0.5 : 0.5 - 1.0 / 64;
+  QTransform world = QTransform(m.M11, m.M12, m.M21, m.M22, m.DX, m.DY) *
+                     QTransform::fromTranslate(shift, shift) * impl_->Base;
   p.setWorldTransform(world);
   p.setClipping(false);
   p.setOpacity(1);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p.setRenderHint(QPainter::Antialiasing, op.Smoothing == SmoothingModeAntiAlias);
+  p.setRenderHint(QPainter::Antialiasing, smooth);
 
   QRectF box(op.Rect.X, op.Rect.Y, op.Rect.Width, op.Rect.Height);
   QPainterPath path;
