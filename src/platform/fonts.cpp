@@ -150,6 +150,9 @@ struct TRegistry {
   std::map<std::string, std::string> Registered;  // lower-case face -> file
   std::map<std::string, std::unique_ptr<TFace>> Faces;  // key -> face
   std::map<std::string, QByteArray> FileData;
+  TFace* Last = nullptr;
+  std::string LastName;
+  bool LastBold = false, LastItalic = false;
 };
 
 // Lives as long as the process: its fonts must not outlast the toolkit's
@@ -214,12 +217,21 @@ std::unique_ptr<TFace> FaceFromSystem(const std::string& name, bool bold, bool i
 }
 
 TFace& FaceOf(const TFont& font) {
-  EnsureGuiApplication();
   TRegistry& reg = Registry();
   bool bold = font.Style & fsBold, italic = font.Style & fsItalic;
+  // Measuring asks for the same face many times in a row.
+  if (reg.Last && reg.LastName == font.Name && reg.LastBold == bold && reg.LastItalic == italic) return *reg.Last;
+  EnsureGuiApplication();
   std::string key = LowerCase(font.Name) + (bold ? "|b" : "|") + (italic ? "i" : "");
+  auto remember = [&](TFace& face) -> TFace& {
+    reg.Last = &face;
+    reg.LastName = font.Name;
+    reg.LastBold = bold;
+    reg.LastItalic = italic;
+    return face;
+  };
   auto it = reg.Faces.find(key);
-  if (it != reg.Faces.end()) return *it->second;
+  if (it != reg.Faces.end()) return remember(*it->second);
 
   std::unique_ptr<TFace> face;
   auto r = reg.Registered.find(LowerCase(font.Name));
@@ -236,7 +248,7 @@ TFace& FaceOf(const TFont& font) {
   if (!face) face = FaceFromFamily(kDefaultFamily, bold, italic);
   if (!face) face = FaceFromSystem("", bold, italic);
   if (!face) face = std::make_unique<TFace>();  // nothing at all: fixed made-up metrics
-  return *(reg.Faces[key] = std::move(face));
+  return remember(*(reg.Faces[key] = std::move(face)));
 }
 
 // ---- Scaling ----------------------------------------------------------------
@@ -379,6 +391,7 @@ void RegisterFontFile(const std::string& face, const std::string& file) {
   QFontDatabase::addApplicationFontFromData(data);
   std::string lower = LowerCase(face);
   reg.Registered[lower] = file;
+  reg.Last = nullptr;
   for (auto it = reg.Faces.begin(); it != reg.Faces.end();) {
     if (it->first.compare(0, lower.size() + 1, lower + "|") == 0)
       it = reg.Faces.erase(it);

@@ -128,4 +128,16 @@ TEST_F(GraphicsTest, DashedPenLeavesGaps) {
   EXPECT_LT(on, 36);
 }
 
+TEST_F(GraphicsTest, TheSurfaceIsOfferedFromVersionFiveOn) {
+  GetWindowsVersion();
+  EXPECT_GE(WindowsVersion().Major, 5);
+  EXPECT_TRUE(UseAntiAliasedSurface());
+  TWindowsVersion stored = WindowsVersion();
+  SetWindowsVersion({4, 10});  // the plain canvas draws everything
+  EXPECT_FALSE(UseAntiAliasedSurface());
+  GetWindowsVersion();  // reads once: keeps what is stored
+  EXPECT_FALSE(UseAntiAliasedSurface());
+  SetWindowsVersion(stored);
+}
+
 }  // namespace
