@@ -6,6 +6,10 @@
 #include <cmath>
 #include <cstdlib>
 
+// The leak checker of sanitized builds asks for this: the font configuration
+// library under the toolkit keeps its caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 namespace qs {
 
 namespace {

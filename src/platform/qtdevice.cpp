@@ -98,16 +98,10 @@ void ArcAngles(const QRectF& r, double start, double sweep, double& qStart, doub
     qSweep = sweep;
     return;
   }
-  double d = ParamAngle(r, start + sweep) - qStart;
-  if (sweep > 0) {
-    while (d <= 0) d += 360;
-    while (d > 360) d -= 360;
-  } else if (sweep < 0) {
-    while (d >= 0) d -= 360;
-    while (d < -360) d += 360;
-  } else {
-    d = 0;
-  }
+  double d = std::fmod(ParamAngle(r, start + sweep) - qStart, 360.0);
+  if (sweep > 0 && d <= 0) d += 360;
+  if (sweep < 0 && d >= 0) d -= 360;
+  if (sweep == 0) d = 0;
   qSweep = d;
 }
 
@@ -154,29 +148,21 @@ struct TPixelLine {
   // From a up to, but not including, b.
   void Segment(QPoint a, QPoint b) {
     int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
-    int sx = a.x() < b.x() ? 1 : -1, sy = a.y() < b.y() ? 1 : -1;
     int x = a.x(), y = a.y();
-    if (dx >= dy) {
-      int err = dx / 2;
-      for (int i = 0; i < dx; ++i) {
-        Pixel(x, y);
-        x += sx;
-        err -= dy;
-        if (err < 0) {
-          y += sy;
-          err += dx;
-        }
-      }
-    } else {
-      int err = dy / 2;
-      for (int i = 0; i < dy; ++i) {
-        Pixel(x, y);
-        y += sy;
-        err -= dx;
-        if (err < 0) {
-          x += sx;
-          err += dy;
-        }
+    bool xMajor = dx >= dy;
+    int& major = xMajor ? x : y;
+    int& minor = xMajor ? y : x;
+    int majorStep = (xMajor ? a.x() < b.x() : a.y() < b.y()) ? 1 : -1;
+    int minorStep = (xMajor ? a.y() < b.y() : a.x() < b.x()) ? 1 : -1;
+    int longSide = std::max(dx, dy), shortSide = std::min(dx, dy);
+    int err = longSide / 2;
+    for (int i = 0; i < longSide; ++i) {
+      Pixel(x, y);
+      major += majorStep;
+      err -= shortSide;
+      if (err < 0) {
+        minor += minorStep;
+        err += longSide;
       }
     }
   }
@@ -323,9 +309,8 @@ struct TCanvasPainter {
     QRectF box = OutlineBox();
     QPointF c = box.center();
     double a1 = RayAngle(c, Dev(Op.Points[0])), a2 = RayAngle(c, Dev(Op.Points[1]));
-    double sweep = a2 - a1;
-    while (sweep <= 0) sweep += 360;
-    while (sweep > 360) sweep -= 360;
+    double sweep = std::fmod(a2 - a1, 360.0);
+    if (sweep <= 0) sweep += 360;
     double qs, qsw;
     ArcAngles(box, a1, sweep, qs, qsw);
     QPainterPath path;

@@ -15,10 +15,7 @@ using qs::testing::Picture;
 
 namespace {
 
-class CanvasTest : public ::testing::Test {
- protected:
-  void SetUp() override { qs::testing::FixScreen(); }
-};
+using CanvasTest = qs::testing::DrawingTest;
 
 // One call of each kind that the painting code leans on, with the state
 // changes between them.

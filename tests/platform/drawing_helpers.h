@@ -12,6 +12,11 @@ namespace qs::testing {
 // The screen resolution every expected number of these tests assumes.
 inline void FixScreen() { SetScreenPixelsPerInch(96); }
 
+class DrawingTest : public ::testing::Test {
+ protected:
+  void SetUp() override { FixScreen(); }
+};
+
 // Smallest rectangle holding every pixel that is not the background;
 // Right and Bottom are the last such pixels (inclusive), -1 when none.
 inline TRect InkBounds(const TBitmap& b, TColor background = clWhite) {

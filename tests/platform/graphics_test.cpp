@@ -11,10 +11,7 @@ using qs::testing::Picture;
 
 namespace {
 
-class GraphicsTest : public ::testing::Test {
- protected:
-  void SetUp() override { qs::testing::FixScreen(); }
-};
+using GraphicsTest = qs::testing::DrawingTest;
 
 const TARGB kRed = ColorToARGB(clRed);
 
