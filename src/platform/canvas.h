@@ -7,8 +7,10 @@
 // RoundRect, Arc, Pie, Chord) covers the pixels from Left to Right - 1 and
 // Top to Bottom - 1 with a one-pixel pen; without a pen (psClear) its fill
 // leaves out one more column and row. FillRect covers Left..Right - 1 and
-// Top..Bottom - 1. A line leaves out its last pixel, so a polyline touches
-// each pixel once and a closed outline is exactly its corner pixels' ring.
+// Top..Bottom - 1. A one-pixel line leaves out its last pixel, so a polyline
+// touches each pixel once and a closed outline is exactly the ring through
+// its corner pixels; wider pens are centred on those pixels, with round
+// ends.
 //
 // The canvas only keeps state; each drawing call is handed, with the state
 // it resolved, to a drawing device (a raster image, a recording, nothing).

@@ -429,11 +429,13 @@ struct TCanvasPainter {
       }
       case TCanvasOpKind::Rectangle: {
         QRectF box = OutlineBox();
-        QPainterPath path;
-        path.addRect(box);
-        Fill(path);
         int l = static_cast<int>(box.left()), t = static_cast<int>(box.top());
         int r = l + static_cast<int>(box.width()), b = t + static_cast<int>(box.height());
+        // With a pen the fill stays inside the frame, so that in XOR mode
+        // no pixel is toggled twice.
+        QPainterPath path;
+        path.addRect(HasPen() ? box.adjusted(1, 1, 0, 0) : box);
+        Fill(path);
         Outline({{l, t}, {r, t}, {r, b}, {l, b}}, true);
         break;
       }

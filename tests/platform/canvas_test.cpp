@@ -174,6 +174,9 @@ TEST_F(CanvasTest, XorDrawingTwiceRestoresTheImage) {
   auto overlay = [&] {
     c.Pen().Mode = pmXor;
     c.Pen().Color = clWhite;
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = clLime;
+    c.Rectangle(30, 30, 36, 36);
     c.Brush().Style = bsClear;
     c.Pen().Style = psDot;
     c.Rectangle(2, 2, 38, 38);
@@ -190,6 +193,8 @@ TEST_F(CanvasTest, XorDrawingTwiceRestoresTheImage) {
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 40; ++x) changed += bmp.Pixel(x, y) != before[static_cast<size_t>(y * 40 + x)];
   EXPECT_GT(changed, 100);
+  EXPECT_EQ(bmp.Pixel(30, 30), clBlack);  // the frame's corner toggled once (white on white)
+  EXPECT_EQ(bmp.Pixel(32, 32), RGB(0xFF, 0x00, 0xFF));  // lime on white
   overlay();
   for (int y = 0; y < 40; ++y)
     for (int x = 0; x < 40; ++x)
