@@ -1,0 +1,69 @@
+#include "platform/gui.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <cmath>
+#include <cstdlib>
+
+// The leak checker of sanitized builds asks for this: the font configuration
+// library under the toolkit keeps its caches for the life of the process.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+namespace qs {
+
+namespace {
+int g_screenPpi = 0;
+bool g_versionRead = false;
+TWindowsVersion g_version;
+
+bool EnvSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+}  // namespace
+
+void EnsureGuiApplication() {
+  if (QCoreApplication::instance()) return;
+  // No display to talk to: draw offscreen rather than abort.
+  if (!EnvSet("QT_QPA_PLATFORM") && !EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY"))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // A widget application, so that later widgets find what they need. It
+  // lives as long as the process; argc and argv must outlive it.
+  static int argc = 1;
+  static char name[] = "quillstave4";
+  static char* argv[] = {name, nullptr};
+  new QApplication(argc, argv);
+}
+
+int ScreenPixelsPerInch() {
+  if (g_screenPpi == 0) {
+    EnsureGuiApplication();
+    QScreen* screen = QGuiApplication::primaryScreen();
+    int ppi = screen ? static_cast<int>(std::lround(screen->logicalDotsPerInchY())) : 0;
+    g_screenPpi = ppi > 0 ? ppi : 96;
+  }
+  return g_screenPpi;
+}
+
+void SetScreenPixelsPerInch(int ppi) { g_screenPpi = ppi > 0 ? ppi : 96; }
+
+void GetWindowsVersion() {
+  if (g_versionRead) return;
+  g_version = {5, 1};
+  g_versionRead = true;
+}
+
+TWindowsVersion WindowsVersion() {
+  GetWindowsVersion();
+  return g_version;
+}
+
+void SetWindowsVersion(TWindowsVersion version) {
+  g_version = version;
+  g_versionRead = true;
+}
+
+bool UseAntiAliasedSurface() { return WindowsVersion().Major >= 5; }
+
+}  // namespace qs

@@ -1,0 +1,590 @@
+// Drawing on the toolkit's paint devices with the platform's pixel rules.
+//
+// One-pixel lines are rasterised here rather than by the toolkit: each
+// segment leaves out its last pixel, styled lines keep their dash phase
+// from segment to segment, and every pixel of a figure is set exactly once,
+// which XOR drawing needs to undo itself. Fills use the toolkit with pixel
+// centres inside the figure; wider pens are stroked by the toolkit, centred
+// on the pixels of the figure's outline.
+#include <QGlyphRun>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRawFont>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "platform/bitmap.h"
+#include "platform/fontengine.h"
+#include "platform/qtsurface.h"
+
+namespace qs {
+
+namespace {
+
+QColor FromColor(TColor c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+QColor FromARGB(TARGB c) { return QColor::fromRgba(c); }
+
+// ---- Hatch and pattern textures ------------------------------------------------
+
+// The six hatches, 8 x 8, one byte per row, the high bit leftmost.
+const uint8_t kHatchRows[6][8] = {
+    {0x00, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00},  // horizontal
+    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical
+    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // forward diagonal (\)
+    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // backward diagonal (/)
+    {0x08, 0x08, 0x08, 0xFF, 0x08, 0x08, 0x08, 0x08},  // cross
+    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
+};
+
+// On a device finer than the screen a pattern pixel covers several device
+// pixels, so that a hatch prints as a hatch and not as a grey.
+QImage ScaledTexture(QImage image, int ppi) {
+  int k = std::max(1, static_cast<int>(std::lround(ppi / 96.0)));
+  if (k == 1) return image;
+  return image.scaled(8 * k, 8 * k, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
+QImage HatchTexture(int hatch, QRgb fore, QRgb back, int ppi) {
+  QImage image(8, 8, QImage::Format_ARGB32);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) image.setPixel(x, y, (kHatchRows[hatch][y] & (0x80 >> x)) ? fore : back);
+  return ScaledTexture(image, ppi);
+}
+
+// A texture that starts at device pixel (0, 0) whatever the painter's
+// transform.
+QBrush DeviceTexture(const QImage& texture, const QTransform& world) {
+  QBrush brush(texture);
+  brush.setTransform(world.inverted());
+  return brush;
+}
+
+// The canvas's brush; world is the transform the fill is drawn with.
+QBrush CanvasBrush(const TBrush& b, int ppi, const QTransform& world) {
+  if (b.Bitmap) {
+    QImage image(8, 8, QImage::Format_ARGB32);
+    for (int i = 0; i < 64; ++i) image.setPixel(i % 8, i / 8, FromColor(b.Bitmap->Pixels[static_cast<size_t>(i)]).rgb());
+    return DeviceTexture(ScaledTexture(image, ppi), world);
+  }
+  if (b.Style == bsSolid) return QBrush(FromColor(b.Color));
+  if (b.Style == bsClear || b.Style > bsDiagCross) return Qt::NoBrush;
+  // Hatches leave the background as it is.
+  return DeviceTexture(HatchTexture(b.Style - bsHorizontal, FromColor(b.Color).rgb(), 0, ppi), world);
+}
+
+QBrush GraphicsBrush(const TGBrush& b, int ppi, const QTransform& world) {
+  if (!b.Hatched) return QBrush(FromARGB(b.Color));
+  return DeviceTexture(HatchTexture(std::min<int>(b.Hatch, 5), b.Color, b.BackColor, ppi), world);
+}
+
+// ---- Arcs by ray angles ---------------------------------------------------------
+
+// The toolkit takes angles of the ellipse's parameter; the platform's arcs
+// give the angles of rays from the centre. Angles counter-clockwise.
+double ParamAngle(const QRectF& r, double rayDegrees) {
+  double a = r.width() / 2, b = r.height() / 2;
+  if (a <= 0 || b <= 0) return rayDegrees;
+  double phi = rayDegrees * std::numbers::pi / 180;
+  return std::atan2(a * std::sin(phi), b * std::cos(phi)) * 180 / std::numbers::pi;
+}
+
+// Start and sweep (counter-clockwise, degrees of rays) as the toolkit's.
+void ArcAngles(const QRectF& r, double start, double sweep, double& qStart, double& qSweep) {
+  qStart = ParamAngle(r, start);
+  if (std::abs(sweep) >= 360) {
+    qSweep = sweep;
+    return;
+  }
+  double d = std::fmod(ParamAngle(r, start + sweep) - qStart, 360.0);
+  if (sweep > 0 && d <= 0) d += 360;
+  if (sweep < 0 && d >= 0) d -= 360;
+  if (sweep == 0) d = 0;
+  qSweep = d;
+}
+
+double RayAngle(QPointF centre, QPointF p) {
+  if (p == centre) return 0;
+  return std::atan2(-(p.y() - centre.y()), p.x() - centre.x()) * 180 / std::numbers::pi;
+}
+
+// ---- One-pixel lines --------------------------------------------------------------
+
+// On and off runs of the styled pens, in pixels.
+const std::vector<int>& StylePattern(TPenStyle style) {
+  static const std::vector<int> none, dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3};
+  switch (style) {
+    case psDash: return dash;
+    case psDot: return dot;
+    case psDashDot: return dashDot;
+    case psDashDotDot: return dashDotDot;
+    default: return none;
+  }
+}
+
+// Pixels of a one-pixel line, split into those of the pen and those of the
+// gaps of a styled pen.
+struct TPixelLine {
+  explicit TPixelLine(const std::vector<int>& pattern) : Pattern(&pattern) {}
+  const std::vector<int>* Pattern;
+  int Phase = 0;
+  std::vector<QPoint> On, Off;
+
+  void Pixel(int x, int y) {
+    bool on = true;
+    if (!Pattern->empty()) {
+      int period = 0;
+      for (int n : *Pattern) period += n;
+      int pos = Phase % period, i = 0;
+      while (pos >= (*Pattern)[static_cast<size_t>(i)]) pos -= (*Pattern)[static_cast<size_t>(i++)];
+      on = i % 2 == 0;
+      ++Phase;
+    }
+    (on ? On : Off).emplace_back(x, y);
+  }
+
+  // From a up to, but not including, b.
+  void Segment(QPoint a, QPoint b) {
+    int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
+    int x = a.x(), y = a.y();
+    bool xMajor = dx >= dy;
+    int& major = xMajor ? x : y;
+    int& minor = xMajor ? y : x;
+    int majorStep = (xMajor ? a.x() < b.x() : a.y() < b.y()) ? 1 : -1;
+    int minorStep = (xMajor ? a.y() < b.y() : a.x() < b.x()) ? 1 : -1;
+    int longSide = std::max(dx, dy), shortSide = std::min(dx, dy);
+    int err = longSide / 2;
+    for (int i = 0; i < longSide; ++i) {
+      Pixel(x, y);
+      major += majorStep;
+      err -= shortSide;
+      if (err < 0) {
+        minor += minorStep;
+        err += longSide;
+      }
+    }
+  }
+};
+
+// Sets each pixel once, in horizontal runs.
+void FillPixels(QPainter& p, std::vector<QPoint>& pixels, const QColor& color) {
+  if (pixels.empty()) return;
+  std::sort(pixels.begin(), pixels.end(),
+            [](QPoint a, QPoint b) { return a.y() != b.y() ? a.y() < b.y() : a.x() < b.x(); });
+  pixels.erase(std::unique(pixels.begin(), pixels.end()), pixels.end());
+  size_t i = 0;
+  while (i < pixels.size()) {
+    size_t j = i + 1;
+    while (j < pixels.size() && pixels[j].y() == pixels[i].y() && pixels[j].x() == pixels[j - 1].x() + 1) ++j;
+    p.fillRect(QRect(pixels[i].x(), pixels[i].y(), static_cast<int>(j - i), 1), color);
+    i = j;
+  }
+}
+
+// Figures in device pixels, curves already made straight.
+std::vector<QPoint> RoundedPoints(const QPolygonF& poly) {
+  std::vector<QPoint> out;
+  for (const QPointF& f : poly) {
+    QPoint q(static_cast<int>(std::lround(f.x())), static_cast<int>(std::lround(f.y())));
+    if (out.empty() || out.back() != q) out.push_back(q);
+  }
+  return out;
+}
+
+}  // namespace
+
+// ---- The device --------------------------------------------------------------------
+
+struct TQtDevice::TImpl {
+  QPaintDevice* Target = nullptr;
+  QPainter* External = nullptr;
+  std::unique_ptr<QPainter> Own;
+  QTransform Base;
+
+  QPainter& Painter() {
+    if (External) return *External;
+    if (!Own) Own = std::make_unique<QPainter>(Target);
+    return *Own;
+  }
+};
+
+TQtDevice::TQtDevice(QPaintDevice* target, int ppiX, int ppiY)
+    : impl_(std::make_unique<TImpl>()), ppiX_(ppiX), ppiY_(ppiY) {
+  impl_->Target = target;
+}
+
+TQtDevice::TQtDevice(QPainter* painter, int ppiX, int ppiY)
+    : impl_(std::make_unique<TImpl>()), ppiX_(ppiX), ppiY_(ppiY) {
+  impl_->External = painter;
+  impl_->Base = painter->worldTransform();
+}
+
+TQtDevice::~TQtDevice() = default;
+
+void TQtDevice::End() { impl_->Own.reset(); }
+
+namespace {
+
+struct TCanvasPainter {
+  QPainter& P;
+  const TCanvasOp& Op;
+  QTransform Base;
+  int Ppi;
+
+  QPoint Dev(TPoint p) const { return QPoint(p.X + Op.Origin.X, p.Y + Op.Origin.Y); }
+
+  // The box of a bounding-rectangle shape through the pixels of its
+  // outline: Left..Right - 1, Top..Bottom - 1, in device pixels.
+  QRectF OutlineBox() const {
+    const TRect& r = Op.Rect;
+    int l = std::min(r.Left, r.Right), rr = std::max(r.Left, r.Right);
+    int t = std::min(r.Top, r.Bottom), b = std::max(r.Top, r.Bottom);
+    return QRectF(l + Op.Origin.X, t + Op.Origin.Y, std::max(0, rr - l - 1), std::max(0, b - t - 1));
+  }
+
+  bool HasPen() const { return Op.Pen.Style != psClear; }
+  bool Styled() const { return Op.Pen.Style >= psDash && Op.Pen.Style <= psDashDotDot; }
+  bool WidePen() const { return HasPen() && !Styled() && Op.Pen.Width > 1; }
+
+  void Fill(const QPainterPath& path) {
+    if (Op.Brush.Style == bsClear && !Op.Brush.Bitmap) return;
+    P.setWorldTransform(Base);
+    P.setPen(Qt::NoPen);
+    P.setBrush(CanvasBrush(Op.Brush, Ppi, Base));
+    P.drawPath(path);
+  }
+
+  // The outline through the given device pixels; closed figures return to
+  // their first point.
+  void Outline(const std::vector<QPoint>& pts, bool closed) {
+    if (!HasPen() || pts.empty()) return;
+    if (WidePen()) {
+      QPainterPath path;
+      path.moveTo(pts[0]);
+      for (size_t i = 1; i < pts.size(); ++i) path.lineTo(pts[i]);
+      if (closed) path.closeSubpath();
+      StrokeWide(path);
+      return;
+    }
+    TPixelLine line(StylePattern(Op.Pen.Style));
+    for (size_t i = 1; i < pts.size(); ++i) line.Segment(pts[i - 1], pts[i]);
+    if (closed) {
+      line.Segment(pts.back(), pts[0]);
+      if (line.On.empty() && line.Off.empty()) line.Pixel(pts[0].x(), pts[0].y());
+    }
+    P.setWorldTransform(Base);
+    FillPixels(P, line.On, FromColor(Op.Pen.Color));
+    // A solid brush makes the gaps of a styled line opaque.
+    if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap) FillPixels(P, line.Off, FromColor(Op.Brush.Color));
+  }
+
+  void StrokeWide(const QPainterPath& path) {
+    P.setWorldTransform(QTransform::fromTranslate(0.5, 0.5) * Base);
+    QPen pen(FromColor(Op.Pen.Color), Op.Pen.Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    P.strokePath(path, pen);
+  }
+
+  void OutlinePath(const QPainterPath& path, bool closed) {
+    if (!HasPen()) return;
+    if (WidePen()) {
+      StrokeWide(path);
+      return;
+    }
+    for (const QPolygonF& poly : path.toSubpathPolygons()) {
+      std::vector<QPoint> pts = RoundedPoints(poly);
+      if (closed && pts.size() > 1 && pts.back() == pts.front()) pts.pop_back();
+      Outline(pts, closed);
+    }
+  }
+
+  std::vector<QPoint> DevPoints() const {
+    std::vector<QPoint> pts;
+    for (const TPoint& p : Op.Points) pts.push_back(Dev(p));
+    return pts;
+  }
+
+  void RadialShape() {
+    QRectF box = OutlineBox();
+    QPointF c = box.center();
+    double a1 = RayAngle(c, Dev(Op.Points[0])), a2 = RayAngle(c, Dev(Op.Points[1]));
+    double sweep = std::fmod(a2 - a1, 360.0);
+    if (sweep <= 0) sweep += 360;
+    double qs, qsw;
+    ArcAngles(box, a1, sweep, qs, qsw);
+    QPainterPath path;
+    if (Op.Kind == TCanvasOpKind::Pie) {
+      path.moveTo(c);
+      path.arcTo(box, qs, qsw);
+    } else {
+      path.arcMoveTo(box, qs);
+      path.arcTo(box, qs, qsw);
+    }
+    if (Op.Kind == TCanvasOpKind::Arc) {
+      OutlinePath(path, false);
+      return;
+    }
+    path.closeSubpath();
+    Fill(path);
+    OutlinePath(path, true);
+  }
+
+  void Text() {
+    TTextRun run = LayoutText(Op.Font, Op.Text);
+    QPoint at = Dev(Op.Points[0]);
+    P.setWorldTransform(Base);
+    if (Op.HasRect) {
+      QRect r(Dev({Op.Rect.Left, Op.Rect.Top}), Dev({Op.Rect.Right - 1, Op.Rect.Bottom - 1}));
+      if (Op.Options & etoOpaque) P.fillRect(r, FromColor(Op.Brush.Color));
+      if (Op.Options & etoClipped) P.setClipRect(r, Op.Clipped ? Qt::IntersectClip : Qt::ReplaceClip);
+    }
+    QTransform t = QTransform::fromTranslate(at.x(), at.y());
+    if (Op.Font.Escapement != 0) t = QTransform().rotate(-Op.Font.Escapement / 10.0) * t;
+    P.setWorldTransform(t * Base);
+    if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap)
+      P.fillRect(QRect(0, 0, run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
+    QColor color = FromColor(Op.Font.Color);
+    if (!run.Glyphs.empty()) {
+      QRawFont raw = RunFont(run);
+      if (raw.isValid()) {
+        QTransform glyphs;
+        if (run.XScale != 1) glyphs.scale(run.XScale, 1);
+        if (run.SlantItalic) glyphs = QTransform().shear(-0.2, 0) * glyphs;
+        P.setWorldTransform(glyphs * t * Base);
+        QList<QPointF> positions;
+        for (size_t i = 0; i < run.X.size(); ++i)
+          positions.append(QPointF(run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
+                                   run.Metric.Ascent));
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(raw);
+        glyphRun.setGlyphIndexes(QList<quint32>(run.Glyphs.begin(), run.Glyphs.end()));
+        glyphRun.setPositions(positions);
+        P.setPen(color);
+        P.setRenderHint(QPainter::Antialiasing, true);
+        P.setRenderHint(QPainter::TextAntialiasing, true);
+        P.drawGlyphRun(QPointF(0, 0), glyphRun);
+        P.setWorldTransform(t * Base);
+      }
+    }
+    if (Op.Font.Style & fsUnderline)
+      P.fillRect(QRect(0, run.Metric.Ascent + run.UnderlineOffset, run.Width, run.UnderlineThickness), color);
+    if (Op.Font.Style & fsStrikeOut)
+      P.fillRect(QRect(0, run.Metric.Ascent - run.StrikeOutOffset, run.Width, run.StrikeOutThickness), color);
+  }
+
+  void Bitmap() {
+    if (!Op.Bitmap) return;
+    QImage image = BitmapImage(*Op.Bitmap);
+    if (Op.Bitmap->Transparent) {
+      image = image.convertToFormat(QImage::Format_ARGB32);
+      QRgb key = FromColor(Op.Bitmap->TransparentColor()).rgb();
+      for (int y = 0; y < image.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+          if ((line[x] | 0xFF000000u) == key) line[x] = 0;
+      }
+    }
+    P.setWorldTransform(Base);
+    if (Op.Kind == TCanvasOpKind::DrawBitmap) {
+      P.drawImage(Dev(Op.Points[0]), image);
+    } else {
+      QRect r(Dev({Op.Rect.Left, Op.Rect.Top}), Dev({Op.Rect.Right - 1, Op.Rect.Bottom - 1}));
+      P.drawImage(r, image);
+    }
+  }
+
+  void Run() {
+    P.setWorldTransform(Base);
+    if (Op.Clipped)
+      P.setClipRect(QRect(Op.Clip.Left, Op.Clip.Top, Op.Clip.Width(), Op.Clip.Height()));
+    else
+      P.setClipping(false);
+    P.setRenderHint(QPainter::Antialiasing, false);
+    P.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    P.setOpacity(1);
+    bool xorMode = Op.Pen.Mode == pmXor;
+    P.setCompositionMode(xorMode ? QPainter::RasterOp_SourceXorDestination : QPainter::CompositionMode_SourceOver);
+    switch (Op.Kind) {
+      case TCanvasOpKind::Line:
+      case TCanvasOpKind::Polyline:
+        Outline(DevPoints(), false);
+        break;
+      case TCanvasOpKind::Polygon: {
+        std::vector<QPoint> pts = DevPoints();
+        QPainterPath path;
+        path.setFillRule(Qt::OddEvenFill);
+        path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(pts.begin(), pts.end()))));
+        path.closeSubpath();
+        Fill(path);
+        Outline(pts, true);
+        break;
+      }
+      case TCanvasOpKind::PolyBezier: {
+        QPainterPath path(Dev(Op.Points[0]));
+        for (size_t i = 1; i + 2 < Op.Points.size(); i += 3)
+          path.cubicTo(Dev(Op.Points[i]), Dev(Op.Points[i + 1]), Dev(Op.Points[i + 2]));
+        OutlinePath(path, false);
+        break;
+      }
+      case TCanvasOpKind::Rectangle: {
+        QRectF box = OutlineBox();
+        int l = static_cast<int>(box.left()), t = static_cast<int>(box.top());
+        int r = l + static_cast<int>(box.width()), b = t + static_cast<int>(box.height());
+        // With a pen the fill stays inside the frame, so that in XOR mode
+        // no pixel is toggled twice.
+        QPainterPath path;
+        path.addRect(HasPen() ? box.adjusted(1, 1, 0, 0) : box);
+        Fill(path);
+        Outline({{l, t}, {r, t}, {r, b}, {l, b}}, true);
+        break;
+      }
+      case TCanvasOpKind::RoundRect:
+      case TCanvasOpKind::Ellipse: {
+        QPainterPath path;
+        if (Op.Kind == TCanvasOpKind::Ellipse)
+          path.addEllipse(OutlineBox());
+        else
+          path.addRoundedRect(OutlineBox(), std::abs(Op.Corner.cx) / 2.0, std::abs(Op.Corner.cy) / 2.0);
+        Fill(path);
+        OutlinePath(path, true);
+        break;
+      }
+      case TCanvasOpKind::Arc:
+      case TCanvasOpKind::Pie:
+      case TCanvasOpKind::Chord:
+        RadialShape();
+        break;
+      case TCanvasOpKind::FillRect: {
+        const TRect& r = Op.Rect;
+        if (r.IsEmpty() || (Op.Brush.Style == bsClear && !Op.Brush.Bitmap)) break;
+        P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        P.fillRect(QRect(Dev({r.Left, r.Top}), QSize(r.Width(), r.Height())), CanvasBrush(Op.Brush, Ppi, Base));
+        break;
+      }
+      case TCanvasOpKind::Text:
+        P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        Text();
+        break;
+      case TCanvasOpKind::DrawBitmap:
+      case TCanvasOpKind::StretchBitmap:
+        P.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        Bitmap();
+        break;
+    }
+  }
+};
+
+QPainterPath ToQPath(const TGraphicsPath& path) {
+  QPainterPath q;
+  q.setFillRule(Qt::OddEvenFill);
+  const auto& pts = path.Points();
+  for (size_t i = 0; i < pts.size(); ++i) {
+    QPointF p(pts[i].P.X, pts[i].P.Y);
+    switch (pts[i].Type & 0x7F) {
+      case TGraphicsPath::ptStart:
+        q.moveTo(p);
+        break;
+      case TGraphicsPath::ptBezier:
+        if (i + 2 < pts.size()) {
+          q.cubicTo(p, QPointF(pts[i + 1].P.X, pts[i + 1].P.Y), QPointF(pts[i + 2].P.X, pts[i + 2].P.Y));
+          i += 2;
+        }
+        break;
+      default:
+        q.lineTo(p);
+        break;
+    }
+    if (pts[i].Type & TGraphicsPath::ptCloseFlag) q.closeSubpath();
+  }
+  return q;
+}
+
+// Dash lengths in pen widths.
+QPen GraphicsPen(const TGPen& pen) {
+  QPen q(FromARGB(pen.Color), pen.Width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+  static const QList<qreal> dash{3, 1}, dot{1, 1}, dashDot{3, 1, 1, 1}, dashDotDot{3, 1, 1, 1, 1, 1};
+  switch (pen.DashStyle) {
+    case DashStyleDash: q.setDashPattern(dash); break;
+    case DashStyleDot: q.setDashPattern(dot); break;
+    case DashStyleDashDot: q.setDashPattern(dashDot); break;
+    case DashStyleDashDotDot: q.setDashPattern(dashDotDot); break;
+    default: break;
+  }
+  return q;
+}
+
+}  // namespace
+
+void TQtDevice::Draw(const TCanvasOp& op) {
+  QPainter& p = impl_->Painter();
+  TCanvasPainter{p, op, impl_->Base, ppiY_}.Run();
+}
+
+void TQtDevice::Draw(const TGraphicsOp& op) {
+  QPainter& p = impl_->Painter();
+  const TGMatrix& m = op.Transform;
+  // Coordinates name pixel centres. Without smoothing a pixel is filled when
+  // its centre lies inside, the left and top edge counting as inside: the
+  // slightly smaller shift keeps centres off the edges of whole-numbered
+  // figures, where the toolkit would count the other edges.
+  bool smooth = op.Smoothing == SmoothingModeAntiAlias;
+  double shift = smooth ? 0.5 : 0.5 - 1.0 / 64;
+  QTransform world = QTransform(m.M11, m.M12, m.M21, m.M22, m.DX, m.DY) *
+                     QTransform::fromTranslate(shift, shift) * impl_->Base;
+  p.setWorldTransform(world);
+  p.setClipping(false);
+  p.setOpacity(1);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  p.setRenderHint(QPainter::Antialiasing, smooth);
+
+  QRectF box(op.Rect.X, op.Rect.Y, op.Rect.Width, op.Rect.Height);
+  QPainterPath path;
+  path.setFillRule(Qt::OddEvenFill);
+  bool fill = false;
+  // Clockwise on the screen is negative for the toolkit.
+  auto arc = [&](bool pie) {
+    double qs, qsw;
+    ArcAngles(box, -op.StartAngle, -op.SweepAngle, qs, qsw);
+    if (pie) {
+      path.moveTo(box.center());
+      path.arcTo(box, qs, qsw);
+      path.closeSubpath();
+    } else {
+      path.arcMoveTo(box, qs);
+      path.arcTo(box, qs, qsw);
+    }
+  };
+  QPolygonF poly;
+  for (const TPointF& pt : op.Points) poly << QPointF(pt.X, pt.Y);
+  switch (op.Kind) {
+    case TGraphicsOpKind::DrawLines:
+      path.addPolygon(poly);
+      break;
+    case TGraphicsOpKind::DrawPolygon:
+      path.addPolygon(poly);
+      path.closeSubpath();
+      break;
+    case TGraphicsOpKind::FillPolygon:
+      path.addPolygon(poly);
+      path.closeSubpath();
+      fill = true;
+      break;
+    case TGraphicsOpKind::DrawRectangle: path.addRect(box); break;
+    case TGraphicsOpKind::FillRectangle: path.addRect(box); fill = true; break;
+    case TGraphicsOpKind::DrawEllipse: path.addEllipse(box); break;
+    case TGraphicsOpKind::FillEllipse: path.addEllipse(box); fill = true; break;
+    case TGraphicsOpKind::DrawArc: arc(false); break;
+    case TGraphicsOpKind::DrawPie: arc(true); break;
+    case TGraphicsOpKind::FillPie: arc(true); fill = true; break;
+    case TGraphicsOpKind::DrawPath: path = ToQPath(op.Path); break;
+    case TGraphicsOpKind::FillPath: path = ToQPath(op.Path); fill = true; break;
+  }
+  if (fill) {
+    p.fillPath(path, GraphicsBrush(op.Brush, ppiY_, world));
+  } else {
+    p.strokePath(path, GraphicsPen(op.Pen));
+  }
+}
+
+}  // namespace qs

@@ -1,0 +1,40 @@
+#pragma once
+// For the platform's own .cpp files only: drawing devices over the
+// windowing toolkit's paint devices (an image, a printer page, a widget's
+// back buffer). Names the toolkit's classes without including them.
+#include <memory>
+
+#include "platform/drawdevice.h"
+
+class QImage;
+class QPainter;
+class QPaintDevice;
+
+namespace qs {
+
+class TQtDevice : public TDrawDevice {
+ public:
+  // Paints on target, beginning a painter when the first call comes.
+  TQtDevice(QPaintDevice* target, int ppiX, int ppiY);
+  // Paints through a painter that the caller began and keeps (a printer's,
+  // which must last across pages).
+  TQtDevice(QPainter* painter, int ppiX, int ppiY);
+  ~TQtDevice() override;
+
+  int PixelsPerInchX() const override { return ppiX_; }
+  int PixelsPerInchY() const override { return ppiY_; }
+  void Draw(const TCanvasOp& op) override;
+  void Draw(const TGraphicsOp& op) override;
+  // Ends the device's own painter (before the target is resized or read).
+  void End();
+
+ private:
+  struct TImpl;
+  std::unique_ptr<TImpl> impl_;
+  int ppiX_, ppiY_;
+};
+
+// The image a bitmap keeps its pixels in (its painter ended).
+const QImage& BitmapImage(const TBitmap& bitmap);
+
+}  // namespace qs
