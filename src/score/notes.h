@@ -4,7 +4,9 @@
 // items attached to them (dots, accidentals, ties, marks, effects); a grace
 // group owns its grace notes.
 #include <cstdint>
+#include <vector>
 
+#include "base/exceptions.h"
 #include "score/item.h"
 #include "score/record.h"
 
@@ -12,6 +14,44 @@ namespace qs {
 
 class TQSVoice;
 class TQSVorschlag;
+
+// Section 1 of the item records: a TFields struct that visits its fields in
+// order, with the surplus of a longer stored block written back.
+template <class T>
+void WriteFields(TStream& s, const T& fields, const std::vector<uint8_t>& surplus) {
+  T copy = fields;
+  WriteBlock(s, [&](TBlockIO& b) { copy.Visit(b); }, surplus);
+}
+template <class T>
+void ReadFields(TRecordReader& r, T& fields, std::vector<uint8_t>& surplus) {
+  ReadBlock(r, [&](TBlockIO& b) { fields.Visit(b); }, &surplus);
+}
+
+// Records that hold only the field block, declaring sectionCount sections.
+template <class T>
+void WriteBlockRecord(TStream& s, uint16_t sectionCount, const T& fields, const std::vector<uint8_t>& surplus) {
+  TRecordWriter w(s, sectionCount);
+  WriteFields(s, fields, surplus);
+  w.Finish();
+}
+template <class T>
+void ReadBlockRecord(TStream& s, T& fields, std::vector<uint8_t>& surplus) {
+  ReadRecord(s, [&](TRecordReader& r) {
+    if (r.Has(1)) ReadFields(r, fields, surplus);
+  });
+}
+
+// Assign of the item classes: checks that the source is of the target's
+// class (any other raises "Cannot assign a <source> to a <target>"), copies
+// the field block with its surplus and returns the source for the rest.
+template <class T>
+const T& AssignBlock(T& target, const TQSItem& source) {
+  const T* src = dynamic_cast<const T*>(&source);
+  if (!src) RaiseAssignError(source.ClassName(), target.ClassName());
+  target.Fields = src->Fields;
+  target.BlockSurplus = src->BlockSurplus;
+  return *src;
+}
 
 // An item that holds other items: the attached items of a note or a rest,
 // the grace notes of a grace group. Items register with it on creation and
@@ -36,11 +76,15 @@ class TQSItemHolder : public TQSItem, public TQSItemOwner {
   TQSMeasure* OwnerMeasure() const override { return GetMeasure(); }
 
  protected:
-  // Appends copies of the source's items (unknown kinds skipped).
-  void CopyItemsFrom(const TQSItemHolder& source) { CopyItems(source.Items, this); }
-  // The item list section.
-  void ReadItems(TStream& s) { ReadItemList(s, this); }
-  void WriteItems(TStream& s) const { WriteItemList(s, Items); }
+  // The record: the field block, then the item list.
+  template <class T>
+  void SaveRecord(TStream& s, const T& fields) const;
+  template <class T, class AfterBlock>
+  void LoadRecord(TStream& s, T& fields, AfterBlock afterBlock);
+  // Copies the block and appends copies of the source's items (unknown
+  // kinds skipped).
+  template <class T>
+  void AssignHolder(T& target, const TQSItem& source) { CopyItems(AssignBlock(target, source).Items, this); }
 };
 
 // ---------------------------------------------------------------- note
