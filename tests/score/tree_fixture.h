@@ -104,6 +104,48 @@ class TTreeFixture {
     return t;
   }
 
+  // Gives a part two staves (the second a six-string tablature), three
+  // voices, three measures with notes, rests, marks and attached items, a
+  // page object, spacing tables and transport records.
+  void FillPart(TQSPart* part) {
+    part->Name = "Guitar";
+    part->Fields.Channel = 3;
+    part->Fields.Volume = 100;
+    part->Fields.Further5[1] = 7;
+    while (part->StaffCount() < 2) (new TQSStaff(part))->NewVoice();
+    part->GetStaff(0)->NewVoice()->Fields.Instrument = 24;
+    TQSStaff* tab = part->GetStaff(1);
+    tab->Fields.LineCount = 6;
+    tab->Fields.Tablature = 1;
+    const uint8_t tuning[] = {64, 59, 55, 50, 45, 40};
+    for (int i = 0; i < 6; ++i) tab->Tuning[i] = tuning[i];
+    while (part->MeasureCount() < 3) part->NewMeasure();
+    TQSMeasure* saved = Measure;
+    Measure = part->GetMeasure(0);
+    Mark(kind::Clef, 0, 0x00, 1);
+    TQSNote* n = Note(0, 128, 0x51);
+    CreateItemByKind(kind::Accidental, n);
+    auto* tie = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, n));
+    tie->Fields.Span = 128;
+    Note(128, 64, 0x52)->SetBeamedToNext(true);
+    Note(192, 64, 0x54);
+    Rest(256, 256, 0x01);
+    Note(0, 128, 0x40, 0x10)->Fields.TabString = 2;
+    Measure = part->GetMeasure(1);
+    Measure->Fields.Beaming = 3;
+    Measure->Spacing = {8, 16};
+    Tuplet(0, 3, 128);
+    Note(0, 128, 0x50, 0, 85);
+    auto* lyric = static_cast<TQSLyric*>(CreateItemByKind(kind::Lyric, Measure));
+    lyric->Lines = {"la"};
+    Measure = saved;
+    auto* term = static_cast<TQSLyric*>(CreateItemByKind(kind::Term, part));
+    term->Lines = {"dolce"};
+    part->Spacing.RowOffsets = {1, 2};
+    part->Spacing.AlignStyles = {-3};
+    part->Transports = {{1, -2}, {2, 12}};
+  }
+
   // The rests (or notes) of a staff/voice byte in item order.
   std::vector<TSpan> Rests(int sv = 0, TQSMeasure* m = nullptr) const {
     std::vector<TSpan> out;
