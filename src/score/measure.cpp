@@ -114,12 +114,7 @@ void TQSMeasure::Clear() {
 void TQSMeasure::Assign(const TObject& source) {
   auto* src = dynamic_cast<const TQSMeasure*>(&source);
   if (!src) RaiseAssignError(source.ClassName(), ClassName());
-  if (src == this) return;
-  Clear();
-  Fields = src->Fields;
-  BlockSurplus = src->BlockSurplus;
-  Spacing = src->Spacing;
-  CopyItems(src->Items, this);
+  if (src != this) AssignItemContainer(*this, *src);
 }
 
 bool TQSMeasure::InVoice(const TQSItem& item, int staffVoice) const {
@@ -553,7 +548,7 @@ TQSMark* TQSMeasure::FindTuplet(int staffVoice, int position) const {
 void TQSMeasure::LoadFromStream(TStream& s) {
   TRegistrationOpen open(RegistrationSuspended);
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) ReadBlock(r, [&](TBlockIO& b) { Fields.Visit(b); }, &BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) {
       const int count = ReadChildCount(s, "Error reading measure items");
       for (int i = 0; i < count; ++i) {
@@ -569,12 +564,6 @@ void TQSMeasure::LoadFromStream(TStream& s) {
   UpdateBeams(0, false);
 }
 
-void TQSMeasure::SaveToStream(TStream& s) const {
-  TRecordWriter w(s, 3);
-  WriteBlock(s, [&](TBlockIO& b) { const_cast<TFields&>(Fields).Visit(b); }, BlockSurplus);
-  WriteItemList(s, Items);
-  WriteSpacingTable(s, Spacing);
-  w.Finish();
-}
+void TQSMeasure::SaveToStream(TStream& s) const { WriteItemsRecord(s, Fields, BlockSurplus, Items, Spacing); }
 
 }  // namespace qs

@@ -50,10 +50,7 @@ void TQSVoice::SetMute(bool value) {
 }
 
 void TQSVoice::Changed() {
-  if (TQSScore* score = Score()) {
-    score->FireItemChanged(this);
-    score->FireChanged(this);
-  }
+  if (TQSScore* score = Score()) score->NotifyChanged(this);
 }
 
 void TQSVoice::Assign(const TObject& source) {
@@ -67,14 +64,14 @@ void TQSVoice::Assign(const TObject& source) {
 
 void TQSVoice::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) ReadBlock(r, [&](TBlockIO& b) { Fields.Visit(b); }, &BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
   });
   if (TQSScore* score = Score()) score->FireItemChangedQuietly(this);
 }
 
 void TQSVoice::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 1);
-  WriteBlock(s, [&](TBlockIO& b) { const_cast<TFields&>(Fields).Visit(b); }, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   w.Finish();
 }
 
@@ -120,9 +117,7 @@ void TQSStaff::UnregisterVoice(TQSVoice* voice) {
   part_->UpdateVoiceNumbers(false);
 }
 
-void TQSStaff::UpdateVoiceIndexes() {
-  for (int i = 0; i < VoiceCount(); ++i) voices_[static_cast<size_t>(i)]->Index = i;
-}
+void TQSStaff::UpdateVoiceIndexes() { Renumber(voices_); }
 
 TQSVoice* TQSStaff::NewVoice() { return new TQSVoice(this); }
 
@@ -159,10 +154,7 @@ void TQSStaff::SetTuning(int index, uint8_t value) {
 uint8_t TQSStaff::GetTuning(int index) const { return index >= 0 && index < kMaxLines ? Tuning[index] : 0; }
 
 void TQSStaff::Changed() {
-  if (TQSScore* score = Score()) {
-    score->FireItemChanged(this);
-    score->FireChanged(this);
-  }
+  if (TQSScore* score = Score()) score->NotifyChanged(this);
 }
 
 void TQSStaff::Assign(const TObject& source) {
@@ -181,7 +173,7 @@ void TQSStaff::LoadFromStream(TStream& s) {
   TRegistrationOpen open(RegistrationSuspended);
   ReadRecord(s, [&](TRecordReader& r) {
     if (r.Has(1)) {
-      ReadBlock(r, [&](TBlockIO& b) { Fields.Visit(b); }, &BlockSurplus);
+      ReadFields(r, Fields, BlockSurplus);
       if (Fields.Scale == 0) Fields.Scale = 100;
       // The tuning table has 24 strings; a larger count is read as 24.
       Fields.LineCount = std::min<uint8_t>(Fields.LineCount, kMaxLines);
@@ -205,7 +197,7 @@ void TQSStaff::LoadFromStream(TStream& s) {
 
 void TQSStaff::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 3);
-  WriteBlock(s, [&](TBlockIO& b) { const_cast<TFields&>(Fields).Visit(b); }, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WriteCount16(s, voices_.size(), "voice list");
   for (TQSVoice* v : voices_) v->SaveToStream(s);
   s.WriteBuffer(Tuning, std::min<size_t>(Fields.LineCount, kMaxLines));
@@ -286,24 +278,18 @@ void TQSPart::UpdateVoiceNumbers(bool notifyAll) {
 TQSMeasure* TQSPart::GetMeasure(int index) const { return At(measures_, index); }
 
 void TQSPart::RegisterMeasure(TQSMeasure* measure) {
-  if (RegistrationSuspended) return;
-  measures_.push_back(measure);
-  measure->Index = MeasureCount() - 1;
+  if (!RegistrationSuspended) AppendNumbered(measures_, measure);
 }
 
 void TQSPart::UnregisterMeasure(TQSMeasure* measure) {
-  if (RegistrationSuspended) return;
-  std::erase(measures_, measure);
-  UpdateMeasureIndexes();
+  if (!RegistrationSuspended) RemoveNumbered(measures_, measure);
 }
 
 TQSMeasure* TQSPart::NewMeasure() { return new TQSMeasure(this); }
 
 void TQSPart::ClearMeasures() { FreeAll(measures_); }
 
-void TQSPart::UpdateMeasureIndexes() {
-  for (int i = 0; i < MeasureCount(); ++i) measures_[static_cast<size_t>(i)]->Index = i;
-}
+void TQSPart::UpdateMeasureIndexes() { Renumber(measures_); }
 
 void TQSPart::AddItem(TQSItem* item) {
   if (!RegistrationSuspended) Items.Add(item);
@@ -388,10 +374,7 @@ void TQSPart::SetTransport(int count, const TQSTransportRecord* records) {
 }
 
 void TQSPart::Changed() {
-  if (TQSScore* score = Score()) {
-    score->FireItemChanged(this);
-    score->FireChanged(this);
-  }
+  if (TQSScore* score = Score()) score->NotifyChanged(this);
 }
 
 void TQSPart::Assign(const TObject& source) {
@@ -491,7 +474,7 @@ void TQSPart::SetLeftOffset(int value, bool replace) {
 void TQSPart::LoadFromStream(TStream& s) {
   TRegistrationOpen open(RegistrationSuspended);
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) ReadBlock(r, [&](TBlockIO& b) { Fields.Visit(b); }, &BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) Name = ReadStreamString(s);
     if (r.Has(3)) {
       const int count = ReadChildCount(s, "Error reading staffs");
@@ -529,7 +512,7 @@ void TQSPart::LoadFromStream(TStream& s) {
 
 void TQSPart::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 11);
-  WriteBlock(s, [&](TBlockIO& b) { const_cast<TFields&>(Fields).Visit(b); }, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WriteStreamString(s, Name);
   WriteCount16(s, staves_.size(), "staff list");
   for (TQSStaff* staff : staves_) staff->SaveToStream(s);

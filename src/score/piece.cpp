@@ -41,12 +41,7 @@ void TQSColumn::RemoveItem(TQSItem* item) { Items.Remove(item); }
 void TQSColumn::Assign(const TObject& source) {
   auto* src = dynamic_cast<const TQSColumn*>(&source);
   if (!src) RaiseAssignError(source.ClassName(), ClassName());
-  if (src == this) return;
-  Clear();
-  Fields = src->Fields;
-  BlockSurplus = src->BlockSurplus;
-  Spacing = src->Spacing;
-  CopyItems(src->Items, this);
+  if (src != this) AssignItemContainer(*this, *src);
 }
 
 void TQSColumn::DeleteMeasureRests() {
@@ -57,7 +52,7 @@ void TQSColumn::DeleteMeasureRests() {
 void TQSColumn::LoadFromStream(TStream& s) {
   TRegistrationOpen open(RegistrationSuspended);
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) ReadBlock(r, [&](TBlockIO& b) { Fields.Visit(b); }, &BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) {
       const int count = ReadChildCount(s, "Error reading column items");
       for (int i = 0; i < count; ++i) {
@@ -69,13 +64,7 @@ void TQSColumn::LoadFromStream(TStream& s) {
   });
 }
 
-void TQSColumn::SaveToStream(TStream& s) const {
-  TRecordWriter w(s, 3);
-  WriteBlock(s, [&](TBlockIO& b) { const_cast<TFields&>(Fields).Visit(b); }, BlockSurplus);
-  WriteItemList(s, Items);
-  WriteSpacingTable(s, Spacing);
-  w.Finish();
-}
+void TQSColumn::SaveToStream(TStream& s) const { WriteItemsRecord(s, Fields, BlockSurplus, Items, Spacing); }
 
 // ---------------------------------------------------------------- piece
 
@@ -108,8 +97,7 @@ int TQSPiece::Tempo() const { return SafeTempo(Fields.Tempo); }
 void TQSPiece::SetName(const std::string& value) {
   if (Name == value) return;
   Name = value;
-  score_->FireItemChanged(this);
-  score_->FireChanged(this);
+  score_->NotifyChanged(this);
 }
 
 void TQSPiece::SetTempo(int value) {
@@ -152,31 +140,23 @@ TQSPart* TQSPiece::AddPart() {
 
 void TQSPiece::ClearParts() { FreeAll(parts_); }
 
-void TQSPiece::UpdatePartIndexes() {
-  for (int i = 0; i < PartCount(); ++i) parts_[static_cast<size_t>(i)]->Index = i;
-}
+void TQSPiece::UpdatePartIndexes() { Renumber(parts_); }
 
 TQSColumn* TQSPiece::GetColumn(int index) const { return At(columns_, index); }
 
 void TQSPiece::AppendColumn(TQSColumn* column) {
-  if (RegistrationSuspended) return;
-  columns_.push_back(column);
-  column->Index = ColumnCount() - 1;
+  if (!RegistrationSuspended) AppendNumbered(columns_, column);
 }
 
 void TQSPiece::RemoveColumn(TQSColumn* column) {
-  if (RegistrationSuspended) return;
-  std::erase(columns_, column);
-  RenumberColumns();
+  if (!RegistrationSuspended) RemoveNumbered(columns_, column);
 }
 
 TQSColumn* TQSPiece::AddColumn() { return new TQSColumn(this); }
 
 void TQSPiece::ClearColumns() { FreeAll(columns_); }
 
-void TQSPiece::RenumberColumns() {
-  for (int i = 0; i < ColumnCount(); ++i) columns_[static_cast<size_t>(i)]->Index = i;
-}
+void TQSPiece::RenumberColumns() { Renumber(columns_); }
 
 void TQSPiece::Relayout() { score_->RecalculatePiece(Index); }
 
@@ -226,7 +206,7 @@ void TQSPiece::Assign(const TObject& source) {
 void TQSPiece::LoadFromStream(TStream& s) {
   TRegistrationOpen open(RegistrationSuspended);
   ReadRecord(s, [&](TRecordReader& r) {
-    if (r.Has(1)) ReadBlock(r, [&](TBlockIO& b) { Fields.Visit(b); }, &BlockSurplus);
+    if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
     if (r.Has(2)) Name = ReadStreamString(s);
     if (r.Has(3)) {
       const int count = ReadChildCount(s, "Error reading parts");
@@ -250,7 +230,7 @@ void TQSPiece::LoadFromStream(TStream& s) {
 
 void TQSPiece::SaveToStream(TStream& s) const {
   TRecordWriter w(s, 10);
-  WriteBlock(s, [&](TBlockIO& b) { const_cast<TFields&>(Fields).Visit(b); }, BlockSurplus);
+  WriteFields(s, Fields, BlockSurplus);
   WriteStreamString(s, Name);
   WriteCount16(s, parts_.size(), "part list");
   for (TQSPart* part : parts_) part->SaveToStream(s);

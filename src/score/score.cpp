@@ -5,6 +5,7 @@
 #include "base/mathutil.h"
 #include "score/measure.h"
 #include "score/piece.h"
+#include "score/tree.h"
 
 namespace qs {
 
@@ -30,14 +31,11 @@ int TQSScore::StaffDistancePixels() const {
   return Round((4 * LineSpace + Interval) * Scale / 100.0 * PixelsPerInch / 254.0);
 }
 
-TQSPiece* TQSScore::GetPiece(int index) const {
-  return index >= 0 && index < PieceCount() ? pieces_[static_cast<size_t>(index)] : nullptr;
-}
+TQSPiece* TQSScore::GetPiece(int index) const { return At(pieces_, index); }
 
 void TQSScore::AppendPiece(TQSPiece* piece) {
   if (RegistrationSuspended) return;
-  pieces_.push_back(piece);
-  piece->Index = PieceCount() - 1;
+  AppendNumbered(pieces_, piece);
   FireAddItemQuietly(piece);
 }
 
@@ -54,21 +52,11 @@ TQSPiece* TQSScore::NewPiece() {
   return piece;
 }
 
-void TQSScore::RenumberPieces() {
-  for (int i = 0; i < PieceCount(); ++i) pieces_[static_cast<size_t>(i)]->Index = i;
-}
+void TQSScore::RenumberPieces() { Renumber(pieces_); }
 
-void TQSScore::ClearPieces() {
-  while (!pieces_.empty()) {
-    TQSPiece* p = pieces_.back();
-    pieces_.pop_back();
-    delete p;  // its unregistration finds nothing left to remove
-  }
-}
+void TQSScore::ClearPieces() { FreeAll(pieces_); }
 
-TQSWindowLink* TQSScore::GetWindow(int index) const {
-  return index >= 0 && index < WindowCount() ? windows_[static_cast<size_t>(index)] : nullptr;
-}
+TQSWindowLink* TQSScore::GetWindow(int index) const { return At(windows_, index); }
 
 void TQSScore::AttachWindow(TQSWindowLink* window) {
   windows_.push_back(window);

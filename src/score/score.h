@@ -38,6 +38,11 @@ class TQSScore : public TObject {
   void FireChanged(TObject* sender) { Fire(OnChanged, sender); }
   void FireAddItem(TObject* sender) { Fire(OnAddItem, sender); }
   void FireItemChanged(TObject* sender) { Fire(OnItemChanged, sender); }
+  // OnItemChanged, then OnChanged.
+  void NotifyChanged(TObject* sender) {
+    FireItemChanged(sender);
+    FireChanged(sender);
+  }
   // The same, ignoring an error the handler raises: removal and reading
   // must go on whatever the host does.
   // Registration and unregistration fire quietly: a child half registered

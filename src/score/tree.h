@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "score/item.h"
+#include "score/notes.h"  // WriteFields, ReadFields
 #include "score/record.h"
+#include "score/spacing.h"
 
 namespace qs {
 
@@ -31,6 +34,48 @@ void InsertAt(std::vector<T*>& list, T* child, int index) {
 template <class T>
 T* At(const std::vector<T*>& list, int index) {
   return index >= 0 && index < static_cast<int>(list.size()) ? list[static_cast<size_t>(index)] : nullptr;
+}
+
+// Sets each child's index to its position.
+template <class T>
+void Renumber(const std::vector<T*>& list) {
+  for (size_t i = 0; i < list.size(); ++i) list[i]->Index = static_cast<int>(i);
+}
+
+// Appends a child and gives it its index.
+template <class T>
+void AppendNumbered(std::vector<T*>& list, T* child) {
+  list.push_back(child);
+  child->Index = static_cast<int>(list.size()) - 1;
+}
+
+// Takes a child out and renumbers the others.
+template <class T>
+void RemoveNumbered(std::vector<T*>& list, T* child) {
+  std::erase(list, child);
+  Renumber(list);
+}
+
+// Assign of a measure or a column: its items replaced by copies of the
+// source's, with the settings and the spacing table.
+template <class T>
+void AssignItemContainer(T& target, const T& source) {
+  target.Clear();
+  target.Fields = source.Fields;
+  target.BlockSurplus = source.BlockSurplus;
+  target.Spacing = source.Spacing;
+  CopyItems(source.Items, &target);
+}
+
+// The record of a measure or a column: settings block, items, spacing table.
+template <class F>
+void WriteItemsRecord(TStream& s, const F& fields, const std::vector<uint8_t>& surplus, const TQSItemList& items,
+                      const TQSSpacingTable& spacing) {
+  TRecordWriter w(s, 3);
+  WriteFields(s, fields, surplus);
+  WriteItemList(s, items);
+  WriteSpacingTable(s, spacing);
+  w.Finish();
 }
 
 // Lists of children read from a file with more entries than this are damage.

@@ -342,3 +342,25 @@ TEST_F(MeasureTest, MeasuresNeedAPartAndAreRenumbered) {
   EXPECT_EQ(Part->GetMeasure(1), third);
   EXPECT_EQ(Part->GetMeasure(2), nullptr);
 }
+
+TEST_F(MeasureTest, InsertionIndexKeepsPositionStaffAndVoiceOrder) {
+  EXPECT_EQ(TQSScore::FindItemInsertIndex(*Measure, 0x00, 128, 0), 0);
+  Note(0, 128);
+  Note(128, 128, 0x50, 0x01);
+  Mark(kind::Dynamics, 128, 0x00);  // marks are not compared
+  struct {
+    int StaffVoice, Position, StartIndex;
+    bool AllVoices;
+    int Expected;
+  } cases[] = {
+      {0x00, 128, 0, false, 1},  // before the later voice
+      {0x02, 128, 0, false, 3},  // after it
+      {0x10, 0, 0, false, 1},    // a later staff at 0 goes after staff 0
+      {0x02, 128, 0, true, 1},   // every voice: before anything at the position
+      {0x00, 128, 9, false, 3},  // a start beyond the list gives its end
+  };
+  for (const auto& c : cases) {
+    Measure->Fields.Flags = c.AllVoices ? TQSMeasure::kAllVoices : 0;
+    EXPECT_EQ(TQSScore::FindItemInsertIndex(*Measure, c.StaffVoice, c.Position, c.StartIndex), c.Expected);
+  }
+}
