@@ -91,19 +91,25 @@ void TQSMeasure::AddItem(TQSItem* item) {
   if (!RegistrationSuspended) Items.Add(item);
 }
 
-void TQSMeasure::RemoveItem(TQSItem* item) {
-  Items.Remove(item);
-  // A note moved to another measure leaves this one's beam list; the
-  // pointer is only compared, never followed.
-  std::erase_if(BeamNotes, [item](TQSNote* n) { return static_cast<TQSItem*>(n) == item; });
+// A note in a beam group stands in this measure's beam list or, when the
+// previous measure's group runs on into this one, in that one's. The
+// pointer is only compared: the note may be under destruction.
+void TQSMeasure::DropFromBeams(const TQSItem* note) {
+  auto same = [note](TQSNote* n) { return static_cast<TQSItem*>(n) == note; };
+  std::erase_if(BeamNotes, same);
+  if (TQSMeasure* prev = Previous()) std::erase_if(prev->BeamNotes, same);
 }
 
-void TQSMeasure::ForgetNote(TQSItem* item) {
-  auto* note = static_cast<TQSNote*>(item);
-  std::erase(BeamNotes, note);
-  if (note->BeamFromPrevious())
-    if (TQSMeasure* prev = Previous()) std::erase(prev->BeamNotes, note);
+void TQSMeasure::RemoveItem(TQSItem* item) {
+  Items.Remove(item);
+  DropFromBeams(item);
+  // A grace group that moves to another measure takes its notes along (one
+  // being freed has freed them already and is no grace group any more).
+  if (auto* grace = dynamic_cast<TQSVorschlag*>(item))
+    for (TQSItem* n : grace->Items) DropFromBeams(n);
 }
+
+void TQSMeasure::ForgetNote(TQSItem* note) { DropFromBeams(note); }
 
 void TQSMeasure::Clear() {
   BeamNotes.clear();

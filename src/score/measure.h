@@ -163,6 +163,7 @@ class TQSMeasure : public TObject, public TQSItemOwner {
   TQSPause* NewRest(int staffVoice, int position, int length, int realLength, int offsetY, int startIndex);
   void MergeRestRun(const std::vector<TQSPause*>& run, int beat);
   void ShortenAtMeasureEnd(int staffVoice, int measureLength);
+  void DropFromBeams(const TQSItem* note);
   void AddNoteToBeamGroup(TBeamState& st, TQSNote* note, bool fromPrevious);
   void CloseBeamGroup(TBeamState& st);
   void CalcStems(int group);

@@ -171,7 +171,13 @@ TEST_F(BeamsTest, AGroupRunsOnIntoTheNextMeasure) {
   // The next measure does not take the carried note again.
   EXPECT_EQ(next->BeamNotes, (std::vector<TQSNote*>{own1, own2}));
 
-  // A note that goes leaves the previous measure's list too.
+  // A note that goes leaves the previous measure's list too, also when it
+  // moves to another measure.
+  TQSMeasure* third = Part->NewMeasure();
+  own1->SetOwner(third);
+  EXPECT_EQ(next->BeamNotes, (std::vector<TQSNote*>{own2}));
+  carried->SetOwner(third);
+  EXPECT_EQ(Measure->BeamNotes.size(), 2u);
   delete carried;
   EXPECT_EQ(Measure->BeamNotes.size(), 2u);
 }
@@ -188,7 +194,11 @@ TEST_F(BeamsTest, GraceNotesFormTheirOwnGroup) {
   Note(128, 128);
   Measure->UpdateBeams(0, false);
   EXPECT_EQ(Groups(), (TGroups{{128, 128, 128}}));
-  // Freeing the group takes its notes out of the beam list.
-  delete grace;
+  // Moving or freeing the group takes its notes out of the beam list.
+  grace->SetOwner(Part->NewMeasure());
   EXPECT_TRUE(Measure->BeamNotes.empty());
+  Measure->UpdateBeams(0, false);
+  grace->Owner()->OwnerMeasure()->UpdateBeams(0, false);
+  delete grace;
+  EXPECT_TRUE(Part->GetMeasure(1)->BeamNotes.empty());
 }
