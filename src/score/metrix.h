@@ -4,14 +4,14 @@
 // of a millimetre, with the screen's pixels per inch set once at start-up.
 #include <cstdint>
 
+#include "platform/gui.h"
+
 namespace qs {
 
 enum class TQSMetrix : uint8_t { rmMM, rmInches, rmPixels };
 
-// The screen's logical resolution used by the score model (96 until the
-// application sets it from the platform). Values below 1 are ignored.
-void SetScreenPixelsPerInch(int pixelsPerInch);
-int ScreenPixelsPerInch();
+// ScreenPixelsPerInch() (platform/gui.h) is the screen's logical resolution,
+// read once; every unit conversion of the model uses it.
 
 // A length in tenths of a millimetre in the given unit, and back.
 long double TenthsToMetrix(TQSMetrix metrix, long double value);
