@@ -6,22 +6,17 @@
 
 #include "base/stream.h"
 #include "score/item.h"
+#include "test_support.h"
 
 namespace qs::test {
 
 // Holds items as a measure does and records the notes it is told to forget.
-class TStandInMeasure : public TQSItemOwner {
+class TStandInMeasure : public TTestOwner {
  public:
   ~TStandInMeasure() override { Items.Clear(); }
 
-  TQSItemList Items;
   std::vector<TQSItem*> Forgotten;
 
-  void AddItem(TQSItem* item) override {
-    if (!RegistrationSuspended) Items.Add(item);
-  }
-  void RemoveItem(TQSItem* item) override { Items.Remove(item); }
-  int IndexOfItem(const TQSItem* item) const override { return Items.IndexOf(item); }
   // The pointer items answer from GetMeasure; only compared, never used.
   TQSMeasure* OwnerMeasure() const override {
     return reinterpret_cast<TQSMeasure*>(const_cast<TStandInMeasure*>(this));
