@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "score/slot.h"
 
 namespace qs {
 
@@ -139,14 +140,11 @@ struct TQSCalcSystemPart {
 };
 
 // One measure slot: one measure number of one system, across all parts.
-struct TQSCalcMeasure {
+// MeasureIndex, Meter, Length, EndMeter and EndLength are the part the
+// model reads (TQSMeasureSlot).
+struct TQSCalcMeasure : TQSMeasureSlot {
   TQSCalcSystem* System = nullptr;
-  uint16_t MeasureIndex = 0;
   TRect Box;
-  uint16_t Meter = 0;
-  uint16_t Length = 0;
-  uint16_t EndMeter = 0;
-  uint16_t EndLength = 0;
   uint16_t PositionCapacity = 0;
   std::vector<uint16_t> Positions;     // one entry per tick; Length in use
   std::vector<TQSItem*> ClefByRow;     // RowCount entries
