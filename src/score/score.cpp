@@ -57,12 +57,11 @@ TQSScore::TQSScore() : Page(this) {
 }
 
 TQSScore::~TQSScore() {
-  // Pieces go before the page and the layout records; the views stay, but
-  // no longer point here.
+  // Pieces go before the page and the layout records. The views are not
+  // ours: each detaches itself when it goes.
   Description.Clear();
   ClearPieces();
   ClearItems();
-  for (TQSWindowLink* w : windows_) w->Score = nullptr;
   windows_.clear();
   ClearLayout();
   ClearUndo();

@@ -210,14 +210,6 @@ TEST_F(ScoreTest, ViewsAndTheActiveView) {
   EXPECT_EQ(Score.ActiveWindow(), nullptr);
   Score.SetActiveWindow(&a);  // not attached: none is active
   EXPECT_EQ(Score.ActiveWindowIndex(), -1);
-
-  // A view outliving its score no longer points at it.
-  TLockedView survivor;
-  {
-    TQSScore gone;
-    gone.AttachWindow(&survivor);
-  }
-  EXPECT_EQ(survivor.Score, nullptr);
 }
 
 TEST_F(ScoreTest, CursorAccessors) {
