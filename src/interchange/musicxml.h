@@ -29,6 +29,8 @@ void ImportMusicXml(TQSScore& score, TStream& stream);
 // laid-out one, and from the first measure in which the layout placed
 // nothing on, are not written. Without a piece nothing is written.
 void ExportMusicXml(TQSScore& score, TQSPiece* piece, TStream& stream);
+// The piece under the active view's cursor.
+void ExportMusicXml(TQSScore& score, TStream& stream);
 
 // Makes the score read ".xml" files through ImportMusicXml.
 void InstallMusicXmlImporter();

@@ -508,7 +508,7 @@ class TReader {
 
   // --------------------------------------------------------- directions
 
-  int BelowOffset() const { return Px(lineSpace_ * 4) * 8 + 48; }
+  int BelowOffset() const { return mxml::BelowOffset(score_); }
 
   TQSMark* MeasureMark(TQSItemType k, int position) {
     CheckItemRoom(measure_);
@@ -530,7 +530,7 @@ class TReader {
   }
 
   void Offset(int16_t& field, const std::string& text, bool down) {
-    long long delta = static_cast<long long>(NumberOf(text, 0)) * 24 / 5;
+    long long delta = static_cast<long long>(NumberOf(text, 0)) * kUnitsPerTenthNum / kUnitsPerTenthDen;
     field = static_cast<int16_t>(ClampInt16(field + (down ? -delta : delta)));
   }
 
@@ -916,7 +916,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
             if (SameText(text, "crescendo") || SameText(text, "diminuendo")) {
               wedge_ = MeasureMark(kind::Dynamics, position_);
               wedge_->Fields.Kind = SameText(text, "crescendo") ? 50 : 51;
-              wedge_->Fields.OffsetY = static_cast<int16_t>(above_ ? 0 : BelowOffset());
+              wedge_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
               wedgeMeasure_ = measure_->Index;
             } else if (SameText(text, "stop") && wedge_) {
               int len = WedgeLength();
@@ -1041,7 +1041,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Dynamics:
       if (parent != DirectionType) return false;
       mark_ = MeasureMark(kind::Dynamics, position_);
-      mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? 0 : BelowOffset());
+      mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
       return true;
     case Fff: case Ff: case F: case Fp: case P: case Pp: case Ppp:
     case Mp: case Mf: case Sf: case Sfz: case Fz:
@@ -1060,7 +1060,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       lyric_ = Make<TQSLyric>(kind::Term, measure_);
       lyric_->Fields.Time = static_cast<uint16_t>(position_);
       lyric_->Lines.push_back(text);
-      lyric_->Fields.OffsetY = static_cast<int16_t>(above_ ? -160 : BelowOffset());
+      lyric_->Fields.OffsetY = static_cast<int16_t>(above_ ? kWordsAboveOffset : BelowOffset());
       mark_ = nullptr;
       return true;
     case FontStyle:
@@ -1072,7 +1072,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Pedal:
       if (parent != DirectionType) return false;
       mark_ = MeasureMark(kind::Pedal, std::max(0, std::min(position_, measureLength_ - 1)));
-      mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? 0 : BelowOffset());
+      mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
       return true;
     case RelativeY:
       if (parent == Wedge && wedge_) Offset(wedge_->Fields.OffsetY, text, true);

@@ -28,6 +28,11 @@ void KeyAlterations(int keyKind, int (&alter)[7]) {
     for (int i = 0; i < keyKind - 10; ++i) alter[kSharpOrder[6 - i]] = -1;
 }
 
+int BelowOffset(const TQSScore& score) {
+  const double lineSpace = static_cast<double>(score.Page.Tenths(TQSPage::dLineSpace).Value());
+  return Round(lineSpace * 4 * ScreenPixelsPerInch() / 254.0) * 8 + 48;
+}
+
 namespace {
 
 constexpr int kMaxVoices = 16;

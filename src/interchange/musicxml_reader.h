@@ -43,6 +43,13 @@ struct TImportData {
 // chord order, beams, the upbeat, ties and slurs.
 void FinishImport(TQSScore& score, TQSPiece& piece, TImportData& data);
 
+// The vertical offset of a direction placed below the staff, and above it
+// (texts stand higher than signs), in layout units.
+int BelowOffset(const TQSScore& score);
+constexpr int kSignAboveOffset = 0, kWordsAboveOffset = -160;
+// Layout units per tenth of a staff space (the unit of relative-x and -y).
+constexpr int kUnitsPerTenthNum = 24, kUnitsPerTenthDen = 5;
+
 // Alterations in force for the steps C D E F G A B under a key signature
 // of the given Kind (1-7 sharps, 11-17 flats).
 void KeyAlterations(int keyKind, int (&alter)[7]);
