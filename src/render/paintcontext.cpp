@@ -60,21 +60,6 @@ void TQSPaintContext::Derive(int scale, int zoomX, int zoomY, TQSWindowStyle sty
   StaffSpace = Round(static_cast<double>(space));
 }
 
-int TQSPaintContext::FontSize(int k) const {
-  switch (k) {
-    case 4: return Font4;
-    case 5: return Font5;
-    case 6: return Font6;
-    case 7: return Font7;
-    case 8: return Font8;
-    case 9: return Font9;
-    case 10: return Font10;
-    case 11: return Font11;
-    case 16: return Font16;
-    default: return 0;
-  }
-}
-
 uint32_t TQSPaintContext::LineColor() const { return PrintOrExport() ? clBlack : clSilver; }
 
 }  // namespace qs

@@ -62,8 +62,6 @@ struct TQSPaintContext {
   // lineSpace is the page format's staff line distance in tenths of a
   // millimetre, ppi the view's screen resolution.
   void Derive(int scale, int zoomX, int zoomY, TQSWindowStyle style, int ppi, long double lineSpace);
-  // Font size k (4 to 11, or 16) as derived.
-  int FontSize(int k) const;
   bool PrintOrExport() const { return Style == wsPrint || Style == wsExport; }
   bool PreviewPrintOrExport() const { return Style == wsPreview || PrintOrExport(); }
   // Staff lines, ledger lines and barline segments: black on paper,

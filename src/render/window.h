@@ -40,9 +40,6 @@ class TQSWindow : public TQSWindowLink {
   TQSWindowStyle Style = wsNormal;
   // With dsActiveVoice everything outside the cursor's voice is grey.
   TQSDataStyle DataStyle = dsAll;
-  // Percent, 25 to 975.
-  int32_t Zoom = 100;
-  int32_t TempoScale = 100;
   // The screen's pixels per inch when the view was made; staff spacing is
   // converted with it.
   const int ScreenPixelsPerInch;
@@ -56,11 +53,6 @@ class TQSWindow : public TQSWindowLink {
   // last character and two further values.
   TQSCalcItem* EditedElement = nullptr;
   std::array<int32_t, 6> EditSelection{};
-  // Repaints asked for while the score's update lock was held.
-  struct TRepaintPending {
-    bool Pages = false;
-    bool Rulers = false;
-  } RepaintPending;
 
   // The selection record of a piece, nil when nothing of it is selected.
   TQSSelPiece* FindSelPiece(const TQSPiece* piece) const;
@@ -79,7 +71,8 @@ class TQSWindow : public TQSWindowLink {
   // The number of the laid-out system that holds the cursor's measure; 0
   // when that measure is not laid out.
   int CursorSystemIndex() const override;
-  // Records the pending repaint; the interactive view repaints.
+  // While the score's update lock is held only notes the pending repaint;
+  // otherwise clears it (the interactive view then repaints its pages).
   void InvalidatePages() override;
 
  private:
