@@ -58,7 +58,7 @@ void PaintSlotLines(TQSPaintContext& c, int ppi, long double lineSpace) {
       cv.LineTo(c.SlotRight, y + i * spacing);
     }
     const int last = lines > 0 ? y + (lines - 1) * spacing : y;
-    if (lines > 0) c.LastLineY = last;
+    c.LastLineY = last;
     row->PaintValue32 = last - ScaleY(c, row->BottomLine);
   }
 }
