@@ -98,9 +98,7 @@ bool DrawnAsWholeRest(const TQSPause& rest, const TQSCalcMeasure& slot, const TQ
 }  // namespace
 
 bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
-  Begin(e, e.Box);
-  const TColor color = Shade(e, note.Fields.Color, TQSActiveTest::StaffVoice, note);
-  UseColor(color);
+  const TColor color = Begin(e, e.Box, note.Fields.Color, TQSActiveTest::StaffVoice, note);
   const TQSStaff* staff = e.Row ? e.Row->Staff : nullptr;
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
   if (staff && staff->Fields.Tablature) {
@@ -171,7 +169,7 @@ void TQSMeasureRenderer::DrawTabNote(const TQSCalcItem& e, const TQSNote& note, 
 bool TQSMeasureRenderer::DrawRest(const TQSCalcItem& e, const TQSPause& rest) {
   Begin(e, e.Box);
   if (rest.IsHidden()) return true;
-  UseColor(Shade(e, rest.Fields.Color, TQSActiveTest::StaffVoice, rest));
+  Begin(e, e.Box, rest.Fields.Color, TQSActiveTest::StaffVoice, rest);
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
   const int enclosure = rest.Enclosure();
   const bool whole = DrawnAsWholeRest(rest, *c_.Slot, e);
@@ -195,10 +193,7 @@ bool TQSMeasureRenderer::DrawRest(const TQSCalcItem& e, const TQSPause& rest) {
 bool TQSMeasureRenderer::DrawDots(const TQSCalcItem& e, const TQSMark& mark) {
   const auto* holder = dynamic_cast<const TQSItem*>(mark.Owner());
   if (auto* rest = dynamic_cast<const TQSPause*>(holder); rest && rest->IsHidden()) return false;
-  Begin(e, e.Box);
-  UseColor(Shade(e, mark.Fields.Color, TQSActiveTest::StaffVoice, holder ? *holder : mark));
-  cv_.Pen().Width = 1;
-  cv_.Brush().Style = bsSolid;
+  BeginFilled(e, e.Box, mark.Fields.Color, TQSActiveTest::StaffVoice, holder ? *holder : mark);
   const int r = W(1), mid = Mid();
   int x = box_.Left + W(2);
   for (int i = 0; i <= mark.Fields.Value; ++i) {
@@ -209,10 +204,9 @@ bool TQSMeasureRenderer::DrawDots(const TQSCalcItem& e, const TQSMark& mark) {
 }
 
 bool TQSMeasureRenderer::DrawAccidental(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
   const auto* note = dynamic_cast<const TQSNote*>(mark.Owner());
-  const TColor color = note ? note->Fields.Color : mark.Fields.Color;
-  UseColor(Shade(e, color, TQSActiveTest::StaffVoice, note ? static_cast<const TQSItem&>(*note) : mark));
+  Begin(e, e.Box, note ? note->Fields.Color : mark.Fields.Color, TQSActiveTest::StaffVoice,
+        note ? static_cast<const TQSItem&>(*note) : mark);
   UseMusicFont(note && IsGrace(*note) ? FontK(11) : FontK(16));
   const TAccidentalGlyph g = AccidentalGlyph(mark.Fields.Kind);
   const int offset = AccidentalOffset(W(6), g.Quarters);
@@ -234,19 +228,13 @@ int TQSMeasureRenderer::DrawSlashes(const TQSMark& mark, int x) {
 }
 
 bool TQSMeasureRenderer::DrawNoteRepeat(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
-  UseColor(Shade(e, mark.Fields.Color, TQSActiveTest::StaffVoice, mark));
-  cv_.Pen().Width = 1;
-  cv_.Brush().Style = bsSolid;
+  BeginFilled(e, e.Box, mark.Fields.Color, TQSActiveTest::StaffVoice, mark);
   DrawSlashes(mark, box_.Left);
   return true;
 }
 
 bool TQSMeasureRenderer::DrawBarRepeat(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
-  UseColor(Shade(e, mark.Fields.Color, TQSActiveTest::RowStaffAndVoice, mark));
-  cv_.Pen().Width = 1;
-  cv_.Brush().Style = bsSolid;
+  BeginFilled(e, e.Box, mark.Fields.Color, TQSActiveTest::RowStaffAndVoice, mark);
   const int a = W(6), mid = Mid();
   cv_.Ellipse(box_.Left + W(2), mid - a, box_.Left + a, mid - W(2));
   const int x = DrawSlashes(mark, box_.Left);
@@ -255,9 +243,7 @@ bool TQSMeasureRenderer::DrawBarRepeat(const TQSCalcItem& e, const TQSMark& mark
 }
 
 bool TQSMeasureRenderer::DrawMultiRest(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box2);
-  UseColor(Shade(e, mark.Fields.Color, TQSActiveTest::RowStaffAndVoice, mark));
-  cv_.Brush().Style = bsSolid;
+  BeginFilled(e, e.Box2, mark.Fields.Color, TQSActiveTest::RowStaffAndVoice, mark);
   const int n = mark.Fields.Value;
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom, LS = ls_, h = Half(ls_), t = W(1);
   auto fill = [this](int l, int tp, int r, int b) { cv_.FillRect({l, tp, r, b}); };

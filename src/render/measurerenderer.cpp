@@ -153,6 +153,21 @@ void TQSMeasureRenderer::Begin(const TQSCalcItem& e, const TRect& units) {
   box_ = ScaleRect(c_, units);
 }
 
+TColor TQSMeasureRenderer::Begin(const TQSCalcItem& e, const TRect& units, TColor color, TQSActiveTest test,
+                                 const TQSItem& subject) {
+  Begin(e, units);
+  color = Shade(e, color, test, subject);
+  UseColor(color);
+  return color;
+}
+
+void TQSMeasureRenderer::BeginFilled(const TQSCalcItem& e, const TRect& units, TColor color, TQSActiveTest test,
+                                     const TQSItem& subject) {
+  Begin(e, units, color, test, subject);
+  cv_.Pen().Width = 1;
+  cv_.Brush().Style = bsSolid;
+}
+
 int TQSMeasureRenderer::W(int k) const {
   return RoundRatio(static_cast<long long>(k) * c_.ZoomX * c_.Scale * size_, 1000000);
 }

@@ -61,6 +61,11 @@ class TQSMeasureRenderer {
   // ---------------------------------------------------------------- frame
   // Takes the element's row spacing, size percent and pixel box.
   void Begin(const TQSCalcItem& e, const TRect& units);
+  // The same, and puts the item's colour (grey when subject fails the
+  // kind's active-voice test) on pen, brush and font; returns it.
+  TColor Begin(const TQSCalcItem& e, const TRect& units, TColor color, TQSActiveTest test, const TQSItem& subject);
+  // The same with a one-pixel pen and a solid brush, for filled figures.
+  void BeginFilled(const TQSCalcItem& e, const TRect& units, TColor color, TQSActiveTest test, const TQSItem& subject);
   // Wk(p): the element's width k at its size percent; W05/W15 the half and
   // one and a half width. FontK(k): font size k at its size percent.
   int W(int k) const;

@@ -34,9 +34,7 @@ constexpr int kFlatSteps[7] = {4, 1, 5, 2, 6, 3, 7};
 }  // namespace
 
 bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
-  const TColor color = Shade(e, mark.Fields.Color, TQSActiveTest::ItemStaff, mark);
-  UseColor(color);
+  Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::ItemStaff, mark);
   const int code = mark.Fields.Kind;
   if (code < 13) UseMusicFont(FontK(16));
   cv_.Brush().Style = code < 14 ? bsClear : bsSolid;
@@ -107,8 +105,7 @@ bool TQSMeasureRenderer::DrawKeySignature(const TQSCalcItem& e, const TQSMark& m
     if (auto* clef = dynamic_cast<const TQSMark*>(slot.ClefByRow[row]); clef && IsPercussionClef(clef->Fields.Kind))
       return false;
   }
-  Begin(e, e.Box);
-  UseColor(Shade(e, mark.Fields.Color, TQSActiveTest::StaffIndex, mark));
+  Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::StaffIndex, mark);
   UseMusicFont(FontK(16));
   cv_.Brush().Style = bsClear;
   const int d = W(5), y0 = box_.Top + W(7) + W(8);
@@ -129,8 +126,7 @@ bool TQSMeasureRenderer::DrawKeySignature(const TQSCalcItem& e, const TQSMark& m
 }
 
 bool TQSMeasureRenderer::DrawTimeSignature(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
-  UseColor(Shade(e, mark.Fields.Color, TQSActiveTest::Part, mark));
+  Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Part, mark);
   cv_.Brush().Style = bsClear;
   const uint16_t value = mark.Fields.Value;
   const uint8_t style = mark.Fields.Style;
@@ -155,8 +151,7 @@ bool TQSMeasureRenderer::DrawTimeSignature(const TQSCalcItem& e, const TQSMark& 
 }
 
 bool TQSMeasureRenderer::DrawTempo(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
-  UseColor(mark.Fields.Color);
+  Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Never, mark);
   UseMusicFont(FontK(16));
   const auto glyph = static_cast<uint8_t>(42 + mark.Fields.Kind);
   const int y = mark.Fields.Kind == 0 ? box_.Top + c_.Width8 : box_.Top + 2 * c_.Width8 + c_.Width2;
@@ -169,8 +164,7 @@ bool TQSMeasureRenderer::DrawTempo(const TQSCalcItem& e, const TQSMark& mark) {
 
 bool TQSMeasureRenderer::DrawMeasureNumber(const TQSCalcItem& e, const TQSMark& mark) {
   if (c_.PreviewPrintOrExport() && !c_.PrintMeasureNumbers) return false;
-  Begin(e, e.Box);
-  UseColor(mark.Fields.Color);
+  Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Never, mark);
   UseFont(MarkFont(mark, c_), FontK(7));
   const std::string number = std::to_string(c_.Slot->Number);
   DrawFontGlyph(c_, box_.Left, box_.Top + c_.Width8, std::u16string(number.begin(), number.end()), 4);
@@ -178,8 +172,7 @@ bool TQSMeasureRenderer::DrawMeasureNumber(const TQSCalcItem& e, const TQSMark& 
 }
 
 bool TQSMeasureRenderer::DrawRehearsal(const TQSCalcItem& e, const TQSMark& mark) {
-  Begin(e, e.Box);
-  UseColor(mark.Fields.Color);
+  Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Never, mark);
   cv_.Brush().Style = bsClear;
   UseFont(MarkFont(mark, c_), FontK(10), cv_.Font().Style);
   const int n = c_.Slot->RehearsalNumber;

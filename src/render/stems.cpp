@@ -93,8 +93,7 @@ void TQSMeasureRenderer::DrawStem(const TQSCalcItem& e) {
   const auto* note = dynamic_cast<const TQSNote*>(e.Item);
   const TQSStaff* staff = StaffOfRow(e);
   if (!note || !staff || !staff->Fields.Stems) return;
-  Begin(e, e.Box);
-  UseColor(Shade(e, note->Fields.Color, TQSActiveTest::StaffVoice, *note));
+  Begin(e, e.Box, note->Fields.Color, TQSActiveTest::StaffVoice, *note);
   const bool down = note->IsStemDown();
   const bool tab = staff->Fields.Tablature;
   TRect& r = box_;

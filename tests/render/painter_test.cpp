@@ -17,8 +17,6 @@
 namespace qs::test {
 namespace {
 
-using TStrings = std::vector<std::string>;
-
 std::string HLine(int x1, int x2, int y) {
   return "Line " + std::to_string(x1) + "," + std::to_string(y) + " " + std::to_string(x2) + "," + std::to_string(y);
 }
@@ -268,6 +266,23 @@ TEST_F(PainterTest, SelectedElementsGetRedFramesAndHandles) {
   EXPECT_EQ(ops[1].Pen.Color, clRed);
   EXPECT_EQ(ops[1].Brush.Style, bsClear);
   EXPECT_EQ(ops[3].Pen.Color, clRed);
+}
+
+TEST_F(PainterTest, TheViewAnswersTheModel) {
+  System->Number = 3;
+  Window.CursorPosition.Measure = 0;
+  EXPECT_EQ(Window.CursorSystemIndex(), 3);
+  Window.CursorPosition.Measure = 1;  // not laid out
+  EXPECT_EQ(Window.CursorSystemIndex(), 0);
+  EXPECT_EQ(Window.FindSelPiece(Piece), nullptr);
+  Window.SelPieces.push_back(std::make_unique<TQSSelPiece>(TQSSelPiece{Piece, {}}));
+  EXPECT_EQ(Window.FindSelPiece(Piece), Window.SelPieces[0].get());
+  // Under the score's update lock a repaint waits.
+  Score.BeginUpdate();
+  Window.InvalidatePages();
+  EXPECT_TRUE(Window.PagesRepaintPending);
+  Score.EndUpdate();
+  EXPECT_FALSE(Window.PagesRepaintPending);
 }
 
 // ---------------------------------------------------------------- primitives

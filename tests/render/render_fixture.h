@@ -82,6 +82,11 @@ inline std::string Describe(const TCanvasOp& op) {
   }
 }
 
+using TStrings = std::vector<std::string>;
+inline std::string At(int x, int y) { return "@" + std::to_string(x) + "," + std::to_string(y); }
+inline std::string GlyphAt(int code, int x, int y) { return "Text #" + std::to_string(code) + " " + At(x, y); }
+inline std::string TextAt(const std::string& s, int x, int y) { return "Text '" + s + "' " + At(x, y); }
+
 inline std::vector<std::string> Describe(const std::vector<TCanvasOp>& ops) {
   std::vector<std::string> out;
   for (const auto& op : ops) out.push_back(Describe(op));

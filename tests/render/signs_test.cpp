@@ -8,11 +8,6 @@
 namespace qs::test {
 namespace {
 
-using TStrings = std::vector<std::string>;
-
-std::string At(int x, int y) { return "@" + std::to_string(x) + "," + std::to_string(y); }
-std::string GlyphAt(uint8_t code, int x, int y) { return "Text #" + std::to_string(code) + " " + At(x, y); }
-std::string TextAt(const std::string& s, int x, int y) { return "Text '" + s + "' " + At(x, y); }
 
 class SignTest : public TRenderFixture {
  protected:

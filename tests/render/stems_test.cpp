@@ -17,6 +17,18 @@ class StemTest : public TRenderFixture {
       if (op.Kind == kind) out.push_back(op);
     return out;
   }
+  // Beamed notes of a length, stems as the note's direction, at (x, staff
+  // position) each; returns the beam element.
+  TQSCalcItem* Beamed(std::initializer_list<std::pair<int, int>> notes, uint32_t color = 0) {
+    TQSCalcItem* beam = Element(nullptr, {}, element::Beam);
+    for (auto [x, p] : notes) {
+      TQSNote* n = NewNote(64);
+      n->BeamGroup = 1;
+      n->Fields.Color = color;
+      beam->Links.push_back(Stem(n, x, p));
+    }
+    return beam;
+  }
 };
 
 TEST_F(StemTest, QuarterStemsUpAndDownAndTheirHeads) {
@@ -106,11 +118,7 @@ TEST_F(StemTest, FlatBeamWithSecondaryStubsBothWays) {
 }
 
 TEST_F(StemTest, SlopedBeamStemEndsFollowTheSlope) {
-  TQSCalcItem* beam = Element(nullptr, {}, element::Beam);
-  TQSNote* a = NewNote(64);
-  TQSNote* b = NewNote(64);
-  a->BeamGroup = b->BeamGroup = 1;
-  beam->Links = {Stem(a, 400, 6), Stem(b, 560, 2)};  // px (52,98)-(53,118) and (72,86)-(73,106)
+  Beamed({{400, 6}, {560, 2}});  // stems px (52,98)-(53,118) and (72,86)-(73,106)
   // slope = (98 - 86) / (73 - 52); across a one-pixel stem the left end
   // lies [12/21] = 1 pixel lower.
   EXPECT_EQ(PaintDescribed(), (std::vector<std::string>{
@@ -137,12 +145,7 @@ TEST_F(StemTest, StemsAtOneXGiveAFlatSlope) {
 }
 
 TEST_F(StemTest, BeamOutlineOnlyOnScreenBelowZoom50) {
-  TQSCalcItem* beam = Element(nullptr, {}, element::Beam);
-  TQSNote* a = NewNote(64);
-  TQSNote* b = NewNote(64);
-  a->BeamGroup = b->BeamGroup = 1;
-  a->Fields.Color = b->Fields.Color = 0x0000C0;
-  beam->Links = {Stem(a, 400, 4), Stem(b, 560, 4)};
+  Beamed({{400, 4}, {560, 4}}, 0x0000C0);
   for (auto [zoom, style, outlined] : {std::tuple{40, wsNormal, true}, std::tuple{50, wsNormal, false},
                                        std::tuple{40, wsExport, false}}) {
     Window.Style = style;
@@ -156,11 +159,7 @@ TEST_F(StemTest, BeamOutlineOnlyOnScreenBelowZoom50) {
 }
 
 TEST_F(StemTest, BeamsGoThroughTheSurfaceWhenThereIsOne) {
-  TQSCalcItem* beam = Element(nullptr, {}, element::Beam);
-  TQSNote* a = NewNote(64);
-  TQSNote* b = NewNote(64);
-  a->BeamGroup = b->BeamGroup = 1;
-  beam->Links = {Stem(a, 400, 6), Stem(b, 560, 2)};
+  Beamed({{400, 6}, {560, 2}});
   TQSNote* c = NewNote(128);
   Head(c, 1000, 4);
   TGraphics g(Rec.Canvas);
