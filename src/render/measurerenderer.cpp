@@ -58,13 +58,6 @@ TColor ItemColor(const TQSItem& item) {
   return clBlack;
 }
 
-namespace {
-
-// [num / den], halves to even.
-int RoundRatio(long long num, long long den) { return Round(static_cast<double>(num) / static_cast<double>(den)); }
-
-}  // namespace
-
 void DrawMeasureContent(TQSPaintContext& c) {
   if (!c.Slot || !c.Canvas) return;
   TQSMeasureRenderer(c).Draw();

@@ -5,10 +5,7 @@
 
 namespace qs {
 
-namespace {
-// [num / den], halves to even.
 int RoundRatio(long long num, long long den) { return Round(static_cast<double>(num) / static_cast<double>(den)); }
-}  // namespace
 
 void TQSPaintContext::Derive(int scale, int zoomX, int zoomY, TQSWindowStyle style, int ppi, long double lineSpace) {
   Scale = scale;

@@ -18,6 +18,9 @@ struct TQSCalcSystem;
 struct TQSCalcMeasure;
 struct TQSCalcStaff;
 
+// [num / den] in whole pixels or points, halves to the even neighbour.
+int RoundRatio(long long num, long long den);
+
 struct TQSPaintContext {
   TQSWindow* Window = nullptr;
   TQSScore* Score = nullptr;
