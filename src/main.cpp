@@ -16,6 +16,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "interchange/musicxml.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ int main(int argc, char** argv) {
     }
   }
   qs::EnsureGuiApplication();
+  qs::InstallMusicXmlImporter();
   try {
     qs::LoadMusicFont();
   } catch (const std::exception& e) {
