@@ -418,6 +418,9 @@ class TMidiImporter {
 }  // namespace
 
 void ImportMidiFile(TQSScore& score, TStream& stream) {
+  // Parts and staves made one by one ask for layout: it runs once, at the
+  // end, also when the caller holds no update lock.
+  score.BeginUpdate();
   score.SetAlign(11);
   score.SuspendUndo(true);
   auto finish = [&score] {
@@ -426,6 +429,7 @@ void ImportMidiFile(TQSScore& score, TStream& stream) {
     score.SetVertAlign(1);
     score.Recalculate(0);
     score.RefreshWindows();
+    score.EndUpdate();
   };
   try {
     TQSPiece* piece = score.NewPiece();

@@ -76,8 +76,9 @@ TEST_F(MidiRead, NoteOnWithVelocity0EndsTheNote) {
 }
 
 TEST_F(MidiRead, PartsByChannel) {
-  // Format 0: one track for three channels. A program change and a volume
-  // change come before the first note of their channels.
+  // Format 0: one track for four channels. Program and volume changes come
+  // before the first note of their channels, one while the part of another
+  // channel is the current one.
   TSmfFile f(96, 0);
   f.Track()
       .Program(0, 2, 40)
@@ -86,14 +87,16 @@ TEST_F(MidiRead, PartsByChannel) {
       .Note(0, 60, 0, Q)
       .Note(1, 64, 0, Q)
       .Note(2, 67, 0, Q)
-      .Note(2, 69, Q, Q);
+      .Note(2, 69, Q, Q)
+      .Program(Q, 3, 10)
+      .Note(3, 72, 2 * Q, Q);
   Import(f.Bytes());
-  ASSERT_EQ(Piece()->PartCount(), 3);
+  ASSERT_EQ(Piece()->PartCount(), 4);
   struct TExpect {
     int Channel, Program, Volume, Pan, Notes;
   };
-  const TExpect expect[] = {{2, 40, 255, 255, 2}, {1, 0, 100, 20, 1}, {0, 0, 255, 255, 1}};
-  for (int p = 0; p < 3; ++p) {
+  const TExpect expect[] = {{2, 40, 255, 255, 2}, {1, 0, 100, 20, 1}, {0, 0, 255, 255, 1}, {3, 10, 255, 255, 1}};
+  for (int p = 0; p < 4; ++p) {
     SCOPED_TRACE(p);
     EXPECT_EQ(Part(p)->Fields.Channel, expect[p].Channel);
     EXPECT_EQ(Part(p)->Fields.Instrument, expect[p].Program);
@@ -115,12 +118,20 @@ TEST_F(MidiRead, NamesRightsAndDescription) {
   TSmfFile f;
   f.Track().Meta(0, 1, "Karaoke").Meta(0, 1, "KARAOKE").Meta(0, 1, "Second line").Meta(0, 2, "(c) 2024").Meta(0, 2, "Us");
   f.Track().Meta(0, 3, "Lead").Note(0, 60, 0, Q);
+  // Texts that are not UTF-8 are read in the program's code page.
+  // Lyrics go to the part of channel 0.
+  f.Track().Meta(0, 3, "\xC4rger").Note(1, 62, 0, Q).Meta(Q, 5, "\xC3\xBC");
   Import(f.Bytes());
   EXPECT_EQ(Score.Description.Items(), (std::vector<std::string>{"Karaoke", "Second line"}));
   EXPECT_EQ(Score.Rights, "(c) 2024 Us");
-  ASSERT_EQ(Piece()->PartCount(), 1);
-  EXPECT_EQ(Part()->Name, "Lead");
-  EXPECT_EQ(Part()->Fields.Channel, 0);
+  ASSERT_EQ(Piece()->PartCount(), 2);
+  EXPECT_EQ(Part(0)->Name, "Lead");
+  EXPECT_EQ(Part(0)->Fields.Channel, 0);
+  EXPECT_EQ(Part(1)->Name, "\xC3\x84rger");
+  const std::vector<TQSItem*>& items = Measure(0, 0)->Items.Raw();
+  auto lyric = std::find_if(items.begin(), items.end(), [](TQSItem* i) { return i->ItemType == kind::Lyric; });
+  ASSERT_NE(lyric, items.end());
+  EXPECT_EQ(static_cast<TQSLyric*>(*lyric)->Lines.at(0), "\xC3\xBC");
 }
 
 TEST_F(MidiRead, KeySignatures) {
