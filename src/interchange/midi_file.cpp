@@ -20,22 +20,45 @@ uint32_t LittleEndian32(const uint8_t* p) {
   return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | uint32_t(p[0]);
 }
 
+// The chunks of a file: a four-byte name, a 32-bit length and the body.
+// RIFF lengths are little-endian and odd bodies are padded; MIDI lengths
+// are big-endian. A few bytes after the last chunk, too few for a chunk
+// header, hold nothing and are left alone.
+class TChunks {
+ public:
+  TChunks(const std::vector<uint8_t>& bytes, size_t start, bool riff) : bytes_(bytes), pos_(start), riff_(riff) {}
+
+  // The next chunk; false at the end. A body that runs past the end of
+  // the file is damage.
+  bool Next(const uint8_t*& id, const uint8_t*& body, size_t& length) {
+    if (pos_ > bytes_.size() || bytes_.size() - pos_ < 8) return false;
+    id = bytes_.data() + pos_;
+    const uint64_t size = riff_ ? LittleEndian32(id + 4) : BigEndian32(id + 4);
+    pos_ += 8;
+    if (size > bytes_.size() - pos_) Damaged(riff_ ? "a RIFF chunk runs past the end of the file"
+                                                   : "a chunk runs past the end of the file");
+    body = bytes_.data() + pos_;
+    length = size_t(size);
+    pos_ += length + (riff_ ? length & 1 : 0);
+    return true;
+  }
+
+ private:
+  const std::vector<uint8_t>& bytes_;
+  size_t pos_;
+  bool riff_;
+};
+
 // A standard MIDI file inside a RIFF container: the body of its "data"
 // chunk. Anything else is taken as it is.
 std::vector<uint8_t> UnwrapRiff(std::vector<uint8_t> bytes) {
   if (bytes.size() < 12 || !HasId(bytes.data(), "RIFF")) return bytes;
   if (!HasId(bytes.data() + 8, "RMID")) throw EMidiFileError("This RIFF file holds no MIDI data");
-  size_t pos = 12;
-  while (bytes.size() - pos >= 8) {
-    const uint8_t* head = bytes.data() + pos;
-    const uint64_t size = LittleEndian32(head + 4);
-    pos += 8;
-    if (size > bytes.size() - pos) Damaged("a RIFF chunk runs past the end of the file");
-    if (HasId(head, "data"))
-      return std::vector<uint8_t>(bytes.begin() + long(pos), bytes.begin() + long(pos + size));
-    pos += size + (size & 1);  // chunks are padded to an even length
-    if (pos > bytes.size()) break;
-  }
+  TChunks chunks(bytes, 12, true);
+  const uint8_t *id, *body;
+  size_t length;
+  while (chunks.Next(id, body, length))
+    if (HasId(id, "data")) return std::vector<uint8_t>(body, body + length);
   throw EMidiFileError("This RIFF file holds no MIDI data");
 }
 
@@ -126,16 +149,11 @@ TMidiFile ReadMidiFile(TStream& s) {
   if (bytes.size() < 8 || !HasId(bytes.data(), "MThd")) throw EMidiFileError("This is not a Standard MIDI File");
 
   TMidiFile file;
-  size_t pos = 0;
-  // A few bytes after the last chunk, too few for a chunk header, hold no
-  // events and are left alone.
-  while (bytes.size() - pos >= 8) {
-    const uint8_t* head = bytes.data() + pos;
-    const uint64_t length = BigEndian32(head + 4);
-    pos += 8;
-    if (length > bytes.size() - pos) Damaged("a chunk runs past the end of the file");
-    const uint8_t* body = bytes.data() + pos;
-    if (HasId(head, "MThd")) {
+  TChunks chunks(bytes, 0, false);
+  const uint8_t *id, *body;
+  size_t length;
+  while (chunks.Next(id, body, length)) {
+    if (HasId(id, "MThd")) {
       if (length < 6) Damaged("its header is too short");
       file.Format = body[0] << 8 | body[1];
       file.TrackCount = body[2] << 8 | body[3];
@@ -143,11 +161,10 @@ TMidiFile ReadMidiFile(TStream& s) {
       // per quarter note like any other.
       file.Division = body[4] << 8 | body[5];
       if (file.Division == 0) Damaged("its time division is 0");
-    } else if (HasId(head, "MTrk")) {
+    } else if (HasId(id, "MTrk")) {
       const int track = int(file.Tracks.size()) + 1;
-      file.Tracks.push_back(TTrackParser(body, size_t(length), track).Parse());
+      file.Tracks.push_back(TTrackParser(body, length, track).Parse());
     }
-    pos += length;
   }
   return file;
 }
