@@ -14,6 +14,14 @@
 namespace qs {
 
 namespace {
+// Stores value in field; false when it was already there.
+template <class T>
+bool Changes(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 TQSScore::TLayoutPass& DefaultLayoutPass() {
   static TQSScore::TLayoutPass pass;
   return pass;
@@ -57,12 +65,11 @@ TQSScore::TQSScore() : Page(this) {
 }
 
 TQSScore::~TQSScore() {
-  // Pieces go before the page and the layout records; the views stay, but
-  // no longer point here.
+  // Pieces go before the page and the layout records. The views are not
+  // ours: each detaches itself when it goes.
   Description.Clear();
   ClearPieces();
   ClearItems();
-  for (TQSWindowLink* w : windows_) w->Score = nullptr;
   windows_.clear();
   ClearLayout();
   ClearUndo();
@@ -99,28 +106,21 @@ void TQSScore::Relayout(bool changed) {
 void TQSScore::SetOptimization(bool value) { Optimization = value; }
 
 void TQSScore::SetScale(int value) {
-  if (Scale == value) return;
-  Scale = value;
-  Relayout(true);
+  if (Changes(Scale, value)) Relayout(true);
 }
 
 void TQSScore::SetAutoJoin(uint8_t value) {
-  if (AutoJoin == value) return;
-  AutoJoin = value;
-  FireChanged(this);
+  if (Changes(AutoJoin, value)) FireChanged(this);
 }
 
 void TQSScore::SetNoteInterval(int value) {
-  if (NoteInterval == value) return;
-  NoteInterval = value;
-  Relayout(false);
+  if (Changes(NoteInterval, value)) Relayout(false);
 }
 
 void TQSScore::SetStemLength(int value) { StemLength = value; }
 
 void TQSScore::SetViewStyle(TQSViewStyle value) {
-  if (ViewStyle == value) return;
-  ViewStyle = value;
+  if (!Changes(ViewStyle, value)) return;
   std::exception_ptr failure;
   if (TQSWindowLink* view = ActiveWindow()) {
     view->ClearSelection();
@@ -140,58 +140,39 @@ void TQSScore::SetViewStyle(TQSViewStyle value) {
 }
 
 void TQSScore::SetAlign(uint8_t value) {
-  if (Align == value) return;
-  Align = value;
-  if (!Loading) Relayout(true);
+  if (Changes(Align, value) && !Loading) Relayout(true);
 }
 
 void TQSScore::SetHorzAlign(uint8_t value) {
-  if (HorzAlign == value) return;
-  HorzAlign = value;
-  Relayout(true);
+  if (Changes(HorzAlign, value)) Relayout(true);
 }
 
 void TQSScore::SetVertAlign(uint8_t value) {
-  if (VertAlign == value) return;
-  VertAlign = value;
-  Relayout(true);
+  if (Changes(VertAlign, value)) Relayout(true);
 }
 
 void TQSScore::SetPageCount(int value) {
-  if (PageCount == value) return;
-  PageCount = value;
-  Relayout(true);
+  if (Changes(PageCount, value)) Relayout(true);
 }
 
 void TQSScore::SetEmptyPages(int value) {
-  const auto pages = static_cast<int16_t>(std::clamp(value, -32768, 32767));
-  if (EmptyPages == pages) return;
-  EmptyPages = pages;
-  Relayout(true);
+  if (Changes(EmptyPages, static_cast<int16_t>(std::clamp(value, -32768, 32767)))) Relayout(true);
 }
 
 void TQSScore::SetNoteNames(const std::string& value) {
-  if (NoteNames == value) return;
-  NoteNames = value;
-  RefreshWindows();
+  if (Changes(NoteNames, value)) RefreshWindows();
 }
 
 void TQSScore::SetFlazholetName(const std::string& value) {
-  if (FlazholetName == value) return;
-  FlazholetName = value;
-  RefreshWindows();
+  if (Changes(FlazholetName, value)) RefreshWindows();
 }
 
 void TQSScore::SetInsertName(const std::string& value) {
-  if (InsertName == value) return;
-  InsertName = value;
-  RefreshWindowButtonBars();
+  if (Changes(InsertName, value)) RefreshWindowButtonBars();
 }
 
 void TQSScore::SetOverwriteName(const std::string& value) {
-  if (OverwriteName == value) return;
-  OverwriteName = value;
-  RefreshWindowButtonBars();
+  if (Changes(OverwriteName, value)) RefreshWindowButtonBars();
 }
 
 void TQSScore::SetAutoPages(bool value) { AutoPages = value; }
@@ -199,15 +180,11 @@ void TQSScore::SetAutoEffect(bool value) { AutoEffect = value; }
 void TQSScore::SetAutoVelocity(bool value) { AutoVelocity = value; }
 
 void TQSScore::SetAutoLyric(bool value) {
-  if (AutoLyric == value) return;
-  AutoLyric = value;
-  Relayout(true);
+  if (Changes(AutoLyric, value)) Relayout(true);
 }
 
 void TQSScore::SetAddState(TQSAddState value) {
-  if (AddState == value) return;
-  AddState = value;
-  RefreshWindowButtonBars();
+  if (Changes(AddState, value)) RefreshWindowButtonBars();
 }
 
 int TQSScore::HalfSpacePixels() const {

@@ -193,44 +193,50 @@ void WriteEntryBlock(TStream& s, const T& entry) {
   s.WriteU8(static_cast<uint8_t>(b.Written().size()));
   s.WriteBuffer(b.Written().data(), b.Written().size());
 }
+
+// A table: a u16 count, then per entry its block followed by its strings,
+// which `names` reads or writes.
+template <class T, class Names>
+void ReadEntries(TStream& s, std::vector<T>& list, Names names) {
+  const uint16_t count = s.ReadU16();
+  for (int i = 0; i < count; ++i) {
+    T entry;
+    ReadEntryBlock(s, entry);
+    names(entry);
+    list.push_back(std::move(entry));
+  }
+}
+
+template <class T, class Names>
+void WriteEntries(TStream& s, const std::vector<T>& list, const char* what, Names names) {
+  WriteCount16(s, list.size(), what);
+  for (const T& entry : list) {
+    WriteEntryBlock(s, entry);
+    names(entry);
+  }
+}
 }  // namespace
 
 void TQSScore::ReadDrumInstruments(TStream& s) {
-  const uint16_t count = s.ReadU16();
-  for (int i = 0; i < count; ++i) {
-    TQSDrumInstrument entry;
-    ReadEntryBlock(s, entry);
-    entry.Name = ReadStreamString(s);
-    entry.FontName = ReadStreamString(s);
-    DrumInstruments.push_back(std::move(entry));
-  }
+  ReadEntries(s, DrumInstruments, [&s](TQSDrumInstrument& e) {
+    e.Name = ReadStreamString(s);
+    e.FontName = ReadStreamString(s);
+  });
 }
 
 void TQSScore::WriteDrumInstruments(TStream& s) const {
-  WriteCount16(s, DrumInstruments.size(), "drum instruments");
-  for (const TQSDrumInstrument& e : DrumInstruments) {
-    WriteEntryBlock(s, e);
+  WriteEntries(s, DrumInstruments, "drum instruments", [&s](const TQSDrumInstrument& e) {
     WriteStreamString(s, e.Name);
     WriteStreamString(s, e.FontName);
-  }
+  });
 }
 
 void TQSScore::ReadDrumMap(TStream& s) {
-  const uint16_t count = s.ReadU16();
-  for (int i = 0; i < count; ++i) {
-    TQSDrumMapEntry entry;
-    ReadEntryBlock(s, entry);
-    entry.Name = ReadStreamString(s);
-    DrumMap.push_back(std::move(entry));
-  }
+  ReadEntries(s, DrumMap, [&s](TQSDrumMapEntry& e) { e.Name = ReadStreamString(s); });
 }
 
 void TQSScore::WriteDrumMap(TStream& s) const {
-  WriteCount16(s, DrumMap.size(), "drum map");
-  for (const TQSDrumMapEntry& e : DrumMap) {
-    WriteEntryBlock(s, e);
-    WriteStreamString(s, e.Name);
-  }
+  WriteEntries(s, DrumMap, "drum map", [&s](const TQSDrumMapEntry& e) { WriteStreamString(s, e.Name); });
 }
 
 void TQSScore::ReadUserSymbols(TStream& s) {
