@@ -20,6 +20,9 @@ class TQSLyric;
 // A score holds at most this many measures to a part (more cannot be read
 // back from its file).
 constexpr int kMaxMidiMeasures = 10000;
+// More notes than this in one measure of a part are not music a score can
+// show; the work of writing a measure grows with the square of its notes.
+constexpr int kMaxMidiNotesPerMeasure = 2048;
 
 // How a note's spelling asks for an accidental against the key in force.
 enum class TMidiAccidental : uint8_t {

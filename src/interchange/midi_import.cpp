@@ -149,7 +149,9 @@ class TMidiImporter {
   // the parts written as notation, last to first, and their names.
   void Build() {
     TMidiNotationOptions options;
-    options.Quantize = score_.Quantize > 0 ? score_.Quantize : kTicksSixteenth;
+    // A grid finer than a 64th or coarser than a whole note is none the
+    // options offer: it is kept within those.
+    options.Quantize = std::clamp<int>(score_.Quantize, kTicksWhole / 64, kTicksWhole);
     options.OneStaff = score_.ImportStaffPerTrack;
     options.TrackNames = score_.ImportTrackNames;
     options.Triplets = score_.ImportTriplets;

@@ -7,8 +7,12 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <set>
+#include <tuple>
 
+#include "base/strings.h"
 #include "base/text.h"
+#include "interchange/midi_file.h"
 #include "interchange/midi_entries.h"
 #include "platform/fonts.h"
 #include "score/marks.h"
@@ -118,6 +122,8 @@ class TPartWriter {
     MakeStaves();
     Distribute();
     for (size_t m = 0; m < lists_.size(); ++m) WriteMeasure(static_cast<int>(m));
+    // Chord notes in order of pitch, each chord once it is complete.
+    for (const auto& [m, staffVoice, tick] : chords_) part_->GetMeasure(m)->ArrangeChordNotes(staffVoice, tick, false);
     CompleteMeasures();
     if (options_.AutoClefs && Channel() != kDrumChannel && part_->StaffCount() == 1) AutoClefs();
     if (part_->Fields.Channel == 255) part_->Fields.Channel = 0;
@@ -176,6 +182,9 @@ class TPartWriter {
     for (TMidiEntry* e : lists_[size_t(m)])
       if (TQSNote* note = e->Note())
         (part_->StaffCount() == 1 || PitchLine(note->Fields.Pitch) > 28 ? upper : lower).push_back(e);
+    if (upper.size() + lower.size() > size_t(kMaxMidiNotesPerMeasure))
+      throw EMidiFileError(Format("The MIDI file is too dense: measure %d of a part has more than %d notes", m + 1,
+                                  kMaxMidiNotesPerMeasure));
     Quantize(upper, 0, m);
     Quantize(lower, 1, m);
 
@@ -495,7 +504,7 @@ class TPartWriter {
         InsertItemAt(*measure, at, note);
         if (dots > 0) NewMark(kind::Dot, note)->Fields.Value = static_cast<uint16_t>(dots - 1);
         ++noteCounts_[size_t(m)][size_t(staff)];
-        if (chord) measure->ArrangeChordNotes(staffVoice, pieceTick, false);
+        if (chord) chords_.insert({m, staffVoice, pieceTick});
         last = note;
         lastTick = pieceTick;
         lastLength = pieceLength;
@@ -693,6 +702,8 @@ class TPartWriter {
   std::vector<std::array<int, 2>> noteCounts_;
   // The key signature in force for the notes written next.
   int keyKind_ = 0;
+  // Where chords were made: measure, staff/voice byte, tick.
+  std::set<std::tuple<int, int, int>> chords_;
 };
 
 }  // namespace

@@ -167,7 +167,7 @@ TEST_F(MidiRead, MetersAndTempos) {
   conductor.TimeSignature(6 * Q, 6, 3);    // measure 2
   conductor.TimeSignature(9 * Q + 75, 2, 2);  // inside measure 3: from measure 4
   // Meters that cannot be and a tempo of 0 are left out.
-  conductor.TimeSignature(12 * Q, 0, 2).TimeSignature(12 * Q, 4, 8).Tempo(12 * Q, 0);
+  conductor.TimeSignature(12 * Q, 0, 2).TimeSignature(12 * Q, 4, 8).TimeSignature(12 * Q, 255, 0).Tempo(12 * Q, 0);
   f.Track().Note(0, 60, 0, 14 * Q);
   Import(f.Bytes());
 
@@ -239,6 +239,10 @@ TEST_F(MidiRead, DamagedFilesGiveAClearError) {
   shortTrack.insert(shortTrack.end(), noteBody.begin(), noteBody.end());
   TBytesVec riffWithoutData = WrapInRiff(good);
   riffWithoutData[26] = 'x';  // the "data" chunk's name
+  TSmfFile dense;
+  TSmfTrack& chords = dense.Track();
+  for (int tick = 0; tick < 17; ++tick)
+    for (int key = 0; key < 128; ++key) chords.Note(0, key, tick, 1);
   struct TCase {
     const char* Name;
     TBytesVec Bytes;
@@ -260,6 +264,7 @@ TEST_F(MidiRead, DamagedFilesGiveAClearError) {
       {"note cut off", withTrack({0x00, 0x90, 60}), "an event runs past the end of track 1"},
       {"data byte first", withTrack({0x00, 60, 80}), "track 1 has a data byte where an event must begin"},
       {"note far away", withTrack({0x8F, 0xFF, 0xFF, 0x7F, 0x90, 60, 80, 0x00, 0x80, 60, 0}), "too long"},
+      {"too many notes in a measure", dense.Bytes(), "more than 2048 notes"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
