@@ -287,7 +287,8 @@ class TMidiImporter {
     auto mark = std::make_unique<TQSMark>(nullptr);
     mark->ItemType = kind::Key;
     mark->Fields.Kind = static_cast<uint8_t>(sf > 0 ? sf : 10 - sf);
-    mark->Fields.Value = e.Data.size() >= 2 ? static_cast<uint8_t>(e.Data[1]) : 0;
+    // The mode (0 major, 1 minor) in the mark's second value byte.
+    mark->Fields.Further15 = e.Data.size() >= 2 ? static_cast<uint8_t>(e.Data[1]) : 0;
     if (channelInForce_ < 0) {
       // Before any channel message of its track (the conductor track of
       // most files) the key is the whole piece's: every part gets it.

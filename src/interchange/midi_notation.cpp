@@ -212,9 +212,13 @@ class TPartWriter {
     const int q = options_.Quantize;
 
     // Notes that sound on into the next measure are cut at the bar line
-    // and tied to their rest there.
-    for (TMidiEntry* e : notes)
-      if (NoteEnd(*e) > length + kBarLineSlack && m + 1 < kMaxMidiMeasures) Carry(*e, m, length);
+    // and tied to their rest there; after the last measure a score holds
+    // nothing can follow.
+    for (TMidiEntry* e : notes) {
+      if (NoteEnd(*e) <= length + kBarLineSlack) continue;
+      if (m + 1 < kMaxMidiMeasures) Carry(*e, m, length);
+      else e->Length = length - e->Tick;
+    }
 
     // Levels: the whole measure divided into its beats, then halves of a
     // beat down to the quantisation value.
@@ -313,7 +317,8 @@ class TPartWriter {
     for (const TMidiEntry* e : block.Entries) {
       const int k = NearestSub(level, block.Start, e->Tick);
       used[k] = true;
-      cost += 5 * (std::abs(e->Tick - block.Start - level.Sub[k]) + std::abs(NoteEnd(*e) - (block.Start + level.SlotEnd(k))));
+      cost += 5 * int64_t(std::abs(e->Tick - block.Start - level.Sub[k]) +
+                          std::abs(NoteEnd(*e) - (block.Start + level.SlotEnd(k))));
     }
     return used[0] + used[1] + used[2] < 2 ? kNoTriplet : cost;
   }

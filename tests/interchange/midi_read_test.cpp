@@ -149,6 +149,9 @@ TEST_F(MidiRead, KeySignatures) {
     std::vector<int> kinds;
     for (TQSMark* key : MarksOf(Measure(0)->Items, kind::Key)) kinds.push_back(key->Fields.Kind);
     EXPECT_EQ(kinds, c.Kinds);
+    if (kinds.size() == 2) {
+      EXPECT_EQ(MarksOf(Measure(0)->Items, kind::Key)[1]->Fields.Further15, 1);  // minor
+    }
   }
   // A key signature after a channel message goes to that channel's part.
   TSmfFile f(96, 0);
