@@ -431,51 +431,15 @@ class TPartWriter {
         continue;
       }
       TQSMeasure* measure = Measure(m);
-      int pieceTick = tick, pieceLength, value, dots = 0;
-      int used;  // of the note's remaining length
-      if (TQSMark* tuplet = measure->FindTuplet(MakeStaffVoice(staff, 0), tick)) {
-        int slotStart = tuplet->Fields.Time;
-        pieceLength = 0;
-        for (int16_t slot : tuplet->TupletLengths) {
-          if (tick < slotStart + slot) {
-            pieceLength = slot;
-            break;
-          }
-          slotStart += slot;
-        }
-        pieceTick = slotStart;
-        value = tuplet->Fields.Value;
-        used = remaining;
-        if (pieceLength <= 0) break;
-      } else {
-        const int room = measureLength - tick;
-        value = LargestPowerOfTwo(std::min({remaining, room, kTicksWhole}));
-        const int limit = std::min(remaining, room);
-        if (value >= 4 && value * 7 / 4 <= limit) dots = 2;
-        else if (value >= 2 && value * 3 / 2 <= limit) dots = 1;
-        pieceLength = dots == 2 ? value * 7 / 4 : dots == 1 ? value * 3 / 2 : value;
-        used = pieceLength;
-      }
+      TPiece piece;
+      if (!NextPiece(*measure, staff, tick, remaining, measureLength, piece)) break;
+      int pieceTick = piece.Tick, pieceLength = piece.Length, value = piece.Value, dots = piece.Dots;
 
       if (voice < 0) voice = ChooseVoice(*measure, *staffObject, staff, pieceTick, pieceLength);
       const uint8_t staffVoice = MakeStaffVoice(staff, voice);
       bool stemDown = staffObject->VoiceCount() > 1 ? voice != 0 : line > 40;
-
-      // Its place: before the first note that starts later, or at the same
-      // tick in a later staff or voice; a note of the same staff and voice
-      // there makes a chord with it.
-      int at = measure->ItemCount();
-      for (int i = 0; i < measure->ItemCount(); ++i) {
-        const TQSNote* n = AsNote(measure->GetItem(i));
-        if (!n) continue;
-        const int t = n->Fields.Time, sv = n->Fields.StaffVoice;
-        if (t > pieceTick || (t == pieceTick && (StaffOf(sv) > staff || (StaffOf(sv) == staff && VoiceOf(sv) >= voice)))) {
-          at = i;
-          break;
-        }
-      }
-      TQSNote* chord = at < measure->ItemCount() ? AsNote(measure->GetItem(at)) : nullptr;
-      if (chord && (chord->Fields.Time != pieceTick || chord->Fields.StaffVoice != staffVoice)) chord = nullptr;
+      TQSNote* chord = nullptr;
+      const int at = PlaceOf(*measure, staffVoice, pieceTick, chord);
       bool skip = false;
       if (chord) {
         for (TQSItem* item : measure->Items) {
@@ -517,7 +481,7 @@ class TPartWriter {
       } else if (first) {
         e.Item.reset();
       }
-      remaining -= used;
+      remaining -= piece.Used;
       tick = pieceTick + pieceLength;
       first = false;
       if (!skip && (remaining > 0 || e.TiedToNext)) Tie(*last, pieceLength);
@@ -528,6 +492,56 @@ class TPartWriter {
       if (e.TiedToNext) play = std::min(play, lastMeasureLength - lastTick);
       last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(play, 0, int(UINT16_MAX)));
     }
+  }
+
+  // A piece of a note: where it starts, its real length, its written value
+  // and dots, and how much of the note it uses.
+  struct TPiece {
+    int Tick = 0, Length = 0, Value = 0, Dots = 0, Used = 0;
+  };
+
+  // Inside a tuplet of the staff a note is the one slot that holds its
+  // start. Elsewhere it is the largest note value that fits both the note
+  // and the measure, dotted twice or once when that fits too.
+  static bool NextPiece(const TQSMeasure& measure, int staff, int tick, int remaining, int measureLength,
+                        TPiece& piece) {
+    if (TQSMark* tuplet = measure.FindTuplet(MakeStaffVoice(staff, 0), tick)) {
+      int slotStart = tuplet->Fields.Time;
+      for (int16_t slot : tuplet->TupletLengths) {
+        if (tick < slotStart + slot) {
+          piece = {slotStart, slot, tuplet->Fields.Value, 0, remaining};
+          return slot > 0;
+        }
+        slotStart += slot;
+      }
+      return false;
+    }
+    const int limit = std::min(remaining, measureLength - tick);
+    piece.Tick = tick;
+    piece.Value = LargestPowerOfTwo(std::min(limit, kTicksWhole));
+    if (piece.Value >= 4 && piece.Value * 7 / 4 <= limit) piece.Dots = 2;
+    else if (piece.Value >= 2 && piece.Value * 3 / 2 <= limit) piece.Dots = 1;
+    piece.Length = piece.Dots == 2 ? piece.Value * 7 / 4 : piece.Dots == 1 ? piece.Value * 3 / 2 : piece.Value;
+    piece.Used = piece.Length;
+    return true;
+  }
+
+  // Where a note of the staff/voice byte at tick goes: before the first
+  // note that starts later, or at the same tick in a later staff or voice.
+  // A note of the same staff and voice there is the chord it joins.
+  static int PlaceOf(const TQSMeasure& measure, uint8_t staffVoice, int tick, TQSNote*& chord) {
+    chord = nullptr;
+    for (int i = 0; i < measure.ItemCount(); ++i) {
+      TQSNote* n = AsNote(measure.GetItem(i));
+      if (!n) continue;
+      const int t = n->Fields.Time, sv = n->Fields.StaffVoice;
+      if (t > tick || (t == tick && (StaffOf(sv) > StaffOf(staffVoice) ||
+                                     (StaffOf(sv) == StaffOf(staffVoice) && VoiceOf(sv) >= VoiceOf(staffVoice))))) {
+        if (t == tick && sv == staffVoice) chord = n;
+        return i;
+      }
+    }
+    return measure.ItemCount();
   }
 
   // The first voice of the staff with no note sounding over the piece (a
