@@ -16,6 +16,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "interchange/midi_import.h"
 #include "interchange/musicxml.h"
 
 namespace {
@@ -114,6 +115,7 @@ int main(int argc, char** argv) {
     }
   }
   qs::EnsureGuiApplication();
+  qs::InstallMidiImporter();
   qs::InstallMusicXmlImporter();
   try {
     qs::LoadMusicFont();
