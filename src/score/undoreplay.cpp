@@ -1,0 +1,640 @@
+// Undo and redo: replaying the journal's records newest first, writing what
+// each replay overwrites into a mirror record on the other list.
+//
+// The entries are our own bytes, but they are read as untrusted input all
+// the same: every entry is checked against the stream before anything is
+// changed, and each one is then read from a stream of its own bytes, so no
+// read can run into the next entry.
+#include <array>
+#include <exception>
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "base/exceptions.h"
+#include "score/calcrecords.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/pageobjects.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+#include "score/tree.h"
+#include "score/undo.h"
+#include "score/undoentries.h"
+
+namespace qs {
+
+namespace {
+
+// Sets a flag for a scope and puts the old value back.
+class TFlagScope {
+ public:
+  TFlagScope(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+  ~TFlagScope() { flag_ = saved_; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
+
+ private:
+  bool& flag_;
+  bool saved_;
+};
+
+// What replaying an entry does to its object.
+enum class TEffect { None, Create, Remove, Reread };
+
+// Entries of page objects: inserted (3 page marks, 6, 9, 10, 25), deleted
+// (16) or changed (18, 20-23) by the command. Redo does the opposite of undo.
+TEffect ItemEffect(uint8_t action, bool redo) {
+  using namespace undoaction;
+  switch (action) {
+    case MarkInserted:
+    case TextInserted:
+    case ImageInserted:
+    case ShapeInserted:
+    case BlockPasted:
+      return redo ? TEffect::Create : TEffect::Remove;
+    case SelectionDeleted:
+      return redo ? TEffect::Remove : TEffect::Create;
+    case PropertiesChanged:
+    case MovedHorizontally:
+    case MovedVertically:
+    case DurationsChanged:
+    case ValuesStepped:
+      return TEffect::Reread;
+    default:
+      return TEffect::None;
+  }
+}
+
+// Pieces, parts, staves and voices: added (even code) or deleted (odd).
+TEffect ObjectEffect(uint8_t action, uint8_t added, bool redo) {
+  if (action == added) return redo ? TEffect::Create : TEffect::Remove;
+  if (action == added + 1) return redo ? TEffect::Remove : TEffect::Create;
+  return TEffect::None;
+}
+
+void SkipBytes(TStream& s, int64_t count) {
+  if (s.Remaining() < count) throw EReadError("Damaged undo record");
+  s.Seek(count, SeekOrigin::Current);
+}
+
+// Raises, before anything has been changed, when the record at the stream's
+// position cannot be opened (the readers keep going after damage inside a
+// record, but not after a wrong length).
+void CheckRecordAhead(TStream& e) {
+  const int64_t at = e.Position();
+  const int32_t length = e.ReadI32();
+  e.SetPosition(at);
+  if (length < 2 || length > e.Size() - at - 4) throw EReadError("Damaged undo record");
+}
+
+// Lines are appended by reading; a text read back starts without them.
+void ClearLines(TQSItem& item) {
+  if (auto* text = dynamic_cast<TQSText*>(&item)) text->ClearLines();
+  else if (auto* lyric = dynamic_cast<TQSLyric*>(&item)) lyric->Lines.clear();
+}
+
+// Hides the view's cursor for a scope.
+class THiddenCursor {
+ public:
+  explicit THiddenCursor(TQSWindowLink& view) : view_(view) { view_.ShowCursor(false); }
+  ~THiddenCursor() { view_.ShowCursor(true); }
+  THiddenCursor(const THiddenCursor&) = delete;
+  THiddenCursor& operator=(const THiddenCursor&) = delete;
+
+ private:
+  TQSWindowLink& view_;
+};
+
+class TUndoReplay {
+ public:
+  TUndoReplay(TQSScore& score, TQSWindowLink& view, bool redo) : score_(score), view_(view), redo_(redo) {}
+
+  // Replays record, recording into mirror (may be nullptr). False when an
+  // object the record needs is missing: the replay stops there.
+  bool Run(const TQSUndoRecord& record, TQSUndoRecord* mirror);
+
+ private:
+  struct TEntry {
+    size_t Start, End;
+    bool Text;
+  };
+  // A measure (Part >= 0) or column (Part -1) made or deleted by this replay.
+  struct TStructureOp {
+    int Piece, Part, Index;
+    bool Created;
+  };
+
+  static std::vector<TEntry> ScanSnapshots(const std::vector<uint8_t>& bytes, bool textRecord);
+  static std::vector<TEntry> ScanStructure(const std::vector<uint8_t>& bytes);
+  static TMemoryStream EntryStream(const std::vector<uint8_t>& bytes, const TEntry& entry);
+
+  void ReplayStructure(TStream& e);
+  void DeleteMeasureOrColumn(int piece, int part, int index);
+  void CreateMeasureOrColumn(TQSPiece& piece, TQSPart* part, int index);
+  // The index that the measure (column) at index had before this replay
+  // changed the structure; -1 for one the replay made.
+  int IndexBeforeReplay(int piece, int part, int index) const;
+
+  bool ReplayTagged(TStream& e);
+  bool ReplayText(TStream& e);
+  bool ReplayItem(TStream& e);
+  void ReplayMeasure(TStream& e);
+  void ReplayColumn(TStream& e);
+  bool ReplayVoice(TStream& e, bool hasBody);
+  bool ReplayStaff(TStream& e, bool hasBody);
+  bool ReplayPart(TStream& e, bool hasBody);
+  bool ReplayPiece(TStream& e, bool hasBody);
+  // The measures that follow a staff's or voice's record, into the cursor's part.
+  void ReadPartMeasures(TStream& e);
+
+  TQSScore& score_;
+  TQSWindowLink& view_;
+  bool redo_;
+  uint8_t action_ = 0;
+  TQSUndoRecord* mirror_ = nullptr;
+  std::vector<TStructureOp> ops_;
+  // Per piece and part (-1: the piece's columns), the measures the replay
+  // deleted so far: each deleting entry names its measure by the index it
+  // had when it was inserted, ascending.
+  std::map<std::pair<int, int>, int> shifts_;
+};
+
+// ---------------------------------------------------------------- scanning
+
+std::vector<TUndoReplay::TEntry> TUndoReplay::ScanSnapshots(const std::vector<uint8_t>& bytes, bool textRecord) {
+  std::vector<TEntry> entries;
+  TMemoryStream s(bytes);
+  const int64_t size = s.Size();
+  while (s.Position() < size) {
+    const int64_t start = s.Position();
+    const uint8_t first = s.ReadU8();
+    if (textRecord && undoentry::IsTextKind(first)) {
+      SkipBytes(s, 4 * ((first == kind::Text ? 1 : 4) + 6));
+      SkipRecord(s);
+      entries.push_back({size_t(start), size_t(s.Position()), true});
+      continue;
+    }
+    const int64_t end = s.ReadI32();
+    if (end < start + undoentry::kTaggedHeaderSize || end > size) throw EReadError("Damaged undo record");
+    s.SetPosition(end);
+    entries.push_back({size_t(start), size_t(end), false});
+  }
+  return entries;
+}
+
+std::vector<TUndoReplay::TEntry> TUndoReplay::ScanStructure(const std::vector<uint8_t>& bytes) {
+  std::vector<TEntry> entries;
+  TMemoryStream s(bytes);
+  const int64_t size = s.Size();
+  while (s.Position() < size) {
+    const int64_t start = s.Position();
+    s.ReadU8();
+    const int64_t end = s.ReadI32();
+    if (end < start + undoentry::kStructureHeaderSize || end > size) throw EReadError("Damaged undo record");
+    s.SetPosition(end);
+    entries.push_back({size_t(start), size_t(end), false});
+  }
+  return entries;
+}
+
+TMemoryStream TUndoReplay::EntryStream(const std::vector<uint8_t>& bytes, const TEntry& entry) {
+  return TMemoryStream(std::vector<uint8_t>(bytes.begin() + static_cast<long>(entry.Start),
+                                            bytes.begin() + static_cast<long>(entry.End)));
+}
+
+// ---------------------------------------------------------------- record
+
+bool TUndoReplay::Run(const TQSUndoRecord& record, TQSUndoRecord* mirror) {
+  action_ = record.Action;
+  mirror_ = mirror;
+  ops_.clear();
+  shifts_.clear();
+  // Everything is checked before anything changes.
+  const std::vector<uint8_t> none;
+  const std::vector<uint8_t>& structure = record.Structure ? record.Structure->Bytes() : none;
+  const std::vector<TEntry> structureEntries = ScanStructure(structure);
+  const std::vector<uint8_t>& snapshots = record.Snapshot.Bytes();
+  const std::vector<TEntry> entries = ScanSnapshots(snapshots, undoaction::IsTextEdit(action_));
+
+  for (const TEntry& entry : structureEntries) {
+    TMemoryStream e = EntryStream(structure, entry);
+    ReplayStructure(e);
+  }
+  // Newest entry first: when a command recorded an object twice (a text
+  // edit that ends in deleting the text records the text and then its
+  // measure), the older snapshot is the one that stays.
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    TMemoryStream e = EntryStream(snapshots, *it);
+    if (!(it->Text ? ReplayText(e) : ReplayTagged(e))) return false;
+  }
+  return true;
+}
+
+// ---------------------------------------------------------------- structure
+
+void TUndoReplay::ReplayStructure(TStream& e) {
+  const uint8_t tag = e.ReadU8();
+  e.ReadI32();
+  const uint8_t action = e.ReadU8();
+  const int pieceIndex = e.ReadI32();
+  TQSPiece* piece = score_.GetPiece(pieceIndex);
+  if (!piece || (tag != undotag::Column && tag != undotag::Measure)) return;
+  int partIndex = -1;
+  TQSPart* part = nullptr;
+  if (tag == undotag::Measure) {
+    partIndex = e.ReadI32();
+    part = piece->GetPart(partIndex);
+    if (!part) return;
+  }
+  const int index = e.ReadI32();
+  if (index < 0) return;
+  if (action == undostructure::Inserted) DeleteMeasureOrColumn(pieceIndex, partIndex, index);
+  else if (action == undostructure::Deleted) CreateMeasureOrColumn(*piece, part, index);
+}
+
+void TUndoReplay::DeleteMeasureOrColumn(int pieceIndex, int partIndex, int index) {
+  TQSPiece* piece = score_.GetPiece(pieceIndex);
+  int& shift = shifts_[{pieceIndex, partIndex}];
+  const int at = index + shift;
+  // The mirror record re-creates it where the entry said, with its items.
+  if (partIndex >= 0) {
+    TQSMeasure* measure = piece->GetPart(partIndex)->GetMeasure(at);
+    if (!measure) return;
+    undoentry::Measure(score_, mirror_, *measure, index, true);
+    undoentry::Structure(mirror_, undotag::Measure, undostructure::Deleted, pieceIndex, partIndex, index);
+    delete measure;
+  } else {
+    TQSColumn* column = piece->GetColumn(at);
+    if (!column) return;
+    undoentry::Column(score_, mirror_, *column, index, true);
+    undoentry::Structure(mirror_, undotag::Column, undostructure::Deleted, pieceIndex, -1, index);
+    delete column;
+  }
+  ops_.push_back({pieceIndex, partIndex, at, false});
+  --shift;
+}
+
+void TUndoReplay::CreateMeasureOrColumn(TQSPiece& piece, TQSPart* part, int index) {
+  int made;
+  if (part) {
+    TQSMeasure* measure;
+    {
+      TFlagScope suspended(part->RegistrationSuspended, true);
+      measure = new TQSMeasure(part);
+    }
+    InsertAt(part->MeasureList(), measure, index);
+    part->UpdateMeasureIndexes();
+    made = measure->Index;
+  } else {
+    TQSColumn* column;
+    {
+      TFlagScope suspended(piece.RegistrationSuspended, true);
+      column = new TQSColumn(&piece);
+    }
+    InsertAt(piece.ColumnList(), column, index);
+    piece.RenumberColumns();
+    made = column->Index;
+  }
+  const int partIndex = part ? part->Index : -1;
+  // Redo deletes it again.
+  undoentry::Structure(mirror_, part ? undotag::Measure : undotag::Column, undostructure::Inserted, piece.Index,
+                       partIndex, made);
+  ops_.push_back({piece.Index, partIndex, made, true});
+}
+
+int TUndoReplay::IndexBeforeReplay(int piece, int part, int index) const {
+  for (auto it = ops_.rbegin(); it != ops_.rend(); ++it) {
+    if (it->Piece != piece || it->Part != part) continue;
+    if (it->Created) {
+      if (index == it->Index) return -1;
+      if (index > it->Index) --index;
+    } else if (index >= it->Index) {
+      ++index;
+    }
+  }
+  return index;
+}
+
+// ---------------------------------------------------------------- snapshots
+
+bool TUndoReplay::ReplayTagged(TStream& e) {
+  const uint8_t tag = e.ReadU8();
+  e.ReadI32();
+  const uint8_t style = e.ReadU8();
+  TQSCursorPosition& c = view_.CursorPosition;
+  for (int32_t* v : {&c.Page, &c.Piece, &c.Part, &c.Measure, &c.Staff, &c.Voice, &c.Tick}) *v = e.ReadI32();
+  if (style <= static_cast<uint8_t>(TQSViewStyle::vsPart)) score_.ViewStyle = static_cast<TQSViewStyle>(style);
+  // Entries of objects a command added carry no record.
+  const bool hasBody = e.Position() < e.Size();
+  switch (tag) {
+    case undotag::Item:
+      return ReplayItem(e);
+    case undotag::Column:
+      if (hasBody) ReplayColumn(e);
+      return true;
+    case undotag::Measure:
+      if (hasBody) ReplayMeasure(e);
+      return true;
+    case undotag::Voice:
+      return ReplayVoice(e, hasBody);
+    case undotag::Staff:
+      return ReplayStaff(e, hasBody);
+    case undotag::Part:
+      return ReplayPart(e, hasBody);
+    case undotag::Piece:
+      return ReplayPiece(e, hasBody);
+    default:
+      return true;
+  }
+}
+
+bool TUndoReplay::ReplayItem(TStream& e) {
+  TQSItemOwner* owner = &score_;
+  TQSItemList* list = &score_.Items;
+  if (score_.ViewStyle == TQSViewStyle::vsPart) {
+    TQSPart* part = score_.CurrentPart();
+    if (!part) return false;
+    owner = part;
+    list = &part->Items;
+  }
+  const int index = e.ReadI32();
+  switch (ItemEffect(action_, redo_)) {
+    case TEffect::Remove:
+      if (TQSItem* item = list->Get(index)) {
+        undoentry::Item(score_, mirror_, *item);
+        delete item;
+      }
+      break;
+    case TEffect::Create:
+      if (index >= 0 && index <= list->Count()) {
+        const TQSItemType itemKind = e.ReadU8();
+        CheckRecordAhead(e);
+        std::unique_ptr<TQSItem> item;
+        {
+          TFlagScope suspended(owner->RegistrationSuspended, true);
+          item.reset(CreateItemByKind(itemKind, owner));
+        }
+        if (!item) break;
+        item->LoadFromStream(e);
+        list->Insert(index, item.get());
+        undoentry::Item(score_, mirror_, *item.release());
+      }
+      break;
+    case TEffect::Reread: {
+      const TQSItemType itemKind = e.ReadU8();
+      TQSItem* item = list->Get(index);
+      if (!item || item->ItemType != itemKind) break;
+      CheckRecordAhead(e);
+      undoentry::Item(score_, mirror_, *item);
+      ClearLines(*item);
+      item->LoadFromStream(e);
+      break;
+    }
+    default:
+      break;
+  }
+  return true;
+}
+
+void TUndoReplay::ReplayMeasure(TStream& e) {
+  const TQSCursorPosition& c = view_.CursorPosition;
+  if (c.Measure < 0 || c.Measure >= kMaxChildCount) return;
+  CheckRecordAhead(e);
+  TQSMeasure* measure = score_.EnsureMeasure(-1);
+  if (!measure) return;
+  const int before = IndexBeforeReplay(c.Piece, c.Part, measure->Index);
+  if (before >= 0) undoentry::Measure(score_, mirror_, *measure, before, true);
+  measure->Clear();
+  measure->LoadFromStream(e);
+}
+
+void TUndoReplay::ReplayColumn(TStream& e) {
+  const TQSCursorPosition& c = view_.CursorPosition;
+  if (c.Measure < 0 || c.Measure >= kMaxChildCount) return;
+  CheckRecordAhead(e);
+  TQSColumn* column = score_.EnsureColumn(-1);
+  if (!column) return;
+  const int before = IndexBeforeReplay(c.Piece, -1, column->Index);
+  if (before >= 0) undoentry::Column(score_, mirror_, *column, before, true);
+  column->Clear();
+  column->LoadFromStream(e);
+}
+
+void TUndoReplay::ReadPartMeasures(TStream& e) {
+  const int count = ReadChildCount(e, "Error reading measures");
+  for (int i = 0; i < count; ++i) {
+    CheckRecordAhead(e);
+    TQSMeasure* measure = score_.EnsureMeasure(i);
+    if (!measure) return;
+    measure->Clear();
+    measure->LoadFromStream(e);
+  }
+}
+
+bool TUndoReplay::ReplayVoice(TStream& e, bool hasBody) {
+  switch (ObjectEffect(action_, undoaction::VoiceAdded, redo_)) {
+    case TEffect::Create: {
+      TQSStaff* staff = score_.CurrentStaff();
+      if (!staff) return false;
+      if (!hasBody) return true;
+      CheckRecordAhead(e);
+      TQSVoice* voice;
+      {
+        TFlagScope suspended(staff->RegistrationSuspended, true);
+        voice = new TQSVoice(staff);
+      }
+      staff->RegisterVoice(voice, view_.CursorPosition.Voice);
+      undoentry::Voice(score_, mirror_, *voice, true);
+      voice->LoadFromStream(e);
+      ReadPartMeasures(e);
+      return true;
+    }
+    case TEffect::Remove: {
+      TQSVoice* voice = score_.CurrentVoice();
+      if (!voice) return false;
+      undoentry::Voice(score_, mirror_, *voice, true);
+      score_.RemoveVoiceItems(voice);
+      delete voice;
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+bool TUndoReplay::ReplayStaff(TStream& e, bool hasBody) {
+  switch (ObjectEffect(action_, undoaction::StaffAdded, redo_)) {
+    case TEffect::Create: {
+      TQSPart* part = score_.CurrentPart();
+      if (!part) return false;
+      if (!hasBody) return true;
+      CheckRecordAhead(e);
+      TQSStaff* staff;
+      {
+        TFlagScope suspended(part->RegistrationSuspended, true);
+        staff = new TQSStaff(part);
+      }
+      part->RegisterStaff(staff, view_.CursorPosition.Staff);
+      undoentry::Staff(score_, mirror_, *staff, true);
+      staff->LoadFromStream(e);
+      ReadPartMeasures(e);
+      return true;
+    }
+    case TEffect::Remove: {
+      TQSStaff* staff = score_.CurrentStaff();
+      if (!staff) return false;
+      undoentry::Staff(score_, mirror_, *staff, true);
+      score_.RemoveStaffItems(staff);
+      delete staff;
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+bool TUndoReplay::ReplayPart(TStream& e, bool hasBody) {
+  switch (ObjectEffect(action_, undoaction::PartAdded, redo_)) {
+    case TEffect::Create: {
+      TQSPiece* piece = score_.CurrentPiece();
+      if (!piece) return false;
+      if (!hasBody) return true;
+      CheckRecordAhead(e);
+      TQSPart* part;
+      {
+        TFlagScope suspended(piece->RegistrationSuspended, true);
+        part = new TQSPart(piece);
+      }
+      piece->InsertPart(part, view_.CursorPosition.Part);
+      undoentry::Part(score_, mirror_, *part, true);
+      part->LoadFromStream(e);
+      return true;
+    }
+    case TEffect::Remove: {
+      TQSPart* part = score_.CurrentPart();
+      if (!part) return false;
+      undoentry::Part(score_, mirror_, *part, true);
+      delete part;
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+bool TUndoReplay::ReplayPiece(TStream& e, bool hasBody) {
+  switch (ObjectEffect(action_, undoaction::PieceAdded, redo_)) {
+    case TEffect::Create: {
+      if (!hasBody) return true;
+      CheckRecordAhead(e);
+      TQSPiece* piece;
+      {
+        TFlagScope suspended(score_.RegistrationSuspended, true);
+        piece = new TQSPiece(&score_);
+      }
+      InsertAt(score_.PieceList(), piece, view_.CursorPosition.Piece);
+      score_.RenumberPieces();
+      undoentry::Piece(score_, mirror_, *piece, true);
+      score_.FireAddItemQuietly(piece);
+      piece->LoadFromStream(e);
+      return true;
+    }
+    case TEffect::Remove: {
+      TQSPiece* piece = score_.CurrentPiece();
+      if (!piece) return false;
+      undoentry::Piece(score_, mirror_, *piece, true);
+      delete piece;
+      score_.RenumberPieces();
+      return true;
+    }
+    default:
+      return true;
+  }
+}
+
+bool TUndoReplay::ReplayText(TStream& e) {
+  const uint8_t textKind = e.ReadU8();
+  TQSItem* item = nullptr;
+  if (textKind == kind::Text) {
+    const int index = e.ReadI32();
+    if (score_.ViewStyle == TQSViewStyle::vsPart) {
+      TQSPart* part = score_.CurrentPart();
+      if (!part) return false;
+      item = part->GetItem(index);
+    } else {
+      item = score_.GetItem(index);
+    }
+  } else {
+    const int piece = e.ReadI32(), part = e.ReadI32(), measure = e.ReadI32(), index = e.ReadI32();
+    TQSPiece* p = score_.GetPiece(piece);
+    TQSPart* pt = p ? p->GetPart(part) : nullptr;
+    TQSMeasure* m = pt ? pt->GetMeasure(measure) : nullptr;
+    item = m ? m->GetItem(index) : nullptr;
+  }
+  std::array<int32_t, 6> editing;
+  for (int32_t& v : editing) v = e.ReadI32();
+  // Only a text of the kind filed takes the record back.
+  if (!item || item->ItemType != textKind) return true;
+  CheckRecordAhead(e);
+  undoentry::Text(score_, mirror_, *item);
+  ClearLines(*item);
+  THiddenCursor hidden(view_);
+  view_.EditSelection = editing;
+  item->LoadFromStream(e);
+  view_.EditItemText(item->LayoutLink);
+  return true;
+}
+
+// ---------------------------------------------------------------- steps
+
+// Lays out and repaints after a replayed record.
+void FinishStep(TQSScore& score, TQSWindowLink& view) {
+  score.Recalculate(0, -1);
+  score.RefreshWindows();
+  view.ScrollToCursor();
+  view.ShowCursor(true);
+  score.FireChanged(&score);
+}
+
+void DropRecord(TQSScore& score, std::vector<std::unique_ptr<TQSUndoRecord>>& list, const TQSUndoRecord* record) {
+  std::erase_if(list, [record](const std::unique_ptr<TQSUndoRecord>& r) { return r.get() == record; });
+  Fire(score.OnUndoChanged, &score);
+}
+
+void ReplaySteps(TQSScore& score, bool redo, int count) {
+  TQSWindowLink* view = score.ActiveWindow();
+  if (!view) return;
+  score.ClearSelections();
+  auto& list = redo ? score.RedoList : score.UndoList;
+  for (int step = 0; step < count && !list.empty(); ++step) {
+    const TQSUndoRecord* record = list.back().get();
+    bool goOn = true;
+    std::exception_ptr failure;
+    view->ShowCursor(false);
+    try {
+      TQSUndoRecord* mirror = redo ? score.BeginUndo(record->Action, "") : score.BeginRedo(record->Action, "");
+      goOn = TUndoReplay(score, *view, redo).Run(*record, mirror);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    try {
+      FinishStep(score, *view);
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
+    }
+    DropRecord(score, list, record);
+    if (failure) std::rethrow_exception(failure);
+    if (!goOn) return;
+  }
+  view->SetFocus();
+}
+
+}  // namespace
+
+void TQSScore::Undo(int count) { ReplaySteps(*this, false, count); }
+void TQSScore::Redo(int count) { ReplaySteps(*this, true, count); }
+
+}  // namespace qs
