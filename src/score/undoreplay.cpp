@@ -5,6 +5,7 @@
 // the same: every entry is checked against the stream before anything is
 // changed, and each one is then read from a stream of its own bytes, so no
 // read can run into the next entry.
+#include <algorithm>
 #include <array>
 #include <exception>
 #include <map>
@@ -110,16 +111,19 @@ class THiddenCursor {
 
 class TUndoReplay {
  public:
-  TUndoReplay(TQSScore& score, TQSWindowLink& view, bool redo) : score_(score), view_(view), redo_(redo) {}
+  // Checks every entry of the record (EReadError when one is damaged).
+  TUndoReplay(TQSScore& score, TQSWindowLink& view, bool redo, const TQSUndoRecord& record);
 
-  // Replays record, recording into mirror (may be nullptr). False when an
-  // object the record needs is missing: the replay stops there.
-  bool Run(const TQSUndoRecord& record, TQSUndoRecord* mirror);
+  // Replays the record, recording into mirror (may be nullptr). False when
+  // an object the record needs is missing: the replay stops there.
+  bool Run(TQSUndoRecord* mirror);
 
  private:
   struct TEntry {
     size_t Start, End;
     bool Text;
+    bool Item;          // a page object's entry
+    int32_t ItemIndex;  // its index in its list
   };
   // A measure (Part >= 0) or column (Part -1) made or deleted by this replay.
   struct TStructureOp {
@@ -153,7 +157,9 @@ class TUndoReplay {
   TQSScore& score_;
   TQSWindowLink& view_;
   bool redo_;
-  uint8_t action_ = 0;
+  const TQSUndoRecord& record_;
+  uint8_t action_;
+  std::vector<TEntry> structure_, snapshots_;
   TQSUndoRecord* mirror_ = nullptr;
   std::vector<TStructureOp> ops_;
   // Per piece and part (-1: the piece's columns), the measures the replay
@@ -174,13 +180,19 @@ std::vector<TUndoReplay::TEntry> TUndoReplay::ScanSnapshots(const std::vector<ui
     if (textRecord && undoentry::IsTextKind(first)) {
       SkipBytes(s, 4 * ((first == kind::Text ? 1 : 4) + 6));
       SkipRecord(s);
-      entries.push_back({size_t(start), size_t(s.Position()), true});
+      entries.push_back({size_t(start), size_t(s.Position()), true, false, 0});
       continue;
     }
     const int64_t end = s.ReadI32();
     if (end < start + undoentry::kTaggedHeaderSize || end > size) throw EReadError("Damaged undo record");
+    TEntry entry{size_t(start), size_t(end), false, false, 0};
+    if (first == undotag::Item && end >= start + undoentry::kTaggedHeaderSize + 4) {
+      s.SetPosition(start + undoentry::kTaggedHeaderSize);
+      entry.Item = true;
+      entry.ItemIndex = s.ReadI32();
+    }
     s.SetPosition(end);
-    entries.push_back({size_t(start), size_t(end), false});
+    entries.push_back(entry);
   }
   return entries;
 }
@@ -195,7 +207,7 @@ std::vector<TUndoReplay::TEntry> TUndoReplay::ScanStructure(const std::vector<ui
     const int64_t end = s.ReadI32();
     if (end < start + undoentry::kStructureHeaderSize || end > size) throw EReadError("Damaged undo record");
     s.SetPosition(end);
-    entries.push_back({size_t(start), size_t(end), false});
+    entries.push_back({size_t(start), size_t(end), false, false, 0});
   }
   return entries;
 }
@@ -207,28 +219,45 @@ TMemoryStream TUndoReplay::EntryStream(const std::vector<uint8_t>& bytes, const 
 
 // ---------------------------------------------------------------- record
 
-bool TUndoReplay::Run(const TQSUndoRecord& record, TQSUndoRecord* mirror) {
-  action_ = record.Action;
-  mirror_ = mirror;
-  ops_.clear();
-  shifts_.clear();
-  // Everything is checked before anything changes.
-  const std::vector<uint8_t> none;
-  const std::vector<uint8_t>& structure = record.Structure ? record.Structure->Bytes() : none;
-  const std::vector<TEntry> structureEntries = ScanStructure(structure);
-  const std::vector<uint8_t>& snapshots = record.Snapshot.Bytes();
-  const std::vector<TEntry> entries = ScanSnapshots(snapshots, undoaction::IsTextEdit(action_));
-
-  for (const TEntry& entry : structureEntries) {
-    TMemoryStream e = EntryStream(structure, entry);
-    ReplayStructure(e);
-  }
+TUndoReplay::TUndoReplay(TQSScore& score, TQSWindowLink& view, bool redo, const TQSUndoRecord& record)
+    : score_(score), view_(view), redo_(redo), record_(record), action_(record.Action) {
+  if (record.Structure) structure_ = ScanStructure(record.Structure->Bytes());
+  snapshots_ = ScanSnapshots(record.Snapshot.Bytes(), undoaction::IsTextEdit(action_));
   // Newest entry first: when a command recorded an object twice (a text
   // edit that ends in deleting the text records the text and then its
   // measure), the older snapshot is the one that stays.
-  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
-    TMemoryStream e = EntryStream(snapshots, *it);
-    if (!(it->Text ? ReplayText(e) : ReplayTagged(e))) return false;
+  std::reverse(snapshots_.begin(), snapshots_.end());
+  // Page objects go back into their lists in ascending order of the indexes
+  // they had, and come out in descending order, whatever order the command
+  // wrote them in; the other entries keep their places.
+  const TEffect effect = ItemEffect(action_, redo_);
+  if (effect != TEffect::Create && effect != TEffect::Remove) return;
+  std::vector<size_t> places;
+  std::vector<TEntry> items;
+  for (size_t i = 0; i < snapshots_.size(); ++i)
+    if (snapshots_[i].Item) {
+      places.push_back(i);
+      items.push_back(snapshots_[i]);
+    }
+  std::stable_sort(items.begin(), items.end(), [effect](const TEntry& a, const TEntry& b) {
+    return effect == TEffect::Create ? a.ItemIndex < b.ItemIndex : a.ItemIndex > b.ItemIndex;
+  });
+  for (size_t k = 0; k < places.size(); ++k) snapshots_[places[k]] = items[k];
+}
+
+bool TUndoReplay::Run(TQSUndoRecord* mirror) {
+  mirror_ = mirror;
+  if (record_.Structure) {
+    const std::vector<uint8_t>& bytes = record_.Structure->Bytes();
+    for (const TEntry& entry : structure_) {
+      TMemoryStream e = EntryStream(bytes, entry);
+      ReplayStructure(e);
+    }
+  }
+  const std::vector<uint8_t>& bytes = record_.Snapshot.Bytes();
+  for (const TEntry& entry : snapshots_) {
+    TMemoryStream e = EntryStream(bytes, entry);
+    if (!(entry.Text ? ReplayText(e) : ReplayTagged(e))) return false;
   }
   return true;
 }
@@ -615,8 +644,8 @@ void ReplaySteps(TQSScore& score, bool redo, int count) {
     std::exception_ptr failure;
     view->ShowCursor(false);
     try {
-      TQSUndoRecord* mirror = redo ? score.BeginUndo(record->Action, "") : score.BeginRedo(record->Action, "");
-      goOn = TUndoReplay(score, *view, redo).Run(*record, mirror);
+      TUndoReplay replay(score, *view, redo, *record);
+      goOn = replay.Run(redo ? score.BeginUndo(record->Action, "") : score.BeginRedo(record->Action, ""));
     } catch (...) {
       failure = std::current_exception();
     }
