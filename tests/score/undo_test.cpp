@@ -220,6 +220,24 @@ const TChange kChanges[] = {
        f.Score.ContinueUndo();
        text->Lines.push_back("!");
      }},
+    {"LyricEdited",
+     [](TUndoFixture& f) {
+       static TQSCalcItem element;
+       auto* lyric = static_cast<TQSLyric*>(FirstOfKind(f.PartAt(0, 1)->GetMeasure(1), kind::Lyric));
+       element.Item = lyric;
+       f.Score.SaveUndoText(f.Score.BeginUndo(undoaction::TextEdit, "la"), &element);
+       lyric->Lines = {"lala"};
+     }},
+    {"InscriptionChangedInPartView",
+     [](TUndoFixture& f) {
+       TQSItem* term = f.PartAt(0, 0)->GetItem(0);
+       f.Score.SaveUndoItem(f.Score.BeginUndo(undoaction::PropertiesChanged, ""), term);
+       static_cast<TQSLyric*>(term)->Lines = {"dolce", "e cantabile"};
+     },
+     [](TUndoFixture& f) {
+       f.Score.ViewStyle = TQSViewStyle::vsPart;
+       f.CursorAt(0, 0);
+     }},
     {"LyricEmptiedAndDeleted",
      [](TUndoFixture& f) {
        static TQSCalcItem element;
