@@ -452,14 +452,15 @@ TEST_F(UndoTest, TextEditingResumesWithTheFiledCaretAndSelection) {
   EXPECT_EQ(View.Hidden, 0);
 }
 
-TEST_F(UndoTest, AnEntryOfAnotherKindAtTheFiledPlaceIsPassedOver) {
-  // The text entry names index 0, but a line stands there by now.
+TEST_F(UndoTest, AnEntryFindingAnotherKindAtItsPlaceIsPassedOver) {
+  // The entries name index 0, where a picture stands by now.
   TQSCalcItem element;
   element.Item = Score.GetItem(0);
   Score.SaveUndoText(Score.BeginUndo(undoaction::TextEdit, ""), &element);
+  Score.SaveUndoItem(Score.BeginUndo(undoaction::PropertiesChanged, ""), Score.GetItem(0));
   delete Score.GetItem(0);
   const std::vector<uint8_t> now = SavedScore();
-  Score.Undo(1);
+  Score.Undo(2);
   EXPECT_EQ(SavedScore(), now);
   EXPECT_TRUE(View.Edited.empty());
 }
