@@ -10,6 +10,7 @@
 #include <exception>
 #include <map>
 #include <memory>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -29,18 +30,30 @@ namespace qs {
 
 namespace {
 
-// Sets a flag for a scope and puts the old value back.
-class TFlagScope {
- public:
-  TFlagScope(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
-  ~TFlagScope() { flag_ = saved_; }
-  TFlagScope(const TFlagScope&) = delete;
-  TFlagScope& operator=(const TFlagScope&) = delete;
+// Runs make with the owner's registration suspended, so that what it makes
+// stays out of the owner's list until the caller puts it in place.
+template <class F>
+auto MakeUnregistered(bool& suspended, F&& make) {
+  const bool saved = suspended;
+  suspended = true;
+  try {
+    auto made = make();
+    suspended = saved;
+    return made;
+  } catch (...) {
+    suspended = saved;
+    throw;
+  }
+}
 
- private:
-  bool& flag_;
-  bool saved_;
-};
+// A new measure or column inserted at index (appended beyond the end).
+template <class T, class Owner>
+T* InsertNew(Owner& owner, std::vector<T*>& list, int index) {
+  T* child = MakeUnregistered(owner.RegistrationSuspended, [&] { return new T(&owner); });
+  InsertAt(list, child, index);
+  Renumber(list);
+  return child;
+}
 
 // What replaying an entry does to its object.
 enum class TEffect { None, Create, Remove, Reread };
@@ -147,10 +160,17 @@ class TUndoReplay {
   bool ReplayItem(TStream& e);
   void ReplayMeasure(TStream& e);
   void ReplayColumn(TStream& e);
-  bool ReplayVoice(TStream& e, bool hasBody);
-  bool ReplayStaff(TStream& e, bool hasBody);
-  bool ReplayPart(TStream& e, bool hasBody);
-  bool ReplayPiece(TStream& e, bool hasBody);
+  // Pieces, parts, staves and voices.
+  bool ReplayObject(uint8_t tag, TStream& e, bool hasBody);
+  // Creates the object from the entry under parent (make inserts it at the
+  // cursor's index) or removes current (free).
+  template <class Parent, class Child, class Make, class Free>
+  bool ReplayObject(TStream& e, bool hasBody, uint8_t added, Parent* parent, Child* current, Make make, Free free);
+  // Records the object into the mirror record, with its body.
+  void Mirror(TQSPiece& piece);
+  void Mirror(TQSPart& part);
+  void Mirror(TQSStaff& staff);
+  void Mirror(TQSVoice& voice);
   // The measures that follow a staff's or voice's record, into the cursor's part.
   void ReadPartMeasures(TStream& e);
 
@@ -307,26 +327,8 @@ void TUndoReplay::DeleteMeasureOrColumn(int pieceIndex, int partIndex, int index
 }
 
 void TUndoReplay::CreateMeasureOrColumn(TQSPiece& piece, TQSPart* part, int index) {
-  int made;
-  if (part) {
-    TQSMeasure* measure;
-    {
-      TFlagScope suspended(part->RegistrationSuspended, true);
-      measure = new TQSMeasure(part);
-    }
-    InsertAt(part->MeasureList(), measure, index);
-    part->UpdateMeasureIndexes();
-    made = measure->Index;
-  } else {
-    TQSColumn* column;
-    {
-      TFlagScope suspended(piece.RegistrationSuspended, true);
-      column = new TQSColumn(&piece);
-    }
-    InsertAt(piece.ColumnList(), column, index);
-    piece.RenumberColumns();
-    made = column->Index;
-  }
+  const int made = part ? InsertNew(*part, part->MeasureList(), index)->Index
+                        : InsertNew(piece, piece.ColumnList(), index)->Index;
   const int partIndex = part ? part->Index : -1;
   // Redo deletes it again.
   undoentry::Structure(mirror_, part ? undotag::Measure : undotag::Column, undostructure::Inserted, piece.Index,
@@ -368,13 +370,10 @@ bool TUndoReplay::ReplayTagged(TStream& e) {
       if (hasBody) ReplayMeasure(e);
       return true;
     case undotag::Voice:
-      return ReplayVoice(e, hasBody);
     case undotag::Staff:
-      return ReplayStaff(e, hasBody);
     case undotag::Part:
-      return ReplayPart(e, hasBody);
     case undotag::Piece:
-      return ReplayPiece(e, hasBody);
+      return ReplayObject(tag, e, hasBody);
     default:
       return true;
   }
@@ -401,11 +400,8 @@ bool TUndoReplay::ReplayItem(TStream& e) {
       if (index >= 0 && index <= list->Count()) {
         const TQSItemType itemKind = e.ReadU8();
         CheckRecordAhead(e);
-        std::unique_ptr<TQSItem> item;
-        {
-          TFlagScope suspended(owner->RegistrationSuspended, true);
-          item.reset(CreateItemByKind(itemKind, owner));
-        }
+        std::unique_ptr<TQSItem> item(
+            MakeUnregistered(owner->RegistrationSuspended, [&] { return CreateItemByKind(itemKind, owner); }));
         if (!item) break;
         item->LoadFromStream(e);
         list->Insert(index, item.get());
@@ -463,124 +459,86 @@ void TUndoReplay::ReadPartMeasures(TStream& e) {
   }
 }
 
-bool TUndoReplay::ReplayVoice(TStream& e, bool hasBody) {
-  switch (ObjectEffect(action_, undoaction::VoiceAdded, redo_)) {
+template <class Parent, class Child, class Make, class Free>
+bool TUndoReplay::ReplayObject(TStream& e, bool hasBody, uint8_t added, Parent* parent, Child* current,
+                               Make make, Free free) {
+  switch (ObjectEffect(action_, added, redo_)) {
     case TEffect::Create: {
-      TQSStaff* staff = score_.CurrentStaff();
-      if (!staff) return false;
+      if (!parent) return false;
       if (!hasBody) return true;
       CheckRecordAhead(e);
-      TQSVoice* voice;
-      {
-        TFlagScope suspended(staff->RegistrationSuspended, true);
-        voice = new TQSVoice(staff);
-      }
-      staff->RegisterVoice(voice, view_.CursorPosition.Voice);
-      undoentry::Voice(score_, mirror_, *voice, true);
-      voice->LoadFromStream(e);
-      ReadPartMeasures(e);
+      Child* child = make(*parent);
+      Mirror(*child);
+      child->LoadFromStream(e);
+      // A staff or voice brings the measures of its part as they were.
+      if constexpr (std::is_same_v<Child, TQSStaff> || std::is_same_v<Child, TQSVoice>) ReadPartMeasures(e);
       return true;
     }
-    case TEffect::Remove: {
-      TQSVoice* voice = score_.CurrentVoice();
-      if (!voice) return false;
-      undoentry::Voice(score_, mirror_, *voice, true);
-      score_.RemoveVoiceItems(voice);
-      delete voice;
+    case TEffect::Remove:
+      if (!current) return false;
+      Mirror(*current);
+      free(*current);
       return true;
-    }
     default:
       return true;
   }
 }
 
-bool TUndoReplay::ReplayStaff(TStream& e, bool hasBody) {
-  switch (ObjectEffect(action_, undoaction::StaffAdded, redo_)) {
-    case TEffect::Create: {
-      TQSPart* part = score_.CurrentPart();
-      if (!part) return false;
-      if (!hasBody) return true;
-      CheckRecordAhead(e);
-      TQSStaff* staff;
-      {
-        TFlagScope suspended(part->RegistrationSuspended, true);
-        staff = new TQSStaff(part);
-      }
-      part->RegisterStaff(staff, view_.CursorPosition.Staff);
-      undoentry::Staff(score_, mirror_, *staff, true);
-      staff->LoadFromStream(e);
-      ReadPartMeasures(e);
-      return true;
-    }
-    case TEffect::Remove: {
-      TQSStaff* staff = score_.CurrentStaff();
-      if (!staff) return false;
-      undoentry::Staff(score_, mirror_, *staff, true);
-      score_.RemoveStaffItems(staff);
-      delete staff;
-      return true;
-    }
-    default:
-      return true;
-  }
-}
+void TUndoReplay::Mirror(TQSPiece& piece) { undoentry::Piece(score_, mirror_, piece, true); }
+void TUndoReplay::Mirror(TQSPart& part) { undoentry::Part(score_, mirror_, part, true); }
+void TUndoReplay::Mirror(TQSStaff& staff) { undoentry::Staff(score_, mirror_, staff, true); }
+void TUndoReplay::Mirror(TQSVoice& voice) { undoentry::Voice(score_, mirror_, voice, true); }
 
-bool TUndoReplay::ReplayPart(TStream& e, bool hasBody) {
-  switch (ObjectEffect(action_, undoaction::PartAdded, redo_)) {
-    case TEffect::Create: {
-      TQSPiece* piece = score_.CurrentPiece();
-      if (!piece) return false;
-      if (!hasBody) return true;
-      CheckRecordAhead(e);
-      TQSPart* part;
-      {
-        TFlagScope suspended(piece->RegistrationSuspended, true);
-        part = new TQSPart(piece);
-      }
-      piece->InsertPart(part, view_.CursorPosition.Part);
-      undoentry::Part(score_, mirror_, *part, true);
-      part->LoadFromStream(e);
-      return true;
-    }
-    case TEffect::Remove: {
-      TQSPart* part = score_.CurrentPart();
-      if (!part) return false;
-      undoentry::Part(score_, mirror_, *part, true);
-      delete part;
-      return true;
-    }
+bool TUndoReplay::ReplayObject(uint8_t tag, TStream& e, bool hasBody) {
+  const TQSCursorPosition& c = view_.CursorPosition;
+  switch (tag) {
+    case undotag::Voice:
+      return ReplayObject(
+          e, hasBody, undoaction::VoiceAdded, score_.CurrentStaff(), score_.CurrentVoice(),
+          [&](TQSStaff& staff) {
+            auto* voice = MakeUnregistered(staff.RegistrationSuspended, [&] { return new TQSVoice(&staff); });
+            staff.RegisterVoice(voice, c.Voice);
+            return voice;
+          },
+          [&](TQSVoice& voice) {
+            score_.RemoveVoiceItems(&voice);
+            delete &voice;
+          });
+    case undotag::Staff:
+      return ReplayObject(
+          e, hasBody, undoaction::StaffAdded, score_.CurrentPart(), score_.CurrentStaff(),
+          [&](TQSPart& part) {
+            auto* staff = MakeUnregistered(part.RegistrationSuspended, [&] { return new TQSStaff(&part); });
+            part.RegisterStaff(staff, c.Staff);
+            return staff;
+          },
+          [&](TQSStaff& staff) {
+            score_.RemoveStaffItems(&staff);
+            delete &staff;
+          });
+    case undotag::Part:
+      return ReplayObject(
+          e, hasBody, undoaction::PartAdded, score_.CurrentPiece(), score_.CurrentPart(),
+          [&](TQSPiece& piece) {
+            auto* part = MakeUnregistered(piece.RegistrationSuspended, [&] { return new TQSPart(&piece); });
+            piece.InsertPart(part, c.Part);
+            return part;
+          },
+          [](TQSPart& part) { delete &part; });
     default:
-      return true;
-  }
-}
-
-bool TUndoReplay::ReplayPiece(TStream& e, bool hasBody) {
-  switch (ObjectEffect(action_, undoaction::PieceAdded, redo_)) {
-    case TEffect::Create: {
-      if (!hasBody) return true;
-      CheckRecordAhead(e);
-      TQSPiece* piece;
-      {
-        TFlagScope suspended(score_.RegistrationSuspended, true);
-        piece = new TQSPiece(&score_);
-      }
-      InsertAt(score_.PieceList(), piece, view_.CursorPosition.Piece);
-      score_.RenumberPieces();
-      undoentry::Piece(score_, mirror_, *piece, true);
-      score_.FireAddItemQuietly(piece);
-      piece->LoadFromStream(e);
-      return true;
-    }
-    case TEffect::Remove: {
-      TQSPiece* piece = score_.CurrentPiece();
-      if (!piece) return false;
-      undoentry::Piece(score_, mirror_, *piece, true);
-      delete piece;
-      score_.RenumberPieces();
-      return true;
-    }
-    default:
-      return true;
+      return ReplayObject(
+          e, hasBody, undoaction::PieceAdded, &score_, score_.CurrentPiece(),
+          [&](TQSScore& score) {
+            auto* piece = MakeUnregistered(score.RegistrationSuspended, [&] { return new TQSPiece(&score); });
+            InsertAt(score.PieceList(), piece, c.Piece);
+            score.RenumberPieces();
+            score.FireAddItemQuietly(piece);
+            return piece;
+          },
+          [&](TQSPiece& piece) {
+            delete &piece;
+            score_.RenumberPieces();
+          });
   }
 }
 

@@ -30,22 +30,17 @@ class TUndoView : public TLockedView {
 };
 
 // Insertions at an index, the way the commands make them.
-TQSMeasure* InsertMeasure(TQSPart* part, int index) {
-  part->RegistrationSuspended = true;
-  auto* m = new TQSMeasure(part);
-  part->RegistrationSuspended = false;
-  InsertAt(part->MeasureList(), m, index);
-  part->UpdateMeasureIndexes();
-  return m;
+template <class T, class Owner>
+T* InsertChild(Owner* owner, std::vector<T*>& list, int index) {
+  owner->RegistrationSuspended = true;
+  auto* child = new T(owner);
+  owner->RegistrationSuspended = false;
+  InsertAt(list, child, index);
+  Renumber(list);
+  return child;
 }
-TQSColumn* InsertColumn(TQSPiece* piece, int index) {
-  piece->RegistrationSuspended = true;
-  auto* c = new TQSColumn(piece);
-  piece->RegistrationSuspended = false;
-  InsertAt(piece->ColumnList(), c, index);
-  piece->RenumberColumns();
-  return c;
-}
+TQSMeasure* InsertMeasure(TQSPart* part, int index) { return InsertChild(part, part->MeasureList(), index); }
+TQSColumn* InsertColumn(TQSPiece* piece, int index) { return InsertChild(piece, piece->ColumnList(), index); }
 template <class T>
 T* InsertItem(TQSItemOwner* owner, TQSItemList& list, TQSItemType k, int index) {
   owner->RegistrationSuspended = true;
