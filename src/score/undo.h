@@ -6,14 +6,24 @@
 // How a command records itself:
 //   1. TQSUndoRecord* r = score.BeginUndo(action, "");  (nullptr while
 //      recording is suspended; every writer accepts nullptr)
-//   2. before changing anything, one entry per object about to change
-//      (SaveUndoMeasure, SaveUndoColumn, SaveUndoItem, ...) and a structure
-//      entry with action 91 per measure or column about to be deleted, in
+//   2. before changing anything: an entry for every object about to change
+//      or go (SaveUndoMeasure, SaveUndoColumn, SaveUndoItem, and for a
+//      piece, part, staff or voice about to be deleted its entry, written
+//      with the active view's cursor on it), and a structure entry with
+//      action 91 for every measure or column about to be deleted, in
 //      ascending index order;
-//   3. the change; then for each measure or column inserted a structure
-//      entry with action 80 (ascending, each with its final index), and for
-//      an inserted page object, piece, part, staff or voice its entry, with
-//      the view's cursor on it.
+//   3. the change;
+//   4. for every measure or column inserted a structure entry with action
+//      80, in ascending order of their final indexes, and for an inserted
+//      page object, piece, part, staff or voice its entry (again with the
+//      cursor on a piece, part, staff or voice).
+// Items of measures and columns are recorded through their measure or
+// column; SaveUndoItem is for page objects of the score's list, or of the
+// cursor's part under vsPart. In-place text editing opens one record (100
+// to 102, the text as caption) with one SaveUndoText entry and calls
+// ContinueUndo for every further change of the same edit.
+// Staves and voices are added and deleted with the items of their part's
+// measures renumbered (MapStaffVoices, RemoveStaffItems, RemoveVoiceItems).
 // The score's Undo and Redo replay the records newest first.
 #include <cstdint>
 #include <functional>
@@ -35,7 +45,6 @@ constexpr uint8_t NoteEntered = 1, RestEntered = 2, MarkInserted = 3, TieAttache
                   MeasuresDeleted = 91,
                   // In-place text editing; 101 also deletes a text left empty.
                   TextEdit = 100, TextEditDelete = 101, TextEditOther = 102;
-constexpr bool IsTextEdit(uint8_t action) { return action >= TextEdit && action <= TextEditOther; }
 }  // namespace undoaction
 
 // The action byte of a structure entry: the object was inserted (the

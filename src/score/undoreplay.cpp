@@ -144,7 +144,7 @@ class TUndoReplay {
     bool Created;
   };
 
-  static std::vector<TEntry> ScanSnapshots(const std::vector<uint8_t>& bytes, bool textRecord);
+  static std::vector<TEntry> ScanSnapshots(const std::vector<uint8_t>& bytes);
   static std::vector<TEntry> ScanStructure(const std::vector<uint8_t>& bytes);
   static TMemoryStream EntryStream(const std::vector<uint8_t>& bytes, const TEntry& entry);
 
@@ -190,14 +190,16 @@ class TUndoReplay {
 
 // ---------------------------------------------------------------- scanning
 
-std::vector<TUndoReplay::TEntry> TUndoReplay::ScanSnapshots(const std::vector<uint8_t>& bytes, bool textRecord) {
+// Text entries (written by in-place text editing) begin with the kind of
+// their text, the other entries with a tag; the two sets do not meet.
+std::vector<TUndoReplay::TEntry> TUndoReplay::ScanSnapshots(const std::vector<uint8_t>& bytes) {
   std::vector<TEntry> entries;
   TMemoryStream s(bytes);
   const int64_t size = s.Size();
   while (s.Position() < size) {
     const int64_t start = s.Position();
     const uint8_t first = s.ReadU8();
-    if (textRecord && undoentry::IsTextKind(first)) {
+    if (undoentry::IsTextKind(first)) {
       SkipBytes(s, 4 * ((first == kind::Text ? 1 : 4) + 6));
       SkipRecord(s);
       entries.push_back({size_t(start), size_t(s.Position()), true, false, 0});
@@ -242,7 +244,7 @@ TMemoryStream TUndoReplay::EntryStream(const std::vector<uint8_t>& bytes, const 
 TUndoReplay::TUndoReplay(TQSScore& score, TQSWindowLink& view, bool redo, const TQSUndoRecord& record)
     : score_(score), view_(view), redo_(redo), record_(record), action_(record.Action) {
   if (record.Structure) structure_ = ScanStructure(record.Structure->Bytes());
-  snapshots_ = ScanSnapshots(record.Snapshot.Bytes(), undoaction::IsTextEdit(action_));
+  snapshots_ = ScanSnapshots(record.Snapshot.Bytes());
   // Newest entry first: when a command recorded an object twice (a text
   // edit that ends in deleting the text records the text and then its
   // measure), the older snapshot is the one that stays.
