@@ -27,6 +27,14 @@ class TQSWindowLink {
   TQSCursorPosition CursorPosition;
   // Sends a short MIDI message while the view plays.
   TECOnPlayShortEvent OnPlayShort;
+  // Zoom and tempo scale in percent; the native file stores and restores
+  // them directly (no repaint).
+  int32_t Zoom = 100;
+  int32_t TempoScale = 100;
+  // Repaints noted while the score's update lock was held; the score's
+  // EndUpdate repaints them.
+  bool PagesRepaintPending = false;
+  bool RulersRepaintPending = false;
 
   // True while the view plays the score.
   virtual bool Playing() const = 0;
@@ -36,6 +44,26 @@ class TQSWindowLink {
   // Repaints the page area (or notes that a repaint is pending while the
   // score's update lock is held).
   virtual void InvalidatePages() = 0;
+  // The same for the rulers, and the page button bar.
+  virtual void InvalidateRulers() {}
+  virtual void InvalidateButtonBar() {}
+
+  // Ends text editing and empties the selection.
+  virtual void ClearSelection() {}
+  // Hides (false) or shows (true) the input cursor; calls are paired.
+  virtual void ShowCursor(bool show) { (void)show; }
+  // Clamps the cursor to the score and turns to the page that holds it.
+  virtual void ValidateCursor(bool keepPage) { (void)keepPage; }
+  virtual void RefreshRulerMarkers() {}
+  virtual void UpdatePageButtons() {}
+  // Repaints what the active voice shows and tells the view's host.
+  virtual void DoActiveChanged(TObject* sender) { (void)sender; }
+  // Draws or removes the view's marker on the score's navigator.
+  virtual void DrawNavigatorMarker(bool visible) { (void)visible; }
+  // Bookmarks 0-9.
+  virtual bool HasBookmark(int index) const { (void)index; return false; }
+  virtual void SetBookmark(int index) { (void)index; }
+  virtual void GotoBookmark(int index) { (void)index; }
 };
 
 }  // namespace qs

@@ -15,24 +15,22 @@ namespace {
 
 // Counts the score's events and layout requests.
 struct TEventLog {
-  int Added = 0, Deleted = 0, ItemChanged = 0, Changed = 0, Layouts = 0, PieceLayouts = 0;
+  int Added = 0, Deleted = 0, ItemChanged = 0, Changed = 0, Layouts = 0;
   std::vector<TObject*> Senders;
 
   TQSScore& Score;
   ~TEventLog() {
     Score.OnAddItem = Score.OnDeleteItem = Score.OnItemChanged = Score.OnChanged = nullptr;
     Score.LayoutPass = nullptr;
-    Score.PieceLayoutPass = nullptr;
   }
   explicit TEventLog(TQSScore& score) : Score(score) {
     score.OnAddItem = [this](TObject* s) { ++Added, Senders.push_back(s); };
     score.OnDeleteItem = [this](TObject* s) { ++Deleted, Senders.push_back(s); };
     score.OnItemChanged = [this](TObject* s) { ++ItemChanged, Senders.push_back(s); };
     score.OnChanged = [this](TObject* s) { ++Changed, Senders.push_back(s); };
-    score.LayoutPass = [this](int, int) { ++Layouts; };
-    score.PieceLayoutPass = [this](int) { ++PieceLayouts; };
+    score.LayoutPass = [this](TQSScore&, int) { ++Layouts; };
   }
-  std::vector<int> Counts() const { return {ItemChanged, Changed, Layouts, PieceLayouts}; }
+  std::vector<int> Counts() const { return {ItemChanged, Changed, Layouts}; }
 };
 
 class PartTest : public ::testing::Test, public TTreeFixture {
@@ -166,33 +164,36 @@ TEST_F(PartTest, TooManyStavesEndThePartRecord) {
 TEST_F(PartTest, SettersNotifyOnlyOnChange) {
   TEventLog log(Score);
   TQSVoice* voice = Staff->GetVoice(0);
-  // Counts: item changed, changed, layout passes, piece layout passes.
+  // Counts: item changed, changed, layout passes. The piece's layout starts
+  // at the first laid-out page of the piece.
+  Score.LayoutPages.Need(0)->FirstPiece = 0;
+  Score.LaidOutPages = 1;
   struct {
     const char* Name;
     std::function<void()> Set;
     std::vector<int> Counts;
   } cases[] = {
-      {"voice instrument", [&] { voice->SetInstrument(3); }, {1, 1, 1, 0}},
-      {"voice channel", [&] { voice->SetChannel(4); }, {1, 1, 1, 0}},
-      {"voice mute", [&] { voice->SetMute(true); }, {1, 1, 0, 0}},
-      {"staff mute", [&] { Staff->SetMute(true); }, {1, 1, 0, 0}},
-      {"staff lines", [&] { Staff->SetLineCount(4); }, {0, 1, 1, 0}},
-      {"staff tablature", [&] { Staff->SetTablature(true); }, {0, 1, 1, 0}},
-      {"staff stems", [&] { Staff->SetStems(false); }, {0, 1, 1, 0}},
-      {"staff frets", [&] { Staff->SetFretCount(19); }, {0, 1, 1, 0}},
-      {"staff scale", [&] { Staff->SetScale(50); }, {0, 1, 1, 0}},
-      {"staff tuning", [&] { Staff->SetTuning(2, 55); }, {0, 1, 1, 0}},
-      {"part name", [&] { Part->SetName("Flute"); }, {1, 0, 0, 0}},
-      {"part short name", [&] { Part->SetShortName("Fl."); }, {1, 0, 0, 0}},
-      {"part instrument", [&] { Part->SetInstrument(73); }, {1, 1, 1, 0}},
-      {"part channel", [&] { Part->SetChannel(2); }, {1, 1, 1, 0}},
-      {"part volume", [&] { Part->SetVolume(90); }, {1, 1, 0, 0}},
-      {"part pan", [&] { Part->SetPan(10); }, {1, 1, 0, 0}},
-      {"part mute", [&] { Part->SetMute(true); }, {1, 1, 0, 0}},
-      {"part transport", [&] { const TQSTransportRecord t[] = {{0, 2}}; Part->SetTransport(1, t); }, {0, 1, 1, 0}},
-      {"piece name", [&] { Piece->SetName("Allegro"); }, {1, 1, 0, 0}},
-      {"piece tempo", [&] { Piece->SetTempo(96); }, {0, 1, 0, 0}},
-      {"piece upbeat", [&] { Piece->SetAuftakt(MakeMeter(1, 4)); }, {0, 1, 0, 1}},
+      {"voice instrument", [&] { voice->SetInstrument(3); }, {1, 1, 1}},
+      {"voice channel", [&] { voice->SetChannel(4); }, {1, 1, 1}},
+      {"voice mute", [&] { voice->SetMute(true); }, {1, 1, 0}},
+      {"staff mute", [&] { Staff->SetMute(true); }, {1, 1, 0}},
+      {"staff lines", [&] { Staff->SetLineCount(4); }, {0, 1, 1}},
+      {"staff tablature", [&] { Staff->SetTablature(true); }, {0, 1, 1}},
+      {"staff stems", [&] { Staff->SetStems(false); }, {0, 1, 1}},
+      {"staff frets", [&] { Staff->SetFretCount(19); }, {0, 1, 1}},
+      {"staff scale", [&] { Staff->SetScale(50); }, {0, 1, 1}},
+      {"staff tuning", [&] { Staff->SetTuning(2, 55); }, {0, 1, 1}},
+      {"part name", [&] { Part->SetName("Flute"); }, {1, 0, 0}},
+      {"part short name", [&] { Part->SetShortName("Fl."); }, {1, 0, 0}},
+      {"part instrument", [&] { Part->SetInstrument(73); }, {1, 1, 1}},
+      {"part channel", [&] { Part->SetChannel(2); }, {1, 1, 1}},
+      {"part volume", [&] { Part->SetVolume(90); }, {1, 1, 0}},
+      {"part pan", [&] { Part->SetPan(10); }, {1, 1, 0}},
+      {"part mute", [&] { Part->SetMute(true); }, {1, 1, 0}},
+      {"part transport", [&] { const TQSTransportRecord t[] = {{0, 2}}; Part->SetTransport(1, t); }, {0, 1, 1}},
+      {"piece name", [&] { Piece->SetName("Allegro"); }, {1, 1, 0}},
+      {"piece tempo", [&] { Piece->SetTempo(96); }, {0, 1, 0}},
+      {"piece upbeat", [&] { Piece->SetAuftakt(MakeMeter(1, 4)); }, {0, 1, 1}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
