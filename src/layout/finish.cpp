@@ -177,10 +177,15 @@ int RowTopOf(const TQSCalcStaff* row) { return row ? row->Top : 0; }
 bool IsTie(const TQSItem* item) { return item && item->ItemType == kind::Liga; }
 bool IsSlurTie(const TQSItem* item) { return IsTie(item) && static_cast<const TQSLiga*>(item)->IsSlur(); }
 
-int ClefOffsetOfStaff(TLayoutContext& c, const TQSItem* item, int staffVoice, int tick) {
+// The clef offset at a tick of a slot, on the staff of the item's part.
+int ClefOffsetOfStaff(TLayoutContext& c, const TQSCalcMeasure* slot, const TQSItem* item, int staffVoice, int tick) {
   const TQSMeasure* m = item ? item->GetMeasure() : nullptr;
-  const TQSStaff* staff = m ? m->Part()->GetStaff(StaffOf(static_cast<uint8_t>(staffVoice))) : nullptr;
-  return ClefOffsetAt(c, staff ? staff->SystemRow : 0, staffVoice, tick);
+  if (!m || !slot) return 0;
+  const TQSStaff* staff = m->Part()->GetStaff(StaffOf(static_cast<uint8_t>(staffVoice)));
+  int kind = -1;
+  const int offset = slot->ClefOffsetFor(m->Part(), staff ? staff->SystemRow : 0, staffVoice, tick, &kind);
+  if (kind >= 0) c.PercussionClef = IsPercussionClef(kind);
+  return offset;
 }
 
 int StaffSizeOfItem(const TLayoutContext& c, const TQSItem* item, int staffVoice) {
@@ -208,7 +213,7 @@ TQSCalcItem* ContinueSpan(TLayoutContext& c, TQSCalcItem* old) {
     e->Box2 = {ScaleBy(-64, c.Scale, size), ScaleBy(y - 32, c.Scale, size), ScaleBy(32, c.Scale, size),
                ScaleBy(y + 32, c.Scale, size)};
     if (!tie->EndFromStart()) {
-      const int offset = ClefOffsetOfStaff(c, item, sv, 0);
+      const int offset = ClefOffsetOfStaff(c, c.Slot, item, sv, 0);
       e->Box2.Top = ScaleBy(offset * c.S / 2 + tie->Fields.EndY, c.Scale, size);
       e->Box2.Bottom = e->Box2.Top;
     }
@@ -251,14 +256,14 @@ void EndTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, int t)
       level = RowTopOf(row) + (staff->Fields.LineCount - note->Fields.TabString - 1) * c.T;
       if (!fixed) level += tie->IsBelow() ? scaleSize * 40 / 10000 : -scaleSize * 24 / 10000;
     } else {
-      const int offset = ClefOffsetOfStaff(c, note, note->Fields.StaffVoice, t);
+      const int offset = ClefOffsetOfStaff(c, slot, note, note->Fields.StaffVoice, t);
       level = StaffPosition(offset, note->Fields.Pitch) * c.S / 2 + RowTopOf(row);
       if (!fixed) level += (tie->IsBelow() ? 1 : -1) * scaleSize * 40 / 10000;
     }
     span->Box2.Top = level + tie->Fields.StartY;
     span->Box2.Bottom = level + tie->Fields.EndY;
   } else {
-    const int offset = ClefOffsetOfStaff(c, tie, tie->Fields.EndStaffVoice, t);
+    const int offset = ClefOffsetOfStaff(c, slot, tie, tie->Fields.EndStaffVoice, t);
     TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(tie->Fields.EndStaffVoice));
     span->Box2.Bottom = ScaleBy(offset * c.S / 2 + tie->Fields.EndY, c.Scale, size) + RowTopOf(row);
   }
@@ -281,7 +286,7 @@ void EndSlurTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, in
   second->Box2.Left = c.ScoreScaled(tie->Fields.EndX);
   second->Box2.Right = c.ScoreScaled(tie->Fields.StartX);
   const int size = span->SizePercent ? span->SizePercent : 100;
-  const int offset = ClefOffsetOfStaff(c, tie, tie->Fields.EndStaffVoice, t);
+  const int offset = ClefOffsetOfStaff(c, slot, tie, tie->Fields.EndStaffVoice, t);
   TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(tie->Fields.EndStaffVoice));
   second->Box2.Bottom = ScaleBy(offset * c.S / 2 + tie->Fields.EndY, c.Scale, size) + RowTopOf(row);
   second->Box2.Top = second->Box2.Bottom;
