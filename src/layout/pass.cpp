@@ -73,14 +73,48 @@ void FixLinks(const TQSItemList& items, int fromPage) {
   }
 }
 
-void FixAllLinks(TQSScore& score, int fromPage) {
-  FixLinks(score.Items, fromPage);
+// The items that may have elements on the pages from fromPage on: those of
+// the measures and columns from the restart point (piece g, measure h) on,
+// those drawn again at system starts or carried on from the page before
+// (the state the restart reads), and the page objects. Items of measures
+// before the restart point have all their elements on the pages kept, so
+// a pass from the last page costs the same whatever the score's length.
+void FixLinksFrom(TQSScore& score, int fromPage, int g, int h) {
   for (TQSPiece* piece : score.PieceList()) {
-    for (TQSColumn* column : piece->ColumnList()) FixLinks(column->Items, fromPage);
+    for (TQSPart* part : piece->PartList()) FixLinks(part->Items, fromPage);
+    const int index = piece->Index;
+    if (fromPage > 0 && index < g) continue;
+    const int first = fromPage > 0 && index == g ? h : 0;
+    const auto& columns = piece->ColumnList();
+    for (size_t m = static_cast<size_t>(first); m < columns.size(); ++m) FixLinks(columns[m]->Items, fromPage);
     for (TQSPart* part : piece->PartList()) {
-      FixLinks(part->Items, fromPage);
-      for (TQSMeasure* m : part->MeasureList()) FixLinks(m->Items, fromPage);
+      const auto& measures = part->MeasureList();
+      for (size_t m = static_cast<size_t>(first); m < measures.size(); ++m) FixLinks(measures[m]->Items, fromPage);
     }
+    if (fromPage > 0 && index == g && !piece->Slots.empty())
+      if (auto* slot0 = dynamic_cast<TQSCalcMeasure*>(piece->Slots[0]))
+        for (const auto& name : slot0->NameElements)
+          if (name->Item) FixLink(name->Item, fromPage);
+  }
+  FixLinks(score.Items, fromPage);
+  if (fromPage == 0) return;
+  auto fix = [&](TQSItem* item) {
+    if (item) FixLink(item, fromPage);
+  };
+  if (const TQSCalcPage* before = score.LayoutPages.At(fromPage - 1)) {
+    fix(before->MeasureNumbering);
+    fix(before->Rehearsal);
+    for (const TQSCalcItem* e : before->OpenSpans) fix(e->Item);
+  }
+  for (int i = fromPage - 1; i >= 0; --i) {
+    const TQSCalcPage* page = score.LayoutPages.At(i);
+    if (!page || page->IsEmpty) continue;
+    for (const TQSCalcPagePart& part : page->Parts) {
+      for (TQSItem* accolade : part.Accolades) fix(accolade);
+      fix(part.KeySignature);
+      for (const TQSCalcPageStaff& staff : part.Staves) fix(staff.Clef);
+    }
+    break;
   }
 }
 
@@ -831,7 +865,7 @@ void LayoutScore(TQSScore& score, int fromPage) {
   score.MeasureCounter = 0;
   score.UsedMeasures = 0;
   score.LaidOutPages = fromPage;
-  FixAllLinks(score, fromPage);
+  FixLinksFrom(score, fromPage, c.G, c.H);
   if (score.PieceCount() > 0 && ValidPiece(c)) {
     try {
       LayoutPages(c);
