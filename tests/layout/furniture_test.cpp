@@ -2,6 +2,8 @@
 // accolades, part barlines and instrument names.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "base/text.h"
 #include "layout_fixture.h"
 
@@ -191,6 +193,37 @@ TEST(LayoutFurniture, InstrumentNames) {
   EXPECT_EQ(repeated[0]->Item, shortName);
   EXPECT_EQ(s.System(0, 1).Left, kLeft + ws);
   EXPECT_EQ(s.Slot(0, 1, 0).Box.Left, kLeft + ws);
+}
+
+// Two syllables that would touch widen the rooms between their ticks by
+// whole pixels, shared out over the occupied halves between them.
+TEST(LayoutFurniture, LyricsMakeRoom) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 1);
+  TQSMeasure* m = piece->GetPart(0)->GetMeasure(0);
+  s.Note(m, 0, 64);
+  s.Note(m, 64, 64);
+  TQSLyric* lyrics[2];
+  for (int i = 0; i < 2; ++i) {
+    lyrics[i] = static_cast<TQSLyric*>(CreateItemByKind(kind::Lyric, m));
+    lyrics[i]->Fields.Time = static_cast<uint16_t>(64 * i);
+    lyrics[i]->Lines = {i == 0 ? "Hallelujah" : "everlasting"};
+  }
+  s.Layout();
+  auto width = [](const std::u16string& text) {
+    const int t = Width("Arial", 64, text);
+    return (t + t / 100) + (t + t / 100) / static_cast<int>(text.size());
+  };
+  const int w1 = width(u"Hallelujah"), w2 = width(u"everlasting");
+  // Between the ticks: the first note's right room 6 and the second's left
+  // room 5, each with the interval 16.
+  const int room = 8 * 6 + 16 + 8 * 5 + 16;
+  const int overlap = (w1 - w1 / 2) + Width("Arial", 64, u" ") + w2 / 2 - room;
+  ASSERT_GT(overlap, 0);
+  const int grow = (static_cast<int>(std::nearbyint(overlap / 2.0)) >> 3);
+  const TQSCalcMeasure& slot = s.Slot(0, 0, 0);
+  EXPECT_EQ(slot.Positions[64] - slot.Positions[0], room + 16 * grow);
+  EXPECT_EQ(lyrics[0]->Next, lyrics[1]);
 }
 
 }  // namespace

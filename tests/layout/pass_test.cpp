@@ -323,6 +323,59 @@ TEST(LayoutPass, VerticalFill) {
   EXPECT_LT(t.Row(0, 1).Top - t.Row(0, 0).Top, kRowStep);
 }
 
+// A piece other than the last ends its last system with empty measures;
+// the next piece starts on a new system of the same page, numbered from 0,
+// with no clef, key or accolade of the piece before.
+TEST(LayoutPass, NextPieceOnANewSystem) {
+  TLayoutScore s;
+  TQSPiece* first = s.AddPiece({1}, 5);
+  TQSPiece* second = s.AddPiece({1}, 3);
+  s.Mark(first->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+  for (int m = 0; m < 5; ++m) s.Quarters(first->GetPart(0)->GetMeasure(m));
+  for (int m = 0; m < 3; ++m) s.Quarters(second->GetPart(0)->GetMeasure(m));
+  s.Layout();
+
+  ASSERT_EQ(s.Score.LaidOutPages, 1);
+  const TQSCalcPage& page = s.Page(0);
+  EXPECT_EQ(page.FirstPiece, 0);
+  EXPECT_EQ(page.PieceChanges, 1);
+  ASSERT_GE(page.SystemCount, 3);
+  EXPECT_EQ(s.System(0, 1).Piece, first);
+  EXPECT_EQ(s.System(0, 1).FirstMeasure, 4);
+  const TQSCalcSystem& next = s.System(0, 2);
+  EXPECT_EQ(next.Piece, second);
+  EXPECT_EQ(next.FirstMeasure, 0);
+  EXPECT_EQ(next.Number, 0);
+  EXPECT_EQ(next.Top, kFirstRowTop + 2 * kRowStep);
+  EXPECT_EQ(second->FirstRow, 2);
+  EXPECT_EQ(first->LastLaidOutMeasure, s.System(0, 1).FirstMeasure + s.System(0, 1).MeasureCount - 1);
+  EXPECT_TRUE(s.Elements(s.Slot(0, 2, 0), kind::Clef).empty());
+  EXPECT_EQ(s.Slot(0, 2, 0).ClefWidth, 0);
+  EXPECT_EQ(second->Slots[0], &s.Slot(0, 2, 0));
+}
+
+// In part view only the part under the active view's cursor is laid out,
+// with the part's own page objects.
+TEST(LayoutPass, PartView) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({2, 1}, 2);
+  auto* text = static_cast<TQSText*>(CreateItemByKind(kind::Text, piece->GetPart(1)));
+  text->Lines = {"part"};
+  text->Fields.Page = 1;
+  TRecordingView view;
+  s.Score.AttachWindow(&view);
+  view.CursorPosition.Part = 1;
+  s.Score.ViewStyle = TQSViewStyle::vsPart;
+  s.Layout();
+  const TQSCalcSystem& system = s.System(0, 0);
+  EXPECT_EQ(system.LastRow - system.FirstRow, 0);
+  EXPECT_EQ(s.Row(0, 0).Staff, piece->GetPart(1)->GetStaff(0));
+  EXPECT_EQ(s.Row(0, 1).Top, kFirstRowTop + kRowStep);
+  ASSERT_EQ(s.Page(0).PageItemCount, 1);
+  EXPECT_EQ(s.Page(0).PageItems.At(0)->Item, text);
+  s.Score.DetachWindow(&view);
+}
+
 // A pass from page p keeps pages 0 to p - 1 and gives the records a full
 // pass gives.
 TEST(LayoutPass, RelayoutFromAPageEqualsAFullPass) {
