@@ -52,6 +52,18 @@ TRect Rotated(const TRect& box, int angle) {
   return RotatedBox(box.Left, box.Top, box.Right - box.Left, box.Bottom - box.Top, angle);
 }
 
+// The box of a measured text at (x, y); a turned one covers its turned
+// box, an upright one keeps its measured size.
+void PlaceMeasured(TQSCalcItem& e, int x, int y, int w, int h, int angle, int16_t& width, int16_t& height) {
+  e.Box = Margined(x, y, w, h);
+  if (angle != 0) {
+    e.Box = Rotated(e.Box, angle);
+  } else {
+    width = static_cast<int16_t>(std::min(w, 0x7FFF));
+    height = static_cast<int16_t>(std::min(h, 0x7FFF));
+  }
+}
+
 std::tm LocalNow() {
   const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
   std::tm tm{};
@@ -71,13 +83,7 @@ void LayoutPageObject(TLayoutContext& c, TQSCalcItem& e) {
       }
       int w, h;
       MeasureLines(c, text.FontName, f.FontSize, f.FontStyle, text.Lines, w, h);
-      e.Box = Margined(f.X, f.Y, w, h);
-      if (f.Angle != 0) {
-        e.Box = Rotated(e.Box, f.Angle);
-      } else {
-        f.Width = static_cast<int16_t>(std::min(w, 0x7FFF));
-        f.Height = static_cast<int16_t>(std::min(h, 0x7FFF));
-      }
+      PlaceMeasured(e, f.X, f.Y, w, h, f.Angle, f.Width, f.Height);
       break;
     }
     case kind::Image: {
@@ -118,13 +124,7 @@ void LayoutPageObject(TLayoutContext& c, TQSCalcItem& e) {
       const int w = c.Fonts.TextWidth(e.Text);
       int h = c.Fonts.TextHeight();
       if (h == 0) h = 128;
-      e.Box = Margined(f.X, f.Y, w, h);
-      if (f.Angle != 0) {
-        e.Box = Rotated(e.Box, f.Angle);
-      } else {
-        f.Width = static_cast<int16_t>(std::min(w, 0x7FFF));
-        f.Height = static_cast<int16_t>(std::min(h, 0x7FFF));
-      }
+      PlaceMeasured(e, f.X, f.Y, w, h, f.Angle, f.Width, f.Height);
       break;
     }
     default: break;

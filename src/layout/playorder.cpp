@@ -2,9 +2,8 @@
 // the per-measure events and dynamics, and the play order of a piece: the
 // measures as they sound once repeats, voltas and jumps are unfolded.
 //
-// Not handled here yet: the number and bar boxes of multi-measure rests
-// are left for their placement (only their visits and the measure count
-// are made).
+// Not handled here yet: the scaling of a multi-measure rest's bar box by
+// the mark's own size.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -48,14 +47,20 @@ void MoveDown(TRect& box, int dy) {
   box.Bottom += dy;
 }
 
+// Makes the measure's own visit when it has none yet; a volta number of
+// -1 keeps the one in force.
+void EnsureMeasureVisit(TLayoutContext& c, int h, int volta) {
+  if (c.VisitMade) return;
+  TQSCalcVisit* v = NewVisit(c, false);
+  v->Measure = h;
+  if (volta >= 0) v->Volta = static_cast<uint16_t>(volta);
+  ++c.Piece->VisitCount;
+  c.VisitMade = true;
+}
+
 // The visit made for the current measure, made now when it has none.
 TQSCalcVisit* MeasureVisit(TLayoutContext& c, int h) {
-  if (!c.VisitMade) {
-    TQSCalcVisit* v = NewVisit(c, false);
-    v->Measure = h;
-    ++c.Piece->VisitCount;
-    c.VisitMade = true;
-  }
+  EnsureMeasureVisit(c, h, -1);
   for (int i = c.Piece->VisitCount - 1; i >= 0; --i)
     if (TQSCalcVisit* v = VisitAt(c, i); v && v->Measure == h && v->Skip == 0) return v;
   return nullptr;
@@ -133,17 +138,28 @@ bool IsBarline(int k) { return k >= kind::RepeatOpen && k <= kind::CompositionBe
 
 // ------------------------------------------------------------ column items
 
+// One element of the mark on every staff row of the system, chained, with
+// the row's staff current while f fills it in.
+template <class F>
+void ForEachSystemRow(TLayoutContext& c, TQSMark& mark, F f) {
+  TQSStaff* current = c.Staff;
+  for (int r = c.System->FirstRow; r <= c.System->LastRow; ++r) {
+    TQSCalcStaff* row = c.PageRow(r);
+    if (!row) continue;
+    c.SetStaff(row->Staff);
+    TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
+    e->Row = row;
+    e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+    f(e, row);
+  }
+  c.SetStaff(current);
+}
+
 void LayoutVolta(TLayoutContext& c, TQSMark& mark, int h) {
   TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
   const int span = std::max<int>(1, mark.Fields.Value);
   if (span > 1) c.Page->OpenSpans.push_back(e);
-  if (!c.VisitMade) {
-    TQSCalcVisit* v = NewVisit(c, false);
-    v->Measure = h;
-    v->Volta = mark.Fields.Kind;
-    ++c.Piece->VisitCount;
-    c.VisitMade = true;
-  }
+  EnsureMeasureVisit(c, h, mark.Fields.Kind);
   c.Page->VoltaLeft = static_cast<int16_t>(span - 1);
   c.Page->VoltaNumber = mark.Fields.Kind;
   e->Param = static_cast<uint16_t>(span - 1);
@@ -165,19 +181,11 @@ void LayoutTimeSignature(TLayoutContext& c, TQSMark& mark, int h) {
     slot->Length = static_cast<uint16_t>(std::clamp(MeterLength(meter), 1, 0xFFFF));
     if (slot->Positions.size() < slot->Length) slot->Positions.resize(slot->Length, 0);
   }
-  TQSStaff* current = c.Staff;
-  for (int r = c.System->FirstRow; r <= c.System->LastRow; ++r) {
-    TQSCalcStaff* row = c.PageRow(r);
-    if (!row) continue;
-    c.SetStaff(row->Staff);
-    TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
-    e->Row = row;
-    e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  ForEachSystemRow(c, mark, [&](TQSCalcItem* e, const TQSCalcStaff* row) {
     e->Box = c.StaffBox(mark.Fields.OffsetX, mark.Fields.OffsetY, w, mark.Fields.OffsetY);
     e->Box.Top += row->Top;
     e->Box.Bottom += row->Bottom;
-  }
-  c.SetStaff(current);
+  });
 }
 
 void LayoutTempo(TLayoutContext& c, TQSMark& mark) {
@@ -227,29 +235,16 @@ void LayoutRehearsal(TLayoutContext& c, TQSMark& mark) {
 void LayoutMultiRest(TLayoutContext& c, TQSMark& mark, int h) {
   const int n = std::max<int>(1, mark.Fields.Value);
   c.MultiRestExtra = n - 1;
-  if (!c.VisitMade) {
-    TQSCalcVisit* v = NewVisit(c, false);
-    v->Measure = h;
-    v->Volta = mark.Fields.Kind;
-    ++c.Piece->VisitCount;
-    c.VisitMade = true;
-  }
+  EnsureMeasureVisit(c, h, mark.Fields.Kind);
   for (int i = 1; i < n; ++i) {
     TQSCalcVisit* v = NewVisit(c, true);
     v->Measure = h;
     ++c.Piece->VisitCount;
   }
-  TQSStaff* current = c.Staff;
   c.Fonts.SetTextFont(72);
   const int numberWidth = c.Fonts.TextWidth(std::to_string(n));
   const int letter = c.Fonts.TextHeight();
-  for (int r = c.System->FirstRow; r <= c.System->LastRow; ++r) {
-    TQSCalcStaff* row = c.PageRow(r);
-    if (!row) continue;
-    c.SetStaff(row->Staff);
-    TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
-    e->Row = row;
-    e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  ForEachSystemRow(c, mark, [&](TQSCalcItem* e, const TQSCalcStaff* row) {
     const int s = c.S;
     const int y = c.Scaled(mark.Fields.OffsetY);
     int from = s, to = 2 * s;
@@ -259,8 +254,7 @@ void LayoutMultiRest(TLayoutContext& c, TQSMark& mark, int h) {
     e->Box = c.StaffBox(mark.Fields.OffsetX, mark.Fields.OffsetY, 0, mark.Fields.OffsetY);
     e->Box.Left = numberWidth;
     e->Box.Top = letter;
-  }
-  c.SetStaff(current);
+  });
 }
 
 void LayoutJumpSign(TLayoutContext& c, TQSMark& mark) {
