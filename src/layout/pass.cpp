@@ -786,6 +786,11 @@ void LayoutPages(TLayoutContext& c) {
       ++score.LaidOutPages;
       if (c.Piece) c.Piece->LastLaidOutMeasure = c.H - 1;
       if (page->EmptyPagesPending > 0) --page->EmptyPagesPending;
+    } else {
+      // A page that is not counted shows nothing: objects on every page
+      // lead back to their element on the page before.
+      for (TQSCalcItem* e : page->EveryPageItems)
+        if (e->Item && e->Item->LayoutLink == e) e->Item->LayoutLink = e->Next;
     }
     if (page->PieceEnded) {
       FinishPlayOrder(c);

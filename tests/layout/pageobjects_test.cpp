@@ -83,6 +83,18 @@ TEST(LayoutPageObjects, PagesAndPageMarks) {
   }
   EXPECT_EQ(s.Page(2).PageItems.At(1)->Item, third);
   EXPECT_EQ(header->LayoutLink, s.Page(2).PageItems.At(0));
+
+  // Music that ends exactly with its page (ten systems of four measures):
+  // the page after it is begun but not counted, and the object leads to its
+  // element on the last page.
+  TLayoutScore e;
+  TQSPiece* piece = e.AddPiece({1}, 40);
+  for (int m = 0; m < 40; ++m) e.Quarters(piece->GetPart(0)->GetMeasure(m));
+  auto* mark = PageObject<TQSPageMark>(&e.Score, kind::PageMark, 0);
+  e.Layout();
+  ASSERT_EQ(e.Score.LaidOutPages, 1);
+  EXPECT_EQ(mark->LayoutLink, e.Page(0).PageItems.At(0));
+  EXPECT_EQ(mark->LayoutLink->Next, nullptr);
 }
 
 TEST(LayoutPageObjects, PageMarkTexts) {

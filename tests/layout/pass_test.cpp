@@ -417,6 +417,11 @@ TEST(LayoutPass, RelayoutFromAPageEqualsAFullPass) {
   b.Layout();
 
   for (size_t i = 0; i < kept.size(); ++i) EXPECT_EQ(kept[i]->Box, keptBoxes[i]);
+  // A start beyond the pages laid out starts at the first page not laid
+  // out: the music has ended there, nothing changes.
+  const int pages = a.Score.LaidOutPages;
+  a.Layout(pages + 5);
+  EXPECT_EQ(a.Score.LaidOutPages, pages);
   ASSERT_EQ(a.Score.LaidOutPages, b.Score.LaidOutPages);
   EXPECT_EQ(a.Score.MeasureCounter, b.Score.MeasureCounter);
   EXPECT_EQ(a.Score.UsedMeasures, b.Score.UsedMeasures);
