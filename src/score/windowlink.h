@@ -79,6 +79,12 @@ class TQSWindowLink {
   virtual bool HasBookmark(int index) const { (void)index; return false; }
   virtual void SetBookmark(int index) { (void)index; }
   virtual void GotoBookmark(int index) { (void)index; }
+
+  // After every layout pass: the page count (the score's LaidOutPages) may
+  // have changed; the view resizes its page grid and revalidates its
+  // cursor. Then the view recomputes its scroll ranges from its page grid.
+  virtual void LayoutChanged() {}
+  virtual void UpdateScrollRanges() {}
 };
 
 }  // namespace qs
