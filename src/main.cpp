@@ -17,6 +17,7 @@
 #include "score/piece.h"
 #include "score/score.h"
 #include "interchange/midi_import.h"
+#include "layout/layout.h"
 #include "interchange/musicxml.h"
 
 namespace {
@@ -115,6 +116,7 @@ int main(int argc, char** argv) {
     }
   }
   qs::EnsureGuiApplication();
+  qs::InstallLayout();
   qs::InstallMidiImporter();
   qs::InstallMusicXmlImporter();
   try {
