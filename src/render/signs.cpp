@@ -19,7 +19,6 @@ namespace {
 constexpr uint8_t kGClef = '"', kFClef = '#', kCClef = '$', kCommonTime = '\'', kCutTime = '(';
 constexpr uint8_t kSharp = 'B', kFlat = 64, kNatural = 'D';
 
-bool IsPercussionClef(int code) { return code == 14 || code == 15; }
 
 const std::string& MarkFont(const TQSMark& mark, const TQSPaintContext& c) {
   return mark.FontName.empty() ? c.TextFontName : mark.FontName;
