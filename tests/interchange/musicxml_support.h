@@ -71,23 +71,7 @@ inline std::vector<uint8_t> PieceBytes(TQSPiece& piece) {
   return s.Bytes();
 }
 
-// Fills the measure records the writer reads, as a layout pass would: per
-// measure number its length and meter from the time signatures in force,
-// the key in force per part and no stop flag. A real layout pass replaces
-// this.
-class TFakeLayout {
- public:
-  explicit TFakeLayout(TQSPiece& piece);
-  ~TFakeLayout();
-  TFakeLayout(const TFakeLayout&) = delete;
-  TFakeLayout& operator=(const TFakeLayout&) = delete;
-
- private:
-  TQSPiece& piece_;
-  std::vector<std::unique_ptr<TQSCalcMeasure>> records_;
-};
-
-// Writes the piece as MusicXML.
+// Lays the score out and writes the piece as MusicXML.
 std::string ExportText(TQSScore& score, TQSPiece& piece);
 
 // The files of tests/data/musicxml.
