@@ -13,14 +13,14 @@ TDecodedImage DecodeImage(const std::vector<uint8_t>& bytes) {
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
-  QImage image = reader.read();
-  if (image.isNull()) throw EReadError("Cannot read the image: " + reader.errorString().toStdString());
   TDecodedImage out;
   out.Format = reader.format().toStdString();
+  QImage image = reader.read();
+  if (image.isNull()) throw EReadError("Cannot read the image: " + reader.errorString().toStdString());
   out.Width = image.width();
   out.Height = image.height();
   out.Depth = image.depth();
-  out.Grayscale = image.isGrayscale();
+  out.Grayscale = image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_Grayscale16;
   out.ColorCount = static_cast<int>(image.colorCount());
   const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
   out.Pixels.reserve(static_cast<size_t>(out.Width) * static_cast<size_t>(out.Height));

@@ -13,7 +13,7 @@ struct TDecodedImage {
   std::string Format;  // "bmp", "gif", "jpeg", "png", as the reader recognised it
   int Width = 0, Height = 0;
   int Depth = 0;       // bits per pixel as read: 8 for palette and grey images
-  bool Grayscale = false;
+  bool Grayscale = false;  // one grey channel (not a palette of greys)
   int ColorCount = 0;  // palette entries (0 without a palette)
   std::vector<TColor> Pixels;  // row by row
 
