@@ -37,52 +37,64 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 // ---- Device-independent bitmaps (BMP files and the metafile's picture) -------------
 
 // The info header (with the palette of an 8-bit one) and the pixels, rows
-// from the bottom up, each padded to four bytes.
-struct TDib {
-  std::vector<uint8_t> Info;
-  std::vector<uint8_t> Bits;
-};
+// from the bottom up, each padded to four bytes; the rows are written one
+// at a time, so that a large page is not held twice.
+class TDib {
+ public:
+  TDib(const TBitmap& bitmap, int bitCount) : bitmap_(bitmap), bitCount_(bitCount) {
+    const int w = bitmap.Width(), h = bitmap.Height();
+    stride_ = (static_cast<size_t>(w) * static_cast<size_t>(bitCount) / 8 + 3) & ~size_t(3);
+    if (bitCount == 8) paletted_ = ReduceColors(bitmap);
+    Put32(info_, 40);
+    Put32(info_, static_cast<uint32_t>(w));
+    Put32(info_, static_cast<uint32_t>(h));  // positive: bottom-up
+    Put16(info_, 1);
+    Put16(info_, static_cast<uint32_t>(bitCount));
+    Put32(info_, 0);  // uncompressed
+    Put32(info_, BitsSize());
+    Put32(info_, 0);  // no resolution
+    Put32(info_, 0);
+    Put32(info_, static_cast<uint32_t>(paletted_.Palette.size()));
+    Put32(info_, 0);
+    for (TColor c : paletted_.Palette) {
+      info_.push_back(GetBValue(c));
+      info_.push_back(GetGValue(c));
+      info_.push_back(GetRValue(c));
+      info_.push_back(0);
+    }
+  }
 
-TDib MakeDib(const TBitmap& bitmap, int bitCount) {
-  const int w = bitmap.Width(), h = bitmap.Height();
-  const size_t stride = (static_cast<size_t>(w) * static_cast<size_t>(bitCount) / 8 + 3) & ~size_t(3);
-  TDib dib;
-  TPalettedImage paletted;
-  if (bitCount == 8) paletted = ReduceColors(bitmap);
-  Put32(dib.Info, 40);
-  Put32(dib.Info, static_cast<uint32_t>(w));
-  Put32(dib.Info, static_cast<uint32_t>(h));  // positive: bottom-up
-  Put16(dib.Info, 1);
-  Put16(dib.Info, static_cast<uint32_t>(bitCount));
-  Put32(dib.Info, 0);  // uncompressed
-  Put32(dib.Info, static_cast<uint32_t>(stride * static_cast<size_t>(h)));
-  Put32(dib.Info, 0);  // no resolution
-  Put32(dib.Info, 0);
-  Put32(dib.Info, static_cast<uint32_t>(paletted.Palette.size()));
-  Put32(dib.Info, 0);
-  for (TColor c : paletted.Palette) {
-    dib.Info.push_back(GetBValue(c));
-    dib.Info.push_back(GetGValue(c));
-    dib.Info.push_back(GetRValue(c));
-    dib.Info.push_back(0);
-  }
-  dib.Bits.assign(stride * static_cast<size_t>(h), 0);
-  for (int y = 0; y < h; ++y) {
-    uint8_t* out = dib.Bits.data() + stride * static_cast<size_t>(h - 1 - y);
-    if (bitCount == 8) {
-      std::copy_n(paletted.Indexes.data() + static_cast<size_t>(y) * static_cast<size_t>(w), w, out);
-      continue;
-    }
-    const uint32_t* row = bitmap.ScanLine(y);
-    for (int x = 0; x < w; ++x) {
-      *out++ = Blue(row[x]);
-      *out++ = Green(row[x]);
-      *out++ = Red(row[x]);
-      if (bitCount == 32) *out++ = 0;
+  const std::vector<uint8_t>& Info() const { return info_; }
+  uint32_t InfoSize() const { return static_cast<uint32_t>(info_.size()); }
+  uint32_t BitsSize() const { return static_cast<uint32_t>(stride_ * static_cast<size_t>(bitmap_.Height())); }
+
+  void WriteBits(TStream& stream) const {
+    const int w = bitmap_.Width();
+    std::vector<uint8_t> out(stride_, 0);
+    for (int y = bitmap_.Height() - 1; y >= 0; --y) {
+      if (bitCount_ == 8) {
+        std::copy_n(paletted_.Indexes.data() + static_cast<size_t>(y) * static_cast<size_t>(w), w, out.data());
+      } else {
+        const uint32_t* row = bitmap_.ScanLine(y);
+        uint8_t* p = out.data();
+        for (int x = 0; x < w; ++x) {
+          *p++ = Blue(row[x]);
+          *p++ = Green(row[x]);
+          *p++ = Red(row[x]);
+          if (bitCount_ == 32) *p++ = 0;
+        }
+      }
+      stream.WriteBytes(out);
     }
   }
-  return dib;
-}
+
+ private:
+  const TBitmap& bitmap_;
+  int bitCount_;
+  size_t stride_ = 0;
+  TPalettedImage paletted_;
+  std::vector<uint8_t> info_;
+};
 
 // ---- GIF ---------------------------------------------------------------------------
 
@@ -189,15 +201,15 @@ TPalettedImage ReduceColors(const TBitmap& bitmap) {
 }
 
 void WriteBmpImage(TStream& stream, const TBitmap& bitmap) {
-  const TDib dib = MakeDib(bitmap, bitmap.PixelFormat() == pf8bit ? 8 : 32);
-  const uint32_t offBits = static_cast<uint32_t>(14 + dib.Info.size());
+  const TDib dib(bitmap, bitmap.PixelFormat() == pf8bit ? 8 : 32);
+  const uint32_t offBits = 14 + dib.InfoSize();
   stream.WriteU8('B');
   stream.WriteU8('M');
-  stream.WriteU32(static_cast<uint32_t>(offBits + dib.Bits.size()));
+  stream.WriteU32(offBits + dib.BitsSize());
   stream.WriteU32(0);
   stream.WriteU32(offBits);
-  stream.WriteBytes(dib.Info);
-  stream.WriteBytes(dib.Bits);
+  stream.WriteBytes(dib.Info());
+  dib.WriteBits(stream);
 }
 
 void WriteGifImage(TStream& stream, const TBitmap& bitmap) {
@@ -274,9 +286,9 @@ void WriteJpegImage(TStream& stream, const TBitmap& bitmap, int quality, bool gr
 void WriteMetafileImage(TStream& stream, const TBitmap& bitmap, int pixelsPerInch) {
   const int w = bitmap.Width(), h = bitmap.Height();
   const int ppi = pixelsPerInch > 0 ? pixelsPerInch : 96;
-  const TDib dib = MakeDib(bitmap, 24);
+  const TDib dib(bitmap, 24);
   constexpr uint32_t kHeaderSize = 108, kStretchFixed = 80, kEofSize = 20;
-  const uint32_t stretchSize = static_cast<uint32_t>(kStretchFixed + dib.Info.size() + dib.Bits.size());
+  const uint32_t stretchSize = kStretchFixed + dib.InfoSize() + dib.BitsSize();
   const uint32_t total = kHeaderSize + stretchSize + kEofSize;
   const auto rect = [&stream](int32_t l, int32_t t, int32_t r, int32_t b) {
     stream.WriteI32(l);
@@ -323,15 +335,15 @@ void WriteMetafileImage(TStream& stream, const TBitmap& bitmap, int pixelsPerInc
   stream.WriteI32(w);  // source width, height
   stream.WriteI32(h);
   stream.WriteU32(kStretchFixed);  // the bitmap's header follows the record's fields
-  stream.WriteU32(static_cast<uint32_t>(dib.Info.size()));
-  stream.WriteU32(static_cast<uint32_t>(kStretchFixed + dib.Info.size()));
-  stream.WriteU32(static_cast<uint32_t>(dib.Bits.size()));
+  stream.WriteU32(dib.InfoSize());
+  stream.WriteU32(kStretchFixed + dib.InfoSize());
+  stream.WriteU32(dib.BitsSize());
   stream.WriteU32(0);           // colours are RGB values
   stream.WriteU32(0x00CC0020);  // copy the source
   stream.WriteI32(w);           // destination width, height
   stream.WriteI32(h);
-  stream.WriteBytes(dib.Info);
-  stream.WriteBytes(dib.Bits);
+  stream.WriteBytes(dib.Info());
+  dib.WriteBits(stream);
 
   // The end.
   stream.WriteU32(14);
