@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "score/windowlink.h"
@@ -14,6 +15,9 @@ namespace qs {
 
 class TCanvas;
 class TGraphics;
+class TPrinter;
+class TStream;
+struct TPrintDialog;
 class TQSPiece;
 struct TQSCalcItem;
 
@@ -64,6 +68,25 @@ class TQSWindow : public TQSWindowLink {
   // (in print the printer's resolution x 100 / the screen's).
   void PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, int zoomX, int zoomY, int offsetX,
                  int offsetY);
+
+  // Printing and page export (print.cpp, export.cpp) paint through a
+  // temporary view of the score, in wsPrint or wsExport.
+  // The title of the printed document.
+  std::string PrintTitle;
+  // Prints the dialog's range and copies on the printer the dialog chose,
+  // or on the printer given.
+  void PrintScore(TPrintDialog& dialog);
+  void PrintScore(TPrintDialog& dialog, TPrinter& printer);
+  // Writes pages fromPage..toPage (1-based) at the view's Zoom as one image:
+  // format 0 BMP, 1 GIF, 2 JPEG, 3 enhanced metafile; pixelFormat 0 for 8
+  // bits per pixel (JPEG: grey), 1 for full colour; JPEG quality 20..100;
+  // doublePage puts the pages side by side in pairs.
+  void ExportPage(TStream& stream, int format, int fromPage, int toPage, int pixelFormat, int quality,
+                  bool doublePage);
+  // Writes pages fromPage..toPage as a vector PDF file at scale percent
+  // (25..200) of their size.
+  void ExportPDF(const std::string& fileName, int fromPage, int toPage, int scale, bool compressed,
+                 bool imagesAsJpeg);
 
   // The model's view interface.
   bool Playing() const override { return playing_; }

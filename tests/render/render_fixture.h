@@ -7,6 +7,7 @@
 // spaces down from the top line) has its head centre at kTop + p x 24.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -143,6 +144,42 @@ class TRenderFixture : public ::testing::Test {
     Slot->ClefByRow = {nullptr};
     Piece->Slots = {Slot};
     Piece->LastLaidOutMeasure = 0;
+  }
+
+  // Another system of the staff on a layout page, below the others: one
+  // slot of measure index `measure`, the staff's top line at `top` units.
+  TQSCalcSystem* AddSystem(TQSCalcPage* page, int measure, int top) {
+    TQSCalcStaff* row = page->StaffRows.Need(page->StaffRowCount);
+    row->Page = page;
+    row->Staff = Staff;
+    row->Top = row->TopLine = top;
+    row->Bottom = row->BottomLine = top + 4 * kSpace;
+    TQSCalcSystem* sys = page->Systems.Need(page->SystemCount++);
+    sys->PageRecord = page;
+    sys->Piece = Piece;
+    sys->Top = top;
+    sys->Bottom = row->Bottom;
+    sys->FirstRow = sys->LastRow = page->StaffRowCount++;
+    sys->FirstMeasure = static_cast<uint16_t>(measure);
+    sys->MeasureCount = 1;
+    row->System = sys;
+    TQSCalcMeasure* slot = sys->Measures.Need(0);
+    slot->System = sys;
+    slot->MeasureIndex = static_cast<uint16_t>(measure);
+    slot->Box = {kSlotLeft, top, kSlotRight, row->Bottom};
+    slot->RowCount = 1;
+    slot->ClefByRow = {nullptr};
+    return sys;
+  }
+  // Another laid-out page with one system of the next measure, its top line
+  // at `top` units.
+  TQSCalcPage* AddPage(int top) {
+    const int index = Score.LaidOutPages++;
+    TQSCalcPage* page = Score.LayoutPages.Need(static_cast<size_t>(index));
+    page->PageIndex = static_cast<uint16_t>(index);
+    AddSystem(page, index, top);
+    Score.UsedMeasures = std::max(Score.UsedMeasures, index + 1);
+    return page;
   }
 
   // A layout element of the slot on the staff's row.
