@@ -157,10 +157,6 @@ void DrawEnclosure(TQSPaintContext& c, int style, int x1, int y1, int x2, int y2
   cv.TextOut(x2, y2, std::string_view(pair + 1, 1));
 }
 
-TPoint RotatePoint(TPoint p, double cosine, double sine) {
-  return TPoint{Round(p.X * cosine + p.Y * sine), Round(-p.X * sine + p.Y * cosine)};
-}
-
 void DrawArrowHead(TQSPaintContext& c, int x0, int y0, int x1, int y1, int extra) {
   const int dx = x1 - x0 + extra, dy = y1 - y0;
   const double a = dx == 0 ? M_PI / 2 : std::fabs(std::atan(static_cast<double>(dy) / dx));

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "layout/metrics.h"  // RotatePoint
 #include "base/geometry.h"
 #include "render/paintcontext.h"
 
@@ -48,8 +49,6 @@ void DrawAccolade(TQSPaintContext& c, const TQSMark& accolade, const TRect& r);
 // any other style draws nothing.
 void DrawEnclosure(TQSPaintContext& c, int style, int x1, int y1, int x2, int y2);
 
-// (x, y) rotated by the angle whose cosine and sine the caller holds.
-TPoint RotatePoint(TPoint p, double cosine, double sine);
 
 // A filled wedge with its tip at (x1, y1), pointing away from (x0, y0).
 void DrawArrowHead(TQSPaintContext& c, int x0, int y0, int x1, int y1, int extra);
