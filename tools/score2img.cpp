@@ -5,8 +5,7 @@
 //
 // Images are written one per page as OUTDIR/<name>-<page>.<ext> at zoom N
 // percent (25..975, default 100); a PDF as OUTDIR/<name>.pdf at scale N
-// (25..200). The score is laid out by whatever layout pass the build
-// installs; without one nothing is laid out and no page is written.
+// (25..200). MIDI and MusicXML files are read too.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +15,9 @@
 
 #include "base/safefile.h"
 #include "base/stream.h"
+#include "interchange/midi_import.h"
+#include "interchange/musicxml.h"
+#include "layout/layout.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
 #include "render/window.h"
@@ -48,12 +50,14 @@ int Run(const std::string& file, const std::string& outDir, int zoom, const TFor
   }
   EnsureGuiApplication();
   LoadMusicFont();
+  InstallLayout();
+  InstallMidiImporter();
+  InstallMusicXmlImporter();
   TQSScore score;
   score.LoadFromFile(file);
   if (score.LaidOutPages == 0) score.Recalculate(0);
   if (score.LaidOutPages == 0) {
-    std::fprintf(stderr, "score2img: %s: nothing is laid out (%s); no page was written.\n", file.c_str(),
-                 score.LayoutPass ? "the layout gives no page" : "this build installs no layout pass");
+    std::fprintf(stderr, "score2img: %s: the layout gives no page; no page was written.\n", file.c_str());
     return 1;
   }
   std::filesystem::create_directories(outDir);
