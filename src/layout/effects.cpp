@@ -177,6 +177,25 @@ void Tremolo(const TQSMeasure& m, const TQSMark& mark, TQSNote& n, TEffectNotes&
   for (int i = 0; i < parts - 1; ++i) effects.Add(kind::Tremolo, 0, n.Fields.Time + length + i * h, h);
 }
 
+void Ornament(const TQSMeasure& m, const TQSMark& mark, TQSNote& n, TEffectNotes& effects) {
+  switch (mark.ItemType) {
+    case kind::Trill: Trill(mark, n, effects); break;
+    case kind::Gruppetto: Gruppetto(n, effects); break;
+    case kind::Mordent: Mordent(mark, n, effects); break;
+    case kind::Tremolo: Tremolo(m, mark, n, effects); break;
+    default: break;
+  }
+}
+
+// The notes of a measure with exactly that staff/voice byte, in order.
+std::vector<TQSNote*> VoiceNotes(const TQSMeasure* m, int staffVoice) {
+  std::vector<TQSNote*> out;
+  if (!m) return out;
+  for (TQSItem* item : m->Items)
+    if (TQSNote* n = AsNote(item); n && n->Fields.StaffVoice == staffVoice) out.push_back(n);
+  return out;
+}
+
 bool NoteEffects(TQSScore& score, TQSNote& n) {
   bool changed = n.Fields.PlayOffset != 0 || n.Fields.PlayLength != 0;
   n.Fields.PlayOffset = 0;
@@ -203,27 +222,17 @@ bool NoteEffects(TQSScore& score, TQSNote& n) {
           break;
         case kind::Staccato:
           if (mark->Fields.StaffVoice == n.Fields.StaffVoice) {
-            for (TQSItem* item : m->Items)
-              if (TQSNote* other = AsNote(item);
-                  other && other->Fields.StaffVoice == n.Fields.StaffVoice && other->Fields.Time == n.Fields.Time)
+            for (TQSNote* other : VoiceNotes(m, n.Fields.StaffVoice))
+              if (other->Fields.Time == n.Fields.Time)
                 other->Fields.PlayLength = static_cast<uint16_t>(other->Fields.RealLength / 2);
             changed = true;
           }
           break;
         case kind::Trill:
-          Trill(*mark, n, effects);
-          changed = true;
-          break;
         case kind::Gruppetto:
-          Gruppetto(n, effects);
-          changed = true;
-          break;
         case kind::Mordent:
-          Mordent(*mark, n, effects);
-          changed = true;
-          break;
         case kind::Tremolo:
-          Tremolo(*m, *mark, n, effects);
+          Ornament(*m, *mark, n, effects);
           changed = true;
           break;
         default: break;
@@ -237,14 +246,6 @@ bool NoteEffects(TQSScore& score, TQSNote& n) {
 }
 
 // ------------------------------------------------------------ grace notes
-
-std::vector<TQSNote*> VoiceNotes(const TQSMeasure* m, int staffVoice) {
-  std::vector<TQSNote*> out;
-  if (!m) return out;
-  for (TQSItem* item : m->Items)
-    if (TQSNote* n = AsNote(item); n && n->Fields.StaffVoice == staffVoice) out.push_back(n);
-  return out;
-}
 
 // Plays a note `offset` ticks after its position, to its end.
 void Delay(TQSNote& n, int64_t offset) {

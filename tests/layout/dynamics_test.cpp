@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "dynamics_fixture.h"
 #include "layout/dynamics.h"
 #include "layout_fixture.h"
 
@@ -16,16 +16,12 @@ namespace {
 
 // A laid-out score whose host answers from a table (64 for anything else)
 // and evaluates the dynamics tables at the end of every pass.
-class TDynamicsScore : public TLayoutScore {
+class TDynamicsScore : public TLayoutScore, public THostTable {
  public:
-  std::map<std::pair<int, int>, int> Amounts;
   TQSPiece* Piece = nullptr;
 
   TDynamicsScore(std::vector<int> staves, int measures) {
-    Score.OnGetDinamics = [this](TObject*, int type, int kind) {
-      auto it = Amounts.find({type, kind});
-      return it == Amounts.end() ? 64 : it->second;
-    };
+    Answer(Score);
     Score.AutoVelocity = true;
     Piece = AddPiece(staves, measures);
   }
@@ -62,7 +58,7 @@ TEST(Dynamics, LevelHoldsForItsPartFromItsTick) {
   for (const TCase& c : cases) {
     TQSNote* note = nullptr;
     for (TQSItem* item : s.M(c.part, c.measure)->Items)
-      if (item->TimePosition() == c.tick) note = static_cast<TQSNote*>(item);
+      if (item->ItemType == kind::Note && item->TimePosition() == c.tick) note = static_cast<TQSNote*>(item);
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->Fields.Velocity, c.velocity);
   }
@@ -222,9 +218,8 @@ TEST(Dynamics, VelocityCommandOnTheSelection) {
   TQSNote* b = s.Note(s.M(0, 0), 128, 128);
   TQSPause* rest = s.Rest(s.M(0, 0), 256, 256);
   s.Layout();
-  std::vector<std::string> events;
-  s.Score.OnChanged = [&](TObject*) { events.push_back("changed"); };
-  s.Score.OnRecalculate = [&](TObject*) { events.push_back("recalculate"); };
+  TEventLog log(s.Score);
+  const std::vector<std::string>& events = log.Events;
   const std::vector<TQSItem*> selection = {a, rest, a};
 
   CalcVelocity(s.Score, selection);

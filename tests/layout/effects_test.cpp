@@ -2,13 +2,13 @@
 // staccato, the four grace-note styles and the effects command.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <optional>
 #include <string>
 #include <tuple>
 #include <utility>
 #include <vector>
 
+#include "dynamics_fixture.h"
 #include "layout/effects.h"
 #include "layout_fixture.h"
 
@@ -30,20 +30,11 @@ std::vector<TEffectNote> EffectNotes(const TQSNote& note, TQSItemType markKind) 
   return out;
 }
 
-class TEffectsScore : public TLayoutScore {
+class TEffectsScore : public TLayoutScore, public THostTable {
  public:
-  std::map<std::pair<int, int>, int> Amounts;
   TQSPiece* Piece = nullptr;
 
-  explicit TEffectsScore(std::vector<int> staves = {1}, int measures = 3) {
-    Piece = AddPiece(staves, measures);
-  }
-  void AnswerFromTable() {
-    Score.OnGetDinamics = [this](TObject*, int type, int kind) {
-      auto it = Amounts.find({type, kind});
-      return it == Amounts.end() ? 64 : it->second;
-    };
-  }
+  explicit TEffectsScore(std::vector<int> staves = {1}, int measures = 3) { Piece = AddPiece(staves, measures); }
   TQSMeasure* M(int measure) const { return Piece->GetPart(0)->GetMeasure(measure); }
   bool Run(TQSItem* item) { return CalcNoteEffects(Score, item); }
 };
@@ -153,7 +144,7 @@ TEST(Effects, ArpeggioRollsTheChordOfItsStaff) {
     TEffectsScore s({2});
     if (c.speed) {
       s.Amounts[{kind::Arpeggio, 0}] = *c.speed;
-      s.AnswerFromTable();
+      s.Answer(s.Score);
     }
     std::vector<TQSNote*> chord = {s.Note(s.M(0), 0, 128, C5), s.Note(s.M(0), 0, 128, E5),
                                    s.Note(s.M(0), 0, 128, G5)};
@@ -185,7 +176,7 @@ TEST(Effects, FermataAndStaccato) {
   EXPECT_TRUE(s.Run(half));
   EXPECT_FALSE(s.Run(other));
   s.Amounts[{kind::Fermata, 0}] = 3;
-  s.AnswerFromTable();
+  s.Answer(s.Score);
   s.Run(half);
   EXPECT_EQ(half->Fields.PlayLength, 512);
 
@@ -286,9 +277,8 @@ TEST(Effects, RecomputingAtAPositionAndTheEffectsCommand) {
   }
 
   main->Fields.PlayOffset = 0;
-  std::vector<std::string> events;
-  s.Score.OnChanged = [&](TObject*) { events.push_back("changed"); };
-  s.Score.OnRecalculate = [&](TObject*) { events.push_back("recalculate"); };
+  TEventLog log(s.Score);
+  const std::vector<std::string>& events = log.Events;
   CalcEffects(s.Score, selection);
   EXPECT_EQ(main->Fields.PlayOffset, 0);
   EXPECT_TRUE(events.empty());
