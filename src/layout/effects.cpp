@@ -232,6 +232,8 @@ bool NoteEffects(TQSScore& score, TQSNote& n) {
         case kind::Gruppetto:
         case kind::Mordent:
         case kind::Tremolo:
+          // Ornaments are not bound to a staff: every note at their
+          // position plays them.
           Ornament(*m, *mark, n, effects);
           changed = true;
           break;
