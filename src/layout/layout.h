@@ -17,8 +17,9 @@ class TQSItem;
 struct TQSCalcItem;
 
 // Makes LayoutScore the layout pass of every score created from now on
-// (TQSScore::SetDefaultLayoutPass). The program and the tests call it once
-// at start-up.
+// (TQSScore::SetDefaultLayoutPass) and CalcNoteEffects the score's playback
+// effects (TQSScore::SetNoteEffects). The program and the tests call it
+// once at start-up.
 void InstallLayout();
 
 // Runs the pass from layout page fromPage (0 or negative: from the
@@ -26,7 +27,8 @@ void InstallLayout();
 // from the state stored with the page before. A fromPage beyond the pages
 // laid out so far starts at the first page not laid out. Afterwards every
 // attached view hears LayoutChanged and UpdateScrollRanges and the score
-// fires OnRecalculate (unless its commands suppress it).
+// fires OnRecalculate (unless its commands suppress it); with the score's
+// AutoVelocity set the dynamics tables are then evaluated.
 void LayoutScore(TQSScore& score, int fromPage);
 
 // The layout element that shows a lyric, inscription or instrument name

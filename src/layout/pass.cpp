@@ -8,6 +8,8 @@
 #include "base/extended.h"
 #include "base/mathutil.h"
 #include "layout/context.h"
+#include "layout/dynamics.h"
+#include "layout/effects.h"
 #include "layout/layout.h"
 #include "layout/metrics.h"
 #include "layout/steps.h"
@@ -21,7 +23,10 @@
 
 namespace qs {
 
-void InstallLayout() { TQSScore::SetDefaultLayoutPass(&LayoutScore); }
+void InstallLayout() {
+  TQSScore::SetDefaultLayoutPass(&LayoutScore);
+  TQSScore::SetNoteEffects(&CalcNoteEffects);
+}
 
 namespace {
 
@@ -884,6 +889,7 @@ void LayoutScore(TQSScore& score, int fromPage) {
   for (int i = 0; i < score.WindowCount(); ++i) score.GetWindow(i)->LayoutChanged();
   UpdateWindowScrollBars(score);
   if (!score.RecalculateEventSuppressed) Fire(score.OnRecalculate, &score);
+  if (score.AutoVelocity) ApplyAutoVelocity(score);
 }
 
 }  // namespace qs

@@ -549,6 +549,17 @@ TQSMark* TQSMeasure::FindTuplet(int staffVoice, int position) const {
   return nullptr;
 }
 
+void TQSMeasure::CalcEffectsAt(int position) {
+  TQSScore* score = Score();
+  if (!score) return;
+  // Notes first: a grace group changes the fields of the notes around it.
+  for (TQSItemType type : {kind::Note, kind::Vorschlag}) {
+    const std::vector<TQSItem*> items(Items.begin(), Items.end());
+    for (TQSItem* item : items)
+      if (item->ItemType == type && item->TimePosition() == position) score->CalcNoteEffects(item);
+  }
+}
+
 // ---------------------------------------------------------------- record
 
 void TQSMeasure::LoadFromStream(TStream& s) {

@@ -134,6 +134,9 @@ class TQSMeasure : public TObject, public TQSItemOwner {
   int TimedStartAfter(int position) const;
   // The tuplet mark of exactly that staff/voice byte covering position.
   TQSMark* FindTuplet(int staffVoice, int position) const;
+  // Recomputes the playback fields of every note and then every grace
+  // group at position (TQSScore::CalcNoteEffects).
+  void CalcEffectsAt(int position);
 
   // ------------------------------------------------------------ beams
   // Sets every note's join bits from the beaming value, then rebuilds the

@@ -30,6 +30,17 @@ TQSScore::TLayoutPass& DefaultLayoutPass() {
 
 void TQSScore::SetDefaultLayoutPass(TLayoutPass pass) { DefaultLayoutPass() = std::move(pass); }
 
+namespace {
+TQSScore::TNoteEffects& NoteEffects() {
+  static TQSScore::TNoteEffects effects;
+  return effects;
+}
+}  // namespace
+
+void TQSScore::SetNoteEffects(TNoteEffects effects) { NoteEffects() = std::move(effects); }
+
+bool TQSScore::CalcNoteEffects(TQSItem* item) { return NoteEffects() ? NoteEffects()(*this, item) : false; }
+
 void TQSScoreSettings::VisitSettings(TBlockIO& b) {
   b.I32(Scale);
   b.Bool(Optimization);

@@ -338,6 +338,13 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   using TLayoutPass = std::function<void(TQSScore& score, int fromPage)>;
   static void SetDefaultLayoutPass(TLayoutPass pass);
   TLayoutPass LayoutPass;
+  // The playback effects of notes live in the layout library too, which
+  // installs them with SetNoteEffects. CalcNoteEffects recomputes the
+  // playback fields of a note or grace group through them and tells whether
+  // anything changed; without them it changes nothing and answers false.
+  using TNoteEffects = std::function<bool(TQSScore& score, TQSItem* item)>;
+  static void SetNoteEffects(TNoteEffects effects);
+  bool CalcNoteEffects(TQSItem* item);
   // Lays out from layout page fromPage (negative: 0); the second argument
   // has no effect. Under the update lock only records the start page.
   void Recalculate(int fromPage, int unused = -1) override;
