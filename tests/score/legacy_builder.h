@@ -97,8 +97,8 @@ struct TOldNote {
   int Strokes = 0;
   int Velocity = 90;
   int Head = -1;  // stored head byte (head style - 4); -1 none
-  std::vector<TBytes> Attached;
-  std::vector<TBytes> Effects;
+  std::vector<TBytes> Attached = {};
+  std::vector<TBytes> Effects = {};
 };
 
 inline TBytes OldNote(int v, const TOldNote& n) {
