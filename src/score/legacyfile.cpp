@@ -538,7 +538,10 @@ void TLegacyReader::ReadColumn(int index) {
         if (V_ < 851) {
           // Note values 2 (half) to 128 become the tempo kinds 6 to 0.
           for (int k = 0, value = 128; k <= 6; ++k, value /= 2)
-            if (code == value) code = k;
+            if (code == value) {
+              code = k;
+              break;
+            }
         }
         if (ColumnHasMark(column, kind::Tempo, static_cast<uint16_t>(position))) break;
         TQSMark* mark = NewColumnMark(column, kind::Tempo);

@@ -277,7 +277,7 @@ inline TBytes OldTextBlock() {
 struct TOldMeasure {
   int FieldCount = 3;
   int Clef = 0, ClefTime = 0, Key = 0, Meter = 0;  // 0: the block holds nothing
-  std::vector<TBytes> Notes, Rests, Further;
+  std::vector<TBytes> Notes = {}, Rests = {}, Further = {};
 };
 
 inline TBytes OldMeasure(int format, int v, const TOldMeasure& m) {
