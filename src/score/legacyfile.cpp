@@ -3,6 +3,7 @@
 // their staff grouping and row settings, column records and page objects.
 // The measure records inside the staff records are in legacymeasure.cpp.
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "base/mathutil.h"
@@ -33,6 +34,9 @@ constexpr int kMinTempo = 10;
 // The spacing tables are filed with 16-bit counts: entries beyond cannot
 // be kept.
 constexpr long long kMaxTableEntries = 65535;
+// The most screen pixels a place in 16-bit layout units (eighths of a
+// pixel) can hold.
+constexpr long double kMaxPixels = 4095;
 
 // The header's meter 1/1 and 1/2 of files written before the display
 // style had a field of its own.
@@ -108,12 +112,14 @@ std::vector<std::string> TLegacyReader::ReadOldStrings() {
   return lines;
 }
 
-int TLegacyReader::StepY(int d, long double base) const {
-  return static_cast<int>(Round64((d * lineSpace_ / 2 + base) * ScreenPixelsPerInch() / 254.0L)) * 8;
-}
+int TLegacyReader::StepY(int d, long double base) const { return Pixels(d * lineSpace_ / 2 + base) * 8; }
 
 int TLegacyReader::Pixels(long double tenths) const {
-  return static_cast<int>(Round64(tenths * ScreenPixelsPerInch() / 254.0L));
+  // Page lengths from a damaged file may be anything; places are 16-bit
+  // layout units, so nothing beyond them is worth keeping.
+  const long double pixels = tenths * ScreenPixelsPerInch() / 254.0L;
+  if (!std::isfinite(pixels)) return 0;
+  return static_cast<int>(Round64(std::clamp(pixels, -kMaxPixels, kMaxPixels)));
 }
 
 void TLegacyReader::Read() {
@@ -229,7 +235,7 @@ void TLegacyReader::ReadHeader() {
   }
   if (has(33)) {
     const int32_t join = s_.ReadI32();
-    if (join > 2) score_.AutoJoin = static_cast<uint8_t>(std::min(join + 1, 255));
+    if (join > 2) score_.AutoJoin = static_cast<uint8_t>(std::min(join, 254) + 1);
   }
 }
 
@@ -262,7 +268,7 @@ void TLegacyReader::MakeFirstColumn() {
   meter->Fields.Value = meter_;
   meter->Fields.Style = meterStyle_;
   TQSMark* numbering = NewColumnMark(column, kind::MeasureNumbering);
-  numbering->Fields.Value = static_cast<uint16_t>(firstNumber_ + 1);
+  numbering->Fields.Value = static_cast<uint16_t>(static_cast<uint32_t>(firstNumber_) + 1);
   L_ = MeterLength(meter_);
   beat_ = MeterUnit(meter_);
 }
@@ -403,7 +409,7 @@ void TLegacyReader::StoreLineOffsets() {
   // From the last row and offset to the first, as the offsets were filed.
   for (auto o = lineOffsets_.rbegin(); o != lineOffsets_.rend(); ++o) {
     const long long at = staves * o->Row + o->Number;
-    if (at < size) table[static_cast<size_t>(at)] = static_cast<int16_t>(o->Value * 8);
+    if (at < size) table[static_cast<size_t>(at)] = static_cast<int16_t>(static_cast<uint32_t>(o->Value) * 8);
   }
 }
 
@@ -463,7 +469,7 @@ void TLegacyReader::ReadStaffBody() {
   if (has(4)) ReadStreamString(s_);
   if (has(5)) {
     const int32_t channel = s_.ReadI32();
-    if (onePart_) part_->Fields.Channel = static_cast<uint8_t>(channel - 1);
+    if (onePart_) part_->Fields.Channel = static_cast<uint8_t>(static_cast<uint8_t>(channel) - 1);
   }
   if (has(6)) staff_->Fields.Mute = s_.ReadU8();
   if (has(7)) s_.ReadU8();

@@ -392,7 +392,7 @@ void TLegacyReader::ReadTie(TQSNote* note, const TOldBlock& b, int index) {
   if (e.StaffVoice == n.StaffVoice && e.Pitch == n.Pitch &&
       ((measure == index && firstEnd == n.Time) || (index == measure + 1 && firstEnd == L_ && n.Time == 0)))
     flags = TQSLiga::kFromStart;
-  int span = n.Time - e.Time;
+  int64_t span = n.Time - e.Time;
   for (int k = measure; k < index; ++k) span += RememberedLength(k);
   long double base = -lineSpace_;
   if (b.U8(0) == kTieBelow) {

@@ -340,6 +340,36 @@ TEST_F(LegacyFileTest, OldHeaderCodes) {
   }
 }
 
+// Values at the ends of their ranges neither overflow nor leave their
+// fields' ranges.
+TEST_F(LegacyFileTest, ExtremeHeaderValues) {
+  TOldHeader h;
+  h.Interval = 1e30L;
+  h.FirstNumber = 0x7FFFFFFF;
+  h.Join2 = 0x7FFFFFFF;
+  h.Tempo = 0x7FFFFFFF;
+  h.AlignCode = 2;
+  h.PerLine = 0x7FFFFFFF;
+  TOldStaff staff;
+  staff.Channel = static_cast<int>(0x80000000u);
+  TOldLyric lyric;
+  staff.Measures = {OldMeasure(245, 880, TOldMeasure{.Further = {OldLyric(880, lyric)}})};
+  TOldPart part;
+  part.Staves = {OldStaff(staff), OldStaff(staff)};
+  Load(OldFile(245, 880, h, {OldPart(880, part)}));
+  EXPECT_EQ(Score.AutoJoin, 255);
+  EXPECT_EQ(Score.Align, 255);
+  EXPECT_EQ(Piece()->Fields.Tempo, 32767);
+  EXPECT_EQ(ItemsOf<TQSMark>(Piece()->GetColumn(0)->Items, kind::MeasureNumbering)[0]->Fields.Value, 0);
+  EXPECT_EQ(Part()->Channel(), 15);
+  // The second staff lies an interval of 10^30 tenths lower: its lyric's
+  // place is cut to what the field can hold.
+  const auto lyrics = ItemsOf<TQSLyric>(Measure(0)->Items, kind::Lyric);
+  ASSERT_EQ(lyrics.size(), 2u);
+  EXPECT_EQ(lyrics[0]->Fields.OffsetY, 46 * 24);
+  EXPECT_EQ(lyrics[1]->Fields.OffsetY, 4095 * 8);
+}
+
 // A one-part file keeps the staves of instruments that belong together in
 // one part by the stored grouping; other files keep every part as stored.
 TEST_F(LegacyFileTest, StaffGroupingIntoParts) {
