@@ -51,6 +51,26 @@ TQSMark* NewColumnMark(TQSColumn* column, TQSItemType kind) {
   return static_cast<TQSMark*>(CreateItemByKind(kind, column));
 }
 
+// The box of a picture, a shape or an arc: biased corner, width, height.
+template <class F>
+void ReadBox(F& f, const TOldBlock& b) {
+  f.X = BiasedUnits(b.I16(2));
+  f.Y = BiasedUnits(b.I16(4));
+  f.Width = Units(b.I16(6));
+  f.Height = Units(b.I16(8));
+}
+
+// Line width, line colour, pen, fill colour and fill style of a shape or an
+// arc, from byte at on.
+template <class F>
+void ReadPaint(F& f, const TOldBlock& b, size_t at) {
+  f.LineWidth = b.U8(at);
+  f.LineColor = b.U32(at + 2);
+  f.PenStyle = b.U8(at + 6);
+  f.FillColor = b.U32(at + 10);
+  f.FillStyle = b.U8(at + 14);
+}
+
 bool ColumnHasMark(const TQSColumn* column, TQSItemType kind, int position) {
   for (const TQSItem* item : column->Items)
     if (item->ItemType == kind && item->TimePosition() == position) return true;
@@ -596,10 +616,7 @@ void TLegacyReader::ReadPageObject() {
     case 62: {
       auto* image = static_cast<TQSImage*>(CreateItemByKind(kind::Image, owner));
       item = image;
-      image->Fields.X = BiasedUnits(b.I16(2));
-      image->Fields.Y = BiasedUnits(b.I16(4));
-      image->Fields.Width = Units(b.I16(6));
-      image->Fields.Height = Units(b.I16(8));
+      ReadBox(image->Fields, b);
       image->Fields.Page = page(10, 11);
       image->Fields.Flags = b.U8(11);
       const uint16_t marker = s_.ReadU16();
@@ -632,16 +649,9 @@ void TLegacyReader::ReadPageObject() {
     case 65: {
       auto* shape = static_cast<TQSRectangle*>(CreateItemByKind(code == 64 ? kind::Rectangle : kind::Ellipse, owner));
       item = shape;
-      shape->Fields.X = BiasedUnits(b.I16(2));
-      shape->Fields.Y = BiasedUnits(b.I16(4));
-      shape->Fields.Width = Units(b.I16(6));
-      shape->Fields.Height = Units(b.I16(8));
+      ReadBox(shape->Fields, b);
+      ReadPaint(shape->Fields, b, 10);
       shape->Fields.Page = page(26, 25);
-      shape->Fields.LineWidth = b.U8(10);
-      shape->Fields.LineColor = b.U32(12);
-      shape->Fields.PenStyle = b.U8(16);
-      shape->Fields.FillColor = b.U32(20);
-      shape->Fields.FillStyle = b.U8(24);
       break;
     }
     case 66:
@@ -650,20 +660,13 @@ void TLegacyReader::ReadPageObject() {
       const TQSItemType kinds[] = {kind::Arc, kind::Pie, kind::ChordSegment};
       auto* arc = static_cast<TQSArc*>(CreateItemByKind(kinds[code - 66], owner));
       item = arc;
-      arc->Fields.X = BiasedUnits(b.I16(2));
-      arc->Fields.Y = BiasedUnits(b.I16(4));
-      arc->Fields.Width = Units(b.I16(6));
-      arc->Fields.Height = Units(b.I16(8));
+      ReadBox(arc->Fields, b);
+      ReadPaint(arc->Fields, b, 18);
       arc->Fields.AX = static_cast<int16_t>(b.I16(10) - 1000);
       arc->Fields.AY = static_cast<int16_t>(b.I16(12) - 1000);
       arc->Fields.BX = static_cast<int16_t>(b.I16(14) - 1000);
       arc->Fields.BY = static_cast<int16_t>(b.I16(16) - 1000);
       arc->Fields.Page = page(34, 33);
-      arc->Fields.LineWidth = b.U8(18);
-      arc->Fields.LineColor = b.U32(20);
-      arc->Fields.PenStyle = b.U8(24);
-      arc->Fields.FillColor = b.U32(28);
-      arc->Fields.FillStyle = b.U8(32);
       break;
     }
     default: break;
