@@ -4,7 +4,6 @@
 // The measure records inside the staff records are in legacymeasure.cpp.
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "base/mathutil.h"
 #include "platform/gui.h"
@@ -104,10 +103,6 @@ void TLegacyStream::SetSize(int64_t) { throw EWriteError(); }
 void TLegacyStream::Skip(int64_t count) {
   if (count < 0 || count > Remaining()) throw EReadError();
   Seek(count, SeekOrigin::Current);
-}
-
-void TOldBlock::CopyTo(uint8_t* area, size_t n) const {
-  std::memcpy(area, bytes_.data(), std::min(n, bytes_.size()));
 }
 
 // ---------------------------------------------------------------- reader

@@ -78,8 +78,6 @@ class TOldBlock {
   int16_t I16(size_t at) const { return static_cast<int16_t>(U16(at)); }
   uint32_t U32(size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
   int32_t I32(size_t at) const { return static_cast<int32_t>(U32(at)); }
-  // Copies the first bytes into an area of n bytes, never more.
-  void CopyTo(uint8_t* area, size_t n) const;
 
  private:
   std::vector<uint8_t> bytes_;
