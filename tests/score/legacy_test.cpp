@@ -350,6 +350,8 @@ TEST_F(LegacyFileTest, ExtremeHeaderValues) {
   h.Tempo = 0x7FFFFFFF;
   h.AlignCode = 2;
   h.PerLine = 0x7FFFFFFF;
+  h.Zoom = 0;
+  h.TempoScale = -5;
   TOldStaff staff;
   staff.Channel = static_cast<int>(0x80000000u);
   TOldLyric lyric;
@@ -360,6 +362,8 @@ TEST_F(LegacyFileTest, ExtremeHeaderValues) {
   EXPECT_EQ(Score.AutoJoin, 255);
   EXPECT_EQ(Score.Align, 255);
   EXPECT_EQ(Piece()->Fields.Tempo, 32767);
+  EXPECT_EQ(View.Zoom, 25);  // the smallest a view shows
+  EXPECT_EQ(View.TempoScale, 10);
   EXPECT_EQ(ItemsOf<TQSMark>(Piece()->GetColumn(0)->Items, kind::MeasureNumbering)[0]->Fields.Value, 0);
   EXPECT_EQ(Part()->Channel(), 15);
   // The second staff lies an interval of 10^30 tenths lower: its lyric's
