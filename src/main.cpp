@@ -16,6 +16,9 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "interchange/midi_import.h"
+#include "layout/layout.h"
+#include "interchange/musicxml.h"
 
 namespace {
 
@@ -113,6 +116,9 @@ int main(int argc, char** argv) {
     }
   }
   qs::EnsureGuiApplication();
+  qs::InstallLayout();
+  qs::InstallMidiImporter();
+  qs::InstallMusicXmlImporter();
   try {
     qs::LoadMusicFont();
   } catch (const std::exception& e) {

@@ -30,5 +30,8 @@ struct TTextRun {
 TTextRun LayoutText(const TFont& font, std::u16string_view text);
 // The outlines of the run's face at its em size.
 QRawFont RunFont(const TTextRun& run);
+// The same outlines from the font database, which documents (PDF) can
+// embed; a font made from bytes alone is drawn there as outlines.
+QRawFont DocumentRunFont(const TTextRun& run);
 
 }  // namespace qs

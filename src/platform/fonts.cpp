@@ -85,6 +85,9 @@ struct TFace {
   std::string File;
   bool SlantItalic = false;
   QRawFont Design;  // at a pixel size of one em in design units
+  // The same face as the font database has it (see DocumentRunFont).
+  QRawFont Document;
+  bool DocumentSought = false;
   int Upem = 1000;
   int WinAscent = 800, WinDescent = 200;
   int AvgWidth = 500;
@@ -349,6 +352,43 @@ QRawFont RunFont(const TTextRun& run) {
   const TFace& face = *static_cast<const TFace*>(run.Face);
   QRawFont raw = face.Design;
   if (raw.isValid()) raw.setPixelSize(run.EmPixels);
+  return raw;
+}
+
+namespace {
+
+// The face as the font database knows it from a file: the one whose header
+// table is the design face's.
+QRawFont DatabaseFace(const TFace& face) {
+  if (!face.Design.isValid()) return {};
+  const QByteArray head = face.Design.fontTable("head");
+  QStringList families;
+  if (!face.File.empty()) {
+    const int id = QFontDatabase::addApplicationFont(QString::fromStdString(face.File));
+    if (id >= 0) families = QFontDatabase::applicationFontFamilies(id);
+  }
+  families << face.Design.familyName();
+  for (const QString& family : families)
+    for (const QString& style : QFontDatabase::styles(family)) {
+      QFont f(family);
+      f.setStyleName(style);
+      QRawFont raw = QRawFont::fromFont(f);
+      if (raw.isValid() && raw.fontTable("head") == head) return raw;
+    }
+  return {};
+}
+
+}  // namespace
+
+QRawFont DocumentRunFont(const TTextRun& run) {
+  auto& face = *const_cast<TFace*>(static_cast<const TFace*>(run.Face));
+  if (!face.DocumentSought) {
+    face.DocumentSought = true;
+    face.Document = DatabaseFace(face);
+  }
+  if (!face.Document.isValid()) return RunFont(run);
+  QRawFont raw = face.Document;
+  raw.setPixelSize(run.EmPixels);
   return raw;
 }
 

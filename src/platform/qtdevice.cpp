@@ -8,6 +8,7 @@
 // on the pixels of the figure's outline.
 #include <QGlyphRun>
 #include <QImage>
+#include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
@@ -346,7 +347,8 @@ struct TCanvasPainter {
       P.fillRect(QRect(0, 0, run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
     QColor color = FromColor(Op.Font.Color);
     if (!run.Glyphs.empty()) {
-      QRawFont raw = RunFont(run);
+      const bool document = P.paintEngine() && P.paintEngine()->type() == QPaintEngine::Pdf;
+      QRawFont raw = document ? DocumentRunFont(run) : RunFont(run);
       if (raw.isValid()) {
         QTransform glyphs;
         if (run.XScale != 1) glyphs.scale(run.XScale, 1);

@@ -21,6 +21,7 @@
 namespace qs {
 
 class TQSItem;
+class TQSMeasure;
 class TQSStaff;
 class TQSPart;
 class TQSPiece;
@@ -40,6 +41,8 @@ class TQSRecordPool {
   }
   // The record at index i, nullptr when it was never made.
   T* At(size_t i) const { return i < items_.size() ? items_[i].get() : nullptr; }
+  // The same for a signed index (nullptr below 0).
+  T* At(int i) const { return i >= 0 ? At(static_cast<size_t>(i)) : nullptr; }
   size_t Capacity() const { return items_.size(); }
   void Free() { items_.clear(); }
 
@@ -73,6 +76,9 @@ struct TQSCalcItem {
   uint8_t Flags = 0;                 // bit 0: another voice's note draws this head
   TRect Box;
   TRect Box2;
+
+  // The page the element lies on; nullptr for a detached element.
+  TQSCalcPage* PageOf() const;
 };
 
 // Readers walk at most this many Next links of an item's elements.
@@ -143,6 +149,15 @@ struct TQSCalcSystemPart {
 // MeasureIndex, Meter, Length, EndMeter and EndLength are the part the
 // model reads (TQSMeasureSlot).
 struct TQSCalcMeasure : TQSMeasureSlot {
+  // The clef offset governing a tick (the model's lookup): the clef placed
+  // in this measure on the staff at or before the tick, else the clef in
+  // force on the row at the measure start. *clefKind (when given) receives
+  // the kind of that clef, -1 when there is none.
+  int ClefOffsetAt(const TQSMeasure& measure, int staffRow, int staffVoice, int tick) const override;
+  int ClefOffsetFor(const TQSPart* part, int staffRow, int staffVoice, int tick, int* clefKind) const;
+  // The clef mark the lookup above finds, nullptr when none.
+  TQSItem* ClefFor(const TQSPart* part, int staffRow, int staffVoice, int tick) const;
+
   TQSCalcSystem* System = nullptr;
   TRect Box;
   uint16_t PositionCapacity = 0;
@@ -170,9 +185,14 @@ struct TQSCalcMeasure : TQSMeasureSlot {
   double StartMs = 0;
   double EndMs = 0;
   std::vector<TQSCalcTempo> Tempo;
+  // Events ordered by tick; EventCount of them (all of the list) are the
+  // current ones. The records are reused from pass to pass.
   uint16_t EventCount = 0;
-  TQSRecordPool<TQSCalcEvent> Events;
-  std::vector<TQSCalcItem*> SpanningItems;
+  std::vector<TQSCalcEvent*> Events;
+  TQSRecordPool<TQSCalcEvent> EventRecords;
+  uint32_t EventRecordsUsed = 0;  // records of EventRecords taken this pass
+  // Events of notes tied onwards into the next note.
+  std::vector<TQSCalcEvent*> SpanningItems;
   uint16_t DynamicCount = 0;
   std::vector<TQSCalcDynamic> Dynamics;
   std::vector<TQSItem*> JumpMarks;
@@ -234,7 +254,7 @@ struct TQSCalcPage {
   uint8_t MeterStyle = 0;
   uint16_t EmptyPagesPending = 0;
   uint8_t IsEmpty = 0;
-  uint16_t MeasuresDone = 0;
+  int32_t MeasuresDone = 0;
   TQSItem* MeasureNumbering = nullptr;
   int16_t VoltaLeft = -1;
   uint8_t VoltaNumber = 0;
@@ -249,6 +269,16 @@ struct TQSCalcPage {
   double MsPerTick = 0;
   double ElapsedMs = 0;
   uint8_t PieceEnded = 0;
+  // The score's used-measure count and total time at the end of the page,
+  // so that a layout restarting at the next page continues them.
+  int32_t UsedMeasures = 0;
+  double TotalMs = 0;
 };
+
+// The clef offset of a clef kind (0 for none and unknown kinds): where the
+// staff position of a pitch is counted from.
+int ClefKindOffset(int clefKind);
+// The percussion clefs.
+constexpr bool IsPercussionClef(int clefKind) { return clefKind == 14 || clefKind == 15; }
 
 }  // namespace qs

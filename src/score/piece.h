@@ -3,10 +3,12 @@
 // a column is the slice of the piece at one measure number across all
 // parts, holding the items that apply to every part there.
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "base/events.h"
+#include "score/calcrecords.h"
 #include "score/item.h"
 #include "score/record.h"
 #include "score/spacing.h"
@@ -101,12 +103,13 @@ class TQSPiece : public TObject {
 
   // Layout results, filled by the layout pass; not stored. Slots are kept
   // by measure number (null where the layout has not come to) and owned by
-  // the score's layout pages.
+  // the score's layout pages. The play order is owned here; VisitCount of
+  // its records are current (the rest are kept for reuse).
   int FirstRow = 0;
   int LastLaidOutMeasure = -1;
   std::vector<TQSMeasureSlot*> Slots;
   int VisitCount = 0;
-  std::vector<TQSCalcVisit*> Visits;
+  std::vector<std::unique_ptr<TQSCalcVisit>> Visits;
 
   TQSScore* Score() const { return score_; }
   int GetIndex() const;

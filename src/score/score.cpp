@@ -278,6 +278,10 @@ void TQSScore::RefreshWindowButtonBars() {
   for (TQSWindowLink* w : windows_) w->InvalidateButtonBar();
 }
 
+void TQSScore::ClearSelections() {
+  for (TQSWindowLink* w : windows_) w->ClearSelection();
+}
+
 // ---------------------------------------------------------------- cursor
 
 TQSPiece* TQSScore::CurrentPiece() {

@@ -369,16 +369,61 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   void Assign(const TObject& source);
 
   // -------------------------------------------------------------- undo
+  // The undo list keeps at most MaxUndo - 1 records, the redo list at most
+  // MaxUndo (both keep the newest record whatever MaxUndo says).
   int MaxUndo = 16;
   void SetMaxUndo(int value) { MaxUndo = value; }
   std::vector<std::unique_ptr<TQSUndoRecord>> UndoList;  // oldest first
   std::vector<std::unique_ptr<TQSUndoRecord>> RedoList;
   int UndoCount() const { return static_cast<int>(UndoList.size()); }
   int RedoCount() const { return static_cast<int>(RedoList.size()); }
+  bool CanUndo() const { return !UndoList.empty(); }
+  bool CanRedo() const { return !RedoList.empty(); }
+  // Index 0 is the oldest; nullptr out of range.
+  TQSUndoRecord* GetUndoRecord(int index) const;
+  TQSUndoRecord* GetRedoRecord(int index) const;
   void ClearUndo();
   void ClearRedo();
   void SuspendUndo(bool suspend) { undoSuspendCount_ += suspend ? 1 : -1; }
   bool UndoSuspended() const { return undoSuspendCount_ > 0; }
+
+  // Opens a record for an editing command (nullptr while recording is
+  // suspended or when no record can be made); the redo list stays.
+  TQSUndoRecord* BeginUndo(uint8_t action, const std::string& caption);
+  // The same on the redo list, for the records undo writes.
+  TQSUndoRecord* BeginRedo(uint8_t action, const std::string& caption);
+  // A further change of an in-place text edit that has its record already.
+  void ContinueUndo() {}
+  // Entry writers: each appends one snapshot of the object as it is now,
+  // with the active view's cursor. They do nothing for a nullptr record or
+  // object or without an active view, and never raise: an entry that fails
+  // is cut off and the record stays usable.
+  void SaveUndoPiece(TQSUndoRecord* record, TQSPiece* piece);
+  void SaveUndoPart(TQSUndoRecord* record, TQSPart* part);
+  void SaveUndoStaff(TQSUndoRecord* record, TQSStaff* staff);  // with every measure of its part
+  void SaveUndoVoice(TQSUndoRecord* record, TQSVoice* voice);  // likewise
+  void SaveUndoItem(TQSUndoRecord* record, TQSItem* item);      // an item of the score's or a part's list
+  // index >= 0 is filed in place of the measure's (column's) own index.
+  void SaveUndoMeasure(TQSUndoRecord* record, TQSMeasure* measure, int index);
+  void SaveUndoColumn(TQSUndoRecord* record, TQSColumn* column, int index);
+  // Structure entries (no view needed): action 80 the object was inserted,
+  // 91 it is about to be deleted.
+  void SaveUndoMeasureEntry(TQSUndoRecord* record, TQSMeasure* measure, uint8_t action);
+  void SaveUndoColumnEntry(TQSUndoRecord* record, TQSColumn* column, uint8_t action);
+  // The text or lyric shown by element, with the view's editing state.
+  void SaveUndoText(TQSUndoRecord* record, TQSCalcItem* element);
+  // Take back (make again) up to count steps, newest first.
+  void Undo(int count);
+  void Redo(int count);
+
+  // ------------------------------------------------ editing services
+  // Clears the selection of every attached view.
+  void ClearSelections();
+  // Frees every item of the voice (staff) in all measures of its part and
+  // moves the items of the later voices of that staff (the later staves)
+  // down by one index.
+  void RemoveVoiceItems(TQSVoice* voice);
+  void RemoveStaffItems(TQSStaff* staff);
 
   // ------------------------------------------------------------ tables
   std::vector<TQSDrumInstrument> DrumInstruments;

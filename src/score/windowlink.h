@@ -1,6 +1,7 @@
 #pragma once
 // What the score model asks of a score view. The view implements this
 // interface and attaches itself to its score.
+#include <array>
 #include <cstdint>
 
 #include "base/events.h"
@@ -8,6 +9,7 @@
 namespace qs {
 
 class TQSScore;
+struct TQSCalcItem;
 
 // The input cursor: indexes into the score's lists and the tick within
 // the measure.
@@ -35,6 +37,12 @@ class TQSWindowLink {
   // EndUpdate repaints them.
   bool PagesRepaintPending = false;
   bool RulersRepaintPending = false;
+  // In-place text editing: the layout element of the text or lyric being
+  // edited (nullptr when none) and the edit's caret and selection values,
+  // among them the selection's first line, first character, last line and
+  // last character. The undo journal files them and puts them back.
+  TQSCalcItem* EditedElement = nullptr;
+  std::array<int32_t, 6> EditSelection{};
 
   // True while the view plays the score.
   virtual bool Playing() const = 0;
@@ -50,6 +58,13 @@ class TQSWindowLink {
 
   // Ends text editing and empties the selection.
   virtual void ClearSelection() {}
+  // Begins in-place editing of the text or lyric shown by element; nullptr
+  // ends editing.
+  virtual void EditItemText(TQSCalcItem* element) { (void)element; }
+  // Scrolls so that the input cursor lies inside the viewport.
+  virtual void ScrollToCursor() {}
+  // Takes the input focus.
+  virtual void SetFocus() {}
   // Hides (false) or shows (true) the input cursor; calls are paired.
   virtual void ShowCursor(bool show) { (void)show; }
   // Clamps the cursor to the score and turns to the page that holds it.
@@ -64,6 +79,12 @@ class TQSWindowLink {
   virtual bool HasBookmark(int index) const { (void)index; return false; }
   virtual void SetBookmark(int index) { (void)index; }
   virtual void GotoBookmark(int index) { (void)index; }
+
+  // After every layout pass: the page count (the score's LaidOutPages) may
+  // have changed; the view resizes its page grid and revalidates its
+  // cursor. Then the view recomputes its scroll ranges from its page grid.
+  virtual void LayoutChanged() {}
+  virtual void UpdateScrollRanges() {}
 };
 
 }  // namespace qs

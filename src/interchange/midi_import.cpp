@@ -1,0 +1,452 @@
+// Standard MIDI File import: the events of the tracks become parts by MIDI
+// channel holding raw notes, lyrics and key signatures, plus the meters and
+// tempos of the piece; the notation step then writes each part.
+#include "interchange/midi_import.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "base/strings.h"
+#include "base/text.h"
+#include "interchange/midi_entries.h"
+#include "interchange/midi_file.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+
+namespace qs {
+
+TQSNote* NewImportNote(uint8_t pitch, uint8_t head, uint8_t velocity) {
+  auto* note = new TQSNote(nullptr);
+  note->ItemType = kind::Note;
+  note->Fields.Pitch = pitch;
+  note->Fields.HeadStyle = head;
+  note->Fields.Velocity = velocity;
+  return note;
+}
+
+TQSNote* TMidiEntry::Note() const {
+  return Item && Item->ItemType == kind::Note ? static_cast<TQSNote*>(Item.get()) : nullptr;
+}
+
+// ---------------------------------------------------------------- meters
+
+namespace {
+
+[[noreturn]] void TooLong() {
+  throw EMidiFileError(Format("The MIDI file is too long: a part holds at most %d measures", kMaxMidiMeasures));
+}
+
+}  // namespace
+
+TMeasureTick TMeterList::Locate(int64_t position) const {
+  if (starts_.empty()) {
+    int64_t start = 0;
+    for (int m = 0; m < Count(); ++m) {
+      starts_.push_back(start);
+      start += Length(m);
+    }
+    starts_.push_back(start);
+  }
+  position = std::max<int64_t>(position, 0);
+  int64_t measure, tick;
+  if (position < starts_.back()) {
+    measure = std::upper_bound(starts_.begin(), starts_.end(), position) - starts_.begin() - 1;
+    tick = position - starts_[static_cast<size_t>(measure)];
+  } else {
+    const int length = Length(Count());
+    measure = Count() + (position - starts_.back()) / length;
+    tick = (position - starts_.back()) % length;
+  }
+  if (measure >= kMaxMidiMeasures) TooLong();
+  return {static_cast<int>(measure), static_cast<int>(tick)};
+}
+
+void TMeterList::SetFrom(int64_t position, uint16_t meter) {
+  const TMeasureTick at = Locate(position);
+  const int index = at.Tick == 0 ? at.Measure : at.Measure + 1;
+  if (index >= kMaxMidiMeasures) TooLong();
+  while (Count() < index) meters_.push_back(meters_.back());
+  if (index == Count()) meters_.push_back(meter);
+  else meters_[static_cast<size_t>(index)] = meter;
+  starts_.clear();
+}
+
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+constexpr uint8_t kChannelUnset = 255;
+constexpr int kDrumChannel = 9;
+// Positions and lengths inside a measure are 16-bit: longer measures are
+// not taken from a file.
+constexpr int kMaxMeasureLength = INT16_MAX;
+
+// Texts in the file: UTF-8 when they are valid UTF-8, otherwise single
+// bytes in the program's code page.
+bool IsUtf8(const std::string& s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto b = static_cast<uint8_t>(s[i]);
+    const int more = b < 0x80 ? 0 : (b & 0xE0) == 0xC0 ? 1 : (b & 0xF0) == 0xE0 ? 2 : (b & 0xF8) == 0xF0 ? 3 : -1;
+    if (more < 0 || (more == 1 && b < 0xC2) || s.size() - i <= size_t(more)) return false;
+    for (int k = 1; k <= more; ++k)
+      if ((static_cast<uint8_t>(s[i + size_t(k)]) & 0xC0) != 0x80) return false;
+    i += size_t(more) + 1;
+  }
+  return true;
+}
+
+std::string DecodeText(const std::string& bytes) { return IsUtf8(bytes) ? bytes : AnsiToUtf8(bytes); }
+
+// How a key is written: its pitch byte, note head and accidental intent.
+struct TSpelling {
+  uint8_t Pitch = 0;
+  uint8_t Head = 0;
+  TMidiAccidental Accidental = TMidiAccidental::Natural;
+};
+
+TSpelling SpellKey(const TQSScore& score, int channel, int key) {
+  TSpelling s;
+  if (channel == kDrumChannel) {
+    if (const TQSDrumMapEntry* drum = score.DrumEntryByKey(key)) {
+      // The written position is a diatonic number counted from 23; one
+      // outside the staff range is kept at its edge.
+      const int number = std::clamp(drum->Position - 23, 0, 7 * 10 + 6);
+      s.Pitch = MakePitch(number / 7, number % 7);
+      // Head styles from 5 up stand for the drum instruments.
+      s.Head = drum->Head == 255 || drum->Head > 250 ? 255 : static_cast<uint8_t>(drum->Head + 5);
+      s.Accidental = TMidiAccidental::None;
+      return s;
+    }
+  }
+  static constexpr uint8_t kStep[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
+  static constexpr TMidiAccidental N = TMidiAccidental::Natural, S = TMidiAccidental::Sharp,
+                                   F = TMidiAccidental::Flat;
+  static constexpr TMidiAccidental kIntent[12] = {N, S, N, F, N, N, S, N, S, N, F, N};
+  s.Pitch = MakePitch(key / 12, kStep[key % 12]);
+  s.Accidental = kIntent[key % 12];
+  return s;
+}
+
+class TMidiImporter {
+ public:
+  TMidiImporter(TQSScore& score, TQSPiece& piece) : score_(score), piece_(piece) {}
+
+  void ReadTracks(const TMidiFile& file) {
+    division_ = file.Division;
+    for (const std::vector<TMidiEvent>& track : file.Tracks) {
+      current_ = nullptr;
+      channelInForce_ = -1;
+      for (const TMidiEvent& e : track) ReadEvent(e);
+    }
+  }
+
+  // The piece's measure numbering, time signatures and tempo marks, then
+  // the parts written as notation, last to first, and their names.
+  void Build() {
+    TMidiNotationOptions options;
+    // A grid finer than a 64th or coarser than a whole note is none the
+    // options offer: it is kept within those.
+    options.Quantize = std::clamp<int>(score_.Quantize, kTicksWhole / 64, kTicksWhole);
+    options.OneStaff = score_.ImportStaffPerTrack;
+    options.TrackNames = score_.ImportTrackNames;
+    options.Triplets = score_.ImportTriplets;
+    options.AutoClefs = score_.ImportAutoClefs;
+
+    ColumnMark(0, kind::MeasureNumbering)->Fields.Value = 1;
+    const std::vector<uint16_t>& meters = meters_.Entries();
+    for (size_t i = 0; i < meters.size(); ++i)
+      if (i == 0 || meters[i] != meters[i - 1]) ColumnMark(int(i), kind::Meter)->Fields.Value = meters[i];
+    for (const TTempo& t : tempos_) PlaceTempo(t, options.Quantize);
+
+    GiveConductorKeys();
+    std::vector<TQSLyric*> names;
+    int measures = 0;
+    for (size_t i = parts_.size(); i-- > 0;) {
+      TMidiImportPart& p = *parts_[i];
+      if (TQSLyric* name = WriteMidiPart(p, meters_, options)) names.push_back(name);
+      if (p.Part) measures = std::max(measures, p.Part->MeasureCount());
+    }
+    // Every measure has its column.
+    while (piece_.ColumnCount() < measures) piece_.AddColumn();
+    AlignInstrumentNames(names);
+  }
+
+ private:
+  struct TTempo {
+    int64_t Position;
+    int Bpm;
+  };
+
+  // Score ticks (128 to a quarter) of a file time: rounded, a half up.
+  int64_t ScorePosition(int64_t tick) const { return (tick * 256 + division_) / (2 * int64_t(division_)); }
+
+  void ReadEvent(const TMidiEvent& e) {
+    const int64_t p = ScorePosition(e.Tick);
+    if (e.IsMeta()) {
+      ReadMeta(e, p);
+      return;
+    }
+    const int c = e.Channel();
+    switch (e.Command()) {
+      case 0x80:
+        channelInForce_ = c;
+        if (TMidiImportPart* part = FindPart(c)) EndNote(*part, e.Data1, p);
+        break;
+      case 0x90: {
+        channelInForce_ = c;
+        TMidiImportPart& part = PartFor(c);
+        const TSpelling spelling = SpellKey(score_, c, e.Data1);
+        if (PitchLine(spelling.Pitch) < 29) part.SecondStaff = true;
+        EndNote(part, e.Data1, p);
+        if (e.Data2 > 0) StartNote(part, e.Data1, e.Data2, p, spelling);
+        break;
+      }
+      case 0xB0:
+        // Volume and pan belong to the part of the message's channel.
+        if (e.Data1 == 7) PartFor(c).Part->SetVolume(e.Data2);
+        else if (e.Data1 == 10) PartFor(c).Part->SetPan(e.Data2);
+        break;
+      case 0xC0:
+        // A program change for a channel without a part makes one.
+        channelInForce_ = c;
+        current_ = &PartFor(c);
+        current_->Part->Fields.Instrument = e.Data1;
+        break;
+      default:
+        break;
+    }
+  }
+
+  void ReadMeta(const TMidiEvent& e, int64_t p) {
+    switch (e.Data1) {
+      case 1:
+      case 5:
+      case 6:
+      case 7: {
+        std::string text = DecodeText(e.Data);
+        if (e.Data1 == 1 && p == 0) {
+          if (score_.Description.IndexOf(text) < 0) score_.Description.Add(text);
+          break;
+        }
+        if (!text.empty() && (text[0] == '\\' || text[0] == '/')) text.erase(0, 1);
+        auto lyric = std::make_unique<TQSLyric>(nullptr);
+        lyric->ItemType = e.Data1 == 1 || e.Data1 == 5 ? kind::Lyric : kind::Term;
+        lyric->Lines = {text};
+        lyric->Fields.OffsetY = 192;
+        AddEntry(PartFor(0), p, std::move(lyric));
+        channelInForce_ = 0;
+        break;
+      }
+      case 2: {
+        const std::string text = DecodeText(e.Data);
+        score_.Rights += score_.Rights.empty() || text.empty() ? text : " " + text;
+        break;
+      }
+      case 3:
+      case 4:
+        if (!current_) current_ = &NewPart(kChannelUnset);
+        current_->Part->SetName(DecodeText(e.Data));
+        break;
+      case 0x51:
+        if (e.Data.size() >= 3) {
+          const auto* d = reinterpret_cast<const uint8_t*>(e.Data.data());
+          const int microseconds = d[0] << 16 | d[1] << 8 | d[2];
+          // A tempo of 0 microseconds per quarter has no meaning.
+          if (microseconds > 0) tempos_.push_back({p, std::min(60000000 / microseconds, int(UINT16_MAX))});
+        }
+        break;
+      case 0x58:
+        if (e.Data.size() >= 2) {
+          const int numerator = static_cast<uint8_t>(e.Data[0]);
+          const int power = static_cast<uint8_t>(e.Data[1]);
+          // Meters of 0 beats, of a denominator that does not fit in the
+          // meter word or of measures too long to hold are left out.
+          if (numerator == 0 || power > 7) break;
+          const uint16_t meter = MakeMeter(numerator, 1 << power);
+          if (MeterLength(meter) > kMaxMeasureLength) break;
+          meters_.SetFrom(p, meter);
+        }
+        break;
+      case 0x59:
+        if (!e.Data.empty()) ReadKeySignature(e, p);
+        break;
+      default:
+        break;
+    }
+  }
+
+  void ReadKeySignature(const TMidiEvent& e, int64_t p) {
+    const int sf = static_cast<int8_t>(e.Data[0]);
+    // No accidentals: no mark. More than seven: not a key.
+    if (sf == 0 || sf > 7 || sf < -7) return;
+    auto mark = std::make_unique<TQSMark>(nullptr);
+    mark->ItemType = kind::Key;
+    mark->Fields.Kind = static_cast<uint8_t>(sf > 0 ? sf : 10 - sf);
+    // The mode (0 major, 1 minor) in the mark's second value byte.
+    mark->Fields.Further15 = e.Data.size() >= 2 ? static_cast<uint8_t>(e.Data[1]) : 0;
+    if (channelInForce_ < 0) {
+      // Before any channel message of its track (the conductor track of
+      // most files) the key is the whole piece's: every part gets it.
+      auto entry = std::make_unique<TMidiEntry>();
+      entry->Position = entry->Arrival = p;
+      entry->Item = std::move(mark);
+      conductorKeys_.push_back(std::move(entry));
+      return;
+    }
+    if (TMidiImportPart* part = FindPart(channelInForce_)) AddEntry(*part, p, std::move(mark));
+  }
+
+  // ------------------------------------------------------------ parts
+
+  // The current part when it has channel c or none yet (it takes c), else
+  // the first part of channel c; nullptr when there is none.
+  TMidiImportPart* FindPart(int c) {
+    if (current_) {
+      uint8_t& channel = current_->Part->Fields.Channel;
+      if (channel == c || channel == kChannelUnset) {
+        channel = static_cast<uint8_t>(c);
+        return current_;
+      }
+    }
+    for (const auto& p : parts_)
+      if (p->Part->Fields.Channel == c) return p.get();
+    return nullptr;
+  }
+
+  TMidiImportPart& PartFor(int c) {
+    if (TMidiImportPart* p = FindPart(c)) return *p;
+    current_ = &NewPart(static_cast<uint8_t>(c));
+    return *current_;
+  }
+
+  TMidiImportPart& NewPart(uint8_t channel) {
+    auto p = std::make_unique<TMidiImportPart>();
+    p->Part = piece_.AddPart();
+    p->Part->Fields.Channel = channel;
+    parts_.push_back(std::move(p));
+    return *parts_.back();
+  }
+
+  void StartNote(TMidiImportPart& part, uint8_t key, uint8_t velocity, int64_t p, const TSpelling& spelling) {
+    auto entry = std::make_unique<TMidiEntry>();
+    entry->Position = p;
+    entry->Key = key;
+    entry->Velocity = velocity;
+    entry->Accidental = spelling.Accidental;
+    entry->Item.reset(NewImportNote(spelling.Pitch, spelling.Head, velocity));
+    part.Pending[key] = std::move(entry);
+  }
+
+  void EndNote(TMidiImportPart& part, uint8_t key, int64_t p) {
+    std::unique_ptr<TMidiEntry>& pending = part.Pending[key];
+    if (!pending) return;
+    pending->Length = static_cast<int>(std::min<int64_t>(p - pending->Position, INT_MAX / 2));
+    pending->Arrival = p;
+    part.Events.push_back(std::move(pending));
+  }
+
+  void AddEntry(TMidiImportPart& part, int64_t p, std::unique_ptr<TQSItem> item) {
+    auto entry = std::make_unique<TMidiEntry>();
+    entry->Position = entry->Arrival = p;
+    entry->Item = std::move(item);
+    part.Events.push_back(std::move(entry));
+  }
+
+  // A piece-wide key signature joins every part that has notes, but the
+  // drum part, where it would only add naturals.
+  void GiveConductorKeys() {
+    for (const auto& p : parts_) {
+      if (p->Part->Fields.Channel == kDrumChannel) continue;
+      if (std::none_of(p->Events.begin(), p->Events.end(), [](const auto& e) { return e->Note() != nullptr; }))
+        continue;
+      for (const auto& key : conductorKeys_) {
+        auto entry = std::make_unique<TMidiEntry>();
+        entry->Position = key->Position;
+        entry->Arrival = key->Arrival;
+        auto mark = std::make_unique<TQSMark>(nullptr);
+        mark->ItemType = kind::Key;
+        mark->Assign(*key->Item);
+        entry->Item = std::move(mark);
+        // In the list where it would have stood had the part's own track
+        // held it.
+        auto at = std::find_if(p->Events.begin(), p->Events.end(),
+                               [&](const auto& e) { return e->Arrival > entry->Arrival; });
+        p->Events.insert(at, std::move(entry));
+      }
+    }
+  }
+
+  // ------------------------------------------------------------ columns
+
+  TQSColumn* Column(int index) {
+    while (piece_.ColumnCount() <= index) piece_.AddColumn();
+    return piece_.GetColumn(index);
+  }
+
+  TQSMark* ColumnMark(int index, TQSItemType kind) { return static_cast<TQSMark*>(CreateItemByKind(kind, Column(index))); }
+
+  // A tempo at its position on the grid; a second one at the same place
+  // only changes the first.
+  void PlaceTempo(const TTempo& t, int quantize) {
+    const TMeasureTick at = meters_.Locate(RoundToGrid(t.Position, quantize));
+    TQSColumn* column = Column(at.Measure);
+    for (TQSItem* item : column->Items)
+      if (item->ItemType == kind::Tempo && item->TimePosition() == at.Tick) {
+        static_cast<TQSMark*>(item)->Fields.Value = static_cast<uint16_t>(t.Bpm);
+        return;
+      }
+    auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Tempo, column));
+    mark->Fields.Kind = 2;  // the beat is a quarter note
+    mark->Fields.Time = static_cast<uint16_t>(at.Tick);
+    mark->Fields.Value = static_cast<uint16_t>(t.Bpm);
+    mark->Fields.OffsetY = -128;
+  }
+
+  TQSScore& score_;
+  TQSPiece& piece_;
+  int division_ = 1;
+  std::vector<std::unique_ptr<TMidiImportPart>> parts_;
+  TMidiImportPart* current_ = nullptr;
+  int channelInForce_ = -1;  // -1 before the track's first channel message
+  TMeterList meters_;
+  std::vector<TTempo> tempos_;
+  std::vector<std::unique_ptr<TMidiEntry>> conductorKeys_;
+};
+
+}  // namespace
+
+void ImportMidiFile(TQSScore& score, TStream& stream) {
+  // Parts and staves made one by one ask for layout: it runs once, at the
+  // end, also when the caller holds no update lock.
+  score.BeginUpdate();
+  score.SetAlign(11);
+  score.SuspendUndo(true);
+  auto finish = [&score] {
+    score.SuspendUndo(false);
+    score.SetHorzAlign(1);
+    score.SetVertAlign(1);
+    score.Recalculate(0);
+    score.RefreshWindows();
+    score.EndUpdate();
+  };
+  try {
+    TQSPiece* piece = score.NewPiece();
+    const TMidiFile file = ReadMidiFile(stream);
+    TMidiImporter importer(score, *piece);
+    importer.ReadTracks(file);
+    importer.Build();
+  } catch (...) {
+    finish();
+    throw;
+  }
+  finish();
+}
+
+void InstallMidiImporter() { TQSScore::SetMidiImporter(ImportMidiFile); }
+
+}  // namespace qs

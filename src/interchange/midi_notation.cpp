@@ -1,0 +1,748 @@
+// MIDI import, notation step: the raw notes of a part are fitted to a grid
+// chosen measure by measure (a tree of binary subdivisions with triplet
+// alternatives, the cheapest by distance), then written as notes with
+// dots, ties, tuplets, accidentals, voices and chords; beams, rests,
+// automatic clefs and the instrument name complete the part.
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstdlib>
+#include <set>
+#include <tuple>
+
+#include "base/strings.h"
+#include "base/text.h"
+#include "interchange/midi_file.h"
+#include "interchange/midi_entries.h"
+#include "platform/fonts.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+
+namespace qs {
+
+namespace {
+
+constexpr int kDrumChannel = 9;
+// The cost of a triplet block that cannot hold a triplet.
+constexpr int64_t kNoTriplet = 999999;
+// Notes sounding into the next measure by this much or less stay whole.
+constexpr int kBarLineSlack = 4;
+constexpr int kMaxVoices = 4;
+
+// Clef codes: treble, bass, treble an octave higher, percussion.
+constexpr uint8_t kClefTreble = 1, kClefBass = 2, kClefHigh = 4, kClefDrums = 15;
+// Accidental mark kinds and the note's alteration bytes that record them.
+constexpr uint8_t kFlatMark = 0, kSharpMark = 2, kNaturalMark = 4, kNaturalFlatMark = 5, kNaturalSharpMark = 6;
+constexpr uint8_t kSharpByte = 0x01, kNaturalSharpByte = 0x81, kFlatByte = 0x41, kNaturalFlatByte = 0xC1,
+                  kNaturalByte = 0x80;
+
+// A block of one subdivision level of a measure and the notes nearest it.
+struct TQSAlignBlock {
+  int Index = 0;
+  int Start = 0;
+  std::vector<TMidiEntry*> Entries;
+  int64_t Cost = 0;
+};
+
+// One binary level: blocks of one length.
+struct TQSAlignBlocks {
+  std::vector<TQSAlignBlock> Blocks;
+  int BlockLength = 0;
+  int Children = 0;
+};
+
+// One triplet level: blocks of one length, each split in three slots.
+struct TQSAlignTreoles {
+  std::vector<TQSAlignBlock> Blocks;
+  int BlockLength = 0;
+  int Sub[3] = {};
+  int SlotEnd(int k) const { return k < 2 ? Sub[k + 1] : BlockLength; }
+};
+
+// A block of the grid chosen for a measure.
+struct TSegment {
+  int Level = 0;
+  int Block = 0;
+  bool Triplet = false;
+};
+
+int NoteEnd(const TMidiEntry& e) { return e.Tick + e.Length; }
+
+int LargestPowerOfTwo(int limit) {
+  int v = 1;
+  while (v * 2 <= limit) v *= 2;
+  return v;
+}
+
+TQSMark* NewMark(TQSItemType kind, TQSItemOwner* owner) { return static_cast<TQSMark*>(CreateItemByKind(kind, owner)); }
+
+// Puts an item that belongs to no list yet at index in the measure's list.
+void InsertItemAt(TQSMeasure& measure, int index, TQSItem* item) {
+  const bool suspended = measure.RegistrationSuspended;
+  measure.RegistrationSuspended = true;
+  item->SetOwner(&measure);
+  measure.RegistrationSuspended = suspended;
+  measure.Items.Insert(std::min(index, measure.ItemCount()), item);
+}
+
+TQSNote* AsNote(TQSItem* item) { return item->ItemType == kind::Note ? static_cast<TQSNote*>(item) : nullptr; }
+
+int DotsOf(const TQSNote& note) {
+  for (TQSItem* item : note.Items)
+    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
+  return 0;
+}
+
+// The alteration of each step (C to B) that a key signature gives.
+void KeyAlterations(int keyKind, int alteration[7]) {
+  static constexpr int kSharpOrder[7] = {3, 0, 4, 1, 5, 2, 6};  // F C G D A E B
+  static constexpr int kFlatOrder[7] = {6, 2, 5, 1, 4, 0, 3};   // B E A D G C F
+  std::fill(alteration, alteration + 7, 0);
+  if (keyKind >= 1 && keyKind <= 7)
+    for (int i = 0; i < keyKind; ++i) alteration[kSharpOrder[i]] = 1;
+  else if (keyKind >= 11 && keyKind <= 17)
+    for (int i = 0; i < keyKind - 10; ++i) alteration[kFlatOrder[i]] = -1;
+}
+
+class TPartWriter {
+ public:
+  TPartWriter(TMidiImportPart& source, const TMeterList& meters, const TMidiNotationOptions& options)
+      : source_(source), part_(source.Part), meters_(meters), options_(options) {}
+
+  TQSLyric* Write() {
+    if (source_.Events.empty()) {
+      delete part_;
+      source_.Part = nullptr;
+      return nullptr;
+    }
+    MakeStaves();
+    Distribute();
+    for (size_t m = 0; m < lists_.size(); ++m) WriteMeasure(static_cast<int>(m));
+    // Chord notes in order of pitch, each chord once it is complete.
+    for (const auto& [m, staffVoice, tick] : chords_) part_->GetMeasure(m)->ArrangeChordNotes(staffVoice, tick, false);
+    CompleteMeasures();
+    if (options_.AutoClefs && Channel() != kDrumChannel && part_->StaffCount() == 1) AutoClefs();
+    if (part_->Fields.Channel == 255) part_->Fields.Channel = 0;
+    if (TQSScore* score = part_->Score()) score->FireItemChangedQuietly(part_);
+    return options_.TrackNames && !part_->Name.empty() ? InstrumentName() : nullptr;
+  }
+
+ private:
+  int Channel() const { return part_->Fields.Channel; }
+
+  TQSMeasure* Measure(int m) {
+    while (part_->MeasureCount() <= m) part_->NewMeasure();
+    if (noteCounts_.size() <= size_t(m)) noteCounts_.resize(size_t(m) + 1, {0, 0});
+    return part_->GetMeasure(m);
+  }
+
+  // The first measure with its key, brace and clefs, and one or two staves
+  // with a voice each: two for a piano part with low notes.
+  void MakeStaves() {
+    TQSMeasure* first = Measure(0);
+    NewMark(kind::Key, first);
+    const int staves = !options_.OneStaff && part_->Fields.Instrument <= 7 && source_.SecondStaff ? 2 : 1;
+    if (staves == 2) NewMark(kind::Accolade, first);
+    for (int i = 0; i < staves; ++i) {
+      TQSMark* clef = NewMark(kind::Clef, first);
+      clef->Fields.StaffVoice = MakeStaffVoice(i, 0);
+      clef->Fields.Kind = Channel() == kDrumChannel ? kClefDrums : i == 0 ? kClefTreble : kClefBass;
+      part_->NewStaff()->NewVoice();
+    }
+  }
+
+  // Each entry to the measure that holds its position.
+  void Distribute() {
+    for (const auto& entry : source_.Events) {
+      const TMeasureTick at = meters_.Locate(entry->Position);
+      entry->Tick = at.Tick;
+      const auto tick = static_cast<uint16_t>(at.Tick);
+      if (TQSNote* note = entry->Note()) note->Fields.Time = tick;
+      else if (entry->Item->ItemType == kind::Key) static_cast<TQSMark*>(entry->Item.get())->Fields.Time = tick;
+      else static_cast<TQSLyric*>(entry->Item.get())->Fields.Time = tick;
+      ListOf(at.Measure).push_back(entry.get());
+    }
+  }
+
+  std::vector<TMidiEntry*>& ListOf(int m) {
+    if (lists_.size() <= size_t(m)) {
+      lists_.resize(size_t(m) + 1);
+      carriedCount_.resize(size_t(m) + 1, 0);
+    }
+    return lists_[size_t(m)];
+  }
+
+  void WriteMeasure(int m) {
+    TQSMeasure* measure = Measure(m);
+    std::vector<TMidiEntry*> upper, lower;
+    for (TMidiEntry* e : lists_[size_t(m)])
+      if (TQSNote* note = e->Note())
+        (part_->StaffCount() == 1 || PitchLine(note->Fields.Pitch) > 28 ? upper : lower).push_back(e);
+    if (upper.size() + lower.size() > size_t(kMaxMidiNotesPerMeasure))
+      throw EMidiFileError(Format("The MIDI file is too dense: measure %d of a part has more than %d notes", m + 1,
+                                  kMaxMidiNotesPerMeasure));
+    Quantize(upper, 0, m);
+    Quantize(lower, 1, m);
+
+    const std::vector<TMidiEntry*> entries = lists_[size_t(m)];
+    for (TMidiEntry* e : entries) {
+      if (e->Note()) {
+        WriteNote(*e, m);
+      } else if (e->Item->ItemType == kind::Key) {
+        keyKind_ = static_cast<TQSMark*>(e->Item.get())->Fields.Kind;
+        e->Item.release()->SetOwner(measure);
+      } else {
+        InsertItemAt(*measure, TQSScore::FindItemInsertIndex(*measure, 0, e->Tick, 0), e->Item.release());
+      }
+    }
+  }
+
+  // ------------------------------------------------------------ fitting
+
+  // Fits the notes of one staff of measure m to the grid: start, length
+  // and whether they form a triplet.
+  void Quantize(std::vector<TMidiEntry*>& notes, int staff, int m) {
+    if (notes.empty()) return;
+    const uint16_t meter = meters_.Meter(m);
+    const int length = meters_.Length(m);
+    const int q = options_.Quantize;
+
+    // Notes that sound on into the next measure are cut at the bar line
+    // and tied to their rest there; after the last measure a score holds
+    // nothing can follow.
+    for (TMidiEntry* e : notes) {
+      if (NoteEnd(*e) <= length + kBarLineSlack) continue;
+      if (m + 1 < kMaxMidiMeasures) Carry(*e, m, length);
+      else e->Length = length - e->Tick;
+    }
+
+    // Levels: the whole measure divided into its beats, then halves of a
+    // beat down to the quantisation value.
+    std::vector<TQSAlignBlocks> levels;
+    levels.push_back({std::vector<TQSAlignBlock>(1), length, MeterNumerator(meter)});
+    for (int block = length / MeterNumerator(meter); block >= q && block > 0; block /= 2) {
+      TQSAlignBlocks level;
+      level.BlockLength = block;
+      level.Children = 2;
+      level.Blocks.resize(size_t(length / block));
+      levels.push_back(std::move(level));
+    }
+    const int n = static_cast<int>(levels.size());
+    // Triplet level t divides the blocks of binary level t + 1.
+    std::vector<TQSAlignTreoles> treoles(size_t(std::max(n - 2, 0)));
+    for (size_t t = 0; t < treoles.size(); ++t) {
+      const int block = levels[t + 1].BlockLength;
+      treoles[t].BlockLength = block;
+      treoles[t].Sub[1] = block / 3;
+      treoles[t].Sub[2] = 2 * block / 3;
+      treoles[t].Blocks.resize(levels[t + 1].Blocks.size());
+    }
+
+    for (TQSAlignBlocks& level : levels) {
+      const int last = int(level.Blocks.size()) - 1;
+      for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * level.BlockLength;
+      for (TMidiEntry* e : notes) {
+        const int b = std::min(int(RoundToGrid(e->Tick, level.BlockLength) / level.BlockLength), last);
+        level.Blocks[size_t(b)].Entries.push_back(e);
+      }
+      for (TQSAlignBlock& block : level.Blocks) {
+        for (TMidiEntry* e : block.Entries)
+          block.Cost += std::abs(e->Tick - block.Start) + std::abs(NoteEnd(*e) - (block.Start + level.BlockLength));
+      }
+    }
+    for (TQSAlignTreoles& level : treoles) {
+      const int last = int(level.Blocks.size()) - 1;
+      const int l = level.BlockLength;
+      for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * l;
+      for (TMidiEntry* e : notes) {
+        const int b = std::min(e->Tick / l + (e->Tick % l * 6 > 5 * l ? 1 : 0), last);
+        level.Blocks[size_t(b)].Entries.push_back(e);
+      }
+      for (TQSAlignBlock& block : level.Blocks) block.Cost = TripletCost(level, block);
+    }
+
+    std::vector<TSegment> segments;
+    ChooseSegments(levels, treoles, 0, 0, segments);
+
+    for (TMidiEntry* e : notes) Fit(*e, levels, treoles, segments, length);
+
+    for (const TSegment& s : segments) {
+      if (!s.Triplet) continue;
+      const TQSAlignBlocks& level = levels[size_t(s.Level)];
+      TQSMark* tuplet = NewMark(kind::Tuplet, Measure(m));
+      tuplet->Fields.Kind = 3;
+      tuplet->Fields.Time = static_cast<uint16_t>(s.Block * level.BlockLength);
+      tuplet->Fields.Value = static_cast<uint16_t>(level.BlockLength / 2);
+      tuplet->Fields.StaffVoice = MakeStaffVoice(staff, 0);
+      tuplet->CalcTupletLengths();
+    }
+
+    // A note fitted much shorter than it sounds takes twice its length
+    // when that much room is free after it.
+    for (TMidiEntry* e : notes) {
+      if (e->InTuplet || e->FitLength * 3 >= e->Length * 2) continue;
+      int next = INT_MAX;
+      for (TMidiEntry* o : notes)
+        if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
+      const int doubled = e->FitStart + 2 * e->FitLength;
+      if (next != INT_MAX ? next >= doubled : doubled <= length) e->FitLength *= 2;
+    }
+  }
+
+  // The part of a note beyond the bar line becomes a note of its own at the
+  // front of the next measure's entries.
+  void Carry(TMidiEntry& e, int m, int length) {
+    auto copy = std::make_unique<TMidiEntry>();
+    copy->Key = e.Key;
+    copy->Velocity = e.Velocity;
+    copy->Accidental = e.Accidental;
+    copy->Length = NoteEnd(e) - length;
+    copy->Item.reset(NewImportNote(e.Note()->Fields.Pitch, e.Note()->Fields.HeadStyle, e.Velocity));
+    std::vector<TMidiEntry*>& next = ListOf(m + 1);
+    int& front = carriedCount_[size_t(m) + 1];
+    next.insert(next.begin() + front++, copy.get());
+    carried_.push_back(std::move(copy));
+    e.Length = length - e.Tick;
+    e.TiedToNext = true;
+  }
+
+  static int64_t TripletCost(const TQSAlignTreoles& level, const TQSAlignBlock& block) {
+    if (block.Entries.empty()) return kNoTriplet;
+    int64_t cost = 0;
+    bool used[3] = {};
+    for (const TMidiEntry* e : block.Entries) {
+      const int k = NearestSub(level, block.Start, e->Tick);
+      used[k] = true;
+      cost += 5 * int64_t(std::abs(e->Tick - block.Start - level.Sub[k]) +
+                          std::abs(NoteEnd(*e) - (block.Start + level.SlotEnd(k))));
+    }
+    return used[0] + used[1] + used[2] < 2 ? kNoTriplet : cost;
+  }
+
+  // The slot whose start lies nearest to tick; the earlier on a tie.
+  static int NearestSub(const TQSAlignTreoles& level, int blockStart, int tick) {
+    int best = 0;
+    for (int k = 1; k < 3; ++k)
+      if (std::abs(tick - blockStart - level.Sub[k]) < std::abs(tick - blockStart - level.Sub[best])) best = k;
+    return best;
+  }
+
+  // A block stays one segment when splitting it costs no less and it holds
+  // notes itself (or its children hold none); otherwise its children
+  // replace it and are examined in turn.
+  void ChooseSegments(const std::vector<TQSAlignBlocks>& levels, const std::vector<TQSAlignTreoles>& treoles, int b,
+                      int index, std::vector<TSegment>& segments) const {
+    const int n = static_cast<int>(levels.size());
+    const TQSAlignBlock& block = levels[size_t(b)].Blocks[size_t(index)];
+    auto tripletCost = [&](int level, int i) { return treoles[size_t(level - 1)].Blocks[size_t(i)].Cost; };
+    int64_t own = block.Cost;
+    bool ownTriplet = false;
+    if (b > 0 && b < n - 1 && options_.Triplets && tripletCost(b, index) < own) {
+      own = tripletCost(b, index);
+      ownTriplet = true;
+    }
+    if (b == n - 1) {
+      segments.push_back({b, index, false});
+      return;
+    }
+    const int first = b == 0 ? 0 : index * 2;
+    const int count = b == 0 ? levels[0].Children : 2;
+    int64_t children = 0;
+    bool childNotes = false;
+    for (int c = first; c < first + count; ++c) {
+      const TQSAlignBlock& child = levels[size_t(b) + 1].Blocks[size_t(c)];
+      int64_t cost = child.Cost;
+      if (options_.Triplets && b < n - 2) cost = std::min(cost, tripletCost(b + 1, c));
+      children += cost;
+      childNotes = childNotes || !child.Entries.empty();
+    }
+    if (children >= own && (!block.Entries.empty() || !childNotes)) {
+      segments.push_back({b, index, ownTriplet});
+      return;
+    }
+    for (int c = first; c < first + count; ++c) ChooseSegments(levels, treoles, b + 1, c, segments);
+  }
+
+  // The segment (or triplet slot) whose start lies nearest to the note's
+  // start, the first on a tie, gives the note its start and length.
+  void Fit(TMidiEntry& e, const std::vector<TQSAlignBlocks>& levels, const std::vector<TQSAlignTreoles>& treoles,
+           const std::vector<TSegment>& segments, int length) const {
+    int bestDistance = INT_MAX;
+    for (const TSegment& s : segments) {
+      const int blockLength = levels[size_t(s.Level)].BlockLength;
+      const int start = s.Block * blockLength;
+      if (s.Triplet) {
+        const TQSAlignTreoles& t = treoles[size_t(s.Level) - 1];
+        for (int k = 0; k < 3; ++k) {
+          const int d = std::abs(e.Tick - start - t.Sub[k]);
+          if (d >= bestDistance) continue;
+          bestDistance = d;
+          e.FitStart = start + t.Sub[k];
+          e.FitLength = t.SlotEnd(k) - t.Sub[k];
+          e.InTuplet = true;
+        }
+        continue;
+      }
+      const int d = std::abs(e.Tick - start);
+      if (d >= bestDistance) continue;
+      bestDistance = d;
+      e.FitStart = start;
+      e.InTuplet = false;
+      // A note cut at the bar line lasts to it from its grid start.
+      if (e.TiedToNext) e.FitLength = length - start;
+      else if (blockLength < e.Length) e.FitLength = blockLength;
+      else e.FitLength = std::max(int(RoundToGrid(e.Length, options_.Quantize)), options_.Quantize);
+    }
+  }
+
+  // ------------------------------------------------------------ writing
+
+  // Writes a fitted note: in a tuplet as one note of its slot, otherwise
+  // in pieces of note values with dots, tied, across bar lines as needed.
+  void WriteNote(TMidiEntry& e, int m) {
+    TQSNote* own = e.Note();
+    // D and A sharp are written as E and B flat.
+    if (e.Accidental == TMidiAccidental::Flat)
+      own->Fields.Pitch = MakePitch(PitchOctave(own->Fields.Pitch), PitchStep(own->Fields.Pitch) + 1);
+    const uint8_t pitch = own->Fields.Pitch;
+    const uint8_t head = own->Fields.HeadStyle;
+    const int line = PitchLine(pitch);
+    const int staff = part_->StaffCount() > 1 && line < 29 ? 1 : 0;
+    TQSStaff* staffObject = part_->GetStaff(staff);
+    const int playOffset = std::clamp(e.Tick - e.FitStart, int(INT16_MIN), int(INT16_MAX));
+    int excess = e.Length - e.FitLength;
+
+    int tick = e.FitStart;
+    int remaining = e.FitLength;
+    int voice = -1;
+    TQSNote* last = nullptr;
+    int lastTick = 0, lastLength = 0, lastMeasureLength = 0;
+    bool first = true;
+    while (remaining > 0) {
+      const int measureLength = meters_.Length(m);
+      if (tick >= measureLength) {
+        if (m + 1 >= kMaxMidiMeasures) break;
+        ++m;
+        tick = 0;
+        continue;
+      }
+      TQSMeasure* measure = Measure(m);
+      TPiece piece;
+      if (!NextPiece(*measure, staff, tick, remaining, measureLength, piece)) break;
+      int pieceTick = piece.Tick, pieceLength = piece.Length, value = piece.Value, dots = piece.Dots;
+
+      if (voice < 0) voice = ChooseVoice(*measure, *staffObject, staff, pieceTick, pieceLength);
+      const uint8_t staffVoice = MakeStaffVoice(staff, voice);
+      bool stemDown = staffObject->VoiceCount() > 1 ? voice != 0 : line > 40;
+      TQSNote* chord = nullptr;
+      const int at = PlaceOf(*measure, staffVoice, pieceTick, chord);
+      bool skip = false;
+      if (chord) {
+        for (TQSItem* item : measure->Items) {
+          const TQSNote* n = AsNote(item);
+          if (n && n->Fields.Time == pieceTick && n->Fields.StaffVoice == staffVoice && n->SoundingKey == e.Key)
+            skip = true;
+        }
+      }
+      if (!skip) {
+        if (chord) {
+          chord->SetChordMember(true);
+          stemDown = chord->IsStemDown();
+          excess += pieceLength - chord->Fields.RealLength;
+          value = chord->Fields.Length;
+          pieceLength = chord->Fields.RealLength;
+          dots = DotsOf(*chord);
+        }
+        TQSNote* note = first ? static_cast<TQSNote*>(e.Item.release()) : NewImportNote(pitch, head, e.Velocity);
+        note->Fields.Time = static_cast<uint16_t>(pieceTick);
+        note->Fields.PlayOffset = static_cast<int16_t>(first ? playOffset : 0);
+        note->Fields.StaffVoice = staffVoice;
+        note->Fields.Length = static_cast<uint16_t>(value);
+        note->Fields.RealLength = static_cast<uint16_t>(pieceLength);
+        note->Fields.Velocity = e.Velocity;
+        note->SoundingKey = e.Key;
+        note->SetStemDown(stemDown);
+        note->SetChordMember(chord != nullptr);
+        const int extraBeams = value == 32 ? 1 : value == 16 ? 2 : value == 8 ? 3 : value == 4 ? 4 : 0;
+        if (extraBeams) note->SetExtraBeams(extraBeams);
+        WriteAccidental(*note, e.Accidental, *measure, staff, pieceTick);
+        InsertItemAt(*measure, at, note);
+        if (dots > 0) NewMark(kind::Dot, note)->Fields.Value = static_cast<uint16_t>(dots - 1);
+        ++noteCounts_[size_t(m)][size_t(staff)];
+        if (chord) chords_.insert({m, staffVoice, pieceTick});
+        last = note;
+        lastTick = pieceTick;
+        lastLength = pieceLength;
+        lastMeasureLength = measureLength;
+      } else if (first) {
+        e.Item.reset();
+      }
+      remaining -= piece.Used;
+      tick = pieceTick + pieceLength;
+      first = false;
+      if (!skip && (remaining > 0 || e.TiedToNext)) Tie(*last, pieceLength);
+    }
+    if (!last) return;
+    if (excess != 0 && lastLength + excess > 0) {
+      int play = lastLength + excess;
+      if (e.TiedToNext) play = std::min(play, lastMeasureLength - lastTick);
+      last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(play, 0, int(UINT16_MAX)));
+    }
+  }
+
+  // A piece of a note: where it starts, its real length, its written value
+  // and dots, and how much of the note it uses.
+  struct TPiece {
+    int Tick = 0, Length = 0, Value = 0, Dots = 0, Used = 0;
+  };
+
+  // Inside a tuplet of the staff a note is the one slot that holds its
+  // start. Elsewhere it is the largest note value that fits both the note
+  // and the measure, dotted twice or once when that fits too.
+  static bool NextPiece(const TQSMeasure& measure, int staff, int tick, int remaining, int measureLength,
+                        TPiece& piece) {
+    if (TQSMark* tuplet = measure.FindTuplet(MakeStaffVoice(staff, 0), tick)) {
+      int slotStart = tuplet->Fields.Time;
+      for (int16_t slot : tuplet->TupletLengths) {
+        if (tick < slotStart + slot) {
+          piece = {slotStart, slot, tuplet->Fields.Value, 0, remaining};
+          return slot > 0;
+        }
+        slotStart += slot;
+      }
+      return false;
+    }
+    const int limit = std::min(remaining, measureLength - tick);
+    piece.Tick = tick;
+    piece.Value = LargestPowerOfTwo(std::min(limit, kTicksWhole));
+    if (piece.Value >= 4 && piece.Value * 7 / 4 <= limit) piece.Dots = 2;
+    else if (piece.Value >= 2 && piece.Value * 3 / 2 <= limit) piece.Dots = 1;
+    piece.Length = piece.Dots == 2 ? piece.Value * 7 / 4 : piece.Dots == 1 ? piece.Value * 3 / 2 : piece.Value;
+    piece.Used = piece.Length;
+    return true;
+  }
+
+  // Where a note of the staff/voice byte at tick goes: before the first
+  // note that starts later, or at the same tick in a later staff or voice.
+  // A note of the same staff and voice there is the chord it joins.
+  static int PlaceOf(const TQSMeasure& measure, uint8_t staffVoice, int tick, TQSNote*& chord) {
+    chord = nullptr;
+    for (int i = 0; i < measure.ItemCount(); ++i) {
+      TQSNote* n = AsNote(measure.GetItem(i));
+      if (!n) continue;
+      const int t = n->Fields.Time, sv = n->Fields.StaffVoice;
+      if (t > tick || (t == tick && (StaffOf(sv) > StaffOf(staffVoice) ||
+                                     (StaffOf(sv) == StaffOf(staffVoice) && VoiceOf(sv) >= VoiceOf(staffVoice))))) {
+        if (t == tick && sv == staffVoice) chord = n;
+        return i;
+      }
+    }
+    return measure.ItemCount();
+  }
+
+  // The first voice of the staff with no note sounding over the piece (a
+  // note that starts with it makes a chord, not a clash); a new voice when
+  // all are busy, up to four; voice 0 after that.
+  static int ChooseVoice(const TQSMeasure& measure, TQSStaff& staff, int staffIndex, int tick, int length) {
+    for (int v = 0; v < staff.VoiceCount(); ++v) {
+      const uint8_t sv = MakeStaffVoice(staffIndex, v);
+      bool busy = false;
+      for (TQSItem* item : measure.Items) {
+        const TQSNote* n = AsNote(item);
+        if (n && n->Fields.StaffVoice == sv && n->Fields.Time != tick && n->Fields.Time < tick + length &&
+            n->Fields.Time + n->Fields.RealLength > tick) {
+          busy = true;
+          break;
+        }
+      }
+      if (!busy) return v;
+    }
+    if (staff.VoiceCount() < kMaxVoices) {
+      staff.NewVoice();
+      return staff.VoiceCount() - 1;
+    }
+    return 0;
+  }
+
+  // The accidental the note needs against the key and the earlier notes of
+  // its staff in the measure.
+  void WriteAccidental(TQSNote& note, TMidiAccidental intent, const TQSMeasure& measure, int staff, int tick) const {
+    if (intent == TMidiAccidental::None) return;
+    int alteration[7];
+    KeyAlterations(keyKind_, alteration);
+    for (TQSItem* item : measure.Items) {
+      const TQSNote* n = AsNote(item);
+      if (!n || StaffOf(n->Fields.StaffVoice) != staff || n->Fields.Time >= tick || !n->AccidentalDisplay) continue;
+      int& a = alteration[PitchStep(n->Fields.Pitch) % 7];
+      if (n->AccidentalDisplay & 0x80) a = 0;
+      const int count = n->AccidentalDisplay & 0x3F;
+      a = std::clamp(a + (n->AccidentalDisplay & 0x40 ? -count : count), -1, 1);
+    }
+    const int a = alteration[PitchStep(note.Fields.Pitch) % 7];
+    uint8_t mark = 0, byte = 0;
+    switch (intent) {
+      case TMidiAccidental::Sharp:
+        if (a == 0) mark = kSharpMark, byte = kSharpByte;
+        else if (a < 0) mark = kNaturalSharpMark, byte = kNaturalSharpByte;
+        break;
+      case TMidiAccidental::Flat:
+        if (a == 0) mark = kFlatMark, byte = kFlatByte;
+        else if (a > 0) mark = kNaturalFlatMark, byte = kNaturalFlatByte;
+        break;
+      default:
+        if (a != 0) mark = kNaturalMark, byte = kNaturalByte;
+        break;
+    }
+    if (!byte) return;
+    NewMark(kind::Accidental, &note)->Fields.Kind = mark;
+    note.AccidentalDisplay = byte;
+  }
+
+  static void Tie(TQSNote& note, int length) {
+    auto* tie = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, &note));
+    tie->Fields.Flags = note.IsStemDown() ? 0x10 : 0x11;
+    tie->Fields.Span = static_cast<uint16_t>(length);
+    tie->Fields.EndStaffVoice = note.Fields.StaffVoice;
+  }
+
+  // ------------------------------------------------------------ completion
+
+  // Beams by beats, rests in the gaps, and a whole rest for a staff with
+  // no note in the measure.
+  void CompleteMeasures() {
+    for (int m = 0; m < part_->MeasureCount(); ++m) {
+      TQSMeasure* measure = Measure(m);
+      const int beat = kTicksWhole / MeterDenominator(meters_.Meter(m));
+      for (TQSItem* item : measure->Items)
+        if (TQSNote* n = AsNote(item)) measure->AutoBeamNote(n, beat);
+      measure->UpdateBeams(0, true);
+      measure->FillRests(false, meters_.Length(m), false, -1);
+      for (int s = 0; s < part_->StaffCount(); ++s) {
+        if (noteCounts_[size_t(m)][size_t(s)] != 0) continue;
+        // Only the whole rest: the gaps of an empty staff were just filled
+        // with ordinary rests too.
+        for (int i = measure->ItemCount() - 1; i >= 0; --i) {
+          TQSItem* item = measure->GetItem(i);
+          if (item->ItemType == kind::Pause && StaffOf(uint8_t(item->StaffVoice())) == s) delete item;
+        }
+        auto* rest = new TQSPause(nullptr);
+        rest->ItemType = kind::Pause;
+        rest->Fields.StaffVoice = MakeStaffVoice(s, 0);
+        rest->Fields.Length = rest->Fields.RealLength = kTicksWhole;
+        InsertItemAt(*measure, TQSScore::FindItemInsertIndex(*measure, rest->Fields.StaffVoice, 0, 0), rest);
+      }
+    }
+  }
+
+  // Treble, bass and high treble clefs follow the range of the notes, with
+  // some hysteresis so that a passing note changes nothing.
+  void AutoClefs() {
+    struct TNoteAt {
+      int Measure, Tick, Line;
+    };
+    std::vector<TNoteAt> notes;
+    for (int m = 0; m < part_->MeasureCount(); ++m)
+      for (TQSItem* item : part_->GetMeasure(m)->Items)
+        if (const TQSNote* n = AsNote(item)) notes.push_back({m, n->Fields.Time, PitchLine(n->Fields.Pitch)});
+
+    uint8_t state = kClefTreble, lastWritten = 0;
+    TNoteAt change{0, 0, 0};
+    bool seen = false;
+    for (const TNoteAt& n : notes) {
+      const int v = n.Line;
+      uint8_t next = state;
+      if (state == kClefTreble) next = v > 56 ? kClefHigh : v < 28 ? kClefBass : state;
+      else if (state == kClefBass) next = v > 56 ? kClefHigh : v > 42 ? kClefTreble : state;
+      else next = v < 28 ? kClefBass : v < 42 ? kClefTreble : state;
+      if (next != state) {
+        if (seen || state != kClefTreble) {
+          const bool keep = seen && n.Measure == change.Measure && (n.Tick == change.Tick || lastWritten == state);
+          if (!keep) {
+            WriteClef(state, change.Measure, change.Tick);
+            lastWritten = state;
+          }
+          change = n;
+        }
+        state = next;
+      }
+      seen = true;
+    }
+    WriteClef(state, change.Measure, change.Tick);
+  }
+
+  void WriteClef(uint8_t code, int m, int tick) {
+    TQSMeasure* measure = part_->GetMeasure(m);
+    if (m == 0 && tick == 0) {
+      for (TQSItem* item : measure->Items)
+        if (item->ItemType == kind::Clef && item->StaffVoice() == 0 && item->TimePosition() == 0) {
+          static_cast<TQSMark*>(item)->Fields.Kind = code;
+          return;
+        }
+    }
+    auto* clef = new TQSMark(nullptr);
+    clef->ItemType = kind::Clef;
+    clef->Fields.Kind = code;
+    clef->Fields.Time = static_cast<uint16_t>(tick);
+    int at = measure->ItemCount();
+    for (int i = 0; i < measure->ItemCount(); ++i) {
+      const TQSItem* item = measure->GetItem(i);
+      if ((item->ItemType == kind::Note || item->ItemType == kind::Pause) && item->TimePosition() >= tick) {
+        at = i;
+        break;
+      }
+    }
+    InsertItemAt(*measure, at, clef);
+  }
+
+  TQSLyric* InstrumentName() {
+    auto* name = new TQSLyric(nullptr);
+    name->ItemType = kind::InstrumentName;
+    name->Fields.FontSize = 10;
+    name->FontName = "Arial";
+    name->Lines = {part_->Name};
+    InsertItemAt(*part_->GetMeasure(0), 0, name);
+    return name;
+  }
+
+  TMidiImportPart& source_;
+  TQSPart* part_;
+  const TMeterList& meters_;
+  const TMidiNotationOptions& options_;
+  // The entries of each measure, and how many at its front came from the
+  // measure before.
+  std::vector<std::vector<TMidiEntry*>> lists_;
+  std::vector<int> carriedCount_;
+  std::vector<std::unique_ptr<TMidiEntry>> carried_;
+  // Notes written per measure and staff.
+  std::vector<std::array<int, 2>> noteCounts_;
+  // The key signature in force for the notes written next.
+  int keyKind_ = 0;
+  // Where chords were made: measure, staff/voice byte, tick.
+  std::set<std::tuple<int, int, int>> chords_;
+};
+
+}  // namespace
+
+TQSLyric* WriteMidiPart(TMidiImportPart& part, const TMeterList& meters, const TMidiNotationOptions& options) {
+  return TPartWriter(part, meters, options).Write();
+}
+
+void AlignInstrumentNames(const std::vector<TQSLyric*>& names) {
+  int widest = 0;
+  for (const TQSLyric* name : names) {
+    TFont font;
+    font.Name = name->FontName.empty() ? "Arial" : name->FontName;
+    font.SetSize(8 * name->Fields.FontSize);
+    for (const std::string& line : name->Lines) widest = std::max(widest, TextWidth(font, Utf8ToUtf16(line)));
+  }
+  for (TQSLyric* name : names) {
+    name->Fields.OffsetX = static_cast<int16_t>(-std::min(widest, int(INT16_MAX)));
+    name->Centre = 1;
+  }
+}
+
+}  // namespace qs

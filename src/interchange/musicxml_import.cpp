@@ -1,0 +1,1218 @@
+// The MusicXML reader's interpretation: one walk over the tag list builds a
+// piece with its parts, staves, measures and items.
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <string>
+
+#include "base/mathutil.h"
+#include "base/stream.h"
+#include "base/strings.h"
+#include "base/text.h"
+#include "interchange/musicxml.h"
+#include "interchange/musicxml_reader.h"
+#include "interchange/musicxml_tags.h"
+#include "platform/fonts.h"
+#include "platform/gui.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/pageobjects.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+#include "score/timing.h"
+#include "score/tree.h"
+
+namespace qs {
+namespace mxml {
+
+int TImportData::MeasureLength(int part, int measure) const {
+  if (part < 0 || part >= static_cast<int>(MeasureLengths.size())) return kTicksWhole;
+  const std::vector<int>& lengths = MeasureLengths[static_cast<size_t>(part)];
+  return measure >= 0 && measure < static_cast<int>(lengths.size()) ? lengths[static_cast<size_t>(measure)]
+                                                                      : kTicksWhole;
+}
+
+namespace {
+
+// The most staves a part and voices a staff can have: the staff/voice byte
+// keeps each in four bits.
+constexpr int kMaxStaves = 16;
+constexpr int kMaxVoices = 16;
+// Positions and lengths are 16-bit ticks.
+constexpr int kMaxTicks = 65535;
+
+// C D E F G A B
+constexpr int kStepSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
+
+int StepIndex(std::string_view s) {
+  static const char kLetters[] = "CDEFGAB";
+  std::string t = Trim(s);
+  if (t.size() == 1)
+    for (int i = 0; i < 7; ++i)
+      if (t[0] == kLetters[i] || t[0] == kLetters[i] + 32) return i;
+  return 0;
+}
+
+// A number of the file: blanks and control characters around it removed;
+// the default when it is not a number. Decimal fractions are rounded.
+int NumberOf(const std::string& text, int defaultValue) {
+  std::string t = Trim(text);
+  int v;
+  if (TryStrToInt(t, v)) return v;
+  double d;
+  if (TryStrToFloat(t, d) && std::isfinite(d) && std::fabs(d) < 1e9) return Round(d);
+  return defaultValue;
+}
+
+// The note value of a type name; 0 for a name that is not one.
+int TypeToTicks(const std::string& name) {
+  static const struct {
+    const char* Name;
+    int Ticks;
+  } kTypes[] = {{"whole", 512}, {"half", 256}, {"quarter", 128}, {"eighth", 64}, {"16th", 32},
+                {"32nd", 16},   {"32th", 16},  {"64th", 8},      {"128th", 4},   {"256th", 2}};
+  for (const auto& t : kTypes)
+    if (SameText(name, t.Name)) return t.Ticks;
+  return 0;
+}
+
+int ClampInt16(long long v) { return static_cast<int>(std::clamp<long long>(v, INT16_MIN, INT16_MAX)); }
+
+int LargestPowerOfTwoAtMost(int n) {
+  int p = 1;
+  while (p * 2 <= n && p < 512) p *= 2;
+  return p;
+}
+
+struct TTupletState {
+  int Kind = 0;   // actual notes
+  int Unit = 0;   // the first note's written length
+  int Start = -1;
+  std::vector<int16_t> Shares;
+};
+
+struct TOpenSlur {
+  TQSLiga* Liga;
+  int Number;
+  bool Start;
+  TQSPart* Part;
+};
+
+class TReader {
+ public:
+  TReader(TQSScore& score, TQSPiece& piece, const TQSTagList& tags, TImportData& data)
+      : score_(score), piece_(piece), tags_(tags), data_(data) {
+    ppi_ = ScreenPixelsPerInch();
+    lineSpace_ = static_cast<double>(score.Page.Tenths(TQSPage::dLineSpace).Value());
+    interval_ = static_cast<double>(score.Page.Tenths(TQSPage::dInterval).Value());
+  }
+
+  ~TReader() {
+    // Slurs whose start never came belong to no note.
+    for (TOpenSlur& s : openSlurs_)
+      if (!s.Liga->Owner()) delete s.Liga;
+  }
+
+  void Run(size_t first) {
+    ctx_.assign(static_cast<size_t>(tags_.MaxDepth) + 2, 0);
+    for (size_t i = first; i < tags_.Tags.size(); ++i) {
+      const TQSTag& t = tags_.Tags[i];
+      if (t.Depth < 0 || t.Depth + 1 >= static_cast<int>(ctx_.size())) continue;
+      if (itemDepth_ >= 0 && t.Depth <= itemDepth_) FinishItem();
+      if (barDepth_ >= 0 && t.Depth <= barDepth_) barDepth_ = -1;
+      index_ = i;
+      const int parent = t.Depth > 0 ? ctx_[static_cast<size_t>(t.Depth - 1)] : 0;
+      bool accepted = Handle(t, parent);
+      if (!t.IsAttribute) ctx_[static_cast<size_t>(t.Depth)] = accepted ? t.Code : 0;
+    }
+    if (itemDepth_ >= 0) FinishItem();
+  }
+
+ private:
+  TQSScore& score_;
+  TQSPiece& piece_;
+  const TQSTagList& tags_;
+  TImportData& data_;
+  std::vector<int> ctx_;
+  size_t index_ = 0;
+  int ppi_;
+  double lineSpace_, interval_;
+
+  TQSPart* part_ = nullptr;
+  TQSMeasure* measure_ = nullptr;
+  TQSNote* note_ = nullptr;
+  TQSPause* rest_ = nullptr;
+  TItemInfo* info_ = nullptr;  // of the current note or rest
+  int itemDepth_ = -1;         // depth of the note or forward being read
+  bool durationRead_ = false;
+  bool voiceRead_ = false;
+  bool forwardRest_ = false;
+  int dots_ = 0;
+  TQSMark* mark_ = nullptr;
+  TQSLyric* lyric_ = nullptr;
+  TQSText* text_ = nullptr;
+  TQSMark* wedge_ = nullptr;
+  int wedgeMeasure_ = 0;
+  TQSMark* time_ = nullptr;
+  TQSMark* key_ = nullptr;
+  TQSMark* clef_ = nullptr;
+  std::string clefSign_;
+  int clefLine_ = 0;
+  TQSChord* chord_ = nullptr;
+  TQSMark* barline_ = nullptr;
+  int barDepth_ = -1;
+  int barPosition_ = 0;
+  std::unordered_map<int, TTupletState> tuplets_;  // per staff and file voice
+  std::vector<TOpenSlur> openSlurs_;
+  TQSStaff* lastStaff_ = nullptr;
+
+  int divisions_ = 1;
+  int position_ = 0;
+  int lastStart_ = 0;
+  int measureLength_ = kTicksWhole;
+  bool above_ = false;
+  bool titleLine_ = false, movementLine_ = false;
+  bool slurTypeRead_ = false, slurNumberRead_ = false, slurStarts_ = true;
+  int slurNumber_ = 1;
+  int tuningLine_ = 0;
+  std::string creator_;
+
+  // ------------------------------------------------------------ helpers
+
+  [[noreturn]] void Fail(const std::string& what) const {
+    throw EMusicXmlError(Format("%s (line %d of the MusicXML file).", what.c_str(),
+                                tags_.LineOf(tags_.Tags[index_])));
+  }
+
+  int Px(double tenths) const { return Round(tenths * ppi_ / 254.0); }
+
+  // Ticks of a duration in divisions, limited to what an item holds.
+  int Ticks(const std::string& text) const {
+    long long v = NumberOf(text, 128);
+    long long t = v * 128 / divisions_;
+    return static_cast<int>(std::clamp<long long>(t, 0, kMaxTicks));
+  }
+
+  int PartIndex() const { return part_ ? part_->Index : -1; }
+
+  std::vector<int>& Lengths() {
+    auto& all = data_.MeasureLengths;
+    if (all.size() <= static_cast<size_t>(part_->Index)) all.resize(static_cast<size_t>(part_->Index) + 1);
+    return all[static_cast<size_t>(part_->Index)];
+  }
+
+  void SetMeasureLength(int length) {
+    if (!measure_) return;
+    std::vector<int>& l = Lengths();
+    if (l.size() <= static_cast<size_t>(measure_->Index)) l.resize(static_cast<size_t>(measure_->Index) + 1, 0);
+    l[static_cast<size_t>(measure_->Index)] = length;
+  }
+
+  // The value of the attribute named name of the element record at index,
+  // nullptr when it has none.
+  const std::string* AttributeOf(size_t element, int code) const {
+    const TQSTag& e = tags_.Tags[element];
+    for (size_t i = element + 1; i < tags_.Tags.size(); ++i) {
+      const TQSTag& a = tags_.Tags[i];
+      if (!a.IsAttribute || a.Depth != e.Depth + 1) break;
+      if (a.Code == code) return &a.Text;
+    }
+    return nullptr;
+  }
+
+  template <class T>
+  T* Make(TQSItemType k, TQSItemOwner* owner) {
+    return static_cast<T*>(CreateItemByKind(k, owner));
+  }
+
+  void CheckItemRoom(const TQSMeasure* m) const {
+    if (m->ItemCount() >= kMaxChildCount) Fail("A measure holds too many items");
+  }
+
+  TQSColumn* EnsureColumn(int index) {
+    if (index >= kMaxChildCount) Fail("The piece has too many measures");
+    while (piece_.ColumnCount() <= index) piece_.AddColumn();
+    return piece_.GetColumn(index);
+  }
+
+  TQSStaff* EnsureStaff(int index) {
+    if (index < 0 || index >= kMaxStaves) Fail(Format("Staff %d does not exist: a part has 1 to 16 staves", index + 1));
+    while (part_->StaffCount() <= index) part_->NewStaff()->NewVoice();
+    lastStaff_ = part_->GetStaff(index);
+    return lastStaff_;
+  }
+
+  int StaffValue(const TQSTag& t) {
+    int v = NumberOf(t.Text, 1);
+    EnsureStaff(v - 1);
+    return v - 1;
+  }
+
+  TItemInfo& Info(TQSItem* item) { return data_.Items[item]; }
+
+  // The staff/voice byte and file voice that marks of the current note take.
+  void TakeVoiceOf(TQSItem* item, uint8_t& staffVoice) {
+    if (note_) staffVoice = note_->Fields.StaffVoice;
+    else if (rest_) staffVoice = rest_->Fields.StaffVoice;
+    if (info_) Info(item).FileVoice = info_->FileVoice;
+  }
+
+  // ------------------------------------------------------------ texts
+
+  int TextWidthOf(const std::string& text, int points) const {
+    TFont font;
+    font.Name = "Arial";
+    font.PixelsPerInch = ppi_;
+    font.SetSize(points * 8);
+    return TextWidth(font, Utf8ToUtf16(text));
+  }
+
+  TQSText* NewText(const std::string& line, int points, int x, int y) {
+    auto* t = Make<TQSText>(kind::Text, &score_);
+    t->Fields.Page = 1;
+    t->Fields.FontSize = static_cast<uint8_t>(points);
+    t->Fields.X = static_cast<int16_t>(ClampInt16(x));
+    t->Fields.Y = static_cast<int16_t>(ClampInt16(y));
+    t->Lines.push_back(line);
+    return t;
+  }
+
+  int PageWidthUnits() const { return Px(score_.Page.Tenths(TQSPage::dWidth).Value()) * 8; }
+
+  // A work or movement title or number, centred with the other part of its line.
+  void Title(const std::string& s, bool movement, bool isNumber) {
+    bool& started = movement ? movementLine_ : titleLine_;
+    const int points = movement ? 14 : 12;
+    const int y = movement ? 256 : 80;
+    const bool joined = started && text_ && !text_->Lines.empty();
+    int w = TextWidthOf(joined ? text_->Lines[0] + " " + s : s, points);
+    int x = (PageWidthUnits() - w) / 2;
+    int newX = x;
+    if (joined) {
+      if (isNumber) {
+        text_->Fields.X = static_cast<int16_t>(ClampInt16(x));
+        newX = x + TextWidthOf(text_->Lines[0] + " ", points);
+      } else {
+        text_->Fields.X = static_cast<int16_t>(ClampInt16(x + TextWidthOf(s + " ", points)));
+      }
+    }
+    text_ = NewText(s, points, newX, y);
+    started = true;
+  }
+
+  void CreatorText(const std::string& s, bool composer) {
+    int x = composer ? Px(score_.Page.Tenths(TQSPage::dWidth).Value() -
+                          score_.Page.Tenths(TQSPage::dRightMargin).Value()) * 8 -
+                           TextWidthOf(s, 10)
+                     : Px(score_.Page.Tenths(TQSPage::dLeftMargin).Value()) * 8;
+    text_ = NewText(s, 10, x, 512);
+  }
+
+  // --------------------------------------------------------- notes
+
+  void FinishItem() {
+    if (note_) {
+      TQSNote::TFields& f = note_->Fields;
+      if (f.Length == 0 && f.RealLength > 0) f.Length = static_cast<uint16_t>(LargestPowerOfTwoAtMost(f.RealLength));
+      if (!durationRead_) {
+        // A grace note has no duration: it lasts its written value.
+        int real = f.Length;
+        for (int d = 1; d <= dots_; ++d) real += f.Length >> d;
+        f.RealLength = static_cast<uint16_t>(real);
+      }
+    } else if (rest_) {
+      TQSPause::TFields& f = rest_->Fields;
+      if (forwardRest_ && !voiceRead_) {
+        // A forward without a voice only moves the position.
+        data_.Items.erase(rest_);
+        delete rest_;
+      } else if (f.Length == 0) {
+        f.Length = f.RealLength;
+      }
+    }
+    note_ = nullptr;
+    rest_ = nullptr;
+    info_ = nullptr;
+    itemDepth_ = -1;
+    forwardRest_ = false;
+  }
+
+  void BeginNote(const TQSTag& t) {
+    CheckItemRoom(measure_);
+    note_ = Make<TQSNote>(kind::Note, measure_);
+    note_->Fields.StemLength = static_cast<uint8_t>(std::clamp(score_.StemLength, 0, 255));
+    note_->Fields.Time = static_cast<uint16_t>(position_);
+    info_ = &Info(note_);
+    itemDepth_ = t.Depth;
+    durationRead_ = voiceRead_ = false;
+    dots_ = 0;
+    mark_ = nullptr;
+  }
+
+  void BeginRestFromNote() {
+    TItemInfo saved = *info_;
+    data_.Items.erase(note_);
+    delete note_;
+    note_ = nullptr;
+    rest_ = Make<TQSPause>(kind::Pause, measure_);
+    rest_->Fields.Time = static_cast<uint16_t>(position_);
+    info_ = &Info(rest_);
+    *info_ = saved;
+  }
+
+  void Advance(int length) {
+    long long p = static_cast<long long>(position_) + length;
+    if (p > kMaxTicks) Fail(Format("Measure %d of a part is too long", measure_ ? measure_->Index + 1 : 0));
+    position_ = static_cast<int>(p);
+  }
+
+  void NoteDuration(const TQSTag& t) {
+    int len = Ticks(t.Text);
+    durationRead_ = true;
+    note_->Fields.RealLength = static_cast<uint16_t>(len);
+    if (info_->Grace) return;
+    if (note_->IsChordMember()) return;
+    note_->Fields.Time = static_cast<uint16_t>(position_);
+    lastStart_ = position_;
+    Advance(len);
+  }
+
+  void RestDuration(const TQSTag& t) {
+    int len = Ticks(t.Text);
+    durationRead_ = true;
+    rest_->Fields.RealLength = static_cast<uint16_t>(len);
+    rest_->Fields.Time = static_cast<uint16_t>(position_);
+    lastStart_ = position_;
+    Advance(len);
+  }
+
+  void NoteType(const TQSTag& t) {
+    int ticks = TypeToTicks(t.Text);
+    if (ticks == 0) return;  // an unknown name: the value follows from the duration
+    note_->Fields.Length = static_cast<uint16_t>(ticks);
+    int extra = ticks == 32 ? 1 : ticks == 16 ? 2 : ticks == 8 ? 3 : ticks <= 4 ? 4 : 0;
+    note_->SetExtraBeams(extra);
+  }
+
+  void AddDot(TQSItemHolder* holder, int kindValue) {
+    dots_ += kindValue + 1;
+    // One dot mark tells how many dots there are.
+    for (TQSItem* item : holder->Items)
+      if (item->ItemType == kind::Dot) {
+        auto* d = static_cast<TQSMark*>(item);
+        d->Fields.Kind = static_cast<uint8_t>(std::min(dots_ - 1, 3));
+        return;
+      }
+    auto* d = Make<TQSMark>(kind::Dot, holder);
+    d->Fields.Kind = static_cast<uint8_t>(kindValue);
+  }
+
+  void FileVoice(const TQSTag& t) {
+    int v = NumberOf(t.Text, 1);
+    info_->FileVoice = std::max(v, 1);
+    voiceRead_ = true;
+  }
+
+  void NoteStaff(uint8_t& staffVoice, const TQSTag& t) {
+    int s = StaffValue(t);
+    staffVoice = MakeStaffVoice(s, VoiceOf(staffVoice));
+  }
+
+  void SetBeam(const TQSTag& t) {
+    const std::string* number = AttributeOf(index_, mx::Number);
+    if (number && NumberOf(*number, 1) != 1) return;
+    if (SameText(t.Text, "begin") || SameText(t.Text, "continue")) note_->SetBeamedToNext(true);
+    else if (SameText(t.Text, "end")) note_->Fields.FlagsB &= static_cast<uint8_t>(~0x03);
+  }
+
+  // A member of a tuplet of `actual` notes: its real length becomes its
+  // share of the tuplet, so that the tuplet adds up exactly.
+  void TupletMember(const TQSTag& t) {
+    int actual = NumberOf(t.Text, 3);
+    // Only the tuplets the score knows; others keep the file's durations.
+    if (actual < 2 || actual > 10) return;
+    if (note_ && (info_->Grace)) return;
+    const int written = note_ ? note_->Fields.Length : rest_->Fields.Length;
+    if (written <= 0) return;
+    const uint8_t sv = note_ ? note_->Fields.StaffVoice : rest_->Fields.StaffVoice;
+    TTupletState& st = tuplets_[StaffOf(sv) * 100000 + std::min(info_->FileVoice, 99999)];
+    const int start = lastStart_;
+    if (st.Start < 0 || st.Kind != actual || start >= st.Start + TupletLength(uint8_t(st.Kind), uint16_t(st.Unit)) ||
+        start < st.Start) {
+      st.Kind = actual;
+      st.Unit = written;
+      st.Start = start;
+      st.Shares = TupletSlotLengths(static_cast<uint8_t>(actual), static_cast<uint16_t>(written));
+    }
+    info_->Tuplet = static_cast<uint8_t>(actual);
+    // The slot the member begins in, and the slots it covers.
+    int slotStart = st.Start;
+    size_t k = 0;
+    while (k < st.Shares.size() && slotStart + st.Shares[k] <= start) slotStart += st.Shares[k++];
+    if (k >= st.Shares.size()) return;
+    int real = 0;
+    if (written >= st.Unit) {
+      int slots = std::max(1, written / st.Unit);
+      for (int n = 0; n < slots && k < st.Shares.size(); ++n) real += st.Shares[k++];
+    } else {
+      real = st.Shares[k] * written / st.Unit;
+    }
+    if (dots_ > 0) real = real * ((2 << dots_) - 1) / (1 << dots_);
+    if (real <= 0) return;
+    if (note_) {
+      note_->Fields.RealLength = static_cast<uint16_t>(real);
+      if (note_->IsChordMember()) return;
+    } else {
+      rest_->Fields.RealLength = static_cast<uint16_t>(real);
+    }
+    if (durationRead_) position_ = std::min(kMaxTicks, slotStart + real);
+  }
+
+  void StartTie(const TQSTag& t) {
+    if (!SameText(t.Text, "start")) return;
+    auto* liga = Make<TQSLiga>(kind::Liga, note_);
+    liga->Fields.Flags = TQSLiga::kFromStart;
+    if (!note_->IsStemDown()) liga->Fields.Flags |= TQSLiga::kBelow;
+  }
+
+  void HandleSlur() {
+    if (!slurTypeRead_ || !slurNumberRead_ || !note_) return;
+    auto it = std::find_if(openSlurs_.begin(), openSlurs_.end(), [&](const TOpenSlur& s) {
+      return s.Number == slurNumber_ && s.Start != slurStarts_ && s.Part == part_;
+    });
+    if (it == openSlurs_.end()) {
+      auto* liga = Make<TQSLiga>(kind::Liga, slurStarts_ ? static_cast<TQSItemOwner*>(note_) : nullptr);
+      if (!note_->IsStemDown()) liga->Fields.Flags |= TQSLiga::kBelow;
+      if (!slurStarts_) data_.SlurEnds[liga] = note_;
+      openSlurs_.push_back({liga, slurNumber_, slurStarts_, part_});
+    } else {
+      TQSLiga* liga = it->Liga;
+      openSlurs_.erase(it);
+      if (slurStarts_) liga->SetOwner(note_);
+      else data_.SlurEnds[liga] = note_;
+    }
+    slurTypeRead_ = slurNumberRead_ = false;
+  }
+
+  // A mark of the current note or rest at its position.
+  TQSMark* NoteMark(TQSItemType k, uint8_t style) {
+    CheckItemRoom(measure_);
+    auto* m = Make<TQSMark>(k, measure_);
+    m->Fields.Time = static_cast<uint16_t>(lastStart_);
+    m->Fields.Style = style;
+    TakeVoiceOf(m, m->Fields.StaffVoice);
+    return m;
+  }
+
+  // --------------------------------------------------------- directions
+
+  int BelowOffset() const { return mxml::BelowOffset(score_); }
+
+  TQSMark* MeasureMark(TQSItemType k, int position) {
+    CheckItemRoom(measure_);
+    auto* m = Make<TQSMark>(k, measure_);
+    m->Fields.Time = static_cast<uint16_t>(position);
+    return m;
+  }
+
+  int WedgeLength() const {
+    if (!wedge_) return 0;
+    const int start = wedge_->Fields.Time;
+    const int from = wedgeMeasure_, to = measure_ ? measure_->Index : from;
+    if (to == from) return std::max(0, position_ - start);
+    if (to < from) return 0;
+    long long total = data_.MeasureLength(PartIndex(), from) - start;
+    for (int m = from + 1; m < to; ++m) total += data_.MeasureLength(PartIndex(), m);
+    total += position_;
+    return static_cast<int>(std::clamp<long long>(total, 0, kMaxTicks));
+  }
+
+  void Offset(int16_t& field, const std::string& text, bool down) {
+    long long delta = static_cast<long long>(NumberOf(text, 0)) * kUnitsPerTenthNum / kUnitsPerTenthDen;
+    field = static_cast<int16_t>(ClampInt16(field + (down ? -delta : delta)));
+  }
+
+  // --------------------------------------------------------- barlines
+
+  void SetBarKind(TQSItemType k) {
+    TQSColumn* column = EnsureColumn(measure_->Index);
+    // One barline of each kind at a place serves every part.
+    for (TQSItem* item : column->Items)
+      if (item != barline_ && item->ItemType == k && item->TimePosition() == barPosition_) {
+        delete barline_;
+        barline_ = static_cast<TQSMark*>(item);
+        return;
+      }
+    if (!barline_) {
+      barline_ = Make<TQSMark>(k, column);
+      barline_->Fields.Time = static_cast<uint16_t>(barPosition_);
+    }
+    barline_->ItemType = k;
+  }
+
+  // ----------------------------------------------------------- clefs
+
+  void UpdateClefKind() {
+    if (!clef_) return;
+    std::string sign = UpperCase(Trim(clefSign_));
+    int kindValue = 1;
+    if (sign == "G") {
+      kindValue = 1;
+    } else if (sign == "F") {
+      kindValue = clefLine_ == 3 ? 7 : 2;
+    } else if (sign == "C") {
+      switch (clefLine_) {
+        case 1: kindValue = 9; break;
+        case 2: kindValue = 10; break;
+        case 4: kindValue = 8; break;
+        case 5: kindValue = 11; break;
+        default: kindValue = 3; break;
+      }
+    } else if (sign == "TAB") {
+      kindValue = 13;
+    } else if (sign == "PERCUSSION") {
+      kindValue = 14;
+    }
+    clef_->Fields.Kind = static_cast<uint8_t>(kindValue);
+  }
+
+  // ----------------------------------------------------------- harmony
+
+  std::vector<uint8_t>& Code() { return chord_->Definition; }
+
+  // Bits 4-5 of a root or bass byte from an alteration.
+  static uint8_t AlterBits(const std::string& text) {
+    int v = NumberOf(text, 0);
+    return v > 0 ? 0x10 : v < 0 ? 0x20 : 0;
+  }
+
+  void HarmonyKind(const std::string& name) {
+    int index = -1;
+    for (int i = 0; i < 21; ++i)
+      if (SameText(name, MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + i)])) index = i;
+    // Kinds the chord code tells: the major and minor triads and their
+    // sixths, sevenths, ninths, elevenths and thirteenths.
+    static const int kExtent[21] = {0, 0, -1, -1, -1, 2, 2, -1, -1, -1, 1, 1, -1, 3, 3, -1, 4, 4, -1, 5, 5};
+    static const bool kMinor[21] = {false, true, false, false, false, false, true, false, false, false, false,
+                                    true,  false, false, true, false, false, true, false, false, true};
+    if (index < 0 || kExtent[index] < 0) return;
+    std::vector<uint8_t>& c = Code();
+    const bool hasBass = c[1] != 0;
+    const uint8_t bass = hasBass ? c.back() : 0;
+    c = {3, static_cast<uint8_t>(hasBass ? 1 : 0), c[2], static_cast<uint8_t>(16 + kExtent[index]),
+         static_cast<uint8_t>(kMinor[index] ? 32 : 48)};
+    if (hasBass) c.push_back(bass);
+  }
+
+  // ----------------------------------------------------------- dispatch
+
+  bool Handle(const TQSTag& t, int parent);
+};
+
+bool TReader::Handle(const TQSTag& t, int parent) {
+  using namespace mx;
+  const std::string& text = t.Text;
+  switch (t.Code) {
+    // ---------------------------------------------- identification
+    case Work:
+    case Identification:
+    case PartList:
+      return true;
+    case Part:
+      if (t.IsAttribute) return false;
+      part_ = nullptr;
+      measure_ = nullptr;
+      return true;
+    case WorkNumber:
+    case WorkTitle:
+      Title(text, false, t.Code == WorkNumber);
+      return true;
+    case MovementNumber:
+    case MovementTitle:
+      Title(text, true, t.Code == MovementNumber);
+      return true;
+    case Creator:
+      if (parent != Identification) return false;
+      creator_ = text;
+      return true;
+    case Rights:
+      if (parent != Identification) return false;
+      score_.Rights = text;
+      text_ = NewText(text, 10, (PageWidthUnits() - TextWidthOf(text, 10)) / 2,
+                      Px(score_.Page.Tenths(TQSPage::dHeight).Value() -
+                         score_.Page.Tenths(TQSPage::dBottomMargin).Value()) * 8 - 80);
+      return true;
+    case Encoding:
+      return parent == Identification;
+    case ScorePart:
+      if (parent != PartList) return false;
+      if (piece_.PartCount() >= kMaxChildCount) Fail("The piece has too many parts");
+      part_ = piece_.AddPart();
+      part_->NewStaff()->NewVoice();
+      lastStaff_ = part_->GetStaff(0);
+      return true;
+    case Id:
+      if (parent == ScorePart && part_) {
+        part_->ShortName = text;
+      } else if (parent == Part) {
+        part_ = nullptr;
+        for (TQSPart* p : piece_.PartList())
+          if (p->ShortName == text) part_ = p;
+        if (!part_) part_ = piece_.GetPart(0);
+        // Every part starts in the same state.
+        measureLength_ = MeterLength(data_.FirstTimeSignature);
+        divisions_ = 1;
+        tuplets_.clear();
+        wedge_ = nullptr;
+      }
+      return false;
+    case PartName:
+      if (parent == ScorePart && part_) part_->SetName(text);
+      return false;
+    case ScoreInstrument:
+    case MidiInstrument:
+      return parent == ScorePart;
+    case MidiChannel:
+      if (parent == MidiInstrument && part_) part_->SetChannel(uint8_t(std::clamp(NumberOf(text, 1), 1, 16) - 1));
+      return false;
+    case MidiProgram:
+      if (parent == MidiInstrument && part_) part_->SetInstrument(uint8_t(std::clamp(NumberOf(text, 1), 1, 128) - 1));
+      return false;
+    case Software:
+    case EncodingDate:
+      return false;
+
+    // ---------------------------------------------- measures
+    case Measure:
+      if (t.IsAttribute || parent != mx::Part || !part_) return false;
+      if (part_->MeasureCount() >= kMaxChildCount) Fail("A part has too many measures");
+      measure_ = part_->NewMeasure();
+      position_ = lastStart_ = 0;
+      SetMeasureLength(measureLength_);
+      tuplets_.clear();
+      mark_ = nullptr;
+      return true;
+    case Number:
+      switch (parent) {
+        case Clef:
+          if (clef_) {
+            int n = NumberOf(text, 1);
+            EnsureStaff(n - 1);
+            clef_->Fields.StaffVoice = MakeStaffVoice(n - 1, 0);
+          }
+          break;
+        case Lyric:
+          if (lyric_) {
+            int n = std::clamp(NumberOf(text, 1), 1, 20);
+            lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(Px((n + 2) * lineSpace_ * 2) * 8LL));
+            lyric_->Fields.Verse = static_cast<uint8_t>(n - 1);
+          }
+          break;
+        case Slur:
+          slurNumber_ = NumberOf(text, 1);
+          slurNumberRead_ = true;
+          HandleSlur();
+          break;
+        default:
+          break;
+      }
+      return false;
+    case Attributes:
+      return parent == mx::Measure && measure_;
+    case Divisions:
+      if (parent != Attributes) return false;
+      divisions_ = NumberOf(text, 1);
+      if (divisions_ <= 0) Fail(Format("The divisions value %s is not a positive number", Trim(text).c_str()));
+      return false;
+    case Key:
+      return parent == Attributes;
+    case Fifths: {
+      if (parent != Key || !measure_) return false;
+      int fifths = std::clamp(NumberOf(text, 1), -7, 7);
+      key_ = MeasureMark(kind::Key, position_);
+      key_->Fields.Kind = static_cast<uint8_t>(fifths >= 0 ? fifths : 10 - fifths);
+      return false;
+    }
+    case Mode:
+      if (parent == Key && key_) key_->Fields.Style = SameText(text, "minor") ? 0 : 1;
+      return false;
+    case Time:
+      return parent == Attributes && measure_;
+    case Beats: {
+      if (parent != Time) return false;
+      TQSColumn* column = EnsureColumn(measure_->Index);
+      time_ = nullptr;
+      for (TQSItem* item : column->Items)
+        if (item->ItemType == kind::Meter) time_ = static_cast<TQSMark*>(item);
+      if (!time_) {
+        int beats = NumberOf(text, 4);
+        if (beats <= 0 || beats > 255) Fail(Format("The time signature has %d beats", beats));
+        time_ = Make<TQSMark>(kind::Meter, column);
+        time_->Fields.Value = MakeMeter(beats, 4);
+      }
+      return false;
+    }
+    case BeatType: {
+      if (parent != Time || !time_) return false;
+      int type = NumberOf(text, 4);
+      if (type <= 0 || type > 255) Fail(Format("The time signature's beat type %d is not a note value", type));
+      time_->Fields.Value = MakeMeter(MeterNumerator(time_->Fields.Value), type);
+      const uint16_t meter = time_->Fields.Value;
+      if (measure_->Index == 0) data_.FirstTimeSignature = meter;
+      measureLength_ = std::clamp(MeterNumerator(meter) * kTicksWhole / type, 1, kMaxTicks);
+      SetMeasureLength(measureLength_);
+      // 4/4 is where every piece starts.
+      if (meter == MakeMeter(4, 4) && measure_->Index == 0) delete time_;
+      time_ = nullptr;
+      return false;
+    }
+    case Staves: {
+      if (parent != Attributes || !part_) return false;
+      int n = NumberOf(text, 1);
+      if (n > kMaxStaves) Fail(Format("A part with %d staves cannot be shown: a part has at most 16", n));
+      if (n < 1) return false;
+      EnsureStaff(n - 1);
+      if (n >= 2) {
+        if (part_->MeasureCount() == 0) part_->NewMeasure();
+        TQSMeasure* first = part_->GetMeasure(0);
+        bool hasBrace = false;
+        for (TQSItem* item : first->Items) hasBrace = hasBrace || item->ItemType == kind::Accolade;
+        if (!hasBrace) mark_ = Make<TQSMark>(kind::Accolade, first);
+      }
+      return false;
+    }
+    case Clef:
+      if (parent != Attributes || !measure_) return false;
+      clef_ = MeasureMark(kind::Clef, position_);
+      clef_->Fields.Kind = 1;
+      clefSign_.clear();
+      clefLine_ = 0;
+      return true;
+    case Sign:
+      if (parent == Clef && clef_) {
+        clefSign_ = text;
+        UpdateClefKind();
+      }
+      return false;
+    case Line:
+      if (parent == Clef && clef_) {
+        clefLine_ = NumberOf(text, 0);
+        UpdateClefKind();
+      } else if (parent == StaffTuning) {
+        tuningLine_ = NumberOf(text, 1) - 1;
+      }
+      return false;
+    case StaffDetails:
+      if (parent != Attributes || !part_) return false;
+      lastStaff_ = EnsureStaff(0);
+      if (const std::string* n = AttributeOf(index_, mx::Number)) lastStaff_ = EnsureStaff(NumberOf(*n, 1) - 1);
+      return true;
+    case StaffLines:
+      if (parent == StaffDetails && lastStaff_)
+        lastStaff_->SetLineCount(static_cast<uint8_t>(std::clamp(NumberOf(text, 5), 0, TQSStaff::kMaxLines)));
+      return false;
+    case StaffTuning:
+      if (parent != StaffDetails || !lastStaff_) return false;
+      tuningLine_ = 0;
+      lastStaff_->SetTablature(true);
+      return true;
+    case TuningStep:
+      if (parent == StaffTuning && lastStaff_ && tuningLine_ >= 0 && tuningLine_ < TQSStaff::kMaxLines)
+        lastStaff_->SetTuning(tuningLine_, static_cast<uint8_t>(kStepSemitones[StepIndex(text)]));
+      return false;
+    case TuningOctave:
+      if (parent == StaffTuning && lastStaff_ && tuningLine_ >= 0 && tuningLine_ < TQSStaff::kMaxLines) {
+        int v = lastStaff_->GetTuning(tuningLine_) + std::clamp(NumberOf(text, 0), 0, 9) * 12;
+        lastStaff_->SetTuning(tuningLine_, static_cast<uint8_t>(std::min(v, 127)));
+      }
+      return false;
+
+    // ---------------------------------------------- notes and rests
+    case Note:
+      if (parent != mx::Measure || !measure_) return false;
+      BeginNote(t);
+      return true;
+    case Rest:
+      if (parent != Note || !note_) return false;
+      BeginRestFromNote();
+      // The note's children are now read as the rest's.
+      ctx_[static_cast<size_t>(t.Depth - 1)] = Rest;
+      return false;
+    case Grace:
+      if (parent == Note && note_) info_->Grace = true;
+      return false;
+    case Chord:
+      if (parent == Note && note_) {
+        note_->SetChordMember(true);
+        // A chord note sounds with the note that began the chord.
+        if (!info_->Grace) note_->Fields.Time = static_cast<uint16_t>(lastStart_);
+      }
+      return false;
+    case Pitch:
+      return parent == Note && note_;
+    case Step:
+      if (parent == Pitch && note_)
+        note_->Fields.Pitch = static_cast<uint8_t>((note_->Fields.Pitch & 0xF0) | StepIndex(text));
+      return false;
+    case Alter:
+      if (parent == Pitch && note_) {
+        info_->Alter = std::clamp(NumberOf(text, 0), -2, 2);
+        info_->HasAlter = true;
+      }
+      return false;
+    case Octave:
+      if (parent == Pitch && note_) {
+        // Octaves 0-9: the range of written music.
+        int o = std::clamp(NumberOf(text, 5), 0, 9) + 1;
+        note_->Fields.Pitch = static_cast<uint8_t>((o << 4) | (note_->Fields.Pitch & 0x0F));
+      }
+      return false;
+    case Duration:
+      if (parent == Note && note_) NoteDuration(t);
+      else if (parent == Rest && rest_) RestDuration(t);
+      else if (parent == Backup) position_ = std::max(0, position_ - Ticks(text));
+      else if (parent == Forward && measure_) {
+        int len = Ticks(text);
+        CheckItemRoom(measure_);
+        rest_ = Make<TQSPause>(kind::Pause, measure_);
+        rest_->Fields.Time = static_cast<uint16_t>(position_);
+        rest_->Fields.Length = rest_->Fields.RealLength = static_cast<uint16_t>(len);
+        rest_->Fields.Flags |= TQSPause::kHidden;
+        info_ = &Info(rest_);
+        forwardRest_ = true;
+        voiceRead_ = false;
+        itemDepth_ = t.Depth - 1;
+        Advance(len);
+      }
+      return false;
+    case Type:
+      if (t.IsAttribute) {
+        switch (parent) {
+          case Creator:
+            if (SameText(text, "composer")) {
+              score_.Composer = creator_;
+              CreatorText(creator_, true);
+            } else if (SameText(text, "poet") || SameText(text, "lyricist")) {
+              score_.Poet = creator_;
+              CreatorText(creator_, false);
+            }
+            break;
+          case mx::Tie:
+            if (note_) StartTie(t);
+            break;
+          case Slur:
+            slurTypeRead_ = true;
+            slurStarts_ = SameText(text, "start");
+            HandleSlur();
+            break;
+          case Fermata:
+            // An upright fermata stands above the note, an inverted one below.
+            if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? 1 : 0;
+            break;
+          case Wedge:
+            if (!measure_) break;
+            if (SameText(text, "crescendo") || SameText(text, "diminuendo")) {
+              wedge_ = MeasureMark(kind::Dynamics, position_);
+              wedge_->Fields.Kind = SameText(text, "crescendo") ? 50 : 51;
+              wedge_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
+              wedgeMeasure_ = measure_->Index;
+            } else if (SameText(text, "stop") && wedge_) {
+              int len = WedgeLength();
+              wedge_->Fields.Value = static_cast<uint16_t>(len != 0 ? std::max(0, len - 2) : 0);
+            }
+            break;
+          case Pedal:
+            if (mark_ && mark_->ItemType == kind::Pedal) mark_->Fields.Kind = SameText(text, "start") ? 1 : 0;
+            break;
+          default:
+            break;
+        }
+      } else if (parent == Note && note_) {
+        NoteType(t);
+      } else if (parent == Rest && rest_) {
+        int ticks = TypeToTicks(text);
+        if (ticks) rest_->Fields.Length = static_cast<uint16_t>(ticks);
+      }
+      return false;
+    case Dot:
+    case DoubleDot:
+      if (parent == Note && note_) AddDot(note_, t.Code == DoubleDot ? 1 : 0);
+      else if (parent == Rest && rest_) AddDot(rest_, t.Code == DoubleDot ? 1 : 0);
+      return false;
+    case Voice:
+      if ((parent == Note && note_) || (parent == Rest && rest_) || (parent == Forward && rest_)) FileVoice(t);
+      return false;
+    case Staff:
+      if (parent == Note && note_) NoteStaff(note_->Fields.StaffVoice, t);
+      else if ((parent == Rest || parent == Forward) && rest_) NoteStaff(rest_->Fields.StaffVoice, t);
+      else if (parent == Direction && NumberOf(text, 1) == 2) {
+        int d = Px(lineSpace_ * 4 + interval_) * 8;
+        if (mark_) mark_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(mark_->Fields.OffsetY + d));
+        else if (lyric_) lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(lyric_->Fields.OffsetY + d));
+      }
+      return false;
+    case Stem:
+      if (parent == Note && note_) note_->SetStemDown(!SameText(text, "up"));
+      return false;
+    case mx::Beam:
+      if (parent == Note && note_) SetBeam(t);
+      return false;
+    case Lyric:
+      if (parent != Note || !note_ || !measure_) return false;
+      CheckItemRoom(measure_);
+      lyric_ = Make<TQSLyric>(kind::Lyric, measure_);
+      lyric_->Fields.Time = static_cast<uint16_t>(lastStart_);
+      TakeVoiceOf(lyric_, lyric_->Fields.StaffVoice);
+      return true;
+    case Syllabic:
+      if (parent == Lyric && lyric_ && (SameText(text, "middle") || SameText(text, "end")))
+        lyric_->Fields.Flags |= TQSLyric::kHyphen;
+      return false;
+    case Text:
+      if (parent == Lyric && lyric_) lyric_->Lines.push_back(text);
+      return false;
+    case TimeModification:
+      return (parent == Note && note_) || (parent == Rest && rest_);
+    case ActualNotes:
+      if (parent == TimeModification && (note_ || rest_)) TupletMember(t);
+      return false;
+    case mx::Tie:
+      return parent == Note && note_;
+    case Notations:
+      return (parent == Note && note_) || (parent == Rest && rest_);
+    case mx::Slur:
+      if (parent != Notations || !note_) return false;
+      slurTypeRead_ = slurNumberRead_ = false;
+      // A slur without a number is slur 1.
+      if (!AttributeOf(index_, mx::Number)) {
+        slurNumber_ = 1;
+        slurNumberRead_ = true;
+      }
+      return true;
+    case Placement:
+      if (parent == Direction || parent == Slur) above_ = SameText(text, "above");
+      return false;
+    case Articulations:
+      return parent == Notations && note_;
+    case Staccato:
+      if (parent == Articulations) mark_ = NoteMark(kind::Staccato, TQSMark::kStyleAttached);
+      return false;
+    case Portamento:
+      if (parent == Articulations) mark_ = NoteMark(kind::Portamento, TQSMark::kStyleAttached);
+      return false;
+    case Accent:
+      // The accent sign ">" (Kind 0 is the marcato).
+      if (parent == Articulations) {
+        mark_ = NoteMark(kind::Accent, 0);
+        mark_->Fields.Kind = 3;
+      }
+      return false;
+    case Fermata:
+      if (parent != Notations) return false;
+      mark_ = NoteMark(kind::Fermata, TQSMark::kStyleAttached);
+      return true;
+    case Technical:
+      return parent == Notations && note_;
+    case mx::String:
+      if (parent == Technical && note_)
+        note_->Fields.TabString = static_cast<uint8_t>(std::clamp(NumberOf(text, 0) - 1, 0, TQSStaff::kMaxLines - 1));
+      return false;
+    case Fret:
+      if (parent == Technical && note_) note_->Fields.TabFret = static_cast<uint8_t>(std::clamp(NumberOf(text, 0), 0, 254) + 1);
+      return false;
+    case Tied:
+      return false;
+    case Backup:
+      return parent == mx::Measure && measure_;
+    case Forward:
+      return parent == mx::Measure && measure_;
+
+    // ---------------------------------------------- directions
+    case Direction:
+      if (t.IsAttribute || parent != mx::Measure || !measure_) return false;
+      above_ = false;
+      mark_ = nullptr;
+      lyric_ = nullptr;
+      return true;
+    case DirectionType:
+      return parent == Direction;
+    case Dynamics:
+      if (parent != DirectionType) return false;
+      mark_ = MeasureMark(kind::Dynamics, position_);
+      mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
+      return true;
+    case Fff: case Ff: case F: case Fp: case P: case Pp: case Ppp:
+    case Mp: case Mf: case Sf: case Sfz: case Fz:
+      if (parent == Dynamics && mark_) {
+        static const std::pair<int, int> kKinds[] = {{Fff, 8}, {Ff, 7}, {F, 6}, {Fp, 4}, {P, 0}, {Pp, 1},
+                                                     {Ppp, 2}, {Mp, 3}, {Mf, 5}, {Sf, 9}, {Sfz, 12}, {Fz, 11}};
+        for (auto [code, k] : kKinds)
+          if (code == t.Code) mark_->Fields.Kind = static_cast<uint8_t>(k);
+      }
+      return false;
+    case Wedge:
+      return parent == DirectionType && measure_;
+    case Words:
+      if (parent != DirectionType) return false;
+      CheckItemRoom(measure_);
+      lyric_ = Make<TQSLyric>(kind::Term, measure_);
+      lyric_->Fields.Time = static_cast<uint16_t>(position_);
+      lyric_->Lines.push_back(text);
+      lyric_->Fields.OffsetY = static_cast<int16_t>(above_ ? kWordsAboveOffset : BelowOffset());
+      mark_ = nullptr;
+      return true;
+    case FontStyle:
+      if (parent == Words && lyric_ && SameText(text, "italic")) lyric_->Fields.FontStyle |= 2;
+      return false;
+    case FontWeight:
+      if (parent == Words && lyric_ && SameText(text, "bold")) lyric_->Fields.FontStyle |= 1;
+      return false;
+    case Pedal:
+      if (parent != DirectionType) return false;
+      mark_ = MeasureMark(kind::Pedal, std::max(0, std::min(position_, measureLength_ - 1)));
+      mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
+      return true;
+    case RelativeY:
+      if (parent == Wedge && wedge_) Offset(wedge_->Fields.OffsetY, text, true);
+      else if ((parent == Dynamics || parent == Pedal) && mark_) Offset(mark_->Fields.OffsetY, text, true);
+      else if (parent == Words && lyric_) Offset(lyric_->Fields.OffsetY, text, true);
+      return false;
+    case RelativeX:
+      if (parent == Wedge && wedge_) Offset(wedge_->Fields.OffsetX, text, false);
+      else if (parent == Dynamics && mark_) Offset(mark_->Fields.OffsetX, text, false);
+      else if (parent == Words && lyric_) Offset(lyric_->Fields.OffsetX, text, false);
+      return false;
+    case Sound:
+      return parent == mx::Measure || parent == Direction;
+    case Directive:
+      if (parent != mx::Measure || !measure_) return false;
+      CheckItemRoom(measure_);
+      lyric_ = Make<TQSLyric>(kind::Lyric, measure_);
+      lyric_->Lines.push_back(text);
+      mark_ = nullptr;
+      return false;
+
+    // ---------------------------------------------- harmony
+    case Harmony:
+      return parent == mx::Measure && measure_;
+    case Root:
+      if (parent != Harmony) return false;
+      CheckItemRoom(measure_);
+      chord_ = Make<TQSChord>(kind::Chord, measure_);
+      chord_->Fields.Time = static_cast<uint16_t>(position_);
+      chord_->Fields.OffsetY = -128;
+      chord_->Definition = {1, 0, 0};
+      return true;
+    case RootStep:
+      if (parent == Root && chord_) Code()[2] = static_cast<uint8_t>((Code()[2] & 0xF0) | StepIndex(text));
+      return false;
+    case RootAlter:
+      if (parent == Root && chord_) Code()[2] = static_cast<uint8_t>((Code()[2] & 0x0F) | AlterBits(text));
+      return false;
+    case mx::Kind:
+      if (parent == Harmony && chord_) HarmonyKind(Trim(text));
+      return false;
+    case Bass:
+      return parent == Harmony && chord_;
+    case BassStep:
+      if (parent == Bass && chord_) {
+        std::vector<uint8_t>& c = Code();
+        if (c[1] == 0) c.push_back(0);
+        c[1] = 1;
+        c.back() = static_cast<uint8_t>(StepIndex(text));
+      }
+      return false;
+    case BassAlter:
+      if (parent == Bass && chord_ && Code()[1])
+        Code().back() = static_cast<uint8_t>((Code().back() & 0x0F) | AlterBits(text));
+      return false;
+
+    // ---------------------------------------------- barlines and breaks
+    case Barline:
+      if (t.IsAttribute || parent != mx::Measure || !measure_) return false;
+      barline_ = nullptr;
+      barDepth_ = t.Depth;
+      barPosition_ = measureLength_;  // a barline stands at the right unless told otherwise
+      return true;
+    case Location:
+      if (parent == Barline) barPosition_ = SameText(text, "left") || SameText(text, "middle") ? 0 : measureLength_;
+      return false;
+    case BarStyle:
+      if (parent == Barline && measure_) {
+        if (SameText(text, "light-heavy")) SetBarKind(kind::CompositionEnd);
+        else if (SameText(text, "light-light")) SetBarKind(kind::SectionEnd);
+      }
+      return false;
+    case Repeat:
+      if (parent != Barline || !measure_) return false;
+      {
+        const std::string* dir = AttributeOf(index_, mx::Direction);
+        SetBarKind(dir && SameText(*dir, "backward") ? kind::RepeatClose : kind::RepeatOpen);
+      }
+      return false;
+    case Ending:
+      return false;
+    case Print:
+      return parent == mx::Measure && measure_;
+    case NewSystem:
+      if (parent == Print && SameText(text, "yes") && measure_->Index > 0)
+        EnsureColumn(measure_->Index - 1)->Fields.SystemBreak = 1;
+      return false;
+    case NewPage:
+      if (parent == Print && SameText(text, "yes")) EnsureColumn(measure_->Index)->Fields.PageBreak = 1;
+      return false;
+
+    default:
+      return false;
+  }
+}
+
+// Where interpretation begins: the score-partwise element.
+size_t FindRoot(const TQSTagList& tags) {
+  for (size_t i = 0; i < tags.Tags.size(); ++i) {
+    const TQSTag& t = tags.Tags[i];
+    if (t.IsAttribute) continue;
+    if (SameText(t.Name, "score-partwise")) return i;
+    if (SameText(t.Name, "score-timewise"))
+      throw EMusicXmlError("The file is a timewise MusicXML score, which cannot be read; only partwise scores can.");
+    if (t.Depth == 0) break;
+  }
+  throw EMusicXmlError("The file is not a MusicXML score: it has no <score-partwise> element.");
+}
+
+}  // namespace
+}  // namespace mxml
+
+void ImportMusicXml(TQSScore& score, TStream& stream) {
+  TQSTagList tags = TokenizeMusicXml(stream);
+  score.BeginUpdate();
+  try {
+    score.VertAlign = 0;
+    TQSPiece* piece = score.NewPiece();
+    auto* numbering = static_cast<TQSMark*>(CreateItemByKind(kind::MeasureNumbering, piece->AddColumn()));
+    numbering->Fields.Value = 1;
+    numbering->Fields.Style = 1;
+    const size_t root = mxml::FindRoot(tags);
+    TQSSpacingTable& rows = piece->Spacing.RowOffsets;
+    if (rows.empty()) rows.push_back(0);
+    rows[0] = static_cast<int16_t>(rows[0] + 160);
+    mxml::TImportData data;
+    {
+      mxml::TReader reader(score, *piece, tags, data);
+      reader.Run(root + 1);
+    }
+    mxml::FinishImport(score, *piece, data);
+  } catch (...) {
+    score.EndUpdate();
+    throw;
+  }
+  score.EndUpdate();
+}
+
+void InstallMusicXmlImporter() {
+  TQSScore::SetMusicXmlImporter([](TQSScore& score, TStream& stream) { ImportMusicXml(score, stream); });
+}
+
+}  // namespace qs

@@ -1,0 +1,58 @@
+#pragma once
+// What the MusicXML reader's interpretation leaves for its post-pass: the
+// file's data that the score's items cannot hold until the whole document
+// has been read (file voice numbers, written alterations, tuplet and grace
+// membership, slur ends, the measures' own lengths).
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+namespace qs {
+
+class TQSScore;
+class TQSPiece;
+class TQSPart;
+class TQSItem;
+class TQSNote;
+class TQSLiga;
+
+namespace mxml {
+
+// Per note, rest, lyric or mark that belongs to a voice.
+struct TItemInfo {
+  int FileVoice = 1;     // the file's voice number
+  int Alter = 0;         // a note's written alteration in semitones
+  uint8_t Tuplet = 0;    // actual-notes of its tuplet; 0 none
+  bool Grace = false;
+  bool HasAlter = false;
+};
+
+struct TImportData {
+  std::unordered_map<TQSItem*, TItemInfo> Items;
+  // Slur ends: the note at which each slur stops.
+  std::unordered_map<TQSLiga*, TQSNote*> SlurEnds;
+  // The length in ticks of each measure as the file gives it, per part
+  // index and measure index.
+  std::vector<std::vector<int>> MeasureLengths;
+  uint16_t FirstTimeSignature = 0x0404;
+
+  int MeasureLength(int part, int measure) const;
+};
+
+// Completes the piece: voices, accidentals, grace groups, tuplet marks,
+// chord order, beams, the upbeat, ties and slurs.
+void FinishImport(TQSScore& score, TQSPiece& piece, TImportData& data);
+
+// The vertical offset of a direction placed below the staff, and above it
+// (texts stand higher than signs), in layout units.
+int BelowOffset(const TQSScore& score);
+constexpr int kSignAboveOffset = 0, kWordsAboveOffset = -160;
+// Layout units per tenth of a staff space (the unit of relative-x and -y).
+constexpr int kUnitsPerTenthNum = 24, kUnitsPerTenthDen = 5;
+
+// Alterations in force for the steps C D E F G A B under a key signature
+// of the given Kind (1-7 sharps, 11-17 flats).
+void KeyAlterations(int keyKind, int (&alter)[7]);
+
+}  // namespace mxml
+}  // namespace qs

@@ -1,0 +1,437 @@
+#include "interchange/musicxml_tags.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/stream.h"
+#include "base/strings.h"
+#include "base/text.h"
+#include "interchange/musicxml.h"
+
+namespace qs {
+
+const std::array<const char*, kMusicXmlNameCount> MusicXmlNames = {
+    // note types
+    "whole", "half", "quarter", "eighth", "16th", "32nd", "64th", "128th", "256th",
+    // harmony kinds
+    "major", "minor", "augmented", "diminished", "dominant", "major-seventh", "minor-seventh",
+    "diminished-seventh", "half-diminished", "major-minor", "major-sixth", "minor-sixth", "dominant-ninth",
+    "major-ninth", "minor-ninth", "dominant-11th", "major-11th", "minor-11th", "dominant-13th", "major-13th",
+    "minor-13th",
+    // elements and attributes, codes 1..116
+    "work", "identification", "part-list", "part", "work-number", "work-title", "creator", "rights",
+    "encoding", "score-part", "id", "measure", "type", "software", "encoding-date", "part-name",
+    "score-instrument", "midi-instrument", "midi-channel", "midi-program", "number", "attributes",
+    "divisions", "key", "fifths", "mode", "time", "staves", "beats", "beat-type", "clef", "sign", "line",
+    "note", "rest", "duration", "voice", "staff", "pitch", "step", "alter", "octave", "stem", "lyric",
+    "syllabic", "text", "chord", "beam", "direction", "tie", "backup", "forward", "notations", "slur",
+    "articulations", "staccato", "portamento", "placement", "direction-type", "dynamics", "relative-y",
+    "relative-x", "sound", "fff", "ff", "f", "fp", "p", "pp", "ppp", "directive", "wedge", "barline",
+    "bar-style", "repeat", "ending", "location", "time-modification", "actual-notes", "normal-notes", "dot",
+    "double-dot", "words", "font-style", "font-weight", "pedal", "print", "new-system", "new-page",
+    "movement-number", "movement-title", "fermata", "tied", "tempo", "normal-type", "staff-details",
+    "staff-lines", "staff-tuning", "tuning-step", "tuning-octave", "technical", "string", "fret", "harmony",
+    "root", "root-step", "root-alter", "kind", "bass", "bass-step", "bass-alter", "accent",
+    "instrument-name", "grace", "steal-time-previous", "steal-time-following",
+    // line end and indentation
+    "\r\n", "\t\t\t\t\t\t\t\t\t\t"};
+
+static_assert(mx::StealTimeFollowing == 116);
+
+namespace {
+
+constexpr const char* kExtraNames[] = {"mp", "mf", "sf", "sfz", "fz"};
+static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
+
+// Lower-case name -> code, sorted for binary search.
+struct TNameIndex {
+  std::vector<std::pair<std::string, int>> Entries;
+  TNameIndex() {
+    for (int code = 1; code < mx::Count; ++code) Entries.emplace_back(LowerCase(ElementName(code)), code);
+    std::sort(Entries.begin(), Entries.end());
+  }
+};
+
+int CompareNoCase(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]), cb = static_cast<unsigned char>(b[i]);
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca + 32);
+    if (ca != cb) return ca < cb ? -1 : 1;
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+[[noreturn]] void Fail(const std::string& message) { throw EMusicXmlError(message); }
+
+int LineAt(std::string_view doc, size_t offset) {
+  offset = std::min(offset, doc.size());
+  return 1 + static_cast<int>(std::count(doc.begin(), doc.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// ---------------------------------------------------------------- encodings
+
+std::string Utf16ToUtf8Bytes(std::string_view bytes, bool bigEndian) {
+  std::u16string units;
+  units.reserve(bytes.size() / 2);
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    auto b0 = static_cast<uint8_t>(bytes[i]), b1 = static_cast<uint8_t>(bytes[i + 1]);
+    units.push_back(static_cast<char16_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
+  }
+  return Utf16ToUtf8(units);
+}
+
+std::string Latin1ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 8);
+  for (char c : bytes) AppendUtf8(out, static_cast<uint8_t>(c));
+  return out;
+}
+
+// The encoding named in the declaration at the start of the document; ""
+// when there is none.
+std::string DeclaredEncoding(std::string_view doc) {
+  if (doc.substr(0, 5) != "<?xml") return "";
+  size_t end = doc.find("?>");
+  std::string_view decl = doc.substr(0, end);
+  size_t p = decl.find("encoding");
+  if (p == std::string_view::npos) return "";
+  p += 8;
+  while (p < decl.size() && (IsBlank(decl[p]) || decl[p] == '=')) ++p;
+  if (p >= decl.size() || (decl[p] != '"' && decl[p] != '\'')) return "";
+  char quote = decl[p++];
+  size_t q = decl.find(quote, p);
+  if (q == std::string_view::npos) return "";
+  return LowerCase(Trim(decl.substr(p, q - p)));
+}
+
+// The document converted to UTF-8.
+std::string DecodeDocument(std::string_view bytes) {
+  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
+  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8Bytes(bytes.substr(2), false);
+  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8Bytes(bytes.substr(2), true);
+  // UTF-16 without a byte order mark still starts with "<".
+  if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') return Utf16ToUtf8Bytes(bytes, false);
+  if (bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] == '<') return Utf16ToUtf8Bytes(bytes, true);
+
+  std::string enc = DeclaredEncoding(bytes);
+  if (enc.empty() || enc == "utf-8" || enc == "utf8" || enc == "us-ascii" || enc == "ascii")
+    return std::string(bytes);
+  if (enc == "iso-8859-1" || enc == "latin1" || enc == "iso_8859-1" || enc == "latin-1")
+    return Latin1ToUtf8(bytes);
+  if (enc == "windows-1252" || enc == "cp1252") return AnsiToUtf8(bytes, CodePage::Windows1252);
+  if (enc == "windows-1251" || enc == "cp1251") return AnsiToUtf8(bytes, CodePage::Windows1251);
+  if (enc == "utf-16" || enc == "utf-16le" || enc == "utf-16be")
+    return std::string(bytes);  // declared so but stored as 8-bit text: read it as it is
+  Fail("The MusicXML file is in the encoding \"" + enc + "\", which cannot be read.");
+}
+
+// ---------------------------------------------------------------- scanner
+
+class TScanner {
+ public:
+  explicit TScanner(TQSTagList& list) : list_(list), doc_(list.Document) {}
+
+  void Run() {
+    const size_t n = doc_.size();
+    size_t pos = 0;
+    while (pos < n) {
+      const char* lt = static_cast<const char*>(std::memchr(doc_.data() + pos, '<', n - pos));
+      size_t next = lt ? static_cast<size_t>(lt - doc_.data()) : n;
+      AppendRun(std::string_view(doc_).substr(pos, next - pos));
+      if (next >= n) break;
+      pos = Markup(next);
+    }
+    if (!open_.empty())
+      Fail(Format("The MusicXML file ends inside <%s> (line %d): it is incomplete.",
+                  list_.Tags[open_.back()].Name.c_str(), LineAt(doc_, doc_.size())));
+  }
+
+ private:
+  TQSTagList& list_;
+  const std::string& doc_;
+  std::vector<size_t> open_;  // records of the open elements
+  std::string run_;           // text since the last tag
+
+  void AppendRun(std::string_view raw) {
+    if (raw.empty()) return;
+    // Line ends and tabulators never reach a text.
+    if (raw.find_first_of("\r\n\t&") == std::string_view::npos) {
+      run_.append(raw);
+      return;
+    }
+    std::string kept;
+    kept.reserve(raw.size());
+    for (char c : raw)
+      if (c != '\r' && c != '\n' && c != '\t') kept += c;
+    AppendXmlText(run_, kept);
+  }
+
+  size_t Find(std::string_view what, size_t from, size_t start) const {
+    size_t p = doc_.find(what, from);
+    if (p == std::string::npos)
+      Fail(Format("The MusicXML file ends inside markup that begins on line %d: it is incomplete.",
+                  LineAt(doc_, start)));
+    return p;
+  }
+
+  // Handles the markup at pos ("<"); returns the position after it.
+  size_t Markup(size_t pos) {
+    std::string_view rest = std::string_view(doc_).substr(pos);
+    if (rest.starts_with("<!--")) return Find("-->", pos + 4, pos) + 3;
+    if (rest.starts_with("<![CDATA[")) {
+      size_t end = Find("]]>", pos + 9, pos);
+      run_.append(doc_, pos + 9, end - pos - 9);
+      return end + 3;
+    }
+    if (rest.starts_with("<?")) return Find("?>", pos + 2, pos) + 2;
+    if (rest.starts_with("<!")) return Declaration(pos);
+    if (rest.starts_with("</")) return ClosingTag(pos);
+    return OpeningTag(pos);
+  }
+
+  // <!DOCTYPE ...> with an optional internal subset and quoted literals.
+  size_t Declaration(size_t pos) {
+    int brackets = 0;
+    for (size_t p = pos + 2; p < doc_.size(); ++p) {
+      char c = doc_[p];
+      if (c == '"' || c == '\'') {
+        p = Find(std::string_view(&c, 1), p + 1, pos);
+      } else if (c == '[') {
+        ++brackets;
+      } else if (c == ']') {
+        --brackets;
+      } else if (c == '>' && brackets <= 0) {
+        return p + 1;
+      }
+    }
+    Fail(Format("The MusicXML file ends inside markup that begins on line %d: it is incomplete.",
+                LineAt(doc_, pos)));
+  }
+
+  size_t NameEnd(size_t p) const {
+    while (p < doc_.size() && !IsBlank(doc_[p]) && doc_[p] != '>' && doc_[p] != '/' && doc_[p] != '=')
+      ++p;
+    return p;
+  }
+  size_t SkipBlanks(size_t p) const {
+    while (p < doc_.size() && IsBlank(doc_[p])) ++p;
+    return p;
+  }
+  [[noreturn]] void Truncated(size_t pos) const {
+    Fail(Format("The MusicXML file ends inside a tag on line %d: it is incomplete.", LineAt(doc_, pos)));
+  }
+
+  size_t ClosingTag(size_t pos) {
+    size_t end = NameEnd(pos + 2);
+    std::string_view name = std::string_view(doc_).substr(pos + 2, end - pos - 2);
+    size_t gt = SkipBlanks(end);
+    if (gt >= doc_.size()) Truncated(pos);
+    if (doc_[gt] != '>')
+      Fail(Format("The closing tag </%.*s> on line %d is malformed.", static_cast<int>(name.size()),
+                  name.data(), LineAt(doc_, pos)));
+    if (open_.empty())
+      Fail(Format("The closing tag </%.*s> on line %d has no element to close.", static_cast<int>(name.size()),
+                  name.data(), LineAt(doc_, pos)));
+    TQSTag& top = list_.Tags[open_.back()];
+    if (CompareNoCase(name, top.Name) != 0)
+      Fail(Format("The closing tag </%.*s> on line %d does not match <%s> on line %d.",
+                  static_cast<int>(name.size()), name.data(), LineAt(doc_, pos), top.Name.c_str(),
+                  LineAt(doc_, top.Offset)));
+    top.Text = std::move(run_);
+    run_.clear();
+    open_.pop_back();
+    return gt + 1;
+  }
+
+  size_t OpeningTag(size_t pos) {
+    size_t end = NameEnd(pos + 1);
+    if (end == pos + 1) {
+      if (end >= doc_.size()) Truncated(pos);
+      Fail(Format("A tag without a name stands on line %d.", LineAt(doc_, pos)));
+    }
+    const int depth = static_cast<int>(open_.size());
+    const size_t element = AddTag(std::string(doc_, pos + 1, end - pos - 1), depth, false, pos);
+    size_t p = end;
+    for (;;) {
+      p = SkipBlanks(p);
+      if (p >= doc_.size()) Truncated(pos);
+      char c = doc_[p];
+      if (c == '>') {
+        open_.push_back(element);
+        list_.MaxDepth = std::max(list_.MaxDepth, depth + 1);
+        break;
+      }
+      if (c == '/') {
+        if (p + 1 >= doc_.size()) Truncated(pos);
+        if (doc_[p + 1] != '>') Fail(Format("The tag on line %d is malformed.", LineAt(doc_, pos)));
+        ++p;
+        break;
+      }
+      p = Attribute(p, depth + 1, pos);
+    }
+    run_.clear();
+    return p + 1;
+  }
+
+  size_t Attribute(size_t p, int depth, size_t tagStart) {
+    size_t end = NameEnd(p);
+    if (end == p) Fail(Format("The tag on line %d is malformed.", LineAt(doc_, tagStart)));
+    size_t tag = AddTag(std::string(doc_, p, end - p), depth, true, p);
+    p = SkipBlanks(end);
+    if (p >= doc_.size()) Truncated(tagStart);
+    if (doc_[p] != '=') return p;  // a name without a value
+    p = SkipBlanks(p + 1);
+    if (p >= doc_.size()) Truncated(tagStart);
+    char quote = doc_[p];
+    size_t vStart, vEnd, after;
+    if (quote == '"' || quote == '\'') {
+      vStart = p + 1;
+      vEnd = doc_.find(quote, vStart);
+      if (vEnd == std::string::npos) Truncated(tagStart);
+      after = vEnd + 1;
+    } else {  // an unquoted value, up to the next blank or the tag's end
+      vStart = p;
+      vEnd = p;
+      while (vEnd < doc_.size() && !IsBlank(doc_[vEnd]) && doc_[vEnd] != '>' && doc_[vEnd] != '/') ++vEnd;
+      after = vEnd;
+    }
+    std::string value;
+    std::string_view raw = std::string_view(doc_).substr(vStart, vEnd - vStart);
+    if (raw.find_first_of("\r\n\t&") == std::string_view::npos) {
+      value.assign(raw);
+    } else {
+      std::string kept;
+      for (char c : raw)
+        if (c != '\r' && c != '\n' && c != '\t') kept += c;
+      AppendXmlText(value, kept);
+    }
+    list_.Tags[tag].Text = std::move(value);
+    return after;
+  }
+
+  size_t AddTag(std::string name, int depth, bool isAttribute, size_t offset) {
+    std::vector<TQSTag>& tags = list_.Tags;
+    // Geometric growth: a large document is read in linear time.
+    if (tags.size() == tags.capacity()) tags.reserve(std::max<size_t>(100, tags.capacity() * 2));
+    TQSTag& t = tags.emplace_back();
+    t.Code = ElementCode(name);
+    t.Name = std::move(name);
+    t.Depth = depth;
+    t.IsAttribute = isAttribute;
+    t.Offset = static_cast<uint32_t>(std::min<size_t>(offset, UINT32_MAX));
+    return tags.size() - 1;
+  }
+};
+
+}  // namespace
+
+const char* ElementName(int code) {
+  if (code >= 1 && code <= mx::StealTimeFollowing) return MusicXmlNames[static_cast<size_t>(code + 29)];
+  if (code > mx::StealTimeFollowing && code < mx::Count)
+    return kExtraNames[static_cast<size_t>(code - mx::StealTimeFollowing - 1)];
+  return "";
+}
+
+int ElementCode(std::string_view name) {
+  static const TNameIndex index;
+  const auto& e = index.Entries;
+  size_t lo = 0, hi = e.size();
+  while (lo < hi) {
+    size_t mid = (lo + hi) / 2;
+    int c = CompareNoCase(name, e[mid].first);
+    if (c == 0) return e[mid].second;
+    if (c < 0) hi = mid;
+    else lo = mid + 1;
+  }
+  return 0;
+}
+
+int TQSTagList::LineOf(const TQSTag& tag) const { return LineAt(Document, tag.Offset); }
+
+void AppendXmlText(std::string& out, std::string_view raw) {
+  size_t i = 0;
+  while (i < raw.size()) {
+    size_t amp = raw.find('&', i);
+    if (amp == std::string_view::npos) {
+      out.append(raw.substr(i));
+      return;
+    }
+    out.append(raw.substr(i, amp - i));
+    size_t semi = raw.find(';', amp);
+    std::string_view ref = semi == std::string_view::npos || semi - amp > 12
+                               ? std::string_view()
+                               : raw.substr(amp + 1, semi - amp - 1);
+    bool done = true;
+    if (ref == "amp") out += '&';
+    else if (ref == "lt") out += '<';
+    else if (ref == "gt") out += '>';
+    else if (ref == "quot") out += '"';
+    else if (ref == "apos") out += '\'';
+    else if (ref.size() >= 2 && ref[0] == '#') {
+      uint32_t cp = 0;
+      bool hex = ref[1] == 'x' || ref[1] == 'X';
+      std::string_view digits = ref.substr(hex ? 2 : 1);
+      bool ok = !digits.empty();
+      for (char c : digits) {
+        int d = c >= '0' && c <= '9' ? c - '0'
+                : hex && c >= 'a' && c <= 'f' ? c - 'a' + 10
+                : hex && c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                              : -1;
+        if (d < 0 || cp > 0x10FFFF) {
+          ok = false;
+          break;
+        }
+        cp = cp * (hex ? 16 : 10) + static_cast<uint32_t>(d);
+      }
+      if (ok && cp > 0 && cp <= 0x10FFFF) AppendUtf8(out, static_cast<char32_t>(cp));
+      else done = false;
+    } else {
+      done = false;
+    }
+    if (done) {
+      i = semi + 1;
+    } else {
+      out += '&';
+      i = amp + 1;
+    }
+  }
+}
+
+std::string EscapeXmlText(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&apos;"; break;
+      default:
+        // Control characters have no place in XML 1.0 text.
+        if (static_cast<unsigned char>(c) < 0x20 && c != '\t') out += ' ';
+        else out += c;
+    }
+  }
+  return out;
+}
+
+TQSTagList TokenizeMusicXml(std::string_view bytes) {
+  TQSTagList list;
+  list.Document = DecodeDocument(bytes);
+  list.Tags.reserve(std::max<size_t>(100, list.Document.size() / 24));
+  TScanner(list).Run();
+  return list;
+}
+
+TQSTagList TokenizeMusicXml(TStream& stream) {
+  int64_t size = stream.Remaining();
+  std::string bytes(static_cast<size_t>(size), '\0');
+  stream.ReadBuffer(bytes.data(), bytes.size());
+  return TokenizeMusicXml(bytes);
+}
+
+}  // namespace qs

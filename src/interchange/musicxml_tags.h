@@ -1,0 +1,90 @@
+#pragma once
+// The MusicXML reader's first stage and the name table shared by the reader
+// and the writer.
+//
+// The tokenizer turns a document into a flat list of records, one per
+// element and one per attribute (in the order met); an attribute's record
+// lies one level deeper than its element, like the element's children. An
+// element's Text is the text that stands right before its closing tag, with
+// character and entity references decoded and CR, LF and TAB left out.
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qs {
+
+class TStream;
+
+// Entries 0-8 note types, 9-29 harmony kinds, 30-145 the element and
+// attribute names (code = entry - 29, so 1..116), 146 the line end, 147 the
+// writer's indentation.
+constexpr int kMusicXmlNameCount = 148;
+extern const std::array<const char*, kMusicXmlNameCount> MusicXmlNames;
+constexpr int kFirstTypeName = 0, kFirstHarmonyKind = 9, kFirstElementName = 30;
+
+// Element codes: the entry of the name minus 29.
+namespace mx {
+enum : int {
+  None = 0, Work, Identification, PartList, Part, WorkNumber, WorkTitle, Creator, Rights, Encoding,
+  ScorePart, Id, Measure, Type, Software, EncodingDate, PartName, ScoreInstrument, MidiInstrument,
+  MidiChannel, MidiProgram, Number, Attributes, Divisions, Key, Fifths, Mode, Time, Staves, Beats,
+  BeatType, Clef, Sign, Line, Note, Rest, Duration, Voice, Staff, Pitch, Step, Alter, Octave, Stem,
+  Lyric, Syllabic, Text, Chord, Beam, Direction, Tie, Backup, Forward, Notations, Slur, Articulations,
+  Staccato, Portamento, Placement, DirectionType, Dynamics, RelativeY, RelativeX, Sound, Fff, Ff, F,
+  Fp, P, Pp, Ppp, Directive, Wedge, Barline, BarStyle, Repeat, Ending, Location, TimeModification,
+  ActualNotes, NormalNotes, Dot, DoubleDot, Words, FontStyle, FontWeight, Pedal, Print, NewSystem,
+  NewPage, MovementNumber, MovementTitle, Fermata, Tied, Tempo, NormalType, StaffDetails, StaffLines,
+  StaffTuning, TuningStep, TuningOctave, Technical, String, Fret, Harmony, Root, RootStep, RootAlter,
+  Kind, Bass, BassStep, BassAlter, Accent, InstrumentName, Grace, StealTimePrevious,
+  StealTimeFollowing,
+  // Names read beyond the table above: the dynamics the writer also uses.
+  Mp, Mf, Sf, Sfz, Fz,
+  Count
+};
+}  // namespace mx
+
+// The element code of a name, compared without regard to ASCII case; 0
+// for a name not in the table.
+int ElementCode(std::string_view name);
+// The table's name of an element code (extra names included).
+const char* ElementName(int code);
+
+struct TQSTag {
+  std::string Name;
+  std::string Text;
+  int32_t Depth = 0;
+  bool IsAttribute = false;
+  int Code = 0;         // ElementCode(Name)
+  uint32_t Offset = 0;  // where the tag begins in the decoded document
+};
+
+class TQSTagList {
+ public:
+  std::vector<TQSTag> Tags;
+  int MaxDepth = 0;
+  // The document as UTF-8, kept for line numbers in messages.
+  std::string Document;
+
+  // "line n" of a tag, for messages.
+  int LineOf(const TQSTag& tag) const;
+};
+
+// Reads the whole stream. The document's encoding comes from its byte
+// order mark or its declaration (UTF-8 when it names none); UTF-8, UTF-16,
+// ISO-8859-1, US-ASCII, Windows-1252 and Windows-1251 are understood.
+// Comments, processing instructions and the document type declaration are
+// skipped; CDATA sections are text. Raises EMusicXmlError for markup that
+// does not nest or ends early.
+TQSTagList TokenizeMusicXml(TStream& stream);
+TQSTagList TokenizeMusicXml(std::string_view bytes);
+
+// Decodes the character and entity references of a text (&amp; &lt; &gt;
+// &quot; &apos; &#n; &#xh;) and appends it to out; unknown references are
+// kept as they stand.
+void AppendXmlText(std::string& out, std::string_view raw);
+// The text with &, <, >, " and ' escaped, for the writer.
+std::string EscapeXmlText(std::string_view text);
+
+}  // namespace qs

@@ -1,0 +1,313 @@
+// System furniture laid out with every measure: accolades, the clefs and
+// keys repeated at a system start, the instrument names repeated there,
+// the widening of the measure for lyrics that would touch, and the
+// barlines of each part at the measure end.
+#include <algorithm>
+#include <cmath>
+
+#include "base/mathutil.h"
+#include "layout/context.h"
+#include "layout/metrics.h"
+#include "layout/steps.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+
+namespace qs {
+
+namespace {
+
+TQSCalcPagePart& PagePart(TLayoutContext& c) { return c.Page->Parts[static_cast<size_t>(c.PartIndex)]; }
+
+// One accolade at offset s (which it advances) left of the system start.
+void LayoutAccolade(TLayoutContext& c, TQSMark& mark, int& s) {
+  if (mark.Fields.Kind == 255) return;
+  const int w = mark.Fields.Kind == 0 ? 80 : 48;
+  c.AccoladeWidth = std::max(c.AccoladeWidth, w + s);
+  TQSCalcItem* e = c.NewChainedElement(&mark, false, false);
+  e->Box = c.ScoreBox(mark.Fields.OffsetX - s - w, mark.Fields.OffsetY, w, mark.Fields.OffsetY);
+  s += w;
+}
+
+void CountCover(TLayoutContext& c, const TQSMark& mark, int s) {
+  if (c.AccoladeCover < mark.Fields.Value) {
+    c.AccoladeOffset = s;
+    c.AccoladeCover += mark.Fields.Value + 1;
+  }
+}
+
+}  // namespace
+
+void LayoutAccolades(TLayoutContext& c) {
+  int s = c.AccoladeCover > 0 ? c.AccoladeOffset : 0;
+  TQSCalcPagePart& pp = PagePart(c);
+  TQSMeasure* m = c.Part ? c.Part->GetMeasure(c.H) : nullptr;
+  bool found = false;
+  if (m) {
+    for (TQSItem* item : m->Items) {
+      if (item->ItemType != kind::Accolade) continue;
+      auto* mark = dynamic_cast<TQSMark*>(item);
+      if (!mark) continue;
+      if (!found) pp.Accolades.clear();
+      found = true;
+      mark->LayoutLink = nullptr;
+      pp.Accolades.push_back(mark);
+      LayoutAccolade(c, *mark, s);
+      CountCover(c, *mark, s);
+    }
+  }
+  if (!found && c.K == 0) {
+    for (TQSItem* item : pp.Accolades) {
+      auto* mark = dynamic_cast<TQSMark*>(item);
+      if (!mark) continue;
+      LayoutAccolade(c, *mark, s);
+      CountCover(c, *mark, s);
+    }
+  }
+  if (c.AccoladeCover > 0) --c.AccoladeCover;
+}
+
+void LayoutSystemClefs(TLayoutContext& c) {
+  TQSCalcPagePart& pp = PagePart(c);
+  for (int k = 0; k < c.Part->StaffCount(); ++k, ++c.HeaderRow) {
+    if (k >= static_cast<int>(pp.Staves.size())) continue;
+    const TQSCalcPageStaff& ps = pp.Staves[static_cast<size_t>(k)];
+    auto* clef = dynamic_cast<TQSMark*>(ps.Clef);
+    if (ps.ClefDrawn || !clef) continue;
+    TQSStaff* staff = c.Part->GetStaff(k);
+    c.SetStaff(staff);
+    TQSCalcStaff* row = c.PageRow(c.HeaderRow);
+    c.Row = row;
+    c.Fonts.SetMusicFont(16);
+    const int w = ClefGlyphWidth(c, clef->Fields.Kind) * 8;
+    c.WidestHeaderClef = std::max(c.WidestHeaderClef, w);
+    TQSCalcItem* e = c.NewChainedElement(clef, c.ContentFlag, false);
+    e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+    e->Param = 0;
+    const TClefExtent ext = ClefExtents(clef->Fields.Kind);
+    e->Box = c.StaffBox(clef->Fields.OffsetX, ext.Top + clef->Fields.OffsetY, w, ext.Bottom + clef->Fields.OffsetY);
+    if (row) {
+      e->Box.Top += row->Top;
+      e->Box.Bottom += row->Bottom;
+    }
+  }
+}
+
+void LayoutSystemKeys(TLayoutContext& c) {
+  TQSCalcMeasure* slot = c.Slot;
+  int widest = 0;
+  int rowIndex = c.System->FirstRow;
+  for (int p : c.LaidOutParts()) {
+    TQSPart* part = c.Piece->GetPart(p);
+    const TQSCalcPagePart& pp = c.Page->Parts[static_cast<size_t>(p)];
+    auto* key = dynamic_cast<TQSMark*>(pp.KeySignature);
+    TQSStaff* first = part->GetStaff(0);
+    if (!pp.KeyDrawn && key && key->Fields.Kind != 0 && first && !first->Fields.Tablature) {
+      const int w = KeySignatureWidth(key->Fields.Kind);
+      for (int s = 0; s < part->StaffCount(); ++s) {
+        c.SetStaff(part->GetStaff(s));
+        TQSCalcStaff* row = c.PageRow(rowIndex + s);
+        c.Row = row;
+        TQSCalcItem* e = c.NewChainedElement(key, false, false);
+        e->Param = static_cast<uint16_t>(rowIndex + s - c.System->FirstRow);
+        e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+        e->Box = c.StaffBox(key->Fields.OffsetX, key->Fields.OffsetY - 120, w, key->Fields.OffsetY);
+        if (row) {
+          e->Box.Top += row->Top;
+          e->Box.Bottom += row->Bottom;
+        }
+      }
+      widest = std::max(widest, w);
+    }
+    rowIndex += part->StaffCount();
+  }
+  if (widest > slot->KeyWidth) {
+    slot->Width = static_cast<uint16_t>(std::min(slot->Width + widest - slot->KeyWidth, 0xFFFF));
+    slot->KeyWidth = static_cast<uint16_t>(widest);
+  }
+}
+
+int RepeatInstrumentNames(TLayoutContext& c) {
+  const TQSPiece* piece = c.Piece;
+  auto* first = piece->Slots.empty() ? nullptr : dynamic_cast<TQSCalcMeasure*>(piece->Slots[0]);
+  if (!first || first == c.Slot) return 0;
+  int widest = 0;
+  for (const auto& name : first->NameElements) {
+    TQSItem* item = name->Item;
+    TQSMeasure* m = item ? item->GetMeasure() : nullptr;
+    TQSCalcSystemPart* sp = m ? c.SystemPartOf(m->Part()->Index) : nullptr;
+    if (!sp) continue;
+    TQSCalcStaff* row = c.PageRow(sp->FirstRow);
+    c.Row = row;
+    TQSCalcItem* e = c.NewChainedElement(item, false, false);
+    e->State = name->State;
+    e->Text = name->Text;
+    e->SizePercent = name->SizePercent;
+    e->Box = name->Box;
+    e->Box2 = name->Box2;
+    const int top = row ? row->Top : 0;
+    e->Box.Top += top;
+    e->Box.Bottom += top;
+    widest = std::max(widest, e->Box.Right);
+  }
+  return widest;
+}
+
+// ----------------------------------------------------------------- lyrics
+
+namespace {
+
+// A half of a Positions entry that the tick positions turn into room
+// between two lyrics.
+struct TLyricWalk {
+  TLayoutContext& c;
+  int FirstSlot, FirstTick, LastSlot, LastTick;
+
+  // Calls f(slot k, tick t, high qualifies, low qualifies) for every tick
+  // of the walk.
+  template <class F>
+  void ForEach(F f) const {
+    for (int k = FirstSlot; k <= LastSlot; ++k) {
+      TQSCalcMeasure* slot = c.System->Measures.At(k);
+      const int from = k == FirstSlot ? FirstTick : 0;
+      const int to = k == LastSlot ? LastTick : slot->Length - 1;
+      for (int t = std::max(from, 0); t <= std::min<int>(to, slot->Length - 1); ++t) {
+        const uint16_t entry = slot->Positions[static_cast<size_t>(t)];
+        const bool high = LeftRoom(entry) > 0 && (k > FirstSlot || t > FirstTick);
+        const bool low = RightRoom(entry) > 0 && (k < LastSlot || t < LastTick);
+        if (high || low) f(k, t, high && !low, low);
+      }
+    }
+  }
+};
+
+int SlotIndexOf(const TLayoutContext& c, const TQSCalcMeasure* slot) {
+  for (int k = 0; k <= c.K; ++k)
+    if (c.System->Measures.At(k) == slot) return k;
+  return -1;
+}
+
+void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, TQSCalcStaff& row) {
+  auto* a = static_cast<TQSLyric*>(earlier.Item);
+  auto* b = static_cast<TQSLyric*>(later.Item);
+  const int ka = SlotIndexOf(c, earlier.Owner), kb = SlotIndexOf(c, later.Owner);
+  if (ka < 0 || kb < 0) return;
+  const TLyricWalk walk{c, ka, a->Fields.Time, kb, b->Fields.Time};
+  const bool fixedCount = c.Score.Align > 100;
+  int room = 0, n = 0, roomBeforeLast = 0;
+  walk.ForEach([&](int k, int t, bool high, bool low) {
+    const TQSCalcMeasure* slot = c.System->Measures.At(k);
+    const uint16_t entry = slot->Positions[static_cast<size_t>(t)];
+    const int value = low ? RightRoom(entry) : LeftRoom(entry);
+    (void)high;
+    const int add = value * 8 + ((fixedCount || slot->Occupancy > 1) ? c.NoteInterval : 0);
+    room += add;
+    if (k < kb) roomBeforeLast += add;
+    ++n;
+  });
+  for (int k = ka; k <= kb; ++k) {
+    const TQSCalcMeasure* slot = c.System->Measures.At(k);
+    if (k > ka) room += slot->BeginBarWidth + slot->ClefWidth + slot->KeyWidth + slot->MeterWidth + slot->RepeatBarWidth;
+    if (k < kb) room += slot->InnerBarWidth;
+  }
+  c.Fonts.SetFont(a->FontName.empty() ? std::string("Arial") : a->FontName,
+                  a->Fields.FontSize ? 8 * a->Fields.FontSize : 64);
+  c.Fonts.SetStyle(a->Fields.FontStyle);
+  const int separator = c.Fonts.TextWidth((b->Fields.Flags & TQSLyric::kHyphen) ? "- " : " ");
+  int t = earlier.Box.Left + earlier.Box.Right + separator - later.Box.Left - room;
+  if (n == 0 || t <= 0 || c.X + roomBeforeLast >= c.RightLimit) return;
+
+  const int size = c.StaffSizeOf(row.Staff);
+  if (c.Scale <= 0) return;
+  const int perHalf = ((Round(static_cast<double>(t) / n) >> 3) * 10000 / c.Scale) / size;
+  const int units = c.Scale * size * perHalf * 8 / 10000;
+  if (units <= 0) return;
+  std::vector<int> taken(static_cast<size_t>(kb - ka + 1), 0);
+  walk.ForEach([&](int k, int ti, bool high, bool low) {
+    if (t < 1) return;
+    TQSCalcMeasure* slot = c.System->Measures.At(k);
+    uint16_t& entry = slot->Positions[static_cast<size_t>(ti)];
+    auto grow = [&](bool left) {
+      if (t < 1) return;
+      if (left)
+        entry = static_cast<uint16_t>((std::min(LeftRoom(entry) + perHalf, 255) << 8) | RightRoom(entry));
+      else
+        entry = static_cast<uint16_t>((entry & 0xFF00) | std::min(RightRoom(entry) + perHalf, 255));
+      slot->Width = static_cast<uint16_t>(std::min(slot->Width + units, 0xFFFF));
+      taken[static_cast<size_t>(k - ka)] += units;
+      t -= units;
+    };
+    if (high) grow(true);
+    if (low) grow(false);
+  });
+  for (int k = ka; k < kb; ++k) c.X += static_cast<int>(int64_t(taken[static_cast<size_t>(k - ka)]) * c.Scale / 100);
+}
+
+bool EarlierLyric(const TQSCalcItem& other, const TQSCalcItem& e) {
+  const auto* a = static_cast<const TQSLyric*>(other.Item);
+  const auto* b = static_cast<const TQSLyric*>(e.Item);
+  if (a->Fields.Verse != b->Fields.Verse) return false;
+  if (!(e.Box.Top < other.Box.Bottom - 64 && other.Box.Top + 64 < e.Box.Bottom)) return false;
+  if (!other.Owner || !e.Owner) return false;
+  if (other.Owner->MeasureIndex != e.Owner->MeasureIndex) return other.Owner->MeasureIndex < e.Owner->MeasureIndex;
+  return a->Fields.Time < b->Fields.Time;
+}
+
+}  // namespace
+
+void FitLyrics(TLayoutContext& c) {
+  if (c.FixedMeasureCount()) return;
+  for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.F; ++r) {
+    TQSCalcStaff* row = c.PageRow(r);
+    if (!row) continue;
+    auto& lyrics = row->Lyrics;
+    for (int i = static_cast<int>(lyrics.size()) - 1; i >= 0; --i) {
+      TQSCalcItem* e = lyrics[static_cast<size_t>(i)];
+      if (!e->State) continue;
+      e->State = 0;
+      for (int j = i - 1; j >= 0; --j) {
+        TQSCalcItem* other = lyrics[static_cast<size_t>(j)];
+        if (!EarlierLyric(*other, *e)) continue;
+        static_cast<TQSLyric*>(other->Item)->Next = static_cast<TQSLyric*>(e->Item);
+        FitLyricPair(c, *other, *e, *row);
+        break;
+      }
+    }
+  }
+}
+
+// ---------------------------------------------------------------- barlines
+
+std::vector<std::pair<int, int>> PartRowGroups(const TLayoutContext& c) {
+  std::vector<std::pair<int, int>> groups;
+  if (!c.System) return groups;
+  const TQSPart* part = nullptr;
+  for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.F; ++r) {
+    const TQSCalcStaff* row = c.PageRow(r);
+    const TQSPart* p = row && row->Staff ? row->Staff->Part() : nullptr;
+    if (groups.empty() || p != part)
+      groups.emplace_back(r, r);
+    else
+      groups.back().second = r;
+    part = p;
+  }
+  return groups;
+}
+
+void LayoutPartBarlines(TLayoutContext& c) {
+  if (c.EndBarline) return;
+  const auto groups = PartRowGroups(c);
+  for (size_t g = 0; g < groups.size(); ++g) {
+    TQSCalcStaff* first = c.PageRow(groups[g].first);
+    TQSCalcStaff* last = c.PageRow(groups[g].second);
+    TQSCalcItem* e = c.NewElement(nullptr, false, false);
+    e->ElementType = element::PartBarline;
+    e->Staff = first ? first->Staff : nullptr;
+    e->Row = g + 1 == groups.size() ? last : first;
+    e->Box = {-16, first ? first->TopLine : 0, 16, last ? last->BottomLine : 0};
+  }
+}
+
+}  // namespace qs

@@ -1,0 +1,166 @@
+#include "layout/metrics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+
+#include "base/mathutil.h"
+#include "layout/context.h"
+#include "score/marks.h"
+#include "score/notes.h"
+#include "score/pageobjects.h"
+
+namespace qs {
+
+int KeyAccidentalCount(int keyKind) {
+  if (keyKind <= 0 || keyKind == 10) return 0;
+  return std::min(keyKind < 10 ? keyKind : keyKind - 10, 7);
+}
+
+bool KeyHasFlats(int keyKind) { return keyKind > 10; }
+
+int ClefGlyphWidth(TLayoutContext& c, int clefKind) {
+  TLayoutFonts& f = c.Fonts;
+  switch (clefKind) {
+    case 1: return f.GlyphWidth('"');
+    case 2: return f.GlyphWidth('#') + 1;
+    case 3: case 7: case 8: case 9: case 10: case 11: return f.GlyphWidth('$') + 3;
+    case 4: case 5: return f.GlyphWidth('"') + 4;
+    case 6: return f.GlyphWidth('#') + 5;
+    case 12: return f.GlyphWidth('"') + 6;
+    case 13: {
+      // The tablature clef is lettered in the text font; the music font
+      // the caller chose is restored for the next clef.
+      const std::string name = f.Font().Name;
+      const int size = f.Size();
+      f.SetTextFont(9);
+      int w = f.TextWidth("B") + 3;
+      f.SetFont(name, size);
+      return w;
+    }
+    case 14: return 8;
+    case 15: return 6;
+    default: return 0;
+  }
+}
+
+TClefExtent ClefExtents(int clefKind) {
+  switch (clefKind) {
+    case 1: case 4: case 5: case 12: return {-96, 96};
+    case 7: case 10: return {48, 48};
+    case 8: return {-48, -48};
+    case 9: return {96, 96};
+    case 11: return {-96, -96};
+    case 13: return {-24, 24};
+    default: return {0, 0};
+  }
+}
+
+int KeySignatureWidth(int keyKind) {
+  if (keyKind == 0) return 0;
+  return KeyAccidentalCount(keyKind) * 40 + 8;
+}
+
+int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style) {
+  TLayoutFonts& f = c.Fonts;
+  if (meter == MakeMeter(4, 4) && style == 1) {
+    f.SetMusicFont(128);
+    return f.GlyphWidth('\'');
+  }
+  if ((meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4)) && style == 2) {
+    f.SetMusicFont(128);
+    return f.GlyphWidth('(');
+  }
+  f.SetTextFont(80);
+  f.SetStyle(fontstyle::Bold);
+  return std::max(f.TextWidth(std::to_string(MeterNumerator(meter))),
+                  f.TextWidth(std::to_string(MeterDenominator(meter))));
+}
+
+int ClefOffsetAt(TLayoutContext& c, int rowIndex, int staffVoice, int tick) {
+  if (!c.Slot) return 0;
+  int kind = -1;
+  const int offset = c.Slot->ClefOffsetFor(c.Part, rowIndex, staffVoice, tick, &kind);
+  if (kind >= 0) c.PercussionClef = IsPercussionClef(kind);
+  return offset;
+}
+
+int StaffPosition(int clefOffset, uint8_t pitch) {
+  return clefOffset - (PitchOctave(pitch) * 7 + PitchStep(pitch)) + 45;
+}
+
+int HeadTop(int position, int staffSpace) { return position * staffSpace / 2 - staffSpace / 2; }
+
+TQSCalcItem* FindNoteElement(TLayoutContext& c, int staffVoice, int tick, int stemBit, bool allowRest) {
+  TQSCalcMeasure* slot = c.Slot;
+  if (!slot) return nullptr;
+  const int staff = StaffOf(static_cast<uint8_t>(staffVoice));
+  for (int i = 0; i < slot->ItemCount; ++i) {
+    TQSCalcItem* e = slot->Items.At(i);
+    if (e->ElementType != element::Item || !e->Item) continue;
+    TQSItem* item = e->Item;
+    if (item->ItemType == kind::Note && StaffOf(static_cast<uint8_t>(item->StaffVoice())) == staff &&
+        item->TimePosition() == tick) {
+      TQSCalcItem* result = e;
+      for (int j = i + 1; j < slot->ItemCount; ++j) {
+        TQSCalcItem* n = slot->Items.At(j);
+        if (n->ElementType != element::Item || !n->Item) continue;
+        auto* note = dynamic_cast<TQSNote*>(n->Item);
+        if (!note || note->ItemType != kind::Note || note->Fields.StaffVoice != item->StaffVoice() ||
+            note->Fields.Time != tick || (note->Fields.FlagsA & TQSNote::kStemDown) == stemBit)
+          break;
+        result = n;
+      }
+      return result;
+    }
+    if (allowRest && item->ItemType == kind::Pause &&
+        StaffOf(static_cast<uint8_t>(item->StaffVoice())) == staff && item->TimePosition() == tick)
+      return e;
+  }
+  return nullptr;
+}
+
+std::array<int, 7> KeyAccidentalsOf(int keyKind) {
+  std::array<int, 7> table{};
+  const int n = KeyAccidentalCount(keyKind);
+  // Flats in the order B E A D G C F, sharps F C G D A E B (steps C = 0).
+  static constexpr int kFlats[7] = {6, 2, 5, 1, 4, 0, 3};
+  static constexpr int kSharps[7] = {3, 0, 4, 1, 5, 2, 6};
+  for (int i = 0; i < n; ++i) {
+    if (KeyHasFlats(keyKind))
+      table[kFlats[i]] = -1;
+    else
+      table[kSharps[i]] = 1;
+  }
+  return table;
+}
+
+std::array<int, 7> KeyAccidentals(TLayoutContext& c) {
+  TQSCalcMeasure* slot = c.Slot;
+  if (!slot || slot->PartCount == 0 || slot->KeyByPart.empty()) return {};
+  const int last = static_cast<int>(std::min<size_t>(slot->PartCount, slot->KeyByPart.size())) - 1;
+  const auto* key = dynamic_cast<const TQSMark*>(slot->KeyByPart[static_cast<size_t>(std::min(c.PartIndex, last))]);
+  return key ? KeyAccidentalsOf(key->Fields.Kind) : std::array<int, 7>{};
+}
+
+TPoint RotatePoint(TPoint p, double cosine, double sine) {
+  return {Round(p.X * cosine + p.Y * sine), Round(-p.X * sine + p.Y * cosine)};
+}
+
+TRect RotatedBox(int left, int top, int w, int h, int angle) {
+  const double a = angle * std::numbers::pi / 180.0;
+  const double cs = std::cos(a), sn = std::sin(a);
+  TRect box{0, 0, 0, 0};
+  for (TPoint p : {TPoint{0, h}, TPoint{w, 0}, TPoint{w, h}}) {
+    TPoint r = RotatePoint(p, cs, sn);
+    box.Left = std::min(box.Left, r.X);
+    box.Top = std::min(box.Top, r.Y);
+    box.Right = std::max(box.Right, r.X);
+    box.Bottom = std::max(box.Bottom, r.Y);
+  }
+  box.Offset(left, top);
+  return box;
+}
+
+}  // namespace qs

@@ -1,0 +1,54 @@
+#pragma once
+// Small rules the layout steps share: how wide clefs, key and time
+// signatures are, how tall a clef's box is, which clef governs a tick,
+// which accidentals a key implies, how a note's element is found again,
+// how a point is rotated and where a pitch stands on a staff.
+#include <array>
+#include <cstdint>
+
+#include "base/geometry.h"
+
+namespace qs {
+
+struct TLayoutContext;
+struct TQSCalcItem;
+
+// The number of accidentals of a key kind (1-7 sharps, 11-17 flats); kinds
+// beyond seven accidentals count as seven, 10 and unknown kinds as none.
+int KeyAccidentalCount(int keyKind);
+bool KeyHasFlats(int keyKind);
+
+// Width of the clef glyph in pixels with the music font at 16 points (the
+// fonts are set by the caller); the caller multiplies by 8.
+int ClefGlyphWidth(TLayoutContext& c, int clefKind);
+// Top and bottom of a clef's box relative to the staff's top and bottom.
+struct TClefExtent {
+  int Top, Bottom;
+};
+TClefExtent ClefExtents(int clefKind);
+// Units a key signature of the kind takes: 5 pixels per accidental and 1.
+int KeySignatureWidth(int keyKind);
+// Units a time signature takes.
+int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style);
+// The clef offset governing the tick on the row of the current slot for
+// the current part; sets the pass's percussion flag when a clef is found.
+int ClefOffsetAt(TLayoutContext& c, int rowIndex, int staffVoice, int tick);
+// A note's staff position (half staff spaces down from the top line) under
+// a clef offset, and the y of its head's top relative to the staff's top.
+int StaffPosition(int clefOffset, uint8_t pitch);
+int HeadTop(int position, int staffSpace);
+// The element of the current slot drawing the note of the staff/voice at
+// the tick (the last chord note whose stem flag differs from stemBit), or a
+// rest there when allowRest; nullptr when none.
+TQSCalcItem* FindNoteElement(TLayoutContext& c, int staffVoice, int tick, int stemBit, bool allowRest);
+// The alteration (-1, 0, +1) of each step C..B under the key signature in
+// force for the current part at the start of the current slot.
+std::array<int, 7> KeyAccidentals(TLayoutContext& c);
+std::array<int, 7> KeyAccidentalsOf(int keyKind);
+// The point turned by the angle whose cosine and sine are given.
+TPoint RotatePoint(TPoint p, double cosine, double sine);
+// The bounding box of a box of width w and height h at (left, top) turned
+// by angle degrees about its top-left corner.
+TRect RotatedBox(int left, int top, int w, int h, int angle);
+
+}  // namespace qs

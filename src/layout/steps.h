@@ -1,0 +1,94 @@
+#pragma once
+// The steps the layout pass runs, each on the pass's context. Every group
+// lives in a file of its own:
+//   pass.cpp        pages, systems, staff rows and the measure loop
+//   column.cpp      the column layout of one part in one measure, its
+//                   column marks and the room model
+//   notes.cpp       notes and rests of the column layout
+//   chords.cpp      symbols placed beside the note heads of a chord
+//   marks.cpp       marks, texts and symbols of the column layout
+//   playorder.cpp   column items, events, dynamics and the play order
+//   furniture.cpp   accolades, system-start clefs and keys, lyric spacing,
+//                   part barlines
+//   finish.cpp      tick positions, justification, open spans, absolute
+//                   placement of a finished system
+//   pageobjects.cpp the free page objects of a page
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+namespace qs {
+
+struct TLayoutContext;
+struct TQSCalcMeasure;
+struct TQSCalcEvent;
+struct TQSCalcVisit;
+struct TQSCalcItem;
+class TQSItem;
+class TQSNote;
+class TQSPause;
+class TQSVorschlag;
+class TQSMeasure;
+
+// ---------------------------------------------------------- column layout
+// The items of the current part in measure h, and the measure's width.
+void LayoutColumn(TLayoutContext& c, int h);
+// A note or rest of the staff being laid out (first item loop).
+void LayoutNote(TLayoutContext& c, TQSNote& note);
+void LayoutRest(TLayoutContext& c, TQSPause& rest);
+// Places the items collected for the chord at the chord tick (accidentals,
+// clefs inside the measure, grace groups, arpeggios, tremolos) and empties
+// the list.
+void PlaceAccidentals(TLayoutContext& c);
+// Hands the chord list on when an item at tick comes.
+void FlushChordAt(TLayoutContext& c, int tick);
+// The marks and texts of the measure (second item loop).
+void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure);
+
+// ------------------------------------------------- column items, playback
+// Column-level items of measure h (time signatures, tempo, numbering,
+// rehearsal marks, jumps, barlines, voltas, multi-measure rests, MIDI
+// events).
+void LayoutColumnItems(TLayoutContext& c, int h);
+// Barlines inside the measure and the measure's minimum width.
+void LayoutBarlines(TLayoutContext& c, int h);
+// The measure number shown for measure h.
+void LayoutMeasureNumber(TLayoutContext& c, int h);
+// Trims the play order of the current piece and sets its times.
+void FinishPlayOrder(TLayoutContext& c);
+// The next visit of the current piece's play order (the caller fills it
+// and counts it).
+TQSCalcVisit* NewVisit(TLayoutContext& c, bool clearAll);
+// Appends the visit of measure h when the measure made none.
+void AppendMeasureVisit(TLayoutContext& c, int h);
+// A new event of the current slot (a negative tick reaches back into the
+// previous measures), ordered by tick.
+TQSCalcEvent* AddEvent(TLayoutContext& c, TQSItem* item, int tick);
+void AddDynamic(TLayoutContext& c, TQSItem* item, int startTick, int endTick);
+void CopyStaffEvents(TLayoutContext& c, TQSCalcMeasure* source, int count, int staffVoice, int shift, int endTick,
+                     int startTick);
+void CopyMeasureEvents(TLayoutContext& c, int visitIndex, int staffVoice);
+
+// ------------------------------------------------------- system furniture
+void LayoutAccolades(TLayoutContext& c);
+void LayoutSystemClefs(TLayoutContext& c);
+void LayoutSystemKeys(TLayoutContext& c);
+// Repeats the instrument names of measure 0 at a later system start;
+// returns the width they take.
+int RepeatInstrumentNames(TLayoutContext& c);
+void FitLyrics(TLayoutContext& c);
+void LayoutPartBarlines(TLayoutContext& c);
+// The runs of consecutive staff rows of the system that belong to one
+// part: first and last row index on the page.
+std::vector<std::pair<int, int>> PartRowGroups(const TLayoutContext& c);
+
+// ------------------------------------------------------ system finishing
+void SetTickPositions(TLayoutContext& c, int slotCount);
+void JustifySystem(TLayoutContext& c);
+void ContinueOpenSpans(TLayoutContext& c);
+void PlaceSystemElements(TLayoutContext& c);
+
+// ------------------------------------------------------------ page objects
+void LayoutPageObjects(TLayoutContext& c);
+
+}  // namespace qs

@@ -1,0 +1,33 @@
+#include "render/window.h"
+
+#include "platform/gui.h"
+#include "score/calcrecords.h"
+#include "score/piece.h"
+#include "score/score.h"
+
+namespace qs {
+
+TQSWindow::TQSWindow() : ScreenPixelsPerInch(qs::ScreenPixelsPerInch()) {}
+
+TQSWindow::~TQSWindow() {
+  if (Score) Score->DetachWindow(this);
+}
+
+TQSSelPiece* TQSWindow::FindSelPiece(const TQSPiece* piece) const {
+  for (const auto& sel : SelPieces)
+    if (sel && sel->Piece == piece) return sel.get();
+  return nullptr;
+}
+
+int TQSWindow::CursorSystemIndex() const {
+  if (!Score) return 0;
+  const TQSPiece* piece = Score->GetPiece(CursorPosition.Piece);
+  if (!piece || CursorPosition.Measure < 0 || CursorPosition.Measure >= static_cast<int>(piece->Slots.size()))
+    return 0;
+  const auto* slot = dynamic_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(CursorPosition.Measure)]);
+  return slot && slot->System ? slot->System->Number : 0;
+}
+
+void TQSWindow::InvalidatePages() { PagesRepaintPending = Score && Score->Updating(); }
+
+}  // namespace qs

@@ -1,0 +1,93 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "interchange/musicxml.h"
+#include "interchange/musicxml_tags.h"
+
+namespace qs {
+namespace {
+
+std::string Dump(const TQSTagList& list) {
+  std::string out;
+  for (const TQSTag& t : list.Tags)
+    out += std::to_string(t.Depth) + (t.IsAttribute ? "@" : " ") + t.Name + "=" + t.Text + ";";
+  return out;
+}
+
+TEST(MusicXmlTags, NameTableAndCodes) {
+  EXPECT_STREQ(MusicXmlNames[5], "32nd");
+  EXPECT_STREQ(MusicXmlNames[29], "minor-13th");
+  EXPECT_STREQ(MusicXmlNames[146], "\r\n");
+  EXPECT_EQ(std::string(MusicXmlNames[147]), std::string(10, '\t'));
+  EXPECT_EQ(ElementCode("work"), 1);
+  EXPECT_EQ(ElementCode("Beat-Type"), mx::BeatType);
+  EXPECT_EQ(ElementCode("steal-time-following"), 116);
+  EXPECT_EQ(ElementCode("mf"), mx::Mf);
+  EXPECT_EQ(ElementCode("unpitched"), 0);
+  for (int code = 1; code < mx::Count; ++code) EXPECT_EQ(ElementCode(ElementName(code)), code) << code;
+}
+
+TEST(MusicXmlTags, RecordsAndDepths) {
+  const struct {
+    const char* Xml;
+    const char* Records;
+  } kCases[] = {
+      {"<a><chord/><b/></a>", "0 a=;1 chord=;1 b=;"},
+      {R"(<n><slur type="start" number='1'/><x/></n>)", "0 n=;1 slur=;2@type=start;2@number=1;1 x=;"},
+      {"<n>\n\t<step>C</step>\n</n>", "0 n=;1 step=C;"},
+      // References are decoded; unknown ones stay as they are.
+      {"<t>Fish &amp; chips &lt;3 &#233;&#xE9; &nbsp; a&b</t>", "0 t=Fish & chips <3 \xC3\xA9\xC3\xA9 &nbsp; a&b;"},
+      {R"(<t a="x &quot;y&quot;" b='it&apos;s'/>)", "0 t=;1@a=x \"y\";1@b=it's;"},
+      // Comments, declarations and instructions leave no record and no depth.
+      {"<?xml version=\"1.0\"?><!DOCTYPE score-partwise PUBLIC \"-//R//DTD 1.0//EN\" \"http://x/p.dtd\">"
+       "<a><!-- a comment > with <b> --><?pi x?><c>1</c></a>",
+       "0 a=;1 c=1;"},
+      {"<a><![CDATA[<b>&amp;]]></a>", "0 a=<b>&amp;;"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(Dump(TokenizeMusicXml(c.Xml)), c.Records) << c.Xml;
+}
+
+TEST(MusicXmlTags, Encodings) {
+  // Latin-1 by declaration, UTF-16 by byte order mark, UTF-8 by default.
+  EXPECT_EQ(TokenizeMusicXml("<?xml version='1.0' encoding='ISO-8859-1'?><t>caf\xE9</t>").Tags[0].Text,
+            "caf\xC3\xA9");
+  EXPECT_EQ(TokenizeMusicXml("\xEF\xBB\xBF<t>caf\xC3\xA9</t>").Tags[0].Text, "caf\xC3\xA9");
+  std::string utf16 = "\xFF\xFE";
+  for (char c : std::string("<t>x</t>")) utf16 += std::string{c, '\0'};
+  EXPECT_EQ(Dump(TokenizeMusicXml(utf16)), "0 t=x;");
+  EXPECT_THROW(TokenizeMusicXml("<?xml version='1.0' encoding='Shift_JIS'?><t/>"), EMusicXmlError);
+}
+
+TEST(MusicXmlTags, BrokenMarkupIsAClearError) {
+  const struct {
+    const char* Xml;
+    const char* Message;
+  } kCases[] = {
+      {"<a><b>text", "ends inside <b>"},
+      {"<a><b></a></b>", "does not match <b>"},
+      {"</a>", "has no element to close"},
+      {"<a></a></a>", "has no element to close"},
+      {"<a attr=\"never closed", "ends inside a tag"},
+      {"<a><!-- unterminated", "ends inside markup"},
+      {"<a>\n\n<b></c></a>", "line 3"},
+  };
+  for (const auto& c : kCases) {
+    try {
+      TokenizeMusicXml(c.Xml);
+      ADD_FAILURE() << c.Xml;
+    } catch (const EMusicXmlError& e) {
+      EXPECT_NE(e.Message().find(c.Message), std::string::npos) << e.Message();
+    }
+  }
+}
+
+TEST(MusicXmlTags, Escaping) {
+  EXPECT_EQ(EscapeXmlText("a<b & \"c\" 'd'>"), "a&lt;b &amp; &quot;c&quot; &apos;d&apos;&gt;");
+  std::string back;
+  AppendXmlText(back, EscapeXmlText("x & <y>"));
+  EXPECT_EQ(back, "x & <y>");
+}
+
+}  // namespace
+}  // namespace qs

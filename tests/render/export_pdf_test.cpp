@@ -1,0 +1,141 @@
+// PDF export: pages and their size at the scale, embedded fonts, the
+// compression and picture choices, and wrong values that write nothing.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+#include <sstream>
+
+#include "base/exceptions.h"
+#include "platform/bitmap.h"
+#include "platform/printer.h"
+#include "score/page.h"
+#include "export_support.h"
+#include "render_fixture.h"
+
+namespace qs::test {
+namespace {
+
+class PdfExportTest : public TRenderFixture {
+ protected:
+  TTempFile File{"export.pdf"};
+  std::string Text() const {
+    const std::vector<uint8_t> bytes = File.Bytes();
+    return std::string(bytes.begin(), bytes.end());
+  }
+};
+
+TEST_F(PdfExportTest, PagesAndTheirSizeAtTheScale) {
+  QS_REQUIRE_POPPLER();
+  AddPage(1600);
+  AddPage(2400);
+  struct Case {
+    int from, to, scale;
+    bool portrait;
+    int pages;
+    double width, height;  // points
+  };
+  // The page is 100 x 80 mm: 283.5 x 226.8 points.
+  const Case cases[] = {
+      {1, 3, 100, false, 3, 283.5, 226.8},
+      {2, 9, 200, false, 2, 566.9, 453.5},
+      {3, 3, 25, false, 1, 70.9, 56.7},
+      {1, 2, 100, true, 2, 226.8, 283.5},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.from) + ".." + std::to_string(c.to) + " at " + std::to_string(c.scale));
+    Score.Page.Fields.Width = c.portrait ? 800.0L : 1000.0L;
+    Score.Page.Fields.Height = c.portrait ? 1000.0L : 800.0L;
+    Window.ExportPDF(File.Path(), c.from, c.to, c.scale, true, true);
+    const auto info = PdfInfo(File.Path());
+    ASSERT_EQ(info.count("Pages"), 1u) << "not a readable PDF";
+    EXPECT_EQ(info.at("Pages"), std::to_string(c.pages));
+    const auto [w, h] = PdfPageSize(info);
+    EXPECT_NEAR(w, c.width, 1.0);
+    EXPECT_NEAR(h, c.height, 1.0);
+    EXPECT_EQ(Window.Style, wsNormal);
+  }
+}
+
+TEST_F(PdfExportTest, TheMusicFontIsEmbedded) {
+  QS_REQUIRE_POPPLER();
+  Head(NewNote(128), 400, 4);
+  Window.ExportPDF(File.Path(), 1, 1, 100, true, true);
+  const std::string fonts = RunCommand("pdffonts '" + File.Path() + "' 2>/dev/null");
+  std::istringstream lines(fonts);
+  int listed = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("name", 0) == 0 || line.rfind("---", 0) == 0) continue;
+    ++listed;
+    // Columns: name type encoding emb sub uni object ID.
+    std::istringstream fields(line);
+    std::vector<std::string> f{std::istream_iterator<std::string>(fields), {}};
+    ASSERT_GE(f.size(), 7u) << line;
+    EXPECT_EQ(f[f.size() - 5], "yes") << line;
+  }
+  EXPECT_GE(listed, 1) << fonts;
+}
+
+TEST_F(PdfExportTest, UncompressedStreamsDrawTheSamePages) {
+  QS_REQUIRE_POPPLER();
+  Head(NewNote(128), 400, 4);
+  TTempFile plain("export_plain.pdf");
+  Window.ExportPDF(File.Path(), 1, 1, 100, true, true);
+  Window.ExportPDF(plain.Path(), 1, 1, 100, false, true);
+  const std::vector<uint8_t> packed = File.Bytes(), open = plain.Bytes();
+  const auto has = [](const std::vector<uint8_t>& bytes, const std::string& what) {
+    return std::search(bytes.begin(), bytes.end(), what.begin(), what.end()) != bytes.end();
+  };
+  EXPECT_TRUE(has(packed, "/FlateDecode"));
+  EXPECT_FALSE(has(open, "/FlateDecode"));
+  EXPECT_TRUE(has(open, " cm\n"));  // drawing commands in the clear
+  EXPECT_EQ(PdfInfo(plain.Path()).at("Pages"), "1");
+  const auto render = [](const std::string& path) {
+    return RunCommand("pdftoppm -r 48 -gray -f 1 -l 1 '" + path + "' 2>/dev/null");
+  };
+  const std::string a = render(File.Path()), b = render(plain.Path());
+  EXPECT_GT(a.size(), 1000u);
+  EXPECT_EQ(a, b);
+}
+
+TEST_F(PdfExportTest, PicturesAsJpegOrLossless) {
+  TBitmap picture(40, 40);
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 40; ++x) picture.SetPixel(x, y, RGB(uint8_t(x * 6), uint8_t(y * 6), 128));
+  for (bool jpeg : {true, false}) {
+    TPdfSetup setup;
+    setup.ImagesAsJpeg = jpeg;
+    std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
+    printer->BeginDoc("picture");
+    printer->Canvas().StretchDraw({100, 100, 1100, 1100}, picture);
+    printer->EndDoc();
+    const std::vector<uint8_t> pdf = printer->TakeDocument();
+    const std::string text(pdf.begin(), pdf.end());
+    EXPECT_EQ(text.find("/DCTDecode") != std::string::npos, jpeg);
+    EXPECT_NE(text.find("/Subtype /Image"), std::string::npos);
+  }
+}
+
+TEST_F(PdfExportTest, WrongValuesWriteNothing) {
+  struct Case {
+    const char* what;
+    int from, to, scale;
+  };
+  const Case cases[] = {
+      {"scale 20", 1, 1, 20},
+      {"scale 201", 1, 1, 201},
+      {"no such page", 2, 2, 100},
+      {"backward range", 1, 0, 100},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_THROW(Window.ExportPDF(File.Path(), c.from, c.to, c.scale, true, true), EInvalidOperation);
+    EXPECT_FALSE(File.Exists());
+  }
+  Score.DetachWindow(&Window);
+  Window.ExportPDF(File.Path(), 1, 1, 100, true, true);
+  EXPECT_FALSE(File.Exists());
+}
+
+}  // namespace
+}  // namespace qs::test
