@@ -9,6 +9,7 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "score/item.h"
+#include "score/legacy.h"
 #include "score/piece.h"
 #include "score/record.h"
 #include "score/score.h"
@@ -80,9 +81,7 @@ void TQSScore::SetMusicXmlImporter(TImporter importer) { Importer(TFileKind::Mus
 void TQSScore::ImportMidiFile(TStream& s) { RequireImporter(TFileKind::Midi)(*this, s); }
 void TQSScore::ImportMusicXml(TStream& s) { RequireImporter(TFileKind::MusicXml)(*this, s); }
 
-void TQSScore::LoadOldVersion(TStream& /*s*/, uint8_t /*formatByte*/) {
-  throw Exception("Score files of the older Quavero formats cannot be read yet");
-}
+void TQSScore::LoadOldVersion(TStream& s, uint8_t formatByte) { ReadLegacyScore(*this, s, formatByte); }
 
 void TQSScore::EmptyForReading() {
   ClearPieces();
