@@ -216,12 +216,12 @@ class TSamplePage {
   // A note with its head, stem, accidental (kind, or -1) and dots where
   // the layout puts them; octave as in the pitch byte (middle C is 5).
   TPlaced Note(int row, int tick, int octave, int step, int length, bool down, int accidental = -1, int dots = 0,
-               int voice = 0) {
+               bool withStem = true) {
     auto* n = new TQSNote(Measure);
     n->Fields.Pitch = MakePitch(octave, step);
     n->Fields.Time = static_cast<uint16_t>(tick);
     n->Fields.Length = n->Fields.RealLength = static_cast<uint16_t>(length);
-    n->Fields.StaffVoice = static_cast<uint8_t>((row << 4) | voice);
+    n->Fields.StaffVoice = static_cast<uint8_t>(row << 4);
     n->SetStemDown(down);
     const int p = Position(ClefOffset[static_cast<size_t>(row)], octave, step);
     n->StaffPosition = static_cast<int16_t>(p);
@@ -242,7 +242,7 @@ class TSamplePage {
          {head.Right + 8, head.Top + 8 - lift, head.Right + 8 + 40 * dots, head.Bottom - 8 - lift}, row);
     }
     TQSCalcItem* stem = nullptr;
-    if (length < kTicksWhole) {
+    if (length < kTicksWhole && withStem) {
       const TRect box = down ? TRect{head.Left, centre, head.Left + 6, centre + kStemLength}
                              : TRect{head.Right - 6, centre - kStemLength, head.Right, centre};
       stem = El(n, box, row, element::Stem);
