@@ -149,6 +149,16 @@ std::vector<std::string> Describe(const std::vector<TOp>& ops) {
   return out;
 }
 
+// A page-object element of the page with its hit box.
+inline TQSCalcItem* AddPageElement(TQSCalcPage& page, TQSItem* item, TRect box) {
+  TQSCalcItem* e = page.PageItems.Need(page.PageItemCount++);
+  e->OwnerPage = &page;
+  e->Item = item;
+  e->Box = box;
+  item->LayoutLink = e;
+  return e;
+}
+
 class TRenderFixture : public ::testing::Test {
  protected:
   TQSScore Score;
@@ -215,15 +225,7 @@ class TRenderFixture : public ::testing::Test {
     return e;
   }
 
-  // A page-object element of the page with its hit box.
-  TQSCalcItem* PageElement(TQSItem* item, TRect box) {
-    TQSCalcItem* e = Page->PageItems.Need(Page->PageItemCount++);
-    e->OwnerPage = Page;
-    e->Item = item;
-    e->Box = box;
-    item->LayoutLink = e;
-    return e;
-  }
+  TQSCalcItem* PageElement(TQSItem* item, TRect box) { return AddPageElement(*Page, item, box); }
   // Marks the element selected in its measure (or, for a page object, on
   // the page).
   void Select(TQSCalcItem* e) {

@@ -18,6 +18,7 @@
 #include "platform/graphics.h"
 #include "platform/gui.h"
 #include "platform/imagefile.h"
+#include "render_fixture.h"
 #include "sample_page.h"
 #include "score/pageobjects.h"
 
@@ -361,14 +362,7 @@ class TSample2 : public TSamplePage {
 
   // ------------------------------------------------------ page objects
 
-  TQSCalcItem* PageElement(TQSItem* item, TRect box) {
-    TQSCalcItem* e = Page->PageItems.Need(Page->PageItemCount++);
-    e->OwnerPage = Page;
-    e->Item = item;
-    e->Box = box;
-    item->LayoutLink = e;
-    return e;
-  }
+  TQSCalcItem* PageElement(TQSItem* item, TRect box) { return AddPageElement(*Page, item, box); }
   TQSText* PageText(std::vector<std::string> lines, int x, int y, int size, uint8_t style, TColor color = clBlack,
                     int angle = 0) {
     auto* t = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
