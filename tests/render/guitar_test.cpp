@@ -115,6 +115,9 @@ TEST_F(GuitarTest, ChordFrameBarreAndStartFret) {
   TStrings ops = PaintDescribed();
   EXPECT_EQ(ops[13], "RoundRect 75,112,86,115 4x4");
   EXPECT_EQ(ops[14], "RoundRect 81,112,86,115 4x4");
+  // A finger on a row the frame does not show has no dot.
+  f->Strings[0] = {0, 2, 9};
+  EXPECT_EQ(PaintDescribed().size(), ops.size());
   // Starting at fret 5: no nut, one cell further right, "6" at the left.
   f->Fields.StartFret = 5;
   ops = PaintDescribed();

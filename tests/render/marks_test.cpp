@@ -84,6 +84,14 @@ TEST_F(MarkTest, TrillWithItsWavyLine) {
   for (const TCanvasOp& op : vibrato) EXPECT_EQ(op.Pen.Width, 1);
 }
 
+TEST_F(MarkTest, WavyLineEndsAtTheSmallestSizes) {
+  // Scale 20 at zoom 25: the period W6 rounds to 0 pixels; the line still
+  // ends, one pixel per wave.
+  Score.Scale = 20;
+  Place(kind::Vibrato, 0, 0, {400, 752, 1200, 848});
+  EXPECT_FALSE(Paint(25).empty());
+}
+
 TEST_F(MarkTest, ArpeggioWavesAndArrows) {
   // Box px (50, 90)-(55, 120); two waves of W8 = 8.
   const TRect box{400, 720, 440, 960};
