@@ -180,7 +180,9 @@ TEST_F(PageObjectTest, ArcPieAndChord) {
     EXPECT_EQ(Describe(ops), c.canvas);
     EXPECT_EQ(ops[0].Pen.Width, 1);  // no line width: Width1
     EXPECT_EQ(Describe(PaintSurface()), c.surface);
-    if (c.kind == kind::ChordSegment) EXPECT_EQ(Describe(Rec.Recorder->CanvasOps()).back(), c.canvas[0]);
+    if (c.kind == kind::ChordSegment) {
+      EXPECT_EQ(Describe(Rec.Recorder->CanvasOps()).back(), c.canvas[0]);
+    }
   }
 }
 

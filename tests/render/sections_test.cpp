@@ -92,8 +92,11 @@ TEST_F(SectionTest, VoltaOttavaAndJumps) {
     Place(c.kind, c.variant, c.box);
     const std::vector<TCanvasOp> ops = Paint();
     EXPECT_EQ(Describe(ops), c.expected);
-    if (c.kind == kind::DalSegno) EXPECT_TRUE(ops[0].Font.Italic());
-    if (c.kind == kind::Ottava) EXPECT_EQ(ops[1].Pen.Style, psDot);
+    if (c.kind == kind::DalSegno) {
+      EXPECT_TRUE(ops[0].Font.Italic());
+    } else if (c.kind == kind::Ottava) {
+      EXPECT_EQ(ops[1].Pen.Style, psDot);
+    }
   }
   EXPECT_FALSE(Rec.Canvas.Font().Italic());  // the style does not stay
   // Jumps keep their colour whatever the cursor's voice; an ottava does not.
