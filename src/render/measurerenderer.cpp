@@ -89,7 +89,8 @@ void TQSMeasureRenderer::Draw() {
     if (!e || e->ElementType != element::Item || !e->Item) continue;
     ls_ = e->Row ? e->Row->PaintValue16 : 0;
     hasHandle_ = false;
-    if (DrawItem(*e) && IsElementSelected(c_, *e)) {
+    ownSelection_ = false;
+    if (DrawItem(*e) && !ownSelection_ && IsElementSelected(c_, *e)) {
       DrawSelectionFrame(c_, box_);
       if (hasHandle_) DrawPointHandle(c_, handle_);
     }
@@ -125,13 +126,27 @@ bool TQSMeasureRenderer::DrawItem(const TQSCalcItem& e) {
         case kind::MultiRest: return DrawMultiRest(e, *mark);
         default: return false;
       }
-    // Not drawn yet: their drawing steps come with the marks, curves and
-    // texts of the score.
     case TQSKindGroup::Curves:
+      if (auto* tie = dynamic_cast<const TQSLiga*>(&item)) return DrawTie(e, *tie);
+      if (!mark) return false;
+      return item.ItemType == kind::Tuplet ? DrawTuplet(e, *mark) : DrawDynamics(e, *mark);
     case TQSKindGroup::Marks:
+      return mark && DrawMark(e, *mark);
     case TQSKindGroup::Guitar:
+      if (auto* bend = dynamic_cast<const TQSBend*>(&item)) return DrawBend(e, *bend);
+      if (auto* frame = dynamic_cast<const TQSFrame*>(&item)) return DrawFrame(e, *frame);
+      if (!mark) return false;
+      switch (item.ItemType) {
+        case kind::Barre: return DrawBarre(e, *mark);
+        case kind::Flageolet: return DrawFlageolet(e, *mark);
+        default: return DrawBarreBracket(e, *mark);
+      }
     case TQSKindGroup::Sections:
+      return mark && DrawSectionMark(e, *mark);
     case TQSKindGroup::Texts:
+      if (auto* text = dynamic_cast<const TQSLyric*>(&item)) return DrawStaffText(e, *text);
+      if (auto* chord = dynamic_cast<const TQSChord*>(&item)) return DrawChordSymbol(e, *chord);
+      return false;
     case TQSKindGroup::None:
       return false;
   }
@@ -225,6 +240,11 @@ void TQSMeasureRenderer::Text(int x, int y, const std::string& text) {
   cv_.Brush().Style = bsClear;
   cv_.TextOut(x, y, std::string_view(text));
   cv_.Brush().Style = style;
+}
+
+void TQSMeasureRenderer::Line(int x1, int y1, int x2, int y2) {
+  cv_.MoveTo(x1, y1);
+  cv_.LineTo(x2, y2);
 }
 
 void TQSMeasureRenderer::FillPolygon(std::initializer_list<TPoint> points) {

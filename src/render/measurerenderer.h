@@ -16,6 +16,11 @@ namespace qs {
 class TQSNote;
 class TQSPause;
 class TQSMark;
+class TQSLiga;
+class TQSBend;
+class TQSFrame;
+class TQSLyric;
+class TQSChord;
 struct TQSCalcItem;
 
 // Draws the context's current slot. The page painter calls it once per
@@ -112,6 +117,36 @@ class TQSMeasureRenderer {
   bool DrawNoteRepeat(const TQSCalcItem& e, const TQSMark& mark);
   bool DrawBarRepeat(const TQSCalcItem& e, const TQSMark& mark);
   bool DrawMultiRest(const TQSCalcItem& e, const TQSMark& mark);
+  // Ties and slurs, tuplet brackets, dynamics and hairpins.
+  bool DrawTie(const TQSCalcItem& e, const TQSLiga& tie);
+  bool DrawTuplet(const TQSCalcItem& e, const TQSMark& mark);
+  bool DrawDynamics(const TQSCalcItem& e, const TQSMark& mark);
+  // Ornaments, articulations and technique marks.
+  bool DrawMark(const TQSCalcItem& e, const TQSMark& mark);
+  // The wavy line of trills and vibratos from x0 to the box's right end;
+  // amplitude 1 or 2 (times W1 and W2), thin: both passes with the thin pen
+  // and no end strokes.
+  void DrawZigzag(int x0, int amplitude, bool thin);
+  void DrawArpeggio(const TQSMark& mark);
+  // A continuation line at mid in a stored pen style, drawn as one-pixel
+  // lines as thick as the element's half width.
+  void DrawStyledLine(int x1, int x2, uint8_t style);
+  // Guitar marks.
+  bool DrawBend(const TQSCalcItem& e, const TQSBend& bend);
+  bool DrawFrame(const TQSCalcItem& e, const TQSFrame& frame);
+  bool DrawBarre(const TQSCalcItem& e, const TQSMark& mark);
+  bool DrawFlageolet(const TQSCalcItem& e, const TQSMark& mark);
+  bool DrawBarreBracket(const TQSCalcItem& e, const TQSMark& mark);
+  // Section barlines, repeats, jumps, voltas, ottavas and user symbols.
+  bool DrawSectionMark(const TQSCalcItem& e, const TQSMark& mark);
+  bool DrawBarlineMark(const TQSCalcItem& e, const TQSMark& mark);
+  void DrawRepeatDots(const TQSCalcItem& e, int cx);
+  bool DrawUserSymbol(const TQSCalcItem& e, const TQSMark& mark);
+  // Lyrics, terms, instrument names and chord symbols.
+  bool DrawStaffText(const TQSCalcItem& e, const TQSLyric& text);
+  bool DrawChordSymbol(const TQSCalcItem& e, const TQSChord& chord);
+
+  void Line(int x1, int y1, int x2, int y2);
 
   TQSPaintContext& c_;
   TCanvas& cv_;
@@ -122,6 +157,8 @@ class TQSMeasureRenderer {
   // A grab point drawn with the selection frame of a selected element.
   bool hasHandle_ = false;
   TPoint handle_;
+  // Set by elements that draw their own selection marks.
+  bool ownSelection_ = false;
   // The slope of the last slanted figure drawn.
   long double slope_ = 0;
 };

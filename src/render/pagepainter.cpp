@@ -81,6 +81,8 @@ void TQSWindow::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, i
   c.OffsetY = offsetY;
   c.MusicFontName = score->MusicFontName;
   c.TextFontName = score->TextFontName;
+  c.LetterFontName = score->LetterFontName;
+  c.FlazholetName = score->FlazholetName;
   c.PageColor = score->Page.Color();
   c.PrintMeasureNumbers = score->PrintMeasureNumbers != 0;
   const long double lineSpace = score->Page.Fields.LineSpace.Value();

@@ -33,6 +33,8 @@ struct TQSPaintContext {
   // Score settings the drawing steps read.
   std::string MusicFontName = "Quavero Symbols";
   std::string TextFontName = "Arial";
+  std::string LetterFontName = "Monotype Corsiva";  // right-hand fingering letters
+  std::string FlazholetName = "FL.";
   uint32_t PageColor = 0xFFFFFF;
   bool PrintMeasureNumbers = true;
 

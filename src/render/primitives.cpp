@@ -5,6 +5,7 @@
 #include "base/mathutil.h"
 #include "platform/canvas.h"
 #include "render/glyphtext.h"
+#include "render/pageobjects.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 
@@ -194,8 +195,7 @@ void DrawPageObjects(TQSPaintContext& c) {
   for (int i = 0; i < c.Page->PageItemCount; ++i) {
     const TQSCalcItem* e = c.Page->PageItems.At(static_cast<size_t>(i));
     if (!e || e->ElementType != element::Item || !e->Item) continue;
-    // Texts, images, lines, shapes, arcs and page marks are not drawn yet:
-    // their painter comes with the page-object drawing.
+    DrawPageObject(c, *e->Item, e, 0, 0);
   }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/graphics.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
+#include "render/surface.h"
 #include "score/calcrecords.h"
 #include "score/notes.h"
 #include "score/part.h"
@@ -37,25 +38,6 @@ int FlagCount(int length) {
     case 16: return 3;
     default: return 4;
   }
-}
-
-// The surface places what it draws with its own transform: the canvas's
-// page origin is taken off while it draws and put back afterwards.
-class TSurfaceOrigin {
- public:
-  explicit TSurfaceOrigin(const TQSPaintContext& c) : c_(c) { c_.Canvas->SetViewportOrg(0, 0); }
-  ~TSurfaceOrigin() { c_.Canvas->SetViewportOrg(c_.OffsetX, c_.OffsetY); }
-  TSurfaceOrigin(const TSurfaceOrigin&) = delete;
-  TSurfaceOrigin& operator=(const TSurfaceOrigin&) = delete;
-
- private:
-  const TQSPaintContext& c_;
-};
-
-std::vector<TPointF> ToFloat(std::initializer_list<TPoint> points) {
-  std::vector<TPointF> out;
-  for (TPoint p : points) out.push_back({static_cast<float>(p.X), static_cast<float>(p.Y)});
-  return out;
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "render/paintcontext.h"
 #include "render/primitives.h"
 #include "base/mathutil.h"
+#include "platform/bitmap.h"
 #include "render_fixture.h"
 
 namespace qs::test {
@@ -207,13 +208,10 @@ TEST_F(PainterTest, OnlyElementsInUseAndOnlyKindsWithADrawing) {
   Head(NewNote(128), 400, 4);
   Slot->ItemCount = 0;
   EXPECT_TRUE(Paint().empty());
-  // Ties, dynamics, ornaments, frames, barlines and texts have no drawing here.
-  TQSNote* n = NewNote(128);
-  Element(CreateItemByKind(kind::Liga, n), {400, 800, 600, 900});
-  Element(NewMark(kind::Dynamics, Measure, 3), {400, 800, 600, 900});
-  Element(NewMark(kind::Fermata, Measure), {400, 800, 600, 900});
-  Element(NewMark(kind::Segno, Column), {400, 800, 600, 900});
-  Element(CreateItemByKind(kind::Lyric, Measure), {400, 800, 600, 900});
+  // Grace groups, MIDI events and page objects have no drawing in a measure.
+  Element(CreateItemByKind(kind::Vorschlag, Measure), {400, 800, 600, 900});
+  Element(CreateItemByKind(kind::MidiEvent, Measure), {400, 800, 600, 900});
+  Element(CreateItemByKind(kind::Line, Measure), {400, 800, 600, 900});
   EXPECT_TRUE(Paint().empty());
 }
 
@@ -370,6 +368,34 @@ TEST_F(PrimitiveTest, Accolades) {
   EXPECT_EQ(ops[2].Font.Color, 0x112233u);
   // The canvas's font is back.
   EXPECT_NE(Rec.Canvas.Font().Height, 48);
+}
+
+TEST_F(PrimitiveTest, BraceFillsItsHeightAtTheStretchedWidth) {
+  // The music font's average width of 960 units is stretched to 3 x Scale
+  // x Zoom / 1000 pixels, so the brace (256 units) is 8 pixels wide at zoom
+  // 100 and 16 at 200 however tall it is; unstretched it would be 11 and
+  // 23 here. Its ink fills the box's height about the middle.
+  std::unique_ptr<TQSItem> item(CreateItemByKind(kind::Accolade, nullptr));
+  auto* brace = static_cast<TQSMark*>(item.get());
+  for (int zoom : {100, 200}) {
+    SCOPED_TRACE(zoom);
+    const int k = zoom / 100;
+    TBitmap page(100 * k, 300 * k);
+    C.Canvas = &page.Canvas();
+    C.Derive(100, zoom, zoom, wsNormal, 96, 15.875L);
+    const TRect box{20 * k, 40 * k, 30 * k, 154 * k};
+    DrawAccolade(C, *brace, box);
+    int left = page.Width(), right = -1, top = page.Height(), bottom = -1;
+    for (int y = 0; y < page.Height(); ++y)
+      for (int x = 0; x < page.Width(); ++x)
+        if (GetRValue(page.Pixel(x, y)) < 0x80) {
+          left = std::min(left, x), right = std::max(right, x);
+          top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    EXPECT_NEAR(right - left + 1, 8 * k, k);
+    EXPECT_NEAR(bottom - top + 1, box.Height(), 4 * k);
+    EXPECT_NEAR((top + bottom) / 2, (box.Top + box.Bottom) / 2, 2 * k);
+  }
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "platform/drawdevice.h"
 #include "platform/fonts.h"
+#include "platform/graphics.h"
 #include "render/window.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
@@ -65,6 +66,13 @@ inline std::string Describe(const TCanvasOp& op) {
     case TCanvasOpKind::Line: return points("Line");
     case TCanvasOpKind::Polyline: return points("Polyline");
     case TCanvasOpKind::Polygon: return points("Polygon");
+    case TCanvasOpKind::PolyBezier: return points("PolyBezier");
+    case TCanvasOpKind::RoundRect:
+      return "RoundRect " + rc(op.Rect) + " " + std::to_string(op.Corner.cx) + "x" + std::to_string(op.Corner.cy);
+    case TCanvasOpKind::Arc: return points(("Arc " + rc(op.Rect)).c_str());
+    case TCanvasOpKind::Pie: return points(("Pie " + rc(op.Rect)).c_str());
+    case TCanvasOpKind::Chord: return points(("Chord " + rc(op.Rect)).c_str());
+    case TCanvasOpKind::StretchBitmap: return "StretchBitmap " + rc(op.Rect);
     case TCanvasOpKind::FillRect: return "FillRect " + rc(op.Rect);
     case TCanvasOpKind::Rectangle: return "Rectangle " + rc(op.Rect);
     case TCanvasOpKind::Ellipse: return "Ellipse " + rc(op.Rect);
@@ -83,15 +91,73 @@ inline std::string Describe(const TCanvasOp& op) {
   }
 }
 
+// A call of the anti-aliased surface in a few words: "DrawLines 1,2 3,4",
+// "FillPolygon ...", "DrawArc 1,2 3x4 270+90" (box and angles),
+// "FillPath S1,2 B3,4 L5,6 ..." (point types, a closing point marked "Z").
+inline std::string Describe(const TGraphicsOp& op) {
+  auto num = [](float v) {
+    std::string s = std::to_string(v);
+    s.erase(s.find_last_not_of('0') + 1);
+    if (s.back() == '.') s.pop_back();
+    return s;
+  };
+  auto pt = [&](TPointF p) { return num(p.X) + "," + num(p.Y); };
+  auto points = [&](const char* name) {
+    std::string s = name;
+    for (TPointF p : op.Points) s += " " + pt(p);
+    return s;
+  };
+  auto box = [&](const char* name) {
+    return std::string(name) + " " + num(op.Rect.X) + "," + num(op.Rect.Y) + " " + num(op.Rect.Width) + "x" +
+           num(op.Rect.Height);
+  };
+  auto angles = [&](const char* name) { return box(name) + " " + num(op.StartAngle) + "+" + num(op.SweepAngle); };
+  auto path = [&](const char* name) {
+    std::string s = name;
+    for (const auto& p : op.Path.Points()) {
+      const uint8_t type = p.Type & 0x7F;
+      s += std::string(" ") + (type == TGraphicsPath::ptStart ? "S" : type == TGraphicsPath::ptLine ? "L" : "B") + pt(p.P);
+      if (p.Type & TGraphicsPath::ptCloseFlag) s += "Z";
+    }
+    return s;
+  };
+  switch (op.Kind) {
+    case TGraphicsOpKind::DrawLines: return points("DrawLines");
+    case TGraphicsOpKind::DrawPolygon: return points("DrawPolygon");
+    case TGraphicsOpKind::FillPolygon: return points("FillPolygon");
+    case TGraphicsOpKind::DrawRectangle: return box("DrawRectangle");
+    case TGraphicsOpKind::FillRectangle: return box("FillRectangle");
+    case TGraphicsOpKind::DrawEllipse: return box("DrawEllipse");
+    case TGraphicsOpKind::FillEllipse: return box("FillEllipse");
+    case TGraphicsOpKind::DrawArc: return angles("DrawArc");
+    case TGraphicsOpKind::DrawPie: return angles("DrawPie");
+    case TGraphicsOpKind::FillPie: return angles("FillPie");
+    case TGraphicsOpKind::DrawPath: return path("DrawPath");
+    case TGraphicsOpKind::FillPath: return path("FillPath");
+  }
+  return "other";
+}
+
 using TStrings = std::vector<std::string>;
 inline std::string At(int x, int y) { return "@" + std::to_string(x) + "," + std::to_string(y); }
 inline std::string GlyphAt(int code, int x, int y) { return "Text #" + std::to_string(code) + " " + At(x, y); }
 inline std::string TextAt(const std::string& s, int x, int y) { return "Text '" + s + "' " + At(x, y); }
 
-inline std::vector<std::string> Describe(const std::vector<TCanvasOp>& ops) {
+template <class TOp>
+std::vector<std::string> Describe(const std::vector<TOp>& ops) {
   std::vector<std::string> out;
   for (const auto& op : ops) out.push_back(Describe(op));
   return out;
+}
+
+// A page-object element of the page with its hit box.
+inline TQSCalcItem* AddPageElement(TQSCalcPage& page, TQSItem* item, TRect box) {
+  TQSCalcItem* e = page.PageItems.Need(page.PageItemCount++);
+  e->OwnerPage = &page;
+  e->Item = item;
+  e->Box = box;
+  item->LayoutLink = e;
+  return e;
 }
 
 class TRenderFixture : public ::testing::Test {
@@ -196,6 +262,18 @@ class TRenderFixture : public ::testing::Test {
     return e;
   }
 
+  TQSCalcItem* PageElement(TQSItem* item, TRect box) { return AddPageElement(*Page, item, box); }
+  // Marks the element selected in its measure (or, for a page object, on
+  // the page).
+  void Select(TQSCalcItem* e) {
+    if (e->OwnerPage) {
+      Window.SelectedPageObjects.push_back(e);
+      return;
+    }
+    if (!Window.FindSelPiece(Piece)) Window.SelPieces.push_back(std::make_unique<TQSSelPiece>(TQSSelPiece{Piece, {{}}}));
+    Window.FindSelPiece(Piece)->Measures[0].push_back(e);
+  }
+
   TQSNote* NewNote(int length, int voice = 0, bool down = false) {
     auto* n = new TQSNote(Measure);
     n->Fields.Length = n->Fields.RealLength = static_cast<uint16_t>(length);
@@ -241,6 +319,12 @@ class TRenderFixture : public ::testing::Test {
     return {ops.begin() + static_cast<std::ptrdiff_t>(furniture), ops.end()};
   }
   std::vector<std::string> PaintDescribed(int zoom = 100) { return Describe(Paint(zoom)); }
+  // Paints through the anti-aliased surface as well; returns its calls.
+  std::vector<TGraphicsOp> PaintSurface(int zoom = 100) {
+    TGraphics graphics(Rec.Canvas);
+    Paint(zoom, &graphics);
+    return Rec.Recorder->GraphicsOps();
+  }
 };
 
 }  // namespace qs::test

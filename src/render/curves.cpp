@@ -1,0 +1,154 @@
+// Ties and slurs, tuplet brackets, dynamics and hairpins: the elements
+// that go through the anti-aliased surface when there is one.
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "base/mathutil.h"
+#include "platform/graphics.h"
+#include "render/measurerenderer.h"
+#include "render/primitives.h"
+#include "render/surface.h"
+#include "score/calcrecords.h"
+#include "score/marks.h"
+#include "score/notes.h"
+
+namespace qs {
+
+namespace {
+
+constexpr uint8_t kFirstDynamicGlyph = 'i';  // p; pp, ppp, mp ... follow
+constexpr uint8_t kCrescendo = 50, kDiminuendo = 51;
+constexpr uint8_t kTupletBelow = 0x10;
+
+TPointF Shifted(TPoint p, int dy) { return {static_cast<float>(p.X), static_cast<float>(p.Y + dy)}; }
+
+}  // namespace
+
+bool TQSMeasureRenderer::DrawTie(const TQSCalcItem& e, const TQSLiga& tie) {
+  // A tie takes the colour and voice of the note it starts at.
+  const auto* note = dynamic_cast<const TQSNote*>(tie.Owner());
+  const TQSItem& subject = note ? static_cast<const TQSItem&>(*note) : tie;
+  const TColor color = Begin(e, e.Box2, note ? note->Fields.Color : tie.Fields.Color, TQSActiveTest::StaffVoice,
+                             subject);
+  // The user's control offsets grow with the square root of the stretch
+  // since they were set.
+  const TRect& u = e.Box2;
+  const double f = e.Param2 <= 0 ? 1.0 : std::sqrt(std::abs(u.Right - u.Left) / static_cast<double>(e.Param2));
+  auto offset = [&](int v) { return Round(v * c_.Scale * f / 100); };
+  const auto& F = tie.Fields;
+  const TPoint p1{box_.Left, box_.Top}, p4{box_.Right, box_.Bottom};
+  TPoint c1{ScaleX(c_, u.Left + offset(F.CurveStartDX)), ScaleY(c_, u.Top + offset(F.CurveStartDY))};
+  TPoint c2{ScaleX(c_, u.Right + offset(F.CurveEndDX)), ScaleY(c_, u.Bottom + offset(F.CurveEndDY))};
+  // A control point dragged beyond the far end comes back into the span.
+  if (c1.X > p4.X) c1.X = p1.X + (p4.X - p1.X) / 3;
+  if (c2.X < p1.X) c2.X = p1.X + 2 * ((p4.X - p1.X) / 3);
+  const bool straight = tie.IsSlide();
+  const int thin = RoundRatio(static_cast<long long>(c_.ZoomX) * c_.Scale * size_, 1500000);
+
+  if (TGraphics* g = c_.Graphics) {
+    TSurfaceOrigin origin(c_);
+    g->SetSmoothingMode(SmoothingModeAntiAlias);
+    if (straight) {
+      const float width = static_cast<float>(size_ == 100 && c_.Scale == 100 ? c_.Width05 : thin);
+      g->DrawLine(TGPen{ColorToARGB(color), width}, ToFloat(p1).X, ToFloat(p1).Y, ToFloat(p4).X, ToFloat(p4).Y);
+    } else {
+      // A crescent: thin at the ends, thickest in the middle, growing away
+      // from the notes.
+      const int side = c1.Y < p1.Y ? -1 : 1;
+      const int end = side * c_.Width05, middle = side * c_.Width15;
+      TGraphicsPath path;
+      path.AddBezier(ToFloat(p1), ToFloat(c1), ToFloat(c2), ToFloat(p4));
+      path.AddLine(ToFloat(p4), Shifted(p4, end));
+      path.AddBezier(Shifted(p4, end), Shifted(c2, middle), Shifted(c1, middle), Shifted(p1, end));
+      path.AddLine(Shifted(p1, end), ToFloat(p1));
+      path.CloseFigure();
+      g->FillPath(SolidBrush(ColorToARGB(color)), path);
+    }
+  } else {
+    cv_.Pen().Width = size_ == 100 ? c_.Width05 : thin;
+    if (straight) cv_.Polyline({p1, p4});
+    else cv_.PolyBezier({p1, c1, c2, p4});
+  }
+
+  ownSelection_ = true;
+  if (IsElementSelected(c_, e)) {
+    box_ = ScaleRect(c_, e.Box);
+    DrawSelectionFrame(c_, box_);
+    DrawEndHandles(c_, {p1.X, p1.Y, p4.X, p4.Y});
+    if (!straight) {
+      DrawLineHandle(c_, {p1.X, p1.Y, c1.X, c1.Y});
+      DrawLineHandle(c_, {p4.X, p4.Y, c2.X, c2.Y});
+    }
+  }
+  return true;
+}
+
+bool TQSMeasureRenderer::DrawTuplet(const TQSCalcItem& e, const TQSMark& mark) {
+  const TColor color = Begin(e, e.Box2, mark.Fields.Color, TQSActiveTest::StaffVoice, mark);
+  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
+  box_ = ScaleRect(c_, e.Box);
+  if (L == R) return false;
+  slope_ = static_cast<long double>(T - B) / (R - L);
+  auto across = [&](int dx) { return Round(static_cast<double>(dx * slope_)); };
+  const int w1 = W(1), w2 = W(2), w4 = W(4);
+  const int e1 = ((B - T) * w1) / (L - R), e4 = ((B - T) * w4) / (L - R);
+
+  // The number in the gap in the middle of the bracket.
+  UseFont(c_.TextFontName, FontK(7));
+  const std::string number = std::to_string(mark.Fields.Kind);
+  const int g = cv_.TextWidth(std::string_view(number)) + w2, h = (R - L) / 2, half = g / 2;
+  Text(L + h - half + w1, T - w4 - across(h - half) - e4, number);
+
+  const int xa = L + h - half, ya = T - across(h - half);
+  const int xb = L + h + half, yb = T - across(h + half);
+  // Hooks point toward the notes: down for a bracket above them.
+  const int v = (mark.Fields.Style & kTupletBelow) ? -1 : 1;
+  if (TGraphics* g2 = c_.Graphics) {
+    TSurfaceOrigin origin(c_);
+    g2->SetSmoothingMode(SmoothingModeAntiAlias);
+    const TGPen pen{ColorToARGB(color), static_cast<float>(c_.Width1)};
+    g2->DrawLines(pen, ToFloat({{L, T + v * w4}, {L, T}, {xa, ya}}));
+    g2->DrawLines(pen, ToFloat({{R, B + v * w4}, {R, B}, {xb, yb}}));
+  } else {
+    FillPolygon({{L, T + v * w4}, {L, T}, {xa, ya}, {xa, ya + v * c_.Width1}, {L + w1, T + v * (w1 - e1)},
+                 {L + w1, T + v * w4}});
+    FillPolygon({{R, B + v * w4}, {R, B}, {xb, yb}, {xb, yb + v * c_.Width1}, {R - w1, B + v * (w1 + e1)},
+                 {R - w1, B + v * w4}});
+  }
+  return true;
+}
+
+bool TQSMeasureRenderer::DrawDynamics(const TQSCalcItem& e, const TQSMark& mark) {
+  const TColor color = Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Voice, mark);
+  const int kind = mark.Fields.Kind;
+  if (kind <= 12) {
+    UseMusicFont(FontK(16));
+    Glyph(box_.Left, box_.Top + W(6), static_cast<uint8_t>(kFirstDynamicGlyph + kind), c_.GlyphQuality);
+    return true;
+  }
+  // Other kinds show nothing but their selection.
+  if (kind != kCrescendo && kind != kDiminuendo) return true;
+  const int w1 = W(1), L = box_.Left + w1, R = box_.Right - w1, T = box_.Top + w1, B = box_.Bottom - w1;
+  // The open end and the tip.
+  const int open = kind == kCrescendo ? R : L, tip = kind == kCrescendo ? L : R;
+  const TPoint points[3] = {{open, T}, {tip, Mid()}, {open, B}};
+  if (TGraphics* g = c_.Graphics) {
+    const int saved = cv_.SaveDC();
+    {
+      TSurfaceOrigin origin(c_);
+      g->SetSmoothingMode(SmoothingModeAntiAlias);
+      g->DrawLines(TGPen{ColorToARGB(color), static_cast<float>(w1)},
+                   ToFloat({points[0], points[1], points[2]}));
+    }
+    cv_.RestoreDC(saved);
+  } else {
+    cv_.Pen().Width = w1;
+    cv_.Polyline({points[0], points[1], points[2]});
+  }
+  hasHandle_ = true;
+  handle_ = {box_.Right, Mid()};
+  return true;
+}
+
+}  // namespace qs

@@ -1,0 +1,246 @@
+// Ornaments, articulations and technique marks: single glyphs of the music
+// font, texts, and small figures drawn with lines.
+#include <algorithm>
+#include <string>
+
+#include "base/mathutil.h"
+#include "render/glyphtext.h"
+#include "render/measurerenderer.h"
+#include "render/primitives.h"
+#include "score/calcrecords.h"
+#include "score/marks.h"
+#include "score/notes.h"
+
+namespace qs {
+
+namespace {
+
+// A glyph of a mark and its baseline below the box top, as the k of Wk.
+struct TMarkGlyph {
+  int Code = -1;  // none
+  int Lift = 6;
+};
+
+TMarkGlyph MarkGlyph(TQSItemType kind, int v, uint8_t style) {
+  switch (kind) {
+    case kind::Glissando: return {(v == 0) == !(style & 1) ? 'Z' : '['};
+    case kind::Fall: return {v == 0 ? '\\' : ']'};
+    case kind::Lift: return {'^'};
+    case kind::Trill: return {v >= 1 && v <= 4 ? 156 + v : -1};
+    case kind::Gruppetto: {
+      static constexpr int kTurns[4] = {124, '}', '~', 127};
+      return {v <= 3 ? kTurns[v] : -1};
+    }
+    case kind::Mordent: return {v <= 3 ? 134 + v : -1};
+    case kind::Fermata:
+      switch (v) {
+        case 0: return {140};
+        case 1: return {141};
+        case 5: case 6: case 7: case 8: return {137 + v};
+        default: return {};
+      }
+    case kind::Accent:
+      if (v == 0) return {164};
+      if (v == 1) return {166};
+      if (v == 3) return {165};
+      return {v >= 10 && v <= 23 ? 158 + v : -1};
+    case kind::Pedal:
+      if (v == 0) return {'{'};
+      return v == 1 ? TMarkGlyph{'z', 8} : TMarkGlyph{};
+    case kind::StringNumber: return v >= 1 && v <= 8 ? TMarkGlyph{147 + v, 8} : TMarkGlyph{};
+    case kind::Breath: return {128};
+    case kind::HiHat1: return {'g', 4};
+    case kind::HiHat2: return {'h', 4};
+    case kind::Bowing: return {v <= 1 ? 130 + v : -1};
+    default: return {};
+  }
+}
+
+// The text of a fingering or of the hammer-on family; empty for kinds
+// without one.
+std::string FingerText(int v) {
+  if (v <= 5) return std::string(1, static_cast<char>('0' + v));
+  if (v >= 11 && v <= 15) return std::string(1, "pimae"[v - 11]);
+  return {};
+}
+std::string HammerText(int v) { return v <= 3 ? std::string(1, "HPTS"[v]) : std::string(); }
+
+}  // namespace
+
+bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
+  const TQSItemType kind = mark.ItemType;
+  // Glissandos, falls and lifts belong to their note and take its colour.
+  const auto* note = kind <= kind::Lift ? dynamic_cast<const TQSNote*>(mark.Owner()) : nullptr;
+  const TQSItem& subject = note ? static_cast<const TQSItem&>(*note) : mark;
+  Begin(e, e.Box, note ? note->Fields.Color : mark.Fields.Color, ActiveTestOf(kind), subject);
+  const int v = mark.Fields.Kind;
+  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom, cx = (L + R) / 2;
+
+  int glyphWidth = 0;
+  if (const TMarkGlyph glyph = MarkGlyph(kind, v, mark.Fields.Style); glyph.Code >= 0) {
+    const auto code = static_cast<uint8_t>(glyph.Code);
+    UseMusicFont(FontK(16));
+    Glyph(L, T + W(glyph.Lift), code, kind == kind::Accent ? 0 : c_.GlyphQuality);
+    glyphWidth = cv_.TextWidth(MusicGlyph(c_, code));
+  }
+  const std::string& markFont = mark.FontName.empty() ? c_.TextFontName : mark.FontName;
+  auto setHandle = [&](TPoint p) {
+    hasHandle_ = true;
+    handle_ = p;
+  };
+
+  switch (kind) {
+    case kind::Trill:
+      if (mark.Fields.Value != 0) {
+        DrawZigzag(L + glyphWidth + W(1), 1, false);
+        setHandle({R, Mid()});
+      }
+      break;
+    case kind::Vibrato:
+      DrawZigzag(L, v == 0 ? 1 : 2, v == 2);
+      setHandle({R, Mid()});
+      break;
+    case kind::Arpeggio:
+      DrawArpeggio(mark);
+      setHandle({cx, B});
+      break;
+    case kind::Hang:
+      cv_.Pen().Width = W(1);
+      if (v == 0) cv_.Polyline({{L + W(3), T}, {L, T}, {L, B}});
+      else cv_.Polyline({{L + W(3), B}, {L, B}, {L, T}});
+      setHandle({cx, B});
+      break;
+    case kind::Bracket: {
+      const int i = W(1);
+      cv_.Pen().Width = i;
+      if (v == 0) cv_.Polyline({{L + i, B - i}, {L + i, T + i}, {R - i, T + i}, {R - i, B - i}});
+      else cv_.Polyline({{L + i, T + i}, {L + i, B - i}, {R - i, B - i}, {R - i, T + i}});
+      setHandle({R, Mid()});
+      break;
+    }
+    case kind::Finger:
+    case kind::Hammer: {
+      const std::string text = kind == kind::Finger ? FingerText(v) : HammerText(v);
+      if (text.empty()) break;
+      // The letters of the right hand are written in their own face.
+      const std::string& face = !mark.FontName.empty() ? mark.FontName : v < 11 ? c_.TextFontName : c_.LetterFontName;
+      if (kind == kind::Finger) UseFont(face, FontK(v < 10 ? 7 : 9));
+      else UseFont(face, FontK(v < 10 ? 8 : 10));
+      Text(L, kind == kind::Finger && v >= 11 ? T - W(4) : T, text);
+      break;
+    }
+    case kind::StringNumber:
+      if (mark.Fields.Value != 0) DrawStyledLine(L + glyphWidth, R - W(1), mark.LineStyle);
+      break;
+    case kind::Muting: {
+      const std::string text = v == 1 ? "P.M." : v == 2 ? "M" : "";
+      int x = L;
+      if (!text.empty()) {
+        UseFont(markFont, FontK(8));
+        Text(L, T + W(1), text);
+        x = L + cv_.TextWidth(std::string_view(text));
+        if (v == 2 && mark.Fields.Value != 0) {
+          // Two small bows under the sign.
+          const int y = T + W(1) + cv_.TextHeight(std::string_view(text)), half = (x - L) / 2, d = W(2);
+          cv_.Pen().Width = W05();
+          cv_.Arc(L, y - d, L + half, y + d, L, y, L + half, y);
+          cv_.Arc(L + half, y - d, x, y + d, L + half, y, x, y);
+        }
+      }
+      if (v == 0 || mark.Fields.Value != 0) {
+        const int xe = R - W(1);
+        DrawStyledLine(x, xe, mark.LineStyle);
+        cv_.Pen().Width = W(1);
+        Line(xe, Mid() - 2 * W(1), xe, Mid() + 2 * W(1));
+      }
+      break;
+    }
+    case kind::Staccato: {
+      const int x = L + c_.Width2;
+      cv_.Pen().Width = 1;
+      cv_.Brush().Style = bsSolid;
+      cv_.Ellipse(x - W(1), Mid() - W(1), x + W(2), Mid() + W(2));
+      break;
+    }
+    case kind::Portamento:
+      cv_.Brush().Style = bsSolid;
+      cv_.FillRect({L + W(1), T + W(1), R - W(1), B - W(1)});
+      break;
+    case kind::Tremolo: {
+      cv_.Pen().Width = W(2);
+      const int h = W05(), step = W(3);
+      int y = T + W(1);
+      for (int i = 0; i < mark.Fields.Value; ++i, y += step) Line(L + h, y + step, R - h, y);
+      break;
+    }
+    case kind::Hand: {
+      cv_.Pen().Width = c_.Width1;
+      Line(cx, T, cx, B);
+      if (v == 0) {
+        cv_.Polyline({{L, T + W(4)}, {cx, T}, {R, T + W(4)}});
+        cv_.Polyline({{L, B - W(4)}, {cx, B}, {R, B - W(4)}});
+      }
+      ownSelection_ = true;
+      if (IsElementSelected(c_, e)) {
+        DrawSelectionFrame(c_, box_);
+        DrawEndHandles(c_, {cx, T, cx, B});
+      }
+      break;
+    }
+    default: break;
+  }
+  return true;
+}
+
+void TQSMeasureRenderer::DrawZigzag(int x0, int amplitude, bool thin) {
+  // A period below one pixel would never reach the end.
+  const int a = std::max(W(6), 1), h = W05(), w3 = W(3), R = box_.Right, m = Mid();
+  const int low1 = amplitude * W(1), low2 = amplitude * W(2);
+  // Thick strokes down to the right, then thin ones back up between them.
+  cv_.Pen().Width = thin ? W(1) : c_.Width2;
+  int x = x0;
+  for (; x < R - a; x += a) Line(x, m + h, x + w3, m + low2 - h);
+  cv_.Pen().Width = W(1);
+  for (; x >= x0; x -= a) {
+    const TPoint from = !thin && x <= x0 + a ? TPoint{x - w3 - h, m + low1} : TPoint{x - w3 + h, m + low2};
+    const TPoint to = !thin && x >= R - a ? TPoint{x - W(1) + h, m + low1} : TPoint{x - h, m};
+    Line(from.X, from.Y, to.X, to.Y);
+  }
+}
+
+void TQSMeasureRenderer::DrawArpeggio(const TQSMark& mark) {
+  constexpr int kUp = 1, kDown = 2;
+  const int arrow = mark.Fields.Style & 3, n = mark.Fields.Value;
+  const int x = box_.Left, h = W05(), w2 = W(2), w3 = W(3), w4 = W(4), w8 = W(8), half3 = w3 >> 1;
+  // Waves: n thick strokes, then thin strokes joining them; a downward
+  // arpeggio runs from the bottom up.
+  const int dir = arrow == kDown ? -1 : 1;
+  int y = arrow == kDown ? box_.Bottom - W(6) : box_.Top + W(6);
+  cv_.Pen().Width = w2;
+  for (int i = 0; i < n; ++i, y += dir * w8) Line(x + h, y + dir * w4, x + w3 - h, y);
+  cv_.Pen().Width = W(1);
+  for (int i = 0; i <= n; ++i, y -= dir * w8) {
+    const TPoint from = i == 0 ? TPoint{x + half3, y - dir * (w4 + h)} : TPoint{x + w3, y - dir * h};
+    const TPoint to = i == n ? TPoint{x + half3, y - dir * (w4 - h)} : TPoint{x, y - dir * (w4 - h)};
+    Line(from.X, from.Y, to.X, to.Y);
+  }
+  if (arrow != kUp && arrow != kDown) return;
+  cv_.Pen().Width = 1;
+  cv_.Brush().Style = bsSolid;
+  const int tip = arrow == kUp ? box_.Top : box_.Bottom, base = tip + dir * w4;
+  cv_.Polygon({{x + w2, tip}, {x + w4, base}, {x, base}});
+}
+
+void TQSMeasureRenderer::DrawStyledLine(int x1, int x2, uint8_t style) {
+  // Styled pens are one pixel wide: a thicker line is several of them.
+  const int t = W05(), first = 1 - t / 2, last = std::max(t - t / 2, first);
+  const TBrushStyle brush = cv_.Brush().Style;
+  cv_.Brush().Style = bsClear;  // the gaps of a styled line stay open
+  cv_.Pen().Width = 1;
+  cv_.Pen().Style = style <= psInsideFrame ? static_cast<TPenStyle>(style) : psSolid;
+  for (int o = first; o <= last; ++o) Line(x1, Mid() + o, x2, Mid() + o);
+  cv_.Pen().Style = psSolid;
+  cv_.Brush().Style = brush;
+}
+
+}  // namespace qs
