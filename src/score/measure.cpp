@@ -514,15 +514,20 @@ void TQSMeasure::MergeRestRun(const std::vector<TQSPause*>& run, int beat) {
 }
 
 void TQSMeasure::SortItems() {
+  // Items with a time position are ordered by (position, staff, voice);
+  // items without one keep their place. The order is stable, so notes of one
+  // chord and other items with equal keys keep the order they were given.
   auto key = [](const TQSItem* item) { return item->TimePosition() * 256 + (item->StaffVoice() & 0xFF); };
   std::vector<TQSItem*>& items = Items.Raw();
-  for (size_t i = 0; i < items.size(); ++i) {
-    if (items[i]->TimePosition() < 0) continue;
-    size_t best = i;
-    for (size_t j = i + 1; j < items.size(); ++j)
-      if (items[j]->TimePosition() >= 0 && key(items[j]) < key(items[best])) best = j;
-    std::swap(items[i], items[best]);
-  }
+  std::vector<size_t> slots;
+  std::vector<TQSItem*> timed;
+  for (size_t i = 0; i < items.size(); ++i)
+    if (items[i]->TimePosition() >= 0) {
+      slots.push_back(i);
+      timed.push_back(items[i]);
+    }
+  std::stable_sort(timed.begin(), timed.end(), [&](const TQSItem* a, const TQSItem* b) { return key(a) < key(b); });
+  for (size_t k = 0; k < slots.size(); ++k) items[slots[k]] = timed[k];
 }
 
 int TQSMeasure::TimedStartBefore(int position) const {

@@ -278,6 +278,21 @@ TEST_F(MeasureTest, SortItemsOrdersByPositionStaffAndVoice) {
   EXPECT_EQ(Measure->GetItem(2), tie);
 }
 
+TEST_F(MeasureTest, SortItemsKeepsTheOrderOfChordNotes) {
+  std::vector<TQSNote*> chord;
+  for (uint8_t pitch : {0x50, 0x52, 0x54}) {  // C E G of one voice at tick 128
+    chord.push_back(new TQSNote(Measure));
+    chord.back()->Fields.Time = 128;
+    chord.back()->Fields.Pitch = pitch;
+  }
+  auto* early = new TQSNote(Measure);  // appended last, belongs first
+  Measure->SortItems();
+  EXPECT_EQ(Measure->GetItem(0), early);
+  EXPECT_EQ(Measure->GetItem(1), chord[0]);
+  EXPECT_EQ(Measure->GetItem(2), chord[1]);
+  EXPECT_EQ(Measure->GetItem(3), chord[2]);
+}
+
 TEST_F(MeasureTest, RecordRoundTripAndCopy) {
   Measure->Fields.Beaming = 2;
   Measure->Fields.Further4 = 9;
