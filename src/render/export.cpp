@@ -75,7 +75,7 @@ void TQSWindow::ExportPage(TStream& stream, int format, int fromPage, int toPage
     throw EInvalidOperation("Unknown image format " + std::to_string(format) + ".");
   if (format == efJpeg && (quality < 20 || quality > 100))
     throw EInvalidOperation("The JPEG quality must be between 20 and 100.");
-  if (Zoom < 25 || Zoom > 975) throw EInvalidOperation("The scale must be between 25 and 975 %.");
+  if (Zoom < kMinZoom || Zoom > kMaxZoom) throw EInvalidOperation("The scale must be between 25 and 975 %.");
   const TPageRange range = ExportRange(score, fromPage, toPage);
   const TSheetLayout sheet = LayoutSheet(score, range, Zoom, doublePage);
 

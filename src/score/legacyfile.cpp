@@ -26,9 +26,6 @@ namespace {
 constexpr uint8_t kFormatVersion768 = 250;
 constexpr uint8_t kPartMarker = 251;
 constexpr uint8_t kStaffMarker = 252;
-// A view shows zooms within these.
-constexpr int kMinZoom = 25;
-constexpr int kMaxZoom = 975;
 constexpr int kMinTempo = 10;
 // The spacing tables are filed with 16-bit counts: entries beyond cannot
 // be kept.

@@ -26,7 +26,6 @@ constexpr const char* kSignature = "Quavero data file";
 constexpr uint16_t kVersion = 1025;
 constexpr uint16_t kSectionCount = 14;
 // A view keeps its zoom within these; the file may hold anything.
-constexpr int kMinZoom = 25;
 constexpr int kZoomIgnoredFrom = 1000;
 
 constexpr const char* kNotOurFile = "This is not Quavero file";

@@ -20,6 +20,10 @@ struct TQSCursorPosition {
 // A short MIDI message: status, first and second data byte.
 using TECOnPlayShortEvent = TEvent<int /*midiMessage*/, int /*data1*/, int /*data2*/>;
 
+// The zooms a view shows, in percent.
+constexpr int kMinZoom = 25;
+constexpr int kMaxZoom = 975;
+
 class TQSWindowLink {
  public:
   virtual ~TQSWindowLink() = default;
