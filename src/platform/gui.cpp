@@ -1,10 +1,14 @@
 #include "platform/gui.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QScreen>
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 
 // The leak checker of sanitized builds asks for this: the font configuration
 // library under the toolkit keeps its caches for the life of the process.
@@ -28,6 +32,16 @@ void EnsureGuiApplication() {
   // No display to talk to: draw offscreen rather than abort.
   if (!EnvSet("QT_QPA_PLATFORM") && !EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY"))
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // Without a session (a console, CI) there is no runtime folder: make the
+  // private one the toolkit would fall back to, without its warning.
+  if (!EnvSet("XDG_RUNTIME_DIR")) {
+    const std::string dir = "/tmp/runtime-" + std::to_string(::getuid());
+    ::mkdir(dir.c_str(), 0700);
+    struct stat st;
+    if (::lstat(dir.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+        (st.st_mode & 077) == 0)
+      setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  }
   // A widget application, so that later widgets find what they need. It
   // lives as long as the process; argc and argv must outlive it.
   static int argc = 1;
