@@ -28,6 +28,7 @@ class TQSItem;
 class TQSNote;
 class TQSPause;
 class TQSVorschlag;
+class TQSEffect;
 class TQSMeasure;
 
 // ---------------------------------------------------------- column layout
@@ -42,6 +43,13 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest);
 void PlaceAccidentals(TLayoutContext& c);
 // Hands the chord list on when an item at tick comes.
 void FlushChordAt(TLayoutContext& c, int tick);
+// How an effect note of a note sounds: the note's channel, program and
+// voice, and the key of its own pitch (the note's key on a percussion
+// staff).
+void SetEffectSound(TLayoutContext& c, TQSEffect& effect, const TQSNote& note);
+// Flags bit of a tie element continued into a second ending: its arc ends
+// at the first tick of its slot.
+constexpr uint8_t kTieEndsAtMeasureStart = 0x02;
 // The marks and texts of the measure (second item loop).
 void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure);
 
