@@ -132,8 +132,8 @@ TQSCalcEvent* MarkEvent(TLayoutContext& c, TQSMark& mark) {
   return AddEvent(c, &mark, mark.Fields.Time);
 }
 
-// An open hi-hat mark on a percussion staff opens the closed hi-hats (key
-// 42) of its staff at its tick.
+// A hi-hat mark on a percussion staff opens the closed hi-hats (key 42) of
+// its staff at its tick.
 void OpenHiHats(TLayoutContext& c, TQSMark& mark) {
   TQSMeasure* m = c.Col.Measure;
   const TQSStaff* staff = c.Part->GetStaff(StaffOf(mark.Fields.StaffVoice));
@@ -252,7 +252,7 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
       TQSCalcItem* e = element();
       glyphBox(e, 32);
       PlaceAtNote(c, mark, *e);
-      if (type == kind::HiHat2) OpenHiHats(c, mark);
+      OpenHiHats(c, mark);
       break;
     }
     case kind::Staccato:

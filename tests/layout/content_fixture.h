@@ -81,6 +81,14 @@ struct TContentScore : TLayoutScore {
 
 // Widths in units as the layout measures them.
 inline int HeadWidth(uint8_t glyph, bool small = false) { return MusicWidth(small ? 88 : 128, glyph); }
+inline int TextHeight(int size, uint8_t style = 0, const std::string& face = "Arial") {
+  TFont f;
+  f.Name = face;
+  f.PixelsPerInch = 96;
+  f.SetSize(size);
+  f.Style = style;
+  return GetTextMetrics(f).Height;
+}
 inline int TextLineWidth(const std::u16string& text, int size = 64) {
   const int t = Width("Arial", size, text);
   return std::max((t + t / 100) + (t + t / 100) / static_cast<int>(text.size()), 64);
