@@ -338,10 +338,17 @@ TQSCalcEvent* AddEvent(TLayoutContext& c, TQSItem* item, int tick) {
   }
   tick = std::clamp(tick, 0, 0xFFFF);
   auto& list = target->Events;
-  // An earlier measure may be one a pass from a later page keeps: the
-  // item's event from the pass before goes first.
-  if (target != c.Slot) std::erase_if(list, [item](const TQSCalcEvent* e) { return e->Item == item; });
-  TQSCalcEvent* ev = target->EventRecords.Need(target->EventRecordsUsed++);
+  TQSCalcEvent* ev = nullptr;
+  if (target != c.Slot) {
+    // An earlier measure may be one that a pass from a later page keeps:
+    // the item's event from the pass before is taken again.
+    const auto old = std::find_if(list.begin(), list.end(), [item](const TQSCalcEvent* e) { return e->Item == item; });
+    if (old != list.end()) {
+      ev = *old;
+      list.erase(old);
+    }
+  }
+  if (!ev) ev = target->EventRecords.Need(target->EventRecordsUsed++);
   *ev = TQSCalcEvent{};
   ev->Item = item;
   ev->Tick = static_cast<uint16_t>(tick);
