@@ -58,10 +58,13 @@ struct TContentScore : TLayoutScore {
     return nullptr;
   }
 
-  static TQSMark* Attach(TQSItemOwner* note, TQSItemType type, int variant = 0, int value = 0) {
+  // A mark attached to a note or rest, at its time.
+  template <class T>
+  static TQSMark* Attach(T* note, TQSItemType type, int variant = 0, int value = 0) {
     auto* mark = static_cast<TQSMark*>(CreateItemByKind(type, note));
     mark->Fields.Kind = static_cast<uint8_t>(variant);
     mark->Fields.Value = static_cast<uint16_t>(value);
+    mark->Fields.Time = note->Fields.Time;
     return mark;
   }
   static TQSLiga* Tie(TQSNote* note, int span, uint8_t flags) {

@@ -333,6 +333,67 @@ TEST(LayoutNotes, Tablature) {
   EXPECT_EQ(r.Box.Bottom, row.Top + 2 * T + T / 2);
 }
 
+// Slash and drum heads with their stems, and the line glyphs before and
+// after a head (glissando, fall, lift) beside a C5 quarter whose head box
+// is (-28, 792, 57 wide, 840).
+TEST(LayoutNotes, HeadsAndLines) {
+  TContentScore s(1);
+  s.Score.AddDrumInstrument("Cross", 10, 20, 'x', 0, "", 100, 0);
+  TQSNote* slash = s.Note(s.Measure(0), 0, 128, C5);
+  slash->Fields.HeadStyle = 2;
+  TQSNote* drum = s.Note(s.Measure(0), 128, 128, C5);
+  drum->Fields.HeadStyle = 5;
+  TQSNote* plain = s.Note(s.Measure(0), 256, 128, C5);
+  const struct {
+    TQSItemType Type;
+    int Variant;
+    uint8_t Style;
+    TRect Box;
+  } lines[] = {
+      {kind::Glissando, 1, 1, {-28 - 8 - MusicWidth(128, 'Z'), 808, MusicWidth(128, 'Z'), 888}},  // before
+      {kind::Glissando, 0, 0, {37, 744, MusicWidth(128, 'Z'), 824}},                              // after
+      {kind::Fall, 1, 0, {37, 808, MusicWidth(128, ']'), 888}},
+      {kind::Lift, 0, 0, {-28 - 8 - MusicWidth(128, '^'), 824, MusicWidth(128, '^'), 888}},
+  };
+  std::vector<TQSMark*> marks;
+  for (const auto& t : lines) {
+    marks.push_back(s.Attach(plain, t.Type, t.Variant));
+    marks.back()->Fields.Style = t.Style;
+  }
+  s.Layout();
+
+  const TQSCalcMeasure& slot = s.SlotOf(0);
+  // The slash lies on the middle line whatever the pitch; its stem starts
+  // there.
+  EXPECT_EQ(s.Rel(slot, 0, s.One(slot, slash)), (TRect{-20, 576 + 24, 40, 576 + 168}));
+  EXPECT_EQ(s.Rel(slot, 0, s.One(slot, slash, element::Stem)), (TRect{-6, 696 - 160, 6, 696}));
+  // A drum head is its style's glyph; the stem attaches at its offset.
+  const int w = MusicWidth(128, 'x');
+  EXPECT_EQ(s.Rel(slot, 128, s.One(slot, drum)).Right, w);
+  EXPECT_EQ(s.Rel(slot, 128, s.One(slot, drum, element::Stem)),
+            (TRect{w - w / 2 - 6, HeadTopOf(10) + 24 - 160, 6, HeadTopOf(10) + 24 + 20}));
+  for (size_t i = 0; i < marks.size(); ++i) EXPECT_EQ(s.Rel(slot, 256, s.One(slot, marks[i])), lines[i].Box) << i;
+}
+
+// A note that asks to be selected hands its head to the active view; only
+// the bit that keeps a note out of beams stays in its select byte.
+TEST(LayoutNotes, SelectionRequest) {
+  struct TView : TRecordingView {
+    std::vector<TQSCalcItem*> Selected;
+    void AddToSelection(TQSCalcItem* element) override { Selected.push_back(element); }
+  } view;
+  TContentScore s(1);
+  s.Score.AttachWindow(&view);
+  s.Score.SetActiveWindow(&view);
+  TQSNote* note = s.Note(s.Measure(0), 0, 128, C5);
+  note->SelectFlags = TQSNote::kSelectReselect | TQSNote::kSelectNoBeam;
+  s.Layout();
+  ASSERT_EQ(view.Selected.size(), 1u);
+  EXPECT_EQ(view.Selected[0], note->HeadElement);
+  EXPECT_EQ(note->SelectFlags, TQSNote::kSelectNoBeam);
+  s.Score.DetachWindow(&view);
+}
+
 // Rests by value: whole rests hang from the second line, half rests sit on
 // the middle line, shorter ones are glyphs; a measure-filling rest is a
 // whole rest except in a long upbeat; rests far outside the staff get a
