@@ -233,14 +233,9 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
       MoveDown(e->Box, FirstRowTop(c));
       break;
     }
-    case kind::Finger: {
-      TQSCalcItem* e = element();
-      const int g = LettersWidth(c, type, v);
-      e->Box = c.StaffBox(x - g / 2, y - 48, g, y + 48);
-      MoveDown(e->Box, FirstRowTop(c));
-      break;
-    }
+    case kind::Finger:
     case kind::Hammer: {
+      // Hammer-on letters stand on the first row by their offset alone.
       TQSCalcItem* e = element();
       const int g = LettersWidth(c, type, v);
       e->Box = c.StaffBox(x - g / 2, y - 48, g, y + 48);

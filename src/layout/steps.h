@@ -5,7 +5,9 @@
 //   column.cpp      the column layout of one part in one measure, its
 //                   column marks and the room model
 //   notes.cpp       notes and rests of the column layout
-//   chords.cpp      symbols placed beside the note heads of a chord
+//   chords.cpp      symbols placed beside the note heads of a chord, and
+//                   grace notes
+//   sounding.cpp    how notes sound: keys, accidentals, channels, drums
 //   marks.cpp       marks, texts and symbols of the column layout
 //   playorder.cpp   column items, events, dynamics and the play order
 //   furniture.cpp   accolades, system-start clefs and keys, lyric spacing,

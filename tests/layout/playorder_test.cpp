@@ -105,6 +105,53 @@ TEST(LayoutPlayOrder, RepeatBarlinesInsideMeasures) {
   EXPECT_EQ(r->SlotOf(2).Number, 6);
 }
 
+// Column items: rehearsal marks numbered or lettered, measure numbers from
+// a start number on, a tempo change inside a measure, a change of time
+// signature, and a MIDI event.
+TEST(LayoutPlayOrder, ColumnItems) {
+  std::unique_ptr<TContentScore> s(Music(3));
+  TQSMark* rehearsal[3];
+  const uint8_t styles[] = {0x80, 0x80, 0x48};  // numbers, numbers, letters in an ellipse
+  for (int m = 0; m < 3; ++m) {
+    rehearsal[m] = s->Mark(s->Column(m), kind::Rehearsal, 0);
+    rehearsal[m]->Fields.Style = styles[m];
+  }
+  TQSMark* numbering = s->Mark(s->Column(0), kind::MeasureNumbering, 0, 10);
+  auto* midi = static_cast<TQSMIDIEvent*>(CreateItemByKind(kind::MidiEvent, s->Column(0)));
+  midi->Fields.Time = 100;
+  TQSMark* tempo = s->Mark(s->Column(1), kind::Tempo, 256, 90, 2);  // quarter = 90
+  s->Mark(s->Column(1), kind::Meter, 0, MakeMeter(3, 4));
+  s->Layout();
+
+  const char16_t* texts[] = {u"1", u"2", u"C"};
+  for (int m = 0; m < 3; ++m) {
+    const TQSCalcItem& e = s->One(s->SlotOf(m), rehearsal[m]);
+    std::u16string text(texts[m]);
+    EXPECT_EQ(e.Text, std::string(1, static_cast<char>(text[0]))) << m;
+    const int w = Width("Arial", 80, text) + (m == 2 ? 64 : 0);
+    EXPECT_EQ(e.Box.Right - e.Box.Left, w) << m;
+    EXPECT_EQ(e.Box.Bottom, kFirstRowTop) << m;
+  }
+  EXPECT_EQ(s->SlotOf(0).Number, 10);
+  EXPECT_EQ(s->SlotOf(2).Number, 12);
+  const auto numbers = s->Of(s->SlotOf(1), numbering);
+  ASSERT_EQ(numbers.size(), 1u);
+  EXPECT_EQ(numbers[0]->Text, "11");
+  EXPECT_EQ(numbers[0]->Box.Right - numbers[0]->Box.Left, Width("Arial", 48, u"11"));
+  EXPECT_EQ(s->EventOf(s->SlotOf(0), midi)->Tick, 100);
+
+  const TQSCalcMeasure& slot = s->SlotOf(1);
+  EXPECT_EQ(slot.Length, 384);
+  EXPECT_EQ(s->SlotOf(2).Length, 384);
+  EXPECT_EQ(s->EventOf(slot, tempo)->Tick, 256);
+  const TQSCalcItem& t = s->One(slot, tempo);
+  EXPECT_EQ(t.Box.Right - t.Box.Left, MusicWidth(128, ',') + 8 + Width("Arial", 64, u"=90"));
+  EXPECT_EQ(t.Box.Top, kFirstRowTop - 128);
+  const double before = 60000.0 / s->Piece->Tempo() / 128, after = 60000.0 / 90 / 128;
+  EXPECT_DOUBLE_EQ(slot.Tempo[0].MsPerTick, after);
+  EXPECT_DOUBLE_EQ(slot.EndMs - slot.StartMs, 256 * before + 128 * after);
+}
+
 // Events before their measure's start (grace notes played ahead of the
 // beat) go into the measure before, at its length less the distance; a
 // pass from a later page does not list them there twice.
