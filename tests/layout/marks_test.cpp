@@ -219,6 +219,7 @@ TEST(LayoutMarks, Bends) {
 // from its stem; others stand at their offsets on their staff's row. The
 // glyphs and letters measured are those drawn.
 TEST(LayoutMarks, MarksAndSymbols) {
+  const TLayoutInstalled fonts;
   const int g = MusicWidth(128, 'g');
   const int five = Width("Arial", 56, u"5"), index = Width("Arial", 72, u"i"), h = Width("Arial", 64, u"H");
   const int turn = MusicWidth(128, '}');

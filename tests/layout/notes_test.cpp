@@ -399,6 +399,7 @@ TEST(LayoutNotes, SelectionRequest) {
 // whole rest except in a long upbeat; rests far outside the staff get a
 // ledger line (State 1).
 TEST(LayoutNotes, Rests) {
+  const TLayoutInstalled fonts;
   const struct {
     int Measure, Length, OffsetY;
     TRect Box;  // left and width relative to the tick
