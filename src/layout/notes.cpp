@@ -480,11 +480,10 @@ TQSCalcMeasure* SlotOfMeasure(const TLayoutContext& c, int measure) {
 // The volta number of the play-order visit of the measure being laid out.
 int CurrentVolta(const TLayoutContext& c) {
   const TQSPiece* piece = c.Piece;
-  if (c.VisitMade) {
-    for (int i = std::min<int>(piece->VisitCount, static_cast<int>(piece->Visits.size())) - 1; i >= 0; --i)
-      if (piece->Visits[static_cast<size_t>(i)]->Measure == c.H) return piece->Visits[static_cast<size_t>(i)]->Volta;
-    return 0;
-  }
+  if (c.VisitMade)
+    return c.OwnVisit >= 0 && c.OwnVisit < std::min<int>(piece->VisitCount, static_cast<int>(piece->Visits.size()))
+               ? piece->Visits[static_cast<size_t>(c.OwnVisit)]->Volta
+               : 0;
   return c.Page->VoltaLeft >= 0 ? c.Page->VoltaNumber : 0;
 }
 
