@@ -1,6 +1,7 @@
-// The layout pass over a score of 1,000 measures in 4 parts: a full pass,
-// and a pass from the last page after a change there (also of a score four
-// times as long).
+// The layout pass over a score of 1,000 measures in 4 parts of full note
+// content (chords, accidentals, dots, beams, ties, grace notes, lyrics and
+// marks): a full pass, and a pass from the last page after a change there
+// (also of a score four times as long).
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -22,24 +23,69 @@ using namespace qs;
 
 constexpr int kParts = 4;
 
+TQSNote* AddNote(TQSMeasure* m, int tick, int length, uint8_t pitch) {
+  auto* note = static_cast<TQSNote*>(CreateItemByKind(kind::Note, m));
+  note->Fields.Time = static_cast<uint16_t>(tick);
+  note->Fields.Length = note->Fields.RealLength = static_cast<uint16_t>(length);
+  note->Fields.Pitch = pitch;
+  return note;
+}
+
+TQSMark* AddMark(TQSItemOwner* owner, TQSItemType type, int tick, int value, int variant) {
+  auto* mark = static_cast<TQSMark*>(CreateItemByKind(type, owner));
+  mark->Fields.Time = static_cast<uint16_t>(tick);
+  mark->Fields.Value = static_cast<uint16_t>(value);
+  mark->Fields.Kind = static_cast<uint8_t>(variant);
+  return mark;
+}
+
+// A measure of music: a chord with an accidental, a dotted note, two
+// beamed eighths, a note tied into the next measure, grace notes now and
+// then; a lyric, a dynamics mark, a staccato at a note, a hairpin and a
+// chord symbol.
 void FillMeasure(TQSMeasure* m, int number, int part) {
   if (number == 0) {
-    auto* clef = static_cast<TQSMark*>(CreateItemByKind(kind::Clef, m));
-    clef->Fields.Kind = part % 2 ? 2 : 1;
-    static_cast<TQSMark*>(CreateItemByKind(kind::Key, m))->Fields.Kind = 2;
-    if (part == 0) static_cast<TQSMark*>(CreateItemByKind(kind::Accolade, m))->Fields.Value = 3;
+    AddMark(m, kind::Clef, 0, 0, part % 2 ? 2 : 1);
+    AddMark(m, kind::Key, 0, 0, 2);
+    if (part == 0) AddMark(m, kind::Accolade, 0, 3, 0);
   }
-  for (int beat = 0; beat < 4; ++beat) {
-    auto* note = static_cast<TQSNote*>(CreateItemByKind(kind::Note, m));
-    note->Fields.Time = static_cast<uint16_t>(beat * 128);
-    note->Fields.Length = note->Fields.RealLength = 128;
-    note->Fields.Pitch = static_cast<uint8_t>(0x50 + (number + beat) % 7);
-    if (beat % 2 == 0) CreateItemByKind(kind::Dot, note);
+  const uint8_t base = static_cast<uint8_t>(0x50 + number % 5);
+  if (number % 8 == 3) {
+    auto* group = static_cast<TQSVorschlag*>(CreateItemByKind(kind::Vorschlag, m));
+    auto* grace = static_cast<TQSNote*>(CreateItemByKind(kind::Note, group));
+    grace->Fields.Pitch = static_cast<uint8_t>(base + 1);
+    grace->Fields.Length = grace->Fields.RealLength = 64;
   }
-  auto* dynamics = static_cast<TQSMark*>(CreateItemByKind(kind::Dynamics, m));
-  dynamics->Fields.Kind = static_cast<uint8_t>(number % 13);
+  TQSNote* low = AddNote(m, 0, 128, base);
+  TQSNote* high = AddNote(m, 0, 128, static_cast<uint8_t>(base + 2));
+  low->SetChordMember(true);
+  high->SetChordMember(true);
+  AddMark(high, kind::Accidental, 0, 0, number % 3 == 0 ? 0 : 2);
+  TQSNote* dotted = AddNote(m, 128, 128, static_cast<uint8_t>(base + 1));
+  dotted->Fields.RealLength = 192;
+  AddMark(dotted, kind::Dot, 0, 0, 0);
+  TQSNote* first = AddNote(m, 320, 64, base);
+  first->SetBeamedToNext(true);
+  AddNote(m, 384, 64, static_cast<uint8_t>(base + 1));
+  TQSNote* last = AddNote(m, 448, 64, static_cast<uint8_t>(base + 1));
+  auto* tie = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, last));
+  tie->Fields.Span = 64;
+  tie->Fields.Flags = TQSLiga::kFromStart;
+  AddMark(m, kind::Dynamics, 0, 0, number % 13);
+  AddMark(m, kind::Staccato, 128, 0, 0)->Fields.Style = TQSMark::kStyleAttached;
+  if (number % 4 == 0) AddMark(m, kind::Dynamics, 128, 256, 50);
+  if (part == 0 && number % 2 == 0) {
+    auto* chord = static_cast<TQSChord*>(CreateItemByKind(kind::Chord, m));
+    TQSChordFragment root, kind;
+    root.Text = "G";
+    kind.Text = "m7";
+    kind.Fields.Anchor = 1;
+    chord->Patterns = {root, kind};
+  }
   auto* lyric = static_cast<TQSLyric*>(CreateItemByKind(kind::Lyric, m));
   lyric->Lines = {"syl-" + std::to_string(number)};
+  lyric->Fields.Flags = number % 2 ? TQSLyric::kHyphen : 0;
+  m->UpdateBeams(0, true);
 }
 
 void BuildScore(TQSScore& score, int measures) {
@@ -86,7 +132,9 @@ void BM_RelayoutLastPage(benchmark::State& state) {
   BuildScore(score, measures);
   LayoutScore(score, 0);
   TQSMeasure* last = score.GetPiece(0)->GetPart(2)->GetMeasure(measures - 1);
-  auto* note = static_cast<TQSNote*>(last->GetItem(1));
+  TQSNote* note = nullptr;
+  for (TQSItem* item : last->Items)
+    if (item->ItemType == kind::Note && !note) note = static_cast<TQSNote*>(item);
   for (auto _ : state) {
     note->Fields.Pitch = note->Fields.Pitch == 0x50 ? 0x54 : 0x50;
     LayoutScore(score, score.LaidOutPages - 1);

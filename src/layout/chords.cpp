@@ -1,17 +1,19 @@
 // Symbols beside the note heads of a chord: accidentals stacked in columns
-// to the left of the heads, clef changes inside the measure, arpeggios and
-// similar vertical signs, and tremolo strokes to the right.
-//
-// Not handled here yet: the notes of grace-note groups (a group takes no
-// room and makes no element).
+// to the left of the heads, clef changes inside the measure, grace-note
+// groups, arpeggios and similar vertical signs, and tremolo strokes to the
+// right. Grace notes also get how they sound and their events here.
 #include <algorithm>
+#include <string>
 
 #include "layout/context.h"
 #include "layout/metrics.h"
+#include "layout/sounding.h"
 #include "layout/steps.h"
 #include "score/marks.h"
+#include "score/measure.h"
 #include "score/notes.h"
 #include "score/part.h"
+#include "score/score.h"
 
 namespace qs {
 
@@ -39,6 +41,24 @@ uint8_t AccidentalGlyph(int k) {
 // Kinds drawn like a flat: they cover the row and three above it.
 bool FlatShaped(int k) { return k == 0 || k == 1 || k == 101 || k == 103 || k == 133 || k == 135 || k == 137; }
 
+// Top and bottom of an accidental's box around the line of its note.
+struct TAccidentalExtent {
+  int Top, Bottom;
+};
+TAccidentalExtent AccidentalExtent(int k) {
+  if (FlatShaped(k)) return {-96, 24};
+  if (k == 3) return {-24, 24};
+  return {-72, 72};
+}
+
+int AccidentalGlyphWidth(TLayoutContext& c, int k, int size) {
+  const uint8_t glyph = AccidentalGlyph(k);
+  if (!glyph) return 0;
+  if (size == 128 && glyph <= 'F') return c.Glyph128[glyph];
+  c.Fonts.SetMusicFont(size);
+  return c.Fonts.GlyphWidth(glyph);
+}
+
 void RaiseLeft(TLayoutContext& c, int tick, int room) {
   if (c.FixedMeasureCount() || !c.Slot || tick < 0 || tick >= c.Slot->Length) return;
   const int before = LeftRoom(c.Slot->Positions[static_cast<size_t>(tick)]);
@@ -63,15 +83,14 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   if (d == 0) return;
   const int b = (acc.Fields.Style & 0x0C) ? 3 : 0;
   d += 2 * b;
-  const int r = std::min(PitchOctave(note->Fields.Pitch) * 7 + std::min(PitchStep(note->Fields.Pitch), 6), 127);
+  const int r = StackRow(note->Fields.Pitch);
   int top, bottom;  // rows covered, top first
-  int boxTop, boxBottom;
   if (FlatShaped(k)) {
-    top = r + 3, bottom = r, boxTop = -96, boxBottom = 24;
+    top = r + 3, bottom = r;
   } else if (k == 3) {
-    top = r + 1, bottom = r - 1, boxTop = -24, boxBottom = 24;
+    top = r + 1, bottom = r - 1;
   } else {
-    top = r + 3, bottom = r - 3, boxTop = -72, boxBottom = 72;
+    top = r + 3, bottom = r - 3;
   }
   top = std::min(top, 127);
   bottom = std::max(bottom, 0);
@@ -95,21 +114,17 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   }
   TQSCalcItem* e = c.NewElement(&acc, true, true);
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
-  const uint8_t glyph = AccidentalGlyph(k);
-  int width = glyph >= '@' && glyph <= 'F' ? c.Glyph128[glyph] : 0;
-  if (glyph >= 230) {
-    c.Fonts.SetMusicFont(128);
-    width = c.Fonts.GlyphWidth(glyph);
-  }
+  const int width = AccidentalGlyphWidth(c, k, 128);
   const int staff = StaffOf(note->Fields.StaffVoice);
   TQSStaff* st = c.Part->GetStaff(staff);
   const int position =
       StaffPosition(ClefOffsetAt(c, st ? st->SystemRow : 0, note->Fields.StaffVoice, note->Fields.Time), note->Fields.Pitch);
   const int y = c.S * position / 2;
+  // An accidental of the sharp group with value 5 stays where it was put.
   const bool keepX = !FlatShaped(k) && k != 3 && acc.Fields.Value == 5;
-  if (keepX) boxTop = -84, boxBottom = 60;
+  const TAccidentalExtent ext = keepX ? TAccidentalExtent{-84, 60} : AccidentalExtent(k);
   const int ax = keepX ? acc.Fields.OffsetX : acc.Fields.OffsetX - (x - b) * 8;
-  e->Box = c.StaffBox(ax, acc.Fields.OffsetY + boxTop, width, acc.Fields.OffsetY + boxBottom);
+  e->Box = c.StaffBox(ax, acc.Fields.OffsetY + ext.Top, width, acc.Fields.OffsetY + ext.Bottom);
   TQSCalcStaff* row = PartRow(c, staff);
   e->Row = row;
   const int dy = (row ? row->Top : 0) + y;
@@ -172,6 +187,189 @@ void PlaceTremolo(TLayoutContext& c, TQSMark& mark) {
   if (!c.FixedMeasureCount()) c.RaiseRightRoom(mark.Fields.Time, 12);
 }
 
+// ------------------------------------------------------------- grace notes
+
+// The running values of one grace group: where it begins beside the main
+// note (units from the tick), the running x from there, the beam of its
+// notes.
+struct TGraceWork {
+  TGraceWork(TQSVorschlag& group, int base) : Group(group), Base(base) {}
+  TQSVorschlag& Group;
+  int Base = 0;
+  int X = 0;
+  TQSCalcItem* Beam = nullptr;
+};
+
+bool IsFixedTie(const TQSLiga& tie) { return (tie.Fields.Flags & TQSLiga::kLineMask) == 0x08; }
+
+// A tie from a grace note (at distance `distance` from the group's tick,
+// head top y below the row's top), usually to its main note.
+void LayoutGraceTie(TLayoutContext& c, const TGraceWork& g, TQSLiga& tie, int distance, int y) {
+  TQSCalcMeasure* slot = c.Slot;
+  const int end = g.Group.Fields.Time + tie.Fields.Span;
+  TQSCalcItem* e = c.NewElement(&tie, true, true);
+  e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  int level = 0;
+  if (end < slot->Length)
+    level = ClefOffsetAt(c, c.Staff->SystemRow, tie.Fields.EndStaffVoice, end) * c.S / 2;
+  else
+    c.Page->OpenSpans.push_back(e);
+  e->Param = tie.Fields.Span;
+  const int rowTop = c.Row ? c.Row->Top : 0;
+  const bool fixed = IsFixedTie(tie);
+  const int margin = fixed ? c.StaffSize() * c.Scale * 64 / 10000 : 0;
+  TRect& b = e->Box2;
+  b.Top = rowTop + c.Scaled(tie.Fields.StartY) + y;
+  if (!fixed) b.Top += tie.IsBelow() ? c.S + 6 : -16;
+  b.Bottom = tie.EndFromStart() ? b.Top : rowTop + c.Scaled(tie.Fields.EndY + level);
+  b.Left = c.ScoreScaled(tie.Fields.StartX) + margin - c.Scaled(distance);
+  b.Right = c.ScoreScaled(tie.Fields.EndX) - margin;
+  tie.LayoutLink = e;
+}
+
+// One note of a grace group: its head beside the main note, its
+// accidentals, ties and stem, and how it sounds.
+void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
+  const TQSStaff& staff = *c.Staff;
+  const TQSVorschlag& group = g.Group;
+  const int tick = group.Fields.Time;
+  const int value = note.Fields.Length;
+  const bool tab = staff.Fields.Tablature;
+  const int S = c.S, T = c.T;
+  TQSCalcStaff* row = c.Row;
+  const int rowTop = row ? (tab ? row->TopLine : row->Top) : 0;
+  c.PercussionClef = false;
+
+  TQSCalcItem* head = c.NewElement(&note, true, true);
+  head->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  note.HeadElement = head;
+
+  // The written pitch with the alteration in force and the note's own
+  // accidentals (which leave the alteration in force as it is).
+  const int step = SafeStep(note.Fields.Pitch);
+  int alteration = c.Col.Alteration[static_cast<size_t>(step)];
+  bool inForce = alteration != 0;
+  note.AccidentalDisplay = 0;
+  if (!tab)
+    for (TQSItem* item : note.Items)
+      if (auto* acc = item->ItemType == kind::Accidental ? dynamic_cast<TQSMark*>(item) : nullptr)
+        ApplyAccidental(acc->Fields.Kind, note.AccidentalDisplay, alteration, inForce);
+  const int key = NaturalKey(note.Fields.Pitch) + alteration + (c.Part ? c.Part->TransportShift() : 0);
+  note.SoundingKey = static_cast<uint8_t>(std::clamp(key, 0, 127));
+
+  int y, width;  // head top below the row's top, head width
+  if (tab) {
+    if (note.Fields.TabFret == 0) ChooseString(staff, note);
+    y = (staff.Fields.LineCount - note.Fields.TabString - 1) * T - T / 2;
+    c.Fonts.SetTextFont(40);
+    width = c.Fonts.TextWidth(note.Fields.TabFret ? std::to_string(note.Fields.TabFret - 1) : "N");
+  } else {
+    const int position =
+        StaffPosition(ClefOffsetAt(c, staff.SystemRow, note.Fields.StaffVoice, tick), note.Fields.Pitch);
+    note.StaffPosition = static_cast<int16_t>(position);
+    y = HeadTop(position, S);
+    // The breve is measured by the glyph that is drawn for it.
+    const uint8_t glyph = value == 256 ? '4' : value == 512 ? '*' : value == 1024 ? ')' : '5';
+    if (glyph == ')') {
+      c.Fonts.SetMusicFont(88);
+      width = c.Fonts.GlyphWidth(glyph);
+    } else {
+      width = c.Glyph88[glyph];
+    }
+  }
+  const int x = g.X;
+  g.X += width + c.NoteInterval * 2 / 3 + group.Fields.Spacing * 8;
+  // Before the main note the group reaches to the left of its tick, after
+  // it to the right.
+  const int distance = g.Base + x;
+  const int left = group.IsAfter() ? c.Scaled(distance) : -c.Scaled(distance) - c.Scaled(width);
+  head->Box = {left, y + rowTop, c.Scaled(width), y + (tab ? T : S) + rowTop};
+  if (row) {
+    head->Box2.Top = row->Top;
+    head->Box2.Bottom = row->Bottom;
+  }
+
+  int shift = 0;  // accidentals stand side by side left of the head
+  for (TQSItem* item : note.Items) {
+    if (item->ItemType == kind::Liga) {
+      if (auto* tie = dynamic_cast<TQSLiga*>(item)) LayoutGraceTie(c, g, *tie, distance, y);
+    } else if (item->ItemType == kind::Accidental && !tab) {
+      auto* acc = dynamic_cast<TQSMark*>(item);
+      if (!acc) continue;
+      const int w = AccidentalGlyphWidth(c, acc->Fields.Kind, 88);
+      shift += w;
+      TQSCalcItem* e = c.NewElement(acc, true, true);
+      e->SizePercent = head->SizePercent;
+      const TAccidentalExtent ext = AccidentalExtent(acc->Fields.Kind);
+      const int line = rowTop + S * note.StaffPosition / 2;
+      e->Box = {left - c.Scaled(shift), line + c.Scaled(ext.Top), c.Scaled(w), line + c.Scaled(ext.Bottom)};
+    } else if (item->ItemType == kind::Effect && c.PercussionClef) {
+      if (auto* effect = dynamic_cast<TQSEffect*>(item)) SetEffectSound(c, *effect, note);
+    }
+  }
+
+  if (value < 512) {
+    const int sy = y + c.Scaled(24);
+    const int length = c.Scaled(6 * note.Fields.StemLength);
+    const int stemWidth = c.Scaled(6);
+    const int hw = c.Scaled(width);
+    const bool down = note.IsStemDown();
+    const int sx = tab ? left + hw / 2 - stemWidth / 2 : down ? left : left + hw - stemWidth;
+    if (note.BeamGroup && !g.Beam) {
+      g.Beam = c.NewElement(nullptr, true, true);
+      g.Beam->ElementType = element::Beam;
+      g.Beam->SizePercent = head->SizePercent;
+    }
+    TQSCalcItem* stem = c.NewElement(&note, true, true);
+    stem->ElementType = element::Stem;
+    stem->SizePercent = head->SizePercent;
+    stem->Box = down ? TRect{sx, 0, stemWidth, length} : TRect{sx, -length, stemWidth, 0};
+    stem->Box.Top += rowTop + sy;
+    stem->Box.Bottom += rowTop + sy;
+    if (row) {
+      stem->Box2.Top = row->Top;
+      stem->Box2.Bottom = row->Bottom;
+    }
+    if (note.BeamGroup) g.Beam->Links.push_back(stem);
+  }
+
+  note.Voice = FindVoice(c.Part, note.Fields.StaffVoice);
+  if (c.PercussionClef) {
+    note.MidiChannel = kDrumChannel;
+    note.MidiProgram = 0;
+    note.SoundingKey = static_cast<uint8_t>(DrumKey(c.Score, note.SoundingKey, note.Fields.HeadStyle));
+  } else {
+    const TSound sound = VoiceSound(note.Voice, c.Part);
+    note.MidiChannel = sound.Channel;
+    note.MidiProgram = sound.Program;
+  }
+  TQSCalcEvent* ev = AddEvent(c, &note, tick + note.Fields.PlayOffset);
+  ev->Duration = static_cast<int16_t>(group.Fields.Duration ? group.Fields.Duration : note.Fields.Length);
+}
+
+void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
+  const int tick = group.Fields.Time;
+  const int count = group.ItemCount();
+  if (count == 0 || tick >= c.Slot->Length) return;
+  TGraceWork g(group, 8 * LargestExtent(c.Col));
+  if (group.IsAfter()) {
+    for (int i = 0; i < count; ++i)
+      if (TQSNote* note = group.GetNote(i)) LayoutGraceNote(c, g, *note);
+  } else {
+    // Laid out from the main note outwards; the beam still runs left to
+    // right.
+    for (int i = count - 1; i >= 0; --i)
+      if (TQSNote* note = group.GetNote(i)) LayoutGraceNote(c, g, *note);
+    if (g.Beam) std::reverse(g.Beam->Links.begin(), g.Beam->Links.end());
+  }
+  if (c.FixedMeasureCount()) return;
+  const int w = (g.X + g.Base) / 8;
+  if (group.IsAfter()) {
+    if (RightRoomAt(c, tick) < w) c.RaiseRightRoom(tick, w + (tick == c.Slot->Length - 1 ? 4 : 0));
+  } else {
+    RaiseLeft(c, tick, tick == 0 ? w + 4 : w);
+  }
+}
 }  // namespace
 
 void PlaceAccidentals(TLayoutContext& c) {
@@ -187,6 +385,10 @@ void PlaceAccidentals(TLayoutContext& c) {
   }
   if (others) {
     for (TQSItem* item : col.ChordList) {
+      if (item->ItemType == kind::Vorschlag) {
+        if (auto* group = dynamic_cast<TQSVorschlag*>(item)) PlaceGraceGroup(c, *group);
+        continue;
+      }
       auto* mark = dynamic_cast<TQSMark*>(item);
       if (!mark) continue;
       switch (item->ItemType) {

@@ -154,6 +154,7 @@ struct TLayoutContext {
   int AccoladeOffset = 0;     // where the accolades of covered parts stand
   bool FirstMeasureOfPage = false;
   bool VisitMade = false;
+  int OwnVisit = 0;           // index of the measure's visit once VisitMade
   int LastTempoTick = 0;
   int MultiRestExtra = 0;
   bool MidMeasureBarline = false;

@@ -430,6 +430,8 @@ void PlaceTie(TPlacement& p, TQSCalcItem& e) {
   if ((state == 3 && !tie->IsSlur()) || (tie->IsSlur() && (state == 0 || state == 1))) {
     b2.Left = p.Left() + b2.Left + p.Header();
     if (tie->IsSlur()) b2.Right = p.X(anchor) + b2.Right;
+    // A tie carried into a second ending ends at the note it leads to.
+    if (e.Flags & kTieEndsAtMeasureStart) b2.Right = std::max(p.X(0) + b2.Right, b2.Left + 32);
   } else if (tie->IsSlur() && state == 2) {
     b2.Left = p.X(e.Param) + b2.Left;
     b2.Right = p.Slot->Box.Right + b2.Right;

@@ -1,20 +1,21 @@
 // The marks and texts of the column layout (the second walk over a
-// measure's items): lyrics, inscriptions and instrument names, dynamics and
-// hairpins, ornaments and the marks that run on beyond their measure.
-//
-// Not handled here yet (they make no element): chord symbols, guitar
-// frames, bends, fingerings and hammer-on letters, hi-hat, staccato,
-// portamento and hand marks, tremolos between notes, user symbols, and the
-// playback of pedal, portamento and hi-hat marks.
+// measure's items): chord symbols, lyrics, inscriptions and instrument
+// names, guitar frames, dynamics and hairpins, ornaments, articulations and
+// technique marks (some placed at their note), bends, user symbols and the
+// marks that run on beyond their measure; with the playback of dynamics,
+// tempo terms, pedal, portamento and hi-hat marks.
 #include <algorithm>
 #include <string>
 
 #include "base/text.h"
 #include "layout/context.h"
 #include "layout/metrics.h"
+#include "layout/sounding.h"
 #include "layout/steps.h"
 #include "score/marks.h"
 #include "score/measure.h"
+#include "score/notes.h"
+#include "score/pageobjects.h"
 #include "score/part.h"
 #include "score/score.h"
 
@@ -27,7 +28,8 @@ uint8_t MarkGlyph(int type, int v) {
   switch (type) {
     case kind::Dynamics: return v >= 0 && v <= 12 ? static_cast<uint8_t>('i' + v) : 0;
     case kind::Trill: return v >= 1 && v <= 4 ? static_cast<uint8_t>(0x9C + v) : 0;
-    case kind::Gruppetto: return v == 0 || v == 1 ? '|' : v == 2 ? '~' : v == 3 ? 0x7F : 0;
+    // Variant 1 is measured by the glyph that is drawn for it.
+    case kind::Gruppetto: return v == 0 ? '|' : v == 1 ? '}' : v == 2 ? '~' : v == 3 ? 0x7F : 0;
     case kind::Mordent: return v >= 0 && v <= 3 ? static_cast<uint8_t>(0x86 + v) : 0;
     case kind::Fermata:
       return v == 0 ? 0x8C : v == 1 ? 0x8D : (v >= 5 && v <= 8) ? static_cast<uint8_t>(0x8E + v - 5) : 0;
@@ -40,8 +42,32 @@ uint8_t MarkGlyph(int type, int v) {
     case kind::StringNumber: return v >= 1 && v <= 8 ? static_cast<uint8_t>(0x93 + v) : 0;
     case kind::Breath: return 0x80;
     case kind::Bowing: return v == 0 ? 0x82 : v == 1 ? 0x83 : 0;
+    case kind::HiHat1: return 'g';
+    case kind::HiHat2: return 'h';
     default: return 0;
   }
+}
+
+// The letters of fingerings and of hammer-ons and their like, drawn in the
+// score's text font; empty for variants without one.
+std::string MarkLetters(int type, int v) {
+  if (type == kind::Finger) {
+    // Finger 5 is measured as the digit that is drawn.
+    if (v >= 0 && v <= 5) return std::to_string(v);
+    static const char* const kHands[] = {"p", "i", "m", "a", "e"};
+    return v >= 11 && v <= 15 ? kHands[v - 11] : "";
+  }
+  static const char* const kTechniques[] = {"H", "P", "T", "S"};
+  return v >= 0 && v <= 3 ? kTechniques[v] : "";
+}
+
+int LettersWidth(TLayoutContext& c, int type, int v) {
+  const std::string text = MarkLetters(type, v);
+  if (text.empty()) return 0;
+  const bool large = v > 9;
+  c.Fonts.SetTextFont(type == kind::Finger ? (large ? 72 : 56) : (large ? 80 : 64));
+  c.Fonts.SetStyle(0);
+  return c.Fonts.TextWidth(text);
 }
 
 int GlyphWidth(TLayoutContext& c, uint8_t glyph) {
@@ -52,6 +78,13 @@ int GlyphWidth(TLayoutContext& c, uint8_t glyph) {
 
 int FirstRowTop(TLayoutContext& c) {
   const TQSCalcStaff* row = c.SystemPart ? c.PageRow(c.SystemPart->FirstRow) : nullptr;
+  return row ? row->Top : 0;
+}
+
+// The top of the row of a staff of the current part.
+int StaffRowTop(TLayoutContext& c, int staffVoice) {
+  const TQSCalcStaff* row =
+      c.SystemPart ? c.PageRow(c.SystemPart->FirstRow + StaffOf(static_cast<uint8_t>(staffVoice))) : nullptr;
   return row ? row->Top : 0;
 }
 
@@ -68,6 +101,72 @@ bool RunOn(TLayoutContext& c, const TQSMark& mark, TQSCalcItem* e) {
   return true;
 }
 
+// Marks that stand at a note (bit 4 of their style byte): beside the head
+// of the note of their staff and voice at their tick, above or below it by
+// its stem; without such a note on the row of their staff.
+void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
+  const TQSCalcItem* head = (mark.Fields.Style & TQSMark::kStyleAttached)
+                                ? FindNoteElement(c, mark.Fields.StaffVoice, mark.Fields.Time, 0, false)
+                                : nullptr;
+  const auto* note = head ? dynamic_cast<const TQSNote*>(head->Item) : nullptr;
+  if (!note) {
+    MoveDown(e.Box, StaffRowTop(c, mark.Fields.StaffVoice));
+    return;
+  }
+  const bool down = note->IsStemDown();
+  if (note->IsHeadDisplaced()) e.Box.Left += down ? -head->Box.Right : head->Box.Right;
+  const int S = c.S;
+  const int type = mark.ItemType;
+  int dy;
+  if (type == kind::Staccato || type == kind::Portamento)
+    dy = down ? head->Box.Top - S : head->Box.Bottom + S;
+  else
+    dy = down ? head->Box.Bottom + 4 * S : head->Box.Top - 4 * S;
+  MoveDown(e.Box, dy);
+}
+
+// Pedal and portamento marks sound on the channel of their voice.
+TQSCalcEvent* MarkEvent(TLayoutContext& c, TQSMark& mark) {
+  mark.Voice = FindVoice(c.Part, mark.Fields.StaffVoice);
+  mark.LayoutByte = VoiceSound(mark.Voice, c.Part).Channel;
+  return AddEvent(c, &mark, mark.Fields.Time);
+}
+
+// A hi-hat mark on a percussion staff opens the closed hi-hats (key 42) of
+// its staff at its tick.
+void OpenHiHats(TLayoutContext& c, TQSMark& mark) {
+  TQSMeasure* m = c.Col.Measure;
+  const TQSStaff* staff = c.Part->GetStaff(StaffOf(mark.Fields.StaffVoice));
+  if (!m || !staff) return;
+  c.PercussionClef = false;
+  ClefOffsetAt(c, staff->SystemRow, mark.Fields.StaffVoice, mark.Fields.Time);
+  if (!c.PercussionClef) return;
+  for (TQSItem* item : m->Items) {
+    auto* note = item->ItemType == kind::Note ? dynamic_cast<TQSNote*>(item) : nullptr;
+    if (note && StaffOf(note->Fields.StaffVoice) == StaffOf(mark.Fields.StaffVoice) &&
+        note->Fields.Time == mark.Fields.Time && note->SoundingKey == 42)
+      note->SoundingKey = 46;
+  }
+}
+
+// A tremolo between two notes stands at the stem of the note at its tick.
+void LayoutTremoloBetween(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
+  const int x = mark.Fields.OffsetX, y = mark.Fields.OffsetY;
+  const int n = 24 * mark.Fields.Value + 16;
+  const TQSCalcItem* head = FindNoteElement(c, mark.Fields.StaffVoice, mark.Fields.Time, TQSNote::kStemDown, false);
+  const auto* note = head ? dynamic_cast<const TQSNote*>(head->Item) : nullptr;
+  if (!note) {
+    e.Box = c.StaffBox(x - 24, y - n / 2, 48, y + n / 2);
+    MoveDown(e.Box, FirstRowTop(c));
+  } else if (note->IsStemDown()) {
+    e.Box = c.StaffBox(x - 48, y, 48, y + n);
+    MoveDown(e.Box, head->Box.Bottom + 32);
+  } else {
+    e.Box = c.StaffBox(x, y - n, 48, y);
+    MoveDown(e.Box, head->Box.Top - 32);
+  }
+}
+
 void LayoutMark(TLayoutContext& c, TQSMark& mark) {
   const int type = mark.ItemType;
   const int v = mark.Fields.Kind;
@@ -81,7 +180,6 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
   auto glyphBox = [&](TQSCalcItem* e, int half) {
     const int g = GlyphWidth(c, MarkGlyph(type, v));
     e->Box = c.StaffBox(x - g / 2, y - half, g, y + half);
-    MoveDown(e->Box, FirstRowTop(c));
   };
   switch (type) {
     case kind::Dynamics: {
@@ -92,30 +190,39 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
         e->Param = mark.Fields.Value;
         const int n = mark.Fields.Style ? 8 * mark.Fields.Style : 32;
         e->Box = c.StaffBox(x - 32, y - n, 32, y + n);
-        MoveDown(e->Box, FirstRowTop(c));
       } else {
         AddDynamic(c, &mark, tick, 0);
         glyphBox(e, 48);
       }
+      MoveDown(e->Box, FirstRowTop(c));
       break;
     }
     case kind::Trill: {
       TQSCalcItem* e = element();
       if (RunOn(c, mark, e)) e->Param = mark.Fields.Value;
       glyphBox(e, 48);
+      MoveDown(e->Box, FirstRowTop(c));
       break;
     }
+    case kind::Pedal:
+      MarkEvent(c, mark);
+      [[fallthrough]];
     case kind::Gruppetto:
     case kind::Mordent:
     case kind::Fermata:
-    case kind::Pedal:
     case kind::Breath:
-    case kind::Bowing: glyphBox(element(), 48); break;
+    case kind::Bowing: {
+      TQSCalcItem* e = element();
+      glyphBox(e, 48);
+      MoveDown(e->Box, FirstRowTop(c));
+      break;
+    }
     case kind::Accent: {
       TQSCalcItem* e = element();
       AddDynamic(c, &mark, tick, 0);
       c.Slot->Dynamics[c.Slot->DynamicCount - 1].AtTickOnly = 1;
       glyphBox(e, 48);
+      MoveDown(e->Box, FirstRowTop(c));
       break;
     }
     case kind::StringNumber: {
@@ -123,6 +230,66 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
       RunOn(c, mark, e);
       e->Param = mark.Fields.Value;
       glyphBox(e, 64);
+      MoveDown(e->Box, FirstRowTop(c));
+      break;
+    }
+    case kind::Finger:
+    case kind::Hammer: {
+      // Hammer-on letters stand on the first row by their offset alone.
+      TQSCalcItem* e = element();
+      const int g = LettersWidth(c, type, v);
+      e->Box = c.StaffBox(x - g / 2, y - 48, g, y + 48);
+      MoveDown(e->Box, FirstRowTop(c));
+      break;
+    }
+    case kind::HiHat1:
+    case kind::HiHat2: {
+      TQSCalcItem* e = element();
+      glyphBox(e, 32);
+      PlaceAtNote(c, mark, *e);
+      OpenHiHats(c, mark);
+      break;
+    }
+    case kind::Staccato:
+    case kind::Portamento: {
+      TQSCalcItem* e = element();
+      const int w = type == kind::Staccato ? 40 : 80;
+      e->Box = c.StaffBox(x - w / 2, y - 16, w, y + 16);
+      PlaceAtNote(c, mark, *e);
+      if (type == kind::Portamento) {
+        TQSCalcEvent* ev = MarkEvent(c, mark);
+        // A portamento at a note glides for the note's written length.
+        if (mark.Fields.Style & TQSMark::kStyleAttached)
+          if (const TQSCalcItem* head = FindNoteElement(c, mark.Fields.StaffVoice, tick, 0, false))
+            if (const auto* note = dynamic_cast<const TQSNote*>(head->Item))
+              ev->Duration = static_cast<int16_t>(note->Fields.Length);
+      }
+      break;
+    }
+    case kind::Hand: {
+      TQSCalcItem* e = element();
+      e->Box = c.StaffBox(x - 32, y - 48, 56, y + 48);
+      PlaceAtNote(c, mark, *e);
+      if (const int count = mark.Fields.Value) {
+        if (v != 0)
+          e->Box.Top -= c.Scaled(count * 8);
+        else
+          e->Box.Bottom += c.Scaled(count * 8);
+      }
+      break;
+    }
+    case kind::Tremolo:
+      // Tremolos on a single note stand beside its chord (first item loop).
+      if (mark.Fields.Style & TQSMark::kStyleAttached) LayoutTremoloBetween(c, mark, *element());
+      break;
+    case kind::UserSymbolMark: {
+      const TQSUserSymbol* symbol =
+          mark.Fields.Value < c.Score.UserSymbolCount() ? c.Score.GetUserSymbol(mark.Fields.Value) : nullptr;
+      if (!symbol) break;
+      TQSCalcItem* e = element();
+      const int w = symbol->Fields.First, h = symbol->Fields.Second;
+      e->Box = c.StaffBox(x - w / 2, y, w, y + h);
+      MoveDown(e->Box, FirstRowTop(c));
       break;
     }
     case kind::Bracket:
@@ -146,6 +313,68 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
     }
     default: break;
   }
+}
+
+// A chord symbol: its text fragments placed one after the other (or after
+// the fragment they are anchored to) on their levels.
+void LayoutChordSymbol(TLayoutContext& c, TQSChord& chord) {
+  const std::string& face = chord.FontName.empty() ? c.Fonts.TextFontName() : chord.FontName;
+  int run = 0, top = 0, bottom = 0, width = 0;
+  auto& fragments = chord.Patterns;
+  for (size_t i = 0; i < fragments.size(); ++i) {
+    TQSChordFragment& f = fragments[i];
+    if (f.Fields.Anchor < i) run = fragments[f.Fields.Anchor].EndX;
+    c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
+    c.Fonts.SetStyle(f.Fields.Style);
+    f.StartX = static_cast<int16_t>(std::clamp(run, -32768, 32767));
+    run = std::clamp(run + c.Fonts.TextWidth(f.Text), -32768, 32767);
+    f.EndX = static_cast<int16_t>(run);
+    width = std::max(width, run);
+    const int level = 32 * f.Fields.Level;
+    top = std::min(top, level);
+    bottom = std::max(bottom, level + c.Fonts.TextHeight());
+  }
+  for (TQSChordFragment& f : fragments) f.Y = static_cast<int16_t>(std::clamp(32 * f.Fields.Level - top, -32768, 32767));
+  TQSCalcItem* e = c.NewElement(&chord, true, true);
+  e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  const int x = chord.Fields.OffsetX, y = chord.Fields.OffsetY;
+  e->Box = c.StaffBox(x - width / 2, y - 48 + top, width, y - 48 + bottom);
+  MoveDown(e->Box, StaffRowTop(c, chord.Fields.StaffVoice));
+}
+
+// A guitar chord frame: a grid of its strings and fret rows, a fret
+// number beside it when it does not begin at the nut.
+void LayoutFrame(TLayoutContext& c, TQSFrame& frame) {
+  c.Fonts.SetTextFont(64);
+  const int start = frame.Fields.StartFret;
+  const int width = 48 * frame.Fields.StringCount + (start > 8 ? 64 : start > 0 ? 48 : 0);
+  const int height = 48 * frame.Fields.UsedFretCount + 80 + (start == 0 ? 16 : 0);
+  TQSCalcItem* e = c.NewElement(&frame, true, true);
+  e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  const int x = frame.Fields.OffsetX, y = frame.Fields.OffsetY;
+  e->Box = c.StaffBox(x - width / 2, y - 48, width, y - 48 + height);
+  MoveDown(e->Box, StaffRowTop(c, frame.Fields.StaffVoice));
+}
+
+// A bend: Box2 holds its curve from its foot, Box the curve with room for
+// its arrow and label.
+void LayoutBend(TLayoutContext& c, TQSBend& bend) {
+  const TQSBend::TFields& f = bend.Fields;
+  const int variant = f.Kind;
+  int width = f.RiseWidth;
+  if (variant >= 2) width += f.SecondWidth;
+  if (variant >= 4) width += f.ReleaseWidth;
+  TQSCalcItem* e = c.NewElement(&bend, true, true);
+  e->SizePercent = static_cast<uint8_t>(c.StaffSize());
+  e->Box2 = c.StaffBox(f.OffsetX, f.OffsetY - f.Height, width, f.OffsetY);
+  MoveDown(e->Box2, FirstRowTop(c));
+  e->Box = e->Box2;
+  e->Box.Left -= 32;
+  e->Box.Right += 64;
+  if (variant > 2)
+    e->Box.Bottom += 64;
+  else
+    e->Box.Top -= 64;
 }
 
 // Width of a text of several lines in its font: each line with a hundredth
@@ -252,18 +481,34 @@ void LayoutText(TLayoutContext& c, TQSLyric& text) {
 
 void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure) {
   TQSStaff* current = c.Staff;
+  // Marks are measured and scaled for their own staff.
+  auto useStaff = [&c](int staffVoice) {
+    const int staff = std::min(StaffOf(static_cast<uint8_t>(staffVoice)), std::max(0, c.Part->StaffCount() - 1));
+    c.SetStaff(c.Part->GetStaff(staff));
+  };
   for (TQSItem* item : measure.Items) {
     const int type = item->ItemType;
     if (type == kind::Lyric || type == kind::Term || type == kind::InstrumentName) {
       if (auto* text = dynamic_cast<TQSLyric*>(item)) LayoutText(c, *text);
-      continue;
+    } else if (type == kind::Chord) {
+      if (auto* chord = dynamic_cast<TQSChord*>(item)) {
+        useStaff(chord->Fields.StaffVoice);
+        LayoutChordSymbol(c, *chord);
+      }
+    } else if (type == kind::Frame) {
+      if (auto* frame = dynamic_cast<TQSFrame*>(item)) {
+        useStaff(frame->Fields.StaffVoice);
+        LayoutFrame(c, *frame);
+      }
+    } else if (type == kind::Bend) {
+      if (auto* bend = dynamic_cast<TQSBend*>(item)) {
+        useStaff(bend->Fields.StaffVoice);
+        LayoutBend(c, *bend);
+      }
+    } else if (auto* mark = dynamic_cast<TQSMark*>(item); mark && type != kind::Clef && type != kind::Key) {
+      useStaff(mark->Fields.StaffVoice);
+      LayoutMark(c, *mark);
     }
-    auto* mark = dynamic_cast<TQSMark*>(item);
-    if (!mark || type == kind::Clef || type == kind::Key) continue;
-    // Marks are scaled for their own staff.
-    const int staff = std::min(StaffOf(mark->Fields.StaffVoice), std::max(0, c.Part->StaffCount() - 1));
-    c.SetStaff(c.Part->GetStaff(staff));
-    LayoutMark(c, *mark);
   }
   c.SetStaff(current);
 }

@@ -405,6 +405,7 @@ void PrepareSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
   }
   slot->Clefs.clear();
   slot->Events.clear();
+  slot->EventRecordsUsed = 0;
   slot->EventCount = 0;
   slot->JumpMarks.clear();
   slot->DynamicCount = 0;

@@ -1,9 +1,6 @@
 // Column items (the items a column holds for all parts of one measure),
 // the per-measure events and dynamics, and the play order of a piece: the
 // measures as they sound once repeats, voltas and jumps are unfolded.
-//
-// Not handled here yet: the scaling of a multi-measure rest's bar box by
-// the mark's own size.
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -54,16 +51,14 @@ void EnsureMeasureVisit(TLayoutContext& c, int h, int volta) {
   TQSCalcVisit* v = NewVisit(c, false);
   v->Measure = h;
   if (volta >= 0) v->Volta = static_cast<uint16_t>(volta);
-  ++c.Piece->VisitCount;
+  c.OwnVisit = c.Piece->VisitCount++;
   c.VisitMade = true;
 }
 
 // The visit made for the current measure, made now when it has none.
 TQSCalcVisit* MeasureVisit(TLayoutContext& c, int h) {
   EnsureMeasureVisit(c, h, -1);
-  for (int i = c.Piece->VisitCount - 1; i >= 0; --i)
-    if (TQSCalcVisit* v = VisitAt(c, i); v && v->Measure == h && v->Skip == 0) return v;
-  return nullptr;
+  return VisitAt(c, c.OwnVisit);
 }
 
 // The measure of the open mark that a close mark at the current measure
@@ -96,11 +91,14 @@ int FindMarkBack(TLayoutContext& c, int type) {
 }
 
 // Appends the visits of a jump back to measure from: the measures from
-// there to the current one sound again.
+// there to the current one sound again, those in a volta ending of the
+// first time through and, with skipCoda, those between coda signs, not.
 void AppendReplay(TLayoutContext& c, int from, bool skipCoda) {
   from = std::max(from, 0);
   MeasureVisit(c, c.H);
   TQSPiece* piece = c.Piece;
+  // Only the visits made so far are looked at, not the ones this replay
+  // appends.
   const int count = piece->VisitCount;
   int d = 0;
   while (from + d < count && VisitAt(c, from + d)->Measure != from) ++d;
@@ -126,7 +124,13 @@ void AppendReplay(TLayoutContext& c, int from, bool skipCoda) {
   }
 }
 
-void PushFrontJump(TQSCalcMeasure* slot, TQSItem* mark) { slot->JumpMarks.insert(slot->JumpMarks.begin(), mark); }
+// A mark goes to the front of the measure's jump marks; a repeat-open or
+// segno listed there already moves, so that it counts once when a repeat
+// searches back for its start.
+void PushFrontJump(TQSCalcMeasure* slot, TQSItem* mark) {
+  std::erase(slot->JumpMarks, mark);
+  slot->JumpMarks.insert(slot->JumpMarks.begin(), mark);
+}
 
 bool InsideMeasure(const TQSMark& mark, int length) {
   const int k = mark.ItemType, tick = mark.Fields.Time;
@@ -274,7 +278,10 @@ void LayoutJumpSign(TLayoutContext& c, TQSMark& mark) {
   } else {
     c.Fonts.SetTextFont(64);
     c.Fonts.SetStyle(fontstyle::Italic);
-    AppendReplay(c, k == kind::DaCapo ? 0 : FindRepeatStart(c, kind::Segno, kind::DalSegno), false);
+    // On the way back the measures between coda signs are left out: a
+    // coda sign marks where the music jumps to the coda (or stops, for
+    // "al Fine") the second time.
+    AppendReplay(c, k == kind::DaCapo ? 0 : FindRepeatStart(c, kind::Segno, kind::DalSegno), true);
     PushFrontJump(slot, &mark);
     w = c.Fonts.TextWidth(k == kind::DaCapo ? "D.C." : "D.S.");
     c.Fonts.SetStyle(0);
@@ -330,11 +337,21 @@ TQSCalcEvent* AddEvent(TLayoutContext& c, TQSItem* item, int tick) {
     target = prev;
   }
   tick = std::clamp(tick, 0, 0xFFFF);
-  TQSCalcEvent* ev = target->EventRecords.Need(target->EventRecordsUsed++);
+  auto& list = target->Events;
+  TQSCalcEvent* ev = nullptr;
+  if (target != c.Slot) {
+    // An earlier measure may be one that a pass from a later page keeps:
+    // the item's event from the pass before is taken again.
+    const auto old = std::find_if(list.begin(), list.end(), [item](const TQSCalcEvent* e) { return e->Item == item; });
+    if (old != list.end()) {
+      ev = *old;
+      list.erase(old);
+    }
+  }
+  if (!ev) ev = target->EventRecords.Need(target->EventRecordsUsed++);
   *ev = TQSCalcEvent{};
   ev->Item = item;
   ev->Tick = static_cast<uint16_t>(tick);
-  auto& list = target->Events;
   auto at = list.end();
   while (at != list.begin() && (*(at - 1))->Tick > tick) --at;
   list.insert(at, ev);
@@ -380,6 +397,23 @@ void CopyMeasureEvents(TLayoutContext& c, int visitIndex, int staffVoice) {
 
 // -------------------------------------------------------------- play order
 
+namespace {
+
+// A visit of a multi-measure rest keeps the rest's style where a volta
+// keeps its number; it belongs to no ending.
+bool MultiRestVisit(const TLayoutContext& c, const TQSCalcVisit& v) {
+  const TQSColumn* column = c.Piece ? c.Piece->GetColumn(v.Measure) : nullptr;
+  if (!column) return false;
+  bool rest = false;
+  for (const TQSItem* item : column->Items) {
+    if (item->ItemType == kind::Volta) return false;
+    if (item->ItemType == kind::MultiRest) rest = true;
+  }
+  return rest;
+}
+
+}  // namespace
+
 TQSCalcVisit* NewVisit(TLayoutContext& c, bool clearAll) {
   TQSPiece* piece = c.Piece;
   const auto index = static_cast<size_t>(std::max(piece->VisitCount, 0));
@@ -415,7 +449,7 @@ void FinishPlayOrder(TLayoutContext& c) {
       else
         drop = true;
     }
-    if (!drop && v.Volta != 0 && v.Volta != v.JumpState + 1 && v.Skip == 0) drop = true;
+    if (!drop && v.Volta != 0 && v.Volta != v.JumpState + 1 && v.Skip == 0 && !MultiRestVisit(c, v)) drop = true;
     if (drop) {
       // The record moves behind the current ones for later reuse.
       std::rotate(visits.begin() + i, visits.begin() + i + 1, visits.begin() + piece->VisitCount);

@@ -5,7 +5,9 @@
 //   column.cpp      the column layout of one part in one measure, its
 //                   column marks and the room model
 //   notes.cpp       notes and rests of the column layout
-//   chords.cpp      symbols placed beside the note heads of a chord
+//   chords.cpp      symbols placed beside the note heads of a chord, and
+//                   grace notes
+//   sounding.cpp    how notes sound: keys, accidentals, channels, drums
 //   marks.cpp       marks, texts and symbols of the column layout
 //   playorder.cpp   column items, events, dynamics and the play order
 //   furniture.cpp   accolades, system-start clefs and keys, lyric spacing,
@@ -28,6 +30,7 @@ class TQSItem;
 class TQSNote;
 class TQSPause;
 class TQSVorschlag;
+class TQSEffect;
 class TQSMeasure;
 
 // ---------------------------------------------------------- column layout
@@ -42,6 +45,13 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest);
 void PlaceAccidentals(TLayoutContext& c);
 // Hands the chord list on when an item at tick comes.
 void FlushChordAt(TLayoutContext& c, int tick);
+// How an effect note of a note sounds: the note's channel, program and
+// voice, and the key of its own pitch (the note's key on a percussion
+// staff).
+void SetEffectSound(TLayoutContext& c, TQSEffect& effect, const TQSNote& note);
+// Flags bit of a tie element continued into a second ending: its arc ends
+// at the first tick of its slot.
+constexpr uint8_t kTieEndsAtMeasureStart = 0x02;
 // The marks and texts of the measure (second item loop).
 void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure);
 

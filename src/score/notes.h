@@ -248,6 +248,12 @@ class TQSEffect : public TQSItem {
   TFields Fields;
   // The kind of the mark whose effect this note realises; not stored.
   TQSItemType MarkKind = 0;
+  // Working values, never stored: how the layout pass found it sounds (the
+  // channel, program, key and voice of its note).
+  uint8_t MidiChannel = 0;
+  uint8_t MidiProgram = 0;
+  uint8_t SoundingKey = 0;
+  TQSVoice* Voice = nullptr;
 
   void Assign(const TQSItem& source) override;
   void LoadFromStream(TStream& s) override;

@@ -62,6 +62,9 @@ class TQSWindowLink {
 
   // Ends text editing and empties the selection.
   virtual void ClearSelection() {}
+  // Adds a layout element, and the elements chained to it through Next, to
+  // the selection (the layout pass selects the notes that ask for it).
+  virtual void AddToSelection(TQSCalcItem* element) { (void)element; }
   // Begins in-place editing of the text or lyric shown by element; nullptr
   // ends editing.
   virtual void EditItemText(TQSCalcItem* element) { (void)element; }
