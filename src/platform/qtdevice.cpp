@@ -234,6 +234,12 @@ struct TCanvasPainter {
   QTransform Base;
   int Ppi;
 
+  // A transform set again unchanged still makes vector devices write a new
+  // graphics state, so only changes are passed on.
+  void SetTransform(const QTransform& t) {
+    if (P.worldTransform() != t) P.setWorldTransform(t);
+  }
+
   QPoint Dev(TPoint p) const { return QPoint(p.X + Op.Origin.X, p.Y + Op.Origin.Y); }
 
   // The box of a bounding-rectangle shape through the pixels of its
@@ -246,12 +252,16 @@ struct TCanvasPainter {
   }
 
   bool HasPen() const { return Op.Pen.Style != psClear; }
+  // Printers and PDF files: thin lines are stroked as lines, not set pixel
+  // by pixel; exact pixels matter only on bitmaps, and a high-resolution
+  // page would take millions of them.
+  bool VectorDevice() const { return P.paintEngine() && P.paintEngine()->type() != QPaintEngine::Raster; }
   bool Styled() const { return Op.Pen.Style >= psDash && Op.Pen.Style <= psDashDotDot; }
   bool WidePen() const { return HasPen() && !Styled() && Op.Pen.Width > 1; }
 
   void Fill(const QPainterPath& path) {
     if (Op.Brush.Style == bsClear && !Op.Brush.Bitmap) return;
-    P.setWorldTransform(Base);
+    SetTransform(Base);
     P.setPen(Qt::NoPen);
     P.setBrush(CanvasBrush(Op.Brush, Ppi, Base));
     P.drawPath(path);
@@ -261,7 +271,7 @@ struct TCanvasPainter {
   // their first point.
   void Outline(const std::vector<QPoint>& pts, bool closed) {
     if (!HasPen() || pts.empty()) return;
-    if (WidePen()) {
+    if (WidePen() || VectorDevice()) {
       QPainterPath path;
       path.moveTo(pts[0]);
       for (size_t i = 1; i < pts.size(); ++i) path.lineTo(pts[i]);
@@ -275,21 +285,27 @@ struct TCanvasPainter {
       line.Segment(pts.back(), pts[0]);
       if (line.On.empty() && line.Off.empty()) line.Pixel(pts[0].x(), pts[0].y());
     }
-    P.setWorldTransform(Base);
+    SetTransform(Base);
     FillPixels(P, line.On, FromColor(Op.Pen.Color));
     // A solid brush makes the gaps of a styled line opaque.
     if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap) FillPixels(P, line.Off, FromColor(Op.Brush.Color));
   }
 
   void StrokeWide(const QPainterPath& path) {
-    P.setWorldTransform(QTransform::fromTranslate(0.5, 0.5) * Base);
-    QPen pen(FromColor(Op.Pen.Color), Op.Pen.Width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    SetTransform(QTransform::fromTranslate(0.5, 0.5) * Base);
+    QPen pen(FromColor(Op.Pen.Color), std::max(1, Op.Pen.Width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    if (Styled()) {
+      QVector<qreal> dashes;
+      for (int n : StylePattern(Op.Pen.Style)) dashes.push_back(n);
+      pen.setDashPattern(dashes);
+      pen.setCapStyle(Qt::FlatCap);
+    }
     P.strokePath(path, pen);
   }
 
   void OutlinePath(const QPainterPath& path, bool closed) {
     if (!HasPen()) return;
-    if (WidePen()) {
+    if (WidePen() || VectorDevice()) {
       StrokeWide(path);
       return;
     }
@@ -334,7 +350,7 @@ struct TCanvasPainter {
   void Text() {
     TTextRun run = LayoutText(Op.Font, Op.Text);
     QPoint at = Dev(Op.Points[0]);
-    P.setWorldTransform(Base);
+    SetTransform(Base);
     if (Op.HasRect) {
       QRect r(Dev({Op.Rect.Left, Op.Rect.Top}), Dev({Op.Rect.Right - 1, Op.Rect.Bottom - 1}));
       if (Op.Options & etoOpaque) P.fillRect(r, FromColor(Op.Brush.Color));
@@ -342,7 +358,7 @@ struct TCanvasPainter {
     }
     QTransform t = QTransform::fromTranslate(at.x(), at.y());
     if (Op.Font.Escapement != 0) t = QTransform().rotate(-Op.Font.Escapement / 10.0) * t;
-    P.setWorldTransform(t * Base);
+    SetTransform(t * Base);
     if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap)
       P.fillRect(QRect(0, 0, run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
     QColor color = FromColor(Op.Font.Color);
@@ -353,7 +369,7 @@ struct TCanvasPainter {
         QTransform glyphs;
         if (run.XScale != 1) glyphs.scale(run.XScale, 1);
         if (run.SlantItalic) glyphs = QTransform().shear(-0.2, 0) * glyphs;
-        P.setWorldTransform(glyphs * t * Base);
+        SetTransform(glyphs * t * Base);
         QList<QPointF> positions;
         for (size_t i = 0; i < run.X.size(); ++i)
           positions.append(QPointF(run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
@@ -366,7 +382,7 @@ struct TCanvasPainter {
         P.setRenderHint(QPainter::Antialiasing, true);
         P.setRenderHint(QPainter::TextAntialiasing, true);
         P.drawGlyphRun(QPointF(0, 0), glyphRun);
-        P.setWorldTransform(t * Base);
+        SetTransform(t * Base);
       }
     }
     if (Op.Font.Style & fsUnderline)
@@ -387,7 +403,7 @@ struct TCanvasPainter {
           if ((line[x] | 0xFF000000u) == key) line[x] = 0;
       }
     }
-    P.setWorldTransform(Base);
+    SetTransform(Base);
     if (Op.Kind == TCanvasOpKind::DrawBitmap) {
       P.drawImage(Dev(Op.Points[0]), image);
     } else {
@@ -397,7 +413,7 @@ struct TCanvasPainter {
   }
 
   void Run() {
-    P.setWorldTransform(Base);
+    SetTransform(Base);
     if (Op.Clipped)
       P.setClipRect(QRect(Op.Clip.Left, Op.Clip.Top, Op.Clip.Width(), Op.Clip.Height()));
     else
