@@ -300,7 +300,12 @@ struct TCanvasPainter {
       pen.setDashPattern(dashes);
       pen.setCapStyle(Qt::FlatCap);
     }
-    P.strokePath(path, pen);
+    // Set rather than passed to strokePath, which sets and restores the pen
+    // and brush around every line: runs of lines with one pen then need no
+    // new graphics state on vector devices.
+    P.setPen(pen);
+    P.setBrush(Qt::NoBrush);
+    P.drawPath(path);
   }
 
   void OutlinePath(const QPainterPath& path, bool closed) {
@@ -599,10 +604,13 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
     case TGraphicsOpKind::FillPath: path = ToQPath(op.Path); fill = true; break;
   }
   if (fill) {
-    p.fillPath(path, GraphicsBrush(op.Brush, ppiY_, world));
+    p.setPen(Qt::NoPen);
+    p.setBrush(GraphicsBrush(op.Brush, ppiY_, world));
   } else {
-    p.strokePath(path, GraphicsPen(op.Pen));
+    p.setPen(GraphicsPen(op.Pen));
+    p.setBrush(Qt::NoBrush);
   }
+  p.drawPath(path);
 }
 
 }  // namespace qs
