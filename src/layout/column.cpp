@@ -21,18 +21,6 @@ int KindOf(const TQSMark& m) { return m.Fields.Kind; }
 
 TQSCalcPagePart& PagePart(TLayoutContext& c) { return c.Page->Parts[static_cast<size_t>(c.PartIndex)]; }
 
-// The row of staff k of the current part in this system.
-TQSCalcStaff* StaffRow(TLayoutContext& c, int k) {
-  return c.SystemPart ? c.PageRow(c.SystemPart->FirstRow + k) : nullptr;
-}
-
-int RowTop(const TQSCalcStaff* row) { return row ? row->Top : 0; }
-
-void MoveDown(TRect& box, int dy) {
-  box.Top += dy;
-  box.Bottom += dy;
-}
-
 // A clef at the measure start becomes the clef in force of its staff and
 // is drawn there; one inside the measure is placed beside the chord at its
 // tick.
@@ -63,7 +51,7 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
   mark.LayoutLink = e;
   e->SizePercent = static_cast<uint8_t>(size);
   e->Param = 0;
-  TQSCalcStaff* row = StaffRow(c, k);
+  TQSCalcStaff* row = c.PartRow(k);
   e->Row = row;
   const TClefExtent ext = ClefExtents(KindOf(mark));
   e->Box = c.StaffBox(mark.Fields.OffsetX, ext.Top + mark.Fields.OffsetY, w, ext.Bottom + mark.Fields.OffsetY);
@@ -99,7 +87,7 @@ void LayoutKeyMark(TLayoutContext& c, TQSMark& mark) {
   for (int s = 0; s < c.Part->StaffCount(); ++s) {
     TQSStaff* staff = c.Part->GetStaff(s);
     if (staff->Fields.Tablature) continue;
-    TQSCalcStaff* row = StaffRow(c, s);
+    TQSCalcStaff* row = c.PartRow(s);
     c.SetStaff(staff);
     TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
     e->Row = row;
@@ -119,7 +107,7 @@ TQSCalcItem* LayoutRepeatSign(TLayoutContext& c, TQSMark& mark, int k) {
   const int w = KindOf(mark) * 32 + 112;
   const int x = mark.Fields.OffsetX, y = mark.Fields.OffsetY;
   e->Box = {c.Scaled(x - w / 2), c.Scaled(y) + c.S, c.Scaled(w), c.Scaled(y) + 3 * c.S};
-  MoveDown(e->Box, RowTop(StaffRow(c, k)));
+  MoveDown(e->Box, RowTop(c.PartRow(k)));
   return e;
 }
 
@@ -170,7 +158,7 @@ void LayoutTupletMark(TLayoutContext& c, TQSMark& mark, int k) {
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
   const int x = mark.Fields.OffsetX, y = mark.Fields.OffsetY;
   e->Box2 = {c.Scaled(x - 32), c.Scaled(y), c.Scaled(x + 32), c.Scaled(y)};
-  MoveDown(e->Box2, RowTop(StaffRow(c, k)));
+  MoveDown(e->Box2, RowTop(c.PartRow(k)));
 }
 
 void LayoutOttava(TLayoutContext& c, TQSMark& mark) {
@@ -179,7 +167,7 @@ void LayoutOttava(TLayoutContext& c, TQSMark& mark) {
   if (mark.Fields.Time + mark.Fields.Value >= c.Slot->Length) c.Page->OpenSpans.push_back(e);
   e->Param = mark.Fields.Value;
   e->Box = c.StaffBox(mark.Fields.OffsetX - 32, mark.Fields.OffsetY - 32, 32, mark.Fields.OffsetY + 32);
-  MoveDown(e->Box, RowTop(StaffRow(c, 0)));
+  MoveDown(e->Box, RowTop(c.PartRow(0)));
   c.Slot->SpanningMarks.push_back(e);
 }
 
@@ -313,7 +301,7 @@ void LayoutColumn(TLayoutContext& c, int h) {
     for (int k = 0; k < part->StaffCount(); ++k) {
       col.StaffIndex = k;
       c.SetStaff(part->GetStaff(k));
-      c.Row = StaffRow(c, k);
+      c.Row = c.PartRow(k);
       col.BeginStaff();
       col.Alteration = KeyAccidentals(c);
       for (TQSItem* item : m->Items) FirstLoopItem(c, *item, k, m->StaffNoteCounts);

@@ -145,6 +145,10 @@ TQSCalcStaff* TLayoutContext::PageRow(int index) const {
   return Page && index >= 0 && index < F ? Page->StaffRows.At(index) : nullptr;
 }
 
+TQSCalcStaff* TLayoutContext::PartRow(int staff) const {
+  return SystemPart ? PageRow(SystemPart->FirstRow + staff) : nullptr;
+}
+
 TQSColumn* TLayoutContext::Column() const { return Piece ? Piece->GetColumn(H) : nullptr; }
 
 std::vector<int> TLayoutContext::LaidOutParts() const {

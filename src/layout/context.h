@@ -97,6 +97,14 @@ struct TColumnState {
   }
 };
 
+// The top of a staff row, 0 without one.
+inline int RowTop(const TQSCalcStaff* row) { return row ? row->Top : 0; }
+// Shifts a box down by dy (up when negative).
+inline void MoveDown(TRect& box, int dy) {
+  box.Top += dy;
+  box.Bottom += dy;
+}
+
 struct TLayoutContext {
   explicit TLayoutContext(TQSScore& score);
 
@@ -202,6 +210,9 @@ struct TLayoutContext {
   static int TableValue(const std::vector<int16_t>& table, int index);
   // The row of the page at index (nullptr beyond the rows of the page).
   TQSCalcStaff* PageRow(int index) const;
+  // The row of staff `staff` of the current part in the current system
+  // (nullptr when the system has no such row).
+  TQSCalcStaff* PartRow(int staff) const;
   // The column of the current piece at the current measure number.
   TQSColumn* Column() const;
   // Room bytes of Positions: grow to at least the value, never above 255.

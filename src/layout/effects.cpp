@@ -37,7 +37,7 @@ int HostValue(TQSScore& score, int itemType, int subkind, int fallback) {
 // The pitch byte `steps` diatonic steps from `pitch`, the octave carried
 // (and kept within the octave nibble).
 uint8_t StepPitch(uint8_t pitch, int steps) {
-  const int line = std::clamp(PitchOctave(pitch) * 7 + PitchStep(pitch) + steps, 0, 15 * 7 + 6);
+  const int line = std::clamp(PitchLine(pitch) + steps, 0, 15 * 7 + 6);
   return MakePitch(line / 7, line % 7);
 }
 

@@ -46,11 +46,6 @@ int SpaceAfter(const TLayoutContext& c, int measure) {
   return t ? TLayoutContext::TableValue(t->SpaceAfter, measure) : 0;
 }
 
-int ScaleBy(int v, int scale, int size) {
-  if (scale == 100 && size == 100) return v;
-  return static_cast<int>(int64_t(v) * scale * size / 10000);
-}
-
 uint16_t ClampU16(int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); }
 
 }  // namespace
@@ -172,8 +167,6 @@ TQSCalcStaff* PartStaffRow(const TLayoutContext& c, const TQSItem* item, int sta
   return sp ? c.PageRow(sp->FirstRow + staff) : nullptr;
 }
 
-int RowTopOf(const TQSCalcStaff* row) { return row ? row->Top : 0; }
-
 bool IsTie(const TQSItem* item) { return item && item->ItemType == kind::Liga; }
 bool IsSlurTie(const TQSItem* item) { return IsTie(item) && static_cast<const TQSLiga*>(item)->IsSlur(); }
 
@@ -210,31 +203,31 @@ TQSCalcItem* ContinueSpan(TLayoutContext& c, TQSCalcItem* old) {
     const int size = StaffSizeOfItem(c, item, sv);
     TQSCalcStaff* row = PartStaffRow(c, item, StaffOf(static_cast<uint8_t>(sv)));
     const int y = tie->Fields.StartY;
-    e->Box2 = {ScaleBy(-64, c.Scale, size), ScaleBy(y - 32, c.Scale, size), ScaleBy(32, c.Scale, size),
-               ScaleBy(y + 32, c.Scale, size)};
+    e->Box2 = {c.ScaledBy(-64, size), c.ScaledBy(y - 32, size), c.ScaledBy(32, size),
+               c.ScaledBy(y + 32, size)};
     if (!tie->EndFromStart()) {
       const int offset = ClefOffsetOfStaff(c, c.Slot, item, sv, 0);
-      e->Box2.Top = ScaleBy(offset * c.S / 2 + tie->Fields.EndY, c.Scale, size);
+      e->Box2.Top = c.ScaledBy(offset * c.S / 2 + tie->Fields.EndY, size);
       e->Box2.Bottom = e->Box2.Top;
     }
     e->Row = row;
-    e->Box2.Top += RowTopOf(row);
-    e->Box2.Bottom += RowTopOf(row);
+    e->Box2.Top += RowTop(row);
+    e->Box2.Bottom += RowTop(row);
   } else if (item && item->ItemType == kind::Volta) {
     const auto* mark = static_cast<const TQSMark*>(item);
     TQSCalcStaff* row = c.PageRow(c.System->FirstRow);
     e->Row = row;
     e->Box = c.StaffBox(mark->Fields.OffsetX, mark->Fields.OffsetY, 0, 0);
-    e->Box.Top += RowTopOf(row);
-    e->Box.Bottom += RowTopOf(row);
+    e->Box.Top += RowTop(row);
+    e->Box.Bottom += RowTop(row);
   } else {
     const auto* mark = dynamic_cast<const TQSMark*>(item);
     const int y = mark ? mark->Fields.OffsetY : 0;
     TQSCalcStaff* row = PartStaffRow(c, item, 0);
     e->Row = row;
     e->Box = c.StaffBox(-32, y - 32, 32, y + 32);
-    e->Box.Top += RowTopOf(row);
-    e->Box.Bottom += RowTopOf(row);
+    e->Box.Top += RowTop(row);
+    e->Box.Bottom += RowTop(row);
   }
   if (item) item->LayoutLink = e;
   e->Next = old;
@@ -253,11 +246,11 @@ void EndTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, int t)
     const bool fixed = (tie->Fields.Flags & TQSLiga::kLineMask) == 0x08;
     int level;
     if (staff && staff->Fields.Tablature) {
-      level = RowTopOf(row) + (staff->Fields.LineCount - note->Fields.TabString - 1) * c.T;
+      level = RowTop(row) + (staff->Fields.LineCount - note->Fields.TabString - 1) * c.T;
       if (!fixed) level += tie->IsBelow() ? scaleSize * 40 / 10000 : -scaleSize * 24 / 10000;
     } else {
       const int offset = ClefOffsetOfStaff(c, slot, note, note->Fields.StaffVoice, t);
-      level = StaffPosition(offset, note->Fields.Pitch) * c.S / 2 + RowTopOf(row);
+      level = StaffPosition(offset, note->Fields.Pitch) * c.S / 2 + RowTop(row);
       if (!fixed) level += (tie->IsBelow() ? 1 : -1) * scaleSize * 40 / 10000;
     }
     span->Box2.Top = level + tie->Fields.StartY;
@@ -265,7 +258,7 @@ void EndTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, int t)
   } else {
     const int offset = ClefOffsetOfStaff(c, slot, tie, tie->Fields.EndStaffVoice, t);
     TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(tie->Fields.EndStaffVoice));
-    span->Box2.Bottom = ScaleBy(offset * c.S / 2 + tie->Fields.EndY, c.Scale, size) + RowTopOf(row);
+    span->Box2.Bottom = c.ScaledBy(offset * c.S / 2 + tie->Fields.EndY, size) + RowTop(row);
   }
   span->Box2.Right = std::max(XOf(slot, t) + span->Box2.Right, span->Box2.Left + 128);
 }
@@ -288,7 +281,7 @@ void EndSlurTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, in
   const int size = span->SizePercent ? span->SizePercent : 100;
   const int offset = ClefOffsetOfStaff(c, slot, tie, tie->Fields.EndStaffVoice, t);
   TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(tie->Fields.EndStaffVoice));
-  second->Box2.Bottom = ScaleBy(offset * c.S / 2 + tie->Fields.EndY, c.Scale, size) + RowTopOf(row);
+  second->Box2.Bottom = c.ScaledBy(offset * c.S / 2 + tie->Fields.EndY, size) + RowTop(row);
   second->Box2.Top = second->Box2.Bottom;
   second->Param = static_cast<uint16_t>(std::max(t, 0));
 }
@@ -484,8 +477,8 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   TQSStaff* staff = m ? m->Part()->GetStaff(StaffOf(static_cast<uint8_t>(sv))) : nullptr;
   const int size = c.StaffSizeOf(staff);
   const int S = c.StaffSpaceAt(size);
-  const int rowTop = RowTopOf(PartStaffRow(c, mark, StaffOf(static_cast<uint8_t>(sv))));
-  const int scoreStem = ScaleBy(c.Score.StemLength * 8, c.Scale, size);
+  const int rowTop = RowTop(PartStaffRow(c, mark, StaffOf(static_cast<uint8_t>(sv))));
+  const int scoreStem = c.ScaledBy(c.Score.StemLength * 8, size);
   // One bracket end per tick: a later chord note replaces the earlier.
   std::vector<std::pair<int, int>> ends;  // tick, y
   if (m) {
@@ -504,12 +497,12 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
           if (at != m->BeamNotes.end() && index > g.First && index < g.Last) continue;
         }
         const int stem = (!note->IsStemDown() && note->Fields.Length < 128)
-                             ? ScaleBy(note->Fields.StemLength * 8, c.Scale, size)
+                             ? c.ScaledBy(note->Fields.StemLength * 8, size)
                              : scoreStem;
         y = note->StaffPosition * S / 2 - S / 2 + (below ? 2 * S + stem : -stem - S);
       } else if (item->ItemType == kind::Pause) {
         const auto* rest = static_cast<const TQSPause*>(item);
-        y = ScaleBy(rest->Fields.OffsetY, c.Scale, size) + 2 * S + (below ? scoreStem : -scoreStem);
+        y = c.ScaledBy(rest->Fields.OffsetY, size) + 2 * S + (below ? scoreStem : -scoreStem);
       } else {
         continue;
       }
@@ -692,7 +685,7 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
       const int size = e.SizePercent ? e.SizePercent : 100;
       if (name->Fields.OffsetX >= 0 && c.Scale > 0)
         name->Fields.OffsetX = static_cast<int16_t>(std::clamp(-(box.Right * 10000 / c.Scale / size) - 64, -32768, 32767));
-      box.Left = ScaleBy(name->Fields.OffsetX, c.Scale, size) + c.System->Left + box.Left;
+      box.Left = c.ScaledBy(name->Fields.OffsetX, size) + c.System->Left + box.Left;
       box.Right += box.Left;
       e.Box2 = box;
       addWidth = false;

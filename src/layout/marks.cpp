@@ -76,22 +76,10 @@ int GlyphWidth(TLayoutContext& c, uint8_t glyph) {
   return c.Fonts.GlyphWidth(glyph);
 }
 
-int FirstRowTop(TLayoutContext& c) {
-  const TQSCalcStaff* row = c.SystemPart ? c.PageRow(c.SystemPart->FirstRow) : nullptr;
-  return row ? row->Top : 0;
-}
+int FirstRowTop(TLayoutContext& c) { return RowTop(c.PartRow(0)); }
 
 // The top of the row of a staff of the current part.
-int StaffRowTop(TLayoutContext& c, int staffVoice) {
-  const TQSCalcStaff* row =
-      c.SystemPart ? c.PageRow(c.SystemPart->FirstRow + StaffOf(static_cast<uint8_t>(staffVoice))) : nullptr;
-  return row ? row->Top : 0;
-}
-
-void MoveDown(TRect& box, int dy) {
-  box.Top += dy;
-  box.Bottom += dy;
-}
+int StaffRowTop(TLayoutContext& c, int staffVoice) { return RowTop(c.PartRow(StaffOf(static_cast<uint8_t>(staffVoice)))); }
 
 // A mark that runs on past the measure end continues in the next measure
 // or system.

@@ -87,7 +87,7 @@ int ClefOffsetAt(TLayoutContext& c, int rowIndex, int staffVoice, int tick) {
 }
 
 int StaffPosition(int clefOffset, uint8_t pitch) {
-  return clefOffset - (PitchOctave(pitch) * 7 + PitchStep(pitch)) + 45;
+  return clefOffset - PitchLine(pitch) + 45;
 }
 
 int HeadTop(int position, int staffSpace) { return position * staffSpace / 2 - staffSpace / 2; }

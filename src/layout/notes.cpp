@@ -24,17 +24,6 @@ namespace qs {
 
 namespace {
 
-TQSCalcStaff* StaffRowOf(const TLayoutContext& c, int staff) {
-  return c.SystemPart ? c.PageRow(c.SystemPart->FirstRow + staff) : nullptr;
-}
-
-int RowTop(const TQSCalcStaff* row) { return row ? row->Top : 0; }
-
-void MoveDown(TRect& box, int dy) {
-  box.Top += dy;
-  box.Bottom += dy;
-}
-
 bool OnCurrentStaff(const TLayoutContext& c, const TQSMeasure& m, int staffVoice) {
   const int staff = StaffOf(static_cast<uint8_t>(staffVoice));
   return m.AllVoices() ? c.Col.StaffIndex == 0 : staff == c.Col.StaffIndex;
@@ -187,7 +176,7 @@ bool LayoutTie(TLayoutContext& c, TNoteWork& w, TQSLiga& tie, bool tab) {
       endY = below ? c.Scaled(tie.Fields.EndY) + head.Box.Bottom + 16 : c.Scaled(tie.Fields.EndY) + head.Box.Top - 16;
     onwards = true;
   } else {
-    endY = c.Scaled(tie.Fields.EndY + endLevel) + RowTop(StaffRowOf(c, endStaff));
+    endY = c.Scaled(tie.Fields.EndY + endLevel) + RowTop(c.PartRow(endStaff));
     onwards = tie.Fields.Span == note.Fields.RealLength;
   }
   e->Box2 = {c.ScoreScaled(tie.Fields.StartX) + margin + w.Shift, startY, c.ScoreScaled(tie.Fields.EndX) - margin,
@@ -518,7 +507,7 @@ void ContinueTieIntoVolta(TLayoutContext& c, TNoteWork& w, const TQSNote& from, 
   e->Param = w.Note.Fields.Length;
   const TQSStaff* staff = c.Part->GetStaff(StaffOf(from.Fields.StaffVoice));
   const int size = c.StaffSizeOf(staff);
-  int y = w.Note.StaffPosition * c.S / 2 + RowTop(StaffRowOf(c, StaffOf(from.Fields.StaffVoice)));
+  int y = w.Note.StaffPosition * c.S / 2 + RowTop(c.PartRow(StaffOf(from.Fields.StaffVoice)));
   if (!IsFixedTie(*tie)) y += c.ScaledBy(tie->IsBelow() ? tie->Fields.StartY + 40 : tie->Fields.StartY - 40, size);
   e->Box2 = {c.ScoreScaled(tie->Fields.StartX), y, c.ScoreScaled(tie->Fields.EndX), y};
   if (earlier) {

@@ -34,15 +34,7 @@ TQSCalcVisit* VisitAt(const TLayoutContext& c, int index) {
   return piece->Visits[static_cast<size_t>(index)].get();
 }
 
-int FirstRowTop(const TLayoutContext& c) {
-  const TQSCalcStaff* row = c.System ? c.PageRow(c.System->FirstRow) : nullptr;
-  return row ? row->Top : 0;
-}
-
-void MoveDown(TRect& box, int dy) {
-  box.Top += dy;
-  box.Bottom += dy;
-}
+int FirstRowTop(const TLayoutContext& c) { return RowTop(c.System ? c.PageRow(c.System->FirstRow) : nullptr); }
 
 // Makes the measure's own visit when it has none yet; a volta number of
 // -1 keeps the one in force.
