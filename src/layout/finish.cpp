@@ -55,7 +55,7 @@ uint16_t ClampU16(int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(
 void SetTickPositions(TLayoutContext& c, int slotCount) {
   const int scale = c.Scale, largest = c.LargestStaffSize;
   const bool scaled = scale != 100 || largest != 100;
-  const bool fixedCount = c.Score.Align > 100;
+  const bool fixedCount = c.FixedMeasureCount();
   for (int k = 0; k < slotCount; ++k) {
     TQSCalcMeasure* slot = SlotAt(c, k);
     const TQSSpacingTable* table = SpaceBefore(c, slot->MeasureIndex);

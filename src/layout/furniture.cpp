@@ -195,7 +195,7 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
   const int ka = SlotIndexOf(c, earlier.Owner), kb = SlotIndexOf(c, later.Owner);
   if (ka < 0 || kb < 0) return;
   const TLyricWalk walk{c, ka, a->Fields.Time, kb, b->Fields.Time};
-  const bool fixedCount = c.Score.Align > 100;
+  const bool fixedCount = c.FixedMeasureCount();
   int room = 0, n = 0, roomBeforeLast = 0;
   walk.ForEach([&](int k, int t, bool high, bool low) {
     const TQSCalcMeasure* slot = c.System->Measures.At(k);

@@ -185,6 +185,22 @@ TEST(LayoutPass, AlignmentModes) {
   EXPECT_EQ(s.MeasuresPerSystem(0)[2], 4);
 }
 
+// A system's own alignment byte rules its tick positions as the score's
+// alignment would: a fixed count of measures per line places an empty
+// measure without the tick grid of free placing.
+TEST(LayoutPass, OwnAlignmentByteRulesTickPositions) {
+  auto positions = [](int scoreAlign, std::vector<int16_t> own) {
+    TLayoutScore s;
+    s.Score.Align = static_cast<uint8_t>(scoreAlign);
+    TQSPiece* piece = s.AddPiece({1}, 2);
+    piece->Spacing.AlignStyles = std::move(own);
+    s.Layout();
+    return s.Slot(0, 0, 0).Positions;
+  };
+  EXPECT_EQ(positions(0, {102}), positions(102, {}));
+  EXPECT_EQ(positions(102, {12}), positions(12, {}));
+}
+
 // A long piece breaks into systems of four measures of 616 (a fifth would
 // end at 384 + 5 x 616 = 3464 > 3456) and pages of ten systems. The last
 // page ends exactly with the piece: no further page follows.
