@@ -240,9 +240,8 @@ bool NoteEffects(TQSScore& score, TQSNote& n) {
         default: break;
       }
     }
-    // The note keeps exactly the effects of its current ornaments.
-    effects.FreeRest();
   }
+  // The note keeps exactly the effects of its current ornaments.
   effects.FreeRest();
   return changed;
 }

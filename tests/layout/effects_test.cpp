@@ -109,8 +109,16 @@ TEST(Effects, EffectNotesFollowTheOrnaments) {
   EXPECT_TRUE(s.Run(note));
   EXPECT_EQ(EffectNotes(*note, kind::Trill).size(), 7u);
   EXPECT_EQ(EffectNotes(*note, kind::Mordent).size(), 2u);
+  // Running again reuses the effect notes: what else they hold stays.
+  for (TQSItem* item : note->Items)
+    if (auto* e = dynamic_cast<TQSEffect*>(item)) e->Fields.Velocity = 100;
   EXPECT_TRUE(s.Run(note));
   EXPECT_EQ(note->ItemCount(), 1 + 7 + 2);
+  for (TQSItem* item : note->Items) {
+    if (auto* e = dynamic_cast<TQSEffect*>(item)) {
+      EXPECT_EQ(e->Fields.Velocity, 100);
+    }
+  }
 
   delete trill;
   EXPECT_TRUE(s.Run(note));
