@@ -142,8 +142,7 @@ int LargestExtent(const TColumnState& col) {
 void PlaceClefChange(TLayoutContext& c, TQSMark& clef) {
   const int m = LargestExtent(c.Col);
   const int size = c.StaffSize();
-  c.Fonts.SetMusicFont(size == 100 ? 16 : 16 * size / 100);
-  const int w = ClefGlyphWidth(c, clef.Fields.Kind);
+  const int w = ClefGlyphWidth(c, clef.Fields.Kind, size);
   TQSCalcItem* e = c.NewElement(&clef, true, true);
   e->SizePercent = static_cast<uint8_t>(size);
   e->Param = clef.Fields.Time;

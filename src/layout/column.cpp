@@ -44,8 +44,7 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
     if (c.Staff->SystemRow >= 0) slot->ClefByRow[static_cast<size_t>(c.Staff->SystemRow)] = &mark;
   }
   const int size = c.StaffSize();
-  c.Fonts.SetMusicFont(size == 100 ? 16 : 16 * size / 100);
-  const int w = 8 * ClefGlyphWidth(c, KindOf(mark));
+  const int w = 8 * ClefGlyphWidth(c, KindOf(mark), size);
   slot->ClefWidth = static_cast<uint16_t>(std::clamp<int>(std::max<int>(slot->ClefWidth, w), 0, 0xFFFF));
   TQSCalcItem* e = c.NewElement(&mark, true, true);
   mark.LayoutLink = e;

@@ -80,7 +80,6 @@ void LayoutSystemClefs(TLayoutContext& c) {
     c.SetStaff(staff);
     TQSCalcStaff* row = c.PageRow(c.HeaderRow);
     c.Row = row;
-    c.Fonts.SetMusicFont(16);
     const int w = ClefGlyphWidth(c, clef->Fields.Kind) * 8;
     c.WidestHeaderClef = std::max(c.WidestHeaderClef, w);
     TQSCalcItem* e = c.NewChainedElement(clef, c.ContentFlag, false);

@@ -20,8 +20,9 @@ int KeyAccidentalCount(int keyKind) {
 
 bool KeyHasFlats(int keyKind) { return keyKind > 10; }
 
-int ClefGlyphWidth(TLayoutContext& c, int clefKind) {
+int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
   TLayoutFonts& f = c.Fonts;
+  f.SetMusicFont(16 * staffSize / 100);
   switch (clefKind) {
     case 1: return f.GlyphWidth('"');
     case 2: return f.GlyphWidth('#') + 1;

@@ -18,9 +18,10 @@ struct TQSCalcItem;
 int KeyAccidentalCount(int keyKind);
 bool KeyHasFlats(int keyKind);
 
-// Width of the clef glyph in pixels with the music font at 16 points (the
-// fonts are set by the caller); the caller multiplies by 8.
-int ClefGlyphWidth(TLayoutContext& c, int clefKind);
+// Width of the clef glyph in pixels with the music font at 16 points for a
+// staff of the given size percent (the font stays set); the caller
+// multiplies by 8.
+int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize = 100);
 // Top and bottom of a clef's box relative to the staff's top and bottom.
 struct TClefExtent {
   int Top, Bottom;
