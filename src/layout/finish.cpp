@@ -103,22 +103,34 @@ void JustifySystem(TLayoutContext& c) {
     // ... of the measures, last measure first.
     int longest = 0;
     for (int k = 0; k < count; ++k) longest = std::max<int>(longest, SlotAt(c, k)->Length);
+    // The steps are counted per tick first and added up once: an added
+    // step moves every later tick of its measure too.
+    std::vector<std::vector<int>> steps(static_cast<size_t>(count));
+    for (int k = 0; k < count; ++k) steps[static_cast<size_t>(k)].assign(SlotAt(c, k)->Length, 0);
     bool added = true;
     while (spare >= 8 && added && longest > 0) {
       added = false;
       for (int b = longest; b >= 1 && spare >= 8; b /= 2) {
         for (int t = b - 1; t < longest && spare >= 8; t += b) {
           for (int k = count - 1; k >= 0 && spare >= 8; --k) {
-            TQSCalcMeasure* slot = SlotAt(c, k);
-            if (t >= slot->Length) continue;
-            for (int i = t; i < slot->Length; ++i)
-              slot->Positions[static_cast<size_t>(i)] = ClampU16(slot->Positions[static_cast<size_t>(i)] + 8);
-            slot->Width = ClampU16(slot->Width + 8);
+            std::vector<int>& at = steps[static_cast<size_t>(k)];
+            if (t >= static_cast<int>(at.size())) continue;
+            ++at[static_cast<size_t>(t)];
             spare -= 8;
             added = true;
           }
         }
       }
+    }
+    for (int k = 0; k < count; ++k) {
+      TQSCalcMeasure* slot = SlotAt(c, k);
+      const std::vector<int>& at = steps[static_cast<size_t>(k)];
+      int64_t shift = 0;
+      for (size_t i = 0; i < at.size(); ++i) {
+        shift += 8 * int64_t{at[i]};
+        slot->Positions[i] = ClampU16(slot->Positions[i] + shift);
+      }
+      slot->Width = ClampU16(slot->Width + shift);
     }
   } else {
     int64_t sum = 0;
