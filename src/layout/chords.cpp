@@ -267,14 +267,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
         StaffPosition(ClefOffsetAt(c, staff.SystemRow, note.Fields.StaffVoice, tick), note.Fields.Pitch);
     note.StaffPosition = static_cast<int16_t>(position);
     y = HeadTop(position, S);
-    // The breve is measured by the glyph that is drawn for it.
-    const uint8_t glyph = value == 256 ? '4' : value == 512 ? '*' : value == 1024 ? ')' : '5';
-    if (glyph == ')') {
-      c.Fonts.SetMusicFont(88);
-      width = c.Fonts.GlyphWidth(glyph);
-    } else {
-      width = c.Glyph88[glyph];
-    }
+    width = HeadGlyphWidth(c, value, true);
   }
   const int x = g.X;
   g.X += width + c.NoteInterval * 2 / 3 + group.Fields.Spacing * 8;

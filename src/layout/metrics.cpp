@@ -58,6 +58,15 @@ TClefExtent ClefExtents(int clefKind) {
   }
 }
 
+int HeadGlyphWidth(TLayoutContext& c, int value, bool small) {
+  const uint8_t glyph = value == 1024 ? ')' : value == 512 ? '*' : value == 256 ? '4' : '5';
+  if (glyph == ')') {
+    c.Fonts.SetMusicFont(small ? 88 : 128);
+    return c.Fonts.GlyphWidth(glyph);
+  }
+  return small ? c.Glyph88[glyph] : c.Glyph128[glyph];
+}
+
 int KeySignatureWidth(int keyKind) {
   if (keyKind == 0) return 0;
   return KeyAccidentalCount(keyKind) * 40 + 8;

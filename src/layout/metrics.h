@@ -27,6 +27,9 @@ struct TClefExtent {
   int Top, Bottom;
 };
 TClefExtent ClefExtents(int clefKind);
+// Width in pixels of the head glyph drawn for a note value, at 128 (88 for
+// small notes): the breve is measured by the glyph drawn for it.
+int HeadGlyphWidth(TLayoutContext& c, int value, bool small);
 // Units a key signature of the kind takes: 5 pixels per accidental and 1.
 int KeySignatureWidth(int keyKind);
 // Units a time signature takes.

@@ -46,8 +46,6 @@ struct TNoteWork {
 };
 
 // The head glyph a normal head style draws for a written length.
-uint8_t HeadGlyph(int value) { return value == 1024 ? ')' : value == 512 ? '*' : value == 256 ? '4' : '5'; }
-
 // Width of a music glyph at 128 (88 for small notes).
 int MusicWidth(TLayoutContext& c, uint8_t glyph, bool small) {
   c.Fonts.SetMusicFont(small ? 88 : 128);
@@ -67,9 +65,7 @@ THeadShape MeasureHead(TLayoutContext& c, const TQSNote& note) {
   if (style == 3) {
     h.Width = small ? 32 : 48;
   } else if (style < 5 || style == 255) {
-    // The breve is measured by the glyph that is drawn for it.
-    const uint8_t glyph = HeadGlyph(note.Fields.Length);
-    h.Width = glyph == ')' ? MusicWidth(c, glyph, small) : small ? c.Glyph88[glyph] : c.Glyph128[glyph];
+    h.Width = HeadGlyphWidth(c, note.Fields.Length, small);
   } else if (const TQSDrumInstrument* drum = c.Score.GetDrumInstrument(style - 5)) {
     const std::string& face = drum->FontName.empty() ? c.Fonts.MusicFontName() : drum->FontName;
     c.Fonts.SetFont(face, (small ? 88 : 128) * (drum->Size ? drum->Size : 100) / 100);
