@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <optional>
+#include <unordered_set>
 
 #include "score/calcrecords.h"
 #include "score/marks.h"
@@ -171,11 +172,10 @@ bool CalcNoteVelocity(TQSScore& score, TQSItem* item) {
 
 void CalcVelocity(TQSScore& score, const std::vector<TQSItem*>& selectedItems) {
   if (!score.ActiveWindow()) return;
-  std::vector<TQSItem*> done;
+  std::unordered_set<const TQSItem*> done;
   bool changed = false;
   for (TQSItem* item : selectedItems) {
-    if (!item || item->ItemType != kind::Note || std::find(done.begin(), done.end(), item) != done.end()) continue;
-    done.push_back(item);
+    if (!item || item->ItemType != kind::Note || !done.insert(item).second) continue;
     changed |= CalcNoteVelocity(score, item);
   }
   if (!changed) return;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <unordered_set>
 
 #include "score/marks.h"
 #include "score/measure.h"
@@ -349,8 +350,9 @@ void CalcEffects(TQSScore& score, const std::vector<TQSItem*>& selectedItems) {
   // notes are selected: running a group twice would delay its main note
   // twice.
   std::vector<TQSItem*> notes, groups;
-  auto addOnce = [](std::vector<TQSItem*>& list, TQSItem* item) {
-    if (std::find(list.begin(), list.end(), item) == list.end()) list.push_back(item);
+  std::unordered_set<const TQSItem*> seen;
+  auto addOnce = [&seen](std::vector<TQSItem*>& list, TQSItem* item) {
+    if (seen.insert(item).second) list.push_back(item);
   };
   for (TQSItem* item : selectedItems) {
     TQSNote* n = AsNote(item);
