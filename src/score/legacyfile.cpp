@@ -129,9 +129,7 @@ int TLegacyReader::StepY(int d, long double base) const { return Pixels(d * line
 int TLegacyReader::Pixels(long double tenths) const {
   // Page lengths from a damaged file may be anything; places are 16-bit
   // layout units, so nothing beyond them is worth keeping.
-  const long double pixels = tenths * ScreenPixelsPerInch() / 254.0L;
-  if (!std::isfinite(pixels)) return 0;
-  return static_cast<int>(Round64(std::clamp(pixels, -kMaxPixels, kMaxPixels)));
+  return RoundPixels(tenths * ScreenPixelsPerInch() / 254.0L, kMaxPixels);
 }
 
 void TLegacyReader::Read() {

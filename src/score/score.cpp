@@ -200,13 +200,13 @@ void TQSScore::SetAddState(TQSAddState value) {
 
 int TQSScore::HalfSpacePixels() const {
   const long double lineSpace = Page.Tenths(TQSPage::dLineSpace).Value();
-  return Round(static_cast<double>(ScreenPixelsPerInch() * lineSpace / 254.0L / 2.0L));
+  return RoundPixels(ScreenPixelsPerInch() * lineSpace / 254.0L / 2.0L, kMaxPagePixels);
 }
 
 int TQSScore::StaffDistancePixels() const {
   const long double lineSpace = Page.Tenths(TQSPage::dLineSpace).Value();
   const long double interval = Page.Tenths(TQSPage::dInterval).Value();
-  return Round(static_cast<double>((4 * lineSpace + interval) * Scale / 100.0L * ScreenPixelsPerInch() / 254.0L));
+  return RoundPixels((4 * lineSpace + interval) * Scale / 100.0L * ScreenPixelsPerInch() / 254.0L, kMaxPagePixels);
 }
 
 // ---------------------------------------------------------------- pieces
