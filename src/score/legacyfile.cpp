@@ -114,16 +114,6 @@ TLegacyReader::TLegacyReader(TQSScore& score, TStream& stream, uint8_t formatByt
 TOldBlock TLegacyReader::ReadByteBlock() { return TOldBlock(s_.ReadBytes(s_.ReadU8())); }
 TOldBlock TLegacyReader::ReadWordBlock() { return TOldBlock(s_.ReadBytes(s_.ReadU16())); }
 
-std::vector<std::string> TLegacyReader::ReadOldStrings() {
-  const int count = s_.ReadU16();
-  std::vector<std::string> lines;
-  for (int i = 0; i < count; ++i) {
-    std::string line = ReadStreamString(s_);
-    if (count <= kMaxStreamListCount) lines.push_back(std::move(line));
-  }
-  return lines;
-}
-
 int TLegacyReader::StepY(int d, long double base) const { return Pixels(d * lineSpace_ / 2 + base) * 8; }
 
 int TLegacyReader::Pixels(long double tenths) const {
@@ -214,7 +204,7 @@ void TLegacyReader::ReadHeader() {
   if (has(16)) score_.Composer = ReadStreamString(s_);
   if (has(17)) {
     score_.Description.Clear();
-    for (std::string& line : ReadOldStrings()) score_.Description.Add(std::move(line));
+    for (std::string& line : ReadStreamStringLines(s_)) score_.Description.Add(std::move(line));
   }
   if (has(18)) score_.PrintEmptyMeasures = s_.ReadU8();
   if (has(19)) score_.PrintMeasureNumbers = s_.ReadU8();
@@ -600,7 +590,7 @@ void TLegacyReader::ReadPageObject() {
       text->Fields.Color = b.U32(12);
       if (b.Size() > 16) text->Fields.Angle = b.U16(16);
       text->FontName = ReadStreamString(s_);
-      text->Lines = ReadOldStrings();
+      text->Lines = ReadStreamStringLines(s_);
       break;
     }
     case 62: {

@@ -182,7 +182,7 @@ void TQSStaff::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading voices");
       for (int i = 0; i < count; ++i) {
         NewVoice()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(3)) {
@@ -480,21 +480,21 @@ void TQSPart::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading staffs");
       for (int i = 0; i < count; ++i) {
         (new TQSStaff(this))->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(4)) {
       const int count = ReadChildCount(s, "Error reading measures");
       for (int i = 0; i < count; ++i) {
         NewMeasure()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(5)) {
       const int count = ReadChildCount(s, "Error reading score items");
       for (int i = 0; i < count; ++i) {
         ReadItem(s, this);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     Spacing.Read(r, 6);

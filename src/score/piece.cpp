@@ -57,7 +57,7 @@ void TQSColumn::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading column items");
       for (int i = 0; i < count; ++i) {
         ReadItem(s, this);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(3)) ReadSpacingTable(r, Spacing);
@@ -212,14 +212,14 @@ void TQSPiece::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading parts");
       for (int i = 0; i < count; ++i) {
         AddPart()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(4)) {
       const int count = ReadChildCount(s, "Error reading columns");
       for (int i = 0; i < count; ++i) {
         AddColumn()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     Spacing.Read(r, 5);

@@ -51,6 +51,16 @@ void ReadStreamStrings(TStream& s, TStringList& list) {
   for (int i = 0; i < n; ++i) list.Add(ReadStreamString(s));
 }
 
+std::vector<std::string> ReadStreamStringLines(TStream& s) {
+  const uint16_t count = s.ReadU16();
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i) {
+    std::string line = ReadStreamString(s);
+    if (count <= kMaxStreamListCount) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 void WriteStreamStrings(TStream& s, const TStringList& list) {
   WriteCount16(s, static_cast<size_t>(list.Count()), "list");
   for (const auto& str : list) WriteStreamString(s, str);

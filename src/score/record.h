@@ -32,6 +32,10 @@ std::string ReadStreamWideString(TStream& s);  // returned as UTF-8
 void WriteStreamWideString(TStream& s, const std::string& utf8);
 void ReadStreamStrings(TStream& s, TStringList& list);
 void WriteStreamStrings(TStream& s, const TStringList& list);
+// The same list read in full: a count above the list limit gives no lines,
+// but the strings are still passed over so that what follows the list is
+// read from its place.
+std::vector<std::string> ReadStreamStringLines(TStream& s);
 // The lines of texts and lyrics: wide strings, kept as UTF-8.
 void ReadStreamWideStrings(TStream& s, std::vector<std::string>& lines);
 void WriteStreamWideStrings(TStream& s, const std::vector<std::string>& lines);
@@ -189,9 +193,9 @@ void ReadRecord(TStream& s, F&& body) {
 void SkipRecord(TStream& s);
 
 
-// A section read inside a record must not have reached into what follows
-// it: such a record is damaged (EReadError, which the record reader turns
-// into a skip to its end).
+// A section or child record read inside a record must not have reached into
+// what follows it: such a record is damaged (EReadError, which the record
+// reader turns into a skip to its end; a parent stops reading children).
 inline void EnsureInsideRecord(const TRecordReader& r) {
   if (r.Remaining() < 0) throw EReadError();
 }

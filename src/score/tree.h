@@ -89,12 +89,6 @@ inline int ReadChildCount(TStream& s, const char* message) {
   return count;
 }
 
-// A child record that reaches beyond its parent's end is damage: the parent
-// stops reading children there.
-inline void CheckInsideRecord(const TRecordReader& r) {
-  if (r.S.Position() > r.End) throw EReadError();
-}
-
 // Reading appends what it reads to the container, so registration is open
 // while it runs even when the container's creator had suspended it (the
 // children would otherwise belong to no list).
