@@ -77,10 +77,12 @@ TQSScore::TQSScore() : Page(this) {
 
 TQSScore::~TQSScore() {
   // Pieces go before the page and the layout records. The views are not
-  // ours: each detaches itself when it goes.
+  // ours: each detaches itself when it goes, so one that outlives the score
+  // is told that it has none.
   Description.Clear();
   ClearPieces();
   ClearItems();
+  for (TQSWindowLink* view : windows_) view->Score = nullptr;
   windows_.clear();
   ClearLayout();
   ClearUndo();

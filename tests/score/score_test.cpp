@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,16 @@ TEST_F(ScoreTest, ViewsAndTheActiveView) {
   EXPECT_EQ(Score.ActiveWindow(), nullptr);
   Score.SetActiveWindow(&a);  // not attached: none is active
   EXPECT_EQ(Score.ActiveWindowIndex(), -1);
+}
+
+TEST(ScoreDocument, AScoreFreedBeforeItsViewsLeavesThemWithoutIt) {
+  // A view outliving its score must not keep a pointer to it: the view
+  // detaches itself from the score it names when it goes.
+  TLockedView view;
+  auto score = std::make_unique<TQSScore>();
+  score->AttachWindow(&view);
+  score.reset();
+  EXPECT_EQ(view.Score, nullptr);
 }
 
 TEST_F(ScoreTest, CursorAccessors) {
