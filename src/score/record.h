@@ -39,11 +39,6 @@ std::vector<std::string> ReadStreamStringLines(TStream& s);
 // The lines of texts and lyrics: wide strings, kept as UTF-8.
 void ReadStreamWideStrings(TStream& s, std::vector<std::string>& lines);
 void WriteStreamWideStrings(TStream& s, const std::vector<std::string>& lines);
-// File-stream twins (the same format).
-inline std::string ReadFileStreamString(TStream& s) { return ReadStreamString(s); }
-inline void WriteFileStreamString(TStream& s, const std::string& v) { WriteStreamString(s, v); }
-inline void ReadFileStreamStrings(TStream& s, TStringList& l) { ReadStreamStrings(s, l); }
-inline void WriteFileStreamStrings(TStream& s, const TStringList& l) { WriteStreamStrings(s, l); }
 
 // Writes a u16 count, refusing counts the format cannot hold.
 void WriteCount16(TStream& s, size_t count, const char* what);
