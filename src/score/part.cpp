@@ -281,9 +281,9 @@ void TQSPart::RegisterMeasure(TQSMeasure* measure) {
   if (!RegistrationSuspended) AppendNumbered(measures_, measure);
 }
 
-void TQSPart::UnregisterMeasure(TQSMeasure* measure) {
-  if (!RegistrationSuspended) RemoveNumbered(measures_, measure);
-}
+// Unregistration does not depend on the suspension: a measure freed while
+// it is set must not stay in the list.
+void TQSPart::UnregisterMeasure(TQSMeasure* measure) { RemoveNumbered(measures_, measure); }
 
 TQSMeasure* TQSPart::NewMeasure() { return new TQSMeasure(this); }
 
