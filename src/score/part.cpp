@@ -500,11 +500,10 @@ void TQSPart::LoadFromStream(TStream& s) {
     Spacing.Read(r, 6);
     if (r.Has(11)) {
       const uint16_t count = s.ReadU16();
-      std::vector<uint8_t> bytes = r.ReadBytes(size_t(count) * 4);
+      const std::vector<int16_t> values = ReadRecordI16s(r, size_t{count} * 2);
       Transports.resize(count);
       for (size_t i = 0; i < count; ++i)
-        Transports[i] = {static_cast<uint16_t>(bytes[4 * i] | bytes[4 * i + 1] << 8),
-                         static_cast<int16_t>(bytes[4 * i + 2] | bytes[4 * i + 3] << 8)};
+        Transports[i] = {static_cast<uint16_t>(values[2 * i]), values[2 * i + 1]};
     }
   });
   if (TQSScore* score = Score()) score->FireItemChangedQuietly(this);

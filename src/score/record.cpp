@@ -152,6 +152,13 @@ std::string ReadRecordString(TRecordReader& r) {
   return v;
 }
 
+std::vector<int16_t> ReadRecordI16s(TRecordReader& r, size_t count) {
+  const std::vector<uint8_t> bytes = r.ReadBytes(count * 2);
+  std::vector<int16_t> values(count);
+  for (size_t i = 0; i < count; ++i) values[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  return values;
+}
+
 void ReadRecordWideStrings(TRecordReader& r, std::vector<std::string>& lines) {
   if (r.S.ReadU16() > kMaxStreamListCount) throw EReadError();
   r.S.Seek(-2, SeekOrigin::Current);

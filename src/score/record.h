@@ -195,6 +195,9 @@ inline void EnsureInsideRecord(const TRecordReader& r) {
   if (r.Remaining() < 0) throw EReadError();
 }
 std::string ReadRecordString(TRecordReader& r);
+// count little-endian 16-bit values of this record; EReadError when it
+// holds fewer.
+std::vector<int16_t> ReadRecordI16s(TRecordReader& r, size_t count);
 // The lines of a text inside a record. A count the list reader would refuse
 // ends the record, so that what follows the lines is not read from inside
 // them.
