@@ -275,17 +275,9 @@ void TLegacyReader::MakeFirstColumn() {
 
 // ---------------------------------------------------------------- parts
 
-TQSMeasure* TLegacyReader::EnsureMeasure(int index) {
-  TRegistrationOpen open(part_->RegistrationSuspended);
-  while (part_->MeasureCount() <= index) new TQSMeasure(part_);
-  return part_->GetMeasure(index);
-}
+TQSMeasure* TLegacyReader::EnsureMeasure(int index) { return EnsureChild(*part_, part_->MeasureList(), index); }
 
-TQSColumn* TLegacyReader::EnsureColumn(int index) {
-  TRegistrationOpen open(piece_->RegistrationSuspended);
-  while (piece_->ColumnCount() <= index) new TQSColumn(piece_);
-  return piece_->GetColumn(index);
-}
+TQSColumn* TLegacyReader::EnsureColumn(int index) { return EnsureChild(*piece_, piece_->ColumnList(), index); }
 
 int TLegacyReader::RememberedLength(int index) const {
   return index >= 0 && index < static_cast<int>(lengths_.size()) && lengths_[static_cast<size_t>(index)] > 0

@@ -332,10 +332,7 @@ TQSMeasure* TQSScore::EnsureMeasure(int index) {
   if (!part) return nullptr;
   if (index < 0) index = ActiveWindow()->CursorPosition.Measure;
   if (index < 0) return nullptr;
-  // The new measures must land in the part's list, whoever suspended it.
-  TRegistrationOpen open(part->RegistrationSuspended);
-  while (part->MeasureCount() <= index) new TQSMeasure(part);
-  return part->GetMeasure(index);
+  return EnsureChild(*part, part->MeasureList(), index);
 }
 
 TQSColumn* TQSScore::EnsureColumn(int index) {
@@ -343,9 +340,7 @@ TQSColumn* TQSScore::EnsureColumn(int index) {
   if (!piece) return nullptr;
   if (index < 0) index = ActiveWindow()->CursorPosition.Measure;
   if (index < 0) return nullptr;
-  TRegistrationOpen open(piece->RegistrationSuspended);
-  while (piece->ColumnCount() <= index) new TQSColumn(piece);
-  return piece->GetColumn(index);
+  return EnsureChild(*piece, piece->ColumnList(), index);
 }
 
 bool TQSScore::HasBookmark(int index) {

@@ -104,4 +104,13 @@ class TRegistrationOpen {
   bool saved_;
 };
 
+// The measure or column at index (>= 0) of owner's list, with empty ones
+// appended up to it; they land in the list whoever suspended it.
+template <class Child, class Owner>
+Child* EnsureChild(Owner& owner, const std::vector<Child*>& list, int index) {
+  TRegistrationOpen open(owner.RegistrationSuspended);
+  while (static_cast<int>(list.size()) <= index) new Child(&owner);
+  return At(list, index);
+}
+
 }  // namespace qs
