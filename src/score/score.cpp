@@ -77,8 +77,8 @@ TQSScore::TQSScore() : Page(this) {
 
 TQSScore::~TQSScore() {
   // Pieces go before the page and the layout records. The views are not
-  // ours: each detaches itself when it goes, so one that outlives the score
-  // is told that it has none.
+  // ours: each detaches itself when it goes, and one that outlives the
+  // score is told that it has none.
   Description.Clear();
   ClearPieces();
   ClearItems();
@@ -246,6 +246,10 @@ void TQSScore::AddItem(TQSItem* item) {
 void TQSScore::RemoveItem(TQSItem* item) { Items.Remove(item); }
 
 // ---------------------------------------------------------------- views
+
+TQSWindowLink::~TQSWindowLink() {
+  if (Score) Score->DetachWindow(this);
+}
 
 TQSWindowLink* TQSScore::GetWindow(int index) const { return At(windows_, index); }
 

@@ -213,14 +213,21 @@ TEST_F(ScoreTest, ViewsAndTheActiveView) {
   EXPECT_EQ(Score.ActiveWindowIndex(), -1);
 }
 
-TEST(ScoreDocument, AScoreFreedBeforeItsViewsLeavesThemWithoutIt) {
-  // A view outliving its score must not keep a pointer to it: the view
-  // detaches itself from the score it names when it goes.
+TEST(ScoreDocument, ViewsAndScoresFreedInEitherOrder) {
+  // A view outliving its score must not keep a pointer to it, nor a score
+  // outliving a view keep the view: either would be used after it is freed.
   TLockedView view;
   auto score = std::make_unique<TQSScore>();
   score->AttachWindow(&view);
   score.reset();
   EXPECT_EQ(view.Score, nullptr);
+
+  TQSScore kept;
+  auto gone = std::make_unique<TLockedView>();
+  kept.AttachWindow(gone.get());
+  gone.reset();
+  EXPECT_EQ(kept.WindowCount(), 0);
+  EXPECT_EQ(kept.ActiveWindow(), nullptr);
 }
 
 TEST_F(ScoreTest, CursorAccessors) {
