@@ -134,7 +134,27 @@ void WriteItemList(TStream& s, const std::vector<const TQSItem*>& items) {
   for (const TQSItem* item : items) WriteItem(s, *item);
 }
 
+namespace {
+// Items held by items (marks of a note, notes of a grace group) nest a few
+// levels deep; a damaged file can nest them as deep as it is long, and
+// reading, copying or freeing them would then run out of stack.
+constexpr int kMaxItemNesting = 16;
+thread_local int itemNesting = 0;
+
+class TNestedRead {
+ public:
+  TNestedRead() {
+    if (itemNesting >= kMaxItemNesting) throw EReadError("Items nested too deeply");
+    ++itemNesting;
+  }
+  ~TNestedRead() { --itemNesting; }
+  TNestedRead(const TNestedRead&) = delete;
+  TNestedRead& operator=(const TNestedRead&) = delete;
+};
+}  // namespace
+
 TQSItem* ReadItem(TStream& s, TQSItemOwner* owner) {
+  TNestedRead nested;
   TQSItemType k = s.ReadU8();
   TQSItem* item = CreateItemByKind(k, owner);
   if (!item) {

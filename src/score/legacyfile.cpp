@@ -114,24 +114,12 @@ TLegacyReader::TLegacyReader(TQSScore& score, TStream& stream, uint8_t formatByt
 TOldBlock TLegacyReader::ReadByteBlock() { return TOldBlock(s_.ReadBytes(s_.ReadU8())); }
 TOldBlock TLegacyReader::ReadWordBlock() { return TOldBlock(s_.ReadBytes(s_.ReadU16())); }
 
-std::vector<std::string> TLegacyReader::ReadOldStrings() {
-  const int count = s_.ReadU16();
-  std::vector<std::string> lines;
-  for (int i = 0; i < count; ++i) {
-    std::string line = ReadStreamString(s_);
-    if (count <= kMaxStreamListCount) lines.push_back(std::move(line));
-  }
-  return lines;
-}
-
 int TLegacyReader::StepY(int d, long double base) const { return Pixels(d * lineSpace_ / 2 + base) * 8; }
 
 int TLegacyReader::Pixels(long double tenths) const {
   // Page lengths from a damaged file may be anything; places are 16-bit
   // layout units, so nothing beyond them is worth keeping.
-  const long double pixels = tenths * ScreenPixelsPerInch() / 254.0L;
-  if (!std::isfinite(pixels)) return 0;
-  return static_cast<int>(Round64(std::clamp(pixels, -kMaxPixels, kMaxPixels)));
+  return RoundPixels(tenths * ScreenPixelsPerInch() / 254.0L, kMaxPixels);
 }
 
 void TLegacyReader::Read() {
@@ -216,7 +204,7 @@ void TLegacyReader::ReadHeader() {
   if (has(16)) score_.Composer = ReadStreamString(s_);
   if (has(17)) {
     score_.Description.Clear();
-    for (std::string& line : ReadOldStrings()) score_.Description.Add(std::move(line));
+    for (std::string& line : ReadStreamStringLines(s_)) score_.Description.Add(std::move(line));
   }
   if (has(18)) score_.PrintEmptyMeasures = s_.ReadU8();
   if (has(19)) score_.PrintMeasureNumbers = s_.ReadU8();
@@ -287,17 +275,9 @@ void TLegacyReader::MakeFirstColumn() {
 
 // ---------------------------------------------------------------- parts
 
-TQSMeasure* TLegacyReader::EnsureMeasure(int index) {
-  TRegistrationOpen open(part_->RegistrationSuspended);
-  while (part_->MeasureCount() <= index) new TQSMeasure(part_);
-  return part_->GetMeasure(index);
-}
+TQSMeasure* TLegacyReader::EnsureMeasure(int index) { return EnsureChild(*part_, part_->MeasureList(), index); }
 
-TQSColumn* TLegacyReader::EnsureColumn(int index) {
-  TRegistrationOpen open(piece_->RegistrationSuspended);
-  while (piece_->ColumnCount() <= index) new TQSColumn(piece_);
-  return piece_->GetColumn(index);
-}
+TQSColumn* TLegacyReader::EnsureColumn(int index) { return EnsureChild(*piece_, piece_->ColumnList(), index); }
 
 int TLegacyReader::RememberedLength(int index) const {
   return index >= 0 && index < static_cast<int>(lengths_.size()) && lengths_[static_cast<size_t>(index)] > 0
@@ -602,7 +582,7 @@ void TLegacyReader::ReadPageObject() {
       text->Fields.Color = b.U32(12);
       if (b.Size() > 16) text->Fields.Angle = b.U16(16);
       text->FontName = ReadStreamString(s_);
-      text->Lines = ReadOldStrings();
+      text->Lines = ReadStreamStringLines(s_);
       break;
     }
     case 62: {

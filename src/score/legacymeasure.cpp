@@ -443,7 +443,7 @@ void TLegacyReader::ReadFurther(TQSMeasure* m, const TOldBlock& b) {
       for (int i = 0; i < count; ++i) {
         if (ReadByteBlock().U8(0) != kTextLines) continue;
         ReadStreamString(s_);
-        ReadOldStrings();
+        ReadStreamStringLines(s_);
       }
       break;
     }
@@ -511,7 +511,7 @@ void TLegacyReader::ReadLyric(TQSMeasure* m, const TOldBlock& b) {
   f.Angle = b.U16(12);
   InsertInTimeOrder(m, std::move(owned));
   lyric->FontName = ReadStreamString(s_);
-  lyric->Lines = ReadOldStrings();
+  lyric->Lines = ReadStreamStringLines(s_);
 }
 
 void TLegacyReader::ReadTuplet(TQSMeasure* m, const TOldBlock& b) {

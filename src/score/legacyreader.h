@@ -115,9 +115,6 @@ class TLegacyReader {
   // ---------------------------------------------------- primitives
   TOldBlock ReadByteBlock();  // u8 length, then the bytes
   TOldBlock ReadWordBlock();  // u16 length, then the bytes
-  // The strings of an old string list; a count above the list limit gives
-  // no lines, but its strings are still passed over.
-  std::vector<std::string> ReadOldStrings();
   // A record: marker byte, stored length (i32 or u16, counted from the
   // marker), body. A record with another marker is not read further and
   // gives false. An error inside the body ends the record: reading goes on

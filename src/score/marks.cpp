@@ -101,12 +101,7 @@ void TQSMark::Assign(const TQSItem& source) {
 void TQSMark::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
     if (r.Has(1)) ReadFields(r, Fields, BlockSurplus);
-    if (r.Has(2) && ItemType == kind::Tuplet) {
-      std::vector<uint8_t> bytes = r.ReadBytes(size_t{Fields.Kind} * 2);
-      TupletLengths.resize(Fields.Kind);
-      for (size_t i = 0; i < TupletLengths.size(); ++i)
-        TupletLengths[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-    }
+    if (r.Has(2) && ItemType == kind::Tuplet) TupletLengths = ReadRecordI16s(r, Fields.Kind);
     if (r.Has(3) && IsMarkFontKind(ItemType)) FontName = ReadRecordString(r);
     if (r.Has(4) && IsMarkLineKind(ItemType)) LineStyle = r.ReadBytes(1)[0];
   });

@@ -578,7 +578,7 @@ void TQSMeasure::LoadFromStream(TStream& s) {
         TQSItem* item = IsKnownItemKind(k) ? CreateItemByKind(k, this) : nullptr;
         if (!item) throw EReadError("Error item");
         item->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(3)) ReadSpacingTable(r, Spacing);

@@ -1,5 +1,8 @@
 #include "score/metrix.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace qs {
 
 namespace {
@@ -19,5 +22,10 @@ long double TenthsPerUnit(TQSMetrix metrix) {
 long double TenthsToMetrix(TQSMetrix metrix, long double value) { return value / TenthsPerUnit(metrix); }
 
 long double MetrixToTenths(TQSMetrix metrix, long double value) { return value * TenthsPerUnit(metrix); }
+
+int RoundPixels(long double pixels, long double limit) {
+  if (!std::isfinite(pixels)) return 0;
+  return static_cast<int>(std::nearbyintl(std::clamp(pixels, -limit, limit)));
+}
 
 }  // namespace qs

@@ -209,11 +209,11 @@ void TQSPage::SetMetrix(TQSMetrix metrix) {
 }
 
 int TQSPage::PixelWidth() const {
-  return Round(static_cast<double>(TenthsToMetrix(TQSMetrix::rmPixels, Fields.Width.Value())));
+  return RoundPixels(TenthsToMetrix(TQSMetrix::rmPixels, Fields.Width.Value()), kMaxPagePixels);
 }
 
 int TQSPage::PixelHeight() const {
-  return Round(static_cast<double>(TenthsToMetrix(TQSMetrix::rmPixels, Fields.Height.Value())));
+  return RoundPixels(TenthsToMetrix(TQSMetrix::rmPixels, Fields.Height.Value()), kMaxPagePixels);
 }
 
 void TQSPage::SwitchMetrix(TQSMetrix metrix) {

@@ -182,7 +182,7 @@ void TQSStaff::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading voices");
       for (int i = 0; i < count; ++i) {
         NewVoice()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(3)) {
@@ -281,9 +281,9 @@ void TQSPart::RegisterMeasure(TQSMeasure* measure) {
   if (!RegistrationSuspended) AppendNumbered(measures_, measure);
 }
 
-void TQSPart::UnregisterMeasure(TQSMeasure* measure) {
-  if (!RegistrationSuspended) RemoveNumbered(measures_, measure);
-}
+// Unregistration does not depend on the suspension: a measure freed while
+// it is set must not stay in the list.
+void TQSPart::UnregisterMeasure(TQSMeasure* measure) { RemoveNumbered(measures_, measure); }
 
 TQSMeasure* TQSPart::NewMeasure() { return new TQSMeasure(this); }
 
@@ -480,31 +480,30 @@ void TQSPart::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading staffs");
       for (int i = 0; i < count; ++i) {
         (new TQSStaff(this))->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(4)) {
       const int count = ReadChildCount(s, "Error reading measures");
       for (int i = 0; i < count; ++i) {
         NewMeasure()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(5)) {
       const int count = ReadChildCount(s, "Error reading score items");
       for (int i = 0; i < count; ++i) {
         ReadItem(s, this);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     Spacing.Read(r, 6);
     if (r.Has(11)) {
       const uint16_t count = s.ReadU16();
-      std::vector<uint8_t> bytes = r.ReadBytes(size_t(count) * 4);
+      const std::vector<int16_t> values = ReadRecordI16s(r, size_t{count} * 2);
       Transports.resize(count);
       for (size_t i = 0; i < count; ++i)
-        Transports[i] = {static_cast<uint16_t>(bytes[4 * i] | bytes[4 * i + 1] << 8),
-                         static_cast<int16_t>(bytes[4 * i + 2] | bytes[4 * i + 3] << 8)};
+        Transports[i] = {static_cast<uint16_t>(values[2 * i]), values[2 * i + 1]};
     }
   });
   if (TQSScore* score = Score()) score->FireItemChangedQuietly(this);

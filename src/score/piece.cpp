@@ -57,7 +57,7 @@ void TQSColumn::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading column items");
       for (int i = 0; i < count; ++i) {
         ReadItem(s, this);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(3)) ReadSpacingTable(r, Spacing);
@@ -124,8 +124,10 @@ void TQSPiece::InsertPart(TQSPart* part, int index) {
   score_->FireAddItemQuietly(part);
 }
 
+// Unregistration does not depend on the suspension: a child freed while it
+// is set must not stay in its list. One that never was in it goes unnoticed.
 void TQSPiece::RemovePart(TQSPart* part) {
-  if (RegistrationSuspended) return;
+  if (std::find(parts_.begin(), parts_.end(), part) == parts_.end()) return;
   score_->FireDeleteItemQuietly(part);
   std::erase(parts_, part);
   UpdatePartIndexes();
@@ -148,9 +150,7 @@ void TQSPiece::AppendColumn(TQSColumn* column) {
   if (!RegistrationSuspended) AppendNumbered(columns_, column);
 }
 
-void TQSPiece::RemoveColumn(TQSColumn* column) {
-  if (!RegistrationSuspended) RemoveNumbered(columns_, column);
-}
+void TQSPiece::RemoveColumn(TQSColumn* column) { RemoveNumbered(columns_, column); }
 
 TQSColumn* TQSPiece::AddColumn() { return new TQSColumn(this); }
 
@@ -212,14 +212,14 @@ void TQSPiece::LoadFromStream(TStream& s) {
       const int count = ReadChildCount(s, "Error reading parts");
       for (int i = 0; i < count; ++i) {
         AddPart()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     if (r.Has(4)) {
       const int count = ReadChildCount(s, "Error reading columns");
       for (int i = 0; i < count; ++i) {
         AddColumn()->LoadFromStream(s);
-        CheckInsideRecord(r);
+        EnsureInsideRecord(r);
       }
     }
     Spacing.Read(r, 5);

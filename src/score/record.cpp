@@ -51,6 +51,16 @@ void ReadStreamStrings(TStream& s, TStringList& list) {
   for (int i = 0; i < n; ++i) list.Add(ReadStreamString(s));
 }
 
+std::vector<std::string> ReadStreamStringLines(TStream& s) {
+  const uint16_t count = s.ReadU16();
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i) {
+    std::string line = ReadStreamString(s);
+    if (count <= kMaxStreamListCount) lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
 void WriteStreamStrings(TStream& s, const TStringList& list) {
   WriteCount16(s, static_cast<size_t>(list.Count()), "list");
   for (const auto& str : list) WriteStreamString(s, str);
@@ -140,6 +150,13 @@ std::string ReadRecordString(TRecordReader& r) {
   std::string v = ReadStreamString(r.S);
   EnsureInsideRecord(r);
   return v;
+}
+
+std::vector<int16_t> ReadRecordI16s(TRecordReader& r, size_t count) {
+  const std::vector<uint8_t> bytes = r.ReadBytes(count * 2);
+  std::vector<int16_t> values(count);
+  for (size_t i = 0; i < count; ++i) values[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  return values;
 }
 
 void ReadRecordWideStrings(TRecordReader& r, std::vector<std::string>& lines) {

@@ -32,14 +32,13 @@ std::string ReadStreamWideString(TStream& s);  // returned as UTF-8
 void WriteStreamWideString(TStream& s, const std::string& utf8);
 void ReadStreamStrings(TStream& s, TStringList& list);
 void WriteStreamStrings(TStream& s, const TStringList& list);
+// The same list read in full: a count above the list limit gives no lines,
+// but the strings are still passed over so that what follows the list is
+// read from its place.
+std::vector<std::string> ReadStreamStringLines(TStream& s);
 // The lines of texts and lyrics: wide strings, kept as UTF-8.
 void ReadStreamWideStrings(TStream& s, std::vector<std::string>& lines);
 void WriteStreamWideStrings(TStream& s, const std::vector<std::string>& lines);
-// File-stream twins (the same format).
-inline std::string ReadFileStreamString(TStream& s) { return ReadStreamString(s); }
-inline void WriteFileStreamString(TStream& s, const std::string& v) { WriteStreamString(s, v); }
-inline void ReadFileStreamStrings(TStream& s, TStringList& l) { ReadStreamStrings(s, l); }
-inline void WriteFileStreamStrings(TStream& s, const TStringList& l) { WriteStreamStrings(s, l); }
 
 // Writes a u16 count, refusing counts the format cannot hold.
 void WriteCount16(TStream& s, size_t count, const char* what);
@@ -189,13 +188,16 @@ void ReadRecord(TStream& s, F&& body) {
 void SkipRecord(TStream& s);
 
 
-// A section read inside a record must not have reached into what follows
-// it: such a record is damaged (EReadError, which the record reader turns
-// into a skip to its end).
+// A section or child record read inside a record must not have reached into
+// what follows it: such a record is damaged (EReadError, which the record
+// reader turns into a skip to its end; a parent stops reading children).
 inline void EnsureInsideRecord(const TRecordReader& r) {
   if (r.Remaining() < 0) throw EReadError();
 }
 std::string ReadRecordString(TRecordReader& r);
+// count little-endian 16-bit values of this record; EReadError when it
+// holds fewer.
+std::vector<int16_t> ReadRecordI16s(TRecordReader& r, size_t count);
 // The lines of a text inside a record. A count the list reader would refuse
 // ends the record, so that what follows the lines is not read from inside
 // them.

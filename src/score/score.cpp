@@ -77,10 +77,12 @@ TQSScore::TQSScore() : Page(this) {
 
 TQSScore::~TQSScore() {
   // Pieces go before the page and the layout records. The views are not
-  // ours: each detaches itself when it goes.
+  // ours: each detaches itself when it goes, and one that outlives the
+  // score is told that it has none.
   Description.Clear();
   ClearPieces();
   ClearItems();
+  for (TQSWindowLink* view : windows_) view->Score = nullptr;
   windows_.clear();
   ClearLayout();
   ClearUndo();
@@ -200,13 +202,13 @@ void TQSScore::SetAddState(TQSAddState value) {
 
 int TQSScore::HalfSpacePixels() const {
   const long double lineSpace = Page.Tenths(TQSPage::dLineSpace).Value();
-  return Round(static_cast<double>(ScreenPixelsPerInch() * lineSpace / 254.0L / 2.0L));
+  return RoundPixels(ScreenPixelsPerInch() * lineSpace / 254.0L / 2.0L, kMaxPagePixels);
 }
 
 int TQSScore::StaffDistancePixels() const {
   const long double lineSpace = Page.Tenths(TQSPage::dLineSpace).Value();
   const long double interval = Page.Tenths(TQSPage::dInterval).Value();
-  return Round(static_cast<double>((4 * lineSpace + interval) * Scale / 100.0L * ScreenPixelsPerInch() / 254.0L));
+  return RoundPixels((4 * lineSpace + interval) * Scale / 100.0L * ScreenPixelsPerInch() / 254.0L, kMaxPagePixels);
 }
 
 // ---------------------------------------------------------------- pieces
@@ -244,6 +246,10 @@ void TQSScore::AddItem(TQSItem* item) {
 void TQSScore::RemoveItem(TQSItem* item) { Items.Remove(item); }
 
 // ---------------------------------------------------------------- views
+
+TQSWindowLink::~TQSWindowLink() {
+  if (Score) Score->DetachWindow(this);
+}
 
 TQSWindowLink* TQSScore::GetWindow(int index) const { return At(windows_, index); }
 
@@ -330,10 +336,7 @@ TQSMeasure* TQSScore::EnsureMeasure(int index) {
   if (!part) return nullptr;
   if (index < 0) index = ActiveWindow()->CursorPosition.Measure;
   if (index < 0) return nullptr;
-  // The new measures must land in the part's list, whoever suspended it.
-  TRegistrationOpen open(part->RegistrationSuspended);
-  while (part->MeasureCount() <= index) new TQSMeasure(part);
-  return part->GetMeasure(index);
+  return EnsureChild(*part, part->MeasureList(), index);
 }
 
 TQSColumn* TQSScore::EnsureColumn(int index) {
@@ -341,9 +344,7 @@ TQSColumn* TQSScore::EnsureColumn(int index) {
   if (!piece) return nullptr;
   if (index < 0) index = ActiveWindow()->CursorPosition.Measure;
   if (index < 0) return nullptr;
-  TRegistrationOpen open(piece->RegistrationSuspended);
-  while (piece->ColumnCount() <= index) new TQSColumn(piece);
-  return piece->GetColumn(index);
+  return EnsureChild(*piece, piece->ColumnList(), index);
 }
 
 bool TQSScore::HasBookmark(int index) {

@@ -53,16 +53,10 @@ const TQSScore::TImporter& RequireImporter(TFileKind kind) {
   return importer;
 }
 
-// The description lines. A count above the list limit leaves the list
-// empty, but its strings are still passed over so that the sections after
-// it are read from their place.
+// The description lines (none when there are more than a list holds).
 void ReadDescription(TStream& s, TStringList& list) {
   list.Clear();
-  const uint16_t count = s.ReadU16();
-  for (int i = 0; i < count; ++i) {
-    std::string line = ReadStreamString(s);
-    if (count <= kMaxStreamListCount) list.Add(std::move(line));
-  }
+  for (std::string& line : ReadStreamStringLines(s)) list.Add(std::move(line));
 }
 
 // A count the reader would refuse is refused on saving too, so that no
@@ -147,13 +141,11 @@ void TQSScore::ReadNative(TStream& s) {
     Page.LoadFromStream(s);
   }
   if (sections >= 3) {
-    const int count = s.ReadU16();
-    if (count > kMaxChildCount) throw EReadError("Error reading pieces");
+    const int count = ReadChildCount(s, "Error reading pieces");
     for (int i = 0; i < count; ++i) NewPiece()->LoadFromStream(s);
   }
   if (sections >= 4) {
-    const int count = s.ReadU16();
-    if (count > kMaxChildCount) throw EReadError("Error reading score items");
+    const int count = ReadChildCount(s, "Error reading score items");
     for (int i = 0; i < count; ++i) {
       TQSItem* item = ReadItem(s, this);
       // Lyrics belong to measures; one at score level is dropped.

@@ -3,10 +3,7 @@
 namespace qs {
 
 void ReadSpacingTable(TRecordReader& r, TQSSpacingTable& table) {
-  uint16_t count = r.S.ReadU16();
-  std::vector<uint8_t> bytes = r.ReadBytes(size_t(count) * 2);
-  table.resize(count);
-  for (size_t i = 0; i < count; ++i) table[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  table = ReadRecordI16s(r, r.S.ReadU16());
 }
 
 void WriteSpacingTable(TStream& s, const TQSSpacingTable& table) {

@@ -89,12 +89,6 @@ inline int ReadChildCount(TStream& s, const char* message) {
   return count;
 }
 
-// A child record that reaches beyond its parent's end is damage: the parent
-// stops reading children there.
-inline void CheckInsideRecord(const TRecordReader& r) {
-  if (r.S.Position() > r.End) throw EReadError();
-}
-
 // Reading appends what it reads to the container, so registration is open
 // while it runs even when the container's creator had suspended it (the
 // children would otherwise belong to no list).
@@ -109,5 +103,14 @@ class TRegistrationOpen {
   bool& flag_;
   bool saved_;
 };
+
+// The measure or column at index (>= 0) of owner's list, with empty ones
+// appended up to it; they land in the list whoever suspended it.
+template <class Child, class Owner>
+Child* EnsureChild(Owner& owner, const std::vector<Child*>& list, int index) {
+  TRegistrationOpen open(owner.RegistrationSuspended);
+  while (static_cast<int>(list.size()) <= index) new Child(&owner);
+  return At(list, index);
+}
 
 }  // namespace qs

@@ -26,7 +26,8 @@ constexpr int kMaxZoom = 975;
 
 class TQSWindowLink {
  public:
-  virtual ~TQSWindowLink() = default;
+  // Detaches the view from its score, should it still be attached.
+  virtual ~TQSWindowLink();
 
   // The score the view shows; set by the score when the view attaches.
   TQSScore* Score = nullptr;

@@ -140,6 +140,18 @@ TEST_F(BeamsTest, StemsClearTheNotes) {
   }
 }
 
+TEST_F(BeamsTest, StemsOfAPageWithALineSpaceNoPageHas) {
+  // A line space read from a damaged file: the distances in pixels stay
+  // within range, and so does the stem arithmetic done with them.
+  Score.Page.Fields.LineSpace = 1e30L;
+  EXPECT_EQ(Score.HalfSpacePixels(), 1000000);
+  EXPECT_EQ(Score.StaffDistancePixels(), 1000000);
+  Note(0, 64, 0x50)->SetBeamedToNext(true);
+  Note(64, 64, 0x45);
+  Measure->UpdateBeams(0, true);
+  EXPECT_EQ(Groups(), (TGroups{{0, 64}}));
+}
+
 TEST_F(BeamsTest, BeamsAcrossStavesPointTowardEachOther) {
   new TQSVoice(new TQSStaff(Part));
   Measure->Fields.Flags |= TQSMeasure::kAllVoices;

@@ -165,3 +165,23 @@ TEST(ItemStream, DamagedStreamsReadWithoutHarm) {
     ASSERT_NO_FATAL_FAILURE(ExpectSettled(read)) << "round " << round;
   }
 }
+
+// Notes held by notes held by notes ... as deep as a damaged file makes
+// them: reading stops at a depth no score needs instead of running out of
+// stack, and keeps the outer items.
+TEST(ItemStream, NestingAsDeepAsAFileMakesItIsCutOff) {
+  constexpr int kLevels = 200000;
+  TBytes b;
+  for (int i = 0; i < kLevels; ++i)
+    b.U8(kind::Note).I32((kLevels - i) * 11 - 5).U16(2).U16(0).U16(i + 1 < kLevels ? 1 : 0);
+  TMemoryStream s = b.Stream();
+  TStandInMeasure m;
+  TQSItem* top = ReadItem(s, &m);
+  ASSERT_NE(top, nullptr);
+  EXPECT_EQ(s.Remaining(), 0);
+  int depth = 0;
+  for (auto* n = dynamic_cast<TQSNote*>(top); n && n->ItemCount() > 0; n = dynamic_cast<TQSNote*>(n->GetItem(0)))
+    ++depth;
+  EXPECT_GE(depth, 3);
+  EXPECT_LT(depth, 100);
+}

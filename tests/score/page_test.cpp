@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "base/exceptions.h"
 #include "score/page.h"
@@ -138,6 +139,22 @@ TEST_F(PageTest, HugeLengthIsLimitedToItsOwnField) {
   EXPECT_EQ(Tenths(page, TQSPage::dWidth), 1000);  // the paper width is left alone
   page.SetWidth(1e30L);
   EXPECT_EQ(Tenths(page, TQSPage::dWidth), 100000);
+}
+
+// Lengths read from a file are whatever the file holds: the pixel sizes
+// stay within a sound range and a value that is no number gives 0.
+TEST_F(PageTest, PixelSizesOfLengthsNoPageHas) {
+  const long double nan = std::numeric_limits<long double>::quiet_NaN();
+  const struct {
+    long double Tenths;
+    int Pixels;
+  } cases[] = {{1e30L, 1000000}, {-1e30L, -1000000}, {nan, 0}, {2100, 794}};
+  for (const auto& c : cases) {
+    page.Fields.Width = c.Tenths;
+    page.Fields.Height = c.Tenths;
+    EXPECT_EQ(page.PixelWidth(), c.Pixels) << static_cast<double>(c.Tenths);
+    EXPECT_EQ(page.PixelHeight(), c.Pixels) << static_cast<double>(c.Tenths);
+  }
 }
 
 TEST_F(PageTest, ChangesNotifyTheScore) {

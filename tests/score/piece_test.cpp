@@ -152,6 +152,25 @@ TEST_F(PieceTest, RegistrationAndRenumbering) {
   EXPECT_EQ(Piece->GetPart(3), nullptr);
 }
 
+TEST_F(PieceTest, ChildrenFreedWhileRegistrationIsSuspendedLeaveTheirLists) {
+  // Suspending registration holds back new children only: one that is
+  // freed meanwhile must not stay behind in its owner's list.
+  TQSColumn* column = Piece->AddColumn();
+  TQSMeasure* second = Part->NewMeasure();
+  TQSPart* other = Piece->AddPart();
+  Piece->RegistrationSuspended = Part->RegistrationSuspended = true;
+  delete column;
+  delete Measure;
+  delete other;
+  Piece->RegistrationSuspended = Part->RegistrationSuspended = false;
+  EXPECT_EQ(Piece->ColumnCount(), 0);
+  EXPECT_EQ(Part->MeasureCount(), 1);
+  EXPECT_EQ(Part->GetMeasure(0), second);
+  EXPECT_EQ(second->Index, 0);
+  EXPECT_EQ(Piece->PartCount(), 1);
+  EXPECT_EQ(Piece->GetPart(0), Part);
+}
+
 TEST_F(PieceTest, DamagedTimeValuesFallBack) {
   // Meters with a zero numerator or denominator count as 4/4, an upbeat
   // without note value as none, a tempo of 0 as 60.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -210,6 +211,23 @@ TEST_F(ScoreTest, ViewsAndTheActiveView) {
   EXPECT_EQ(Score.ActiveWindow(), nullptr);
   Score.SetActiveWindow(&a);  // not attached: none is active
   EXPECT_EQ(Score.ActiveWindowIndex(), -1);
+}
+
+TEST(ScoreDocument, ViewsAndScoresFreedInEitherOrder) {
+  // A view outliving its score must not keep a pointer to it, nor a score
+  // outliving a view keep the view: either would be used after it is freed.
+  TLockedView view;
+  auto score = std::make_unique<TQSScore>();
+  score->AttachWindow(&view);
+  score.reset();
+  EXPECT_EQ(view.Score, nullptr);
+
+  TQSScore kept;
+  auto gone = std::make_unique<TLockedView>();
+  kept.AttachWindow(gone.get());
+  gone.reset();
+  EXPECT_EQ(kept.WindowCount(), 0);
+  EXPECT_EQ(kept.ActiveWindow(), nullptr);
 }
 
 TEST_F(ScoreTest, CursorAccessors) {
