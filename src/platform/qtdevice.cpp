@@ -391,11 +391,17 @@ struct TCanvasPainter {
       if (Op.Options & etoOpaque) P.fillRect(r, FromColor(Op.Brush.Color));
       if (Op.Options & etoClipped) P.setClipRect(r, Op.Clipped ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    QTransform t = QTransform::fromTranslate(at.x(), at.y());
+    // Printers and PDF files: upright text is placed by its positions under
+    // the page's transform rather than by a transform of its own, so that
+    // the lines drawn between texts need no new graphics state.
+    const bool placed =
+        VectorDevice() && Op.Font.Escapement == 0 && run.XScale == 1 && !run.SlantItalic;
+    const QPoint o = placed ? at : QPoint(0, 0);
+    QTransform t = placed ? QTransform() : QTransform::fromTranslate(at.x(), at.y());
     if (Op.Font.Escapement != 0) t = QTransform().rotate(-Op.Font.Escapement / 10.0) * t;
     SetTransform(t * Base);
     if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap)
-      P.fillRect(QRect(0, 0, run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
+      P.fillRect(QRect(o.x(), o.y(), run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
     QColor color = FromColor(Op.Font.Color);
     if (!run.Glyphs.empty()) {
       const bool document = P.paintEngine() && P.paintEngine()->type() == QPaintEngine::Pdf;
@@ -407,8 +413,8 @@ struct TCanvasPainter {
         SetTransform(glyphs * t * Base);
         QList<QPointF> positions;
         for (size_t i = 0; i < run.X.size(); ++i)
-          positions.append(QPointF(run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
-                                   run.Metric.Ascent));
+          positions.append(QPointF(o.x() + run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
+                                   o.y() + run.Metric.Ascent));
         QGlyphRun glyphRun;
         glyphRun.setRawFont(raw);
         glyphRun.setGlyphIndexes(QList<quint32>(run.Glyphs.begin(), run.Glyphs.end()));
@@ -421,9 +427,11 @@ struct TCanvasPainter {
       }
     }
     if (Op.Font.Style & fsUnderline)
-      P.fillRect(QRect(0, run.Metric.Ascent + run.UnderlineOffset, run.Width, run.UnderlineThickness), color);
+      P.fillRect(QRect(o.x(), o.y() + run.Metric.Ascent + run.UnderlineOffset, run.Width, run.UnderlineThickness),
+                 color);
     if (Op.Font.Style & fsStrikeOut)
-      P.fillRect(QRect(0, run.Metric.Ascent - run.StrikeOutOffset, run.Width, run.StrikeOutThickness), color);
+      P.fillRect(QRect(o.x(), o.y() + run.Metric.Ascent - run.StrikeOutOffset, run.Width, run.StrikeOutThickness),
+                 color);
   }
 
   void Bitmap() {
