@@ -5,18 +5,28 @@
 #include <QImageReader>
 
 #include "base/exceptions.h"
+#include "platform/qtsurface.h"
 
 namespace qs {
 
-TDecodedImage DecodeImage(const std::vector<uint8_t>& bytes) {
-  QByteArray data(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+QImage ReadImageBytes(const std::vector<uint8_t>& bytes, std::string* format, std::string* error) {
+  // The reader works on the caller's bytes: a large picture is not copied.
+  QByteArray data = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                            static_cast<qsizetype>(bytes.size()));
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
-  TDecodedImage out;
-  out.Format = reader.format().toStdString();
+  if (format) *format = reader.format().toStdString();
   QImage image = reader.read();
-  if (image.isNull()) throw EReadError("Cannot read the image: " + reader.errorString().toStdString());
+  if (image.isNull() && error) *error = reader.errorString().toStdString();
+  return image;
+}
+
+TDecodedImage DecodeImage(const std::vector<uint8_t>& bytes) {
+  TDecodedImage out;
+  std::string error;
+  const QImage image = ReadImageBytes(bytes, &out.Format, &error);
+  if (image.isNull()) throw EReadError("Cannot read the image: " + error);
   out.Width = image.width();
   out.Height = image.height();
   out.Depth = image.depth();

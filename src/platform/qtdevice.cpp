@@ -194,6 +194,19 @@ std::vector<QPoint> RoundedPoints(const QPolygonF& poly) {
   return out;
 }
 
+// Painter state set again unchanged still makes vector devices write a new
+// graphics state (a render hint rewrites the brush, a transform the whole
+// state), so only changes are passed on.
+void SetTransform(QPainter& p, const QTransform& t) {
+  if (p.worldTransform() != t) p.setWorldTransform(t);
+}
+void SetHint(QPainter& p, QPainter::RenderHint hint, bool on) {
+  if (p.testRenderHint(hint) != on) p.setRenderHint(hint, on);
+}
+void SetBrush(QPainter& p, const QBrush& brush) {
+  if (p.brush() != brush) p.setBrush(brush);
+}
+
 }  // namespace
 
 // ---- The device --------------------------------------------------------------------
@@ -234,11 +247,7 @@ struct TCanvasPainter {
   QTransform Base;
   int Ppi;
 
-  // A transform set again unchanged still makes vector devices write a new
-  // graphics state, so only changes are passed on.
-  void SetTransform(const QTransform& t) {
-    if (P.worldTransform() != t) P.setWorldTransform(t);
-  }
+  void SetTransform(const QTransform& t) { qs::SetTransform(P, t); }
 
   QPoint Dev(TPoint p) const { return QPoint(p.X + Op.Origin.X, p.Y + Op.Origin.Y); }
 
@@ -263,7 +272,7 @@ struct TCanvasPainter {
     if (Op.Brush.Style == bsClear && !Op.Brush.Bitmap) return;
     SetTransform(Base);
     P.setPen(Qt::NoPen);
-    P.setBrush(CanvasBrush(Op.Brush, Ppi, Base));
+    SetBrush(P, CanvasBrush(Op.Brush, Ppi, Base));
     P.drawPath(path);
   }
 
@@ -291,8 +300,10 @@ struct TCanvasPainter {
     if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap) FillPixels(P, line.Off, FromColor(Op.Brush.Color));
   }
 
-  void StrokeWide(const QPainterPath& path) {
-    SetTransform(QTransform::fromTranslate(0.5, 0.5) * Base);
+  // Strokes are centred on the outline's pixels.
+  QTransform StrokeTransform() const { return QTransform::fromTranslate(0.5, 0.5) * Base; }
+
+  QPen StrokePen() const {
     QPen pen(FromColor(Op.Pen.Color), std::max(1, Op.Pen.Width), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
     if (Styled()) {
       QVector<qreal> dashes;
@@ -300,12 +311,30 @@ struct TCanvasPainter {
       pen.setDashPattern(dashes);
       pen.setCapStyle(Qt::FlatCap);
     }
+    return pen;
+  }
+
+  void StrokeWide(const QPainterPath& path) {
+    SetTransform(StrokeTransform());
     // Set rather than passed to strokePath, which sets and restores the pen
     // and brush around every line: runs of lines with one pen then need no
     // new graphics state on vector devices.
-    P.setPen(pen);
-    P.setBrush(Qt::NoBrush);
+    P.setPen(StrokePen());
+    SetBrush(P, Qt::NoBrush);
     P.drawPath(path);
+  }
+
+  // Printers and PDF files: a filled shape with a solid outline is one path
+  // drawn with pen and brush, not a fill and a stroke with their own
+  // transforms, pens and brushes. False where the two must stay apart.
+  bool FillAndStroke(const QPainterPath& outline) {
+    if (!VectorDevice() || !HasPen() || Styled() || (Op.Brush.Style == bsClear && !Op.Brush.Bitmap)) return false;
+    const QTransform world = StrokeTransform();
+    SetTransform(world);
+    P.setPen(StrokePen());
+    SetBrush(P, CanvasBrush(Op.Brush, Ppi, world));
+    P.drawPath(outline);
+    return true;
   }
 
   void OutlinePath(const QPainterPath& path, bool closed) {
@@ -348,6 +377,7 @@ struct TCanvasPainter {
       return;
     }
     path.closeSubpath();
+    if (FillAndStroke(path)) return;
     Fill(path);
     OutlinePath(path, true);
   }
@@ -361,11 +391,17 @@ struct TCanvasPainter {
       if (Op.Options & etoOpaque) P.fillRect(r, FromColor(Op.Brush.Color));
       if (Op.Options & etoClipped) P.setClipRect(r, Op.Clipped ? Qt::IntersectClip : Qt::ReplaceClip);
     }
-    QTransform t = QTransform::fromTranslate(at.x(), at.y());
+    // Printers and PDF files: upright text is placed by its positions under
+    // the page's transform rather than by a transform of its own, so that
+    // the lines drawn between texts need no new graphics state.
+    const bool placed =
+        VectorDevice() && Op.Font.Escapement == 0 && run.XScale == 1 && !run.SlantItalic;
+    const QPoint o = placed ? at : QPoint(0, 0);
+    QTransform t = placed ? QTransform() : QTransform::fromTranslate(at.x(), at.y());
     if (Op.Font.Escapement != 0) t = QTransform().rotate(-Op.Font.Escapement / 10.0) * t;
     SetTransform(t * Base);
     if (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap)
-      P.fillRect(QRect(0, 0, run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
+      P.fillRect(QRect(o.x(), o.y(), run.Width, run.Metric.Height), FromColor(Op.Brush.Color));
     QColor color = FromColor(Op.Font.Color);
     if (!run.Glyphs.empty()) {
       const bool document = P.paintEngine() && P.paintEngine()->type() == QPaintEngine::Pdf;
@@ -377,23 +413,25 @@ struct TCanvasPainter {
         SetTransform(glyphs * t * Base);
         QList<QPointF> positions;
         for (size_t i = 0; i < run.X.size(); ++i)
-          positions.append(QPointF(run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
-                                   run.Metric.Ascent));
+          positions.append(QPointF(o.x() + run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
+                                   o.y() + run.Metric.Ascent));
         QGlyphRun glyphRun;
         glyphRun.setRawFont(raw);
         glyphRun.setGlyphIndexes(QList<quint32>(run.Glyphs.begin(), run.Glyphs.end()));
         glyphRun.setPositions(positions);
         P.setPen(color);
-        P.setRenderHint(QPainter::Antialiasing, true);
-        P.setRenderHint(QPainter::TextAntialiasing, true);
+        SetHint(P, QPainter::Antialiasing, true);
+        SetHint(P, QPainter::TextAntialiasing, true);
         P.drawGlyphRun(QPointF(0, 0), glyphRun);
         SetTransform(t * Base);
       }
     }
     if (Op.Font.Style & fsUnderline)
-      P.fillRect(QRect(0, run.Metric.Ascent + run.UnderlineOffset, run.Width, run.UnderlineThickness), color);
+      P.fillRect(QRect(o.x(), o.y() + run.Metric.Ascent + run.UnderlineOffset, run.Width, run.UnderlineThickness),
+                 color);
     if (Op.Font.Style & fsStrikeOut)
-      P.fillRect(QRect(0, run.Metric.Ascent - run.StrikeOutOffset, run.Width, run.StrikeOutThickness), color);
+      P.fillRect(QRect(o.x(), o.y() + run.Metric.Ascent - run.StrikeOutOffset, run.Width, run.StrikeOutThickness),
+                 color);
   }
 
   void Bitmap() {
@@ -423,8 +461,8 @@ struct TCanvasPainter {
       P.setClipRect(QRect(Op.Clip.Left, Op.Clip.Top, Op.Clip.Width(), Op.Clip.Height()));
     else
       P.setClipping(false);
-    P.setRenderHint(QPainter::Antialiasing, false);
-    P.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    SetHint(P, QPainter::Antialiasing, false);
+    SetHint(P, QPainter::SmoothPixmapTransform, false);
     P.setOpacity(1);
     bool xorMode = Op.Pen.Mode == pmXor;
     P.setCompositionMode(xorMode ? QPainter::RasterOp_SourceXorDestination : QPainter::CompositionMode_SourceOver);
@@ -439,6 +477,7 @@ struct TCanvasPainter {
         path.setFillRule(Qt::OddEvenFill);
         path.addPolygon(QPolygonF(QPolygon(QList<QPoint>(pts.begin(), pts.end()))));
         path.closeSubpath();
+        if (FillAndStroke(path)) break;
         Fill(path);
         Outline(pts, true);
         break;
@@ -454,6 +493,9 @@ struct TCanvasPainter {
         QRectF box = OutlineBox();
         int l = static_cast<int>(box.left()), t = static_cast<int>(box.top());
         int r = l + static_cast<int>(box.width()), b = t + static_cast<int>(box.height());
+        QPainterPath frame;
+        frame.addRect(QRectF(l, t, r - l, b - t));
+        if (FillAndStroke(frame)) break;
         // With a pen the fill stays inside the frame, so that in XOR mode
         // no pixel is toggled twice.
         QPainterPath path;
@@ -469,6 +511,7 @@ struct TCanvasPainter {
           path.addEllipse(OutlineBox());
         else
           path.addRoundedRect(OutlineBox(), std::abs(Op.Corner.cx) / 2.0, std::abs(Op.Corner.cy) / 2.0);
+        if (FillAndStroke(path)) break;
         Fill(path);
         OutlinePath(path, true);
         break;
@@ -555,11 +598,11 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
   double shift = smooth ? 0.5 : 0.5 - 1.0 / 64;
   QTransform world = QTransform(m.M11, m.M12, m.M21, m.M22, m.DX, m.DY) *
                      QTransform::fromTranslate(shift, shift) * impl_->Base;
-  p.setWorldTransform(world);
+  SetTransform(p, world);
   p.setClipping(false);
   p.setOpacity(1);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  p.setRenderHint(QPainter::Antialiasing, smooth);
+  SetHint(p, QPainter::Antialiasing, smooth);
 
   QRectF box(op.Rect.X, op.Rect.Y, op.Rect.Width, op.Rect.Height);
   QPainterPath path;
@@ -605,10 +648,10 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
   }
   if (fill) {
     p.setPen(Qt::NoPen);
-    p.setBrush(GraphicsBrush(op.Brush, ppiY_, world));
+    SetBrush(p, GraphicsBrush(op.Brush, ppiY_, world));
   } else {
     p.setPen(GraphicsPen(op.Pen));
-    p.setBrush(Qt::NoBrush);
+    SetBrush(p, Qt::NoBrush);
   }
   p.drawPath(path);
 }

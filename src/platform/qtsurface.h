@@ -2,7 +2,10 @@
 // For the platform's own .cpp files only: drawing devices over the
 // windowing toolkit's paint devices (an image, a printer page, a widget's
 // back buffer). Names the toolkit's classes without including them.
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "platform/drawdevice.h"
 
@@ -36,5 +39,10 @@ class TQtDevice : public TDrawDevice {
 
 // The image a bitmap keeps its pixels in (its painter ended).
 const QImage& BitmapImage(const TBitmap& bitmap);
+
+// The bytes of an image file as the toolkit's readers see them: a null
+// image when they are not one, with the reader's complaint in error. format
+// gets the format the reader recognised.
+QImage ReadImageBytes(const std::vector<uint8_t>& bytes, std::string* format, std::string* error);
 
 }  // namespace qs

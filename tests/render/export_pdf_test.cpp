@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <iterator>
 #include <sstream>
+#include <utility>
 
 #include "base/exceptions.h"
 #include "platform/bitmap.h"
+#include "platform/canvas.h"
 #include "platform/printer.h"
 #include "score/page.h"
 #include "export_support.h"
@@ -114,6 +116,36 @@ TEST_F(PdfExportTest, PicturesAsJpegOrLossless) {
     EXPECT_EQ(text.find("/DCTDecode") != std::string::npos, jpeg);
     EXPECT_NE(text.find("/Subtype /Image"), std::string::npos);
   }
+}
+
+// A filled shape with a solid outline is one path painted with both, so
+// that the page does not switch its graphics state twice per shape; a
+// styled outline keeps its own path.
+TEST_F(PdfExportTest, FilledShapesWithSolidOutlinesAreOnePath) {
+  const auto paintOps = [](TPenStyle style) {
+    TPdfSetup setup;
+    setup.Compressed = false;
+    std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
+    printer->BeginDoc("shapes");
+    TCanvas& canvas = printer->Canvas();
+    canvas.Pen() = TPen{clRed, 20, style, pmCopy};
+    canvas.Brush().Style = bsSolid;
+    canvas.Brush().Color = clBlue;
+    canvas.Rectangle(100, 100, 1100, 1100);
+    canvas.Ellipse(1200, 100, 2200, 1100);
+    printer->EndDoc();
+    const std::vector<uint8_t> pdf = printer->TakeDocument();
+    std::istringstream lines(std::string(pdf.begin(), pdf.end()));
+    int fillAndStroke = 0, fill = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (line == "B" || line == "B*" || line.ends_with(" B") || line.ends_with(" B*")) ++fillAndStroke;
+      if (line == "f" || line == "f*" || line.ends_with(" f") || line.ends_with(" f*")) ++fill;
+    }
+    return std::pair{fillAndStroke, fill};
+  };
+  EXPECT_EQ(paintOps(psSolid), std::pair(2, 0));
+  EXPECT_EQ(paintOps(psDash).first, 0);
+  EXPECT_EQ(paintOps(psDash).second, 2);
 }
 
 TEST_F(PdfExportTest, WrongValuesWriteNothing) {
