@@ -6,7 +6,7 @@
 #include <ctime>
 #include <string>
 
-#include "base/text.h"
+#include "base/strings.h"
 #include "layout/context.h"
 #include "layout/layout.h"
 #include "layout/metrics.h"
@@ -163,11 +163,12 @@ std::string FormatPageMarkDate(int format, const std::tm& t) {
 }
 
 std::string FormatPageNumber(int format, int pageIndex) {
-  std::string s;
   switch (format) {
     case 1: return "-" + std::to_string(pageIndex + 1) + "-";
-    case 2: AppendUtf8(s, static_cast<char32_t>(97 + pageIndex)); return s;
-    case 3: AppendUtf8(s, static_cast<char32_t>(65 + pageIndex)); return s;
+    // Letters go on after "z" as "aa", "ab", ... rather than into the
+    // characters that follow the alphabet.
+    case 2: return LowerCase(IntToLetters(pageIndex));
+    case 3: return IntToLetters(pageIndex);
     case 4: return IntToRoman(pageIndex + 1);
     default: return std::to_string(pageIndex + 1);
   }

@@ -102,7 +102,7 @@ TEST(LayoutPageObjects, PageMarkTexts) {
     int Format, Page;
     const char* Text;
   };
-  for (const TNumber& n : {TNumber{0, 4, "5"}, TNumber{1, 2, "-3-"}, TNumber{2, 0, "a"}, TNumber{3, 1, "B"},
+  for (const TNumber& n : {TNumber{0, 4, "5"}, TNumber{1, 2, "-3-"}, TNumber{2, 0, "a"}, TNumber{3, 1, "B"}, TNumber{2, 25, "z"}, TNumber{2, 26, "aa"}, TNumber{3, 27, "AB"},
                            TNumber{4, 8, "IX"}, TNumber{9, 0, "1"}})
     EXPECT_EQ(FormatPageNumber(n.Format, n.Page), n.Text) << n.Format;
 
