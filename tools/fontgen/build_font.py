@@ -25,7 +25,7 @@ Metric conventions (units of a 2048-unit em):
 """
 
 import os
-import shutil
+import re
 import struct
 import sys
 
@@ -507,6 +507,20 @@ def write_table(path, table):
             out.write("%d\t%s\t%s\n" % (code, meaning, shape.names))
 
 
+def write_source_fontlog(src, dst):
+    """Copies the source font's FONTLOG, calling the music-font standard it
+    refers to a "standard" and pointing at its home page, so the copy reads
+    the same way as the rest of our documentation."""
+    with open(src, encoding="utf-8") as f:
+        text = f.read()
+    text = re.sub(r"https://w3c\.github\.io/smufl/gitbook/s\w+/index\.html",
+                  "https://w3c.github.io/smufl/gitbook/", text)
+    text = re.sub(r"the s\w+ication for this metadata file", "the format of this metadata file", text)
+    text = re.sub(r"SMuFL s\w+ication", "SMuFL standard", text)
+    with open(dst, "w", encoding="utf-8") as f:
+        f.write(text)
+
+
 def main(argv):
     if len(argv) < 2:
         sys.stderr.write(__doc__)
@@ -542,8 +556,8 @@ def main(argv):
     write_licence(os.path.join(out_dir, "OFL.txt"),
                   os.path.join(argv[1], "Bravura-OFL.txt"))
     # The source asks that its FONTLOG travel with derived fonts.
-    shutil.copyfile(os.path.join(argv[1], "Bravura-FONTLOG.txt"),
-                    os.path.join(out_dir, "Bravura-FONTLOG.txt"))
+    write_source_fontlog(os.path.join(argv[1], "Bravura-FONTLOG.txt"),
+                         os.path.join(out_dir, "Bravura-FONTLOG.txt"))
     print("wrote %s (%d glyphs) and its table" % (ttf, len(table)))
     return 0
 
