@@ -242,6 +242,11 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   uint8_t ImportAutoClefs = 0;
   uint8_t TwoHandRecording = 0;
   int LastNoteTick = 0;  // tick of the note inserted last
+  // The real length of the last note or rest entered at the cursor; the
+  // callers advance the cursor by it and sound the note for it.
+  uint16_t LastEntryLength = 0;
+  // Changing a key signature at the cursor respells the notes after it.
+  bool ToneModify = false;
 
   // While set the host is restoring the published settings: no layout runs
   // and Align only stores.
