@@ -431,6 +431,12 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   // ------------------------------------------------ editing services
   // Clears the selection of every attached view.
   void ClearSelections();
+  // A new part at the end of the cursor's piece, as AddStarterPart makes it
+  // (OnItemChanged when it took a free channel); the cursor moves to it, the
+  // views hear of it, the score is laid out again and fires OnChanged, and
+  // one undo record (PartAdded) holds it. nullptr without an active view or
+  // piece.
+  TQSPart* AddPart();
   // Frees every item of the voice (staff) in all measures of its part and
   // moves the items of the later voices of that staff (the later staves)
   // down by one index.
