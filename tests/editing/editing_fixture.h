@@ -34,9 +34,10 @@ class TEditView : public TQSWindowLink {
   void SoundNote(int, int, int) override { ++Sounded; }
 };
 
-class TEditFixture : private TLayoutInstalled, public ::testing::Test {
+class TEditFixture : public ::testing::Test {
  public:
-  TQSScore Score;
+  TLayoutScore Layout;
+  TQSScore& Score = Layout.Score;
   TEditView View;
   int Changed = 0;
 
@@ -50,17 +51,9 @@ class TEditFixture : private TLayoutInstalled, public ::testing::Test {
   // part with `measures` measures and the piece with as many columns, the
   // first column holding the meter; laid out.
   TQSPiece* AddPiece(const std::vector<int>& staves, int measures, uint16_t meter = MakeMeter(4, 4)) {
-    Score.BeginUpdate();
-    TQSPiece* piece = Score.NewPiece();
-    for (int count : staves) {
-      TQSPart* part = piece->AddPart();
-      for (int s = 0; s < count; ++s) (new TQSStaff(part))->NewVoice();
-      for (int m = 0; m < measures; ++m) part->NewMeasure();
-    }
-    for (int m = 0; m < measures; ++m) piece->AddColumn();
+    TQSPiece* piece = Layout.AddPiece(staves, measures);
     auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Meter, piece->GetColumn(0)));
     mark->Fields.Value = meter;
-    Score.EndUpdate();
     Score.Recalculate(0);
     return piece;
   }
