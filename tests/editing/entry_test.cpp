@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "editing/entry.h"
+#include "editing/split.h"
 #include "editing_fixture.h"
 #include "score/undo.h"
 
@@ -114,6 +115,19 @@ TEST_F(EntryTest, TupletSlotsShareTheSpan) {
   EXPECT_EQ(tuplet->TupletLengths, (std::vector<int16_t>{85, 85, 86}));
 }
 
+// Tuplet codes of types 0 and 1 hold no slots: the note is entered plain.
+TEST_F(EntryTest, TupletsWithoutSlotsAreNotMade) {
+  for (int code : {modifier::Tuplet, modifier::Tuplet + 1}) {
+    Score.ClearPieces();
+    AddPiece({1}, 1);
+    Cursor(0, 0);
+    TQSNote* note = InsertNote(Score, 5, 0, 128, {code});
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->Fields.RealLength, 128);
+    EXPECT_EQ(Measure(0)->FindTuplet(0, 0), nullptr) << code;
+  }
+}
+
 TEST_F(EntryTest, RestsSplitWithoutDots) {
   struct {
     int Duration;
@@ -222,6 +236,78 @@ TEST_F(EntryTest, UndoLaysOutFromTheChangedPage) {
   InsertNote(Score, 5, 0, 128);
   Score.Undo(1);
   EXPECT_EQ(starts, (std::vector<int>{page, page}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SplitPiece, PowersOfTwoDottedWithinTheBeat) {
+  struct {
+    int Tick, Remaining, MeasureLength, Beat;
+    int Value, Length, Dots;
+  } cases[] = {
+      {0, 384, 512, 128, 256, 256, 0},  // a dotted half would run over the next beat
+      {0, 96, 512, 128, 64, 96, 1},
+      {0, 112, 512, 128, 64, 112, 2},
+      {448, 128, 512, 128, 64, 64, 0},  // up to the bar line only
+      {0, 0, 512, 128, 0, 0, 0},
+      {0, 128, 0, 1, 0, 0, 0},  // no room at all: nothing, instead of no end
+  };
+  for (const auto& c : cases) {
+    const TSplitPiece p = NextSplitPiece(c.Tick, c.Remaining, c.MeasureLength, c.Beat);
+    EXPECT_EQ(p.Value, c.Value) << c.Tick << " " << c.Remaining;
+    EXPECT_EQ(p.Length, c.Length) << c.Tick << " " << c.Remaining;
+    EXPECT_EQ(p.Dots, c.Dots) << c.Tick << " " << c.Remaining;
+  }
+}
+
+// Measures made up to the cursor's go again with undo.
+TEST_F(EntryTest, EnteringBeyondTheLastMeasure) {
+  AddPiece({1}, 1);
+  Cursor(3, 0);
+  const std::vector<uint8_t> before = Saved();
+  InsertNote(Score, 5, 0, 128);
+  EXPECT_EQ(Part()->MeasureCount(), 4);
+  EXPECT_EQ(Timeline(Measure(2)), "R0+512");
+  ExpectUndoRedo(before);
+  EXPECT_EQ(Part()->MeasureCount(), 4);
+}
+
+}  // namespace
+
+namespace {
+
+// A dotted piece of a note cut at the bar line does not pass its dot on to
+// the pieces after it.
+TEST_F(EntryTest, OnlyDottedPiecesCarryDots) {
+  AddPiece({1}, 2, MakeMeter(1, 1));
+  Cursor(0, 32);
+  InsertNote(Score, 5, 0, 512, {modifier::Dot});
+  EXPECT_EQ(Timeline(Measure(0)), "N32+384~ N416+64~ N480+32~");
+  EXPECT_EQ(Timeline(Measure(1)), "N0+256~ N256+32 R288+32 R320+64 R384+128");
+  std::vector<int> dots;
+  for (int m : {0, 1})
+    for (TQSItem* item : Measure(m)->Items)
+      if (auto* n = dynamic_cast<TQSNote*>(item)) {
+        int count = 0;
+        for (TQSItem* a : n->Items) count += a->ItemType == kind::Dot;
+        dots.push_back(count);
+      }
+  EXPECT_EQ(dots, (std::vector<int>{1, 0, 0, 0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// A note whose last piece ends on a bar line makes no measure after it.
+TEST_F(EntryTest, NoMeasureAfterAPieceEndingOnTheBarLine) {
+  AddPiece({1}, 2, MakeMeter(1, 1));
+  Cursor(0, 256);
+  InsertNote(Score, 5, 0, 512, {modifier::Dot});
+  EXPECT_EQ(Timeline(Measure(1)), "N0+512");
+  EXPECT_EQ(Part()->MeasureCount(), 2);
 }
 
 }  // namespace
