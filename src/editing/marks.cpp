@@ -481,7 +481,10 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
   timeSignature = SafeMeter(timeSignature);
   const int L = MeterLength(timeSignature);
   const int beat = MeterBeat(L, timeSignature);
-  const int lastM = std::max(K, piece->LastLaidOutMeasure);
+  // The layout may lay out measure numbers beyond those the piece holds.
+  int held = piece->ColumnCount();
+  for (TQSPart* part : piece->PartList()) held = std::max(held, part->MeasureCount());
+  const int lastM = std::max(K, std::min(piece->LastLaidOutMeasure, held - 1));
   cmd.Open();
 
   std::vector<TQSColumn*> newColumns;
@@ -605,6 +608,14 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
     start += oldLen;
   }
 
+  // Empty measures at the end of the range keep their time too: the new
+  // measures cover all of it.
+  if (start > 0) {
+    const int lastNew = (start - 1) / L;
+    for (int pi = 0; pi < piece->PartCount(); ++pi)
+      if (piece->GetPart(pi)->MeasureCount() > K) NeedNew(*piece->GetPart(pi), newMeasures[static_cast<size_t>(pi)], lastNew);
+    if (piece->ColumnCount() > K) NeedNew(*piece, newColumns, lastNew);
+  }
   const int oldCount = endM - K + 1;
   for (int pi = 0; pi < piece->PartCount(); ++pi) {
     TQSPart* part = piece->GetPart(pi);
