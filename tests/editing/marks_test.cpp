@@ -92,7 +92,7 @@ TEST_F(MarksTest, RebarringKeepsTheLengthOfTheMusic) {
   const std::vector<uint8_t> before = Saved();
   InsertColumnMark(Score, kind::Meter, 0, MakeMeter(3, 4), 0, 0);
   EXPECT_EQ(Part(0, 0)->MeasureCount(), 6);  // 2048 ticks in measures of 384
-  EXPECT_EQ(Part(0, 1)->MeasureCount(), 6);
+  ASSERT_EQ(Part(0, 1)->MeasureCount(), 6);
   EXPECT_EQ(Score.GetPiece(0)->ColumnCount(), 6);
   EXPECT_EQ(Timeline(Measure(5, 1)), "R0+512");
   ExpectUndoRedo(before);
