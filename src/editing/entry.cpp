@@ -44,7 +44,8 @@ bool ApplyPitchModifier(TQSNote& note, int code) {
   else if (code == GlissandoUp || code == GlissandoDown) AttachMark(note, kind::Glissando, code - GlissandoUp, 0, true);
   else if (code == FallUp || code == FallDown) AttachMark(note, kind::Fall, code - FallUp, 0, true);
   else if (code == Lift) AttachMark(note, kind::Lift, 0, 0, true);
-  else if ((code >= 101 && code <= 104) || (code >= 133 && code <= 138)) AttachMark(note, kind::Accidental, code, 0, false);
+  else if ((code >= 101 && code <= 104) || (code >= 133 && code <= 138))
+    AttachMark(note, kind::Accidental, code, 0, false);
   else return false;
   return true;
 }
@@ -405,7 +406,8 @@ TQSNote* InsertNote(TQSScore& score, int octave, int step, int duration, const T
         int remaining = e.Length;
         while (remaining > 0) {
           Remove(list, {modifier::Dot, modifier::DoubleDot, modifier::TripleDot, modifier::TieUp, modifier::TieDown});
-          const TSplitPiece piece = NextSplitPiece(e.Tick, remaining, e.MeasureLength(), e.Slot->BeatFor(e.MeasureIndex));
+          const TSplitPiece piece =
+              NextSplitPiece(e.Tick, remaining, e.MeasureLength(), e.Slot->BeatFor(e.MeasureIndex));
           if (piece.Value <= 0) break;
           if (piece.Dots == 2) list.push_back(modifier::DoubleDot);
           else if (piece.Dots == 1) list.push_back(modifier::Dot);
@@ -497,8 +499,8 @@ void InsertGraceNote(TQSScore& score, int octave, int step, int duration, uint8_
   int index = -1;
   for (int i = 0; i < m->ItemCount(); ++i) {
     TQSItem* item = m->GetItem(i);
-    if (auto* g = dynamic_cast<TQSVorschlag*>(item);
-        g && g->Fields.StaffVoice == sv && g->Fields.Time == c.Tick && g->IsAfter() == bool(flags & TQSVorschlag::kAfter)) {
+    if (auto* g = dynamic_cast<TQSVorschlag*>(item); g && g->Fields.StaffVoice == sv && g->Fields.Time == c.Tick &&
+                                                     g->IsAfter() == bool(flags & TQSVorschlag::kAfter)) {
       group = g;
       break;
     }

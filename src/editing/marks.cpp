@@ -187,7 +187,8 @@ void ModifyNotesForKeyChange(TQSEditCommand& command, int measureIndex, int oldK
           TQSItem* item = m->GetItem(i);
           if (mi > measureIndex && item->ItemType == kind::Key) return;
           auto* note = dynamic_cast<TQSNote*>(item);
-          if (note && item->ItemType == kind::Note && note->Fields.StaffVoice == sv) RespellNote(*note, oldTable, newTable);
+          if (note && item->ItemType == kind::Note && note->Fields.StaffVoice == sv)
+            RespellNote(*note, oldTable, newTable);
         }
       }
   }
@@ -421,7 +422,9 @@ bool MovesWithNewPosition(int k) {
          k == kind::Term;
 }
 
-bool IsEndMark(int k) { return k == kind::Segno || k == kind::Coda || (k >= kind::DaCapo && k <= kind::CompositionBegin); }
+bool IsEndMark(int k) {
+  return k == kind::Segno || k == kind::Coda || (k >= kind::DaCapo && k <= kind::CompositionBegin);
+}
 
 // New measures or columns made on demand, outside their owner's list until
 // they are put in place.
@@ -613,7 +616,8 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
   if (start > 0) {
     const int lastNew = (start - 1) / L;
     for (int pi = 0; pi < piece->PartCount(); ++pi)
-      if (piece->GetPart(pi)->MeasureCount() > K) NeedNew(*piece->GetPart(pi), newMeasures[static_cast<size_t>(pi)], lastNew);
+      if (TQSPart* part = piece->GetPart(pi); part->MeasureCount() > K)
+        NeedNew(*part, newMeasures[static_cast<size_t>(pi)], lastNew);
     if (piece->ColumnCount() > K) NeedNew(*piece, newColumns, lastNew);
   }
   const int oldCount = endM - K + 1;

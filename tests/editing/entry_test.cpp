@@ -18,6 +18,7 @@ class EntryTest : public TEditFixture {};
 // enters, and reads the timelines of measures 0 and 1.
 struct TPlacement {
   const char* Name;
+  uint16_t Meter;
   TQSAddState Mode;
   std::function<void(TQSMeasure*)> Setup;
   int Measures;
@@ -29,36 +30,38 @@ struct TPlacement {
 };
 
 TEST_F(EntryTest, NotePlacementTable) {
+  constexpr uint16_t k44 = MakeMeter(4, 4);
   const TPlacement cases[] = {
-      {"overwrite a whole rest", TQSAddState::asOverwrite, [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 0, 128, {},
+      {"overwrite a whole rest", k44, TQSAddState::asOverwrite, [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 0, 128, {},
        "N0+128 R128+256 R384+128", ""},
-      {"same length at the same tick makes a chord", TQSAddState::asOverwrite,
+      {"same length at the same tick makes a chord", k44, TQSAddState::asOverwrite,
        [](TQSMeasure* m) {
          Note(m, 0, 128, 0x52);
          Rest(m, 128, 128);
          Rest(m, 256, 256);
        },
        1, 0, 128, {}, "N0+128c N0+128c R128+128 R256+256", ""},
-      {"a half note at 384 is tied over the bar line", TQSAddState::asOverwrite,
-       [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 384, 256, {}, "R0+256 R256+128 N384+128~", "N0+128 R128+256 R384+128"},
-      {"a dotted half note fills a 3/4 measure", TQSAddState::asOverwrite, [](TQSMeasure*) {}, 1, 0, 256,
+      {"a half note at 384 is tied over the bar line", k44, TQSAddState::asOverwrite,
+       [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 384, 256, {}, "R0+256 R256+128 N384+128~",
+       "N0+128 R128+256 R384+128"},
+      {"a dotted half note fills a 3/4 measure", MakeMeter(3, 4), TQSAddState::asOverwrite, [](TQSMeasure*) {}, 1, 0,
+       256,
        {modifier::Dot}, "N0+384", ""},
-      {"insert mode moves the later notes", TQSAddState::asInsert,
+      {"insert mode moves the later notes", k44, TQSAddState::asInsert,
        [](TQSMeasure* m) {
          Note(m, 0, 128);
          Note(m, 128, 128);
          Note(m, 256, 256);
        },
        1, 128, 128, {}, "N0+128 N128+128 N256+128 N384+128", ""},
-      {"tuplet code with a quarter makes triplet eighths", TQSAddState::asOverwrite,
+      {"tuplet code with a quarter makes triplet eighths", k44, TQSAddState::asOverwrite,
        [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 0, 128, {modifier::Tuplet + 3}, "N0+85 R85+85 R170+86 R256+256", ""},
   };
   for (const TPlacement& c : cases) {
     SCOPED_TRACE(c.Name);
     Score.ClearPieces();
     Score.ClearUndo();
-    const bool threeFour = std::string(c.Name).find("3/4") != std::string::npos;
-    AddPiece({1}, c.Measures, threeFour ? MakeMeter(3, 4) : MakeMeter(4, 4));
+    AddPiece({1}, c.Measures, c.Meter);
     c.Setup(Measure(0));
     Score.Recalculate(0);
     Score.AddState = c.Mode;
