@@ -12,6 +12,7 @@
 #include "interchange/musicxml_reader.h"
 #include "interchange/musicxml_tags.h"
 #include "score/calcrecords.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -449,19 +450,18 @@ class TWriter {
 
   void Dynamics(TQSMark& m) {
     const int k = m.Fields.Kind;
-    if (!(k <= 12 || k == 50 || k == 51)) return;
+    const bool letters = dynamic::IsLetterKind(k);
+    if (!(letters || k == dynamic::kCrescendo || k == dynamic::kDiminuendo)) return;
     const std::string offsets = DirectionAt(m.Fields.Time, m.Fields.OffsetX, m.Fields.OffsetY, mxml::kSignAboveOffset);
-    if (k <= 12) {
-      static const char* kNames[13] = {"p", "pp", "ppp", "mp", "fp", "mf", "f", "ff", "fff", "sf", nullptr, "fz", "sfz"};
+    if (letters) {
       Open(5, "dynamics", offsets);
-      if (kNames[k]) Empty(6, kNames[k]);
-      else Element(6, "other-dynamics", "esf");
+      Empty(6, dynamic::kLetters[k]);
       Close(5, "dynamics");
     } else {
-      Empty(5, "wedge", Attr("type", k == 50 ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
+      Empty(5, "wedge", Attr("type", k == dynamic::kCrescendo ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
     }
     Close(4, "direction-type");
-    if (k <= 12) {
+    if (letters) {
       Empty(4, "sound", Attr("dynamics", Round(score_.GetDinamics(kind::Dynamics, k) * 100.0 / 90)));
     } else {
       Element(4, "staff", StaffOf(m.Fields.StaffVoice) + 1);

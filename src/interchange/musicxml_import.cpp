@@ -14,6 +14,7 @@
 #include "interchange/musicxml_tags.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -122,12 +123,14 @@ class TReader {
       if (t.Depth < 0 || t.Depth + 1 >= static_cast<int>(ctx_.size())) continue;
       if (itemDepth_ >= 0 && t.Depth <= itemDepth_) FinishItem();
       if (barDepth_ >= 0 && t.Depth <= barDepth_) barDepth_ = -1;
+      if (dynamicsDepth_ >= 0 && t.Depth <= dynamicsDepth_) FinishDynamics();
       index_ = i;
       const int parent = t.Depth > 0 ? ctx_[static_cast<size_t>(t.Depth - 1)] : 0;
       bool accepted = Handle(t, parent);
       if (!t.IsAttribute) ctx_[static_cast<size_t>(t.Depth)] = accepted ? t.Code : 0;
     }
     if (itemDepth_ >= 0) FinishItem();
+    if (dynamicsDepth_ >= 0) FinishDynamics();
   }
 
  private:
@@ -163,6 +166,9 @@ class TReader {
   TQSChord* chord_ = nullptr;
   TQSMark* barline_ = nullptr;
   int barDepth_ = -1;
+  TQSMark* dynamics_ = nullptr;  // the dynamics element being read
+  int dynamicsDepth_ = -1;
+  bool dynamicsKindSet_ = false;
   int barPosition_ = 0;
   std::unordered_map<int, TTupletState> tuplets_;  // per staff and file voice
   std::vector<TOpenSlur> openSlurs_;
@@ -532,6 +538,54 @@ class TReader {
   void Offset(int16_t& field, const std::string& text, bool down) {
     long long delta = static_cast<long long>(NumberOf(text, 0)) * kUnitsPerTenthNum / kUnitsPerTenthDen;
     field = static_cast<int16_t>(ClampInt16(field + (down ? -delta : delta)));
+  }
+
+  // The kind of a dynamics letter element: its own when the letters are
+  // one of the kinds, else the nearest kind.
+  static int DynamicsKindOf(int code) {
+    using namespace mx;
+    switch (code) {
+      case Pppp: case Ppppp: case Pppppp: return dynamic::kPianississimo;
+      case Ffff: case Fffff: case Ffffff: return dynamic::kFortississimo;
+      case Sfp: case Sfpp: return dynamic::kFortePiano;
+      case Rf: case Rfz: return dynamic::kForzando;
+      default: break;
+    }
+    for (int k = 0; k < dynamic::kLetterKindCount; ++k)
+      if (SameText(ElementName(code), dynamic::kLetters[k])) return k;
+    return -1;
+  }
+
+  void DynamicsLetters(int code) {
+    const int k = DynamicsKindOf(code);
+    if (k < 0) return;
+    dynamics_->Fields.Kind = static_cast<uint8_t>(k);
+    dynamicsKindSet_ = true;
+  }
+
+  // Dynamics without a sign of their own become an italic text term where
+  // the sign would stand.
+  void DynamicsText(const std::string& letters) {
+    const std::string s = Trim(letters);
+    if (s.empty()) return;
+    CheckItemRoom(measure_);
+    auto* term = Make<TQSLyric>(kind::Term, measure_);
+    term->Fields.Time = dynamics_->Fields.Time;
+    term->Fields.OffsetX = dynamics_->Fields.OffsetX;
+    term->Fields.OffsetY = static_cast<int16_t>(above_ ? kWordsAboveOffset : BelowOffset());
+    term->Fields.FontStyle |= fsItalic;
+    term->Lines.push_back(s);
+  }
+
+  // A dynamics element that named no kind leaves no mark (rather than a
+  // piano that the file never asked for).
+  void FinishDynamics() {
+    if (dynamics_ && !dynamicsKindSet_) {
+      if (mark_ == dynamics_) mark_ = nullptr;
+      delete dynamics_;
+    }
+    dynamics_ = nullptr;
+    dynamicsDepth_ = -1;
   }
 
   // --------------------------------------------------------- barlines
@@ -1040,17 +1094,18 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return parent == Direction;
     case Dynamics:
       if (parent != DirectionType) return false;
-      mark_ = MeasureMark(kind::Dynamics, position_);
+      mark_ = dynamics_ = MeasureMark(kind::Dynamics, position_);
       mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
+      dynamicsDepth_ = t.Depth;
+      dynamicsKindSet_ = false;
       return true;
     case Fff: case Ff: case F: case Fp: case P: case Pp: case Ppp:
-    case Mp: case Mf: case Sf: case Sfz: case Fz:
-      if (parent == Dynamics && mark_) {
-        static const std::pair<int, int> kKinds[] = {{Fff, 8}, {Ff, 7}, {F, 6}, {Fp, 4}, {P, 0}, {Pp, 1},
-                                                     {Ppp, 2}, {Mp, 3}, {Mf, 5}, {Sf, 9}, {Sfz, 12}, {Fz, 11}};
-        for (auto [code, k] : kKinds)
-          if (code == t.Code) mark_->Fields.Kind = static_cast<uint8_t>(k);
-      }
+    case Mp: case Mf: case Sf: case Sfz: case Fz: case Sffz: case Pppp: case Ppppp: case Pppppp:
+    case Ffff: case Fffff: case Ffffff: case Sfp: case Sfpp: case Rf: case Rfz:
+      if (parent == Dynamics && dynamics_) DynamicsLetters(t.Code);
+      return false;
+    case OtherDynamics:
+      if (parent == Dynamics && dynamics_) DynamicsText(text);
       return false;
     case Wedge:
       return parent == DirectionType && measure_;
@@ -1064,10 +1119,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       mark_ = nullptr;
       return true;
     case FontStyle:
-      if (parent == Words && lyric_ && SameText(text, "italic")) lyric_->Fields.FontStyle |= 2;
+      if (parent == Words && lyric_ && SameText(text, "italic")) lyric_->Fields.FontStyle |= fsItalic;
       return false;
     case FontWeight:
-      if (parent == Words && lyric_ && SameText(text, "bold")) lyric_->Fields.FontStyle |= 1;
+      if (parent == Words && lyric_ && SameText(text, "bold")) lyric_->Fields.FontStyle |= fsBold;
       return false;
     case Pedal:
       if (parent != DirectionType) return false;
@@ -1165,6 +1220,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return false;
 
     default:
+      // A sign of dynamics no kind stands for is written out as its letters.
+      if (parent == Dynamics && dynamics_ && !t.IsAttribute) DynamicsText(t.Name);
       return false;
   }
 }

@@ -40,7 +40,8 @@ static_assert(mx::StealTimeFollowing == 116);
 
 namespace {
 
-constexpr const char* kExtraNames[] = {"mp", "mf", "sf", "sfz", "fz"};
+constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "sffz", "pppp", "ppppp", "pppppp",
+                                       "ffff",   "fffff", "ffffff", "sfp", "sfpp", "rf", "rfz", "other-dynamics"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

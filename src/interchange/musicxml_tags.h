@@ -39,8 +39,10 @@ enum : int {
   StaffTuning, TuningStep, TuningOctave, Technical, String, Fret, Harmony, Root, RootStep, RootAlter,
   Kind, Bass, BassStep, BassAlter, Accent, InstrumentName, Grace, StealTimePrevious,
   StealTimeFollowing,
-  // Names read beyond the table above: the dynamics the writer also uses.
-  Mp, Mf, Sf, Sfz, Fz,
+  // Names read beyond the table above: the dynamics the writer also uses,
+  // the dynamics the reader maps onto the nearest kind, and further
+  // elements and attributes the reader looks at.
+  Mp, Mf, Sf, Sfz, Fz, Sffz, Pppp, Ppppp, Pppppp, Ffff, Fffff, Ffffff, Sfp, Sfpp, Rf, Rfz, OtherDynamics,
   Count
 };
 }  // namespace mx
