@@ -237,7 +237,6 @@ int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones) {
   tones[2] = Interval(root, kFifthSemitones);
   switch (HighNibble(quality)) {
     case kMinor: Lower(tones[1]); break;
-    case kMajor: Raise(tones[2]); break;
     case kSus: tones[2] = Interval(root, kFourthSemitones); break;
     case kOmit:
       if (LowNibble(quality) & 1) Empty(tones[2]);
@@ -258,6 +257,8 @@ int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones) {
     tones[3] = Interval(root, kSixthSemitones);
     count = 4;
   }
+  // The major quality makes the seventh a major one (the fifth stays).
+  if (HighNibble(quality) == kMajor && base >= kSeventh) Raise(tones[3]);
   if (base >= kNinth) {
     tones[4] = Interval(root, kNinthSemitones);
     count = 5;

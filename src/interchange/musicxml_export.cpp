@@ -12,6 +12,7 @@
 #include "interchange/musicxml_reader.h"
 #include "interchange/musicxml_tags.h"
 #include "score/calcrecords.h"
+#include "score/chordcode.h"
 #include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -483,8 +484,8 @@ class TWriter {
     static const char kLetters[] = "CDEFGAB";
     auto writePart = [&](const char* stepName, const char* alterName, uint8_t b) {
       Element(5, stepName, std::string(1, kLetters[std::min(b & 0x0F, 6)]));
-      if ((b & 0x30) == 0x10) Element(5, alterName, 1);
-      else if ((b & 0x30) == 0x20) Element(5, alterName, -1);
+      if ((b & 0x30) == chordcode::kSharp) Element(5, alterName, 1);
+      else if ((b & 0x30) == chordcode::kFlat) Element(5, alterName, -1);
     };
     MoveTo(std::min<int>(c.Fields.Time, measureLength_));
     Open(3, "harmony");
@@ -495,12 +496,15 @@ class TWriter {
     bool minor = false;
     const size_t last = std::min<size_t>(code.size(), static_cast<size_t>(code[0]) + 2);
     for (size_t i = 3; i < last; ++i) {
-      if ((code[i] >> 4) == 1) extent = std::min(code[i] & 0x0F, 5);
-      if ((code[i] >> 4) == 2) minor = true;
+      if (chordcode::HighNibble(code[i]) == chordcode::kBase) extent = std::min<int>(chordcode::LowNibble(code[i]), 5);
+      if (chordcode::HighNibble(code[i]) == chordcode::kMinor) minor = true;
     }
     static const int kKindIndex[6] = {0, 10, 5, 13, 16, 19};
-    // A root alone reads as its major triad; the element is required.
-    const int kindIndex = extent < 0 ? 0 : kKindIndex[extent] + (minor ? 1 : 0);
+    // A code of a harmony kind writes that kind; any other its major or
+    // minor family by its extent. A root alone reads as its major triad;
+    // the element is required.
+    int kindIndex = HarmonyKindOfCode(code);
+    if (kindIndex < 0) kindIndex = extent < 0 ? 0 : kKindIndex[extent] + (minor ? 1 : 0);
     Element(4, "kind", MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + kindIndex)]);
     if (code[1] && last < code.size()) {
       Open(4, "bass");

@@ -14,6 +14,7 @@
 #include "interchange/musicxml_tags.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
+#include "score/chordcode.h"
 #include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -639,24 +640,22 @@ class TReader {
   // Bits 4-5 of a root or bass byte from an alteration.
   static uint8_t AlterBits(const std::string& text) {
     int v = NumberOf(text, 0);
-    return v > 0 ? 0x10 : v < 0 ? 0x20 : 0;
+    return v > 0 ? chordcode::kSharp : v < 0 ? chordcode::kFlat : chordcode::kNatural;
   }
 
+  // The kind rewrites the code to the kind's elements, the root and bass
+  // kept; an unknown kind leaves the root alone.
   void HarmonyKind(const std::string& name) {
     int index = -1;
-    for (int i = 0; i < 21; ++i)
+    for (int i = 0; i < kHarmonyKindCount; ++i)
       if (SameText(name, MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + i)])) index = i;
-    // Kinds the chord code tells: the major and minor triads and their
-    // sixths, sevenths, ninths, elevenths and thirteenths.
-    static const int kExtent[21] = {0, 0, -1, -1, -1, 2, 2, -1, -1, -1, 1, 1, -1, 3, 3, -1, 4, 4, -1, 5, 5};
-    static const bool kMinor[21] = {false, true, false, false, false, false, true, false, false, false, false,
-                                    true,  false, false, true, false, false, true, false, false, true};
-    if (index < 0 || kExtent[index] < 0) return;
+    if (index < 0) return;
+    const THarmonyKindCode& k = HarmonyKindCodes[static_cast<size_t>(index)];
     std::vector<uint8_t>& c = Code();
-    const bool hasBass = c[1] != 0;
+    const bool hasBass = c[chordcode::kHasBassOffset] != 0;
     const uint8_t bass = hasBass ? c.back() : 0;
-    c = {3, static_cast<uint8_t>(hasBass ? 1 : 0), c[2], static_cast<uint8_t>(16 + kExtent[index]),
-         static_cast<uint8_t>(kMinor[index] ? 32 : 48)};
+    c = {static_cast<uint8_t>(1 + k.Count), static_cast<uint8_t>(hasBass ? 1 : 0), c[chordcode::kRootOffset]};
+    c.insert(c.end(), k.Elements.begin(), k.Elements.begin() + k.Count);
     if (hasBass) c.push_back(bass);
   }
 

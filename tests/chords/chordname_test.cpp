@@ -153,8 +153,13 @@ TEST(ChordTones, QualitiesAlterationsAndBass) {
   EXPECT_EQ(t[1].Step, 3);
   t = Tones({3, 0, 0x00, kBase, kOmit + 2}, n);
   EXPECT_EQ(t[1].Step, 0);
+  // The major quality makes the seventh major and leaves the fifth.
+  t = Tones({3, 0, 0x00, kMajor, kBase + kSeventh}, n);
+  EXPECT_EQ(t[2], (TTone{5, 0, 0}));
+  EXPECT_EQ(t[3], (TTone{7, 0, 0}));
   t = Tones({3, 0, 0x00, kMajor, kBase}, n);
-  EXPECT_EQ(t[2], (TTone{5, 0, 52}));  // the major quality raises the fifth
+  EXPECT_EQ(n, 3);
+  EXPECT_EQ(t[2], (TTone{5, 0, 0}));
   // C with b5, #9 and b13 and a bass of Bb.
   t = Tones({5, 1, 0x00, kBase, kAlter5 + 2, kAlter9 + 1, kAlter13 + 2, 0x26}, n);
   EXPECT_EQ(n, 8);

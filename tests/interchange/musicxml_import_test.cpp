@@ -273,8 +273,9 @@ TEST(MusicXmlImport, HarmonyBarlinesBreaksAndArticulations) {
       "<ending number='1' type='stop'/></barline></measure>"));
   auto chords = ItemsOf<TQSChord>(*r.M(0), kind::Chord);
   ASSERT_EQ(chords.size(), 2u);
-  EXPECT_EQ(chords[0]->Definition, (std::vector<uint8_t>{3, 1, 0x13, 18, 32, 2}));
-  EXPECT_EQ(chords[1]->Definition, (std::vector<uint8_t>{1, 0, 0x26}));
+  // Elements in the chord palette's order: the quality, then the number.
+  EXPECT_EQ(chords[0]->Definition, (std::vector<uint8_t>{3, 1, 0x13, 0x20, 0x12, 2}));
+  EXPECT_EQ(chords[1]->Definition, (std::vector<uint8_t>{3, 0, 0x26, 0x10, 0x95}));
   auto fermatas = ItemsOf<TQSMark>(*r.M(0), kind::Fermata);
   ASSERT_EQ(fermatas.size(), 1u);
   EXPECT_EQ(fermatas[0]->Fields.Kind, 0);  // above the note
