@@ -29,6 +29,8 @@ constexpr int Div(int ticks) { return ticks * 3 / 2; }
 
 const char* TypeName(int length) {
   switch (length) {
+    case 2048: return "long";
+    case 1024: return "breve";
     case 512: return "whole";
     case 256: return "half";
     case 128: return "quarter";
@@ -221,8 +223,9 @@ class TWriter {
           auto* t = static_cast<TQSMark*>(item);
           const uint16_t v = t->Fields.Value;
           std::string symbol;
-          if (t->Fields.Style == 1 && v == MakeMeter(4, 4)) symbol = Attr("symbol", "common");
-          else if (t->Fields.Style == 2 && (v == MakeMeter(4, 4) || v == MakeMeter(2, 2) || v == MakeMeter(2, 4)))
+          if (t->Fields.Style == TQSMark::kMeterCommon && v == MakeMeter(4, 4)) symbol = Attr("symbol", "common");
+          else if (t->Fields.Style == TQSMark::kMeterCut &&
+                   (v == MakeMeter(4, 4) || v == MakeMeter(2, 2) || v == MakeMeter(2, 4)))
             symbol = Attr("symbol", "cut");
           add(4, "<time" + symbol + ">");
           add(5, "<beats>" + std::to_string(MeterNumerator(v)) + "</beats>");
@@ -311,13 +314,13 @@ class TWriter {
     if (!column) return;
     for (TQSItem* item : column->Items) {
       const TQSItemType k = item->ItemType;
-      if (k < kind::RepeatOpen || k > kind::CompositionEnd) continue;
+      if (k < kind::RepeatOpen || k > kind::CompositionBegin) continue;
       const bool atLeft = item->TimePosition() < measureLength_;
       if (atLeft != left) continue;
       Open(3, "barline", Attr("location", left ? "left" : "right"));
       if (k == kind::SectionEnd) Element(4, "bar-style", "light-light");
       else if (k == kind::CompositionEnd || k == kind::RepeatClose) Element(4, "bar-style", "light-heavy");
-      else if (k == kind::RepeatOpen) Element(4, "bar-style", "heavy-light");
+      else if (k == kind::RepeatOpen || k == kind::CompositionBegin) Element(4, "bar-style", "heavy-light");
       if (k == kind::RepeatOpen) Empty(4, "repeat", Attr("direction", "forward"));
       if (k == kind::RepeatClose) Empty(4, "repeat", Attr("direction", "backward"));
       Close(3, "barline");
@@ -380,7 +383,8 @@ class TWriter {
       case kind::Pause: Rest(static_cast<TQSPause&>(item), voiceNumber, staff); break;
       case kind::Vorschlag: {
         auto& g = static_cast<TQSVorschlag&>(item);
-        MoveTo(g.Fields.Time);
+        // Grace notes after their note follow it where it ends.
+        if (!g.IsAfter() || tick_ <= g.Fields.Time) MoveTo(g.Fields.Time);
         previousChordNote_ = nullptr;
         for (TQSItem* gi : g.Items)
           if (gi->ItemType == kind::Note) {
@@ -542,7 +546,10 @@ class TWriter {
 
   // Writes the note's content; returns the ticks it takes in its voice.
   int NoteBody(TQSNote& n, int sv, int position, bool grace, int voiceNumber, int staff) {
-    if (grace) Empty(4, "grace");
+    if (grace) {
+      const auto* group = static_cast<const TQSVorschlag*>(n.GraceGroup());
+      Empty(4, "grace", group && group->IsShortStyle() ? Attr("slash", "yes") : std::string());
+    }
     bool chordNote = false;
     if (n.IsChordMember()) {
       if (previousChordNote_ && previousChordNote_->Fields.Time == n.Fields.Time) {
@@ -596,9 +603,7 @@ class TWriter {
   }
 
   void Dots(const TQSItemHolder& h) {
-    for (TQSItem* item : h.Items)
-      if (item->ItemType == kind::Dot)
-        for (int i = 0; i <= std::min<int>(static_cast<TQSMark*>(item)->Fields.Kind, 3); ++i) Empty(4, "dot");
+    for (int i = 0; i < std::min(DotCount(h), 4); ++i) Empty(4, "dot");
   }
 
   void TimeModification(const TQSMark& t, int position, int written) {
@@ -634,7 +639,8 @@ class TWriter {
       if (l->Fields.Flags & TQSLiga::kFromStart)
         lines.push_back("<tied" + Attr("type", start ? "start" : "stop") + "/>");
       else
-        lines.push_back("<slur" + Attr("type", start ? "start" : "stop") + Attr("number", 1) + "/>");
+        lines.push_back("<slur" + Attr("type", start ? "start" : "stop") + Attr("number", 1) +
+                        (start ? Attr("placement", l->IsBelow() ? "below" : "above") : std::string()) + "/>");
     }
     std::vector<std::string> articulations;
     if (!grace)
@@ -655,7 +661,10 @@ class TWriter {
       }
     if (!grace && (n.Fields.TabFret > 0)) {
       lines.push_back("<technical>");
-      lines.push_back("\t<string>" + std::to_string(n.Fields.TabString + 1) + "</string>");
+      // The file counts strings from the highest, the score from the lowest.
+      const TQSStaff* staff = part_->GetStaff(StaffOf(n.Fields.StaffVoice));
+      const int lines0 = staff && staff->Fields.LineCount > 0 ? staff->Fields.LineCount : TQSStaff::kMaxLines;
+      lines.push_back("\t<string>" + std::to_string(std::max(lines0 - n.Fields.TabString, 1)) + "</string>");
       lines.push_back("\t<fret>" + std::to_string(n.Fields.TabFret - 1) + "</fret>");
       lines.push_back("</technical>");
     }

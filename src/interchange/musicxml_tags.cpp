@@ -85,7 +85,8 @@ int HarmonyKindOfCode(const std::vector<uint8_t>& code) {
 namespace {
 
 constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "sffz", "pppp", "ppppp", "pppppp",
-                                       "ffff",   "fffff", "ffffff", "sfp", "sfpp", "rf", "rfz", "other-dynamics"};
+                                       "ffff",   "fffff", "ffffff", "sfp", "sfpp", "rf", "rfz", "other-dynamics",
+                                       "slash",  "symbol"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

@@ -56,6 +56,7 @@ enum : int {
   // the dynamics the reader maps onto the nearest kind, and further
   // elements and attributes the reader looks at.
   Mp, Mf, Sf, Sfz, Fz, Sffz, Pppp, Ppppp, Pppppp, Ffff, Fffff, Ffffff, Sfp, Sfpp, Rf, Rfz, OtherDynamics,
+  Slash, Symbol,
   Count
 };
 }  // namespace mx
