@@ -102,10 +102,25 @@ void TQSPlayWalker::StartFromCursor(int piece, int measure, int tick) {
         visit_ = i;
         break;
       }
-  const TQSCalcVisit* v = VisitOf(*p, visit_);
+  if (tick_ > 0) SkipEventsBefore(tick_);
+}
+
+void TQSPlayWalker::SkipEventsBefore(int tick) {
+  nextEvent_ = 0;
+  const TQSPiece* p = score_.GetPiece(piece_);
+  const TQSCalcVisit* v = p ? VisitOf(*p, visit_) : nullptr;
   const TQSCalcMeasure* slot = v ? MeasureRecord(*p, v->Measure) : nullptr;
-  if (tick_ > 0 && slot)
-    while (nextEvent_ < slot->EventCount && slot->Events[static_cast<size_t>(nextEvent_)]->Tick < tick_) ++nextEvent_;
+  if (!slot) return;
+  while (nextEvent_ < slot->EventCount && slot->Events[static_cast<size_t>(nextEvent_)]->Tick < tick) ++nextEvent_;
+}
+
+void TQSPlayWalker::MoveTo(int piece, int visit, int tick) {
+  piece_ = piece;
+  visit_ = visit;
+  tick_ = shown_ = std::max(tick, 0);
+  nextBeat_ = 0;
+  visitBegun_ = false;
+  SkipEventsBefore(tick_);
 }
 
 void TQSPlayWalker::StartAt(int piece, int visit, int tick) {

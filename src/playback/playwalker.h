@@ -129,6 +129,10 @@ class TQSPlayWalker {
   // every event of the visit's measure still due.
   void StartAt(int piece, int visit, int tick);
 
+  // Moves the position while playing, as StartFromCursor places it, but
+  // what sounds keeps sounding until its time runs out.
+  void MoveTo(int piece, int visit, int tick);
+
   // Volume, then pan, of every part of the starting piece, in part order.
   void SendPartLevels();
 
@@ -186,6 +190,7 @@ class TQSPlayWalker {
   void End(const TSounding& s);
   bool Muted(const TSounding& s) const;
   void ResetPosition();
+  void SkipEventsBefore(int tick);
 
   const TQSScore& score_;
   TQSPlaySink& sink_;
