@@ -187,12 +187,12 @@ TQSInstrumentDescription* TQSInstruments::FindEqual(const TQSInstrumentDescripti
   return nullptr;
 }
 
+std::string TransportFileForLanguage(const std::string& name, const std::string& language) {
+  return LocalizedTemplateName(name, kTransportFormat.Extension, language);
+}
+
 std::string InstrumentFileForLanguage(const std::string& name, const std::string& language) {
-  // The extension stays part of the name, so that the language code is not
-  // taken for the extension the file name gets.
-  std::string localized = name + "." + UpperCase(language) + kInstrumentFormat.Extension;
-  if (!language.empty() && !platform::FindTemplate(localized).empty()) return localized;
-  return name;
+  return LocalizedTemplateName(name, kInstrumentFormat.Extension, language);
 }
 
 }  // namespace qs

@@ -111,8 +111,10 @@ class TQSInstruments : public TQSPresetLibrary<TQSInstrumentDescription> {
   const char* ClassName() const override { return "TQSInstruments"; }
 };
 
-// The instrument file for an interface language: "<name>.<LANG>.int" when
-// the library has such a file, else name itself (the English one).
+// The library files for an interface language: "<name>.<LANG>.trn" /
+// ".int" when the Templates folders hold one, else name itself (the
+// English one).
+std::string TransportFileForLanguage(const std::string& name, const std::string& language);
 std::string InstrumentFileForLanguage(const std::string& name, const std::string& language);
 
 }  // namespace qs

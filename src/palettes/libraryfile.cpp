@@ -50,6 +50,12 @@ void SaveTemplateFile(const std::string& name, const std::string& ext, const std
   SafeSaveFile(platform::TemplatesDir() + file, write);
 }
 
+std::string LocalizedTemplateName(const std::string& name, const std::string& ext, const std::string& language) {
+  if (language.empty()) return name;
+  std::string localized = name + "." + UpperCase(language) + ext;
+  return platform::FindTemplate(localized).empty() ? name : localized;
+}
+
 std::string LibraryEntryName(const std::string& path) { return ChangeFileExt(ExtractFileName(path), ""); }
 
 std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::vector<TLibraryProblem>* problems) {

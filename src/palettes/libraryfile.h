@@ -28,6 +28,10 @@ bool LoadTemplateFile(const std::string& name, const std::string& ext, const std
 bool LoadLibraryFile(const std::string& path, const std::function<void(TStream&)>& read);
 // Saves `<user's Templates>/<name with extension ext>` safely.
 void SaveTemplateFile(const std::string& name, const std::string& ext, const std::function<void(TStream&)>& write);
+// "<name>.<LANGUAGE><ext>" when the Templates folders hold that file (a
+// library's translation), else name. The extension stays part of the
+// name, so that the language code is not taken for the extension.
+std::string LocalizedTemplateName(const std::string& name, const std::string& ext, const std::string& language);
 // The file name without folder and extension.
 std::string LibraryEntryName(const std::string& path);
 
