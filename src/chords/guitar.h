@@ -27,7 +27,7 @@ class TQSGuitarFrame : public TObject {
   uint8_t StartFret = 0;      // the first fret shown
   uint8_t UsedFretCount = 0;  // frets shown, and the length of Barre
   uint8_t Spare[2] = {};
-  std::vector<uint8_t> Code;     // the chord code of the chord it belongs to
+  std::vector<uint8_t> Code{0, 0};  // the chord code of the chord it belongs to ("N.C." until set)
   std::vector<uint8_t> Barre;    // 1 = a barre on that shown fret
   std::vector<TQSFrameString> Strings;  // per string: open pitch (Further), finger, fret
 
