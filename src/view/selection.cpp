@@ -426,7 +426,10 @@ void TQSWindow::SelectAll(int scope) {
       if (scope == 1 && (!e.Owner || !e.Owner->System || !e.Owner->System->Piece ||
                          e.Owner->System->Piece->Index != c.Piece))
         return true;
-      if (k == kind::Clef && e.Item->TimePosition() == 0 && e.Owner && e.Owner->MeasureIndex == 0) return true;
+      // A staff's first clef is repeated at every system start, and each copy
+      // selects all of them: leave out every element of that clef.
+      if (k == kind::Clef && e.Item->TimePosition() == 0 && e.Item->GetMeasure() && e.Item->GetMeasure()->Index == 0)
+        return true;
       if (scope >= 2) {
         const TQSMeasure* m = e.Item ? e.Item->GetMeasure() : nullptr;
         if (!m || !m->Part() || m->Part()->Index != c.Part) return true;
