@@ -148,8 +148,12 @@ void TQSWindow::Paint(TCanvas& screen) {
   const TRect a = GetPageAreaRect();
   const int aw = std::max(0, a.Width()), ah = std::max(0, a.Height());
   if (Score->Optimization && aw > 0 && ah > 0) {
-    TBitmap buffer(aw, ah);
+    if (!buffer_) buffer_ = std::make_unique<TBitmap>(aw, ah);
+    if (buffer_->Width() != aw || buffer_->Height() != ah) buffer_->SetSize(aw, ah);
+    TBitmap& buffer = *buffer_;
     TCanvas& canvas = buffer.Canvas();
+    canvas.ResetClip();
+    canvas.SetViewportOrg(0, 0);
     std::unique_ptr<TGraphics> graphics;
     if (UseAntiAliasedSurface()) {
       graphics = std::make_unique<TGraphics>(canvas);

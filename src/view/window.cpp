@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/mathutil.h"
+#include "platform/bitmap.h"
 #include "platform/gui.h"
 #include "score/calcrecords.h"
 #include "score/part.h"

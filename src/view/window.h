@@ -22,6 +22,7 @@
 namespace qs {
 
 class TCanvas;
+class TBitmap;
 class TQSPart;
 class TQSStaff;
 class TQSVoice;
@@ -295,6 +296,8 @@ class TQSWindow : public TQSPageView, public TObject {
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
 
   THost* host_ = nullptr;
+  // The off-screen bitmap of the page area, kept from paint to paint.
+  std::unique_ptr<TBitmap> buffer_;
   int clientWidth_ = 0, clientHeight_ = 0;
 };
 
