@@ -202,6 +202,9 @@ class TMidiImporter {
         TMidiImportPart& part = PartFor(c);
         const TSpelling spelling = SpellKey(score_, c, e.Data1);
         if (PitchLine(spelling.Pitch) < 29) part.SecondStaff = true;
+        // A note struck again at the tick it began is the same note twice
+        // (two tracks or a doubled event): the first gives way.
+        if (e.Data2 > 0 && part.Pending[e.Data1] && part.Pending[e.Data1]->Position == p) part.Pending[e.Data1].reset();
         EndNote(part, e.Data1, p);
         if (e.Data2 > 0) StartNote(part, e.Data1, e.Data2, p, spelling);
         break;

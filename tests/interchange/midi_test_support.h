@@ -3,7 +3,11 @@
 // settings, and a compact text of what a voice of a measure holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/stream.h"
@@ -27,9 +31,120 @@ struct TImportSettings {
   bool AutoClefs = false;
 };
 
+inline bool HasTie(const TQSNote& n);
+
+// A note of a file or of a score: channel, key, onset and length in score
+// ticks from the start of the piece.
+struct TSoundingNote {
+  int Channel, Key;
+  int64_t Start, Length;
+};
+
+// The notes a file plays: each note-on until its note-off (or the next
+// note-on of its key), less exact duplicates of channel, key and onset.
+inline std::vector<TSoundingNote> FileNotes(const TBytesVec& bytes) {
+  TMemoryStream s(bytes);
+  const TMidiFile file = ReadMidiFile(s);
+  auto score = [&](int64_t tick) { return (tick * 256 + file.Division) / (2 * int64_t(file.Division)); };
+  std::vector<TSoundingNote> notes;
+  for (const std::vector<TMidiEvent>& track : file.Tracks) {
+    std::map<std::pair<int, int>, int64_t> pending;  // channel and key -> onset
+    for (const TMidiEvent& e : track) {
+      if (e.Command() != 0x80 && e.Command() != 0x90) continue;
+      const std::pair<int, int> ck{e.Channel(), e.Data1};
+      const int64_t at = score(e.Tick);
+      if (auto it = pending.find(ck); it != pending.end()) {
+        if (!(e.Command() == 0x90 && e.Data2 > 0 && it->second == at))
+          notes.push_back({ck.first, ck.second, it->second, at - it->second});
+        pending.erase(it);
+      }
+      if (e.Command() == 0x90 && e.Data2 > 0) pending[ck] = at;
+    }
+  }
+  std::stable_sort(notes.begin(), notes.end(), [](const TSoundingNote& a, const TSoundingNote& b) {
+    return std::tie(a.Channel, a.Key, a.Start) < std::tie(b.Channel, b.Key, b.Start);
+  });
+  notes.erase(std::unique(notes.begin(), notes.end(),
+                          [](const TSoundingNote& a, const TSoundingNote& b) {
+                            return a.Channel == b.Channel && a.Key == b.Key && a.Start == b.Start;
+                          }),
+              notes.end());
+  return notes;
+}
+
+// The notes a piece shows: a note and the notes of its key tied on from it
+// (at the tick where it ends, in any voice of the part) are one.
+inline std::vector<TSoundingNote> ScoreNotes(const TQSPiece& piece) {
+  // Measure lengths from the time signatures of the columns.
+  std::vector<int64_t> starts{0};
+  uint16_t meter = MakeMeter(4, 4);
+  for (int c = 0; c < piece.ColumnCount(); ++c) {
+    for (TQSItem* item : piece.GetColumn(c)->Items)
+      if (item->ItemType == kind::Meter) meter = static_cast<TQSMark*>(item)->Fields.Value;
+    starts.push_back(starts.back() + MeterLength(meter));
+  }
+  std::vector<TSoundingNote> notes;
+  for (int p = 0; p < piece.PartCount(); ++p) {
+    const TQSPart& part = *piece.GetPart(p);
+    // A tied note waiting for its continuation: key and end -> its index.
+    std::map<std::pair<int, int64_t>, size_t> open;
+    for (int m = 0; m < part.MeasureCount() && m + 1 < int(starts.size()); ++m) {
+      const TQSMeasure& measure = *part.GetMeasure(m);
+      const int64_t measureStart = starts[size_t(m)];
+      for (TQSItem* item : measure.Items) {
+        if (item->ItemType != kind::Note) continue;
+        const auto& n = *static_cast<const TQSNote*>(item);
+        const int64_t start = measureStart + n.Fields.Time;
+        size_t index;
+        if (auto it = open.find({n.SoundingKey, start}); it != open.end()) {
+          index = it->second;
+          open.erase(it);
+          notes[index].Length += n.Fields.RealLength;
+        } else {
+          index = notes.size();
+          notes.push_back({part.Fields.Channel, n.SoundingKey, start, n.Fields.RealLength});
+        }
+        if (HasTie(n)) open[{n.SoundingKey, start + n.Fields.RealLength}] = index;
+      }
+    }
+  }
+  return notes;
+}
+
+// What the import promises: every note of the file is one note or one
+// chain of tied notes in the piece, of its key, at its onset to half a
+// grid step and with its length to a grid step.
+inline void ExpectEveryNoteKept(const TBytesVec& bytes, const TQSPiece& piece, int quantize) {
+  const int q = std::clamp(quantize, kTicksWhole / 64, kTicksWhole);
+  std::vector<TSoundingNote> shown = ScoreNotes(piece);
+  std::vector<bool> used(shown.size());
+  int lost = 0;
+  for (const TSoundingNote& n : FileNotes(bytes)) {
+    size_t best = shown.size();
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const TSoundingNote& s = shown[i];
+      if (used[i] || s.Channel != n.Channel || s.Key != n.Key || std::abs(s.Start - n.Start) * 2 > q ||
+          std::abs(s.Length - n.Length) > q)
+        continue;
+      if (best == shown.size() || std::abs(s.Start - n.Start) < std::abs(shown[best].Start - n.Start)) best = i;
+    }
+    if (best < shown.size()) {
+      used[best] = true;
+      continue;
+    }
+    if (++lost <= 5)
+      ADD_FAILURE() << "note lost, moved or cut: channel " << n.Channel << " key " << n.Key << " at " << n.Start
+                    << " for " << n.Length;
+  }
+  EXPECT_EQ(lost, 0) << "notes of the file not in the score";
+  EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << "notes in the score not in the file";
+}
+
 class TMidiImportTest : public ::testing::Test {
  protected:
   TQSScore Score;
+  // Every import of a test is checked against the promise above.
+  bool CheckEveryNote = true;
 
   void Import(const TBytesVec& bytes, const TImportSettings& settings = {}) {
     Score.Quantize = static_cast<uint16_t>(settings.Quantize);
@@ -39,6 +154,10 @@ class TMidiImportTest : public ::testing::Test {
     Score.ImportAutoClefs = settings.AutoClefs;
     TMemoryStream s(bytes);
     ImportMidiFile(Score, s);
+    if (CheckEveryNote) {
+      SCOPED_TRACE("every note of the file kept");
+      ExpectEveryNoteKept(bytes, *Piece(), settings.Quantize);
+    }
   }
 
   TQSPiece* Piece() const { return Score.GetPiece(Score.PieceCount() - 1); }
