@@ -306,6 +306,7 @@ class TPartWriter {
     std::vector<TMidiEntry*>& next = ListOf(m + 1);
     int& front = carriedCount_[size_t(m) + 1];
     next.insert(next.begin() + front++, copy.get());
+    e.Continuation = copy.get();
     carried_.push_back(std::move(copy));
     e.Length = length - e.Tick;
     e.TiedToNext = true;
@@ -504,7 +505,10 @@ class TPartWriter {
       if (!NextPiece(*measure, staff, tick, remaining, measureLength, piece)) break;
       int pieceTick = piece.Tick, pieceLength = piece.Length, value = piece.Value, dots = piece.Dots;
 
-      if (voice < 0) voice = ChooseVoice(*measure, *staffObject, staff, pieceTick, pieceLength);
+      if (voice < 0) {
+        voice = ChooseVoice(*measure, *staffObject, staff, pieceTick, pieceLength, e.Voice);
+        if (e.Continuation) e.Continuation->Voice = voice;
+      }
       const uint8_t staffVoice = MakeStaffVoice(staff, voice);
       bool stemDown = staffObject->VoiceCount() > 1 ? voice != 0 : line > 40;
       TQSNote* chord = nullptr;
@@ -613,24 +617,26 @@ class TPartWriter {
     return measure.ItemCount();
   }
 
-  // The first voice of the staff with no note sounding over the piece (a
-  // note that starts and ends with it makes a chord, not a clash; one of
-  // another length would cut the one or the other); a new voice when all
-  // are busy, up to four; voice 0 after that.
-  static int ChooseVoice(const TQSMeasure& measure, TQSStaff& staff, int staffIndex, int tick, int length) {
-    for (int v = 0; v < staff.VoiceCount(); ++v) {
+  // The preferred voice when no note sounds in it over the piece, else the
+  // first such voice of the staff (a note that starts and ends with it
+  // makes a chord, not a clash; one of another length would cut the one or
+  // the other); a new voice when all are busy, up to four; voice 0 after
+  // that.
+  static int ChooseVoice(const TQSMeasure& measure, TQSStaff& staff, int staffIndex, int tick, int length,
+                         int preferred) {
+    auto busy = [&](int v) {
       const uint8_t sv = MakeStaffVoice(staffIndex, v);
-      bool busy = false;
       for (TQSItem* item : measure.Items) {
         const TQSNote* n = AsNote(item);
         if (n && n->Fields.StaffVoice == sv && (n->Fields.Time != tick || n->Fields.RealLength != length) &&
-            n->Fields.Time < tick + length && n->Fields.Time + n->Fields.RealLength > tick) {
-          busy = true;
-          break;
-        }
+            n->Fields.Time < tick + length && n->Fields.Time + n->Fields.RealLength > tick)
+          return true;
       }
-      if (!busy) return v;
-    }
+      return false;
+    };
+    if (preferred >= 0 && preferred < staff.VoiceCount() && !busy(preferred)) return preferred;
+    for (int v = 0; v < staff.VoiceCount(); ++v)
+      if (!busy(v)) return v;
     if (staff.VoiceCount() < kMaxVoices) {
       staff.NewVoice();
       return staff.VoiceCount() - 1;

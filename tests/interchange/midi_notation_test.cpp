@@ -118,6 +118,8 @@ TEST_F(MidiNotation, OverlappingNotesTakeFurtherVoices) {
   EXPECT_EQ(Part()->GetStaff(0)->VoiceCount(), 2);
   EXPECT_EQ(VoiceText(*Measure(0), 0x00), "r/256 r/128 E5/128");
   EXPECT_EQ(VoiceText(*Measure(0), 0x01), "r/256 C5/256~");
+  // Its tie ends in its own voice.
+  EXPECT_EQ(VoiceText(*Measure(1), 0x01), "C5/256 r/256");
   for (TQSNote* n : NotesOf(*Measure(0))) EXPECT_EQ(n->IsStemDown(), n->Fields.StaffVoice == 0x01);
 
   // A third note sounding over both goes to a third voice.
