@@ -16,6 +16,7 @@
 #include "interchange/midi_import.h"
 #include "layout/layout.h"
 #include "midi_smf_writer.h"
+#include "score_notes.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -31,15 +32,6 @@ struct TImportSettings {
   bool TrackNames = false;
   bool Triplets = false;
   bool AutoClefs = false;
-};
-
-inline bool HasTie(const TQSNote& n);
-
-// A note of a file or of a score: channel, key, onset and length in score
-// ticks from the start of the piece.
-struct TSoundingNote {
-  int Channel, Key;
-  int64_t Start, Length;
 };
 
 // The notes a file plays: each note-on until its note-off (or the next
@@ -74,44 +66,8 @@ inline std::vector<TSoundingNote> FileNotes(const TBytesVec& bytes) {
   return notes;
 }
 
-// The notes a piece shows: a note and the notes of its key tied on from it
-// (at the tick where it ends, in any voice of the part) are one.
-inline std::vector<TSoundingNote> ScoreNotes(const TQSPiece& piece) {
-  // Measure lengths from the time signatures of the columns.
-  std::vector<int64_t> starts{0};
-  uint16_t meter = MakeMeter(4, 4);
-  for (int c = 0; c < piece.ColumnCount(); ++c) {
-    for (TQSItem* item : piece.GetColumn(c)->Items)
-      if (item->ItemType == kind::Meter) meter = static_cast<TQSMark*>(item)->Fields.Value;
-    starts.push_back(starts.back() + MeterLength(meter));
-  }
-  std::vector<TSoundingNote> notes;
-  for (int p = 0; p < piece.PartCount(); ++p) {
-    const TQSPart& part = *piece.GetPart(p);
-    // A tied note waiting for its continuation: key and end -> its index.
-    std::map<std::pair<int, int64_t>, size_t> open;
-    for (int m = 0; m < part.MeasureCount() && m + 1 < int(starts.size()); ++m) {
-      const TQSMeasure& measure = *part.GetMeasure(m);
-      const int64_t measureStart = starts[size_t(m)];
-      for (TQSItem* item : measure.Items) {
-        if (item->ItemType != kind::Note) continue;
-        const auto& n = *static_cast<const TQSNote*>(item);
-        const int64_t start = measureStart + n.Fields.Time;
-        size_t index;
-        if (auto it = open.find({n.SoundingKey, start}); it != open.end()) {
-          index = it->second;
-          open.erase(it);
-          notes[index].Length += n.Fields.RealLength;
-        } else {
-          index = notes.size();
-          notes.push_back({part.Fields.Channel, n.SoundingKey, start, n.Fields.RealLength});
-        }
-        if (HasTie(n)) open[{n.SoundingKey, start + n.Fields.RealLength}] = index;
-      }
-    }
-  }
-  return notes;
-}
+// The notes a piece shows, its measures measured by its time signatures.
+inline std::vector<TSoundingNote> ScoreNotes(const TQSPiece& piece) { return ScoreNotes(piece, MeterStarts(piece)); }
 
 // What the import promises: every note of the file is one note or one
 // chain of tied notes in the piece, of its key, at its onset to half a
@@ -140,14 +96,6 @@ inline void ExpectEveryNoteKept(const TBytesVec& bytes, const TQSPiece& piece, i
   }
   EXPECT_EQ(lost, 0) << "notes of the file not in the score";
   EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << "notes in the score not in the file";
-}
-
-inline std::vector<uint16_t> ColumnMeters(const TQSPiece& piece) {
-  std::vector<uint16_t> meters;
-  for (int c = 0; c < piece.ColumnCount(); ++c)
-    for (TQSItem* item : piece.GetColumn(c)->Items)
-      if (item->ItemType == kind::Meter) meters.push_back(static_cast<TQSMark*>(item)->Fields.Value);
-  return meters;
 }
 
 inline std::vector<std::tuple<int, int, int64_t, int64_t>> SortedNotes(const TQSPiece& piece) {
@@ -235,11 +183,6 @@ inline int DotCount(const TQSItemHolder& h) {
   return 0;
 }
 
-inline bool HasTie(const TQSNote& n) {
-  for (TQSItem* item : n.Items)
-    if (item->ItemType == kind::Liga) return true;
-  return false;
-}
 
 // The notes and rests of one voice in list order: "C5/128" a note of
 // written length 128, "." per dot, "~" tied on, "+" joins chord notes,
