@@ -117,9 +117,6 @@ class TQSWindowLink {
   virtual void ScrollToCursor() {}
   // Takes the input focus.
   virtual void SetFocus() {}
-  // Puts the cursor on a tick of its measure (the play and record threads'
-  // last word, on the window thread).
-  virtual void SetCursorTick(int tick) { CursorPosition.Tick = tick; }
   // The tick of the cursor measure's event of the cursor's staff and voice
   // nearest to tick.
   virtual int NearestEventTick(int tick) const { return tick; }
@@ -128,7 +125,8 @@ class TQSWindowLink {
   // Hides (false) or shows (true) the input cursor; calls are paired.
   virtual void ShowCursor(bool show) { (void)show; }
   // Put the cursor on a measure of its part, or on a tick of its measure
-  // (the view hides the cursor around the change and scrolls to it).
+  // (the view hides the cursor around the change and scrolls to it; the
+  // play and record threads' last word comes this way on the window thread).
   virtual void SetCursorMeasure(int index) { CursorPosition.Measure = index; }
   virtual void SetCursorTick(int tick) { CursorPosition.Tick = tick; }
   // The cursor's staff row counted through its piece, rows on earlier
