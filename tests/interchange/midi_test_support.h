@@ -177,17 +177,6 @@ inline std::string NoteName(const TQSNote& n) {
   return s + std::to_string(PitchOctave(n.Fields.Pitch));
 }
 
-inline bool HasTie(const TQSNote& n) {
-  for (TQSItem* item : n.Items)
-    if (item->ItemType == kind::Liga) return true;
-  return false;
-}
-inline int DotCount(const TQSItemHolder& h) {
-  for (TQSItem* item : h.Items)
-    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
-  return 0;
-}
-
 
 // The notes and rests of one voice in list order: "C5/128" a note of
 // written length 128, "." per dot, "~" tied on, "+" joins chord notes,
