@@ -75,6 +75,12 @@ int ExtraBeamsFor(int written) {
   }
 }
 
+int DotCount(const TQSItemHolder& holder) {
+  for (TQSItem* item : holder.Items)
+    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
+  return 0;
+}
+
 uint8_t AccidentalKindFor(int alteration) {
   switch (alteration) {
     case -2: return 1;
