@@ -17,10 +17,6 @@ class TQSPart;
 class TQSMeasure;
 class TQSColumn;
 
-// The layout page that holds measure number index of the piece; -1 when the
-// layout has not placed it.
-int MeasureLayoutPage(const TQSPiece& piece, int index);
-
 class TQSEditCommand {
  public:
   // Takes the active view (nullptr: the command has nothing to work on) and

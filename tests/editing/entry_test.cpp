@@ -198,3 +198,30 @@ TEST_F(EntryTest, GraceNotesGoIntoOneGroupWithASlur) {
 }
 
 }  // namespace
+
+namespace {
+
+// Undo lays the score out again from the page of the measure it restores,
+// not from the first page.
+TEST_F(EntryTest, UndoLaysOutFromTheChangedPage) {
+  AddPiece({1, 1, 1, 1}, 80);
+  for (int i = 0; i < 80; ++i) Note(Measure(i), 0, 512);
+  Score.Recalculate(0);
+  ASSERT_GT(Score.LaidOutPages, 1);
+  TQSPiece* piece = Score.GetPiece(0);
+  const int page = piece->MeasurePage(79);
+  ASSERT_GT(page, 0);
+  Cursor(79, 0);
+  View.CursorPosition.Page = page;
+  std::vector<int> starts;
+  TQSScore::TLayoutPass pass = Score.LayoutPass;
+  Score.LayoutPass = [&](TQSScore& s, int from) {
+    starts.push_back(from);
+    pass(s, from);
+  };
+  InsertNote(Score, 5, 0, 128);
+  Score.Undo(1);
+  EXPECT_EQ(starts, (std::vector<int>{page, page}));
+}
+
+}  // namespace
