@@ -60,12 +60,6 @@ inline std::string NoteName(const TQSNote& n) {
   return s + std::to_string(PitchOctave(n.Fields.Pitch));
 }
 
-inline int DotCount(const TQSItemHolder& h) {
-  for (TQSItem* item : h.Items)
-    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
-  return 0;
-}
-
 inline bool HasTie(const TQSNote& n) {
   for (TQSItem* item : n.Items)
     if (item->ItemType == kind::Liga) return true;
