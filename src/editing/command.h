@@ -9,6 +9,7 @@
 #include <set>
 
 #include "score/score.h"
+#include "score/tree.h"
 
 namespace qs {
 
@@ -16,6 +17,24 @@ class TQSPiece;
 class TQSPart;
 class TQSMeasure;
 class TQSColumn;
+
+// Makes an item of kind k (a measure or column of its owner) with the
+// owner's registration suspended, so that it stays out of the owner's list
+// until the caller puts it in place.
+class TRegistrationSuspended : public TFlagScope {
+ public:
+  explicit TRegistrationSuspended(bool& flag) : TFlagScope(flag, true) {}
+};
+template <class T>
+T* NewUnregisteredItem(TQSItemOwner& owner, TQSItemType k) {
+  TRegistrationSuspended suspended(owner.RegistrationSuspended);
+  return static_cast<T*>(CreateItemByKind(k, &owner));
+}
+template <class T, class Owner>
+T* NewUnregisteredChild(Owner& owner) {
+  TRegistrationSuspended suspended(owner.RegistrationSuspended);
+  return new T(&owner);
+}
 
 class TQSEditCommand {
  public:
