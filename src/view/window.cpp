@@ -466,12 +466,7 @@ void TQSWindow::SetCursorMeasureTick(int measure, int tick, bool snap) {
 
 void TQSWindow::SetFret(int fret) {
   if (!Score) return;
-  int most = 0;
-  for (int i = 0; TQSPiece* piece = Score->GetPiece(i); ++i)
-    for (int p = 0; p < piece->PartCount(); ++p)
-      for (int s = 0; s < piece->GetPart(p)->StaffCount(); ++s)
-        most = std::max<int>(most, piece->GetPart(p)->GetStaff(s)->Fields.FretCount);
-  if (most == 0) most = 255;
+  const int most = Score->MaxFretCount();
   if (fret == 255) fret = most - 1;
   if (fret >= most || fret < 0) fret = 0;
   if (fret == CursorFret) return;

@@ -216,8 +216,8 @@ class TQSWindow : public TQSPageView, public TObject {
   bool SelectInRect(const TRect& r, bool clearFirst);
   bool PointNearLine(const TQSCalcItem& line, TPoint p) const;
   int HitTestHandles(TPoint p);
-  void SelectAll(int scope);
-  void SelectAllPageObjects(bool allPages);
+  void SelectAll(int scope) override;
+  void SelectAllPageObjects(bool allPages) override;
   bool SelectionHasKind(int kindFrom, int kindTo = 0) const;
   bool CanSaveSymbol() const;
   bool CanSaveChord() const;

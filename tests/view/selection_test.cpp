@@ -239,7 +239,8 @@ TEST(ViewSelection, SelectAllScopes) {
   if (meter->LayoutLink) EXPECT_FALSE(s.Selected(meter->LayoutLink));
   EXPECT_TRUE(s.Selected(later->HeadElement));
   if (staccato->LayoutLink) EXPECT_TRUE(s.Selected(staccato->LayoutLink));
-  s.View.SelectAll(4);
+  s.Score.SelectSymbols(4);  // through the score's active view
+  EXPECT_EQ(s.Score.SymbolSelectScope, 4);
   EXPECT_TRUE(s.Selected(later->HeadElement));
   if (staccato->LayoutLink) EXPECT_FALSE(s.Selected(staccato->LayoutLink));
   EXPECT_TRUE(s.View.SelectionHasKind(kind::Note));
