@@ -214,6 +214,9 @@ class TQSWindow : public TQSPageView, public TObject {
   void SetHasSelection(bool value);
   bool SelectAtPoint(TPoint p, bool select, bool clearFirst);
   bool SelectInRect(const TRect& r, bool clearFirst);
+  // Begins editing the lyric, inscription, instrument name or text box at
+  // the point (a double click); false when another element is there first.
+  bool EditTextAtPoint(TPoint p);
   bool PointNearLine(const TQSCalcItem& line, TPoint p) const;
   int HitTestHandles(TPoint p);
   void SelectAll(int scope) override;
