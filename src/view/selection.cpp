@@ -114,15 +114,6 @@ bool TQSWindow::AddOne(TQSSelList& list, TQSCalcItem* e) {
   return true;
 }
 
-bool TQSWindow::AddPageOne(TQSCalcItem* e) {
-  if (std::find(SelectedPageObjects.begin(), SelectedPageObjects.end(), e) == SelectedPageObjects.end()) {
-    SelectedPageObjects.push_back(e);
-    InvalidateElement(*e);
-  }
-  SetHasSelection(true);
-  return true;
-}
-
 bool TQSWindow::AddElement(TQSCalcItem* e) {
   if (!Score || !e) return false;
   if (e->ElementType != element::PartBarline && !e->Item) return false;
@@ -149,11 +140,11 @@ bool TQSWindow::AddElement(TQSCalcItem* e) {
     int n = 0;
     for (TQSCalcItem* one = e->Item->LayoutLink; one; one = one->Next) {
       if (++n > kMaxElementChain) throw Exception("Out of repeat add selected");
-      AddPageOne(one);
+      AddOne(SelectedPageObjects, one);
     }
     return true;
   }
-  return AddPageOne(e);
+  return AddOne(SelectedPageObjects, e);
 }
 
 void TQSWindow::SetHasSelection(bool value) {

@@ -293,7 +293,6 @@ class TQSWindow : public TQSPageView, public TObject {
   int StaffSpacePixels(const TQSStaff& staff) const;
   const TQSCalcStaff* CursorRow(const TQSCalcMeasure*& slot, int& pageIndex) const;
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
-  bool AddPageOne(TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
