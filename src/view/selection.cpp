@@ -230,6 +230,27 @@ bool TQSWindow::SelectAtPoint(TPoint point, bool select, bool clearFirst) {
   return result;
 }
 
+bool TQSWindow::EditTextAtPoint(TPoint point) {
+  if (!Score) return false;
+  const TPoint p = ClientToCanvas(point);
+  TQSCalcItem* hit = nullptr;
+  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()) && !hit; ++j) {
+    const TQSCalcPage* page = LayoutPage(j);
+    if (!page || !PageGrid[static_cast<size_t>(j)].Rect.Contains(p)) continue;
+    ForSlotElements(*page, true, [&](TQSCalcItem& e) {
+      if (ElementCanvasBox(e).Contains(p)) hit = &e;
+      return !hit;
+    });
+    for (int n = 0; n < page->PageItemCount && !hit; ++n)
+      if (TQSCalcItem* e = page->PageItems.At(n); e && ElementCanvasBox(*e).Contains(p)) hit = e;
+  }
+  const int k = hit ? KindOf(*hit) : -1;
+  if (k != kind::Lyric && k != kind::Term && k != kind::InstrumentName && k != kind::Text) return false;
+  EditItemText(hit);
+  PointToCursor(point);
+  return true;
+}
+
 bool TQSWindow::SelectInRect(const TRect& rect, bool clearFirst) {
   if (!Score) return false;
   TRect r = ClientRectToCanvas(rect);
