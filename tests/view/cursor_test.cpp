@@ -168,3 +168,26 @@ TEST(ViewCursor, SetCursorAnnouncesTheVoice) {
 
 }  // namespace
 }  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// Moving the cursor scrolls its staff into the viewport: down to it with a
+// margin of Zoom x 20 / 100 pixels below, and back up to the page's top for
+// the first row of a page.
+TEST(ViewCursor, MovingTheCursorScrollsItIntoView) {
+  TViewScore s({1}, 60);
+  for (int m = 0; m < 60; ++m) s.Quarters(s.Measure(m));
+  s.Show();
+  s.View.Resize(800, 400);
+  const TQSCalcSystem& last = *s.Page(0).Systems.At(s.Page(0).SystemCount - 1);
+  s.View.SetCursorMeasureTick(last.FirstMeasure, 0, false);
+  const TQSCalcStaff& row = s.Row(0, last.FirstRow);
+  EXPECT_EQ(s.View.VertBar.Position, row.Bottom / 8 + 17 + 20 - 400);
+  EXPECT_LT(s.View.PageToScreen({0, row.Bottom}, 0).Y, s.View.GetPageAreaRect().Bottom);
+  s.View.SetCursorMeasureTick(0, 0, false);
+  EXPECT_EQ(s.View.VertBar.Position, 0);
+}
+
+}  // namespace
+}  // namespace qs::test
