@@ -38,6 +38,24 @@ TEST(ViewPainting, PagesAreWhiteAndTheRestGrey) {
   EXPECT_NE(b.Pixel(200, 72), clWhite);
 }
 
+// An incomplete last row of pages ends in grey; no page is painted over.
+TEST(ViewPainting, AShortLastRowEndsInGrey) {
+  TViewScore s;
+  s.Score.PageCount = 3;
+  s.Show();
+  s.View.SetPagePerHorz(2);
+  int v = 1000;
+  s.View.ScrollTo(true, scPosition, v);
+  ASSERT_EQ(v, 1248 - 682);  // the second row's top at y 58
+  s.View.Paint(s.Host.Bitmap.Canvas());
+  const TBitmap& b = s.Host.Bitmap;
+  EXPECT_EQ(b.Pixel(200, 68), clWhite);   // page 3's margin
+  EXPECT_EQ(b.Pixel(479, 300), clBlack);  // its right edge
+  EXPECT_EQ(b.Pixel(600, 68), clGray);    // where a fourth page would be
+  EXPECT_EQ(b.Pixel(600, 660), clGray);
+  EXPECT_EQ(b.Pixel(600, 30), clWhite);   // the first row's second page above it
+}
+
 // On a new view the first hide/show pair brings the cursor onto the
 // screen; hiding it again restores every pixel.
 TEST(ViewPainting, TheXorCursorHiddenAndShownRestoresThePixels) {
