@@ -44,7 +44,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
   TQSCursorPosition cand = CursorPosition;
   int line = CursorLine, string = CursorString;
   const TPoint p = ClientToCanvas(point);
-  BarlineMeasure = -1;
+  ClickedBarMeasure = -1;
 
   for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
     const TRect& pr = PageGrid[static_cast<size_t>(j)].Rect;
@@ -66,7 +66,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
       const TQSCalcMeasure* slot = system->Measures.At(k);
       if (!slot) continue;
       const int r = Px(slot->Box.Right);
-      if ((r - z < dx && dx <= r) || (k > 0 && r < dx && dx <= r + z)) BarlineMeasure = slot->MeasureIndex;
+      if ((r - z < dx && dx <= r) || (k > 0 && r < dx && dx <= r + z)) ClickedBarMeasure = slot->MeasureIndex;
       if (measureFound || dx > r) continue;
       measureFound = true;
       cand.Measure = slot->MeasureIndex;

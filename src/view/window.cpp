@@ -470,7 +470,7 @@ void TQSWindow::SetFret(int fret) {
   if (fret == 255) fret = most - 1;
   if (fret >= most || fret < 0) fret = 0;
   if (fret == CursorFret) return;
-  CursorFret = static_cast<uint8_t>(fret);
+  CursorFret = fret;
   Hint = std::to_string(fret);
 }
 

@@ -171,21 +171,18 @@ class TQSWindow : public TQSPageView, public TObject {
   // ------------------------------------------------------ cursor setters
   void GotoPage(int index);
   void SetCursorPart(int index);
-  void SetCursorMeasure(int index);
-  void SetCursorTick(int tick);
+  void SetCursorMeasure(int index) override;
+  void SetCursorTick(int tick) override;
   void SetCursorLine(int line);
   void SetCursor(int page, int piece, int part, int measure, int staff, int voice, int tick, int line);
   void SetCursorMeasureTick(int measure, int tick, bool snap);
   void SetFret(int fret);
   int CursorSystemRow() const;
-  int CursorStaffRow() const;
+  int CursorStaffRow() const override;
 
   // ------------------------------------------------------ cursor model
   int CursorLine = 60;   // pitch line: half staff spaces, 60 = first ledger line below
-  int CursorString = 0;  // tablature string, 0 = the bottom line
-  uint8_t CursorFret = 0;
-  // What the last click left for the insertion commands.
-  int BarlineMeasure = 0;
+  // What the last click left for the insertion commands (and ClickedBarMeasure).
   int SystemClickOffset = 0, PartClickOffset = 0, StaffClickOffset = 0;
 
   void PointToCursor(TPoint p, bool unused = false);

@@ -71,16 +71,16 @@ TEST(ViewCursor, AClickNearABarlineNamesItsMeasure) {
   for (const TCase& c : {TCase{right1, 1}, TCase{right1 - 9, 1}, TCase{right1 - 11, -1}, TCase{right1 + 9, 1},
                          TCase{(s.TickX(1, 128) + s.TickX(1, 256)) / 2, -1}}) {
     s.View.PointToCursor({c.x, y});
-    EXPECT_EQ(s.View.BarlineMeasure, c.barline) << c.x - right1;
+    EXPECT_EQ(s.View.ClickedBarMeasure, c.barline) << c.x - right1;
   }
   // Right of the first measure of the second system: not its barline.
   ASSERT_GE(s.Page(0).SystemCount, 2);
   const TQSCalcMeasure& firstOfSecond = *s.System(0, 1).Measures.At(0);
   const int r = s.Client(firstOfSecond.Box.Right, 0).X;
   s.View.PointToCursor({r + 5, s.Client(0, s.Row(0, 1).TopLine).Y + 12});
-  EXPECT_EQ(s.View.BarlineMeasure, -1);
+  EXPECT_EQ(s.View.ClickedBarMeasure, -1);
   s.View.PointToCursor({r - 5, s.Client(0, s.Row(0, 1).TopLine).Y + 12});
-  EXPECT_EQ(s.View.BarlineMeasure, firstOfSecond.MeasureIndex);
+  EXPECT_EQ(s.View.ClickedBarMeasure, firstOfSecond.MeasureIndex);
 }
 
 TEST(ViewCursor, AClickOutsideThePagesChangesAtMostThePage) {
