@@ -236,7 +236,7 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
     if (left < h)
       h = CursorPosition.Measure == system->FirstMeasure ? 0 : left;
     else if (right > h + viewW && right - viewW <= left)
-      h = right + VertBar.Thickness + r - clientWidth_;
+      h = right + VertBar.Thickness + r - ClientWidth();
   }
 
   auto vertical = [&](int spanTop, int spanBottom, int base) {
@@ -245,7 +245,7 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
     auto up = [&] { v = firstRow ? pr.Top : (m < spanTop ? spanTop - m : spanTop); };
     if (spanTop < v) up();
     else if (spanBottom > v + viewH) {
-      v = follow && pageIndex != PageCount - 1 ? spanTop : spanBottom + HorzBar.Thickness + r + m - clientHeight_;
+      v = follow && pageIndex != PageCount - 1 ? spanTop : spanBottom + HorzBar.Thickness + r + m - ClientHeight();
       if (spanTop < v) up();
     }
     return v;

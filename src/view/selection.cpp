@@ -100,7 +100,7 @@ void TQSWindow::InvalidateElement(const TQSCalcItem& e) {
     r.Offset(pr.Left, pr.Top);
   }
   r.Offset(RulerWidth() - HorzBar.Position, RulerWidth() - VertBar.Position);
-  Invalidate(r, true);
+  InvalidateClient(r, true);
 }
 
 // ------------------------------------------------------------- adding

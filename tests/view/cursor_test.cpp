@@ -179,7 +179,7 @@ TEST(ViewCursor, MovingTheCursorScrollsItIntoView) {
   TViewScore s({1}, 60);
   for (int m = 0; m < 60; ++m) s.Quarters(s.Measure(m));
   s.Show();
-  s.View.Resize(800, 400);
+  s.View.SetBounds(0, 0, 800, 400);
   const TQSCalcSystem& last = *s.Page(0).Systems.At(s.Page(0).SystemCount - 1);
   s.View.SetCursorMeasureTick(last.FirstMeasure, 0, false);
   const TQSCalcStaff& row = s.Row(0, last.FirstRow);

@@ -272,7 +272,7 @@ TEST(ViewSelection, EditingBeginsOnTextsOnly) {
   TEditingView view;
   view.Rule.Visible = false;
   view.SetHost(&host);
-  view.Resize(800, 700);
+  view.SetBounds(0, 0, 800, 700);
   view.SetScore(&s.Score);
   const TRect head = view.ElementClientBox(*note->HeadElement);
   EXPECT_FALSE(view.EditTextAtPoint({(head.Left + head.Right) / 2, (head.Top + head.Bottom) / 2}));
