@@ -27,8 +27,6 @@ struct TScreenHost : TQSWindow::THost {
   void Flush(const TRect&) override {}
 };
 
-// The view shows the page of the cursor, which stands in the first (arg 0)
-// or last (arg 1) measure of the third part.
 // Scores made after this lay themselves out through the layout library.
 struct TLayoutInstalled {
   TLayoutInstalled() {
@@ -37,6 +35,8 @@ struct TLayoutInstalled {
   }
 };
 
+// The view shows the page of the cursor, which stands in the first (arg 0)
+// or last (arg 1) measure of the third part.
 struct TEditedScore : TLayoutInstalled {
   TQSScore Score;
   TScreenHost Host;
@@ -45,7 +45,7 @@ struct TEditedScore : TLayoutInstalled {
     BuildScore(Score, 1000);
     LayoutScore(Score, 0);
     View.SetHost(&Host);
-    View.Resize(1200, 900);
+    View.SetBounds(0, 0, 1200, 900);
     View.SetScore(&Score);
     TQSPiece* piece = Score.GetPiece(0);
     const int measure = last ? piece->GetPart(2)->MeasureCount() - 1 : 0;

@@ -201,8 +201,8 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
   TQSEditCommand cmd(score, undoaction::MarkInserted);
   if (!cmd.HasView() || !score.CurrentVoice()) return nullptr;
   const TQSCursorPosition c = cmd.Cursor();
-  const bool onBarline = itemKind == kind::BarRepeat && cmd.View->BarlineMeasure >= 0;
-  const int measureIndex = onBarline ? cmd.View->BarlineMeasure : c.Measure;
+  const bool onBarline = itemKind == kind::BarRepeat && cmd.View->ClickedBarMeasure >= 0;
+  const int measureIndex = onBarline ? cmd.View->ClickedBarMeasure : c.Measure;
   TQSMeasure* m = cmd.EnsureMeasure(measureIndex);
   if (!m) return nullptr;
   TQSPiece* piece = score.CurrentPiece();

@@ -86,13 +86,12 @@ class TQSWindowLink {
   // last character. The undo journal files them and puts them back.
   TQSCalcItem* EditedElement = nullptr;
   std::array<int32_t, 6> EditSelection{};
-  // The cursor on a tablature staff: the string index (0 = the bottom line)
-  // and the fret.
+  // The cursor on a tablature staff: the string index and the fret.
   int32_t CursorString = 0;
   int32_t CursorFret = 0;
   // The measure whose closing bar line the last click hit; -1 when the
   // click was not on a bar line.
-  int32_t BarlineMeasure = -1;
+  int32_t ClickedBarMeasure = -1;
 
   // True while the view plays the score.
   virtual bool Playing() const = 0;
@@ -144,6 +143,11 @@ class TQSWindowLink {
   virtual void DoActiveChanged(TObject* sender) { (void)sender; }
   // Draws or removes the view's marker on the score's navigator.
   virtual void DrawNavigatorMarker(bool visible) { (void)visible; }
+  // Selects every element of a scope (0 score, 1 piece, 2 part, 3 staff,
+  // 4 voice of the cursor), or the page objects of the cursor's page or of
+  // all pages.
+  virtual void SelectAll(int scope) { (void)scope; }
+  virtual void SelectAllPageObjects(bool allPages) { (void)allPages; }
   // Bookmarks 0-9.
   virtual bool HasBookmark(int index) const { (void)index; return false; }
   virtual void SetBookmark(int index) { (void)index; }

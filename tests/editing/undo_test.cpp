@@ -37,7 +37,7 @@ TEST_F(CommandUndoTest, EveryCommandIsOneStepBackAndForth) {
        }},
       {"bar repeat on a clicked bar line", [](TEditFixture& f) {
          f.Cursor(0, 0, 0, 1);
-         f.View.BarlineMeasure = 2;
+         f.View.ClickedBarMeasure = 2;
          InsertMark(f.Score, kind::BarRepeat, 0, 0, 0, 0, 2);
        }},
       {"note repeat", [](TEditFixture& f) {
@@ -90,7 +90,7 @@ TEST_F(CommandUndoTest, EveryCommandIsOneStepBackAndForth) {
     Score.ClearPieces();
     Score.ClearUndo();
     Score.AddState = TQSAddState::asOverwrite;
-    View.BarlineMeasure = -1;
+    View.ClickedBarMeasure = -1;
     AddPiece({1, 1}, 3);
     Part(0, 0)->GetStaff(0)->NewVoice();
     for (int m = 0; m < 3; ++m)
