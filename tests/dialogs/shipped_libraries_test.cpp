@@ -8,6 +8,7 @@
 #include "../common/library_support.h"
 #include "base/safefile.h"
 #include "base/text.h"
+#include "chords/chordname.h"
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
 #include "palettes/libraryfile.h"
@@ -189,6 +190,18 @@ TEST(ShippedLibraries, HoldWhatAMusicianKnows) {
   EXPECT_EQ(twelve.Paired, 1);
   EXPECT_EQ(std::vector<uint8_t>(twelve.SecondTuning.begin(), twelve.SecondTuning.begin() + 6),
             (std::vector<uint8_t>{52, 57, 62, 67, 59, 64}));
+  // The frames name the chords they were written for.
+  std::vector<std::string> names;
+  for (const auto& frame : guitars.Guitars[0]->Frames) {
+    std::vector<TQSChordFragment> fragments;
+    BuildChordName(frame->Code, fragments);
+    std::string name;
+    for (const TQSChordFragment& f : fragments) name += f.Text;
+    names.push_back(name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"C", "A", "G", "E", "D", "F", "Am", "Em", "Dm", "Bm", "C7", "A7",
+                                             "G7", "E7", "D7", "B7", "Cmaj7", "Fmaj7", "Am7", "Em7", "Dm7",
+                                             "Dsus4", "Asus4", "Dsus2"}));
   // The C major chord of the six-string guitar: x32010.
   const TQSGuitarFrame& c = *guitars.Guitars[0]->GetFrame(0);
   EXPECT_EQ(c.Code, (std::vector<uint8_t>{2, 0, 0, 0x10}));

@@ -21,6 +21,7 @@
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
 #include "palettes/libraryfile.h"
+#include "score/chordcode.h"
 #include "score/clefs.h"
 
 namespace {
@@ -182,16 +183,27 @@ uint8_t Pitch(const TLine& line, const std::string& text) {
 
 // A chord symbol as its chord code: count, no bass, root, elements.
 std::vector<uint8_t> ChordCode(const TLine& line, const std::string& text) {
+  using namespace chordcode;
+  // The elements in the chord palette's order: quality, base number, sus
+  // or omit (styles: sus 1 "sus2", 2 "sus4"; omit 0 "omit3").
   static const std::map<std::string, std::vector<uint8_t>> kSuffixes = {
-      {"", {0x10}},           {"m", {0x20, 0x10}},   {"7", {0x12}},         {"maj7", {0x30, 0x12}},
-      {"m7", {0x20, 0x12}},   {"6", {0x11}},         {"m6", {0x20, 0x11}},  {"9", {0x13}},
-      {"sus2", {0x10, 0x41}}, {"sus4", {0x10, 0x42}}, {"5", {0x10, 0x50}}};
+      {"", {kBase | kTriad}},
+      {"m", {kMinor, kBase | kTriad}},
+      {"7", {kBase | kSeventh}},
+      {"maj7", {kMajor, kBase | kSeventh}},
+      {"m7", {kMinor, kBase | kSeventh}},
+      {"6", {kBase | kSixth}},
+      {"m6", {kMinor, kBase | kSixth}},
+      {"9", {kBase | kNinth}},
+      {"sus2", {kBase | kTriad, kSus | 1}},
+      {"sus4", {kBase | kTriad, kSus | 2}},
+      {"5", {kBase | kTriad, kOmit | 0}}};
   static const std::string kLetters = "CDEFGAB";
   if (text.empty() || kLetters.find(text[0]) == std::string::npos) Fail(line.Where, "bad chord \"" + text + "\"");
   uint8_t root = static_cast<uint8_t>(kLetters.find(text[0]));
   size_t i = 1;
-  if (i < text.size() && text[i] == '#') root |= 0x10, ++i;
-  else if (i < text.size() && text[i] == 'b') root |= 0x20, ++i;
+  if (i < text.size() && text[i] == '#') root |= kSharp, ++i;
+  else if (i < text.size() && text[i] == 'b') root |= kFlat, ++i;
   auto it = kSuffixes.find(text.substr(i));
   if (it == kSuffixes.end()) Fail(line.Where, "unknown chord suffix in \"" + text + "\"");
   std::vector<uint8_t> code;
