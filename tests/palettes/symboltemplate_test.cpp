@@ -281,6 +281,9 @@ TEST(SymbolTemplate, FilesAndTheLibraryIndex) {
   // A shorter list keeps the old keys but counts only its own.
   WriteLibraryIndex(kSymbolIndex, {"Breath"});
   EXPECT_EQ(ReadLibraryIndex(kSymbolIndex, nullptr), (std::vector<std::string>{"Breath"}));
+  // A damaged count reads what is there, at once.
+  SafeSaveText(folder.Dir() + "Symbols.ini", "[Symbols]\nSymbolMax=2000000000\nSymbol1=Breath\n");
+  EXPECT_EQ(ReadLibraryIndex(kSymbolIndex, nullptr), (std::vector<std::string>{"Breath"}));
 
   // Names never leave the Templates folder.
   TQSSymbolDescription outside;
