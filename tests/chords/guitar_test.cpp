@@ -141,16 +141,8 @@ TEST(GuitarFile, RefusesOtherFiles) {
       {GuitarFile(3, {6, 20, 25, 0, 0, 0, 0, 0}, 257), "Version of file is more then 1.0"},
       {{'$', 0, 0}, "File is not guitar"},
   };
-  for (const Case& c : cases) {
-    TQSGuitarDescription g;
-    TMemoryStream s(c.Bytes);
-    try {
-      g.LoadFromStream(s);
-      ADD_FAILURE() << c.Message;
-    } catch (const EReadError& e) {
-      EXPECT_EQ(e.Message(), c.Message);
-    }
-  }
+  for (const Case& c : cases)
+    test::ExpectRefused(c.Bytes, c.Message, [](TStream& s) { TQSGuitarDescription().LoadFromStream(s); });
   TQSGuitarDescription older;
   TMemoryStream s(GuitarFile(3, {6, 20, 25, 0, 0, 0, 0, 0}, 255));
   EXPECT_NO_THROW(older.LoadFromStream(s));

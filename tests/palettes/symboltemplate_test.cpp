@@ -231,16 +231,8 @@ TEST(SymbolTemplate, HeadersDecideWhatIsRead) {
       {Header(200, 801, 0), "Version of file is more then 3.2"},
       {Header(160, 1025, 0), "Version of file is more then 4.0"},
   };
-  for (const Case& c : cases) {
-    TQSSymbolDescription t;
-    TMemoryStream in(c.Bytes);
-    try {
-      t.LoadFromStream(in);
-      ADD_FAILURE() << c.Message;
-    } catch (const EReadError& e) {
-      EXPECT_EQ(e.Message(), c.Message);
-    }
-  }
+  for (const Case& c : cases)
+    test::ExpectRefused(c.Bytes, c.Message, [](TStream& s) { TQSSymbolDescription().LoadFromStream(s); });
 }
 
 TEST(SymbolTemplate, DamagedFilesEndInAnErrorOrLoadWhatTheyHold) {
