@@ -13,6 +13,7 @@
 #include "dialogs/libraries.h"
 #include "palettes/libraryfile.h"
 #include "score/clefs.h"
+#include "uikit/lrf.h"
 
 namespace qs {
 namespace {
@@ -49,11 +50,9 @@ TEST(ShippedLibraries, AreTheGeneratorsOutputFromTheirSources) {
   EXPECT_EQ(compared, 3 + 10 + 8);
 }
 
-const char* const kLanguages[] = {"ENU", "DEU", "FRA", "ITA", "RUS"};
-
 struct TCodePageOf {
   explicit TCodePageOf(const std::string& language) : saved_(DefaultCodePage()) {
-    SetDefaultCodePage(language == "RUS" ? CodePage::Windows1251 : CodePage::Windows1252);
+    SetDefaultCodePage(LanguageCodePage(language));
   }
   ~TCodePageOf() { SetDefaultCodePage(saved_); }
   CodePage saved_;
@@ -75,7 +74,7 @@ TEST(ShippedLibraries, LoadWithoutAMessageInEveryLanguage) {
   englishPresets.LoadFromFile();
   ASSERT_GT(english.Count(), 50);
   ASSERT_GT(englishPresets.Count(), 10);
-  for (const char* language : kLanguages) {
+  for (const char* language : kLanguageCodes) {
     TCodePageOf codePage(language);
     TQSInstruments lib;
     lib.FileName = InstrumentFileForLanguage("Default", language);

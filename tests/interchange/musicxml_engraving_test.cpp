@@ -96,7 +96,7 @@ TEST(MusicXmlEngraving, DynamicsLettersAgreeWithTheFontAndTheWriter) {
 std::vector<TCanvasOp> PaintFirstPage(TQSScore& score) {
   LoadMusicFont();
   LayoutScore(score, 0);
-  TQSWindow view;
+  TQSPageView view;
   score.AttachWindow(&view);
   TRecordingCanvas rec;
   view.PaintPage(0, rec.Canvas, nullptr, 100, 100, 0, 0);

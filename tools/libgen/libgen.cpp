@@ -23,15 +23,15 @@
 #include "palettes/libraryfile.h"
 #include "score/chordcode.h"
 #include "score/clefs.h"
+#include "uikit/lrf.h"
 
 namespace {
 
 using namespace qs;
 
-// The interface languages in the order of the sources' columns; English is
-// the library without a language code.
-const char* const kLanguages[] = {"ENU", "DEU", "FRA", "ITA", "RUS"};
-constexpr int kLanguageCount = 5;
+// The sources' columns hold the interface languages in the program's
+// order, English first; English is the library without a language code.
+constexpr int kLanguageCount = static_cast<int>(std::size(kLanguageCodes));
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) {
   throw std::runtime_error(where + ": " + what);
@@ -74,13 +74,11 @@ std::vector<std::string> Words(const std::string& text) {
 
 // The file of a library in a language: "Default.int", "Default.DEU.int".
 std::string LanguageFile(const std::string& stem, int language, const char* ext) {
-  return language == 0 ? stem + ext : stem + "." + kLanguages[language] + ext;
+  return language == 0 ? stem + ext : stem + "." + kLanguageCodes[language] + ext;
 }
 
 // Strings are stored in the language's code page.
-void UseCodePageOf(int language) {
-  SetDefaultCodePage(std::string(kLanguages[language]) == "RUS" ? CodePage::Windows1251 : CodePage::Windows1252);
-}
+void UseCodePageOf(int language) { SetDefaultCodePage(LanguageCodePage(kLanguageCodes[language])); }
 
 void SaveFile(const std::string& path, const std::function<void(TStream&)>& write) { SafeSaveFile(path, write); }
 
