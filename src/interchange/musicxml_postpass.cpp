@@ -343,10 +343,10 @@ class TPostPass {
         const int staff = StaffOf(mark->Fields.StaffVoice);
         const int shift = staff * staffShift_;
         const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, mark->Fields.Time);
-        if (mark->Fields.Kind == 0) {
+        if (mark->Fields.Kind == TQSMark::kFermataAbove) {
           const int highest = std::min(-space_, e.Any() ? e.Top - space_ : 0);
           y = static_cast<int16_t>(std::min<int>(y, shift + highest));
-        } else if (mark->Fields.Kind == 1) {
+        } else if (mark->Fields.Kind == TQSMark::kFermataBelow) {
           const int lowest = std::max(5 * space_, e.Any() ? e.Bottom + space_ : 0);
           y = static_cast<int16_t>(std::max<int>(y, shift + lowest));
         }

@@ -64,9 +64,10 @@ TEST(MusicXmlEngraving, DynamicsTakeTheirNearestKind) {
   EXPECT_EQ(DynamicKinds(*r.M(2)), (std::vector<int>{kSforzando, kMezzoForte, kForzando, kPianississimo}));
 }
 
-// The letters of each dynamics kind are the same for the reader, the
-// writer and the glyph the music font draws for it.
-TEST(MusicXmlEngraving, DynamicsLettersAgreeWithTheFontAndTheWriter) {
+// The letters of each dynamics kind, and the side of each fermata kind,
+// are the same for the reader, the writer and the glyph the music font
+// draws for the kind.
+TEST(MusicXmlEngraving, DynamicsAndFermatasAgreeWithTheFontAndTheWriter) {
   std::ifstream table(platform::FindResource("fonts/quavero-glyphs.tsv"));
   ASSERT_TRUE(table.good());
   std::map<int, std::string> meanings;
@@ -89,6 +90,19 @@ TEST(MusicXmlEngraving, DynamicsLettersAgreeWithTheFontAndTheWriter) {
     ASSERT_EQ(DynamicKinds(m), std::vector<int>{k}) << letters;
     const std::string xml = ExportText(*score, *LastPiece(*score));
     EXPECT_NE(xml.find("<" + letters + "/>"), std::string::npos) << letters;
+  }
+  // Fermatas likewise: the upright one is the kind the font draws above.
+  constexpr int kFirstFermataGlyph = 140;
+  for (const char* type : {"upright", "inverted"}) {
+    auto score = ImportText(OnePart(Measure1(
+        "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type>"
+        "<notations><fermata type='" + std::string(type) + "'/></notations></note>")));
+    auto fermatas = ItemsOf<TQSMark>(*LastPiece(*score)->GetPart(0)->GetMeasure(0), kind::Fermata);
+    ASSERT_EQ(fermatas.size(), 1u);
+    EXPECT_EQ(meanings[kFirstFermataGlyph + fermatas[0]->Fields.Kind],
+              std::string(type) == "upright" ? "fermata above" : "fermata below");
+    EXPECT_NE(ExportText(*score, *LastPiece(*score)).find("<fermata type=\"" + std::string(type) + "\"/>"),
+              std::string::npos);
   }
 }
 
