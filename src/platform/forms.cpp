@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QImage>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
@@ -204,16 +205,16 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
 
 TWindowState TCustomForm::WindowState() const {
   QWidget* w = Widget();
-  if (w->isMinimized()) return wsMinimized;
-  if (w->isMaximized()) return wsMaximized;
-  return wsNormal;
+  if (w->isMinimized()) return TWindowState::wsMinimized;
+  if (w->isMaximized()) return TWindowState::wsMaximized;
+  return TWindowState::wsNormal;
 }
 
 void TCustomForm::SetWindowState(TWindowState v) {
   QWidget* w = Widget();
   Qt::WindowStates s = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
-  if (v == wsMinimized) s |= Qt::WindowMinimized;
-  if (v == wsMaximized) s |= Qt::WindowMaximized;
+  if (v == TWindowState::wsMinimized) s |= Qt::WindowMinimized;
+  if (v == TWindowState::wsMaximized) s |= Qt::WindowMaximized;
   w->setWindowState(s);
 }
 
@@ -325,7 +326,7 @@ void TCustomForm::Close() {
   DoClose(action);
   switch (action) {
     case caNone: return;
-    case caMinimize: SetWindowState(wsMinimized); return;
+    case caMinimize: SetWindowState(TWindowState::wsMinimized); return;
     case caFree:
       SetVisible(false);
       if (Application().MainForm() == this) Application().Terminate();
@@ -542,5 +543,32 @@ TRect TScreen::WorkAreaRect() const {
 }
 
 int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+
+void ShowMessage(const std::string& text) {
+  EnsureGuiApplication();
+  QWidget* parent = nullptr;
+  if (TCustomForm* f = Screen().ActiveForm()) parent = f->Widget();
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application().Title), QString::fromStdString(text),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+namespace {
+std::vector<TRegisteredForm>& FormRegistry() {
+  static std::vector<TRegisteredForm> forms;
+  return forms;
+}
+}  // namespace
+
+void RegisterForm(const std::string& name, TFormFactory factory) {
+  for (TRegisteredForm& f : FormRegistry())
+    if (f.Name == name) {
+      f.Factory = std::move(factory);
+      return;
+    }
+  FormRegistry().push_back({name, std::move(factory)});
+}
+
+const std::vector<TRegisteredForm>& RegisteredForms() { return FormRegistry(); }
 
 }  // namespace qs
