@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QImage>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
@@ -542,5 +543,32 @@ TRect TScreen::WorkAreaRect() const {
 }
 
 int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+
+void ShowMessage(const std::string& text) {
+  EnsureGuiApplication();
+  QWidget* parent = nullptr;
+  if (TCustomForm* f = Screen().ActiveForm()) parent = f->Widget();
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application().Title), QString::fromStdString(text),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+namespace {
+std::vector<TRegisteredForm>& FormRegistry() {
+  static std::vector<TRegisteredForm> forms;
+  return forms;
+}
+}  // namespace
+
+void RegisterForm(const std::string& name, TFormFactory factory) {
+  for (TRegisteredForm& f : FormRegistry())
+    if (f.Name == name) {
+      f.Factory = std::move(factory);
+      return;
+    }
+  FormRegistry().push_back({name, std::move(factory)});
+}
+
+const std::vector<TRegisteredForm>& RegisteredForms() { return FormRegistry(); }
 
 }  // namespace qs

@@ -247,4 +247,18 @@ class TScreen {
 
 TScreen& Screen();
 
+// Shows a message in a small modal window with an OK button.
+void ShowMessage(const std::string& text);
+
+// The program's forms by name, for review tools that show every window
+// (formshot). The factory makes the form with its texts in the language
+// given ("ENU", "DEU", "FRA", "ITA", "RUS").
+using TFormFactory = std::function<std::unique_ptr<TCustomForm>(const std::string& language)>;
+void RegisterForm(const std::string& name, TFormFactory factory);
+struct TRegisteredForm {
+  std::string Name;
+  TFormFactory Factory;
+};
+const std::vector<TRegisteredForm>& RegisteredForms();
+
 }  // namespace qs
