@@ -216,8 +216,6 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     screen.FillRect({0, 0, Rule.Width, v.Bottom});
   }
   DrawButtonBar(screen);
-  DrawScrollBar(screen, false);
-  DrawScrollBar(screen, true);
 }
 
 // ---------------------------------------------------------------- cursor

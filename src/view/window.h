@@ -18,6 +18,7 @@
 
 #include "base/geometry.h"
 #include "platform/controls.h"
+#include "platform/stdctrls.h"
 #include "render/window.h"
 
 namespace qs {
@@ -46,7 +47,7 @@ struct TQSRule {
 };
 
 // The state of one of the view's scroll bars: Position runs from 0 to
-// Max - PageSize.
+// Max - PageSize. The view's two TScrollBar controls show it.
 struct TQSScrollState {
   int Max = 0;
   int PageSize = 0;
@@ -58,9 +59,6 @@ struct TQSScrollState {
   std::string Hint;
   int Range() const { return Max - PageSize; }
 };
-
-enum TQSScrollCode : uint8_t { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom,
-                               scEndScroll };
 
 // One bookmark: a stored cursor and its marker box in the vertical ruler
 // (canvas coordinates).
@@ -130,7 +128,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TQSScrollState HorzBar, VertBar;
   // The OnScroll handler of both bars (vertical = the vertical bar): clamps
   // scrollPos, moves the bar and repaints what moved.
-  void ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos);
+  void ScrollTo(bool vertical, TScrollCode code, int& scrollPos);
   void UpdateScrollRanges();
   void UpdateScrollBars(bool notify);
   // The client rectangle of each bar.
@@ -287,8 +285,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TPoint PressPoint, LastPoint, DragStart, DragPoint;
   bool MouseHeld = false;
   bool RubberBand = false;
-  // The scroll bar whose thumb is dragged: 0 none, 1 horizontal, 2 vertical.
-  int ThumbDrag = 0;
+  // The two scroll bar controls, children of the view.
+  TScrollBar* HorzScrollBar = nullptr;
+  TScrollBar* VertScrollBar = nullptr;
 
  protected:
   void Paint() override;
@@ -306,9 +305,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   THost* Host() const;
   void InvalidateClient(const TRect& r, bool erase);
   void UpdateNow();
-  bool ScrollBarMouseDown(TPoint p);
-  void ScrollBarMouseMove(TPoint p);
-  void DrawScrollBar(TCanvas& canvas, bool vertical);
+  // Shows the bar states on the scroll bar controls.
+  void SyncScrollBars();
   const TQSCalcPage* LayoutPage(int index) const;
   TPoint PageOrigin(int index) const;
   int PageOfElement(const TQSCalcItem& e) const;
@@ -324,7 +322,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;
   std::unique_ptr<THost> controlHost_;
-  int thumbGrip_ = 0;  // where in the thumb it was grabbed
 };
 
 }  // namespace qs
