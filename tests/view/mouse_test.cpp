@@ -162,6 +162,7 @@ TEST_F(ViewMouse, DraggingTheScrollBarThumbScrolls) {
   EXPECT_LT(View->VertBar.Position, 624);
   EXPECT_EQ(bar.Position(), View->VertBar.Position);
   EXPECT_EQ(bar.Hint(), "1");
+  EXPECT_TRUE(bar.ShowHint());  // shown while the thumb moves
   td::MouseDown(bar, x, 150);
   td::MouseMove(bar, x, 690);
   td::MouseUp(bar, x, 690);
