@@ -258,14 +258,7 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
   }
   v = vertical(pr.Top + Px(row->Top), pr.Top + Px(row->Bottom), v);
 
-  const bool both = h != HorzBar.Position && v != VertBar.Position;
-  if (h != HorzBar.Position) {
-    const bool suppressed = SuppressEvents;
-    if (both) SuppressEvents = true;
-    ScrollTo(false, scPosition, h);
-    SuppressEvents = suppressed;
-  }
-  if (v != VertBar.Position) ScrollTo(true, scPosition, v);
+  ScrollBoth(h, v);
 }
 
 void TQSWindow::DoActiveChanged(TObject* sender) {

@@ -101,15 +101,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   const TPoint p{x, y};
   if (MouseHeld && (Style == wsPreview || Style == wsView || (shift & ssShift))) {
-    int h = LastPoint.X + HorzBar.Position - x, v = VertBar.Position + LastPoint.Y - y;
-    const bool both = h != HorzBar.Position && v != VertBar.Position;
-    if (h != HorzBar.Position) {
-      const bool suppressed = SuppressEvents;
-      if (both) SuppressEvents = true;
-      ScrollTo(false, scPosition, h);
-      SuppressEvents = suppressed;
-    }
-    if (v != VertBar.Position) ScrollTo(true, scPosition, v);
+    ScrollBoth(LastPoint.X + HorzBar.Position - x, VertBar.Position + LastPoint.Y - y);
     LastPoint = p;
     return;
   }

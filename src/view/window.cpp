@@ -255,6 +255,18 @@ void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
   }
 }
 
+void TQSWindow::ScrollBoth(int h, int v) {
+  // When both bars move, only the vertical move repaints at once.
+  const bool both = h != HorzBar.Position && v != VertBar.Position;
+  if (h != HorzBar.Position) {
+    const bool suppressed = SuppressEvents;
+    if (both) SuppressEvents = true;
+    ScrollTo(false, scPosition, h);
+    SuppressEvents = suppressed;
+  }
+  if (v != VertBar.Position) ScrollTo(true, scPosition, v);
+}
+
 // ------------------------------------------------------------ page grid
 
 const TQSCalcPage* TQSWindow::LayoutPage(int index) const {

@@ -129,6 +129,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // The OnScroll handler of both bars (vertical = the vertical bar): clamps
   // scrollPos, moves the bar and repaints what moved.
   void ScrollTo(bool vertical, TScrollCode code, int& scrollPos);
+  // Moves both bars to (h, v).
+  void ScrollBoth(int h, int v);
   void UpdateScrollRanges();
   void UpdateScrollBars(bool notify);
   // The client rectangle of each bar.
