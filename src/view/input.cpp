@@ -73,7 +73,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   }
   if (Style == wsPreview || Style == wsView || (shift & ssShift)) {
     LastPoint = p;
-    MouseHeld = true;
+    MouseHeld = Panning = true;
     if (Style == wsView) PointToCursor(p);
     return;
   }
@@ -100,7 +100,8 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   const TPoint p{x, y};
-  if (MouseHeld && (Style == wsPreview || Style == wsView || (shift & ssShift))) {
+  // The press decided on panning; it goes on while the button is held.
+  if (MouseHeld && Panning) {
     ScrollBoth(LastPoint.X + HorzBar.Position - x, VertBar.Position + LastPoint.Y - y);
     LastPoint = p;
     return;
@@ -114,7 +115,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (button != mbLeft) return;
-  MouseHeld = false;
+  MouseHeld = Panning = false;
   if (PressedButton != 0) {
     const int pressed = PressedButton;
     PressedButton = 0;

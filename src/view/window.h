@@ -286,6 +286,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void DrawRubberBand(int x, int y, bool show);
   TPoint PressPoint, LastPoint, DragStart, DragPoint;
   bool MouseHeld = false;
+  bool Panning = false;
   bool RubberBand = false;
   // The two scroll bar controls, children of the view.
   TScrollBar* HorzScrollBar = nullptr;

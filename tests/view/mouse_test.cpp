@@ -147,6 +147,23 @@ TEST_F(ViewMouse, PageButtonsTurnThePages) {
   EXPECT_EQ(View->CursorPosition.Page, 0);
 }
 
+// With Shift held a drag pans the pages with the mouse; the right button
+// places the cursor and selects as the left does.
+TEST_F(ViewMouse, AShiftDragPansAndARightClickSelects) {
+  TQSNote* note = NoteAt(3, 128);
+  const TPoint p = Centre(*note->HeadElement);
+  td::Click(*View, p.X, p.Y, mbRight);
+  EXPECT_TRUE(Selected(note->HeadElement));
+  EXPECT_EQ(View->CursorPosition.Measure, 3);
+  EXPECT_EQ(View->CursorPosition.Tick, 128);
+  td::MouseDown(*View, 300, 400, mbLeft, ssShift);
+  td::MouseMove(*View, 300, 300, ssShift);
+  td::MouseMove(*View, 300, 250, ssShift);
+  td::MouseUp(*View, 300, 250, mbLeft, ssShift);
+  EXPECT_EQ(View->VertBar.Position, 150);
+  EXPECT_TRUE(Selected(note->HeadElement));  // panning leaves the selection alone
+}
+
 // Dragging the vertical scroll bar's thumb scrolls the pages and names the
 // page at the top.
 TEST_F(ViewMouse, DraggingTheScrollBarThumbScrolls) {
