@@ -304,7 +304,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
 
  private:
-  friend struct TQSWindowAccess;
   THost* Host() const;
   void InvalidateClient(const TRect& r, bool erase);
   void UpdateNow();
@@ -315,7 +314,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   int PageOfElement(const TQSCalcItem& e) const;
   int Px(int v) const;  // v x Zoom / 100 / 8
   int StaffSpacePixels(const TQSStaff& staff) const;
-  const TQSCalcStaff* CursorRow(const TQSCalcMeasure*& slot, int& pageIndex) const;
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
