@@ -12,6 +12,7 @@ packages=(
   fonts-liberation fonts-liberation2
   poppler-utils
   xvfb xauth imagemagick python3-xlib
+  python3-mido
 )
 
 missing=()

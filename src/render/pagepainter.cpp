@@ -107,6 +107,10 @@ void TQSPageView::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics,
     for (int m = 0; m < sys->MeasureCount; ++m) {
       const TQSCalcMeasure* slot = sys->Measures.At(static_cast<size_t>(m));
       if (!slot) continue;
+      // The staff ends with the last filled measure: the slots after it
+      // get no lines either (a wholly empty system keeps its empty lines
+      // when they are asked for).
+      if (hideEmptyMeasures && !emptySystem && slot->MeasureIndex >= score->UsedMeasures) break;
       c.SlotLeft = ScaleX(c, slot->Box.Left);
       c.SlotRight = ScaleX(c, slot->Box.Right);
       PaintSlotLines(c, ScreenPixelsPerInch, lineSpace);

@@ -85,7 +85,7 @@ class TQSPageView : public TQSWindowLink {
                  bool imagesAsJpeg);
 
   // The model's view interface.
-  bool Playing() const override { return playing_; }
+  bool Playing() const override { return playing_ || (PlayControl && PlayControl->IsPlaying()); }
   void SetPlaying(bool playing) { playing_ = playing; }
   // The number of the laid-out system that holds the cursor's measure; 0
   // when that measure is not laid out.

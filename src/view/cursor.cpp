@@ -127,7 +127,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
 
 // --------------------------------------------------------- nearest event
 
-int TQSWindow::NearestEventTick(int tick, int /*unused*/) const {
+int TQSWindow::NearestEventTick(int tick) const {
   const TQSMeasure* measure = CursorMeasure();
   if (!measure) return 0;
   int best = 100000, result = 0;

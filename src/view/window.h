@@ -185,7 +185,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   int SystemClickOffset = 0, PartClickOffset = 0, StaffClickOffset = 0;
 
   void PointToCursor(TPoint p, bool unused = false);
-  int NearestEventTick(int tick, int unused = 0) const;
+  int NearestEventTick(int tick) const override;
   void SnapCursorTick();
   void ValidateCursor(bool keepPage) override;
   void ScrollToCursor(int top, bool follow);
