@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "platform/bitmap.h"
 #include "platform/graphics.h"
 #include "platform/gui.h"
 #include "platform/stdctrls.h"
@@ -96,8 +97,19 @@ void MakeNewScore(TQSScore& score) {
 
 // ------------------------------------------------------------- TPageViewer
 
+// The render view of the score, which tells the viewer when the pages
+// change.
+struct TPageViewer::TView : TQSWindow {
+  explicit TView(TPageViewer& viewer) : Viewer(viewer) {}
+  TPageViewer& Viewer;
+  void InvalidatePages() override {
+    TQSWindow::InvalidatePages();
+    Viewer.PagesChanged();
+  }
+};
+
 TPageViewer::TPageViewer(TComponent* owner, TQSScore& score)
-    : TCustomControl(owner), score_(score), view_(std::make_unique<TQSWindow>()) {
+    : TCustomControl(owner), score_(score), view_(std::make_unique<TView>(*this)) {
   SetColor(clGray);
   SetTabStop(true);
   WantArrows = true;
@@ -132,28 +144,38 @@ void TPageViewer::Paint() {
   const int pageHeight = score_.Page.PixelHeight() * zoom / 100;
   const TRect clip = canvas.ClipRect();
   const int x = std::max(kGap, (ClientWidth() - pageWidth) / 2);
+  std::map<int, std::unique_ptr<TBitmap>> shown;
+  for (int page = 0; page < PageCount(); ++page) {
+    const int y = kGap + page * (pageHeight + kGap) - scrollY_;
+    if (y >= ClientHeight() || y + pageHeight <= 0) continue;
+    if (y < clip.Bottom && y + pageHeight > clip.Top) canvas.Draw(x, y, PageImage(page, pageWidth, pageHeight));
+    shown[page] = std::move(pages_[page]);
+  }
+  // Pages scrolled out of sight are drawn again when they come back.
+  pages_ = std::move(shown);
+}
+
+const TBitmap& TPageViewer::PageImage(int page, int width, int height) {
+  std::unique_ptr<TBitmap>& image = pages_[page];
+  if (image && image->Width() == width && image->Height() == height) return *image;
+  image = std::make_unique<TBitmap>(width, height);
+  TCanvas& canvas = image->Canvas();
+  // The painter draws the music; the paper is the view's.
+  canvas.Brush().Color = score_.Page.Color();
+  canvas.Brush().Style = bsSolid;
+  canvas.FillRect(Bounds(0, 0, width, height));
   std::unique_ptr<TGraphics> graphics;
   if (UseAntiAliasedSurface()) {
     graphics = std::make_unique<TGraphics>(canvas);
     graphics->SetSmoothingMode(SmoothingModeAntiAlias);
   }
-  for (int page = 0; page < PageCount(); ++page) {
-    const int y = kGap + page * (pageHeight + kGap) - scrollY_;
-    if (y >= clip.Bottom || y + pageHeight <= clip.Top) continue;
-    canvas.SaveDC();
-    canvas.IntersectClipRect(Bounds(x, y, pageWidth, pageHeight));
-    canvas.SetViewportOrg(x, y);
-    // The painter draws the music; the paper is the view's.
-    canvas.Brush().Color = score_.Page.Color();
-    canvas.Brush().Style = bsSolid;
-    canvas.FillRect(Bounds(0, 0, pageWidth, pageHeight));
-    if (graphics) {
-      graphics->ResetTransform();
-      graphics->TranslateTransform(static_cast<float>(x), static_cast<float>(y));
-    }
-    view_->PaintPage(page, canvas, graphics.get(), zoom, zoom, x, y);
-    canvas.RestoreDC(-1);
-  }
+  view_->PaintPage(page, canvas, graphics.get(), view_->Zoom, view_->Zoom, 0, 0);
+  return *image;
+}
+
+void TPageViewer::PagesChanged() {
+  pages_.clear();
+  Invalidate();
 }
 
 bool TPageViewer::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {

@@ -2,6 +2,7 @@
 // The program's window until the main window and the score view replace
 // it: the pages of one score, one below the other, drawn by the page
 // painter at 100 %, with a scroll bar, the wheel and the paging keys.
+#include <map>
 #include <memory>
 #include <string>
 
@@ -9,6 +10,7 @@
 
 namespace qs {
 
+class TBitmap;
 class TQSScore;
 class TQSWindow;
 class TScrollBar;
@@ -23,6 +25,8 @@ std::string PageViewerText(TPageViewerText text, const std::string& language, co
 std::string LanguageFromEnvironment();
 
 // Paints the pages of a score; ScrollY is the first row of pixels shown.
+// Each visible page is drawn once into an image of its own, which later
+// repaints show again until the score is laid out anew.
 class TPageViewer : public TCustomControl {
  public:
   TPageViewer(TComponent* owner, TQSScore& score);
@@ -40,10 +44,15 @@ class TPageViewer : public TCustomControl {
   void Paint() override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
+  // The layout changed: every page is drawn again.
+  void PagesChanged();
 
  private:
+  struct TView;
+  const TBitmap& PageImage(int page, int width, int height);
   TQSScore& score_;
   std::unique_ptr<TQSWindow> view_;
+  std::map<int, std::unique_ptr<TBitmap>> pages_;
   int scrollY_ = 0;
 };
 
