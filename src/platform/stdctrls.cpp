@@ -56,6 +56,12 @@ void TButton::Click() {
   TWinControl::Click();
 }
 
+bool TButton::DialogKey(uint16_t key) {
+  if (!((key == VK_RETURN && default_) || (key == VK_ESCAPE && Cancel))) return false;
+  Click();
+  return true;
+}
+
 void TButton::CaptionChanged() { As<QPushButton>(*this)->setText(CaptionText(caption_)); }
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
@@ -167,6 +173,7 @@ TStringList LinesOf(const QString& text) {
 
 TMemo::TMemo(TComponent* owner) : TWinControl(owner, new QPlainTextEdit) {
   SetTabStop(true);
+  WantReturns = true;
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 185, 89);

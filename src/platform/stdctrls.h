@@ -21,6 +21,7 @@ class TButton : public TWinControl {
   void SetDefault(bool v);
   bool Cancel = false;
   void Click() override;
+  bool DialogKey(uint16_t key) override;
 
  protected:
   void CaptionChanged() override;
