@@ -43,10 +43,6 @@ struct TWinControl::TImpl {
   int TabOrder = -1;
 };
 
-// The one table between the toolkit's keys and virtual key codes.
-uint16_t VirtualKeyFromQt(int qtKey, bool keypad);
-// The toolkit key (and whether it is on the numeric pad) for a virtual key.
-int QtKeyFromVirtualKey(uint16_t vk, bool* keypad);
 TShiftState ShiftFromQt(int modifiers, int buttons);
 // The toolkit's modifiers for a shift state.
 int QtModifiersFromShift(TShiftState shift);
