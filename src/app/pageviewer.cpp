@@ -56,7 +56,7 @@ int LanguageIndex(const std::string& language) {
   return 0;
 }
 
-std::string Format(std::string text, const std::string& arg) {
+std::string FillIn(std::string text, const std::string& arg) {
   if (const size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, arg);
   return text;
 }
@@ -64,14 +64,14 @@ std::string Format(std::string text, const std::string& arg) {
 }  // namespace
 
 std::string PageViewerText(TPageViewerText text, const std::string& language, const std::string& arg) {
-  return Format(kTexts[static_cast<int>(text)][LanguageIndex(language)], arg);
+  return FillIn(kTexts[static_cast<int>(text)][LanguageIndex(language)], arg);
 }
 
 std::string LanguageFromEnvironment() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* v = std::getenv(name);
     if (!v || !*v) continue;
-    const std::string code(v, std::min<size_t>(2, std::char_traits<char>::length(v)));
+    const std::string code = std::string(v).substr(0, 2);
     if (code == "de") return "DEU";
     if (code == "fr") return "FRA";
     if (code == "it") return "ITA";

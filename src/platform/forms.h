@@ -98,6 +98,20 @@ class TCustomForm : public TCustomControl {
   // The menu the UI kit puts on the form.
   TComponent* Menu = nullptr;
 
+  // The window's shape: only what lies inside shows and takes the mouse
+  // (frameless forms that draw a frame of their own). Clearing gives the
+  // whole rectangle back.
+  void SetWindowRegion(const std::vector<TPoint>& polygon);
+  void SetWindowRoundRect(const TRect& r, int cornerWidth, int cornerHeight);
+  void ClearWindowRegion();
+  bool HasWindowRegion() const;
+  // Moving and sizing by the window system, started from a mouse press on
+  // the form's own caption or frame (edges: akLeft, akTop, akRight,
+  // akBottom); false where the window system cannot do it, and the form
+  // then moves itself.
+  bool BeginMove();
+  bool BeginSize(TAnchors edges);
+
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TNotifyEvent OnActivate;

@@ -134,7 +134,9 @@ void TQSWindow::DrawPageBackground(TCanvas& canvas) {
   if (!Score || Score->Updating()) return;
   const TRect size = PagePixelRect();
   canvas.Pen() = TPen{clBlack};
-  canvas.Brush() = Solid(Score->Page.Brush().Color());
+  // The paper is the page format's stored colour, the one the painter
+  // erases with and score files keep; the brush gives the fill style.
+  canvas.Brush() = Solid(Score->Page.Color());
   canvas.Brush().Style = static_cast<TBrushStyle>(Score->Page.Brush().Style());
   canvas.Rectangle(0, 0, size.Right, size.Bottom);
 }
