@@ -237,7 +237,8 @@ void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
       r = {0, 0, ClientWidth() - VertBar.Thickness, ClientHeight() - HorzBar.Thickness};
     else
       r = {a.Left, 0, a.Right, a.Bottom};
-    InvalidateClient(r, false);
+    // The pages moved, nothing on them changed.
+    if (Host()) Host()->Invalidate(r, false);
     if (!SuppressEvents) UpdateNow();
   }
   SyncScrollBars();
@@ -286,6 +287,7 @@ void TQSWindow::LayoutChanged() {
     return;
   }
   PageCount = Score->LaidOutPages;
+  pageImages_.clear();
   if (static_cast<int>(PageGrid.size()) < PageCount) PageGrid.resize(static_cast<size_t>(PageCount));
   Score->BeginUpdate();
   LayoutButtonBar();
@@ -409,6 +411,8 @@ TRect TQSWindow::ClientRectToCanvas(const TRect& r) const {
 // ----------------------------------------------------------- invalidation
 
 void TQSWindow::InvalidateClient(const TRect& r, bool erase) {
+  // What is repainted has changed: its pages are painted anew.
+  DropPageImages(r);
   if (Host()) Host()->Invalidate(r, erase);
 }
 
@@ -418,6 +422,7 @@ void TQSWindow::UpdateNow() {
 
 void TQSWindow::InvalidatePages() {
   if (!Score) return;
+  pageImages_.clear();
   if (Score->Updating()) {
     PagesRepaintPending = true;
     return;

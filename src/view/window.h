@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -322,6 +323,12 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   THost* host_ = nullptr;
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;
+  // Each visible page painted once at the zoom, shown again by later
+  // repaints until something on it is invalidated (scrolling is not).
+  std::map<int, std::unique_ptr<TBitmap>> pageImages_;
+  const TBitmap& PageImage(int index);
+  // Forgets the images of the pages a client rectangle touches.
+  void DropPageImages(const TRect& client);
   std::unique_ptr<THost> controlHost_;
 };
 
