@@ -13,6 +13,7 @@ packages=(
   poppler-utils
   xvfb xauth imagemagick python3-xlib
   python3-mido
+  cups-daemon cups-client cups-filters
 )
 
 missing=()

@@ -51,6 +51,9 @@ using TQSOnGetTermsEvent = std::function<bool(TObject* sender, int kind, const s
 
 // The settings block: 52 bytes filed as one section of the native file, in
 // this order and these widths.
+// The extension of native score files.
+constexpr const char* kNativeFileExt = ".sfd";
+
 // The most empty pages the layout makes in a row: at the beginning of the
 // score, after a page break, and after the music to reach PageCount. A
 // damaged file may ask for tens of thousands.
