@@ -9,7 +9,9 @@
 #include <map>
 #include <string>
 
+#include "app/documentscore.h"
 #include "base/exceptions.h"
+#include "chords/chordname.h"
 #include "base/safefile.h"
 #include "app/pageviewer.h"
 #include "platform/fonts.h"
@@ -187,6 +189,8 @@ bool ShowFile(const std::string& fileName) {
     return false;
   }
   TQSScore score;
+  SetUpDocumentScore(score);
+  AnswerChordText(score);
   try {
     score.LoadFromFile(fileName);
   } catch (const std::exception& e) {

@@ -18,12 +18,15 @@ namespace {
 class PageViewerTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // A score takes the layout pass installed when it is made.
     InstallLayout();
-    MakeNewScore(score);
+    owned = std::make_unique<TQSScore>();
+    MakeNewScore(score());
     // Three pages to scroll through.
-    score.SetPageCount(3);
+    score().SetPageCount(3);
   }
-  TQSScore score;
+  TQSScore& score() { return *owned; }
+  std::unique_ptr<TQSScore> owned;
 };
 
 TEST_F(PageViewerTest, ANewScoreIsOneA4PageWithAStaff) {
@@ -45,8 +48,8 @@ TEST_F(PageViewerTest, ANewScoreIsOneA4PageWithAStaff) {
 }
 
 TEST_F(PageViewerTest, TheWheelTheKeysAndTheScrollBarMoveThePages) {
-  ASSERT_GE(score.LaidOutPages, 2);
-  TPageViewerForm form(nullptr, score, "three.sfd", "ENU");
+  ASSERT_GE(score().LaidOutPages, 2);
+  TPageViewerForm form(nullptr, score(), "long.sfd", "ENU");
   form.SetBounds(0, 0, 600, 400);
   td::ShowAndWait(form);
   TPageViewer& viewer = *form.Viewer;
