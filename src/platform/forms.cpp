@@ -471,6 +471,14 @@ void TApplication::Terminate() {
 
 void TApplication::SetMainForm(TCustomForm* form) { mainForm_ = form; }
 
+void TApplication::HandleException(const std::exception& e) {
+  if (OnException) {
+    OnException(this, e);
+    return;
+  }
+  ShowMessage(e.what());
+}
+
 void TApplication::CancelHint() { QToolTip::hideText(); }
 
 TWinControl* TApplication::FocusedControl() const { return FindControl(QApplication::focusWidget()); }

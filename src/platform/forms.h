@@ -2,6 +2,7 @@
 // Forms (top-level windows), the application object with its message loop,
 // and the screen.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -196,6 +197,10 @@ class TApplication : public TComponent {
   TMessageEvent OnMessage;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  // An error that a handler of a message let through: OnException when
+  // assigned, otherwise a message to the user; the program goes on.
+  std::function<void(TObject* sender, const std::exception& e)> OnException;
+  void HandleException(const std::exception& e);
 
   // The window that has the keyboard focus, null when the program is not
   // active.
