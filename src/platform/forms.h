@@ -186,7 +186,11 @@ class TApplication : public TComponent {
   int HintShortPause = 50;
   int HintHidePause = 2500;
   bool ShowHint = true;
+  // Shows a hint at once at a screen position (a scroll thumb's position,
+  // a pitch under the mouse); CancelHint hides it.
+  void ActivateHint(TPoint screenPos, const std::string& text);
   void CancelHint();
+  bool HintShowing() const;
 
   // Runs when the message queue has run empty; done = false asks for
   // another call without waiting.

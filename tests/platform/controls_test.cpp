@@ -359,6 +359,16 @@ TEST_F(ControlsTest, AnErrorInAHandlerIsReportedAndTheProgramGoesOn) {
   EXPECT_EQ(errors, (std::vector<std::string>{"No room for the note", "No room for the note"}));
 }
 
+TEST_F(ControlsTest, AHintShowsAtOnceAndGoesWhenCancelled) {
+  td::ShowAndWait(*form);
+  Application().ActivateHint(form->ClientToScreen({20, 20}), "C4");
+  td::ProcessMessages();
+  EXPECT_TRUE(Application().HintShowing());
+  Application().CancelHint();
+  td::ProcessMessages();
+  EXPECT_FALSE(Application().HintShowing());
+}
+
 TEST_F(ControlsTest, TimerFiresOnTheWindowThread) {
   TTimer timer(nullptr);
   timer.SetInterval(5);
