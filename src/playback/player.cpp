@@ -430,7 +430,7 @@ void TQSPlayer::SetRecordMetronome(bool value) {
 
 TQSPlayer::TRecordPosition TQSPlayer::RecordPosition() {
   std::lock_guard lock(recordLock_);
-  return {recordMeasure_, recordTick_, countIn_};
+  return {recordMeasure_, recordTick_, countIn_, recordTicks_};
 }
 
 void TQSPlayer::ResetRecordPosition() {

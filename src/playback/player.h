@@ -100,11 +100,13 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   int GetRecordTicks();
   void SetRecordRealTime(bool value);
   void SetRecordMetronome(bool value);
-  // The record position and whether the count-in still runs.
+  // The record position, whether the count-in still runs, and the tick
+  // count, read together.
   struct TRecordPosition {
     int Measure = 0;
     int Tick = 0;
     bool CountIn = false;
+    int Ticks = 0;
   };
   TRecordPosition RecordPosition();
   // Moves the cursor to the next event and records from there.

@@ -151,6 +151,13 @@ class TQSNote : public TQSItemHolder {
 // other positive natural-sharp, 0 natural.
 uint8_t AccidentalKindFor(int alteration);
 
+// How a chromatic key is written: black keys as sharps, except C sharp,
+// which is D flat. Keys above 191 count as 191.
+struct TSpelledKey {
+  int Octave = 0, Step = 0, Alteration = 0;
+};
+TSpelledKey SpellMidiKey(int key);
+
 // ---------------------------------------------------------------- rest
 
 class TQSPause : public TQSItemHolder {
