@@ -86,6 +86,12 @@ class TQSWindowLink {
   // last character. The undo journal files them and puts them back.
   TQSCalcItem* EditedElement = nullptr;
   std::array<int32_t, 6> EditSelection{};
+  // The cursor on a tablature staff: the string index and the fret.
+  int32_t CursorString = 0;
+  int32_t CursorFret = 0;
+  // The measure whose closing bar line the last click hit; -1 when the
+  // click was not on a bar line.
+  int32_t ClickedBarMeasure = -1;
 
   // True while the view plays the score.
   virtual bool Playing() const = 0;
@@ -111,9 +117,6 @@ class TQSWindowLink {
   virtual void ScrollToCursor() {}
   // Takes the input focus.
   virtual void SetFocus() {}
-  // Puts the cursor on a tick of its measure (the play and record threads'
-  // last word, on the window thread).
-  virtual void SetCursorTick(int tick) { CursorPosition.Tick = tick; }
   // The tick of the cursor measure's event of the cursor's staff and voice
   // nearest to tick.
   virtual int NearestEventTick(int tick) const { return tick; }
@@ -121,6 +124,17 @@ class TQSWindowLink {
   virtual void MoveCursorRight(bool extend, bool anyVoice) { (void)extend, (void)anyVoice; }
   // Hides (false) or shows (true) the input cursor; calls are paired.
   virtual void ShowCursor(bool show) { (void)show; }
+  // Put the cursor on a measure of its part, or on a tick of its measure
+  // (the view hides the cursor around the change and scrolls to it; the
+  // play and record threads' last word comes this way on the window thread).
+  virtual void SetCursorMeasure(int index) { CursorPosition.Measure = index; }
+  virtual void SetCursorTick(int tick) { CursorPosition.Tick = tick; }
+  // The cursor's staff row counted through its piece, rows on earlier
+  // pages included; 0 when not laid out.
+  virtual int CursorStaffRow() const { return 0; }
+  // Sounds a note just entered at the cursor (the host plays it through
+  // its MIDI output; nothing without one).
+  virtual void SoundNote(int octave, int step, int length) { (void)octave, (void)step, (void)length; }
   // Clamps the cursor to the score and turns to the page that holds it.
   virtual void ValidateCursor(bool keepPage) { (void)keepPage; }
   virtual void RefreshRulerMarkers() {}
