@@ -35,14 +35,6 @@ T* NewUnregistered(TQSItemOwner& owner, TQSItemType k) {
   return static_cast<T*>(item);
 }
 
-// A mark attached to a note or rest: appended, or first in its list.
-TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
-  auto* mark = NewUnregistered<TQSMark>(holder, k);
-  mark->Fields.Kind = static_cast<uint8_t>(variant);
-  mark->Fields.Value = static_cast<uint16_t>(value);
-  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
-  return mark;
-}
 
 void Remove(TQSModifiers& list, std::initializer_list<int> codes) {
   for (int c : codes) std::erase(list, c);
@@ -102,11 +94,6 @@ struct TEntry {
   }
 };
 
-// True when staff/voice a comes before b in the order of the measure's items.
-bool EarlierVoice(int a, int b) {
-  return StaffOf(uint8_t(a)) < StaffOf(uint8_t(b)) ||
-         (StaffOf(uint8_t(a)) == StaffOf(uint8_t(b)) && VoiceOf(uint8_t(a)) < VoiceOf(uint8_t(b)));
-}
 
 // A note or rest of the voice that starts before tick and still sounds
 // there would overlap what is entered: the span is cleared (the caller then
@@ -440,6 +427,19 @@ TQSPause* PlaceRest(TEntry& e, int written, int length, const TQSModifiers& modi
 }
 
 }  // namespace
+
+TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
+  auto* mark = NewUnregistered<TQSMark>(holder, k);
+  mark->Fields.Kind = static_cast<uint8_t>(variant);
+  mark->Fields.Value = static_cast<uint16_t>(value);
+  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
+  return mark;
+}
+
+bool EarlierVoice(int a, int b) {
+  return StaffOf(uint8_t(a)) < StaffOf(uint8_t(b)) ||
+         (StaffOf(uint8_t(a)) == StaffOf(uint8_t(b)) && VoiceOf(uint8_t(a)) < VoiceOf(uint8_t(b)));
+}
 
 int DottedLength(int duration, const TQSModifiers& modifiers) {
   int length = duration;

@@ -72,6 +72,7 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   uint8_t OtherBeatVelocity = 80;
   // Follows a change of the view's TempoScale while playing.
   void SetTempoScale(int percent);
+  void TempoScaleChanged(int percent) override { SetTempoScale(percent); }
   // The quarter-note tempo at the cursor (60 without a score).
   double TempoAtCursor() const;
   // Milliseconds from the piece start to the play position (while
