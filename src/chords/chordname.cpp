@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "score/chordcode.h"
+#include "score/score.h"
 
 namespace qs {
 
@@ -295,6 +296,12 @@ int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones) {
     count = 8;
   }
   return count;
+}
+
+void AnswerChordText(TQSScore& score) {
+  score.GetChordText = [](TObject*, const std::vector<uint8_t>& code, std::vector<TQSChordFragment>& fragments) {
+    BuildChordName(code, fragments);
+  };
 }
 
 }  // namespace qs

@@ -10,6 +10,8 @@
 
 namespace qs {
 
+class TQSScore;
+
 // The program's seven note letters, C to B; the main window sets them from
 // the settings.
 extern std::string NoteLetters;
@@ -38,5 +40,9 @@ void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragme
 // the bass) and returns how many entries the note insertion takes: 3 to 7,
 // or 8 with a bass. Entries below that number may be empty (Step 0).
 int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones);
+
+// Makes the score name its chord symbols through BuildChordName, as the
+// document window does.
+void AnswerChordText(TQSScore& score);
 
 }  // namespace qs

@@ -649,7 +649,7 @@ class TWriter {
         auto* m = dynamic_cast<TQSMark*>(item);
         if (!m) continue;
         if (item->ItemType == kind::Fermata)
-          lines.push_back("<fermata" + Attr("type", m->Fields.Kind == 1 ? "inverted" : "upright") + "/>");
+          lines.push_back("<fermata" + Attr("type", m->Fields.Kind == TQSMark::kFermataBelow ? "inverted" : "upright") + "/>");
         else if (item->ItemType == kind::Accent)
           articulations.push_back(m->Fields.Kind == 0   ? "<strong-accent" + Attr("type", "up") + "/>"
                                   : m->Fields.Kind == 1 ? "<strong-accent" + Attr("type", "down") + "/>"

@@ -1038,7 +1038,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
             break;
           case Fermata:
             // An upright fermata stands above the note, an inverted one below.
-            if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? 1 : 0;
+            if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? TQSMark::kFermataBelow : TQSMark::kFermataAbove;
             break;
           case Wedge:
             if (!measure_) break;

@@ -227,7 +227,7 @@ class TPostPass {
     const int clef = ClefAt(m, state, StaffOf(n.Fields.StaffVoice), n.Fields.Time);
     return ClefKindOffset(clef) - PitchLine(n.Fields.Pitch) + 45;
   }
-  static constexpr int kMiddleLine = 4;
+  static constexpr int kMiddleLine = 4, kBottomLine = 8;
 
   // The voices that have notes or shown rests on each staff of the measure.
   static std::map<int, std::set<int>> VoicesInUse(const TQSMeasure& m) {
@@ -332,15 +332,21 @@ class TPostPass {
         const bool hairpin = !dynamic::IsLetterKind(mark->Fields.Kind);
         const int to = mark->Fields.Time + (hairpin ? mark->Fields.Value : 0);
         const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, to);
-        if (e.Any()) y = static_cast<int16_t>(std::max<int>(y, base + WholeTenths(e.Bottom + space_ - (base - staff * staffShift_))));
+        // Letters reach up to one and a half spaces above their baseline
+        // and so clear the staff's bottom line too; a hairpin reaches two
+        // thirds of a space above its middle.
+        const int room = hairpin ? space_ : 2 * space_;
+        const int lowest = std::max(e.Any() ? e.Bottom : INT_MIN, hairpin ? INT_MIN : kBottomLine * space_ / 2);
+        if (lowest != INT_MIN)
+          y = static_cast<int16_t>(std::max<int>(y, base + WholeTenths(lowest + room - (base - staff * staffShift_))));
       } else {
         const int staff = StaffOf(mark->Fields.StaffVoice);
         const int shift = staff * staffShift_;
         const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, mark->Fields.Time);
-        if (mark->Fields.Kind == 0) {
+        if (mark->Fields.Kind == TQSMark::kFermataAbove) {
           const int highest = std::min(-space_, e.Any() ? e.Top - space_ : 0);
           y = static_cast<int16_t>(std::min<int>(y, shift + highest));
-        } else if (mark->Fields.Kind == 1) {
+        } else if (mark->Fields.Kind == TQSMark::kFermataBelow) {
           const int lowest = std::max(5 * space_, e.Any() ? e.Bottom + space_ : 0);
           y = static_cast<int16_t>(std::max<int>(y, shift + lowest));
         }

@@ -51,6 +51,9 @@ class TQSMark : public TQSItem {
   // Style of a time signature: drawn as the common-time sign (4/4) or the
   // cut-time sign.
   static constexpr uint8_t kMeterCommon = 1, kMeterCut = 2;
+  // Kinds of a fermata: the upright one above the note, the inverted one
+  // below it.
+  static constexpr uint8_t kFermataAbove = 0, kFermataBelow = 1;
 
   explicit TQSMark(TQSItemOwner* owner);
 
