@@ -17,9 +17,6 @@
 
 namespace qs {
 
-namespace {
-
-// A mark attached to a note or rest: appended, or first in its list.
 TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
   auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
   mark->Fields.Kind = static_cast<uint8_t>(variant);
@@ -27,6 +24,8 @@ TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value
   holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
   return mark;
 }
+
+namespace {
 
 void Remove(TQSModifiers& list, std::initializer_list<int> codes) {
   for (int c : codes) std::erase(list, c);

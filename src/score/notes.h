@@ -155,6 +155,13 @@ int ExtraBeamsFor(int written);
 // other positive natural-sharp, 0 natural.
 uint8_t AccidentalKindFor(int alteration);
 
+// How a chromatic key is written: black keys as sharps, except C sharp,
+// which is D flat. Keys above 191 count as 191.
+struct TSpelledKey {
+  int Octave = 0, Step = 0, Alteration = 0;
+};
+TSpelledKey SpellMidiKey(int key);
+
 // The number of dots of a note or rest: its one dot mark holds the count
 // less one in its value; 0 without a dot mark.
 int DotCount(const TQSItemHolder& holder);
