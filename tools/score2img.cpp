@@ -71,7 +71,7 @@ int Run(const std::string& file, const std::string& outDir, int zoom, const TFor
   const std::string stem = std::filesystem::path(file).stem().string();
   const std::string base = (std::filesystem::path(outDir) / stem).string();
 
-  TQSWindow view;
+  TQSPageView view;
   score.AttachWindow(&view);
   view.PrintTitle = stem;
   if (format.Index < 0) {

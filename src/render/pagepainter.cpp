@@ -65,7 +65,7 @@ void PaintSlotLines(TQSPaintContext& c, int ppi, long double lineSpace) {
 
 }  // namespace
 
-void TQSWindow::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, int zoomX, int zoomY, int offsetX,
+void TQSPageView::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, int zoomX, int zoomY, int offsetX,
                           int offsetY) {
   TQSScore* score = Score;
   if (!score || pageIndex < 0 || pageIndex >= score->LaidOutPages) return;

@@ -148,7 +148,7 @@ TEST(EngravingEndToEnd, MusicXmlToImageAndPdfPages) {
 
   LayoutScore(*score, 0);
   ASSERT_EQ(score->LaidOutPages, 1);
-  TQSWindow view;
+  TQSPageView view;
   score->AttachWindow(&view);
   view.PrintTitle = "concert";
   view.Zoom = 100;

@@ -110,7 +110,7 @@ TEST(MusicXmlEngraving, DynamicsAndFermatasAgreeWithTheFontAndTheWriter) {
 std::vector<TCanvasOp> PaintFirstPage(TQSScore& score) {
   LoadMusicFont();
   LayoutScore(score, 0);
-  TQSWindow view;
+  TQSPageView view;
   score.AttachWindow(&view);
   TRecordingCanvas rec;
   view.PaintPage(0, rec.Canvas, nullptr, 100, 100, 0, 0);

@@ -288,7 +288,7 @@ TEST_F(PainterTest, TheViewAnswersTheModel) {
 class PrimitiveTest : public ::testing::Test {
  protected:
   TRecordingCanvas Rec;
-  TQSWindow Window;
+  TQSPageView Window;
   TQSPaintContext C;
   void SetUp() override {
     LoadMusicFont();
