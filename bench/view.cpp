@@ -37,7 +37,7 @@ class TShownScore {
     BuildScore(Score, kMeasures);
     LayoutScore(Score, 0);
     View.SetHost(&Host);
-    View.Resize(1200, 900);
+    View.SetBounds(0, 0, 1200, 900);
     View.SetScore(&Score);
   }
 };
@@ -50,7 +50,7 @@ TShownScore& Shown() {
 void BM_PaintVisibleArea(benchmark::State& state) {
   TShownScore& s = Shown();
   s.View.SetZoom(100);
-  for (auto _ : state) s.View.Paint(s.Host.Bitmap.Canvas());
+  for (auto _ : state) s.View.PaintTo(s.Host.Bitmap.Canvas());
 }
 BENCHMARK(BM_PaintVisibleArea)->Unit(benchmark::kMillisecond);
 

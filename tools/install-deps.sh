@@ -12,6 +12,7 @@ packages=(
   fonts-liberation fonts-liberation2
   poppler-utils
   python3-mido
+  cups-daemon cups-client cups-filters
 )
 
 missing=()

@@ -1,7 +1,6 @@
 #include "chords/chordfile.h"
 
 #include "base/exceptions.h"
-#include "base/safefile.h"
 #include "palettes/libraryfile.h"
 #include "score/notes.h"
 #include "score/record.h"
@@ -106,23 +105,6 @@ void TQSChordDescription::SaveToStream(TStream& s) const {
   for (const TQSItem* note : Notes) note->SaveToStream(s);
   WriteStreamString(s, Group);
   s.WriteU8(FixedOctave);
-}
-
-void TQSChordDescription::LoadFromFile() {
-  LoadTemplateFile(FileName, kChordIndex.Extension, [&](TStream& s) { LoadFromStream(s); });
-}
-
-void TQSChordDescription::ImportFromFile(const std::string& path) {
-  if (!LoadLibraryFile(path, [&](TStream& s) { LoadFromStream(s); })) return;
-  FileName = LibraryEntryName(path);
-}
-
-void TQSChordDescription::SaveToFile() const {
-  SaveTemplateFile(FileName, kChordIndex.Extension, [&](TStream& s) { SaveToStream(s); });
-}
-
-void TQSChordDescription::ExportToFile(const std::string& path) const {
-  SafeSaveFile(path, [&](TStream& s) { SaveToStream(s); });
 }
 
 }  // namespace qs

@@ -9,6 +9,7 @@
 
 #include "base/events.h"
 #include "base/stream.h"
+#include "palettes/libraryfile.h"
 #include "score/item.h"
 #include "score/marks.h"
 
@@ -16,8 +17,12 @@ namespace qs {
 
 class TQSNote;
 
-class TQSChordDescription : public TObject, public TQSItemOwner {
+class TQSChordDescription : public TObject,
+                            public TQSItemOwner,
+                            public TImportableTemplateFile<TQSChordDescription> {
  public:
+  static constexpr const char* kExtension = kChordIndex.Extension;
+
   TQSChordDescription() = default;
   ~TQSChordDescription() override { ClearNotes(); }
   TQSChordDescription(const TQSChordDescription&) = delete;
@@ -43,12 +48,6 @@ class TQSChordDescription : public TObject, public TQSItemOwner {
   // Reading appends to the lists.
   void LoadFromStream(TStream& s);
   void SaveToStream(TStream& s) const;
-  // `Templates/<FileName>.chd`; nothing when it does not exist.
-  void LoadFromFile();
-  // The file at path, when it exists; then FileName becomes its name.
-  void ImportFromFile(const std::string& path);
-  void SaveToFile() const;
-  void ExportToFile(const std::string& path) const;
 
   // Notes are owned by the list, not registered on creation.
   void AddItem(TQSItem*) override {}

@@ -173,14 +173,6 @@ std::unique_ptr<TQSGuitarFrame> TQSGuitarDescription::RemoveFrame(TQSGuitarFrame
   return taken;
 }
 
-void TQSGuitarDescription::LoadFromFile() {
-  LoadTemplateFile(FileName, kGuitarIndex.Extension, [&](TStream& s) { LoadFromStream(s); });
-}
-
-void TQSGuitarDescription::SaveToFile() const {
-  SaveTemplateFile(FileName, kGuitarIndex.Extension, [&](TStream& s) { SaveToStream(s); });
-}
-
 void TQSGuitarDescription::LoadFromStream(TStream& s) {
   Loaded = true;
   ReadLibrarySignature(s, {kGuitarMarker}, "File is not guitar");

@@ -12,6 +12,7 @@
 
 #include "base/events.h"
 #include "base/stream.h"
+#include "palettes/libraryfile.h"
 #include "score/marks.h"
 #include "score/transport.h"
 
@@ -50,8 +51,9 @@ class TQSGuitarFrame : public TObject {
   TQSGuitarDescription* guitar_;
 };
 
-class TQSGuitarDescription : public TObject {
+class TQSGuitarDescription : public TObject, public TTemplateFile<TQSGuitarDescription> {
  public:
+  static constexpr const char* kExtension = kGuitarIndex.Extension;
   static constexpr int kMaxStrings = 24;
   static constexpr int kMaxFrets = 48;
   static constexpr uint8_t kNylonGuitar = 24;  // General MIDI program, 0-based
@@ -91,8 +93,6 @@ class TQSGuitarDescription : public TObject {
   // Takes the frame out of the list and hands it to the caller.
   std::unique_ptr<TQSGuitarFrame> RemoveFrame(TQSGuitarFrame* frame);
 
-  void LoadFromFile();
-  void SaveToFile() const;
   void LoadFromStream(TStream& s);
   void SaveToStream(TStream& s) const;
   const char* ClassName() const override { return "TQSGuitarDescription"; }

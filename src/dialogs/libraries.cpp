@@ -16,10 +16,9 @@ struct TLibraryFormat {
   uint8_t Signature;
   const char* Header;
   const char* NotMessage;
-  const char* Extension;
 };
-constexpr TLibraryFormat kTransportFormat{250, "Quillstave Transport file", "File is not transport", ".trn"};
-constexpr TLibraryFormat kInstrumentFormat{251, "Quillstave Instrument file", "File is not instrument", ".int"};
+constexpr TLibraryFormat kTransportFormat{250, "Quillstave Transport file", "File is not transport"};
+constexpr TLibraryFormat kInstrumentFormat{251, "Quillstave Instrument file", "File is not instrument"};
 
 // Header, section count 1 (0 = nothing follows), record count, records.
 template <class L>
@@ -62,14 +61,6 @@ void TQSTransportDescription::SaveToStream(TStream& s) const {
 
 void TQSTransports::LoadFromStream(TStream& s) { LoadLibrary(*this, s, kTransportFormat); }
 void TQSTransports::SaveToStream(TStream& s) const { SaveLibrary(*this, s, kTransportFormat); }
-
-void TQSTransports::LoadFromFile() {
-  LoadTemplateFile(FileName, kTransportFormat.Extension, [&](TStream& s) { LoadFromStream(s); });
-}
-
-void TQSTransports::SaveToFile() const {
-  SaveTemplateFile(FileName, kTransportFormat.Extension, [&](TStream& s) { SaveToStream(s); });
-}
 
 int TQSTransports::IndexOfValues(int count, const TQSTransportRecord* values) const {
   if (count <= 0 || !values) return -1;
@@ -173,14 +164,6 @@ bool SameInstrument(const TQSInstrumentDescription& a, const TQSInstrumentDescri
 void TQSInstruments::LoadFromStream(TStream& s) { LoadLibrary(*this, s, kInstrumentFormat); }
 void TQSInstruments::SaveToStream(TStream& s) const { SaveLibrary(*this, s, kInstrumentFormat); }
 
-void TQSInstruments::LoadFromFile() {
-  LoadTemplateFile(FileName, kInstrumentFormat.Extension, [&](TStream& s) { LoadFromStream(s); });
-}
-
-void TQSInstruments::SaveToFile() const {
-  SaveTemplateFile(FileName, kInstrumentFormat.Extension, [&](TStream& s) { SaveToStream(s); });
-}
-
 TQSInstrumentDescription* TQSInstruments::FindEqual(const TQSInstrumentDescription& description) const {
   for (const auto& item : Items)
     if (SameInstrument(*item, description)) return item.get();
@@ -188,11 +171,11 @@ TQSInstrumentDescription* TQSInstruments::FindEqual(const TQSInstrumentDescripti
 }
 
 std::string TransportFileForLanguage(const std::string& name, const std::string& language) {
-  return LocalizedTemplateName(name, kTransportFormat.Extension, language);
+  return LocalizedTemplateName(name, TQSTransports::kExtension, language);
 }
 
 std::string InstrumentFileForLanguage(const std::string& name, const std::string& language) {
-  return LocalizedTemplateName(name, kInstrumentFormat.Extension, language);
+  return LocalizedTemplateName(name, TQSInstruments::kExtension, language);
 }
 
 }  // namespace qs

@@ -10,6 +10,7 @@
 
 #include "base/events.h"
 #include "base/stream.h"
+#include "palettes/libraryfile.h"
 #include "score/record.h"
 #include "score/transport.h"
 
@@ -86,26 +87,24 @@ class TQSPresetLibrary : public TObject {
   T* Add() { return Items.emplace_back(std::make_unique<T>()).get(); }
 };
 
-class TQSTransports : public TQSPresetLibrary<TQSTransportDescription> {
+class TQSTransports : public TQSPresetLibrary<TQSTransportDescription>, public TTemplateFile<TQSTransports> {
  public:
+  static constexpr const char* kExtension = ".trn";
   // Appends the presets of the whole file to the list.
   void LoadFromStream(TStream& s);
   void SaveToStream(TStream& s) const;
-  // `Templates/<FileName>.trn`; nothing when it does not exist.
-  void LoadFromFile();
-  void SaveToFile() const;
   // The first preset whose first count values equal values; -1 for none
   // and for count 0.
   int IndexOfValues(int count, const TQSTransportRecord* values) const;
   const char* ClassName() const override { return "TQSTransports"; }
 };
 
-class TQSInstruments : public TQSPresetLibrary<TQSInstrumentDescription> {
+class TQSInstruments : public TQSPresetLibrary<TQSInstrumentDescription>, public TTemplateFile<TQSInstruments> {
  public:
+  static constexpr const char* kExtension = ".int";
+  // Appends the instruments of the whole file to the list.
   void LoadFromStream(TStream& s);
   void SaveToStream(TStream& s) const;
-  void LoadFromFile();
-  void SaveToFile() const;
   // The first instrument SameInstrument with description, or null.
   TQSInstrumentDescription* FindEqual(const TQSInstrumentDescription& description) const;
   const char* ClassName() const override { return "TQSInstruments"; }

@@ -9,12 +9,6 @@
 
 namespace qs {
 
-int MeasureLayoutPage(const TQSPiece& piece, int index) {
-  if (index < 0 || index > piece.LastLaidOutMeasure) return -1;
-  auto* slot = dynamic_cast<const TQSCalcMeasure*>(At(piece.Slots, index));
-  return slot && slot->System ? slot->System->Page : -1;
-}
-
 TQSEditCommand::TQSEditCommand(TQSScore& score, uint8_t action)
     : Score(score), View(score.ActiveWindow()), Action(action) {
   if (View) FromPage = View->CursorPosition.Page;
@@ -90,7 +84,7 @@ TQSColumn* TQSEditCommand::EnsureColumn(int index) {
 }
 
 void TQSEditCommand::LowerPageToMeasure(const TQSPiece& piece, int index) {
-  const int page = MeasureLayoutPage(piece, index);
+  const int page = piece.MeasurePage(index);
   if (page >= 0 && page < FromPage) FromPage = page;
 }
 

@@ -9,6 +9,7 @@
 #include <set>
 
 #include "score/score.h"
+#include "score/tree.h"
 
 namespace qs {
 
@@ -17,9 +18,23 @@ class TQSPart;
 class TQSMeasure;
 class TQSColumn;
 
-// The layout page that holds measure number index of the piece; -1 when the
-// layout has not placed it.
-int MeasureLayoutPage(const TQSPiece& piece, int index);
+// Makes an item of kind k (a measure or column of its owner) with the
+// owner's registration suspended, so that it stays out of the owner's list
+// until the caller puts it in place.
+class TRegistrationSuspended : public TFlagScope {
+ public:
+  explicit TRegistrationSuspended(bool& flag) : TFlagScope(flag, true) {}
+};
+template <class T>
+T* NewUnregisteredItem(TQSItemOwner& owner, TQSItemType k) {
+  TRegistrationSuspended suspended(owner.RegistrationSuspended);
+  return static_cast<T*>(CreateItemByKind(k, &owner));
+}
+template <class T, class Owner>
+T* NewUnregisteredChild(Owner& owner) {
+  TRegistrationSuspended suspended(owner.RegistrationSuspended);
+  return new T(&owner);
+}
 
 class TQSEditCommand {
  public:

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editing/command.h"
+#include "editing/placement.h"
 #include "editing/split.h"
 #include "layout/dynamics.h"
 #include "score/calcrecords.h"
@@ -18,26 +19,9 @@ namespace qs {
 
 namespace {
 
-// Makes an item of kind for owner without registering it; the caller puts
-// it in place.
-template <class T>
-T* NewUnregistered(TQSItemOwner& owner, TQSItemType k) {
-  const bool saved = owner.RegistrationSuspended;
-  owner.RegistrationSuspended = true;
-  TQSItem* item = nullptr;
-  try {
-    item = CreateItemByKind(k, &owner);
-  } catch (...) {
-    owner.RegistrationSuspended = saved;
-    throw;
-  }
-  owner.RegistrationSuspended = saved;
-  return static_cast<T*>(item);
-}
-
 // A mark attached to a note or rest: appended, or first in its list.
 TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
-  auto* mark = NewUnregistered<TQSMark>(holder, k);
+  auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
   mark->Fields.Kind = static_cast<uint8_t>(variant);
   mark->Fields.Value = static_cast<uint16_t>(value);
   holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
@@ -60,7 +44,8 @@ bool ApplyPitchModifier(TQSNote& note, int code) {
   else if (code == GlissandoUp || code == GlissandoDown) AttachMark(note, kind::Glissando, code - GlissandoUp, 0, true);
   else if (code == FallUp || code == FallDown) AttachMark(note, kind::Fall, code - FallUp, 0, true);
   else if (code == Lift) AttachMark(note, kind::Lift, 0, 0, true);
-  else if ((code >= 101 && code <= 104) || (code >= 133 && code <= 138)) AttachMark(note, kind::Accidental, code, 0, false);
+  else if ((code >= 101 && code <= 104) || (code >= 133 && code <= 138))
+    AttachMark(note, kind::Accidental, code, 0, false);
   else return false;
   return true;
 }
@@ -101,24 +86,6 @@ struct TEntry {
     return true;
   }
 };
-
-// True when staff/voice a comes before b in the order of the measure's items.
-bool EarlierVoice(int a, int b) {
-  return StaffOf(uint8_t(a)) < StaffOf(uint8_t(b)) ||
-         (StaffOf(uint8_t(a)) == StaffOf(uint8_t(b)) && VoiceOf(uint8_t(a)) < VoiceOf(uint8_t(b)));
-}
-
-// A note or rest of the voice that starts before tick and still sounds
-// there would overlap what is entered: the span is cleared (the caller then
-// refills the voice's gaps). True when something was cleared so.
-bool ClearOverlapBefore(TQSMeasure& m, int sv, int tick, int length) {
-  for (TQSItem* item : m.Items)
-    if (IsTimedItem(*item) && m.InVoice(*item, sv) && item->TimePosition() < tick && TimedItemEnd(*item) > tick) {
-      m.ClearVoiceRange(sv, tick, length);
-      return true;
-    }
-  return false;
-}
 
 // The cursor's target and the undo record; false when there is nothing to
 // enter into (nothing has been changed then).
@@ -182,7 +149,7 @@ bool Prepare(TEntry& e, int duration, const TQSModifiers& modifiers, int lastTup
     TQSMeasure* m = e.Part->GetMeasure(i);
     if (!m || !e.StaffEmpty(*m)) continue;
     e.Cmd.SaveMeasure(m);
-    auto* whole = NewUnregistered<TQSPause>(*m, kind::Pause);
+    auto* whole = NewUnregisteredItem<TQSPause>(*m, kind::Pause);
     whole->Fields.Time = 0;
     whole->Fields.Length = whole->Fields.RealLength = kTicksWhole;
     whole->Fields.StaffVoice = e.StaffVoice;
@@ -211,7 +178,7 @@ void DropMeasureRests(TEntry& e, TQSMeasure& m) {
 
 // A mark of the measure placed just before the note, at its tick and voice.
 void MeasureMarkBefore(TQSMeasure& m, TQSNote& note, TQSItemType k, int variant, int value) {
-  auto* mark = NewUnregistered<TQSMark>(m, k);
+  auto* mark = NewUnregisteredItem<TQSMark>(m, k);
   mark->Fields.Kind = static_cast<uint8_t>(variant);
   mark->Fields.Value = static_cast<uint16_t>(value);
   mark->Fields.Time = note.Fields.Time;
@@ -224,7 +191,7 @@ void ApplyNoteModifier(TQSMeasure& m, TQSNote& note, int code, bool joinedChord)
   using namespace modifier;
   if (ApplyPitchModifier(note, code)) return;
   if (code == Slide || code == TieUp || code == TieDown) {
-    auto* tie = NewUnregistered<TQSLiga>(note, kind::Liga);
+    auto* tie = NewUnregisteredItem<TQSLiga>(note, kind::Liga);
     tie->Fields.Flags = code == Slide ? 8 : (note.IsStemDown() ? 16 : 17);
     tie->Fields.Span = note.Fields.RealLength;
     tie->Fields.EndStaffVoice = note.Fields.StaffVoice;
@@ -239,16 +206,6 @@ void ApplyNoteModifier(TQSMeasure& m, TQSNote& note, int code, bool joinedChord)
     MeasureMarkBefore(m, note, kind::Tremolo, 0, code - Tremolo);
   } else if (code == HandUp || code == HandDown) {
     MeasureMarkBefore(m, note, kind::Hand, code - HandUp, 0);
-  }
-}
-
-int ExtraBeamsFor(int written) {
-  switch (written) {
-    case 32: return 1;
-    case 16: return 2;
-    case 8: return 3;
-    case 4: return 4;
-    default: return 0;
   }
 }
 
@@ -273,48 +230,24 @@ TQSNote* PlaceNote(TEntry& e, int written, int length, const TNoteRequest& r) {
     index = TQSScore::FindItemInsertIndex(m, sv, tick, 0);
   } else {
     overlapBefore = ClearOverlapBefore(m, sv, tick, length);
-    bool decided = false;
-    for (int i = 0; i < m.ItemCount(); ++i) {
-      TQSItem* item = m.GetItem(i);
-      if (!IsTimedItem(*item)) continue;
-      const int pos = item->TimePosition(), isv = item->StaffVoice();
-      if (pos < tick || (pos == tick && !allVoices && EarlierVoice(isv, sv))) continue;
-      decided = true;
-      index = i;
-      const bool sameVoice = isv == sv || allVoices;
-      auto* note = dynamic_cast<TQSNote*>(item);
-      auto* rest = dynamic_cast<TQSPause*>(item);
-      auto* repeat = item->ItemType == kind::NoteRepeat ? dynamic_cast<TQSMark*>(item) : nullptr;
-      if (note && pos == tick && note->Fields.Length == written && sameVoice) {
+    OverwriteWalk(m, sv, tick, length, index, refillEnd, [&](TQSItem& item) {
+      const int pos = item.TimePosition(), isv = item.StaffVoice();
+      auto* note = dynamic_cast<TQSNote*>(&item);
+      if (note && pos == tick && note->Fields.Length == written && (isv == sv || allVoices)) {
         chordWith = note;
-      } else if (rest && pos == tick && isv == sv && rest->Fields.Length == length) {
-        delete rest;
-        refillEnd = tick + length;
-      } else if (repeat && pos == tick && isv == sv && repeat->Fields.Value == length) {
-        delete repeat;
-        refillEnd = tick + length;
-      } else {
-        const bool laterRest = rest && isv == sv && pos > tick + length;
-        const int cleared = m.ClearVoiceRange(sv, tick, length);
-        refillEnd = std::max(refillEnd, cleared);
-        if (laterRest && cleared < 0) refillEnd = pos;
-        // Clearing can take items before the deciding one.
-        index = TQSScore::FindItemInsertIndex(m, sv, tick, 0);
+        return TDecision::Join;
       }
-      break;
-    }
-    if (!decided) {
-      index = m.ItemCount();
-      if (allVoices) {
-        m.ClearVoiceRange(sv, tick, length);
-        index = m.ItemCount();
-      }
-    }
+      auto* rest = dynamic_cast<TQSPause*>(&item);
+      auto* repeat = item.ItemType == kind::NoteRepeat ? dynamic_cast<TQSMark*>(&item) : nullptr;
+      const bool replaced = pos == tick && isv == sv &&
+                            ((rest && rest->Fields.Length == length) || (repeat && repeat->Fields.Value == length));
+      return replaced ? TDecision::Replace : TDecision::Clear;
+    });
   }
 
   DropMeasureRests(e, m);
 
-  auto* note = NewUnregistered<TQSNote>(m, kind::Note);
+  auto* note = NewUnregisteredItem<TQSNote>(m, kind::Note);
   TQSNote::TFields& f = note->Fields;
   f.Pitch = MakePitch(r.Octave, r.Step);
   note->SetStemDown(chordWith ? chordWith->IsStemDown() : EntryStemDown(score, e, r.Octave, r.Step));
@@ -339,7 +272,7 @@ TQSNote* PlaceNote(TEntry& e, int written, int length, const TNoteRequest& r) {
   if (chordWith)
     for (TQSItem* a : chordWith->Items)
       if (a->ItemType == kind::Dot) {
-        auto* dot = NewUnregistered<TQSMark>(*note, kind::Dot);
+        auto* dot = NewUnregisteredItem<TQSMark>(*note, kind::Dot);
         dot->Assign(*a);
         note->Items.Add(dot);
         break;
@@ -378,8 +311,7 @@ TQSNote* PlaceNote(TEntry& e, int written, int length, const TNoteRequest& r) {
 TQSPause* PlaceRest(TEntry& e, int written, int length, const TQSModifiers& modifiers, int bracket) {
   TQSMeasure& m = *e.Measure;
   const int tick = e.Tick, sv = e.StaffVoice;
-  const bool allVoices = m.AllVoices();
-  int index = 0, refillEnd = -1;
+    int index = 0, refillEnd = -1;
   bool overlapBefore = false;
 
   if (!e.Overwrite()) {
@@ -387,40 +319,22 @@ TQSPause* PlaceRest(TEntry& e, int written, int length, const TQSModifiers& modi
     index = TQSScore::FindItemInsertIndex(m, sv, tick, 0);
   } else {
     overlapBefore = ClearOverlapBefore(m, sv, tick, length);
-    bool decided = false;
-    for (int i = 0; i < m.ItemCount(); ++i) {
-      TQSItem* item = m.GetItem(i);
-      if (!IsTimedItem(*item)) continue;
-      const int pos = item->TimePosition(), isv = item->StaffVoice();
-      if (pos < tick || (pos == tick && !allVoices && EarlierVoice(isv, sv))) continue;
-      decided = true;
-      index = i;
-      auto* rest = dynamic_cast<TQSPause*>(item);
-      if (item->ItemType == kind::NoteRepeat) {
+    const bool placed = OverwriteWalk(m, sv, tick, length, index, refillEnd, [&](TQSItem& item) {
+      const int pos = item.TimePosition(), isv = item.StaffVoice();
+      if (item.ItemType == kind::NoteRepeat)
         // A note repeat of the voice over the span keeps its place.
-        if (isv == sv && pos < tick + length && TimedItemEnd(*item) > tick) return nullptr;
-      } else if (rest && pos == tick && isv == sv && rest->Fields.RealLength == length) {
-        delete rest;
-        refillEnd = tick + length;
-      } else {
-        const bool laterRest = rest && isv == sv && pos > tick + length;
-        const int cleared = m.ClearVoiceRange(sv, tick, length);
-        refillEnd = std::max(refillEnd, cleared);
-        if (laterRest && cleared < 0) refillEnd = pos;
-        index = TQSScore::FindItemInsertIndex(m, sv, tick, 0);
-      }
-      break;
-    }
-    if (!decided) {
-      if (allVoices) m.ClearVoiceRange(sv, tick, length);
-      index = m.ItemCount();
-    }
+        return isv == sv && pos < tick + length && TimedItemEnd(item) > tick ? TDecision::Cancel : TDecision::Keep;
+      auto* rest = dynamic_cast<TQSPause*>(&item);
+      return rest && pos == tick && isv == sv && rest->Fields.RealLength == length ? TDecision::Replace
+                                                                                    : TDecision::Clear;
+    });
+    if (!placed) return nullptr;
     if (refillEnd < 0) refillEnd = e.MeasureLength();
   }
 
   DropMeasureRests(e, m);
 
-  auto* rest = NewUnregistered<TQSPause>(m, kind::Pause);
+  auto* rest = NewUnregisteredItem<TQSPause>(m, kind::Pause);
   TQSPause::TFields& f = rest->Fields;
   f.Time = static_cast<uint16_t>(tick);
   f.Length = static_cast<uint16_t>(written);
@@ -461,7 +375,7 @@ int ClefShiftAtCursor(TQSScore& score) {
 }
 
 TQSMark* CreateTupletMark(TQSMeasure& measure, int staffVoice, int position, int type, int unit) {
-  auto* mark = NewUnregistered<TQSMark>(measure, kind::Tuplet);
+  auto* mark = NewUnregisteredItem<TQSMark>(measure, kind::Tuplet);
   mark->Fields.Kind = static_cast<uint8_t>(type);
   mark->Fields.Time = static_cast<uint16_t>(position);
   mark->Fields.Value = static_cast<uint16_t>(unit);
@@ -490,7 +404,8 @@ TQSNote* InsertNote(TQSScore& score, int octave, int step, int duration, const T
         int remaining = e.Length;
         while (remaining > 0) {
           Remove(list, {modifier::Dot, modifier::DoubleDot, modifier::TripleDot, modifier::TieUp, modifier::TieDown});
-          const TSplitPiece piece = NextSplitPiece(e.Tick, remaining, e.MeasureLength(), e.Slot->BeatFor(e.MeasureIndex));
+          const TSplitPiece piece =
+              NextSplitPiece(e.Tick, remaining, e.MeasureLength(), e.Slot->BeatFor(e.MeasureIndex));
           if (piece.Value <= 0) break;
           if (piece.Dots == 2) list.push_back(modifier::DoubleDot);
           else if (piece.Dots == 1) list.push_back(modifier::Dot);
@@ -582,8 +497,8 @@ void InsertGraceNote(TQSScore& score, int octave, int step, int duration, uint8_
   int index = -1;
   for (int i = 0; i < m->ItemCount(); ++i) {
     TQSItem* item = m->GetItem(i);
-    if (auto* g = dynamic_cast<TQSVorschlag*>(item);
-        g && g->Fields.StaffVoice == sv && g->Fields.Time == c.Tick && g->IsAfter() == bool(flags & TQSVorschlag::kAfter)) {
+    if (auto* g = dynamic_cast<TQSVorschlag*>(item); g && g->Fields.StaffVoice == sv && g->Fields.Time == c.Tick &&
+                                                     g->IsAfter() == bool(flags & TQSVorschlag::kAfter)) {
       group = g;
       break;
     }
@@ -603,7 +518,7 @@ void InsertGraceNote(TQSScore& score, int octave, int step, int duration, uint8_
 
   const bool isNew = group == nullptr;
   if (isNew) {
-    group = NewUnregistered<TQSVorschlag>(*m, kind::Vorschlag);
+    group = NewUnregisteredItem<TQSVorschlag>(*m, kind::Vorschlag);
     group->Fields.StaffVoice = sv;
     group->Fields.Time = static_cast<uint16_t>(c.Tick);
     m->Items.Insert(index < 0 ? m->ItemCount() : index, group);
@@ -623,7 +538,7 @@ void InsertGraceNote(TQSScore& score, int octave, int step, int duration, uint8_
     f.TabString = static_cast<uint8_t>(cmd.View->CursorString);
     f.TabFret = static_cast<uint8_t>(cmd.View->CursorFret + 1);
   }
-  grace->SetExtraBeams(duration == 8 ? 3 : duration == 16 ? 2 : duration == 32 ? 1 : 0);
+  grace->SetExtraBeams(ExtraBeamsFor(duration));
   for (int code : modifiers) {
     if (ApplyPitchModifier(*grace, code)) continue;
     if (code >= modifier::Tremolo && code <= modifier::LastTremolo)

@@ -6,6 +6,7 @@
 
 #include "editing/command.h"
 #include "editing/entry.h"
+#include "editing/placement.h"
 #include "editing/split.h"
 #include "layout/dynamics.h"
 #include "score/marks.h"
@@ -21,15 +22,6 @@
 namespace qs {
 
 namespace {
-
-template <class T>
-T* NewUnregistered(TQSItemOwner& owner, TQSItemType k) {
-  const bool saved = owner.RegistrationSuspended;
-  owner.RegistrationSuspended = true;
-  TQSItem* item = CreateItemByKind(k, &owner);
-  owner.RegistrationSuspended = saved;
-  return static_cast<T*>(item);
-}
 
 template <class T>
 bool SetTimeOf(TQSItem& item, int position) {
@@ -195,7 +187,8 @@ void ModifyNotesForKeyChange(TQSEditCommand& command, int measureIndex, int oldK
           TQSItem* item = m->GetItem(i);
           if (mi > measureIndex && item->ItemType == kind::Key) return;
           auto* note = dynamic_cast<TQSNote*>(item);
-          if (note && item->ItemType == kind::Note && note->Fields.StaffVoice == sv) RespellNote(*note, oldTable, newTable);
+          if (note && item->ItemType == kind::Note && note->Fields.StaffVoice == sv)
+            RespellNote(*note, oldTable, newTable);
         }
       }
   }
@@ -250,33 +243,27 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
   const bool twoVoices = staff->VoiceCount() == 2;
   if (itemKind == kind::NoteRepeat && !reuse) {
     int index = m->ItemCount(), refillEnd = -1;
-    for (int i = 0; i < m->ItemCount(); ++i) {
-      TQSItem* item = m->GetItem(i);
-      if (!IsTimedItem(*item)) continue;
-      const int pos = item->TimePosition(), isv = item->StaffVoice();
-      if (pos < tick || (pos == tick && !m->AllVoices() &&
-                         (StaffOf(uint8_t(isv)) < c.Staff || (StaffOf(uint8_t(isv)) == c.Staff && VoiceOf(uint8_t(isv)) < c.Voice))))
-        continue;
-      index = i;
-      if ((item->ItemType == kind::Note || item->ItemType == kind::Pause) && pos == tick && isv == sv &&
-          TimedItemEnd(*item) - pos == length) {
-        delete item;
-        refillEnd = tick + length;
-      } else if (item->ItemType == kind::NoteRepeat && pos == tick && isv == sv &&
-                 static_cast<TQSMark*>(item)->Fields.Value == length) {
-        cmd.Finish();
-        return static_cast<TQSMark*>(item);
-      } else {
-        refillEnd = std::max(refillEnd, m->ClearVoiceRange(sv, tick, length));
-        index = TQSScore::FindItemInsertIndex(*m, sv, tick, 0);
+    TQSMark* same = nullptr;
+    const bool placed = OverwriteWalk(*m, sv, tick, length, index, refillEnd, [&](TQSItem& item) {
+      const int pos = item.TimePosition(), isv = item.StaffVoice();
+      if (pos != tick || isv != sv) return TDecision::Clear;
+      if (item.ItemType == kind::NoteRepeat) {
+        auto* repeat = static_cast<TQSMark*>(&item);
+        if (repeat->Fields.Value != length) return TDecision::Clear;
+        same = repeat;
+        return TDecision::Cancel;
       }
-      break;
+      return TimedItemEnd(item) - pos == length ? TDecision::Replace : TDecision::Clear;
+    });
+    if (!placed) {
+      cmd.Finish();
+      return same;
     }
     if (TQSColumn* column = piece->GetColumn(c.Measure)) {
       cmd.SaveColumn(column);
       column->DeleteMeasureRests();
     }
-    mark = NewUnregistered<TQSMark>(*m, kind::NoteRepeat);
+    mark = NewUnregisteredItem<TQSMark>(*m, kind::NoteRepeat);
     mark->Fields.StaffVoice = sv;
     mark->Fields.Time = static_cast<uint16_t>(tick);
     mark->Fields.Value = static_cast<uint16_t>(length);
@@ -288,7 +275,7 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
     if (refillEnd <= 0) refillEnd = m->MeasureLength();
     if (tick + length < refillEnd) m->InsertRests(sv, tick + length, refillEnd, m->IndexOfItem(mark), 0);
   } else if (!reuse) {
-    mark = NewUnregistered<TQSMark>(*m, static_cast<TQSItemType>(itemKind));
+    mark = NewUnregisteredItem<TQSMark>(*m, static_cast<TQSItemType>(itemKind));
     mark->Fields.StaffVoice = sv;
     mark->Fields.Time = static_cast<uint16_t>(itemKind == kind::BarRepeat ? 0 : tick);
     if (itemKind == kind::BarRepeat) {
@@ -352,7 +339,7 @@ TQSBend* InsertBend(TQSScore& score, int itemKind, int variant, int yOffset) {
   THeldRecalculate held(score);
   cmd.SaveMeasure(m);
   if (!bend) {
-    bend = NewUnregistered<TQSBend>(*m, static_cast<TQSItemType>(itemKind));
+    bend = NewUnregisteredItem<TQSBend>(*m, static_cast<TQSItemType>(itemKind));
     bend->Fields.StaffVoice = sv;
     bend->Fields.Time = static_cast<uint16_t>(c.Tick);
     m->Items.Insert(TQSScore::FindItemInsertIndex(*m, sv, c.Tick, 0), bend);
@@ -435,22 +422,15 @@ bool MovesWithNewPosition(int k) {
          k == kind::Term;
 }
 
-bool IsEndMark(int k) { return k == kind::Segno || k == kind::Coda || (k >= kind::DaCapo && k <= kind::CompositionBegin); }
-
-template <class T, class Owner>
-T* NewChild(Owner& owner) {
-  const bool saved = owner.RegistrationSuspended;
-  owner.RegistrationSuspended = true;
-  T* child = new T(&owner);
-  owner.RegistrationSuspended = saved;
-  return child;
+bool IsEndMark(int k) {
+  return k == kind::Segno || k == kind::Coda || (k >= kind::DaCapo && k <= kind::CompositionBegin);
 }
 
 // New measures or columns made on demand, outside their owner's list until
 // they are put in place.
 template <class T, class Owner>
 T* NeedNew(Owner& owner, std::vector<T*>& list, int n) {
-  while (static_cast<int>(list.size()) <= n) list.push_back(NewChild<T>(owner));
+  while (static_cast<int>(list.size()) <= n) list.push_back(NewUnregisteredChild<T>(owner));
   return list[static_cast<size_t>(n)];
 }
 
@@ -504,7 +484,10 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
   timeSignature = SafeMeter(timeSignature);
   const int L = MeterLength(timeSignature);
   const int beat = MeterBeat(L, timeSignature);
-  const int lastM = std::max(K, piece->LastLaidOutMeasure);
+  // The layout may lay out measure numbers beyond those the piece holds.
+  int held = piece->ColumnCount();
+  for (TQSPart* part : piece->PartList()) held = std::max(held, part->MeasureCount());
+  const int lastM = std::max(K, std::min(piece->LastLaidOutMeasure, held - 1));
   cmd.Open();
 
   std::vector<TQSColumn*> newColumns;
@@ -628,6 +611,15 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
     start += oldLen;
   }
 
+  // Empty measures at the end of the range keep their time too: the new
+  // measures cover all of it.
+  if (start > 0) {
+    const int lastNew = (start - 1) / L;
+    for (int pi = 0; pi < piece->PartCount(); ++pi)
+      if (TQSPart* part = piece->GetPart(pi); part->MeasureCount() > K)
+        NeedNew(*part, newMeasures[static_cast<size_t>(pi)], lastNew);
+    if (piece->ColumnCount() > K) NeedNew(*piece, newColumns, lastNew);
+  }
   const int oldCount = endM - K + 1;
   for (int pi = 0; pi < piece->PartCount(); ++pi) {
     TQSPart* part = piece->GetPart(pi);

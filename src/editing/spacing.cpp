@@ -111,7 +111,8 @@ void ChangeSpaceAfterMeasure(TQSScore& score, int step) {
 void SetMeasureAlignStyle(TQSScore& score, uint8_t style) {
   TQSWindowLink* view = score.ActiveWindow();
   if (!view) return;
-  ChangeTable(score, &TQSSpacingTables::AlignStyles, view->CursorSystemIndex(), [&](int16_t) { return int16_t(style); });
+  ChangeTable(score, &TQSSpacingTables::AlignStyles, view->CursorSystemIndex(),
+              [&](int16_t) { return int16_t(style); });
 }
 
 }  // namespace qs

@@ -15,7 +15,8 @@ TSplitPiece NextSplitPiece(int tick, int remaining, int measureLength, int beat)
   const int doubleDotted = value + value / 2 + value / 4;
   const int dotted = value + value / 2;
   p.Value = value;
-  if (value < 256 && remaining >= doubleDotted && tick + doubleDotted < measureLength && nextBeat > tick + doubleDotted) {
+  if (value < 256 && remaining >= doubleDotted && tick + doubleDotted < measureLength &&
+      nextBeat > tick + doubleDotted) {
     p.Length = doubleDotted;
     p.Dots = 2;
   } else if (value < 512 && remaining >= dotted && tick + dotted < measureLength && nextBeat > tick + doubleDotted) {

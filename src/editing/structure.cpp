@@ -18,10 +18,7 @@ namespace {
 
 template <class T, class Owner>
 T* InsertNew(Owner& owner, std::vector<T*>& list, int index) {
-  const bool saved = owner.RegistrationSuspended;
-  owner.RegistrationSuspended = true;
-  T* child = new T(&owner);
-  owner.RegistrationSuspended = saved;
+  T* child = NewUnregisteredChild<T>(owner);
   InsertAt(list, child, index);
   Renumber(list);
   return child;
@@ -44,6 +41,26 @@ TQSUndoRecord* GuardedBeginUndo(TQSScore& score, uint8_t action) {
   } catch (...) {
     return nullptr;
   }
+}
+
+// Runs add under the update lock (its release lays out); then OnChanged
+// and, for what add returned, the undo record of the addition, also when
+// add failed.
+template <class T, class Add>
+T* AddUnderLock(TQSScore& score, uint8_t action, void (TQSScore::*save)(TQSUndoRecord*, T*), Add&& add) {
+  T* added = nullptr;
+  score.BeginUpdate();
+  try {
+    added = add();
+  } catch (...) {
+    score.EndUpdate();
+    score.FireChanged(&score);
+    throw;
+  }
+  score.EndUpdate();
+  score.FireChanged(&score);
+  if (added) (score.*save)(GuardedBeginUndo(score, action), added);
+  return added;
 }
 
 // The end of a deletion: layout, repaint, cursor checks, then OnChanged;
@@ -145,88 +162,59 @@ void DeleteMeasures(TQSScore& score, int count, bool partOnly) {
 TQSPiece* AddPiece(TQSScore& score) {
   TQSWindowLink* view = score.ActiveWindow();
   if (!view) return nullptr;
-  TQSPiece* piece = nullptr;
-  score.BeginUpdate();
-  try {
-    piece = score.NewPiece();
+  return AddUnderLock<TQSPiece>(score, undoaction::PieceAdded, &TQSScore::SaveUndoPiece, [&] {
+    TQSPiece* piece = score.NewPiece();
     TQSColumn* column = piece->AddColumn();
     NewMark(column, kind::Meter, 0, MakeMeter(4, 4));
     NewMark(column, kind::MeasureNumbering, 0, 1);
     view->CursorPosition = {view->CursorPosition.Page, piece->Index, 0, 0, 0, 0, 0};
-    TQSPart* part = AddStarterPart(*piece);
-    TQSMeasure* first = part->GetMeasure(0);
-    first->RegistrationSuspended = true;
-    auto* accolade = CreateItemByKind(kind::Accolade, first);
-    first->RegistrationSuspended = false;
-    first->Items.Insert(0, accolade);
+    TQSMeasure* first = AddStarterPart(*piece)->GetMeasure(0);
+    first->Items.Insert(0, NewUnregisteredItem<TQSItem>(*first, kind::Accolade));
     view->ValidateCursor(false);
     view->DoActiveChanged(piece);
-  } catch (...) {
-    score.EndUpdate();
-    score.FireChanged(&score);
-    throw;
-  }
-  score.EndUpdate();
-  score.FireChanged(&score);
-  score.SaveUndoPiece(GuardedBeginUndo(score, undoaction::PieceAdded), piece);
-  return piece;
+    return piece;
+  });
 }
 
 TQSStaff* AddStaff(TQSScore& score) {
   TQSWindowLink* view = score.ActiveWindow();
   TQSPart* part = view ? score.CurrentPart() : nullptr;
   if (!part) return nullptr;
-  TQSStaff* staff = nullptr;
-  score.BeginUpdate();
-  try {
-    staff = part->NewStaff();
-    if (staff) {
-      staff->NewVoice();
-      if (TQSMeasure* first = part->GetMeasure(0)) {
-        const int sv = MakeStaffVoice(staff->Index, 0);
-        first->RegistrationSuspended = true;
-        TQSMark* clef = NewMark(first, kind::Clef, 1, 0, sv);
-        first->RegistrationSuspended = false;
-        first->Items.Insert(TQSScore::FindItemInsertIndex(*first, sv, 0, 0), clef);
-      }
-      view->CursorPosition.Staff = staff->Index;
-      view->CursorPosition.Voice = 0;
-      view->ValidateCursor(false);
-      view->DoActiveChanged(staff);
+  return AddUnderLock<TQSStaff>(score, undoaction::StaffAdded, &TQSScore::SaveUndoStaff, [&] {
+    TQSStaff* staff = part->NewStaff();
+    if (!staff) return staff;
+    staff->NewVoice();
+    if (TQSMeasure* first = part->GetMeasure(0)) {
+      const int sv = MakeStaffVoice(staff->Index, 0);
+      auto* clef = NewUnregisteredItem<TQSMark>(*first, kind::Clef);
+      clef->Fields.Kind = 1;
+      clef->Fields.StaffVoice = static_cast<uint8_t>(sv);
+      first->Items.Insert(TQSScore::FindItemInsertIndex(*first, sv, 0, 0), clef);
     }
-  } catch (...) {
-    score.EndUpdate();
-    score.FireChanged(&score);
-    throw;
-  }
-  score.EndUpdate();
-  score.FireChanged(&score);
-  if (staff) score.SaveUndoStaff(GuardedBeginUndo(score, undoaction::StaffAdded), staff);
-  return staff;
+    view->CursorPosition.Staff = staff->Index;
+    view->CursorPosition.Voice = 0;
+    view->ValidateCursor(false);
+    view->DoActiveChanged(staff);
+    return staff;
+  });
 }
 
 TQSVoice* AddVoice(TQSScore& score) {
   TQSWindowLink* view = score.ActiveWindow();
   TQSStaff* staff = view ? score.CurrentStaff() : nullptr;
   if (!staff) return nullptr;
-  TQSVoice* voice = nullptr;
-  view->ShowCursor(false);
-  score.BeginUpdate();
-  try {
-    voice = staff->NewVoice();
+  // The cursor stays hidden while the voice is added.
+  struct THidden {
+    TQSWindowLink& View;
+    explicit THidden(TQSWindowLink& v) : View(v) { View.ShowCursor(false); }
+    ~THidden() { View.ShowCursor(true); }
+  } hidden(*view);
+  return AddUnderLock<TQSVoice>(score, undoaction::VoiceAdded, &TQSScore::SaveUndoVoice, [&] {
+    TQSVoice* voice = staff->NewVoice();
     view->CursorPosition.Voice = voice->Index;
     view->DoActiveChanged(voice);
-  } catch (...) {
-    score.EndUpdate();
-    view->ShowCursor(true);
-    score.FireChanged(&score);
-    throw;
-  }
-  score.EndUpdate();
-  view->ShowCursor(true);
-  score.FireChanged(&score);
-  score.SaveUndoVoice(GuardedBeginUndo(score, undoaction::VoiceAdded), voice);
-  return voice;
+    return voice;
+  });
 }
 
 void DeletePiece(TQSScore& score) {

@@ -72,6 +72,8 @@ void WriteHelpContainer(TStream& s, std::vector<THelpTopicSource> topics,
                         const std::vector<THelpPictureSource>& pictures) {
   std::stable_sort(topics.begin(), topics.end(),
                    [](const THelpTopicSource& a, const THelpTopicSource& b) { return SortsBefore(a.Name, b.Name); });
+  for (size_t i = 1; i < topics.size(); ++i)
+    if (SameText(topics[i - 1].Name, topics[i].Name)) throw EWriteError("Two help topics are named " + topics[i].Name);
   // The records follow both indexes; their offsets are known once the
   // indexes' sizes are.
   int64_t offset = s.Position() + 1 + 2 + 1 + 2;
@@ -131,13 +133,17 @@ void THelpContent::LoadFile(const std::string& fileName, const std::vector<std::
     if (!index_.Read(f)) return;
     container_ = &f;
     try {
+      auto parse = [&](const THelpIndexEntry& e) {
+        embedding_ = {LowerCase(e.Name)};
+        ParseContainerTopic(e.Offset, 0);
+      };
       if (topics.empty()) {
-        if (!index_.Topics.empty()) ParseContainerTopic(index_.Topics.front().Offset, 0);
+        if (!index_.Topics.empty()) parse(index_.Topics.front());
       } else {
         for (const std::string& name : topics) {
           const std::string wanted = Utf8ToAnsi(name);
           for (const THelpIndexEntry& e : index_.Topics)
-            if (SameText(e.Name, wanted)) ParseContainerTopic(e.Offset, 0);
+            if (SameText(e.Name, wanted)) parse(e);
         }
       }
     } catch (...) {
@@ -147,6 +153,7 @@ void THelpContent::LoadFile(const std::string& fileName, const std::vector<std::
     container_ = nullptr;
   } else if (ext == ".xml") {
     folder_ = ExtractFilePath(fileName);
+    embedding_ = {LowerCase(Utf8ToAnsi(ExtractFileName(fileName)))};
     ParseTopic(f, f.Size(), 0);
   }
 }

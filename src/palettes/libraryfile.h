@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/safefile.h"
 #include "base/stream.h"
 
 namespace qs {
@@ -34,6 +35,40 @@ void SaveTemplateFile(const std::string& name, const std::string& ext, const std
 std::string LocalizedTemplateName(const std::string& name, const std::string& ext, const std::string& language);
 // The file name without folder and extension.
 std::string LibraryEntryName(const std::string& path);
+
+// The file operations of a library entry T: it has a `FileName`, its own
+// LoadFromStream and SaveToStream, and the extension T::kExtension.
+template <class T>
+class TTemplateFile {
+ public:
+  // `Templates/<FileName with the extension>`, the user's or the shipped
+  // one, when it exists; nothing otherwise.
+  void LoadFromFile() {
+    LoadTemplateFile(Self().FileName, T::kExtension, [this](TStream& s) { Self().LoadFromStream(s); });
+  }
+  // The user's `Templates/<FileName with the extension>`, saved safely.
+  void SaveToFile() const {
+    SaveTemplateFile(Self().FileName, T::kExtension, [this](TStream& s) { Self().SaveToStream(s); });
+  }
+
+ protected:
+  T& Self() { return static_cast<T&>(*this); }
+  const T& Self() const { return static_cast<const T&>(*this); }
+};
+
+// Entries that are also imported from and exported to any file.
+template <class T>
+class TImportableTemplateFile : public TTemplateFile<T> {
+ public:
+  // The file at path, when it exists; then FileName becomes its name.
+  void ImportFromFile(const std::string& path) {
+    if (LoadLibraryFile(path, [this](TStream& s) { this->Self().LoadFromStream(s); }))
+      this->Self().FileName = LibraryEntryName(path);
+  }
+  void ExportToFile(const std::string& path) const {
+    SafeSaveFile(path, [this](TStream& s) { this->Self().SaveToStream(s); });
+  }
+};
 
 // The keys of an index file: section, "<Key>Max" and "<Key><i>".
 struct TLibraryIndexKeys {

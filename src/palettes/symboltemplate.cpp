@@ -4,7 +4,6 @@
 #include <limits>
 
 #include "base/exceptions.h"
-#include "base/safefile.h"
 #include "palettes/libraryfile.h"
 
 namespace qs {
@@ -77,11 +76,39 @@ class TBlockPatch {
   std::vector<uint8_t> block_;
 };
 
+// Where the bytes of an old record's body go in the item's field block.
+struct TOldCopy {
+  size_t From, To, Size;
+};
+struct TOldLayout {
+  char Letter;
+  TQSItemType Kind;
+  int Coordinates;  // i16 pixel values from body byte 2 to block byte 0 on
+  std::vector<TOldCopy> Copies;
+  size_t FlagAt, PageAt, PageTo;  // the page rule
+};
+
+const std::vector<TOldLayout>& OldLayouts() {
+  static const std::vector<TOldLayout> kLayouts = {
+      {'=', kind::Text, 2, {{7, 11, 1}, {8, 12, 1}, {9, 10, 1}, {12, 16, 4}, {16, 20, 2}}, 9, 6, 8},
+      {'>', kind::Image, 4, {{11, 10, 1}}, 11, 10, 8},
+      {'?', kind::Line, 4, {{10, 11, 1}, {12, 12, 4}, {16, 16, 1}, {17, 10, 1}}, 18, 19, 8},
+      {'@', kind::Rectangle, 4, {{10, 11, 1}, {12, 12, 4}, {16, 16, 1}, {20, 20, 4}, {24, 24, 1}}, 25, 26, 8},
+      {'A', kind::Ellipse, 4, {{10, 11, 1}, {12, 12, 4}, {16, 16, 1}, {20, 20, 4}, {24, 24, 1}}, 25, 26, 8},
+      {'B', kind::Arc, 8, {{18, 19, 1}, {20, 20, 4}, {24, 24, 1}, {28, 28, 4}, {32, 32, 1}}, 33, 34, 16},
+      {'C', kind::Pie, 8, {{18, 19, 1}, {20, 20, 4}, {24, 24, 1}, {28, 28, 4}, {32, 32, 1}}, 33, 34, 16},
+      {'D', kind::ChordSegment, 8, {{18, 19, 1}, {20, 20, 4}, {24, 24, 1}, {28, 28, 4}, {32, 32, 1}}, 33, 34, 16},
+  };
+  return kLayouts;
+}
+
 template <class T>
-T* NewItem(TQSSymbolDescription& symbol, TQSItemType k) {
-  auto* item = static_cast<T*>(CreateItemByKind(k, &symbol));
-  symbol.Items.Add(item);
-  return item;
+bool PatchItem(TQSItem* item, TBlockPatch& patch) {
+  if (auto* t = dynamic_cast<T*>(item)) {
+    patch.Apply(t->Fields);
+    return true;
+  }
+  return false;
 }
 
 // One old record: u8 length, the body, and for texts and pictures what
@@ -89,73 +116,23 @@ T* NewItem(TQSSymbolDescription& symbol, TQSItemType k) {
 void ReadOldRecord(TStream& s, TQSSymbolDescription& symbol) {
   TOldBody body{s.ReadBytes(s.ReadU8())};
   if (body.Bytes.empty()) return;
-  TBlockPatch p(body);
-  switch (body.U8(0)) {
-    case '=': {
-      auto* text = NewItem<TQSText>(symbol, kind::Text);
-      p.Coordinate(2, 0);
-      p.Coordinate(4, 2);
-      p.Page(9, 6, 8);
-      p.Copy(7, 11, 1);
-      p.Copy(8, 12, 1);
-      p.Copy(9, 10, 1);
-      p.Copy(12, 16, 4);
-      p.Copy(16, 20, 2);
-      p.Apply(text->Fields);
-      text->FontName = ReadStreamString(s);
-      text->Lines = ReadStreamStringLines(s);
-      break;
-    }
-    case '>': {
-      auto* image = NewItem<TQSImage>(symbol, kind::Image);
-      p.Coordinates(2, 0, 4);
-      p.Page(11, 10, 8);
-      p.Copy(11, 10, 1);
-      p.Apply(image->Fields);
-      ReadPicture(s, image->Picture, s.Size());
-      break;
-    }
-    case '?': {
-      auto* line = NewItem<TQSLine>(symbol, kind::Line);
-      p.Coordinates(2, 0, 4);
-      p.Copy(10, 11, 1);
-      p.Copy(12, 12, 4);
-      p.Copy(16, 16, 1);
-      p.Copy(17, 10, 1);
-      p.Page(18, 19, 8);
-      p.Apply(line->Fields);
-      break;
-    }
-    case '@':
-    case 'A': {
-      auto* shape = NewItem<TQSRectangle>(symbol, body.U8(0) == '@' ? kind::Rectangle : kind::Ellipse);
-      p.Coordinates(2, 0, 4);
-      p.Copy(10, 11, 1);
-      p.Copy(12, 12, 4);
-      p.Copy(16, 16, 1);
-      p.Copy(20, 20, 4);
-      p.Copy(24, 24, 1);
-      p.Page(25, 26, 8);
-      p.Apply(shape->Fields);
-      break;
-    }
-    case 'B':
-    case 'C':
-    case 'D': {
-      static constexpr TQSItemType kArcs[] = {kind::Arc, kind::Pie, kind::ChordSegment};
-      auto* arc = NewItem<TQSArc>(symbol, kArcs[body.U8(0) - 'B']);
-      p.Coordinates(2, 0, 8);
-      p.Copy(18, 19, 1);
-      p.Copy(20, 20, 4);
-      p.Copy(24, 24, 1);
-      p.Copy(28, 28, 4);
-      p.Copy(32, 32, 1);
-      p.Page(33, 34, 16);
-      p.Apply(arc->Fields);
-      break;
-    }
-    default:
-      break;
+  const auto& layouts = OldLayouts();
+  auto layout = std::find_if(layouts.begin(), layouts.end(),
+                             [&](const TOldLayout& l) { return static_cast<uint8_t>(l.Letter) == body.U8(0); });
+  if (layout == layouts.end()) return;
+  TQSItem* item = CreateItemByKind(layout->Kind, &symbol);
+  symbol.Items.Add(item);
+  TBlockPatch patch(body);
+  patch.Coordinates(2, 0, layout->Coordinates);
+  for (const TOldCopy& c : layout->Copies) patch.Copy(c.From, c.To, c.Size);
+  patch.Page(layout->FlagAt, layout->PageAt, layout->PageTo);
+  PatchItem<TQSText>(item, patch) || PatchItem<TQSImage>(item, patch) || PatchItem<TQSLine>(item, patch) ||
+      PatchItem<TQSRectangle>(item, patch) || PatchItem<TQSArc>(item, patch);
+  if (auto* text = dynamic_cast<TQSText*>(item)) {
+    text->FontName = ReadStreamString(s);
+    text->Lines = ReadStreamStringLines(s);
+  } else if (auto* image = dynamic_cast<TQSImage*>(item)) {
+    ReadPicture(s, image->Picture, s.Size());
   }
 }
 
@@ -203,23 +180,6 @@ void TQSSymbolDescription::SaveToStream(TStream& s) const {
   s.WriteI32(Width);
   s.WriteI32(Height);
   WriteItemList(s, Items);
-}
-
-void TQSSymbolDescription::LoadFromFile() {
-  LoadTemplateFile(FileName, kSymbolIndex.Extension, [&](TStream& s) { LoadFromStream(s); });
-}
-
-void TQSSymbolDescription::ImportFromFile(const std::string& path) {
-  if (!LoadLibraryFile(path, [&](TStream& s) { LoadFromStream(s); })) return;
-  FileName = LibraryEntryName(path);
-}
-
-void TQSSymbolDescription::SaveToFile() const {
-  SaveTemplateFile(FileName, kSymbolIndex.Extension, [&](TStream& s) { SaveToStream(s); });
-}
-
-void TQSSymbolDescription::ExportToFile(const std::string& path) const {
-  SafeSaveFile(path, [&](TStream& s) { SaveToStream(s); });
 }
 
 }  // namespace qs

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "palettes/libraryfile.h"
 #include "score/pageobjects.h"
 
 namespace qs {
@@ -14,8 +15,10 @@ namespace qs {
 // The drawing and its items are those of a score's user symbol (the items
 // have the template as owner and are added by it); the symbol's own two
 // settings are not used by a template, whose size is Width and Height.
-class TQSSymbolDescription : public TQSUserSymbol {
+class TQSSymbolDescription : public TQSUserSymbol, public TImportableTemplateFile<TQSSymbolDescription> {
  public:
+  static constexpr const char* kExtension = kSymbolIndex.Extension;
+
   std::string Description;
   std::string Group;
   std::string FileName;  // without folder and extension
@@ -26,12 +29,6 @@ class TQSSymbolDescription : public TQSUserSymbol {
   // Reads either layout and appends the items read.
   void LoadFromStream(TStream& s);
   void SaveToStream(TStream& s) const;
-  // `Templates/<FileName>.smb` when it exists; nothing otherwise.
-  void LoadFromFile();
-  // The file at path when it exists; then FileName becomes its name.
-  void ImportFromFile(const std::string& path);
-  void SaveToFile() const;
-  void ExportToFile(const std::string& path) const;
 
   const char* ClassName() const override { return "TQSSymbolDescription"; }
 };

@@ -37,7 +37,7 @@ std::string XdgDir(const char* var, const char* fallback) {
     const char* home = std::getenv("HOME");
     base = std::string(home && *home ? home : "/tmp") + fallback;
   }
-  return IncludeTrailingPathDelimiter(base) + "quillstave4/";
+  return IncludeTrailingPathDelimiter(base) + kProgramName + "/";
 }
 
 std::string WritableOr(const char* var, const char* fallback) {

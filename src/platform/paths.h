@@ -11,6 +11,10 @@
 
 namespace qs::platform {
 
+// The program's own name: its executable, its folders under the user's
+// XDG folders, and the stem of files that travel with it (language files).
+inline constexpr const char* kProgramName = "quillstave4";
+
 // The running program's file and folder (the folder with a trailing "/").
 std::string ProgramFile();
 std::string ProgramDir();

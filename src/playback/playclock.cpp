@@ -54,13 +54,18 @@ void TQSVirtualClock::SleepUntil(double ms) {
   targets_.erase(target);
 }
 
-int TQSVirtualClock::Sleepers() const {
+int TQSVirtualClock::Sleepers() {
+  std::lock_guard lock(mutex_);
+  return SleepersLocked();
+}
+
+int TQSVirtualClock::SleepersLocked() const {
   return static_cast<int>(std::distance(targets_.upper_bound(now_), targets_.end()));
 }
 
 void TQSVirtualClock::WaitForSleepers(int threads) {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return Sleepers() >= threads; });
+  changed_.wait(lock, [&] { return SleepersLocked() >= threads; });
 }
 
 void TQSVirtualClock::Wake() {

@@ -56,9 +56,11 @@ class TQSVirtualClock : public TQSPlayClock {
   // Stepped: waits until `threads` threads sleep towards a time still to
   // come (each has run every pass due so far).
   void WaitForSleepers(int threads);
+  // Stepped: the threads sleeping towards a time still to come.
+  int Sleepers();
 
  private:
-  int Sleepers() const;
+  int SleepersLocked() const;
 
   std::mutex mutex_;
   std::condition_variable changed_;

@@ -80,6 +80,16 @@ int DotCount(const TQSItemHolder& holder) {
   return 0;
 }
 
+int ExtraBeamsFor(int written) {
+  switch (written) {
+    case 32: return 1;
+    case 16: return 2;
+    case 8: return 3;
+    case 4: return 4;
+    default: return 0;
+  }
+}
+
 uint8_t AccidentalKindFor(int alteration) {
   switch (alteration) {
     case -2: return 1;

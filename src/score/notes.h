@@ -146,6 +146,10 @@ class TQSNote : public TQSItemHolder {
   }
 };
 
+// The beams or flags beyond the first of a written length: 32 ticks 1,
+// 16 2, 8 3, 4 4, others 0.
+int ExtraBeamsFor(int written);
+
 // The accidental mark kind (50) for an alteration in semitones: -2 double
 // flat, -1 flat, +1 sharp, +2 double sharp, other negative natural-flat,
 // other positive natural-sharp, 0 natural.

@@ -51,6 +51,9 @@ using TQSOnGetTermsEvent = std::function<bool(TObject* sender, int kind, const s
 
 // The settings block: 52 bytes filed as one section of the native file, in
 // this order and these widths.
+// The extension of native score files.
+constexpr const char* kNativeFileExt = ".sfd";
+
 // The most empty pages the layout makes in a row: at the beginning of the
 // score, after a page break, and after the music to reach PageCount. A
 // damaged file may ask for tens of thousands.
@@ -332,6 +335,14 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   TQSColumn* EnsureColumn(int index);
   // Bookmarks 0-9 of the active view.
   bool HasBookmark(int index);
+  // The scope the symbols were last selected in (0 score, 1 piece, 2 part,
+  // 3 staff, 4 voice); stores it and selects that scope in the active view.
+  uint8_t SymbolSelectScope = 0;
+  void SelectSymbols(int scope);
+  // Selects the page objects of the active view's page, or of every page.
+  void SelectDesignItems(bool allPages);
+  // The largest fret count of all staves; 255 when that is 0.
+  int MaxFretCount() const;
   void SetBookmark(int index);
   void GotoBookmark(int index);
 

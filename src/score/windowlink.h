@@ -143,6 +143,11 @@ class TQSWindowLink {
   virtual void DoActiveChanged(TObject* sender) { (void)sender; }
   // Draws or removes the view's marker on the score's navigator.
   virtual void DrawNavigatorMarker(bool visible) { (void)visible; }
+  // Selects every element of a scope (0 score, 1 piece, 2 part, 3 staff,
+  // 4 voice of the cursor), or the page objects of the cursor's page or of
+  // all pages.
+  virtual void SelectAll(int scope) { (void)scope; }
+  virtual void SelectAllPageObjects(bool allPages) { (void)allPages; }
   // Bookmarks 0-9.
   virtual bool HasBookmark(int index) const { (void)index; return false; }
   virtual void SetBookmark(int index) { (void)index; }

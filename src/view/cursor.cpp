@@ -44,7 +44,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
   TQSCursorPosition cand = CursorPosition;
   int line = CursorLine, string = CursorString;
   const TPoint p = ClientToCanvas(point);
-  BarlineMeasure = -1;
+  ClickedBarMeasure = -1;
 
   for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
     const TRect& pr = PageGrid[static_cast<size_t>(j)].Rect;
@@ -66,7 +66,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
       const TQSCalcMeasure* slot = system->Measures.At(k);
       if (!slot) continue;
       const int r = Px(slot->Box.Right);
-      if ((r - z < dx && dx <= r) || (k > 0 && r < dx && dx <= r + z)) BarlineMeasure = slot->MeasureIndex;
+      if ((r - z < dx && dx <= r) || (k > 0 && r < dx && dx <= r + z)) ClickedBarMeasure = slot->MeasureIndex;
       if (measureFound || dx > r) continue;
       measureFound = true;
       cand.Measure = slot->MeasureIndex;
@@ -236,7 +236,7 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
     if (left < h)
       h = CursorPosition.Measure == system->FirstMeasure ? 0 : left;
     else if (right > h + viewW && right - viewW <= left)
-      h = right + VertBar.Thickness + r - clientWidth_;
+      h = right + VertBar.Thickness + r - ClientWidth();
   }
 
   auto vertical = [&](int spanTop, int spanBottom, int base) {
@@ -245,7 +245,7 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
     auto up = [&] { v = firstRow ? pr.Top : (m < spanTop ? spanTop - m : spanTop); };
     if (spanTop < v) up();
     else if (spanBottom > v + viewH) {
-      v = follow && pageIndex != PageCount - 1 ? spanTop : spanBottom + HorzBar.Thickness + r + m - clientHeight_;
+      v = follow && pageIndex != PageCount - 1 ? spanTop : spanBottom + HorzBar.Thickness + r + m - ClientHeight();
       if (spanTop < v) up();
     }
     return v;

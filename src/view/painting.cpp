@@ -51,7 +51,7 @@ std::string PageIndicator(int page, int count) { return std::to_string(page) + "
 
 void TQSWindow::LayoutButtonBar() {
   if (!Score || !HasParent()) return;
-  const int h = HorzBar.Thickness, o = ButtonsOffset, b = clientHeight_;
+  const int h = HorzBar.Thickness, o = ButtonsOffset, b = ClientHeight();
   TCanvas& measure = MeasuringCanvas();
   UseFont(measure, "Arial", 10);
   const int w = measure.TextWidth(PageIndicator(PageCount, PageCount));
@@ -69,14 +69,14 @@ void TQSWindow::UpdatePageButtons() {
   ButtonEnabled[3] = PageCount > 1;
   ButtonEnabled[4] = ButtonEnabled[5] = page < PageCount - 1;
   ButtonEnabled[6] = ButtonEnabled[7] = true;
-  Invalidate({Buttons[1].Left, Buttons[1].Top, Buttons[7].Right + 10, Buttons[7].Bottom}, true);
+  InvalidateClient({Buttons[1].Left, Buttons[1].Top, Buttons[7].Right + 10, Buttons[7].Bottom}, true);
 }
 
 void TQSWindow::DrawButtonBar(TCanvas& canvas) {
-  const int h = HorzBar.Thickness, b = clientHeight_;
+  const int h = HorzBar.Thickness, b = ClientHeight();
   canvas.Brush() = Solid(kBtnFace);
-  canvas.FillRect({0, b - h - 1, clientWidth_ / 2, b});
-  canvas.FillRect({clientWidth_ - VertBar.Thickness, b - h - 1, clientWidth_, b});
+  canvas.FillRect({0, b - h - 1, ClientWidth() / 2, b});
+  canvas.FillRect({ClientWidth() - VertBar.Thickness, b - h - 1, ClientWidth(), b});
   if (!Score || Style == wsPreview || Style == wsView) return;
 
   for (int i = 1; i <= 7; ++i) {
@@ -139,15 +139,21 @@ void TQSWindow::DrawPageBackground(TCanvas& canvas) {
   canvas.Rectangle(0, 0, size.Right, size.Bottom);
 }
 
-void TQSWindow::Paint(TCanvas& screen) {
+void TQSWindow::Paint() { PaintTo(Canvas()); }
+
+void TQSWindow::PaintTo(TCanvas& screen) {
   if (!Score) {
     screen.Brush() = Solid(clWhite);
-    screen.FillRect({0, 0, clientWidth_, clientHeight_});
+    screen.FillRect({0, 0, ClientWidth(), ClientHeight()});
     return;
   }
   const TRect a = GetPageAreaRect();
   const int aw = std::max(0, a.Width()), ah = std::max(0, a.Height());
-  if (Score->Optimization && aw > 0 && ah > 0) {
+  // Only what the repaint asked for: pages outside the screen's clip are
+  // left as they are.
+  TRect wanted = a;
+  if (screen.HasClip() && !IntersectRect(wanted, a, screen.ClipRect())) wanted = TRect{};
+  if (Score->Optimization && aw > 0 && ah > 0 && !wanted.IsEmpty()) {
     if (!buffer_) buffer_ = std::make_unique<TBitmap>(aw, ah);
     if (buffer_->Width() != aw || buffer_->Height() != ah) buffer_->SetSize(aw, ah);
     TBitmap& buffer = *buffer_;
@@ -168,7 +174,10 @@ void TQSWindow::Paint(TCanvas& screen) {
     int maxRight = 0, maxBottom = 0, rowEnd = -1;
     for (int j = first; j <= last && j < static_cast<int>(PageGrid.size()); ++j) {
       const TRect& r = PageGrid[static_cast<size_t>(j)].Rect;
-      if (!(r.Left < H + aw && r.Top < V + ah && r.Right > H && r.Bottom > V)) continue;
+      const int left = r.Left - H + a.Left, top = r.Top - V + a.Top;
+      if (!(left < wanted.Right && top < wanted.Bottom && left + r.Width() > wanted.Left &&
+            top + r.Height() > wanted.Top))
+        continue;
       const int level = canvas.SaveDC();
       canvas.IntersectClipRect({r.Left - H, r.Top - V, r.Right - H, r.Bottom - V});
       canvas.SetViewportOrg(r.Left - H, r.Top - V);
@@ -207,6 +216,8 @@ void TQSWindow::Paint(TCanvas& screen) {
     screen.FillRect({0, 0, Rule.Width, v.Bottom});
   }
   DrawButtonBar(screen);
+  DrawScrollBar(screen, false);
+  DrawScrollBar(screen, true);
 }
 
 // ---------------------------------------------------------------- cursor
@@ -214,7 +225,7 @@ void TQSWindow::Paint(TCanvas& screen) {
 void TQSWindow::ShowCursor(bool show) {
   if (!HasParent()) return;
   DrawNavigatorMarker(show);
-  if (TCanvas* screen = host_->Screen()) DrawCursor(*screen, show);
+  if (TCanvas* screen = Host()->Screen()) DrawCursor(*screen, show);
   Fire(OnCursorChanged, this, show);
 }
 
@@ -280,7 +291,7 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
   canvas.IntersectClipRect(a);
   canvas.SetViewportOrg(dx, dy);
   const int scale = Score->Scale;
-  canvas.Pen() = TPen{Focused ? CursorColor : kUnfocusedCursor, std::max(1, Zoom * scale * 2 / 10000), psSolid, pmXor};
+  canvas.Pen() = TPen{HasFocus ? CursorColor : kUnfocusedCursor, std::max(1, Zoom * scale * 2 / 10000), psSolid, pmXor};
   canvas.MoveTo(top.X, top.Y);
   canvas.LineTo(bottom.X, bottom.Y);
   if (marker) {
@@ -292,8 +303,8 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
   canvas.Pen().Mode = pmCopy;
   canvas.RestoreDC(level);
   const int reach = 8 + Zoom * scale * 4 / 10000;
-  if (host_)
-    host_->Flush({top.X + dx - reach, std::min(top.Y, marker ? markerY : top.Y) + dy - reach, top.X + dx + reach,
+  if (Host())
+    Host()->Flush({top.X + dx - reach, std::min(top.Y, marker ? markerY : top.Y) + dy - reach, top.X + dx + reach,
                   std::max(bottom.Y, marker ? markerY : bottom.Y) + dy + reach});
 }
 

@@ -206,7 +206,7 @@ void TQSWindow::SetBookmark(int index) {
   auto invalidateMarker = [&] {
     TRect r = b.Marker;
     r.Offset(-HorzBar.Position, -VertBar.Position);
-    Invalidate(r, true);
+    InvalidateClient(r, true);
   };
   if (b.Set) {
     b.Set = false;

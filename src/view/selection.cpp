@@ -100,7 +100,7 @@ void TQSWindow::InvalidateElement(const TQSCalcItem& e) {
     r.Offset(pr.Left, pr.Top);
   }
   r.Offset(RulerWidth() - HorzBar.Position, RulerWidth() - VertBar.Position);
-  Invalidate(r, true);
+  InvalidateClient(r, true);
 }
 
 // ------------------------------------------------------------- adding
@@ -108,15 +108,6 @@ void TQSWindow::InvalidateElement(const TQSCalcItem& e) {
 bool TQSWindow::AddOne(TQSSelList& list, TQSCalcItem* e) {
   if (std::find(list.begin(), list.end(), e) == list.end()) {
     list.push_back(e);
-    InvalidateElement(*e);
-  }
-  SetHasSelection(true);
-  return true;
-}
-
-bool TQSWindow::AddPageOne(TQSCalcItem* e) {
-  if (std::find(SelectedPageObjects.begin(), SelectedPageObjects.end(), e) == SelectedPageObjects.end()) {
-    SelectedPageObjects.push_back(e);
     InvalidateElement(*e);
   }
   SetHasSelection(true);
@@ -149,11 +140,11 @@ bool TQSWindow::AddElement(TQSCalcItem* e) {
     int n = 0;
     for (TQSCalcItem* one = e->Item->LayoutLink; one; one = one->Next) {
       if (++n > kMaxElementChain) throw Exception("Out of repeat add selected");
-      AddPageOne(one);
+      AddOne(SelectedPageObjects, one);
     }
     return true;
   }
-  return AddPageOne(e);
+  return AddOne(SelectedPageObjects, e);
 }
 
 void TQSWindow::SetHasSelection(bool value) {
@@ -237,6 +228,27 @@ bool TQSWindow::SelectAtPoint(TPoint point, bool select, bool clearFirst) {
   }
   EndSelectionBatch(result);
   return result;
+}
+
+bool TQSWindow::EditTextAtPoint(TPoint point) {
+  if (!Score) return false;
+  const TPoint p = ClientToCanvas(point);
+  TQSCalcItem* hit = nullptr;
+  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()) && !hit; ++j) {
+    const TQSCalcPage* page = LayoutPage(j);
+    if (!page || !PageGrid[static_cast<size_t>(j)].Rect.Contains(p)) continue;
+    ForSlotElements(*page, true, [&](TQSCalcItem& e) {
+      if (ElementCanvasBox(e).Contains(p)) hit = &e;
+      return !hit;
+    });
+    for (int n = 0; n < page->PageItemCount && !hit; ++n)
+      if (TQSCalcItem* e = page->PageItems.At(n); e && ElementCanvasBox(*e).Contains(p)) hit = e;
+  }
+  const int k = hit ? KindOf(*hit) : -1;
+  if (k != kind::Lyric && k != kind::Term && k != kind::InstrumentName && k != kind::Text) return false;
+  EditItemText(hit);
+  PointToCursor(point);
+  return true;
 }
 
 bool TQSWindow::SelectInRect(const TRect& rect, bool clearFirst) {

@@ -16,16 +16,42 @@
 
 namespace qs {
 
-TQSWindow::TQSWindow() : PixelsPerInch(qs::ScreenPixelsPerInch()) {
+namespace {
+
+// The view's own control as its screen.
+class TControlHost : public TQSWindow::THost {
+ public:
+  explicit TControlHost(TQSWindow& view) : view_(view) {}
+  TCanvas* Screen() override { return &view_.Canvas(); }
+  void Invalidate(const TRect& r, bool erase) override { view_.InvalidateRect(r, erase); }
+  void Update() override { view_.TCustomControl::Update(); }
+  // What is drawn on the control's canvas outside Paint shows at once.
+  void Flush(const TRect&) override {}
+
+ private:
+  TQSWindow& view_;
+};
+
+}  // namespace
+
+TQSWindow::TQSWindow(TComponent* owner)
+    : TCustomControl(owner), PixelsPerInch(qs::ScreenPixelsPerInch()), controlHost_(std::make_unique<TControlHost>(*this)) {
   VertBar.Thickness = HorzBar.Thickness = 17;
   Zoom = 100;
   TempoScale = 100;
+  // The arrow keys are the view's own.
+  WantArrows = true;
 }
 
 TQSWindow::~TQSWindow() {
   // Leave the score before the members go, so that no layout pass reaches
   // a half-destroyed view.
   if (Score) Score->DetachWindow(this);
+}
+
+TQSWindow::THost* TQSWindow::Host() const {
+  if (host_) return host_;
+  return Parent() ? controlHost_.get() : nullptr;
 }
 
 // ------------------------------------------------------------ properties
@@ -79,36 +105,56 @@ void TQSWindow::SetTempoScale(int value) {
   TempoScale = value;
 }
 
-void TQSWindow::SetFocused(bool focused) {
+void TQSWindow::FocusChanged(bool focused) {
   if (focused && Score) Score->SetActiveWindow(this);
   ShowCursor(false);
-  Focused = focused;
+  HasFocus = focused;
   ShowCursor(true);
+}
+
+void TQSWindow::SetFocus() {
+  if (CanFocus()) TCustomControl::SetFocus();
+}
+
+void TQSWindow::DoEnter() {
+  TCustomControl::DoEnter();
+  FocusChanged(true);
+}
+
+void TQSWindow::DoExit() {
+  TCustomControl::DoExit();
+  FocusChanged(false);
+}
+
+void TQSWindow::SetEnabled(bool v) {
+  // Only the scroll bars follow; the view itself keeps taking input.
+  HorzBar.Visible = VertBar.Visible = v;
+  InvalidateClient(GetViewRect(), true);
+  InvalidateClient({0, 0, ClientWidth(), ClientHeight()}, false);
 }
 
 // ------------------------------------------------------- client and bars
 
-void TQSWindow::Resize(int width, int height) {
-  clientWidth_ = std::max(0, width);
-  clientHeight_ = std::max(0, height);
+void TQSWindow::Resize() {
+  TCustomControl::Resize();
   UpdateScrollRanges();
   LayoutButtonBar();
 }
 
 TRect TQSWindow::HorzBarRect() const {
-  const int left = clientWidth_ / 2;
-  const int right = clientWidth_ - (VertBar.Visible ? VertBar.Thickness : 0);
-  return {left, clientHeight_ - HorzBar.Thickness, std::max(left, right), clientHeight_};
+  const int left = ClientWidth() / 2;
+  const int right = ClientWidth() - (VertBar.Visible ? VertBar.Thickness : 0);
+  return {left, ClientHeight() - HorzBar.Thickness, std::max(left, right), ClientHeight()};
 }
 
 TRect TQSWindow::VertBarRect() const {
-  return {clientWidth_ - VertBar.Thickness, 0, clientWidth_,
-          std::max(0, clientHeight_ - (HorzBar.Visible ? HorzBar.Thickness : 0))};
+  return {ClientWidth() - VertBar.Thickness, 0, ClientWidth(),
+          std::max(0, ClientHeight() - (HorzBar.Visible ? HorzBar.Thickness : 0))};
 }
 
 TRect TQSWindow::GetViewRect() const {
-  return {0, 0, clientWidth_ - (VertBar.Visible ? VertBar.Thickness : 0),
-          HorzBar.Visible ? clientHeight_ - HorzBar.Thickness - 1 : clientHeight_};
+  return {0, 0, ClientWidth() - (VertBar.Visible ? VertBar.Thickness : 0),
+          HorzBar.Visible ? ClientHeight() - HorzBar.Thickness - 1 : ClientHeight()};
 }
 
 TRect TQSWindow::GetPageAreaRect() const {
@@ -139,11 +185,11 @@ void TQSWindow::UpdateScrollBars(bool notify) {
     const TRect& first = PageGrid[0].Rect;
     HorzBar.PageSize = 0;
     HorzBar.Max = first.Width() * PagePerHorz;
-    HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, clientWidth_ - VertBar.Thickness - a.Left));
+    HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, ClientWidth() - VertBar.Thickness - a.Left));
     HorzBar.Position = std::max(0, std::min(HorzBar.Position, HorzBar.Range()));
     VertBar.PageSize = 0;
     VertBar.Max = PageGrid[static_cast<size_t>(PageCount - 1)].Rect.Bottom;
-    VertBar.PageSize = std::max(0, std::min(VertBar.Max, clientHeight_ - HorzBar.Thickness - a.Top));
+    VertBar.PageSize = std::max(0, std::min(VertBar.Max, ClientHeight() - HorzBar.Thickness - a.Top));
     VertBar.Position = std::max(0, std::min(VertBar.Position, VertBar.Range()));
   }
   if (notify) Fire(OnZoomChanged, this);
@@ -161,10 +207,11 @@ void TQSWindow::ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos) {
     if (vertical)
       r = {0, a.Top, a.Right, a.Bottom};
     else if (right)
-      r = {0, 0, clientWidth_ - VertBar.Thickness, clientHeight_ - HorzBar.Thickness};
+      r = {0, 0, ClientWidth() - VertBar.Thickness, ClientHeight() - HorzBar.Thickness};
     else
       r = {a.Left, 0, a.Right, a.Bottom};
-    Invalidate(r, false);
+    InvalidateClient(r, false);
+    InvalidateClient(vertical ? VertBarRect() : HorzBarRect(), false);
     if (!SuppressEvents) UpdateNow();
   }
   if (!vertical) return;
@@ -246,7 +293,7 @@ void TQSWindow::SetZoom(int value) {
     const int oldH = HorzBar.Range(), oldV = VertBar.Range();
     LayoutPages();
     if (HasParent()) {
-      Invalidate(GetViewRect(), true);
+      InvalidateClient(GetViewRect(), true);
       UpdateScrollBars(true);
     }
     // The bars keep their place relative to their range; a position that
@@ -263,13 +310,13 @@ void TQSWindow::SetZoom(int value) {
 void TQSWindow::ZoomToPageWidth() {
   if (!Score) return;
   const long double p = Score->Page.Tenths(TQSPage::dWidth) / (254.0L / PixelsPerInch);
-  if (p > 0) SetZoom(Round(static_cast<double>((clientWidth_ - VertBar.Thickness) * 100 / p)));
+  if (p > 0) SetZoom(Round(static_cast<double>((ClientWidth() - VertBar.Thickness) * 100 / p)));
 }
 
 void TQSWindow::ZoomToPageHeight() {
   if (!Score) return;
   const long double p = Score->Page.Tenths(TQSPage::dHeight) / (254.0L / PixelsPerInch);
-  if (p > 0) SetZoom(Round(static_cast<double>((clientHeight_ - HorzBar.Thickness) * 100 / p)));
+  if (p > 0) SetZoom(Round(static_cast<double>((ClientHeight() - HorzBar.Thickness) * 100 / p)));
 }
 
 // ------------------------------------------------------------ transforms
@@ -318,12 +365,12 @@ TRect TQSWindow::ClientRectToCanvas(const TRect& r) const {
 
 // ----------------------------------------------------------- invalidation
 
-void TQSWindow::Invalidate(const TRect& r, bool erase) {
-  if (host_) host_->Invalidate(r, erase);
+void TQSWindow::InvalidateClient(const TRect& r, bool erase) {
+  if (Host()) Host()->Invalidate(r, erase);
 }
 
 void TQSWindow::UpdateNow() {
-  if (host_) host_->Update();
+  if (Host()) Host()->Update();
 }
 
 void TQSWindow::InvalidatePages() {
@@ -332,7 +379,7 @@ void TQSWindow::InvalidatePages() {
     PagesRepaintPending = true;
     return;
   }
-  Invalidate(GetPageAreaRect(), true);
+  InvalidateClient(GetPageAreaRect(), true);
   PagesRepaintPending = false;
 }
 
@@ -342,15 +389,15 @@ void TQSWindow::InvalidateRulers() {
     RulersRepaintPending = true;
     return;
   }
-  const int right = clientWidth_ - (VertBar.Visible ? VertBar.Thickness : 0);
-  const int bottom = clientHeight_ - (HorzBar.Visible ? HorzBar.Thickness : 0);
-  Invalidate({0, 0, right, Rule.Width}, true);
-  Invalidate({0, 0, Rule.Width, bottom}, true);
+  const int right = ClientWidth() - (VertBar.Visible ? VertBar.Thickness : 0);
+  const int bottom = ClientHeight() - (HorzBar.Visible ? HorzBar.Thickness : 0);
+  InvalidateClient({0, 0, right, Rule.Width}, true);
+  InvalidateClient({0, 0, Rule.Width, bottom}, true);
   RulersRepaintPending = false;
 }
 
 void TQSWindow::InvalidateButtonBar() {
-  Invalidate({0, clientHeight_ - HorzBar.Thickness, clientWidth_ / 2, clientHeight_}, true);
+  InvalidateClient({0, ClientHeight() - HorzBar.Thickness, ClientWidth() / 2, ClientHeight()}, true);
 }
 
 // -------------------------------------------------------- cursor setters
@@ -466,17 +513,12 @@ void TQSWindow::SetCursorMeasureTick(int measure, int tick, bool snap) {
 
 void TQSWindow::SetFret(int fret) {
   if (!Score) return;
-  int most = 0;
-  for (int i = 0; TQSPiece* piece = Score->GetPiece(i); ++i)
-    for (int p = 0; p < piece->PartCount(); ++p)
-      for (int s = 0; s < piece->GetPart(p)->StaffCount(); ++s)
-        most = std::max<int>(most, piece->GetPart(p)->GetStaff(s)->Fields.FretCount);
-  if (most == 0) most = 255;
+  const int most = Score->MaxFretCount();
   if (fret == 255) fret = most - 1;
   if (fret >= most || fret < 0) fret = 0;
   if (fret == CursorFret) return;
-  CursorFret = static_cast<uint8_t>(fret);
-  Hint = std::to_string(fret);
+  CursorFret = fret;
+  SetHint(std::to_string(fret));
 }
 
 // ------------------------------------------------------ cursor geometry

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "platform/controls.h"
 #include "render/window.h"
 
 namespace qs {
@@ -88,9 +89,11 @@ struct TQSFrameInfo {
 using TQSItemClickEvent = std::function<void(TObject* sender, TQSCalcItem* item)>;
 using TOnCursorChangedEvent = std::function<void(TObject* sender, bool visible)>;
 
-class TQSWindow : public TQSPageView, public TObject {
+// The view is a custom control of the windowing layer and paints through
+// the painting part it derives from.
+class TQSWindow : public TCustomControl, public TQSPageView {
  public:
-  TQSWindow();
+  explicit TQSWindow(TComponent* owner = nullptr);
   ~TQSWindow() override;
   const char* ClassName() const override { return "TQSWindow"; }
 
@@ -100,9 +103,8 @@ class TQSWindow : public TQSPageView, public TObject {
   int ButtonsOffset = 0;
   TQSCursorType CursorType = TQSCursorType::ctStaff;
   uint32_t CursorColor = 0x00FFFF;  // $BBGGRR
-  bool Focused = false;
-  std::string Hint;
-  bool Enabled = true;
+  // The view has the input focus: the cursor is drawn in CursorColor.
+  bool HasFocus = false;
 
   TNotifyEvent OnScoreClick;
   TQSItemClickEvent OnItemClick;
@@ -120,14 +122,11 @@ class TQSWindow : public TQSPageView, public TObject {
   void SetCursorColor(uint32_t value);
   void SetDataStyle(TQSDataStyle value);
   void SetTempoScale(int value);
-  void SetFocused(bool focused);
+  // The focus came (true) or went: the cursor is drawn anew in its colour.
+  void FocusChanged(bool focused);
+  void SetFocus() override;
 
   // ------------------------------------------------------ client and bars
-  int ClientWidth() const { return clientWidth_; }
-  int ClientHeight() const { return clientHeight_; }
-  // The new client size: places the scroll bars, rescales their ranges and
-  // lays out the page button bar.
-  void Resize(int width, int height);
   TQSScrollState HorzBar, VertBar;
   // The OnScroll handler of both bars (vertical = the vertical bar): clamps
   // scrollPos, moves the bar and repaints what moved.
@@ -171,21 +170,18 @@ class TQSWindow : public TQSPageView, public TObject {
   // ------------------------------------------------------ cursor setters
   void GotoPage(int index);
   void SetCursorPart(int index);
-  void SetCursorMeasure(int index);
-  void SetCursorTick(int tick);
+  void SetCursorMeasure(int index) override;
+  void SetCursorTick(int tick) override;
   void SetCursorLine(int line);
   void SetCursor(int page, int piece, int part, int measure, int staff, int voice, int tick, int line);
   void SetCursorMeasureTick(int measure, int tick, bool snap);
   void SetFret(int fret);
   int CursorSystemRow() const;
-  int CursorStaffRow() const;
+  int CursorStaffRow() const override;
 
   // ------------------------------------------------------ cursor model
   int CursorLine = 60;   // pitch line: half staff spaces, 60 = first ledger line below
-  int CursorString = 0;  // tablature string, 0 = the bottom line
-  uint8_t CursorFret = 0;
-  // What the last click left for the insertion commands.
-  int BarlineMeasure = 0;
+  // What the last click left for the insertion commands (and ClickedBarMeasure).
   int SystemClickOffset = 0, PartClickOffset = 0, StaffClickOffset = 0;
 
   void PointToCursor(TPoint p, bool unused = false);
@@ -214,10 +210,13 @@ class TQSWindow : public TQSPageView, public TObject {
   void SetHasSelection(bool value);
   bool SelectAtPoint(TPoint p, bool select, bool clearFirst);
   bool SelectInRect(const TRect& r, bool clearFirst);
+  // Begins editing the lyric, inscription, instrument name or text box at
+  // the point (a double click); false when another element is there first.
+  bool EditTextAtPoint(TPoint p);
   bool PointNearLine(const TQSCalcItem& line, TPoint p) const;
   int HitTestHandles(TPoint p);
-  void SelectAll(int scope);
-  void SelectAllPageObjects(bool allPages);
+  void SelectAll(int scope) override;
+  void SelectAllPageObjects(bool allPages) override;
   bool SelectionHasKind(int kindFrom, int kindTo = 0) const;
   bool CanSaveSymbol() const;
   bool CanSaveChord() const;
@@ -257,14 +256,16 @@ class TQSWindow : public TQSPageView, public TObject {
 
   void LayoutButtonBar();
   void UpdatePageButtons() override;
-  // Paints the whole client area onto screen (the control's back buffer).
-  void Paint(TCanvas& screen);
+  // Paints the client area onto screen (the control's back buffer); only
+  // pages inside screen's clip rectangle are painted.
+  void PaintTo(TCanvas& screen);
   void DrawPageBackground(TCanvas& canvas);
   void DrawButtonBar(TCanvas& canvas);
   void ShowCursor(bool show) override;
   void DrawCursor(TCanvas& canvas, bool show);
-  // The screen the view draws its overlays on (nullptr before it has one),
-  // and what it asks of the control it lives in.
+  // What the view asks of the window it shows in: the screen it draws its
+  // overlays on and repaints. A view with a parent uses its own control;
+  // tests may give it another screen.
   struct THost {
     virtual ~THost() = default;
     virtual TCanvas* Screen() = 0;
@@ -277,12 +278,37 @@ class TQSWindow : public TQSPageView, public TObject {
     virtual void Flush(const TRect& r) = 0;
   };
   void SetHost(THost* host) { host_ = host; }
-  bool HasParent() const { return host_ != nullptr; }
+  bool HasParent() const { return Host() != nullptr; }
+
+  // ------------------------------------------------------------ mouse
+  // The rubber band: from the press point to the current drag point.
+  TRect RubberBandRect(int x, int y) const;
+  void DrawRubberBand(int x, int y, bool show);
+  TPoint PressPoint, LastPoint, DragStart, DragPoint;
+  bool MouseHeld = false;
+  bool RubberBand = false;
+  // The scroll bar whose thumb is dragged: 0 none, 1 horizontal, 2 vertical.
+  int ThumbDrag = 0;
+
+ protected:
+  void Paint() override;
+  void Resize() override;
+  void DoEnter() override;
+  void DoExit() override;
+  void SetEnabled(bool v) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
 
  private:
   friend struct TQSWindowAccess;
-  void Invalidate(const TRect& r, bool erase);
+  THost* Host() const;
+  void InvalidateClient(const TRect& r, bool erase);
   void UpdateNow();
+  bool ScrollBarMouseDown(TPoint p);
+  void ScrollBarMouseMove(TPoint p);
+  void DrawScrollBar(TCanvas& canvas, bool vertical);
   const TQSCalcPage* LayoutPage(int index) const;
   TPoint PageOrigin(int index) const;
   int PageOfElement(const TQSCalcItem& e) const;
@@ -290,7 +316,6 @@ class TQSWindow : public TQSPageView, public TObject {
   int StaffSpacePixels(const TQSStaff& staff) const;
   const TQSCalcStaff* CursorRow(const TQSCalcMeasure*& slot, int& pageIndex) const;
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
-  bool AddPageOne(TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
@@ -298,7 +323,8 @@ class TQSWindow : public TQSPageView, public TObject {
   THost* host_ = nullptr;
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;
-  int clientWidth_ = 0, clientHeight_ = 0;
+  std::unique_ptr<THost> controlHost_;
+  int thumbGrip_ = 0;  // where in the thumb it was grabbed
 };
 
 }  // namespace qs

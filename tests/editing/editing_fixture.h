@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "../layout/layout_fixture.h"
 #include "base/stream.h"
 #include "layout/layout.h"
 #include "platform/fonts.h"
@@ -17,13 +18,6 @@
 #include "score/score.h"
 
 namespace qs::test {
-
-struct TLayoutReady {
-  TLayoutReady() {
-    InstallLayout();
-    LoadMusicFont();
-  }
-};
 
 // The view: a cursor, and counters of what the commands asked of it.
 class TEditView : public TQSWindowLink {
@@ -40,9 +34,10 @@ class TEditView : public TQSWindowLink {
   void SoundNote(int, int, int) override { ++Sounded; }
 };
 
-class TEditFixture : private TLayoutReady, public ::testing::Test {
+class TEditFixture : public ::testing::Test {
  public:
-  TQSScore Score;
+  TLayoutScore Layout;
+  TQSScore& Score = Layout.Score;
   TEditView View;
   int Changed = 0;
 
@@ -56,17 +51,9 @@ class TEditFixture : private TLayoutReady, public ::testing::Test {
   // part with `measures` measures and the piece with as many columns, the
   // first column holding the meter; laid out.
   TQSPiece* AddPiece(const std::vector<int>& staves, int measures, uint16_t meter = MakeMeter(4, 4)) {
-    Score.BeginUpdate();
-    TQSPiece* piece = Score.NewPiece();
-    for (int count : staves) {
-      TQSPart* part = piece->AddPart();
-      for (int s = 0; s < count; ++s) (new TQSStaff(part))->NewVoice();
-      for (int m = 0; m < measures; ++m) part->NewMeasure();
-    }
-    for (int m = 0; m < measures; ++m) piece->AddColumn();
+    TQSPiece* piece = Layout.AddPiece(staves, measures);
     auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Meter, piece->GetColumn(0)));
     mark->Fields.Value = meter;
-    Score.EndUpdate();
     Score.Recalculate(0);
     return piece;
   }
@@ -77,19 +64,10 @@ class TEditFixture : private TLayoutReady, public ::testing::Test {
   }
 
   static TQSNote* Note(TQSMeasure* m, int time, int length, uint8_t pitch = 0x50, int staffVoice = 0) {
-    auto* note = static_cast<TQSNote*>(CreateItemByKind(kind::Note, m));
-    note->Fields.Time = static_cast<uint16_t>(time);
-    note->Fields.Length = note->Fields.RealLength = static_cast<uint16_t>(length);
-    note->Fields.Pitch = pitch;
-    note->Fields.StaffVoice = static_cast<uint8_t>(staffVoice);
-    return note;
+    return TLayoutScore::Note(m, time, length, pitch, staffVoice);
   }
   static TQSPause* Rest(TQSMeasure* m, int time, int length, int staffVoice = 0) {
-    auto* rest = static_cast<TQSPause*>(CreateItemByKind(kind::Pause, m));
-    rest->Fields.Time = static_cast<uint16_t>(time);
-    rest->Fields.Length = rest->Fields.RealLength = static_cast<uint16_t>(length);
-    rest->Fields.StaffVoice = static_cast<uint8_t>(staffVoice);
-    return rest;
+    return TLayoutScore::Rest(m, time, length, staffVoice);
   }
 
   std::vector<uint8_t> Saved() {

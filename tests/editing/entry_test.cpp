@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "editing/entry.h"
+#include "editing/split.h"
 #include "editing_fixture.h"
 #include "score/undo.h"
 
@@ -17,6 +18,7 @@ class EntryTest : public TEditFixture {};
 // enters, and reads the timelines of measures 0 and 1.
 struct TPlacement {
   const char* Name;
+  uint16_t Meter;
   TQSAddState Mode;
   std::function<void(TQSMeasure*)> Setup;
   int Measures;
@@ -28,36 +30,38 @@ struct TPlacement {
 };
 
 TEST_F(EntryTest, NotePlacementTable) {
+  constexpr uint16_t k44 = MakeMeter(4, 4);
   const TPlacement cases[] = {
-      {"overwrite a whole rest", TQSAddState::asOverwrite, [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 0, 128, {},
+      {"overwrite a whole rest", k44, TQSAddState::asOverwrite, [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 0, 128, {},
        "N0+128 R128+256 R384+128", ""},
-      {"same length at the same tick makes a chord", TQSAddState::asOverwrite,
+      {"same length at the same tick makes a chord", k44, TQSAddState::asOverwrite,
        [](TQSMeasure* m) {
          Note(m, 0, 128, 0x52);
          Rest(m, 128, 128);
          Rest(m, 256, 256);
        },
        1, 0, 128, {}, "N0+128c N0+128c R128+128 R256+256", ""},
-      {"a half note at 384 is tied over the bar line", TQSAddState::asOverwrite,
-       [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 384, 256, {}, "R0+256 R256+128 N384+128~", "N0+128 R128+256 R384+128"},
-      {"a dotted half note fills a 3/4 measure", TQSAddState::asOverwrite, [](TQSMeasure*) {}, 1, 0, 256,
+      {"a half note at 384 is tied over the bar line", k44, TQSAddState::asOverwrite,
+       [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 384, 256, {}, "R0+256 R256+128 N384+128~",
+       "N0+128 R128+256 R384+128"},
+      {"a dotted half note fills a 3/4 measure", MakeMeter(3, 4), TQSAddState::asOverwrite, [](TQSMeasure*) {}, 1, 0,
+       256,
        {modifier::Dot}, "N0+384", ""},
-      {"insert mode moves the later notes", TQSAddState::asInsert,
+      {"insert mode moves the later notes", k44, TQSAddState::asInsert,
        [](TQSMeasure* m) {
          Note(m, 0, 128);
          Note(m, 128, 128);
          Note(m, 256, 256);
        },
        1, 128, 128, {}, "N0+128 N128+128 N256+128 N384+128", ""},
-      {"tuplet code with a quarter makes triplet eighths", TQSAddState::asOverwrite,
+      {"tuplet code with a quarter makes triplet eighths", k44, TQSAddState::asOverwrite,
        [](TQSMeasure* m) { Rest(m, 0, 512); }, 1, 0, 128, {modifier::Tuplet + 3}, "N0+85 R85+85 R170+86 R256+256", ""},
   };
   for (const TPlacement& c : cases) {
     SCOPED_TRACE(c.Name);
     Score.ClearPieces();
     Score.ClearUndo();
-    const bool threeFour = std::string(c.Name).find("3/4") != std::string::npos;
-    AddPiece({1}, c.Measures, threeFour ? MakeMeter(3, 4) : MakeMeter(4, 4));
+    AddPiece({1}, c.Measures, c.Meter);
     c.Setup(Measure(0));
     Score.Recalculate(0);
     Score.AddState = c.Mode;
@@ -112,6 +116,19 @@ TEST_F(EntryTest, TupletSlotsShareTheSpan) {
   ASSERT_NE(tuplet, nullptr);
   EXPECT_EQ(tuplet->Fields.Kind, 3);
   EXPECT_EQ(tuplet->TupletLengths, (std::vector<int16_t>{85, 85, 86}));
+}
+
+// Tuplet codes of types 0 and 1 hold no slots: the note is entered plain.
+TEST_F(EntryTest, TupletsWithoutSlotsAreNotMade) {
+  for (int code : {modifier::Tuplet, modifier::Tuplet + 1}) {
+    Score.ClearPieces();
+    AddPiece({1}, 1);
+    Cursor(0, 0);
+    TQSNote* note = InsertNote(Score, 5, 0, 128, {code});
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->Fields.RealLength, 128);
+    EXPECT_EQ(Measure(0)->FindTuplet(0, 0), nullptr) << code;
+  }
 }
 
 TEST_F(EntryTest, RestsSplitWithoutDots) {
@@ -195,6 +212,105 @@ TEST_F(EntryTest, GraceNotesGoIntoOneGroupWithASlur) {
   ASSERT_NE(group, nullptr);
   EXPECT_EQ(group->ItemCount(), 2);
   EXPECT_EQ(group->GetNote(1)->ItemCount(), 0);  // no second slur
+}
+
+}  // namespace
+
+namespace {
+
+// Undo lays the score out again from the page of the measure it restores,
+// not from the first page.
+TEST_F(EntryTest, UndoLaysOutFromTheChangedPage) {
+  AddPiece({1, 1, 1, 1}, 80);
+  for (int i = 0; i < 80; ++i) Note(Measure(i), 0, 512);
+  Score.Recalculate(0);
+  ASSERT_GT(Score.LaidOutPages, 1);
+  TQSPiece* piece = Score.GetPiece(0);
+  const int page = piece->MeasurePage(79);
+  ASSERT_GT(page, 0);
+  Cursor(79, 0);
+  View.CursorPosition.Page = page;
+  std::vector<int> starts;
+  TQSScore::TLayoutPass pass = Score.LayoutPass;
+  Score.LayoutPass = [&](TQSScore& s, int from) {
+    starts.push_back(from);
+    pass(s, from);
+  };
+  InsertNote(Score, 5, 0, 128);
+  Score.Undo(1);
+  EXPECT_EQ(starts, (std::vector<int>{page, page}));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(SplitPiece, PowersOfTwoDottedWithinTheBeat) {
+  struct {
+    int Tick, Remaining, MeasureLength, Beat;
+    int Value, Length, Dots;
+  } cases[] = {
+      {0, 384, 512, 128, 256, 256, 0},  // a dotted half would run over the next beat
+      {0, 96, 512, 128, 64, 96, 1},
+      {0, 112, 512, 128, 64, 112, 2},
+      {448, 128, 512, 128, 64, 64, 0},  // up to the bar line only
+      {0, 0, 512, 128, 0, 0, 0},
+      {0, 128, 0, 1, 0, 0, 0},  // no room at all: nothing, instead of no end
+  };
+  for (const auto& c : cases) {
+    const TSplitPiece p = NextSplitPiece(c.Tick, c.Remaining, c.MeasureLength, c.Beat);
+    EXPECT_EQ(p.Value, c.Value) << c.Tick << " " << c.Remaining;
+    EXPECT_EQ(p.Length, c.Length) << c.Tick << " " << c.Remaining;
+    EXPECT_EQ(p.Dots, c.Dots) << c.Tick << " " << c.Remaining;
+  }
+}
+
+// Measures made up to the cursor's go again with undo.
+TEST_F(EntryTest, EnteringBeyondTheLastMeasure) {
+  AddPiece({1}, 1);
+  Cursor(3, 0);
+  const std::vector<uint8_t> before = Saved();
+  InsertNote(Score, 5, 0, 128);
+  EXPECT_EQ(Part()->MeasureCount(), 4);
+  EXPECT_EQ(Timeline(Measure(2)), "R0+512");
+  ExpectUndoRedo(before);
+  EXPECT_EQ(Part()->MeasureCount(), 4);
+}
+
+}  // namespace
+
+namespace {
+
+// A dotted piece of a note cut at the bar line does not pass its dot on to
+// the pieces after it.
+TEST_F(EntryTest, OnlyDottedPiecesCarryDots) {
+  AddPiece({1}, 2, MakeMeter(1, 1));
+  Cursor(0, 32);
+  InsertNote(Score, 5, 0, 512, {modifier::Dot});
+  EXPECT_EQ(Timeline(Measure(0)), "N32+384~ N416+64~ N480+32~");
+  EXPECT_EQ(Timeline(Measure(1)), "N0+256~ N256+32 R288+32 R320+64 R384+128");
+  std::vector<int> dots;
+  for (int m : {0, 1})
+    for (TQSItem* item : Measure(m)->Items)
+      if (auto* n = dynamic_cast<TQSNote*>(item)) {
+        int count = 0;
+        for (TQSItem* a : n->Items) count += a->ItemType == kind::Dot;
+        dots.push_back(count);
+      }
+  EXPECT_EQ(dots, (std::vector<int>{1, 0, 0, 0, 0}));
+}
+
+}  // namespace
+
+namespace {
+
+// A note whose last piece ends on a bar line makes no measure after it.
+TEST_F(EntryTest, NoMeasureAfterAPieceEndingOnTheBarLine) {
+  AddPiece({1}, 2, MakeMeter(1, 1));
+  Cursor(0, 256);
+  InsertNote(Score, 5, 0, 512, {modifier::Dot});
+  EXPECT_EQ(Timeline(Measure(1)), "N0+512");
+  EXPECT_EQ(Part()->MeasureCount(), 2);
 }
 
 }  // namespace

@@ -83,6 +83,21 @@ TEST_F(MarksTest, ThreeFourRebarsAFourFourPiece) {
   EXPECT_EQ(Part()->MeasureCount(), 3);
 }
 
+// Re-barring keeps the time of empty measures at the end.
+TEST_F(MarksTest, RebarringKeepsTheLengthOfTheMusic) {
+  AddPiece({1, 1}, 4);
+  Note(Measure(0), 0, 512);
+  Score.Recalculate(0);
+  Cursor(0, 0);
+  const std::vector<uint8_t> before = Saved();
+  InsertColumnMark(Score, kind::Meter, 0, MakeMeter(3, 4), 0, 0);
+  EXPECT_EQ(Part(0, 0)->MeasureCount(), 6);  // 2048 ticks in measures of 384
+  ASSERT_EQ(Part(0, 1)->MeasureCount(), 6);
+  EXPECT_EQ(Score.GetPiece(0)->ColumnCount(), 6);
+  EXPECT_EQ(Timeline(Measure(5, 1)), "R0+512");
+  ExpectUndoRedo(before);
+}
+
 TEST_F(MarksTest, ANoteRepeatReplacesARestOfItsLength) {
   AddPiece({1}, 1);
   Rest(Measure(0), 0, 64);

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <unistd.h>
+
 #include "../layout/content_fixture.h"
 #include "base/safefile.h"
 #include "interchange/midi_export.h"

@@ -226,5 +226,25 @@ TEST(LayoutFurniture, LyricsMakeRoom) {
   EXPECT_EQ(lyrics[0]->Next, lyrics[1]);
 }
 
+// A syllable 15,000 letters wide (a damaged file's) asks for more room
+// than a measure can have: the rooms and the measure's width saturate, and
+// the measure after it goes to the next system.
+TEST(LayoutFurniture, AHugeSyllableSaturatesTheRoom) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 2);
+  TQSMeasure* m = piece->GetPart(0)->GetMeasure(0);
+  s.Note(m, 0, 64);
+  s.Note(m, 64, 64);
+  for (int i = 0; i < 2; ++i) {
+    auto* lyric = static_cast<TQSLyric*>(CreateItemByKind(kind::Lyric, m));
+    lyric->Fields.Time = static_cast<uint16_t>(64 * i);
+    lyric->Lines = {i == 0 ? std::string(15000, 'm') : "la"};
+  }
+  s.Layout();
+  const TQSCalcMeasure& slot = s.Slot(0, 0, 0);
+  EXPECT_EQ(slot.Width, 0xFFFF);
+  EXPECT_EQ(s.MeasuresPerSystem(0).front(), 1);
+}
+
 }  // namespace
 }  // namespace qs::test

@@ -71,16 +71,16 @@ TEST(ViewCursor, AClickNearABarlineNamesItsMeasure) {
   for (const TCase& c : {TCase{right1, 1}, TCase{right1 - 9, 1}, TCase{right1 - 11, -1}, TCase{right1 + 9, 1},
                          TCase{(s.TickX(1, 128) + s.TickX(1, 256)) / 2, -1}}) {
     s.View.PointToCursor({c.x, y});
-    EXPECT_EQ(s.View.BarlineMeasure, c.barline) << c.x - right1;
+    EXPECT_EQ(s.View.ClickedBarMeasure, c.barline) << c.x - right1;
   }
   // Right of the first measure of the second system: not its barline.
   ASSERT_GE(s.Page(0).SystemCount, 2);
   const TQSCalcMeasure& firstOfSecond = *s.System(0, 1).Measures.At(0);
   const int r = s.Client(firstOfSecond.Box.Right, 0).X;
   s.View.PointToCursor({r + 5, s.Client(0, s.Row(0, 1).TopLine).Y + 12});
-  EXPECT_EQ(s.View.BarlineMeasure, -1);
+  EXPECT_EQ(s.View.ClickedBarMeasure, -1);
   s.View.PointToCursor({r - 5, s.Client(0, s.Row(0, 1).TopLine).Y + 12});
-  EXPECT_EQ(s.View.BarlineMeasure, firstOfSecond.MeasureIndex);
+  EXPECT_EQ(s.View.ClickedBarMeasure, firstOfSecond.MeasureIndex);
 }
 
 TEST(ViewCursor, AClickOutsideThePagesChangesAtMostThePage) {
@@ -164,6 +164,29 @@ TEST(ViewCursor, SetCursorAnnouncesTheVoice) {
   EXPECT_EQ(sender, s.Piece->GetPart(0)->GetStaff(1)->GetVoice(0));
   s.View.SetCursor(0, 0, 0, 2, 1, 0, 128, 60);  // unchanged: nothing
   EXPECT_EQ(calls, 1);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// Moving the cursor scrolls its staff into the viewport: down to it with a
+// margin of Zoom x 20 / 100 pixels below, and back up to the page's top for
+// the first row of a page.
+TEST(ViewCursor, MovingTheCursorScrollsItIntoView) {
+  TViewScore s({1}, 60);
+  for (int m = 0; m < 60; ++m) s.Quarters(s.Measure(m));
+  s.Show();
+  s.View.SetBounds(0, 0, 800, 400);
+  const TQSCalcSystem& last = *s.Page(0).Systems.At(s.Page(0).SystemCount - 1);
+  s.View.SetCursorMeasureTick(last.FirstMeasure, 0, false);
+  const TQSCalcStaff& row = s.Row(0, last.FirstRow);
+  EXPECT_EQ(s.View.VertBar.Position, row.Bottom / 8 + 17 + 20 - 400);
+  EXPECT_LT(s.View.PageToScreen({0, row.Bottom}, 0).Y, s.View.GetPageAreaRect().Bottom);
+  s.View.SetCursorMeasureTick(0, 0, false);
+  EXPECT_EQ(s.View.VertBar.Position, 0);
 }
 
 }  // namespace

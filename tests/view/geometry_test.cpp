@@ -143,6 +143,23 @@ TEST(ViewGeometry, InvalidationWaitsForTheUpdateLock) {
   EXPECT_EQ(s.Host.Invalid.size(), 3u);  // the page area, then the two ruler bands
 }
 
+// A layout pass that the update lock deferred tells the view about the new
+// pages once, although the view brackets its own work in the same lock.
+TEST(ViewGeometry, ADeferredLayoutReachesTheViewOnce) {
+  TViewScore s;
+  s.Show();
+  int layouts = 0;
+  s.Score.OnRecalculate = [&](TObject*) { ++layouts; };
+  s.Score.BeginUpdate();
+  s.Score.PageCount = 3;
+  s.Score.Recalculate(0);
+  EXPECT_EQ(s.View.PageCount, 1);
+  s.Score.EndUpdate();
+  EXPECT_EQ(layouts, 1);
+  EXPECT_EQ(s.View.PageCount, 3);
+  EXPECT_EQ(s.View.VertBar.Max, 3 * 624);
+}
+
 TEST(ViewGeometry, SetFretWrapsAtTheLargestFretCount) {
   struct TCase {
     int frets, asked, fret;

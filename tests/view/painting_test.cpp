@@ -24,7 +24,7 @@ struct TPaintScore : TViewScore {
   TPaintScore() : TViewScore({1}, 8) {
     for (int m = 0; m < 8; ++m) Quarters(Measure(m));
     Show();
-    View.Paint(Host.Bitmap.Canvas());
+    View.PaintTo(Host.Bitmap.Canvas());
   }
 };
 
@@ -36,6 +36,24 @@ TEST(ViewPainting, PagesAreWhiteAndTheRestGrey) {
   EXPECT_EQ(b.Pixel(200, 650), clGray);   // below it
   // Staff lines are painted: the first staff's top line at y 72.
   EXPECT_NE(b.Pixel(200, 72), clWhite);
+}
+
+// An incomplete last row of pages ends in grey; no page is painted over.
+TEST(ViewPainting, AShortLastRowEndsInGrey) {
+  TViewScore s;
+  s.Score.PageCount = 3;
+  s.Show();
+  s.View.SetPagePerHorz(2);
+  int v = 1000;
+  s.View.ScrollTo(true, scPosition, v);
+  ASSERT_EQ(v, 1248 - 682);  // the second row's top at y 58
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  const TBitmap& b = s.Host.Bitmap;
+  EXPECT_EQ(b.Pixel(200, 68), clWhite);   // page 3's margin
+  EXPECT_EQ(b.Pixel(479, 300), clBlack);  // its right edge
+  EXPECT_EQ(b.Pixel(600, 68), clGray);    // where a fourth page would be
+  EXPECT_EQ(b.Pixel(600, 660), clGray);
+  EXPECT_EQ(b.Pixel(600, 30), clWhite);   // the first row's second page above it
 }
 
 // On a new view the first hide/show pair brings the cursor onto the
@@ -57,7 +75,7 @@ TEST(ViewPainting, TheXorCursorHiddenAndShownRestoresThePixels) {
   v.ShowCursor(true);
   EXPECT_EQ(Pixels(s.Host.Bitmap), shown);
   // Repainting removes and redraws it: the counter and the pixels stay.
-  v.Paint(s.Host.Bitmap.Canvas());
+  v.PaintTo(s.Host.Bitmap.Canvas());
   EXPECT_EQ(v.CursorCounter, 0);
   EXPECT_EQ(Pixels(s.Host.Bitmap), shown);
 }
@@ -97,7 +115,7 @@ TEST(ViewPainting, TheCursorStrokeFollowsTheVoice) {
     const TBitmap& b = s.Host.Bitmap;
     const std::vector<uint32_t> before = Pixels(b);
     auto changed = [&](int y) { return b.Pixel(x, y) != before[static_cast<size_t>(y * b.Width() + x)]; };
-    s.View.SetFocused(true);  // never drawn: the hide/show pair draws it
+    s.View.FocusChanged(true);  // never drawn: the hide/show pair draws it
     EXPECT_TRUE(changed(top + c.shift + 1)) << c.voices << c.voice;
     EXPECT_TRUE(changed(bottom + c.shift - 2)) << c.voices << c.voice;
     EXPECT_FALSE(changed(top + c.shift - 3)) << c.voices << c.voice;

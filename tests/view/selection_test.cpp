@@ -239,11 +239,48 @@ TEST(ViewSelection, SelectAllScopes) {
   if (meter->LayoutLink) EXPECT_FALSE(s.Selected(meter->LayoutLink));
   EXPECT_TRUE(s.Selected(later->HeadElement));
   if (staccato->LayoutLink) EXPECT_TRUE(s.Selected(staccato->LayoutLink));
-  s.View.SelectAll(4);
+  s.Score.SelectSymbols(4);  // through the score's active view
+  EXPECT_EQ(s.Score.SymbolSelectScope, 4);
   EXPECT_TRUE(s.Selected(later->HeadElement));
   if (staccato->LayoutLink) EXPECT_FALSE(s.Selected(staccato->LayoutLink));
   EXPECT_TRUE(s.View.SelectionHasKind(kind::Note));
   EXPECT_FALSE(s.View.SelectionHasKind(kind::Clef));
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// A double click begins editing a text box, not a note.
+TEST(ViewSelection, EditingBeginsOnTextsOnly) {
+  struct TEditingView : TQSWindow {
+    TQSCalcItem* Edited = nullptr;
+    void EditItemText(TQSCalcItem* element) override { Edited = element; }
+  };
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 1);
+  TQSNote* note = s.Note(piece->GetPart(0)->GetMeasure(0), 0, 512);
+  auto* text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &s.Score));
+  text->Fields.Page = 1;
+  text->Fields.X = 800;
+  text->Fields.Y = 2400;
+  text->Lines = {"Allegro"};
+  s.Layout();
+  TBitmapHost host;
+  TEditingView view;
+  view.Rule.Visible = false;
+  view.SetHost(&host);
+  view.SetBounds(0, 0, 800, 700);
+  view.SetScore(&s.Score);
+  const TRect head = view.ElementClientBox(*note->HeadElement);
+  EXPECT_FALSE(view.EditTextAtPoint({(head.Left + head.Right) / 2, (head.Top + head.Bottom) / 2}));
+  EXPECT_EQ(view.Edited, nullptr);
+  const TQSCalcItem* element = s.Page(0).PageItems.At(0);
+  const TRect box = view.ElementClientBox(*element);
+  EXPECT_TRUE(view.EditTextAtPoint({box.Left + 10, box.Top + 5}));
+  EXPECT_EQ(view.Edited, element);
 }
 
 }  // namespace

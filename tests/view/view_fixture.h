@@ -41,7 +41,7 @@ struct TViewScore : TLayoutScore {
     Layout();
     View.Rule.Visible = rulers;
     View.SetHost(&Host);
-    View.Resize(800, 700);
+    View.SetBounds(0, 0, 800, 700);
     View.SetScore(&Score);
   }
   TQSMeasure* Measure(int m, int part = 0) const { return Piece->GetPart(part)->GetMeasure(m); }
