@@ -32,6 +32,12 @@ class TEditView : public TQSWindowLink {
   void ValidateCursor(bool) override { ++Validated; }
   void DoActiveChanged(TObject*) override { ++ActiveChanged; }
   void SoundNote(int, int, int) override { ++Sounded; }
+  // The selection the commands on it gather, and the elements they took
+  // out of it.
+  std::vector<TQSCalcItem*> Selected, SelectedPage, Unselected;
+  std::vector<TQSCalcItem*> SelectedMeasureElements() const override { return Selected; }
+  std::vector<TQSCalcItem*> SelectedPageElements() const override { return SelectedPage; }
+  void UnselectElement(TQSCalcItem* element) override { Unselected.push_back(element); }
 };
 
 class TEditFixture : public ::testing::Test {
