@@ -9,6 +9,7 @@
 #include "../layout/layout_fixture.h"
 #include "base/stream.h"
 #include "layout/layout.h"
+#include "score/calcrecords.h"
 #include "platform/fonts.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -101,6 +102,23 @@ class TEditFixture : public ::testing::Test {
       }
     }
     return out;
+  }
+
+  // The element that shows an item of the first measure (a note's head).
+  TQSCalcItem* ElementOfItem(TQSItem* item) {
+    if (item->LayoutLink) return item->LayoutLink;
+    if (auto* note = dynamic_cast<TQSNote*>(item); note && note->HeadElement) return note->HeadElement;
+    auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
+    for (int i = 0; slot && i < slot->ItemCount; ++i)
+      if (slot->Items.At(i)->Item == item) return slot->Items.At(i);
+    return nullptr;
+  }
+  // Selects the laid-out items.
+  void Select(std::initializer_list<TQSItem*> items) {
+    for (TQSItem* item : items) {
+      ASSERT_NE(ElementOfItem(item), nullptr);
+      View.Selected.push_back(ElementOfItem(item));
+    }
   }
 
   // Undo gives the bytes before, redo those after.

@@ -11,21 +11,6 @@ namespace {
 
 class MoveTest : public TEditFixture {
  public:
-  // The element that shows an item of the first measure.
-  TQSCalcItem* Shown(TQSItem* item) {
-    if (TQSCalcItem* e = ElementOf(*item)) return e;
-    auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
-    for (int i = 0; slot && i < slot->ItemCount; ++i)
-      if (slot->Items.At(i)->Item == item) return slot->Items.At(i);
-    return nullptr;
-  }
-  // Selects the laid-out items.
-  void Select(std::initializer_list<TQSItem*> items) {
-    for (TQSItem* item : items) {
-      ASSERT_NE(Shown(item), nullptr);
-      View.Selected.push_back(Shown(item));
-    }
-  }
   // One 4/4 measure of the given notes and rests, laid out.
   TQSMeasure* OneMeasure() {
     AddPiece({1}, 1);
@@ -278,13 +263,13 @@ TEST_F(MoveTest, MarksSnapToThePreviousAndNextNoteTime) {
   EXPECT_EQ(gliss->Fields.Style & 1, 1);
   ExpectUndoRedo(before);
   Score.ClearUndo();
-  View.Selected = {Shown(accent)};
+  View.Selected = {ElementOfItem(accent)};
   MoveToNoteTime(Score, 0);
   EXPECT_EQ(accent->Fields.Time, 128);
   // At the first note time there is no earlier one: nothing changes.
   accent->Fields.Time = 0;
   Score.Recalculate(0);
-  View.Selected = {Shown(accent)};
+  View.Selected = {ElementOfItem(accent)};
   Score.ClearUndo();
   MoveToNoteTime(Score, 0);
   EXPECT_EQ(accent->Fields.Time, 0);
