@@ -77,14 +77,7 @@ void MoveNote(TQSSelectionCommand& c, TQSMeasure& m, TQSNote& note, int d, bool 
   else
     c.ClearSpan(m, sv, end, kNoteStep);
   const int delta = left ? -kNoteStep : kNoteStep;
-  std::vector<TQSNote*> moving{&note};
-  if (note.IsChordMember())
-    for (TQSItem* item : m.Items) {
-      auto* other = dynamic_cast<TQSNote*>(item);
-      if (other && other != &note && other->Fields.StaffVoice == sv && other->Fields.Time == pos)
-        moving.push_back(other);
-    }
-  for (TQSNote* n : moving) {
+  for (TQSNote* n : ChordOf(note)) {
     n->Fields.Time = static_cast<uint16_t>(pos + delta);
     if (n != &note) c.Drop(n);
   }
@@ -155,13 +148,9 @@ void MoveHorizontal(TQSScore& score, int step) {
   c.Gather(true);
   const bool fromSelection = !c.Work.empty();
   if (!fromSelection) {
-    TQSMeasure* m = score.CurrentMeasure();
-    if (!m) return;
     const int sv = c.Cursor().Staff << 4 | c.Cursor().Voice;
-    for (TQSItem* item : m->Items)
-      if (item->ItemType == kind::Note && item->StaffVoice() == sv && item->TimePosition() == c.Cursor().Tick)
-        c.Add(item);
-    if (!c.Work.empty()) c.FromPage = c.Cursor().Page;
+    if (!c.AddAtCursor([sv](TQSItem& item) { return item.ItemType == kind::Note && item.StaffVoice() == sv; }))
+      return;
   }
   const bool left = step < 0;
   const int count = static_cast<int>(c.Work.size());
@@ -234,18 +223,8 @@ void MoveVertical(TQSScore& score, int steps) {
   if (!c.HasView()) return;
   const int d = PixelStep(steps, c.View->Zoom);
   c.Gather();
-  if (c.Work.empty()) {
-    TQSMeasure* m = score.CurrentMeasure();
-    if (!m) return;
-    std::vector<TQSItem*> atCursor;
-    for (TQSItem* item : m->Items)
-      if ((item->ItemType == kind::Note || item->ItemType == kind::Pause) && item->TimePosition() == c.Cursor().Tick)
-        atCursor.push_back(item);
-    for (TQSItem* item : atCursor) MoveVerticalItem(c, item, steps, d);
-    if (c.Changed) c.FromPage = c.Cursor().Page;
-  } else {
-    for (TQSItem* item : c.Work) MoveVerticalItem(c, item, steps, d);
-  }
+  if (c.Work.empty() && !c.AddAtCursor(IsNoteOrRest)) return;
+  for (TQSItem* item : c.Work) MoveVerticalItem(c, item, steps, d);
   c.Done();
 }
 

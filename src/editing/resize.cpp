@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "editing/notation.h"
 #include "editing/selection.h"
 #include "layout/dynamics.h"
 #include "score/marks.h"
@@ -19,19 +20,6 @@ constexpr uint8_t kActionChangeSize = 22, kActionChangeItemValue = 23;
 constexpr int kShortestHalved = 8;
 // Hairpin subkinds of a dynamics mark, and the widest opening.
 constexpr int kCrescendo = 50, kDiminuendo = 51, kMaxOpening = 96, kFirstOpening = 4;
-
-// The other notes of a note's chord: the same staff/voice and position.
-std::vector<TQSNote*> ChordPartners(const TQSMeasure& m, const TQSNote& note) {
-  std::vector<TQSNote*> out;
-  if (!note.IsChordMember()) return out;
-  for (TQSItem* item : m.Items) {
-    auto* other = dynamic_cast<TQSNote*>(item);
-    if (other && other != &note && other->Fields.StaffVoice == note.Fields.StaffVoice &&
-        other->Fields.Time == note.Fields.Time)
-      out.push_back(other);
-  }
-  return out;
-}
 
 void ScaleLengths(TQSNote& n, bool halve) {
   auto scale = [halve](uint16_t v) { return static_cast<uint16_t>(halve ? v >> 1 : v << 1); };
@@ -56,9 +44,7 @@ void ResizeNote(TQSSelectionCommand& c, TQSNote& note, int step) {
     c.SaveMeasure(m);
     c.ClearSpan(*m, sv, pos + real, real);
   }
-  std::vector<TQSNote*> chord = ChordPartners(*m, note);
-  chord.push_back(&note);
-  for (TQSNote* n : chord) {
+  for (TQSNote* n : ChordOf(note)) {
     ScaleLengths(*n, step < 0);
     if (n != &note) c.Drop(n);
   }
@@ -122,13 +108,9 @@ void ChangeSize(TQSScore& score, int step) {
   const int d = PixelStep(step, c.View->Zoom);
   c.Gather();
   if (c.Work.empty()) {
-    TQSMeasure* m = score.CurrentMeasure();
-    if (!m) return;
     const int sv = c.Cursor().Staff << 4 | c.Cursor().Voice;
-    for (TQSItem* item : m->Items)
-      if (item->ItemType == kind::Note && item->StaffVoice() == sv && item->TimePosition() == c.Cursor().Tick)
-        c.Add(item);
-    if (!c.Work.empty()) c.FromPage = c.Cursor().Page;
+    if (!c.AddAtCursor([sv](TQSItem& item) { return item.ItemType == kind::Note && item.StaffVoice() == sv; }))
+      return;
   }
   TQSMark* velocityFrom = nullptr;
   for (size_t i = 0; i < c.Work.size(); ++i) {
@@ -203,15 +185,14 @@ void ChangeItemValue(TQSScore& score, int step) {
     const TQSItemType k = item->ItemType;
     if (auto* note = dynamic_cast<TQSNote*>(item)) {
       TQSMeasure* m = note->GetMeasure();
-      const int grown = note->Fields.StemLength + (note->IsStemDown() ? step : -step);
-      const auto length = static_cast<uint8_t>(std::clamp(grown, 0, 255));
+      const auto length = static_cast<uint8_t>(SteppedStemLength(*note, step));
       if (length == note->Fields.StemLength) continue;
       c.SaveItem(item);
       note->Fields.StemLength = length;
       if (m)
-        for (TQSNote* partner : ChordPartners(*m, *note)) {
+        for (TQSNote* partner : ChordOf(*note)) {
           partner->Fields.StemLength = length;
-          c.Drop(partner);
+          if (partner != note) c.Drop(partner);
         }
       c.Changed = true;
     } else if (auto* tie = dynamic_cast<TQSLiga*>(item)) {

@@ -102,6 +102,21 @@ void TQSSelectionCommand::AfterPitchChange(TQSNote& note) {
   if (note.BeamGroup > 0) measure->UpdateBeams(note.BeamGroup, true);
 }
 
+// The notes of a note's chord, itself included: the same staff/voice and
+// time (the note alone when it is no chord member).
+std::vector<TQSNote*> ChordOf(TQSNote& note) {
+  std::vector<TQSNote*> out{&note};
+  TQSMeasure* m = note.GetMeasure();
+  if (!m || !note.IsChordMember()) return out;
+  for (TQSItem* item : m->Items) {
+    auto* other = dynamic_cast<TQSNote*>(item);
+    if (other && other != &note && other->Fields.StaffVoice == note.Fields.StaffVoice &&
+        other->Fields.Time == note.Fields.Time)
+      out.push_back(other);
+  }
+  return out;
+}
+
 void TQSSelectionCommand::Done() {
   if (FromPage >= kNoAffectedPage) return;
   if (Changed) Score.Recalculate(FromPage, -1);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "editing/command.h"
+#include "score/measure.h"
 
 namespace qs {
 
@@ -23,6 +24,14 @@ constexpr int kNoAffectedPage = 100000;
 // The step of graphical offsets and sizes: step x 800 div zoom, its
 // magnitude kept within 1..8, with the sign of step.
 int PixelStep(int step, int zoom);
+
+inline bool IsNoteOrRest(const TQSItem& item) {
+  return item.ItemType == kind::Note || item.ItemType == kind::Pause;
+}
+
+// The notes of a note's chord, the note first: the notes of its staff/voice
+// at its time (the note alone when it is no chord member).
+std::vector<TQSNote*> ChordOf(TQSNote& note);
 
 // The layout element that shows an item (a note's head), nullptr when none.
 TQSCalcItem* ElementOf(const TQSItem& item);
@@ -44,6 +53,11 @@ class TQSSelectionCommand : public TQSEditCommand {
   void Gather(bool notesInTime = false, bool measuresOnly = false, TQSItemType onlyKind = 0);
   // Adds an item met otherwise (at the cursor), unless present.
   void Add(TQSItem* item);
+  // Adds the items of the cursor's measure at the cursor's tick that take
+  // (in item order); FromPage becomes the cursor's page when any was
+  // added. False when the cursor has no measure.
+  template <class Take>
+  bool AddAtCursor(Take take);
   bool Contains(const TQSItem* item) const { return present_.count(item) != 0; }
   // Takes an item out of the work list (it stays in the score).
   void Drop(const TQSItem* item);
@@ -70,6 +84,17 @@ class TQSSelectionCommand : public TQSEditCommand {
  private:
   std::unordered_set<const TQSItem*> present_;
 };
+
+template <class Take>
+bool TQSSelectionCommand::AddAtCursor(Take take) {
+  TQSMeasure* m = Score.CurrentMeasure();
+  if (!m) return false;
+  const size_t before = Work.size();
+  for (TQSItem* item : m->Items)
+    if (item->TimePosition() == Cursor().Tick && take(*item)) Add(item);
+  if (Work.size() > before) FromPage = Cursor().Page;
+  return true;
+}
 
 }  // namespace qs
 
