@@ -6,6 +6,7 @@
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
+#include "score/legacyreader.h"
 #include "score/part.h"
 
 namespace qs {
@@ -13,6 +14,7 @@ namespace qs {
 namespace {
 
 // Undo action codes.
+constexpr uint8_t kActionSplit = 27, kActionUnite = 28;
 constexpr uint8_t kActionHideRests = 17, kActionFret = 18, kActionStems = 19, kActionJoin = 21,
                   kActionStemLength = 29, kActionAlign = 32;
 // Flag bits of a tie or slur this command sets: its curve below (bit 0) and
@@ -20,6 +22,10 @@ constexpr uint8_t kActionHideRests = 17, kActionFret = 18, kActionStems = 19, kA
 constexpr uint8_t kTieCurveBelow = 0x01, kTieUnjoined = 0x02;
 // The flag byte of a tuplet: its bracket below; of an arpeggio: its arrow.
 constexpr uint8_t kTupletBelow = 0x10, kArpeggioArrowMask = 0x03;
+// Bit 4 of a tie or slur's flags: it is a tie.
+constexpr uint8_t kTieIsTie = 0x10;
+// The shortest written length a split still halves.
+constexpr int kShortestSplit = 8;
 // The join bits of a note's second flag byte, and those cleared by unjoining.
 constexpr uint8_t kJoinBits = 0x03, kJoinClear = 0x07;
 
@@ -153,6 +159,110 @@ void RebuildBeamsAround(TQSSelectionCommand& c, TQSNote& note) {
     }
 }
 
+// The flag count follows a written length of 4 to 64 ticks; others keep it.
+void FollowFlagCount(TQSNote& note) {
+  switch (note.Fields.Length) {
+    case 4: case 8: case 16: case 32: case 64: note.SetExtraBeams(ExtraBeamsFor(note.Fields.Length)); break;
+    default: break;
+  }
+}
+
+// Cuts a note in two of half its length each, the second inserted after
+// it with its glissando, fall or lift and its tie.
+void SplitNote(TQSScore& score, TQSMeasure& m, TQSNote& old) {
+  const int oldTime = old.Fields.Time;
+  std::unique_ptr<TQSNote> made = NewMeasureItem<TQSNote>(&m, kind::Note);
+  TQSNote& n = *made;
+  n.Fields.Pitch = old.Fields.Pitch;
+  n.Fields.StaffVoice = old.Fields.StaffVoice;
+  n.Fields.Velocity = old.Fields.Velocity;
+  n.Fields.HeadStyle = old.Fields.HeadStyle;
+  n.Fields.StemLength = old.Fields.StemLength;
+  n.Fields.FlagsA = old.Fields.FlagsA;
+  n.Fields.Color = old.Fields.Color;
+  n.Fields.PlayOffset = old.Fields.PlayOffset;
+  auto halve = [](uint16_t& kept, uint16_t& half) {
+    half = static_cast<uint16_t>(kept / 2);
+    kept = static_cast<uint16_t>(kept - half);
+  };
+  halve(old.Fields.Length, n.Fields.Length);
+  halve(old.Fields.RealLength, n.Fields.RealLength);
+  halve(old.Fields.PlayLength, n.Fields.PlayLength);
+  n.Fields.Time = static_cast<uint16_t>(oldTime + old.Fields.RealLength);
+  FollowFlagCount(old);
+  n.Fields.FlagsB = old.Fields.FlagsB;
+  const int sv = n.Fields.StaffVoice;
+  m.Items.Insert(TQSScore::FindItemInsertIndex(m, sv, n.Fields.Time, 0), made.release());
+  if (n.IsChordMember()) m.ArrangeChordNotes(sv, n.Fields.Time, false);
+
+  const int grouping = m.Fields.OwnBeaming ? m.Fields.Beaming : score.AutoJoin;
+  if (grouping > 1) {
+    if (const TQSMark* tuplet = m.FindTuplet(sv, oldTime)) {
+      const int end = tuplet->Fields.Time + TupletLength(tuplet->Fields.Kind, tuplet->Fields.Value);
+      for (TQSNote* x : {&old, &n})
+        if (x->Fields.Time + x->Fields.RealLength < end) x->SetBeamedToNext(true);
+    } else {
+      m.AutoBeamNote(&old, 0);
+      m.AutoBeamNote(&n, 0);
+    }
+  } else if (grouping == 1 && (m.Fields.OwnBeaming || n.Fields.Time + n.Fields.RealLength < m.MeasureLength())) {
+    old.SetBeamedToNext(true);
+    n.SetBeamedToNext(true);
+  }
+
+  const std::vector<TQSItem*> attached(old.Items.begin(), old.Items.end());
+  for (TQSItem* item : attached) {
+    const TQSItemType k = item->ItemType;
+    auto* tie = dynamic_cast<TQSLiga*>(item);
+    const bool isTie = tie && (tie->Fields.Flags & kTieIsTie);
+    if (k != kind::Glissando && k != kind::Fall && k != kind::Lift && !isTie) continue;
+    TQSItem* copy = CreateItemByKind(k, &n);
+    copy->Assign(*item);
+    if (isTie && tie->Fields.Span > n.Fields.RealLength) {
+      static_cast<TQSLiga*>(copy)->Fields.Span = static_cast<uint16_t>(tie->Fields.Span - n.Fields.RealLength);
+      tie->Fields.Span = old.Fields.RealLength;
+    }
+  }
+}
+
+// Joins the next note of the voice on the same line with the same written
+// length onto note; false when there is none.
+bool UniteWithNext(TQSSelectionCommand& c, TQSMeasure& m, TQSNote& note) {
+  TQSNote* other = nullptr;
+  for (TQSItem* item : m.Items) {
+    auto* n = dynamic_cast<TQSNote*>(item);
+    if (n && n != &note && n->Fields.StaffVoice == note.Fields.StaffVoice &&
+        n->Fields.Time == note.Fields.Time + note.Fields.RealLength && n->StaffPosition == note.StaffPosition &&
+        n->Fields.Length == note.Fields.Length) {
+      other = n;
+      break;
+    }
+  }
+  if (!other) return false;
+  c.SaveMeasure(&m);
+  c.Drop(other);
+  note.Fields.Length = static_cast<uint16_t>(note.Fields.Length + other->Fields.Length);
+  note.Fields.RealLength = static_cast<uint16_t>(note.Fields.RealLength + other->Fields.RealLength);
+  if (note.Fields.PlayLength && other->Fields.PlayLength)
+    note.Fields.PlayLength = static_cast<uint16_t>(note.Fields.PlayLength + other->Fields.PlayLength);
+  FollowFlagCount(note);
+  note.SetBeamedToNext(other->BeamedToNext());
+  const std::vector<TQSItem*> carried(other->Items.begin(), other->Items.end());
+  for (TQSItem* item : carried) {
+    auto* tie = dynamic_cast<TQSLiga*>(item);
+    if (!tie) continue;
+    if (tie->Fields.Flags & kTieIsTie) {
+      const std::vector<TQSItem*> own(note.Items.begin(), note.Items.end());
+      for (TQSItem* mine : own)
+        if (auto* t = dynamic_cast<TQSLiga*>(mine); t && (t->Fields.Flags & kTieIsTie)) delete t;
+    }
+    tie->SetOwner(&note);
+    tie->Fields.Span = static_cast<uint16_t>(tie->Fields.Span + other->Fields.RealLength);
+  }
+  delete other;
+  return true;
+}
+
 }  // namespace
 
 int SteppedStemLength(const TQSNote& note, int step) {
@@ -264,6 +374,30 @@ void OffsetNotes(TQSScore& score) {
       rest->Fields.Flags ^= TQSPause::kShiftedRight;
       c.Changed = true;
     }
+  }
+  Finish(c, true);
+}
+
+void UnionNotePair(TQSScore& score, uint8_t split) {
+  TQSSelectionCommand c(score, split ? kActionSplit : kActionUnite);
+  if (!c.HasView()) return;
+  c.Gather(false, true);
+  for (size_t i = 0; i < c.Work.size(); ++i) {
+    auto* note = dynamic_cast<TQSNote*>(c.Work[i]);
+    TQSMeasure* m = note ? note->GetMeasure() : nullptr;
+    if (!m || note->GraceGroup()) continue;
+    c.Changed = true;
+    if (split && note->Fields.Length <= kShortestSplit) continue;
+    if (split) c.SaveMeasure(m);
+    bool changed = split;
+    for (TQSNote* n : ChordOf(*note)) {
+      if (n != note) c.Drop(n);
+      if (split)
+        SplitNote(score, *m, *n);
+      else
+        changed = UniteWithNext(c, *m, *n) || changed;
+    }
+    if (changed) m->UpdateBeams(0, true);
   }
   Finish(c, true);
 }

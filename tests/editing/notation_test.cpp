@@ -221,3 +221,41 @@ TEST_F(NotationTest, NothingSelectedNothingHappens) {
 
 }  // namespace
 }  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+TEST_F(NotationTest, SplittingAQuarterGivesTwoEighthsAndUnitingThemTheQuarter) {
+  TQSMeasure* m = OneMeasure();
+  TQSNote* quarter = Note(m, 0, 128);
+  Rest(m, 128, 384);
+  Score.Recalculate(0);
+  Select({quarter});
+  const std::vector<uint8_t> before = Saved();
+  UnionNotePair(Score, 1);
+  EXPECT_EQ(Timeline(m), "N0+64 N64+64 R128+384");
+  ExpectUndoRedo(before);
+  Score.ClearUndo();
+  Reselect({quarter});
+  UnionNotePair(Score, 0);
+  EXPECT_EQ(Timeline(m), "N0+128 R128+384");
+  EXPECT_EQ(quarter->Fields.Length, 128);
+}
+
+TEST_F(NotationTest, ASixtyFourthIsNotSplitAndANoteWithoutAPartnerNotUnited) {
+  TQSMeasure* m = OneMeasure();
+  TQSNote* short64 = Note(m, 0, 8);
+  TQSNote* other = Note(m, 8, 8, 0x52);  // another line: no partner
+  Rest(m, 16, 496);
+  Score.Recalculate(0);
+  Select({short64});
+  const std::vector<uint8_t> before = Saved();
+  UnionNotePair(Score, 1);
+  UnionNotePair(Score, 0);
+  EXPECT_EQ(Saved(), before);
+  EXPECT_EQ(Score.UndoCount(), 0);
+  EXPECT_EQ(other->Fields.Time, 8);
+}
+
+}  // namespace
+}  // namespace qs::test
