@@ -104,13 +104,17 @@ class TEditFixture : public ::testing::Test {
     return out;
   }
 
-  // The element that shows an item of the first measure (a note's head).
+  // The element that shows an item of the first measure (a note's head)
+  // or of the first page.
   TQSCalcItem* ElementOfItem(TQSItem* item) {
     if (item->LayoutLink) return item->LayoutLink;
     if (auto* note = dynamic_cast<TQSNote*>(item); note && note->HeadElement) return note->HeadElement;
     auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
     for (int i = 0; slot && i < slot->ItemCount; ++i)
       if (slot->Items.At(i)->Item == item) return slot->Items.At(i);
+    const TQSCalcPage* page = Score.LayoutPages.At(0);
+    for (int i = 0; page && i < page->PageItemCount; ++i)
+      if (page->PageItems.At(i)->Item == item) return page->PageItems.At(i);
     return nullptr;
   }
   // Selects the laid-out items.
