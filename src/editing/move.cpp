@@ -51,8 +51,7 @@ void MoveTuplet(TQSSelectionCommand& c, TQSMeasure& m, TQSMark& tuplet, int d, T
     const int at = item->TimePosition();
     if (item->ItemType == kind::Note || item->ItemType == kind::Pause) {
       if (at >= start + length || TimedItemEnd(*item) <= start) continue;
-      if (auto* n = dynamic_cast<TQSNote*>(item)) n->Fields.Time = static_cast<uint16_t>(at + d);
-      if (auto* r = dynamic_cast<TQSPause*>(item)) r->Fields.Time = static_cast<uint16_t>(at + d);
+      SetItemTime(*item, at + d);
       c.Drop(item);
     }
   }
@@ -132,13 +131,6 @@ bool SnapsToPartEvents(TQSItemType k) {
   }
 }
 
-void SetTime(TQSItem* item, int time) {
-  const auto t = static_cast<uint16_t>(time);
-  if (auto* mark = dynamic_cast<TQSMark*>(item)) mark->Fields.Time = t;
-  else if (auto* chord = dynamic_cast<TQSChord*>(item)) chord->Fields.Time = t;
-  else if (auto* lyric = dynamic_cast<TQSLyric*>(item)) lyric->Fields.Time = t;
-}
-
 }  // namespace
 
 void MoveHorizontal(TQSScore& score, int step) {
@@ -210,7 +202,7 @@ void MoveToNoteTime(TQSScore& score, int direction) {
     }
     if (target < 0 || (previous ? target >= pos : target <= pos)) continue;
     c.SaveItem(item);
-    SetTime(item, target);
+    SetItemTime(*item, target);
     c.Changed = true;
   }
   c.Done();

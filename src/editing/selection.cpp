@@ -131,6 +131,24 @@ void TQSSelectionCommand::Done() {
 
 namespace qs {
 
+namespace {
+
+template <class T>
+bool SetTimeOf(TQSItem& item, int position) {
+  auto* typed = dynamic_cast<T*>(&item);
+  if (!typed) return false;
+  typed->Fields.Time = static_cast<decltype(typed->Fields.Time)>(position);
+  return true;
+}
+
+}  // namespace
+
+void SetItemTime(TQSItem& item, int position) {
+  SetTimeOf<TQSMark>(item, position) || SetTimeOf<TQSNote>(item, position) || SetTimeOf<TQSPause>(item, position) ||
+      SetTimeOf<TQSVorschlag>(item, position) || SetTimeOf<TQSBend>(item, position) ||
+      SetTimeOf<TQSChord>(item, position) || SetTimeOf<TQSFrame>(item, position) || SetTimeOf<TQSLyric>(item, position);
+}
+
 bool IsOffsetMark(TQSItemType k) {
   if (k >= 110 && k <= 118) return true;
   if (k >= 120 && k <= 125) return true;

@@ -29,6 +29,9 @@ inline bool IsNoteOrRest(const TQSItem& item) {
   return item.ItemType == kind::Note || item.ItemType == kind::Pause;
 }
 
+// Sets the time position of an item that has one (others stay).
+void SetItemTime(TQSItem& item, int position);
+
 // The notes of a note's chord, the note first: the notes of its staff/voice
 // at its time (the note alone when it is no chord member).
 std::vector<TQSNote*> ChordOf(TQSNote& note);
