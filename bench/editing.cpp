@@ -17,7 +17,7 @@ using namespace qs::bench;
 // first (arg 0) or last (arg 1) measure of the third part.
 struct TEditedScore {
   TQSScore Score;
-  TQSWindow View;
+  TQSPageView View;
   explicit TEditedScore(bool last) {
     Setup();
     InstallLayout();

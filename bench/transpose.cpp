@@ -17,7 +17,7 @@ using namespace qs::bench;
 
 struct TSelectedScore {
   TQSScore Score;
-  TQSWindow View;
+  TQSPageView View;
   int Notes = 0;
   TSelectedScore() {
     Setup();

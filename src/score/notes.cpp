@@ -65,6 +65,12 @@ TQSNote::~TQSNote() {
 
 TQSVorschlag* TQSNote::GraceGroup() const { return dynamic_cast<TQSVorschlag*>(Owner()); }
 
+int DotCount(const TQSItemHolder& holder) {
+  for (TQSItem* item : holder.Items)
+    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
+  return 0;
+}
+
 int ExtraBeamsFor(int written) {
   switch (written) {
     case 32: return 1;

@@ -155,6 +155,10 @@ int ExtraBeamsFor(int written);
 // other positive natural-sharp, 0 natural.
 uint8_t AccidentalKindFor(int alteration);
 
+// The number of dots of a note or rest: its one dot mark holds the count
+// less one in its value; 0 without a dot mark.
+int DotCount(const TQSItemHolder& holder);
+
 // ---------------------------------------------------------------- rest
 
 class TQSPause : public TQSItemHolder {
@@ -182,6 +186,12 @@ class TQSPause : public TQSItemHolder {
   bool IsShiftedRight() const { return Fields.Flags & kShiftedRight; }
   int Enclosure() const { return (Fields.Flags & kEnclosureMask) >> 2; }
   bool IsHidden() const { return Fields.Flags & kHidden; }
+
+  // The vertical offset of a rest of the given voice in a staff where
+  // several voices are in use: the first voice's rests move up, the
+  // others' down.
+  static int VoiceOffset(int voice) { return voice == 0 ? -kVoiceOffset : kVoiceOffset; }
+  static constexpr int kVoiceOffset = 96;
 
   void Assign(const TQSItem& source) override;
   void LoadFromStream(TStream& s) override;

@@ -12,13 +12,16 @@
 
 namespace qs {
 
-// Frees the children of a list last to first; each one's unregistration
-// then finds nothing left to remove.
+// Frees the children of a list last to first. The list is emptied first:
+// each child's unregistration then finds nothing to search or renumber, so
+// freeing costs the same per child however long the list is.
 template <class T>
 void FreeAll(std::vector<T*>& list) {
-  while (!list.empty()) {
-    T* child = list.back();
-    list.pop_back();
+  std::vector<T*> children;
+  children.swap(list);
+  while (!children.empty()) {
+    T* child = children.back();
+    children.pop_back();
     delete child;
   }
 }
