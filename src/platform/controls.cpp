@@ -801,6 +801,8 @@ bool TWinControl::CanFocus() const {
 bool TWinControl::Focused() const { return Widget() && Widget()->hasFocus(); }
 
 void TWinControl::SetFocus() {
+  // A popup's controls never take the focus from the window that opened it.
+  if (TCustomForm* f = ParentForm(); f && f->NoActivate()) return;
   if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window");
   TCustomForm* form = ParentForm();
   if (form && form != this) form->SetActiveControl(this);

@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QImage>
+#include <QPointer>
 #include <QScreen>
 #include <QThread>
 #include <QTimer>
@@ -22,6 +23,9 @@ namespace qs {
 
 namespace {
 
+// The last window activated that takes activation.
+QPointer<QWidget> g_lastActive;
+
 // Window-level events of a form: closing, activation.
 struct TFormBridge : QObject {
   explicit TFormBridge(TCustomForm* form) : Form(form) {}
@@ -35,6 +39,13 @@ struct TFormBridge : QObject {
         Form->Close();
         return true;
       case QEvent::WindowActivate:
+        // Where the window system activates a window that asked not to be,
+        // the window that was active gets it back.
+        if (Form->NoActivate()) {
+          if (QWidget* back = g_lastActive) back->activateWindow();
+          return false;
+        }
+        g_lastActive = Form->Widget();
         Form->Activated();
         return false;
       case QEvent::WindowDeactivate:
@@ -81,6 +92,7 @@ TCustomForm::TCustomForm(TComponent* owner) : TCustomControl(owner) {
   bridge->setParent(w);
   w->installEventFilter(bridge);
   SetBounds(0, 0, 320, 240);
+  undockBounds_ = BoundsRect();
   ApplyWindowFlags();
   Screen().forms_.push_back(this);
 }
@@ -123,6 +135,15 @@ void TCustomForm::ApplyWindowFlags() {
     default: break;
   }
   if (formStyle_ == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+  if (noActivate_) {
+    // A frameless popup is a window the window system never activates;
+    // a bordered one asks not to be.
+    if (borderStyle_ == bsNone)
+      flags = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+    else
+      flags = (flags & ~Qt::WindowType_Mask) | Qt::Tool | Qt::WindowDoesNotAcceptFocus;
+  }
+  w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate_);
   const bool shown = w->isVisible();
   w->setWindowFlags(flags);
   // Fixed borders keep the size the form gives.
@@ -144,6 +165,35 @@ void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
   if (v == borderStyle_) return;
   borderStyle_ = v;
   ApplyWindowFlags();
+}
+
+void TCustomForm::SetNoActivate(bool v) {
+  if (v == noActivate_) return;
+  noActivate_ = v;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::ManualDock(TWinControl* site, TAlign align) {
+  if (!site || site == parent_) return;
+  if (!parent_) undockBounds_ = BoundsRect();
+  const bool shown = visible_;
+  SetParent(site);
+  SetAlign(align);
+  SetVisible(shown);
+  Fire(OnEndDock, this, site);
+}
+
+void TCustomForm::ManualFloat(const TRect* screenRect) {
+  if (!parent_) return;
+  const bool shown = visible_;
+  SetAlign(alNone);
+  SetParent(nullptr);
+  visible_ = false;
+  ApplyWindowFlags();
+  const TRect r = screenRect ? *screenRect : undockBounds_;
+  SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  if (shown) SetVisible(true);
+  Fire(OnEndDock, this, nullptr);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle v) {
@@ -197,8 +247,9 @@ void TCustomForm::SetVisible(bool v) {
     PlaceOnShow();
     w->show();
     w->raise();
-    if (!w->testAttribute(Qt::WA_ShowWithoutActivating)) w->activateWindow();
+    if (!noActivate_) w->activateWindow();
     DoShow();
+    if (noActivate_) return;
     if (activeControl_ && activeControl_->CanFocus())
       activeControl_->SetFocus();
     else if (TWinControl* first = FindNextControl(nullptr, true))

@@ -31,6 +31,8 @@ enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+// After a form docked (target the site) or floated (target null).
+using TDockEvent = std::function<void(TObject* sender, TWinControl* target)>;
 
 class TCustomForm : public TCustomControl {
  public:
@@ -68,6 +70,23 @@ class TCustomForm : public TCustomControl {
   TWindowState WindowState() const;
   void SetWindowState(TWindowState v);
   bool KeyPreview = false;
+  // A popup or tool window that never takes activation or the keyboard
+  // focus, not even when clicked, and never shows in the task bar (menus,
+  // drop-down lists, hints, palettes). Set before the form is shown.
+  bool NoActivate() const { return noActivate_; }
+  void SetNoActivate(bool v);
+
+  // Docking: the form becomes a control of the dock site (aligned as
+  // given) and floats again as a window of the size it had before.
+  void ManualDock(TWinControl* site, TAlign align = alClient);
+  // Floats the form at the given screen rectangle, or at its last floating
+  // place and size.
+  void ManualFloat(const TRect* screenRect = nullptr);
+  bool Floating() const { return parent_ == nullptr; }
+  TWinControl* HostDockSite() const { return parent_; }
+  int UndockWidth() const { return undockBounds_.Width(); }
+  int UndockHeight() const { return undockBounds_.Height(); }
+  TDockEvent OnEndDock;
   // The action Close takes when OnClose leaves it alone.
   TCloseAction DefaultCloseAction = caHide;
 
@@ -112,6 +131,8 @@ class TCustomForm : public TCustomControl {
   TPosition position_ = poDesigned;
   TFormStyle formStyle_ = fsNormal;
   TWinControl* activeControl_ = nullptr;
+  bool noActivate_ = false;
+  TRect undockBounds_;
 };
 
 class TForm : public TCustomForm {

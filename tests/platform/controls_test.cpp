@@ -13,6 +13,7 @@
 #include "platform/testdriver.h"
 #include "platform/timers.h"
 
+
 using namespace qs;
 namespace td = qs::testdriver;
 
@@ -449,6 +450,53 @@ TEST_F(ControlsTest, AlignAnchorsAndTheParentFont) {
   EXPECT_EQ(ok->Font(), big);
   EXPECT_EQ(edit->Font(), own);
   delete dialog;
+}
+
+TEST_F(ControlsTest, APopupClickedDoesNotTakeTheFocusFromTheEditThatOpenedIt) {
+  auto* edit = new TEdit(form);
+  edit->SetParent(form);
+  td::ShowAndWait(*form);
+  ASSERT_TRUE(edit->Focused());
+  TForm popup(nullptr);
+  popup.SetBorderStyle(bsNone);
+  popup.SetNoActivate(true);
+  popup.SetBounds(120, 140, 150, 100);
+  auto* item = new TProbe(&popup);
+  item->SetBounds(0, 0, 150, 50);
+  item->SetParent(&popup);
+  auto* field = new TEdit(&popup);
+  field->SetBounds(0, 60, 150, 20);
+  field->SetParent(&popup);
+  td::ShowAndWait(popup);
+  td::Click(*item, 10, 10);
+  EXPECT_EQ(item->Log.back(), "click");
+  td::Click(*field, 10, 5);
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_FALSE(field->Focused());
+  EXPECT_EQ(Screen().ActiveForm(), form);
+  EXPECT_FALSE(popup.Active());
+}
+
+TEST_F(ControlsTest, ADockedFormFloatsAgainWithItsOwnSize) {
+  TProbe* site = AddProbe("Site", 0, 0, 300, 200);
+  TForm palette(nullptr);
+  palette.SetBounds(400, 300, 120, 90);
+  palette.Show();
+  std::vector<TWinControl*> docked;
+  palette.OnEndDock = [&](TObject*, TWinControl* target) { docked.push_back(target); };
+  td::ShowAndWait(*form);
+  palette.ManualDock(site);
+  EXPECT_EQ(palette.HostDockSite(), site);
+  EXPECT_FALSE(palette.Floating());
+  EXPECT_EQ(palette.BoundsRect(), Rect(0, 0, 300, 200));  // filling the site
+  EXPECT_TRUE(palette.Showing());
+  palette.ManualFloat();
+  EXPECT_TRUE(palette.Floating());
+  EXPECT_EQ(palette.Width(), 120);
+  EXPECT_EQ(palette.Height(), 90);
+  EXPECT_TRUE(palette.Visible());
+  EXPECT_EQ(docked, (std::vector<TWinControl*>{site, nullptr}));
+  EXPECT_EQ(site->ControlCount(), 0);
 }
 
 TEST(Clipboard, RoundTripsAPrivateFormatAndUnicodeText) {
