@@ -1,6 +1,7 @@
 #pragma once
 // The exception family of the program. Programming errors and damaged data
 // raise these with fixed messages; the message text is what the user sees.
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -32,6 +33,13 @@ class EDivByZero : public Exception {
   EDivByZero() : Exception("Division by zero") {}
 };
 class EInvalidOperation : public Exception { using Exception::Exception; };
+
+// Memory ran out. It is no damage of the data and no error of the family
+// above: whoever catches a damaged file's errors lets it pass to the user.
+class EOutOfMemory : public std::bad_alloc {
+ public:
+  const char* what() const noexcept override { return "Out of memory"; }
+};
 
 // "Cannot assign a <source class> to a <target class>".
 [[noreturn]] void RaiseAssignError(const char* sourceClass, const char* targetClass);

@@ -25,4 +25,10 @@ int MulDiv(int a, int b, int c);
 template <class T>
 constexpr T Clamp(T v, T lo, T hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// A 64-bit value limited to the int range: widths and positions saturate
+// instead of wrapping over (a 50 MB text is as wide as an int can say).
+constexpr int SaturateInt(int64_t v) {
+  return static_cast<int>(Clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
 }  // namespace qs

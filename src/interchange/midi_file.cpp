@@ -108,6 +108,8 @@ class TTrackParser {
         const bool endOfTrack = e.Data1 == 0x2F;
         events.push_back(std::move(e));
         if (endOfTrack) break;
+      } else if (status >= 0xF1 && status <= 0xF3) {
+        Damaged(Format("track %d has the status byte %02X, which has no place in a file", track_, status));
       }
       // Other system messages have no data in a file: nothing more is read.
     }

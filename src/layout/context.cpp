@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <stdexcept>
 
+#include "base/exceptions.h"
 #include "base/mathutil.h"
 #include "base/text.h"
 #include "platform/fonts.h"
@@ -49,7 +49,7 @@ TLayoutContext::TLayoutContext(TQSScore& score) : Score(score) {}
 TQSCalcItem* TLayoutContext::NewElement(TQSItem* item, bool content, bool setFlag) {
   TQSCalcMeasure* slot = Slot;
   if (slot->ItemCount == std::numeric_limits<uint16_t>::max())
-    throw std::length_error("Too many layout elements in a measure");
+    throw EListError("Too many layout elements in a measure");
   TQSCalcItem* e = slot->Items.Need(slot->ItemCount);
   ++slot->ItemCount;
   // Everything of the record's earlier use goes, its lists included.

@@ -154,6 +154,7 @@ struct TLayoutContext {
   int S = 48;                 // staff space of the current staff
   int T = 64;                 // tablature line distance of the current staff
   int PageElements = 0;       // elements made on the page for page objects
+  int MusicEndPage = -1;      // the page where the last piece ended, -1 not yet
 
   // ---------------------------------------------- per-measure state
   int SystemEndX = 0;

@@ -195,13 +195,15 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
   if (ka < 0 || kb < 0) return;
   const TLyricWalk walk{c, ka, a->Fields.Time, kb, b->Fields.Time};
   const bool fixedCount = c.FixedMeasureCount();
-  int room = 0, n = 0, roomBeforeLast = 0;
-  walk.ForEach([&](int k, int t, bool high, bool low) {
+  // Widths of damaged files (a syllable thousands of letters wide, a huge
+  // note interval) are added in 64 bits and saturate.
+  int64_t room = 0, roomBeforeLast = 0;
+  int n = 0;
+  walk.ForEach([&](int k, int t, bool, bool low) {
     const TQSCalcMeasure* slot = c.System->Measures.At(k);
     const uint16_t entry = slot->Positions[static_cast<size_t>(t)];
     const int value = low ? RightRoom(entry) : LeftRoom(entry);
-    (void)high;
-    const int add = value * 8 + ((fixedCount || slot->Occupancy > 1) ? c.NoteInterval : 0);
+    const int64_t add = value * 8 + ((fixedCount || slot->Occupancy > 1) ? c.NoteInterval : 0);
     room += add;
     if (k < kb) roomBeforeLast += add;
     ++n;
@@ -215,15 +217,18 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
                   a->Fields.FontSize ? 8 * a->Fields.FontSize : 64);
   c.Fonts.SetStyle(a->Fields.FontStyle);
   const int separator = c.Fonts.TextWidth((b->Fields.Flags & TQSLyric::kHyphen) ? "- " : " ");
-  int t = earlier.Box.Left + earlier.Box.Right + separator - later.Box.Left - room;
+  int64_t t = int64_t{earlier.Box.Left} + earlier.Box.Right + separator - later.Box.Left - room;
   if (n == 0 || t <= 0 || c.X + roomBeforeLast >= c.RightLimit) return;
 
   const int size = c.StaffSizeOf(row.Staff);
   if (c.Scale <= 0) return;
-  const int perHalf = ((Round(static_cast<double>(t) / n) >> 3) * 10000 / c.Scale) / size;
-  const int units = c.Scale * size * perHalf * 8 / 10000;
+  // A room never passes 255 pixels nor a slot 0xFFFF units: a step per
+  // half beyond that takes no more.
+  const int64_t perHalf =
+      std::min<int64_t>((SaturateInt(Round64(static_cast<long double>(t) / n)) >> 3) * 10000 / c.Scale / size, 0xFFFF);
+  const int units = SaturateInt(int64_t{c.Scale} * size * perHalf * 8 / 10000);
   if (units <= 0) return;
-  std::vector<int> taken(static_cast<size_t>(kb - ka + 1), 0);
+  std::vector<int64_t> taken(static_cast<size_t>(kb - ka + 1), 0);
   walk.ForEach([&](int k, int ti, bool high, bool low) {
     if (t < 1) return;
     TQSCalcMeasure* slot = c.System->Measures.At(k);
@@ -231,9 +236,9 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
     auto grow = [&](bool left) {
       if (t < 1) return;
       if (left)
-        entry = static_cast<uint16_t>((std::min(LeftRoom(entry) + perHalf, 255) << 8) | RightRoom(entry));
+        entry = static_cast<uint16_t>((std::min<int64_t>(LeftRoom(entry) + perHalf, 255) << 8) | RightRoom(entry));
       else
-        entry = static_cast<uint16_t>((entry & 0xFF00) | std::min(RightRoom(entry) + perHalf, 255));
+        entry = static_cast<uint16_t>((entry & 0xFF00) | std::min<int64_t>(RightRoom(entry) + perHalf, 255));
       slot->Width = static_cast<uint16_t>(std::min(slot->Width + units, 0xFFFF));
       taken[static_cast<size_t>(k - ka)] += units;
       t -= units;
@@ -241,7 +246,7 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
     if (high) grow(true);
     if (low) grow(false);
   });
-  for (int k = ka; k < kb; ++k) c.X += static_cast<int>(int64_t(taken[static_cast<size_t>(k - ka)]) * c.Scale / 100);
+  for (int k = ka; k < kb; ++k) c.X = SaturateInt(c.X + int64_t{SaturateInt(taken[static_cast<size_t>(k - ka)])} * c.Scale / 100);
 }
 
 bool EarlierLyric(const TQSCalcItem& other, const TQSCalcItem& e) {

@@ -8,6 +8,7 @@
 #include "base/mathutil.h"
 #include "layout/context.h"
 #include "score/marks.h"
+#include "score/timing.h"
 #include "score/notes.h"
 #include "score/pageobjects.h"
 
@@ -58,9 +59,14 @@ TClefExtent ClefExtents(int clefKind) {
   }
 }
 
+uint8_t NoteHeadGlyph(int value) {
+  constexpr uint8_t kBreveHead = ')', kWholeHead = '*', kHalfHead = '4', kBlackHead = '5';
+  return value >= 2 * kTicksWhole ? kBreveHead : value == kTicksWhole ? kWholeHead : value == kTicksHalf ? kHalfHead : kBlackHead;
+}
+
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small) {
-  const uint8_t glyph = value == 1024 ? ')' : value == 512 ? '*' : value == 256 ? '4' : '5';
-  if (glyph == ')') {
+  const uint8_t glyph = NoteHeadGlyph(value);
+  if (value >= 2 * kTicksWhole) {
     c.Fonts.SetMusicFont(small ? 88 : 128);
     return c.Fonts.GlyphWidth(glyph);
   }

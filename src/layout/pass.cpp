@@ -5,6 +5,7 @@
 #include <exception>
 #include <limits>
 
+#include "base/exceptions.h"
 #include "base/extended.h"
 #include "base/mathutil.h"
 #include "layout/context.h"
@@ -35,6 +36,30 @@ constexpr int kMaxPages = std::numeric_limits<uint16_t>::max();
 
 bool ValidPiece(const TLayoutContext& c) { return c.G >= 0 && c.G < c.Score.PieceCount(); }
 bool LastPiece(const TLayoutContext& c) { return c.G >= c.Score.PieceCount() - 1; }
+
+// The pages the pass makes at least: the score's requested count, but no
+// more than kMaxEmptyPages after the page where the music ended.
+int PagesWanted(const TLayoutContext& c) {
+  const int wanted = c.Score.PageCount;
+  if (c.MusicEndPage < 0) return wanted;
+  return std::min(wanted, c.MusicEndPage + 1 + kMaxEmptyPages);
+}
+
+// Before a pass from page fromPage: the first page of the run of pages
+// before it that ended after the music (a run longer than the bound
+// allows already ends the pass). A page that ended one piece and moved on
+// to the last one has not laid out its measures yet (NextMeasure 0).
+int MusicEndPageBefore(const TLayoutContext& c, int fromPage) {
+  int end = -1;
+  const int last = c.Score.PieceCount() - 1;
+  for (int i = fromPage - 1; i >= 0 && i >= fromPage - 2 - kMaxEmptyPages; --i) {
+    const TQSCalcPage* p = c.Score.LayoutPages.At(i);
+    if (!p || !p->PieceEnded || p->NextMeasure == 0) break;
+    if (!c.PartView && !p->IsEmpty && p->FirstPiece + p->PieceChanges != last) break;
+    end = i;
+  }
+  return end;
+}
 
 void SetPart(TLayoutContext& c, int index) {
   c.PartIndex = index;
@@ -197,7 +222,7 @@ void RestorePageState(TLayoutContext& c) {
   TQSCalcPage& p = *c.Page;
   if (c.I == 0) {
     ResetLayoutState(c);
-    p.EmptyPagesPending = static_cast<uint16_t>(std::max<int>(0, c.Score.EmptyPages));
+    p.EmptyPagesPending = static_cast<uint16_t>(std::clamp<int>(c.Score.EmptyPages, 0, kMaxEmptyPages));
   } else {
     const TQSCalcPage& q = *c.Score.LayoutPages.At(c.I - 1);
     p.Meter = q.Meter;
@@ -530,7 +555,7 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
     c.NextPiece = true;
     if (!c.PartView && c.E > 0) return TMeasureEnd::DropSystem;
   }
-  if (!c.Score.AutoPages && page.PieceEnded && c.E == 0 && c.K == 0 && c.I >= c.Score.PageCount) {
+  if (!c.Score.AutoPages && page.PieceEnded && c.E == 0 && c.K == 0 && c.I >= PagesWanted(c)) {
     c.Stop = true;
     return TMeasureEnd::Stop;
   }
@@ -612,7 +637,8 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
   c.X += spaceAfter;
   if (column && (column->Fields.PageBreak > 0 || column->Fields.SystemBreak)) {
     c.SystemEndX = c.X;
-    page.EmptyPagesPending = column->Fields.PageBreak;
+    // The count holds the empty pages after the break plus one.
+    page.EmptyPagesPending = std::min<uint16_t>(column->Fields.PageBreak, kMaxEmptyPages + 1);
     c.PageBreak = column->Fields.PageBreak > 0;
     return TMeasureEnd::Last;
   }
@@ -735,7 +761,7 @@ bool LayoutSystem(TLayoutContext& c) {
 
 void LayoutPages(TLayoutContext& c) {
   TQSScore& score = c.Score;
-  while ((ValidPiece(c) || score.LaidOutPages < score.PageCount) && score.LaidOutPages < kMaxPages) {
+  while ((ValidPiece(c) || score.LaidOutPages < PagesWanted(c)) && score.LaidOutPages < kMaxPages) {
     c.I = score.LaidOutPages;
     TQSCalcPage* page = score.LayoutPages.Need(static_cast<size_t>(c.I));
     c.Page = page;
@@ -781,7 +807,7 @@ void LayoutPages(TLayoutContext& c) {
     }
 
     // The end of the page.
-    if (!(c.Stop && score.LaidOutPages >= score.PageCount)) {
+    if (!(c.Stop && score.LaidOutPages >= PagesWanted(c))) {
       page->NextMeasure = static_cast<uint16_t>(c.H);
       page->VisitCount = static_cast<uint16_t>(c.Piece ? c.Piece->VisitCount : 0);
       page->RowsBefore = static_cast<uint16_t>(page->RowsBefore + page->StaffRowCount);
@@ -801,7 +827,8 @@ void LayoutPages(TLayoutContext& c) {
     if (page->PieceEnded) {
       FinishPlayOrder(c);
       page->TotalMs = score.TotalMs;
-      if (score.LaidOutPages >= score.PageCount && (LastPiece(c) || c.PartView)) break;
+      if ((LastPiece(c) || c.PartView) && c.MusicEndPage < 0) c.MusicEndPage = c.I;
+      if (score.LaidOutPages >= PagesWanted(c) && (LastPiece(c) || c.PartView)) break;
       if (!LastPiece(c) && !c.PartView) {
         ++page->PieceChanges;
         page->NextMeasure = 0;
@@ -877,18 +904,27 @@ void LayoutScore(TQSScore& score, int fromPage) {
   score.UsedMeasures = 0;
   score.LaidOutPages = fromPage;
   FixLinksFrom(score, fromPage, c.G, c.H);
+  c.MusicEndPage = MusicEndPageBefore(c, fromPage);
+  // A damaged score lays out what it can: the pages finished so far stay,
+  // and the views are refreshed all the same. Anything else that stops the
+  // pass (memory running out above all) is no damage of the score and
+  // reaches the caller once the views have their pages.
+  std::exception_ptr failure;
   if (score.PieceCount() > 0 && ValidPiece(c)) {
     try {
       LayoutPages(c);
+    } catch (const Exception&) {
+    } catch (const std::bad_alloc&) {
+      failure = std::make_exception_ptr(EOutOfMemory());
     } catch (...) {
-      // A damaged score lays out what it can: the pages finished so far
-      // stay, and the views are refreshed all the same.
+      failure = std::current_exception();
     }
   }
 
   score.PendingStartPage = -1;
   for (int i = 0; i < score.WindowCount(); ++i) score.GetWindow(i)->LayoutChanged();
   UpdateWindowScrollBars(score);
+  if (failure) std::rethrow_exception(failure);
   if (!score.RecalculateEventSuppressed) Fire(score.OnRecalculate, &score);
   if (score.AutoVelocity) ApplyAutoVelocity(score);
 }

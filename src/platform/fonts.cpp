@@ -10,6 +10,7 @@
 #include <memory>
 #include <unordered_map>
 
+#include "base/mathutil.h"
 #include "base/strings.h"
 #include "base/text.h"
 #include "platform/fontengine.h"
@@ -316,9 +317,9 @@ int CharWidth(const TFont& font, char32_t ch) {
 int TextWidth(const TFont& font, std::u16string_view text) {
   TFace& face = FaceOf(font);
   TScale s = ScaleOf(face, font);
-  int width = 0;
+  int64_t width = 0;
   ForEachCodePoint(text, [&](char32_t c) { width += RoundDiv(face.Glyph(c).Advance * s.XNum, s.XDen); });
-  return width;
+  return SaturateInt(width);
 }
 
 TTextMetric GetTextMetrics(const TFont& font) {
@@ -343,7 +344,7 @@ TTextRun LayoutText(const TFont& font, std::u16string_view text) {
     TFace::TGlyph g = face.Glyph(c);
     run.Glyphs.push_back(g.Index);
     run.X.push_back(run.Width);
-    run.Width += RoundDiv(g.Advance * s.XNum, s.XDen);
+    run.Width = SaturateInt(int64_t{run.Width} + RoundDiv(g.Advance * s.XNum, s.XDen));
   });
   return run;
 }

@@ -204,16 +204,16 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
 
 TWindowState TCustomForm::WindowState() const {
   QWidget* w = Widget();
-  if (w->isMinimized()) return wsMinimized;
-  if (w->isMaximized()) return wsMaximized;
-  return wsNormal;
+  if (w->isMinimized()) return TWindowState::wsMinimized;
+  if (w->isMaximized()) return TWindowState::wsMaximized;
+  return TWindowState::wsNormal;
 }
 
 void TCustomForm::SetWindowState(TWindowState v) {
   QWidget* w = Widget();
   Qt::WindowStates s = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
-  if (v == wsMinimized) s |= Qt::WindowMinimized;
-  if (v == wsMaximized) s |= Qt::WindowMaximized;
+  if (v == TWindowState::wsMinimized) s |= Qt::WindowMinimized;
+  if (v == TWindowState::wsMaximized) s |= Qt::WindowMaximized;
   w->setWindowState(s);
 }
 
@@ -325,7 +325,7 @@ void TCustomForm::Close() {
   DoClose(action);
   switch (action) {
     case caNone: return;
-    case caMinimize: SetWindowState(wsMinimized); return;
+    case caMinimize: SetWindowState(TWindowState::wsMinimized); return;
     case caFree:
       SetVisible(false);
       if (Application().MainForm() == this) Application().Terminate();

@@ -26,7 +26,8 @@ enum TPosition : uint8_t {
   poMainFormCenter, poOwnerFormCenter
 };
 enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
-enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
+// Scoped: the score view has a wsNormal of its own (TQSWindowStyle).
+enum class TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;

@@ -10,6 +10,7 @@
 #include "render/primitives.h"
 #include "render/surface.h"
 #include "score/calcrecords.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/notes.h"
 
@@ -17,8 +18,8 @@ namespace qs {
 
 namespace {
 
-constexpr uint8_t kFirstDynamicGlyph = 'i';  // p; pp, ppp, mp ... follow
-constexpr uint8_t kCrescendo = 50, kDiminuendo = 51;
+using dynamic::kCrescendo;
+using dynamic::kDiminuendo;
 constexpr uint8_t kTupletBelow = 0x10;
 
 TPointF Shifted(TPoint p, int dy) { return {static_cast<float>(p.X), static_cast<float>(p.Y + dy)}; }
@@ -122,9 +123,9 @@ bool TQSMeasureRenderer::DrawTuplet(const TQSCalcItem& e, const TQSMark& mark) {
 bool TQSMeasureRenderer::DrawDynamics(const TQSCalcItem& e, const TQSMark& mark) {
   const TColor color = Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Voice, mark);
   const int kind = mark.Fields.Kind;
-  if (kind <= 12) {
+  if (dynamic::IsLetterKind(kind)) {
     UseMusicFont(FontK(16));
-    Glyph(box_.Left, box_.Top + W(6), static_cast<uint8_t>(kFirstDynamicGlyph + kind), c_.GlyphQuality);
+    Glyph(box_.Left, box_.Top + W(6), static_cast<uint8_t>(dynamic::kFirstGlyph + kind), c_.GlyphQuality);
     return true;
   }
   // Other kinds show nothing but their selection.

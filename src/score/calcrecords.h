@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "score/clefs.h"
 #include "score/slot.h"
 
 namespace qs {
@@ -279,6 +280,6 @@ struct TQSCalcPage {
 // staff position of a pitch is counted from.
 int ClefKindOffset(int clefKind);
 // The percussion clefs.
-constexpr bool IsPercussionClef(int clefKind) { return clefKind == 14 || clefKind == 15; }
+constexpr bool IsPercussionClef(int clefKind) { return clefKind == clef::Percussion1 || clefKind == clef::Percussion2; }
 
 }  // namespace qs

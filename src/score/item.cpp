@@ -112,10 +112,14 @@ void TQSItemList::Move(int from, int to) {
 }
 
 void TQSItemList::Clear() {
-  while (!items_.empty()) {
-    TQSItem* p = items_.back();
-    items_.pop_back();
-    delete p;  // its unregistration finds nothing left to remove
+  // The list is emptied first: each item's unregistration then finds
+  // nothing to search, however many items there are.
+  std::vector<TQSItem*> items;
+  items.swap(items_);
+  while (!items.empty()) {
+    TQSItem* p = items.back();
+    items.pop_back();
+    delete p;
   }
 }
 

@@ -48,6 +48,12 @@ class TQSMark : public TQSItem {
   // Style bit 4 of kinds 131, 132, 141-143 and 149: placed beside the note
   // of its staff/voice at its position.
   static constexpr uint8_t kStyleAttached = 0x10;
+  // Style of a time signature: drawn as the common-time sign (4/4) or the
+  // cut-time sign.
+  static constexpr uint8_t kMeterCommon = 1, kMeterCut = 2;
+  // Kinds of a fermata: the upright one above the note, the inverted one
+  // below it.
+  static constexpr uint8_t kFermataAbove = 0, kFermataBelow = 1;
 
   explicit TQSMark(TQSItemOwner* owner);
 

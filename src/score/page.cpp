@@ -1,5 +1,6 @@
 #include "score/page.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "base/exceptions.h"
@@ -44,8 +45,10 @@ constexpr TPaperMM kPaperMM[kPaperSizeCount] = {
     {0, 0},          // Custom
 };
 
-// No real paper is longer than 10 m.
+// No real paper is longer than 10 m, and no margin reaches further out.
 constexpr long double kMaxTenths = 100000.0L;
+
+long double ClampTenths(long double tenths) { return std::clamp(tenths, -kMaxTenths, kMaxTenths); }
 }  // namespace
 
 bool PaperSizeMM(TQSPaperSize size, long double& width, long double& height) {
@@ -161,8 +164,7 @@ void TQSPage::SetDimension(int index, long double value) {
   Extended* slot = Slot(index);
   if (!slot || std::isnan(value)) return;
   if ((index == dWidth || index == dHeight) && PaperSize() != TQSPaperSize::Custom) return;
-  long double tenths = MetrixToTenths(Metrix(), value);
-  if (tenths > kMaxTenths) tenths = kMaxTenths;
+  const long double tenths = ClampTenths(MetrixToTenths(Metrix(), value));
   if (tenths == slot->Value()) return;
   *slot = tenths;
   if (!score_) return;
@@ -244,6 +246,15 @@ void TQSPage::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
     if (r.Has(1)) ReadFields(r, Fields, surplus_);
   });
+  // A damaged file may hold any length: a finite one is limited as the
+  // setters limit it (the layout would otherwise fill pages kilometres
+  // long). Values that are no number stay as they are, bit for bit; the
+  // layout reads them as 0.
+  for (int index = dWidth; index <= dLineSpace; ++index) {
+    Extended* slot = Slot(index);
+    const long double v = slot->Value();
+    if (std::isfinite(v) && ClampTenths(v) != v) *slot = ClampTenths(v);
+  }
 }
 
 }  // namespace qs

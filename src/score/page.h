@@ -113,8 +113,9 @@ class TQSPage : public TObject {
   // A length in Metrix units (0 for an index outside 0-7).
   long double GetDimension(int index) const;
   // Sets a length given in Metrix units. Width and height change only while
-  // the paper size is Custom. Lengths above 100,000 tenths of a millimetre
-  // (10 m) are limited to that. Indexes outside 0-7 are ignored.
+  // the paper size is Custom. Lengths beyond 100,000 tenths of a millimetre
+  // (10 m) either way are limited to that, here and when a page record is
+  // read. Indexes outside 0-7 are ignored.
   void SetDimension(int index, long double value);
   // The stored length in tenths of a millimetre.
   const Extended& Tenths(int index) const;

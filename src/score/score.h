@@ -51,6 +51,14 @@ using TQSOnGetTermsEvent = std::function<bool(TObject* sender, int kind, const s
 
 // The settings block: 52 bytes filed as one section of the native file, in
 // this order and these widths.
+// The extension of native score files.
+constexpr const char* kNativeFileExt = ".sfd";
+
+// The most empty pages the layout makes in a row: at the beginning of the
+// score, after a page break, and after the music to reach PageCount. A
+// damaged file may ask for tens of thousands.
+constexpr int kMaxEmptyPages = 100;
+
 struct TQSScoreSettings {
   int32_t Scale = 100;               // engraving scale in percent
   bool Optimization = true;          // views paint through an off-screen bitmap
@@ -69,7 +77,9 @@ struct TQSScoreSettings {
   uint8_t PrintEmptyMeasures = 0;
   uint8_t PrintEmptyLines = 0;
   uint8_t PrintMeasureNumbers = 1;
-  int32_t PageCount = 0;             // the layout adds empty pages up to this
+  // The layout adds empty pages up to this, but no more than kMaxEmptyPages
+  // after the page where the music ends.
+  int32_t PageCount = 0;
   uint8_t SettingsReserved36[2] = {};
   int16_t EmptyPages = 0;            // empty pages at the beginning
   // Layout distances in screen pixels at 100 %: 1 a general distance,
@@ -242,6 +252,11 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   uint8_t ImportAutoClefs = 0;
   uint8_t TwoHandRecording = 0;
   int LastNoteTick = 0;  // tick of the note inserted last
+  // The real length of the last note or rest entered at the cursor; the
+  // callers advance the cursor by it and sound the note for it.
+  uint16_t LastEntryLength = 0;
+  // Changing a key signature at the cursor respells the notes after it.
+  bool ToneModify = false;
 
   // While set the host is restoring the published settings: no layout runs
   // and Align only stores.
@@ -320,6 +335,14 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   TQSColumn* EnsureColumn(int index);
   // Bookmarks 0-9 of the active view.
   bool HasBookmark(int index);
+  // The scope the symbols were last selected in (0 score, 1 piece, 2 part,
+  // 3 staff, 4 voice); stores it and selects that scope in the active view.
+  uint8_t SymbolSelectScope = 0;
+  void SelectSymbols(int scope);
+  // Selects the page objects of the active view's page, or of every page.
+  void SelectDesignItems(bool allPages);
+  // The largest fret count of all staves; 255 when that is 0.
+  int MaxFretCount() const;
   void SetBookmark(int index);
   void GotoBookmark(int index);
 
@@ -426,6 +449,12 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   // ------------------------------------------------ editing services
   // Clears the selection of every attached view.
   void ClearSelections();
+  // A new part at the end of the cursor's piece, as AddStarterPart makes it
+  // (OnItemChanged when it took a free channel); the cursor moves to it, the
+  // views hear of it, the score is laid out again and fires OnChanged, and
+  // one undo record (PartAdded) holds it. nullptr without an active view or
+  // piece.
+  TQSPart* AddPart();
   // Frees every item of the voice (staff) in all measures of its part and
   // moves the items of the later voices of that staff (the later staves)
   // down by one index.

@@ -29,6 +29,8 @@ constexpr uint16_t kSectionCount = 14;
 constexpr int kZoomIgnoredFrom = 1000;
 
 constexpr const char* kNotOurFile = "This is not Quavero file";
+// A file of another extension that does not begin as a native file either.
+constexpr const char* kUnknownFormat = "The format of this file is unknown";
 constexpr const char* kNewerVersion = "Version of file is more then $0401. Please download update from our site.";
 
 enum class TFileKind { Native, Midi, MusicXml };
@@ -38,6 +40,16 @@ TFileKind KindOfFile(const std::string& fileName) {
   if (ext == ".mid" || ext == ".midi" || ext == ".rmi" || ext == ".kar") return TFileKind::Midi;
   if (ext == ".xml") return TFileKind::MusicXml;
   return TFileKind::Native;
+}
+
+// True when the stream's first byte is one a native file begins with (the
+// stream is left where it was).
+bool BeginsAsNative(TStream& s) {
+  const int64_t at = s.Position();
+  uint8_t first = 0;
+  const bool read = s.Read(&first, 1) == 1;
+  s.SetPosition(at);
+  return read && (first == kFormatCurrent || first == kFormatOld1 || first == kFormatOld2);
 }
 
 TQSScore::TImporter& Importer(TFileKind kind) {
@@ -90,6 +102,10 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
   // Without its importer a file type is refused before the score is touched.
   if (kind != TFileKind::Native) RequireImporter(kind);
   TFileStream file(fileName, FileMode::OpenRead);
+  // Any extension may hold a native score; one that is no score of ours
+  // and no native file is refused before the score is touched.
+  if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(file))
+    throw EReadError(kUnknownFormat);
   Locked([&] {
     EmptyForReading();
     switch (kind) {

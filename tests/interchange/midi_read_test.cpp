@@ -266,6 +266,8 @@ TEST_F(MidiRead, DamagedFilesGiveAClearError) {
       {"sysex past its track", withTrack({0x00, 0xF0, 0x7F, 0x01}), "an event runs past the end of track 1"},
       {"note cut off", withTrack({0x00, 0x90, 60}), "an event runs past the end of track 1"},
       {"data byte first", withTrack({0x00, 60, 80}), "track 1 has a data byte where an event must begin"},
+      {"song position", withTrack({0x00, 0xF2, 0x01, 0x02, 0x00, 0x90, 60, 80}), "status byte F2"},
+      {"time code", withTrack({0x00, 0xF1, 0x20, 0x00, 0x90, 60, 80}), "track 1 has the status byte F1"},
       {"note far away", withTrack({0x8F, 0xFF, 0xFF, 0x7F, 0x90, 60, 80, 0x00, 0x80, 60, 0}), "too long"},
       {"too many notes in a measure", dense.Bytes(), "more than 2048 notes"},
   };
@@ -351,6 +353,8 @@ TEST_F(MidiRead, RandomFilesNeverCrashOrHang) {
       }
     }
     TQSScore score;
+    // Laid out, so that the export below walks what was read.
+    score.LayoutPass = LayoutScore;
     score.Quantize = uint16_t(8 << pick(5));
     score.ImportTriplets = pick(2);
     score.ImportAutoClefs = pick(2);
@@ -363,6 +367,11 @@ TEST_F(MidiRead, RandomFilesNeverCrashOrHang) {
       ++refused;  // a damaged file is refused: fine
     }
     ASSERT_FALSE(score.UndoSuspended());
+    // Whatever was read exports as a file that reads again.
+    TMemoryStream exported;
+    ExportMidiFile(score, exported);
+    exported.Seek(0, SeekOrigin::Begin);
+    EXPECT_NO_THROW(ReadMidiFile(exported));
   }
   // Most of the files are read to the end.
   EXPECT_LT(refused, rounds / 2);

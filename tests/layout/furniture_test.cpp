@@ -80,22 +80,22 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   TQSPart* part = piece->GetPart(0);
   s.Mark(part->GetMeasure(0), kind::Clef, 0, 0, kTreble);
   s.Mark(part->GetMeasure(0), kind::Key, 0, 0, 3);
-  TQSMark* flats = s.Mark(part->GetMeasure(2), kind::Key, 0, 0, 13);
-  TQSMark* bass = s.Mark(part->GetMeasure(3), kind::Clef, 0, 0, kBass);
+  TQSMark* flats = s.Mark(part->GetMeasure(1), kind::Key, 0, 0, 13);
+  TQSMark* bass = s.Mark(part->GetMeasure(2), kind::Clef, 0, 0, kBass);
   for (int i = 0; i < 12; ++i) s.Quarters(part->GetMeasure(i));
   s.Layout();
 
-  const TQSCalcMeasure& m2 = *static_cast<TQSCalcMeasure*>(piece->Slots[2]);
-  EXPECT_EQ(m2.KeyWidth, 128);  // cancels three sharps
+  const TQSCalcMeasure& m1 = *static_cast<TQSCalcMeasure*>(piece->Slots[1]);
+  EXPECT_EQ(m1.KeyWidth, 128);  // cancels three sharps
   EXPECT_EQ(flats->LayoutByte, 3);
-  const TQSCalcMeasure& m3 = *static_cast<TQSCalcMeasure*>(piece->Slots[3]);
-  EXPECT_EQ(m3.ClefWidth, ClefUnits('#', 1));
-  // The bass clef is in force on the row from measure 4 on.
-  EXPECT_EQ(static_cast<TQSCalcMeasure*>(piece->Slots[4])->ClefByRow[0], bass);
+  const TQSCalcMeasure& m2 = *static_cast<TQSCalcMeasure*>(piece->Slots[2]);
+  EXPECT_EQ(m2.ClefWidth, ClefUnits('#', 1));
+  // The bass clef is in force on the row from measure 3 on.
+  EXPECT_EQ(static_cast<TQSCalcMeasure*>(piece->Slots[3])->ClefByRow[0], bass);
 
   ASSERT_GE(s.Page(0).SystemCount, 2);
   const TQSCalcMeasure& head = s.Slot(0, 1, 0);
-  ASSERT_GT(head.MeasureIndex, 3);
+  ASSERT_GT(head.MeasureIndex, 2);
   const auto clefs = s.Elements(head, kind::Clef);
   ASSERT_EQ(clefs.size(), 1u);
   EXPECT_EQ(clefs[0]->Item, bass);
@@ -107,10 +107,10 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   EXPECT_EQ(head.KeyWidth, 128);
   // Under a bass clef the key's signs sit one staff space lower.
   EXPECT_EQ(keys[0]->Box.Top, s.Row(0, 1).Top - 120 + kSpace);
-  // The header elements chain back to the one drawn in measure 3.
+  // The header elements chain back to the one drawn in measure 2.
   const TQSCalcItem* oldest = bass->LayoutLink;
   while (oldest->Next) oldest = oldest->Next;
-  EXPECT_EQ(oldest->Owner, &m3);
+  EXPECT_EQ(oldest->Owner, &m2);
 }
 
 // Accolades stand left of the system start, the outermost furthest left;
@@ -224,6 +224,26 @@ TEST(LayoutFurniture, LyricsMakeRoom) {
   const TQSCalcMeasure& slot = s.Slot(0, 0, 0);
   EXPECT_EQ(slot.Positions[64] - slot.Positions[0], room + 16 * grow);
   EXPECT_EQ(lyrics[0]->Next, lyrics[1]);
+}
+
+// A syllable 15,000 letters wide (a damaged file's) asks for more room
+// than a measure can have: the rooms and the measure's width saturate, and
+// the measure after it goes to the next system.
+TEST(LayoutFurniture, AHugeSyllableSaturatesTheRoom) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 2);
+  TQSMeasure* m = piece->GetPart(0)->GetMeasure(0);
+  s.Note(m, 0, 64);
+  s.Note(m, 64, 64);
+  for (int i = 0; i < 2; ++i) {
+    auto* lyric = static_cast<TQSLyric*>(CreateItemByKind(kind::Lyric, m));
+    lyric->Fields.Time = static_cast<uint16_t>(64 * i);
+    lyric->Lines = {i == 0 ? std::string(15000, 'm') : "la"};
+  }
+  s.Layout();
+  const TQSCalcMeasure& slot = s.Slot(0, 0, 0);
+  EXPECT_EQ(slot.Width, 0xFFFF);
+  EXPECT_EQ(s.MeasuresPerSystem(0).front(), 1);
 }
 
 }  // namespace

@@ -3,7 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <string>
 
+#include "base/exceptions.h"
+#include "content_fixture.h"
 #include "layout_fixture.h"
 
 namespace qs::test {
@@ -476,6 +482,110 @@ TEST(LayoutPass, RelayoutFromAPageEqualsAFullPass) {
   int systems = 0;
   for (int p = 0; p < a.Score.LaidOutPages; ++p) systems += a.Page(p).SystemCount;
   EXPECT_EQ(chain(clefA), systems);
+}
+
+// A pass from page p lays out only the pages from p on: the records of
+// the pages before it are not touched (a mark left in them survives), and
+// the pages from p on come out as a full pass makes them.
+TEST(LayoutPass, RelayoutFromAPageTouchesOnlyThePagesFromIt) {
+  constexpr int kMeasures = 100;
+  auto build = [](TLayoutScore& s) {
+    TQSPiece* piece = s.AddPiece({2}, kMeasures);
+    s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+    for (int m = 0; m < kMeasures; ++m) s.Quarters(piece->GetPart(0)->GetMeasure(m));
+    return piece;
+  };
+  const TRect kUntouched{-7, -7, -7, -7};
+  TLayoutScore full;
+  TQSPiece* fullPiece = build(full);
+  full.Layout();
+  const int pages = full.Score.LaidOutPages;
+  ASSERT_GE(pages, 4);
+  for (int from : {1, pages / 2, pages - 1}) {
+    SCOPED_TRACE(from);
+    TLayoutScore a;
+    TQSPiece* piece = build(a);
+    a.Layout();
+    for (int p = 0; p < from; ++p)
+      for (int sy = 0; sy < a.Page(p).SystemCount; ++sy)
+        for (int k = 0; k < a.System(p, sy).MeasureCount; ++k)
+          const_cast<TQSCalcMeasure&>(a.Slot(p, sy, k)).Box = kUntouched;
+    // A change on the last page, made in both.
+    for (auto [score, pc] : {std::pair{&a, piece}, std::pair{&full, fullPiece}}) {
+      TQSMeasure* m = pc->GetPart(0)->GetMeasure(kMeasures - 1);
+      m->Clear();
+      score->Note(m, 0, 512);
+    }
+    a.Layout(from);
+    full.Layout();
+
+    int untouched = 0, slots = 0;
+    for (int p = 0; p < from; ++p)
+      for (int sy = 0; sy < a.Page(p).SystemCount; ++sy)
+        for (int k = 0; k < a.System(p, sy).MeasureCount; ++k, ++slots)
+          if (a.Slot(p, sy, k).Box == kUntouched) ++untouched;
+    EXPECT_GT(slots, 0);
+    EXPECT_EQ(untouched, slots);
+    ASSERT_EQ(a.Score.LaidOutPages, full.Score.LaidOutPages);
+    EXPECT_EQ(a.Score.MeasureCounter, full.Score.MeasureCounter);
+    EXPECT_DOUBLE_EQ(a.Score.TotalMs, full.Score.TotalMs);
+    for (int p = from; p < pages; ++p) {
+      ASSERT_EQ(a.MeasuresPerSystem(p), full.MeasuresPerSystem(p)) << p;
+      for (int sy = 0; sy < a.Page(p).SystemCount; ++sy)
+        for (int k = 0; k < a.System(p, sy).MeasureCount; ++k) {
+          const TQSCalcMeasure& x = a.Slot(p, sy, k);
+          const TQSCalcMeasure& y = full.Slot(p, sy, k);
+          EXPECT_EQ(x.Box, y.Box);
+          ASSERT_EQ(x.ItemCount, y.ItemCount);
+          for (int i = 0; i < x.ItemCount; ++i) EXPECT_EQ(x.Items.At(i)->Box, y.Items.At(i)->Box);
+        }
+    }
+  }
+}
+
+// A pass that an error stops keeps the pages finished so far and still
+// tells the views. Damage of the score ends it quietly; memory running out
+// and any other error reach the caller, memory as "Out of memory".
+TEST(LayoutPass, AStoppedPassStillRefreshesTheViews) {
+  const struct {
+    const char* Name;
+    std::function<void()> Raise;
+    const char* Error;  // nullptr: the pass ends quietly
+  } cases[] = {
+      {"damage", [] { throw EListError("List index out of bounds (9)"); }, nullptr},
+      {"memory", [] { throw std::bad_alloc(); }, "Out of memory"},
+      {"other", [] { throw std::runtime_error("no font"); }, "no font"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    constexpr int kMeasures = 150;
+    TContentScore s(kMeasures);
+    for (int m = 0; m < kMeasures; ++m) s.Quarters(s.Measure(m));
+    s.Layout();
+    const int pages = s.Score.LaidOutPages;
+    ASSERT_GE(pages, 3);
+    // A term on the last page that the host fails to look up.
+    s.Text(s.Measure(kMeasures - 1), kind::Term, 0, {"Presto"});
+    s.Score.OnGetTerms = [&c](TObject*, int, const std::vector<std::string>&, int&, int&) -> bool {
+      c.Raise();
+      return false;
+    };
+    TRecordingView view;
+    s.Score.AttachWindow(&view);
+    int recalculated = 0;
+    s.Score.OnRecalculate = [&](TObject*) { ++recalculated; };
+    std::string error;
+    try {
+      s.Layout();
+    } catch (const std::exception& e) {
+      error = e.what();
+    }
+    EXPECT_EQ(error, c.Error ? c.Error : "");
+    EXPECT_EQ(view.Calls, (std::vector<std::string>{"LayoutChanged", "UpdateScrollRanges"}));
+    EXPECT_EQ(view.PagesSeen, pages - 1);
+    EXPECT_EQ(recalculated, c.Error ? 0 : 1);
+    s.Score.DetachWindow(&view);
+  }
 }
 
 // A score without pieces lays out nothing; the views hear of every pass in

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
 #include "drawing_helpers.h"
 #include "platform/canvasutil.h"
 #include "platform/drawdevice.h"
+#include "platform/fontengine.h"
 #include "platform/fonts.h"
 
 using namespace qs;
@@ -45,6 +47,17 @@ TEST_F(TextTest, FacesResolveToTheInstalledStandIns) {
     EXPECT_EQ(src.Family, c.Family) << c.Face;
     EXPECT_TRUE(src.File.ends_with(c.FileEnd)) << c.Face << ": " << src.File;
   }
+}
+
+// A text wider than an int can say (a damaged file's) measures as the
+// widest there is instead of wrapping over to a negative width.
+TEST_F(TextTest, WidthsSaturate) {
+  const std::u16string text(20000, u'W');
+  Font("Arial", 100000);
+  EXPECT_EQ(canvas->TextWidth(text), INT32_MAX);
+  EXPECT_EQ(LayoutText(canvas->Font(), text).Width, INT32_MAX);
+  Font("Arial", 10);
+  EXPECT_EQ(canvas->TextWidth(text), 20000 * canvas->TextWidth(u"W"));
 }
 
 // Widths come from design advances scaled to the whole-pixel em, so these

@@ -370,6 +370,36 @@ TEST_F(ScoreFileTest, FileTypesWithoutAnImporterAreRefusedUntouched) {
   }
 }
 
+// A file of another extension that is no native file either (a
+// system-exclusive dump) is of an unknown format, and the score keeps what
+// it had; a native file under any extension still reads.
+TEST_F(ScoreFileTest, FilesOfNoKnownFormat) {
+  TTempFolder folder;
+  const std::string sysex("\xF0\x43\x10\x4C\x00\x00\x7E\x00\xF7", 9);
+  const struct {
+    const char* Name;
+    std::string Error;
+    int Pieces;
+  } cases[] = {
+      {"patch.syx", "The format of this file is unknown", 2},
+      {"patch", "The format of this file is unknown", 2},
+      {"patch.SFD", kNotOurFile, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    SafeSaveText(folder.Path + c.Name, sysex);
+    TRichScoreFixture f;
+    EXPECT_EQ(ErrorOf([&] { f.Score.LoadFromFile(folder.Path + c.Name); }), c.Error);
+    EXPECT_EQ(f.Score.PieceCount(), c.Pieces);
+    EXPECT_FALSE(f.Score.Updating());
+  }
+  TRichScoreFixture other;
+  other.Score.SaveToFile(folder.Path + "score.bak");
+  TQSScore read;
+  read.LoadFromFile(folder.Path + "score.bak");
+  EXPECT_EQ(read.PieceCount(), 2);
+}
+
 // Damaged files end in a clear error or a partial score: never a crash, a
 // hang or a read outside the data (run it in the sanitizer build).
 TEST_F(ScoreFileTest, DamagedFilesFailCleanly) {
