@@ -13,6 +13,7 @@ packages=(
   poppler-utils
   python3-mido
   cups-daemon cups-client cups-filters
+  xvfb xauth imagemagick python3-xlib
 )
 
 missing=()

@@ -246,6 +246,29 @@ TEST_F(ControlsTest, ShowModalReturnsTheModalResultOfTheButtonClicked) {
   EXPECT_FALSE(form->Visible());
   EXPECT_EQ(Application().ModalLevel(), 0);
 
+  // Esc presses the cancel button, wherever the focus is.
+  auto* cancel = new TButton(form);
+  cancel->SetCaption("Cancel");
+  cancel->ModalResult = mrCancel;
+  cancel->Cancel = true;
+  cancel->SetBounds(100, 10, 75, 25);
+  cancel->SetParent(form);
+  auto* edit = new TEdit(form);
+  edit->SetBounds(10, 50, 100, 21);
+  edit->SetParent(form);
+  TThread::Queue([&] {
+    td::ShowAndWait(*form);
+    edit->SetFocus();
+    td::PressKey(*edit, VK_ESCAPE);
+  });
+  // Should Esc do nothing, the test ends with another result.
+  TTimer guard(nullptr);
+  guard.SetInterval(3000);
+  guard.OnTimer = [&](TObject*) { form->SetModalResult(mrAbort); };
+  EXPECT_EQ(form->ShowModal(), mrCancel);
+  guard.SetEnabled(false);
+  EXPECT_EQ(clicks, 1);
+
   // Closing the window cancels; a refusing close query keeps it open.
   int asked = 0;
   form->OnCloseQuery = [&](TObject*, bool& canClose) {
