@@ -64,7 +64,7 @@ void BM_PaintPageIntoBitmap(benchmark::State& state) {
   WindowSetup();
   TQSScore score;
   BuildScore(score, 1000);
-  TQSWindow view;
+  TQSPageView view;
   score.AttachWindow(&view);
   TBitmap bitmap(score.Page.PixelWidth(), score.Page.PixelHeight());
   TGraphics graphics(bitmap.Canvas());

@@ -99,11 +99,11 @@ void MakeNewScore(TQSScore& score) {
 
 // The render view of the score, which tells the viewer when the pages
 // change.
-struct TPageViewer::TView : TQSWindow {
+struct TPageViewer::TView : TQSPageView {
   explicit TView(TPageViewer& viewer) : Viewer(viewer) {}
   TPageViewer& Viewer;
   void InvalidatePages() override {
-    TQSWindow::InvalidatePages();
+    TQSPageView::InvalidatePages();
     Viewer.PagesChanged();
   }
 };

@@ -12,7 +12,7 @@ namespace qs {
 
 class TBitmap;
 class TQSScore;
-class TQSWindow;
+class TQSPageView;
 class TScrollBar;
 
 // Its texts in the five languages of the program ("ENU", "DEU", "FRA",
@@ -51,7 +51,7 @@ class TPageViewer : public TCustomControl {
   struct TView;
   const TBitmap& PageImage(int page, int width, int height);
   TQSScore& score_;
-  std::unique_ptr<TQSWindow> view_;
+  std::unique_ptr<TQSPageView> view_;
   std::map<int, std::unique_ptr<TBitmap>> pages_;
   int scrollY_ = 0;
 };

@@ -72,7 +72,7 @@ TFImportMIDI::TFImportMIDI(TComponent* owner, TIniFile* settings) : TForm(owner)
     b->SetFont(music);
     b->SetByte(kNoteButtons[i].Glyph);
     b->SetPosX(10);
-    b->SetPosY(-6);
+    b->SetPosY(-9);
     b->SetGroupIndex(1);
     *slots[i] = b;
   }
@@ -150,6 +150,12 @@ void TFImportMIDI::ApplyTo(TQSScore& score) const {
   score.ImportTrackNames = CBTrackNames->Checked();
   score.ImportTriplets = CBTriplet->Checked();
   score.ImportAutoClefs = CBAutoClefs->Checked();
+}
+
+void RegisterImportMidiForms() {
+  RegisterForm("FImportMIDI", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    return std::make_unique<TFImportMIDI>(nullptr, nullptr);
+  });
 }
 
 }  // namespace qs

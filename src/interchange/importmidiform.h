@@ -53,6 +53,9 @@ class TFImportMIDI : public TForm {
   TIniFile* settings_;
 };
 
+// Makes the window known to the review tools that show every form.
+void RegisterImportMidiForms();
+
 // The files that ask first: ".mid", ".midi" and ".kar", in any case
 // (".rmi" imports with the score's settings as they stand).
 bool AsksForMidiImportOptions(const std::string& fileName);
