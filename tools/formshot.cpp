@@ -22,6 +22,7 @@
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
 #include "uikit/language.h"
+#include "uikit/messagebox.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ int Usage() {
 void RegisterProgramForms() {
   RegisterPageViewerForms();
   RegisterImportMidiForms();
+  RegisterMessageBlockForms();
 }
 
 }  // namespace
