@@ -9,10 +9,6 @@ namespace {
 
 class AppearanceTest : public TEditFixture {
  public:
-  TQSMeasure* OneMeasure() {
-    AddPiece({1}, 1);
-    return Measure(0);
-  }
   TQSText* AddText(int page) {
     auto* text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
     text->Fields.Page = static_cast<uint16_t>(page);
