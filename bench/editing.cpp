@@ -12,20 +12,13 @@
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "screen_host.h"
 #include "view/window.h"
 
 namespace {
 
 using namespace qs;
 using namespace qs::bench;
-
-struct TScreenHost : TQSWindow::THost {
-  TBitmap Bitmap{1200, 900};
-  TCanvas* Screen() override { return &Bitmap.Canvas(); }
-  void Invalidate(const TRect&, bool) override {}
-  void Update() override {}
-  void Flush(const TRect&) override {}
-};
 
 // Scores made after this lay themselves out through the layout library.
 struct TLayoutInstalled {
