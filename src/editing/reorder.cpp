@@ -198,4 +198,25 @@ void MoveVoice(TQSScore& score, int delta) {
   });
 }
 
+void MovePartToPiece(TQSScore& score, TQSPiece* target, int index) {
+  TQSWindowLink* view = score.ActiveWindow();
+  TQSPart* part = view ? score.CurrentPart() : nullptr;
+  if (!part || !target) return;
+  Reordered(score, *view, [&]() -> TObject* {
+    TQSPiece* old = part->Piece();
+    old->RemovePart(part);
+    part->SetPiece(target);
+    const int at = index < 0 || index > target->PartCount() ? target->PartCount() : index;
+    target->InsertPart(part, at);
+    for (int s = 0; s < part->StaffCount(); ++s) {
+      TQSStaff* staff = part->GetStaff(s);
+      score.FireAddItem(staff);
+      for (int v = 0; v < staff->VoiceCount(); ++v) score.FireAddItem(staff->GetVoice(v));
+    }
+    view->CursorPosition.Piece = target->Index;
+    view->CursorPosition.Part = part->Index;
+    return part;
+  });
+}
+
 }  // namespace qs

@@ -5,11 +5,15 @@
 namespace qs {
 
 class TQSScore;
+class TQSPiece;
 
 // delta places, negative towards the start, kept within the list.
 void MovePiece(TQSScore& score, int delta);
 void MovePart(TQSScore& score, int delta);
 void MoveStaff(TQSScore& score, int delta);
 void MoveVoice(TQSScore& score, int delta);
+// The cursor's part into piece at index (-1 or beyond the end: last), with
+// its measures as they are; the cursor follows it.
+void MovePartToPiece(TQSScore& score, TQSPiece* piece, int index);
 
 }  // namespace qs

@@ -66,5 +66,22 @@ TEST_F(ReorderTest, SwappingTwoVoicesSwapsTheirNotesAndStems) {
   EXPECT_EQ(View.CursorPosition.Voice, 0);
 }
 
+TEST_F(ReorderTest, APartDraggedIntoAnotherPieceBecomesItsLastPart) {
+  AddPiece({1, 1}, 1);
+  TQSPiece* second = AddPiece({1}, 1);
+  TQSPart* moved = Part(0, 1);
+  Note(moved->GetMeasure(0), 0, 512);
+  Score.Recalculate(0);
+  Cursor(0, 0, 0, 0, 1);
+  MovePartToPiece(Score, second, -1);
+  EXPECT_EQ(Score.GetPiece(0)->PartCount(), 1);
+  ASSERT_EQ(second->PartCount(), 2);
+  EXPECT_EQ(second->GetPart(1), moved);
+  EXPECT_EQ(moved->Piece(), second);
+  EXPECT_EQ(View.CursorPosition.Piece, 1);
+  EXPECT_EQ(View.CursorPosition.Part, 1);
+  EXPECT_EQ(Timeline(moved->GetMeasure(0)), "N0+512");
+}
+
 }  // namespace
 }  // namespace qs::test
