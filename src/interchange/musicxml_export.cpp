@@ -688,18 +688,13 @@ class TWriter {
   // Whether the next syllable of the lyric's verse in the part is joined to it.
   bool WordContinues(const TQSLyric& l) const {
     const TQSLyric* best = nullptr;
-    int bestMeasure = 0;
     for (int j = measureIndex_; j < part_->MeasureCount() && !best; ++j)
       for (TQSItem* item : part_->GetMeasure(j)->Items) {
         if (item->ItemType != kind::Lyric || item == &l) continue;
         auto* o = static_cast<TQSLyric*>(item);
         if (o->Fields.Verse != l.Fields.Verse || (j == measureIndex_ && o->Fields.Time <= l.Fields.Time)) continue;
-        if (!best || o->Fields.Time < best->Fields.Time) {
-          best = o;
-          bestMeasure = j;
-        }
+        if (!best || o->Fields.Time < best->Fields.Time) best = o;
       }
-    (void)bestMeasure;
     return best && (best->Fields.Flags & TQSLyric::kHyphen);
   }
 

@@ -375,9 +375,7 @@ void ContinueOpenSpans(TLayoutContext& c) {
     if (IsTie(item) && !slurTie) {
       span->Box2.Right = last->Box.Right;
       if (continuation) {
-        const TQSNote* note = OwnerNote(item);
         TQSCalcStaff* row = PartStaffRow(c, item, 0);
-        (void)note;
         span->Box2.Top = row ? (static_cast<const TQSLiga*>(item)->IsBelow() ? row->Bottom : row->Top) : 0;
       }
       span->Box2.Bottom = span->Box2.Top;

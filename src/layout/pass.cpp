@@ -576,7 +576,7 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
     if (row) row->Left += c.NamesWidth;
   }
   FitLyrics(c);
-  LayoutMeasureNumber(c, c.H);
+  LayoutMeasureNumber(c);
   LayoutPartBarlines(c);
 
   TQSColumn* column = c.Column();

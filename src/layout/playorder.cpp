@@ -543,7 +543,7 @@ void LayoutBarlines(TLayoutContext& c, int h) {
   slot->Width = static_cast<uint16_t>(std::clamp(std::max<int>(slot->Width, a), 0, 0xFFFF));
 }
 
-void LayoutMeasureNumber(TLayoutContext& c, int h) {
+void LayoutMeasureNumber(TLayoutContext& c) {
   TQSColumn* column = c.Column();
   const bool own = column && std::any_of(column->Items.begin(), column->Items.end(),
                                          [](const TQSItem* i) { return i->ItemType == kind::MeasureNumbering; });
@@ -568,7 +568,6 @@ void LayoutMeasureNumber(TLayoutContext& c, int h) {
       MoveDown(e->Box, FirstRowTop(c));
     }
   }
-  (void)h;
   c.Slot->Number = c.Page->MeasureNumber;
 }
 

@@ -204,9 +204,9 @@ class TSample2 : public TSamplePage {
     StaffText(kind::Term, "dolce", 9, fontstyle::Italic, X(0) + 200, Bottom(0) + 64, 0);
     // The bass: C E G arpeggiated upward, then G.
     const TPlaced c3 = Note(1, 0, 4, 0, 256, false);
-    const TPlaced e3 = Note(1, 0, 4, 2, 256, false, -1, 0, false), g3 = Note(1, 0, 4, 4, 256, false, -1, 0, false);
+    Note(1, 0, 4, 2, 256, false, -1, 0, false);  // E
+    const TPlaced g3 = Note(1, 0, 4, 4, 256, false, -1, 0, false);
     c3.Stem->Box.Top = (HeadTop(g3) + HeadBottom(g3)) / 2 - kStemLength;
-    (void)e3;
     El(MarkAt(kind::Arpeggio, Measure, 0, 2, 1),
        {g3.Head->Box.Left - 88, HeadTop(g3) - 24, g3.Head->Box.Left - 48, HeadBottom(c3) + 24}, 1);
     Note(1, 256, 3, 4, 256, false);
