@@ -31,7 +31,8 @@ constexpr int kDrumChannel = 9;
 constexpr int64_t kNoTriplet = 999999;
 // Notes sounding into the next measure by this much or less stay whole.
 constexpr int kBarLineSlack = 4;
-constexpr int kMaxVoices = 4;
+// Overlapping notes of a staff go to at most this many voices.
+constexpr int kMaxImportedVoices = 4;
 
 // Clef codes: treble, bass, treble an octave higher, percussion.
 constexpr uint8_t kClefTreble = 1, kClefBass = 2, kClefHigh = 4, kClefDrums = 15;
@@ -561,7 +562,7 @@ class TPartWriter {
       }
       if (!busy) return v;
     }
-    if (staff.VoiceCount() < kMaxVoices) {
+    if (staff.VoiceCount() < kMaxImportedVoices) {
       staff.NewVoice();
       return staff.VoiceCount() - 1;
     }

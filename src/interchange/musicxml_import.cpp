@@ -36,10 +36,6 @@ int TImportData::MeasureLength(int part, int measure) const {
 
 namespace {
 
-// The most staves a part and voices a staff can have: the staff/voice byte
-// keeps each in four bits.
-constexpr int kMaxStaves = 16;
-constexpr int kMaxVoices = 16;
 // Positions and lengths are 16-bit ticks.
 constexpr int kMaxTicks = 65535;
 
@@ -238,7 +234,8 @@ class TReader {
   }
 
   TQSStaff* EnsureStaff(int index) {
-    if (index < 0 || index >= kMaxStaves) Fail(Format("Staff %d does not exist: a part has 1 to 16 staves", index + 1));
+    if (index < 0 || index >= kMaxStaves)
+      Fail(Format("Staff %d does not exist: a part has 1 to %d staves", index + 1, kMaxStaves));
     while (part_->StaffCount() <= index) part_->NewStaff()->NewVoice();
     lastStaff_ = part_->GetStaff(index);
     return lastStaff_;
@@ -771,7 +768,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Staves: {
       if (parent != Attributes || !part_) return false;
       int n = NumberOf(text, 1);
-      if (n > kMaxStaves) Fail(Format("A part with %d staves cannot be shown: a part has at most 16", n));
+      if (n > kMaxStaves) Fail(Format("A part with %d staves cannot be shown: a part has at most %d", n, kMaxStaves));
       if (n < 1) return false;
       EnsureStaff(n - 1);
       if (n >= 2) {

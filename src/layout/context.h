@@ -86,7 +86,7 @@ struct TColumnState {
   // Head elements of long notes in staves with several voices.
   std::vector<TQSCalcItem*> LongNotes;
   // Per voice: the stem element of the chord being built.
-  std::array<TQSCalcItem*, 16> OpenStem{};
+  std::array<TQSCalcItem*, kMaxVoices> OpenStem{};
   // The left room of tick 0 grew while placing symbols beside the heads.
   bool FirstPositionChanged = false;
 
