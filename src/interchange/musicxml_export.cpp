@@ -261,18 +261,18 @@ class TWriter {
     const char* sign = "G";
     int line = 2, octave = 0;
     switch (clef.Fields.Kind) {
-      case 4: octave = 1; break;
-      case 5: octave = -1; break;
-      case 2: sign = "F"; line = 4; break;
-      case 6: sign = "F"; line = 4; octave = -1; break;
-      case 7: sign = "F"; line = 3; break;
-      case 3: sign = "C"; line = 3; break;
-      case 8: sign = "C"; line = 4; break;
-      case 9: sign = "C"; line = 1; break;
-      case 10: sign = "C"; line = 2; break;
-      case 11: sign = "C"; line = 5; break;
-      case 13: sign = "TAB"; line = 5; break;
-      case 14: case 15: sign = "percussion"; line = 0; break;
+      case clef::TrebleOctaveUp: octave = 1; break;
+      case clef::TrebleOctaveDown: octave = -1; break;
+      case clef::Bass: sign = "F"; line = 4; break;
+      case clef::BassOctaveDown: sign = "F"; line = 4; octave = -1; break;
+      case clef::BaritoneF: sign = "F"; line = 3; break;
+      case clef::Alto: sign = "C"; line = 3; break;
+      case clef::Tenor: sign = "C"; line = 4; break;
+      case clef::Soprano: sign = "C"; line = 1; break;
+      case clef::MezzoSoprano: sign = "C"; line = 2; break;
+      case clef::BaritoneC: sign = "C"; line = 5; break;
+      case clef::Tablature: sign = "TAB"; line = 5; break;
+      case clef::PercussionBox: case clef::Percussion: sign = "percussion"; line = 0; break;
       default: break;  // treble, and kinds without a sign of their own
     }
     add(4, "<clef" + (staves ? Attr("number", StaffOf(clef.Fields.StaffVoice) + 1) : "") + ">");
@@ -449,7 +449,7 @@ class TWriter {
 
   void Dynamics(TQSMark& m) {
     const int k = m.Fields.Kind;
-    if (!(k <= 12 || k == 50 || k == 51)) return;
+    if (!(k <= 12 || IsHairpin(k))) return;
     const std::string offsets = DirectionAt(m.Fields.Time, m.Fields.OffsetX, m.Fields.OffsetY, mxml::kSignAboveOffset);
     if (k <= 12) {
       static const char* kNames[13] = {"p", "pp", "ppp", "mp", "fp", "mf", "f", "ff", "fff", "sf", nullptr, "fz", "sfz"};
@@ -458,7 +458,8 @@ class TWriter {
       else Element(6, "other-dynamics", "esf");
       Close(5, "dynamics");
     } else {
-      Empty(5, "wedge", Attr("type", k == 50 ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
+      Empty(5, "wedge",
+            Attr("type", k == hairpin::Crescendo ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
     }
     Close(4, "direction-type");
     if (k <= 12) {

@@ -554,23 +554,23 @@ class TReader {
   void UpdateClefKind() {
     if (!clef_) return;
     std::string sign = UpperCase(Trim(clefSign_));
-    int kindValue = 1;
+    int kindValue = clef::Treble;
     if (sign == "G") {
-      kindValue = 1;
+      kindValue = clef::Treble;
     } else if (sign == "F") {
-      kindValue = clefLine_ == 3 ? 7 : 2;
+      kindValue = clefLine_ == 3 ? clef::BaritoneF : clef::Bass;
     } else if (sign == "C") {
       switch (clefLine_) {
-        case 1: kindValue = 9; break;
-        case 2: kindValue = 10; break;
-        case 4: kindValue = 8; break;
-        case 5: kindValue = 11; break;
-        default: kindValue = 3; break;
+        case 1: kindValue = clef::Soprano; break;
+        case 2: kindValue = clef::MezzoSoprano; break;
+        case 4: kindValue = clef::Tenor; break;
+        case 5: kindValue = clef::BaritoneC; break;
+        default: kindValue = clef::Alto; break;
       }
     } else if (sign == "TAB") {
-      kindValue = 13;
+      kindValue = clef::Tablature;
     } else if (sign == "PERCUSSION") {
-      kindValue = 14;
+      kindValue = clef::PercussionBox;
     }
     clef_->Fields.Kind = static_cast<uint8_t>(kindValue);
   }
@@ -783,7 +783,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Clef:
       if (parent != Attributes || !measure_) return false;
       clef_ = MeasureMark(kind::Clef, position_);
-      clef_->Fields.Kind = 1;
+      clef_->Fields.Kind = clef::Treble;
       clefSign_.clear();
       clefLine_ = 0;
       return true;
@@ -912,7 +912,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
             if (!measure_) break;
             if (SameText(text, "crescendo") || SameText(text, "diminuendo")) {
               wedge_ = MeasureMark(kind::Dynamics, position_);
-              wedge_->Fields.Kind = SameText(text, "crescendo") ? 50 : 51;
+              wedge_->Fields.Kind = SameText(text, "crescendo") ? hairpin::Crescendo : hairpin::Diminuendo;
               wedge_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
               wedgeMeasure_ = measure_->Index;
             } else if (SameText(text, "stop") && wedge_) {

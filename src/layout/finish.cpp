@@ -622,10 +622,10 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
         int dy = 0;
         if (clef) {
           switch (clef->Fields.Kind) {
-            case 2: case 6: dy = c.S; break;
-            case 3: dy = c.S / 2; break;
-            case 8: case 10: dy = -c.S / 2; break;
-            case 9: dy = -c.S; break;
+            case clef::Bass: case clef::BassOctaveDown: dy = c.S; break;
+            case clef::Alto: dy = c.S / 2; break;
+            case clef::Tenor: case clef::MezzoSoprano: dy = -c.S / 2; break;
+            case clef::Soprano: dy = -c.S; break;
             default: break;
           }
         }
@@ -749,7 +749,7 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
     case kind::Dynamics: {
       const auto* mark = static_cast<const TQSMark*>(item);
       box.Left += p.X(tick);
-      if ((mark->Fields.Kind == 50 || mark->Fields.Kind == 51)) {
+      if (IsHairpin(mark->Fields.Kind)) {
         if (e.State == 0) box.Right = std::max(p.X(e.Param + tick) + box.Right, box.Left + 32);
         addWidth = false;
       }

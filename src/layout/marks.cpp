@@ -172,7 +172,7 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
   switch (type) {
     case kind::Dynamics: {
       TQSCalcItem* e = element();
-      if (v == 50 || v == 51) {
+      if (IsHairpin(v)) {
         AddDynamic(c, &mark, tick, mark.Fields.Value);
         RunOn(c, mark, e);
         e->Param = mark.Fields.Value;

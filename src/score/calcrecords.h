@@ -278,7 +278,5 @@ struct TQSCalcPage {
 // The clef offset of a clef kind (0 for none and unknown kinds): where the
 // staff position of a pitch is counted from.
 int ClefKindOffset(int clefKind);
-// The percussion clefs.
-constexpr bool IsPercussionClef(int clefKind) { return clefKind == 14 || clefKind == 15; }
 
 }  // namespace qs

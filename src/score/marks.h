@@ -14,6 +14,25 @@ namespace qs {
 
 class TQSVoice;
 
+// Clef codes: the Kind of a clef mark (kind::Clef).
+namespace clef {
+constexpr uint8_t None = 0, Treble = 1, Bass = 2, Alto = 3, TrebleOctaveUp = 4, TrebleOctaveDown = 5,
+                  BassOctaveDown = 6, BaritoneF = 7, Tenor = 8, Soprano = 9, MezzoSoprano = 10, BaritoneC = 11,
+                  DoubleTreble = 12, Tablature = 13, PercussionBox = 14, Percussion = 15;
+}  // namespace clef
+constexpr bool IsPercussionClef(int clefKind) {
+  return clefKind == clef::PercussionBox || clefKind == clef::Percussion;
+}
+
+// The Kind of a dynamics mark (kind::Dynamics) that makes it a hairpin;
+// kinds 0 to 12 are the dynamics levels.
+namespace hairpin {
+constexpr uint8_t Crescendo = 50, Diminuendo = 51;
+}  // namespace hairpin
+constexpr bool IsHairpin(int dynamicsKind) {
+  return dynamicsKind == hairpin::Crescendo || dynamicsKind == hairpin::Diminuendo;
+}
+
 // The item kinds whose marks keep a font name, and those that also keep a
 // line style.
 bool IsMarkFontKind(TQSItemType kind);
