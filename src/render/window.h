@@ -33,6 +33,9 @@ struct TQSSelPiece {
   std::vector<TQSSelList> Measures;
 };
 
+// The image formats of TQSWindow::ExportPage.
+enum TExportFormat { efBmp, efGif, efJpeg, efMetafile };
+
 class TQSWindow : public TQSWindowLink {
  public:
   TQSWindow();
@@ -77,8 +80,8 @@ class TQSWindow : public TQSWindowLink {
   // or on the printer given.
   void PrintScore(TPrintDialog& dialog);
   void PrintScore(TPrintDialog& dialog, TPrinter& printer);
-  // Writes pages fromPage..toPage (1-based) at the view's Zoom as one image:
-  // format 0 BMP, 1 GIF, 2 JPEG, 3 enhanced metafile; pixelFormat 0 for 8
+  // Writes pages fromPage..toPage (1-based) at the view's Zoom as one image
+  // in a TExportFormat (BMP, GIF, JPEG, enhanced metafile); pixelFormat 0 for 8
   // bits per pixel (JPEG: grey), 1 for full colour; JPEG quality 20..100;
   // doublePage puts the pages side by side in pairs.
   void ExportPage(TStream& stream, int format, int fromPage, int toPage, int pixelFormat, int quality,
