@@ -103,7 +103,7 @@ void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   }
   const bool down = note->IsStemDown();
   if (note->IsHeadDisplaced()) e.Box.Left += down ? -head->Box.Right : head->Box.Right;
-  const int S = c.S;
+  const int S = c.StaffSpace;
   const int type = mark.ItemType;
   int dy;
   if (type == kind::Staccato || type == kind::Portamento)
