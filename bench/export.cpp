@@ -22,7 +22,7 @@ constexpr int kMeasures = 1000;
 class TLaidOutScore {
  public:
   TQSScore Score;
-  TQSWindow Window;
+  TQSPageView Window;
 
   TLaidOutScore() {
     Setup();

@@ -69,7 +69,7 @@ inline void FillMeasure(TQSMeasure* m, int number, int part) {
   tie->Fields.Flags = TQSLiga::kFromStart;
   AddMark(m, kind::Dynamics, 0, 0, number % 13);
   AddMark(m, kind::Staccato, 128, 0, 0)->Fields.Style = TQSMark::kStyleAttached;
-  if (number % 4 == 0) AddMark(m, kind::Dynamics, 128, 256, hairpin::Crescendo);
+  if (number % 4 == 0) AddMark(m, kind::Dynamics, 128, 256, dynamic::kCrescendo);
   if (part == 0 && number % 2 == 0) {
     auto* chord = static_cast<TQSChord*>(CreateItemByKind(kind::Chord, m));
     TQSChordFragment root, kind;

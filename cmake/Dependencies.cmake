@@ -1,6 +1,6 @@
 # Every outside library the project uses, found once. Qt is linked only by
 # src/platform (privately), so no other folder sees a Qt header.
-find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets PrintSupport)
+find_package(Qt6 REQUIRED COMPONENTS Core Gui Widgets PrintSupport Test)
 find_package(JPEG REQUIRED)
 find_package(GIF REQUIRED)
 find_package(CURL REQUIRED)

@@ -6,7 +6,9 @@
 #include <map>
 #include <string>
 
+#include "app/documentscore.h"
 #include "base/exceptions.h"
+#include "chords/chordname.h"
 #include "base/safefile.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
@@ -92,6 +94,8 @@ bool ShowFile(const std::string& fileName) {
     return false;
   }
   TQSScore score;
+  SetUpDocumentScore(score);
+  AnswerChordText(score);
   try {
     score.LoadFromFile(fileName);
   } catch (const std::exception& e) {

@@ -5,7 +5,8 @@
 //
 // Images are written one per page as OUTDIR/<name>-<page>.<ext> at zoom N
 // percent (25..975, default 100); a PDF as OUTDIR/<name>.pdf at scale N
-// (25..200). MIDI and MusicXML files are read too.
+// (25..200). MIDI and MusicXML files are read too. The score is set up as
+// the document window sets up its own, so the pages look as a user sees them.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,8 +14,10 @@
 #include <filesystem>
 #include <string>
 
+#include "app/documentscore.h"
 #include "base/safefile.h"
 #include "base/stream.h"
+#include "chords/chordname.h"
 #include "interchange/midi_import.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
@@ -54,7 +57,11 @@ int Run(const std::string& file, const std::string& outDir, int zoom, const TFor
   InstallLayout();
   InstallMidiImporter();
   InstallMusicXmlImporter();
+  // The score as a document window holds it: its page and settings, and
+  // chord symbols named.
   TQSScore score;
+  SetUpDocumentScore(score);
+  AnswerChordText(score);
   score.LoadFromFile(file);
   if (score.LaidOutPages == 0) score.Recalculate(0);
   if (score.LaidOutPages == 0) {
@@ -65,7 +72,7 @@ int Run(const std::string& file, const std::string& outDir, int zoom, const TFor
   const std::string stem = std::filesystem::path(file).stem().string();
   const std::string base = (std::filesystem::path(outDir) / stem).string();
 
-  TQSWindow view;
+  TQSPageView view;
   score.AttachWindow(&view);
   view.PrintTitle = stem;
   if (format.Index < 0) {

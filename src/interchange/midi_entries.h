@@ -49,6 +49,10 @@ struct TMidiEntry {
   // Fitting to the grid of its measure.
   int Tick = 0;             // raw start in the measure
   bool TiedToNext = false;  // cut at the bar line; the rest follows
+  // The rest of a note cut at the bar line, and the voice the note took:
+  // the rest goes on in that voice when it is free, so the tie has its end.
+  TMidiEntry* Continuation = nullptr;
+  int Voice = -1;
   int FitStart = 0;
   int FitLength = 0;
   bool InTuplet = false;

@@ -13,6 +13,14 @@
 
 namespace qs {
 
+// The types of the meta events that the import reads and the export
+// writes (the status bytes are with the play walker's).
+namespace midi {
+constexpr uint8_t MetaText = 1, MetaCopyright = 2, MetaTrackName = 3, MetaInstrumentName = 4, MetaLyric = 5,
+                  MetaMarker = 6, MetaCuePoint = 7, MetaTempo = 0x51, MetaTimeSignature = 0x58,
+                  MetaKeySignature = 0x59;
+}  // namespace midi
+
 class EMidiFileError : public EReadError {
  public:
   using EReadError::EReadError;

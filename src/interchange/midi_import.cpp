@@ -202,6 +202,9 @@ class TMidiImporter {
         TMidiImportPart& part = PartFor(c);
         const TSpelling spelling = SpellKey(score_, c, e.Data1);
         if (PitchLine(spelling.Pitch) < 29) part.SecondStaff = true;
+        // A note struck again at the tick it began is the same note twice
+        // (two tracks or a doubled event): the first gives way.
+        if (e.Data2 > 0 && part.Pending[e.Data1] && part.Pending[e.Data1]->Position == p) part.Pending[e.Data1].reset();
         EndNote(part, e.Data1, p);
         if (e.Data2 > 0) StartNote(part, e.Data1, e.Data2, p, spelling);
         break;
@@ -224,35 +227,35 @@ class TMidiImporter {
 
   void ReadMeta(const TMidiEvent& e, int64_t p) {
     switch (e.Data1) {
-      case 1:
-      case 5:
-      case 6:
-      case 7: {
+      case midi::MetaText:
+      case midi::MetaLyric:
+      case midi::MetaMarker:
+      case midi::MetaCuePoint: {
         std::string text = DecodeText(e.Data);
-        if (e.Data1 == 1 && p == 0) {
+        if (e.Data1 == midi::MetaText && p == 0) {
           if (score_.Description.IndexOf(text) < 0) score_.Description.Add(text);
           break;
         }
         if (!text.empty() && (text[0] == '\\' || text[0] == '/')) text.erase(0, 1);
         auto lyric = std::make_unique<TQSLyric>(nullptr);
-        lyric->ItemType = e.Data1 == 1 || e.Data1 == 5 ? kind::Lyric : kind::Term;
+        lyric->ItemType = e.Data1 == midi::MetaText || e.Data1 == midi::MetaLyric ? kind::Lyric : kind::Term;
         lyric->Lines = {text};
         lyric->Fields.OffsetY = 192;
         AddEntry(PartFor(0), p, std::move(lyric));
         channelInForce_ = 0;
         break;
       }
-      case 2: {
+      case midi::MetaCopyright: {
         const std::string text = DecodeText(e.Data);
         score_.Rights += score_.Rights.empty() || text.empty() ? text : " " + text;
         break;
       }
-      case 3:
-      case 4:
+      case midi::MetaTrackName:
+      case midi::MetaInstrumentName:
         if (!current_) current_ = &NewPart(kChannelUnset);
         current_->Part->SetName(DecodeText(e.Data));
         break;
-      case 0x51:
+      case midi::MetaTempo:
         if (e.Data.size() >= 3) {
           const auto* d = reinterpret_cast<const uint8_t*>(e.Data.data());
           const int microseconds = d[0] << 16 | d[1] << 8 | d[2];
@@ -260,7 +263,7 @@ class TMidiImporter {
           if (microseconds > 0) tempos_.push_back({p, std::min(60000000 / microseconds, int(UINT16_MAX))});
         }
         break;
-      case 0x58:
+      case midi::MetaTimeSignature:
         if (e.Data.size() >= 2) {
           const int numerator = static_cast<uint8_t>(e.Data[0]);
           const int power = static_cast<uint8_t>(e.Data[1]);
@@ -272,7 +275,7 @@ class TMidiImporter {
           meters_.SetFrom(p, meter);
         }
         break;
-      case 0x59:
+      case midi::MetaKeySignature:
         if (!e.Data.empty()) ReadKeySignature(e, p);
         break;
       default:

@@ -149,7 +149,7 @@ class TPartWriter {
     for (int i = 0; i < staves; ++i) {
       TQSMark* clef = NewMark(kind::Clef, first);
       clef->Fields.StaffVoice = MakeStaffVoice(i, 0);
-      clef->Fields.Kind = Channel() == kDrumChannel ? clef::Percussion : i == 0 ? clef::Treble : clef::Bass;
+      clef->Fields.Kind = Channel() == kDrumChannel ? clef::Percussion2 : i == 0 ? clef::Treble : clef::Bass;
       part_->NewStaff()->NewVoice();
     }
   }
@@ -268,6 +268,7 @@ class TPartWriter {
     ChooseSegments(levels, treoles, 0, 0, segments);
 
     for (TMidiEntry* e : notes) Fit(*e, levels, treoles, segments, length);
+    KeepOnsets(notes, length);
 
     for (const TSegment& s : segments) {
       if (!s.Triplet) continue;
@@ -304,6 +305,7 @@ class TPartWriter {
     std::vector<TMidiEntry*>& next = ListOf(m + 1);
     int& front = carriedCount_[size_t(m) + 1];
     next.insert(next.begin() + front++, copy.get());
+    e.Continuation = copy.get();
     carried_.push_back(std::move(copy));
     e.Length = length - e.Tick;
     e.TiedToNext = true;
@@ -391,10 +393,78 @@ class TPartWriter {
       bestDistance = d;
       e.FitStart = start;
       e.InTuplet = false;
-      // A note cut at the bar line lasts to it from its grid start.
-      if (e.TiedToNext) e.FitLength = length - start;
-      else if (blockLength < e.Length) e.FitLength = blockLength;
-      else e.FitLength = std::max(int(RoundToGrid(e.Length, options_.Quantize)), options_.Quantize);
+      FitBinaryLength(e, length);
+    }
+  }
+
+  // A note cut at the bar line lasts to it from its grid start. Any other
+  // note keeps its own length on the grid, whatever the block it starts in:
+  // held under moving notes it goes to a voice of its own rather than being
+  // cut to the block. It still ends by the bar line.
+  void FitBinaryLength(TMidiEntry& e, int length) const {
+    const int q = options_.Quantize;
+    if (e.TiedToNext) e.FitLength = length - e.FitStart;
+    else e.FitLength = std::min(std::max(int(RoundToGrid(e.Length, q)), q), length - e.FitStart);
+  }
+
+  // Every note keeps its own onset to the grid's resolution. A note the
+  // tree put farther than half a grid step from where it starts goes to the
+  // nearest grid point instead; a note is never moved to or past the onset
+  // of a note that starts after it; and of two notes of one key that start
+  // at different ticks, neither becomes the other. Quadratic in the notes
+  // of a measure, which are bounded.
+  void KeepOnsets(std::vector<TMidiEntry*>& notes, int length) const {
+    const int q = options_.Quantize;
+    const int lastGrid = (length - 1) / q * q;
+    auto place = [&](TMidiEntry& e, int start) {
+      e.FitStart = start;
+      e.InTuplet = false;
+      FitBinaryLength(e, length);
+    };
+    for (TMidiEntry* e : notes)
+      if (!e->InTuplet && std::abs(e->FitStart - e->Tick) * 2 > q)
+        place(*e, std::min(int(RoundToGrid(e->Tick, q)), lastGrid));
+
+    std::vector<TMidiEntry*> byStart = notes;
+    std::stable_sort(byStart.begin(), byStart.end(), [](const TMidiEntry* a, const TMidiEntry* b) { return a->Tick < b->Tick; });
+    // Walking back over the groups of one raw onset: the earliest fitted
+    // onset of the notes that start later.
+    int laterOnset = INT_MAX;
+    for (size_t i = byStart.size(); i > 0;) {
+      size_t j = i;
+      while (j > 0 && byStart[j - 1]->Tick == byStart[i - 1]->Tick) --j;
+      int groupOnset = INT_MAX;
+      for (size_t k = j; k < i; ++k) {
+        TMidiEntry& e = *byStart[k];
+        if (e.FitStart >= laterOnset) {
+          const int below = std::min(e.Tick / q * q, lastGrid);
+          if (below < laterOnset) place(e, below);
+        }
+        groupOnset = std::min(groupOnset, e.FitStart);
+      }
+      laterOnset = std::min(laterOnset, groupOnset);
+      i = j;
+    }
+
+    // Rounding a length up does not make a note sound over one that
+    // began after it had ended.
+    for (TMidiEntry* e : notes) {
+      if (e->InTuplet || e->TiedToNext) continue;
+      for (const TMidiEntry* o : notes)
+        if (o->Tick > e->Tick && o->Tick >= NoteEnd(*e) && o->FitStart > e->FitStart)
+          e->FitLength = std::min(e->FitLength, o->FitStart - e->FitStart);
+    }
+
+    for (size_t i = 0; i < byStart.size(); ++i) {
+      TMidiEntry& e = *byStart[i];
+      for (size_t j = 0; j < i; ++j) {
+        const TMidiEntry& earlier = *byStart[j];
+        if (earlier.Key == e.Key && earlier.Tick != e.Tick && earlier.FitStart == e.FitStart &&
+            e.FitStart + q <= lastGrid) {
+          place(e, e.FitStart + q);
+          break;
+        }
+      }
     }
   }
 
@@ -434,7 +504,10 @@ class TPartWriter {
       if (!NextPiece(*measure, staff, tick, remaining, measureLength, piece)) break;
       int pieceTick = piece.Tick, pieceLength = piece.Length, value = piece.Value, dots = piece.Dots;
 
-      if (voice < 0) voice = ChooseVoice(*measure, *staffObject, staff, pieceTick, pieceLength);
+      if (voice < 0) {
+        voice = ChooseVoice(*measure, *staffObject, staff, pieceTick, pieceLength, e.Voice);
+        if (e.Continuation) e.Continuation->Voice = voice;
+      }
       const uint8_t staffVoice = MakeStaffVoice(staff, voice);
       bool stemDown = staffObject->VoiceCount() > 1 ? voice != 0 : line > 40;
       TQSNote* chord = nullptr;
@@ -543,23 +616,26 @@ class TPartWriter {
     return measure.ItemCount();
   }
 
-  // The first voice of the staff with no note sounding over the piece (a
-  // note that starts with it makes a chord, not a clash); a new voice when
-  // all are busy, up to four; voice 0 after that.
-  static int ChooseVoice(const TQSMeasure& measure, TQSStaff& staff, int staffIndex, int tick, int length) {
-    for (int v = 0; v < staff.VoiceCount(); ++v) {
+  // The preferred voice when no note sounds in it over the piece, else the
+  // first such voice of the staff (a note that starts and ends with it
+  // makes a chord, not a clash; one of another length would cut the one or
+  // the other); a new voice when all are busy, up to four; voice 0 after
+  // that.
+  static int ChooseVoice(const TQSMeasure& measure, TQSStaff& staff, int staffIndex, int tick, int length,
+                         int preferred) {
+    auto busy = [&](int v) {
       const uint8_t sv = MakeStaffVoice(staffIndex, v);
-      bool busy = false;
       for (TQSItem* item : measure.Items) {
         const TQSNote* n = AsNote(item);
-        if (n && n->Fields.StaffVoice == sv && n->Fields.Time != tick && n->Fields.Time < tick + length &&
-            n->Fields.Time + n->Fields.RealLength > tick) {
-          busy = true;
-          break;
-        }
+        if (n && n->Fields.StaffVoice == sv && (n->Fields.Time != tick || n->Fields.RealLength != length) &&
+            n->Fields.Time < tick + length && n->Fields.Time + n->Fields.RealLength > tick)
+          return true;
       }
-      if (!busy) return v;
-    }
+      return false;
+    };
+    if (preferred >= 0 && preferred < staff.VoiceCount() && !busy(preferred)) return preferred;
+    for (int v = 0; v < staff.VoiceCount(); ++v)
+      if (!busy(v)) return v;
     if (staff.VoiceCount() < kMaxImportedVoices) {
       staff.NewVoice();
       return staff.VoiceCount() - 1;

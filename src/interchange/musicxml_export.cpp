@@ -12,6 +12,8 @@
 #include "interchange/musicxml_reader.h"
 #include "interchange/musicxml_tags.h"
 #include "score/calcrecords.h"
+#include "score/chordcode.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -27,6 +29,8 @@ constexpr int Div(int ticks) { return ticks * 3 / 2; }
 
 const char* TypeName(int length) {
   switch (length) {
+    case 2048: return "long";
+    case 1024: return "breve";
     case 512: return "whole";
     case 256: return "half";
     case 128: return "quarter";
@@ -219,8 +223,9 @@ class TWriter {
           auto* t = static_cast<TQSMark*>(item);
           const uint16_t v = t->Fields.Value;
           std::string symbol;
-          if (t->Fields.Style == 1 && v == MakeMeter(4, 4)) symbol = Attr("symbol", "common");
-          else if (t->Fields.Style == 2 && (v == MakeMeter(4, 4) || v == MakeMeter(2, 2) || v == MakeMeter(2, 4)))
+          if (t->Fields.Style == TQSMark::kMeterCommon && v == MakeMeter(4, 4)) symbol = Attr("symbol", "common");
+          else if (t->Fields.Style == TQSMark::kMeterCut &&
+                   (v == MakeMeter(4, 4) || v == MakeMeter(2, 2) || v == MakeMeter(2, 4)))
             symbol = Attr("symbol", "cut");
           add(4, "<time" + symbol + ">");
           add(5, "<beats>" + std::to_string(MeterNumerator(v)) + "</beats>");
@@ -272,7 +277,7 @@ class TWriter {
       case clef::MezzoSoprano: sign = "C"; line = 2; break;
       case clef::BaritoneC: sign = "C"; line = 5; break;
       case clef::Tablature: sign = "TAB"; line = 5; break;
-      case clef::PercussionBox: case clef::Percussion: sign = "percussion"; line = 0; break;
+      case clef::Percussion1: case clef::Percussion2: sign = "percussion"; line = 0; break;
       default: break;  // treble, and kinds without a sign of their own
     }
     add(4, "<clef" + (staves ? Attr("number", StaffOf(clef.Fields.StaffVoice) + 1) : "") + ">");
@@ -309,13 +314,13 @@ class TWriter {
     if (!column) return;
     for (TQSItem* item : column->Items) {
       const TQSItemType k = item->ItemType;
-      if (k < kind::RepeatOpen || k > kind::CompositionEnd) continue;
+      if (k < kind::RepeatOpen || k > kind::CompositionBegin) continue;
       const bool atLeft = item->TimePosition() < measureLength_;
       if (atLeft != left) continue;
       Open(3, "barline", Attr("location", left ? "left" : "right"));
       if (k == kind::SectionEnd) Element(4, "bar-style", "light-light");
       else if (k == kind::CompositionEnd || k == kind::RepeatClose) Element(4, "bar-style", "light-heavy");
-      else if (k == kind::RepeatOpen) Element(4, "bar-style", "heavy-light");
+      else if (k == kind::RepeatOpen || k == kind::CompositionBegin) Element(4, "bar-style", "heavy-light");
       if (k == kind::RepeatOpen) Empty(4, "repeat", Attr("direction", "forward"));
       if (k == kind::RepeatClose) Empty(4, "repeat", Attr("direction", "backward"));
       Close(3, "barline");
@@ -378,7 +383,8 @@ class TWriter {
       case kind::Pause: Rest(static_cast<TQSPause&>(item), voiceNumber, staff); break;
       case kind::Vorschlag: {
         auto& g = static_cast<TQSVorschlag&>(item);
-        MoveTo(g.Fields.Time);
+        // Grace notes after their note follow it where it ends.
+        if (!g.IsAfter() || tick_ <= g.Fields.Time) MoveTo(g.Fields.Time);
         previousChordNote_ = nullptr;
         for (TQSItem* gi : g.Items)
           if (gi->ItemType == kind::Note) {
@@ -449,20 +455,19 @@ class TWriter {
 
   void Dynamics(TQSMark& m) {
     const int k = m.Fields.Kind;
-    if (!(k <= 12 || IsHairpin(k))) return;
+    const bool letters = dynamic::IsLetterKind(k);
+    if (!(letters || k == dynamic::kCrescendo || k == dynamic::kDiminuendo)) return;
     const std::string offsets = DirectionAt(m.Fields.Time, m.Fields.OffsetX, m.Fields.OffsetY, mxml::kSignAboveOffset);
-    if (k <= 12) {
-      static const char* kNames[13] = {"p", "pp", "ppp", "mp", "fp", "mf", "f", "ff", "fff", "sf", nullptr, "fz", "sfz"};
+    if (letters) {
       Open(5, "dynamics", offsets);
-      if (kNames[k]) Empty(6, kNames[k]);
-      else Element(6, "other-dynamics", "esf");
+      Empty(6, dynamic::kLetters[k]);
       Close(5, "dynamics");
     } else {
       Empty(5, "wedge",
-            Attr("type", k == hairpin::Crescendo ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
+            Attr("type", k == dynamic::kCrescendo ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
     }
     Close(4, "direction-type");
-    if (k <= 12) {
+    if (letters) {
       Empty(4, "sound", Attr("dynamics", Round(score_.GetDinamics(kind::Dynamics, k) * 100.0 / 90)));
     } else {
       Element(4, "staff", StaffOf(m.Fields.StaffVoice) + 1);
@@ -484,8 +489,8 @@ class TWriter {
     static const char kLetters[] = "CDEFGAB";
     auto writePart = [&](const char* stepName, const char* alterName, uint8_t b) {
       Element(5, stepName, std::string(1, kLetters[std::min(b & 0x0F, 6)]));
-      if ((b & 0x30) == 0x10) Element(5, alterName, 1);
-      else if ((b & 0x30) == 0x20) Element(5, alterName, -1);
+      if ((b & 0x30) == chordcode::kSharp) Element(5, alterName, 1);
+      else if ((b & 0x30) == chordcode::kFlat) Element(5, alterName, -1);
     };
     MoveTo(std::min<int>(c.Fields.Time, measureLength_));
     Open(3, "harmony");
@@ -496,12 +501,15 @@ class TWriter {
     bool minor = false;
     const size_t last = std::min<size_t>(code.size(), static_cast<size_t>(code[0]) + 2);
     for (size_t i = 3; i < last; ++i) {
-      if ((code[i] >> 4) == 1) extent = std::min(code[i] & 0x0F, 5);
-      if ((code[i] >> 4) == 2) minor = true;
+      if (chordcode::HighNibble(code[i]) == chordcode::kBase) extent = std::min<int>(chordcode::LowNibble(code[i]), 5);
+      if (chordcode::HighNibble(code[i]) == chordcode::kMinor) minor = true;
     }
     static const int kKindIndex[6] = {0, 10, 5, 13, 16, 19};
-    // A root alone reads as its major triad; the element is required.
-    const int kindIndex = extent < 0 ? 0 : kKindIndex[extent] + (minor ? 1 : 0);
+    // A code of a harmony kind writes that kind; any other its major or
+    // minor family by its extent. A root alone reads as its major triad;
+    // the element is required.
+    int kindIndex = HarmonyKindOfCode(code);
+    if (kindIndex < 0) kindIndex = extent < 0 ? 0 : kKindIndex[extent] + (minor ? 1 : 0);
     Element(4, "kind", MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + kindIndex)]);
     if (code[1] && last < code.size()) {
       Open(4, "bass");
@@ -539,7 +547,10 @@ class TWriter {
 
   // Writes the note's content; returns the ticks it takes in its voice.
   int NoteBody(TQSNote& n, int sv, int position, bool grace, int voiceNumber, int staff) {
-    if (grace) Empty(4, "grace");
+    if (grace) {
+      const auto* group = static_cast<const TQSVorschlag*>(n.GraceGroup());
+      Empty(4, "grace", group && group->IsShortStyle() ? Attr("slash", "yes") : std::string());
+    }
     bool chordNote = false;
     if (n.IsChordMember()) {
       if (previousChordNote_ && previousChordNote_->Fields.Time == n.Fields.Time) {
@@ -593,9 +604,7 @@ class TWriter {
   }
 
   void Dots(const TQSItemHolder& h) {
-    for (TQSItem* item : h.Items)
-      if (item->ItemType == kind::Dot)
-        for (int i = 0; i <= std::min<int>(static_cast<TQSMark*>(item)->Fields.Kind, 3); ++i) Empty(4, "dot");
+    for (int i = 0; i < std::min(DotCount(h), 4); ++i) Empty(4, "dot");
   }
 
   void TimeModification(const TQSMark& t, int position, int written) {
@@ -631,7 +640,8 @@ class TWriter {
       if (l->Fields.Flags & TQSLiga::kFromStart)
         lines.push_back("<tied" + Attr("type", start ? "start" : "stop") + "/>");
       else
-        lines.push_back("<slur" + Attr("type", start ? "start" : "stop") + Attr("number", 1) + "/>");
+        lines.push_back("<slur" + Attr("type", start ? "start" : "stop") + Attr("number", 1) +
+                        (start ? Attr("placement", l->IsBelow() ? "below" : "above") : std::string()) + "/>");
     }
     std::vector<std::string> articulations;
     if (!grace)
@@ -640,7 +650,7 @@ class TWriter {
         auto* m = dynamic_cast<TQSMark*>(item);
         if (!m) continue;
         if (item->ItemType == kind::Fermata)
-          lines.push_back("<fermata" + Attr("type", m->Fields.Kind == 1 ? "inverted" : "upright") + "/>");
+          lines.push_back("<fermata" + Attr("type", m->Fields.Kind == TQSMark::kFermataBelow ? "inverted" : "upright") + "/>");
         else if (item->ItemType == kind::Accent)
           articulations.push_back(m->Fields.Kind == 0   ? "<strong-accent" + Attr("type", "up") + "/>"
                                   : m->Fields.Kind == 1 ? "<strong-accent" + Attr("type", "down") + "/>"
@@ -652,7 +662,10 @@ class TWriter {
       }
     if (!grace && (n.Fields.TabFret > 0)) {
       lines.push_back("<technical>");
-      lines.push_back("\t<string>" + std::to_string(n.Fields.TabString + 1) + "</string>");
+      // The file counts strings from the highest, the score from the lowest.
+      const TQSStaff* staff = part_->GetStaff(StaffOf(n.Fields.StaffVoice));
+      const int lines0 = staff && staff->Fields.LineCount > 0 ? staff->Fields.LineCount : TQSStaff::kMaxLines;
+      lines.push_back("\t<string>" + std::to_string(std::max(lines0 - n.Fields.TabString, 1)) + "</string>");
       lines.push_back("\t<fret>" + std::to_string(n.Fields.TabFret - 1) + "</fret>");
       lines.push_back("</technical>");
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <map>
 #include <string>
 
 #include "base/mathutil.h"
@@ -14,6 +15,8 @@
 #include "interchange/musicxml_tags.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
+#include "score/chordcode.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -38,6 +41,10 @@ namespace {
 
 // Positions and lengths are 16-bit ticks.
 constexpr int kMaxTicks = 65535;
+// Dots a note can show.
+constexpr int kMaxDots = 4;
+// Verses of lyrics.
+constexpr int kMaxVerses = 20;
 
 // C D E F G A B
 constexpr int kStepSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
@@ -67,8 +74,9 @@ int TypeToTicks(const std::string& name) {
   static const struct {
     const char* Name;
     int Ticks;
-  } kTypes[] = {{"whole", 512}, {"half", 256}, {"quarter", 128}, {"eighth", 64}, {"16th", 32},
-                {"32nd", 16},   {"32th", 16},  {"64th", 8},      {"128th", 4},   {"256th", 2}};
+  } kTypes[] = {{"long", 2048}, {"breve", 1024}, {"whole", 512}, {"half", 256}, {"quarter", 128},
+                {"eighth", 64}, {"16th", 32},    {"32nd", 16},   {"32th", 16},  {"64th", 8},
+                {"128th", 4},   {"256th", 2}};
   for (const auto& t : kTypes)
     if (SameText(name, t.Name)) return t.Ticks;
   return 0;
@@ -118,12 +126,16 @@ class TReader {
       if (t.Depth < 0 || t.Depth + 1 >= static_cast<int>(ctx_.size())) continue;
       if (itemDepth_ >= 0 && t.Depth <= itemDepth_) FinishItem();
       if (barDepth_ >= 0 && t.Depth <= barDepth_) barDepth_ = -1;
+      if (dynamicsDepth_ >= 0 && t.Depth <= dynamicsDepth_) FinishDynamics();
+      if (lyricDepth_ >= 0 && t.Depth <= lyricDepth_) FinishLyric();
       index_ = i;
       const int parent = t.Depth > 0 ? ctx_[static_cast<size_t>(t.Depth - 1)] : 0;
       bool accepted = Handle(t, parent);
       if (!t.IsAttribute) ctx_[static_cast<size_t>(t.Depth)] = accepted ? t.Code : 0;
     }
     if (itemDepth_ >= 0) FinishItem();
+    if (dynamicsDepth_ >= 0) FinishDynamics();
+    if (lyricDepth_ >= 0) FinishLyric();
   }
 
  private:
@@ -146,11 +158,13 @@ class TReader {
   bool voiceRead_ = false;
   bool forwardRest_ = false;
   int dots_ = 0;
+  int tupletActual_ = 0, tupletNormal_ = 0;  // the note's time-modification
   TQSMark* mark_ = nullptr;
   TQSLyric* lyric_ = nullptr;
   TQSText* text_ = nullptr;
   TQSMark* wedge_ = nullptr;
   int wedgeMeasure_ = 0;
+  bool wedgeInDirection_ = false;  // the direction being read began the wedge
   TQSMark* time_ = nullptr;
   TQSMark* key_ = nullptr;
   TQSMark* clef_ = nullptr;
@@ -159,6 +173,16 @@ class TReader {
   TQSChord* chord_ = nullptr;
   TQSMark* barline_ = nullptr;
   int barDepth_ = -1;
+  int lyricDepth_ = -1;  // the lyric element being read
+  std::string timeSymbol_;
+  // Verses named by words rather than numbers, each given the next verse.
+  std::map<std::string, int> namedVerses_;
+  int highestVerse_ = 0;
+  int slurPlacement_ = -1;  // of the slur element: 1 above, 0 below, -1 none
+  TQSLiga* slur_ = nullptr;  // the slur the slur element starts or ends
+  TQSMark* dynamics_ = nullptr;  // the dynamics element being read
+  int dynamicsDepth_ = -1;
+  bool dynamicsKindSet_ = false;
   int barPosition_ = 0;
   std::unordered_map<int, TTupletState> tuplets_;  // per staff and file voice
   std::vector<TOpenSlur> openSlurs_;
@@ -310,6 +334,8 @@ class TReader {
   // --------------------------------------------------------- notes
 
   void FinishItem() {
+    if ((note_ || rest_) && tupletActual_ > 0) TupletMember();
+    tupletActual_ = tupletNormal_ = 0;
     if (note_) {
       TQSNote::TFields& f = note_->Fields;
       if (f.Length == 0 && f.RealLength > 0) f.Length = static_cast<uint16_t>(LargestPowerOfTwoAtMost(f.RealLength));
@@ -345,6 +371,7 @@ class TReader {
     itemDepth_ = t.Depth;
     durationRead_ = voiceRead_ = false;
     dots_ = 0;
+    tupletActual_ = tupletNormal_ = 0;
     mark_ = nullptr;
   }
 
@@ -393,17 +420,15 @@ class TReader {
     note_->SetExtraBeams(extra);
   }
 
-  void AddDot(TQSItemHolder* holder, int kindValue) {
-    dots_ += kindValue + 1;
-    // One dot mark tells how many dots there are.
+  // One dot mark tells how many dots there are: its value is the count
+  // less one, as everywhere in the score.
+  void AddDot(TQSItemHolder* holder, int dots) {
+    dots_ += dots;
+    TQSMark* d = nullptr;
     for (TQSItem* item : holder->Items)
-      if (item->ItemType == kind::Dot) {
-        auto* d = static_cast<TQSMark*>(item);
-        d->Fields.Kind = static_cast<uint8_t>(std::min(dots_ - 1, 3));
-        return;
-      }
-    auto* d = Make<TQSMark>(kind::Dot, holder);
-    d->Fields.Kind = static_cast<uint8_t>(kindValue);
+      if (item->ItemType == kind::Dot) d = static_cast<TQSMark*>(item);
+    if (!d) d = Make<TQSMark>(kind::Dot, holder);
+    d->Fields.Value = static_cast<uint16_t>(std::min(dots_ - 1, kMaxDots - 1));
   }
 
   void FileVoice(const TQSTag& t) {
@@ -424,18 +449,22 @@ class TReader {
     else if (SameText(t.Text, "end")) note_->Fields.FlagsB &= static_cast<uint8_t>(~0x03);
   }
 
-  // A member of a tuplet of `actual` notes: its real length becomes its
-  // share of the tuplet, so that the tuplet adds up exactly.
-  void TupletMember(const TQSTag& t) {
-    int actual = NumberOf(t.Text, 3);
-    // Only the tuplets the score knows; others keep the file's durations.
+  // A member of a tuplet: its real length becomes its share of the
+  // tuplet, so that the tuplet adds up exactly. A time modification that
+  // no tuplet of the score expresses (a tremolo's 2:1, a 9:4) makes no
+  // tuplet: the note keeps the file's duration, which the position has
+  // already advanced by.
+  void TupletMember() {
+    const int actual = tupletActual_;
     if (actual < 2 || actual > 10) return;
-    if (note_ && (info_->Grace)) return;
+    if (tupletNormal_ > 0 && tupletNormal_ != TupletNormalCount(static_cast<uint8_t>(actual))) return;
+    if (note_ && info_->Grace) return;
     const int written = note_ ? note_->Fields.Length : rest_->Fields.Length;
     if (written <= 0) return;
     const uint8_t sv = note_ ? note_->Fields.StaffVoice : rest_->Fields.StaffVoice;
+    const int fileLength = note_ ? note_->Fields.RealLength : rest_->Fields.RealLength;
+    const int start = note_ ? note_->Fields.Time : rest_->Fields.Time;
     TTupletState& st = tuplets_[StaffOf(sv) * 100000 + std::min(info_->FileVoice, 99999)];
-    const int start = lastStart_;
     if (st.Start < 0 || st.Kind != actual || start >= st.Start + TupletLength(uint8_t(st.Kind), uint16_t(st.Unit)) ||
         start < st.Start) {
       st.Kind = actual;
@@ -443,7 +472,6 @@ class TReader {
       st.Start = start;
       st.Shares = TupletSlotLengths(static_cast<uint8_t>(actual), static_cast<uint16_t>(written));
     }
-    info_->Tuplet = static_cast<uint8_t>(actual);
     // The slot the member begins in, and the slots it covers.
     int slotStart = st.Start;
     size_t k = 0;
@@ -458,13 +486,14 @@ class TReader {
     }
     if (dots_ > 0) real = real * ((2 << dots_) - 1) / (1 << dots_);
     if (real <= 0) return;
-    if (note_) {
-      note_->Fields.RealLength = static_cast<uint16_t>(real);
-      if (note_->IsChordMember()) return;
-    } else {
-      rest_->Fields.RealLength = static_cast<uint16_t>(real);
-    }
-    if (durationRead_) position_ = std::min(kMaxTicks, slotStart + real);
+    // A share far from the file's own duration is not this tuplet: the
+    // file's duration stands, so that no note is pushed out of its measure.
+    if (durationRead_ && std::abs(slotStart + real - (start + fileLength)) > std::max(2, fileLength / 8)) return;
+    info_->Tuplet = static_cast<uint8_t>(actual);
+    const bool chordNote = note_ && note_->IsChordMember();
+    if (note_) note_->Fields.RealLength = static_cast<uint16_t>(real);
+    else rest_->Fields.RealLength = static_cast<uint16_t>(real);
+    if (durationRead_ && !chordNote) position_ = std::min(kMaxTicks, slotStart + real);
   }
 
   void StartTie(const TQSTag& t) {
@@ -484,13 +513,25 @@ class TReader {
       if (!note_->IsStemDown()) liga->Fields.Flags |= TQSLiga::kBelow;
       if (!slurStarts_) data_.SlurEnds[liga] = note_;
       openSlurs_.push_back({liga, slurNumber_, slurStarts_, part_});
+      slur_ = liga;
     } else {
       TQSLiga* liga = it->Liga;
       openSlurs_.erase(it);
       if (slurStarts_) liga->SetOwner(note_);
       else data_.SlurEnds[liga] = note_;
+      slur_ = liga;
     }
     slurTypeRead_ = slurNumberRead_ = false;
+    PlaceSlur();
+  }
+
+  // A slur's placement attribute, read before or after its type, decides
+  // on which side it arcs.
+  void PlaceSlur() {
+    if (!slur_ || slurPlacement_ < 0) return;
+    uint8_t& flags = slur_->Fields.Flags;
+    flags = static_cast<uint8_t>(slurPlacement_ == 0 ? flags | TQSLiga::kBelow : flags & ~TQSLiga::kBelow);
+    data_.PlacedSlurs.insert(slur_);
   }
 
   // A mark of the current note or rest at its position.
@@ -529,6 +570,89 @@ class TReader {
   void Offset(int16_t& field, const std::string& text, bool down) {
     long long delta = static_cast<long long>(NumberOf(text, 0)) * kUnitsPerTenthNum / kUnitsPerTenthDen;
     field = static_cast<int16_t>(ClampInt16(field + (down ? -delta : delta)));
+  }
+
+  // --------------------------------------------------------- lyrics
+
+  // The verse of a lyric's number: numbers count from 1; a name (a chorus,
+  // a language) gets a verse of its own after the highest used.
+  int VerseNumber(const std::string& text) {
+    const std::string t = Trim(text);
+    int n;
+    if (TryStrToInt(t, n)) {
+      n = std::clamp(n, 1, kMaxVerses);
+      highestVerse_ = std::max(highestVerse_, n);
+      return n;
+    }
+    auto it = namedVerses_.find(t);
+    if (it != namedVerses_.end()) return it->second;
+    highestVerse_ = std::min(highestVerse_ + 1, kMaxVerses);
+    namedVerses_[t] = highestVerse_;
+    return highestVerse_;
+  }
+
+  void SetVerse(int n) {
+    lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(Px((n + 2) * lineSpace_ * 2) * 8LL));
+    lyric_->Fields.Verse = static_cast<uint8_t>(n - 1);
+  }
+
+  // A lyric element without text (an extender alone) leaves no syllable.
+  void FinishLyric() {
+    if (lyric_ && lyric_->ItemType == kind::Lyric &&
+        std::all_of(lyric_->Lines.begin(), lyric_->Lines.end(), [](const std::string& l) { return Trim(l).empty(); })) {
+      data_.Items.erase(lyric_);
+      delete lyric_;
+      lyric_ = nullptr;
+    }
+    lyricDepth_ = -1;
+  }
+
+  // The kind of a dynamics letter element: its own when the letters are
+  // one of the kinds, else the nearest kind.
+  static int DynamicsKindOf(int code) {
+    using namespace mx;
+    switch (code) {
+      case Pppp: case Ppppp: case Pppppp: return dynamic::kPianississimo;
+      case Ffff: case Fffff: case Ffffff: return dynamic::kFortississimo;
+      case Sfp: case Sfpp: return dynamic::kFortePiano;
+      case Rf: case Rfz: return dynamic::kForzando;
+      default: break;
+    }
+    for (int k = 0; k < dynamic::kLetterKindCount; ++k)
+      if (SameText(ElementName(code), dynamic::kLetters[k])) return k;
+    return -1;
+  }
+
+  void DynamicsLetters(int code) {
+    const int k = DynamicsKindOf(code);
+    if (k < 0) return;
+    dynamics_->Fields.Kind = static_cast<uint8_t>(k);
+    dynamicsKindSet_ = true;
+  }
+
+  // Dynamics without a sign of their own become an italic text term where
+  // the sign would stand.
+  void DynamicsText(const std::string& letters) {
+    const std::string s = Trim(letters);
+    if (s.empty()) return;
+    CheckItemRoom(measure_);
+    auto* term = Make<TQSLyric>(kind::Term, measure_);
+    term->Fields.Time = dynamics_->Fields.Time;
+    term->Fields.OffsetX = dynamics_->Fields.OffsetX;
+    term->Fields.OffsetY = static_cast<int16_t>(above_ ? kWordsAboveOffset : BelowOffset());
+    term->Fields.FontStyle |= fsItalic;
+    term->Lines.push_back(s);
+  }
+
+  // A dynamics element that named no kind leaves no mark (rather than a
+  // piano that the file never asked for).
+  void FinishDynamics() {
+    if (dynamics_ && !dynamicsKindSet_) {
+      if (mark_ == dynamics_) mark_ = nullptr;
+      delete dynamics_;
+    }
+    dynamics_ = nullptr;
+    dynamicsDepth_ = -1;
   }
 
   // --------------------------------------------------------- barlines
@@ -570,7 +694,7 @@ class TReader {
     } else if (sign == "TAB") {
       kindValue = clef::Tablature;
     } else if (sign == "PERCUSSION") {
-      kindValue = clef::PercussionBox;
+      kindValue = clef::Percussion1;
     }
     clef_->Fields.Kind = static_cast<uint8_t>(kindValue);
   }
@@ -582,24 +706,22 @@ class TReader {
   // Bits 4-5 of a root or bass byte from an alteration.
   static uint8_t AlterBits(const std::string& text) {
     int v = NumberOf(text, 0);
-    return v > 0 ? 0x10 : v < 0 ? 0x20 : 0;
+    return v > 0 ? chordcode::kSharp : v < 0 ? chordcode::kFlat : chordcode::kNatural;
   }
 
+  // The kind rewrites the code to the kind's elements, the root and bass
+  // kept; an unknown kind leaves the root alone.
   void HarmonyKind(const std::string& name) {
     int index = -1;
-    for (int i = 0; i < 21; ++i)
+    for (int i = 0; i < kHarmonyKindCount; ++i)
       if (SameText(name, MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + i)])) index = i;
-    // Kinds the chord code tells: the major and minor triads and their
-    // sixths, sevenths, ninths, elevenths and thirteenths.
-    static const int kExtent[21] = {0, 0, -1, -1, -1, 2, 2, -1, -1, -1, 1, 1, -1, 3, 3, -1, 4, 4, -1, 5, 5};
-    static const bool kMinor[21] = {false, true, false, false, false, false, true, false, false, false, false,
-                                    true,  false, false, true, false, false, true, false, false, true};
-    if (index < 0 || kExtent[index] < 0) return;
+    if (index < 0) return;
+    const THarmonyKindCode& k = HarmonyKindCodes[static_cast<size_t>(index)];
     std::vector<uint8_t>& c = Code();
-    const bool hasBass = c[1] != 0;
+    const bool hasBass = c[chordcode::kHasBassOffset] != 0;
     const uint8_t bass = hasBass ? c.back() : 0;
-    c = {3, static_cast<uint8_t>(hasBass ? 1 : 0), c[2], static_cast<uint8_t>(16 + kExtent[index]),
-         static_cast<uint8_t>(kMinor[index] ? 32 : 48)};
+    c = {static_cast<uint8_t>(1 + k.Count), static_cast<uint8_t>(hasBass ? 1 : 0), c[chordcode::kRootOffset]};
+    c.insert(c.end(), k.Elements.begin(), k.Elements.begin() + k.Count);
     if (hasBass) c.push_back(bass);
   }
 
@@ -701,11 +823,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
           }
           break;
         case Lyric:
-          if (lyric_) {
-            int n = std::clamp(NumberOf(text, 1), 1, 20);
-            lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(Px((n + 2) * lineSpace_ * 2) * 8LL));
-            lyric_->Fields.Verse = static_cast<uint8_t>(n - 1);
-          }
+          if (lyric_ && lyricDepth_ >= 0) SetVerse(VerseNumber(text));
           break;
         case Slur:
           slurNumber_ = NumberOf(text, 1);
@@ -736,7 +854,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       if (parent == Key && key_) key_->Fields.Style = SameText(text, "minor") ? 0 : 1;
       return false;
     case Time:
-      return parent == Attributes && measure_;
+      if (parent != Attributes || !measure_ || t.IsAttribute) return false;
+      timeSymbol_.clear();
+      if (const std::string* symbol = AttributeOf(index_, mx::Symbol)) timeSymbol_ = Trim(*symbol);
+      return true;
     case Beats: {
       if (parent != Time) return false;
       TQSColumn* column = EnsureColumn(measure_->Index);
@@ -760,8 +881,12 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       if (measure_->Index == 0) data_.FirstTimeSignature = meter;
       measureLength_ = std::clamp(MeterNumerator(meter) * kTicksWhole / type, 1, kMaxTicks);
       SetMeasureLength(measureLength_);
-      // 4/4 is where every piece starts.
-      if (meter == MakeMeter(4, 4) && measure_->Index == 0) delete time_;
+      // The common and cut signs where the score has them.
+      if (SameText(timeSymbol_, "common") && meter == MakeMeter(4, 4))
+        time_->Fields.Style = TQSMark::kMeterCommon;
+      else if (SameText(timeSymbol_, "cut") &&
+               (meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4) || meter == MakeMeter(2, 2)))
+        time_->Fields.Style = TQSMark::kMeterCut;
       time_ = nullptr;
       return false;
     }
@@ -838,7 +963,11 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       ctx_[static_cast<size_t>(t.Depth - 1)] = Rest;
       return false;
     case Grace:
-      if (parent == Note && note_) info_->Grace = true;
+      if (parent == Note && note_) {
+        info_->Grace = true;
+        const std::string* slash = AttributeOf(index_, mx::Slash);
+        info_->GraceSlash = slash && SameText(Trim(*slash), "yes");
+      }
       return false;
     case Chord:
       if (parent == Note && note_) {
@@ -906,15 +1035,16 @@ bool TReader::Handle(const TQSTag& t, int parent) {
             break;
           case Fermata:
             // An upright fermata stands above the note, an inverted one below.
-            if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? 1 : 0;
+            if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? TQSMark::kFermataBelow : TQSMark::kFermataAbove;
             break;
           case Wedge:
             if (!measure_) break;
             if (SameText(text, "crescendo") || SameText(text, "diminuendo")) {
               wedge_ = MeasureMark(kind::Dynamics, position_);
-              wedge_->Fields.Kind = SameText(text, "crescendo") ? hairpin::Crescendo : hairpin::Diminuendo;
+              wedge_->Fields.Kind = SameText(text, "crescendo") ? dynamic::kCrescendo : dynamic::kDiminuendo;
               wedge_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
               wedgeMeasure_ = measure_->Index;
+              wedgeInDirection_ = true;
             } else if (SameText(text, "stop") && wedge_) {
               int len = WedgeLength();
               wedge_->Fields.Value = static_cast<uint16_t>(len != 0 ? std::max(0, len - 2) : 0);
@@ -935,8 +1065,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return false;
     case Dot:
     case DoubleDot:
-      if (parent == Note && note_) AddDot(note_, t.Code == DoubleDot ? 1 : 0);
-      else if (parent == Rest && rest_) AddDot(rest_, t.Code == DoubleDot ? 1 : 0);
+      if (parent == Note && note_) AddDot(note_, t.Code == DoubleDot ? 2 : 1);
+      else if (parent == Rest && rest_) AddDot(rest_, t.Code == DoubleDot ? 2 : 1);
       return false;
     case Voice:
       if ((parent == Note && note_) || (parent == Rest && rest_) || (parent == Forward && rest_)) FileVoice(t);
@@ -945,13 +1075,22 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       if (parent == Note && note_) NoteStaff(note_->Fields.StaffVoice, t);
       else if ((parent == Rest || parent == Forward) && rest_) NoteStaff(rest_->Fields.StaffVoice, t);
       else if (parent == Direction && NumberOf(text, 1) == 2) {
+        if (mark_) data_.DirectionStaff[mark_] = 1;
         int d = Px(lineSpace_ * 4 + interval_) * 8;
+        // A hairpin begun here belongs to the second staff as well.
+        if (wedgeInDirection_ && wedge_ && !mark_) {
+          data_.DirectionStaff[wedge_] = 1;
+          wedge_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(wedge_->Fields.OffsetY + d));
+        }
         if (mark_) mark_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(mark_->Fields.OffsetY + d));
         else if (lyric_) lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(lyric_->Fields.OffsetY + d));
       }
       return false;
     case Stem:
-      if (parent == Note && note_) note_->SetStemDown(!SameText(text, "up"));
+      if (parent == Note && note_) {
+        note_->SetStemDown(!SameText(text, "up"));
+        info_->StemRead = true;
+      }
       return false;
     case mx::Beam:
       if (parent == Note && note_) SetBeam(t);
@@ -962,6 +1101,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       lyric_ = Make<TQSLyric>(kind::Lyric, measure_);
       lyric_->Fields.Time = static_cast<uint16_t>(lastStart_);
       TakeVoiceOf(lyric_, lyric_->Fields.StaffVoice);
+      SetVerse(1);
+      lyricDepth_ = t.Depth;
       return true;
     case Syllabic:
       if (parent == Lyric && lyric_ && (SameText(text, "middle") || SameText(text, "end")))
@@ -973,7 +1114,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case TimeModification:
       return (parent == Note && note_) || (parent == Rest && rest_);
     case ActualNotes:
-      if (parent == TimeModification && (note_ || rest_)) TupletMember(t);
+      if (parent == TimeModification && (note_ || rest_)) tupletActual_ = NumberOf(text, 3);
+      return false;
+    case NormalNotes:
+      if (parent == TimeModification && (note_ || rest_)) tupletNormal_ = NumberOf(text, 0);
       return false;
     case mx::Tie:
       return parent == Note && note_;
@@ -982,6 +1126,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case mx::Slur:
       if (parent != Notations || !note_) return false;
       slurTypeRead_ = slurNumberRead_ = false;
+      slurPlacement_ = -1;
+      slur_ = nullptr;
       // A slur without a number is slur 1.
       if (!AttributeOf(index_, mx::Number)) {
         slurNumber_ = 1;
@@ -989,7 +1135,11 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       }
       return true;
     case Placement:
-      if (parent == Direction || parent == Slur) above_ = SameText(text, "above");
+      if (parent == Direction) above_ = SameText(text, "above");
+      if (parent == Slur) {
+        slurPlacement_ = SameText(text, "above") ? 1 : SameText(text, "below") ? 0 : -1;
+        PlaceSlur();
+      }
       return false;
     case Articulations:
       return parent == Notations && note_;
@@ -1013,8 +1163,12 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Technical:
       return parent == Notations && note_;
     case mx::String:
-      if (parent == Technical && note_)
-        note_->Fields.TabString = static_cast<uint8_t>(std::clamp(NumberOf(text, 0) - 1, 0, TQSStaff::kMaxLines - 1));
+      // The file counts strings from the highest, the score from the lowest.
+      if (parent == Technical && note_) {
+        const TQSStaff* staff = part_ ? part_->GetStaff(StaffOf(note_->Fields.StaffVoice)) : nullptr;
+        const int lines = staff && staff->Fields.LineCount > 0 ? staff->Fields.LineCount : TQSStaff::kMaxLines;
+        note_->Fields.TabString = static_cast<uint8_t>(std::clamp(lines - NumberOf(text, 1), 0, lines - 1));
+      }
       return false;
     case Fret:
       if (parent == Technical && note_) note_->Fields.TabFret = static_cast<uint8_t>(std::clamp(NumberOf(text, 0), 0, 254) + 1);
@@ -1032,22 +1186,24 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       above_ = false;
       mark_ = nullptr;
       lyric_ = nullptr;
+      wedgeInDirection_ = false;
       return true;
     case DirectionType:
       return parent == Direction;
     case Dynamics:
       if (parent != DirectionType) return false;
-      mark_ = MeasureMark(kind::Dynamics, position_);
+      mark_ = dynamics_ = MeasureMark(kind::Dynamics, position_);
       mark_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
+      dynamicsDepth_ = t.Depth;
+      dynamicsKindSet_ = false;
       return true;
     case Fff: case Ff: case F: case Fp: case P: case Pp: case Ppp:
-    case Mp: case Mf: case Sf: case Sfz: case Fz:
-      if (parent == Dynamics && mark_) {
-        static const std::pair<int, int> kKinds[] = {{Fff, 8}, {Ff, 7}, {F, 6}, {Fp, 4}, {P, 0}, {Pp, 1},
-                                                     {Ppp, 2}, {Mp, 3}, {Mf, 5}, {Sf, 9}, {Sfz, 12}, {Fz, 11}};
-        for (auto [code, k] : kKinds)
-          if (code == t.Code) mark_->Fields.Kind = static_cast<uint8_t>(k);
-      }
+    case Mp: case Mf: case Sf: case Sfz: case Fz: case Sffz: case Pppp: case Ppppp: case Pppppp:
+    case Ffff: case Fffff: case Ffffff: case Sfp: case Sfpp: case Rf: case Rfz:
+      if (parent == Dynamics && dynamics_) DynamicsLetters(t.Code);
+      return false;
+    case OtherDynamics:
+      if (parent == Dynamics && dynamics_) DynamicsText(text);
       return false;
     case Wedge:
       return parent == DirectionType && measure_;
@@ -1061,10 +1217,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       mark_ = nullptr;
       return true;
     case FontStyle:
-      if (parent == Words && lyric_ && SameText(text, "italic")) lyric_->Fields.FontStyle |= 2;
+      if (parent == Words && lyric_ && SameText(text, "italic")) lyric_->Fields.FontStyle |= fsItalic;
       return false;
     case FontWeight:
-      if (parent == Words && lyric_ && SameText(text, "bold")) lyric_->Fields.FontStyle |= 1;
+      if (parent == Words && lyric_ && SameText(text, "bold")) lyric_->Fields.FontStyle |= fsBold;
       return false;
     case Pedal:
       if (parent != DirectionType) return false;
@@ -1140,6 +1296,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       if (parent == Barline && measure_) {
         if (SameText(text, "light-heavy")) SetBarKind(kind::CompositionEnd);
         else if (SameText(text, "light-light")) SetBarKind(kind::SectionEnd);
+        // A heavy-light bar ends the music at a measure's end and opens it
+        // at its start (a repeat sign that follows replaces it).
+        else if (SameText(text, "heavy-light"))
+          SetBarKind(barPosition_ == 0 ? kind::CompositionBegin : kind::CompositionEnd);
       }
       return false;
     case Repeat:
@@ -1162,6 +1322,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return false;
 
     default:
+      // A sign of dynamics no kind stands for is written out as its letters.
+      if (parent == Dynamics && dynamics_ && !t.IsAttribute) DynamicsText(t.Name);
       return false;
   }
 }
@@ -1186,7 +1348,6 @@ void ImportMusicXml(TQSScore& score, TStream& stream) {
   TQSTagList tags = TokenizeMusicXml(stream);
   score.BeginUpdate();
   try {
-    score.VertAlign = 0;
     TQSPiece* piece = score.NewPiece();
     auto* numbering = static_cast<TQSMark*>(CreateItemByKind(kind::MeasureNumbering, piece->AddColumn()));
     numbering->Fields.Value = 1;

@@ -4,9 +4,14 @@
 #include <map>
 #include <set>
 
+#include <climits>
+#include <cstdlib>
+
 #include "base/mathutil.h"
 #include "interchange/musicxml_reader.h"
 #include "platform/gui.h"
+#include "score/calcrecords.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -42,14 +47,18 @@ class TPostPass {
  public:
   TPostPass(TQSScore& score, TQSPiece& piece, TImportData& data) : score_(score), piece_(piece), data_(data) {
     const double lineSpace = static_cast<double>(score.Page.Tenths(TQSPage::dLineSpace).Value());
+    const double interval = static_cast<double>(score.Page.Tenths(TQSPage::dInterval).Value());
     space_ = Round(lineSpace * ScreenPixelsPerInch() / 254.0) * 8;
+    staffShift_ = Round((lineSpace * 4 + interval) * ScreenPixelsPerInch() / 254.0) * 8;
+    below_ = BelowOffset(score);
   }
 
   void Run() {
     for (TQSPart* part : piece_.PartList()) {
       ResolveVoices(*part);
-      int key[7] = {};
-      for (TQSMeasure* m : part->MeasureList()) FinishMeasure(*m, key);
+      TPartState state;
+      state.Clefs.assign(static_cast<size_t>(part->StaffCount()), kTrebleClef);
+      for (TQSMeasure* m : part->MeasureList()) FinishMeasure(*m, state);
       part->UpdateVoiceNumbers(true);
       score_.FireItemChanged(part);
     }
@@ -62,7 +71,17 @@ class TPostPass {
   TQSScore& score_;
   TQSPiece& piece_;
   TImportData& data_;
-  int space_;  // one staff space in layout units
+  int space_;       // one staff space in layout units
+  int staffShift_;  // how much lower a direction of the second staff stands
+  int below_;       // where a direction below the staff stands
+
+  static constexpr int kTrebleClef = 1;
+
+  // What carries on from measure to measure in a part.
+  struct TPartState {
+    int Key[7] = {};
+    std::vector<int> Clefs;  // the clef kind in force on each staff
+  };
 
   const TItemInfo* InfoOf(TQSItem* item) const {
     auto it = data_.Items.find(item);
@@ -103,7 +122,8 @@ class TPostPass {
         }
   }
 
-  void FinishMeasure(TQSMeasure& m, int (&key)[7]) {
+  void FinishMeasure(TQSMeasure& m, TPartState& state) {
+    int (&key)[7] = state.Key;
     // Notes and rests without a value, and grace notes into their groups.
     for (int i = 0; i < m.ItemCount();) {
       TQSItem* item = m.GetItem(i);
@@ -116,11 +136,14 @@ class TPostPass {
       }
       const TItemInfo* info = InfoOf(item);
       if (n && info && info->Grace) {
-        n->SetOwner(GraceGroup(m, n->Fields.StaffVoice, n->Fields.Time));
+        TQSVorschlag* group = GraceGroup(m, n->Fields.StaffVoice, n->Fields.Time);
+        if (info->GraceSlash) group->Fields.Flags |= TQSVorschlag::kShortStyle;
+        n->SetOwner(group);
         continue;
       }
       ++i;
     }
+    AfterGraces(m);
     // Tuplet marks for the members of tuplets.
     const int count = m.ItemCount();
     for (int i = 0; i < count; ++i) {
@@ -152,12 +175,181 @@ class TPostPass {
       if (TQSNote* n = AsNote(item); n && chords.count({n->Fields.StaffVoice, n->Fields.Time}))
         n->SetChordMember(true);
     for (auto [sv, pos] : chords) m.ArrangeChordNotes(sv, pos, false);
+    Stems(m, state);
+    RestOffsets(m);
+    PlaceDirections(m, state);
+    for (TQSItem* item : m.Items)
+      if (item->ItemType == kind::Clef) {
+        const size_t staff = static_cast<size_t>(StaffOf(static_cast<TQSMark*>(item)->Fields.StaffVoice));
+        if (staff < state.Clefs.size()) state.Clefs[staff] = static_cast<TQSMark*>(item)->Fields.Kind;
+      }
     for (TQSItem* item : m.Items)
       if (item->ItemType == kind::Chord && score_.GetChordText) {
         auto* c = static_cast<TQSChord*>(item);
         score_.GetChordText(&score_, c->Definition, c->Patterns);
       }
     m.UpdateBeams(0, true);
+  }
+
+  // A grace group after the last note of its voice belongs to that note,
+  // played and drawn after it: nothing follows it to lean on.
+  static void AfterGraces(TQSMeasure& m) {
+    for (TQSItem* item : m.Items) {
+      if (item->ItemType != kind::Vorschlag) continue;
+      auto* g = static_cast<TQSVorschlag*>(item);
+      TQSNote* last = nullptr;
+      bool followed = false;
+      for (TQSItem* other : m.Items) {
+        TQSNote* n = AsNote(other);
+        if (!n || n->Fields.StaffVoice != g->Fields.StaffVoice) continue;
+        if (n->Fields.Time >= g->Fields.Time) followed = true;
+        else if (!last || n->Fields.Time > last->Fields.Time) last = n;
+      }
+      if (followed || !last) continue;
+      g->Fields.Time = last->Fields.Time;
+      g->Fields.Flags |= TQSVorschlag::kAfter;
+    }
+  }
+
+  static int ClefAt(const TQSMeasure& m, const TPartState& state, int staff, int tick) {
+    int clef = static_cast<size_t>(staff) < state.Clefs.size() ? state.Clefs[static_cast<size_t>(staff)] : kTrebleClef;
+    for (TQSItem* item : m.Items)
+      if (item->ItemType == kind::Clef && StaffOf(static_cast<TQSMark*>(item)->Fields.StaffVoice) == staff &&
+          item->TimePosition() <= tick)
+        clef = static_cast<TQSMark*>(item)->Fields.Kind;
+    return clef;
+  }
+
+  // A note's place on its staff: 0 the top line, 8 the bottom line.
+  static int StaffPosition(const TQSMeasure& m, const TPartState& state, const TQSNote& n) {
+    const int clef = ClefAt(m, state, StaffOf(n.Fields.StaffVoice), n.Fields.Time);
+    return ClefKindOffset(clef) - PitchLine(n.Fields.Pitch) + 45;
+  }
+  static constexpr int kMiddleLine = 4, kBottomLine = 8;
+
+  // The voices that have notes or shown rests on each staff of the measure.
+  static std::map<int, std::set<int>> VoicesInUse(const TQSMeasure& m) {
+    std::map<int, std::set<int>> voices;
+    for (TQSItem* item : m.Items) {
+      TQSPause* r = AsRest(item);
+      if (AsNote(item) || (r && !r->IsHidden()))
+        voices[StaffOf(static_cast<uint8_t>(item->StaffVoice()))].insert(VoiceOf(static_cast<uint8_t>(item->StaffVoice())));
+    }
+    return voices;
+  }
+
+  // Notes whose stem the file left open get the stem that note entry gives:
+  // up on a tablature staff; by voice where a staff has several in use;
+  // else down from the middle line up. A chord goes by its note furthest
+  // from the middle line, or by a stem the file gave one of its notes.
+  void Stems(TQSMeasure& m, const TPartState& state) {
+    const auto voices = VoicesInUse(m);
+    std::map<std::pair<int, int>, std::vector<TQSNote*>> chords;
+    for (TQSItem* item : m.Items)
+      if (TQSNote* n = AsNote(item)) chords[{n->Fields.StaffVoice, n->Fields.Time}].push_back(n);
+    for (auto& [key, notes] : chords) {
+      const int staff = StaffOf(static_cast<uint8_t>(key.first)), voice = VoiceOf(static_cast<uint8_t>(key.first));
+      int given = -1, furthest = 0, distance = -1;
+      for (TQSNote* n : notes) {
+        const TItemInfo* info = InfoOf(n);
+        if (info && info->StemRead) given = n->IsStemDown() ? 1 : 0;
+        const int p = StaffPosition(m, state, *n);
+        if (std::abs(p - kMiddleLine) > distance) {
+          distance = std::abs(p - kMiddleLine);
+          furthest = p;
+        }
+      }
+      bool down;
+      const TQSStaff* s = m.Part() ? m.Part()->GetStaff(staff) : nullptr;
+      auto inUse = voices.find(staff);
+      if (given >= 0) down = given == 1;
+      else if (s && s->Fields.Tablature) down = false;
+      else if (inUse != voices.end() && inUse->second.size() > 1) down = voice != 0;
+      else down = furthest <= kMiddleLine;
+      for (TQSNote* n : notes) {
+        const TItemInfo* info = InfoOf(n);
+        if (!info || !info->StemRead) n->SetStemDown(down);
+      }
+    }
+  }
+
+  // Rests of a staff where several voices are in use stand apart: the
+  // first voice's above, the others' below.
+  static void RestOffsets(TQSMeasure& m) {
+    const auto voices = VoicesInUse(m);
+    for (TQSItem* item : m.Items) {
+      TQSPause* r = AsRest(item);
+      if (!r || r->IsHidden()) continue;
+      auto it = voices.find(StaffOf(r->Fields.StaffVoice));
+      if (it != voices.end() && it->second.size() > 1) r->Fields.OffsetY = static_cast<int16_t>(TQSPause::VoiceOffset(VoiceOf(r->Fields.StaffVoice)));
+    }
+  }
+
+  // The lowest and highest ink of the notes of a staff sounding at a tick
+  // or starting up to a later one, in layout units from the top line.
+  struct TExtent {
+    int Top = INT_MAX, Bottom = INT_MIN;
+    bool Any() const { return Bottom != INT_MIN; }
+  };
+  TExtent NotesExtent(const TQSMeasure& m, const TPartState& state, int staff, int from, int to) const {
+    TExtent e;
+    for (TQSItem* item : m.Items) {
+      TQSNote* n = AsNote(item);
+      if (!n || StaffOf(n->Fields.StaffVoice) != staff) continue;
+      const int start = n->Fields.Time, end = start + std::max<int>(n->Fields.RealLength, 1);
+      if (!((start <= from && from < end) || (from <= start && start <= to))) continue;
+      const int y = StaffPosition(m, state, *n) * space_ / 2;
+      const int stem = n->Fields.Length < kTicksWhole ? 8 * n->Fields.StemLength : 0;
+      e.Top = std::min(e.Top, std::min(y - space_ / 2, n->IsStemDown() ? INT_MAX : y - stem));
+      e.Bottom = std::max(e.Bottom, std::max(y + space_ / 2, n->IsStemDown() ? y + stem : INT_MIN));
+    }
+    return e;
+  }
+
+  // Offsets survive export and import only in whole tenths of a staff
+  // space: a distance from the placement's own offset, rounded away from
+  // the notes.
+  static int WholeTenths(int units) {
+    const int tenths = (units * kUnitsPerTenthDen + kUnitsPerTenthNum - 1) / kUnitsPerTenthNum;
+    return tenths * kUnitsPerTenthNum / kUnitsPerTenthDen;
+  }
+
+  // Dynamics and hairpins below the staff go below the lowest head, stem
+  // and ledger line at their time; fermatas above the highest head or stem
+  // end (inverted ones below the lowest), so that no sign sits on a note.
+  void PlaceDirections(TQSMeasure& m, const TPartState& state) {
+    for (TQSItem* item : m.Items) {
+      if (item->ItemType != kind::Dynamics && item->ItemType != kind::Fermata) continue;
+      auto* mark = static_cast<TQSMark*>(item);
+      int16_t& y = mark->Fields.OffsetY;
+      if (item->ItemType == kind::Dynamics) {
+        auto staffOf = data_.DirectionStaff.find(mark);
+        const int staff = staffOf == data_.DirectionStaff.end() ? 0 : staffOf->second;
+        const int base = below_ + staff * staffShift_;
+        if (y < base) continue;  // above the staff, or raised by the file
+        const bool hairpin = !dynamic::IsLetterKind(mark->Fields.Kind);
+        const int to = mark->Fields.Time + (hairpin ? mark->Fields.Value : 0);
+        const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, to);
+        // Letters reach up to one and a half spaces above their baseline
+        // and so clear the staff's bottom line too; a hairpin reaches two
+        // thirds of a space above its middle.
+        const int room = hairpin ? space_ : 2 * space_;
+        const int lowest = std::max(e.Any() ? e.Bottom : INT_MIN, hairpin ? INT_MIN : kBottomLine * space_ / 2);
+        if (lowest != INT_MIN)
+          y = static_cast<int16_t>(std::max<int>(y, base + WholeTenths(lowest + room - (base - staff * staffShift_))));
+      } else {
+        const int staff = StaffOf(mark->Fields.StaffVoice);
+        const int shift = staff * staffShift_;
+        const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, mark->Fields.Time);
+        if (mark->Fields.Kind == TQSMark::kFermataAbove) {
+          const int highest = std::min(-space_, e.Any() ? e.Top - space_ : 0);
+          y = static_cast<int16_t>(std::min<int>(y, shift + highest));
+        } else if (mark->Fields.Kind == TQSMark::kFermataBelow) {
+          const int lowest = std::max(5 * space_, e.Any() ? e.Bottom + space_ : 0);
+          y = static_cast<int16_t>(std::max<int>(y, shift + lowest));
+        }
+      }
+    }
   }
 
   TQSVorschlag* GraceGroup(TQSMeasure& m, uint8_t sv, int pos) {
@@ -281,6 +473,9 @@ class TPostPass {
         f.EndStaffVoice = n.Fields.StaffVoice;
         continue;
       }
+      // A slur the file gave no side arcs away from its first note's stem.
+      if (!data_.PlacedSlurs.count(liga))
+        f.Flags = static_cast<uint8_t>(n.IsStemDown() ? f.Flags & ~TQSLiga::kBelow : f.Flags | TQSLiga::kBelow);
       const bool below = f.Flags & TQSLiga::kBelow;
       if (int y = SlurEndY(n, below)) f.StartY = static_cast<int16_t>(y);
       auto end = data_.SlurEnds.find(liga);

@@ -5,6 +5,7 @@
 // membership, slur ends, the measures' own lengths).
 #include <cstdint>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace qs {
@@ -24,6 +25,8 @@ struct TItemInfo {
   int Alter = 0;         // a note's written alteration in semitones
   uint8_t Tuplet = 0;    // actual-notes of its tuplet; 0 none
   bool Grace = false;
+  bool GraceSlash = false;  // a grace note drawn with a slash
+  bool StemRead = false;    // the file gave the note's stem
   bool HasAlter = false;
 };
 
@@ -31,6 +34,10 @@ struct TImportData {
   std::unordered_map<TQSItem*, TItemInfo> Items;
   // Slur ends: the note at which each slur stops.
   std::unordered_map<TQSLiga*, TQSNote*> SlurEnds;
+  // Slurs whose side the file chose.
+  std::unordered_set<TQSLiga*> PlacedSlurs;
+  // The staff (index) of directions on a staff other than the first.
+  std::unordered_map<TQSItem*, int> DirectionStaff;
   // The length in ticks of each measure as the file gives it, per part
   // index and measure index.
   std::vector<std::vector<int>> MeasureLengths;

@@ -7,6 +7,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "interchange/musicxml.h"
+#include "score/chordcode.h"
 
 namespace qs {
 
@@ -39,8 +40,53 @@ const std::array<const char*, kMusicXmlNameCount> MusicXmlNames = {
 static_assert(mx::StealTimeFollowing == 116);
 
 namespace {
+using namespace chordcode;
+constexpr uint8_t kSharp5 = kAlter5 + Alteration(kSharpFlat, kRaised);
+constexpr uint8_t kFlat5 = kAlter5 + Alteration(kSharpFlat, kLowered);
+}  // namespace
 
-constexpr const char* kExtraNames[] = {"mp", "mf", "sf", "sfz", "fz"};
+const std::array<THarmonyKindCode, kHarmonyKindCount> HarmonyKindCodes = {{
+    {1, {kBase + kTriad}},                                                   // major: C
+    {2, {kMinor, kBase + kTriad}},                                           // minor: Cm
+    {2, {kBase + kTriad, kSharp5}},                                          // augmented: C#5
+    {3, {kMinor, kBase + kTriad, kFlat5}},                                   // diminished: Cmb5
+    {1, {kBase + kSeventh}},                                                 // dominant: C7
+    {2, {kMajor, kBase + kSeventh}},                                         // major-seventh: Cmaj7
+    {2, {kMinor, kBase + kSeventh}},                                         // minor-seventh: Cm7
+    {4, {kMinor, kBase + kTriad, kFlat5, kAlter7 + Alteration(kWords, kLowered)}},  // diminished-seventh: Cmb5dim7
+    {3, {kMinor, kBase + kSeventh, kFlat5}},                                 // half-diminished: Cm7b5
+    {3, {kMinor, kBase + kTriad, kAlter7 + Alteration(kSharpFlat, kRaised)}},  // major-minor: Cm#7
+    {1, {kBase + kSixth}},                                                   // major-sixth: C6
+    {2, {kMinor, kBase + kSixth}},                                           // minor-sixth: Cm6
+    {1, {kBase + kNinth}},                                                   // dominant-ninth: C9
+    {2, {kMajor, kBase + kNinth}},                                           // major-ninth: Cmaj9
+    {2, {kMinor, kBase + kNinth}},                                           // minor-ninth: Cm9
+    {1, {kBase + kEleventh}},                                                // dominant-11th: C11
+    {2, {kMajor, kBase + kEleventh}},                                        // major-11th: Cmaj11
+    {2, {kMinor, kBase + kEleventh}},                                        // minor-11th: Cm11
+    {1, {kBase + kThirteenth}},                                              // dominant-13th: C13
+    {2, {kMajor, kBase + kThirteenth}},                                      // major-13th: Cmaj13
+    {2, {kMinor, kBase + kThirteenth}},                                      // minor-13th: Cm13
+}};
+
+int HarmonyKindOfCode(const std::vector<uint8_t>& code) {
+  if (code.size() < 3 || code[kCountOffset] == 0) return -1;
+  const size_t end = std::min<size_t>(code.size(), static_cast<size_t>(code[kCountOffset]) + 2);
+  const std::vector<uint8_t> elements(code.begin() + kFirstElementOffset, code.begin() + static_cast<std::ptrdiff_t>(end));
+  for (int i = 0; i < kHarmonyKindCount; ++i) {
+    const THarmonyKindCode& k = HarmonyKindCodes[static_cast<size_t>(i)];
+    if (std::equal(elements.begin(), elements.end(), k.Elements.begin(), k.Elements.begin() + k.Count) &&
+        elements.size() == k.Count)
+      return i;
+  }
+  return -1;
+}
+
+namespace {
+
+constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "sffz", "pppp", "ppppp", "pppppp",
+                                       "ffff",   "fffff", "ffffff", "sfp", "sfpp", "rf", "rfz", "other-dynamics",
+                                       "slash",  "symbol"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

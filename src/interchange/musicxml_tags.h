@@ -24,6 +24,19 @@ constexpr int kMusicXmlNameCount = 148;
 extern const std::array<const char*, kMusicXmlNameCount> MusicXmlNames;
 constexpr int kFirstTypeName = 0, kFirstHarmonyKind = 9, kFirstElementName = 30;
 
+// The chord code elements (score/chordcode.h) that stand for each harmony
+// kind, in the order the chord palette writes them; index 0-20 is the kind's
+// entry in MusicXmlNames minus kFirstHarmonyKind.
+constexpr int kHarmonyKindCount = 21;
+struct THarmonyKindCode {
+  uint8_t Count;
+  std::array<uint8_t, 4> Elements;
+};
+extern const std::array<THarmonyKindCode, kHarmonyKindCount> HarmonyKindCodes;
+// The harmony kind whose elements are exactly those of a chord code; -1
+// when no kind has them.
+int HarmonyKindOfCode(const std::vector<uint8_t>& code);
+
 // Element codes: the entry of the name minus 29.
 namespace mx {
 enum : int {
@@ -39,8 +52,11 @@ enum : int {
   StaffTuning, TuningStep, TuningOctave, Technical, String, Fret, Harmony, Root, RootStep, RootAlter,
   Kind, Bass, BassStep, BassAlter, Accent, InstrumentName, Grace, StealTimePrevious,
   StealTimeFollowing,
-  // Names read beyond the table above: the dynamics the writer also uses.
-  Mp, Mf, Sf, Sfz, Fz,
+  // Names read beyond the table above: the dynamics the writer also uses,
+  // the dynamics the reader maps onto the nearest kind, and further
+  // elements and attributes the reader looks at.
+  Mp, Mf, Sf, Sfz, Fz, Sffz, Pppp, Ppppp, Pppppp, Ffff, Fffff, Ffffff, Sfp, Sfpp, Rf, Rfz, OtherDynamics,
+  Slash, Symbol,
   Count
 };
 }  // namespace mx

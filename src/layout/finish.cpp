@@ -749,7 +749,7 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
     case kind::Dynamics: {
       const auto* mark = static_cast<const TQSMark*>(item);
       box.Left += p.X(tick);
-      if (IsHairpin(mark->Fields.Kind)) {
+      if (dynamic::IsHairpinKind(mark->Fields.Kind)) {
         if (e.State == 0) box.Right = std::max(p.X(e.Param + tick) + box.Right, box.Left + 32);
         addWidth = false;
       }

@@ -12,6 +12,7 @@
 #include "layout/metrics.h"
 #include "layout/sounding.h"
 #include "layout/steps.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -26,7 +27,7 @@ namespace {
 // The music-font glyph of a mark kind and variant; 0 for none.
 uint8_t MarkGlyph(int type, int v) {
   switch (type) {
-    case kind::Dynamics: return v >= 0 && v <= 12 ? static_cast<uint8_t>('i' + v) : 0;
+    case kind::Dynamics: return dynamic::IsLetterKind(v) ? static_cast<uint8_t>(dynamic::kFirstGlyph + v) : 0;
     case kind::Trill: return v >= 1 && v <= 4 ? static_cast<uint8_t>(0x9C + v) : 0;
     // Variant 1 is measured by the glyph that is drawn for it.
     case kind::Gruppetto: return v == 0 ? '|' : v == 1 ? '}' : v == 2 ? '~' : v == 3 ? 0x7F : 0;
@@ -172,7 +173,7 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
   switch (type) {
     case kind::Dynamics: {
       TQSCalcItem* e = element();
-      if (IsHairpin(v)) {
+      if (dynamic::IsHairpinKind(v)) {
         AddDynamic(c, &mark, tick, mark.Fields.Value);
         RunOn(c, mark, e);
         e->Param = mark.Fields.Value;

@@ -8,6 +8,7 @@
 #include "base/mathutil.h"
 #include "layout/context.h"
 #include "score/marks.h"
+#include "score/timing.h"
 #include "score/notes.h"
 #include "score/pageobjects.h"
 
@@ -30,7 +31,7 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
     case clef::BaritoneC: return f.GlyphWidth('$') + 3;
     case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: return f.GlyphWidth('"') + 4;
     case clef::BassOctaveDown: return f.GlyphWidth('#') + 5;
-    case clef::DoubleTreble: return f.GlyphWidth('"') + 6;
+    case clef::FrenchViolin: return f.GlyphWidth('"') + 6;
     case clef::Tablature: {
       // The tablature clef is lettered in the text font; the music font
       // the caller chose is restored for the next clef.
@@ -41,15 +42,15 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
       f.SetFont(name, size);
       return w;
     }
-    case clef::PercussionBox: return 8;
-    case clef::Percussion: return 6;
+    case clef::Percussion1: return 8;
+    case clef::Percussion2: return 6;
     default: return 0;
   }
 }
 
 TClefExtent ClefExtents(int clefKind) {
   switch (clefKind) {
-    case clef::Treble: case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: case clef::DoubleTreble:
+    case clef::Treble: case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: case clef::FrenchViolin:
       return {-96, 96};
     case clef::BaritoneF: case clef::MezzoSoprano: return {48, 48};
     case clef::Tenor: return {-48, -48};
@@ -60,9 +61,14 @@ TClefExtent ClefExtents(int clefKind) {
   }
 }
 
+uint8_t NoteHeadGlyph(int value) {
+  constexpr uint8_t kBreveHead = ')', kWholeHead = '*', kHalfHead = '4', kBlackHead = '5';
+  return value >= 2 * kTicksWhole ? kBreveHead : value == kTicksWhole ? kWholeHead : value == kTicksHalf ? kHalfHead : kBlackHead;
+}
+
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small) {
-  const uint8_t glyph = value == 1024 ? ')' : value == 512 ? '*' : value == 256 ? '4' : '5';
-  if (glyph == ')') {
+  const uint8_t glyph = NoteHeadGlyph(value);
+  if (value >= 2 * kTicksWhole) {
     c.Fonts.SetMusicFont(small ? 88 : 128);
     return c.Fonts.GlyphWidth(glyph);
   }

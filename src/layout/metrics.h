@@ -27,6 +27,9 @@ struct TClefExtent {
   int Top, Bottom;
 };
 TClefExtent ClefExtents(int clefKind);
+// The music-font head glyph of a note value: the breve head for a breve
+// and longer values, the whole, half and black heads for the others.
+uint8_t NoteHeadGlyph(int value);
 // Width in pixels of the head glyph drawn for a note value, at 128 (88 for
 // small notes): the breve is measured by the glyph drawn for it.
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small);

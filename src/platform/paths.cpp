@@ -37,7 +37,7 @@ std::string XdgDir(const char* var, const char* fallback) {
     const char* home = std::getenv("HOME");
     base = std::string(home && *home ? home : "/tmp") + fallback;
   }
-  return IncludeTrailingPathDelimiter(base) + "quillstave4/";
+  return IncludeTrailingPathDelimiter(base) + kProgramName + "/";
 }
 
 std::string WritableOr(const char* var, const char* fallback) {
@@ -78,5 +78,27 @@ std::string FindResource(const std::string& relativePath) {
 std::string ConfigDir() { return WritableOr("XDG_CONFIG_HOME", "/.config"); }
 std::string DataDir() { return WritableOr("XDG_DATA_HOME", "/.local/share"); }
 std::string SettingsFileName() { return ConfigDir() + "ProgramSetting.ini"; }
+
+std::string TemplatesDir() {
+  std::string dir = DataDir() + "Templates/";
+  MakeDirs(dir);
+  return dir;
+}
+
+std::string FindLibraryIndex(const std::string& fileName) {
+  std::string own = LibraryIndexFileName(fileName);
+  return FileExists(own) ? own : FindResource(fileName);
+}
+
+std::string LibraryIndexFileName(const std::string& fileName) { return DataDir() + ExtractFileName(fileName); }
+
+std::string FindTemplate(const std::string& fileName) {
+  std::string name = ExtractFileName(fileName);
+  if (name.empty()) return {};
+  std::string own = DataDir() + "Templates/" + name;
+  if (FileExists(own)) return own;
+  std::string shipped = ProgramDir() + "resources/Templates/" + name;
+  return FileExists(shipped) ? shipped : std::string();
+}
 
 }  // namespace qs::platform

@@ -11,6 +11,10 @@
 
 namespace qs::platform {
 
+// The program's own name: its executable, its folders under the user's
+// XDG folders, and the stem of files that travel with it (language files).
+inline constexpr const char* kProgramName = "quillstave4";
+
 // The running program's file and folder (the folder with a trailing "/").
 std::string ProgramFile();
 std::string ProgramDir();
@@ -26,6 +30,20 @@ std::string DataDir();
 
 // "ProgramSetting.ini" in ConfigDir().
 std::string SettingsFileName();
+
+// The user's libraries: their index files ("Symbols.ini", "Guitars.ini",
+// ...) lie in DataDir(), the library files in its "Templates" folder
+// (created when missing). The program ships first versions of both among
+// its resources; the user's own copy wins once it exists.
+std::string TemplatesDir();
+// Where a library index file is read: the user's one, else the shipped
+// one, else "" (the library is empty).
+std::string FindLibraryIndex(const std::string& fileName);
+// Where it is written.
+std::string LibraryIndexFileName(const std::string& fileName);
+// The file of a library entry ("Default.int"): the user's Templates
+// folder, else the shipped "Templates" resources; "" when neither has it.
+std::string FindTemplate(const std::string& fileName);
 
 // Overrides the program folder (tests, tools).
 void SetProgramDirForTesting(const std::string& dir);

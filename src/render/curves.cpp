@@ -10,6 +10,7 @@
 #include "render/primitives.h"
 #include "render/surface.h"
 #include "score/calcrecords.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/notes.h"
 
@@ -17,7 +18,6 @@ namespace qs {
 
 namespace {
 
-constexpr uint8_t kFirstDynamicGlyph = 'i';  // p; pp, ppp, mp ... follow
 constexpr uint8_t kTupletBelow = 0x10;
 
 TPointF Shifted(TPoint p, int dy) { return {static_cast<float>(p.X), static_cast<float>(p.Y + dy)}; }
@@ -121,16 +121,16 @@ bool TQSMeasureRenderer::DrawTuplet(const TQSCalcItem& e, const TQSMark& mark) {
 bool TQSMeasureRenderer::DrawDynamics(const TQSCalcItem& e, const TQSMark& mark) {
   const TColor color = Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Voice, mark);
   const int kind = mark.Fields.Kind;
-  if (kind <= 12) {
+  if (dynamic::IsLetterKind(kind)) {
     UseMusicFont(FontK(16));
-    Glyph(box_.Left, box_.Top + W(6), static_cast<uint8_t>(kFirstDynamicGlyph + kind), c_.GlyphQuality);
+    Glyph(box_.Left, box_.Top + W(6), static_cast<uint8_t>(dynamic::kFirstGlyph + kind), c_.GlyphQuality);
     return true;
   }
   // Other kinds show nothing but their selection.
-  if (!IsHairpin(kind)) return true;
+  if (!dynamic::IsHairpinKind(kind)) return true;
   const int w1 = W(1), L = box_.Left + w1, R = box_.Right - w1, T = box_.Top + w1, B = box_.Bottom - w1;
   // The open end and the tip.
-  const int open = kind == hairpin::Crescendo ? R : L, tip = kind == hairpin::Crescendo ? L : R;
+  const int open = kind == dynamic::kCrescendo ? R : L, tip = kind == dynamic::kCrescendo ? L : R;
   const TPoint points[3] = {{open, T}, {tip, Mid()}, {open, B}};
   if (TGraphics* g = c_.Graphics) {
     const int saved = cv_.SaveDC();

@@ -66,7 +66,7 @@ TPageRange ExportRange(const TQSScore& score, int fromPage, int toPage) {
 
 }  // namespace
 
-void TQSWindow::ExportPage(TStream& stream, int format, int fromPage, int toPage, int pixelFormat, int quality,
+void TQSPageView::ExportPage(TStream& stream, int format, int fromPage, int toPage, int pixelFormat, int quality,
                            bool doublePage) {
   if (!Score) return;
   const TQSScore& score = *Score;
@@ -110,7 +110,7 @@ void TQSWindow::ExportPage(TStream& stream, int format, int fromPage, int toPage
   }
 }
 
-void TQSWindow::ExportPDF(const std::string& fileName, int fromPage, int toPage, int scale, bool compressed,
+void TQSPageView::ExportPDF(const std::string& fileName, int fromPage, int toPage, int scale, bool compressed,
                           bool imagesAsJpeg) {
   if (!Score) return;
   const TQSScore& score = *Score;

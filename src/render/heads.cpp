@@ -2,6 +2,7 @@
 // repeat signs and multi-measure rests.
 #include <string>
 
+#include "layout/metrics.h"
 #include "platform/fonts.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
@@ -25,12 +26,7 @@ bool IsGrace(const TQSNote& note) { return note.GraceGroup() != nullptr; }
 // The head glyph of the music-font head styles.
 uint8_t HeadGlyph(int headStyle, int length) {
   if (headStyle == 3) return length <= kTicksQuarter ? 'f' : 'e';
-  switch (length) {
-    case kTicksHalf: return '4';
-    case kTicksWhole: return '*';
-    case 2 * kTicksWhole: return ')';
-    default: return '5';
-  }
+  return NoteHeadGlyph(length);
 }
 
 uint8_t RestGlyph(int length) {

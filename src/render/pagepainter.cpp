@@ -65,7 +65,7 @@ void PaintSlotLines(TQSPaintContext& c, int ppi, long double lineSpace) {
 
 }  // namespace
 
-void TQSWindow::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, int zoomX, int zoomY, int offsetX,
+void TQSPageView::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, int zoomX, int zoomY, int offsetX,
                           int offsetY) {
   TQSScore* score = Score;
   if (!score || pageIndex < 0 || pageIndex >= score->LaidOutPages) return;
@@ -107,6 +107,10 @@ void TQSWindow::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics, i
     for (int m = 0; m < sys->MeasureCount; ++m) {
       const TQSCalcMeasure* slot = sys->Measures.At(static_cast<size_t>(m));
       if (!slot) continue;
+      // The staff ends with the last filled measure: the slots after it
+      // get no lines either (a wholly empty system keeps its empty lines
+      // when they are asked for).
+      if (hideEmptyMeasures && !emptySystem && slot->MeasureIndex >= score->UsedMeasures) break;
       c.SlotLeft = ScaleX(c, slot->Box.Left);
       c.SlotRight = ScaleX(c, slot->Box.Right);
       PaintSlotLines(c, ScreenPixelsPerInch, lineSpace);

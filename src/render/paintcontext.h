@@ -22,7 +22,7 @@ struct TQSCalcStaff;
 int RoundRatio(long long num, long long den);
 
 struct TQSPaintContext {
-  TQSWindow* Window = nullptr;
+  TQSPageView* Window = nullptr;
   TQSScore* Score = nullptr;
   TCanvas* Canvas = nullptr;
   TGraphics* Graphics = nullptr;  // nil: everything on the canvas

@@ -18,13 +18,13 @@ TPageRange LaidOutRange(const TQSScore& score, int fromPage, int toPage) {
   return {std::max(fromPage, 1) - 1, std::min(toPage, score.LaidOutPages) - 1};
 }
 
-void TQSWindow::PrintScore(TPrintDialog& dialog) {
+void TQSPageView::PrintScore(TPrintDialog& dialog) {
   if (!Score) return;
   std::unique_ptr<TPrinter> printer = CreateSystemPrinter(dialog);
   PrintScore(dialog, *printer);
 }
 
-void TQSWindow::PrintScore(TPrintDialog& dialog, TPrinter& printer) {
+void TQSPageView::PrintScore(TPrintDialog& dialog, TPrinter& printer) {
   if (!Score) return;
   TQSScore& score = *Score;
   if (dialog.PrintRange != prPageNums) {
@@ -77,7 +77,7 @@ void TQSWindow::PrintScore(TPrintDialog& dialog, TPrinter& printer) {
 }
 
 void PrintScoreJob(TQSScore& score, TPrintDialog& dialog, const std::string& title) {
-  TQSWindow view;
+  TQSPageView view;
   score.AttachWindow(&view);
   view.PrintTitle = title;
   view.PrintScore(dialog);

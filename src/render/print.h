@@ -29,13 +29,13 @@ TPageRange LaidOutRange(const TQSScore& score, int fromPage, int toPage);
 // wsNormal afterwards, also after a failure.
 class TPaintStyleScope {
  public:
-  TPaintStyleScope(TQSWindow& window, TQSWindowStyle style) : window_(window) { window_.Style = style; }
+  TPaintStyleScope(TQSPageView& window, TQSWindowStyle style) : window_(window) { window_.Style = style; }
   ~TPaintStyleScope() { window_.Style = wsNormal; }
   TPaintStyleScope(const TPaintStyleScope&) = delete;
   TPaintStyleScope& operator=(const TPaintStyleScope&) = delete;
 
  private:
-  TQSWindow& window_;
+  TQSPageView& window_;
 };
 
 }  // namespace qs

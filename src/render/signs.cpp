@@ -36,7 +36,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
   Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::ItemStaff, mark);
   const int code = mark.Fields.Kind;
   if (code < clef::Tablature) UseMusicFont(FontK(16));
-  cv_.Brush().Style = code < clef::PercussionBox ? bsClear : bsSolid;
+  cv_.Brush().Style = code < clef::Percussion1 ? bsClear : bsSolid;
   const int a = W(6), b = W(8);
   const int L = box_.Left, T = box_.Top, B = box_.Bottom;
   const int trebleY = T + 4 * ls_ + 2 * a;
@@ -62,7 +62,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       DrawFontGlyph(c_, L + a + b, T + 2 * a + 2 * b, u"8", 4);
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
-    case clef::DoubleTreble:
+    case clef::FrenchViolin:
       Glyph(L, trebleY, kGClef, q);
       Glyph(L + a, trebleY, kGClef, q);
       break;
@@ -79,7 +79,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       cv_.Font().Style = 0;
       break;
     }
-    case clef::PercussionBox: {
+    case clef::Percussion1: {
       const int e1 = std::max(c_.Width1, 1), h2 = W(2), h3 = W(3), h4 = W(4);
       cv_.FillRect({L, T + h2, L + ls_, T + h4});
       cv_.FillRect({L, T + h2, L + e1, B - e1});
@@ -87,7 +87,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       cv_.FillRect({L + ls_ - e1, T + h2, L + ls_, B - e1});
       break;
     }
-    case clef::Percussion: {
+    case clef::Percussion2: {
       const int h2 = W(2);
       cv_.FillRect({L, T + ls_, L + h2, B - ls_});
       cv_.FillRect({L + ls_ - h2, T + ls_, L + ls_, B - ls_});

@@ -7,19 +7,19 @@
 
 namespace qs {
 
-TQSWindow::TQSWindow() : ScreenPixelsPerInch(qs::ScreenPixelsPerInch()) {}
+TQSPageView::TQSPageView() : ScreenPixelsPerInch(qs::ScreenPixelsPerInch()) {}
 
-TQSWindow::~TQSWindow() {
+TQSPageView::~TQSPageView() {
   if (Score) Score->DetachWindow(this);
 }
 
-TQSSelPiece* TQSWindow::FindSelPiece(const TQSPiece* piece) const {
+TQSSelPiece* TQSPageView::FindSelPiece(const TQSPiece* piece) const {
   for (const auto& sel : SelPieces)
     if (sel && sel->Piece == piece) return sel.get();
   return nullptr;
 }
 
-int TQSWindow::CursorSystemIndex() const {
+int TQSPageView::CursorSystemIndex() const {
   if (!Score) return 0;
   const TQSPiece* piece = Score->GetPiece(CursorPosition.Piece);
   if (!piece || CursorPosition.Measure < 0 || CursorPosition.Measure >= static_cast<int>(piece->Slots.size()))
@@ -28,6 +28,6 @@ int TQSWindow::CursorSystemIndex() const {
   return slot && slot->System ? slot->System->Number : 0;
 }
 
-void TQSWindow::InvalidatePages() { PagesRepaintPending = Score && Score->Updating(); }
+void TQSPageView::InvalidatePages() { PagesRepaintPending = Score && Score->Updating(); }
 
 }  // namespace qs

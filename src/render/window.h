@@ -1,8 +1,10 @@
 #pragma once
 // The score view as painting sees it: the style and zoom it paints with,
 // the input cursor, the selection the renderer marks, and PaintPage, which
-// paints one laid-out page on any canvas. The interactive view (scrolling,
-// rulers, mouse and keys) builds on this class.
+// paints one laid-out page on any canvas. Printing and page export paint
+// through a plain TQSPageView; the interactive view, TQSWindow in
+// view/window.h (scrolling, the cursor, selection, mouse and wheel), derives
+// from it.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -33,15 +35,15 @@ struct TQSSelPiece {
   std::vector<TQSSelList> Measures;
 };
 
-// The image formats of TQSWindow::ExportPage.
+// The image formats of TQSPageView::ExportPage.
 enum TExportFormat { efBmp, efGif, efJpeg, efMetafile };
 
-class TQSWindow : public TQSWindowLink {
+class TQSPageView : public TQSWindowLink {
  public:
-  TQSWindow();
-  ~TQSWindow() override;
-  TQSWindow(const TQSWindow&) = delete;
-  TQSWindow& operator=(const TQSWindow&) = delete;
+  TQSPageView();
+  ~TQSPageView() override;
+  TQSPageView(const TQSPageView&) = delete;
+  TQSPageView& operator=(const TQSPageView&) = delete;
 
   // Printing and export switch the style for their duration.
   TQSWindowStyle Style = wsNormal;
@@ -55,12 +57,6 @@ class TQSWindow : public TQSWindowLink {
   std::vector<std::unique_ptr<TQSSelPiece>> SelPieces;
   // The selected elements of free page objects.
   std::vector<TQSCalcItem*> SelectedPageObjects;
-  // The element whose text is edited in place (nil when none) and the
-  // edit's caret and selection: first line, first character, last line,
-  // last character and two further values.
-  TQSCalcItem* EditedElement = nullptr;
-  std::array<int32_t, 6> EditSelection{};
-
   // The selection record of a piece, nil when nothing of it is selected.
   TQSSelPiece* FindSelPiece(const TQSPiece* piece) const;
 
@@ -92,7 +88,7 @@ class TQSWindow : public TQSWindowLink {
                  bool imagesAsJpeg);
 
   // The model's view interface.
-  bool Playing() const override { return playing_; }
+  bool Playing() const override { return playing_ || (PlayControl && PlayControl->IsPlaying()); }
   void SetPlaying(bool playing) { playing_ = playing; }
   // The number of the laid-out system that holds the cursor's measure; 0
   // when that measure is not laid out.

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "score/clefs.h"
 #include "score/slot.h"
 
 namespace qs {
@@ -278,5 +279,7 @@ struct TQSCalcPage {
 // The clef offset of a clef kind (0 for none and unknown kinds): where the
 // staff position of a pitch is counted from.
 int ClefKindOffset(int clefKind);
+// The percussion clefs.
+constexpr bool IsPercussionClef(int clefKind) { return clefKind == clef::Percussion1 || clefKind == clef::Percussion2; }
 
 }  // namespace qs

@@ -144,7 +144,10 @@ void TLegacyReader::Read() {
   onePart_ = parts == 1;
   for (int i = 0; i < parts; ++i) ReadPart(i);
   if (view_) view_->CursorPosition.Part = 0;
-  if (piece_->PartCount() == 0) AddStarterPart(*piece_);
+  // The part the user would add; without a view on this piece the same part
+  // is made directly.
+  if (piece_->PartCount() == 0 && !(view_ && score_.CurrentPiece() == piece_ && score_.AddPart()))
+    AddStarterPart(*piece_);
   score_.FireChanged(&score_);
 }
 

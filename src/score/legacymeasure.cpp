@@ -30,17 +30,6 @@ constexpr uint8_t kChordRecord = 51, kTupletRecord = 140, kTextRecord = 200, kTe
                   kBendRecord = 230, kLyricRecord = 240, kClefCode = 20, kArpeggioCode = 131;
 constexpr uint8_t kDot = 101, kDoubleDot = 102;
 
-// The extra beams of a written length (32 ticks 1, 16 2, 8 3, 4 4).
-int ExtraBeamsFor(int written) {
-  switch (written) {
-    case 32: return 1;
-    case 16: return 2;
-    case 8: return 3;
-    case 4: return 4;
-    default: return 0;
-  }
-}
-
 // The accidental of an old code (flat, sharp, natural), -1 for others.
 int GraceAccidental(uint8_t code) {
   switch (code) {
@@ -79,7 +68,7 @@ TMarkCode MarkOfCode(uint8_t code) {
   if (code == 198) return {kind::Accent, 0};
   if (code == 199) return {kind::Accent, 3};
   if (range(216, 220)) return from(kind::Finger, 216, 1);
-  if (range(221, 222)) return from(kind::Dynamics, 221, hairpin::Crescendo);
+  if (range(221, 222)) return from(kind::Dynamics, 221, dynamic::kCrescendo);
   if (range(223, 224)) return from(kind::Ottava, 223, 0);
   if (code == 225) return {kind::Vibrato, 0};
   if (range(226, 227)) return from(kind::Bracket, 226, 0);

@@ -7,31 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "score/clefs.h"
+#include "score/dynamics.h"
 #include "score/item.h"
 #include "score/record.h"
 
 namespace qs {
 
 class TQSVoice;
-
-// Clef codes: the Kind of a clef mark (kind::Clef).
-namespace clef {
-constexpr uint8_t None = 0, Treble = 1, Bass = 2, Alto = 3, TrebleOctaveUp = 4, TrebleOctaveDown = 5,
-                  BassOctaveDown = 6, BaritoneF = 7, Tenor = 8, Soprano = 9, MezzoSoprano = 10, BaritoneC = 11,
-                  DoubleTreble = 12, Tablature = 13, PercussionBox = 14, Percussion = 15;
-}  // namespace clef
-constexpr bool IsPercussionClef(int clefKind) {
-  return clefKind == clef::PercussionBox || clefKind == clef::Percussion;
-}
-
-// The Kind of a dynamics mark (kind::Dynamics) that makes it a hairpin;
-// kinds 0 to 12 are the dynamics levels.
-namespace hairpin {
-constexpr uint8_t Crescendo = 50, Diminuendo = 51;
-}  // namespace hairpin
-constexpr bool IsHairpin(int dynamicsKind) {
-  return dynamicsKind == hairpin::Crescendo || dynamicsKind == hairpin::Diminuendo;
-}
 
 // The item kinds whose marks keep a font name, and those that also keep a
 // line style.
@@ -67,6 +50,12 @@ class TQSMark : public TQSItem {
   // Style bit 4 of kinds 131, 132, 141-143 and 149: placed beside the note
   // of its staff/voice at its position.
   static constexpr uint8_t kStyleAttached = 0x10;
+  // Style of a time signature: drawn as the common-time sign (4/4) or the
+  // cut-time sign.
+  static constexpr uint8_t kMeterCommon = 1, kMeterCut = 2;
+  // Kinds of a fermata: the upright one above the note, the inverted one
+  // below it.
+  static constexpr uint8_t kFermataAbove = 0, kFermataBelow = 1;
 
   explicit TQSMark(TQSItemOwner* owner);
 

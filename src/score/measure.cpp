@@ -416,7 +416,7 @@ void TQSMeasure::InsertRests(int staffVoice, int from, int to, int startIndex, i
   int offsetY = 0;
   TQSStaff* staff = part_->GetStaff(StaffOf(uint8_t(staffVoice)));
   if (staff && staff->VoiceCount() == 2) {
-    offsetY = VoiceOf(uint8_t(staffVoice)) == 0 ? -96 : 96;
+    offsetY = TQSPause::VoiceOffset(VoiceOf(uint8_t(staffVoice)));
     if (VoiceOf(uint8_t(staffVoice)) != 0 && from == 0 && to == grid) return;
   }
 

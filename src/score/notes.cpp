@@ -65,6 +65,22 @@ TQSNote::~TQSNote() {
 
 TQSVorschlag* TQSNote::GraceGroup() const { return dynamic_cast<TQSVorschlag*>(Owner()); }
 
+int DotCount(const TQSItemHolder& holder) {
+  for (TQSItem* item : holder.Items)
+    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
+  return 0;
+}
+
+int ExtraBeamsFor(int written) {
+  switch (written) {
+    case 32: return 1;
+    case 16: return 2;
+    case 8: return 3;
+    case 4: return 4;
+    default: return 0;
+  }
+}
+
 uint8_t AccidentalKindFor(int alteration) {
   switch (alteration) {
     case -2: return 1;

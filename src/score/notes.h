@@ -146,10 +146,18 @@ class TQSNote : public TQSItemHolder {
   }
 };
 
+// The beams or flags beyond the first of a written length: 32 ticks 1,
+// 16 2, 8 3, 4 4, others 0.
+int ExtraBeamsFor(int written);
+
 // The accidental mark kind (50) for an alteration in semitones: -2 double
 // flat, -1 flat, +1 sharp, +2 double sharp, other negative natural-flat,
 // other positive natural-sharp, 0 natural.
 uint8_t AccidentalKindFor(int alteration);
+
+// The number of dots of a note or rest: its one dot mark holds the count
+// less one in its value; 0 without a dot mark.
+int DotCount(const TQSItemHolder& holder);
 
 // ---------------------------------------------------------------- rest
 
@@ -178,6 +186,12 @@ class TQSPause : public TQSItemHolder {
   bool IsShiftedRight() const { return Fields.Flags & kShiftedRight; }
   int Enclosure() const { return (Fields.Flags & kEnclosureMask) >> 2; }
   bool IsHidden() const { return Fields.Flags & kHidden; }
+
+  // The vertical offset of a rest of the given voice in a staff where
+  // several voices are in use: the first voice's rests move up, the
+  // others' down.
+  static int VoiceOffset(int voice) { return voice == 0 ? -kVoiceOffset : kVoiceOffset; }
+  static constexpr int kVoiceOffset = 96;
 
   void Assign(const TQSItem& source) override;
   void LoadFromStream(TStream& s) override;

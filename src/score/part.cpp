@@ -403,11 +403,7 @@ TQSMeasureSlot* TQSPart::GetMeasureRecord(int measureIndex) const {
   return At(piece_->Slots, i);
 }
 
-int TQSPart::TransportShift() const {
-  int shift = 0;
-  for (const TQSTransportRecord& t : Transports) shift += t.Shift;
-  return shift;
-}
+int TQSPart::TransportShift() const { return qs::TransportShift(Transports); }
 
 int TQSPart::PrevEventPosition(int measureIndex, int position) const {
   TQSMeasure* m = GetMeasure(measureIndex);
@@ -519,11 +515,7 @@ void TQSPart::SaveToStream(TStream& s) const {
   for (TQSMeasure* measure : measures_) measure->SaveToStream(s);
   WriteItemList(s, Items);
   Spacing.Write(s);
-  WriteCount16(s, Transports.size(), "transport list");
-  for (const TQSTransportRecord& t : Transports) {
-    s.WriteU16(t.Value);
-    s.WriteI16(t.Shift);
-  }
+  WriteTransportRecords(s, Transports);
   w.Finish();
 }
 

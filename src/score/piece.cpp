@@ -1,5 +1,7 @@
 #include "score/piece.h"
 
+#include "score/calcrecords.h"
+
 #include <algorithm>
 
 #include "base/exceptions.h"
@@ -131,6 +133,12 @@ void TQSPiece::RemovePart(TQSPart* part) {
   score_->FireDeleteItemQuietly(part);
   std::erase(parts_, part);
   UpdatePartIndexes();
+}
+
+int TQSPiece::MeasurePage(int measureIndex) const {
+  if (measureIndex < 0 || measureIndex > LastLaidOutMeasure) return -1;
+  auto* slot = dynamic_cast<const TQSCalcMeasure*>(At(Slots, measureIndex));
+  return slot && slot->System ? slot->System->Page : -1;
 }
 
 TQSPart* TQSPiece::AddPart() {

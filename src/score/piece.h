@@ -113,6 +113,9 @@ class TQSPiece : public TObject {
 
   TQSScore* Score() const { return score_; }
   int GetIndex() const;
+  // The layout page that holds measure number measureIndex; -1 when the
+  // layout has not placed it.
+  int MeasurePage(int measureIndex) const;
 
   // Tempo in quarter notes per minute; a stored 0 or less reads as the
   // fallback tempo.

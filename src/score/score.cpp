@@ -360,6 +360,24 @@ void TQSScore::GotoBookmark(int index) {
   if (TQSWindowLink* view = ActiveWindow()) view->GotoBookmark(index);
 }
 
+void TQSScore::SelectSymbols(int scope) {
+  SymbolSelectScope = static_cast<uint8_t>(scope);
+  if (TQSWindowLink* view = ActiveWindow()) view->SelectAll(scope);
+}
+
+void TQSScore::SelectDesignItems(bool allPages) {
+  if (TQSWindowLink* view = ActiveWindow()) view->SelectAllPageObjects(allPages);
+}
+
+int TQSScore::MaxFretCount() const {
+  int most = 0;
+  for (const TQSPiece* piece : pieces_)
+    for (int p = 0; p < piece->PartCount(); ++p)
+      for (int s = 0; s < piece->GetPart(p)->StaffCount(); ++s)
+        most = std::max<int>(most, piece->GetPart(p)->GetStaff(s)->Fields.FretCount);
+  return most == 0 ? 255 : most;
+}
+
 // ---------------------------------------------------------------- layout
 
 void TQSScore::EndUpdate() {

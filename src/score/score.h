@@ -252,6 +252,11 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   uint8_t ImportAutoClefs = 0;
   uint8_t TwoHandRecording = 0;
   int LastNoteTick = 0;  // tick of the note inserted last
+  // The real length of the last note or rest entered at the cursor; the
+  // callers advance the cursor by it and sound the note for it.
+  uint16_t LastEntryLength = 0;
+  // Changing a key signature at the cursor respells the notes after it.
+  bool ToneModify = false;
 
   // While set the host is restoring the published settings: no layout runs
   // and Align only stores.
@@ -330,6 +335,14 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   TQSColumn* EnsureColumn(int index);
   // Bookmarks 0-9 of the active view.
   bool HasBookmark(int index);
+  // The scope the symbols were last selected in (0 score, 1 piece, 2 part,
+  // 3 staff, 4 voice); stores it and selects that scope in the active view.
+  uint8_t SymbolSelectScope = 0;
+  void SelectSymbols(int scope);
+  // Selects the page objects of the active view's page, or of every page.
+  void SelectDesignItems(bool allPages);
+  // The largest fret count of all staves; 255 when that is 0.
+  int MaxFretCount() const;
   void SetBookmark(int index);
   void GotoBookmark(int index);
 
@@ -436,6 +449,12 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   // ------------------------------------------------ editing services
   // Clears the selection of every attached view.
   void ClearSelections();
+  // A new part at the end of the cursor's piece, as AddStarterPart makes it
+  // (OnItemChanged when it took a free channel); the cursor moves to it, the
+  // views hear of it, the score is laid out again and fires OnChanged, and
+  // one undo record (PartAdded) holds it. nullptr without an active view or
+  // piece.
+  TQSPart* AddPart();
   // Frees every item of the voice (staff) in all measures of its part and
   // moves the items of the later voices of that staff (the later staves)
   // down by one index.

@@ -92,19 +92,25 @@ inline int ReadChildCount(TStream& s, const char* message) {
   return count;
 }
 
-// Reading appends what it reads to the container, so registration is open
-// while it runs even when the container's creator had suspended it (the
-// children would otherwise belong to no list).
-class TRegistrationOpen {
+// Sets a flag for a scope and puts its old value back at the end.
+class TFlagScope {
  public:
-  explicit TRegistrationOpen(bool& flag) : flag_(flag), saved_(flag) { flag_ = false; }
-  ~TRegistrationOpen() { flag_ = saved_; }
-  TRegistrationOpen(const TRegistrationOpen&) = delete;
-  TRegistrationOpen& operator=(const TRegistrationOpen&) = delete;
+  TFlagScope(bool& flag, bool value) : flag_(flag), saved_(flag) { flag_ = value; }
+  ~TFlagScope() { flag_ = saved_; }
+  TFlagScope(const TFlagScope&) = delete;
+  TFlagScope& operator=(const TFlagScope&) = delete;
 
  private:
   bool& flag_;
   bool saved_;
+};
+
+// Reading appends what it reads to the container, so registration is open
+// while it runs even when the container's creator had suspended it (the
+// children would otherwise belong to no list).
+class TRegistrationOpen : public TFlagScope {
+ public:
+  explicit TRegistrationOpen(bool& flag) : TFlagScope(flag, false) {}
 };
 
 // The measure or column at index (>= 0) of owner's list, with empty ones

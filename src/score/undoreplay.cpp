@@ -130,6 +130,9 @@ class TUndoReplay {
   // Replays the record, recording into mirror (may be nullptr). False when
   // an object the record needs is missing: the replay stops there.
   bool Run(TQSUndoRecord* mirror);
+  // The first layout page the replay can have changed: the page of the
+  // lowest measure or column it touched, 0 when it touched anything else.
+  int FromPage() const { return fromPage_ == kNoPage ? 0 : fromPage_; }
 
  private:
   struct TEntry {
@@ -186,7 +189,19 @@ class TUndoReplay {
   // deleted so far: each deleting entry names its measure by the index it
   // had when it was inserted, ascending.
   std::map<std::pair<int, int>, int> shifts_;
+  static constexpr int kNoPage = 1 << 30;
+  int fromPage_ = kNoPage;
+  // Notes a change of measure number index of the piece (or of anything
+  // else when the piece is nullptr).
+  void Touch(const TQSPiece* piece, int index);
 };
+
+void TUndoReplay::Touch(const TQSPiece* piece, int index) {
+  int page = piece ? piece->MeasurePage(index) : 0;
+  // A measure the layout has not placed yet follows the one before it.
+  if (page < 0 && piece) page = piece->MeasurePage(index - 1);
+  fromPage_ = std::min(fromPage_, std::max(page, 0));
+}
 
 // ---------------------------------------------------------------- scanning
 
@@ -302,6 +317,7 @@ void TUndoReplay::ReplayStructure(TStream& e) {
   }
   const int index = e.ReadI32();
   if (index < 0) return;
+  Touch(piece, index);
   if (action == undostructure::Inserted) DeleteMeasureOrColumn(pieceIndex, partIndex, index);
   else if (action == undostructure::Deleted) CreateMeasureOrColumn(*piece, part, index);
 }
@@ -362,6 +378,8 @@ bool TUndoReplay::ReplayTagged(TStream& e) {
   if (style <= static_cast<uint8_t>(TQSViewStyle::vsPart)) score_.ViewStyle = static_cast<TQSViewStyle>(style);
   // Entries of objects a command added carry no record.
   const bool hasBody = e.Position() < e.Size();
+  if (tag == undotag::Column || tag == undotag::Measure) Touch(score_.GetPiece(c.Piece), c.Measure);
+  else Touch(nullptr, 0);
   switch (tag) {
     case undotag::Item:
       return ReplayItem(e);
@@ -545,6 +563,7 @@ bool TUndoReplay::ReplayObject(uint8_t tag, TStream& e, bool hasBody) {
 }
 
 bool TUndoReplay::ReplayText(TStream& e) {
+  Touch(nullptr, 0);
   const uint8_t textKind = e.ReadU8();
   TQSItem* item = nullptr;
   if (textKind == kind::Text) {
@@ -579,9 +598,9 @@ bool TUndoReplay::ReplayText(TStream& e) {
 
 // ---------------------------------------------------------------- steps
 
-// Lays out and repaints after a replayed record.
-void FinishStep(TQSScore& score, TQSWindowLink& view) {
-  score.Recalculate(0, -1);
+// Lays out from fromPage and repaints after a replayed record.
+void FinishStep(TQSScore& score, TQSWindowLink& view, int fromPage) {
+  score.Recalculate(fromPage, -1);
   score.RefreshWindows();
   view.ScrollToCursor();
   view.ShowCursor(true);
@@ -601,16 +620,18 @@ void ReplaySteps(TQSScore& score, bool redo, int count) {
   for (int step = 0; step < count && !list.empty(); ++step) {
     const TQSUndoRecord* record = list.back().get();
     bool goOn = true;
+    int fromPage = 0;
     std::exception_ptr failure;
     view->ShowCursor(false);
     try {
       TUndoReplay replay(score, *view, redo, *record);
       goOn = replay.Run(redo ? score.BeginUndo(record->Action, "") : score.BeginRedo(record->Action, ""));
+      fromPage = replay.FromPage();
     } catch (...) {
       failure = std::current_exception();
     }
     try {
-      FinishStep(score, *view);
+      FinishStep(score, *view, fromPage);
     } catch (...) {
       if (!failure) failure = std::current_exception();
     }

@@ -19,6 +19,29 @@ struct TQSCursorPosition {
 
 // A short MIDI message: status, first and second data byte.
 using TECOnPlayShortEvent = TEvent<int /*midiMessage*/, int /*data1*/, int /*data2*/>;
+// A long MIDI message: its bytes and their count.
+using TECOnPlayLongEvent = TEvent<const uint8_t* /*data*/, uint16_t /*size*/>;
+
+// Playback and recording of a view. The view comes before the library that
+// plays, which attaches its player to a view from outside; the view's
+// Play, Record and StopPlay go through it.
+class TQSPlayControl {
+ public:
+  virtual ~TQSPlayControl() = default;
+  virtual void Play() = 0;
+  virtual void Record() = 0;
+  // Stops playback or, when not playing, recording; waits for the thread.
+  virtual void StopPlay() = 0;
+  virtual bool IsPlaying() const = 0;
+  virtual bool IsRecording() const = 0;
+  // Recording with the record position moving with the clock (not step
+  // recording).
+  virtual bool IsRealTimeRecording() const = 0;
+  // The record lock, which guards the record position: the recording
+  // entry commands hold it while they enter a note.
+  virtual void LockRecord() = 0;
+  virtual void UnlockRecord() = 0;
+};
 
 // The zooms a view shows, in percent.
 constexpr int kMinZoom = 25;
@@ -32,8 +55,23 @@ class TQSWindowLink {
   // The score the view shows; set by the score when the view attaches.
   TQSScore* Score = nullptr;
   TQSCursorPosition CursorPosition;
-  // Sends a short MIDI message while the view plays.
+  // The messages of playback and recording, sent on the play and record
+  // threads (the part setters send volume and pan on the window thread);
+  // OnStopPlay comes on the window thread after playback ended.
   TECOnPlayShortEvent OnPlayShort;
+  TECOnPlayLongEvent OnPlayLong;
+  TNotifyEvent OnStopPlay;
+  // The player attached to the view, nullptr when none.
+  TQSPlayControl* PlayControl = nullptr;
+  void Play() {
+    if (PlayControl) PlayControl->Play();
+  }
+  void Record() {
+    if (PlayControl) PlayControl->Record();
+  }
+  void StopPlay() {
+    if (PlayControl) PlayControl->StopPlay();
+  }
   // Zoom and tempo scale in percent; the native file stores and restores
   // them directly (no repaint).
   int32_t Zoom = 100;
@@ -48,6 +86,12 @@ class TQSWindowLink {
   // last character. The undo journal files them and puts them back.
   TQSCalcItem* EditedElement = nullptr;
   std::array<int32_t, 6> EditSelection{};
+  // The cursor on a tablature staff: the string index and the fret.
+  int32_t CursorString = 0;
+  int32_t CursorFret = 0;
+  // The measure whose closing bar line the last click hit; -1 when the
+  // click was not on a bar line.
+  int32_t ClickedBarMeasure = -1;
 
   // True while the view plays the score.
   virtual bool Playing() const = 0;
@@ -73,8 +117,24 @@ class TQSWindowLink {
   virtual void ScrollToCursor() {}
   // Takes the input focus.
   virtual void SetFocus() {}
+  // The tick of the cursor measure's event of the cursor's staff and voice
+  // nearest to tick.
+  virtual int NearestEventTick(int tick) const { return tick; }
+  // Moves the cursor to the next event (or the next measure's first).
+  virtual void MoveCursorRight(bool extend, bool anyVoice) { (void)extend, (void)anyVoice; }
   // Hides (false) or shows (true) the input cursor; calls are paired.
   virtual void ShowCursor(bool show) { (void)show; }
+  // Put the cursor on a measure of its part, or on a tick of its measure
+  // (the view hides the cursor around the change and scrolls to it; the
+  // play and record threads' last word comes this way on the window thread).
+  virtual void SetCursorMeasure(int index) { CursorPosition.Measure = index; }
+  virtual void SetCursorTick(int tick) { CursorPosition.Tick = tick; }
+  // The cursor's staff row counted through its piece, rows on earlier
+  // pages included; 0 when not laid out.
+  virtual int CursorStaffRow() const { return 0; }
+  // Sounds a note just entered at the cursor (the host plays it through
+  // its MIDI output; nothing without one).
+  virtual void SoundNote(int octave, int step, int length) { (void)octave, (void)step, (void)length; }
   // Clamps the cursor to the score and turns to the page that holds it.
   virtual void ValidateCursor(bool keepPage) { (void)keepPage; }
   virtual void RefreshRulerMarkers() {}
@@ -83,6 +143,11 @@ class TQSWindowLink {
   virtual void DoActiveChanged(TObject* sender) { (void)sender; }
   // Draws or removes the view's marker on the score's navigator.
   virtual void DrawNavigatorMarker(bool visible) { (void)visible; }
+  // Selects every element of a scope (0 score, 1 piece, 2 part, 3 staff,
+  // 4 voice of the cursor), or the page objects of the cursor's page or of
+  // all pages.
+  virtual void SelectAll(int scope) { (void)scope; }
+  virtual void SelectAllPageObjects(bool allPages) { (void)allPages; }
   // Bookmarks 0-9.
   virtual bool HasBookmark(int index) const { (void)index; return false; }
   virtual void SetBookmark(int index) { (void)index; }

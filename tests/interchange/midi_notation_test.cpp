@@ -58,12 +58,18 @@ TEST_F(MidiNotation, ChordNotesAreOrderedAndFlagged) {
 }
 
 TEST_F(MidiNotation, SameKeyTwiceAtOneTickIsWrittenOnce) {
-  TSmfFile f;
-  f.Track().Note(0, 60, 0, Q);
-  f.Track().Note(0, 60, 0, Q);
-  Import(f.Bytes());
-  ASSERT_EQ(Piece()->PartCount(), 1);
-  EXPECT_EQ(VoiceText(*Measure(0), 0), "C5/128 r/128 r/256");
+  for (bool oneTrack : {false, true}) {
+    SCOPED_TRACE(oneTrack);
+    TSmfFile f;
+    f.Track().Note(0, 60, 0, Q);
+    (oneTrack ? f.Track() : f.Track()).Note(0, 60, 0, Q);
+    TSmfFile g;
+    g.Track().Note(0, 60, 0, Q).Note(0, 60, 0, Q);
+    Import(oneTrack ? g.Bytes() : f.Bytes());
+    ASSERT_EQ(Piece()->PartCount(), 1);
+    EXPECT_EQ(Part()->GetStaff(0)->VoiceCount(), 1);
+    EXPECT_EQ(VoiceText(*Measure(0), 0), "C5/128 r/128 r/256");
+  }
 }
 
 TEST_F(MidiNotation, QuarterTripletWithAndWithoutTheTripletOption) {
@@ -83,22 +89,26 @@ TEST_F(MidiNotation, QuarterTripletWithAndWithoutTheTripletOption) {
 
   Import(file, {.Triplets = false});
   EXPECT_TRUE(MarksOf(Measure(0)->Items, kind::Tuplet).empty());
-  EXPECT_EQ(VoiceText(*Measure(0), 0), "C5/32 r/32 D5/32 E5/32 F5/128 G5/256");
+  // Each note on the grid point nearest its start.
+  EXPECT_EQ(VoiceText(*Measure(0), 0), "C5/32 D5/32 r/32 E5/32 F5/128 G5/256");
 }
 
-TEST_F(MidiNotation, ShortFittedNoteIsDoubledOnlyWhenTheRoomIsFree) {
-  // A note of 200 ticks at the second eighth fits a block of an eighth.
+TEST_F(MidiNotation, NoteKeepsItsLengthWhateverTheNextNote) {
+  // A note of 200 ticks at the second eighth: on the grid it lasts 192,
+  // whether the room after it is free or another note starts under it.
   struct TCase {
     TNoteSpec Next;
-    int Written;
+    const char* Voice0;
+    const char* Voice1;
   };
-  for (const TCase& c : {TCase{{62, 2 * Q, 2 * Q}, 128}, TCase{{62, 120, 24}, 64}}) {
+  for (const TCase& c : {TCase{{62, 2 * Q, 2 * Q}, "r/64 C5/128. D5/256", ""},
+                         TCase{{62, 120, 24}, "r/128 r/32 D5/32 r/64 r/256", "r/64 C5/128. r/256"}}) {
+    SCOPED_TRACE(c.Voice1);
     Import(NotesFile({{60, 48, 150}, c.Next}));
-    const std::vector<TQSNote*> notes = NotesOf(*Measure(0));
-    ASSERT_FALSE(notes.empty());
-    EXPECT_EQ(notes[0]->Fields.Length, c.Written);
+    EXPECT_EQ(VoiceText(*Measure(0), 0x00), c.Voice0);
+    EXPECT_EQ(VoiceText(*Measure(0), 0x01), c.Voice1);
     // What the grid took off the note still sounds.
-    EXPECT_EQ(notes[0]->Fields.PlayLength, 200);
+    EXPECT_EQ(NotesOf(*Measure(0)).at(0)->Fields.PlayLength, 200);
   }
 }
 
@@ -108,6 +118,8 @@ TEST_F(MidiNotation, OverlappingNotesTakeFurtherVoices) {
   EXPECT_EQ(Part()->GetStaff(0)->VoiceCount(), 2);
   EXPECT_EQ(VoiceText(*Measure(0), 0x00), "r/256 r/128 E5/128");
   EXPECT_EQ(VoiceText(*Measure(0), 0x01), "r/256 C5/256~");
+  // Its tie ends in its own voice.
+  EXPECT_EQ(VoiceText(*Measure(1), 0x01), "C5/256 r/256");
   for (TQSNote* n : NotesOf(*Measure(0))) EXPECT_EQ(n->IsStemDown(), n->Fields.StaffVoice == 0x01);
 
   // A third note sounding over both goes to a third voice.
@@ -177,7 +189,7 @@ TEST_F(MidiNotation, DrumNotesFollowTheDrumMap) {
   TSmfFile f;
   f.Track().Note(9, 36, 0, Q).Note(9, 38, Q, Q);
   Import(f.Bytes());
-  EXPECT_EQ(MarksOf(Measure(0)->Items, kind::Clef).at(0)->Fields.Kind, clef::Percussion);
+  EXPECT_EQ(MarksOf(Measure(0)->Items, kind::Clef).at(0)->Fields.Kind, clef::Percussion2);
   const std::vector<TQSNote*> notes = NotesOf(*Measure(0));
   ASSERT_EQ(notes.size(), 2u);
   EXPECT_EQ(notes[0]->Fields.Pitch, MakePitch(5, 0));  // position 58
@@ -252,6 +264,90 @@ TEST_F(MidiNotation, TrackNamesBecomeInstrumentNames) {
     EXPECT_EQ(items[0]->Fields.OffsetX, items[1]->Fields.OffsetX);
     EXPECT_EQ(items[0]->Centre, 1);
   }
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// Files of one part on channel 0 with a conductor track of time signatures
+// {tick, numerator, power of two of the denominator}.
+struct TMeterAt {
+  int Tick, Numerator, Power;
+};
+TBytesVec MeteredFile(const std::vector<TMeterAt>& meters, const std::vector<TNoteSpec>& notes) {
+  TSmfFile f;
+  TSmfTrack& conductor = f.Track();
+  for (const TMeterAt& m : meters) conductor.TimeSignature(m.Tick, m.Numerator, m.Power);
+  TSmfTrack& t = f.Track();
+  t.Program(0, 0, 40);
+  for (const TNoteSpec& n : notes) t.Note(0, n.Key, n.Start, n.Length);
+  return f.Bytes();
+}
+
+constexpr int E = Q / 2, S = Q / 4;  // an eighth and a sixteenth
+
+TEST_F(MidiNotation, NoNoteIsLostMergedOrCutShort) {
+  struct TCase {
+    const char* Name;
+    std::vector<TMeterAt> Meters;
+    std::vector<TNoteSpec> Notes;
+    std::vector<std::string> Voices;  // measure 0, voice 0 then voice 1
+    int Quantize = 32;
+  };
+  const TCase cases[] = {
+      {"a 1/4 pickup of sixteenths, a pitch repeated",
+       {{0, 1, 2}, {Q, 4, 2}},
+       {{60, 0, S}, {62, S, S}, {64, 2 * S, S}, {64, 3 * S, S}, {65, Q, 4 * Q}},
+       {"C5/32 D5/32 E5/32 E5/32", ""}},
+      {"1/1 written for 2/2",
+       {{0, 1, 0}},
+       {{67, 0, 2 * Q}, {65, 2 * Q, Q}, {64, 3 * Q, E}, {62, 3 * Q + E, E}},
+       {"G5/256 F5/128 E5/64 D5/64", ""}},
+      {"dotted eighths and sixteenths, the sixteenth repeated by the beat",
+       {},
+       {{60, 0, 3 * S}, {62, 3 * S, S}, {64, Q, Q}, {67, 2 * Q, 3 * S}, {67, 2 * Q + 3 * S, S}, {67, 3 * Q, Q}},
+       {"C5/64. D5/32 E5/128 G5/64. G5/32 G5/128", ""}},
+      {"the same on a grid of eighths",
+       {},
+       {{60, 0, 3 * S}, {62, 3 * S, S}, {64, Q, Q}, {67, 2 * Q, 3 * S}, {67, 2 * Q + 3 * S, S}, {67, 3 * Q, Q}},
+       {"C5/64 D5/64 E5/128 G5/64 G5/64 G5/128", ""},
+       64},
+      {"two 32nds of one key in one step of the grid",
+       {},
+       {{60, 0, S / 2}, {60, S / 2, S / 2}, {62, Q, 3 * Q}},
+       {"C5/32 C5/32 r/64 D5/256.", ""}},
+      {"the last note of an arpeggio before the chord on the beat",
+       {},
+       {{48, 0, S}, {55, S, S}, {60, 2 * S, S}, {64, 3 * S, S}, {60, Q, 3 * Q}, {64, Q, 3 * Q}},
+       {"C4/32 G4/32 C5/32 E5/32 C5/256.+E5/256.", ""}},
+      {"a half note over quarters",
+       {},
+       {{72, 0, 2 * Q}, {64, 0, Q}, {65, Q, Q}, {67, 2 * Q, 2 * Q}},
+       {"E5/128 F5/128 G5/256", "C6/256 r/256"}},
+      {"a dotted quarter over eighths in 6/8",
+       {{0, 6, 3}},
+       {{72, 0, 3 * E}, {60, 0, E}, {64, E, E}, {67, 2 * E, E}, {72, 3 * E, 3 * E}},
+       {"C5/64 E5/64 G5/64 C6/128.", "C6/128. r/64 r/128"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Import(MeteredFile(c.Meters, c.Notes), {.Quantize = c.Quantize});
+    EXPECT_EQ(VoiceText(*Measure(0), 0x00), c.Voices[0]);
+    EXPECT_EQ(VoiceText(*Measure(0), 0x01), c.Voices[1]);
+  }
+}
+
+TEST_F(MidiNotation, MelodyHeldOverAnAccompanimentKeepsItsLength) {
+  // A whole note of the melody over eighths, then a half and two quarters.
+  std::vector<TNoteSpec> notes = {{76, 0, 4 * Q}, {74, 4 * Q, 2 * Q}, {72, 6 * Q, Q}, {71, 7 * Q, Q}};
+  for (int i = 0; i < 16; ++i) notes.push_back({i % 2 ? 64 : 60, i * E, E});
+  Import(MeteredFile({}, notes));
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00), "C5/64 E5/64 C5/64 E5/64 C5/64 E5/64 C5/64 E5/64");
+  EXPECT_EQ(VoiceText(*Measure(0), 0x01), "E6/512");
+  EXPECT_EQ(VoiceText(*Measure(1), 0x01), "D6/256 C6/128 B5/128");
 }
 
 }  // namespace

@@ -3,13 +3,20 @@
 // settings, and a compact text of what a voice of a measure holds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "base/stream.h"
+#include "interchange/midi_export.h"
 #include "interchange/midi_file.h"
 #include "interchange/midi_import.h"
+#include "layout/layout.h"
 #include "midi_smf_writer.h"
+#include "score_notes.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -27,9 +34,86 @@ struct TImportSettings {
   bool AutoClefs = false;
 };
 
+// The notes a file plays: each note-on until its note-off (or the next
+// note-on of its key), less exact duplicates of channel, key and onset.
+inline std::vector<TSoundingNote> FileNotes(const TBytesVec& bytes) {
+  TMemoryStream s(bytes);
+  const TMidiFile file = ReadMidiFile(s);
+  auto score = [&](int64_t tick) { return (tick * 256 + file.Division) / (2 * int64_t(file.Division)); };
+  std::vector<TSoundingNote> notes;
+  for (const std::vector<TMidiEvent>& track : file.Tracks) {
+    std::map<std::pair<int, int>, int64_t> pending;  // channel and key -> onset
+    for (const TMidiEvent& e : track) {
+      if (e.Command() != 0x80 && e.Command() != 0x90) continue;
+      const std::pair<int, int> ck{e.Channel(), e.Data1};
+      const int64_t at = score(e.Tick);
+      if (auto it = pending.find(ck); it != pending.end()) {
+        if (!(e.Command() == 0x90 && e.Data2 > 0 && it->second == at))
+          notes.push_back({ck.first, ck.second, it->second, at - it->second});
+        pending.erase(it);
+      }
+      if (e.Command() == 0x90 && e.Data2 > 0) pending[ck] = at;
+    }
+  }
+  std::stable_sort(notes.begin(), notes.end(), [](const TSoundingNote& a, const TSoundingNote& b) {
+    return std::tie(a.Channel, a.Key, a.Start) < std::tie(b.Channel, b.Key, b.Start);
+  });
+  notes.erase(std::unique(notes.begin(), notes.end(),
+                          [](const TSoundingNote& a, const TSoundingNote& b) {
+                            return a.Channel == b.Channel && a.Key == b.Key && a.Start == b.Start;
+                          }),
+              notes.end());
+  return notes;
+}
+
+// The notes a piece shows, its measures measured by its time signatures.
+inline std::vector<TSoundingNote> ScoreNotes(const TQSPiece& piece) { return ScoreNotes(piece, MeterStarts(piece)); }
+
+// What the import promises: every note of the file is one note or one
+// chain of tied notes in the piece, of its key, at its onset to half a
+// grid step and with its length to a grid step.
+inline void ExpectEveryNoteKept(const TBytesVec& bytes, const TQSPiece& piece, int quantize) {
+  const int q = std::clamp(quantize, kTicksWhole / 64, kTicksWhole);
+  std::vector<TSoundingNote> shown = ScoreNotes(piece);
+  std::vector<bool> used(shown.size());
+  int lost = 0;
+  for (const TSoundingNote& n : FileNotes(bytes)) {
+    size_t best = shown.size();
+    for (size_t i = 0; i < shown.size(); ++i) {
+      const TSoundingNote& s = shown[i];
+      if (used[i] || s.Channel != n.Channel || s.Key != n.Key || std::abs(s.Start - n.Start) * 2 > q ||
+          std::abs(s.Length - n.Length) > q)
+        continue;
+      if (best == shown.size() || std::abs(s.Start - n.Start) < std::abs(shown[best].Start - n.Start)) best = i;
+    }
+    if (best < shown.size()) {
+      used[best] = true;
+      continue;
+    }
+    if (++lost <= 5)
+      ADD_FAILURE() << "note lost, moved or cut: channel " << n.Channel << " key " << n.Key << " at " << n.Start
+                    << " for " << n.Length;
+  }
+  EXPECT_EQ(lost, 0) << "notes of the file not in the score";
+  EXPECT_EQ(std::count(used.begin(), used.end(), false), 0) << "notes in the score not in the file";
+}
+
+inline std::vector<std::tuple<int, int, int64_t, int64_t>> SortedNotes(const TQSPiece& piece) {
+  std::vector<std::tuple<int, int, int64_t, int64_t>> notes;
+  for (const TSoundingNote& n : ScoreNotes(piece)) notes.emplace_back(n.Channel, n.Key, n.Start, n.Length);
+  std::sort(notes.begin(), notes.end());
+  return notes;
+}
+
 class TMidiImportTest : public ::testing::Test {
  protected:
+  // The notation as the import writes it: no layout pass changes it
+  // afterwards, whichever test of the process installed one.
+  TMidiImportTest() { Score.LayoutPass = nullptr; }
+
   TQSScore Score;
+  // Every import of a test is checked against the promise above.
+  bool CheckEveryNote = true;
 
   void Import(const TBytesVec& bytes, const TImportSettings& settings = {}) {
     Score.Quantize = static_cast<uint16_t>(settings.Quantize);
@@ -39,6 +123,39 @@ class TMidiImportTest : public ::testing::Test {
     Score.ImportAutoClefs = settings.AutoClefs;
     TMemoryStream s(bytes);
     ImportMidiFile(Score, s);
+    if (CheckEveryNote) {
+      SCOPED_TRACE("every note of the file kept");
+      ExpectEveryNoteKept(bytes, *Piece(), settings.Quantize);
+    }
+    if (CheckExport) ExpectSameAfterExport(bytes, settings);
+  }
+
+  // Export then import gives the same notes, lengths and meters (a score of
+  // its own, since the test's score may hold the pieces of earlier imports).
+  bool CheckExport = true;
+  void ExpectSameAfterExport(const TBytesVec& bytes, const TImportSettings& settings) {
+    SCOPED_TRACE("exported and imported again");
+    auto import = [&](TQSScore& score, TMemoryStream& s) {
+      score.Quantize = static_cast<uint16_t>(settings.Quantize);
+      score.ImportStaffPerTrack = settings.OneStaff;
+      score.ImportTrackNames = settings.TrackNames;
+      score.ImportTriplets = settings.Triplets;
+      score.ImportAutoClefs = settings.AutoClefs;
+      score.DrumMap = Score.DrumMap;
+      score.RebuildDrumMap();
+      ImportMidiFile(score, s);
+    };
+    TQSScore first, again;
+    // The export walks the play order of the layout.
+    first.LayoutPass = LayoutScore;
+    TMemoryStream original(bytes), exported;
+    import(first, original);
+    ExportMidiFile(first, exported);
+    exported.Seek(0, SeekOrigin::Begin);
+    import(again, exported);
+    const TQSPiece& copy = *again.GetPiece(again.PieceCount() - 1);
+    EXPECT_EQ(SortedNotes(copy), SortedNotes(*Piece()));
+    EXPECT_EQ(ColumnMeters(copy), ColumnMeters(*Piece()));
   }
 
   TQSPiece* Piece() const { return Score.GetPiece(Score.PieceCount() - 1); }
@@ -60,17 +177,6 @@ inline std::string NoteName(const TQSNote& n) {
   return s + std::to_string(PitchOctave(n.Fields.Pitch));
 }
 
-inline int DotCount(const TQSItemHolder& h) {
-  for (TQSItem* item : h.Items)
-    if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
-  return 0;
-}
-
-inline bool HasTie(const TQSNote& n) {
-  for (TQSItem* item : n.Items)
-    if (item->ItemType == kind::Liga) return true;
-  return false;
-}
 
 // The notes and rests of one voice in list order: "C5/128" a note of
 // written length 128, "." per dot, "~" tied on, "+" joins chord notes,

@@ -78,7 +78,7 @@ TEST(MusicXmlImport, DurationsDotsRestsAndTypes) {
   }
   auto dots = Attached<TQSMark>(*notes[2], kind::Dot);
   ASSERT_EQ(dots.size(), 1u);
-  EXPECT_EQ(dots[0]->Fields.Kind, 1);
+  EXPECT_EQ(dots[0]->Fields.Value, 1);  // two dots
   EXPECT_EQ(notes[3]->ExtraBeams(), 2);
   auto rests = RestsOf(*r.M(0));
   ASSERT_EQ(rests.size(), 1u);
@@ -134,7 +134,7 @@ TEST(MusicXmlImport, ClefsKeysAndTimes) {
   } kClefs[] = {{"<sign>G</sign><line>2</line>", clef::Treble}, {"<sign>F</sign><line>4</line>", clef::Bass},
                 {"<sign>F</sign><line>3</line>", clef::BaritoneF}, {"<sign>C</sign><line>3</line>", clef::Alto},
                 {"<sign>C</sign><line>4</line>", clef::Tenor}, {"<sign>C</sign><line>1</line>", clef::Soprano},
-                {"<sign>TAB</sign>", clef::Tablature},            {"<sign>percussion</sign>", clef::PercussionBox}};
+                {"<sign>TAB</sign>", clef::Tablature},            {"<sign>percussion</sign>", clef::Percussion1}};
   for (const auto& c : kClefs) {
     auto r = Import(OnePart(Measure1("", std::string("<clef>") + c.Clef + "</clef>")));
     auto clefs = ItemsOf<TQSMark>(*r.M(0), kind::Clef);
@@ -148,13 +148,13 @@ TEST(MusicXmlImport, ClefsKeysAndTimes) {
     auto r = Import(OnePart(Measure1("", "<key><fifths>" + std::to_string(k.Fifths) + "</fifths></key>")));
     EXPECT_EQ(ItemsOf<TQSMark>(*r.M(0), kind::Key)[0]->Fields.Kind, k.Kind) << k.Fifths;
   }
-  // 4/4 at the start is the default and leaves no mark; a later change back
-  // to 4/4 stays.
+  // 4/4 at the start is kept like any other; a later change back to 4/4
+  // stays.
   auto r = Import(OnePart(Measure1("") +
                           "<measure number='2'><attributes><time><beats>6</beats><beat-type>8</beat-type></time>"
                           "</attributes></measure><measure number='3'><attributes><time><beats>4</beats>"
                           "<beat-type>4</beat-type></time></attributes></measure>"));
-  EXPECT_TRUE(ItemsOf<TQSMark>(*r.Piece->GetColumn(0), kind::Meter).empty());
+  EXPECT_EQ(ItemsOf<TQSMark>(*r.Piece->GetColumn(0), kind::Meter)[0]->Fields.Value, MakeMeter(4, 4));
   EXPECT_EQ(ItemsOf<TQSMark>(*r.Piece->GetColumn(1), kind::Meter)[0]->Fields.Value, MakeMeter(6, 8));
   EXPECT_EQ(ItemsOf<TQSMark>(*r.Piece->GetColumn(2), kind::Meter)[0]->Fields.Value, MakeMeter(4, 4));
 }
@@ -172,9 +172,9 @@ TEST(MusicXmlImport, TupletsAndGraceNotes) {
                     "<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>") +
       N(P("F", 4) + "<duration>3</duration><type>quarter</type>") +
       N("<grace/>" + P("A", 4) + "<type>16th</type>") +
-      N(P("G", 4) + "<duration>4</duration><type>quarter</type>"
+      N(P("G", 4) + "<duration>2</duration><type>quarter</type>"
                     "<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>") +
-      N(P("A", 4) + "<duration>2</duration><type>eighth</type>"
+      N(P("A", 4) + "<duration>1</duration><type>eighth</type>"
                     "<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>") +
       "</measure>"));
   TQSMeasure& m = *r.M(0);
@@ -242,7 +242,7 @@ TEST(MusicXmlImport, LyricsDynamicsWedgesAndWords) {
   auto dyn = ItemsOf<TQSMark>(m, kind::Dynamics);
   ASSERT_EQ(dyn.size(), 3u);
   EXPECT_EQ(dyn[0]->Fields.Kind, 5);   // mf
-  EXPECT_EQ(dyn[1]->Fields.Kind, hairpin::Crescendo);
+  EXPECT_EQ(dyn[1]->Fields.Kind, dynamic::kCrescendo);
   EXPECT_EQ(dyn[1]->Fields.Value, 254);
   EXPECT_EQ(dyn[2]->Fields.Kind, 12);  // sfz
   EXPECT_EQ(dyn[2]->Fields.Time, 256);
@@ -273,8 +273,9 @@ TEST(MusicXmlImport, HarmonyBarlinesBreaksAndArticulations) {
       "<ending number='1' type='stop'/></barline></measure>"));
   auto chords = ItemsOf<TQSChord>(*r.M(0), kind::Chord);
   ASSERT_EQ(chords.size(), 2u);
-  EXPECT_EQ(chords[0]->Definition, (std::vector<uint8_t>{3, 1, 0x13, 18, 32, 2}));
-  EXPECT_EQ(chords[1]->Definition, (std::vector<uint8_t>{1, 0, 0x26}));
+  // Elements in the chord palette's order: the quality, then the number.
+  EXPECT_EQ(chords[0]->Definition, (std::vector<uint8_t>{3, 1, 0x13, 0x20, 0x12, 2}));
+  EXPECT_EQ(chords[1]->Definition, (std::vector<uint8_t>{3, 0, 0x26, 0x10, 0x95}));
   auto fermatas = ItemsOf<TQSMark>(*r.M(0), kind::Fermata);
   ASSERT_EQ(fermatas.size(), 1u);
   EXPECT_EQ(fermatas[0]->Fields.Kind, 0);  // above the note
@@ -309,7 +310,7 @@ TEST(MusicXmlImport, TablatureAndPartList) {
   EXPECT_EQ(staff->GetTuning(0), 28);
   EXPECT_EQ(staff->GetTuning(5), 52);
   auto notes = NotesOf(*r.M(0));
-  EXPECT_EQ(notes[0]->Fields.TabString, 0);
+  EXPECT_EQ(notes[0]->Fields.TabString, 5);  // the highest of six strings
   EXPECT_EQ(notes[0]->Fields.TabFret, 1);
   EXPECT_EQ(r.Part->Name, "Piano");
 }

@@ -79,22 +79,22 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   TQSPart* part = piece->GetPart(0);
   s.Mark(part->GetMeasure(0), kind::Clef, 0, 0, clef::Treble);
   s.Mark(part->GetMeasure(0), kind::Key, 0, 0, 3);
-  TQSMark* flats = s.Mark(part->GetMeasure(2), kind::Key, 0, 0, 13);
-  TQSMark* bass = s.Mark(part->GetMeasure(3), kind::Clef, 0, 0, clef::Bass);
+  TQSMark* flats = s.Mark(part->GetMeasure(1), kind::Key, 0, 0, 13);
+  TQSMark* bass = s.Mark(part->GetMeasure(2), kind::Clef, 0, 0, clef::Bass);
   for (int i = 0; i < 12; ++i) s.Quarters(part->GetMeasure(i));
   s.Layout();
 
-  const TQSCalcMeasure& m2 = *static_cast<TQSCalcMeasure*>(piece->Slots[2]);
-  EXPECT_EQ(m2.KeyWidth, 128);  // cancels three sharps
+  const TQSCalcMeasure& m1 = *static_cast<TQSCalcMeasure*>(piece->Slots[1]);
+  EXPECT_EQ(m1.KeyWidth, 128);  // cancels three sharps
   EXPECT_EQ(flats->LayoutByte, 3);
-  const TQSCalcMeasure& m3 = *static_cast<TQSCalcMeasure*>(piece->Slots[3]);
-  EXPECT_EQ(m3.ClefWidth, ClefUnits('#', 1));
-  // The bass clef is in force on the row from measure 4 on.
-  EXPECT_EQ(static_cast<TQSCalcMeasure*>(piece->Slots[4])->ClefByRow[0], bass);
+  const TQSCalcMeasure& m2 = *static_cast<TQSCalcMeasure*>(piece->Slots[2]);
+  EXPECT_EQ(m2.ClefWidth, ClefUnits('#', 1));
+  // The bass clef is in force on the row from measure 3 on.
+  EXPECT_EQ(static_cast<TQSCalcMeasure*>(piece->Slots[3])->ClefByRow[0], bass);
 
   ASSERT_GE(s.Page(0).SystemCount, 2);
   const TQSCalcMeasure& head = s.Slot(0, 1, 0);
-  ASSERT_GT(head.MeasureIndex, 3);
+  ASSERT_GT(head.MeasureIndex, 2);
   const auto clefs = s.Elements(head, kind::Clef);
   ASSERT_EQ(clefs.size(), 1u);
   EXPECT_EQ(clefs[0]->Item, bass);
@@ -106,10 +106,10 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   EXPECT_EQ(head.KeyWidth, 128);
   // Under a bass clef the key's signs sit one staff space lower.
   EXPECT_EQ(keys[0]->Box.Top, s.Row(0, 1).Top - 120 + kSpace);
-  // The header elements chain back to the one drawn in measure 3.
+  // The header elements chain back to the one drawn in measure 2.
   const TQSCalcItem* oldest = bass->LayoutLink;
   while (oldest->Next) oldest = oldest->Next;
-  EXPECT_EQ(oldest->Owner, &m3);
+  EXPECT_EQ(oldest->Owner, &m2);
 }
 
 // Accolades stand left of the system start, the outermost furthest left;

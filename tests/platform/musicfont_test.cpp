@@ -130,4 +130,30 @@ TEST(MusicFont, GlyphsAreAddressedByCodeAndDrawOneAtATime) {
   EXPECT_EQ(ops[0].Font.Size(), 16);
 }
 
+// Clefs keep about half a staff space before their ink and one after it,
+// so that neither the barline before them nor a key after them touches
+// them; note heads and accidentals keep no room at all.
+TEST(MusicFont, ClefsKeepSideRoomHeadsAndAccidentalsNone) {
+  SetScreenPixelsPerInch(96);
+  ASSERT_NO_THROW(LoadMusicFont());
+  TFont font;
+  font.Name = MusicFontName;
+  font.SetSize(64);  // a staff space of 24 pixels
+  constexpr int kSpace = 24, kX = 30;
+  const struct {
+    int Code, Left, Right;
+  } kCases[] = {{34, kSpace / 2, kSpace}, {35, kSpace / 2, kSpace}, {36, kSpace / 2, kSpace},
+                {41, 0, 0}, {42, 0, 0}, {52, 0, 0}, {53, 0, 0}, {64, 0, 0}, {66, 0, 0}, {68, 0, 0}};
+  for (const auto& c : kCases) {
+    TBitmap bmp(300, 400);
+    bmp.Canvas().Font() = font;
+    bmp.Canvas().Brush().Style = bsClear;
+    bmp.Canvas().TextOut(kX, 20, MusicGlyphText(static_cast<uint8_t>(c.Code)));
+    const TRect ink = qs::testing::InkBounds(bmp);
+    const int advance = TextWidth(font, MusicGlyphText(static_cast<uint8_t>(c.Code)));
+    EXPECT_NEAR(ink.Left - kX, c.Left, 2) << "code " << c.Code;
+    EXPECT_NEAR(kX + advance - ink.Right, c.Right, 2) << "code " << c.Code;
+  }
+}
+
 }  // namespace

@@ -172,10 +172,10 @@ TEST_F(PainterTest, EmptyMeasuresAndSystemsOnScreenInPreviewPrintAndExport) {
   const Case cases[] = {
       {wsNormal, false, false, 17, 2},
       {wsView, false, false, 17, 2},
-      {wsPreview, false, false, 11, 0},  // the second system is left out
-      {wsPrint, false, false, 11, 0},
-      {wsExport, false, true, 16, 0},    // its lines, not its start line or rests
-      {wsPrint, true, false, 11, 1},     // the slot after the last filled one
+      {wsPreview, false, false, 6, 0},  // the second system and the slot after the last filled one are left out
+      {wsPrint, false, false, 6, 0},
+      {wsExport, false, true, 11, 0},   // the empty system's lines, not its start line or rests
+      {wsPrint, true, false, 11, 1},    // the slot after the last filled one
       {wsPrint, true, true, 17, 2},
   };
   for (const Case& c : cases) {
@@ -288,7 +288,7 @@ TEST_F(PainterTest, TheViewAnswersTheModel) {
 class PrimitiveTest : public ::testing::Test {
  protected:
   TRecordingCanvas Rec;
-  TQSWindow Window;
+  TQSPageView Window;
   TQSPaintContext C;
   void SetUp() override {
     LoadMusicFont();

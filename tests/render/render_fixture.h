@@ -168,7 +168,7 @@ class TRenderFixture : public ::testing::Test {
   TQSStaff* Staff = nullptr;
   TQSMeasure* Measure = nullptr;
   TQSColumn* Column = nullptr;
-  TQSWindow Window;
+  TQSPageView Window;
   TQSCalcPage* Page = nullptr;
   TQSCalcSystem* System = nullptr;
   TQSCalcMeasure* Slot = nullptr;

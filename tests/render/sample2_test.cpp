@@ -239,7 +239,7 @@ class TSample2 : public TSamplePage {
     ChordSymbol("G", "7", X(0), chordY, 0);
     Note(1, 0, 3, 5, 256, false);
     Note(1, 256, 4, 2, 256, true);
-    El(MarkAt(kind::Dynamics, Measure, hairpin::Crescendo), {X(0) - 32, Between() - 56, X(256) + 160, Between() + 8},
+    El(MarkAt(kind::Dynamics, Measure, dynamic::kCrescendo), {X(0) - 32, Between() - 56, X(256) + 160, Between() + 8},
        0);
     El(MarkAt(kind::Ottava, Measure, 1), {X(0) - 32, Bottom(1) + 2 * S, 3520 - 48, Bottom(1) + 3 * S}, 1);
 
@@ -259,7 +259,7 @@ class TSample2 : public TSamplePage {
     }
     Note(1, 0, 4, 0, 512, false);
     GlyphMark(MarkAt(kind::Dynamics, Measure, 6), 'o', X(0) - 32, Between(), 0);
-    El(MarkAt(kind::Dynamics, Measure, hairpin::Diminuendo), {X(256) - 32, Between() - 56, 4800 - 96, Between() + 8},
+    El(MarkAt(kind::Dynamics, Measure, dynamic::kDiminuendo), {X(256) - 32, Between() - 56, 4800 - 96, Between() + 8},
        0);
     El(MarkAt(kind::Volta, Column, 1), {3520, Top(0) - 3 * S, 4800 - 64, Top(0)}, 0);
     El(MarkAt(kind::RepeatClose, Column, 0), {4800 - 64, Top(0), 4800, Bottom(1)}, 0);

@@ -51,7 +51,7 @@ inline int TextUnits(const std::string& face, int points, const std::u16string& 
 class TSamplePage {
  public:
   TQSScore Score;
-  TQSWindow Window;
+  TQSPageView Window;
   TQSCalcPage* Page;
   // The piece being built, its part and staves, their clef offsets.
   TQSPiece* Piece = nullptr;

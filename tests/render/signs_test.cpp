@@ -45,13 +45,13 @@ TEST_F(SignTest, EveryClefCode) {
       {clef::Soprano, {GlyphAt('$', 20, alto - a16)}},
       {clef::MezzoSoprano, {GlyphAt('$', 20, alto - a16)}},
       {clef::BaritoneC, {GlyphAt('$', 20, alto - a16)}},
-      {clef::DoubleTreble, {GlyphAt('"', 20, treble - a16), GlyphAt('"', 26, treble - a16)}},
+      {clef::FrenchViolin, {GlyphAt('"', 20, treble - a16), GlyphAt('"', 26, treble - a16)}},
       // mid = 112: T at mid - 2 W8 - W1, A at mid - W7, B at mid + W3
       {clef::Tablature, {TextAt("T", 23, 95), TextAt("A", 23, 105), TextAt("B", 23, 115)}},
       // an open square: top bar, left bar, bottom bar, right bar
-      {clef::PercussionBox,
+      {clef::Percussion1,
        {"FillRect 20,90,26,92", "FillRect 20,90,21,135", "FillRect 20,133,26,135", "FillRect 25,90,26,135"}},
-      {clef::Percussion, {"FillRect 20,94,22,130", "FillRect 24,94,26,130"}},
+      {clef::Percussion2, {"FillRect 20,94,22,130", "FillRect 24,94,26,130"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
@@ -102,7 +102,7 @@ TEST_F(SignTest, KeySignaturesSharpsFlatsAndCancellations) {
 }
 
 TEST_F(SignTest, NoKeySignatureOnAPercussionStaff) {
-  TQSMark* clef = NewMark(kind::Clef, Measure, clef::PercussionBox);
+  TQSMark* clef = NewMark(kind::Clef, Measure, clef::Percussion1);
   Slot->ClefByRow = {clef};
   TQSMark* key = Place(kind::Key, 3, 0, {160, 680, 480, 992});
   Window.SelPieces.push_back(std::make_unique<TQSSelPiece>(TQSSelPiece{Piece, {{key->LayoutLink}}}));

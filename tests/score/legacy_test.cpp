@@ -10,6 +10,7 @@
 
 #include "base/exceptions.h"
 #include "legacy_builder.h"
+#include "score/undo.h"
 #include "score_fixture.h"
 #include "score/pageobjects.h"
 
@@ -301,7 +302,10 @@ TEST_F(LegacyFileTest, PieceHeader) {
   EXPECT_EQ(Measure(0)->GetItem(1)->ItemType, kind::Clef);
   EXPECT_EQ(static_cast<TQSMark*>(Measure(0)->GetItem(1))->Fields.Kind, 1);
   EXPECT_EQ(View.CursorPosition.Part, 0);
-  EXPECT_EQ(changes, 1);
+  // The part added for the empty piece announces itself, then the read ends.
+  EXPECT_EQ(changes, 2);
+  ASSERT_EQ(Score.UndoCount(), 1);
+  EXPECT_EQ(Score.GetUndoRecord(0)->Action, undoaction::PartAdded);
   EXPECT_FALSE(Score.Updating());
 }
 

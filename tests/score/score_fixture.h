@@ -6,10 +6,10 @@
 // differ from a new score's. And a view that follows the update lock as a
 // real view does.
 #include <cstdint>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "../common/damaged_copies.h"
 #include "base/exceptions.h"
 #include "base/stream.h"
 #include "score/marks.h"
@@ -189,36 +189,28 @@ class TRichScoreFixture : public TTreeFixture {
 // the data (run it in the sanitizer build). Returns how many loads raised
 // an error.
 inline int LoadDamagedCopies(const std::vector<uint8_t>& bytes, int rounds, uint32_t seed) {
-  int failures = 0;
-  auto tryLoad = [&](std::vector<uint8_t> data) {
-    TQSScore read;
-    TLockedView view;
-    read.AttachWindow(&view);
-    TMemoryStream s(std::move(data));
-    try {
-      read.LoadFromStream(s);
-    } catch (const Exception& e) {
-      ++failures;
-      EXPECT_FALSE(e.Message().empty());
-    }
-    EXPECT_FALSE(read.Updating());
-    TMemoryStream out;
-    try {
-      read.SaveToStream(out);
-    } catch (const EWriteError&) {
-    }
-    read.DetachWindow(&view);
-  };
-  for (size_t n = 0; n < bytes.size(); ++n) tryLoad({bytes.begin(), bytes.begin() + static_cast<long>(n)});
-  std::mt19937 random(seed);
-  std::uniform_int_distribution<size_t> at(0, bytes.size() - 1);
-  std::uniform_int_distribution<int> value(0, 255), flips(1, 4);
-  for (int round = 0; round < rounds; ++round) {
-    std::vector<uint8_t> data = bytes;
-    for (int i = flips(random); i > 0; --i) data[at(random)] = static_cast<uint8_t>(value(random));
-    tryLoad(std::move(data));
-  }
-  return failures;
+  return ReadDamagedCopies(
+      bytes,
+      [](TStream& s) {
+        TQSScore read;
+        TLockedView view;
+        read.AttachWindow(&view);
+        std::exception_ptr error;
+        try {
+          read.LoadFromStream(s);
+        } catch (const Exception&) {
+          error = std::current_exception();
+        }
+        EXPECT_FALSE(read.Updating());
+        TMemoryStream out;
+        try {
+          read.SaveToStream(out);
+        } catch (const EWriteError&) {
+        }
+        read.DetachWindow(&view);
+        if (error) std::rethrow_exception(error);
+      },
+      seed, rounds);
 }
 
 }  // namespace qs::test

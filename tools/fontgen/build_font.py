@@ -19,7 +19,8 @@ Metric conventions (units of a 2048-unit em):
   * the source's staff space is 250 units, so its outlines are scaled by
     576/250 and keep their staff-relative proportions;
   * every glyph's ink starts at x = 0 and its advance equals its ink width,
-    except flags, whose origin is the stem's left edge;
+    except flags, whose origin is the stem's left edge, and clefs, which
+    keep half a staff space before their ink and one after it;
   * the vertical origin (the baseline) of each kind of glyph is where the
     drawing code puts its y (the README lists where that is).
 """
@@ -42,6 +43,8 @@ PX = 96                      # one pixel at 16 pt / 96 ppi (21.33 px em)
 # lower (96 ppi); the G clef's top (5.4 S above its baseline) stays inside.
 ASCENT = 3200
 DESCENT = 1920               # covers the deepest flag below its stem end
+CLEF_LEFT = S // 2            # side bearings of the clefs
+CLEF_RIGHT = S
 BRACE_HEIGHT = (ASCENT + DESCENT) // 2   # the brace fills half the cell
 BRACE_WIDTH = BRACE_HEIGHT // 10
 # Average character width: a brace written in a font whose average width is
@@ -77,6 +80,11 @@ class Shape:
         self.layer = layer
         self.names = names          # source description for the table
         self.keep_x = keep_x        # keep the horizontal origin (flags)
+        self.bearings = (0, 0)      # room left and right of the ink
+
+    def with_bearings(self, left, right):
+        self.bearings = (left, right)
+        return self
 
     def bbox(self):
         return self.layer.boundingBox()
@@ -179,10 +187,15 @@ def build_table(src):
     brace.move(0, -BRACE_HEIGHT / 2)
     put(33, "brace", brace)
 
+    # Clefs keep room on both sides, so that a barline before them and a
+    # key or time signature after them never touch their ink.
+    def clef(cp, smufl, dy=0.0):
+        return origin(cp, smufl, dy).with_bearings(CLEF_LEFT, CLEF_RIGHT)
+
     put(34, "G clef (baseline on the bottom staff line)",
-        origin(0xE050, "gClef", dy=1.0))
-    put(35, "F clef (baseline on the F line)", origin(0xE062, "fClef"))
-    put(36, "C clef (baseline on the C line)", origin(0xE05C, "cClef"))
+        clef(0xE050, "gClef", dy=1.0))
+    put(35, "F clef (baseline on the F line)", clef(0xE062, "fClef"))
+    put(36, "C clef (baseline on the C line)", clef(0xE05C, "cClef"))
     put(39, "common time", origin(0xE08A, "timeSigCommon"))
     put(40, "cut time", origin(0xE08B, "timeSigCutCommon"))
     put(41, "breve (double whole) note head", origin(0xE0A0,
@@ -268,10 +281,13 @@ def build_table(src):
                 (111, "f", 0xE522, "dynamicForte"),
                 (112, "ff", 0xE52F, "dynamicFF"),
                 (113, "fff", 0xE530, "dynamicFFF"),
-                (114, "sfz (sforzato)", 0xE539, "dynamicSforzato"),
+                # The letters of the four accents follow the program's
+                # dynamics kinds 9-12, which MusicXML writes as <sf/>,
+                # <sffz/>, <fz/> and <sfz/>.
+                (114, "sf (sforzato)", 0xE536, "dynamicSforzando1"),
                 (115, "sffz (extra forzato)", 0xE53B, "dynamicSforzatoFF"),
                 (116, "fz (forzando)", 0xE535, "dynamicForzando"),
-                (117, "sf (sforzando)", 0xE536, "dynamicSforzando1")]
+                (117, "sfz (sforzando)", 0xE539, "dynamicSforzato")]
     shapes = [(code, "dynamic " + name, src.take(cp, smufl))
               for code, name, cp, smufl in dynamics]
     # One shift for all letters, so that they share one baseline.
@@ -447,11 +463,12 @@ def place(font, code, name, shape):
         glyph.removeOverlap()
     glyph.correctDirection()
     x0, _, x1, _ = glyph.boundingBox()
+    left, right = shape.bearings
     if not shape.keep_x:
-        glyph.transform(psMat.translate(-x0, 0))
-        x1 -= x0
+        glyph.transform(psMat.translate(left - x0, 0))
+        x1 += left - x0
     glyph.round()
-    glyph.width = int(round(x1))
+    glyph.width = int(round(x1 + right))
     if is_plain_code(code):
         glyph.altuni = ((code, -1, 0),)
     return glyph

@@ -1,0 +1,307 @@
+// Chord naming and chord tones from a chord code.
+#include "chords/chordname.h"
+
+#include <algorithm>
+
+#include "score/chordcode.h"
+#include "score/score.h"
+
+namespace qs {
+
+std::string NoteLetters = "CDEFGAB";
+
+namespace {
+
+using namespace chordcode;
+
+// The byte at an offset of the code; 0 past its end, so that a code that
+// claims more bytes than it has reads as if the missing ones were empty.
+uint8_t At(const std::vector<uint8_t>& code, int offset) {
+  return offset >= 0 && offset < static_cast<int>(code.size()) ? code[static_cast<size_t>(offset)] : 0;
+}
+
+int Count(const std::vector<uint8_t>& code) { return At(code, kCountOffset); }
+bool HasBass(const std::vector<uint8_t>& code) { return At(code, kHasBassOffset) == 1; }
+int BassOffset(const std::vector<uint8_t>& code) { return Count(code) + 2; }
+
+// Calls f for each element byte, skipping the ignored ones.
+template <class F>
+void ForEachElement(const std::vector<uint8_t>& code, F f) {
+  const int last = Count(code) + 1;
+  for (int i = kFirstElementOffset; i <= last && i < static_cast<int>(code.size()); ++i) {
+    const uint8_t b = code[static_cast<size_t>(i)];
+    if (b < kIgnored) f(b);
+  }
+}
+
+// A root or bass byte as a letter with "#" or "b".
+std::string NoteName(uint8_t b) {
+  const size_t letter = LowNibble(b);
+  std::string s = letter < NoteLetters.size() ? std::string(1, NoteLetters[letter]) : std::string();
+  if (HighNibble(b) == kSharp) s += '#';
+  else if (HighNibble(b) == kFlat) s += 'b';
+  return s;
+}
+
+// "7", "7+", "7-", "+7", "-7", "#7", "b7", "aug7", "dim7" by low nibble.
+std::string AlterationText(const char* number, uint8_t low) {
+  static const char* const kBefore[9] = {"", "", "", "+", "-", "#", "b", "aug", "dim"};
+  static const char* const kAfter[9] = {"", "+", "-", "", "", "", "", "", ""};
+  if (low > 8) low = 0;
+  return std::string(kBefore[low]) + number + kAfter[low];
+}
+
+const char* AlteredNumber(uint8_t high) {
+  switch (high) {
+    case kAlter5: return "5";
+    case kAlter7: return "7";
+    case kAlter9: return "9";
+    case kAlter11: return "11";
+    default: return "13";
+  }
+}
+
+TQSChordFragment Fragment(const std::string& text, int anchor, int level) {
+  TQSChordFragment f;
+  f.Text = text;
+  f.Fields.Anchor = static_cast<uint8_t>(anchor);
+  f.Fields.Level = static_cast<int16_t>(level);
+  return f;
+}
+
+}  // namespace
+
+void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragment>& fragments) {
+  fragments.clear();
+  fragments.emplace_back();
+  if (Count(code) == 0) {
+    fragments[0].Text = "N.C.";
+    return;
+  }
+  fragments[0].Text = NoteName(At(code, kRootOffset));
+  // Level steps: quality words and numbers stand one step lower than the
+  // root's baseline, alterations two higher; after the raised marker the
+  // alterations stack in a column from one step higher, three apart.
+  constexpr int kWordLevel = 1, kAlterationLevel = -2, kColumnStep = -3;
+  bool bracketOpen = false;
+  int column = 0;
+  int columnAnchor = 0;
+  auto last = [&] { return static_cast<int>(fragments.size()) - 1; };
+  ForEachElement(code, [&](uint8_t b) {
+    const uint8_t high = HighNibble(b), low = LowNibble(b);
+    switch (high) {
+      case 0x00:
+      case 0xA0:
+        return;
+      case kBase: {
+        if (low == kTriad) return;
+        static const char* const kBases[6] = {"", "6", "7", "9", "11", "13"};
+        const int own = last() + 1;
+        fragments.push_back(Fragment(low <= kThirteenth ? kBases[low] : "", own, kWordLevel));
+        return;
+      }
+      case kRaisedMarker:
+        column = -1;
+        return;
+      default:
+        break;
+    }
+    const int previous = last();
+    switch (high) {
+      case kMinor:
+        fragments.push_back(Fragment(low == 1 ? "mi" : low == 2 ? "min" : "m", previous, kWordLevel));
+        columnAnchor = last();
+        break;
+      case kMajor:
+        fragments.push_back(Fragment(low == 1 ? "M" : "maj", previous, kWordLevel));
+        columnAnchor = last();
+        break;
+      case kSus:
+        fragments.push_back(Fragment(low == 1 ? "sus2" : low == 2 ? "sus4" : "sus", previous, kWordLevel));
+        columnAnchor = last();
+        break;
+      case kOmit:
+        fragments.push_back(
+            Fragment(low == 1 ? "omit5" : low == 2 ? "no3" : low == 3 ? "no5" : "omit3", previous, kWordLevel));
+        columnAnchor = last();
+        break;
+      case kBracket:
+        fragments.push_back(Fragment("(", previous, kAlterationLevel));
+        bracketOpen = true;
+        columnAnchor = last();
+        break;
+      case kAdd:
+        fragments.push_back(Fragment("add", previous, kAlterationLevel));
+        columnAnchor = last();
+        break;
+      default: {  // the alterations of 5, 7, 9, 11 and 13
+        const std::string text = AlterationText(AlteredNumber(high), low);
+        if (column != 0) {
+          fragments.push_back(Fragment(text, columnAnchor, column));
+          column += kColumnStep;
+        } else {
+          fragments.push_back(Fragment(text, previous, kAlterationLevel));
+        }
+        break;
+      }
+    }
+  });
+  if (bracketOpen) fragments.push_back(Fragment(")", last(), kAlterationLevel));
+  if (HasBass(code)) {
+    fragments.push_back(Fragment("/", last(), 0));
+    fragments.push_back(Fragment(NoteName(At(code, BassOffset(code))), last(), 0));
+  }
+}
+
+namespace {
+
+uint8_t RootAccidental(uint8_t b) {
+  return HighNibble(b) == kSharp ? kToneSharp : HighNibble(b) == kFlat ? kToneFlat : 0;
+}
+
+// One sign up or down: a double flat raised is a flat, a double sharp
+// lowered a sharp; nothing goes beyond a double sign.
+void Raise(TQSChordTone& t) {
+  switch (t.Accidental) {
+    case kToneDoubleFlat: t.Accidental = kToneFlat; break;
+    case kToneFlat: t.Accidental = 0; break;
+    case kToneSharp:
+    case kToneDoubleSharp: t.Accidental = kToneDoubleSharp; break;
+    default: t.Accidental = kToneSharp; break;
+  }
+}
+
+void Lower(TQSChordTone& t) {
+  switch (t.Accidental) {
+    case kToneDoubleSharp: t.Accidental = kToneSharp; break;
+    case kToneSharp: t.Accidental = 0; break;
+    case kToneFlat:
+    case kToneDoubleFlat: t.Accidental = kToneDoubleFlat; break;
+    default: t.Accidental = kToneFlat; break;
+  }
+}
+
+void Empty(TQSChordTone& t) {
+  t.Pitch = 0;
+  t.Step = 0;
+}
+
+// The tone the given number of semitones above the root.
+TQSChordTone Interval(const TQSChordTone& root, int semitones) {
+  static const int kWidths[7] = {2, 2, 1, 2, 2, 2, 1};  // C D E F G A B to the next step
+  int step = root.Step - 1, octave = 0, distance = 0;
+  while (semitones >= distance + kWidths[step]) {
+    distance += kWidths[step];
+    if (++step == 7) {
+      step = 0;
+      ++octave;
+    }
+  }
+  TQSChordTone t;
+  t.Step = static_cast<uint8_t>(step + 1);
+  t.Octave = static_cast<uint8_t>(octave);
+  t.Accidental = root.Accidental;
+  if (distance < semitones) Raise(t);
+  return t;
+}
+
+// Raised for an odd, lowered for an even non-zero low nibble.
+void Alter(TQSChordTone& t, uint8_t low) {
+  if (low == 0) return;
+  if (low & 1) Raise(t);
+  else Lower(t);
+}
+
+}  // namespace
+
+int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones) {
+  for (TQSChordTone& t : tones) Empty(t);
+  const uint8_t rootByte = At(code, kRootOffset);
+  TQSChordTone& root = tones[0];
+  root.Step = static_cast<uint8_t>(std::min<int>(LowNibble(rootByte), 6) + 1);
+  root.Octave = 0;
+  root.Accidental = RootAccidental(rootByte);
+
+  int base = 0;
+  uint8_t quality = 0;
+  // The last alteration byte of 5, 7, 9, 11 and 13; -1 when none was seen.
+  int alteration[5] = {-1, -1, -1, -1, -1};
+  ForEachElement(code, [&](uint8_t b) {
+    const uint8_t high = HighNibble(b);
+    if (high == kBase) base = LowNibble(b);
+    else if (high >= kMinor && high <= kOmit) quality = b;
+    else if (high == kAlter5) alteration[0] = b;
+    else if (high >= kAlter7 && high <= kAlter13) alteration[(high - kAlter7) / 0x10 + 1] = b;
+  });
+
+  tones[1] = Interval(root, kThirdSemitones);
+  tones[2] = Interval(root, kFifthSemitones);
+  switch (HighNibble(quality)) {
+    case kMinor: Lower(tones[1]); break;
+    case kSus: tones[2] = Interval(root, kFourthSemitones); break;
+    case kOmit:
+      if (LowNibble(quality) & 1) Empty(tones[2]);
+      else Empty(tones[1]);
+      break;
+    default: break;
+  }
+
+  int count = 3;
+  auto seventh = [&] {
+    tones[3] = Interval(root, kSeventhSemitones);
+    Lower(tones[3]);
+  };
+  if (base >= kSeventh) {
+    seventh();
+    count = 4;
+  } else if (base == kSixth) {
+    tones[3] = Interval(root, kSixthSemitones);
+    count = 4;
+  }
+  // The major quality makes the seventh a major one (the fifth stays).
+  if (HighNibble(quality) == kMajor && base >= kSeventh) Raise(tones[3]);
+  if (base >= kNinth) {
+    tones[4] = Interval(root, kNinthSemitones);
+    count = 5;
+  }
+  if (base >= kThirteenth) {
+    tones[6] = Interval(root, kThirteenthSemitones);
+    Empty(tones[5]);
+    count = 7;
+  } else if (base == kEleventh) {
+    tones[5] = Interval(root, kEleventhSemitones);
+    count = 6;
+  }
+
+  if (alteration[0] >= 0) Alter(tones[2], LowNibble(static_cast<uint8_t>(alteration[0])));
+  if (alteration[1] >= 0) {
+    seventh();
+    Alter(tones[3], LowNibble(static_cast<uint8_t>(alteration[1])));
+    count = std::max(count, 4);
+  }
+  static const int kUpper[3] = {kNinthSemitones, kEleventhSemitones, kThirteenthSemitones};
+  for (int k = 0; k < 3; ++k) {
+    const int b = alteration[k + 2];
+    if (b < 0) continue;
+    tones[static_cast<size_t>(k + 4)] = Interval(root, kUpper[k]);
+    Alter(tones[static_cast<size_t>(k + 4)], LowNibble(static_cast<uint8_t>(b)));
+    count = k == 2 ? 7 : std::max(count, k + 5);
+  }
+
+  if (HasBass(code)) {
+    const uint8_t bass = At(code, BassOffset(code));
+    tones[7].Step = static_cast<uint8_t>(std::min<int>(LowNibble(bass), 6) + 1);
+    tones[7].Octave = 0;
+    tones[7].Accidental = RootAccidental(bass);
+    count = 8;
+  }
+  return count;
+}
+
+void AnswerChordText(TQSScore& score) {
+  score.GetChordText = [](TObject*, const std::vector<uint8_t>& code, std::vector<TQSChordFragment>& fragments) {
+    BuildChordName(code, fragments);
+  };
+}
+
+}  // namespace qs

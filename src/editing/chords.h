@@ -1,0 +1,47 @@
+#pragma once
+// The chord and guitar palettes' commands at the cursor: the tones of a
+// chord entered as notes, chord symbols and guitar frames set or replaced,
+// a chord removed, and page and system breaks at the cursor's column.
+#include <cstdint>
+#include <vector>
+
+#include "score/marks.h"
+
+namespace qs {
+
+class TQSScore;
+
+// One tone of a chord as the palettes describe it.
+struct TQSChordTone {
+  int16_t Pitch = 0;   // chromatic: octave x 12 + semitone; 0 = none
+  uint8_t Step = 0;    // diatonic step + 1; 0: the chromatic pitch is used
+  uint8_t String = 0;  // tablature string
+  uint8_t Fret = 0;    // tablature fret + 1
+  uint8_t Octave = 0;  // with the step form
+  uint8_t Modifier = 0;
+};
+
+// The diatonic step (0 = C .. 6 = B) a semitone is written on, and whether
+// it is a black key.
+int StepOfSemitone(int semitone);
+bool IsBlackKey(int semitone);
+
+// The first count tones as notes of the given value at the cursor, one undo
+// step; black keys are spelled from the tone before when spellBlackKeys.
+void InsertChordNotes(TQSScore& score, int count, const TQSChordTone* tones, int duration, bool spellBlackKeys);
+// A chord symbol at the cursor, or the one there updated; without names the
+// score's GetChordText names it from the pattern.
+void SetChordSymbol(TQSScore& score, const std::vector<uint8_t>& pattern,
+                    const std::vector<TQSChordFragment>* names, int yOffset);
+void SetGuitarFrame(TQSScore& score, const std::vector<uint8_t>& pattern, const uint8_t* fretBytes,
+                    const TQSFrameString* stringEntries, int stringCount, int fretCount, int usedFretCount,
+                    int startFret, int yOffset);
+// Duration not 0: frees the chord notes of the cursor's voice starting in
+// [cursor, cursor + duration); 0: the last chord symbol or frame at the
+// cursor tick. No undo record.
+void RemoveChord(TQSScore& score, int duration);
+// 0 none; n a page break with n - 1 empty pages after it.
+void SetPageBreak(TQSScore& score, int value);
+void SetStaveBreak(TQSScore& score, int value);
+
+}  // namespace qs

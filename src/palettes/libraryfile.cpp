@@ -1,0 +1,114 @@
+#include "palettes/libraryfile.h"
+
+#include <algorithm>
+
+#include "base/exceptions.h"
+#include "base/inifile.h"
+#include "base/safefile.h"
+#include "base/strings.h"
+#include "platform/paths.h"
+#include "score/record.h"
+
+namespace qs {
+
+uint8_t ReadLibrarySignature(TStream& s, std::initializer_list<uint8_t> accepted, const char* notMessage) {
+  uint8_t signature = 0;
+  if (s.Read(&signature, 1) != 1 || std::find(accepted.begin(), accepted.end(), signature) == accepted.end())
+    throw EReadError(notMessage);
+  return signature;
+}
+
+uint16_t ReadLibraryVersion(TStream& s, uint16_t newest, const char* newerMessage) {
+  ReadStreamString(s);
+  uint16_t version = s.ReadU16();
+  if (version > newest) throw EReadError(newerMessage);
+  return version;
+}
+
+void WriteLibraryHeader(TStream& s, uint8_t signature, const char* header, uint16_t version) {
+  s.WriteU8(signature);
+  WriteStreamString(s, header);
+  s.WriteU16(version);
+}
+
+bool LoadLibraryFile(const std::string& path, const std::function<void(TStream&)>& read) {
+  if (path.empty() || !FileExists(path)) return false;
+  TFileStream f(path, FileMode::OpenRead);
+  read(f);
+  return true;
+}
+
+bool LoadTemplateFile(const std::string& name, const std::string& ext, const std::function<void(TStream&)>& read) {
+  if (name.empty()) return false;
+  return LoadLibraryFile(platform::FindTemplate(ChangeFileExt(name, ext)), read);
+}
+
+void SaveTemplateFile(const std::string& name, const std::string& ext, const std::function<void(TStream&)>& write) {
+  // Only the name counts: a library entry never leaves the Templates folder.
+  std::string file = ChangeFileExt(ExtractFileName(name), ext);
+  if (file == ext) throw EFCreateError("Cannot create file \"" + name + "\". The name is empty.");
+  SafeSaveFile(platform::TemplatesDir() + file, write);
+}
+
+std::string LocalizedTemplateName(const std::string& name, const std::string& ext, const std::string& language) {
+  if (language.empty()) return name;
+  std::string localized = name + "." + UpperCase(language) + ext;
+  return platform::FindTemplate(localized).empty() ? name : localized;
+}
+
+std::string LibraryEntryName(const std::string& path) { return ChangeFileExt(ExtractFileName(path), ""); }
+
+std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::vector<TLibraryProblem>* problems) {
+  std::vector<std::string> entries;
+  std::string file = platform::FindLibraryIndex(keys.FileName);
+  if (file.empty()) return entries;
+  TIniFile ini(file);
+  const std::string key = keys.Key;
+  int count = ini.ReadInteger(keys.Section, key + "Max", 0);
+  for (int i = 0; i < count; ++i) {
+    std::string entry = ini.ReadString(keys.Section, key + std::to_string(i), "");
+    if (entry.empty()) continue;
+    if (platform::FindTemplate(ChangeFileExt(entry, keys.Extension)).empty()) {
+      if (problems) problems->push_back({keys.FileName, entry, {}});
+      continue;
+    }
+    entries.push_back(entry);
+  }
+  return entries;
+}
+
+void WriteLibraryIndex(const TLibraryIndexKeys& keys, const std::vector<std::string>& entries) {
+  TIniFile ini(platform::LibraryIndexFileName(keys.FileName));
+  const std::string key = keys.Key;
+  ini.BeginUpdate();
+  ini.WriteInteger(keys.Section, key + "Max", static_cast<int>(entries.size()));
+  for (size_t i = 0; i < entries.size(); ++i) ini.WriteString(keys.Section, key + std::to_string(i), entries[i]);
+  ini.EndUpdate();
+}
+
+std::string LibraryProblemMessage(const TLibraryProblem& problem, const std::string& language) {
+  struct TText {
+    const char* Language;
+    const char* Missing;
+    const char* Unreadable;
+  };
+  static const TText kTexts[] = {
+      {"ENU", "The library file \"%s\" listed in \"%s\" is missing and has been left out.",
+       "The library file \"%s\" listed in \"%s\" cannot be read and has been left out: %s"},
+      {"DEU", "Die in \"%2$s\" aufgeführte Bibliotheksdatei \"%1$s\" fehlt und wurde übergangen.",
+       "Die in \"%2$s\" aufgeführte Bibliotheksdatei \"%1$s\" kann nicht gelesen werden und wurde übergangen: %3$s"},
+      {"FRA", "Le fichier de bibliothèque « %s » indiqué dans « %s » est introuvable ; il a été ignoré.",
+       "Le fichier de bibliothèque « %s » indiqué dans « %s » est illisible ; il a été ignoré : %s"},
+      {"ITA", "Il file di libreria \"%s\" elencato in \"%s\" manca ed è stato tralasciato.",
+       "Il file di libreria \"%s\" elencato in \"%s\" non è leggibile ed è stato tralasciato: %s"},
+      {"RUS", "Файл библиотеки «%s», указанный в «%s», не найден и пропущен.",
+       "Файл библиотеки «%s», указанный в «%s», не удаётся прочитать; он пропущен: %s"},
+  };
+  const TText* text = &kTexts[0];
+  for (const TText& t : kTexts)
+    if (SameText(language, t.Language)) text = &t;
+  if (problem.Error.empty()) return Format(text->Missing, problem.Entry.c_str(), problem.Index.c_str());
+  return Format(text->Unreadable, problem.Entry.c_str(), problem.Index.c_str(), problem.Error.c_str());
+}
+
+}  // namespace qs

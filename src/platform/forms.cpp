@@ -1,0 +1,546 @@
+#include "platform/forms.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QBitmap>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QImage>
+#include <QPointer>
+#include <QScreen>
+#include <QThread>
+#include <QTimer>
+#include <QToolTip>
+
+#include <algorithm>
+
+#include "platform/bitmap.h"
+#include "platform/gui.h"
+#include "platform/qtcontrols.h"
+#include "platform/qtsurface.h"
+
+namespace qs {
+
+namespace {
+
+// The last window activated that takes activation.
+QPointer<QWidget> g_lastActive;
+
+// Window-level events of a form: closing, activation.
+struct TFormBridge : QObject {
+  explicit TFormBridge(TCustomForm* form) : Form(form) {}
+  TCustomForm* Form;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched != Form->Widget() || Form->Destroying()) return false;
+    switch (e->type()) {
+      case QEvent::Close:
+        // The window system asks: the form decides.
+        e->ignore();
+        Form->Close();
+        return true;
+      case QEvent::WindowActivate:
+        // Where the window system activates a window that asked not to be,
+        // the window that was active gets it back.
+        if (Form->NoActivate()) {
+          if (QWidget* back = g_lastActive) back->activateWindow();
+          return false;
+        }
+        g_lastActive = Form->Widget();
+        Form->Activated();
+        return false;
+      case QEvent::WindowDeactivate:
+        Form->Deactivated();
+        return false;
+      default:
+        return false;
+    }
+  }
+};
+
+// Frees a component later unless it went before.
+class TReleaser : public TComponent {
+ public:
+  explicit TReleaser(TComponent* target) : TComponent(nullptr), target_(target) { target->FreeNotification(this); }
+  void Run() {
+    TComponent* t = target_;
+    target_ = nullptr;
+    if (t) {
+      t->RemoveFreeNotification(this);
+      delete t;
+    }
+  }
+
+ protected:
+  void Notification(TComponent* c, TOperation op) override {
+    if (op == opRemove && c == target_) target_ = nullptr;
+  }
+
+ private:
+  TComponent* target_;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------- TCustomForm
+
+TCustomForm::TCustomForm(TComponent* owner) : TCustomControl(owner) {
+  visible_ = false;
+  QWidget* w = Widget();
+  w->setParent(nullptr);
+  w->setAttribute(Qt::WA_QuitOnClose, false);
+  auto* bridge = new TFormBridge(this);
+  bridge->setParent(w);
+  w->installEventFilter(bridge);
+  SetBounds(0, 0, 320, 240);
+  undockBounds_ = BoundsRect();
+  ApplyWindowFlags();
+  Screen().forms_.push_back(this);
+}
+
+TCustomForm::~TCustomForm() {
+  BeginDestroy();
+  Fire(OnDestroy, this);
+  auto& forms = Screen().forms_;
+  forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
+  TApplication& app = Application();
+  if (app.mainForm_ == this) app.mainForm_ = nullptr;
+}
+
+const TPropTable& TCustomForm::Published() const {
+  static const TPropTable table(
+      &TWinControl::Published(),
+      {BoolProp<TCustomForm>(
+           "KeyPreview", [](const TCustomForm& f) { return f.KeyPreview; },
+           [](TCustomForm& f, bool v) { f.KeyPreview = v; }),
+       IntProp<TCustomForm>(
+           "ModalResult", [](const TCustomForm& f) { return f.ModalResult(); },
+           [](TCustomForm& f, int v) { f.SetModalResult(v); }),
+       IntProp<TCustomForm>(
+           "ClientWidth", [](const TCustomForm& f) { return f.ClientWidth(); },
+           [](TCustomForm& f, int v) { f.SetClientWidth(v); }),
+       IntProp<TCustomForm>(
+           "ClientHeight", [](const TCustomForm& f) { return f.ClientHeight(); },
+           [](TCustomForm& f, int v) { f.SetClientHeight(v); })});
+  return table;
+}
+
+void TCustomForm::ApplyWindowFlags() {
+  QWidget* w = Widget();
+  if (parent_) return;
+  Qt::WindowFlags flags = Qt::Window;
+  switch (borderStyle_) {
+    case bsNone: flags |= Qt::FramelessWindowHint; break;
+    case bsDialog: flags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
+    case bsToolWindow: case bsSizeToolWin: flags = Qt::Tool; break;
+    default: break;
+  }
+  if (formStyle_ == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
+  if (noActivate_) {
+    // A frameless popup is a window the window system never activates;
+    // a bordered one asks not to be.
+    if (borderStyle_ == bsNone)
+      flags = Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowDoesNotAcceptFocus;
+    else
+      flags = (flags & ~Qt::WindowType_Mask) | Qt::Tool | Qt::WindowDoesNotAcceptFocus;
+  }
+  w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate_);
+  const bool shown = w->isVisible();
+  w->setWindowFlags(flags);
+  // Fixed borders keep the size the form gives.
+  if (borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow)
+    w->setFixedSize(Width(), Height());
+  else
+    w->setFixedSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX), w->setMinimumSize(0, 0);
+  if (shown) w->show();
+}
+
+void TCustomForm::SetBounds(int left, int top, int width, int height) {
+  QWidget* w = Widget();
+  if (w && w->isWindow() && (borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow))
+    w->setFixedSize(std::max(0, width), std::max(0, height));
+  TCustomControl::SetBounds(left, top, width, height);
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
+  if (v == borderStyle_) return;
+  borderStyle_ = v;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::SetNoActivate(bool v) {
+  if (v == noActivate_) return;
+  noActivate_ = v;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::ManualDock(TWinControl* site, TAlign align) {
+  if (!site || site == parent_) return;
+  if (!parent_) undockBounds_ = BoundsRect();
+  const bool shown = visible_;
+  SetParent(site);
+  SetAlign(align);
+  SetVisible(shown);
+  Fire(OnEndDock, this, site);
+}
+
+void TCustomForm::ManualFloat(const TRect* screenRect) {
+  if (!parent_) return;
+  const bool shown = visible_;
+  SetAlign(alNone);
+  SetParent(nullptr);
+  visible_ = false;
+  ApplyWindowFlags();
+  const TRect r = screenRect ? *screenRect : undockBounds_;
+  SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  if (shown) SetVisible(true);
+  Fire(OnEndDock, this, nullptr);
+}
+
+void TCustomForm::SetFormStyle(TFormStyle v) {
+  if (v == formStyle_) return;
+  formStyle_ = v;
+  ApplyWindowFlags();
+}
+
+TWindowState TCustomForm::WindowState() const {
+  QWidget* w = Widget();
+  if (w->isMinimized()) return TWindowState::wsMinimized;
+  if (w->isMaximized()) return TWindowState::wsMaximized;
+  return TWindowState::wsNormal;
+}
+
+void TCustomForm::SetWindowState(TWindowState v) {
+  QWidget* w = Widget();
+  Qt::WindowStates s = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+  if (v == TWindowState::wsMinimized) s |= Qt::WindowMinimized;
+  if (v == TWindowState::wsMaximized) s |= Qt::WindowMaximized;
+  w->setWindowState(s);
+}
+
+void TCustomForm::CaptionChanged() { Widget()->setWindowTitle(QString::fromStdString(caption_)); }
+
+void TCustomForm::PlaceOnShow() {
+  if (placed_ || parent_) return;
+  placed_ = true;
+  const TRect area = Screen().WorkAreaRect();
+  TRect around = area;
+  if (position_ == poMainFormCenter || position_ == poOwnerFormCenter) {
+    TCustomForm* other = position_ == poOwnerFormCenter ? dynamic_cast<TCustomForm*>(Owner()) : nullptr;
+    if (!other) other = Application().MainForm();
+    if (other && other != this && other->Visible()) around = other->BoundsRect();
+  } else if (position_ != poScreenCenter && position_ != poDesktopCenter) {
+    return;
+  }
+  SetBounds(around.Left + (around.Width() - Width()) / 2, around.Top + (around.Height() - Height()) / 2, Width(),
+            Height());
+}
+
+void TCustomForm::SetVisible(bool v) {
+  QWidget* w = Widget();
+  if (parent_) {
+    TWinControl::SetVisible(v);
+    return;
+  }
+  if (v == visible_ && v == w->isVisible()) return;
+  visible_ = v;
+  if (v) {
+    PlaceOnShow();
+    w->show();
+    w->raise();
+    if (!noActivate_) w->activateWindow();
+    DoShow();
+    if (noActivate_) return;
+    if (activeControl_ && activeControl_->CanFocus())
+      activeControl_->SetFocus();
+    else if (TWinControl* first = FindNextControl(nullptr, true))
+      first->SetFocus();
+  } else {
+    TApplication& app = Application();
+    if (TControl* c = app.CaptureControl(); c && c->ParentForm() == this) app.SetCaptureControl(nullptr);
+    w->hide();
+    DoHide();
+  }
+}
+
+void TCustomForm::SetModalResult(TModalResult v) {
+  modalResult_ = v;
+  if (modal_ && v != mrNone)
+    if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+TModalResult TCustomForm::ShowModal() {
+  if (modal_ || Visible()) throw EInvalidOperation("Cannot make a visible window modal");
+  TApplication& app = Application();
+  if (app.CaptureControl()) app.SetCaptureControl(nullptr);
+  QWidget* w = Widget();
+  w->setWindowModality(Qt::ApplicationModal);
+  modal_ = true;
+  modalResult_ = mrNone;
+  ++app.modalLevel_;
+  TModalResult result = mrCancel;
+  try {
+    SetVisible(true);
+    for (;;) {
+      if (app.Terminated()) modalResult_ = mrCancel;
+      if (modalResult_ != mrNone) {
+        // The form may refuse to close: then the loop goes on.
+        TCloseAction action = caNone;
+        if (CloseQuery()) {
+          action = caHide;
+          DoClose(action);
+        }
+        if (action != caNone || app.Terminated()) break;
+        modalResult_ = mrNone;
+      }
+      app.HandleMessage();
+    }
+    result = modalResult_;
+  } catch (...) {
+    --app.modalLevel_;
+    modal_ = false;
+    w->setWindowModality(Qt::NonModal);
+    SetVisible(false);
+    throw;
+  }
+  --app.modalLevel_;
+  modal_ = false;
+  SetVisible(false);
+  w->setWindowModality(Qt::NonModal);
+  return result;
+}
+
+bool TCustomForm::CloseQuery() {
+  bool canClose = true;
+  Fire(OnCloseQuery, this, std::ref(canClose));
+  return canClose;
+}
+
+void TCustomForm::Close() {
+  if (modal_) {
+    SetModalResult(mrCancel);
+    return;
+  }
+  if (!CloseQuery()) return;
+  TCloseAction action = DefaultCloseAction;
+  DoClose(action);
+  switch (action) {
+    case caNone: return;
+    case caMinimize: SetWindowState(TWindowState::wsMinimized); return;
+    case caFree:
+      SetVisible(false);
+      if (Application().MainForm() == this) Application().Terminate();
+      Release();
+      return;
+    default:
+      SetVisible(false);
+      if (Application().MainForm() == this) Application().Terminate();
+      return;
+  }
+}
+
+void TCustomForm::Release() { ReleaseComponent(this); }
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+  if (control == activeControl_) return;
+  if (activeControl_) activeControl_->RemoveFreeNotification(this);
+  activeControl_ = control;
+  if (control) control->FreeNotification(this);
+}
+
+bool TCustomForm::Active() const { return Widget()->isActiveWindow(); }
+
+void TCustomForm::Notification(TComponent* component, TOperation operation) {
+  TCustomControl::Notification(component, operation);
+  if (operation == opRemove && component == activeControl_) activeControl_ = nullptr;
+  if (operation == opRemove && component == Menu) Menu = nullptr;
+}
+
+bool TCustomForm::PreviewKeyDown(uint16_t& key, TShiftState shift) {
+  if (KeyPreview) Fire(OnKeyDown, this, std::ref(key), shift);
+  return key == 0;
+}
+bool TCustomForm::PreviewKeyUp(uint16_t& key, TShiftState shift) {
+  if (KeyPreview) Fire(OnKeyUp, this, std::ref(key), shift);
+  return key == 0;
+}
+bool TCustomForm::PreviewKeyPress(char16_t& key) {
+  if (KeyPreview) Fire(OnKeyPress, this, std::ref(key));
+  return key == 0;
+}
+
+void TCustomForm::Activated() {
+  Fire(OnActivate, this);
+  Fire(Screen().OnActiveFormChange, this);
+}
+
+void TCustomForm::Deactivated() {
+  // A drag in progress in the form ends when another window takes over.
+  TApplication& app = Application();
+  if (TControl* c = app.CaptureControl(); c && c->ParentForm() == this) {
+    app.SetCaptureControl(nullptr);
+    c->Perform(WM_CANCELMODE);
+  }
+  Fire(OnDeactivate, this);
+}
+
+void TCustomForm::FocusChanged(TWinControl* control) {
+  if (control != this) SetActiveControl(control);
+  Fire(Screen().OnActiveControlChange, this);
+}
+
+// ------------------------------------------------------------ TApplication
+
+struct TApplication::TImpl {};
+
+TApplication::TApplication() : TComponent(nullptr), impl_(std::make_unique<TImpl>()) {
+  EnsureGuiApplication();
+  SetName("Application");
+}
+
+TApplication::~TApplication() { BeginDestroy(); }
+
+TApplication& Application() {
+  // Lives as long as the process, like the toolkit's application object.
+  static TApplication* app = new TApplication;
+  return *app;
+}
+
+void TApplication::Run() {
+  if (mainForm_ && !mainForm_->Visible()) mainForm_->Show();
+  while (!terminated_) HandleMessage();
+}
+
+void TApplication::ProcessMessages() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+bool TApplication::Idle() {
+  bool done = true;
+  Fire(OnIdle, this, std::ref(done));
+  return done;
+}
+
+void TApplication::HandleMessage() {
+  QAbstractEventDispatcher* d = QAbstractEventDispatcher::instance();
+  if (!d) return;
+  if (d->processEvents(QEventLoop::AllEvents)) return;
+  if (Idle() && !terminated_) d->processEvents(QEventLoop::WaitForMoreEvents);
+}
+
+void TApplication::Terminate() {
+  terminated_ = true;
+  if (auto* d = QAbstractEventDispatcher::instance()) d->wakeUp();
+}
+
+void TApplication::SetMainForm(TCustomForm* form) { mainForm_ = form; }
+
+void TApplication::CancelHint() { QToolTip::hideText(); }
+
+TWinControl* TApplication::FocusedControl() const { return FindControl(QApplication::focusWidget()); }
+
+bool TApplication::PreviewMessage(TMessage& message) {
+  if (!OnMessage) return false;
+  bool handled = false;
+  OnMessage(message, handled);
+  return handled;
+}
+
+void TApplication::SetCaptureControl(TControl* control) {
+  TControl* old = captureControl_;
+  if (old == control) return;
+  captureControl_ = control;
+  auto hostOf = [](TControl* c) -> TWinControl* {
+    return c->IsWindowed() ? static_cast<TWinControl*>(c) : c->Parent();
+  };
+  if (old) {
+    if (TWinControl* host = hostOf(old)) {
+      if (QWidget* w = host->Widget(); w && QWidget::mouseGrabber() == w) w->releaseMouse();
+      if (host->Impl().Pressed == old) host->Impl().Pressed = nullptr;
+    }
+  }
+  if (control) {
+    if (TWinControl* host = hostOf(control)) {
+      // The window system's grab also brings the pointer's moves outside
+      // the program's windows; the offscreen platform has none to give.
+      if (QWidget* w = host->Widget(); w && w->isVisible() && QGuiApplication::platformName() != "offscreen")
+        w->grabMouse();
+      if (!control->IsWindowed()) host->Impl().Pressed = control;
+    }
+    // The control that had the mouse learns that it lost it.
+    if (old) old->Perform(WM_CANCELMODE);
+  }
+}
+
+void PostMessage(TWinControl* control, uint32_t msg, intptr_t wParam, intptr_t lParam) {
+  PostControlMessage(control, TMessage{msg, wParam, lParam});
+}
+
+void ReleaseComponent(TComponent* component) {
+  if (!component) return;
+  auto* releaser = new TReleaser(component);
+  QTimer::singleShot(0, QCoreApplication::instance(), [releaser] {
+    releaser->Run();
+    delete releaser;
+  });
+}
+
+// ----------------------------------------------------------------- TScreen
+
+TScreen& Screen() {
+  static TScreen* screen = new TScreen;
+  return *screen;
+}
+
+TCustomForm* TScreen::Forms(int index) const {
+  if (index < 0 || index >= FormCount()) RaiseListIndexError(index);
+  return forms_[static_cast<size_t>(index)];
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+  for (TCustomForm* f : forms_)
+    if (f->Widget()->isActiveWindow() && !f->Parent()) return f;
+  return nullptr;
+}
+
+TWinControl* TScreen::ActiveControl() const { return Application().FocusedControl(); }
+
+void TScreen::SetCursor(TCursor cursor) {
+  if (cursor == cursor_) return;
+  if (cursor_ != crDefault) QGuiApplication::restoreOverrideCursor();
+  cursor_ = cursor;
+  if (cursor != crDefault) QGuiApplication::setOverrideCursor(QtCursor(cursor));
+}
+
+void TScreen::SetCursorImage(TCursor id, const TBitmap& image, int hotX, int hotY, bool transparentWhite) {
+  if (id <= 0) throw EInvalidOperation("Cursor numbers of the program's own shapes must be positive");
+  QPixmap pm = QPixmap::fromImage(BitmapImage(image));
+  if (transparentWhite) pm.setMask(pm.createMaskFromColor(Qt::white));
+  CursorRegistry()[id] = QCursor(pm, hotX, hotY);
+}
+
+bool TScreen::HasCursor(TCursor id) const { return id <= 0 || CursorRegistry().count(id); }
+
+int TScreen::Width() const {
+  EnsureGuiApplication();
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().width() : 1024;
+}
+
+int TScreen::Height() const {
+  EnsureGuiApplication();
+  QScreen* s = QGuiApplication::primaryScreen();
+  return s ? s->geometry().height() : 768;
+}
+
+TRect TScreen::WorkAreaRect() const {
+  EnsureGuiApplication();
+  QScreen* s = QGuiApplication::primaryScreen();
+  if (!s) return Bounds(0, 0, 1024, 768);
+  const QRect r = s->availableGeometry();
+  return Bounds(r.x(), r.y(), r.width(), r.height());
+}
+
+int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+
+}  // namespace qs

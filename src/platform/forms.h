@@ -1,0 +1,250 @@
+#pragma once
+// Forms (top-level windows), the application object with its message loop,
+// and the screen.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/controls.h"
+
+namespace qs {
+
+class TBitmap;
+
+// Modal results: a button's ModalResult ends ShowModal with it.
+using TModalResult = int;
+enum : int {
+  mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7,
+  mrAll = 8, mrNoToAll = 9, mrYesToAll = 10, mrClose = 11
+};
+
+enum TFormBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TPosition : uint8_t {
+  poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter,
+  poMainFormCenter, poOwnerFormCenter
+};
+enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
+// Scoped: the score view has a wsNormal of its own (TQSWindowStyle).
+enum class TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
+// After a form docked (target the site) or floated (target null).
+using TDockEvent = std::function<void(TObject* sender, TWinControl* target)>;
+
+class TCustomForm : public TCustomControl {
+ public:
+  explicit TCustomForm(TComponent* owner);
+  ~TCustomForm() override;
+  const char* ClassName() const override { return "TCustomForm"; }
+  const TPropTable& Published() const override;
+
+  void SetVisible(bool v) override;
+  void SetBounds(int left, int top, int width, int height) override;
+  // Shows the form and makes it the active window.
+  void ShowForm() { SetVisible(true); }
+  // Shows the form modally: other forms take no input until ModalResult is
+  // set (by code or a button) or the form is closed (mrCancel). Returns
+  // the modal result and hides the form.
+  TModalResult ShowModal();
+  TModalResult ModalResult() const { return modalResult_; }
+  void SetModalResult(TModalResult v);
+  bool Modal() const { return modal_; }
+  // Asks CloseQuery, then OnClose with the default action (caHide; caFree
+  // for a form that said so; for a modal form it only sets mrCancel) and
+  // carries the action out.
+  void Close();
+  virtual bool CloseQuery();
+  // Frees the form after the message being handled now (safe from the
+  // form's own handlers).
+  void Release();
+
+  TFormBorderStyle BorderStyle() const { return borderStyle_; }
+  void SetBorderStyle(TFormBorderStyle v);
+  TPosition Position() const { return position_; }
+  void SetPosition(TPosition v) { position_ = v; }
+  TFormStyle FormStyle() const { return formStyle_; }
+  void SetFormStyle(TFormStyle v);
+  TWindowState WindowState() const;
+  void SetWindowState(TWindowState v);
+  bool KeyPreview = false;
+  // A popup or tool window that never takes activation or the keyboard
+  // focus, not even when clicked, and never shows in the task bar (menus,
+  // drop-down lists, hints, palettes). Set before the form is shown.
+  bool NoActivate() const { return noActivate_; }
+  void SetNoActivate(bool v);
+
+  // Docking: the form becomes a control of the dock site (aligned as
+  // given) and floats again as a window of the size it had before.
+  void ManualDock(TWinControl* site, TAlign align = alClient);
+  // Floats the form at the given screen rectangle, or at its last floating
+  // place and size.
+  void ManualFloat(const TRect* screenRect = nullptr);
+  bool Floating() const { return parent_ == nullptr; }
+  TWinControl* HostDockSite() const { return parent_; }
+  int UndockWidth() const { return undockBounds_.Width(); }
+  int UndockHeight() const { return undockBounds_.Height(); }
+  TDockEvent OnEndDock;
+  // The action Close takes when OnClose leaves it alone.
+  TCloseAction DefaultCloseAction = caHide;
+
+  TWinControl* ActiveControl() const { return activeControl_; }
+  // Focuses the control when the form is shown (raises when it cannot).
+  void SetActiveControl(TWinControl* control);
+  bool Active() const;
+  // The menu the UI kit puts on the form.
+  TComponent* Menu = nullptr;
+
+  TNotifyEvent OnShow;
+  TNotifyEvent OnHide;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TCloseEvent OnClose;
+  TCloseQueryEvent OnCloseQuery;
+  TNotifyEvent OnDestroy;
+
+  // The form's own key preview; the default fires OnKeyDown when KeyPreview.
+  bool PreviewKeyDown(uint16_t& key, TShiftState shift);
+  bool PreviewKeyUp(uint16_t& key, TShiftState shift);
+  bool PreviewKeyPress(char16_t& key);
+
+  void Activated();
+  void Deactivated();
+  void FocusChanged(TWinControl* control);
+
+ protected:
+  void CaptionChanged() override;
+  void Notification(TComponent* component, TOperation operation) override;
+  virtual void DoShow() { Fire(OnShow, this); }
+  virtual void DoHide() { Fire(OnHide, this); }
+  virtual void DoClose(TCloseAction& action) { Fire(OnClose, this, std::ref(action)); }
+
+ private:
+  void ApplyWindowFlags();
+  void PlaceOnShow();
+  TModalResult modalResult_ = mrNone;
+  bool modal_ = false;
+  bool placed_ = false;
+  TFormBorderStyle borderStyle_ = bsSizeable;
+  TPosition position_ = poDesigned;
+  TFormStyle formStyle_ = fsNormal;
+  TWinControl* activeControl_ = nullptr;
+  bool noActivate_ = false;
+  TRect undockBounds_;
+};
+
+class TForm : public TCustomForm {
+ public:
+  using TCustomForm::TCustomForm;
+  const char* ClassName() const override { return "TForm"; }
+};
+
+using TIdleEvent = std::function<void(TObject* sender, bool& done)>;
+using TMessageEvent = std::function<void(TMessage& message, bool& handled)>;
+
+// The program's application object (one, made on first use).
+class TApplication : public TComponent {
+ public:
+  TApplication();
+  ~TApplication() override;
+  const char* ClassName() const override { return "TApplication"; }
+
+  // Handles messages until Terminate is called or the main form closes.
+  void Run();
+  // Handles every message waiting now, then returns.
+  void ProcessMessages();
+  // Waits for one message (or idle time) and handles it.
+  void HandleMessage();
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+
+  TCustomForm* MainForm() const { return mainForm_; }
+  void SetMainForm(TCustomForm* form);
+  std::string Title = "Quillstave 4";
+
+  // Hints: the pause before a hint shows, before the next one shows, and
+  // how long it stays (milliseconds).
+  int HintPause = 500;
+  int HintShortPause = 50;
+  int HintHidePause = 2500;
+  bool ShowHint = true;
+  void CancelHint();
+
+  // Runs when the message queue has run empty; done = false asks for
+  // another call without waiting.
+  TIdleEvent OnIdle;
+  // Sees every key message (WM_KEYDOWN, WM_KEYUP, WM_CHAR with the control
+  // in LParam as a TWinControl*) and every posted message before its
+  // control does; handled = true stops it.
+  TMessageEvent OnMessage;
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+
+  // The window that has the keyboard focus, null when the program is not
+  // active.
+  TWinControl* FocusedControl() const;
+  // Passes a message through OnMessage; true when handled there.
+  bool PreviewMessage(TMessage& message);
+  // The control that has the mouse captured (null for none).
+  TControl* CaptureControl() const { return captureControl_; }
+  void SetCaptureControl(TControl* control);
+  int ModalLevel() const { return modalLevel_; }
+
+ private:
+  friend class TCustomForm;
+  friend class TControl;
+  bool Idle();
+  bool terminated_ = false;
+  TCustomForm* mainForm_ = nullptr;
+  TControl* captureControl_ = nullptr;
+  int modalLevel_ = 0;
+  struct TImpl;
+  std::unique_ptr<TImpl> impl_;
+};
+
+TApplication& Application();
+
+// Posts a message to a windowed control; it is delivered (OnMessage, then
+// WndProc) after the current message, in the order posted. A message to a
+// control freed before then is dropped.
+void PostMessage(TWinControl* control, uint32_t msg, intptr_t wParam = 0, intptr_t lParam = 0);
+// Frees a component after the current message (a popup closing itself
+// from its own handler). Nothing happens when it is freed before.
+void ReleaseComponent(TComponent* component);
+
+// The screen: the forms, the active form and control, cursors.
+class TScreen {
+ public:
+  int FormCount() const { return static_cast<int>(forms_.size()); }
+  TCustomForm* Forms(int index) const;
+  TCustomForm* ActiveForm() const;
+  TWinControl* ActiveControl() const;
+
+  // The cursor shown over every window (crDefault: each control's own).
+  TCursor Cursor() const { return cursor_; }
+  void SetCursor(TCursor cursor);
+  // Registers a cursor shape under a positive number.
+  void SetCursorImage(TCursor id, const TBitmap& image, int hotX, int hotY, bool transparentWhite = true);
+  bool HasCursor(TCursor id) const;
+
+  int Width() const;
+  int Height() const;
+  // The screen without task bars and docks.
+  TRect WorkAreaRect() const;
+  int PixelsPerInch() const;
+
+  TNotifyEvent OnActiveFormChange;
+  TNotifyEvent OnActiveControlChange;
+
+ private:
+  friend class TCustomForm;
+  std::vector<TCustomForm*> forms_;
+  TCursor cursor_ = crDefault;
+};
+
+TScreen& Screen();
+
+}  // namespace qs

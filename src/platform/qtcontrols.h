@@ -1,0 +1,59 @@
+#pragma once
+// For the platform's own .cpp files only: how controls sit on the
+// toolkit's widgets.
+#include <QPointer>
+#include <QRegion>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+
+#include "platform/bitmap.h"
+#include "platform/controls.h"
+#include "platform/keys.h"
+
+class QMouseEvent;
+
+namespace qs {
+
+// The widget of a control drawn by the program itself: shows the back
+// buffer, and passes input to the control through the bridge.
+class TControlWidget : public QWidget {
+ public:
+  explicit TControlWidget(TWinControl* control) : control_(control) {}
+  TWinControl* Control() const { return control_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  TWinControl* control_;
+};
+
+struct TWinControl::TImpl {
+  QPointer<QWidget> Widget;
+  bool OwnDrawn = false;   // a TControlWidget
+  QObject* Bridge = nullptr;
+  std::unique_ptr<TBitmap> Buffer;
+  std::unique_ptr<TCanvas> Canvas;  // on the buffer; shows what it draws
+  QRegion Invalid;
+  QRegion Erase;
+  TControl* Hover = nullptr;        // graphic child under the mouse
+  TControl* Pressed = nullptr;      // graphic child the press went to
+  int TabOrder = -1;
+};
+
+// The one table between the toolkit's keys and virtual key codes.
+uint16_t VirtualKeyFromQt(int qtKey, bool keypad);
+// The toolkit key (and whether it is on the numeric pad) for a virtual key.
+int QtKeyFromVirtualKey(uint16_t vk, bool* keypad);
+TShiftState ShiftFromQt(int modifiers, int buttons);
+// The toolkit's modifiers for a shift state.
+int QtModifiersFromShift(TShiftState shift);
+QCursor QtCursor(TCursor cursor);
+// The program's own cursor shapes by number.
+std::map<TCursor, QCursor>& CursorRegistry();
+// Queues a message for the control's window (PostMessage).
+void PostControlMessage(TWinControl* control, const TMessage& message);
+
+}  // namespace qs

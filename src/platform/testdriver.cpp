@@ -1,0 +1,175 @@
+#include "platform/testdriver.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWheelEvent>
+#include <QPointer>
+#include <QWindow>
+
+#include "platform/forms.h"
+#include "platform/qtcontrols.h"
+
+namespace qs::testdriver {
+
+namespace {
+
+// The window and the position in it of a control's client point.
+struct TWindowPoint {
+  QWindow* Window = nullptr;
+  QPoint Pos;
+  QWidget* Widget = nullptr;
+};
+
+TWindowPoint Locate(TControl& control, int x, int y) {
+  TWinControl* host = control.IsWindowed() ? static_cast<TWinControl*>(&control) : control.Parent();
+  if (!host) throw EInvalidOperation("Control '" + control.Name() + "' is not on a window");
+  if (!control.IsWindowed()) {
+    x += control.Left();
+    y += control.Top();
+  }
+  QWidget* w = host->Widget();
+  QWidget* top = w->window();
+  QWindow* window = top->windowHandle();
+  if (!window || !top->isVisible())
+    throw EInvalidOperation("Control '" + control.Name() + "' is not on a shown window");
+  return {window, w->mapTo(top, QPoint(x, y)), w};
+}
+
+// The window the pointer is in: entering another one tells both, as the
+// window system does when the pointer crosses into a window.
+QPointer<QWindow> g_pointerWindow;
+
+void EnterWindow(const TWindowPoint& p) {
+  if (g_pointerWindow == p.Window) return;
+  if (QWindow* old = g_pointerWindow) {
+    QEvent leave(QEvent::Leave);
+    QSpontaneKeyEvent::setSpontaneous(&leave);
+    QCoreApplication::sendEvent(old, &leave);
+  }
+  g_pointerWindow = p.Window;
+  const QPointF global = p.Window->mapToGlobal(QPointF(p.Pos));
+  QEnterEvent enter(QPointF(p.Pos), QPointF(p.Pos), global);
+  QSpontaneKeyEvent::setSpontaneous(&enter);
+  QCoreApplication::sendEvent(p.Window, &enter);
+}
+
+Qt::MouseButton QtButton(TMouseButton b) {
+  return b == mbRight ? Qt::RightButton : b == mbMiddle ? Qt::MiddleButton : Qt::LeftButton;
+}
+
+Qt::KeyboardModifiers Mods(TShiftState s) { return Qt::KeyboardModifiers(QtModifiersFromShift(s)); }
+
+QWindow* KeyWindow(TControl& control) {
+  TWinControl* host = control.IsWindowed() ? static_cast<TWinControl*>(&control) : control.Parent();
+  if (!host) throw EInvalidOperation("Control '" + control.Name() + "' is not on a window");
+  QWindow* window = host->Widget()->window()->windowHandle();
+  if (!window) throw EInvalidOperation("Control '" + control.Name() + "' is not on a shown window");
+  return window;
+}
+
+void SendKey(bool press, TControl& control, uint16_t vk, TShiftState shift) {
+  bool keypad = false;
+  const int key = QtKeyFromVirtualKey(vk, &keypad);
+  if (!key) throw EInvalidOperation("No key for virtual key code " + std::to_string(vk));
+  Qt::KeyboardModifiers mods = Mods(shift);
+  if (keypad) mods |= Qt::KeypadModifier;
+  QString text;
+  if (key >= Qt::Key_A && key <= Qt::Key_Z && !(shift & (ssCtrl | ssAlt)))
+    text = QChar((shift & ssShift) ? key : key - 'A' + 'a');
+  else if ((key >= Qt::Key_0 && key <= Qt::Key_9) || key == Qt::Key_Space)
+    text = QChar(key);
+  else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+    text = QChar('\r');
+  else if (key == Qt::Key_Escape)
+    text = QChar(27);
+  else if (key == Qt::Key_Backspace)
+    text = QChar(8);
+  else if (keypad && key == Qt::Key_Plus)
+    text = QChar('+');
+  else if (keypad && key == Qt::Key_Minus)
+    text = QChar('-');
+  if (shift & (ssCtrl | ssAlt)) text.clear();
+  QWindow* window = KeyWindow(control);
+  if (press)
+    QTest::sendKeyEvent(QTest::Press, window, Qt::Key(key), text, mods);
+  else
+    QTest::sendKeyEvent(QTest::Release, window, Qt::Key(key), text, mods);
+  ProcessMessages();
+}
+
+}  // namespace
+
+void ProcessMessages() { Application().ProcessMessages(); }
+
+void ShowAndWait(TCustomForm& form) {
+  form.Show();
+  QWidget* w = form.Widget();
+  (void)QTest::qWaitForWindowExposed(w, 2000);
+  if (!w->testAttribute(Qt::WA_ShowWithoutActivating) && !(w->windowFlags() & Qt::WindowDoesNotAcceptFocus))
+    (void)QTest::qWaitForWindowActive(w, 2000);
+  ProcessMessages();
+}
+
+void MouseDown(TControl& control, int x, int y, TMouseButton button, TShiftState shift) {
+  TWindowPoint p = Locate(control, x, y);
+  EnterWindow(p);
+  QTest::mousePress(p.Window, QtButton(button), Mods(shift), p.Pos);
+  ProcessMessages();
+}
+
+void MouseMove(TControl& control, int x, int y, TShiftState) {
+  TWindowPoint p = Locate(control, x, y);
+  EnterWindow(p);
+  QTest::mouseMove(p.Window, p.Pos);
+  ProcessMessages();
+}
+
+void MouseUp(TControl& control, int x, int y, TMouseButton button, TShiftState shift) {
+  TWindowPoint p = Locate(control, x, y);
+  EnterWindow(p);
+  QTest::mouseRelease(p.Window, QtButton(button), Mods(shift), p.Pos);
+  ProcessMessages();
+}
+
+void Click(TControl& control, int x, int y, TMouseButton button, TShiftState shift) {
+  TWindowPoint p = Locate(control, x, y);
+  EnterWindow(p);
+  QTest::mouseClick(p.Window, QtButton(button), Mods(shift), p.Pos);
+  ProcessMessages();
+}
+
+void DoubleClick(TControl& control, int x, int y, TShiftState shift) {
+  TWindowPoint p = Locate(control, x, y);
+  EnterWindow(p);
+  QTest::mouseDClick(p.Window, Qt::LeftButton, Mods(shift), p.Pos);
+  ProcessMessages();
+}
+
+void Wheel(TControl& control, int x, int y, int delta, TShiftState shift) {
+  TWindowPoint p = Locate(control, x, y);
+  const QPointF global = p.Window->mapToGlobal(p.Pos);
+  EnterWindow(p);
+  QWheelEvent e(QPointF(p.Pos), global, QPoint(), QPoint(0, delta), Qt::NoButton, Mods(shift), Qt::NoScrollPhase,
+                false);
+  QSpontaneKeyEvent::setSpontaneous(&e);
+  QCoreApplication::sendEvent(p.Window, &e);
+  ProcessMessages();
+}
+
+void KeyDown(TControl& control, uint16_t vk, TShiftState shift) { SendKey(true, control, vk, shift); }
+void KeyUp(TControl& control, uint16_t vk, TShiftState shift) { SendKey(false, control, vk, shift); }
+void PressKey(TControl& control, uint16_t vk, TShiftState shift) {
+  KeyDown(control, vk, shift);
+  KeyUp(control, vk, shift);
+}
+
+void TypeText(TControl& control, const std::string& utf8) {
+  QWindow* window = KeyWindow(control);
+  for (QChar ch : QString::fromStdString(utf8)) {
+    QTest::sendKeyEvent(QTest::Press, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+  }
+  ProcessMessages();
+}
+
+}  // namespace qs::testdriver

@@ -1,0 +1,12 @@
+#pragma once
+// The clef numbers of clef marks (the mark's Kind), instrument presets and
+// new-score settings.
+#include <cstdint>
+
+namespace qs::clef {
+
+constexpr uint8_t Treble = 1, Bass = 2, Alto = 3, TrebleOctaveUp = 4, TrebleOctaveDown = 5,
+                  BassOctaveDown = 6, BaritoneF = 7, Tenor = 8, Soprano = 9, MezzoSoprano = 10,
+                  BaritoneC = 11, FrenchViolin = 12, Tablature = 13, Percussion1 = 14, Percussion2 = 15;
+
+}  // namespace qs::clef

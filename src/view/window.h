@@ -1,0 +1,330 @@
+#pragma once
+// TQSWindow: the editing view of a score. It places the laid-out pages in
+// a scrollable grid at its zoom, converts between client pixels, the canvas
+// (the pages edge to edge at the zoom) and page units, keeps the input
+// cursor and the selection, answers the hit tests and the queries at the
+// cursor, keeps ten bookmarks, and paints its visible pages through an
+// off-screen bitmap with the cursor as an XOR overlay.
+//
+// Coordinates: client pixels; canvas pixels (origin at the first page's
+// top-left corner, PagePerHorz pages to a row); page units (1/8 pixel at
+// zoom 100) inside a page.
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/geometry.h"
+#include "platform/controls.h"
+#include "render/window.h"
+
+namespace qs {
+
+class TCanvas;
+class TBitmap;
+class TQSPart;
+class TQSStaff;
+class TQSVoice;
+class TQSMeasure;
+class TQSNote;
+class TQSItem;
+struct TQSCalcPage;
+struct TQSCalcSystem;
+struct TQSCalcMeasure;
+struct TQSCalcStaff;
+struct TQSFrameString;
+
+enum class TQSCursorType : uint8_t { ctStaff, ctPiece };
+
+// The ruler settings of a view (the rulers themselves are drawn elsewhere);
+// the page area starts Width pixels in from the left and top while Visible.
+struct TQSRule {
+  bool Visible = true;
+  int Width = 24;
+};
+
+// The state of one of the view's scroll bars: Position runs from 0 to
+// Max - PageSize.
+struct TQSScrollState {
+  int Max = 0;
+  int PageSize = 0;
+  int Position = 0;
+  int LargeChange = 50;
+  int SmallChange = 10;
+  bool Visible = true;
+  int Thickness = 17;  // height of the horizontal bar, width of the vertical
+  std::string Hint;
+  int Range() const { return Max - PageSize; }
+};
+
+enum TQSScrollCode : uint8_t { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom,
+                               scEndScroll };
+
+// One bookmark: a stored cursor and its marker box in the vertical ruler
+// (canvas coordinates).
+struct TQSBookmark {
+  bool Set = false;
+  int16_t Page = 0, Piece = 0, Part = 0, Staff = 0, Voice = 0, Measure = 0, Tick = 0;
+  TRect Marker;
+};
+
+// One note at the cursor for the chord and fretboard palettes.
+struct TQSCursorNote {
+  int16_t Pitch = 0;     // semitone: step's semitone + 12 x octave + alteration
+  uint8_t Step = 0;      // 0-6, C to B
+  uint8_t Unused[2] = {};
+  uint8_t Octave = 0;
+  uint8_t Accidental = 0;  // 50 lowered, 52 raised; left alone without an alteration
+};
+
+// A guitar frame's contents as FrameAtCursor copies them.
+struct TQSFrameInfo {
+  int StringCount = 0, FretCount = 0, UsedFretCount = 0, StartFret = 0;
+  std::vector<uint8_t> Barre;
+  std::vector<TQSFrameString> Strings;
+};
+
+using TQSItemClickEvent = std::function<void(TObject* sender, TQSCalcItem* item)>;
+using TOnCursorChangedEvent = std::function<void(TObject* sender, bool visible)>;
+
+// The view is a custom control of the windowing layer and paints through
+// the painting part it derives from.
+class TQSWindow : public TCustomControl, public TQSPageView {
+ public:
+  explicit TQSWindow(TComponent* owner = nullptr);
+  ~TQSWindow() override;
+  const char* ClassName() const override { return "TQSWindow"; }
+
+  // ------------------------------------------------------------ settings
+  TQSRule Rule;
+  int PagePerHorz = 1;
+  int ButtonsOffset = 0;
+  TQSCursorType CursorType = TQSCursorType::ctStaff;
+  uint32_t CursorColor = 0x00FFFF;  // $BBGGRR
+  // The view has the input focus: the cursor is drawn in CursorColor.
+  bool HasFocus = false;
+
+  TNotifyEvent OnScoreClick;
+  TQSItemClickEvent OnItemClick;
+  TNotifyEvent OnActiveChanged;
+  TNotifyEvent OnSelectedChanged;
+  TNotifyEvent OnChoosePage;
+  TNotifyEvent OnZoomChanged;
+  TOnCursorChangedEvent OnCursorChanged;
+
+  void SetScore(TQSScore* score);
+  void SetZoom(int value);
+  void SetPagePerHorz(int value);
+  void SetButtonsOffset(int value);
+  void SetCursorType(TQSCursorType value);
+  void SetCursorColor(uint32_t value);
+  void SetDataStyle(TQSDataStyle value);
+  void SetTempoScale(int value);
+  // The focus came (true) or went: the cursor is drawn anew in its colour.
+  void FocusChanged(bool focused);
+  void SetFocus() override;
+
+  // ------------------------------------------------------ client and bars
+  TQSScrollState HorzBar, VertBar;
+  // The OnScroll handler of both bars (vertical = the vertical bar): clamps
+  // scrollPos, moves the bar and repaints what moved.
+  void ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos);
+  void UpdateScrollRanges();
+  void UpdateScrollBars(bool notify);
+  // The client rectangle of each bar.
+  TRect HorzBarRect() const;
+  TRect VertBarRect() const;
+
+  // ------------------------------------------------------------ geometry
+  struct TPageEntry {
+    TRect Rect;  // canvas pixels
+  };
+  std::vector<TPageEntry> PageGrid;  // grown to the page count, never shrunk
+  int PageCount = 0;
+  int RowCount = 1;
+  const int PixelsPerInch;
+
+  void LayoutChanged() override;
+  void LayoutPages();
+  TRect GetViewRect() const;
+  TRect GetPageAreaRect() const;
+  TRect PagePixelRect() const;
+  TPoint ScreenToPage(TPoint p, int index) const;
+  TRect ScreenRectToPage(const TRect& r, int index) const;
+  TPoint PageToScreen(TPoint p, int index) const;
+  TRect PageRectToScreen(const TRect& r, int index) const;
+  TRect ScaleRect(const TRect& r) const;
+  TRect ScaleRectInflated(const TRect& r) const;
+  TPoint ClientToCanvas(TPoint p) const;
+  TRect ClientRectToCanvas(const TRect& r) const;
+  void ZoomToPageWidth();
+  void ZoomToPageHeight();
+  int RulerWidth() const { return Rule.Visible ? Rule.Width : 0; }
+
+  void InvalidatePages() override;
+  void InvalidateRulers() override;
+  void InvalidateButtonBar() override;
+
+  // ------------------------------------------------------ cursor setters
+  void GotoPage(int index);
+  void SetCursorPart(int index);
+  void SetCursorMeasure(int index) override;
+  void SetCursorTick(int tick) override;
+  void SetCursorLine(int line);
+  void SetCursor(int page, int piece, int part, int measure, int staff, int voice, int tick, int line);
+  void SetCursorMeasureTick(int measure, int tick, bool snap);
+  void SetFret(int fret);
+  int CursorSystemRow() const;
+  int CursorStaffRow() const override;
+
+  // ------------------------------------------------------ cursor model
+  int CursorLine = 60;   // pitch line: half staff spaces, 60 = first ledger line below
+  // What the last click left for the insertion commands (and ClickedBarMeasure).
+  int SystemClickOffset = 0, PartClickOffset = 0, StaffClickOffset = 0;
+
+  void PointToCursor(TPoint p, bool unused = false);
+  int NearestEventTick(int tick, int unused = 0) const;
+  void SnapCursorTick();
+  void ValidateCursor(bool keepPage) override;
+  void ScrollToCursor(int top, bool follow);
+  void ScrollToCursor() override { ScrollToCursor(0, false); }
+  const TQSCalcSystem* CursorSystem() const;
+  TQSMeasure* CursorMeasure() const;
+  void DoActiveChanged(TObject* sender) override;
+  void RefreshRulerMarkers() override {}
+
+  // ------------------------------------------------------------ selection
+  bool HasSelection = false;
+  TQSCalcItem* LastAddedElement = nullptr;
+  TQSCalcItem* GrabbedElement = nullptr;
+  int HandleCode = 0;
+  bool SuppressEvents = false;
+
+  // The measure list of a selection record, grown to index.
+  static TQSSelList& MeasureList(TQSSelPiece& sel, int index);
+  void AddToSelection(TQSCalcItem* element) override { AddElement(element); }
+  bool AddElement(TQSCalcItem* element);
+  void ClearSelection() override;
+  void SetHasSelection(bool value);
+  bool SelectAtPoint(TPoint p, bool select, bool clearFirst);
+  bool SelectInRect(const TRect& r, bool clearFirst);
+  // Begins editing the lyric, inscription, instrument name or text box at
+  // the point (a double click); false when another element is there first.
+  bool EditTextAtPoint(TPoint p);
+  bool PointNearLine(const TQSCalcItem& line, TPoint p) const;
+  int HitTestHandles(TPoint p);
+  void SelectAll(int scope) override;
+  void SelectAllPageObjects(bool allPages) override;
+  bool SelectionHasKind(int kindFrom, int kindTo = 0) const;
+  bool CanSaveSymbol() const;
+  bool CanSaveChord() const;
+  // The element's box on the canvas and on the client.
+  TRect ElementCanvasBox(const TQSCalcItem& e, bool second = false) const;
+  TRect ElementClientBox(const TQSCalcItem& e, bool second = false) const;
+
+  // ------------------------------------------------------------- queries
+  TQSPiece* ActivePiece() const;
+  TQSPart* ActivePart() const;
+  TQSStaff* ActiveStaff() const;
+  TQSVoice* ActiveVoice() const;
+  int ActivePieceTempo() const;
+  int ActivePartTransposition() const;
+  TQSNote* NoteAtCursor(bool before, bool highest) const;
+  int AccidentalAtCursor(int step) const;
+  int ClefShiftAtCursor(int part = -1, int staff = -1, int measure = -1, int tick = -1) const;
+  void ChordFlagsAtCursor(const std::vector<uint8_t>*& flags) const;
+  void FrameFlagsAtCursor(const std::vector<uint8_t>*& flags) const;
+  bool FrameAtCursor(TQSFrameInfo& frame) const;
+  // Fills up to notes.size() records; returns how many notes it found.
+  int NotesAtCursor(std::vector<TQSCursorNote>& notes) const;
+  int ChoosePageButtonRight() const { return Buttons[3].Right; }
+
+  std::array<TQSBookmark, 10> Bookmarks{};
+  bool HasBookmark(int index) const override;
+  void SetBookmark(int index) override;
+  void GotoBookmark(int index) override;
+  void UpdateBookmarkMarker(int index);
+
+  // ------------------------------------------------------------- painting
+  // Button-bar rectangles: 0 the page indicator, 1-7 the buttons.
+  std::array<TRect, 8> Buttons{};
+  std::array<bool, 8> ButtonEnabled{};
+  int PressedButton = 0;
+  int CursorCounter = 9999;
+
+  void LayoutButtonBar();
+  void UpdatePageButtons() override;
+  // Paints the client area onto screen (the control's back buffer); only
+  // pages inside screen's clip rectangle are painted.
+  void PaintTo(TCanvas& screen);
+  void DrawPageBackground(TCanvas& canvas);
+  void DrawButtonBar(TCanvas& canvas);
+  void ShowCursor(bool show) override;
+  void DrawCursor(TCanvas& canvas, bool show);
+  // What the view asks of the window it shows in: the screen it draws its
+  // overlays on and repaints. A view with a parent uses its own control;
+  // tests may give it another screen.
+  struct THost {
+    virtual ~THost() = default;
+    virtual TCanvas* Screen() = 0;
+    // Repaints r through Paint (erase: the background too).
+    virtual void Invalidate(const TRect& r, bool erase) = 0;
+    // Paints what is invalid now.
+    virtual void Update() = 0;
+    // Shows r of the screen as it is, without painting (after an overlay
+    // was drawn on it).
+    virtual void Flush(const TRect& r) = 0;
+  };
+  void SetHost(THost* host) { host_ = host; }
+  bool HasParent() const { return Host() != nullptr; }
+
+  // ------------------------------------------------------------ mouse
+  // The rubber band: from the press point to the current drag point.
+  TRect RubberBandRect(int x, int y) const;
+  void DrawRubberBand(int x, int y, bool show);
+  TPoint PressPoint, LastPoint, DragStart, DragPoint;
+  bool MouseHeld = false;
+  bool RubberBand = false;
+  // The scroll bar whose thumb is dragged: 0 none, 1 horizontal, 2 vertical.
+  int ThumbDrag = 0;
+
+ protected:
+  void Paint() override;
+  void Resize() override;
+  void DoEnter() override;
+  void DoExit() override;
+  void SetEnabled(bool v) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+
+ private:
+  friend struct TQSWindowAccess;
+  THost* Host() const;
+  void InvalidateClient(const TRect& r, bool erase);
+  void UpdateNow();
+  bool ScrollBarMouseDown(TPoint p);
+  void ScrollBarMouseMove(TPoint p);
+  void DrawScrollBar(TCanvas& canvas, bool vertical);
+  const TQSCalcPage* LayoutPage(int index) const;
+  TPoint PageOrigin(int index) const;
+  int PageOfElement(const TQSCalcItem& e) const;
+  int Px(int v) const;  // v x Zoom / 100 / 8
+  int StaffSpacePixels(const TQSStaff& staff) const;
+  const TQSCalcStaff* CursorRow(const TQSCalcMeasure*& slot, int& pageIndex) const;
+  bool AddOne(TQSSelList& list, TQSCalcItem* e);
+  void InvalidateElement(const TQSCalcItem& e);
+  void EndSelectionBatch(bool fire);
+  bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
+
+  THost* host_ = nullptr;
+  // The off-screen bitmap of the page area, kept from paint to paint.
+  std::unique_ptr<TBitmap> buffer_;
+  std::unique_ptr<THost> controlHost_;
+  int thumbGrip_ = 0;  // where in the thumb it was grabbed
+};
+
+}  // namespace qs

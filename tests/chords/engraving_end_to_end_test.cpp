@@ -1,0 +1,257 @@
+// A MusicXML file from another program, all the way to pages: read into a
+// score set up as the document window sets up its own, laid out on its A4
+// page, painted, and exported as an image and as PDF, where a reviewer
+// looks for what a user would see.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/documentscore.h"
+#include "base/stream.h"
+#include "chords/chordname.h"
+#include "interchange/musicxml.h"
+#include "layout/layout.h"
+#include "platform/bitmap.h"
+#include "platform/drawdevice.h"
+#include "platform/fonts.h"
+#include "platform/imagedecode.h"
+#include "platform/imagefile.h"
+#include "render/window.h"
+#include "score/dynamics.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+
+namespace qs {
+namespace {
+
+std::string Fixture(const std::string& name) {
+  std::ifstream in(std::string(QS_TEST_DATA_DIR) + "/musicxml/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// A score as the document window holds one, with the file read into it.
+std::unique_ptr<TQSScore> OpenAsDocument(const std::string& fixture) {
+  auto score = std::make_unique<TQSScore>();
+  SetUpDocumentScore(*score);
+  AnswerChordText(*score);
+  const std::string xml = Fixture(fixture);
+  TMemoryStream s(std::vector<uint8_t>(xml.begin(), xml.end()));
+  ImportMusicXml(*score, s);
+  return score;
+}
+
+// A grey image, row by row: 0 black .. 255 white.
+struct TGrey {
+  int Width = 0, Height = 0;
+  std::vector<uint8_t> Pixels;
+  bool Dark(int x, int y) const {
+    return x >= 0 && y >= 0 && x < Width && y < Height && Pixels[static_cast<size_t>(y * Width + x)] < 128;
+  }
+};
+
+TGrey GreyOf(const TBitmap& b) {
+  TGrey g{b.Width(), b.Height(), {}};
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) {
+      const TColor c = b.Pixel(x, y);
+      g.Pixels.push_back(static_cast<uint8_t>(((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF)) / 3));
+    }
+  return g;
+}
+
+// A binary PGM as pdftoppm writes it.
+TGrey ReadPgm(const std::string& bytes) {
+  TGrey g;
+  std::istringstream in(bytes);
+  std::string magic;
+  int maxValue = 0;
+  in >> magic >> g.Width >> g.Height >> maxValue;
+  in.get();
+  if (magic != "P5" || g.Width <= 0 || g.Height <= 0) return {};
+  g.Pixels.resize(static_cast<size_t>(g.Width) * static_cast<size_t>(g.Height));
+  in.read(reinterpret_cast<char*>(g.Pixels.data()), static_cast<std::streamsize>(g.Pixels.size()));
+  return g;
+}
+
+// The rows that hold a line at least `length` pixels long: the staff lines.
+std::vector<int> LineRows(const TGrey& g, int length) {
+  std::vector<int> rows;
+  for (int y = 0; y < g.Height; ++y) {
+    int run = 0, longest = 0;
+    for (int x = 0; x < g.Width; ++x) {
+      run = g.Dark(x, y) ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+    // Lines a pixel thick or drawn across two rows count once.
+    if (longest >= length && (rows.empty() || rows.back() != y - 1)) rows.push_back(y);
+  }
+  return rows;
+}
+
+// Where the staff's lines end on the right: the last dark pixel of the top line.
+int LinesEnd(const TGrey& g, int row) {
+  for (int x = g.Width - 1; x >= 0; --x)
+    if (g.Dark(x, row) || g.Dark(x, row + 1)) return x;
+  return -1;
+}
+
+// Checks every page image must pass: one staff of five lines, nothing
+// right of the final barline (the end of the staff lines).
+void ExpectOneStaffEndingAtItsBarline(const TGrey& g, int space) {
+  const std::vector<int> rows = LineRows(g, 100);
+  ASSERT_EQ(rows.size(), 5u);
+  for (size_t i = 1; i < rows.size(); ++i) EXPECT_NEAR(rows[i] - rows[i - 1], space, 1);
+  const int end = LinesEnd(g, rows[0]);
+  ASSERT_GT(end, 0);
+  for (int y = rows[0] - 6 * space; y <= rows[4] + 6 * space; ++y)
+    for (int x = end + 1; x < g.Width; ++x) ASSERT_FALSE(g.Dark(x, y)) << "ink at " << x << "," << y << " right of " << end;
+}
+
+TEST(EngravingEndToEnd, MusicXmlToImageAndPdfPages) {
+  LoadMusicFont();
+  InstallLayout();
+  auto score = OpenAsDocument("concert.xml");
+  TQSPiece& piece = *score->GetPiece(score->PieceCount() - 1);
+  TQSMeasure& first = *piece.GetPart(0)->GetMeasure(0);
+  // The chord symbol is named as the document window names it.
+  TQSChord* chord = nullptr;
+  for (TQSItem* item : first.Items)
+    if (!chord) chord = dynamic_cast<TQSChord*>(item);
+  ASSERT_NE(chord, nullptr);
+  std::string name;
+  for (const TQSChordFragment& f : chord->Patterns) name += f.Text;
+  EXPECT_EQ(name, "C7");
+
+  LayoutScore(*score, 0);
+  ASSERT_EQ(score->LaidOutPages, 1);
+  TQSPageView view;
+  score->AttachWindow(&view);
+  view.PrintTitle = "concert";
+  view.Zoom = 100;
+
+  // What the page paints: the black heads and the fortissimo.
+  view.Style = wsExport;
+  TRecordingCanvas rec;
+  view.PaintPage(0, rec.Canvas, nullptr, 100, 100, 0, 0);
+  view.Style = wsNormal;
+  std::vector<TPoint> heads;
+  TPoint ff{-1, -1};
+  for (const TCanvasOp& op : rec.Recorder->CanvasOps()) {
+    if (op.Kind != TCanvasOpKind::Text || op.Font.Name != MusicFontName || op.Text.empty()) continue;
+    const int code = MusicGlyphCode(op.Text[0]);
+    if (code == '5') heads.push_back(op.Points.empty() ? TPoint{} : op.Points[0]);
+    if (code == dynamic::kFirstGlyph + dynamic::kFortissimo) ff = op.Points.empty() ? TPoint{} : op.Points[0];
+  }
+  ASSERT_EQ(heads.size(), 2u);  // G3 and C5; the half and the whole have hollow heads
+  ASSERT_GE(ff.X, 0);
+
+  // The page as an image (the page export), kept as PNG and read back.
+  TMemoryStream bmp;
+  view.ExportPage(bmp, 0, 1, 1, 1, 90, false);
+  TBitmap page;
+  ASSERT_TRUE(LoadBitmapFromBytes(page, bmp.Bytes()));
+  const std::string png = std::filesystem::temp_directory_path() / ("qs_" + std::to_string(::getpid()) + "_concert.png");
+  SaveBitmapToPng(page, png);
+  std::ifstream pngIn(png, std::ios::binary);
+  const std::vector<uint8_t> pngBytes((std::istreambuf_iterator<char>(pngIn)), {});
+  std::filesystem::remove(png);
+  TBitmap fromPng;
+  ASSERT_TRUE(LoadBitmapFromBytes(fromPng, pngBytes));
+  const TGrey g = GreyOf(fromPng);
+  // A4 at 96 pixels per inch.
+  EXPECT_NEAR(g.Width, 794, 1);
+  EXPECT_NEAR(g.Height, 1123, 1);
+  const int space = 6;
+  ExpectOneStaffEndingAtItsBarline(g, space);
+  const int top = LineRows(g, 100).at(0);
+
+  // Glyphs written by their top-left corner stand with their baseline 33
+  // pixels lower at 16 points; a head's centre is on its baseline.
+  constexpr int kBaseline = 33;
+  std::sort(heads.begin(), heads.end(), [](TPoint a, TPoint b) { return a.X < b.X; });
+  const TPoint c5 = heads[1];
+  EXPECT_EQ(c5.Y + kBaseline, top + 3 * space / 2);  // C5 in the third space from the top
+  const int headWidth = TextWidth([] {
+    TFont f;
+    f.Name = MusicFontName;
+    f.PixelsPerInch = 96;
+    f.SetSize(16);
+    return f;
+  }(), MusicGlyphText('5'));
+  EXPECT_TRUE(g.Dark(c5.X + headWidth / 2, top + 3 * space / 2)) << "no head at " << c5.X << "," << top + 9;
+  // G3 hangs two ledger lines below the staff; the fortissimo stands
+  // below it, its letters drawn.
+  const TPoint g3 = heads[0];
+  const int g3Bottom = top + 13 * space / 2 + space / 2;
+  EXPECT_EQ(g3.Y + kBaseline, top + 13 * space / 2);
+  EXPECT_GT(ff.Y + kBaseline, g3Bottom + 3 * space / 2);  // its ascenders clear the head
+  bool letters = false;
+  for (int x = ff.X; x < ff.X + 20; ++x) letters = letters || g.Dark(x, ff.Y + kBaseline);
+  EXPECT_TRUE(letters);
+
+  // The same page as PDF: one A4 page whose picture shows the same staff.
+  const std::string pdf = std::filesystem::temp_directory_path() / ("qs_" + std::to_string(::getpid()) + "_concert.pdf");
+  view.ExportPDF(pdf, 1, score->LaidOutPages, 100, true, false);
+  score->DetachWindow(&view);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0) {
+    std::filesystem::remove(pdf);
+    GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed: tools/install-deps.sh installs it";
+  }
+  auto run = [](const std::string& command) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    std::array<char, 65536> buf;
+    size_t n;
+    while (pipe && (n = std::fread(buf.data(), 1, buf.size(), pipe.get())) > 0) out.append(buf.data(), n);
+    return out;
+  };
+  const std::string info = run("pdfinfo '" + pdf + "' 2>/dev/null");
+  auto field = [&](const std::string& name) {
+    const size_t at = info.find("\n" + name + ":");
+    if (at == std::string::npos) return std::string();
+    const size_t from = info.find_first_not_of(' ', at + name.size() + 2);
+    return info.substr(from, info.find('\n', from) - from);
+  };
+  EXPECT_EQ(field("Pages"), "1") << info;
+  EXPECT_TRUE(field("Page size").starts_with("595 x 842")) << info;  // A4 in points
+  const TGrey p = ReadPgm(run("pdftoppm -r 96 -gray -f 1 -l 1 '" + pdf + "' 2>/dev/null"));
+  std::filesystem::remove(pdf);
+  ASSERT_GT(p.Width, 0);
+  EXPECT_NEAR(p.Width, 794, 1);
+  ExpectOneStaffEndingAtItsBarline(p, space);
+  EXPECT_NEAR(LineRows(p, 100).at(0), top, 2);
+}
+
+// The names of imported chord kinds, as the document window draws them.
+TEST(EngravingEndToEnd, ImportedChordKindsAreNamed) {
+  auto score = OpenAsDocument("harmony.xml");
+  TQSPart& part = *score->GetPiece(score->PieceCount() - 1)->GetPart(0);
+  std::vector<std::string> names;
+  for (int m = 0; m < part.MeasureCount(); ++m)
+    for (TQSItem* item : part.GetMeasure(m)->Items)
+      if (auto* chord = dynamic_cast<TQSChord*>(item)) {
+        std::string name;
+        for (const TQSChordFragment& f : chord->Patterns) name += f.Text;
+        names.push_back(name);
+      }
+  EXPECT_EQ(names, (std::vector<std::string>{"C7", "D#5", "Emb5", "F#mb5dim7", "Gm7b5", "Am#7", "Bb9", "C11",
+                                             "D13/F#", "Ebmaj7"}));
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,111 @@
+#pragma once
+// A laid-out score with a view whose cursor the tests place, and readers
+// of what the commands left in the measures.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "../layout/layout_fixture.h"
+#include "base/stream.h"
+#include "layout/layout.h"
+#include "platform/fonts.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+
+namespace qs::test {
+
+// The view: a cursor, and counters of what the commands asked of it.
+class TEditView : public TQSWindowLink {
+ public:
+  int Repaints = 0, SelectionsCleared = 0, Validated = 0, ActiveChanged = 0, Sounded = 0;
+  int StaffRow = 0;
+  bool Playing() const override { return false; }
+  int CursorSystemIndex() const override { return 0; }
+  int CursorStaffRow() const override { return StaffRow; }
+  void InvalidatePages() override { ++Repaints; }
+  void ClearSelection() override { ++SelectionsCleared; }
+  void ValidateCursor(bool) override { ++Validated; }
+  void DoActiveChanged(TObject*) override { ++ActiveChanged; }
+  void SoundNote(int, int, int) override { ++Sounded; }
+};
+
+class TEditFixture : public ::testing::Test {
+ public:
+  TLayoutScore Layout;
+  TQSScore& Score = Layout.Score;
+  TEditView View;
+  int Changed = 0;
+
+  TEditFixture() {
+    Score.OnChanged = [this](TObject*) { ++Changed; };
+    Score.AttachWindow(&View);
+  }
+  ~TEditFixture() override { Score.DetachWindow(&View); }
+
+  // A piece of parts with the given staff counts (one voice each), each
+  // part with `measures` measures and the piece with as many columns, the
+  // first column holding the meter; laid out.
+  TQSPiece* AddPiece(const std::vector<int>& staves, int measures, uint16_t meter = MakeMeter(4, 4)) {
+    TQSPiece* piece = Layout.AddPiece(staves, measures);
+    auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Meter, piece->GetColumn(0)));
+    mark->Fields.Value = meter;
+    Score.Recalculate(0);
+    return piece;
+  }
+  TQSPart* Part(int piece = 0, int part = 0) { return Score.GetPiece(piece)->GetPart(part); }
+  TQSMeasure* Measure(int index, int part = 0) { return Part(0, part)->GetMeasure(index); }
+  void Cursor(int measure, int tick, int staff = 0, int voice = 0, int part = 0) {
+    View.CursorPosition = {0, 0, part, measure, staff, voice, tick};
+  }
+
+  static TQSNote* Note(TQSMeasure* m, int time, int length, uint8_t pitch = 0x50, int staffVoice = 0) {
+    return TLayoutScore::Note(m, time, length, pitch, staffVoice);
+  }
+  static TQSPause* Rest(TQSMeasure* m, int time, int length, int staffVoice = 0) {
+    return TLayoutScore::Rest(m, time, length, staffVoice);
+  }
+
+  std::vector<uint8_t> Saved() {
+    TMemoryStream s;
+    Score.SaveToStream(s);
+    return s.Bytes();
+  }
+
+  // The timed items of a measure as "N0+128 R128+384" (note or rest,
+  // position, real length; "c" marks a chord member, "~" a tie).
+  static std::string Timeline(const TQSMeasure* m, int staffVoice = 0) {
+    std::string out;
+    for (TQSItem* item : m->Items) {
+      if (item->StaffVoice() != staffVoice || !IsTimedItem(*item)) continue;
+      if (!out.empty()) out += ' ';
+      if (auto* n = dynamic_cast<TQSNote*>(item)) {
+        out += "N" + std::to_string(n->Fields.Time) + "+" + std::to_string(n->Fields.RealLength);
+        if (n->IsChordMember()) out += "c";
+        for (TQSItem* a : n->Items)
+          if (a->ItemType == kind::Liga) out += "~";
+      } else if (auto* r = dynamic_cast<TQSPause*>(item)) {
+        out += "R" + std::to_string(r->Fields.Time) + "+" + std::to_string(r->Fields.RealLength);
+      } else {
+        out += "X" + std::to_string(item->TimePosition());
+      }
+    }
+    return out;
+  }
+
+  // Undo gives the bytes before, redo those after.
+  void ExpectUndoRedo(const std::vector<uint8_t>& before) {
+    const std::vector<uint8_t> after = Saved();
+    ASSERT_EQ(Score.UndoCount(), 1);
+    Score.Undo(1);
+    EXPECT_EQ(Saved(), before) << "undo";
+    Score.Redo(1);
+    EXPECT_EQ(Saved(), after) << "redo";
+  }
+};
+
+}  // namespace qs::test

@@ -1,0 +1,150 @@
+// Painting: the visible pages, the grey around them, the page buttons, and
+// the XOR cursor with its show/hide counter.
+#include <gtest/gtest.h>
+
+#include "view_fixture.h"
+
+namespace qs::test {
+namespace {
+
+std::vector<uint32_t> Pixels(const TBitmap& b) {
+  std::vector<uint32_t> out;
+  for (int y = 0; y < b.Height(); ++y)
+    for (int x = 0; x < b.Width(); ++x) out.push_back(b.Pixel(x, y));
+  return out;
+}
+
+int Differences(const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+  int n = 0;
+  for (size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];
+  return n;
+}
+
+struct TPaintScore : TViewScore {
+  TPaintScore() : TViewScore({1}, 8) {
+    for (int m = 0; m < 8; ++m) Quarters(Measure(m));
+    Show();
+    View.PaintTo(Host.Bitmap.Canvas());
+  }
+};
+
+TEST(ViewPainting, PagesAreWhiteAndTheRestGrey) {
+  TPaintScore s;
+  const TBitmap& b = s.Host.Bitmap;
+  EXPECT_EQ(b.Pixel(200, 10), clWhite);   // the page's top margin
+  EXPECT_EQ(b.Pixel(600, 10), clGray);    // right of the page
+  EXPECT_EQ(b.Pixel(200, 650), clGray);   // below it
+  // Staff lines are painted: the first staff's top line at y 72.
+  EXPECT_NE(b.Pixel(200, 72), clWhite);
+}
+
+// An incomplete last row of pages ends in grey; no page is painted over.
+TEST(ViewPainting, AShortLastRowEndsInGrey) {
+  TViewScore s;
+  s.Score.PageCount = 3;
+  s.Show();
+  s.View.SetPagePerHorz(2);
+  int v = 1000;
+  s.View.ScrollTo(true, scPosition, v);
+  ASSERT_EQ(v, 1248 - 682);  // the second row's top at y 58
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  const TBitmap& b = s.Host.Bitmap;
+  EXPECT_EQ(b.Pixel(200, 68), clWhite);   // page 3's margin
+  EXPECT_EQ(b.Pixel(479, 300), clBlack);  // its right edge
+  EXPECT_EQ(b.Pixel(600, 68), clGray);    // where a fourth page would be
+  EXPECT_EQ(b.Pixel(600, 660), clGray);
+  EXPECT_EQ(b.Pixel(600, 30), clWhite);   // the first row's second page above it
+}
+
+// On a new view the first hide/show pair brings the cursor onto the
+// screen; hiding it again restores every pixel.
+TEST(ViewPainting, TheXorCursorHiddenAndShownRestoresThePixels) {
+  TPaintScore s;
+  TQSWindow& v = s.View;
+  // The first paint hid and showed the cursor around the copy: drawn once.
+  EXPECT_EQ(v.CursorCounter, 0);
+  const std::vector<uint32_t> shown = Pixels(s.Host.Bitmap);
+  v.ShowCursor(false);
+  EXPECT_EQ(v.CursorCounter, -1);
+  const std::vector<uint32_t> hidden = Pixels(s.Host.Bitmap);
+  EXPECT_GT(Differences(shown, hidden), 10);
+  // Nested: two hides and one show leave it hidden; the second show draws it.
+  v.ShowCursor(false);
+  v.ShowCursor(true);
+  EXPECT_EQ(Pixels(s.Host.Bitmap), hidden);
+  v.ShowCursor(true);
+  EXPECT_EQ(Pixels(s.Host.Bitmap), shown);
+  // Repainting removes and redraws it: the counter and the pixels stay.
+  v.PaintTo(s.Host.Bitmap.Canvas());
+  EXPECT_EQ(v.CursorCounter, 0);
+  EXPECT_EQ(Pixels(s.Host.Bitmap), shown);
+}
+
+TEST(ViewPainting, TheCounterOfANeverDrawnCursor) {
+  TViewScore s;
+  s.Show();
+  TQSWindow& v = s.View;
+  ASSERT_EQ(v.CursorCounter, 9999);
+  const std::vector<uint32_t> blank = Pixels(s.Host.Bitmap);
+  v.ShowCursor(true);
+  EXPECT_EQ(v.CursorCounter, 10000);
+  v.ShowCursor(false);
+  EXPECT_EQ(v.CursorCounter, 9999);
+  EXPECT_EQ(Pixels(s.Host.Bitmap), blank);
+  v.ShowCursor(false);
+  EXPECT_EQ(v.CursorCounter, -1);
+  v.ShowCursor(true);
+  EXPECT_EQ(v.CursorCounter, 0);
+  EXPECT_NE(Pixels(s.Host.Bitmap), blank);
+}
+
+// With one voice the stroke spans the staff; with two it moves one staff
+// space up for voice 0 and down for voice 1.
+TEST(ViewPainting, TheCursorStrokeFollowsTheVoice) {
+  struct TCase {
+    int voices, voice, shift;
+  };
+  for (const TCase& c : {TCase{1, 0, 0}, TCase{2, 0, -6}, TCase{2, 1, 6}}) {
+    TViewScore s;
+    if (c.voices == 2) s.Piece->GetPart(0)->GetStaff(0)->NewVoice();
+    s.Show();
+    s.View.CursorPosition.Voice = c.voice;
+    s.View.CursorLine = 90;  // the pitch marker well above the staff
+    const int x = s.TickX(0, 0);
+    const int top = s.Client(0, s.Row(0, 0).Top).Y, bottom = s.Client(0, s.Row(0, 0).Bottom).Y;
+    const TBitmap& b = s.Host.Bitmap;
+    const std::vector<uint32_t> before = Pixels(b);
+    auto changed = [&](int y) { return b.Pixel(x, y) != before[static_cast<size_t>(y * b.Width() + x)]; };
+    s.View.FocusChanged(true);  // never drawn: the hide/show pair draws it
+    EXPECT_TRUE(changed(top + c.shift + 1)) << c.voices << c.voice;
+    EXPECT_TRUE(changed(bottom + c.shift - 2)) << c.voices << c.voice;
+    EXPECT_FALSE(changed(top + c.shift - 3)) << c.voices << c.voice;
+    EXPECT_FALSE(changed(bottom + c.shift + 3)) << c.voices << c.voice;
+  }
+}
+
+TEST(ViewPainting, PageButtonsFollowTheCursorsPage) {
+  struct TCase {
+    int pages, page;
+    std::array<bool, 8> enabled;  // index 1-7
+  };
+  const TCase cases[] = {
+      {1, 0, {false, false, false, false, false, false, true, true}},
+      {3, 0, {false, false, false, true, true, true, true, true}},
+      {3, 1, {false, true, true, true, true, true, true, true}},
+      {3, 2, {false, true, true, true, false, false, true, true}},
+  };
+  for (const TCase& c : cases) {
+    TViewScore s;
+    s.Score.PageCount = c.pages;
+    s.Show();
+    s.View.GotoPage(c.page);
+    s.View.UpdatePageButtons();
+    for (int i = 1; i <= 7; ++i)
+      EXPECT_EQ(s.View.ButtonEnabled[static_cast<size_t>(i)], c.enabled[static_cast<size_t>(i)])
+          << c.pages << " " << c.page << " button " << i;
+  }
+}
+
+}  // namespace
+}  // namespace qs::test

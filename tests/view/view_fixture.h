@@ -1,0 +1,61 @@
+#pragma once
+// A laid-out score shown in a view whose screen is a bitmap. The page of
+// the layout fixture is 480 x 624 pixels at zoom 100 (96 ppi); its first
+// staff's top line lies 72 pixels below the page's top, staff spaces are 6
+// pixels, and rows follow each other every 48 pixels.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "../layout/layout_fixture.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "view/window.h"
+
+namespace qs::test {
+
+// Stands in for the control: a screen bitmap and a record of what the view
+// asked to repaint.
+struct TBitmapHost : TQSWindow::THost {
+  TBitmap Bitmap{800, 700};
+  std::vector<TRect> Invalid;
+  int Updates = 0;
+  TCanvas* Screen() override { return &Bitmap.Canvas(); }
+  void Invalidate(const TRect& r, bool) override { Invalid.push_back(r); }
+  void Update() override { ++Updates; }
+  void Flush(const TRect&) override {}
+};
+
+struct TViewScore : TLayoutScore {
+  TBitmapHost Host;
+  TQSWindow View;
+  TQSPiece* Piece = nullptr;
+
+  // pieces of parts with staves: {1} one part of one staff.
+  explicit TViewScore(const std::vector<int>& staves = {1}, int measures = 8) {
+    Piece = AddPiece(staves, measures);
+  }
+  // Lays out and shows the score in an 800 x 700 view without rulers.
+  void Show(bool rulers = false) {
+    Layout();
+    View.Rule.Visible = rulers;
+    View.SetHost(&Host);
+    View.SetBounds(0, 0, 800, 700);
+    View.SetScore(&Score);
+  }
+  TQSMeasure* Measure(int m, int part = 0) const { return Piece->GetPart(part)->GetMeasure(m); }
+  const TQSCalcMeasure& SlotOf(int m) const { return *static_cast<TQSCalcMeasure*>(Piece->Slots[m]); }
+  // The client point of a page-unit point of page 0.
+  TPoint Client(int x, int y) const { return View.PageToScreen({x, y}, 0); }
+  // The client x of a tick of a measure.
+  int TickX(int m, int tick) const {
+    const TQSCalcMeasure& slot = SlotOf(m);
+    return Client(slot.Box.Left + slot.Positions[static_cast<size_t>(tick)], 0).X;
+  }
+  // The client y of a pitch line on staff row `row` of page 0 (60 is the
+  // first ledger line below; two lines to a staff space).
+  int LineY(int row, int line) const { return Client(0, Row(0, row).TopLine).Y + (70 - line) * 3; }
+};
+
+}  // namespace qs::test

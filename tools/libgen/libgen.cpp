@@ -1,0 +1,323 @@
+// qs-libgen SOURCE_DIR OUT_DIR: builds the library files the program ships
+// from their readable sources (transpositions.txt, instruments.txt,
+// guitars.txt in SOURCE_DIR) into OUT_DIR: "Templates/Default.trn" and
+// "Templates/Default.int" with their translations, one ".gtr" file a guitar,
+// and the index files "Guitars.ini", "Chords.ini" and "Symbols.ini" (the
+// chord and symbol libraries start empty).
+//
+// The shipped files in resources/ are made with it:
+//   build/bin/qs-libgen tools/libgen resources
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "base/inifile.h"
+#include "base/safefile.h"
+#include "base/strings.h"
+#include "base/text.h"
+#include "chords/guitar.h"
+#include "dialogs/libraries.h"
+#include "palettes/libraryfile.h"
+#include "score/clefs.h"
+
+namespace {
+
+using namespace qs;
+
+// The interface languages in the order of the sources' columns; English is
+// the library without a language code.
+const char* const kLanguages[] = {"ENU", "DEU", "FRA", "ITA", "RUS"};
+constexpr int kLanguageCount = 5;
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what) {
+  throw std::runtime_error(where + ": " + what);
+}
+
+struct TLine {
+  std::string Where;
+  std::vector<std::string> Fields;
+};
+
+// The non-empty, non-comment lines of a source, split at "|" and trimmed.
+std::vector<TLine> ReadSource(const std::string& path) {
+  std::ifstream in(path);
+  if (!in) Fail(path, "cannot be read");
+  std::vector<TLine> lines;
+  std::string text;
+  for (int n = 1; std::getline(in, text); ++n) {
+    std::string t = Trim(text);
+    if (t.empty() || t[0] == '#') continue;
+    TLine line{path + ":" + std::to_string(n), {}};
+    for (const std::string& f : SplitString(t, '|')) line.Fields.push_back(Trim(f));
+    lines.push_back(std::move(line));
+  }
+  return lines;
+}
+
+int Number(const TLine& line, const std::string& text, int low, int high) {
+  int v = 0;
+  if (!TryStrToInt(text, v) || v < low || v > high)
+    Fail(line.Where, "\"" + text + "\" is not a number from " + std::to_string(low) + " to " + std::to_string(high));
+  return v;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+  std::vector<std::string> words;
+  for (const std::string& w : SplitString(text, ' '))
+    if (!w.empty()) words.push_back(w);
+  return words;
+}
+
+// The file of a library in a language: "Default.int", "Default.DEU.int".
+std::string LanguageFile(const std::string& stem, int language, const char* ext) {
+  return language == 0 ? stem + ext : stem + "." + kLanguages[language] + ext;
+}
+
+// Strings are stored in the language's code page.
+void UseCodePageOf(int language) {
+  SetDefaultCodePage(std::string(kLanguages[language]) == "RUS" ? CodePage::Windows1251 : CodePage::Windows1252);
+}
+
+void SaveFile(const std::string& path, const std::function<void(TStream&)>& write) { SafeSaveFile(path, write); }
+
+// ---------------------------------------------------------------- transpositions
+
+void BuildTranspositions(const std::string& source, const std::string& templates) {
+  std::vector<TLine> lines = ReadSource(source + "transpositions.txt");
+  for (int lang = 0; lang < kLanguageCount; ++lang) {
+    UseCodePageOf(lang);
+    TQSTransports library;
+    for (const TLine& line : lines) {
+      if (line.Fields.size() != 1 + kLanguageCount) Fail(line.Where, "expected the shift and five names");
+      TQSTransportDescription* preset = library.Add();
+      for (const std::string& w : Words(line.Fields[0])) preset->Values.push_back(MakeTransportRecord(Number(line, w, -127, 127)));
+      preset->Name = line.Fields[1 + static_cast<size_t>(lang)];
+    }
+    SaveFile(templates + LanguageFile("Default", lang, ".trn"), [&](TStream& s) { library.SaveToStream(s); });
+  }
+}
+
+// ---------------------------------------------------------------- instruments
+
+uint8_t ClefNumber(const TLine& line, const std::string& name) {
+  static const std::map<std::string, uint8_t> kClefs = {
+      {"treble", clef::Treble}, {"bass", clef::Bass}, {"alto", clef::Alto}, {"tenor", clef::Tenor},
+      {"treble8vb", clef::TrebleOctaveDown}, {"tab", clef::Tablature}, {"percussion", clef::Percussion1}};
+  auto it = kClefs.find(name);
+  if (it == kClefs.end()) Fail(line.Where, "unknown clef \"" + name + "\"");
+  return it->second;
+}
+
+void SplitName(const TLine& line, const std::string& text, std::string& name, std::string& shortName) {
+  auto slash = text.find(" / ");
+  if (slash == std::string::npos) Fail(line.Where, "expected \"name / short name\" in \"" + text + "\"");
+  name = Trim(text.substr(0, slash));
+  shortName = Trim(text.substr(slash + 3));
+}
+
+void BuildInstruments(const std::string& source, const std::string& templates) {
+  std::vector<TLine> lines = ReadSource(source + "instruments.txt");
+  for (int lang = 0; lang < kLanguageCount; ++lang) {
+    UseCodePageOf(lang);
+    TQSInstruments library;
+    std::string group;
+    int order = 0;
+    for (const TLine& line : lines) {
+      const std::vector<std::string>& f = line.Fields;
+      if (f[0] == "group") {
+        if (f.size() != 1 + kLanguageCount) Fail(line.Where, "expected five group names");
+        group = f[1 + static_cast<size_t>(lang)];
+        continue;
+      }
+      if (f.size() != 6 + kLanguageCount) Fail(line.Where, "expected six values and five names");
+      if (group.empty()) Fail(line.Where, "an instrument before the first group");
+      TQSInstrumentDescription* d = library.Add();
+      d->Fields.Program = static_cast<uint8_t>(Number(line, f[0], 1, 128) - 1);
+      std::vector<std::string> clefs = Words(f[1]);
+      if (clefs.empty() || clefs.size() > 3) Fail(line.Where, "one to three clefs");
+      d->SetStaffCount(static_cast<uint8_t>(clefs.size()));
+      for (size_t i = 0; i < clefs.size(); ++i) d->SetClef(static_cast<int>(i), ClefNumber(line, clefs[i]));
+      d->Fields.LineCount = static_cast<uint8_t>(Number(line, f[2], 0, 6));
+      d->Fields.Tablature = static_cast<uint8_t>(Number(line, f[3], 0, 1));
+      const int shift = Number(line, f[4], -127, 127);
+      if (shift != 0) {
+        TQSTransportRecord r = MakeTransportRecord(shift);
+        d->SetTransport(1, &r);
+      }
+      if (f[5] == "group") {
+        d->Fields.AccoladeKind = 1;  // bracket
+        d->Fields.AccoladeScope = 2;
+      } else if (f[5] == "brace") {
+        d->Fields.AccoladeKind = 0;
+        d->Fields.AccoladeScope = 1;
+      } else if (f[5] != "-") {
+        Fail(line.Where, "accolade is \"group\", \"brace\" or \"-\"");
+      }
+      if (order > 255) Fail(line.Where, "more instruments than the order byte holds");
+      d->Fields.Order = static_cast<uint8_t>(order++);
+      d->Group = group;
+      SplitName(line, f[6 + static_cast<size_t>(lang)], d->Name, d->ShortName);
+    }
+    SaveFile(templates + LanguageFile("Default", lang, ".int"), [&](TStream& s) { library.SaveToStream(s); });
+  }
+}
+
+// ---------------------------------------------------------------- guitars
+
+// "E2" -> 40 (C4 = 60).
+uint8_t Pitch(const TLine& line, const std::string& text) {
+  static const int kSteps[] = {9, 11, 0, 2, 4, 5, 7};  // A B C D E F G
+  if (text.size() < 2 || text[0] < 'A' || text[0] > 'G') Fail(line.Where, "bad pitch \"" + text + "\"");
+  int semitone = kSteps[text[0] - 'A'];
+  size_t i = 1;
+  if (text[i] == '#') ++semitone, ++i;
+  else if (text[i] == 'b') --semitone, ++i;
+  const int pitch = (Number(line, text.substr(i), -1, 9) + 1) * 12 + semitone;
+  if (pitch < 0 || pitch > 127) Fail(line.Where, "pitch out of range \"" + text + "\"");
+  return static_cast<uint8_t>(pitch);
+}
+
+// A chord symbol as its chord code: count, no bass, root, elements.
+std::vector<uint8_t> ChordCode(const TLine& line, const std::string& text) {
+  static const std::map<std::string, std::vector<uint8_t>> kSuffixes = {
+      {"", {0x10}},           {"m", {0x20, 0x10}},   {"7", {0x12}},         {"maj7", {0x30, 0x12}},
+      {"m7", {0x20, 0x12}},   {"6", {0x11}},         {"m6", {0x20, 0x11}},  {"9", {0x13}},
+      {"sus2", {0x10, 0x41}}, {"sus4", {0x10, 0x42}}, {"5", {0x10, 0x50}}};
+  static const std::string kLetters = "CDEFGAB";
+  if (text.empty() || kLetters.find(text[0]) == std::string::npos) Fail(line.Where, "bad chord \"" + text + "\"");
+  uint8_t root = static_cast<uint8_t>(kLetters.find(text[0]));
+  size_t i = 1;
+  if (i < text.size() && text[i] == '#') root |= 0x10, ++i;
+  else if (i < text.size() && text[i] == 'b') root |= 0x20, ++i;
+  auto it = kSuffixes.find(text.substr(i));
+  if (it == kSuffixes.end()) Fail(line.Where, "unknown chord suffix in \"" + text + "\"");
+  std::vector<uint8_t> code;
+  code.reserve(3 + it->second.size());
+  code.push_back(static_cast<uint8_t>(1 + it->second.size()));
+  code.push_back(0);
+  code.push_back(root);
+  for (uint8_t element : it->second) code.push_back(element);
+  return code;
+}
+
+constexpr uint8_t kShownFrets = 5;
+constexpr uint8_t kMuted = 255;
+constexpr uint8_t kThumb = 5;
+
+void AddFrame(const TLine& line, TQSGuitarDescription& guitar) {
+  if (line.Fields.size() != 5) Fail(line.Where, "frame | chord | frets | fingers | barre");
+  std::vector<std::string> frets = Words(line.Fields[2]), fingers = Words(line.Fields[3]);
+  if (frets.size() != guitar.StringCount || fingers.size() != guitar.StringCount)
+    Fail(line.Where, "one fret and one finger a string");
+  int low = 99, high = 0;
+  for (const std::string& f : frets) {
+    if (f == "x" || f == "0") continue;
+    const int v = Number(line, f, 1, guitar.FretCount);
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  TQSGuitarFrame* frame = guitar.AddFrame();
+  frame->StartFret = static_cast<uint8_t>(high > kShownFrets ? low - 1 : 0);
+  frame->SetUsedFretCount(kShownFrets);
+  if (high - frame->StartFret > kShownFrets) Fail(line.Where, "the frets do not fit five shown frets");
+  frame->Code = ChordCode(line, line.Fields[1]);
+  for (size_t s = 0; s < frets.size(); ++s) {
+    TQSFrameString e;
+    e.Further = guitar.Tuning[s];  // the open-string pitch
+    if (frets[s] == "x") {
+      e.Finger = e.Fret = kMuted;
+    } else {
+      const int v = Number(line, frets[s], 0, guitar.FretCount);
+      e.Fret = static_cast<uint8_t>(v == 0 ? 0 : v - frame->StartFret);
+      e.Finger = fingers[s] == "T" ? kThumb : static_cast<uint8_t>(Number(line, fingers[s], 0, 4));
+    }
+    frame->SetString(static_cast<int>(s), e);
+  }
+  if (line.Fields[4] != "-") {
+    const int barre = Number(line, line.Fields[4], 1, guitar.FretCount) - frame->StartFret - 1;
+    if (barre < 0 || barre >= kShownFrets) Fail(line.Where, "the barre is not on a shown fret");
+    frame->SetBarre(barre, 1);
+  }
+}
+
+void BuildGuitars(const std::string& source, const std::string& out) {
+  SetDefaultCodePage(CodePage::Windows1252);
+  std::vector<std::unique_ptr<TQSGuitarDescription>> guitars;
+  for (const TLine& line : ReadSource(source + "guitars.txt")) {
+    const std::vector<std::string>& f = line.Fields;
+    if (f[0] == "guitar") {
+      if (f.size() != 7) Fail(line.Where, "guitar | file | name | program | frets | transposition | paired");
+      auto& g = guitars.emplace_back(std::make_unique<TQSGuitarDescription>());
+      g->FileName = f[1];
+      g->Name = f[2];
+      g->Timbre = static_cast<uint8_t>(Number(line, f[3], 1, 128) - 1);
+      g->SetFretCount(Number(line, f[4], 1, TQSGuitarDescription::kMaxFrets));
+      if (const int shift = Number(line, f[5], -127, 127)) {
+        TQSTransportRecord r = MakeTransportRecord(shift);
+        g->SetTransport(1, &r);
+      }
+      g->Paired = static_cast<uint8_t>(Number(line, f[6], 0, 1));
+      continue;
+    }
+    if (guitars.empty()) Fail(line.Where, "a line before the first guitar");
+    TQSGuitarDescription& g = *guitars.back();
+    if (f[0] == "tuning" || f[0] == "second") {
+      std::vector<std::string> pitches = Words(f.size() > 1 ? f[1] : "");
+      if (pitches.empty() || pitches.size() > TQSGuitarDescription::kMaxStrings) Fail(line.Where, "1 to 24 pitches");
+      if (f[0] == "tuning") g.StringCount = static_cast<uint8_t>(pitches.size());
+      if (pitches.size() != g.StringCount) Fail(line.Where, "one pitch a string");
+      for (size_t i = 0; i < pitches.size(); ++i) {
+        if (f[0] == "tuning")
+          g.SetTuning(static_cast<int>(i), Pitch(line, pitches[i]));
+        else
+          g.SetSecondTuning(static_cast<int>(i), Pitch(line, pitches[i]));
+      }
+    } else if (f[0] == "frame") {
+      AddFrame(line, g);
+    } else {
+      Fail(line.Where, "unknown line \"" + f[0] + "\"");
+    }
+  }
+  std::vector<std::string> entries;
+  for (const auto& g : guitars) {
+    SaveFile(out + "Templates/" + g->FileName, [&](TStream& s) { g->SaveToStream(s); });
+    entries.push_back(g->FileName);
+  }
+  // The index files are written as the program writes them.
+  auto index = [&](const TLibraryIndexKeys& keys, const std::vector<std::string>& names) {
+    const std::string file = out + keys.FileName;
+    std::remove(file.c_str());
+    TIniFile ini(file);
+    ini.BeginUpdate();
+    ini.WriteInteger(keys.Section, std::string(keys.Key) + "Max", static_cast<int>(names.size()));
+    for (size_t i = 0; i < names.size(); ++i) ini.WriteString(keys.Section, keys.Key + std::to_string(i), names[i]);
+    ini.EndUpdate();
+  };
+  index(kGuitarIndex, entries);
+  index(kChordIndex, {});
+  index(kSymbolIndex, {});
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: qs-libgen SOURCE_DIR OUT_DIR\n");
+    return 2;
+  }
+  try {
+    const std::string source = IncludeTrailingPathDelimiter(argv[1]);
+    const std::string out = IncludeTrailingPathDelimiter(argv[2]);
+    if (!DirectoryExists(out + "Templates")) Fail(out + "Templates", "no such folder");
+    BuildTranspositions(source, out + "Templates/");
+    BuildInstruments(source, out + "Templates/");
+    BuildGuitars(source, out);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "qs-libgen: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
