@@ -219,6 +219,10 @@ struct TControlBridge : QObject {
         Control->KeyPress(key);
         if (key == 0) return true;
       }
+      if ((vk == VK_ESCAPE || (vk == VK_RETURN && !Control->WantReturns)) && !(shift & (ssCtrl | ssAlt))) {
+        TCustomForm* f = Control->ParentForm();
+        if (f && BroadcastDialogKey(f, vk)) return true;
+      }
       if (vk == VK_TAB && !Control->WantTabs && !(shift & (ssCtrl | ssAlt))) {
         TCustomForm* form = Control->ParentForm();
         TWinControl* root = form ? static_cast<TWinControl*>(form) : Control;
@@ -233,7 +237,26 @@ struct TControlBridge : QObject {
     return Control->Impl().OwnDrawn;
   }
 
+  static bool BroadcastDialogKey(TWinControl* parent, uint16_t vk) {
+    if (parent->DialogKey(vk)) return true;
+    for (TControl* c : parent->controls_)
+      if (c->IsWindowed() && c->Visible() && c->Enabled() && BroadcastDialogKey(static_cast<TWinControl*>(c), vk))
+        return true;
+    return false;
+  }
+
+  // A handler's error must not unwind through the toolkit: the user is
+  // told and the program goes on, as after any message.
   bool eventFilter(QObject* watched, QEvent* e) override {
+    try {
+      return Dispatch(watched, e);
+    } catch (const std::exception& error) {
+      Application().HandleException(error);
+      return true;
+    }
+  }
+
+  bool Dispatch(QObject* watched, QEvent* e) {
     if (watched != Control->Widget() || Control->Destroying()) return false;
     auto& im = Control->Impl();
     switch (e->type()) {
@@ -320,7 +343,11 @@ struct TControlBridge : QObject {
 };
 
 void TControlWidget::paintEvent(QPaintEvent* event) {
-  control_->PaintBuffer();
+  try {
+    control_->PaintBuffer();
+  } catch (const std::exception& error) {
+    Application().HandleException(error);
+  }
   QPainter p(this);
   auto& im = control_->Impl();
   if (im.Buffer) p.drawImage(event->rect(), BitmapImage(*im.Buffer), event->rect());
@@ -868,6 +895,7 @@ void TWinControl::KeyDown(uint16_t& key, TShiftState shift) { Fire(OnKeyDown, th
 void TWinControl::KeyUp(uint16_t& key, TShiftState shift) { Fire(OnKeyUp, this, std::ref(key), shift); }
 void TWinControl::KeyPress(char16_t& key) { Fire(OnKeyPress, this, std::ref(key)); }
 void TWinControl::DoEnter() { Fire(OnEnter, this); }
+bool TWinControl::DialogKey(uint16_t) { return false; }
 void TWinControl::DoExit() { Fire(OnExit, this); }
 
 void TWinControl::Realign() {

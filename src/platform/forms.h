@@ -2,6 +2,7 @@
 // Forms (top-level windows), the application object with its message loop,
 // and the screen.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -98,6 +99,20 @@ class TCustomForm : public TCustomControl {
   // The menu the UI kit puts on the form.
   TComponent* Menu = nullptr;
 
+  // The window's shape: only what lies inside shows and takes the mouse
+  // (frameless forms that draw a frame of their own). Clearing gives the
+  // whole rectangle back.
+  void SetWindowRegion(const std::vector<TPoint>& polygon);
+  void SetWindowRoundRect(const TRect& r, int cornerWidth, int cornerHeight);
+  void ClearWindowRegion();
+  bool HasWindowRegion() const;
+  // Moving and sizing by the window system, started from a mouse press on
+  // the form's own caption or frame (edges: akLeft, akTop, akRight,
+  // akBottom); false where the window system cannot do it, and the form
+  // then moves itself.
+  bool BeginMove();
+  bool BeginSize(TAnchors edges);
+
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
   TNotifyEvent OnActivate;
@@ -171,7 +186,11 @@ class TApplication : public TComponent {
   int HintShortPause = 50;
   int HintHidePause = 2500;
   bool ShowHint = true;
+  // Shows a hint at once at a screen position (a scroll thumb's position,
+  // a pitch under the mouse); CancelHint hides it.
+  void ActivateHint(TPoint screenPos, const std::string& text);
   void CancelHint();
+  bool HintShowing() const;
 
   // Runs when the message queue has run empty; done = false asks for
   // another call without waiting.
@@ -182,6 +201,10 @@ class TApplication : public TComponent {
   TMessageEvent OnMessage;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  // An error that a handler of a message let through: OnException when
+  // assigned, otherwise a message to the user; the program goes on.
+  std::function<void(TObject* sender, const std::exception& e)> OnException;
+  void HandleException(const std::exception& e);
 
   // The window that has the keyboard focus, null when the program is not
   // active.
@@ -246,5 +269,19 @@ class TScreen {
 };
 
 TScreen& Screen();
+
+// Shows a message in a small modal window with an OK button.
+void ShowMessage(const std::string& text);
+
+// The program's forms by name, for review tools that show every window
+// (formshot). The factory makes the form with its texts in the language
+// given ("ENU", "DEU", "FRA", "ITA", "RUS").
+using TFormFactory = std::function<std::unique_ptr<TCustomForm>(const std::string& language)>;
+void RegisterForm(const std::string& name, TFormFactory factory);
+struct TRegisteredForm {
+  std::string Name;
+  TFormFactory Factory;
+};
+const std::vector<TRegisteredForm>& RegisteredForms();
 
 }  // namespace qs
