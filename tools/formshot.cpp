@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/pageviewer.h"
+#include "interchange/importmidiform.h"
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/fonts.h"
@@ -20,6 +21,8 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "uikit/language.h"
+#include "uikit/messagebox.h"
 
 namespace {
 
@@ -33,7 +36,11 @@ int Usage() {
 }
 
 // The forms of every part of the program that has some.
-void RegisterProgramForms() { RegisterPageViewerForms(); }
+void RegisterProgramForms() {
+  RegisterPageViewerForms();
+  RegisterImportMidiForms();
+  RegisterMessageBlockForms();
+}
 
 }  // namespace
 
@@ -59,6 +66,11 @@ int main(int argc, char** argv) {
     LoadMusicFont();
     InstallLayout();
     RegisterProgramForms();
+    // The forms translate themselves from the language files beside the
+    // program, as they do in it.
+    TComponent languageOwner(nullptr);
+    auto* engine = new TECLanguage(&languageOwner);
+    engine->SetLanguage(language);
     std::filesystem::create_directories(outDir);
     for (const TRegisteredForm& entry : RegisteredForms()) {
       std::unique_ptr<TCustomForm> form = entry.Factory(language);
