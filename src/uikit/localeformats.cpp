@@ -19,8 +19,8 @@ TFormatSettings& FormatSettings() {
 
 namespace {
 
-// Days from 1 January of year 1 to 30 December 1899.
-constexpr long kEpochDays = 693594;
+// Days from 1 January of year 1 (day 0) to 30 December 1899.
+constexpr long kEpochDays = 693593;
 
 long DaysBeforeYear(int year) {
   long y = year - 1;
