@@ -21,6 +21,7 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "uikit/calculator.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 
@@ -40,6 +41,7 @@ void RegisterProgramForms() {
   RegisterPageViewerForms();
   RegisterImportMidiForms();
   RegisterMessageBlockForms();
+  RegisterCalculatorForms();
 }
 
 }  // namespace
