@@ -1,0 +1,85 @@
+#include "uikit/picker.h"
+
+#include "platform/canvas.h"
+#include "uikit/localeformats.h"
+
+namespace qs {
+
+TECOverEditor::~TECOverEditor() = default;
+
+TECOverCalculator::TECOverCalculator(TComponent* owner) : TECOverEditor(owner) {
+  ValidChars = std::string("+-0123456789Ee") + FormatSettings().DecimalSeparator;
+}
+
+TECOverCalculator::~TECOverCalculator() = default;
+
+const TBitmap* TECOverCalculator::GetButtonGlyph() {
+  if (!glyph_) {
+    // A small pocket calculator, 14 x 12: case, display, and keys.
+    glyph_ = std::make_unique<TBitmap>(14, 12);
+    TCanvas& c = glyph_->Canvas();
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = clBtnFace;
+    c.FillRect(TRect{0, 0, 14, 12});
+    c.Pen().Color = clBlack;
+    c.Brush().Color = clSilver;
+    c.Rectangle(2, 0, 12, 12);
+    c.Brush().Color = clWhite;
+    c.Rectangle(3, 1, 11, 4);
+    for (int row = 0; row < 3; ++row)
+      for (int col = 0; col < 3; ++col) glyph_->SetPixel(4 + col * 2, 5 + row * 2, clBlack);
+  }
+  return glyph_.get();
+}
+
+TEcPopupWindow* TECOverCalculator::GetPopupWindow() {
+  if (!popup_) {
+    popup_ = std::make_unique<TECPopupCalculator>(dynamic_cast<TControl*>(Owner()));
+    Connect();
+  }
+  return popup_.get();
+}
+
+void TECOverCalculator::Connect() {
+  if (!popup_) return;
+  TECLocCalculator& calc = popup_->Calculator();
+  if (changeHandler_) calc.OnTextChange = [this] { changeHandler_(popup_.get()); };
+  if (resultHandler_) calc.OnResult = [this](int r) { resultHandler_(popup_.get(), r); };
+}
+
+void TECOverCalculator::SetChangeHandler(TNotifyEvent handler) {
+  TECOverEditor::SetChangeHandler(std::move(handler));
+  Connect();
+}
+
+void TECOverCalculator::SetResultHandler(TECResultEvent handler) {
+  TECOverEditor::SetResultHandler(std::move(handler));
+  Connect();
+}
+
+void TECOverCalculator::GetPopupText(std::string& text) {
+  text.clear();
+  if (!popup_) return;
+  TEditValue v = popup_->GetValue();
+  if (const auto* d = std::get_if<double>(&v)) text = FloatToText(*d);
+  else if (const auto* s = std::get_if<std::string>(&v)) text = *s;
+}
+
+void TECOverCalculator::SetPopupText(const std::string& text) {
+  if (popup_) popup_->SetValue(text);
+}
+
+TEditValue TECOverCalculator::GetPopupValue() {
+  return popup_ ? popup_->GetValue() : TEditValue(std::string());
+}
+
+void TECOverCalculator::SetPopupValue(const TEditValue& value) {
+  if (popup_) popup_->SetValue(value);
+}
+
+bool TECOverCalculator::AcceptKey(char key) {
+  if (!popup_) return TECOverEditor::AcceptKey(key);
+  return IsValidChar(key) || popup_->Calculator().FindButton(key) != nullptr;
+}
+
+}  // namespace qs
