@@ -24,6 +24,7 @@
 #include "uikit/calculator.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
+#include "uikit/timepicker.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ void RegisterProgramForms() {
   RegisterImportMidiForms();
   RegisterMessageBlockForms();
   RegisterCalculatorForms();
+  RegisterTimePickerForms();
 }
 
 }  // namespace

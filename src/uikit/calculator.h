@@ -1,36 +1,16 @@
 #pragma once
 // The calculator panel (its buttons drive the calculator engine), its
-// compact variant that never takes the focus, the drop-down window that
-// holds it, and the base of every picker's drop-down window.
+// compact variant that never takes the focus, and the drop-down window
+// that holds it.
 #include <functional>
 #include <string>
 
 #include "platform/extctrls.h"
-#include "platform/forms.h"
 #include "uikit/calcengine.h"
 #include "uikit/editvalue.h"
+#include "uikit/popupwindow.h"
 
 namespace qs {
-
-// A picker's drop-down: a pop-up that never takes activation, so the edit
-// control under it keeps the focus while the user clicks in it.
-class TEcPopupWindow : public TCustomForm {
- public:
-  explicit TEcPopupWindow(TControl* ownerControl);
-  const char* ClassName() const override { return "TEcPopupWindow"; }
-  TControl* OwnerControl() const { return ownerControl_; }
-  virtual TEditValue GetValue() = 0;
-  virtual void SetValue(const TEditValue& value) = 0;
-  virtual void CloseUp(bool accept);
-  virtual std::string GetPopupText() { return ""; }
-  // Repaints the owner control at once, so it follows the value.
-  void InvalidateOwner();
-  std::function<void(TObject* sender, bool accept)> OnCloseUp;
-  void Paint() override;
-
- private:
-  TControl* ownerControl_;
-};
 
 enum { kCalcLayoutFull = 0, kCalcLayoutCompact = 1 };
 

@@ -82,4 +82,70 @@ bool TECOverCalculator::AcceptKey(char key) {
   return IsValidChar(key) || popup_->Calculator().FindButton(key) != nullptr;
 }
 
+TECOverTime::TECOverTime(TComponent* owner) : TECOverEditor(owner) {
+  ValidChars = std::string("0123456789") + FormatSettings().TimeSeparator;
+}
+
+TECOverTime::~TECOverTime() = default;
+
+const TBitmap* TECOverTime::GetButtonGlyph() {
+  if (!glyph_) {
+    // A clock face, 14 x 12, with its hands at ten past two.
+    glyph_ = std::make_unique<TBitmap>(14, 12);
+    TCanvas& c = glyph_->Canvas();
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = clBtnFace;
+    c.FillRect(TRect{0, 0, 14, 12});
+    c.Pen().Color = clBlack;
+    c.Brush().Color = clWhite;
+    c.Ellipse(1, 0, 13, 12);
+    c.MoveTo(7, 6);
+    c.LineTo(7, 2);
+    c.MoveTo(7, 6);
+    c.LineTo(10, 5);
+  }
+  return glyph_.get();
+}
+
+TEcPopupWindow* TECOverTime::GetPopupWindow() {
+  if (!popup_) {
+    popup_ = std::make_unique<TECPopupTime>(dynamic_cast<TControl*>(Owner()));
+    Connect();
+  }
+  return popup_.get();
+}
+
+void TECOverTime::Connect() {
+  if (!popup_) return;
+  TECTimePanel& panel = popup_->Panel();
+  if (changeHandler_) panel.OnChange = [this] { changeHandler_(popup_.get()); };
+  if (resultHandler_) panel.OnResult = [this](int r) { resultHandler_(popup_.get(), r); };
+}
+
+void TECOverTime::SetChangeHandler(TNotifyEvent handler) {
+  TECOverEditor::SetChangeHandler(std::move(handler));
+  Connect();
+}
+
+void TECOverTime::SetResultHandler(TECResultEvent handler) {
+  TECOverEditor::SetResultHandler(std::move(handler));
+  Connect();
+}
+
+void TECOverTime::GetPopupText(std::string& text) {
+  text = popup_ ? EditValueToText(etTime, popup_->GetValue()) : std::string();
+}
+
+void TECOverTime::SetPopupText(const std::string& text) {
+  if (popup_) popup_->SetValue(text);
+}
+
+TEditValue TECOverTime::GetPopupValue() {
+  return popup_ ? popup_->GetValue() : TEditValue(std::string());
+}
+
+void TECOverTime::SetPopupValue(const TEditValue& value) {
+  if (popup_) popup_->SetValue(value);
+}
+
 }  // namespace qs

@@ -13,6 +13,7 @@
 #include "platform/controls.h"
 #include "uikit/calculator.h"
 #include "uikit/editvalue.h"
+#include "uikit/timepicker.h"
 
 namespace qs {
 
@@ -65,6 +66,27 @@ class TECOverCalculator : public TECOverEditor {
  private:
   void Connect();
   std::unique_ptr<TECPopupCalculator> popup_;
+};
+
+class TECOverTime : public TECOverEditor {
+ public:
+  explicit TECOverTime(TComponent* owner);
+  ~TECOverTime() override;
+  const char* ClassName() const override { return "TECOverTime"; }
+  const TBitmap* GetButtonGlyph() override;
+  void SetChangeHandler(TNotifyEvent handler) override;
+  void SetResultHandler(TECResultEvent handler) override;
+  // Empty until the window exists.
+  void GetPopupText(std::string& text) override;
+  void SetPopupText(const std::string& text) override;
+  TEditValue GetPopupValue() override;
+  void SetPopupValue(const TEditValue& value) override;
+  bool IsPopupControl(const TControl* control) const override { return control && control == popup_.get(); }
+  TEcPopupWindow* GetPopupWindow() override;
+
+ private:
+  void Connect();
+  std::unique_ptr<TECPopupTime> popup_;
 };
 
 }  // namespace qs

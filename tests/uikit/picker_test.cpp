@@ -59,3 +59,40 @@ TEST(CalculatorAdapter, TextAndHandlersCrossTheAdapter) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs {
+namespace {
+
+TEST(TimeAdapter, TextAndHandlersCrossTheAdapter) {
+  TFormatSettings saved = FormatSettings();
+  FormatSettings().LongTimeSeconds = true;
+  TForm form(nullptr);
+  TECOverTime adapter(&form);
+  std::string text = "unchanged";
+  adapter.GetPopupText(text);
+  EXPECT_EQ(text, "");
+  EXPECT_EQ(adapter.GetButtonGlyph()->Width() + 6, 20);
+  EXPECT_TRUE(adapter.IsValidChar(':'));
+  EXPECT_FALSE(adapter.IsValidChar('.'));
+  int changes = 0, results = 0;
+  adapter.SetChangeHandler([&](TObject*) { ++changes; });
+  adapter.SetResultHandler([&](TObject*, int r) { results += r; });
+  auto* popup = static_cast<TECPopupTime*>(adapter.GetPopupWindow());
+  adapter.SetPopupText("10:20:30");
+  popup->SetBounds(40, 40, 68, 54);
+  popup->SetVisible(true);
+  testdriver::ProcessMessages();
+  TUpDown& minutes = popup->Panel().Minutes();
+  testdriver::Click(minutes, minutes.Width() / 2, 2);
+  adapter.GetPopupText(text);
+  EXPECT_EQ(text, "10:21:30");
+  EXPECT_EQ(changes, 1);
+  TSpeedButton& ok = popup->Panel().OkButton();
+  testdriver::Click(ok, ok.Width() / 2, ok.Height() / 2);
+  EXPECT_EQ(results, 1);
+  popup->SetVisible(false);
+  FormatSettings() = saved;
+}
+
+}  // namespace
+}  // namespace qs
