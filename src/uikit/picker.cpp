@@ -7,11 +7,9 @@ namespace qs {
 
 TECOverEditor::~TECOverEditor() = default;
 
-TECOverCalculator::TECOverCalculator(TComponent* owner) : TECOverEditor(owner) {
+TECOverCalculator::TECOverCalculator(TComponent* owner) : TECOverPopupEditor(owner) {
   ValidChars = std::string("+-0123456789Ee") + FormatSettings().DecimalSeparator;
 }
-
-TECOverCalculator::~TECOverCalculator() = default;
 
 const TBitmap* TECOverCalculator::GetButtonGlyph() {
   if (!glyph_) {
@@ -32,29 +30,10 @@ const TBitmap* TECOverCalculator::GetButtonGlyph() {
   return glyph_.get();
 }
 
-TEcPopupWindow* TECOverCalculator::GetPopupWindow() {
-  if (!popup_) {
-    popup_ = std::make_unique<TECPopupCalculator>(dynamic_cast<TControl*>(Owner()));
-    Connect();
-  }
-  return popup_.get();
-}
-
-void TECOverCalculator::Connect() {
-  if (!popup_) return;
+void TECOverCalculator::ConnectHandlers() {
   TECLocCalculator& calc = popup_->Calculator();
   if (changeHandler_) calc.OnTextChange = [this] { changeHandler_(popup_.get()); };
   if (resultHandler_) calc.OnResult = [this](int r) { resultHandler_(popup_.get(), r); };
-}
-
-void TECOverCalculator::SetChangeHandler(TNotifyEvent handler) {
-  TECOverEditor::SetChangeHandler(std::move(handler));
-  Connect();
-}
-
-void TECOverCalculator::SetResultHandler(TECResultEvent handler) {
-  TECOverEditor::SetResultHandler(std::move(handler));
-  Connect();
 }
 
 void TECOverCalculator::GetPopupText(std::string& text) {
@@ -65,28 +44,14 @@ void TECOverCalculator::GetPopupText(std::string& text) {
   else if (const auto* s = std::get_if<std::string>(&v)) text = *s;
 }
 
-void TECOverCalculator::SetPopupText(const std::string& text) {
-  if (popup_) popup_->SetValue(text);
-}
-
-TEditValue TECOverCalculator::GetPopupValue() {
-  return popup_ ? popup_->GetValue() : TEditValue(std::string());
-}
-
-void TECOverCalculator::SetPopupValue(const TEditValue& value) {
-  if (popup_) popup_->SetValue(value);
-}
-
 bool TECOverCalculator::AcceptKey(char key) {
   if (!popup_) return TECOverEditor::AcceptKey(key);
   return IsValidChar(key) || popup_->Calculator().FindButton(key) != nullptr;
 }
 
-TECOverTime::TECOverTime(TComponent* owner) : TECOverEditor(owner) {
+TECOverTime::TECOverTime(TComponent* owner) : TECOverPopupEditor(owner) {
   ValidChars = std::string("0123456789") + FormatSettings().TimeSeparator;
 }
-
-TECOverTime::~TECOverTime() = default;
 
 const TBitmap* TECOverTime::GetButtonGlyph() {
   if (!glyph_) {
@@ -107,45 +72,14 @@ const TBitmap* TECOverTime::GetButtonGlyph() {
   return glyph_.get();
 }
 
-TEcPopupWindow* TECOverTime::GetPopupWindow() {
-  if (!popup_) {
-    popup_ = std::make_unique<TECPopupTime>(dynamic_cast<TControl*>(Owner()));
-    Connect();
-  }
-  return popup_.get();
-}
-
-void TECOverTime::Connect() {
-  if (!popup_) return;
+void TECOverTime::ConnectHandlers() {
   TECTimePanel& panel = popup_->Panel();
   if (changeHandler_) panel.OnChange = [this] { changeHandler_(popup_.get()); };
   if (resultHandler_) panel.OnResult = [this](int r) { resultHandler_(popup_.get(), r); };
 }
 
-void TECOverTime::SetChangeHandler(TNotifyEvent handler) {
-  TECOverEditor::SetChangeHandler(std::move(handler));
-  Connect();
-}
-
-void TECOverTime::SetResultHandler(TECResultEvent handler) {
-  TECOverEditor::SetResultHandler(std::move(handler));
-  Connect();
-}
-
 void TECOverTime::GetPopupText(std::string& text) {
   text = popup_ ? EditValueToText(etTime, popup_->GetValue()) : std::string();
-}
-
-void TECOverTime::SetPopupText(const std::string& text) {
-  if (popup_) popup_->SetValue(text);
-}
-
-TEditValue TECOverTime::GetPopupValue() {
-  return popup_ ? popup_->GetValue() : TEditValue(std::string());
-}
-
-void TECOverTime::SetPopupValue(const TEditValue& value) {
-  if (popup_) popup_->SetValue(value);
 }
 
 }  // namespace qs

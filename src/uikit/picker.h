@@ -46,47 +46,72 @@ class TECOverEditor : public TComponent {
   TECResultEvent resultHandler_;
 };
 
-class TECOverCalculator : public TECOverEditor {
+// The behaviour the adapters share: the window is created on first need
+// with the edit control as its owner control, text and values go to it
+// only once it exists, and the handlers are connected again whenever one
+// is installed.
+template <class TPopup>
+class TECOverPopupEditor : public TECOverEditor {
  public:
-  explicit TECOverCalculator(TComponent* owner);
-  ~TECOverCalculator() override;
-  const char* ClassName() const override { return "TECOverCalculator"; }
-  const TBitmap* GetButtonGlyph() override;
-  void SetChangeHandler(TNotifyEvent handler) override;
-  void SetResultHandler(TECResultEvent handler) override;
-  // Empty until the window exists.
-  void GetPopupText(std::string& text) override;
-  void SetPopupText(const std::string& text) override;
-  TEditValue GetPopupValue() override;
-  void SetPopupValue(const TEditValue& value) override;
-  bool AcceptKey(char key) override;
+  using TECOverEditor::TECOverEditor;
+  void SetChangeHandler(TNotifyEvent handler) override {
+    TECOverEditor::SetChangeHandler(std::move(handler));
+    Connect();
+  }
+  void SetResultHandler(TECResultEvent handler) override {
+    TECOverEditor::SetResultHandler(std::move(handler));
+    Connect();
+  }
+  void SetPopupText(const std::string& text) override {
+    if (popup_) popup_->SetValue(text);
+  }
+  TEditValue GetPopupValue() override { return popup_ ? popup_->GetValue() : TEditValue(std::string()); }
+  void SetPopupValue(const TEditValue& value) override {
+    if (popup_) popup_->SetValue(value);
+  }
   bool IsPopupControl(const TControl* control) const override { return control && control == popup_.get(); }
-  TEcPopupWindow* GetPopupWindow() override;
+  TEcPopupWindow* GetPopupWindow() override {
+    if (!popup_) {
+      popup_ = std::make_unique<TPopup>(dynamic_cast<TControl*>(Owner()));
+      Connect();
+    }
+    return popup_.get();
+  }
+
+ protected:
+  // Hands the installed handlers to the window's inner control.
+  virtual void ConnectHandlers() = 0;
+  std::unique_ptr<TPopup> popup_;
 
  private:
-  void Connect();
-  std::unique_ptr<TECPopupCalculator> popup_;
+  void Connect() {
+    if (popup_) ConnectHandlers();
+  }
 };
 
-class TECOverTime : public TECOverEditor {
+class TECOverCalculator : public TECOverPopupEditor<TECPopupCalculator> {
  public:
-  explicit TECOverTime(TComponent* owner);
-  ~TECOverTime() override;
-  const char* ClassName() const override { return "TECOverTime"; }
+  explicit TECOverCalculator(TComponent* owner);
+  const char* ClassName() const override { return "TECOverCalculator"; }
   const TBitmap* GetButtonGlyph() override;
-  void SetChangeHandler(TNotifyEvent handler) override;
-  void SetResultHandler(TECResultEvent handler) override;
   // Empty until the window exists.
   void GetPopupText(std::string& text) override;
-  void SetPopupText(const std::string& text) override;
-  TEditValue GetPopupValue() override;
-  void SetPopupValue(const TEditValue& value) override;
-  bool IsPopupControl(const TControl* control) const override { return control && control == popup_.get(); }
-  TEcPopupWindow* GetPopupWindow() override;
+  bool AcceptKey(char key) override;
 
- private:
-  void Connect();
-  std::unique_ptr<TECPopupTime> popup_;
+ protected:
+  void ConnectHandlers() override;
+};
+
+class TECOverTime : public TECOverPopupEditor<TECPopupTime> {
+ public:
+  explicit TECOverTime(TComponent* owner);
+  const char* ClassName() const override { return "TECOverTime"; }
+  const TBitmap* GetButtonGlyph() override;
+  // Empty until the window exists.
+  void GetPopupText(std::string& text) override;
+
+ protected:
+  void ConnectHandlers() override;
 };
 
 }  // namespace qs
