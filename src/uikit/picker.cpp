@@ -7,6 +7,22 @@ namespace qs {
 
 TECOverEditor::~TECOverEditor() = default;
 
+namespace {
+
+// A picker button's glyph before its picture: 14 x 12 in the button's
+// colour, with a black pen.
+std::unique_ptr<TBitmap> BlankGlyph() {
+  auto glyph = std::make_unique<TBitmap>(14, 12);
+  TCanvas& c = glyph->Canvas();
+  c.Brush().Style = bsSolid;
+  c.Brush().Color = clBtnFace;
+  c.FillRect(TRect{0, 0, 14, 12});
+  c.Pen().Color = clBlack;
+  return glyph;
+}
+
+}  // namespace
+
 TECOverCalculator::TECOverCalculator(TComponent* owner) : TECOverPopupEditor(owner) {
   ValidChars = std::string("+-0123456789Ee") + FormatSettings().DecimalSeparator;
 }
@@ -14,12 +30,8 @@ TECOverCalculator::TECOverCalculator(TComponent* owner) : TECOverPopupEditor(own
 const TBitmap* TECOverCalculator::GetButtonGlyph() {
   if (!glyph_) {
     // A small pocket calculator, 14 x 12: case, display, and keys.
-    glyph_ = std::make_unique<TBitmap>(14, 12);
+    glyph_ = BlankGlyph();
     TCanvas& c = glyph_->Canvas();
-    c.Brush().Style = bsSolid;
-    c.Brush().Color = clBtnFace;
-    c.FillRect(TRect{0, 0, 14, 12});
-    c.Pen().Color = clBlack;
     c.Brush().Color = clSilver;
     c.Rectangle(2, 0, 12, 12);
     c.Brush().Color = clWhite;
@@ -56,12 +68,8 @@ TECOverTime::TECOverTime(TComponent* owner) : TECOverPopupEditor(owner) {
 const TBitmap* TECOverTime::GetButtonGlyph() {
   if (!glyph_) {
     // A clock face, 14 x 12, with its hands at ten past two.
-    glyph_ = std::make_unique<TBitmap>(14, 12);
+    glyph_ = BlankGlyph();
     TCanvas& c = glyph_->Canvas();
-    c.Brush().Style = bsSolid;
-    c.Brush().Color = clBtnFace;
-    c.FillRect(TRect{0, 0, 14, 12});
-    c.Pen().Color = clBlack;
     c.Brush().Color = clWhite;
     c.Ellipse(1, 0, 13, 12);
     c.MoveTo(7, 6);
