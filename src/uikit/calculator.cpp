@@ -20,7 +20,6 @@ struct TCalcButtonSpec {
 };
 
 constexpr TColor kPurple = 0x800080;
-constexpr TColor kNavy = 0x800000;
 constexpr TColor kMaroon = 0x000080;
 
 // Compact layout, by kind 1..22 (kinds 17-19 have no button here).

@@ -12,7 +12,6 @@ constexpr TColor kHoverPen = RGB(67, 103, 197);
 constexpr TColor kHoverFill = RGB(181, 190, 214);
 constexpr TColor kDownFill = RGB(132, 146, 181);
 constexpr TColor kShadowGrey = RGB(128, 128, 128);
-constexpr TColor kGlyphTransparent = RGB(128, 128, 0);
 
 void SetPen(TCanvas& c, TColor color) {
   c.Pen().Color = ColorToRGB(color);

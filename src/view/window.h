@@ -132,7 +132,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void ScrollTo(bool vertical, TScrollCode code, int& scrollPos);
   // Moves both bars to (h, v).
   void ScrollBoth(int h, int v);
-  void UpdateScrollRanges();
+  void UpdateScrollRanges() override;
   void UpdateScrollBars(bool notify);
   // The client rectangle of each bar.
   TRect HorzBarRect() const;
@@ -174,6 +174,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void SetCursorMeasure(int index) override;
   void SetCursorTick(int tick) override;
   void SetCursorLine(int line);
+  // The mouse cursor's shape stays the control's; this one places the
+  // input cursor.
+  using TCustomControl::SetCursor;
   void SetCursor(int page, int piece, int part, int measure, int staff, int voice, int tick, int line);
   void SetCursorMeasureTick(int measure, int tick, bool snap);
   void SetFret(int fret);
@@ -187,7 +190,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   void PointToCursor(TPoint p, bool unused = false);
   int NearestEventTick(int tick) const override;
-  void SnapCursorTick();
+  void SnapCursorTick() override;
   void ValidateCursor(bool keepPage) override;
   void ScrollToCursor(int top, bool follow);
   void ScrollToCursor() override { ScrollToCursor(0, false); }
