@@ -34,7 +34,9 @@ TEST(CalendarModel, FirstDayLandsUnderItsWeekday) {
     cal.SetCalendarDate(c.date);
     EXPECT_EQ(cal.MonthOffset(), c.offset);
     EXPECT_EQ(cal.CellDay(c.col1, 1), 1);
-    if (c.col1 > 0) EXPECT_EQ(cal.CellDay(c.col1 - 1, 1), 0);
+    if (c.col1 > 0) {
+      EXPECT_EQ(cal.CellDay(c.col1 - 1, 1), 0);
+    }
   }
   TECCalendarModel cal;
   cal.SetStartOfWeek(Mon);
