@@ -194,6 +194,17 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   const TQSCalcSystem* CursorSystem() const;
   TQSMeasure* CursorMeasure() const;
   void DoActiveChanged(TObject* sender) override;
+
+  // ------------------------------------------------------ cursor moves
+  // Extend: the move comes from a Shift key and keeps the selection;
+  // without it the selection is cleared first.
+  void MoveCursorLeft(bool extend);
+  // anyVoice: the next event of any staff and voice (stepping syllables).
+  void MoveCursorRight(bool extend, bool anyVoice);
+  void MoveCursorLineStart(bool extend);
+  void MoveCursorLineEnd(bool extend);
+  void GotoScoreStart();
+  void GotoScoreEnd();
   void RefreshRulerMarkers() override {}
 
   // ------------------------------------------------------------ selection
@@ -303,6 +314,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  void KeyDown(uint16_t& key, TShiftState shift) override;
 
  private:
   THost* Host() const;
@@ -318,6 +330,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
+  // Hides the cursor, runs change, then scrolls to the cursor, shows it and
+  // reports the change to sender, also when change throws.
+  template <typename Fn>
+  void CursorMove(TObject* sender, Fn&& change);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
 
   THost* host_ = nullptr;

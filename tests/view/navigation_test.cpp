@@ -1,0 +1,160 @@
+// Moving the cursor with the arrow, Home and End keys, sent as real key
+// events to a view on a shown form.
+#include <gtest/gtest.h>
+
+#include "../layout/layout_fixture.h"
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/measure.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "view/window.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+struct TPos {
+  int Piece, Measure, Tick;
+  bool operator==(const TPos&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const TPos& p) {
+  return os << "(piece " << p.Piece << ", measure " << p.Measure << ", tick " << p.Tick << ")";
+}
+
+// Piece 0: eight measures of quarter notes, measure 3 with a second staff
+// voice (half notes) and measure 5 set to all voices. Piece 1: four
+// measures of two half notes each.
+class ViewNavigation : public ::testing::Test, public TLayoutScore {
+ protected:
+  TForm* Form = nullptr;
+  TQSWindow* View = nullptr;
+  TQSPiece* First = nullptr;
+  TQSPiece* Second = nullptr;
+
+  void SetUp() override {
+    First = AddPiece({2}, 8);
+    for (int m = 0; m < 8; ++m) Quarters(First->GetPart(0)->GetMeasure(m));
+    // Events of the second staff in measures 3 and 5.
+    for (int m : {3, 5}) {
+      Note(First->GetPart(0)->GetMeasure(m), 64, 128, 0x40, 0x10);
+      Note(First->GetPart(0)->GetMeasure(m), 320, 128, 0x40, 0x10);
+    }
+    First->GetPart(0)->GetMeasure(5)->Fields.Flags |= TQSMeasure::kAllVoices;
+    Second = AddPiece({2}, 4);
+    for (int m = 0; m < 4; ++m) {
+      Note(Second->GetPart(0)->GetMeasure(m), 0, 256);
+      Note(Second->GetPart(0)->GetMeasure(m), 256, 256);
+    }
+    Layout();
+    Form = new TForm(nullptr);
+    Form->SetBounds(50, 50, 820, 720);
+    View = new TQSWindow(Form);
+    View->Rule.Visible = false;
+    View->SetParent(Form);
+    View->SetBounds(0, 0, 800, 700);
+    View->SetScore(&Score);
+    td::ShowAndWait(*Form);
+    View->SetFocus();
+    td::ProcessMessages();
+  }
+  void TearDown() override {
+    delete Form;
+    td::ProcessMessages();
+  }
+  void Place(TPos p, int staff = 0) {
+    View->CursorPosition.Piece = p.Piece;
+    View->CursorPosition.Part = 0;
+    View->CursorPosition.Staff = staff;
+    View->CursorPosition.Voice = 0;
+    View->CursorPosition.Measure = p.Measure;
+    View->CursorPosition.Tick = p.Tick;
+    View->ValidateCursor(false);
+  }
+  TPos Cursor() const {
+    return {View->CursorPosition.Piece, View->CursorPosition.Measure, View->CursorPosition.Tick};
+  }
+  int SystemOf(const TQSPiece* piece, int m) const {
+    const auto* slot = static_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)]);
+    return slot->System->FirstMeasure;
+  }
+  int SystemEnd(const TQSPiece* piece, int m) const {
+    const auto* slot = static_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)]);
+    return slot->System->FirstMeasure + slot->System->MeasureCount - 1;
+  }
+};
+
+TEST_F(ViewNavigation, ArrowKeysStepFromEventToEventAcrossMeasuresAndPieces) {
+  ASSERT_EQ(First->LastLaidOutMeasure, 7);
+  // The layout fills the last system with measures the part does not have.
+  const int last = Second->LastLaidOutMeasure;
+  ASSERT_GE(last, 3);
+  struct TRow {
+    uint16_t Key;
+    TPos From, To;
+    int Staff = 0;
+  } rows[] = {
+      {VK_RIGHT, {0, 0, 0}, {0, 0, 128}},
+      {VK_RIGHT, {0, 0, 384}, {0, 1, 0}},      // the first event of the next measure
+      {VK_LEFT, {0, 1, 0}, {0, 0, 384}},       // the last event of the previous measure
+      {VK_LEFT, {0, 2, 256}, {0, 2, 128}},
+      {VK_LEFT, {0, 0, 0}, {0, 0, 0}},         // the score's first event: nothing moves
+      {VK_RIGHT, {0, 3, 0}, {0, 3, 128}},      // the other staff's events are passed over
+      {VK_RIGHT, {0, 3, 64}, {0, 3, 320}, 1},  // ...and the cursor's staff keeps to its own
+      {VK_RIGHT, {0, 5, 0}, {0, 5, 64}},       // all voices: every staff's events
+      {VK_LEFT, {0, 5, 384}, {0, 5, 256}},     // ...but moving left keeps to the cursor's staff
+      {VK_LEFT, {0, 6, 0}, {0, 5, 384}},
+      {VK_RIGHT, {0, 7, 384}, {1, 0, 256}},    // next piece: the event nearest the old tick
+      {VK_LEFT, {1, 0, 0}, {0, 7, 384}},       // previous piece: its last laid-out measure
+      {VK_RIGHT, {1, 3, 0}, {1, 3, 256}},
+      {VK_RIGHT, {1, last, 0}, {1, last, 0}},  // the score's last measure: nothing moves
+  };
+  for (const TRow& row : rows) {
+    Place(row.From, row.Staff);
+    td::PressKey(*View, row.Key);
+    EXPECT_EQ(Cursor(), row.To) << (row.Key == VK_LEFT ? "Left" : "Right") << " from " << row.From;
+  }
+}
+
+TEST_F(ViewNavigation, HomeAndEndGoToTheEndsOfTheCursorsSystem) {
+  const int start = SystemOf(First, 1), end = SystemEnd(First, 1);
+  ASSERT_LT(start, end);
+  Place({0, 1, 256});
+  td::PressKey(*View, VK_END);
+  EXPECT_EQ(Cursor(), (TPos{0, end, 384}));
+  td::PressKey(*View, VK_HOME);
+  EXPECT_EQ(Cursor(), (TPos{0, start, 0}));
+  Place({1, 2, 256});
+  td::PressKey(*View, VK_HOME);
+  EXPECT_EQ(Cursor(), (TPos{1, SystemOf(Second, 2), 0}));
+}
+
+TEST_F(ViewNavigation, MovesWithoutShiftClearTheSelectionAndReportTheChange) {
+  int changes = 0;
+  View->OnActiveChanged = [&](TObject*) { ++changes; };
+  Place({0, 2, 0});
+  View->SelectAll(0);
+  ASSERT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_RIGHT);
+  EXPECT_FALSE(View->HasSelection);
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
+}
+
+TEST_F(ViewNavigation, ScoreStartAndEnd) {
+  Place({0, 4, 128});
+  View->GotoScoreEnd();
+  EXPECT_EQ(Cursor(), (TPos{1, 3, 256}));
+  EXPECT_EQ(View->CursorPosition.Page, Second->MeasurePage(3));
+  View->GotoScoreStart();
+  EXPECT_EQ(Cursor(), (TPos{0, 0, 0}));
+  EXPECT_EQ(View->CursorPosition.Page, 0);
+}
+
+}  // namespace
+}  // namespace qs::test
