@@ -114,6 +114,124 @@ void TQSWindow::MoveCursorRight(bool extend, bool anyVoice) {
   });
 }
 
+// The staff row above (step -1) or below (+1) the cursor's row, across
+// pages; the new page index goes to page. Null at the top of the first page
+// or the bottom of the last.
+const TQSCalcStaff* TQSWindow::NeighbourRow(int step, int& page) const {
+  const TQSCalcSystem* system = CursorSystem();
+  if (!system || !system->PageRecord) return nullptr;
+  const TQSCalcSystemPart* sp = system->Parts.At(CursorPosition.Part);
+  if (!sp || sp->System != system) return nullptr;
+  const TQSCalcPage* current = system->PageRecord;
+  const int row = sp->FirstRow + CursorPosition.Staff + step;
+  page = current->PageIndex;
+  if (row >= 0 && row < current->StaffRowCount) return current->StaffRows.At(row);
+  page += step;
+  const TQSCalcPage* next = page >= 0 && page < PageCount ? LayoutPage(page) : nullptr;
+  if (!next || next->StaffRowCount == 0) return nullptr;
+  return next->StaffRows.At(step < 0 ? next->StaffRowCount - 1 : 0);
+}
+
+// Moves the cursor to a staff row of another system, keeping it at the
+// same horizontal place: the last measure of that system starting at or
+// left of the cursor measure, else the system's first.
+bool TQSWindow::CursorToRow(const TQSCalcStaff& row, int page, bool up) {
+  const TQSCalcSystem* target = row.System;
+  const TQSCalcSystem* system = CursorSystem();
+  const TQSPiece* piece = ActivePiece();
+  if (!target || !target->Piece || !row.Staff || !system || !piece) return false;
+  const auto* slot = CursorPosition.Measure < static_cast<int>(piece->Slots.size())
+                         ? dynamic_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(CursorPosition.Measure)])
+                         : nullptr;
+  if (!slot) return false;
+  TQSCursorPosition& c = CursorPosition;
+  int measure = target->FirstMeasure;
+  for (int k = 0; k < target->MeasureCount; ++k) {
+    const TQSCalcMeasure* m = target->Measures.At(k);
+    if (m && m->Box.Left <= slot->Box.Left) measure = target->FirstMeasure + k;
+  }
+  const bool partView = Score->ViewStyle == TQSViewStyle::vsPart;
+  c.Piece = target->Piece->Index;
+  if (up) {
+    if (!partView) c.Part = target->Piece->PartCount() - 1;
+    c.Staff = row.Staff->Part()->StaffCount() - 1;
+    c.Voice = row.Staff->VoiceCount() - 1;
+  } else {
+    if (!partView) c.Part = 0;
+    c.Staff = 0;
+    c.Voice = 0;
+  }
+  c.Measure = measure;
+  const bool pageChanged = page != c.Page;
+  c.Page = page;
+  if (pageChanged) UpdatePageButtons();
+  return true;
+}
+
+void TQSWindow::MoveCursorUp(bool extend) {
+  TQSPart* part = ActivePart();
+  TQSStaff* staff = ActiveStaff();
+  if (!Score || !part || !staff) return;
+  if (!extend) ClearSelection();
+  TQSCursorPosition& c = CursorPosition;
+  if (c.Voice == 0 && c.Staff == 0 && (c.Part == 0 || Score->ViewStyle == TQSViewStyle::vsPart)) {
+    int page = 0;
+    const TQSCalcStaff* row = NeighbourRow(-1, page);
+    if (!row) return;
+    CursorMove(ActiveVoice(), [&] {
+      if (CursorToRow(*row, page, true)) c.Tick = NearestEventTick(c.Tick);
+    });
+    return;
+  }
+  CursorMove(ActiveVoice(), [&] {
+    if (c.Voice > 0) {
+      --c.Voice;
+    } else if (c.Staff > 0) {
+      --c.Staff;
+      c.Voice = part->GetStaff(c.Staff)->VoiceCount() - 1;
+    } else {
+      --c.Part;
+      TQSPart* above = ActivePart();
+      c.Staff = above->StaffCount() - 1;
+      c.Voice = above->GetStaff(c.Staff)->VoiceCount() - 1;
+    }
+    c.Tick = NearestEventTick(c.Tick);
+  });
+}
+
+void TQSWindow::MoveCursorDown(bool extend) {
+  TQSPiece* piece = ActivePiece();
+  TQSPart* part = ActivePart();
+  TQSStaff* staff = ActiveStaff();
+  if (!Score || !piece || !part || !staff) return;
+  if (!extend) ClearSelection();
+  TQSCursorPosition& c = CursorPosition;
+  const bool lastVoice = c.Voice >= staff->VoiceCount() - 1, lastStaff = c.Staff >= part->StaffCount() - 1;
+  const bool lastPart = c.Part >= piece->PartCount() - 1 || Score->ViewStyle == TQSViewStyle::vsPart;
+  if (lastVoice && lastStaff && lastPart) {
+    int page = 0;
+    const TQSCalcStaff* row = NeighbourRow(1, page);
+    if (!row) return;
+    CursorMove(ActiveVoice(), [&] {
+      if (CursorToRow(*row, page, false)) c.Tick = NearestEventTick(c.Tick);
+    });
+    return;
+  }
+  CursorMove(ActiveVoice(), [&] {
+    if (!lastVoice) {
+      ++c.Voice;
+    } else if (!lastStaff) {
+      ++c.Staff;
+      c.Voice = 0;
+    } else {
+      ++c.Part;
+      c.Staff = 0;
+      c.Voice = 0;
+    }
+    c.Tick = NearestEventTick(c.Tick);
+  });
+}
+
 void TQSWindow::MoveCursorLineStart(bool extend) {
   const TQSCalcSystem* system = CursorSystem();
   if (!Score || !system) return;
@@ -184,6 +302,12 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
     case VK_RIGHT:
       if (Style == wsPreview || ctrl || alt) break;
       key == VK_LEFT ? MoveCursorLeft(shifted) : MoveCursorRight(shifted, false);
+      key = 0;
+      return;
+    case VK_UP:
+    case VK_DOWN:
+      if (Style == wsPreview || ctrl || alt || shifted) break;
+      key == VK_UP ? MoveCursorUp(false) : MoveCursorDown(false);
       key = 0;
       return;
     default:

@@ -201,6 +201,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MoveCursorLeft(bool extend);
   // anyVoice: the next event of any staff and voice (stepping syllables).
   void MoveCursorRight(bool extend, bool anyVoice);
+  // Previous or next voice, staff or part, else the staff row above or
+  // below (across pages) at the same horizontal place.
+  void MoveCursorUp(bool extend);
+  void MoveCursorDown(bool extend);
   void MoveCursorLineStart(bool extend);
   void MoveCursorLineEnd(bool extend);
   void GotoScoreStart();
@@ -332,6 +336,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void EndSelectionBatch(bool fire);
   // Hides the cursor, runs change, then scrolls to the cursor, shows it and
   // reports the change to sender, also when change throws.
+  const TQSCalcStaff* NeighbourRow(int step, int& page) const;
+  bool CursorToRow(const TQSCalcStaff& row, int page, bool up);
   template <typename Fn>
   void CursorMove(TObject* sender, Fn&& change);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;

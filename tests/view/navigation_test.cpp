@@ -146,6 +146,43 @@ TEST_F(ViewNavigation, MovesWithoutShiftClearTheSelectionAndReportTheChange) {
   EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
 }
 
+TEST_F(ViewNavigation, UpAndDownStepThroughStavesAndStaffRows) {
+  const auto* slot1 = static_cast<const TQSCalcMeasure*>(First->Slots[1]);
+  const TQSCalcSystem* top = slot1->System;
+  const int next = top->FirstMeasure + top->MeasureCount;  // the first measure of the second system
+  ASSERT_LT(next, 8);
+  const auto* slotNext = static_cast<const TQSCalcMeasure*>(First->Slots[static_cast<size_t>(next)]);
+  // The second system's measure at the same place as the first system's measure 1.
+  int below = slotNext->System->FirstMeasure;
+  for (int k = 0; k < slotNext->System->MeasureCount; ++k)
+    if (slotNext->System->Measures.At(k)->Box.Left <= slot1->Box.Left) below = slotNext->System->FirstMeasure + k;
+  struct TRow {
+    uint16_t Key;
+    int Measure, Staff;
+    int ToMeasure, ToStaff;
+  } rows[] = {
+      {VK_DOWN, 1, 0, 1, 1},          // the next staff of the part
+      {VK_UP, 1, 1, 1, 0},
+      {VK_DOWN, 1, 1, below, 0},      // the row below: the next system's first staff
+      {VK_UP, below, 0, 1, 1},        // and back to the last staff of the system above
+      {VK_UP, 1, 0, 1, 0},            // the top row of page 0: nothing moves
+  };
+  for (const TRow& row : rows) {
+    Place({0, row.Measure, 0}, row.Staff);
+    td::PressKey(*View, row.Key);
+    EXPECT_EQ(View->CursorPosition.Measure, row.ToMeasure) << row.Key << " from " << row.Measure << "/" << row.Staff;
+    EXPECT_EQ(View->CursorPosition.Staff, row.ToStaff) << row.Key << " from " << row.Measure << "/" << row.Staff;
+  }
+  // The last row of the last page: nothing moves.
+  const int last = Second->LastLaidOutMeasure;
+  Place({1, last, 0}, 1);
+  const int page = View->CursorPosition.Page;
+  ASSERT_EQ(page, View->PageCount - 1);
+  td::PressKey(*View, VK_DOWN);
+  EXPECT_EQ(Cursor(), (TPos{1, last, 0}));
+  EXPECT_EQ(View->CursorPosition.Staff, 1);
+}
+
 TEST_F(ViewNavigation, ScoreStartAndEnd) {
   Place({0, 4, 128});
   View->GotoScoreEnd();
