@@ -252,6 +252,84 @@ void TQSWindow::MoveCursorLineEnd(bool extend) {
   });
 }
 
+void TQSWindow::MoveCursorPieceStart(bool extend) {
+  const TQSCalcPage* page = LayoutPage(CursorPosition.Page);
+  if (!Score || !page || page->SystemCount == 0 || !page->Systems.At(0)->Piece) return;
+  TQSCursorPosition& c = CursorPosition;
+  if (c.Measure == 0 && c.Tick == 0) return;
+  if (!extend) ClearSelection();
+  CursorMove(this, [&] {
+    c.Piece = page->Systems.At(0)->Piece->Index;
+    c.Measure = 0;
+    c.Tick = NearestEventTick(0);
+    ValidateCursor(false);
+  });
+}
+
+void TQSWindow::MoveCursorPieceEnd(bool extend) {
+  const TQSCalcPage* page = LayoutPage(CursorPosition.Page);
+  if (!Score || !page || page->SystemCount == 0) return;
+  const TQSPiece* piece = page->Systems.At(page->SystemCount - 1)->Piece;
+  if (!piece) return;
+  TQSCursorPosition& c = CursorPosition;
+  const TQSCursorPosition old = c;
+  c.Piece = piece->Index;
+  c.Measure = std::max(piece->LastLaidOutMeasure, 0);
+  c.Tick = NearestEventTick(10000);
+  const TQSCursorPosition target = c;
+  c = old;
+  if (target.Measure == old.Measure && target.Tick == old.Tick) return;
+  if (!extend) ClearSelection();
+  CursorMove(this, [&] {
+    c.Piece = target.Piece;
+    c.Measure = target.Measure;
+    c.Tick = target.Tick;
+    ValidateCursor(false);
+  });
+}
+
+void TQSWindow::AdvanceCursor(int ticks, int measure, int fromTick, bool addMeasures) {
+  TQSPiece* piece = ActivePiece();
+  if (!Score || !piece) return;
+  TQSCursorPosition& c = CursorPosition;
+  int m = measure < 0 ? c.Measure : measure;
+  const int start = m;
+  int t = fromTick < 0 ? c.Tick : fromTick;
+  int target = -1;
+  while (ticks >= 0) {
+    if (m > piece->LastLaidOutMeasure || m >= static_cast<int>(piece->Slots.size()) || !piece->Slots[static_cast<size_t>(m)])
+      return;
+    const int length = piece->Slots[static_cast<size_t>(m)]->LengthFor(m) - (m == start ? t : 0);
+    if (ticks < length) {
+      target = (m == start ? t : 0) + ticks;
+      break;
+    }
+    ticks -= length;
+    ++m;
+  }
+  if (target < 0) return;
+  ShowCursor(false);
+  if (m != start && addMeasures) {
+    if (TQSPart* part = ActivePart()) {
+      bool added = false;
+      while (part->MeasureCount() <= m) {
+        part->NewMeasure();
+        added = true;
+      }
+      if (added) {
+        Score->Recalculate(c.Page);
+        Score->RefreshWindows();
+      }
+    }
+  }
+  c.Measure = m;
+  c.Tick = target;
+  ValidateCursor(false);
+  ScrollToCursor(-1, false);
+  RefreshRulerMarkers();
+  ShowCursor(true);
+}
+
 void TQSWindow::GotoScoreStart() {
   if (!Score || Score->PieceCount() == 0) return;
   TQSCursorPosition& c = CursorPosition;
@@ -294,8 +372,11 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   switch (key) {
     case VK_HOME:
     case VK_END:
-      if (Style == wsPreview || ctrl) break;  // scrolling and piece moves: not here yet
-      key == VK_HOME ? MoveCursorLineStart(shifted) : MoveCursorLineEnd(shifted);
+      if (Style == wsPreview) break;  // scrolling the preview: not here yet
+      if (ctrl)
+        key == VK_HOME ? MoveCursorPieceStart(shifted) : MoveCursorPieceEnd(shifted);
+      else
+        key == VK_HOME ? MoveCursorLineStart(shifted) : MoveCursorLineEnd(shifted);
       key = 0;
       return;
     case VK_LEFT:

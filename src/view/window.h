@@ -207,7 +207,16 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MoveCursorDown(bool extend);
   void MoveCursorLineStart(bool extend);
   void MoveCursorLineEnd(bool extend);
+  // The first measure of the current page's first piece, the last laid-out
+  // measure of its last piece.
+  void MoveCursorPieceStart(bool extend);
+  void MoveCursorPieceEnd(bool extend);
   void GotoScoreStart();
+  // Moves the cursor ticks on from (measure, fromTick), -1 meaning the
+  // cursor's; with addMeasures the cursor's part gets the measures it
+  // lacks. Nothing when the target lies past the piece's last laid-out
+  // measure.
+  void AdvanceCursor(int ticks, int measure = -1, int fromTick = -1, bool addMeasures = false);
   void GotoScoreEnd();
   void RefreshRulerMarkers() override {}
 

@@ -183,6 +183,45 @@ TEST_F(ViewNavigation, UpAndDownStepThroughStavesAndStaffRows) {
   EXPECT_EQ(View->CursorPosition.Staff, 1);
 }
 
+TEST_F(ViewNavigation, CtrlHomeAndCtrlEndGoToTheEndsOfThePiecesOnThePage) {
+  ASSERT_EQ(View->PageCount, 1);
+  Place({1, 2, 256});
+  td::PressKey(*View, VK_HOME, ssCtrl);
+  EXPECT_EQ(Cursor(), (TPos{0, 0, 0}));
+  td::PressKey(*View, VK_END, ssCtrl);
+  EXPECT_EQ(Cursor(), (TPos{1, Second->LastLaidOutMeasure, 0}));  // a measure the part lacks: tick 0
+  Place({0, 3, 128});
+  td::PressKey(*View, VK_END, ssCtrl | ssAlt);  // Alt is not looked at
+  EXPECT_EQ(Cursor(), (TPos{1, Second->LastLaidOutMeasure, 0}));
+}
+
+TEST_F(ViewNavigation, AdvancingTheCursorByADuration) {
+  struct TRow {
+    TPos From;
+    int Ticks;
+    TPos To;
+  } rows[] = {
+      {{0, 2, 128}, 128, {0, 2, 256}},
+      {{0, 2, 128}, 384, {0, 3, 0}},    // exactly the rest of the measure: the next one's start
+      {{0, 2, 128}, 0, {0, 2, 128}},
+      {{0, 6, 0}, 512 + 64, {0, 7, 64}},
+      {{0, 7, 0}, 512, {0, 7, 0}},      // past the piece's last laid-out measure: no move
+  };
+  for (const TRow& row : rows) {
+    Place(row.From);
+    View->AdvanceCursor(row.Ticks);
+    EXPECT_EQ(Cursor(), row.To) << row.Ticks << " from " << row.From;
+  }
+  // Into measures the part does not have yet: they are appended.
+  TQSPart* part = Second->GetPart(0);
+  Place({1, 3, 256});
+  View->AdvanceCursor(128, -1, -1, true);
+  EXPECT_EQ(part->MeasureCount(), 4);  // its own measure: nothing added
+  View->AdvanceCursor(512 + 128, 3, 0, true);
+  EXPECT_EQ(Cursor(), (TPos{1, 4, 128}));
+  EXPECT_EQ(part->MeasureCount(), 5);
+}
+
 TEST_F(ViewNavigation, ScoreStartAndEnd) {
   Place({0, 4, 128});
   View->GotoScoreEnd();
