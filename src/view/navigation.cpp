@@ -1,6 +1,7 @@
 // Moving the input cursor from the keyboard: event by event, to the ends of
 // the cursor's system, of the pieces on the current page and of the score.
 #include <algorithm>
+#include <exception>
 
 #include "platform/keys.h"
 #include "score/calcrecords.h"
@@ -27,6 +28,23 @@ bool LeftEvent(const TQSMeasure& measure, const TQSItem& item, int staff, int vo
   return item.StaffVoice() == MakeStaffVoice(staff, voice);
 }
 
+// With Shift held, a move hands the cursor position from before it to the
+// selection extension once it is done, whichever way it ended.
+struct TExtendAfterMove {
+  TQSWindow* View;
+  bool Extend;
+  int Direction, Measure, Tick;
+  TExtendAfterMove(TQSWindow* view, bool extend, int direction)
+      : View(view), Extend(extend), Direction(direction), Measure(view->CursorPosition.Measure),
+        Tick(view->CursorPosition.Tick) {}
+  // Not while an exception from the move passes.
+  ~TExtendAfterMove() noexcept(false) {
+    if (std::uncaught_exceptions() > 0) return;
+    if (Extend && (View->CursorPosition.Measure != Measure || View->CursorPosition.Tick != Tick))
+      View->ExtendSelection(Direction, Measure, Tick);
+  }
+};
+
 }  // namespace
 
 // The cursor is hidden while its fields change; the finishing steps run
@@ -48,6 +66,7 @@ void TQSWindow::CursorMove(TObject* sender, Fn&& change) {
 }
 
 void TQSWindow::MoveCursorLeft(bool extend) {
+  const TExtendAfterMove after(this, extend, 0);
   TQSPiece* piece = ActivePiece();
   if (!Score || !piece || !ActivePart()) return;
   if (!extend) ClearSelection();
@@ -81,6 +100,7 @@ void TQSWindow::MoveCursorLeft(bool extend) {
 }
 
 void TQSWindow::MoveCursorRight(bool extend, bool anyVoice) {
+  const TExtendAfterMove after(this, extend, 1);
   TQSPiece* piece = ActivePiece();
   if (!Score || !piece || !ActivePart()) return;
   if (!extend) ClearSelection();
@@ -233,6 +253,7 @@ void TQSWindow::MoveCursorDown(bool extend) {
 }
 
 void TQSWindow::MoveCursorLineStart(bool extend) {
+  const TExtendAfterMove after(this, extend, 0);
   const TQSCalcSystem* system = CursorSystem();
   if (!Score || !system) return;
   if (!extend) ClearSelection();
@@ -243,6 +264,7 @@ void TQSWindow::MoveCursorLineStart(bool extend) {
 }
 
 void TQSWindow::MoveCursorLineEnd(bool extend) {
+  const TExtendAfterMove after(this, extend, 1);
   const TQSCalcSystem* system = CursorSystem();
   if (!Score || !system || system->MeasureCount == 0) return;
   if (!extend) ClearSelection();
@@ -253,6 +275,7 @@ void TQSWindow::MoveCursorLineEnd(bool extend) {
 }
 
 void TQSWindow::MoveCursorPieceStart(bool extend) {
+  const TExtendAfterMove after(this, extend, 0);
   const TQSCalcPage* page = LayoutPage(CursorPosition.Page);
   if (!Score || !page || page->SystemCount == 0 || !page->Systems.At(0)->Piece) return;
   TQSCursorPosition& c = CursorPosition;
@@ -267,6 +290,7 @@ void TQSWindow::MoveCursorPieceStart(bool extend) {
 }
 
 void TQSWindow::MoveCursorPieceEnd(bool extend) {
+  const TExtendAfterMove after(this, extend, 1);
   const TQSCalcPage* page = LayoutPage(CursorPosition.Page);
   if (!Score || !page || page->SystemCount == 0) return;
   const TQSPiece* piece = page->Systems.At(page->SystemCount - 1)->Piece;

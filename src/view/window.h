@@ -212,6 +212,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MoveCursorPieceStart(bool extend);
   void MoveCursorPieceEnd(bool extend);
   void GotoScoreStart();
+  // After a Shift move: the span between the old cursor position and the
+  // new one is added to the selection (direction 0: the cursor moved back,
+  // 1: forward) or, where the selection already reaches past the cursor,
+  // taken from it; limited by the score's symbol-selection scope.
+  void ExtendSelection(int direction, int oldMeasure, int oldTick);
   // Moves the cursor ticks on from (measure, fromTick), -1 meaning the
   // cursor's; with addMeasures the cursor's part gets the measures it
   // lacks. Nothing when the target lies past the piece's last laid-out
@@ -347,6 +352,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // reports the change to sender, also when change throws.
   const TQSCalcStaff* NeighbourRow(int step, int& page) const;
   bool CursorToRow(const TQSCalcStaff& row, int page, bool up);
+  bool PassesSymbolScope(int part, int staff, int voice) const;
+  bool SelectRange(int fromMeasure, int fromTick, int toMeasure, int toTick);
+  bool DeselectRange(int fromMeasure, int fromTick, int toMeasure, int toTick);
   template <typename Fn>
   void CursorMove(TObject* sender, Fn&& change);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;

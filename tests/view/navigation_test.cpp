@@ -2,6 +2,9 @@
 // events to a view on a shown form.
 #include <gtest/gtest.h>
 
+#include <set>
+#include <tuple>
+
 #include "../layout/layout_fixture.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
@@ -76,6 +79,16 @@ class ViewNavigation : public ::testing::Test, public TLayoutScore {
   }
   TPos Cursor() const {
     return {View->CursorPosition.Piece, View->CursorPosition.Measure, View->CursorPosition.Tick};
+  }
+  // The selected notes of piece 0 as (measure, tick, staff), each once.
+  std::set<std::tuple<int, int, int>> SelectedNotes() const {
+    std::set<std::tuple<int, int, int>> out;
+    if (const TQSSelPiece* sel = View->FindSelPiece(First))
+      for (const TQSSelList& list : sel->Measures)
+        for (const TQSCalcItem* e : list)
+          if (e->Item && e->Item->ItemType == kind::Note)
+            out.insert({e->Item->GetMeasure()->Index, e->Item->TimePosition(), e->Item->StaffVoice() >> 4});
+    return out;
   }
   int SystemOf(const TQSPiece* piece, int m) const {
     const auto* slot = static_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)]);
@@ -220,6 +233,34 @@ TEST_F(ViewNavigation, AdvancingTheCursorByADuration) {
   View->AdvanceCursor(512 + 128, 3, 0, true);
   EXPECT_EQ(Cursor(), (TPos{1, 4, 128}));
   EXPECT_EQ(part->MeasureCount(), 5);
+}
+
+TEST_F(ViewNavigation, ShiftArrowsGrowAndShrinkTheSelection) {
+  using N = std::set<std::tuple<int, int, int>>;
+  Place({0, 2, 256});
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}, {2, 384, 0}}));
+  EXPECT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_RIGHT, ssShift);  // into the next measure
+  EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}, {2, 384, 0}, {3, 0, 0}}));
+  td::PressKey(*View, VK_LEFT, ssShift);  // back: the span from the cursor on is given up
+  EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}}));
+  td::PressKey(*View, VK_LEFT, ssShift);
+  EXPECT_EQ(SelectedNotes(), N{});
+  td::PressKey(*View, VK_LEFT, ssShift);  // and on backwards it grows again
+  EXPECT_EQ(SelectedNotes(), (N{{2, 128, 0}, {2, 256, 0}}));
+}
+
+TEST_F(ViewNavigation, ShiftEndSelectsWithinTheSymbolScope) {
+  using N = std::set<std::tuple<int, int, int>>;
+  Place({0, 3, 256});
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_EQ(SelectedNotes(), (N{{3, 256, 0}, {3, 320, 1}, {3, 384, 0}}));  // every staff by default
+  View->ClearSelection();
+  Score.SymbolSelectScope = 4;  // the cursor's voice
+  Place({0, 3, 256});
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_EQ(SelectedNotes(), (N{{3, 256, 0}, {3, 384, 0}}));
 }
 
 TEST_F(ViewNavigation, ScoreStartAndEnd) {
