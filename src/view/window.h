@@ -200,7 +200,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // without it the selection is cleared first.
   void MoveCursorLeft(bool extend);
   // anyVoice: the next event of any staff and voice (stepping syllables).
-  void MoveCursorRight(bool extend, bool anyVoice);
+  void MoveCursorRight(bool extend, bool anyVoice) override;
   // Previous or next voice, staff or part, else the staff row above or
   // below (across pages) at the same horizontal place.
   void MoveCursorUp(bool extend);
