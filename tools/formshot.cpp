@@ -21,8 +21,10 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "uikit/calculator.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
+#include "uikit/timepicker.h"
 
 namespace {
 
@@ -40,6 +42,8 @@ void RegisterProgramForms() {
   RegisterPageViewerForms();
   RegisterImportMidiForms();
   RegisterMessageBlockForms();
+  RegisterCalculatorForms();
+  RegisterTimePickerForms();
 }
 
 }  // namespace

@@ -119,7 +119,9 @@ TEST(MessageBlock, WrapWidthFollowsTheTextsLength) {
     box.LayoutMessageText(Words(c.Length));
     const int widest = WidestLine(box);
     EXPECT_LE(widest, c.Limit) << c.Length;
-    if (c.Limit > 200 && c.Length > 80) EXPECT_GT(widest, c.Limit - 100) << c.Length;
+    if (c.Limit > 200 && c.Length > 80) {
+      EXPECT_GT(widest, c.Limit - 100) << c.Length;
+    }
     EXPECT_EQ(box.MMessageBlock->Width(), std::max(114, widest + 10)) << c.Length;
   }
 }
