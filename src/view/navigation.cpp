@@ -390,6 +390,32 @@ void TQSWindow::GotoScoreEnd() {
   CursorMove(ActiveVoice(), [&] { ValidateCursor(false); });
 }
 
+bool TQSWindow::DeleteSelection() {
+  if (!Score || !OnDeleteSelection) return false;
+  const bool deleted = OnDeleteSelection(this);
+  SetHasSelection(false);
+  return deleted;
+}
+
+void TQSWindow::DeleteAtCursor(bool backspace) {
+  if (!Score || Style == wsPreview || EditedElement) return;
+  if (DeleteSelection()) return;
+  TQSCursorPosition& c = CursorPosition;
+  if (!backspace || c.Measure <= 0 || !ActivePiece()) return;
+  ShowCursor(false);
+  struct TFinish {
+    TQSWindow* View;
+    ~TFinish() {
+      View->ScrollToCursor(-1, false);
+      View->RefreshRulerMarkers();
+      View->ShowCursor(true);
+    }
+  } finish{this};
+  --c.Measure;
+  c.Tick = NearestEventTick(0);
+  ValidateCursor(false);
+}
+
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   if (!Score) return;
   const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;
@@ -413,6 +439,15 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
     case VK_DOWN:
       if (Style == wsPreview || ctrl || alt || shifted) break;
       key == VK_UP ? MoveCursorUp(false) : MoveCursorDown(false);
+      key = 0;
+      return;
+    case VK_BACK:
+      DeleteAtCursor(true);
+      key = 0;
+      return;
+    case VK_DELETE:
+      if (ctrl) break;  // Cut: the clipboard's
+      DeleteAtCursor(false);
       key = 0;
       return;
     default:

@@ -86,6 +86,8 @@ struct TQSFrameInfo {
 };
 
 using TQSItemClickEvent = std::function<void(TObject* sender, TQSCalcItem* item)>;
+// Deletes the selection as one undo step; true when anything was selected.
+using TQSDeleteSelectionEvent = std::function<bool(TObject* sender)>;
 using TOnCursorChangedEvent = std::function<void(TObject* sender, bool visible)>;
 
 // The view is a custom control of the windowing layer and paints through
@@ -112,6 +114,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TNotifyEvent OnChoosePage;
   TNotifyEvent OnZoomChanged;
   TOnCursorChangedEvent OnCursorChanged;
+  // The editing commands carry out the deletion; the document window
+  // connects them here.
+  TQSDeleteSelectionEvent OnDeleteSelection;
 
   void SetScore(TQSScore* score);
   void SetZoom(int value);
@@ -216,6 +221,12 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // new one is added to the selection (direction 0: the cursor moved back,
   // 1: forward) or, where the selection already reaches past the cursor,
   // taken from it; limited by the score's symbol-selection scope.
+  // Deletes the selection through OnDeleteSelection; false when nothing was
+  // selected (or nobody deletes).
+  bool DeleteSelection();
+  // Delete (false) and Backspace (true) at the cursor: the selection when
+  // there is one, else Backspace steps back to the previous measure.
+  void DeleteAtCursor(bool backspace);
   void ExtendSelection(int direction, int oldMeasure, int oldTick);
   // Moves the cursor ticks on from (measure, fromTick), -1 meaning the
   // cursor's; with addMeasures the cursor's part gets the measures it

@@ -275,3 +275,32 @@ TEST_F(ViewNavigation, ScoreStartAndEnd) {
 
 }  // namespace
 }  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBack) {
+  int deletions = 0;
+  View->OnDeleteSelection = [&](TObject*) {
+    ++deletions;
+    return View->HasSelection;
+  };
+  Place({0, 2, 256});
+  View->SelectAll(0);
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(deletions, 1);
+  EXPECT_FALSE(View->HasSelection);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
+  td::PressKey(*View, VK_DELETE);  // nothing selected: nothing else happens
+  EXPECT_EQ(deletions, 2);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
+  td::PressKey(*View, VK_BACK);  // the first event of the previous measure
+  EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
+  View->SelectAll(0);
+  td::PressKey(*View, VK_BACK);  // with a selection only the selection goes
+  EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
+  EXPECT_EQ(deletions, 4);
+}
+
+}  // namespace
+}  // namespace qs::test
