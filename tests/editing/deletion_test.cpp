@@ -57,5 +57,21 @@ TEST_F(DeleteSelectionTest, ADeletedDotResetsItsOwnersRealLength) {
   EXPECT_EQ(note->Items.Count(), 0);
 }
 
+TEST_F(DeleteSelectionTest, ADeletedTimeSignatureRebarsWithTheMeterBeforeIt) {
+  TQSPiece* piece = AddPiece({1}, 3);
+  auto* meter = static_cast<TQSMark*>(CreateItemByKind(kind::Meter, piece->GetColumn(1)));
+  meter->Fields.Value = MakeMeter(3, 4);
+  for (int m = 0; m < 3; ++m) Rest(Measure(m), 0, m == 0 ? 512 : 384);
+  Score.Recalculate(0);
+  ASSERT_EQ(piece->Slots[2]->Meter, MakeMeter(3, 4));
+  ASSERT_NE(meter->LayoutLink, nullptr);
+  View.Selected.push_back(meter->LayoutLink);
+  const std::vector<uint8_t> before = Saved();
+  ASSERT_TRUE(DeleteSelection(Score));
+  EXPECT_EQ(piece->GetColumn(1)->Items.Count(), 0);
+  EXPECT_EQ(piece->Slots[2]->Meter, MakeMeter(4, 4));
+  ExpectUndoRedo(before);
+}
+
 }  // namespace
 }  // namespace qs::test
