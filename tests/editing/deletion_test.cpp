@@ -61,7 +61,8 @@ TEST_F(DeleteSelectionTest, ADeletedTimeSignatureRebarsWithTheMeterBeforeIt) {
   TQSPiece* piece = AddPiece({1}, 3);
   auto* meter = static_cast<TQSMark*>(CreateItemByKind(kind::Meter, piece->GetColumn(1)));
   meter->Fields.Value = MakeMeter(3, 4);
-  for (int m = 0; m < 3; ++m) Rest(Measure(m), 0, m == 0 ? 512 : 384);
+  Rest(Measure(0), 0, 512);
+  for (int m = 1; m < 3; ++m) Note(Measure(m), 0, 384);
   Score.Recalculate(0);
   ASSERT_EQ(piece->Slots[2]->Meter, MakeMeter(3, 4));
   ASSERT_NE(meter->LayoutLink, nullptr);
@@ -70,6 +71,8 @@ TEST_F(DeleteSelectionTest, ADeletedTimeSignatureRebarsWithTheMeterBeforeIt) {
   ASSERT_TRUE(DeleteSelection(Score));
   EXPECT_EQ(piece->GetColumn(1)->Items.Count(), 0);
   EXPECT_EQ(piece->Slots[2]->Meter, MakeMeter(4, 4));
+  // The measures are 4/4 again: the next note begins on the last beat, tied over.
+  EXPECT_EQ(Timeline(Measure(1)), "N0+384 N384+128~");
   ExpectUndoRedo(before);
 }
 
