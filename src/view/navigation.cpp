@@ -59,10 +59,29 @@ void TQSWindow::CursorMove(TObject* sender, Fn&& change) {
       View->ScrollToCursor(-1, false);
       View->RefreshRulerMarkers();
       View->ShowCursor(true);
-      View->DoActiveChanged(Sender);
+      if (Sender) View->DoActiveChanged(Sender);
     }
   } finish{this, sender};
   change();
+}
+
+// The tick of the nearest event after (step 1) or before (-1) the cursor in
+// its measure, -1 when none. The item list is in time order, but the
+// nearest is taken so that an unsorted list cannot make a step skip one.
+int TQSWindow::NextEventTick(int step, bool anyVoice) const {
+  const TQSMeasure* measure = CursorMeasure();
+  if (!measure) return -1;
+  const TQSCursorPosition& c = CursorPosition;
+  int target = -1;
+  for (const TQSItem* item : measure->Items) {
+    const int tick = item->TimePosition();
+    if (step > 0 ? tick <= c.Tick || (target >= 0 && tick >= target) : tick >= c.Tick || tick <= target) continue;
+    const bool takes = step < 0    ? LeftEvent(*measure, *item, c.Staff, c.Voice)
+                       : anyVoice ? IsTimedItem(*item)
+                                  : StaffVoiceEvent(*measure, *item, c.Staff, c.Voice);
+    if (takes) target = tick;
+  }
+  return target;
 }
 
 void TQSWindow::MoveCursorLeft(bool extend) {
@@ -71,18 +90,10 @@ void TQSWindow::MoveCursorLeft(bool extend) {
   if (!Score || !piece || !ActivePart()) return;
   if (!extend) ClearSelection();
   TQSCursorPosition& c = CursorPosition;
-  // The nearest event before the cursor; the item list is in time order,
-  // but the nearest is taken so that an unsorted list cannot skip one.
-  if (const TQSMeasure* measure = CursorMeasure()) {
-    int target = -1;
-    for (const TQSItem* item : measure->Items)
-      if (item->TimePosition() < c.Tick && item->TimePosition() > target && LeftEvent(*measure, *item, c.Staff, c.Voice))
-        target = item->TimePosition();
-    if (target >= 0) {
-      SetCursorTick(target);
-      DoActiveChanged(this);
-      return;
-    }
+  if (const int target = NextEventTick(-1, false); target >= 0) {
+    SetCursorTick(target);
+    DoActiveChanged(this);
+    return;
   }
   if (c.Measure == 0 && c.Piece == 0) return;
   CursorMove(this, [&] {
@@ -105,18 +116,10 @@ void TQSWindow::MoveCursorRight(bool extend, bool anyVoice) {
   if (!Score || !piece || !ActivePart()) return;
   if (!extend) ClearSelection();
   TQSCursorPosition& c = CursorPosition;
-  if (const TQSMeasure* measure = CursorMeasure()) {
-    int target = -1;
-    for (const TQSItem* item : measure->Items) {
-      const int tick = item->TimePosition();
-      if (tick <= c.Tick || (target >= 0 && tick >= target)) continue;
-      if (anyVoice ? IsTimedItem(*item) : StaffVoiceEvent(*measure, *item, c.Staff, c.Voice)) target = tick;
-    }
-    if (target >= 0) {
-      SetCursorTick(target);
-      DoActiveChanged(this);
-      return;
-    }
+  if (const int target = NextEventTick(1, anyVoice); target >= 0) {
+    SetCursorTick(target);
+    DoActiveChanged(this);
+    return;
   }
   const bool lastPiece = c.Piece >= Score->PieceCount() - 1;
   if (c.Measure >= piece->LastLaidOutMeasure && lastPiece) return;
@@ -402,18 +405,11 @@ void TQSWindow::DeleteAtCursor(bool backspace) {
   if (DeleteSelection()) return;
   TQSCursorPosition& c = CursorPosition;
   if (!backspace || c.Measure <= 0 || !ActivePiece()) return;
-  ShowCursor(false);
-  struct TFinish {
-    TQSWindow* View;
-    ~TFinish() {
-      View->ScrollToCursor(-1, false);
-      View->RefreshRulerMarkers();
-      View->ShowCursor(true);
-    }
-  } finish{this};
-  --c.Measure;
-  c.Tick = NearestEventTick(0);
-  ValidateCursor(false);
+  CursorMove(nullptr, [&] {
+    --c.Measure;
+    c.Tick = NearestEventTick(0);
+    ValidateCursor(false);
+  });
 }
 
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {

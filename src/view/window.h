@@ -360,9 +360,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
   // Hides the cursor, runs change, then scrolls to the cursor, shows it and
-  // reports the change to sender, also when change throws.
+  // reports the change to sender (unless null), also when change throws.
   const TQSCalcStaff* NeighbourRow(int step, int& page) const;
   bool CursorToRow(const TQSCalcStaff& row, int page, bool up);
+  int NextEventTick(int step, bool anyVoice) const;
   bool PassesSymbolScope(int part, int staff, int voice) const;
   bool SelectRange(int fromMeasure, int fromTick, int toMeasure, int toTick);
   bool DeselectRange(int fromMeasure, int fromTick, int toMeasure, int toTick);

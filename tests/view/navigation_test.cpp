@@ -5,7 +5,7 @@
 #include <set>
 #include <tuple>
 
-#include "../layout/layout_fixture.h"
+#include "view_fixture.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
@@ -33,6 +33,7 @@ std::ostream& operator<<(std::ostream& os, const TPos& p) {
 // measures of two half notes each.
 class ViewNavigation : public ::testing::Test, public TLayoutScore {
  protected:
+  TShownView Shown;
   TForm* Form = nullptr;
   TQSWindow* View = nullptr;
   TQSPiece* First = nullptr;
@@ -53,21 +54,13 @@ class ViewNavigation : public ::testing::Test, public TLayoutScore {
       Note(Second->GetPart(0)->GetMeasure(m), 256, 256);
     }
     Layout();
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 820, 720);
-    View = new TQSWindow(Form);
-    View->Rule.Visible = false;
-    View->SetParent(Form);
-    View->SetBounds(0, 0, 800, 700);
-    View->SetScore(&Score);
-    td::ShowAndWait(*Form);
+    Shown.Show(Score);
+    Form = Shown.Form;
+    View = Shown.View;
     View->SetFocus();
     td::ProcessMessages();
   }
-  void TearDown() override {
-    delete Form;
-    td::ProcessMessages();
-  }
+  void TearDown() override { Shown.Close(); }
   void Place(TPos p, int staff = 0) {
     View->CursorPosition.Piece = p.Piece;
     View->CursorPosition.Part = 0;
