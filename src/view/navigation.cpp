@@ -446,6 +446,10 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
       DeleteAtCursor(false);
       key = 0;
       return;
+    case 'Z':
+      if (ctrl) shifted ? Score->Redo(1) : Score->Undo(1);
+      key = 0;
+      return;
     default:
       break;
   }

@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "editing/deletion.h"
 #include "view_fixture.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
@@ -293,6 +294,33 @@ TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBac
   td::PressKey(*View, VK_BACK);  // with a selection only the selection goes
   EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
   EXPECT_EQ(deletions, 4);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+TEST_F(ViewNavigation, DeletingTheSelectionWithTheKeyboardAndUndoingIt) {
+  View->OnDeleteSelection = [&](TObject*) { return DeleteSelection(Score); };
+  TQSMeasure* m = First->GetPart(0)->GetMeasure(2);
+  auto staffZeroNotes = [&] {
+    int n = 0;
+    for (const TQSItem* item : m->Items) n += item->ItemType == kind::Note && item->StaffVoice() == 0;
+    return n;
+  };
+  Place({0, 2, 0});
+  td::PressKey(*View, VK_RIGHT, ssShift);  // the notes at 0 and 128
+  ASSERT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(staffZeroNotes(), 2);
+  EXPECT_FALSE(View->HasSelection);
+  EXPECT_EQ(Score.UndoCount(), 1);
+  td::PressKey(*View, 'Z', ssCtrl);
+  EXPECT_EQ(staffZeroNotes(), 4);
+  td::PressKey(*View, 'Z', ssCtrl | ssShift);
+  EXPECT_EQ(staffZeroNotes(), 2);
 }
 
 }  // namespace
