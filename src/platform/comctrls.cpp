@@ -13,11 +13,6 @@
 namespace qs {
 
 namespace {
-template <class W>
-W* As(const TWinControl& c) {
-  return static_cast<W*>(c.Widget());
-}
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 }  // namespace
 
 // --------------------------------------------------------------- TTrackBar
@@ -26,7 +21,7 @@ TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner, new QSlider(Qt::Hor
   SetTabStop(true);
   Widget()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 150, 45);
-  auto* s = As<QSlider>(*this);
+  auto* s = WidgetAs<QSlider>(*this);
   s->setRange(0, 10);
   s->setTickPosition(QSlider::TicksBelow);
   QObject::connect(s, &QSlider::valueChanged, [this](int) { Fire(OnChange, this); });
@@ -40,17 +35,17 @@ const TPropTable& TTrackBar::Published() const {
   return table;
 }
 
-int TTrackBar::Min() const { return As<QSlider>(*this)->minimum(); }
-int TTrackBar::Max() const { return As<QSlider>(*this)->maximum(); }
-int TTrackBar::Position() const { return As<QSlider>(*this)->value(); }
-void TTrackBar::SetMin(int v) { As<QSlider>(*this)->setMinimum(v); }
-void TTrackBar::SetMax(int v) { As<QSlider>(*this)->setMaximum(v); }
-void TTrackBar::SetPosition(int v) { As<QSlider>(*this)->setValue(v); }
+int TTrackBar::Min() const { return WidgetAs<QSlider>(*this)->minimum(); }
+int TTrackBar::Max() const { return WidgetAs<QSlider>(*this)->maximum(); }
+int TTrackBar::Position() const { return WidgetAs<QSlider>(*this)->value(); }
+void TTrackBar::SetMin(int v) { WidgetAs<QSlider>(*this)->setMinimum(v); }
+void TTrackBar::SetMax(int v) { WidgetAs<QSlider>(*this)->setMaximum(v); }
+void TTrackBar::SetPosition(int v) { WidgetAs<QSlider>(*this)->setValue(v); }
 void TTrackBar::SetOrientation(TTrackBarOrientation v) {
-  As<QSlider>(*this)->setOrientation(v == trVertical ? Qt::Vertical : Qt::Horizontal);
+  WidgetAs<QSlider>(*this)->setOrientation(v == trVertical ? Qt::Vertical : Qt::Horizontal);
 }
-void TTrackBar::SetFrequency(int v) { As<QSlider>(*this)->setTickInterval(v); }
-void TTrackBar::SetPageSize(int v) { As<QSlider>(*this)->setPageStep(v); }
+void TTrackBar::SetFrequency(int v) { WidgetAs<QSlider>(*this)->setTickInterval(v); }
+void TTrackBar::SetPageSize(int v) { WidgetAs<QSlider>(*this)->setPageStep(v); }
 
 // ----------------------------------------------------------------- TUpDown
 
@@ -131,15 +126,15 @@ void TUpDown::KeyDown(uint16_t& key, TShiftState shift) {
 
 TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner, new QProgressBar) {
   SetBounds(0, 0, 150, 17);
-  As<QProgressBar>(*this)->setTextVisible(false);
-  As<QProgressBar>(*this)->setRange(0, 100);
-  As<QProgressBar>(*this)->setValue(0);
+  WidgetAs<QProgressBar>(*this)->setTextVisible(false);
+  WidgetAs<QProgressBar>(*this)->setRange(0, 100);
+  WidgetAs<QProgressBar>(*this)->setValue(0);
 }
-int TProgressBar::Min() const { return As<QProgressBar>(*this)->minimum(); }
-int TProgressBar::Max() const { return As<QProgressBar>(*this)->maximum(); }
-int TProgressBar::Position() const { return As<QProgressBar>(*this)->value(); }
-void TProgressBar::SetRange(int min, int max) { As<QProgressBar>(*this)->setRange(min, std::max(min, max)); }
-void TProgressBar::SetPosition(int v) { As<QProgressBar>(*this)->setValue(std::clamp(v, Min(), Max())); }
+int TProgressBar::Min() const { return WidgetAs<QProgressBar>(*this)->minimum(); }
+int TProgressBar::Max() const { return WidgetAs<QProgressBar>(*this)->maximum(); }
+int TProgressBar::Position() const { return WidgetAs<QProgressBar>(*this)->value(); }
+void TProgressBar::SetRange(int min, int max) { WidgetAs<QProgressBar>(*this)->setRange(min, std::max(min, max)); }
+void TProgressBar::SetPosition(int v) { WidgetAs<QProgressBar>(*this)->setValue(std::clamp(v, Min(), Max())); }
 
 // --------------------------------------------------------------- TTreeView
 
@@ -152,44 +147,40 @@ TTreeView::TTreeView(TComponent* owner) : TWinControl(owner, new QTreeWidget) {
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 121, 97);
-  auto* t = As<QTreeWidget>(*this);
+  auto* t = WidgetAs<QTreeWidget>(*this);
   t->setHeaderHidden(true);
   QObject::connect(t, &QTreeWidget::currentItemChanged, [this] { Fire(OnChange, this); });
 }
 
 TTreeView::TNode TTreeView::AddChild(TNode parent, const std::string& text) {
-  auto* item = new QTreeWidgetItem(QStringList(Q(text)));
+  auto* item = new QTreeWidgetItem(QStringList(ToQString(text)));
   if (parent)
     Node(parent)->addChild(item);
   else
-    As<QTreeWidget>(*this)->addTopLevelItem(item);
+    WidgetAs<QTreeWidget>(*this)->addTopLevelItem(item);
   return item;
 }
 void TTreeView::Delete(TNode node) { delete Node(node); }
-void TTreeView::Clear() { As<QTreeWidget>(*this)->clear(); }
+void TTreeView::Clear() { WidgetAs<QTreeWidget>(*this)->clear(); }
 std::string TTreeView::Text(TNode node) const { return Node(node)->text(0).toStdString(); }
-void TTreeView::SetText(TNode node, const std::string& text) { Node(node)->setText(0, Q(text)); }
+void TTreeView::SetText(TNode node, const std::string& text) { Node(node)->setText(0, ToQString(text)); }
 TTreeView::TNode TTreeView::Parent(TNode node) const { return Node(node)->parent(); }
 int TTreeView::ChildCount(TNode node) const {
-  return node ? Node(node)->childCount() : As<QTreeWidget>(*this)->topLevelItemCount();
+  return node ? Node(node)->childCount() : WidgetAs<QTreeWidget>(*this)->topLevelItemCount();
 }
 TTreeView::TNode TTreeView::Child(TNode node, int index) const {
   if (index < 0 || index >= ChildCount(node)) RaiseListIndexError(index);
-  return node ? Node(node)->child(index) : As<QTreeWidget>(*this)->topLevelItem(index);
+  return node ? Node(node)->child(index) : WidgetAs<QTreeWidget>(*this)->topLevelItem(index);
 }
 void TTreeView::SetExpanded(TNode node, bool v) { Node(node)->setExpanded(v); }
 bool TTreeView::Expanded(TNode node) const { return Node(node)->isExpanded(); }
-TTreeView::TNode TTreeView::Selected() const { return As<QTreeWidget>(*this)->currentItem(); }
-void TTreeView::SetSelected(TNode node) { As<QTreeWidget>(*this)->setCurrentItem(Node(node)); }
-bool TTreeView::MultiSelect() const {
-  return As<QTreeWidget>(*this)->selectionMode() == QAbstractItemView::ExtendedSelection;
-}
-void TTreeView::SetMultiSelect(bool v) {
-  As<QTreeWidget>(*this)->setSelectionMode(v ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-}
+TTreeView::TNode TTreeView::Selected() const { return WidgetAs<QTreeWidget>(*this)->currentItem(); }
+void TTreeView::SetSelected(TNode node) { WidgetAs<QTreeWidget>(*this)->setCurrentItem(Node(node)); }
+bool TTreeView::MultiSelect() const { return qs::MultiSelect(WidgetAs<QTreeWidget>(*this)); }
+void TTreeView::SetMultiSelect(bool v) { qs::SetMultiSelect(WidgetAs<QTreeWidget>(*this), v); }
 std::vector<TTreeView::TNode> TTreeView::Selection() const {
   std::vector<TNode> nodes;
-  for (QTreeWidgetItem* item : As<QTreeWidget>(*this)->selectedItems()) nodes.push_back(item);
+  for (QTreeWidgetItem* item : WidgetAs<QTreeWidget>(*this)->selectedItems()) nodes.push_back(item);
   return nodes;
 }
 
@@ -219,7 +210,7 @@ TListView::TListView(TComponent* owner)
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 250, 150);
-  auto* t = As<QTreeWidget>(*this);
+  auto* t = WidgetAs<QTreeWidget>(*this);
   t->setRootIsDecorated(false);
   t->setHeaderHidden(true);
   Columns.OnChange = [this](TObject*) { ColumnsChanged(); };
@@ -230,7 +221,7 @@ TListView::TListView(TComponent* owner)
     const int index = t->indexOfTopLevelItem(item);
     OnEdited(this, index, text);
     const QSignalBlocker block(t);
-    item->setText(0, Q(text));
+    item->setText(0, ToQString(text));
   });
 }
 
@@ -243,21 +234,21 @@ const TPropTable& TListView::Published() const {
 }
 
 void TListView::ColumnsChanged() {
-  auto* t = As<QTreeWidget>(*this);
+  auto* t = WidgetAs<QTreeWidget>(*this);
   QStringList labels;
-  for (int i = 0; i < Columns.Count(); ++i) labels << Q(static_cast<TListColumn*>(Columns.Items(i))->Caption);
+  for (int i = 0; i < Columns.Count(); ++i) labels << ToQString(static_cast<TListColumn*>(Columns.Items(i))->Caption);
   t->setColumnCount(std::max<int>(1, static_cast<int>(labels.size())));
   t->setHeaderLabels(labels);
   for (int i = 0; i < Columns.Count(); ++i) t->setColumnWidth(i, static_cast<TListColumn*>(Columns.Items(i))->Width);
 }
 
-void TListView::SetViewStyle(TViewStyle v) { As<QTreeWidget>(*this)->setHeaderHidden(v != vsReport); }
-int TListView::ItemCount() const { return As<QTreeWidget>(*this)->topLevelItemCount(); }
+void TListView::SetViewStyle(TViewStyle v) { WidgetAs<QTreeWidget>(*this)->setHeaderHidden(v != vsReport); }
+int TListView::ItemCount() const { return WidgetAs<QTreeWidget>(*this)->topLevelItemCount(); }
 
 int TListView::AddItem(const std::string& caption, const std::vector<std::string>& subItems) {
-  auto* t = As<QTreeWidget>(*this);
-  QStringList texts(Q(caption));
-  for (const std::string& s : subItems) texts << Q(s);
+  auto* t = WidgetAs<QTreeWidget>(*this);
+  QStringList texts(ToQString(caption));
+  for (const std::string& s : subItems) texts << ToQString(s);
   auto* item = new QTreeWidgetItem(texts);
   if (!ReadOnly()) item->setFlags(item->flags() | Qt::ItemIsEditable);
   const QSignalBlocker block(t);
@@ -267,47 +258,43 @@ int TListView::AddItem(const std::string& caption, const std::vector<std::string
 
 void TListView::DeleteItem(int index) {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
-  delete As<QTreeWidget>(*this)->takeTopLevelItem(index);
+  delete WidgetAs<QTreeWidget>(*this)->takeTopLevelItem(index);
 }
-void TListView::Clear() { As<QTreeWidget>(*this)->clear(); }
+void TListView::Clear() { WidgetAs<QTreeWidget>(*this)->clear(); }
 std::string TListView::ItemCaption(int index) const {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
-  return As<QTreeWidget>(*this)->topLevelItem(index)->text(0).toStdString();
+  return WidgetAs<QTreeWidget>(*this)->topLevelItem(index)->text(0).toStdString();
 }
 void TListView::SetItemCaption(int index, const std::string& caption) {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
   const QSignalBlocker block(Widget());
-  As<QTreeWidget>(*this)->topLevelItem(index)->setText(0, Q(caption));
+  WidgetAs<QTreeWidget>(*this)->topLevelItem(index)->setText(0, ToQString(caption));
 }
 std::string TListView::SubItem(int index, int column) const {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
-  return As<QTreeWidget>(*this)->topLevelItem(index)->text(column + 1).toStdString();
+  return WidgetAs<QTreeWidget>(*this)->topLevelItem(index)->text(column + 1).toStdString();
 }
 int TListView::ItemIndex() const {
-  auto* t = As<QTreeWidget>(*this);
+  auto* t = WidgetAs<QTreeWidget>(*this);
   return t->currentItem() ? t->indexOfTopLevelItem(t->currentItem()) : -1;
 }
 void TListView::SetItemIndex(int v) {
-  auto* t = As<QTreeWidget>(*this);
+  auto* t = WidgetAs<QTreeWidget>(*this);
   t->setCurrentItem(v >= 0 && v < ItemCount() ? t->topLevelItem(v) : nullptr);
 }
-bool TListView::MultiSelect() const {
-  return As<QTreeWidget>(*this)->selectionMode() == QAbstractItemView::ExtendedSelection;
-}
-void TListView::SetMultiSelect(bool v) {
-  As<QTreeWidget>(*this)->setSelectionMode(v ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
-}
+bool TListView::MultiSelect() const { return qs::MultiSelect(WidgetAs<QTreeWidget>(*this)); }
+void TListView::SetMultiSelect(bool v) { qs::SetMultiSelect(WidgetAs<QTreeWidget>(*this), v); }
 bool TListView::Selected(int index) const {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
-  return As<QTreeWidget>(*this)->topLevelItem(index)->isSelected();
+  return WidgetAs<QTreeWidget>(*this)->topLevelItem(index)->isSelected();
 }
 void TListView::SetSelected(int index, bool v) {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
-  As<QTreeWidget>(*this)->topLevelItem(index)->setSelected(v);
+  WidgetAs<QTreeWidget>(*this)->topLevelItem(index)->setSelected(v);
 }
-bool TListView::ReadOnly() const { return As<QTreeWidget>(*this)->editTriggers() == QAbstractItemView::NoEditTriggers; }
+bool TListView::ReadOnly() const { return WidgetAs<QTreeWidget>(*this)->editTriggers() == QAbstractItemView::NoEditTriggers; }
 void TListView::SetReadOnly(bool v) {
-  As<QTreeWidget>(*this)->setEditTriggers(v ? QAbstractItemView::NoEditTriggers
+  WidgetAs<QTreeWidget>(*this)->setEditTriggers(v ? QAbstractItemView::NoEditTriggers
                                             : QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed);
 }
 

@@ -17,6 +17,7 @@
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "platform/gui.h"
+#include "platform/qtcontrols.h"
 
 namespace qs {
 
@@ -46,7 +47,6 @@ std::string Text(TDialogText t, const std::string& language, const std::string& 
   return s;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
 
 QWidget* ActiveWindow() {
   TCustomForm* f = Screen().ActiveForm();
@@ -60,7 +60,7 @@ QStringList NameFilters(const std::string& filter) {
     std::string p = patterns;
     for (char& ch : p)
       if (ch == ';') ch = ' ';
-    list << Q(name + " (" + p + ")");
+    list << ToQString(name + " (" + p + ")");
   }
   return list;
 }
@@ -106,7 +106,7 @@ bool TSaveDialog::Execute() { return Run(true); }
 
 bool TOpenDialog::Run(bool save) {
   EnsureGuiApplication();
-  QFileDialog dialog(ActiveWindow(), Q(Title));
+  QFileDialog dialog(ActiveWindow(), ToQString(Title));
   // The toolkit's own dialog behaves the same on every desktop and asks
   // before replacing only after the extension has been added (below).
   dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
@@ -122,8 +122,8 @@ bool TOpenDialog::Run(bool save) {
   }
   std::string dir = InitialDir;
   if (dir.empty() && !FileName.empty()) dir = ExtractFilePath(FileName);
-  if (!dir.empty()) dialog.setDirectory(Q(dir));
-  if (!FileName.empty()) dialog.selectFile(Q(ExtractFileName(FileName)));
+  if (!dir.empty()) dialog.setDirectory(ToQString(dir));
+  if (!FileName.empty()) dialog.selectFile(ToQString(ExtractFileName(FileName)));
   for (;;) {
     if (dialog.exec() != QDialog::Accepted) return false;
     const QStringList chosen = dialog.selectedFiles();
@@ -134,8 +134,8 @@ bool TOpenDialog::Run(bool save) {
     for (const QString& f : chosen)
       files.push_back(save ? AddDefaultExtension(f.toStdString(), Filter, filterIndex, DefaultExt) : f.toStdString());
     if (save && (Options & ofOverwritePrompt) && FileExists(files[0])) {
-      QMessageBox ask(QMessageBox::Warning, Q(Text(dtReplaceTitle, Language)),
-                      Q(Text(dtReplace, Language, ExtractFileName(files[0]))), QMessageBox::Yes | QMessageBox::No,
+      QMessageBox ask(QMessageBox::Warning, ToQString(Text(dtReplaceTitle, Language)),
+                      ToQString(Text(dtReplace, Language, ExtractFileName(files[0]))), QMessageBox::Yes | QMessageBox::No,
                       ActiveWindow());
       ask.setDefaultButton(QMessageBox::No);
       // Answering no goes back to the choice of a name.
@@ -151,7 +151,7 @@ bool TOpenDialog::Run(bool save) {
 bool TColorDialog::Execute() {
   EnsureGuiApplication();
   const QColor initial(GetRValue(Color), GetGValue(Color), GetBValue(Color));
-  const QColor c = QColorDialog::getColor(initial, ActiveWindow(), Q(Title), QColorDialog::DontUseNativeDialog);
+  const QColor c = QColorDialog::getColor(initial, ActiveWindow(), ToQString(Title), QColorDialog::DontUseNativeDialog);
   if (!c.isValid()) return false;
   Color = RGB(static_cast<uint8_t>(c.red()), static_cast<uint8_t>(c.green()), static_cast<uint8_t>(c.blue()));
   return true;
@@ -159,14 +159,14 @@ bool TColorDialog::Execute() {
 
 bool TFontDialog::Execute() {
   EnsureGuiApplication();
-  QFont initial(Q(ResolveFont(Font).Family));
+  QFont initial(ToQString(ResolveFont(Font).Family));
   initial.setPointSize(std::max(1, Font.Size()));
   initial.setBold(Font.Style & fsBold);
   initial.setItalic(Font.Style & fsItalic);
   initial.setUnderline(Font.Style & fsUnderline);
   initial.setStrikeOut(Font.Style & fsStrikeOut);
   bool ok = false;
-  const QFont f = QFontDialog::getFont(&ok, initial, ActiveWindow(), Q(Title), QFontDialog::DontUseNativeDialog);
+  const QFont f = QFontDialog::getFont(&ok, initial, ActiveWindow(), ToQString(Title), QFontDialog::DontUseNativeDialog);
   if (!ok) return false;
   Font.Name = f.family().toStdString();
   Font.SetSize(f.pointSize() > 0 ? f.pointSize() : Font.Size());
@@ -177,7 +177,7 @@ bool TFontDialog::Execute() {
 
 bool SelectDirectory(const std::string& caption, std::string& dir) {
   EnsureGuiApplication();
-  const QString chosen = QFileDialog::getExistingDirectory(ActiveWindow(), Q(caption), Q(dir),
+  const QString chosen = QFileDialog::getExistingDirectory(ActiveWindow(), ToQString(caption), ToQString(dir),
                                                            QFileDialog::ShowDirsOnly | QFileDialog::DontUseNativeDialog);
   if (chosen.isEmpty()) return false;
   dir = chosen.toStdString();
@@ -187,8 +187,8 @@ bool SelectDirectory(const std::string& caption, std::string& dir) {
 bool ExecutePrintDialog(TPrintDialog& d, const std::string& language) {
   EnsureGuiApplication();
   QPrinter printer;
-  if (!d.PrinterName.empty()) printer.setPrinterName(Q(d.PrinterName));
-  if (!d.FileName.empty()) printer.setOutputFileName(Q(d.FileName));
+  if (!d.PrinterName.empty()) printer.setPrinterName(ToQString(d.PrinterName));
+  if (!d.FileName.empty()) printer.setOutputFileName(ToQString(d.FileName));
   printer.setFromTo(d.FromPage, d.ToPage);
   printer.setCopyCount(std::max(1, d.Copies));
   printer.setCollateCopies(d.Collate);
@@ -196,7 +196,7 @@ bool ExecutePrintDialog(TPrintDialog& d, const std::string& language) {
                         : d.PrintRange == prSelection ? QPrinter::Selection
                                                       : QPrinter::AllPages);
   QPrintDialog dialog(&printer, ActiveWindow());
-  dialog.setWindowTitle(Q(Text(dtPrint, language)));
+  dialog.setWindowTitle(ToQString(Text(dtPrint, language)));
   dialog.setMinMax(d.MinPage, std::max(d.MinPage, d.MaxPage));
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
@@ -220,10 +220,10 @@ bool ExecutePrintDialog(TPrintDialog& d, const std::string& language) {
 bool ExecutePrinterSetupDialog(TPrintDialog& d, TPrinterOrientation& orientation, const std::string& language) {
   EnsureGuiApplication();
   QPrinter printer;
-  if (!d.PrinterName.empty()) printer.setPrinterName(Q(d.PrinterName));
+  if (!d.PrinterName.empty()) printer.setPrinterName(ToQString(d.PrinterName));
   printer.setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   QPageSetupDialog dialog(&printer, ActiveWindow());
-  dialog.setWindowTitle(Q(Text(dtPrinterSetup, language)));
+  dialog.setWindowTitle(ToQString(Text(dtPrinterSetup, language)));
   if (dialog.exec() != QDialog::Accepted) return false;
   orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
   if (printer.outputFileName().isEmpty()) d.PrinterName = printer.printerName().toStdString();

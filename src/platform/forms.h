@@ -26,7 +26,7 @@ enum TPosition : uint8_t {
   poMainFormCenter, poOwnerFormCenter
 };
 enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
-// Scoped: the score view's styles own the plain names.
+// Scoped: the score view has a wsNormal of its own (TQSWindowStyle).
 enum class TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 

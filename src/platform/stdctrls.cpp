@@ -17,19 +17,15 @@
 namespace qs {
 
 namespace {
-template <class W>
-W* As(const TWinControl& c) {
-  return static_cast<W*>(c.Widget());
-}
 // "&" marks the access key in captions of both systems; "&&" is a plain "&".
-QString CaptionText(const std::string& caption) { return QString::fromStdString(caption); }
+QString CaptionText(const std::string& caption) { return ToQString(caption); }
 }  // namespace
 
 TButton::TButton(TComponent* owner) : TWinControl(owner, new QPushButton) {
   SetTabStop(true);
   Widget()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 75, 25);
-  QObject::connect(As<QPushButton>(*this), &QPushButton::clicked, [this] { Click(); });
+  QObject::connect(WidgetAs<QPushButton>(*this), &QPushButton::clicked, [this] { Click(); });
 }
 
 const TPropTable& TButton::Published() const {
@@ -47,7 +43,7 @@ const TPropTable& TButton::Published() const {
 
 void TButton::SetDefault(bool v) {
   default_ = v;
-  As<QPushButton>(*this)->setDefault(v);
+  WidgetAs<QPushButton>(*this)->setDefault(v);
 }
 
 void TButton::Click() {
@@ -62,14 +58,14 @@ bool TButton::DialogKey(uint16_t key) {
   return true;
 }
 
-void TButton::CaptionChanged() { As<QPushButton>(*this)->setText(CaptionText(caption_)); }
+void TButton::CaptionChanged() { WidgetAs<QPushButton>(*this)->setText(CaptionText(caption_)); }
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
   SetTabStop(true);
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 121, 21);
-  QObject::connect(As<QLineEdit>(*this), &QLineEdit::textChanged, [this] { Fire(OnChange, this); });
+  QObject::connect(WidgetAs<QLineEdit>(*this), &QLineEdit::textChanged, [this] { Fire(OnChange, this); });
 }
 
 const TPropTable& TEdit::Published() const {
@@ -84,36 +80,36 @@ const TPropTable& TEdit::Published() const {
   return table;
 }
 
-std::string TEdit::Text() const { return As<QLineEdit>(*this)->text().toStdString(); }
-void TEdit::SetText(const std::string& v) { As<QLineEdit>(*this)->setText(QString::fromStdString(v)); }
+std::string TEdit::Text() const { return WidgetAs<QLineEdit>(*this)->text().toStdString(); }
+void TEdit::SetText(const std::string& v) { WidgetAs<QLineEdit>(*this)->setText(QString::fromStdString(v)); }
 int TEdit::MaxLength() const {
-  const int n = As<QLineEdit>(*this)->maxLength();
+  const int n = WidgetAs<QLineEdit>(*this)->maxLength();
   return n >= 32767 ? 0 : n;
 }
-void TEdit::SetMaxLength(int v) { As<QLineEdit>(*this)->setMaxLength(v <= 0 ? 32767 : v); }
-bool TEdit::ReadOnly() const { return As<QLineEdit>(*this)->isReadOnly(); }
-void TEdit::SetReadOnly(bool v) { As<QLineEdit>(*this)->setReadOnly(v); }
+void TEdit::SetMaxLength(int v) { WidgetAs<QLineEdit>(*this)->setMaxLength(v <= 0 ? 32767 : v); }
+bool TEdit::ReadOnly() const { return WidgetAs<QLineEdit>(*this)->isReadOnly(); }
+void TEdit::SetReadOnly(bool v) { WidgetAs<QLineEdit>(*this)->setReadOnly(v); }
 int TEdit::SelStart() const {
-  auto* e = As<QLineEdit>(*this);
+  auto* e = WidgetAs<QLineEdit>(*this);
   return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
 }
-void TEdit::SetSelStart(int v) { As<QLineEdit>(*this)->setCursorPosition(v); }
-int TEdit::SelLength() const { return static_cast<int>(As<QLineEdit>(*this)->selectedText().size()); }
-void TEdit::SetSelLength(int v) { As<QLineEdit>(*this)->setSelection(SelStart(), v); }
-void TEdit::SelectAll() { As<QLineEdit>(*this)->selectAll(); }
+void TEdit::SetSelStart(int v) { WidgetAs<QLineEdit>(*this)->setCursorPosition(v); }
+int TEdit::SelLength() const { return static_cast<int>(WidgetAs<QLineEdit>(*this)->selectedText().size()); }
+void TEdit::SetSelLength(int v) { WidgetAs<QLineEdit>(*this)->setSelection(SelStart(), v); }
+void TEdit::SelectAll() { WidgetAs<QLineEdit>(*this)->selectAll(); }
 
 void TEdit::SetFormatRect(const TRect& r) {
-  As<QLineEdit>(*this)->setTextMargins(std::max(0, r.Left), std::max(0, r.Top), std::max(0, Width() - r.Right),
+  WidgetAs<QLineEdit>(*this)->setTextMargins(std::max(0, r.Left), std::max(0, r.Top), std::max(0, Width() - r.Right),
                                         std::max(0, Height() - r.Bottom));
 }
 
 TRect TEdit::FormatRect() const {
-  const QMargins m = As<QLineEdit>(*this)->textMargins();
+  const QMargins m = WidgetAs<QLineEdit>(*this)->textMargins();
   return Rect(m.left(), m.top(), Width() - m.right(), Height() - m.bottom());
 }
 
 void TEdit::SetPasswordChar(char16_t ch) {
-  As<QLineEdit>(*this)->setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
+  WidgetAs<QLineEdit>(*this)->setEchoMode(ch ? QLineEdit::Password : QLineEdit::Normal);
 }
 
 // ------------------------------------------------------------------ TLabel
@@ -126,25 +122,25 @@ TLabel::TLabel(TComponent* owner) : TWinControl(owner, new QLabel) {
 
 void TLabel::SetAlignment(TAlignment v) {
   alignment_ = v;
-  As<QLabel>(*this)->setAlignment((v == taCenter ? Qt::AlignHCenter : v == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) |
+  WidgetAs<QLabel>(*this)->setAlignment((v == taCenter ? Qt::AlignHCenter : v == taRightJustify ? Qt::AlignRight : Qt::AlignLeft) |
                                   Qt::AlignTop);
 }
 
-bool TLabel::WordWrap() const { return As<QLabel>(*this)->wordWrap(); }
+bool TLabel::WordWrap() const { return WidgetAs<QLabel>(*this)->wordWrap(); }
 void TLabel::SetWordWrap(bool v) {
-  As<QLabel>(*this)->setWordWrap(v);
+  WidgetAs<QLabel>(*this)->setWordWrap(v);
   Fit();
 }
 
 void TLabel::Fit() {
   if (!AutoSize || WordWrap()) return;
-  const QSize hint = As<QLabel>(*this)->sizeHint();
+  const QSize hint = WidgetAs<QLabel>(*this)->sizeHint();
   SetBounds(Left(), Top(), hint.width(), hint.height());
 }
 
 void TLabel::CaptionChanged() {
   // "&" marks the access key, as in the toolkit's labels with a buddy.
-  As<QLabel>(*this)->setText(CaptionText(caption_));
+  WidgetAs<QLabel>(*this)->setText(CaptionText(caption_));
   Fit();
 }
 
@@ -177,7 +173,7 @@ TMemo::TMemo(TComponent* owner) : TWinControl(owner, new QPlainTextEdit) {
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 185, 89);
-  QObject::connect(As<QPlainTextEdit>(*this), &QPlainTextEdit::textChanged, [this] { Fire(OnChange, this); });
+  QObject::connect(WidgetAs<QPlainTextEdit>(*this), &QPlainTextEdit::textChanged, [this] { Fire(OnChange, this); });
 }
 
 const TPropTable& TMemo::Published() const {
@@ -192,15 +188,15 @@ const TPropTable& TMemo::Published() const {
   return table;
 }
 
-TStringList TMemo::Lines() const { return LinesOf(As<QPlainTextEdit>(*this)->toPlainText()); }
+TStringList TMemo::Lines() const { return LinesOf(WidgetAs<QPlainTextEdit>(*this)->toPlainText()); }
 void TMemo::SetLines(const TStringList& lines) { SetText(lines.Text()); }
-std::string TMemo::Text() const { return As<QPlainTextEdit>(*this)->toPlainText().toStdString(); }
-void TMemo::SetText(const std::string& v) { As<QPlainTextEdit>(*this)->setPlainText(QString::fromStdString(v)); }
-bool TMemo::ReadOnly() const { return As<QPlainTextEdit>(*this)->isReadOnly(); }
-void TMemo::SetReadOnly(bool v) { As<QPlainTextEdit>(*this)->setReadOnly(v); }
-bool TMemo::WordWrap() const { return As<QPlainTextEdit>(*this)->lineWrapMode() != QPlainTextEdit::NoWrap; }
+std::string TMemo::Text() const { return WidgetAs<QPlainTextEdit>(*this)->toPlainText().toStdString(); }
+void TMemo::SetText(const std::string& v) { WidgetAs<QPlainTextEdit>(*this)->setPlainText(QString::fromStdString(v)); }
+bool TMemo::ReadOnly() const { return WidgetAs<QPlainTextEdit>(*this)->isReadOnly(); }
+void TMemo::SetReadOnly(bool v) { WidgetAs<QPlainTextEdit>(*this)->setReadOnly(v); }
+bool TMemo::WordWrap() const { return WidgetAs<QPlainTextEdit>(*this)->lineWrapMode() != QPlainTextEdit::NoWrap; }
 void TMemo::SetWordWrap(bool v) {
-  As<QPlainTextEdit>(*this)->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
+  WidgetAs<QPlainTextEdit>(*this)->setLineWrapMode(v ? QPlainTextEdit::WidgetWidth : QPlainTextEdit::NoWrap);
 }
 
 // --------------------------------------------------------------- TCheckBox
@@ -209,7 +205,7 @@ TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, new QCheckBox) {
   SetTabStop(true);
   Widget()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 97, 17);
-  QObject::connect(As<QCheckBox>(*this), &QCheckBox::clicked, [this] { Click(); });
+  QObject::connect(WidgetAs<QCheckBox>(*this), &QCheckBox::clicked, [this] { Click(); });
 }
 
 const TPropTable& TCheckBox::Published() const {
@@ -220,21 +216,21 @@ const TPropTable& TCheckBox::Published() const {
   return table;
 }
 
-bool TCheckBox::Checked() const { return As<QCheckBox>(*this)->checkState() == Qt::Checked; }
+bool TCheckBox::Checked() const { return WidgetAs<QCheckBox>(*this)->checkState() == Qt::Checked; }
 void TCheckBox::SetChecked(bool v) { SetState(v ? cbChecked : cbUnchecked); }
 TCheckBoxState TCheckBox::State() const {
-  switch (As<QCheckBox>(*this)->checkState()) {
+  switch (WidgetAs<QCheckBox>(*this)->checkState()) {
     case Qt::Checked: return cbChecked;
     case Qt::PartiallyChecked: return cbGrayed;
     default: return cbUnchecked;
   }
 }
 void TCheckBox::SetState(TCheckBoxState v) {
-  As<QCheckBox>(*this)->setCheckState(v == cbChecked ? Qt::Checked : v == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked);
+  WidgetAs<QCheckBox>(*this)->setCheckState(v == cbChecked ? Qt::Checked : v == cbGrayed ? Qt::PartiallyChecked : Qt::Unchecked);
 }
-bool TCheckBox::AllowGrayed() const { return As<QCheckBox>(*this)->isTristate(); }
-void TCheckBox::SetAllowGrayed(bool v) { As<QCheckBox>(*this)->setTristate(v); }
-void TCheckBox::CaptionChanged() { As<QCheckBox>(*this)->setText(CaptionText(caption_)); }
+bool TCheckBox::AllowGrayed() const { return WidgetAs<QCheckBox>(*this)->isTristate(); }
+void TCheckBox::SetAllowGrayed(bool v) { WidgetAs<QCheckBox>(*this)->setTristate(v); }
+void TCheckBox::CaptionChanged() { WidgetAs<QCheckBox>(*this)->setText(CaptionText(caption_)); }
 
 // ------------------------------------------------------------ TRadioButton
 
@@ -242,7 +238,7 @@ TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner, new QRadioBut
   SetTabStop(true);
   Widget()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 113, 17);
-  QObject::connect(As<QRadioButton>(*this), &QRadioButton::clicked, [this] { Click(); });
+  QObject::connect(WidgetAs<QRadioButton>(*this), &QRadioButton::clicked, [this] { Click(); });
 }
 
 const TPropTable& TRadioButton::Published() const {
@@ -253,9 +249,9 @@ const TPropTable& TRadioButton::Published() const {
   return table;
 }
 
-bool TRadioButton::Checked() const { return As<QRadioButton>(*this)->isChecked(); }
-void TRadioButton::SetChecked(bool v) { As<QRadioButton>(*this)->setChecked(v); }
-void TRadioButton::CaptionChanged() { As<QRadioButton>(*this)->setText(CaptionText(caption_)); }
+bool TRadioButton::Checked() const { return WidgetAs<QRadioButton>(*this)->isChecked(); }
+void TRadioButton::SetChecked(bool v) { WidgetAs<QRadioButton>(*this)->setChecked(v); }
+void TRadioButton::CaptionChanged() { WidgetAs<QRadioButton>(*this)->setText(CaptionText(caption_)); }
 
 // --------------------------------------------------------------- TComboBox
 
@@ -272,7 +268,7 @@ TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new QComboBox) {
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 145, 21);
-  auto* box = As<QComboBox>(*this);
+  auto* box = WidgetAs<QComboBox>(*this);
   box->setEditable(true);
   box->setInsertPolicy(QComboBox::NoInsert);
   QObject::connect(box, &QComboBox::activated, [this] {
@@ -301,18 +297,18 @@ const TPropTable& TComboBox::Published() const {
 
 void TComboBox::SetStyle(TComboBoxStyle v) {
   style_ = v;
-  As<QComboBox>(*this)->setEditable(v == csDropDown);
+  WidgetAs<QComboBox>(*this)->setEditable(v == csDropDown);
 }
 
 TStringList TComboBox::Items() const {
   TStringList list;
-  auto* box = As<QComboBox>(*this);
+  auto* box = WidgetAs<QComboBox>(*this);
   for (int i = 0; i < box->count(); ++i) list.Add(box->itemText(i).toStdString());
   return list;
 }
 
 void TComboBox::SetItems(const TStringList& items) {
-  auto* box = As<QComboBox>(*this);
+  auto* box = WidgetAs<QComboBox>(*this);
   const int index = box->currentIndex();
   const QString text = box->currentText();
   box->clear();
@@ -325,15 +321,15 @@ void TComboBox::SetItems(const TStringList& items) {
 }
 
 int TComboBox::ItemIndex() const {
-  auto* box = As<QComboBox>(*this);
+  auto* box = WidgetAs<QComboBox>(*this);
   if (style_ == csDropDown && box->currentIndex() >= 0 && box->currentText() != box->itemText(box->currentIndex()))
     return -1;
   return box->currentIndex();
 }
-void TComboBox::SetItemIndex(int v) { As<QComboBox>(*this)->setCurrentIndex(v < As<QComboBox>(*this)->count() ? v : -1); }
-std::string TComboBox::Text() const { return As<QComboBox>(*this)->currentText().toStdString(); }
+void TComboBox::SetItemIndex(int v) { WidgetAs<QComboBox>(*this)->setCurrentIndex(v < WidgetAs<QComboBox>(*this)->count() ? v : -1); }
+std::string TComboBox::Text() const { return WidgetAs<QComboBox>(*this)->currentText().toStdString(); }
 void TComboBox::SetText(const std::string& v) {
-  auto* box = As<QComboBox>(*this);
+  auto* box = WidgetAs<QComboBox>(*this);
   if (style_ == csDropDown)
     box->setEditText(QString::fromStdString(v));
   else
@@ -347,7 +343,7 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner, new QListWidget) {
   Widget()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 121, 97);
-  QObject::connect(As<QListWidget>(*this), &QListWidget::itemSelectionChanged,
+  QObject::connect(WidgetAs<QListWidget>(*this), &QListWidget::itemSelectionChanged,
                    [this] { Fire(OnSelectionChange, this); });
 }
 
@@ -365,40 +361,44 @@ const TPropTable& TListBox::Published() const {
 
 TStringList TListBox::Items() const {
   TStringList list;
-  auto* w = As<QListWidget>(*this);
+  auto* w = WidgetAs<QListWidget>(*this);
   for (int i = 0; i < w->count(); ++i) list.Add(w->item(i)->text().toStdString());
   return list;
 }
 
 void TListBox::SetItems(const TStringList& items) {
-  auto* w = As<QListWidget>(*this);
+  auto* w = WidgetAs<QListWidget>(*this);
   const int index = w->currentRow();
   w->clear();
   w->addItems(ToQStrings(items));
   if (index >= 0 && index < w->count()) w->setCurrentRow(index);
 }
 
-int TListBox::ItemIndex() const { return As<QListWidget>(*this)->currentRow(); }
-void TListBox::SetItemIndex(int v) { As<QListWidget>(*this)->setCurrentRow(v < Count() ? v : -1); }
-int TListBox::Count() const { return As<QListWidget>(*this)->count(); }
-bool TListBox::MultiSelect() const {
-  return As<QListWidget>(*this)->selectionMode() == QAbstractItemView::ExtendedSelection;
+int TListBox::ItemIndex() const { return WidgetAs<QListWidget>(*this)->currentRow(); }
+void TListBox::SetItemIndex(int v) { WidgetAs<QListWidget>(*this)->setCurrentRow(v < Count() ? v : -1); }
+int TListBox::Count() const { return WidgetAs<QListWidget>(*this)->count(); }
+bool TListBox::MultiSelect() const { return qs::MultiSelect(WidgetAs<QListWidget>(*this)); }
+void TListBox::SetMultiSelect(bool v) { qs::SetMultiSelect(WidgetAs<QListWidget>(*this), v); }
+
+void SetMultiSelect(QAbstractItemView* view, bool multi) {
+  view->setSelectionMode(multi ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
 }
-void TListBox::SetMultiSelect(bool v) {
-  As<QListWidget>(*this)->setSelectionMode(v ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+
+bool MultiSelect(const QAbstractItemView* view) {
+  return view->selectionMode() == QAbstractItemView::ExtendedSelection;
 }
 bool TListBox::Selected(int index) const {
-  auto* w = As<QListWidget>(*this);
+  auto* w = WidgetAs<QListWidget>(*this);
   if (index < 0 || index >= w->count()) RaiseListIndexError(index);
   return w->item(index)->isSelected();
 }
 void TListBox::SetSelected(int index, bool v) {
-  auto* w = As<QListWidget>(*this);
+  auto* w = WidgetAs<QListWidget>(*this);
   if (index < 0 || index >= w->count()) RaiseListIndexError(index);
   w->item(index)->setSelected(v);
 }
 int TListBox::TopIndex() const {
-  auto* w = As<QListWidget>(*this);
+  auto* w = WidgetAs<QListWidget>(*this);
   QListWidgetItem* item = w->itemAt(2, 2);
   return item ? w->row(item) : 0;
 }
@@ -410,11 +410,11 @@ TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner, new QGroupBox) {
   SetBounds(0, 0, 185, 105);
 }
 
-void TGroupBox::CaptionChanged() { As<QGroupBox>(*this)->setTitle(CaptionText(caption_)); }
+void TGroupBox::CaptionChanged() { WidgetAs<QGroupBox>(*this)->setTitle(CaptionText(caption_)); }
 
 TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner, new QScrollBar(Qt::Horizontal)) {
   SetBounds(0, 0, 121, 16);
-  auto* bar = As<QScrollBar>(*this);
+  auto* bar = WidgetAs<QScrollBar>(*this);
   bar->setFocusPolicy(Qt::NoFocus);
   Apply();
   QObject::connect(bar, &QScrollBar::actionTriggered, [this, bar](int action) {
@@ -459,7 +459,7 @@ const TPropTable& TScrollBar::Published() const {
 
 void TScrollBar::SetKind(TScrollBarKind v) {
   kind_ = v;
-  As<QScrollBar>(*this)->setOrientation(v == sbVertical ? Qt::Vertical : Qt::Horizontal);
+  WidgetAs<QScrollBar>(*this)->setOrientation(v == sbVertical ? Qt::Vertical : Qt::Horizontal);
 }
 
 void TScrollBar::SetParams(int position, int min, int max, int pageSize) {
@@ -477,7 +477,7 @@ void TScrollBar::SetParams(int position, int min, int max, int pageSize) {
 }
 
 void TScrollBar::Apply() {
-  auto* bar = As<QScrollBar>(*this);
+  auto* bar = WidgetAs<QScrollBar>(*this);
   applying_ = true;
   bar->setRange(min_, std::max(min_, max_ - std::max(pageSize_ - 1, 0)));
   bar->setPageStep(std::max(1, pageSize_ > 0 ? pageSize_ : LargeChange));
