@@ -12,6 +12,7 @@
 #include "platform/graphics.h"
 #include "platform/testdriver.h"
 #include "render/window.h"
+#include "view/window.h"
 
 namespace {
 
@@ -34,8 +35,8 @@ void BM_OpenWindowUntilFirstPagePainted(benchmark::State& state) {
     LayoutScore(score, 0);
     TPageViewerForm form(nullptr, score, "generated.sfd", "ENU");
     form.Show();
-    form.Viewer->Update();  // paints what is visible: the first page
-    benchmark::DoNotOptimize(form.Viewer->PageCount());
+    form.View->Update();  // paints what is visible: the first page
+    benchmark::DoNotOptimize(form.View->PageCount);
     state.PauseTiming();
     form.Hide();
     testdriver::ProcessMessages();
@@ -51,11 +52,12 @@ void BM_RepaintVisiblePage(benchmark::State& state) {
   BuildScore(score, 1000);
   TPageViewerForm form(nullptr, score, "generated.sfd", "ENU");
   testdriver::ShowAndWait(form);
-  form.Viewer->SetScrollY(3 * (score.Page.PixelHeight() + TPageViewer::kGap));
-  form.Viewer->Update();
+  int top = form.View->PageGrid[3].Rect.Top;
+  form.View->ScrollTo(true, scPosition, top);
+  form.View->Update();
   for (auto _ : state) {
-    form.Viewer->Invalidate();
-    form.Viewer->Update();
+    form.View->Invalidate();
+    form.View->Update();
   }
 }
 BENCHMARK(BM_RepaintVisiblePage)->Unit(benchmark::kMillisecond);

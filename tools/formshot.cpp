@@ -21,7 +21,10 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "uikit/calculator.h"
 #include "uikit/language.h"
+#include "uikit/messagebox.h"
+#include "uikit/timepicker.h"
 
 namespace {
 
@@ -38,6 +41,9 @@ int Usage() {
 void RegisterProgramForms() {
   RegisterPageViewerForms();
   RegisterImportMidiForms();
+  RegisterMessageBlockForms();
+  RegisterCalculatorForms();
+  RegisterTimePickerForms();
 }
 
 }  // namespace

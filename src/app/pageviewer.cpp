@@ -3,15 +3,12 @@
 #include <array>
 #include <cstdlib>
 
-#include "platform/bitmap.h"
-#include "platform/graphics.h"
 #include "platform/gui.h"
-#include "platform/stdctrls.h"
-#include "render/window.h"
 #include "score/page.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "view/window.h"
 
 namespace qs {
 
@@ -95,111 +92,6 @@ void MakeNewScore(TQSScore& score) {
   score.EndUpdate();
 }
 
-// ------------------------------------------------------------- TPageViewer
-
-// The render view of the score, which tells the viewer when the pages
-// change.
-struct TPageViewer::TView : TQSPageView {
-  explicit TView(TPageViewer& viewer) : Viewer(viewer) {}
-  TPageViewer& Viewer;
-  void InvalidatePages() override {
-    TQSPageView::InvalidatePages();
-    Viewer.PagesChanged();
-  }
-};
-
-TPageViewer::TPageViewer(TComponent* owner, TQSScore& score)
-    : TCustomControl(owner), score_(score), view_(std::make_unique<TView>(*this)) {
-  SetColor(clGray);
-  SetTabStop(true);
-  WantArrows = true;
-  score_.AttachWindow(view_.get());
-  view_->Zoom = 100;
-}
-
-TPageViewer::~TPageViewer() {
-  BeginDestroy();
-  view_.reset();
-}
-
-int TPageViewer::PageCount() const { return score_.LaidOutPages; }
-
-int TPageViewer::ContentHeight() const {
-  const int pageHeight = score_.Page.PixelHeight() * view_->Zoom / 100;
-  return kGap + PageCount() * (pageHeight + kGap);
-}
-
-void TPageViewer::SetScrollY(int v) {
-  v = std::clamp(v, 0, std::max(0, ContentHeight() - ClientHeight()));
-  if (v == scrollY_) return;
-  scrollY_ = v;
-  Invalidate();
-  Fire(OnScroll, this);
-}
-
-void TPageViewer::Paint() {
-  TCanvas& canvas = Canvas();
-  const int zoom = view_->Zoom;
-  const int pageWidth = score_.Page.PixelWidth() * zoom / 100;
-  const int pageHeight = score_.Page.PixelHeight() * zoom / 100;
-  const TRect clip = canvas.ClipRect();
-  const int x = std::max(kGap, (ClientWidth() - pageWidth) / 2);
-  std::map<int, std::unique_ptr<TBitmap>> shown;
-  for (int page = 0; page < PageCount(); ++page) {
-    const int y = kGap + page * (pageHeight + kGap) - scrollY_;
-    if (y >= ClientHeight() || y + pageHeight <= 0) continue;
-    if (y < clip.Bottom && y + pageHeight > clip.Top) canvas.Draw(x, y, PageImage(page, pageWidth, pageHeight));
-    shown[page] = std::move(pages_[page]);
-  }
-  // Pages scrolled out of sight are drawn again when they come back.
-  pages_ = std::move(shown);
-}
-
-const TBitmap& TPageViewer::PageImage(int page, int width, int height) {
-  std::unique_ptr<TBitmap>& image = pages_[page];
-  if (image && image->Width() == width && image->Height() == height) return *image;
-  image = std::make_unique<TBitmap>(width, height);
-  TCanvas& canvas = image->Canvas();
-  // The painter draws the music; the paper is the view's.
-  canvas.Brush().Color = score_.Page.Color();
-  canvas.Brush().Style = bsSolid;
-  canvas.FillRect(Bounds(0, 0, width, height));
-  std::unique_ptr<TGraphics> graphics;
-  if (UseAntiAliasedSurface()) {
-    graphics = std::make_unique<TGraphics>(canvas);
-    graphics->SetSmoothingMode(SmoothingModeAntiAlias);
-  }
-  view_->PaintPage(page, canvas, graphics.get(), view_->Zoom, view_->Zoom, 0, 0);
-  return *image;
-}
-
-void TPageViewer::PagesChanged() {
-  pages_.clear();
-  Invalidate();
-}
-
-bool TPageViewer::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
-  if (TCustomControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
-  // Three lines of 20 pixels per notch.
-  SetScrollY(scrollY_ - wheelDelta * 60 / WHEEL_DELTA);
-  return true;
-}
-
-void TPageViewer::KeyDown(uint16_t& key, TShiftState shift) {
-  TCustomControl::KeyDown(key, shift);
-  const int page = std::max(20, ClientHeight() - 40);
-  switch (key) {
-    case VK_UP: SetScrollY(scrollY_ - 20); break;
-    case VK_DOWN: SetScrollY(scrollY_ + 20); break;
-    case VK_PRIOR: SetScrollY(scrollY_ - page); break;
-    case VK_NEXT: SetScrollY(scrollY_ + page); break;
-    case VK_HOME: SetScrollY(0); break;
-    case VK_END: SetScrollY(ContentHeight()); break;
-    default: return;
-  }
-  key = 0;
-}
-
 // --------------------------------------------------------- TPageViewerForm
 
 TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::string& fileName,
@@ -211,36 +103,14 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   const TRect area = Screen().WorkAreaRect();
   SetBounds(area.Left, area.Top, std::min(900, area.Width()), std::min(1000, area.Height()));
   SetPosition(poScreenCenter);
-  ScrollBar = new TScrollBar(this);
-  ScrollBar->SetName("ScrollBar");
-  ScrollBar->SetKind(sbVertical);
-  ScrollBar->SetWidth(16);
-  ScrollBar->SetAlign(alRight);
-  ScrollBar->SetParent(this);
-  Viewer = new TPageViewer(this, score);
-  Viewer->SetName("Viewer");
-  Viewer->SetAlign(alClient);
-  Viewer->SetParent(this);
-  SetActiveControl(Viewer);
-  ScrollBar->OnChange = [this](TObject*) { Viewer->SetScrollY(ScrollBar->Position()); };
-  Viewer->OnScroll = [this](TObject*) { UpdateScrollBar(); };
-  UpdateScrollBar();
-}
-
-void TPageViewerForm::Resize() {
-  TForm::Resize();
-  if (Viewer) {
-    Viewer->SetScrollY(Viewer->ScrollY());
-    UpdateScrollBar();
-  }
-}
-
-void TPageViewerForm::UpdateScrollBar() {
-  if (!ScrollBar || !Viewer) return;
-  ScrollBar->SmallChange = 20;
-  ScrollBar->LargeChange = std::max(20, Viewer->ClientHeight() - 40);
-  ScrollBar->SetParams(Viewer->ScrollY(), 0, std::max(0, Viewer->ContentHeight() - 1),
-                       std::max(1, Viewer->ClientHeight()));
+  View = new TQSWindow(this);
+  View->SetName("View");
+  View->SetAlign(alClient);
+  View->SetParent(this);
+  // Until the rulers are drawn, the pages start at the window's corner.
+  View->Rule.Visible = false;
+  View->SetScore(&score);
+  SetActiveControl(View);
 }
 
 void RegisterPageViewerForms() {

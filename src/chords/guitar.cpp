@@ -4,6 +4,7 @@
 
 #include "base/exceptions.h"
 #include "palettes/libraryfile.h"
+#include "score/chordcode.h"
 #include "score/record.h"
 
 namespace qs {
@@ -24,10 +25,13 @@ std::vector<uint8_t> ReadSizedBlock(TStream& s, size_t size, size_t known) {
   return block;
 }
 
-// A chord code is two counts and the bytes they announce; anything shorter
-// than its counts say cannot be used and is taken as no chord.
+// A chord code is two counts and the bytes they announce; one shorter than
+// its counts say, or longer than any code, cannot be used and is taken as
+// no chord.
 std::vector<uint8_t> CheckedChordCode(std::vector<uint8_t> code) {
-  if (code.size() < 2 || size_t{code[0]} + code[1] + 2 > code.size()) return {0, 0};
+  if (code.size() < 2) return {0, 0};
+  const int length = chordcode::CodeLength(code);
+  if (length > chordcode::kMaxCodeLength || static_cast<size_t>(length) > code.size()) return {0, 0};
   return code;
 }
 

@@ -17,9 +17,6 @@
 
 namespace qs {
 
-namespace {
-
-// A mark attached to a note or rest: appended, or first in its list.
 TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
   auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
   mark->Fields.Kind = static_cast<uint8_t>(variant);
@@ -27,6 +24,8 @@ TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value
   holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
   return mark;
 }
+
+namespace {
 
 void Remove(TQSModifiers& list, std::initializer_list<int> codes) {
   for (int c : codes) std::erase(list, c);
@@ -164,10 +163,8 @@ bool Prepare(TEntry& e, int duration, const TQSModifiers& modifiers, int lastTup
 
 // The stem of a new note: 4 (down) or 0 (up).
 bool EntryStemDown(TQSScore& score, const TEntry& e, int octave, int step) {
-  if (e.Staff->Fields.Tablature) return false;
-  if (e.Measure->AllVoices()) return StaffOf(e.StaffVoice) == 0;
-  if (e.Staff->VoiceCount() > 1) return VoiceOf(e.StaffVoice) != 0;
-  return octave * 7 + step - ClefShiftAtCursor(score) > 40;
+  return NoteEntryStemDown(e.Staff->Fields.Tablature, e.Measure->AllVoices(), e.Staff->VoiceCount() > 1,
+                           static_cast<uint8_t>(e.StaffVoice), MakePitch(octave, step), ClefShiftAtCursor(score));
 }
 
 // Clears the column's multi-measure rests before music goes into the measure.

@@ -1,6 +1,7 @@
 #include "palettes/libraryfile.h"
 
 #include <algorithm>
+#include <map>
 
 #include "base/exceptions.h"
 #include "base/inifile.h"
@@ -64,9 +65,18 @@ std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::ve
   if (file.empty()) return entries;
   TIniFile ini(file);
   const std::string key = keys.Key;
-  int count = ini.ReadInteger(keys.Section, key + "Max", 0);
-  for (int i = 0; i < count; ++i) {
-    std::string entry = ini.ReadString(keys.Section, key + std::to_string(i), "");
+  // The entries are taken from the keys there are, so that a damaged count
+  // does not make the reading take longer than the file.
+  const int count = ini.ReadInteger(keys.Section, key + "Max", 0);
+  std::map<int, std::string> numbered;
+  for (const std::string& line : ini.ReadSectionValues(keys.Section)) {
+    const size_t eq = line.find('=');
+    const std::string name = line.substr(0, eq);
+    int i = -1;
+    if (eq == std::string::npos || !StartsText(key, name) || !TryStrToInt(name.substr(key.size()), i)) continue;
+    if (i >= 0 && i < count && std::to_string(i) == name.substr(key.size())) numbered[i] = line.substr(eq + 1);
+  }
+  for (const auto& [i, entry] : numbered) {
     if (entry.empty()) continue;
     if (platform::FindTemplate(ChangeFileExt(entry, keys.Extension)).empty()) {
       if (problems) problems->push_back({keys.FileName, entry, {}});

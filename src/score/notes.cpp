@@ -1,5 +1,7 @@
 #include "score/notes.h"
 
+#include <algorithm>
+
 #include "score/marks.h"
 
 namespace qs {
@@ -65,6 +67,15 @@ TQSNote::~TQSNote() {
 
 TQSVorschlag* TQSNote::GraceGroup() const { return dynamic_cast<TQSVorschlag*>(Owner()); }
 
+bool NoteEntryStemDown(bool tablature, bool allVoices, bool severalVoices, uint8_t staffVoice, uint8_t pitch,
+                       int clefShift) {
+  if (tablature) return false;
+  if (allVoices) return StaffOf(staffVoice) == 0;
+  if (severalVoices) return VoiceOf(staffVoice) != 0;
+  // Above line 40 lies the middle line and everything over it.
+  return PitchLine(pitch) - clefShift > 40;
+}
+
 int DotCount(const TQSItemHolder& holder) {
   for (TQSItem* item : holder.Items)
     if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;
@@ -92,9 +103,9 @@ uint8_t AccidentalKindFor(int alteration) {
   }
 }
 
-void TQSNote::SetMidiKey(uint8_t key) {
+TSpelledKey SpellMidiKey(int key) {
   // Keys above 191 would need an octave the pitch byte's four bits cannot hold.
-  int k = key > 191 ? 191 : key;
+  int k = std::clamp(key, 0, 191);
   int alteration = 0;
   switch (k % 12) {
     case 1:  // C sharp is written D flat
@@ -108,7 +119,13 @@ void TQSNote::SetMidiKey(uint8_t key) {
       break;
   }
   static constexpr int kStep[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
-  Fields.Pitch = MakePitch(k / 12, kStep[k % 12]);
+  return {k / 12, kStep[k % 12], alteration};
+}
+
+void TQSNote::SetMidiKey(uint8_t key) {
+  const TSpelledKey spelled = SpellMidiKey(key);
+  const int alteration = spelled.Alteration;
+  Fields.Pitch = MakePitch(spelled.Octave, spelled.Step);
 
   // The last accidental takes the new alteration; every other one goes.
   bool met = false;

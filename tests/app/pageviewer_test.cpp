@@ -1,5 +1,8 @@
-// The program's page window, driven through the window system.
+// The program's window, driven through the window system: the score in the
+// score view.
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "app/pageviewer.h"
 #include "layout/layout.h"
@@ -9,6 +12,7 @@
 #include "platform/testdriver.h"
 #include "score/page.h"
 #include "score/score.h"
+#include "view/window.h"
 
 using namespace qs;
 namespace td = qs::testdriver;
@@ -17,15 +21,14 @@ namespace {
 
 class PageViewerTest : public ::testing::Test {
  protected:
+  // The score is made after the layout pass is installed, so that it has it.
   void SetUp() override {
-    // A score takes the layout pass installed when it is made.
     InstallLayout();
     owned = std::make_unique<TQSScore>();
-    MakeNewScore(score());
+    MakeNewScore(*owned);
     // Three pages to scroll through.
-    score().SetPageCount(3);
+    owned->SetPageCount(3);
   }
-  TQSScore& score() { return *owned; }
   std::unique_ptr<TQSScore> owned;
 };
 
@@ -38,35 +41,33 @@ TEST_F(PageViewerTest, ANewScoreIsOneA4PageWithAStaff) {
   fresh.Page.SetColor(paper);
   TPageViewerForm form(nullptr, fresh, "", "DEU");
   EXPECT_EQ(form.Caption(), "Unbenannt - Quillstave 4");
+  form.SetBounds(0, 0, 1000, 700);
   td::ShowAndWait(form);
-  auto shot = GrabControl(*form.Viewer);
+  auto shot = GrabControl(*form.View);
   // The paper is in the page's colour where the page lies, the view grey
   // beside it.
-  const int pageLeft = std::max(TPageViewer::kGap, (form.Viewer->ClientWidth() - fresh.Page.PixelWidth()) / 2);
-  EXPECT_EQ(shot->Pixel(pageLeft + 2, TPageViewer::kGap + 2), paper);
-  EXPECT_EQ(shot->Pixel(2, 2), ColorToRGB(clGray));
+  const int pageWidth = form.View->PagePixelRect().Right;
+  ASSERT_LT(pageWidth + 20, form.View->ClientWidth() - 17);
+  EXPECT_EQ(shot->Pixel(4, 4), paper);
+  EXPECT_EQ(shot->Pixel(pageWidth + 10, 4), clGray);
 }
 
-TEST_F(PageViewerTest, TheWheelTheKeysAndTheScrollBarMoveThePages) {
-  ASSERT_GE(score().LaidOutPages, 2);
-  TPageViewerForm form(nullptr, score(), "long.sfd", "ENU");
+TEST_F(PageViewerTest, TheWheelAndTheScrollBarMoveThePages) {
+  TQSScore& score = *owned;
+  ASSERT_GE(score.LaidOutPages, 2);
+  TPageViewerForm form(nullptr, score, "three.sfd", "ENU");
   form.SetBounds(0, 0, 600, 400);
   td::ShowAndWait(form);
-  TPageViewer& viewer = *form.Viewer;
-  EXPECT_TRUE(viewer.Focused());
-  td::Wheel(viewer, 50, 50, -WHEEL_DELTA);
-  EXPECT_EQ(viewer.ScrollY(), 60);
-  EXPECT_EQ(form.ScrollBar->Position(), 60);
-  td::PressKey(viewer, VK_NEXT);
-  EXPECT_EQ(viewer.ScrollY(), 60 + viewer.ClientHeight() - 40);
-  td::PressKey(viewer, VK_END);
-  EXPECT_EQ(viewer.ScrollY(), viewer.ContentHeight() - viewer.ClientHeight());
-  td::PressKey(viewer, VK_HOME);
-  EXPECT_EQ(viewer.ScrollY(), 0);
-  td::Wheel(viewer, 50, 50, WHEEL_DELTA);  // not above the first page
-  EXPECT_EQ(viewer.ScrollY(), 0);
-  form.ScrollBar->SetPosition(500);
-  EXPECT_EQ(viewer.ScrollY(), 500);
+  TQSWindow& view = *form.View;
+  EXPECT_TRUE(view.Focused());
+  td::Wheel(view, 50, 50, -WHEEL_DELTA);
+  EXPECT_EQ(view.VertBar.Position, 60);
+  EXPECT_EQ(view.VertScrollBar->Position(), 60);
+  td::Wheel(view, 50, 50, WHEEL_DELTA);
+  td::Wheel(view, 50, 50, WHEEL_DELTA);  // not above the first page
+  EXPECT_EQ(view.VertBar.Position, 0);
+  td::Wheel(view, 50, 50, WHEEL_DELTA, ssCtrl);
+  EXPECT_EQ(view.Zoom, 125);
 }
 
 }  // namespace

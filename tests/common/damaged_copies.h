@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "base/exceptions.h"
@@ -38,6 +39,18 @@ inline int ReadDamagedCopies(const std::vector<uint8_t>& bytes, const std::funct
     attempt(std::move(data));
   }
   return failures;
+}
+
+// Reading bytes ends in EReadError with exactly this message.
+inline void ExpectRefused(const std::vector<uint8_t>& bytes, const std::string& message,
+                          const std::function<void(TStream&)>& read) {
+  TMemoryStream s(bytes);
+  try {
+    read(s);
+    ADD_FAILURE() << "no error, expected: " << message;
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), message);
+  }
 }
 
 // The bytes a writer produces.

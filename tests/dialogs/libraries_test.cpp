@@ -142,19 +142,12 @@ TEST(PresetLibraries, WrongFilesAreRefusedWithTheirMessages) {
       {{}, true, "File is not transport"},
   };
   for (const Case& c : cases) {
-    TMemoryStream s(c.Bytes);
-    try {
-      if (c.Transports) {
-        TQSTransports t;
-        t.LoadFromStream(s);
-      } else {
-        TQSInstruments i;
-        i.LoadFromStream(s);
-      }
-      ADD_FAILURE() << "no error for " << c.Message;
-    } catch (const EReadError& e) {
-      EXPECT_EQ(e.Message(), c.Message);
-    }
+    test::ExpectRefused(c.Bytes, c.Message, [&](TStream& s) {
+      if (c.Transports)
+        TQSTransports().LoadFromStream(s);
+      else
+        TQSInstruments().LoadFromStream(s);
+    });
   }
 }
 

@@ -8,10 +8,12 @@
 #include "../common/library_support.h"
 #include "base/safefile.h"
 #include "base/text.h"
+#include "chords/chordname.h"
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
 #include "palettes/libraryfile.h"
 #include "score/clefs.h"
+#include "uikit/lrf.h"
 
 namespace qs {
 namespace {
@@ -48,11 +50,9 @@ TEST(ShippedLibraries, AreTheGeneratorsOutputFromTheirSources) {
   EXPECT_EQ(compared, 3 + 10 + 8);
 }
 
-const char* const kLanguages[] = {"ENU", "DEU", "FRA", "ITA", "RUS"};
-
 struct TCodePageOf {
   explicit TCodePageOf(const std::string& language) : saved_(DefaultCodePage()) {
-    SetDefaultCodePage(language == "RUS" ? CodePage::Windows1251 : CodePage::Windows1252);
+    SetDefaultCodePage(LanguageCodePage(language));
   }
   ~TCodePageOf() { SetDefaultCodePage(saved_); }
   CodePage saved_;
@@ -74,7 +74,7 @@ TEST(ShippedLibraries, LoadWithoutAMessageInEveryLanguage) {
   englishPresets.LoadFromFile();
   ASSERT_GT(english.Count(), 50);
   ASSERT_GT(englishPresets.Count(), 10);
-  for (const char* language : kLanguages) {
+  for (const char* language : kLanguageCodes) {
     TCodePageOf codePage(language);
     TQSInstruments lib;
     lib.FileName = InstrumentFileForLanguage("Default", language);
@@ -189,6 +189,18 @@ TEST(ShippedLibraries, HoldWhatAMusicianKnows) {
   EXPECT_EQ(twelve.Paired, 1);
   EXPECT_EQ(std::vector<uint8_t>(twelve.SecondTuning.begin(), twelve.SecondTuning.begin() + 6),
             (std::vector<uint8_t>{52, 57, 62, 67, 59, 64}));
+  // The frames name the chords they were written for.
+  std::vector<std::string> names;
+  for (const auto& frame : guitars.Guitars[0]->Frames) {
+    std::vector<TQSChordFragment> fragments;
+    BuildChordName(frame->Code, fragments);
+    std::string name;
+    for (const TQSChordFragment& f : fragments) name += f.Text;
+    names.push_back(name);
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"C", "A", "G", "E", "D", "F", "Am", "Em", "Dm", "Bm", "C7", "A7",
+                                             "G7", "E7", "D7", "B7", "Cmaj7", "Fmaj7", "Am7", "Em7", "Dm7",
+                                             "Dsus4", "Asus4", "Dsus2"}));
   // The C major chord of the six-string guitar: x32010.
   const TQSGuitarFrame& c = *guitars.Guitars[0]->GetFrame(0);
   EXPECT_EQ(c.Code, (std::vector<uint8_t>{2, 0, 0, 0x10}));

@@ -1,8 +1,8 @@
-// qs-helppack FOLDER OUT.xcf [--codepage 1251|1252]: packs the help topics
+// qs-helppack FOLDER OUT.xcf [--language CODE]: packs the help topics
 // (".xml" files, UTF-8) and pictures (".bmp", ".gif", ".jpg", ".ico",
 // ".wmf"/".emf") of a folder into one help container. Topic and picture
 // names are the file names; the markup is stored in the code page of the
-// container's language (1252, or 1251 for Russian).
+// container's interface language (ENU unless given).
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +13,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "help/helpcontent.h"
+#include "uikit/lrf.h"
 
 namespace {
 
@@ -29,12 +30,12 @@ std::string Encode(const std::string& utf8, CodePage cp, const std::string& what
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && !(argc == 5 && std::string(argv[3]) == "--codepage")) {
-    std::fprintf(stderr, "usage: qs-helppack FOLDER OUT.xcf [--codepage 1251|1252]\n");
+  if (argc != 3 && !(argc == 5 && std::string(argv[3]) == "--language")) {
+    std::fprintf(stderr, "usage: qs-helppack FOLDER OUT.xcf [--language ENU|DEU|FRA|ITA|RUS]\n");
     return 2;
   }
   try {
-    const CodePage cp = argc == 5 && std::string(argv[4]) == "1251" ? CodePage::Windows1251 : CodePage::Windows1252;
+    const CodePage cp = LanguageCodePage(argc == 5 ? argv[4] : kDefaultLanguage);
     std::vector<fs::path> files;
     for (const auto& entry : fs::directory_iterator(argv[1]))
       if (entry.is_regular_file()) files.push_back(entry.path());

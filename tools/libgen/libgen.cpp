@@ -21,16 +21,17 @@
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
 #include "palettes/libraryfile.h"
+#include "score/chordcode.h"
 #include "score/clefs.h"
+#include "uikit/lrf.h"
 
 namespace {
 
 using namespace qs;
 
-// The interface languages in the order of the sources' columns; English is
-// the library without a language code.
-const char* const kLanguages[] = {"ENU", "DEU", "FRA", "ITA", "RUS"};
-constexpr int kLanguageCount = 5;
+// The sources' columns hold the interface languages in the program's
+// order, English first; English is the library without a language code.
+constexpr int kLanguageCount = static_cast<int>(std::size(kLanguageCodes));
 
 [[noreturn]] void Fail(const std::string& where, const std::string& what) {
   throw std::runtime_error(where + ": " + what);
@@ -73,13 +74,11 @@ std::vector<std::string> Words(const std::string& text) {
 
 // The file of a library in a language: "Default.int", "Default.DEU.int".
 std::string LanguageFile(const std::string& stem, int language, const char* ext) {
-  return language == 0 ? stem + ext : stem + "." + kLanguages[language] + ext;
+  return language == 0 ? stem + ext : stem + "." + kLanguageCodes[language] + ext;
 }
 
 // Strings are stored in the language's code page.
-void UseCodePageOf(int language) {
-  SetDefaultCodePage(std::string(kLanguages[language]) == "RUS" ? CodePage::Windows1251 : CodePage::Windows1252);
-}
+void UseCodePageOf(int language) { SetDefaultCodePage(LanguageCodePage(kLanguageCodes[language])); }
 
 void SaveFile(const std::string& path, const std::function<void(TStream&)>& write) { SafeSaveFile(path, write); }
 
@@ -182,16 +181,27 @@ uint8_t Pitch(const TLine& line, const std::string& text) {
 
 // A chord symbol as its chord code: count, no bass, root, elements.
 std::vector<uint8_t> ChordCode(const TLine& line, const std::string& text) {
+  using namespace chordcode;
+  // The elements in the chord palette's order: quality, base number, sus
+  // or omit (styles: sus 1 "sus2", 2 "sus4"; omit 0 "omit3").
   static const std::map<std::string, std::vector<uint8_t>> kSuffixes = {
-      {"", {0x10}},           {"m", {0x20, 0x10}},   {"7", {0x12}},         {"maj7", {0x30, 0x12}},
-      {"m7", {0x20, 0x12}},   {"6", {0x11}},         {"m6", {0x20, 0x11}},  {"9", {0x13}},
-      {"sus2", {0x10, 0x41}}, {"sus4", {0x10, 0x42}}, {"5", {0x10, 0x50}}};
+      {"", {kBase | kTriad}},
+      {"m", {kMinor, kBase | kTriad}},
+      {"7", {kBase | kSeventh}},
+      {"maj7", {kMajor, kBase | kSeventh}},
+      {"m7", {kMinor, kBase | kSeventh}},
+      {"6", {kBase | kSixth}},
+      {"m6", {kMinor, kBase | kSixth}},
+      {"9", {kBase | kNinth}},
+      {"sus2", {kBase | kTriad, kSus | 1}},
+      {"sus4", {kBase | kTriad, kSus | 2}},
+      {"5", {kBase | kTriad, kOmit | 0}}};
   static const std::string kLetters = "CDEFGAB";
   if (text.empty() || kLetters.find(text[0]) == std::string::npos) Fail(line.Where, "bad chord \"" + text + "\"");
   uint8_t root = static_cast<uint8_t>(kLetters.find(text[0]));
   size_t i = 1;
-  if (i < text.size() && text[i] == '#') root |= 0x10, ++i;
-  else if (i < text.size() && text[i] == 'b') root |= 0x20, ++i;
+  if (i < text.size() && text[i] == '#') root |= kSharp, ++i;
+  else if (i < text.size() && text[i] == 'b') root |= kFlat, ++i;
   auto it = kSuffixes.find(text.substr(i));
   if (it == kSuffixes.end()) Fail(line.Where, "unknown chord suffix in \"" + text + "\"");
   std::vector<uint8_t> code;
