@@ -44,6 +44,11 @@ TECMenuItem::~TECMenuItem() {
     delete child;
   }
   if (parent_) {
+    // An open list goes with its item rather than keep pointing at it.
+    if (TControl* w = window_) {
+      window_ = nullptr;
+      delete w;
+    }
     TECMenuItem* p = parent_;
     p->Detach(this);
   }
