@@ -144,3 +144,9 @@ TTimer& HoverTimer();
 }  // namespace menus
 
 }  // namespace qs
+
+namespace qs {
+// For review (formshot): a window with a menu bar, a toolbar and an open
+// cascade of lists.
+void RegisterMenuForms();
+}  // namespace qs

@@ -483,14 +483,14 @@ void TECMenuItem::PaintChildren(TCanvas& k, int width, int height) {
   k.Pen().Style = psClear;
   if (a.Bottom < height) {
     if (panelWidth_ > 0) {
-      k.Brush().Color = panelColor_;
+      k.Brush().Color = ColorToRGB(panelColor_);
       k.FillRect(TRect{0, a.Bottom, panelWidth_, height});
     }
-    k.Brush().Color = color_;
+    k.Brush().Color = ColorToRGB(color_);
     k.FillRect(TRect{panelWidth_, a.Bottom, width, height});
   }
   if (a.Right < width) {
-    k.Brush().Color = color_;
+    k.Brush().Color = ColorToRGB(color_);
     k.FillRect(TRect{a.Right, 0, width, height});
   }
   for (TECMenuItem* c : items_) c->PaintItem(k);
@@ -515,10 +515,10 @@ void TECMenuItem::PaintItem(TCanvas& k) {
   const bool hot = p.hot_ == this && kind_ != ikSeparator;
   if (!transparent_) {
     k.Brush().Style = bsSolid;
-    k.Brush().Color = p.color_;
+    k.Brush().Color = ColorToRGB(p.color_);
     k.FillRect(r);
     if (pw >= 1) {
-      k.Brush().Color = p.panelColor_;
+      k.Brush().Color = ColorToRGB(p.panelColor_);
       k.FillRect(TRect{r.Left, r.Top, std::min(r.Right, r.Left + pw), r.Bottom});
     }
   }
