@@ -212,8 +212,10 @@ TEST_F(MenuTest, RightClickPopsContextMenu) {
   EXPECT_TRUE(w->Visible());
   EXPECT_EQ(w->Left(), area->ClientToScreen(TPoint{20, 30}).X);
   // A second popup frees the first window.
+  const int forms = Screen().FormCount();
   td::Click(*area, 40, 30, mbRight);
   ASSERT_NE(menu->PopupWindow(), nullptr);
+  EXPECT_EQ(Screen().FormCount(), forms);
   w = menu->PopupWindow();
   TPoint c = Centre(*menu->Item()->Items(0));
   td::MouseMove(*w, c.X + 1, c.Y + 1);
