@@ -238,3 +238,52 @@ TEST(ContextMenu, PopupNearTheRightEdgeOpensLeftOfThePoint) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs {
+namespace {
+
+TEST(Toolbar, DropDownArrowPartAndHint) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 300, 100);
+  auto* bar = new TECMenu(&form);
+  bar->SetBounds(0, 0, 300, 26);
+  bar->SetParent(&form);
+  TECMenuItem* root = bar->Item();
+  root->SetOrientation(ioHorizontal);
+  root->SetMenuStyle(msToolbar);
+  TECMenuItem* newButton = root->AddItem("New");
+  newButton->SetShowHint(true);
+  TECMenuItem* zoom = root->AddItem("Zoom");
+  zoom->SetKind(ikDropDown);
+  zoom->SetShowHint(true);
+  // With an image the button has a main part left of its arrow part.
+  auto* images = new TImageList(&form, 16, 16);
+  TBitmap picture(16, 16);
+  images->AddMasked(picture, clRed);
+  bar->SetImages(images);
+  zoom->SetImage(0);
+  int runs = 0, drops = 0;
+  zoom->OnClick = [&](TObject*) { ++runs; };
+  zoom->OnDropDownClick = [&](TObject* sender) {
+    EXPECT_EQ(sender, zoom);
+    ++drops;
+  };
+  td::ShowAndWait(form);
+  const TRect r = zoom->ItemRect();
+  const int y = (r.Top + r.Bottom) / 2;
+  td::MouseMove(*bar, (newButton->ItemRect().Left + newButton->ItemRect().Right) / 2, y);
+  EXPECT_EQ(bar->Hint(), "New");
+  td::MouseMove(*bar, r.Right - 3, y);
+  EXPECT_EQ(bar->Hint(), "Zoom");  // moving onto the next button shows its caption at once
+  EXPECT_EQ(zoom->MouseState(), 2);
+  td::Click(*bar, r.Right - 3, y);  // the arrow part
+  EXPECT_EQ(drops, 1);
+  EXPECT_EQ(runs, 0);
+  td::MouseMove(*bar, r.Left + 3, y);
+  td::Click(*bar, r.Left + 3, y);  // the main part
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(drops, 1);
+}
+
+}  // namespace
+}  // namespace qs
