@@ -5,6 +5,7 @@
 #include "base/strings.h"
 #include "platform/bitmap.h"
 #include "platform/timers.h"
+#include "uikit/charbutton.h"
 #include "uikit/frames.h"
 
 namespace qs {
@@ -22,13 +23,6 @@ TCanvas& MeasureCanvas(const TFont& font) {
   static TBitmap bitmap(1, 1);
   bitmap.Canvas().Font() = font;
   return bitmap.Canvas();
-}
-
-std::string WithoutAmpersand(const std::string& s) {
-  std::string r;
-  for (size_t i = 0; i < s.size(); ++i)
-    if (s[i] != '&') r += s[i];
-  return r;
 }
 
 }  // namespace
@@ -372,7 +366,7 @@ void TECMenuItem::Layout() {
       const bool marked = c->kind_ == ikCheckBox || c->GetImageIndex() >= 0;
       if (marked) panelWidth_ = 24;
       TCanvas& k = MeasureCanvas(c->font_);
-      const int tw = k.TextWidth(WithoutAmpersand(c->caption_));
+      const int tw = k.TextWidth(StripAccelerator(c->caption_));
       if (horizontal) {
         int w = tw + textOffset_ + 2 * offset_ + 4 + (marked ? 24 : 0);
         y = std::max(y, c->buttonHeight_);
@@ -562,7 +556,7 @@ void TECMenuItem::PaintItem(TCanvas& k) {
   }
   k.Brush().Style = bsClear;
   k.Pen().Style = psSolid;
-  const std::string caption = WithoutAmpersand(caption_);
+  const std::string caption = StripAccelerator(caption_);
   if (p.menuStyle_ == msToolbar) {
     if (kind_ == ikSeparator) {
       k.Pen().Color = kBorderColor;
