@@ -23,6 +23,7 @@
 #include "platform/testdriver.h"
 #include "uikit/calculator.h"
 #include "uikit/language.h"
+#include "uikit/menu.h"
 #include "uikit/messagebox.h"
 #include "uikit/timepicker.h"
 
@@ -44,6 +45,7 @@ void RegisterProgramForms() {
   RegisterMessageBlockForms();
   RegisterCalculatorForms();
   RegisterTimePickerForms();
+  RegisterMenuForms();
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+#pragma once
+// The menu bar and toolbars (TECMenu), context menus (TECContextMenu) and
+// the list windows that cascade from them (TECSubMenu). One program-wide
+// 100 ms hover timer opens a list once the mouse has rested on its entry.
+#include <cstdint>
+
+#include "platform/forms.h"
+#include "platform/timers.h"
+#include "uikit/menuitem.h"
+
+namespace qs {
+
+class TECSubMenu;
+
+class TECMenu : public TCustomControl, public TECMenuHost {
+ public:
+  explicit TECMenu(TComponent* owner);
+  ~TECMenu() override;
+  const char* ClassName() const override { return "TECMenu"; }
+
+  TECMenuItem* Item() const { return root_.get(); }
+  void SetItem(const TECMenuItem& v) { root_->Assign(v); }
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* v);
+  int GetTickInterval() const { return tickInterval_; }
+  void SetTickInterval(int v) { tickInterval_ = v; }
+
+  bool Armed() const { return armed_; }
+  void SetArmed(bool v) { armed_ = v; }
+  TECMenuItem* LastOpened() const { return lastOpened_; }
+  void SetLastOpened(TECMenuItem* v) { lastOpened_ = v; }
+  // The window that had the keyboard focus before a click into the bar.
+  void RestoreFocus();
+
+  TComponent* HostComponent() override { return this; }
+  TImageList* HostImages() const override { return images_; }
+  bool IsContextMenu() const override { return false; }
+  int TickInterval() const override { return tickInterval_; }
+
+  void Loaded() override;
+  void SetBounds(int left, int top, int width, int height) override;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void KeyDown(uint16_t& key, TShiftState shift) override;
+  void DoExit() override;
+  void Notification(TComponent* component, TOperation operation) override;
+
+ private:
+  friend class TECContextMenu;
+  std::unique_ptr<TECMenuItem> root_;
+  TImageList* images_ = nullptr;
+  int tickInterval_ = 300;
+  bool armed_ = false;
+  TECMenuItem* lastOpened_ = nullptr;
+  TWinControl* savedFocus_ = nullptr;
+};
+
+class TECContextMenu : public TComponent, public TECMenuHost {
+ public:
+  explicit TECContextMenu(TComponent* owner);
+  ~TECContextMenu() override;
+  const char* ClassName() const override { return "TECContextMenu"; }
+
+  TECMenuItem* Item() const { return root_.get(); }
+  void SetItem(const TECMenuItem& v) { root_->Assign(v); }
+  TImageList* Images() const { return images_; }
+  void SetImages(TImageList* v) { images_ = v; }
+  void SetTickInterval(int v) { tickInterval_ = v; }
+  bool Active() const { return active_; }
+  void SetActive(bool v) { active_ = v; }
+  TECSubMenu* PopupWindow() const { return popup_; }
+
+  // Shows the menu with its top-left corner (AtTopLeft) or bottom-right
+  // corner at the screen point, moved inside the screen.
+  bool Popup(int x, int y, TWinControl* control = nullptr, bool atTopLeft = true);
+
+  TComponent* HostComponent() override { return this; }
+  TImageList* HostImages() const override { return images_; }
+  bool IsContextMenu() const override { return true; }
+  int TickInterval() const override { return tickInterval_; }
+
+ private:
+  friend class TECSubMenu;
+  std::unique_ptr<TECMenuItem> root_;
+  TImageList* images_ = nullptr;
+  int tickInterval_ = 300;
+  bool active_ = false;
+  TECSubMenu* popup_ = nullptr;
+};
+
+// A list window: shows the children of an open item; never takes the
+// activation or the keyboard focus (keys reach it through its menu).
+class TECSubMenu : public TCustomForm {
+ public:
+  explicit TECSubMenu(TWinControl* parentWindow);
+  ~TECSubMenu() override;
+  const char* ClassName() const override { return "TECSubMenu"; }
+  TECMenuItem* Item() const { return item_; }
+  void BindItem(TECMenuItem* item);
+  void ShowAt(TPoint screenPoint);
+  // The window lets go of its item (it is closing, to be freed later).
+  void Unbind();
+  bool Suppress = false;
+  // Item coordinates lie inside the one-pixel border.
+  void InvalidateRect(const TRect& r, bool erase = true) override;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseEnter() override;
+  void MouseLeave() override;
+  void KeyDown(uint16_t& key, TShiftState shift) override;
+
+ private:
+  TECMenuItem* item_ = nullptr;
+};
+
+// Item operations shared by the bar, the popup and the list windows.
+namespace menus {
+TECMenuItem* ItemAt(TECMenuItem& p, int x, int y);
+void SetHotItem(TECMenuItem& p, TECMenuItem* e);
+void SetMouseState(TECMenuItem& e, int state);
+void ItemMouseDown(TECMenuItem& p, TMouseButton button, int x, int y);
+void ItemMouseMove(TECMenuItem& p, TShiftState shift, int x, int y);
+void ItemMouseUp(TECMenuItem& p, TMouseButton button, int x, int y);
+void ItemClick(TECMenuItem& e);
+void OpenSubmenu(TECMenuItem& p);
+void CloseSubmenu(TECMenuItem& x);
+void CloseAll(TECMenuItem& root);
+void ItemKeyDown(TECMenuItem& p, uint16_t key);
+bool HasOpenList(const TECMenuItem& root);
+// The deepest item whose list is open below item (item itself when none).
+TECMenuItem& DeepestOpen(TECMenuItem& item);
+// The program-wide hover timer (100 ms).
+TTimer& HoverTimer();
+}  // namespace menus
+
+}  // namespace qs
+
+namespace qs {
+// For review (formshot): a window with a menu bar, a toolbar and an open
+// cascade of lists.
+void RegisterMenuForms();
+}  // namespace qs

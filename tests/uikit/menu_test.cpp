@@ -1,0 +1,289 @@
+// Menus through real mouse and key input: the bar opens lists on click and
+// on hover through the shared timer, lists cascade, keys walk and close
+// them, an action's state shows in its entry, a right click pops a menu.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
+
+#include "platform/bitmap.h"
+#include "platform/extctrls.h"
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/stdctrls.h"
+#include "platform/testdriver.h"
+#include "uikit/menu.h"
+
+namespace qs {
+namespace {
+
+namespace td = testdriver;
+
+// Runs the message loop until cond holds or ms have passed.
+bool WaitFor(const std::function<bool()>& cond, int ms = 1500) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    td::ProcessMessages();
+    if (cond()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  td::ProcessMessages();
+  return cond();
+}
+
+TPoint Centre(const TECMenuItem& e) {
+  TRect r = e.ItemRect();
+  return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+}
+
+class MenuTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    form = new TForm(nullptr);
+    form->SetBounds(100, 100, 400, 300);
+    edit = new TEdit(form);
+    edit->SetBounds(10, 100, 100, 24);
+    edit->SetParent(form);
+    bar = new TECMenu(form);
+    bar->SetBounds(0, 0, 400, 22);
+    bar->SetParent(form);
+    TECMenuItem* root = bar->Item();
+    root->SetOrientation(ioHorizontal);
+    file = root->AddItem("&File");
+    open = file->AddItem("Open");
+    open->OnClick = [this](TObject*) { ++opens; };
+    file->AddItem("Close");
+    editMenu = root->AddItem("&Edit");
+    editMenu->AddItem("Copy");
+    sep = editMenu->AddItem("");
+    sep->SetKind(ikSeparator);
+    paste = editMenu->AddItem("Paste");
+    special = paste->AddItem("Special");
+    td::ShowAndWait(*form);
+    edit->SetFocus();
+    td::ProcessMessages();
+  }
+  void TearDown() override {
+    delete form;
+    td::ProcessMessages();
+  }
+  TECSubMenu* ListOf(TECMenuItem* item) { return dynamic_cast<TECSubMenu*>(item->Window()); }
+  void MoveInList(TECMenuItem* entry) {
+    TPoint c = Centre(*entry);
+    td::MouseMove(*ListOf(entry->Parent()), c.X + 1, c.Y + 1);
+  }
+
+  TForm* form = nullptr;
+  TEdit* edit = nullptr;
+  TECMenu* bar = nullptr;
+  TECMenuItem *file = nullptr, *open = nullptr, *editMenu = nullptr, *sep = nullptr, *paste = nullptr,
+              *special = nullptr;
+  int opens = 0;
+};
+
+TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
+  TPoint f = Centre(*file);
+  td::MouseMove(*bar, f.X, f.Y);
+  td::Click(*bar, f.X, f.Y);
+  ASSERT_NE(ListOf(file), nullptr);
+  EXPECT_TRUE(ListOf(file)->Visible());
+  EXPECT_TRUE(bar->Armed());
+  // The list appears below its bar entry, at its left edge.
+  EXPECT_EQ(ListOf(file)->Left(), bar->ClientToScreen(TPoint{file->ItemRect().Left, 0}).X);
+  // While armed, the next bar entry opens at the next tick.
+  TPoint e = Centre(*editMenu);
+  td::MouseMove(*bar, e.X, e.Y);
+  ASSERT_TRUE(WaitFor([&] { return ListOf(editMenu) != nullptr; }, 400));
+  EXPECT_TRUE(WaitFor([&] { return ListOf(file) == nullptr; }));
+  // Inside a list a submenu waits for the tick interval.
+  MoveInList(paste);
+  auto hot = std::chrono::steady_clock::now();
+  ASSERT_TRUE(WaitFor([&] { return ListOf(paste) != nullptr; }));
+  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - hot);
+  EXPECT_GE(waited.count(), 300);
+  // The cascade opens right of its parent list.
+  EXPECT_GE(ListOf(paste)->Left(), ListOf(editMenu)->Left() + ListOf(editMenu)->Width() - 2 * paste->Offset() - 1);
+  // Over a separator the previous entry stays hot.
+  MoveInList(sep);
+  EXPECT_EQ(editMenu->HotChild(), paste);
+  // Nothing took the focus from the bar.
+  EXPECT_TRUE(bar->Focused());
+}
+
+TEST_F(MenuTest, KeysWalkOpenAndClose) {
+  TPoint e = Centre(*editMenu);
+  td::MouseMove(*bar, e.X, e.Y);
+  td::Click(*bar, e.X, e.Y);
+  ASSERT_NE(ListOf(editMenu), nullptr);
+  td::PressKey(*bar, VK_DOWN);
+  EXPECT_EQ(editMenu->HotChild()->Caption(), "Copy");
+  td::PressKey(*bar, VK_DOWN);  // skips the separator
+  EXPECT_EQ(editMenu->HotChild(), paste);
+  td::PressKey(*bar, VK_DOWN);  // last entry: stays
+  EXPECT_EQ(editMenu->HotChild(), paste);
+  td::PressKey(*bar, VK_RIGHT);
+  ASSERT_NE(ListOf(paste), nullptr);
+  td::PressKey(*bar, VK_DOWN);
+  EXPECT_EQ(paste->HotChild(), special);
+  td::PressKey(*bar, VK_ESCAPE);  // closes only the submenu
+  td::ProcessMessages();
+  EXPECT_EQ(ListOf(paste), nullptr);
+  EXPECT_NE(ListOf(editMenu), nullptr);
+  td::PressKey(*bar, VK_LEFT);  // a list closes on Left
+  td::ProcessMessages();
+  EXPECT_EQ(ListOf(editMenu), nullptr);
+  // Back on the bar: Left walks to File, Down opens it, Enter executes.
+  td::PressKey(*bar, VK_LEFT);
+  EXPECT_EQ(bar->Item()->HotChild(), file);
+  td::PressKey(*bar, VK_DOWN);
+  ASSERT_NE(ListOf(file), nullptr);
+  td::PressKey(*bar, VK_DOWN);
+  EXPECT_EQ(file->HotChild(), open);
+  td::PressKey(*bar, VK_RETURN);
+  td::ProcessMessages();
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(ListOf(file), nullptr);
+  // The focus goes back to where it was before the click into the bar.
+  EXPECT_TRUE(edit->Focused());
+}
+
+TEST_F(MenuTest, SecondClickClosesAndClickExecutes) {
+  TPoint f = Centre(*file);
+  td::MouseMove(*bar, f.X, f.Y);
+  td::Click(*bar, f.X, f.Y);
+  ASSERT_NE(ListOf(file), nullptr);
+  td::Click(*bar, f.X, f.Y);
+  td::ProcessMessages();
+  EXPECT_EQ(ListOf(file), nullptr);
+  td::Click(*bar, f.X, f.Y);
+  ASSERT_NE(ListOf(file), nullptr);
+  MoveInList(open);
+  TPoint o = Centre(*open);
+  td::Click(*ListOf(file), o.X + 1, o.Y + 1);
+  td::ProcessMessages();
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(ListOf(file), nullptr);
+}
+
+TEST_F(MenuTest, ActionStateShowsInEntry) {
+  auto* action = new TAction(form);
+  action->SetCaption("Print");
+  int runs = 0;
+  action->OnExecute = [&](TObject*) { ++runs; };
+  TECMenuItem* print = file->AddItem("");
+  print->SetAction(action);
+  action->SetEnabled(false);
+  TPoint f = Centre(*file);
+  td::MouseMove(*bar, f.X, f.Y);
+  td::Click(*bar, f.X, f.Y);
+  ASSERT_NE(ListOf(file), nullptr);
+  EXPECT_EQ(print->Caption(), "Print");
+  MoveInList(print);
+  EXPECT_NE(file->HotChild(), print);  // a disabled entry is never hot
+  TPoint p = Centre(*print);
+  td::Click(*ListOf(file), p.X + 1, p.Y + 1);
+  EXPECT_EQ(runs, 0);
+  action->SetEnabled(true);
+  MoveInList(open);
+  MoveInList(print);
+  EXPECT_EQ(file->HotChild(), print);
+  td::Click(*ListOf(file), p.X + 1, p.Y + 1);
+  td::ProcessMessages();
+  EXPECT_EQ(runs, 1);
+}
+
+TEST_F(MenuTest, RightClickPopsContextMenu) {
+  auto* menu = new TECContextMenu(form);
+  int cuts = 0;
+  menu->Item()->AddItem("Cut")->OnClick = [&](TObject*) { ++cuts; };
+  menu->Item()->AddItem("Paste");
+  auto* area = new TPanel(form);
+  area->SetBounds(150, 60, 200, 150);
+  area->SetParent(form);
+  area->OnMouseUp = [&](TObject*, TMouseButton b, TShiftState, int x, int y) {
+    if (b != mbRight) return;
+    TPoint s = area->ClientToScreen(TPoint{x, y});
+    menu->Popup(s.X, s.Y);
+  };
+  td::Click(*area, 20, 30, mbRight);
+  TECSubMenu* w = menu->PopupWindow();
+  ASSERT_NE(w, nullptr);
+  EXPECT_TRUE(w->Visible());
+  EXPECT_EQ(w->Left(), area->ClientToScreen(TPoint{20, 30}).X);
+  // A second popup frees the first window.
+  const int forms = Screen().FormCount();
+  td::Click(*area, 40, 30, mbRight);
+  ASSERT_NE(menu->PopupWindow(), nullptr);
+  EXPECT_EQ(Screen().FormCount(), forms);
+  w = menu->PopupWindow();
+  TPoint c = Centre(*menu->Item()->Items(0));
+  td::MouseMove(*w, c.X + 1, c.Y + 1);
+  td::Click(*w, c.X + 1, c.Y + 1);
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  EXPECT_EQ(cuts, 1);
+}
+
+TEST(ContextMenu, PopupNearTheRightEdgeOpensLeftOfThePoint) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 200, 100);
+  td::ShowAndWait(form);
+  auto* menu = new TECContextMenu(&form);
+  menu->Item()->AddItem("A rather long entry");
+  const int x = Screen().Width() - 10;
+  menu->Popup(x, 100);
+  ASSERT_NE(menu->PopupWindow(), nullptr);
+  EXPECT_EQ(menu->PopupWindow()->Left() + menu->PopupWindow()->Width(), x);
+}
+
+}  // namespace
+}  // namespace qs
+
+namespace qs {
+namespace {
+
+TEST(Toolbar, DropDownArrowPartAndHint) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 300, 100);
+  auto* bar = new TECMenu(&form);
+  bar->SetBounds(0, 0, 300, 26);
+  bar->SetParent(&form);
+  TECMenuItem* root = bar->Item();
+  root->SetOrientation(ioHorizontal);
+  root->SetMenuStyle(msToolbar);
+  TECMenuItem* newButton = root->AddItem("New");
+  newButton->SetShowHint(true);
+  TECMenuItem* zoom = root->AddItem("Zoom");
+  zoom->SetKind(ikDropDown);
+  zoom->SetShowHint(true);
+  // With an image the button has a main part left of its arrow part.
+  auto* images = new TImageList(&form, 16, 16);
+  TBitmap picture(16, 16);
+  images->AddMasked(picture, clRed);
+  bar->SetImages(images);
+  zoom->SetImage(0);
+  int runs = 0, drops = 0;
+  zoom->OnClick = [&](TObject*) { ++runs; };
+  zoom->OnDropDownClick = [&](TObject* sender) {
+    EXPECT_EQ(sender, zoom);
+    ++drops;
+  };
+  td::ShowAndWait(form);
+  const TRect r = zoom->ItemRect();
+  const int y = (r.Top + r.Bottom) / 2;
+  td::MouseMove(*bar, (newButton->ItemRect().Left + newButton->ItemRect().Right) / 2, y);
+  EXPECT_EQ(bar->Hint(), "New");
+  td::MouseMove(*bar, r.Right - 3, y);
+  EXPECT_EQ(bar->Hint(), "Zoom");  // moving onto the next button shows its caption at once
+  EXPECT_EQ(zoom->MouseState(), 2);
+  td::Click(*bar, r.Right - 3, y);  // the arrow part
+  EXPECT_EQ(drops, 1);
+  EXPECT_EQ(runs, 0);
+  td::MouseMove(*bar, r.Left + 3, y);
+  td::Click(*bar, r.Left + 3, y);  // the main part
+  EXPECT_EQ(runs, 1);
+  EXPECT_EQ(drops, 1);
+}
+
+}  // namespace
+}  // namespace qs
