@@ -130,6 +130,15 @@ class TEditFixture : public ::testing::Test {
     }
   }
 
+  // Undo and redo rebuild a measure's items from the journal, so a test
+  // looks its items up again after them: the index-th item of a class.
+  template <class T>
+  static T* Find(TQSMeasure* m, int index = 0) {
+    for (TQSItem* item : m->Items)
+      if (auto* t = dynamic_cast<T*>(item); t && index-- == 0) return t;
+    return nullptr;
+  }
+
   // Undo gives the bytes before, redo those after.
   void ExpectUndoRedo(const std::vector<uint8_t>& before) {
     const std::vector<uint8_t> after = Saved();

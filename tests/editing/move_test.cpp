@@ -217,6 +217,7 @@ TEST_F(MoveTest, OnTablatureANoteChangesStringAndKeepsItsFret) {
   EXPECT_EQ(note->Fields.TabFret, 3);
   EXPECT_EQ(note->Fields.Pitch, MakePitch(4, 5));  // 55 + 2 = 57: A
   ExpectUndoRedo(before);
+  note = Find<TQSNote>(m);
   // Beyond the first string the move is refused.
   note->Fields.TabString = 0;
   Score.Recalculate(0);
@@ -257,7 +258,9 @@ TEST_F(MoveTest, MarksSnapToThePreviousAndNextNoteTime) {
   EXPECT_EQ(accent->Fields.Time, 256);
   EXPECT_EQ(gliss->Fields.Style & 1, 1);
   ExpectUndoRedo(before);
+  accent = Find<TQSMark>(m);
   Score.ClearUndo();
+  Score.Recalculate(0);
   View.Selected = {ElementOfItem(accent)};
   MoveToNoteTime(Score, 0);
   EXPECT_EQ(accent->Fields.Time, 128);

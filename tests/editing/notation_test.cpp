@@ -31,6 +31,7 @@ TEST_F(NotationTest, HidingRestsTwiceRestoresThem) {
   ToggleHiddenRests(Score);
   EXPECT_TRUE(rest->IsHidden());
   ExpectUndoRedo(before);
+  rest = Find<TQSPause>(m);
   Reselect({rest});
   ToggleHiddenRests(Score);
   EXPECT_FALSE(rest->IsHidden());
@@ -68,6 +69,8 @@ TEST_F(NotationTest, AligningTakesTheFirstItemsOffsetAndRestsTheirOwn) {
   EXPECT_EQ(forte->Fields.OffsetY, -16);
   EXPECT_EQ(piano->Fields.OffsetY, -16);
   ExpectUndoRedo(before);
+  forte = Find<TQSMark>(m, 0);
+  piano = Find<TQSMark>(m, 1);
   Score.ClearUndo();
   Reselect({forte, piano});
   AlignVertical(Score);
@@ -141,6 +144,7 @@ TEST_F(NotationTest, JoiningAndUnjoiningSetTheJoinBitsOnce) {
   JoinNotes(Score, 0);
   EXPECT_TRUE(a->BeamedToNext());
   ExpectUndoRedo(before);
+  a = Find<TQSNote>(m);
   Score.ClearUndo();
   Reselect({a});
   JoinNotes(Score, 0);  // joined already: nothing
@@ -235,6 +239,7 @@ TEST_F(NotationTest, SplittingAQuarterGivesTwoEighthsAndUnitingThemTheQuarter) {
   UnionNotePair(Score, 1);
   EXPECT_EQ(Timeline(m), "N0+64 N64+64 R128+384");
   ExpectUndoRedo(before);
+  quarter = Find<TQSNote>(m);
   Score.ClearUndo();
   Reselect({quarter});
   UnionNotePair(Score, 0);

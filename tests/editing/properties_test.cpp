@@ -97,6 +97,7 @@ TEST_F(PropertiesTest, ChordEntriesAreCutOrAppended) {
   EXPECT_EQ(chord->Patterns[1].Text, "m");
   EXPECT_EQ(chord->Patterns[1].Fields.Level, 2);
   ExpectUndoRedo(before);
+  chord = Find<TQSChord>(m);
   entries.resize(4);
   entries[3].Text = "7";
   Score.ClearUndo();

@@ -74,6 +74,7 @@ TEST_F(TransposeTest, EveryIntervalFromThreeKeys) {
       EXPECT_EQ(Saved(), before);
       Score.ClearUndo();
       Score.ClearRedo();
+      note = Find<TQSNote>(m);
       View.Selected = {ElementOf(*note)};
     }
   }
