@@ -1,34 +1,51 @@
 // Entering one note at the cursor (and taking it back) on the generated
-// score of 1,000 measures in 4 parts: each step lays the score out again
-// from the page it changed and refreshes the view.
+// score of 1,000 measures in 4 parts, shown in a view of a typical document
+// window: each step lays the score out again from the page it changed and
+// has the view refresh (invalidate) its pages; the painting that follows is
+// the view's own benchmark.
 #include <benchmark/benchmark.h>
+
+#include <algorithm>
 
 #include "editing/entry.h"
 #include "generated_score.h"
 #include "layout/layout.h"
-#include "render/window.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "screen_host.h"
+#include "view/window.h"
 
 namespace {
 
 using namespace qs;
 using namespace qs::bench;
 
-// The generated score laid out, with a view whose cursor stands in the
-// first (arg 0) or last (arg 1) measure of the third part.
-struct TEditedScore {
-  TQSScore Score;
-  TQSPageView View;
-  explicit TEditedScore(bool last) {
+// Scores made after this lay themselves out through the layout library.
+struct TLayoutInstalled {
+  TLayoutInstalled() {
     Setup();
     InstallLayout();
+  }
+};
+
+// The view shows the page of the cursor, which stands in the first (arg 0)
+// or last (arg 1) measure of the third part.
+struct TEditedScore : TLayoutInstalled {
+  TQSScore Score;
+  TScreenHost Host;
+  TQSWindow View;
+  explicit TEditedScore(bool last) {
     BuildScore(Score, 1000);
     LayoutScore(Score, 0);
-    Score.AttachWindow(&View);
+    View.SetHost(&Host);
+    View.SetBounds(0, 0, 1200, 900);
+    View.SetScore(&Score);
     TQSPiece* piece = Score.GetPiece(0);
     const int measure = last ? piece->GetPart(2)->MeasureCount() - 1 : 0;
-    View.CursorPosition = {std::max(piece->MeasurePage(measure), 0), 0, 2, measure, 0, 0, 384};
+    const int page = std::max(piece->MeasurePage(measure), 0);
+    View.SetCursor(page, 0, 2, measure, 0, 0, 384, View.CursorLine);
+    View.GotoPage(page);
   }
-  ~TEditedScore() { Score.DetachWindow(&View); }
 };
 
 // Entering the note with its undo record, the layout from the cursor's page

@@ -8,6 +8,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "score/calcrecords.h"
+#include "screen_host.h"
 #include "view/window.h"
 
 namespace {
@@ -16,15 +17,6 @@ using namespace qs;
 using namespace qs::bench;
 
 constexpr int kMeasures = 1000;
-
-// The control stand-in: a screen bitmap of a typical document window.
-struct TScreenHost : TQSWindow::THost {
-  TBitmap Bitmap{1200, 900};
-  TCanvas* Screen() override { return &Bitmap.Canvas(); }
-  void Invalidate(const TRect&, bool) override {}
-  void Update() override {}
-  void Flush(const TRect&) override {}
-};
 
 class TShownScore {
  public:

@@ -23,10 +23,12 @@ bool IsBlackKey(int semitone) {
   return s == 1 || s == 3 || s == 6 || s == 8 || s == 10;
 }
 
-void InsertChordNotes(TQSScore& score, int count, const TQSChordTone* tones, int duration, bool spellBlackKeys) {
+void InsertChordNotes(TQSScore& score, int count, const std::vector<TQSChordTone>& tones, int duration,
+                      bool spellBlackKeys) {
   score.ClearSelections();
   TQSEditCommand cmd(score, undoaction::ChordEntered);
-  if (!cmd.HasView() || !score.CurrentVoice() || !tones) return;
+  if (!cmd.HasView() || !score.CurrentVoice()) return;
+  count = std::min(count, static_cast<int>(tones.size()));
   TQSMeasure* m = cmd.EnsureMeasure(-1);
   if (!m) return;
   const TQSCursorPosition c = cmd.Cursor();
@@ -51,7 +53,7 @@ void InsertChordNotes(TQSScore& score, int count, const TQSChordTone* tones, int
   try {
     int prevSemitone = 0, prevOctave = 0;
     for (int i = 0; i < count; ++i) {
-      const TQSChordTone& t = tones[i];
+      const TQSChordTone& t = tones[static_cast<size_t>(i)];
       TQSModifiers list;
       if (t.Step != 0) {
         if (t.Modifier != 0) list.push_back(t.Modifier);
@@ -132,9 +134,9 @@ void SetChordSymbol(TQSScore& score, const std::vector<uint8_t>& pattern,
   cmd.Finish();
 }
 
-void SetGuitarFrame(TQSScore& score, const std::vector<uint8_t>& pattern, const uint8_t* fretBytes,
-                    const TQSFrameString* stringEntries, int stringCount, int fretCount, int usedFretCount,
-                    int startFret, int yOffset) {
+void SetGuitarFrame(TQSScore& score, const std::vector<uint8_t>& pattern, const std::vector<uint8_t>& fretBytes,
+                    const std::vector<TQSFrameString>& stringEntries, int stringCount, int fretCount,
+                    int usedFretCount, int startFret, int yOffset) {
   TQSEditCommand cmd(score, undoaction::ChordEntered);
   TQSMeasure* m = ChordTarget(score, cmd);
   if (!m) return;
@@ -151,9 +153,9 @@ void SetGuitarFrame(TQSScore& score, const std::vector<uint8_t>& pattern, const 
   frame->Fields.FretCount = static_cast<uint8_t>(std::clamp(fretCount, 0, 255));
   frame->SetUsedFretCount(static_cast<uint8_t>(std::clamp(usedFretCount, 0, 255)));
   frame->Fields.StartFret = static_cast<uint8_t>(std::clamp(startFret, 0, 255));
-  if (stringEntries)
-    std::copy_n(stringEntries, frame->Strings.size(), frame->Strings.begin());
-  if (fretBytes) std::copy_n(fretBytes, frame->Barre.size(), frame->Barre.begin());
+  for (size_t i = 0; i < frame->Strings.size(); ++i)
+    frame->Strings[i] = i < stringEntries.size() ? stringEntries[i] : TQSFrameString{};
+  for (size_t i = 0; i < frame->Barre.size(); ++i) frame->Barre[i] = i < fretBytes.size() ? fretBytes[i] : 0;
   cmd.Finish();
 }
 

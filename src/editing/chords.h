@@ -26,16 +26,20 @@ struct TQSChordTone {
 int StepOfSemitone(int semitone);
 bool IsBlackKey(int semitone);
 
-// The first count tones as notes of the given value at the cursor, one undo
-// step; black keys are spelled from the tone before when spellBlackKeys.
-void InsertChordNotes(TQSScore& score, int count, const TQSChordTone* tones, int duration, bool spellBlackKeys);
+// The first count tones (at most those given) as notes of the given value
+// at the cursor, one undo step; black keys are spelled from the tone before
+// when spellBlackKeys.
+void InsertChordNotes(TQSScore& score, int count, const std::vector<TQSChordTone>& tones, int duration,
+                      bool spellBlackKeys);
 // A chord symbol at the cursor, or the one there updated; without names the
 // score's GetChordText names it from the pattern.
 void SetChordSymbol(TQSScore& score, const std::vector<uint8_t>& pattern,
                     const std::vector<TQSChordFragment>* names, int yOffset);
-void SetGuitarFrame(TQSScore& score, const std::vector<uint8_t>& pattern, const uint8_t* fretBytes,
-                    const TQSFrameString* stringEntries, int stringCount, int fretCount, int usedFretCount,
-                    int startFret, int yOffset);
+// The frame takes stringCount string entries and usedFretCount barre bytes;
+// entries missing from the lists given are left empty.
+void SetGuitarFrame(TQSScore& score, const std::vector<uint8_t>& pattern, const std::vector<uint8_t>& fretBytes,
+                    const std::vector<TQSFrameString>& stringEntries, int stringCount, int fretCount,
+                    int usedFretCount, int startFret, int yOffset);
 // Duration not 0: frees the chord notes of the cursor's voice starting in
 // [cursor, cursor + duration); 0: the last chord symbol or frame at the
 // cursor tick. No undo record.

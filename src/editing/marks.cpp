@@ -235,6 +235,9 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
     length = type == 1 ? 128 : type == 2 ? 64 : 256;
     if (m->FindTuplet(sv, tick)) return reuse;
   }
+  // A mark that already is what was asked for is left alone, unrecorded.
+  if (reuse && reuse->Fields.Value == length && reuse->Fields.Kind == type && reuse->Fields.Style == flags)
+    return reuse;
 
   THeldRecalculate held(score);
   cmd.SaveMeasure(m);
@@ -299,8 +302,6 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
       }
     }
     m->Items.Insert(TQSScore::FindItemInsertIndex(*m, sv, mark->Fields.Time, 0), mark);
-  } else if (reuse->Fields.Value == length && reuse->Fields.Kind == type && reuse->Fields.Style == flags) {
-    return reuse;
   }
 
   mark->Fields.Kind = static_cast<uint8_t>(type);

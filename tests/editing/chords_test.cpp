@@ -28,8 +28,7 @@ TEST_F(ChordsTest, ATriadBecomesOneChordInOneUndoStep) {
   AddPiece({1}, 1);
   Cursor(0, 0);
   const std::vector<uint8_t> before = Saved();
-  const TQSChordTone tones[] = {Tone(60), Tone(64), Tone(67)};
-  InsertChordNotes(Score, 3, tones, 128, false);
+  InsertChordNotes(Score, 3, {Tone(60), Tone(64), Tone(67)}, 128, false);
   std::vector<TQSNote*> notes = Notes(Measure(0));
   ASSERT_EQ(notes.size(), 3u);
   std::vector<int> pitches;
@@ -41,6 +40,14 @@ TEST_F(ChordsTest, ATriadBecomesOneChordInOneUndoStep) {
   EXPECT_EQ(pitches, (std::vector<int>{0x50, 0x52, 0x54}));
   EXPECT_EQ(Score.GetUndoRecord(0)->Action, undoaction::ChordEntered);
   ExpectUndoRedo(before);
+}
+
+// A count beyond the tones given enters the tones there are.
+TEST_F(ChordsTest, TheCountStopsAtTheTonesGiven) {
+  AddPiece({1}, 1);
+  Cursor(0, 0);
+  InsertChordNotes(Score, 5, {Tone(60), Tone(64)}, 128, false);
+  EXPECT_EQ(Notes(Measure(0)).size(), 2u);
 }
 
 TEST_F(ChordsTest, BlackKeysAreSpelledFromTheToneBefore) {
@@ -59,7 +66,7 @@ TEST_F(ChordsTest, BlackKeysAreSpelledFromTheToneBefore) {
     Cursor(0, 0);
     std::vector<TQSChordTone> tones;
     for (int p : c.Pitches) tones.push_back(Tone(p));
-    InsertChordNotes(Score, static_cast<int>(tones.size()), tones.data(), 128, true);
+    InsertChordNotes(Score, static_cast<int>(tones.size()), tones, 128, true);
     TQSNote* black = nullptr;
     for (TQSNote* n : Notes(Measure(0)))
       if (n->ItemCount() > 0) black = n;
@@ -116,15 +123,22 @@ TEST_F(ChordsTest, AFrameTakesItsStringsAndFrets) {
   AddPiece({1}, 1);
   Cursor(0, 0);
   const std::vector<uint8_t> before = Saved();
-  const TQSFrameString strings[] = {{0, 0, 0}, {0, 1, 1}, {0, 2, 2}, {0, 255, 0}};
-  const uint8_t frets[] = {1, 0, 0};
-  SetGuitarFrame(Score, {0, 0}, frets, strings, 4, 24, 3, 0, -300);
+  SetGuitarFrame(Score, {0, 0}, {1, 0, 0}, {{0, 0, 0}, {0, 1, 1}, {0, 2, 2}, {0, 255, 0}}, 4, 24, 3, 0, -300);
   auto* frame = dynamic_cast<TQSFrame*>(Measure(0)->GetItem(0));
   ASSERT_NE(frame, nullptr);
   EXPECT_EQ(frame->Strings.size(), 4u);
   EXPECT_EQ(frame->Strings[3].Finger, 255);
   EXPECT_EQ(frame->Barre, (std::vector<uint8_t>{1, 0, 0}));
   ExpectUndoRedo(before);
+  // Counts beyond the entries given leave the rest empty instead of reading
+  // past them.
+  SetGuitarFrame(Score, {0, 0}, {2}, {{0, 3, 3}}, 6, 24, 4, 0, -300);
+  frame = dynamic_cast<TQSFrame*>(Measure(0)->GetItem(0));
+  ASSERT_NE(frame, nullptr);
+  ASSERT_EQ(frame->Strings.size(), 6u);
+  EXPECT_EQ(frame->Strings[0].Finger, 3);
+  EXPECT_EQ(frame->Strings[5], TQSFrameString{});
+  EXPECT_EQ(frame->Barre, (std::vector<uint8_t>{2, 0, 0, 0}));
 }
 
 }  // namespace

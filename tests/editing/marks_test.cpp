@@ -41,6 +41,10 @@ TEST_F(MarksTest, ADynamicOfTheSameStaffAndTickIsUpdated) {
   EXPECT_EQ(CountKind(Measure(0), kind::Dynamics), 1);
   EXPECT_EQ(forte->Fields.Kind, 5);
   ExpectUndoRedo(before);
+  // The same mark again: nothing to do, nothing recorded.
+  forte = static_cast<TQSMark*>(Measure(0)->GetItem(0));
+  EXPECT_EQ(InsertMark(Score, kind::Dynamics, 5, 0, 0, 0, 2), forte);
+  EXPECT_EQ(Score.UndoCount(), 1);
 }
 
 TEST_F(MarksTest, KeyChangeRespellsUpToTheNextKey) {
