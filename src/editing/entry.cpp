@@ -164,10 +164,8 @@ bool Prepare(TEntry& e, int duration, const TQSModifiers& modifiers, int lastTup
 
 // The stem of a new note: 4 (down) or 0 (up).
 bool EntryStemDown(TQSScore& score, const TEntry& e, int octave, int step) {
-  if (e.Staff->Fields.Tablature) return false;
-  if (e.Measure->AllVoices()) return StaffOf(e.StaffVoice) == 0;
-  if (e.Staff->VoiceCount() > 1) return VoiceOf(e.StaffVoice) != 0;
-  return octave * 7 + step - ClefShiftAtCursor(score) > 40;
+  return NoteEntryStemDown(e.Staff->Fields.Tablature, e.Measure->AllVoices(), e.Staff->VoiceCount() > 1,
+                           static_cast<uint8_t>(e.StaffVoice), MakePitch(octave, step), ClefShiftAtCursor(score));
 }
 
 // Clears the column's multi-measure rests before music goes into the measure.

@@ -250,24 +250,26 @@ class TPostPass {
     for (TQSItem* item : m.Items)
       if (TQSNote* n = AsNote(item)) chords[{n->Fields.StaffVoice, n->Fields.Time}].push_back(n);
     for (auto& [key, notes] : chords) {
-      const int staff = StaffOf(static_cast<uint8_t>(key.first)), voice = VoiceOf(static_cast<uint8_t>(key.first));
-      int given = -1, furthest = 0, distance = -1;
+      const int staff = StaffOf(static_cast<uint8_t>(key.first));
+      int given = -1, distance = -1;
+      const TQSNote* furthest = notes[0];
       for (TQSNote* n : notes) {
         const TItemInfo* info = InfoOf(n);
         if (info && info->StemRead) given = n->IsStemDown() ? 1 : 0;
         const int p = StaffPosition(m, state, *n);
         if (std::abs(p - kMiddleLine) > distance) {
           distance = std::abs(p - kMiddleLine);
-          furthest = p;
+          furthest = n;
         }
       }
-      bool down;
       const TQSStaff* s = m.Part() ? m.Part()->GetStaff(staff) : nullptr;
       auto inUse = voices.find(staff);
-      if (given >= 0) down = given == 1;
-      else if (s && s->Fields.Tablature) down = false;
-      else if (inUse != voices.end() && inUse->second.size() > 1) down = voice != 0;
-      else down = furthest <= kMiddleLine;
+      const bool down =
+          given >= 0 ? given == 1
+                     : NoteEntryStemDown(s && s->Fields.Tablature, m.AllVoices(),
+                                         inUse != voices.end() && inUse->second.size() > 1, furthest->Fields.StaffVoice,
+                                         furthest->Fields.Pitch,
+                                         ClefKindOffset(ClefAt(m, state, staff, furthest->Fields.Time)));
       for (TQSNote* n : notes) {
         const TItemInfo* info = InfoOf(n);
         if (!info || !info->StemRead) n->SetStemDown(down);

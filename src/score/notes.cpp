@@ -65,6 +65,15 @@ TQSNote::~TQSNote() {
 
 TQSVorschlag* TQSNote::GraceGroup() const { return dynamic_cast<TQSVorschlag*>(Owner()); }
 
+bool NoteEntryStemDown(bool tablature, bool allVoices, bool severalVoices, uint8_t staffVoice, uint8_t pitch,
+                       int clefShift) {
+  if (tablature) return false;
+  if (allVoices) return StaffOf(staffVoice) == 0;
+  if (severalVoices) return VoiceOf(staffVoice) != 0;
+  // Above line 40 lies the middle line and everything over it.
+  return PitchLine(pitch) - clefShift > 40;
+}
+
 int DotCount(const TQSItemHolder& holder) {
   for (TQSItem* item : holder.Items)
     if (item->ItemType == kind::Dot) return static_cast<TQSMark*>(item)->Fields.Value + 1;

@@ -155,6 +155,14 @@ int ExtraBeamsFor(int written);
 // other positive natural-sharp, 0 natural.
 uint8_t AccidentalKindFor(int alteration);
 
+// The stem a note gets where nothing else decides it, as note entry gives
+// it: up on a tablature staff; in a measure of all voices down on the
+// first staff and up on the others; on a staff with several voices up for
+// the first voice and down for the others; otherwise down from the middle
+// line up. clefShift is the staff position offset of the clef in force.
+bool NoteEntryStemDown(bool tablature, bool allVoices, bool severalVoices, uint8_t staffVoice, uint8_t pitch,
+                       int clefShift);
+
 // The number of dots of a note or rest: its one dot mark holds the count
 // less one in its value; 0 without a dot mark.
 int DotCount(const TQSItemHolder& holder);
