@@ -353,6 +353,19 @@ TQSPause* PlaceRest(TEntry& e, int written, int length, const TQSModifiers& modi
 
 }  // namespace
 
+TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
+  auto* mark = NewUnregistered<TQSMark>(holder, k);
+  mark->Fields.Kind = static_cast<uint8_t>(variant);
+  mark->Fields.Value = static_cast<uint16_t>(value);
+  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
+  return mark;
+}
+
+bool EarlierVoice(int a, int b) {
+  return StaffOf(uint8_t(a)) < StaffOf(uint8_t(b)) ||
+         (StaffOf(uint8_t(a)) == StaffOf(uint8_t(b)) && VoiceOf(uint8_t(a)) < VoiceOf(uint8_t(b)));
+}
+
 int DottedLength(int duration, const TQSModifiers& modifiers) {
   int length = duration;
   for (int code : modifiers) {

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "score/item.h"
+
 namespace qs {
 
 class TQSScore;
@@ -13,6 +15,7 @@ class TQSNote;
 class TQSPause;
 class TQSMark;
 class TQSMeasure;
+class TQSItemHolder;
 
 // The note-palette modifier codes that come with a note or rest; codes not
 // named here are ignored by the entry commands.
@@ -26,6 +29,11 @@ constexpr int Slide = 29, TieUp = 30, TieDown = 31, Small = 43, Dot = 45, Double
               LastTremolo = 147, HandUp = 148, HandDown = 149;
 }  // namespace modifier
 using TQSModifiers = std::vector<int>;
+
+// A mark attached to a note or rest: appended, or first in its list.
+TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first);
+// True when staff/voice a comes before b in the order of the measure's items.
+bool EarlierVoice(int a, int b);
 
 // The real length of a note value with the dots the modifier codes ask for
 // (the last dot code wins).

@@ -1,5 +1,7 @@
 #include "editing/recording.h"
 
+#include "editing/entry.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -15,8 +17,9 @@ namespace qs {
 
 namespace {
 
-constexpr int kDot = 45, kDoubleDot = 46, kTripleDot = 47;
-constexpr int kFlat = 50, kDoubleSharp = 53, kNatural = 54, kNaturalSharp = 56;
+using namespace modifier;
+
+bool IsDotCode(int code) { return code >= Dot && code <= TripleDot; }
 
 // Holds the view's record lock for the life of the command.
 class TRecordLock {
@@ -44,36 +47,9 @@ T* NewItem(TQSItemOwner& owner, TQSItemType k) {
   return item;
 }
 
-TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
-  auto* mark = NewItem<TQSMark>(holder, k);
-  mark->Fields.Kind = static_cast<uint8_t>(variant);
-  mark->Fields.Value = static_cast<uint16_t>(value);
-  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
-  return mark;
-}
-
-// The number of dots the modifier codes ask for (the most wins).
-int DotCount(const std::vector<int>& modifiers) {
-  int dots = 0;
-  for (int code : modifiers)
-    if (code >= kDot && code <= kTripleDot) dots = std::max(dots, code - kDot + 1);
-  return dots;
-}
-
-int Dotted(int length, int dots) {
-  int result = length;
-  for (int d = 1; d <= dots; ++d) result += length >> d;
-  return result;
-}
-
 // The nearest multiple of the quantum, halves to the even one.
 int Quantised(int value, int quantum) {
   return quantum * static_cast<int>(std::nearbyint(static_cast<double>(value) / quantum));
-}
-
-bool EarlierVoice(int a, int b) {
-  const auto sa = static_cast<uint8_t>(a), sb = static_cast<uint8_t>(b);
-  return StaffOf(sa) < StaffOf(sb) || (StaffOf(sa) == StaffOf(sb) && VoiceOf(sa) < VoiceOf(sb));
 }
 
 // The first note, rest or note repeat at or after position in the order of
@@ -118,7 +94,7 @@ struct TRecording {
   }
 };
 
-TQSNote* PlaceNote(TRecording& r, int position, int written, int length, bool tiedOn, const std::vector<int>& mods) {
+TQSNote* PlaceNote(TRecording& r, int position, int written, int length, bool tiedOn, const TQSModifiers& mods) {
   TQSMeasure& m = *r.Measure;
   const int sv = r.StaffVoice;
   const TQSStaff* staff = r.Part->GetStaff(StaffOf(r.StaffVoice));
@@ -172,17 +148,17 @@ TQSNote* PlaceNote(TRecording& r, int position, int written, int length, bool ti
     note->Items.Add(tie);
   }
   for (int code : mods) {
-    if (code >= kDot && code <= kTripleDot && !note->IsChordMember())
-      AttachMark(*note, kind::Dot, 0, code - kDot, false);
-    else if (code >= kFlat && code <= kDoubleSharp)
-      AttachMark(*note, kind::Accidental, code - kFlat, 0, false);
-    else if (code >= kNatural && code <= kNaturalSharp)
-      AttachMark(*note, kind::Accidental, code - kNatural + 4, 0, true);
+    if (IsDotCode(code) && !note->IsChordMember())
+      AttachMark(*note, kind::Dot, 0, code - Dot, false);
+    else if (code >= Flat && code <= DoubleSharp)
+      AttachMark(*note, kind::Accidental, code - Flat, 0, false);
+    else if (code >= Natural && code <= NaturalSharp)
+      AttachMark(*note, kind::Accidental, code - Natural + 4, 0, true);
   }
   return note;
 }
 
-void PlaceRest(TRecording& r, int position, int written, int length, const std::vector<int>& mods) {
+void PlaceRest(TRecording& r, int position, int written, int length, const TQSModifiers& mods) {
   TQSMeasure& m = *r.Measure;
   const int sv = r.StaffVoice;
   if (TQSItem* item = DecidingItem(m, sv, position)) {
@@ -205,10 +181,10 @@ void PlaceRest(TRecording& r, int position, int written, int length, const std::
   rest->Fields.StaffVoice = static_cast<uint8_t>(sv);
   m.Items.Insert(std::min(TQSScore::FindItemInsertIndex(m, sv, position, 0), m.ItemCount()), rest);
   for (int code : mods)
-    if (code >= kDot && code <= kTripleDot) AttachMark(*rest, kind::Dot, 0, code - kDot, false);
+    if (IsDotCode(code)) AttachMark(*rest, kind::Dot, 0, code - Dot, false);
 }
 
-void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const std::vector<int>& modifiers) {
+void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const TQSModifiers& modifiers) {
   TQSScore& score = r.Score;
   TQSWindowLink* view = score.ActiveWindow();
   if (!view) return;
@@ -228,7 +204,7 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
     length = quantised;
   }
   const int written = length;
-  const int dotted = Dotted(length, DotCount(modifiers));
+  const int dotted = DottedLength(length, modifiers);
   r.Part = score.CurrentPart();
   r.Enter(measureIndex);
   if (!r.Measure) return;
@@ -236,9 +212,10 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
   r.StaffVoice = MakeStaffVoice(cursor.Staff, cursor.Voice);
   if (r.IsNote && score.TwoHandRecording && r.Part->StaffCount() == 2)
     r.StaffVoice = MakeStaffVoice(r.Octave * 7 + r.Step < 29 ? 1 : 0, 0);
+  score.LastEntryLength = static_cast<uint16_t>(dotted);
 
   TQSNote* last = nullptr;
-  const auto place = [&](int at, int w, int l, bool tiedOn, const std::vector<int>& mods) {
+  const auto place = [&](int at, int w, int l, bool tiedOn, const TQSModifiers& mods) {
     if (r.IsNote)
       last = PlaceNote(r, at, w, l, tiedOn, mods);
     else
@@ -249,8 +226,8 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
     r.Finish();
   } else if (r.Slot) {
     // Split over the bar lines into values that start on the beat grid.
-    std::vector<int> plain = modifiers;
-    std::erase_if(plain, [](int code) { return code >= kDot && code <= kTripleDot; });
+    TQSModifiers plain = modifiers;
+    std::erase_if(plain, IsDotCode);
     int remaining = dotted;
     while (remaining >= 1) {
       if (position >= r.MeasureLength()) {
@@ -269,14 +246,14 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
       const auto fits = [&](int piece) {
         return position + piece < end && position + piece < nextBeat && remaining >= piece;
       };
-      std::vector<int> mods = plain;
+      TQSModifiers mods = plain;
       int piece = value;
       if (fits(value * 7 / 4)) {
         piece = value * 7 / 4;
-        mods.push_back(kDoubleDot);
+        mods.push_back(DoubleDot);
       } else if (fits(value * 3 / 2)) {
         piece = value * 3 / 2;
-        mods.push_back(kDot);
+        mods.push_back(Dot);
       }
       place(position, value, piece, remaining > piece, mods);
       remaining -= piece;
@@ -299,7 +276,7 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
 }  // namespace
 
 void InsertRecordedNote(TQSScore& score, int measureIndex, int tick, int octave, int step, int length,
-                        const std::vector<int>& modifiers, int velocity) {
+                        const TQSModifiers& modifiers, int velocity) {
   TRecording r{score};
   r.Octave = octave;
   r.Step = step;
@@ -307,7 +284,7 @@ void InsertRecordedNote(TQSScore& score, int measureIndex, int tick, int octave,
   InsertRecorded(r, measureIndex, tick, length, modifiers);
 }
 
-void InsertRecordedRest(TQSScore& score, int measureIndex, int tick, int length, const std::vector<int>& modifiers) {
+void InsertRecordedRest(TQSScore& score, int measureIndex, int tick, int length, const TQSModifiers& modifiers) {
   TRecording r{score};
   r.IsNote = false;
   InsertRecorded(r, measureIndex, tick, length, modifiers);

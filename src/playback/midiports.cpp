@@ -164,12 +164,12 @@ void TMidiOutput::Close() {
   open_ = false;
 }
 
-bool TMidiOutput::IsOpen() const {
+bool TMidiPortState::IsOpen() const {
   std::lock_guard lock(lock_);
   return open_;
 }
 
-int TMidiOutput::ErrorCode() const {
+int TMidiPortState::ErrorCode() const {
   std::lock_guard lock(lock_);
   return error_;
 }
@@ -287,16 +287,6 @@ void TMidiInput::Close() {
   std::lock_guard lock(lock_);
   open_ = started_ = false;
   events_.clear();
-}
-
-bool TMidiInput::IsOpen() const {
-  std::lock_guard lock(lock_);
-  return open_;
-}
-
-int TMidiInput::ErrorCode() const {
-  std::lock_guard lock(lock_);
-  return error_;
 }
 
 void TMidiInput::Receive(const uint8_t* message, size_t size, double deltaSeconds) {

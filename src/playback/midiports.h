@@ -25,7 +25,20 @@ extern const char* const kBuiltInSynthesizer;
 std::vector<std::string> MidiOutputDevices();
 std::vector<std::string> MidiInputDevices();
 
-class TMidiOutput {
+// The lock of a port and what it guards: whether the port is open and the
+// error code of the last opening.
+class TMidiPortState {
+ public:
+  bool IsOpen() const;
+  int ErrorCode() const;
+
+ protected:
+  mutable std::mutex lock_;
+  bool open_ = false;
+  int error_ = 0;
+};
+
+class TMidiOutput : public TMidiPortState {
  public:
   virtual ~TMidiOutput() = default;
 
@@ -34,8 +47,6 @@ class TMidiOutput {
   int Open();
   // Ends every sounding note and closes the port.
   void Close();
-  bool IsOpen() const;
-  int ErrorCode() const;
 
   // A channel message; nothing while the port is closed.
   void PutShort(uint8_t status, uint8_t data1, uint8_t data2);
@@ -54,11 +65,6 @@ class TMidiOutput {
   virtual void DoClose() = 0;
   virtual void SendShort(const uint8_t* message, size_t size) = 0;
   virtual void SendSysEx(const uint8_t* data, size_t size) = 0;
-
- private:
-  mutable std::mutex lock_;
-  bool open_ = false;
-  int error_ = 0;
 };
 
 // The output port of a device of MidiOutputDevices (an unknown name is
@@ -72,7 +78,7 @@ struct TMidiInputEvent {
   uint32_t Time = 0;
 };
 
-class TMidiInput {
+class TMidiInput : public TMidiPortState {
  public:
   explicit TMidiInput(std::string device = {});
   ~TMidiInput();
@@ -86,8 +92,6 @@ class TMidiInput {
   // Delivers received messages from now on.
   void Start();
   void Close();
-  bool IsOpen() const;
-  int ErrorCode() const;
 
   // Called once per received message, through Post when it is set (to
   // reach the window thread), else on the port's own thread.
@@ -104,10 +108,8 @@ class TMidiInput {
  private:
   struct TPort;
   std::unique_ptr<TPort> port_;
-  mutable std::mutex lock_;
   std::deque<TMidiInputEvent> events_;
-  bool open_ = false, started_ = false;
-  int error_ = 0;
+  bool started_ = false;
   double clockMs_ = 0;
 };
 

@@ -13,6 +13,9 @@ namespace qs {
 
 namespace {
 
+// The player whose play or record thread runs on this thread, if any.
+thread_local const TQSPlayer* threadPlayer = nullptr;
+
 const TQSCalcVisit* VisitOf(const TQSPiece& piece, int index) {
   if (index < 0 || index >= piece.VisitCount || index >= static_cast<int>(piece.Visits.size())) return nullptr;
   return piece.Visits[static_cast<size_t>(index)].get();
@@ -122,6 +125,7 @@ void TQSPlayer::Play() {
 }
 
 void TQSPlayer::PlayThread() {
+  threadPlayer = this;
   double due = clock_.NowMs();
   try {
     {
@@ -167,8 +171,7 @@ void TQSPlayer::PlayThread() {
 }
 
 void TQSPlayer::StopPlay() {
-  const auto self = std::this_thread::get_id();
-  if (self == playThread_.get_id() || self == recordThread_.get_id()) {
+  if (threadPlayer == this) {
     // Called by a receiver on the thread itself: the thread ends after
     // this pass, and the next operation on the window thread joins it.
     if (playing_)
@@ -354,6 +357,7 @@ void TQSPlayer::Record() {
 }
 
 void TQSPlayer::RecordThread() {
+  threadPlayer = this;
   const TQSScore* score = view_.Score;
   double due = clock_.NowMs();
   int i, nextBeat = 0;
@@ -430,7 +434,7 @@ void TQSPlayer::SetRecordMetronome(bool value) {
 
 TQSPlayer::TRecordPosition TQSPlayer::RecordPosition() {
   std::lock_guard lock(recordLock_);
-  return {recordMeasure_, recordTick_, countIn_};
+  return {recordMeasure_, recordTick_, countIn_, recordTicks_};
 }
 
 void TQSPlayer::ResetRecordPosition() {

@@ -72,6 +72,7 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   uint8_t OtherBeatVelocity = 80;
   // Follows a change of the view's TempoScale while playing.
   void SetTempoScale(int percent);
+  void TempoScaleChanged(int percent) override { SetTempoScale(percent); }
   // The quarter-note tempo at the cursor (60 without a score).
   double TempoAtCursor() const;
   // Milliseconds from the piece start to the play position (while
@@ -100,11 +101,13 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   int GetRecordTicks();
   void SetRecordRealTime(bool value);
   void SetRecordMetronome(bool value);
-  // The record position and whether the count-in still runs.
+  // The record position, whether the count-in still runs, and the tick
+  // count, read together.
   struct TRecordPosition {
     int Measure = 0;
     int Tick = 0;
     bool CountIn = false;
+    int Ticks = 0;
   };
   TRecordPosition RecordPosition();
   // Moves the cursor to the next event and records from there.

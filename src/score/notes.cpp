@@ -1,5 +1,7 @@
 #include "score/notes.h"
 
+#include <algorithm>
+
 #include "score/marks.h"
 
 namespace qs {
@@ -101,9 +103,9 @@ uint8_t AccidentalKindFor(int alteration) {
   }
 }
 
-void TQSNote::SetMidiKey(uint8_t key) {
+TSpelledKey SpellMidiKey(int key) {
   // Keys above 191 would need an octave the pitch byte's four bits cannot hold.
-  int k = key > 191 ? 191 : key;
+  int k = std::clamp(key, 0, 191);
   int alteration = 0;
   switch (k % 12) {
     case 1:  // C sharp is written D flat
@@ -117,7 +119,13 @@ void TQSNote::SetMidiKey(uint8_t key) {
       break;
   }
   static constexpr int kStep[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
-  Fields.Pitch = MakePitch(k / 12, kStep[k % 12]);
+  return {k / 12, kStep[k % 12], alteration};
+}
+
+void TQSNote::SetMidiKey(uint8_t key) {
+  const TSpelledKey spelled = SpellMidiKey(key);
+  const int alteration = spelled.Alteration;
+  Fields.Pitch = MakePitch(spelled.Octave, spelled.Step);
 
   // The last accidental takes the new alteration; every other one goes.
   bool met = false;

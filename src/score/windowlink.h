@@ -37,6 +37,8 @@ class TQSPlayControl {
   // Recording with the record position moving with the clock (not step
   // recording).
   virtual bool IsRealTimeRecording() const = 0;
+  // The view's TempoScale changed (percent): playback follows it at once.
+  virtual void TempoScaleChanged(int percent) { (void)percent; }
   // The record lock, which guards the record position: the recording
   // entry commands hold it while they enter a note.
   virtual void LockRecord() = 0;
@@ -119,7 +121,10 @@ class TQSWindowLink {
   virtual void SetFocus() {}
   // The tick of the cursor measure's event of the cursor's staff and voice
   // nearest to tick.
-  virtual int NearestEventTick(int tick) const { return tick; }
+  virtual int NearestEventTick(int tick, int unused = 0) const {
+    (void)unused;
+    return tick;
+  }
   // Moves the cursor to the next event (or the next measure's first).
   virtual void MoveCursorRight(bool extend, bool anyVoice) { (void)extend, (void)anyVoice; }
   // Hides (false) or shows (true) the input cursor; calls are paired.

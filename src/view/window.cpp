@@ -103,6 +103,7 @@ void TQSWindow::SetDataStyle(TQSDataStyle value) {
 void TQSWindow::SetTempoScale(int value) {
   if (value == TempoScale) return;
   TempoScale = value;
+  if (PlayControl) PlayControl->TempoScaleChanged(value);
 }
 
 void TQSWindow::FocusChanged(bool focused) {

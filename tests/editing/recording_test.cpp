@@ -100,6 +100,7 @@ TEST(RecordingEntry, SplitOverTheBarLine) {
   EXPECT_EQ(s.Notes(1), (Strings{"0/128/128"}));
   TRecordScore t(3);
   InsertRecordedNote(t.Score, 0, 128, 5, 2, 512, {45}, 64);
+  EXPECT_EQ(t.Score.LastEntryLength, 768);
   EXPECT_EQ(t.Notes(0), (Strings{"128/256/256~", "384/128/128~"}));
   EXPECT_EQ(t.Notes(1), (Strings{"0/256/256~", "256/128/128"}));
   // Within a beat a dot is taken: a quarter tied to a dotted eighth.

@@ -10,6 +10,7 @@
 
 #include "playback/playclock.h"
 #include "playback/player.h"
+#include "playback/recordinput.h"
 #include "walk_fixture.h"
 
 namespace qs::test {
@@ -203,6 +204,149 @@ TEST(Player, StepRecordingAndBeyondTheScore) {
   // Clicks: one at once (tick 100 has passed beat 0), one at tick 128
   // (pass 28); the measure of 256 ticks begins again at pass 156.
   EXPECT_EQ(s.View->Taken(), (Lines{"0 99 21 7F", "219 99 21 50", "1219 99 21 7F", "2000 FF 2F 00", "cursor 100"}));
+}
+
+// A receiver that stops playback on the play thread itself (as the
+// document window does at the end message) does not wait for itself; the
+// next operation on the window thread joins the thread.
+TEST(Player, StopFromTheReceiver) {
+  TPlayScore s(1);
+  s.Note(s.Measure(0), 0, 512, C5);
+  s.Layout();
+  TQSVirtualClock clock;
+  s.Attach(clock);
+  TQSPlayer player(*s.View, &clock);
+  int messages = 0;
+  s.View->OnPlayShort = [&](TObject*, int, int, int) {
+    if (++messages == 3) s.View->StopPlay();
+  };
+  s.View->Play();
+  player.WaitUntilPlayed();
+  EXPECT_FALSE(player.IsPlaying());
+  EXPECT_EQ(messages, 5);  // volume, pan, program; then the note-on of that pass and its note-off
+  s.View->Play();
+  s.View->StopPlay();
+}
+
+// With Repeat, a score with nothing to play waits a tick between its
+// beginnings instead of spinning.
+TEST(Player, RepeatOfNothingWaits) {
+  TPlayScore s(1);
+  s.Layout();
+  ASSERT_EQ(s.Piece->VisitCount, 0);
+  TQSVirtualClock clock(false);
+  s.Attach(clock);
+  TQSPlayer player(*s.View, &clock);
+  player.Repeat = true;
+  s.View->Play();
+  clock.WaitForSleepers(1);
+  EXPECT_TRUE(player.IsPlaying());
+  s.View->StopPlay();
+}
+
+// The tempo at the cursor comes from the visit playback starts at: with a
+// repeat, measure 2 is the fifth visit, not the third (which is measure 0
+// again, at the first tempo).
+TEST(Player, TempoPlayTimeAndSeek) {
+  TPlayScore s(4);
+  for (int m = 0; m < 4; ++m) s.Note(s.Measure(m), 0, 512, C5);
+  s.Mark(s.Column(0), kind::Tempo, 0, 120, 2);
+  s.Mark(s.Column(1), kind::Tempo, 0, 60, 2);
+  s.Mark(s.Column(1), kind::RepeatClose, 512);
+  s.Layout();
+  TQSVirtualClock clock;
+  s.Attach(clock);
+  TQSPlayer player(*s.View, &clock);
+  s.View->CursorPosition.Measure = 2;
+  EXPECT_DOUBLE_EQ(player.TempoAtCursor(), 60);
+  // The cursor's time: measure 2 starts after 2 s + 4 s + ... in measure
+  // order, at 100 % whatever the tempo scale.
+  s.View->CursorPosition.Tick = 128;
+  s.View->TempoScale = 50;
+  const double start2 = s.SlotOf(2).StartMs;
+  EXPECT_DOUBLE_EQ(player.GetPlayTime(), start2 + 1000);
+  // A stored position in the play order: the second time through measure
+  // 1 (visit 3), a quarter in.
+  player.RealTimeView = true;
+  player.SeekPlayTime(s.Piece->Visits[3]->StartMs + 1000);
+  EXPECT_DOUBLE_EQ(player.GetPlayTime(), s.Piece->Visits[3]->StartMs + 1000);
+  std::vector<std::string> heard;
+  s.View->OnPlayShort = [&](TObject*, int status, int data1, int) {
+    if (status == 0x90) heard.push_back(std::to_string(data1));
+  };
+  s.View->Play();
+  player.WaitUntilPlayed();
+  // From the stored position every event of its measure is still due: the
+  // note of measure 1 sounds at once, then measures 2 and 3.
+  EXPECT_EQ(heard, (std::vector<std::string>{"60", "60", "60"}));
+}
+
+// The cursor follows the play position on the owner's timer; the program
+// of the current voice goes out with the view as sender.
+TEST(Player, FollowAndVoiceProgram) {
+  TPlayScore s(2);
+  s.Note(s.Measure(0), 0, 128, C5);
+  s.Note(s.Measure(1), 256, 128, C5);
+  s.Part()->Fields.Instrument = 33;
+  s.Layout();
+  TQSVirtualClock clock(false);
+  s.Attach(clock);
+  TQSPlayer player(*s.View, &clock);
+  s.View->Play();
+  clock.WaitForSleepers(1);
+  Step(clock, 4000 + 2500);  // measure 1, tick 320: the note at 256 was the last event
+  player.FollowPlayPosition();
+  EXPECT_EQ(s.View->CursorPosition.Measure, 1);
+  EXPECT_EQ(s.View->CursorPosition.Tick, 256);
+  s.View->StopPlay();
+  TObject* sender = nullptr;
+  s.View->OnPlayShort = [&](TObject* from, int status, int data1, int) {
+    sender = from;
+    EXPECT_EQ(status, 0xC5);
+    EXPECT_EQ(data1, 33);
+  };
+  player.SendVoiceProgram(5);
+  EXPECT_EQ(sender, nullptr);  // the test view is no TObject
+}
+
+// Real-time recording from end to end: after the count-in, a chord of E
+// and G sharp played a little after beat 2 for an eighth is entered as
+// eighths at beat 2 (E, G sharp with its accidental), keys played during
+// the count-in are ignored, and the notes still held wait.
+TEST(Player, RecordedNotesBecomeNotation) {
+  TPlayScore s(2);
+  s.Layout();
+  TQSVirtualClock clock(false);
+  s.Attach(clock);
+  TQSPlayer player(*s.View, &clock);
+  TQSRecordCollector collector(s.Score, player);
+  player.SetRecordRealTime(true);
+  s.View->Record();
+  clock.WaitForSleepers(1);
+  Step(clock, 2000);
+  collector.RecordMidiInput(0x90, 60, 100);  // in the count-in
+  Step(clock, 3010);                         // beat 2, plus a little
+  collector.RecordMidiInput(0x90, 64, 90);
+  collector.RecordMidiInput(0x90, 68, 80);
+  Step(clock, 500);  // an eighth
+  collector.RecordMidiInput(0x80, 64, 0);
+  collector.RecordMidiInput(0x90, 68, 0);
+  collector.RecordMidiInput(0x90, 72, 70);  // still held
+  collector.EnterCollected();
+  EXPECT_EQ(collector.Pending(), 1u);
+  s.View->StopPlay();
+  collector.Drop();
+
+  std::vector<std::string> notes;
+  for (const TQSItem* item : s.Measure(0)->Items)
+    if (const auto* n = dynamic_cast<const TQSNote*>(item)) {
+      int accidentals = 0;
+      for (const TQSItem* a : n->Items) accidentals += a->ItemType == kind::Accidental;
+      notes.push_back(std::to_string(n->Fields.Time) + " " + std::to_string(n->Fields.Length) + " " +
+                      std::to_string(n->Fields.Pitch >> 4) + ":" + std::to_string(n->Fields.Pitch & 15) + " " +
+                      std::to_string(accidentals) + " " + std::to_string(n->Fields.Velocity));
+    }
+  EXPECT_EQ(notes, (Lines{"128 64 5:2 0 90", "128 64 5:4 1 80"}));
 }
 
 }  // namespace

@@ -162,7 +162,9 @@ TEST(MidiPorts, NoNoteOffLostWhileTheThreadEnds) {
   // comes.
   for (int i = 0; i < 2000; ++i) {
     ports.SoundNote(static_cast<uint8_t>(i % 16), 60, 1 + i % 3, false, 64);
-    if (i % 2) ASSERT_TRUE(Eventually([&] { return ports.PendingNoteOffs() == 0; }));
+    if (i % 2) {
+      ASSERT_TRUE(Eventually([&] { return ports.PendingNoteOffs() == 0; }));
+    }
   }
   EXPECT_TRUE(Eventually([&] { return ports.PendingNoteOffs() == 0; }));
   int ons = 0, offs = 0;
