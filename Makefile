@@ -24,7 +24,7 @@ test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 run: build
-	$(BUILD_DIR)/src/app/quillstave4 $(ARGS)
+	$(BUILD_DIR)/bin/quillstave4 $(ARGS)
 
 # Every test built and run under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize: deps

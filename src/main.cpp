@@ -1,7 +1,10 @@
-// quillstave4: the music-notation editor. Until the main window exists the
-// program is a command-line entry point: it reads the score files named and
-// tells what they hold.
+// quillstave4: the music-notation editor. It opens a window with the pages
+// of each score file named (a new score when none is); with
+// --print-contents it tells on the command line what the files hold.
 #include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <vector>
 #include <cstring>
 #include <map>
 #include <string>
@@ -10,7 +13,9 @@
 #include "base/exceptions.h"
 #include "chords/chordname.h"
 #include "base/safefile.h"
+#include "app/pageviewer.h"
 #include "platform/fonts.h"
+#include "platform/forms.h"
 #include "platform/gui.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -29,8 +34,98 @@ using namespace qs;
 void PrintUsage() {
   std::printf(
       "Quillstave 4, a music-notation editor\n"
-      "usage: quillstave4 FILE.sfd ...\n"
-      "Reads each score file and prints what it holds.\n");
+      "usage: quillstave4 [FILE...]\n"
+      "       quillstave4 --print-contents FILE...\n"
+      "Opens a window with the pages of each score file (a new score when none is given);\n"
+      "with --print-contents, reads each file and prints what it holds.\n");
+}
+
+bool ShowFile(const std::string& fileName);
+
+bool EnvSet(const char* name) {
+  const char* v = std::getenv(name);
+  return v && *v;
+}
+
+void InstallReaders() {
+  qs::InstallLayout();
+  qs::InstallMidiImporter();
+  qs::InstallMusicXmlImporter();
+}
+
+// The command-line report of each file.
+int PrintContents(int argc, char** argv, int first) {
+  qs::EnsureGuiApplication();
+  InstallReaders();
+  try {
+    qs::LoadMusicFont();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "quillstave4: the music font could not be loaded: %s\n", e.what());
+  }
+  bool allRead = true;
+  for (int i = first; i < argc; ++i) allRead = ShowFile(argv[i]) && allRead;
+  return allRead ? 0 : 1;
+}
+
+// One window per score file, or one with a new score; the program ends
+// when the last window closes.
+int RunWindows(int argc, char** argv) {
+  const std::string language = LanguageFromEnvironment();
+  if (!EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY") && !EnvSet("QT_QPA_PLATFORM")) {
+    std::fprintf(stderr, "%s\n", PageViewerText(TPageViewerText::NoDisplay, language).c_str());
+    return 2;
+  }
+  EnsureGuiApplication();
+  InstallReaders();
+  std::string fontError;
+  try {
+    LoadMusicFont();
+  } catch (const std::exception& e) {
+    fontError = e.what();
+  }
+  std::vector<std::unique_ptr<TQSScore>> scores;
+  std::vector<std::string> names;
+  int failed = 0;
+  for (int i = 1; i < argc; ++i) {
+    const std::string file = argv[i];
+    auto score = std::make_unique<TQSScore>();
+    try {
+      if (!FileExists(file)) throw Exception("there is no such file");
+      score->LoadFromFile(file);
+      if (score->LaidOutPages == 0) score->Recalculate(0);
+    } catch (const std::exception& e) {
+      ++failed;
+      const std::string text = PageViewerText(TPageViewerText::CannotRead, language, file) + "\n" + e.what();
+      std::fprintf(stderr, "quillstave4: %s\n", text.c_str());
+      ShowMessage(text);
+      continue;
+    }
+    scores.push_back(std::move(score));
+    names.push_back(ExtractFileName(file));
+  }
+  if (argc < 2) {
+    scores.push_back(std::make_unique<TQSScore>());
+    MakeNewScore(*scores.back());
+    names.push_back("");
+  }
+  if (scores.empty()) return 1;
+  if (!fontError.empty()) ShowMessage(PageViewerText(TPageViewerText::NoMusicFont, language) + "\n" + fontError);
+  TApplication& app = Application();
+  std::vector<std::unique_ptr<TPageViewerForm>> forms;
+  int open = 0;
+  for (size_t i = 0; i < scores.size(); ++i) {
+    auto form = std::make_unique<TPageViewerForm>(nullptr, *scores[i], names[i], language);
+    form->OnClose = [&open, &app](TObject*, TCloseAction&) {
+      if (--open == 0) app.Terminate();
+    };
+    ++open;
+    form->Show();
+    if (i == 0) app.SetMainForm(form.get());
+    forms.push_back(std::move(form));
+  }
+  app.Run();
+  forms.clear();
+  return failed ? 1 : 0;
 }
 
 // Items counted by kind, with the class that stands for the kind.
@@ -109,26 +204,18 @@ bool ShowFile(const std::string& fileName) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    PrintUsage();
-    return 0;
-  }
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "-h") || !std::strcmp(argv[i], "--help")) {
       PrintUsage();
       return 0;
     }
   }
-  qs::EnsureGuiApplication();
-  qs::InstallLayout();
-  qs::InstallMidiImporter();
-  qs::InstallMusicXmlImporter();
-  try {
-    qs::LoadMusicFont();
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "quillstave4: the music font could not be loaded: %s\n", e.what());
+  if (argc >= 2 && !std::strcmp(argv[1], "--print-contents")) {
+    if (argc < 3) {
+      PrintUsage();
+      return 2;
+    }
+    return PrintContents(argc, argv, 2);
   }
-  bool allRead = true;
-  for (int i = 1; i < argc; ++i) allRead = ShowFile(argv[i]) && allRead;
-  return allRead ? 0 : 1;
+  return RunWindows(argc, argv);
 }

@@ -11,6 +11,7 @@ packages=(
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-liberation fonts-liberation2
   poppler-utils
+  xvfb xauth imagemagick python3-xlib
   python3-mido
   cups-daemon cups-client cups-filters
 )

@@ -354,7 +354,7 @@ TQSPause* PlaceRest(TEntry& e, int written, int length, const TQSModifiers& modi
 }  // namespace
 
 TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
-  auto* mark = NewUnregistered<TQSMark>(holder, k);
+  auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
   mark->Fields.Kind = static_cast<uint8_t>(variant);
   mark->Fields.Value = static_cast<uint16_t>(value);
   holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);

@@ -58,7 +58,9 @@ class TPropTable {
 template <class C>
 TPropInfo StringProp(std::string name, std::function<std::string(const C&)> get,
                      std::function<void(C&, const std::string&)> set) {
-  TPropInfo p{std::move(name), TPropKind::String};
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = TPropKind::String;
   p.GetString = [get](const TPersistent& o) { return get(static_cast<const C&>(o)); };
   p.SetString = [set](TPersistent& o, const std::string& v) { set(static_cast<C&>(o), v); };
   return p;
@@ -66,7 +68,9 @@ TPropInfo StringProp(std::string name, std::function<std::string(const C&)> get,
 template <class C>
 TPropInfo IntProp(std::string name, std::function<int(const C&)> get, std::function<void(C&, int)> set,
                   TPropKind kind = TPropKind::Integer) {
-  TPropInfo p{std::move(name), kind};
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = kind;
   p.GetInt = [get](const TPersistent& o) { return get(static_cast<const C&>(o)); };
   p.SetInt = [set](TPersistent& o, int v) { set(static_cast<C&>(o), v); };
   return p;
@@ -80,21 +84,27 @@ TPropInfo BoolProp(std::string name, std::function<bool(const C&)> get, std::fun
 template <class C>
 TPropInfo StringsProp(std::string name, std::function<TStringList(const C&)> get,
                       std::function<void(C&, const TStringList&)> set) {
-  TPropInfo p{std::move(name), TPropKind::Strings};
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = TPropKind::Strings;
   p.GetStrings = [get](const TPersistent& o) { return get(static_cast<const C&>(o)); };
   p.SetStrings = [set](TPersistent& o, const TStringList& v) { set(static_cast<C&>(o), v); };
   return p;
 }
 template <class C>
 TPropInfo FontProp(std::string name, std::function<TFont(const C&)> get, std::function<void(C&, const TFont&)> set) {
-  TPropInfo p{std::move(name), TPropKind::Font};
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = TPropKind::Font;
   p.GetFont = [get](const TPersistent& o) { return get(static_cast<const C&>(o)); };
   p.SetFont = [set](TPersistent& o, const TFont& v) { set(static_cast<C&>(o), v); };
   return p;
 }
 template <class C>
 TPropInfo ObjectProp(std::string name, TPropKind kind, std::function<TPersistent*(const C&)> get) {
-  TPropInfo p{std::move(name), kind};
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = kind;
   p.GetObject = [get](const TPersistent& o) { return get(static_cast<const C&>(o)); };
   return p;
 }

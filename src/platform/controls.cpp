@@ -219,6 +219,10 @@ struct TControlBridge : QObject {
         Control->KeyPress(key);
         if (key == 0) return true;
       }
+      if ((vk == VK_ESCAPE || (vk == VK_RETURN && !Control->WantReturns)) && !(shift & (ssCtrl | ssAlt))) {
+        TCustomForm* f = Control->ParentForm();
+        if (f && BroadcastDialogKey(f, vk)) return true;
+      }
       if (vk == VK_TAB && !Control->WantTabs && !(shift & (ssCtrl | ssAlt))) {
         TCustomForm* form = Control->ParentForm();
         TWinControl* root = form ? static_cast<TWinControl*>(form) : Control;
@@ -231,6 +235,14 @@ struct TControlBridge : QObject {
       if (vk == 0) return true;
     }
     return Control->Impl().OwnDrawn;
+  }
+
+  static bool BroadcastDialogKey(TWinControl* parent, uint16_t vk) {
+    if (parent->DialogKey(vk)) return true;
+    for (TControl* c : parent->controls_)
+      if (c->IsWindowed() && c->Visible() && c->Enabled() && BroadcastDialogKey(static_cast<TWinControl*>(c), vk))
+        return true;
+    return false;
   }
 
   bool eventFilter(QObject* watched, QEvent* e) override {
@@ -868,6 +880,7 @@ void TWinControl::KeyDown(uint16_t& key, TShiftState shift) { Fire(OnKeyDown, th
 void TWinControl::KeyUp(uint16_t& key, TShiftState shift) { Fire(OnKeyUp, this, std::ref(key), shift); }
 void TWinControl::KeyPress(char16_t& key) { Fire(OnKeyPress, this, std::ref(key)); }
 void TWinControl::DoEnter() { Fire(OnEnter, this); }
+bool TWinControl::DialogKey(uint16_t) { return false; }
 void TWinControl::DoExit() { Fire(OnExit, this); }
 
 void TWinControl::Realign() {

@@ -313,6 +313,13 @@ class TWinControl : public TControl {
   // the focus.
   bool WantArrows = false;
   bool WantTabs = false;
+  // Enter stays in the control instead of pressing the form's default
+  // button (a memo).
+  bool WantReturns = false;
+  // Enter or Esc that the focused control left alone, offered to each
+  // control of the form in turn; true when one took it (a default or
+  // cancel button).
+  virtual bool DialogKey(uint16_t key);
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;

@@ -6,6 +6,10 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QImage>
+#include <QPainterPath>
+#include <QRegion>
+#include <QWindow>
+#include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
 #include <QThread>
@@ -194,6 +198,38 @@ void TCustomForm::ManualFloat(const TRect* screenRect) {
   SetBounds(r.Left, r.Top, r.Width(), r.Height());
   if (shown) SetVisible(true);
   Fire(OnEndDock, this, nullptr);
+}
+
+void TCustomForm::SetWindowRegion(const std::vector<TPoint>& polygon) {
+  QPolygon p;
+  for (const TPoint& pt : polygon) p << QPoint(pt.X, pt.Y);
+  Widget()->setMask(QRegion(p));
+}
+
+void TCustomForm::SetWindowRoundRect(const TRect& r, int cornerWidth, int cornerHeight) {
+  QPainterPath path;
+  path.addRoundedRect(QRectF(r.Left, r.Top, r.Width(), r.Height()), cornerWidth / 2.0, cornerHeight / 2.0);
+  Widget()->setMask(QRegion(path.toFillPolygon().toPolygon()));
+}
+
+void TCustomForm::ClearWindowRegion() { Widget()->clearMask(); }
+
+bool TCustomForm::HasWindowRegion() const { return !Widget()->mask().isEmpty(); }
+
+bool TCustomForm::BeginMove() {
+  QWindow* w = Widget()->windowHandle();
+  return w && !parent_ && w->startSystemMove();
+}
+
+bool TCustomForm::BeginSize(TAnchors edges) {
+  QWindow* w = Widget()->windowHandle();
+  if (!w || parent_) return false;
+  Qt::Edges e;
+  if (edges & akLeft) e |= Qt::LeftEdge;
+  if (edges & akTop) e |= Qt::TopEdge;
+  if (edges & akRight) e |= Qt::RightEdge;
+  if (edges & akBottom) e |= Qt::BottomEdge;
+  return e && w->startSystemResize(e);
 }
 
 void TCustomForm::SetFormStyle(TFormStyle v) {
@@ -542,5 +578,32 @@ TRect TScreen::WorkAreaRect() const {
 }
 
 int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
+
+void ShowMessage(const std::string& text) {
+  EnsureGuiApplication();
+  QWidget* parent = nullptr;
+  if (TCustomForm* f = Screen().ActiveForm()) parent = f->Widget();
+  QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application().Title), QString::fromStdString(text),
+                  QMessageBox::Ok, parent);
+  box.exec();
+}
+
+namespace {
+std::vector<TRegisteredForm>& FormRegistry() {
+  static std::vector<TRegisteredForm> forms;
+  return forms;
+}
+}  // namespace
+
+void RegisterForm(const std::string& name, TFormFactory factory) {
+  for (TRegisteredForm& f : FormRegistry())
+    if (f.Name == name) {
+      f.Factory = std::move(factory);
+      return;
+    }
+  FormRegistry().push_back({name, std::move(factory)});
+}
+
+const std::vector<TRegisteredForm>& RegisteredForms() { return FormRegistry(); }
 
 }  // namespace qs

@@ -26,7 +26,7 @@ enum TPosition : uint8_t {
   poMainFormCenter, poOwnerFormCenter
 };
 enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
-// Scoped: the score view has a wsNormal of its own (TQSWindowStyle).
+// Scoped: the score view's styles own the plain names.
 enum class TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
@@ -97,6 +97,20 @@ class TCustomForm : public TCustomControl {
   bool Active() const;
   // The menu the UI kit puts on the form.
   TComponent* Menu = nullptr;
+
+  // The window's shape: only what lies inside shows and takes the mouse
+  // (frameless forms that draw a frame of their own). Clearing gives the
+  // whole rectangle back.
+  void SetWindowRegion(const std::vector<TPoint>& polygon);
+  void SetWindowRoundRect(const TRect& r, int cornerWidth, int cornerHeight);
+  void ClearWindowRegion();
+  bool HasWindowRegion() const;
+  // Moving and sizing by the window system, started from a mouse press on
+  // the form's own caption or frame (edges: akLeft, akTop, akRight,
+  // akBottom); false where the window system cannot do it, and the form
+  // then moves itself.
+  bool BeginMove();
+  bool BeginSize(TAnchors edges);
 
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
@@ -246,5 +260,19 @@ class TScreen {
 };
 
 TScreen& Screen();
+
+// Shows a message in a small modal window with an OK button.
+void ShowMessage(const std::string& text);
+
+// The program's forms by name, for review tools that show every window
+// (formshot). The factory makes the form with its texts in the language
+// given ("ENU", "DEU", "FRA", "ITA", "RUS").
+using TFormFactory = std::function<std::unique_ptr<TCustomForm>(const std::string& language)>;
+void RegisterForm(const std::string& name, TFormFactory factory);
+struct TRegisteredForm {
+  std::string Name;
+  TFormFactory Factory;
+};
+const std::vector<TRegisteredForm>& RegisteredForms();
 
 }  // namespace qs

@@ -40,6 +40,13 @@ enum : uint32_t {
   WM_CANCELMODE = 0x001F, WM_USER = 0x0400,
 };
 
+// The one table between the toolkit's key codes (printable keys are their
+// character codes, '+' is 0x2B) and virtual key codes; keypad tells the
+// numeric pad's keys from the main keyboard's. 0 for a key without a code.
+uint16_t VirtualKeyFromQt(int qtKey, bool keypad);
+// The toolkit key (and whether it is on the numeric pad) for a virtual key.
+int QtKeyFromVirtualKey(uint16_t vk, bool* keypad);
+
 // One mouse wheel notch.
 constexpr int WHEEL_DELTA = 120;
 

@@ -12,6 +12,7 @@
 #include "platform/controls.h"
 #include "platform/keys.h"
 
+class QAbstractItemView;
 class QMouseEvent;
 
 namespace qs {
@@ -43,16 +44,24 @@ struct TWinControl::TImpl {
   int TabOrder = -1;
 };
 
-// The one table between the toolkit's keys and virtual key codes.
-uint16_t VirtualKeyFromQt(int qtKey, bool keypad);
-// The toolkit key (and whether it is on the numeric pad) for a virtual key.
-int QtKeyFromVirtualKey(uint16_t vk, bool* keypad);
 TShiftState ShiftFromQt(int modifiers, int buttons);
 // The toolkit's modifiers for a shift state.
 int QtModifiersFromShift(TShiftState shift);
 QCursor QtCursor(TCursor cursor);
 // The program's own cursor shapes by number.
 std::map<TCursor, QCursor>& CursorRegistry();
+inline QString ToQString(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// Single or extended selection in a list, tree or list view.
+void SetMultiSelect(QAbstractItemView* view, bool multi);
+bool MultiSelect(const QAbstractItemView* view);
+
+// The toolkit widget a standard control is made of.
+template <class W>
+W* WidgetAs(const TWinControl& c) {
+  return static_cast<W*>(c.Widget());
+}
+
 // Queues a message for the control's window (PostMessage).
 void PostControlMessage(TWinControl* control, const TMessage& message);
 

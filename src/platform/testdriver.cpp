@@ -1,7 +1,9 @@
 #include "platform/testdriver.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QPointer>
 #include <QWindow>
@@ -67,7 +69,13 @@ QWindow* KeyWindow(TControl& control) {
   return window;
 }
 
+void SendKeyTo(bool press, QWindow* window, uint16_t vk, TShiftState shift);
+
 void SendKey(bool press, TControl& control, uint16_t vk, TShiftState shift) {
+  SendKeyTo(press, KeyWindow(control), vk, shift);
+}
+
+void SendKeyTo(bool press, QWindow* window, uint16_t vk, TShiftState shift) {
   bool keypad = false;
   const int key = QtKeyFromVirtualKey(vk, &keypad);
   if (!key) throw EInvalidOperation("No key for virtual key code " + std::to_string(vk));
@@ -89,7 +97,6 @@ void SendKey(bool press, TControl& control, uint16_t vk, TShiftState shift) {
   else if (keypad && key == Qt::Key_Minus)
     text = QChar('-');
   if (shift & (ssCtrl | ssAlt)) text.clear();
-  QWindow* window = KeyWindow(control);
   if (press)
     QTest::sendKeyEvent(QTest::Press, window, Qt::Key(key), text, mods);
   else
@@ -165,6 +172,49 @@ void PressKey(TControl& control, uint16_t vk, TShiftState shift) {
 
 void TypeText(TControl& control, const std::string& utf8) {
   QWindow* window = KeyWindow(control);
+  for (QChar ch : QString::fromStdString(utf8)) {
+    QTest::sendKeyEvent(QTest::Press, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+  }
+  ProcessMessages();
+}
+
+void Later(std::function<void()> fn, int ms) {
+  QTimer::singleShot(ms, QCoreApplication::instance(), std::move(fn));
+}
+
+namespace {
+QWindow* ModalWindow() {
+  QWidget* w = QApplication::activeModalWidget();
+  return w ? w->windowHandle() : nullptr;
+}
+}  // namespace
+
+bool WaitForModal(int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < timeoutMs) {
+    QWidget* w = QApplication::activeModalWidget();
+    if (w && w->isVisible() && w->windowHandle() && w->windowHandle()->isExposed()) {
+      (void)QTest::qWaitForWindowActive(w, 1000);
+      return true;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return false;
+}
+
+void KeyToModal(uint16_t vk, TShiftState shift) {
+  if (!WaitForModal()) throw EInvalidOperation("No modal window is shown");
+  QWindow* window = ModalWindow();
+  SendKeyTo(true, window, vk, shift);
+  // The key may have closed the window.
+  if (ModalWindow() == window) SendKeyTo(false, window, vk, shift);
+}
+
+void TypeToModal(const std::string& utf8) {
+  if (!WaitForModal()) throw EInvalidOperation("No modal window is shown");
+  QWindow* window = ModalWindow();
   for (QChar ch : QString::fromStdString(utf8)) {
     QTest::sendKeyEvent(QTest::Press, window, Qt::Key(0), QString(ch), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, window, Qt::Key(0), QString(ch), Qt::NoModifier);

@@ -4,6 +4,7 @@
 // control's client coordinates; each call returns after the input has been
 // handled.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/controls.h"
@@ -33,6 +34,16 @@ void KeyUp(TControl& control, uint16_t vk, TShiftState shift = 0);
 void PressKey(TControl& control, uint16_t vk, TShiftState shift = 0);
 // Types UTF-8 text character by character.
 void TypeText(TControl& control, const std::string& utf8);
+
+// Runs fn from the message loop after ms milliseconds (for answering a
+// modal window from inside its own loop).
+void Later(std::function<void()> fn, int ms = 0);
+// Waits until a modal window (a dialog, a message box) is shown and
+// active; false when none appears within the time.
+bool WaitForModal(int timeoutMs = 3000);
+// Keys and text to the modal window that is active.
+void KeyToModal(uint16_t vk, TShiftState shift = 0);
+void TypeToModal(const std::string& utf8);
 
 }  // namespace testdriver
 }  // namespace qs

@@ -127,7 +127,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
 
 // --------------------------------------------------------- nearest event
 
-int TQSWindow::NearestEventTick(int tick, int /*unused*/) const {
+int TQSWindow::NearestEventTick(int tick) const {
   const TQSMeasure* measure = CursorMeasure();
   if (!measure) return 0;
   int best = 100000, result = 0;
@@ -258,14 +258,7 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
   }
   v = vertical(pr.Top + Px(row->Top), pr.Top + Px(row->Bottom), v);
 
-  const bool both = h != HorzBar.Position && v != VertBar.Position;
-  if (h != HorzBar.Position) {
-    const bool suppressed = SuppressEvents;
-    if (both) SuppressEvents = true;
-    ScrollTo(false, scPosition, h);
-    SuppressEvents = suppressed;
-  }
-  if (v != VertBar.Position) ScrollTo(true, scPosition, v);
+  ScrollBoth(h, v);
 }
 
 void TQSWindow::DoActiveChanged(TObject* sender) {

@@ -47,7 +47,6 @@ void TQSWindow::DrawRubberBand(int x, int y, bool show) {
 void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
   if (!HasFocus) SetFocus();
   const TPoint p{x, y};
-  if (button == mbLeft && ScrollBarMouseDown(p)) return;
   if (!Score) {
     TCustomControl::MouseDown(button, shift, x, y);
     return;
@@ -74,7 +73,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   }
   if (Style == wsPreview || Style == wsView || (shift & ssShift)) {
     LastPoint = p;
-    MouseHeld = true;
+    MouseHeld = Panning = true;
     if (Style == wsView) PointToCursor(p);
     return;
   }
@@ -101,20 +100,9 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   const TPoint p{x, y};
-  if (ThumbDrag) {
-    ScrollBarMouseMove(p);
-    return;
-  }
-  if (MouseHeld && (Style == wsPreview || Style == wsView || (shift & ssShift))) {
-    int h = LastPoint.X + HorzBar.Position - x, v = VertBar.Position + LastPoint.Y - y;
-    const bool both = h != HorzBar.Position && v != VertBar.Position;
-    if (h != HorzBar.Position) {
-      const bool suppressed = SuppressEvents;
-      if (both) SuppressEvents = true;
-      ScrollTo(false, scPosition, h);
-      SuppressEvents = suppressed;
-    }
-    if (v != VertBar.Position) ScrollTo(true, scPosition, v);
+  // The press decided on panning; it goes on while the button is held.
+  if (MouseHeld && Panning) {
+    ScrollBoth(LastPoint.X + HorzBar.Position - x, VertBar.Position + LastPoint.Y - y);
     LastPoint = p;
     return;
   }
@@ -127,11 +115,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (button != mbLeft) return;
-  MouseHeld = false;
-  if (ThumbDrag) {
-    ThumbDrag = 0;
-    return;
-  }
+  MouseHeld = Panning = false;
   if (PressedButton != 0) {
     const int pressed = PressedButton;
     PressedButton = 0;
@@ -179,77 +163,3 @@ bool TQSWindow::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
 
 }  // namespace qs
 
-namespace qs {
-
-// -------------------------------------------------------------- scroll bars
-// The view draws its two scroll bars itself: a track with a thumb of the
-// page size's share; a press on the track moves by LargeChange, a drag of
-// the thumb follows the mouse (and shows the page number at the top).
-
-namespace {
-
-struct TThumb {
-  int Start = 0, Length = 0;  // along the bar, from its start
-};
-
-TThumb ThumbOf(const TQSScrollState& bar, int trackLength) {
-  if (bar.Max <= 0 || bar.PageSize >= bar.Max) return {0, trackLength};
-  const int length = std::max(8, static_cast<int>(static_cast<int64_t>(trackLength) * bar.PageSize / bar.Max));
-  const int range = std::max(1, bar.Range());
-  return {static_cast<int>(static_cast<int64_t>(trackLength - length) * bar.Position / range), length};
-}
-
-}  // namespace
-
-void TQSWindow::DrawScrollBar(TCanvas& canvas, bool vertical) {
-  const TQSScrollState& bar = vertical ? VertBar : HorzBar;
-  const TRect r = vertical ? VertBarRect() : HorzBarRect();
-  if (!bar.Visible || r.IsEmpty()) return;
-  canvas.Brush() = TBrush{};
-  canvas.Brush().Color = 0xE8E8E8;
-  canvas.FillRect(r);
-  const TThumb t = ThumbOf(bar, vertical ? r.Height() : r.Width());
-  canvas.Brush().Color = 0xA0A0A0;
-  canvas.FillRect(vertical ? TRect{r.Left + 3, r.Top + t.Start, r.Right - 3, r.Top + t.Start + t.Length}
-                           : TRect{r.Left + t.Start, r.Top + 3, r.Left + t.Start + t.Length, r.Bottom - 3});
-}
-
-bool TQSWindow::ScrollBarMouseDown(TPoint p) {
-  for (bool vertical : {false, true}) {
-    TQSScrollState& bar = vertical ? VertBar : HorzBar;
-    const TRect r = vertical ? VertBarRect() : HorzBarRect();
-    if (!bar.Visible || !r.Contains(p)) continue;
-    const TThumb t = ThumbOf(bar, vertical ? r.Height() : r.Width());
-    const int along = vertical ? p.Y - r.Top : p.X - r.Left;
-    if (along >= t.Start && along < t.Start + t.Length) {
-      ThumbDrag = vertical ? 2 : 1;
-      thumbGrip_ = along - t.Start;
-      return true;
-    }
-    int pos = bar.Position + (along < t.Start ? -bar.LargeChange : bar.LargeChange);
-    ScrollTo(vertical, along < t.Start ? scPageUp : scPageDown, pos);
-    InvalidateClient(r, false);
-    return true;
-  }
-  return false;
-}
-
-void TQSWindow::ScrollBarMouseMove(TPoint p) {
-  const bool vertical = ThumbDrag == 2;
-  TQSScrollState& bar = vertical ? VertBar : HorzBar;
-  const TRect r = vertical ? VertBarRect() : HorzBarRect();
-  const int trackLength = vertical ? r.Height() : r.Width();
-  const TThumb t = ThumbOf(bar, trackLength);
-  const int free = trackLength - t.Length;
-  if (free <= 0) return;
-  const int along = (vertical ? p.Y - r.Top : p.X - r.Left) - thumbGrip_;
-  int pos = static_cast<int>(static_cast<int64_t>(std::clamp(along, 0, free)) * bar.Range() / free);
-  ScrollTo(vertical, scTrack, pos);
-  if (vertical) {
-    SetHint(VertBar.Hint);
-    SetShowHint(true);
-  }
-  InvalidateClient(r, false);
-}
-
-}  // namespace qs

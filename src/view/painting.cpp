@@ -134,12 +134,42 @@ void TQSWindow::DrawPageBackground(TCanvas& canvas) {
   if (!Score || Score->Updating()) return;
   const TRect size = PagePixelRect();
   canvas.Pen() = TPen{clBlack};
-  canvas.Brush() = Solid(Score->Page.Brush().Color());
+  // The paper is the page format's stored colour, the one the painter
+  // erases with and score files keep; the brush gives the fill style.
+  canvas.Brush() = Solid(Score->Page.Color());
   canvas.Brush().Style = static_cast<TBrushStyle>(Score->Page.Brush().Style());
   canvas.Rectangle(0, 0, size.Right, size.Bottom);
 }
 
 void TQSWindow::Paint() { PaintTo(Canvas()); }
+
+const TBitmap& TQSWindow::PageImage(int index) {
+  const TRect size = PagePixelRect();
+  std::unique_ptr<TBitmap>& image = pageImages_[index];
+  if (image && image->Width() == size.Right && image->Height() == size.Bottom) return *image;
+  image = std::make_unique<TBitmap>(std::max(1, size.Right), std::max(1, size.Bottom));
+  TCanvas& canvas = image->Canvas();
+  std::unique_ptr<TGraphics> graphics;
+  if (UseAntiAliasedSurface()) {
+    graphics = std::make_unique<TGraphics>(canvas);
+    graphics->SetSmoothingMode(SmoothingModeAntiAlias);
+  }
+  DrawPageBackground(canvas);
+  PaintPage(index, canvas, graphics.get(), Zoom, Zoom, 0, 0);
+  return *image;
+}
+
+void TQSWindow::DropPageImages(const TRect& client) {
+  if (pageImages_.empty()) return;
+  const TRect canvas = ClientRectToCanvas(client);
+  for (auto it = pageImages_.begin(); it != pageImages_.end();) {
+    const int j = it->first;
+    TRect common;
+    const bool hit = j >= static_cast<int>(PageGrid.size()) ||
+                     IntersectRect(common, PageGrid[static_cast<size_t>(j)].Rect, canvas);
+    it = hit ? pageImages_.erase(it) : std::next(it);
+  }
+}
 
 void TQSWindow::PaintTo(TCanvas& screen) {
   if (!Score) {
@@ -160,11 +190,6 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     TCanvas& canvas = buffer.Canvas();
     canvas.ResetClip();
     canvas.SetViewportOrg(0, 0);
-    std::unique_ptr<TGraphics> graphics;
-    if (UseAntiAliasedSurface()) {
-      graphics = std::make_unique<TGraphics>(canvas);
-      graphics->SetSmoothingMode(SmoothingModeAntiAlias);
-    }
     const int H = HorzBar.Position, V = VertBar.Position;
     int first = 0, last = PageCount - 1;
     if (Style == wsPreview) {
@@ -172,26 +197,27 @@ void TQSWindow::PaintTo(TCanvas& screen) {
       last = std::min(last, first + PagePerHorz - 1);
     }
     int maxRight = 0, maxBottom = 0, rowEnd = -1;
+    std::vector<int> visible;
     for (int j = first; j <= last && j < static_cast<int>(PageGrid.size()); ++j) {
       const TRect& r = PageGrid[static_cast<size_t>(j)].Rect;
       const int left = r.Left - H + a.Left, top = r.Top - V + a.Top;
       if (!(left < wanted.Right && top < wanted.Bottom && left + r.Width() > wanted.Left &&
             top + r.Height() > wanted.Top))
         continue;
-      const int level = canvas.SaveDC();
-      canvas.IntersectClipRect({r.Left - H, r.Top - V, r.Right - H, r.Bottom - V});
-      canvas.SetViewportOrg(r.Left - H, r.Top - V);
-      if (graphics) {
-        graphics->ResetTransform();
-        graphics->TranslateTransform(static_cast<float>(r.Left - H), static_cast<float>(r.Top - V));
-      }
-      DrawPageBackground(canvas);
-      PaintPage(j, canvas, graphics.get(), Zoom, Zoom, r.Left - H, r.Top - V);
-      if (graphics) graphics->ResetTransform();
-      canvas.RestoreDC(level);
+      canvas.Draw(r.Left - H, r.Top - V, PageImage(j));
+      visible.push_back(j);
       maxRight = std::max(maxRight, r.Right - H);
       maxBottom = std::max(maxBottom, r.Bottom - V);
       if (j == last && PageCount % PagePerHorz != 0) rowEnd = r.Right - H;
+    }
+    // Pages scrolled out of sight are painted again when they come back;
+    // under the update lock nothing painted is kept.
+    if (Score->Updating()) pageImages_.clear();
+    for (auto it = pageImages_.begin(); it != pageImages_.end();) {
+      const int j = it->first;
+      const TRect& r = j < static_cast<int>(PageGrid.size()) ? PageGrid[static_cast<size_t>(j)].Rect : TRect{};
+      const bool inView = r.Left < H + aw && r.Top < V + ah && r.Right > H && r.Bottom > V;
+      it = inView ? std::next(it) : pageImages_.erase(it);
     }
     // The canvas that no page covers.
     canvas.SetViewportOrg(0, 0);
@@ -216,8 +242,6 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     screen.FillRect({0, 0, Rule.Width, v.Bottom});
   }
   DrawButtonBar(screen);
-  DrawScrollBar(screen, false);
-  DrawScrollBar(screen, true);
 }
 
 // ---------------------------------------------------------------- cursor

@@ -265,9 +265,11 @@ bool TQSWindow::SelectInRect(const TRect& rect, bool clearFirst) {
     AddElement(&e);
   };
   try {
-    for (int j = 0; j < PageCount; ++j) {
+    for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
       const TQSCalcPage* page = LayoutPage(j);
-      if (!page) continue;
+      // What lies on a page is drawn inside it: pages the band does not
+      // reach hold nothing it can catch.
+      if (!page || !Touches(PageGrid[static_cast<size_t>(j)].Rect, r)) continue;
       ForSlotElements(*page, false, [&](TQSCalcItem& e) {
         const int k = KindOf(e);
         if (e.ElementType != element::PartBarline && k != kind::Accolade && k != kind::Meter &&

@@ -41,6 +41,14 @@ TQSWindow::TQSWindow(TComponent* owner)
   TempoScale = 100;
   // The arrow keys are the view's own.
   WantArrows = true;
+  for (bool vertical : {false, true}) {
+    auto* bar = new TScrollBar(this);
+    bar->SetKind(vertical ? sbVertical : sbHorizontal);
+    bar->SetParent(this);
+    bar->OnScroll = [this, vertical](TObject*, TScrollCode code, int& pos) { ScrollTo(vertical, code, pos); };
+    bar->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int, int) { SetFocus(); };
+    (vertical ? VertScrollBar : HorzScrollBar) = bar;
+  }
 }
 
 TQSWindow::~TQSWindow() {
@@ -130,6 +138,7 @@ void TQSWindow::DoExit() {
 void TQSWindow::SetEnabled(bool v) {
   // Only the scroll bars follow; the view itself keeps taking input.
   HorzBar.Visible = VertBar.Visible = v;
+  SyncScrollBars();
   InvalidateClient(GetViewRect(), true);
   InvalidateClient({0, 0, ClientWidth(), ClientHeight()}, false);
 }
@@ -138,6 +147,7 @@ void TQSWindow::SetEnabled(bool v) {
 
 void TQSWindow::Resize() {
   TCustomControl::Resize();
+  SyncScrollBars();
   UpdateScrollRanges();
   LayoutButtonBar();
 }
@@ -178,6 +188,22 @@ void TQSWindow::UpdateScrollRanges() {
   VertBar.PageSize = std::max(0, std::min(VertBar.Max, a.Bottom - a.Top));
   VertBar.Position = std::max(0, std::min(VertBar.Position, VertBar.Range()));
   VertBar.LargeChange = static_cast<uint16_t>(first.Height() - first.Height() / 3);
+  SyncScrollBars();
+}
+
+void TQSWindow::SyncScrollBars() {
+  for (bool vertical : {false, true}) {
+    TScrollBar* bar = vertical ? VertScrollBar : HorzScrollBar;
+    const TQSScrollState& state = vertical ? VertBar : HorzBar;
+    if (!bar) continue;
+    const TRect r = vertical ? VertBarRect() : HorzBarRect();
+    bar->SetBounds(r.Left, r.Top, r.Width(), r.Height());
+    bar->SetVisible(state.Visible);
+    bar->SmallChange = state.SmallChange;
+    bar->LargeChange = state.LargeChange;
+    // The control's last position is Max - PageSize + 1.
+    bar->SetParams(state.Position, 0, std::max(0, state.Max - 1), state.PageSize);
+  }
 }
 
 void TQSWindow::UpdateScrollBars(bool notify) {
@@ -193,10 +219,11 @@ void TQSWindow::UpdateScrollBars(bool notify) {
     VertBar.PageSize = std::max(0, std::min(VertBar.Max, ClientHeight() - HorzBar.Thickness - a.Top));
     VertBar.Position = std::max(0, std::min(VertBar.Position, VertBar.Range()));
   }
+  SyncScrollBars();
   if (notify) Fire(OnZoomChanged, this);
 }
 
-void TQSWindow::ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos) {
+void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
   TQSScrollState& bar = vertical ? VertBar : HorzBar;
   scrollPos = std::max(scrollPos, 0);
   if (bar.Max < scrollPos + bar.PageSize) scrollPos = std::max(0, bar.Max - bar.PageSize);
@@ -211,10 +238,11 @@ void TQSWindow::ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos) {
       r = {0, 0, ClientWidth() - VertBar.Thickness, ClientHeight() - HorzBar.Thickness};
     else
       r = {a.Left, 0, a.Right, a.Bottom};
-    InvalidateClient(r, false);
-    InvalidateClient(vertical ? VertBarRect() : HorzBarRect(), false);
+    // The pages moved, nothing on them changed.
+    if (Host()) Host()->Invalidate(r, false);
     if (!SuppressEvents) UpdateNow();
   }
+  SyncScrollBars();
   if (!vertical) return;
   // The number of the page at the top of the view, shown while the thumb
   // is dragged.
@@ -223,7 +251,22 @@ void TQSWindow::ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos) {
       VertBar.Hint = std::to_string(j + 1);
       break;
     }
-  (void)code;
+  if (VertScrollBar) {
+    VertScrollBar->SetHint(VertBar.Hint);
+    if (code == scTrack) VertScrollBar->SetShowHint(true);
+  }
+}
+
+void TQSWindow::ScrollBoth(int h, int v) {
+  // When both bars move, only the vertical move repaints at once.
+  const bool both = h != HorzBar.Position && v != VertBar.Position;
+  if (h != HorzBar.Position) {
+    const bool suppressed = SuppressEvents;
+    if (both) SuppressEvents = true;
+    ScrollTo(false, scPosition, h);
+    SuppressEvents = suppressed;
+  }
+  if (v != VertBar.Position) ScrollTo(true, scPosition, v);
 }
 
 // ------------------------------------------------------------ page grid
@@ -245,6 +288,7 @@ void TQSWindow::LayoutChanged() {
     return;
   }
   PageCount = Score->LaidOutPages;
+  pageImages_.clear();
   if (static_cast<int>(PageGrid.size()) < PageCount) PageGrid.resize(static_cast<size_t>(PageCount));
   Score->BeginUpdate();
   LayoutButtonBar();
@@ -301,6 +345,7 @@ void TQSWindow::SetZoom(int value) {
     // the new range clamped is scaled from there.
     HorzBar.Position = oldH == 0 ? 0 : HorzBar.Range() * HorzBar.Position / oldH;
     VertBar.Position = oldV == 0 ? 0 : VertBar.Range() * VertBar.Position / oldV;
+    SyncScrollBars();
   } catch (...) {
     ShowCursor(true);
     throw;
@@ -367,6 +412,8 @@ TRect TQSWindow::ClientRectToCanvas(const TRect& r) const {
 // ----------------------------------------------------------- invalidation
 
 void TQSWindow::InvalidateClient(const TRect& r, bool erase) {
+  // What is repainted has changed: its pages are painted anew.
+  DropPageImages(r);
   if (Host()) Host()->Invalidate(r, erase);
 }
 
@@ -376,6 +423,7 @@ void TQSWindow::UpdateNow() {
 
 void TQSWindow::InvalidatePages() {
   if (!Score) return;
+  pageImages_.clear();
   if (Score->Updating()) {
     PagesRepaintPending = true;
     return;

@@ -12,12 +12,14 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "base/geometry.h"
 #include "platform/controls.h"
+#include "platform/stdctrls.h"
 #include "render/window.h"
 
 namespace qs {
@@ -46,7 +48,7 @@ struct TQSRule {
 };
 
 // The state of one of the view's scroll bars: Position runs from 0 to
-// Max - PageSize.
+// Max - PageSize. The view's two TScrollBar controls show it.
 struct TQSScrollState {
   int Max = 0;
   int PageSize = 0;
@@ -58,9 +60,6 @@ struct TQSScrollState {
   std::string Hint;
   int Range() const { return Max - PageSize; }
 };
-
-enum TQSScrollCode : uint8_t { scLineUp, scLineDown, scPageUp, scPageDown, scPosition, scTrack, scTop, scBottom,
-                               scEndScroll };
 
 // One bookmark: a stored cursor and its marker box in the vertical ruler
 // (canvas coordinates).
@@ -130,7 +129,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TQSScrollState HorzBar, VertBar;
   // The OnScroll handler of both bars (vertical = the vertical bar): clamps
   // scrollPos, moves the bar and repaints what moved.
-  void ScrollTo(bool vertical, TQSScrollCode code, int& scrollPos);
+  void ScrollTo(bool vertical, TScrollCode code, int& scrollPos);
+  // Moves both bars to (h, v).
+  void ScrollBoth(int h, int v);
   void UpdateScrollRanges();
   void UpdateScrollBars(bool notify);
   // The client rectangle of each bar.
@@ -185,7 +186,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   int SystemClickOffset = 0, PartClickOffset = 0, StaffClickOffset = 0;
 
   void PointToCursor(TPoint p, bool unused = false);
-  int NearestEventTick(int tick, int unused = 0) const;
+  int NearestEventTick(int tick) const override;
   void SnapCursorTick();
   void ValidateCursor(bool keepPage) override;
   void ScrollToCursor(int top, bool follow);
@@ -286,9 +287,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void DrawRubberBand(int x, int y, bool show);
   TPoint PressPoint, LastPoint, DragStart, DragPoint;
   bool MouseHeld = false;
+  bool Panning = false;
   bool RubberBand = false;
-  // The scroll bar whose thumb is dragged: 0 none, 1 horizontal, 2 vertical.
-  int ThumbDrag = 0;
+  // The two scroll bar controls, children of the view.
+  TScrollBar* HorzScrollBar = nullptr;
+  TScrollBar* VertScrollBar = nullptr;
 
  protected:
   void Paint() override;
@@ -302,19 +305,16 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
 
  private:
-  friend struct TQSWindowAccess;
   THost* Host() const;
   void InvalidateClient(const TRect& r, bool erase);
   void UpdateNow();
-  bool ScrollBarMouseDown(TPoint p);
-  void ScrollBarMouseMove(TPoint p);
-  void DrawScrollBar(TCanvas& canvas, bool vertical);
+  // Shows the bar states on the scroll bar controls.
+  void SyncScrollBars();
   const TQSCalcPage* LayoutPage(int index) const;
   TPoint PageOrigin(int index) const;
   int PageOfElement(const TQSCalcItem& e) const;
   int Px(int v) const;  // v x Zoom / 100 / 8
   int StaffSpacePixels(const TQSStaff& staff) const;
-  const TQSCalcStaff* CursorRow(const TQSCalcMeasure*& slot, int& pageIndex) const;
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
@@ -323,8 +323,13 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   THost* host_ = nullptr;
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;
+  // Each visible page painted once at the zoom, shown again by later
+  // repaints until something on it is invalidated (scrolling is not).
+  std::map<int, std::unique_ptr<TBitmap>> pageImages_;
+  const TBitmap& PageImage(int index);
+  // Forgets the images of the pages a client rectangle touches.
+  void DropPageImages(const TRect& client);
   std::unique_ptr<THost> controlHost_;
-  int thumbGrip_ = 0;  // where in the thumb it was grabbed
 };
 
 }  // namespace qs

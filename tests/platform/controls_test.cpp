@@ -225,6 +225,28 @@ TEST_F(ControlsTest, KeysArriveAsVirtualKeysWithTheFormSeeingThemFirst) {
   EXPECT_TRUE(seen.empty());
 }
 
+TEST(Keys, TheNumericPadIsToldFromTheMainKeyboard) {
+  // The toolkit's codes: printable keys are their characters.
+  constexpr int kInsert = 0x01000006, kPageUp = 0x01000016, kEnter = 0x01000005;
+  struct TCase {
+    int Key;
+    bool Keypad;
+    int Vk;
+  } cases[] = {
+      {'+', true, VK_ADD},        {'+', false, VK_OEM_PLUS},   {'=', false, VK_OEM_PLUS},
+      {'-', true, VK_SUBTRACT},   {'-', false, VK_OEM_MINUS},  {'*', true, VK_MULTIPLY},
+      {'7', true, VK_NUMPAD0 + 7}, {'7', false, '7'},          {'!', false, '1'},
+      {'a' - 32, false, 'A'},     {kInsert, true, VK_INSERT},  {kPageUp, false, VK_PRIOR},
+      {kEnter, true, VK_RETURN},  {'/', true, VK_DIVIDE},      {'/', false, VK_OEM_2},
+  };
+  for (const TCase& c : cases) EXPECT_EQ(VirtualKeyFromQt(c.Key, c.Keypad), c.Vk) << c.Key << " " << c.Keypad;
+  bool keypad = false;
+  EXPECT_EQ(QtKeyFromVirtualKey(VK_ADD, &keypad), '+');
+  EXPECT_TRUE(keypad);
+  EXPECT_EQ(QtKeyFromVirtualKey(VK_OEM_PLUS, &keypad), '=');
+  EXPECT_FALSE(keypad);
+}
+
 TEST_F(ControlsTest, ShowModalReturnsTheModalResultOfTheButtonClicked) {
   auto* ok = new TButton(form);
   ok->SetName("OK");
@@ -245,6 +267,29 @@ TEST_F(ControlsTest, ShowModalReturnsTheModalResultOfTheButtonClicked) {
   EXPECT_EQ(clicks, 1);
   EXPECT_FALSE(form->Visible());
   EXPECT_EQ(Application().ModalLevel(), 0);
+
+  // Esc presses the cancel button, wherever the focus is.
+  auto* cancel = new TButton(form);
+  cancel->SetCaption("Cancel");
+  cancel->ModalResult = mrCancel;
+  cancel->Cancel = true;
+  cancel->SetBounds(100, 10, 75, 25);
+  cancel->SetParent(form);
+  auto* edit = new TEdit(form);
+  edit->SetBounds(10, 50, 100, 21);
+  edit->SetParent(form);
+  TThread::Queue([&] {
+    td::ShowAndWait(*form);
+    edit->SetFocus();
+    td::PressKey(*edit, VK_ESCAPE);
+  });
+  // Should Esc do nothing, the test ends with another result.
+  TTimer guard(nullptr);
+  guard.SetInterval(3000);
+  guard.OnTimer = [&](TObject*) { form->SetModalResult(mrAbort); };
+  EXPECT_EQ(form->ShowModal(), mrCancel);
+  guard.SetEnabled(false);
+  EXPECT_EQ(clicks, 1);
 
   // Closing the window cancels; a refusing close query keeps it open.
   int asked = 0;

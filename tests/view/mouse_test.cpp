@@ -23,7 +23,7 @@ class ViewMouse : public ::testing::Test, public TLayoutScore {
   void SetUp() override {
     Piece = AddPiece({2}, 8);
     for (int m = 0; m < 8; ++m) Quarters(Measure(m));
-    Score.PageCount = 2;
+    Score.PageCount = 3;
     Layout();
     Form = new TForm(nullptr);
     Form->SetBounds(50, 50, 820, 720);
@@ -136,7 +136,7 @@ TEST_F(ViewMouse, TheWheelScrollsAndWithCtrlZooms) {
 }
 
 TEST_F(ViewMouse, PageButtonsTurnThePages) {
-  ASSERT_EQ(View->PageCount, 2);
+  ASSERT_EQ(View->PageCount, 3);
   ASSERT_TRUE(View->ButtonEnabled[4]);
   const TRect next = View->Buttons[4];
   td::Click(*View, (next.Left + next.Right) / 2, (next.Top + next.Bottom) / 2);
@@ -145,6 +145,46 @@ TEST_F(ViewMouse, PageButtonsTurnThePages) {
   const TRect first = View->Buttons[1];
   td::Click(*View, (first.Left + first.Right) / 2, (first.Top + first.Bottom) / 2);
   EXPECT_EQ(View->CursorPosition.Page, 0);
+}
+
+// With Shift held a drag pans the pages with the mouse; the right button
+// places the cursor and selects as the left does.
+TEST_F(ViewMouse, AShiftDragPansAndARightClickSelects) {
+  TQSNote* note = NoteAt(3, 128);
+  const TPoint p = Centre(*note->HeadElement);
+  td::Click(*View, p.X, p.Y, mbRight);
+  EXPECT_TRUE(Selected(note->HeadElement));
+  EXPECT_EQ(View->CursorPosition.Measure, 3);
+  EXPECT_EQ(View->CursorPosition.Tick, 128);
+  td::MouseDown(*View, 300, 400, mbLeft, ssShift);
+  td::MouseMove(*View, 300, 300, ssShift);
+  td::MouseMove(*View, 300, 250, ssShift);
+  td::MouseUp(*View, 300, 250, mbLeft, ssShift);
+  EXPECT_EQ(View->VertBar.Position, 150);
+  EXPECT_TRUE(Selected(note->HeadElement));  // panning leaves the selection alone
+}
+
+// Dragging the vertical scroll bar's thumb scrolls the pages and names the
+// page at the top.
+TEST_F(ViewMouse, DraggingTheScrollBarThumbScrolls) {
+  TScrollBar& bar = *View->VertScrollBar;
+  ASSERT_EQ(bar.Max(), 3 * 624 - 1);
+  ASSERT_GT(bar.Height(), 600);
+  const int x = bar.Width() / 2;
+  td::MouseDown(bar, x, 30);
+  td::MouseMove(bar, x, 90);
+  td::MouseMove(bar, x, 150);
+  td::MouseUp(bar, x, 150);
+  EXPECT_GT(View->VertBar.Position, 100);
+  EXPECT_LT(View->VertBar.Position, 624);
+  EXPECT_EQ(bar.Position(), View->VertBar.Position);
+  EXPECT_EQ(bar.Hint(), "1");
+  EXPECT_TRUE(bar.ShowHint());  // shown while the thumb moves
+  td::MouseDown(bar, x, 150);
+  td::MouseMove(bar, x, 690);
+  td::MouseUp(bar, x, 690);
+  EXPECT_EQ(View->VertBar.Position, View->VertBar.Range());
+  EXPECT_EQ(bar.Hint(), "2");  // the second page's bottom is the first below the top
 }
 
 // What the window shows: the pages and the cursor, drawn on the control.

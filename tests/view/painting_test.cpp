@@ -38,6 +38,42 @@ TEST(ViewPainting, PagesAreWhiteAndTheRestGrey) {
   EXPECT_NE(b.Pixel(200, 72), clWhite);
 }
 
+// A repaint after scrolling shows the pages painted before; a change of
+// the selection or of the layout paints the page again.
+TEST(ViewPainting, RepaintsShowWhatChanged) {
+  TViewScore s({1}, 8);
+  for (int m = 0; m < 8; ++m) s.Quarters(s.Measure(m));
+  s.Show();
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  const std::vector<uint32_t> plain = Pixels(s.Host.Bitmap);
+  TQSNote* note = nullptr;
+  for (TQSItem* item : s.Measure(1)->Items)
+    if (item->ItemType == kind::Note && item->TimePosition() == 128) note = static_cast<TQSNote*>(item);
+  ASSERT_TRUE(note && note->HeadElement);
+  s.View.AddElement(note->HeadElement);
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  const std::vector<uint32_t> selected = Pixels(s.Host.Bitmap);
+  EXPECT_GT(Differences(plain, selected), 10);  // the selected head in its colour
+  // Moving a note and laying out again shows it moved.
+  note->Fields.Pitch = 0x54;
+  s.Score.Recalculate(0);
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  EXPECT_GT(Differences(selected, Pixels(s.Host.Bitmap)), 10);
+  // Scrolling away and back shows the same pixels again.
+  const std::vector<uint32_t> before = Pixels(s.Host.Bitmap);
+  s.View.SetBounds(0, 0, 800, 300);
+  s.Host.Bitmap.SetSize(800, 300);
+  int v = 200;
+  s.View.ScrollTo(true, scPosition, v);
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  v = 0;
+  s.View.ScrollTo(true, scPosition, v);
+  s.View.PaintTo(s.Host.Bitmap.Canvas());
+  const std::vector<uint32_t> after = Pixels(s.Host.Bitmap);
+  for (int y = 0; y < 250; ++y)
+    for (int x = 0; x < 700; x += 7) ASSERT_EQ(after[static_cast<size_t>(y * 800 + x)], before[static_cast<size_t>(y * 800 + x)]) << x << "," << y;
+}
+
 // An incomplete last row of pages ends in grey; no page is painted over.
 TEST(ViewPainting, AShortLastRowEndsInGrey) {
   TViewScore s;

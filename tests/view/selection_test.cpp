@@ -236,13 +236,19 @@ TEST(ViewSelection, SelectAllScopes) {
   s.Show();
   s.View.SelectAll(0);
   EXPECT_FALSE(s.Selected(clef->LayoutLink));
-  if (meter->LayoutLink) EXPECT_FALSE(s.Selected(meter->LayoutLink));
+  if (meter->LayoutLink) {
+    EXPECT_FALSE(s.Selected(meter->LayoutLink));
+  }
   EXPECT_TRUE(s.Selected(later->HeadElement));
-  if (staccato->LayoutLink) EXPECT_TRUE(s.Selected(staccato->LayoutLink));
+  if (staccato->LayoutLink) {
+    EXPECT_TRUE(s.Selected(staccato->LayoutLink));
+  }
   s.Score.SelectSymbols(4);  // through the score's active view
   EXPECT_EQ(s.Score.SymbolSelectScope, 4);
   EXPECT_TRUE(s.Selected(later->HeadElement));
-  if (staccato->LayoutLink) EXPECT_FALSE(s.Selected(staccato->LayoutLink));
+  if (staccato->LayoutLink) {
+    EXPECT_FALSE(s.Selected(staccato->LayoutLink));
+  }
   EXPECT_TRUE(s.View.SelectionHasKind(kind::Note));
   EXPECT_FALSE(s.View.SelectionHasKind(kind::Clef));
 }

@@ -1,0 +1,40 @@
+#pragma once
+// The program's window until the main window replaces it: one score in
+// the score view, where clicks place the cursor and select, and the wheel
+// scrolls (with Ctrl it zooms).
+#include <memory>
+#include <string>
+
+#include "platform/forms.h"
+
+namespace qs {
+
+class TQSScore;
+class TQSWindow;
+
+// Its texts in the five languages of the program ("ENU", "DEU", "FRA",
+// "ITA", "RUS"; anything else gives English), in one table until the
+// language files hold them.
+enum class TPageViewerText { Caption, Untitled, NoDisplay, CannotRead, NoMusicFont };
+// arg fills the text's place for a file name.
+std::string PageViewerText(TPageViewerText text, const std::string& language, const std::string& arg = "");
+// The language of the user's locale (LANG and LC_ALL), as above.
+std::string LanguageFromEnvironment();
+
+class TPageViewerForm : public TForm {
+ public:
+  // The score stays the caller's; fileName names it in the caption.
+  TPageViewerForm(TComponent* owner, TQSScore& score, const std::string& fileName, const std::string& language);
+  const char* ClassName() const override { return "TPageViewerForm"; }
+  // The score view, filling the window.
+  TQSWindow* View = nullptr;
+};
+
+// Fills an empty score with what a new document has: one piece with one
+// part, staff, voice and measure on an A4 page.
+void MakeNewScore(TQSScore& score);
+
+// Registers the window with the review tools (formshot).
+void RegisterPageViewerForms();
+
+}  // namespace qs

@@ -1,0 +1,73 @@
+// The program's window, driven through the window system: the score in the
+// score view.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "app/pageviewer.h"
+#include "layout/layout.h"
+#include "platform/bitmap.h"
+#include "platform/fonts.h"
+#include "platform/stdctrls.h"
+#include "platform/testdriver.h"
+#include "score/page.h"
+#include "score/score.h"
+#include "view/window.h"
+
+using namespace qs;
+namespace td = qs::testdriver;
+
+namespace {
+
+class PageViewerTest : public ::testing::Test {
+ protected:
+  // The score is made after the layout pass is installed, so that it has it.
+  void SetUp() override {
+    InstallLayout();
+    owned = std::make_unique<TQSScore>();
+    MakeNewScore(*owned);
+    // Three pages to scroll through.
+    owned->SetPageCount(3);
+  }
+  std::unique_ptr<TQSScore> owned;
+};
+
+TEST_F(PageViewerTest, ANewScoreIsOneA4PageWithAStaff) {
+  TQSScore fresh;
+  MakeNewScore(fresh);
+  EXPECT_EQ(fresh.LaidOutPages, 1);
+  EXPECT_EQ(fresh.Page.PaperSize(), TQSPaperSize::A4);
+  const TColor paper = RGB(255, 250, 220);
+  fresh.Page.SetColor(paper);
+  TPageViewerForm form(nullptr, fresh, "", "DEU");
+  EXPECT_EQ(form.Caption(), "Unbenannt - Quillstave 4");
+  form.SetBounds(0, 0, 1000, 700);
+  td::ShowAndWait(form);
+  auto shot = GrabControl(*form.View);
+  // The paper is in the page's colour where the page lies, the view grey
+  // beside it.
+  const int pageWidth = form.View->PagePixelRect().Right;
+  ASSERT_LT(pageWidth + 20, form.View->ClientWidth() - 17);
+  EXPECT_EQ(shot->Pixel(4, 4), paper);
+  EXPECT_EQ(shot->Pixel(pageWidth + 10, 4), clGray);
+}
+
+TEST_F(PageViewerTest, TheWheelAndTheScrollBarMoveThePages) {
+  TQSScore& score = *owned;
+  ASSERT_GE(score.LaidOutPages, 2);
+  TPageViewerForm form(nullptr, score, "three.sfd", "ENU");
+  form.SetBounds(0, 0, 600, 400);
+  td::ShowAndWait(form);
+  TQSWindow& view = *form.View;
+  EXPECT_TRUE(view.Focused());
+  td::Wheel(view, 50, 50, -WHEEL_DELTA);
+  EXPECT_EQ(view.VertBar.Position, 60);
+  EXPECT_EQ(view.VertScrollBar->Position(), 60);
+  td::Wheel(view, 50, 50, WHEEL_DELTA);
+  td::Wheel(view, 50, 50, WHEEL_DELTA);  // not above the first page
+  EXPECT_EQ(view.VertBar.Position, 0);
+  td::Wheel(view, 50, 50, WHEEL_DELTA, ssCtrl);
+  EXPECT_EQ(view.Zoom, 125);
+}
+
+}  // namespace

@@ -1,0 +1,77 @@
+// formshot: a developer's tool that writes every registered form of the
+// program as a PNG file, so that each window can be looked at without
+// clicking through the program.
+//
+//   formshot OUTDIR [--lang ENU|DEU|FRA|ITA|RUS]
+//
+// Each form is written as OUTDIR/<form name>-<language>.png, drawn on the
+// offscreen platform at 96 pixels per inch.
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <filesystem>
+#include <string>
+
+#include "app/pageviewer.h"
+#include "layout/layout.h"
+#include "platform/bitmap.h"
+#include "platform/fonts.h"
+#include "platform/forms.h"
+#include "platform/gui.h"
+#include "platform/imagefile.h"
+#include "platform/testdriver.h"
+
+namespace {
+
+using namespace qs;
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: formshot OUTDIR [--lang ENU|DEU|FRA|ITA|RUS]\n"
+               "Writes every registered form of the program as OUTDIR/<name>-<language>.png.\n");
+  return 2;
+}
+
+// The forms of every part of the program that has some.
+void RegisterProgramForms() { RegisterPageViewerForms(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string outDir, language = "ENU";
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--lang" && i + 1 < argc)
+      language = argv[++i];
+    else if (arg.rfind("--", 0) == 0 || !outDir.empty())
+      return Usage();
+    else
+      outDir = arg;
+  }
+  if (outDir.empty()) return Usage();
+  if (language != "ENU" && language != "DEU" && language != "FRA" && language != "ITA" && language != "RUS")
+    return Usage();
+  // The same pictures on every machine: no screen of its own, 96 ppi.
+  setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  try {
+    EnsureGuiApplication();
+    SetScreenPixelsPerInch(96);
+    LoadMusicFont();
+    InstallLayout();
+    RegisterProgramForms();
+    std::filesystem::create_directories(outDir);
+    for (const TRegisteredForm& entry : RegisteredForms()) {
+      std::unique_ptr<TCustomForm> form = entry.Factory(language);
+      testdriver::ShowAndWait(*form);
+      const std::unique_ptr<TBitmap> shot = GrabControl(*form);
+      const std::string name = (std::filesystem::path(outDir) / (entry.Name + "-" + language + ".png")).string();
+      SaveBitmapToPng(*shot, name);
+      std::printf("%s\n", name.c_str());
+      form->Hide();
+    }
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "formshot: %s\n", e.what());
+    return 1;
+  }
+  return 0;
+}
