@@ -19,6 +19,21 @@ TQSSelPiece* TQSPageView::FindSelPiece(const TQSPiece* piece) const {
   return nullptr;
 }
 
+std::vector<TQSCalcItem*> TQSPageView::SelectedMeasureElements() const {
+  std::vector<TQSCalcItem*> out;
+  for (const auto& sel : SelPieces)
+    if (sel)
+      for (const TQSSelList& list : sel->Measures) out.insert(out.end(), list.begin(), list.end());
+  return out;
+}
+
+void TQSPageView::UnselectElement(TQSCalcItem* element) {
+  if (!element) return;
+  for (const auto& sel : SelPieces)
+    if (sel)
+      for (TQSSelList& list : sel->Measures) std::erase(list, element);
+}
+
 int TQSPageView::CursorSystemIndex() const {
   if (!Score) return 0;
   const TQSPiece* piece = Score->GetPiece(CursorPosition.Piece);

@@ -56,6 +56,9 @@ class TQSPageView : public TQSWindowLink {
   std::vector<TQSCalcItem*> SelectedPageObjects;
   // The selection record of a piece, nil when nothing of it is selected.
   TQSSelPiece* FindSelPiece(const TQSPiece* piece) const;
+  std::vector<TQSCalcItem*> SelectedMeasureElements() const override;
+  std::vector<TQSCalcItem*> SelectedPageElements() const override { return SelectedPageObjects; }
+  void UnselectElement(TQSCalcItem* element) override;
 
   // Paints laid-out page pageIndex on canvas, whose viewport origin the
   // caller has put at the page origin (offsetX, offsetY). graphics is the

@@ -3,6 +3,7 @@
 // interface and attaches itself to its score.
 #include <array>
 #include <cstdint>
+#include <vector>
 
 #include "base/events.h"
 
@@ -112,6 +113,14 @@ class TQSWindowLink {
   // Adds a layout element, and the elements chained to it through Next, to
   // the selection (the layout pass selects the notes that ask for it).
   virtual void AddToSelection(TQSCalcItem* element) { (void)element; }
+  // What the commands on the selection work on: the selected layout
+  // elements of every measure list of the score selection, piece by piece
+  // and measure by measure, and the selected page-object elements.
+  virtual std::vector<TQSCalcItem*> SelectedMeasureElements() const { return {}; }
+  virtual std::vector<TQSCalcItem*> SelectedPageElements() const { return {}; }
+  // Takes an element out of its measure's selection list (a moved note is
+  // selected again through its new element by the next layout pass).
+  virtual void UnselectElement(TQSCalcItem* element) { (void)element; }
   // Begins in-place editing of the text or lyric shown by element; nullptr
   // ends editing.
   virtual void EditItemText(TQSCalcItem* element) { (void)element; }
@@ -134,6 +143,9 @@ class TQSWindowLink {
   // play and record threads' last word comes this way on the window thread).
   virtual void SetCursorMeasure(int index) { CursorPosition.Measure = index; }
   virtual void SetCursorTick(int tick) { CursorPosition.Tick = tick; }
+  // Puts the cursor on the nearest note, rest or note-repeat start of its
+  // measure (after the selection moved sideways).
+  virtual void SnapCursorTick() {}
   // The cursor's staff row counted through its piece, rows on earlier
   // pages included; 0 when not laid out.
   virtual int CursorStaffRow() const { return 0; }

@@ -9,6 +9,7 @@
 #include "../layout/layout_fixture.h"
 #include "base/stream.h"
 #include "layout/layout.h"
+#include "score/calcrecords.h"
 #include "platform/fonts.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -32,6 +33,12 @@ class TEditView : public TQSWindowLink {
   void ValidateCursor(bool) override { ++Validated; }
   void DoActiveChanged(TObject*) override { ++ActiveChanged; }
   void SoundNote(int, int, int) override { ++Sounded; }
+  // The selection the commands on it gather, and the elements they took
+  // out of it.
+  std::vector<TQSCalcItem*> Selected, SelectedPage, Unselected;
+  std::vector<TQSCalcItem*> SelectedMeasureElements() const override { return Selected; }
+  std::vector<TQSCalcItem*> SelectedPageElements() const override { return SelectedPage; }
+  void UnselectElement(TQSCalcItem* element) override { Unselected.push_back(element); }
 };
 
 class TEditFixture : public ::testing::Test {
@@ -95,6 +102,27 @@ class TEditFixture : public ::testing::Test {
       }
     }
     return out;
+  }
+
+  // The element that shows an item of the first measure (a note's head)
+  // or of the first page.
+  TQSCalcItem* ElementOfItem(TQSItem* item) {
+    if (item->LayoutLink) return item->LayoutLink;
+    if (auto* note = dynamic_cast<TQSNote*>(item); note && note->HeadElement) return note->HeadElement;
+    auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
+    for (int i = 0; slot && i < slot->ItemCount; ++i)
+      if (slot->Items.At(i)->Item == item) return slot->Items.At(i);
+    const TQSCalcPage* page = Score.LayoutPages.At(0);
+    for (int i = 0; page && i < page->PageItemCount; ++i)
+      if (page->PageItems.At(i)->Item == item) return page->PageItems.At(i);
+    return nullptr;
+  }
+  // Selects the laid-out items.
+  void Select(std::initializer_list<TQSItem*> items) {
+    for (TQSItem* item : items) {
+      ASSERT_NE(ElementOfItem(item), nullptr);
+      View.Selected.push_back(ElementOfItem(item));
+    }
   }
 
   // Undo gives the bytes before, redo those after.

@@ -1,0 +1,239 @@
+#include "editing/selection.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "score/calcrecords.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/piece.h"
+
+namespace qs {
+
+int PixelStep(int step, int zoom) {
+  const int raw = zoom > 0 ? step * 800 / zoom : step * 8;
+  const int magnitude = std::clamp(std::abs(raw), 1, 8);
+  return step < 0 ? -magnitude : magnitude;
+}
+
+TQSSelectionCommand::TQSSelectionCommand(TQSScore& score, uint8_t action) : TQSEditCommand(score, action) {
+  FromPage = kNoAffectedPage;
+}
+
+void TQSSelectionCommand::LowerPageTo(const TQSCalcItem* element) {
+  const TQSCalcPage* page = element ? element->PageOf() : nullptr;
+  if (page && page->PageIndex < FromPage) FromPage = page->PageIndex;
+}
+
+void TQSSelectionCommand::Add(TQSItem* item) {
+  if (item && present_.insert(item).second) Work.push_back(item);
+}
+
+void TQSSelectionCommand::Gather(bool notesInTime, bool measuresOnly, TQSItemType onlyKind) {
+  if (!View) return;
+  auto take = [&](TQSCalcItem* element) {
+    if (!element || !element->Item || (onlyKind && element->Item->ItemType != onlyKind)) return;
+    LowerPageTo(element);
+    TQSItem* item = element->Item;
+    auto* note = notesInTime ? dynamic_cast<TQSNote*>(item) : nullptr;
+    if (!note || !present_.insert(item).second) {
+      Add(item);
+      return;
+    }
+    auto later = std::find_if(Work.begin(), Work.end(), [&](TQSItem* other) {
+      auto* n = dynamic_cast<TQSNote*>(other);
+      return n && n->Fields.StaffVoice == note->Fields.StaffVoice && n->Fields.Time > note->Fields.Time;
+    });
+    Work.insert(later, item);
+  };
+  for (TQSCalcItem* element : View->SelectedMeasureElements()) take(element);
+  if (measuresOnly) return;
+  for (TQSCalcItem* element : View->SelectedPageElements())
+    if (element && element->ElementType == element::Item) take(element);
+}
+
+void TQSSelectionCommand::Drop(const TQSItem* item) {
+  if (!present_.erase(item)) return;
+  auto at = std::find(Work.begin(), Work.end(), item);
+  if (at != Work.end()) *at = nullptr;
+}
+
+void TQSSelectionCommand::SaveItem(TQSItem* item) {
+  if (!item) return;
+  try {
+    if (TQSMeasure* measure = item->GetMeasure()) {
+      SaveMeasure(measure);
+    } else if (auto* column = dynamic_cast<TQSColumn*>(item->Owner())) {
+      SaveColumn(column);
+    } else {
+      Open();
+      Score.SaveUndoItem(Record, item);
+    }
+  } catch (...) {
+    // A snapshot that cannot be taken does not stop the change.
+  }
+}
+
+void TQSSelectionCommand::ClearSpan(TQSMeasure& measure, int staffVoice, int start, int length) {
+  const std::vector<TQSItem*> before(measure.Items.begin(), measure.Items.end());
+  measure.ClearVoiceRange(staffVoice, start, length);
+  const std::unordered_set<const TQSItem*> kept(measure.Items.begin(), measure.Items.end());
+  for (TQSItem* item : before)
+    if (!kept.count(item)) Drop(item);
+}
+
+TQSCalcItem* ElementOf(const TQSItem& item) {
+  if (item.LayoutLink) return item.LayoutLink;
+  auto* note = dynamic_cast<const TQSNote*>(&item);
+  return note ? note->HeadElement : nullptr;
+}
+
+void TQSSelectionCommand::Reselect(TQSNote& note) {
+  note.SelectFlags |= TQSNote::kSelectReselect;
+  if (View) View->UnselectElement(ElementOf(note));
+}
+
+void TQSSelectionCommand::AfterPitchChange(TQSNote& note) {
+  TQSMeasure* measure = note.GetMeasure();
+  if (!measure || note.GraceGroup()) return;
+  if (note.IsChordMember() && measure->ArrangeChordNotes(note.Fields.StaffVoice, note.Fields.Time, false) &&
+      ElementOf(note))
+    Reselect(note);
+  if (note.BeamGroup > 0) measure->UpdateBeams(note.BeamGroup, true);
+}
+
+// The notes of a note's chord, itself included: the same staff/voice and
+// time (the note alone when it is no chord member).
+std::vector<TQSNote*> ChordOf(TQSNote& note) {
+  std::vector<TQSNote*> out{&note};
+  TQSMeasure* m = note.GetMeasure();
+  if (!m || !note.IsChordMember()) return out;
+  for (TQSItem* item : m->Items) {
+    auto* other = dynamic_cast<TQSNote*>(item);
+    if (other && other != &note && other->Fields.StaffVoice == note.Fields.StaffVoice &&
+        other->Fields.Time == note.Fields.Time)
+      out.push_back(other);
+  }
+  return out;
+}
+
+void TQSSelectionCommand::Done() {
+  if (FromPage >= kNoAffectedPage) return;
+  if (Changed) Score.Recalculate(FromPage, -1);
+  Score.RefreshWindows();
+  Score.FireChanged(&Score);
+}
+
+}  // namespace qs
+
+#include "score/marks.h"
+#include "score/pageobjects.h"
+
+namespace qs {
+
+namespace {
+
+template <class T>
+bool SetTimeOf(TQSItem& item, int position) {
+  auto* typed = dynamic_cast<T*>(&item);
+  if (!typed) return false;
+  typed->Fields.Time = static_cast<decltype(typed->Fields.Time)>(position);
+  return true;
+}
+
+}  // namespace
+
+void SetItemTime(TQSItem& item, int position) {
+  SetTimeOf<TQSMark>(item, position) || SetTimeOf<TQSNote>(item, position) || SetTimeOf<TQSPause>(item, position) ||
+      SetTimeOf<TQSVorschlag>(item, position) || SetTimeOf<TQSBend>(item, position) ||
+      SetTimeOf<TQSChord>(item, position) || SetTimeOf<TQSFrame>(item, position) || SetTimeOf<TQSLyric>(item, position);
+}
+
+bool IsOffsetMark(TQSItemType k) {
+  if (k >= 110 && k <= 118) return true;
+  if (k >= 120 && k <= 125) return true;
+  if (k >= 130 && k <= 133) return true;
+  if (k >= 169 && k <= 173) return true;
+  switch (k) {
+    case 1: case 2: case 3: case 4: case 6: case 27: case 28: case 40: case 41: case 42: case 45: case 50:
+    case 85: case 141: case 142: case 143: case 149: case 150: case 151: case 153: case 154: case 160:
+      return true;
+    default:
+      return false;
+  }
+}
+
+namespace {
+
+void Add16(int16_t& value, int delta) {
+  value = static_cast<int16_t>(std::clamp(value + delta, -32768, 32767));
+}
+
+template <class T>
+bool ShiftOffsetFields(TQSSelectionCommand& c, TQSItem* item, int dx, int dy) {
+  auto* it = dynamic_cast<T*>(item);
+  if (!it) return false;
+  c.SaveItem(item);
+  Add16(it->Fields.OffsetX, dx);
+  Add16(it->Fields.OffsetY, dy);
+  return true;
+}
+
+template <class T>
+bool ShiftPosition(TQSSelectionCommand& c, TQSItem* item, int dx, int dy) {
+  auto* it = dynamic_cast<T*>(item);
+  if (!it) return false;
+  c.SaveItem(item);
+  Add16(it->Fields.X, dx);
+  Add16(it->Fields.Y, dy);
+  return true;
+}
+
+}  // namespace
+
+bool ShiftItemOffsets(TQSSelectionCommand& c, TQSItem* item, int dx, int dy) {
+  const TQSItemType k = item->ItemType;
+  if (IsOffsetMark(k)) return ShiftOffsetFields<TQSMark>(c, item, dx, dy);
+  switch (k) {
+    case kind::Liga: {
+      auto* tie = dynamic_cast<TQSLiga*>(item);
+      if (!tie) return false;
+      c.SaveItem(item);
+      Add16(tie->Fields.StartX, dx);
+      Add16(tie->Fields.EndX, dx);
+      Add16(tie->Fields.StartY, dy);
+      Add16(tie->Fields.EndY, dy);
+      return true;
+    }
+    case kind::Chord: return ShiftOffsetFields<TQSChord>(c, item, dx, dy);
+    case kind::Lyric: case kind::Term: case kind::InstrumentName: return ShiftOffsetFields<TQSLyric>(c, item, dx, dy);
+    case kind::Frame: return ShiftOffsetFields<TQSFrame>(c, item, dx, dy);
+    case kind::Bend: return ShiftOffsetFields<TQSBend>(c, item, dx, dy);
+    case kind::Text: return ShiftPosition<TQSText>(c, item, dx, dy);
+    case kind::Image: return ShiftPosition<TQSImage>(c, item, dx, dy);
+    case kind::Rectangle: case kind::Ellipse: return ShiftPosition<TQSRectangle>(c, item, dx, dy);
+    case kind::PageMark: return ShiftPosition<TQSPageMark>(c, item, dx, dy);
+    case kind::Line: {
+      auto* line = dynamic_cast<TQSLine*>(item);
+      if (!line) return false;
+      c.SaveItem(item);
+      Add16(line->Fields.X1, dx);
+      Add16(line->Fields.X2, dx);
+      Add16(line->Fields.Y1, dy);
+      Add16(line->Fields.Y2, dy);
+      return true;
+    }
+    case kind::Arc: case kind::Pie: case kind::ChordSegment: {
+      auto* arc = dynamic_cast<TQSArc*>(item);
+      if (!arc) return false;
+      c.SaveItem(item);
+      for (int16_t* x : {&arc->Fields.X, &arc->Fields.AX, &arc->Fields.BX}) Add16(*x, dx);
+      for (int16_t* y : {&arc->Fields.Y, &arc->Fields.AY, &arc->Fields.BY}) Add16(*y, dy);
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+}  // namespace qs
