@@ -130,10 +130,7 @@ class TQSWindowLink {
   virtual void SetFocus() {}
   // The tick of the cursor measure's event of the cursor's staff and voice
   // nearest to tick.
-  virtual int NearestEventTick(int tick, int unused = 0) const {
-    (void)unused;
-    return tick;
-  }
+  virtual int NearestEventTick(int tick) const { return tick; }
   // Moves the cursor to the next event (or the next measure's first).
   virtual void MoveCursorRight(bool extend, bool anyVoice) { (void)extend, (void)anyVoice; }
   // Hides (false) or shows (true) the input cursor; calls are paired.
