@@ -19,15 +19,6 @@ namespace qs {
 
 namespace {
 
-// A mark attached to a note or rest: appended, or first in its list.
-TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
-  auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
-  mark->Fields.Kind = static_cast<uint8_t>(variant);
-  mark->Fields.Value = static_cast<uint16_t>(value);
-  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
-  return mark;
-}
-
 void Remove(TQSModifiers& list, std::initializer_list<int> codes) {
   for (int c : codes) std::erase(list, c);
 }
@@ -359,11 +350,6 @@ TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value
   mark->Fields.Value = static_cast<uint16_t>(value);
   holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
   return mark;
-}
-
-bool EarlierVoice(int a, int b) {
-  return StaffOf(uint8_t(a)) < StaffOf(uint8_t(b)) ||
-         (StaffOf(uint8_t(a)) == StaffOf(uint8_t(b)) && VoiceOf(uint8_t(a)) < VoiceOf(uint8_t(b)));
 }
 
 int DottedLength(int duration, const TQSModifiers& modifiers) {

@@ -32,8 +32,6 @@ using TQSModifiers = std::vector<int>;
 
 // A mark attached to a note or rest: appended, or first in its list.
 TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first);
-// True when staff/voice a comes before b in the order of the measure's items.
-bool EarlierVoice(int a, int b);
 
 // The real length of a note value with the dots the modifier codes ask for
 // (the last dot code wins).

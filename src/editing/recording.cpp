@@ -1,6 +1,7 @@
 #include "editing/recording.h"
 
 #include "editing/entry.h"
+#include "editing/placement.h"
 
 #include <algorithm>
 #include <cmath>
