@@ -62,7 +62,7 @@ void BM_ExportJpeg(benchmark::State& state) {
     bytes = 0;
     for (int page = 1; page <= laid.Score.LaidOutPages; ++page) {
       TMemoryStream s;
-      laid.Window.ExportPage(s, 2, page, page, 1, 30, false);
+      laid.Window.ExportPage(s, efJpeg, page, page, 1, 30, false);
       bytes += static_cast<size_t>(s.Size());
     }
   }

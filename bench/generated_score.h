@@ -41,7 +41,7 @@ inline TQSMark* AddMark(TQSItemOwner* owner, TQSItemType type, int tick, int val
 // chord symbol.
 inline void FillMeasure(TQSMeasure* m, int number, int part) {
   if (number == 0) {
-    AddMark(m, kind::Clef, 0, 0, part % 2 ? 2 : 1);
+    AddMark(m, kind::Clef, 0, 0, part % 2 ? clef::Bass : clef::Treble);
     AddMark(m, kind::Key, 0, 0, 2);
     if (part == 0) AddMark(m, kind::Accolade, 0, 3, 0);
   }
@@ -69,7 +69,7 @@ inline void FillMeasure(TQSMeasure* m, int number, int part) {
   tie->Fields.Flags = TQSLiga::kFromStart;
   AddMark(m, kind::Dynamics, 0, 0, number % 13);
   AddMark(m, kind::Staccato, 128, 0, 0)->Fields.Style = TQSMark::kStyleAttached;
-  if (number % 4 == 0) AddMark(m, kind::Dynamics, 128, 256, 50);
+  if (number % 4 == 0) AddMark(m, kind::Dynamics, 128, 256, dynamic::kCrescendo);
   if (part == 0 && number % 2 == 0) {
     auto* chord = static_cast<TQSChord*>(CreateItemByKind(kind::Chord, m));
     TQSChordFragment root, kind;

@@ -17,12 +17,16 @@
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "platform/gui.h"
+#include "platform/paths.h"
+#include "base/inifile.h"
+#include "uikit/language.h"
 #include "score/measure.h"
 #include "score/notes.h"
 #include "score/page.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "interchange/importmidiform.h"
 #include "interchange/midi_import.h"
 #include "layout/layout.h"
 #include "interchange/musicxml.h"
@@ -83,14 +87,29 @@ int RunWindows(int argc, char** argv) {
   } catch (const std::exception& e) {
     fontError = e.what();
   }
+  // The program's one language engine: every form translates itself from
+  // the language files beside the program.
+  TComponent languageOwner(nullptr);
+  auto* engine = new TECLanguage(&languageOwner);
+  engine->SetLanguage(language);
+  TIniFile settings(platform::SettingsFileName());
   std::vector<std::unique_ptr<TQSScore>> scores;
   std::vector<std::string> names;
   int failed = 0;
   for (int i = 1; i < argc; ++i) {
     const std::string file = argv[i];
     auto score = std::make_unique<TQSScore>();
+    SetUpDocumentScore(*score);
+    AnswerChordText(*score);
     try {
       if (!FileExists(file)) throw Exception("there is no such file");
+      if (AsksForMidiImportOptions(file)) {
+        // How the file becomes notation is asked first; anything but OK
+        // opens nothing.
+        TFImportMIDI options(nullptr, &settings);
+        if (options.ShowModal() != mrOk) continue;
+        options.ApplyTo(*score);
+      }
       score->LoadFromFile(file);
       if (score->LaidOutPages == 0) score->Recalculate(0);
     } catch (const std::exception& e) {
@@ -108,7 +127,7 @@ int RunWindows(int argc, char** argv) {
     MakeNewScore(*scores.back());
     names.push_back("");
   }
-  if (scores.empty()) return 1;
+  if (scores.empty()) return failed ? 1 : 0;
   if (!fontError.empty()) ShowMessage(PageViewerText(TPageViewerText::NoMusicFont, language) + "\n" + fontError);
   TApplication& app = Application();
   std::vector<std::unique_ptr<TPageViewerForm>> forms;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/pageviewer.h"
+#include "interchange/importmidiform.h"
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/fonts.h"
@@ -20,6 +21,10 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "uikit/calculator.h"
+#include "uikit/language.h"
+#include "uikit/messagebox.h"
+#include "uikit/timepicker.h"
 
 namespace {
 
@@ -33,7 +38,13 @@ int Usage() {
 }
 
 // The forms of every part of the program that has some.
-void RegisterProgramForms() { RegisterPageViewerForms(); }
+void RegisterProgramForms() {
+  RegisterPageViewerForms();
+  RegisterImportMidiForms();
+  RegisterMessageBlockForms();
+  RegisterCalculatorForms();
+  RegisterTimePickerForms();
+}
 
 }  // namespace
 
@@ -59,6 +70,11 @@ int main(int argc, char** argv) {
     LoadMusicFont();
     InstallLayout();
     RegisterProgramForms();
+    // The forms translate themselves from the language files beside the
+    // program, as they do in it.
+    TComponent languageOwner(nullptr);
+    auto* engine = new TECLanguage(&languageOwner);
+    engine->SetLanguage(language);
     std::filesystem::create_directories(outDir);
     for (const TRegisteredForm& entry : RegisteredForms()) {
       std::unique_ptr<TCustomForm> form = entry.Factory(language);

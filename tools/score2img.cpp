@@ -36,7 +36,8 @@ struct TFormat {
   int Index;  // ExportPage's format; -1 for PDF
 };
 constexpr TFormat kFormats[] = {
-    {"bmp", ".bmp", 0}, {"gif", ".gif", 1}, {"jpeg", ".jpg", 2}, {"emf", ".emf", 3}, {"pdf", ".pdf", -1},
+    {"bmp", ".bmp", efBmp}, {"gif", ".gif", efGif}, {"jpeg", ".jpg", efJpeg}, {"emf", ".emf", efMetafile},
+    {"pdf", ".pdf", -1},
 };
 
 int Usage() {
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
       const std::string name = argv[++i];
       format = nullptr;
       for (const TFormat& f : kFormats)
-        if (name == f.Name || (name == "jpg" && f.Index == 2)) format = &f;
+        if (name == f.Name || (name == "jpg" && f.Index == efJpeg)) format = &f;
       if (!format) return Usage();
     } else if (arg.rfind("--", 0) == 0) {
       return Usage();

@@ -17,6 +17,14 @@
 
 namespace qs {
 
+TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
+  auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
+  mark->Fields.Kind = static_cast<uint8_t>(variant);
+  mark->Fields.Value = static_cast<uint16_t>(value);
+  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
+  return mark;
+}
+
 namespace {
 
 void Remove(TQSModifiers& list, std::initializer_list<int> codes) {
@@ -343,14 +351,6 @@ TQSPause* PlaceRest(TEntry& e, int written, int length, const TQSModifiers& modi
 }
 
 }  // namespace
-
-TQSMark* AttachMark(TQSItemHolder& holder, TQSItemType k, int variant, int value, bool first) {
-  auto* mark = NewUnregisteredItem<TQSMark>(holder, k);
-  mark->Fields.Kind = static_cast<uint8_t>(variant);
-  mark->Fields.Value = static_cast<uint16_t>(value);
-  holder.Items.Insert(first ? 0 : holder.ItemCount(), mark);
-  return mark;
-}
 
 int DottedLength(int duration, const TQSModifiers& modifiers) {
   int length = duration;

@@ -7,6 +7,7 @@
 #include "editing/command.h"
 #include "editing/entry.h"
 #include "editing/placement.h"
+#include "editing/selection.h"
 #include "editing/split.h"
 #include "layout/dynamics.h"
 #include "score/marks.h"
@@ -22,21 +23,6 @@
 namespace qs {
 
 namespace {
-
-template <class T>
-bool SetTimeOf(TQSItem& item, int position) {
-  auto* typed = dynamic_cast<T*>(&item);
-  if (!typed) return false;
-  typed->Fields.Time = static_cast<decltype(typed->Fields.Time)>(position);
-  return true;
-}
-
-// Sets the time position of an item that has one.
-void SetItemTimePosition(TQSItem& item, int position) {
-  SetTimeOf<TQSMark>(item, position) || SetTimeOf<TQSNote>(item, position) || SetTimeOf<TQSPause>(item, position) ||
-      SetTimeOf<TQSVorschlag>(item, position) || SetTimeOf<TQSBend>(item, position) ||
-      SetTimeOf<TQSChord>(item, position) || SetTimeOf<TQSFrame>(item, position) || SetTimeOf<TQSLyric>(item, position);
-}
 
 // Holds back the layout pass's own OnRecalculate while a command lays out,
 // and raises OnRecalculate and OnChanged at the end, also when it fails.
@@ -530,7 +516,7 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
           continue;
         }
         item->SetOwner(NeedNew(*piece, newColumns, n));
-        SetItemTimePosition(*item, pos);
+        SetItemTime(*item, pos);
       }
     }
     for (int pi = 0; pi < piece->PartCount(); ++pi) {
@@ -547,16 +533,16 @@ void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
           item->SetOwner(NeedNew(*part, made, n));
         } else if (MovesWithNewPosition(k)) {
           item->SetOwner(NeedNew(*part, made, n));
-          SetItemTimePosition(*item, np);
+          SetItemTime(*item, np);
         } else if (k == kind::NoteRepeat) {
           if (np + static_cast<TQSMark*>(item)->Fields.Value > L) continue;
           item->SetOwner(NeedNew(*part, made, n));
-          SetItemTimePosition(*item, np);
+          SetItemTime(*item, np);
         } else if (k == kind::Tuplet) {
           auto* t = static_cast<TQSMark*>(item);
           if (np + TupletLength(t->Fields.Kind, t->Fields.Value) >= L) continue;
           item->SetOwner(NeedNew(*part, made, n));
-          SetItemTimePosition(*item, np);
+          SetItemTime(*item, np);
         } else if (k == kind::Note) {
           auto* note = static_cast<TQSNote*>(item);
           TQSMeasure* target = NeedNew(*part, made, n);

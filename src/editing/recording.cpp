@@ -1,5 +1,6 @@
 #include "editing/recording.h"
 
+#include "editing/command.h"
 #include "editing/entry.h"
 #include "editing/placement.h"
 
@@ -38,31 +39,9 @@ class TRecordLock {
   TQSPlayControl* control_;
 };
 
-// An item the caller inserts at its place itself.
-template <class T>
-T* NewItem(TQSItemOwner& owner, TQSItemType k) {
-  const bool saved = owner.RegistrationSuspended;
-  owner.RegistrationSuspended = true;
-  auto* item = static_cast<T*>(CreateItemByKind(k, &owner));
-  owner.RegistrationSuspended = saved;
-  return item;
-}
-
 // The nearest multiple of the quantum, halves to the even one.
 int Quantised(int value, int quantum) {
   return quantum * static_cast<int>(std::nearbyint(static_cast<double>(value) / quantum));
-}
-
-// The first note, rest or note repeat at or after position in the order of
-// the measure's items: what decides how the new item goes in.
-TQSItem* DecidingItem(TQSMeasure& m, int sv, int position) {
-  for (TQSItem* item : m.Items) {
-    if (!IsTimedItem(*item)) continue;
-    const int pos = item->TimePosition();
-    if (pos < position || (pos == position && !m.AllVoices() && EarlierVoice(item->StaffVoice(), sv))) continue;
-    return item;
-  }
-  return nullptr;
 }
 
 bool SameVoiceAt(const TQSMeasure& m, const TQSItem& item, int sv, int position) {
@@ -101,24 +80,24 @@ TQSNote* PlaceNote(TRecording& r, int position, int written, int length, bool ti
   const TQSStaff* staff = r.Part->GetStaff(StaffOf(r.StaffVoice));
   bool down = staff && staff->VoiceCount() >= 2 ? VoiceOf(r.StaffVoice) != 0 : r.Octave * 7 + r.Step > 40;
   TQSNote* chordWith = nullptr;
-  if (TQSItem* item = DecidingItem(m, sv, position)) {
-    auto* note = dynamic_cast<TQSNote*>(item);
-    auto* rest = dynamic_cast<TQSPause*>(item);
-    auto* repeat = item->ItemType == kind::NoteRepeat ? dynamic_cast<TQSMark*>(item) : nullptr;
-    const bool here = SameVoiceAt(m, *item, sv, position);
-    if (note && here) {
+  int index = 0, refillEnd = 0;
+  OverwriteWalk(m, sv, position, length, index, refillEnd, [&](TQSItem& item) {
+    const bool here = SameVoiceAt(m, item, sv, position);
+    if (auto* note = dynamic_cast<TQSNote*>(&item); note && here) {
       chordWith = note;
-      length = note->Fields.RealLength;
-      down = note->IsStemDown();
-    } else if (rest && here && rest->Fields.Length == length) {
-      delete rest;
-    } else if (repeat && here && repeat->Fields.Value == length) {
-      delete repeat;
-    } else {
-      m.ClearVoiceRange(sv, position, length);
+      return TDecision::Join;
     }
+    if (auto* rest = dynamic_cast<TQSPause*>(&item); rest && here && rest->Fields.Length == length)
+      return TDecision::Replace;
+    if (item.ItemType == kind::NoteRepeat && here && static_cast<TQSMark&>(item).Fields.Value == length)
+      return TDecision::Replace;
+    return TDecision::Clear;
+  });
+  if (chordWith) {
+    length = chordWith->Fields.RealLength;
+    down = chordWith->IsStemDown();
   }
-  auto* note = NewItem<TQSNote>(m, kind::Note);
+  auto* note = NewUnregisteredItem<TQSNote>(m, kind::Note);
   TQSNote::TFields& f = note->Fields;
   f.Pitch = MakePitch(r.Octave, r.Step);
   f.StaffVoice = static_cast<uint8_t>(sv);
@@ -142,7 +121,7 @@ TQSNote* PlaceNote(TRecording& r, int position, int written, int length, bool ti
   else if (grouping == 1 && position + length < r.MeasureLength())
     note->SetBeamedToNext(true);
   if (tiedOn) {
-    auto* tie = NewItem<TQSLiga>(*note, kind::Liga);
+    auto* tie = NewUnregisteredItem<TQSLiga>(*note, kind::Liga);
     tie->Fields.Flags = note->IsStemDown() ? 16 : 17;
     tie->Fields.Span = static_cast<uint16_t>(length);
     tie->Fields.EndStaffVoice = static_cast<uint8_t>(sv);
@@ -162,20 +141,16 @@ TQSNote* PlaceNote(TRecording& r, int position, int written, int length, bool ti
 void PlaceRest(TRecording& r, int position, int written, int length, const TQSModifiers& mods) {
   TQSMeasure& m = *r.Measure;
   const int sv = r.StaffVoice;
-  if (TQSItem* item = DecidingItem(m, sv, position)) {
-    auto* rest = dynamic_cast<TQSPause*>(item);
-    auto* repeat = item->ItemType == kind::NoteRepeat ? dynamic_cast<TQSMark*>(item) : nullptr;
-    const bool here = SameVoiceAt(m, *item, sv, position);
-    if (here && item->ItemType == kind::Note)
-      delete item;
-    else if (here && rest && rest->Fields.Length == length)
-      delete rest;
-    else if (here && repeat && repeat->Fields.Value == length)
-      delete repeat;
-    else
-      m.ClearVoiceRange(sv, position, length);
-  }
-  auto* rest = NewItem<TQSPause>(m, kind::Pause);
+  int index = 0, refillEnd = 0;
+  OverwriteWalk(m, sv, position, length, index, refillEnd, [&](TQSItem& item) {
+    const bool here = SameVoiceAt(m, item, sv, position);
+    const auto* rest = dynamic_cast<const TQSPause*>(&item);
+    if (here && (item.ItemType == kind::Note || (rest && rest->Fields.Length == length) ||
+                 (item.ItemType == kind::NoteRepeat && static_cast<TQSMark&>(item).Fields.Value == length)))
+      return TDecision::Replace;
+    return TDecision::Clear;
+  });
+  auto* rest = NewUnregisteredItem<TQSPause>(m, kind::Pause);
   rest->Fields.Time = static_cast<uint16_t>(position);
   rest->Fields.Length = static_cast<uint16_t>(written);
   rest->Fields.RealLength = static_cast<uint16_t>(length);

@@ -31,10 +31,9 @@ constexpr int kDrumChannel = 9;
 constexpr int64_t kNoTriplet = 999999;
 // Notes sounding into the next measure by this much or less stay whole.
 constexpr int kBarLineSlack = 4;
-constexpr int kMaxVoices = 4;
+// Overlapping notes of a staff go to at most this many voices.
+constexpr int kMaxImportedVoices = 4;
 
-// Clef codes: treble, bass, treble an octave higher, percussion.
-constexpr uint8_t kClefTreble = 1, kClefBass = 2, kClefHigh = 4, kClefDrums = 15;
 // Accidental mark kinds and the note's alteration bytes that record them.
 constexpr uint8_t kFlatMark = 0, kSharpMark = 2, kNaturalMark = 4, kNaturalFlatMark = 5, kNaturalSharpMark = 6;
 constexpr uint8_t kSharpByte = 0x01, kNaturalSharpByte = 0x81, kFlatByte = 0x41, kNaturalFlatByte = 0xC1,
@@ -150,7 +149,7 @@ class TPartWriter {
     for (int i = 0; i < staves; ++i) {
       TQSMark* clef = NewMark(kind::Clef, first);
       clef->Fields.StaffVoice = MakeStaffVoice(i, 0);
-      clef->Fields.Kind = Channel() == kDrumChannel ? kClefDrums : i == 0 ? kClefTreble : kClefBass;
+      clef->Fields.Kind = Channel() == kDrumChannel ? clef::Percussion2 : i == 0 ? clef::Treble : clef::Bass;
       part_->NewStaff()->NewVoice();
     }
   }
@@ -637,7 +636,7 @@ class TPartWriter {
     if (preferred >= 0 && preferred < staff.VoiceCount() && !busy(preferred)) return preferred;
     for (int v = 0; v < staff.VoiceCount(); ++v)
       if (!busy(v)) return v;
-    if (staff.VoiceCount() < kMaxVoices) {
+    if (staff.VoiceCount() < kMaxImportedVoices) {
       staff.NewVoice();
       return staff.VoiceCount() - 1;
     }
@@ -725,17 +724,17 @@ class TPartWriter {
       for (TQSItem* item : part_->GetMeasure(m)->Items)
         if (const TQSNote* n = AsNote(item)) notes.push_back({m, n->Fields.Time, PitchLine(n->Fields.Pitch)});
 
-    uint8_t state = kClefTreble, lastWritten = 0;
+    uint8_t state = clef::Treble, lastWritten = 0;
     TNoteAt change{0, 0, 0};
     bool seen = false;
     for (const TNoteAt& n : notes) {
       const int v = n.Line;
       uint8_t next = state;
-      if (state == kClefTreble) next = v > 56 ? kClefHigh : v < 28 ? kClefBass : state;
-      else if (state == kClefBass) next = v > 56 ? kClefHigh : v > 42 ? kClefTreble : state;
-      else next = v < 28 ? kClefBass : v < 42 ? kClefTreble : state;
+      if (state == clef::Treble) next = v > 56 ? clef::TrebleOctaveUp : v < 28 ? clef::Bass : state;
+      else if (state == clef::Bass) next = v > 56 ? clef::TrebleOctaveUp : v > 42 ? clef::Treble : state;
+      else next = v < 28 ? clef::Bass : v < 42 ? clef::Treble : state;
       if (next != state) {
-        if (seen || state != kClefTreble) {
+        if (seen || state != clef::Treble) {
           const bool keep = seen && n.Measure == change.Measure && (n.Tick == change.Tick || lastWritten == state);
           if (!keep) {
             WriteClef(state, change.Measure, change.Tick);

@@ -266,18 +266,18 @@ class TWriter {
     const char* sign = "G";
     int line = 2, octave = 0;
     switch (clef.Fields.Kind) {
-      case 4: octave = 1; break;
-      case 5: octave = -1; break;
-      case 2: sign = "F"; line = 4; break;
-      case 6: sign = "F"; line = 4; octave = -1; break;
-      case 7: sign = "F"; line = 3; break;
-      case 3: sign = "C"; line = 3; break;
-      case 8: sign = "C"; line = 4; break;
-      case 9: sign = "C"; line = 1; break;
-      case 10: sign = "C"; line = 2; break;
-      case 11: sign = "C"; line = 5; break;
-      case 13: sign = "TAB"; line = 5; break;
-      case 14: case 15: sign = "percussion"; line = 0; break;
+      case clef::TrebleOctaveUp: octave = 1; break;
+      case clef::TrebleOctaveDown: octave = -1; break;
+      case clef::Bass: sign = "F"; line = 4; break;
+      case clef::BassOctaveDown: sign = "F"; line = 4; octave = -1; break;
+      case clef::BaritoneF: sign = "F"; line = 3; break;
+      case clef::Alto: sign = "C"; line = 3; break;
+      case clef::Tenor: sign = "C"; line = 4; break;
+      case clef::Soprano: sign = "C"; line = 1; break;
+      case clef::MezzoSoprano: sign = "C"; line = 2; break;
+      case clef::BaritoneC: sign = "C"; line = 5; break;
+      case clef::Tablature: sign = "TAB"; line = 5; break;
+      case clef::Percussion1: case clef::Percussion2: sign = "percussion"; line = 0; break;
       default: break;  // treble, and kinds without a sign of their own
     }
     add(4, "<clef" + (staves ? Attr("number", StaffOf(clef.Fields.StaffVoice) + 1) : "") + ">");
@@ -463,7 +463,8 @@ class TWriter {
       Empty(6, dynamic::kLetters[k]);
       Close(5, "dynamics");
     } else {
-      Empty(5, "wedge", Attr("type", k == dynamic::kCrescendo ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
+      Empty(5, "wedge",
+            Attr("type", k == dynamic::kCrescendo ? "crescendo" : "diminuendo") + Attr("spread", 0) + offsets);
     }
     Close(4, "direction-type");
     if (letters) {
@@ -701,18 +702,13 @@ class TWriter {
   // Whether the next syllable of the lyric's verse in the part is joined to it.
   bool WordContinues(const TQSLyric& l) const {
     const TQSLyric* best = nullptr;
-    int bestMeasure = 0;
     for (int j = measureIndex_; j < part_->MeasureCount() && !best; ++j)
       for (TQSItem* item : part_->GetMeasure(j)->Items) {
         if (item->ItemType != kind::Lyric || item == &l) continue;
         auto* o = static_cast<TQSLyric*>(item);
         if (o->Fields.Verse != l.Fields.Verse || (j == measureIndex_ && o->Fields.Time <= l.Fields.Time)) continue;
-        if (!best || o->Fields.Time < best->Fields.Time) {
-          best = o;
-          bestMeasure = j;
-        }
+        if (!best || o->Fields.Time < best->Fields.Time) best = o;
       }
-    (void)bestMeasure;
     return best && (best->Fields.Flags & TQSLyric::kHyphen);
   }
 

@@ -39,10 +39,6 @@ int TImportData::MeasureLength(int part, int measure) const {
 
 namespace {
 
-// The most staves a part and voices a staff can have: the staff/voice byte
-// keeps each in four bits.
-constexpr int kMaxStaves = 16;
-constexpr int kMaxVoices = 16;
 // Positions and lengths are 16-bit ticks.
 constexpr int kMaxTicks = 65535;
 // Dots a note can show.
@@ -262,7 +258,8 @@ class TReader {
   }
 
   TQSStaff* EnsureStaff(int index) {
-    if (index < 0 || index >= kMaxStaves) Fail(Format("Staff %d does not exist: a part has 1 to 16 staves", index + 1));
+    if (index < 0 || index >= kMaxStaves)
+      Fail(Format("Staff %d does not exist: a part has 1 to %d staves", index + 1, kMaxStaves));
     while (part_->StaffCount() <= index) part_->NewStaff()->NewVoice();
     lastStaff_ = part_->GetStaff(index);
     return lastStaff_;
@@ -681,23 +678,23 @@ class TReader {
   void UpdateClefKind() {
     if (!clef_) return;
     std::string sign = UpperCase(Trim(clefSign_));
-    int kindValue = 1;
+    int kindValue = clef::Treble;
     if (sign == "G") {
-      kindValue = 1;
+      kindValue = clef::Treble;
     } else if (sign == "F") {
-      kindValue = clefLine_ == 3 ? 7 : 2;
+      kindValue = clefLine_ == 3 ? clef::BaritoneF : clef::Bass;
     } else if (sign == "C") {
       switch (clefLine_) {
-        case 1: kindValue = 9; break;
-        case 2: kindValue = 10; break;
-        case 4: kindValue = 8; break;
-        case 5: kindValue = 11; break;
-        default: kindValue = 3; break;
+        case 1: kindValue = clef::Soprano; break;
+        case 2: kindValue = clef::MezzoSoprano; break;
+        case 4: kindValue = clef::Tenor; break;
+        case 5: kindValue = clef::BaritoneC; break;
+        default: kindValue = clef::Alto; break;
       }
     } else if (sign == "TAB") {
-      kindValue = 13;
+      kindValue = clef::Tablature;
     } else if (sign == "PERCUSSION") {
-      kindValue = 14;
+      kindValue = clef::Percussion1;
     }
     clef_->Fields.Kind = static_cast<uint8_t>(kindValue);
   }
@@ -896,7 +893,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Staves: {
       if (parent != Attributes || !part_) return false;
       int n = NumberOf(text, 1);
-      if (n > kMaxStaves) Fail(Format("A part with %d staves cannot be shown: a part has at most 16", n));
+      if (n > kMaxStaves) Fail(Format("A part with %d staves cannot be shown: a part has at most %d", n, kMaxStaves));
       if (n < 1) return false;
       EnsureStaff(n - 1);
       if (n >= 2) {
@@ -911,7 +908,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Clef:
       if (parent != Attributes || !measure_) return false;
       clef_ = MeasureMark(kind::Clef, position_);
-      clef_->Fields.Kind = 1;
+      clef_->Fields.Kind = clef::Treble;
       clefSign_.clear();
       clefLine_ = 0;
       return true;
@@ -1044,7 +1041,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
             if (!measure_) break;
             if (SameText(text, "crescendo") || SameText(text, "diminuendo")) {
               wedge_ = MeasureMark(kind::Dynamics, position_);
-              wedge_->Fields.Kind = SameText(text, "crescendo") ? 50 : 51;
+              wedge_->Fields.Kind = SameText(text, "crescendo") ? dynamic::kCrescendo : dynamic::kDiminuendo;
               wedge_->Fields.OffsetY = static_cast<int16_t>(above_ ? kSignAboveOffset : BelowOffset());
               wedgeMeasure_ = measure_->Index;
               wedgeInDirection_ = true;

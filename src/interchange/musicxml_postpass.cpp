@@ -40,8 +40,6 @@ int BelowOffset(const TQSScore& score) {
 
 namespace {
 
-constexpr int kMaxVoices = 16;
-
 TQSNote* AsNote(TQSItem* item) { return item->ItemType == kind::Note ? static_cast<TQSNote*>(item) : nullptr; }
 TQSPause* AsRest(TQSItem* item) { return item->ItemType == kind::Pause ? static_cast<TQSPause*>(item) : nullptr; }
 

@@ -119,7 +119,7 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   TQSStaff* st = c.Part->GetStaff(staff);
   const int position =
       StaffPosition(ClefOffsetAt(c, st ? st->SystemRow : 0, note->Fields.StaffVoice, note->Fields.Time), note->Fields.Pitch);
-  const int y = c.S * position / 2;
+  const int y = c.StaffSpace * position / 2;
   // An accidental of the sharp group with value 5 stays where it was put.
   const bool keepX = !FlatShaped(k) && k != 3 && acc.Fields.Value == 5;
   const TAccidentalExtent ext = keepX ? TAccidentalExtent{-84, 60} : AccidentalExtent(k);
@@ -210,7 +210,7 @@ void LayoutGraceTie(TLayoutContext& c, const TGraceWork& g, TQSLiga& tie, int di
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
   int level = 0;
   if (end < slot->Length)
-    level = ClefOffsetAt(c, c.Staff->SystemRow, tie.Fields.EndStaffVoice, end) * c.S / 2;
+    level = ClefOffsetAt(c, c.Staff->SystemRow, tie.Fields.EndStaffVoice, end) * c.StaffSpace / 2;
   else
     c.Page->OpenSpans.push_back(e);
   e->Param = tie.Fields.Span;
@@ -219,7 +219,7 @@ void LayoutGraceTie(TLayoutContext& c, const TGraceWork& g, TQSLiga& tie, int di
   const int margin = fixed ? c.StaffSize() * c.Scale * 64 / 10000 : 0;
   TRect& b = e->Box2;
   b.Top = rowTop + c.Scaled(tie.Fields.StartY) + y;
-  if (!fixed) b.Top += tie.IsBelow() ? c.S + 6 : -16;
+  if (!fixed) b.Top += tie.IsBelow() ? c.StaffSpace + 6 : -16;
   b.Bottom = tie.EndFromStart() ? b.Top : rowTop + c.Scaled(tie.Fields.EndY + level);
   b.Left = c.ScoreScaled(tie.Fields.StartX) + margin - c.Scaled(distance);
   b.Right = c.ScoreScaled(tie.Fields.EndX) - margin;
@@ -234,7 +234,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   const int tick = group.Fields.Time;
   const int value = note.Fields.Length;
   const bool tab = staff.Fields.Tablature;
-  const int S = c.S, T = c.T;
+  const int S = c.StaffSpace, T = c.TabLineDistance;
   TQSCalcStaff* row = c.Row;
   const int rowTop = row ? (tab ? row->TopLine : row->Top) : 0;
   c.PercussionClef = false;

@@ -105,7 +105,7 @@ TQSCalcItem* LayoutRepeatSign(TLayoutContext& c, TQSMark& mark, int k) {
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
   const int w = KindOf(mark) * 32 + 112;
   const int x = mark.Fields.OffsetX, y = mark.Fields.OffsetY;
-  e->Box = {c.Scaled(x - w / 2), c.Scaled(y) + c.S, c.Scaled(w), c.Scaled(y) + 3 * c.S};
+  e->Box = {c.Scaled(x - w / 2), c.Scaled(y) + c.StaffSpace, c.Scaled(w), c.Scaled(y) + 3 * c.StaffSpace};
   MoveDown(e->Box, RowTop(c.PartRow(k)));
   return e;
 }

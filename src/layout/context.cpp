@@ -118,8 +118,8 @@ int TLayoutContext::TabDistanceAt(int size) const {
 void TLayoutContext::SetStaff(TQSStaff* staff) {
   Staff = staff;
   const int size = StaffSize();
-  S = StaffSpaceAt(size);
-  T = TabDistanceAt(size);
+  StaffSpace = StaffSpaceAt(size);
+  TabLineDistance = TabDistanceAt(size);
 }
 
 int TLayoutContext::Units(long double tenths) const {
@@ -142,14 +142,14 @@ int TLayoutContext::TableValue(const std::vector<int16_t>& table, int index) {
 }
 
 TQSCalcStaff* TLayoutContext::PageRow(int index) const {
-  return Page && index >= 0 && index < F ? Page->StaffRows.At(index) : nullptr;
+  return Page && index >= 0 && index < PageRows ? Page->StaffRows.At(index) : nullptr;
 }
 
 TQSCalcStaff* TLayoutContext::PartRow(int staff) const {
   return SystemPart ? PageRow(SystemPart->FirstRow + staff) : nullptr;
 }
 
-TQSColumn* TLayoutContext::Column() const { return Piece ? Piece->GetColumn(H) : nullptr; }
+TQSColumn* TLayoutContext::Column() const { return Piece ? Piece->GetColumn(MeasureIndex) : nullptr; }
 
 std::vector<int> TLayoutContext::LaidOutParts() const {
   std::vector<int> parts;

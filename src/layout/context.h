@@ -86,7 +86,7 @@ struct TColumnState {
   // Head elements of long notes in staves with several voices.
   std::vector<TQSCalcItem*> LongNotes;
   // Per voice: the stem element of the chord being built.
-  std::array<TQSCalcItem*, 16> OpenStem{};
+  std::array<TQSCalcItem*, kMaxVoices> OpenStem{};
   // The left room of tick 0 grew while placing symbols beside the heads.
   bool FirstPositionChanged = false;
 
@@ -125,13 +125,13 @@ struct TLayoutContext {
   TLayoutFonts Fonts;
 
   // ------------------------------------------------------ running state
-  int G = 0;                  // piece index
+  int PieceIndex = 0;
   TQSPiece* Piece = nullptr;
-  int H = 0;                  // measure number within the piece
-  int I = 0;                  // page index
-  int E = 0;                  // system index on the page
-  int C = 0;                  // system index of the piece on the page
-  int K = 0;                  // measures in the current system
+  int MeasureIndex = 0;       // the measure within the piece
+  int PageIndex = 0;
+  int SystemIndex = 0;        // the system on the page
+  int PieceSystemIndex = 0;   // the system of the piece on the page
+  int SystemMeasures = 0;     // measures in the current system so far
   int PartIndex = 0;
   TQSPart* Part = nullptr;
   TQSStaff* Staff = nullptr;  // the current staff (its size scales boxes)
@@ -139,7 +139,7 @@ struct TLayoutContext {
   long double Y = 0;          // top of the next staff, tenths of a millimetre
   int X = 0;                  // running x of the system, units
   int RightLimit = 0;
-  int F = 0;                  // staff rows on the page
+  int PageRows = 0;           // staff rows on the page so far
   int BoundaryY = 0;
   bool ContentFlag = false;
   int NoteInterval = 0;
@@ -151,8 +151,8 @@ struct TLayoutContext {
   TQSCalcSystem* System = nullptr;
   TQSCalcMeasure* Slot = nullptr;
   TQSCalcSystemPart* SystemPart = nullptr;
-  int S = 48;                 // staff space of the current staff
-  int T = 64;                 // tablature line distance of the current staff
+  int StaffSpace = 48;        // of the current staff
+  int TabLineDistance = 64;   // tablature line distance of the current staff
   int PageElements = 0;       // elements made on the page for page objects
   int MusicEndPage = -1;      // the page where the last piece ended, -1 not yet
 
@@ -200,7 +200,7 @@ struct TLayoutContext {
   // Staff space and tablature line distance of a staff of the given size.
   int StaffSpaceAt(int size) const;
   int TabDistanceAt(int size) const;
-  // Makes a staff current: its size, S and T.
+  // Makes a staff current: its size, StaffSpace and TabLineDistance.
   void SetStaff(TQSStaff* staff);
   // Tenths of a millimetre to units.
   int Units(long double tenths) const;

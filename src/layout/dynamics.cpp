@@ -78,7 +78,7 @@ void EvaluateEntry(TQSPiece& piece, const TQSCalcMeasure& slot, TQSCalcDynamic& 
     // A hairpin: 50 crescendo, every other subkind lowers the level.
     const int64_t amount = HostAmount(score, &piece, kind::Dynamics, subkind).value_or(0);
     e.StartVelocity = static_cast<uint8_t>(level);
-    level = ClampLevel(subkind == 50 ? level + amount : level - amount);
+    level = ClampLevel(subkind == dynamic::kCrescendo ? level + amount : level - amount);
     e.EndVelocity = static_cast<uint8_t>(level);
     e.EndTick = mark->Fields.Value;
   } else if (mark->ItemType == kind::Accent && subkind <= 3) {

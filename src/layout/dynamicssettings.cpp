@@ -6,6 +6,7 @@
 
 #include "base/inifile.h"
 #include "score/item.h"
+#include "score/marks.h"
 #include "score/score.h"
 
 namespace qs {
@@ -43,7 +44,7 @@ int TDynamicsSettings::GetDinamics(int itemType, int kind) const {
     case kind::Dynamics:
       if (kind >= 0 && kind < static_cast<int>(Levels.size())) return Levels[static_cast<size_t>(kind)];
       if (kind == 50) return Crescendo;
-      if (kind == 51) return Diminuendo;
+      if (kind == dynamic::kDiminuendo) return Diminuendo;
       return kNoSetting;
     case kind::Accent: return kind == 0 || kind == 3 ? Accent : kNoSetting;
     case kind::Liga: return Bracket;

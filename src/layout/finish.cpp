@@ -219,7 +219,7 @@ TQSCalcItem* ContinueSpan(TLayoutContext& c, TQSCalcItem* old) {
                c.ScaledBy(y + 32, size)};
     if (!tie->EndFromStart()) {
       const int offset = ClefOffsetOfStaff(c, c.Slot, item, sv, 0);
-      e->Box2.Top = c.ScaledBy(offset * c.S / 2 + tie->Fields.EndY, size);
+      e->Box2.Top = c.ScaledBy(offset * c.StaffSpace / 2 + tie->Fields.EndY, size);
       e->Box2.Bottom = e->Box2.Top;
     }
     e->Row = row;
@@ -258,11 +258,11 @@ void EndTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, int t)
     const bool fixed = (tie->Fields.Flags & TQSLiga::kLineMask) == 0x08;
     int level;
     if (staff && staff->Fields.Tablature) {
-      level = RowTop(row) + (staff->Fields.LineCount - note->Fields.TabString - 1) * c.T;
+      level = RowTop(row) + (staff->Fields.LineCount - note->Fields.TabString - 1) * c.TabLineDistance;
       if (!fixed) level += tie->IsBelow() ? scaleSize * 40 / 10000 : -scaleSize * 24 / 10000;
     } else {
       const int offset = ClefOffsetOfStaff(c, slot, note, note->Fields.StaffVoice, t);
-      level = StaffPosition(offset, note->Fields.Pitch) * c.S / 2 + RowTop(row);
+      level = StaffPosition(offset, note->Fields.Pitch) * c.StaffSpace / 2 + RowTop(row);
       if (!fixed) level += (tie->IsBelow() ? 1 : -1) * scaleSize * 40 / 10000;
     }
     span->Box2.Top = level + tie->Fields.StartY;
@@ -270,7 +270,7 @@ void EndTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, int t)
   } else {
     const int offset = ClefOffsetOfStaff(c, slot, tie, tie->Fields.EndStaffVoice, t);
     TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(tie->Fields.EndStaffVoice));
-    span->Box2.Bottom = c.ScaledBy(offset * c.S / 2 + tie->Fields.EndY, size) + RowTop(row);
+    span->Box2.Bottom = c.ScaledBy(offset * c.StaffSpace / 2 + tie->Fields.EndY, size) + RowTop(row);
   }
   span->Box2.Right = std::max(XOf(slot, t) + span->Box2.Right, span->Box2.Left + 128);
 }
@@ -293,7 +293,7 @@ void EndSlurTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, in
   const int size = span->SizePercent ? span->SizePercent : 100;
   const int offset = ClefOffsetOfStaff(c, slot, tie, tie->Fields.EndStaffVoice, t);
   TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(tie->Fields.EndStaffVoice));
-  second->Box2.Bottom = c.ScaledBy(offset * c.S / 2 + tie->Fields.EndY, size) + RowTop(row);
+  second->Box2.Bottom = c.ScaledBy(offset * c.StaffSpace / 2 + tie->Fields.EndY, size) + RowTop(row);
   second->Box2.Top = second->Box2.Bottom;
   second->Param = static_cast<uint16_t>(std::max(t, 0));
 }
@@ -375,9 +375,7 @@ void ContinueOpenSpans(TLayoutContext& c) {
     if (IsTie(item) && !slurTie) {
       span->Box2.Right = last->Box.Right;
       if (continuation) {
-        const TQSNote* note = OwnerNote(item);
         TQSCalcStaff* row = PartStaffRow(c, item, 0);
-        (void)note;
         span->Box2.Top = row ? (static_cast<const TQSLiga*>(item)->IsBelow() ? row->Bottom : row->Top) : 0;
       }
       span->Box2.Bottom = span->Box2.Top;
@@ -624,10 +622,10 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
         int dy = 0;
         if (clef) {
           switch (clef->Fields.Kind) {
-            case 2: case 6: dy = c.S; break;
-            case 3: dy = c.S / 2; break;
-            case 8: case 10: dy = -c.S / 2; break;
-            case 9: dy = -c.S; break;
+            case clef::Bass: case clef::BassOctaveDown: dy = c.StaffSpace; break;
+            case clef::Alto: dy = c.StaffSpace / 2; break;
+            case clef::Tenor: case clef::MezzoSoprano: dy = -c.StaffSpace / 2; break;
+            case clef::Soprano: dy = -c.StaffSpace; break;
             default: break;
           }
         }
@@ -715,11 +713,11 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
       const auto* mark = static_cast<const TQSMark*>(item);
       int bar;
       switch (mark->Fields.Style) {
-        case 2: case 4: bar = c.S / 2; break;
-        case 3: case 5: bar = 2 * c.S; break;
-        case 6: case 8: bar = c.S + c.S / 2; break;
-        case 7: case 9: bar = 3 * c.S; break;
-        default: bar = p.Slot->Width - 2 * c.S - p.Header(); break;
+        case 2: case 4: bar = c.StaffSpace / 2; break;
+        case 3: case 5: bar = 2 * c.StaffSpace; break;
+        case 6: case 8: bar = c.StaffSpace + c.StaffSpace / 2; break;
+        case 7: case 9: bar = 3 * c.StaffSpace; break;
+        default: bar = p.Slot->Width - 2 * c.StaffSpace - p.Header(); break;
       }
       e.Box2.Left += p.Left() + (p.Slot->Width + p.Header() - bar) / 2;
       e.Box2.Right = e.Box2.Left + bar;
@@ -751,7 +749,7 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
     case kind::Dynamics: {
       const auto* mark = static_cast<const TQSMark*>(item);
       box.Left += p.X(tick);
-      if ((mark->Fields.Kind == 50 || mark->Fields.Kind == 51)) {
+      if (dynamic::IsHairpinKind(mark->Fields.Kind)) {
         if (e.State == 0) box.Right = std::max(p.X(e.Param + tick) + box.Right, box.Left + 32);
         addWidth = false;
       }

@@ -43,7 +43,7 @@ void CountCover(TLayoutContext& c, const TQSMark& mark, int s) {
 void LayoutAccolades(TLayoutContext& c) {
   int s = c.AccoladeCover > 0 ? c.AccoladeOffset : 0;
   TQSCalcPagePart& pp = PagePart(c);
-  TQSMeasure* m = c.Part ? c.Part->GetMeasure(c.H) : nullptr;
+  TQSMeasure* m = c.Part ? c.Part->GetMeasure(c.MeasureIndex) : nullptr;
   bool found = false;
   if (m) {
     for (TQSItem* item : m->Items) {
@@ -58,7 +58,7 @@ void LayoutAccolades(TLayoutContext& c) {
       CountCover(c, *mark, s);
     }
   }
-  if (!found && c.K == 0) {
+  if (!found && c.SystemMeasures == 0) {
     for (TQSItem* item : pp.Accolades) {
       auto* mark = dynamic_cast<TQSMark*>(item);
       if (!mark) continue;
@@ -183,7 +183,7 @@ struct TLyricWalk {
 };
 
 int SlotIndexOf(const TLayoutContext& c, const TQSCalcMeasure* slot) {
-  for (int k = 0; k <= c.K; ++k)
+  for (int k = 0; k <= c.SystemMeasures; ++k)
     if (c.System->Measures.At(k) == slot) return k;
   return -1;
 }
@@ -263,7 +263,7 @@ bool EarlierLyric(const TQSCalcItem& other, const TQSCalcItem& e) {
 
 void FitLyrics(TLayoutContext& c) {
   if (c.FixedMeasureCount()) return;
-  for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.F; ++r) {
+  for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.PageRows; ++r) {
     TQSCalcStaff* row = c.PageRow(r);
     if (!row) continue;
     auto& lyrics = row->Lyrics;
@@ -288,7 +288,7 @@ std::vector<std::pair<int, int>> PartRowGroups(const TLayoutContext& c) {
   std::vector<std::pair<int, int>> groups;
   if (!c.System) return groups;
   const TQSPart* part = nullptr;
-  for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.F; ++r) {
+  for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.PageRows; ++r) {
     const TQSCalcStaff* row = c.PageRow(r);
     const TQSPart* p = row && row->Staff ? row->Staff->Part() : nullptr;
     if (groups.empty() || p != part)

@@ -104,7 +104,7 @@ void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   }
   const bool down = note->IsStemDown();
   if (note->IsHeadDisplaced()) e.Box.Left += down ? -head->Box.Right : head->Box.Right;
-  const int S = c.S;
+  const int S = c.StaffSpace;
   const int type = mark.ItemType;
   int dy;
   if (type == kind::Staccato || type == kind::Portamento)
@@ -173,7 +173,7 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
   switch (type) {
     case kind::Dynamics: {
       TQSCalcItem* e = element();
-      if (v == 50 || v == 51) {
+      if (dynamic::IsHairpinKind(v)) {
         AddDynamic(c, &mark, tick, mark.Fields.Value);
         RunOn(c, mark, e);
         e->Param = mark.Fields.Value;

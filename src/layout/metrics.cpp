@@ -25,13 +25,14 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
   TLayoutFonts& f = c.Fonts;
   f.SetMusicFont(16 * staffSize / 100);
   switch (clefKind) {
-    case 1: return f.GlyphWidth('"');
-    case 2: return f.GlyphWidth('#') + 1;
-    case 3: case 7: case 8: case 9: case 10: case 11: return f.GlyphWidth('$') + 3;
-    case 4: case 5: return f.GlyphWidth('"') + 4;
-    case 6: return f.GlyphWidth('#') + 5;
-    case 12: return f.GlyphWidth('"') + 6;
-    case 13: {
+    case clef::Treble: return f.GlyphWidth('"');
+    case clef::Bass: return f.GlyphWidth('#') + 1;
+    case clef::Alto: case clef::BaritoneF: case clef::Tenor: case clef::Soprano: case clef::MezzoSoprano:
+    case clef::BaritoneC: return f.GlyphWidth('$') + 3;
+    case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: return f.GlyphWidth('"') + 4;
+    case clef::BassOctaveDown: return f.GlyphWidth('#') + 5;
+    case clef::FrenchViolin: return f.GlyphWidth('"') + 6;
+    case clef::Tablature: {
       // The tablature clef is lettered in the text font; the music font
       // the caller chose is restored for the next clef.
       const std::string name = f.Font().Name;
@@ -41,20 +42,21 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
       f.SetFont(name, size);
       return w;
     }
-    case 14: return 8;
-    case 15: return 6;
+    case clef::Percussion1: return 8;
+    case clef::Percussion2: return 6;
     default: return 0;
   }
 }
 
 TClefExtent ClefExtents(int clefKind) {
   switch (clefKind) {
-    case 1: case 4: case 5: case 12: return {-96, 96};
-    case 7: case 10: return {48, 48};
-    case 8: return {-48, -48};
-    case 9: return {96, 96};
-    case 11: return {-96, -96};
-    case 13: return {-24, 24};
+    case clef::Treble: case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: case clef::FrenchViolin:
+      return {-96, 96};
+    case clef::BaritoneF: case clef::MezzoSoprano: return {48, 48};
+    case clef::Tenor: return {-48, -48};
+    case clef::Soprano: return {96, 96};
+    case clef::BaritoneC: return {-96, -96};
+    case clef::Tablature: return {-24, 24};
     default: return {0, 0};
   }
 }

@@ -134,7 +134,7 @@ bool LayoutTie(TLayoutContext& c, TNoteWork& w, TQSLiga& tie, bool tab) {
   const bool inside = endTick < slot->Length;
   int endLevel = 0;
   if (inside)
-    endLevel = ClefOffsetAt(c, staff ? staff->SystemRow : 0, tie.Fields.EndStaffVoice, endTick) * c.S / 2;
+    endLevel = ClefOffsetAt(c, staff ? staff->SystemRow : 0, tie.Fields.EndStaffVoice, endTick) * c.StaffSpace / 2;
   else
     c.Page->OpenSpans.push_back(e);
   e->Param = static_cast<uint16_t>(tie.Fields.Span ? tie.Fields.Span : note.Fields.RealLength);
@@ -194,7 +194,7 @@ void LayoutDot(TLayoutContext& c, TNoteWork& w, TQSMark& dot) {
   e->Box.Top += head.Box.Top;
   e->Box.Bottom += head.Box.Bottom;
   // A head on a line has its dots in the space above.
-  if (note.StaffPosition % 2 == 0) MoveDown(e->Box, -(c.S / 2));
+  if (note.StaffPosition % 2 == 0) MoveDown(e->Box, -(c.StaffSpace / 2));
   w.DotRoom = std::max(w.DotRoom, 6 * (count + 1));
 }
 
@@ -254,7 +254,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
   const int style = note.Fields.HeadStyle;
   const bool small = note.IsSmall();
   const bool down = note.IsStemDown();
-  const int S = c.S;
+  const int S = c.StaffSpace;
   TQSCalcStaff* row = c.Row;
   const int rowTop = RowTop(row);
 
@@ -375,7 +375,7 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
   const TQSStaff& staff = *c.Staff;
   const int tick = note.Fields.Time;
   const int value = note.Fields.Length;
-  const int T = c.T;
+  const int T = c.TabLineDistance;
   TQSCalcStaff* row = c.Row;
   const int topLine = row ? row->TopLine : 0;
 
@@ -478,7 +478,7 @@ TQSCalcMeasure* SlotBeforeVolta(const TLayoutContext& c) {
   const TQSPiece* piece = c.Piece;
   for (int i = std::min<int>(piece->VisitCount, static_cast<int>(piece->Visits.size())) - 1; i >= 0; --i) {
     const TQSCalcVisit& v = *piece->Visits[static_cast<size_t>(i)];
-    if (v.Measure != c.H && v.Volta == 0) return SlotOfMeasure(c, v.Measure);
+    if (v.Measure != c.MeasureIndex && v.Volta == 0) return SlotOfMeasure(c, v.Measure);
   }
   return nullptr;
 }
@@ -503,7 +503,7 @@ void ContinueTieIntoVolta(TLayoutContext& c, TNoteWork& w, const TQSNote& from, 
   e->Param = w.Note.Fields.Length;
   const TQSStaff* staff = c.Part->GetStaff(StaffOf(from.Fields.StaffVoice));
   const int size = c.StaffSizeOf(staff);
-  int y = w.Note.StaffPosition * c.S / 2 + RowTop(c.PartRow(StaffOf(from.Fields.StaffVoice)));
+  int y = w.Note.StaffPosition * c.StaffSpace / 2 + RowTop(c.PartRow(StaffOf(from.Fields.StaffVoice)));
   if (!IsFixedTie(*tie)) y += c.ScaledBy(tie->IsBelow() ? tie->Fields.StartY + 40 : tie->Fields.StartY - 40, size);
   e->Box2 = {c.ScoreScaled(tie->Fields.StartX), y, c.ScoreScaled(tie->Fields.EndX), y};
   if (earlier) {
@@ -521,14 +521,14 @@ void TiedFromPrevious(TLayoutContext& c, TNoteWork& w) {
   note.SelectFlags &= static_cast<uint8_t>(~TQSNote::kSelectTiedFromPrevious);
   const int tick = note.Fields.Time;
   const TQSCalcEvent* found = nullptr;
-  if (tick > 0 || c.H == 0) {
+  if (tick > 0 || c.MeasureIndex == 0) {
     found = FindTiedEvent(c, c.Slot, note, tick);
   } else if (CurrentVolta(c) >= 2) {
     if (TQSCalcMeasure* slot = SlotBeforeVolta(c)) {
       found = FindTiedEvent(c, slot, note, slot->Length);
       if (found) ContinueTieIntoVolta(c, w, static_cast<const TQSNote&>(*found->Item), slot);
     }
-  } else if (const TQSCalcMeasure* prev = SlotOfMeasure(c, c.H - 1)) {
+  } else if (const TQSCalcMeasure* prev = SlotOfMeasure(c, c.MeasureIndex - 1)) {
     found = FindTiedEvent(c, prev, note, prev->Length);
   }
   if (found) note.SelectFlags |= TQSNote::kSelectTiedFromPrevious;
@@ -629,7 +629,7 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest) {
 
   TQSCalcItem* e = c.NewElement(&rest, true, true);
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
-  const int S = c.S, T = c.T;
+  const int S = c.StaffSpace, T = c.TabLineDistance;
   const int y = c.Scaled(rest.Fields.OffsetY);
   const bool tab = c.Staff->Fields.Tablature;
   const TQSPiece* piece = c.Piece;

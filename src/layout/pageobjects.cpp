@@ -118,7 +118,7 @@ void LayoutPageObject(TLayoutContext& c, TQSCalcItem& e) {
     case kind::PageMark: {
       auto& mark = static_cast<TQSPageMark&>(*object);
       TQSPageMark::TFields& f = mark.Fields;
-      e.Text = f.IsDate ? FormatPageMarkDate(f.Format, LocalNow()) : FormatPageNumber(f.Format, c.I);
+      e.Text = f.IsDate ? FormatPageMarkDate(f.Format, LocalNow()) : FormatPageNumber(f.Format, c.PageIndex);
       c.Fonts.SetFont(mark.FontName.empty() ? std::string("Arial") : mark.FontName, f.FontSize ? f.FontSize * 8 : 64);
       c.Fonts.SetStyle(f.FontStyle);
       const int w = c.Fonts.TextWidth(e.Text);
@@ -132,8 +132,8 @@ void LayoutPageObject(TLayoutContext& c, TQSCalcItem& e) {
 }
 
 const TQSCalcItem* PreviousEveryPage(const TLayoutContext& c, const TQSItem* object) {
-  if (c.I == 0) return nullptr;
-  const TQSCalcPage* prev = c.Score.LayoutPages.At(c.I - 1);
+  if (c.PageIndex == 0) return nullptr;
+  const TQSCalcPage* prev = c.Score.LayoutPages.At(c.PageIndex - 1);
   if (!prev) return nullptr;
   for (const TQSCalcItem* e : prev->EveryPageItems)
     if (e->Item == object) return e;
@@ -191,7 +191,7 @@ void LayoutPageObjects(TLayoutContext& c) {
     object->LayoutLink = e;
   }
   for (TQSItem* object : *list)
-    if (object->PageNumber() == c.I + 1) LayoutPageObject(c, *NewPageElement(c, object));
+    if (object->PageNumber() == c.PageIndex + 1) LayoutPageObject(c, *NewPageElement(c, object));
 }
 
 }  // namespace qs

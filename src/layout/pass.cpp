@@ -34,8 +34,8 @@ namespace {
 // Page indexes are 16-bit in the records.
 constexpr int kMaxPages = std::numeric_limits<uint16_t>::max();
 
-bool ValidPiece(const TLayoutContext& c) { return c.G >= 0 && c.G < c.Score.PieceCount(); }
-bool LastPiece(const TLayoutContext& c) { return c.G >= c.Score.PieceCount() - 1; }
+bool ValidPiece(const TLayoutContext& c) { return c.PieceIndex >= 0 && c.PieceIndex < c.Score.PieceCount(); }
+bool LastPiece(const TLayoutContext& c) { return c.PieceIndex >= c.Score.PieceCount() - 1; }
 
 // The pages the pass makes at least: the score's requested count, but no
 // more than kMaxEmptyPages after the page where the music ended.
@@ -182,7 +182,7 @@ void ResetLayoutState(TLayoutContext& c) {
 // when it ended in the current piece (another piece's clefs, keys and
 // accolades are not this piece's).
 const TQSCalcPage* EarlierFilledPage(const TLayoutContext& c) {
-  for (int i = c.I - 1; i >= 0; --i) {
+  for (int i = c.PageIndex - 1; i >= 0; --i) {
     const TQSCalcPage* p = c.Score.LayoutPages.At(i);
     if (p && !p->IsEmpty) return p;
   }
@@ -191,9 +191,9 @@ const TQSCalcPage* EarlierFilledPage(const TLayoutContext& c) {
 
 void RestorePartState(TLayoutContext& c) {
   if (!c.Piece) return;
-  c.Piece->LastLaidOutMeasure = c.H - 1;
-  const TQSCalcPage* source = c.I > 0 ? EarlierFilledPage(c) : nullptr;
-  if (source && source->FirstPiece + source->PieceChanges != c.G) source = nullptr;
+  c.Piece->LastLaidOutMeasure = c.MeasureIndex - 1;
+  const TQSCalcPage* source = c.PageIndex > 0 ? EarlierFilledPage(c) : nullptr;
+  if (source && source->FirstPiece + source->PieceChanges != c.PieceIndex) source = nullptr;
   const int parts = c.Piece->PartCount();
   c.Page->Parts.resize(static_cast<size_t>(parts));
   for (int p = 0; p < parts; ++p) {
@@ -220,11 +220,11 @@ void RestorePartState(TLayoutContext& c) {
 
 void RestorePageState(TLayoutContext& c) {
   TQSCalcPage& p = *c.Page;
-  if (c.I == 0) {
+  if (c.PageIndex == 0) {
     ResetLayoutState(c);
     p.EmptyPagesPending = static_cast<uint16_t>(std::clamp<int>(c.Score.EmptyPages, 0, kMaxEmptyPages));
   } else {
-    const TQSCalcPage& q = *c.Score.LayoutPages.At(c.I - 1);
+    const TQSCalcPage& q = *c.Score.LayoutPages.At(c.PageIndex - 1);
     p.Meter = q.Meter;
     p.MeterStyle = q.MeterStyle;
     p.MsPerTick = q.MsPerTick;
@@ -251,15 +251,15 @@ void RestorePageState(TLayoutContext& c) {
   }
   p.EveryPageItems.clear();
   RestorePartState(c);
-  c.C = 0;
+  c.PieceSystemIndex = 0;
   c.LargestStaffSize = 100;
 }
 
 // The piece changes to piece g (h = 0): a new piece has no visits yet and
 // counts its staff rows from here.
 void StartNextPiece(TLayoutContext& c) {
-  c.Piece = c.Score.GetPiece(c.G);
-  c.H = 0;
+  c.Piece = c.Score.GetPiece(c.PieceIndex);
+  c.MeasureIndex = 0;
   if (!c.Piece) return;
   c.Piece->VisitCount = 0;
   c.Piece->FirstRow = c.Page->RowsBefore + c.Page->StaffRowCount;
@@ -271,7 +271,7 @@ void StartNextPiece(TLayoutContext& c) {
 long double RowOffsetTenths(const TLayoutContext& c) {
   const TQSSpacingTables* t = c.Tables();
   if (!t || !c.Piece) return 0;
-  const int index = std::max(0, c.Page->RowsBefore + c.F - c.Piece->FirstRow);
+  const int index = std::max(0, c.Page->RowsBefore + c.PageRows - c.Piece->FirstRow);
   return static_cast<long double>(TLayoutContext::TableValue(t->RowOffsets, index)) * 254 / c.Ppi / 8;
 }
 
@@ -286,7 +286,7 @@ void MeasurePartHeight(TLayoutContext& c, TQSPart* part) {
     c.LargestStaffSize = std::max(c.LargestStaffSize, size);
     c.Y += RowOffsetTenths(c);
     c.Y += c.IntervalT * c.Scale / 100 + StaffHeightTenths(c, size);
-    ++c.F;
+    ++c.PageRows;
   }
 }
 
@@ -307,10 +307,10 @@ void VerticalFill(TLayoutContext& c) {
     ++complete;
     if (c.Y <= before) break;  // nothing to measure: no staff at all
   }
-  if (c.F > 0) c.ExtraGap = (c.BottomLimitT - start) / c.F;
+  if (c.PageRows > 0) c.ExtraGap = (c.BottomLimitT - start) / c.PageRows;
   c.Y = c.TopMarginT + c.IntervalT;
-  c.F = 0;
-  c.E = 0;
+  c.PageRows = 0;
+  c.SystemIndex = 0;
 }
 
 // Lays out the staff rows of one part; false when the system stops fitting
@@ -320,7 +320,7 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
   TQSCalcSystemPart* sp = c.System->Parts.Need(static_cast<size_t>(partIndex));
   sp->Part = part;
   sp->System = c.System;
-  sp->FirstRow = static_cast<uint16_t>(c.F);
+  sp->FirstRow = static_cast<uint16_t>(c.PageRows);
   TQSCalcPagePart& pp = c.Page->Parts[static_cast<size_t>(partIndex)];
   const TQSSpacingTables* tables = c.Tables();
   const int staves = part->StaffCount();
@@ -329,7 +329,7 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
     pp.KeyDrawn = 0;
     if (k < static_cast<int>(pp.Staves.size())) pp.Staves[static_cast<size_t>(k)].ClefDrawn = 0;
     staff->SystemRow = systemStaff++;
-    TQSCalcStaff* row = c.Page->StaffRows.Need(static_cast<size_t>(c.F));
+    TQSCalcStaff* row = c.Page->StaffRows.Need(static_cast<size_t>(c.PageRows));
     row->Page = c.Page;
     row->System = c.System;
     row->Staff = staff;
@@ -339,8 +339,8 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
     row->Right = c.RightEdge + (tables ? TLayoutContext::TableValue(tables->RightOffsets, number) : 0);
     c.Y += RowOffsetTenths(c);
     row->Top = c.Units(c.Y);
-    if (c.F > 0) {
-      TQSCalcStaff* prev = c.Page->StaffRows.At(c.F - 1);
+    if (c.PageRows > 0) {
+      TQSCalcStaff* prev = c.Page->StaffRows.At(c.PageRows - 1);
       c.BoundaryY = (prev->Bottom + row->Top) / 2;
       prev->LowerBound = c.BoundaryY;
     }
@@ -348,7 +348,7 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
     if (k == 0) sp->Top = row->Top;
     const int size = c.StaffSizeOf(staff);
     c.Y += StaffHeightTenths(c, size);
-    if (c.E > 0 && c.Y > c.BottomLimitT) return false;
+    if (c.SystemIndex > 0 && c.Y > c.BottomLimitT) return false;
     row->Bottom = c.Units(c.Y);
     const int lines = staff->Fields.LineCount;
     int inset = 0;
@@ -375,17 +375,17 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
     sp->Left = row->Left;
     sp->Right = row->Right;
     if (k == staves - 1) sp->Bottom = row->Bottom;
-    ++c.F;
+    ++c.PageRows;
   }
-  sp->LastRow = static_cast<uint16_t>(c.F - 1);
+  sp->LastRow = static_cast<uint16_t>(c.PageRows - 1);
   return true;
 }
 
 // ------------------------------------------------------------- measures
 
-// Prepares slot K of the system for measure h.
+// Prepares the next slot of the system for the current measure.
 void PrepareSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
-  const int h = c.H;
+  const int h = c.MeasureIndex;
   TQSPiece* piece = c.Piece;
   if (static_cast<int>(piece->Slots.size()) <= h) piece->Slots.resize(static_cast<size_t>(h) + 1, nullptr);
   if (h == 0) slot->NameElements.clear();
@@ -462,7 +462,7 @@ void DiscardSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
     TQSCalcItem* e = slot->Items.At(i);
     if (e->Item && e->Item->LayoutLink == e) e->Item->LayoutLink = e->Next;
   }
-  for (int r = c.System->FirstRow; r < c.F; ++r)
+  for (int r = c.System->FirstRow; r < c.PageRows; ++r)
     if (TQSCalcStaff* row = c.Page->StaffRows.At(r))
       std::erase_if(row->Lyrics, [slot](const TQSCalcItem* e) { return e->Owner == slot; });
   for (auto& [other, event] : c.ForeignEvents) {
@@ -485,7 +485,7 @@ int ColumnExtraWidth(const TLayoutContext& c, const TQSColumn* column) {
 
 uint16_t ClampWidth(int64_t v) { return static_cast<uint16_t>(std::clamp<int64_t>(v, 0, 0xFFFF)); }
 
-// The system-start header of measure K = 0: clefs, keys and the repeated
+// The system-start header of the first measure of a system: clefs, keys and the repeated
 // instrument names. Returns the row last laid out by it, nullptr when it
 // made nothing.
 TQSCalcStaff* LayoutSystemHeader(TLayoutContext& c, const std::vector<int>& parts) {
@@ -503,7 +503,7 @@ TQSCalcStaff* LayoutSystemHeader(TLayoutContext& c, const std::vector<int>& part
   }
   c.HeaderRow = c.System->FirstRow;
   LayoutSystemKeys(c);
-  if (c.H > 0) c.NamesWidth = std::max(c.NamesWidth, RepeatInstrumentNames(c));
+  if (c.MeasureIndex > 0) c.NamesWidth = std::max(c.NamesWidth, RepeatInstrumentNames(c));
   return slot->ItemCount > before ? c.Row : nullptr;
 }
 
@@ -528,7 +528,7 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
   c.AccoladeOffset = 0;
   c.SystemEndX = c.X;
 
-  TQSCalcMeasure* slot = c.System->Measures.Need(static_cast<size_t>(c.K));
+  TQSCalcMeasure* slot = c.System->Measures.Need(static_cast<size_t>(c.SystemMeasures));
   c.Slot = slot;
   PrepareSlot(c, slot);
   const int visitsBefore = piece->VisitCount;
@@ -536,26 +536,26 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
 
   c.Row = c.PageRow(c.System->FirstRow);
   c.MeterInForce = slot->Meter;
-  LayoutColumnItems(c, c.H);
+  LayoutColumnItems(c, c.MeasureIndex);
   if (c.Column()) page.PieceEnded = 0;
   c.FirstMeasureOfPage = false;
 
   const std::vector<int> parts = c.LaidOutParts();
   for (int p : parts) {
     SetPart(c, p);
-    LayoutColumn(c, c.H);
-    if (c.Part && c.Part->GetMeasure(c.H)) page.PieceEnded = 0;
+    LayoutColumn(c, c.MeasureIndex);
+    if (c.Part && c.Part->GetMeasure(c.MeasureIndex)) page.PieceEnded = 0;
   }
 
   // A piece that has ended moves on to the next one.
   const bool last = LastPiece(c);
   if (c.Score.AutoPages && page.PieceEnded && !last) {
     c.NextPiece = true;
-  } else if (page.PieceEnded && c.K == 0 && !last) {
+  } else if (page.PieceEnded && c.SystemMeasures == 0 && !last) {
     c.NextPiece = true;
-    if (!c.PartView && c.E > 0) return TMeasureEnd::DropSystem;
+    if (!c.PartView && c.SystemIndex > 0) return TMeasureEnd::DropSystem;
   }
-  if (!c.Score.AutoPages && page.PieceEnded && c.E == 0 && c.K == 0 && c.I >= PagesWanted(c)) {
+  if (!c.Score.AutoPages && page.PieceEnded && c.SystemIndex == 0 && c.SystemMeasures == 0 && c.PageIndex >= PagesWanted(c)) {
     c.Stop = true;
     return TMeasureEnd::Stop;
   }
@@ -564,9 +564,9 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
     SetPart(c, p);
     LayoutAccolades(c);
   }
-  LayoutBarlines(c, c.H);
+  LayoutBarlines(c, c.MeasureIndex);
   TQSCalcStaff* headerRow = nullptr;
-  if (c.K == 0) headerRow = LayoutSystemHeader(c, parts);
+  if (c.SystemMeasures == 0) headerRow = LayoutSystemHeader(c, parts);
 
   // Instrument names widen the system at its left.
   if (c.NamesWidth > 0) {
@@ -576,18 +576,18 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
     if (row) row->Left += c.NamesWidth;
   }
   FitLyrics(c);
-  LayoutMeasureNumber(c, c.H);
+  LayoutMeasureNumber(c);
   LayoutPartBarlines(c);
 
   TQSColumn* column = c.Column();
   c.X += c.AccoladeWidth + ColumnExtraWidth(c, column);
   const int measureLeft = c.X;
   const TQSSpacingTables* tables = c.Tables();
-  const int spaceAfter = tables ? TLayoutContext::TableValue(tables->SpaceAfter, c.H) : 0;
+  const int spaceAfter = tables ? TLayoutContext::TableValue(tables->SpaceAfter, c.MeasureIndex) : 0;
   const TQSSpacingTable* before = nullptr;
   if (c.PartView) {
     if (TQSPart* part = piece->GetPart(c.ViewPart))
-      if (TQSMeasure* m = part->GetMeasure(c.H)) before = &m->Spacing;
+      if (TQSMeasure* m = part->GetMeasure(c.MeasureIndex)) before = &m->Spacing;
   } else if (column) {
     before = &column->Spacing;
   }
@@ -597,9 +597,9 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
       if (entry) width += int64_t(entry) * c.Scale / 100;
   slot->Width = ClampWidth(width);
   c.X += static_cast<int>(int64_t(slot->Width) * c.Scale / 100);
-  if (c.FixedMeasureCount() && c.K < c.AlignMode - 100) c.SystemEndX = c.X;
+  if (c.FixedMeasureCount() && c.SystemMeasures < c.AlignMode - 100) c.SystemEndX = c.X;
 
-  if (!c.FixedMeasureCount() && c.X + spaceAfter >= c.RightLimit && c.K > 0) {
+  if (!c.FixedMeasureCount() && c.X + spaceAfter >= c.RightLimit && c.SystemMeasures > 0) {
     // The measure starts the next system.
     page.MeasureNumber = static_cast<uint16_t>(page.MeasureNumber - 1);
     DiscardSlot(c, slot);
@@ -622,10 +622,10 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
     const size_t staff = static_cast<size_t>(StaffOf(static_cast<uint8_t>(clef->StaffVoice())));
     if (part < page.Parts.size() && staff < page.Parts[part].Staves.size()) page.Parts[part].Staves[staff].Clef = clef;
   }
-  ++c.K;
-  if (!c.VisitMade) AppendMeasureVisit(c, c.H);
+  ++c.SystemMeasures;
+  if (!c.VisitMade) AppendMeasureVisit(c, c.MeasureIndex);
   if (page.VoltaLeft >= 0) --page.VoltaLeft;
-  ++c.H;
+  ++c.MeasureIndex;
   ++c.Score.MeasureCounter;
   page.MeasureNumber = static_cast<uint16_t>(page.MeasureNumber + c.MultiRestExtra);
   if (c.ContentFlag || !last) {
@@ -650,18 +650,18 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
 // One system at y; false when it does not fit (the page is full).
 bool LayoutSystem(TLayoutContext& c) {
   TQSCalcPage& page = *c.Page;
-  TQSCalcSystem* system = page.Systems.Need(static_cast<size_t>(c.E));
+  TQSCalcSystem* system = page.Systems.Need(static_cast<size_t>(c.SystemIndex));
   c.System = system;
-  system->Number = static_cast<uint16_t>(page.SystemsBefore + c.C);
-  system->Page = static_cast<uint16_t>(c.I);
+  system->Number = static_cast<uint16_t>(page.SystemsBefore + c.PieceSystemIndex);
+  system->Page = static_cast<uint16_t>(c.PageIndex);
   system->PageRecord = &page;
   system->Piece = c.Piece;
-  system->FirstRow = static_cast<uint16_t>(c.F);
+  system->FirstRow = static_cast<uint16_t>(c.PageRows);
   system->Left = c.LeftMargin;
   system->Top = c.Units(c.Y);
   system->Right = c.RightEdge;
   system->MeasureCount = 0;
-  TQSCalcSystem* prevSystem = c.E > 0 ? page.Systems.At(c.E - 1) : nullptr;
+  TQSCalcSystem* prevSystem = c.SystemIndex > 0 ? page.Systems.At(c.SystemIndex - 1) : nullptr;
   if (prevSystem) {
     c.BoundaryY = (prevSystem->Bottom + system->Top) / 2;
     prevSystem->LowerBound = c.BoundaryY;
@@ -673,43 +673,43 @@ bool LayoutSystem(TLayoutContext& c) {
   c.NextPiece = false;
 
   const long double y0 = c.Y;
-  const int f0 = c.F;
+  const int f0 = c.PageRows;
   const int boundary0 = c.BoundaryY;
   int systemStaff = 0;
   bool fits = true;
   for (int p : c.LaidOutParts()) {
-    if (!LayoutPartStaves(c, p, systemStaff) || (c.E > 0 && c.Y > c.BottomLimitT)) {
+    if (!LayoutPartStaves(c, p, systemStaff) || (c.SystemIndex > 0 && c.Y > c.BottomLimitT)) {
       fits = false;
       break;
     }
   }
-  if (TQSCalcStaff* first = page.StaffRows.At(static_cast<int>(system->FirstRow)); first && c.F > f0)
+  if (TQSCalcStaff* first = page.StaffRows.At(static_cast<int>(system->FirstRow)); first && c.PageRows > f0)
     system->Top = first->Top;
   if (!fits) {
     // Nothing more goes on this page; the page's last system and row keep
     // the page's bottom limit.
     page.StaffRowCount = static_cast<uint16_t>(f0);
-    c.F = f0;
+    c.PageRows = f0;
     c.BoundaryY = boundary0;
     if (prevSystem) prevSystem->LowerBound = c.BottomLimit;
     if (TQSCalcStaff* last = f0 > 0 ? page.StaffRows.At(f0 - 1) : nullptr) last->LowerBound = c.BottomLimit;
     c.Y = std::max(c.Y, c.BottomLimitT);
     return false;
   }
-  page.StaffRowCount = static_cast<uint16_t>(c.F);
+  page.StaffRowCount = static_cast<uint16_t>(c.PageRows);
   system->LowerBound = c.BottomLimit;
-  system->LastRow = static_cast<uint16_t>(std::max(c.F - 1, 0));
-  TQSCalcStaff* firstRow = c.F > f0 ? page.StaffRows.At(f0) : nullptr;
+  system->LastRow = static_cast<uint16_t>(std::max(c.PageRows - 1, 0));
+  TQSCalcStaff* firstRow = c.PageRows > f0 ? page.StaffRows.At(f0) : nullptr;
   c.X = firstRow ? firstRow->Left : system->Left;
   c.RightLimit = firstRow ? firstRow->Right : system->Right;
-  system->FirstMeasure = static_cast<uint16_t>(c.H);
-  c.K = 0;
+  system->FirstMeasure = static_cast<uint16_t>(c.MeasureIndex);
+  c.SystemMeasures = 0;
   c.RehearsalCounter = page.RehearsalNumber;
 
   // The alignment of this system.
   const TQSSpacingTables* tables = c.Tables();
   int align = c.Score.Align;
-  const int own = tables ? TLayoutContext::TableValue(tables->AlignStyles, page.SystemsBefore + c.C) : 0;
+  const int own = tables ? TLayoutContext::TableValue(tables->AlignStyles, page.SystemsBefore + c.PieceSystemIndex) : 0;
   if (own != 0) align = own & 0xFF;
   c.NoteInterval = c.Score.NoteInterval;
   if (align >= 10 && align < 50) c.NoteInterval = (align - 10) * 8;
@@ -718,7 +718,7 @@ bool LayoutSystem(TLayoutContext& c) {
 
   bool dropped = false;
   if (c.Piece) {
-    while ((c.X < c.RightLimit && !c.FixedMeasureCount()) || (c.FixedMeasureCount() && c.K < c.AlignMode - 100)) {
+    while ((c.X < c.RightLimit && !c.FixedMeasureCount()) || (c.FixedMeasureCount() && c.SystemMeasures < c.AlignMode - 100)) {
       const int x0 = c.X;
       const TMeasureEnd end = LayoutMeasure(c);
       if (end == TMeasureEnd::DropSystem) dropped = true;
@@ -732,7 +732,7 @@ bool LayoutSystem(TLayoutContext& c) {
     // a new system at the same place.
     DiscardSlot(c, c.Slot);
     c.Y = y0;
-    c.F = f0;
+    c.PageRows = f0;
     c.BoundaryY = boundary0;
     page.StaffRowCount = static_cast<uint16_t>(f0);
     if (prevSystem) prevSystem->LowerBound = c.BottomLimit;
@@ -743,16 +743,16 @@ bool LayoutSystem(TLayoutContext& c) {
   }
 
   system->IsEmpty = !c.ContentFlag;
-  SetTickPositions(c, c.K);
-  system->MeasureCount = static_cast<uint16_t>(c.K);
+  SetTickPositions(c, c.SystemMeasures);
+  system->MeasureCount = static_cast<uint16_t>(c.SystemMeasures);
   JustifySystem(c);
   ContinueOpenSpans(c);
   PlaceSystemElements(c);
-  ++c.E;
-  ++c.C;
-  page.SystemCount = static_cast<uint16_t>(c.E);
+  ++c.SystemIndex;
+  ++c.PieceSystemIndex;
+  page.SystemCount = static_cast<uint16_t>(c.SystemIndex);
   page.PageItemCount = static_cast<uint16_t>(c.PageElements);
-  page.MeasureCount = static_cast<uint16_t>(page.MeasureCount + c.K);
+  page.MeasureCount = static_cast<uint16_t>(page.MeasureCount + c.SystemMeasures);
   if (c.Y <= y0) c.Y = c.BottomLimitT;  // a system without staves fills the page
   return true;
 }
@@ -762,24 +762,24 @@ bool LayoutSystem(TLayoutContext& c) {
 void LayoutPages(TLayoutContext& c) {
   TQSScore& score = c.Score;
   while ((ValidPiece(c) || score.LaidOutPages < PagesWanted(c)) && score.LaidOutPages < kMaxPages) {
-    c.I = score.LaidOutPages;
-    TQSCalcPage* page = score.LayoutPages.Need(static_cast<size_t>(c.I));
+    c.PageIndex = score.LaidOutPages;
+    TQSCalcPage* page = score.LayoutPages.Need(static_cast<size_t>(c.PageIndex));
     c.Page = page;
-    page->PageIndex = static_cast<uint16_t>(c.I);
+    page->PageIndex = static_cast<uint16_t>(c.PageIndex);
     page->StaffRowCount = 0;
     page->MeasureCount = 0;
     page->SystemCount = 0;
     page->PageItemCount = 0;
     page->PieceChanges = 0;
-    page->FirstMeasure = static_cast<uint16_t>(c.H);
+    page->FirstMeasure = static_cast<uint16_t>(c.MeasureIndex);
     c.BoundaryY = c.TopMargin;
     c.Y = c.TopMarginT + c.IntervalT;
-    c.F = 0;
-    c.E = 0;
+    c.PageRows = 0;
+    c.SystemIndex = 0;
     c.Stop = false;
     c.PageBreak = false;
     c.FirstMeasureOfPage = true;
-    c.Piece = score.GetPiece(c.G);
+    c.Piece = score.GetPiece(c.PieceIndex);
     c.System = nullptr;
     RestorePageState(c);
     c.PageElements = 0;
@@ -788,7 +788,7 @@ void LayoutPages(TLayoutContext& c) {
     page->IsEmpty = page->EmptyPagesPending > 0;
     if (!page->IsEmpty) {
       VerticalFill(c);
-      page->FirstPiece = static_cast<uint16_t>(c.G);
+      page->FirstPiece = static_cast<uint16_t>(c.PieceIndex);
       while (c.Y < c.BottomLimitT) {
         if (!LayoutSystem(c)) break;
         if (c.NextPiece && !LastPiece(c) && !c.PartView) {
@@ -796,11 +796,11 @@ void LayoutPages(TLayoutContext& c) {
           if (c.Stop) break;
           ++page->PieceChanges;
           page->NextMeasure = 0;
-          c.Piece->LastLaidOutMeasure = c.H - 1;
-          ++c.G;
+          c.Piece->LastLaidOutMeasure = c.MeasureIndex - 1;
+          ++c.PieceIndex;
           StartNextPiece(c);
           RestorePartState(c);
-          c.C = 0;
+          c.PieceSystemIndex = 0;
         }
         if (c.PageBreak || c.Stop) break;
       }
@@ -808,15 +808,15 @@ void LayoutPages(TLayoutContext& c) {
 
     // The end of the page.
     if (!(c.Stop && score.LaidOutPages >= PagesWanted(c))) {
-      page->NextMeasure = static_cast<uint16_t>(c.H);
+      page->NextMeasure = static_cast<uint16_t>(c.MeasureIndex);
       page->VisitCount = static_cast<uint16_t>(c.Piece ? c.Piece->VisitCount : 0);
       page->RowsBefore = static_cast<uint16_t>(page->RowsBefore + page->StaffRowCount);
-      page->SystemsBefore = static_cast<uint16_t>(page->SystemsBefore + c.C);
+      page->SystemsBefore = static_cast<uint16_t>(page->SystemsBefore + c.PieceSystemIndex);
       page->MeasuresDone = score.MeasureCounter;
       page->UsedMeasures = score.UsedMeasures;
       page->TotalMs = score.TotalMs;
       ++score.LaidOutPages;
-      if (c.Piece) c.Piece->LastLaidOutMeasure = c.H - 1;
+      if (c.Piece) c.Piece->LastLaidOutMeasure = c.MeasureIndex - 1;
       if (page->EmptyPagesPending > 0) --page->EmptyPagesPending;
     } else {
       // A page that is not counted shows nothing: objects on every page
@@ -827,16 +827,16 @@ void LayoutPages(TLayoutContext& c) {
     if (page->PieceEnded) {
       FinishPlayOrder(c);
       page->TotalMs = score.TotalMs;
-      if ((LastPiece(c) || c.PartView) && c.MusicEndPage < 0) c.MusicEndPage = c.I;
+      if ((LastPiece(c) || c.PartView) && c.MusicEndPage < 0) c.MusicEndPage = c.PageIndex;
       if (score.LaidOutPages >= PagesWanted(c) && (LastPiece(c) || c.PartView)) break;
       if (!LastPiece(c) && !c.PartView) {
         ++page->PieceChanges;
         page->NextMeasure = 0;
         page->VisitCount = 0;
-        if (c.Piece) c.Piece->LastLaidOutMeasure = c.H - 1;
-        ++c.G;
-        c.Piece = score.GetPiece(c.G);
-        c.H = 0;
+        if (c.Piece) c.Piece->LastLaidOutMeasure = c.MeasureIndex - 1;
+        ++c.PieceIndex;
+        c.Piece = score.GetPiece(c.PieceIndex);
+        c.MeasureIndex = 0;
         if (c.Piece) {
           c.Piece->VisitCount = 0;
           c.Piece->FirstRow = page->RowsBefore;
@@ -884,16 +884,16 @@ void LayoutScore(TQSScore& score, int fromPage) {
   TQSWindowLink* view = score.ActiveWindow();
   c.PartView = score.ViewStyle == TQSViewStyle::vsPart && view;
   if (fromPage == 0) {
-    c.H = 0;
-    c.G = c.PartView ? std::max(0, view->CursorPosition.Piece) : 0;
+    c.MeasureIndex = 0;
+    c.PieceIndex = c.PartView ? std::max(0, view->CursorPosition.Piece) : 0;
   } else {
-    c.G = 0;
-    c.H = 0;
+    c.PieceIndex = 0;
+    c.MeasureIndex = 0;
     for (int i = fromPage - 1; i >= 0; --i) {
       const TQSCalcPage* p = score.LayoutPages.At(i);
       if (p && !p->IsEmpty) {
-        c.G = p->FirstPiece + p->PieceChanges;
-        c.H = p->NextMeasure;
+        c.PieceIndex = p->FirstPiece + p->PieceChanges;
+        c.MeasureIndex = p->NextMeasure;
         break;
       }
     }
@@ -903,7 +903,7 @@ void LayoutScore(TQSScore& score, int fromPage) {
   score.MeasureCounter = 0;
   score.UsedMeasures = 0;
   score.LaidOutPages = fromPage;
-  FixLinksFrom(score, fromPage, c.G, c.H);
+  FixLinksFrom(score, fromPage, c.PieceIndex, c.MeasureIndex);
   c.MusicEndPage = MusicEndPageBefore(c, fromPage);
   // A damaged score lays out what it can: the pages finished so far stay,
   // and the views are refreshed all the same. Anything else that stops the

@@ -57,7 +57,7 @@ TQSCalcVisit* MeasureVisit(TLayoutContext& c, int h) {
 // goes back to (nested pairs skipped); 0 when none.
 int FindRepeatStart(TLayoutContext& c, int open, int close) {
   int n = 0;
-  for (int m = c.H; m >= 0; --m) {
+  for (int m = c.MeasureIndex; m >= 0; --m) {
     const TQSCalcMeasure* slot = SlotOf(c, m);
     if (!slot) continue;
     for (const TQSItem* mark : slot->JumpMarks) {
@@ -73,7 +73,7 @@ int FindRepeatStart(TLayoutContext& c, int open, int close) {
 }
 
 int FindMarkBack(TLayoutContext& c, int type) {
-  for (int m = c.H - 1; m >= 0; --m) {
+  for (int m = c.MeasureIndex - 1; m >= 0; --m) {
     const TQSCalcMeasure* slot = SlotOf(c, m);
     if (!slot) continue;
     for (const TQSItem* mark : slot->JumpMarks)
@@ -87,7 +87,7 @@ int FindMarkBack(TLayoutContext& c, int type) {
 // first time through and, with skipCoda, those between coda signs, not.
 void AppendReplay(TLayoutContext& c, int from, bool skipCoda) {
   from = std::max(from, 0);
-  MeasureVisit(c, c.H);
+  MeasureVisit(c, c.MeasureIndex);
   TQSPiece* piece = c.Piece;
   // Only the visits made so far are looked at, not the ones this replay
   // appends.
@@ -96,7 +96,7 @@ void AppendReplay(TLayoutContext& c, int from, bool skipCoda) {
   while (from + d < count && VisitAt(c, from + d)->Measure != from) ++d;
   if (from + d >= count) return;  // measure from was never visited
   const uint16_t state = ++c.Page->JumpState;
-  for (int m = from; m <= c.H; ++m) {
+  for (int m = from; m <= c.MeasureIndex; ++m) {
     const int index = from + d + (m - from);
     if (index >= count) break;
     TQSCalcVisit* s = VisitAt(c, index);
@@ -241,7 +241,7 @@ void LayoutMultiRest(TLayoutContext& c, TQSMark& mark, int h) {
   const int numberWidth = c.Fonts.TextWidth(std::to_string(n));
   const int letter = c.Fonts.TextHeight();
   ForEachSystemRow(c, mark, [&](TQSCalcItem* e, const TQSCalcStaff* row) {
-    const int s = c.S;
+    const int s = c.StaffSpace;
     const int y = c.Scaled(mark.Fields.OffsetY);
     int from = s, to = 2 * s;
     if (n >= 4 && n <= 9) to = 3 * s;
@@ -543,7 +543,7 @@ void LayoutBarlines(TLayoutContext& c, int h) {
   slot->Width = static_cast<uint16_t>(std::clamp(std::max<int>(slot->Width, a), 0, 0xFFFF));
 }
 
-void LayoutMeasureNumber(TLayoutContext& c, int h) {
+void LayoutMeasureNumber(TLayoutContext& c) {
   TQSColumn* column = c.Column();
   const bool own = column && std::any_of(column->Items.begin(), column->Items.end(),
                                          [](const TQSItem* i) { return i->ItemType == kind::MeasureNumbering; });
@@ -553,8 +553,8 @@ void LayoutMeasureNumber(TLayoutContext& c, int h) {
     bool applies;
     switch (numbering->Fields.Style & 0x0F) {
       case 0: applies = true; break;
-      case 1: applies = c.K == 0; break;
-      case 2: applies = c.K == 0 && c.E == 0; break;
+      case 1: applies = c.SystemMeasures == 0; break;
+      case 2: applies = c.SystemMeasures == 0 && c.SystemIndex == 0; break;
       case 3: applies = number > 1 && number % 10 == 0; break;
       default: applies = false; break;
     }
@@ -568,7 +568,6 @@ void LayoutMeasureNumber(TLayoutContext& c, int h) {
       MoveDown(e->Box, FirstRowTop(c));
     }
   }
-  (void)h;
   c.Slot->Number = c.Page->MeasureNumber;
 }
 

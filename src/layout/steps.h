@@ -62,8 +62,8 @@ void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure);
 void LayoutColumnItems(TLayoutContext& c, int h);
 // Barlines inside the measure and the measure's minimum width.
 void LayoutBarlines(TLayoutContext& c, int h);
-// The measure number shown for measure h.
-void LayoutMeasureNumber(TLayoutContext& c, int h);
+// The measure number shown for the current measure.
+void LayoutMeasureNumber(TLayoutContext& c);
 // Trims the play order of the current piece and sets its times.
 void FinishPlayOrder(TLayoutContext& c);
 // The next visit of the current piece's play order (the caller fills it

@@ -93,6 +93,11 @@ TColor TBitmap::TransparentColor() const {
   return Pixel(0, Height() - 1);
 }
 
-const QImage& BitmapImage(const TBitmap& bitmap) { return bitmap.Impl().Image; }
+const QImage& BitmapImage(const TBitmap& bitmap) {
+  // A bitmap drawn somewhere while its own painter is still open would be
+  // copied without its last drawing.
+  bitmap.Impl().Release();
+  return bitmap.Impl().Image;
+}
 
 }  // namespace qs

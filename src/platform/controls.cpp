@@ -245,7 +245,18 @@ struct TControlBridge : QObject {
     return false;
   }
 
+  // A handler's error must not unwind through the toolkit: the user is
+  // told and the program goes on, as after any message.
   bool eventFilter(QObject* watched, QEvent* e) override {
+    try {
+      return Dispatch(watched, e);
+    } catch (const std::exception& error) {
+      Application().HandleException(error);
+      return true;
+    }
+  }
+
+  bool Dispatch(QObject* watched, QEvent* e) {
     if (watched != Control->Widget() || Control->Destroying()) return false;
     auto& im = Control->Impl();
     switch (e->type()) {
@@ -332,7 +343,11 @@ struct TControlBridge : QObject {
 };
 
 void TControlWidget::paintEvent(QPaintEvent* event) {
-  control_->PaintBuffer();
+  try {
+    control_->PaintBuffer();
+  } catch (const std::exception& error) {
+    Application().HandleException(error);
+  }
   QPainter p(this);
   auto& im = control_->Impl();
   if (im.Buffer) p.drawImage(event->rect(), BitmapImage(*im.Buffer), event->rect());

@@ -471,7 +471,31 @@ void TApplication::Terminate() {
 
 void TApplication::SetMainForm(TCustomForm* form) { mainForm_ = form; }
 
-void TApplication::CancelHint() { QToolTip::hideText(); }
+void TApplication::HandleException(const std::exception& e) {
+  if (OnException) {
+    OnException(this, e);
+    return;
+  }
+  ShowMessage(e.what());
+}
+
+void TApplication::ActivateHint(TPoint screenPos, const std::string& text) {
+  if (text.empty()) {
+    CancelHint();
+    return;
+  }
+  QToolTip::showText(QPoint(screenPos.X, screenPos.Y), QString::fromStdString(text), nullptr, QRect(),
+                     HintHidePause);
+}
+
+void TApplication::CancelHint() {
+  QToolTip::hideText();
+  // The toolkit lets a hint fade out later; a cancelled hint goes now.
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->inherits("QTipLabel")) w->hide();
+}
+
+bool TApplication::HintShowing() const { return QToolTip::isVisible(); }
 
 TWinControl* TApplication::FocusedControl() const { return FindControl(QApplication::focusWidget()); }
 

@@ -2,6 +2,7 @@
 // Forms (top-level windows), the application object with its message loop,
 // and the screen.
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,7 +27,7 @@ enum TPosition : uint8_t {
   poMainFormCenter, poOwnerFormCenter
 };
 enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
-// Scoped: the score view's styles own the plain names.
+// Scoped: the score view has a wsNormal of its own (TQSWindowStyle).
 enum class TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
@@ -185,7 +186,11 @@ class TApplication : public TComponent {
   int HintShortPause = 50;
   int HintHidePause = 2500;
   bool ShowHint = true;
+  // Shows a hint at once at a screen position (a scroll thumb's position,
+  // a pitch under the mouse); CancelHint hides it.
+  void ActivateHint(TPoint screenPos, const std::string& text);
   void CancelHint();
+  bool HintShowing() const;
 
   // Runs when the message queue has run empty; done = false asks for
   // another call without waiting.
@@ -196,6 +201,10 @@ class TApplication : public TComponent {
   TMessageEvent OnMessage;
   TNotifyEvent OnActivate;
   TNotifyEvent OnDeactivate;
+  // An error that a handler of a message let through: OnException when
+  // assigned, otherwise a message to the user; the program goes on.
+  std::function<void(TObject* sender, const std::exception& e)> OnException;
+  void HandleException(const std::exception& e);
 
   // The window that has the keyboard focus, null when the program is not
   // active.

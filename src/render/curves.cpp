@@ -18,8 +18,6 @@ namespace qs {
 
 namespace {
 
-using dynamic::kCrescendo;
-using dynamic::kDiminuendo;
 constexpr uint8_t kTupletBelow = 0x10;
 
 TPointF Shifted(TPoint p, int dy) { return {static_cast<float>(p.X), static_cast<float>(p.Y + dy)}; }
@@ -129,10 +127,10 @@ bool TQSMeasureRenderer::DrawDynamics(const TQSCalcItem& e, const TQSMark& mark)
     return true;
   }
   // Other kinds show nothing but their selection.
-  if (kind != kCrescendo && kind != kDiminuendo) return true;
+  if (!dynamic::IsHairpinKind(kind)) return true;
   const int w1 = W(1), L = box_.Left + w1, R = box_.Right - w1, T = box_.Top + w1, B = box_.Bottom - w1;
   // The open end and the tip.
-  const int open = kind == kCrescendo ? R : L, tip = kind == kCrescendo ? L : R;
+  const int open = kind == dynamic::kCrescendo ? R : L, tip = kind == dynamic::kCrescendo ? L : R;
   const TPoint points[3] = {{open, T}, {tip, Mid()}, {open, B}};
   if (TGraphics* g = c_.Graphics) {
     const int saved = cv_.SaveDC();

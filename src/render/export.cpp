@@ -20,7 +20,6 @@ namespace qs {
 
 namespace {
 
-enum TExportFormat { efBmp, efGif, efJpeg, efMetafile };
 
 // No image side may exceed what JPEG can hold, and one image stays within
 // a quarter of a gigabyte of pixels.

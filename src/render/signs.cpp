@@ -35,8 +35,8 @@ constexpr int kFlatSteps[7] = {4, 1, 5, 2, 6, 3, 7};
 bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
   Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::ItemStaff, mark);
   const int code = mark.Fields.Kind;
-  if (code < 13) UseMusicFont(FontK(16));
-  cv_.Brush().Style = code < 14 ? bsClear : bsSolid;
+  if (code < clef::Tablature) UseMusicFont(FontK(16));
+  cv_.Brush().Style = code < clef::Percussion1 ? bsClear : bsSolid;
   const int a = W(6), b = W(8);
   const int L = box_.Left, T = box_.Top, B = box_.Bottom;
   const int trebleY = T + 4 * ls_ + 2 * a;
@@ -44,27 +44,29 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
   // The octave figure of clefs 4 to 6, in italics.
   auto octaveFont = [&] { UseFont(c_.TextFontName, FontK(8), fsItalic); };
   switch (code) {
-    case 1: Glyph(L, trebleY, kGClef, q); break;
-    case 2: case 7: Glyph(L, T + a, kFClef, q); break;
-    case 3: case 8: case 9: case 10: case 11: Glyph(L, T + 2 * ls_, kCClef, q); break;
-    case 4:
-    case 5:
+    case clef::Treble: Glyph(L, trebleY, kGClef, q); break;
+    case clef::Bass: case clef::BaritoneF: Glyph(L, T + a, kFClef, q); break;
+    case clef::Alto: case clef::Tenor: case clef::Soprano: case clef::MezzoSoprano: case clef::BaritoneC:
+      Glyph(L, T + 2 * ls_, kCClef, q);
+      break;
+    case clef::TrebleOctaveUp:
+    case clef::TrebleOctaveDown:
       Glyph(L, trebleY, kGClef, q);
       octaveFont();
-      cv_.TextOut(L + a + b, code == 4 ? T : T + 3 * a + 2 * b, std::string_view("8"));
+      cv_.TextOut(L + a + b, code == clef::TrebleOctaveUp ? T : T + 3 * a + 2 * b, std::string_view("8"));
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
-    case 6:
+    case clef::BassOctaveDown:
       Glyph(L, T + a, kFClef, q);
       octaveFont();
       DrawFontGlyph(c_, L + a + b, T + 2 * a + 2 * b, u"8", 4);
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
-    case 12:
+    case clef::FrenchViolin:
       Glyph(L, trebleY, kGClef, q);
       Glyph(L + a, trebleY, kGClef, q);
       break;
-    case 13: {
+    case clef::Tablature: {
       // The size rule of the letters ignores the scale in print.
       int size;
       if (size_ == 100) size = c_.Style == wsPrint ? 9 : Round(9.0 * c_.Scale * c_.ZoomX / 10000);
@@ -77,7 +79,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       cv_.Font().Style = 0;
       break;
     }
-    case 14: {
+    case clef::Percussion1: {
       const int e1 = std::max(c_.Width1, 1), h2 = W(2), h3 = W(3), h4 = W(4);
       cv_.FillRect({L, T + h2, L + ls_, T + h4});
       cv_.FillRect({L, T + h2, L + e1, B - e1});
@@ -85,7 +87,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       cv_.FillRect({L + ls_ - e1, T + h2, L + ls_, B - e1});
       break;
     }
-    case 15: {
+    case clef::Percussion2: {
       const int h2 = W(2);
       cv_.FillRect({L, T + ls_, L + h2, B - ls_});
       cv_.FillRect({L + ls_ - h2, T + ls_, L + ls_, B - ls_});

@@ -35,6 +35,9 @@ struct TQSSelPiece {
   std::vector<TQSSelList> Measures;
 };
 
+// The image formats of TQSPageView::ExportPage.
+enum TExportFormat { efBmp, efGif, efJpeg, efMetafile };
+
 class TQSPageView : public TQSWindowLink {
  public:
   TQSPageView();
@@ -76,8 +79,8 @@ class TQSPageView : public TQSWindowLink {
   // or on the printer given.
   void PrintScore(TPrintDialog& dialog);
   void PrintScore(TPrintDialog& dialog, TPrinter& printer);
-  // Writes pages fromPage..toPage (1-based) at the view's Zoom as one image:
-  // format 0 BMP, 1 GIF, 2 JPEG, 3 enhanced metafile; pixelFormat 0 for 8
+  // Writes pages fromPage..toPage (1-based) at the view's Zoom as one image
+  // in a TExportFormat (BMP, GIF, JPEG, enhanced metafile); pixelFormat 0 for 8
   // bits per pixel (JPEG: grey), 1 for full colour; JPEG quality 20..100;
   // doublePage puts the pages side by side in pairs.
   void ExportPage(TStream& stream, int format, int fromPage, int toPage, int pixelFormat, int quality,

@@ -215,8 +215,8 @@ void TQSMeasure::UpdateBeams(int group, bool calcStems) {
   if (AllVoices()) {
     walk(0);
   } else {
-    for (int s = 0; s < std::min(part_->StaffCount(), 16); ++s)
-      for (int v = 0; v < std::min(part_->GetStaff(s)->VoiceCount(), 16); ++v) walk(MakeStaffVoice(s, v));
+    for (int s = 0; s < std::min(part_->StaffCount(), kMaxStaves); ++s)
+      for (int v = 0; v < std::min(part_->GetStaff(s)->VoiceCount(), kMaxVoices); ++v) walk(MakeStaffVoice(s, v));
   }
 
   // 4. Grace notes, group by group.

@@ -19,5 +19,6 @@ inline constexpr const char* kLetters[kLetterKindCount] = {"p", "pp", "ppp", "mp
 constexpr uint8_t kFirstGlyph = 105;
 
 constexpr bool IsLetterKind(int k) { return k >= 0 && k < kLetterKindCount; }
+constexpr bool IsHairpinKind(int k) { return k == kCrescendo || k == kDiminuendo; }
 
 }  // namespace qs::dynamic

@@ -47,7 +47,7 @@ bool IsKnownItemKind(TQSItemType kind);
 
 class TQSItem;
 class TQSMeasure;
-class TQSCalcItem;
+struct TQSCalcItem;
 
 // Anything that holds score items: notes and rests (attached items), grace
 // groups (grace notes), measures, columns, parts, the score. A user symbol

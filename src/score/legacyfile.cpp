@@ -444,7 +444,7 @@ void TLegacyReader::ReadStaff() {
   if (measureRecords_ == 0) {
     TQSMeasure* m = EnsureMeasure(0);
     auto clef = NewMeasureItem<TQSMark>(m, kind::Clef);
-    clef->Fields.Kind = 1;
+    clef->Fields.Kind = clef::Treble;
     clef->Fields.StaffVoice = MakeStaffVoice(staff_->Index, 0);
     InsertBeforeTimed(m, std::move(clef), 0);
   }
@@ -663,7 +663,7 @@ TQSPart* AddStarterPart(TQSPiece& piece) {
   (new TQSStaff(part))->NewVoice();
   TQSMeasure* measure = new TQSMeasure(part);
   static_cast<TQSMark*>(CreateItemByKind(kind::Key, measure))->Fields.Kind = 0;
-  static_cast<TQSMark*>(CreateItemByKind(kind::Clef, measure))->Fields.Kind = 1;
+  static_cast<TQSMark*>(CreateItemByKind(kind::Clef, measure))->Fields.Kind = clef::Treble;
   if (TQSScore* score = piece.Score())
     if (TQSWindowLink* view = score->ActiveWindow()) view->CursorPosition.Part = part->Index;
   return part;

@@ -68,7 +68,7 @@ TMarkCode MarkOfCode(uint8_t code) {
   if (code == 198) return {kind::Accent, 0};
   if (code == 199) return {kind::Accent, 3};
   if (range(216, 220)) return from(kind::Finger, 216, 1);
-  if (range(221, 222)) return from(kind::Dynamics, 221, 50);
+  if (range(221, 222)) return from(kind::Dynamics, 221, dynamic::kCrescendo);
   if (range(223, 224)) return from(kind::Ottava, 223, 0);
   if (code == 225) return {kind::Vibrato, 0};
   if (range(226, 227)) return from(kind::Bracket, 226, 0);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "score/clefs.h"
+#include "score/dynamics.h"
 #include "score/item.h"
 #include "score/record.h"
 

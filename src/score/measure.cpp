@@ -341,11 +341,11 @@ void TQSMeasure::FillRests(bool wholeRests, int measureLength, bool forceWholeRe
   if (measureLength <= 0) return;
   // Staff and voice numbers beyond 15 cannot be told apart in the
   // staff/voice byte.
-  const int staves = std::min(part_->StaffCount(), 16);
+  const int staves = std::min(part_->StaffCount(), kMaxStaves);
   const int firstStaff = staff >= 0 ? staff : 0;
   const int endStaff = staff >= 0 ? std::min(staff + 1, staves) : staves;
   for (int s = firstStaff; s < endStaff && !AllVoices(); ++s) {
-    const int voices = std::min(part_->GetStaff(s)->VoiceCount(), 16);
+    const int voices = std::min(part_->GetStaff(s)->VoiceCount(), kMaxVoices);
     for (int v = 0; v < voices; ++v) {
       const int sv = MakeStaffVoice(s, v);
       bool hasNotes = false;

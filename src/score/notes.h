@@ -155,6 +155,12 @@ int ExtraBeamsFor(int written);
 // other positive natural-sharp, 0 natural.
 uint8_t AccidentalKindFor(int alteration);
 
+// How a chromatic key is written: black keys as sharps, except C sharp,
+// which is D flat. Keys above 191 count as 191.
+struct TSpelledKey {
+  int Octave = 0, Step = 0, Alteration = 0;
+};
+TSpelledKey SpellMidiKey(int key);
 // The stem a note gets where nothing else decides it, as note entry gives
 // it: up on a tablature staff; in a measure of all voices down on the
 // first staff and up on the others; on a staff with several voices up for
@@ -162,12 +168,6 @@ uint8_t AccidentalKindFor(int alteration);
 // line up. clefShift is the staff position offset of the clef in force.
 bool NoteEntryStemDown(bool tablature, bool allVoices, bool severalVoices, uint8_t staffVoice, uint8_t pitch,
                        int clefShift);
-// How a chromatic key is written: black keys as sharps, except C sharp,
-// which is D flat. Keys above 191 count as 191.
-struct TSpelledKey {
-  int Octave = 0, Step = 0, Alteration = 0;
-};
-TSpelledKey SpellMidiKey(int key);
 
 // The number of dots of a note or rest: its one dot mark holds the count
 // less one in its value; 0 without a dot mark.

@@ -174,6 +174,9 @@ class TQSPart : public TObject, public TQSItemOwner {
   bool RenumberLock = false;
 
   TQSPiece* Piece() const { return piece_; }
+  // Hands the part to another piece of the same score; the caller takes it
+  // out of the old piece's part list and inserts it into the new one's.
+  void SetPiece(TQSPiece* piece) { piece_ = piece; }
   TQSScore* Score() const;
   int Channel() const { return Fields.Channel & 0x0F; }
 

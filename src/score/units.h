@@ -21,7 +21,10 @@ constexpr uint8_t MakePitch(int octave, int step) { return static_cast<uint8_t>(
 constexpr int PitchLine(uint8_t pitch) { return PitchStep(pitch) + 7 * PitchOctave(pitch); }
 
 // Staff/voice byte: staff index within the part in the high four bits,
-// voice index within the staff in the low four.
+// voice index within the staff in the low four, so that a part addresses
+// at most kMaxStaves staves and a staff kMaxVoices voices.
+constexpr int kMaxStaves = 16;
+constexpr int kMaxVoices = 16;
 constexpr int StaffOf(uint8_t staffVoice) { return staffVoice >> 4; }
 constexpr int VoiceOf(uint8_t staffVoice) { return staffVoice & 0x0F; }
 constexpr uint8_t MakeStaffVoice(int staff, int voice) {

@@ -86,6 +86,8 @@ struct TQSFrameInfo {
 };
 
 using TQSItemClickEvent = std::function<void(TObject* sender, TQSCalcItem* item)>;
+// Deletes the selection as one undo step; true when anything was selected.
+using TQSDeleteSelectionEvent = std::function<bool(TObject* sender)>;
 using TOnCursorChangedEvent = std::function<void(TObject* sender, bool visible)>;
 
 // The view is a custom control of the windowing layer and paints through
@@ -112,6 +114,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TNotifyEvent OnChoosePage;
   TNotifyEvent OnZoomChanged;
   TOnCursorChangedEvent OnCursorChanged;
+  // The editing commands carry out the deletion; the document window
+  // connects them here.
+  TQSDeleteSelectionEvent OnDeleteSelection;
 
   void SetScore(TQSScore* score);
   void SetZoom(int value);
@@ -132,7 +137,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void ScrollTo(bool vertical, TScrollCode code, int& scrollPos);
   // Moves both bars to (h, v).
   void ScrollBoth(int h, int v);
-  void UpdateScrollRanges();
+  void UpdateScrollRanges() override;
   void UpdateScrollBars(bool notify);
   // The client rectangle of each bar.
   TRect HorzBarRect() const;
@@ -174,6 +179,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void SetCursorMeasure(int index) override;
   void SetCursorTick(int tick) override;
   void SetCursorLine(int line);
+  // The mouse cursor's shape stays the control's; this one places the
+  // input cursor.
+  using TCustomControl::SetCursor;
   void SetCursor(int page, int piece, int part, int measure, int staff, int voice, int tick, int line);
   void SetCursorMeasureTick(int measure, int tick, bool snap);
   void SetFret(int fret);
@@ -187,13 +195,48 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   void PointToCursor(TPoint p, bool unused = false);
   int NearestEventTick(int tick) const override;
-  void SnapCursorTick();
+  void SnapCursorTick() override;
   void ValidateCursor(bool keepPage) override;
   void ScrollToCursor(int top, bool follow);
   void ScrollToCursor() override { ScrollToCursor(0, false); }
   const TQSCalcSystem* CursorSystem() const;
   TQSMeasure* CursorMeasure() const;
   void DoActiveChanged(TObject* sender) override;
+
+  // ------------------------------------------------------ cursor moves
+  // Extend: the move comes from a Shift key and keeps the selection;
+  // without it the selection is cleared first.
+  void MoveCursorLeft(bool extend);
+  // anyVoice: the next event of any staff and voice (stepping syllables).
+  void MoveCursorRight(bool extend, bool anyVoice) override;
+  // Previous or next voice, staff or part, else the staff row above or
+  // below (across pages) at the same horizontal place.
+  void MoveCursorUp(bool extend);
+  void MoveCursorDown(bool extend);
+  void MoveCursorLineStart(bool extend);
+  void MoveCursorLineEnd(bool extend);
+  // The first measure of the current page's first piece, the last laid-out
+  // measure of its last piece.
+  void MoveCursorPieceStart(bool extend);
+  void MoveCursorPieceEnd(bool extend);
+  void GotoScoreStart();
+  // After a Shift move: the span between the old cursor position and the
+  // new one is added to the selection (direction 0: the cursor moved back,
+  // 1: forward) or, where the selection already reaches past the cursor,
+  // taken from it; limited by the score's symbol-selection scope.
+  // Deletes the selection through OnDeleteSelection; false when nothing was
+  // selected (or nobody deletes).
+  bool DeleteSelection();
+  // Delete (false) and Backspace (true) at the cursor: the selection when
+  // there is one, else Backspace steps back to the previous measure.
+  void DeleteAtCursor(bool backspace);
+  void ExtendSelection(int direction, int oldMeasure, int oldTick);
+  // Moves the cursor ticks on from (measure, fromTick), -1 meaning the
+  // cursor's; with addMeasures the cursor's part gets the measures it
+  // lacks. Nothing when the target lies past the piece's last laid-out
+  // measure.
+  void AdvanceCursor(int ticks, int measure = -1, int fromTick = -1, bool addMeasures = false);
+  void GotoScoreEnd();
   void RefreshRulerMarkers() override {}
 
   // ------------------------------------------------------------ selection
@@ -303,6 +346,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MouseMove(TShiftState shift, int x, int y) override;
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
+  void KeyDown(uint16_t& key, TShiftState shift) override;
 
  private:
   THost* Host() const;
@@ -318,6 +362,16 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
+  // Hides the cursor, runs change, then scrolls to the cursor, shows it and
+  // reports the change to sender (unless null), also when change throws.
+  const TQSCalcStaff* NeighbourRow(int step, int& page) const;
+  bool CursorToRow(const TQSCalcStaff& row, int page, bool up);
+  int NextEventTick(int step, bool anyVoice) const;
+  bool PassesSymbolScope(int part, int staff, int voice) const;
+  bool SelectRange(int fromMeasure, int fromTick, int toMeasure, int toTick);
+  bool DeselectRange(int fromMeasure, int fromTick, int toMeasure, int toTick);
+  template <typename Fn>
+  void CursorMove(TObject* sender, Fn&& change);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
 
   THost* host_ = nullptr;

@@ -64,6 +64,11 @@ class TEditFixture : public ::testing::Test {
     Score.Recalculate(0);
     return piece;
   }
+  // One empty 4/4 measure of one staff, laid out.
+  TQSMeasure* OneMeasure() {
+    AddPiece({1}, 1);
+    return Measure(0);
+  }
   TQSPart* Part(int piece = 0, int part = 0) { return Score.GetPiece(piece)->GetPart(part); }
   TQSMeasure* Measure(int index, int part = 0) { return Part(0, part)->GetMeasure(index); }
   void Cursor(int measure, int tick, int staff = 0, int voice = 0, int part = 0) {

@@ -11,11 +11,6 @@ namespace {
 
 class MoveTest : public TEditFixture {
  public:
-  // One 4/4 measure of the given notes and rests, laid out.
-  TQSMeasure* OneMeasure() {
-    AddPiece({1}, 1);
-    return Measure(0);
-  }
   // A call that cannot apply leaves the score as it was and no record.
   void ExpectUnchanged(const std::vector<uint8_t>& before) {
     EXPECT_EQ(Saved(), before);

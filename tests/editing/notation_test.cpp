@@ -8,10 +8,6 @@ namespace {
 
 class NotationTest : public TEditFixture {
  public:
-  TQSMeasure* OneMeasure() {
-    AddPiece({1}, 1);
-    return Measure(0);
-  }
   TQSMark* AddMark(TQSItemType k, int variant, int time = 0) {
     auto* mark = static_cast<TQSMark*>(CreateItemByKind(k, Measure(0)));
     mark->Fields.Kind = static_cast<uint8_t>(variant);
@@ -128,6 +124,10 @@ TEST_F(NotationTest, ArpeggioArrowsCycle) {
   }
   EXPECT_EQ(down, (std::vector<int>{2, 0, 2}));
   EXPECT_EQ(up, (std::vector<int>{1, 0, 1}));
+  // An up arrow turned down becomes a down arrow.
+  Reselect({arpeggio});
+  SetStemDirection(Score, 1);
+  EXPECT_EQ(arpeggio->Fields.Style & 3, 2);
 }
 
 TEST_F(NotationTest, JoiningAndUnjoiningSetTheJoinBitsOnce) {

@@ -8,10 +8,6 @@ namespace {
 
 class ResizeTest : public TEditFixture {
  public:
-  TQSMeasure* OneMeasure() {
-    AddPiece({1}, 1);
-    return Measure(0);
-  }
   TQSMark* AddMark(TQSItemType k, int variant, int value) {
     auto* mark = static_cast<TQSMark*>(CreateItemByKind(k, Measure(0)));
     mark->Fields.Kind = static_cast<uint8_t>(variant);

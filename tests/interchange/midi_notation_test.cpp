@@ -167,9 +167,9 @@ TEST_F(MidiNotation, PianoPartsWithLowNotesGetABassStaff) {
     ASSERT_EQ(int(clefs.size()), c.Staves);
     EXPECT_EQ(MarksOf(Measure(0)->Items, kind::Accolade).size(), c.Staves == 2 ? 1u : 0u);
     if (c.Staves == 2) {
-      EXPECT_EQ(clefs[0]->Fields.Kind, 1);
+      EXPECT_EQ(clefs[0]->Fields.Kind, clef::Treble);
       EXPECT_EQ(clefs[1]->Fields.StaffVoice, 0x10);
-      EXPECT_EQ(clefs[1]->Fields.Kind, 2);
+      EXPECT_EQ(clefs[1]->Fields.Kind, clef::Bass);
       EXPECT_EQ(VoiceText(*Measure(0), 0x00), "C6/256 r/256");
       EXPECT_EQ(VoiceText(*Measure(0), 0x10), "C4/256 G3/256");
     }
@@ -189,7 +189,7 @@ TEST_F(MidiNotation, DrumNotesFollowTheDrumMap) {
   TSmfFile f;
   f.Track().Note(9, 36, 0, Q).Note(9, 38, Q, Q);
   Import(f.Bytes());
-  EXPECT_EQ(MarksOf(Measure(0)->Items, kind::Clef).at(0)->Fields.Kind, 15);
+  EXPECT_EQ(MarksOf(Measure(0)->Items, kind::Clef).at(0)->Fields.Kind, clef::Percussion2);
   const std::vector<TQSNote*> notes = NotesOf(*Measure(0));
   ASSERT_EQ(notes.size(), 2u);
   EXPECT_EQ(notes[0]->Fields.Pitch, MakePitch(5, 0));  // position 58

@@ -123,7 +123,7 @@ TEST(MusicXmlImport, ChordsVoicesBackupForwardAndStaves) {
   auto clefs = ItemsOf<TQSMark>(*r.M(0), kind::Clef);
   ASSERT_EQ(clefs.size(), 2u);
   EXPECT_EQ(clefs[1]->Fields.StaffVoice, 0x10);
-  EXPECT_EQ(clefs[1]->Fields.Kind, 2);
+  EXPECT_EQ(clefs[1]->Fields.Kind, clef::Bass);
   EXPECT_EQ(ItemsOf<TQSMark>(*r.M(0), kind::Accolade).size(), 1u);
 }
 
@@ -131,10 +131,10 @@ TEST(MusicXmlImport, ClefsKeysAndTimes) {
   const struct {
     const char* Clef;
     int Kind;
-  } kClefs[] = {{"<sign>G</sign><line>2</line>", 1}, {"<sign>F</sign><line>4</line>", 2},
-                {"<sign>F</sign><line>3</line>", 7}, {"<sign>C</sign><line>3</line>", 3},
-                {"<sign>C</sign><line>4</line>", 8}, {"<sign>C</sign><line>1</line>", 9},
-                {"<sign>TAB</sign>", 13},            {"<sign>percussion</sign>", 14}};
+  } kClefs[] = {{"<sign>G</sign><line>2</line>", clef::Treble}, {"<sign>F</sign><line>4</line>", clef::Bass},
+                {"<sign>F</sign><line>3</line>", clef::BaritoneF}, {"<sign>C</sign><line>3</line>", clef::Alto},
+                {"<sign>C</sign><line>4</line>", clef::Tenor}, {"<sign>C</sign><line>1</line>", clef::Soprano},
+                {"<sign>TAB</sign>", clef::Tablature},            {"<sign>percussion</sign>", clef::Percussion1}};
   for (const auto& c : kClefs) {
     auto r = Import(OnePart(Measure1("", std::string("<clef>") + c.Clef + "</clef>")));
     auto clefs = ItemsOf<TQSMark>(*r.M(0), kind::Clef);
@@ -242,7 +242,7 @@ TEST(MusicXmlImport, LyricsDynamicsWedgesAndWords) {
   auto dyn = ItemsOf<TQSMark>(m, kind::Dynamics);
   ASSERT_EQ(dyn.size(), 3u);
   EXPECT_EQ(dyn[0]->Fields.Kind, 5);   // mf
-  EXPECT_EQ(dyn[1]->Fields.Kind, 50);  // crescendo
+  EXPECT_EQ(dyn[1]->Fields.Kind, dynamic::kCrescendo);
   EXPECT_EQ(dyn[1]->Fields.Value, 254);
   EXPECT_EQ(dyn[2]->Fields.Kind, 12);  // sfz
   EXPECT_EQ(dyn[2]->Fields.Time, 256);

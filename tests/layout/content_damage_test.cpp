@@ -36,7 +36,7 @@ TEST(LayoutContentDamage, DamagedNotesAndMarks) {
   s.Mark(m, kind::UserSymbolMark, 0, 0xFFFF);
   s.Mark(m, kind::Hand, 0, 0xFFFF, 1)->Fields.Style = TQSMark::kStyleAttached;
   s.Mark(m, kind::Tremolo, 0, 0xFFFF)->Fields.Style = TQSMark::kStyleAttached;
-  s.Mark(m, kind::Dynamics, 0, 0xFFFF, 50)->Fields.Style = 255;
+  s.Mark(m, kind::Dynamics, 0, 0xFFFF, dynamic::kCrescendo)->Fields.Style = 255;
   s.Mark(m, kind::Finger, 0, 0, 200);
   auto* chord = static_cast<TQSChord*>(CreateItemByKind(kind::Chord, m));
   TQSChordFragment fragment;

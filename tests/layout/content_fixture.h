@@ -8,8 +8,6 @@
 
 namespace qs::test {
 
-constexpr uint8_t kTrebleClef = 1, kBassClef = 2, kPercussionClef = 14;
-
 struct TContentScore : TLayoutScore {
   TQSPiece* Piece;
 
@@ -17,7 +15,7 @@ struct TContentScore : TLayoutScore {
   // staff of the first part has a treble clef.
   explicit TContentScore(int measures = 2, const std::vector<int>& staves = {1}) {
     Piece = AddPiece(staves, measures);
-    for (int k = 0; k < staves.front(); ++k) Mark(Measure(0), kind::Clef, 0, 0, kTrebleClef, MakeStaffVoice(k, 0));
+    for (int k = 0; k < staves.front(); ++k) Mark(Measure(0), kind::Clef, 0, 0, clef::Treble, MakeStaffVoice(k, 0));
   }
 
   TQSPart* Part(int p = 0) const { return Piece->GetPart(p); }

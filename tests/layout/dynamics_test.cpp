@@ -98,7 +98,7 @@ TEST(Dynamics, CrescendoFromPianoToForteRisesNoteByNote) {
   TDynamicsScore s({1}, 4);
   s.Amounts = {{{kind::Dynamics, 0}, 54}, {{kind::Dynamics, 6}, 74}, {{kind::Dynamics, 50}, 20}};
   s.Mark(s.M(0, 0), kind::Dynamics, 0, 0, 0);
-  s.Mark(s.M(0, 0), kind::Dynamics, 0, 1024, 50);
+  s.Mark(s.M(0, 0), kind::Dynamics, 0, 1024, dynamic::kCrescendo);
   s.Mark(s.M(0, 2), kind::Dynamics, 0, 0, 6);
   for (int m = 0; m < 3; ++m)
     for (int t = 0; t < 512; t += 64) s.Note(s.M(0, m), t, 64);
@@ -244,7 +244,7 @@ TEST(Dynamics, DamagedTablesAndExtremeAnswers) {
   TDynamicsScore s({1}, 2);
   s.Amounts = {{{kind::Dynamics, 6}, INT_MAX}, {{kind::Dynamics, 51}, INT_MIN}, {{kind::Accent, 0}, INT_MAX}};
   TQSMark* f = s.Mark(s.M(0, 0), kind::Dynamics, 0, 0, 6);
-  s.Mark(s.M(0, 0), kind::Dynamics, 0, 256, 51);
+  s.Mark(s.M(0, 0), kind::Dynamics, 0, 256, dynamic::kDiminuendo);
   s.Mark(s.M(0, 1), kind::Accent, 0);
   s.Layout();
   EXPECT_EQ(s.Velocity(0, 0, 0), 127);

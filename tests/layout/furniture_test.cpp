@@ -10,7 +10,6 @@
 namespace qs::test {
 namespace {
 
-constexpr uint8_t kTreble = 1, kBass = 2;
 
 int ClefUnits(uint8_t glyph, int extra) { return 8 * (MusicWidth(16, glyph) + extra); }
 
@@ -20,7 +19,7 @@ TEST(LayoutFurniture, ClefKeyAndTimeAtTheStart) {
   TLayoutScore s;
   TQSPiece* piece = s.AddPiece({1}, 2);
   TQSMeasure* m = piece->GetPart(0)->GetMeasure(0);
-  TQSMark* clef = s.Mark(m, kind::Clef, 0, 0, kTreble);
+  TQSMark* clef = s.Mark(m, kind::Clef, 0, 0, clef::Treble);
   TQSMark* key = s.Mark(m, kind::Key, 0, 0, 3);
   TQSMark* meter = s.Mark(piece->GetColumn(0), kind::Meter, 0, MakeMeter(3, 4));
   for (int i = 0; i < 2; ++i) s.Quarters(piece->GetPart(0)->GetMeasure(i));
@@ -78,10 +77,10 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   TLayoutScore s;
   TQSPiece* piece = s.AddPiece({1}, 12);
   TQSPart* part = piece->GetPart(0);
-  s.Mark(part->GetMeasure(0), kind::Clef, 0, 0, kTreble);
+  s.Mark(part->GetMeasure(0), kind::Clef, 0, 0, clef::Treble);
   s.Mark(part->GetMeasure(0), kind::Key, 0, 0, 3);
   TQSMark* flats = s.Mark(part->GetMeasure(1), kind::Key, 0, 0, 13);
-  TQSMark* bass = s.Mark(part->GetMeasure(2), kind::Clef, 0, 0, kBass);
+  TQSMark* bass = s.Mark(part->GetMeasure(2), kind::Clef, 0, 0, clef::Bass);
   for (int i = 0; i < 12; ++i) s.Quarters(part->GetMeasure(i));
   s.Layout();
 

@@ -72,9 +72,9 @@ TEST(LayoutMarks, DynamicsAndHairpins) {
   TContentScore s(2);
   for (int m = 0; m < 2; ++m) s.Quarters(s.Measure(m));
   TQSMark* piano = s.Mark(s.Measure(0), kind::Dynamics, 0, 0, 0);
-  TQSMark* cresc = s.Mark(s.Measure(0), kind::Dynamics, 128, 256, 50);
+  TQSMark* cresc = s.Mark(s.Measure(0), kind::Dynamics, 128, 256, dynamic::kCrescendo);
   TQSMark* accent = s.Mark(s.Measure(0), kind::Accent, 256, 0, 0);
-  TQSMark* dim = s.Mark(s.Measure(0), kind::Dynamics, 384, 256, 51);
+  TQSMark* dim = s.Mark(s.Measure(0), kind::Dynamics, 384, 256, dynamic::kDiminuendo);
   TQSMark* unknown = s.Mark(s.Measure(0), kind::Dynamics, 0, 0, 13);
   for (TQSMark* m : {piano, cresc, dim, unknown}) m->Fields.OffsetY = 300;
   dim->Fields.Style = 6;  // opening 48
@@ -317,7 +317,7 @@ TEST(LayoutMarks, HowNotesAndEffectsSound) {
 // sound on their voice's channel.
 TEST(LayoutMarks, PercussionAndPlayingMarks) {
   TContentScore s(1);
-  static_cast<TQSMark*>(s.Measure(0)->GetItem(0))->Fields.Kind = kPercussionClef;
+  static_cast<TQSMark*>(s.Measure(0)->GetItem(0))->Fields.Kind = clef::Percussion1;
   s.Score.AddDrumInstrument("Kick", 0, 0, 'x', 0, "", 100, 0);
   s.Score.SetDrumMapEntry(36, "Bass drum", 0, 58, 1);
   TQSNote* kick = s.Note(s.Measure(0), 0, 128, C5);

@@ -352,7 +352,7 @@ TEST(LayoutPass, NextPieceOnANewSystem) {
   TLayoutScore s;
   TQSPiece* first = s.AddPiece({1}, 5);
   TQSPiece* second = s.AddPiece({1}, 3);
-  s.Mark(first->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+  s.Mark(first->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, clef::Treble);
   for (int m = 0; m < 5; ++m) s.Quarters(first->GetPart(0)->GetMeasure(m));
   for (int m = 0; m < 3; ++m) s.Quarters(second->GetPart(0)->GetMeasure(m));
   s.Layout();
@@ -405,7 +405,7 @@ TEST(LayoutPass, RelayoutFromAPageEqualsAFullPass) {
     TQSPiece* piece = s.AddPiece({2, 1}, 120);
     TQSMeasure* first = piece->GetPart(0)->GetMeasure(0);
     s.Mark(first, kind::Accolade, 0, 0, 0);
-    clef = s.Mark(first, kind::Clef, 0, 0, 1);
+    clef = s.Mark(first, kind::Clef, 0, 0, clef::Treble);
     s.Mark(first, kind::Key, 0, 0, 2);
     s.Mark(piece->GetColumn(0), kind::Meter, 0, MakeMeter(3, 4));
     for (int p = 0; p < 2; ++p)
@@ -491,7 +491,7 @@ TEST(LayoutPass, RelayoutFromAPageTouchesOnlyThePagesFromIt) {
   constexpr int kMeasures = 100;
   auto build = [](TLayoutScore& s) {
     TQSPiece* piece = s.AddPiece({2}, kMeasures);
-    s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+    s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, clef::Treble);
     for (int m = 0; m < kMeasures; ++m) s.Quarters(piece->GetPart(0)->GetMeasure(m));
     return piece;
   };

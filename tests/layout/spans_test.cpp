@@ -16,7 +16,7 @@ struct TSpanScore : TLayoutScore {
   TQSPiece* Piece;
   TSpanScore() {
     Piece = AddPiece({1}, 8);
-    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, clef::Treble);
     for (int m = 0; m < 8; ++m) Quarters(Measure(m));
   }
   TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }

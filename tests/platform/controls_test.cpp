@@ -345,6 +345,30 @@ TEST_F(ControlsTest, PostedMessagesComeAfterTheCurrentOneInOrder) {
   td::ProcessMessages();
 }
 
+TEST_F(ControlsTest, AnErrorInAHandlerIsReportedAndTheProgramGoesOn) {
+  TProbe* a = AddProbe("A", 10, 10);
+  std::vector<std::string> errors;
+  Application().OnException = [&](TObject*, const std::exception& e) { errors.push_back(e.what()); };
+  a->OnKeyDown = [](TObject*, uint16_t&, TShiftState) { throw EInvalidOperation("No room for the note"); };
+  a->SetTabStop(true);
+  td::ShowAndWait(*form);
+  a->SetFocus();
+  td::PressKey(*a, 'N');
+  td::PressKey(*a, 'M');
+  Application().OnException = nullptr;
+  EXPECT_EQ(errors, (std::vector<std::string>{"No room for the note", "No room for the note"}));
+}
+
+TEST_F(ControlsTest, AHintShowsAtOnceAndGoesWhenCancelled) {
+  td::ShowAndWait(*form);
+  Application().ActivateHint(form->ClientToScreen({20, 20}), "C4");
+  td::ProcessMessages();
+  EXPECT_TRUE(Application().HintShowing());
+  Application().CancelHint();
+  td::ProcessMessages();
+  EXPECT_FALSE(Application().HintShowing());
+}
+
 TEST_F(ControlsTest, TimerFiresOnTheWindowThread) {
   TTimer timer(nullptr);
   timer.SetInterval(5);

@@ -17,7 +17,6 @@
 namespace qs::test {
 namespace {
 
-enum { kBmp, kGif, kJpeg, kMetafile };
 
 class ExportTest : public TRenderFixture {
  protected:
@@ -48,13 +47,13 @@ TEST_F(ExportTest, EachFormatReadsBackAtTheSizeOfTheZoom) {
     int tolerance;  // JPEG is lossy
   };
   const Case cases[] = {
-      {kBmp, 0, 100, "bmp", 8, false, 0},
-      {kBmp, 1, 200, "bmp", 32, false, 0},
-      {kBmp, 7, 100, "bmp", 32, false, 0},  // neither: the bitmap's own
-      {kGif, 1, 100, "gif", 0, false, 0},  // the reader gives no palette
-      {kGif, 0, 300, "gif", 0, false, 0},
-      {kJpeg, 0, 100, "jpeg", 8, true, 60},
-      {kJpeg, 1, 150, "jpeg", 32, false, 60},
+      {efBmp, 0, 100, "bmp", 8, false, 0},
+      {efBmp, 1, 200, "bmp", 32, false, 0},
+      {efBmp, 7, 100, "bmp", 32, false, 0},  // neither: the bitmap's own
+      {efGif, 1, 100, "gif", 0, false, 0},  // the reader gives no palette
+      {efGif, 0, 300, "gif", 0, false, 0},
+      {efJpeg, 0, 100, "jpeg", 8, true, 60},
+      {efJpeg, 1, 150, "jpeg", 32, false, 60},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name + " " + std::to_string(c.pixelFormat) + " at " + std::to_string(c.zoom));
@@ -118,7 +117,7 @@ TEST_F(ExportTest, APageRangeStacksItsPagesAndADoublePagePairsThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.from) + ".." + std::to_string(c.to) + (c.doublePage ? " double" : ""));
-    const TDecodedImage image = DecodeImage(Export(kBmp, c.from, c.to, 1, 90, c.doublePage));
+    const TDecodedImage image = DecodeImage(Export(efBmp, c.from, c.to, 1, 90, c.doublePage));
     ASSERT_EQ(image.Width, kPageW * c.columns);
     ASSERT_EQ(image.Height, kPageH * c.rows);
     for (const auto& [page, column, row] : c.pages) {
@@ -136,7 +135,7 @@ TEST_F(ExportTest, TrailingEmptySystemsOnlyWhenTheScoreAsks) {
   AddSystem(Page, 1, 1600);  // after the last filled measure: its top line at y 200
   for (bool emptyLines : {false, true}) {
     Score.PrintEmptyLines = emptyLines;
-    const TDecodedImage image = DecodeImage(Export(kGif));
+    const TDecodedImage image = DecodeImage(Export(efGif));
     EXPECT_EQ(image.Pixel(100, 100), clBlack);
     EXPECT_EQ(image.Pixel(100, 200), emptyLines ? clBlack : clWhite);
   }
@@ -144,8 +143,8 @@ TEST_F(ExportTest, TrailingEmptySystemsOnlyWhenTheScoreAsks) {
 
 TEST_F(ExportTest, TheMetafileHoldsThePageAsOneBitmap) {
   Window.Zoom = 200;
-  const std::vector<uint8_t> bytes = Export(kMetafile, 1, 1, 0);
-  EXPECT_EQ(bytes, Export(kMetafile, 1, 1, 1));  // the pixel format is not used
+  const std::vector<uint8_t> bytes = Export(efMetafile, 1, 1, 0);
+  EXPECT_EQ(bytes, Export(efMetafile, 1, 1, 1));  // the pixel format is not used
   TMemoryStream s(bytes);
   const int w = kPageW * 2, h = kPageH * 2;
   const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u, bits = stride * uint32_t(h);
@@ -209,7 +208,7 @@ TEST_F(ExportTest, TheMetafileHoldsThePageAsOneBitmap) {
 }
 
 TEST_F(ExportTest, JpegQualityIsHonoured) {
-  const size_t low = Export(kJpeg, 1, 1, 1, 20).size(), high = Export(kJpeg, 1, 1, 1, 100).size();
+  const size_t low = Export(efJpeg, 1, 1, 1, 20).size(), high = Export(efJpeg, 1, 1, 1, 100).size();
   EXPECT_LT(low, high);
 }
 
@@ -222,12 +221,12 @@ TEST_F(ExportTest, WrongValuesWriteNothing) {
   const Case cases[] = {
       {"format 4", 4, 1, 1, 90, 100, 1000},
       {"format -1", -1, 1, 1, 90, 100, 1000},
-      {"quality 10", kJpeg, 1, 1, 10, 100, 1000},
-      {"quality 101", kJpeg, 1, 1, 101, 100, 1000},
-      {"no such page", kBmp, 2, 3, 90, 100, 1000},
-      {"backward range", kBmp, 1, 0, 90, 100, 1000},
-      {"zoom 0", kGif, 1, 1, 90, 0, 1000},
-      {"wider than an image", kBmp, 1, 1, 90, 200, 100000},
+      {"quality 10", efJpeg, 1, 1, 10, 100, 1000},
+      {"quality 101", efJpeg, 1, 1, 101, 100, 1000},
+      {"no such page", efBmp, 2, 3, 90, 100, 1000},
+      {"backward range", efBmp, 1, 0, 90, 100, 1000},
+      {"zoom 0", efGif, 1, 1, 90, 0, 1000},
+      {"wider than an image", efBmp, 1, 1, 90, 200, 100000},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -241,10 +240,10 @@ TEST_F(ExportTest, WrongValuesWriteNothing) {
   // Quality does not matter for the other formats.
   Window.Zoom = 100;
   Score.Page.Fields.Width = 1000.0L;
-  EXPECT_FALSE(Export(kBmp, 1, 1, 1, 0).empty());
+  EXPECT_FALSE(Export(efBmp, 1, 1, 1, 0).empty());
   // Without a score nothing happens.
   Score.DetachWindow(&Window);
-  EXPECT_TRUE(Export(kBmp).empty());
+  EXPECT_TRUE(Export(efBmp).empty());
 }
 
 TEST_F(ExportTest, AFailingStreamReachesTheCaller) {
@@ -255,7 +254,7 @@ TEST_F(ExportTest, AFailingStreamReachesTheCaller) {
       return TMemoryStream::Write(buffer, room);
     }
   };
-  for (int format : {kBmp, kGif, kJpeg, kMetafile}) {
+  for (int format : {efBmp, efGif, efJpeg, efMetafile}) {
     SCOPED_TRACE(format);
     TFullStream s;
     EXPECT_THROW(Window.ExportPage(s, format, 1, 1, 1, 90, false), EWriteError);

@@ -204,9 +204,9 @@ class TSample2 : public TSamplePage {
     StaffText(kind::Term, "dolce", 9, fontstyle::Italic, X(0) + 200, Bottom(0) + 64, 0);
     // The bass: C E G arpeggiated upward, then G.
     const TPlaced c3 = Note(1, 0, 4, 0, 256, false);
-    const TPlaced e3 = Note(1, 0, 4, 2, 256, false, -1, 0, false), g3 = Note(1, 0, 4, 4, 256, false, -1, 0, false);
+    Note(1, 0, 4, 2, 256, false, -1, 0, false);  // E
+    const TPlaced g3 = Note(1, 0, 4, 4, 256, false, -1, 0, false);
     c3.Stem->Box.Top = (HeadTop(g3) + HeadBottom(g3)) / 2 - kStemLength;
-    (void)e3;
     El(MarkAt(kind::Arpeggio, Measure, 0, 2, 1),
        {g3.Head->Box.Left - 88, HeadTop(g3) - 24, g3.Head->Box.Left - 48, HeadBottom(c3) + 24}, 1);
     Note(1, 256, 3, 4, 256, false);
@@ -239,7 +239,8 @@ class TSample2 : public TSamplePage {
     ChordSymbol("G", "7", X(0), chordY, 0);
     Note(1, 0, 3, 5, 256, false);
     Note(1, 256, 4, 2, 256, true);
-    El(MarkAt(kind::Dynamics, Measure, kCresc), {X(0) - 32, Between() - 56, X(256) + 160, Between() + 8}, 0);
+    El(MarkAt(kind::Dynamics, Measure, dynamic::kCrescendo), {X(0) - 32, Between() - 56, X(256) + 160, Between() + 8},
+       0);
     El(MarkAt(kind::Ottava, Measure, 1), {X(0) - 32, Bottom(1) + 2 * S, 3520 - 48, Bottom(1) + 3 * S}, 1);
 
     // Measure 3, the first ending: staccato quarters, a mordent and a
@@ -258,7 +259,8 @@ class TSample2 : public TSamplePage {
     }
     Note(1, 0, 4, 0, 512, false);
     GlyphMark(MarkAt(kind::Dynamics, Measure, 6), 'o', X(0) - 32, Between(), 0);
-    El(MarkAt(kind::Dynamics, Measure, kDim), {X(256) - 32, Between() - 56, 4800 - 96, Between() + 8}, 0);
+    El(MarkAt(kind::Dynamics, Measure, dynamic::kDiminuendo), {X(256) - 32, Between() - 56, 4800 - 96, Between() + 8},
+       0);
     El(MarkAt(kind::Volta, Column, 1), {3520, Top(0) - 3 * S, 4800 - 64, Top(0)}, 0);
     El(MarkAt(kind::RepeatClose, Column, 0), {4800 - 64, Top(0), 4800, Bottom(1)}, 0);
     ChordSymbol("F", "", X(0), chordY, 0);
@@ -473,7 +475,6 @@ class TSample2 : public TSamplePage {
     PageElement(number, {kPageWidth / 2 - w / 2 - 24, 4856, kPageWidth / 2 + w / 2 + 24, 5000})->Text = "-1-";
   }
 
-  static constexpr uint8_t kCresc = 50, kDim = 51;
 };
 
 TEST(RenderSample, ASecondPageWithMarksTextsAndPageObjects) {

@@ -182,7 +182,7 @@ class TSamplePage {
     const int meterWidth = meter ? 96 : Units('\'');
     for (int r = 0; r < static_cast<int>(Rows.size()); ++r) {
       const bool bass = ClefOffset[static_cast<size_t>(r)] != 0;
-      TQSMark* clef = Mark(kind::Clef, Measure, bass ? 2 : 1);
+      TQSMark* clef = Mark(kind::Clef, Measure, bass ? clef::Bass : clef::Treble);
       clef->Fields.StaffVoice = static_cast<uint8_t>(r << 4);
       const int ext = bass ? 0 : 96;  // the G clef reaches above and below the staff
       El(clef, {x, Top(r) - ext, x + clefWidth, Bottom(r) + ext}, r);

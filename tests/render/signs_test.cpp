@@ -34,23 +34,24 @@ TEST_F(SignTest, EveryClefCode) {
     TStrings ops;
   };
   const Case cases[] = {
-      {1, {GlyphAt('"', 20, treble - a16)}},
-      {2, {GlyphAt('#', 20, bass - a16)}},
-      {3, {GlyphAt('$', 20, alto - a16)}},
-      {4, {GlyphAt('"', 20, treble - a16), TextAt("8", 20 + 6 + 8, 88)}},
-      {5, {GlyphAt('"', 20, treble - a16), TextAt("8", 34, 88 + 18 + 16)}},
-      {6, {GlyphAt('#', 20, bass - a16), TextAt("8", 34, 88 + 12 + 16 - Ascent(italic8))}},
-      {7, {GlyphAt('#', 20, bass - a16)}},
-      {8, {GlyphAt('$', 20, alto - a16)}},
-      {9, {GlyphAt('$', 20, alto - a16)}},
-      {10, {GlyphAt('$', 20, alto - a16)}},
-      {11, {GlyphAt('$', 20, alto - a16)}},
-      {12, {GlyphAt('"', 20, treble - a16), GlyphAt('"', 26, treble - a16)}},
+      {clef::Treble, {GlyphAt('"', 20, treble - a16)}},
+      {clef::Bass, {GlyphAt('#', 20, bass - a16)}},
+      {clef::Alto, {GlyphAt('$', 20, alto - a16)}},
+      {clef::TrebleOctaveUp, {GlyphAt('"', 20, treble - a16), TextAt("8", 20 + 6 + 8, 88)}},
+      {clef::TrebleOctaveDown, {GlyphAt('"', 20, treble - a16), TextAt("8", 34, 88 + 18 + 16)}},
+      {clef::BassOctaveDown, {GlyphAt('#', 20, bass - a16), TextAt("8", 34, 88 + 12 + 16 - Ascent(italic8))}},
+      {clef::BaritoneF, {GlyphAt('#', 20, bass - a16)}},
+      {clef::Tenor, {GlyphAt('$', 20, alto - a16)}},
+      {clef::Soprano, {GlyphAt('$', 20, alto - a16)}},
+      {clef::MezzoSoprano, {GlyphAt('$', 20, alto - a16)}},
+      {clef::BaritoneC, {GlyphAt('$', 20, alto - a16)}},
+      {clef::FrenchViolin, {GlyphAt('"', 20, treble - a16), GlyphAt('"', 26, treble - a16)}},
       // mid = 112: T at mid - 2 W8 - W1, A at mid - W7, B at mid + W3
-      {13, {TextAt("T", 23, 95), TextAt("A", 23, 105), TextAt("B", 23, 115)}},
+      {clef::Tablature, {TextAt("T", 23, 95), TextAt("A", 23, 105), TextAt("B", 23, 115)}},
       // an open square: top bar, left bar, bottom bar, right bar
-      {14, {"FillRect 20,90,26,92", "FillRect 20,90,21,135", "FillRect 20,133,26,135", "FillRect 25,90,26,135"}},
-      {15, {"FillRect 20,94,22,130", "FillRect 24,94,26,130"}},
+      {clef::Percussion1,
+       {"FillRect 20,90,26,92", "FillRect 20,90,21,135", "FillRect 20,133,26,135", "FillRect 25,90,26,135"}},
+      {clef::Percussion2, {"FillRect 20,94,22,130", "FillRect 24,94,26,130"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
@@ -101,7 +102,7 @@ TEST_F(SignTest, KeySignaturesSharpsFlatsAndCancellations) {
 }
 
 TEST_F(SignTest, NoKeySignatureOnAPercussionStaff) {
-  TQSMark* clef = NewMark(kind::Clef, Measure, 14);
+  TQSMark* clef = NewMark(kind::Clef, Measure, clef::Percussion1);
   Slot->ClefByRow = {clef};
   TQSMark* key = Place(kind::Key, 3, 0, {160, 680, 480, 992});
   Window.SelPieces.push_back(std::make_unique<TQSSelPiece>(TQSSelPiece{Piece, {{key->LayoutLink}}}));

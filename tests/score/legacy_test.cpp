@@ -84,7 +84,7 @@ class LegacyFileTest : public TLegacyScoreTest {
 
     TQSMeasure* m0 = Measure(0);
     ASSERT_EQ(ItemsOf<TQSMark>(m0->Items, kind::Clef).size(), 1u);
-    EXPECT_EQ(ItemsOf<TQSMark>(m0->Items, kind::Clef)[0]->Fields.Kind, 1);
+    EXPECT_EQ(ItemsOf<TQSMark>(m0->Items, kind::Clef)[0]->Fields.Kind, clef::Treble);
     EXPECT_EQ(ItemsOf<TQSMark>(m0->Items, kind::Key)[0]->Fields.Kind, 3);
     const auto notes = ItemsOf<TQSNote>(m0->Items, kind::Note);
     ASSERT_EQ(notes.size(), 4u);

@@ -315,7 +315,7 @@ TEST_F(LegacyMeasureTest, OldHeadersKeepTheirBlockSizes) {
   Add(body, List({}));
   Load(OneStaffFile(245, V, {OldRecord(253, false, body)}));
   ASSERT_EQ(Marks(kind::Clef).size(), 1u);
-  EXPECT_EQ(Marks(kind::Clef)[0]->Fields.Kind, 4);
+  EXPECT_EQ(Marks(kind::Clef)[0]->Fields.Kind, clef::TrebleOctaveUp);
   ASSERT_EQ(Marks(kind::Key).size(), 1u);
   EXPECT_EQ(Marks(kind::Key)[0]->Fields.Kind, 2);
   ASSERT_EQ(Notes().size(), 1u);

@@ -188,9 +188,8 @@ TEST_F(MeasureTest, ShiftVoiceItemsAndTuplets) {
 
   // A tuplet pushed over the measure end goes with its notes.
   Measure->Clear();
-  TQSMark* last = Tuplet(384, 3, 64);
+  Tuplet(384, 3, 64);
   Note(384, 64, 0x50, 0, 42);
-  (void)last;
   Measure->ShiftVoiceItems(0, 0, 64);
   EXPECT_TRUE(Notes().empty());
   EXPECT_EQ(Measure->FindTuplet(0, 448), nullptr);

@@ -122,7 +122,7 @@ class TTreeFixture {
     while (part->MeasureCount() < 3) part->NewMeasure();
     TQSMeasure* saved = Measure;
     Measure = part->GetMeasure(0);
-    Mark(kind::Clef, 0, 0x00, 1);
+    Mark(kind::Clef, 0, 0x00, clef::Treble);
     TQSNote* n = Note(0, 128, 0x51);
     CreateItemByKind(kind::Accidental, n);
     auto* tie = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, n));

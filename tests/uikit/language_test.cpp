@@ -10,9 +10,13 @@
 #include "platform/paths.h"
 #include "platform/stdctrls.h"
 #include "uikit/language.h"
+#include "language_entries.h"
 
 namespace qs {
 namespace {
+
+using test::Lines;
+using test::Text;
 
 // A component with a published string list, as list controls have.
 class TLinesHolder : public TComponent {
@@ -29,29 +33,8 @@ class TLinesHolder : public TComponent {
   }
 };
 
-TLanguageEntry Text(const std::string& path, const std::string& text) {
-  TLanguageEntry e;
-  e.Path = path;
-  e.Type = static_cast<uint8_t>(TLanguageEntryType::Text);
-  e.Text = text;
-  return e;
-}
 
-TLanguageEntry Lines(const std::string& path, std::vector<std::string> lines) {
-  TLanguageEntry e;
-  e.Path = path;
-  e.Type = static_cast<uint8_t>(TLanguageEntryType::Strings);
-  e.Lines = std::move(lines);
-  return e;
-}
 
-TLanguageEntry Font(const std::string& path, const std::string& name, int size) {
-  TLanguageEntry e;
-  e.Path = path;
-  e.Type = static_cast<uint8_t>(TLanguageEntryType::Font);
-  e.Font = {name, 204, size};
-  return e;
-}
 
 class LanguageEngine : public ::testing::Test {
  protected:
@@ -66,7 +49,7 @@ class LanguageEngine : public ::testing::Test {
                    {"Really delete?", "Saved"}}});
     Write("RUS", {{"FTest",
                    {Text("Caption", "Настройки"), Text("BOk.Caption", "Применить"),
-                    Lines("LHolder.Items", {"Нотоносец", "Голос"}), Font("BOk.Font", "Liberation Serif", 12)},
+                    Lines("LHolder.Items", {"Нотоносец", "Голос"}), test::Font("BOk.Font", "Liberation Serif", 204, 12)},
                    {"Удалить?", "Сохранено"}}});
     Write("DEU", {{"FTest",
                    {Text("Caption", "Einstellungen"), Text("BOk.Caption", "Anwenden"), Lines("LHolder.Items", {})},

@@ -6,31 +6,18 @@
 #include <random>
 
 #include "uikit/lrf.h"
+#include "language_entries.h"
 
 namespace qs {
 namespace {
 
-TLanguageEntry Text(const std::string& path, const std::string& text) {
-  TLanguageEntry e;
-  e.Path = path;
-  e.Type = static_cast<uint8_t>(TLanguageEntryType::Text);
-  e.Text = text;
-  return e;
-}
+using test::Lines;
+using test::Text;
 
-TLanguageEntry Lines(const std::string& path, std::vector<std::string> lines) {
-  TLanguageEntry e;
-  e.Path = path;
-  e.Type = static_cast<uint8_t>(TLanguageEntryType::Strings);
-  e.Lines = std::move(lines);
-  return e;
-}
+
 
 std::vector<TLanguageFormRecord> SampleForms() {
-  TLanguageEntry font;
-  font.Path = "LTitle.Font";
-  font.Type = static_cast<uint8_t>(TLanguageEntryType::Font);
-  font.Font = {"Liberation Serif", 204, 14};
+  const TLanguageEntry font = test::Font("LTitle.Font", "Liberation Serif", 204, 14);
   return {
       {"FMain", {Text("Caption", "Main"), Lines("LBItems.Items", {"one", "two"}), font}, {"m0", "m1", "m2"}},
       {"FMai", {Text("Caption", "Prefix")}, {"p0"}},  // a proper prefix of another name

@@ -16,6 +16,7 @@ namespace td = qs::testdriver;
 
 class ViewMouse : public ::testing::Test, public TLayoutScore {
  protected:
+  TShownView Shown;
   TForm* Form = nullptr;
   TQSWindow* View = nullptr;
   TQSPiece* Piece = nullptr;
@@ -25,19 +26,11 @@ class ViewMouse : public ::testing::Test, public TLayoutScore {
     for (int m = 0; m < 8; ++m) Quarters(Measure(m));
     Score.PageCount = 3;
     Layout();
-    Form = new TForm(nullptr);
-    Form->SetBounds(50, 50, 820, 720);
-    View = new TQSWindow(Form);
-    View->Rule.Visible = false;
-    View->SetParent(Form);
-    View->SetBounds(0, 0, 800, 700);
-    View->SetScore(&Score);
-    td::ShowAndWait(*Form);
+    Shown.Show(Score);
+    Form = Shown.Form;
+    View = Shown.View;
   }
-  void TearDown() override {
-    delete Form;
-    td::ProcessMessages();
-  }
+  void TearDown() override { Shown.Close(); }
   TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
   TQSNote* NoteAt(int m, int tick) const {
     for (TQSItem* item : Measure(m)->Items)

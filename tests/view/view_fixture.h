@@ -11,6 +11,8 @@
 #include "../layout/layout_fixture.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/forms.h"
+#include "platform/testdriver.h"
 #include "view/window.h"
 
 namespace qs::test {
@@ -56,6 +58,29 @@ struct TViewScore : TLayoutScore {
   // The client y of a pitch line on staff row `row` of page 0 (60 is the
   // first ledger line below; two lines to a staff space).
   int LineY(int row, int line) const { return Client(0, Row(0, row).TopLine).Y + (70 - line) * 3; }
+};
+
+// An 800 x 700 view without rulers on a shown form, for tests that send
+// real mouse and key events.
+struct TShownView {
+  TForm* Form = nullptr;
+  TQSWindow* View = nullptr;
+  void Show(TQSScore& score) {
+    Form = new TForm(nullptr);
+    Form->SetBounds(50, 50, 820, 720);
+    View = new TQSWindow(Form);
+    View->Rule.Visible = false;
+    View->SetParent(Form);
+    View->SetBounds(0, 0, 800, 700);
+    View->SetScore(&score);
+    testdriver::ShowAndWait(*Form);
+  }
+  void Close() {
+    delete Form;
+    Form = nullptr;
+    View = nullptr;
+    testdriver::ProcessMessages();
+  }
 };
 
 }  // namespace qs::test

@@ -1,0 +1,75 @@
+#pragma once
+// The calculator panel (its buttons drive the calculator engine), its
+// compact variant that never takes the focus, and the drop-down window
+// that holds it.
+#include <functional>
+#include <string>
+
+#include "platform/extctrls.h"
+#include "uikit/calcengine.h"
+#include "uikit/editvalue.h"
+#include "uikit/popupwindow.h"
+
+namespace qs {
+
+enum { kCalcLayoutFull = 0, kCalcLayoutCompact = 1 };
+
+class TECCalcButton : public TSpeedButton {
+ public:
+  TECCalcButton(TComponent* owner, int kind);
+  const char* ClassName() const override { return "TECCalcButton"; }
+  int Kind() const { return kind_; }
+
+ private:
+  int kind_;
+};
+
+class TECCalculatorPanel : public TPanel, public TECCalculatorEngine {
+ public:
+  TECCalculatorPanel(TComponent* owner, int layout);
+  const char* ClassName() const override { return "TECCalculatorPanel"; }
+  // Performs what a press of a button of that kind does.
+  void ButtonClick(int kind);
+  // The button a typed character stands for; nullptr when there is none.
+  TECCalcButton* FindButton(char key) const;
+  // A control whose caption follows the shown number.
+  TControl* DisplayControl = nullptr;
+  std::function<void()> OnOk;
+  std::function<void()> OnCancel;
+
+ protected:
+  void TextChanged() override;
+};
+
+class TECLocCalculator : public TECCalculatorPanel {
+ public:
+  explicit TECLocCalculator(TComponent* owner);
+  const char* ClassName() const override { return "TECLocCalculator"; }
+};
+
+class TECPopupCalculator : public TEcPopupWindow {
+ public:
+  explicit TECPopupCalculator(TControl* ownerControl);
+  const char* ClassName() const override { return "TECPopupCalculator"; }
+  TECLocCalculator& Calculator() { return *calc_; }
+  // The shown number; 0 (with a beep) while it reads "Error".
+  TEditValue GetValue() override;
+  // Texts and numbers are shown; anything else, or a text that is not a
+  // number, shows 0. The first digit typed then replaces the value.
+  void SetValue(const TEditValue& value) override;
+  void CloseUp(bool accept) override;
+  std::string GetPopupText() override { return calc_->Text(); }
+  // A character the edit control forwards while the drop-down is open.
+  void PopupKey(char key);
+  // A key-down the edit control forwards (Backspace, Esc).
+  void PopupKeyDown(uint16_t key);
+
+ private:
+  TECLocCalculator* calc_;
+  bool closing_ = false;
+};
+
+// The calculator drop-down for formshot.
+void RegisterCalculatorForms();
+
+}  // namespace qs

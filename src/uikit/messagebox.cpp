@@ -1,0 +1,238 @@
+#include "uikit/messagebox.h"
+
+#include <vector>
+
+#include "base/strings.h"
+#include "base/text.h"
+#include "platform/bitmap.h"
+#include "platform/canvasutil.h"
+#include "platform/extctrls.h"
+#include "platform/keys.h"
+#include "platform/stdctrls.h"
+#include "uikit/language.h"
+
+namespace qs {
+namespace {
+
+constexpr TColor clCream = RGB(255, 251, 240);
+constexpr int kButtonWidth = 80;
+constexpr int kPictureSize = 32;
+
+// The two pictures, drawn for this program: a warning triangle and a
+// question mark in a circle, on a transparent ground.
+void DrawWarning(TBitmap& b) {
+  TCanvas& c = b.Canvas();
+  c.Pen().Color = RGB(120, 80, 0);
+  c.Brush().Color = RGB(255, 204, 0);
+  c.Brush().Style = bsSolid;
+  c.Polygon({{16, 2}, {30, 28}, {2, 28}});
+  c.Brush().Color = clBlack;
+  c.Pen().Color = clBlack;
+  c.Rectangle(15, 10, 18, 21);
+  c.Rectangle(15, 23, 18, 26);
+}
+
+void DrawQuestion(TBitmap& b) {
+  TCanvas& c = b.Canvas();
+  c.Pen().Color = RGB(20, 60, 140);
+  c.Brush().Color = RGB(60, 120, 220);
+  c.Brush().Style = bsSolid;
+  c.Ellipse(1, 1, 31, 31);
+  TFont f;
+  f.Name = "Arial";
+  f.Style = fsBold;
+  f.Height = -22;
+  f.Color = clWhite;
+  c.Font() = f;
+  c.Brush().Style = bsClear;
+  c.TextOut(16 - c.TextWidth("?") / 2, 16 - c.TextHeight("?") / 2, "?");
+}
+
+TImage* MakePicture(TForm* form, const char* name, void (*draw)(TBitmap&)) {
+  auto* image = new TImage(form);
+  image->SetName(name);
+  image->SetParent(form);
+  image->SetBounds(5, 0, 36, 88);
+  image->Center = true;
+  TBitmap& picture = image->Picture();
+  picture.SetSize(kPictureSize, kPictureSize);
+  const TColor ground = RGB(255, 0, 255);
+  picture.Canvas().Brush().Color = ground;
+  picture.Canvas().Brush().Style = bsSolid;
+  picture.Canvas().FillRect(TRect{0, 0, kPictureSize, kPictureSize});
+  draw(picture);
+  picture.Transparent = true;
+  picture.SetTransparentColor(ground);
+  return image;
+}
+
+// Captions of the buttons when no language file is at hand, so that a box
+// never shows blank buttons.
+std::string ButtonCaption(const TFMessageBlock& box, int message) {
+  static constexpr const char* kEnglish[] = {"Details", "Cancel", "Yes", "No"};
+  std::string caption = box.FLMessageBlock->GetMessage(message);
+  return caption.empty() ? kEnglish[message] : caption;
+}
+
+size_t CodePointCount(const std::string& text) {
+  size_t n = 0;
+  for (size_t i = 0; i < text.size();) {
+    NextCodePoint(text, i);
+    ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+void WrapMessageText(const TCanvas& canvas, const std::string& text, int maxWidth, TStringList& lines) {
+  WrapTextToWidth(canvas, text, maxWidth, lines);
+}
+
+TFMessageBlock::TFMessageBlock(TComponent* owner) : TForm(owner) {
+  SetName("FMessageBlock");
+  SetCaption("FMessageBlock");
+  SetBorderStyle(bsDialog);
+  SetPosition(poScreenCenter);
+  SetColor(clCream);
+  KeyPreview = true;
+  SetClientWidth(392);
+  SetClientHeight(118);
+
+  IQuestion = MakePicture(this, "IQuestion", DrawQuestion);
+  IWarning = MakePicture(this, "IWarning", DrawWarning);
+
+  MMessageBlock = new TLabel(this);
+  MMessageBlock->SetName("MMessageBlock");
+  MMessageBlock->SetParent(this);
+  MMessageBlock->AutoSize = false;
+  MMessageBlock->SetWordWrap(false);
+  MMessageBlock->SetColor(clCream);
+  MMessageBlock->SetBounds(50, 10, 336, 80);
+
+  FLMessageBlock = new TECFormLanguage(this);
+  FLMessageBlock->SetName("FLMessageBlock");
+  FLMessageBlock->SetExLanguage(kDefaultLanguage);
+  FLMessageBlock->Loaded();
+
+  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) { FormKeyDown(key); };
+}
+
+void TFMessageBlock::FormKeyDown(uint16_t& key) {
+  if (key == VK_ESCAPE) {
+    key = 0;
+    Close();
+  }
+}
+
+void TFMessageBlock::LayoutMessageText(const std::string& text) {
+  const size_t length = CodePointCount(text);
+  const int wrapWidth = length <= 50 ? 200 : length <= 100 ? 300 : 400;
+  TBitmap measure(1, 1);
+  measure.Canvas().Font() = MMessageBlock->Font();
+  TStringList lines;
+  WrapMessageText(measure.Canvas(), text, wrapWidth, lines);
+  int w = 114;
+  for (int i = 0; i < lines.Count(); ++i) w = std::max(w, measure.Canvas().TextWidth(lines[i]) + 10);
+  int h = lines.Count() * measure.Canvas().TextHeight("A");
+  std::string shown;
+  for (int i = 0; i < lines.Count(); ++i) shown += (i ? "\n" : "") + lines[i];
+  MMessageBlock->SetCaption(shown);
+  if (h >= 36) {
+    MMessageBlock->SetBounds(50, 10, w, h);
+    IQuestion->SetHeight(h);
+    IWarning->SetHeight(h);
+  } else {
+    MMessageBlock->SetBounds(50, 20, w, h);
+    h = 36;
+    IQuestion->SetHeight(48);
+    IWarning->SetHeight(48);
+  }
+  SetClientWidth(w + 80);
+  SetClientHeight(h + 80);
+}
+
+void TFMessageBlock::SetMessageIcon(uint8_t iconKind) {
+  if (iconKind == kMessageWarning) {
+    IQuestion->Hide();
+  } else if (iconKind == 1 || iconKind == 2) {
+    IWarning->Hide();
+  }
+}
+
+TButton* TFMessageBlock::AddMessageButton(uint16_t kind, const std::string& caption) {
+  auto* button = new TButton(this);
+  button->SetParent(this);
+  button->SetBounds(buttonX_, ClientHeight() - 30, kButtonWidth, 25);
+  button->SetCaption(caption);
+  button->SetAnchors(akRight | akBottom);
+  button->SetTabStop(true);
+  button->SetTabOrder(0);
+  switch (kind) {
+    case kMessageCancel: button->ModalResult = mrCancel; break;
+    case kMessageOk: button->ModalResult = mrOk; break;
+    case kMessageNo: button->ModalResult = mrNo; break;
+    case kMessageYes: button->ModalResult = mrYes; break;
+    default: break;  // the extra button leaves the box open
+  }
+  buttonX_ -= kButtonWidth;
+  return button;
+}
+
+int ShowMessageBlock(const std::string& title, const std::string& text, uint8_t iconKind, uint16_t buttons) {
+  TFMessageBlock box(nullptr);
+  box.SetCaption(title);
+  box.LayoutMessageText(text);
+  box.SetMessageIcon(iconKind);
+  box.SetButtonX(box.ClientWidth() - 84);
+  struct TKind {
+    uint16_t Bit;
+    int Message;  // -1: the fixed "Ok"
+  };
+  static constexpr TKind kOrder[] = {
+      {kMessageExtra, 0}, {kMessageCancel, 1}, {kMessageOk, -1}, {kMessageNo, 3}, {kMessageYes, 2}};
+  std::vector<TButton*> placed;
+  for (const TKind& k : kOrder)
+    if (buttons & k.Bit) placed.push_back(box.AddMessageButton(k.Bit, k.Message < 0 ? "Ok" : ButtonCaption(box, k.Message)));
+  TButton* last = placed.empty() ? nullptr : placed.back();
+  if (box.ButtonX() < 20) {
+    const int grow = 20 - box.ButtonX();
+    box.SetClientWidth(box.ClientWidth() + grow);
+    // The buttons keep to the right edge.
+    for (TButton* b : placed) b->SetLeft(b->Left() + grow);
+  }
+  // The leftmost button has the focus, and Enter presses it as it would a
+  // focused button anywhere.
+  if (last) {
+    last->SetDefault(true);
+    box.SetActiveControl(last);
+  }
+  const int result = box.ShowModal();
+  return result == mrNone ? mrCancel : result;
+}
+
+void RegisterMessageBlockForms() {
+  RegisterForm("FMessageBlock", [](const std::string& language) -> std::unique_ptr<TCustomForm> {
+    // A question as the program asks it, for a look at the box.
+    static const std::pair<const char*, const char*> kSample[] = {
+        {"ENU", "The score has been changed. Do you want to save the changes before closing it?"},
+        {"DEU", "Die Partitur wurde geändert. Möchten Sie die Änderungen vor dem Schließen speichern?"},
+        {"FRA", "La partition a été modifiée. Voulez-vous enregistrer les modifications avant de la fermer ?"},
+        {"ITA", "La partitura è stata modificata. Salvare le modifiche prima di chiuderla?"},
+        {"RUS", "Партитура изменена. Сохранить изменения перед закрытием?"}};
+    std::string text = kSample[0].second;
+    for (const auto& [code, sample] : kSample)
+      if (language == code) text = sample;
+    auto box = std::make_unique<TFMessageBlock>(nullptr);
+    box->SetCaption("Quillstave");
+    box->LayoutMessageText(text);
+    box->SetMessageIcon(kMessageQuestion);
+    box->SetButtonX(box->ClientWidth() - 84);
+    box->AddMessageButton(kMessageCancel, ButtonCaption(*box, 1));
+    box->AddMessageButton(kMessageNo, ButtonCaption(*box, 3));
+    box->AddMessageButton(kMessageYes, ButtonCaption(*box, 2));
+    return box;
+  });
+}
+
+}  // namespace qs

@@ -1,0 +1,158 @@
+// The message box: its wrap widths and sizing, the buttons' order, focus and
+// results, driven by real keys and clicks while it is shown modally.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "platform/bitmap.h"
+#include "platform/extctrls.h"
+#include "platform/keys.h"
+#include "platform/stdctrls.h"
+#include "platform/testdriver.h"
+#include "platform/timers.h"
+#include "uikit/messagebox.h"
+
+namespace qs {
+namespace {
+
+namespace td = testdriver;
+
+// Runs check on the box once it is up, then lets the test's input close it.
+int ShowAndAnswer(uint16_t buttons, const std::string& text, const std::function<void(TFMessageBlock&)>& answer) {
+  TTimer timer(nullptr);
+  timer.SetInterval(20);
+  timer.OnTimer = [&](TObject*) {
+    TFMessageBlock* box = nullptr;
+    for (int i = 0; i < Screen().FormCount(); ++i)
+      if (auto* b = dynamic_cast<TFMessageBlock*>(Screen().Forms(i)); b && b->Visible()) box = b;
+    if (!box) return;
+    timer.SetEnabled(false);
+    td::ShowAndWait(*box);
+    answer(*box);
+  };
+  timer.SetEnabled(true);
+  return ShowMessageBlock("Title", text, kMessageQuestion, buttons);
+}
+
+std::vector<TButton*> ButtonsRightToLeft(TFMessageBlock& box) {
+  std::vector<TButton*> buttons;
+  for (int i = 0; i < box.ControlCount(); ++i)
+    if (auto* b = dynamic_cast<TButton*>(box.Controls(i))) buttons.push_back(b);
+  std::sort(buttons.begin(), buttons.end(), [](TButton* a, TButton* b) { return a->Left() > b->Left(); });
+  return buttons;
+}
+
+TEST(MessageBlock, YesNoCancelFromTheRightWithYesFocusedAndEscCancels) {
+  std::vector<std::string> captions;
+  bool yesFocused = false;
+  int result = ShowAndAnswer(kMessageYes | kMessageNo | kMessageCancel, "Save?", [&](TFMessageBlock& box) {
+    for (TButton* b : ButtonsRightToLeft(box)) captions.push_back(b->Caption());
+    yesFocused = ButtonsRightToLeft(box).back()->Focused();
+    td::PressKey(box, VK_ESCAPE);
+  });
+  EXPECT_EQ(captions, (std::vector<std::string>{"Cancel", "No", "Yes"}));
+  EXPECT_TRUE(yesFocused);
+  EXPECT_EQ(result, mrCancel);
+
+  EXPECT_EQ(ShowAndAnswer(kMessageYes | kMessageNo, "Save?",
+                          [](TFMessageBlock& box) { td::Click(*ButtonsRightToLeft(box)[1], 10, 10); }),
+            mrYes);
+  EXPECT_EQ(ShowAndAnswer(kMessageOk, "Done.", [](TFMessageBlock& box) { td::PressKey(box, VK_RETURN); }), mrOk);
+  // No buttons: only Esc ends it.
+  EXPECT_EQ(ShowAndAnswer(0, "Wait.", [](TFMessageBlock& box) { td::PressKey(box, VK_ESCAPE); }), mrCancel);
+}
+
+TEST(MessageBlock, TheExtraButtonLeavesTheBoxOpen) {
+  bool stillShowing = false;
+  int result = ShowAndAnswer(kMessageExtra | kMessageOk, "More?", [&](TFMessageBlock& box) {
+    td::Click(*ButtonsRightToLeft(box)[0], 10, 10);  // the extra button stands rightmost
+    stillShowing = box.Visible() && box.ModalResult() == mrNone;
+    td::Click(*ButtonsRightToLeft(box)[1], 10, 10);
+  });
+  EXPECT_TRUE(stillShowing);
+  EXPECT_EQ(result, mrOk);
+}
+
+TEST(MessageBlock, ManyButtonsWidenANarrowBox) {
+  int leftmost = -1, clientWidth = 0;
+  ShowAndAnswer(kMessageExtra | kMessageCancel | kMessageOk | kMessageNo | kMessageYes, "", [&](TFMessageBlock& box) {
+    leftmost = ButtonsRightToLeft(box).back()->Left();
+    clientWidth = box.ClientWidth();
+    td::PressKey(box, VK_ESCAPE);
+  });
+  // An empty text gives a box 194 wide: five buttons of 80 from 110
+  // leftwards leave the next place at -290, so the box grows by 310 and
+  // the next place after the leftmost button is 20.
+  EXPECT_EQ(clientWidth, 194 + 310);
+  EXPECT_EQ(leftmost - 80, 20);
+}
+
+int WidestLine(TFMessageBlock& box) {
+  TBitmap measure(1, 1);
+  measure.Canvas().Font() = box.MMessageBlock->Font();
+  int widest = 0;
+  std::string caption = box.MMessageBlock->Caption();
+  size_t start = 0;
+  while (start <= caption.size()) {
+    size_t end = caption.find('\n', start);
+    if (end == std::string::npos) end = caption.size();
+    widest = std::max(widest, measure.Canvas().TextWidth(caption.substr(start, end - start)));
+    start = end + 1;
+  }
+  return widest;
+}
+
+std::string Words(size_t length) {
+  std::string s;
+  while (s.size() < length) s += s.size() % 5 == 4 ? ' ' : 'm';
+  if (s.back() == ' ') s.back() = 'm';
+  return s;
+}
+
+TEST(MessageBlock, WrapWidthFollowsTheTextsLength) {
+  struct TCase {
+    size_t Length;
+    int Limit;
+  };
+  for (TCase c : {TCase{50, 200}, TCase{51, 300}, TCase{100, 300}, TCase{101, 400}, TCase{300, 400}}) {
+    TFMessageBlock box(nullptr);
+    box.LayoutMessageText(Words(c.Length));
+    const int widest = WidestLine(box);
+    EXPECT_LE(widest, c.Limit) << c.Length;
+    if (c.Limit > 200 && c.Length > 80) {
+      EXPECT_GT(widest, c.Limit - 100) << c.Length;
+    }
+    EXPECT_EQ(box.MMessageBlock->Width(), std::max(114, widest + 10)) << c.Length;
+  }
+}
+
+TEST(MessageBlock, ShortAndUnbreakableTextsSizeTheBox) {
+  TFMessageBlock empty(nullptr);
+  empty.LayoutMessageText("");
+  EXPECT_EQ(empty.MMessageBlock->Width(), 114);
+  EXPECT_EQ(empty.IQuestion->Height(), 48);
+  EXPECT_EQ(empty.ClientWidth(), 114 + 80);
+  EXPECT_EQ(empty.ClientHeight(), 36 + 80);
+
+  TFMessageBlock oneWord(nullptr);
+  const std::string word(60, 'w');
+  oneWord.LayoutMessageText(word);
+  EXPECT_EQ(oneWord.MMessageBlock->Caption(), word);  // no break anywhere: one line, wider than 300
+  EXPECT_GT(oneWord.MMessageBlock->Width(), 310);
+}
+
+TEST(MessageBlock, IconKindsChooseThePicture) {
+  struct TCase {
+    uint8_t Kind;
+    bool Question, Warning;
+  };
+  for (TCase c : {TCase{0, false, true}, TCase{1, true, false}, TCase{2, true, false}, TCase{7, true, true}}) {
+    TFMessageBlock box(nullptr);
+    box.SetMessageIcon(c.Kind);
+    EXPECT_EQ(box.IQuestion->Visible(), c.Question) << int(c.Kind);
+    EXPECT_EQ(box.IWarning->Visible(), c.Warning) << int(c.Kind);
+  }
+}
+
+}  // namespace
+}  // namespace qs

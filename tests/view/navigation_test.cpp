@@ -1,0 +1,327 @@
+// Moving the cursor with the arrow, Home and End keys, sent as real key
+// events to a view on a shown form.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <tuple>
+
+#include "editing/deletion.h"
+#include "view_fixture.h"
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/measure.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "view/window.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+struct TPos {
+  int Piece, Measure, Tick;
+  bool operator==(const TPos&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const TPos& p) {
+  return os << "(piece " << p.Piece << ", measure " << p.Measure << ", tick " << p.Tick << ")";
+}
+
+// Piece 0: eight measures of quarter notes, measure 3 with a second staff
+// voice (half notes) and measure 5 set to all voices. Piece 1: four
+// measures of two half notes each.
+class ViewNavigation : public ::testing::Test, public TLayoutScore {
+ protected:
+  TShownView Shown;
+  TForm* Form = nullptr;
+  TQSWindow* View = nullptr;
+  TQSPiece* First = nullptr;
+  TQSPiece* Second = nullptr;
+
+  void SetUp() override {
+    First = AddPiece({2}, 8);
+    for (int m = 0; m < 8; ++m) Quarters(First->GetPart(0)->GetMeasure(m));
+    // Events of the second staff in measures 3 and 5.
+    for (int m : {3, 5}) {
+      Note(First->GetPart(0)->GetMeasure(m), 64, 128, 0x40, 0x10);
+      Note(First->GetPart(0)->GetMeasure(m), 320, 128, 0x40, 0x10);
+    }
+    First->GetPart(0)->GetMeasure(5)->Fields.Flags |= TQSMeasure::kAllVoices;
+    Second = AddPiece({2}, 4);
+    for (int m = 0; m < 4; ++m) {
+      Note(Second->GetPart(0)->GetMeasure(m), 0, 256);
+      Note(Second->GetPart(0)->GetMeasure(m), 256, 256);
+    }
+    Layout();
+    Shown.Show(Score);
+    Form = Shown.Form;
+    View = Shown.View;
+    View->SetFocus();
+    td::ProcessMessages();
+  }
+  void TearDown() override { Shown.Close(); }
+  void Place(TPos p, int staff = 0) {
+    View->CursorPosition.Piece = p.Piece;
+    View->CursorPosition.Part = 0;
+    View->CursorPosition.Staff = staff;
+    View->CursorPosition.Voice = 0;
+    View->CursorPosition.Measure = p.Measure;
+    View->CursorPosition.Tick = p.Tick;
+    View->ValidateCursor(false);
+  }
+  TPos Cursor() const {
+    return {View->CursorPosition.Piece, View->CursorPosition.Measure, View->CursorPosition.Tick};
+  }
+  // The selected notes of piece 0 as (measure, tick, staff), each once.
+  std::set<std::tuple<int, int, int>> SelectedNotes() const {
+    std::set<std::tuple<int, int, int>> out;
+    if (const TQSSelPiece* sel = View->FindSelPiece(First))
+      for (const TQSSelList& list : sel->Measures)
+        for (const TQSCalcItem* e : list)
+          if (e->Item && e->Item->ItemType == kind::Note)
+            out.insert({e->Item->GetMeasure()->Index, e->Item->TimePosition(), e->Item->StaffVoice() >> 4});
+    return out;
+  }
+  int SystemOf(const TQSPiece* piece, int m) const {
+    const auto* slot = static_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)]);
+    return slot->System->FirstMeasure;
+  }
+  int SystemEnd(const TQSPiece* piece, int m) const {
+    const auto* slot = static_cast<const TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)]);
+    return slot->System->FirstMeasure + slot->System->MeasureCount - 1;
+  }
+};
+
+TEST_F(ViewNavigation, ArrowKeysStepFromEventToEventAcrossMeasuresAndPieces) {
+  ASSERT_EQ(First->LastLaidOutMeasure, 7);
+  // The layout fills the last system with measures the part does not have.
+  const int last = Second->LastLaidOutMeasure;
+  ASSERT_GE(last, 3);
+  struct TRow {
+    uint16_t Key;
+    TPos From, To;
+    int Staff = 0;
+  } rows[] = {
+      {VK_RIGHT, {0, 0, 0}, {0, 0, 128}},
+      {VK_RIGHT, {0, 0, 384}, {0, 1, 0}},      // the first event of the next measure
+      {VK_LEFT, {0, 1, 0}, {0, 0, 384}},       // the last event of the previous measure
+      {VK_LEFT, {0, 2, 256}, {0, 2, 128}},
+      {VK_LEFT, {0, 0, 0}, {0, 0, 0}},         // the score's first event: nothing moves
+      {VK_RIGHT, {0, 3, 0}, {0, 3, 128}},      // the other staff's events are passed over
+      {VK_RIGHT, {0, 3, 64}, {0, 3, 320}, 1},  // ...and the cursor's staff keeps to its own
+      {VK_RIGHT, {0, 5, 0}, {0, 5, 64}},       // all voices: every staff's events
+      {VK_LEFT, {0, 5, 384}, {0, 5, 256}},     // ...but moving left keeps to the cursor's staff
+      {VK_LEFT, {0, 6, 0}, {0, 5, 384}},
+      {VK_RIGHT, {0, 7, 384}, {1, 0, 256}},    // next piece: the event nearest the old tick
+      {VK_LEFT, {1, 0, 0}, {0, 7, 384}},       // previous piece: its last laid-out measure
+      {VK_RIGHT, {1, 3, 0}, {1, 3, 256}},
+      {VK_RIGHT, {1, last, 0}, {1, last, 0}},  // the score's last measure: nothing moves
+  };
+  for (const TRow& row : rows) {
+    Place(row.From, row.Staff);
+    td::PressKey(*View, row.Key);
+    EXPECT_EQ(Cursor(), row.To) << (row.Key == VK_LEFT ? "Left" : "Right") << " from " << row.From;
+  }
+}
+
+TEST_F(ViewNavigation, HomeAndEndGoToTheEndsOfTheCursorsSystem) {
+  const int start = SystemOf(First, 1), end = SystemEnd(First, 1);
+  ASSERT_LT(start, end);
+  Place({0, 1, 256});
+  td::PressKey(*View, VK_END);
+  EXPECT_EQ(Cursor(), (TPos{0, end, 384}));
+  td::PressKey(*View, VK_HOME);
+  EXPECT_EQ(Cursor(), (TPos{0, start, 0}));
+  Place({1, 2, 256});
+  td::PressKey(*View, VK_HOME);
+  EXPECT_EQ(Cursor(), (TPos{1, SystemOf(Second, 2), 0}));
+}
+
+TEST_F(ViewNavigation, MovesWithoutShiftClearTheSelectionAndReportTheChange) {
+  int changes = 0;
+  View->OnActiveChanged = [&](TObject*) { ++changes; };
+  Place({0, 2, 0});
+  View->SelectAll(0);
+  ASSERT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_RIGHT);
+  EXPECT_FALSE(View->HasSelection);
+  EXPECT_EQ(changes, 2);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
+}
+
+TEST_F(ViewNavigation, UpAndDownStepThroughStavesAndStaffRows) {
+  const auto* slot1 = static_cast<const TQSCalcMeasure*>(First->Slots[1]);
+  const TQSCalcSystem* top = slot1->System;
+  const int next = top->FirstMeasure + top->MeasureCount;  // the first measure of the second system
+  ASSERT_LT(next, 8);
+  const auto* slotNext = static_cast<const TQSCalcMeasure*>(First->Slots[static_cast<size_t>(next)]);
+  // The second system's measure at the same place as the first system's measure 1.
+  int below = slotNext->System->FirstMeasure;
+  for (int k = 0; k < slotNext->System->MeasureCount; ++k)
+    if (slotNext->System->Measures.At(k)->Box.Left <= slot1->Box.Left) below = slotNext->System->FirstMeasure + k;
+  struct TRow {
+    uint16_t Key;
+    int Measure, Staff;
+    int ToMeasure, ToStaff;
+  } rows[] = {
+      {VK_DOWN, 1, 0, 1, 1},          // the next staff of the part
+      {VK_UP, 1, 1, 1, 0},
+      {VK_DOWN, 1, 1, below, 0},      // the row below: the next system's first staff
+      {VK_UP, below, 0, 1, 1},        // and back to the last staff of the system above
+      {VK_UP, 1, 0, 1, 0},            // the top row of page 0: nothing moves
+  };
+  for (const TRow& row : rows) {
+    Place({0, row.Measure, 0}, row.Staff);
+    td::PressKey(*View, row.Key);
+    EXPECT_EQ(View->CursorPosition.Measure, row.ToMeasure) << row.Key << " from " << row.Measure << "/" << row.Staff;
+    EXPECT_EQ(View->CursorPosition.Staff, row.ToStaff) << row.Key << " from " << row.Measure << "/" << row.Staff;
+  }
+  // The last row of the last page: nothing moves.
+  const int last = Second->LastLaidOutMeasure;
+  Place({1, last, 0}, 1);
+  const int page = View->CursorPosition.Page;
+  ASSERT_EQ(page, View->PageCount - 1);
+  td::PressKey(*View, VK_DOWN);
+  EXPECT_EQ(Cursor(), (TPos{1, last, 0}));
+  EXPECT_EQ(View->CursorPosition.Staff, 1);
+}
+
+TEST_F(ViewNavigation, CtrlHomeAndCtrlEndGoToTheEndsOfThePiecesOnThePage) {
+  ASSERT_EQ(View->PageCount, 1);
+  Place({1, 2, 256});
+  td::PressKey(*View, VK_HOME, ssCtrl);
+  EXPECT_EQ(Cursor(), (TPos{0, 0, 0}));
+  td::PressKey(*View, VK_END, ssCtrl);
+  EXPECT_EQ(Cursor(), (TPos{1, Second->LastLaidOutMeasure, 0}));  // a measure the part lacks: tick 0
+  Place({0, 3, 128});
+  td::PressKey(*View, VK_END, ssCtrl | ssAlt);  // Alt is not looked at
+  EXPECT_EQ(Cursor(), (TPos{1, Second->LastLaidOutMeasure, 0}));
+}
+
+TEST_F(ViewNavigation, AdvancingTheCursorByADuration) {
+  struct TRow {
+    TPos From;
+    int Ticks;
+    TPos To;
+  } rows[] = {
+      {{0, 2, 128}, 128, {0, 2, 256}},
+      {{0, 2, 128}, 384, {0, 3, 0}},    // exactly the rest of the measure: the next one's start
+      {{0, 2, 128}, 0, {0, 2, 128}},
+      {{0, 6, 0}, 512 + 64, {0, 7, 64}},
+      {{0, 7, 0}, 512, {0, 7, 0}},      // past the piece's last laid-out measure: no move
+  };
+  for (const TRow& row : rows) {
+    Place(row.From);
+    View->AdvanceCursor(row.Ticks);
+    EXPECT_EQ(Cursor(), row.To) << row.Ticks << " from " << row.From;
+  }
+  // Into measures the part does not have yet: they are appended.
+  TQSPart* part = Second->GetPart(0);
+  Place({1, 3, 256});
+  View->AdvanceCursor(128, -1, -1, true);
+  EXPECT_EQ(part->MeasureCount(), 4);  // its own measure: nothing added
+  View->AdvanceCursor(512 + 128, 3, 0, true);
+  EXPECT_EQ(Cursor(), (TPos{1, 4, 128}));
+  EXPECT_EQ(part->MeasureCount(), 5);
+}
+
+TEST_F(ViewNavigation, ShiftArrowsGrowAndShrinkTheSelection) {
+  using N = std::set<std::tuple<int, int, int>>;
+  Place({0, 2, 256});
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}, {2, 384, 0}}));
+  EXPECT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_RIGHT, ssShift);  // into the next measure
+  EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}, {2, 384, 0}, {3, 0, 0}}));
+  td::PressKey(*View, VK_LEFT, ssShift);  // back: the span from the cursor on is given up
+  EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}}));
+  td::PressKey(*View, VK_LEFT, ssShift);
+  EXPECT_EQ(SelectedNotes(), N{});
+  td::PressKey(*View, VK_LEFT, ssShift);  // and on backwards it grows again
+  EXPECT_EQ(SelectedNotes(), (N{{2, 128, 0}, {2, 256, 0}}));
+}
+
+TEST_F(ViewNavigation, ShiftEndSelectsWithinTheSymbolScope) {
+  using N = std::set<std::tuple<int, int, int>>;
+  Place({0, 3, 256});
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_EQ(SelectedNotes(), (N{{3, 256, 0}, {3, 320, 1}, {3, 384, 0}}));  // every staff by default
+  View->ClearSelection();
+  Score.SymbolSelectScope = 4;  // the cursor's voice
+  Place({0, 3, 256});
+  td::PressKey(*View, VK_RIGHT, ssShift);
+  EXPECT_EQ(SelectedNotes(), (N{{3, 256, 0}, {3, 384, 0}}));
+}
+
+TEST_F(ViewNavigation, ScoreStartAndEnd) {
+  Place({0, 4, 128});
+  View->GotoScoreEnd();
+  EXPECT_EQ(Cursor(), (TPos{1, 3, 256}));
+  EXPECT_EQ(View->CursorPosition.Page, Second->MeasurePage(3));
+  View->GotoScoreStart();
+  EXPECT_EQ(Cursor(), (TPos{0, 0, 0}));
+  EXPECT_EQ(View->CursorPosition.Page, 0);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBack) {
+  int deletions = 0;
+  View->OnDeleteSelection = [&](TObject*) {
+    ++deletions;
+    return View->HasSelection;
+  };
+  Place({0, 2, 256});
+  View->SelectAll(0);
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(deletions, 1);
+  EXPECT_FALSE(View->HasSelection);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
+  td::PressKey(*View, VK_DELETE);  // nothing selected: nothing else happens
+  EXPECT_EQ(deletions, 2);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
+  td::PressKey(*View, VK_BACK);  // the first event of the previous measure
+  EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
+  View->SelectAll(0);
+  td::PressKey(*View, VK_BACK);  // with a selection only the selection goes
+  EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
+  EXPECT_EQ(deletions, 4);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+TEST_F(ViewNavigation, DeletingTheSelectionWithTheKeyboardAndUndoingIt) {
+  View->OnDeleteSelection = [&](TObject*) { return DeleteSelection(Score); };
+  TQSMeasure* m = First->GetPart(0)->GetMeasure(2);
+  auto staffZeroNotes = [&] {
+    int n = 0;
+    for (const TQSItem* item : m->Items) n += item->ItemType == kind::Note && item->StaffVoice() == 0;
+    return n;
+  };
+  Place({0, 2, 0});
+  td::PressKey(*View, VK_RIGHT, ssShift);  // the notes at 0 and 128
+  ASSERT_TRUE(View->HasSelection);
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(staffZeroNotes(), 2);
+  EXPECT_FALSE(View->HasSelection);
+  EXPECT_EQ(Score.UndoCount(), 1);
+  td::PressKey(*View, 'Z', ssCtrl);
+  EXPECT_EQ(staffZeroNotes(), 4);
+  td::PressKey(*View, 'Z', ssCtrl | ssShift);
+  EXPECT_EQ(staffZeroNotes(), 2);
+}
+
+}  // namespace
+}  // namespace qs::test
