@@ -95,6 +95,10 @@ void TQSSynthesizer::AllNotesOff() {
   if (impl_->Synth) fluid_synth_all_notes_off(impl_->Synth, -1);
 }
 
+void TQSSynthesizer::SetGain(double gain) {
+  if (impl_->Synth) fluid_synth_set_gain(impl_->Synth, static_cast<float>(gain));
+}
+
 void TQSSynthesizer::Render(float* left, float* right, int frames) {
   if (!impl_->Synth) {
     std::fill(left, left + frames, 0.0f);
