@@ -31,6 +31,7 @@ void Put32(std::vector<uint8_t>& out, uint32_t v) {
 // The 44-byte RIFF header of a PCM file of dataBytes bytes of samples.
 std::vector<uint8_t> WaveHeader(const TQSWaveFormat& f, uint32_t dataBytes) {
   std::vector<uint8_t> h;
+  h.reserve(44);
   auto tag = [&](const char* t) { h.insert(h.end(), t, t + 4); };
   tag("RIFF");
   Put32(h, 36 + dataBytes);
