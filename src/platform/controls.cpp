@@ -143,12 +143,47 @@ struct TControlBridge : QObject {
     if (QWidget* w = Control->Widget()) w->setCursor(QtCursor(c && c->Cursor() != crDefault ? c->Cursor() : Control->Cursor()));
   }
 
+  // Mouse input over a form's own frame goes to the frame, in window
+  // coordinates; true when it went there.
+  bool FrameMouse(QMouseEvent* e, QPoint client, TControl* capture) {
+    auto& im = Control->Impl();
+    if (!im.Frame || (capture && capture != Control)) return false;
+    const bool inClient = QRect(0, 0, Control->ClientWidth(), Control->ClientHeight()).contains(client);
+    QWidget* w = Control->Widget();
+    if (!im.FrameHeld && (inClient || capture || im.Pressed)) {
+      if (im.FrameHover) {
+        im.FrameHover = false;
+        w->setCursor(QtCursor(Control->Cursor()));
+        im.Frame->FrameMouse(TFormFrame::TMouse::Leave, mbLeft, 0, {});
+      }
+      return false;
+    }
+    const QPoint wp = e->position().toPoint();
+    const TPoint p{wp.x(), wp.y()};
+    const TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
+    im.FrameHover = true;
+    TFormFrame::TMouse kind = TFormFrame::TMouse::Move;
+    switch (e->type()) {
+      case QEvent::MouseButtonPress: kind = TFormFrame::TMouse::Down; im.FrameHeld = true; break;
+      case QEvent::MouseButtonDblClick: kind = TFormFrame::TMouse::DoubleClick; im.FrameHeld = true; break;
+      case QEvent::MouseButtonRelease:
+        kind = TFormFrame::TMouse::Up;
+        if (e->buttons() == Qt::NoButton) im.FrameHeld = false;
+        break;
+      default: break;
+    }
+    if (!im.FrameHeld) w->setCursor(QtCursor(im.Frame->FrameCursor(p)));
+    im.Frame->FrameMouse(kind, Button(e->button()), shift, p);
+    return true;
+  }
+
   bool Mouse(QMouseEvent* e) {
     auto& im = Control->Impl();
-    const QPoint p = e->position().toPoint();
+    const QPoint p = e->position().toPoint() - QPoint(im.Inset.Left, im.Inset.Top);
     TShiftState shift = ShiftFromQt(e->modifiers(), e->buttons());
     TControl* target = Control;
     TControl* capture = Application().CaptureControl();
+    if (FrameMouse(e, p, capture)) return true;
     TPoint lp;
     if (capture && capture != Control && !(capture->Parent() == Control && !capture->IsWindowed())) {
       // Captured elsewhere: the captor gets the input wherever the pointer is.
@@ -270,6 +305,10 @@ struct TControlBridge : QObject {
         Control->MouseEnter();
         return false;
       case QEvent::Leave:
+        if (im.FrameHover && im.Frame) {
+          im.FrameHover = false;
+          im.Frame->FrameMouse(TFormFrame::TMouse::Leave, mbLeft, 0, {});
+        }
         SetHover(nullptr);
         Control->mouseInside_ = false;
         Control->MouseLeave();
@@ -298,7 +337,7 @@ struct TControlBridge : QObject {
       case QEvent::ContextMenu: {
         auto* c = static_cast<QContextMenuEvent*>(e);
         TControl* target = Control;
-        if (TControl* g = GraphicAt(c->pos())) target = g;
+        if (TControl* g = GraphicAt(c->pos() - QPoint(im.Inset.Left, im.Inset.Top))) target = g;
         bool handled = false;
         Fire(target->OnContextPopup, target, TPoint{c->pos().x(), c->pos().y()}, std::ref(handled));
         for (TControl* t = target; !handled && t; t = t->Parent())
@@ -311,7 +350,7 @@ struct TControlBridge : QObject {
       case QEvent::ToolTip: {
         auto* h = static_cast<QHelpEvent*>(e);
         TControl* target = Control;
-        if (TControl* g = GraphicAt(h->pos())) target = g;
+        if (TControl* g = GraphicAt(h->pos() - QPoint(im.Inset.Left, im.Inset.Top))) target = g;
         const std::string hint = Application().ShowHint ? target->ShownHint() : std::string();
         if (hint.empty())
           QToolTip::hideText();
@@ -322,7 +361,8 @@ struct TControlBridge : QObject {
       case QEvent::Resize:
       case QEvent::Move: {
         QWidget* w = Control->Widget();
-        const TRect now = w->isWindow() ? Bounds(w->x(), w->y(), w->width(), w->height()) : FromQRect(w->geometry());
+        TRect now = w->isWindow() ? Bounds(w->x(), w->y(), w->width(), w->height()) : FromQRect(w->geometry());
+        if (TWinControl* p = Control->Parent(); p && !w->isWindow()) now.Offset(-p->Impl().Inset.Left, -p->Impl().Inset.Top);
         // Moved or sized by the window system (a form's frame).
         if (now != Control->bounds_) {
           const bool resized = now.Width() != Control->Width() || now.Height() != Control->Height();
@@ -449,7 +489,12 @@ void TControl::TakeAnchorDistances() {
 void TControl::BoundsChanged() { Resize(); }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
-  if (!parent_) return p;
+  if (!parent_) {
+    // A window: its bounds are on the screen, its client area inside its frame.
+    if (!IsWindowed()) return p;
+    const TRect& in = static_cast<const TWinControl*>(this)->Impl().Inset;
+    return {p.X + Left() + in.Left, p.Y + Top() + in.Top};
+  }
   return parent_->ClientToScreen({p.X + Left(), p.Y + Top()});
 }
 
@@ -662,7 +707,7 @@ TCanvas& TGraphicControl::Canvas() {
     canvas_->Font() = font_;
     canvasParent_ = parent_;
   }
-  canvas_->SetViewportOrg(Left(), Top());
+  canvas_->SetViewportOrg(Left() + parent_->Impl().Inset.Left, Top() + parent_->Impl().Inset.Top);
   canvas_->ResetClip();
   canvas_->IntersectClipRect(ClientRect());
   return *canvas_;
@@ -762,7 +807,7 @@ void TWinControl::InsertControl(TControl* c) {
       if (o != c && o->IsWindowed()) order = std::max(order, static_cast<TWinControl*>(o)->impl_->TabOrder + 1);
     w->impl_->TabOrder = order;
     w->Widget()->setParent(Widget());
-    w->Widget()->setGeometry(ToQRect(w->bounds_));
+    w->Widget()->setGeometry(ToQRect(w->bounds_).translated(impl_->Inset.Left, impl_->Inset.Top));
     w->Widget()->setVisible(w->visible_);
   } else {
     auto it = std::find_if(controls_.begin(), controls_.end(), [](TControl* o) { return o->IsWindowed(); });
@@ -968,7 +1013,7 @@ void TWinControl::AlignControls(TRect& r) {
 void TWinControl::Invalidate() { InvalidateRect(ClientRect()); }
 
 void TWinControl::InvalidateRect(const TRect& r, bool erase) {
-  const QRect q = ToQRect(r);
+  const QRect q = ToQRect(r).translated(impl_->Inset.Left, impl_->Inset.Top);
   impl_->Invalid += q;
   if (erase) impl_->Erase += q;
   if (Widget()) Widget()->update(q);
@@ -1001,7 +1046,9 @@ void TWinControl::BoundsChanged() {
     w->move(Left(), Top());
     w->resize(Width(), Height());
   } else {
-    w->setGeometry(ToQRect(bounds_));
+    QRect g = ToQRect(bounds_);
+    if (parent_) g.translate(parent_->impl_->Inset.Left, parent_->impl_->Inset.Top);
+    w->setGeometry(g);
   }
   if (old != QSize(Width(), Height())) SizeChanged();
 }
@@ -1026,20 +1073,35 @@ void TWinControl::PaintBuffer() {
   if (invalid.isEmpty()) return;
   auto* device = static_cast<TShownDevice*>(canvas.DevicePtr().get());
   device->Painting = true;
-  const TRect r = FromQRect(invalid.boundingRect());
+  const QPoint inset(im.Inset.Left, im.Inset.Top);
+  TRect r = FromQRect(invalid.boundingRect());
   canvas.SetViewportOrg(0, 0);
   canvas.ResetClip();
+  if (im.Frame) {
+    // The frame in window coordinates; the client area inside it.
+    canvas.IntersectClipRect(r);
+    try {
+      im.Frame->PaintFrame(canvas);
+    } catch (...) {
+      canvas.ResetClip();
+      device->Painting = false;
+      throw;
+    }
+    canvas.ResetClip();
+    r = FromQRect(invalid.boundingRect().translated(-inset) & QRect(0, 0, ClientWidth(), ClientHeight()));
+  }
+  canvas.SetViewportOrg(inset.x(), inset.y());
   canvas.IntersectClipRect(r);
   if (!erase.isEmpty()) {
     const TBrush saved = canvas.Brush();
     canvas.Brush().Color = ColorToRGB(color_);
     canvas.Brush().Style = bsSolid;
     canvas.Brush().Bitmap.reset();
-    canvas.FillRect(FromQRect(erase.boundingRect()));
+    canvas.FillRect(FromQRect(erase.boundingRect().translated(-inset)));
     canvas.Brush() = saved;
   }
   try {
-    PaintWindow(canvas);
+    if (!im.Frame || !im.Frame->PaintClient(canvas)) PaintWindow(canvas);
     for (TControl* c : controls_)
       if (!c->IsWindowed()) static_cast<TGraphicControl*>(c)->PaintOn(canvas, r);
   } catch (...) {

@@ -138,6 +138,8 @@ void TCustomForm::ApplyWindowFlags() {
     case bsToolWindow: case bsSizeToolWin: flags = Qt::Tool; break;
     default: break;
   }
+  // A frame of the form's own replaces the window system's.
+  if (frame_) flags = (flags & Qt::WindowType_Mask) | Qt::FramelessWindowHint;
   if (formStyle_ == fsStayOnTop) flags |= Qt::WindowStaysOnTopHint;
   if (noActivate_) {
     // A frameless popup is a window the window system never activates;
@@ -182,6 +184,7 @@ void TCustomForm::ManualDock(TWinControl* site, TAlign align) {
   if (!parent_) undockBounds_ = BoundsRect();
   const bool shown = visible_;
   SetParent(site);
+  FrameChanged();
   SetAlign(align);
   SetVisible(shown);
   Fire(OnEndDock, this, site);
@@ -196,6 +199,7 @@ void TCustomForm::ManualFloat(const TRect* screenRect) {
   ApplyWindowFlags();
   const TRect r = screenRect ? *screenRect : undockBounds_;
   SetBounds(r.Left, r.Top, r.Width(), r.Height());
+  FrameChanged();
   if (shown) SetVisible(true);
   Fire(OnEndDock, this, nullptr);
 }
@@ -213,6 +217,61 @@ void TCustomForm::SetWindowRoundRect(const TRect& r, int cornerWidth, int corner
 }
 
 void TCustomForm::ClearWindowRegion() { Widget()->clearMask(); }
+
+bool TCustomForm::WindowRegionContains(TPoint p) const {
+  const QRegion mask = Widget()->mask();
+  if (mask.isEmpty()) return p.X >= 0 && p.Y >= 0 && p.X < Width() && p.Y < Height();
+  return mask.contains(QPoint(p.X, p.Y));
+}
+
+TFormFrame* TCustomForm::Frame() const { return frame_; }
+
+void TCustomForm::SetFrame(TFormFrame* frame) {
+  if (frame == frame_) return;
+  frame_ = frame;
+  if (Destroying()) {
+    Impl().Frame = nullptr;
+    return;
+  }
+  Impl().FrameHeld = Impl().FrameHover = false;
+  ApplyWindowFlags();
+  FrameChanged();
+}
+
+TRect TCustomForm::FrameInsets() const { return Impl().Inset; }
+
+void TCustomForm::FrameChanged() {
+  auto& im = Impl();
+  TRect in;
+  if (frame_ && !parent_) in = frame_->FrameInsets();
+  im.Frame = parent_ ? nullptr : frame_;
+  if (in != im.Inset) {
+    // The client area keeps its size; the window takes the frame around it.
+    const int cw = ClientWidth(), ch = ClientHeight();
+    im.Inset = in;
+    for (int i = 0; i < ControlCount(); ++i)
+      if (Controls(i)->IsWindowed()) {
+        auto* c = static_cast<TWinControl*>(Controls(i));
+        c->Widget()->setGeometry(QRect(c->Left() + in.Left, c->Top() + in.Top, c->Width(), c->Height()));
+      }
+    SetBounds(Left(), Top(), cw + in.Left + in.Right, ch + in.Top + in.Bottom);
+  }
+  InvalidateFrame();
+  Invalidate();
+}
+
+void TCustomForm::InvalidateFrame() {
+  Impl().Invalid += QRect(0, 0, Width(), Height());
+  Widget()->update();
+}
+
+int TCustomForm::ClientWidth() const { return std::max(0, Width() - Impl().Inset.Left - Impl().Inset.Right); }
+int TCustomForm::ClientHeight() const { return std::max(0, Height() - Impl().Inset.Top - Impl().Inset.Bottom); }
+
+void TCustomForm::Resize() {
+  if (Impl().Frame) Impl().Frame->FrameResized();
+  TCustomControl::Resize();
+}
 
 bool TCustomForm::HasWindowRegion() const { return !Widget()->mask().isEmpty(); }
 
@@ -253,7 +312,10 @@ void TCustomForm::SetWindowState(TWindowState v) {
   w->setWindowState(s);
 }
 
-void TCustomForm::CaptionChanged() { Widget()->setWindowTitle(QString::fromStdString(caption_)); }
+void TCustomForm::CaptionChanged() {
+  Widget()->setWindowTitle(QString::fromStdString(caption_));
+  if (Impl().Frame) Impl().Frame->FrameCaptionChanged();
+}
 
 void TCustomForm::PlaceOnShow() {
   if (placed_ || parent_) return;
@@ -405,6 +467,7 @@ bool TCustomForm::PreviewKeyPress(char16_t& key) {
 }
 
 void TCustomForm::Activated() {
+  if (Impl().Frame) Impl().Frame->FrameActivation(true);
   Fire(OnActivate, this);
   Fire(Screen().OnActiveFormChange, this);
 }
@@ -416,6 +479,7 @@ void TCustomForm::Deactivated() {
     app.SetCaptureControl(nullptr);
     c->Perform(WM_CANCELMODE);
   }
+  if (Impl().Frame) Impl().Frame->FrameActivation(false);
   Fire(OnDeactivate, this);
 }
 

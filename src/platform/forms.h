@@ -32,6 +32,34 @@ enum class TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
 
 using TCloseEvent = std::function<void(TObject* sender, TCloseAction& action)>;
+
+// A frame the program draws itself in place of the window system's (a
+// skin). While a form has one, the form is a frameless window: its bounds
+// are the outer rectangle, the frame takes the widths Insets gives from
+// its edges and the client area (where the controls lie and the form
+// paints) is what remains inside.
+class TFormFrame {
+ public:
+  virtual ~TFormFrame() = default;
+  // The widths of the frame: Left, Top, Right and Bottom of the rectangle.
+  virtual TRect FrameInsets() const = 0;
+  // Paints the frame in window coordinates (the canvas is clipped to what
+  // needs painting).
+  virtual void PaintFrame(TCanvas& canvas) = 0;
+  // Paints the client area in place of the form (client coordinates);
+  // false leaves it to the form.
+  virtual bool PaintClient(TCanvas&) { return false; }
+  enum class TMouse : uint8_t { Down, Move, Up, DoubleClick, Leave };
+  // Mouse input in window coordinates: over the frame, and from a press on
+  // the frame until the last button is released.
+  virtual void FrameMouse(TMouse kind, TMouseButton button, TShiftState shift, TPoint p) = 0;
+  // The cursor over a point of the frame.
+  virtual TCursor FrameCursor(TPoint) const { return crDefault; }
+  // The window became active or inactive; it was sized; its title changed.
+  virtual void FrameActivation(bool) {}
+  virtual void FrameResized() {}
+  virtual void FrameCaptionChanged() {}
+};
 using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 // After a form docked (target the site) or floated (target null).
 using TDockEvent = std::function<void(TObject* sender, TWinControl* target)>;
@@ -112,6 +140,23 @@ class TCustomForm : public TCustomControl {
   // then moves itself.
   bool BeginMove();
   bool BeginSize(TAnchors edges);
+  // The window's region contains the point (window coordinates); without
+  // a region every point of the rectangle.
+  bool WindowRegionContains(TPoint p) const;
+
+  // The form's own frame (null: the window system's). Setting one keeps
+  // the client size, so the window grows by the frame; a docked form
+  // shows no frame. FrameChanged takes new insets and repaints the frame;
+  // InvalidateFrame repaints it.
+  TFormFrame* Frame() const;
+  void SetFrame(TFormFrame* frame);
+  void FrameChanged();
+  void InvalidateFrame();
+  // The frame's widths in force now (0 without a frame or when docked).
+  TRect FrameInsets() const;
+  int ClientWidth() const override;
+  int ClientHeight() const override;
+  void Resize() override;
 
   TNotifyEvent OnShow;
   TNotifyEvent OnHide;
@@ -140,6 +185,7 @@ class TCustomForm : public TCustomControl {
  private:
   void ApplyWindowFlags();
   void PlaceOnShow();
+  TFormFrame* frame_ = nullptr;
   TModalResult modalResult_ = mrNone;
   bool modal_ = false;
   bool placed_ = false;

@@ -17,6 +17,8 @@ class QMouseEvent;
 
 namespace qs {
 
+class TFormFrame;
+
 // The widget of a control drawn by the program itself: shows the back
 // buffer, and passes input to the control through the bridge.
 class TControlWidget : public QWidget {
@@ -42,6 +44,13 @@ struct TWinControl::TImpl {
   TControl* Hover = nullptr;        // graphic child under the mouse
   TControl* Pressed = nullptr;      // graphic child the press went to
   int TabOrder = -1;
+  // A form's own frame: its widths (Left, Top, Right, Bottom), the frame
+  // itself, whether a press on it holds the mouse and whether the pointer
+  // is over it.
+  TRect Inset;
+  TFormFrame* Frame = nullptr;
+  bool FrameHeld = false;
+  bool FrameHover = false;
 };
 
 TShiftState ShiftFromQt(int modifiers, int buttons);

@@ -29,6 +29,9 @@ TWindowPoint Locate(TControl& control, int x, int y) {
     x += control.Left();
     y += control.Top();
   }
+  // Client coordinates lie inside a form's own frame.
+  x += host->Impl().Inset.Left;
+  y += host->Impl().Inset.Top;
   QWidget* w = host->Widget();
   QWidget* top = w->window();
   QWindow* window = top->windowHandle();

@@ -9,6 +9,7 @@
 #include "platform/extctrls.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "uikit/interface.h"
 #include "uikit/language.h"
 
 namespace qs {
@@ -116,6 +117,7 @@ TFMessageBlock::TFMessageBlock(TComponent* owner) : TForm(owner) {
   FLMessageBlock->Loaded();
 
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) { FormKeyDown(key); };
+  ApplySkinTemplate(*this, 0);
 }
 
 void TFMessageBlock::FormKeyDown(uint16_t& key) {
@@ -148,8 +150,8 @@ void TFMessageBlock::LayoutMessageText(const std::string& text) {
     IQuestion->SetHeight(48);
     IWarning->SetHeight(48);
   }
-  SetClientWidth(w + 80);
-  SetClientHeight(h + 80);
+  // The outer size: the skin's frame takes its part of it.
+  SetBounds(Left(), Top(), w + 80, h + 80);
 }
 
 void TFMessageBlock::SetMessageIcon(uint8_t iconKind) {

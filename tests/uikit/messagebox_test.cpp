@@ -131,8 +131,8 @@ TEST(MessageBlock, ShortAndUnbreakableTextsSizeTheBox) {
   empty.LayoutMessageText("");
   EXPECT_EQ(empty.MMessageBlock->Width(), 114);
   EXPECT_EQ(empty.IQuestion->Height(), 48);
-  EXPECT_EQ(empty.ClientWidth(), 114 + 80);
-  EXPECT_EQ(empty.ClientHeight(), 36 + 80);
+  EXPECT_EQ(empty.Width(), 114 + 80);
+  EXPECT_EQ(empty.Height(), 36 + 80);
 
   TFMessageBlock oneWord(nullptr);
   const std::string word(60, 'w');

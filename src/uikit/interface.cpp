@@ -1,0 +1,90 @@
+#include "uikit/interface.h"
+
+#include <memory>
+
+#include <algorithm>
+#include <optional>
+#include "platform/desktop.h"
+#include "platform/forms.h"
+#include "platform/paths.h"
+#include "uikit/language.h"
+#include "uikit/messagebox.h"
+#include "uikit/skin.h"
+
+namespace qs {
+
+TECFormDesigner* ApplySkinTemplate(TCustomForm& form, uint8_t kind) {
+  std::unique_ptr<TForm> skin = CreateSkinTemplate(kind);
+  if (!skin) return nullptr;
+  auto* from = dynamic_cast<TECFormDesigner*>(skin->FindComponent("FormDesigne"));
+  if (!from) return nullptr;
+  auto* designer = new TECFormDesigner(&form);
+  try {
+    designer->Assign(*from);
+    designer->SetActive(true);
+  } catch (...) {
+    delete designer;
+    throw;
+  }
+  return designer;
+}
+
+// ---------------------------------------------------------------------- help
+
+namespace {
+
+std::string InterfaceLanguage() {
+  TECLanguage* engine = GlobalLanguage();
+  std::string code = engine ? engine->Language() : std::string();
+  return code.empty() ? std::string(kDefaultLanguage) : code;
+}
+
+// The one message about help that could not be shown, in the interface
+// language ("Help" messages of the language file).
+void HelpFailed(const std::string& what) {
+  std::string text;
+  if (TECLanguage* engine = GlobalLanguage())
+    if (std::optional<uint32_t> record = engine->FindFormRecord("Help")) text = engine->Data().Message(*record, 0);
+  if (text.empty()) text = "The help page could not be opened in the web browser:";
+  ShowMessageBlock("Quillstave 4", text + " " + what, kMessageWarning, kMessageOk);
+}
+
+}  // namespace
+
+std::string HelpPageFile(const std::string& topic) {
+  // Topics name pages inside the help folder, in subfolders at most.
+  if (topic.empty() || topic.find("..") != std::string::npos || topic.front() == '/' ||
+      topic.find('\\') != std::string::npos)
+    return {};
+  const std::string own = platform::FindResource("help/" + InterfaceLanguage() + "/" + topic + ".htm");
+  if (!own.empty()) return own;
+  return platform::FindResource(std::string("help/") + kDefaultLanguage + "/" + topic + ".htm");
+}
+
+void ShowHelpTopic(const std::string& topic) {
+  const std::string file = HelpPageFile(topic);
+  if (file.empty()) {
+    HelpFailed(topic + ".htm");
+    return;
+  }
+  const std::string url = FileUrl(file);
+  if (!OpenUrl(url)) HelpFailed(url);
+}
+
+void ShowHelpContents() { ShowHelpTopic(kHelpContentsTopic); }
+
+// ----------------------------------------------------------------- placing
+
+void PlaceBelowControl(const TControl& control, TCustomForm& form) {
+  const TPoint p = control.ClientToScreen({0, control.Height()});
+  const int screenW = Screen().Width(), screenH = Screen().Height();
+  int left = p.X, top = p.Y;
+  if (p.X + form.Width() > screenW) left = screenW - form.Width();
+  if (p.Y + form.Height() >= screenH - 20) {
+    top = p.Y - (control.Height() + form.Height());
+    if (top <= 0) top = 0;
+  }
+  form.SetBounds(std::max(0, left), std::max(0, top), form.Width(), form.Height());
+}
+
+}  // namespace qs
