@@ -162,9 +162,14 @@ void TCustomForm::ApplyWindowFlags() {
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
   QWidget* w = Widget();
-  if (w && w->isWindow() && (borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow))
-    w->setFixedSize(std::max(0, width), std::max(0, height));
+  const bool fixed =
+      w && w->isWindow() && (borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow);
+  const bool resized = std::max(0, width) != Width() || std::max(0, height) != Height();
+  if (fixed) w->setFixedSize(std::max(0, width), std::max(0, height));
   TCustomControl::SetBounds(left, top, width, height);
+  // Fixing the size has sized the window already, so the control saw no
+  // change of size: its children and OnResize must still follow.
+  if (fixed && resized) SizeChanged();
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle v) {

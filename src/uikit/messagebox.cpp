@@ -199,9 +199,8 @@ int ShowMessageBlock(const std::string& title, const std::string& text, uint8_t 
   TButton* last = placed.empty() ? nullptr : placed.back();
   if (box.ButtonX() < 20) {
     const int grow = 20 - box.ButtonX();
+    // The buttons, anchored to the right, move with the right edge.
     box.SetClientWidth(box.ClientWidth() + grow);
-    // The buttons keep to the right edge.
-    for (TButton* b : placed) b->SetLeft(b->Left() + grow);
   }
   // The leftmost button has the focus, and Enter presses it as it would a
   // focused button anywhere.
