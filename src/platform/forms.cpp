@@ -55,6 +55,10 @@ struct TFormBridge : QObject {
       case QEvent::WindowDeactivate:
         Form->Deactivated();
         return false;
+      case QEvent::WindowStateChange:
+        // A frame of the form's own shows other buttons for the new state.
+        if (Form->Frame()) Form->InvalidateFrame();
+        return false;
       default:
         return false;
     }

@@ -82,7 +82,6 @@ void PlaceBelowControl(const TControl& control, TCustomForm& form) {
   if (p.X + form.Width() > screenW) left = screenW - form.Width();
   if (p.Y + form.Height() >= screenH - 20) {
     top = p.Y - (control.Height() + form.Height());
-    if (top <= 0) top = 0;
   }
   form.SetBounds(std::max(0, left), std::max(0, top), form.Width(), form.Height());
 }

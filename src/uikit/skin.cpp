@@ -175,7 +175,7 @@ void TECFormDesigner::UpdateRegion() {
 }
 
 TRect TECFormDesigner::FrameInsets() const {
-  if (FullScreen || !Skinned() || form_->WindowState() == TWindowState::wsMinimized) return {};
+  if (FullScreen || !Skinned()) return {};
   const int top = std::max(0, caption_.Height);
   if (border_.Simple) {
     const int pen = std::max(1, border_.Pen.Width);
@@ -394,6 +394,13 @@ void TECFormDesigner::FrameMouse(TMouse kind, TMouseButton button, TShiftState, 
 }
 
 void TECFormDesigner::FrameActivation(bool active) {
+  // Another window took over: a press on a caption button or a drag of the
+  // frame ends without its action.
+  if (!active) {
+    SetButtonState(pressed_, TECButtonState::Normal);
+    pressed_ = nullptr;
+    EndDrag();
+  }
   if (Skinned()) {
     frameActive_ = active;
     form_->InvalidateFrame();

@@ -131,6 +131,8 @@ TEST(MessageBlock, ShortAndUnbreakableTextsSizeTheBox) {
   empty.LayoutMessageText("");
   EXPECT_EQ(empty.MMessageBlock->Width(), 114);
   EXPECT_EQ(empty.IQuestion->Height(), 48);
+  // The outer size, frame included: the box wears the ordinary skin.
+  EXPECT_EQ(empty.FrameInsets(), (TRect{7, 24, 7, 7}));
   EXPECT_EQ(empty.Width(), 114 + 80);
   EXPECT_EQ(empty.Height(), 36 + 80);
 

@@ -147,6 +147,73 @@ TEST(Skin, TheCloseButtonLightsUpPressesAndClosesOnlyWhenReleasedOverIt) {
   EXPECT_FALSE(s.Form.Visible());
 }
 
+TEST(Skin, TheMainSkinShowsTheButtonsOfTheWindowState) {
+  TSkinnedForm s(bsSizeable, 1);
+  td::ShowAndWait(s.Form);
+  using enum TECButtonStyle;
+  struct TCase {
+    TWindowState State;
+    std::vector<std::pair<TECButtonStyle, int>> Shown;  // style and left edge from the right
+  };
+  const TCase cases[] = {
+      {TWindowState::wsNormal, {{bsClose, -25}, {bsMinimized, -63}, {bsMaximized, -44}}},
+      {TWindowState::wsMaximized, {{bsClose, -25}, {bsMinimized, -63}, {bsNormal, -44}}},
+      {TWindowState::wsMinimized, {{bsClose, -25}, {bsMaximized, -44}, {bsNormal, -28}}},
+  };
+  for (const TCase& c : cases) {
+    s.Form.SetWindowState(c.State);
+    td::ProcessMessages();
+    ASSERT_EQ(s.Form.WindowState(), c.State);
+    GrabControl(s.Form);  // paints the frame, which places the buttons
+    const int width = s.Form.Width();
+    std::vector<std::pair<TECButtonStyle, int>> shown;
+    for (int i = 0; i < s.Designer->Buttons().Count(); ++i) {
+      const TECFormButton& b = *s.Designer->Buttons().Items(i);
+      if (!b.PaintRect().IsEmpty()) shown.push_back({b.Style, b.PaintRect().Left - width});
+    }
+    EXPECT_EQ(shown, c.Shown) << static_cast<int>(c.State);
+  }
+}
+
+TEST(Skin, ASimpleFrameWithoutCaptionADockedFormAndAWallpaper) {
+  TSkinnedForm s;
+  s.Designer->CaptionSetting().Height = 0;
+  s.Designer->BorderSetting().Simple = true;
+  s.Designer->RecalcFrame();
+  EXPECT_EQ(s.Form.FrameInsets(), (TRect{1, 0, 2, 2}));
+  EXPECT_EQ(s.Form.ClientWidth(), 300);
+
+  auto paper = std::make_shared<TBitmap>(8, 8);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 8; ++x) paper->SetPixel(x, y, (x + y) % 2 ? RGB(200, 0, 0) : RGB(0, 0, 200));
+  s.Designer->SetWallPaper(paper);
+  td::ShowAndWait(s.Form);
+  std::unique_ptr<TBitmap> shot = GrabControl(s.Form);
+  EXPECT_EQ(shot->Pixel(0, 100), ColorToRGB(clBlack));  // the pen frame
+  EXPECT_EQ(shot->Pixel(1 + 17, 9), RGB(0, 0, 200));    // client (17, 9) is the wallpaper's (1, 1)
+  EXPECT_EQ(shot->Pixel(1 + 18, 9), RGB(200, 0, 0));
+
+  // Docked into another window, the form shows no frame.
+  TForm host(nullptr);
+  s.Form.ManualDock(&host);
+  EXPECT_FALSE(s.Designer->Skinned());
+  EXPECT_EQ(s.Form.FrameInsets(), TRect{});
+  s.Form.ManualFloat();
+  EXPECT_TRUE(s.Designer->Skinned());
+  EXPECT_EQ(s.Form.FrameInsets(), (TRect{1, 0, 2, 2}));
+}
+
+TEST(Skin, AToolWindowsOwnButtonRunsItsHandler) {
+  TSkinnedForm s(bsSizeToolWin, 3);
+  int clicks = 0;
+  s.Designer->Buttons().Items(1)->OnClick = [&](TObject*) { ++clicks; };
+  td::ShowAndWait(s.Form);
+  const TPoint custom = s.Client({s.Form.Width() - 15 - 7, 8});
+  td::Click(s.Form, custom.X, custom.Y);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_TRUE(s.Form.Visible());
+}
+
 TEST(Skin, TheCaptionMovesAndTheBorderSizesTheWindow) {
   TSkinnedForm s;
   s.Form.SetBounds(100, 100, s.Form.Width(), s.Form.Height());
