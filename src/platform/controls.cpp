@@ -148,6 +148,9 @@ struct TControlBridge : QObject {
   bool FrameMouse(QMouseEvent* e, QPoint client, TControl* capture) {
     auto& im = Control->Impl();
     if (!im.Frame || (capture && capture != Control)) return false;
+    // A press with no other button held starts afresh: the release of a
+    // press the window system took over for moving or sizing never came.
+    if (e->type() == QEvent::MouseButtonPress && e->buttons() == e->button()) im.FrameHeld = false;
     const bool inClient = QRect(0, 0, Control->ClientWidth(), Control->ClientHeight()).contains(client);
     QWidget* w = Control->Widget();
     if (!im.FrameHeld && (inClient || capture || im.Pressed)) {
