@@ -46,7 +46,7 @@ void HelpFailed(const std::string& what) {
   if (TECLanguage* engine = GlobalLanguage())
     if (std::optional<uint32_t> record = engine->FindFormRecord("Help")) text = engine->Data().Message(*record, 0);
   if (text.empty()) text = "The help page could not be opened in the web browser:";
-  ShowMessageBlock("Quillstave 4", text + " " + what, kMessageWarning, kMessageOk);
+  ShowMessageBlock(Application().Title, text + " " + what, kMessageWarning, kMessageOk);
 }
 
 }  // namespace
