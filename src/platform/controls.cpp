@@ -898,6 +898,39 @@ void TWinControl::DoEnter() { Fire(OnEnter, this); }
 bool TWinControl::DialogKey(uint16_t) { return false; }
 void TWinControl::DoExit() { Fire(OnExit, this); }
 
+void TWinControl::DockDrop(TControl* client) {
+  client->SetParent(this);
+  client->SetAlign(alClient);
+}
+
+namespace {
+// The innermost shown windowed control under the screen point, starting at
+// control (which contains it), whose DockSite is set.
+TWinControl* SiteIn(TWinControl* control, TPoint screenPos, const TControl* except) {
+  for (int i = control->ControlCount() - 1; i >= 0; --i) {
+    TControl* c = control->Controls(i);
+    if (c == except || !c->IsWindowed() || !c->Visible()) continue;
+    const TPoint p = c->ScreenToClient(screenPos);
+    if (p.X < 0 || p.Y < 0 || p.X >= c->Width() || p.Y >= c->Height()) continue;
+    if (TWinControl* inner = SiteIn(static_cast<TWinControl*>(c), screenPos, except)) return inner;
+    break;
+  }
+  return control->DockSite ? control : nullptr;
+}
+}  // namespace
+
+TWinControl* TWinControl::DockSiteAt(TPoint screenPos, const TControl* except) {
+  TScreen& screen = Screen();
+  for (int i = 0; i < screen.FormCount(); ++i) {
+    TCustomForm* f = screen.Forms(i);
+    if (f == except || !f->Floating() || !f->Showing() || f->NoActivate()) continue;
+    const TPoint p = f->ScreenToClient(screenPos);
+    if (p.X < 0 || p.Y < 0 || p.X >= f->ClientWidth() || p.Y >= f->ClientHeight()) continue;
+    if (TWinControl* site = SiteIn(f, screenPos, except)) return site;
+  }
+  return nullptr;
+}
+
 void TWinControl::Realign() {
   TRect r = ClientRect();
   AlignControls(r);

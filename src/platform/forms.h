@@ -79,13 +79,18 @@ class TCustomForm : public TCustomControl {
   void SetNoActivate(bool v);
 
   // Docking: the form becomes a control of the dock site (aligned as
-  // given) and floats again as a window of the size it had before.
+  // given) and floats again as a window of the size it had before. A site
+  // with DockSite set places the form itself (DockDrop).
   void ManualDock(TWinControl* site, TAlign align = alClient);
   // Floats the form at the given screen rectangle, or at its last floating
   // place and size.
   void ManualFloat(const TRect* screenRect = nullptr);
   bool Floating() const { return parent_ == nullptr; }
-  TWinControl* HostDockSite() const { return parent_; }
+  TWinControl* HostDockSite() const { return dockHost_ ? dockHost_ : parent_; }
+  // With DockDrag set, dragging the form by its own client area (not by a
+  // control on it) docks it on the dock site where the mouse is released,
+  // or floats a docked form where it is released outside every site.
+  bool DockDrag = false;
   int UndockWidth() const { return undockBounds_.Width(); }
   int UndockHeight() const { return undockBounds_.Height(); }
   TDockEvent OnEndDock;
@@ -133,6 +138,9 @@ class TCustomForm : public TCustomControl {
  protected:
   void CaptionChanged() override;
   void Notification(TComponent* component, TOperation operation) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   virtual void DoShow() { Fire(OnShow, this); }
   virtual void DoHide() { Fire(OnHide, this); }
   virtual void DoClose(TCloseAction& action) { Fire(OnClose, this, std::ref(action)); }
@@ -149,6 +157,9 @@ class TCustomForm : public TCustomControl {
   TWinControl* activeControl_ = nullptr;
   bool noActivate_ = false;
   TRect undockBounds_;
+  TWinControl* dockHost_ = nullptr;
+  bool dockDragArmed_ = false, dockDragging_ = false;
+  TPoint dockDragStart_;
 };
 
 class TForm : public TCustomForm {
