@@ -204,6 +204,11 @@ struct TControlBridge : QObject {
     TMessage m{static_cast<uint32_t>(down ? WM_KEYDOWN : WM_KEYUP), vk, reinterpret_cast<intptr_t>(Control)};
     if (Application().PreviewMessage(m)) return true;
     TCustomForm* form = Control->ParentForm();
+    if (form) {
+      if (auto* menu = dynamic_cast<TMenuKeyTarget*>(form->Menu)) {
+        if (down ? menu->MenuKeyDown(vk, shift) : menu->MenuKeyUp(vk, shift)) return true;
+      }
+    }
     if (form == Control) form = nullptr;
     if (down) {
       if (form && form->PreviewKeyDown(vk, shift)) return true;
@@ -303,7 +308,10 @@ struct TControlBridge : QObject {
         Fire(target->OnContextPopup, target, TPoint{c->pos().x(), c->pos().y()}, std::ref(handled));
         for (TControl* t = target; !handled && t; t = t->Parent())
           if (t->PopupMenu()) {
-            t->PopupMenu()->Popup(c->globalPos().x(), c->globalPos().y());
+            // From the position in the window: the event's own global
+            // position is not reliable on every window system.
+            const TPoint g = Control->ClientToScreen(TPoint{c->pos().x(), c->pos().y()});
+            t->PopupMenu()->Popup(g.X, g.Y);
             handled = true;
           }
         return handled || im.OwnDrawn;

@@ -36,6 +36,16 @@ using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 // After a form docked (target the site) or floated (target null).
 using TDockEvent = std::function<void(TObject* sender, TWinControl* target)>;
 
+// A form's menu bar takes keys before the focused control does: Alt
+// pressed and released alone, Alt with a letter, and whatever it wants
+// while it is selected. True when it took the key.
+class TMenuKeyTarget {
+ public:
+  virtual ~TMenuKeyTarget() = default;
+  virtual bool MenuKeyDown(uint16_t key, TShiftState shift) = 0;
+  virtual bool MenuKeyUp(uint16_t key, TShiftState shift) = 0;
+};
+
 class TCustomForm : public TCustomControl {
  public:
   explicit TCustomForm(TComponent* owner);
@@ -101,7 +111,8 @@ class TCustomForm : public TCustomControl {
   // Focuses the control when the form is shown (raises when it cannot).
   void SetActiveControl(TWinControl* control);
   bool Active() const;
-  // The menu the UI kit puts on the form.
+  // The menu the UI kit puts on the form; a menu that is a TMenuKeyTarget
+  // sees the keys of the form's controls first.
   TComponent* Menu = nullptr;
 
   // The window's shape: only what lies inside shows and takes the mouse

@@ -4,6 +4,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/keys.h"
+#include "uikit/charbutton.h"
 
 namespace qs {
 
@@ -174,8 +175,13 @@ void ItemMouseMove(TECMenuItem& p, TShiftState shift, int x, int y) {
     const bool arrow = InArrowPart(p, *c, x);
     SetMouseState(*c, (shift & ssLeft) ? (arrow ? 4 : 3) : (arrow ? 2 : 1));
     if (p.MenuStyle() == msToolbar && p.HotChild() != c && p.Window() && c->ShowHint()) {
-      p.Window()->SetShowHint(true);
-      p.Window()->SetHint(c->Caption());
+      // The caption shows as the button's tip at once, also when the mouse
+      // comes from the next button.
+      TControl* w = p.Window();
+      w->SetShowHint(true);
+      w->SetHint(c->Caption());
+      Application().CancelHint();
+      Application().ActivateHint(w->ClientToScreen(TPoint{x, y + 20}), StripAccelerator(c->Caption()));
     }
   }
   SetHotItem(p, c);
@@ -357,7 +363,11 @@ void ItemKeyDown(TECMenuItem& p, uint16_t key) {
   const bool bar = p.Orientation() == ioHorizontal;
   switch (key) {
     case VK_RETURN:
-      if (p.HotChild()) ItemClick(*p.HotChild());
+      // On the bar, Enter opens the list of an entry that has one.
+      if (bar && p.HotChild() && p.HotChild()->HasVisibleChildren() && !p.HotChild()->OnClick)
+        OpenSubmenu(p);
+      else if (p.HotChild())
+        ItemClick(*p.HotChild());
       break;
     case VK_HOME:
       if (p.Count() > 0) SetHotItem(p, Selectable(p, 0, 1));
@@ -482,9 +492,91 @@ void TECMenu::MouseLeave() {
 void TECMenu::KeyDown(uint16_t& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   if (key == 0) return;
+  if (key == VK_ESCAPE && !root_->OpenChild()) {
+    // Esc on the bar itself leaves it.
+    menus::SetHotItem(*root_, nullptr);
+    RestoreFocus();
+    key = 0;
+    return;
+  }
   // The deepest open list takes the keys; the bar keeps the focus.
   menus::ItemKeyDown(menus::DeepestOpen(*root_), key);
   key = 0;
+}
+
+namespace {
+bool IsLetterOrDigit(uint16_t key) { return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'); }
+
+// The selectable child of p underlined with the key's letter.
+TECMenuItem* ByAccelerator(TECMenuItem& p, uint16_t key) {
+  const char16_t wanted = key >= 'A' && key <= 'Z' ? static_cast<char16_t>(key - 'A' + 'a') : key;
+  for (int i = 0; i < p.Count(); ++i) {
+    TECMenuItem* c = p.Items(i);
+    if (c->Selectable() && AcceleratorOf(c->Caption()) == wanted) return c;
+  }
+  return nullptr;
+}
+}  // namespace
+
+void TECMenu::SelectBar(TECMenuItem* entry) {
+  if (!Focused()) {
+    TWinControl* f = Screen().ActiveControl();
+    if (f && f != this) {
+      if (savedFocus_) savedFocus_->RemoveFreeNotification(this);
+      savedFocus_ = f;
+      f->FreeNotification(this);
+    }
+    if (CanFocus()) SetFocus();
+  }
+  menus::SetHotItem(*root_, entry);
+}
+
+bool TECMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
+  if (!Showing() || !Enabled()) return false;
+  if (key == VK_MENU) {
+    altAlone_ = true;
+    return false;
+  }
+  altAlone_ = false;
+  if (!IsLetterOrDigit(key) || (shift & ssCtrl)) return false;
+  if (shift & ssAlt) {
+    TECMenuItem* entry = ByAccelerator(*root_, key);
+    if (!entry) return false;
+    if (root_->OpenChild() && root_->OpenChild() != entry) menus::CloseSubmenu(*root_->OpenChild());
+    SelectBar(entry);
+    if (entry->HasVisibleChildren())
+      menus::OpenSubmenu(*root_);
+    else
+      menus::ItemClick(*entry);
+    return true;
+  }
+  if (!Focused() || !root_->HotChild()) return false;
+  // The bar is selected: a letter picks an entry of the deepest open list.
+  TECMenuItem& p = menus::DeepestOpen(*root_);
+  if (TECMenuItem* entry = ByAccelerator(p, key)) {
+    menus::SetHotItem(p, entry);
+    if (entry->HasVisibleChildren())
+      menus::OpenSubmenu(p);
+    else
+      menus::ItemClick(*entry);
+  }
+  return true;
+}
+
+bool TECMenu::MenuKeyUp(uint16_t key, TShiftState) {
+  if (key != VK_MENU || !altAlone_) return false;
+  altAlone_ = false;
+  if (!Showing() || !Enabled()) return false;
+  if (Focused() && (root_->HotChild() || root_->OpenChild())) {
+    menus::CloseAll(*root_);  // a second Alt leaves the bar
+    return true;
+  }
+  TECMenuItem* first = nullptr;
+  for (int i = 0; i < root_->Count() && !first; ++i)
+    if (root_->Items(i)->Selectable()) first = root_->Items(i);
+  if (!first) return false;
+  SelectBar(first);
+  return true;
 }
 
 void TECMenu::DoExit() {
@@ -500,7 +592,7 @@ void TECMenu::DoExit() {
 // --- TECContextMenu ---
 
 TECContextMenu::TECContextMenu(TComponent* owner)
-    : TComponent(owner), root_(std::make_unique<TECMenuItem>(nullptr)) {
+    : TPopupComponent(owner), root_(std::make_unique<TECMenuItem>(nullptr)) {
   root_->SetMenu(this);
 }
 
