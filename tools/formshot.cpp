@@ -25,6 +25,7 @@
 #include "uikit/language.h"
 #include "uikit/menu.h"
 #include "uikit/messagebox.h"
+#include "uikit/pagecontrol.h"
 #include "uikit/timepicker.h"
 
 namespace {
@@ -46,6 +47,7 @@ void RegisterProgramForms() {
   RegisterCalculatorForms();
   RegisterTimePickerForms();
   RegisterMenuForms();
+  RegisterPageControlForms();
 }
 
 }  // namespace

@@ -29,6 +29,12 @@ std::unique_ptr<TBitmap> CopyOf(const TBitmap& b) {
   return copy;
 }
 
+// A brush whose system colour is resolved for the canvas.
+TBrush Resolved(TBrush b) {
+  b.Color = ColorToRGB(b.Color);
+  return b;
+}
+
 void Pixel(TCanvas& k, int x, int y, TColor color) {
   const TBrush saved = k.Brush();
   k.Brush().Style = bsSolid;
@@ -284,7 +290,7 @@ void TECTabSheet::SetBounds(int left, int top, int width, int height) {
 }
 
 void TECTabSheet::Paint() {
-  Canvas().Brush() = brush_;
+  Canvas().Brush() = Resolved(brush_);
   Canvas().FillRect(ClientRect());
 }
 
@@ -934,7 +940,7 @@ void TECPageControl::Paint() {
   } clear{this};
   const TRect c = ClientRect();
   if (!hotOnly_ || fullRepaint_) {
-    k.Brush() = brush_;
+    k.Brush() = Resolved(brush_);
     k.FillRect(c);
   }
   TECTabSheet* shown = GetShownPage();
@@ -976,7 +982,7 @@ void TECPageControl::Paint() {
 
 void TECPageControl::PaintFrame(TCanvas& k, const TRect& f, int side) {
   const int s = BandWidth();
-  k.Brush() = spiralBrush_;
+  k.Brush() = Resolved(spiralBrush_);
   if (picture_ && picture_->Width() > 0 && picture_->Height() > 0) {
     if (side == 0 || side == 2) {
       for (int y = f.Top; y < f.Bottom; y += picture_->Height()) k.Draw(0, y, *picture_);
@@ -1073,7 +1079,7 @@ void TECPageControl::PaintTab(TCanvas& k, TECTabSheet* page, int side, bool firs
   std::vector<TPoint> pts(10);
   for (int i = 0; i < 10; ++i) pts[i] = vertical ? TPoint{across[i], along[i]} : TPoint{along[i], across[i]};
   if ((!page->Picture() && beveled_) || page == shown) {
-    k.Brush() = page->TabBrush();
+    k.Brush() = Resolved(page->TabBrush());
     if (tabSetting_.Style() == tsRound) k.Brush().Color = ColorToRGB(clBtnFace);
     k.Polygon(pts);
   }
@@ -1095,7 +1101,7 @@ void TECPageControl::PaintTab(TCanvas& k, TECTabSheet* page, int side, bool firs
   }
   int margin = 12;
   if (tabSetting_.Style() == tsRound) {
-    k.Brush() = page->TabBrush();
+    k.Brush() = Resolved(page->TabBrush());
     k.FillRect(TRect{r.Left + 5, r.Top + 5, r.Right - 5, r.Bottom - 5});
     const int a = r.Left + 4, b = r.Top + 4, c = r.Right - 4, e = r.Bottom - 4;
     k.Pen().Color = clBlack;
