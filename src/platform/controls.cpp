@@ -167,6 +167,10 @@ struct TControlBridge : QObject {
     if (!target->Enabled()) return im.OwnDrawn;
     switch (e->type()) {
       case QEvent::MouseButtonPress:
+        if (TPopupKeyTarget* popup = ActivePopup()) {
+          TCustomForm* f = Control->ParentForm();
+          if (!f || !f->NoActivate()) popup->PressOutside();
+        }
         if (target != Control && !im.Pressed) im.Pressed = target;
         if (e->button() == Qt::LeftButton) target->clickPending_ = true;
         target->MouseDown(Button(e->button()), shift, lp.X, lp.Y);
@@ -204,6 +208,9 @@ struct TControlBridge : QObject {
     TMessage m{static_cast<uint32_t>(down ? WM_KEYDOWN : WM_KEYUP), vk, reinterpret_cast<intptr_t>(Control)};
     if (Application().PreviewMessage(m)) return true;
     TCustomForm* form = Control->ParentForm();
+    if (TPopupKeyTarget* popup = ActivePopup()) {
+      if (down ? popup->MenuKeyDown(vk, shift) : popup->MenuKeyUp(vk, shift)) return true;
+    }
     if (form) {
       if (auto* menu = dynamic_cast<TMenuKeyTarget*>(form->Menu)) {
         if (down ? menu->MenuKeyDown(vk, shift) : menu->MenuKeyUp(vk, shift)) return true;

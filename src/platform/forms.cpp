@@ -608,6 +608,16 @@ void TApplication::SetCaptureControl(TControl* control) {
   }
 }
 
+namespace {
+TPopupKeyTarget*& ActivePopupSlot() {
+  static TPopupKeyTarget* popup = nullptr;
+  return popup;
+}
+}  // namespace
+
+void SetActivePopup(TPopupKeyTarget* popup) { ActivePopupSlot() = popup; }
+TPopupKeyTarget* ActivePopup() { return ActivePopupSlot(); }
+
 void PostMessage(TWinControl* control, uint32_t msg, intptr_t wParam, intptr_t lParam) {
   PostControlMessage(control, TMessage{msg, wParam, lParam});
 }

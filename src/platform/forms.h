@@ -46,6 +46,16 @@ class TMenuKeyTarget {
   virtual bool MenuKeyUp(uint16_t key, TShiftState shift) = 0;
 };
 
+// A pop-up menu while it is shown: it sees the keys before the focused
+// control and the form's menu do, and hears of every mouse press in a
+// window that is not a pop-up itself (where it usually closes).
+class TPopupKeyTarget : public TMenuKeyTarget {
+ public:
+  virtual void PressOutside() = 0;
+};
+void SetActivePopup(TPopupKeyTarget* popup);
+TPopupKeyTarget* ActivePopup();
+
 class TCustomForm : public TCustomControl {
  public:
   explicit TCustomForm(TComponent* owner);

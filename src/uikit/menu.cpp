@@ -93,6 +93,18 @@ void HoverTick(TECMenuHost* menu) {
   if (h.leftParent && h.leftParent->OpenChild()) menus::CloseSubmenu(*h.leftParent->OpenChild());
 }
 
+bool IsLetterOrDigit(uint16_t key) { return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'); }
+
+// The selectable child of p underlined with the key's letter.
+TECMenuItem* ByAccelerator(TECMenuItem& p, uint16_t key) {
+  const char16_t wanted = key >= 'A' && key <= 'Z' ? static_cast<char16_t>(key - 'A' + 'a') : key;
+  for (int i = 0; i < p.Count(); ++i) {
+    TECMenuItem* c = p.Items(i);
+    if (c->Selectable() && AcceleratorOf(c->Caption()) == wanted) return c;
+  }
+  return nullptr;
+}
+
 TECMenu* BarOf(const TECMenuItem& item) { return item.Menu() ? dynamic_cast<TECMenu*>(item.Menu()) : nullptr; }
 TECContextMenu* ContextOf(const TECMenuItem& item) {
   return item.Menu() ? dynamic_cast<TECContextMenu*>(item.Menu()) : nullptr;
@@ -504,19 +516,6 @@ void TECMenu::KeyDown(uint16_t& key, TShiftState shift) {
   key = 0;
 }
 
-namespace {
-bool IsLetterOrDigit(uint16_t key) { return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'); }
-
-// The selectable child of p underlined with the key's letter.
-TECMenuItem* ByAccelerator(TECMenuItem& p, uint16_t key) {
-  const char16_t wanted = key >= 'A' && key <= 'Z' ? static_cast<char16_t>(key - 'A' + 'a') : key;
-  for (int i = 0; i < p.Count(); ++i) {
-    TECMenuItem* c = p.Items(i);
-    if (c->Selectable() && AcceleratorOf(c->Caption()) == wanted) return c;
-  }
-  return nullptr;
-}
-}  // namespace
 
 void TECMenu::SelectBar(TECMenuItem* entry) {
   if (!Focused()) {
@@ -602,6 +601,7 @@ TECContextMenu::~TECContextMenu() {
     menus::HoverTimer().OnTimer = nullptr;
     menus::HoverTimer().SetEnabled(false);
   }
+  if (ActivePopup() == this) SetActivePopup(nullptr);
   if (root_->OpenChild()) menus::CloseSubmenu(*root_->OpenChild());
   delete popup_;
   Hover() = HoverState{};
@@ -630,7 +630,32 @@ bool TECContextMenu::Popup(int x, int y, TWinControl* control, bool atTopLeft) {
   Hover().pending = nullptr;
   Hover().leftParent = nullptr;
   menus::HoverTimer().SetEnabled(true);
+  SetActivePopup(this);
   return active_;
+}
+
+bool TECContextMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
+  if (!popup_) return false;
+  TECMenuItem& p = menus::DeepestOpen(*root_);
+  if (IsLetterOrDigit(key) && !(shift & (ssCtrl | ssAlt))) {
+    if (TECMenuItem* entry = ByAccelerator(p, key)) {
+      menus::SetHotItem(p, entry);
+      if (entry->HasVisibleChildren())
+        menus::OpenSubmenu(p);
+      else
+        menus::ItemClick(*entry);
+    }
+    return true;
+  }
+  if (key == VK_MENU || key == VK_SHIFT || key == VK_CONTROL) return true;
+  menus::ItemKeyDown(p, key);
+  return true;
+}
+
+bool TECContextMenu::MenuKeyUp(uint16_t, TShiftState) { return popup_ != nullptr; }
+
+void TECContextMenu::PressOutside() {
+  if (popup_) menus::CloseAll(*root_);
 }
 
 // --- TECSubMenu ---
@@ -647,7 +672,10 @@ TECSubMenu::~TECSubMenu() { Unbind(); }
 void TECSubMenu::Unbind() {
   if (item_) {
     if (item_->Window() == this) item_->SetWindow(nullptr);
-    if (auto* ctx = ContextOf(*item_); ctx && ctx->popup_ == this) ctx->popup_ = nullptr;
+    if (auto* ctx = ContextOf(*item_); ctx && ctx->popup_ == this) {
+      ctx->popup_ = nullptr;
+      if (ActivePopup() == ctx) SetActivePopup(nullptr);
+    }
     for (int i = 0; i < item_->Count(); ++i) ForgetPending(item_->Items(i));
     item_ = nullptr;
   }

@@ -71,7 +71,7 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
   void SelectBar(TECMenuItem* entry);
 };
 
-class TECContextMenu : public TPopupComponent, public TECMenuHost {
+class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopupKeyTarget {
  public:
   explicit TECContextMenu(TComponent* owner);
   ~TECContextMenu() override;
@@ -96,6 +96,12 @@ class TECContextMenu : public TPopupComponent, public TECMenuHost {
   TImageList* HostImages() const override { return images_; }
   bool IsContextMenu() const override { return true; }
   int TickInterval() const override { return tickInterval_; }
+
+  // While shown, the menu takes the keys (arrows, Enter, Esc, underlined
+  // letters) and closes when the mouse is pressed elsewhere.
+  bool MenuKeyDown(uint16_t key, TShiftState shift) override;
+  bool MenuKeyUp(uint16_t key, TShiftState shift) override;
+  void PressOutside() override;
 
  private:
   friend class TECSubMenu;

@@ -303,10 +303,30 @@ TEST_F(MenuTest, APopupMenuOpensOnRightClick) {
   area->SetBounds(150, 60, 200, 150);
   area->SetParent(form);
   area->SetPopupMenu(menu);
+  int pastes = 0;
+  menu->Item()->AddItem("&Paste")->OnClick = [&](TObject*) { ++pastes; };
   td::Click(*area, 20, 10, mbRight);
   ASSERT_NE(menu->PopupWindow(), nullptr);
   EXPECT_TRUE(menu->PopupWindow()->Visible());
   EXPECT_EQ(menu->PopupWindow()->Left(), area->ClientToScreen(TPoint{20, 10}).X);
+  // Keys reach the menu while the focus stays where it was.
+  td::PressKey(*edit, VK_DOWN);
+  td::PressKey(*edit, VK_DOWN);
+  EXPECT_EQ(menu->Item()->HotChild(), menu->Item()->Items(1));
+  td::PressKey(*edit, VK_RETURN);
+  EXPECT_EQ(pastes, 1);
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  EXPECT_EQ(edit->Text(), "");
+  td::Click(*area, 20, 10, mbRight);
+  td::PressKey(*edit, 'P');  // the underlined letter
+  EXPECT_EQ(pastes, 2);
+  td::Click(*area, 20, 10, mbRight);
+  td::PressKey(*edit, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  td::Click(*area, 20, 10, mbRight);
+  td::Click(*area, 5, 5);  // a press elsewhere closes it
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  EXPECT_EQ(pastes, 2);
 }
 
 TEST(ContextMenu, PopupNearTheRightEdgeOpensLeftOfThePoint) {
