@@ -154,6 +154,66 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   EXPECT_FALSE(shown(0));
 }
 
+TEST_F(PageControlTest, PictureTabsShowTheirHintsAtOnce) {
+  pc->PageSetting().SetOrientation(poTop);  // tabs along the bottom
+  auto* images = new TImageList(form, 32, 32);
+  TBitmap strip(64, 32);
+  images->AddMasked(strip, clRed);
+  pc->SetImages(images);
+  pc->SetShowHint(true);
+  TECTabSheet* symbols = AddPage("", 0);
+  symbols->SetImage(0);
+  symbols->SetHint("Symbols <Alt+S>");
+  TECTabSheet* notes = AddPage("", 0);
+  notes->SetImage(1);
+  notes->SetHint("Notes <Alt+N>");
+  EXPECT_EQ(symbols->TabExtent(), 36);  // the picture and its margin
+  td::ShowAndWait(*form);
+  td::MouseMove(*pc, 10, 189);
+  EXPECT_EQ(pc->HotTab(), symbols);
+  EXPECT_EQ(pc->Hint(), "Symbols <Alt+S>");
+  EXPECT_TRUE(Application().HintShowing());
+  td::MouseMove(*pc, 40, 189);
+  EXPECT_EQ(pc->HotTab(), notes);
+  EXPECT_EQ(pc->Hint(), "Notes <Alt+N>");
+  td::Click(*pc, 40, 189);
+  EXPECT_EQ(pc->ActivePage(), notes);
+}
+
+TEST_F(PageControlTest, AGoneOrHiddenActivePageHandsOver) {
+  struct Case {
+    const char* What;
+    int Active;
+    int Expected;
+  };
+  // Removing searches on from the end of the list, hiding from the page.
+  const Case cases[] = {{"remove", 2, 0}, {"hide", 2, 3}, {"hide", 4, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.What) + " " + std::to_string(c.Active));
+    while (pc->PageCount() > 0) delete pc->Pages(0);
+    TECTabSheet* pages[5];
+    for (auto*& p : pages) p = AddPage("Page");
+    pc->SetActivePage(pages[c.Active]);
+    if (std::string(c.What) == "remove")
+      pages[c.Active]->SetPageControl(nullptr);
+    else
+      pages[c.Active]->SetTabVisible(false);
+    EXPECT_EQ(pc->ActivePage(), pages[c.Expected]);
+  }
+}
+
+TEST_F(PageControlTest, LoadedPagesFollowTheirStoredIndexes) {
+  pc->BeginLoading();
+  TECTabSheet* pages[4];
+  const int stored[4] = {3, 1, 2, 0};
+  for (int i = 0; i < 4; ++i) {
+    pages[i] = AddPage("Page");
+    pages[i]->SetPageIndex(stored[i]);
+  }
+  pc->Loaded();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(pages[i]->PageIndex(), stored[i]);
+}
+
 TEST_F(PageControlTest, ADraggedFormDocksOnAPageAndLeavesIt) {
   pc->DockSite = true;
   pc->PageSetting().SetOrientation(poBottom);
