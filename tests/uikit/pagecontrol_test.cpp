@@ -154,6 +154,25 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   EXPECT_FALSE(shown(0));
 }
 
+TEST_F(PageControlTest, DoubleSheetsShowSpreadsWithTwoStrips) {
+  pc->PageSetting().SetDoubleSheet(true);  // binding in the middle, poLeft
+  TECTabSheet* pages[4];
+  for (auto*& p : pages) p = AddPage("Page");
+  td::ShowAndWait(*form);
+  // With the first page shown every tab stands in the right strip.
+  td::Click(*pc, 289, 150);
+  ASSERT_EQ(pc->ActivePage(), pages[2]);
+  // Pages 1 and 2 form the spread, either side of the binding band.
+  EXPECT_EQ(pages[1]->BoundsRect(), Rect(21, 1, 148, 199));
+  EXPECT_EQ(pages[2]->BoundsRect(), Rect(152, 1, 279, 199));
+  // The left strip now holds the tabs of pages 0 and 1.
+  td::Click(*pc, 10, 30);
+  EXPECT_EQ(pc->ActivePage(), pages[0]);
+  td::Click(*pc, 289, 197);  // below the scroll button
+  EXPECT_EQ(pc->ActivePage(), pages[3]);
+  EXPECT_EQ(pages[3]->BoundsRect(), Rect(21, 1, 148, 199));
+}
+
 TEST_F(PageControlTest, PictureTabsShowTheirHintsAtOnce) {
   pc->PageSetting().SetOrientation(poTop);  // tabs along the bottom
   auto* images = new TImageList(form, 32, 32);
