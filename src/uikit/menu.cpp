@@ -585,6 +585,9 @@ void TECMenu::DoExit() {
     armed_ = false;
     menus::CloseSubmenu(*root_->OpenChild());
     RestoreFocus();
+  } else if (root_->HotChild() && !MouseInside()) {
+    // A bar selected from the keyboard lets go when the focus moves on.
+    menus::SetHotItem(*root_, nullptr);
   }
 }
 

@@ -249,6 +249,12 @@ TEST_F(MenuTest, AltSelectsTheBarAndKeysWalkIt) {
   td::PressKey(*edit, VK_MENU);
   td::PressKey(*bar, VK_MENU);
   EXPECT_TRUE(edit->Focused());
+  // Clicking elsewhere lets go of a selected bar.
+  td::PressKey(*edit, VK_MENU);
+  ASSERT_TRUE(bar->Focused());
+  td::Click(*edit, 5, 5);
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(bar->Item()->HotChild(), nullptr);
   // Alt with another key is no selection of the bar.
   td::KeyDown(*edit, VK_MENU, ssAlt);
   td::PressKey(*edit, VK_SHIFT, ssAlt | ssShift);
