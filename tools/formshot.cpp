@@ -25,6 +25,7 @@
 #include "uikit/language.h"
 #include "uikit/menu.h"
 #include "uikit/messagebox.h"
+#include "uikit/pagecontrol.h"
 #include "uikit/skin.h"
 #include "uikit/timepicker.h"
 
@@ -48,6 +49,7 @@ void RegisterProgramForms() {
   RegisterTimePickerForms();
   RegisterMenuForms();
   RegisterSkinForms();
+  RegisterPageControlForms();
 }
 
 }  // namespace

@@ -205,6 +205,10 @@ struct TControlBridge : QObject {
     if (!target->Enabled()) return im.OwnDrawn;
     switch (e->type()) {
       case QEvent::MouseButtonPress:
+        if (TPopupKeyTarget* popup = ActivePopup()) {
+          TCustomForm* f = Control->ParentForm();
+          if (!f || !f->NoActivate()) popup->PressOutside();
+        }
         if (target != Control && !im.Pressed) im.Pressed = target;
         if (e->button() == Qt::LeftButton) target->clickPending_ = true;
         target->MouseDown(Button(e->button()), shift, lp.X, lp.Y);
@@ -242,6 +246,14 @@ struct TControlBridge : QObject {
     TMessage m{static_cast<uint32_t>(down ? WM_KEYDOWN : WM_KEYUP), vk, reinterpret_cast<intptr_t>(Control)};
     if (Application().PreviewMessage(m)) return true;
     TCustomForm* form = Control->ParentForm();
+    if (TPopupKeyTarget* popup = ActivePopup()) {
+      if (down ? popup->MenuKeyDown(vk, shift) : popup->MenuKeyUp(vk, shift)) return true;
+    }
+    if (form) {
+      if (auto* menu = dynamic_cast<TMenuKeyTarget*>(form->Menu)) {
+        if (down ? menu->MenuKeyDown(vk, shift) : menu->MenuKeyUp(vk, shift)) return true;
+      }
+    }
     if (form == Control) form = nullptr;
     if (down) {
       if (form && form->PreviewKeyDown(vk, shift)) return true;
@@ -345,7 +357,10 @@ struct TControlBridge : QObject {
         Fire(target->OnContextPopup, target, TPoint{c->pos().x(), c->pos().y()}, std::ref(handled));
         for (TControl* t = target; !handled && t; t = t->Parent())
           if (t->PopupMenu()) {
-            t->PopupMenu()->Popup(c->globalPos().x(), c->globalPos().y());
+            // From the position in the window: the event's own global
+            // position is not reliable on every window system.
+            const TPoint g = Control->ClientToScreen(TPoint{c->pos().x(), c->pos().y()});
+            t->PopupMenu()->Popup(g.X, g.Y);
             handled = true;
           }
         return handled || im.OwnDrawn;
@@ -945,6 +960,39 @@ void TWinControl::KeyPress(char16_t& key) { Fire(OnKeyPress, this, std::ref(key)
 void TWinControl::DoEnter() { Fire(OnEnter, this); }
 bool TWinControl::DialogKey(uint16_t) { return false; }
 void TWinControl::DoExit() { Fire(OnExit, this); }
+
+void TWinControl::DockDrop(TControl* client) {
+  client->SetParent(this);
+  client->SetAlign(alClient);
+}
+
+namespace {
+// The innermost shown windowed control under the screen point, starting at
+// control (which contains it), whose DockSite is set.
+TWinControl* SiteIn(TWinControl* control, TPoint screenPos, const TControl* except) {
+  for (int i = control->ControlCount() - 1; i >= 0; --i) {
+    TControl* c = control->Controls(i);
+    if (c == except || !c->IsWindowed() || !c->Visible()) continue;
+    const TPoint p = c->ScreenToClient(screenPos);
+    if (p.X < 0 || p.Y < 0 || p.X >= c->Width() || p.Y >= c->Height()) continue;
+    if (TWinControl* inner = SiteIn(static_cast<TWinControl*>(c), screenPos, except)) return inner;
+    break;
+  }
+  return control->DockSite ? control : nullptr;
+}
+}  // namespace
+
+TWinControl* TWinControl::DockSiteAt(TPoint screenPos, const TControl* except) {
+  TScreen& screen = Screen();
+  for (int i = 0; i < screen.FormCount(); ++i) {
+    TCustomForm* f = screen.Forms(i);
+    if (f == except || !f->Floating() || !f->Showing() || f->NoActivate()) continue;
+    const TPoint p = f->ScreenToClient(screenPos);
+    if (p.X < 0 || p.Y < 0 || p.X >= f->ClientWidth() || p.Y >= f->ClientHeight()) continue;
+    if (TWinControl* site = SiteIn(f, screenPos, except)) return site;
+  }
+  return nullptr;
+}
 
 void TWinControl::Realign() {
   TRect r = ClientRect();

@@ -339,6 +339,21 @@ class TWinControl : public TControl {
   // Lays the aligned and anchored children out in the client area.
   void Realign();
 
+  // Docking: forms dropped on a control with DockSite set are handed to
+  // DockDrop (the default makes the client a child of the site, filling
+  // it). A docked client reports to its site when it leaves (UndockClient
+  // before, RemoveDockClient after it floats) and when its caption or
+  // visibility changes.
+  bool DockSite = false;
+  virtual void DockDrop(TControl* client);
+  virtual void UndockClient(TControl* client) { (void)client; }
+  virtual void RemoveDockClient(TControl* client) { (void)client; }
+  virtual void DockClientTextChanged(TControl* client, const std::string& text) { (void)client, (void)text; }
+  virtual void DockClientVisibleChanged(TControl* client, bool visible) { (void)client, (void)visible; }
+  // The dock site at a screen point: the innermost control with DockSite
+  // under it on a shown form other than except, or null.
+  static TWinControl* DockSiteAt(TPoint screenPos, const TControl* except);
+
   void Invalidate() override;
   void InvalidateRect(const TRect& r, bool erase = true) override;
   void Update() override;

@@ -17,6 +17,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "platform/bitmap.h"
 #include "platform/gui.h"
@@ -108,6 +109,16 @@ TCustomForm::TCustomForm(TComponent* owner) : TCustomControl(owner) {
 TCustomForm::~TCustomForm() {
   BeginDestroy();
   Fire(OnDestroy, this);
+  // A docked form that goes tells its site, which may release what it made
+  // for it.
+  if (TWinControl* host = dockHost_) {
+    dockHost_ = nullptr;
+    host->RemoveFreeNotification(this);
+    if (!host->Destroying()) {
+      host->UndockClient(this);
+      host->RemoveDockClient(this);
+    }
+  }
   auto& forms = Screen().forms_;
   forms.erase(std::remove(forms.begin(), forms.end(), this), forms.end());
   TApplication& app = Application();
@@ -189,18 +200,41 @@ void TCustomForm::SetNoActivate(bool v) {
 }
 
 void TCustomForm::ManualDock(TWinControl* site, TAlign align) {
-  if (!site || site == parent_) return;
+  if (!site || site == HostDockSite()) return;
+  if (dockHost_) ManualFloat();
   if (!parent_) undockBounds_ = BoundsRect();
   const bool shown = visible_;
-  SetParent(site);
-  FrameChanged();
-  SetAlign(align);
-  SetVisible(shown);
+  if (site->DockSite) {
+    // The site places the form; it stays shown or hidden as it was.
+    dockHost_ = site;
+    site->FreeNotification(this);
+    try {
+      site->DockDrop(this);
+    } catch (...) {
+      dockHost_ = nullptr;
+      site->RemoveFreeNotification(this);
+      throw;
+    }
+    if (!parent_) {
+      dockHost_ = nullptr;
+      site->RemoveFreeNotification(this);
+      return;
+    }
+    FrameChanged();
+    if (visible_ != shown) SetVisible(shown);
+  } else {
+    SetParent(site);
+    FrameChanged();
+    SetAlign(align);
+    SetVisible(shown);
+  }
   Fire(OnEndDock, this, site);
 }
 
 void TCustomForm::ManualFloat(const TRect* screenRect) {
   if (!parent_) return;
+  TWinControl* host = dockHost_;
+  if (host) host->UndockClient(this);
   const bool shown = visible_;
   SetAlign(alNone);
   SetParent(nullptr);
@@ -209,8 +243,45 @@ void TCustomForm::ManualFloat(const TRect* screenRect) {
   const TRect r = screenRect ? *screenRect : undockBounds_;
   SetBounds(r.Left, r.Top, r.Width(), r.Height());
   FrameChanged();
+  if (host) {
+    dockHost_ = nullptr;
+    host->RemoveFreeNotification(this);
+    host->RemoveDockClient(this);
+  }
   if (shown) SetVisible(true);
   Fire(OnEndDock, this, nullptr);
+}
+
+void TCustomForm::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TCustomControl::MouseDown(button, shift, x, y);
+  if (DockDrag && button == mbLeft) {
+    dockDragging_ = false;
+    dockDragStart_ = ClientToScreen(TPoint{x, y});
+    dockDragArmed_ = true;
+  }
+}
+
+void TCustomForm::MouseMove(TShiftState shift, int x, int y) {
+  TCustomControl::MouseMove(shift, x, y);
+  if (!dockDragArmed_ || !(shift & ssLeft)) return;
+  const TPoint p = ClientToScreen(TPoint{x, y});
+  // A small jitter of the hand is no drag.
+  if (std::abs(p.X - dockDragStart_.X) > 4 || std::abs(p.Y - dockDragStart_.Y) > 4) dockDragging_ = true;
+}
+
+void TCustomForm::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+  const bool dragged = dockDragArmed_ && dockDragging_ && button == mbLeft;
+  if (button == mbLeft) dockDragArmed_ = dockDragging_ = false;
+  if (dragged) {
+    const TPoint p = ClientToScreen(TPoint{x, y});
+    if (TWinControl* site = DockSiteAt(p, this)) {
+      if (site != HostDockSite()) ManualDock(site);
+    } else if (!Floating()) {
+      const TRect r{p.X, p.Y, p.X + undockBounds_.Width(), p.Y + undockBounds_.Height()};
+      ManualFloat(&r);
+    }
+  }
+  TCustomControl::MouseUp(button, shift, x, y);
 }
 
 void TCustomForm::SetWindowRegion(const std::vector<TPoint>& polygon) {
@@ -324,6 +395,7 @@ void TCustomForm::SetWindowState(TWindowState v) {
 void TCustomForm::CaptionChanged() {
   Widget()->setWindowTitle(QString::fromStdString(caption_));
   if (Impl().Frame) Impl().Frame->FrameCaptionChanged();
+  if (dockHost_) dockHost_->DockClientTextChanged(this, caption_);
 }
 
 void TCustomForm::PlaceOnShow() {
@@ -345,7 +417,9 @@ void TCustomForm::PlaceOnShow() {
 void TCustomForm::SetVisible(bool v) {
   QWidget* w = Widget();
   if (parent_) {
+    const bool was = visible_;
     TWinControl::SetVisible(v);
+    if (dockHost_ && was != v) dockHost_->DockClientVisibleChanged(this, v);
     return;
   }
   if (v == visible_ && v == w->isVisible()) return;
@@ -460,6 +534,7 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
   if (operation == opRemove && component == activeControl_) activeControl_ = nullptr;
   if (operation == opRemove && component == Menu) Menu = nullptr;
+  if (operation == opRemove && component == dockHost_) dockHost_ = nullptr;
 }
 
 bool TCustomForm::PreviewKeyDown(uint16_t& key, TShiftState shift) {
@@ -604,6 +679,16 @@ void TApplication::SetCaptureControl(TControl* control) {
     if (old) old->Perform(WM_CANCELMODE);
   }
 }
+
+namespace {
+TPopupKeyTarget*& ActivePopupSlot() {
+  static TPopupKeyTarget* popup = nullptr;
+  return popup;
+}
+}  // namespace
+
+void SetActivePopup(TPopupKeyTarget* popup) { ActivePopupSlot() = popup; }
+TPopupKeyTarget* ActivePopup() { return ActivePopupSlot(); }
 
 void PostMessage(TWinControl* control, uint32_t msg, intptr_t wParam, intptr_t lParam) {
   PostControlMessage(control, TMessage{msg, wParam, lParam});

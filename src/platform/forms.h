@@ -64,6 +64,26 @@ using TCloseQueryEvent = std::function<void(TObject* sender, bool& canClose)>;
 // After a form docked (target the site) or floated (target null).
 using TDockEvent = std::function<void(TObject* sender, TWinControl* target)>;
 
+// A form's menu bar takes keys before the focused control does: Alt
+// pressed and released alone, Alt with a letter, and whatever it wants
+// while it is selected. True when it took the key.
+class TMenuKeyTarget {
+ public:
+  virtual ~TMenuKeyTarget() = default;
+  virtual bool MenuKeyDown(uint16_t key, TShiftState shift) = 0;
+  virtual bool MenuKeyUp(uint16_t key, TShiftState shift) = 0;
+};
+
+// A pop-up menu while it is shown: it sees the keys before the focused
+// control and the form's menu do, and hears of every mouse press in a
+// window that is not a pop-up itself (where it usually closes).
+class TPopupKeyTarget : public TMenuKeyTarget {
+ public:
+  virtual void PressOutside() = 0;
+};
+void SetActivePopup(TPopupKeyTarget* popup);
+TPopupKeyTarget* ActivePopup();
+
 class TCustomForm : public TCustomControl {
  public:
   explicit TCustomForm(TComponent* owner);
@@ -107,13 +127,18 @@ class TCustomForm : public TCustomControl {
   void SetNoActivate(bool v);
 
   // Docking: the form becomes a control of the dock site (aligned as
-  // given) and floats again as a window of the size it had before.
+  // given) and floats again as a window of the size it had before. A site
+  // with DockSite set places the form itself (DockDrop).
   void ManualDock(TWinControl* site, TAlign align = alClient);
   // Floats the form at the given screen rectangle, or at its last floating
   // place and size.
   void ManualFloat(const TRect* screenRect = nullptr);
   bool Floating() const { return parent_ == nullptr; }
-  TWinControl* HostDockSite() const { return parent_; }
+  TWinControl* HostDockSite() const { return dockHost_ ? dockHost_ : parent_; }
+  // With DockDrag set, dragging the form by its own client area (not by a
+  // control on it) docks it on the dock site where the mouse is released,
+  // or floats a docked form where it is released outside every site.
+  bool DockDrag = false;
   int UndockWidth() const { return undockBounds_.Width(); }
   int UndockHeight() const { return undockBounds_.Height(); }
   TDockEvent OnEndDock;
@@ -124,7 +149,8 @@ class TCustomForm : public TCustomControl {
   // Focuses the control when the form is shown (raises when it cannot).
   void SetActiveControl(TWinControl* control);
   bool Active() const;
-  // The menu the UI kit puts on the form.
+  // The menu the UI kit puts on the form; a menu that is a TMenuKeyTarget
+  // sees the keys of the form's controls first.
   TComponent* Menu = nullptr;
 
   // The window's shape: only what lies inside shows and takes the mouse
@@ -178,6 +204,9 @@ class TCustomForm : public TCustomControl {
  protected:
   void CaptionChanged() override;
   void Notification(TComponent* component, TOperation operation) override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   virtual void DoShow() { Fire(OnShow, this); }
   virtual void DoHide() { Fire(OnHide, this); }
   virtual void DoClose(TCloseAction& action) { Fire(OnClose, this, std::ref(action)); }
@@ -195,6 +224,9 @@ class TCustomForm : public TCustomControl {
   TWinControl* activeControl_ = nullptr;
   bool noActivate_ = false;
   TRect undockBounds_;
+  TWinControl* dockHost_ = nullptr;
+  bool dockDragArmed_ = false, dockDragging_ = false;
+  TPoint dockDragStart_;
 };
 
 class TForm : public TCustomForm {

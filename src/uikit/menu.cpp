@@ -4,6 +4,7 @@
 
 #include "platform/bitmap.h"
 #include "platform/keys.h"
+#include "uikit/charbutton.h"
 
 namespace qs {
 
@@ -92,6 +93,18 @@ void HoverTick(TECMenuHost* menu) {
   if (h.leftParent && h.leftParent->OpenChild()) menus::CloseSubmenu(*h.leftParent->OpenChild());
 }
 
+bool IsLetterOrDigit(uint16_t key) { return (key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'); }
+
+// The selectable child of p underlined with the key's letter.
+TECMenuItem* ByAccelerator(TECMenuItem& p, uint16_t key) {
+  const char16_t wanted = key >= 'A' && key <= 'Z' ? static_cast<char16_t>(key - 'A' + 'a') : key;
+  for (int i = 0; i < p.Count(); ++i) {
+    TECMenuItem* c = p.Items(i);
+    if (c->Selectable() && AcceleratorOf(c->Caption()) == wanted) return c;
+  }
+  return nullptr;
+}
+
 TECMenu* BarOf(const TECMenuItem& item) { return item.Menu() ? dynamic_cast<TECMenu*>(item.Menu()) : nullptr; }
 TECContextMenu* ContextOf(const TECMenuItem& item) {
   return item.Menu() ? dynamic_cast<TECContextMenu*>(item.Menu()) : nullptr;
@@ -174,8 +187,13 @@ void ItemMouseMove(TECMenuItem& p, TShiftState shift, int x, int y) {
     const bool arrow = InArrowPart(p, *c, x);
     SetMouseState(*c, (shift & ssLeft) ? (arrow ? 4 : 3) : (arrow ? 2 : 1));
     if (p.MenuStyle() == msToolbar && p.HotChild() != c && p.Window() && c->ShowHint()) {
-      p.Window()->SetShowHint(true);
-      p.Window()->SetHint(c->Caption());
+      // The caption shows as the button's tip at once, also when the mouse
+      // comes from the next button.
+      TControl* w = p.Window();
+      w->SetShowHint(true);
+      w->SetHint(c->Caption());
+      Application().CancelHint();
+      Application().ActivateHint(w->ClientToScreen(TPoint{x, y + 20}), StripAccelerator(c->Caption()));
     }
   }
   SetHotItem(p, c);
@@ -357,7 +375,11 @@ void ItemKeyDown(TECMenuItem& p, uint16_t key) {
   const bool bar = p.Orientation() == ioHorizontal;
   switch (key) {
     case VK_RETURN:
-      if (p.HotChild()) ItemClick(*p.HotChild());
+      // On the bar, Enter opens the list of an entry that has one.
+      if (bar && p.HotChild() && p.HotChild()->HasVisibleChildren() && !p.HotChild()->OnClick)
+        OpenSubmenu(p);
+      else if (p.HotChild())
+        ItemClick(*p.HotChild());
       break;
     case VK_HOME:
       if (p.Count() > 0) SetHotItem(p, Selectable(p, 0, 1));
@@ -482,9 +504,78 @@ void TECMenu::MouseLeave() {
 void TECMenu::KeyDown(uint16_t& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   if (key == 0) return;
+  if (key == VK_ESCAPE && !root_->OpenChild()) {
+    // Esc on the bar itself leaves it.
+    menus::SetHotItem(*root_, nullptr);
+    RestoreFocus();
+    key = 0;
+    return;
+  }
   // The deepest open list takes the keys; the bar keeps the focus.
   menus::ItemKeyDown(menus::DeepestOpen(*root_), key);
   key = 0;
+}
+
+
+void TECMenu::SelectBar(TECMenuItem* entry) {
+  if (!Focused()) {
+    TWinControl* f = Screen().ActiveControl();
+    if (f && f != this) {
+      if (savedFocus_) savedFocus_->RemoveFreeNotification(this);
+      savedFocus_ = f;
+      f->FreeNotification(this);
+    }
+    if (CanFocus()) SetFocus();
+  }
+  menus::SetHotItem(*root_, entry);
+}
+
+bool TECMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
+  if (!Showing() || !Enabled()) return false;
+  if (key == VK_MENU) {
+    altAlone_ = true;
+    return false;
+  }
+  altAlone_ = false;
+  if (!IsLetterOrDigit(key) || (shift & ssCtrl)) return false;
+  if (shift & ssAlt) {
+    TECMenuItem* entry = ByAccelerator(*root_, key);
+    if (!entry) return false;
+    if (root_->OpenChild() && root_->OpenChild() != entry) menus::CloseSubmenu(*root_->OpenChild());
+    SelectBar(entry);
+    if (entry->HasVisibleChildren())
+      menus::OpenSubmenu(*root_);
+    else
+      menus::ItemClick(*entry);
+    return true;
+  }
+  if (!Focused() || !root_->HotChild()) return false;
+  // The bar is selected: a letter picks an entry of the deepest open list.
+  TECMenuItem& p = menus::DeepestOpen(*root_);
+  if (TECMenuItem* entry = ByAccelerator(p, key)) {
+    menus::SetHotItem(p, entry);
+    if (entry->HasVisibleChildren())
+      menus::OpenSubmenu(p);
+    else
+      menus::ItemClick(*entry);
+  }
+  return true;
+}
+
+bool TECMenu::MenuKeyUp(uint16_t key, TShiftState) {
+  if (key != VK_MENU || !altAlone_) return false;
+  altAlone_ = false;
+  if (!Showing() || !Enabled()) return false;
+  if (Focused() && (root_->HotChild() || root_->OpenChild())) {
+    menus::CloseAll(*root_);  // a second Alt leaves the bar
+    return true;
+  }
+  TECMenuItem* first = nullptr;
+  for (int i = 0; i < root_->Count() && !first; ++i)
+    if (root_->Items(i)->Selectable()) first = root_->Items(i);
+  if (!first) return false;
+  SelectBar(first);
+  return true;
 }
 
 void TECMenu::DoExit() {
@@ -494,13 +585,16 @@ void TECMenu::DoExit() {
     armed_ = false;
     menus::CloseSubmenu(*root_->OpenChild());
     RestoreFocus();
+  } else if (root_->HotChild() && !MouseInside()) {
+    // A bar selected from the keyboard lets go when the focus moves on.
+    menus::SetHotItem(*root_, nullptr);
   }
 }
 
 // --- TECContextMenu ---
 
 TECContextMenu::TECContextMenu(TComponent* owner)
-    : TComponent(owner), root_(std::make_unique<TECMenuItem>(nullptr)) {
+    : TPopupComponent(owner), root_(std::make_unique<TECMenuItem>(nullptr)) {
   root_->SetMenu(this);
 }
 
@@ -510,6 +604,7 @@ TECContextMenu::~TECContextMenu() {
     menus::HoverTimer().OnTimer = nullptr;
     menus::HoverTimer().SetEnabled(false);
   }
+  if (ActivePopup() == this) SetActivePopup(nullptr);
   if (root_->OpenChild()) menus::CloseSubmenu(*root_->OpenChild());
   delete popup_;
   Hover() = HoverState{};
@@ -538,7 +633,32 @@ bool TECContextMenu::Popup(int x, int y, TWinControl* control, bool atTopLeft) {
   Hover().pending = nullptr;
   Hover().leftParent = nullptr;
   menus::HoverTimer().SetEnabled(true);
+  SetActivePopup(this);
   return active_;
+}
+
+bool TECContextMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
+  if (!popup_) return false;
+  TECMenuItem& p = menus::DeepestOpen(*root_);
+  if (IsLetterOrDigit(key) && !(shift & (ssCtrl | ssAlt))) {
+    if (TECMenuItem* entry = ByAccelerator(p, key)) {
+      menus::SetHotItem(p, entry);
+      if (entry->HasVisibleChildren())
+        menus::OpenSubmenu(p);
+      else
+        menus::ItemClick(*entry);
+    }
+    return true;
+  }
+  if (key == VK_MENU || key == VK_SHIFT || key == VK_CONTROL) return true;
+  menus::ItemKeyDown(p, key);
+  return true;
+}
+
+bool TECContextMenu::MenuKeyUp(uint16_t, TShiftState) { return popup_ != nullptr; }
+
+void TECContextMenu::PressOutside() {
+  if (popup_) menus::CloseAll(*root_);
 }
 
 // --- TECSubMenu ---
@@ -555,7 +675,10 @@ TECSubMenu::~TECSubMenu() { Unbind(); }
 void TECSubMenu::Unbind() {
   if (item_) {
     if (item_->Window() == this) item_->SetWindow(nullptr);
-    if (auto* ctx = ContextOf(*item_); ctx && ctx->popup_ == this) ctx->popup_ = nullptr;
+    if (auto* ctx = ContextOf(*item_); ctx && ctx->popup_ == this) {
+      ctx->popup_ = nullptr;
+      if (ActivePopup() == ctx) SetActivePopup(nullptr);
+    }
     for (int i = 0; i < item_->Count(); ++i) ForgetPending(item_->Items(i));
     item_ = nullptr;
   }

@@ -12,7 +12,7 @@ namespace qs {
 
 class TECSubMenu;
 
-class TECMenu : public TCustomControl, public TECMenuHost {
+class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget {
  public:
   explicit TECMenu(TComponent* owner);
   ~TECMenu() override;
@@ -40,6 +40,14 @@ class TECMenu : public TCustomControl, public TECMenuHost {
   void Loaded() override;
   void SetBounds(int left, int top, int width, int height) override;
 
+  // On the form whose Menu it is, the bar is selected by Alt pressed and
+  // released alone (then arrows walk it and Enter or Down opens a list)
+  // and opens an entry's list by Alt and the entry's underlined letter;
+  // while it is selected, a letter picks the entry underlined with it in
+  // the open list.
+  bool MenuKeyDown(uint16_t key, TShiftState shift) override;
+  bool MenuKeyUp(uint16_t key, TShiftState shift) override;
+
  protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -59,9 +67,11 @@ class TECMenu : public TCustomControl, public TECMenuHost {
   bool armed_ = false;
   TECMenuItem* lastOpened_ = nullptr;
   TWinControl* savedFocus_ = nullptr;
+  bool altAlone_ = false;
+  void SelectBar(TECMenuItem* entry);
 };
 
-class TECContextMenu : public TComponent, public TECMenuHost {
+class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopupKeyTarget {
  public:
   explicit TECContextMenu(TComponent* owner);
   ~TECContextMenu() override;
@@ -78,12 +88,20 @@ class TECContextMenu : public TComponent, public TECMenuHost {
 
   // Shows the menu with its top-left corner (AtTopLeft) or bottom-right
   // corner at the screen point, moved inside the screen.
-  bool Popup(int x, int y, TWinControl* control = nullptr, bool atTopLeft = true);
+  bool Popup(int x, int y, TWinControl* control, bool atTopLeft = true);
+  // A right click on a control whose PopupMenu this is.
+  void Popup(int x, int y) override { Popup(x, y, nullptr, true); }
 
   TComponent* HostComponent() override { return this; }
   TImageList* HostImages() const override { return images_; }
   bool IsContextMenu() const override { return true; }
   int TickInterval() const override { return tickInterval_; }
+
+  // While shown, the menu takes the keys (arrows, Enter, Esc, underlined
+  // letters) and closes when the mouse is pressed elsewhere.
+  bool MenuKeyDown(uint16_t key, TShiftState shift) override;
+  bool MenuKeyUp(uint16_t key, TShiftState shift) override;
+  void PressOutside() override;
 
  private:
   friend class TECSubMenu;

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "platform/bitmap.h"
+#include "uikit/language.h"
 #include "uikit/menu.h"
 
 namespace qs {
@@ -30,73 +31,92 @@ TECMenu* AddMenu(TCustomForm* form, TRect r) {
   return m;
 }
 
+// An entry owned by the form under a name, so that the form's language
+// file reaches its caption.
+TECMenuItem* Entry(TCustomForm* form, TECMenuItem* parent, const char* name, const char* caption) {
+  auto* item = new TECMenuItem(form);
+  item->SetName(name);
+  item->SetCaption(caption);
+  parent->Add(item);
+  return item;
+}
+
 }  // namespace
 
 void RegisterMenuForms() {
   RegisterForm("ECMenus", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TForm>(nullptr);
-    form->SetBounds(0, 0, 420, 260);
-    TImageList* images = SampleImages(form.get());
+    TCustomForm* f = form.get();
+    f->SetName("ECMenus");
+    f->SetCaption("Menus");
+    f->SetBounds(0, 0, 420, 260);
+    TImageList* images = SampleImages(f);
 
-    TECMenu* bar = AddMenu(form.get(), Rect(0, 0, 420, 22));
+    TECMenu* bar = AddMenu(f, Rect(0, 0, 420, 22));
     TECMenuItem* root = bar->Item();
     root->SetOrientation(ioHorizontal);
     root->SetColor(clBtnFace);
-    for (const char* c : {"&File", "&Edit", "&View", "&Help"}) {
-    TECMenuItem* e = root->AddItem(c);
-    e->AddItem("-");
-    e->SetMenuArrow(false);  // a bar entry opens downwards: no side arrow
-  }
+    const std::pair<const char*, const char*> barEntries[] = {
+        {"MIFile", "&File"}, {"MIEdit", "&Edit"}, {"MIView", "&View"}, {"MIHelp", "&Help"}};
+    for (const auto& [name, caption] : barEntries) {
+      TECMenuItem* e = Entry(f, root, name, caption);
+      e->AddItem("-");
+      e->SetMenuArrow(false);  // a bar entry opens downwards: no side arrow
+    }
     root->SetHotChild(root->Items(1));
 
-    TECMenu* tools = AddMenu(form.get(), Rect(0, 22, 420, 48));
+    TECMenu* tools = AddMenu(f, Rect(0, 22, 420, 48));
     tools->SetImages(images);
     TECMenuItem* t = tools->Item();
     t->SetOrientation(ioHorizontal);
     t->SetMenuStyle(msToolbar);
     t->SetButtonHeight(26);
     t->SetColor(clBtnFace);
-    t->AddItem("New")->SetImage(0);
-    t->AddItem("Open")->SetImage(1);
+    Entry(f, t, "TBNew", "New")->SetImage(0);
+    Entry(f, t, "TBOpen", "Open")->SetImage(1);
     TECMenuItem* sep = t->AddItem("");
     sep->SetKind(ikSeparator);
     sep->SetHeight(8);
-    TECMenuItem* zoom = t->AddItem("Zoom");
+    TECMenuItem* zoom = Entry(f, t, "TBZoom", "Zoom");
     zoom->SetKind(ikDropDown);
     zoom->SetImage(2);
-    TECMenuItem* bold = t->AddItem("Bold");
+    TECMenuItem* bold = Entry(f, t, "TBBold", "Bold");
     bold->SetKind(ikCheckBox);
     bold->SetChecked(true);
     bold->SetImage(3);
     t->SetHotChild(zoom);
 
     // The Edit list, with the Paste entry's submenu open beside it.
-    TECMenu* list = AddMenu(form.get(), Rect(40, 22 + 26 + 4, 40 + 170, 22 + 26 + 4 + 110));
+    TECMenu* list = AddMenu(f, Rect(40, 22 + 26 + 4, 40 + 170, 22 + 26 + 4 + 110));
     list->SetImages(images);
     TECMenuItem* l = list->Item();
     l->SetMargin(1);
-    TECMenuItem* cut = l->AddItem("Cu&t");
+    TECMenuItem* cut = Entry(f, l, "MICut", "Cu&t");
     cut->SetShortCutText("Ctrl+X");
     cut->SetImage(0);
-    l->AddItem("&Copy")->SetShortCutText("Ctrl+C");
-    TECMenuItem* paste = l->AddItem("&Paste");
-    paste->AddItem("Special");
+    Entry(f, l, "MICopy", "&Copy")->SetShortCutText("Ctrl+C");
+    TECMenuItem* paste = Entry(f, l, "MIPaste", "&Paste");
+    paste->AddItem("-");
     TECMenuItem* s2 = l->AddItem("");
     s2->SetKind(ikSeparator);
     s2->SetHeight(8);
-    TECMenuItem* wrap = l->AddItem("Word wrap");
+    TECMenuItem* wrap = Entry(f, l, "MIWordWrap", "&Word wrap");
     wrap->SetKind(ikCheckBox);
     wrap->SetChecked(true);
-    TECMenuItem* gone = l->AddItem("Undo");
-    gone->SetEnabled(false);
+    Entry(f, l, "MIUndo", "&Undo")->SetEnabled(false);
     l->SetHotChild(paste);
 
-    TECMenu* sub = AddMenu(form.get(), Rect(206, 22 + 26 + 4 + 40, 206 + 130, 22 + 26 + 4 + 40 + 42));
+    TECMenu* sub = AddMenu(f, Rect(206, 22 + 26 + 4 + 40, 206 + 130, 22 + 26 + 4 + 40 + 42));
     TECMenuItem* s = sub->Item();
     s->SetMargin(1);
-    s->AddItem("Special");
-    s->AddItem("As text");
+    Entry(f, s, "MISpecial", "&Special...");
+    Entry(f, s, "MIAsText", "As &text");
     s->SetHotChild(s->Items(0));
+
+    auto* language = new TECFormLanguage(f);
+    language->SetName("FLMenus");
+    language->SetExLanguage(kDefaultLanguage);
+    language->Loaded();
     return form;
   });
 }

@@ -605,11 +605,20 @@ void TECMenuItem::PaintItem(TCanvas& k) {
       x += k.TextWidth(before);
       const TFontStyles style = k.Font().Style;
       k.Font().Style |= fsUnderline;
-      const std::string hotChar = caption_.substr(amp + 1, 1);
+      // Whole characters, not bytes: the caption is UTF-8.
+      auto charEnd = [this](size_t i) {
+        do ++i;
+        while (i < caption_.size() && (static_cast<unsigned char>(caption_[i]) & 0xC0) == 0x80);
+        return i;
+      };
+      const size_t hotEnd = charEnd(amp + 1);
+      const std::string hotChar = caption_.substr(amp + 1, hotEnd - amp - 1);
       k.TextOut(x, y, hotChar);
       x += k.TextWidth(hotChar);
       k.Font().Style = style;
-      k.TextOut(x, y, caption_.substr(amp + 2, 100));
+      size_t restEnd = hotEnd;
+      for (int n = 0; n < 100 && restEnd < caption_.size(); ++n) restEnd = charEnd(restEnd);
+      k.TextOut(x, y, caption_.substr(hotEnd, restEnd - hotEnd));
     }
     if (!shortCutText_.empty()) k.TextOut(r.Right - offset_ - k.TextWidth(shortCutText_), y, shortCutText_);
   }

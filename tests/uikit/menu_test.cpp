@@ -224,6 +224,117 @@ TEST_F(MenuTest, RightClickPopsContextMenu) {
   EXPECT_EQ(cuts, 1);
 }
 
+TEST_F(MenuTest, AltSelectsTheBarAndKeysWalkIt) {
+  form->Menu = bar;
+  td::PressKey(*edit, VK_MENU);  // Alt pressed and released alone
+  EXPECT_TRUE(bar->Focused());
+  EXPECT_EQ(bar->Item()->HotChild(), file);
+  EXPECT_EQ(ListOf(file), nullptr);
+  td::PressKey(*bar, VK_RIGHT);
+  EXPECT_EQ(bar->Item()->HotChild(), editMenu);
+  td::PressKey(*bar, VK_DOWN);
+  ASSERT_NE(ListOf(editMenu), nullptr);
+  td::PressKey(*bar, VK_ESCAPE);  // the list closes, the bar stays selected
+  td::ProcessMessages();
+  EXPECT_EQ(ListOf(editMenu), nullptr);
+  EXPECT_EQ(bar->Item()->HotChild(), editMenu);
+  td::PressKey(*bar, VK_RETURN);  // Enter opens it again
+  EXPECT_NE(ListOf(editMenu), nullptr);
+  td::PressKey(*bar, VK_ESCAPE);
+  td::PressKey(*bar, VK_ESCAPE);  // Esc on the bar gives the focus back
+  td::ProcessMessages();
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(bar->Item()->HotChild(), nullptr);
+  // A second Alt leaves the bar as well.
+  td::PressKey(*edit, VK_MENU);
+  td::PressKey(*bar, VK_MENU);
+  EXPECT_TRUE(edit->Focused());
+  // Clicking elsewhere lets go of a selected bar.
+  td::PressKey(*edit, VK_MENU);
+  ASSERT_TRUE(bar->Focused());
+  td::Click(*edit, 5, 5);
+  EXPECT_TRUE(edit->Focused());
+  EXPECT_EQ(bar->Item()->HotChild(), nullptr);
+  // Alt with another key is no selection of the bar.
+  td::KeyDown(*edit, VK_MENU, ssAlt);
+  td::PressKey(*edit, VK_SHIFT, ssAlt | ssShift);
+  td::KeyUp(*edit, VK_MENU);
+  EXPECT_TRUE(edit->Focused());
+}
+
+TEST_F(MenuTest, UnderlinedLettersOpenAndExecute) {
+  form->Menu = bar;
+  open->SetCaption("&Open");
+  td::PressKey(*edit, 'E', ssAlt);
+  ASSERT_NE(ListOf(editMenu), nullptr);
+  EXPECT_TRUE(bar->Focused());
+  td::PressKey(*bar, 'F', ssAlt);  // another bar entry
+  td::ProcessMessages();
+  EXPECT_EQ(ListOf(editMenu), nullptr);
+  ASSERT_NE(ListOf(file), nullptr);
+  td::PressKey(*bar, 'O');  // the letter alone in the open list
+  td::ProcessMessages();
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(ListOf(file), nullptr);
+  EXPECT_TRUE(edit->Focused());
+  td::PressKey(*edit, 'O');  // without the bar selected a letter is text
+  EXPECT_EQ(opens, 1);
+  EXPECT_EQ(edit->Text(), "o");
+}
+
+TEST_F(MenuTest, CheckedActionShowsInItsEntry) {
+  auto* action = new TAction(form);
+  action->SetCaption("Grid");
+  TECMenuItem* grid = file->AddItem("");
+  grid->SetKind(ikCheckBox);
+  grid->SetAction(action);
+  action->SetChecked(true);
+  EXPECT_TRUE(grid->Checked());
+  TPoint f = Centre(*file);
+  td::MouseMove(*bar, f.X, f.Y);
+  td::Click(*bar, f.X, f.Y);
+  ASSERT_NE(ListOf(file), nullptr);
+  MoveInList(grid);
+  TPoint g = Centre(*grid);
+  td::Click(*ListOf(file), g.X + 1, g.Y + 1);
+  td::ProcessMessages();
+  EXPECT_FALSE(action->Checked());
+  EXPECT_FALSE(grid->Checked());
+}
+
+TEST_F(MenuTest, APopupMenuOpensOnRightClick) {
+  auto* menu = new TECContextMenu(form);
+  menu->Item()->AddItem("Cut");
+  auto* area = new TPanel(form);
+  area->SetBounds(150, 60, 200, 150);
+  area->SetParent(form);
+  area->SetPopupMenu(menu);
+  int pastes = 0;
+  menu->Item()->AddItem("&Paste")->OnClick = [&](TObject*) { ++pastes; };
+  td::Click(*area, 20, 10, mbRight);
+  ASSERT_NE(menu->PopupWindow(), nullptr);
+  EXPECT_TRUE(menu->PopupWindow()->Visible());
+  EXPECT_EQ(menu->PopupWindow()->Left(), area->ClientToScreen(TPoint{20, 10}).X);
+  // Keys reach the menu while the focus stays where it was.
+  td::PressKey(*edit, VK_DOWN);
+  td::PressKey(*edit, VK_DOWN);
+  EXPECT_EQ(menu->Item()->HotChild(), menu->Item()->Items(1));
+  td::PressKey(*edit, VK_RETURN);
+  EXPECT_EQ(pastes, 1);
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  EXPECT_EQ(edit->Text(), "");
+  td::Click(*area, 20, 10, mbRight);
+  td::PressKey(*edit, 'P');  // the underlined letter
+  EXPECT_EQ(pastes, 2);
+  td::Click(*area, 20, 10, mbRight);
+  td::PressKey(*edit, VK_ESCAPE);
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  td::Click(*area, 20, 10, mbRight);
+  td::Click(*area, 5, 5);  // a press elsewhere closes it
+  EXPECT_TRUE(WaitFor([&] { return menu->PopupWindow() == nullptr; }));
+  EXPECT_EQ(pastes, 2);
+}
+
 TEST(ContextMenu, PopupNearTheRightEdgeOpensLeftOfThePoint) {
   TForm form(nullptr);
   form.SetBounds(100, 100, 200, 100);
@@ -231,7 +342,7 @@ TEST(ContextMenu, PopupNearTheRightEdgeOpensLeftOfThePoint) {
   auto* menu = new TECContextMenu(&form);
   menu->Item()->AddItem("A rather long entry");
   const int x = Screen().Width() - 10;
-  menu->Popup(x, 100);
+  menu->Popup(x, 100, nullptr);
   ASSERT_NE(menu->PopupWindow(), nullptr);
   EXPECT_EQ(menu->PopupWindow()->Left() + menu->PopupWindow()->Width(), x);
 }
@@ -275,6 +386,7 @@ TEST(Toolbar, DropDownArrowPartAndHint) {
   EXPECT_EQ(bar->Hint(), "New");
   td::MouseMove(*bar, r.Right - 3, y);
   EXPECT_EQ(bar->Hint(), "Zoom");  // moving onto the next button shows its caption at once
+  EXPECT_TRUE(Application().HintShowing());
   EXPECT_EQ(zoom->MouseState(), 2);
   td::Click(*bar, r.Right - 3, y);  // the arrow part
   EXPECT_EQ(drops, 1);

@@ -101,6 +101,30 @@ TEST(MenuItem, VerticalMenuWithShortCutAndImage) {
   EXPECT_EQ(open->ItemRect().Right, list.ChildrenArea().Right);
 }
 
+// The upper half of a painted entry: the glyphs without the underline.
+std::vector<TColor> GlyphTops(const std::string& caption) {
+  Host host;
+  TECMenuItem list(nullptr);
+  list.SetMenu(&host);
+  list.AddItem(caption);
+  list.Layout();
+  const TRect a = list.ChildrenArea();
+  TBitmap b(a.Width(), a.Height());
+  list.PaintChildren(b.Canvas(), a.Width(), a.Height());
+  std::vector<TColor> pixels;
+  for (int y = 0; y < a.Height() / 2; ++y)
+    for (int x = 0; x < a.Width(); ++x) pixels.push_back(b.Pixel(x, y));
+  return pixels;
+}
+
+TEST(MenuItem, UnderlinedLetterIsAWholeCharacter) {
+  // A letter of more than one byte stays whole when underlined.
+  for (const char* word : {"Édition", "Жук"}) {
+    SCOPED_TRACE(word);
+    EXPECT_EQ(GlyphTops(std::string("&") + word), GlyphTops(word));
+  }
+}
+
 TEST(MenuItem, ToolbarEntryWidths) {
   Host host;
   TECMenuItem bar(nullptr);
