@@ -1,6 +1,7 @@
 #include "uikit/imagetrack.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "platform/bitmap.h"
 #include "platform/keys.h"
@@ -18,7 +19,64 @@ std::unique_ptr<TBitmap> CopyArea(const TBitmap& src, int x, int y, int w, int h
   return out;
 }
 
+constexpr TColor kKey = RGB(255, 0, 255);
+
+// Pictures are drawn lying (horizontal track); a vertical track gets them
+// turned, x for y.
+std::shared_ptr<TBitmap> Picture(int w, int h, bool turned, const std::function<TColor(int x, int y)>& pixel) {
+  auto b = std::make_shared<TBitmap>(turned ? h : w, turned ? w : h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      if (turned)
+        b->SetPixel(y, x, pixel(x, y));
+      else
+        b->SetPixel(x, y, pixel(x, y));
+    }
+  return b;
+}
+
 }  // namespace
+
+TTrackPictures DrawTrackPictures(TTrackOrientation orientation) {
+  const bool turned = orientation == toVertical;
+  const TColor shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
+  const TColor dark = ColorToRGB(cl3DDkShadow), face = ColorToRGB(clBtnFace);
+  constexpr int kGroove = 8, kTop = 2, kBottom = 5;  // the groove's rows within 8
+  // The groove: shadow above, dark inside, light below; the ends round off.
+  auto groove = [&](int x, int y, int w, bool start, bool end) -> TColor {
+    if (y < kTop || y > kBottom) return kKey;
+    if ((start && x == 0) || (end && x == w - 1)) return y == kTop || y == kBottom ? kKey : shadow;
+    if (y == kTop) return shadow;
+    if (y == kBottom) return light;
+    return dark;
+  };
+  TTrackPictures p;
+  p.First = Picture(3, kGroove, turned, [&](int x, int y) { return groove(x, y, 3, true, false); });
+  p.Center = Picture(8, kGroove, turned, [&](int x, int y) { return groove(x, y, 8, false, false); });
+  p.Last = Picture(3, kGroove, turned, [&](int x, int y) { return groove(x, y, 3, false, true); });
+  constexpr int kW = 11, kH = 18;
+  p.Button = Picture(4 * kW, kH, turned, [&](int x, int y) -> TColor {
+    const int frame = x / kW, fx = x % kW;
+    const bool cornerX = fx == 0 || fx == kW - 1, cornerY = y == 0 || y == kH - 1;
+    if (cornerX && cornerY) return kKey;  // rounded corners let the groove show
+    const TColor body = frame == 1 ? light : frame == 3 ? face : RGB(200, 200, 196);
+    if (cornerX || cornerY) return frame == 3 ? shadow : (fx == 0 || y == 0 ? light : dark);
+    if (frame != 3 && (y == kH / 2 - 2 || y == kH / 2 + 1) && fx > 2 && fx < kW - 3) return shadow;  // grip lines
+    return body;
+  });
+  p.ButtonWidth = turned ? kH : kW;
+  p.ButtonHeight = turned ? kW : kH;
+  return p;
+}
+
+void ApplyTrackPictures(TECImageTrack& track, const TTrackPictures& pictures) {
+  track.SetFirstTrackPicture(pictures.First);
+  track.SetCenterTrackPicture(pictures.Center);
+  track.SetLastTrackPicture(pictures.Last);
+  track.SetButtonPicture(pictures.Button);
+  track.SetButtonWidth(pictures.ButtonWidth);
+  track.SetButtonHeight(pictures.ButtonHeight);
+}
 
 TECImageTrack::TECImageTrack(TComponent* owner) : TCustomControl(owner) {
   color_ = clBtnFace;
@@ -73,14 +131,14 @@ QS_INT_SETTER(BottomOffset, bottomOffset_)
 void TECImageTrack::SetMin(int v) {
   if (v == min_ || v > max_) return;
   min_ = v;
-  SetPosition(position_);
+  SetPosition(std::clamp(position_, min_, max_));
   Invalidate();
 }
 
 void TECImageTrack::SetMax(int v) {
   if (v == max_ || v < min_) return;
   max_ = v;
-  SetPosition(position_);
+  SetPosition(std::clamp(position_, min_, max_));
   Invalidate();
 }
 

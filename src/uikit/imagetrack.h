@@ -19,6 +19,17 @@ enum TImageTrackStyle : uint8_t { itsTrack, itsScroll };
 using TOnPaintEvent = std::function<void(TObject* sender, TBitmap& bitmap)>;
 using TTrackPicture = std::shared_ptr<TBitmap>;
 
+// The program's own slider pictures: a sunken groove and a thumb strip
+// of four frames (normal, hot, unused, disabled), 11 x 18 pixels each
+// (18 x 11 for a vertical track), keyed by magenta corners.
+struct TTrackPictures {
+  TTrackPicture First, Center, Last, Button;
+  int ButtonWidth = 0, ButtonHeight = 0;
+};
+TTrackPictures DrawTrackPictures(TTrackOrientation orientation);
+// Gives a track the pictures and button size.
+void ApplyTrackPictures(class TECImageTrack& track, const TTrackPictures& pictures);
+
 class TECImageTrack : public TCustomControl {
  public:
   explicit TECImageTrack(TComponent* owner);
