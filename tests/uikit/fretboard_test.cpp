@@ -79,8 +79,9 @@ TEST_F(FretboardTest, ASecondClickLiftsTheFinger) {
 }
 
 TEST_F(FretboardTest, ClicksAtTheBoardsOwnPointsFindThatStringAndFret) {
-  // A height that leaves spare pixels (143 = 7 x 20 + 3), in every direction.
-  board->SetHeight(143);
+  // A height that leaves more spare pixels than half a string's band
+  // (69 = 7 x 9 + 6), in every direction.
+  board->SetHeight(69);
   td::ShowAndWait(*form);
   EXPECT_EQ(board->GetFretPoint(0, 24).X, 694);
   for (TECGuitarDirection d : {gdLeftTop, gdRightTop, gdLeftBottom, gdRightBottom}) {
@@ -99,9 +100,9 @@ TEST_F(FretboardTest, ClicksAtTheBoardsOwnPointsFindThatStringAndFret) {
   // Bottom directions draw string 0 lowest, top directions highest.
   board->SetDirection(gdLeftBottom);
   EXPECT_GT(board->StringY(0), board->StringY(5));
-  EXPECT_EQ(board->StringY(5), 20);
+  EXPECT_EQ(board->StringY(5), 9);
   board->SetDirection(gdLeftTop);
-  EXPECT_EQ(board->StringY(5), 143 - 20);
+  EXPECT_EQ(board->StringY(5), 69 - 9);
 }
 
 TEST_F(FretboardTest, ValuesAreClampedAndStringsOutsideIgnored) {
