@@ -57,6 +57,12 @@ void TItemScrollBar::SetParentColor(bool v) {
   }
 }
 
+void TItemScrollBar::SetSmooth(bool v) {
+  if (v == smooth_) return;
+  smooth_ = v;
+  control_.UpdateScrollBars();  // a smooth line is a tenth of the page
+}
+
 void TItemScrollBar::SetIncrement(int v) { increment_ = std::clamp(v, 1, 32767); }
 
 void TItemScrollBar::SetMargin(int v) {

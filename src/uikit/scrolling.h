@@ -43,7 +43,7 @@ class TItemScrollBar {
   int Range() const { return range_; }
   void SetRange(int v);
   bool Smooth() const { return smooth_; }
-  void SetSmooth(bool v) { smooth_ = v; }
+  void SetSmooth(bool v);
   // 0 stores the standard thickness.
   int Size() const { return size_; }
   void SetSize(int v);
