@@ -26,6 +26,7 @@
 #include "uikit/menu.h"
 #include "uikit/messagebox.h"
 #include "uikit/timepicker.h"
+#include "uikit/uicontrolsform.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ void RegisterProgramForms() {
   RegisterCalculatorForms();
   RegisterTimePickerForms();
   RegisterMenuForms();
+  RegisterUiControlForms();
 }
 
 }  // namespace
