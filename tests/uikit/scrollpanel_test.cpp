@@ -3,6 +3,10 @@
 // disappear at its ends; dragging never takes it past where it began.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <thread>
+
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
@@ -12,6 +16,17 @@ namespace qs {
 namespace {
 
 namespace td = testdriver;
+
+// Runs the message loop until cond holds or ms have passed.
+bool WaitFor(const std::function<bool()>& cond, int ms = 3000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    td::ProcessMessages();
+    if (cond()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
 
 class ScrollPanelTest : public ::testing::Test {
  protected:
@@ -62,6 +77,23 @@ TEST_F(ScrollPanelTest, ArrowButtonsMoveTheContentByWholeSteps) {
   }
   EXPECT_FALSE(Shows(0));
   EXPECT_EQ(panel->OffsetX(), 0);
+}
+
+TEST_F(ScrollPanelTest, AHeldButtonRepeatsUntilReleased) {
+  panel->TimeOut = 5;
+  child->SetBounds(10, 40, 300, 20);
+  panel->UpdateScrollButtons();
+  td::ShowAndWait(*form);
+  TECButtonScroll& right = *panel->ArrowButton(2);
+  td::MouseDown(right, 7, 7);
+  EXPECT_TRUE(WaitFor([&] { return panel->OffsetX() >= 3; }));
+  td::MouseUp(right, 7, 7);
+  const int moved = panel->OffsetX();
+  EXPECT_EQ(child->Left(), 10 - moved);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // ten intervals
+  td::ProcessMessages();
+  EXPECT_EQ(panel->OffsetX(), moved);  // the repeats stop with the release
+  EXPECT_FALSE(right.Pressed());
 }
 
 TEST_F(ScrollPanelTest, DraggingStopsWhereTheContentWasLaidOut) {
