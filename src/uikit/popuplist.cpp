@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/bitmap.h"
+#include "platform/forms.h"
 #include "platform/keys.h"
 #include "uikit/frames.h"
 
@@ -18,6 +19,8 @@ TECPopupMenu::TECPopupMenu(TWinControl* ownerControl) : TEcPopupWindow(ownerCont
   f.Color = clBlack;
   SetFont(f);
   SetBounds(0, 0, 200, 4);
+  // A window of the main window: above it, without a task-bar button.
+  SetPopupParent(Application().MainForm());
   if (owner_) owner_->FreeNotification(this);
 }
 

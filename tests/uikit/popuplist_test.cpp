@@ -129,6 +129,16 @@ TEST_F(PopupListTest, TheOwnerLosingTheFocusClosesTheList) {
   EXPECT_TRUE(chosen.empty());
 }
 
+TEST_F(PopupListTest, TheListBelongsToTheMainWindowAndOutlivesIt) {
+  Application().SetMainForm(form);
+  Open();
+  EXPECT_EQ(list->PopupParent(), form);
+  EXPECT_FALSE(list->Active());
+  delete form;  // the owner control goes too: the list closes
+  form = nullptr;
+  EXPECT_TRUE(Closed());
+}
+
 TEST_F(PopupListTest, AnEmptyListWithoutFooterDoesNotShow) {
   auto* empty = new TECPopupMenu(owner);
   EXPECT_EQ(empty->CurrentIndex(), -1);
