@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/bitmap.h"
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/fretboard.h"
@@ -129,6 +130,31 @@ TEST_F(FretboardTest, TinyBoardsAndNegativeCountsStaySafe) {
   td::Click(*board, 29, 4);
   EXPECT_GE(board->CellWidth(23), 1);
   EXPECT_GE(board->StringSpacing(), 1);
+}
+
+TEST_F(FretboardTest, PaintShowsPanelFretsDotsAndFingers) {
+  board->SetFret(2, 3);  // a finger in cell 1 (40 .. 79 wide cells: 60 .. 99)
+  td::ShowAndWait(*form);
+  auto shot = GrabControl(*board);
+  const TPoint finger = board->GetFretPoint(2, 2);
+  struct Case {
+    int x, y;
+    TColor color;
+  };
+  const Case cases[] = {
+      {5, 5, clBlack},                         // the panel
+      {30, 130, RGB(128, 128, 0)},             // a cell
+      {60, 130, clWhite},                      // the fret line after cell 0
+      {59, 130, clGray},
+      {62, 130, RGB(66, 64, 64)},
+      {finger.X, finger.Y - 5, RGB(255, 255, 0)},  // the finger
+      {30, 60, clWhite},                       // string 2
+      {30, 61, RGB(66, 64, 64)},
+      // A single dot in cell V (from 20 + 40 + 39 + 38 + 37 = 174, 36 wide)
+      // at the board's middle, 70.
+      {174 + 36 / 2, 75, RGB(238, 238, 227)},
+  };
+  for (const Case& c : cases) EXPECT_EQ(shot->Pixel(c.x, c.y), c.color) << c.x << "," << c.y;
 }
 
 }  // namespace

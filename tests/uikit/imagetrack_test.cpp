@@ -143,5 +143,22 @@ TEST_F(ImageTrackTest, MinEqualToMaxPutsTheButtonAtTheTrackStart) {
   EXPECT_EQ(track->Position(), 0);
 }
 
+TEST_F(ImageTrackTest, PicturesShowWithoutTheirKeyAndOnPaintDrawsLast) {
+  track->SetPosition(50);  // button centre at 60
+  track->OnPaint = [this](TObject* sender, TBitmap& bitmap) {
+    EXPECT_EQ(sender, track);
+    bitmap.SetPixel(100, 1, clRed);
+  };
+  td::ShowAndWait(*form);
+  auto shot = GrabControl(*track);
+  const TColor key = RGB(255, 0, 255);
+  for (int y = 0; y < shot->Height(); ++y)
+    for (int x = 0; x < shot->Width(); ++x) ASSERT_NE(shot->Pixel(x, y), key) << x << "," << y;
+  EXPECT_EQ(shot->Pixel(100, 1), clRed);
+  EXPECT_EQ(shot->Pixel(100, 0), ColorToRGB(clBtnFace));  // the background
+  EXPECT_EQ(shot->Pixel(100, 9), ColorToRGB(cl3DDkShadow));  // inside the groove
+  EXPECT_EQ(shot->Pixel(60, 10), RGB(200, 200, 196));  // the button's face
+}
+
 }  // namespace
 }  // namespace qs

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/bitmap.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
@@ -127,6 +128,19 @@ TEST_F(PopupListTest, TheOwnerLosingTheFocusClosesTheList) {
   other->SetFocus();
   EXPECT_TRUE(Closed());
   EXPECT_TRUE(chosen.empty());
+}
+
+TEST_F(PopupListTest, LinesUpToThePointedOneShowOnNavy) {
+  Open();
+  const int l = list->LineHeight();
+  td::MouseMove(*list, 20, 3 * l + 2);
+  auto shot = GrabControl(*list);
+  const TColor navy = RGB(0, 0, 128);
+  EXPECT_EQ(shot->Pixel(150, 0), navy);
+  EXPECT_EQ(shot->Pixel(150, 4 * l - 1), navy);
+  EXPECT_EQ(shot->Pixel(150, 4 * l), ColorToRGB(clWindow));
+  EXPECT_EQ(shot->Pixel(150, list->Height() - l - 9), ColorToRGB(clBtnFace));  // the footer strip
+  EXPECT_EQ(shot->Pixel(1, list->Height() - 1), ColorToRGB(clBtnFace));
 }
 
 TEST_F(PopupListTest, TheListBelongsToTheMainWindowAndOutlivesIt) {
