@@ -38,8 +38,6 @@ class TECButtonScroll : public TCustomControl {
   std::unique_ptr<TTimer> timer_;
 };
 
-using TECOnPaintEvent = std::function<void(TObject* sender)>;
-
 class TECScrollPanel : public TPanel {
  public:
   explicit TECScrollPanel(TComponent* owner);
@@ -74,7 +72,7 @@ class TECScrollPanel : public TPanel {
   // A background picture, tiled; setting copies it, an empty one clears it.
   const TBitmap* WallPaper() const { return wallPaper_.get(); }
   void SetWallPaper(const TBitmap* picture);
-  TECOnPaintEvent OnPaint;
+  // OnPaint (inherited) runs at the end of every paint.
 
   // How far the content has been moved left and up from where it was laid
   // out.

@@ -7,6 +7,7 @@
 #include <functional>
 #include <thread>
 
+#include "platform/bitmap.h"
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
@@ -126,6 +127,29 @@ TEST_F(ScrollPanelTest, AddingAChildLaysTheButtonsOutOnce) {
   EXPECT_EQ(panel->ArrowButton(3)->BoundsRect(), Rect(80, 80, 94, 94));
   delete below;
   EXPECT_FALSE(Shows(3));
+}
+
+TEST_F(ScrollPanelTest, AWallpaperIsTiledAndAnEmptyOneClearsIt) {
+  TBitmap tile(4, 4);
+  for (int y = 0; y < 4; ++y)
+    for (int x = 0; x < 4; ++x) tile.SetPixel(x, y, x == 0 && y == 0 ? clRed : clLime);
+  panel->SetWallPaper(&tile);
+  tile.SetPixel(1, 1, clBlue);  // the panel keeps its own copy
+  int paints = 0;
+  panel->OnPaint = [&](TObject* sender) {
+    EXPECT_EQ(sender, panel);
+    ++paints;
+  };
+  td::ShowAndWait(*form);
+  auto shot = GrabControl(*panel);
+  EXPECT_GT(paints, 0);
+  EXPECT_EQ(shot->Pixel(40, 20), clRed);  // tiles from the client origin
+  EXPECT_EQ(shot->Pixel(41, 21), clLime);
+  TBitmap empty;
+  panel->SetWallPaper(&empty);
+  EXPECT_EQ(panel->WallPaper(), nullptr);
+  panel->Repaint();  // an empty picture must not tile for ever
+  EXPECT_EQ(GrabControl(*panel)->Pixel(40, 20), ColorToRGB(panel->Color()));
 }
 
 }  // namespace
