@@ -47,6 +47,12 @@ TEST_F(ScrollingTest, RangesFollowTheChildrenAndPositionsAreClamped) {
   V().SetPosition(900);
   EXPECT_EQ(V().Position(), 700);
   EXPECT_EQ(tall->Top(), -700);
+  V().SetVisible(false);  // no bar: back to the start, and no scrolling
+  EXPECT_FALSE(V().IsScrollBarVisible());
+  EXPECT_EQ(tall->Top(), 0);
+  V().SetPosition(100);
+  EXPECT_EQ(V().Position(), 0);
+  V().SetVisible(true);
   tall->SetHeight(200);
   box->Realign();
   EXPECT_FALSE(V().IsScrollBarVisible());

@@ -102,11 +102,13 @@ TEST_F(ScrollPanelTest, DraggingStopsWhereTheContentWasLaidOut) {
   td::MouseDown(*panel, 50, 10);
   td::MouseMove(*panel, 30, 10);  // 20 to the left
   EXPECT_EQ(child->Left(), -10);
+  EXPECT_EQ(Screen().Cursor(), crHandPoint);
   EXPECT_EQ(panel->OffsetX(), 20);
   td::MouseMove(*panel, 70, 10);  // 40 to the right: only the 20 it moved
   EXPECT_EQ(child->Left(), 10);
   EXPECT_EQ(panel->OffsetX(), 0);
   td::MouseUp(*panel, 70, 10);
+  EXPECT_EQ(Screen().Cursor(), crDefault);
   td::MouseMove(*panel, 20, 10);  // no drag after the release
   EXPECT_EQ(child->Left(), 10);
 }
