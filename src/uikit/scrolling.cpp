@@ -195,6 +195,16 @@ TECFlatScrollBar::TECFlatScrollBar(TComponent* owner, TItemScrollBar& item) : TC
   SetVisible(false);
 }
 
+TECFlatScrollBar::~TECFlatScrollBar() = default;
+
+void TECFlatScrollBar::Repeat() {
+  if (repeat_->Interval() != RepeatDelay) repeat_->SetInterval(RepeatDelay);
+  // A held track part stops once the thumb has reached the pointer.
+  if (repeatCode_ == scPageUp && lastP_ >= ThumbStart()) return;
+  if (repeatCode_ == scPageDown && lastP_ < ThumbStart() + ThumbLength()) return;
+  item_.ScrollMessage(repeatCode_);
+}
+
 void TECFlatScrollBar::SetParams(int max, int page, int position) {
   if (max == max_ && page == page_ && position == position_) return;
   max_ = max, page_ = std::max(1, page), position_ = position;
@@ -270,16 +280,19 @@ void TECFlatScrollBar::MouseDown(TMouseButton button, TShiftState shift, int x, 
   TCustomControl::MouseDown(button, shift, x, y);
   if (button != mbLeft) return;
   const int p = Along(x, y);
+  lastP_ = p;
   pressed_ = PartAt(p);
-  switch (pressed_) {
-    case hFirst: item_.ScrollMessage(scLineUp); break;
-    case hSecond: item_.ScrollMessage(scLineDown); break;
-    case hThumb:
-      dragging_ = true;
-      grab_ = p - ThumbStart();
-      dragPos_ = position_;
-      break;
-    default: item_.ScrollMessage(p < ThumbStart() ? scPageUp : scPageDown); break;
+  if (pressed_ == hThumb) {
+    dragging_ = true;
+    grab_ = p - ThumbStart();
+    dragPos_ = position_;
+  } else {
+    repeatCode_ = pressed_ == hFirst ? scLineUp : pressed_ == hSecond ? scLineDown
+                                                : p < ThumbStart() ? scPageUp : scPageDown;
+    item_.ScrollMessage(repeatCode_);
+    repeat_ = std::make_unique<TTimer>(nullptr);
+    repeat_->SetInterval(FirstDelay);
+    repeat_->OnTimer = [this](TObject*) { Repeat(); };
   }
   Invalidate();
 }
@@ -287,6 +300,7 @@ void TECFlatScrollBar::MouseDown(TMouseButton button, TShiftState shift, int x, 
 void TECFlatScrollBar::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   const int p = Along(x, y);
+  lastP_ = p;
   if (dragging_) {
     dragPos_ = PositionAt(p - grab_);
     item_.ScrollMessage(scTrack, dragPos_);
@@ -301,6 +315,7 @@ void TECFlatScrollBar::MouseMove(TShiftState shift, int x, int y) {
 
 void TECFlatScrollBar::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
+  repeat_.reset();
   if (dragging_) {
     dragging_ = false;
     item_.ScrollMessage(scPosition, PositionAt(Along(x, y) - grab_));

@@ -2,6 +2,7 @@
 // A bordered scroll box with flat scroll bars of its own drawing, whose
 // scroll ranges follow its child controls.
 #include <cstdint>
+#include <memory>
 
 #include "platform/controls.h"
 #include "platform/forms.h"
@@ -11,6 +12,7 @@ namespace qs {
 
 class TECScrolling;
 class TECFlatScrollBar;
+class TTimer;
 
 enum TScrollBarStyle : uint8_t { ssRegular, ssFlat, ssHotTrack };
 // The standard arrow size and thickness of a scroll bar.
@@ -94,7 +96,12 @@ class TItemScrollBar {
 class TECFlatScrollBar : public TCustomControl {
  public:
   TECFlatScrollBar(TComponent* owner, TItemScrollBar& item);
+  ~TECFlatScrollBar() override;
   const char* ClassName() const override { return "TECFlatScrollBar"; }
+  // A held arrow or track part repeats its step: first after FirstDelay,
+  // then every RepeatDelay milliseconds.
+  int FirstDelay = 300;
+  int RepeatDelay = 50;
   // The platform side: range Min .. Max, a page, the position.
   void SetParams(int max, int page, int position);
   int Max() const { return max_; }
@@ -119,7 +126,11 @@ class TECFlatScrollBar : public TCustomControl {
   int PositionAt(int thumbStart) const;
   enum THot : uint8_t { hNone, hFirst, hSecond, hThumb };
   THot PartAt(int p) const;
+  void Repeat();
   TItemScrollBar& item_;
+  std::unique_ptr<TTimer> repeat_;
+  TScrollCode repeatCode_ = scEndScroll;
+  int lastP_ = 0;
   int max_ = 0, page_ = 1, position_ = 0;
   bool dragging_ = false;
   int grab_ = 0, dragPos_ = 0;

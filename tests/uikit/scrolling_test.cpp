@@ -3,6 +3,10 @@
 // the thumb and the wheel scroll the children.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <functional>
+#include <thread>
+
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
@@ -13,6 +17,17 @@ namespace qs {
 namespace {
 
 namespace td = testdriver;
+
+// Runs the message loop until cond holds or ms have passed.
+bool WaitFor(const std::function<bool()>& cond, int ms = 3000) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end) {
+    td::ProcessMessages();
+    if (cond()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
 
 class ScrollingTest : public ::testing::Test {
  protected:
@@ -106,6 +121,28 @@ TEST_F(ScrollingTest, ArrowsTrackThumbAndWheelScroll) {
   EXPECT_EQ(V().Position(), 700);
   td::MouseUp(Bar(), x, now + 300);
   EXPECT_EQ(tall->Top(), -700);
+}
+
+TEST_F(ScrollingTest, AHeldArrowOrTrackRepeats) {
+  td::ShowAndWait(*form);
+  Bar().FirstDelay = Bar().RepeatDelay = 5;
+  const int x = Bar().Width() / 2;
+  td::MouseDown(Bar(), x, 290);
+  EXPECT_TRUE(WaitFor([&] { return V().Position() >= 3 * 8; }));
+  td::MouseUp(Bar(), x, 290);
+  const int held = V().Position();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // ten intervals
+  td::ProcessMessages();
+  EXPECT_EQ(V().Position(), held);
+  // The track repeats pages until the thumb reaches the pointer.
+  auto thumbUnderPointer = [&] { return Bar().ThumbStart() <= 200 && 200 < Bar().ThumbStart() + Bar().ThumbLength(); };
+  td::MouseDown(Bar(), x, 200);
+  EXPECT_TRUE(WaitFor(thumbUnderPointer));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  td::ProcessMessages();
+  EXPECT_TRUE(thumbUnderPointer());  // not on to the end, where the thumb starts at 204
+  EXPECT_GT(V().Position(), held);
+  td::MouseUp(Bar(), x, 200);
 }
 
 TEST_F(ScrollingTest, SmoothScrollingMovesAPageInTwelveSteps) {
