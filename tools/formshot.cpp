@@ -28,6 +28,7 @@
 #include "uikit/pagecontrol.h"
 #include "uikit/skin.h"
 #include "uikit/timepicker.h"
+#include "uikit/uicontrolsform.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ void RegisterProgramForms() {
   RegisterMenuForms();
   RegisterSkinForms();
   RegisterPageControlForms();
+  RegisterUiControlForms();
 }
 
 }  // namespace

@@ -832,6 +832,7 @@ void TWinControl::InsertControl(TControl* c) {
     controls_.insert(it, c);
   }
   c->parent_ = this;
+  if (!Destroying()) ControlListChanged(c, true);
 }
 
 void TWinControl::RemoveControl(TControl* c) {
@@ -856,6 +857,7 @@ void TWinControl::RemoveControl(TControl* c) {
   }
   c->parent_ = nullptr;
   if (c->align_ != alNone && !Destroying()) Realign();
+  if (!Destroying()) ControlListChanged(c, false);
 }
 
 void TWinControl::SetParent(TWinControl* parent) {

@@ -375,6 +375,9 @@ class TWinControl : public TControl {
   void ColorChanged() override;
   void CaptionChanged() override;
   virtual void AlignControls(TRect& clientRect);
+  // A child control was put on the control (inserted) or taken off it;
+  // called after the change, not while the control is being destroyed.
+  virtual void ControlListChanged(TControl* child, bool inserted) { (void)child, (void)inserted; }
   void BoundsChanged() override;
   // The size changed: buffer, children, Resize.
   void SizeChanged();

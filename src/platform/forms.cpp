@@ -166,7 +166,11 @@ void TCustomForm::ApplyWindowFlags() {
   }
   w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate_);
   const bool shown = w->isVisible();
-  w->setWindowFlags(flags);
+  QWidget* owner = popupParent_ ? popupParent_->Widget() : nullptr;
+  if (w->parentWidget() != owner)
+    w->setParent(owner, flags);  // a window with a parent widget is that window's transient
+  else
+    w->setWindowFlags(flags);
   // Fixed borders keep the size the form gives.
   if (borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow)
     w->setFixedSize(Width(), Height());
@@ -190,6 +194,14 @@ void TCustomForm::SetBounds(int left, int top, int width, int height) {
 void TCustomForm::SetBorderStyle(TFormBorderStyle v) {
   if (v == borderStyle_) return;
   borderStyle_ = v;
+  ApplyWindowFlags();
+}
+
+void TCustomForm::SetPopupParent(TCustomForm* owner) {
+  if (owner == popupParent_ || owner == this) return;
+  if (popupParent_) popupParent_->RemoveFreeNotification(this);
+  popupParent_ = owner;
+  if (owner) owner->FreeNotification(this);
   ApplyWindowFlags();
 }
 
@@ -535,6 +547,12 @@ void TCustomForm::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component == activeControl_) activeControl_ = nullptr;
   if (operation == opRemove && component == Menu) Menu = nullptr;
   if (operation == opRemove && component == dockHost_) dockHost_ = nullptr;
+  if (operation == opRemove && component == popupParent_) {
+    // Out from under the window before it goes, which would take this
+    // window's widget with it.
+    popupParent_ = nullptr;
+    ApplyWindowFlags();
+  }
 }
 
 bool TCustomForm::PreviewKeyDown(uint16_t& key, TShiftState shift) {

@@ -125,6 +125,10 @@ class TCustomForm : public TCustomControl {
   // drop-down lists, hints, palettes). Set before the form is shown.
   bool NoActivate() const { return noActivate_; }
   void SetNoActivate(bool v);
+  // The window this one belongs to: it stays above that window and shows
+  // no task-bar button of its own. Forgotten when that window goes.
+  TCustomForm* PopupParent() const { return popupParent_; }
+  void SetPopupParent(TCustomForm* owner);
 
   // Docking: the form becomes a control of the dock site (aligned as
   // given) and floats again as a window of the size it had before. A site
@@ -223,6 +227,7 @@ class TCustomForm : public TCustomControl {
   TFormStyle formStyle_ = fsNormal;
   TWinControl* activeControl_ = nullptr;
   bool noActivate_ = false;
+  TCustomForm* popupParent_ = nullptr;
   TRect undockBounds_;
   TWinControl* dockHost_ = nullptr;
   bool dockDragArmed_ = false, dockDragging_ = false;
