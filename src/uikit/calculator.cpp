@@ -175,6 +175,18 @@ void TECPopupCalculator::PopupKeyDown(uint16_t key) {
   else if (key == VK_ESCAPE && calc_->OnResult) calc_->OnResult(2);
 }
 
+void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
+  if (shift == 0) PopupKeyDown(key);
+  key = 0;
+}
+
+void TECPopupCalculator::KeyPress(char16_t& key) {
+  // Backspace arrives as a key-down and as a character; the key-down has
+  // already taken one character away.
+  if (key != TECCalculatorEngine::kBackspace && key < 0x80) PopupKey(static_cast<char>(key));
+  key = 0;
+}
+
 void TECPopupCalculator::PopupKey(char key) {
   const char dec = FormatSettings().DecimalSeparator;
   if (key == ',' || key == '.' || key == dec) key = '.';

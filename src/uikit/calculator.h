@@ -63,6 +63,9 @@ class TECPopupCalculator : public TEcPopupWindow {
   void PopupKey(char key);
   // A key-down the edit control forwards (Backspace, Esc).
   void PopupKeyDown(uint16_t key);
+  // Keys the edit control forwards while the drop-down is open.
+  void KeyDown(uint16_t& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
 
  private:
   TECLocCalculator* calc_;
