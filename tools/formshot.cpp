@@ -22,9 +22,12 @@
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
 #include "uikit/calculator.h"
+#include "uikit/calendar.h"
+#include "uikit/gridstring.h"
 #include "uikit/language.h"
 #include "uikit/menu.h"
 #include "uikit/messagebox.h"
+#include "uikit/propertygrid.h"
 #include "uikit/timepicker.h"
 
 namespace {
@@ -46,6 +49,9 @@ void RegisterProgramForms() {
   RegisterCalculatorForms();
   RegisterTimePickerForms();
   RegisterMenuForms();
+  RegisterCalendarForms();
+  RegisterStringGridForms();
+  RegisterPropertyGridForms();
 }
 
 }  // namespace

@@ -61,7 +61,11 @@ void RefuseValue(TEditType type, const std::string& text) {
     case etTime: message = PickerText(3, "'%s' is not a valid time."); break;
     case etString: return;
   }
-  ShowMessageBlock(Application().Title, Format(message.c_str(), text.c_str()), kMessageWarning, kMessageOk);
+  // The text goes where the message has "%s" (a translation is not a
+  // format to trust).
+  const size_t at = message.find("%s");
+  if (at != std::string::npos) message.replace(at, 2, text);
+  ShowMessageBlock(Application().Title, message, kMessageWarning, kMessageOk);
 }
 
 // ------------------------------------------------------------ TPopupListbox
@@ -580,8 +584,18 @@ void TInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
   TDropDownEdit::KeyDown(key, shift);
 }
 
-void TInplaceEdit::DoExit() {
-  TDropDownEdit::DoExit();
+void TInplaceEdit::StartRepeat(int firstMs, int nextMs) {
+  repeatTimer_ = std::make_unique<TTimer>(nullptr);
+  repeatTimer_->SetInterval(firstMs);
+  repeatTimer_->OnTimer = [this, nextMs](TObject*) {
+    repeatTimer_->SetInterval(nextMs);
+    RepeatStep();
+  };
+  repeatTimer_->SetEnabled(true);
 }
+
+void TInplaceEdit::StopRepeat() { repeatTimer_.reset(); }
+
+void TInplaceEdit::ButtonUp(TMouseButton, bool) { StopRepeat(); }
 
 }  // namespace qs

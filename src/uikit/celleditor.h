@@ -12,6 +12,7 @@
 
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
+#include "platform/timers.h"
 #include "uikit/editvalue.h"
 
 namespace qs {
@@ -189,11 +190,19 @@ class TInplaceEdit : public TDropDownEdit {
   void SetTextQuietly(const std::string& text);
 
   void KeyDown(uint16_t& key, TShiftState shift) override;
-  void DoExit() override;
+  bool Repeating() const { return repeatTimer_ != nullptr; }
 
  protected:
+  // Up-down buttons: RepeatStep runs after firstMs while the button is
+  // held, then every nextMs.
+  void StartRepeat(int firstMs, int nextMs);
+  void StopRepeat();
+  virtual void RepeatStep() {}
+  void ButtonUp(TMouseButton button, bool wasPressed) override;
+
   bool settingText_ = false;
   TCustomGrid* grid_;
+  std::unique_ptr<TTimer> repeatTimer_;
 };
 
 // The text of a message of the pickers' and edit controls' own record in
