@@ -114,11 +114,12 @@ void TECCalendar::DrawCell(int col, int row, const TRect& rect, TGridDrawState s
   TCanvas& c = Canvas();
   const bool selected = (state & gdSelected) && row > 0;
   c.Brush().Style = bsSolid;
-  c.Brush().Color = selected ? clHighlight : (row == 0 ? FixedColor() : Color());
+  c.Brush().Color = ColorToRGB(selected ? clHighlight : (row == 0 ? FixedColor() : Color()));
   c.FillRect(rect);
   c.Font() = Font();
-  if (selected) c.Font().Color = clHighlightText;
-  else if (model_.IsWeekendColumn(col)) c.Font().Color = WeekendColor;
+  c.Font().Color = ColorToRGB(c.Font().Color);
+  if (selected) c.Font().Color = ColorToRGB(clHighlightText);
+  else if (model_.IsWeekendColumn(col)) c.Font().Color = ColorToRGB(WeekendColor);
   const std::string text = CellText(col, row);
   if (text.empty()) return;
   c.Brush().Style = bsClear;
@@ -152,10 +153,10 @@ void TECLocCalendar::DrawCell(int col, int row, const TRect& rect, TGridDrawStat
   DecodeDate(Today(), y, m, d);
   if (y != Year() || m != Month() || model_.CellDay(col, row) != d) return;
   TCanvas& c = Canvas();
-  c.Brush().Color = clBtnShadow;
+  c.Brush().Color = ColorToRGB(clBtnShadow);
   c.FillRect(Rect(rect.Left, rect.Top, rect.Right, rect.Top + 1));
   c.FillRect(Rect(rect.Left, rect.Top, rect.Left + 1, rect.Bottom));
-  c.Brush().Color = clBtnHighlight;
+  c.Brush().Color = ColorToRGB(clBtnHighlight);
   c.FillRect(Rect(rect.Left, rect.Bottom - 1, rect.Right, rect.Bottom));
   c.FillRect(Rect(rect.Right - 1, rect.Top, rect.Right, rect.Bottom));
 }
@@ -177,7 +178,7 @@ void DrawNavGlyph(TBitmap& glyph, bool right, bool twice) {
   glyph.SetSize(8, 6);
   TCanvas& c = glyph.Canvas();
   c.Brush().Style = bsSolid;
-  c.Brush().Color = clWhite;
+  c.Brush().Color = ColorToRGB(clWhite);
   c.FillRect(Rect(0, 0, 8, 6));
   const int tips = twice ? 2 : 1;
   for (int t = 0; t < tips; ++t) {
@@ -199,9 +200,10 @@ TECCalendarTitle::TECCalendarTitle(TComponent* owner) : TCustomControl(owner) {}
 void TECCalendarTitle::Paint() {
   TCanvas& c = Canvas();
   c.Brush().Style = bsSolid;
-  c.Brush().Color = Color();
+  c.Brush().Color = ColorToRGB(Color());
   c.FillRect(ClientRect());
   c.Font() = Font();
+  c.Font().Color = ColorToRGB(c.Font().Color);
   c.Brush().Style = bsClear;
   const int w = c.TextWidth(std::string_view(Caption()));
   c.TextOut((Width() - w) / 2, (Height() - c.TextHeight(std::string_view("W"))) / 2, std::string_view(Caption()));
@@ -330,12 +332,12 @@ const TBitmap* TECOverCalendar::GetButtonGlyph() {
     glyph_ = std::make_unique<TBitmap>(14, 12);
     TCanvas& c = glyph_->Canvas();
     c.Brush().Style = bsSolid;
-    c.Brush().Color = clBtnFace;
+    c.Brush().Color = ColorToRGB(clBtnFace);
     c.FillRect(Rect(0, 0, 14, 12));
-    c.Brush().Color = clWhite;
-    c.Pen().Color = clBlack;
+    c.Brush().Color = ColorToRGB(clWhite);
+    c.Pen().Color = ColorToRGB(clBlack);
     c.Rectangle(1, 1, 13, 12);
-    c.Brush().Color = 0x800000;  // navy
+    c.Brush().Color = ColorToRGB(0x800000);  // navy
     c.FillRect(Rect(1, 1, 13, 4));
     for (int row = 0; row < 3; ++row)
       for (int col = 0; col < 4; ++col) glyph_->SetPixel(3 + col * 2, 5 + row * 2, clBlack);

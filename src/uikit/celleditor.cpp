@@ -34,7 +34,7 @@ void FrameRect(TCanvas& c, const TRect& r) {
 void FocusRect(TCanvas& c, const TRect& r) {
   c.Brush().Style = bsClear;
   c.Pen().Style = psDot;
-  c.Pen().Color = clHighlightText;
+  c.Pen().Color = ColorToRGB(clHighlightText);
   c.Rectangle(r);
   c.Pen().Style = psSolid;
   c.Brush().Style = bsSolid;
@@ -116,22 +116,23 @@ void TPopupListbox::SetItemIndex(int v) {
 void TPopupListbox::Paint() {
   TCanvas& c = Canvas();
   c.Brush().Style = bsSolid;
-  c.Brush().Color = Color();
+  c.Brush().Color = ColorToRGB(Color());
   c.FillRect(ClientRect());
   c.Font() = Font();
+  c.Font().Color = ColorToRGB(c.Font().Color);
   const int h = ItemHeight();
   for (int i = topIndex_; i < items_.Count() && i < topIndex_ + VisibleItems(); ++i) {
     const TRect r = Rect(2, 2 + (i - topIndex_) * h, ClientWidth() - 2, 2 + (i - topIndex_ + 1) * h);
     const bool sel = i == itemIndex_;
-    c.Brush().Color = sel ? clHighlight : Color();
+    c.Brush().Color = ColorToRGB(sel ? clHighlight : Color());
     c.FillRect(r);
-    c.Font().Color = sel ? clHighlightText : Font().Color;
+    c.Font().Color = ColorToRGB(sel ? clHighlightText : Font().Color);
     c.Brush().Style = bsClear;
     c.TextOut(r.Left + 2, r.Top + 1, std::string_view(items_[i]));
     c.Brush().Style = bsSolid;
   }
   c.Brush().Style = bsClear;
-  c.Pen().Color = clWindowFrame;
+  c.Pen().Color = ColorToRGB(clWindowFrame);
   c.Pen().Style = psSolid;
   c.Rectangle(ClientRect());
 }
@@ -205,7 +206,7 @@ TEditButtonArea::TEditButtonArea(TDropDownEdit* edit, bool face) : TCustomContro
 void TEditButtonArea::Paint() {
   TCanvas& c = Canvas();
   c.Brush().Style = bsSolid;
-  c.Brush().Color = edit_->Color();
+  c.Brush().Color = ColorToRGB(edit_->Color());
   c.FillRect(ClientRect());
   if (edit_->ReadOnly()) return;
   if (face_) edit_->PaintFace(c, ClientRect());
@@ -472,10 +473,10 @@ void TDropDownEdit::PaintButton(TCanvas& canvas, const TRect& rect) {
 }
 
 void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
-  c.Brush().Color = clBtnFace;
+  c.Brush().Color = ColorToRGB(clBtnFace);
   c.FillRect(r);
   if (pressed_) {
-    c.Brush().Color = clBtnShadow;
+    c.Brush().Color = ColorToRGB(clBtnShadow);
     FrameRect(c, r);
   } else {
     DrawEdge(c, r, TEdgeKind::Raised);
@@ -503,10 +504,10 @@ void TDropDownEdit::PaintComboButton(TCanvas& c, const TRect& r) {
 }
 
 void TDropDownEdit::PaintEllipsisButton(TCanvas& c, const TRect& r) {
-  c.Brush().Color = clBtnFace;
+  c.Brush().Color = ColorToRGB(clBtnFace);
   c.FillRect(r);
   if (pressed_) {
-    c.Brush().Color = clBtnShadow;
+    c.Brush().Color = ColorToRGB(clBtnShadow);
     FrameRect(c, r);
   } else {
     DrawEdge(c, r, TEdgeKind::Raised);
@@ -514,7 +515,7 @@ void TDropDownEdit::PaintEllipsisButton(TCanvas& c, const TRect& r) {
   const int s = buttonWidth_ <= 7 ? 1 : buttonWidth_ / 8;
   const int cx = r.Left + r.Width() / 2 - 1 + (pressed_ ? 1 : 0);
   const int cy = r.Top + r.Height() / 2 - 1 + (pressed_ ? 1 : 0);
-  c.Brush().Color = clBlack;
+  c.Brush().Color = ColorToRGB(clBlack);
   for (int x : {cx - 2 * s, cx, cx + 2 * s}) c.FillRect(Rect(x, cy, x + s, cy + s));
 }
 
@@ -527,9 +528,10 @@ void TDropDownEdit::PaintUpDownButton(TCanvas& c, const TRect& r) {
 void TDropDownEdit::PaintFace(TCanvas& c, const TRect& r) {
   const bool focused = Focused() && !listVisible_;
   c.Font() = Font();
-  c.Brush().Color = focused ? clHighlight : Color();
+  c.Font().Color = ColorToRGB(c.Font().Color);
+  c.Brush().Color = ColorToRGB(focused ? clHighlight : Color());
   c.FillRect(r);
-  c.Font().Color = focused ? clHighlightText : Font().Color;
+  c.Font().Color = ColorToRGB(focused ? clHighlightText : Font().Color);
   c.Brush().Style = bsClear;
   const std::string text = Text();
   c.TextOut(1, std::max(1, (r.Height() - c.TextHeight(std::string_view(text.empty() ? "W" : text))) / 2),

@@ -42,7 +42,7 @@ void TCustomGrid::SetRowCount(int v) {
 void TCustomGrid::SetFixedCols(int v) {
   v = std::clamp(v, 0, ColCount() - 1);
   fixedCols_ = v;
-  leftCol_ = std::max(leftCol_, v);
+  leftCol_ = v;
   if (col_ < v) MoveColRow(v, row_, true);
   Invalidate();
 }
@@ -50,7 +50,7 @@ void TCustomGrid::SetFixedCols(int v) {
 void TCustomGrid::SetFixedRows(int v) {
   v = std::clamp(v, 0, rowCount_ - 1);
   fixedRows_ = v;
-  topRow_ = std::max(topRow_, v);
+  topRow_ = v;
   if (row_ < v) MoveColRow(col_, v, true);
   Invalidate();
 }
@@ -323,7 +323,7 @@ void TCustomGrid::DrawLines(TCanvas& c) {
     const bool fixed = i < fixedRows_;
     if (!(options_ & (fixed ? goFixedHorzLine : goHorzLine))) continue;
     const int y = i * step + rowHeight_;
-    c.Brush().Color = fixed ? clBlack : clSilver;
+    c.Brush().Color = ColorToRGB(fixed ? clBlack : clSilver);
     c.FillRect(Rect(0, y, w, y + gridLineWidth_));
   }
   for (int col = 0; col < ColCount(); ++col) {
@@ -333,7 +333,7 @@ void TCustomGrid::DrawLines(TCanvas& c) {
     const bool fixed = col < fixedCols_;
     if (!(options_ & (fixed ? goFixedVertLine : goVertLine))) continue;
     const int lx = x + colWidths_[col];
-    c.Brush().Color = fixed ? clBlack : clSilver;
+    c.Brush().Color = ColorToRGB(fixed ? clBlack : clSilver);
     c.FillRect(Rect(lx, 0, lx + gridLineWidth_, h));
   }
 }
@@ -341,7 +341,7 @@ void TCustomGrid::DrawLines(TCanvas& c) {
 void TCustomGrid::Paint() {
   TCanvas& c = Canvas();
   c.Brush().Style = bsSolid;
-  c.Brush().Color = Color();
+  c.Brush().Color = ColorToRGB(Color());
   c.FillRect(ClientRect());
   for (int row = 0; row < rowCount_; ++row) {
     if (RowTop(row) < 0) continue;
@@ -353,17 +353,18 @@ void TCustomGrid::Paint() {
       const bool fixed = col < fixedCols_ || row < fixedRows_;
       if (fixed) {
         state |= gdFixed;
-        c.Brush().Color = fixedColor_;
+        c.Brush().Color = ColorToRGB(fixedColor_);
       } else {
         const bool current = row == row_ && (col == col_ || (options_ & goRowSelect));
         if (current) {
           state |= gdSelected;
           if (Focused() || (editor_ && editor_->Focused())) state |= gdFocused;
         }
-        c.Brush().Color = Color();
+        c.Brush().Color = ColorToRGB(Color());
       }
       c.Brush().Style = bsSolid;
       c.Font() = Font();
+  c.Font().Color = ColorToRGB(c.Font().Color);
       c.SaveDC();
       c.IntersectClipRect(r);
       DrawCell(col, row, r, state);

@@ -155,8 +155,8 @@ void TECStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState
   }
   TCanvas& c = Canvas();
   if ((state & gdSelected) && !(state & gdFixed) && !EditorMode()) {
-    c.Brush().Color = (state & gdFocused) ? clHighlight : clSilver;
-    c.Font().Color = (state & gdFocused) ? clHighlightText : Font().Color;
+    c.Brush().Color = ColorToRGB((state & gdFocused) ? clHighlight : clSilver);
+    c.Font().Color = ColorToRGB((state & gdFocused) ? clHighlightText : Font().Color);
   }
   c.FillRect(rect);
   c.Brush().Style = bsClear;
@@ -337,7 +337,7 @@ bool TStringInplaceEdit::DrawsOwnText() const {
 
 void TStringInplaceEdit::PaintFace(TCanvas& canvas, const TRect& rect) {
   if (sgrid_->OwnerDrawn(sgrid_->Col())) {
-    canvas.Brush().Color = Color();
+    canvas.Brush().Color = ColorToRGB(Color());
     canvas.FillRect(rect);
     sgrid_->OnDrawCell(this, sgrid_->Col(), sgrid_->Row(), rect, 0);
     return;

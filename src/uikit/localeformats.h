@@ -26,6 +26,10 @@ struct TFormatSettings {
 
 // The process-wide settings (the program sets them once at start-up).
 TFormatSettings& FormatSettings();
+// Sets them from the locale the system is set to.
+void LoadSystemFormatSettings();
+struct TSystemLocale;
+TFormatSettings FormatSettingsFrom(const TSystemLocale& locale);
 
 // Dates and times as days since 30 December 1899, the fraction the time.
 using TDateTime = double;

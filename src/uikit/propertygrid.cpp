@@ -349,7 +349,7 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
     }
     if (col >= ColumnCount()) return;
     const TECPropertyColumn& column = *columns_[col];
-    c.Brush().Color = column.Color;
+    c.Brush().Color = ColorToRGB(column.Color);
     c.FillRect(rect);
     const int sp = c.TextWidth(std::string_view(" "));
     const int w = c.TextWidth(std::string_view(column.Caption));
@@ -375,11 +375,12 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
 void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& rect, TGridDrawState) {
   TCanvas& c = Canvas();
   c.Font() = Font();
-  if (!node->enabled_) c.Font().Color = RGB(128, 128, 128);
+  c.Font().Color = ColorToRGB(c.Font().Color);
+  if (!node->enabled_) c.Font().Color = ColorToRGB(RGB(128, 128, 128));
   const bool current = node == GetSelectedNode() && col == Col();
   const bool focused = Focused() || (InplaceEditor() && InplaceEditor()->Focused());
   c.Brush().Style = bsSolid;
-  c.Brush().Color = current ? (focused ? kSelectedFill : clSilver) : Color();
+  c.Brush().Color = ColorToRGB(current ? (focused ? kSelectedFill : clSilver) : Color());
   c.FillRect(rect);
   const int mid = rect.Top + rect.Height() / 2;
   std::string text;
@@ -390,9 +391,9 @@ void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& 
     if (showButtons_) {
       if (!node->children_.empty()) {
         const int x = rect.Left + indent;
-        c.Pen().Color = clBlack;
+        c.Pen().Color = ColorToRGB(clBlack);
         c.Pen().Style = psSolid;
-        c.Brush().Color = clWhite;
+        c.Brush().Color = ColorToRGB(clWhite);
         c.Rectangle(x + 1, mid - 4, x + 10, mid + 5);
         c.MoveTo(x + 3, mid);
         c.LineTo(x + 8, mid);
@@ -409,13 +410,13 @@ void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& 
   if (!node->GetCellVisible(col)) return;
   if (CellEditType(col, node) == pv::etBoolean && col > 0) {
     const int x = (rect.Left + rect.Right - 8) / 2;
-    c.Pen().Color = clBlack;
+    c.Pen().Color = ColorToRGB(clBlack);
     c.Brush().Style = bsClear;
     c.Rectangle(x - 2, mid - 6, x + 10, mid + 6);
     const TPropValue v = node->GetValue(col - 1);
     if (const auto* b = std::get_if<bool>(&v); b && *b) {
       c.Brush().Style = bsSolid;
-      c.Brush().Color = clBlack;
+      c.Brush().Color = ColorToRGB(clBlack);
       c.Polygon({TPoint{x, mid}, TPoint{x, mid + 1}, TPoint{x + 2, mid + 3}, TPoint{x + 7, mid - 2},
                  TPoint{x + 7, mid - 3}, TPoint{x + 2, mid + 2}});
     }
