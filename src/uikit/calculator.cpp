@@ -176,8 +176,10 @@ void TECPopupCalculator::PopupKeyDown(uint16_t key) {
 }
 
 void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
-  if (shift == 0) PopupKeyDown(key);
-  key = 0;
+  if (shift == 0 && (key == VK_BACK || key == VK_ESCAPE)) {
+    PopupKeyDown(key);
+    key = 0;
+  }
 }
 
 void TECPopupCalculator::KeyPress(char16_t& key) {

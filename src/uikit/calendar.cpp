@@ -299,13 +299,14 @@ void TECPopupCalendar::KeyDown(uint16_t& key, TShiftState shift) {
   if (key == VK_PRIOR) {
     if (ctrl) calendar_->PrevYear();
     else calendar_->PrevMonth();
+    key = 0;
   } else if (key == VK_NEXT) {
     if (ctrl) calendar_->NextYear();
     else calendar_->NextMonth();
+    key = 0;
   } else {
     calendar_->KeyDown(key, shift);
   }
-  key = 0;
 }
 
 void TECPopupCalendar::KeyPress(char16_t& key) {

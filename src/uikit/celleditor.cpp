@@ -24,6 +24,13 @@ constexpr const char* kTextsRecord = "ECPickers";
 constexpr uint32_t kSearchPause = 2000;
 constexpr size_t kMaxSearchText = 32;
 
+bool MayTypeCharacter(uint16_t vk, TShiftState shift) {
+  if (vk == 0) return true;
+  if (shift & (ssCtrl | ssAlt)) return false;
+  return vk == VK_SPACE || vk == VK_BACK || (vk >= '0' && vk <= '9') || (vk >= 'A' && vk <= 'Z') ||
+         (vk >= VK_NUMPAD0 && vk <= VK_DIVIDE) || vk >= VK_OEM_1;
+}
+
 void FrameRect(TCanvas& c, const TRect& r) {
   c.FillRect(Rect(r.Left, r.Top, r.Right, r.Top + 1));
   c.FillRect(Rect(r.Left, r.Bottom - 1, r.Right, r.Bottom));
@@ -254,6 +261,11 @@ TRect TDropDownEdit::ButtonRect() const {
   return Rect(ClientWidth() - buttonWidth_, 0, ClientWidth(), ClientHeight());
 }
 
+void TDropDownEdit::Resize() {
+  TEdit::Resize();
+  UpdateEditRect();
+}
+
 void TDropDownEdit::SetButtonWidth(int v) {
   if (v == buttonWidth_) return;
   buttonWidth_ = v;
@@ -368,7 +380,9 @@ void TDropDownEdit::KeyDown(uint16_t& key, TShiftState shift) {
     }
     if (listVisible_ && popup_) {
       popup_->KeyDown(key, shift);
-      key = 0;
+      // A key that types a character goes on to the drop-down as that
+      // character; the edit box itself takes no key while it is open.
+      if (!MayTypeCharacter(key, shift)) key = 0;
       return;
     }
   }

@@ -106,6 +106,7 @@ class TDropDownEdit : public TEdit {
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void DoExit() override;
   void CancelMode() override;
+  void Resize() override;
 
  protected:
   friend class TEditButtonArea;
