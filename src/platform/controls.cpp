@@ -449,7 +449,12 @@ void TControl::TakeAnchorDistances() {
 void TControl::BoundsChanged() { Resize(); }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
-  if (!parent_) return p;
+  if (!parent_) {
+    // A window of its own: where the window system has put it.
+    if (!IsWindowed()) return p;
+    const QPoint g = static_cast<const TWinControl*>(this)->Widget()->mapToGlobal(QPoint(p.X, p.Y));
+    return {g.x(), g.y()};
+  }
   return parent_->ClientToScreen({p.X + Left(), p.Y + Top()});
 }
 
