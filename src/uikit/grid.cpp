@@ -291,17 +291,24 @@ void TCustomGrid::UpdateEditor() {
     inEditorUpdate_ = false;
     return;
   }
+  // Editing of a cell begins when the editor comes to it, not each time it
+  // is placed again.
+  const bool fresh = !editor_->Visible() || editCol_ != col_ || editRow_ != row_;
   editor_->SetBounds(r.Left, r.Top, r.Width(), r.Height());
   editor_->UpdateContents();
-  editStartText_ = editor_->Text();
   editor_->SetMaxLength(GetEditLimit());
   editor_->SetVisible(true);
-  if (Focused() || (ParentForm() && ParentForm()->ActiveControl() == this)) {
+  if (fresh && (Focused() || (ParentForm() && ParentForm()->ActiveControl() == this))) {
     editor_->SetFocus();
     editor_->SelectAll();
   }
   inEditorUpdate_ = false;
-  EditStarted();
+  if (fresh) {
+    editCol_ = col_;
+    editRow_ = row_;
+    editStartText_ = editor_->Text();
+    EditStarted();
+  }
 }
 
 void TCustomGrid::CancelEdit() {

@@ -145,6 +145,7 @@ class TCustomGrid : public TCustomControl {
   bool editorMode_ = false;
   TInplaceEdit* editor_ = nullptr;
   std::string editStartText_;
+  int editCol_ = -1, editRow_ = -1;
   bool inEditorUpdate_ = false;
 };
 
