@@ -233,6 +233,8 @@ void TECPopupCalculator::PopupKeyDown(uint16_t key) {
 }
 
 void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
+  // Backspace and Esc are taken here, so that their characters do not
+  // follow and act a second time.
   if (shift == 0 && (key == VK_BACK || key == VK_ESCAPE)) {
     PopupKeyDown(key);
     key = 0;
@@ -240,9 +242,7 @@ void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
 }
 
 void TECPopupCalculator::KeyPress(char16_t& key) {
-  // Backspace arrives as a key-down and as a character; the key-down has
-  // already taken one character away.
-  if (key != TECCalculatorEngine::kBackspace && key < 0x80) PopupKey(static_cast<char>(key));
+  if (key < 0x80) PopupKey(static_cast<char>(key));
   key = 0;
 }
 

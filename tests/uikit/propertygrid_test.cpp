@@ -116,6 +116,7 @@ TEST_F(PropertyGridTest, ExpandAndCollapseByMouseAndKeys) {
   const TRect cell = view_->CellRect(kTree, part1_->RowIndex() + 1);
   const int mid = cell.Top + cell.Height() / 2;
   td::Click(*view_, cell.Left + 11, mid);  // beside the box: selects only
+  td::Click(*view_, cell.Left + 23, mid);
   EXPECT_TRUE(part1_->Expanded());
   EXPECT_EQ(view_->GetSelectedNode(), part1_);
   td::Click(*view_, cell.Left + 14, mid);
