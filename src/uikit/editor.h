@@ -65,7 +65,6 @@ class TECEditor : public TDropDownEdit {
   TEditStyle editStyle_ = esEdit;
   TStringList dropDownList_;
   std::string committed_;
-  bool ownButtonWidth_ = false;
 };
 
 }  // namespace qs

@@ -121,7 +121,43 @@ int TECPropertyNode::GetIndex() const {
   return -1;
 }
 
+void TECPropertyNode::SetIndex(int newIndex) {
+  auto& list = parent_ ? parent_->children_ : view_->roots_;
+  const int old = GetIndex();
+  if (old < 0) return;
+  newIndex = std::clamp(newIndex, 0, static_cast<int>(list.size()) - 1);
+  std::unique_ptr<TECPropertyNode> self = std::move(list[old]);
+  list.erase(list.begin() + old);
+  list.insert(list.begin() + newIndex, std::move(self));
+  view_->RebuildRows();
+  view_->Invalidate();
+  view_->FocusCell(view_->Col(), view_->FixedRows() + rowIndex_);
+}
+
+void TECPropertyNode::Assign(const TECPropertyNode& source) {
+  caption_ = source.caption_;
+  EditType = source.EditType;
+  EditStyle = source.EditStyle;
+  DropDownList = source.DropDownList;
+  ImageIndex = source.ImageIndex;
+  Data = source.Data;
+  SetExpanded(source.expanded_);
+  view_->InvalidateRow(rowIndex_ + 1);
+}
+
 // -------------------------------------------------------- TECPropertyColumn
+
+void TECPropertyColumn::Assign(const TECPropertyColumn& source) {
+  Alignment = source.Alignment;
+  Caption = source.Caption;
+  Color = source.Color;
+  SavedWidth = source.Width();
+  EditType = source.EditType;
+  EditStyle = source.EditStyle;
+  Hint = source.Hint;
+  DropDownList = source.DropDownList;
+  view_->InvalidateCell(index_, 0);
+}
 
 int TECPropertyColumn::Width() const {
   if (view_->RowCount() == 0 || view_->FixedRows() == 0 || index_ >= view_->ColCount()) return 0;

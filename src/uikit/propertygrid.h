@@ -64,6 +64,11 @@ class TECPropertyNode {
   TECPropertyNode* Child(int i) const { return children_[i].get(); }
   // Position among the siblings (or the root nodes); -1 in neither.
   int GetIndex() const;
+  // Moves the node among its siblings and makes its row current.
+  void SetIndex(int newIndex);
+  // Caption, edit type and style, pick list, image, user object and
+  // expanded state of another node.
+  void Assign(const TECPropertyNode& source);
 
  private:
   friend class TECPropertyView;
@@ -100,6 +105,9 @@ class TECPropertyColumn {
   int Width() const;
   void SetWidth(int v);
   int Index() const { return index_; }
+  // Title, colours, type, style, hint and list of another column; the
+  // width it has now becomes this column's width to go back to.
+  void Assign(const TECPropertyColumn& source);
 
  private:
   TECPropertyView* view_;

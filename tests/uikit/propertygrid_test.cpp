@@ -101,6 +101,10 @@ TEST(PropertyGridRows, RowsFollowTheTree) {
   a->SetExpanded(false);
   EXPECT_EQ(view.RowCount(), 3);
   EXPECT_EQ(b->RowIndex(), 1);
+  a->SetIndex(1);  // moved after b, and its row made current
+  EXPECT_EQ(view.GetRowNode(0), b);
+  EXPECT_EQ(view.GetSelectedNode(), a);
+  EXPECT_EQ(a->GetIndex(), 1);
   view.SelectNode(a1x);  // expands what hides it
   EXPECT_TRUE(a->Expanded());
   EXPECT_EQ(view.GetSelectedNode(), a1x);
