@@ -250,6 +250,28 @@ TEST_F(PropertyGridTest, CheckBoxes) {
   EXPECT_EQ(part1_->GetValue(kMute - 1), TPropValue(false));
 }
 
+TEST_F(PropertyGridTest, ColumnsWidenForTheButtonAndShowTheirHints) {
+  const int width = view_->Columns(kVolume).Width();
+  Edit(kVolume, part1_);  // an integer cell: the calculator's button
+  ASSERT_TRUE(Editor().PickerActive());
+  EXPECT_EQ(view_->Columns(kVolume).Width(), width + 20);
+  ClickCell(kInstrument, part2_);  // every other selection gives it back
+  EXPECT_EQ(view_->Columns(kVolume).Width(), width);
+  // A column's hint shows while the mouse is over it; an empty one keeps
+  // the hint before.
+  view_->Columns(kMute).Hint = "Silences the part";
+  const TPoint mute = Middle(kMute, part2_), volume = Middle(kVolume, part2_);
+  td::MouseMove(*view_, mute.X, mute.Y);
+  EXPECT_EQ(view_->Hint(), "Silences the part");
+  td::MouseMove(*view_, volume.X, volume.Y);
+  EXPECT_EQ(view_->Hint(), "Silences the part");
+  // AutoSize spreads the width over the columns, the rest to the last.
+  view_->AutoSize = true;
+  view_->SetWidth(403);
+  EXPECT_EQ(view_->Columns(kTree).Width(), 100);
+  EXPECT_EQ(view_->Columns(kVolume).Width(), 103);
+}
+
 TEST_F(PropertyGridTest, OnlyARealChangeIsReported) {
   changed_.clear();
   part2_->SetValue(kVolume - 1, 90);
