@@ -194,6 +194,27 @@ TEST_F(EditorTest, ListOnlyBox) {
   EXPECT_EQ(edit_->Text(), "E");
 }
 
+TEST_F(EditorTest, EllipsisButtonByMouseAndKeys) {
+  edit_->SetEditType(etString);
+  edit_->SetEditStyle(esEllipsis);
+  int clicks = 0;
+  edit_->OnEditButtonClick = [&](TObject* sender) {
+    EXPECT_EQ(sender, edit_);
+    ++clicks;
+  };
+  ClickButton();
+  td::PressKey(*edit_, VK_RETURN, ssCtrl);
+  td::PressKey(*edit_, VK_DOWN, ssAlt);
+  EXPECT_EQ(clicks, 3);
+  EXPECT_FALSE(edit_->ListVisible());
+  // A press that leaves the button before the release is no click.
+  TEditButtonArea& b = edit_->ButtonArea();
+  td::MouseDown(b, b.Width() / 2, b.Height() / 2);
+  td::MouseMove(b, -30, b.Height() / 2);
+  td::MouseUp(b, -30, b.Height() / 2);
+  EXPECT_EQ(clicks, 3);
+}
+
 TEST_F(EditorTest, LongListsShow24Rows) {
   edit_->SetEditType(etString);
   edit_->SetEditStyle(esDropDown);

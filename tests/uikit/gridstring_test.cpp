@@ -3,6 +3,7 @@
 // the up-down, pick-list and calculator buttons of the cell editor.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -198,6 +199,22 @@ TEST_F(StringGridTest, TheOwnerHasTheLastWordOnTheEditor) {
   Edit(5, 1);
   EXPECT_TRUE(grid_->EditorMode());
   EXPECT_TRUE(Editor().Visible());
+}
+
+TEST_F(StringGridTest, OwnerDrawnColumnsKeepNoTextOfTheirOwn) {
+  std::vector<int> drawnRows;
+  grid_->OnDrawCell = [&](TObject* sender, int col, int row, const TRect&, TGridDrawState) {
+    if (sender == grid_ && col == 4) drawnRows.push_back(row);
+  };
+  grid_->Columns().Items(4).DefaultDrawing = false;
+  grid_->Columns().Items(4).EditType = sg::etString;
+  grid_->SetCells(4, 1, "kept");
+  Edit(4, 1);
+  EXPECT_EQ(Editor().Text(), "");
+  td::TypeText(Editor(), "typed");
+  EXPECT_EQ(grid_->Cells(4, 1), "kept");
+  grid_->Repaint();
+  EXPECT_NE(std::find(drawnRows.begin(), drawnRows.end(), 1), drawnRows.end());
 }
 
 TEST(StringGridColumns, TitleAndWidthNeedAFixedRow) {

@@ -229,6 +229,23 @@ TEST_F(PropertyGridTest, UpDownSteps) {
   EXPECT_EQ(Editor().Text(), "102");
 }
 
+TEST_F(PropertyGridTest, EllipsisButtonWritesThroughTheOwner) {
+  view_->Columns(kInstrument).EditStyle = pv::esEllipsis;
+  view_->OnEditButtonClick = [this](TObject* sender) {
+    EXPECT_EQ(sender, view_);
+    view_->GetSelectedNode()->SetValue(kInstrument - 1, std::string("Cello"));
+  };
+  Edit(kInstrument, part1_);
+  ASSERT_EQ(Editor().ButtonKind(), bkEllipsis);
+  TEditButtonArea& b = Editor().ButtonArea();
+  td::Click(b, b.Width() / 2, b.Height() / 2);
+  EXPECT_EQ(part1_->GetValue(kInstrument - 1), TPropValue(std::string("Cello")));
+  EXPECT_EQ(Editor().Text(), "Cello");  // the editor shows what the owner wrote
+  part1_->SetValue(kInstrument - 1, std::string("Viola"));
+  td::PressKey(Editor(), VK_DOWN, ssAlt);
+  EXPECT_EQ(Editor().Text(), "Cello");
+}
+
 TEST_F(PropertyGridTest, CheckBoxes) {
   ClickCell(kMute, part1_);
   EXPECT_EQ(part1_->GetValue(kMute - 1), TPropValue(true));
