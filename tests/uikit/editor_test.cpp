@@ -11,6 +11,7 @@
 #include "uikit/calendar.h"
 #include "uikit/editor.h"
 #include "uikit/picker.h"
+#include "uikit/timepicker.h"
 
 namespace qs {
 namespace {
@@ -162,6 +163,24 @@ TEST_F(EditorTest, CalendarDropDown) {
   td::PressKey(*edit_, VK_ESCAPE);
   EXPECT_FALSE(edit_->ListVisible());
   EXPECT_EQ(edit_->Text(), "29/02/2024");
+}
+
+TEST_F(EditorTest, TimeDropDown) {
+  FormatSettings().LongTimeSeconds = false;
+  edit_->SetEditType(etTime);
+  edit_->SetText("9:30");
+  ClickButton();
+  ASSERT_TRUE(edit_->ListVisible());
+  auto* popup = static_cast<TECPopupTime*>(edit_->PopupControl());
+  TUpDown& hours = popup->Panel().Hours();
+  td::Click(hours, hours.Width() / 2, 2);  // one hour on
+  EXPECT_EQ(edit_->Text(), "10:30");  // the text follows the time
+  EXPECT_EQ(changes_, 0);
+  TSpeedButton& ok = popup->Panel().OkButton();
+  td::Click(ok, ok.Width() / 2, ok.Height() / 2);
+  EXPECT_FALSE(edit_->ListVisible());
+  EXPECT_EQ(edit_->Text(), "10:30");
+  EXPECT_EQ(edit_->GetValue(), TEditValue(TDateValue{10.5 / 24}));
 }
 
 TEST_F(EditorTest, ListOnlyBox) {
