@@ -13,6 +13,7 @@ namespace qs {
 // ------------------------------------------------------------- TECCalendar
 
 TECCalendar::TECCalendar(TComponent* owner) : TCustomGrid(owner) {
+  SetVertScrollBar(false);
   SetColCount(7);
   SetRowCount(7);
   SetFixedCols(0);

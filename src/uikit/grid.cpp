@@ -3,6 +3,9 @@
 #include <algorithm>
 
 #include "platform/forms.h"
+#include "platform/stdctrls.h"
+#include "platform/bitmap.h"
+#include "platform/actions.h"
 #include "uikit/celleditor.h"
 
 namespace qs {
@@ -12,7 +15,35 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner), fixedColor_
   SetColor(clWindow);
   SetTabStop(true);
   WantArrows = true;
+  vscroll_ = new TScrollBar(this);
+  vscroll_->SetKind(sbVertical);
+  vscroll_->SetVisible(false);
+  vscroll_->SetParent(this);
+  vscroll_->OnChange = [this](TObject*) {
+    if (!updatingScrollBar_) SetTopRow(fixedRows_ + vscroll_->Position());
+  };
   SetBounds(0, 0, 320, 120);
+}
+
+void TCustomGrid::SetVertScrollBar(bool v) {
+  vertScrollBar_ = v;
+  UpdateScrollBar();
+}
+
+void TCustomGrid::UpdateScrollBar() {
+  if (!vscroll_) return;
+  const int dataRows = rowCount_ - fixedRows_;
+  const int visible = VisibleRowCount();
+  const bool show = vertScrollBar_ && dataRows > visible;
+  updatingScrollBar_ = true;
+  if (show) {
+    const int w = GetSystemMetrics(SM_CXVSCROLL);
+    vscroll_->SetBounds(ClientWidth() - w, 0, w, ClientHeight());
+    vscroll_->SetParams(topRow_ - fixedRows_, 0, dataRows - 1, visible);
+    vscroll_->LargeChange = visible;
+  }
+  vscroll_->SetVisible(show);
+  updatingScrollBar_ = false;
 }
 
 TCustomGrid::~TCustomGrid() { Destroying_ = true; }
@@ -37,6 +68,7 @@ void TCustomGrid::SetRowCount(int v) {
   if (topRow_ >= v) SetTopRow(std::max(fixedRows_, v - 1));
   Invalidate();
   InvalidateEditor();
+  UpdateScrollBar();
 }
 
 void TCustomGrid::SetFixedCols(int v) {
@@ -66,6 +98,7 @@ void TCustomGrid::SetDefaultRowHeight(int v) {
   rowHeight_ = std::max(v, 1);
   Invalidate();
   InvalidateEditor();
+  UpdateScrollBar();
 }
 
 int TCustomGrid::ColWidths(int col) const {
@@ -164,6 +197,7 @@ void TCustomGrid::SetTopRow(int v) {
   if (v == topRow_) return;
   topRow_ = v;
   Invalidate();
+  UpdateScrollBar();
   TopLeftChanged();
 }
 
@@ -462,6 +496,7 @@ bool TCustomGrid::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePo
 
 void TCustomGrid::Resize() {
   TCustomControl::Resize();
+  UpdateScrollBar();
   InvalidateEditor();
 }
 

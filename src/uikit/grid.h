@@ -25,6 +25,7 @@ using TDrawCellEvent = std::function<void(TObject* sender, int col, int row, con
 using TSelectCellEvent = std::function<void(TObject* sender, int col, int row, bool& canSelect)>;
 
 class TInplaceEdit;
+class TScrollBar;
 
 class TCustomGrid : public TCustomControl {
  public:
@@ -85,6 +86,11 @@ class TCustomGrid : public TCustomControl {
   // Places the shown editor on the current cell again and refreshes it.
   void InvalidateEditor();
 
+  // A vertical scroll bar shows while the rows do not all fit.
+  bool VertScrollBar() const { return vertScrollBar_; }
+  void SetVertScrollBar(bool v);
+  TScrollBar* VertScrollBarControl() const { return vscroll_; }
+
   TSelectCellEvent OnSelectCell;
   TNotifyEvent OnTopLeftChanged;
 
@@ -130,6 +136,7 @@ class TCustomGrid : public TCustomControl {
   void ScrollIntoView(int col, int row);
   void UpdateEditor();
   void DrawLines(TCanvas& c);
+  void UpdateScrollBar();
   int ColLeft(int col) const;
   int RowTop(int row) const;
 
@@ -147,6 +154,9 @@ class TCustomGrid : public TCustomControl {
   std::string editStartText_;
   int editCol_ = -1, editRow_ = -1;
   bool inEditorUpdate_ = false;
+  bool vertScrollBar_ = true;
+  bool updatingScrollBar_ = false;
+  TScrollBar* vscroll_ = nullptr;
 };
 
 }  // namespace qs

@@ -10,6 +10,7 @@
 
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
+#include "platform/keys.h"
 #include "platform/testdriver.h"
 #include "uikit/gridstring.h"
 #include "uikit/messagebox.h"
@@ -215,6 +216,29 @@ TEST_F(StringGridTest, OwnerDrawnColumnsKeepNoTextOfTheirOwn) {
   EXPECT_EQ(grid_->Cells(4, 1), "kept");
   grid_->Repaint();
   EXPECT_NE(std::find(drawnRows.begin(), drawnRows.end(), 1), drawnRows.end());
+}
+
+TEST_F(StringGridTest, RowsBeyondTheWindowScroll) {
+  TScrollBar* bar = grid_->VertScrollBarControl();
+  EXPECT_FALSE(bar->Visible());
+  int scrolls = 0;
+  grid_->OnScroll = [&](TObject* sender) {
+    EXPECT_EQ(sender, grid_);
+    ++scrolls;
+  };
+  grid_->SetRowCount(30);
+  ASSERT_TRUE(bar->Visible());
+  td::Click(*grid_, 5, grid_->CellRect(0, 1).Top + 3);
+  td::PressKey(*grid_, VK_END, ssCtrl);
+  EXPECT_EQ(grid_->Row(), 29);
+  const int top = grid_->TopRow();
+  EXPECT_EQ(top, 30 - grid_->VisibleRowCount());
+  EXPECT_EQ(bar->Position(), top - 1);
+  td::Wheel(*grid_, 50, 50, WHEEL_DELTA);
+  EXPECT_EQ(grid_->TopRow(), top - 1);
+  td::Click(*bar, bar->Width() / 2, 4);  // the arrow at the top
+  EXPECT_EQ(grid_->TopRow(), top - 2);
+  EXPECT_EQ(scrolls, 3);
 }
 
 TEST(StringGridColumns, TitleAndWidthNeedAFixedRow) {
