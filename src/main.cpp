@@ -20,6 +20,7 @@
 #include "platform/paths.h"
 #include "base/inifile.h"
 #include "uikit/language.h"
+#include "uikit/localeformats.h"
 #include "score/measure.h"
 #include "score/notes.h"
 #include "score/page.h"
@@ -80,6 +81,8 @@ int RunWindows(int argc, char** argv) {
     return 2;
   }
   EnsureGuiApplication();
+  // Numbers, dates and times are shown and read as the system's locale says.
+  LoadSystemFormatSettings();
   InstallReaders();
   std::string fontError;
   try {

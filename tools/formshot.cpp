@@ -22,11 +22,14 @@
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
 #include "uikit/calculator.h"
+#include "uikit/calendar.h"
+#include "uikit/gridstring.h"
 #include "uikit/language.h"
 #include "uikit/menu.h"
 #include "uikit/messagebox.h"
 #include "uikit/pagecontrol.h"
 #include "uikit/skin.h"
+#include "uikit/propertygrid.h"
 #include "uikit/timepicker.h"
 #include "uikit/uicontrolsform.h"
 
@@ -52,6 +55,9 @@ void RegisterProgramForms() {
   RegisterSkinForms();
   RegisterPageControlForms();
   RegisterUiControlForms();
+  RegisterCalendarForms();
+  RegisterStringGridForms();
+  RegisterPropertyGridForms();
 }
 
 }  // namespace

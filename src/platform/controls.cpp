@@ -508,10 +508,13 @@ void TControl::BoundsChanged() { Resize(); }
 
 TPoint TControl::ClientToScreen(TPoint p) const {
   if (!parent_) {
-    // A window: its bounds are on the screen, its client area inside its frame.
+    // A window of its own: where the window system has put it, its client
+    // area inside the frame the program draws, if any.
     if (!IsWindowed()) return p;
-    const TRect& in = static_cast<const TWinControl*>(this)->Impl().Inset;
-    return {p.X + Left() + in.Left, p.Y + Top() + in.Top};
+    const auto* window = static_cast<const TWinControl*>(this);
+    const TRect& in = window->Impl().Inset;
+    const QPoint g = window->Widget()->mapToGlobal(QPoint(p.X + in.Left, p.Y + in.Top));
+    return {g.x(), g.y()};
   }
   return parent_->ClientToScreen({p.X + Left(), p.Y + Top()});
 }

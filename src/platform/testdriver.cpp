@@ -176,8 +176,12 @@ void PressKey(TControl& control, uint16_t vk, TShiftState shift) {
 void TypeText(TControl& control, const std::string& utf8) {
   QWindow* window = KeyWindow(control);
   for (QChar ch : QString::fromStdString(utf8)) {
-    QTest::sendKeyEvent(QTest::Press, window, Qt::Key(0), QString(ch), Qt::NoModifier);
-    QTest::sendKeyEvent(QTest::Release, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+    // A keyboard sends the key with the character: printable ASCII keys
+    // have their (upper-case) character code; others come as text alone.
+    const char16_t u = ch.toUpper().unicode();
+    const Qt::Key key = u > 32 && u < 127 ? Qt::Key(u) : Qt::Key(0);
+    QTest::sendKeyEvent(QTest::Press, window, key, QString(ch), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, window, key, QString(ch), Qt::NoModifier);
   }
   ProcessMessages();
 }
@@ -219,8 +223,12 @@ void TypeToModal(const std::string& utf8) {
   if (!WaitForModal()) throw EInvalidOperation("No modal window is shown");
   QWindow* window = ModalWindow();
   for (QChar ch : QString::fromStdString(utf8)) {
-    QTest::sendKeyEvent(QTest::Press, window, Qt::Key(0), QString(ch), Qt::NoModifier);
-    QTest::sendKeyEvent(QTest::Release, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+    // A keyboard sends the key with the character: printable ASCII keys
+    // have their (upper-case) character code; others come as text alone.
+    const char16_t u = ch.toUpper().unicode();
+    const Qt::Key key = u > 32 && u < 127 ? Qt::Key(u) : Qt::Key(0);
+    QTest::sendKeyEvent(QTest::Press, window, key, QString(ch), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, window, key, QString(ch), Qt::NoModifier);
   }
   ProcessMessages();
 }

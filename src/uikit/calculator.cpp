@@ -17,10 +17,12 @@ struct TCalcButtonSpec {
   const char* caption;  // nullptr: the locale decimal separator
   int x, y, width;
   TColor color;
+  int glyph = -1;
 };
 
 constexpr TColor kPurple = 0x800080;
 constexpr TColor kMaroon = 0x000080;
+constexpr TColor kNavy = 0x800000;
 
 // Compact layout, by kind 1..22 (kinds 17-19 have no button here).
 const TCalcButtonSpec kCompact[22] = {
@@ -33,6 +35,47 @@ const TCalcButtonSpec kCompact[22] = {
     {nullptr, -1, 0, 0, 0},       {"=", 52, 98, 44, kPurple},   {"<-", 29, 98, 21, kMaroon},
     {"C", 6, 98, 21, kMaroon},
 };
+
+// Full layout, by kind 1..28; glyph: index into the six button pictures.
+const TCalcButtonSpec kFull[28] = {
+    {"0", 47, 104, 36, clBtnText},     {"1", 47, 80, 36, clBtnText},      {"2", 85, 80, 36, clBtnText},
+    {"3", 123, 80, 36, clBtnText},     {"4", 47, 56, 36, clBtnText},      {"5", 85, 56, 36, clBtnText},
+    {"6", 123, 56, 36, clBtnText},     {"7", 47, 32, 36, clBtnText},      {"8", 85, 32, 36, clBtnText},
+    {"9", 123, 32, 36, clBtnText},     {"-", 85, 104, 36, clBtnText, 2},  {nullptr, 123, 104, 36, clBtnText},
+    {"/", 161, 32, 36, kPurple},       {"*", 161, 56, 36, kPurple, 3},    {"-", 161, 80, 36, kPurple, 4},
+    {"+", 161, 104, 36, kPurple, 5},   {"sqrt", 199, 32, 36, kNavy},      {"%", 199, 56, 36, kNavy},
+    {"1/x", 199, 80, 36, kNavy},       {"=", 199, 104, 36, kPurple},      {"<-", 145, 6, 44, kMaroon},
+    {"C", 191, 6, 44, kMaroon},        {"MP", 5, 104, 36, kNavy},         {"MS", 5, 80, 36, kNavy},
+    {"MR", 5, 56, 36, kNavy},          {"MC", 5, 32, 36, kNavy},          {nullptr, 47, 6, 36, clBtnText, 1},
+    {nullptr, 85, 6, 36, clBtnText, 0},
+};
+
+// The six 14 x 13 button pictures of the full layout: 0 Cancel, 1 OK,
+// 2 sign change, 3 multiply, 4 minus, 5 plus.
+void DrawCalcGlyph(TBitmap& glyph, int index) {
+  glyph.SetSize(14, 13);
+  TCanvas& c = glyph.Canvas();
+  c.Brush().Style = bsSolid;
+  c.Brush().Color = clWhite;
+  c.FillRect(TRect{0, 0, 14, 13});
+  auto line = [&](TColor color, int x1, int y1, int x2, int y2) {
+    c.Pen().Color = color;
+    c.Pen().Width = 2;
+    c.MoveTo(x1, y1);
+    c.LineTo(x2, y2);
+  };
+  switch (index) {
+    case 0: line(0x0000C0, 3, 2, 11, 10); line(0x0000C0, 11, 2, 3, 10); break;
+    case 1: line(0x008000, 2, 7, 5, 10); line(0x008000, 5, 10, 12, 2); break;
+    case 2: line(clBlack, 7, 1, 7, 7); line(clBlack, 4, 4, 10, 4); line(clBlack, 4, 10, 10, 10); break;
+    case 3: line(kPurple, 4, 3, 10, 9); line(kPurple, 10, 3, 4, 9); break;
+    case 4: line(kPurple, 3, 6, 11, 6); break;
+    case 5: line(kPurple, 3, 6, 11, 6); line(kPurple, 7, 2, 7, 10); break;
+    default: break;
+  }
+  glyph.Transparent = true;
+  glyph.SetTransparentColor(clWhite);
+}
 
 // The characters FindButton maps, position p -> the button of Tag p - 1.
 const char kButtonKeys[] = "0123456789_./*-+Q%R=\bC";
@@ -57,21 +100,35 @@ TECCalculatorPanel::TECCalculatorPanel(TComponent* owner, int layout) : TPanel(o
   SetBevelInner(bvNone);
   SetColor(clBtnFace);
   SetFont(CalculatorFont());
-  // The full layout (memory keys, OK and Cancel) is not built: only the
-  // drop-down's compact layout is used.
-  (void)layout;
-  SetBounds(0, 0, 98, 124);
-  for (int kind = 1; kind <= 22; ++kind) {
-    const TCalcButtonSpec& s = kCompact[kind - 1];
+  const bool full = layout == kCalcLayoutFull;
+  SetBounds(0, 0, full ? 240 : 98, full ? 129 : 124);
+  const int kinds = full ? 28 : 22;
+  for (int kind = 1; kind <= kinds; ++kind) {
+    const TCalcButtonSpec& s = full ? kFull[kind - 1] : kCompact[kind - 1];
     if (s.x < 0) continue;
     auto* b = new TECCalcButton(this, kind);
     b->SetParent(this);
-    b->SetBounds(s.x, s.y, s.width, 21);
-    b->SetCaption(s.caption ? s.caption : std::string(1, FormatSettings().DecimalSeparator));
+    b->SetBounds(s.x, s.y, s.width, full ? 22 : 21);
     TFont f = CalculatorFont();
     f.Color = s.color;
     b->SetFont(f);
+    if (full && s.glyph >= 0) DrawCalcGlyph(b->Glyph(), s.glyph);
+    else b->SetCaption(s.caption ? s.caption : std::string(1, FormatSettings().DecimalSeparator));
     b->OnClick = [this, kind](TObject*) { ButtonClick(kind); };
+  }
+  if (full) {
+    // The memory indicator: "M" while the memory holds a number.
+    memoryPanel_ = new TPanel(this);
+    memoryPanel_->SetParent(this);
+    memoryPanel_->SetBounds(6, 7, 34, 20);
+    memoryPanel_->SetBevelOuter(bvNone);
+    memoryPanel_->SetBevelInner(bvLowered);
+    memoryLabel_ = new TLabel(this);
+    memoryLabel_->SetParent(memoryPanel_);
+    memoryLabel_->AutoSize = false;
+    memoryLabel_->SetBounds(3, 3, 26, 14);
+    memoryLabel_->SetAlignment(taCenter);
+    OnMemoryChange = [this] { memoryLabel_->SetCaption(Memory() != 0 ? "M" : ""); };
   }
 }
 
@@ -175,6 +232,20 @@ void TECPopupCalculator::PopupKeyDown(uint16_t key) {
   else if (key == VK_ESCAPE && calc_->OnResult) calc_->OnResult(2);
 }
 
+void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
+  // Backspace and Esc are taken here, so that their characters do not
+  // follow and act a second time.
+  if (shift == 0 && (key == VK_BACK || key == VK_ESCAPE)) {
+    PopupKeyDown(key);
+    key = 0;
+  }
+}
+
+void TECPopupCalculator::KeyPress(char16_t& key) {
+  if (key < 0x80) PopupKey(static_cast<char>(key));
+  key = 0;
+}
+
 void TECPopupCalculator::PopupKey(char key) {
   const char dec = FormatSettings().DecimalSeparator;
   if (key == ',' || key == '.' || key == dec) key = '.';
@@ -193,6 +264,19 @@ void TECPopupCalculator::PopupKey(char key) {
 namespace qs {
 
 void RegisterCalculatorForms() {
+  RegisterForm("ECCalculatorPanel", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetName("FCalculatorSample");
+    form->SetBorderStyle(bsNone);
+    form->SetClientWidth(240);
+    form->SetClientHeight(129);
+    auto* panel = new TECCalculatorPanel(form.get(), kCalcLayoutFull);
+    panel->SetParent(form.get());
+    panel->SetBevelOuter(bvRaised);
+    for (char k : std::string("12.5")) panel->CalcKey(k);
+    panel->ButtonClick(24);  // memory store: the indicator shows
+    return form;
+  });
   RegisterForm("ECPopupCalculator", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto popup = std::make_unique<TECPopupCalculator>(nullptr);
     popup->SetValue(12.5);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/extctrls.h"
+#include "platform/stdctrls.h"
 #include "uikit/calcengine.h"
 #include "uikit/editvalue.h"
 #include "uikit/popupwindow.h"
@@ -36,9 +37,15 @@ class TECCalculatorPanel : public TPanel, public TECCalculatorEngine {
   TControl* DisplayControl = nullptr;
   std::function<void()> OnOk;
   std::function<void()> OnCancel;
+  // The full layout's memory indicator (null in the compact one).
+  TLabel* MemoryLabel() const { return memoryLabel_; }
 
  protected:
   void TextChanged() override;
+
+ private:
+  TPanel* memoryPanel_ = nullptr;
+  TLabel* memoryLabel_ = nullptr;
 };
 
 class TECLocCalculator : public TECCalculatorPanel {
@@ -63,6 +70,9 @@ class TECPopupCalculator : public TEcPopupWindow {
   void PopupKey(char key);
   // A key-down the edit control forwards (Backspace, Esc).
   void PopupKeyDown(uint16_t key);
+  // Keys the edit control forwards while the drop-down is open.
+  void KeyDown(uint16_t& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
 
  private:
   TECLocCalculator* calc_;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/strings.h"
+#include "platform/locale.h"
 
 namespace qs {
 
@@ -16,6 +17,23 @@ TFormatSettings& FormatSettings() {
   static TFormatSettings settings;
   return settings;
 }
+
+TFormatSettings FormatSettingsFrom(const TSystemLocale& locale) {
+  TFormatSettings fs;
+  fs.DecimalSeparator = locale.DecimalSeparator;
+  fs.DateSeparator = locale.DateSeparator;
+  fs.TimeSeparator = locale.TimeSeparator;
+  fs.ShortDateFormat = locale.ShortDateFormat;
+  fs.LongTimeSeconds = locale.LongTimeSeconds;
+  fs.CurrencyString = locale.CurrencyString;
+  for (size_t i = 0; i < fs.ShortDayNames.size(); ++i)
+    if (!locale.ShortDayNames[i].empty()) fs.ShortDayNames[i] = locale.ShortDayNames[i];
+  for (size_t i = 0; i < fs.LongMonthNames.size(); ++i)
+    if (!locale.LongMonthNames[i].empty()) fs.LongMonthNames[i] = locale.LongMonthNames[i];
+  return fs;
+}
+
+void LoadSystemFormatSettings() { FormatSettings() = FormatSettingsFrom(ReadSystemLocale()); }
 
 namespace {
 

@@ -1,11 +1,26 @@
 #include "uikit/picker.h"
 
 #include "platform/canvas.h"
+#include "platform/forms.h"
 #include "uikit/localeformats.h"
 
 namespace qs {
 
 TECOverEditor::~TECOverEditor() = default;
+
+int ScreenPixelsPerInchForPickers() { return Screen().PixelsPerInch(); }
+
+void ScaleControl(TControl& control, int multiplier, int divisor) {
+  auto scale = [&](int v) { return static_cast<int>(static_cast<long long>(v) * multiplier / divisor); };
+  if (!control.ParentFont()) {
+    TFont f = control.Font();
+    f.Height = scale(f.Height);
+    control.SetFont(f);
+  }
+  control.SetBounds(scale(control.Left()), scale(control.Top()), scale(control.Width()), scale(control.Height()));
+  if (auto* w = dynamic_cast<TWinControl*>(&control))
+    for (int i = 0; i < w->ControlCount(); ++i) ScaleControl(*w->Controls(i), multiplier, divisor);
+}
 
 namespace {
 
@@ -46,6 +61,16 @@ void TECOverCalculator::ConnectHandlers() {
   TECLocCalculator& calc = popup_->Calculator();
   if (changeHandler_) calc.OnTextChange = [this] { changeHandler_(popup_.get()); };
   if (resultHandler_) calc.OnResult = [this](int r) { resultHandler_(popup_.get(), r); };
+}
+
+void TECOverCalculator::Scaled() {
+  TFont f;
+  f.Name = "MS Sans Serif";
+  f.PixelsPerInch = Screen().PixelsPerInch();
+  f.SetSize(8);
+  f.Style = fsBold;
+  f.Color = clWindowText;
+  popup_->SetFont(f);
 }
 
 void TECOverCalculator::GetPopupText(std::string& text) {

@@ -17,6 +17,11 @@
 
 namespace qs {
 
+// Scales the control's bounds, those of every control on it and their own
+// fonts by multiplier / divisor.
+void ScaleControl(TControl& control, int multiplier, int divisor);
+int ScreenPixelsPerInchForPickers();
+
 // 1 = OK, 2 = Cancel.
 using TECResultEvent = std::function<void(TObject* sender, int result)>;
 
@@ -73,6 +78,12 @@ class TECOverPopupEditor : public TECOverEditor {
   TEcPopupWindow* GetPopupWindow() override {
     if (!popup_) {
       popup_ = std::make_unique<TPopup>(dynamic_cast<TControl*>(Owner()));
+      // Drawn for 96 pixels per inch; larger on a finer screen.
+      const int ppi = ScreenPixelsPerInchForPickers();
+      if (ppi != 96) {
+        ScaleControl(*popup_, ppi, 96);
+        Scaled();
+      }
       Connect();
     }
     return popup_.get();
@@ -81,6 +92,8 @@ class TECOverPopupEditor : public TECOverEditor {
  protected:
   // Hands the installed handlers to the window's inner control.
   virtual void ConnectHandlers() = 0;
+  // After the window was scaled for the screen.
+  virtual void Scaled() {}
   std::unique_ptr<TPopup> popup_;
 
  private:
@@ -100,6 +113,8 @@ class TECOverCalculator : public TECOverPopupEditor<TECPopupCalculator> {
 
  protected:
   void ConnectHandlers() override;
+  // A scaled calculator keeps its bold 8-point font.
+  void Scaled() override;
 };
 
 class TECOverTime : public TECOverPopupEditor<TECPopupTime> {

@@ -77,5 +77,48 @@ TEST_F(PopupCalculator, ForwardedCharacters) {
   EXPECT_EQ(Shown(), "0");
 }
 
+TEST(CalculatorPanel, FullLayoutMemoryAndButtons) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 250, 140);
+  TECCalculatorPanel panel(&form, kCalcLayoutFull);
+  panel.SetParent(&form);
+  panel.SetBeepOnError(false);
+  EXPECT_EQ(panel.Width(), 240);
+  td::ShowAndWait(form);
+  int oks = 0, cancels = 0;
+  panel.OnOk = [&] { ++oks; };
+  panel.OnCancel = [&] { ++cancels; };
+  auto press = [&](int kind) {
+    for (int i = 0; i < panel.ControlCount(); ++i)
+      if (auto* b = dynamic_cast<TECCalcButton*>(panel.Controls(i)); b && b->Kind() == kind) {
+        td::Click(*b, b->Width() / 2, b->Height() / 2);
+        return b;
+      }
+    ADD_FAILURE() << "no button of kind " << kind;
+    return static_cast<TECCalcButton*>(nullptr);
+  };
+  enum { kSqrt = 17, kPercent, kReciprocal, kPlus = 16, kMemPlus = 23, kMemStore, kMemRecall, kMemClear, kOk, kCancel };
+  press(10);  // 9
+  press(kSqrt);
+  EXPECT_EQ(panel.Text(), "3");
+  EXPECT_EQ(panel.MemoryLabel()->Caption(), "");
+  press(kMemStore);
+  EXPECT_EQ(panel.MemoryLabel()->Caption(), "M");
+  press(kMemPlus);
+  press(kMemRecall);
+  EXPECT_EQ(panel.Text(), "6");
+  press(kReciprocal);
+  press(kPlus);
+  EXPECT_TRUE(press(kOk)->Caption().empty());  // a picture, no caption
+  EXPECT_EQ(oks, 1);
+  press(kCancel);
+  EXPECT_EQ(cancels, 1);
+  press(kMemClear);
+  EXPECT_EQ(panel.MemoryLabel()->Caption(), "");
+  for (char k : std::string("C1/0=")) panel.CalcKey(k);
+  press(kOk);  // refused while the display reads "Error"
+  EXPECT_EQ(oks, 1);
+}
+
 }  // namespace
 }  // namespace qs

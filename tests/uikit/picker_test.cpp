@@ -7,6 +7,7 @@
 
 #include "platform/forms.h"
 #include "platform/testdriver.h"
+#include "platform/gui.h"
 #include "uikit/picker.h"
 
 namespace qs {
@@ -55,6 +56,20 @@ TEST(CalculatorAdapter, TextAndHandlersCrossTheAdapter) {
   adapter.GetPopupText(text);
   EXPECT_EQ(text, "0");  // an error hands out 0
   popup->SetVisible(false);
+}
+
+TEST(CalculatorAdapter, AFinerScreenGetsALargerDropDown) {
+  SetScreenPixelsPerInch(120);
+  TForm form(nullptr);
+  TECOverCalculator adapter(&form);
+  TEcPopupWindow* popup = adapter.GetPopupWindow();
+  SetScreenPixelsPerInch(96);
+  EXPECT_EQ(popup->Width(), 130);  // 104 x 1.25
+  EXPECT_EQ(popup->Height(), 158);
+  EXPECT_TRUE(popup->Font().Bold());
+  EXPECT_EQ(popup->Font().Size(), 8);
+  TECCalcButton* seven = static_cast<TECPopupCalculator*>(popup)->Calculator().FindButton('7');
+  EXPECT_EQ(seven->Width(), 26);  // 21 x 1.25
 }
 
 }  // namespace
