@@ -414,6 +414,8 @@ void TQSWindow::DeleteAtCursor(bool backspace) {
 
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   if (!Score) return;
+  // An edited text takes its keys before the view's key table.
+  if (TextEditKey(key, shift)) return;
   const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;
   switch (key) {
     case VK_HOME:

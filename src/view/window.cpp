@@ -289,6 +289,7 @@ void TQSWindow::LayoutChanged() {
   }
   PageCount = Score->LaidOutPages;
   pageImages_.clear();
+  RefindEditedElement();
   if (static_cast<int>(PageGrid.size()) < PageCount) PageGrid.resize(static_cast<size_t>(PageCount));
   Score->BeginUpdate();
   LayoutButtonBar();

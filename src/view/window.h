@@ -324,6 +324,50 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void SetHost(THost* host) { host_ = host; }
   bool HasParent() const { return Host() != nullptr; }
 
+  // ------------------------------------------------ in-place text editing
+  // One lyric, inscription, instrument name or free text at a time is
+  // edited on the page. EditSelection holds the selection's start line and
+  // column, its end line and column, then the caret's line and column;
+  // columns count UTF-16 units, the caret stands before that unit. A run of
+  // edits without caret moves is one undo step.
+  void EditItemText(TQSCalcItem* element) override;
+  // Repaints the edited box; with measure the text's box is measured again.
+  void UpdateEditBox(bool withAngle, bool measure);
+  void TypeChar(char16_t ch);
+  void TextBackspace();
+  void TextDelete();
+  void TextNewLine();
+  void TextHome(bool extend);
+  void TextEnd(bool extend);
+  void TextLeft(bool extend, bool word);
+  void TextRight(bool extend, bool word);
+  void TextUp(bool extend);
+  void TextDown(bool extend);
+  void SetTextSelStart(int line, int column);
+  void SetTextSelEnd(int line, int column);
+  void SetTextSelection(int startLine, int startColumn, int endLine, int endColumn);
+  // True when a selection was deleted.
+  bool DeleteTextSelection();
+  // The selected text, lines joined by CR LF; empty without a selection.
+  std::u16string GetSelectedText() const;
+  // Inserts text at the caret, starting a new line at each CR (CR LF).
+  void InsertTextAtCaret(const std::u16string& text);
+  void OpenTextUndo(uint8_t action, const std::string& caption);
+  // The clipboard while a text is edited; false when nothing is edited.
+  bool CopyEditedText();
+  bool CutEditedText();
+  bool PasteEditedText();
+  // Asked by the key handler first: true when the text editor took the
+  // key (key is then 0, except for keys that bring a character).
+  bool TextEditKey(uint16_t& key, TShiftState shift);
+  // The layout built its elements anew: the edited one is found again.
+  void RefindEditedElement();
+  int TextCaretLine() const { return EditSelection[4]; }
+  int TextCaretColumn() const { return EditSelection[5]; }
+  TNotifyEvent OnPasteChanged;
+  bool TextTypingUndo = false;
+  bool TextModified = false;
+
   // ------------------------------------------------------------ mouse
   // The rubber band: from the press point to the current drag point.
   TRect RubberBandRect(int x, int y) const;
@@ -347,6 +391,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
 
  private:
   THost* Host() const;
@@ -384,6 +429,19 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // Forgets the images of the pages a client rectangle touches.
   void DropPageImages(const TRect& client);
   std::unique_ptr<THost> controlHost_;
+  // In-place text editing: the item edited, and a first UTF-16 unit
+  // waiting for its second.
+  TQSItem* editedItem_ = nullptr;
+  char16_t pendingHighSurrogate_ = 0;
+  std::vector<std::u16string> EditedLines() const;
+  void SetEditedLines(const std::vector<std::u16string>& lines);
+  bool EditingText() const;
+  void ClampCaret();
+  void CollapseAtCaret();
+  void AfterTextChange();
+  void AdvanceSyllable(bool hyphen);
+  void BackToPreviousSyllable();
+  void ExtendTo(bool towardsStart, int line, int column);
 };
 
 }  // namespace qs

@@ -1,0 +1,202 @@
+// Editing lyrics and texts on the page with real key events.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/text.h"
+#include "layout/layout.h"
+#include "platform/clipboard.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/tree.h"
+#include "score/undo.h"
+#include "view_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+// Four measures of quarter notes shown on a form with the focus.
+class TextEditing : public ::testing::Test, public TLayoutScore {
+ protected:
+  TShownView Shown;
+  TQSWindow* View = nullptr;
+  TQSPiece* Piece = nullptr;
+
+  void SetUp() override {
+    Piece = AddPiece({1}, 4);
+    for (int m = 0; m < 4; ++m) Quarters(Measure(m));
+    Layout();
+    Shown.Show(Score);
+    View = Shown.View;
+    View->SetFocus();
+    td::ProcessMessages();
+  }
+  void TearDown() override { Shown.Close(); }
+
+  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
+  // A staff text of the kind in measure 0 at tick 0, laid out and edited
+  // with the caret at the end of its last line.
+  TQSLyric* Edit(TQSItemType k, std::vector<std::string> lines) {
+    auto* text = static_cast<TQSLyric*>(CreateItemByKind(k, Measure(0)));
+    text->Lines = std::move(lines);
+    Score.Recalculate(0);
+    View->EditItemText(FindLayoutElement(Score, text, -1));
+    EXPECT_EQ(View->EditedElement ? View->EditedElement->Item : nullptr, text);
+    View->EditSelection = {};
+    if (!text->Lines.empty()) {
+      View->EditSelection[4] = static_cast<int>(text->Lines.size()) - 1;
+      View->EditSelection[5] = static_cast<int>(Utf8ToUtf16(text->Lines.back()).size());
+    }
+    // The selection collapsed at the caret.
+    View->EditSelection[0] = View->EditSelection[2] = View->EditSelection[4];
+    View->EditSelection[1] = View->EditSelection[3] = View->EditSelection[5];
+    return text;
+  }
+  std::vector<TQSLyric*> Lyrics(int m) const {
+    std::vector<TQSLyric*> out;
+    for (TQSItem* item : Measure(m)->Items)
+      if (item->ItemType == kind::Lyric) out.push_back(static_cast<TQSLyric*>(item));
+    std::stable_sort(out.begin(), out.end(), [](auto* a, auto* b) { return a->Fields.Time < b->Fields.Time; });
+    return out;
+  }
+  static std::string Joined(const std::vector<std::string>& lines) {
+    std::string out;
+    for (const std::string& l : lines) out += (out.empty() ? "" : "|") + l;
+    return out;
+  }
+  void Press(uint16_t vk, TShiftState shift = 0, int times = 1) {
+    for (int i = 0; i < times; ++i) td::PressKey(*View, vk, shift);
+  }
+};
+
+TEST_F(TextEditing, ALyricLineTypedWithHyphensAndSpacesFillsOneNoteEach) {
+  TQSLyric* first = Edit(kind::Lyric, {""});
+  first->Fields.Verse = 2;
+  first->Fields.FontSize = 11;
+  td::TypeText(*View, "Hal-le-lu-jah Gló");
+  const std::vector<TQSLyric*> syllables = Lyrics(0);
+  ASSERT_EQ(syllables.size(), 4u);
+  const char* texts[] = {"Hal", "le", "lu", "jah"};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(Joined(syllables[i]->Lines), texts[i]);
+    EXPECT_EQ(syllables[i]->Fields.Time, 128 * i);
+    EXPECT_EQ(syllables[i]->Fields.Flags & TQSLyric::kHyphen, i == 0 ? 0 : 1);
+    EXPECT_EQ(syllables[i]->Fields.Verse, 2);
+    EXPECT_EQ(syllables[i]->Fields.FontSize, 11);
+  }
+  // The space moved on to the next measure's first note, without hyphen.
+  ASSERT_EQ(Lyrics(1).size(), 1u);
+  TQSLyric* next = Lyrics(1)[0];
+  EXPECT_EQ(Joined(next->Lines), "Gló");
+  EXPECT_EQ(next->Fields.Flags & TQSLyric::kHyphen, 0);
+  ASSERT_NE(View->EditedElement, nullptr);
+  EXPECT_EQ(View->EditedElement->Item, next);
+}
+
+TEST_F(TextEditing, ASyllableLeftEmptyGoesWhenEditingMovesOn) {
+  Edit(kind::Lyric, {"la"});
+  td::TypeText(*View, " ");
+  ASSERT_EQ(Lyrics(0).size(), 2u);
+  const int undo = Score.UndoCount();
+  Press(VK_ESCAPE);
+  EXPECT_EQ(View->EditedElement, nullptr);
+  EXPECT_EQ(Lyrics(0).size(), 1u);
+  ASSERT_EQ(Score.UndoCount(), undo + 1);
+  EXPECT_EQ(Score.GetUndoRecord(undo)->Action, undoaction::TextEditDelete);
+}
+
+TEST_F(TextEditing, BackspaceAtASyllablesStartGoesBackToThePreviousOne) {
+  Edit(kind::Lyric, {"Ky"});
+  td::TypeText(*View, "-");
+  Press(VK_BACK);
+  ASSERT_EQ(Lyrics(0).size(), 1u);
+  ASSERT_NE(View->EditedElement, nullptr);
+  EXPECT_EQ(View->EditedElement->Item, Lyrics(0)[0]);
+  td::TypeText(*View, "rie");
+  EXPECT_EQ(Joined(Lyrics(0)[0]->Lines), "Kyrie");
+}
+
+TEST_F(TextEditing, CyrillicAndAccentedTextIsEditedByCharacters) {
+  TQSLyric* term = Edit(kind::Term, {"Allegro"});
+  Press(VK_HOME);
+  td::TypeText(*View, "Più ");
+  Press(VK_END);
+  td::TypeText(*View, " – Весело");
+  Press(VK_BACK, 0, 2);
+  td::TypeText(*View, "ё");
+  Press(VK_RETURN);
+  td::TypeText(*View, "Größer");
+  EXPECT_EQ(Joined(term->Lines), "Più Allegro – Весеё|Größer");
+  // Word moves: back to the start of "Größer", then into the line above.
+  Press(VK_LEFT, ssCtrl);
+  EXPECT_EQ(View->TextCaretColumn(), 0);
+  Press(VK_LEFT, ssCtrl);
+  EXPECT_EQ(View->TextCaretLine(), 0);
+  EXPECT_EQ(View->TextCaretColumn(), 14);  // before "Весеё"
+}
+
+TEST_F(TextEditing, ARunOfTypingIsUndoneInOneStep) {
+  TQSLyric* term = Edit(kind::Term, {"dolce"});
+  const int undo = Score.UndoCount();
+  td::TypeText(*View, " e cantabile");
+  Press(VK_BACK);
+  ASSERT_EQ(Score.UndoCount(), undo + 1);
+  EXPECT_EQ(Score.GetUndoRecord(undo)->Action, undoaction::TextEdit);
+  EXPECT_EQ(Score.GetUndoRecord(undo)->Caption, " ");
+  Press('Z', ssCtrl);
+  term = static_cast<TQSLyric*>(Measure(0)->GetItem(Measure(0)->ItemCount() - 1));
+  for (TQSItem* item : Measure(0)->Items)
+    if (item->ItemType == kind::Term) term = static_cast<TQSLyric*>(item);
+  EXPECT_EQ(Joined(term->Lines), "dolce");
+  EXPECT_EQ(Score.UndoCount(), undo);
+}
+
+TEST_F(TextEditing, ACaretKeyBetweenEditsStartsANewStep) {
+  Edit(kind::Term, {"p"});
+  const int undo = Score.UndoCount();
+  td::TypeText(*View, "p");
+  Press(VK_LEFT);
+  td::TypeText(*View, "p");
+  EXPECT_EQ(Score.UndoCount(), undo + 2);
+}
+
+TEST_F(TextEditing, SelectedTextGoesThroughTheClipboard) {
+  TQSLyric* term = Edit(kind::Term, {"con brio"});
+  Press(VK_LEFT, ssShift, 4);
+  Press('C', ssCtrl);
+  EXPECT_EQ(Clipboard().AsUnicodeText(), u"brio");
+  Press('X', ssCtrl);
+  EXPECT_EQ(Joined(term->Lines), "con ");
+  Press(VK_HOME);
+  Press('V', ssCtrl);
+  EXPECT_EQ(Joined(term->Lines), "briocon ");
+}
+
+TEST_F(TextEditing, PastedLinesSplitAtCarriageReturns) {
+  TQSLyric* term = Edit(kind::Term, {"ab"});
+  View->EditSelection[5] = 1;
+  View->InsertTextAtCaret(u"x\r\n\r\ny");
+  EXPECT_EQ(Joined(term->Lines), "ax|yb");
+  View->EditSelection = {0, 0, 0, 0, 0, 0};
+  View->InsertTextAtCaret(u"l\nf");
+  EXPECT_EQ(Joined(term->Lines), "l\nfax|yb");
+}
+
+TEST_F(TextEditing, AMultiLineSelectionIsCopiedAndDeletedAcrossLines) {
+  TQSLyric* term = Edit(kind::Term, {"abcd", "efg", "hij"});
+  View->EditSelection = {0, 2, 2, 1, 0, 0};
+  EXPECT_EQ(View->GetSelectedText(), u"cd\r\nefg\r\nh");
+  EXPECT_TRUE(View->DeleteTextSelection());
+  EXPECT_EQ(Joined(term->Lines), "abij");
+  EXPECT_EQ(View->TextCaretColumn(), 2);
+}
+
+}  // namespace
+}  // namespace qs::test
