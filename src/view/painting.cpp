@@ -235,11 +235,8 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     DrawCursor(screen, true);
   }
   if (Rule.Visible) {
-    // The ruler bands (their scales and markers are drawn over this).
-    screen.Brush() = Solid(kBtnFace);
     const TRect v = GetViewRect();
-    screen.FillRect({0, 0, v.Right, Rule.Width});
-    screen.FillRect({0, 0, Rule.Width, v.Bottom});
+    DrawRulers(screen, false, {0, 0, v.Right, v.Bottom});
   }
   DrawButtonBar(screen);
 }

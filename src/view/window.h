@@ -45,6 +45,8 @@ enum class TQSCursorType : uint8_t { ctStaff, ctPiece };
 struct TQSRule {
   bool Visible = true;
   int Width = 24;
+  // The scale's numbers: Times New Roman, 7 points, black.
+  TFont Font = {"Times New Roman", -9};
 };
 
 // The state of one of the view's scroll bars: Position runs from 0 to
@@ -237,7 +239,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // measure.
   void AdvanceCursor(int ticks, int measure = -1, int fromTick = -1, bool addMeasures = false);
   void GotoScoreEnd();
-  void RefreshRulerMarkers() override {}
+  void RefreshRulerMarkers() override;
 
   // ------------------------------------------------------------ selection
   bool HasSelection = false;
@@ -323,6 +325,23 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   };
   void SetHost(THost* host) { host_ = host; }
   bool HasParent() const { return Host() != nullptr; }
+
+  // ------------------------------------------------------------ rulers
+  // The five markers tied to the cursor, in pixels from the view's origin
+  // as if not scrolled (client + scroll position of its axis): 0 the left
+  // and 1 the right edge of the cursor's staff row, 2 the row's top, 3 the
+  // right edge of the cursor's measure with its space after, 4 the
+  // cursor's tick. A marker dragged and dropped changes the spacing value
+  // it stands for by the distance in pixels at zoom 100: OnRulerMarkerDrop
+  // (marker 1-5, step) carries it to the spacing commands.
+  std::array<int, 5> RulerMarkers{};
+  int MarkerDrag = 0;  // 1-5 while a marker is dragged
+  std::function<void(TObject* sender, int marker, int step)> OnRulerMarkerDrop;
+  void UpdateRulerMarkers();
+  void DrawRulers(TCanvas& canvas, bool noClip, const TRect& area);
+  void DrawRulerMarker(TCanvas& canvas, int x, int y, bool grey, int shape);
+  // The marker under a client point of a band (1-5), 0 when none.
+  int RulerMarkerAt(int x, int y) const;
 
   // ------------------------------------------------ in-place text editing
   // One lyric, inscription, instrument name or free text at a time is
@@ -442,6 +461,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void AdvanceSyllable(bool hyphen);
   void BackToPreviousSyllable();
   void ExtendTo(bool towardsStart, int line, int column);
+  // Marker drags; each is true when it took the mouse event.
+  bool RulerMouseDown(int x, int y);
+  bool RulerMouseMove(int x, int y);
+  bool RulerMouseUp(int x, int y);
+  void DrawMarkerDrag(int x, int y, bool show);
 };
 
 }  // namespace qs
