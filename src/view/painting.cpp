@@ -300,7 +300,11 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
     --CursorCounter;
   }
   if (!((show && CursorCounter == 0) || (!show && CursorCounter == -1))) return;
-  if (!Score || PageGrid.empty() || PageCount == 0 || EditedElement) return;
+  if (!Score || PageGrid.empty() || PageCount == 0) return;
+  if (EditedElement) {
+    DrawTextCaret(canvas);
+    return;
+  }
   TPoint top, bottom;
   int markerY = 0;
   bool marker = false;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "platform/canvas.h"
 #include "layout/layout.h"
 #include "platform/clipboard.h"
 #include "platform/keys.h"
@@ -666,6 +667,48 @@ bool TQSWindow::PasteEditedText() {
   const std::u16string text = Clipboard().AsUnicodeText();
   if (!text.empty()) InsertTextAtCaret(text);
   return true;
+}
+
+// ------------------------------------------------------------ caret
+
+void TQSWindow::DrawTextCaret(TCanvas& canvas) {
+  if (!EditingText() || Style == wsView) return;
+  const std::vector<std::u16string> lines = EditedLines();
+  const int line = std::clamp(EditSelection[kCaretLine], 0, std::max(0, static_cast<int>(lines.size()) - 1));
+  const std::u16string text = lines.empty() ? std::u16string() : lines[static_cast<size_t>(line)];
+  const int column = std::clamp(EditSelection[kCaretColumn], 0, static_cast<int>(text.size()));
+  std::string face;
+  int size = 0;
+  TFontStyles style = 0;
+  TRect box;
+  if (const auto* lyric = dynamic_cast<const TQSLyric*>(editedItem_)) {
+    face = lyric->FontName, size = lyric->Fields.FontSize, style = lyric->Fields.FontStyle;
+    box = ElementClientBox(*EditedElement, true);
+  } else if (const auto* page = dynamic_cast<const TQSText*>(editedItem_)) {
+    face = page->FontName, size = page->Fields.FontSize, style = page->Fields.FontStyle;
+    const int index = PageOfElement(*EditedElement);
+    if (index < 0 || index >= static_cast<int>(PageGrid.size())) return;
+    const TRect& pr = PageGrid[static_cast<size_t>(index)].Rect;
+    const int left = Px(page->Fields.X) + pr.Left + RulerWidth() - HorzBar.Position;
+    const int top = Px(page->Fields.Y) + pr.Top + RulerWidth() - VertBar.Position;
+    box = {left, top, left, top};
+  } else {
+    return;
+  }
+  const int level = canvas.SaveDC();
+  canvas.Font().Name = face.empty() ? "Arial" : face;
+  canvas.Font().SetSize(std::max(1, (size == 0 ? 8 : size) * Zoom / 100));
+  canvas.Font().Style = style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+  const int height = canvas.TextHeight(std::u16string_view(u"A"));
+  const int x = box.Left + canvas.TextWidth(std::u16string_view(text).substr(0, static_cast<size_t>(column)));
+  const int y = box.Top + line * height;
+  canvas.IntersectClipRect(GetPageAreaRect());
+  canvas.Pen() = TPen{clWhite, std::max(1, Zoom / 100), psSolid, pmXor};
+  canvas.MoveTo(x, y);
+  canvas.LineTo(x, y + height);
+  canvas.Pen().Mode = pmCopy;
+  canvas.RestoreDC(level);
+  if (Host()) Host()->Flush({x - 2, y - 2, x + 3, y + height + 2});
 }
 
 // ------------------------------------------------------------ keys

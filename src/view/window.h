@@ -461,6 +461,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void AdvanceSyllable(bool hyphen);
   void BackToPreviousSyllable();
   void ExtendTo(bool towardsStart, int line, int column);
+  // The caret of the edited text, an XOR line: drawing it twice removes it.
+  void DrawTextCaret(TCanvas& canvas);
   // Marker drags; each is true when it took the mouse event.
   bool RulerMouseDown(int x, int y);
   bool RulerMouseMove(int x, int y);

@@ -198,5 +198,33 @@ TEST_F(TextEditing, AMultiLineSelectionIsCopiedAndDeletedAcrossLines) {
   EXPECT_EQ(View->TextCaretColumn(), 2);
 }
 
+// The caret is drawn where the caret column stands and moves with it.
+TEST(TextCaret, FollowsTheCaretColumn) {
+  TViewScore s({1}, 2);
+  auto* term = static_cast<TQSLyric*>(CreateItemByKind(kind::Term, s.Measure(0)));
+  term->Lines = {"Adagio molto"};
+  term->Fields.FontSize = 14;
+  s.Show();
+  s.View.EditItemText(FindLayoutElement(s.Score, term, -1));
+  auto paint = [&] {
+    s.View.PaintTo(s.Host.Bitmap.Canvas());
+    std::vector<uint32_t> out;
+    for (int y = 0; y < s.Host.Bitmap.Height(); ++y)
+      for (int x = 0; x < s.Host.Bitmap.Width(); ++x) out.push_back(s.Host.Bitmap.Pixel(x, y));
+    return out;
+  };
+  auto differences = [](const std::vector<uint32_t>& a, const std::vector<uint32_t>& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.size(); ++i) n += a[i] != b[i];
+    return n;
+  };
+  const std::vector<uint32_t> atStart = paint();
+  s.View.TextEnd(false);
+  const std::vector<uint32_t> atEnd = paint();
+  EXPECT_GT(differences(atStart, atEnd), 4);
+  s.View.TextHome(false);
+  EXPECT_EQ(differences(atStart, paint()), 0);
+}
+
 }  // namespace
 }  // namespace qs::test
