@@ -98,7 +98,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
-  if (RulerMouseMove(x, y)) return;
+  if (RulerMouseMove(x, y) || TextMouseMove(x, y)) return;
   const TPoint p{x, y};
   // The press decided on panning; it goes on while the button is held.
   if (MouseHeld && Panning) {
@@ -115,6 +115,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (button != mbLeft) return;
+  TextMouseUp();
   if (RulerMouseUp(x, y)) return;
   MouseHeld = Panning = false;
   if (PressedButton != 0) {

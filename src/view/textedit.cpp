@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "layout/layout.h"
 #include "platform/clipboard.h"
@@ -671,36 +672,61 @@ bool TQSWindow::PasteEditedText() {
 
 // ------------------------------------------------------------ caret
 
+bool TQSWindow::TextLayout(TCanvas& canvas, TRect& box, int& alignment) const {
+  std::string face;
+  int size = 0;
+  TFontStyles style = 0;
+  if (const auto* lyric = dynamic_cast<const TQSLyric*>(editedItem_)) {
+    face = lyric->FontName, size = lyric->Fields.FontSize, style = lyric->Fields.FontStyle;
+    alignment = lyric->Lines.empty() ? 0 : lyric->Alignment();
+    box = ElementClientBox(*EditedElement, true);
+  } else if (const auto* page = dynamic_cast<const TQSText*>(editedItem_)) {
+    face = page->FontName, size = page->Fields.FontSize, style = page->Fields.FontStyle;
+    alignment = (page->Fields.Align >> 4) & 3;
+    const int index = PageOfElement(*EditedElement);
+    if (index < 0 || index >= static_cast<int>(PageGrid.size())) return false;
+    const TRect& pr = PageGrid[static_cast<size_t>(index)].Rect;
+    const int left = Px(page->Fields.X) + pr.Left + RulerWidth() - HorzBar.Position;
+    const int top = Px(page->Fields.Y) + pr.Top + RulerWidth() - VertBar.Position;
+    box = {left, top, left + Px(page->Fields.Width), top + Px(page->Fields.Height)};
+  } else {
+    return false;
+  }
+  canvas.Font().Name = face.empty() ? "Arial" : face;
+  canvas.Font().SetSize(std::max(1, (size == 0 ? 8 : size) * Zoom / 100));
+  canvas.Font().Style = style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+  return true;
+}
+
+namespace {
+
+// Where a line starts in its box, as the page draws it.
+int LineStart(const TRect& box, int alignment, int width) {
+  switch (alignment) {
+    case 1: return box.Left + (box.Right - box.Left - width) / 2;
+    case 2: return box.Right - width;
+    default: return box.Left;
+  }
+}
+
+}  // namespace
+
 void TQSWindow::DrawTextCaret(TCanvas& canvas) {
   if (!EditingText() || Style == wsView) return;
   const std::vector<std::u16string> lines = EditedLines();
   const int line = std::clamp(EditSelection[kCaretLine], 0, std::max(0, static_cast<int>(lines.size()) - 1));
   const std::u16string text = lines.empty() ? std::u16string() : lines[static_cast<size_t>(line)];
   const int column = std::clamp(EditSelection[kCaretColumn], 0, static_cast<int>(text.size()));
-  std::string face;
-  int size = 0;
-  TFontStyles style = 0;
+  const int level = canvas.SaveDC();
   TRect box;
-  if (const auto* lyric = dynamic_cast<const TQSLyric*>(editedItem_)) {
-    face = lyric->FontName, size = lyric->Fields.FontSize, style = lyric->Fields.FontStyle;
-    box = ElementClientBox(*EditedElement, true);
-  } else if (const auto* page = dynamic_cast<const TQSText*>(editedItem_)) {
-    face = page->FontName, size = page->Fields.FontSize, style = page->Fields.FontStyle;
-    const int index = PageOfElement(*EditedElement);
-    if (index < 0 || index >= static_cast<int>(PageGrid.size())) return;
-    const TRect& pr = PageGrid[static_cast<size_t>(index)].Rect;
-    const int left = Px(page->Fields.X) + pr.Left + RulerWidth() - HorzBar.Position;
-    const int top = Px(page->Fields.Y) + pr.Top + RulerWidth() - VertBar.Position;
-    box = {left, top, left, top};
-  } else {
+  int alignment = 0;
+  if (!TextLayout(canvas, box, alignment)) {
+    canvas.RestoreDC(level);
     return;
   }
-  const int level = canvas.SaveDC();
-  canvas.Font().Name = face.empty() ? "Arial" : face;
-  canvas.Font().SetSize(std::max(1, (size == 0 ? 8 : size) * Zoom / 100));
-  canvas.Font().Style = style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
   const int height = canvas.TextHeight(std::u16string_view(u"A"));
-  const int x = box.Left + canvas.TextWidth(std::u16string_view(text).substr(0, static_cast<size_t>(column)));
+  const int x = LineStart(box, alignment, canvas.TextWidth(std::u16string_view(text))) +
+                canvas.TextWidth(std::u16string_view(text).substr(0, static_cast<size_t>(column)));
   const int y = box.Top + line * height;
   canvas.IntersectClipRect(GetPageAreaRect());
   canvas.Pen() = TPen{clWhite, std::max(1, Zoom / 100), psSolid, pmXor};
@@ -710,6 +736,49 @@ void TQSWindow::DrawTextCaret(TCanvas& canvas) {
   canvas.RestoreDC(level);
   if (Host()) Host()->Flush({x - 2, y - 2, x + 3, y + height + 2});
 }
+
+bool TQSWindow::PlaceTextCaret(TPoint point, bool extend) {
+  if (!EditingText() || !ElementClientBox(*EditedElement).Contains(point)) return false;
+  TBitmap measure(1, 1);
+  TCanvas& canvas = measure.Canvas();
+  TRect box;
+  int alignment = 0;
+  if (!TextLayout(canvas, box, alignment)) return false;
+  std::vector<std::u16string> lines = EditedLines();
+  if (lines.empty()) {
+    lines.emplace_back();
+    SetEditedLines(lines);
+  }
+  THiddenCaret hidden(*this);
+  const int height = std::max(1, canvas.TextHeight(std::u16string_view(u"A")));
+  const int line = std::clamp((point.Y - box.Top) / height, 0, static_cast<int>(lines.size()) - 1);
+  const std::u16string& text = lines[static_cast<size_t>(line)];
+  const int start = LineStart(box, alignment, canvas.TextWidth(std::u16string_view(text)));
+  int column = static_cast<int>(text.size());
+  for (size_t i = 0; i < text.size(); ++i)
+    if (start + canvas.TextWidth(std::u16string_view(text).substr(0, i + 1)) >= point.X) {
+      column = static_cast<int>(i);
+      break;
+    }
+  EditSelection[kCaretLine] = line;
+  EditSelection[kCaretColumn] = column;
+  TextTypingUndo = false;
+  if (extend) {
+    const auto& s = EditSelection;
+    ExtendTo(Before(line, column, s[kSelStartLine], s[kSelStartColumn]), line, column);
+  } else {
+    CollapseAtCaret();
+  }
+  return true;
+}
+
+bool TQSWindow::TextMouseMove(int x, int y) {
+  if (!textMouseHeld_ || !EditingText()) return false;
+  PlaceTextCaret({x, y}, true);
+  return true;
+}
+
+void TQSWindow::TextMouseUp() { textMouseHeld_ = false; }
 
 // ------------------------------------------------------------ keys
 

@@ -463,6 +463,15 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void ExtendTo(bool towardsStart, int line, int column);
   // The caret of the edited text, an XOR line: drawing it twice removes it.
   void DrawTextCaret(TCanvas& canvas);
+  // The edited text's box as drawn and its alignment, with its font on
+  // canvas; false when nothing is edited.
+  bool TextLayout(TCanvas& canvas, TRect& box, int& alignment) const;
+  // A press (or, with extend, a drag) inside the edited box places the
+  // caret; false when the point lies outside.
+  bool PlaceTextCaret(TPoint point, bool extend);
+  bool TextMouseMove(int x, int y);
+  void TextMouseUp();
+  bool textMouseHeld_ = false;
   // Marker drags; each is true when it took the mouse event.
   bool RulerMouseDown(int x, int y);
   bool RulerMouseMove(int x, int y);

@@ -198,6 +198,29 @@ TEST_F(TextEditing, AMultiLineSelectionIsCopiedAndDeletedAcrossLines) {
   EXPECT_EQ(View->TextCaretColumn(), 2);
 }
 
+TEST_F(TextEditing, ADoubleClickEditsATextAndADragSelectsInIt) {
+  auto* term = static_cast<TQSLyric*>(CreateItemByKind(kind::Term, Measure(0)));
+  term->Lines = {"Andante"};
+  term->Fields.FontSize = 16;
+  Score.Recalculate(0);
+  td::ProcessMessages();
+  TQSCalcItem* element = FindLayoutElement(Score, term, -1);
+  ASSERT_NE(element, nullptr);
+  const TRect box = View->ElementClientBox(*element, true);
+  const int y = (box.Top + box.Bottom) / 2;
+  td::DoubleClick(*View, box.Left + 1, y);
+  ASSERT_NE(View->EditedElement, nullptr);
+  EXPECT_EQ(View->EditedElement->Item, term);
+  EXPECT_EQ(View->TextCaretColumn(), 0);
+  const TRect edited = View->ElementClientBox(*View->EditedElement, true);
+  td::MouseDown(*View, edited.Left + 1, y);
+  td::MouseMove(*View, (edited.Left + edited.Right) / 2, y);
+  td::MouseMove(*View, edited.Right - 1, y);
+  td::MouseUp(*View, edited.Right - 1, y);
+  EXPECT_EQ(View->GetSelectedText(), u"Andante");
+  EXPECT_EQ(View->EditedElement ? View->EditedElement->Item : nullptr, term);
+}
+
 // The caret is drawn where the caret column stands and moves with it.
 TEST(TextCaret, FollowsTheCaretColumn) {
   TViewScore s({1}, 2);
