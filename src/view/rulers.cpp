@@ -168,7 +168,8 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
   const int md = MarkerDrag;
   if (md == 0 || md == 1 || md == 2 || md == 4 || md == 5) {
     for (int i = 0; i < PagePerHorz; ++i) {
-      const int x0 = i * w;
+      // Each page column where the page grid puts it.
+      const int x0 = i < static_cast<int>(PageGrid.size()) ? PageGrid[static_cast<size_t>(i)].Rect.Left : i * w;
       if (!(area.Right >= x0 - h && r < x0 - h + w)) continue;
       const int level = canvas.SaveDC();
       if (!noClip) canvas.IntersectClipRect({r, 0, area.Right, r});
@@ -204,7 +205,8 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
   if (md == 0 || md == 3) {
     const int rows = std::max(1, (PageCount + PagePerHorz - 1) / std::max(1, PagePerHorz));
     for (int j = 0; j < rows; ++j) {
-      const int y0 = j * hh;
+      const size_t first = static_cast<size_t>(j) * static_cast<size_t>(std::max(1, PagePerHorz));
+      const int y0 = first < PageGrid.size() ? PageGrid[first].Rect.Top : j * hh;
       if (!(area.Bottom >= y0 - v && r < y0 - v + hh)) continue;
       const int level = canvas.SaveDC();
       if (!noClip) canvas.IntersectClipRect({0, r, r, area.Bottom});

@@ -5,6 +5,8 @@
 #include <functional>
 
 #include "editing/rulers.h"
+#include "platform/drawdevice.h"
+#include "score/metrix.h"
 #include "platform/testdriver.h"
 #include "score/measure.h"
 #include "score/part.h"
@@ -97,6 +99,45 @@ TEST_F(Rulers, AMarkerDroppedWhereItWasChangesNothing) {
   Drag(5, 0);
   EXPECT_EQ(drops, 1);
   EXPECT_EQ(step, 0);
+}
+
+// The scale's numbers stand on their marks: inches every 96 pixels at 96
+// pixels per inch, centimetres each rounded from its own distance, pixels
+// every Zoom pixels.
+TEST(RulerScale, NumbersStandOnTheirMarks) {
+  struct TCase {
+    TQSMetrix Metrix;
+    int Zoom;
+    std::vector<int> Marks;  // pixels after the page's left edge
+  } const cases[] = {
+      {TQSMetrix::rmInches, 100, {96, 192, 288}},
+      {TQSMetrix::rmMM, 100, {38, 76, 113}},
+      {TQSMetrix::rmPixels, 100, {100, 200, 300}},
+      {TQSMetrix::rmPixels, 50, {50, 100, 150}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.Metrix));
+    TViewScore s({1}, 2);
+    s.Score.Page.SetMetrix(c.Metrix);
+    s.Show(true);
+    s.View.SetZoom(c.Zoom);
+    TRecordingCanvas rec;
+    s.View.DrawRulers(rec.Canvas, true, {0, 0, 800, 700});
+    const int left = s.View.Rule.Width + s.View.PageGrid[0].Rect.Left - s.View.HorzBar.Position;
+    for (size_t n = 0; n < c.Marks.size(); ++n) {
+      const std::u16string label = std::u16string(1, static_cast<char16_t>(u'1' + n));
+      bool found = false;
+      for (const TCanvasOp& op : rec.Recorder->CanvasOps()) {
+        if (op.Kind != TCanvasOpKind::Text || op.Text != label || op.Origin.Y != 0) continue;
+        rec.Canvas.Font() = op.Font;
+        const int width = rec.Canvas.TextWidth(std::u16string_view(label));
+        EXPECT_EQ(op.Points[0].X + op.Origin.X + width / 2, left + c.Marks[n]) << "mark " << n + 1;
+        found = true;
+        break;
+      }
+      EXPECT_TRUE(found) << "mark " << n + 1;
+    }
+  }
 }
 
 }  // namespace
