@@ -5,6 +5,7 @@
 #include <iterator>
 #include <type_traits>
 
+#include "base/text.h"
 #include "editing/command.h"
 #include "layout/dynamics.h"
 #include "layout/layout.h"
@@ -40,6 +41,16 @@ TQSItemOwner* PageObjectOwner(TQSScore& score, TQSItemList*& list) {
   return &score;
 }
 
+// Begins editing a text just made, with the caret at the end of its last
+// line and no selection.
+void EditNewText(TQSWindowLink& view, TQSCalcItem* element, const std::vector<std::string>& lines) {
+  if (!element) return;
+  const int line = lines.empty() ? 0 : static_cast<int>(lines.size()) - 1;
+  const int column = lines.empty() ? 0 : static_cast<int>(Utf8ToUtf16(lines.back()).size());
+  view.EditSelection = {line, column, line, column, line, column};
+  view.EditItemText(element);
+}
+
 // Makes a page object of kind k for the cursor's page, puts it before the
 // first object of its page or a later one, lets fill set its fields, records
 // it as inserted and lays out. nullptr without a view or owner.
@@ -60,9 +71,8 @@ T* AddPageObject(TQSScore& score, TQSItemType k, uint8_t action, Fill&& fill) {
   cmd.Open();
   score.SaveUndoItem(cmd.Record, object);
   score.Recalculate(cmd.FromPage, -1);
-  if constexpr (std::is_same_v<T, TQSText>) {
-    if (TQSCalcItem* e = FindLayoutElement(score, object, cmd.FromPage)) cmd.View->EditItemText(e);
-  }
+  if constexpr (std::is_same_v<T, TQSText>)
+    EditNewText(*cmd.View, FindLayoutElement(score, object, cmd.FromPage), object->Lines);
   score.RefreshWindows();
   score.FireChanged(&score);
   return object;
@@ -311,8 +321,7 @@ TQSLyric* InsertLyric(TQSScore& score, int kind, const std::vector<std::string>&
     if (score.AutoVelocity && measure && measure->Part())
       CalcVelocities(*measure->Part(), measure->Index, tickInHand, true);
   }
-  if (startEditing && last)
-    if (TQSCalcItem* e = FindLayoutElement(score, last, -1)) view.EditItemText(e);
+  if (startEditing && last) EditNewText(view, FindLayoutElement(score, last, -1), last->Lines);
   score.RefreshWindows();
   score.FireChanged(&score);
   return last;

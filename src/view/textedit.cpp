@@ -827,12 +827,12 @@ bool TQSWindow::TextEditKey(uint16_t& key, TShiftState shift) {
 }
 
 void TQSWindow::KeyPress(char16_t& key) {
-  if (EditingText() && key > 27) {
+  // The host hears the character first and may take it.
+  TCustomControl::KeyPress(key);
+  if (key > 27 && EditingText()) {
     TypeChar(key);
     key = 0;
-    return;
   }
-  TCustomControl::KeyPress(key);
 }
 
 }  // namespace qs

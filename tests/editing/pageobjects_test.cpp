@@ -107,6 +107,8 @@ TEST_F(PageObjectInsertTest, ANewTextIsEditedAtOnce) {
   ASSERT_EQ(View.Edited.size(), 1u);
   ASSERT_NE(View.Edited[0], nullptr);
   EXPECT_EQ(View.Edited[0]->Item, text);
+  // The caret stands after the text, with nothing selected.
+  EXPECT_EQ(View.EditSelection, (std::array<int32_t, 6>{0, 7, 0, 7, 0, 7}));
 }
 
 TEST_F(PageObjectInsertTest, APageNumberStandsOnEveryPageADateOnItsOwn) {

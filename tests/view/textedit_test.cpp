@@ -193,6 +193,10 @@ TEST_F(TextEditing, AMultiLineSelectionIsCopiedAndDeletedAcrossLines) {
   TQSLyric* term = Edit(kind::Term, {"abcd", "efg", "hij"});
   View->EditSelection = {0, 2, 2, 1, 0, 0};
   EXPECT_EQ(View->GetSelectedText(), u"cd\r\nefg\r\nh");
+  // A selection from a line's end keeps its line break.
+  View->EditSelection = {0, 4, 1, 2, 0, 0};
+  EXPECT_EQ(View->GetSelectedText(), u"\r\nef");
+  View->EditSelection = {0, 2, 2, 1, 0, 0};
   EXPECT_TRUE(View->DeleteTextSelection());
   EXPECT_EQ(Joined(term->Lines), "abij");
   EXPECT_EQ(View->TextCaretColumn(), 2);
