@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "editing/pageobjects.h"
 #include "layout/layout.h"
+#include "score/pageobjects.h"
 #include "platform/clipboard.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
@@ -223,6 +225,21 @@ TEST_F(TextEditing, ADoubleClickEditsATextAndADragSelectsInIt) {
   td::MouseUp(*View, edited.Right - 1, y);
   EXPECT_EQ(View->GetSelectedText(), u"Andante");
   EXPECT_EQ(View->EditedElement ? View->EditedElement->Item : nullptr, term);
+}
+
+TEST_F(TextEditing, ANewFreeTextTakesTypingAtOnce) {
+  TQSText* text = InsertText(Score, 400, 300, {"Coda"}, "", 12, 0, 0);
+  ASSERT_NE(text, nullptr);
+  ASSERT_NE(View->EditedElement, nullptr);
+  td::TypeText(*View, " – fin");
+  Press(VK_RETURN);
+  td::TypeText(*View, "Ж");
+  EXPECT_EQ(Joined(text->Lines), "Coda – fin|Ж");
+  const int undo = Score.UndoCount();
+  Press('Z', ssCtrl);
+  ASSERT_EQ(Score.ItemCount(), 1);
+  EXPECT_EQ(Joined(static_cast<TQSText*>(Score.GetItem(0))->Lines), "Coda");
+  EXPECT_EQ(Score.UndoCount(), undo - 1);
 }
 
 // The caret is drawn where the caret column stands and moves with it.
