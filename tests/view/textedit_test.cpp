@@ -144,6 +144,29 @@ TEST_F(TextEditing, CyrillicAndAccentedTextIsEditedByCharacters) {
   EXPECT_EQ(View->TextCaretColumn(), 14);  // before "Весеё"
 }
 
+TEST_F(TextEditing, CaretKeysMoveByCharactersWordsAndLines) {
+  Edit(kind::Term, {"abc def", "gh ij"});
+  View->EditSelection = {};
+  struct TStep {
+    uint16_t Key;
+    TShiftState Shift;
+    int Line, Column;
+    const char16_t* Selected;
+  } const steps[] = {
+      {VK_RIGHT, ssCtrl, 0, 4, u""},     {VK_RIGHT, ssCtrl, 1, 3, u""},  {VK_LEFT, ssCtrl, 1, 0, u""},
+      {VK_RIGHT, ssShift, 1, 1, u"g"},   {VK_RIGHT, ssShift, 1, 2, u"gh"}, {VK_LEFT, ssShift, 1, 1, u"g"},
+      {VK_UP, 0, 0, 1, u""},             {VK_END, ssCtrl, 0, 7, u""},    {VK_HOME, ssShift, 0, 0, u"abc def"},
+      {VK_DOWN, 0, 1, 0, u""},           {VK_END, 0, 1, 5, u""},         {VK_RIGHT, 0, 1, 5, u""},
+  };
+  for (const TStep& step : steps) {
+    SCOPED_TRACE(std::to_string(step.Key) + "/" + std::to_string(step.Shift));
+    Press(step.Key, step.Shift);
+    EXPECT_EQ(View->TextCaretLine(), step.Line);
+    EXPECT_EQ(View->TextCaretColumn(), step.Column);
+    EXPECT_EQ(View->GetSelectedText(), step.Selected);
+  }
+}
+
 TEST_F(TextEditing, ARunOfTypingIsUndoneInOneStep) {
   TQSLyric* term = Edit(kind::Term, {"dolce"});
   const int undo = Score.UndoCount();
