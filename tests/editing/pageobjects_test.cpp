@@ -7,6 +7,8 @@
 #include <fstream>
 
 #include "editing_fixture.h"
+#include "platform/bitmap.h"
+#include "render/exportimage.h"
 #include "score/pageobjects.h"
 #include "score/piece.h"
 #include "score/undo.h"
@@ -30,12 +32,10 @@ class PageObjectInsertTest : public TEditFixture {
   }
 };
 
-// A 1 x 1 picture of each kind the program inserts from a file.
+// A 1 x 1 bitmap picture.
 const std::vector<uint8_t> kBmp = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0,
                                    0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
                                    0, 0, 0, 0, 0, 0, 0, 0, 255, 0};
-const std::vector<uint8_t> kGif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0, 0, 0, 255, 255, 255,
-                                   0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, 0x3B};
 
 struct TPageObjectCase {
   const char* Name;
@@ -138,13 +138,25 @@ TEST_F(PageObjectInsertTest, ThePartViewPutsObjectsIntoThePartsList) {
 }
 
 TEST_F(PageObjectInsertTest, PictureFilesOfEveryKindAreInsertedAtTheirSize) {
-  for (const auto& [name, bytes] : {std::pair{"one.bmp", kBmp}, std::pair{"one.gif", kGif}}) {
+  TBitmap bitmap(3, 2);
+  bitmap.SetPixel(1, 1, 0x0000FF);
+  const std::pair<const char*, std::function<void(TStream&)>> kinds[] = {
+      {"three.bmp", [&](TStream& s) { WriteBmpImage(s, bitmap); }},
+      {"three.gif", [&](TStream& s) { WriteGifImage(s, bitmap); }},
+      {"three.jpg", [&](TStream& s) { WriteJpegImage(s, bitmap, 90, false); }},
+  };
+  for (const auto& [name, write] : kinds) {
     SCOPED_TRACE(name);
+    TMemoryStream stream;
+    write(stream);
+    const std::vector<uint8_t> bytes = stream.Bytes();
+    Score.ClearUndo();
     TQSImage* image = InsertImageFile(Score, 0, 0, WriteFile(name, bytes), false, false, false);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->Picture.Data(), bytes);
-    EXPECT_EQ(image->Fields.Width, 8);
-    EXPECT_EQ(image->Fields.Height, 8);
+    EXPECT_EQ(image->Fields.Width, 24);
+    EXPECT_EQ(image->Fields.Height, 16);
+    EXPECT_EQ(Score.GetUndoRecord(0)->Action, undoaction::ImageInserted);
   }
 }
 
