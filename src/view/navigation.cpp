@@ -401,10 +401,41 @@ bool TQSWindow::DeleteSelection() {
 }
 
 void TQSWindow::DeleteAtCursor(bool backspace) {
-  if (!Score || Style == wsPreview || EditedElement) return;
+  if (!Score || Style == wsPreview) return;
+  if (EditedElement) {
+    TextDelete();
+    return;
+  }
   if (DeleteSelection()) return;
   TQSCursorPosition& c = CursorPosition;
-  if (!backspace || c.Measure <= 0 || !ActivePiece()) return;
+  TQSPiece* piece = ActivePiece();
+  if (!piece) return;
+  // At a system's edge the piece's system counter goes down while it lies
+  // above the system's running number.
+  const TQSCalcSystem* system = CursorSystem();
+  const bool first = system && c.Measure == system->FirstMeasure;
+  const bool last = system && c.Measure == system->FirstMeasure + system->MeasureCount - 1;
+  if (system && ((backspace && first && piece->SystemCounter > system->Number) ||
+                 (!backspace && last && piece->SystemCounter > system->Number + 1))) {
+    ShowCursor(false);
+    try {
+      --piece->SystemCounter;
+      if (backspace && c.Measure > 0) {
+        --c.Measure;
+        c.Tick = NearestEventTick(0);
+      }
+      Score->Recalculate(c.Page, -1);
+      Score->RefreshWindows();
+      ScrollToCursor(-1, false);
+      RefreshRulerMarkers();
+    } catch (...) {
+      ShowCursor(true);
+      throw;
+    }
+    ShowCursor(true);
+    return;
+  }
+  if (!backspace || c.Measure <= 0) return;
   CursorMove(nullptr, [&] {
     --c.Measure;
     c.Tick = NearestEventTick(0);

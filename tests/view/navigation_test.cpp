@@ -296,6 +296,34 @@ TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBac
   EXPECT_EQ(deletions, 4);
 }
 
+// At a system's edge Delete and Backspace lower the piece's system counter
+// while it lies above the system's running number.
+TEST_F(ViewNavigation, DeleteAndBackspaceAtASystemsEdgeLowerTheSystemCounter) {
+  View->OnDeleteSelection = [](TObject*) { return false; };
+  int start = -1;
+  for (int m = 1; m < 8 && start < 0; ++m) {
+    Place({0, m, 0});
+    if (View->CursorSystem() && View->CursorSystem()->FirstMeasure == m) start = m;
+  }
+  ASSERT_GT(start, 0) << "no system starts after the first measure";
+  const TQSCalcSystem* system = View->CursorSystem();
+  const int number = system->Number, end = start + system->MeasureCount - 1;
+  First->SystemCounter = number + 2;
+  Place({0, start, 256});
+  td::PressKey(*View, VK_BACK);
+  EXPECT_EQ(First->SystemCounter, number + 1);
+  EXPECT_EQ(Cursor(), (TPos{0, start - 1, 0}));
+  // Delete at the end of a system lowers it while above the number + 1.
+  Place({0, end, 0});
+  const int running = View->CursorSystem()->Number;
+  First->SystemCounter = running + 2;
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(First->SystemCounter, running + 1);
+  EXPECT_EQ(Cursor(), (TPos{0, end, 0}));
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(First->SystemCounter, running + 1);
+}
+
 }  // namespace
 }  // namespace qs::test
 
