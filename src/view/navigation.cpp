@@ -359,6 +359,11 @@ void TQSWindow::AdvanceCursor(int ticks, int measure, int fromTick, bool addMeas
 
 void TQSWindow::GotoScoreStart() {
   if (!Score || Score->PieceCount() == 0) return;
+  // The real-time view moves its play position, not the cursor.
+  if (Style == wsRealTime) {
+    if (PlayControl) PlayControl->SeekPlayTime(0);
+    return;
+  }
   TQSCursorPosition& c = CursorPosition;
   const TQSCursorPosition old = c;
   ShowCursor(false);
@@ -375,6 +380,16 @@ void TQSWindow::GotoScoreStart() {
 
 void TQSWindow::GotoScoreEnd() {
   if (!Score || Score->PieceCount() == 0) return;
+  if (Style == wsRealTime) {
+    // The start of the last measure played: the total time itself lies
+    // past every measure's start, where no play position can stand.
+    for (int p = Score->PieceCount() - 1; p >= 0; --p)
+      if (const TQSPiece* piece = Score->GetPiece(p); piece->VisitCount > 0) {
+        if (PlayControl) PlayControl->SeekPlayTime(piece->Visits[static_cast<size_t>(piece->VisitCount) - 1]->StartMs);
+        return;
+      }
+    return;
+  }
   TQSCursorPosition& c = CursorPosition;
   const TQSCursorPosition old = c;
   TQSPiece* piece = Score->GetPiece(Score->PieceCount() - 1);

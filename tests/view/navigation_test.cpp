@@ -10,6 +10,7 @@
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
+#include "score/calcrecords.h"
 #include "score/measure.h"
 #include "score/part.h"
 #include "score/piece.h"
@@ -294,6 +295,36 @@ TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBac
   td::PressKey(*View, VK_BACK);  // with a selection only the selection goes
   EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
   EXPECT_EQ(deletions, 4);
+}
+
+// The real-time view's Go to beginning and Go to end move the play
+// position: to 0, and to the start of the last measure played.
+TEST_F(ViewNavigation, TheRealTimeViewSeeksInsteadOfMovingTheCursor) {
+  struct TSeeks : TQSPlayControl {
+    std::vector<double> Times;
+    void Play() override {}
+    void Record() override {}
+    void StopPlay() override {}
+    bool IsPlaying() const override { return false; }
+    bool IsRecording() const override { return false; }
+    bool IsRealTimeRecording() const override { return false; }
+    void LockRecord() override {}
+    void UnlockRecord() override {}
+    void SeekPlayTime(double ms) override { Times.push_back(ms); }
+  } seeks;
+  View->PlayControl = &seeks;
+  View->Style = wsRealTime;
+  Place({0, 2, 128});
+  View->GotoScoreEnd();
+  View->GotoScoreStart();
+  ASSERT_EQ(seeks.Times.size(), 2u);
+  ASSERT_GT(Second->VisitCount, 0);
+  EXPECT_EQ(seeks.Times[0], Second->Visits[static_cast<size_t>(Second->VisitCount) - 1]->StartMs);
+  EXPECT_GT(seeks.Times[0], 0);
+  EXPECT_EQ(seeks.Times[1], 0);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 128}));
+  View->PlayControl = nullptr;
+  View->Style = wsNormal;
 }
 
 // At a system's edge Delete and Backspace lower the piece's system counter
