@@ -167,6 +167,12 @@ TEST_F(TextEditing, CaretKeysMoveByCharactersWordsAndLines) {
   }
 }
 
+TEST_F(TextEditing, TextComposedByAnInputMethodIsTyped) {
+  TQSLyric* term = Edit(kind::Term, {"a"});
+  td::ComposeText(*View, "é́Ж");
+  EXPECT_EQ(Joined(term->Lines), "aé́Ж");
+}
+
 TEST_F(TextEditing, ARunOfTypingIsUndoneInOneStep) {
   TQSLyric* term = Edit(kind::Term, {"dolce"});
   const int undo = Score.UndoCount();
