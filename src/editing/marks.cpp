@@ -158,8 +158,11 @@ void RespellNote(TQSNote& note, int (&oldKey)[7], int (&newKey)[7]) {
 }  // namespace
 
 void ModifyNotesForKeyChange(TQSEditCommand& command, int measureIndex, int oldKey, int newKey) {
-  TQSPart* part = command.Score.CurrentPart();
-  if (!part) return;
+  if (TQSPart* part = command.Score.CurrentPart()) ModifyNotesForKeyChange(command, *part, measureIndex, oldKey, newKey);
+}
+
+void ModifyNotesForKeyChange(TQSEditCommand& command, TQSPart& keyPart, int measureIndex, int oldKey, int newKey) {
+  TQSPart* part = &keyPart;
   for (int mi = std::max(measureIndex, 0); mi < part->MeasureCount(); ++mi) {
     TQSMeasure* m = part->GetMeasure(mi);
     if (mi > measureIndex) command.SaveMeasure(m);

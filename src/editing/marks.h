@@ -10,6 +10,7 @@ namespace qs {
 
 class TQSScore;
 class TQSMark;
+class TQSPart;
 class TQSBend;
 class TQSEditCommand;
 struct TQSUndoRecord;
@@ -31,6 +32,8 @@ void RebarFromColumn(TQSEditCommand& command, int columnIndex, uint16_t timeSign
 // for a key change from oldKey to newKey (0 none, 1-7 sharps, 11-17 flats),
 // up to the next key signature.
 void ModifyNotesForKeyChange(TQSEditCommand& command, int measureIndex, int oldKey, int newKey);
+// The same in a given part (the part of the key signature that changed).
+void ModifyNotesForKeyChange(TQSEditCommand& command, TQSPart& part, int measureIndex, int oldKey, int newKey);
 
 // Per diatonic step (0 = C .. 6 = B) the alteration a key gives: +1, -1, 0.
 void KeyAlterations(int key, int (&table)[7]);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QInputMethodEvent>
 #include <QCursor>
 #include <QFocusEvent>
 #include <QHelpEvent>
@@ -236,6 +237,24 @@ struct TControlBridge : QObject {
     return im.OwnDrawn;
   }
 
+  // The committed text of the input method, character by character as
+  // typed text; the text still being composed is not shown.
+  bool ComposedText(QInputMethodEvent* e) {
+    if (!Control->Impl().OwnDrawn) return false;
+    TCustomForm* form = Control->ParentForm();
+    if (form == Control) form = nullptr;
+    for (QChar ch : e->commitString()) {
+      if (ch.unicode() < 0x20) continue;
+      TMessage cm{WM_CHAR, ch.unicode(), reinterpret_cast<intptr_t>(Control)};
+      if (Application().PreviewMessage(cm)) continue;
+      char16_t key = ch.unicode();
+      if (form && form->PreviewKeyPress(key)) continue;
+      Control->KeyPress(key);
+    }
+    e->accept();
+    return true;
+  }
+
   bool Key(QKeyEvent* e) {
     // A key a toolkit widget left alone travels on to its parents, which
     // must not handle it a second time.
@@ -256,9 +275,12 @@ struct TControlBridge : QObject {
     }
     if (form == Control) form = nullptr;
     if (down) {
-      if (form && form->PreviewKeyDown(vk, shift)) return true;
-      Control->KeyDown(vk, shift);
-      if (vk == 0) return true;
+      // Text from the window system's text input comes without a key.
+      if (vk != 0) {
+        if (form && form->PreviewKeyDown(vk, shift)) return true;
+        Control->KeyDown(vk, shift);
+        if (vk == 0) return true;
+      }
       const QString text = e->text();
       for (QChar ch : text) {
         if (ch.unicode() < 0x20 && ch.unicode() != 8 && ch.unicode() != 13 && ch.unicode() != 27) continue;
@@ -337,6 +359,8 @@ struct TControlBridge : QObject {
           if (c->Enabled() && c->DoMouseWheel(shift, delta, {g.x(), g.y()})) return true;
         return im.OwnDrawn;
       }
+      case QEvent::InputMethod:
+        return ComposedText(static_cast<QInputMethodEvent*>(e));
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
       case QEvent::ShortcutOverride:
@@ -753,6 +777,10 @@ void TGraphicControl::InvalidateRect(const TRect& r, bool erase) { TControl::Inv
 void TGraphicControl::Update() { TControl::Update(); }
 
 // ------------------------------------------------------------- TWinControl
+
+void TWinControl::SetWantsComposedText(bool value) {
+  if (QWidget* w = Widget()) w->setAttribute(Qt::WA_InputMethodEnabled, value);
+}
 
 TWinControl::TWinControl(TComponent* owner) : TWinControl(owner, nullptr) {}
 

@@ -316,6 +316,9 @@ class TWinControl : public TControl {
   // Enter stays in the control instead of pressing the form's default
   // button (a memo).
   bool WantReturns = false;
+  // Text composed by the system's input method (accents, other scripts)
+  // comes to the control as typed characters (KeyPress).
+  void SetWantsComposedText(bool value);
   // Enter or Esc that the focused control left alone, offered to each
   // control of the form in turn; true when one took it (a default or
   // cancel button).

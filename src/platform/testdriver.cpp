@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QInputMethodEvent>
 #include <QTimer>
 #include <QWheelEvent>
 #include <QPointer>
@@ -183,6 +184,16 @@ void TypeText(TControl& control, const std::string& utf8) {
     QTest::sendKeyEvent(QTest::Press, window, key, QString(ch), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, window, key, QString(ch), Qt::NoModifier);
   }
+  ProcessMessages();
+}
+
+void ComposeText(TControl& control, const std::string& utf8) {
+  KeyWindow(control);
+  QWidget* target = QApplication::focusWidget();
+  if (!target) throw EInvalidOperation("No control has the keyboard focus");
+  QInputMethodEvent event;
+  event.setCommitString(QString::fromStdString(utf8));
+  QCoreApplication::sendEvent(target, &event);
   ProcessMessages();
 }
 

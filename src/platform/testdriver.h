@@ -34,6 +34,8 @@ void KeyUp(TControl& control, uint16_t vk, TShiftState shift = 0);
 void PressKey(TControl& control, uint16_t vk, TShiftState shift = 0);
 // Types UTF-8 text character by character.
 void TypeText(TControl& control, const std::string& utf8);
+// Text composed by an input method and committed to the focused control.
+void ComposeText(TControl& control, const std::string& utf8);
 
 // Runs fn from the message loop after ms milliseconds (for answering a
 // modal window from inside its own loop).

@@ -80,7 +80,7 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   double GetPlayTime();
   // Moves the stored play position (or, while playing, the play position)
   // to a time of the score.
-  void SeekPlayTime(double ms);
+  void SeekPlayTime(double ms) override;
   // Moves the cursor to the playing or recording position; the owner
   // calls it from its timer. Hands over a pending end first.
   void FollowPlayPosition();

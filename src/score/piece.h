@@ -100,6 +100,10 @@ class TQSPiece : public TObject {
   void* TreeNode = nullptr;
   // While set, parts and columns made for the piece are not appended.
   bool RegistrationSuspended = false;
+  // The piece's system counter, compared with the running numbers of its
+  // systems: Delete and Backspace at a system's edge lower it and lay the
+  // score out again. Not stored.
+  int32_t SystemCounter = 0;
 
   // Layout results, filled by the layout pass; not stored. Slots are kept
   // by measure number (null where the layout has not come to) and owned by

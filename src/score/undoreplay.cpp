@@ -70,6 +70,7 @@ TEffect ItemEffect(uint8_t action, bool redo) {
     case BlockPasted:
       return redo ? TEffect::Create : TEffect::Remove;
     case SelectionDeleted:
+    case ItemErased:
       return redo ? TEffect::Remove : TEffect::Create;
     case PropertiesChanged:
     case MovedHorizontally:

@@ -40,6 +40,9 @@ class TQSPlayControl {
   virtual bool IsRealTimeRecording() const = 0;
   // The view's TempoScale changed (percent): playback follows it at once.
   virtual void TempoScaleChanged(int percent) { (void)percent; }
+  // Moves the play position to a time of the score in milliseconds (the
+  // real-time view's Go to beginning and Go to end).
+  virtual void SeekPlayTime(double ms) { (void)ms; }
   // The record lock, which guards the record position: the recording
   // entry commands hold it while they enter a note.
   virtual void LockRecord() = 0;

@@ -41,6 +41,11 @@ int TQSWindow::StaffSpacePixels(const TQSStaff& staff) const {
 
 void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
   if (!Score) return;
+  // Inside an edited text only the caret moves.
+  if (PlaceTextCaret(point, false)) {
+    textMouseHeld_ = true;
+    return;
+  }
   TQSCursorPosition cand = CursorPosition;
   int line = CursorLine, string = CursorString;
   const TPoint p = ClientToCanvas(point);

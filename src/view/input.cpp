@@ -60,8 +60,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     return;
   }
   TCustomControl::MouseDown(button, shift, x, y);
-  const int r = RulerWidth();
-  if (Rule.Visible && (x < r || y < r)) return;  // the rulers' markers come with the rulers
+  if (RulerMouseDown(x, y)) return;
   if (y >= ClientHeight() - HorzBar.Thickness) {
     for (int i = 1; i <= 7; ++i)
       if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
@@ -99,6 +98,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
+  if (RulerMouseMove(x, y) || TextMouseMove(x, y)) return;
   const TPoint p{x, y};
   // The press decided on panning; it goes on while the button is held.
   if (MouseHeld && Panning) {
@@ -115,6 +115,8 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (button != mbLeft) return;
+  TextMouseUp();
+  if (RulerMouseUp(x, y)) return;
   MouseHeld = Panning = false;
   if (PressedButton != 0) {
     const int pressed = PressedButton;

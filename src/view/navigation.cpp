@@ -359,6 +359,11 @@ void TQSWindow::AdvanceCursor(int ticks, int measure, int fromTick, bool addMeas
 
 void TQSWindow::GotoScoreStart() {
   if (!Score || Score->PieceCount() == 0) return;
+  // The real-time view moves its play position, not the cursor.
+  if (Style == wsRealTime) {
+    if (PlayControl) PlayControl->SeekPlayTime(0);
+    return;
+  }
   TQSCursorPosition& c = CursorPosition;
   const TQSCursorPosition old = c;
   ShowCursor(false);
@@ -375,6 +380,16 @@ void TQSWindow::GotoScoreStart() {
 
 void TQSWindow::GotoScoreEnd() {
   if (!Score || Score->PieceCount() == 0) return;
+  if (Style == wsRealTime) {
+    // The start of the last measure played: the total time itself lies
+    // past every measure's start, where no play position can stand.
+    for (int p = Score->PieceCount() - 1; p >= 0; --p)
+      if (const TQSPiece* piece = Score->GetPiece(p); piece->VisitCount > 0) {
+        if (PlayControl) PlayControl->SeekPlayTime(piece->Visits[static_cast<size_t>(piece->VisitCount) - 1]->StartMs);
+        return;
+      }
+    return;
+  }
   TQSCursorPosition& c = CursorPosition;
   const TQSCursorPosition old = c;
   TQSPiece* piece = Score->GetPiece(Score->PieceCount() - 1);
@@ -401,10 +416,41 @@ bool TQSWindow::DeleteSelection() {
 }
 
 void TQSWindow::DeleteAtCursor(bool backspace) {
-  if (!Score || Style == wsPreview || EditedElement) return;
+  if (!Score || Style == wsPreview) return;
+  if (EditedElement) {
+    TextDelete();
+    return;
+  }
   if (DeleteSelection()) return;
   TQSCursorPosition& c = CursorPosition;
-  if (!backspace || c.Measure <= 0 || !ActivePiece()) return;
+  TQSPiece* piece = ActivePiece();
+  if (!piece) return;
+  // At a system's edge the piece's system counter goes down while it lies
+  // above the system's running number.
+  const TQSCalcSystem* system = CursorSystem();
+  const bool first = system && c.Measure == system->FirstMeasure;
+  const bool last = system && c.Measure == system->FirstMeasure + system->MeasureCount - 1;
+  if (system && ((backspace && first && piece->SystemCounter > system->Number) ||
+                 (!backspace && last && piece->SystemCounter > system->Number + 1))) {
+    ShowCursor(false);
+    try {
+      --piece->SystemCounter;
+      if (backspace && c.Measure > 0) {
+        --c.Measure;
+        c.Tick = NearestEventTick(0);
+      }
+      Score->Recalculate(c.Page, -1);
+      Score->RefreshWindows();
+      ScrollToCursor(-1, false);
+      RefreshRulerMarkers();
+    } catch (...) {
+      ShowCursor(true);
+      throw;
+    }
+    ShowCursor(true);
+    return;
+  }
+  if (!backspace || c.Measure <= 0) return;
   CursorMove(nullptr, [&] {
     --c.Measure;
     c.Tick = NearestEventTick(0);
@@ -414,6 +460,8 @@ void TQSWindow::DeleteAtCursor(bool backspace) {
 
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   if (!Score) return;
+  // An edited text takes its keys before the view's key table.
+  if (TextEditKey(key, shift)) return;
   const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;
   switch (key) {
     case VK_HOME:

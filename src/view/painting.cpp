@@ -235,11 +235,8 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     DrawCursor(screen, true);
   }
   if (Rule.Visible) {
-    // The ruler bands (their scales and markers are drawn over this).
-    screen.Brush() = Solid(kBtnFace);
     const TRect v = GetViewRect();
-    screen.FillRect({0, 0, v.Right, Rule.Width});
-    screen.FillRect({0, 0, Rule.Width, v.Bottom});
+    DrawRulers(screen, false, {0, 0, v.Right, v.Bottom});
   }
   DrawButtonBar(screen);
 }
@@ -303,7 +300,11 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
     --CursorCounter;
   }
   if (!((show && CursorCounter == 0) || (!show && CursorCounter == -1))) return;
-  if (!Score || PageGrid.empty() || PageCount == 0 || EditedElement) return;
+  if (!Score || PageGrid.empty() || PageCount == 0) return;
+  if (EditedElement) {
+    DrawTextCaret(canvas);
+    return;
+  }
   TPoint top, bottom;
   int markerY = 0;
   bool marker = false;

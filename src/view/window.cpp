@@ -41,6 +41,8 @@ TQSWindow::TQSWindow(TComponent* owner)
   TempoScale = 100;
   // The arrow keys are the view's own.
   WantArrows = true;
+  // Texts edited on the page take what an input method composes.
+  SetWantsComposedText(true);
   for (bool vertical : {false, true}) {
     auto* bar = new TScrollBar(this);
     bar->SetKind(vertical ? sbVertical : sbHorizontal);
@@ -289,6 +291,7 @@ void TQSWindow::LayoutChanged() {
   }
   PageCount = Score->LaidOutPages;
   pageImages_.clear();
+  RefindEditedElement();
   if (static_cast<int>(PageGrid.size()) < PageCount) PageGrid.resize(static_cast<size_t>(PageCount));
   Score->BeginUpdate();
   LayoutButtonBar();

@@ -45,6 +45,8 @@ enum class TQSCursorType : uint8_t { ctStaff, ctPiece };
 struct TQSRule {
   bool Visible = true;
   int Width = 24;
+  // The scale's numbers: Times New Roman, 7 points, black.
+  TFont Font = {"Times New Roman", -9};
 };
 
 // The state of one of the view's scroll bars: Position runs from 0 to
@@ -237,7 +239,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // measure.
   void AdvanceCursor(int ticks, int measure = -1, int fromTick = -1, bool addMeasures = false);
   void GotoScoreEnd();
-  void RefreshRulerMarkers() override {}
+  void RefreshRulerMarkers() override;
 
   // ------------------------------------------------------------ selection
   bool HasSelection = false;
@@ -324,6 +326,67 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void SetHost(THost* host) { host_ = host; }
   bool HasParent() const { return Host() != nullptr; }
 
+  // ------------------------------------------------------------ rulers
+  // The five markers tied to the cursor, in pixels from the view's origin
+  // as if not scrolled (client + scroll position of its axis): 0 the left
+  // and 1 the right edge of the cursor's staff row, 2 the row's top, 3 the
+  // right edge of the cursor's measure with its space after, 4 the
+  // cursor's tick. A marker dragged and dropped changes the spacing value
+  // it stands for by the distance in pixels at zoom 100: OnRulerMarkerDrop
+  // (marker 1-5, step) carries it to the spacing commands.
+  std::array<int, 5> RulerMarkers{};
+  int MarkerDrag = 0;  // 1-5 while a marker is dragged
+  std::function<void(TObject* sender, int marker, int step)> OnRulerMarkerDrop;
+  void UpdateRulerMarkers();
+  void DrawRulers(TCanvas& canvas, bool noClip, const TRect& area);
+  void DrawRulerMarker(TCanvas& canvas, int x, int y, bool grey, int shape);
+  // The marker under a client point of a band (1-5), 0 when none.
+  int RulerMarkerAt(int x, int y) const;
+
+  // ------------------------------------------------ in-place text editing
+  // One lyric, inscription, instrument name or free text at a time is
+  // edited on the page. EditSelection holds the selection's start line and
+  // column, its end line and column, then the caret's line and column;
+  // columns count UTF-16 units, the caret stands before that unit. A run of
+  // edits without caret moves is one undo step.
+  void EditItemText(TQSCalcItem* element) override;
+  // Repaints the edited box; with measure the text's box is measured again.
+  void UpdateEditBox(bool withAngle, bool measure);
+  void TypeChar(char16_t ch);
+  void TextBackspace();
+  void TextDelete();
+  void TextNewLine();
+  void TextHome(bool extend);
+  void TextEnd(bool extend);
+  void TextLeft(bool extend, bool word);
+  void TextRight(bool extend, bool word);
+  void TextUp(bool extend);
+  void TextDown(bool extend);
+  void SetTextSelStart(int line, int column);
+  void SetTextSelEnd(int line, int column);
+  void SetTextSelection(int startLine, int startColumn, int endLine, int endColumn);
+  // True when a selection was deleted.
+  bool DeleteTextSelection();
+  // The selected text, lines joined by CR LF; empty without a selection.
+  std::u16string GetSelectedText() const;
+  // Inserts text at the caret, starting a new line at each CR (CR LF).
+  void InsertTextAtCaret(const std::u16string& text);
+  void OpenTextUndo(uint8_t action, const std::string& caption);
+  // The clipboard while a text is edited; false when nothing is edited.
+  bool CopyEditedText();
+  bool CutEditedText();
+  bool PasteEditedText();
+  // Asked by the key handler first: true when the text editor took the
+  // key (key is then 0, except for keys that bring a character).
+  bool TextEditKey(uint16_t& key, TShiftState shift);
+  // The layout built its elements anew: the edited one is found again.
+  void RefindEditedElement();
+  int TextCaretLine() const { return EditSelection[4]; }
+  int TextCaretColumn() const { return EditSelection[5]; }
+  TNotifyEvent OnPasteChanged;
+  bool TextTypingUndo = false;
+  bool TextModified = false;
+
   // ------------------------------------------------------------ mouse
   // The rubber band: from the press point to the current drag point.
   TRect RubberBandRect(int x, int y) const;
@@ -347,6 +410,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
+  void KeyPress(char16_t& key) override;
 
  private:
   THost* Host() const;
@@ -384,6 +448,35 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // Forgets the images of the pages a client rectangle touches.
   void DropPageImages(const TRect& client);
   std::unique_ptr<THost> controlHost_;
+  // In-place text editing: the item edited, and a first UTF-16 unit
+  // waiting for its second.
+  TQSItem* editedItem_ = nullptr;
+  char16_t pendingHighSurrogate_ = 0;
+  std::vector<std::u16string> EditedLines() const;
+  void SetEditedLines(const std::vector<std::u16string>& lines);
+  bool EditingText() const;
+  void ClampCaret();
+  void CollapseAtCaret();
+  void AfterTextChange();
+  void AdvanceSyllable(bool hyphen);
+  void BackToPreviousSyllable();
+  void ExtendTo(bool towardsStart, int line, int column);
+  // The caret of the edited text, an XOR line: drawing it twice removes it.
+  void DrawTextCaret(TCanvas& canvas);
+  // The edited text's box as drawn and its alignment, with its font on
+  // canvas; false when nothing is edited.
+  bool TextLayout(TCanvas& canvas, TRect& box, int& alignment) const;
+  // A press (or, with extend, a drag) inside the edited box places the
+  // caret; false when the point lies outside.
+  bool PlaceTextCaret(TPoint point, bool extend);
+  bool TextMouseMove(int x, int y);
+  void TextMouseUp();
+  bool textMouseHeld_ = false;
+  // Marker drags; each is true when it took the mouse event.
+  bool RulerMouseDown(int x, int y);
+  bool RulerMouseMove(int x, int y);
+  bool RulerMouseUp(int x, int y);
+  void DrawMarkerDrag(int x, int y, bool show);
 };
 
 }  // namespace qs

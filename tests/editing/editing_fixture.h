@@ -3,6 +3,7 @@
 // of what the commands left in the measures.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,14 @@ class TEditView : public TQSWindowLink {
   std::vector<TQSCalcItem*> SelectedMeasureElements() const override { return Selected; }
   std::vector<TQSCalcItem*> SelectedPageElements() const override { return SelectedPage; }
   void UnselectElement(TQSCalcItem* element) override { Unselected.push_back(element); }
+  // What the commands that step the cursor to the next event find there;
+  // unset, the cursor stays.
+  std::function<void()> OnMoveRight;
+  void MoveCursorRight(bool, bool) override {
+    if (OnMoveRight) OnMoveRight();
+  }
+  std::vector<TQSCalcItem*> Edited;
+  void EditItemText(TQSCalcItem* element) override { Edited.push_back(element); }
 };
 
 class TEditFixture : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
+#include "score/calcrecords.h"
 #include "score/measure.h"
 #include "score/part.h"
 #include "score/piece.h"
@@ -294,6 +295,64 @@ TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBac
   td::PressKey(*View, VK_BACK);  // with a selection only the selection goes
   EXPECT_EQ(Cursor(), (TPos{0, 1, 0}));
   EXPECT_EQ(deletions, 4);
+}
+
+// The real-time view's Go to beginning and Go to end move the play
+// position: to 0, and to the start of the last measure played.
+TEST_F(ViewNavigation, TheRealTimeViewSeeksInsteadOfMovingTheCursor) {
+  struct TSeeks : TQSPlayControl {
+    std::vector<double> Times;
+    void Play() override {}
+    void Record() override {}
+    void StopPlay() override {}
+    bool IsPlaying() const override { return false; }
+    bool IsRecording() const override { return false; }
+    bool IsRealTimeRecording() const override { return false; }
+    void LockRecord() override {}
+    void UnlockRecord() override {}
+    void SeekPlayTime(double ms) override { Times.push_back(ms); }
+  } seeks;
+  View->PlayControl = &seeks;
+  View->Style = wsRealTime;
+  Place({0, 2, 128});
+  View->GotoScoreEnd();
+  View->GotoScoreStart();
+  ASSERT_EQ(seeks.Times.size(), 2u);
+  ASSERT_GT(Second->VisitCount, 0);
+  EXPECT_EQ(seeks.Times[0], Second->Visits[static_cast<size_t>(Second->VisitCount) - 1]->StartMs);
+  EXPECT_GT(seeks.Times[0], 0);
+  EXPECT_EQ(seeks.Times[1], 0);
+  EXPECT_EQ(Cursor(), (TPos{0, 2, 128}));
+  View->PlayControl = nullptr;
+  View->Style = wsNormal;
+}
+
+// At a system's edge Delete and Backspace lower the piece's system counter
+// while it lies above the system's running number.
+TEST_F(ViewNavigation, DeleteAndBackspaceAtASystemsEdgeLowerTheSystemCounter) {
+  View->OnDeleteSelection = [](TObject*) { return false; };
+  int start = -1;
+  for (int m = 1; m < 8 && start < 0; ++m) {
+    Place({0, m, 0});
+    if (View->CursorSystem() && View->CursorSystem()->FirstMeasure == m) start = m;
+  }
+  ASSERT_GT(start, 0) << "no system starts after the first measure";
+  const TQSCalcSystem* system = View->CursorSystem();
+  const int number = system->Number, end = start + system->MeasureCount - 1;
+  First->SystemCounter = number + 2;
+  Place({0, start, 256});
+  td::PressKey(*View, VK_BACK);
+  EXPECT_EQ(First->SystemCounter, number + 1);
+  EXPECT_EQ(Cursor(), (TPos{0, start - 1, 0}));
+  // Delete at the end of a system lowers it while above the number + 1.
+  Place({0, end, 0});
+  const int running = View->CursorSystem()->Number;
+  First->SystemCounter = running + 2;
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(First->SystemCounter, running + 1);
+  EXPECT_EQ(Cursor(), (TPos{0, end, 0}));
+  td::PressKey(*View, VK_DELETE);
+  EXPECT_EQ(First->SystemCounter, running + 1);
 }
 
 }  // namespace
