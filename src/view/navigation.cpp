@@ -412,48 +412,4 @@ void TQSWindow::DeleteAtCursor(bool backspace) {
   });
 }
 
-void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
-  if (!Score) return;
-  const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;
-  switch (key) {
-    case VK_HOME:
-    case VK_END:
-      if (Style == wsPreview) break;  // scrolling the preview: not here yet
-      if (ctrl)
-        key == VK_HOME ? MoveCursorPieceStart(shifted) : MoveCursorPieceEnd(shifted);
-      else
-        key == VK_HOME ? MoveCursorLineStart(shifted) : MoveCursorLineEnd(shifted);
-      key = 0;
-      return;
-    case VK_LEFT:
-    case VK_RIGHT:
-      if (Style == wsPreview || ctrl || alt) break;
-      key == VK_LEFT ? MoveCursorLeft(shifted) : MoveCursorRight(shifted, false);
-      key = 0;
-      return;
-    case VK_UP:
-    case VK_DOWN:
-      if (Style == wsPreview || ctrl || alt || shifted) break;
-      key == VK_UP ? MoveCursorUp(false) : MoveCursorDown(false);
-      key = 0;
-      return;
-    case VK_BACK:
-      DeleteAtCursor(true);
-      key = 0;
-      return;
-    case VK_DELETE:
-      if (ctrl) break;  // Cut: the clipboard's
-      DeleteAtCursor(false);
-      key = 0;
-      return;
-    case 'Z':
-      if (ctrl) shifted ? Score->Redo(1) : Score->Undo(1);
-      key = 0;
-      return;
-    default:
-      break;
-  }
-  TCustomControl::KeyDown(key, shift);
-}
-
 }  // namespace qs
