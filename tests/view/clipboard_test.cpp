@@ -180,6 +180,40 @@ TEST_F(NotesClipboard, ANoteOnAnEqualNoteMakesAChordAndOnAnEqualRestReplacesIt) 
     }
 }
 
+// Marks land at their tick in the measure, column marks in the column;
+// time signatures and tempo marks are not pasted.
+TEST_F(NotesClipboard, MarksAndColumnMarksArePlacedAndMetersAndTemposLeftOut) {
+  Show();
+  struct TCase {
+    TQSItemType Kind;
+    bool InMeasure, InColumn;
+  } cases[] = {
+      {kind::Dynamics, true, false},
+      {kind::Segno, false, true},
+      {kind::Meter, false, false},
+      {kind::Tempo, false, false},
+  };
+  int m = 0;
+  for (const TCase& c : cases) {
+    TQSMark mark(nullptr);
+    mark.ItemType = c.Kind;
+    mark.Fields.Time = 64;
+    Put(m, 128);
+    View.ReadNotesBlock(Block({&mark}, -64));
+    const TQSItem* placed = nullptr;
+    for (const TQSItem* item : Measure(m)->Items)
+      if (item->ItemType == c.Kind) placed = item;
+    EXPECT_EQ(placed != nullptr, c.InMeasure) << int(c.Kind);
+    if (placed) {
+      EXPECT_EQ(placed->TimePosition(), 128) << int(c.Kind);
+    }
+    int inColumn = 0;
+    for (const TQSItem* item : Piece->GetColumn(m)->Items) inColumn += item->ItemType == c.Kind;
+    EXPECT_EQ(inColumn, c.InColumn ? 1 : 0) << int(c.Kind);
+    ++m;
+  }
+}
+
 TEST_F(NotesClipboard, APasteIsOneUndoStep) {
   Show();
   auto a = FreeNote(0, 128), b = FreeNote(640, 128);  // the second lands in the next measure
