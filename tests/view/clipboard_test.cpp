@@ -134,14 +134,17 @@ TEST_F(NotesClipboard, NotesRunningOverABarlineAreSplitIntoTiedPieces) {
 }
 
 TEST_F(NotesClipboard, PasteModesMoveNotesToTheCursorsStaffAndVoice) {
-  for (int s = 0; s < 2; ++s) Piece->GetPart(0)->GetStaff(s)->NewVoice();  // two voices each
+  // Staff 0 with two voices, staff 1 (the cursor's) with three.
+  Piece->GetPart(0)->GetStaff(0)->NewVoice();
+  for (int v = 0; v < 2; ++v) Piece->GetPart(0)->GetStaff(1)->NewVoice();
   Show();
   struct TCase {
     uint8_t Mode;
     int From, To;
   } cases[] = {
       {0, 0x01, 0x01}, {1, 0x01, 0x11}, {2, 0x01, 0x10},
-      {1, 0x03, 0x11},  // a voice the staff lacks: its last voice
+      {1, 0x05, 0x12},  // a voice the staff lacks: its last voice
+      {0, 0x03, 0x01},  // ...counted in the staff the note lands on
       {0, 0x21, 0x11},  // a staff the part lacks: its last staff
   };
   int m = 0;
