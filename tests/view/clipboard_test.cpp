@@ -294,5 +294,46 @@ TEST_F(NotesClipboard, ADamagedBlockIsRefusedAndChangesNothing) {
   EXPECT_EQ(Notes(2).size(), 1u);
 }
 
+// Any single byte of a block changed: the paste is refused whole or
+// placed whole, and undo takes a placed one back.
+TEST_F(NotesClipboard, EveryByteOfABlockChangedIsRefusedOrPastedSafely) {
+  Show();
+  auto note = FreeNote(0, 128);
+  auto rest = std::make_unique<TQSPause>(nullptr);
+  rest->ItemType = kind::Pause;
+  rest->Fields.Time = 128;
+  rest->Fields.Length = rest->Fields.RealLength = 128;
+  TQSMark tuplet(nullptr);
+  tuplet.ItemType = kind::Tuplet;
+  tuplet.Fields.Kind = 2;
+  tuplet.Fields.Value = 64;
+  tuplet.CalcTupletLengths();
+  TQSText text(nullptr);
+  text.ItemType = kind::Text;
+  const std::vector<uint8_t> good = Block({note.get(), rest.get(), &tuplet}, 0, {&text});
+  int refused = 0, pasted = 0;
+  for (size_t at = 0; at < good.size(); ++at)
+    for (uint8_t value : {uint8_t{0x00}, uint8_t{0xFF}, uint8_t{0x80}}) {
+      std::vector<uint8_t> b = good;
+      if (b[at] == value) continue;
+      b[at] = value;
+      Put(2, 0);
+      const int undo = Score.UndoCount();
+      try {
+        View.ReadNotesBlock(b);
+        ++pasted;
+      } catch (const ENotesBlockError&) {
+        ++refused;
+        EXPECT_EQ(Score.UndoCount(), undo) << "byte " << at;
+        continue;
+      }
+      if (Score.UndoCount() > undo) Score.Undo(1);
+      EXPECT_EQ(Notes(2).size(), 0u) << "byte " << at;
+      EXPECT_EQ(Score.Items.Count(), 0) << "byte " << at;
+    }
+  EXPECT_GT(refused, 0);
+  EXPECT_GT(pasted, 0);
+}
+
 }  // namespace
 }  // namespace qs::test
