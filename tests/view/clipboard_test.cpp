@@ -8,6 +8,7 @@
 
 #include "base/stream.h"
 #include "score/record.h"
+#include "uikit/language.h"
 #include "view/notesclipboard.h"
 #include "view_fixture.h"
 
@@ -333,6 +334,27 @@ TEST_F(NotesClipboard, EveryByteOfABlockChangedIsRefusedOrPastedSafely) {
     }
   EXPECT_GT(refused, 0);
   EXPECT_GT(pasted, 0);
+}
+
+// The refusal speaks the interface language, from the language files
+// built beside the programs.
+TEST_F(NotesClipboard, TheRefusalIsInTheInterfaceLanguage) {
+  Show();
+  TComponent mainWindow(nullptr);
+  auto* engine = new TECLanguage(&mainWindow);
+  const std::pair<const char*, const char*> cases[] = {
+      {"ENU", "The clipboard holds notes"}, {"DEU", "Die Zwischenablage"}, {"FRA", "Le presse-papiers"},
+      {"ITA", "Gli appunti"}, {"RUS", "Буфер обмена"},
+  };
+  for (const auto& [code, start] : cases) {
+    engine->SetLanguage(code);
+    try {
+      View.ReadNotesBlock({1});
+      ADD_FAILURE() << code << ": accepted";
+    } catch (const ENotesBlockError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(start, 0), 0u) << code << ": " << e.what();
+    }
+  }
 }
 
 }  // namespace
