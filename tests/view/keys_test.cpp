@@ -216,7 +216,7 @@ TEST_F(ViewKeys, ThePreviewScrollsWithTheKeys) {
   EXPECT_EQ(View->CursorPosition.Tick, tick);
 }
 
-TEST_F(ViewKeys, TheWheelWithShiftStepsThePitchLine) {
+TEST_F(ViewKeys, TheWheelWithShiftStepsThePitchLineAndWithAButtonHeldDoesNothing) {
   const int line = View->CursorLine;
   td::Wheel(*View, 300, 300, WHEEL_DELTA, ssShift);
   EXPECT_EQ(View->CursorLine, line + 1);
@@ -224,6 +224,13 @@ TEST_F(ViewKeys, TheWheelWithShiftStepsThePitchLine) {
   EXPECT_EQ(View->CursorLine, line);
   EXPECT_EQ(View->Zoom, 100);
   EXPECT_EQ(View->VertBar.Position, 0);
+  // With a mouse button held the view leaves the wheel alone.
+  td::MouseDown(*View, 700, 650);
+  td::Wheel(*View, 700, 650, -WHEEL_DELTA);
+  td::MouseUp(*View, 700, 650);
+  EXPECT_EQ(View->VertBar.Position, 0);
+  td::Wheel(*View, 700, 650, -WHEEL_DELTA);
+  EXPECT_GT(View->VertBar.Position, 0);
 }
 
 }  // namespace
