@@ -95,6 +95,21 @@ TEST_F(NotesClipboard, TheBlockOfAnEmptySelectionAndOfOneNote) {
   EXPECT_EQ(Notes(2), (std::vector<std::tuple<int, int, int, bool>>{{0, 128, 128, false}}));
 }
 
+TEST_F(NotesClipboard, ASelectedGraceNoteIsCopiedWithItsGroup) {
+  Note(Measure(1), 0, 128);
+  auto* group = static_cast<TQSVorschlag*>(CreateItemByKind(kind::Vorschlag, Measure(1)));
+  auto* grace = static_cast<TQSNote*>(CreateItemByKind(kind::Note, group));
+  grace->Fields.Length = grace->Fields.RealLength = 64;
+  grace->Fields.Pitch = 0x52;
+  Show();
+  ASSERT_NE(grace->HeadElement, nullptr);
+  View.AddElement(grace->HeadElement);
+  const std::vector<uint8_t> b = View.WriteNotesBlock();
+  ASSERT_GE(b.size(), 9u);
+  EXPECT_EQ(U16(b, 6), 1);
+  EXPECT_EQ(b[8], kind::Vorschlag);
+}
+
 TEST_F(NotesClipboard, NotesOfLaterMeasuresKeepTheirDistanceFromTheFirst) {
   TQSNote* a = Note(Measure(1), 384, 128);
   TQSNote* b = Note(Measure(2), 128, 128);
