@@ -372,5 +372,26 @@ TEST_F(NotesClipboard, TheRefusalIsInTheInterfaceLanguage) {
   }
 }
 
+// An item of every kind, as new: pasted or left out, and undo takes the
+// paste back.
+TEST_F(NotesClipboard, AnItemOfEveryKindIsPastedOrLeftOutAndUndone) {
+  Show();
+  int kinds = 0;
+  for (int k = 0; k < 256; ++k) {
+    std::unique_ptr<TQSItem> item(CreateItemByKind(static_cast<TQSItemType>(k), nullptr));
+    if (!item) continue;
+    ++kinds;
+    const bool pageObject = k >= kind::Text && k <= kind::PageMark;
+    Put(2, 128);
+    const int undo = Score.UndoCount();
+    View.ReadNotesBlock(pageObject ? Block({}, 0, {item.get()}) : Block({item.get()}));
+    if (Score.UndoCount() > undo) Score.Undo(1);
+    EXPECT_EQ(Notes(2).size(), 0u) << k;
+    EXPECT_EQ(Score.Items.Count(), 0) << k;
+    EXPECT_EQ(Piece->GetColumn(2)->Items.Count(), 0) << k;
+  }
+  EXPECT_GT(kinds, 70);
+}
+
 }  // namespace
 }  // namespace qs::test
