@@ -233,6 +233,20 @@ TEST_F(NotesClipboard, MarksAndColumnMarksArePlacedAndMetersAndTemposLeftOut) {
   }
 }
 
+// Inside a tuplet a pasted note takes the slot it lands in, with the
+// tuplet's written value.
+TEST_F(NotesClipboard, ANoteInsideATupletTakesItsSlot) {
+  TQSMark* tuplet = Mark(Measure(0), kind::Tuplet, 128, 64, 2);
+  tuplet->CalcTupletLengths();
+  ASSERT_GE(tuplet->TupletLengths.size(), 2u);
+  const int first = tuplet->TupletLengths[0], second = tuplet->TupletLengths[1];
+  Show();
+  auto note = FreeNote(0, 256);
+  Put(0, 128 + first + 1);
+  View.ReadNotesBlock(Block({note.get()}));
+  EXPECT_EQ(Notes(0), (std::vector<std::tuple<int, int, int, bool>>{{128 + first, second, 64, false}}));
+}
+
 TEST_F(NotesClipboard, APasteIsOneUndoStep) {
   Show();
   auto a = FreeNote(0, 128), b = FreeNote(640, 128);  // the second lands in the next measure
