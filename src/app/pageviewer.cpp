@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "editing/viewcommands.h"
 #include "platform/gui.h"
 #include "score/page.h"
 #include "score/part.h"
@@ -110,6 +111,8 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   // Until the rulers are drawn, the pages start at the window's corner.
   View->Rule.Visible = false;
   View->SetScore(&score);
+  // The keys edit: moves, stems, sizes, deletion, the clipboard, undo.
+  ConnectViewCommands(*View, score);
   SetActiveControl(View);
 }
 

@@ -160,8 +160,10 @@ void Wheel(TControl& control, int x, int y, int delta, TShiftState shift) {
   TWindowPoint p = Locate(control, x, y);
   const QPointF global = p.Window->mapToGlobal(p.Pos);
   EnterWindow(p);
-  QWheelEvent e(QPointF(p.Pos), global, QPoint(), QPoint(0, delta), Qt::NoButton, Mods(shift), Qt::NoScrollPhase,
-                false);
+  // The buttons still held from earlier presses come with the turn, as the
+  // window system sends them.
+  QWheelEvent e(QPointF(p.Pos), global, QPoint(), QPoint(0, delta), QGuiApplication::mouseButtons(), Mods(shift),
+                Qt::NoScrollPhase, false);
   QSpontaneKeyEvent::setSpontaneous(&e);
   QCoreApplication::sendEvent(p.Window, &e);
   ProcessMessages();

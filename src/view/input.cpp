@@ -1,9 +1,12 @@
-// Mouse and wheel input of the view: a press places the cursor and selects
-// (or starts a rubber band on empty paper, or presses a page button), the
-// wheel scrolls, and with Ctrl zooms.
+// Mouse, wheel and key input of the view: a press places the cursor and
+// selects (or starts a rubber band on empty paper, or presses a page
+// button), the wheel scrolls, and with Ctrl zooms; the keys move the
+// cursor, extend the selection, run the editing commands on the selection
+// and reach the clipboard and undo.
 #include <algorithm>
 
 #include "platform/canvas.h"
+#include "platform/keys.h"
 #include "score/score.h"
 #include "view/window.h"
 
@@ -161,6 +164,123 @@ bool TQSWindow::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
     return false;
   }
   return true;
+}
+
+// ------------------------------------------------------------------- keys
+
+void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
+  if (!Score) return;
+  // An edited text takes its keys before the view's key table.
+  if (TextEditKey(key, shift)) return;
+  const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;
+  const bool editing = EditedElement != nullptr, preview = Style == wsPreview;
+  auto command = [&](TKeyCommand c, int step) {
+    if (OnKeyCommand) OnKeyCommand(this, c, step);
+  };
+  switch (key) {
+    case VK_BACK:
+      if (!editing) DeleteAtCursor(true);
+      break;
+    case VK_RETURN:
+      break;
+    case VK_ESCAPE:
+      EditItemText(nullptr);
+      break;
+    case VK_PRIOR:
+      GotoPage(ctrl ? 0 : CursorPosition.Page - 1);
+      break;
+    case VK_NEXT:
+      GotoPage(ctrl ? Score->LaidOutPages - 1 : CursorPosition.Page + 1);
+      break;
+    case VK_HOME:
+    case VK_END: {
+      const bool home = key == VK_HOME;
+      if (editing) break;
+      if (preview)
+        home ? ScrollBoth(0, 0) : ScrollBoth(HorzBar.Range(), VertBar.Range());
+      else if (ctrl)
+        home ? MoveCursorPieceStart(shifted) : MoveCursorPieceEnd(shifted);
+      else
+        home ? MoveCursorLineStart(shifted) : MoveCursorLineEnd(shifted);
+      break;
+    }
+    case VK_LEFT:
+    case VK_RIGHT: {
+      const int s = key == VK_LEFT ? -1 : 1;
+      if (editing) break;
+      if (preview)
+        ScrollBoth(HorzBar.Position + 10 * s, VertBar.Position);
+      else if (ctrl && shifted)
+        command(TKeyCommand::MoveToNoteTime, s);
+      else if (ctrl)
+        command(TKeyCommand::MoveHorizontal, s);
+      else if (alt && shifted)
+        command(TKeyCommand::EmptyKeyCommand, s);
+      else if (alt)
+        command(TKeyCommand::ChangeSize, s);
+      else
+        s < 0 ? MoveCursorLeft(shifted) : MoveCursorRight(shifted, false);
+      break;
+    }
+    case VK_UP:
+    case VK_DOWN: {
+      const int s = key == VK_UP ? -1 : 1;
+      if (editing) break;
+      if (preview)
+        ScrollBoth(HorzBar.Position, VertBar.Position + 10 * s);
+      else if (ctrl && alt)
+        SetCursorLine(CursorLine - s);
+      else if (ctrl && shifted)
+        command(TKeyCommand::MoveStaff, s);
+      else if (ctrl)
+        command(TKeyCommand::MoveVertical, s);
+      else if (alt)
+        command(TKeyCommand::ChangeItemValue, s);
+      else if (shifted)
+        command(TKeyCommand::SetStemDirection, s);
+      else
+        s < 0 ? MoveCursorUp(false) : MoveCursorDown(false);
+      break;
+    }
+    case VK_INSERT:
+      if (ctrl)
+        CopyToClipboard();
+      else if (shifted)
+        PasteFromClipboard(0);
+      break;
+    case VK_DELETE:
+      if (ctrl)
+        CutToClipboard();
+      else if (!editing)
+        DeleteAtCursor(false);
+      break;
+    case 'C':
+      if (ctrl) CopyToClipboard();
+      break;
+    case 'V':
+      if (ctrl) PasteFromClipboard(0);
+      break;
+    case 'X':
+      if (ctrl) CutToClipboard();
+      break;
+    case 'Z':
+      if (ctrl && shifted)
+        Score->Redo(1);
+      else if (ctrl)
+        Score->Undo(1);
+      break;
+    case VK_ADD:
+      command(TKeyCommand::ChangeFret, 1);
+      break;
+    case VK_SUBTRACT:
+      command(TKeyCommand::ChangeFret, 0);
+      break;
+    default:
+      // Not a key of the view's: the control's own handling.
+      TCustomControl::KeyDown(key, shift);
+      return;
+  }
+  key = 0;
 }
 
 }  // namespace qs

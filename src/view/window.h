@@ -399,6 +399,30 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TScrollBar* HorzScrollBar = nullptr;
   TScrollBar* VertScrollBar = nullptr;
 
+  // -------------------------------------------- key commands and clipboard
+  // The editing commands the key table reaches; the document window
+  // connects them (the editing library comes after the view).
+  enum class TKeyCommand : uint8_t {
+    MoveHorizontal, MoveToNoteTime, EmptyKeyCommand, ChangeSize, MoveStaff, MoveVertical,
+    ChangeItemValue, SetStemDirection, ChangeFret
+  };
+  std::function<void(TObject* sender, TKeyCommand command, int step)> OnKeyCommand;
+  // After a copy: what the clipboard offers may have changed.
+  TNotifyEvent OnPasteChanged;
+  // While a paste runs: 0 every item keeps its staff and voice, 1 items go
+  // to the cursor's staff, 2 to the cursor's staff and voice.
+  uint8_t PasteMode = 0;
+  bool CanCopy() const;
+  bool CanPaste() const;
+  void CutToClipboard();
+  void CopyToClipboard();
+  void PasteFromClipboard(uint8_t mode);
+  // The selection as a notes block; a notes block inserted at the cursor
+  // as one undo step. A damaged block raises ENotesBlockError and changes
+  // nothing.
+  std::vector<uint8_t> WriteNotesBlock() const;
+  void ReadNotesBlock(const std::vector<uint8_t>& block);
+
  protected:
   void Paint() override;
   void Resize() override;
