@@ -85,11 +85,14 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   if ((shift & ssDouble) || HandleCode == 0) {
     const bool hit = SelectAtPoint(p, true, clearFirst);
     addedScoreElement = hit && LastAddedElement;
-    if (!hit && !EditedElement && !(shift & ssDouble)) {
+    if (hit) DragMouseDown(p, true, shift & ssDouble);
+    if (!hit && !EditedElement && !(shift & ssDouble) && ToolCode == 0 && ArmedItem == 0) {
       RubberBand = true;
       DragStart = DragPoint = p;
       DrawRubberBand(x, y, true);
     }
+  } else {
+    DragMouseDown(p, false, false);
   }
   if (addedScoreElement && OnItemClick)
     OnItemClick(this, LastAddedElement);
@@ -106,6 +109,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
     LastPoint = p;
     return;
   }
+  if (!RubberBand && DragMouseMove(p)) return;
   if (RubberBand && !(p == LastPoint)) {
     DrawRubberBand(x, y, true);
     DragPoint = LastPoint = p;
@@ -114,7 +118,10 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
-  if (button != mbLeft) return;
+  if (button != mbLeft) {
+    MoveDragging = false;
+    return;
+  }
   MouseHeld = Panning = false;
   if (PressedButton != 0) {
     const int pressed = PressedButton;
@@ -134,7 +141,9 @@ void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     }
     return;
   }
-  if (RubberBand) {
+  if (DragMouseUp({x, y})) {
+    RubberBand = false;
+  } else if (RubberBand) {
     DrawRubberBand(x, y, false);
     RubberBand = false;
     if (LastPoint.X != PressPoint.X || LastPoint.Y != PressPoint.Y)

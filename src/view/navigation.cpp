@@ -414,6 +414,10 @@ void TQSWindow::DeleteAtCursor(bool backspace) {
 
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   if (!Score) return;
+  if (key == VK_ESCAPE && CancelDrag()) {
+    key = 0;
+    return;
+  }
   const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;
   switch (key) {
     case VK_HOME:
