@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "editing/drags.h"
 #include "platform/gui.h"
 #include "score/page.h"
 #include "score/part.h"
@@ -110,6 +111,9 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   // Until the rulers are drawn, the pages start at the window's corner.
   View->Rule.Visible = false;
   View->SetScore(&score);
+  // Dragging a selected note moves it to the pitch under the mouse; marks
+  // and page objects move by the distance, handles reshape.
+  ConnectDragCommands(*View);
   SetActiveControl(View);
 }
 
