@@ -109,7 +109,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
     LastPoint = p;
     return;
   }
-  if (!RubberBand && DragMouseMove(p)) return;
+  if (DragMouseMove(p)) return;
   if (RubberBand && !(p == LastPoint)) {
     DrawRubberBand(x, y, true);
     DragPoint = LastPoint = p;

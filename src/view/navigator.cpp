@@ -275,3 +275,25 @@ void TQSWindow::RulerMarkerPoint(int marker, TPoint& point) const {
 }
 
 }  // namespace qs
+
+namespace qs {
+
+TQSNavigatorPanel::~TQSNavigatorPanel() {
+  if (View && View->Score && View->Score->NavigatorPanel == this) {
+    View->Score->NavigatorPanel = nullptr;
+    View->Score->NavigatorMarkerDrawn = false;
+  }
+}
+
+void TQSNavigatorPanel::Paint() {
+  Canvas().Brush() = MakeBrush(clWhite, bsSolid);
+  Canvas().FillRect(ClientRect());
+  if (View) View->DrawNavigator(*this);
+}
+
+void TQSNavigatorPanel::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  TCustomControl::MouseDown(button, shift, x, y);
+  if (View && button == mbLeft) View->NavigatorClick(x);
+}
+
+}  // namespace qs

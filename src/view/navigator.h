@@ -12,3 +12,26 @@ std::string FormatPlayTime(int64_t milliseconds);
 std::string RehearsalLabel(uint8_t style, int number);
 
 }  // namespace qs
+
+#include "platform/controls.h"
+
+namespace qs {
+
+class TQSWindow;
+
+// A panel that shows the timeline of a view's score: it paints through the
+// view and a click takes the cursor to the measure under it.
+class TQSNavigatorPanel : public TCustomControl {
+ public:
+  explicit TQSNavigatorPanel(TComponent* owner) : TCustomControl(owner) {}
+  // The score forgets the panel it registered.
+  ~TQSNavigatorPanel() override;
+  const char* ClassName() const override { return "TQSNavigatorPanel"; }
+  TQSWindow* View = nullptr;
+
+ protected:
+  void Paint() override;
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+};
+
+}  // namespace qs

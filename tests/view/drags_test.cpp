@@ -1,0 +1,342 @@
+// Dragging with real mouse events: a selected item dragged by its body
+// moves (a note to the pitch under the mouse), dragged by a grab handle it
+// is reshaped; each drop is one undo step, Esc cancels a drag, and the
+// insertion tools draw their rubber figures in XOR and hand on the result.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "editing/drags.h"
+#include "platform/drawdevice.h"
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/marks.h"
+#include "score/pageobjects.h"
+#include "view/navigator.h"
+#include "view_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+TQSNote* FirstNote(TQSMeasure* m) {
+  for (TQSItem* item : m->Items)
+    if (item->ItemType == kind::Note) return static_cast<TQSNote*>(item);
+  return nullptr;
+}
+
+class ViewDrags : public ::testing::Test, public TLayoutScore {
+ protected:
+  TShownView Shown;
+  TQSWindow* View = nullptr;
+  TQSPiece* Piece = nullptr;
+  TQSText* Text = nullptr;
+  TQSLine* Line = nullptr;
+  TQSMark* DynamicMark() const {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(2)->Items)
+      if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
+    return nullptr;
+  }
+  // Undo rebuilds a measure's items: look them up again.
+  TQSNote* HighNote() const { return FirstNote(Piece->GetPart(0)->GetMeasure(3)); }  // stem down
+
+  void SetUp() override {
+    Piece = AddPiece({1}, 4);
+    for (int m = 0; m < 4; ++m) Quarters(Piece->GetPart(0)->GetMeasure(m));
+    HighNote()->Fields.Pitch = 0x60;
+    HighNote()->SetStemDown(true);
+    Mark(Piece->GetPart(0)->GetMeasure(2), kind::Dynamics, 128, 0, 3);
+    Text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
+    Text->Fields.Page = 1;
+    Text->Fields.X = 800;
+    Text->Fields.Y = 2400;
+    Text->Fields.Width = 2400;
+    Text->Fields.Height = 800;
+    Text->Lines = {"Allegro"};
+    Line = static_cast<TQSLine*>(CreateItemByKind(kind::Line, &Score));
+    Line->Fields.Page = 1;
+    Line->Fields.X1 = 2000, Line->Fields.Y1 = 3600, Line->Fields.X2 = 3000, Line->Fields.Y2 = 3600;
+    Layout();
+    Shown.Show(Score);
+    View = Shown.View;
+    ConnectDragCommands(*View);
+  }
+  void TearDown() override { Shown.Close(); }
+
+  TPoint Centre(const TQSCalcItem& e) const {
+    const TRect r = View->ElementClientBox(e);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  const TQSCalcItem* PageElement(const TQSItem* item) const {
+    for (int i = 0; i < Page(0).PageItemCount; ++i)
+      if (Page(0).PageItems.At(i)->Item == item) return Page(0).PageItems.At(i);
+    return nullptr;
+  }
+  const TQSCalcItem* ElementOfMark(const TQSItem* item) const {
+    for (int k = 0; k < System(0, 0).MeasureCount; ++k) {
+      const TQSCalcMeasure& slot = Slot(0, 0, k);
+      for (int i = 0; i < slot.ItemCount; ++i)
+        if (slot.Items.At(i)->Item == item && slot.Items.At(i)->ElementType == element::Item) return slot.Items.At(i);
+    }
+    return nullptr;
+  }
+  const TQSCalcItem* StemOf(const TQSNote* note) const {
+    for (int k = 0; k < System(0, 0).MeasureCount; ++k) {
+      const TQSCalcMeasure& slot = Slot(0, 0, k);
+      for (int i = 0; i < slot.ItemCount; ++i)
+        if (slot.Items.At(i)->Item == note && slot.Items.At(i)->ElementType == element::Stem) return slot.Items.At(i);
+    }
+    return nullptr;
+  }
+  // Press at from, move there in two steps, release.
+  void Drag(TPoint from, TPoint to) {
+    td::MouseDown(*View, from.X, from.Y);
+    td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    td::MouseMove(*View, to.X, to.Y);
+    td::MouseUp(*View, to.X, to.Y);
+  }
+};
+
+// What is grabbed (by its body: a click selects it, the drag starts on it),
+// how far it is dragged, and what the model holds after; undo restores.
+TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
+  struct TCase {
+    std::string Name;
+    std::function<const TQSCalcItem*()> Grab;
+    TPoint Delta;
+    std::function<int()> Read;
+    int Before, After;
+  };
+  TQSMeasure* first = Piece->GetPart(0)->GetMeasure(0);
+  const std::vector<TCase> cases = {
+      // One staff space (6 pixels) up from middle C: two diatonic steps, E.
+      {"note", [&] { return FirstNote(first)->HeadElement; }, {0, -6},
+       [&] { return PitchLine(FirstNote(first)->Fields.Pitch); }, 35, 37},
+      // Sideways a note keeps its pitch and time.
+      {"note sideways", [&] { return FirstNote(first)->HeadElement; }, {30, 0},
+       [&] { return PitchLine(FirstNote(first)->Fields.Pitch) * 1000 + FirstNote(first)->Fields.Time; }, 35000,
+       35000},
+      // Marks move by layout units before the scale: 10 pixels at zoom 100.
+      {"mark", [&] { return ElementOfMark(DynamicMark()); }, {10, 0},
+       [&] { return int{DynamicMark()->Fields.OffsetX}; }, 0, 80},
+      {"text", [&] { return PageElement(Text); }, {10, 5}, [&] { return Text->Fields.X * 10000 + Text->Fields.Y; },
+       800 * 10000 + 2400, 880 * 10000 + 2440},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TQSCalcItem* e = c.Grab();
+    ASSERT_NE(e, nullptr);
+    const TPoint from = Centre(*e);
+    td::Click(*View, from.X, from.Y);
+    ASSERT_TRUE(View->HasSelection);
+    const int records = Score.UndoCount();
+    Drag(from, {from.X + c.Delta.X, from.Y + c.Delta.Y});
+    EXPECT_EQ(c.Read(), c.After);
+    EXPECT_FALSE(View->MoveDragging);
+    EXPECT_EQ(View->ArmedItem, 0);
+    if (c.After != c.Before) {
+      EXPECT_EQ(Score.UndoCount(), records + 1);
+      td::PressKey(*View, 'Z', ssCtrl);
+      EXPECT_EQ(c.Read(), c.Before);
+    }
+  }
+}
+
+TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
+  TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
+  const TPoint p = Centre(*note->HeadElement);
+  td::Click(*View, p.X, p.Y);
+  td::Click(*View, p.X, p.Y);
+  EXPECT_EQ(Score.UndoCount(), 0);
+  td::MouseDown(*View, p.X, p.Y);
+  td::MouseMove(*View, p.X, p.Y - 12);
+  EXPECT_EQ(View->ArmedItem, 1);  // the note ghost follows the mouse
+  td::PressKey(*View, VK_ESCAPE);
+  EXPECT_EQ(View->ArmedItem, 0);
+  td::MouseUp(*View, p.X, p.Y - 12);
+  EXPECT_EQ(PitchLine(note->Fields.Pitch), 35);
+  EXPECT_EQ(Score.UndoCount(), 0);
+}
+
+// The dragged note sounds at each new pitch line, not at each move.
+TEST_F(ViewDrags, ADraggedNoteSoundsAtEachNewPitch) {
+  std::vector<int> keys;
+  View->OnPlayNote = [&](TQSWindow&, int, int, int key, int, int) { keys.push_back(key); };
+  TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
+  const TPoint p = Centre(*note->HeadElement);
+  td::Click(*View, p.X, p.Y);
+  td::MouseDown(*View, p.X, p.Y);
+  td::MouseMove(*View, p.X + 1, p.Y);  // middle C
+  td::MouseMove(*View, p.X + 2, p.Y);  // the same line: no sound
+  td::MouseMove(*View, p.X + 2, p.Y - 3);  // D
+  td::MouseUp(*View, p.X + 2, p.Y - 3);
+  EXPECT_EQ(keys, (std::vector<int>{60, 62}));
+  EXPECT_EQ(PitchLine(note->Fields.Pitch), 36);
+}
+
+// Grabbed handle, where it is dropped, what the item holds after.
+TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
+  struct TCase {
+    std::string Name;
+    std::function<const TQSCalcItem*()> Element;
+    std::function<TPoint(const TRect&)> Handle;
+    TPoint Delta;
+    std::function<std::vector<int>()> Read;
+    std::vector<int> After;
+  };
+  const std::vector<TCase> cases = {
+      {"text top-left", [&] { return PageElement(Text); }, [](const TRect& b) { return TPoint{b.Left, b.Top}; },
+       {50, 0}, [&] { return std::vector<int>{Text->Fields.X, Text->Fields.Width}; }, {1200, 2000}},
+      {"text bottom past its top", [&] { return PageElement(Text); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom - 2}; }, {0, -200},
+       [&] { return std::vector<int>{Text->Fields.Height}; }, {64}},
+      {"line end", [&] { return PageElement(Line); },
+       [&](const TRect&) { return View->PageToScreen({Line->Fields.X1 / 1, Line->Fields.Y1}, 0); }, {20, 10},
+       [&] { return std::vector<int>{Line->Fields.X1, Line->Fields.Y1, Line->Fields.X2}; }, {2160, 3680, 3000}},
+      // A stem pointing down, dragged 5 pixels down at zoom 100, scale 100
+      // and staff size 100, grows by 5.
+      {"stem", [&] { return StemOf(HighNote()); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 5},
+       [&] { return std::vector<int>{HighNote()->Fields.StemLength}; }, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TQSCalcItem* e = c.Element();
+    ASSERT_NE(e, nullptr);
+    const std::vector<int> before = c.Read();
+    const TPoint body = Centre(*e);
+    td::Click(*View, body.X, body.Y);
+    const TPoint h = c.Handle(View->ElementClientBox(*e));
+    td::MouseDown(*View, h.X, h.Y);
+    EXPECT_TRUE(View->HandleDragging);
+    td::MouseMove(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    td::MouseUp(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    std::vector<int> after = c.After;
+    if (after.empty()) after = {before[0] + 5};
+    EXPECT_EQ(c.Read(), after);
+    td::PressKey(*View, 'Z', ssCtrl);
+    EXPECT_EQ(c.Read(), before);
+  }
+}
+
+// ------------------------------------------------------------ tools
+
+struct TRecordingHost : TQSWindow::THost {
+  TRecordingCanvas Rec;
+  TCanvas* Screen() override { return &Rec.Canvas; }
+  void Invalidate(const TRect&, bool) override {}
+  void Update() override {}
+  void Flush(const TRect&) override {}
+};
+
+std::vector<TCanvasOp> XorOps(const TRecordingHost& host, TCanvasOpKind kind) {
+  std::vector<TCanvasOp> out;
+  for (const TCanvasOp& op : host.Rec.Recorder->CanvasOps())
+    if (op.Kind == kind && op.Pen.Mode == pmXor && op.Pen.Color == clWhite) out.push_back(op);
+  return out;
+}
+
+TEST_F(ViewDrags, ShapeToolsDrawRubberFiguresAndHandOnTheirResult) {
+  struct TCase {
+    uint8_t Tool;
+    TCanvasOpKind Figure;
+  };
+  for (const TCase& c : {TCase{202, TCanvasOpKind::Line}, TCase{203, TCanvasOpKind::Rectangle},
+                         TCase{204, TCanvasOpKind::Ellipse}, TCase{205, TCanvasOpKind::Arc}}) {
+    SCOPED_TRACE(c.Tool);
+    TRecordingHost host;
+    View->SetHost(&host);
+    // The document window starts a shape tool from the view's mouse-down event.
+    View->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { View->StartTool(c.Tool, x, y); };
+    std::vector<int> got;
+    View->OnInsertLine = [&](TQSWindow&, int x1, int y1, int x2, int y2) { got = {202, x1, y1, x2, y2}; };
+    View->OnInsertRectangle = View->OnInsertArc = [&](TQSWindow&, int kind, int l, int t, int w, int h) {
+      got = {kind, l, t, w, h};
+    };
+    const TPoint s = View->PageToScreen({400, 400}, 0), p = View->PageToScreen({800, 600}, 0);
+    td::MouseDown(*View, s.X, s.Y);
+    td::MouseMove(*View, p.X, p.Y);
+    td::MouseUp(*View, p.X, p.Y);
+    // Shown at the start, removed and shown at the end, removed on release:
+    // every figure twice, dotted white.
+    const std::vector<TCanvasOp> ops = XorOps(host, c.Figure);
+    ASSERT_EQ(ops.size(), 4u);
+    EXPECT_EQ(ops[1].Points, ops[0].Points);
+    EXPECT_EQ(ops[2].Points, ops[3].Points);
+    EXPECT_EQ(ops[2].Pen.Style, psDot);
+    EXPECT_EQ(ops[2].Pen.Color, clWhite);
+    if (c.Tool == 202) {
+      EXPECT_EQ(ops[2].Points, (std::vector<TPoint>{s, p}));
+    }
+    // Page units of the cursor's page: the line from the end to the start.
+    if (c.Tool == 202) {
+      EXPECT_EQ(got, (std::vector<int>{202, 800, 600, 400, 400}));
+    } else {
+      EXPECT_EQ(got, (std::vector<int>{c.Tool, 400, 400, 400, 200}));
+    }
+    EXPECT_EQ(View->ToolCode, 0);
+    View->OnMouseDown = nullptr;
+    View->SetHost(nullptr);
+  }
+}
+
+// An armed note value shows a ghost head at the pitch under the mouse and
+// names it in the hint; ledger lines only where the ghost stands beyond
+// the staff.
+TEST_F(ViewDrags, AnArmedNoteFollowsTheMouseAsAGhost) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  View->ArmPaletteItem(1);
+  const int x = View->PageToScreen({Slot(0, 0, 1).Box.Left + Slot(0, 0, 1).Positions[128], 0}, 0).X;
+  const int top = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
+  host.Rec.Recorder->Clear();
+  td::MouseMove(*View, x, top + 5 * 6);  // first ledger line below: C
+  EXPECT_EQ(View->GhostLine, 0);
+  EXPECT_EQ(View->Hint(), "C");
+  const std::vector<TCanvasOp> lines = XorOps(host, TCanvasOpKind::Line);
+  ASSERT_EQ(lines.size(), 1u);  // the ghost itself, no separate ledger line
+  host.Rec.Recorder->Clear();
+  td::MouseMove(*View, x, top + 5 * 6 + 3);  // B below: the ghost and the ledger line of C
+  EXPECT_EQ(View->GhostLine, -1);
+  EXPECT_EQ(View->Hint(), "B");
+  EXPECT_EQ(XorOps(host, TCanvasOpKind::Line).size(), 1u + 2u);  // the old ghost removed, the new one drawn
+  View->ArmPaletteItem(0);
+  View->SetHost(nullptr);
+}
+
+// ------------------------------------------------------------ navigator
+
+TEST_F(ViewDrags, ANavigatorClickTakesTheCursorToTheMeasure) {
+  auto* panel = new TQSNavigatorPanel(Shown.Form);
+  panel->View = View;
+  panel->SetParent(Shown.Form);
+  panel->SetBounds(0, 700, 420, 20);
+  td::ProcessMessages();
+  panel->Invalidate();
+  td::ProcessMessages();
+  ASSERT_EQ(Score.NavigatorPanel, panel);
+  const double s = static_cast<double>(Score.NavigatorScale);
+  EXPECT_DOUBLE_EQ(s, 400.0 / Score.MeasureCounter);
+  td::Click(*panel, 10 + static_cast<int>(2.5 * s), 10);
+  EXPECT_EQ(View->CursorPosition.Measure, 2);
+  td::Click(*panel, 5, 10);  // left of the timeline
+  EXPECT_EQ(View->CursorPosition.Measure, 2);
+  delete panel;
+  EXPECT_EQ(Score.NavigatorPanel, nullptr);
+}
+
+TEST(ViewNavigator, PlayTimesAndRehearsalLabels) {
+  EXPECT_EQ(FormatPlayTime(3723000), "02:03");
+  EXPECT_EQ(FormatPlayTime(59999), "00:59");
+  EXPECT_EQ(FormatPlayTime(60000), "01:00");
+  EXPECT_EQ(RehearsalLabel(0, 1), "A");
+  EXPECT_EQ(RehearsalLabel(0, 26), "Z");
+  EXPECT_EQ(RehearsalLabel(0, 27), "AA");
+  EXPECT_EQ(RehearsalLabel(0x80, 12), "12");
+}
+
+}  // namespace
+}  // namespace qs::test
