@@ -295,7 +295,28 @@ bool TQSWindow::DragMouseMove(TPoint p) {
     DrawToolFeedback();
     return true;
   }
+  if (!RubberBand && !MouseHeld) HoverCursor(p);
   return false;
+}
+
+void TQSWindow::HoverCursor(TPoint p) {
+  // The hit test names the handle under the mouse; the grabbed one stays.
+  const int code = HandleCode;
+  TQSCalcItem* grabbed = GrabbedElement;
+  const int under = HitTestHandles(p);
+  HandleCode = code;
+  GrabbedElement = grabbed;
+  TCursor shape = crDefault;
+  switch (under) {
+    case 1: case 5: case 9: shape = crSizeNWSE; break;
+    case 2: case 6: shape = crSizeNS; break;
+    case 3: case 7: case 10: shape = crSizeNESW; break;
+    case 4: case 8: shape = crSizeWE; break;
+    default: break;
+  }
+  const TCursor now = Cursor();
+  const bool sizing = now == crSizeNWSE || now == crSizeNS || now == crSizeNESW || now == crSizeWE;
+  if (shape != crDefault || sizing) TCustomControl::SetCursor(shape);
 }
 
 bool TQSWindow::DragMouseUp(TPoint p) {
@@ -308,6 +329,7 @@ bool TQSWindow::DragMouseUp(TPoint p) {
   if (HandleDragging) {
     DrawToolFeedback();
     HandleDragging = false;
+    TCustomControl::SetCursor(crDefault);
     const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
     if (dx != 0 || dy != 0) DragHandle(dx, dy);
     HandleCode = 0;

@@ -417,6 +417,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool DragMouseDown(TPoint p, bool hit, bool doubleClick);
   bool DragMouseMove(TPoint p);
   bool DragMouseUp(TPoint p);
+  // Over a grab handle the mouse cursor shows the way it sizes.
+  void HoverCursor(TPoint p);
   int NavigatorMarkerX() const;
   // The number on the timeline of a piece's first measure record.
   int FirstTimelineMeasure(int pieceIndex) const;

@@ -222,6 +222,25 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
   }
 }
 
+// Hovering over a selected box's handles shows the sizing cursors.
+TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
+  const TQSCalcItem* e = PageElement(Text);
+  const TPoint body = Centre(*e);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*e);
+  const int mx = (b.Left + b.Right) / 2, my = (b.Top + b.Bottom) / 2;
+  const struct {
+    TPoint At;
+    TCursor Shape;
+  } cases[] = {{{b.Left + 1, b.Top + 1}, crSizeNWSE}, {{mx, b.Top + 1}, crSizeNS},
+               {{b.Right - 2, b.Top + 1}, crSizeNESW}, {{b.Right - 2, my}, crSizeWE},
+               {{b.Right - 2, b.Bottom - 2}, crSizeNWSE}, {body, crDefault}};
+  for (const auto& c : cases) {
+    td::MouseMove(*View, c.At.X, c.At.Y);
+    EXPECT_EQ(View->Cursor(), c.Shape) << c.At.X << "," << c.At.Y;
+  }
+}
+
 // ------------------------------------------------------------ tools
 
 struct TRecordingHost : TQSWindow::THost {
