@@ -49,6 +49,7 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
     HighNote()->Fields.Pitch = 0x60;
     HighNote()->SetStemDown(true);
     Mark(Piece->GetPart(0)->GetMeasure(2), kind::Dynamics, 128, 0, 3);
+    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
     Text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
     Text->Fields.Page = 1;
     Text->Fields.X = 800;
@@ -300,6 +301,77 @@ TEST_F(ViewDrags, ShapeToolsDrawRubberFiguresAndHandOnTheirResult) {
     View->OnMouseDown = nullptr;
     View->SetHost(nullptr);
   }
+}
+
+// The tie/slur tool starts on a clicked note (the slur buttons arm the
+// note arrow, so no move drag starts) and ends where it is released: on its
+// own note a tie of the note's length, on a later note a slur to it.
+TEST_F(ViewDrags, TheSlurToolMakesATieOrASlur) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  TQSMeasure* m = Piece->GetPart(0)->GetMeasure(1);
+  View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
+    if (!e->Item || e->Item->ItemType != kind::Note) return;
+    const TRect box = View->ElementClientBox(*e);
+    View->LigaStyle = 0;
+    View->StartTool(30, (box.Left + box.Right) / 2, box.Top - Score.Scale * 4 / 100);
+  };
+  struct TCall {
+    TQSNote* Note;
+    int Style, Length, Staff;
+  };
+  std::vector<TCall> calls;
+  View->OnInsertLiga = [&](TQSWindow&, TQSNote* note, int style, int length, int staff, int) {
+    calls.push_back({note, style, length, staff});
+  };
+  View->ArmPaletteItem(2);
+  std::vector<TQSNote*> notes;
+  for (TQSItem* item : m->Items)
+    if (item->ItemType == kind::Note) notes.push_back(static_cast<TQSNote*>(item));
+  const TPoint a = Centre(*notes[0]->HeadElement), b = Centre(*notes[2]->HeadElement);
+  Drag(a, a);
+  Drag(a, b);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].Note, notes[0]);
+  EXPECT_EQ(calls[0].Style, 16);
+  EXPECT_EQ(calls[0].Length, 128);
+  EXPECT_EQ(calls[1].Style, 0);
+  EXPECT_EQ(calls[1].Length, 256);
+  EXPECT_EQ(calls[1].Staff, 0);
+  // The slur was drawn as a curve while the mouse moved, and removed again.
+  const std::vector<TCanvasOp> curves = XorOps(host, TCanvasOpKind::PolyBezier);
+  ASSERT_GE(curves.size(), 2u);
+  EXPECT_EQ(curves.size() % 2, 0u);
+  EXPECT_EQ(curves[curves.size() - 1].Points, curves[curves.size() - 2].Points);
+  Drag(b, a);  // released before its start: nothing
+  EXPECT_EQ(calls.size(), 2u);
+  View->ArmPaletteItem(0);
+  View->SetHost(nullptr);
+}
+
+// A dragged mark shows its dotted outline at the new place with an arrow
+// to its staff, drawn and removed in pairs.
+TEST_F(ViewDrags, AMoveDragShowsOutlinesTiedToTheirAnchor) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  const TQSCalcItem* e = ElementOfMark(DynamicMark());
+  const TPoint from = Centre(*e);
+  td::Click(*View, from.X, from.Y);
+  const TRect box = View->ElementClientBox(*e);
+  host.Rec.Recorder->Clear();
+  td::MouseDown(*View, from.X, from.Y);
+  td::MouseMove(*View, from.X + 5, from.Y + 20);
+  td::MouseMove(*View, from.X + 10, from.Y + 40);
+  const std::vector<TCanvasOp> shown = XorOps(host, TCanvasOpKind::Rectangle);
+  ASSERT_EQ(shown.size(), 3u);  // shown, removed, shown again
+  EXPECT_EQ(shown[2].Rect, (TRect{box.Left + 10, box.Top + 40, box.Right + 10, box.Bottom + 40}));
+  EXPECT_EQ(shown[2].Pen.Style, psDot);
+  EXPECT_EQ(XorOps(host, TCanvasOpKind::Polygon).size(), 3u);  // an arrow head with each
+  td::MouseUp(*View, from.X + 10, from.Y + 40);
+  const std::vector<TCanvasOp> all = XorOps(host, TCanvasOpKind::Rectangle);
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all[3].Rect, all[2].Rect);
+  View->SetHost(nullptr);
 }
 
 // An armed note value shows a ghost head at the pitch under the mouse and
