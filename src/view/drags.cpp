@@ -355,6 +355,11 @@ bool TQSWindow::DragMouseUp(TPoint p) {
   return false;
 }
 
+void TQSWindow::DrawOverlays() {
+  DrawDragOutline();
+  DrawToolFeedback();
+}
+
 bool TQSWindow::CancelDrag() {
   if (MoveDragging) {
     if (!FirstMove) DrawDragOutline();

@@ -61,19 +61,45 @@ int MajorStep(long double s) {
   return 1;
 }
 
+// N, the measure records of the whole layout, and M, those up to the last
+// record of the last piece that holds something (all of the earlier pieces).
+void TimelineCounts(const TQSScore& score, int& n, int& m) {
+  n = 0;
+  int lastPieceStart = 0, lastUsed = 0;
+  const TQSPiece* piece = nullptr;
+  ForEachSlot(score, [&](int, const TQSCalcSystem& system, const TQSCalcMeasure& slot) {
+    if (system.Piece != piece) {
+      piece = system.Piece;
+      lastPieceStart = lastUsed = n;
+    }
+    ++n;
+    if (!slot.IsEmpty) lastUsed = n;
+  });
+  m = std::max(lastPieceStart, lastUsed);
+}
+
 }  // namespace
 
 void TQSWindow::DrawNavigator(TCustomControl& panel) {
-  if (!Score || Score->MeasureCounter <= 0 || PageGrid.empty()) return;
+  int n = 0, m = 0;
+  if (Score) TimelineCounts(*Score, n, m);
+  if (!Score || n <= 0 || PageGrid.empty()) return;
   TQSScore& score = *Score;
   if (score.NavigatorPanel) score.NavigatorMarkerDrawn = false;
   else score.NavigatorPanel = &panel;
-  const int n = score.MeasureCounter, used = score.UsedMeasures;
-  const long double s = static_cast<long double>(panel.ClientWidth() - 20) / n;
+  PaintTimeline(panel.Canvas(), panel.ClientWidth());
+  DrawNavigatorMarker(true);
+}
+
+void TQSWindow::PaintTimeline(TCanvas& c, int clientWidth) {
+  int n = 0, used = 0;
+  if (Score) TimelineCounts(*Score, n, used);
+  if (n <= 0) return;
+  TQSScore& score = *Score;
+  const long double s = static_cast<long double>(clientWidth - 20) / n;
   score.NavigatorScale = s;
   const int h = MajorStep(s);
   const int xn = static_cast<int>(std::llround(n * s)), xm = static_cast<int>(std::llround(used * s));
-  TCanvas& c = panel.Canvas();
   c.Pen() = TPen{clBlack, 1, psSolid, pmCopy};
   c.Brush() = MakeBrush(clBlack, bsSolid);
   c.Rectangle(10, 20, 10 + xm, 24);
@@ -125,7 +151,7 @@ void TQSWindow::DrawNavigator(TCustomControl& panel) {
   // The page strip, the page numbers where there is room.
   c.Pen().Color = 0x808080;
   const int pages = std::max(1, score.LaidOutPages);
-  const int pp = (panel.ClientWidth() - 20) / pages;
+  const int pp = (clientWidth - 20) / pages;
   int u = 0, x = 10;
   for (int k = 0; k < score.LaidOutPages; ++k) {
     const TQSCalcPage* page = score.LayoutPages.At(k);
@@ -146,7 +172,6 @@ void TQSWindow::DrawNavigator(TCustomControl& panel) {
   const std::string zero = "00:00";
   if (xm - c.TextWidth(total) / 2 - c.TextWidth(zero) / 2 > 0) c.TextOut(10 - c.TextWidth(zero) / 2, 60, zero);
   c.Brush().Style = bsSolid;
-  DrawNavigatorMarker(true);
 }
 
 int TQSWindow::NavigatorMarkerX() const {

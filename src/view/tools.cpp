@@ -103,7 +103,7 @@ void TQSWindow::DrawToolFeedback() {
   const TRect r = Normalized(s, p);
   switch (ToolCode) {
     case 0:
-      if (HandleCode != 0)
+      if (HandleDragging && HandleCode != 0)
         DrawHandleFeedback(*screen);
       else if (ArmedItem != 0)
         DrawGhost(*screen, -1);

@@ -393,6 +393,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   // ---------------------------------------------------- navigator (navigator.cpp)
   void DrawNavigator(TCustomControl& panel);
+  // The timeline itself, on a canvas of a client width (the scale is kept
+  // in the score for the marker and clicks).
+  void PaintTimeline(TCanvas& canvas, int clientWidth);
   void DrawNavigatorMarker(bool visible) override;
   void NavigatorClick(int x);
   void ScorePositionToScreen(int piece, int part, int staff, int measure, int tick, int lineOffset, int noteIndex,
@@ -417,6 +420,9 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool DragMouseDown(TPoint p, bool hit, bool doubleClick);
   bool DragMouseMove(TPoint p);
   bool DragMouseUp(TPoint p);
+  // The XOR figures of drags and tools, drawn (or removed) around a repaint
+  // so that they survive it.
+  void DrawOverlays();
   // Over a grab handle the mouse cursor shows the way it sizes.
   void HoverCursor(TPoint p);
   int NavigatorMarkerX() const;

@@ -410,7 +410,9 @@ TEST_F(ViewDrags, ANavigatorClickTakesTheCursorToTheMeasure) {
   td::ProcessMessages();
   ASSERT_EQ(Score.NavigatorPanel, panel);
   const double s = static_cast<double>(Score.NavigatorScale);
-  EXPECT_DOUBLE_EQ(s, 400.0 / Score.MeasureCounter);
+  int records = 0;
+  for (int j = 0; j < Score.LaidOutPages; ++j) records += Page(j).MeasureCount;
+  EXPECT_DOUBLE_EQ(s, 400.0 / records);
   td::Click(*panel, 10 + static_cast<int>(2.5 * s), 10);
   EXPECT_EQ(View->CursorPosition.Measure, 2);
   td::Click(*panel, 5, 10);  // left of the timeline
