@@ -189,7 +189,13 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
     else DragBox(code, u.P(dx), u.P(dy), f.X, f.Y, f.Width, f.Height, false);
   } else if (auto* mark = dynamic_cast<TQSMark*>(item)) {
     auto& f = mark->Fields;
-    if (code == 4) {
+    if (k == kind::Accolade) {
+      const TQSMeasure* measure = mark->GetMeasure();
+      const int own = measure && measure->Part() ? measure->Part()->Index : 0;
+      if (view.TargetPart < own) return;
+      save();
+      f.Value = static_cast<uint16_t>(view.TargetPart - own);
+    } else if (code == 4) {
       save();
       // A length before the mark's own start would wrap round: it ends at
       // the start instead.

@@ -23,6 +23,11 @@ namespace qs {
 
 namespace {
 
+// The parts a system lays out.
+int SystemPartCount(const TQSCalcSystem& system) {
+  return system.Piece ? system.Piece->PartCount() : 0;
+}
+
 bool IsNoteElement(const TQSCalcItem* e) { return e && e->Item && e->Item->ItemType == kind::Note; }
 
 // Marks whose connector starts at the outline's left edge: they span.
@@ -202,6 +207,31 @@ void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
     } else {
       screen.PolyBezier({p0, p1, p2, p3});
     }
+    return;
+  }
+  if (k == kind::Accolade && e->Owner && e->Owner->System && e->Owner->System->PageRecord) {
+    // Whole parts: down to the first part whose lower boundary lies below
+    // the mouse, else the system's last part.
+    const TQSCalcSystem& system = *e->Owner->System;
+    const TQSCalcPage& page = *system.PageRecord;
+    const TQSMeasure* measure = e->Item->GetMeasure();
+    const int own = measure && measure->Part() ? measure->Part()->Index : 0;
+    const TPoint o = PageOrigin(system.Page);
+    const int mouseY = ClientToCanvas(DragPoint).Y - o.Y;
+    int bottom = b.Bottom;
+    const int parts = SystemPartCount(system);
+    for (int i = own; i < parts; ++i) {
+      const TQSCalcSystemPart* sp = system.Parts.At(i);
+      if (!sp || sp->System != &system) continue;
+      const TQSCalcStaff* last = page.StaffRows.At(sp->LastRow);
+      if (!last) continue;
+      const TQSCalcStaff* next = sp->LastRow + 1 < page.StaffRowCount ? page.StaffRows.At(sp->LastRow + 1) : nullptr;
+      const int boundary = next && next->System == &system ? (last->BottomLine + next->TopLine) / 2 : last->LowerBound;
+      bottom = Px(last->BottomLine) + o.Y + RulerWidth() - VertBar.Position;
+      TargetPart = i;
+      if (Px(boundary) > mouseY) break;
+    }
+    screen.Rectangle(b.Left, b.Top, b.Right, bottom);
     return;
   }
   if (k == kind::Arpeggio || k == kind::Hang || k == kind::BarreBracket) {

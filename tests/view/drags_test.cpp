@@ -40,6 +40,16 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
       if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
     return nullptr;
   }
+  TQSNote* NoteAt(int m, int tick) const {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(m)->Items)
+      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
+    return nullptr;
+  }
+  TQSMark* Hairpin() const {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(1)->Items)
+      if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
+    return nullptr;
+  }
   // Undo rebuilds a measure's items: look them up again.
   TQSNote* HighNote() const { return FirstNote(Piece->GetPart(0)->GetMeasure(3)); }  // stem down
 
@@ -50,6 +60,7 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
     HighNote()->SetStemDown(true);
     Mark(Piece->GetPart(0)->GetMeasure(2), kind::Dynamics, 128, 0, 3);
     Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+    Mark(Piece->GetPart(0)->GetMeasure(1), kind::Dynamics, 0, 128, 50);  // a crescendo hairpin
     Text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
     Text->Fields.Page = 1;
     Text->Fields.X = 800;
@@ -197,6 +208,14 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
       {"line end", [&] { return PageElement(Line); },
        [&](const TRect&) { return View->PageToScreen({Line->Fields.X1 / 1, Line->Fields.Y1}, 0); }, {20, 10},
        [&] { return std::vector<int>{Line->Fields.X1, Line->Fields.Y1, Line->Fields.X2}; }, {2160, 3680, 3000}},
+      // A hairpin's end dropped on the last note of its measure: it lasts to
+      // that note's time.
+      {"hairpin end", [&] { return ElementOfMark(Hairpin()); },
+       [](const TRect& b) { return TPoint{b.Right - 1, (b.Top + b.Bottom) / 2}; },
+       {Centre(*NoteAt(1, 384)->HeadElement).X -
+            (View->ElementClientBox(*ElementOfMark(Hairpin())).Right - 1),
+        0},
+       [&] { return std::vector<int>{Hairpin()->Fields.Value}; }, {384}},
       // A stem pointing down, dragged 5 pixels down at zoom 100, scale 100
       // and staff size 100, grows by 5.
       {"stem", [&] { return StemOf(HighNote()); },
@@ -221,6 +240,40 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
     td::PressKey(*View, 'Z', ssCtrl);
     EXPECT_EQ(c.Read(), before);
   }
+}
+
+// An accolade dragged down by its handle spans the parts down to the one
+// under the mouse.
+TEST(ViewDragsAccolade, ItsHandleSpansWholeParts) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1, 1, 1}, 2);
+  for (int p = 0; p < 3; ++p) s.Quarters(piece->GetPart(p)->GetMeasure(0));
+  s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Accolade, 0, 0, 0);
+  s.Layout();
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  ConnectDragCommands(view);
+  auto accolade = [&]() -> TQSMark* {
+    for (TQSItem* item : piece->GetPart(0)->GetMeasure(0)->Items)
+      if (item->ItemType == kind::Accolade) return static_cast<TQSMark*>(item);
+    return nullptr;
+  };
+  // The accolade of the first system (each system shows it).
+  const TQSCalcItem* first = nullptr;
+  for (const TQSCalcItem* e = accolade()->LayoutLink; e; e = e->Next)
+    if (e->Owner && e->Owner->System == &s.System(0, 0)) first = e;
+  ASSERT_NE(first, nullptr);
+  const TRect b = view.ElementClientBox(*first);
+  td::Click(view, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  // The third staff's middle: the accolade reaches two parts further.
+  const int y = view.PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
+  td::MouseDown(view, (b.Left + b.Right) / 2, b.Bottom - 1);
+  ASSERT_TRUE(view.HandleDragging);
+  td::MouseMove(view, (b.Left + b.Right) / 2, y);
+  td::MouseUp(view, (b.Left + b.Right) / 2, y);
+  EXPECT_EQ(accolade()->Fields.Value, 2);
+  shown.Close();
 }
 
 // Hovering over a selected box's handles shows the sizing cursors.
