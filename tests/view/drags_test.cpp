@@ -157,6 +157,46 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
   }
 }
 
+// The dragged note goes to the pitch under the mouse, every other selected
+// note by the same distance, within the range: one at the top stays.
+TEST_F(ViewDrags, OtherSelectedNotesMoveByTheSameDistance) {
+  NoteAt(1, 0)->Fields.Pitch = MakePitch(8, 1);  // pitch index 57
+  NoteAt(1, 128)->Fields.Pitch = MakePitch(5, 4);
+  Layout();
+  View->LayoutChanged();
+  TQSNote* dragged = NoteAt(0, 0);
+  const TPoint p = Centre(*dragged->HeadElement);
+  td::Click(*View, p.X, p.Y);
+  for (int tick : {0, 128}) {
+    const TPoint q = Centre(*NoteAt(1, tick)->HeadElement);
+    td::Click(*View, q.X, q.Y, mbLeft, ssCtrl);
+  }
+  // Ctrl keeps the selection on the press.
+  td::MouseDown(*View, p.X, p.Y, mbLeft, ssCtrl);
+  td::MouseMove(*View, p.X, p.Y - 3, ssCtrl);
+  td::MouseMove(*View, p.X, p.Y - 6, ssCtrl);
+  td::MouseUp(*View, p.X, p.Y - 6, mbLeft, ssCtrl);
+  EXPECT_EQ(PitchLine(NoteAt(0, 0)->Fields.Pitch), 37);
+  EXPECT_EQ(PitchLine(NoteAt(1, 0)->Fields.Pitch), 57);
+  EXPECT_EQ(PitchLine(NoteAt(1, 128)->Fields.Pitch), 41);
+}
+
+// Offsets of marks are before the score's scale, page objects are not.
+TEST_F(ViewDrags, TheDistanceCountsAtTheZoomAndTheScale) {
+  Score.Scale = 50;
+  Text->Fields.Y = 400;  // in sight at zoom 200
+  Layout();
+  View->SetZoom(200);
+  for (int i = 0; i < 2; ++i) {
+    const TQSCalcItem* e = i == 0 ? ElementOfMark(DynamicMark()) : PageElement(Text);
+    const TPoint from = Centre(*e);
+    td::Click(*View, from.X, from.Y);
+    Drag(from, {from.X + 10, from.Y});
+  }
+  EXPECT_EQ(DynamicMark()->Fields.OffsetX, 80);
+  EXPECT_EQ(Text->Fields.X, 800 + 40);
+}
+
 TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
   TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
   const TPoint p = Centre(*note->HeadElement);
