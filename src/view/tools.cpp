@@ -8,6 +8,7 @@
 
 #include "base/mathutil.h"
 #include "platform/canvas.h"
+#include "platform/forms.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -362,7 +363,7 @@ void TQSWindow::DrawGhost(TCanvas& screen, int part) {
   GhostLine = line;
   if (ArmedItem == 1) {
     if (GetPageAreaRect().Contains(DragPoint)) ShowPitchHint(g.Tablature);
-    else SetHint("");
+    else Application().CancelHint();
   }
   if (MoveDragging && LastAddedElement && OnPlayNote)
     if (const auto* note = dynamic_cast<const TQSNote*>(LastAddedElement->Item)) {
@@ -383,7 +384,12 @@ void TQSWindow::ShowPitchHint(bool tablature) {
     const int i = ((GhostLine + 35) % 7 + 7) % 7;
     SetHint(i < static_cast<int>(names.size()) ? std::string(1, names[static_cast<size_t>(i)]) : std::string());
   }
+  // The pitch shows at once and follows the mouse.
+  TApplication& app = Application();
+  app.CancelHint();
   SetShowHint(true);
+  app.HintPause = 0;
+  if (HasParent()) app.ActivateHint(ClientToScreen(DragPoint), Hint());
 }
 
 void TQSWindow::ArmPaletteItem(int code) {
@@ -391,7 +397,10 @@ void TQSWindow::ArmPaletteItem(int code) {
   DrawToolFeedback();
   ArmedItem = code;
   GhostLine = INT32_MIN;
-  if (code == 0) SetHint("");
+  if (code == 0) {
+    SetHint("");
+    Application().CancelHint();
+  }
   DrawToolFeedback();
 }
 
