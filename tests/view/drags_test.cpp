@@ -491,6 +491,39 @@ TEST_F(ViewDrags, AnArmedNoteFollowsTheMouseAsAGhost) {
   View->SetHost(nullptr);
 }
 
+// Other armed items show a dotted arrow from the mouse to what they would
+// attach to: the staff (4) at the event's x, the measure's start (8) or
+// end (9), each ending at the nearer edge of its span.
+TEST_F(ViewDrags, ArmedItemsPointAtWhatTheyAttachTo) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  const TQSCalcMeasure& slot = Slot(0, 0, 1);
+  const TPoint mouse = View->PageToScreen({slot.Box.Left + slot.Positions[128] + 8, Row(0, 0).TopLine - 80}, 0);
+  const int staffTop = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
+  const struct {
+    int Code;
+    int X;
+  } cases[] = {{4, View->PageToScreen({slot.Box.Left + slot.Positions[128], 0}, 0).X},
+               {8, View->PageToScreen({slot.Box.Left, 0}, 0).X},
+               {9, View->PageToScreen({slot.Box.Right, 0}, 0).X}};
+  int step = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Code);
+    View->ArmPaletteItem(c.Code);
+    host.Rec.Recorder->Clear();
+    td::MouseMove(*View, mouse.X, mouse.Y + step++);  // a new point each time
+    const std::vector<TCanvasOp> lines = XorOps(host, TCanvasOpKind::Line);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().Pen.Style, psDot);
+    EXPECT_EQ(lines.back().Points.back(), (TPoint{c.X, staffTop}));
+    const std::vector<TCanvasOp> heads = XorOps(host, TCanvasOpKind::Polygon);
+    ASSERT_FALSE(heads.empty());
+    EXPECT_EQ(heads.back().Points.front(), (TPoint{c.X, staffTop}));
+    View->ArmPaletteItem(0);
+  }
+  View->SetHost(nullptr);
+}
+
 // ------------------------------------------------------------ navigator
 
 TEST_F(ViewDrags, ANavigatorClickTakesTheCursorToTheMeasure) {
