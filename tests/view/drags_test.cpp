@@ -316,6 +316,44 @@ TEST(ViewDragsAccolade, ItsHandleSpansWholeParts) {
   shown.Close();
 }
 
+// A tablature note dragged up by one and a half string spacings goes two
+// strings up (halves go to the even neighbour) and takes its pitch from the
+// new string's tuning and its fret.
+TEST(ViewDragsTablature, ANoteMovesByWholeStrings) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 1);
+  TQSStaff* staff = piece->GetPart(0)->GetStaff(0);
+  staff->SetLineCount(6);
+  staff->SetTablature(true);
+  const uint8_t tuning[6] = {40, 45, 50, 55, 59, 64};
+  for (int i = 0; i < 6; ++i) staff->SetTuning(i, tuning[i]);
+  TQSNote* made = s.Note(piece->GetPart(0)->GetMeasure(0), 0, 512);
+  made->Fields.TabString = 1;
+  made->Fields.TabFret = 4;  // the third fret
+  made->SetMidiKey(45 + 3);
+  s.Layout();
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  ConnectDragCommands(view);
+  auto note = [&] { return static_cast<TQSNote*>(piece->GetPart(0)->GetMeasure(0)->Items[0]); };
+  ASSERT_NE(note()->HeadElement, nullptr);
+  const int spacing = view.StaffSpacing(*staff);
+  ASSERT_EQ(spacing % 2, 0);
+  const TRect b = view.ElementClientBox(*note()->HeadElement);
+  const TPoint p{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+  td::MouseDown(view, p.X, p.Y);
+  td::MouseMove(view, p.X, p.Y - spacing);
+  td::MouseMove(view, p.X, p.Y - spacing * 3 / 2);
+  td::MouseUp(view, p.X, p.Y - spacing * 3 / 2);
+  EXPECT_EQ(note()->Fields.TabString, 3);
+  EXPECT_EQ(note()->Fields.TabFret, 4);
+  TQSNote expected(nullptr);
+  expected.SetMidiKey(55 + 3);
+  EXPECT_EQ(note()->Fields.Pitch, expected.Fields.Pitch);
+  shown.Close();
+}
+
 // Hovering over a selected box's handles shows the sizing cursors.
 TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
   const TQSCalcItem* e = PageElement(Text);
