@@ -8,6 +8,7 @@
 
 #include "base/mathutil.h"
 #include "platform/canvas.h"
+#include "platform/forms.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -325,8 +326,34 @@ bool TQSWindow::DragMouseMove(TPoint p) {
     DrawToolFeedback();
     return true;
   }
-  if (!RubberBand && !MouseHeld) HoverCursor(p);
+  if (!RubberBand && !MouseHeld) {
+    HoverCursor(p);
+    HoverHint(p);
+  }
   return false;
+}
+
+void TQSWindow::HoverHint(TPoint p) {
+  std::string text;
+  bool over = false;
+  if (OnGetPageButton && p.Y >= ClientHeight() - HorzBar.Thickness)
+    for (int i = 1; i <= 7; ++i)
+      if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
+        over = true;
+        text = OnGetPageButton(*this, i);
+        break;
+      }
+  if (!over) {
+    SetHint("");
+    return;
+  }
+  if (text.empty() || text == Hint()) return;
+  SetHint(text);
+  TApplication& app = Application();
+  app.CancelHint();
+  SetShowHint(true);
+  app.HintPause = 500;
+  app.ActivateHint(ClientToScreen(p), text);
 }
 
 void TQSWindow::HoverCursor(TPoint p) {

@@ -388,6 +388,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
       OnInsertArc;
   std::function<void(TQSWindow& view, TQSNote* note, int style, int length, int staffByte, int yOffset)>
       OnInsertLiga;
+  // The hint of page button 1-7 under the mouse.
+  std::function<std::string(TQSWindow& view, int button)> OnGetPageButton;
   // A note dragged to a new pitch: channel, instrument, key, length, velocity.
   std::function<void(TQSWindow& view, int channel, int instrument, int key, int length, int velocity)> OnPlayNote;
 
@@ -425,6 +427,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void DrawOverlays();
   // Over a grab handle the mouse cursor shows the way it sizes.
   void HoverCursor(TPoint p);
+  void HoverHint(TPoint p);
   int NavigatorMarkerX() const;
   // The number on the timeline of a piece's first measure record.
   int FirstTimelineMeasure(int pieceIndex) const;

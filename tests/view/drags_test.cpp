@@ -373,6 +373,21 @@ TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
   }
 }
 
+TEST_F(ViewDrags, APageButtonNamesItselfAsHint) {
+  View->OnGetPageButton = [](TQSWindow&, int button) { return "button " + std::to_string(button); };
+  int shown = 0;
+  for (int i = 1; i <= 7; ++i) {
+    if (!View->ButtonEnabled[static_cast<size_t>(i)]) continue;
+    const TRect& r = View->Buttons[static_cast<size_t>(i)];
+    td::MouseMove(*View, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    EXPECT_EQ(View->Hint(), "button " + std::to_string(i));
+    ++shown;
+  }
+  EXPECT_GT(shown, 0);
+  td::MouseMove(*View, 300, 300);
+  EXPECT_EQ(View->Hint(), "");
+}
+
 // ------------------------------------------------------------ tools
 
 struct TRecordingHost : TQSWindow::THost {
