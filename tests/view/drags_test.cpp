@@ -45,6 +45,15 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
       if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
     return nullptr;
   }
+  const TQSCalcItem* SlurElement() const {
+    for (int k = 0; k < System(0, 0).MeasureCount; ++k) {
+      const TQSCalcMeasure& slot = Slot(0, 0, k);
+      for (int i = 0; i < slot.ItemCount; ++i)
+        if (slot.Items.At(i)->Item && slot.Items.At(i)->Item->ItemType == kind::Liga) return slot.Items.At(i);
+    }
+    return nullptr;
+  }
+  const TQSLiga::TFields& Slur() const { return static_cast<const TQSLiga*>(SlurElement()->Item)->Fields; }
   TQSMark* Hairpin() const {
     for (TQSItem* item : Piece->GetPart(0)->GetMeasure(1)->Items)
       if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
@@ -61,6 +70,9 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
     Mark(Piece->GetPart(0)->GetMeasure(2), kind::Dynamics, 128, 0, 3);
     Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
     Mark(Piece->GetPart(0)->GetMeasure(1), kind::Dynamics, 0, 128, 50);  // a crescendo hairpin
+    auto* slur = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, NoteAt(2, 0)));
+    slur->Fields.Span = 256;
+    slur->Fields.Flags = TQSLiga::kSlur;
     Text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
     Text->Fields.Page = 1;
     Text->Fields.X = 800;
@@ -256,6 +268,14 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
             (View->ElementClientBox(*ElementOfMark(Hairpin())).Right - 1),
         0},
        [&] { return std::vector<int>{Hairpin()->Fields.Value}; }, {384}},
+      // A slur's end: its offsets by layout units before the scale; a slur
+      // (not a tie) leaves its start alone.
+      {"slur end", [&] { return SlurElement(); },
+       [&](const TRect&) {
+         const TRect u = View->ElementClientBox(*SlurElement(), true);
+         return TPoint{u.Right, u.Bottom};
+       },
+       {16, 8}, [&] { return std::vector<int>{Slur().StartY, Slur().EndX, Slur().EndY}; }, {0, 128, 64}},
       // A stem pointing down, dragged 5 pixels down at zoom 100, scale 100
       // and staff size 100, grows by 5.
       {"stem", [&] { return StemOf(HighNote()); },
