@@ -119,7 +119,8 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (button != mbLeft) {
-    MoveDragging = false;
+    // Another button ends a move drag without moving: its figures go.
+    if (MoveDragging) CancelDrag();
     return;
   }
   MouseHeld = Panning = false;

@@ -222,6 +222,18 @@ TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
   EXPECT_EQ(View->ArmedItem, 0);
   td::MouseUp(*View, p.X, p.Y - 12);
   EXPECT_EQ(PitchLine(note->Fields.Pitch), 35);
+  // A handle drag too.
+  const TQSCalcItem* text = PageElement(Text);
+  const TPoint body = Centre(*text);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*text);
+  td::MouseDown(*View, b.Left + 1, b.Top + 1);
+  ASSERT_TRUE(View->HandleDragging);
+  td::MouseMove(*View, b.Left + 30, b.Top + 20);
+  td::PressKey(*View, VK_ESCAPE);
+  td::MouseUp(*View, b.Left + 30, b.Top + 20);
+  EXPECT_EQ(Text->Fields.X, 800);
+  EXPECT_EQ(Text->Fields.Width, 2400);
   EXPECT_EQ(Score.UndoCount(), 0);
 }
 
