@@ -527,6 +527,58 @@ TEST_F(ViewDrags, TheSlurToolMakesATieOrASlur) {
   View->SetHost(nullptr);
 }
 
+// A slur to a note two systems further is drawn in three segments: to the
+// end of the start system, across the middle one, and into the last one.
+TEST(ViewDragsSlur, ASlurAcrossSystemsIsDrawnInSegments) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 20);
+  for (int m = 0; m < 20; ++m) s.Quarters(piece->GetPart(0)->GetMeasure(m));
+  s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+  s.Layout();
+  ASSERT_GE(s.Page(0).SystemCount, 3);
+  const int third = s.System(0, 2).FirstMeasure;
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  TRecordingHost host;
+  view.SetHost(&host);
+  view.OnItemClick = [&](TObject*, TQSCalcItem* e) {
+    const TRect box = view.ElementClientBox(*e);
+    view.StartTool(30, (box.Left + box.Right) / 2, box.Top);
+  };
+  int length = -1;
+  view.OnInsertLiga = [&](TQSWindow&, TQSNote*, int, int l, int, int) { length = l; };
+  view.ArmPaletteItem(2);
+  auto head = [&](int m, int tick) {
+    for (TQSItem* item : piece->GetPart(0)->GetMeasure(m)->Items)
+      if (item->ItemType == kind::Note && item->TimePosition() == tick) {
+        const TRect b = view.ElementClientBox(*static_cast<TQSNote*>(item)->HeadElement);
+        return TPoint{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+      }
+    return TPoint{};
+  };
+  const TPoint a = head(0, 0), b = head(third, 128);
+  td::MouseDown(view, a.X, a.Y);
+  host.Rec.Recorder->Clear();
+  td::MouseMove(view, b.X, b.Y);
+  // The figure at the press removed, the one at the mouse drawn: three
+  // segments of the slur in this drawing.
+  const std::vector<TCanvasOp> curves = XorOps(host, TCanvasOpKind::PolyBezier);
+  ASSERT_GE(curves.size(), 3u);
+  const TCanvasOp& first = curves[curves.size() - 3];
+  const TCanvasOp& middle = curves[curves.size() - 2];
+  const TCanvasOp& last = curves[curves.size() - 1];
+  EXPECT_EQ(first.Points.front().Y, first.Points.back().Y);  // at the start's height
+  EXPECT_EQ(middle.Points.front().Y, view.PageToScreen({0, s.Row(0, 1).TopLine}, 0).Y);
+  EXPECT_EQ(last.Points.back().Y, b.Y);
+  EXPECT_LT(middle.Points.front().X, first.Points.back().X);
+  td::MouseUp(view, b.X, b.Y);
+  EXPECT_EQ(length, (third - 0) * 512 + 128);
+  view.ArmPaletteItem(0);
+  view.SetHost(nullptr);
+  shown.Close();
+}
+
 // A dragged mark shows its dotted outline at the new place with an arrow
 // to its staff, drawn and removed in pairs.
 TEST_F(ViewDrags, AMoveDragShowsOutlinesTiedToTheirAnchor) {
