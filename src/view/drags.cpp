@@ -52,6 +52,28 @@ bool AnchorsToStaff(int k) {
   }
 }
 
+// Texts and marks that may hang on a note; the outline points at the staff
+// at their time.
+bool AnchorsToNoteOrStaff(int k) {
+  switch (k) {
+    case 33: case 34: case 111: case 112: case 131: case 132: case 141: case 142: case 149: case 173:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Marks tied to their measure: measure number, rehearsal mark, segno,
+// coda, D.C., D.S.
+bool AnchorsToMeasure(int k) {
+  switch (k) {
+    case 27: case 28: case 150: case 151: case 153: case 154:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 // ------------------------------------------------------------ outlines
@@ -79,15 +101,36 @@ void TQSWindow::DrawDragOutline() {
     bool anchored = false;
     const TQSCalcMeasure* slot = e->Owner;
     const TQSCalcStaff* row = e->Row;
-    if (slot && row && AnchorsToStaff(k)) {
-      const int t = std::clamp(e->Item->TimePosition(), 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
-      const int x = slot->Box.Left + (k == kind::Clef && t == 0 ? 0 : slot->Positions.empty() ? 0 : slot->Positions[t]);
-      TQSCalcItem probe;
-      probe.Owner = e->Owner;
-      probe.Row = e->Row;
-      probe.Box = {x, row->TopLine, x + 1, row->BottomLine};
-      anchor = ElementClientBox(probe);
-      anchored = true;
+    if (slot && row) {
+      auto tickX = [&](int t) {
+        if (slot->Positions.empty()) return slot->Box.Left;
+        return slot->Box.Left + slot->Positions[static_cast<size_t>(
+                                    std::clamp(t, 0, static_cast<int>(slot->Positions.size()) - 1))];
+      };
+      const int t = e->Item->TimePosition();
+      TRect units;
+      if (AnchorsToStaff(k) || AnchorsToNoteOrStaff(k)) {
+        const int x = k == kind::Clef && t == 0 ? slot->Box.Left : tickX(t);
+        units = {x, row->TopLine, x + 1, row->BottomLine};
+        anchored = true;
+      } else if (k == kind::Tempo) {
+        units = {tickX(t), slot->Box.Top, slot->Box.Right, slot->Box.Bottom};
+        anchored = true;
+      } else if (AnchorsToMeasure(k)) {
+        const int x = t > 0 ? tickX(t - 1) : slot->Box.Left + slot->ClefWidth + slot->KeyWidth + slot->MeterWidth;
+        units = {x, slot->Box.Top, slot->Box.Right, slot->Box.Bottom};
+        anchored = true;
+      } else if (k == kind::InstrumentName) {
+        units = {row->Left, row->TopLine, row->Left + 1, row->BottomLine};
+        anchored = true;
+      }
+      if (anchored) {
+        TQSCalcItem probe;
+        probe.Owner = e->Owner;
+        probe.Row = e->Row;
+        probe.Box = units;
+        anchor = ElementClientBox(probe);
+      }
     }
     if (!anchored) return;
     const bool spanning = IsSpanning(*e->Item);
