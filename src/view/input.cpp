@@ -74,6 +74,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   if (Style == wsPreview || Style == wsView || (shift & ssShift)) {
     LastPoint = p;
     MouseHeld = Panning = true;
+    TCustomControl::SetCursor(crHandPoint);
     if (Style == wsView) PointToCursor(p);
     return;
   }
@@ -123,6 +124,7 @@ void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     if (MoveDragging) CancelDrag();
     return;
   }
+  if (Panning) TCustomControl::SetCursor(crDefault);
   MouseHeld = Panning = false;
   if (PressedButton != 0) {
     const int pressed = PressedButton;

@@ -405,6 +405,14 @@ TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
   }
 }
 
+TEST_F(ViewDrags, PanningShowsTheHand) {
+  td::MouseDown(*View, 300, 300, mbLeft, ssShift);
+  EXPECT_EQ(View->Cursor(), crHandPoint);
+  td::MouseMove(*View, 290, 280, ssShift);
+  td::MouseUp(*View, 290, 280, mbLeft, ssShift);
+  EXPECT_EQ(View->Cursor(), crDefault);
+}
+
 TEST_F(ViewDrags, APageButtonNamesItselfAsHint) {
   View->OnGetPageButton = [](TQSWindow&, int button) { return "button " + std::to_string(button); };
   int shown = 0;
