@@ -587,6 +587,27 @@ TEST(ViewDragsSlur, ASlurAcrossSystemsIsDrawnInSegments) {
   shown.Close();
 }
 
+// While a handle is dragged the reshaped box is shown: the bottom-right
+// handle moves the right and bottom edges.
+TEST_F(ViewDrags, AHandleDragShowsTheReshapedBox) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  const TQSCalcItem* e = PageElement(Text);
+  const TPoint body = Centre(*e);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*e);
+  td::MouseDown(*View, b.Right - 2, b.Bottom - 2);
+  host.Rec.Recorder->Clear();
+  td::MouseMove(*View, b.Right + 18, b.Bottom + 8);
+  const std::vector<TCanvasOp> boxes = XorOps(host, TCanvasOpKind::Rectangle);
+  ASSERT_EQ(boxes.size(), 2u);  // the old one removed, the new one shown
+  EXPECT_EQ(boxes[0].Rect, b);
+  EXPECT_EQ(boxes[1].Rect, (TRect{b.Left, b.Top, b.Right + 20, b.Bottom + 10}));
+  td::MouseUp(*View, b.Right + 18, b.Bottom + 8);
+  EXPECT_EQ(Text->Fields.Width, 2400 + 160);
+  View->SetHost(nullptr);
+}
+
 // A dragged mark shows its dotted outline at the new place with an arrow
 // to its staff, drawn and removed in pairs.
 TEST_F(ViewDrags, AMoveDragShowsOutlinesTiedToTheirAnchor) {
