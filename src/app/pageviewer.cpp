@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "editing/viewcommands.h"
+#include "editing/drags.h"
 #include "platform/gui.h"
 #include "score/page.h"
 #include "score/part.h"
@@ -113,6 +114,9 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   View->SetScore(&score);
   // The keys edit: moves, stems, sizes, deletion, the clipboard, undo.
   ConnectViewCommands(*View, score);
+  // Dragging a selected note moves it to the pitch under the mouse; marks
+  // and page objects move by the distance, handles reshape.
+  ConnectDragCommands(*View);
   SetActiveControl(View);
 }
 

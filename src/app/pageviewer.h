@@ -1,7 +1,8 @@
 #pragma once
 // The program's window until the main window replaces it: one score in
-// the score view, where clicks place the cursor and select, and the wheel
-// scrolls (with Ctrl it zooms).
+// the score view, where clicks place the cursor and select, dragging a
+// selected note changes its pitch (marks and page objects move, handles
+// reshape), and the wheel scrolls (with Ctrl it zooms).
 #include <memory>
 #include <string>
 

@@ -76,6 +76,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   if (Style == wsPreview || Style == wsView || (shift & ssShift)) {
     LastPoint = p;
     MouseHeld = Panning = true;
+    TCustomControl::SetCursor(crHandPoint);
     if (Style == wsView) PointToCursor(p);
     return;
   }
@@ -87,11 +88,14 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   if ((shift & ssDouble) || HandleCode == 0) {
     const bool hit = SelectAtPoint(p, true, clearFirst);
     addedScoreElement = hit && LastAddedElement;
-    if (!hit && !EditedElement && !(shift & ssDouble)) {
+    if (hit) DragMouseDown(p, true, shift & ssDouble);
+    if (!hit && !EditedElement && !(shift & ssDouble) && ToolCode == 0 && ArmedItem == 0) {
       RubberBand = true;
       DragStart = DragPoint = p;
       DrawRubberBand(x, y, true);
     }
+  } else {
+    DragMouseDown(p, false, false);
   }
   if (addedScoreElement && OnItemClick)
     OnItemClick(this, LastAddedElement);
@@ -109,6 +113,7 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
     LastPoint = p;
     return;
   }
+  if (DragMouseMove(p)) return;
   if (RubberBand && !(p == LastPoint)) {
     DrawRubberBand(x, y, true);
     DragPoint = LastPoint = p;
@@ -117,7 +122,12 @@ void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
 
 void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
-  if (button != mbLeft) return;
+  if (button != mbLeft) {
+    // Another button ends a move drag without moving: its figures go.
+    if (MoveDragging) CancelDrag();
+    return;
+  }
+  if (Panning) TCustomControl::SetCursor(crDefault);
   TextMouseUp();
   if (RulerMouseUp(x, y)) return;
   MouseHeld = Panning = false;
@@ -139,7 +149,9 @@ void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     }
     return;
   }
-  if (RubberBand) {
+  if (DragMouseUp({x, y})) {
+    RubberBand = false;
+  } else if (RubberBand) {
     DrawRubberBand(x, y, false);
     RubberBand = false;
     if (LastPoint.X != PressPoint.X || LastPoint.Y != PressPoint.Y)
@@ -170,6 +182,11 @@ bool TQSWindow::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
 
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   if (!Score) return;
+  // Esc ends a running drag before anything else sees it.
+  if (key == VK_ESCAPE && CancelDrag()) {
+    key = 0;
+    return;
+  }
   // An edited text takes its keys before the view's key table.
   if (TextEditKey(key, shift)) return;
   const bool shifted = shift & ssShift, ctrl = shift & ssCtrl, alt = shift & ssAlt;

@@ -229,10 +229,12 @@ void TQSWindow::PaintTo(TCanvas& screen) {
       canvas.FillRect({std::max(0, rowEnd), std::max(0, r.Top - V), std::max(0, maxRight), std::min(ah, r.Bottom - V)});
     }
     DrawCursor(screen, false);
+    DrawOverlays();
     const int level = screen.SaveDC();
     screen.Draw(a.Left, a.Top, buffer);
     screen.RestoreDC(level);
     DrawCursor(screen, true);
+    DrawOverlays();
   }
   if (Rule.Visible) {
     const TRect v = GetViewRect();

@@ -422,6 +422,103 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // nothing.
   std::vector<uint8_t> WriteNotesBlock() const;
   void ReadNotesBlock(const std::vector<uint8_t>& block);
+  // ------------------------------------------- insertion tools and drags
+  // (tools.cpp, drags.cpp). Tool codes: 0 none, 30 tie/slur/slide, 202
+  // line, 203 rectangle, 204 ellipse, 205 arc, 206 pie, 207 chord segment.
+  uint8_t ToolCode = 0;
+  // Tie/slur tool: 0 slur above, 1 slur below, 8 slide; 16 added for a tie.
+  uint8_t LigaStyle = 0;
+  uint32_t ToolPenColor = 0;
+  uint8_t ToolPenStyle = 0;
+  int ToolPenWidth = 1;
+  int ToolLineEnds = 0;
+  uint32_t ToolBrushColor = 0xFFFFFF;
+  uint8_t ToolBrushStyle = 1;
+  // The ghost that follows the mouse (0 none, 1 note head, 2-10 arrows to
+  // what the item would attach to), and what the last ghost step found.
+  int ArmedItem = 0;
+  int GhostLine = 0, GhostStaff = 0, GhostMeasure = 0, GhostTick = 0;
+  int16_t GhostOffset = 0;
+  // Move drag: under way, nothing drawn yet, outlines may be shown.
+  bool MoveDragging = false, FirstMove = false, OutlineFlag = false;
+  // A grab handle is being dragged.
+  bool HandleDragging = false;
+  // Handle drags of brackets and spanning marks: what the feedback chose.
+  int TargetStaff = -1, TargetPart = -1, TargetLength = 0;
+
+  void StartTool(uint8_t tool, int x, int y);
+  // Draws (or, called again in the same state, removes) in XOR the active
+  // tool's rubber figure, else the grabbed handle's feedback, else the
+  // armed item's ghost.
+  void DrawToolFeedback();
+  void ArmPaletteItem(int code);
+  void ShowPitchHint(bool tablature);
+  void FinishSlurTool();
+  void DrawDragOutline();
+  // The note's pitch line (0 middle C) when the pointer is at p, through
+  // the ghost step; false over no staff.
+  bool GhostAt(TPoint p, int part = -1);
+  // Cancels a running move or handle drag (Esc): the figures go, nothing
+  // changes.
+  bool CancelDrag();
+
+  // Apply a move or handle drag; the editing commands connect here.
+  using TQSDragEvent = std::function<void(TQSWindow& view, int dx, int dy)>;
+  TQSDragEvent OnMoveSelection, OnDragHandle;
+  void MoveSelection(int dx, int dy);
+  void DragHandle(int dx, int dy);
+  // What the tools hand on (page units of the cursor's page).
+  std::function<void(TQSWindow& view, int x1, int y1, int x2, int y2)> OnInsertLine;
+  // kind 203/204 for InsertRectangle, 205-207 for InsertArc.
+  std::function<void(TQSWindow& view, int kind, int left, int top, int width, int height)> OnInsertRectangle,
+      OnInsertArc;
+  std::function<void(TQSWindow& view, TQSNote* note, int style, int length, int staffByte, int yOffset)>
+      OnInsertLiga;
+  // The hint of page button 1-7 under the mouse.
+  std::function<std::string(TQSWindow& view, int button)> OnGetPageButton;
+  // A note dragged to a new pitch: channel, instrument, key, length, velocity.
+  std::function<void(TQSWindow& view, int channel, int instrument, int key, int length, int velocity)> OnPlayNote;
+
+  // ---------------------------------------------------- navigator (navigator.cpp)
+  void DrawNavigator(TCustomControl& panel);
+  // The timeline itself, on a canvas of a client width (the scale is kept
+  // in the score for the marker and clicks).
+  void PaintTimeline(TCanvas& canvas, int clientWidth);
+  void DrawNavigatorMarker(bool visible) override;
+  void NavigatorClick(int x);
+  void ScorePositionToScreen(int piece, int part, int staff, int measure, int tick, int lineOffset, int noteIndex,
+                             TPoint& point) const;
+  void PageOrigin(int index, TPoint& point) const;
+  void ScrollArrowPoint(bool horizontal, int which, TPoint& point) const;
+  void RulerMarkerPoint(int marker, TPoint& point) const;
+  // Positions of the five ruler markers (canvas pixels) as the rulers set them.
+  std::array<int, 6> RulerMarkers{};
+  // The staff space of a staff in pixels at the zoom.
+  int StaffSpacing(const TQSStaff& staff) const;
+  // A client point in page units of the cursor's page.
+  TPoint ClientToPageUnits(TPoint p) const;
+
+ private:
+  bool LocateGhost(TPoint client, int part, struct TGhostPlace& g) const;
+  void DrawGhost(TCanvas& screen, int part);
+  void DrawSlurFeedback(TCanvas& screen);
+  void DrawHandleFeedback(TCanvas& screen);
+  void FinishTool();
+  // Mouse rows of the tools and drags; true when the event was theirs.
+  bool DragMouseDown(TPoint p, bool hit, bool doubleClick);
+  bool DragMouseMove(TPoint p);
+  bool DragMouseUp(TPoint p);
+  // The XOR figures of drags and tools, drawn (or removed) around a repaint
+  // so that they survive it.
+  void DrawOverlays();
+  // Over a grab handle the mouse cursor shows the way it sizes.
+  void HoverCursor(TPoint p);
+  void HoverHint(TPoint p);
+  int NavigatorMarkerX() const;
+  // The number on the timeline of a piece's first measure record.
+  int FirstTimelineMeasure(int pieceIndex) const;
+
+ public:
 
  protected:
   void Paint() override;

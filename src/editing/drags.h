@@ -1,0 +1,16 @@
+#pragma once
+// What a mouse drag in the view applies: the selection moved by a distance
+// in client pixels (offsets of marks, texts and curves, the pitch of notes,
+// the string of tablature notes, the place of page objects), and the item
+// whose grab handle was dragged reshaped. Each is one undo step.
+namespace qs {
+
+class TQSScore;
+class TQSWindow;
+
+void MoveSelection(TQSScore& score, TQSWindow& view, int dx, int dy);
+void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy);
+// Connects both to the view's drag events.
+void ConnectDragCommands(TQSWindow& view);
+
+}  // namespace qs

@@ -1,0 +1,492 @@
+// Dragging with the mouse: the selection by its items (dotted outlines at
+// the new place, tied by an arrow to what each belongs to; a note shows
+// the note ghost at the pitch under the mouse), an item by one of its grab
+// handles (the reshaped figure), and the rubber figures of the insertion
+// tools. The drop hands the distance to the editing commands.
+#include <algorithm>
+#include <cmath>
+
+#include "base/mathutil.h"
+#include "platform/canvas.h"
+#include "platform/forms.h"
+#include "score/calcrecords.h"
+#include "score/marks.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/pageobjects.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+#include "view/tools.h"
+#include "view/window.h"
+
+namespace qs {
+
+namespace {
+
+// The parts a system lays out.
+int SystemPartCount(const TQSCalcSystem& system) {
+  return system.Piece ? system.Piece->PartCount() : 0;
+}
+
+bool IsNoteElement(const TQSCalcItem* e) { return e && e->Item && e->Item->ItemType == kind::Note; }
+
+// Marks whose connector starts at the outline's left edge: they span.
+bool IsSpanning(const TQSItem& item) {
+  const int k = item.ItemType;
+  if (k == kind::Dynamics) {
+    const auto* mark = dynamic_cast<const TQSMark*>(&item);
+    return mark && (mark->Fields.Kind == 50 || mark->Fields.Kind == 51);
+  }
+  return k == kind::Bracket || k == kind::Ottava || k == kind::Barre || k == kind::Flageolet;
+}
+
+// Marks tied to the staff at their time position.
+bool AnchorsToStaff(int k) {
+  switch (k) {
+    case 2: case 21: case 31: case 36: case 110: case 119: case 133: case 143: case 160: case 169: case 170:
+    case 172:
+      return true;
+    default:
+      return (k >= 113 && k <= 118) || (k >= 120 && k <= 125);
+  }
+}
+
+// Texts and marks that may hang on a note; the outline points at the staff
+// at their time.
+bool AnchorsToNoteOrStaff(int k) {
+  switch (k) {
+    case 33: case 34: case 111: case 112: case 131: case 132: case 141: case 142: case 149: case 173:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Marks tied to their measure: measure number, rehearsal mark, segno,
+// coda, D.C., D.S.
+bool AnchorsToMeasure(int k) {
+  switch (k) {
+    case 27: case 28: case 150: case 151: case 153: case 154:
+      return true;
+    default:
+      return false;
+  }
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ outlines
+
+void TQSWindow::DrawDragOutline() {
+  if (!OutlineFlag || !MoveDragging || FirstMove || IsNoteElement(LastAddedElement)) return;
+  TCanvas* screen = Host() ? Host()->Screen() : nullptr;
+  if (!screen || !Score) return;
+  const int level = screen->SaveDC();
+  screen->IntersectClipRect(GetPageAreaRect());
+  screen->Pen() = TPen{clWhite, 1, psDot, pmXor};
+  screen->Brush() = MakeBrush(clWhite, bsClear);
+  const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
+  auto draw = [&](const TQSCalcItem* e) {
+    if (!e || e->ElementType != element::Item || !e->Item) return;
+    TRect box = ElementClientBox(*e);
+    box.Offset(dx, dy);
+    if (e->Item->ItemType == kind::Volta) box.Bottom = box.Top + 10;
+    screen->Pen().Style = psDot;
+    screen->Rectangle(box);
+    // The anchor: the staff (from its top to its bottom line) at the item's
+    // time, or the owner note of a dot or accidental.
+    const int k = e->Item->ItemType;
+    TRect anchor;
+    bool anchored = false;
+    const TQSCalcMeasure* slot = e->Owner;
+    const TQSCalcStaff* row = e->Row;
+    if (slot && row) {
+      auto tickX = [&](int t) {
+        if (slot->Positions.empty()) return slot->Box.Left;
+        return slot->Box.Left + slot->Positions[static_cast<size_t>(
+                                    std::clamp(t, 0, static_cast<int>(slot->Positions.size()) - 1))];
+      };
+      const int t = e->Item->TimePosition();
+      TRect units;
+      if (AnchorsToStaff(k) || AnchorsToNoteOrStaff(k)) {
+        const int x = k == kind::Clef && t == 0 ? slot->Box.Left : tickX(t);
+        units = {x, row->TopLine, x + 1, row->BottomLine};
+        anchored = true;
+      } else if (k == kind::Tempo) {
+        units = {tickX(t), slot->Box.Top, slot->Box.Right, slot->Box.Bottom};
+        anchored = true;
+      } else if (AnchorsToMeasure(k)) {
+        const int x = t > 0 ? tickX(t - 1) : slot->Box.Left + slot->ClefWidth + slot->KeyWidth + slot->MeterWidth;
+        units = {x, slot->Box.Top, slot->Box.Right, slot->Box.Bottom};
+        anchored = true;
+      } else if (k == kind::InstrumentName) {
+        units = {row->Left, row->TopLine, row->Left + 1, row->BottomLine};
+        anchored = true;
+      }
+      if (anchored) {
+        TQSCalcItem probe;
+        probe.Owner = e->Owner;
+        probe.Row = e->Row;
+        probe.Box = units;
+        anchor = ElementClientBox(probe);
+      }
+    }
+    if (!anchored) return;
+    const bool spanning = IsSpanning(*e->Item);
+    const int mx = spanning ? box.Left : (box.Left + box.Right) / 2;
+    TPoint from, to;
+    if (anchor.Bottom < box.Top) {
+      from = {mx, box.Top};
+      to = {anchor.Left, anchor.Bottom};
+    } else if (anchor.Top > box.Bottom) {
+      from = {mx, box.Bottom};
+      to = {anchor.Left, anchor.Top};
+    } else {
+      const int my = (box.Top + box.Bottom) / 2;
+      to = {anchor.Left, (anchor.Top + anchor.Bottom) / 2};
+      if (anchor.Left < box.Left) from = {box.Left, my};
+      else if (anchor.Left > box.Right) from = {spanning ? box.Left : box.Right, my};
+      else from = {(box.Left + box.Right) / 2, box.Bottom};
+    }
+    screen->MoveTo(from.X, from.Y);
+    screen->LineTo(to.X, to.Y);
+    DrawArrowHead(*screen, from, to);
+  };
+  for (const TQSCalcItem* e : SelectedMeasureElements()) draw(e);
+  for (const TQSCalcItem* e : SelectedPageObjects) draw(e);
+  screen->Pen().Mode = pmCopy;
+  screen->Brush().Style = bsSolid;
+  screen->RestoreDC(level);
+  Host()->Flush(GetPageAreaRect());
+}
+
+// ------------------------------------------------------------ handles
+
+void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
+  const TQSCalcItem* e = GrabbedElement;
+  if (!e || !Score) return;
+  const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
+  const TRect b = ElementClientBox(*e);
+  if (e->ElementType == element::Stem) {
+    const auto* note = dynamic_cast<const TQSNote*>(e->Item);
+    const bool down = note && (note->Fields.FlagsA & 0x04);
+    screen.MoveTo((b.Left + b.Right) / 2, b.Top + (down ? 0 : dy));
+    screen.LineTo((b.Left + b.Right) / 2, b.Bottom + (down ? dy : 0));
+    return;
+  }
+  if (!e->Item) return;
+  const int k = e->Item->ItemType;
+  const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
+  auto box = [&](TRect r) {
+    switch (HandleCode) {
+      case 1: r.Left += dx, r.Top += dy; break;
+      case 2: r.Top += dy; break;
+      case 3: r.Right += dx, r.Top += dy; break;
+      case 4: r.Right += dx; break;
+      case 5: r.Right += dx, r.Bottom += dy; break;
+      case 6: r.Bottom += dy; break;
+      case 7: r.Left += dx, r.Bottom += dy; break;
+      case 8: r.Left += dx; break;
+      default: break;
+    }
+    screen.Rectangle(r);
+  };
+  // Page objects keep their figure in page units at the page's origin.
+  const TQSCalcPage* page = e->PageOf();
+  const TPoint o = page ? PageOrigin(page->PageIndex) : TPoint{};
+  auto client = [&](int x, int y) {
+    return TPoint{Px(x) + o.X + RulerWidth() - HorzBar.Position, Px(y) + o.Y + RulerWidth() - VertBar.Position};
+  };
+  if (k == kind::Line) {
+    const auto& f = static_cast<const TQSLine*>(e->Item)->Fields;
+    TPoint a = client(f.X1, f.Y1), c = client(f.X2, f.Y2);
+    TPoint& moved = HandleCode == 1 ? a : c;
+    moved = {moved.X + dx, moved.Y + dy};
+    screen.MoveTo(a.X, a.Y);
+    screen.LineTo(c.X, c.Y);
+    return;
+  }
+  if (k >= kind::Arc && k <= kind::ChordSegment && HandleCode >= 9) {
+    const auto& f = static_cast<const TQSArc*>(e->Item)->Fields;
+    TPoint a = HandleCode == 9 ? client(f.AX, f.AY) : client(f.BX, f.BY);
+    a = {a.X + dx, a.Y + dy};
+    screen.MoveTo((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+    screen.LineTo(a.X, a.Y);
+    return;
+  }
+  if (k == kind::Lyric || k == kind::Term || k == kind::InstrumentName || k == kind::Text || k == kind::Image ||
+      (k >= kind::Rectangle && k <= kind::ChordSegment)) {
+    box(b);
+    return;
+  }
+  if (k == kind::Liga) {
+    // The curve through its start, control points and end; the grabbed
+    // point moves, an end takes its control point vertically along, and a
+    // tie keeps both ends level.
+    const auto* tie = static_cast<const TQSLiga*>(e->Item);
+    const TRect u = ElementClientBox(*e, true);
+    const double f = e->Param2 == 0 ? 1.0 : std::sqrt(std::abs(static_cast<double>(e->Box2.Right - e->Box2.Left) / e->Param2));
+    auto off = [&](int v) { return Px(Round(v * Score->Scale * f / 100)); };
+    TPoint p0{u.Left, u.Top}, p3{u.Right, u.Bottom};
+    TPoint p1{p0.X + off(tie->Fields.CurveStartDX), p0.Y + off(tie->Fields.CurveStartDY)};
+    TPoint p2{p3.X + off(tie->Fields.CurveEndDX), p3.Y + off(tie->Fields.CurveEndDY)};
+    const bool isTie = !tie->IsSlur();
+    switch (HandleCode) {
+      case 1:
+        p0 = {p0.X + dx, p0.Y + dy}, p1.Y += dy;
+        if (isTie) p3.Y += dy, p2.Y += dy;
+        break;
+      case 3:
+        p3 = {p3.X + dx, p3.Y + dy}, p2.Y += dy;
+        if (isTie) p0.Y += dy, p1.Y += dy;
+        break;
+      case 9: p1 = {p1.X + dx, p1.Y + dy}; break;
+      case 10: p2 = {p2.X + dx, p2.Y + dy}; break;
+      default: break;
+    }
+    if (tie->Fields.Flags & TQSLiga::kLineMask) {
+      screen.MoveTo(p0.X, p0.Y);
+      screen.LineTo(p3.X, p3.Y);
+    } else {
+      screen.PolyBezier({p0, p1, p2, p3});
+    }
+    return;
+  }
+  if (k == kind::Accolade && e->Owner && e->Owner->System && e->Owner->System->PageRecord) {
+    // Whole parts: down to the first part whose lower boundary lies below
+    // the mouse, else the system's last part.
+    const TQSCalcSystem& system = *e->Owner->System;
+    const TQSCalcPage& page = *system.PageRecord;
+    const TQSMeasure* measure = e->Item->GetMeasure();
+    const int own = measure && measure->Part() ? measure->Part()->Index : 0;
+    const TPoint o = PageOrigin(system.Page);
+    const int mouseY = ClientToCanvas(DragPoint).Y - o.Y;
+    int bottom = b.Bottom;
+    const int parts = SystemPartCount(system);
+    for (int i = own; i < parts; ++i) {
+      const TQSCalcSystemPart* sp = system.Parts.At(i);
+      if (!sp || sp->System != &system) continue;
+      const TQSCalcStaff* last = page.StaffRows.At(sp->LastRow);
+      if (!last) continue;
+      const TQSCalcStaff* next = sp->LastRow + 1 < page.StaffRowCount ? page.StaffRows.At(sp->LastRow + 1) : nullptr;
+      const int boundary = next && next->System == &system ? (last->BottomLine + next->TopLine) / 2 : last->LowerBound;
+      bottom = Px(last->BottomLine) + o.Y + RulerWidth() - VertBar.Position;
+      TargetPart = i;
+      if (Px(boundary) > mouseY) break;
+    }
+    screen.Rectangle(b.Left, b.Top, b.Right, bottom);
+    return;
+  }
+  if (k == kind::Arpeggio || k == kind::Hang || k == kind::BarreBracket) {
+    screen.Rectangle(b.Left, b.Top, b.Right, b.Bottom + dy);
+    return;
+  }
+  if (k == kind::Hand) {
+    if (mark && mark->Fields.Kind != 0) screen.Rectangle(b.Left, b.Top + dy, b.Right, b.Bottom);
+    else screen.Rectangle(b.Left, b.Top, b.Right, b.Bottom + dy);
+    return;
+  }
+  if (HandleCode == 4 && mark && e->Owner && e->Owner->System) {
+    // A spanning mark's end: the note or rest nearest the mouse in the
+    // measure under it, else that measure's start.
+    const TQSCalcSystem& system = *e->Owner->System;
+    const TPoint mouse = ClientToCanvas(DragPoint);
+    const TPoint po = PageOrigin(system.Page);
+    const TQSCalcMeasure* target = nullptr;
+    for (int i = 0; i < system.MeasureCount; ++i)
+      if (const TQSCalcMeasure* m = system.Measures.At(i);
+          m && Px(m->Box.Left) + po.X <= mouse.X && mouse.X < Px(m->Box.Right) + po.X)
+        target = m;
+    int right = b.Right;
+    TargetLength = mark->Fields.Value;
+    if (target) {
+      const TQSCalcItem* nearest = nullptr;
+      int best = 0;
+      for (int i = 0; i < target->ItemCount; ++i) {
+        const TQSCalcItem* n = target->Items.At(i);
+        if (!n || !n->Item || (n->Item->ItemType != kind::Note && n->Item->ItemType != kind::Pause)) continue;
+        const int d = std::abs(Px((n->Box.Left + n->Box.Right) / 2) + po.X - mouse.X);
+        if (!nearest || d < best) nearest = n, best = d;
+      }
+      const TQSPiece* piece = system.Piece;
+      int ticks = 0;
+      for (int m = e->Owner->MeasureIndex; piece && m < target->MeasureIndex; ++m)
+        if (m < static_cast<int>(piece->Slots.size()) && piece->Slots[static_cast<size_t>(m)])
+          ticks += piece->Slots[static_cast<size_t>(m)]->Length;
+      ticks -= mark->Fields.Time;
+      if (nearest) {
+        right = Px(nearest->Box.Right) + po.X + RulerWidth() - HorzBar.Position;
+        TargetLength = ticks + nearest->Item->TimePosition();
+      } else {
+        right = Px(target->Box.Left + (target->Positions.empty() ? 0 : target->Positions[0])) + po.X + RulerWidth() -
+                HorzBar.Position;
+        TargetLength = ticks;
+      }
+    }
+    screen.Rectangle(b.Left, b.Top, right, b.Bottom);
+    return;
+  }
+  screen.Rectangle(b);
+}
+
+// ------------------------------------------------------------ mouse rows
+
+bool TQSWindow::DragMouseDown(TPoint p, bool hit, bool doubleClick) {
+  if (doubleClick) return false;
+  if (HandleCode != 0 && GrabbedElement) {
+    DragStart = DragPoint = p;
+    HandleDragging = true;
+    DrawToolFeedback();
+    return true;
+  }
+  if (hit && ToolCode == 0 && ArmedItem == 0) {
+    OutlineFlag = MoveDragging = FirstMove = true;
+    DragStart = DragPoint = p;
+    DrawDragOutline();
+    return true;
+  }
+  return false;
+}
+
+bool TQSWindow::DragMouseMove(TPoint p) {
+  if ((ArmedItem != 0 && !MoveDragging) || ToolCode != 0 || HandleDragging) {
+    if (!(p == DragPoint)) {
+      DrawToolFeedback();
+      DragPoint = LastPoint = p;
+      DrawToolFeedback();
+    }
+    return true;
+  }
+  if (MoveDragging) {
+    if (p == DragPoint) return true;
+    if (IsNoteElement(LastAddedElement) && ArmedItem == 0) ArmPaletteItem(1);
+    DrawToolFeedback();
+    DrawDragOutline();  // removes what the last step drew (nothing on the first)
+    FirstMove = false;
+    DragPoint = LastPoint = p;
+    DrawDragOutline();
+    DrawToolFeedback();
+    return true;
+  }
+  if (!RubberBand && !MouseHeld) {
+    HoverCursor(p);
+    HoverHint(p);
+  }
+  return false;
+}
+
+void TQSWindow::HoverHint(TPoint p) {
+  std::string text;
+  bool over = false;
+  if (OnGetPageButton && p.Y >= ClientHeight() - HorzBar.Thickness)
+    for (int i = 1; i <= 7; ++i)
+      if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
+        over = true;
+        text = OnGetPageButton(*this, i);
+        break;
+      }
+  if (!over) {
+    SetHint("");
+    return;
+  }
+  if (text.empty() || text == Hint()) return;
+  SetHint(text);
+  TApplication& app = Application();
+  app.CancelHint();
+  SetShowHint(true);
+  app.HintPause = 500;
+  app.ActivateHint(ClientToScreen(p), text);
+}
+
+void TQSWindow::HoverCursor(TPoint p) {
+  // The hit test names the handle under the mouse; the grabbed one stays.
+  const int code = HandleCode;
+  TQSCalcItem* grabbed = GrabbedElement;
+  const int under = HitTestHandles(p);
+  HandleCode = code;
+  GrabbedElement = grabbed;
+  TCursor shape = crDefault;
+  switch (under) {
+    case 1: case 5: case 9: shape = crSizeNWSE; break;
+    case 2: case 6: shape = crSizeNS; break;
+    case 3: case 7: case 10: shape = crSizeNESW; break;
+    case 4: case 8: shape = crSizeWE; break;
+    default: break;
+  }
+  const TCursor now = Cursor();
+  const bool sizing = now == crSizeNWSE || now == crSizeNS || now == crSizeNESW || now == crSizeWE;
+  if (shape != crDefault || sizing) TCustomControl::SetCursor(shape);
+}
+
+bool TQSWindow::DragMouseUp(TPoint p) {
+  (void)p;
+  if (ToolCode != 0) {
+    DrawToolFeedback();
+    FinishTool();
+    return true;
+  }
+  if (HandleDragging) {
+    DrawToolFeedback();
+    HandleDragging = false;
+    TCustomControl::SetCursor(crDefault);
+    const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
+    if (dx != 0 || dy != 0) DragHandle(dx, dy);
+    HandleCode = 0;
+    return true;
+  }
+  if (MoveDragging) {
+    if (FirstMove) {
+      MoveDragging = false;
+      return true;
+    }
+    DrawDragOutline();
+    MoveDragging = false;
+    if (ArmedItem == 1) {
+      // The ghost goes; the drag's last pitch line stays for the move.
+      const int line = GhostLine;
+      ArmPaletteItem(0);
+      GhostLine = line;
+    }
+    const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
+    if (dx != 0 || dy != 0) MoveSelection(dx, dy);
+    return true;
+  }
+  return false;
+}
+
+void TQSWindow::DrawOverlays() {
+  DrawDragOutline();
+  DrawToolFeedback();
+}
+
+bool TQSWindow::CancelDrag() {
+  if (MoveDragging) {
+    if (!FirstMove) DrawDragOutline();
+    MoveDragging = false;
+    if (ArmedItem == 1) ArmPaletteItem(0);
+    return true;
+  }
+  if (HandleDragging) {
+    DrawToolFeedback();
+    HandleDragging = false;
+    HandleCode = 0;
+    return true;
+  }
+  if (ToolCode != 0) {
+    DrawToolFeedback();
+    ToolCode = 0;
+    return true;
+  }
+  return false;
+}
+
+void TQSWindow::MoveSelection(int dx, int dy) {
+  if (OnMoveSelection) OnMoveSelection(*this, dx, dy);
+}
+
+void TQSWindow::DragHandle(int dx, int dy) {
+  if (GrabbedElement && OnDragHandle) OnDragHandle(*this, dx, dy);
+}
+
+}  // namespace qs

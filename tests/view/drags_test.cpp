@@ -1,0 +1,727 @@
+// Dragging with real mouse events: a selected item dragged by its body
+// moves (a note to the pitch under the mouse), dragged by a grab handle it
+// is reshaped; each drop is one undo step, Esc cancels a drag, and the
+// insertion tools draw their rubber figures in XOR and hand on the result.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "editing/drags.h"
+#include "platform/drawdevice.h"
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/marks.h"
+#include "score/pageobjects.h"
+#include "view/navigator.h"
+#include "view_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+TQSNote* FirstNote(TQSMeasure* m) {
+  for (TQSItem* item : m->Items)
+    if (item->ItemType == kind::Note) return static_cast<TQSNote*>(item);
+  return nullptr;
+}
+
+class ViewDrags : public ::testing::Test, public TLayoutScore {
+ protected:
+  TShownView Shown;
+  TQSWindow* View = nullptr;
+  TQSPiece* Piece = nullptr;
+  TQSText* Text = nullptr;
+  TQSLine* Line = nullptr;
+  TQSMark* DynamicMark() const {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(2)->Items)
+      if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
+    return nullptr;
+  }
+  TQSNote* NoteAt(int m, int tick) const {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(m)->Items)
+      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
+    return nullptr;
+  }
+  const TQSCalcItem* SlurElement() const {
+    for (int k = 0; k < System(0, 0).MeasureCount; ++k) {
+      const TQSCalcMeasure& slot = Slot(0, 0, k);
+      for (int i = 0; i < slot.ItemCount; ++i)
+        if (slot.Items.At(i)->Item && slot.Items.At(i)->Item->ItemType == kind::Liga) return slot.Items.At(i);
+    }
+    return nullptr;
+  }
+  const TQSLiga::TFields& Slur() const { return static_cast<const TQSLiga*>(SlurElement()->Item)->Fields; }
+  TQSMark* Hairpin() const {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(1)->Items)
+      if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
+    return nullptr;
+  }
+  // Undo rebuilds a measure's items: look them up again.
+  TQSNote* HighNote() const { return FirstNote(Piece->GetPart(0)->GetMeasure(3)); }  // stem down
+
+  void SetUp() override {
+    Piece = AddPiece({1}, 4);
+    for (int m = 0; m < 4; ++m) Quarters(Piece->GetPart(0)->GetMeasure(m));
+    HighNote()->Fields.Pitch = 0x60;
+    HighNote()->SetStemDown(true);
+    Mark(Piece->GetPart(0)->GetMeasure(2), kind::Dynamics, 128, 0, 3);
+    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+    Mark(Piece->GetPart(0)->GetMeasure(1), kind::Dynamics, 0, 128, 50);  // a crescendo hairpin
+    auto* slur = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, NoteAt(2, 0)));
+    slur->Fields.Span = 256;
+    slur->Fields.Flags = TQSLiga::kSlur;
+    Text = static_cast<TQSText*>(CreateItemByKind(kind::Text, &Score));
+    Text->Fields.Page = 1;
+    Text->Fields.X = 800;
+    Text->Fields.Y = 2400;
+    Text->Fields.Width = 2400;
+    Text->Fields.Height = 800;
+    Text->Lines = {"Allegro"};
+    Line = static_cast<TQSLine*>(CreateItemByKind(kind::Line, &Score));
+    Line->Fields.Page = 1;
+    Line->Fields.X1 = 2000, Line->Fields.Y1 = 3600, Line->Fields.X2 = 3000, Line->Fields.Y2 = 3600;
+    Layout();
+    Shown.Show(Score);
+    View = Shown.View;
+    ConnectDragCommands(*View);
+  }
+  void TearDown() override { Shown.Close(); }
+
+  TPoint Centre(const TQSCalcItem& e) const {
+    const TRect r = View->ElementClientBox(e);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  const TQSCalcItem* PageElement(const TQSItem* item) const {
+    for (int i = 0; i < Page(0).PageItemCount; ++i)
+      if (Page(0).PageItems.At(i)->Item == item) return Page(0).PageItems.At(i);
+    return nullptr;
+  }
+  const TQSCalcItem* ElementOfMark(const TQSItem* item) const {
+    for (int k = 0; k < System(0, 0).MeasureCount; ++k) {
+      const TQSCalcMeasure& slot = Slot(0, 0, k);
+      for (int i = 0; i < slot.ItemCount; ++i)
+        if (slot.Items.At(i)->Item == item && slot.Items.At(i)->ElementType == element::Item) return slot.Items.At(i);
+    }
+    return nullptr;
+  }
+  const TQSCalcItem* StemOf(const TQSNote* note) const {
+    for (int k = 0; k < System(0, 0).MeasureCount; ++k) {
+      const TQSCalcMeasure& slot = Slot(0, 0, k);
+      for (int i = 0; i < slot.ItemCount; ++i)
+        if (slot.Items.At(i)->Item == note && slot.Items.At(i)->ElementType == element::Stem) return slot.Items.At(i);
+    }
+    return nullptr;
+  }
+  // Press at from, move there in two steps, release.
+  void Drag(TPoint from, TPoint to) {
+    td::MouseDown(*View, from.X, from.Y);
+    td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    td::MouseMove(*View, to.X, to.Y);
+    td::MouseUp(*View, to.X, to.Y);
+  }
+};
+
+// What is grabbed (by its body: a click selects it, the drag starts on it),
+// how far it is dragged, and what the model holds after; undo restores.
+TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
+  struct TCase {
+    std::string Name;
+    std::function<const TQSCalcItem*()> Grab;
+    TPoint Delta;
+    std::function<int()> Read;
+    int Before, After;
+  };
+  TQSMeasure* first = Piece->GetPart(0)->GetMeasure(0);
+  const std::vector<TCase> cases = {
+      // One staff space (6 pixels) up from middle C: two diatonic steps, E.
+      {"note", [&] { return FirstNote(first)->HeadElement; }, {0, -6},
+       [&] { return PitchLine(FirstNote(first)->Fields.Pitch); }, 35, 37},
+      // Sideways a note keeps its pitch and time.
+      {"note sideways", [&] { return FirstNote(first)->HeadElement; }, {30, 0},
+       [&] { return PitchLine(FirstNote(first)->Fields.Pitch) * 1000 + FirstNote(first)->Fields.Time; }, 35000,
+       35000},
+      // Marks move by layout units before the scale: 10 pixels at zoom 100.
+      {"mark", [&] { return ElementOfMark(DynamicMark()); }, {10, 0},
+       [&] { return int{DynamicMark()->Fields.OffsetX}; }, 0, 80},
+      {"text", [&] { return PageElement(Text); }, {10, 5}, [&] { return Text->Fields.X * 10000 + Text->Fields.Y; },
+       800 * 10000 + 2400, 880 * 10000 + 2440},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TQSCalcItem* e = c.Grab();
+    ASSERT_NE(e, nullptr);
+    const TPoint from = Centre(*e);
+    td::Click(*View, from.X, from.Y);
+    ASSERT_TRUE(View->HasSelection);
+    const int records = Score.UndoCount();
+    Drag(from, {from.X + c.Delta.X, from.Y + c.Delta.Y});
+    EXPECT_EQ(c.Read(), c.After);
+    EXPECT_FALSE(View->MoveDragging);
+    EXPECT_EQ(View->ArmedItem, 0);
+    if (c.After != c.Before) {
+      EXPECT_EQ(Score.UndoCount(), records + 1);
+      td::PressKey(*View, 'Z', ssCtrl);
+      EXPECT_EQ(c.Read(), c.Before);
+    }
+  }
+}
+
+// The dragged note goes to the pitch under the mouse, every other selected
+// note by the same distance, within the range: one at the top stays.
+TEST_F(ViewDrags, OtherSelectedNotesMoveByTheSameDistance) {
+  NoteAt(1, 0)->Fields.Pitch = MakePitch(8, 1);  // pitch index 57
+  NoteAt(1, 128)->Fields.Pitch = MakePitch(5, 4);
+  Layout();
+  View->LayoutChanged();
+  TQSNote* dragged = NoteAt(0, 0);
+  const TPoint p = Centre(*dragged->HeadElement);
+  td::Click(*View, p.X, p.Y);
+  for (int tick : {0, 128}) {
+    const TPoint q = Centre(*NoteAt(1, tick)->HeadElement);
+    td::Click(*View, q.X, q.Y, mbLeft, ssCtrl);
+  }
+  // Ctrl keeps the selection on the press.
+  td::MouseDown(*View, p.X, p.Y, mbLeft, ssCtrl);
+  td::MouseMove(*View, p.X, p.Y - 3, ssCtrl);
+  td::MouseMove(*View, p.X, p.Y - 6, ssCtrl);
+  td::MouseUp(*View, p.X, p.Y - 6, mbLeft, ssCtrl);
+  EXPECT_EQ(PitchLine(NoteAt(0, 0)->Fields.Pitch), 37);
+  EXPECT_EQ(PitchLine(NoteAt(1, 0)->Fields.Pitch), 57);
+  EXPECT_EQ(PitchLine(NoteAt(1, 128)->Fields.Pitch), 41);
+}
+
+// Offsets of marks are before the score's scale, page objects are not.
+TEST_F(ViewDrags, TheDistanceCountsAtTheZoomAndTheScale) {
+  Score.Scale = 50;
+  Text->Fields.Y = 400;  // in sight at zoom 200
+  Layout();
+  View->SetZoom(200);
+  for (int i = 0; i < 2; ++i) {
+    const TQSCalcItem* e = i == 0 ? ElementOfMark(DynamicMark()) : PageElement(Text);
+    const TPoint from = Centre(*e);
+    td::Click(*View, from.X, from.Y);
+    Drag(from, {from.X + 10, from.Y});
+  }
+  EXPECT_EQ(DynamicMark()->Fields.OffsetX, 80);
+  EXPECT_EQ(Text->Fields.X, 800 + 40);
+}
+
+TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
+  TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
+  const TPoint p = Centre(*note->HeadElement);
+  td::Click(*View, p.X, p.Y);
+  td::Click(*View, p.X, p.Y);
+  EXPECT_EQ(Score.UndoCount(), 0);
+  td::MouseDown(*View, p.X, p.Y);
+  td::MouseMove(*View, p.X, p.Y - 12);
+  EXPECT_EQ(View->ArmedItem, 1);  // the note ghost follows the mouse
+  td::PressKey(*View, VK_ESCAPE);
+  EXPECT_EQ(View->ArmedItem, 0);
+  td::MouseUp(*View, p.X, p.Y - 12);
+  EXPECT_EQ(PitchLine(note->Fields.Pitch), 35);
+  // A handle drag too.
+  const TQSCalcItem* text = PageElement(Text);
+  const TPoint body = Centre(*text);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*text);
+  td::MouseDown(*View, b.Left + 1, b.Top + 1);
+  ASSERT_TRUE(View->HandleDragging);
+  td::MouseMove(*View, b.Left + 30, b.Top + 20);
+  td::PressKey(*View, VK_ESCAPE);
+  td::MouseUp(*View, b.Left + 30, b.Top + 20);
+  EXPECT_EQ(Text->Fields.X, 800);
+  EXPECT_EQ(Text->Fields.Width, 2400);
+  EXPECT_EQ(Score.UndoCount(), 0);
+}
+
+// The dragged note sounds at each new pitch line, not at each move.
+TEST_F(ViewDrags, ADraggedNoteSoundsAtEachNewPitch) {
+  std::vector<int> keys;
+  View->OnPlayNote = [&](TQSWindow&, int, int, int key, int, int) { keys.push_back(key); };
+  TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
+  const TPoint p = Centre(*note->HeadElement);
+  td::Click(*View, p.X, p.Y);
+  td::MouseDown(*View, p.X, p.Y);
+  td::MouseMove(*View, p.X + 1, p.Y);  // middle C
+  td::MouseMove(*View, p.X + 2, p.Y);  // the same line: no sound
+  td::MouseMove(*View, p.X + 2, p.Y - 3);  // D
+  td::MouseUp(*View, p.X + 2, p.Y - 3);
+  EXPECT_EQ(keys, (std::vector<int>{60, 62}));
+  EXPECT_EQ(PitchLine(note->Fields.Pitch), 36);
+}
+
+// Grabbed handle, where it is dropped, what the item holds after.
+TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
+  struct TCase {
+    std::string Name;
+    std::function<const TQSCalcItem*()> Element;
+    std::function<TPoint(const TRect&)> Handle;
+    TPoint Delta;
+    std::function<std::vector<int>()> Read;
+    std::vector<int> After;
+  };
+  const std::vector<TCase> cases = {
+      {"text top-left", [&] { return PageElement(Text); }, [](const TRect& b) { return TPoint{b.Left, b.Top}; },
+       {50, 0}, [&] { return std::vector<int>{Text->Fields.X, Text->Fields.Width}; }, {1200, 2000}},
+      {"text bottom past its top", [&] { return PageElement(Text); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom - 2}; }, {0, -200},
+       [&] { return std::vector<int>{Text->Fields.Height}; }, {64}},
+      {"line end", [&] { return PageElement(Line); },
+       [&](const TRect&) { return View->PageToScreen({Line->Fields.X1 / 1, Line->Fields.Y1}, 0); }, {20, 10},
+       [&] { return std::vector<int>{Line->Fields.X1, Line->Fields.Y1, Line->Fields.X2}; }, {2160, 3680, 3000}},
+      // A hairpin's end dropped on the last note of its measure: it lasts to
+      // that note's time.
+      {"hairpin end", [&] { return ElementOfMark(Hairpin()); },
+       [](const TRect& b) { return TPoint{b.Right - 1, (b.Top + b.Bottom) / 2}; },
+       {Centre(*NoteAt(1, 384)->HeadElement).X -
+            (View->ElementClientBox(*ElementOfMark(Hairpin())).Right - 1),
+        0},
+       [&] { return std::vector<int>{Hairpin()->Fields.Value}; }, {384}},
+      // A slur's end: its offsets by layout units before the scale; a slur
+      // (not a tie) leaves its start alone.
+      {"slur end", [&] { return SlurElement(); },
+       [&](const TRect&) {
+         const TRect u = View->ElementClientBox(*SlurElement(), true);
+         return TPoint{u.Right, u.Bottom};
+       },
+       {16, 8}, [&] { return std::vector<int>{Slur().StartY, Slur().EndX, Slur().EndY}; }, {0, 128, 64}},
+      // A stem pointing down, dragged 5 pixels down at zoom 100, scale 100
+      // and staff size 100, grows by 5.
+      {"stem", [&] { return StemOf(HighNote()); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 5},
+       [&] { return std::vector<int>{HighNote()->Fields.StemLength}; }, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TQSCalcItem* e = c.Element();
+    ASSERT_NE(e, nullptr);
+    const std::vector<int> before = c.Read();
+    const TPoint body = Centre(*e);
+    td::Click(*View, body.X, body.Y);
+    const TPoint h = c.Handle(View->ElementClientBox(*e));
+    td::MouseDown(*View, h.X, h.Y);
+    EXPECT_TRUE(View->HandleDragging);
+    td::MouseMove(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    td::MouseUp(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    std::vector<int> after = c.After;
+    if (after.empty()) after = {before[0] + 5};
+    EXPECT_EQ(c.Read(), after);
+    td::PressKey(*View, 'Z', ssCtrl);
+    EXPECT_EQ(c.Read(), before);
+  }
+}
+
+// An accolade dragged down by its handle spans the parts down to the one
+// under the mouse.
+TEST(ViewDragsAccolade, ItsHandleSpansWholeParts) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1, 1, 1}, 2);
+  for (int p = 0; p < 3; ++p) s.Quarters(piece->GetPart(p)->GetMeasure(0));
+  s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Accolade, 0, 0, 0);
+  s.Layout();
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  ConnectDragCommands(view);
+  auto accolade = [&]() -> TQSMark* {
+    for (TQSItem* item : piece->GetPart(0)->GetMeasure(0)->Items)
+      if (item->ItemType == kind::Accolade) return static_cast<TQSMark*>(item);
+    return nullptr;
+  };
+  // The accolade of the first system (each system shows it).
+  const TQSCalcItem* first = nullptr;
+  for (const TQSCalcItem* e = accolade()->LayoutLink; e; e = e->Next)
+    if (e->Owner && e->Owner->System == &s.System(0, 0)) first = e;
+  ASSERT_NE(first, nullptr);
+  const TRect b = view.ElementClientBox(*first);
+  td::Click(view, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
+  // The third staff's middle: the accolade reaches two parts further.
+  const int y = view.PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
+  td::MouseDown(view, (b.Left + b.Right) / 2, b.Bottom - 1);
+  ASSERT_TRUE(view.HandleDragging);
+  td::MouseMove(view, (b.Left + b.Right) / 2, y);
+  td::MouseUp(view, (b.Left + b.Right) / 2, y);
+  EXPECT_EQ(accolade()->Fields.Value, 2);
+  shown.Close();
+}
+
+// A tablature note dragged up by one and a half string spacings goes two
+// strings up (halves go to the even neighbour) and takes its pitch from the
+// new string's tuning and its fret.
+TEST(ViewDragsTablature, ANoteMovesByWholeStrings) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 1);
+  TQSStaff* staff = piece->GetPart(0)->GetStaff(0);
+  staff->SetLineCount(6);
+  staff->SetTablature(true);
+  const uint8_t tuning[6] = {40, 45, 50, 55, 59, 64};
+  for (int i = 0; i < 6; ++i) staff->SetTuning(i, tuning[i]);
+  TQSNote* made = s.Note(piece->GetPart(0)->GetMeasure(0), 0, 512);
+  made->Fields.TabString = 1;
+  made->Fields.TabFret = 4;  // the third fret
+  made->SetMidiKey(45 + 3);
+  s.Layout();
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  ConnectDragCommands(view);
+  auto note = [&] { return static_cast<TQSNote*>(piece->GetPart(0)->GetMeasure(0)->Items[0]); };
+  ASSERT_NE(note()->HeadElement, nullptr);
+  const int spacing = view.StaffSpacing(*staff);
+  ASSERT_EQ(spacing % 2, 0);
+  const TRect b = view.ElementClientBox(*note()->HeadElement);
+  const TPoint p{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+  td::MouseDown(view, p.X, p.Y);
+  td::MouseMove(view, p.X, p.Y - spacing);
+  td::MouseMove(view, p.X, p.Y - spacing * 3 / 2);
+  td::MouseUp(view, p.X, p.Y - spacing * 3 / 2);
+  EXPECT_EQ(note()->Fields.TabString, 3);
+  EXPECT_EQ(note()->Fields.TabFret, 4);
+  TQSNote expected(nullptr);
+  expected.SetMidiKey(55 + 3);
+  EXPECT_EQ(note()->Fields.Pitch, expected.Fields.Pitch);
+  shown.Close();
+}
+
+// Hovering over a selected box's handles shows the sizing cursors.
+TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
+  const TQSCalcItem* e = PageElement(Text);
+  const TPoint body = Centre(*e);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*e);
+  const int mx = (b.Left + b.Right) / 2, my = (b.Top + b.Bottom) / 2;
+  const struct {
+    TPoint At;
+    TCursor Shape;
+  } cases[] = {{{b.Left + 1, b.Top + 1}, crSizeNWSE}, {{mx, b.Top + 1}, crSizeNS},
+               {{b.Right - 2, b.Top + 1}, crSizeNESW}, {{b.Right - 2, my}, crSizeWE},
+               {{b.Right - 2, b.Bottom - 2}, crSizeNWSE}, {body, crDefault}};
+  for (const auto& c : cases) {
+    td::MouseMove(*View, c.At.X, c.At.Y);
+    EXPECT_EQ(View->Cursor(), c.Shape) << c.At.X << "," << c.At.Y;
+  }
+}
+
+TEST_F(ViewDrags, PanningShowsTheHand) {
+  td::MouseDown(*View, 300, 300, mbLeft, ssShift);
+  EXPECT_EQ(View->Cursor(), crHandPoint);
+  td::MouseMove(*View, 290, 280, ssShift);
+  td::MouseUp(*View, 290, 280, mbLeft, ssShift);
+  EXPECT_EQ(View->Cursor(), crDefault);
+}
+
+TEST_F(ViewDrags, APageButtonNamesItselfAsHint) {
+  View->OnGetPageButton = [](TQSWindow&, int button) { return "button " + std::to_string(button); };
+  int shown = 0;
+  for (int i = 1; i <= 7; ++i) {
+    if (!View->ButtonEnabled[static_cast<size_t>(i)]) continue;
+    const TRect& r = View->Buttons[static_cast<size_t>(i)];
+    td::MouseMove(*View, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+    EXPECT_EQ(View->Hint(), "button " + std::to_string(i));
+    ++shown;
+  }
+  EXPECT_GT(shown, 0);
+  td::MouseMove(*View, 300, 300);
+  EXPECT_EQ(View->Hint(), "");
+}
+
+// ------------------------------------------------------------ tools
+
+struct TRecordingHost : TQSWindow::THost {
+  TRecordingCanvas Rec;
+  TCanvas* Screen() override { return &Rec.Canvas; }
+  void Invalidate(const TRect&, bool) override {}
+  void Update() override {}
+  void Flush(const TRect&) override {}
+};
+
+std::vector<TCanvasOp> XorOps(const TRecordingHost& host, TCanvasOpKind kind) {
+  std::vector<TCanvasOp> out;
+  for (const TCanvasOp& op : host.Rec.Recorder->CanvasOps())
+    if (op.Kind == kind && op.Pen.Mode == pmXor && op.Pen.Color == clWhite) out.push_back(op);
+  return out;
+}
+
+TEST_F(ViewDrags, ShapeToolsDrawRubberFiguresAndHandOnTheirResult) {
+  struct TCase {
+    uint8_t Tool;
+    TCanvasOpKind Figure;
+  };
+  for (const TCase& c : {TCase{202, TCanvasOpKind::Line}, TCase{203, TCanvasOpKind::Rectangle},
+                         TCase{204, TCanvasOpKind::Ellipse}, TCase{205, TCanvasOpKind::Arc}}) {
+    SCOPED_TRACE(c.Tool);
+    TRecordingHost host;
+    View->SetHost(&host);
+    // The document window starts a shape tool from the view's mouse-down event.
+    View->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { View->StartTool(c.Tool, x, y); };
+    std::vector<int> got;
+    View->OnInsertLine = [&](TQSWindow&, int x1, int y1, int x2, int y2) { got = {202, x1, y1, x2, y2}; };
+    View->OnInsertRectangle = View->OnInsertArc = [&](TQSWindow&, int kind, int l, int t, int w, int h) {
+      got = {kind, l, t, w, h};
+    };
+    const TPoint s = View->PageToScreen({400, 400}, 0), p = View->PageToScreen({800, 600}, 0);
+    td::MouseDown(*View, s.X, s.Y);
+    td::MouseMove(*View, p.X, p.Y);
+    td::MouseUp(*View, p.X, p.Y);
+    // Shown at the start, removed and shown at the end, removed on release:
+    // every figure twice, dotted white.
+    const std::vector<TCanvasOp> ops = XorOps(host, c.Figure);
+    ASSERT_EQ(ops.size(), 4u);
+    EXPECT_EQ(ops[1].Points, ops[0].Points);
+    EXPECT_EQ(ops[2].Points, ops[3].Points);
+    EXPECT_EQ(ops[2].Pen.Style, psDot);
+    EXPECT_EQ(ops[2].Pen.Color, clWhite);
+    if (c.Tool == 202) {
+      EXPECT_EQ(ops[2].Points, (std::vector<TPoint>{s, p}));
+    }
+    // Page units of the cursor's page: the line from the end to the start.
+    if (c.Tool == 202) {
+      EXPECT_EQ(got, (std::vector<int>{202, 800, 600, 400, 400}));
+    } else {
+      EXPECT_EQ(got, (std::vector<int>{c.Tool, 400, 400, 400, 200}));
+    }
+    EXPECT_EQ(View->ToolCode, 0);
+    View->OnMouseDown = nullptr;
+    View->SetHost(nullptr);
+  }
+}
+
+// The tie/slur tool starts on a clicked note (the slur buttons arm the
+// note arrow, so no move drag starts) and ends where it is released: on its
+// own note a tie of the note's length, on a later note a slur to it.
+TEST_F(ViewDrags, TheSlurToolMakesATieOrASlur) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  TQSMeasure* m = Piece->GetPart(0)->GetMeasure(1);
+  View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
+    if (!e->Item || e->Item->ItemType != kind::Note) return;
+    const TRect box = View->ElementClientBox(*e);
+    View->LigaStyle = 0;
+    View->StartTool(30, (box.Left + box.Right) / 2, box.Top - Score.Scale * 4 / 100);
+  };
+  struct TCall {
+    TQSNote* Note;
+    int Style, Length, Staff;
+  };
+  std::vector<TCall> calls;
+  View->OnInsertLiga = [&](TQSWindow&, TQSNote* note, int style, int length, int staff, int) {
+    calls.push_back({note, style, length, staff});
+  };
+  View->ArmPaletteItem(2);
+  std::vector<TQSNote*> notes;
+  for (TQSItem* item : m->Items)
+    if (item->ItemType == kind::Note) notes.push_back(static_cast<TQSNote*>(item));
+  const TPoint a = Centre(*notes[0]->HeadElement), b = Centre(*notes[2]->HeadElement);
+  Drag(a, a);
+  Drag(a, b);
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].Note, notes[0]);
+  EXPECT_EQ(calls[0].Style, 16);
+  EXPECT_EQ(calls[0].Length, 128);
+  EXPECT_EQ(calls[1].Style, 0);
+  EXPECT_EQ(calls[1].Length, 256);
+  EXPECT_EQ(calls[1].Staff, 0);
+  // The slur was drawn as a curve while the mouse moved, and removed again.
+  const std::vector<TCanvasOp> curves = XorOps(host, TCanvasOpKind::PolyBezier);
+  ASSERT_GE(curves.size(), 2u);
+  EXPECT_EQ(curves.size() % 2, 0u);
+  EXPECT_EQ(curves[curves.size() - 1].Points, curves[curves.size() - 2].Points);
+  Drag(b, a);  // released before its start: nothing
+  EXPECT_EQ(calls.size(), 2u);
+  View->ArmPaletteItem(0);
+  View->SetHost(nullptr);
+}
+
+// A slur to a note two systems further is drawn in three segments: to the
+// end of the start system, across the middle one, and into the last one.
+TEST(ViewDragsSlur, ASlurAcrossSystemsIsDrawnInSegments) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1}, 20);
+  for (int m = 0; m < 20; ++m) s.Quarters(piece->GetPart(0)->GetMeasure(m));
+  s.Mark(piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+  s.Layout();
+  ASSERT_GE(s.Page(0).SystemCount, 3);
+  const int third = s.System(0, 2).FirstMeasure;
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  TRecordingHost host;
+  view.SetHost(&host);
+  view.OnItemClick = [&](TObject*, TQSCalcItem* e) {
+    const TRect box = view.ElementClientBox(*e);
+    view.StartTool(30, (box.Left + box.Right) / 2, box.Top);
+  };
+  int length = -1;
+  view.OnInsertLiga = [&](TQSWindow&, TQSNote*, int, int l, int, int) { length = l; };
+  view.ArmPaletteItem(2);
+  auto head = [&](int m, int tick) {
+    for (TQSItem* item : piece->GetPart(0)->GetMeasure(m)->Items)
+      if (item->ItemType == kind::Note && item->TimePosition() == tick) {
+        const TRect b = view.ElementClientBox(*static_cast<TQSNote*>(item)->HeadElement);
+        return TPoint{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+      }
+    return TPoint{};
+  };
+  const TPoint a = head(0, 0), b = head(third, 128);
+  td::MouseDown(view, a.X, a.Y);
+  host.Rec.Recorder->Clear();
+  td::MouseMove(view, b.X, b.Y);
+  // The figure at the press removed, the one at the mouse drawn: three
+  // segments of the slur in this drawing.
+  const std::vector<TCanvasOp> curves = XorOps(host, TCanvasOpKind::PolyBezier);
+  ASSERT_GE(curves.size(), 3u);
+  const TCanvasOp& first = curves[curves.size() - 3];
+  const TCanvasOp& middle = curves[curves.size() - 2];
+  const TCanvasOp& last = curves[curves.size() - 1];
+  EXPECT_EQ(first.Points.front().Y, first.Points.back().Y);  // at the start's height
+  EXPECT_EQ(middle.Points.front().Y, view.PageToScreen({0, s.Row(0, 1).TopLine}, 0).Y);
+  EXPECT_EQ(last.Points.back().Y, b.Y);
+  EXPECT_LT(middle.Points.front().X, first.Points.back().X);
+  td::MouseUp(view, b.X, b.Y);
+  EXPECT_EQ(length, (third - 0) * 512 + 128);
+  view.ArmPaletteItem(0);
+  view.SetHost(nullptr);
+  shown.Close();
+}
+
+// While a handle is dragged the reshaped box is shown: the bottom-right
+// handle moves the right and bottom edges.
+TEST_F(ViewDrags, AHandleDragShowsTheReshapedBox) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  const TQSCalcItem* e = PageElement(Text);
+  const TPoint body = Centre(*e);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*e);
+  td::MouseDown(*View, b.Right - 2, b.Bottom - 2);
+  host.Rec.Recorder->Clear();
+  td::MouseMove(*View, b.Right + 18, b.Bottom + 8);
+  const std::vector<TCanvasOp> boxes = XorOps(host, TCanvasOpKind::Rectangle);
+  ASSERT_EQ(boxes.size(), 2u);  // the old one removed, the new one shown
+  EXPECT_EQ(boxes[0].Rect, b);
+  EXPECT_EQ(boxes[1].Rect, (TRect{b.Left, b.Top, b.Right + 20, b.Bottom + 10}));
+  td::MouseUp(*View, b.Right + 18, b.Bottom + 8);
+  EXPECT_EQ(Text->Fields.Width, 2400 + 160);
+  View->SetHost(nullptr);
+}
+
+// A dragged mark shows its dotted outline at the new place with an arrow
+// to its staff, drawn and removed in pairs.
+TEST_F(ViewDrags, AMoveDragShowsOutlinesTiedToTheirAnchor) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  const TQSCalcItem* e = ElementOfMark(DynamicMark());
+  const TPoint from = Centre(*e);
+  td::Click(*View, from.X, from.Y);
+  const TRect box = View->ElementClientBox(*e);
+  host.Rec.Recorder->Clear();
+  td::MouseDown(*View, from.X, from.Y);
+  td::MouseMove(*View, from.X + 5, from.Y + 20);
+  td::MouseMove(*View, from.X + 10, from.Y + 40);
+  const std::vector<TCanvasOp> shown = XorOps(host, TCanvasOpKind::Rectangle);
+  ASSERT_EQ(shown.size(), 3u);  // shown, removed, shown again
+  EXPECT_EQ(shown[2].Rect, (TRect{box.Left + 10, box.Top + 40, box.Right + 10, box.Bottom + 40}));
+  EXPECT_EQ(shown[2].Pen.Style, psDot);
+  EXPECT_EQ(XorOps(host, TCanvasOpKind::Polygon).size(), 3u);  // an arrow head with each
+  td::MouseUp(*View, from.X + 10, from.Y + 40);
+  const std::vector<TCanvasOp> all = XorOps(host, TCanvasOpKind::Rectangle);
+  ASSERT_EQ(all.size(), 4u);
+  EXPECT_EQ(all[3].Rect, all[2].Rect);
+  View->SetHost(nullptr);
+}
+
+// An armed note value shows a ghost head at the pitch under the mouse and
+// names it in the hint; ledger lines only where the ghost stands beyond
+// the staff.
+TEST_F(ViewDrags, AnArmedNoteFollowsTheMouseAsAGhost) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  View->ArmPaletteItem(1);
+  const int x = View->PageToScreen({Slot(0, 0, 1).Box.Left + Slot(0, 0, 1).Positions[128], 0}, 0).X;
+  const int top = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
+  host.Rec.Recorder->Clear();
+  td::MouseMove(*View, x, top + 5 * 6);  // first ledger line below: C
+  EXPECT_EQ(View->GhostLine, 0);
+  EXPECT_EQ(View->Hint(), "C");
+  const std::vector<TCanvasOp> lines = XorOps(host, TCanvasOpKind::Line);
+  ASSERT_EQ(lines.size(), 1u);  // the ghost itself, no separate ledger line
+  host.Rec.Recorder->Clear();
+  td::MouseMove(*View, x, top + 5 * 6 + 3);  // B below: the ghost and the ledger line of C
+  EXPECT_EQ(View->GhostLine, -1);
+  EXPECT_EQ(View->Hint(), "B");
+  EXPECT_EQ(XorOps(host, TCanvasOpKind::Line).size(), 1u + 2u);  // the old ghost removed, the new one drawn
+  View->ArmPaletteItem(0);
+  View->SetHost(nullptr);
+}
+
+// Other armed items show a dotted arrow from the mouse to what they would
+// attach to: the staff (4) at the event's x, the measure's start (8) or
+// end (9), each ending at the nearer edge of its span.
+TEST_F(ViewDrags, ArmedItemsPointAtWhatTheyAttachTo) {
+  TRecordingHost host;
+  View->SetHost(&host);
+  const TQSCalcMeasure& slot = Slot(0, 0, 1);
+  const TPoint mouse = View->PageToScreen({slot.Box.Left + slot.Positions[128] + 8, Row(0, 0).TopLine - 80}, 0);
+  const int staffTop = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
+  const struct {
+    int Code;
+    int X;
+  } cases[] = {{4, View->PageToScreen({slot.Box.Left + slot.Positions[128], 0}, 0).X},
+               {8, View->PageToScreen({slot.Box.Left, 0}, 0).X},
+               {9, View->PageToScreen({slot.Box.Right, 0}, 0).X}};
+  int step = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Code);
+    View->ArmPaletteItem(c.Code);
+    host.Rec.Recorder->Clear();
+    td::MouseMove(*View, mouse.X, mouse.Y + step++);  // a new point each time
+    const std::vector<TCanvasOp> lines = XorOps(host, TCanvasOpKind::Line);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back().Pen.Style, psDot);
+    EXPECT_EQ(lines.back().Points.back(), (TPoint{c.X, staffTop}));
+    const std::vector<TCanvasOp> heads = XorOps(host, TCanvasOpKind::Polygon);
+    ASSERT_FALSE(heads.empty());
+    EXPECT_EQ(heads.back().Points.front(), (TPoint{c.X, staffTop}));
+    View->ArmPaletteItem(0);
+  }
+  View->SetHost(nullptr);
+}
+
+// ------------------------------------------------------------ navigator
+
+TEST_F(ViewDrags, ANavigatorClickTakesTheCursorToTheMeasure) {
+  auto* panel = new TQSNavigatorPanel(Shown.Form);
+  panel->View = View;
+  panel->SetParent(Shown.Form);
+  panel->SetBounds(0, 700, 420, 20);
+  td::ProcessMessages();
+  panel->Invalidate();
+  td::ProcessMessages();
+  ASSERT_EQ(Score.NavigatorPanel, panel);
+  const double s = static_cast<double>(Score.NavigatorScale);
+  int records = 0;
+  for (int j = 0; j < Score.LaidOutPages; ++j) records += Page(j).MeasureCount;
+  EXPECT_DOUBLE_EQ(s, 400.0 / records);
+  td::Click(*panel, 10 + static_cast<int>(2.5 * s), 10);
+  EXPECT_EQ(View->CursorPosition.Measure, 2);
+  td::Click(*panel, 5, 10);  // left of the timeline
+  EXPECT_EQ(View->CursorPosition.Measure, 2);
+  delete panel;
+  EXPECT_EQ(Score.NavigatorPanel, nullptr);
+}
+
+TEST(ViewNavigator, PlayTimesAndRehearsalLabels) {
+  EXPECT_EQ(FormatPlayTime(3723000), "02:03");
+  EXPECT_EQ(FormatPlayTime(59999), "00:59");
+  EXPECT_EQ(FormatPlayTime(60000), "01:00");
+  EXPECT_EQ(RehearsalLabel(0, 1), "A");
+  EXPECT_EQ(RehearsalLabel(0, 26), "Z");
+  EXPECT_EQ(RehearsalLabel(0, 27), "AA");
+  EXPECT_EQ(RehearsalLabel(0x80, 12), "12");
+}
+
+}  // namespace
+}  // namespace qs::test
