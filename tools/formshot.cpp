@@ -21,6 +21,7 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "playback/eventproperties.h"
 #include "uikit/calculator.h"
 #include "uikit/language.h"
 #include "uikit/menu.h"
@@ -46,6 +47,7 @@ void RegisterProgramForms() {
   RegisterCalculatorForms();
   RegisterTimePickerForms();
   RegisterMenuForms();
+  RegisterEventPropertiesForms();
 }
 
 }  // namespace

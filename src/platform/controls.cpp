@@ -206,9 +206,12 @@ struct TControlBridge : QObject {
     TCustomForm* form = Control->ParentForm();
     if (form == Control) form = nullptr;
     if (down) {
+      // Typed characters without a key of their own (input methods) have
+      // no virtual key: only a key a handler cleared is swallowed.
+      const bool hasKey = vk != 0;
       if (form && form->PreviewKeyDown(vk, shift)) return true;
       Control->KeyDown(vk, shift);
-      if (vk == 0) return true;
+      if (vk == 0 && hasKey) return true;
       const QString text = e->text();
       for (QChar ch : text) {
         if (ch.unicode() < 0x20 && ch.unicode() != 8 && ch.unicode() != 13 && ch.unicode() != 27) continue;

@@ -173,8 +173,14 @@ void PressKey(TControl& control, uint16_t vk, TShiftState shift) {
 void TypeText(TControl& control, const std::string& utf8) {
   QWindow* window = KeyWindow(control);
   for (QChar ch : QString::fromStdString(utf8)) {
-    QTest::sendKeyEvent(QTest::Press, window, Qt::Key(0), QString(ch), Qt::NoModifier);
-    QTest::sendKeyEvent(QTest::Release, window, Qt::Key(0), QString(ch), Qt::NoModifier);
+    // The key a keyboard sends with the character: its upper case for
+    // printable characters, and Backspace, Tab and Enter for theirs.
+    Qt::Key key = Qt::Key(ch.toUpper().unicode());
+    if (ch == QChar('\b')) key = Qt::Key_Backspace;
+    else if (ch == QChar('\t')) key = Qt::Key_Tab;
+    else if (ch == QChar('\r') || ch == QChar('\n')) key = Qt::Key_Return;
+    QTest::sendKeyEvent(QTest::Press, window, key, QString(ch), Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Release, window, key, QString(ch), Qt::NoModifier);
   }
   ProcessMessages();
 }
