@@ -22,6 +22,7 @@
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
 #include "playback/eventproperties.h"
+#include "playback/waveexportform.h"
 #include "uikit/calculator.h"
 #include "uikit/language.h"
 #include "uikit/menu.h"
@@ -48,6 +49,7 @@ void RegisterProgramForms() {
   RegisterTimePickerForms();
   RegisterMenuForms();
   RegisterEventPropertiesForms();
+  RegisterExportWaveForms();
 }
 
 }  // namespace
