@@ -22,6 +22,7 @@
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
 #include "playback/eventproperties.h"
+#include "playback/toolpages.h"
 #include "playback/waveexportform.h"
 #include "uikit/calculator.h"
 #include "uikit/language.h"
@@ -50,6 +51,7 @@ void RegisterProgramForms() {
   RegisterMenuForms();
   RegisterEventPropertiesForms();
   RegisterExportWaveForms();
+  RegisterToolPageForms();
 }
 
 }  // namespace
