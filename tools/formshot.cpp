@@ -21,6 +21,7 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
 #include "playback/toolpages.h"
 #include "playback/waveexportform.h"
@@ -52,6 +53,7 @@ void RegisterProgramForms() {
   RegisterEventPropertiesForms();
   RegisterExportWaveForms();
   RegisterToolPageForms();
+  RegisterEditorHostForms();
 }
 
 }  // namespace
