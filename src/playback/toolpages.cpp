@@ -43,18 +43,18 @@ struct TToggle {
   int Left, Top;
 };
 constexpr std::array<TToggle, 12> kToggles = {{
-    {&TFRecording::CBChord, "CBChord", "R", "Chord <R>", 10, 206, 4},
-    {&TFRecording::CBNote, "CBNote", "N", "Note <N>", 9, 234, 4},
-    {&TFRecording::CBPause, "CBPause", "P", "Rest  (Pausis) <P>", 9, 262, 4},
-    {&TFRecording::CBBlankNote, "CBBlankNote", "K", "Blank note <K>", 6, 4, 38},
-    {&TFRecording::CBDrumNote, "CBDrumNote", "M", "Drum note <M>", 6, 32, 38},
-    {&TFRecording::CBTreole, "CBTreole", "", "Duplet, Triplet, Quadruplet .. <J>", 5, 64, 38},
-    {&TFRecording::CBTremolo, "CBTremolo", "", "Tremolo <T>", 4, 110, 38},
-    {&TFRecording::CBDot, "CBDot", "\xE2\x80\xA2", "Dot <U>", 14, 156, 38},
-    {&TFRecording::CBDoubleDot, "CBDoubleDot", "\xE2\x80\xA2\xE2\x80\xA2", "Double Dot <U>", 14, 184, 38},
-    {&TFRecording::CBMetronome, "CBMetronome", "O", "Metronome <O>", 12, 212, 38},
-    {&TFRecording::CBRealTime, "CBRealTime", "E", "Realtime <E>", 11, 240, 38},
-    {&TFRecording::CBTwoHands, "CBTwoHands", "H", "Two hands <H>", 13, 268, 38},
+    {&TFRecording::CBChord, "CBChord", "R", "Chord <R>", 10, 206, 7},
+    {&TFRecording::CBNote, "CBNote", "N", "Note <N>", 9, 234, 7},
+    {&TFRecording::CBPause, "CBPause", "P", "Rest  (Pausis) <P>", 9, 262, 7},
+    {&TFRecording::CBBlankNote, "CBBlankNote", "K", "Blank note <K>", 6, 4, 44},
+    {&TFRecording::CBDrumNote, "CBDrumNote", "M", "Drum note <M>", 6, 32, 44},
+    {&TFRecording::CBTreole, "CBTreole", "", "Duplet, Triplet, Quadruplet .. <J>", 5, 64, 44},
+    {&TFRecording::CBTremolo, "CBTremolo", "", "Tremolo <T>", 4, 110, 44},
+    {&TFRecording::CBDot, "CBDot", "\xE2\x80\xA2", "Dot <U>", 14, 156, 44},
+    {&TFRecording::CBDoubleDot, "CBDoubleDot", "\xE2\x80\xA2\xE2\x80\xA2", "Double Dot <U>", 14, 184, 44},
+    {&TFRecording::CBMetronome, "CBMetronome", "O", "Metronome <O>", 12, 212, 44},
+    {&TFRecording::CBRealTime, "CBRealTime", "E", "Realtime <E>", 11, 240, 44},
+    {&TFRecording::CBTwoHands, "CBTwoHands", "H", "Two hands <H>", 13, 268, 44},
 }};
 
 TECCharButton* MakeButton(TWinControl* parent, const char* name, int left, int top) {
@@ -80,7 +80,7 @@ TUpDown* MakeUpDown(TWinControl* parent, const char* name, int left, int min, in
   auto* ud = new TUpDown(parent->Owner());
   ud->SetName(name);
   ud->SetParent(parent);
-  ud->SetBounds(left, 38, 16, 30);
+  ud->SetBounds(left, 44, 16, 30);
   ud->Min = min;
   ud->Max = max;
   ud->SetPosition(position);
@@ -102,7 +102,7 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
   SetBorderStyle(bsToolWindow);
   SetFormStyle(fsStayOnTop);
   SetClientWidth(294);
-  SetClientHeight(72);
+  SetClientHeight(78);
   PClient = MakeClient(this);
 
   TFont music;
@@ -110,10 +110,11 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
   music.Height = -24;
   for (size_t i = 0; i < kDurations.size(); ++i) {
     TECCharButton* b = MakeButton(PClient, kDurations[i].Name, 4 + 28 * static_cast<int>(i), 4);
+    b->SetHeight(36);
     b->SetFont(music);
     b->SetByte(kDurations[i].Glyph);
     b->SetHint(kDurations[i].Hint);
-    b->SetPosX(7);
+    b->SetPosX(6);
     b->SetPosY(-9);
     b->SetGroupIndex(1);
     b->SetAllowAllUp(true);

@@ -43,7 +43,11 @@ TGroupBox* MakeChoices(TWinControl* parent, const char* name, const char* captio
   auto* group = Make<TGroupBox>(parent, name, left, top, width, 24 + 22 * static_cast<int>(items.size()));
   group->SetCaption(caption);
   for (size_t i = 0; i < items.size(); ++i) {
-    auto* button = Make<TRadioButton>(group, items[i].first, 10, 20 + 22 * static_cast<int>(i), width - 20, 20);
+    // Owned by the form, so that its translation finds them by name.
+    auto* button = new TRadioButton(parent);
+    button->SetName(items[i].first);
+    button->SetParent(group);
+    button->SetBounds(10, 20 + 22 * static_cast<int>(i), width - 20, 20);
     button->SetCaption(items[i].second);
     button->SetTabStop(true);
     buttons.push_back(button);
