@@ -2,6 +2,9 @@
 
 #include "base/inifile.h"
 #include "platform/extctrls.h"
+#include "playback/eventeditor.h"
+#include "playback/playbackeditor.h"
+#include "playback/velocityeditor.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
 
@@ -120,14 +123,21 @@ TFEvent::TFEvent(TComponent* owner, TIniFile* settings) : TQSEditorHost(owner, s
 }
 
 void RegisterEditorHostForms() {
+  // Each window with its editor, empty.
   RegisterForm("FVelocity", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFVelocity>(nullptr, nullptr);
+    auto form = std::make_unique<TFVelocity>(nullptr, nullptr);
+    form->SetEditor(new TQSVelocityEditor(form.get()));
+    return form;
   });
   RegisterForm("FPlayback", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFPlayback>(nullptr, nullptr);
+    auto form = std::make_unique<TFPlayback>(nullptr, nullptr);
+    form->SetEditor(new TQSPlaybackEditor(form.get()));
+    return form;
   });
   RegisterForm("FEvent", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFEvent>(nullptr, nullptr);
+    auto form = std::make_unique<TFEvent>(nullptr, nullptr);
+    form->SetEditor(new TQSEventEditor(form.get()));
+    return form;
   });
 }
 
