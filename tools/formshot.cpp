@@ -21,6 +21,10 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
+#include "playback/editorhosts.h"
+#include "playback/eventproperties.h"
+#include "playback/toolpages.h"
+#include "playback/waveexportform.h"
 #include "uikit/calculator.h"
 #include "uikit/calendar.h"
 #include "uikit/gridstring.h"
@@ -58,6 +62,10 @@ void RegisterProgramForms() {
   RegisterCalendarForms();
   RegisterStringGridForms();
   RegisterPropertyGridForms();
+  RegisterEventPropertiesForms();
+  RegisterExportWaveForms();
+  RegisterToolPageForms();
+  RegisterEditorHostForms();
 }
 
 }  // namespace

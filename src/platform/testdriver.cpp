@@ -180,9 +180,13 @@ void TypeText(TControl& control, const std::string& utf8) {
   QWindow* window = KeyWindow(control);
   for (QChar ch : QString::fromStdString(utf8)) {
     // A keyboard sends the key with the character: printable ASCII keys
-    // have their (upper-case) character code; others come as text alone.
+    // have their (upper-case) character code, Backspace, Tab and Enter
+    // theirs; others come as text alone.
     const char16_t u = ch.toUpper().unicode();
-    const Qt::Key key = u > 32 && u < 127 ? Qt::Key(u) : Qt::Key(0);
+    Qt::Key key = u > 32 && u < 127 ? Qt::Key(u) : Qt::Key(0);
+    if (ch == QChar('\b')) key = Qt::Key_Backspace;
+    else if (ch == QChar('\t')) key = Qt::Key_Tab;
+    else if (ch == QChar('\r') || ch == QChar('\n')) key = Qt::Key_Return;
     QTest::sendKeyEvent(QTest::Press, window, key, QString(ch), Qt::NoModifier);
     QTest::sendKeyEvent(QTest::Release, window, key, QString(ch), Qt::NoModifier);
   }

@@ -127,6 +127,7 @@ TQSWaveResult TQSWaveExport::Run(const std::string& fileName) {
           while (frames < due) {
             const int n = int(std::min<int64_t>(due - frames, int64_t(left.size())));
             synth.Render(left.data(), right.data(), n);
+            if (OnSound) OnSound(left.data(), right.data(), n);
             Encode(format_, left.data(), right.data(), n, bytes);
             out.WriteBuffer(bytes.data(), bytes.size());
             frames += n;

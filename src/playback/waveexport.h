@@ -41,6 +41,9 @@ class TQSWaveExport {
 
   // The milliseconds of the score rendered so far, after every step.
   std::function<void(double ms)> OnProgress;
+  // Each block of sound as rendered (both sides, -1..1), before it is
+  // written; for a level display.
+  std::function<void(const float* left, const float* right, int frames)> OnSound;
   // The synthesizer's output level for the file.
   double Gain = 1.0;
   // Milliseconds of sound per step (the unit the file's length is exact to).

@@ -1,0 +1,157 @@
+// The MIDI event editor on a laid-out piece: labels in lanes, clicks and
+// keys that focus, select and move the view's cursor, and the chosen event
+// edited or deleted, also after the piece changed under the editor.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/stdctrls.h"
+#include "platform/testdriver.h"
+#include "playback/eventeditor.h"
+#include "score/marks.h"
+#include "walk_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = testdriver;
+
+struct TView : TQSWindowLink {
+  bool Playing() const override { return false; }
+  int CursorSystemIndex() const override { return 0; }
+  void InvalidatePages() override {}
+};
+
+struct TEditorScore : TContentScore {
+  TView View;
+  TForm Form{nullptr};
+  TQSEventEditor* Editor;
+  int Changes = 0;
+  TEditorScore() : TContentScore(4) {
+    Layout();
+    Score.AttachWindow(&View);
+    Score.SetActiveWindow(&View);
+    Score.OnChanged = [this](TObject*) { ++Changes; };
+    Form.SetClientWidth(700);
+    Form.SetClientHeight(200);
+    Editor = new TQSEventEditor(&Form);
+    Editor->SetParent(&Form);
+    Editor->SetAlign(alClient);
+  }
+  ~TEditorScore() { Score.DetachWindow(&View); }
+  TQSMIDIEvent* Event(int measure, int tick, std::vector<uint8_t> bytes) {
+    auto* e = new TQSMIDIEvent(Score.EnsureColumn(measure));
+    e->Fields.Time = static_cast<int16_t>(tick);
+    e->SetData(bytes.data(), bytes.size());
+    return e;
+  }
+  void Show() {
+    Editor->SetScore(&Score);
+    td::ShowAndWait(Form);
+  }
+  // A point inside an event's label, in the editor's client coordinates,
+  // scrolled into view first.
+  TPoint At(int measure, int index) const {
+    const TRect& r = Editor->Measures()[size_t(measure)].Events[size_t(index)].Label;
+    Editor->HorzBar->SetPosition(std::max(0, r.Left - 20));
+    return {r.Left + 3 - Editor->HorzBar->Position(), r.Top + 3 - Editor->VertBar->Position()};
+  }
+};
+
+TEST(EventEditor, LabelsStackInTheLowestFreeLane) {
+  TEditorScore s;
+  s.Show();
+  EXPECT_EQ(s.Editor->ContentHeight(), 26);
+  const size_t measures = s.Editor->Measures().size();
+  EXPECT_GE(measures, 4u);  // every measure laid out, empty ones too
+  EXPECT_EQ(s.Editor->ContentWidth(), int(measures) * 512);
+  s.Event(1, 0, {0x90, 0x3C, 0x64});
+  s.Event(1, 8, {0xB0, 0x07, 0x64});
+  s.Event(1, 200, {0xC0, 0x05});
+  s.Event(2, 0, {0xF0, 0x7E, 0xF7});
+  s.Editor->Reload();
+  const auto& m = s.Editor->Measures();
+  ASSERT_EQ(m.size(), measures);
+  ASSERT_EQ(m[1].Events.size(), 3u);
+  EXPECT_EQ(m[1].Events[0].Text, "90 3C 64");
+  // The first two overlap: the earlier one goes a lane up; the third and
+  // the next measure's have room on the lowest lane.
+  EXPECT_EQ(m[1].Events[1].Label.Top, m[1].Events[2].Label.Top);
+  EXPECT_EQ(m[1].Events[0].Label.Top, m[1].Events[1].Label.Top - 16);
+  EXPECT_EQ(m[2].Events[0].Label.Top, m[1].Events[2].Label.Top);
+  EXPECT_EQ(m[1].Events[0].Label.Left, 512);
+  EXPECT_EQ(s.Editor->ContentHeight(), 26 + 16);
+}
+
+TEST(EventEditor, ClicksAndKeysFocusAndMoveTheCursor) {
+  TEditorScore s;
+  s.Event(0, 100, {0x90, 0x3C, 0x64});
+  s.Event(2, 40, {0xB0, 0x07, 0x64});
+  s.Event(2, 300, {0xC0, 0x05});
+  s.Show();
+  std::vector<std::string> asked;
+  s.Editor->OnAddEvent = [&](TObject*) { asked.push_back("add"); };
+  s.Editor->OnEditEvent = [&](TObject*) { asked.push_back("edit"); };
+  s.Editor->OnDeleteEvent = [&](TObject*) { asked.push_back("delete"); };
+  TPoint p = s.At(2, 1);
+  td::Click(*s.Editor, p.X, p.Y);
+  EXPECT_EQ(s.View.CursorPosition.Measure, 2);
+  EXPECT_EQ(s.View.CursorPosition.Tick, 300);
+  EXPECT_EQ(s.Editor->FocusedIndex(), 1);
+  // Up twice: the earlier event of the measure, then the last event of
+  // the nearest earlier measure that has any (measure 1 has none).
+  td::PressKey(*s.Editor, VK_UP);
+  EXPECT_EQ(s.View.CursorPosition.Tick, 40);
+  td::PressKey(*s.Editor, VK_UP);
+  EXPECT_EQ(s.View.CursorPosition.Measure, 0);
+  EXPECT_EQ(s.View.CursorPosition.Tick, 100);
+  EXPECT_EQ(s.Editor->FocusedMeasure(), 0);
+  // Left steps a tick and leaves the event; End with Ctrl goes to the last
+  // tick of the last measure.
+  td::PressKey(*s.Editor, VK_LEFT);
+  EXPECT_EQ(s.View.CursorPosition.Tick, 99);
+  EXPECT_EQ(s.Editor->FocusedMeasure(), -1);
+  td::PressKey(*s.Editor, VK_END, ssCtrl);
+  EXPECT_EQ(s.View.CursorPosition.Measure, int(s.Editor->Measures().size()) - 1);
+  EXPECT_EQ(s.View.CursorPosition.Tick, 511);
+  for (uint16_t key : {VK_INSERT, VK_RETURN, VK_DELETE}) td::PressKey(*s.Editor, key);
+  EXPECT_EQ(asked, (std::vector<std::string>{"add", "edit", "delete"}));
+}
+
+TEST(EventEditor, TheChosenEventIsEditedAndDeleted) {
+  TEditorScore s;
+  s.Event(0, 0, {0x90, 0x3C, 0x64});
+  s.Event(1, 0, {0xB0, 0x07, 0x64});
+  TQSMIDIEvent* third = s.Event(2, 0, {0xC0, 0x05});
+  s.Show();
+  TPoint p = s.At(0, 0);
+  td::Click(*s.Editor, p.X, p.Y, mbLeft, ssCtrl);
+  p = s.At(1, 0);
+  td::Click(*s.Editor, p.X, p.Y, mbLeft, ssCtrl);
+  // The latest selected one.
+  EXPECT_EQ(s.Editor->GetSelectedEventText(), "B00764");
+  const uint8_t bytes[] = {0xB0, 0x0A, 0x20};
+  s.Editor->SetSelectedEventData(bytes, 3);
+  EXPECT_EQ(s.Editor->Measures()[1].Events[0].Text, "B0 0A 20");
+  EXPECT_EQ(s.Editor->Measures()[0].Events[0].Text, "90 3C 64");
+
+  // An event freed elsewhere (an undo, a deleted measure) is not used.
+  delete s.Score.CurrentPiece()->GetColumn(1)->GetItem(0);
+  EXPECT_EQ(s.Editor->GetSelectedEventText(), "903C64");
+
+  // Only the focused, unselected event: removed, the score told once.
+  p = s.At(2, 0);
+  td::Click(*s.Editor, p.X, p.Y);
+  s.Changes = 0;
+  s.Editor->DeleteSelected();
+  EXPECT_EQ(s.Changes, 1);
+  EXPECT_TRUE(s.Editor->Measures()[2].Events.empty());
+  EXPECT_EQ(s.Score.CurrentPiece()->GetColumn(2)->ItemCount(), 0);
+  (void)third;
+}
+
+}  // namespace
+}  // namespace qs::test

@@ -1,0 +1,157 @@
+// The playback piano roll on laid-out notes: where the notated and played
+// bars lie, one-tick changes by keys, a played edge dragged with the mouse,
+// and a click that asks for a note at a measure, tick and key.
+#include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/stdctrls.h"
+#include "platform/testdriver.h"
+#include "playback/playbackeditor.h"
+#include "score/calcrecords.h"
+#include "score/notes.h"
+#include "walk_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = testdriver;
+
+struct TView : TQSWindowLink {
+  bool Playing() const override { return false; }
+  int CursorSystemIndex() const override { return 0; }
+  void InvalidatePages() override {}
+};
+
+struct TRoll : TContentScore {
+  TView View;
+  TForm Form{nullptr};
+  TQSPlaybackEditor* Editor;
+  std::vector<TQSNote*> Notes;
+  int Changes = 0;
+  TRoll() : TContentScore(2) {
+    Notes.push_back(Note(Measure(0), 0, 128, 0x50));    // C5: key 60
+    Notes.push_back(Note(Measure(0), 128, 128, 0x54));  // G5: key 67
+    Notes.push_back(Note(Measure(1), 0, 256, 0x50));
+    Layout();
+    Score.AttachWindow(&View);
+    Score.SetActiveWindow(&View);
+    Score.OnChanged = [this](TObject*) { ++Changes; };
+    Form.SetClientWidth(700);
+    Form.SetClientHeight(500);
+    Editor = new TQSPlaybackEditor(&Form);
+    Editor->SetParent(&Form);
+    Editor->SetAlign(alClient);
+    Refill();
+    td::ShowAndWait(Form);
+  }
+  // As the document window fills the editor after a layout pass.
+  void Refill() {
+    Editor->BeginUpdate();
+    Editor->Clear();
+    Editor->AddMeasure(Measure(0));
+    Editor->AddMeasure(Measure(1));
+    for (TQSNote* n : Notes) Editor->AddNote(n->HeadElement);
+    Editor->EndUpdate();
+  }
+  ~TRoll() { Score.DetachWindow(&View); }
+  // A point on an entry's played bar, dx from its left edge, scrolled into
+  // view first.
+  TPoint OnPlayed(int entry, int dx) {
+    const TRect& p = Editor->NoteEntries()[size_t(entry)].Played;
+    Editor->VertBar->SetPosition(std::max(0, p.Top - 100));
+    return {p.Left + dx - Editor->HorzBar->Position(), p.Top + 1 - Editor->VertBar->Position()};
+  }
+};
+
+TEST(PlaybackEditor, NotatedAndPlayedBars) {
+  TRoll s;
+  const auto& e = s.Editor->NoteEntries();
+  ASSERT_EQ(e.size(), 3u);
+  EXPECT_EQ(s.Notes[0]->SoundingKey, 60);
+  const int r = 8, t = 4;  // rows of a note height of 12
+  EXPECT_EQ(s.Editor->ContentHeight(), 59 * 12);
+  EXPECT_EQ(e[0].Notated, (TRect{33, s.Editor->RowTop(60), 33 + 128, s.Editor->RowTop(60) + t}));
+  EXPECT_EQ(e[0].Played, (TRect{33, s.Editor->RowTop(60) + t + 1, 33 + 128, s.Editor->RowTop(60) + r + 1}));
+  EXPECT_EQ(s.Editor->RowTop(60) - s.Editor->RowTop(67), 7 * r);
+  EXPECT_EQ(e[2].Notated.Left, 32 + 512 + 1);
+  // Played earlier and longer: the bounds widen to the left.
+  s.Notes[1]->Fields.PlayOffset = -10;
+  s.Notes[1]->Fields.PlayLength = 200;
+  s.Refill();
+  EXPECT_EQ(e[1].Played.Left, 33 + 128 - 10);
+  EXPECT_EQ(e[1].Played.Right, 33 + 128 - 10 + 200);
+  EXPECT_EQ(e[1].Bounds.Left, e[1].Played.Left);
+}
+
+TEST(PlaybackEditor, KeysChangeTheActiveNoteATickAtATime) {
+  TRoll s;
+  s.Editor->SetFocus();
+  td::PressKey(*s.Editor, VK_HOME);
+  EXPECT_EQ(s.Editor->ActiveIndex(), 0);
+  td::PressKey(*s.Editor, VK_RIGHT);
+  EXPECT_EQ(s.Editor->ActiveIndex(), 1);
+  EXPECT_EQ(s.View.CursorPosition.Tick, 128);
+  const auto played = [&] { return std::pair{int(s.Notes[1]->Fields.PlayOffset), int(s.Notes[1]->Fields.PlayLength)}; };
+  // Longer from 0 gives the sounding length + 1; back by two gives one
+  // less; up again to the sounding length gives 0.
+  const std::tuple<uint16_t, TShiftState, std::pair<int, int>> steps[] = {
+      {VK_RIGHT, ssAlt, {0, 129}}, {VK_LEFT, ssAlt, {0, 0}},   {VK_LEFT, ssAlt, {0, 127}},
+      {VK_RIGHT, ssAlt, {0, 0}},   {VK_LEFT, ssCtrl, {-1, 0}}, {VK_RIGHT, ssCtrl, {0, 0}},
+  };
+  for (const auto& [key, shift, expected] : steps) {
+    td::PressKey(*s.Editor, key, shift);
+    EXPECT_EQ(played(), expected);
+  }
+  EXPECT_EQ(s.Changes, 6);
+}
+
+TEST(PlaybackEditor, DraggingAPlayedEdge) {
+  TRoll s;
+  // The end of the first note's played bar, 20 ticks to the right.
+  TPoint p = s.OnPlayed(0, 126);
+  td::MouseDown(*s.Editor, p.X, p.Y);
+  td::MouseMove(*s.Editor, p.X + 10, p.Y);
+  EXPECT_EQ(s.Changes, 0);  // only the outline moves
+  td::MouseUp(*s.Editor, p.X + 20, p.Y);
+  EXPECT_EQ(s.Notes[0]->Fields.PlayLength, 148);
+  EXPECT_EQ(s.Changes, 1);
+  // Its start, 5 ticks to the left.
+  p = s.OnPlayed(0, 1);
+  td::MouseDown(*s.Editor, p.X, p.Y);
+  td::MouseUp(*s.Editor, p.X - 5, p.Y);
+  EXPECT_EQ(s.Notes[0]->Fields.PlayOffset, -5);
+  EXPECT_EQ(s.Editor->NoteEntries()[0].Bounds.Left, 33 - 5);
+}
+
+TEST(PlaybackEditor, AnArmedClickAsksForANote) {
+  TRoll s;
+  std::vector<std::tuple<int, int, int>> asked;
+  s.Editor->OnPlaybackNote = [&](TObject*, int measure, int position, uint8_t note) {
+    asked.emplace_back(measure, position, note);
+  };
+  s.Editor->SetInsertDuration(128);
+  s.Editor->VertBar->SetPosition(s.Editor->RowTop(72) - 4);
+  const int y = s.Editor->RowTop(72) - s.Editor->VertBar->Position() + 5;
+  td::Click(*s.Editor, 32 + 512 + 70, y);
+  EXPECT_EQ(asked, (std::vector<std::tuple<int, int, int>>{{1, 64, 72}}));
+  // Right of the last measure nothing is asked.
+  s.Editor->HorzBar->SetPosition(s.Editor->HorzBar->Max());
+  const int end = s.Editor->ContentWidth() - s.Editor->HorzBar->Position();
+  ASSERT_LT(end + 12, s.Editor->ClientWidth() - s.Editor->VertBar->Width());
+  td::Click(*s.Editor, end + 12, y);
+  EXPECT_EQ(asked.size(), 1u);
+  // Below the piano (a roll lower than the window) the lowest key.
+  s.Editor->SetNoteHeight(3);
+  s.Refill();
+  ASSERT_LT(s.Editor->ContentHeight() + 40, s.Editor->ClientHeight() - s.Editor->HorzBar->Height());
+  td::Click(*s.Editor, 100, s.Editor->ContentHeight() + 30);
+  ASSERT_EQ(asked.size(), 2u);
+  EXPECT_EQ(std::get<2>(asked[1]), 21);
+}
+
+}  // namespace
+}  // namespace qs::test

@@ -1,0 +1,151 @@
+// The velocity editor on laid-out notes: bars in columns, one step by keys
+// (and nothing at the bounds), a bar's top dragged or clicked into place,
+// and the notes between two selected ones aligned on a line.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/forms.h"
+#include "platform/keys.h"
+#include "platform/stdctrls.h"
+#include "platform/testdriver.h"
+#include "playback/velocityeditor.h"
+#include "score/calcrecords.h"
+#include "score/notes.h"
+#include "walk_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = testdriver;
+
+struct TView : TQSWindowLink {
+  bool Playing() const override { return false; }
+  int CursorSystemIndex() const override { return 0; }
+  void InvalidatePages() override {}
+};
+
+struct TBars : TContentScore {
+  TView View;
+  TForm Form{nullptr};
+  TQSVelocityEditor* Editor;
+  std::vector<TQSNote*> Notes;
+  int Changes = 0;
+  // Quarters at 0, 128, 256, 384 in measure 0 and at 0 in measure 1.
+  TBars() : TContentScore(2) {
+    for (int t = 0; t < 4; ++t) Notes.push_back(Note(Measure(0), t * 128, 128, 0x50));
+    Notes.push_back(Note(Measure(1), 0, 128, 0x50));
+    for (TQSNote* n : Notes) n->Fields.Velocity = 64;
+    Layout();
+    Score.AttachWindow(&View);
+    Score.SetActiveWindow(&View);
+    Score.OnChanged = [this](TObject*) { ++Changes; };
+    Form.SetClientWidth(400);
+    Form.SetClientHeight(220);
+    Editor = new TQSVelocityEditor(&Form);
+    Editor->SetParent(&Form);
+    Editor->SetAlign(alClient);
+    td::ShowAndWait(Form);
+    Editor->BeginUpdate();
+    Editor->AddMeasure(Measure(0));
+    Editor->AddMeasure(Measure(1));
+    for (TQSNote* n : Notes) Editor->AddNote(n->HeadElement);
+    Editor->EndUpdate();
+  }
+  ~TBars() { Score.DetachWindow(&View); }
+  TRect Bar(int i) const { return Editor->NoteEntries()[size_t(i)].Bar; }
+};
+
+TEST(VelocityEditor, BarsInColumns) {
+  TBars s;
+  const int H = s.Editor->ContentHeight();
+  EXPECT_GE(H, 143);
+  EXPECT_EQ(s.Bar(0), (TRect{24 + 1, H - 10 - 64, 24 + 5, H - 10}));
+  EXPECT_EQ(s.Bar(3).Left, 24 + 1 + 3 * 5);
+  // The next measure starts after the one-pixel gap of its own.
+  EXPECT_EQ(s.Bar(4).Left, 24 + 1 + 4 * 5 + 1);
+  EXPECT_EQ(s.Editor->ContentWidth(), 24 + (1 + 4 * 5) + (1 + 5));
+}
+
+TEST(VelocityEditor, StepsStopAtTheBounds) {
+  TBars s;
+  s.Notes[0]->Fields.Velocity = 126;
+  s.Editor->SetFocus();
+  td::PressKey(*s.Editor, VK_HOME);
+  EXPECT_EQ(s.Editor->ActiveIndex(), 0);
+  td::PressKey(*s.Editor, VK_UP, ssAlt);
+  td::PressKey(*s.Editor, VK_UP, ssAlt);
+  EXPECT_EQ(s.Notes[0]->Fields.Velocity, 127);
+  EXPECT_EQ(s.Changes, 1);  // the second step changed nothing
+  td::PressKey(*s.Editor, VK_DOWN, ssAlt);
+  EXPECT_EQ(s.Notes[0]->Fields.Velocity, 126);
+  td::PressKey(*s.Editor, VK_UP);  // without Alt nothing
+  EXPECT_EQ(s.Notes[0]->Fields.Velocity, 126);
+}
+
+TEST(VelocityEditor, TopsDraggedAndClicked) {
+  TBars s;
+  const TRect b = s.Bar(1);
+  const int x = b.Left + 2 - s.Editor->HorzBar->Position();
+  const int top = b.Top - s.Editor->VertBar->Position();
+  td::MouseDown(*s.Editor, x, top + 1);
+  td::MouseUp(*s.Editor, x, top + 1 - 20);
+  EXPECT_EQ(s.Notes[1]->Fields.Velocity, 84);
+  // Far above the 127 level: 127; below the baseline: 0.
+  td::MouseDown(*s.Editor, x, top - 20 + 1);
+  td::MouseUp(*s.Editor, x, 0);
+  EXPECT_EQ(s.Notes[1]->Fields.Velocity, 127);
+  td::Click(*s.Editor, x, b.Bottom - s.Editor->VertBar->Position() - 30, mbLeft, ssAlt);
+  EXPECT_EQ(s.Notes[1]->Fields.Velocity, 30);
+  EXPECT_EQ(s.Changes, 3);
+}
+
+TEST(VelocityEditor, AlignOnALineAcrossMeasures) {
+  TBars s;
+  s.Notes[0]->Fields.Velocity = 20;
+  s.Notes[4]->Fields.Velocity = 100;
+  s.Editor->BeginUpdate();
+  s.Editor->EndUpdate();
+  s.Editor->SetFocus();
+  td::PressKey(*s.Editor, VK_HOME);
+  const TRect last = s.Bar(4);
+  td::Click(*s.Editor, last.Left + 2 - s.Editor->HorzBar->Position(), last.Bottom - 2 - s.Editor->VertBar->Position(),
+            mbLeft, ssCtrl);
+  s.Changes = 0;
+  s.Editor->AlignVelocity();
+  // From 20 at tick 0 to 100 at tick 512: every quarter 20 higher.
+  std::vector<int> v;
+  for (TQSNote* n : s.Notes) v.push_back(n->Fields.Velocity);
+  EXPECT_EQ(v, (std::vector<int>{20, 40, 60, 80, 100}));
+  EXPECT_EQ(s.Changes, 1);
+}
+
+TEST(VelocityEditor, AlignWithBothEndsAtOneTickChangesNothing) {
+  TContentScore s(1);
+  TView view;
+  std::vector<TQSNote*> chord;
+  for (uint8_t pitch : {0x50, 0x52, 0x54}) chord.push_back(s.Note(s.Measure(0), 0, 128, pitch));
+  chord[0]->Fields.Velocity = 10;
+  chord[1]->Fields.Velocity = 50;
+  chord[2]->Fields.Velocity = 90;
+  s.Layout();
+  s.Score.AttachWindow(&view);
+  s.Score.SetActiveWindow(&view);
+  TForm form(nullptr);
+  auto* editor = new TQSVelocityEditor(&form);
+  editor->SetParent(&form);
+  editor->SetAlign(alClient);
+  td::ShowAndWait(form);
+  editor->AddMeasure(s.Measure(0));
+  for (TQSNote* n : chord) editor->AddNote(n->HeadElement);
+  editor->SetFocus();
+  td::PressKey(*editor, VK_HOME);
+  const TRect last = editor->NoteEntries()[2].Bar;
+  td::Click(*editor, last.Left + 2, last.Bottom - 2 - editor->VertBar->Position(), mbLeft, ssShift);
+  editor->AlignVelocity();
+  EXPECT_EQ(chord[1]->Fields.Velocity, 50);
+  s.Score.DetachWindow(&view);
+}
+
+}  // namespace
+}  // namespace qs::test
