@@ -204,13 +204,14 @@ class TCustomForm : public TCustomControl {
   void Activated();
   void Deactivated();
   void FocusChanged(TWinControl* control);
+  // A frame the program draws takes the mouse over it first.
+  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+  void MouseMove(TShiftState shift, int x, int y) override;
+  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
 
  protected:
   void CaptionChanged() override;
   void Notification(TComponent* component, TOperation operation) override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-  void MouseMove(TShiftState shift, int x, int y) override;
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
   virtual void DoShow() { Fire(OnShow, this); }
   virtual void DoHide() { Fire(OnHide, this); }
   virtual void DoClose(TCloseAction& action) { Fire(OnClose, this, std::ref(action)); }

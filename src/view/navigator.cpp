@@ -292,9 +292,9 @@ void TQSWindow::RulerMarkerPoint(int marker, TPoint& point) const {
   const int r = Rule.Width, H = HorzBar.Position, V = VertBar.Position;
   const auto& m = RulerMarkers;
   switch (marker) {
-    case 1: case 2: case 5: point = {m[static_cast<size_t>(marker)] - H, r / 3}; break;
-    case 3: point = {r / 2, m[3] - V}; break;
-    case 4: point = {m[4] - H, (r / 3) * 2}; break;
+    case 1: case 2: case 5: point = {m[static_cast<size_t>(marker - 1)] - H, r / 3}; break;
+    case 3: point = {r / 2, m[2] - V}; break;
+    case 4: point = {m[3] - H, (r / 3) * 2}; break;
     default: point = {0, 0}; break;
   }
 }

@@ -383,7 +383,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void RefindEditedElement();
   int TextCaretLine() const { return EditSelection[4]; }
   int TextCaretColumn() const { return EditSelection[5]; }
-  TNotifyEvent OnPasteChanged;
   bool TextTypingUndo = false;
   bool TextModified = false;
 
@@ -491,8 +490,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void PageOrigin(int index, TPoint& point) const;
   void ScrollArrowPoint(bool horizontal, int which, TPoint& point) const;
   void RulerMarkerPoint(int marker, TPoint& point) const;
-  // Positions of the five ruler markers (canvas pixels) as the rulers set them.
-  std::array<int, 6> RulerMarkers{};
   // The staff space of a staff in pixels at the zoom.
   int StaffSpacing(const TQSStaff& staff) const;
   // A client point in page units of the cursor's page.

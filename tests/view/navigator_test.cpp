@@ -70,7 +70,7 @@ TEST(ViewPositions, PointsOfTheScorePagesScrollArrowsAndMarkers) {
   p = {3, 4};
   v.ScrollArrowPoint(true, 2, p);
   EXPECT_EQ(p, (TPoint{3, 4}));
-  v.RulerMarkers[3] = 100;
+  v.RulerMarkers[2] = 100;  // marker 3, the staff row's top
   v.RulerMarkerPoint(3, p);
   EXPECT_EQ(p, (TPoint{v.Rule.Width / 2, 100}));
   v.RulerMarkerPoint(6, p);
