@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "editing/move.h"
+#include "editing/pageobjects.h"
+#include "editing/palette.h"
 #include "editing/selection.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
@@ -227,6 +229,28 @@ void ConnectDragCommands(TQSWindow& view) {
   };
   view.OnDragHandle = [](TQSWindow& v, int dx, int dy) {
     if (v.Score) DragHandle(*v.Score, v, dx, dy);
+  };
+}
+
+void ConnectToolCommands(TQSWindow& view) {
+  view.OnInsertLine = [](TQSWindow& v, int x1, int y1, int x2, int y2) {
+    if (v.Score)
+      InsertLine(*v.Score, x1, y1, x2, y2, v.ToolPenWidth, v.ToolPenColor, v.ToolPenStyle,
+                 static_cast<uint8_t>(v.ToolLineEnds));
+  };
+  view.OnInsertRectangle = [](TQSWindow& v, int kind, int left, int top, int width, int height) {
+    if (v.Score)
+      InsertRectangle(*v.Score, kind, left, top, width, height, v.ToolPenWidth, v.ToolPenColor, v.ToolPenStyle,
+                      v.ToolBrushColor, v.ToolBrushStyle);
+  };
+  view.OnInsertArc = [](TQSWindow& v, int kind, int left, int top, int width, int height) {
+    if (v.Score)
+      InsertArc(*v.Score, kind, left, top, width, height, v.ToolPenWidth, v.ToolPenColor, v.ToolPenStyle,
+                v.ToolBrushColor, v.ToolBrushStyle);
+  };
+  view.OnInsertLiga = [](TQSWindow& v, TQSNote* note, int style, int length, int staffByte, int yOffset) {
+    if (v.Score && note)
+      InsertLiga(*v.Score, note, static_cast<uint8_t>(style), length, static_cast<uint8_t>(staffByte), yOffset);
   };
 }
 

@@ -12,5 +12,9 @@ void MoveSelection(TQSScore& score, TQSWindow& view, int dx, int dy);
 void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy);
 // Connects both to the view's drag events.
 void ConnectDragCommands(TQSWindow& view);
+// Makes what the view's insertion tools draw into items of its score: the
+// shapes into page objects with the view's pen and brush, the tie/slur
+// tool's curve into a tie, slur or slide on its start note.
+void ConnectToolCommands(TQSWindow& view);
 
 }  // namespace qs

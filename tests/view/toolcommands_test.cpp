@@ -1,0 +1,139 @@
+// The insertion tools connected to the editing commands: a shape drawn with
+// real mouse events becomes a page object with the view's pen and brush,
+// the tie/slur tool's curve a tie or slur on its start note; each is one
+// undo step that Ctrl+Z takes back.
+#include <gtest/gtest.h>
+
+#include "editing/drags.h"
+#include "editing/viewcommands.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/pageobjects.h"
+#include "view/tools.h"
+#include "view_fixture.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+class ToolCommands : public ::testing::Test, public TLayoutScore {
+ protected:
+  TShownView Shown;
+  TQSWindow* View = nullptr;
+  TQSPiece* Piece = nullptr;
+
+  void SetUp() override {
+    Piece = AddPiece({1}, 2);
+    for (int m = 0; m < 2; ++m) Quarters(Piece->GetPart(0)->GetMeasure(m));
+    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
+    Layout();
+    Shown.Show(Score);
+    View = Shown.View;
+    ConnectViewCommands(*View, Score);
+    ConnectToolCommands(*View);
+  }
+  void TearDown() override { Shown.Close(); }
+
+  void Drag(TPoint from, TPoint to) {
+    td::MouseDown(*View, from.X, from.Y);
+    td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    td::MouseMove(*View, to.X, to.Y);
+    td::MouseUp(*View, to.X, to.Y);
+  }
+  std::vector<TQSNote*> Notes(int m) const {
+    std::vector<TQSNote*> notes;
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(m)->Items)
+      if (item->ItemType == kind::Note) notes.push_back(static_cast<TQSNote*>(item));
+    return notes;
+  }
+  TPoint Centre(const TQSNote& note) const {
+    const TRect r = View->ElementClientBox(*note.HeadElement);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+  // The ties and slurs on the notes of a measure.
+  std::vector<const TQSLiga*> Ligas(int m) const {
+    std::vector<const TQSLiga*> found;
+    for (TQSNote* note : Notes(m))
+      for (TQSItem* item : note->Items)
+        if (item->ItemType == kind::Liga) found.push_back(static_cast<const TQSLiga*>(item));
+    return found;
+  }
+};
+
+// Each shape tool, armed as the design palette arms it, drawn from one
+// point to another of the page: the object's kind and box in page units,
+// pen and brush as the view held them; Ctrl+Z takes it away.
+TEST_F(ToolCommands, DrawnShapesBecomePageObjects) {
+  View->ToolPenWidth = 3;
+  View->ToolPenColor = 0x0000FF;
+  View->ToolPenStyle = 2;
+  View->ToolLineEnds = 5;
+  View->ToolBrushColor = 0x00FF00;
+  View->ToolBrushStyle = 0;
+  for (uint8_t tool : {kToolLine, kToolRectangle, kToolEllipse, kToolArc, kToolPie, kToolChordSegment}) {
+    SCOPED_TRACE(tool);
+    View->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { View->StartTool(tool, x, y); };
+    const int before = Score.ItemCount();
+    Drag(View->PageToScreen({400, 400}, 0), View->PageToScreen({800, 600}, 0));
+    ASSERT_EQ(Score.ItemCount(), before + 1);
+    TQSItem* made = Score.GetItem(before);
+    EXPECT_EQ(made->ItemType, tool);
+    EXPECT_EQ(made->PageNumber(), 1);
+    if (auto* line = dynamic_cast<TQSLine*>(made)) {
+      const auto& f = line->Fields;
+      // From where the mouse was released to where it was pressed.
+      EXPECT_EQ((std::vector<int>{f.X1, f.Y1, f.X2, f.Y2}), (std::vector<int>{800, 600, 400, 400}));
+      EXPECT_EQ((std::vector<int>{f.LineWidth, static_cast<int>(f.Color), f.PenStyle, f.Ends}),
+                (std::vector<int>{3, 0x0000FF, 2, 5}));
+    } else if (auto* rect = dynamic_cast<TQSRectangle*>(made)) {
+      const auto& f = rect->Fields;
+      EXPECT_EQ((std::vector<int>{f.X, f.Y, f.Width, f.Height}), (std::vector<int>{400, 400, 400, 200}));
+      EXPECT_EQ((std::vector<int>{f.LineWidth, static_cast<int>(f.LineColor), static_cast<int>(f.FillColor),
+                                  f.FillStyle}),
+                (std::vector<int>{3, 0x0000FF, 0x00FF00, 0}));
+    } else if (auto* arc = dynamic_cast<TQSArc*>(made)) {
+      const auto& f = arc->Fields;
+      EXPECT_EQ((std::vector<int>{f.X, f.Y, f.Width, f.Height}), (std::vector<int>{400, 400, 400, 200}));
+      EXPECT_EQ((std::vector<int>{static_cast<int>(f.FillColor), f.FillStyle}), (std::vector<int>{0x00FF00, 0}));
+    } else {
+      ADD_FAILURE() << "not a shape";
+    }
+    EXPECT_EQ(View->ToolCode, 0);
+    View->OnMouseDown = nullptr;
+    td::PressKey(*View, 'Z', ssCtrl);
+    EXPECT_EQ(Score.ItemCount(), before);
+  }
+}
+
+// The tie/slur tool, started on a clicked note: released on the same note a
+// tie of its length, on a later note a slur to it; Ctrl+Z takes each away.
+TEST_F(ToolCommands, TheSlurToolAttachesATieOrASlurToItsNote) {
+  View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
+    if (!e->Item || e->Item->ItemType != kind::Note) return;
+    const TRect box = View->ElementClientBox(*e);
+    View->LigaStyle = 0;
+    View->StartTool(kToolLiga, (box.Left + box.Right) / 2, box.Top - Score.Scale * 4 / 100);
+  };
+  View->ArmPaletteItem(2);
+  struct TCase {
+    int To;  // the note of the measure the tool is released on
+    int Flags, Span;
+  };
+  for (const TCase& c : {TCase{0, 16, 128}, TCase{2, 0, 256}}) {
+    SCOPED_TRACE(c.To);
+    const std::vector<TQSNote*> notes = Notes(0);
+    Drag(Centre(*notes[0]), Centre(*notes[static_cast<size_t>(c.To)]));
+    const std::vector<const TQSLiga*> ligas = Ligas(0);
+    ASSERT_EQ(ligas.size(), 1u);
+    EXPECT_EQ(ligas[0]->Owner(), Notes(0)[0]);
+    EXPECT_EQ(ligas[0]->Fields.Flags, c.Flags);
+    EXPECT_EQ(ligas[0]->Fields.Span, c.Span);
+    td::PressKey(*View, 'Z', ssCtrl);
+    EXPECT_TRUE(Ligas(0).empty());
+  }
+  View->ArmPaletteItem(0);
+}
+
+}  // namespace
+}  // namespace qs::test
