@@ -5,6 +5,7 @@
 
 #include "editing/viewcommands.h"
 #include "editing/drags.h"
+#include "editing/rulers.h"
 #include "platform/gui.h"
 #include "score/page.h"
 #include "score/part.h"
@@ -109,14 +110,16 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   View->SetName("View");
   View->SetAlign(alClient);
   View->SetParent(this);
-  // Until the rulers are drawn, the pages start at the window's corner.
-  View->Rule.Visible = false;
   View->SetScore(&score);
   // The keys edit: moves, stems, sizes, deletion, the clipboard, undo.
   ConnectViewCommands(*View, score);
   // Dragging a selected note moves it to the pitch under the mouse; marks
   // and page objects move by the distance, handles reshape.
   ConnectDragCommands(*View);
+  // What the insertion tools draw becomes items of the score.
+  ConnectToolCommands(*View);
+  // A ruler marker dropped elsewhere changes the spacing it stands for.
+  ConnectRulerSpacing(*View);
   SetActiveControl(View);
 }
 

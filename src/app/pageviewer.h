@@ -2,7 +2,8 @@
 // The program's window until the main window replaces it: one score in
 // the score view, where clicks place the cursor and select, dragging a
 // selected note changes its pitch (marks and page objects move, handles
-// reshape), and the wheel scrolls (with Ctrl it zooms).
+// reshape), ruler markers dragged change the spacing, and the wheel
+// scrolls (with Ctrl it zooms).
 #include <memory>
 #include <string>
 

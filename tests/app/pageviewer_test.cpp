@@ -11,6 +11,7 @@
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "score/page.h"
+#include "score/piece.h"
 #include "score/score.h"
 #include "view/window.h"
 
@@ -44,12 +45,14 @@ TEST_F(PageViewerTest, ANewScoreIsOneA4PageWithAStaff) {
   form.SetBounds(0, 0, 1000, 700);
   td::ShowAndWait(form);
   auto shot = GrabControl(*form.View);
-  // The paper is in the page's colour where the page lies, the view grey
-  // beside it.
+  // The rulers are shown; the paper is in the page's colour where the page
+  // lies after them, the view grey beside it.
+  const int r = form.View->RulerWidth();
+  EXPECT_EQ(r, 24);
   const int pageWidth = form.View->PagePixelRect().Right;
-  ASSERT_LT(pageWidth + 20, form.View->ClientWidth() - 17);
-  EXPECT_EQ(shot->Pixel(4, 4), paper);
-  EXPECT_EQ(shot->Pixel(pageWidth + 10, 4), clGray);
+  ASSERT_LT(r + pageWidth + 20, form.View->ClientWidth() - 17);
+  EXPECT_EQ(shot->Pixel(r + 4, r + 4), paper);
+  EXPECT_EQ(shot->Pixel(r + pageWidth + 10, r + 4), clGray);
 }
 
 TEST_F(PageViewerTest, TheWheelAndTheScrollBarMoveThePages) {
@@ -68,6 +71,30 @@ TEST_F(PageViewerTest, TheWheelAndTheScrollBarMoveThePages) {
   EXPECT_EQ(view.VertBar.Position, 0);
   td::Wheel(view, 50, 50, WHEEL_DELTA, ssCtrl);
   EXPECT_EQ(view.Zoom, 125);
+}
+
+}  // namespace
+
+namespace {
+
+// The program window shows the rulers, and a ruler marker dragged there
+// changes the spacing it stands for: the system's right offset.
+TEST_F(PageViewerTest, ARulerMarkerDragChangesTheSpacing) {
+  TQSScore& score = *owned;
+  TPageViewerForm form(nullptr, score, "", "ENU");
+  form.SetBounds(0, 0, 900, 700);
+  td::ShowAndWait(form);
+  TQSWindow& view = *form.View;
+  const int x = view.RulerMarkers[1] - view.HorzBar.Position, y = view.Rule.Width / 4;
+  ASSERT_EQ(view.RulerMarkerAt(x, y), 2);
+  const auto& offsets = score.GetPiece(0)->Spacing.RightOffsets;
+  const int before = offsets.empty() ? 0 : offsets[0];
+  td::MouseDown(view, x, y);
+  td::MouseMove(view, x - 5, y);
+  td::MouseMove(view, x - 10, y);
+  td::MouseUp(view, x - 10, y);
+  ASSERT_FALSE(offsets.empty());
+  EXPECT_EQ(offsets[0], before - 10 * 8);
 }
 
 }  // namespace
