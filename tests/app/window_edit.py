@@ -5,6 +5,8 @@ after each step:
 
   1. a click on the whole note of the first measure selects it (red);
   2. Ctrl+Up moves it a step up: its head is half a staff space higher;
+     dragged up by three half spaces it is three steps higher, and Ctrl+Z
+     puts it back;
   3. Right, then Shift+Left selects the first measure again;
   4. Ctrl+C copies it; Right, Right and Ctrl+V paste it into the third
      measure, where the head appears at the moved note's height in place
@@ -213,6 +215,21 @@ class Program:
         xtest.fake_input(self.d, X.ButtonRelease, 1)
         self.d.sync()
 
+    def drag(self, x, y, points):
+        """Presses the left button at (x, y), moves through points and
+        releases at the last one."""
+        ox, oy = self.origin()
+        for i, (px, py) in enumerate([(x, y)] + list(points)):
+            xtest.fake_input(self.d, X.MotionNotify, x=ox + int(round(px)), y=oy + int(round(py)))
+            self.d.sync()
+            time.sleep(0.1)
+            if i == 0:
+                xtest.fake_input(self.d, X.ButtonPress, 1)
+                self.d.sync()
+                time.sleep(0.1)
+        xtest.fake_input(self.d, X.ButtonRelease, 1)
+        self.d.sync()
+
     def wheel(self, x, y, notches, *mods):
         ox, oy = self.origin()
         xtest.fake_input(self.d, X.MotionNotify, x=ox + x, y=oy + y)
@@ -283,8 +300,19 @@ def run(program, score, outdir):
         check(abs((hy - moved_y) - half) <= 1.5,
               "Ctrl+Up moves the head half a staff space up (%.1f -> %.1f, space %.1f)" % (hy, moved_y, staff.gap))
 
-        # A drag step goes here once the view's drags land: drag the moved
-        # note and check its head where it was dropped.
+        # Dragged up by three half staff spaces, one at a time, the head is
+        # drawn three steps higher; Ctrl+Z puts it back.
+        mx, my = head(staff, s2, 0)
+        first.drag(mx, my, [(mx, my - half * k) for k in (1, 2, 3)])
+        s2a = first.shot("dragged")
+        _, dragged_y = head(staff, s2a, 0)
+        check(abs((moved_y - dragged_y) - 3 * half) <= 1.5,
+              "dragging the head up three half spaces draws it three steps higher (%.1f -> %.1f)"
+              % (moved_y, dragged_y))
+        first.key("z", "Control_L")
+        s2b = first.shot("drag-undone")
+        _, undone_y = head(staff, s2b, 0)
+        check(abs(undone_y - moved_y) <= 1.5, "Ctrl+Z takes the drag back (%.1f)" % undone_y)
 
         first.key("Right")
         first.key("Left", "Shift_L")
