@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "score/calcrecords.h"
 #include "score/measure.h"
@@ -76,10 +77,25 @@ void TQSSelectionCommand::SaveItem(TQSItem* item) {
 
 void TQSSelectionCommand::ClearSpan(TQSMeasure& measure, int staffVoice, int start, int length) {
   const std::vector<TQSItem*> before(measure.Items.begin(), measure.Items.end());
+  // What each item holds goes with it.
+  std::unordered_map<const TQSItem*, std::vector<const TQSItem*>> held;
+  for (TQSItem* item : before)
+    if (auto* holder = dynamic_cast<TQSItemHolder*>(item))
+      held[item].assign(holder->Items.begin(), holder->Items.end());
   measure.ClearVoiceRange(staffVoice, start, length);
   const std::unordered_set<const TQSItem*> kept(measure.Items.begin(), measure.Items.end());
+  std::unordered_set<const TQSItem*> freed;
   for (TQSItem* item : before)
-    if (!kept.count(item)) Drop(item);
+    if (!kept.count(item)) {
+      Drop(item);
+      freed.insert(item);
+      for (const TQSItem* child : held[item]) freed.insert(child);
+    }
+  // The layout reuses the elements: a selected element of a freed item
+  // would be left pointing at it.
+  if (!View || freed.empty()) return;
+  for (TQSCalcItem* element : View->SelectedMeasureElements())
+    if (element && freed.count(element->Item)) View->UnselectElement(element);
 }
 
 TQSCalcItem* ElementOf(const TQSItem& item) {

@@ -1,8 +1,11 @@
-// The insertion tools connected to the editing commands: a shape drawn with
-// real mouse events becomes a page object with the view's pen and brush,
-// the tie/slur tool's curve a tie or slur on its start note; each is one
-// undo step that Ctrl+Z takes back.
+// The view connected to the editing commands as the program connects it.
+// The insertion tools: a shape drawn with real mouse events becomes a page
+// object with the view's pen and brush, the tie/slur tool's curve a tie or
+// slur on its start note; each is one undo step that Ctrl+Z takes back.
+// Commands that free selected items leave no selection behind on them.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "editing/drags.h"
 #include "editing/viewcommands.h"
@@ -133,6 +136,26 @@ TEST_F(ToolCommands, TheSlurToolAttachesATieOrASlurToItsNote) {
     EXPECT_TRUE(Ligas(0).empty());
   }
   View->ArmPaletteItem(0);
+}
+
+// Alt+Right doubles the selected first note, which takes the place of the
+// selected second one: the selection keeps nothing of the freed note, and
+// the mouse moved over the view afterwards finds only live items.
+TEST_F(ToolCommands, ANoteFreedByALongerOneLeavesTheSelection) {
+  const std::vector<TQSNote*> notes = Notes(0);
+  const TPoint a = Centre(*notes[0]), b = Centre(*notes[1]);
+  td::Click(*View, a.X, a.Y);
+  td::Click(*View, b.X, b.Y, mbLeft, ssCtrl);
+  ASSERT_EQ(View->SelectedMeasureElements().size(), 2u);
+  td::PressKey(*View, VK_RIGHT, ssAlt);
+  ASSERT_EQ(Notes(0)[0]->Fields.Length, 256);
+  const std::vector<TQSItem*> live(Piece->GetPart(0)->GetMeasure(0)->Items.begin(),
+                                   Piece->GetPart(0)->GetMeasure(0)->Items.end());
+  // The first note's head stays selected; the freed note's goes.
+  ASSERT_EQ(View->SelectedMeasureElements().size(), 1u);
+  for (TQSCalcItem* e : View->SelectedMeasureElements())
+    EXPECT_NE(std::find(live.begin(), live.end(), e->Item), live.end());
+  td::MouseMove(*View, b.X, b.Y);
 }
 
 }  // namespace
