@@ -89,7 +89,10 @@ void TQSSelectionCommand::ClearSpan(TQSMeasure& measure, int staffVoice, int sta
     if (!kept.count(item)) {
       Drop(item);
       freed.insert(item);
-      for (const TQSItem* child : held[item]) freed.insert(child);
+      for (const TQSItem* child : held[item]) {
+        Drop(child);
+        freed.insert(child);
+      }
     }
   // The layout reuses the elements: a selected element of a freed item
   // would be left pointing at it.

@@ -70,8 +70,8 @@ class TQSSelectionCommand : public TQSEditCommand {
   // object (held by the score or a part) on each call.
   void SaveItem(TQSItem* item);
   // Frees the notes, rests and note repeats of the voice overlapping
-  // [start, start + length) and its bar repeats, and drops them from the
-  // work list.
+  // [start, start + length) and its bar repeats, and drops them and what
+  // they hold from the work list and the view's selection.
   void ClearSpan(TQSMeasure& measure, int staffVoice, int start, int length);
   // After a note's pitch changed: a chord member whose place in the chord
   // changed is selected again after the next layout, and a beamed note's

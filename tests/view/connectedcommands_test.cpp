@@ -139,23 +139,43 @@ TEST_F(ToolCommands, TheSlurToolAttachesATieOrASlurToItsNote) {
 }
 
 // Alt+Right doubles the selected first note, which takes the place of the
-// selected second one: the selection keeps nothing of the freed note, and
-// the mouse moved over the view afterwards finds only live items.
+// second one: whether that note or the slur it holds was selected too, the
+// command and the selection keep nothing of them.
 TEST_F(ToolCommands, ANoteFreedByALongerOneLeavesTheSelection) {
-  const std::vector<TQSNote*> notes = Notes(0);
-  const TPoint a = Centre(*notes[0]), b = Centre(*notes[1]);
-  td::Click(*View, a.X, a.Y);
-  td::Click(*View, b.X, b.Y, mbLeft, ssCtrl);
-  ASSERT_EQ(View->SelectedMeasureElements().size(), 2u);
-  td::PressKey(*View, VK_RIGHT, ssAlt);
-  ASSERT_EQ(Notes(0)[0]->Fields.Length, 256);
-  const std::vector<TQSItem*> live(Piece->GetPart(0)->GetMeasure(0)->Items.begin(),
-                                   Piece->GetPart(0)->GetMeasure(0)->Items.end());
-  // The first note's head stays selected; the freed note's goes.
-  ASSERT_EQ(View->SelectedMeasureElements().size(), 1u);
-  for (TQSCalcItem* e : View->SelectedMeasureElements())
-    EXPECT_NE(std::find(live.begin(), live.end(), e->Item), live.end());
-  td::MouseMove(*View, b.X, b.Y);
+  auto* slur = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, Notes(0)[1]));
+  slur->Fields.Span = 128;
+  slur->Fields.Flags = TQSLiga::kSlur;
+  Layout();
+  td::ProcessMessages();
+  for (bool slurSelected : {false, true}) {
+    SCOPED_TRACE(slurSelected);
+    const std::vector<TQSNote*> notes = Notes(0);
+    const TQSCalcItem* second = slurSelected ? Ligas(0)[0]->LayoutLink : notes[1]->HeadElement;
+    ASSERT_NE(second, nullptr);
+    const TRect box = View->ElementClientBox(*second);
+    const TPoint a = Centre(*notes[0]), b{(box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2};
+    td::Click(*View, a.X, a.Y);
+    td::Click(*View, b.X, b.Y, mbLeft, ssCtrl);
+    const std::vector<TQSCalcItem*> selected = View->SelectedMeasureElements();
+    ASSERT_TRUE(std::any_of(selected.begin(), selected.end(), [&](TQSCalcItem* e) { return e == second; }));
+    td::PressKey(*View, VK_RIGHT, ssAlt);
+    ASSERT_EQ(Notes(0)[0]->Fields.Length, 256);
+    EXPECT_TRUE(Ligas(0).empty());
+    // The first note's head stays selected; nothing freed does.
+    std::vector<const TQSItem*> live;
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(0)->Items) {
+      live.push_back(item);
+      if (auto* holder = dynamic_cast<TQSItemHolder*>(item))
+        live.insert(live.end(), holder->Items.begin(), holder->Items.end());
+    }
+    ASSERT_FALSE(View->SelectedMeasureElements().empty());
+    EXPECT_EQ(View->SelectedMeasureElements()[0]->Item, Notes(0)[0]);
+    for (TQSCalcItem* e : View->SelectedMeasureElements())
+      EXPECT_NE(std::find(live.begin(), live.end(), e->Item), live.end());
+    td::MouseMove(*View, b.X, b.Y);
+    td::PressKey(*View, 'Z', ssCtrl);
+    ASSERT_EQ(Ligas(0).size(), 1u);
+  }
 }
 
 }  // namespace
