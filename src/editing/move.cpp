@@ -22,12 +22,15 @@ constexpr int kLowestLine = 6, kHighestLine = 57;
 
 void AfterNoteMoved(TQSSelectionCommand& c, TQSMeasure& m, int staffVoice, int newStart, int newEnd, bool left,
                     int d, TQSNote* selected) {
-  m.SortItems();
-  m.FillRests(true, 0, false, -1);
-  if (left)
-    m.MergeRests(staffVoice, newEnd, m.MeasureLength());
-  else
-    m.MergeRests(staffVoice, 0, newStart);
+  // Merging frees rests, which may be selected ones still to come.
+  c.Freeing(m, [&] {
+    m.SortItems();
+    m.FillRests(true, 0, false, -1);
+    if (left)
+      m.MergeRests(staffVoice, newEnd, m.MeasureLength());
+    else
+      m.MergeRests(staffVoice, 0, newStart);
+  });
   c.View->SetCursorTick(c.View->CursorPosition.Tick + d);
   if (selected) c.Reselect(*selected);
   c.Changed = true;

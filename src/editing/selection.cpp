@@ -76,13 +76,17 @@ void TQSSelectionCommand::SaveItem(TQSItem* item) {
 }
 
 void TQSSelectionCommand::ClearSpan(TQSMeasure& measure, int staffVoice, int start, int length) {
+  Freeing(measure, [&] { measure.ClearVoiceRange(staffVoice, start, length); });
+}
+
+void TQSSelectionCommand::Freeing(TQSMeasure& measure, const std::function<void()>& change) {
   const std::vector<TQSItem*> before(measure.Items.begin(), measure.Items.end());
   // What each item holds goes with it.
   std::unordered_map<const TQSItem*, std::vector<const TQSItem*>> held;
   for (TQSItem* item : before)
     if (auto* holder = dynamic_cast<TQSItemHolder*>(item))
       held[item].assign(holder->Items.begin(), holder->Items.end());
-  measure.ClearVoiceRange(staffVoice, start, length);
+  change();
   const std::unordered_set<const TQSItem*> kept(measure.Items.begin(), measure.Items.end());
   std::unordered_set<const TQSItem*> freed;
   for (TQSItem* item : before)

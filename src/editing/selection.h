@@ -5,6 +5,7 @@
 // of each measure or column before its first change, clearing a span of a
 // voice, and what follows a note's change of pitch.
 #include <cstdint>
+#include <functional>
 #include <unordered_set>
 #include <vector>
 
@@ -73,6 +74,9 @@ class TQSSelectionCommand : public TQSEditCommand {
   // [start, start + length) and its bar repeats, and drops them and what
   // they hold from the work list and the view's selection.
   void ClearSpan(TQSMeasure& measure, int staffVoice, int start, int length);
+  // Runs a change of the measure that may free some of its items (and what
+  // they hold): those leave the work list and the view's selection.
+  void Freeing(TQSMeasure& measure, const std::function<void()>& change);
   // After a note's pitch changed: a chord member whose place in the chord
   // changed is selected again after the next layout, and a beamed note's
   // group gets its beams and stems again.

@@ -178,5 +178,32 @@ TEST_F(ToolCommands, ANoteFreedByALongerOneLeavesTheSelection) {
   }
 }
 
+// Ctrl+Left moves the selected short note a step left; the gap it leaves
+// is merged with the selected short rest after it, which is freed: the
+// command goes on without it and the selection lets it go.
+TEST_F(ToolCommands, ARestMergedAwayByAMovedNoteLeavesTheSelection) {
+  TQSMeasure* m = Piece->GetPart(0)->GetMeasure(1);
+  m->Items.Clear();
+  Note(m, 0, 128), Note(m, 128, 8), Rest(m, 136, 8), Rest(m, 144, 16), Rest(m, 160, 32), Rest(m, 192, 64);
+  Note(m, 256, 256);
+  Layout();
+  td::ProcessMessages();
+  const TPoint a = Centre(*Notes(1)[1]);
+  const std::vector<const TQSCalcItem*> rests = Elements(Slot(0, 0, 1), kind::Pause);
+  ASSERT_FALSE(rests.empty());
+  const TRect box = View->ElementClientBox(*rests[0]);
+  td::Click(*View, a.X, a.Y);
+  td::Click(*View, (box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2, mbLeft, ssCtrl);
+  ASSERT_EQ(View->SelectedMeasureElements().size(), 2u);
+  td::PressKey(*View, VK_LEFT, ssCtrl);
+  ASSERT_EQ(Notes(1)[0]->Fields.Time, 120);
+  // The gap and the rests after the note are one rest now.
+  const std::vector<const TQSCalcItem*> after = Elements(Slot(0, 0, 1), kind::Pause);
+  ASSERT_FALSE(after.empty());
+  EXPECT_EQ(after.back()->Item->TimePosition(), 128);
+  ASSERT_EQ(View->SelectedMeasureElements().size(), 1u);
+  for (TQSCalcItem* e : View->SelectedMeasureElements()) EXPECT_EQ(e->Item->ItemType, kind::Note);
+}
+
 }  // namespace
 }  // namespace qs::test
