@@ -29,23 +29,8 @@ void SetLabelFont(TCanvas& c) {
 
 }  // namespace
 
-TQSEventEditor::TQSEventEditor(TComponent* owner) : TCustomControl(owner) {
-  SetTabStop(true);
-  SetBounds(0, 0, 100, 100);
-  HorzBar = new TScrollBar(this);
-  HorzBar->SetParent(this);
-  HorzBar->SetKind(sbHorizontal);
-  VertBar = new TScrollBar(this);
-  VertBar->SetParent(this);
-  VertBar->SetKind(sbVertical);
-  for (TScrollBar* bar : {HorzBar, VertBar}) {
-    bar->SetTabStop(false);
-    bar->SmallChange = 10;
-    bar->LargeChange = 50;
-    bar->OnChange = [this](TObject*) { Invalidate(); };
-  }
-  OnEnter = [this](TObject*) { Invalidate(); };
-  OnExit = [this](TObject*) { Invalidate(); };
+TQSEventEditor::TQSEventEditor(TComponent* owner) : TQSSideEditor(owner) {
+  contentHeight_ = kFirstLane;
   Resize();
 }
 
@@ -197,21 +182,13 @@ void TQSEventEditor::Layout() {
 }
 
 void TQSEventEditor::Resize() {
-  const int bar = 16;
-  const int w = ClientWidth(), h = ClientHeight();
-  if (HorzBar) HorzBar->SetBounds(0, h - bar, std::max(0, w - bar), bar);
-  if (VertBar) VertBar->SetBounds(w - bar, 0, bar, std::max(0, h - bar));
+  PlaceScrollBars(0);
   if (score_) Layout();
   TCustomControl::Resize();
 }
 
 void TQSEventEditor::UpdateScrollBars() {
-  const int visibleWidth = std::max(1, ClientWidth() - VertBar->Width());
-  const int visibleHeight = std::max(1, ClientHeight() - HorzBar->Height());
-  HorzBar->SetParams(std::min(HorzBar->Position(), std::max(0, contentWidth_ - visibleWidth)), 0,
-                     std::max(0, contentWidth_ - 1), visibleWidth);
-  VertBar->SetParams(std::min(VertBar->Position(), std::max(0, contentHeight_ - visibleHeight)), 0,
-                     std::max(0, contentHeight_ - 1), visibleHeight);
+  SetScrollRanges(ClientWidth() - VertBar->Width(), ClientHeight() - HorzBar->Height());
 }
 
 int TQSEventEditor::CursorMeasure() const {

@@ -12,36 +12,15 @@
 #include "platform/testdriver.h"
 #include "playback/eventeditor.h"
 #include "score/marks.h"
-#include "walk_fixture.h"
+#include "editor_fixture.h"
 
 namespace qs::test {
 namespace {
 
 namespace td = testdriver;
 
-struct TView : TQSWindowLink {
-  bool Playing() const override { return false; }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-};
-
-struct TEditorScore : TContentScore {
-  TView View;
-  TForm Form{nullptr};
-  TQSEventEditor* Editor;
-  int Changes = 0;
-  TEditorScore() : TContentScore(4) {
-    Layout();
-    Score.AttachWindow(&View);
-    Score.SetActiveWindow(&View);
-    Score.OnChanged = [this](TObject*) { ++Changes; };
-    Form.SetClientWidth(700);
-    Form.SetClientHeight(200);
-    Editor = new TQSEventEditor(&Form);
-    Editor->SetParent(&Form);
-    Editor->SetAlign(alClient);
-  }
-  ~TEditorScore() { Score.DetachWindow(&View); }
+struct TEventScore : TEditorScore<TQSEventEditor> {
+  TEventScore() : TEditorScore(4, 700, 200) { Attach(); }
   TQSMIDIEvent* Event(int measure, int tick, std::vector<uint8_t> bytes) {
     auto* e = new TQSMIDIEvent(Score.EnsureColumn(measure));
     e->Fields.Time = static_cast<int16_t>(tick);
@@ -62,7 +41,7 @@ struct TEditorScore : TContentScore {
 };
 
 TEST(EventEditor, LabelsStackInTheLowestFreeLane) {
-  TEditorScore s;
+  TEventScore s;
   s.Show();
   EXPECT_EQ(s.Editor->ContentHeight(), 26);
   const size_t measures = s.Editor->Measures().size();
@@ -87,7 +66,7 @@ TEST(EventEditor, LabelsStackInTheLowestFreeLane) {
 }
 
 TEST(EventEditor, ClicksAndKeysFocusAndMoveTheCursor) {
-  TEditorScore s;
+  TEventScore s;
   s.Event(0, 100, {0x90, 0x3C, 0x64});
   s.Event(2, 40, {0xB0, 0x07, 0x64});
   s.Event(2, 300, {0xC0, 0x05});
@@ -122,7 +101,7 @@ TEST(EventEditor, ClicksAndKeysFocusAndMoveTheCursor) {
 }
 
 TEST(EventEditor, TheChosenEventIsEditedAndDeleted) {
-  TEditorScore s;
+  TEventScore s;
   s.Event(0, 0, {0x90, 0x3C, 0x64});
   s.Event(1, 0, {0xB0, 0x07, 0x64});
   TQSMIDIEvent* third = s.Event(2, 0, {0xC0, 0x05});

@@ -13,51 +13,22 @@
 #include "playback/playbackeditor.h"
 #include "score/calcrecords.h"
 #include "score/notes.h"
-#include "walk_fixture.h"
+#include "editor_fixture.h"
 
 namespace qs::test {
 namespace {
 
 namespace td = testdriver;
 
-struct TView : TQSWindowLink {
-  bool Playing() const override { return false; }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-};
-
-struct TRoll : TContentScore {
-  TView View;
-  TForm Form{nullptr};
-  TQSPlaybackEditor* Editor;
-  std::vector<TQSNote*> Notes;
-  int Changes = 0;
-  TRoll() : TContentScore(2) {
+struct TRoll : TVoiceScore<TQSPlaybackEditor> {
+  TRoll() : TVoiceScore(2, 700, 500) {
     Notes.push_back(Note(Measure(0), 0, 128, 0x50));    // C5: key 60
     Notes.push_back(Note(Measure(0), 128, 128, 0x54));  // G5: key 67
     Notes.push_back(Note(Measure(1), 0, 256, 0x50));
-    Layout();
-    Score.AttachWindow(&View);
-    Score.SetActiveWindow(&View);
-    Score.OnChanged = [this](TObject*) { ++Changes; };
-    Form.SetClientWidth(700);
-    Form.SetClientHeight(500);
-    Editor = new TQSPlaybackEditor(&Form);
-    Editor->SetParent(&Form);
-    Editor->SetAlign(alClient);
+    Attach();
     Refill();
     td::ShowAndWait(Form);
   }
-  // As the document window fills the editor after a layout pass.
-  void Refill() {
-    Editor->BeginUpdate();
-    Editor->Clear();
-    Editor->AddMeasure(Measure(0));
-    Editor->AddMeasure(Measure(1));
-    for (TQSNote* n : Notes) Editor->AddNote(n->HeadElement);
-    Editor->EndUpdate();
-  }
-  ~TRoll() { Score.DetachWindow(&View); }
   // A point on an entry's played bar, dx from its left edge, scrolled into
   // view first.
   TPoint OnPlayed(int entry, int dx) {
