@@ -300,27 +300,14 @@ void TQSPlaybackEditor::KeyDown(uint16_t& key, TShiftState shift) {
     case VK_HOME: activate(0); break;
     case VK_END: activate(count - 1); break;
     case VK_LEFT:
-      if (!valid) SetActiveEntry(count - 1);
-      else if (shift & ssAlt) DecreaseSize();
-      else if (shift & ssCtrl) ShiftLeft();
-      else
-        for (int i = active_ - 1; i >= 0; --i)
-          if (notes_[size_t(i)].Bounds.Left < notes_[size_t(active_)].Bounds.Left) {
-            activate(i);
-            break;
-          }
+    case VK_RIGHT: {
+      const int step = key == VK_LEFT ? -1 : 1;
+      if (!valid) SetActiveEntry(step < 0 ? count - 1 : 0);
+      else if (shift & ssAlt) step < 0 ? DecreaseSize() : IncreaseSize();
+      else if (shift & ssCtrl) step < 0 ? ShiftLeft() : ShiftRight();
+      else if (const int i = Neighbour(step); i >= 0) activate(i);
       break;
-    case VK_RIGHT:
-      if (!valid) SetActiveEntry(0);
-      else if (shift & ssAlt) IncreaseSize();
-      else if (shift & ssCtrl) ShiftRight();
-      else
-        for (int i = active_ + 1; i < count; ++i)
-          if (notes_[size_t(i)].Bounds.Left > notes_[size_t(active_)].Bounds.Left) {
-            activate(i);
-            break;
-          }
-      break;
+    }
     default: return;
   }
   Invalidate();

@@ -206,25 +206,13 @@ void TQSVelocityEditor::KeyDown(uint16_t& key, TShiftState shift) {
       if (count) activate(count - 1);
       break;
     case VK_LEFT:
+    case VK_RIGHT: {
       if (!count) break;
-      if (!valid) SetActiveEntry(count - 1);
-      else
-        for (int i = active_ - 1; i >= 0; --i)
-          if (notes_[size_t(i)].Bounds.Left < notes_[size_t(active_)].Bounds.Left) {
-            activate(i);
-            break;
-          }
+      const int step = key == VK_LEFT ? -1 : 1;
+      if (!valid) SetActiveEntry(step < 0 ? count - 1 : 0);
+      else if (const int i = Neighbour(step); i >= 0) activate(i);
       break;
-    case VK_RIGHT:
-      if (!count) break;
-      if (!valid) SetActiveEntry(0);
-      else
-        for (int i = active_ + 1; i < count; ++i)
-          if (notes_[size_t(i)].Bounds.Left > notes_[size_t(active_)].Bounds.Left) {
-            activate(i);
-            break;
-          }
-      break;
+    }
     case VK_UP:
       if (shift & ssAlt) IncreaseVelocity();
       break;

@@ -129,6 +129,15 @@ void TQSVoiceEditor::ClearSelection() {
   }
 }
 
+int TQSVoiceEditor::Neighbour(int step) const {
+  if (!ValidIndex(active_)) return -1;
+  const int left = notes_[static_cast<size_t>(active_)].Bounds.Left;
+  for (int i = active_ + step; ValidIndex(i); i += step)
+    if (step < 0 ? notes_[static_cast<size_t>(i)].Bounds.Left < left : notes_[static_cast<size_t>(i)].Bounds.Left > left)
+      return i;
+  return -1;
+}
+
 void TQSVoiceEditor::SelectInView(int index) {
   TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
   if (syncing_ || !view || !ValidIndex(index)) return;

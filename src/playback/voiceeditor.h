@@ -80,6 +80,9 @@ class TQSVoiceEditor : public TQSSideEditor {
   void SetActiveEntry(int index);
   // Every entry but the active one deselected; the view's selection too.
   void ClearSelection();
+  // The nearest entry before (step -1) or after (+1) the active one in
+  // list order that starts further left (right); -1 for none.
+  int Neighbour(int step) const;
   // The entry's note added to the view's selection.
   void SelectInView(int index);
 
