@@ -151,10 +151,15 @@ void TQSVoiceEditor::SyncSelection() {
   if (syncing_ || !view) return;
   const std::vector<TQSCalcItem*> selected = view->SelectedMeasureElements();
   // Effect entries are the editor's own: the view never selects them.
-  for (TQSVoiceEntry& e : notes_)
-    e.Selected = !e.Effect && std::find(selected.begin(), selected.end(), e.Element) != selected.end();
-  Invalidate();
+  auto inView = [&](const TQSVoiceEntry& e) {
+    return !e.Effect && std::find(selected.begin(), selected.end(), e.Element) != selected.end();
+  };
+  for (TQSVoiceEntry& e : notes_) e.Selected = inView(e);
   SyncWithCursor();
+  // Moving the active entry deselects the one before; what the view has
+  // selected stays selected here, so the editor's changes reach all of it.
+  for (TQSVoiceEntry& e : notes_) e.Selected = e.Selected || inView(e);
+  Invalidate();
 }
 
 void TQSVoiceEditor::SyncWithCursor() {

@@ -124,5 +124,84 @@ TEST(PlaybackEditor, AnArmedClickAsksForANote) {
   EXPECT_EQ(std::get<2>(asked[1]), 21);
 }
 
+// A note with an effect note attached, then a grace note before the next
+// note: the effect and the grace note are single played bars, each in its
+// own key's row; the effect's length and position step within their bounds.
+struct TOrnamented : TVoiceScore<TQSPlaybackEditor> {
+  TQSVorschlag* Group;
+  TQSEffect* Effect = nullptr;
+  TOrnamented() : TVoiceScore(2, 700, 500) {
+    Notes.push_back(Note(Measure(0), 0, 128, C5));
+    Group = static_cast<TQSVorschlag*>(CreateItemByKind(kind::Vorschlag, Measure(0)));
+    Group->Fields.Time = 128;
+    Group->Fields.Duration = 32;
+    auto* grace = static_cast<TQSNote*>(CreateItemByKind(kind::Note, Group));
+    grace->Fields.Pitch = D5;
+    grace->Fields.Length = grace->Fields.RealLength = 64;
+    Notes.push_back(grace);
+    Notes.push_back(Note(Measure(0), 128, 128, E5));
+    Attach();
+    // As the layout pass realises an ornament.
+    Effect = static_cast<TQSEffect*>(CreateItemByKind(kind::Effect, Notes[0]));
+    Effect->Fields.Time = 64;
+    Effect->Fields.Length = 9;
+    Effect->SoundingKey = 65;
+    Refill();
+    td::ShowAndWait(Form);
+  }
+};
+
+TEST(PlaybackEditor, EffectAndGraceNotesArePlayedBarsOnly) {
+  TOrnamented s;
+  const auto& e = s.Editor->NoteEntries();
+  ASSERT_EQ(e.size(), 4u);
+  // Each note is followed by its effect entries.
+  EXPECT_EQ(e[0].Effect, nullptr);
+  EXPECT_EQ(e[1].Effect, s.Effect);
+  EXPECT_EQ(e[2].Note(), s.Notes[1]);
+  EXPECT_EQ(e[3].Note(), s.Notes[2]);
+  const int r = 8;
+  const int effectTop = s.Editor->RowTop(65), graceTop = s.Editor->RowTop(s.Notes[1]->SoundingKey);
+  EXPECT_EQ(e[1].Played, (TRect{33 + 64, effectTop, 33 + 64 + 9, effectTop + r + 1}));
+  EXPECT_EQ(e[1].Bounds, e[1].Played);
+  // A grace note plays from its group's position for the group's length.
+  EXPECT_EQ(e[2].Played, (TRect{33 + 128, graceTop, 33 + 128 + 32, graceTop + r + 1}));
+  EXPECT_EQ(e[2].Bounds, e[2].Played);
+
+  // The effect chosen by a click: shorter stops at 8, earlier moves it.
+  td::Click(*s.Editor, e[1].Played.Left + 4 - s.Editor->HorzBar->Position(),
+            effectTop + 2 - s.Editor->VertBar->Position());
+  ASSERT_EQ(s.Editor->ActiveIndex(), 1);
+  const std::tuple<uint16_t, TShiftState, int, int> steps[] = {
+      {VK_LEFT, ssAlt, 8, 64}, {VK_LEFT, ssAlt, 8, 64}, {VK_RIGHT, ssAlt, 9, 64}, {VK_LEFT, ssCtrl, 9, 63}};
+  for (const auto& [key, shift, length, time] : steps) {
+    td::PressKey(*s.Editor, key, shift);
+    EXPECT_EQ(s.Effect->Fields.Length, length);
+    EXPECT_EQ(s.Effect->Fields.Time, time);
+  }
+  EXPECT_EQ(s.Notes[0]->Fields.PlayLength, 0);  // its note unchanged
+  EXPECT_EQ(e[1].Played.Left, 33 + 63);
+}
+
+// The editor follows the view's selection and cursor, and a click moves
+// both in the view.
+TEST(PlaybackEditor, SelectionAndCursorFollowTheView) {
+  TOrnamented s;
+  const auto& e = s.Editor->NoteEntries();
+  s.View.Selection = {s.Notes[2]->HeadElement, s.Notes[0]->HeadElement};
+  s.View.CursorPosition.Measure = 0;
+  s.View.CursorPosition.Tick = 130;
+  s.Editor->SyncSelection();
+  std::vector<bool> selected;
+  for (const auto& entry : e) selected.push_back(entry.Selected);
+  EXPECT_EQ(selected, (std::vector<bool>{true, false, false, true}));
+  EXPECT_EQ(s.Editor->ActiveIndex(), 3);  // the last entry at or before the cursor
+  // A click on the grace note selects only it, here and in the view.
+  td::Click(*s.Editor, e[2].Played.Left + 10 - s.Editor->HorzBar->Position(),
+            e[2].Played.Top + 2 - s.Editor->VertBar->Position());
+  EXPECT_EQ(s.View.Selection, (std::vector<TQSCalcItem*>{s.Notes[1]->HeadElement}));
+  EXPECT_EQ(s.View.CursorPosition.Tick, 128);
+}
+
 }  // namespace
 }  // namespace qs::test

@@ -114,5 +114,23 @@ TEST(VelocityEditor, AlignWithBothEndsAtOneTickChangesNothing) {
   EXPECT_EQ(s.Notes[1]->Fields.Velocity, 50);
 }
 
+// An effect note attached to the first note has a bar of its own after
+// it, showing and changing the effect's velocity, not the note's.
+TEST(VelocityEditor, EffectNotesHaveTheirOwnVelocity) {
+  TBars s;
+  auto* effect = static_cast<TQSEffect*>(CreateItemByKind(kind::Effect, s.Notes[0]));
+  effect->Fields.Velocity = 20;
+  s.Refill();
+  ASSERT_EQ(s.Editor->NoteEntries().size(), 6u);
+  EXPECT_EQ(s.Editor->NoteEntries()[1].Effect, effect);
+  EXPECT_EQ(s.Bar(1).Height(), 20);
+  td::Click(*s.Editor, s.Bar(1).Left + 2 - s.Editor->HorzBar->Position(),
+            s.Bar(1).Bottom - 2 - s.Editor->VertBar->Position());
+  td::PressKey(*s.Editor, VK_ADD);
+  EXPECT_EQ(effect->Fields.Velocity, 21);
+  EXPECT_EQ(s.Notes[0]->Fields.Velocity, 64);
+  EXPECT_EQ(s.Bar(1).Height(), 21);
+}
+
 }  // namespace
 }  // namespace qs::test
