@@ -241,8 +241,9 @@ void TQSPlaybackEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
 void TQSPlaybackEditor::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   if (startDrag_ || endDrag_) {
+    DrawDragOutline();
     currentX_ = x;
-    Invalidate();
+    DrawDragOutline();
   }
   const int hit = insertDuration_ >= 1 ? -1 : HitTest(x, y);
   bool edge = false;
@@ -257,6 +258,7 @@ void TQSPlaybackEditor::MouseMove(TShiftState shift, int x, int y) {
 void TQSPlaybackEditor::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (!startDrag_ && !endDrag_) return;
+  DrawDragOutline();
   const int dx = x - anchorX_;
   const bool start = startDrag_;
   startDrag_ = endDrag_ = false;
@@ -376,23 +378,25 @@ void TQSPlaybackEditor::Paint() {
     if (!e.Effect && !e.Grace()) fill(e.Notated, RGB(0, 0, 255));
     fill(e.Played, RGB(0, 128, 0));
   }
-  // The outline of a drag under way.
-  if ((startDrag_ || endDrag_) && active_ >= 0 && active_ < static_cast<int>(notes_.size())) {
-    const TQSVoiceEntry& e = notes_[static_cast<size_t>(active_)];
-    const int move = currentX_ - anchorX_;
-    int left = e.Played.Left + dx + (startDrag_ ? move : 0);
-    const int right = e.Played.Right + dx + move;
-    left = std::min(left, right);
-    c.Brush().Style = bsClear;
-    c.Pen().Color = clBlack;
-    c.Rectangle(left, e.Bounds.Top + dy, right, e.Bounds.Bottom + dy);
-    c.Brush().Style = bsSolid;
-  }
   c.Font().SetSize(8);
   c.Brush().Style = bsClear;
   for (const TQSVoiceMeasure& m : measures_)
     if (m.Measure) c.TextOut(m.Left + 1 + dx, 0, std::to_string(m.Measure->Index + 1));
   c.Brush().Style = bsSolid;
+  DrawDragOutline();
+}
+
+void TQSPlaybackEditor::DrawDragOutline() {
+  if ((!startDrag_ && !endDrag_) || !ValidIndex(active_)) return;
+  const TQSVoiceEntry& e = notes_[static_cast<size_t>(active_)];
+  const int dx = -HorzBar->Position(), dy = -VertBar->Position();
+  const int move = currentX_ - anchorX_;
+  const int right = e.Played.Right + dx + move;
+  const int left = std::min(e.Played.Left + dx + (startDrag_ ? move : 0), right);
+  TRect clip = DrawingArea();
+  clip.Left = 2 * panelWidth_;
+  DrawXor(clip, TPen{clWhite, 1, psSolid, pmXor},
+          [&](TCanvas& c) { c.Rectangle(left, e.Bounds.Top + dy, right, e.Bounds.Bottom + dy); });
 }
 
 }  // namespace qs

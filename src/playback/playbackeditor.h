@@ -49,6 +49,8 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
   void CalcPlayedSpan(TQSVoiceEntry& e);
   int HitTest(int x, int y) const;
   void UpdateScrollBars();
+  // The outline of the played bar being dragged, in XOR: shows or hides it.
+  void DrawDragOutline();
   template <class Change>
   void ChangeSelected(Change change);
 

@@ -42,6 +42,21 @@ void TQSSideEditor::SetScrollRanges(int visibleWidth, int visibleHeight) {
   set(VertBar, contentHeight_, visibleHeight);
 }
 
+void TQSSideEditor::DrawXor(const TRect& clip, TPen pen, const std::function<void(TCanvas&)>& draw) {
+  TCanvas& c = Canvas();
+  const int level = c.SaveDC();
+  c.IntersectClipRect(clip);
+  pen.Mode = pmXor;
+  c.Pen() = pen;
+  c.Brush().Style = bsClear;
+  draw(c);
+  c.RestoreDC(level);
+}
+
+TRect TQSSideEditor::DrawingArea() const {
+  return TRect{0, 0, ClientWidth() - VertBar->Width(), ClientHeight() - HorzBar->Height() - 1};
+}
+
 void TQSSideEditor::NotifyChanged() {
   if (!score_ || !score_->OnChanged) return;
   ++updates_;

@@ -4,6 +4,9 @@
 // own, the score they edit, the update counter that defers their work,
 // and the guard that keeps the view's notifications of the editor's own
 // changes from coming back into it.
+#include <functional>
+
+#include "platform/canvas.h"
 #include "platform/controls.h"
 
 namespace qs {
@@ -28,6 +31,13 @@ class TQSSideEditor : public TCustomControl {
   // Each bar's range for the content, visibleWidth x visibleHeight of it
   // shown; positions beyond the new range come back into it.
   void SetScrollRanges(int visibleWidth, int visibleHeight);
+  // Draws straight onto the control's face with pen in XOR and no fill,
+  // clipped to clip (client pixels): drawing the same figure again
+  // restores the pixels, so drag outlines and cursor lines move without a
+  // repaint. Paint draws them once more at its end while they are shown.
+  void DrawXor(const TRect& clip, TPen pen, const std::function<void(TCanvas&)>& draw);
+  // The client area less the scroll bars and its own bottom pixel row.
+  TRect DrawingArea() const;
   // Tells the score's owner (OnChanged, the editor as sender) that the
   // editor changed the score, with the update counter raised and the sync
   // guard set meanwhile, so the owner's refill skips the editor; then

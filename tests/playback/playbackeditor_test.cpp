@@ -9,6 +9,7 @@
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "platform/bitmap.h"
 #include "platform/testdriver.h"
 #include "playback/playbackeditor.h"
 #include "score/calcrecords.h"
@@ -96,6 +97,30 @@ TEST(PlaybackEditor, DraggingAPlayedEdge) {
   td::MouseUp(*s.Editor, p.X - 5, p.Y);
   EXPECT_EQ(s.Notes[0]->Fields.PlayOffset, -5);
   EXPECT_EQ(s.Editor->NoteEntries()[0].Bounds.Left, 33 - 5);
+}
+
+// While the end of a played bar is dragged, its outline moves in XOR
+// over the roll: over the chosen (red) bar it shows cyan, and where it
+// was the roll shows again.
+TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
+  TRoll s;
+  const TPoint p = s.OnPlayed(0, 126);
+  const TQSVoiceEntry& e = s.Editor->NoteEntries()[0];
+  const int dx = -s.Editor->HorzBar->Position(), dy = -s.Editor->VertBar->Position();
+  auto pixel = [&](int x, int y) {
+    td::ProcessMessages();
+    return GrabControl(*s.Editor)->Pixel(x + dx, y + dy);
+  };
+  const int rowMiddle = e.Played.Top + 2;
+  td::MouseDown(*s.Editor, p.X, p.Y);
+  td::MouseMove(*s.Editor, p.X + 10, p.Y);
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), RGB(0, 255, 255));
+  EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clBlack);
+  td::MouseMove(*s.Editor, p.X + 20, p.Y);
+  EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clWhite);
+  EXPECT_EQ(pixel(e.Played.Right + 19, rowMiddle), clBlack);
+  td::MouseUp(*s.Editor, p.X + 20, p.Y);
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), pixel(e.Notated.Left + 50, e.Bounds.Top + 1));
 }
 
 TEST(PlaybackEditor, AnArmedClickAsksForANote) {
