@@ -199,7 +199,7 @@ int TQSEventEditor::CursorMeasure() const {
 void TQSEventEditor::ScrollToCursor() {
   const int c = CursorMeasure();
   if (c < 0 || c >= static_cast<int>(measures_.size())) return;
-  const int x = measures_[static_cast<size_t>(c)].Bounds.Left + cursorTick_;
+  const int x = measures_[static_cast<size_t>(c)].Bounds.Left + score_->ActiveWindow()->CursorPosition.Tick;
   const int right = measures_[static_cast<size_t>(c)].Bounds.Right;
   int h = HorzBar->Position();
   const int visible = ClientWidth() - VertBar->Width();
@@ -210,17 +210,38 @@ void TQSEventEditor::ScrollToCursor() {
   HorzBar->SetPosition(std::clamp(h, 0, std::max(0, contentWidth_ - visible)));
 }
 
+void TQSEventEditor::DrawCursorLine() {
+  const int c = CursorMeasure();
+  if (c < 0 || c >= static_cast<int>(measures_.size())) return;
+  const TRect& b = measures_[static_cast<size_t>(c)].Bounds;
+  const int x = b.Left + cursorTick_ - HorzBar->Position(), dy = -VertBar->Position();
+  DrawXor(DrawingArea(), TPen{Focused() ? RGB(255, 255, 0) : RGB(0, 128, 128), 3, psSolid, pmXor},
+          [&](TCanvas& canvas) {
+            canvas.MoveTo(x, b.Top + dy);
+            canvas.LineTo(x, b.Bottom + dy);
+          });
+}
+
+void TQSEventEditor::SetCursorLineShown(bool shown) {
+  if (shown == cursorShown_) return;
+  DrawCursorLine();
+  cursorShown_ = shown;
+}
+
 void TQSEventEditor::SyncWithCursor() {
   if (syncing_ || !score_) return;
-  if (TQSWindowLink* view = score_->ActiveWindow()) cursorTick_ = view->CursorPosition.Tick;
-  Invalidate();
+  TQSWindowLink* view = score_->ActiveWindow();
+  if (!view) return;
+  const bool shown = cursorShown_;
+  SetCursorLineShown(false);
+  cursorTick_ = view->CursorPosition.Tick;
+  SetCursorLineShown(shown);
 }
 
 void TQSEventEditor::ShowCursor(bool visible) {
   if (syncing_) return;
-  cursorShown_ = visible;
-  if (visible) ScrollToCursor();
-  Invalidate();
+  SetCursorLineShown(visible);
+  if (visible && score_ && score_->ActiveWindow()) ScrollToCursor();
 }
 
 void TQSEventEditor::SetFocusedEntry(int measure, int index) {
@@ -244,6 +265,8 @@ void TQSEventEditor::FocusEventAtCursor() {
 void TQSEventEditor::MoveCursor(int measure, int tick) {
   TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
   if (!view || measure < 0 || measure >= static_cast<int>(measures_.size())) return;
+  const bool shown = cursorShown_;
+  SetCursorLineShown(false);
   syncing_ = true;
   try {
     cursorTick_ = tick;
@@ -254,6 +277,7 @@ void TQSEventEditor::MoveCursor(int measure, int tick) {
     throw;
   }
   syncing_ = false;
+  SetCursorLineShown(shown);
   ScrollToCursor();
   Invalidate();
 }
@@ -473,17 +497,8 @@ void TQSEventEditor::Paint() {
       c.Font().Color = clBlack;
     }
   }
-  // The cursor line, in the focus colour.
-  const int cm = CursorMeasure();
-  if (cursorShown_ && cm >= 0 && cm < static_cast<int>(measures_.size())) {
-    const TMeasureEntry& me = measures_[static_cast<size_t>(cm)];
-    c.Pen().Style = psSolid;
-    c.Pen().Width = 3;
-    c.Pen().Color = focused ? RGB(255, 255, 0) : RGB(0, 128, 128);
-    c.MoveTo(me.Bounds.Left + cursorTick_ + dx, me.Bounds.Top + dy);
-    c.LineTo(me.Bounds.Left + cursorTick_ + dx, me.Bounds.Bottom + dy);
-    c.Pen().Width = 1;
-  }
+  // The cursor line, in XOR in the focus colour.
+  if (cursorShown_) DrawCursorLine();
 }
 
 }  // namespace qs

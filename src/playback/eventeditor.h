@@ -82,6 +82,10 @@ class TQSEventEditor : public TQSSideEditor {
   void Layout();
   void UpdateScrollBars();
   void ScrollToCursor();
+  // The cursor line at the view's cursor measure and the editor's tick,
+  // in XOR: shows it when hidden and hides it when shown.
+  void DrawCursorLine();
+  void SetCursorLineShown(bool shown);
   void SetFocusedEntry(int measure, int index);
   void FocusEventAtCursor();
   void MoveCursor(int measure, int tick);

@@ -170,8 +170,9 @@ void TQSVelocityEditor::MouseMove(TShiftState shift, int x, int y) {
     return;
   }
   if (dragging_) {
+    DrawDragOutline();
     currentY_ = y;
-    Invalidate();
+    DrawDragOutline();
   }
   const int top = notes_[static_cast<size_t>(hit)].Bounds.Top - VertBar->Position();
   Screen().SetCursor(std::abs(y - top) < 4 || dragging_ ? crSizeNS : crDefault);
@@ -180,6 +181,7 @@ void TQSVelocityEditor::MouseMove(TShiftState shift, int x, int y) {
 void TQSVelocityEditor::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (!dragging_) return;
+  DrawDragOutline();
   dragging_ = false;
   Screen().SetCursor(crDefault);
   if (active_ < 0 || active_ >= static_cast<int>(notes_.size())) return;
@@ -267,14 +269,6 @@ void TQSVelocityEditor::Paint() {
     c.Brush().Color = chosen ? (focused ? RGB(255, 0, 0) : RGB(128, 128, 128)) : RGB(0, 0, 255);
     c.FillRect(TRect{e.Bounds.Left + dx, e.Bounds.Top + dy, e.Bounds.Right + dx, e.Bounds.Bottom + dy});
   }
-  if (dragging_ && active_ >= 0 && active_ < static_cast<int>(notes_.size())) {
-    const TRect& b = notes_[static_cast<size_t>(active_)].Bounds;
-    const int top = std::clamp(b.Top + currentY_ - anchorY_, b.Bottom - 127, b.Bottom);
-    c.Brush().Style = bsClear;
-    c.Pen().Color = clBlack;
-    c.Rectangle(b.Left + dx, top + dy, b.Right + dx, b.Bottom + dy);
-    c.Brush().Style = bsSolid;
-  }
   c.Pen().Color = RGB(128, 128, 128);
   for (const TQSVoiceMeasure& m : measures_) {
     if (m.Right <= m.Left) continue;
@@ -286,6 +280,16 @@ void TQSVelocityEditor::Paint() {
       c.Brush().Style = bsSolid;
     }
   }
+  DrawDragOutline();
+}
+
+void TQSVelocityEditor::DrawDragOutline() {
+  if (!dragging_ || !ValidIndex(active_)) return;
+  const TRect& b = notes_[static_cast<size_t>(active_)].Bounds;
+  const int dx = -HorzBar->Position(), dy = -VertBar->Position();
+  const int top = std::clamp(b.Top + currentY_ - anchorY_, b.Bottom - 127, b.Bottom);
+  DrawXor(DrawingArea(), TPen{clWhite, 1, psSolid, pmXor},
+          [&](TCanvas& c) { c.Rectangle(b.Left + dx, top + dy, b.Right + dx, b.Bottom + dy); });
 }
 
 }  // namespace qs

@@ -38,6 +38,8 @@ class TQSVelocityEditor : public TQSVoiceEditor {
  private:
   void Layout() override;
   void UpdateScrollBars();
+  // The outline of the bar being dragged, in XOR: shows or hides it.
+  void DrawDragOutline();
   int HitTest(int x, int y) const;
   void SetVelocity(TQSVoiceEntry& e, int velocity);
 

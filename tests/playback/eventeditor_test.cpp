@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "platform/bitmap.h"
 #include "platform/testdriver.h"
 #include "playback/eventeditor.h"
 #include "score/marks.h"
@@ -130,6 +132,42 @@ TEST(EventEditor, TheChosenEventIsEditedAndDeleted) {
   EXPECT_TRUE(s.Editor->Measures()[2].Events.empty());
   EXPECT_EQ(s.Score.CurrentPiece()->GetColumn(2)->ItemCount(), 0);
   (void)third;
+}
+
+// Shown, the cursor line scrolls into view at the view's cursor; taking
+// the view's tick moves the line, drawn in XOR, and leaves the roll
+// behind it as it was.
+TEST(EventEditor, ScrollsToTheCursorAndMovesItsLine) {
+  TEventScore s;
+  s.Show();
+  const auto& m = s.Editor->Measures();
+  const int V = s.Editor->ClientWidth() - s.Editor->VertBar->Width();
+  ASSERT_GT(s.Editor->ContentWidth(), V + 600);
+  const std::tuple<int, int, int> cases[] = {
+      {2, 100, m[2].Bounds.Right - V + 2},  // right of the view: the measure's end comes in
+      {1, 10, m[1].Bounds.Left + 10 - 2},   // left of it: two pixels before the cursor
+  };
+  for (const auto& [measure, tick, h] : cases) {
+    s.View.CursorPosition.Measure = measure;
+    s.View.CursorPosition.Tick = tick;
+    s.Editor->ShowCursor(true);
+    EXPECT_EQ(s.Editor->HorzBar->Position(), h) << measure;
+  }
+  const int h = s.Editor->HorzBar->Position();
+  const int y = m[1].Bounds.Bottom - 12 - s.Editor->VertBar->Position();
+  auto pixel = [&](int tick) {
+    td::ProcessMessages();
+    return GrabControl(*s.Editor)->Pixel(m[1].Bounds.Left + tick - h, y);
+  };
+  s.Editor->SyncWithCursor();
+  const TColor ground = pixel(200);
+  EXPECT_NE(pixel(10), ground);
+  EXPECT_EQ(pixel(60), ground);
+  s.View.CursorPosition.Tick = 60;
+  s.Editor->SyncWithCursor();
+  EXPECT_EQ(pixel(10), ground);
+  EXPECT_NE(pixel(60), ground);
+  EXPECT_EQ(s.Editor->HorzBar->Position(), h);
 }
 
 }  // namespace
