@@ -245,7 +245,14 @@ void TQSPlaybackEditor::MouseMove(TShiftState shift, int x, int y) {
     currentX_ = x;
     DrawDragOutline();
   }
-  const int hit = insertDuration_ >= 1 ? -1 : HitTest(x, y);
+  if (insertDuration_ >= 1) {
+    DrawInsertMarker();
+    PlaceMarker(x, y);
+    DrawInsertMarker();
+    Screen().SetCursor(crDefault);
+    return;
+  }
+  const int hit = HitTest(x, y);
   bool edge = false;
   if (hit >= 0) {
     const TRect& p = notes_[static_cast<size_t>(hit)].Played;
@@ -384,6 +391,29 @@ void TQSPlaybackEditor::Paint() {
     if (m.Measure) c.TextOut(m.Left + 1 + dx, 0, std::to_string(m.Measure->Index + 1));
   c.Brush().Style = bsSolid;
   DrawDragOutline();
+  DrawInsertMarker();
+}
+
+void TQSPlaybackEditor::SetInsertDuration(int ticks) {
+  if (ticks == insertDuration_) return;
+  DrawInsertMarker();
+  insertDuration_ = ticks;
+  DrawInsertMarker();
+}
+
+void TQSPlaybackEditor::PlaceMarker(int x, int y) {
+  const int r = noteHeight_ * 2 / 3, t = noteHeight_ / 3;
+  const int v = VertBar->Position();
+  markerX_ = std::max((x - 4) / 2 * 2, 2 * panelWidth_);
+  markerY_ = r * ((y + v - 4) / r) - v + t;
+}
+
+void TQSPlaybackEditor::DrawInsertMarker() {
+  if (insertDuration_ < 1) return;
+  const int left = markerX_ / 8 * 8 + 1;
+  const int r = noteHeight_ * 2 / 3;
+  DrawXor(DrawingArea(), TPen{clWhite, 2, psSolid, pmXor},
+          [&](TCanvas& c) { c.Rectangle(left, markerY_ + 1, left + insertDuration_, markerY_ + r); });
 }
 
 void TQSPlaybackEditor::DrawDragOutline() {

@@ -27,7 +27,9 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
   // Asks for a note: measure entry, tick in it, MIDI key.
   std::function<void(TObject* sender, int measure, int position, uint8_t note)> OnPlaybackNote;
 
-  void SetInsertDuration(int ticks) { insertDuration_ = ticks; }
+  // Arms (ticks > 0) or disarms note insertion by click; while armed a
+  // marker of the duration follows the mouse over the roll.
+  void SetInsertDuration(int ticks);
 
   void IncreaseSize();
   void DecreaseSize();
@@ -51,11 +53,15 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
   void UpdateScrollBars();
   // The outline of the played bar being dragged, in XOR: shows or hides it.
   void DrawDragOutline();
+  // The insertion marker at the marker position, in XOR: shows or hides it.
+  void DrawInsertMarker();
+  void PlaceMarker(int x, int y);
   template <class Change>
   void ChangeSelected(Change change);
 
   int noteHeight_ = 12, panelWidth_ = 16;
   int insertDuration_ = 0;
+  int markerX_ = 0, markerY_ = 0;  // client pixels
   bool startDrag_ = false, endDrag_ = false;
   int anchorX_ = 0, currentX_ = 0;
 };

@@ -123,6 +123,33 @@ TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
   EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), pixel(e.Notated.Left + 50, e.Bounds.Top + 1));
 }
 
+// While a duration is armed a marker follows the mouse in XOR: moved
+// away and back it leaves no trace, and disarmed the roll is as before.
+TEST(PlaybackEditor, TheInsertionMarkerFollowsTheMouseInXor) {
+  TRoll s;
+  auto grab = [&] {
+    td::ProcessMessages();
+    return GrabControl(*s.Editor);
+  };
+  auto same = [](const TBitmap& a, const TBitmap& b) {
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x)
+        if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+  };
+  const auto plain = grab();
+  s.Editor->SetInsertDuration(128);
+  td::MouseMove(*s.Editor, 300, 200);
+  const auto atA = grab();
+  EXPECT_FALSE(same(*plain, *atA));
+  td::MouseMove(*s.Editor, 420, 260);
+  EXPECT_FALSE(same(*atA, *grab()));
+  td::MouseMove(*s.Editor, 300, 200);
+  EXPECT_TRUE(same(*atA, *grab()));
+  s.Editor->SetInsertDuration(0);
+  EXPECT_TRUE(same(*plain, *grab()));
+}
+
 TEST(PlaybackEditor, AnArmedClickAsksForANote) {
   TRoll s;
   std::vector<std::tuple<int, int, int>> asked;
