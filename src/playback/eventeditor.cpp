@@ -29,23 +29,8 @@ void SetLabelFont(TCanvas& c) {
 
 }  // namespace
 
-TQSEventEditor::TQSEventEditor(TComponent* owner) : TCustomControl(owner) {
-  SetTabStop(true);
-  SetBounds(0, 0, 100, 100);
-  HorzBar = new TScrollBar(this);
-  HorzBar->SetParent(this);
-  HorzBar->SetKind(sbHorizontal);
-  VertBar = new TScrollBar(this);
-  VertBar->SetParent(this);
-  VertBar->SetKind(sbVertical);
-  for (TScrollBar* bar : {HorzBar, VertBar}) {
-    bar->SetTabStop(false);
-    bar->SmallChange = 10;
-    bar->LargeChange = 50;
-    bar->OnChange = [this](TObject*) { Invalidate(); };
-  }
-  OnEnter = [this](TObject*) { Invalidate(); };
-  OnExit = [this](TObject*) { Invalidate(); };
+TQSEventEditor::TQSEventEditor(TComponent* owner) : TQSSideEditor(owner) {
+  contentHeight_ = kFirstLane;
   Resize();
 }
 
@@ -197,21 +182,13 @@ void TQSEventEditor::Layout() {
 }
 
 void TQSEventEditor::Resize() {
-  const int bar = 16;
-  const int w = ClientWidth(), h = ClientHeight();
-  if (HorzBar) HorzBar->SetBounds(0, h - bar, std::max(0, w - bar), bar);
-  if (VertBar) VertBar->SetBounds(w - bar, 0, bar, std::max(0, h - bar));
+  PlaceScrollBars(0);
   if (score_) Layout();
   TCustomControl::Resize();
 }
 
 void TQSEventEditor::UpdateScrollBars() {
-  const int visibleWidth = std::max(1, ClientWidth() - VertBar->Width());
-  const int visibleHeight = std::max(1, ClientHeight() - HorzBar->Height());
-  HorzBar->SetParams(std::min(HorzBar->Position(), std::max(0, contentWidth_ - visibleWidth)), 0,
-                     std::max(0, contentWidth_ - 1), visibleWidth);
-  VertBar->SetParams(std::min(VertBar->Position(), std::max(0, contentHeight_ - visibleHeight)), 0,
-                     std::max(0, contentHeight_ - 1), visibleHeight);
+  SetScrollRanges(ClientWidth() - VertBar->Width(), ClientHeight() - HorzBar->Height());
 }
 
 int TQSEventEditor::CursorMeasure() const {
@@ -222,7 +199,7 @@ int TQSEventEditor::CursorMeasure() const {
 void TQSEventEditor::ScrollToCursor() {
   const int c = CursorMeasure();
   if (c < 0 || c >= static_cast<int>(measures_.size())) return;
-  const int x = measures_[static_cast<size_t>(c)].Bounds.Left + cursorTick_;
+  const int x = measures_[static_cast<size_t>(c)].Bounds.Left + score_->ActiveWindow()->CursorPosition.Tick;
   const int right = measures_[static_cast<size_t>(c)].Bounds.Right;
   int h = HorzBar->Position();
   const int visible = ClientWidth() - VertBar->Width();
@@ -233,17 +210,38 @@ void TQSEventEditor::ScrollToCursor() {
   HorzBar->SetPosition(std::clamp(h, 0, std::max(0, contentWidth_ - visible)));
 }
 
+void TQSEventEditor::DrawCursorLine() {
+  const int c = CursorMeasure();
+  if (c < 0 || c >= static_cast<int>(measures_.size())) return;
+  const TRect& b = measures_[static_cast<size_t>(c)].Bounds;
+  const int x = b.Left + cursorTick_ - HorzBar->Position(), dy = -VertBar->Position();
+  DrawXor(DrawingArea(), TPen{Focused() ? RGB(255, 255, 0) : RGB(0, 128, 128), 3, psSolid, pmXor},
+          [&](TCanvas& canvas) {
+            canvas.MoveTo(x, b.Top + dy);
+            canvas.LineTo(x, b.Bottom + dy);
+          });
+}
+
+void TQSEventEditor::SetCursorLineShown(bool shown) {
+  if (shown == cursorShown_) return;
+  DrawCursorLine();
+  cursorShown_ = shown;
+}
+
 void TQSEventEditor::SyncWithCursor() {
   if (syncing_ || !score_) return;
-  if (TQSWindowLink* view = score_->ActiveWindow()) cursorTick_ = view->CursorPosition.Tick;
-  Invalidate();
+  TQSWindowLink* view = score_->ActiveWindow();
+  if (!view) return;
+  const bool shown = cursorShown_;
+  SetCursorLineShown(false);
+  cursorTick_ = view->CursorPosition.Tick;
+  SetCursorLineShown(shown);
 }
 
 void TQSEventEditor::ShowCursor(bool visible) {
   if (syncing_) return;
-  cursorShown_ = visible;
-  if (visible) ScrollToCursor();
-  Invalidate();
+  SetCursorLineShown(visible);
+  if (visible && score_ && score_->ActiveWindow()) ScrollToCursor();
 }
 
 void TQSEventEditor::SetFocusedEntry(int measure, int index) {
@@ -267,6 +265,8 @@ void TQSEventEditor::FocusEventAtCursor() {
 void TQSEventEditor::MoveCursor(int measure, int tick) {
   TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
   if (!view || measure < 0 || measure >= static_cast<int>(measures_.size())) return;
+  const bool shown = cursorShown_;
+  SetCursorLineShown(false);
   syncing_ = true;
   try {
     cursorTick_ = tick;
@@ -277,6 +277,7 @@ void TQSEventEditor::MoveCursor(int measure, int tick) {
     throw;
   }
   syncing_ = false;
+  SetCursorLineShown(shown);
   ScrollToCursor();
   Invalidate();
 }
@@ -496,17 +497,8 @@ void TQSEventEditor::Paint() {
       c.Font().Color = clBlack;
     }
   }
-  // The cursor line, in the focus colour.
-  const int cm = CursorMeasure();
-  if (cursorShown_ && cm >= 0 && cm < static_cast<int>(measures_.size())) {
-    const TMeasureEntry& me = measures_[static_cast<size_t>(cm)];
-    c.Pen().Style = psSolid;
-    c.Pen().Width = 3;
-    c.Pen().Color = focused ? RGB(255, 255, 0) : RGB(0, 128, 128);
-    c.MoveTo(me.Bounds.Left + cursorTick_ + dx, me.Bounds.Top + dy);
-    c.LineTo(me.Bounds.Left + cursorTick_ + dx, me.Bounds.Bottom + dy);
-    c.Pen().Width = 1;
-  }
+  // The cursor line, in XOR in the focus colour.
+  if (cursorShown_) DrawCursorLine();
 }
 
 }  // namespace qs

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/geometry.h"
-#include "platform/controls.h"
+#include "playback/sideeditor.h"
 
 namespace qs {
 
@@ -19,7 +19,7 @@ class TQSPiece;
 class TQSMIDIEvent;
 class TScrollBar;
 
-class TQSEventEditor : public TCustomControl {
+class TQSEventEditor : public TQSSideEditor {
  public:
   static constexpr int kMaxLanes = 128;
 
@@ -63,14 +63,10 @@ class TQSEventEditor : public TCustomControl {
   TNotifyEvent OnFocusChanged;
 
   const std::vector<TMeasureEntry>& Measures() const { return measures_; }
-  int ContentWidth() const { return contentWidth_; }
-  int ContentHeight() const { return contentHeight_; }
   // The focused event: measure and index, -1 for none.
   int FocusedMeasure() const { return focusMeasure_; }
   int FocusedIndex() const { return focusIndex_; }
   int CursorTick() const { return cursorTick_; }
-  TScrollBar* HorzBar = nullptr;
-  TScrollBar* VertBar = nullptr;
 
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -86,6 +82,10 @@ class TQSEventEditor : public TCustomControl {
   void Layout();
   void UpdateScrollBars();
   void ScrollToCursor();
+  // The cursor line at the view's cursor measure and the editor's tick,
+  // in XOR: shows it when hidden and hides it when shown.
+  void DrawCursorLine();
+  void SetCursorLineShown(bool shown);
   void SetFocusedEntry(int measure, int index);
   void FocusEventAtCursor();
   void MoveCursor(int measure, int tick);
@@ -95,13 +95,10 @@ class TQSEventEditor : public TCustomControl {
   int CursorMeasure() const;
   TEventEntry* Chosen();
 
-  TQSScore* score_ = nullptr;
   std::vector<TMeasureEntry> measures_;
-  int contentWidth_ = 0, contentHeight_ = 26;
   int focusMeasure_ = -1, focusIndex_ = -1;
   int cursorTick_ = 0;
   bool cursorShown_ = true;
-  bool syncing_ = false;
 };
 
 }  // namespace qs

@@ -7,6 +7,7 @@
 #include "platform/comctrls.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "playback/formparts.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
@@ -36,15 +37,6 @@ std::string NumberedName(int number, const std::string& name) {
 }
 
 std::string NoteItem(int key) { return std::to_string(key / 12) + " " + PitchName(key % 12); }
-
-template <class T>
-T* Make(TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* c = new T(parent);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
-  return c;
-}
 
 TLabel* MakeLabel(TWinControl* parent, const char* name, const char* caption, int left, int top) {
   auto* label = Make<TLabel>(parent, name, left, top, 60, 16);
@@ -189,20 +181,10 @@ TFEventProperties::TFEventProperties(TComponent* owner, TIniFile* settings) : TF
   TBValue->SetPosition(8191);
   TBValue->SetFrequency(2048);
 
-  BBOk = Make<TButton>(this, "BBOk", 240, 230, 75, 25);
-  BBOk->SetCaption("OK");
-  BBOk->SetDefault(true);
-  BBOk->SetTabStop(true);
-  BBCancel = Make<TButton>(this, "BBCancel", 321, 230, 75, 25);
-  BBCancel->SetCaption("Cancel");
-  BBCancel->Cancel = true;
-  BBCancel->ModalResult = mrCancel;
-  BBCancel->SetTabStop(true);
+  BBOk = MakeOkButton(this, "OK", 240, 230);
+  BBCancel = MakeCancelButton(this, 321, 230);
 
-  FLEvent = new TECFormLanguage(this);
-  FLEvent->SetName("FLEvent");
-  FLEvent->SetExLanguage(kDefaultLanguage);
-  FLEvent->Loaded();
+  FLEvent = MakeFormLanguage(this, "FLEvent");
 
   // Only digits can be typed; letters show in upper case.
   EEvent->OnKeyPress = [](TObject*, char16_t& key) {

@@ -183,31 +183,10 @@ void TMidiOutput::PutShort(uint8_t status, uint8_t data1, uint8_t data2) {
 
 void TMidiOutput::PutLong(const uint8_t* data, size_t size) {
   std::lock_guard lock(lock_);
-  if (!open_ || !data) return;
-  bool sysexSent = false;
-  size_t i = 0;
-  while (i < size) {
-    const uint8_t status = data[i];
-    if (status >= 0x80 && status < 0xF0) {
-      const size_t n = static_cast<size_t>(midi::ChannelDataBytes(status));
-      size_t k = 1;
-      while (k <= n && i + k < size && data[i + k] < 0x80) ++k;
-      if (k == n + 1) SendShort(data + i, n + 1);
-      i += k;
-    } else if (status == midi::SysEx) {
-      size_t end = i + 1;
-      while (end < size && data[end] < 0x80) ++end;
-      if (end < size && data[end] == midi::SysExEnd) {
-        if (!sysexSent) SendSysEx(data + i, end - i + 1);
-        sysexSent = true;
-        i = end + 1;
-      } else {
-        i = end;
-      }
-    } else {
-      ++i;
-    }
-  }
+  if (!open_) return;
+  midi::SplitEventBytes(
+      data, size, [&](const uint8_t* m, size_t n) { SendShort(m, n); },
+      [&](const uint8_t* m, size_t n) { SendSysEx(m, n); });
 }
 
 // ----------------------------------------------------------------- input

@@ -24,27 +24,8 @@ constexpr TColor kOctaveColours[9] = {RGB(255, 234, 234), RGB(255, 255, 234), RG
 
 }  // namespace
 
-TQSNote* TQSPlaybackEditor::TNoteEntry::Note() const {
-  return Element ? static_cast<TQSNote*>(Element->Item) : nullptr;
-}
-
-TQSPlaybackEditor::TQSPlaybackEditor(TComponent* owner) : TCustomControl(owner) {
-  SetTabStop(true);
-  SetBounds(0, 0, 100, 100);
-  HorzBar = new TScrollBar(this);
-  HorzBar->SetParent(this);
-  HorzBar->SetKind(sbHorizontal);
-  VertBar = new TScrollBar(this);
-  VertBar->SetParent(this);
-  VertBar->SetKind(sbVertical);
-  for (TScrollBar* bar : {HorzBar, VertBar}) {
-    bar->SetTabStop(false);
-    bar->SmallChange = 10;
-    bar->LargeChange = 50;
-    bar->OnChange = [this](TObject*) { Invalidate(); };
-  }
-  OnEnter = [this](TObject*) { Invalidate(); };
-  OnExit = [this](TObject*) { Invalidate(); };
+TQSPlaybackEditor::TQSPlaybackEditor(TComponent* owner) : TQSVoiceEditor(owner) {
+  contentHeight_ = 59 * noteHeight_;
   Resize();
 }
 
@@ -53,56 +34,10 @@ int TQSPlaybackEditor::RowTop(int key) const {
   return ContentHeight() - (key - kLowestKey) * r - r;
 }
 
-void TQSPlaybackEditor::EndUpdate() {
-  if (updates_ > 0 && --updates_ == 0 && layoutPending_) {
-    layoutPending_ = false;
-    Layout();
-    Invalidate();
-  }
-}
-
-void TQSPlaybackEditor::Clear() {
-  measures_.clear();
-  notes_.clear();
-  Invalidate();
-}
-
-void TQSPlaybackEditor::AddMeasure(TQSMeasure* measure) {
-  if (measure && measure->Part()) score_ = measure->Part()->Score();
-  TMeasureEntry entry;
-  entry.Measure = measure;
-  measures_.push_back(entry);
-  Layout();
-}
-
-void TQSPlaybackEditor::AddNote(TQSCalcItem* element) {
-  if (!element || !element->Item) return;
-  const auto* note = static_cast<const TQSNote*>(element->Item);
-  const TQSMeasure* measure = note->GetMeasure();
-  // After the last entry of another measure or of a note not later.
-  size_t at = notes_.size();
-  while (at > 0) {
-    const TQSNote* before = notes_[at - 1].Note();
-    if (before->GetMeasure() != measure || before->Fields.Time <= note->Fields.Time) break;
-    --at;
-  }
-  TNoteEntry entry;
-  entry.Element = element;
-  notes_.insert(notes_.begin() + static_cast<std::ptrdiff_t>(at), entry);
-  Layout();
-  const TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
-  if (view && measure && view->CursorPosition.Measure == measure->Index && view->CursorPosition.Tick == note->Fields.Time)
-    SetActiveEntry(static_cast<int>(at));
-  Invalidate();
-}
-
 void TQSPlaybackEditor::Layout() {
-  if (updates_ > 0) {
-    layoutPending_ = true;
-    return;
-  }
+  if (LayoutDeferred()) return;
   int x = 2 * panelWidth_;
-  for (TMeasureEntry& m : measures_) {
+  for (TQSVoiceMeasure& m : measures_) {
     const TQSMeasureSlot* slot = m.Measure ? m.Measure->LayoutRecord : nullptr;
     if (!slot) continue;
     m.Left = x;
@@ -111,23 +46,34 @@ void TQSPlaybackEditor::Layout() {
     x = m.Right;
   }
   if (measures_.empty()) return;
-  const int first = measures_.front().Measure ? measures_.front().Measure->Index : 0;
-  for (TNoteEntry& e : notes_) {
-    const TQSNote* note = e.Note();
-    const TQSMeasure* measure = note->GetMeasure();
-    e.MeasureIndex = std::clamp((measure ? measure->Index : 0) - first, 0, static_cast<int>(measures_.size()) - 1);
-    CalcPlayedSpan(e);
-  }
+  IndexEntries();
+  for (TQSVoiceEntry& e : notes_) CalcPlayedSpan(e);
   contentWidth_ = x;
   UpdateScrollBars();
 }
 
-void TQSPlaybackEditor::CalcPlayedSpan(TNoteEntry& e) {
+void TQSPlaybackEditor::CalcPlayedSpan(TQSVoiceEntry& e) {
   const TQSNote* note = e.Note();
   const int L = measures_[static_cast<size_t>(e.MeasureIndex)].Left;
   const int t = noteHeight_ / 3;
   const int r = noteHeight_ * 2 / 3;
-  const int top = RowTop(std::clamp<int>(note->SoundingKey, kLowestKey, kHighestKey));
+  const int top = RowTop(std::clamp<int>(e.Effect ? e.Effect->SoundingKey : note->SoundingKey, kLowestKey, kHighestKey));
+  // Effect notes and grace notes are played bars only.
+  if (e.Effect) {
+    const int left = L + 1 + e.Effect->Fields.Time;
+    e.Played = e.Bounds = TRect{left, top, left + e.Effect->Fields.Length, top + r + 1};
+    e.Notated = TRect{};
+    return;
+  }
+  if (const TQSVorschlag* grace = e.Grace()) {
+    const int left = L + 1 + grace->Fields.Time + note->Fields.PlayOffset;
+    const int length = note->Fields.PlayLength  ? note->Fields.PlayLength
+                       : grace->Fields.Duration ? grace->Fields.Duration
+                                                : note->Fields.RealLength;
+    e.Played = e.Bounds = TRect{left, top, left + length, top + r + 1};
+    e.Notated = TRect{};
+    return;
+  }
   const int left = L + 1 + note->Fields.Time;
   e.Notated = TRect{left, top, left + note->Fields.RealLength, top + t};
   const int stretch = note->Fields.PlayLength ? note->Fields.PlayLength - note->Fields.RealLength : 0;
@@ -138,23 +84,13 @@ void TQSPlaybackEditor::CalcPlayedSpan(TNoteEntry& e) {
 }
 
 void TQSPlaybackEditor::Resize() {
-  const int bar = 16;
-  const int w = ClientWidth(), h = ClientHeight();
-  if (HorzBar) HorzBar->SetBounds(w / 2, h - bar, std::max(0, w - bar - w / 2), bar);
-  if (VertBar) VertBar->SetBounds(w - bar, 0, bar, std::max(0, h - bar));
-  if (HorzBar) UpdateScrollBars();
+  PlaceScrollBars(ClientWidth() / 2);
+  UpdateScrollBars();
   TCustomControl::Resize();
 }
 
 void TQSPlaybackEditor::UpdateScrollBars() {
-  const int visibleWidth = std::max(1, ClientWidth() - VertBar->Width() - 2 * panelWidth_);
-  const int visibleHeight = std::max(1, ClientHeight() - HorzBar->Height());
-  auto set = [](TScrollBar* bar, int content, int visible) {
-    const int page = std::min(content, visible);
-    bar->SetParams(std::clamp(bar->Position(), 0, std::max(0, content - page)), 0, std::max(0, content), page);
-  };
-  set(HorzBar, contentWidth_, visibleWidth);
-  set(VertBar, ContentHeight(), visibleHeight);
+  SetScrollRanges(ClientWidth() - VertBar->Width() - 2 * panelWidth_, ClientHeight() - HorzBar->Height());
 }
 
 int TQSPlaybackEditor::HitTest(int x, int y) const {
@@ -166,95 +102,86 @@ int TQSPlaybackEditor::HitTest(int x, int y) const {
   return -1;
 }
 
-void TQSPlaybackEditor::SetActiveEntry(int index) {
-  if (index == active_) return;
-  if (active_ >= 0 && active_ < static_cast<int>(notes_.size())) notes_[static_cast<size_t>(active_)].Selected = false;
-  active_ = index;
-  Invalidate();
-  if (index < 0 || index >= static_cast<int>(notes_.size())) return;
-  TNoteEntry& e = notes_[static_cast<size_t>(index)];
-  e.Selected = true;
-  TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
-  if (syncing_ || !view) return;
-  syncing_ = true;
-  const TQSNote* note = e.Note();
-  view->SetCursorMeasure(note->GetMeasure() ? note->GetMeasure()->Index : 0);
-  view->SetCursorTick(note->Fields.Time);
-  syncing_ = false;
-}
-
-void TQSPlaybackEditor::ClearSelection() {
-  for (size_t i = 0; i < notes_.size(); ++i)
-    if (static_cast<int>(i) != active_) notes_[i].Selected = false;
-  Invalidate();
-}
-
-void TQSPlaybackEditor::NotifyChanged() {
-  if (!score_ || !score_->OnChanged) return;
-  ++updates_;
-  try {
-    score_->FireChanged(this);
-  } catch (...) {
-    --updates_;
-    throw;
-  }
-  --updates_;
-  SetFocus();
-}
-
+// Applies a change to each selected entry: noteChange to a note's or
+// grace note's fields, effectChange to an effect's; each answers whether
+// it changed anything.
 template <class Change>
 void TQSPlaybackEditor::ChangeSelected(Change change) {
-  bool any = false, changed = false;
-  for (TNoteEntry& e : notes_) {
+  bool changed = false;
+  syncing_ = true;
+  for (TQSVoiceEntry& e : notes_) {
     if (!e.Selected) continue;
-    any = true;
-    changed |= change(e.Note()->Fields);
+    changed |= e.Effect ? change(e.Effect->Fields) : change(e.Note()->Fields);
     CalcPlayedSpan(e);
   }
+  syncing_ = false;
   Invalidate();
-  (void)any;
   if (changed) NotifyChanged();
 }
 
+namespace {
+
+// One-tick changes of a note's played length (0 = its sounding length).
+bool LongerPlayed(TQSNote::TFields& f) {
+  if (f.PlayLength == 0)
+    f.PlayLength = static_cast<uint16_t>(f.RealLength + 1);
+  else if (f.PlayLength + 1 == f.RealLength)
+    f.PlayLength = 0;
+  else
+    ++f.PlayLength;
+  return true;
+}
+
+bool ShorterPlayed(TQSNote::TFields& f) {
+  if (f.PlayLength == 0) {
+    // A note of one tick plays at least that tick.
+    if (f.RealLength <= 1) return false;
+    f.PlayLength = static_cast<uint16_t>(f.RealLength - 1);
+  } else if (f.PlayLength - 1 == f.RealLength || f.PlayLength == 1) {
+    f.PlayLength = 0;
+  } else {
+    --f.PlayLength;
+  }
+  return true;
+}
+
+// An effect note's length stays within 8 .. 256 ticks and its position
+// within 0 .. 512 under the keys and buttons.
+template <int kDelta, int kBound>
+bool StepWithin(uint16_t& v) {
+  if (kDelta > 0 ? v >= kBound : v <= kBound) return false;
+  v = static_cast<uint16_t>(v + kDelta);
+  return true;
+}
+
+template <class NoteStep, class EffectStep>
+struct TStep {
+  NoteStep OnNote;
+  EffectStep OnEffect;
+  bool operator()(TQSNote::TFields& f) const { return OnNote(f); }
+  bool operator()(TQSEffect::TFields& f) const { return OnEffect(f); }
+};
+template <class N, class E>
+TStep(N, E) -> TStep<N, E>;
+
+}  // namespace
+
 void TQSPlaybackEditor::IncreaseSize() {
-  ChangeSelected([](TQSNote::TFields& f) {
-    if (f.PlayLength == 0)
-      f.PlayLength = static_cast<uint16_t>(f.RealLength + 1);
-    else if (f.PlayLength + 1 == f.RealLength)
-      f.PlayLength = 0;
-    else
-      ++f.PlayLength;
-    return true;
-  });
+  ChangeSelected(TStep{LongerPlayed, [](TQSEffect::TFields& f) { return StepWithin<1, 256>(f.Length); }});
 }
 
 void TQSPlaybackEditor::DecreaseSize() {
-  ChangeSelected([](TQSNote::TFields& f) {
-    if (f.PlayLength == 0) {
-      // A note of one tick plays at least that tick.
-      if (f.RealLength <= 1) return false;
-      f.PlayLength = static_cast<uint16_t>(f.RealLength - 1);
-    } else if (f.PlayLength - 1 == f.RealLength || f.PlayLength == 1) {
-      f.PlayLength = 0;
-    } else {
-      --f.PlayLength;
-    }
-    return true;
-  });
+  ChangeSelected(TStep{ShorterPlayed, [](TQSEffect::TFields& f) { return StepWithin<-1, 8>(f.Length); }});
 }
 
 void TQSPlaybackEditor::ShiftRight() {
-  ChangeSelected([](TQSNote::TFields& f) {
-    ++f.PlayOffset;
-    return true;
-  });
+  ChangeSelected(TStep{[](TQSNote::TFields& f) { return ++f.PlayOffset, true; },
+                       [](TQSEffect::TFields& f) { return StepWithin<1, 512>(f.Time); }});
 }
 
 void TQSPlaybackEditor::ShiftLeft() {
-  ChangeSelected([](TQSNote::TFields& f) {
-    --f.PlayOffset;
-    return true;
-  });
+  ChangeSelected(TStep{[](TQSNote::TFields& f) { return --f.PlayOffset, true; },
+                       [](TQSEffect::TFields& f) { return StepWithin<-1, 0>(f.Time); }});
 }
 
 void TQSPlaybackEditor::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
@@ -267,7 +194,7 @@ void TQSPlaybackEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
     int m = 0;
     for (size_t i = 0; i < measures_.size(); ++i)
       if (measures_[i].Left <= a) m = static_cast<int>(i);
-    const TMeasureEntry& me = measures_[static_cast<size_t>(m)];
+    const TQSVoiceMeasure& me = measures_[static_cast<size_t>(m)];
     // Right of the last measure there is no tick to put a note on.
     if (a >= me.Right) return;
     const int r = noteHeight_ * 2 / 3;
@@ -285,15 +212,21 @@ void TQSPlaybackEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
   if (shift & ssShift) {
     ClearSelection();
     SetActiveEntry(hit);
-    if (previous >= 0 && previous != hit && previous < static_cast<int>(notes_.size()))
-      for (int i = std::min(previous, hit); i <= std::max(previous, hit); ++i) notes_[static_cast<size_t>(i)].Selected = true;
+    SelectInView(hit);
+    if (ValidIndex(previous) && previous != hit)
+      for (int i = std::min(previous, hit); i <= std::max(previous, hit); ++i)
+        if (!notes_[static_cast<size_t>(i)].Selected) {
+          notes_[static_cast<size_t>(i)].Selected = true;
+          SelectInView(i);
+        }
   } else if (shift & ssCtrl) {
     SetActiveEntry(hit);
-    if (previous >= 0 && previous != hit && previous < static_cast<int>(notes_.size()))
-      notes_[static_cast<size_t>(previous)].Selected = true;
+    SelectInView(hit);
+    if (ValidIndex(previous) && previous != hit) notes_[static_cast<size_t>(previous)].Selected = true;
   } else {
     ClearSelection();
     SetActiveEntry(hit);
+    SelectInView(hit);
     const TRect& p = notes_[static_cast<size_t>(hit)].Played;
     const int left = p.Left - HorzBar->Position(), right = p.Right - HorzBar->Position();
     if (x <= left + 4)
@@ -308,10 +241,18 @@ void TQSPlaybackEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
 void TQSPlaybackEditor::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
   if (startDrag_ || endDrag_) {
+    DrawDragOutline();
     currentX_ = x;
-    Invalidate();
+    DrawDragOutline();
   }
-  const int hit = insertDuration_ >= 1 ? -1 : HitTest(x, y);
+  if (insertDuration_ >= 1) {
+    DrawInsertMarker();
+    PlaceMarker(x, y);
+    DrawInsertMarker();
+    Screen().SetCursor(crDefault);
+    return;
+  }
+  const int hit = HitTest(x, y);
   bool edge = false;
   if (hit >= 0) {
     const TRect& p = notes_[static_cast<size_t>(hit)].Played;
@@ -324,20 +265,31 @@ void TQSPlaybackEditor::MouseMove(TShiftState shift, int x, int y) {
 void TQSPlaybackEditor::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (!startDrag_ && !endDrag_) return;
+  DrawDragOutline();
   const int dx = x - anchorX_;
   const bool start = startDrag_;
   startDrag_ = endDrag_ = false;
   Screen().SetCursor(crDefault);
   if (active_ < 0 || active_ >= static_cast<int>(notes_.size()) || dx == 0) return;
-  TNoteEntry& e = notes_[static_cast<size_t>(active_)];
-  TQSNote::TFields& f = e.Note()->Fields;
-  if (start) {
-    f.PlayOffset = static_cast<int16_t>(f.PlayOffset + dx);
+  TQSVoiceEntry& e = notes_[static_cast<size_t>(active_)];
+  syncing_ = true;
+  if (e.Effect) {
+    TQSEffect::TFields& f = e.Effect->Fields;
+    if (start)
+      f.Time = static_cast<uint16_t>(f.Time + dx);
+    else
+      f.Length = static_cast<uint16_t>(f.Length + dx > 0 ? f.Length + dx : 0);
   } else {
-    if (f.PlayLength == 0) f.PlayLength = f.RealLength;
-    if (f.PlayLength + dx > 0) f.PlayLength = static_cast<uint16_t>(f.PlayLength + dx);
-    if (f.PlayLength == f.RealLength) f.PlayLength = 0;
+    TQSNote::TFields& f = e.Note()->Fields;
+    if (start) {
+      f.PlayOffset = static_cast<int16_t>(f.PlayOffset + dx);
+    } else {
+      if (f.PlayLength == 0) f.PlayLength = f.RealLength;
+      if (f.PlayLength + dx > 0) f.PlayLength = static_cast<uint16_t>(f.PlayLength + dx);
+      if (f.PlayLength == f.RealLength) f.PlayLength = 0;
+    }
   }
+  syncing_ = false;
   CalcPlayedSpan(e);
   Invalidate();
   NotifyChanged();
@@ -351,32 +303,20 @@ void TQSPlaybackEditor::KeyDown(uint16_t& key, TShiftState shift) {
   auto activate = [&](int i) {
     ClearSelection();
     SetActiveEntry(i);
+    SelectInView(i);
   };
   switch (key) {
     case VK_HOME: activate(0); break;
     case VK_END: activate(count - 1); break;
     case VK_LEFT:
-      if (!valid) SetActiveEntry(count - 1);
-      else if (shift & ssAlt) DecreaseSize();
-      else if (shift & ssCtrl) ShiftLeft();
-      else
-        for (int i = active_ - 1; i >= 0; --i)
-          if (notes_[size_t(i)].Bounds.Left < notes_[size_t(active_)].Bounds.Left) {
-            activate(i);
-            break;
-          }
+    case VK_RIGHT: {
+      const int step = key == VK_LEFT ? -1 : 1;
+      if (!valid) SetActiveEntry(step < 0 ? count - 1 : 0);
+      else if (shift & ssAlt) step < 0 ? DecreaseSize() : IncreaseSize();
+      else if (shift & ssCtrl) step < 0 ? ShiftLeft() : ShiftRight();
+      else if (const int i = Neighbour(step); i >= 0) activate(i);
       break;
-    case VK_RIGHT:
-      if (!valid) SetActiveEntry(0);
-      else if (shift & ssAlt) IncreaseSize();
-      else if (shift & ssCtrl) ShiftRight();
-      else
-        for (int i = active_ + 1; i < count; ++i)
-          if (notes_[size_t(i)].Bounds.Left > notes_[size_t(active_)].Bounds.Left) {
-            activate(i);
-            break;
-          }
-      break;
+    }
     default: return;
   }
   Invalidate();
@@ -414,7 +354,7 @@ void TQSPlaybackEditor::Paint() {
   c.MoveTo(P - 1, 0);
   c.LineTo(P - 1, h);
   // Measures and beats.
-  for (const TMeasureEntry& m : measures_) {
+  for (const TQSVoiceMeasure& m : measures_) {
     c.Pen().Style = psSolid;
     c.Pen().Color = RGB(128, 128, 128);
     c.MoveTo(m.Right + dx, 0);
@@ -431,7 +371,7 @@ void TQSPlaybackEditor::Paint() {
   // Entries: notated blue, played green, chosen red (grey without focus).
   const bool focused = Focused();
   for (size_t i = 0; i < notes_.size(); ++i) {
-    const TNoteEntry& e = notes_[i];
+    const TQSVoiceEntry& e = notes_[i];
     const bool chosen = e.Selected || static_cast<int>(i) == active_;
     auto fill = [&](const TRect& rc, TColor colour) {
       c.Brush().Color = chosen ? (focused ? RGB(255, 0, 0) : RGB(128, 128, 128)) : colour;
@@ -442,26 +382,51 @@ void TQSPlaybackEditor::Paint() {
       c.MoveTo(rc.Right - 1 + dx, rc.Top + dy);
       c.LineTo(rc.Right - 1 + dx, rc.Bottom + dy);
     };
-    fill(e.Notated, RGB(0, 0, 255));
+    if (!e.Effect && !e.Grace()) fill(e.Notated, RGB(0, 0, 255));
     fill(e.Played, RGB(0, 128, 0));
-  }
-  // The outline of a drag under way.
-  if ((startDrag_ || endDrag_) && active_ >= 0 && active_ < static_cast<int>(notes_.size())) {
-    const TNoteEntry& e = notes_[static_cast<size_t>(active_)];
-    const int move = currentX_ - anchorX_;
-    int left = e.Played.Left + dx + (startDrag_ ? move : 0);
-    const int right = e.Played.Right + dx + move;
-    left = std::min(left, right);
-    c.Brush().Style = bsClear;
-    c.Pen().Color = clBlack;
-    c.Rectangle(left, e.Bounds.Top + dy, right, e.Bounds.Bottom + dy);
-    c.Brush().Style = bsSolid;
   }
   c.Font().SetSize(8);
   c.Brush().Style = bsClear;
-  for (const TMeasureEntry& m : measures_)
+  for (const TQSVoiceMeasure& m : measures_)
     if (m.Measure) c.TextOut(m.Left + 1 + dx, 0, std::to_string(m.Measure->Index + 1));
   c.Brush().Style = bsSolid;
+  DrawDragOutline();
+  DrawInsertMarker();
+}
+
+void TQSPlaybackEditor::SetInsertDuration(int ticks) {
+  if (ticks == insertDuration_) return;
+  DrawInsertMarker();
+  insertDuration_ = ticks;
+  DrawInsertMarker();
+}
+
+void TQSPlaybackEditor::PlaceMarker(int x, int y) {
+  const int r = noteHeight_ * 2 / 3, t = noteHeight_ / 3;
+  const int v = VertBar->Position();
+  markerX_ = std::max((x - 4) / 2 * 2, 2 * panelWidth_);
+  markerY_ = r * ((y + v - 4) / r) - v + t;
+}
+
+void TQSPlaybackEditor::DrawInsertMarker() {
+  if (insertDuration_ < 1) return;
+  const int left = markerX_ / 8 * 8 + 1;
+  const int r = noteHeight_ * 2 / 3;
+  DrawXor(DrawingArea(), TPen{clWhite, 2, psSolid, pmXor},
+          [&](TCanvas& c) { c.Rectangle(left, markerY_ + 1, left + insertDuration_, markerY_ + r); });
+}
+
+void TQSPlaybackEditor::DrawDragOutline() {
+  if ((!startDrag_ && !endDrag_) || !ValidIndex(active_)) return;
+  const TQSVoiceEntry& e = notes_[static_cast<size_t>(active_)];
+  const int dx = -HorzBar->Position(), dy = -VertBar->Position();
+  const int move = currentX_ - anchorX_;
+  const int right = e.Played.Right + dx + move;
+  const int left = std::min(e.Played.Left + dx + (startDrag_ ? move : 0), right);
+  TRect clip = DrawingArea();
+  clip.Left = 2 * panelWidth_;
+  DrawXor(clip, TPen{clWhite, 1, psSolid, pmXor},
+          [&](TCanvas& c) { c.Rectangle(left, e.Bounds.Top + dy, right, e.Bounds.Bottom + dy); });
 }
 
 }  // namespace qs

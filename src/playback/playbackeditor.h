@@ -8,63 +8,36 @@
 #include <functional>
 #include <vector>
 
-#include "base/geometry.h"
-#include "platform/controls.h"
+#include "playback/voiceeditor.h"
 
 namespace qs {
 
-class TQSScore;
-class TQSMeasure;
-class TQSNote;
-struct TQSCalcItem;
-class TScrollBar;
-
-class TQSPlaybackEditor : public TCustomControl {
+class TQSPlaybackEditor : public TQSVoiceEditor {
  public:
-  struct TMeasureEntry {
-    TQSMeasure* Measure = nullptr;
-    int Beats = 4;
-    int Left = 0, Right = 0;  // content pixels
-  };
-  struct TNoteEntry {
-    TQSCalcItem* Element = nullptr;
-    int MeasureIndex = 0;
-    bool Selected = false;
-    TRect Bounds, Notated, Played;  // content pixels
-    TQSNote* Note() const;
-  };
-
   explicit TQSPlaybackEditor(TComponent* owner);
   const char* ClassName() const override { return "TQSPlaybackEditor"; }
 
   int NoteHeight() const { return noteHeight_; }
-  void SetNoteHeight(int v) { noteHeight_ = v < 1 ? 1 : v; }
+  void SetNoteHeight(int v) {
+    noteHeight_ = v < 1 ? 1 : v;
+    contentHeight_ = 59 * noteHeight_;
+  }
   int PanelWidth() const { return panelWidth_; }
   void SetPanelWidth(int v) { panelWidth_ = v < 1 ? 1 : v; }
   // Asks for a note: measure entry, tick in it, MIDI key.
   std::function<void(TObject* sender, int measure, int position, uint8_t note)> OnPlaybackNote;
 
-  void BeginUpdate() { ++updates_; }
-  void EndUpdate();
-  void Clear();
-  void AddMeasure(TQSMeasure* measure);
-  void AddNote(TQSCalcItem* element);
-  void SetInsertDuration(int ticks) { insertDuration_ = ticks; }
+  // Arms (ticks > 0) or disarms note insertion by click; while armed a
+  // marker of the duration follows the mouse over the roll.
+  void SetInsertDuration(int ticks);
 
   void IncreaseSize();
   void DecreaseSize();
   void ShiftRight();
   void ShiftLeft();
 
-  const std::vector<TMeasureEntry>& MeasureEntries() const { return measures_; }
-  const std::vector<TNoteEntry>& NoteEntries() const { return notes_; }
-  int ActiveIndex() const { return active_; }
-  int ContentWidth() const { return contentWidth_; }
-  int ContentHeight() const { return 59 * noteHeight_; }
   // The top of the row of a MIDI key, content pixels.
   int RowTop(int key) const;
-  TScrollBar* HorzBar = nullptr;
-  TScrollBar* VertBar = nullptr;
 
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -74,26 +47,21 @@ class TQSPlaybackEditor : public TCustomControl {
   void Resize() override;
 
  private:
-  void Layout();
-  void CalcPlayedSpan(TNoteEntry& e);
+  void Layout() override;
+  void CalcPlayedSpan(TQSVoiceEntry& e);
   int HitTest(int x, int y) const;
-  void SetActiveEntry(int index);
-  void ClearSelection();
-  void NotifyChanged();
   void UpdateScrollBars();
+  // The outline of the played bar being dragged, in XOR: shows or hides it.
+  void DrawDragOutline();
+  // The insertion marker at the marker position, in XOR: shows or hides it.
+  void DrawInsertMarker();
+  void PlaceMarker(int x, int y);
   template <class Change>
   void ChangeSelected(Change change);
 
-  TQSScore* score_ = nullptr;
-  std::vector<TMeasureEntry> measures_;
-  std::vector<TNoteEntry> notes_;
   int noteHeight_ = 12, panelWidth_ = 16;
-  int contentWidth_ = 0;
-  int updates_ = 0;
-  bool layoutPending_ = false;
-  int active_ = -1;
   int insertDuration_ = 0;
-  bool syncing_ = false;
+  int markerX_ = 0, markerY_ = 0;  // client pixels
   bool startDrag_ = false, endDrag_ = false;
   int anchorX_ = 0, currentX_ = 0;
 };

@@ -58,6 +58,40 @@ constexpr int ChannelDataBytes(uint8_t status) {
   const int kind = status & 0xF0;
   return kind == 0xC0 || kind == 0xD0 ? 1 : 2;
 }
+// What the bytes of a MIDI event item sound as: each complete channel
+// message on its own (channel(bytes, size)) and the first complete
+// system-exclusive message ($F0 ... $F7) whole (sysex(bytes, size));
+// anything else (stray data bytes, a message cut short, system and meta
+// bytes) is dropped. Every consumer of event bytes goes through this, so
+// a port and a rendered file hear the same.
+template <class TChannel, class TSysEx>
+void SplitEventBytes(const uint8_t* data, size_t size, TChannel&& channel, TSysEx&& sysex) {
+  if (!data) return;
+  bool sysexSent = false;
+  size_t i = 0;
+  while (i < size) {
+    const uint8_t status = data[i];
+    if (status >= 0x80 && status < 0xF0) {
+      const size_t n = static_cast<size_t>(ChannelDataBytes(status));
+      size_t k = 1;
+      while (k <= n && i + k < size && data[i + k] < 0x80) ++k;
+      if (k == n + 1) channel(data + i, n + 1);
+      i += k;
+    } else if (status == SysEx) {
+      size_t end = i + 1;
+      while (end < size && data[end] < 0x80) ++end;
+      if (end < size && data[end] == SysExEnd) {
+        if (!sysexSent) sysex(data + i, end - i + 1);
+        sysexSent = true;
+        i = end + 1;
+      } else {
+        i = end;
+      }
+    } else {
+      ++i;
+    }
+  }
+}
 }  // namespace midi
 
 // Where the walker's messages go.

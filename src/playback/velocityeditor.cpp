@@ -16,95 +16,34 @@
 
 namespace qs {
 
-TQSNote* TQSVelocityEditor::TNoteEntry::Note() const {
-  return Element ? static_cast<TQSNote*>(Element->Item) : nullptr;
-}
-
-TQSVelocityEditor::TQSVelocityEditor(TComponent* owner) : TCustomControl(owner) {
-  SetTabStop(true);
-  SetBounds(0, 0, 100, 100);
-  HorzBar = new TScrollBar(this);
-  HorzBar->SetParent(this);
-  HorzBar->SetKind(sbHorizontal);
-  VertBar = new TScrollBar(this);
-  VertBar->SetParent(this);
-  VertBar->SetKind(sbVertical);
-  for (TScrollBar* bar : {HorzBar, VertBar}) {
-    bar->SetTabStop(false);
-    bar->SmallChange = 10;
-    bar->LargeChange = 50;
-    bar->OnChange = [this](TObject*) { Invalidate(); };
-  }
-  OnEnter = [this](TObject*) { Invalidate(); };
-  OnExit = [this](TObject*) { Invalidate(); };
+TQSVelocityEditor::TQSVelocityEditor(TComponent* owner) : TQSVoiceEditor(owner) {
+  contentHeight_ = kMinHeight;
   Resize();
 }
 
-void TQSVelocityEditor::EndUpdate() {
-  if (updates_ > 0 && --updates_ == 0 && layoutPending_) {
-    layoutPending_ = false;
-    Layout();
-    Invalidate();
-  }
-}
-
-void TQSVelocityEditor::Clear() {
-  measures_.clear();
-  notes_.clear();
-  Invalidate();
-}
-
-void TQSVelocityEditor::AddMeasure(TQSMeasure* measure) {
-  if (measure && measure->Part()) score_ = measure->Part()->Score();
-  measures_.push_back(TMeasureEntry{measure, 0, 0});
-  Layout();
-}
-
-void TQSVelocityEditor::AddNote(TQSCalcItem* element) {
-  if (!element || !element->Item) return;
-  const auto* note = static_cast<const TQSNote*>(element->Item);
-  const TQSMeasure* measure = note->GetMeasure();
-  size_t at = notes_.size();
-  while (at > 0) {
-    const TQSNote* before = notes_[at - 1].Note();
-    if (before->GetMeasure() != measure || before->Fields.Time <= note->Fields.Time) break;
-    --at;
-  }
-  TNoteEntry entry;
-  entry.Element = element;
-  notes_.insert(notes_.begin() + static_cast<std::ptrdiff_t>(at), entry);
-  Layout();
-  Invalidate();
-}
-
 void TQSVelocityEditor::Layout() {
-  if (updates_ > 0) {
-    layoutPending_ = true;
-    return;
-  }
-  if (measures_.empty()) return;
+  if (LayoutDeferred() || measures_.empty()) return;
   const int H = std::max(ClientHeight() - HorzBar->Height(), kMinHeight);
   contentHeight_ = H;
-  const int first = measures_.front().Measure ? measures_.front().Measure->Index : 0;
+  IndexEntries();
+  for (TQSVoiceMeasure& m : measures_) m.Left = m.Right = 0;
+  // Each measure with entries: a pixel, then a column for each entry.
   int x = panelWidth_, a = 0, current = -1;
   auto close = [&] {
-    if (current >= 0 && current < static_cast<int>(measures_.size())) {
+    if (current >= 0) {
       measures_[static_cast<size_t>(current)].Left = x;
       measures_[static_cast<size_t>(current)].Right = x + a;
     }
     x += a;
   };
-  for (TNoteEntry& e : notes_) {
-    const TQSNote* note = e.Note();
-    const int m = note->GetMeasure() ? note->GetMeasure()->Index : 0;
-    if (m - first != current) {
+  for (TQSVoiceEntry& e : notes_) {
+    if (e.MeasureIndex != current) {
       close();
       a = 1;
-      current = m - first;
+      current = e.MeasureIndex;
     }
     a += noteWidth_;
-    e.MeasureNumber = m;
-    e.Bar = TRect{x + a - noteWidth_, H - 10 - note->Fields.Velocity, x + a - 1, H - 10};
+    e.Bounds = TRect{x + a - noteWidth_, H - 10 - e.Velocity(), x + a - 1, H - 10};
   }
   close();
   contentWidth_ = x;
@@ -112,83 +51,35 @@ void TQSVelocityEditor::Layout() {
 }
 
 void TQSVelocityEditor::Resize() {
-  const int bar = 16;
-  const int w = ClientWidth(), h = ClientHeight();
-  if (HorzBar) HorzBar->SetBounds(w / 2, h - bar, std::max(0, w - bar - w / 2), bar);
-  if (VertBar) VertBar->SetBounds(w - bar, 0, bar, std::max(0, h - bar));
-  if (HorzBar) Layout();
+  PlaceScrollBars(ClientWidth() / 2);
+  Layout();
   TCustomControl::Resize();
 }
 
 void TQSVelocityEditor::UpdateScrollBars() {
-  const int visibleWidth = std::max(1, ClientWidth() - VertBar->Width() - panelWidth_);
-  const int visibleHeight = std::max(1, ClientHeight() - HorzBar->Height());
-  auto set = [](TScrollBar* bar, int content, int visible) {
-    const int page = std::min(content, visible);
-    bar->SetParams(std::clamp(bar->Position(), 0, std::max(0, content - page)), 0, std::max(0, content), page);
-  };
-  set(HorzBar, contentWidth_, visibleWidth);
-  set(VertBar, contentHeight_, visibleHeight);
+  SetScrollRanges(ClientWidth() - VertBar->Width() - panelWidth_, ClientHeight() - HorzBar->Height());
 }
 
 int TQSVelocityEditor::HitTest(int x, int y) const {
   const int cx = x + HorzBar->Position(), cy = y + VertBar->Position();
   for (size_t i = 0; i < notes_.size(); ++i) {
-    const TRect& b = notes_[i].Bar;
+    const TRect& b = notes_[i].Bounds;
     if (cx >= b.Left && cx < b.Right + 1 && cy >= 0 && cy < b.Bottom) return static_cast<int>(i);
   }
   return -1;
 }
 
-void TQSVelocityEditor::SetActiveEntry(int index) {
-  if (index == active_) return;
-  if (active_ >= 0 && active_ < static_cast<int>(notes_.size())) notes_[static_cast<size_t>(active_)].Selected = false;
-  active_ = index;
+void TQSVelocityEditor::SetVelocity(TQSVoiceEntry& e, int velocity) {
+  e.Velocity() = static_cast<uint8_t>(std::clamp(velocity, 0, 127));
+  e.Bounds.Top = e.Bounds.Bottom - e.Velocity();
   Invalidate();
-  if (index < 0 || index >= static_cast<int>(notes_.size())) return;
-  TNoteEntry& e = notes_[static_cast<size_t>(index)];
-  e.Selected = true;
-  TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
-  if (syncing_ || !view) return;
-  syncing_ = true;
-  view->SetCursorMeasure(e.MeasureNumber);
-  view->SetCursorTick(e.Note()->Fields.Time);
-  syncing_ = false;
-}
-
-void TQSVelocityEditor::ClearSelection() {
-  for (size_t i = 0; i < notes_.size(); ++i)
-    if (static_cast<int>(i) != active_) notes_[i].Selected = false;
-  Invalidate();
-}
-
-void TQSVelocityEditor::SetVelocity(TNoteEntry& e, int velocity) {
-  e.Note()->Fields.Velocity = static_cast<uint8_t>(std::clamp(velocity, 0, 127));
-  e.Bar.Top = e.Bar.Bottom - e.Note()->Fields.Velocity;
-  Invalidate();
-}
-
-void TQSVelocityEditor::NotifyChanged() {
-  if (!score_ || !score_->OnChanged) return;
-  ++updates_;
-  syncing_ = true;
-  try {
-    score_->FireChanged(this);
-  } catch (...) {
-    --updates_;
-    syncing_ = false;
-    throw;
-  }
-  --updates_;
-  syncing_ = false;
-  SetFocus();
 }
 
 void TQSVelocityEditor::IncreaseVelocity() {
   bool changed = false;
-  for (TNoteEntry& e : notes_)
-    if (e.Selected && e.Note()->Fields.Velocity < 127) {
-      SetVelocity(e, e.Note()->Fields.Velocity + 1);
+  for (TQSVoiceEntry& e : notes_)
+    if (e.Selected && e.Velocity() < 127) {
+      SetVelocity(e, e.Velocity() + 1);
       changed = true;
     }
   if (changed) NotifyChanged();
@@ -196,9 +87,9 @@ void TQSVelocityEditor::IncreaseVelocity() {
 
 void TQSVelocityEditor::DecreaseVelocity() {
   bool changed = false;
-  for (TNoteEntry& e : notes_)
-    if (e.Selected && e.Note()->Fields.Velocity > 0) {
-      SetVelocity(e, e.Note()->Fields.Velocity - 1);
+  for (TQSVoiceEntry& e : notes_)
+    if (e.Selected && e.Velocity() > 0) {
+      SetVelocity(e, e.Velocity() - 1);
       changed = true;
     }
   if (changed) NotifyChanged();
@@ -213,17 +104,19 @@ void TQSVelocityEditor::AlignVelocity() {
       l = static_cast<int>(i);
     }
   if (f < 0 || f == l) return;
-  const TNoteEntry& first = notes_[static_cast<size_t>(f)];
-  const TNoteEntry& last = notes_[static_cast<size_t>(l)];
-  const int Mf = first.MeasureNumber, Pf = first.Note()->Fields.Time, Vf = first.Note()->Fields.Velocity;
-  const int Ml = last.MeasureNumber, Pl = last.Note()->Fields.Time, Vl = last.Note()->Fields.Velocity;
+  const TQSVoiceEntry& first = notes_[static_cast<size_t>(f)];
+  const TQSVoiceEntry& last = notes_[static_cast<size_t>(l)];
+  const int Mf = first.MeasureInPart(), Pf = first.Note()->Fields.Time, Vf = first.Note()->Fields.Velocity;
+  const int Ml = last.MeasureInPart(), Pl = last.Note()->Fields.Time, Vl = last.Note()->Fields.Velocity;
   const int D = Pl + TicksBetween(*score_, Mf, Ml - 1) - Pf;
   // Both ends at one tick (a chord) draw no line: nothing between changes.
   if (D == 0 || l - f < 2) return;
   const int dv = Vl - Vf;
   for (int i = f + 1; i < l; ++i) {
-    TNoteEntry& e = notes_[static_cast<size_t>(i)];
-    const int offset = TicksBetween(*score_, Mf, e.MeasureNumber - 1) + e.Note()->Fields.Time - Pf;
+    TQSVoiceEntry& e = notes_[static_cast<size_t>(i)];
+    // An effect note lies on the line at its own position.
+    const int p = e.Effect ? e.Effect->Fields.Time : e.Note()->Fields.Time;
+    const int offset = TicksBetween(*score_, Mf, e.MeasureInPart() - 1) + p - Pf;
     SetVelocity(e, Vf + offset * dv / D);
   }
   NotifyChanged();
@@ -242,21 +135,25 @@ void TQSVelocityEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
   if (shift & ssShift) {
     ClearSelection();
     SetActiveEntry(hit);
+    SelectInView(hit);
     if (valid)
       for (int i = std::min(previous, hit); i <= std::max(previous, hit); ++i) notes_[size_t(i)].Selected = true;
   } else if (shift & ssAlt) {
     ClearSelection();
     SetActiveEntry(hit);
-    TNoteEntry& e = notes_[static_cast<size_t>(hit)];
+    SelectInView(hit);
+    TQSVoiceEntry& e = notes_[static_cast<size_t>(hit)];
     SetVelocity(e, std::min(127, contentHeight_ - 10 - (y + VertBar->Position())));
     NotifyChanged();
   } else if (shift & ssCtrl) {
     SetActiveEntry(hit);
+    SelectInView(hit);
     if (valid) notes_[size_t(previous)].Selected = true;
   } else {
     ClearSelection();
     SetActiveEntry(hit);
-    const int top = notes_[static_cast<size_t>(hit)].Bar.Top - VertBar->Position();
+    SelectInView(hit);
+    const int top = notes_[static_cast<size_t>(hit)].Bounds.Top - VertBar->Position();
     if (std::abs(y - top) < 4) {
       dragging_ = true;
       anchorY_ = currentY_ = y;
@@ -273,22 +170,24 @@ void TQSVelocityEditor::MouseMove(TShiftState shift, int x, int y) {
     return;
   }
   if (dragging_) {
+    DrawDragOutline();
     currentY_ = y;
-    Invalidate();
+    DrawDragOutline();
   }
-  const int top = notes_[static_cast<size_t>(hit)].Bar.Top - VertBar->Position();
+  const int top = notes_[static_cast<size_t>(hit)].Bounds.Top - VertBar->Position();
   Screen().SetCursor(std::abs(y - top) < 4 || dragging_ ? crSizeNS : crDefault);
 }
 
 void TQSVelocityEditor::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
   TCustomControl::MouseUp(button, shift, x, y);
   if (!dragging_) return;
+  DrawDragOutline();
   dragging_ = false;
   Screen().SetCursor(crDefault);
   if (active_ < 0 || active_ >= static_cast<int>(notes_.size())) return;
-  TNoteEntry& e = notes_[static_cast<size_t>(active_)];
-  const int top = std::clamp(e.Bar.Top + (currentY_ - anchorY_), e.Bar.Bottom - 127, e.Bar.Bottom);
-  SetVelocity(e, e.Bar.Bottom - top);
+  TQSVoiceEntry& e = notes_[static_cast<size_t>(active_)];
+  const int top = std::clamp(e.Bounds.Top + (currentY_ - anchorY_), e.Bounds.Bottom - 127, e.Bounds.Bottom);
+  SetVelocity(e, e.Bounds.Bottom - top);
   NotifyChanged();
 }
 
@@ -299,6 +198,7 @@ void TQSVelocityEditor::KeyDown(uint16_t& key, TShiftState shift) {
   auto activate = [&](int i) {
     SetActiveEntry(i);
     ClearSelection();
+    SelectInView(i);
   };
   switch (key) {
     case VK_HOME:
@@ -308,25 +208,13 @@ void TQSVelocityEditor::KeyDown(uint16_t& key, TShiftState shift) {
       if (count) activate(count - 1);
       break;
     case VK_LEFT:
+    case VK_RIGHT: {
       if (!count) break;
-      if (!valid) SetActiveEntry(count - 1);
-      else
-        for (int i = active_ - 1; i >= 0; --i)
-          if (notes_[size_t(i)].Bar.Left < notes_[size_t(active_)].Bar.Left) {
-            activate(i);
-            break;
-          }
+      const int step = key == VK_LEFT ? -1 : 1;
+      if (!valid) SetActiveEntry(step < 0 ? count - 1 : 0);
+      else if (const int i = Neighbour(step); i >= 0) activate(i);
       break;
-    case VK_RIGHT:
-      if (!count) break;
-      if (!valid) SetActiveEntry(0);
-      else
-        for (int i = active_ + 1; i < count; ++i)
-          if (notes_[size_t(i)].Bar.Left > notes_[size_t(active_)].Bar.Left) {
-            activate(i);
-            break;
-          }
-      break;
+    }
     case VK_UP:
       if (shift & ssAlt) IncreaseVelocity();
       break;
@@ -376,21 +264,13 @@ void TQSVelocityEditor::Paint() {
   }
   const bool focused = Focused();
   for (size_t i = 0; i < notes_.size(); ++i) {
-    const TNoteEntry& e = notes_[i];
+    const TQSVoiceEntry& e = notes_[i];
     const bool chosen = e.Selected || static_cast<int>(i) == active_;
     c.Brush().Color = chosen ? (focused ? RGB(255, 0, 0) : RGB(128, 128, 128)) : RGB(0, 0, 255);
-    c.FillRect(TRect{e.Bar.Left + dx, e.Bar.Top + dy, e.Bar.Right + dx, e.Bar.Bottom + dy});
-  }
-  if (dragging_ && active_ >= 0 && active_ < static_cast<int>(notes_.size())) {
-    const TRect& b = notes_[static_cast<size_t>(active_)].Bar;
-    const int top = std::clamp(b.Top + currentY_ - anchorY_, b.Bottom - 127, b.Bottom);
-    c.Brush().Style = bsClear;
-    c.Pen().Color = clBlack;
-    c.Rectangle(b.Left + dx, top + dy, b.Right + dx, b.Bottom + dy);
-    c.Brush().Style = bsSolid;
+    c.FillRect(TRect{e.Bounds.Left + dx, e.Bounds.Top + dy, e.Bounds.Right + dx, e.Bounds.Bottom + dy});
   }
   c.Pen().Color = RGB(128, 128, 128);
-  for (const TMeasureEntry& m : measures_) {
+  for (const TQSVoiceMeasure& m : measures_) {
     if (m.Right <= m.Left) continue;
     c.MoveTo(m.Right + dx, H - 138 + dy);
     c.LineTo(m.Right + dx, H - 10 + dy);
@@ -400,6 +280,16 @@ void TQSVelocityEditor::Paint() {
       c.Brush().Style = bsSolid;
     }
   }
+  DrawDragOutline();
+}
+
+void TQSVelocityEditor::DrawDragOutline() {
+  if (!dragging_ || !ValidIndex(active_)) return;
+  const TRect& b = notes_[static_cast<size_t>(active_)].Bounds;
+  const int dx = -HorzBar->Position(), dy = -VertBar->Position();
+  const int top = std::clamp(b.Top + currentY_ - anchorY_, b.Bottom - 127, b.Bottom);
+  DrawXor(DrawingArea(), TPen{clWhite, 1, psSolid, pmXor},
+          [&](TCanvas& c) { c.Rectangle(b.Left + dx, top + dy, b.Right + dx, b.Bottom + dy); });
 }
 
 }  // namespace qs

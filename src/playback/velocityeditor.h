@@ -6,31 +6,13 @@
 #include <cstdint>
 #include <vector>
 
-#include "base/geometry.h"
-#include "platform/controls.h"
+#include "playback/voiceeditor.h"
 
 namespace qs {
 
-class TQSScore;
-class TQSMeasure;
-class TQSNote;
-struct TQSCalcItem;
-class TScrollBar;
-
-class TQSVelocityEditor : public TCustomControl {
+class TQSVelocityEditor : public TQSVoiceEditor {
  public:
   static constexpr int kMinHeight = 143;
-  struct TMeasureEntry {
-    TQSMeasure* Measure = nullptr;
-    int Left = 0, Right = 0;
-  };
-  struct TNoteEntry {
-    TQSCalcItem* Element = nullptr;
-    int MeasureNumber = 0;
-    bool Selected = false;
-    TRect Bar;  // content pixels
-    TQSNote* Note() const;
-  };
 
   explicit TQSVelocityEditor(TComponent* owner);
   const char* ClassName() const override { return "TQSVelocityEditor"; }
@@ -40,22 +22,11 @@ class TQSVelocityEditor : public TCustomControl {
   int PanelWidth() const { return panelWidth_; }
   void SetPanelWidth(int v) { panelWidth_ = v < 1 ? 1 : v; }
 
-  void BeginUpdate() { ++updates_; }
-  void EndUpdate();
-  void Clear();
-  void AddMeasure(TQSMeasure* measure);
-  void AddNote(TQSCalcItem* element);
 
   void IncreaseVelocity();
   void DecreaseVelocity();
   void AlignVelocity();
 
-  const std::vector<TNoteEntry>& NoteEntries() const { return notes_; }
-  int ActiveIndex() const { return active_; }
-  int ContentWidth() const { return contentWidth_; }
-  int ContentHeight() const { return contentHeight_; }
-  TScrollBar* HorzBar = nullptr;
-  TScrollBar* VertBar = nullptr;
 
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -65,23 +36,14 @@ class TQSVelocityEditor : public TCustomControl {
   void Resize() override;
 
  private:
-  void Layout();
+  void Layout() override;
   void UpdateScrollBars();
+  // The outline of the bar being dragged, in XOR: shows or hides it.
+  void DrawDragOutline();
   int HitTest(int x, int y) const;
-  void SetActiveEntry(int index);
-  void ClearSelection();
-  void SetVelocity(TNoteEntry& e, int velocity);
-  void NotifyChanged();
+  void SetVelocity(TQSVoiceEntry& e, int velocity);
 
-  TQSScore* score_ = nullptr;
-  std::vector<TMeasureEntry> measures_;
-  std::vector<TNoteEntry> notes_;
   int noteWidth_ = 5, panelWidth_ = 24;
-  int contentWidth_ = 0, contentHeight_ = kMinHeight;
-  int updates_ = 0;
-  bool layoutPending_ = false;
-  int active_ = -1;
-  bool syncing_ = false;
   bool dragging_ = false;
   int anchorY_ = 0, currentY_ = 0;
 };

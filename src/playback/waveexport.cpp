@@ -11,6 +11,7 @@
 #include "base/stream.h"
 #include "playback/playclock.h"
 #include "playback/player.h"
+#include "playback/playwalker.h"
 #include "playback/synthesizer.h"
 
 namespace qs {
@@ -99,7 +100,10 @@ TQSWaveResult TQSWaveExport::Run(const std::string& fileName) {
     synth.Short(m, 3);
   };
   view_.OnPlayLong = [&](TObject*, const uint8_t* data, uint16_t size) {
-    if (size >= 2 && data[0] == 0xF0) synth.SysEx(data, size);
+    // The same split as the output port's, so the file sounds what playback sounds.
+    midi::SplitEventBytes(
+        data, size, [&](const uint8_t* m, size_t n) { synth.Short(m, n); },
+        [&](const uint8_t* m, size_t n) { synth.SysEx(m, n); });
   };
   view_.OnStopPlay = nullptr;
 

@@ -10,6 +10,7 @@
 #include "platform/stdctrls.h"
 #include "playback/waveexport.h"
 #include "score/score.h"
+#include "playback/formparts.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 
@@ -19,15 +20,6 @@ namespace {
 constexpr const char* kSection = "ExportWaweSettingForm";
 constexpr int kLevelMax = 65535;
 constexpr TColor kSignal = RGB(0, 255, 0);
-
-template <class T>
-T* Make(TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* c = new T(parent);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
-  return c;
-}
 
 std::string MinutesSeconds(double ms) {
   const long seconds = static_cast<long>(ms / 1000);
@@ -124,23 +116,13 @@ TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings
   LEndTime->SetAlignment(taRightJustify);
   LEndTime->SetCaption("00:00");
 
-  BBOk = Make<TButton>(this, "BBOk", 258, 204, 75, 25);
-  BBOk->SetCaption("Save");
-  BBOk->SetDefault(true);
-  BBOk->SetTabStop(true);
+  BBOk = MakeOkButton(this, "Save", 258, 204);
   BBStop = Make<TButton>(this, "BBStop", 258, 204, 75, 25);
   BBStop->SetCaption("Stop");
   BBStop->Hide();
-  BBCancel = Make<TButton>(this, "BBCancel", 341, 204, 75, 25);
-  BBCancel->SetCaption("Cancel");
-  BBCancel->Cancel = true;
-  BBCancel->ModalResult = mrCancel;
-  BBCancel->SetTabStop(true);
+  BBCancel = MakeCancelButton(this, 341, 204);
 
-  FLExportWave = new TECFormLanguage(this);
-  FLExportWave->SetName("FLExportWave");
-  FLExportWave->SetExLanguage(kDefaultLanguage);
-  FLExportWave->Loaded();
+  FLExportWave = MakeFormLanguage(this, "FLExportWave");
 
   CBInputDevices->SetItems(TStringList{Message(0, "Built-in synthesizer")});
   CBInputDevices->SetItemIndex(0);

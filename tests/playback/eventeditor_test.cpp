@@ -4,44 +4,25 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "platform/bitmap.h"
 #include "platform/testdriver.h"
 #include "playback/eventeditor.h"
 #include "score/marks.h"
-#include "walk_fixture.h"
+#include "editor_fixture.h"
 
 namespace qs::test {
 namespace {
 
 namespace td = testdriver;
 
-struct TView : TQSWindowLink {
-  bool Playing() const override { return false; }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-};
-
-struct TEditorScore : TContentScore {
-  TView View;
-  TForm Form{nullptr};
-  TQSEventEditor* Editor;
-  int Changes = 0;
-  TEditorScore() : TContentScore(4) {
-    Layout();
-    Score.AttachWindow(&View);
-    Score.SetActiveWindow(&View);
-    Score.OnChanged = [this](TObject*) { ++Changes; };
-    Form.SetClientWidth(700);
-    Form.SetClientHeight(200);
-    Editor = new TQSEventEditor(&Form);
-    Editor->SetParent(&Form);
-    Editor->SetAlign(alClient);
-  }
-  ~TEditorScore() { Score.DetachWindow(&View); }
+struct TEventScore : TEditorScore<TQSEventEditor> {
+  TEventScore() : TEditorScore(4, 700, 200) { Attach(); }
   TQSMIDIEvent* Event(int measure, int tick, std::vector<uint8_t> bytes) {
     auto* e = new TQSMIDIEvent(Score.EnsureColumn(measure));
     e->Fields.Time = static_cast<int16_t>(tick);
@@ -62,7 +43,7 @@ struct TEditorScore : TContentScore {
 };
 
 TEST(EventEditor, LabelsStackInTheLowestFreeLane) {
-  TEditorScore s;
+  TEventScore s;
   s.Show();
   EXPECT_EQ(s.Editor->ContentHeight(), 26);
   const size_t measures = s.Editor->Measures().size();
@@ -87,7 +68,7 @@ TEST(EventEditor, LabelsStackInTheLowestFreeLane) {
 }
 
 TEST(EventEditor, ClicksAndKeysFocusAndMoveTheCursor) {
-  TEditorScore s;
+  TEventScore s;
   s.Event(0, 100, {0x90, 0x3C, 0x64});
   s.Event(2, 40, {0xB0, 0x07, 0x64});
   s.Event(2, 300, {0xC0, 0x05});
@@ -122,7 +103,7 @@ TEST(EventEditor, ClicksAndKeysFocusAndMoveTheCursor) {
 }
 
 TEST(EventEditor, TheChosenEventIsEditedAndDeleted) {
-  TEditorScore s;
+  TEventScore s;
   s.Event(0, 0, {0x90, 0x3C, 0x64});
   s.Event(1, 0, {0xB0, 0x07, 0x64});
   TQSMIDIEvent* third = s.Event(2, 0, {0xC0, 0x05});
@@ -151,6 +132,42 @@ TEST(EventEditor, TheChosenEventIsEditedAndDeleted) {
   EXPECT_TRUE(s.Editor->Measures()[2].Events.empty());
   EXPECT_EQ(s.Score.CurrentPiece()->GetColumn(2)->ItemCount(), 0);
   (void)third;
+}
+
+// Shown, the cursor line scrolls into view at the view's cursor; taking
+// the view's tick moves the line, drawn in XOR, and leaves the roll
+// behind it as it was.
+TEST(EventEditor, ScrollsToTheCursorAndMovesItsLine) {
+  TEventScore s;
+  s.Show();
+  const auto& m = s.Editor->Measures();
+  const int V = s.Editor->ClientWidth() - s.Editor->VertBar->Width();
+  ASSERT_GT(s.Editor->ContentWidth(), V + 600);
+  const std::tuple<int, int, int> cases[] = {
+      {2, 100, m[2].Bounds.Right - V + 2},  // right of the view: the measure's end comes in
+      {1, 10, m[1].Bounds.Left + 10 - 2},   // left of it: two pixels before the cursor
+  };
+  for (const auto& [measure, tick, h] : cases) {
+    s.View.CursorPosition.Measure = measure;
+    s.View.CursorPosition.Tick = tick;
+    s.Editor->ShowCursor(true);
+    EXPECT_EQ(s.Editor->HorzBar->Position(), h) << measure;
+  }
+  const int h = s.Editor->HorzBar->Position();
+  const int y = m[1].Bounds.Bottom - 12 - s.Editor->VertBar->Position();
+  auto pixel = [&](int tick) {
+    td::ProcessMessages();
+    return GrabControl(*s.Editor)->Pixel(m[1].Bounds.Left + tick - h, y);
+  };
+  s.Editor->SyncWithCursor();
+  const TColor ground = pixel(200);
+  EXPECT_NE(pixel(10), ground);
+  EXPECT_EQ(pixel(60), ground);
+  s.View.CursorPosition.Tick = 60;
+  s.Editor->SyncWithCursor();
+  EXPECT_EQ(pixel(10), ground);
+  EXPECT_NE(pixel(60), ground);
+  EXPECT_EQ(s.Editor->HorzBar->Position(), h);
 }
 
 }  // namespace

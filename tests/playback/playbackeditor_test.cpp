@@ -9,55 +9,27 @@
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "platform/bitmap.h"
 #include "platform/testdriver.h"
 #include "playback/playbackeditor.h"
 #include "score/calcrecords.h"
 #include "score/notes.h"
-#include "walk_fixture.h"
+#include "editor_fixture.h"
 
 namespace qs::test {
 namespace {
 
 namespace td = testdriver;
 
-struct TView : TQSWindowLink {
-  bool Playing() const override { return false; }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-};
-
-struct TRoll : TContentScore {
-  TView View;
-  TForm Form{nullptr};
-  TQSPlaybackEditor* Editor;
-  std::vector<TQSNote*> Notes;
-  int Changes = 0;
-  TRoll() : TContentScore(2) {
+struct TRoll : TVoiceScore<TQSPlaybackEditor> {
+  TRoll() : TVoiceScore(2, 700, 500) {
     Notes.push_back(Note(Measure(0), 0, 128, 0x50));    // C5: key 60
     Notes.push_back(Note(Measure(0), 128, 128, 0x54));  // G5: key 67
     Notes.push_back(Note(Measure(1), 0, 256, 0x50));
-    Layout();
-    Score.AttachWindow(&View);
-    Score.SetActiveWindow(&View);
-    Score.OnChanged = [this](TObject*) { ++Changes; };
-    Form.SetClientWidth(700);
-    Form.SetClientHeight(500);
-    Editor = new TQSPlaybackEditor(&Form);
-    Editor->SetParent(&Form);
-    Editor->SetAlign(alClient);
+    Attach();
     Refill();
     td::ShowAndWait(Form);
   }
-  // As the document window fills the editor after a layout pass.
-  void Refill() {
-    Editor->BeginUpdate();
-    Editor->Clear();
-    Editor->AddMeasure(Measure(0));
-    Editor->AddMeasure(Measure(1));
-    for (TQSNote* n : Notes) Editor->AddNote(n->HeadElement);
-    Editor->EndUpdate();
-  }
-  ~TRoll() { Score.DetachWindow(&View); }
   // A point on an entry's played bar, dx from its left edge, scrolled into
   // view first.
   TPoint OnPlayed(int entry, int dx) {
@@ -127,6 +99,57 @@ TEST(PlaybackEditor, DraggingAPlayedEdge) {
   EXPECT_EQ(s.Editor->NoteEntries()[0].Bounds.Left, 33 - 5);
 }
 
+// While the end of a played bar is dragged, its outline moves in XOR
+// over the roll: over the chosen (red) bar it shows cyan, and where it
+// was the roll shows again.
+TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
+  TRoll s;
+  const TPoint p = s.OnPlayed(0, 126);
+  const TQSVoiceEntry& e = s.Editor->NoteEntries()[0];
+  const int dx = -s.Editor->HorzBar->Position(), dy = -s.Editor->VertBar->Position();
+  auto pixel = [&](int x, int y) {
+    td::ProcessMessages();
+    return GrabControl(*s.Editor)->Pixel(x + dx, y + dy);
+  };
+  const int rowMiddle = e.Played.Top + 2;
+  td::MouseDown(*s.Editor, p.X, p.Y);
+  td::MouseMove(*s.Editor, p.X + 10, p.Y);
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), RGB(0, 255, 255));
+  EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clBlack);
+  td::MouseMove(*s.Editor, p.X + 20, p.Y);
+  EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clWhite);
+  EXPECT_EQ(pixel(e.Played.Right + 19, rowMiddle), clBlack);
+  td::MouseUp(*s.Editor, p.X + 20, p.Y);
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), pixel(e.Notated.Left + 50, e.Bounds.Top + 1));
+}
+
+// While a duration is armed a marker follows the mouse in XOR: moved
+// away and back it leaves no trace, and disarmed the roll is as before.
+TEST(PlaybackEditor, TheInsertionMarkerFollowsTheMouseInXor) {
+  TRoll s;
+  auto grab = [&] {
+    td::ProcessMessages();
+    return GrabControl(*s.Editor);
+  };
+  auto same = [](const TBitmap& a, const TBitmap& b) {
+    for (int y = 0; y < a.Height(); ++y)
+      for (int x = 0; x < a.Width(); ++x)
+        if (a.Pixel(x, y) != b.Pixel(x, y)) return false;
+    return true;
+  };
+  const auto plain = grab();
+  s.Editor->SetInsertDuration(128);
+  td::MouseMove(*s.Editor, 300, 200);
+  const auto atA = grab();
+  EXPECT_FALSE(same(*plain, *atA));
+  td::MouseMove(*s.Editor, 420, 260);
+  EXPECT_FALSE(same(*atA, *grab()));
+  td::MouseMove(*s.Editor, 300, 200);
+  EXPECT_TRUE(same(*atA, *grab()));
+  s.Editor->SetInsertDuration(0);
+  EXPECT_TRUE(same(*plain, *grab()));
+}
+
 TEST(PlaybackEditor, AnArmedClickAsksForANote) {
   TRoll s;
   std::vector<std::tuple<int, int, int>> asked;
@@ -151,6 +174,85 @@ TEST(PlaybackEditor, AnArmedClickAsksForANote) {
   td::Click(*s.Editor, 100, s.Editor->ContentHeight() + 30);
   ASSERT_EQ(asked.size(), 2u);
   EXPECT_EQ(std::get<2>(asked[1]), 21);
+}
+
+// A note with an effect note attached, then a grace note before the next
+// note: the effect and the grace note are single played bars, each in its
+// own key's row; the effect's length and position step within their bounds.
+struct TOrnamented : TVoiceScore<TQSPlaybackEditor> {
+  TQSVorschlag* Group;
+  TQSEffect* Effect = nullptr;
+  TOrnamented() : TVoiceScore(2, 700, 500) {
+    Notes.push_back(Note(Measure(0), 0, 128, C5));
+    Group = static_cast<TQSVorschlag*>(CreateItemByKind(kind::Vorschlag, Measure(0)));
+    Group->Fields.Time = 128;
+    Group->Fields.Duration = 32;
+    auto* grace = static_cast<TQSNote*>(CreateItemByKind(kind::Note, Group));
+    grace->Fields.Pitch = D5;
+    grace->Fields.Length = grace->Fields.RealLength = 64;
+    Notes.push_back(grace);
+    Notes.push_back(Note(Measure(0), 128, 128, E5));
+    Attach();
+    // As the layout pass realises an ornament.
+    Effect = static_cast<TQSEffect*>(CreateItemByKind(kind::Effect, Notes[0]));
+    Effect->Fields.Time = 64;
+    Effect->Fields.Length = 9;
+    Effect->SoundingKey = 65;
+    Refill();
+    td::ShowAndWait(Form);
+  }
+};
+
+TEST(PlaybackEditor, EffectAndGraceNotesArePlayedBarsOnly) {
+  TOrnamented s;
+  const auto& e = s.Editor->NoteEntries();
+  ASSERT_EQ(e.size(), 4u);
+  // Each note is followed by its effect entries.
+  EXPECT_EQ(e[0].Effect, nullptr);
+  EXPECT_EQ(e[1].Effect, s.Effect);
+  EXPECT_EQ(e[2].Note(), s.Notes[1]);
+  EXPECT_EQ(e[3].Note(), s.Notes[2]);
+  const int r = 8;
+  const int effectTop = s.Editor->RowTop(65), graceTop = s.Editor->RowTop(s.Notes[1]->SoundingKey);
+  EXPECT_EQ(e[1].Played, (TRect{33 + 64, effectTop, 33 + 64 + 9, effectTop + r + 1}));
+  EXPECT_EQ(e[1].Bounds, e[1].Played);
+  // A grace note plays from its group's position for the group's length.
+  EXPECT_EQ(e[2].Played, (TRect{33 + 128, graceTop, 33 + 128 + 32, graceTop + r + 1}));
+  EXPECT_EQ(e[2].Bounds, e[2].Played);
+
+  // The effect chosen by a click: shorter stops at 8, earlier moves it.
+  td::Click(*s.Editor, e[1].Played.Left + 4 - s.Editor->HorzBar->Position(),
+            effectTop + 2 - s.Editor->VertBar->Position());
+  ASSERT_EQ(s.Editor->ActiveIndex(), 1);
+  const std::tuple<uint16_t, TShiftState, int, int> steps[] = {
+      {VK_LEFT, ssAlt, 8, 64}, {VK_LEFT, ssAlt, 8, 64}, {VK_RIGHT, ssAlt, 9, 64}, {VK_LEFT, ssCtrl, 9, 63}};
+  for (const auto& [key, shift, length, time] : steps) {
+    td::PressKey(*s.Editor, key, shift);
+    EXPECT_EQ(s.Effect->Fields.Length, length);
+    EXPECT_EQ(s.Effect->Fields.Time, time);
+  }
+  EXPECT_EQ(s.Notes[0]->Fields.PlayLength, 0);  // its note unchanged
+  EXPECT_EQ(e[1].Played.Left, 33 + 63);
+}
+
+// The editor follows the view's selection and cursor, and a click moves
+// both in the view.
+TEST(PlaybackEditor, SelectionAndCursorFollowTheView) {
+  TOrnamented s;
+  const auto& e = s.Editor->NoteEntries();
+  s.View.Selection = {s.Notes[2]->HeadElement, s.Notes[0]->HeadElement};
+  s.View.CursorPosition.Measure = 0;
+  s.View.CursorPosition.Tick = 130;
+  s.Editor->SyncSelection();
+  std::vector<bool> selected;
+  for (const auto& entry : e) selected.push_back(entry.Selected);
+  EXPECT_EQ(selected, (std::vector<bool>{true, false, false, true}));
+  EXPECT_EQ(s.Editor->ActiveIndex(), 3);  // the last entry at or before the cursor
+  // A click on the grace note selects only it, here and in the view.
+  td::Click(*s.Editor, e[2].Played.Left + 10 - s.Editor->HorzBar->Position(),
+            e[2].Played.Top + 2 - s.Editor->VertBar->Position());
+  EXPECT_EQ(s.View.Selection, (std::vector<TQSCalcItem*>{s.Notes[1]->HeadElement}));
+  EXPECT_EQ(s.View.CursorPosition.Tick, 128);
 }
 
 }  // namespace

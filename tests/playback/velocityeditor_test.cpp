@@ -12,48 +12,24 @@
 #include "playback/velocityeditor.h"
 #include "score/calcrecords.h"
 #include "score/notes.h"
-#include "walk_fixture.h"
+#include "editor_fixture.h"
 
 namespace qs::test {
 namespace {
 
 namespace td = testdriver;
 
-struct TView : TQSWindowLink {
-  bool Playing() const override { return false; }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-};
-
-struct TBars : TContentScore {
-  TView View;
-  TForm Form{nullptr};
-  TQSVelocityEditor* Editor;
-  std::vector<TQSNote*> Notes;
-  int Changes = 0;
+struct TBars : TVoiceScore<TQSVelocityEditor> {
   // Quarters at 0, 128, 256, 384 in measure 0 and at 0 in measure 1.
-  TBars() : TContentScore(2) {
+  TBars() : TVoiceScore(2, 400, 220) {
     for (int t = 0; t < 4; ++t) Notes.push_back(Note(Measure(0), t * 128, 128, 0x50));
     Notes.push_back(Note(Measure(1), 0, 128, 0x50));
     for (TQSNote* n : Notes) n->Fields.Velocity = 64;
-    Layout();
-    Score.AttachWindow(&View);
-    Score.SetActiveWindow(&View);
-    Score.OnChanged = [this](TObject*) { ++Changes; };
-    Form.SetClientWidth(400);
-    Form.SetClientHeight(220);
-    Editor = new TQSVelocityEditor(&Form);
-    Editor->SetParent(&Form);
-    Editor->SetAlign(alClient);
+    Attach();
     td::ShowAndWait(Form);
-    Editor->BeginUpdate();
-    Editor->AddMeasure(Measure(0));
-    Editor->AddMeasure(Measure(1));
-    for (TQSNote* n : Notes) Editor->AddNote(n->HeadElement);
-    Editor->EndUpdate();
+    Refill();
   }
-  ~TBars() { Score.DetachWindow(&View); }
-  TRect Bar(int i) const { return Editor->NoteEntries()[size_t(i)].Bar; }
+  TRect Bar(int i) const { return Editor->NoteEntries()[size_t(i)].Bounds; }
 };
 
 TEST(VelocityEditor, BarsInColumns) {
@@ -121,30 +97,39 @@ TEST(VelocityEditor, AlignOnALineAcrossMeasures) {
 }
 
 TEST(VelocityEditor, AlignWithBothEndsAtOneTickChangesNothing) {
-  TContentScore s(1);
-  TView view;
-  std::vector<TQSNote*> chord;
-  for (uint8_t pitch : {0x50, 0x52, 0x54}) chord.push_back(s.Note(s.Measure(0), 0, 128, pitch));
-  chord[0]->Fields.Velocity = 10;
-  chord[1]->Fields.Velocity = 50;
-  chord[2]->Fields.Velocity = 90;
-  s.Layout();
-  s.Score.AttachWindow(&view);
-  s.Score.SetActiveWindow(&view);
-  TForm form(nullptr);
-  auto* editor = new TQSVelocityEditor(&form);
-  editor->SetParent(&form);
-  editor->SetAlign(alClient);
-  td::ShowAndWait(form);
-  editor->AddMeasure(s.Measure(0));
-  for (TQSNote* n : chord) editor->AddNote(n->HeadElement);
+  TVoiceScore<TQSVelocityEditor> s(2, 400, 220);
+  for (uint8_t pitch : {0x50, 0x52, 0x54}) s.Notes.push_back(s.Note(s.Measure(0), 0, 128, pitch));
+  s.Notes[0]->Fields.Velocity = 10;
+  s.Notes[1]->Fields.Velocity = 50;
+  s.Notes[2]->Fields.Velocity = 90;
+  s.Attach();
+  td::ShowAndWait(s.Form);
+  s.Refill();
+  TQSVelocityEditor* editor = s.Editor;
   editor->SetFocus();
   td::PressKey(*editor, VK_HOME);
-  const TRect last = editor->NoteEntries()[2].Bar;
+  const TRect last = editor->NoteEntries()[2].Bounds;
   td::Click(*editor, last.Left + 2, last.Bottom - 2 - editor->VertBar->Position(), mbLeft, ssShift);
   editor->AlignVelocity();
-  EXPECT_EQ(chord[1]->Fields.Velocity, 50);
-  s.Score.DetachWindow(&view);
+  EXPECT_EQ(s.Notes[1]->Fields.Velocity, 50);
+}
+
+// An effect note attached to the first note has a bar of its own after
+// it, showing and changing the effect's velocity, not the note's.
+TEST(VelocityEditor, EffectNotesHaveTheirOwnVelocity) {
+  TBars s;
+  auto* effect = static_cast<TQSEffect*>(CreateItemByKind(kind::Effect, s.Notes[0]));
+  effect->Fields.Velocity = 20;
+  s.Refill();
+  ASSERT_EQ(s.Editor->NoteEntries().size(), 6u);
+  EXPECT_EQ(s.Editor->NoteEntries()[1].Effect, effect);
+  EXPECT_EQ(s.Bar(1).Height(), 20);
+  td::Click(*s.Editor, s.Bar(1).Left + 2 - s.Editor->HorzBar->Position(),
+            s.Bar(1).Bottom - 2 - s.Editor->VertBar->Position());
+  td::PressKey(*s.Editor, VK_ADD);
+  EXPECT_EQ(effect->Fields.Velocity, 21);
+  EXPECT_EQ(s.Notes[0]->Fields.Velocity, 64);
+  EXPECT_EQ(s.Bar(1).Height(), 21);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "playback/synthesizer.h"
 #include "playback/waveexport.h"
@@ -29,7 +30,10 @@ class THiddenView : public TQSWindowLink {
 
 struct TOneNote : TContentScore {
   THiddenView View;
-  TOneNote() : TContentScore(1) {
+  // event: the bytes of a MIDI event item before the note, if any.
+  explicit TOneNote(std::vector<uint8_t> event = {}) : TContentScore(1) {
+    if (!event.empty())
+      static_cast<TQSMIDIEvent*>(CreateItemByKind(kind::MidiEvent, Column(0)))->SetData(event.data(), event.size());
     Note(Measure(0), 0, 512, A5Pitch);
     Layout();
     Score.AttachWindow(&View);
@@ -112,6 +116,23 @@ TEST_F(WaveExport, OneNoteInEachFormat) {
     EXPECT_GT(r.Amplitude, f.BitsPerSample == 8 ? 1 : 300);  // not silence
     EXPECT_NEAR(last, 4000.0, exporter.StepMs);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);  // no temporary left
+  }
+}
+
+// The channel messages of a MIDI event item are heard in the file as in
+// playback: an event turning the channel's volume down silences the note,
+// also after a program change in the same event.
+TEST_F(WaveExport, EventItemChannelMessagesAreHeard) {
+  const std::vector<uint8_t> events[] = {{0xB0, 0x07, 0x00}, {0xC0, 0x00, 0xB0, 0x07, 0x00}};
+  for (const auto& event : events) {
+    SCOPED_TRACE(event.size());
+    TOneNote s(event);
+    TQSWaveExport exporter(s.View, {});
+    const std::string file = (dir_ / "quiet.wav").string();
+    ASSERT_EQ(exporter.Run(file), TQSWaveResult::Saved);
+    const TRead r = ReadBack(file);
+    EXPECT_NEAR(r.Frames / 44100.0, 4.0, 0.05);
+    EXPECT_LT(r.Amplitude, 30);
   }
 }
 

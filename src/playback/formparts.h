@@ -1,0 +1,47 @@
+#pragma once
+// The pieces the playback dialogs build their forms from: a named control
+// placed on its parent, the default and Cancel buttons, and the language
+// component that translates the form.
+#include "platform/stdctrls.h"
+#include "uikit/language.h"
+#include "uikit/lrf.h"
+
+namespace qs {
+
+template <class T>
+T* Make(TWinControl* parent, const char* name, int left, int top, int width, int height) {
+  auto* c = new T(parent);
+  c->SetName(name);
+  c->SetParent(parent);
+  c->SetBounds(left, top, width, height);
+  return c;
+}
+
+// The default button ("BBOk") and the Cancel button ("BBCancel", closing
+// with mrCancel), 75 x 25 each.
+inline TButton* MakeOkButton(TWinControl* parent, const char* caption, int left, int top) {
+  TButton* b = Make<TButton>(parent, "BBOk", left, top, 75, 25);
+  b->SetCaption(caption);
+  b->SetDefault(true);
+  b->SetTabStop(true);
+  return b;
+}
+inline TButton* MakeCancelButton(TWinControl* parent, int left, int top) {
+  TButton* b = Make<TButton>(parent, "BBCancel", left, top, 75, 25);
+  b->SetCaption("Cancel");
+  b->Cancel = true;
+  b->ModalResult = mrCancel;
+  b->SetTabStop(true);
+  return b;
+}
+
+// The form's translator, loaded in the program's language.
+inline TECFormLanguage* MakeFormLanguage(TComponent* form, const char* name) {
+  auto* language = new TECFormLanguage(form);
+  language->SetName(name);
+  language->SetExLanguage(kDefaultLanguage);
+  language->Loaded();
+  return language;
+}
+
+}  // namespace qs
