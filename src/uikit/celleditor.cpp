@@ -486,7 +486,7 @@ void TDropDownEdit::PaintButton(TCanvas& canvas, const TRect& rect) {
   }
 }
 
-void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
+void TDropDownEdit::PaintButtonFace(TCanvas& c, const TRect& r) {
   c.Brush().Color = ColorToRGB(clBtnFace);
   c.FillRect(r);
   if (pressed_) {
@@ -495,6 +495,10 @@ void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
   } else {
     DrawEdge(c, r, TEdgeKind::Raised);
   }
+}
+
+void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
+  PaintButtonFace(c, r);
   const TBitmap* glyph = picker_ ? picker_->GetButtonGlyph() : nullptr;
   if (!glyph) return;
   const int shift = pressed_ ? 1 : 0;
@@ -518,14 +522,7 @@ void TDropDownEdit::PaintComboButton(TCanvas& c, const TRect& r) {
 }
 
 void TDropDownEdit::PaintEllipsisButton(TCanvas& c, const TRect& r) {
-  c.Brush().Color = ColorToRGB(clBtnFace);
-  c.FillRect(r);
-  if (pressed_) {
-    c.Brush().Color = ColorToRGB(clBtnShadow);
-    FrameRect(c, r);
-  } else {
-    DrawEdge(c, r, TEdgeKind::Raised);
-  }
+  PaintButtonFace(c, r);
   const int s = buttonWidth_ <= 7 ? 1 : buttonWidth_ / 8;
   const int cx = r.Left + r.Width() / 2 - 1 + (pressed_ ? 1 : 0);
   const int cy = r.Top + r.Height() / 2 - 1 + (pressed_ ? 1 : 0);

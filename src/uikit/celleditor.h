@@ -153,6 +153,9 @@ class TDropDownEdit : public TEdit {
   void PaintComboButton(TCanvas& canvas, const TRect& rect);
   void PaintEllipsisButton(TCanvas& canvas, const TRect& rect);
   void PaintUpDownButton(TCanvas& canvas, const TRect& rect);
+  // The face under a picker glyph or ellipsis: raised, or framed dark
+  // while pressed.
+  void PaintButtonFace(TCanvas& canvas, const TRect& rect);
 
   void TrackButton(int x, int y);
   void StopTracking();

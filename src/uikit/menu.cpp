@@ -105,6 +105,18 @@ TECMenuItem* ByAccelerator(TECMenuItem& p, uint16_t key) {
   return nullptr;
 }
 
+// The entry of an open list whose accelerator is key becomes its hot entry
+// and opens its own list or, without one, is clicked.
+void PickByAccelerator(TECMenuItem& list, uint16_t key) {
+  TECMenuItem* entry = ByAccelerator(list, key);
+  if (!entry) return;
+  menus::SetHotItem(list, entry);
+  if (entry->HasVisibleChildren())
+    menus::OpenSubmenu(list);
+  else
+    menus::ItemClick(*entry);
+}
+
 TECMenu* BarOf(const TECMenuItem& item) { return item.Menu() ? dynamic_cast<TECMenu*>(item.Menu()) : nullptr; }
 TECContextMenu* ContextOf(const TECMenuItem& item) {
   return item.Menu() ? dynamic_cast<TECContextMenu*>(item.Menu()) : nullptr;
@@ -551,14 +563,7 @@ bool TECMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
   }
   if (!Focused() || !root_->HotChild()) return false;
   // The bar is selected: a letter picks an entry of the deepest open list.
-  TECMenuItem& p = menus::DeepestOpen(*root_);
-  if (TECMenuItem* entry = ByAccelerator(p, key)) {
-    menus::SetHotItem(p, entry);
-    if (entry->HasVisibleChildren())
-      menus::OpenSubmenu(p);
-    else
-      menus::ItemClick(*entry);
-  }
+  PickByAccelerator(menus::DeepestOpen(*root_), key);
   return true;
 }
 
@@ -641,13 +646,7 @@ bool TECContextMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
   if (!popup_) return false;
   TECMenuItem& p = menus::DeepestOpen(*root_);
   if (IsLetterOrDigit(key) && !(shift & (ssCtrl | ssAlt))) {
-    if (TECMenuItem* entry = ByAccelerator(p, key)) {
-      menus::SetHotItem(p, entry);
-      if (entry->HasVisibleChildren())
-        menus::OpenSubmenu(p);
-      else
-        menus::ItemClick(*entry);
-    }
+    PickByAccelerator(p, key);
     return true;
   }
   if (key == VK_MENU || key == VK_SHIFT || key == VK_CONTROL) return true;

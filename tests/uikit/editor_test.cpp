@@ -12,17 +12,14 @@
 #include "uikit/editor.h"
 #include "uikit/picker.h"
 #include "uikit/timepicker.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::D;
 
-TDateTime D(int y, int m, int d) {
-  TDateTime v = 0;
-  EXPECT_TRUE(TryEncodeDate(y, m, d, v));
-  return v;
-}
+namespace td = testdriver;
 
 class EditorTest : public ::testing::Test {
  protected:

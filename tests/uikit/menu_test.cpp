@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <thread>
 
 #include "platform/bitmap.h"
 #include "platform/extctrls.h"
@@ -14,23 +12,14 @@
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "uikit/menu.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::WaitFor;
 
-// Runs the message loop until cond holds or ms have passed.
-bool WaitFor(const std::function<bool()>& cond, int ms = 1500) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    td::ProcessMessages();
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  td::ProcessMessages();
-  return cond();
-}
+namespace td = testdriver;
 
 TPoint Centre(const TECMenuItem& e) {
   TRect r = e.ItemRect();

@@ -5,28 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/pagecontrol.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::WaitFor;
 
-bool WaitFor(const std::function<bool()>& cond, int ms = 2000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    td::ProcessMessages();
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  td::ProcessMessages();
-  return cond();
-}
+namespace td = testdriver;
 
 class PageControlTest : public ::testing::Test {
  protected:
