@@ -125,8 +125,7 @@ void TPopupListbox::Paint() {
   c.Brush().Style = bsSolid;
   c.Brush().Color = ColorToRGB(Color());
   c.FillRect(ClientRect());
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   const int h = ItemHeight();
   for (int i = topIndex_; i < items_.Count() && i < topIndex_ + VisibleItems(); ++i) {
     const TRect r = Rect(2, 2 + (i - topIndex_) * h, ClientWidth() - 2, 2 + (i - topIndex_ + 1) * h);
@@ -538,8 +537,7 @@ void TDropDownEdit::PaintUpDownButton(TCanvas& c, const TRect& r) {
 
 void TDropDownEdit::PaintFace(TCanvas& c, const TRect& r) {
   const bool focused = Focused() && !listVisible_;
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   c.Brush().Color = ColorToRGB(focused ? clHighlight : Color());
   c.FillRect(r);
   c.Font().Color = ColorToRGB(focused ? clHighlightText : Font().Color);

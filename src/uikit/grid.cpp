@@ -7,6 +7,7 @@
 #include "platform/bitmap.h"
 #include "platform/actions.h"
 #include "uikit/celleditor.h"
+#include "uikit/frames.h"
 
 namespace qs {
 
@@ -404,8 +405,7 @@ void TCustomGrid::Paint() {
         c.Brush().Color = ColorToRGB(Color());
       }
       c.Brush().Style = bsSolid;
-      c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+      UseFont(c, Font());
       c.SaveDC();
       c.IntersectClipRect(r);
       DrawCell(col, row, r, state);

@@ -7,6 +7,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/forms.h"
+#include "uikit/frames.h"
 #include "uikit/messagebox.h"
 #include "uikit/picker.h"
 
@@ -410,8 +411,7 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
 
 void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& rect, TGridDrawState) {
   TCanvas& c = Canvas();
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   if (!node->enabled_) c.Font().Color = ColorToRGB(RGB(128, 128, 128));
   const bool current = node == GetSelectedNode() && col == Col();
   const bool focused = Focused() || (InplaceEditor() && InplaceEditor()->Focused());
