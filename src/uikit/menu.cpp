@@ -444,9 +444,9 @@ TECMenu::~TECMenu() {
 }
 
 void TECMenu::SetImages(TImageList* v) {
-  if (images_ == v) return;
-  if (images_) images_->RemoveFreeNotification(this);
-  images_ = v;
+  if (Images() == v) return;
+  if (Images()) Images()->RemoveFreeNotification(this);
+  imageLink_.SetImages(v);
   if (v) v->FreeNotification(this);
   root_->Layout();
   root_->InvalidateArea();
@@ -454,7 +454,7 @@ void TECMenu::SetImages(TImageList* v) {
 
 void TECMenu::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
-  if (operation == opRemove && component == images_) images_ = nullptr;
+  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
   if (operation == opRemove && component == savedFocus_) savedFocus_ = nullptr;
 }
 
@@ -614,6 +614,20 @@ TECContextMenu::~TECContextMenu() {
   delete popup_;
   Hover() = HoverState{};
   root_.reset();
+}
+
+void TECContextMenu::SetImages(TImageList* v) {
+  if (Images() == v) return;
+  if (Images()) Images()->RemoveFreeNotification(this);
+  imageLink_.SetImages(v);
+  if (v) v->FreeNotification(this);
+  root_->InvalidateArea();
+}
+
+void TECContextMenu::Notification(TComponent* component, TOperation operation) {
+  TPopupComponent::Notification(component, operation);
+  // A list freed before the menu is no longer drawn from.
+  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
 }
 
 bool TECContextMenu::Popup(int x, int y, TWinControl* control, bool atTopLeft) {

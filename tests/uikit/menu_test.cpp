@@ -386,5 +386,35 @@ TEST(Toolbar, DropDownArrowPartAndHint) {
   EXPECT_EQ(drops, 1);
 }
 
+TEST(Toolbar, AChangeOfTheImageListRepaintsTheButtons) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 300, 100);
+  auto* bar = new TECMenu(&form);
+  bar->SetBounds(0, 0, 300, 26);
+  bar->SetParent(&form);
+  bar->Item()->SetOrientation(ioHorizontal);
+  bar->Item()->SetMenuStyle(msToolbar);
+  TECMenuItem* button = bar->Item()->AddItem("New");
+  auto* images = new TImageList(&form, 16, 16);
+  images->AddMasked(*uikit_test::Square(16, clLime), clWhite);
+  bar->SetImages(images);
+  button->SetImage(0);
+  td::ShowAndWait(form);
+  const TRect r = button->ItemRect();
+  ASSERT_TRUE(uikit_test::Shows(*bar, r, clLime));
+  images->Clear();
+  images->AddMasked(*uikit_test::Square(16, clRed), clWhite);
+  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*bar, r, clRed); }, 500));
+}
+
+TEST(ContextMenu, AnImageListFreedFirstIsLetGo) {
+  TForm form(nullptr);
+  TECContextMenu menu(&form);
+  auto* images = new TImageList(&form, 16, 16);
+  menu.SetImages(images);
+  delete images;
+  EXPECT_EQ(menu.Images(), nullptr);
+}
+
 }  // namespace
 }  // namespace qs

@@ -190,6 +190,20 @@ TEST_F(PageControlTest, PictureTabsShowTheirHintsAtOnce) {
   EXPECT_EQ(pc->ActivePage(), notes);
 }
 
+TEST_F(PageControlTest, AChangeOfTheImageListRepaintsTheTabs) {
+  pc->PageSetting().SetOrientation(poTop);  // tabs along the bottom
+  auto* images = new TImageList(form, 32, 32);
+  images->AddMasked(*uikit_test::Square(32, clLime), clWhite);
+  pc->SetImages(images);
+  AddPage("", 0)->SetImage(0);
+  td::ShowAndWait(*form);
+  const TRect tabs = Rect(0, 160, 300, 200);
+  ASSERT_TRUE(uikit_test::Shows(*pc, tabs, clLime));
+  images->Clear();
+  images->AddMasked(*uikit_test::Square(32, clRed), clWhite);
+  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*pc, tabs, clRed); }, 500));
+}
+
 TEST_F(PageControlTest, AGoneOrHiddenActivePageHandsOver) {
   struct Case {
     const char* What;
