@@ -15,6 +15,7 @@ namespace qs {
 
 TECCalendar::TECCalendar(TComponent* owner) : TCustomGrid(owner) {
   SetVertScrollBar(false);
+  SetHorzScrollBar(false);
   SetColCount(7);
   SetRowCount(7);
   SetFixedCols(0);
