@@ -83,6 +83,13 @@ TPopupListbox::TPopupListbox(TComponent* owner) : TCustomForm(owner) {
   SetFormStyle(fsStayOnTop);
   SetColor(clWindow);
   SetVisible(false);
+  scrollBar_ = new TScrollBar(this);
+  scrollBar_->SetKind(sbVertical);
+  scrollBar_->SetVisible(false);
+  scrollBar_->SetParent(this);
+  scrollBar_->OnChange = [this](TObject*) {
+    if (!updatingScrollBar_) SetTopIndex(scrollBar_->Position());
+  };
 }
 
 void TPopupListbox::SetItems(const TStringList& items) {
@@ -90,6 +97,37 @@ void TPopupListbox::SetItems(const TStringList& items) {
   itemIndex_ = -1;
   topIndex_ = 0;
   Invalidate();
+  UpdateScrollBar();
+}
+
+void TPopupListbox::SetTopIndex(int v) {
+  v = std::clamp(v, 0, std::max(0, items_.Count() - VisibleItems()));
+  if (v == topIndex_) return;
+  topIndex_ = v;
+  Invalidate();
+  UpdateScrollBar();
+}
+
+void TPopupListbox::UpdateScrollBar() {
+  const bool show = items_.Count() > VisibleItems();
+  updatingScrollBar_ = true;
+  if (show) {
+    const int w = GetSystemMetrics(SM_CXVSCROLL);
+    scrollBar_->SetBounds(ClientWidth() - 1 - w, 1, w, std::max(0, ClientHeight() - 2));
+    scrollBar_->SetParams(topIndex_, 0, items_.Count() - 1, VisibleItems());
+    scrollBar_->LargeChange = VisibleItems();
+  }
+  scrollBar_->SetVisible(show);
+  updatingScrollBar_ = false;
+}
+
+int TPopupListbox::ItemsRight() const {
+  return ClientWidth() - 2 - (scrollBar_->Visible() ? scrollBar_->Width() : 0);
+}
+
+void TPopupListbox::Resize() {
+  TCustomForm::Resize();
+  UpdateScrollBar();
 }
 
 int TPopupListbox::ItemHeight() const {
@@ -102,15 +140,15 @@ int TPopupListbox::ItemHeight() const {
 int TPopupListbox::VisibleItems() const { return std::max(1, (ClientHeight() - 4) / ItemHeight()); }
 
 int TPopupListbox::ItemAt(int x, int y) const {
-  if (x < 0 || x >= ClientWidth() || y < 2) return -1;
+  if (x < 0 || x >= ItemsRight() || y < 2) return -1;
   const int i = topIndex_ + (y - 2) / ItemHeight();
   return i < items_.Count() && i < topIndex_ + VisibleItems() ? i : -1;
 }
 
 void TPopupListbox::MakeVisible(int index) {
   if (index < 0) return;
-  if (index < topIndex_) topIndex_ = index;
-  else if (index >= topIndex_ + VisibleItems()) topIndex_ = index - VisibleItems() + 1;
+  if (index < topIndex_) SetTopIndex(index);
+  else if (index >= topIndex_ + VisibleItems()) SetTopIndex(index - VisibleItems() + 1);
 }
 
 void TPopupListbox::SetItemIndex(int v) {
@@ -128,7 +166,7 @@ void TPopupListbox::Paint() {
   UseFont(c, Font());
   const int h = ItemHeight();
   for (int i = topIndex_; i < items_.Count() && i < topIndex_ + VisibleItems(); ++i) {
-    const TRect r = Rect(2, 2 + (i - topIndex_) * h, ClientWidth() - 2, 2 + (i - topIndex_ + 1) * h);
+    const TRect r = Rect(2, 2 + (i - topIndex_) * h, ItemsRight(), 2 + (i - topIndex_ + 1) * h);
     const bool sel = i == itemIndex_;
     c.Brush().Color = ColorToRGB(sel ? clHighlight : Color());
     c.FillRect(r);
@@ -195,9 +233,7 @@ void TPopupListbox::KeyPress(char16_t& key) {
 
 bool TPopupListbox::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
   if (TCustomForm::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
-  const int maxTop = std::max(0, items_.Count() - VisibleItems());
-  topIndex_ = std::clamp(topIndex_ + (wheelDelta > 0 ? -1 : 1), 0, maxTop);
-  Invalidate();
+  SetTopIndex(topIndex_ + (wheelDelta > 0 ? -1 : 1));
   return true;
 }
 
