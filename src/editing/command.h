@@ -36,6 +36,24 @@ T* NewUnregisteredChild(Owner& owner) {
   return new T(&owner);
 }
 
+// Hides the view's cursor for a change of the score's structure; however
+// the change ends, the view scrolls to the cursor, refreshes its ruler
+// markers and shows the cursor again.
+class TCursorHidden {
+ public:
+  explicit TCursorHidden(TQSWindowLink& view) : view_(view) { view_.ShowCursor(false); }
+  ~TCursorHidden() {
+    view_.ScrollToCursor();
+    view_.RefreshRulerMarkers();
+    view_.ShowCursor(true);
+  }
+  TCursorHidden(const TCursorHidden&) = delete;
+  TCursorHidden& operator=(const TCursorHidden&) = delete;
+
+ private:
+  TQSWindowLink& view_;
+};
+
 class TQSEditCommand {
  public:
   // Takes the active view (nullptr: the command has nothing to work on) and

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "editing/command.h"
 #include "editing/entry.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -71,56 +72,76 @@ bool FollowsStaff(TQSItemType k) {
   }
 }
 
-// Kinds whose voice follows a moved voice.
+// Kinds whose voice follows a moved voice (a tuplet too: it must stay with
+// the notes it brackets).
 bool FollowsVoice(TQSItemType k) {
   switch (k) {
-    case 20: case 21: case 32: case 40: case 41: case 111: case 112: case 143: case 173: return true;
+    case 20: case 21: case 32: case 40: case 41: case 85: case 111: case 112: case 143: case 173: return true;
     default: return false;
   }
 }
 
 // Hides the cursor, runs the change, lays out the whole score and ends
 // with the cursor shown, OnChanged and the move notification.
+// How the end of a move is announced: as an item moved, or (for a staff or
+// voice gone to another container) as a change of the view's active item.
+enum class TMoveNotice { ItemMoved, ActiveChanged };
+
 template <class Change>
-void Reordered(TQSScore& score, TQSWindowLink& view, Change change) {
-  view.ShowCursor(false);
+void Reordered(TQSScore& score, TQSWindowLink& view, Change change, TMoveNotice notice = TMoveNotice::ItemMoved) {
   TObject* moved = nullptr;
-  try {
+  {
+    TCursorHidden hidden(view);
     moved = change();
     score.Recalculate(0, -1);
     score.RefreshWindows();
-  } catch (...) {
-    view.ScrollToCursor();
-    view.RefreshRulerMarkers();
-    view.ShowCursor(true);
-    throw;
   }
-  view.ScrollToCursor();
-  view.RefreshRulerMarkers();
-  view.ShowCursor(true);
   score.FireChanged(&score);
-  Fire(score.OnItemMoved, moved);
+  if (notice == TMoveNotice::ItemMoved)
+    Fire(score.OnItemMoved, moved);
+  else
+    view.DoActiveChanged(moved);
 }
 
+// The measure of the index in part, made (with those before it) when the
+// part has fewer measures.
+TQSMeasure* MeasureAt(TQSPart& part, int index) {
+  while (part.MeasureCount() <= index) part.NewMeasure();
+  return part.GetMeasure(index);
+}
+
+// Moves item into measure at its place in the time order.
+void MoveItemInto(TQSItem& item, TQSMeasure& measure) {
+  const int at = TQSScore::FindItemInsertIndex(measure, item.StaffVoice(), std::max(0, item.TimePosition()), 0);
+  item.SetOwner(&measure);
+  measure.Items.Move(measure.Items.IndexOf(&item), std::min(at, measure.Items.Count() - 1));
+}
+
+void SetStaffNibble(uint8_t& sv, int staff) { sv = static_cast<uint8_t>(staff << 4 | (sv & 0x0F)); }
+void SetVoiceNibble(uint8_t& sv, int voice) { sv = static_cast<uint8_t>((sv & 0xF0) | voice); }
+
 // Stems and rest offsets of a staff after its voices changed places.
+void RestackMeasureVoices(TQSMeasure& measure, const TQSStaff& staff, int staffIndex, int clefShift) {
+  const bool single = staff.VoiceCount() < 2;
+  for (TQSItem* item : measure.Items) {
+    if (item->StaffVoice() >> 4 != staffIndex) continue;
+    const int voice = item->StaffVoice() & 0x0F;
+    if (auto* note = dynamic_cast<TQSNote*>(item)) {
+      bool down = false;
+      if (!staff.Fields.Tablature)
+        down = single ? PitchLine(note->Fields.Pitch) - clefShift > kStemDownAbove : voice != 0;
+      note->SetStemDown(down);
+    } else if (auto* rest = dynamic_cast<TQSPause*>(item)) {
+      rest->Fields.OffsetY = static_cast<int16_t>(single ? 0 : voice == 0 ? -kVoiceRestOffset : kVoiceRestOffset);
+    }
+  }
+}
+
 void RestackVoices(TQSScore& score, TQSPart& part, int staffIndex) {
   TQSStaff* staff = part.GetStaff(staffIndex);
   if (!staff) return;
-  const bool single = staff->VoiceCount() < 2;
   const int clefShift = ClefShiftAtCursor(score);
-  for (int i = 0; i < part.MeasureCount(); ++i)
-    for (TQSItem* item : part.GetMeasure(i)->Items) {
-      if (item->StaffVoice() >> 4 != staffIndex) continue;
-      const int voice = item->StaffVoice() & 0x0F;
-      if (auto* note = dynamic_cast<TQSNote*>(item)) {
-        bool down = false;
-        if (!staff->Fields.Tablature)
-          down = single ? PitchLine(note->Fields.Pitch) - clefShift > kStemDownAbove : voice != 0;
-        note->SetStemDown(down);
-      } else if (auto* rest = dynamic_cast<TQSPause*>(item)) {
-        rest->Fields.OffsetY = static_cast<int16_t>(single ? 0 : voice == 0 ? -kVoiceRestOffset : kVoiceRestOffset);
-      }
-    }
+  for (int i = 0; i < part.MeasureCount(); ++i) RestackMeasureVoices(*part.GetMeasure(i), *staff, staffIndex, clefShift);
 }
 
 }  // namespace
@@ -217,6 +238,125 @@ void MovePartToPiece(TQSScore& score, TQSPiece* target, int index) {
     view->CursorPosition.Part = part->Index;
     return part;
   });
+}
+
+void MoveStaffToPart(TQSScore& score, TQSPart* target, int index) {
+  TQSWindowLink* view = score.ActiveWindow();
+  TQSPart* part = view ? score.CurrentPart() : nullptr;
+  TQSStaff* staff = part ? score.CurrentStaff() : nullptr;
+  if (!staff || !target) return;
+  if (target == part) {
+    // Within its own part the staff simply changes places.
+    const int last = part->StaffCount() - 1;
+    MoveStaff(score, (index < 0 || index > last ? last : index) - staff->Index);
+    return;
+  }
+  // A part keeps at least one staff, and a staff index fits in its nibble.
+  if (part->StaffCount() <= 1 || target->StaffCount() >= kMaxStaves) return;
+  const int from = staff->Index;
+  Reordered(
+      score, *view,
+      [&]() -> TObject* {
+        const int at = index < 0 || index > target->StaffCount() ? target->StaffCount() : index;
+        part->UnregisterStaff(staff);
+        staff->SetPart(target);
+        target->RegisterStaff(staff, at);
+        for (int v = 0; v < staff->VoiceCount(); ++v) score.FireAddItem(staff->GetVoice(v));
+        part->UpdateVoiceNumbers(false);
+        target->UpdateVoiceNumbers(false);
+        // The new part's staves from the new place on make room.
+        for (TQSMeasure* measure : target->MeasureList())
+          for (TQSItem* item : measure->Items) {
+            uint8_t* sv = FollowsStaff(item->ItemType) ? StaffVoiceByte(*item) : nullptr;
+            if (sv && (*sv >> 4) >= at) SetStaffNibble(*sv, (*sv >> 4) + 1);
+          }
+        for (int i = 0; i < part->MeasureCount(); ++i) {
+          TQSMeasure* source = part->GetMeasure(i);
+          TQSMeasure* dest = MeasureAt(*target, i);
+          const std::vector<TQSItem*> items(source->Items.begin(), source->Items.end());
+          for (TQSItem* item : items) {
+            uint8_t* sv = FollowsStaff(item->ItemType) ? StaffVoiceByte(*item) : nullptr;
+            if (!sv) continue;
+            const int s = *sv >> 4;
+            if (s == from) {
+              SetStaffNibble(*sv, at);
+              MoveItemInto(*item, *dest);
+            } else if (s > from) {
+              SetStaffNibble(*sv, s - 1);
+            }
+          }
+          source->UpdateBeams(0, true);
+        }
+        for (TQSMeasure* measure : target->MeasureList()) measure->UpdateBeams(0, true);
+        view->CursorPosition.Piece = target->Piece()->Index;
+        view->CursorPosition.Part = target->Index;
+        view->CursorPosition.Staff = staff->Index;
+        view->CursorPosition.Voice = std::min(view->CursorPosition.Voice, staff->VoiceCount() - 1);
+        return staff;
+      },
+      TMoveNotice::ActiveChanged);
+}
+
+void MoveVoiceToStaff(TQSScore& score, TQSStaff* target, int index) {
+  TQSWindowLink* view = score.ActiveWindow();
+  TQSPart* oldPart = view ? score.CurrentPart() : nullptr;
+  TQSStaff* oldStaff = oldPart ? score.CurrentStaff() : nullptr;
+  TQSVoice* voice = oldStaff ? score.CurrentVoice() : nullptr;
+  if (!voice || !target) return;
+  if (target == oldStaff) {
+    const int last = oldStaff->VoiceCount() - 1;
+    MoveVoice(score, (index < 0 || index > last ? last : index) - voice->Index);
+    return;
+  }
+  // A staff keeps at least one voice, and a voice index fits in its nibble.
+  if (oldStaff->VoiceCount() <= 1 || target->VoiceCount() >= kMaxVoices) return;
+  TQSPart* newPart = target->Part();
+  const int fromStaff = oldStaff->Index, fromVoice = voice->Index;
+  const int oldClefShift = ClefShiftAtCursor(score);
+  Reordered(
+      score, *view,
+      [&]() -> TObject* {
+        const int at = index < 0 || index > target->VoiceCount() ? target->VoiceCount() : index;
+        oldStaff->UnregisterVoice(voice);
+        voice->SetStaff(target);
+        target->RegisterVoice(voice, at);
+        const int toStaff = target->Index;
+        view->CursorPosition.Piece = newPart->Piece()->Index;
+        view->CursorPosition.Part = newPart->Index;
+        view->CursorPosition.Staff = toStaff;
+        view->CursorPosition.Voice = voice->Index;
+        const int newClefShift = ClefShiftAtCursor(score);
+        // The new staff's voices from the new place on make room.
+        for (TQSMeasure* measure : newPart->MeasureList())
+          for (TQSItem* item : measure->Items) {
+            uint8_t* sv = FollowsVoice(item->ItemType) ? StaffVoiceByte(*item) : nullptr;
+            if (sv && (*sv >> 4) == toStaff && (*sv & 0x0F) >= at) SetVoiceNibble(*sv, (*sv & 0x0F) + 1);
+          }
+        const uint8_t movedByte = static_cast<uint8_t>(toStaff << 4 | voice->Index);
+        for (int i = 0; i < oldPart->MeasureCount(); ++i) {
+          TQSMeasure* source = oldPart->GetMeasure(i);
+          TQSMeasure* dest = MeasureAt(*newPart, i);
+          const std::vector<TQSItem*> items(source->Items.begin(), source->Items.end());
+          for (TQSItem* item : items) {
+            uint8_t* sv = FollowsVoice(item->ItemType) ? StaffVoiceByte(*item) : nullptr;
+            if (!sv || (*sv >> 4) != fromStaff) continue;
+            const int v = *sv & 0x0F;
+            if (v == fromVoice) {
+              *sv = movedByte;
+              if (dest != source) MoveItemInto(*item, *dest);
+            } else if (v > fromVoice) {
+              SetVoiceNibble(*sv, v - 1);
+            }
+          }
+          // Both staves lost or gained a voice: stems and rest offsets follow.
+          RestackMeasureVoices(*source, *oldStaff, fromStaff, oldClefShift);
+          RestackMeasureVoices(*dest, *target, toStaff, newClefShift);
+          source->UpdateBeams(0, true);
+          if (dest != source) dest->UpdateBeams(0, true);
+        }
+        return voice;
+      },
+      TMoveNotice::ActiveChanged);
 }
 
 }  // namespace qs

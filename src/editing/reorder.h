@@ -6,6 +6,8 @@ namespace qs {
 
 class TQSScore;
 class TQSPiece;
+class TQSPart;
+class TQSStaff;
 
 // delta places, negative towards the start, kept within the list.
 void MovePiece(TQSScore& score, int delta);
@@ -15,5 +17,12 @@ void MoveVoice(TQSScore& score, int delta);
 // The cursor's part into piece at index (-1 or beyond the end: last), with
 // its measures as they are; the cursor follows it.
 void MovePartToPiece(TQSScore& score, TQSPiece* piece, int index);
+// The cursor's staff into part, or its voice into staff, at index (-1 or
+// beyond the end: last); its items go with it into the measures of the
+// same index, and the cursor follows. A part keeps at least one staff and
+// a staff one voice: moving the last one away does nothing. Within its own
+// container the staff or voice changes places as MoveStaff/MoveVoice do.
+void MoveStaffToPart(TQSScore& score, TQSPart* part, int index);
+void MoveVoiceToStaff(TQSScore& score, TQSStaff* staff, int index);
 
 }  // namespace qs

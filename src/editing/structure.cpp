@@ -67,21 +67,13 @@ T* AddUnderLock(TQSScore& score, uint8_t action, void (TQSScore::*save)(TQSUndoR
 // the view shows its cursor again whatever happens.
 template <class F>
 void DeleteWithCursorHidden(TQSScore& score, TQSWindowLink& view, F&& body) {
-  view.ShowCursor(false);
-  try {
+  {
+    TCursorHidden hidden(view);
     body();
     score.Recalculate(0);
     score.RefreshWindows();
     view.ValidateCursor(false);
-  } catch (...) {
-    view.ScrollToCursor();
-    view.RefreshRulerMarkers();
-    view.ShowCursor(true);
-    throw;
   }
-  view.ScrollToCursor();
-  view.RefreshRulerMarkers();
-  view.ShowCursor(true);
   score.FireChanged(&score);
 }
 

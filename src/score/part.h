@@ -49,6 +49,8 @@ class TQSVoice : public TObject {
   void* TreeNode = nullptr;
 
   TQSStaff* Staff() const { return staff_; }
+  // For moving the voice to another staff; the caller re-registers it.
+  void SetStaff(TQSStaff* staff) { staff_ = staff; }
   TQSScore* Score() const;
 
   void SetInstrument(uint8_t value);
@@ -102,6 +104,8 @@ class TQSStaff : public TObject {
   bool RegistrationSuspended = false;
 
   TQSPart* Part() const { return part_; }
+  // For moving the staff to another part; the caller re-registers it.
+  void SetPart(TQSPart* part) { part_ = part; }
   TQSScore* Score() const;
 
   int VoiceCount() const { return static_cast<int>(voices_.size()); }

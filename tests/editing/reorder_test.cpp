@@ -83,5 +83,83 @@ TEST_F(ReorderTest, APartDraggedIntoAnotherPieceBecomesItsLastPart) {
   EXPECT_EQ(Timeline(moved->GetMeasure(0)), "N0+512");
 }
 
+TEST_F(ReorderTest, AStaffDraggedIntoAnotherPartTakesItsItemsIntoItsMeasures) {
+  AddPiece({2, 2}, 1);
+  TQSMeasure* from = Measure(0, 0);
+  TQSMeasure* to = Measure(0, 1);
+  TQSNote* a = Note(from, 0, 512, 0x50, 0x00);
+  TQSNote* b = Note(from, 0, 512, 0x50, 0x10);
+  TQSNote* c = Note(to, 0, 512, 0x50, 0x00);
+  TQSNote* d = Note(to, 0, 512, 0x50, 0x10);
+  TQSStaff* moved = Part(0, 0)->GetStaff(1);
+  Score.Recalculate(0);
+  Cursor(0, 0, 1, 0, 0);
+  MoveStaffToPart(Score, Part(0, 1), 1);
+  ASSERT_EQ(Part(0, 0)->StaffCount(), 1);
+  ASSERT_EQ(Part(0, 1)->StaffCount(), 3);
+  EXPECT_EQ(Part(0, 1)->GetStaff(1), moved);
+  EXPECT_EQ(moved->Part(), Part(0, 1));
+  EXPECT_EQ(a->Fields.StaffVoice, 0x00);
+  EXPECT_EQ(b->Fields.StaffVoice, 0x10);
+  EXPECT_EQ(c->Fields.StaffVoice, 0x00);
+  EXPECT_EQ(d->Fields.StaffVoice, 0x20);
+  EXPECT_EQ(b->GetMeasure(), to);
+  EXPECT_EQ(std::vector<TQSItem*>(to->Items.begin(), to->Items.end()), (std::vector<TQSItem*>{c, b, d}));
+  EXPECT_EQ(View.CursorPosition.Part, 1);
+  EXPECT_EQ(View.CursorPosition.Staff, 1);
+  EXPECT_EQ(View.ActiveChanged, 1);
+  EXPECT_EQ(Score.UndoCount(), 0);
+
+  // The last staff of a part stays where it is.
+  Cursor(0, 0, 0, 0, 0);
+  const std::vector<uint8_t> before = Saved();
+  MoveStaffToPart(Score, Part(0, 1), -1);
+  EXPECT_EQ(Saved(), before);
+  EXPECT_EQ(Part(0, 0)->StaffCount(), 1);
+}
+
+TEST_F(ReorderTest, AVoiceDraggedOntoAnotherStaffTakesItsNotesAndTuplets) {
+  struct TCase {
+    std::vector<int> staves;  // of the piece's parts
+    int targetPart;
+  };
+  for (const TCase& t : {TCase{{2}, 0}, TCase{{1, 1}, 1}}) {
+    SCOPED_TRACE(t.targetPart);
+    Score.ClearPieces();
+    AddPiece(t.staves, 1);
+    const int toStaff = t.targetPart == 0 ? 1 : 0;
+    TQSStaff* target = Part(0, t.targetPart)->GetStaff(toStaff);
+    Part()->GetStaff(0)->NewVoice();
+    TQSMeasure* from = Measure(0, 0);
+    TQSMeasure* to = Measure(0, t.targetPart);
+    TQSNote* upper = Note(from, 0, 512, 0x50, 0x00);
+    upper->SetStemDown(true);
+    TQSNote* lower = Note(from, 0, 512, 0x40, 0x01);
+    auto* tuplet = static_cast<TQSMark*>(CreateItemByKind(kind::Tuplet, from));
+    tuplet->Fields.StaffVoice = 0x01;
+    TQSNote* bass = Note(to, 0, 512, 0x40, toStaff << 4);
+    Score.Recalculate(0);
+    Cursor(0, 0, 0, 1, 0);
+    MoveVoiceToStaff(Score, target, 0);
+    const int moved = toStaff << 4;
+    EXPECT_EQ(lower->Fields.StaffVoice, moved);
+    EXPECT_EQ(tuplet->Fields.StaffVoice, moved);
+    EXPECT_EQ(bass->Fields.StaffVoice, moved | 1);
+    EXPECT_EQ(upper->Fields.StaffVoice, 0x00);
+    EXPECT_EQ(lower->GetMeasure(), to);
+    EXPECT_EQ(tuplet->GetMeasure(), to);
+    // Two voices on the target staff: the first up, the second down; the
+    // staff left with one voice stems by pitch.
+    EXPECT_FALSE(lower->IsStemDown());
+    EXPECT_TRUE(bass->IsStemDown());
+    EXPECT_FALSE(upper->IsStemDown());
+    EXPECT_EQ(target->VoiceCount(), 2);
+    EXPECT_EQ(Part()->GetStaff(0)->VoiceCount(), 1);
+    EXPECT_EQ(View.CursorPosition.Part, t.targetPart);
+    EXPECT_EQ(View.CursorPosition.Staff, toStaff);
+    EXPECT_EQ(View.CursorPosition.Voice, 0);
+  }
+}
+
 }  // namespace
 }  // namespace qs::test
