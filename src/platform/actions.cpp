@@ -183,11 +183,19 @@ void TImageList::Clear() {
 
 // ------------------------------------------------------- TImageChangeLink
 
-void TImageChangeLink::SetImages(TImageList* images) {
-  if (images == images_) return;
-  if (images_) images_->RemoveChangeListener(id_);
+bool TImageChangeLink::SetImages(TImageList* images) {
+  if (images == images_) return false;
+  if (images_) {
+    images_->RemoveChangeListener(id_);
+    images_->RemoveFreeNotification(client_);
+  }
   images_ = images;
-  id_ = images ? images->AddChangeListener([this](TObject* sender) { Fire(onChange_, sender); }) : 0;
+  id_ = 0;
+  if (images) {
+    id_ = images->AddChangeListener([this](TObject* sender) { Fire(onChange_, sender); });
+    images->FreeNotification(client_);
+  }
+  return true;
 }
 
 void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {

@@ -128,19 +128,22 @@ class TImageList : public TComponent {
 };
 
 // A client's registration with an image list: it follows the list it is
-// set to and tells the client of each change of it; it lets go of the
-// list when set to another one (null when the list is being destroyed)
-// and when the client ends.
+// set to, tells the client of each change of it and asks for the list's
+// free notification, so that the client's Notification can set it to null
+// when the list is destroyed first. It lets go of the list when set to
+// another one and when the client ends.
 class TImageChangeLink {
  public:
-  explicit TImageChangeLink(TNotifyEvent onChange) : onChange_(std::move(onChange)) {}
+  TImageChangeLink(TComponent* client, TNotifyEvent onChange) : client_(client), onChange_(std::move(onChange)) {}
   ~TImageChangeLink() { SetImages(nullptr); }
   TImageChangeLink(const TImageChangeLink&) = delete;
   TImageChangeLink& operator=(const TImageChangeLink&) = delete;
   TImageList* Images() const { return images_; }
-  void SetImages(TImageList* images);
+  // False when images is the list it follows already.
+  bool SetImages(TImageList* images);
 
  private:
+  TComponent* client_;
   TNotifyEvent onChange_;
   TImageList* images_ = nullptr;
   int id_ = 0;

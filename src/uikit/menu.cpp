@@ -444,10 +444,7 @@ TECMenu::~TECMenu() {
 }
 
 void TECMenu::SetImages(TImageList* v) {
-  if (Images() == v) return;
-  if (Images()) Images()->RemoveFreeNotification(this);
-  imageLink_.SetImages(v);
-  if (v) v->FreeNotification(this);
+  if (!imageLink_.SetImages(v)) return;
   root_->Layout();
   root_->InvalidateArea();
 }
@@ -617,10 +614,7 @@ TECContextMenu::~TECContextMenu() {
 }
 
 void TECContextMenu::SetImages(TImageList* v) {
-  if (Images() == v) return;
-  if (Images()) Images()->RemoveFreeNotification(this);
-  imageLink_.SetImages(v);
-  if (v) v->FreeNotification(this);
+  if (!imageLink_.SetImages(v)) return;
   root_->InvalidateArea();
 }
 

@@ -63,7 +63,7 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
   friend class TECContextMenu;
   std::unique_ptr<TECMenuItem> root_;
   // Any change of the image list repaints the entries.
-  TImageChangeLink imageLink_{[this](TObject*) {
+  TImageChangeLink imageLink_{this, [this](TObject*) {
     if (root_) root_->InvalidateArea();
   }};
   int tickInterval_ = 300;
@@ -113,7 +113,7 @@ class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopup
   friend class TECSubMenu;
   std::unique_ptr<TECMenuItem> root_;
   // Any change of the image list repaints the open lists.
-  TImageChangeLink imageLink_{[this](TObject*) {
+  TImageChangeLink imageLink_{this, [this](TObject*) {
     if (root_) root_->InvalidateArea();
   }};
   int tickInterval_ = 300;

@@ -412,7 +412,6 @@ TECPageControl::~TECPageControl() {
   // The pages stay with their owners; they only leave the list.
   pages_.clear();
   active_ = hot_ = docking_ = undocking_ = nullptr;
-  if (Images()) Images()->RemoveFreeNotification(this);
 }
 
 void TECPageControl::Notification(TComponent* component, TOperation operation) {
@@ -449,10 +448,7 @@ void TECPageControl::SetBeveled(bool v) {
 }
 
 void TECPageControl::SetImages(TImageList* v) {
-  if (Images() == v) return;
-  if (Images()) Images()->RemoveFreeNotification(this);
-  imageLink_.SetImages(v);
-  if (v) v->FreeNotification(this);
+  if (!imageLink_.SetImages(v)) return;
   Invalidate();
 }
 

@@ -269,7 +269,7 @@ class TECPageControl : public TCustomControl {
   TECTabSheet* active_ = nullptr;
   bool spiralVisible_ = true, beveled_ = false, hotTrack_ = true;
   // Any change of the image list repaints the control.
-  TImageChangeLink imageLink_{[this](TObject*) { Invalidate(); }};
+  TImageChangeLink imageLink_{this, [this](TObject*) { Invalidate(); }};
   std::unique_ptr<TBitmap> picture_;
   std::vector<TECTabSheet*> pages_;
   TECTabSheet* hot_ = nullptr;

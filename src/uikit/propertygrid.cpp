@@ -187,11 +187,7 @@ TECPropertyView::~TECPropertyView() {
 }
 
 void TECPropertyView::SetImages(TImageList* v) {
-  if (Images() == v) return;
-  if (Images()) Images()->RemoveFreeNotification(this);
-  imageLink_.SetImages(v);
-  // A list freed before the grid is no longer drawn from.
-  if (v) v->FreeNotification(this);
+  if (!imageLink_.SetImages(v)) return;
   Invalidate();
 }
 

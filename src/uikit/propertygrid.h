@@ -204,7 +204,7 @@ class TECPropertyView : public TCustomGrid {
   bool clearing_ = false;
   int lastHintCol_ = 0;
   TPropValue editStartValue_;
-  TImageChangeLink imageLink_{[this](TObject*) { Invalidate(); }};
+  TImageChangeLink imageLink_{this, [this](TObject*) { Invalidate(); }};
 };
 
 class TPropInplaceEditor : public TInplaceEdit {

@@ -217,7 +217,7 @@ TEST(ImageList, LinksHearEveryChangeOfTheListTheyFollow) {
   TImageList first(nullptr, 4, 4), second(nullptr, 4, 4);
   std::vector<TObject*> told;
   {
-    TImageChangeLink link([&](TObject* sender) { told.push_back(sender); });
+    TImageChangeLink link(nullptr, [&](TObject* sender) { told.push_back(sender); });
     link.SetImages(&first);
     TBitmap picture(8, 4);
     first.AddMasked(picture, clRed);
