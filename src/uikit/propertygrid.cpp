@@ -385,6 +385,9 @@ bool TECPropertyView::SelectCell(int col, int row) {
 }
 
 void TECPropertyView::Resize() {
+  // Columns spread over the width leave nothing to scroll to sideways (the
+  // grid lines between them would otherwise ask for a bar).
+  SetHorzScrollBar(!AutoSize);
   if (AutoSize && ColCount() > 0) {
     const int w = ClientWidth() / ColCount();
     for (int c = 0; c < ColCount() - 1; ++c) SetColWidths(c, w);

@@ -288,6 +288,7 @@ TEST_F(PropertyGridTest, ColumnsWidenForTheButtonAndShowTheirHints) {
   view_->SetWidth(403);
   EXPECT_EQ(view_->Columns(kTree).Width(), 100);
   EXPECT_EQ(view_->Columns(kVolume).Width(), 103);
+  EXPECT_FALSE(view_->HorzScrollBarControl()->Visible());  // nothing lies beyond the width
 }
 
 TEST_F(PropertyGridTest, OnlyARealChangeIsReported) {
