@@ -13,6 +13,24 @@
 
 namespace qs {
 
+// -------------------------------------------------------- TChangeListeners
+
+int TChangeListeners::Add(TNotifyEvent listener) {
+  listeners_.emplace_back(next_, std::move(listener));
+  return next_++;
+}
+
+void TChangeListeners::Remove(int id) {
+  listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(), [id](const auto& l) { return l.first == id; }),
+                   listeners_.end());
+}
+
+void TChangeListeners::Notify(TObject* sender) const {
+  // A listener may remove itself while it is told.
+  const auto listeners = listeners_;
+  for (const auto& [id, listener] : listeners) Fire(listener, sender);
+}
+
 // ----------------------------------------------------------------- TAction
 
 TAction::TAction(TComponent* owner) : TComponent(owner) {}
@@ -39,11 +57,7 @@ const TPropTable& TAction::Published() const {
   return table;
 }
 
-void TAction::Changed() {
-  // A listener may remove itself while it is told.
-  const auto listeners = listeners_;
-  for (const auto& [id, listener] : listeners) Fire(listener, this);
-}
+void TAction::Changed() { listeners_.Notify(this); }
 
 void TAction::SetCaption(const std::string& v) {
   if (v == caption_) return;
@@ -99,15 +113,9 @@ bool TAction::Execute() {
 
 void TAction::Update() { Fire(OnUpdate, this); }
 
-int TAction::AddChangeListener(TNotifyEvent listener) {
-  listeners_.emplace_back(nextListener_, std::move(listener));
-  return nextListener_++;
-}
+int TAction::AddChangeListener(TNotifyEvent listener) { return listeners_.Add(std::move(listener)); }
 
-void TAction::RemoveChangeListener(int id) {
-  listeners_.erase(std::remove_if(listeners_.begin(), listeners_.end(), [id](const auto& l) { return l.first == id; }),
-                   listeners_.end());
-}
+void TAction::RemoveChangeListener(int id) { listeners_.Remove(id); }
 
 TActionList::~TActionList() {
   BeginDestroy();
@@ -158,12 +166,36 @@ int TImageList::AddMasked(const TBitmap& image, TColor maskColor) {
     piece->SetTransparentColor(mask);
     images_.push_back(std::move(piece));
   }
+  listeners_.Notify(this);
   return first;
 }
 
 void TImageList::Delete(int index) {
   if (index < 0 || index >= Count()) RaiseListIndexError(index);
   images_.erase(images_.begin() + index);
+  listeners_.Notify(this);
+}
+
+void TImageList::Clear() {
+  images_.clear();
+  listeners_.Notify(this);
+}
+
+// ------------------------------------------------------- TImageChangeLink
+
+bool TImageChangeLink::SetImages(TImageList* images) {
+  if (images == images_) return false;
+  if (images_) {
+    images_->RemoveChangeListener(id_);
+    images_->RemoveFreeNotification(client_);
+  }
+  images_ = images;
+  id_ = 0;
+  if (images) {
+    id_ = images->AddChangeListener([this](TObject* sender) { Fire(onChange_, sender); });
+    images->FreeNotification(client_);
+  }
+  return true;
 }
 
 void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {

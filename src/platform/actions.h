@@ -16,6 +16,20 @@ namespace qs {
 class TBitmap;
 class TActionList;
 
+// The clients told of every change of the object that holds the list (a
+// menu item of its action, a menu of its images); each leaves by the id
+// it was added with, also while it is being told.
+class TChangeListeners {
+ public:
+  int Add(TNotifyEvent listener);
+  void Remove(int id);
+  void Notify(TObject* sender) const;
+
+ private:
+  std::vector<std::pair<int, TNotifyEvent>> listeners_;
+  int next_ = 1;
+};
+
 class TAction : public TComponent {
  public:
   explicit TAction(TComponent* owner);
@@ -60,8 +74,7 @@ class TAction : public TComponent {
   bool enabled_ = true, checked_ = false, visible_ = true;
   int imageIndex_ = -1;
   TActionList* list_ = nullptr;
-  std::vector<std::pair<int, TNotifyEvent>> listeners_;
-  int nextListener_ = 1;
+  TChangeListeners listeners_;
 };
 
 class TActionList : public TComponent {
@@ -98,15 +111,42 @@ class TImageList : public TComponent {
   // colour). Returns the index of the first image added.
   int AddMasked(const TBitmap& image, TColor maskColor = clNone);
   void Delete(int index);
-  void Clear() { images_.clear(); }
+  void Clear();
   // Draws image index at (x, y); greyed: as a disabled control shows it.
   void Draw(TCanvas& canvas, int x, int y, int index, bool enabled = true) const;
   // A copy of image index with its transparent pixels in clWhite.
   std::unique_ptr<TBitmap> GetBitmap(int index) const;
 
+  // Clients (menus, tab strips, grids) hear of every change of the images.
+  int AddChangeListener(TNotifyEvent listener) { return listeners_.Add(std::move(listener)); }
+  void RemoveChangeListener(int id) { listeners_.Remove(id); }
+
  private:
+  TChangeListeners listeners_;
   int width_, height_;
   std::vector<std::unique_ptr<TBitmap>> images_;
+};
+
+// A client's registration with an image list: it follows the list it is
+// set to, tells the client of each change of it and asks for the list's
+// free notification, so that the client's Notification can set it to null
+// when the list is destroyed first. It lets go of the list when set to
+// another one and when the client ends.
+class TImageChangeLink {
+ public:
+  TImageChangeLink(TComponent* client, TNotifyEvent onChange) : client_(client), onChange_(std::move(onChange)) {}
+  ~TImageChangeLink() { SetImages(nullptr); }
+  TImageChangeLink(const TImageChangeLink&) = delete;
+  TImageChangeLink& operator=(const TImageChangeLink&) = delete;
+  TImageList* Images() const { return images_; }
+  // False when images is the list it follows already.
+  bool SetImages(TImageList* images);
+
+ private:
+  TComponent* client_;
+  TNotifyEvent onChange_;
+  TImageList* images_ = nullptr;
+  int id_ = 0;
 };
 
 // The window system's measures.

@@ -13,8 +13,8 @@ char AsciiOr(QChar ch, char fallback) {
   return u > 32 && u < 127 && !QChar(u).isLetterOrNumber() ? static_cast<char>(u) : fallback;
 }
 
-TSystemLocale FromQLocale(const QLocale& locale) {
-  TSystemLocale out;
+TFormatSettings FromQLocale(const QLocale& locale) {
+  TFormatSettings out;
   const QString decimal = locale.decimalPoint();
   if (!decimal.isEmpty()) out.DecimalSeparator = AsciiOr(decimal.at(0), '.');
   // The short date format's fields in order; its first separator stands
@@ -55,16 +55,21 @@ TSystemLocale FromQLocale(const QLocale& locale) {
   out.LongTimeSeconds = time.contains(u's', Qt::CaseInsensitive);
   out.CurrencyString = locale.currencySymbol().toStdString();
   // The toolkit counts weekdays from Monday = 1 to Sunday = 7.
-  for (int d = 0; d < 7; ++d) out.ShortDayNames[d] = locale.dayName(d == 0 ? 7 : d, QLocale::ShortFormat).toStdString();
-  for (int m = 0; m < 12; ++m)
-    out.LongMonthNames[m] = locale.standaloneMonthName(m + 1, QLocale::LongFormat).toStdString();
+  for (int d = 0; d < 7; ++d) {
+    const std::string name = locale.dayName(d == 0 ? 7 : d, QLocale::ShortFormat).toStdString();
+    if (!name.empty()) out.ShortDayNames[d] = name;
+  }
+  for (int m = 0; m < 12; ++m) {
+    const std::string name = locale.standaloneMonthName(m + 1, QLocale::LongFormat).toStdString();
+    if (!name.empty()) out.LongMonthNames[m] = name;
+  }
   return out;
 }
 
 }  // namespace
 
-TSystemLocale ReadSystemLocale() { return FromQLocale(QLocale::system()); }
+TFormatSettings ReadSystemLocale() { return FromQLocale(QLocale::system()); }
 
-TSystemLocale ReadLocale(const std::string& name) { return FromQLocale(QLocale(QString::fromStdString(name))); }
+TFormatSettings ReadLocale(const std::string& name) { return FromQLocale(QLocale(QString::fromStdString(name))); }
 
 }  // namespace qs

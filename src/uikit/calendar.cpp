@@ -6,6 +6,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "uikit/celleditor.h"
+#include "uikit/frames.h"
 #include "uikit/localeformats.h"
 
 namespace qs {
@@ -14,6 +15,7 @@ namespace qs {
 
 TECCalendar::TECCalendar(TComponent* owner) : TCustomGrid(owner) {
   SetVertScrollBar(false);
+  SetHorzScrollBar(false);
   SetColCount(7);
   SetRowCount(7);
   SetFixedCols(0);
@@ -117,8 +119,7 @@ void TECCalendar::DrawCell(int col, int row, const TRect& rect, TGridDrawState s
   c.Brush().Style = bsSolid;
   c.Brush().Color = ColorToRGB(selected ? clHighlight : (row == 0 ? FixedColor() : Color()));
   c.FillRect(rect);
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   if (selected) c.Font().Color = ColorToRGB(clHighlightText);
   else if (model_.IsWeekendColumn(col)) c.Font().Color = ColorToRGB(WeekendColor);
   const std::string text = CellText(col, row);
@@ -203,8 +204,7 @@ void TECCalendarTitle::Paint() {
   c.Brush().Style = bsSolid;
   c.Brush().Color = ColorToRGB(Color());
   c.FillRect(ClientRect());
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   c.Brush().Style = bsClear;
   const int w = c.TextWidth(std::string_view(Caption()));
   c.TextOut((Width() - w) / 2, (Height() - c.TextHeight(std::string_view("W"))) / 2, std::string_view(Caption()));

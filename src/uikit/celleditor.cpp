@@ -83,6 +83,13 @@ TPopupListbox::TPopupListbox(TComponent* owner) : TCustomForm(owner) {
   SetFormStyle(fsStayOnTop);
   SetColor(clWindow);
   SetVisible(false);
+  scrollBar_ = new TScrollBar(this);
+  scrollBar_->SetKind(sbVertical);
+  scrollBar_->SetVisible(false);
+  scrollBar_->SetParent(this);
+  scrollBar_->OnChange = [this](TObject*) {
+    if (!updatingScrollBar_) SetTopIndex(scrollBar_->Position());
+  };
 }
 
 void TPopupListbox::SetItems(const TStringList& items) {
@@ -90,6 +97,37 @@ void TPopupListbox::SetItems(const TStringList& items) {
   itemIndex_ = -1;
   topIndex_ = 0;
   Invalidate();
+  UpdateScrollBar();
+}
+
+void TPopupListbox::SetTopIndex(int v) {
+  v = std::clamp(v, 0, std::max(0, items_.Count() - VisibleItems()));
+  if (v == topIndex_) return;
+  topIndex_ = v;
+  Invalidate();
+  UpdateScrollBar();
+}
+
+void TPopupListbox::UpdateScrollBar() {
+  const bool show = items_.Count() > VisibleItems();
+  updatingScrollBar_ = true;
+  if (show) {
+    const int w = GetSystemMetrics(SM_CXVSCROLL);
+    scrollBar_->SetBounds(ClientWidth() - 1 - w, 1, w, std::max(0, ClientHeight() - 2));
+    scrollBar_->SetParams(topIndex_, 0, items_.Count() - 1, VisibleItems());
+    scrollBar_->LargeChange = VisibleItems();
+  }
+  scrollBar_->SetVisible(show);
+  updatingScrollBar_ = false;
+}
+
+int TPopupListbox::ItemsRight() const {
+  return ClientWidth() - 2 - (scrollBar_->Visible() ? scrollBar_->Width() : 0);
+}
+
+void TPopupListbox::Resize() {
+  TCustomForm::Resize();
+  UpdateScrollBar();
 }
 
 int TPopupListbox::ItemHeight() const {
@@ -102,15 +140,15 @@ int TPopupListbox::ItemHeight() const {
 int TPopupListbox::VisibleItems() const { return std::max(1, (ClientHeight() - 4) / ItemHeight()); }
 
 int TPopupListbox::ItemAt(int x, int y) const {
-  if (x < 0 || x >= ClientWidth() || y < 2) return -1;
+  if (x < 0 || x >= ItemsRight() || y < 2) return -1;
   const int i = topIndex_ + (y - 2) / ItemHeight();
   return i < items_.Count() && i < topIndex_ + VisibleItems() ? i : -1;
 }
 
 void TPopupListbox::MakeVisible(int index) {
   if (index < 0) return;
-  if (index < topIndex_) topIndex_ = index;
-  else if (index >= topIndex_ + VisibleItems()) topIndex_ = index - VisibleItems() + 1;
+  if (index < topIndex_) SetTopIndex(index);
+  else if (index >= topIndex_ + VisibleItems()) SetTopIndex(index - VisibleItems() + 1);
 }
 
 void TPopupListbox::SetItemIndex(int v) {
@@ -125,11 +163,10 @@ void TPopupListbox::Paint() {
   c.Brush().Style = bsSolid;
   c.Brush().Color = ColorToRGB(Color());
   c.FillRect(ClientRect());
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   const int h = ItemHeight();
   for (int i = topIndex_; i < items_.Count() && i < topIndex_ + VisibleItems(); ++i) {
-    const TRect r = Rect(2, 2 + (i - topIndex_) * h, ClientWidth() - 2, 2 + (i - topIndex_ + 1) * h);
+    const TRect r = Rect(2, 2 + (i - topIndex_) * h, ItemsRight(), 2 + (i - topIndex_ + 1) * h);
     const bool sel = i == itemIndex_;
     c.Brush().Color = ColorToRGB(sel ? clHighlight : Color());
     c.FillRect(r);
@@ -196,9 +233,7 @@ void TPopupListbox::KeyPress(char16_t& key) {
 
 bool TPopupListbox::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
   if (TCustomForm::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
-  const int maxTop = std::max(0, items_.Count() - VisibleItems());
-  topIndex_ = std::clamp(topIndex_ + (wheelDelta > 0 ? -1 : 1), 0, maxTop);
-  Invalidate();
+  SetTopIndex(topIndex_ + (wheelDelta > 0 ? -1 : 1));
   return true;
 }
 
@@ -486,7 +521,7 @@ void TDropDownEdit::PaintButton(TCanvas& canvas, const TRect& rect) {
   }
 }
 
-void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
+void TDropDownEdit::PaintButtonFace(TCanvas& c, const TRect& r) {
   c.Brush().Color = ColorToRGB(clBtnFace);
   c.FillRect(r);
   if (pressed_) {
@@ -495,6 +530,10 @@ void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
   } else {
     DrawEdge(c, r, TEdgeKind::Raised);
   }
+}
+
+void TDropDownEdit::PaintPickerButton(TCanvas& c, const TRect& r) {
+  PaintButtonFace(c, r);
   const TBitmap* glyph = picker_ ? picker_->GetButtonGlyph() : nullptr;
   if (!glyph) return;
   const int shift = pressed_ ? 1 : 0;
@@ -518,14 +557,7 @@ void TDropDownEdit::PaintComboButton(TCanvas& c, const TRect& r) {
 }
 
 void TDropDownEdit::PaintEllipsisButton(TCanvas& c, const TRect& r) {
-  c.Brush().Color = ColorToRGB(clBtnFace);
-  c.FillRect(r);
-  if (pressed_) {
-    c.Brush().Color = ColorToRGB(clBtnShadow);
-    FrameRect(c, r);
-  } else {
-    DrawEdge(c, r, TEdgeKind::Raised);
-  }
+  PaintButtonFace(c, r);
   const int s = buttonWidth_ <= 7 ? 1 : buttonWidth_ / 8;
   const int cx = r.Left + r.Width() / 2 - 1 + (pressed_ ? 1 : 0);
   const int cy = r.Top + r.Height() / 2 - 1 + (pressed_ ? 1 : 0);
@@ -541,8 +573,7 @@ void TDropDownEdit::PaintUpDownButton(TCanvas& c, const TRect& r) {
 
 void TDropDownEdit::PaintFace(TCanvas& c, const TRect& r) {
   const bool focused = Focused() && !listVisible_;
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   c.Brush().Color = ColorToRGB(focused ? clHighlight : Color());
   c.FillRect(r);
   c.Font().Color = ColorToRGB(focused ? clHighlightText : Font().Color);

@@ -42,8 +42,11 @@ class TPopupListbox : public TCustomForm {
   // Rows shown at once.
   int VisibleItems() const;
   const std::string& SearchText() const { return searchText_; }
+  // Shows along the right edge while the items do not all fit.
+  TScrollBar* ScrollBar() const { return scrollBar_; }
 
   void Paint() override;
+  void Resize() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
   void MouseMove(TShiftState shift, int x, int y) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
@@ -52,7 +55,13 @@ class TPopupListbox : public TCustomForm {
 
  private:
   void MakeVisible(int index);
+  void SetTopIndex(int v);
+  void UpdateScrollBar();
+  // The right edge of the items, left of a shown scroll bar.
+  int ItemsRight() const;
   TStringList items_;
+  TScrollBar* scrollBar_ = nullptr;
+  bool updatingScrollBar_ = false;
   int itemIndex_ = -1;
   int topIndex_ = 0;
   std::string searchText_;
@@ -153,6 +162,9 @@ class TDropDownEdit : public TEdit {
   void PaintComboButton(TCanvas& canvas, const TRect& rect);
   void PaintEllipsisButton(TCanvas& canvas, const TRect& rect);
   void PaintUpDownButton(TCanvas& canvas, const TRect& rect);
+  // The face under a picker glyph or ellipsis: raised, or framed dark
+  // while pressed.
+  void PaintButtonFace(TCanvas& canvas, const TRect& rect);
 
   void TrackButton(int x, int y);
   void StopTracking();

@@ -69,6 +69,11 @@ void DrawScrollArrow(TCanvas& canvas, const TRect& r, TECArrowStyle style, bool 
   DrawArrow(canvas, inside, style, enabled ? clBtnText : clGrayText);
 }
 
+void UseFont(TCanvas& canvas, const TFont& font) {
+  canvas.Font() = font;
+  canvas.Font().Color = ColorToRGB(font.Color);
+}
+
 TBrush CheckerBrush() {
   static const std::shared_ptr<const TBrushPattern> pattern = [] {
     auto p = std::make_shared<TBrushPattern>();

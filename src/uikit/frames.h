@@ -1,7 +1,8 @@
 #pragma once
 // The plain three-dimensional frames the program's own controls draw:
 // raised and sunken edges, push-button frames and scroll arrows, in the
-// system colours of the button face.
+// system colours of the button face; and the canvas set up for a
+// control's text.
 #include "base/geometry.h"
 #include "platform/canvas.h"
 
@@ -22,6 +23,10 @@ void DrawArrow(TCanvas& canvas, const TRect& r, TECArrowStyle style, TColor colo
 // A scroll-bar arrow button: a push-button frame (flat and pushed while
 // pressed) with the arrow.
 void DrawScrollArrow(TCanvas& canvas, const TRect& r, TECArrowStyle style, bool pressed, bool enabled);
+
+// The canvas takes font for text, its colour resolved from a system
+// colour to RGB.
+void UseFont(TCanvas& canvas, const TFont& font);
 
 // The 8 x 8 checker of button face and highlight that marks a button held
 // down.

@@ -7,6 +7,7 @@
 #include "platform/bitmap.h"
 #include "platform/actions.h"
 #include "uikit/celleditor.h"
+#include "uikit/frames.h"
 
 namespace qs {
 
@@ -22,6 +23,13 @@ TCustomGrid::TCustomGrid(TComponent* owner) : TCustomControl(owner), fixedColor_
   vscroll_->OnChange = [this](TObject*) {
     if (!updatingScrollBar_) SetTopRow(fixedRows_ + vscroll_->Position());
   };
+  hscroll_ = new TScrollBar(this);
+  hscroll_->SetKind(sbHorizontal);
+  hscroll_->SetVisible(false);
+  hscroll_->SetParent(this);
+  hscroll_->OnChange = [this](TObject*) {
+    if (!updatingScrollBar_) SetLeftCol(fixedCols_ + hscroll_->Position());
+  };
   SetBounds(0, 0, 320, 120);
 }
 
@@ -30,19 +38,54 @@ void TCustomGrid::SetVertScrollBar(bool v) {
   UpdateScrollBar();
 }
 
+void TCustomGrid::SetHorzScrollBar(bool v) {
+  horzScrollBar_ = v;
+  UpdateScrollBar();
+}
+
+int TCustomGrid::HorzBarHeight() const { return hscroll_ && hscroll_->Visible() ? hscroll_->Height() : 0; }
+
+int TCustomGrid::VisibleColCount() const {
+  int fixed = 0;
+  for (int c = 0; c < fixedCols_; ++c) fixed += colWidths_[c] + gridLineWidth_;
+  const int room = ClientWidth() - fixed - (vscroll_ && vscroll_->Visible() ? vscroll_->Width() : 0);
+  int n = 0;
+  for (int c = leftCol_, x = 0; c < ColCount(); ++c, ++n) {
+    x += colWidths_[c];
+    if (x > room) break;
+    x += gridLineWidth_;
+  }
+  return std::max(1, n);
+}
+
 void TCustomGrid::UpdateScrollBar() {
-  if (!vscroll_) return;
-  const int dataRows = rowCount_ - fixedRows_;
-  const int visible = VisibleRowCount();
-  const bool show = vertScrollBar_ && dataRows > visible;
+  if (!vscroll_ || !hscroll_) return;
   updatingScrollBar_ = true;
-  if (show) {
-    const int w = GetSystemMetrics(SM_CXVSCROLL);
-    vscroll_->SetBounds(ClientWidth() - w, 0, w, ClientHeight());
+  const int w = GetSystemMetrics(SM_CXVSCROLL), h = GetSystemMetrics(SM_CYHSCROLL);
+  const int dataRows = rowCount_ - fixedRows_, dataCols = ColCount() - fixedCols_;
+  // Whether the columns fit depends on the vertical bar, which depends on
+  // the rows the horizontal bar leaves: the bars are settled in turn.
+  hscroll_->SetVisible(false);
+  vscroll_->SetVisible(vertScrollBar_ && dataRows > VisibleRowCount());
+  int total = 0;
+  for (int c = 0; c < ColCount(); ++c) total += colWidths_[c] + gridLineWidth_;
+  const int room = ClientWidth() - (vscroll_->Visible() ? w : 0);
+  const bool showH = horzScrollBar_ && dataCols > 0 && total - gridLineWidth_ > room;
+  if (showH) {
+    hscroll_->SetBounds(0, ClientHeight() - h, room, h);
+    hscroll_->SetVisible(true);
+    if (!vscroll_->Visible()) vscroll_->SetVisible(vertScrollBar_ && dataRows > VisibleRowCount());
+    hscroll_->SetBounds(0, ClientHeight() - h, ClientWidth() - (vscroll_->Visible() ? w : 0), h);
+    const int visibleCols = VisibleColCount();
+    hscroll_->SetParams(leftCol_ - fixedCols_, 0, dataCols - 1, visibleCols);
+    hscroll_->LargeChange = visibleCols;
+  }
+  if (vscroll_->Visible()) {
+    const int visible = VisibleRowCount();
+    vscroll_->SetBounds(ClientWidth() - w, 0, w, ClientHeight() - HorzBarHeight());
     vscroll_->SetParams(topRow_ - fixedRows_, 0, dataRows - 1, visible);
     vscroll_->LargeChange = visible;
   }
-  vscroll_->SetVisible(show);
   updatingScrollBar_ = false;
 }
 
@@ -57,6 +100,7 @@ void TCustomGrid::SetColCount(int v) {
   leftCol_ = std::clamp(leftCol_, fixedCols_, v - 1);
   Invalidate();
   InvalidateEditor();
+  UpdateScrollBar();
 }
 
 void TCustomGrid::SetRowCount(int v) {
@@ -77,6 +121,7 @@ void TCustomGrid::SetFixedCols(int v) {
   leftCol_ = v;
   if (col_ < v) MoveColRow(v, row_, true);
   Invalidate();
+  UpdateScrollBar();
 }
 
 void TCustomGrid::SetFixedRows(int v) {
@@ -92,6 +137,7 @@ void TCustomGrid::SetDefaultColWidth(int v) {
   std::fill(colWidths_.begin(), colWidths_.end(), v);
   Invalidate();
   InvalidateEditor();
+  UpdateScrollBar();
 }
 
 void TCustomGrid::SetDefaultRowHeight(int v) {
@@ -110,11 +156,13 @@ void TCustomGrid::SetColWidths(int col, int width) {
   colWidths_[col] = width;
   Invalidate();
   InvalidateEditor();
+  UpdateScrollBar();
 }
 
 void TCustomGrid::SetGridLineWidth(int v) {
   gridLineWidth_ = std::max(v, 0);
   Invalidate();
+  UpdateScrollBar();
 }
 
 void TCustomGrid::SetOptions(TGridOptions v) {
@@ -172,7 +220,7 @@ bool TCustomGrid::MouseToCell(int x, int y, int& col, int& row) const {
 
 int TCustomGrid::VisibleRowCount() const {
   const int step = rowHeight_ + gridLineWidth_;
-  const int rest = ClientHeight() - fixedRows_ * step;
+  const int rest = ClientHeight() - HorzBarHeight() - fixedRows_ * step;
   return std::max(1, (rest + gridLineWidth_) / step);
 }
 
@@ -206,6 +254,7 @@ void TCustomGrid::SetLeftCol(int v) {
   if (v == leftCol_) return;
   leftCol_ = v;
   Invalidate();
+  UpdateScrollBar();
   TopLeftChanged();
 }
 
@@ -404,8 +453,7 @@ void TCustomGrid::Paint() {
         c.Brush().Color = ColorToRGB(Color());
       }
       c.Brush().Style = bsSolid;
-      c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+      UseFont(c, Font());
       c.SaveDC();
       c.IntersectClipRect(r);
       DrawCell(col, row, r, state);

@@ -90,6 +90,13 @@ class TCustomGrid : public TCustomControl {
   bool VertScrollBar() const { return vertScrollBar_; }
   void SetVertScrollBar(bool v);
   TScrollBar* VertScrollBarControl() const { return vscroll_; }
+  // A horizontal scroll bar shows along the bottom while the columns do
+  // not all fit; the rows above it are the ones that show.
+  bool HorzScrollBar() const { return horzScrollBar_; }
+  void SetHorzScrollBar(bool v);
+  TScrollBar* HorzScrollBarControl() const { return hscroll_; }
+  // Whole scrolling columns that fit right of the fixed ones, from LeftCol.
+  int VisibleColCount() const;
 
   TSelectCellEvent OnSelectCell;
   TNotifyEvent OnTopLeftChanged;
@@ -137,6 +144,8 @@ class TCustomGrid : public TCustomControl {
   void UpdateEditor();
   void DrawLines(TCanvas& c);
   void UpdateScrollBar();
+  // The height the horizontal scroll bar takes from the rows (0 hidden).
+  int HorzBarHeight() const;
   int ColLeft(int col) const;
   int RowTop(int row) const;
 
@@ -157,6 +166,8 @@ class TCustomGrid : public TCustomControl {
   bool vertScrollBar_ = true;
   bool updatingScrollBar_ = false;
   TScrollBar* vscroll_ = nullptr;
+  bool horzScrollBar_ = true;
+  TScrollBar* hscroll_ = nullptr;
 };
 
 }  // namespace qs

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "base/strings.h"
-#include "platform/locale.h"
 
 namespace qs {
 
@@ -18,22 +17,7 @@ TFormatSettings& FormatSettings() {
   return settings;
 }
 
-TFormatSettings FormatSettingsFrom(const TSystemLocale& locale) {
-  TFormatSettings fs;
-  fs.DecimalSeparator = locale.DecimalSeparator;
-  fs.DateSeparator = locale.DateSeparator;
-  fs.TimeSeparator = locale.TimeSeparator;
-  fs.ShortDateFormat = locale.ShortDateFormat;
-  fs.LongTimeSeconds = locale.LongTimeSeconds;
-  fs.CurrencyString = locale.CurrencyString;
-  for (size_t i = 0; i < fs.ShortDayNames.size(); ++i)
-    if (!locale.ShortDayNames[i].empty()) fs.ShortDayNames[i] = locale.ShortDayNames[i];
-  for (size_t i = 0; i < fs.LongMonthNames.size(); ++i)
-    if (!locale.LongMonthNames[i].empty()) fs.LongMonthNames[i] = locale.LongMonthNames[i];
-  return fs;
-}
-
-void LoadSystemFormatSettings() { FormatSettings() = FormatSettingsFrom(ReadSystemLocale()); }
+void LoadSystemFormatSettings() { FormatSettings() = ReadSystemLocale(); }
 
 namespace {
 

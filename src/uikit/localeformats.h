@@ -3,33 +3,17 @@
 // read with, and the conversions between those texts and values. Readers
 // refuse what a user could not have meant (a 31 February, "inf", an
 // integer that does not fit) instead of guessing.
-#include <array>
 #include <string>
 #include <string_view>
 
-namespace qs {
+#include "platform/locale.h"
 
-struct TFormatSettings {
-  char DecimalSeparator = '.';
-  char DateSeparator = '/';
-  char TimeSeparator = ':';
-  // Tokens d, dd, m, mm, yy, yyyy; the separator between fields is "/",
-  // which stands for DateSeparator.
-  std::string ShortDateFormat = "dd/mm/yyyy";
-  bool LongTimeSeconds = true;
-  std::string CurrencyString = "$";
-  // Sunday first.
-  std::array<std::string, 7> ShortDayNames = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
-  std::array<std::string, 12> LongMonthNames = {"January", "February", "March",     "April",   "May",      "June",
-                                                "July",    "August",   "September", "October", "November", "December"};
-};
+namespace qs {
 
 // The process-wide settings (the program sets them once at start-up).
 TFormatSettings& FormatSettings();
 // Sets them from the locale the system is set to.
 void LoadSystemFormatSettings();
-struct TSystemLocale;
-TFormatSettings FormatSettingsFrom(const TSystemLocale& locale);
 
 // Dates and times as days since 30 December 1899, the fraction the time.
 using TDateTime = double;

@@ -105,6 +105,18 @@ TECMenuItem* ByAccelerator(TECMenuItem& p, uint16_t key) {
   return nullptr;
 }
 
+// The entry of an open list whose accelerator is key becomes its hot entry
+// and opens its own list or, without one, is clicked.
+void PickByAccelerator(TECMenuItem& list, uint16_t key) {
+  TECMenuItem* entry = ByAccelerator(list, key);
+  if (!entry) return;
+  menus::SetHotItem(list, entry);
+  if (entry->HasVisibleChildren())
+    menus::OpenSubmenu(list);
+  else
+    menus::ItemClick(*entry);
+}
+
 TECMenu* BarOf(const TECMenuItem& item) { return item.Menu() ? dynamic_cast<TECMenu*>(item.Menu()) : nullptr; }
 TECContextMenu* ContextOf(const TECMenuItem& item) {
   return item.Menu() ? dynamic_cast<TECContextMenu*>(item.Menu()) : nullptr;
@@ -432,17 +444,14 @@ TECMenu::~TECMenu() {
 }
 
 void TECMenu::SetImages(TImageList* v) {
-  if (images_ == v) return;
-  if (images_) images_->RemoveFreeNotification(this);
-  images_ = v;
-  if (v) v->FreeNotification(this);
+  if (!imageLink_.SetImages(v)) return;
   root_->Layout();
   root_->InvalidateArea();
 }
 
 void TECMenu::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
-  if (operation == opRemove && component == images_) images_ = nullptr;
+  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
   if (operation == opRemove && component == savedFocus_) savedFocus_ = nullptr;
 }
 
@@ -551,14 +560,7 @@ bool TECMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
   }
   if (!Focused() || !root_->HotChild()) return false;
   // The bar is selected: a letter picks an entry of the deepest open list.
-  TECMenuItem& p = menus::DeepestOpen(*root_);
-  if (TECMenuItem* entry = ByAccelerator(p, key)) {
-    menus::SetHotItem(p, entry);
-    if (entry->HasVisibleChildren())
-      menus::OpenSubmenu(p);
-    else
-      menus::ItemClick(*entry);
-  }
+  PickByAccelerator(menus::DeepestOpen(*root_), key);
   return true;
 }
 
@@ -611,6 +613,17 @@ TECContextMenu::~TECContextMenu() {
   root_.reset();
 }
 
+void TECContextMenu::SetImages(TImageList* v) {
+  if (!imageLink_.SetImages(v)) return;
+  root_->InvalidateArea();
+}
+
+void TECContextMenu::Notification(TComponent* component, TOperation operation) {
+  TPopupComponent::Notification(component, operation);
+  // A list freed before the menu is no longer drawn from.
+  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
+}
+
 bool TECContextMenu::Popup(int x, int y, TWinControl* control, bool atTopLeft) {
   delete popup_;
   popup_ = nullptr;
@@ -641,13 +654,7 @@ bool TECContextMenu::MenuKeyDown(uint16_t key, TShiftState shift) {
   if (!popup_) return false;
   TECMenuItem& p = menus::DeepestOpen(*root_);
   if (IsLetterOrDigit(key) && !(shift & (ssCtrl | ssAlt))) {
-    if (TECMenuItem* entry = ByAccelerator(p, key)) {
-      menus::SetHotItem(p, entry);
-      if (entry->HasVisibleChildren())
-        menus::OpenSubmenu(p);
-      else
-        menus::ItemClick(*entry);
-    }
+    PickByAccelerator(p, key);
     return true;
   }
   if (key == VK_MENU || key == VK_SHIFT || key == VK_CONTROL) return true;

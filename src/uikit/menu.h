@@ -20,7 +20,7 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
 
   TECMenuItem* Item() const { return root_.get(); }
   void SetItem(const TECMenuItem& v) { root_->Assign(v); }
-  TImageList* Images() const { return images_; }
+  TImageList* Images() const { return imageLink_.Images(); }
   void SetImages(TImageList* v);
   int GetTickInterval() const { return tickInterval_; }
   void SetTickInterval(int v) { tickInterval_ = v; }
@@ -33,7 +33,7 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
   void RestoreFocus();
 
   TComponent* HostComponent() override { return this; }
-  TImageList* HostImages() const override { return images_; }
+  TImageList* HostImages() const override { return imageLink_.Images(); }
   bool IsContextMenu() const override { return false; }
   int TickInterval() const override { return tickInterval_; }
 
@@ -62,7 +62,10 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
  private:
   friend class TECContextMenu;
   std::unique_ptr<TECMenuItem> root_;
-  TImageList* images_ = nullptr;
+  // Any change of the image list repaints the entries.
+  TImageChangeLink imageLink_{this, [this](TObject*) {
+    if (root_) root_->InvalidateArea();
+  }};
   int tickInterval_ = 300;
   bool armed_ = false;
   TECMenuItem* lastOpened_ = nullptr;
@@ -79,8 +82,8 @@ class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopup
 
   TECMenuItem* Item() const { return root_.get(); }
   void SetItem(const TECMenuItem& v) { root_->Assign(v); }
-  TImageList* Images() const { return images_; }
-  void SetImages(TImageList* v) { images_ = v; }
+  TImageList* Images() const { return imageLink_.Images(); }
+  void SetImages(TImageList* v);
   void SetTickInterval(int v) { tickInterval_ = v; }
   bool Active() const { return active_; }
   void SetActive(bool v) { active_ = v; }
@@ -93,7 +96,7 @@ class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopup
   void Popup(int x, int y) override { Popup(x, y, nullptr, true); }
 
   TComponent* HostComponent() override { return this; }
-  TImageList* HostImages() const override { return images_; }
+  TImageList* HostImages() const override { return imageLink_.Images(); }
   bool IsContextMenu() const override { return true; }
   int TickInterval() const override { return tickInterval_; }
 
@@ -103,10 +106,16 @@ class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopup
   bool MenuKeyUp(uint16_t key, TShiftState shift) override;
   void PressOutside() override;
 
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
  private:
   friend class TECSubMenu;
   std::unique_ptr<TECMenuItem> root_;
-  TImageList* images_ = nullptr;
+  // Any change of the image list repaints the open lists.
+  TImageChangeLink imageLink_{this, [this](TObject*) {
+    if (root_) root_->InvalidateArea();
+  }};
   int tickInterval_ = 300;
   bool active_ = false;
   TECSubMenu* popup_ = nullptr;

@@ -412,13 +412,12 @@ TECPageControl::~TECPageControl() {
   // The pages stay with their owners; they only leave the list.
   pages_.clear();
   active_ = hot_ = docking_ = undocking_ = nullptr;
-  if (images_) images_->RemoveFreeNotification(this);
 }
 
 void TECPageControl::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
   if (operation != opRemove) return;
-  if (component == images_) images_ = nullptr;
+  if (component == Images()) imageLink_.SetImages(nullptr);
   for (int i = 0; i < 4; ++i)
     if (component == buttons_[i]) buttons_[i] = nullptr;
 }
@@ -449,10 +448,7 @@ void TECPageControl::SetBeveled(bool v) {
 }
 
 void TECPageControl::SetImages(TImageList* v) {
-  if (images_ == v) return;
-  if (images_) images_->RemoveFreeNotification(this);
-  images_ = v;
-  if (v) v->FreeNotification(this);
+  if (!imageLink_.SetImages(v)) return;
   Invalidate();
 }
 
@@ -1054,7 +1050,7 @@ void TECPageControl::PaintTab(TCanvas& k, TECTabSheet* page, int side, bool firs
   // towards the strip start for sides 3 and 0 and away from it otherwise.
   const int startBend = (side == 3 || side == 0) ? lb : rb;
   const int endBend = (side == 3 || side == 0) ? rb : lb;
-  const int image = images_ && page->Image() >= 0 && page->Image() < images_->Count() ? page->Image() : -1;
+  const int image = Images() && page->Image() >= 0 && page->Image() < Images()->Count() ? page->Image() : -1;
   k.Pen().Color = kGray;
   k.Pen().Style = psSolid;
   if (beveled_) {
@@ -1129,11 +1125,11 @@ void TECPageControl::PaintTab(TCanvas& k, TECTabSheet* page, int side, bool firs
   if (!vertical) {
     if (image >= 0) {
       if (!caption.empty())
-        images_->Draw(k, r.Left + 2, (r.Top + r.Bottom - images_->Height()) / 2, image);
+        Images()->Draw(k, r.Left + 2, (r.Top + r.Bottom - Images()->Height()) / 2, image);
       else
-        images_->Draw(k, (r.Left + r.Right - images_->Width()) / 2, (r.Top + r.Bottom - images_->Height()) / 2,
+        Images()->Draw(k, (r.Left + r.Right - Images()->Width()) / 2, (r.Top + r.Bottom - Images()->Height()) / 2,
                       image);
-      r.Left += images_->Width() + 4;
+      r.Left += Images()->Width() + 4;
     }
     const std::string text = FitCaption(k, caption, r.Width() - margin);
     auto centred = [&](const TRect& q) {
@@ -1157,8 +1153,8 @@ void TECPageControl::PaintTab(TCanvas& k, TECTabSheet* page, int side, bool firs
     k.Font() = page->TabFont();
     if (hot && tabSetting_.Style() != tsXP) k.Font().Style |= fsBold | fsUnderline;
     if (image >= 0) {
-      images_->Draw(k, (r.Left + r.Right - images_->Width()) / 2, r.Top + 2, image);
-      r.Top += images_->Height() + 4;
+      Images()->Draw(k, (r.Left + r.Right - Images()->Width()) / 2, r.Top + 2, image);
+      r.Top += Images()->Height() + 4;
     }
     auto rotated = [&](const TRect& q) {
       const int w = k.TextWidth(text), th = k.TextHeight(text);

@@ -185,7 +185,7 @@ class TECPageControl : public TCustomControl {
   void SetBeveled(bool v);
   bool HotTrack() const { return hotTrack_; }
   void SetHotTrack(bool v) { hotTrack_ = v; }
-  TImageList* Images() const { return images_; }
+  TImageList* Images() const { return imageLink_.Images(); }
   void SetImages(TImageList* v);
   const TBitmap* Picture() const { return picture_.get(); }
   void SetPicture(const TBitmap* v);
@@ -268,7 +268,8 @@ class TECPageControl : public TCustomControl {
   TECTabSetting tabSetting_;
   TECTabSheet* active_ = nullptr;
   bool spiralVisible_ = true, beveled_ = false, hotTrack_ = true;
-  TImageList* images_ = nullptr;
+  // Any change of the image list repaints the control.
+  TImageChangeLink imageLink_{this, [this](TObject*) { Invalidate(); }};
   std::unique_ptr<TBitmap> picture_;
   std::vector<TECTabSheet*> pages_;
   TECTabSheet* hot_ = nullptr;

@@ -7,6 +7,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/forms.h"
+#include "uikit/frames.h"
 #include "uikit/messagebox.h"
 #include "uikit/picker.h"
 
@@ -156,6 +157,8 @@ void TECPropertyColumn::Assign(const TECPropertyColumn& source) {
   EditStyle = source.EditStyle;
   Hint = source.Hint;
   DropDownList = source.DropDownList;
+  ImageIndex = source.ImageIndex;
+  Spacing = source.Spacing;
   view_->InvalidateCell(index_, 0);
 }
 
@@ -181,6 +184,20 @@ TECPropertyView::TECPropertyView(TComponent* owner) : TCustomGrid(owner) {
 TECPropertyView::~TECPropertyView() {
   clearing_ = true;
   roots_.clear();
+}
+
+void TECPropertyView::SetImages(TImageList* v) {
+  if (!imageLink_.SetImages(v)) return;
+  Invalidate();
+}
+
+void TECPropertyView::Notification(TComponent* component, TOperation operation) {
+  TCustomGrid::Notification(component, operation);
+  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
+}
+
+int TECPropertyView::ValidImage(int index) const {
+  return Images() && index >= 0 && index < Images()->Count() ? index : -1;
 }
 
 TECPropertyColumn& TECPropertyView::AddColumn() {
@@ -368,6 +385,9 @@ bool TECPropertyView::SelectCell(int col, int row) {
 }
 
 void TECPropertyView::Resize() {
+  // Columns spread over the width leave nothing to scroll to sideways (the
+  // grid lines between them would otherwise ask for a bar).
+  SetHorzScrollBar(!AutoSize);
   if (AutoSize && ColCount() > 0) {
     const int w = ClientWidth() / ColCount();
     for (int c = 0; c < ColCount() - 1; ++c) SetColWidths(c, w);
@@ -389,9 +409,16 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
     c.FillRect(rect);
     const int sp = c.TextWidth(std::string_view(" "));
     const int w = c.TextWidth(std::string_view(column.Caption));
-    int x = rect.Left + sp;
+    int left = rect.Left;
+    if (const int image = ValidImage(column.ImageIndex); image >= 0) {
+      const int iw = Images()->Width();
+      const int ix = column.Caption.empty() ? (rect.Left + rect.Right - iw) / 2 : rect.Left + sp;
+      Images()->Draw(c, ix, (rect.Top + rect.Bottom - Images()->Height()) / 2, image);
+      left += iw + sp + std::max(0, column.Spacing);
+    }
+    int x = left + sp;
     if (column.Alignment == taRightJustify) x = rect.Right - w - sp;
-    else if (column.Alignment == taCenter) x = rect.Left + rect.Width() / 2 - w / 2;
+    else if (column.Alignment == taCenter) x = left + (rect.Right - left) / 2 - w / 2;
     c.Brush().Style = bsClear;
     c.TextOut(x, rect.Top + (rect.Height() - c.TextHeight(std::string_view("W"))) / 2, std::string_view(column.Caption));
     c.Brush().Style = bsSolid;
@@ -410,8 +437,7 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
 
 void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& rect, TGridDrawState) {
   TCanvas& c = Canvas();
-  c.Font() = Font();
-  c.Font().Color = ColorToRGB(c.Font().Color);
+  UseFont(c, Font());
   if (!node->enabled_) c.Font().Color = ColorToRGB(RGB(128, 128, 128));
   const bool current = node == GetSelectedNode() && col == Col();
   const bool focused = Focused() || (InplaceEditor() && InplaceEditor()->Focused());
@@ -439,6 +465,10 @@ void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& 
         }
       }
       indent += kIndent;
+    }
+    if (const int image = ValidImage(node->ImageIndex); image >= 0) {
+      Images()->Draw(c, rect.Left + 2 + indent, (rect.Top + rect.Bottom - Images()->Height()) / 2, image);
+      offset = Images()->Width() + 4;
     }
   } else {
     text = PropValueToText(node->GetValue(col - 1));

@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "platform/actions.h"
 #include "platform/stdctrls.h"
 #include "uikit/celleditor.h"
 #include "uikit/grid.h"
@@ -96,6 +97,10 @@ class TECPropertyColumn {
   bool ChooseOnly = false;
   int ButtonWidth = -1;
   std::string Hint;
+  // The title's image in the view's Images (-1: none) and the extra gap
+  // after it when positive.
+  int ImageIndex = -1;
+  int Spacing = -1;
   int Min = 0, Max = 100, Step = 1;
   bool DefaultDrawing = true;
   // The width before the in-place button widened the column; 0 for none.
@@ -126,6 +131,10 @@ class TECPropertyView : public TCustomGrid {
   TECPropertyColumn& Columns(int i) const { return *columns_[i]; }
   TECPropertyColumn& AddColumn();
   bool AutoSize = false;
+  // Images of the node and column titles; any change of the list repaints
+  // the grid.
+  TImageList* Images() const { return imageLink_.Images(); }
+  void SetImages(TImageList* v);
   bool ShowButtons() const { return showButtons_; }
   void SetShowButtons(bool v);
   bool AutoExpand = false;
@@ -175,8 +184,11 @@ class TECPropertyView : public TCustomGrid {
   void EditStarted() override;
   void DrawCell(int col, int row, const TRect& rect, TGridDrawState state) override;
   bool SelectCell(int col, int row) override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  // Image index of the view's Images when it is a valid one, else -1.
+  int ValidImage(int index) const;
   void DrawNodeCell(TECPropertyNode* node, int col, const TRect& rect, TGridDrawState state);
   void ToggleBoolean(TECPropertyNode* node, int col, bool fromMouse);
   void RefreshEditor();
@@ -192,6 +204,7 @@ class TECPropertyView : public TCustomGrid {
   bool clearing_ = false;
   int lastHintCol_ = 0;
   TPropValue editStartValue_;
+  TImageChangeLink imageLink_{this, [this](TObject*) { Invalidate(); }};
 };
 
 class TPropInplaceEditor : public TInplaceEdit {

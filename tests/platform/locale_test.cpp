@@ -23,7 +23,7 @@ TEST(SystemLocale, FormatsOfKnownLocales) {
       {"ru_RU", ',', '.', ':', "dd/mm/yyyy", "вс", "март"},
   };
   for (const auto& c : cases) {
-    const TSystemLocale l = ReadLocale(c.name);
+    const TFormatSettings l = ReadLocale(c.name);
     EXPECT_EQ(l.DecimalSeparator, c.decimal) << c.name;
     EXPECT_EQ(l.DateSeparator, c.dateSep) << c.name;
     EXPECT_EQ(l.TimeSeparator, c.timeSep) << c.name;

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <vector>
 
 #include "platform/actions.h"
 #include "platform/bitmap.h"
@@ -210,6 +211,28 @@ TEST(ImageLists, DrawsTransparentAndGreyed) {
   EXPECT_NE(target.Pixel(25, 5), clBlack);  // greyed
   EXPECT_NE(target.Pixel(25, 5), clWhite);
   EXPECT_EQ(images.GetBitmap(1)->Pixel(5, 5), clRed);
+}
+
+TEST(ImageList, LinksHearEveryChangeOfTheListTheyFollow) {
+  TImageList first(nullptr, 4, 4), second(nullptr, 4, 4);
+  std::vector<TObject*> told;
+  {
+    TImageChangeLink link(nullptr, [&](TObject* sender) { told.push_back(sender); });
+    link.SetImages(&first);
+    TBitmap picture(8, 4);
+    first.AddMasked(picture, clRed);
+    first.Delete(1);
+    first.Clear();
+    EXPECT_EQ(told, (std::vector<TObject*>{&first, &first, &first}));
+    told.clear();
+    link.SetImages(&second);
+    first.AddMasked(picture, clRed);
+    second.AddMasked(picture, clRed);
+    EXPECT_EQ(told, (std::vector<TObject*>{&second}));
+    told.clear();
+  }
+  second.Clear();  // the link has ended with its client
+  EXPECT_TRUE(told.empty());
 }
 
 TEST(Dialogs, SaveNamesGetTheFiltersExtension) {

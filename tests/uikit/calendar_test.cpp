@@ -9,17 +9,14 @@
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/calendar.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::D;
 
-TDateTime D(int y, int m, int d) {
-  TDateTime v = 0;
-  EXPECT_TRUE(TryEncodeDate(y, m, d, v));
-  return v;
-}
+namespace td = testdriver;
 
 class CalendarTest : public ::testing::Test {
  protected:

@@ -4,15 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "uikit/calendarmodel.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-TDateTime D(int y, int m, int d) {
-  TDateTime v = 0;
-  EXPECT_TRUE(TryEncodeDate(y, m, d, v));
-  return v;
-}
+using uikit_test::D;
 
 int Ymd(const TECCalendarModel& c) { return c.Year() * 10000 + c.Month() * 100 + c.Day(); }
 

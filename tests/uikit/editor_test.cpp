@@ -12,17 +12,14 @@
 #include "uikit/editor.h"
 #include "uikit/picker.h"
 #include "uikit/timepicker.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::D;
 
-TDateTime D(int y, int m, int d) {
-  TDateTime v = 0;
-  EXPECT_TRUE(TryEncodeDate(y, m, d, v));
-  return v;
-}
+namespace td = testdriver;
 
 class EditorTest : public ::testing::Test {
  protected:
@@ -247,6 +244,33 @@ TEST_F(EditorTest, LongListsShow24Rows) {
   EXPECT_EQ(edit_->PickList()->VisibleItems(), 24);
   td::PressKey(*edit_, VK_END);
   EXPECT_EQ(edit_->PickList()->TopIndex(), 6);
+  td::PressKey(*edit_, VK_ESCAPE);
+}
+
+TEST_F(EditorTest, LongListsScrollByTheirBar) {
+  edit_->SetEditType(etString);
+  edit_->SetEditStyle(esDropDown);
+  TStringList items;
+  for (int i = 0; i < 30; ++i) items.Add("Item " + std::to_string(i));
+  edit_->SetDropDownList(items);
+  ClickButton();
+  ASSERT_TRUE(edit_->ListVisible());
+  TPopupListbox& list = *edit_->PickList();
+  TScrollBar& bar = *list.ScrollBar();
+  ASSERT_TRUE(bar.Visible());
+  EXPECT_EQ(bar.Left() + bar.Width(), list.ClientWidth() - 1);
+  EXPECT_EQ(list.ItemAt(bar.Left() + 2, 10), -1);  // the bar is no item
+  td::Click(bar, bar.Width() / 2, bar.Height() - 4);  // the arrow at the bottom
+  EXPECT_EQ(list.TopIndex(), 1);
+  EXPECT_TRUE(edit_->ListVisible());
+  td::PressKey(*edit_, VK_END);
+  EXPECT_EQ(bar.Position(), 6);
+  td::PressKey(*edit_, VK_ESCAPE);
+  // A list that fits shows no bar.
+  edit_->SetDropDownList({"One", "Two"});
+  ClickButton();
+  ASSERT_TRUE(edit_->ListVisible());
+  EXPECT_FALSE(list.ScrollBar()->Visible());
   td::PressKey(*edit_, VK_ESCAPE);
 }
 

@@ -241,6 +241,30 @@ TEST_F(StringGridTest, RowsBeyondTheWindowScroll) {
   EXPECT_EQ(scrolls, 3);
 }
 
+TEST_F(StringGridTest, ColumnsBeyondTheWindowScroll) {
+  TScrollBar* bar = grid_->HorzScrollBarControl();
+  TScrollBar* rows = grid_->VertScrollBarControl();
+  grid_->SetRowCount(grid_->FixedRows() + grid_->VisibleRowCount());  // the rows just fit
+  EXPECT_FALSE(bar->Visible());
+  EXPECT_FALSE(rows->Visible());
+  grid_->SetColCount(9);
+  ASSERT_TRUE(bar->Visible());
+  // The bar takes room from the rows, which now need their own bar.
+  EXPECT_EQ(bar->Top() + bar->Height(), grid_->ClientHeight());
+  EXPECT_TRUE(rows->Visible());
+  EXPECT_EQ(rows->Top() + rows->Height(), bar->Top());
+  const int lastShown = grid_->TopRow() + grid_->VisibleRowCount() - 1;
+  EXPECT_LE(grid_->CellRect(0, lastShown).Bottom, bar->Top());
+  td::Click(*grid_, 5, grid_->CellRect(0, 1).Top + 3);
+  td::PressKey(*grid_, VK_END);
+  EXPECT_EQ(grid_->Col(), 8);
+  const int left = grid_->LeftCol();
+  EXPECT_GT(left, 0);
+  EXPECT_EQ(bar->Position(), left);
+  td::Click(*bar, 4, bar->Height() / 2);  // the arrow at the left
+  EXPECT_EQ(grid_->LeftCol(), left - 1);
+}
+
 TEST(StringGridColumns, TitleAndWidthNeedAFixedRow) {
   TForm form(nullptr);
   TECStringGrid grid(&form);

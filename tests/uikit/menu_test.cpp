@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
-#include <thread>
 
 #include "platform/bitmap.h"
 #include "platform/extctrls.h"
@@ -14,23 +12,14 @@
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "uikit/menu.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::WaitFor;
 
-// Runs the message loop until cond holds or ms have passed.
-bool WaitFor(const std::function<bool()>& cond, int ms = 1500) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    td::ProcessMessages();
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  td::ProcessMessages();
-  return cond();
-}
+namespace td = testdriver;
 
 TPoint Centre(const TECMenuItem& e) {
   TRect r = e.ItemRect();
@@ -395,6 +384,36 @@ TEST(Toolbar, DropDownArrowPartAndHint) {
   td::Click(*bar, r.Left + 3, y);  // the main part
   EXPECT_EQ(runs, 1);
   EXPECT_EQ(drops, 1);
+}
+
+TEST(Toolbar, AChangeOfTheImageListRepaintsTheButtons) {
+  TForm form(nullptr);
+  form.SetBounds(100, 100, 300, 100);
+  auto* bar = new TECMenu(&form);
+  bar->SetBounds(0, 0, 300, 26);
+  bar->SetParent(&form);
+  bar->Item()->SetOrientation(ioHorizontal);
+  bar->Item()->SetMenuStyle(msToolbar);
+  TECMenuItem* button = bar->Item()->AddItem("New");
+  auto* images = new TImageList(&form, 16, 16);
+  images->AddMasked(*uikit_test::Square(16, clLime), clWhite);
+  bar->SetImages(images);
+  button->SetImage(0);
+  td::ShowAndWait(form);
+  const TRect r = button->ItemRect();
+  ASSERT_TRUE(uikit_test::Shows(*bar, r, clLime));
+  images->Clear();
+  images->AddMasked(*uikit_test::Square(16, clRed), clWhite);
+  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*bar, r, clRed); }, 500));
+}
+
+TEST(ContextMenu, AnImageListFreedFirstIsLetGo) {
+  TForm form(nullptr);
+  TECContextMenu menu(&form);
+  auto* images = new TImageList(&form, 16, 16);
+  menu.SetImages(images);
+  delete images;
+  EXPECT_EQ(menu.Images(), nullptr);
 }
 
 }  // namespace

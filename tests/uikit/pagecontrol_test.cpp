@@ -5,28 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/pagecontrol.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::WaitFor;
 
-bool WaitFor(const std::function<bool()>& cond, int ms = 2000) {
-  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    td::ProcessMessages();
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  td::ProcessMessages();
-  return cond();
-}
+namespace td = testdriver;
 
 class PageControlTest : public ::testing::Test {
  protected:
@@ -197,6 +188,20 @@ TEST_F(PageControlTest, PictureTabsShowTheirHintsAtOnce) {
   EXPECT_EQ(pc->Hint(), "Notes <Alt+N>");
   td::Click(*pc, 40, 189);
   EXPECT_EQ(pc->ActivePage(), notes);
+}
+
+TEST_F(PageControlTest, AChangeOfTheImageListRepaintsTheTabs) {
+  pc->PageSetting().SetOrientation(poTop);  // tabs along the bottom
+  auto* images = new TImageList(form, 32, 32);
+  images->AddMasked(*uikit_test::Square(32, clLime), clWhite);
+  pc->SetImages(images);
+  AddPage("", 0)->SetImage(0);
+  td::ShowAndWait(*form);
+  const TRect tabs = Rect(0, 160, 300, 200);
+  ASSERT_TRUE(uikit_test::Shows(*pc, tabs, clLime));
+  images->Clear();
+  images->AddMasked(*uikit_test::Square(32, clRed), clWhite);
+  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*pc, tabs, clRed); }, 500));
 }
 
 TEST_F(PageControlTest, AGoneOrHiddenActivePageHandsOver) {

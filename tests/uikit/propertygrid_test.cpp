@@ -10,6 +10,7 @@
 #include "platform/testdriver.h"
 #include "uikit/messagebox.h"
 #include "uikit/propertygrid.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
@@ -287,6 +288,7 @@ TEST_F(PropertyGridTest, ColumnsWidenForTheButtonAndShowTheirHints) {
   view_->SetWidth(403);
   EXPECT_EQ(view_->Columns(kTree).Width(), 100);
   EXPECT_EQ(view_->Columns(kVolume).Width(), 103);
+  EXPECT_FALSE(view_->HorzScrollBarControl()->Visible());  // nothing lies beyond the width
 }
 
 TEST_F(PropertyGridTest, OnlyARealChangeIsReported) {
@@ -297,6 +299,37 @@ TEST_F(PropertyGridTest, OnlyARealChangeIsReported) {
   part2_->SetValue(kVolume - 1, 5);  // the same digits, another type
   ASSERT_EQ(changed_.size(), 2u);
   EXPECT_EQ(changed_[1], part2_);
+}
+
+TEST_F(PropertyGridTest, TitlesAndNodesShowTheirImagesAndFollowTheList) {
+  auto* images = new TImageList(form_.get(), 12, 12);
+  images->AddMasked(*uikit_test::Square(12, clLime), clWhite);
+  images->AddMasked(*uikit_test::Square(12, clBlue), clWhite);
+  view_->SetImages(images);
+  view_->Columns(kVolume).Caption = "Volume";
+  view_->Columns(kVolume).ImageIndex = 0;
+  view_->Columns(kMute).ImageIndex = 5;  // beyond the list: no image
+  piece_->ImageIndex = 1;
+  part1_->ImageIndex = -1;
+  view_->Invalidate();
+  td::ProcessMessages();
+  const TRect volumeTitle = view_->CellRect(kVolume, 0), muteTitle = view_->CellRect(kMute, 0);
+  const TRect pieceCell = view_->CellRect(kTree, piece_->RowIndex() + 1);
+  const TRect partCell = view_->CellRect(kTree, part1_->RowIndex() + 1);
+  EXPECT_TRUE(uikit_test::Shows(*view_, volumeTitle, clLime));
+  EXPECT_FALSE(uikit_test::Shows(*view_, muteTitle, clLime));
+  EXPECT_TRUE(uikit_test::Shows(*view_, pieceCell, clBlue));
+  EXPECT_FALSE(uikit_test::Shows(*view_, partCell, clBlue));
+  // Another picture in the list shows without anything else asking.
+  images->Delete(0);
+  images->AddMasked(*uikit_test::Square(12, clRed), clWhite);  // now 0 blue, 1 red
+  EXPECT_TRUE(uikit_test::WaitFor([&] { return uikit_test::Shows(*view_, pieceCell, clRed); }, 500));
+  EXPECT_TRUE(uikit_test::Shows(*view_, volumeTitle, clBlue));
+  // A list freed before the grid is let go of.
+  delete images;
+  EXPECT_EQ(view_->Images(), nullptr);
+  view_->Repaint();
+  EXPECT_FALSE(uikit_test::Shows(*view_, volumeTitle, clBlue));
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <functional>
 #include <thread>
 
 #include "platform/bitmap.h"
@@ -12,22 +11,14 @@
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "uikit/scrollpanel.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
 
-namespace td = testdriver;
+using uikit_test::WaitFor;
 
-// Runs the message loop until cond holds or ms have passed.
-bool WaitFor(const std::function<bool()>& cond, int ms = 3000) {
-  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-  while (std::chrono::steady_clock::now() < end) {
-    td::ProcessMessages();
-    if (cond()) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  return false;
-}
+namespace td = testdriver;
 
 class ScrollPanelTest : public ::testing::Test {
  protected:
