@@ -1,5 +1,7 @@
 #include "uikit/gridstring.h"
 
+#include "uikit/language.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -7,6 +9,7 @@
 #include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/forms.h"
+#include "uikit/language.h"
 #include "uikit/picker.h"
 
 namespace qs {
@@ -357,23 +360,39 @@ void RegisterStringGridForms() {
     grid->SetColCount(4);
     grid->SetRowCount(5);
     grid->SetFixedCols(0);
+    // The sample's texts: 0-3 the titles, 4-7 the drums, 8-11 the heads.
+    auto* lang = new TECFormLanguage(form.get());
+    lang->SetExLanguage(kDefaultLanguage);
+    lang->Loaded();
+    auto text = [lang](int index, const char* english) {
+      const std::string t = lang->GetMessage(index);
+      return t.empty() ? std::string(english) : t;
+    };
     const char* titles[4] = {"Pitch", "Name", "Head", "Position"};
+    const char* drums[4] = {"Bass Drum", "Snare", "Closed Hi-Hat", "Crash Cymbal"};
+    const char* heads[4] = {"Normal", "Cross", "Circle", "Triangle"};
     const ECStringGrid::TEditType types[4] = {ECStringGrid::etInteger, ECStringGrid::etString,
                                               ECStringGrid::etString, ECStringGrid::etInteger};
     const ECStringGrid::TEditStyle styles[4] = {ECStringGrid::esEdit, ECStringGrid::esEdit,
                                                 ECStringGrid::esDropDownList, ECStringGrid::esUpDown};
-    const char* rows[4][4] = {{"35", "Bass Drum", "Normal", "-4"},
-                              {"38", "Snare", "Normal", "1"},
-                              {"42", "Closed Hi-Hat", "Cross", "5"},
-                              {"49", "Crash Cymbal", "Cross", "6"}};
+    const char* pitches[4] = {"35", "38", "42", "49"};
+    const int rowHeads[4] = {0, 0, 1, 1};
+    const char* positions[4] = {"-4", "1", "5", "6"};
+    TStringList headList;
+    for (int h = 0; h < 4; ++h) headList.Add(text(8 + h, heads[h]));
     for (int c = 0; c < 4; ++c) {
       TECStringColumn& col = grid->Columns().Add();
       col.EditType = types[c];
       col.EditStyle = styles[c];
-      col.DropDownList = {"Normal", "Cross", "Circle", "Triangle"};
-      col.SetCaption(titles[c]);
+      col.DropDownList = headList;
+      col.SetCaption(text(c, titles[c]));
       col.SetWidth(c == 1 ? 110 : 70);
-      for (int r = 0; r < 4; ++r) grid->SetCells(c, r + 1, rows[r][c]);
+    }
+    for (int r = 0; r < 4; ++r) {
+      grid->SetCells(0, r + 1, pitches[r]);
+      grid->SetCells(1, r + 1, text(4 + r, drums[r]));
+      grid->SetCells(2, r + 1, headList[rowHeads[r]]);
+      grid->SetCells(3, r + 1, positions[r]);
     }
     grid->SetOptions(grid->Options() | goEditing | goAlwaysShowEditor);
     grid->FocusCell(3, 2);

@@ -8,6 +8,7 @@
 #include "platform/canvas.h"
 #include "platform/forms.h"
 #include "uikit/frames.h"
+#include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/picker.h"
 
@@ -734,26 +735,35 @@ void RegisterPropertyGridForms() {
     view->SetAlign(alClient);
     view->SetColCount(4);
     view->SetShowButtons(true);
+    // The sample's texts: 0-3 the titles, 4-7 the instruments, 8-11 the rows.
+    auto* lang = new TECFormLanguage(form.get());
+    lang->SetExLanguage(kDefaultLanguage);
+    lang->Loaded();
+    auto text = [lang](int index, const char* english) {
+      const std::string t = lang->GetMessage(index);
+      return t.empty() ? std::string(english) : t;
+    };
     const char* titles[4] = {"Score", "Instrument", "Mute", "Volume"};
+    const char* instruments[4] = {"Piano", "Violin", "Flute", "Guitar"};
     const ECPropertyView::TEditType types[4] = {pv::etString, pv::etString, pv::etBoolean, pv::etInteger};
     const ECPropertyView::TEditStyle styles[4] = {pv::esReadOnly, pv::esDropDown, pv::esEdit, pv::esUpDown};
     for (int c = 0; c < 4; ++c) {
       TECPropertyColumn& col = view->AddColumn();
-      col.Caption = titles[c];
+      col.Caption = text(c, titles[c]);
       col.EditType = types[c];
       col.EditStyle = styles[c];
       col.SetWidth(c == 0 ? 120 : 76);
     }
-    view->Columns(1).DropDownList = {"Piano", "Violin", "Flute", "Guitar"};
-    TECPropertyNode* piece = view->AddNode(nullptr, "Piece 1", nullptr, pv::esEdit);
-    TECPropertyNode* part = view->AddNode(piece, "Part 1", nullptr, pv::esEdit);
-    part->SetValue(0, std::string("Piano"));
+    for (int i = 0; i < 4; ++i) view->Columns(1).DropDownList.Add(text(4 + i, instruments[i]));
+    TECPropertyNode* piece = view->AddNode(nullptr, text(8, "Piece 1"), nullptr, pv::esEdit);
+    TECPropertyNode* part = view->AddNode(piece, text(9, "Part 1"), nullptr, pv::esEdit);
+    part->SetValue(0, text(4, instruments[0]));
     part->SetValue(1, false);
     part->SetValue(2, 100);
-    TECPropertyNode* staff = view->AddNode(part, "Staff 1", nullptr, pv::esEdit);
+    TECPropertyNode* staff = view->AddNode(part, text(10, "Staff 1"), nullptr, pv::esEdit);
     staff->SetValue(1, true);
-    TECPropertyNode* part2 = view->AddNode(piece, "Part 2", nullptr, pv::esEdit);
-    part2->SetValue(0, std::string("Violin"));
+    TECPropertyNode* part2 = view->AddNode(piece, text(11, "Part 2"), nullptr, pv::esEdit);
+    part2->SetValue(0, text(5, instruments[1]));
     part2->SetValue(1, false);
     part2->SetValue(2, 90);
     view->SetOptions(view->Options() | goEditing | goAlwaysShowEditor);
