@@ -319,79 +319,6 @@ int TECTabSheet::TabExtent() const {
   return std::max(e, 20);
 }
 
-// --- TECPageControl::TECButtonScroll ---
-
-TECPageControl::TECButtonScroll::TECButtonScroll(TECPageControl* owner) : TCustomControl(owner) {
-  SetVisible(false);
-  SetBounds(0, 0, kButtonSize, kButtonSize);
-  SetParent(owner);
-}
-
-TECPageControl::TECButtonScroll::~TECButtonScroll() { timer_.reset(); }
-
-void TECPageControl::TECButtonScroll::SetDirection(int v) {
-  if (direction_ == v) return;
-  direction_ = v;
-  Invalidate();
-}
-
-void TECPageControl::TECButtonScroll::SetVisible(bool v) {
-  if (!v) {
-    timer_.reset();
-    repeated_ = false;
-  }
-  TCustomControl::SetVisible(v);
-}
-
-void TECPageControl::TECButtonScroll::Paint() {
-  TCanvas& k = Canvas();
-  const TRect r = ClientRect();
-  k.Brush().Style = bsSolid;
-  k.Brush().Color = ColorToRGB(clBtnFace);
-  k.FillRect(r);
-  if (pressed_) {
-    k.Pen().Color = kGray;
-    k.Brush().Style = bsClear;
-    k.Rectangle(r);
-  } else {
-    Frame3D(k, r, bvRaised);
-  }
-  const int d = pressed_ ? 1 : 0;
-  const int cx = r.Width() / 2 + d, cy = r.Height() / 2 + d;
-  k.Pen().Color = clBlack;
-  k.Brush().Style = bsSolid;
-  k.Brush().Color = clBlack;
-  switch (direction_) {
-    case 0: k.Polygon({TPoint{cx - 2, cy}, TPoint{cx + 1, cy - 3}, TPoint{cx + 1, cy + 3}}); break;
-    case 1: k.Polygon({TPoint{cx, cy - 2}, TPoint{cx - 3, cy + 1}, TPoint{cx + 3, cy + 1}}); break;
-    case 2: k.Polygon({TPoint{cx + 2, cy}, TPoint{cx - 1, cy - 3}, TPoint{cx - 1, cy + 3}}); break;
-    default: k.Polygon({TPoint{cx, cy + 2}, TPoint{cx - 3, cy - 1}, TPoint{cx + 3, cy - 1}}); break;
-  }
-}
-
-void TECPageControl::TECButtonScroll::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
-  pressed_ = true;
-  Invalidate();
-  timer_ = std::make_unique<TTimer>(nullptr);
-  timer_->SetInterval(kRepeatInterval);
-  timer_->OnTimer = [this](TObject*) {
-    if (ClickAction) ClickAction(this);
-    repeated_ = true;
-    pressed_ = false;
-  };
-  timer_->SetEnabled(true);
-}
-
-void TECPageControl::TECButtonScroll::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
-  timer_.reset();
-  pressed_ = false;
-  Invalidate();
-  if (!repeated_ && ClickAction) ClickAction(this);
-  repeated_ = false;
-}
-
 // --- TECPageControl ---
 
 TECPageControl::TECPageControl(TComponent* owner)
@@ -841,6 +768,8 @@ void TECPageControl::UpdateScrollButtons() {
   auto button = [this](int i) -> TECButtonScroll* {
     if (!buttons_[i]) {
       buttons_[i] = new TECButtonScroll(this);
+      buttons_[i]->RepeatInterval = kRepeatInterval;
+      buttons_[i]->SetParent(this);
       buttons_[i]->FreeNotification(this);
       buttons_[i]->ClickAction = [this](TObject* sender) { ScrollButtonClick(sender); };
     }

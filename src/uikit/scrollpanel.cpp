@@ -9,59 +9,6 @@
 
 namespace qs {
 
-// --------------------------------------------------------- TECButtonScroll
-
-TECButtonScroll::TECButtonScroll(TComponent* owner) : TCustomControl(owner) {
-  SetBounds(0, 0, 14, 14);
-  SetVisible(false);
-}
-
-TECButtonScroll::~TECButtonScroll() = default;
-
-void TECButtonScroll::SetDirection(int v) {
-  if (v == direction_) return;
-  direction_ = v;
-  Invalidate();
-}
-
-void TECButtonScroll::Paint() {
-  static constexpr TECArrowStyle kStyles[] = {asLeft, asUp, asRight, asDown};
-  DrawScrollArrow(Canvas(), ClientRect(), kStyles[direction_ & 3], pressed_, Enabled());
-}
-
-void TECButtonScroll::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
-  pressed_ = true;
-  Invalidate();
-  timer_.reset();
-  timer_ = std::make_unique<TTimer>(nullptr);
-  timer_->SetInterval(RepeatInterval);
-  timer_->OnTimer = [this](TObject*) { Tick(); };
-}
-
-void TECButtonScroll::Tick() {
-  repeated_ = true;
-  pressed_ = false;
-  if (ClickAction) ClickAction();
-}
-
-void TECButtonScroll::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
-  timer_.reset();
-  pressed_ = false;
-  Invalidate();
-  if (!repeated_ && ClickAction) ClickAction();
-  repeated_ = false;
-}
-
-void TECButtonScroll::SetVisible(bool v) {
-  if (!v) {
-    timer_.reset();
-    repeated_ = false;
-  }
-  TCustomControl::SetVisible(v);
-}
-
 // ---------------------------------------------------------- TECScrollPanel
 
 TECScrollPanel::TECScrollPanel(TComponent* owner) : TPanel(owner) { SetBounds(0, 0, 100, 100); }
@@ -158,7 +105,7 @@ TECButtonScroll* TECScrollPanel::Button(int direction) {
     b = new TECButtonScroll(this);
     b->SetDirection(direction);
     b->SetBounds(0, 0, size, size);
-    b->ClickAction = [this, direction] {
+    b->ClickAction = [this, direction](TObject*) {
       switch (direction) {
         case 0: ScrollContent(step_, 0); break;
         case 1: ScrollContent(0, step_); break;

@@ -123,7 +123,7 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   for (int i = 0; i < 15; ++i) AddPage("Page");
   EXPECT_FALSE(shown(0));
   ASSERT_TRUE(shown(1));
-  TECPageControl::TECButtonScroll& forward = *pc->ScrollButton(1);
+  TECButtonScroll& forward = *pc->ScrollButton(1);
   td::Click(forward, 7, 7);
   EXPECT_EQ(pc->ScrollOffset(true), 10);
   EXPECT_TRUE(shown(0));
@@ -138,7 +138,7 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   td::ProcessMessages();
   EXPECT_EQ(pc->ScrollOffset(true), released);
   // Back to the start, where the back button goes.
-  TECPageControl::TECButtonScroll& back = *pc->ScrollButton(0);
+  TECButtonScroll& back = *pc->ScrollButton(0);
   td::MouseDown(back, 7, 7);
   EXPECT_TRUE(WaitFor([&] { return pc->ScrollOffset(true) == 0; }));
   td::MouseUp(back, 7, 7);
