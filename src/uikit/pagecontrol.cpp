@@ -9,6 +9,7 @@
 #include "platform/canvasutil.h"
 #include "platform/extctrls.h"
 #include "platform/forms.h"
+#include "uikit/pictures.h"
 
 namespace qs {
 
@@ -19,15 +20,6 @@ constexpr int kRepeatInterval = 20;  // ms between two scroll steps while a butt
 constexpr int kSpiralBand = 20;
 constexpr int kButtonSize = 14;
 constexpr TColor kGray = 0x808080, kWhite = 0xFFFFFF, kMaroon = 128;
-
-// A copy of a picture, transparency included.
-std::unique_ptr<TBitmap> CopyOf(const TBitmap& b) {
-  auto copy = std::make_unique<TBitmap>(b.Width(), b.Height());
-  copy->Canvas().Draw(0, 0, b);
-  copy->Transparent = b.Transparent;
-  if (b.Transparent) copy->SetTransparentColor(b.TransparentColor());
-  return copy;
-}
 
 // A brush whose system colour is resolved for the canvas.
 TBrush Resolved(TBrush b) {
@@ -269,7 +261,7 @@ void TECTabSheet::SetImage(int v) {
 
 void TECTabSheet::SetPicture(const TBitmap* v) {
   if (!v && !picture_) return;
-  picture_ = v ? CopyOf(*v) : nullptr;
+  picture_ = v ? CopyPicture(*v) : nullptr;
   ContentChanged();
 }
 
@@ -381,7 +373,7 @@ void TECPageControl::SetImages(TImageList* v) {
 
 void TECPageControl::SetPicture(const TBitmap* v) {
   if (!v && !picture_) return;
-  picture_ = v ? CopyOf(*v) : nullptr;
+  picture_ = v ? CopyPicture(*v) : nullptr;
   Invalidate();
 }
 

@@ -6,6 +6,7 @@
 #include "platform/forms.h"
 #include "platform/timers.h"
 #include "uikit/frames.h"
+#include "uikit/pictures.h"
 
 namespace qs {
 
@@ -79,9 +80,7 @@ void TECScrollPanel::SetWallPaper(const TBitmap* picture) {
     if (!wallPaper_) return;
     wallPaper_.reset();
   } else {
-    wallPaper_ = std::make_unique<TBitmap>(picture->Width(), picture->Height());
-    for (int y = 0; y < picture->Height(); ++y)
-      for (int x = 0; x < picture->Width(); ++x) wallPaper_->SetPixel(x, y, picture->Pixel(x, y));
+    wallPaper_ = CopyPicture(*picture, Bounds(0, 0, picture->Width(), picture->Height()));  // drawn whole
   }
   Invalidate();
 }
