@@ -71,7 +71,7 @@ void ApplyTrackPictures(TECImageTrack& track, const TTrackPictures& pictures) {
 }
 
 TECImageTrack::TECImageTrack(TComponent* owner) : TCustomControl(owner) {
-  color_ = clBtnFace;
+  color_ = clWindow;
   WantArrows = true;
   SetBounds(0, 0, 100, 20);
 }
