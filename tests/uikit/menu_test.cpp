@@ -97,6 +97,11 @@ TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
   // Over a separator the previous entry stays hot.
   MoveInList(sep);
   EXPECT_EQ(editMenu->HotChild(), paste);
+  // Resting on another entry closes the cascade at a later tick.
+  MoveInList(editMenu->Items(0));
+  EXPECT_NE(ListOf(paste), nullptr);
+  EXPECT_TRUE(WaitFor([&] { return ListOf(paste) == nullptr; }));
+  EXPECT_NE(ListOf(editMenu), nullptr);
   // Nothing took the focus from the bar.
   EXPECT_TRUE(bar->Focused());
 }
