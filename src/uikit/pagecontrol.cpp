@@ -1,6 +1,7 @@
 #include "uikit/pagecontrol.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "base/exceptions.h"
@@ -55,8 +56,11 @@ std::string FitCaption(const TCanvas& k, const std::string& text, int limit) {
   return text;
 }
 
-// The spiral binding's ring pieces, drawn for this program: half rings
-// and punched holes, transparent on white.
+// The spiral binding's pieces, drawn for this program on white (their
+// transparent colour): half rings of wire reaching out past the binding
+// line, and punched holes with the wire entering them. A piece named LEFT
+// or TOP lies before the line (the line is its last column or row), one
+// named RIGHT or BOTTOM after it; HOLE pieces hold a hole.
 const TBitmap& SpiralPiece(const std::string& name) {
   static std::map<std::string, std::unique_ptr<TBitmap>> pieces;
   auto& slot = pieces[name];
@@ -72,32 +76,51 @@ const TBitmap& SpiralPiece(const std::string& name) {
   for (const Size& s : kSizes)
     if (name == s.Name) w = s.W, h = s.H;
   slot = std::make_unique<TBitmap>(w, h);
-  TCanvas& k = slot->Canvas();
-  k.Brush().Color = kWhite;
-  k.FillRect(TRect{0, 0, w, h});
+  TBitmap& b = *slot;
+  const bool horizontal = name.rfind("TOP", 0) == 0 || name.rfind("BOTTOM", 0) == 0;
+  const bool beforeLine = name.rfind("LEFT", 0) == 0 || name.rfind("TOP", 0) == 0;
   const bool hole = name.find("HOLE") != std::string::npos;
-  const bool vertical = name.rfind("LEFT", 0) == 0 || name.rfind("RIGHT", 0) == 0;
-  k.Pen().Color = 0x404040;
-  k.Brush().Style = bsClear;
-  if (hole) {
-    // The punched hole with the wire entering it.
-    k.Brush().Style = bsSolid;
-    k.Brush().Color = 0x303030;
-    if (vertical)
-      k.Ellipse(w / 2 - 3, 0, w / 2 + 4, h);
+  // Across the binding line: the distance from it; along: the position on
+  // the line.
+  const int across = horizontal ? h : w, along = horizontal ? w : h;
+  auto plot = [&](int distance, int at, TColor color) {
+    if (distance < 0 || distance >= across || at < 0 || at >= along) return;
+    const int a = beforeLine ? across - 1 - distance : distance;
+    if (horizontal)
+      b.SetPixel(at, a, color);
     else
-      k.Ellipse(0, h / 2 - 3, w, h / 2 + 4);
+      b.SetPixel(a, at, color);
+  };
+  constexpr TColor kWire = 0x404040, kShine = 0xA0A0A0, kHole = 0x282828, kRim = 0x787878;
+  const double centre = (along - 1) / 2.0;
+  if (!hole) {
+    // Half a ring: out from the line and back, a dark wire with a shine
+    // on its inner side.
+    for (int pass = 0; pass < 2; ++pass) {
+      const double ra = across - 2 - pass, rl = centre - 1 - pass;
+      for (int i = 0; i <= 180; ++i) {
+        const double t = i * 3.14159265358979 / 180;
+        plot(int(std::lround(ra * std::sin(t))), int(std::lround(centre - rl * std::cos(t))), pass ? kShine : kWire);
+      }
+    }
+  } else {
+    // The wire runs from the line into a round hole punched beside it.
+    const int c = int(centre), hc = across - 6;
+    for (int d = 0; d < hc; ++d) {
+      plot(d, c, kWire);
+      plot(d, c + 1, kShine);
+    }
+    for (int d = hc - 3; d <= hc + 3; ++d)
+      for (int at = c - 3; at <= c + 3; ++at) {
+        const int dd = d - hc, da = at - c;
+        const int r2 = dd * dd + da * da;
+        if (r2 <= 6) plot(d, at, kHole);
+        else if (r2 <= 10) plot(d, at, kRim);
+      }
   }
-  // Half a ring of wire.
-  k.Pen().Color = 0x606060;
-  k.Brush().Style = bsClear;
-  if (vertical)
-    k.Arc(1, 1, 2 * w, h - 1, w, 1, w, h - 1);
-  else
-    k.Arc(1, 1, w - 1, 2 * h, 1, h, w - 1, h);
-  slot->Transparent = true;
-  slot->SetTransparentColor(kWhite);
-  return *slot;
+  b.Transparent = true;
+  b.SetTransparentColor(kWhite);
+  return b;
 }
 
 }  // namespace
