@@ -174,7 +174,7 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
   if (!c.HasView()) return;
   const TDragUnits u{std::max(1, view.Zoom), std::max(1, score.Scale)};
   TQSItem* item = e->Item;
-  const int k = item->ItemType;
+  const int k = item ? item->ItemType : 0;
   const int code = view.HandleCode;
   auto save = [&] {
     c.SaveItem(item);
