@@ -326,6 +326,78 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
   }
 }
 
+// The handles of an arc (its start point, and its box without the limits
+// of text boxes), of an arpeggio and of a hand-direction mark.
+TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
+  auto* arc = static_cast<TQSArc*>(CreateItemByKind(kind::Arc, &Score));
+  arc->Fields.Page = 1;
+  arc->Fields.X = 800, arc->Fields.Y = 4400, arc->Fields.Width = 800, arc->Fields.Height = 400;
+  arc->Fields.AX = 1000, arc->Fields.AY = 4400, arc->Fields.BX = 1600, arc->Fields.BY = 4800;
+  Mark(Piece->GetPart(0)->GetMeasure(3), kind::Arpeggio, 128, 10);
+  Mark(Piece->GetPart(0)->GetMeasure(3), kind::Hand, 256, 2, 0);
+  Layout();
+  View->LayoutChanged();
+  // Undo rebuilds the measure: its marks are looked up each time.
+  auto markOf = [&](TQSItemType k) -> TQSMark* {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(3)->Items)
+      if (item->ItemType == k) return static_cast<TQSMark*>(item);
+    return nullptr;
+  };
+  auto read = [&] {
+    return std::vector<int>{arc->Fields.AX, arc->Fields.AY, arc->Fields.Width, markOf(kind::Arpeggio)->Fields.Value,
+                            markOf(kind::Hand)->Fields.Value};
+  };
+  const struct {
+    std::string Name;
+    std::function<const TQSCalcItem*()> Element;
+    std::function<TPoint(const TRect&)> Handle;
+    TPoint Delta;
+    std::vector<int> After;
+  } cases[] = {
+      {"arc start point", [&] { return PageElement(arc); },
+       [&](const TRect&) { return View->PageToScreen({1000, 4400}, 0); }, {20, 10}, {1160, 4480, 800, 10, 2}},
+      // Past the box's left edge: the width goes below 0.
+      {"arc box corner", [&] { return PageElement(arc); },
+       [](const TRect& b) { return TPoint{b.Right - 1, b.Bottom - 1}; }, {-150, 0}, {1000, 4400, 800 - 1200, 10, 2}},
+      // (16 x 100 div zoom 100) div 8 = 2 more.
+      {"arpeggio bottom", [&] { return ElementOfMark(markOf(kind::Arpeggio)); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 16}, {1000, 4400, 800, 12, 2}},
+      // Kind 0 grows downwards; dragged up past its start it stays at 0.
+      {"hand bottom", [&] { return ElementOfMark(markOf(kind::Hand)); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, -30}, {1000, 4400, 800, 10, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TQSCalcItem* e = c.Element();
+    ASSERT_NE(e, nullptr);
+    const std::vector<int> before = read();
+    View->ClearSelection();
+    View->AddElement(const_cast<TQSCalcItem*>(e));
+    const TPoint h = c.Handle(View->ElementClientBox(*e));
+    td::MouseDown(*View, h.X, h.Y);
+    EXPECT_TRUE(View->HandleDragging);
+    td::MouseMove(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    td::MouseUp(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    EXPECT_EQ(read(), c.After);
+    td::PressKey(*View, 'Z', ssCtrl);
+    EXPECT_EQ(read(), before);
+  }
+  // A hand mark already at 0 dragged further up changes nothing: no undo
+  // step, no layout.
+  const int records = Score.UndoCount();
+  markOf(kind::Hand)->Fields.Value = 0;
+  const TQSCalcItem* e = ElementOfMark(markOf(kind::Hand));
+  ASSERT_NE(e, nullptr);
+  View->ClearSelection();
+  View->AddElement(const_cast<TQSCalcItem*>(e));
+  const TRect b = View->ElementClientBox(*e);
+  td::MouseDown(*View, (b.Left + b.Right) / 2, b.Bottom);
+  td::MouseMove(*View, (b.Left + b.Right) / 2, b.Bottom - 20);
+  td::MouseUp(*View, (b.Left + b.Right) / 2, b.Bottom - 20);
+  EXPECT_EQ(markOf(kind::Hand)->Fields.Value, 0);
+  EXPECT_EQ(Score.UndoCount(), records);
+}
+
 // With automatic velocities, a crescendo's end dragged to the last note of
 // its measure gives the notes it now covers rising velocities.
 TEST_F(ViewDrags, AHairpinDraggedLongerSetsTheVelocitiesOfItsNotes) {
