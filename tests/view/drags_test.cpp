@@ -157,6 +157,9 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
       {"text", [&] { return PageElement(Text); }, {10, 5}, [&] { return Text->Fields.X * 10000 + Text->Fields.Y; },
        800 * 10000 + 2400, 880 * 10000 + 2440},
   };
+  // A drop tells the score's listeners that the view changed it.
+  TObject* changer = nullptr;
+  Score.OnChanged = [&](TObject* sender) { changer = sender; };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const TQSCalcItem* e = c.Grab();
@@ -165,8 +168,10 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
     td::Click(*View, from.X, from.Y);
     ASSERT_TRUE(View->HasSelection);
     const int records = Score.UndoCount();
+    changer = nullptr;
     Drag(from, {from.X + c.Delta.X, from.Y + c.Delta.Y});
     EXPECT_EQ(c.Read(), c.After);
+    EXPECT_EQ(changer, View);
     EXPECT_FALSE(View->MoveDragging);
     EXPECT_EQ(View->ArmedItem, 0);
     if (c.After != c.Before) {
