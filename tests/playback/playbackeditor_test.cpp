@@ -100,8 +100,8 @@ TEST(PlaybackEditor, DraggingAPlayedEdge) {
 }
 
 // While the end of a played bar is dragged, its outline moves in XOR
-// over the roll: over the chosen (red) bar it shows cyan, and where it
-// was the roll shows again.
+// over the roll: over the active entry's black outline it shows white,
+// and where it was the roll shows again.
 TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
   TRoll s;
   const TPoint p = s.OnPlayed(0, 126);
@@ -111,16 +111,16 @@ TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
     td::ProcessMessages();
     return GrabControl(*s.Editor)->Pixel(x + dx, y + dy);
   };
-  const int rowMiddle = e.Played.Top + 2;
+  const int rowMiddle = e.Played.Top + 1;
   td::MouseDown(*s.Editor, p.X, p.Y);
   td::MouseMove(*s.Editor, p.X + 10, p.Y);
-  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), RGB(0, 255, 255));
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), clWhite);
   EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clBlack);
   td::MouseMove(*s.Editor, p.X + 20, p.Y);
   EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clWhite);
   EXPECT_EQ(pixel(e.Played.Right + 19, rowMiddle), clBlack);
   td::MouseUp(*s.Editor, p.X + 20, p.Y);
-  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), pixel(e.Notated.Left + 50, e.Bounds.Top + 1));
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), clBlack);
 }
 
 // While a duration is armed a marker follows the mouse in XOR: moved

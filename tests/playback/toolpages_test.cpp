@@ -69,10 +69,10 @@ TEST(RecordingPage, CountsAreShownAndKept) {
     TIniFile settings(file);
     settings.WriteInteger("Record", "Tremolo", 3);
     TFRecording page(nullptr, &settings, {});
-    EXPECT_EQ(page.CBTremolo->Caption(), "///");
+    EXPECT_EQ(page.UDTremolo->Position(), 3);
     td::ShowAndWait(page);
     td::Click(*page.UDTreole, 8, 4);  // the upper arrow
-    EXPECT_EQ(page.CBTreole->Caption(), "3");
+    EXPECT_EQ(page.UDTreole->Position(), 3);
     EXPECT_EQ(settings.ReadInteger("Record", "Treole", 0), 3);
   }
   std::filesystem::remove(file);
