@@ -240,8 +240,10 @@ void TQSVoiceEditor::SyncSelection() {
   for (TQSVoiceEntry& e : notes_) e.Selected = inView(e);
   SyncWithCursor();
   // Moving the active entry deselects the one before; what the view has
-  // selected stays selected here, so the editor's changes reach all of it.
+  // selected stays selected here, so the editor's changes reach all of it,
+  // and so does the active entry, which shows as chosen.
   for (TQSVoiceEntry& e : notes_) e.Selected = e.Selected || inView(e);
+  if (ValidIndex(active_)) notes_[static_cast<size_t>(active_)].Selected = true;
   Invalidate();
 }
 
