@@ -88,7 +88,7 @@ void UsePen(TCanvas& c, TColor colour, int width) {
 }
 
 void UseFill(TCanvas& c, TColor colour) {
-  c.Brush().Style = bsSolid;
+  c.Brush() = TBrush{};
   c.Brush().Color = colour;
 }
 
@@ -248,6 +248,8 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
   // The drum note shows the chosen style where the drum styles have it.
   CBDrumNote->SetCustomDraw(true);
   CBDrumNote->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    // The checker of a button held down is no brush to draw with.
+    c.Brush() = TBrush{};
     if (DrumStylePainter && DrumStylePainter(c, r, drumStyle_)) return;
     c.Brush().Style = bsClear;
     c.Font() = CBDrumNote->Font();
