@@ -2,6 +2,7 @@
 
 #include "base/inifile.h"
 #include "platform/extctrls.h"
+#include "platform/stdctrls.h"
 #include "playback/eventeditor.h"
 #include "playback/formparts.h"
 #include "playback/hiddenview.h"
@@ -140,6 +141,8 @@ void RegisterEditorHostForms() {
     auto* editor = new TQSPlaybackEditor(form.get());
     form->SetEditor(editor);
     editor->Fill(sample->Part(), 0);
+    // The melody's keys in the middle of the window.
+    editor->VertBar->SetPosition(editor->RowTop(77));
     return form;
   });
   RegisterForm("FEvent", [](const std::string&) -> std::unique_ptr<TCustomForm> {

@@ -8,7 +8,6 @@
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
-#include "score/page.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
@@ -38,12 +37,6 @@ void AddEvent(TQSPiece* piece, int column, int time, std::initializer_list<uint8
 TQSSampleScore::TQSSampleScore(TComponent* owner)
     : TComponent(owner), score_(std::make_unique<TQSScore>()), view_(std::make_unique<TQSHiddenView>()) {
   TQSScore& s = *score_;
-  TQSPage::TFields& page = s.Page.Fields;
-  page.Width = 1270.0L;
-  page.Height = 1651.0L;
-  page.LeftMargin = page.TopMargin = page.RightMargin = page.BottomMargin = 127.0L;
-  page.Interval = 63.5L;
-  page.LineSpace = 15.875L;
   s.BeginUpdate();
   TQSPiece* piece = s.NewPiece();
   TQSPart* part = piece->AddPart();
@@ -98,8 +91,8 @@ TQSSampleScore::TQSSampleScore(TComponent* owner)
   effect->Fields.Length = 32;
   effect->Fields.Velocity = 84;
   effect->SoundingKey = static_cast<uint8_t>(trilled->SoundingKey + 2);
-  view_->CursorPosition.Measure = 1;
-  view_->CursorPosition.Tick = 256;
+  view_->CursorPosition.Measure = 0;
+  view_->CursorPosition.Tick = 384;
 }
 
 TQSSampleScore::~TQSSampleScore() { score_->DetachWindow(view_.get()); }

@@ -22,7 +22,7 @@ class TQSSampleScore : public TComponent {
 
   TQSScore& Score() { return *score_; }
   TQSPart* Part() const;
-  // The score's active view; its cursor is on the second measure's second
+  // The score's active view; its cursor is on the first measure's last
   // note.
   TQSHiddenView& View() { return *view_; }
 
