@@ -496,6 +496,8 @@ void TQSPlaybackEditor::SetInsertDuration(int ticks) {
   if (ticks == insertDuration_) return;
   DrawInsertMarker();
   insertDuration_ = ticks;
+  // The marker shows once the mouse has moved over the roll.
+  if (ticks <= 0) markerPlaced_ = false;
   DrawInsertMarker();
 }
 
@@ -504,10 +506,11 @@ void TQSPlaybackEditor::PlaceMarker(int x, int y) {
   const int v = VertBar->Position();
   markerX_ = std::max((x - 4) / 2 * 2, 2 * panelWidth_);
   markerY_ = r * ((y + v - 4) / r) - v + t;
+  markerPlaced_ = true;
 }
 
 void TQSPlaybackEditor::DrawInsertMarker() {
-  if (insertDuration_ < 1) return;
+  if (insertDuration_ < 1 || !markerPlaced_) return;
   const int left = markerX_ / 8 * 8 + 1;
   const int r = noteHeight_ * 2 / 3;
   DrawXor(DrawingArea(), TPen{clWhite, 2, psSolid, pmXor},

@@ -62,6 +62,7 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
 
   int insertDuration_ = 0;
   int markerX_ = 0, markerY_ = 0;  // client pixels
+  bool markerPlaced_ = false;
   bool startDrag_ = false, endDrag_ = false;
   int anchorX_ = 0, currentX_ = 0;
 };
