@@ -200,6 +200,8 @@ TEST_F(MoveTest, VerticalMovesKeepThePitchRange) {
 
 TEST_F(MoveTest, OnTablatureANoteChangesStringAndKeepsItsFret) {
   TQSMeasure* m = OneMeasure();
+  // E flat major flattens A: the note must still sound its string and fret.
+  static_cast<TQSMark*>(CreateItemByKind(kind::Key, m))->Fields.Kind = 13;
   TQSStaff* staff = Part()->GetStaff(0);
   staff->SetTablature(true);
   staff->SetLineCount(6);
@@ -216,6 +218,7 @@ TEST_F(MoveTest, OnTablatureANoteChangesStringAndKeepsItsFret) {
   EXPECT_EQ(note->Fields.TabString, 2);
   EXPECT_EQ(note->Fields.TabFret, 3);
   EXPECT_EQ(note->Fields.Pitch, MakePitch(4, 5));  // 55 + 2 = 57: A
+  EXPECT_EQ(note->SoundingKey, 57);
   ExpectUndoRedo(before);
   note = Find<TQSNote>(m);
   // Beyond the first string the move is refused.
