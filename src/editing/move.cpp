@@ -218,8 +218,11 @@ void MoveVertical(TQSScore& score, int steps) {
   if (!c.HasView()) return;
   const int d = PixelStep(steps, c.View->Zoom);
   c.Gather();
-  if (c.Work.empty() && !c.AddAtCursor(IsNoteOrRest)) return;
+  const bool atCursor = c.Work.empty();
+  if (atCursor && !c.AddAtCursor(IsNoteOrRest)) return;
   for (TQSItem* item : c.Work) MoveVerticalItem(c, item, steps, d);
+  // What stands at the cursor and cannot move leaves nothing to announce.
+  if (atCursor && !c.Changed) c.FromPage = kNoAffectedPage;
   c.Done();
 }
 
