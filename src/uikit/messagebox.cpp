@@ -4,6 +4,7 @@
 
 #include "base/strings.h"
 #include "base/text.h"
+#include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/canvasutil.h"
 #include "platform/extctrls.h"
@@ -47,6 +48,62 @@ void DrawQuestion(TBitmap& b) {
   c.Font() = f;
   c.Brush().Style = bsClear;
   c.TextOut(16 - c.TextWidth("?") / 2, 16 - c.TextHeight("?") / 2, "?");
+}
+
+// The button glyphs, 16 x 16 on white (the list's transparent ground):
+// 0 a tick for OK and Yes, 1 a cross for Cancel, 2 a barred circle for No,
+// 3 a page of lines for the extra button.
+constexpr int kGlyphSize = 16;
+
+void DrawTick(TCanvas& c) {
+  c.Pen().Color = RGB(20, 120, 40);
+  c.Pen().Width = 3;
+  c.MoveTo(3, 8);
+  c.LineTo(6, 12);
+  c.LineTo(13, 3);
+}
+
+void DrawCross(TCanvas& c) {
+  c.Pen().Color = RGB(200, 40, 30);
+  c.Pen().Width = 3;
+  c.MoveTo(4, 4);
+  c.LineTo(12, 12);
+  c.MoveTo(12, 4);
+  c.LineTo(4, 12);
+}
+
+void DrawBarredCircle(TCanvas& c) {
+  c.Pen().Color = RGB(176, 32, 96);
+  c.Pen().Width = 2;
+  c.Brush().Style = bsClear;
+  c.Ellipse(2, 2, 15, 15);
+  c.MoveTo(5, 12);
+  c.LineTo(12, 5);
+}
+
+void DrawPage(TCanvas& c) {
+  c.Pen().Color = RGB(40, 70, 130);
+  c.Pen().Width = 1;
+  c.Brush().Style = bsSolid;
+  c.Brush().Color = RGB(236, 242, 252);
+  c.Rectangle(3, 1, 13, 15);
+  c.Pen().Color = RGB(60, 110, 200);
+  for (int y = 4; y <= 11; y += 2) {
+    c.MoveTo(5, y);
+    c.LineTo(11, y);
+  }
+}
+
+void MakeGlyphs(TImageList& list) {
+  for (void (*draw)(TCanvas&) : {DrawTick, DrawCross, DrawBarredCircle, DrawPage}) {
+    TBitmap glyph(kGlyphSize, kGlyphSize);
+    TCanvas& c = glyph.Canvas();
+    c.Brush().Color = clWhite;
+    c.Brush().Style = bsSolid;
+    c.FillRect(TRect{0, 0, kGlyphSize, kGlyphSize});
+    draw(c);
+    list.AddMasked(glyph, clWhite);
+  }
 }
 
 TImage* MakePicture(TForm* form, const char* name, void (*draw)(TBitmap&)) {
@@ -111,6 +168,10 @@ TFMessageBlock::TFMessageBlock(TComponent* owner) : TForm(owner) {
   MMessageBlock->SetColor(clCream);
   MMessageBlock->SetBounds(50, 10, 336, 80);
 
+  ILMessageBlock = new TImageList(this, kGlyphSize, kGlyphSize);
+  ILMessageBlock->SetName("ILMessageBlock");
+  MakeGlyphs(*ILMessageBlock);
+
   FLMessageBlock = new TECFormLanguage(this);
   FLMessageBlock->SetName("FLMessageBlock");
   FLMessageBlock->SetExLanguage(kDefaultLanguage);
@@ -170,13 +231,15 @@ TButton* TFMessageBlock::AddMessageButton(uint16_t kind, const std::string& capt
   button->SetAnchors(akRight | akBottom);
   button->SetTabStop(true);
   button->SetTabOrder(0);
+  int glyph = 3;  // the extra button leaves the box open
   switch (kind) {
-    case kMessageCancel: button->ModalResult = mrCancel; break;
-    case kMessageOk: button->ModalResult = mrOk; break;
-    case kMessageNo: button->ModalResult = mrNo; break;
-    case kMessageYes: button->ModalResult = mrYes; break;
-    default: break;  // the extra button leaves the box open
+    case kMessageCancel: button->ModalResult = mrCancel, glyph = 1; break;
+    case kMessageOk: button->ModalResult = mrOk, glyph = 0; break;
+    case kMessageNo: button->ModalResult = mrNo, glyph = 2; break;
+    case kMessageYes: button->ModalResult = mrYes, glyph = 0; break;
+    default: break;
   }
+  button->SetGlyph(*ILMessageBlock->GetBitmap(glyph));
   buttonX_ -= kButtonWidth;
   return button;
 }

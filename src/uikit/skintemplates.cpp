@@ -139,6 +139,13 @@ void Finish(TECFormDesigner& d, int ellipse) {
 
 }  // namespace
 
+TSkinPicture ProgramIcon() {
+  TSkinPicture icon = LoadPicture("Program-Icon");
+  // Its rounded corners let the caption show through.
+  if (icon) icon->Transparent = true;
+  return icon;
+}
+
 std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
   using enum TECButtonStyle;
   std::unique_ptr<TSkinTemplateForm> form;

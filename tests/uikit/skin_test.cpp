@@ -256,6 +256,29 @@ TEST(Skin, AnInactiveWindowShowsTheInactivePictures) {
   EXPECT_EQ(GrabControl(b.Form)->Pixel(150, 12), activeCaption);
 }
 
+TEST(Skin, TheMainSkinShowsTheProgramsIconWhereTheCaptionAsksForIt) {
+  TSkinnedForm s(bsSizeable, 1);
+  td::ShowAndWait(s.Form);
+  ASSERT_NE(ProgramIcon(), nullptr);
+  // The icon's paper, in the caption's 16 x 16 square at (6, 6) only.
+  const TColor paper = ProgramIcon()->Pixel(3, 2);
+  auto paperPixels = [&](const TRect& r) {
+    const std::unique_ptr<TBitmap> shot = GrabControl(s.Form);
+    int n = 0;
+    for (int y = r.Top; y < r.Bottom; ++y)
+      for (int x = r.Left; x < r.Right; ++x) n += shot->Pixel(x, y) == paper;
+    return n;
+  };
+  EXPECT_GT(paperPixels(Bounds(6, 6, 16, 16)), 60);
+  EXPECT_EQ(paperPixels(TRect{22, 0, s.Form.Width(), 29}), 0);
+  // Its rounded corners show the caption.
+  EXPECT_NE(GrabControl(s.Form)->Pixel(6, 6), ProgramIcon()->Pixel(0, 0));
+
+  s.Designer->CaptionSetting().IconVisible = false;
+  s.Form.InvalidateFrame();
+  EXPECT_EQ(paperPixels(Bounds(6, 6, 16, 16)), 0);
+}
+
 TEST(Skin, ALongTitleIsCutBeforeItsLimit) {
   TSkinnedForm s(bsDialog, 2);  // the title runs from 4 to 20 before the right edge
   s.Form.SetCaption(std::string(80, 'W'));
