@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "platform/actions.h"
 #include "platform/fonts.h"
 
 namespace qs {
@@ -79,7 +80,7 @@ std::string StripAccelerator(const std::string& caption) {
 
 TECCharButton::TECCharButton(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 23, 22); }
 
-TECCharButton::~TECCharButton() = default;
+TECCharButton::~TECCharButton() { SetAction(nullptr); }
 
 const TPropTable& TECCharButton::Published() const {
   static const TPropTable table(
@@ -352,6 +353,61 @@ void TECCharButton::MouseLeave() {
 
 void TECCharButton::DblClick() {
   if (down_) TGraphicControl::DblClick();
+}
+
+void TECCharButton::Click() {
+  // Without a handler of its own the button runs its action.
+  if (!OnClick && action_) {
+    action_->Execute();
+    return;
+  }
+  TGraphicControl::Click();
+}
+
+// --- action link ---
+
+void TECCharButton::SetAction(TAction* v) {
+  if (action_ == v) return;
+  if (action_) {
+    action_->RemoveChangeListener(actionListener_);
+    action_->RemoveFreeNotification(this);
+    action_ = nullptr;
+  }
+  if (!v) return;
+  action_ = v;
+  actionListener_ = v->AddChangeListener([this](TObject*) { ActionChange(false); });
+  v->FreeNotification(this);
+  ActionChange((v->ComponentState() & csLoading) != 0);
+}
+
+void TECCharButton::ActionChange(bool checkDefaults) {
+  TAction* a = action_;
+  if (!checkDefaults || Caption().empty()) SetCaption(a->Caption());
+  if (!checkDefaults || Enabled()) SetEnabled(a->Enabled());
+  if (!checkDefaults || Hint().empty()) SetHint(a->Hint());
+  if (!checkDefaults || Visible()) SetVisible(a->Visible());
+  if (groupIndex_ != 0 && (!checkDefaults || !down_)) SetDown(a->Checked());
+  // A button without a glyph shows the action's picture, on the key
+  // colour of glyph strips.
+  const TActionList* list = a->ActionList();
+  const TImageList* images = list ? list->Images : nullptr;
+  if (!glyph_ && images && a->ImageIndex() >= 0 && a->ImageIndex() < images->Count()) {
+    constexpr TColor kFuchsia = RGB(255, 0, 255);
+    TBitmap picture(images->Width(), images->Height());
+    TCanvas& c = picture.Canvas();
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = kFuchsia;
+    c.FillRect(TRect{0, 0, picture.Width(), picture.Height()});
+    images->Draw(c, 0, 0, a->ImageIndex());
+    picture.SetTransparentColor(kFuchsia);
+    SetGlyph(&picture);
+  }
+}
+
+void TECCharButton::Notification(TComponent* component, TOperation operation) {
+  TGraphicControl::Notification(component, operation);
+  // A freed action leaves no dangling link behind.
+  if (operation == opRemove && component == action_) action_ = nullptr;
 }
 
 bool TECCharButton::DialogChar(char16_t key) {
