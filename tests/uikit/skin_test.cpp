@@ -256,6 +256,23 @@ TEST(Skin, AnInactiveWindowShowsTheInactivePictures) {
   EXPECT_GT(reports, 0);
   EXPECT_NE(GrabControl(a.Form)->Pixel(150, 12), activeCaption);
   EXPECT_EQ(GrabControl(b.Form)->Pixel(150, 12), activeCaption);
+
+  // The small skin has no inactive caption centre: an inactive window
+  // shows the active one.
+  TSkinnedForm small(bsDialog, 2);
+  small.Form.SetBounds(0, 300, small.Form.Width(), small.Form.Height());
+  td::ShowAndWait(small.Form);
+  const TColor smallActive = GrabControl(small.Form)->Pixel(150, 12);
+  TSkinnedForm next;
+  next.Form.SetBounds(400, 300, next.Form.Width(), next.Form.Height());
+  td::ShowAndWait(next.Form);
+  ASSERT_FALSE(small.Designer->FrameActive());
+  // Widened while inactive: the caption's centre reaches into the new
+  // part of the window.
+  const int oldWidth = small.Form.Width();
+  small.Form.SetBounds(0, 300, oldWidth + 20, small.Form.Height());
+  td::ProcessMessages();
+  EXPECT_EQ(GrabControl(small.Form)->Pixel(oldWidth + 1, 12), smallActive);
 }
 
 TEST(Skin, TheMainSkinShowsTheProgramsIconWhereTheCaptionAsksForIt) {
