@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "base/text.h"
-#include "platform/actions.h"
 #include "platform/fonts.h"
 
 namespace qs {
@@ -80,7 +79,7 @@ std::string StripAccelerator(const std::string& caption) {
 
 TECCharButton::TECCharButton(TComponent* owner) : TGraphicControl(owner) { SetBounds(0, 0, 23, 22); }
 
-TECCharButton::~TECCharButton() { SetAction(nullptr); }
+TECCharButton::~TECCharButton() = default;
 
 const TPropTable& TECCharButton::Published() const {
   static const TPropTable table(
@@ -357,8 +356,8 @@ void TECCharButton::DblClick() {
 
 void TECCharButton::Click() {
   // Without a handler of its own the button runs its action.
-  if (!OnClick && action_) {
-    action_->Execute();
+  if (!OnClick && Action()) {
+    Action()->Execute();
     return;
   }
   TGraphicControl::Click();
@@ -367,21 +366,11 @@ void TECCharButton::Click() {
 // --- action link ---
 
 void TECCharButton::SetAction(TAction* v) {
-  if (action_ == v) return;
-  if (action_) {
-    action_->RemoveChangeListener(actionListener_);
-    action_->RemoveFreeNotification(this);
-    action_ = nullptr;
-  }
-  if (!v) return;
-  action_ = v;
-  actionListener_ = v->AddChangeListener([this](TObject*) { ActionChange(false); });
-  v->FreeNotification(this);
-  ActionChange((v->ComponentState() & csLoading) != 0);
+  if (actionLink_.SetAction(v) && v) ActionChange((v->ComponentState() & csLoading) != 0);
 }
 
 void TECCharButton::ActionChange(bool checkDefaults) {
-  TAction* a = action_;
+  TAction* a = actionLink_.Action();
   if (!checkDefaults || Caption().empty()) SetCaption(a->Caption());
   if (!checkDefaults || Enabled()) SetEnabled(a->Enabled());
   if (!checkDefaults || Hint().empty()) SetHint(a->Hint());
@@ -407,7 +396,7 @@ void TECCharButton::ActionChange(bool checkDefaults) {
 void TECCharButton::Notification(TComponent* component, TOperation operation) {
   TGraphicControl::Notification(component, operation);
   // A freed action leaves no dangling link behind.
-  if (operation == opRemove && component == action_) action_ = nullptr;
+  if (operation == opRemove && component == Action()) actionLink_.SetAction(nullptr);
 }
 
 bool TECCharButton::DialogChar(char16_t key) {

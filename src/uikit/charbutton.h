@@ -10,13 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/controls.h"
 #include "uikit/frames.h"
 
 namespace qs {
-
-class TAction;
 
 enum TButtonLayout : uint8_t { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 enum TButtonState : uint8_t { bsUp, bsDisabled, bsDown, bsExclusive };
@@ -86,7 +85,7 @@ class TECCharButton : public TGraphicControl {
   // visibility follow the action, Checked holds a group button down, a
   // click without OnClick executes it, and a button without a glyph takes
   // the action's picture from its list.
-  TAction* Action() const { return action_; }
+  TAction* Action() const { return actionLink_.Action(); }
   void SetAction(TAction* v);
 
   TButtonState State() const { return state_; }
@@ -142,8 +141,7 @@ class TECCharButton : public TGraphicControl {
   bool dragging_ = false;
   bool mouseInControl_ = false;
   bool dropPressed_ = false;
-  TAction* action_ = nullptr;
-  int actionListener_ = 0;
+  TActionChangeLink actionLink_{this, [this](TObject*) { ActionChange(false); }};
 };
 
 // The accelerator letter of a caption ("&Open" -> 'o'), lower case; 0 for
