@@ -1,5 +1,6 @@
 #include "uikit/messagebox.h"
 
+#include <initializer_list>
 #include <vector>
 
 #include "base/strings.h"
@@ -55,30 +56,24 @@ void DrawQuestion(TBitmap& b) {
 // 3 a page of lines for the extra button.
 constexpr int kGlyphSize = 16;
 
-void DrawTick(TCanvas& c) {
-  c.Pen().Color = RGB(20, 120, 40);
-  c.Pen().Width = 3;
-  c.MoveTo(3, 8);
-  c.LineTo(6, 12);
-  c.LineTo(13, 3);
+// Lines in one pen, each through its points.
+void Strokes(TCanvas& c, TColor color, int width, std::initializer_list<std::initializer_list<TPoint>> lines) {
+  c.Pen().Color = color;
+  c.Pen().Width = width;
+  for (const auto& line : lines) {
+    c.MoveTo(line.begin()->X, line.begin()->Y);
+    for (const TPoint& p : line) c.LineTo(p.X, p.Y);
+  }
 }
 
-void DrawCross(TCanvas& c) {
-  c.Pen().Color = RGB(200, 40, 30);
-  c.Pen().Width = 3;
-  c.MoveTo(4, 4);
-  c.LineTo(12, 12);
-  c.MoveTo(12, 4);
-  c.LineTo(4, 12);
-}
+void DrawTick(TCanvas& c) { Strokes(c, RGB(20, 120, 40), 3, {{{3, 8}, {6, 12}, {13, 3}}}); }
+
+void DrawCross(TCanvas& c) { Strokes(c, RGB(200, 40, 30), 3, {{{4, 4}, {12, 12}}, {{12, 4}, {4, 12}}}); }
 
 void DrawBarredCircle(TCanvas& c) {
-  c.Pen().Color = RGB(176, 32, 96);
-  c.Pen().Width = 2;
   c.Brush().Style = bsClear;
+  Strokes(c, RGB(176, 32, 96), 2, {{{5, 12}, {12, 5}}});
   c.Ellipse(2, 2, 15, 15);
-  c.MoveTo(5, 12);
-  c.LineTo(12, 5);
 }
 
 void DrawPage(TCanvas& c) {
@@ -87,21 +82,21 @@ void DrawPage(TCanvas& c) {
   c.Brush().Style = bsSolid;
   c.Brush().Color = RGB(236, 242, 252);
   c.Rectangle(3, 1, 13, 15);
-  c.Pen().Color = RGB(60, 110, 200);
-  for (int y = 4; y <= 11; y += 2) {
-    c.MoveTo(5, y);
-    c.LineTo(11, y);
-  }
+  for (int y = 4; y <= 11; y += 2) Strokes(c, RGB(60, 110, 200), 1, {{{5, y}, {11, y}}});
+}
+
+// Fills the whole picture with its (transparent) ground.
+void Ground(TBitmap& b, TColor ground) {
+  b.Canvas().Brush().Color = ground;
+  b.Canvas().Brush().Style = bsSolid;
+  b.Canvas().FillRect(TRect{0, 0, b.Width(), b.Height()});
 }
 
 void MakeGlyphs(TImageList& list) {
   for (void (*draw)(TCanvas&) : {DrawTick, DrawCross, DrawBarredCircle, DrawPage}) {
     TBitmap glyph(kGlyphSize, kGlyphSize);
-    TCanvas& c = glyph.Canvas();
-    c.Brush().Color = clWhite;
-    c.Brush().Style = bsSolid;
-    c.FillRect(TRect{0, 0, kGlyphSize, kGlyphSize});
-    draw(c);
+    Ground(glyph, clWhite);
+    draw(glyph.Canvas());
     list.AddMasked(glyph, clWhite);
   }
 }
@@ -115,9 +110,7 @@ TImage* MakePicture(TForm* form, const char* name, void (*draw)(TBitmap&)) {
   TBitmap& picture = image->Picture();
   picture.SetSize(kPictureSize, kPictureSize);
   const TColor ground = RGB(255, 0, 255);
-  picture.Canvas().Brush().Color = ground;
-  picture.Canvas().Brush().Style = bsSolid;
-  picture.Canvas().FillRect(TRect{0, 0, kPictureSize, kPictureSize});
+  Ground(picture, ground);
   draw(picture);
   picture.Transparent = true;
   picture.SetTransparentColor(ground);

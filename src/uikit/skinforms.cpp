@@ -71,11 +71,15 @@ void NoteButtons(TForm& form, TWinControl* parent, int left, int top) {
   static_cast<TECCharButton*>(form.FindComponent("CBQuarter"))->SetDown(true);
 }
 
+void Shape(TForm& f, const char* caption, TFormBorderStyle style, int clientWidth, int clientHeight) {
+  f.SetCaption(caption);
+  f.SetBorderStyle(style);
+  f.SetClientWidth(clientWidth);
+  f.SetClientHeight(clientHeight);
+}
+
 void BuildNormal(TForm& f) {
-  f.SetCaption("Score Information");
-  f.SetBorderStyle(bsDialog);
-  f.SetClientWidth(320);
-  f.SetClientHeight(132);
+  Shape(f, "Score Information", bsDialog, 320, 132);
   Place<TLabel>(f, &f, "LTitle", Bounds(12, 15, 90, 16), "Title:");
   Place<TEdit>(f, &f, "ETitle", Bounds(104, 12, 204, 22))->SetText("Sonatina op. 36 no. 1");
   Place<TLabel>(f, &f, "LComposer", Bounds(12, 43, 90, 16), "Composer:");
@@ -85,10 +89,7 @@ void BuildNormal(TForm& f) {
 }
 
 void BuildMain(TForm& f) {
-  f.SetCaption("Quillstave 4 - Sonatina.sfd");
-  f.SetBorderStyle(bsSizeable);
-  f.SetClientWidth(420);
-  f.SetClientHeight(200);
+  Shape(f, "Quillstave 4 - Sonatina.sfd", bsSizeable, 420, 200);
   auto* tools = Place<TPanel>(f, &f, "PTools", Bounds(0, 0, 420, 42));
   tools->SetAlign(alTop);
   tools->SetBevelOuter(bvNone);
@@ -104,10 +105,7 @@ void BuildMain(TForm& f) {
 }
 
 void BuildSmall(TForm& f) {
-  f.SetCaption("Zoom");
-  f.SetBorderStyle(bsDialog);
-  f.SetClientWidth(200);
-  f.SetClientHeight(72);
+  Shape(f, "Zoom", bsDialog, 200, 72);
   Place<TLabel>(f, &f, "LZoom", Bounds(10, 13, 96, 16), "Magnification:");
   Place<TEdit>(f, &f, "EZoom", Bounds(110, 10, 80, 22))->SetText("100 %");
   auto* ok = Place<TButton>(f, &f, "BOK", Bounds(115, 40, 75, 25), "OK");
@@ -116,18 +114,12 @@ void BuildSmall(TForm& f) {
 }
 
 void BuildTools(TForm& f) {
-  f.SetCaption("Notes");
-  f.SetBorderStyle(bsSizeToolWin);
-  f.SetClientWidth(7 * 27 + 7);
-  f.SetClientHeight(44);
+  Shape(f, "Notes", bsSizeToolWin, 7 * 27 + 7, 44);
   NoteButtons(f, &f, 4, 4);
 }
 
 void BuildMiddle(TForm& f) {
-  f.SetCaption("Transpose");
-  f.SetBorderStyle(bsDialog);
-  f.SetClientWidth(280);
-  f.SetClientHeight(112);
+  Shape(f, "Transpose", bsDialog, 280, 112);
   Place<TLabel>(f, &f, "LInterval", Bounds(12, 15, 80, 16), "Interval:");
   Place<TEdit>(f, &f, "EInterval", Bounds(96, 12, 48, 22))->SetText("2");
   Place<TLabel>(f, &f, "LSemitones", Bounds(152, 15, 120, 16), "semitones");
