@@ -60,13 +60,29 @@ bool DeleteSelection(TQSScore& score) {
   for (TQSItem* item : cmd.Work)
     if (item && item->ItemType != kind::Pause) cmd.SaveItem(item);
 
+  // Key signatures go first, while the measures are as they were: the
+  // notes of each one's part after it keep sounding as they did under it.
+  if (score.ToneModify) {
+    TNotesBeforeKeyChange keyChange;
+    std::vector<TQSItem*> keys;
+    for (TQSItem* item : cmd.Work)
+      if (item && item->ItemType == kind::Key)
+        if (TQSMeasure* measure = item->GetMeasure()) {
+          keyChange.Read(*measure->Part(), measure->Index);
+          keys.push_back(item);
+        }
+    for (TQSItem* key : keys) {
+      cmd.Drop(key);
+      delete key;
+    }
+    if (!keys.empty()) ModifyNotesForKeyChange(cmd, keyChange);
+  }
+
   std::vector<TQSMeasure*> tidy;
   std::vector<TQSItem*> meters;
   std::vector<TPlace> effects;
   TPlace velocity;
   bool velocityToEnd = false;
-  int keyMeasure = -1, oldKey = 0;
-  TQSPart* keyPart = nullptr;
   for (size_t i = 0; i < cmd.Work.size(); ++i) {
     TQSItem* item = cmd.Work[i];
     if (!item) continue;
@@ -105,11 +121,6 @@ bool DeleteSelection(TQSScore& score) {
       delete item;
       continue;
     }
-    if (k == kind::Key && score.ToneModify && measure && (keyMeasure < 0 || measure->Index < keyMeasure)) {
-      keyMeasure = measure->Index;
-      oldKey = static_cast<TQSMark*>(item)->Fields.Kind;
-      keyPart = measure->Part();
-    }
     if (score.AutoVelocity && measure && IsVelocityKind(k)) {
       const int tick = item->TimePosition();
       if (!velocity.Measure || measure->Index < velocity.Measure->Index ||
@@ -145,8 +156,6 @@ bool DeleteSelection(TQSScore& score) {
       word = piece->Slots[static_cast<size_t>(column - 1)]->Meter;
     if (column >= 0) RebarFromColumn(cmd, column, word);
   }
-  if (keyMeasure >= 0 && keyPart && keyPart->Index == cmd.Cursor().Part)
-    ModifyNotesForKeyChange(cmd, keyMeasure, oldKey, 0);
   if (cmd.FromPage < kNoAffectedPage) score.Recalculate(cmd.FromPage, -1);
   for (const TPlace& p : effects) p.Measure->CalcEffectsAt(p.Tick);
   if (velocity.Measure && velocity.Measure->Part())

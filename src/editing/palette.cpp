@@ -169,10 +169,11 @@ void EraseItem(TQSScore& score, TQSItem* item) {
   TQSMeasure* m = item->GetMeasure();
   if (k == kind::Key && m) {
     cmd.SaveMeasure(m);
-    // The notes after it are respelled for C major in its own part.
-    if (TQSPart* part = m->Part())
-      ModifyNotesForKeyChange(cmd, *part, m->Index, static_cast<TQSMark*>(item)->Fields.Kind, 0);
+    // The notes of its part after it keep sounding as they did under it.
+    TNotesBeforeKeyChange keyChange;
+    if (TQSPart* part = m->Part()) keyChange.Read(*part, m->Index);
     delete item;
+    ModifyNotesForKeyChange(cmd, keyChange);
   } else if (auto* column = dynamic_cast<TQSColumn*>(item->Owner()); column && IsColumnMarkKind(k)) {
     cmd.SaveColumn(column);
     delete item;
