@@ -60,23 +60,24 @@ bool DeleteSelection(TQSScore& score) {
   for (TQSItem* item : cmd.Work)
     if (item && item->ItemType != kind::Pause) cmd.SaveItem(item);
 
-  // Key signatures go first, while the measures are as they were: the
-  // notes of each one's part after it keep sounding as they did under it.
-  if (score.ToneModify) {
-    TNotesBeforeKeyChange keyChange;
-    std::vector<TQSItem*> keys;
-    for (TQSItem* item : cmd.Work)
-      if (item && item->ItemType == kind::Key)
-        if (TQSMeasure* measure = item->GetMeasure()) {
-          keyChange.Read(*measure->Part(), measure->Index);
-          keys.push_back(item);
-        }
-    for (TQSItem* key : keys) {
-      cmd.Drop(key);
-      delete key;
-    }
-    if (!keys.empty()) ModifyNotesForKeyChange(cmd, keyChange);
+  // Key signatures go first, while the measures are as they were: with
+  // ToneModify the notes of each one's part after it keep sounding as they
+  // did under it. The layout starts again no later than their measures
+  // (a key can be selected where a later system starts under it).
+  TNotesBeforeKeyChange keyChange;
+  std::vector<TQSItem*> keys;
+  for (TQSItem* item : cmd.Work)
+    if (item && item->ItemType == kind::Key)
+      if (TQSMeasure* measure = item->GetMeasure()) {
+        cmd.LowerPageToMeasure(*measure->Part()->Piece(), measure->Index);
+        if (score.ToneModify) keyChange.Read(*measure->Part(), measure->Index);
+        keys.push_back(item);
+      }
+  for (TQSItem* key : keys) {
+    cmd.Drop(key);
+    delete key;
   }
+  if (!keyChange.Empty()) ModifyNotesForKeyChange(cmd, keyChange);
 
   std::vector<TQSMeasure*> tidy;
   std::vector<TQSItem*> meters;

@@ -115,6 +115,9 @@ void TNotesBeforeKeyChange::Read(TQSPart& part, int from) {
 
 void ModifyNotesForKeyChange(TQSEditCommand& command, const TNotesBeforeKeyChange& before) {
   for (auto [m, staff] : before.staves_) {
+    // What the notes sound changes from the key's measure on, wherever the
+    // command began.
+    if (const TQSPiece* piece = m->Part()->Piece()) command.LowerPageToMeasure(*piece, m->Index);
     const TAccidentalReading reading(*m, staff);
     reading.Walk([&](TQSNote& note, int inForce) {
       const int now = reading.Sounding(note, inForce);
