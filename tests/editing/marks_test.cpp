@@ -76,8 +76,8 @@ TEST_F(MarksTest, KeyChangeRespellsUpToTheNextKey) {
 // A part of two staves in D major over four measures: the second measure
 // holds the key to change (or none, D major going on) and a mix of notes
 // with and without accidentals of every kind, grace notes among them; the
-// third plain notes; the fourth D major again. A second part of one staff
-// has the same keys and a few notes.
+// third plain notes; the fourth D major again. A second part, of a staff
+// of notes and one of tablature, has the same keys and a few notes.
 class KeyChangeTest : public MarksTest {
  public:
   struct Written {
@@ -124,7 +124,7 @@ class KeyChangeTest : public MarksTest {
 
   // The key of measure 1 of the first part, nullptr for oldKey < 0.
   TQSMark* Build(int oldKey) {
-    AddPiece({2, 1}, 4);
+    AddPiece({2, 2}, 4);
     Score.ToneModify = true;
     Key(Measure(0), 2);
     Fill(Measure(0), 0x00, {{F, -1}, {C, -1}});
@@ -135,16 +135,28 @@ class KeyChangeTest : public MarksTest {
          {{F, -1}, {F, kSharp}, {F, -1}, {B, kFlat}, {B, -1}, {C, kDoubleSharp}, {E, kDoubleFlat}, {D, kNatural},
           {G, kNaturalSharp}, {A, kNaturalFlat}, {F, kNatural}, {C, -1}, {G, -1}, {E, -1}, {A, kFlat}, {B, -1}},
          12, {{F, -1}, {C, kSharp}, {G, -1}});
-    Fill(m, 0x10, {{F - Low, -1}, {C - Low, kSharp}, {G - Low, -1}, {B - Low, kFlat}, {E - Low, -1}, {F - Low, kNatural},
-                   {F - Low, -1}, {D - Low, kDoubleSharp}});
+    // On the second staff a grace E before an E sharp of its tick, whose sharp
+    // the layout has in force when it reads the grace note.
+    Fill(m, 0x10,
+         {{F - Low, -1}, {C - Low, kSharp}, {G - Low, -1}, {B - Low, kFlat}, {E - Low, kSharp}, {F - Low, kNatural},
+          {F - Low, -1}, {D - Low, kDoubleSharp}},
+         4, {{E - Low, -1}});
     Fill(Measure(2), 0x00, {{C, -1}, {D, -1}, {E, -1}, {F, -1}, {G, -1}, {A, -1}, {B, -1}, {B, kFlat}});
     Fill(Measure(2), 0x10, {{E - Low, kSharp}, {A - Low, -1}});
     Key(Measure(3), 2);
     Fill(Measure(3), 0x00, {{F, -1}, {C, -1}});
+    TQSStaff* tab = Part(0, 1)->GetStaff(1);
+    tab->SetTablature(true);
+    tab->SetLineCount(6);
+    tab->Fields.FretCount = 24;
+    const uint8_t tuning[6] = {64, 59, 55, 50, 45, 40};
+    for (int i = 0; i < 6; ++i) tab->SetTuning(i, tuning[i]);
     Key(Measure(0, 1), 2);
     if (oldKey >= 0) Key(Measure(1, 1), oldKey);
     Fill(Measure(1, 1), 0x00, {{F, -1}, {C, -1}, {B, kFlat}, {G, kNatural}});
+    Fill(Measure(1, 1), 0x10, {{F - Low, -1}, {C - Low, kSharp}, {B - Low, kFlat}, {G - Low, kNatural}});
     Fill(Measure(2, 1), 0x00, {{F, -1}, {B, -1}});
+    Fill(Measure(2, 1), 0x10, {{F - Low, -1}, {E - Low, -1}});
     Score.Recalculate(0);
     Cursor(1, 0);
     return key;
@@ -188,8 +200,8 @@ TEST_F(KeyChangeTest, EveryKeyToEveryOtherKeepsEveryNoteSounding) {
 
 // A key taken away, erased with the palette or deleted in the selection
 // (here with the key of the second part), while the cursor stands in the
-// second part: D major from the first measure takes over, and every note
-// of both parts sounds as before.
+// second part's last measure: D major from the first measure takes over,
+// and every note of both parts sounds as before.
 TEST_F(KeyChangeTest, AKeyTakenAwayKeepsEveryNoteSounding) {
   const int keys[] = {0, 1, 2, 5, 7, 11, 12, 14, 17};
   for (bool erase : {true, false})
@@ -198,7 +210,9 @@ TEST_F(KeyChangeTest, AKeyTakenAwayKeepsEveryNoteSounding) {
       Score.ClearPieces();
       Score.ClearUndo();
       TQSMark* key = Build(oldKey);
-      Cursor(1, 0, 0, 0, 1);
+      Cursor(3, 0, 0, 0, 1);
+      View.CursorPosition.Page = Score.GetPiece(0)->MeasurePage(3);
+      ASSERT_GT(View.CursorPosition.Page, Score.GetPiece(0)->MeasurePage(1));
       const std::vector<int> sounding = Sounding();
       const std::vector<uint8_t> before = Saved();
       if (erase) {
@@ -213,6 +227,20 @@ TEST_F(KeyChangeTest, AKeyTakenAwayKeepsEveryNoteSounding) {
       EXPECT_EQ(Sounding(), sounding);
       ExpectUndoRedo(before);
     }
+}
+
+// Without respelling, a deleted key lets the key before it sound from its
+// measure on, however late the element selected for it stood.
+TEST_F(KeyChangeTest, ADeletedKeyIsLaidOutFromItsMeasure) {
+  Build(1);
+  Score.ToneModify = false;
+  Cursor(3, 0);
+  View.CursorPosition.Page = Score.GetPiece(0)->MeasurePage(3);
+  Select({Find<TQSMark>(Measure(1))});
+  ASSERT_TRUE(DeleteSelection(Score));
+  const std::vector<int> laidOut = Sounding();
+  Score.Recalculate(0);
+  EXPECT_EQ(laidOut, Sounding());
 }
 
 // The accidentals a key change writes: the ones the new key needs, a
