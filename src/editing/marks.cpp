@@ -91,14 +91,16 @@ bool OnlyNaturals(const TQSNote& note) {
 // ---------------------------------------------------------------- key change
 
 void TNotesBeforeKeyChange::Read(TQSPart& part, int from) {
-  for (int mi = std::max(from, 0); mi < part.MeasureCount(); ++mi) {
+  from = std::max(from, 0);
+  TKeyAtMeasureStart key;
+  for (int mi = from; mi < part.MeasureCount(); ++mi) {
     TQSMeasure* m = part.GetMeasure(mi);
     if (!m) continue;
     for (int staff = 0; staff < part.StaffCount(); ++staff) {
       const std::pair<TQSMeasure*, int> at{m, staff};
       if (std::find(staves_.begin(), staves_.end(), at) != staves_.end()) continue;
       staves_.push_back(at);
-      const TAccidentalReading reading(*m, staff);
+      const TAccidentalReading reading(*m, staff, key.For(*m));
       reading.Walk([&](TQSNote& note, int inForce) {
         const int sounding = reading.Sounding(note, inForce);
         notes_[&note] = {sounding, sounding != inForce};
@@ -114,11 +116,12 @@ void TNotesBeforeKeyChange::Read(TQSPart& part, int from) {
 }
 
 void ModifyNotesForKeyChange(TQSEditCommand& command, const TNotesBeforeKeyChange& before) {
+  TKeyAtMeasureStart key;
   for (auto [m, staff] : before.staves_) {
     // What the notes sound changes from the key's measure on, wherever the
     // command began.
     if (const TQSPiece* piece = m->Part()->Piece()) command.LowerPageToMeasure(*piece, m->Index);
-    const TAccidentalReading reading(*m, staff);
+    const TAccidentalReading reading(*m, staff, key.For(*m));
     reading.Walk([&](TQSNote& note, int inForce) {
       const int now = reading.Sounding(note, inForce);
       const auto was = before.notes_.find(&note);

@@ -23,13 +23,15 @@ TAlterations KeyTable(const TQSMark* key) { return key ? KeyAccidentalsOf(key->F
 // force yet; any other one becomes the key in force.
 bool TakesOver(const TQSMark& key, const TQSMark* inForce) { return key.Fields.Kind != 0 || inForce; }
 
-// The key in force after the measure's own key signatures, from `start`.
-const TQSMark* KeyAfter(const TQSMeasure& measure, const TQSMark* start) {
+// The key in force after the measure, atStart in force before it.
+const TQSMark* KeyAfterMeasure(const TQSMeasure& measure, const TQSMark* atStart) {
   for (TQSItem* item : measure.Items)
     if (auto* key = item->ItemType == kind::Key ? dynamic_cast<const TQSMark*>(item) : nullptr)
-      if (TakesOver(*key, start)) start = key;
-  return start;
+      if (TakesOver(*key, atStart)) atStart = key;
+  return atStart;
 }
+
+}  // namespace
 
 bool IsTablature(const TQSMeasure& measure, int staff) {
   const TQSPart* part = measure.Part();
@@ -37,23 +39,33 @@ bool IsTablature(const TQSMeasure& measure, int staff) {
   return s && s->Fields.Tablature;
 }
 
-}  // namespace
-
 const TQSMark* KeyAtMeasureStart(const TQSPart& part, int measureIndex) {
   const TQSMark* key = nullptr;
   for (int i = 0; i < std::min(measureIndex, part.MeasureCount()); ++i)
-    if (const TQSMeasure* m = part.GetMeasure(i)) key = KeyAfter(*m, key);
+    if (const TQSMeasure* m = part.GetMeasure(i)) key = KeyAfterMeasure(*m, key);
   return key;
 }
 
-TAccidentalReading::TAccidentalReading(const TQSMeasure& measure, int staff)
-    : measure_(measure), staff_(staff), tablature_(IsTablature(measure, staff)) {
-  const TQSPart* part = measure.Part();
-  startKey_ = part ? KeyAtMeasureStart(*part, measure.Index) : nullptr;
-  // The first staff meets the measure's key signatures among its items;
-  // the others start under the last of them.
-  if (staff > 0) startKey_ = KeyAfter(measure, startKey_);
+const TQSMark* TKeyAtMeasureStart::For(const TQSMeasure& measure) {
+  if (last_ == &measure) return key_;
+  if (last_ && last_->Part() == measure.Part() && last_->Index + 1 == measure.Index)
+    key_ = KeyAfterMeasure(*last_, key_);
+  else
+    key_ = measure.Part() ? KeyAtMeasureStart(*measure.Part(), measure.Index) : nullptr;
+  last_ = &measure;
+  return key_;
 }
+
+TAccidentalReading::TAccidentalReading(const TQSMeasure& measure, int staff)
+    : TAccidentalReading(measure, staff, measure.Part() ? KeyAtMeasureStart(*measure.Part(), measure.Index) : nullptr) {}
+
+TAccidentalReading::TAccidentalReading(const TQSMeasure& measure, int staff, const TQSMark* keyAtStart)
+    : measure_(measure),
+      staff_(staff),
+      tablature_(IsTablature(measure, staff)),
+      // The first staff meets the measure's key signatures among its items;
+      // the others start under the last of them.
+      startKey_(staff > 0 ? KeyAfterMeasure(measure, keyAtStart) : keyAtStart) {}
 
 int TAccidentalReading::Sounding(const TQSNote& note, int inForce) const {
   if (tablature_ && note.GraceGroup()) return inForce;
@@ -176,7 +188,7 @@ int AlterationInForce(const TQSMeasure& measure, int step, int staff, int positi
   const TQSMark* key = part ? KeyAtMeasureStart(*part, measure.Index) : nullptr;
   int keyTime = 0;
   if (staff > 0) {
-    key = KeyAfter(measure, key);
+    key = KeyAfterMeasure(measure, key);
   } else {
     for (TQSItem* item : measure.Items)
       if (auto* mark = item->ItemType == kind::Key ? dynamic_cast<const TQSMark*>(item) : nullptr)

@@ -22,14 +22,30 @@ class TQSMeasure;
 class TQSNote;
 class TQSPart;
 
+// Whether the staff (by index in the measure's part) is tablature.
+bool IsTablature(const TQSMeasure& measure, int staff);
+
 // The key signature in force at the start of measure index of the part:
 // the last one of its earlier measures, nullptr when there is none.
 const TQSMark* KeyAtMeasureStart(const TQSPart& part, int measureIndex);
+
+// The same for measures asked for one after the other: from a measure to
+// the next of its part it follows on without going back over the part.
+class TKeyAtMeasureStart {
+ public:
+  const TQSMark* For(const TQSMeasure& measure);
+
+ private:
+  const TQSMeasure* last_ = nullptr;
+  const TQSMark* key_ = nullptr;
+};
 
 // The reading of one staff (by index in its part) of one measure.
 class TAccidentalReading {
  public:
   TAccidentalReading(const TQSMeasure& measure, int staff);
+  // The same with the key in force at the measure's start already known.
+  TAccidentalReading(const TQSMeasure& measure, int staff, const TQSMark* keyAtStart);
 
   bool Tablature() const { return tablature_; }
   // The alteration in semitones the note sounds where inForce is in force

@@ -20,12 +20,6 @@ namespace {
 
 constexpr uint8_t kActionTranspose = 21;
 
-bool IsTablature(const TQSMeasure& measure, int staff) {
-  const TQSPart* part = measure.Part();
-  const TQSStaff* s = part ? part->GetStaff(staff) : nullptr;
-  return s && s->Fields.Tablature;
-}
-
 // A tablature note keeps its string and moves its fret with the pitch while
 // the fret stays on the fingerboard; otherwise the layout chooses string
 // and fret for the new pitch.
@@ -64,15 +58,20 @@ void Transpose(TQSScore& score, int interval) {
     notes.push_back(note);
     if (std::find(measures.begin(), measures.end(), m) == measures.end()) measures.push_back(m);
   }
-  // Every staff of those measures is read, as the layout reads them.
-  auto eachStaff = [&](const std::function<void(TQSMeasure&, int)>& f) {
+  // Every staff of those measures is read, as the layout reads them, the
+  // measures of a part in their order.
+  std::sort(measures.begin(), measures.end(), [](const TQSMeasure* a, const TQSMeasure* b) {
+    if (a->Part() != b->Part()) return std::less<const TQSPart*>()(a->Part(), b->Part());
+    return a->Index < b->Index;
+  });
+  auto eachStaff = [&](const std::function<void(const TAccidentalReading&)>& f) {
+    TKeyAtMeasureStart key;
     for (TQSMeasure* m : measures)
-      for (int staff = 0; staff < m->Part()->StaffCount(); ++staff) f(*m, staff);
+      for (int staff = 0; staff < m->Part()->StaffCount(); ++staff) f(TAccidentalReading(*m, staff, key.For(*m)));
   };
   // Before anything changes: what every note of those staves sounds.
   std::unordered_map<const TQSNote*, int> sounding;
-  eachStaff([&](TQSMeasure& m, int staff) {
-    const TAccidentalReading reading(m, staff);
+  eachStaff([&](const TAccidentalReading& reading) {
     reading.Walk([&](TQSNote& note, int inForce) { return sounding[&note] = reading.Sounding(note, inForce); });
   });
   // The selected notes take their new pitches, spelled sharp but C sharp
@@ -92,8 +91,7 @@ void Transpose(TQSScore& score, int interval) {
   // The accidentals written against what is now in force: the moved notes
   // get the ones they need, and a note left where it was gets one only
   // when a moved note before it changed what is in force for its step.
-  eachStaff([&](TQSMeasure& m, int staff) {
-    const TAccidentalReading reading(m, staff);
+  eachStaff([&](const TAccidentalReading& reading) {
     reading.Walk([&](TQSNote& note, int inForce) {
       const auto moved = wanted.find(&note);
       const int want = moved != wanted.end() ? moved->second : sounding[&note];
