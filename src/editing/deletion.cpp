@@ -60,16 +60,19 @@ bool DeleteSelection(TQSScore& score) {
   for (TQSItem* item : cmd.Work)
     if (item && item->ItemType != kind::Pause) cmd.SaveItem(item);
 
+  // The layout starts again no later than the measure of anything deleted,
+  // wherever the element selected for it stood.
+  for (TQSItem* item : cmd.Work)
+    if (item) cmd.LowerPageToItem(*item);
+
   // Key signatures go first, while the measures are as they were: with
   // ToneModify the notes of each one's part after it keep sounding as they
-  // did under it. The layout starts again no later than their measures
-  // (a key can be selected where a later system starts under it).
+  // did under it.
   TNotesBeforeKeyChange keyChange;
   std::vector<TQSItem*> keys;
   for (TQSItem* item : cmd.Work)
     if (item && item->ItemType == kind::Key)
       if (TQSMeasure* measure = item->GetMeasure()) {
-        cmd.LowerPageToMeasure(*measure->Part()->Piece(), measure->Index);
         if (score.ToneModify) keyChange.Read(*measure->Part(), measure->Index);
         keys.push_back(item);
       }

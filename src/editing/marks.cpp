@@ -118,9 +118,6 @@ void TNotesBeforeKeyChange::Read(TQSPart& part, int from) {
 void ModifyNotesForKeyChange(TQSEditCommand& command, const TNotesBeforeKeyChange& before) {
   TKeyAtMeasureStart key;
   for (auto [m, staff] : before.staves_) {
-    // What the notes sound changes from the key's measure on, wherever the
-    // command began.
-    if (const TQSPiece* piece = m->Part()->Piece()) command.LowerPageToMeasure(*piece, m->Index);
     const TAccidentalReading reading(*m, staff, key.For(*m));
     reading.Walk([&](TQSNote& note, int inForce) {
       const int now = reading.Sounding(note, inForce);

@@ -167,6 +167,9 @@ void EraseItem(TQSScore& score, TQSItem* item) {
   if (!item || !cmd.HasView()) return;
   const int k = item->ItemType;
   TQSMeasure* m = item->GetMeasure();
+  // The layout starts again no later than the item's measure, wherever the
+  // cursor stands.
+  cmd.LowerPageToItem(*item);
   if (k == kind::Key && m) {
     cmd.SaveMeasure(m);
     // The notes of its part after it keep sounding as they did under it.

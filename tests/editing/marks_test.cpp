@@ -229,18 +229,40 @@ TEST_F(KeyChangeTest, AKeyTakenAwayKeepsEveryNoteSounding) {
     }
 }
 
-// Without respelling, a deleted key lets the key before it sound from its
-// measure on, however late the element selected for it stood.
-TEST_F(KeyChangeTest, ADeletedKeyIsLaidOutFromItsMeasure) {
-  Build(1);
-  Score.ToneModify = false;
-  Cursor(3, 0);
-  View.CursorPosition.Page = Score.GetPiece(0)->MeasurePage(3);
-  Select({Find<TQSMark>(Measure(1))});
-  ASSERT_TRUE(DeleteSelection(Score));
-  const std::vector<int> laidOut = Sounding();
-  Score.Recalculate(0);
-  EXPECT_EQ(laidOut, Sounding());
+// A key or a clef taken away where a later system starts under it (the
+// view shows it there too) is laid out again from its own measure, also
+// with the cursor on a later page: nothing is left on the freed mark, and
+// without respelling the key before it sounds from its measure on.
+TEST_F(KeyChangeTest, AMarkTakenAwayIsLaidOutFromItsMeasure) {
+  for (int markKind : {kind::Key, kind::Clef})
+    for (bool erase : {true, false}) {
+      SCOPED_TRACE(std::string(erase ? "erasing " : "deleting ") + (markKind == kind::Key ? "the key" : "a clef"));
+      Score.ClearPieces();
+      Score.ClearUndo();
+      Build(1);
+      Score.ToneModify = false;
+      TQSMark* mark = Find<TQSMark>(Measure(1));
+      if (markKind == kind::Clef) {
+        mark = static_cast<TQSMark*>(CreateItemByKind(kind::Clef, Measure(1)));
+        mark->Fields.Kind = 2;
+        Measure(1)->Items.Remove(mark);
+        Measure(1)->Items.Insert(0, mark);
+        Score.Recalculate(0);
+      }
+      ASSERT_NE(ElementOfItem(mark), nullptr);
+      ASSERT_GT(ElementOfItem(mark)->PageOf()->PageIndex, Score.GetPiece(0)->MeasurePage(1));
+      Cursor(3, 0);
+      View.CursorPosition.Page = Score.GetPiece(0)->MeasurePage(3);
+      if (erase) {
+        EraseItem(Score, mark);
+      } else {
+        Select({mark});
+        ASSERT_TRUE(DeleteSelection(Score));
+      }
+      const std::vector<int> laidOut = Sounding();
+      Score.Recalculate(0);
+      EXPECT_EQ(laidOut, Sounding());
+    }
 }
 
 // The accidentals a key change writes: the ones the new key needs, a
