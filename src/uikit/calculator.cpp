@@ -239,6 +239,10 @@ void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
   if (shift == 0 && (key == VK_BACK || key == VK_ESCAPE)) {
     PopupKeyDown(key);
     key = 0;
+  } else if (shift == ssCtrl && (key == 'C' || key == 'V')) {
+    // Copying and pasting come as keys, not as the characters they type.
+    calc_->CalcKey(key == 'C' ? TECCalculatorEngine::kCopy : TECCalculatorEngine::kPaste);
+    key = 0;
   }
 }
 

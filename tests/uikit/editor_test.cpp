@@ -7,6 +7,7 @@
 #include <string>
 
 #include "base/exceptions.h"
+#include "platform/clipboard.h"
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/calculator.h"
@@ -165,6 +166,23 @@ TEST_F(EditorTest, ACalculatorClosedWithoutAcceptingLeavesTheText) {
   EXPECT_FALSE(edit_->ListVisible());
   EXPECT_EQ(edit_->Text(), "12");
   EXPECT_EQ(changes_, 0);
+}
+
+TEST_F(EditorTest, TheOpenCalculatorCopiesAndPastesItsNumber) {
+  edit_->SetValue(12);
+  ClickButton();
+  td::TypeText(*edit_, "42");
+  td::PressKey(*edit_, 'C', ssCtrl);
+  TClipboard clipboard;
+  EXPECT_EQ(clipboard.AsText(), "42");
+  clipboard.SetAsText(" $7.5 ");  // the currency symbol and blanks go
+  td::PressKey(*edit_, 'V', ssCtrl);
+  EXPECT_EQ(edit_->Text(), "7.5");
+  clipboard.SetAsText("seven");
+  td::PressKey(*edit_, 'V', ssCtrl);
+  EXPECT_EQ(edit_->Text(), "0");
+  td::PressKey(*edit_, VK_ESCAPE);
+  EXPECT_EQ(edit_->Text(), "12");
 }
 
 TEST_F(EditorTest, CalendarDropDown) {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/clipboard.h"
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/messagebox.h"
@@ -277,6 +278,26 @@ TEST_F(PropertyGridTest, AChooseOnlyCellTakesItsValueFromTheListAlone) {
   ClickButton();
   EXPECT_TRUE(Editor().ListVisible());
   td::PressKey(Editor(), VK_ESCAPE);
+  // The same for a node's own choose-only list, in a column without an
+  // item of its own.
+  view_->SetColCount(5);
+  view_->SetDefaultColWidth(75);
+  part1_->EditStyle = pv::esDropDown;
+  part1_->ChooseOnly = true;
+  part1_->DropDownList = {"Arco", "Pizzicato"};
+  part1_->SetValue(3, std::string("Arco"));
+  Edit(4, part1_);
+  ASSERT_EQ(Editor().ButtonKind(), bkPickList);
+  td::PressKey(Editor(), VK_END);
+  td::PressKey(Editor(), VK_BACK);
+  td::TypeText(Editor(), "x");
+  TClipboard().SetAsText("Oboe");
+  td::PressKey(Editor(), 'V', ssCtrl);  // nor the clipboard
+  EXPECT_EQ(Shown(4, part1_), "Arco");
+  td::PressKey(Editor(), VK_DOWN, ssAlt);
+  td::PressKey(Editor(), VK_DOWN);
+  td::PressKey(Editor(), VK_RETURN);
+  EXPECT_EQ(Shown(4, part1_), "Pizzicato");
   // A drop-down cell whose list is empty is a plain edit cell.
   view_->Columns(kInstrument).ChooseOnly = false;
   view_->Columns(kInstrument).DropDownList.Clear();
