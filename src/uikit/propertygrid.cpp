@@ -477,7 +477,12 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
       OnDrawTitleCell(this, col, row, rect, state);
       return;
     }
-    if (col >= ColumnCount()) return;
+    if (col >= ColumnCount()) {
+      // A title without a column item: the fixed cell's colour only.
+      c.Brush().Color = ColorToRGB(FixedColor());
+      c.FillRect(rect);
+      return;
+    }
     const TECPropertyColumn& column = *columns_[col];
     UseFont(c, column.Font());
     c.Brush().Color = ColorToRGB(column.Color);
