@@ -86,23 +86,12 @@ void TQSWindow::SetEditedLines(const std::vector<std::u16string>& lines) {
 
 void TQSWindow::RefindEditedElement() {
   if (!editedItem_ || !Score) return;
-  TQSCalcItem* found = nullptr;
-  for (int i = 0; i < Score->LaidOutPages && !found; ++i) {
-    const TQSCalcPage* page = Score->LayoutPages.At(i);
-    if (!page) continue;
-    for (int n = 0; n < page->PageItemCount && !found; ++n)
-      if (TQSCalcItem* e = page->PageItems.At(n); e && e->Item == editedItem_) found = e;
-    for (int s = 0; s < page->SystemCount && !found; ++s) {
-      const TQSCalcSystem* system = page->Systems.At(s);
-      for (int k = 0; system && k < system->MeasureCount && !found; ++k) {
-        const TQSCalcMeasure* slot = system->Measures.At(k);
-        for (int n = 0; slot && n < slot->ItemCount && !found; ++n)
-          if (TQSCalcItem* e = slot->Items.At(n); e && e->Item == editedItem_) found = e;
-      }
-    }
-  }
-  EditedElement = found;
-  if (!found) editedItem_ = nullptr;
+  EditedElement = FindLayoutElement(*Score, editedItem_, -1);
+  if (!EditedElement) editedItem_ = nullptr;
+}
+
+void TQSWindow::EditItemTextOf(TQSItem* item) {
+  if (Score) EditItemText(item ? FindLayoutElement(*Score, item, -1) : nullptr);
 }
 
 void TQSWindow::EditItemText(TQSCalcItem* element) {

@@ -350,6 +350,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // columns count UTF-16 units, the caret stands before that unit. A run of
   // edits without caret moves is one undo step.
   void EditItemText(TQSCalcItem* element) override;
+  void EditItemTextOf(TQSItem* item) override;
   // Repaints the edited box; with measure the text's box is measured again.
   void UpdateEditBox(bool withAngle, bool measure);
   void TypeChar(char16_t ch);
