@@ -125,15 +125,15 @@ void DragBracket(TQSStaff& bracket, const TQSStaff& targetStaff) {
   // A bracket spans its own staff at least.
   const int target = std::max(indexOf(&targetStaff), own);
   if (own < 0) return;
-  const uint16_t g = bracket.Fields.PartIndex;
+  const uint16_t g = bracket.Fields.Group;
   int first = own + 1;  // F: the first staff after the bracket's with another number
-  while (first < count && staves[static_cast<size_t>(first)]->Fields.PartIndex == g) ++first;
+  while (first < count && staves[static_cast<size_t>(first)]->Fields.Group == g) ++first;
   if (first < count && target >= first) {
-    for (int i = first; i <= target; ++i) staves[static_cast<size_t>(i)]->Fields.PartIndex = g;
+    for (int i = first; i <= target; ++i) staves[static_cast<size_t>(i)]->Fields.Group = g;
     return;
   }
-  const uint16_t v = first < count ? staves[static_cast<size_t>(first)]->Fields.PartIndex : static_cast<uint16_t>(g + 1);
-  for (int i = std::min(first, count - 1); i > target; --i) staves[static_cast<size_t>(i)]->Fields.PartIndex = v;
+  const uint16_t v = first < count ? staves[static_cast<size_t>(first)]->Fields.Group : static_cast<uint16_t>(g + 1);
+  for (int i = std::min(first, count - 1); i > target; --i) staves[static_cast<size_t>(i)]->Fields.Group = v;
 }
 
 void MoveSelection(TQSScore& score, TQSWindow& view, int dx, int dy) {

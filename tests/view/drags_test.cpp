@@ -488,9 +488,9 @@ TEST(ViewDragsBracket, ItsHandleTakesTheStavesDownToTheMouseIntoItsGroup) {
   td::MouseMove(view, x, y);
   EXPECT_EQ(view.TargetStaff, staff(2));
   td::MouseUp(view, x, y);
-  EXPECT_EQ(staff(0)->Fields.PartIndex, 0);
-  EXPECT_EQ(staff(1)->Fields.PartIndex, 0);
-  EXPECT_EQ(staff(2)->Fields.PartIndex, 0);
+  EXPECT_EQ(staff(0)->Fields.Group, 0);
+  EXPECT_EQ(staff(1)->Fields.Group, 0);
+  EXPECT_EQ(staff(2)->Fields.Group, 0);
   shown.Close();
 }
 
@@ -518,10 +518,10 @@ TEST(ViewDragsBracket, GroupNumbersGrowAndShrinkAcrossParts) {
     std::vector<TQSStaff*> staves;
     for (int p = 0; p < piece->PartCount(); ++p)
       for (int i = 0; i < piece->GetPart(p)->StaffCount(); ++i) staves.push_back(piece->GetPart(p)->GetStaff(i));
-    for (size_t i = 0; i < staves.size(); ++i) staves[i]->Fields.PartIndex = c.Before[i];
+    for (size_t i = 0; i < staves.size(); ++i) staves[i]->Fields.Group = c.Before[i];
     DragBracket(*staves[0], *staves[static_cast<size_t>(std::max(c.Target, 0))]);
     std::vector<uint16_t> after;
-    for (const TQSStaff* st : staves) after.push_back(st->Fields.PartIndex);
+    for (const TQSStaff* st : staves) after.push_back(st->Fields.Group);
     EXPECT_EQ(after, c.After);
   }
 }
