@@ -190,6 +190,30 @@ void ButtonStrip(const std::string& name, int size, TGlyph glyph, bool close, bo
   Save(name, b);
 }
 
+// The program's icon, 16 x 16: a quaver on a leaf of music paper with
+// rounded corners (key colour outside them).
+void ProgramIcon(const std::string& name) {
+  TBitmap b(16, 16);
+  TCanvas& c = b.Canvas();
+  c.Brush().Style = bsSolid;
+  c.Brush().Color = kKey;
+  c.FillRect(TRect{0, 0, 16, 16});
+  c.Pen().Width = 1;
+  c.Pen().Color = RGB(70, 58, 36);
+  c.Brush().Color = RGB(252, 247, 230);
+  c.RoundRect(0, 0, 16, 16, 6, 6);
+  // Two staff lines behind the note.
+  for (int y : {5, 10})
+    for (int x = 2; x < 14; ++x) b.SetPixel(x, y, RGB(196, 184, 156));
+  c.Pen().Color = RGB(24, 24, 32);
+  c.Brush().Color = RGB(24, 24, 32);
+  c.Ellipse(3, 9, 9, 14);   // head
+  c.FillRect(TRect{8, 2, 9, 12});  // stem
+  c.MoveTo(9, 3), c.LineTo(12, 6), c.LineTo(12, 9);  // flag
+  c.MoveTo(9, 4), c.LineTo(11, 6), c.LineTo(11, 8);
+  Save(name, b);
+}
+
 void Borders(const std::string& skin, int width, int sideLen, int topLen, const TShade& s, const std::string& prefix) {
   VerticalEdge(skin + "-" + prefix + "Left", width, sideLen, s, false);
   VerticalEdge(skin + "-" + prefix + "Right", width, sideLen, s, true);
@@ -240,6 +264,8 @@ void DrawAll() {
   ButtonStrip("Main-Minimize", 19, TGlyph::Minimize, false, true, kActive, 29, 5);
   ButtonStrip("Main-Maximize", 19, TGlyph::Maximize, false, true, kActive, 29, 5);
   ButtonStrip("Main-Restore", 19, TGlyph::Restore, false, true, kActive, 29, 5);
+
+  ProgramIcon("Program-Icon");
 
   // Kind 2, small windows: caption 17, borders 2; the close button is
   // drawn opaque on the caption.

@@ -5,6 +5,7 @@
 #include "editing/deletion.h"
 
 #include <algorithm>
+#include <map>
 #include <vector>
 
 #include "editing/marks.h"
@@ -22,9 +23,14 @@ namespace qs {
 
 namespace {
 
+// A place by part and measure number: a re-barring after a deleted time
+// signature replaces the measure objects from its column on.
 struct TPlace {
-  TQSMeasure* Measure = nullptr;
-  int Tick = 0;
+  TQSPart* Part = nullptr;
+  int Measure = -1, Tick = 0;
+  TPlace() = default;
+  TPlace(TQSMeasure& m, int tick) : Part(m.Part()), Measure(m.Index), Tick(tick) {}
+  TQSMeasure* Get() const { return Part ? Part->GetMeasure(Measure) : nullptr; }
 };
 
 bool IsVelocityKind(int k) { return k == 34 || k == 110 || k == 111 || k == 117 || k == 141; }
@@ -65,8 +71,12 @@ bool DeleteSelection(TQSScore& score) {
   std::vector<TPlace> effects;
   TPlace velocity;
   bool velocityToEnd = false;
-  int keyMeasure = -1, oldKey = 0;
-  TQSPart* keyPart = nullptr;
+  // Per part, its earliest deleted key signature: the notes after it are
+  // spelled again in that part.
+  struct TKeyGone {
+    int Measure = -1, OldKey = 0;
+  };
+  std::map<TQSPart*, TKeyGone> keys;
   for (size_t i = 0; i < cmd.Work.size(); ++i) {
     TQSItem* item = cmd.Work[i];
     if (!item) continue;
@@ -91,7 +101,7 @@ bool DeleteSelection(TQSScore& score) {
       if (measure && !grace) measure->ArrangeChordNotes(sv, time, true);
       NoteForTidying(tidy, measure);
       if (grace) {
-        if (score.AutoEffect && measure) effects.push_back({measure, grace->TimePosition()});
+        if (score.AutoEffect && measure) effects.emplace_back(*measure, grace->TimePosition());
         if (grace->Items.Count() == 0) {
           cmd.Drop(grace);
           delete grace;
@@ -105,20 +115,20 @@ bool DeleteSelection(TQSScore& score) {
       delete item;
       continue;
     }
-    if (k == kind::Key && score.ToneModify && measure && (keyMeasure < 0 || measure->Index < keyMeasure)) {
-      keyMeasure = measure->Index;
-      oldKey = static_cast<TQSMark*>(item)->Fields.Kind;
-      keyPart = measure->Part();
+    if (k == kind::Key && score.ToneModify && measure && measure->Part()) {
+      TKeyGone& gone = keys[measure->Part()];
+      if (gone.Measure < 0 || measure->Index < gone.Measure)
+        gone = {measure->Index, static_cast<TQSMark*>(item)->Fields.Kind};
     }
     if (score.AutoVelocity && measure && IsVelocityKind(k)) {
       const int tick = item->TimePosition();
-      if (!velocity.Measure || measure->Index < velocity.Measure->Index ||
-          (measure->Index == velocity.Measure->Index && tick < velocity.Tick)) {
-        velocity = {measure, tick};
+      if (!velocity.Part || measure->Index < velocity.Measure ||
+          (measure->Index == velocity.Measure && tick < velocity.Tick)) {
+        velocity = TPlace(*measure, tick);
         if (k == 110 || k == 34) velocityToEnd = true;
       }
     }
-    if (score.AutoEffect && measure && IsEffectKind(k)) effects.push_back({measure, item->TimePosition()});
+    if (score.AutoEffect && measure && IsEffectKind(k)) effects.emplace_back(*measure, item->TimePosition());
     if (k == kind::Dot) {
       if (auto* note = dynamic_cast<TQSNote*>(item->Owner())) note->Fields.RealLength = note->Fields.Length;
       if (auto* rest = dynamic_cast<TQSPause*>(item->Owner())) rest->Fields.RealLength = rest->Fields.Length;
@@ -145,14 +155,26 @@ bool DeleteSelection(TQSScore& score) {
       word = piece->Slots[static_cast<size_t>(column - 1)]->Meter;
     if (column >= 0) RebarFromColumn(cmd, column, word);
   }
-  if (keyMeasure >= 0 && keyPart && keyPart->Index == cmd.Cursor().Part)
-    ModifyNotesForKeyChange(cmd, keyMeasure, oldKey, 0);
-  if (cmd.FromPage < kNoAffectedPage) score.Recalculate(cmd.FromPage, -1);
-  for (const TPlace& p : effects) p.Measure->CalcEffectsAt(p.Tick);
-  if (velocity.Measure && velocity.Measure->Part())
-    CalcVelocities(*velocity.Measure->Part(), velocity.Measure->Index, velocity.Tick, velocityToEnd);
+  if (cmd.FromPage >= kNoAffectedPage) return true;
+  // The velocities are computed on the new layout, after its OnRecalculate,
+  // and told by a second one; also when the layout fails.
+  auto velocities = [&] {
+    if (velocity.Part) CalcVelocities(*velocity.Part, velocity.Measure, velocity.Tick, velocityToEnd);
+  };
+  try {
+    THeldRecalculateEvent held(score);
+    for (const auto& [part, gone] : keys) ModifyNotesForKeyChange(cmd, *part, gone.Measure, gone.OldKey, 0);
+    score.Recalculate(cmd.FromPage, -1);
+    for (const TPlace& p : effects)
+      if (TQSMeasure* m = p.Get()) m->CalcEffectsAt(p.Tick);
+  } catch (...) {
+    velocities();
+    throw;
+  }
+  velocities();
   score.RefreshWindows();
   score.FireChanged(&score);
+  Fire(score.OnRecalculate, &score);
   return true;
 }
 

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include "editing/move.h"
+#include "layout/dynamics.h"
 #include "editing/pageobjects.h"
 #include "editing/palette.h"
 #include "editing/selection.h"
@@ -83,7 +86,55 @@ void DragBox(int code, int d, int e, int16_t& x, int16_t& y, Width& w, Width& h,
   if (bottom) h = static_cast<Width>(height(H + e));
 }
 
+// A direct manipulation tells the views it was the view that changed the
+// score: the layout pass from the first page touched when something
+// changed, a repaint and OnChanged with the view as sender.
+void FinishDrag(TQSSelectionCommand& c, TQSScore& score, TQSWindow& view,
+                const std::function<void()>& afterLayout = {}) {
+  if (c.FromPage >= kNoAffectedPage) return;
+  if (c.Changed) {
+    score.Recalculate(c.FromPage, -1);
+    if (afterLayout) afterLayout();
+  }
+  score.RefreshWindows();
+  score.FireChanged(&view);
+}
+
+// The staves of a piece in order, part by part.
+std::vector<TQSStaff*> PieceStaves(const TQSPiece& piece) {
+  std::vector<TQSStaff*> out;
+  for (int p = 0; p < piece.PartCount(); ++p)
+    if (const TQSPart* part = piece.GetPart(p))
+      for (int s = 0; s < part->StaffCount(); ++s) out.push_back(part->GetStaff(s));
+  return out;
+}
+
 }  // namespace
+
+void DragBracket(TQSStaff& bracket, const TQSStaff& targetStaff) {
+  const TQSPart* part = bracket.Part();
+  const TQSPiece* piece = part ? part->Piece() : nullptr;
+  if (!piece) return;
+  const std::vector<TQSStaff*> staves = PieceStaves(*piece);
+  const int count = static_cast<int>(staves.size());
+  auto indexOf = [&](const TQSStaff* staff) {
+    const auto at = std::find(staves.begin(), staves.end(), staff);
+    return at == staves.end() ? -1 : static_cast<int>(at - staves.begin());
+  };
+  const int own = indexOf(&bracket);
+  // A bracket spans its own staff at least.
+  const int target = std::max(indexOf(&targetStaff), own);
+  if (own < 0) return;
+  const uint16_t g = bracket.Fields.Group;
+  int first = own + 1;  // F: the first staff after the bracket's with another number
+  while (first < count && staves[static_cast<size_t>(first)]->Fields.Group == g) ++first;
+  if (first < count && target >= first) {
+    for (int i = first; i <= target; ++i) staves[static_cast<size_t>(i)]->Fields.Group = g;
+    return;
+  }
+  const uint16_t v = first < count ? staves[static_cast<size_t>(first)]->Fields.Group : static_cast<uint16_t>(g + 1);
+  for (int i = std::min(first, count - 1); i > target; --i) staves[static_cast<size_t>(i)]->Fields.Group = v;
+}
 
 void MoveSelection(TQSScore& score, TQSWindow& view, int dx, int dy) {
   TQSSelectionCommand c(score, kActionDrag);
@@ -110,26 +161,35 @@ void MoveSelection(TQSScore& score, TQSWindow& view, int dx, int dy) {
       }
     }
   } catch (...) {
-    c.Done();
+    FinishDrag(c, score, view);
     throw;
   }
-  c.Done();
+  FinishDrag(c, score, view);
 }
 
 void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
   TQSCalcItem* e = view.GrabbedElement;
-  if (!e || !e->Item) return;
+  if (!e || (!e->Item && e->ElementType != element::PartBarline)) return;
   TQSSelectionCommand c(score, kActionDrag);
   if (!c.HasView()) return;
   const TDragUnits u{std::max(1, view.Zoom), std::max(1, score.Scale)};
   TQSItem* item = e->Item;
-  const int k = item->ItemType;
+  const int k = item ? item->ItemType : 0;
   const int code = view.HandleCode;
   auto save = [&] {
     c.SaveItem(item);
     c.LowerPageTo(e);
     c.Changed = true;
   };
+  if (e->ElementType == element::PartBarline) {
+    // The staves the bracket joins: no snapshot is taken of staff settings.
+    if (!e->Staff || !view.TargetStaff) return;
+    DragBracket(*e->Staff, *view.TargetStaff);
+    c.LowerPageTo(e);
+    c.Changed = true;
+    FinishDrag(c, score, view);
+    return;
+  }
   if (e->ElementType == element::Stem) {
     auto* note = dynamic_cast<TQSNote*>(item);
     TQSStaff* staff = note ? StaffOf(*note) : nullptr;
@@ -138,10 +198,12 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
     const int step = static_cast<int>(static_cast<int64_t>(dy) * 1000000 / u.Zoom / u.Scale / size);
     const int d = note->IsStemDown() ? step : -step;
     save();
-    // The notes of a chord share one stem: each follows the drag alike.
+    // The notes of a chord share one stem: each follows the drag alike. A
+    // stem dragged past its head stops at length 0 rather than wrapping
+    // round to a giant one.
     for (TQSNote* n : ChordOf(*note)) {
       c.SaveItem(n);
-      n->Fields.StemLength = static_cast<uint8_t>(n->Fields.StemLength + d);
+      n->Fields.StemLength = static_cast<uint8_t>(std::clamp(n->Fields.StemLength + d, 0, 255));
     }
   } else if (e->ElementType != element::Item) {
     return;
@@ -202,6 +264,13 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
       // A length before the mark's own start would wrap round: it ends at
       // the start instead.
       f.Value = static_cast<uint16_t>(std::clamp(view.TargetLength, 0, 65535));
+      // A hairpin changes the velocities of the notes from its start on.
+      if (k == kind::Dynamics && score.AutoVelocity) {
+        FinishDrag(c, score, view, [&] {
+          if (TQSMeasure* m = mark->GetMeasure(); m && m->Part()) CalcVelocities(*m->Part(), m->Index, f.Time, true);
+        });
+        return;
+      }
     } else if (k == kind::Arpeggio) {
       save();
       f.Value = static_cast<uint16_t>(f.Value + (dy * 100 / u.Zoom) / 8);
@@ -220,7 +289,7 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
   } else {
     return;
   }
-  c.Done();
+  FinishDrag(c, score, view);
 }
 
 void ConnectDragCommands(TQSWindow& view) {

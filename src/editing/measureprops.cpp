@@ -34,6 +34,29 @@ bool KeptAtEnd(TQSItemType k) {
   return k == kind::Segno || k == kind::Coda || k == kind::DaCapo || k == kind::DalSegno;
 }
 
+// The column's own items beyond a shorter measure's end: its jump marks
+// and the barlines that close a measure (a repeat's end, a section's or
+// the composition's) move to the new end, so that a repeat is not lost
+// with its measure's time signature; tempo marks, other barlines and MIDI
+// events there go. A longer measure takes the marks that stood at its old
+// end to its new one.
+void FitColumn(TQSColumn& column, int oldLength, int newLength) {
+  const std::vector<TQSItem*> items(column.Items.begin(), column.Items.end());
+  for (TQSItem* item : items) {
+    const TQSItemType k = item->ItemType;
+    const int at = item->TimePosition();
+    const bool atEnd = KeptAtEnd(k) || (k >= kind::RepeatClose && k <= kind::CompositionEnd);
+    if (newLength > oldLength) {
+      if (atEnd && at == oldLength) SetItemTime(*item, newLength);
+    } else if (at >= newLength) {
+      if (atEnd)
+        SetItemTime(*item, newLength);
+      else if (DroppedBeyondEnd(k))
+        delete item;
+    }
+  }
+}
+
 // Every voice of every staff of the part.
 template <class Each>
 void ForEachVoice(const TQSPart& part, Each each) {
@@ -144,7 +167,8 @@ void SetMeasureProperties(TQSScore& score, uint16_t timeSignature, uint8_t stave
     f.Meter = timeSignature;
     f.SystemBreak = staveBreak;
     f.PageBreak = pageBreak;
-    if (oldLength >= 0 && newLength != oldLength)
+    if (oldLength >= 0 && newLength != oldLength) {
+      FitColumn(*column, oldLength, newLength);
       for (int p = 0; p < piece->PartCount(); ++p)
         if (TQSMeasure* m = piece->GetPart(p)->GetMeasure(index)) {
           if (newLength < oldLength)
@@ -152,6 +176,7 @@ void SetMeasureProperties(TQSScore& score, uint16_t timeSignature, uint8_t stave
           else
             Lengthen(*m, oldLength, newLength);
         }
+    }
     changed = true;
   }
   if (TQSMeasure* m = c.EnsureMeasure(-1)) changed = SetJoin(c, *m, joinActive, joinStyle) || changed;

@@ -1,6 +1,7 @@
 #include "editing/move.h"
 
 #include "editing/selection.h"
+#include "editing/transpose.h"
 #include "score/item.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -97,8 +98,7 @@ bool MovePitch(TQSSelectionCommand& c, TQSNote& note, int steps) {
     if (string < 0 || string >= staff->Fields.LineCount) return false;
     c.SaveItem(&note);
     note.Fields.TabString = static_cast<uint8_t>(string);
-    const int key = staff->GetTuning(string) + note.Fields.TabFret - 1;
-    note.SetMidiKey(static_cast<uint8_t>(std::clamp(key, 0, 127)));
+    SetTablatureKey(note, staff->GetTuning(string) + note.Fields.TabFret - 1);
   } else {
     const int line = PitchLine(note.Fields.Pitch) - steps;
     if (line < kLowestLine || line > kHighestLine) return false;
@@ -218,8 +218,11 @@ void MoveVertical(TQSScore& score, int steps) {
   if (!c.HasView()) return;
   const int d = PixelStep(steps, c.View->Zoom);
   c.Gather();
-  if (c.Work.empty() && !c.AddAtCursor(IsNoteOrRest)) return;
+  const bool atCursor = c.Work.empty();
+  if (atCursor && !c.AddAtCursor(IsNoteOrRest)) return;
   for (TQSItem* item : c.Work) MoveVerticalItem(c, item, steps, d);
+  // What stands at the cursor and cannot move leaves nothing to announce.
+  if (atCursor && !c.Changed) c.FromPage = kNoAffectedPage;
   c.Done();
 }
 

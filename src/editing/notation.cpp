@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "editing/selection.h"
+#include "editing/transpose.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -420,7 +421,7 @@ void ChangeFret(TQSScore& score, uint8_t up) {
       fret = fret < 2 ? frets : fret - 1;
     c.SaveItem(note);
     note->Fields.TabFret = static_cast<uint8_t>(fret);
-    note->SetMidiKey(static_cast<uint8_t>(std::clamp(staff->GetTuning(note->Fields.TabString) + fret - 1, 0, 127)));
+    SetTablatureKey(*note, staff->GetTuning(note->Fields.TabString) + fret - 1);
     c.Changed = true;
   }
   Finish(c, true);

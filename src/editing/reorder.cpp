@@ -144,6 +144,28 @@ void RestackVoices(TQSScore& score, TQSPart& part, int staffIndex) {
   for (int i = 0; i < part.MeasureCount(); ++i) RestackMeasureVoices(*part.GetMeasure(i), *staff, staffIndex, clefShift);
 }
 
+// A part gone into another piece keeps the grouping of its staves, but
+// under numbers no other staff of that piece has, so that its barlines join
+// none of its new neighbours'.
+void SeparateGroups(const TQSPiece& piece, TQSPart& part) {
+  std::vector<int> others;
+  for (int p = 0; p < piece.PartCount(); ++p)
+    if (TQSPart* other = piece.GetPart(p); other != &part)
+      for (int s = 0; s < other->StaffCount(); ++s) others.push_back(other->GetStaff(s)->Fields.Group);
+  const auto taken = [&](int g) { return std::find(others.begin(), others.end(), g) != others.end(); };
+  bool clash = false;
+  for (int s = 0; s < part.StaffCount(); ++s) clash = clash || taken(part.GetStaff(s)->Fields.Group);
+  if (!clash) return;
+  int next = others.empty() ? 0 : *std::max_element(others.begin(), others.end()) + 1;
+  std::vector<std::pair<int, int>> renamed;
+  for (int s = 0; s < part.StaffCount(); ++s) {
+    uint16_t& group = part.GetStaff(s)->Fields.Group;
+    auto known = std::find_if(renamed.begin(), renamed.end(), [&](auto& r) { return r.first == group; });
+    if (known == renamed.end()) known = renamed.insert(renamed.end(), {group, next++});
+    group = static_cast<uint16_t>(known->second);
+  }
+}
+
 }  // namespace
 
 void MovePiece(TQSScore& score, int delta) {
@@ -229,6 +251,7 @@ void MovePartToPiece(TQSScore& score, TQSPiece* target, int index) {
     part->SetPiece(target);
     const int at = index < 0 || index > target->PartCount() ? target->PartCount() : index;
     target->InsertPart(part, at);
+    if (target != old) SeparateGroups(*target, *part);
     for (int s = 0; s < part->StaffCount(); ++s) {
       TQSStaff* staff = part->GetStaff(s);
       score.FireAddItem(staff);
@@ -261,6 +284,10 @@ void MoveStaffToPart(TQSScore& score, TQSPart* target, int index) {
         part->UnregisterStaff(staff);
         staff->SetPart(target);
         target->RegisterStaff(staff, at);
+        // The staff joins the group of the staff it now follows in its new
+        // part (or precedes, when it comes first).
+        if (const TQSStaff* neighbour = target->GetStaff(staff->Index > 0 ? staff->Index - 1 : staff->Index + 1))
+          staff->Fields.Group = neighbour->Fields.Group;
         for (int v = 0; v < staff->VoiceCount(); ++v) score.FireAddItem(staff->GetVoice(v));
         part->UpdateVoiceNumbers(false);
         target->UpdateVoiceNumbers(false);

@@ -10,6 +10,8 @@
 #include "score/notes.h"
 #include "score/pageobjects.h"
 #include "score/part.h"
+#include "score/piece.h"
+#include "score/calcrecords.h"
 
 namespace qs {
 
@@ -100,6 +102,47 @@ void StepValue(TQSSelectionCommand& c, TQSItem* item, V& value, int step, int lo
   c.Changed = true;
 }
 
+// The staves of the piece, part by part, staff by staff.
+std::vector<TQSStaff*> PieceStaves(const TQSPiece& piece) {
+  std::vector<TQSStaff*> out;
+  for (int p = 0; p < piece.PartCount(); ++p)
+    for (int s = 0; s < piece.GetPart(p)->StaffCount(); ++s) out.push_back(piece.GetPart(p)->GetStaff(s));
+  return out;
+}
+
+// The group of staff ends one staff earlier (step < 0: its last staff goes
+// to the next group, or, when the group ends the piece, gets a group of its
+// own) or takes in the next staff (step >= 0). False when nothing changed.
+bool StepStaffGroup(TQSStaff& staff, int step) {
+  const TQSPiece* piece = staff.Part() ? staff.Part()->Piece() : nullptr;
+  if (!piece) return false;
+  const std::vector<TQSStaff*> staves = PieceStaves(*piece);
+  const auto at = std::find(staves.begin(), staves.end(), &staff);
+  if (at == staves.end()) return false;
+  const uint16_t g = staff.Fields.Group;
+  const auto other = std::find_if(at, staves.end(), [g](const TQSStaff* s) { return s->Fields.Group != g; });
+  if (step < 0) {
+    if (other == staves.end())
+      staves.back()->Fields.Group = static_cast<uint16_t>(g + 1);
+    else
+      (*std::prev(other))->Fields.Group = (*other)->Fields.Group;
+    return true;
+  }
+  if (other == staves.end()) return false;
+  (*other)->Fields.Group = g;
+  return true;
+}
+
+// The staff whose group a selected element stands for: the joining barline
+// of a group, or a repeat, section or composition barline of a staff row.
+TQSStaff* GroupedStaff(const TQSCalcItem& e) {
+  if (e.ElementType == element::PartBarline) return e.Staff;
+  const TQSItemType k = e.Item ? e.Item->ItemType : 0;
+  if (e.ElementType == element::Item && k >= kind::RepeatOpen && k <= kind::CompositionEnd)
+    return e.Row ? e.Row->Staff : nullptr;
+  return nullptr;
+}
+
 }  // namespace
 
 void ChangeSize(TQSScore& score, int step) {
@@ -178,11 +221,24 @@ void ChangeItemValue(TQSScore& score, int step) {
   TQSSelectionCommand c(score, kActionChangeItemValue);
   if (!c.HasView()) return;
   const int d = PixelStep(step, c.View->Zoom);
+  // Group lines and barlines change the staff groups at once; a change of
+  // the groups is not recorded for undo.
+  std::vector<TQSStaff*> stepped;
+  for (const TQSCalcItem* e : c.View->SelectedMeasureElements()) {
+    TQSStaff* staff = e ? GroupedStaff(*e) : nullptr;
+    if (!staff || std::find(stepped.begin(), stepped.end(), staff) != stepped.end()) continue;
+    stepped.push_back(staff);
+    if (StepStaffGroup(*staff, step)) {
+      c.FromPage = 0;
+      c.Changed = true;
+    }
+  }
   c.Gather();
   for (size_t i = 0; i < c.Work.size(); ++i) {
     TQSItem* item = c.Work[i];
     if (!item) continue;
     const TQSItemType k = item->ItemType;
+    if (k >= kind::RepeatOpen && k <= kind::CompositionEnd) continue;
     if (auto* note = dynamic_cast<TQSNote*>(item)) {
       TQSMeasure* m = note->GetMeasure();
       const auto length = static_cast<uint8_t>(SteppedStemLength(*note, step));

@@ -287,15 +287,15 @@ void FitLyrics(TLayoutContext& c) {
 std::vector<std::pair<int, int>> PartRowGroups(const TLayoutContext& c) {
   std::vector<std::pair<int, int>> groups;
   if (!c.System) return groups;
-  const TQSPart* part = nullptr;
+  const TQSStaff* previous = nullptr;
   for (int r = c.System->FirstRow; r <= c.System->LastRow && r < c.PageRows; ++r) {
     const TQSCalcStaff* row = c.PageRow(r);
-    const TQSPart* p = row && row->Staff ? row->Staff->Part() : nullptr;
-    if (groups.empty() || p != part)
+    const TQSStaff* staff = row ? row->Staff : nullptr;
+    if (groups.empty() || !staff || !previous || staff->Fields.Group != previous->Fields.Group)
       groups.emplace_back(r, r);
     else
       groups.back().second = r;
-    part = p;
+    previous = staff;
   }
   return groups;
 }

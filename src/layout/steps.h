@@ -88,8 +88,9 @@ void LayoutSystemKeys(TLayoutContext& c);
 int RepeatInstrumentNames(TLayoutContext& c);
 void FitLyrics(TLayoutContext& c);
 void LayoutPartBarlines(TLayoutContext& c);
-// The runs of consecutive staff rows of the system that belong to one
-// part: first and last row index on the page.
+// The runs of consecutive staff rows of the system whose staves belong to
+// one group (by default the staves of one part): first and last row index
+// on the page.
 std::vector<std::pair<int, int>> PartRowGroups(const TLayoutContext& c);
 
 // ------------------------------------------------------ system finishing

@@ -183,21 +183,6 @@ void TImageList::Clear() {
 
 // ------------------------------------------------------- TImageChangeLink
 
-bool TImageChangeLink::SetImages(TImageList* images) {
-  if (images == images_) return false;
-  if (images_) {
-    images_->RemoveChangeListener(id_);
-    images_->RemoveFreeNotification(client_);
-  }
-  images_ = images;
-  id_ = 0;
-  if (images) {
-    id_ = images->AddChangeListener([this](TObject* sender) { Fire(onChange_, sender); });
-    images->FreeNotification(client_);
-  }
-  return true;
-}
-
 void TImageList::Draw(TCanvas& canvas, int x, int y, int index, bool enabled) const {
   if (index < 0 || index >= Count()) return;
   const TBitmap& image = *images_[static_cast<size_t>(index)];

@@ -127,26 +127,59 @@ class TImageList : public TComponent {
   std::vector<std::unique_ptr<TBitmap>> images_;
 };
 
-// A client's registration with an image list: it follows the list it is
-// set to, tells the client of each change of it and asks for the list's
-// free notification, so that the client's Notification can set it to null
-// when the list is destroyed first. It lets go of the list when set to
-// another one and when the client ends.
-class TImageChangeLink {
+// A client's registration with an object that tells of its changes (an
+// image list, an action): it follows the object it is set to, tells the
+// client of each change of it and asks for the object's free notification,
+// so that the client's Notification can set it to null when the object is
+// destroyed first. It lets go of the object when set to another one and
+// when the client ends.
+template <class T>
+class TChangeLink {
  public:
-  TImageChangeLink(TComponent* client, TNotifyEvent onChange) : client_(client), onChange_(std::move(onChange)) {}
-  ~TImageChangeLink() { SetImages(nullptr); }
-  TImageChangeLink(const TImageChangeLink&) = delete;
-  TImageChangeLink& operator=(const TImageChangeLink&) = delete;
-  TImageList* Images() const { return images_; }
-  // False when images is the list it follows already.
-  bool SetImages(TImageList* images);
+  TChangeLink(TComponent* client, TNotifyEvent onChange) : client_(client), onChange_(std::move(onChange)) {}
+  ~TChangeLink() { Link(nullptr); }
+  TChangeLink(const TChangeLink&) = delete;
+  TChangeLink& operator=(const TChangeLink&) = delete;
+
+ protected:
+  T* Target() const { return target_; }
+  // False when target is the object it follows already.
+  bool Link(T* target) {
+    if (target == target_) return false;
+    if (target_) {
+      target_->RemoveChangeListener(id_);
+      target_->RemoveFreeNotification(client_);
+    }
+    target_ = target;
+    id_ = 0;
+    if (target) {
+      id_ = target->AddChangeListener([this](TObject* sender) { Fire(onChange_, sender); });
+      target->FreeNotification(client_);
+    }
+    return true;
+  }
 
  private:
   TComponent* client_;
   TNotifyEvent onChange_;
-  TImageList* images_ = nullptr;
+  T* target_ = nullptr;
   int id_ = 0;
+};
+
+class TImageChangeLink : public TChangeLink<TImageList> {
+ public:
+  using TChangeLink::TChangeLink;
+  TImageList* Images() const { return Target(); }
+  // False when images is the list it follows already.
+  bool SetImages(TImageList* images) { return Link(images); }
+};
+
+class TActionChangeLink : public TChangeLink<TAction> {
+ public:
+  using TChangeLink::TChangeLink;
+  TAction* Action() const { return Target(); }
+  // False when action is the one it follows already.
+  bool SetAction(TAction* action) { return Link(action); }
 };
 
 // The window system's measures.

@@ -4,15 +4,19 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QPushButton>
 #include <QScrollBar>
 
+#include "platform/bitmap.h"
 #include "platform/qtcontrols.h"
+#include "platform/qtsurface.h"
 
 namespace qs {
 
@@ -44,6 +48,23 @@ const TPropTable& TButton::Published() const {
 void TButton::SetDefault(bool v) {
   default_ = v;
   WidgetAs<QPushButton>(*this)->setDefault(v);
+}
+
+void TButton::SetGlyph(const TBitmap& glyph) {
+  auto* button = WidgetAs<QPushButton>(*this);
+  if (glyph.Width() <= 0 || glyph.Height() <= 0) {
+    button->setIcon(QIcon());
+    return;
+  }
+  QImage image = BitmapImage(glyph).convertToFormat(QImage::Format_ARGB32);
+  const QRgb key = image.pixel(0, image.height() - 1) & 0xFFFFFF;
+  for (int y = 0; y < image.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+    for (int x = 0; x < image.width(); ++x)
+      if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+  }
+  button->setIcon(QIcon(QPixmap::fromImage(image)));
+  button->setIconSize(QSize(glyph.Width(), glyph.Height()));
 }
 
 void TButton::Click() {

@@ -8,6 +8,8 @@
 
 namespace qs {
 
+class TBitmap;
+
 class TButton : public TWinControl {
  public:
   explicit TButton(TComponent* owner);
@@ -22,6 +24,10 @@ class TButton : public TWinControl {
   bool Cancel = false;
   void Click() override;
   bool DialogKey(uint16_t key) override;
+  // A picture beside the caption, transparent where it has the colour of
+  // its bottom-left pixel; greyed while the button is disabled. An empty
+  // bitmap takes it away.
+  void SetGlyph(const TBitmap& glyph);
 
  protected:
   void CaptionChanged() override;

@@ -2,8 +2,12 @@
 
 #include "base/inifile.h"
 #include "platform/extctrls.h"
+#include "platform/stdctrls.h"
 #include "playback/eventeditor.h"
+#include "playback/formparts.h"
+#include "playback/hiddenview.h"
 #include "playback/playbackeditor.h"
+#include "playback/samplescore.h"
 #include "playback/velocityeditor.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
@@ -70,10 +74,9 @@ TECCharButton* TQSEditorHost::AddButton(const char* name, const char* face, cons
 }
 
 void TQSEditorHost::Finish() {
-  language_ = new TECFormLanguage(this);
-  language_->SetName(std::string("FL") + (Name().c_str() + 1));
-  language_->SetExLanguage(kDefaultLanguage);
-  language_->Loaded();
+  language_ = MakeFormLanguage(this, (std::string("FL") + (Name().c_str() + 1)).c_str());
+  // The frame first: the bounds kept are those of the framed window.
+  ApplyToolSkin(*this, [this] { DockClick(); });
   if (settings_) {
     TRect bounds = BoundsRect();
     if (ReadFormBounds(*settings_, Name(), bounds)) SetBounds(bounds.Left, bounds.Top, bounds.Width(), bounds.Height());
@@ -123,20 +126,34 @@ TFEvent::TFEvent(TComponent* owner, TIniFile* settings) : TQSEditorHost(owner, s
 }
 
 void RegisterEditorHostForms() {
-  // Each window with its editor, empty.
+  // Each window with its editor over a short melody.
   RegisterForm("FVelocity", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFVelocity>(nullptr, nullptr);
-    form->SetEditor(new TQSVelocityEditor(form.get()));
+    auto* sample = new TQSSampleScore(form.get());
+    auto* editor = new TQSVelocityEditor(form.get());
+    form->SetEditor(editor);
+    editor->Fill(sample->Part(), 0);
     return form;
   });
   RegisterForm("FPlayback", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFPlayback>(nullptr, nullptr);
-    form->SetEditor(new TQSPlaybackEditor(form.get()));
+    auto* sample = new TQSSampleScore(form.get());
+    auto* editor = new TQSPlaybackEditor(form.get());
+    form->SetEditor(editor);
+    editor->Fill(sample->Part(), 0);
+    // The melody's keys in the middle of the window.
+    editor->VertBar->SetPosition(editor->RowTop(77));
     return form;
   });
   RegisterForm("FEvent", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFEvent>(nullptr, nullptr);
-    form->SetEditor(new TQSEventEditor(form.get()));
+    auto* sample = new TQSSampleScore(form.get());
+    auto* editor = new TQSEventEditor(form.get());
+    form->SetEditor(editor);
+    // At the start, where two events share a tick.
+    sample->View().CursorPosition.Measure = 0;
+    sample->View().CursorPosition.Tick = 0;
+    editor->SetScore(&sample->Score());
     return form;
   });
 }

@@ -76,7 +76,7 @@ void TQSEventEditor::Rebuild() {
       entry.Length = slot->LengthFor(n);
       entry.Meter = slot->MeterFor(n);
     }
-    entry.Number = n + 1;
+    entry.Number = ShownMeasureNumber(piece->Slots[static_cast<size_t>(n)], n);
     if (n < piece->ColumnCount())
       if (TQSColumn* column = piece->GetColumn(n))
         for (int k = 0; k < column->ItemCount(); ++k) {
@@ -182,7 +182,7 @@ void TQSEventEditor::Layout() {
 }
 
 void TQSEventEditor::Resize() {
-  PlaceScrollBars(0);
+  PlaceScrollBars(ClientWidth() / 2);
   if (score_) Layout();
   TCustomControl::Resize();
 }
@@ -267,16 +267,12 @@ void TQSEventEditor::MoveCursor(int measure, int tick) {
   if (!view || measure < 0 || measure >= static_cast<int>(measures_.size())) return;
   const bool shown = cursorShown_;
   SetCursorLineShown(false);
-  syncing_ = true;
-  try {
+  {
+    TSyncing guard(*this);
     cursorTick_ = tick;
     view->SetCursorMeasure(measure);
     view->SetCursorTick(tick);
-  } catch (...) {
-    syncing_ = false;
-    throw;
   }
-  syncing_ = false;
   SetCursorLineShown(shown);
   ScrollToCursor();
   Invalidate();
@@ -450,7 +446,7 @@ void TQSEventEditor::Paint() {
   TCanvas& c = Canvas();
   const int w = ClientWidth(), h = ClientHeight();
   c.Brush().Style = bsSolid;
-  c.Brush().Color = Color();
+  c.Brush().Color = ColorToRGB(Color());
   c.FillRect(TRect{0, 0, w, h});
   SetLabelFont(c);
   const int dx = -HorzBar->Position(), dy = -VertBar->Position();
@@ -497,6 +493,7 @@ void TQSEventEditor::Paint() {
       c.Font().Color = clBlack;
     }
   }
+  PaintBarCorner(c);
   // The cursor line, in XOR in the focus colour.
   if (cursorShown_) DrawCursorLine();
 }

@@ -73,7 +73,18 @@ TFChooseControl::TFChooseControl(TComponent* owner, TList list) : TForm(owner) {
 
   LBControls = Make<TListBox>(this, "LBControls", 0, 0, 220, 300);
   LBControls->SetAlign(alClient);
+  FLChooseControl = MakeFormLanguage(this, "FLChooseControl");
+  auto message = [this](int index, const char* english) {
+    const std::string text = FLChooseControl->GetMessage(index);
+    return text.empty() ? std::string(english) : text;
+  };
   TStringList items;
+  if (list == TList::Instruments) {
+    SetCaption(message(0, "Instruments"));
+    // A program change may also name no program.
+    items.Add(message(1, "(none)"));
+    numbers_.push_back(kNoProgram);
+  }
   for (int n = 0; n < 128; ++n) {
     const std::string name = list == TList::Controllers ? ControllerName(n) : InstrumentName(n);
     if (name.empty()) continue;
@@ -99,14 +110,7 @@ TFChooseControl::TFChooseControl(TComponent* owner, TList list) : TForm(owner) {
     if (Modal() && ModalResult() == mrNone) SetModalResult(mrCancel);
   };
 
-  FLChooseControl = new TECFormLanguage(this);
-  FLChooseControl->SetName("FLChooseControl");
-  FLChooseControl->SetExLanguage(kDefaultLanguage);
-  FLChooseControl->Loaded();
-  if (list == TList::Instruments) {
-    const std::string caption = FLChooseControl->GetMessage(0);
-    SetCaption(caption.empty() ? "Instruments" : caption);
-  }
+  ApplySkinTemplate(*this, 2);
   SetActiveControl(LBControls);
 }
 
@@ -224,6 +228,7 @@ TFEventProperties::TFEventProperties(TComponent* owner, TIniFile* settings) : TF
   EControl->OnKeyDown = opensChooser(SBControl);
   BBOk->OnClick = [this](TObject*) { BBOkClick(); };
 
+  ApplySkinTemplate(*this, 0);
   FormCreate();
 }
 
@@ -342,7 +347,7 @@ void TFEventProperties::ParseEventText() {
     takeChannel();
     const int program = n >= 3 ? byteAt(1) : -1;
     if (program > 127) {
-      program_ = 255;
+      program_ = kNoProgram;
       EProgram->SetText("");
     } else if (program >= 0) {
       program_ = program;
@@ -368,7 +373,7 @@ void TFEventProperties::SBProgramClick() {
   chooser.SelectController(program_);
   if (chooser.ShowModal() == mrOk && chooser.ChosenController() >= 0) {
     program_ = chooser.ChosenController();
-    EProgram->SetText(InstrumentName(program_));
+    EProgram->SetText(program_ == kNoProgram ? std::string() : InstrumentName(program_));
   }
   BuildEventText();
 }

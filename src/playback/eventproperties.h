@@ -39,8 +39,12 @@ struct TEventFields {
 };
 std::string BuildEventFieldsText(int row, const TEventFields& fields);
 
+// The program of a program change that names none, written as FF.
+inline constexpr int kNoProgram = 255;
+
 class TFChooseControl : public TForm {
  public:
+  // The instruments begin with an item for no program (kNoProgram).
   enum class TList : uint8_t { Controllers, Instruments };
   explicit TFChooseControl(TComponent* owner, TList list = TList::Controllers);
   const char* ClassName() const override { return "TFChooseControl"; }
@@ -70,6 +74,7 @@ class TFEventProperties : public TForm {
   // After OK: the checked messages, one after the other, running status
   // written out.
   const std::vector<uint8_t>& EventBytes() const { return bytes_; }
+  // kNoProgram: none.
   int Program() const { return program_; }
   int Controller() const { return controller_; }
 
@@ -108,7 +113,7 @@ class TFEventProperties : public TForm {
   std::string Message(int index, const char* english) const;
 
   TIniFile* settings_;
-  int program_ = 0;     // 255: none
+  int program_ = 0;
   int controller_ = 0;
   bool busy_ = false;   // the text and the fields are being matched
   std::vector<uint8_t> bytes_;

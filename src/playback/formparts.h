@@ -2,9 +2,13 @@
 // The pieces the playback dialogs build their forms from: a named control
 // placed on its parent, the default and Cancel buttons, and the language
 // component that translates the form.
+#include <functional>
+
 #include "platform/stdctrls.h"
+#include "uikit/interface.h"
 #include "uikit/language.h"
 #include "uikit/lrf.h"
+#include "uikit/skin.h"
 
 namespace qs {
 
@@ -42,6 +46,16 @@ inline TECFormLanguage* MakeFormLanguage(TComponent* form, const char* name) {
   language->SetExLanguage(kDefaultLanguage);
   language->Loaded();
   return language;
+}
+
+// The frame of the program's tool windows; its second caption button
+// docks the window (dock is called).
+inline void ApplyToolSkin(TCustomForm& form, std::function<void()> dock) {
+  TECFormDesigner* skin = ApplySkinTemplate(form, 3);
+  if (skin && skin->Buttons().Count() > 1)
+    skin->Buttons().Items(1)->OnClick = [dock = std::move(dock)](TObject*) {
+      if (dock) dock();
+    };
 }
 
 }  // namespace qs

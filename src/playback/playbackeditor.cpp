@@ -1,6 +1,8 @@
 #include "playback/playbackeditor.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "platform/forms.h"
@@ -27,11 +29,13 @@ constexpr TColor kOctaveColours[9] = {RGB(255, 234, 234), RGB(255, 255, 234), RG
 TQSPlaybackEditor::TQSPlaybackEditor(TComponent* owner) : TQSVoiceEditor(owner) {
   contentHeight_ = 59 * noteHeight_;
   Resize();
+  // The roll opens a little below the top C.
+  VertBar->SetPosition(100);
 }
 
 int TQSPlaybackEditor::RowTop(int key) const {
   const int r = noteHeight_ * 2 / 3;
-  return ContentHeight() - (key - kLowestKey) * r - r;
+  return 59 * noteHeight_ - (key - kLowestKey) * r - r;
 }
 
 void TQSPlaybackEditor::Layout() {
@@ -46,6 +50,7 @@ void TQSPlaybackEditor::Layout() {
     x = m.Right;
   }
   if (measures_.empty()) return;
+  contentHeight_ = 59 * noteHeight_;
   IndexEntries();
   for (TQSVoiceEntry& e : notes_) CalcPlayedSpan(e);
   contentWidth_ = x;
@@ -108,13 +113,14 @@ int TQSPlaybackEditor::HitTest(int x, int y) const {
 template <class Change>
 void TQSPlaybackEditor::ChangeSelected(Change change) {
   bool changed = false;
-  syncing_ = true;
-  for (TQSVoiceEntry& e : notes_) {
-    if (!e.Selected) continue;
-    changed |= e.Effect ? change(e.Effect->Fields) : change(e.Note()->Fields);
-    CalcPlayedSpan(e);
+  {
+    TSyncing guard(*this);
+    for (TQSVoiceEntry& e : notes_) {
+      if (!e.Selected) continue;
+      changed |= e.Effect ? change(e.Effect->Fields) : change(e.Note()->Fields);
+      CalcPlayedSpan(e);
+    }
   }
-  syncing_ = false;
   Invalidate();
   if (changed) NotifyChanged();
 }
@@ -208,25 +214,12 @@ void TQSPlaybackEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
     ClearSelection();
     return;
   }
-  const int previous = active_;
   if (shift & ssShift) {
-    ClearSelection();
-    SetActiveEntry(hit);
-    SelectInView(hit);
-    if (ValidIndex(previous) && previous != hit)
-      for (int i = std::min(previous, hit); i <= std::max(previous, hit); ++i)
-        if (!notes_[static_cast<size_t>(i)].Selected) {
-          notes_[static_cast<size_t>(i)].Selected = true;
-          SelectInView(i);
-        }
+    SelectRange(hit);
   } else if (shift & ssCtrl) {
-    SetActiveEntry(hit);
-    SelectInView(hit);
-    if (ValidIndex(previous) && previous != hit) notes_[static_cast<size_t>(previous)].Selected = true;
+    GrowSelection(hit);
   } else {
-    ClearSelection();
-    SetActiveEntry(hit);
-    SelectInView(hit);
+    SelectOnly(hit);
     const TRect& p = notes_[static_cast<size_t>(hit)].Played;
     const int left = p.Left - HorzBar->Position(), right = p.Right - HorzBar->Position();
     if (x <= left + 4)
@@ -272,7 +265,6 @@ void TQSPlaybackEditor::MouseUp(TMouseButton button, TShiftState shift, int x, i
   Screen().SetCursor(crDefault);
   if (active_ < 0 || active_ >= static_cast<int>(notes_.size()) || dx == 0) return;
   TQSVoiceEntry& e = notes_[static_cast<size_t>(active_)];
-  syncing_ = true;
   if (e.Effect) {
     TQSEffect::TFields& f = e.Effect->Fields;
     if (start)
@@ -289,32 +281,51 @@ void TQSPlaybackEditor::MouseUp(TMouseButton button, TShiftState shift, int x, i
       if (f.PlayLength == f.RealLength) f.PlayLength = 0;
     }
   }
-  syncing_ = false;
   CalcPlayedSpan(e);
   Invalidate();
   NotifyChanged();
+}
+
+int TQSPlaybackEditor::RowNeighbour(int step) const {
+  if (!ValidIndex(active_)) return -1;
+  const TQSVoiceEntry& active = notes_[static_cast<size_t>(active_)];
+  const int m = active.MeasureIndex;
+  int best = -1, nearest = 0;
+  // Backwards from the measure's last entry: at equal distance the later
+  // entry wins.
+  for (int i = measures_[static_cast<size_t>(m)].LastNote; ValidIndex(i); --i) {
+    const TQSVoiceEntry& e = notes_[static_cast<size_t>(i)];
+    if (e.MeasureIndex != m) break;
+    const int distance = (e.Bounds.Top - active.Bounds.Top) * step;
+    if (distance > 0 && (best < 0 || distance < nearest)) {
+      best = i;
+      nearest = distance;
+    }
+  }
+  return best;
 }
 
 void TQSPlaybackEditor::KeyDown(uint16_t& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   const int count = static_cast<int>(notes_.size());
   if (count == 0) return;
-  const bool valid = active_ >= 0 && active_ < count;
-  auto activate = [&](int i) {
-    ClearSelection();
-    SetActiveEntry(i);
-    SelectInView(i);
-  };
+  const int step = key == VK_LEFT || key == VK_UP ? -1 : 1;
   switch (key) {
-    case VK_HOME: activate(0); break;
-    case VK_END: activate(count - 1); break;
+    case VK_HOME: SelectOnly(0); break;
+    case VK_END: SelectOnly(count - 1); break;
     case VK_LEFT:
-    case VK_RIGHT: {
-      const int step = key == VK_LEFT ? -1 : 1;
-      if (!valid) SetActiveEntry(step < 0 ? count - 1 : 0);
-      else if (shift & ssAlt) step < 0 ? DecreaseSize() : IncreaseSize();
-      else if (shift & ssCtrl) step < 0 ? ShiftLeft() : ShiftRight();
-      else if (const int i = Neighbour(step); i >= 0) activate(i);
+    case VK_RIGHT:
+    case VK_UP:
+    case VK_DOWN: {
+      const bool sideways = key == VK_LEFT || key == VK_RIGHT;
+      if (!ValidIndex(active_))
+        SetActiveEntry(step < 0 ? count - 1 : 0);
+      else if (sideways && (shift & ssAlt))
+        step < 0 ? DecreaseSize() : IncreaseSize();
+      else if (sideways && (shift & ssCtrl))
+        step < 0 ? ShiftLeft() : ShiftRight();
+      else if (const int i = sideways ? Neighbour(step) : RowNeighbour(step); i >= 0)
+        SelectOnly(i);
       break;
     }
     default: return;
@@ -326,78 +337,167 @@ void TQSPlaybackEditor::Paint() {
   TCanvas& c = Canvas();
   const int w = ClientWidth(), h = ClientHeight();
   const int dx = -HorzBar->Position(), dy = -VertBar->Position();
-  const int r = noteHeight_ * 2 / 3;
-  const int P = 2 * panelWidth_;
+  const TRect area = DrawingArea();
   c.Brush().Style = bsSolid;
   c.Brush().Color = clWhite;
   c.FillRect(TRect{0, 0, w, h});
-  // Rows by octave, and the keyboard.
-  static constexpr bool kBlack[12] = {false, true, false, true, false, false, true, false, true, false, true, false};
-  static constexpr char kLetters[] = "CDEFGAH";
-  static constexpr int kStep[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
-  c.Font().Name = "Arial";
-  c.Font().SetSize(6);
-  for (int key = kLowestKey; key <= kHighestKey; ++key) {
-    const int top = RowTop(key) + dy;
-    const int octave = std::clamp(key / 12, 1, 9);
-    c.Brush().Color = kOctaveColours[octave - 1];
-    c.FillRect(TRect{P, top, w, top + r});
-    c.Brush().Color = kBlack[key % 12] ? clBlack : clWhite;
-    c.FillRect(TRect{0, top, P, top + r});
-    if (!kBlack[key % 12] && r >= 6) {
-      c.Brush().Style = bsClear;
-      c.TextOut(panelWidth_ + 2, top - 2, std::string(1, kLetters[kStep[key % 12]]));
-      c.Brush().Style = bsSolid;
-    }
-  }
-  c.Pen().Color = RGB(128, 128, 128);
-  c.MoveTo(P - 1, 0);
-  c.LineTo(P - 1, h);
-  // Measures and beats.
-  for (const TQSVoiceMeasure& m : measures_) {
-    c.Pen().Style = psSolid;
-    c.Pen().Color = RGB(128, 128, 128);
-    c.MoveTo(m.Right + dx, 0);
-    c.LineTo(m.Right + dx, h);
-    c.Pen().Style = psDot;
-    c.Pen().Color = RGB(192, 192, 192);
-    for (int j = 1; j < m.Beats; ++j) {
-      const int x = m.Left + (m.Right - m.Left) * j / m.Beats + dx;
-      c.MoveTo(x, 0);
-      c.LineTo(x, h);
-    }
-  }
-  c.Pen().Style = psSolid;
+  int level = c.SaveDC();
+  c.IntersectClipRect(area);
+  PaintKeyboard(c, area.Right, dy);
+  c.RestoreDC(level);
+  level = c.SaveDC();
+  c.IntersectClipRect(TRect{2 * panelWidth_, area.Top, area.Right, area.Bottom});
+  PaintMeasures(c, dx);
   // Entries: notated blue, played green, chosen red (grey without focus).
   const bool focused = Focused();
+  const TColor chosenColour = focused ? RGB(255, 0, 0) : RGB(128, 128, 128);
+  auto shifted = [&](const TRect& r) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; };
   for (size_t i = 0; i < notes_.size(); ++i) {
     const TQSVoiceEntry& e = notes_[i];
     const bool chosen = e.Selected || static_cast<int>(i) == active_;
     auto fill = [&](const TRect& rc, TColor colour) {
-      c.Brush().Color = chosen ? (focused ? RGB(255, 0, 0) : RGB(128, 128, 128)) : colour;
-      c.FillRect(TRect{rc.Left + dx, rc.Top + dy, rc.Right + dx, rc.Bottom + dy});
+      const TRect r = shifted(rc);
+      if (r.Right <= area.Left || r.Left >= area.Right || r.Bottom <= area.Top || r.Top >= area.Bottom) return;
+      c.Brush().Color = chosen ? chosenColour : colour;
+      c.FillRect(r);
       c.Pen().Color = clBlack;
-      c.MoveTo(rc.Left + dx, rc.Top + dy);
-      c.LineTo(rc.Left + dx, rc.Bottom + dy);
-      c.MoveTo(rc.Right - 1 + dx, rc.Top + dy);
-      c.LineTo(rc.Right - 1 + dx, rc.Bottom + dy);
+      c.MoveTo(r.Left, r.Top);
+      c.LineTo(r.Left, r.Bottom);
+      c.MoveTo(r.Right - 1, r.Top);
+      c.LineTo(r.Right - 1, r.Bottom);
     };
     if (!e.Effect && !e.Grace()) fill(e.Notated, RGB(0, 0, 255));
     fill(e.Played, RGB(0, 128, 0));
   }
+  if (ValidIndex(active_)) {
+    c.Pen().Color = clBlack;
+    c.Brush().Style = bsClear;
+    c.Rectangle(shifted(notes_[static_cast<size_t>(active_)].Bounds));
+    c.Brush().Style = bsSolid;
+  }
+  // The measure numbers stay at the top of what is shown.
+  c.Font().Name = "Arial";
   c.Font().SetSize(8);
+  c.Font().Color = clBlack;
   c.Brush().Style = bsClear;
   for (const TQSVoiceMeasure& m : measures_)
-    if (m.Measure) c.TextOut(m.Left + 1 + dx, 0, std::to_string(m.Measure->Index + 1));
+    if (m.Measure && m.Right > m.Left)
+      c.TextOut(m.Left + 1 + dx, 0, std::to_string(ShownMeasureNumber(m.Measure->LayoutRecord, m.Measure->Index)));
   c.Brush().Style = bsSolid;
+  c.RestoreDC(level);
+  PaintBarCorner(c);
   DrawDragOutline();
   DrawInsertMarker();
+}
+
+void TQSPlaybackEditor::PaintKeyboard(TCanvas& c, int width, int dy) {
+  const int NH = noteHeight_, t = NH / 3, P = 2 * panelWidth_, PW = panelWidth_;
+  static constexpr char kLetters[] = "CDEFGAH";
+  static constexpr int kStep[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
+  const TColor lightGrey = RGB(192, 192, 192), grey = RGB(128, 128, 128);
+  c.Font().Name = "Arial";
+  c.Font().Color = clBlack;
+  c.Font().SetSize(8);
+  const int letterHeight = c.TextHeight("A");
+  std::vector<int> blackKeys;  // the boundaries black keys sit on
+  // The white keys from the lowest A upwards: D, G and A take a third
+  // more than the others, so that each black key lies on a boundary.
+  int bottom = 59 * NH + dy;
+  for (int key = kLowestKey; key <= kHighestKey; key += key % 12 == 4 || key % 12 == 11 ? 1 : 2) {
+    const int pc = key % 12;
+    const bool tall = key != kLowestKey && (pc == 2 || pc == 7 || pc == 9);
+    const int top = bottom - (tall ? NH + t : NH);
+    // The roll's rows in the colour of the octave, split at the semitones.
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = kOctaveColours[std::clamp(key / 12, 1, 9) - 1];
+    c.FillRect(TRect{P, top, width, bottom});
+    c.Pen().Color = lightGrey;
+    auto across = [&](int y) {
+      c.MoveTo(P, y);
+      c.LineTo(width, y);
+    };
+    if (pc == 0 || pc == 5) {
+      across(top + t);
+      across(bottom - 1);
+    } else if (pc == 4 || pc == 11) {
+      across(top + 2 * t);
+    } else {
+      across(top + t);
+      across(top + 3 * t);
+    }
+    // The key: white, its right corners cut, a grey edge towards the roll.
+    c.Brush().Color = clWhite;
+    c.FillRect(TRect{0, top, P, bottom});
+    c.Pen().Color = clBlack;
+    c.Polyline({TPoint{0, top}, TPoint{P - 3, top}, TPoint{P - 2, top + 1}, TPoint{P - 2, bottom - 1},
+                TPoint{P - 3, bottom}});
+    c.Pen().Color = grey;
+    c.MoveTo(P - 1, top);
+    c.LineTo(P - 1, bottom + 1);
+    c.Brush().Style = bsClear;
+    c.Font().SetSize(8);
+    c.TextOut(PW + 2, top + (bottom - top - letterHeight) / 2, std::string(1, kLetters[kStep[pc]]));
+    if (pc == 0 && key / 12 >= 2 && key / 12 <= 8) {
+      c.Font().SetSize(6);
+      c.TextOut(2, bottom - c.TextHeight("8"), std::to_string(key / 12));
+    }
+    if (pc != 4 && pc != 11 && key <= 105) blackKeys.push_back(top);
+    bottom = top;
+  }
+  // The black keys over the boundaries, bevelled at their right end.
+  for (const int y : blackKeys) {
+    const int top = y - t, low = y + t - 1;
+    c.Pen().Color = clBlack;
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = clBlack;
+    c.Polygon({TPoint{0, top}, TPoint{PW - 4, top}, TPoint{PW - 1, top + 3}, TPoint{PW - 1, low}, TPoint{0, low}});
+    c.Pen().Color = lightGrey;
+    c.MoveTo(4, low - 2);
+    c.LineTo(PW - 4, low - 2);
+    c.Pen().Color = grey;
+    c.Polyline({TPoint{PW - 2, top + 3}, TPoint{PW - 2, low - 1}, TPoint{4, low - 1}});
+  }
+  c.Brush().Style = bsSolid;
+}
+
+void TQSPlaybackEditor::PaintMeasures(TCanvas& c, int dx) {
+  const int dy = -VertBar->Position();
+  const int top = dy, bottom = contentHeight_ + dy;
+  const TColor lightGrey = RGB(192, 192, 192);
+  for (const TQSVoiceMeasure& m : measures_) {
+    if (m.Right <= m.Left) continue;
+    c.Pen().Style = psSolid;
+    c.Pen().Color = RGB(128, 128, 128);
+    c.MoveTo(m.Right + dx, top);
+    c.LineTo(m.Right + dx, bottom);
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = lightGrey;
+    int before = m.Left;
+    for (int j = 1; j <= m.Beats; ++j) {
+      const int x = m.Left + (m.Right - m.Left) * j / m.Beats;
+      if (j < m.Beats) {
+        c.Pen().Style = psDot;
+        c.Pen().Color = lightGrey;
+        c.MoveTo(x + dx, top);
+        c.LineTo(x + dx, bottom);
+      }
+      // Half a beat: a column of dots.
+      if (m.Right - m.Left > 16) {
+        const int mid = (before + x) / 2 + dx;
+        for (int y = top; y < bottom; y += 4) c.FillRect(TRect{mid, y, mid + 1, y + 1});
+      }
+      before = x;
+    }
+  }
+  c.Pen().Style = psSolid;
 }
 
 void TQSPlaybackEditor::SetInsertDuration(int ticks) {
   if (ticks == insertDuration_) return;
   DrawInsertMarker();
   insertDuration_ = ticks;
+  // The marker shows once the mouse has moved over the roll.
+  if (ticks <= 0) markerPlaced_ = false;
   DrawInsertMarker();
 }
 
@@ -406,10 +506,11 @@ void TQSPlaybackEditor::PlaceMarker(int x, int y) {
   const int v = VertBar->Position();
   markerX_ = std::max((x - 4) / 2 * 2, 2 * panelWidth_);
   markerY_ = r * ((y + v - 4) / r) - v + t;
+  markerPlaced_ = true;
 }
 
 void TQSPlaybackEditor::DrawInsertMarker() {
-  if (insertDuration_ < 1) return;
+  if (insertDuration_ < 1 || !markerPlaced_) return;
   const int left = markerX_ / 8 * 8 + 1;
   const int r = noteHeight_ * 2 / 3;
   DrawXor(DrawingArea(), TPen{clWhite, 2, psSolid, pmXor},

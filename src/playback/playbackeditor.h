@@ -17,13 +17,6 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
   explicit TQSPlaybackEditor(TComponent* owner);
   const char* ClassName() const override { return "TQSPlaybackEditor"; }
 
-  int NoteHeight() const { return noteHeight_; }
-  void SetNoteHeight(int v) {
-    noteHeight_ = v < 1 ? 1 : v;
-    contentHeight_ = 59 * noteHeight_;
-  }
-  int PanelWidth() const { return panelWidth_; }
-  void SetPanelWidth(int v) { panelWidth_ = v < 1 ? 1 : v; }
   // Asks for a note: measure entry, tick in it, MIDI key.
   std::function<void(TObject* sender, int measure, int position, uint8_t note)> OnPlaybackNote;
 
@@ -48,7 +41,15 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
 
  private:
   void Layout() override;
+  int FixedPanelWidth() const override { return 2 * panelWidth_; }
+  int ScrollMarginX() const override { return 16; }
+  int ScrollMarginY() const override { return noteHeight_ * 2 / 3; }
   void CalcPlayedSpan(TQSVoiceEntry& e);
+  // The nearest entry of the active entry's measure whose row lies above
+  // (step -1) or below (+1) the active one's; -1 for none.
+  int RowNeighbour(int step) const;
+  void PaintKeyboard(TCanvas& c, int width, int dy);
+  void PaintMeasures(TCanvas& c, int dx);
   int HitTest(int x, int y) const;
   void UpdateScrollBars();
   // The outline of the played bar being dragged, in XOR: shows or hides it.
@@ -59,9 +60,9 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
   template <class Change>
   void ChangeSelected(Change change);
 
-  int noteHeight_ = 12, panelWidth_ = 16;
   int insertDuration_ = 0;
   int markerX_ = 0, markerY_ = 0;  // client pixels
+  bool markerPlaced_ = false;
   bool startDrag_ = false, endDrag_ = false;
   int anchorX_ = 0, currentX_ = 0;
 };

@@ -3,9 +3,15 @@
 #include <algorithm>
 
 #include "platform/stdctrls.h"
+#include "score/calcrecords.h"
 #include "score/score.h"
 
 namespace qs {
+
+int ShownMeasureNumber(const TQSMeasureSlot* slot, int index) {
+  const auto* calc = dynamic_cast<const TQSCalcMeasure*>(slot);
+  return calc && calc->Number > 0 ? calc->Number + index - calc->MeasureIndex : index + 1;
+}
 
 TQSSideEditor::TQSSideEditor(TComponent* owner) : TCustomControl(owner) {
   SetTabStop(true);
@@ -57,20 +63,32 @@ TRect TQSSideEditor::DrawingArea() const {
   return TRect{0, 0, ClientWidth() - VertBar->Width(), ClientHeight() - HorzBar->Height() - 1};
 }
 
+void TQSSideEditor::ScrollTo(int h, int v) {
+  auto to = [](TScrollBar* bar, int position) {
+    const int last = std::max(bar->Min(), bar->Max() - bar->PageSize());
+    bar->SetPosition(std::clamp(position, bar->Min(), last));
+  };
+  to(HorzBar, h);
+  to(VertBar, v);
+}
+
+void TQSSideEditor::PaintBarCorner(TCanvas& canvas) {
+  canvas.Brush().Style = bsSolid;
+  canvas.Brush().Color = ColorToRGB(clBtnFace);
+  canvas.FillRect(TRect{0, HorzBar->Top(), HorzBar->Left(), ClientHeight()});
+}
+
 void TQSSideEditor::NotifyChanged() {
   if (!score_ || !score_->OnChanged) return;
-  ++updates_;
-  const bool guard = syncing_;
-  syncing_ = true;
-  try {
+  {
+    ++updates_;
+    struct TLowered {
+      int& updates;
+      ~TLowered() { --updates; }
+    } lowered{updates_};
+    TSyncing guard(*this);
     score_->FireChanged(this);
-  } catch (...) {
-    --updates_;
-    syncing_ = guard;
-    throw;
   }
-  --updates_;
-  syncing_ = guard;
   SetFocus();
 }
 

@@ -12,7 +12,12 @@
 namespace qs {
 
 class TQSScore;
+class TQSMeasureSlot;
 class TScrollBar;
+
+// The measure number a layout record shows for measure index (counted
+// from 0); index + 1 without a record.
+int ShownMeasureNumber(const TQSMeasureSlot* slot, int index);
 
 class TQSSideEditor : public TCustomControl {
  public:
@@ -38,11 +43,31 @@ class TQSSideEditor : public TCustomControl {
   void DrawXor(const TRect& clip, TPen pen, const std::function<void(TCanvas&)>& draw);
   // The client area less the scroll bars and its own bottom pixel row.
   TRect DrawingArea() const;
+  // Scrolls to the content position (h, v), each kept within its bar's
+  // range.
+  void ScrollTo(int h, int v);
+  // The bottom strip left of the horizontal scroll bar, in the face colour
+  // of buttons.
+  void PaintBarCorner(TCanvas& canvas);
   // Tells the score's owner (OnChanged, the editor as sender) that the
   // editor changed the score, with the update counter raised and the sync
   // guard set meanwhile, so the owner's refill skips the editor; then
   // takes the focus back. Nothing without an OnChanged handler.
   void NotifyChanged();
+
+  // Sets the sync guard while it lives; it is restored also when an
+  // exception passes.
+  class TSyncing {
+   public:
+    explicit TSyncing(TQSSideEditor& editor) : editor_(editor), was_(editor.syncing_) { editor.syncing_ = true; }
+    ~TSyncing() { editor_.syncing_ = was_; }
+    TSyncing(const TSyncing&) = delete;
+    TSyncing& operator=(const TSyncing&) = delete;
+
+   private:
+    TQSSideEditor& editor_;
+    bool was_;
+  };
 
   TQSScore* score_ = nullptr;
   int contentWidth_ = 0, contentHeight_ = 0;

@@ -1,12 +1,15 @@
 #include "playback/toolpages.h"
 
 #include <array>
+#include <cstdlib>
 
 #include "base/inifile.h"
+#include "platform/canvas.h"
 #include "platform/comctrls.h"
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
 #include "platform/stdctrls.h"
+#include "playback/formparts.h"
 #include "score/helpers.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
@@ -15,6 +18,9 @@ namespace qs {
 namespace {
 
 constexpr const char* kRecord = "Record";
+
+TFRecording* recordingPage = nullptr;
+TFPlaying* playingPage = nullptr;
 
 struct TDuration {
   TECCharButton* TFRecording::*Button;
@@ -33,7 +39,8 @@ constexpr std::array<TDuration, 7> kDurations = {{
     {&TFRecording::CBNote64, "CBNote64", 48, 8, "1/64 Note <7>"},
 }};
 
-// The buttons with a text face: the key that does the same, or a sign.
+// The other buttons: a letter face (the key that does the same) or a face
+// the page draws (empty).
 struct TToggle {
   TECCharButton* TFRecording::*Button;
   const char* Name;
@@ -48,32 +55,79 @@ constexpr std::array<TToggle, 12> kToggles = {{
     {&TFRecording::CBPause, "CBPause", "P", "Rest  (Pausis) <P>", 9, 262, 7},
     {&TFRecording::CBBlankNote, "CBBlankNote", "K", "Blank note <K>", 6, 4, 44},
     {&TFRecording::CBDrumNote, "CBDrumNote", "M", "Drum note <M>", 6, 32, 44},
-    {&TFRecording::CBTreole, "CBTreole", "", "Duplet, Triplet, Quadruplet .. <J>", 5, 64, 44},
-    {&TFRecording::CBTremolo, "CBTremolo", "", "Tremolo <T>", 4, 110, 44},
-    {&TFRecording::CBDot, "CBDot", "\xE2\x80\xA2", "Dot <U>", 14, 156, 44},
-    {&TFRecording::CBDoubleDot, "CBDoubleDot", "\xE2\x80\xA2\xE2\x80\xA2", "Double Dot <U>", 14, 184, 44},
-    {&TFRecording::CBMetronome, "CBMetronome", "O", "Metronome <O>", 12, 212, 44},
-    {&TFRecording::CBRealTime, "CBRealTime", "E", "Realtime <E>", 11, 240, 44},
-    {&TFRecording::CBTwoHands, "CBTwoHands", "H", "Two hands <H>", 13, 268, 44},
+    {&TFRecording::CBTreole, "CBTreole", "", "Duplet, Triplet, Quadruplet .. <J>", 5, 74, 44},
+    {&TFRecording::CBTremolo, "CBTremolo", "", "Tremolo <T>", 4, 120, 44},
+    {&TFRecording::CBDot, "CBDot", "", "Dot <U>", 14, 166, 44},
+    {&TFRecording::CBDoubleDot, "CBDoubleDot", "", "Double Dot <U>", 14, 194, 44},
+    {&TFRecording::CBMetronome, "CBMetronome", "O", "Metronome <O>", 12, 222, 44},
+    {&TFRecording::CBRealTime, "CBRealTime", "E", "Realtime <E>", 11, 250, 44},
+    {&TFRecording::CBTwoHands, "CBTwoHands", "H", "Two hands <H>", 13, 278, 44},
 }};
 
-TECCharButton* MakeButton(TWinControl* parent, const char* name, int left, int top) {
-  auto* b = new TECCharButton(parent->Owner());
-  b->SetName(name);
-  b->SetParent(parent);
-  b->SetBounds(left, top, 26, 30);
-  b->SetFlat(true);
-  b->SetShowHint(true);
-  return b;
+// Draws a face figure centred in r: once in black, or, while the mouse
+// is over a button that is not down, in grey one pixel right and down and
+// then in black one pixel left and up; grey on a disabled button.
+void DrawFace(TECCharButton& button, TCanvas& c, const TRect& r,
+              const std::function<void(TCanvas&, int cx, int cy, TColor colour)>& figure) {
+  const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
+  const TColor grey = RGB(128, 128, 128);
+  if (!button.Enabled()) {
+    figure(c, cx, cy, grey);
+  } else if (button.Hovered() && !button.Down() && button.State() != bsDown) {
+    figure(c, cx + 1, cy + 1, grey);
+    figure(c, cx - 1, cy - 1, clBlack);
+  } else {
+    figure(c, cx, cy, clBlack);
+  }
 }
 
-TPanel* MakeClient(TForm* form) {
-  auto* panel = new TPanel(form);
-  panel->SetName("PClient");
-  panel->SetParent(form);
-  panel->SetAlign(alClient);
-  panel->SetBevelOuter(bvNone);
-  return panel;
+void UsePen(TCanvas& c, TColor colour, int width) {
+  c.Pen().Style = psSolid;
+  c.Pen().Color = colour;
+  c.Pen().Width = width;
+}
+
+void UseFill(TCanvas& c, TColor colour) {
+  c.Brush() = TBrush{};
+  c.Brush().Color = colour;
+}
+
+// The tuplet count between two short bracket lines that rise at their
+// outer ends.
+void TupletFigure(TCanvas& c, int cx, int cy, TColor colour, int count) {
+  const std::string text = std::to_string(count);
+  c.Font().Name = "Arial";
+  c.Font().SetSize(8);
+  c.Font().Style = fsBold;
+  c.Font().Color = colour;
+  const int w = c.TextWidth(text), h = c.TextHeight(text);
+  c.Brush().Style = bsClear;
+  c.TextOut(cx - w / 2, cy - h / 2, text);
+  UsePen(c, colour, 1);
+  const int inner = w / 2 + 2, outer = inner + 4;
+  for (int side : {-1, 1}) {
+    c.Polyline({TPoint{cx + side * inner, cy}, TPoint{cx + side * outer, cy}, TPoint{cx + side * outer, cy - 4}});
+  }
+}
+
+// As many slanted tremolo strokes as count, 4 pixels apart.
+void TremoloFigure(TCanvas& c, int cx, int cy, TColor colour, int count) {
+  UsePen(c, colour, 2);
+  for (int i = 0; i < count; ++i) {
+    const int y = cy + 4 * i - 2 * (count - 1);
+    c.MoveTo(cx - 4, y + 2);
+    c.LineTo(cx + 4, y - 2);
+  }
+  UsePen(c, colour, 1);
+}
+
+void DotsFigure(TCanvas& c, int cx, int cy, TColor colour, int count) {
+  UsePen(c, colour, 1);
+  UseFill(c, colour);
+  for (int i = 0; i < count; ++i) {
+    const int x = cx + 7 * i - 7 * (count - 1) / 2;
+    c.Ellipse(x - 2, cy - 2, x + 3, cy + 3);
+  }
 }
 
 TUpDown* MakeUpDown(TWinControl* parent, const char* name, int left, int min, int max, int position) {
@@ -87,33 +141,75 @@ TUpDown* MakeUpDown(TWinControl* parent, const char* name, int left, int min, in
   return ud;
 }
 
-void RestorePosition(TForm& form, TIniFile* settings, const char* section) {
-  if (!settings) return;
-  TRect bounds = form.BoundsRect();
-  if (ReadFormBounds(*settings, section, bounds)) form.SetBounds(bounds.Left, bounds.Top, form.Width(), form.Height());
-}
-
 }  // namespace
 
-TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSettings& record)
-    : TForm(owner), settings_(settings) {
-  SetName("FRecording");
-  SetCaption("Recording");
+std::function<bool(TCanvas& canvas, const TRect& face, int index)> TFRecording::DrumStylePainter;
+
+// ------------------------------------------------------------ tool page
+
+TQSToolPage::TQSToolPage(TComponent* owner, TIniFile* settings, const char* section)
+    : TForm(owner), settings_(settings), section_(section) {
+  SetName(section);
   SetBorderStyle(bsToolWindow);
   SetFormStyle(fsStayOnTop);
-  SetClientWidth(294);
+  // The main window's key handler sees the keys first (OnKeyDown).
+  KeyPreview = true;
+  PClient = new TPanel(this);
+  PClient->SetName("PClient");
+  PClient->SetParent(this);
+  PClient->SetAlign(alClient);
+  PClient->SetBevelOuter(bvNone);
+}
+
+TQSToolPage::~TQSToolPage() {
+  if (settings_) WriteFormBounds(*settings_, section_, BoundsRect());
+}
+
+void TQSToolPage::Finish() {
+  MakeFormLanguage(this, (std::string("FL") + (section_ + 1)).c_str());
+  // The frame first: the bounds kept are those of the framed window.
+  ApplyToolSkin(*this, [this] {
+    if (OnSetAttached) OnSetAttached(true);
+  });
+  if (!settings_) return;
+  TRect bounds = BoundsRect();
+  if (ReadFormBounds(*settings_, section_, bounds)) SetBounds(bounds.Left, bounds.Top, Width(), Height());
+}
+
+TECCharButton* TQSToolPage::MakeButton(const char* name, const char* hint, int left, int top, int width, int height) {
+  auto* b = new TECCharButton(this);
+  b->SetName(name);
+  b->SetParent(PClient);
+  b->SetBounds(left, top, width, height);
+  b->SetFlat(true);
+  b->SetHint(hint);
+  b->SetShowHint(true);
+  return b;
+}
+
+bool TQSToolPage::EndDrag(TPoint start, TPoint drop) {
+  if (std::abs(drop.X - start.X) <= 40 && std::abs(drop.Y - start.Y) <= 40) return false;
+  SetBounds(drop.X, drop.Y - Height(), Width(), Height());
+  if (OnSetAttached) OnSetAttached(false);
+  return true;
+}
+
+// ------------------------------------------------------------ recording
+
+TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSettings& record)
+    : TQSToolPage(owner, settings, "FRecording") {
+  recordingPage = this;
+  SetCaption("Recording");
+  SetClientWidth(308);
   SetClientHeight(78);
-  PClient = MakeClient(this);
 
   TFont music;
   music.Name = MusicFontName;
   music.Height = -24;
   for (size_t i = 0; i < kDurations.size(); ++i) {
-    TECCharButton* b = MakeButton(PClient, kDurations[i].Name, 4 + 28 * static_cast<int>(i), 4);
-    b->SetHeight(36);
+    TECCharButton* b = MakeButton(kDurations[i].Name, kDurations[i].Hint, 4 + 28 * static_cast<int>(i), 4, 26, 36);
     b->SetFont(music);
     b->SetByte(kDurations[i].Glyph);
-    b->SetHint(kDurations[i].Hint);
     b->SetPosX(6);
     b->SetPosY(-9);
     b->SetGroupIndex(1);
@@ -122,23 +218,47 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
     this->*kDurations[i].Button = b;
   }
   for (const TToggle& t : kToggles) {
-    TECCharButton* b = MakeButton(PClient, t.Name, t.Left, t.Top);
+    TECCharButton* b = MakeButton(t.Name, t.Hint, t.Left, t.Top);
     b->SetCaption(t.Face);
-    b->SetHint(t.Hint);
     b->SetGroupIndex(t.Group);
     b->SetAllowAllUp(t.Group != 9);
     this->*t.Button = b;
   }
   CBNote->SetDown(true);
-  UDTreole = MakeUpDown(PClient, "UDTreole", 92, 2, 10, 2);
-  UDTremolo = MakeUpDown(PClient, "UDTremolo", 138, 1, 4, 1);
+  // The drum styles open below their drop button.
+  CBDrumStyles = MakeButton("CBDrumStyles", "", 58, 44, 12, 30);
+  CBDrumStyles->SetGroupIndex(8);
+  CBDrumStyles->SetDropWidth(11);
+  CBDrumStyles->OnButtonClick = [this](TObject*) {
+    if (OnChooseDrumStyle) OnChooseDrumStyle(CBDrumStyles);
+  };
+  UDTreole = MakeUpDown(PClient, "UDTreole", 100, 2, 10, 2);
+  UDTremolo = MakeUpDown(PClient, "UDTremolo", 146, 1, 4, 1);
 
-  FLRecording = new TECFormLanguage(this);
-  FLRecording->SetName("FLRecording");
-  FLRecording->SetExLanguage(kDefaultLanguage);
-  FLRecording->Loaded();
+  // The faces the page draws.
+  auto drawn = [](TECCharButton* b, std::function<void(TCanvas&, int, int, TColor)> figure) {
+    b->SetCustomDraw(true);
+    b->OnDrawCharButton = [b, figure = std::move(figure)](TObject*, TCanvas& c, TRect r) { DrawFace(*b, c, r, figure); };
+  };
+  drawn(CBTreole, [this](TCanvas& c, int x, int y, TColor colour) { TupletFigure(c, x, y, colour, UDTreole->Position()); });
+  drawn(CBTremolo,
+        [this](TCanvas& c, int x, int y, TColor colour) { TremoloFigure(c, x, y, colour, UDTremolo->Position()); });
+  drawn(CBDot, [](TCanvas& c, int x, int y, TColor colour) { DotsFigure(c, x, y, colour, 1); });
+  drawn(CBDoubleDot, [](TCanvas& c, int x, int y, TColor colour) { DotsFigure(c, x, y, colour, 2); });
+  // The drum note shows the chosen style where the drum styles have it.
+  CBDrumNote->SetCustomDraw(true);
+  CBDrumNote->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    // The checker of a button held down is no brush to draw with.
+    c.Brush() = TBrush{};
+    if (DrumStylePainter && DrumStylePainter(c, r, drumStyle_)) return;
+    c.Brush().Style = bsClear;
+    c.Font() = CBDrumNote->Font();
+    c.Font().Color = CBDrumNote->Enabled() ? clBlack : RGB(128, 128, 128);
+    const std::string face = CBDrumNote->Caption();
+    c.TextOut((r.Left + r.Right - c.TextWidth(face)) / 2, (r.Top + r.Bottom - c.TextHeight(face)) / 2, face);
+  };
 
-  RestorePosition(*this, settings_, "FRecording");
+  Finish();
   if (settings_) {
     drumStyle_ = settings_->ReadInteger(kRecord, "DrumStyle", 0);
     UDTreole->SetPosition(settings_->ReadInteger(kRecord, "Treole", 2));
@@ -149,7 +269,6 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
   CBTwoHands->SetDown(record.TwoHands);
   for (const TDuration& d : kDurations)
     if (d.Ticks == record.Quantize) (this->*d.Button)->SetDown(true);
-  ShowCounts();
   UpdateEnabled();
 
   CBRealTime->OnClick = [this](TObject*) {
@@ -167,21 +286,26 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
     if (!CBChord->Down() && OnEndRecordChord) OnEndRecordChord();
   };
   UDTreole->OnClick = [this](TObject*, TUDBtnType) {
-    ShowCounts();
+    CBTreole->Invalidate();
     if (settings_) settings_->WriteInteger(kRecord, "Treole", UDTreole->Position());
   };
   UDTremolo->OnClick = [this](TObject*, TUDBtnType) {
-    ShowCounts();
+    CBTremolo->Invalidate();
     if (settings_) settings_->WriteInteger(kRecord, "Tremolo", UDTremolo->Position());
   };
 }
 
 TFRecording::~TFRecording() {
-  if (settings_) WriteFormBounds(*settings_, "FRecording", BoundsRect());
+  if (recordingPage == this) recordingPage = nullptr;
 }
 
+TFRecording* TFRecording::Instance() { return recordingPage; }
+
 void TFRecording::SetDrumStyle(int index) {
-  drumStyle_ = index;
+  if (index != drumStyle_) {
+    drumStyle_ = index;
+    CBDrumNote->Invalidate();
+  }
   if (settings_) settings_->WriteInteger(kRecord, "DrumStyle", index);
   CBDrumNote->SetDown(true);
 }
@@ -203,49 +327,34 @@ void TFRecording::UpdateEnabled() {
   CBDoubleDot->SetEnabled(dots);
 }
 
-void TFRecording::ShowCounts() {
-  CBTreole->SetCaption(std::to_string(UDTreole->Position()));
-  CBTremolo->SetCaption(std::string(static_cast<size_t>(UDTremolo->Position()), '/'));
-}
+// ------------------------------------------------------------- playing
 
-TFPlaying::TFPlaying(TComponent* owner, TIniFile* settings, bool metronome) : TForm(owner), settings_(settings) {
-  SetName("FPlaying");
+TFPlaying::TFPlaying(TComponent* owner, TIniFile* settings, bool metronome)
+    : TQSToolPage(owner, settings, "FPlaying") {
+  playingPage = this;
   SetCaption("Playback");
-  SetBorderStyle(bsToolWindow);
-  SetFormStyle(fsStayOnTop);
   SetClientWidth(180);
   SetClientHeight(40);
-  PClient = MakeClient(this);
-  CBMetronome = MakeButton(PClient, "CBMetronome", 4, 5);
+  CBMetronome = MakeButton("CBMetronome", "Metronome <O>", 4, 5);
   CBMetronome->SetCaption("O");
-  CBMetronome->SetHint("Metronome <O>");
   CBMetronome->SetGroupIndex(12);
   CBMetronome->SetAllowAllUp(true);
   CBMetronome->SetDown(metronome);
-  LPlayTime = new TLabel(this);
-  LPlayTime->SetName("LPlayTime");
-  LPlayTime->SetParent(PClient);
-  LPlayTime->SetBounds(40, 4, 64, 16);
+  LPlayTime = Make<TLabel>(PClient, "LPlayTime", 40, 4, 64, 16);
   LPlayTime->SetCaption("00:00:00");
-  LFullTime = new TLabel(this);
-  LFullTime->SetName("LFullTime");
-  LFullTime->SetParent(PClient);
-  LFullTime->SetBounds(40, 22, 64, 16);
+  LFullTime = Make<TLabel>(PClient, "LFullTime", 40, 22, 64, 16);
   LFullTime->SetCaption("00:00:00");
-
-  FLPlaying = new TECFormLanguage(this);
-  FLPlaying->SetName("FLPlaying");
-  FLPlaying->SetExLanguage(kDefaultLanguage);
-  FLPlaying->Loaded();
-  RestorePosition(*this, settings_, "FPlaying");
+  Finish();
   CBMetronome->OnClick = [this](TObject*) {
     if (OnSetPlayMetronome) OnSetPlayMetronome(CBMetronome->Down());
   };
 }
 
 TFPlaying::~TFPlaying() {
-  if (settings_) WriteFormBounds(*settings_, "FPlaying", BoundsRect());
+  if (playingPage == this) playingPage = nullptr;
 }
+
+TFPlaying* TFPlaying::Instance() { return playingPage; }
 
 void TFPlaying::ShowFullTime(double ms) { LFullTime->SetCaption(MsToTimeStr(static_cast<int64_t>(ms))); }
 void TFPlaying::ShowPlayTime(double ms) { LPlayTime->SetCaption(MsToTimeStr(static_cast<int64_t>(ms))); }

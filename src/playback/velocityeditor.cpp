@@ -17,6 +17,9 @@
 namespace qs {
 
 TQSVelocityEditor::TQSVelocityEditor(TComponent* owner) : TQSVoiceEditor(owner) {
+  noteHeight_ = 18;
+  noteWidth_ = 5;
+  panelWidth_ = 24;
   contentHeight_ = kMinHeight;
   Resize();
 }
@@ -130,29 +133,18 @@ void TQSVelocityEditor::MouseDown(TMouseButton button, TShiftState shift, int x,
     ClearSelection();
     return;
   }
-  const int previous = active_;
-  const bool valid = previous >= 0 && previous < static_cast<int>(notes_.size()) && previous != hit;
   if (shift & ssShift) {
-    ClearSelection();
-    SetActiveEntry(hit);
-    SelectInView(hit);
-    if (valid)
-      for (int i = std::min(previous, hit); i <= std::max(previous, hit); ++i) notes_[size_t(i)].Selected = true;
+    SelectRange(hit);
   } else if (shift & ssAlt) {
-    ClearSelection();
-    SetActiveEntry(hit);
-    SelectInView(hit);
+    // With Ctrl or without: the velocity where the bar was clicked.
+    SelectOnly(hit);
     TQSVoiceEntry& e = notes_[static_cast<size_t>(hit)];
     SetVelocity(e, std::min(127, contentHeight_ - 10 - (y + VertBar->Position())));
     NotifyChanged();
   } else if (shift & ssCtrl) {
-    SetActiveEntry(hit);
-    SelectInView(hit);
-    if (valid) notes_[size_t(previous)].Selected = true;
+    GrowSelection(hit);
   } else {
-    ClearSelection();
-    SetActiveEntry(hit);
-    SelectInView(hit);
+    SelectOnly(hit);
     const int top = notes_[static_cast<size_t>(hit)].Bounds.Top - VertBar->Position();
     if (std::abs(y - top) < 4) {
       dragging_ = true;
@@ -195,24 +187,19 @@ void TQSVelocityEditor::KeyDown(uint16_t& key, TShiftState shift) {
   TCustomControl::KeyDown(key, shift);
   const int count = static_cast<int>(notes_.size());
   const bool valid = active_ >= 0 && active_ < count;
-  auto activate = [&](int i) {
-    SetActiveEntry(i);
-    ClearSelection();
-    SelectInView(i);
-  };
   switch (key) {
     case VK_HOME:
-      if (count) activate(0);
+      if (count) SelectOnly(0);
       break;
     case VK_END:
-      if (count) activate(count - 1);
+      if (count) SelectOnly(count - 1);
       break;
     case VK_LEFT:
     case VK_RIGHT: {
       if (!count) break;
       const int step = key == VK_LEFT ? -1 : 1;
       if (!valid) SetActiveEntry(step < 0 ? count - 1 : 0);
-      else if (const int i = Neighbour(step); i >= 0) activate(i);
+      else if (const int i = Neighbour(step); i >= 0) SelectOnly(i);
       break;
     }
     case VK_UP:
@@ -232,27 +219,33 @@ void TQSVelocityEditor::Paint() {
   const int w = ClientWidth(), h = ClientHeight();
   const int dx = -HorzBar->Position(), dy = -VertBar->Position();
   const int H = contentHeight_;
+  const TRect area = DrawingArea();
   c.Brush().Style = bsSolid;
   c.Brush().Color = clWhite;
   c.FillRect(TRect{0, 0, w, h});
-  c.Brush().Color = clBtnFace;
+  // The scale: a white strip in the panel, labels at 0, 64 and 128, ticks
+  // every 8, grid lines every 16 across the bars.
+  int level = c.SaveDC();
+  c.IntersectClipRect(area);
+  c.Brush().Color = ColorToRGB(clBtnFace);
   c.FillRect(TRect{0, dy, panelWidth_, H + dy});
   c.Brush().Color = clWhite;
   c.FillRect(TRect{4, H - kMinHeight + dy, panelWidth_ - 6, H - 5 + dy});
   c.Font().Name = "Arial";
   c.Font().SetSize(6);
+  c.Font().Color = clBlack;
   for (int v = 0; v <= 128; v += 8) {
     const int y = H - 10 - v + dy;
     if (v % 16 == 0) {
       c.Pen().Color = RGB(192, 192, 192);
       c.MoveTo(panelWidth_, y);
-      c.LineTo(w, y);
+      c.LineTo(area.Right, y);
     }
     c.Pen().Color = clBlack;
     if (v == 0 || v == 64 || v == 128) {
       const std::string label = std::to_string(v);
       c.Brush().Style = bsClear;
-      c.TextOut((panelWidth_ - c.TextWidth(label) - 2) / 2, y - 5, label);
+      c.TextOut((panelWidth_ - c.TextWidth(label) - 2) / 2, y - c.TextHeight(label) / 2, label);
       c.Brush().Style = bsSolid;
     } else if (v % 16 == 0) {
       c.MoveTo(8, y);
@@ -262,24 +255,38 @@ void TQSVelocityEditor::Paint() {
       c.LineTo(panelWidth_ - 12, y);
     }
   }
+  c.RestoreDC(level);
+  // The bars: blue, chosen ones red (grey without the focus), the active
+  // one outlined.
+  level = c.SaveDC();
+  c.IntersectClipRect(TRect{panelWidth_, area.Top, area.Right, area.Bottom});
   const bool focused = Focused();
+  auto shifted = [&](const TRect& r) { return TRect{r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy}; };
   for (size_t i = 0; i < notes_.size(); ++i) {
     const TQSVoiceEntry& e = notes_[i];
     const bool chosen = e.Selected || static_cast<int>(i) == active_;
     c.Brush().Color = chosen ? (focused ? RGB(255, 0, 0) : RGB(128, 128, 128)) : RGB(0, 0, 255);
-    c.FillRect(TRect{e.Bounds.Left + dx, e.Bounds.Top + dy, e.Bounds.Right + dx, e.Bounds.Bottom + dy});
+    c.FillRect(shifted(e.Bounds));
   }
-  c.Pen().Color = RGB(128, 128, 128);
+  if (ValidIndex(active_)) {
+    c.Pen().Color = clBlack;
+    c.Brush().Style = bsClear;
+    c.Rectangle(shifted(notes_[static_cast<size_t>(active_)].Bounds));
+  }
+  // Measure ends from the 128 level down, the numbers at the top.
+  c.Brush().Style = bsClear;
   for (const TQSVoiceMeasure& m : measures_) {
     if (m.Right <= m.Left) continue;
+    c.Pen().Color = RGB(128, 128, 128);
     c.MoveTo(m.Right + dx, H - 138 + dy);
     c.LineTo(m.Right + dx, H - 10 + dy);
-    if (m.Measure) {
-      c.Brush().Style = bsClear;
-      c.TextOut(m.Left + 1 + dx, H - kMinHeight, std::to_string(m.Measure->Index + 1));
-      c.Brush().Style = bsSolid;
-    }
+    if (m.Measure)
+      c.TextOut(m.Left + 1 + dx, H - kMinHeight,
+                std::to_string(ShownMeasureNumber(m.Measure->LayoutRecord, m.Measure->Index)));
   }
+  c.Brush().Style = bsSolid;
+  c.RestoreDC(level);
+  PaintBarCorner(c);
   DrawDragOutline();
 }
 

@@ -17,16 +17,9 @@ class TQSVelocityEditor : public TQSVoiceEditor {
   explicit TQSVelocityEditor(TComponent* owner);
   const char* ClassName() const override { return "TQSVelocityEditor"; }
 
-  int NoteWidth() const { return noteWidth_; }
-  void SetNoteWidth(int v) { noteWidth_ = v < 1 ? 1 : v; }
-  int PanelWidth() const { return panelWidth_; }
-  void SetPanelWidth(int v) { panelWidth_ = v < 1 ? 1 : v; }
-
-
   void IncreaseVelocity();
   void DecreaseVelocity();
   void AlignVelocity();
-
 
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -37,13 +30,13 @@ class TQSVelocityEditor : public TQSVoiceEditor {
 
  private:
   void Layout() override;
+  int FixedPanelWidth() const override { return panelWidth_; }
   void UpdateScrollBars();
   // The outline of the bar being dragged, in XOR: shows or hides it.
   void DrawDragOutline();
   int HitTest(int x, int y) const;
   void SetVelocity(TQSVoiceEntry& e, int velocity);
 
-  int noteWidth_ = 5, panelWidth_ = 24;
   bool dragging_ = false;
   int anchorY_ = 0, currentY_ = 0;
 };

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/canvas.h"
+#include "platform/stdctrls.h"
 #include "score/calcrecords.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -31,11 +33,69 @@ int TQSVoiceEntry::Position() const {
 uint8_t& TQSVoiceEntry::Velocity() const { return Effect ? Effect->Fields.Velocity : Note()->Fields.Velocity; }
 
 void TQSVoiceEditor::EndUpdate() {
-  if (updates_ > 0 && --updates_ == 0 && layoutPending_) {
+  if (updates_ <= 0 || --updates_ > 0) return;
+  if (layoutPending_) {
     layoutPending_ = false;
     Layout();
     Invalidate();
   }
+  ScrollToActive();
+}
+
+void TQSVoiceEditor::Fill(TQSPart* part, int staffVoice) {
+  if (updates_ > 0) return;
+  auto add = [&](TQSItem* item) {
+    if (item->ItemType == kind::Note) AddNote(static_cast<TQSNote*>(item)->HeadElement);
+  };
+  BeginUpdate();
+  try {
+    Clear();
+    for (int m = 0; part && m < part->MeasureCount(); ++m) {
+      TQSMeasure* measure = part->GetMeasure(m);
+      AddMeasure(measure);
+      for (int i = 0; i < measure->ItemCount(); ++i) {
+        TQSItem* item = measure->GetItem(i);
+        if (item->StaffVoice() != staffVoice) continue;
+        add(item);
+        if (item->ItemType == kind::Vorschlag) {
+          const auto* grace = static_cast<TQSVorschlag*>(item);
+          for (int k = 0; k < grace->ItemCount(); ++k) add(grace->GetItem(k));
+        }
+      }
+    }
+  } catch (...) {
+    EndUpdate();
+    SyncSelection();
+    throw;
+  }
+  EndUpdate();
+  SyncSelection();
+}
+
+void TQSVoiceEditor::ScrollToActive() {
+  int h = HorzBar->Position(), v = VertBar->Position();
+  const int pageX = HorzBar->PageSize(), pageY = VertBar->PageSize();
+  const int P = FixedPanelWidth();
+  if (ValidIndex(active_)) {
+    const TRect& b = notes_[static_cast<size_t>(active_)].Bounds;
+    if (b.Left - P < h)
+      h = std::max(0, b.Left - P - ScrollMarginX());
+    else if (h + pageX < b.Right)
+      h = b.Right - pageX + ScrollMarginX();
+    if (b.Top < v)
+      v = std::max(0, b.Top - ScrollMarginY());
+    else if (v + pageY < b.Bottom)
+      v = b.Bottom - pageY + ScrollMarginY();
+  } else if (currentMeasure_ >= 0 && currentMeasure_ < static_cast<int>(measures_.size())) {
+    const TQSVoiceMeasure& m = measures_[static_cast<size_t>(currentMeasure_)];
+    if (m.Left - P < h)
+      h = m.Left - P;
+    else if (h + pageX < m.Right)
+      h = m.Right - pageX;
+  } else {
+    return;
+  }
+  ScrollTo(h, v);
 }
 
 bool TQSVoiceEditor::LayoutDeferred() {
@@ -108,13 +168,14 @@ void TQSVoiceEditor::SetActiveEntry(int index) {
   if (!ValidIndex(index)) return;
   TQSVoiceEntry& e = notes_[static_cast<size_t>(index)];
   e.Selected = true;
+  currentMeasure_ = e.MeasureIndex;
+  ScrollToActive();
   TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
   if (syncing_ || !view) return;
-  syncing_ = true;
+  TSyncing guard(*this);
   view->SetCursorMeasure(e.MeasureInPart());
   view->SetCursorTick(e.Position());
   view->ValidateCursor(false);
-  syncing_ = false;
 }
 
 void TQSVoiceEditor::ClearSelection() {
@@ -123,9 +184,8 @@ void TQSVoiceEditor::ClearSelection() {
   Invalidate();
   TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
   if (view && !syncing_) {
-    syncing_ = true;
+    TSyncing guard(*this);
     view->ClearSelection();
-    syncing_ = false;
   }
 }
 
@@ -141,9 +201,32 @@ int TQSVoiceEditor::Neighbour(int step) const {
 void TQSVoiceEditor::SelectInView(int index) {
   TQSWindowLink* view = score_ ? score_->ActiveWindow() : nullptr;
   if (syncing_ || !view || !ValidIndex(index)) return;
-  syncing_ = true;
+  TSyncing guard(*this);
   view->AddToSelection(notes_[static_cast<size_t>(index)].Element);
-  syncing_ = false;
+}
+
+void TQSVoiceEditor::SelectRange(int hit) {
+  const int previous = active_;
+  SelectOnly(hit);
+  if (!ValidIndex(previous) || previous == hit) return;
+  for (int i = std::min(previous, hit); i <= std::max(previous, hit); ++i)
+    if (!notes_[static_cast<size_t>(i)].Selected) {
+      notes_[static_cast<size_t>(i)].Selected = true;
+      SelectInView(i);
+    }
+}
+
+void TQSVoiceEditor::GrowSelection(int hit) {
+  const int previous = active_;
+  SetActiveEntry(hit);
+  SelectInView(hit);
+  if (ValidIndex(previous) && previous != hit) notes_[static_cast<size_t>(previous)].Selected = true;
+}
+
+void TQSVoiceEditor::SelectOnly(int hit) {
+  ClearSelection();
+  SetActiveEntry(hit);
+  SelectInView(hit);
 }
 
 void TQSVoiceEditor::SyncSelection() {
@@ -157,8 +240,10 @@ void TQSVoiceEditor::SyncSelection() {
   for (TQSVoiceEntry& e : notes_) e.Selected = inView(e);
   SyncWithCursor();
   // Moving the active entry deselects the one before; what the view has
-  // selected stays selected here, so the editor's changes reach all of it.
+  // selected stays selected here, so the editor's changes reach all of it,
+  // and so does the active entry, which shows as chosen.
   for (TQSVoiceEntry& e : notes_) e.Selected = e.Selected || inView(e);
+  if (ValidIndex(active_)) notes_[static_cast<size_t>(active_)].Selected = true;
   Invalidate();
 }
 
@@ -167,17 +252,17 @@ void TQSVoiceEditor::SyncWithCursor() {
   if (syncing_ || measures_.empty() || !view) return;
   const int first = measures_.front().Measure ? measures_.front().Measure->Index : 0;
   const int m = view->CursorPosition.Measure - first;
-  if (m < 0 || m >= static_cast<int>(measures_.size()) || !measures_[static_cast<size_t>(m)].Measure) return;
-  syncing_ = true;
-  for (int i = measures_[static_cast<size_t>(m)].LastNote; i >= 0 && ValidIndex(i); --i) {
-    const TQSVoiceEntry& e = notes_[static_cast<size_t>(i)];
-    if (e.MeasureIndex != m) break;
-    if (e.Position() <= view->CursorPosition.Tick) {
-      SetActiveEntry(i);
-      break;
+  if (m < 0 || m >= static_cast<int>(measures_.size())) return;
+  TSyncing guard(*this);
+  if (measures_[static_cast<size_t>(m)].Measure)
+    for (int i = measures_[static_cast<size_t>(m)].LastNote; i >= 0 && ValidIndex(i); --i) {
+      const TQSVoiceEntry& e = notes_[static_cast<size_t>(i)];
+      if (e.MeasureIndex != m) break;
+      if (e.Position() <= view->CursorPosition.Tick) return SetActiveEntry(i);
     }
-  }
-  syncing_ = false;
+  // Nothing at or before the cursor in its measure: the measure is shown.
+  currentMeasure_ = m;
+  ScrollToActive();
 }
 
 }  // namespace qs

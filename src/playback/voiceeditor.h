@@ -4,6 +4,7 @@
 // entry for each playback effect note attached to it; grace notes are
 // entries of their own. The selection and the active entry follow the
 // score view's selection and cursor, and move them.
+#include <algorithm>
 #include <vector>
 
 #include "base/geometry.h"
@@ -12,6 +13,7 @@
 namespace qs {
 
 class TQSMeasure;
+class TQSPart;
 class TQSNote;
 class TQSEffect;
 class TQSVorschlag;
@@ -48,8 +50,16 @@ struct TQSVoiceEntry {
 class TQSVoiceEditor : public TQSSideEditor {
  public:
   void BeginUpdate() { ++updates_; }
-  // At the outermost: the pending layout.
+  // At the outermost: the pending layout, then the active entry (or the
+  // current measure) scrolled into view.
   void EndUpdate();
+  // Fills the editor as the document window does after a layout pass or a
+  // change of the active voice: every measure of the part, and in each the
+  // notes of the staff/voice byte and the grace notes of its grace groups,
+  // in item order; then follows the view's selection and cursor. Nothing
+  // while the editor's own change notification runs, so that its entries,
+  // selection and active entry survive it.
+  void Fill(TQSPart* part, int staffVoice);
   // Empties both lists; the active index stays.
   void Clear();
   void AddMeasure(TQSMeasure* measure);
@@ -67,10 +77,36 @@ class TQSVoiceEditor : public TQSSideEditor {
   const std::vector<TQSVoiceEntry>& NoteEntries() const { return notes_; }
   int ActiveIndex() const { return active_; }
 
+  // What the owner may set and keep with the editor; each editor draws
+  // with some of them (the piano roll with NoteHeight and PanelWidth, the
+  // velocity editor with NoteWidth and PanelWidth). The setters clamp.
+  int NoteHeight() const { return noteHeight_; }
+  void SetNoteHeight(int v) { noteHeight_ = v < 1 ? 1 : v; }
+  int NoteWidth() const { return noteWidth_; }
+  void SetNoteWidth(int v) { noteWidth_ = v < 1 ? 1 : v; }
+  int PanelWidth() const { return panelWidth_; }
+  void SetPanelWidth(int v) { panelWidth_ = v < 1 ? 1 : v; }
+  int MeasureSize() const { return measureSize_; }
+  void SetMeasureSize(int v) { measureSize_ = v < 1 ? 1 : v; }
+  int OffsetOctave() const { return offsetOctave_; }
+  void SetOffsetOctave(int v) { offsetOctave_ = std::clamp(v, 1, 9); }
+  int ActiveOctave() const { return activeOctave_; }
+  void SetActiveOctave(int v) { activeOctave_ = std::clamp(v, 1, 9); }
+  int ActiveNote() const { return activeNote_; }
+  void SetActiveNote(int v) { activeNote_ = std::clamp(v, 1, 7); }
+
  protected:
   explicit TQSVoiceEditor(TComponent* owner) : TQSSideEditor(owner) {}
   // Lays the entries out (deferred while updates are suspended).
   virtual void Layout() = 0;
+  // The strip at the left that does not scroll sideways, and the room kept
+  // beside an entry scrolled into view (pixels).
+  virtual int FixedPanelWidth() const = 0;
+  virtual int ScrollMarginX() const { return 0; }
+  virtual int ScrollMarginY() const { return 0; }
+  // Scrolls the active entry into view, or without one the measure made
+  // current last.
+  void ScrollToActive();
   bool LayoutDeferred();
   // The index of an entry's measure entry, clamped into the list.
   int MeasureEntryOf(const TQSVoiceEntry& e) const;
@@ -85,10 +121,20 @@ class TQSVoiceEditor : public TQSSideEditor {
   int Neighbour(int step) const;
   // The entry's note added to the view's selection.
   void SelectInView(int index);
+  // A click on entry hit: with Shift the range from the active entry to
+  // it; with Ctrl the selection grows by it; plain it alone.
+  void SelectRange(int hit);
+  void GrowSelection(int hit);
+  void SelectOnly(int hit);
 
   std::vector<TQSVoiceMeasure> measures_;
   std::vector<TQSVoiceEntry> notes_;
   int active_ = -1;
+  // The measure entry made current last: scrolled to while no entry is
+  // active.
+  int currentMeasure_ = -1;
+  int noteHeight_ = 12, noteWidth_ = 1, panelWidth_ = 16, measureSize_ = 64;
+  int offsetOctave_ = 5, activeOctave_ = 5, activeNote_ = 1;
 
  private:
   bool layoutPending_ = false;

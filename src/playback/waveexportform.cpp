@@ -8,6 +8,7 @@
 #include "platform/canvas.h"
 #include "platform/comctrls.h"
 #include "platform/stdctrls.h"
+#include "playback/hiddenview.h"
 #include "playback/waveexport.h"
 #include "score/score.h"
 #include "playback/formparts.h"
@@ -58,14 +59,6 @@ void Check(const std::vector<TRadioButton*>& buttons, int index) {
 }
 
 }  // namespace
-
-// The view that plays the score for the export, seen by no one.
-struct TFExportWaveSettings::THiddenView : TQSWindowLink {
-  bool Playing() const override { return PlayControl && PlayControl->IsPlaying(); }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-  void SetCursorTick(int tick) override { CursorPosition.Tick = tick; }
-};
 
 TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings, TQSScore* score,
                                            std::string fileName)
@@ -143,6 +136,7 @@ TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings
   OnClose = [this](TObject*, TCloseAction&) { BBStopClick(); };
   BBCancel->OnClick = [this](TObject*) { BBStopClick(); };
 
+  ApplySkinTemplate(*this, 0);
   FormCreate();
 }
 
@@ -177,7 +171,7 @@ void TFExportWaveSettings::FormCreate() {
   if (score_) {
     TBPlay->SetMax(static_cast<int>(score_->TotalMs) / 100);
     LEndTime->SetCaption(MinutesSeconds(score_->TotalMs));
-    view_ = std::make_unique<THiddenView>();
+    view_ = std::make_unique<TQSHiddenView>();
     score_->AttachWindow(view_.get());
   } else {
     TBPlay->SetMax(0);

@@ -13,6 +13,7 @@ namespace qs {
 
 class TIniFile;
 class TQSScore;
+struct TQSHiddenView;
 class TQSWaveExport;
 class TGroupBox;
 class TRadioButton;
@@ -57,7 +58,6 @@ class TFExportWaveSettings : public TForm {
   TECFormLanguage* FLExportWave = nullptr;
 
  private:
-  struct THiddenView;
   void FormCreate();
   void FormDestroy();
   void BBOkClick();
@@ -71,7 +71,7 @@ class TFExportWaveSettings : public TForm {
   TIniFile* settings_;
   TQSScore* score_;
   std::string fileName_;
-  std::unique_ptr<THiddenView> view_;
+  std::unique_ptr<TQSHiddenView> view_;
   TQSWaveExport* exporter_ = nullptr;  // while an export runs
   // The last sound rendered: one frame per meter column, and the last
   // frame of each side.

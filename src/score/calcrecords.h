@@ -54,7 +54,7 @@ class TQSRecordPool {
 // Element types of a layout element.
 namespace element {
 constexpr uint8_t Item = 0;        // the item drawn according to its kind
-constexpr uint8_t PartBarline = 7; // barline joining the staves of one part at a measure end
+constexpr uint8_t PartBarline = 7; // barline joining the staves of one group at a measure end
 constexpr uint8_t Stem = 25;       // stem (with flag) of a note
 constexpr uint8_t Beam = 26;       // a beam: Links hold the stem elements of its notes
 }  // namespace element
@@ -64,7 +64,7 @@ struct TQSCalcItem {
   TQSCalcMeasure* Owner = nullptr;   // the slot that holds it (null for page-object elements)
   TQSCalcPage* OwnerPage = nullptr;  // the page that holds a page-object element
   TQSItem* Item = nullptr;           // the item drawn (null for elements without one)
-  TQSStaff* Staff = nullptr;         // type 7: the staff that opens the part's barline
+  TQSStaff* Staff = nullptr;         // type 7: the staff that opens the group's barline
   TQSCalcItem* Next = nullptr;       // the element made earlier for the same item
   TQSCalcStaff* Row = nullptr;       // the staff row it belongs to
   uint8_t ElementType = 0;

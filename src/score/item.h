@@ -12,6 +12,7 @@
 
 #include "base/events.h"
 #include "base/exceptions.h"
+#include "base/smallpool.h"
 #include "base/stream.h"
 #include "score/units.h"
 
@@ -75,7 +76,8 @@ class TQSItemOwner {
   virtual void ForgetNote(TQSItem* note) { (void)note; }
 };
 
-class TQSItem : public TObject {
+// Items live in the small-object pool: a score holds very many of them.
+class TQSItem : public TObject, public TSmallPooled {
  public:
   // Stores the owner and registers with it (owner may be null).
   explicit TQSItem(TQSItemOwner* owner);

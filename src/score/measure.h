@@ -34,7 +34,7 @@ struct TQSBeamGroup {
   TQSCalcItem* BeamElement = nullptr;
 };
 
-class TQSMeasure : public TObject, public TQSItemOwner {
+class TQSMeasure : public TObject, public TQSItemOwner, public TSmallPooled {
  public:
   struct TFields {
     // Beaming used when OwnBeaming is set: 0 none, 1 everything, 2 by beats,

@@ -77,19 +77,43 @@ void TQSVoice::SaveToStream(TStream& s) const {
 
 // ---------------------------------------------------------------- staff
 
+namespace {
+
+// A new staff joins the group of its part's last staff. A part's first
+// staff opens a group numbered by the part's index, or, when a staff of
+// another part of the piece has that number (parts moved or deleted since
+// they were made), one above the highest: its barlines join no
+// neighbour's.
+uint16_t NewStaffGroup(const TQSPart& part) {
+  if (part.StaffCount() > 0) return part.GetStaff(part.StaffCount() - 1)->Fields.Group;
+  int group = part.Index, highest = -1;
+  bool taken = false;
+  if (const TQSPiece* piece = part.Piece())
+    for (int p = 0; p < piece->PartCount(); ++p)
+      for (int s = 0; s < piece->GetPart(p)->StaffCount(); ++s) {
+        const int other = piece->GetPart(p)->GetStaff(s)->Fields.Group;
+        taken = taken || other == group;
+        highest = std::max(highest, other);
+      }
+  return static_cast<uint16_t>(taken ? highest + 1 : group);
+}
+
+}  // namespace
+
+
 void TQSStaff::TFields::Visit(TBlockIO& b) {
   b.U8(Mute);
   b.U8(LineCount);
   b.U8(Tablature);
   b.U8(FretCount);
-  b.U16(PartIndex);
+  b.U16(Group);
   b.U8(Scale);
   b.U8(Stems);
 }
 
 TQSStaff::TQSStaff(TQSPart* part) : part_(part) {
   if (!part) throw Exception("Is not owner of the Line");
-  Fields.PartIndex = static_cast<uint16_t>(part->Index);
+  Fields.Group = NewStaffGroup(*part);
   part->RegisterStaff(this, -1);
 }
 

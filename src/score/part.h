@@ -76,7 +76,9 @@ class TQSStaff : public TObject {
     uint8_t LineCount = 5;  // staff lines; tablature strings
     uint8_t Tablature = 0;
     uint8_t FretCount = 24;
-    uint16_t PartIndex = 0;  // the part's index when the staff was made
+    // The staff's group: staves in a row with the same number are joined by
+    // their barlines. By default the staves of one part form a group.
+    uint16_t Group = 0;
     uint8_t Scale = 100;     // size in percent
     uint8_t Stems = 1;
 

@@ -23,7 +23,7 @@ struct TQSCalcVisit;
 
 // ---------------------------------------------------------------- column
 
-class TQSColumn : public TObject, public TQSItemOwner {
+class TQSColumn : public TObject, public TQSItemOwner, public TSmallPooled {
  public:
   struct TFields {
     uint8_t Further0[10] = {};

@@ -354,6 +354,51 @@ void TECCharButton::DblClick() {
   if (down_) TGraphicControl::DblClick();
 }
 
+void TECCharButton::Click() {
+  // Without a handler of its own the button runs its action.
+  if (!OnClick && Action()) {
+    Action()->Execute();
+    return;
+  }
+  TGraphicControl::Click();
+}
+
+// --- action link ---
+
+void TECCharButton::SetAction(TAction* v) {
+  if (actionLink_.SetAction(v) && v) ActionChange((v->ComponentState() & csLoading) != 0);
+}
+
+void TECCharButton::ActionChange(bool checkDefaults) {
+  TAction* a = actionLink_.Action();
+  if (!checkDefaults || Caption().empty()) SetCaption(a->Caption());
+  if (!checkDefaults || Enabled()) SetEnabled(a->Enabled());
+  if (!checkDefaults || Hint().empty()) SetHint(a->Hint());
+  if (!checkDefaults || Visible()) SetVisible(a->Visible());
+  if (groupIndex_ != 0 && (!checkDefaults || !down_)) SetDown(a->Checked());
+  // A button without a glyph shows the action's picture, on the key
+  // colour of glyph strips.
+  const TActionList* list = a->ActionList();
+  const TImageList* images = list ? list->Images : nullptr;
+  if (!glyph_ && images && a->ImageIndex() >= 0 && a->ImageIndex() < images->Count()) {
+    constexpr TColor kFuchsia = RGB(255, 0, 255);
+    TBitmap picture(images->Width(), images->Height());
+    TCanvas& c = picture.Canvas();
+    c.Brush().Style = bsSolid;
+    c.Brush().Color = kFuchsia;
+    c.FillRect(TRect{0, 0, picture.Width(), picture.Height()});
+    images->Draw(c, 0, 0, a->ImageIndex());
+    picture.SetTransparentColor(kFuchsia);
+    SetGlyph(&picture);
+  }
+}
+
+void TECCharButton::Notification(TComponent* component, TOperation operation) {
+  TGraphicControl::Notification(component, operation);
+  // A freed action leaves no dangling link behind.
+  if (operation == opRemove && component == Action()) actionLink_.SetAction(nullptr);
+}
+
 bool TECCharButton::DialogChar(char16_t key) {
   char16_t accel = AcceleratorOf(Caption());
   if (key >= u'A' && key <= u'Z') key = char16_t(key - u'A' + u'a');

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/controls.h"
 #include "uikit/frames.h"
@@ -80,6 +81,13 @@ class TECCharButton : public TGraphicControl {
   TECOnDrawCharButtonEvent OnDrawCharButton;
   TNotifyEvent OnButtonClick;
 
+  // The command the button stands for: its caption, hint, state and
+  // visibility follow the action, Checked holds a group button down, a
+  // click without OnClick executes it, and a button without a glyph takes
+  // the action's picture from its list.
+  TAction* Action() const { return actionLink_.Action(); }
+  void SetAction(TAction* v);
+
   TButtonState State() const { return state_; }
   bool Hovered() const { return mouseInControl_; }
 
@@ -97,9 +105,12 @@ class TECCharButton : public TGraphicControl {
   void MouseEnter() override;
   void MouseLeave() override;
   void DblClick() override;
+  void Click() override;
   void SetEnabled(bool v) override;
+  void Notification(TComponent* component, TOperation operation) override;
 
  private:
+  void ActionChange(bool checkDefaults);
   void UpdateExclusive();
   // Another button of the group went down.
   void GroupButtonPressed(TECCharButton* sender);
@@ -130,6 +141,7 @@ class TECCharButton : public TGraphicControl {
   bool dragging_ = false;
   bool mouseInControl_ = false;
   bool dropPressed_ = false;
+  TActionChangeLink actionLink_{this, [this](TObject*) { ActionChange(false); }};
 };
 
 // The accelerator letter of a caption ("&Open" -> 'o'), lower case; 0 for

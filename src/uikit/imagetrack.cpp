@@ -5,19 +5,11 @@
 
 #include "platform/bitmap.h"
 #include "platform/keys.h"
+#include "uikit/pictures.h"
 
 namespace qs {
 
 namespace {
-
-// A part of a picture as a picture of its own, pixel by pixel (the
-// source's transparency does not apply to the copy).
-std::unique_ptr<TBitmap> CopyArea(const TBitmap& src, int x, int y, int w, int h) {
-  auto out = std::make_unique<TBitmap>(w, h);
-  for (int j = 0; j < h; ++j)
-    for (int i = 0; i < w; ++i) out->SetPixel(i, j, src.Pixel(x + i, y + j));
-  return out;
-}
 
 constexpr TColor kKey = RGB(255, 0, 255);
 
@@ -79,7 +71,7 @@ void ApplyTrackPictures(TECImageTrack& track, const TTrackPictures& pictures) {
 }
 
 TECImageTrack::TECImageTrack(TComponent* owner) : TCustomControl(owner) {
-  color_ = clBtnFace;
+  color_ = clWindow;
   WantArrows = true;
   SetBounds(0, 0, 100, 20);
 }
@@ -280,8 +272,8 @@ void TECImageTrack::Paint() {
   if (button_ && buttonWidth_ > 0 && (horz || buttonHeight_ > 0)) {
     const int k = FrameIndex();
     std::unique_ptr<TBitmap> frame =
-        horz ? CopyArea(*button_, k * buttonWidth_, 0, buttonWidth_, button_->Height())
-             : CopyArea(*button_, 0, k * buttonHeight_, button_->Width(), buttonHeight_);
+        horz ? CopyPicture(*button_, Bounds(k * buttonWidth_, 0, buttonWidth_, button_->Height()))
+             : CopyPicture(*button_, Bounds(0, k * buttonHeight_, button_->Width(), buttonHeight_));
     frame->Transparent = true;
     frame->SetTransparentColor(frame->Pixel(0, frame->Height() - 1));
     const int center = max_ == min_ && style_ == itsTrack ? 0 : ButtonCenter();

@@ -40,12 +40,18 @@ std::string InterfaceLanguage() {
 }
 
 // The one message about help that could not be shown, in the interface
-// language ("Help" messages of the language file).
-void HelpFailed(const std::string& what) {
+// language ("Help" messages of the language file): 0 the browser could not
+// open the page, 1 there is no such page.
+enum : int { kHelpNoBrowser = 0, kHelpNoPage = 1 };
+
+void HelpFailed(int message, const std::string& what) {
+  static constexpr const char* kEnglish[] = {"The help page could not be opened in the web browser:",
+                                             "The help page was not found:"};
   std::string text;
   if (TECLanguage* engine = GlobalLanguage())
-    if (std::optional<uint32_t> record = engine->FindFormRecord("Help")) text = engine->Data().Message(*record, 0);
-  if (text.empty()) text = "The help page could not be opened in the web browser:";
+    if (std::optional<uint32_t> record = engine->FindFormRecord("Help"))
+      text = engine->Data().Message(*record, message);
+  if (text.empty()) text = kEnglish[message];
   ShowMessageBlock(Application().Title, text + " " + what, kMessageWarning, kMessageOk);
 }
 
@@ -64,11 +70,11 @@ std::string HelpPageFile(const std::string& topic) {
 void ShowHelpTopic(const std::string& topic) {
   const std::string file = HelpPageFile(topic);
   if (file.empty()) {
-    HelpFailed(topic + ".htm");
+    HelpFailed(kHelpNoPage, topic + ".htm");
     return;
   }
   const std::string url = FileUrl(file);
-  if (!OpenUrl(url)) HelpFailed(url);
+  if (!OpenUrl(url)) HelpFailed(kHelpNoBrowser, url);
 }
 
 void ShowHelpContents() { ShowHelpTopic(kHelpContentsTopic); }

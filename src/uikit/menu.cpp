@@ -71,7 +71,18 @@ void EnterMenu(TECMenuHost* menu) {
   h.current = menu;
 }
 
+void HoverStep(TECMenuHost* menu);
+
+// An error inside a tick stops the timer; the lists stay as they are.
 void HoverTick(TECMenuHost* menu) {
+  try {
+    HoverStep(menu);
+  } catch (const std::exception&) {
+    menus::HoverTimer().SetEnabled(false);
+  }
+}
+
+void HoverStep(TECMenuHost* menu) {
   HoverState& h = Hover();
   auto* bar = dynamic_cast<TECMenu*>(menu);
   auto* ctx = dynamic_cast<TECContextMenu*>(menu);
@@ -317,8 +328,16 @@ void OpenSubmenu(TECMenuItem& p) {
     pt = TPoint{pt.X + pw->Left(), pt.Y + pw->Top()};
   if (pt.X + w->Width() >= Screen().Width()) pt.X = pt.X + 2 * p.Offset() - w->Width() - pw->Width();
   if (pt.Y + w->Height() >= Screen().Height()) pt.Y = pt.Y + p.Offset() - w->Height();
-  w->ShowAt(pt);
+  try {
+    w->ShowAt(pt);
+  } catch (...) {
+    // A list whose show handler failed does not stay behind unseen.
+    w->Unbind();
+    ReleaseComponent(w);
+    throw;
+  }
   p.SetOpenChild(h);
+  if (barRoot) BarOf(p)->WatchPresses(true);
   Touch();
 }
 
@@ -347,6 +366,7 @@ void CloseSubmenu(TECMenuItem& x) {
   }
   x.SetWindow(nullptr);
   if (x.Parent()->OpenChild() == &x) x.Parent()->SetOpenChild(nullptr);
+  if (TECMenu* bar = BarOf(x); bar && !x.Parent()->Parent()) bar->WatchPresses(false);
 }
 
 void CloseAll(TECMenuItem& r) {
@@ -432,6 +452,7 @@ TECMenu::TECMenu(TComponent* owner) : TCustomControl(owner), root_(std::make_uni
 }
 
 TECMenu::~TECMenu() {
+  WatchPresses(false);
   if (Hover().current == this) {
     Hover().current = nullptr;
     menus::HoverTimer().OnTimer = nullptr;
@@ -578,6 +599,28 @@ bool TECMenu::MenuKeyUp(uint16_t key, TShiftState) {
   if (!first) return false;
   SelectBar(first);
   return true;
+}
+
+void TECMenu::WatchPresses(bool on) {
+  if (on)
+    SetActivePopup(&pressWatch_);
+  else if (WatchingPresses())
+    SetActivePopup(nullptr);
+}
+
+void TECMenu::TPressWatch::PressOutside() {
+  // A press on the bar itself is the bar's own to handle.
+  if (!Bar->MouseInside()) Bar->CancelMode();
+}
+
+void TECMenu::CancelMode() {
+  TCustomControl::CancelMode();
+  if (!root_->OpenChild()) return;
+  StopTimer();
+  armed_ = false;
+  menus::CloseSubmenu(*root_->OpenChild());
+  menus::SetHotItem(*root_, nullptr);
+  RestoreFocus();
 }
 
 void TECMenu::DoExit() {

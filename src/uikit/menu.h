@@ -48,6 +48,13 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
   bool MenuKeyDown(uint16_t key, TShiftState shift) override;
   bool MenuKeyUp(uint16_t key, TShiftState shift) override;
 
+  // Another control took the mouse: an open list of the bar closes and the
+  // focus goes back to where it was before the bar took it.
+  void CancelMode() override;
+  // Whether presses elsewhere are watched (while a list of the bar is open).
+  bool WatchingPresses() const { return ActivePopup() == &pressWatch_; }
+  void WatchPresses(bool on);
+
  protected:
   void Paint() override;
   void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
@@ -72,6 +79,15 @@ class TECMenu : public TCustomControl, public TECMenuHost, public TMenuKeyTarget
   TWinControl* savedFocus_ = nullptr;
   bool altAlone_ = false;
   void SelectBar(TECMenuItem* entry);
+  // Hears of every press in a window that is not a list: one outside the
+  // bar cancels the bar. It takes no keys (the bar has the focus).
+  struct TPressWatch : TPopupKeyTarget {
+    explicit TPressWatch(TECMenu* bar) : Bar(bar) {}
+    TECMenu* Bar;
+    bool MenuKeyDown(uint16_t, TShiftState) override { return false; }
+    bool MenuKeyUp(uint16_t, TShiftState) override { return false; }
+    void PressOutside() override;
+  } pressWatch_{this};
 };
 
 class TECContextMenu : public TPopupComponent, public TECMenuHost, public TPopupKeyTarget {

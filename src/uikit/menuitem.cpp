@@ -7,6 +7,7 @@
 #include "platform/timers.h"
 #include "uikit/charbutton.h"
 #include "uikit/frames.h"
+#include "uikit/pictures.h"
 
 namespace qs {
 
@@ -244,6 +245,14 @@ void TECMenuItem::SetChecked(bool v) {
   if (action_ && !settingChecked_) action_->SetChecked(v);
 }
 
+void TECMenuItem::SetPicture(const TBitmap* v) {
+  if (v && (v->Width() == 0 || v->Height() == 0)) v = nullptr;
+  if (!v && !picture_) return;
+  picture_ = v ? CopyPicture(*v) : nullptr;
+  OwnChanged();
+  if (window_) window_->Invalidate();  // the texture reaches past the entries
+}
+
 void TECMenuItem::SetHide(bool v) {
   if (hide_ == v) return;
   hide_ = v;
@@ -475,7 +484,12 @@ void TECMenuItem::PaintWindow(TCanvas& canvas) {
 void TECMenuItem::PaintChildren(TCanvas& k, int width, int height) {
   const TRect a = area_;
   k.Pen().Style = psClear;
-  if (a.Bottom < height) {
+  if (picture_) {
+    // A texture lies under the entries of a horizontal window; a vertical
+    // one with a picture fills nothing.
+    if (orientation_ == ioHorizontal)
+      for (int x = 0; x < width; x += picture_->Width()) k.Draw(x, 0, *picture_);
+  } else if (a.Bottom < height) {
     if (panelWidth_ > 0) {
       k.Brush().Color = ColorToRGB(panelColor_);
       k.FillRect(TRect{0, a.Bottom, panelWidth_, height});
@@ -483,7 +497,7 @@ void TECMenuItem::PaintChildren(TCanvas& k, int width, int height) {
     k.Brush().Color = ColorToRGB(color_);
     k.FillRect(TRect{panelWidth_, a.Bottom, width, height});
   }
-  if (a.Right < width) {
+  if (!picture_ && a.Right < width) {
     k.Brush().Color = ColorToRGB(color_);
     k.FillRect(TRect{a.Right, 0, width, height});
   }

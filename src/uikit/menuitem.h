@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/actions.h"
+#include "platform/bitmap.h"
 #include "platform/controls.h"
 #include "platform/stdctrls.h"
 
@@ -120,6 +121,10 @@ class TECMenuItem : public TComponent {
   void SetControl(TControl* v);
   TAction* Action() const { return action_; }
   void SetAction(TAction* v);
+  // A texture tiled across the top of the item's horizontal window (the
+  // menu bar's); setting copies it, null or an empty one clears it.
+  const TBitmap* Picture() const { return picture_.get(); }
+  void SetPicture(const TBitmap* v);
   TNotifyEvent OnClick;
   TNotifyEvent OnDropDownClick;
   TNotifyEvent OnMenuShow;
@@ -189,6 +194,7 @@ class TECMenuItem : public TComponent {
   bool autoMenu_ = false, menuArrow_ = true;
   TControl* control_ = nullptr;
   TAction* action_ = nullptr;
+  std::unique_ptr<TBitmap> picture_;
   int actionListener_ = 0;
   bool settingChecked_ = false;
 

@@ -1,9 +1,11 @@
 #include "uikit/messagebox.h"
 
+#include <initializer_list>
 #include <vector>
 
 #include "base/strings.h"
 #include "base/text.h"
+#include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/canvasutil.h"
 #include "platform/extctrls.h"
@@ -49,6 +51,56 @@ void DrawQuestion(TBitmap& b) {
   c.TextOut(16 - c.TextWidth("?") / 2, 16 - c.TextHeight("?") / 2, "?");
 }
 
+// The button glyphs, 16 x 16 on white (the list's transparent ground):
+// 0 a tick for OK and Yes, 1 a cross for Cancel, 2 a barred circle for No,
+// 3 a page of lines for the extra button.
+constexpr int kGlyphSize = 16;
+
+// Lines in one pen, each through its points.
+void Strokes(TCanvas& c, TColor color, int width, std::initializer_list<std::initializer_list<TPoint>> lines) {
+  c.Pen().Color = color;
+  c.Pen().Width = width;
+  for (const auto& line : lines) {
+    c.MoveTo(line.begin()->X, line.begin()->Y);
+    for (const TPoint& p : line) c.LineTo(p.X, p.Y);
+  }
+}
+
+void DrawTick(TCanvas& c) { Strokes(c, RGB(20, 120, 40), 3, {{{3, 8}, {6, 12}, {13, 3}}}); }
+
+void DrawCross(TCanvas& c) { Strokes(c, RGB(200, 40, 30), 3, {{{4, 4}, {12, 12}}, {{12, 4}, {4, 12}}}); }
+
+void DrawBarredCircle(TCanvas& c) {
+  c.Brush().Style = bsClear;
+  Strokes(c, RGB(176, 32, 96), 2, {{{5, 12}, {12, 5}}});
+  c.Ellipse(2, 2, 15, 15);
+}
+
+void DrawPage(TCanvas& c) {
+  c.Pen().Color = RGB(40, 70, 130);
+  c.Pen().Width = 1;
+  c.Brush().Style = bsSolid;
+  c.Brush().Color = RGB(236, 242, 252);
+  c.Rectangle(3, 1, 13, 15);
+  for (int y = 4; y <= 11; y += 2) Strokes(c, RGB(60, 110, 200), 1, {{{5, y}, {11, y}}});
+}
+
+// Fills the whole picture with its (transparent) ground.
+void Ground(TBitmap& b, TColor ground) {
+  b.Canvas().Brush().Color = ground;
+  b.Canvas().Brush().Style = bsSolid;
+  b.Canvas().FillRect(TRect{0, 0, b.Width(), b.Height()});
+}
+
+void MakeGlyphs(TImageList& list) {
+  for (void (*draw)(TCanvas&) : {DrawTick, DrawCross, DrawBarredCircle, DrawPage}) {
+    TBitmap glyph(kGlyphSize, kGlyphSize);
+    Ground(glyph, clWhite);
+    draw(glyph.Canvas());
+    list.AddMasked(glyph, clWhite);
+  }
+}
+
 TImage* MakePicture(TForm* form, const char* name, void (*draw)(TBitmap&)) {
   auto* image = new TImage(form);
   image->SetName(name);
@@ -58,9 +110,7 @@ TImage* MakePicture(TForm* form, const char* name, void (*draw)(TBitmap&)) {
   TBitmap& picture = image->Picture();
   picture.SetSize(kPictureSize, kPictureSize);
   const TColor ground = RGB(255, 0, 255);
-  picture.Canvas().Brush().Color = ground;
-  picture.Canvas().Brush().Style = bsSolid;
-  picture.Canvas().FillRect(TRect{0, 0, kPictureSize, kPictureSize});
+  Ground(picture, ground);
   draw(picture);
   picture.Transparent = true;
   picture.SetTransparentColor(ground);
@@ -110,6 +160,10 @@ TFMessageBlock::TFMessageBlock(TComponent* owner) : TForm(owner) {
   MMessageBlock->SetWordWrap(false);
   MMessageBlock->SetColor(clCream);
   MMessageBlock->SetBounds(50, 10, 336, 80);
+
+  ILMessageBlock = new TImageList(this, kGlyphSize, kGlyphSize);
+  ILMessageBlock->SetName("ILMessageBlock");
+  MakeGlyphs(*ILMessageBlock);
 
   FLMessageBlock = new TECFormLanguage(this);
   FLMessageBlock->SetName("FLMessageBlock");
@@ -170,13 +224,15 @@ TButton* TFMessageBlock::AddMessageButton(uint16_t kind, const std::string& capt
   button->SetAnchors(akRight | akBottom);
   button->SetTabStop(true);
   button->SetTabOrder(0);
+  int glyph = 3;  // the extra button leaves the box open
   switch (kind) {
-    case kMessageCancel: button->ModalResult = mrCancel; break;
-    case kMessageOk: button->ModalResult = mrOk; break;
-    case kMessageNo: button->ModalResult = mrNo; break;
-    case kMessageYes: button->ModalResult = mrYes; break;
-    default: break;  // the extra button leaves the box open
+    case kMessageCancel: button->ModalResult = mrCancel, glyph = 1; break;
+    case kMessageOk: button->ModalResult = mrOk, glyph = 0; break;
+    case kMessageNo: button->ModalResult = mrNo, glyph = 2; break;
+    case kMessageYes: button->ModalResult = mrYes, glyph = 0; break;
+    default: break;
   }
+  button->SetGlyph(*ILMessageBlock->GetBitmap(glyph));
   buttonX_ -= kButtonWidth;
   return button;
 }

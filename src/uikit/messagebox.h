@@ -16,6 +16,7 @@ class TButton;
 class TECFormLanguage;
 class TStringList;
 class TCanvas;
+class TImageList;
 
 // Button bits, placed from the right edge leftwards in this order.
 enum : uint16_t {
@@ -46,6 +47,8 @@ class TFMessageBlock : public TForm {
   TImage* IWarning = nullptr;
   TLabel* MMessageBlock = nullptr;
   TECFormLanguage* FLMessageBlock = nullptr;
+  // The button glyphs: 0 OK and Yes, 1 Cancel, 2 No, 3 the extra button.
+  TImageList* ILMessageBlock = nullptr;
 
  private:
   void FormKeyDown(uint16_t& key);

@@ -1,6 +1,7 @@
 #include "uikit/pagecontrol.h"
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "base/exceptions.h"
@@ -9,6 +10,7 @@
 #include "platform/canvasutil.h"
 #include "platform/extctrls.h"
 #include "platform/forms.h"
+#include "uikit/pictures.h"
 
 namespace qs {
 
@@ -19,15 +21,6 @@ constexpr int kRepeatInterval = 20;  // ms between two scroll steps while a butt
 constexpr int kSpiralBand = 20;
 constexpr int kButtonSize = 14;
 constexpr TColor kGray = 0x808080, kWhite = 0xFFFFFF, kMaroon = 128;
-
-// A copy of a picture, transparency included.
-std::unique_ptr<TBitmap> CopyOf(const TBitmap& b) {
-  auto copy = std::make_unique<TBitmap>(b.Width(), b.Height());
-  copy->Canvas().Draw(0, 0, b);
-  copy->Transparent = b.Transparent;
-  if (b.Transparent) copy->SetTransparentColor(b.TransparentColor());
-  return copy;
-}
 
 // A brush whose system colour is resolved for the canvas.
 TBrush Resolved(TBrush b) {
@@ -63,8 +56,11 @@ std::string FitCaption(const TCanvas& k, const std::string& text, int limit) {
   return text;
 }
 
-// The spiral binding's ring pieces, drawn for this program: half rings
-// and punched holes, transparent on white.
+// The spiral binding's pieces, drawn for this program on white (their
+// transparent colour): half rings of wire reaching out past the binding
+// line, and punched holes with the wire entering them. A piece named LEFT
+// or TOP lies before the line (the line is its last column or row), one
+// named RIGHT or BOTTOM after it; HOLE pieces hold a hole.
 const TBitmap& SpiralPiece(const std::string& name) {
   static std::map<std::string, std::unique_ptr<TBitmap>> pieces;
   auto& slot = pieces[name];
@@ -80,32 +76,51 @@ const TBitmap& SpiralPiece(const std::string& name) {
   for (const Size& s : kSizes)
     if (name == s.Name) w = s.W, h = s.H;
   slot = std::make_unique<TBitmap>(w, h);
-  TCanvas& k = slot->Canvas();
-  k.Brush().Color = kWhite;
-  k.FillRect(TRect{0, 0, w, h});
+  TBitmap& b = *slot;
+  const bool horizontal = name.rfind("TOP", 0) == 0 || name.rfind("BOTTOM", 0) == 0;
+  const bool beforeLine = name.rfind("LEFT", 0) == 0 || name.rfind("TOP", 0) == 0;
   const bool hole = name.find("HOLE") != std::string::npos;
-  const bool vertical = name.rfind("LEFT", 0) == 0 || name.rfind("RIGHT", 0) == 0;
-  k.Pen().Color = 0x404040;
-  k.Brush().Style = bsClear;
-  if (hole) {
-    // The punched hole with the wire entering it.
-    k.Brush().Style = bsSolid;
-    k.Brush().Color = 0x303030;
-    if (vertical)
-      k.Ellipse(w / 2 - 3, 0, w / 2 + 4, h);
+  // Across the binding line: the distance from it; along: the position on
+  // the line.
+  const int across = horizontal ? h : w, along = horizontal ? w : h;
+  auto plot = [&](int distance, int at, TColor color) {
+    if (distance < 0 || distance >= across || at < 0 || at >= along) return;
+    const int a = beforeLine ? across - 1 - distance : distance;
+    if (horizontal)
+      b.SetPixel(at, a, color);
     else
-      k.Ellipse(0, h / 2 - 3, w, h / 2 + 4);
+      b.SetPixel(a, at, color);
+  };
+  constexpr TColor kWire = 0x404040, kShine = 0xA0A0A0, kHole = 0x282828, kRim = 0x787878;
+  const double centre = (along - 1) / 2.0;
+  if (!hole) {
+    // Half a ring: out from the line and back, a dark wire with a shine
+    // on its inner side.
+    for (int pass = 0; pass < 2; ++pass) {
+      const double ra = across - 2 - pass, rl = centre - 1 - pass;
+      for (int i = 0; i <= 180; ++i) {
+        const double t = i * 3.14159265358979 / 180;
+        plot(int(std::lround(ra * std::sin(t))), int(std::lround(centre - rl * std::cos(t))), pass ? kShine : kWire);
+      }
+    }
+  } else {
+    // The wire runs from the line into a round hole punched beside it.
+    const int c = int(centre), hc = across - 6;
+    for (int d = 0; d < hc; ++d) {
+      plot(d, c, kWire);
+      plot(d, c + 1, kShine);
+    }
+    for (int d = hc - 3; d <= hc + 3; ++d)
+      for (int at = c - 3; at <= c + 3; ++at) {
+        const int dd = d - hc, da = at - c;
+        const int r2 = dd * dd + da * da;
+        if (r2 <= 6) plot(d, at, kHole);
+        else if (r2 <= 10) plot(d, at, kRim);
+      }
   }
-  // Half a ring of wire.
-  k.Pen().Color = 0x606060;
-  k.Brush().Style = bsClear;
-  if (vertical)
-    k.Arc(1, 1, 2 * w, h - 1, w, 1, w, h - 1);
-  else
-    k.Arc(1, 1, w - 1, 2 * h, 1, h, w - 1, h);
-  slot->Transparent = true;
-  slot->SetTransparentColor(kWhite);
-  return *slot;
+  b.Transparent = true;
+  b.SetTransparentColor(kWhite);
+  return b;
 }
 
 }  // namespace
@@ -269,7 +284,7 @@ void TECTabSheet::SetImage(int v) {
 
 void TECTabSheet::SetPicture(const TBitmap* v) {
   if (!v && !picture_) return;
-  picture_ = v ? CopyOf(*v) : nullptr;
+  picture_ = v ? CopyPicture(*v) : nullptr;
   ContentChanged();
 }
 
@@ -317,79 +332,6 @@ int TECTabSheet::TabExtent() const {
   if (image_ >= 0 && pc && pc->Images() && image_ < pc->Images()->Count())
     e += (pc->VerticalStrip() ? pc->Images()->Height() : pc->Images()->Width()) + 4;
   return std::max(e, 20);
-}
-
-// --- TECPageControl::TECButtonScroll ---
-
-TECPageControl::TECButtonScroll::TECButtonScroll(TECPageControl* owner) : TCustomControl(owner) {
-  SetVisible(false);
-  SetBounds(0, 0, kButtonSize, kButtonSize);
-  SetParent(owner);
-}
-
-TECPageControl::TECButtonScroll::~TECButtonScroll() { timer_.reset(); }
-
-void TECPageControl::TECButtonScroll::SetDirection(int v) {
-  if (direction_ == v) return;
-  direction_ = v;
-  Invalidate();
-}
-
-void TECPageControl::TECButtonScroll::SetVisible(bool v) {
-  if (!v) {
-    timer_.reset();
-    repeated_ = false;
-  }
-  TCustomControl::SetVisible(v);
-}
-
-void TECPageControl::TECButtonScroll::Paint() {
-  TCanvas& k = Canvas();
-  const TRect r = ClientRect();
-  k.Brush().Style = bsSolid;
-  k.Brush().Color = ColorToRGB(clBtnFace);
-  k.FillRect(r);
-  if (pressed_) {
-    k.Pen().Color = kGray;
-    k.Brush().Style = bsClear;
-    k.Rectangle(r);
-  } else {
-    Frame3D(k, r, bvRaised);
-  }
-  const int d = pressed_ ? 1 : 0;
-  const int cx = r.Width() / 2 + d, cy = r.Height() / 2 + d;
-  k.Pen().Color = clBlack;
-  k.Brush().Style = bsSolid;
-  k.Brush().Color = clBlack;
-  switch (direction_) {
-    case 0: k.Polygon({TPoint{cx - 2, cy}, TPoint{cx + 1, cy - 3}, TPoint{cx + 1, cy + 3}}); break;
-    case 1: k.Polygon({TPoint{cx, cy - 2}, TPoint{cx - 3, cy + 1}, TPoint{cx + 3, cy + 1}}); break;
-    case 2: k.Polygon({TPoint{cx + 2, cy}, TPoint{cx - 1, cy - 3}, TPoint{cx - 1, cy + 3}}); break;
-    default: k.Polygon({TPoint{cx, cy + 2}, TPoint{cx - 3, cy - 1}, TPoint{cx + 3, cy - 1}}); break;
-  }
-}
-
-void TECPageControl::TECButtonScroll::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
-  pressed_ = true;
-  Invalidate();
-  timer_ = std::make_unique<TTimer>(nullptr);
-  timer_->SetInterval(kRepeatInterval);
-  timer_->OnTimer = [this](TObject*) {
-    if (ClickAction) ClickAction(this);
-    repeated_ = true;
-    pressed_ = false;
-  };
-  timer_->SetEnabled(true);
-}
-
-void TECPageControl::TECButtonScroll::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
-  timer_.reset();
-  pressed_ = false;
-  Invalidate();
-  if (!repeated_ && ClickAction) ClickAction(this);
-  repeated_ = false;
 }
 
 // --- TECPageControl ---
@@ -454,7 +396,7 @@ void TECPageControl::SetImages(TImageList* v) {
 
 void TECPageControl::SetPicture(const TBitmap* v) {
   if (!v && !picture_) return;
-  picture_ = v ? CopyOf(*v) : nullptr;
+  picture_ = v ? CopyPicture(*v) : nullptr;
   Invalidate();
 }
 
@@ -841,6 +783,8 @@ void TECPageControl::UpdateScrollButtons() {
   auto button = [this](int i) -> TECButtonScroll* {
     if (!buttons_[i]) {
       buttons_[i] = new TECButtonScroll(this);
+      buttons_[i]->RepeatInterval = kRepeatInterval;
+      buttons_[i]->SetParent(this);
       buttons_[i]->FreeNotification(this);
       buttons_[i]->ClickAction = [this](TObject* sender) { ScrollButtonClick(sender); };
     }

@@ -14,7 +14,7 @@
 #include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/controls.h"
-#include "platform/timers.h"
+#include "uikit/buttonscroll.h"
 
 namespace qs {
 
@@ -141,30 +141,6 @@ class TECTabSheet : public TCustomControl {
 
 class TECPageControl : public TCustomControl {
  public:
-  // The small arrow button that scrolls a tab strip; repeats while held.
-  class TECButtonScroll : public TCustomControl {
-   public:
-    explicit TECButtonScroll(TECPageControl* owner);
-    ~TECButtonScroll() override;
-    const char* ClassName() const override { return "TECButtonScroll"; }
-    // 0 left, 1 up, 2 right, 3 down.
-    int Direction() const { return direction_; }
-    void SetDirection(int v);
-    bool Pressed() const { return pressed_; }
-    void SetVisible(bool v) override;
-    std::function<void(TObject*)> ClickAction;
-
-   protected:
-    void Paint() override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-
-   private:
-    int direction_ = 0;
-    bool pressed_ = false, repeated_ = false;
-    std::unique_ptr<TTimer> timer_;
-  };
-
   explicit TECPageControl(TComponent* owner);
   ~TECPageControl() override;
   const char* ClassName() const override { return "TECPageControl"; }

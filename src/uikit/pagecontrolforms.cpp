@@ -1,9 +1,10 @@
-// A review window for the page control: the document tabs at the left and
-// a notebook of palettes with beveled tabs at the bottom, more tabs than
-// fit, so that the scroll button shows.
+// A review window for the page control: the document tabs at the left on a
+// textured strip, and a notebook with beveled tabs at the bottom, more tabs
+// than fit, so that the scroll button shows.
 #include <memory>
 #include <utility>
 
+#include "platform/bitmap.h"
 #include "platform/forms.h"
 #include "uikit/language.h"
 #include "uikit/pagecontrol.h"
@@ -23,15 +24,31 @@ TECPageControl* AddControl(TCustomForm* form, const char* name, TRect r, TECPage
   return pc;
 }
 
-TECTabSheet* AddPage(TCustomForm* form, TECPageControl* pc, const char* name, const char* caption) {
+TECTabSheet* AddPage(TCustomForm* form, TECPageControl* pc, const char* name, const char* caption, TColor color) {
   auto* page = new TECTabSheet(form);
   page->SetName(name);
   page->SetCaption(caption);
-  TBrush white;
-  white.Color = clWindow;
-  page->SetBrush(white);
+  TBrush brush;
+  brush.Color = color;
+  page->SetBrush(brush);
+  page->SetTabBrush(brush);
   page->SetPageControl(pc);
   return page;
+}
+
+// The texture of the document tabs' strip: a shade across it, from the
+// button shadow at the outer edge to the face at the pages.
+std::unique_ptr<TBitmap> StripTexture(int width) {
+  auto texture = std::make_unique<TBitmap>(width, 8);
+  const TColor face = ColorToRGB(clBtnFace), shade = ColorToRGB(clBtnShadow);
+  for (int x = 0; x < width; ++x) {
+    const int t = width > 1 ? x * 255 / (width - 1) : 255;
+    auto mix = [t](int a, int b) { return (a * (255 - t) / 2 + b * (255 + t) / 2) / 255; };
+    const TColor c = RGB(mix(GetRValue(shade), GetRValue(face)), mix(GetGValue(shade), GetGValue(face)),
+                         mix(GetBValue(shade), GetBValue(face)));
+    for (int y = 0; y < 8; ++y) texture->SetPixel(x, y, c);
+  }
+  return texture;
 }
 
 }  // namespace
@@ -47,9 +64,10 @@ void RegisterPageControlForms() {
     // Binding at the right: the tabs stand in a strip at the left.
     TECPageControl* documents = AddControl(f, "PCDocuments", Rect(4, 4, 204, 276), poRight);
     documents->TabSetting().SetHeight(24);
-    AddPage(f, documents, "TSScore", "Score");
-    AddPage(f, documents, "TSParts", "Parts");
-    AddPage(f, documents, "TSLyrics", "Lyrics");
+    documents->SetPicture(StripTexture(24).get());
+    AddPage(f, documents, "TSScore", "Score", clWindow);
+    AddPage(f, documents, "TSParts", "Parts", clWindow);
+    AddPage(f, documents, "TSLyrics", "Lyrics", clWindow);
     documents->SetActivePage(documents->Pages(1));
 
     // Binding at the top: the tabs stand in a strip at the bottom.
@@ -62,7 +80,7 @@ void RegisterPageControlForms() {
                                                          {"TSDynamics", "Dynamics"}, {"TSChords", "Chords"},
                                                          {"TSTexts", "Texts"},
                                                          {"TSLines", "Lines"}, {"TSTempo", "Tempo"}};
-    for (const auto& [name, caption] : pages) AddPage(f, palettes, name, caption);
+    for (const auto& [name, caption] : pages) AddPage(f, palettes, name, caption, clBtnFace);
     palettes->SetActivePage(palettes->Pages(1));
 
     auto* language = new TECFormLanguage(f);

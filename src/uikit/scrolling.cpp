@@ -345,18 +345,19 @@ TECScrolling::~TECScrolling() { BeginDestroy(); }
 bool TECScrolling::IsBar(const TControl* c) const { return c == horz_.bar_ || c == vert_.bar_; }
 
 int TECScrolling::ClientWidth() const {
-  return Width() - (vert_.IsScrollBarVisible() ? vert_.size_ : 0);
+  return Width() - 2 * FrameWidth() - (vert_.IsScrollBarVisible() ? vert_.size_ : 0);
 }
 
 int TECScrolling::ClientHeight() const {
-  return Height() - (horz_.IsScrollBarVisible() ? horz_.size_ : 0);
+  return Height() - 2 * FrameWidth() - (horz_.IsScrollBarVisible() ? horz_.size_ : 0);
 }
 
 void TECScrolling::LayoutBars() {
   if (!horz_.bar_ || !vert_.bar_) return;
   const bool h = horz_.IsScrollBarVisible(), v = vert_.IsScrollBarVisible();
-  horz_.bar_->SetBounds(0, Height() - horz_.size_, Width() - (v ? vert_.size_ : 0), horz_.size_);
-  vert_.bar_->SetBounds(Width() - vert_.size_, 0, vert_.size_, Height() - (h ? horz_.size_ : 0));
+  const int f = FrameWidth(), w = Width() - 2 * f, ht = Height() - 2 * f;
+  horz_.bar_->SetBounds(f, f + ht - horz_.size_, w - (v ? vert_.size_ : 0), horz_.size_);
+  vert_.bar_->SetBounds(f + w - vert_.size_, f, vert_.size_, ht - (h ? horz_.size_ : 0));
   horz_.bar_->BringToFront();
   vert_.bar_->BringToFront();
 }
@@ -378,13 +379,16 @@ void TECScrolling::UpdateScrollRanges() {
     for (TItemScrollBar* bar : {&horz_, &vert_}) {
       const bool h = bar->kind_ == sbHorizontal;
       int extent = 0, aligned = 0;
+      // Children stand in the control's coordinates; the range counts from
+      // the client area's start inside the frame.
+      const int f = FrameWidth();
       if (CanAutoScroll()) {
         for (int i = 0; i < ControlCount(); ++i) {
           const TControl* c = Controls(i);
           if (IsBar(c) || !c->Visible()) continue;
           const TAlign a = c->Align();
           if (a == alNone || a == (h ? alLeft : alTop))
-            extent = std::max(extent, bar->position_ + (h ? c->Left() + c->Width() : c->Top() + c->Height()));
+            extent = std::max(extent, bar->position_ - f + (h ? c->Left() + c->Width() : c->Top() + c->Height()));
           else if (a == (h ? alRight : alBottom))
             aligned += h ? c->Width() : c->Height();
         }
@@ -426,7 +430,7 @@ void TECScrolling::AlignControls(TRect& clientRect) {
   aligning_ = true;
   UpdateScrollRanges();
   // Aligned children fill the whole scrolled area.
-  TRect r{-horz_.position_, -vert_.position_, 0, 0};
+  TRect r{FrameWidth() - horz_.position_, FrameWidth() - vert_.position_, 0, 0};
   r.Right = r.Left + std::max(horz_.range_, ClientWidth());
   r.Bottom = r.Top + std::max(vert_.range_, ClientHeight());
   TCustomControl::AlignControls(r);
@@ -461,6 +465,8 @@ TECScrollWinControl::TECScrollWinControl(TComponent* owner) : TECScrolling(owner
 void TECScrollWinControl::SetBorderStyle(TFormBorderStyle v) {
   if (v == borderStyle_ || (v != bsNone && v != bsSingle)) return;
   borderStyle_ = v;
+  UpdateScrollBars();
+  Realign();
   Invalidate();
 }
 

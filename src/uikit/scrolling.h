@@ -165,6 +165,9 @@ class TECScrolling : public TCustomControl {
   void ControlListChanged(TControl* child, bool inserted) override;
   bool IsBar(const TControl* c) const;
   void LayoutBars();
+  // The width of the frame round the client area, the bars and the
+  // children, which stay inside it.
+  virtual int FrameWidth() const { return 0; }
 
  private:
   friend class TItemScrollBar;
@@ -182,6 +185,9 @@ class TECScrollWinControl : public TECScrolling {
   TFormBorderStyle BorderStyle() const { return borderStyle_; }
   void SetBorderStyle(TFormBorderStyle v);
   void Paint() override;
+
+ protected:
+  int FrameWidth() const override { return borderStyle_ == bsSingle ? 1 : 0; }
 
  private:
   TFormBorderStyle borderStyle_ = bsSingle;

@@ -6,61 +6,9 @@
 #include "platform/forms.h"
 #include "platform/timers.h"
 #include "uikit/frames.h"
+#include "uikit/pictures.h"
 
 namespace qs {
-
-// --------------------------------------------------------- TECButtonScroll
-
-TECButtonScroll::TECButtonScroll(TComponent* owner) : TCustomControl(owner) {
-  SetBounds(0, 0, 14, 14);
-  SetVisible(false);
-}
-
-TECButtonScroll::~TECButtonScroll() = default;
-
-void TECButtonScroll::SetDirection(int v) {
-  if (v == direction_) return;
-  direction_ = v;
-  Invalidate();
-}
-
-void TECButtonScroll::Paint() {
-  static constexpr TECArrowStyle kStyles[] = {asLeft, asUp, asRight, asDown};
-  DrawScrollArrow(Canvas(), ClientRect(), kStyles[direction_ & 3], pressed_, Enabled());
-}
-
-void TECButtonScroll::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseDown(button, shift, x, y);
-  pressed_ = true;
-  Invalidate();
-  timer_.reset();
-  timer_ = std::make_unique<TTimer>(nullptr);
-  timer_->SetInterval(RepeatInterval);
-  timer_->OnTimer = [this](TObject*) { Tick(); };
-}
-
-void TECButtonScroll::Tick() {
-  repeated_ = true;
-  pressed_ = false;
-  if (ClickAction) ClickAction();
-}
-
-void TECButtonScroll::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomControl::MouseUp(button, shift, x, y);
-  timer_.reset();
-  pressed_ = false;
-  Invalidate();
-  if (!repeated_ && ClickAction) ClickAction();
-  repeated_ = false;
-}
-
-void TECButtonScroll::SetVisible(bool v) {
-  if (!v) {
-    timer_.reset();
-    repeated_ = false;
-  }
-  TCustomControl::SetVisible(v);
-}
 
 // ---------------------------------------------------------- TECScrollPanel
 
@@ -132,9 +80,7 @@ void TECScrollPanel::SetWallPaper(const TBitmap* picture) {
     if (!wallPaper_) return;
     wallPaper_.reset();
   } else {
-    wallPaper_ = std::make_unique<TBitmap>(picture->Width(), picture->Height());
-    for (int y = 0; y < picture->Height(); ++y)
-      for (int x = 0; x < picture->Width(); ++x) wallPaper_->SetPixel(x, y, picture->Pixel(x, y));
+    wallPaper_ = CopyPicture(*picture, Bounds(0, 0, picture->Width(), picture->Height()));  // drawn whole
   }
   Invalidate();
 }
@@ -158,7 +104,7 @@ TECButtonScroll* TECScrollPanel::Button(int direction) {
     b = new TECButtonScroll(this);
     b->SetDirection(direction);
     b->SetBounds(0, 0, size, size);
-    b->ClickAction = [this, direction] {
+    b->ClickAction = [this, direction](TObject*) {
       switch (direction) {
         case 0: ScrollContent(step_, 0); break;
         case 1: ScrollContent(0, step_); break;

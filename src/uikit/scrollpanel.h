@@ -3,40 +3,12 @@
 // small arrow buttons appear at those edges and move the controls by a
 // step while held; the content can also be dragged with the mouse.
 #include <array>
-#include <functional>
 #include <memory>
 
 #include "platform/extctrls.h"
+#include "uikit/buttonscroll.h"
 
 namespace qs {
-
-class TTimer;
-
-// A small arrow button that acts once on a click and repeats while held.
-// Direction: 0 left, 1 up, 2 right, 3 down.
-class TECButtonScroll : public TCustomControl {
- public:
-  explicit TECButtonScroll(TComponent* owner);
-  ~TECButtonScroll() override;
-  const char* ClassName() const override { return "TECButtonScroll"; }
-  int Direction() const { return direction_; }
-  void SetDirection(int v);
-  bool Pressed() const { return pressed_; }
-  // Milliseconds between two repeats while the button is held.
-  int RepeatInterval = 20;
-  std::function<void()> ClickAction;
-
-  void Paint() override;
-  void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
-  void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
-  void SetVisible(bool v) override;
-
- private:
-  void Tick();
-  int direction_ = 0;
-  bool pressed_ = false, repeated_ = false;
-  std::unique_ptr<TTimer> timer_;
-};
 
 class TECScrollPanel : public TPanel {
  public:

@@ -13,6 +13,8 @@ namespace {
 constexpr int kTopGrip = 4;
 // How far along an edge from a corner the pointer sizes both edges.
 constexpr int kCornerGrip = 16;
+// A window's own icon in the caption.
+constexpr int kIconSize = 16;
 
 // Tiles a picture over [left, right) x [top, bottom), cut at the edges.
 void Tile(TCanvas& canvas, const TSkinPicture& p, int left, int top, int right, int bottom) {
@@ -477,9 +479,14 @@ void TECFormDesigner::PaintFrame(TCanvas& canvas) {
     Tile(canvas, centre, PictureWidth(left), 0, rightX, ch);
     if (right) canvas.Draw(rightX, 0, *right);
     int textStart = PictureWidth(left);
-    if (caption_.IconVisible && caption_.Icon) {
-      canvas.Draw(caption_.IconLeft, caption_.IconTop, *caption_.Icon);
-      textStart = caption_.IconLeft + caption_.Icon->Width();
+    if (caption_.IconVisible) {
+      if (caption_.Icon) {
+        canvas.Draw(caption_.IconLeft, caption_.IconTop, *caption_.Icon);
+        textStart = caption_.IconLeft + caption_.Icon->Width();
+      } else if (const TSkinPicture icon = ProgramIcon()) {
+        canvas.StretchDraw(Bounds(caption_.IconLeft, caption_.IconTop, kIconSize, kIconSize), *icon);
+        if (caption_.IconLeft + kIconSize > textStart) textStart = caption_.IconLeft + kIconSize + caption_.IconLeft;
+      }
     }
     // The title, cut with ".." where it does not fit.
     if (caption_.TextLeft >= 0) textStart = caption_.TextLeft;

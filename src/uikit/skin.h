@@ -36,6 +36,8 @@ class TECFormCaption : public TPersistent {
   int TextLeft = -1;    // title start from the left; -1: after the left picture and icon
   int TextRight = -1;   // title limit from the right edge; -1: the start of the right picture
   TSkinPicture Icon;
+  // Show the icon: Icon, or without it the window's own (the program's),
+  // 16 x 16.
   bool IconVisible = false;
   int IconLeft = 4, IconTop = 3;
   TColor Color = clBlack;  // fill before the pictures; none when clBtnFace
@@ -201,6 +203,10 @@ inline constexpr int kSkinTemplateCount = 5;
 // The template form of a kind, holding its designer "FormDesigne"; null
 // for any other kind.
 std::unique_ptr<TForm> CreateSkinTemplate(int kind);
+
+// The program's icon (16 x 16), which stands for a window's own icon in a
+// caption that shows one; null when its picture is missing.
+TSkinPicture ProgramIcon();
 
 // Makes the skinned sample windows known to the review tools.
 void RegisterSkinForms();

@@ -9,7 +9,6 @@
 #include "platform/bitmap.h"
 #include "platform/imagereader.h"
 #include "platform/paths.h"
-#include "platform/stdctrls.h"
 #include "uikit/interface.h"
 #include "uikit/skin.h"
 
@@ -139,6 +138,13 @@ void Finish(TECFormDesigner& d, int ellipse) {
 
 }  // namespace
 
+TSkinPicture ProgramIcon() {
+  TSkinPicture icon = LoadPicture("Program-Icon");
+  // Its rounded corners let the caption show through.
+  if (icon) icon->Transparent = true;
+  return icon;
+}
+
 std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
   using enum TECButtonStyle;
   std::unique_ptr<TSkinTemplateForm> form;
@@ -222,24 +228,6 @@ std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
     default: return nullptr;
   }
   return form;
-}
-
-void RegisterSkinForms() {
-  // A small dialog in each skin, for a look at the frames.
-  static constexpr const char* kNames[kSkinTemplateCount] = {"SkinNormal", "SkinMain", "SkinSmall", "SkinTools",
-                                                             "SkinMiddle"};
-  for (int kind = 0; kind < kSkinTemplateCount; ++kind) {
-    RegisterForm(kNames[kind], [kind](const std::string&) -> std::unique_ptr<TCustomForm> {
-      auto form = std::make_unique<TForm>(nullptr);
-      form->SetName(kNames[kind]);
-      form->SetCaption("Quillstave 4");
-      form->SetBorderStyle(kind == 1 ? bsSizeable : bsDialog);
-      form->SetClientWidth(kind == 1 ? 360 : 240);
-      form->SetClientHeight(kind == 1 ? 160 : 90);
-      ApplySkinTemplate(*form, static_cast<uint8_t>(kind));
-      return form;
-    });
-  }
 }
 
 }  // namespace qs

@@ -47,6 +47,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
   LVolume = MakeLabel(this, "LVolume", 8, 8, "Volume");
   TBVolume = Make<TECImageTrack>(this, "TBVolume", this, 20, 28, 18, 120);
   TBVolume->SetOrientation(toVertical);
+  TBVolume->SetColor(clBtnFace);
   ApplyTrackPictures(*TBVolume, DrawTrackPictures(toVertical));
   TBVolume->SetLeftOffset(6);
   TBVolume->SetRightOffset(6);
@@ -55,6 +56,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
 
   LBalance = MakeLabel(this, "LBalance", 76, 8, "Balance");
   TBBalance = Make<TECImageTrack>(this, "TBBalance", this, 76, 28, 80, 20);
+  TBBalance->SetColor(clBtnFace);
   ApplyTrackPictures(*TBBalance, DrawTrackPictures(toHorizontal));
   TBBalance->SetLeftOffset(6);
   TBBalance->SetRightOffset(6);

@@ -29,6 +29,16 @@ int SystemPartCount(const TQSCalcSystem& system) {
   return system.Piece ? system.Piece->PartCount() : 0;
 }
 
+// Where a staff row of a system ends for a handle drag: halfway between its
+// bottom line and the next row's top line, or its band's bottom for the
+// system's last row.
+int RowLowerBoundary(const TQSCalcPage& page, const TQSCalcSystem& system, int r) {
+  const TQSCalcStaff* row = page.StaffRows.At(r);
+  if (!row) return 0;
+  const TQSCalcStaff* next = r < system.LastRow ? page.StaffRows.At(r + 1) : nullptr;
+  return next && next->System == &system ? (row->BottomLine + next->TopLine) / 2 : row->LowerBound;
+}
+
 bool IsNoteElement(const TQSCalcItem* e) { return e && e->Item && e->Item->ItemType == kind::Note; }
 
 // Marks whose connector starts at the outline's left edge: they span.
@@ -63,6 +73,39 @@ bool AnchorsToNoteOrStaff(int k) {
   }
 }
 
+// Items that belong to a note: dots, accidentals, glissando, fall, lift.
+bool AnchorsToOwnerNote(int k) { return k == 45 || k == 50 || (k >= 70 && k <= 72); }
+
+// The element of the note at a staff and time in a measure record: the
+// first such note, or the last of its chord when the notes after it there
+// all have their stems down.
+const TQSCalcItem* NoteElementAt(const TQSCalcMeasure& slot, int staff, int tick) {
+  const TQSCalcItem* first = nullptr;
+  const TQSCalcItem* last = nullptr;
+  bool allDown = true;
+  for (int i = 0; i < slot.ItemCount; ++i) {
+    const TQSCalcItem* n = slot.Items.At(i);
+    if (!IsNoteElement(n) || n->ElementType != element::Item) continue;
+    if ((n->Item->StaffVoice() >> 4) != staff || n->Item->TimePosition() != tick) continue;
+    if (!first) {
+      first = n;
+      continue;
+    }
+    if (n->Item->StaffVoice() != first->Item->StaffVoice()) continue;
+    last = n;
+    allDown = allDown && static_cast<const TQSNote*>(n->Item)->IsStemDown();
+  }
+  return last && allDown ? last : first;
+}
+
+// The element that shows the note or rest an item is attached to.
+const TQSCalcItem* OwnerElement(const TQSItem& item) {
+  const TQSItem* owner = dynamic_cast<const TQSItem*>(item.Owner());
+  if (!owner) return nullptr;
+  if (const auto* note = dynamic_cast<const TQSNote*>(owner); note && note->HeadElement) return note->HeadElement;
+  return owner->LayoutLink;
+}
+
 // Marks tied to their measure: measure number, rehearsal mark, segno,
 // coda, D.C., D.S.
 bool AnchorsToMeasure(int k) {
@@ -94,14 +137,26 @@ void TQSWindow::DrawDragOutline() {
     if (e->Item->ItemType == kind::Volta) box.Bottom = box.Top + 10;
     screen->Pen().Style = psDot;
     screen->Rectangle(box);
-    // The anchor: the staff (from its top to its bottom line) at the item's
-    // time, or the owner note of a dot or accidental.
+    // The anchor: the note the item belongs to or hangs on, else the staff
+    // (from its top to its bottom line) at the item's time, or its measure.
     const int k = e->Item->ItemType;
     TRect anchor;
     bool anchored = false;
     const TQSCalcMeasure* slot = e->Owner;
     const TQSCalcStaff* row = e->Row;
-    if (slot && row) {
+    const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
+    const TQSCalcItem* note = nullptr;
+    if (AnchorsToOwnerNote(k))
+      note = OwnerElement(*e->Item);
+    else if (slot && AnchorsToNoteOrStaff(k) && mark && mark->IsAttachedToNote())
+      note = NoteElementAt(*slot, mark->StaffVoice() >> 4, mark->Fields.Time);
+    if (note) {
+      anchor = ElementClientBox(*note);
+      if (k == 45 || k == 70 || k == 71) anchor.Left = anchor.Right;
+      anchored = true;
+    } else if (AnchorsToOwnerNote(k)) {
+      return;
+    } else if (slot && row) {
       auto tickX = [&](int t) {
         if (slot->Positions.empty()) return slot->Box.Left;
         return slot->Box.Left + slot->Positions[static_cast<size_t>(
@@ -173,6 +228,25 @@ void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
     const bool down = note && (note->Fields.FlagsA & 0x04);
     screen.MoveTo((b.Left + b.Right) / 2, b.Top + (down ? 0 : dy));
     screen.LineTo((b.Left + b.Right) / 2, b.Bottom + (down ? dy : 0));
+    return;
+  }
+  if (e->ElementType == element::PartBarline && e->Owner && e->Owner->System && e->Owner->System->PageRecord) {
+    // The bracket reaches down to the first staff row of its system whose
+    // lower boundary lies below the mouse, else to the system's last row.
+    const TQSCalcSystem& system = *e->Owner->System;
+    const TQSCalcPage& page = *system.PageRecord;
+    const TPoint o = PageOrigin(system.Page);
+    const int mouseY = ClientToCanvas(DragPoint).Y - o.Y;
+    const TQSCalcStaff* chosen = nullptr;
+    for (int r = system.FirstRow; r <= system.LastRow; ++r) {
+      const TQSCalcStaff* row = page.StaffRows.At(r);
+      if (!row) continue;
+      chosen = row;
+      if (Px(RowLowerBoundary(page, system, r)) > mouseY) break;
+    }
+    if (!chosen) return;
+    TargetStaff = chosen->Staff;
+    screen.Rectangle(b.Left, b.Top, b.Right, Px(chosen->BottomLine) + o.Y + RulerWidth() - VertBar.Position);
     return;
   }
   if (!e->Item) return;
@@ -269,11 +343,9 @@ void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
       if (!sp || sp->System != &system) continue;
       const TQSCalcStaff* last = page.StaffRows.At(sp->LastRow);
       if (!last) continue;
-      const TQSCalcStaff* next = sp->LastRow + 1 < page.StaffRowCount ? page.StaffRows.At(sp->LastRow + 1) : nullptr;
-      const int boundary = next && next->System == &system ? (last->BottomLine + next->TopLine) / 2 : last->LowerBound;
       bottom = Px(last->BottomLine) + o.Y + RulerWidth() - VertBar.Position;
       TargetPart = i;
-      if (Px(boundary) > mouseY) break;
+      if (Px(RowLowerBoundary(page, system, sp->LastRow)) > mouseY) break;
     }
     screen.Rectangle(b.Left, b.Top, b.Right, bottom);
     return;
@@ -379,13 +451,20 @@ bool TQSWindow::DragMouseMove(TPoint p) {
 void TQSWindow::HoverHint(TPoint p) {
   std::string text;
   bool over = false;
-  if (OnGetPageButton && p.Y >= ClientHeight() - HorzBar.Thickness)
+  if (Rule.Visible && OnGetRuleButton && (p.X <= Rule.Width || p.Y <= Rule.Width)) {
+    // A ruler marker names the spacing it stands for.
+    if (const int marker = RulerMarkerAt(p.X, p.Y)) {
+      over = true;
+      text = OnGetRuleButton(*this, marker);
+    }
+  } else if (OnGetPageButton && p.Y >= ClientHeight() - HorzBar.Thickness) {
     for (int i = 1; i <= 7; ++i)
       if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
         over = true;
         text = OnGetPageButton(*this, i);
         break;
       }
+  }
   if (!over) {
     SetHint("");
     return;
@@ -406,7 +485,9 @@ void TQSWindow::HoverCursor(TPoint p) {
   const int under = HitTestHandles(p);
   HandleCode = code;
   GrabbedElement = grabbed;
-  TCursor shape = crDefault;
+  // Over the pages the palette's tool cursor, elsewhere the arrow; a grab
+  // handle shows the way it sizes.
+  TCursor shape = GetPageAreaRect().Contains(p) ? ToolCursor : crDefault;
   switch (under) {
     case 1: case 5: case 9: shape = crSizeNWSE; break;
     case 2: case 6: shape = crSizeNS; break;
@@ -414,9 +495,7 @@ void TQSWindow::HoverCursor(TPoint p) {
     case 4: case 8: shape = crSizeWE; break;
     default: break;
   }
-  const TCursor now = Cursor();
-  const bool sizing = now == crSizeNWSE || now == crSizeNS || now == crSizeNESW || now == crSizeWE;
-  if (shape != crDefault || sizing) TCustomControl::SetCursor(shape);
+  if (Cursor() != shape) TCustomControl::SetCursor(shape);
 }
 
 bool TQSWindow::DragMouseUp(TPoint p) {

@@ -99,7 +99,7 @@ void TQSWindow::PaintTimeline(TCanvas& c, int clientWidth) {
   const long double s = static_cast<long double>(clientWidth - 20) / n;
   score.NavigatorScale = s;
   const int h = MajorStep(s);
-  const int xn = static_cast<int>(std::llround(n * s)), xm = static_cast<int>(std::llround(used * s));
+  const int xn = static_cast<int>(Round64(n * s)), xm = static_cast<int>(Round64(used * s));
   c.Pen() = TPen{clBlack, 1, psSolid, pmCopy};
   c.Brush() = MakeBrush(clBlack, bsSolid);
   c.Rectangle(10, 20, 10 + xm, 24);
@@ -118,7 +118,7 @@ void TQSWindow::PaintTimeline(TCanvas& c, int clientWidth) {
   long double t = 0;
   int counter = h;
   ForEachSlot(score, [&](int, const TQSCalcSystem&, const TQSCalcMeasure& slot) {
-    const int rt = static_cast<int>(std::llround(t));
+    const int rt = static_cast<int>(Round64(t));
     if (const auto* mark = dynamic_cast<const TQSMark*>(slot.RehearsalMark)) {
       const int v = 10 + rt;
       c.MoveTo(v, 18);
@@ -157,7 +157,7 @@ void TQSWindow::PaintTimeline(TCanvas& c, int clientWidth) {
     const TQSCalcPage* page = score.LayoutPages.At(k);
     u += page ? page->MeasureCount : 0;
     c.Brush() = MakeBrush(k % 2 ? clWhite : static_cast<TColor>(0x808080), bsSolid);
-    const int right = std::min(10 + static_cast<int>(std::llround(u * s)), 10 + xn);
+    const int right = std::min(10 + static_cast<int>(Round64(u * s)), 10 + xn);
     c.Rectangle(x, 52, right, 58);
     if (pp > 10 || (pp > 5 && k % 2 == 0) || k % 10 == 0) {
       const std::string number = std::to_string(k + 1);
@@ -177,7 +177,7 @@ void TQSWindow::PaintTimeline(TCanvas& c, int clientWidth) {
 int TQSWindow::NavigatorMarkerX() const {
   const TQSPiece* piece = ActivePiece();
   if (!Score || !piece) return 0;
-  return static_cast<int>(std::llround((FirstTimelineMeasure(CursorPosition.Piece) + CursorPosition.Measure) *
+  return static_cast<int>(Round64((FirstTimelineMeasure(CursorPosition.Piece) + CursorPosition.Measure) *
                                        Score->NavigatorScale)) +
          10;
 }

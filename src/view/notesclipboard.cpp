@@ -650,23 +650,40 @@ void TQSWindow::ReadNotesBlock(const std::vector<uint8_t>& bytes) {
 
 // ------------------------------------------------------------- commands
 
+// While a text is edited the commands work on its selected text and the
+// clipboard's plain text; otherwise on the selection and the notes block.
 bool TQSWindow::CanCopy() const {
-  // Copying an edited text belongs to the in-place editor.
-  return !EditedElement && HasSelection;
+  if (EditingText()) {
+    const auto& s = EditSelection;
+    const bool selected = s[0] < s[2] || (s[0] == s[2] && s[1] < s[3]);
+    return selected && s[4] >= s[0] && s[4] <= s[2];
+  }
+  return HasSelection;
 }
 
-bool TQSWindow::CanPaste() const { return Score && !EditedElement && TQSNotesClipboard::HasNotes(); }
+bool TQSWindow::CanPaste() const {
+  if (!Score) return false;
+  if (EditingText()) return Clipboard().HasFormat(CF_TEXT);
+  return TQSNotesClipboard::HasNotes();
+}
 
 void TQSWindow::CutToClipboard() {
-  if (Style == wsPreview || !Score || EditedElement) return;
-  TQSNotesClipboard::CopyNotes(*this);
-  DeleteSelection();
+  if (Style == wsPreview || !Score) return;
+  if (EditingText()) {
+    CutEditedText();
+  } else {
+    TQSNotesClipboard::CopyNotes(*this);
+    DeleteSelection();
+  }
   SetFocus();
 }
 
 void TQSWindow::CopyToClipboard() {
-  if (Style == wsPreview || !Score || EditedElement) return;
-  TQSNotesClipboard::CopyNotes(*this);
+  if (Style == wsPreview || !Score) return;
+  if (EditingText())
+    CopyEditedText();
+  else
+    TQSNotesClipboard::CopyNotes(*this);
   Fire(OnPasteChanged, this);
   SetFocus();
 }
@@ -678,7 +695,10 @@ void TQSWindow::PasteFromClipboard(uint8_t mode) {
     ~TModeScope() { Mode = 0; }
   } scope{PasteMode};
   PasteMode = mode;
-  TQSNotesClipboard::PasteNotes(*this);
+  if (EditingText())
+    PasteEditedText();
+  else
+    TQSNotesClipboard::PasteNotes(*this);
   SetFocus();
 }
 

@@ -86,23 +86,12 @@ void TQSWindow::SetEditedLines(const std::vector<std::u16string>& lines) {
 
 void TQSWindow::RefindEditedElement() {
   if (!editedItem_ || !Score) return;
-  TQSCalcItem* found = nullptr;
-  for (int i = 0; i < Score->LaidOutPages && !found; ++i) {
-    const TQSCalcPage* page = Score->LayoutPages.At(i);
-    if (!page) continue;
-    for (int n = 0; n < page->PageItemCount && !found; ++n)
-      if (TQSCalcItem* e = page->PageItems.At(n); e && e->Item == editedItem_) found = e;
-    for (int s = 0; s < page->SystemCount && !found; ++s) {
-      const TQSCalcSystem* system = page->Systems.At(s);
-      for (int k = 0; system && k < system->MeasureCount && !found; ++k) {
-        const TQSCalcMeasure* slot = system->Measures.At(k);
-        for (int n = 0; slot && n < slot->ItemCount && !found; ++n)
-          if (TQSCalcItem* e = slot->Items.At(n); e && e->Item == editedItem_) found = e;
-      }
-    }
-  }
-  EditedElement = found;
-  if (!found) editedItem_ = nullptr;
+  EditedElement = FindLayoutElement(*Score, editedItem_, -1);
+  if (!EditedElement) editedItem_ = nullptr;
+}
+
+void TQSWindow::EditItemTextOf(TQSItem* item) {
+  if (Score) EditItemText(item ? FindLayoutElement(*Score, item, -1) : nullptr);
 }
 
 void TQSWindow::EditItemText(TQSCalcItem* element) {
@@ -665,8 +654,16 @@ bool TQSWindow::CutEditedText() {
 
 bool TQSWindow::PasteEditedText() {
   if (!EditingText()) return false;
-  const std::u16string text = Clipboard().AsUnicodeText();
-  if (!text.empty()) InsertTextAtCaret(text);
+  // The pasted text replaces the selection; a long one is cut short.
+  constexpr size_t kMaxPastedText = 9999;
+  std::u16string text = Clipboard().AsUnicodeText();
+  if (text.size() > kMaxPastedText) {
+    text.resize(kMaxPastedText);
+    if (text.back() >= 0xD800 && text.back() < 0xDC00) text.pop_back();  // half a character
+  }
+  if (text.empty()) return true;
+  DeleteTextSelection();
+  InsertTextAtCaret(text);
   return true;
 }
 
@@ -794,7 +791,7 @@ bool TQSWindow::TextEditKey(uint16_t& key, TShiftState shift) {
   switch (key) {
     case VK_BACK: TextBackspace(); break;
     case VK_DELETE:
-      if (ctrl) CutEditedText();
+      if (ctrl) CutToClipboard();
       else TextDelete();
       break;
     case VK_RETURN: TextNewLine(); break;
@@ -805,17 +802,17 @@ bool TQSWindow::TextEditKey(uint16_t& key, TShiftState shift) {
     case VK_UP: TextUp(shifted); break;
     case VK_DOWN: TextDown(shifted); break;
     case VK_INSERT:
-      if (ctrl) CopyEditedText();
-      else if (shifted) PasteEditedText();
+      if (ctrl) CopyToClipboard();
+      else if (shifted) PasteFromClipboard(0);
       else return true;
       break;
     case 'C':
     case 'X':
     case 'V':
       if (!ctrl) return true;  // a letter: it comes as a character
-      if (key == 'C') CopyEditedText();
-      else if (key == 'X') CutEditedText();
-      else PasteEditedText();
+      if (key == 'C') CopyToClipboard();
+      else if (key == 'X') CutToClipboard();
+      else PasteFromClipboard(0);
       break;
     default:
       // Other keys with Ctrl or Alt go on to the key table (undo among

@@ -209,8 +209,9 @@ bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
     g.Staff = row->Staff->Index;
     g.Offset = static_cast<int16_t>(y * 8 - row->TopLine * Zoom / 100);
     g.Measure = slot->MeasureIndex;
-    // The note, rest or note repeat of that staff nearest the tick under
-    // the mouse.
+    // The note, rest or note repeat of that staff (of any staff in a
+    // measure whose operations take every voice) nearest the tick under the
+    // mouse.
     const TQSPart* owner = row->Staff->Part();
     const TQSMeasure* measure = owner ? owner->GetMeasure(slot->MeasureIndex) : nullptr;
     int best = 0;
@@ -218,7 +219,7 @@ bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
       for (const TQSItem* item : measure->Items) {
         const int k = item->ItemType;
         if (k != kind::Note && k != kind::Pause && k != kind::NoteRepeat) continue;
-        if ((item->StaffVoice() >> 4) != g.Staff) continue;
+        if (!measure->AllVoices() && (item->StaffVoice() >> 4) != g.Staff) continue;
         const int t = item->TimePosition();
         if (std::abs(t - under) < std::abs(best - under)) best = t;
       }

@@ -350,6 +350,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // columns count UTF-16 units, the caret stands before that unit. A run of
   // edits without caret moves is one undo step.
   void EditItemText(TQSCalcItem* element) override;
+  void EditItemTextOf(TQSItem* item) override;
   // Repaints the edited box; with measure the text's box is measured again.
   void UpdateEditBox(bool withAngle, bool measure);
   void TypeChar(char16_t ch);
@@ -442,8 +443,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool MoveDragging = false, FirstMove = false, OutlineFlag = false;
   // A grab handle is being dragged.
   bool HandleDragging = false;
-  // Handle drags of brackets and spanning marks: what the feedback chose.
-  int TargetStaff = -1, TargetPart = -1, TargetLength = 0;
+  // Handle drags of brackets, accolades and spanning marks: what the
+  // feedback chose (the last staff the bracket reaches, the last part the
+  // accolade spans, the new length).
+  TQSStaff* TargetStaff = nullptr;
+  int TargetPart = -1, TargetLength = 0;
 
   void StartTool(uint8_t tool, int x, int y);
   // Draws (or, called again in the same state, removes) in XOR the active
@@ -473,8 +477,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
       OnInsertArc;
   std::function<void(TQSWindow& view, TQSNote* note, int style, int length, int staffByte, int yOffset)>
       OnInsertLiga;
-  // The hint of page button 1-7 under the mouse.
-  std::function<std::string(TQSWindow& view, int button)> OnGetPageButton;
+  // The hint of page button 1-7 under the mouse, and of ruler marker 1-5.
+  std::function<std::string(TQSWindow& view, int button)> OnGetPageButton, OnGetRuleButton;
+  // The mouse cursor over the pages while a palette tool is chosen (the
+  // palettes set it); the arrow elsewhere and over no tool.
+  TCursor ToolCursor = crDefault;
   // A note dragged to a new pitch: channel, instrument, key, length, velocity.
   std::function<void(TQSWindow& view, int channel, int instrument, int key, int length, int velocity)> OnPlayNote;
 

@@ -5,15 +5,16 @@ after each step:
 
   1. a click on the whole note of the first measure selects it (red);
   2. Ctrl+Up moves it a step up: its head is half a staff space higher;
-     dragged up by three half spaces it is three steps higher, and Ctrl+Z
-     puts it back;
-  3. Right, then Shift+Left selects the first measure again;
-  4. Ctrl+C copies it; Right, Right and Ctrl+V paste it into the third
+  3. the whole note of the second measure, dragged up by three half
+     spaces, is drawn three steps higher, and the first stays where it is;
+  4. Left, Right, then Shift+Left selects the first measure (and the
+     second measure's note at the cursor);
+  5. Ctrl+C copies it; Right, Right and Ctrl+V paste it into the third
      measure, where the head appears at the moved note's height in place
      of the whole rest;
-  5. Ctrl+Z takes the paste back: the third measure shows its rest again
-     and the moved note stays moved;
-  6. a second copy of the program pastes what the first one copied.
+  6. Ctrl+Z takes the paste back: the third measure shows its rest again
+     and both moved notes stay moved;
+  7. a second copy of the program pastes what the first one copied.
 
 usage: window_edit.py PROGRAM SCORE OUTDIR   (run under xvfb-run)
 """
@@ -300,25 +301,27 @@ def run(program, score, outdir):
         check(abs((hy - moved_y) - half) <= 1.5,
               "Ctrl+Up moves the head half a staff space up (%.1f -> %.1f, space %.1f)" % (hy, moved_y, staff.gap))
 
-        # Dragged up by three half staff spaces, one at a time, the head is
-        # drawn three steps higher; Ctrl+Z puts it back.
-        mx, my = head(staff, s2, 0)
-        first.drag(mx, my, [(mx, my - half * k) for k in (1, 2, 3)])
+        # The second measure's note, dragged up by three half staff spaces
+        # one at a time, is drawn three steps higher.
+        dx, dy = head(staff, s2, 1)
+        first.drag(dx, dy, [(dx, dy - half * k) for k in (1, 2, 3)])
         s2a = first.shot("dragged")
-        _, dragged_y = head(staff, s2a, 0)
-        check(abs((moved_y - dragged_y) - 3 * half) <= 1.5,
-              "dragging the head up three half spaces draws it three steps higher (%.1f -> %.1f)"
-              % (moved_y, dragged_y))
-        first.key("z", "Control_L")
-        s2b = first.shot("drag-undone")
-        _, undone_y = head(staff, s2b, 0)
-        check(abs(undone_y - moved_y) <= 1.5, "Ctrl+Z takes the drag back (%.1f)" % undone_y)
+        _, dragged_y = head(staff, s2a, 1)
+        check(abs((dy - dragged_y) - 3 * half) <= 1.5,
+              "dragging the second note up three half spaces draws it three steps higher (%.1f -> %.1f)"
+              % (dy, dragged_y))
+        _, first_y = head(staff, s2a, 0)
+        check(abs(first_y - moved_y) <= 1.5, "...and the first note stays where Ctrl+Up put it")
 
+        # The drag left the cursor in the second measure: Left and Right
+        # clear the selection, Shift+Left selects the first measure (up to
+        # the cursor's event, which the range takes in too).
+        first.key("Left")
         first.key("Right")
         first.key("Left", "Shift_L")
         s3 = first.shot("selected")
         check(any(staff.blobs(s3, 0, lambda x, y: s3.ink(x, y) and red(s3.p, s3.at(x, y)))),
-              "Right, then Shift+Left selects the first measure again")
+              "Left, Right, then Shift+Left selects the first measure")
 
         first.key("c", "Control_L")
         first.key("Right")
@@ -333,8 +336,10 @@ def run(program, score, outdir):
         s5 = first.shot("undone")
         _, back_y = head(staff, s5, 2)
         _, still_y = head(staff, s5, 0)
+        _, still_dragged_y = head(staff, s5, 1)
         check(abs(back_y - rest_y) <= 1.5, "Ctrl+Z brings the rest back into the third measure")
-        check(abs(still_y - moved_y) <= 1.5, "...and the moved note stays where it was moved")
+        check(abs(still_y - moved_y) <= 1.5, "...the first note stays where it was moved")
+        check(abs(still_dragged_y - dragged_y) <= 1.5, "...and so does the dragged one")
 
         # Another copy of the program reads the notes through the system
         # clipboard: its third measure gets the note too.

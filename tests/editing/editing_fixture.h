@@ -3,6 +3,7 @@
 // of what the commands left in the measures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -118,12 +119,13 @@ class TEditFixture : public ::testing::Test {
     return out;
   }
 
-  // The element that shows an item of the first measure (a note's head)
-  // or of the first page.
+  // The element that shows an item of a measure (a note's head) or of the
+  // first page.
   TQSCalcItem* ElementOfItem(TQSItem* item) {
     if (item->LayoutLink) return item->LayoutLink;
     if (auto* note = dynamic_cast<TQSNote*>(item); note && note->HeadElement) return note->HeadElement;
-    auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
+    TQSMeasure* m = item->GetMeasure() ? item->GetMeasure() : Measure(0);
+    auto* slot = dynamic_cast<TQSCalcMeasure*>(m->MeasureRecord());
     for (int i = 0; slot && i < slot->ItemCount; ++i)
       if (slot->Items.At(i)->Item == item) return slot->Items.At(i);
     const TQSCalcPage* page = Score.LayoutPages.At(0);
@@ -146,6 +148,39 @@ class TEditFixture : public ::testing::Test {
     for (TQSItem* item : m->Items)
       if (auto* t = dynamic_cast<T*>(item); t && index-- == 0) return t;
     return nullptr;
+  }
+
+  // The staves of the first piece, part by part, staff by staff.
+  std::vector<TQSStaff*> PieceStaves() {
+    std::vector<TQSStaff*> out;
+    TQSPiece* piece = Score.GetPiece(0);
+    for (int p = 0; piece && p < piece->PartCount(); ++p)
+      for (int s = 0; s < piece->GetPart(p)->StaffCount(); ++s) out.push_back(piece->GetPart(p)->GetStaff(s));
+    return out;
+  }
+  // Their group numbers, as "0 0 1".
+  std::string Groups() {
+    std::string out;
+    for (TQSStaff* staff : PieceStaves()) out += (out.empty() ? "" : " ") + std::to_string(staff->Fields.Group);
+    return out;
+  }
+  // The lines that join the staves of a group at the end of the first
+  // measure: the place in the piece of each one's first staff, as "0 2".
+  std::vector<TQSCalcItem*> GroupLines() {
+    std::vector<TQSCalcItem*> out;
+    auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
+    for (int i = 0; slot && i < slot->ItemCount; ++i)
+      if (slot->Items.At(i)->ElementType == element::PartBarline) out.push_back(slot->Items.At(i));
+    return out;
+  }
+  std::string DrawnGroups() {
+    const std::vector<TQSStaff*> staves = PieceStaves();
+    std::string out;
+    for (TQSCalcItem* e : GroupLines()) {
+      const auto at = std::find(staves.begin(), staves.end(), e->Staff);
+      out += (out.empty() ? "" : " ") + std::to_string(at - staves.begin());
+    }
+    return out;
   }
 
   // Undo gives the bytes before, redo those after.

@@ -17,16 +17,25 @@ TEST_F(MeasurePropertiesTest, ThreeFourCutsEveryPartAndKeepsTheSignAtTheEnd) {
   }
   auto* forte = static_cast<TQSMark*>(CreateItemByKind(kind::Dynamics, Measure(0)));
   forte->Fields.Kind = 5, forte->Fields.Time = 400;
-  auto* ds = static_cast<TQSMark*>(CreateItemByKind(kind::DalSegno, Measure(0)));
+  // The column's own marks: a D.S. and a tempo inside the cut, a repeat's
+  // end at the measure's end.
+  TQSColumn* column = piece->GetColumn(0);
+  auto* ds = static_cast<TQSMark*>(CreateItemByKind(kind::DalSegno, column));
   ds->Fields.Time = 448;
+  auto* tempo = static_cast<TQSMark*>(CreateItemByKind(kind::Tempo, column));
+  tempo->Fields.Time = 400;
+  auto* repeat = static_cast<TQSMark*>(CreateItemByKind(kind::RepeatClose, column));
+  repeat->Fields.Time = 512;
   Score.Recalculate(0);
   Cursor(0, 0);
   const std::vector<uint8_t> before = Saved();
   SetMeasureProperties(Score, MakeMeter(3, 4), 0, 0, 0, 0);
-  EXPECT_EQ(piece->GetColumn(0)->Fields.Meter, MakeMeter(3, 4));
+  EXPECT_EQ(column->Fields.Meter, MakeMeter(3, 4));
   for (int p = 0; p < 2; ++p) EXPECT_EQ(Timeline(Measure(0, p)), "N0+256 R256+128") << "part " << p;
   EXPECT_EQ(Measure(0)->Items.IndexOf(forte), -1);
   EXPECT_EQ(ds->Fields.Time, 384);
+  EXPECT_EQ(column->Items.IndexOf(tempo), -1);
+  EXPECT_EQ(repeat->Fields.Time, 384);
   EXPECT_EQ(Timeline(Measure(1)), "N0+512");
   ExpectUndoRedo(before);
 }
@@ -34,11 +43,14 @@ TEST_F(MeasurePropertiesTest, ThreeFourCutsEveryPartAndKeepsTheSignAtTheEnd) {
 TEST_F(MeasurePropertiesTest, FourFourAfterThreeFourAddsRests) {
   TQSPiece* piece = AddPiece({1}, 1, MakeMeter(3, 4));
   Note(Measure(0), 0, 384);
+  auto* repeat = static_cast<TQSMark*>(CreateItemByKind(kind::RepeatClose, piece->GetColumn(0)));
+  repeat->Fields.Time = 384;
   Score.Recalculate(0);
   Cursor(0, 0);
   const std::vector<uint8_t> before = Saved();
   SetMeasureProperties(Score, MakeMeter(4, 4), 0, 0, 0, 0);
   EXPECT_EQ(Timeline(Measure(0)), "N0+384 R384+128");
+  EXPECT_EQ(repeat->Fields.Time, 512);  // still the measure's end
   ExpectUndoRedo(before);
   // Removing it again takes the length of the meter mark of the column.
   Score.ClearUndo();

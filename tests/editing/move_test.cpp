@@ -186,20 +186,29 @@ TEST_F(MoveTest, VerticalMovesKeepThePitchRange) {
   };
   TQSMeasure* m = OneMeasure();
   TQSNote* note = Note(m, 0, 512);
-  for (const Case& c : cases) {
-    note->Fields.Pitch = c.pitch;
-    Score.Recalculate(0);
-    ASSERT_NE(ElementOf(*note), nullptr);
-    View.Selected = {ElementOf(*note)};
-    Score.ClearUndo();
-    MoveVertical(Score, c.steps);
-    EXPECT_EQ(note->Fields.Pitch, c.expected) << std::hex << int(c.pitch) << " by " << std::dec << c.steps;
-    EXPECT_EQ(Score.UndoCount(), c.pitch == c.expected ? 0 : 1);
-  }
+  Cursor(0, 0);
+  // Selected, and then found at the cursor: a refused move records
+  // nothing, and at the cursor announces nothing either.
+  for (bool atCursor : {false, true})
+    for (const Case& c : cases) {
+      note->Fields.Pitch = c.pitch;
+      Score.Recalculate(0);
+      ASSERT_NE(ElementOf(*note), nullptr);
+      View.Selected.clear();
+      if (!atCursor) View.Selected = {ElementOf(*note)};
+      Score.ClearUndo();
+      Changed = 0;
+      MoveVertical(Score, c.steps);
+      EXPECT_EQ(note->Fields.Pitch, c.expected) << std::hex << int(c.pitch) << " by " << std::dec << c.steps;
+      EXPECT_EQ(Score.UndoCount(), c.pitch == c.expected ? 0 : 1);
+      EXPECT_EQ(Changed, atCursor && c.pitch == c.expected ? 0 : 1) << "at the cursor " << atCursor;
+    }
 }
 
 TEST_F(MoveTest, OnTablatureANoteChangesStringAndKeepsItsFret) {
   TQSMeasure* m = OneMeasure();
+  // E flat major flattens A: the note must still sound its string and fret.
+  static_cast<TQSMark*>(CreateItemByKind(kind::Key, m))->Fields.Kind = 13;
   TQSStaff* staff = Part()->GetStaff(0);
   staff->SetTablature(true);
   staff->SetLineCount(6);
@@ -216,6 +225,7 @@ TEST_F(MoveTest, OnTablatureANoteChangesStringAndKeepsItsFret) {
   EXPECT_EQ(note->Fields.TabString, 2);
   EXPECT_EQ(note->Fields.TabFret, 3);
   EXPECT_EQ(note->Fields.Pitch, MakePitch(4, 5));  // 55 + 2 = 57: A
+  EXPECT_EQ(note->SoundingKey, 57);
   ExpectUndoRedo(before);
   note = Find<TQSNote>(m);
   // Beyond the first string the move is refused.

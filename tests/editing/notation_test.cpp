@@ -185,6 +185,8 @@ TEST_F(NotationTest, OffsetHeadsTurnWithTheirChord) {
 
 TEST_F(NotationTest, FretsWrapAroundTheStaffsFretCount) {
   TQSMeasure* m = OneMeasure();
+  // E major sharpens D: each fret must still sound as played.
+  static_cast<TQSMark*>(CreateItemByKind(kind::Key, m))->Fields.Kind = 4;
   TQSStaff* staff = Part()->GetStaff(0);
   staff->SetTablature(true);
   staff->SetLineCount(6);
@@ -204,6 +206,7 @@ TEST_F(NotationTest, FretsWrapAroundTheStaffsFretCount) {
     ChangeFret(Score, s.up);
     EXPECT_EQ(note->Fields.TabFret, s.fret);
     EXPECT_EQ(note->Fields.Pitch, s.pitch);
+    EXPECT_EQ(note->SoundingKey, 64 + s.fret - 1);
   }
   EXPECT_EQ(Score.UndoCount(), 3);
 }

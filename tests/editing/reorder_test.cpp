@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "editing/reorder.h"
+#include "editing/structure.h"
 #include "editing_fixture.h"
 
 namespace qs::test {
@@ -81,6 +82,44 @@ TEST_F(ReorderTest, APartDraggedIntoAnotherPieceBecomesItsLastPart) {
   EXPECT_EQ(View.CursorPosition.Piece, 1);
   EXPECT_EQ(View.CursorPosition.Part, 1);
   EXPECT_EQ(Timeline(moved->GetMeasure(0)), "N0+512");
+}
+
+// The staves of a part form a group whose barlines join them, also after
+// parts change places, go or come, and staves or parts change owners.
+TEST_F(ReorderTest, StavesKeepToTheGroupOfTheirPart) {
+  AddPiece({2, 1}, 1);
+  Cursor(0, 0);
+  MovePart(Score, 1);
+  EXPECT_EQ(Groups(), "1 0 0");
+  AddStaff(Score);  // to the part now second
+  EXPECT_EQ(Groups(), "1 0 0 0");
+  EXPECT_EQ(DrawnGroups(), "0 1");
+
+  Score.ClearPieces();
+  AddPiece({1, 1, 1}, 1);
+  Cursor(0, 0, 0, 0, 1);
+  DeletePart(Score);
+  ASSERT_EQ(Groups(), "0 2");
+  Score.AddPart();
+  EXPECT_EQ(Groups(), "0 2 3");
+  Score.Recalculate(0);
+  EXPECT_EQ(DrawnGroups(), "0 1 2");
+
+  Score.ClearPieces();
+  AddPiece({2, 1}, 1);
+  Cursor(0, 0, 1);
+  MoveStaffToPart(Score, Part(0, 1), -1);
+  EXPECT_EQ(Groups(), "0 1 1");
+  EXPECT_EQ(DrawnGroups(), "0 1");
+
+  Score.ClearPieces();
+  AddPiece({1, 1}, 1);
+  TQSPiece* second = AddPiece({1}, 1);
+  TQSPart* moved = Part(0, 0);
+  Cursor(0, 0);
+  MovePartToPiece(Score, second, 0);
+  EXPECT_EQ(moved->GetStaff(0)->Fields.Group, 1);
+  EXPECT_EQ(second->GetPart(1)->GetStaff(0)->Fields.Group, 0);
 }
 
 TEST_F(ReorderTest, AStaffDraggedIntoAnotherPartTakesItsItemsIntoItsMeasures) {

@@ -166,6 +166,49 @@ TEST_F(ResizeTest, WithNothingSelectedChangeItemValueDoesNothing) {
   EXPECT_EQ(Changed, 0);
 }
 
+// The line joining a group's staves: +1 takes in the next staff, -1 ends
+// the group a staff earlier, or gives the piece's last staff a group of its
+// own; the barlines are drawn by the new groups, and nothing is recorded.
+TEST_F(ResizeTest, AGroupLineStepsTheStaffGroups) {
+  AddPiece({2, 1, 1}, 1);
+  ASSERT_EQ(Groups(), "0 0 1 2");
+  ASSERT_EQ(DrawnGroups(), "0 2 3");
+  struct Step {
+    int line;  // the selected line, by its place among the drawn ones
+    int step;
+    const char* groups;
+    const char* drawn;
+  } const steps[] = {{0, 1, "0 0 0 2", "0 3"},  {0, 1, "0 0 0 0", "0"},   {0, 1, "0 0 0 0", "0"},
+                     {0, -1, "0 0 0 1", "0 3"}, {0, -1, "0 0 1 1", "0 2"}, {1, -1, "0 0 1 2", "0 2 3"}};
+  for (const Step& s : steps) {
+    Changed = 0;
+    const std::string was = Groups();
+    View.Selected = {GroupLines().at(static_cast<size_t>(s.line))};
+    ChangeItemValue(Score, s.step);
+    EXPECT_EQ(Groups(), s.groups) << was << " by " << s.step;
+    EXPECT_EQ(DrawnGroups(), s.drawn) << was << " by " << s.step;
+    EXPECT_EQ(Changed, was == s.groups ? 0 : 1);
+  }
+  EXPECT_EQ(Score.UndoCount(), 0);
+}
+
+// A repeat's barline stands for the group of its staff row.
+TEST_F(ResizeTest, ARepeatBarlineStepsTheGroupOfItsRow) {
+  TQSPiece* piece = AddPiece({1, 1}, 2);
+  auto* repeat = static_cast<TQSMark*>(CreateItemByKind(kind::RepeatClose, piece->GetColumn(0)));
+  repeat->Fields.Time = 512;
+  Score.Recalculate(0);
+  ASSERT_NE(repeat->LayoutLink, nullptr);
+  View.Selected.clear();
+  for (TQSCalcItem* e = repeat->LayoutLink; e; e = e->Next)
+    if (e->Row && e->Row->Staff == PieceStaves()[0]) View.Selected.push_back(e);
+  ASSERT_EQ(View.Selected.size(), 1u);
+  ChangeItemValue(Score, 1);
+  EXPECT_EQ(Groups(), "0 0");
+  EXPECT_EQ(repeat->Fields.Value, 0);
+  EXPECT_EQ(Score.UndoCount(), 0);
+}
+
 TEST_F(ResizeTest, WithNothingSelectedChangeSizeHalvesTheNotesAtTheCursor) {
   TQSMeasure* m = OneMeasure();
   Note(m, 0, 512);

@@ -53,8 +53,9 @@ TEST_F(TransposeTest, EveryIntervalFromThreeKeys) {
       {0, 0x50, {"C4", "D4b", "D4", "D4#", "E4", "F4", "F4#", "G4", "G4#", "A4", "A4#", "B4", "C5",
                  "D5b", "D5", "D5#", "E5", "F5", "F5#", "G5", "G5#", "A5", "A5#", "B5", "C6"}},
       // F sharp major: F C G D A E sharp.
-      {6, 0x53, {"F4", "G4n", "G4", "A4n", "A4", "B4", "C5n", "D5bb", "D5n", "D5", "E5n", "F5n", "F5",
-                 "G5n", "G5", "A5n", "A5", "B5", "C6n", "D6bb", "D6n", "D6", "E6n", "F6n", "F6"}},
+      // A flat on a step the key sharpens replaces the key's sharp.
+      {6, 0x53, {"F4", "G4n", "G4", "A4n", "A4", "B4", "C5n", "D5b", "D5n", "D5", "E5n", "F5n", "F5",
+                 "G5n", "G5", "A5n", "A5", "B5", "C6n", "D6b", "D6n", "D6", "E6n", "F6n", "F6"}},
       // B flat major: B and E flat.
       {12, 0x56, {"A4#", "B4n", "C5", "D5b", "D5", "D5#", "E5n", "F5", "F5#", "G5", "G5#", "A5", "A5#",
                   "B5n", "C6", "D6b", "D6", "D6#", "E6n", "F6", "F6#", "G6", "G6#", "A6", "A6#"}},
@@ -65,10 +66,12 @@ TEST_F(TransposeTest, EveryIntervalFromThreeKeys) {
     TQSMeasure* m = KeyMeasure(ctx.key);
     TQSNote* note = Note(m, 0, 512, ctx.pitch);
     SelectOnly(note);
+    const int sounding = note->SoundingKey;
     const std::vector<uint8_t> before = Saved();
     for (int interval = -12; interval <= 12; ++interval) {
       Transpose(Score, interval);
       EXPECT_EQ(Written(note), ctx.expected[interval + 12]) << "key " << ctx.key << " by " << interval;
+      EXPECT_EQ(note->SoundingKey, sounding + interval) << "key " << ctx.key << " by " << interval;
       EXPECT_EQ(Score.UndoCount(), 1);
       Score.Undo(1);
       EXPECT_EQ(Saved(), before);
@@ -121,12 +124,101 @@ TEST_F(TransposeTest, LaterNotesOfAStepSeeTheAccidentalsOfEarlierOnes) {
   Score.Recalculate(0);
   View.Selected = {ElementOf(*first), ElementOf(*second)};
   const std::vector<uint8_t> before = Saved();
-  // The first becomes D flat; the second, D sharp, is written against the
-  // flat now in force.
+  // The first becomes D flat; the second, D sharp, needs its sharp against
+  // the flat now in force.
   Transpose(Score, 1);
   EXPECT_EQ(Written(first), "D5b");
-  EXPECT_EQ(Written(second), "D5x");
+  EXPECT_EQ(Written(second), "D5#");
+  EXPECT_EQ(second->SoundingKey, first->SoundingKey + 2);
   ExpectUndoRedo(before);
+}
+
+// A note that was not selected keeps its pitch when a moved note before it
+// changes what is in force for its step, and loses nothing it did not need
+// to: C major, F F: the first up a semitone.
+TEST_F(TransposeTest, NotesLeftWhereTheyWereKeepSoundingAsTheyDid) {
+  TQSMeasure* m = KeyMeasure(0);
+  TQSNote* first = Note(m, 0, 128, 0x53);
+  TQSNote* second = Note(m, 128, 128, 0x53);
+  TQSNote* third = Note(m, 256, 128, 0x54);  // G with a courtesy natural
+  AddAccidental(third, 4);
+  Score.Recalculate(0);
+  View.Selected = {ElementOf(*first)};
+  const std::vector<uint8_t> before = Saved();
+  Transpose(Score, 1);
+  EXPECT_EQ(Written(first), "F5#");
+  EXPECT_EQ(Written(second), "F5n");
+  EXPECT_EQ(Written(third), "G5n");
+  EXPECT_EQ(first->SoundingKey, 66);
+  EXPECT_EQ(second->SoundingKey, 65);
+  ExpectUndoRedo(before);
+}
+
+// In every key, by every interval an octave down and up, the layout plays
+// each moved note that many semitones away and every other note as before:
+// notes with and without accidentals, several of one step, some left alone.
+TEST_F(TransposeTest, TheLayoutSoundsWhatTheTranspositionMeant) {
+  struct Placed {
+    uint8_t pitch;
+    int accidental;  // -1 none
+    bool selected;
+  } const placed[] = {{0x53, -1, true},  {0x53, 2, true},  {0x50, -1, false}, {0x53, -1, false},
+                      {0x51, 0, true},   {0x56, -1, true}, {0x51, -1, false}, {0x54, 4, true}};
+  const int keys[] = {0, 1, 2, 3, 4, 5, 6, 7, 11, 12, 13, 14, 15, 16, 17};
+  for (int key : keys)
+    for (int interval = -12; interval <= 12; ++interval) {
+      Score.ClearPieces();
+      Score.ClearUndo();
+      TQSMeasure* m = KeyMeasure(key);
+      std::vector<TQSNote*> notes;
+      for (size_t i = 0; i < std::size(placed); ++i) {
+        notes.push_back(Note(m, static_cast<int>(i) * 64, 64, placed[i].pitch));
+        if (placed[i].accidental >= 0) AddAccidental(notes.back(), placed[i].accidental);
+      }
+      Score.Recalculate(0);
+      std::vector<int> before;
+      View.Selected.clear();
+      for (size_t i = 0; i < notes.size(); ++i) {
+        before.push_back(notes[i]->SoundingKey);
+        if (placed[i].selected) View.Selected.push_back(ElementOf(*notes[i]));
+      }
+      Transpose(Score, interval);
+      for (size_t i = 0; i < notes.size(); ++i)
+        EXPECT_EQ(notes[i]->SoundingKey, before[i] + (placed[i].selected ? interval : 0))
+            << "key " << key << " by " << interval << ", note " << i << " written " << Written(notes[i]);
+    }
+}
+
+// A tablature note keeps its string while its fret stays on the
+// fingerboard, and sounds the new key under the key signature; beyond the
+// last fret the layout finds it a string and fret.
+TEST_F(TransposeTest, TablatureNotesMoveTheirFret) {
+  TQSMeasure* m = KeyMeasure(1);  // G major: F sharp
+  TQSStaff* staff = Part()->GetStaff(0);
+  staff->SetTablature(true);
+  staff->SetLineCount(6);
+  staff->Fields.FretCount = 12;
+  const uint8_t tuning[6] = {64, 59, 55, 50, 45, 40};
+  for (int i = 0; i < 6; ++i) staff->SetTuning(i, tuning[i]);
+  TQSNote* note = Note(m, 0, 512);
+  note->Fields.TabString = 3;
+  note->Fields.TabFret = 3;  // fret 2 on D: E
+  SetTablatureKey(*note, 52);
+  SelectOnly(note);
+  EXPECT_EQ(note->SoundingKey, 52);
+  const std::vector<uint8_t> before = Saved();
+  Transpose(Score, 1);  // F, which the key would sharpen
+  EXPECT_EQ(note->Fields.TabString, 3);
+  EXPECT_EQ(note->Fields.TabFret, 4);
+  EXPECT_EQ(note->SoundingKey, 53);
+  ExpectUndoRedo(before);
+  note = Find<TQSNote>(m);
+  View.Selected = {ElementOf(*note)};
+  Score.ClearUndo();
+  Transpose(Score, 12);  // fret 15 is off the fingerboard
+  EXPECT_EQ(note->SoundingKey, 65);
+  ASSERT_NE(note->Fields.TabFret, 0);
+  EXPECT_EQ(staff->GetTuning(note->Fields.TabString) + note->Fields.TabFret - 1, 65);
 }
 
 TEST_F(TransposeTest, TheFirstNoteOfAStepInForceCountsForTheSecond) {

@@ -56,12 +56,15 @@ TEST(EditorHosts, ButtonsKeysAndClosingReachTheDocument) {
   td::ShowAndWait(velocity);
   td::Click(*velocity.SBIncVelocity, 8, 8);
   td::Click(*velocity.SBAlignVelocity, 8, 8);
+  // The frame's second button docks the editor.
+  const TRect frame = velocity.FrameInsets();
+  td::Click(velocity, velocity.Width() - 15 - 7 - frame.Left, 8 - frame.Top);
   editor->SetFocus();
   td::PressKey(*editor, VK_RIGHT);
   EXPECT_EQ(editor->Keys, 0);
   velocity.Close();
   EXPECT_EQ(document.Said, (std::vector<std::string>{"down SBIncVelocity", "up SBIncVelocity", "click SBIncVelocity",
-                                                     "click SBAlignVelocity", "key 39", "remove Editor"}));
+                                                     "click SBAlignVelocity", "dock", "key 39", "remove Editor"}));
 
   TFEvent events(nullptr, nullptr);
   EXPECT_FALSE(events.CBEditEvent->Enabled());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "platform/comctrls.h"
 #include "platform/keys.h"
@@ -123,6 +124,24 @@ TEST(EventProperties, TheControllerListPicksByName) {
   EXPECT_EQ(list.LBControls->Items()[ListIndex(100)], "100." + ControllerName(100));
   list.SelectController(3);  // unnamed: nothing changes
   EXPECT_EQ(list.ChosenController(), -1);
+}
+
+// The program list begins with no program, written as FF.
+TEST(EventProperties, TheProgramListOffersNone) {
+  TShownDialog d;
+  d.Type("C0");
+  for (const auto& [item, program, text] : {std::tuple{0, kNoProgram, "C0FF"}, std::tuple{6, 5, "C005"}}) {
+    td::Later([item = item] {
+      ASSERT_TRUE(td::WaitForModal());
+      td::KeyToModal(VK_HOME);
+      for (int i = 0; i < item; ++i) td::KeyToModal(VK_DOWN);
+      td::KeyToModal(VK_RETURN);
+    });
+    td::Click(*d.Form.SBProgram, 5, 5);
+    EXPECT_EQ(d.Form.Program(), program);
+    EXPECT_EQ(d.Form.EventText(), text);
+  }
+  EXPECT_EQ(d.Form.EProgram->Text(), InstrumentName(5));
 }
 
 TEST(EventProperties, OkTakesOnlyCompleteMessages) {

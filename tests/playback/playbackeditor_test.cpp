@@ -100,8 +100,8 @@ TEST(PlaybackEditor, DraggingAPlayedEdge) {
 }
 
 // While the end of a played bar is dragged, its outline moves in XOR
-// over the roll: over the chosen (red) bar it shows cyan, and where it
-// was the roll shows again.
+// over the roll: over the active entry's black outline it shows white,
+// and where it was the roll shows again.
 TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
   TRoll s;
   const TPoint p = s.OnPlayed(0, 126);
@@ -111,16 +111,16 @@ TEST(PlaybackEditor, TheDragOutlineMovesInXor) {
     td::ProcessMessages();
     return GrabControl(*s.Editor)->Pixel(x + dx, y + dy);
   };
-  const int rowMiddle = e.Played.Top + 2;
+  const int rowMiddle = e.Played.Top + 1;
   td::MouseDown(*s.Editor, p.X, p.Y);
   td::MouseMove(*s.Editor, p.X + 10, p.Y);
-  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), RGB(0, 255, 255));
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), clWhite);
   EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clBlack);
   td::MouseMove(*s.Editor, p.X + 20, p.Y);
   EXPECT_EQ(pixel(e.Played.Right + 9, rowMiddle), clWhite);
   EXPECT_EQ(pixel(e.Played.Right + 19, rowMiddle), clBlack);
   td::MouseUp(*s.Editor, p.X + 20, p.Y);
-  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), pixel(e.Notated.Left + 50, e.Bounds.Top + 1));
+  EXPECT_EQ(pixel(e.Notated.Left + 50, e.Bounds.Top), clBlack);
 }
 
 // While a duration is armed a marker follows the mouse in XOR: moved
@@ -139,6 +139,7 @@ TEST(PlaybackEditor, TheInsertionMarkerFollowsTheMouseInXor) {
   };
   const auto plain = grab();
   s.Editor->SetInsertDuration(128);
+  EXPECT_TRUE(same(*plain, *grab()));  // shown where the mouse moves first
   td::MouseMove(*s.Editor, 300, 200);
   const auto atA = grab();
   EXPECT_FALSE(same(*plain, *atA));
@@ -253,6 +254,102 @@ TEST(PlaybackEditor, SelectionAndCursorFollowTheView) {
             e[2].Played.Top + 2 - s.Editor->VertBar->Position());
   EXPECT_EQ(s.View.Selection, (std::vector<TQSCalcItem*>{s.Notes[1]->HeadElement}));
   EXPECT_EQ(s.View.CursorPosition.Tick, 128);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// A chord (C, E, G) at the start of the first measure and a low note in
+// the second: Up and Down move between the rows of the active entry's
+// measure only, the nearest row first.
+TEST(PlaybackEditor, UpAndDownStayInTheActiveMeasure) {
+  TVoiceScore<TQSPlaybackEditor> s(2, 500, 300);
+  for (uint8_t pitch : {C5, E5, G5}) s.Notes.push_back(s.Note(s.Measure(0), 0, 256, pitch));
+  s.Notes.push_back(s.Note(s.Measure(1), 0, 256, 0x30));  // an octave and more below
+  s.Attach();
+  s.View.CursorPosition = {0, 0, 0, 1, 0, 0, 300};  // on no note
+  s.Refill();
+  td::ShowAndWait(s.Form);
+  TQSPlaybackEditor& e = *s.Editor;
+  e.SetFocus();
+  // Without an active entry Up takes the last entry, Down the first.
+  td::PressKey(e, VK_UP);
+  EXPECT_EQ(e.ActiveIndex(), 3);
+  const std::pair<uint16_t, int> steps[] = {
+      {VK_HOME, 0}, {VK_UP, 1}, {VK_UP, 2}, {VK_UP, 2}, {VK_DOWN, 1}, {VK_DOWN, 0}, {VK_DOWN, 0}};
+  for (const auto& [key, active] : steps) {
+    td::PressKey(e, key);
+    EXPECT_EQ(e.ActiveIndex(), active);
+  }
+  // The view's selection and cursor follow.
+  EXPECT_EQ(s.View.Selection, (std::vector<TQSCalcItem*>{s.Notes[0]->HeadElement}));
+  EXPECT_EQ(s.View.CursorPosition.Measure, 0);
+}
+
+// The active entry is scrolled into view with a margin, and without one
+// the measure of the view's cursor.
+TEST(PlaybackEditor, TheActiveEntryOrTheCursorsMeasureIsScrolledIntoView) {
+  TVoiceScore<TQSPlaybackEditor> s(4, 400, 300);
+  s.Notes.push_back(s.Note(s.Measure(0), 0, 128, 0x70));  // high up
+  s.Notes.push_back(s.Note(s.Measure(3), 256, 128, 0x30));
+  s.Attach();
+  td::ShowAndWait(s.Form);
+  TQSPlaybackEditor& e = *s.Editor;
+  s.View.CursorPosition.Measure = 2;
+  e.Fill(s.Part(), 0);
+  ASSERT_EQ(e.ActiveIndex(), -1);
+  const int pageX = e.HorzBar->PageSize(), pageY = e.VertBar->PageSize();
+  const TQSVoiceMeasure& third = e.MeasureEntries()[2];
+  EXPECT_EQ(e.HorzBar->Position(), third.Right - pageX);
+  e.SetFocus();
+  td::PressKey(e, VK_END);
+  const TRect last = e.NoteEntries()[1].Bounds;
+  const int r = 8;  // a row
+  EXPECT_EQ(e.HorzBar->Position(), std::min(last.Right - pageX + 16, e.HorzBar->Max() - pageX));
+  EXPECT_EQ(e.VertBar->Position(), last.Bottom - pageY + r);
+  td::PressKey(e, VK_HOME);
+  EXPECT_EQ(e.HorzBar->Position(), 0);
+  EXPECT_EQ(e.VertBar->Position(), e.NoteEntries()[0].Bounds.Top - r);
+}
+
+// The document window's refill takes the notes and grace notes of one
+// staff and voice; while the editor's own change is being told, a refill
+// leaves the editor as it is.
+TEST(PlaybackEditor, FilledWithOneVoiceAndLeftAloneWhileItTellsItsChange) {
+  TVoiceScore<TQSPlaybackEditor> s(2, 500, 300);
+  s.Notes.push_back(s.Note(s.Measure(0), 0, 128, C5));
+  s.Note(s.Measure(0), 0, 512, G5, MakeStaffVoice(0, 1));  // another voice
+  auto* group = static_cast<TQSVorschlag*>(CreateItemByKind(kind::Vorschlag, s.Measure(0)));
+  group->Fields.Time = 128;
+  auto* grace = static_cast<TQSNote*>(CreateItemByKind(kind::Note, group));
+  grace->Fields.Pitch = D5;
+  grace->Fields.Length = grace->Fields.RealLength = 64;
+  s.Notes.push_back(s.Note(s.Measure(0), 128, 128, E5));
+  s.Attach();
+  td::ShowAndWait(s.Form);
+  TQSPlaybackEditor& e = *s.Editor;
+  e.Fill(s.Part(), 0);
+  std::vector<TQSNote*> listed;
+  for (const TQSVoiceEntry& entry : e.NoteEntries()) listed.push_back(entry.Note());
+  EXPECT_EQ(listed, (std::vector<TQSNote*>{s.Notes[0], grace, s.Notes[1]}));
+  // A refill from the change notification, after a note was added, finds
+  // the editor busy.
+  s.Score.OnChanged = [&](TObject*) {
+    ++s.Changes;
+    s.Note(s.Measure(1), 0, 128, C5);
+    s.Layout();
+    e.Fill(s.Part(), 0);
+  };
+  e.SetFocus();
+  td::PressKey(e, VK_HOME);
+  td::PressKey(e, VK_RIGHT, ssAlt);
+  EXPECT_EQ(s.Changes, 1);
+  EXPECT_EQ(e.NoteEntries().size(), 3u);
+  EXPECT_EQ(e.ActiveIndex(), 0);
+  EXPECT_EQ(s.Notes[0]->Fields.PlayLength, 129);
 }
 
 }  // namespace

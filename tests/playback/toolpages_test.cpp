@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/inifile.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
 #include "platform/comctrls.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
@@ -69,13 +71,84 @@ TEST(RecordingPage, CountsAreShownAndKept) {
     TIniFile settings(file);
     settings.WriteInteger("Record", "Tremolo", 3);
     TFRecording page(nullptr, &settings, {});
-    EXPECT_EQ(page.CBTremolo->Caption(), "///");
+    EXPECT_EQ(page.UDTremolo->Position(), 3);
     td::ShowAndWait(page);
     td::Click(*page.UDTreole, 8, 4);  // the upper arrow
-    EXPECT_EQ(page.CBTreole->Caption(), "3");
+    EXPECT_EQ(page.UDTreole->Position(), 3);
     EXPECT_EQ(settings.ReadInteger("Record", "Treole", 0), 3);
   }
   std::filesystem::remove(file);
+}
+
+// The drum style drop button asks the main window for the chooser; a
+// chosen style is kept and puts the drum note down, and the button shows
+// the style where the drum styles have it, else its plain face.
+TEST(RecordingPage, DrumStylesAreChosenAndShown) {
+  const std::string file =
+      (std::filesystem::temp_directory_path() / ("qs-drums-" + std::to_string(::getpid()) + ".ini")).string();
+  std::filesystem::remove(file);
+  TFRecording::DrumStylePainter = [](TCanvas& c, const TRect& face, int index) {
+    if (index != 3) return false;
+    c.Brush().Color = RGB(200, 0, 0);
+    c.FillRect(face);
+    return true;
+  };
+  {
+    TIniFile settings(file);
+    TFRecording page(nullptr, &settings, {});
+    EXPECT_EQ(TFRecording::Instance(), &page);
+    td::ShowAndWait(page);
+    TECCharButton* asked = nullptr;
+    page.OnChooseDrumStyle = [&](TECCharButton* below) { asked = below; };
+    td::Click(*page.CBDrumStyles, page.CBDrumStyles->Width() - 4, 10);
+    EXPECT_EQ(asked, page.CBDrumStyles);
+    auto middle = [&] {
+      td::ProcessMessages();
+      const TRect frame = page.FrameInsets();
+      return GrabControl(page)->Pixel(frame.Left + page.CBDrumNote->Left() + 13,
+                                      frame.Top + page.CBDrumNote->Top() + 15);
+    };
+    EXPECT_NE(middle(), RGB(200, 0, 0));
+    page.SetDrumStyle(3);
+    EXPECT_TRUE(page.CBDrumNote->Down());
+    EXPECT_FALSE(page.CBBlankNote->Down());
+    EXPECT_EQ(settings.ReadInteger("Record", "DrumStyle", -1), 3);
+    EXPECT_EQ(middle(), RGB(200, 0, 0));
+    page.SetDrumStyle(7);  // not among the drum styles: the plain face
+    EXPECT_NE(middle(), RGB(200, 0, 0));
+  }
+  EXPECT_EQ(TFRecording::Instance(), nullptr);
+  TFRecording::DrumStylePainter = nullptr;
+  std::filesystem::remove(file);
+}
+
+// The second button of the frame docks the page; a drag of the floating
+// page by 40 pixels or less leaves it, a longer one puts its bottom-left
+// corner at the drop point and floats it.
+TEST(PlayingPage, DockButtonAndDrags) {
+  TFPlaying page(nullptr, nullptr, true);
+  std::vector<bool> attached;
+  page.OnSetAttached = [&](bool v) { attached.push_back(v); };
+  page.SetBounds(300, 200, page.Width(), page.Height());
+  td::ShowAndWait(page);
+  const TRect frame = page.FrameInsets();
+  td::Click(page, page.Width() - 15 - 7 - frame.Left, 8 - frame.Top);
+  EXPECT_EQ(attached, std::vector<bool>{true});
+  const int width = page.Width(), height = page.Height();
+  struct TCase {
+    TPoint Start, Drop;
+    bool Moves;
+  };
+  const TCase cases[] = {{{100, 100}, {140, 60}, false}, {{100, 100}, {141, 100}, true}, {{100, 100}, {100, 59}, true}};
+  for (const TCase& c : cases) {
+    page.SetBounds(300, 200, width, height);
+    attached.clear();
+    EXPECT_EQ(page.EndDrag(c.Start, c.Drop), c.Moves);
+    const TRect expected = c.Moves ? TRect{c.Drop.X, c.Drop.Y - height, c.Drop.X + width, c.Drop.Y}
+                                   : TRect{300, 200, 300 + width, 200 + height};
+    EXPECT_EQ(page.BoundsRect(), expected);
+    EXPECT_EQ(attached, c.Moves ? std::vector<bool>{false} : std::vector<bool>{});
+  }
 }
 
 TEST(PlayingPage, TimesAndMetronome) {

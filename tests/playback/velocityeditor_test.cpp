@@ -3,6 +3,7 @@
 // and the notes between two selected ones aligned on a line.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/forms.h"
@@ -130,6 +131,54 @@ TEST(VelocityEditor, EffectNotesHaveTheirOwnVelocity) {
   EXPECT_EQ(effect->Fields.Velocity, 21);
   EXPECT_EQ(s.Notes[0]->Fields.Velocity, 64);
   EXPECT_EQ(s.Bar(1).Height(), 21);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// Shift with a click selects every entry from the active one to the
+// clicked one, in the editor and in the view.
+TEST(VelocityEditor, ShiftClickSelectsTheRangeHereAndInTheView) {
+  TBars s;
+  auto at = [&](int i) {
+    const TRect b = s.Bar(i);
+    return TPoint{b.Left + 2 - s.Editor->HorzBar->Position(), b.Bottom - 2 - s.Editor->VertBar->Position()};
+  };
+  td::Click(*s.Editor, at(1).X, at(1).Y);
+  td::Click(*s.Editor, at(3).X, at(3).Y, mbLeft, ssShift);
+  std::vector<bool> selected;
+  for (const TQSVoiceEntry& e : s.Editor->NoteEntries()) selected.push_back(e.Selected);
+  EXPECT_EQ(selected, (std::vector<bool>{false, true, true, true, false}));
+  std::vector<TQSCalcItem*> inView = s.View.Selection;
+  std::sort(inView.begin(), inView.end());
+  std::vector<TQSCalcItem*> expected{s.Notes[1]->HeadElement, s.Notes[2]->HeadElement, s.Notes[3]->HeadElement};
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(inView, expected);
+}
+
+// An effect note between the aligned ends takes the line's velocity at
+// its own position; its note at the note's.
+TEST(VelocityEditor, AnEffectBetweenTheEndsLiesOnTheLineAtItsOwnPlace) {
+  TBars s;
+  s.Notes[0]->Fields.Velocity = 20;
+  s.Notes[4]->Fields.Velocity = 100;
+  auto* effect = static_cast<TQSEffect*>(CreateItemByKind(kind::Effect, s.Notes[1]));
+  effect->Fields.Time = 192;
+  s.Refill();
+  ASSERT_EQ(s.Editor->NoteEntries()[2].Effect, effect);
+  s.Editor->SetFocus();
+  td::PressKey(*s.Editor, VK_HOME);
+  const TRect last = s.Bar(5);
+  td::Click(*s.Editor, last.Left + 2 - s.Editor->HorzBar->Position(), last.Bottom - 2 - s.Editor->VertBar->Position(),
+            mbLeft, ssCtrl);
+  s.Editor->AlignVelocity();
+  // 20 at tick 0 to 100 at tick 512: 20 higher every quarter.
+  EXPECT_EQ(s.Notes[1]->Fields.Velocity, 40);
+  EXPECT_EQ(effect->Fields.Velocity, 50);
+  EXPECT_EQ(s.Notes[2]->Fields.Velocity, 60);
 }
 
 }  // namespace

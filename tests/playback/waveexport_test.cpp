@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "playback/hiddenview.h"
 #include "playback/synthesizer.h"
 #include "playback/waveexport.h"
 #include "walk_fixture.h"
@@ -20,16 +21,8 @@ namespace fs = std::filesystem;
 
 constexpr uint8_t A5Pitch = 0x55;  // the A above middle C: 440 Hz
 
-class THiddenView : public TQSWindowLink {
- public:
-  bool Playing() const override { return PlayControl && PlayControl->IsPlaying(); }
-  int CursorSystemIndex() const override { return 0; }
-  void InvalidatePages() override {}
-  void SetCursorTick(int tick) override { CursorPosition.Tick = tick; }
-};
-
 struct TOneNote : TContentScore {
-  THiddenView View;
+  TQSHiddenView View;
   // event: the bytes of a MIDI event item before the note, if any.
   explicit TOneNote(std::vector<uint8_t> event = {}) : TContentScore(1) {
     if (!event.empty())

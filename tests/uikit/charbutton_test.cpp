@@ -2,10 +2,12 @@
 // behaviour, the drop-down part, the hover effect and the glyph strip.
 #include <gtest/gtest.h>
 
+#include "platform/actions.h"
 #include "platform/bitmap.h"
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/charbutton.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
@@ -151,6 +153,57 @@ TEST_F(CharButtonTest, TheCaptionsAcceleratorClicks) {
   EXPECT_FALSE(b->DialogChar(u'o'));
   EXPECT_EQ(AcceleratorOf("Save && &Quit"), u'q');
   EXPECT_EQ(StripAccelerator("Save && &Quit"), "Save & Quit");
+}
+
+TEST_F(CharButtonTest, AnActionLendsItsTextsStatePictureAndCommand) {
+  TActionList actions(nullptr);
+  TImageList images(nullptr, 16, 16);
+  // A red square with a white (transparent) rim.
+  TBitmap picture(16, 16);
+  for (int y = 0; y < 16; ++y)
+    for (int x = 0; x < 16; ++x) picture.SetPixel(x, y, x >= 4 && x < 12 && y >= 4 && y < 12 ? clRed : clWhite);
+  images.AddMasked(picture, clWhite);
+  actions.Images = &images;
+  auto* play = new TAction(nullptr);
+  play->SetActionList(&actions);
+  play->SetCaption("&Play");
+  play->SetHint("Play the score");
+  play->SetImageIndex(0);
+  play->SetChecked(true);
+  int executed = 0;
+  play->OnExecute = [&](TObject*) { ++executed; };
+
+  TECCharButton* b = Add(10, 1);
+  b->OnClick = nullptr;
+  b->SetAction(play);
+  EXPECT_EQ(b->Caption(), "&Play");
+  EXPECT_EQ(b->Hint(), "Play the score");
+  EXPECT_TRUE(b->Down());
+  ASSERT_NE(b->Glyph(), nullptr);
+  EXPECT_EQ(b->Glyph()->Pixel(8, 8), clRed);
+  EXPECT_EQ(b->Glyph()->Pixel(1, 1), b->Glyph()->TransparentColor());
+  EXPECT_NE(b->Glyph()->TransparentColor(), clRed);
+
+  td::ShowAndWait(*form);
+  EXPECT_TRUE(uikit_test::Shows(*form, b->BoundsRect(), clRed));
+  play->SetEnabled(false);
+  EXPECT_FALSE(b->Enabled());
+  td::Click(*b, 5, 5);
+  EXPECT_EQ(executed, 0);
+  play->SetEnabled(true);
+  td::Click(*b, 5, 5);
+  EXPECT_EQ(executed, 1);
+  // A handler of the button's own comes first.
+  b->OnClick = [this, b](TObject*) { clicks.push_back(b); };
+  td::Click(*b, 5, 5);
+  EXPECT_EQ(executed, 1);
+  EXPECT_EQ(clicks.size(), 1u);
+
+  // A freed action leaves the button without one.
+  delete play;
+  EXPECT_EQ(b->Action(), nullptr);
+  b->OnClick = nullptr;
+  td::Click(*b, 5, 5);
 }
 
 }  // namespace

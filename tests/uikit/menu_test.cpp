@@ -5,6 +5,7 @@
 
 #include <chrono>
 
+#include "base/exceptions.h"
 #include "platform/bitmap.h"
 #include "platform/extctrls.h"
 #include "platform/forms.h"
@@ -96,6 +97,11 @@ TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
   // Over a separator the previous entry stays hot.
   MoveInList(sep);
   EXPECT_EQ(editMenu->HotChild(), paste);
+  // Resting on another entry closes the cascade at a later tick.
+  MoveInList(editMenu->Items(0));
+  EXPECT_NE(ListOf(paste), nullptr);
+  EXPECT_TRUE(WaitFor([&] { return ListOf(paste) == nullptr; }));
+  EXPECT_NE(ListOf(editMenu), nullptr);
   // Nothing took the focus from the bar.
   EXPECT_TRUE(bar->Focused());
 }
@@ -153,6 +159,41 @@ TEST_F(MenuTest, SecondClickClosesAndClickExecutes) {
   td::ProcessMessages();
   EXPECT_EQ(opens, 1);
   EXPECT_EQ(ListOf(file), nullptr);
+}
+
+TEST_F(MenuTest, APressElsewhereClosesTheBarsList) {
+  auto* area = new TPanel(form);  // takes no focus
+  area->SetBounds(150, 60, 200, 150);
+  area->SetParent(form);
+  int presses = 0;
+  area->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
+  TPoint e = Centre(*editMenu);
+  td::MouseMove(*bar, e.X, e.Y);
+  td::Click(*bar, e.X, e.Y);
+  MoveInList(paste);
+  ASSERT_TRUE(WaitFor([&] { return ListOf(paste) != nullptr; }));
+  td::Click(*area, 20, 20);
+  td::ProcessMessages();
+  EXPECT_EQ(ListOf(paste), nullptr);
+  EXPECT_EQ(ListOf(editMenu), nullptr);
+  EXPECT_EQ(bar->Item()->HotChild(), nullptr);
+  EXPECT_FALSE(bar->Armed());
+  EXPECT_EQ(presses, 1);  // the press itself goes where it was aimed
+  EXPECT_TRUE(edit->Focused());
+  // With no list open, presses are the other controls' alone.
+  EXPECT_FALSE(bar->WatchingPresses());
+}
+
+TEST_F(MenuTest, AFailingTickStopsTheTimer) {
+  paste->OnMenuShow = [](TObject*) { throw EInvalidOperation("no clipboard"); };
+  TPoint e = Centre(*editMenu);
+  td::MouseMove(*bar, e.X, e.Y);
+  td::Click(*bar, e.X, e.Y);
+  ASSERT_TRUE(menus::HoverTimer().Enabled());
+  MoveInList(paste);
+  EXPECT_TRUE(WaitFor([&] { return !menus::HoverTimer().Enabled(); }, 1000));
+  EXPECT_EQ(paste->Window(), nullptr);
+  EXPECT_NE(ListOf(editMenu), nullptr);  // the lists stay as they are
 }
 
 TEST_F(MenuTest, ActionStateShowsInEntry) {

@@ -254,6 +254,36 @@ TEST(MenuItem, ActionStateReflectedInItem) {
   e->SetChecked(false);
 }
 
+TEST(MenuItem, ABarTextureLiesUnderItsTransparentEntries) {
+  Host host;
+  TECMenuItem bar(nullptr);
+  bar.SetMenu(&host);
+  bar.SetOrientation(ioHorizontal);
+  bar.SetColor(clLime);
+  TECMenuItem* plain = bar.AddItem("File");
+  TECMenuItem* clear = bar.AddItem("Edit");
+  clear->SetTransparent(true);
+  TBitmap texture(7, 12);
+  texture.Canvas().Brush().Color = clBlue;
+  texture.Canvas().FillRect(Rect(0, 0, 7, 12));
+  bar.SetPicture(&texture);
+  texture.Canvas().Brush().Color = clRed;  // the bar keeps its own copy
+  texture.Canvas().FillRect(Rect(0, 0, 7, 12));
+  bar.Layout();
+  TBitmap window(200, 30);
+  bar.PaintChildren(window.Canvas(), 200, 30);
+  const TRect p = plain->ItemRect(), c = clear->ItemRect();
+  EXPECT_EQ(window.Pixel(p.Left + 1, 1), clLime);  // an opaque entry covers it
+  EXPECT_EQ(window.Pixel(c.Left + 1, 1), clBlue);
+  EXPECT_EQ(window.Pixel(199, 1), clBlue);  // tiled across the whole width
+  EXPECT_EQ(window.Pixel(199, 20), clWhite);  // only as high as the picture
+  // Without a picture the bar is filled with its colour.
+  bar.SetPicture(nullptr);
+  EXPECT_EQ(bar.Picture(), nullptr);
+  bar.PaintChildren(window.Canvas(), 200, 30);
+  EXPECT_EQ(window.Pixel(199, 20), clLime);
+}
+
 TEST(MenuItem, BlinkStepsNoFasterThanTheTick) {
   Host host;
   TECMenuItem root(nullptr);

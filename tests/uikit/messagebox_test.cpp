@@ -143,6 +143,37 @@ TEST(MessageBlock, ShortAndUnbreakableTextsSizeTheBox) {
   EXPECT_GT(oneWord.MMessageBlock->Width(), 310);
 }
 
+TEST(MessageBlock, EachButtonShowsTheGlyphOfItsKind) {
+  // The ink of each glyph: a green tick, a red cross, a crimson barred
+  // circle, a blue page.
+  const TColor tick = RGB(20, 120, 40), cross = RGB(200, 40, 30), barred = RGB(176, 32, 96), page = RGB(40, 70, 130);
+  const TColor inks[] = {tick, cross, barred, page};
+  TFMessageBlock box(nullptr);
+  box.LayoutMessageText("Which one?");
+  box.SetButtonX(box.ClientWidth() - 84);
+  struct TCase {
+    uint16_t Kind;
+    TColor Ink;
+  };
+  const TCase cases[] = {
+      {kMessageExtra, page}, {kMessageCancel, cross}, {kMessageOk, tick}, {kMessageNo, barred}, {kMessageYes, tick}};
+  std::vector<TButton*> buttons;
+  for (const TCase& c : cases) buttons.push_back(box.AddMessageButton(c.Kind, "Caption"));
+  td::ShowAndWait(box);
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const std::unique_ptr<TBitmap> shot = GrabControl(*buttons[i]);
+    for (TColor ink : inks) {
+      int n = 0;
+      for (int y = 0; y < shot->Height(); ++y)
+        for (int x = 0; x < shot->Width(); ++x) n += shot->Pixel(x, y) == ink;
+      if (ink == cases[i].Ink)
+        EXPECT_GT(n, 6) << i;
+      else
+        EXPECT_EQ(n, 0) << i;
+    }
+  }
+}
+
 TEST(MessageBlock, IconKindsChooseThePicture) {
   struct TCase {
     uint8_t Kind;

@@ -96,6 +96,24 @@ TEST_F(PageControlTest, TabsStandOppositeTheBindingOnEverySide) {
   }
 }
 
+TEST_F(PageControlTest, TheSpiralPutsARingEveryThirteenPixels) {
+  AddPage("One");
+  pc->SetSpiralVisible(true);  // a 20-pixel band at the left
+  td::ShowAndWait(*form);
+  const auto shot = GrabControl(*pc);
+  // 200 mod 13 is 5: rings start at y = 2, the last one at 184; each half
+  // ring reaches 15 pixels out from the binding line at x = 20, level
+  // with its middle, and meets the line near its top.
+  const TColor wire = 0x404040;
+  for (int y = 2; y <= 184; y += 13) {
+    EXPECT_EQ(shot->Pixel(4, y + 5), wire) << y;
+    EXPECT_EQ(shot->Pixel(19, y + 1), wire) << y;
+  }
+  EXPECT_NE(shot->Pixel(19, 197 + 1), wire);  // no ring runs off the edge
+  pc->SetSpiralVisible(false);
+  EXPECT_TRUE(WaitFor([&] { return GrabControl(*pc)->Pixel(4, 7) != wire; }, 500));
+}
+
 TEST_F(PageControlTest, EqualTabsStartAfterTheBend) {
   for (const char* c : {"A", "Bb", "Ccc"}) AddPage(c, 0);
   pc->PageSetting().SetOrientation(poBottom);
@@ -123,7 +141,7 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   for (int i = 0; i < 15; ++i) AddPage("Page");
   EXPECT_FALSE(shown(0));
   ASSERT_TRUE(shown(1));
-  TECPageControl::TECButtonScroll& forward = *pc->ScrollButton(1);
+  TECButtonScroll& forward = *pc->ScrollButton(1);
   td::Click(forward, 7, 7);
   EXPECT_EQ(pc->ScrollOffset(true), 10);
   EXPECT_TRUE(shown(0));
@@ -138,7 +156,7 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   td::ProcessMessages();
   EXPECT_EQ(pc->ScrollOffset(true), released);
   // Back to the start, where the back button goes.
-  TECPageControl::TECButtonScroll& back = *pc->ScrollButton(0);
+  TECButtonScroll& back = *pc->ScrollButton(0);
   td::MouseDown(back, 7, 7);
   EXPECT_TRUE(WaitFor([&] { return pc->ScrollOffset(true) == 0; }));
   td::MouseUp(back, 7, 7);

@@ -28,6 +28,7 @@ class ScrollingTest : public ::testing::Test {
     box = new TECScrollWinControl(form);
     box->SetParent(form);
     box->SetBounds(10, 10, 200, 300);
+    box->SetBorderStyle(bsNone);  // the client area is the whole box
     tall = new TButton(form);
     tall->SetBounds(0, 0, 150, 1000);
     tall->SetParent(box);
@@ -64,6 +65,21 @@ TEST_F(ScrollingTest, RangesFollowTheChildrenAndPositionsAreClamped) {
   EXPECT_FALSE(V().IsScrollBarVisible());
   EXPECT_EQ(V().Position(), 0);
   EXPECT_EQ(tall->Top(), 0);
+}
+
+TEST_F(ScrollingTest, ASingleBorderFramesTheBarsAndTheClientArea) {
+  box->SetBorderStyle(bsSingle);
+  td::ShowAndWait(*form);
+  EXPECT_EQ(box->ClientHeight(), 298);
+  EXPECT_EQ(box->ClientWidth(), 200 - 2 - 16);
+  EXPECT_EQ(Bar().BoundsRect(), Rect(200 - 1 - 16, 1, 199, 299));
+  // The range counts from the client area's start inside the frame.
+  tall->SetTop(1);
+  box->Realign();
+  EXPECT_EQ(V().Range(), 1000);
+  EXPECT_EQ(V().ScrollLimit(), 702);
+  V().SetPosition(702);
+  EXPECT_EQ(tall->Top() + tall->Height(), 299);  // its end at the frame's inner edge
 }
 
 TEST_F(ScrollingTest, TheThumbTakesTheVisibleShare) {

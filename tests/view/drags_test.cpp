@@ -4,6 +4,7 @@
 // insertion tools draw their rubber figures in XOR and hand on the result.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 
@@ -115,6 +116,13 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
     }
     return nullptr;
   }
+  // The rulers shown, their markers on the cursor at tick 128 of measure 1.
+  void ShowRulers() {
+    View->Rule.Visible = true;
+    View->LayoutChanged();
+    View->SetCursorMeasureTick(1, 128, false);
+    td::ProcessMessages();
+  }
   // Press at from, move there in two steps, release.
   void Drag(TPoint from, TPoint to) {
     td::MouseDown(*View, from.X, from.Y);
@@ -149,6 +157,9 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
       {"text", [&] { return PageElement(Text); }, {10, 5}, [&] { return Text->Fields.X * 10000 + Text->Fields.Y; },
        800 * 10000 + 2400, 880 * 10000 + 2440},
   };
+  // A drop tells the score's listeners that the view changed it.
+  TObject* changer = nullptr;
+  Score.OnChanged = [&](TObject* sender) { changer = sender; };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     const TQSCalcItem* e = c.Grab();
@@ -157,8 +168,10 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
     td::Click(*View, from.X, from.Y);
     ASSERT_TRUE(View->HasSelection);
     const int records = Score.UndoCount();
+    changer = nullptr;
     Drag(from, {from.X + c.Delta.X, from.Y + c.Delta.Y});
     EXPECT_EQ(c.Read(), c.After);
+    EXPECT_EQ(changer, View);
     EXPECT_FALSE(View->MoveDragging);
     EXPECT_EQ(View->ArmedItem, 0);
     if (c.After != c.Before) {
@@ -293,6 +306,10 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
       {"stem", [&] { return StemOf(HighNote()); },
        [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 5},
        [&] { return std::vector<int>{HighNote()->Fields.StemLength}; }, {}},
+      // Dragged up past its head it stops at length 0.
+      {"stem past its head", [&] { return StemOf(HighNote()); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, -60},
+       [&] { return std::vector<int>{HighNote()->Fields.StemLength}; }, {0}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -312,6 +329,101 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
     td::PressKey(*View, 'Z', ssCtrl);
     EXPECT_EQ(c.Read(), before);
   }
+}
+
+// The handles of an arc (its start point, and its box without the limits
+// of text boxes), of an arpeggio and of a hand-direction mark.
+TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
+  auto* arc = static_cast<TQSArc*>(CreateItemByKind(kind::Arc, &Score));
+  arc->Fields.Page = 1;
+  arc->Fields.X = 800, arc->Fields.Y = 4400, arc->Fields.Width = 800, arc->Fields.Height = 400;
+  arc->Fields.AX = 1000, arc->Fields.AY = 4400, arc->Fields.BX = 1600, arc->Fields.BY = 4800;
+  Mark(Piece->GetPart(0)->GetMeasure(3), kind::Arpeggio, 128, 10);
+  Mark(Piece->GetPart(0)->GetMeasure(3), kind::Hand, 256, 2, 0);
+  Layout();
+  View->LayoutChanged();
+  // Undo rebuilds the measure: its marks are looked up each time.
+  auto markOf = [&](TQSItemType k) -> TQSMark* {
+    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(3)->Items)
+      if (item->ItemType == k) return static_cast<TQSMark*>(item);
+    return nullptr;
+  };
+  auto read = [&] {
+    return std::vector<int>{arc->Fields.AX, arc->Fields.AY, arc->Fields.Width, markOf(kind::Arpeggio)->Fields.Value,
+                            markOf(kind::Hand)->Fields.Value};
+  };
+  const struct {
+    std::string Name;
+    std::function<const TQSCalcItem*()> Element;
+    std::function<TPoint(const TRect&)> Handle;
+    TPoint Delta;
+    std::vector<int> After;
+  } cases[] = {
+      {"arc start point", [&] { return PageElement(arc); },
+       [&](const TRect&) { return View->PageToScreen({1000, 4400}, 0); }, {20, 10}, {1160, 4480, 800, 10, 2}},
+      // Past the box's left edge: the width goes below 0.
+      {"arc box corner", [&] { return PageElement(arc); },
+       [](const TRect& b) { return TPoint{b.Right - 1, b.Bottom - 1}; }, {-150, 0}, {1000, 4400, 800 - 1200, 10, 2}},
+      // (16 x 100 div zoom 100) div 8 = 2 more.
+      {"arpeggio bottom", [&] { return ElementOfMark(markOf(kind::Arpeggio)); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 16}, {1000, 4400, 800, 12, 2}},
+      // Kind 0 grows downwards; dragged up past its start it stays at 0.
+      {"hand bottom", [&] { return ElementOfMark(markOf(kind::Hand)); },
+       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, -30}, {1000, 4400, 800, 10, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.Name);
+    const TQSCalcItem* e = c.Element();
+    ASSERT_NE(e, nullptr);
+    const std::vector<int> before = read();
+    View->ClearSelection();
+    View->AddElement(const_cast<TQSCalcItem*>(e));
+    const TPoint h = c.Handle(View->ElementClientBox(*e));
+    td::MouseDown(*View, h.X, h.Y);
+    EXPECT_TRUE(View->HandleDragging);
+    td::MouseMove(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    td::MouseUp(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
+    EXPECT_EQ(read(), c.After);
+    td::PressKey(*View, 'Z', ssCtrl);
+    EXPECT_EQ(read(), before);
+  }
+  // A hand mark already at 0 dragged further up changes nothing: no undo
+  // step, no layout.
+  const int records = Score.UndoCount();
+  markOf(kind::Hand)->Fields.Value = 0;
+  const TQSCalcItem* e = ElementOfMark(markOf(kind::Hand));
+  ASSERT_NE(e, nullptr);
+  View->ClearSelection();
+  View->AddElement(const_cast<TQSCalcItem*>(e));
+  const TRect b = View->ElementClientBox(*e);
+  td::MouseDown(*View, (b.Left + b.Right) / 2, b.Bottom);
+  td::MouseMove(*View, (b.Left + b.Right) / 2, b.Bottom - 20);
+  td::MouseUp(*View, (b.Left + b.Right) / 2, b.Bottom - 20);
+  EXPECT_EQ(markOf(kind::Hand)->Fields.Value, 0);
+  EXPECT_EQ(Score.UndoCount(), records);
+}
+
+// With automatic velocities, a crescendo's end dragged to the last note of
+// its measure gives the notes it now covers rising velocities.
+TEST_F(ViewDrags, AHairpinDraggedLongerSetsTheVelocitiesOfItsNotes) {
+  Score.AutoVelocity = true;
+  Score.OnGetDinamics = [](TObject*, int itemType, int k) { return itemType == kind::Dynamics && k == 50 ? 30 : 64; };
+  for (int tick : {0, 128, 256, 384}) NoteAt(1, tick)->Fields.Velocity = 100;
+  const TQSCalcItem* e = ElementOfMark(Hairpin());
+  const TPoint body = Centre(*e);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*e);
+  const TPoint h{b.Right - 1, (b.Top + b.Bottom) / 2};
+  const int x = Centre(*NoteAt(1, 384)->HeadElement).X;
+  td::MouseDown(*View, h.X, h.Y);
+  td::MouseMove(*View, x, h.Y);
+  td::MouseUp(*View, x, h.Y);
+  ASSERT_EQ(Hairpin()->Fields.Value, 384);
+  std::vector<int> velocities;
+  for (int tick : {0, 128, 256, 384}) velocities.push_back(NoteAt(1, tick)->Fields.Velocity);
+  EXPECT_NE(velocities, (std::vector<int>{100, 100, 100, 100}));
+  EXPECT_LT(velocities.front(), velocities.back());
+  EXPECT_TRUE(std::is_sorted(velocities.begin(), velocities.end()));
 }
 
 // An accolade dragged down by its handle spans the parts down to the one
@@ -346,6 +458,72 @@ TEST(ViewDragsAccolade, ItsHandleSpansWholeParts) {
   td::MouseUp(view, (b.Left + b.Right) / 2, y);
   EXPECT_EQ(accolade()->Fields.Value, 2);
   shown.Close();
+}
+
+// The bracket that joins a part's staves at a system's start, dragged down
+// by its handle to the third part's staff, takes the two staves after it
+// into its group; the score keeps the group in its staves' numbers.
+TEST(ViewDragsBracket, ItsHandleTakesTheStavesDownToTheMouseIntoItsGroup) {
+  TLayoutScore s;
+  TQSPiece* piece = s.AddPiece({1, 1, 1}, 2);
+  for (int p = 0; p < 3; ++p) s.Quarters(piece->GetPart(p)->GetMeasure(0));
+  s.Layout();
+  TShownView shown;
+  shown.Show(s.Score);
+  TQSWindow& view = *shown.View;
+  ConnectDragCommands(view);
+  auto staff = [&](int p) { return piece->GetPart(p)->GetStaff(0); };
+  TQSCalcItem* bracket = nullptr;
+  const TQSCalcMeasure& slot = s.Slot(0, 0, 0);
+  for (int i = 0; i < slot.ItemCount; ++i)
+    if (slot.Items.At(i)->ElementType == element::PartBarline && slot.Items.At(i)->Staff == staff(0))
+      bracket = slot.Items.At(i);
+  ASSERT_NE(bracket, nullptr);
+  view.AddElement(bracket);
+  const TRect b = view.ElementClientBox(*bracket);
+  const int x = (b.Left + b.Right) / 2;
+  td::MouseDown(view, x, b.Bottom);
+  ASSERT_TRUE(view.HandleDragging);
+  const int y = view.PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
+  td::MouseMove(view, x, y);
+  EXPECT_EQ(view.TargetStaff, staff(2));
+  td::MouseUp(view, x, y);
+  EXPECT_EQ(staff(0)->Fields.Group, 0);
+  EXPECT_EQ(staff(1)->Fields.Group, 0);
+  EXPECT_EQ(staff(2)->Fields.Group, 0);
+  shown.Close();
+}
+
+// The group numbers of a piece's staves (in order, part by part) after the
+// bracket of the first staff's group is dragged to a staff.
+TEST(ViewDragsBracket, GroupNumbersGrowAndShrinkAcrossParts) {
+  struct TCase {
+    std::string Name;
+    std::vector<uint16_t> Before;
+    int Target;
+    std::vector<uint16_t> After;
+  } cases[] = {
+      {"grows into the next part", {0, 0, 1, 1, 2}, 3, {0, 0, 0, 0, 2}},
+      // Shrunk back into the first part: every staff between the target
+      // and the next group takes that group's number, those of the first
+      // part included.
+      {"shrinks back into its own part", {0, 0, 0, 0, 2}, 0, {0, 2, 2, 2, 2}},
+      {"shrinks without a later group", {0, 0, 0, 0, 0}, 2, {0, 0, 0, 1, 1}},
+      {"never above its own staff", {0, 0, 1, 1, 2}, -1, {0, 1, 1, 1, 2}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TLayoutScore s;
+    TQSPiece* piece = s.AddPiece({2, 2, 1}, 1);
+    std::vector<TQSStaff*> staves;
+    for (int p = 0; p < piece->PartCount(); ++p)
+      for (int i = 0; i < piece->GetPart(p)->StaffCount(); ++i) staves.push_back(piece->GetPart(p)->GetStaff(i));
+    for (size_t i = 0; i < staves.size(); ++i) staves[i]->Fields.Group = c.Before[i];
+    DragBracket(*staves[0], *staves[static_cast<size_t>(std::max(c.Target, 0))]);
+    std::vector<uint16_t> after;
+    for (const TQSStaff* st : staves) after.push_back(st->Fields.Group);
+    EXPECT_EQ(after, c.After);
+  }
 }
 
 // A tablature note dragged up by one and a half string spacings goes two
@@ -403,6 +581,39 @@ TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
     td::MouseMove(*View, c.At.X, c.At.Y);
     EXPECT_EQ(View->Cursor(), c.Shape) << c.At.X << "," << c.At.Y;
   }
+}
+
+// A palette's tool cursor shows over the pages only; a handle under the
+// mouse still shows its sizing cursor.
+TEST_F(ViewDrags, TheToolCursorShowsOverThePages) {
+  ShowRulers();
+  View->ToolCursor = crCross;
+  const TQSCalcItem* e = PageElement(Text);
+  const TPoint body = Centre(*e);
+  td::Click(*View, body.X, body.Y);
+  const TRect b = View->ElementClientBox(*e);
+  const struct {
+    TPoint At;
+    TCursor Shape;
+  } cases[] = {{body, crCross}, {{5, 300}, crDefault}, {{b.Left + 1, b.Top + 1}, crSizeNWSE}, {{300, 300}, crCross}};
+  for (const auto& c : cases) {
+    td::MouseMove(*View, c.At.X, c.At.Y);
+    EXPECT_EQ(View->Cursor(), c.Shape) << c.At.X << "," << c.At.Y;
+  }
+}
+
+// Each ruler marker under the mouse names itself as the view's hint.
+TEST_F(ViewDrags, ARulerMarkerNamesItselfAsHint) {
+  ShowRulers();
+  View->OnGetRuleButton = [](TQSWindow&, int marker) { return "marker " + std::to_string(marker); };
+  for (int marker = 1; marker <= 5; ++marker) {
+    TPoint p;
+    View->RulerMarkerPoint(marker, p);
+    td::MouseMove(*View, p.X, p.Y);
+    EXPECT_EQ(View->Hint(), "marker " + std::to_string(marker));
+  }
+  td::MouseMove(*View, 300, 300);
+  EXPECT_EQ(View->Hint(), "");
 }
 
 TEST_F(ViewDrags, PanningShowsTheHand) {
@@ -631,6 +842,40 @@ TEST_F(ViewDrags, AMoveDragShowsOutlinesTiedToTheirAnchor) {
   ASSERT_EQ(all.size(), 4u);
   EXPECT_EQ(all[3].Rect, all[2].Rect);
   View->SetHost(nullptr);
+}
+
+// A dragged accidental or dot points at the note it belongs to: the
+// connector ends at the note's left edge, for a dot at its right edge.
+TEST_F(ViewDrags, OutlinesOfADotOrAnAccidentalPointAtTheirNote) {
+  for (TQSItemType k : {kind::Accidental, kind::Dot}) {
+    SCOPED_TRACE(int{k});
+    TQSNote* note = NoteAt(0, 256);
+    TQSItem* attached = CreateItemByKind(k, note);
+    Layout();
+    View->LayoutChanged();
+    const TQSCalcItem* e = ElementOfMark(attached);
+    ASSERT_NE(e, nullptr);
+    TRecordingHost host;
+    View->SetHost(&host);
+    View->ClearSelection();
+    View->AddElement(const_cast<TQSCalcItem*>(e));
+    const TPoint from = Centre(*e);
+    td::MouseDown(*View, from.X, from.Y, mbLeft, ssCtrl);
+    EXPECT_EQ(View->LastAddedElement, e);
+    host.Rec.Recorder->Clear();
+    td::MouseMove(*View, from.X, from.Y + 20, ssCtrl);
+    td::MouseMove(*View, from.X, from.Y + 40, ssCtrl);
+    const TRect head = View->ElementClientBox(*NoteAt(0, 256)->HeadElement);
+    const std::vector<TCanvasOp> heads = XorOps(host, TCanvasOpKind::Polygon);
+    // Below the note: the arrow ends at its bottom.
+    EXPECT_FALSE(heads.empty());
+    if (!heads.empty())
+      EXPECT_EQ(heads.back().Points.front(), (TPoint{k == kind::Dot ? head.Right : head.Left, head.Bottom}));
+    td::PressKey(*View, VK_ESCAPE);
+    td::MouseUp(*View, from.X, from.Y + 40, mbLeft, ssCtrl);
+    View->SetHost(nullptr);
+    delete attached;
+  }
 }
 
 // An armed note value shows a ghost head at the pitch under the mouse and

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "editing/viewcommands.h"
+#include "layout/layout.h"
+#include "score/marks.h"
 #include "platform/clipboard.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
@@ -151,6 +153,34 @@ TEST_F(ViewKeys, TheClipboardKeysCopyCutAndPaste) {
         break;
     }
   }
+}
+
+// While a text is edited the clipboard keys work on its text: a copy tells
+// that the clipboard changed, and a paste replaces the selected text with
+// at most 9999 characters.
+TEST_F(ViewKeys, WhileATextIsEditedTheClipboardKeysWorkOnItsText) {
+  auto* term = static_cast<TQSLyric*>(CreateItemByKind(kind::Term, Measure(0)));
+  term->Lines = {"con brio"};
+  Score.Recalculate(0);
+  View->EditItemText(FindLayoutElement(Score, term, -1));
+  ASSERT_NE(View->EditedElement, nullptr);
+  // "brio" selected, the caret at its end.
+  const int selection[6] = {0, 4, 0, 8, 0, 8};
+  for (int i = 0; i < 6; ++i) View->EditSelection[static_cast<size_t>(i)] = selection[i];
+  EXPECT_TRUE(View->CanCopy());
+  int told = 0;
+  View->OnPasteChanged = [&](TObject*) { ++told; };
+  td::PressKey(*View, VK_INSERT, ssCtrl);
+  EXPECT_EQ(Clipboard().AsUnicodeText(), u"brio");
+  EXPECT_EQ(told, 1);
+  EXPECT_TRUE(View->CanPaste());
+  Clipboard().SetAsUnicodeText(std::u16string(10005, u'x'));
+  td::PressKey(*View, 'V', ssCtrl);
+  ASSERT_EQ(term->Lines.size(), 1u);
+  EXPECT_EQ(term->Lines[0].substr(0, 5), "con x");
+  EXPECT_EQ(term->Lines[0].size(), 4u + 9999u);
+  EXPECT_FALSE(View->CanCopy());  // nothing selected now
+  View->EditItemText(nullptr);
 }
 
 TEST_F(ViewKeys, ADamagedBlockOnTheClipboardIsRefusedWithAMessage) {
