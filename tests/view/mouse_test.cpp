@@ -14,32 +14,13 @@ namespace {
 
 namespace td = qs::testdriver;
 
-class ViewMouse : public ::testing::Test, public TLayoutScore {
+class ViewMouse : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TForm* Form = nullptr;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({2}, 8);
     for (int m = 0; m < 8; ++m) Quarters(Measure(m));
     Score.PageCount = 3;
-    Layout();
-    Shown.Show(Score);
-    Form = Shown.Form;
-    View = Shown.View;
-  }
-  void TearDown() override { Shown.Close(); }
-  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
-  TQSNote* NoteAt(int m, int tick) const {
-    for (TQSItem* item : Measure(m)->Items)
-      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
-    return nullptr;
-  }
-  TPoint Centre(const TQSCalcItem& e) const {
-    const TRect r = View->ElementClientBox(e);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    ShowScore(false);
   }
   const TQSCalcMeasure& SlotOf(int m) const { return *static_cast<TQSCalcMeasure*>(Piece->Slots[m]); }
   TPoint Client(int x, int y) const { return View->PageToScreen({x, y}, 0); }

@@ -24,24 +24,14 @@ namespace {
 namespace td = qs::testdriver;
 
 // Four measures of quarter notes shown on a form with the focus.
-class TextEditing : public ::testing::Test, public TLayoutScore {
+class TextEditing : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({1}, 4);
     for (int m = 0; m < 4; ++m) Quarters(Measure(m));
-    Layout();
-    Shown.Show(Score);
-    View = Shown.View;
-    View->SetFocus();
-    td::ProcessMessages();
+    ShowScore(true);
   }
-  void TearDown() override { Shown.Close(); }
 
-  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
   // A staff text of the kind in measure 0 at tick 0, laid out and edited
   // with the caret at the end of its last line.
   TQSLyric* Edit(TQSItemType k, std::vector<std::string> lines) {
