@@ -583,6 +583,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void ClampCaret();
   void CollapseAtCaret();
   void AfterTextChange();
+  // Takes out the character or the line break at (line, column), one undo
+  // step with the edits before it, and leaves the caret there; false when
+  // the text ends before it.
+  bool EraseTextAt(int line, int column);
   void AdvanceSyllable(bool hyphen);
   void BackToPreviousSyllable();
   void ExtendTo(bool towardsStart, int line, int column);
