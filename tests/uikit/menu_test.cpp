@@ -81,25 +81,35 @@ TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
   EXPECT_TRUE(bar->Armed());
   // The list appears below its bar entry, at its left edge.
   EXPECT_EQ(ListOf(file)->Left(), bar->ClientToScreen(TPoint{file->ItemRect().Left, 0}).X);
-  // While armed, the next bar entry opens at the next tick.
+  // While armed, the next bar entry opens at the next tick: it does not
+  // wait for the tick interval, however long that is.
+  const int interval = bar->GetTickInterval();
+  bar->SetTickInterval(60000);
   TPoint e = Centre(*editMenu);
   td::MouseMove(*bar, e.X, e.Y);
-  ASSERT_TRUE(WaitFor([&] { return ListOf(editMenu) != nullptr; }, 400));
+  ASSERT_TRUE(WaitFor([&] { return ListOf(editMenu) != nullptr; }));
   EXPECT_TRUE(WaitFor([&] { return ListOf(file) == nullptr; }));
-  // Inside a list a submenu waits for the tick interval.
+  bar->SetTickInterval(interval);
+  // Inside a list a submenu waits for the tick interval. The wait is
+  // timed from before the move, so that a slow machine can only lengthen it.
+  const auto beforeMove = std::chrono::steady_clock::now();
   MoveInList(paste);
-  auto hot = std::chrono::steady_clock::now();
   ASSERT_TRUE(WaitFor([&] { return ListOf(paste) != nullptr; }));
-  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - hot);
-  EXPECT_GE(waited.count(), 300);
+  const auto waited = std::chrono::steady_clock::now() - beforeMove;
+  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count(), interval);
   // The cascade opens right of its parent list.
   EXPECT_GE(ListOf(paste)->Left(), ListOf(editMenu)->Left() + ListOf(editMenu)->Width() - 2 * paste->Offset() - 1);
   // Over a separator the previous entry stays hot.
   MoveInList(sep);
   EXPECT_EQ(editMenu->HotChild(), paste);
-  // Resting on another entry closes the cascade at a later tick.
+  // Resting on another entry closes the cascade once the tick interval
+  // has passed: not while it lasts (made long, so that no pause of the
+  // machine can reach its end), and then at a tick.
+  bar->SetTickInterval(60000);
   MoveInList(editMenu->Items(0));
+  td::ProcessMessages();
   EXPECT_NE(ListOf(paste), nullptr);
+  bar->SetTickInterval(interval);
   EXPECT_TRUE(WaitFor([&] { return ListOf(paste) == nullptr; }));
   EXPECT_NE(ListOf(editMenu), nullptr);
   // Nothing took the focus from the bar.
