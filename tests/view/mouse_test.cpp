@@ -60,6 +60,10 @@ TEST_F(ViewMouse, ADragOverEmptyPaperSelectsARectangle) {
   td::MouseDown(*View, from.X, from.Y);
   td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
   td::MouseMove(*View, to.X, to.Y);
+  // The band is drawn in XOR on the view's canvas, which is left as it was.
+  EXPECT_TRUE(View->RubberBand);
+  EXPECT_TRUE(View->Canvas().Pen().Mode == pmCopy);
+  EXPECT_FALSE(View->Canvas().HasClip());
   td::MouseUp(*View, to.X, to.Y);
   for (int tick : {0, 128, 256, 384}) EXPECT_TRUE(Selected(NoteAt(1, tick)->HeadElement)) << tick;
   EXPECT_FALSE(Selected(NoteAt(0, 384)->HeadElement));
