@@ -59,6 +59,11 @@ class MenuTest : public ::testing::Test {
     td::ProcessMessages();
   }
   TECSubMenu* ListOf(TECMenuItem* item) { return dynamic_cast<TECSubMenu*>(item->Window()); }
+  void ClickOnBar(TECMenuItem* entry) {
+    TPoint c = Centre(*entry);
+    td::MouseMove(*bar, c.X, c.Y);
+    td::Click(*bar, c.X, c.Y);
+  }
   void MoveInList(TECMenuItem* entry) {
     TPoint c = Centre(*entry);
     td::MouseMove(*ListOf(entry->Parent()), c.X + 1, c.Y + 1);
@@ -73,9 +78,7 @@ class MenuTest : public ::testing::Test {
 };
 
 TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
-  TPoint f = Centre(*file);
-  td::MouseMove(*bar, f.X, f.Y);
-  td::Click(*bar, f.X, f.Y);
+  ClickOnBar(file);
   ASSERT_NE(ListOf(file), nullptr);
   EXPECT_TRUE(ListOf(file)->Visible());
   EXPECT_TRUE(bar->Armed());
@@ -117,9 +120,7 @@ TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
 }
 
 TEST_F(MenuTest, KeysWalkOpenAndClose) {
-  TPoint e = Centre(*editMenu);
-  td::MouseMove(*bar, e.X, e.Y);
-  td::Click(*bar, e.X, e.Y);
+  ClickOnBar(editMenu);
   ASSERT_NE(ListOf(editMenu), nullptr);
   td::PressKey(*bar, VK_DOWN);
   EXPECT_EQ(editMenu->HotChild()->Caption(), "Copy");
@@ -177,9 +178,7 @@ TEST_F(MenuTest, APressElsewhereClosesTheBarsList) {
   area->SetParent(form);
   int presses = 0;
   area->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
-  TPoint e = Centre(*editMenu);
-  td::MouseMove(*bar, e.X, e.Y);
-  td::Click(*bar, e.X, e.Y);
+  ClickOnBar(editMenu);
   MoveInList(paste);
   ASSERT_TRUE(WaitFor([&] { return ListOf(paste) != nullptr; }));
   td::Click(*area, 20, 20);
@@ -196,9 +195,7 @@ TEST_F(MenuTest, APressElsewhereClosesTheBarsList) {
 
 TEST_F(MenuTest, AFailingTickStopsTheTimer) {
   paste->OnMenuShow = [](TObject*) { throw EInvalidOperation("no clipboard"); };
-  TPoint e = Centre(*editMenu);
-  td::MouseMove(*bar, e.X, e.Y);
-  td::Click(*bar, e.X, e.Y);
+  ClickOnBar(editMenu);
   ASSERT_TRUE(menus::HoverTimer().Enabled());
   MoveInList(paste);
   EXPECT_TRUE(WaitFor([&] { return !menus::HoverTimer().Enabled(); }, 1000));
@@ -214,9 +211,7 @@ TEST_F(MenuTest, ActionStateShowsInEntry) {
   TECMenuItem* print = file->AddItem("");
   print->SetAction(action);
   action->SetEnabled(false);
-  TPoint f = Centre(*file);
-  td::MouseMove(*bar, f.X, f.Y);
-  td::Click(*bar, f.X, f.Y);
+  ClickOnBar(file);
   ASSERT_NE(ListOf(file), nullptr);
   EXPECT_EQ(print->Caption(), "Print");
   MoveInList(print);
@@ -330,9 +325,7 @@ TEST_F(MenuTest, CheckedActionShowsInItsEntry) {
   grid->SetAction(action);
   action->SetChecked(true);
   EXPECT_TRUE(grid->Checked());
-  TPoint f = Centre(*file);
-  td::MouseMove(*bar, f.X, f.Y);
-  td::Click(*bar, f.X, f.Y);
+  ClickOnBar(file);
   ASSERT_NE(ListOf(file), nullptr);
   MoveInList(grid);
   TPoint g = Centre(*grid);
