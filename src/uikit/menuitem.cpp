@@ -288,7 +288,7 @@ void TECMenuItem::ActionChange(bool checkDefaults) {
 void TECMenuItem::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   // A freed action leaves no dangling link behind.
-  if (operation == opRemove && component == Action()) actionLink_.SetAction(nullptr);
+  actionLink_.Notification(component, operation);
 }
 
 // --- update lock and invalidation ---
