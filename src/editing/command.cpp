@@ -106,4 +106,18 @@ void TQSEditCommand::Finish() {
   Score.FireChanged(&Score);
 }
 
+THeldRecalculateEvent::THeldRecalculateEvent(TQSScore& score) : score_(score) {
+  ++score_.RecalculateEventSuppressed;
+}
+
+void THeldRecalculateEvent::Release() {
+  if (released_) return;
+  released_ = true;
+  --score_.RecalculateEventSuppressed;
+  try {
+    Fire(score_.OnRecalculate, &score_);
+  } catch (...) {
+  }
+}
+
 }  // namespace qs

@@ -54,6 +54,23 @@ class TCursorHidden {
   TQSWindowLink& view_;
 };
 
+// Holds back the layout pass's own OnRecalculate while a command lays out
+// and works on what the layout made (velocities, effects), and raises it
+// once when released or at the end of the scope, also when the command
+// fails.
+class THeldRecalculateEvent {
+ public:
+  explicit THeldRecalculateEvent(TQSScore& score);
+  ~THeldRecalculateEvent() { Release(); }
+  void Release();
+  THeldRecalculateEvent(const THeldRecalculateEvent&) = delete;
+  THeldRecalculateEvent& operator=(const THeldRecalculateEvent&) = delete;
+
+ private:
+  TQSScore& score_;
+  bool released_ = false;
+};
+
 class TQSEditCommand {
  public:
   // Takes the active view (nullptr: the command has nothing to work on) and

@@ -22,9 +22,14 @@ namespace qs {
 
 namespace {
 
+// A place by part and measure number: a re-barring after a deleted time
+// signature replaces the measure objects from its column on.
 struct TPlace {
-  TQSMeasure* Measure = nullptr;
-  int Tick = 0;
+  TQSPart* Part = nullptr;
+  int Measure = -1, Tick = 0;
+  TPlace() = default;
+  TPlace(TQSMeasure& m, int tick) : Part(m.Part()), Measure(m.Index), Tick(tick) {}
+  TQSMeasure* Get() const { return Part ? Part->GetMeasure(Measure) : nullptr; }
 };
 
 bool IsVelocityKind(int k) { return k == 34 || k == 110 || k == 111 || k == 117 || k == 141; }
@@ -111,7 +116,7 @@ bool DeleteSelection(TQSScore& score) {
       if (measure && !grace) measure->ArrangeChordNotes(sv, time, true);
       NoteForTidying(tidy, measure);
       if (grace) {
-        if (score.AutoEffect && measure) effects.push_back({measure, grace->TimePosition()});
+        if (score.AutoEffect && measure) effects.emplace_back(*measure, grace->TimePosition());
         if (grace->Items.Count() == 0) {
           cmd.Drop(grace);
           delete grace;
@@ -127,13 +132,13 @@ bool DeleteSelection(TQSScore& score) {
     }
     if (score.AutoVelocity && measure && IsVelocityKind(k)) {
       const int tick = item->TimePosition();
-      if (!velocity.Measure || measure->Index < velocity.Measure->Index ||
-          (measure->Index == velocity.Measure->Index && tick < velocity.Tick)) {
-        velocity = {measure, tick};
+      if (!velocity.Part || measure->Index < velocity.Measure ||
+          (measure->Index == velocity.Measure && tick < velocity.Tick)) {
+        velocity = TPlace(*measure, tick);
         if (k == 110 || k == 34) velocityToEnd = true;
       }
     }
-    if (score.AutoEffect && measure && IsEffectKind(k)) effects.push_back({measure, item->TimePosition()});
+    if (score.AutoEffect && measure && IsEffectKind(k)) effects.emplace_back(*measure, item->TimePosition());
     if (k == kind::Dot) {
       if (auto* note = dynamic_cast<TQSNote*>(item->Owner())) note->Fields.RealLength = note->Fields.Length;
       if (auto* rest = dynamic_cast<TQSPause*>(item->Owner())) rest->Fields.RealLength = rest->Fields.Length;
@@ -160,12 +165,25 @@ bool DeleteSelection(TQSScore& score) {
       word = piece->Slots[static_cast<size_t>(column - 1)]->Meter;
     if (column >= 0) RebarFromColumn(cmd, column, word);
   }
-  if (cmd.FromPage < kNoAffectedPage) score.Recalculate(cmd.FromPage, -1);
-  for (const TPlace& p : effects) p.Measure->CalcEffectsAt(p.Tick);
-  if (velocity.Measure && velocity.Measure->Part())
-    CalcVelocities(*velocity.Measure->Part(), velocity.Measure->Index, velocity.Tick, velocityToEnd);
+  if (cmd.FromPage >= kNoAffectedPage) return true;
+  // The velocities are computed on the new layout, after its OnRecalculate,
+  // and told by a second one; also when the layout fails.
+  auto velocities = [&] {
+    if (velocity.Part) CalcVelocities(*velocity.Part, velocity.Measure, velocity.Tick, velocityToEnd);
+  };
+  try {
+    THeldRecalculateEvent held(score);
+    score.Recalculate(cmd.FromPage, -1);
+    for (const TPlace& p : effects)
+      if (TQSMeasure* m = p.Get()) m->CalcEffectsAt(p.Tick);
+  } catch (...) {
+    velocities();
+    throw;
+  }
+  velocities();
   score.RefreshWindows();
   score.FireChanged(&score);
+  Fire(score.OnRecalculate, &score);
   return true;
 }
 

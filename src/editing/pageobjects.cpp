@@ -139,29 +139,6 @@ void SetLook(TQSLyric& t, const std::string& fontName, int yOffset, uint8_t flag
   t.Fields.Color = colour;
 }
 
-// Holds back the layout pass's OnRecalculate while a command lays out and
-// raises it once at the end, also when the command fails.
-class THeldRecalculateEvent {
- public:
-  explicit THeldRecalculateEvent(TQSScore& score) : score_(score) { ++score_.RecalculateEventSuppressed; }
-  ~THeldRecalculateEvent() { Release(); }
-  void Release() {
-    if (released_) return;
-    released_ = true;
-    --score_.RecalculateEventSuppressed;
-    try {
-      Fire(score_.OnRecalculate, &score_);
-    } catch (...) {
-    }
-  }
-  THeldRecalculateEvent(const THeldRecalculateEvent&) = delete;
-  THeldRecalculateEvent& operator=(const THeldRecalculateEvent&) = delete;
-
- private:
-  TQSScore& score_;
-  bool released_ = false;
-};
-
 }  // namespace
 
 TQSText* InsertText(TQSScore& score, int x, int y, const std::vector<std::string>& lines, const std::string& fontName,

@@ -466,6 +466,9 @@ TModalResult TCustomForm::ShowModal() {
   TApplication& app = Application();
   if (app.CaptureControl()) app.SetCaptureControl(nullptr);
   QWidget* w = Widget();
+  // The window that was active gets the activation back afterwards, as
+  // the owner of a closed dialog does.
+  const QPointer<QWidget> before = QApplication::activeWindow();
   w->setWindowModality(Qt::ApplicationModal);
   modal_ = true;
   modalResult_ = mrNone;
@@ -499,6 +502,7 @@ TModalResult TCustomForm::ShowModal() {
   modal_ = false;
   SetVisible(false);
   w->setWindowModality(Qt::NonModal);
+  if (before && before != w && before->isVisible() && !QApplication::activeWindow()) before->activateWindow();
   return result;
 }
 

@@ -251,6 +251,8 @@ TQSWindowLink::~TQSWindowLink() {
   if (Score) Score->DetachWindow(this);
 }
 
+void TQSWindowLink::EditItemTextOf(TQSItem* item) { EditItemText(item ? item->LayoutLink : nullptr); }
+
 TQSWindowLink* TQSScore::GetWindow(int index) const { return At(windows_, index); }
 
 void TQSScore::AttachWindow(TQSWindowLink* window) {

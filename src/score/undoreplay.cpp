@@ -593,7 +593,7 @@ bool TUndoReplay::ReplayText(TStream& e) {
   THiddenCursor hidden(view_);
   view_.EditSelection = editing;
   item->LoadFromStream(e);
-  view_.EditItemText(item->LayoutLink);
+  view_.EditItemTextOf(item);
   return true;
 }
 

@@ -10,6 +10,7 @@
 namespace qs {
 
 class TQSScore;
+class TQSItem;
 struct TQSCalcItem;
 
 // The input cursor: indexes into the score's lists and the tick within
@@ -127,6 +128,10 @@ class TQSWindowLink {
   // Begins in-place editing of the text or lyric shown by element; nullptr
   // ends editing.
   virtual void EditItemText(TQSCalcItem* element) { (void)element; }
+  // Begins in-place editing of a text or lyric item where the layout shows
+  // it (undo and redo of a text edit resume editing it); by default the
+  // element its layout link names.
+  virtual void EditItemTextOf(TQSItem* item);
   // Scrolls so that the input cursor lies inside the viewport.
   virtual void ScrollToCursor() {}
   // Takes the input focus.

@@ -25,6 +25,12 @@ void TECCalculatorEngine::SetText(const std::string& text, bool notify) {
 }
 
 void TECCalculatorEngine::SetDisplay(double x) {
+  // A result beyond the range of numbers is an error, not a text that
+  // reads back as 0.
+  if (!std::isfinite(x)) {
+    Error();
+    return;
+  }
   std::string s = FloatToText(x, MaxDigits());
   status_ = TCalcState::Valid;
   if (s != text_) {
@@ -81,7 +87,7 @@ void TECCalculatorEngine::Operation(char key) {
         break;
       default: shown = false; break;
     }
-    if (shown) status_ = TCalcState::First;
+    if (shown && status_ != TCalcState::Error) status_ = TCalcState::First;
   }
   operator_ = key;
   operand_ = GetDisplay();
@@ -138,7 +144,7 @@ void TECCalculatorEngine::CalcKey(char key) {
           return;
         }
         SetDisplay(key == 'Q' ? std::sqrt(x) : 1 / x);
-        status_ = TCalcState::First;
+        if (status_ != TCalcState::Error) status_ = TCalcState::First;
       }
       return;
     case '_':

@@ -7,6 +7,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/keys.h"
+#include "platform/timers.h"
 #include "uikit/localeformats.h"
 
 namespace qs {
@@ -238,6 +239,10 @@ void TECPopupCalculator::KeyDown(uint16_t& key, TShiftState shift) {
   if (shift == 0 && (key == VK_BACK || key == VK_ESCAPE)) {
     PopupKeyDown(key);
     key = 0;
+  } else if (shift == ssCtrl && (key == 'C' || key == 'V')) {
+    // Copying and pasting come as keys, not as the characters they type.
+    calc_->CalcKey(key == 'C' ? TECCalculatorEngine::kCopy : TECCalculatorEngine::kPaste);
+    key = 0;
   }
 }
 
@@ -252,12 +257,37 @@ void TECPopupCalculator::PopupKey(char key) {
   else if (key == TECCalculatorEngine::kEnter) key = '=';
   else if (key == TECCalculatorEngine::kEscape) key = 'C';
   if (TECCalcButton* b = calc_->FindButton(key)) {
+    // The button of a typed key shows pressed for a moment, as if clicked.
+    FlashUp();
+    flashed_ = b;
+    b->GroupIndex = kFlashGroup;
+    b->AllowAllUp = true;
+    b->SetDown(true);
     b->Repaint();
-    b->Click();
+    if (!flashTimer_) {
+      flashTimer_ = std::make_unique<TTimer>(nullptr);
+      flashTimer_->SetInterval(kFlashMs);
+      flashTimer_->OnTimer = [this](TObject*) { FlashUp(); };
+    }
+    flashTimer_->SetEnabled(false);
+    flashTimer_->SetEnabled(true);
+    calc_->ButtonClick(b->Kind());
   } else {
     calc_->CalcKey(key);
   }
 }
+
+void TECPopupCalculator::FlashUp() {
+  if (flashTimer_) flashTimer_->SetEnabled(false);
+  if (!flashed_) return;
+  flashed_->SetDown(false);
+  flashed_->GroupIndex = 0;
+  flashed_->AllowAllUp = false;
+  flashed_->Repaint();
+  flashed_ = nullptr;
+}
+
+TECPopupCalculator::~TECPopupCalculator() = default;
 
 }  // namespace qs
 

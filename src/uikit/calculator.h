@@ -3,6 +3,7 @@
 // compact variant that never takes the focus, and the drop-down window
 // that holds it.
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/extctrls.h"
@@ -12,6 +13,8 @@
 #include "uikit/popupwindow.h"
 
 namespace qs {
+
+class TTimer;
 
 enum { kCalcLayoutFull = 0, kCalcLayoutCompact = 1 };
 
@@ -57,6 +60,7 @@ class TECLocCalculator : public TECCalculatorPanel {
 class TECPopupCalculator : public TEcPopupWindow {
  public:
   explicit TECPopupCalculator(TControl* ownerControl);
+  ~TECPopupCalculator() override;
   const char* ClassName() const override { return "TECPopupCalculator"; }
   TECLocCalculator& Calculator() { return *calc_; }
   // The shown number; 0 (with a beep) while it reads "Error".
@@ -66,8 +70,12 @@ class TECPopupCalculator : public TEcPopupWindow {
   void SetValue(const TEditValue& value) override;
   void CloseUp(bool accept) override;
   std::string GetPopupText() override { return calc_->Text(); }
-  // A character the edit control forwards while the drop-down is open.
+  // A character the edit control forwards while the drop-down is open;
+  // the key's button shows pressed for kFlashMs.
   void PopupKey(char key);
+  static constexpr int kFlashMs = 20;
+  // The button a typed key shows pressed; null when none is.
+  TECCalcButton* FlashedButton() const { return flashed_; }
   // A key-down the edit control forwards (Backspace, Esc).
   void PopupKeyDown(uint16_t key);
   // Keys the edit control forwards while the drop-down is open.
@@ -75,8 +83,13 @@ class TECPopupCalculator : public TEcPopupWindow {
   void KeyPress(char16_t& key) override;
 
  private:
+  // The group a flashed button joins alone, so that it can show down.
+  static constexpr int kFlashGroup = 1;
+  void FlashUp();
   TECLocCalculator* calc_;
   bool closing_ = false;
+  TECCalcButton* flashed_ = nullptr;
+  std::unique_ptr<TTimer> flashTimer_;
 };
 
 // The calculator drop-down for formshot.

@@ -75,6 +75,15 @@ void RefuseValue(TEditType type, const std::string& text) {
   ShowMessageBlock(Application().Title, message, kMessageWarning, kMessageOk);
 }
 
+TSampleTexts::TSampleTexts(TCustomForm& form) : lang_(new TECFormLanguage(&form)) {
+  lang_->SetExLanguage(kDefaultLanguage);
+  lang_->Loaded();
+}
+
+std::string TSampleTexts::operator()(int index, const char* english) const {
+  return lang_->GetMessage(index, english);
+}
+
 // ------------------------------------------------------------ TPopupListbox
 
 TPopupListbox::TPopupListbox(TComponent* owner) : TCustomForm(owner) {
@@ -250,7 +259,7 @@ void TEditButtonArea::Paint() {
   c.Brush().Style = bsSolid;
   c.Brush().Color = ColorToRGB(edit_->Color());
   c.FillRect(ClientRect());
-  if (edit_->ReadOnly()) return;
+  if (!edit_->ButtonShown()) return;
   if (face_) edit_->PaintFace(c, ClientRect());
   else edit_->PaintButton(c, ClientRect());
 }
@@ -384,6 +393,7 @@ void TDropDownEdit::DropDown() {
 
 void TDropDownEdit::CloseUp(bool accept) {
   if (!listVisible_ || inPickerChange_) return;
+  if (pickerActive_ && picker_ && !picker_->PopupHasValue()) accept = false;
   if (TControl* capture = Application().CaptureControl()) capture->CancelMode();
   tracking_ = false;
   std::string item;
@@ -620,7 +630,7 @@ void TInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
     return;
   }
   if (key == VK_RETURN && !(shift & (ssAlt | ssCtrl))) {
-    if (grid_->ValidateEdit() && !(grid_->Options() & goAlwaysShowEditor)) grid_->HideEditor();
+    if (grid_->CheckEdit() && !(grid_->Options() & goAlwaysShowEditor)) grid_->HideEditor();
     key = 0;
     return;
   }
@@ -631,12 +641,23 @@ void TInplaceEdit::KeyDown(uint16_t& key, TShiftState shift) {
   TDropDownEdit::KeyDown(key, shift);
 }
 
+void TInplaceEdit::DoExit() {
+  TDropDownEdit::DoExit();
+  // A value that is not one of the cell's type does not stay behind when
+  // the focus goes elsewhere.
+  if (grid_->EditorMode()) grid_->CheckEdit();
+}
+
 void TInplaceEdit::StartRepeat(int firstMs, int nextMs) {
+  repeatArmed_ = false;
   repeatTimer_ = std::make_unique<TTimer>(nullptr);
   repeatTimer_->SetInterval(firstMs);
   repeatTimer_->OnTimer = [this, nextMs](TObject*) {
+    // The first tick only arms the repeat: a short press steps once, and
+    // holding on steps again one fast interval after the first wait.
+    if (repeatArmed_) RepeatStep();
+    repeatArmed_ = true;
     repeatTimer_->SetInterval(nextMs);
-    RepeatStep();
   };
   repeatTimer_->SetEnabled(true);
 }

@@ -18,6 +18,7 @@
 namespace qs {
 
 class TECOverEditor;
+class TECFormLanguage;
 class TTimer;
 class TCustomGrid;
 
@@ -137,7 +138,8 @@ class TDropDownEdit : public TEdit {
   // picker's), when accepted and there is one.
   virtual void ClosedUp(bool accept, bool fromPicker, const std::string& listItem, bool hasItem) = 0;
   virtual void PickerChanged() {}
-  virtual void PickerResult(int) { CloseUp(true); }
+  // A picker's result: 1 accepts, 2 (cancel) closes without taking.
+  virtual void PickerResult(int result) { CloseUp(result == 1); }
   // A press on the button started tracking.
   virtual void ButtonDown() {}
   virtual void ButtonUp(TMouseButton, bool wasPressed) { (void)wasPressed; }
@@ -155,8 +157,11 @@ class TDropDownEdit : public TEdit {
   virtual bool DrawsOwnText() const { return false; }
   virtual void PaintFace(TCanvas& canvas, const TRect& rect);
   virtual void PaintButton(TCanvas& canvas, const TRect& rect);
-  // The writable state that allows a drop-down.
+  // The writable state that allows a drop-down and the button's other
+  // actions.
   virtual bool CanDropDown() const { return !ReadOnly(); }
+  // Whether the button is drawn at all.
+  virtual bool ButtonShown() const { return !ReadOnly(); }
   // Drawn as up-down pair, combo arrow or ellipsis, or a picker glyph.
   void PaintPickerButton(TCanvas& canvas, const TRect& rect);
   void PaintComboButton(TCanvas& canvas, const TRect& rect);
@@ -203,11 +208,14 @@ class TInplaceEdit : public TDropDownEdit {
   void SetTextQuietly(const std::string& text);
 
   void KeyDown(uint16_t& key, TShiftState shift) override;
+  void DoExit() override;
   bool Repeating() const { return repeatTimer_ != nullptr; }
+  // Milliseconds to the next tick of a held up-down button; 0 for none.
+  int RepeatInterval() const { return repeatTimer_ ? repeatTimer_->Interval() : 0; }
 
  protected:
-  // Up-down buttons: RepeatStep runs after firstMs while the button is
-  // held, then every nextMs.
+  // Up-down buttons: while the button is held, the tick after firstMs arms
+  // the repeat and RepeatStep runs at every tick after it, nextMs apart.
   void StartRepeat(int firstMs, int nextMs);
   void StopRepeat();
   virtual void RepeatStep() {}
@@ -216,6 +224,7 @@ class TInplaceEdit : public TDropDownEdit {
   bool settingText_ = false;
   TCustomGrid* grid_;
   std::unique_ptr<TTimer> repeatTimer_;
+  bool repeatArmed_ = false;
 };
 
 // The text of a message of the pickers' and edit controls' own record in
@@ -223,5 +232,16 @@ class TInplaceEdit : public TDropDownEdit {
 std::string PickerText(int index, const char* english);
 // Tells the user that text is not a value of the type (a message box).
 void RefuseValue(TEditType type, const std::string& text);
+
+// The texts of a review sample form (formshot): message index of the
+// form's record in the language file, english where there is none.
+class TSampleTexts {
+ public:
+  explicit TSampleTexts(TCustomForm& form);
+  std::string operator()(int index, const char* english) const;
+
+ private:
+  TECFormLanguage* lang_;
+};
 
 }  // namespace qs

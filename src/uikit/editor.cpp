@@ -4,6 +4,8 @@
 
 #include "platform/actions.h"
 #include "platform/bitmap.h"
+#include "platform/forms.h"
+#include "platform/stdctrls.h"
 #include "uikit/picker.h"
 
 namespace qs {
@@ -86,6 +88,7 @@ void TECEditor::Commit() {
 
 bool TECEditor::PrepareDropDown() {
   if (pickerActive_) {
+    beforeDropDown_ = Text();
     if (picker_) picker_->SetPopupText(Text());
     return true;
   }
@@ -107,7 +110,12 @@ bool TECEditor::PrepareDropDown() {
 }
 
 void TECEditor::ClosedUp(bool accept, bool fromPicker, const std::string& listItem, bool hasItem) {
-  if (!accept) return;
+  if (!accept) {
+    // The text followed the picker while it was open; closed without
+    // accepting, the box keeps the text it had before.
+    if (fromPicker) SetText(beforeDropDown_);
+    return;
+  }
   std::string candidate = listItem;
   if (fromPicker && picker_) picker_->GetPopupText(candidate);
   else if (!hasItem) return;
@@ -188,7 +196,16 @@ void TECEditor::EditKeyPress(char16_t& key) {
 
 void TECEditor::DoExit() {
   TDropDownEdit::DoExit();
-  if (Text() != committed_) Commit();
+  if (Text() == committed_) return;
+  if (!TextFitsType(editType_, Text())) {
+    // Nothing that is not a value of the type leaves the box: it takes back
+    // the text last committed, and the user is told why.
+    const std::string refused = Text();
+    SetText(committed_);
+    RefuseValue(editType_, refused);
+    return;
+  }
+  Commit();
 }
 
 void TECEditor::PaintButton(TCanvas& canvas, const TRect& rect) {
@@ -196,6 +213,49 @@ void TECEditor::PaintButton(TCanvas& canvas, const TRect& rect) {
   if (pickerActive_) PaintPickerButton(canvas, rect);
   else if (editStyle_ == esEllipsis) PaintEllipsisButton(canvas, rect);
   else if (editStyle_ != esEdit) PaintComboButton(canvas, rect);
+}
+
+namespace {
+
+// A tempo, a date and a time box; the box of picker `open` dropped down.
+std::unique_ptr<TCustomForm> EditorSample(TEditType open) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetName("FEditorSample");
+  form->SetClientWidth(220);
+  form->SetClientHeight(92);
+  // The sample's texts: 0-2 the labels.
+  const TSampleTexts text(*form);
+  const struct {
+    TEditType type;
+    const char* label;
+  } rows[3] = {{etInteger, "Tempo:"}, {etDate, "Date:"}, {etTime, "Time:"}};
+  TECEditor* dropped = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetBounds(10, 14 + i * 26, 70, 16);
+    label->SetCaption(text(i, rows[i].label));
+    auto* edit = new TECEditor(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(84, 10 + i * 26, 126, 22);
+    edit->SetEditType(rows[i].type);
+    TDateTime value = 0;
+    if (rows[i].type == etDate) TryEncodeDate(2024, 2, 29, value);
+    else if (rows[i].type == etTime) TryEncodeTime(9, 30, 15, value);
+    if (rows[i].type == etInteger) edit->SetValue(120);
+    else edit->SetValue(TDateValue{value});
+    if (rows[i].type == open) dropped = edit;
+  }
+  form->OnShow = [dropped](TObject*) { dropped->DropDown(); };
+  return form;
+}
+
+}  // namespace
+
+void RegisterEditorForms() {
+  RegisterForm("ECEditorCalculator", [](const std::string&) { return EditorSample(etInteger); });
+  RegisterForm("ECEditorCalendar", [](const std::string&) { return EditorSample(etDate); });
+  RegisterForm("ECEditorTime", [](const std::string&) { return EditorSample(etTime); });
 }
 
 }  // namespace qs

@@ -65,6 +65,12 @@ class TECEditor : public TDropDownEdit {
   TEditStyle editStyle_ = esEdit;
   TStringList dropDownList_;
   std::string committed_;
+  // The text when a picker dropped down.
+  std::string beforeDropDown_;
 };
+
+// Typed edit boxes of each picker kind, one of them dropped down, for
+// formshot.
+void RegisterEditorForms();
 
 }  // namespace qs

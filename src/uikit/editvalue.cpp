@@ -1,6 +1,7 @@
 #include "uikit/editvalue.h"
 
 #include <cctype>
+#include <cmath>
 
 #include "base/exceptions.h"
 #include "base/strings.h"
@@ -53,6 +54,16 @@ TEditValue EditTextToValue(TEditType type, const std::string& text) {
   return text;
 }
 
+bool TextFitsType(TEditType type, const std::string& text) {
+  if (text.empty() || type == etString) return true;
+  try {
+    EditTextToValue(type, text);
+    return true;
+  } catch (const EConvertError&) {
+    return false;
+  }
+}
+
 std::string EditValueToText(TEditType type, const TEditValue& value) {
   if (const auto* i = std::get_if<int>(&value)) return std::to_string(*i);
   if (const auto* d = std::get_if<double>(&value)) return FloatToText(*d);
@@ -61,9 +72,11 @@ std::string EditValueToText(TEditType type, const TEditValue& value) {
     if (type == etDate) return DateToText(dt->Value);
     if (type == etTime) return TimeToText(dt->Value);
     // Other types show the value's own text form: the date, with the time
-    // when it has one.
+    // when it has one; a time alone (on day 0) without the date.
+    const bool hasTime = dt->Value != std::floor(dt->Value);
+    if (hasTime && std::floor(dt->Value) == 0) return TimeToText(dt->Value);
     std::string s = DateToText(dt->Value);
-    if (dt->Value != static_cast<long>(dt->Value)) s += " " + TimeToText(dt->Value);
+    if (hasTime) s += " " + TimeToText(dt->Value);
     return s;
   }
   return "";

@@ -27,6 +27,9 @@ using TEditValue = std::variant<std::monostate, int, double, TDateValue, std::st
 bool EditTypeValidChar(TEditType type, char key);
 // Throws EConvertError naming the text and the type it is not.
 TEditValue EditTextToValue(TEditType type, const std::string& text);
+// Whether a text typed into an edit control of TYPE may stay there: an
+// empty text, any text of etString, or one that converts.
+bool TextFitsType(TEditType type, const std::string& text);
 // The text an edit box of TYPE shows for VALUE; dates as short date text.
 std::string EditValueToText(TEditType type, const TEditValue& value);
 

@@ -288,12 +288,15 @@ bool TCustomGrid::SelectCell(int col, int row) {
 void TCustomGrid::MoveCurrent(int col, int row, bool select, bool show) {
   if (col < fixedCols_ || row < fixedRows_ || col >= ColCount() || row >= rowCount_) return;
   if (select && !SelectCell(col, row)) return;
+  // SelectCell may have changed the rows (its owner's handler, a tree
+  // folding rows away).
+  if (col >= ColCount() || row >= rowCount_) return;
   if (col == col_ && row == row_) {
     if (show) ScrollIntoView(col, row);
     return;
   }
   if (editorMode_ && editor_) {
-    if (!ValidateEdit()) return;
+    if (!CheckEdit()) return;
     if (editor_->ListVisible()) editor_->CloseUp(false);
   }
   if (options_ & goRowSelect) InvalidateRow(row_);
@@ -307,6 +310,24 @@ void TCustomGrid::MoveCurrent(int col, int row, bool select, bool show) {
     if (options_ & goAlwaysShowEditor) UpdateEditor();
     else HideEditor();
   }
+}
+
+void TCustomGrid::KeepCurrentAt(int row) {
+  if (row == row_ || row < fixedRows_ || row >= rowCount_) return;
+  InvalidateRow(row_);
+  if (editRow_ == row_) editRow_ = row;
+  row_ = row;
+  InvalidateRow(row_);
+  ScrollIntoView(col_, row_);
+  UpdateEditor();
+}
+
+bool TCustomGrid::CheckEdit() {
+  if (checkingEdit_) return true;
+  checkingEdit_ = true;
+  const bool ok = ValidateEdit();
+  checkingEdit_ = false;
+  return ok;
 }
 
 void TCustomGrid::FocusCell(int col, int row) { MoveCurrent(col, row, true, true); }
@@ -464,6 +485,8 @@ void TCustomGrid::Paint() {
 }
 
 void TCustomGrid::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+  // A press anywhere on the grid closes the editor's drop-down unchosen.
+  if (editor_ && editor_->ListVisible()) editor_->CloseUp(false);
   if (CanFocus() && !Focused() && !(editor_ && editor_->Focused())) SetFocus();
   int col = 0, row = 0;
   if (button == mbLeft && MouseToCell(x, y, col, row) && col >= fixedCols_ && row >= fixedRows_) {

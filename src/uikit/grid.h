@@ -119,9 +119,13 @@ class TCustomGrid : public TCustomControl {
   // The editor's text changed (each keystroke, each value it takes).
   virtual void SetEditText(int, int, const std::string&) {}
   virtual int GetEditLimit() { return 0; }
-  // Before the editor leaves its cell: false keeps it there (the subclass
-  // has told the user why).
+  // Before the editor leaves its cell, or the focus leaves the editor:
+  // false keeps it there (the subclass has given the cell back its value
+  // and told the user why).
   virtual bool ValidateEdit() { return true; }
+  // ValidateEdit, once at a time (telling the user takes the focus from
+  // the editor, which asks again).
+  bool CheckEdit();
   // Esc in the editor: the cell takes back the value it had when editing
   // began. The default writes back the text.
   virtual void CancelEdit();
@@ -134,6 +138,10 @@ class TCustomGrid : public TCustomControl {
   bool IsActiveControl() const;
   void ShowEditor();
   void HideEditor();
+  // Makes another row current that shows what the current one showed
+  // (rows above it came or went): no veto is asked, and editing of the
+  // cell goes on there.
+  void KeepCurrentAt(int row);
   // The text the editor had when editing of this cell began.
   const std::string& EditStartText() const { return editStartText_; }
   bool Destroying_ = false;
@@ -163,6 +171,7 @@ class TCustomGrid : public TCustomControl {
   std::string editStartText_;
   int editCol_ = -1, editRow_ = -1;
   bool inEditorUpdate_ = false;
+  bool checkingEdit_ = false;
   bool vertScrollBar_ = true;
   bool updatingScrollBar_ = false;
   TScrollBar* vscroll_ = nullptr;

@@ -1,7 +1,5 @@
 #include "uikit/gridstring.h"
 
-#include "uikit/language.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -135,20 +133,15 @@ void TECStringGrid::SetEditText(int col, int row, const std::string& text) {
 
 bool TECStringGrid::ValidateEdit() {
   const TECStringColumn* c = ColumnItem(Col());
-  if (!c || c->EditType == ECStringGrid::etString || OwnerDrawn(Col())) return true;
+  if (!c || OwnerDrawn(Col())) return true;
   const std::string text = Cells(Col(), Row());
-  if (text.empty()) return true;
-  try {
-    EditTextToValue(ValueType(c->EditType), text);
-    return true;
-  } catch (const EConvertError&) {
-    // The user is told, and the cell gets back the value it had.
-    RefuseValue(ValueType(c->EditType), text);
-    SetCells(Col(), Row(), EditStartText());
-    if (InplaceEditor()) InplaceEditor()->SetTextQuietly(EditStartText());
-    Fire(OnChangeData, this);
-    return false;
-  }
+  if (TextFitsType(ValueType(c->EditType), text)) return true;
+  // The cell gets back the value it had, and the user is told why.
+  SetCells(Col(), Row(), EditStartText());
+  if (InplaceEditor()) InplaceEditor()->SetTextQuietly(EditStartText());
+  Fire(OnChangeData, this);
+  RefuseValue(ValueType(c->EditType), text);
+  return false;
 }
 
 void TECStringGrid::DrawCell(int col, int row, const TRect& rect, TGridDrawState state) {
@@ -204,6 +197,7 @@ void TStringInplaceEdit::UpdateContents() {
 bool TStringInplaceEdit::PrepareDropDown() {
   const std::string text = sgrid_->Cells(sgrid_->Col(), sgrid_->Row());
   if (pickerActive_) {
+    beforeDropDown_ = text;
     picker_->SetPopupValue(text);
     return true;
   }
@@ -225,7 +219,7 @@ bool TStringInplaceEdit::PrepareDropDown() {
   return true;
 }
 
-void TStringInplaceEdit::WritePickerValue() {
+void TStringInplaceEdit::WritePickerValue(bool onlyChange) {
   const TEditValue value = picker_->GetPopupValue();
   const TECStringColumn* c = Column();
   const ECStringGrid::TEditType type = c ? c->EditType : ECStringGrid::etString;
@@ -252,28 +246,32 @@ void TStringInplaceEdit::WritePickerValue() {
     // The cell keeps its text.
     return;
   }
+  WriteCell(text, onlyChange);
+}
+
+void TStringInplaceEdit::ClosedUp(bool accept, bool fromPicker, const std::string& listItem, bool hasItem) {
+  if (fromPicker && picker_) {
+    if (accept) WritePickerValue(false);
+    // The cell followed the picker while it was open; closed without
+    // accepting, it keeps the text it had before.
+    else WriteCell(beforeDropDown_, true);
+  } else if (accept && hasItem) {
+    WriteCell(listItem, false);
+  }
+  Fire(OnEndInput, this);
+}
+
+void TStringInplaceEdit::WriteCell(const std::string& text, bool onlyChange) {
+  if (onlyChange && sgrid_->Cells(sgrid_->Col(), sgrid_->Row()) == text) return;
   sgrid_->SetCells(sgrid_->Col(), sgrid_->Row(), text);
   SetTextQuietly(text);
   Fire(sgrid_->OnChangeData, this);
 }
 
-void TStringInplaceEdit::ClosedUp(bool accept, bool fromPicker, const std::string& listItem, bool hasItem) {
-  if (accept) {
-    if (fromPicker && picker_) {
-      WritePickerValue();
-    } else if (hasItem) {
-      sgrid_->SetCells(sgrid_->Col(), sgrid_->Row(), listItem);
-      SetTextQuietly(listItem);
-      Fire(sgrid_->OnChangeData, this);
-    }
-  }
-  Fire(OnEndInput, this);
-}
-
 void TStringInplaceEdit::PickerChanged() {
   if (!picker_) return;
   inPickerChange_ = true;
-  WritePickerValue();
+  WritePickerValue(true);
   inPickerChange_ = false;
   Invalidate();
 }
@@ -361,13 +359,7 @@ void RegisterStringGridForms() {
     grid->SetRowCount(5);
     grid->SetFixedCols(0);
     // The sample's texts: 0-3 the titles, 4-7 the drums, 8-11 the heads.
-    auto* lang = new TECFormLanguage(form.get());
-    lang->SetExLanguage(kDefaultLanguage);
-    lang->Loaded();
-    auto text = [lang](int index, const char* english) {
-      const std::string t = lang->GetMessage(index);
-      return t.empty() ? std::string(english) : t;
-    };
+    const TSampleTexts text(*form);
     const char* titles[4] = {"Pitch", "Name", "Head", "Position"};
     const char* drums[4] = {"Bass Drum", "Snare", "Closed Hi-Hat", "Crash Cymbal"};
     const char* heads[4] = {"Normal", "Cross", "Circle", "Triangle"};

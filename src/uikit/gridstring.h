@@ -121,9 +121,15 @@ class TStringInplaceEdit : public TInplaceEdit {
  private:
   TECStringColumn* Column() const;
   void Step();
-  // Writes a picker's value into the cell as text of the column's type.
-  void WritePickerValue();
+  // Writes a picker's value into the cell as text of the column's type
+  // (with onlyChange, reported only when it changes the cell).
+  void WritePickerValue(bool onlyChange);
+  // A value from the list or a picker into the cell, and the report of
+  // it (with onlyChange, only when the cell's text changes).
+  void WriteCell(const std::string& text, bool onlyChange);
   TECStringGrid* sgrid_;
+  // The cell's text when a picker dropped down.
+  std::string beforeDropDown_;
 };
 
 // The string grid for formshot.

@@ -60,8 +60,13 @@ const TBitmap* TECOverCalculator::GetButtonGlyph() {
 void TECOverCalculator::ConnectHandlers() {
   TECLocCalculator& calc = popup_->Calculator();
   if (changeHandler_) calc.OnTextChange = [this] { changeHandler_(popup_.get()); };
-  if (resultHandler_) calc.OnResult = [this](int r) { resultHandler_(popup_.get(), r); };
+  if (resultHandler_)
+    calc.OnResult = [this](int r) {
+      if (r != 1 || PopupHasValue()) resultHandler_(popup_.get(), r);
+    };
 }
+
+bool TECOverCalculator::PopupHasValue() { return !popup_ || popup_->Calculator().Status() != TCalcState::Error; }
 
 void TECOverCalculator::Scaled() {
   TFont f;

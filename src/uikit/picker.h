@@ -36,6 +36,9 @@ class TECOverEditor : public TComponent {
   virtual void GetPopupText(std::string&) {}
   virtual void SetPopupText(const std::string&) {}
   virtual TEditValue GetPopupValue() { return {}; }
+  // False while the drop-down shows no value to take (the calculator's
+  // "Error"): accepting it then takes nothing.
+  virtual bool PopupHasValue() { return true; }
   virtual void SetPopupValue(const TEditValue&) {}
   // Every character is valid while ValidChars is empty.
   virtual bool IsValidChar(char key) const { return ValidChars.empty() || ValidChars.find(key) != std::string::npos; }
@@ -110,8 +113,11 @@ class TECOverCalculator : public TECOverPopupEditor<TECPopupCalculator> {
   // Empty until the window exists.
   void GetPopupText(std::string& text) override;
   bool AcceptKey(char key) override;
+  bool PopupHasValue() override;
 
  protected:
+  // An accept while the calculator shows "Error" is held back: the
+  // drop-down stays open until the error is cleared.
   void ConnectHandlers() override;
   // A scaled calculator keeps its bold 8-point font.
   void Scaled() override;

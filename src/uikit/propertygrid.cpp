@@ -51,6 +51,26 @@ TEditValue ToEditValue(const TPropValue& v) {
   return {};
 }
 
+// Writes text in r at offset from the side it is aligned to, cut with
+// "..." where it does not fit; dy from the top.
+void TextWithEllipsis(TCanvas& c, const TRect& r, int offset, TAlignment alignment, std::string text, int dy) {
+  const int avail = r.Width();
+  if (offset + c.TextWidth(std::string_view(text)) > avail) {
+    if (avail - offset < 0) return;
+    const int e = c.TextWidth(std::string_view("..."));
+    if (avail - offset - e > 0)
+      while (!text.empty() && c.TextWidth(std::string_view(text)) >= avail - offset - e) text.pop_back();
+    text += "...";
+  }
+  const int w = c.TextWidth(std::string_view(text));
+  int x = r.Left + offset;
+  if (alignment == taRightJustify) x = r.Right - w - offset;
+  else if (alignment == taCenter) x = r.Left + avail / 2 - w / 2;
+  c.Brush().Style = bsClear;
+  c.TextOut(x, r.Top + dy, std::string_view(text));
+  c.Brush().Style = bsSolid;
+}
+
 }  // namespace
 
 std::string PropValueToText(const TPropValue& value) {
@@ -153,6 +173,7 @@ void TECPropertyColumn::Assign(const TECPropertyColumn& source) {
   Alignment = source.Alignment;
   Caption = source.Caption;
   Color = source.Color;
+  if (!source.parentFont_) SetFont(source.font_);
   SavedWidth = source.Width();
   EditType = source.EditType;
   EditStyle = source.EditStyle;
@@ -160,6 +181,28 @@ void TECPropertyColumn::Assign(const TECPropertyColumn& source) {
   DropDownList = source.DropDownList;
   ImageIndex = source.ImageIndex;
   Spacing = source.Spacing;
+  view_->InvalidateCell(index_, 0);
+}
+
+TFont TECPropertyColumn::Font() const { return parentFont_ ? view_->Font() : font_; }
+
+void TECPropertyColumn::SetFont(const TFont& v) {
+  font_ = v;
+  parentFont_ = false;
+  view_->InvalidateCell(index_, 0);
+}
+
+void TECPropertyColumn::SetParentFont(bool v) {
+  if (v == parentFont_) return;
+  if (v) font_ = view_->Font();
+  parentFont_ = v;
+  view_->InvalidateCell(index_, 0);
+}
+
+void TECPropertyColumn::SetParentColor(bool v) {
+  if (v == parentColor_) return;
+  parentColor_ = v;
+  if (v) Color = view_->Color();
   view_->InvalidateCell(index_, 0);
 }
 
@@ -194,7 +237,7 @@ void TECPropertyView::SetImages(TImageList* v) {
 
 void TECPropertyView::Notification(TComponent* component, TOperation operation) {
   TCustomGrid::Notification(component, operation);
-  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
+  imageLink_.Notification(component, operation);
 }
 
 int TECPropertyView::ValidImage(int index) const {
@@ -226,6 +269,10 @@ TECPropertyNode* TECPropertyView::AddNode(TECPropertyNode* parent, const std::st
 }
 
 void TECPropertyView::RebuildRows() {
+  // The node shown in the current row stays current where it still shows;
+  // an editor over a node that no longer shows there closes first.
+  const TECPropertyNode* current = GetSelectedNode();
+  if (EditorMode() && InplaceEditor() && InplaceEditor()->ListVisible()) InplaceEditor()->CloseUp(false);
   rows_.clear();
   std::function<void(TECPropertyNode*)> visit = [&](TECPropertyNode* n) {
     n->rowIndex_ = static_cast<int>(rows_.size());
@@ -234,10 +281,17 @@ void TECPropertyView::RebuildRows() {
       for (auto& c : n->children_) visit(c.get());
   };
   for (auto& r : roots_) visit(r.get());
+  const auto found = std::find(rows_.begin(), rows_.end(), current);
+  const int currentRow = current && found != rows_.end() ? FixedRows() + static_cast<int>(found - rows_.begin()) : -1;
+  const bool reopen = currentRow < 0 && EditorMode();
+  if (reopen) HideEditor();
+  if (currentRow >= 0 && currentRow < RowCount()) KeepCurrentAt(currentRow);
   const int counter = static_cast<int>(rows_.size());
   SetRowCount(counter > 1 ? counter + 1 : 2);
+  if (currentRow >= 0) KeepCurrentAt(currentRow);
   if (Row() >= RowCount()) MoveColRow(Col(), RowCount() - 1, true);
-  InvalidateEditor();
+  if (reopen && (Options() & goAlwaysShowEditor)) ShowEditor();
+  else InvalidateEditor();
 }
 
 TECPropertyNode* TECPropertyView::GetRowNode(int index) const {
@@ -265,10 +319,30 @@ void TECPropertyView::SelectNode(TECPropertyNode* node) {
 }
 
 void TECPropertyView::ClearNodes() {
-  HideEditor();
   clearing_ = true;
+  HideEditor();
   while (!roots_.empty()) roots_.pop_back();
   clearing_ = false;
+  RebuildRows();
+  Invalidate();
+}
+
+void TECPropertyView::DeleteNode(TECPropertyNode* node) {
+  if (!node) return;
+  auto& list = node->parent_ ? node->parent_->children_ : roots_;
+  const auto it = std::find_if(list.begin(), list.end(), [node](const auto& n) { return n.get() == node; });
+  if (it == list.end()) return;
+  // An editor over the node or one below it ends without writing into it:
+  // what it stands for may be gone already.
+  clearing_ = true;
+  for (const TECPropertyNode* n = GetSelectedNode(); n; n = n->parent_)
+    if (n == node) {
+      HideEditor();
+      break;
+    }
+  clearing_ = false;
+  const std::unique_ptr<TECPropertyNode> gone = std::move(*it);
+  list.erase(it);
   RebuildRows();
   Invalidate();
 }
@@ -305,7 +379,9 @@ bool TECPropertyView::CanEditShow() {
     result = CellEditStyle(Col(), node) != pv::esReadOnly && CellEditType(Col(), node) != pv::etBoolean &&
              node->GetCellVisible(Col());
   if (!node) result = false;
-  if (AutoExpand && node) {
+  // Not while SelectCell gives the columns their widths back: the row
+  // about to become current is not current yet.
+  if (AutoExpand && node && !restoringWidths_) {
     TECPropertyNode* root = node;
     while (root->parent_) root = root->parent_;
     for (auto& r : roots_) r->SetExpanded(r.get() == root);
@@ -360,16 +436,13 @@ bool TECPropertyView::ValidateEdit() {
   if (!node || !ChecksText(CellEditType(Col(), node), vt)) return true;
   const TPropValue v = node->GetValue(Col() - 1);
   const auto* text = std::get_if<std::string>(&v);
-  if (!text || text->empty()) return true;
-  try {
-    EditTextToValue(vt, *text);
-    return true;
-  } catch (const EConvertError&) {
-    RefuseValue(vt, *text);
-    node->SetValue(Col() - 1, editStartValue_);
-    RefreshEditor();
-    return false;
-  }
+  if (!text || TextFitsType(vt, *text)) return true;
+  // The cell gets back the value it had, and the user is told why.
+  const std::string refused = *text;
+  node->SetValue(Col() - 1, editStartValue_);
+  RefreshEditor();
+  RefuseValue(vt, refused);
+  return false;
 }
 
 void TECPropertyView::RefreshEditor() {
@@ -404,25 +477,26 @@ void TECPropertyView::DrawCell(int col, int row, const TRect& rect, TGridDrawSta
       OnDrawTitleCell(this, col, row, rect, state);
       return;
     }
-    if (col >= ColumnCount()) return;
+    if (col >= ColumnCount()) {
+      // A title without a column item: the fixed cell's colour only.
+      c.Brush().Color = ColorToRGB(FixedColor());
+      c.FillRect(rect);
+      return;
+    }
     const TECPropertyColumn& column = *columns_[col];
+    UseFont(c, column.Font());
     c.Brush().Color = ColorToRGB(column.Color);
     c.FillRect(rect);
     const int sp = c.TextWidth(std::string_view(" "));
-    const int w = c.TextWidth(std::string_view(column.Caption));
-    int left = rect.Left;
+    TRect text = rect;
     if (const int image = ValidImage(column.ImageIndex); image >= 0) {
       const int iw = Images()->Width();
       const int ix = column.Caption.empty() ? (rect.Left + rect.Right - iw) / 2 : rect.Left + sp;
       Images()->Draw(c, ix, (rect.Top + rect.Bottom - Images()->Height()) / 2, image);
-      left += iw + sp + std::max(0, column.Spacing);
+      text.Left += iw + sp + std::max(0, column.Spacing);
     }
-    int x = left + sp;
-    if (column.Alignment == taRightJustify) x = rect.Right - w - sp;
-    else if (column.Alignment == taCenter) x = left + (rect.Right - left) / 2 - w / 2;
-    c.Brush().Style = bsClear;
-    c.TextOut(x, rect.Top + (rect.Height() - c.TextHeight(std::string_view("W"))) / 2, std::string_view(column.Caption));
-    c.Brush().Style = bsSolid;
+    TextWithEllipsis(c, text, sp, column.Alignment, column.Caption,
+                     (rect.Height() - c.TextHeight(std::string_view("W"))) / 2);
     return;
   }
   if (col == 0 && !DefaultDrawing && OnDrawPropertyCell) {
@@ -490,22 +564,8 @@ void TECPropertyView::DrawNodeCell(TECPropertyNode* node, int col, const TRect& 
     c.Brush().Style = bsSolid;
     return;
   }
-  // The text, cut with "..." where it does not fit.
-  const int avail = rect.Width() - indent;
-  if (offset + c.TextWidth(std::string_view(text)) > avail) {
-    if (avail - offset < 0) return;
-    const int e = c.TextWidth(std::string_view("..."));
-    if (avail - offset - e > 0)
-      while (!text.empty() && c.TextWidth(std::string_view(text)) >= avail - offset - e) text.pop_back();
-    text += "...";
-  }
-  const int w = c.TextWidth(std::string_view(text));
-  int x = rect.Left + indent + offset;
-  if (node->Alignment == taRightJustify) x = rect.Right - w - offset;
-  else if (node->Alignment == taCenter) x = rect.Left + indent + avail / 2 - w / 2;
-  c.Brush().Style = bsClear;
-  c.TextOut(x, rect.Top + (rect.Height() - c.TextHeight(std::string_view("W"))) / 2, std::string_view(text));
-  c.Brush().Style = bsSolid;
+  TextWithEllipsis(c, Rect(rect.Left + indent, rect.Top, rect.Right, rect.Bottom), offset, node->Alignment, text,
+                   (rect.Height() - c.TextHeight(std::string_view("W"))) / 2);
 }
 
 void TECPropertyView::ToggleBoolean(TECPropertyNode* node, int col, bool fromMouse) {
@@ -523,12 +583,17 @@ void TECPropertyView::ToggleBoolean(TECPropertyNode* node, int col, bool fromMou
 }
 
 void TECPropertyView::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  TCustomGrid::MouseDown(button, shift, x, y);
+  // The cell pressed, as the rows lay when the button went down: making it
+  // current may fold other rows away (AutoExpand) before it is acted on.
   int col = 0, row = 0;
-  if (button != mbLeft || !MouseToCell(x, y, col, row) || row < FixedRows()) return;
-  TECPropertyNode* node = GetRowNode(row - FixedRows());
-  if (!node) return;
-  const TRect r = CellRect(col, row);
+  TECPropertyNode* node = nullptr;
+  TRect r{};
+  if (button == mbLeft && MouseToCell(x, y, col, row) && row >= FixedRows()) {
+    node = GetRowNode(row - FixedRows());
+    r = CellRect(col, row);
+  }
+  TCustomGrid::MouseDown(button, shift, x, y);
+  if (!node || std::find(rows_.begin(), rows_.end(), node) == rows_.end()) return;
   if (col == 0) {
     const int mid = r.Top + r.Height() / 2;
     const int indent = node->level_ * kIndent;
@@ -611,14 +676,22 @@ void TPropInplaceEditor::UpdateContents() {
     UpdateEditRect();
   }
   TInplaceEdit::UpdateContents();
+  // Neither typing nor the clipboard changes a choose-only cell.
+  if (Choosing()) SetReadOnly(true);
   SetFont(view_->Font());
+}
+
+bool TPropInplaceEditor::Choosing() const {
+  TECPropertyNode* node = view_->GetSelectedNode();
+  return node && node->EditStyle != pv::esReadOnly && view_->CellChooseOnly(view_->Col(), node);
 }
 
 bool TPropInplaceEditor::PrepareDropDown() {
   TECPropertyNode* node = view_->GetSelectedNode();
   if (!node) return false;
   if (pickerActive_) {
-    picker_->SetPopupValue(ToEditValue(node->GetValue(view_->Col() - 1)));
+    beforeDropDown_ = node->GetValue(view_->Col() - 1);
+    picker_->SetPopupValue(ToEditValue(beforeDropDown_));
     return true;
   }
   const TStringList& items = view_->CellPickList(view_->Col(), node);
@@ -638,11 +711,18 @@ bool TPropInplaceEditor::PrepareDropDown() {
 
 void TPropInplaceEditor::ClosedUp(bool accept, bool fromPicker, const std::string& listItem, bool hasItem) {
   TECPropertyNode* node = view_->GetSelectedNode();
-  if (!accept || !node) return;
-  if (fromPicker && picker_) node->SetValue(view_->Col() - 1, FromEditValue(picker_->GetPopupValue()));
-  else if (hasItem) node->SetValue(view_->Col() - 1, listItem);
-  else return;
-  SetTextQuietly(PropValueToText(node->GetValue(view_->Col() - 1)));
+  if (!node || view_->clearing_) return;
+  const int index = view_->Col() - 1;
+  if (fromPicker && picker_) {
+    // The cell followed the picker while it was open; closed without
+    // accepting, it keeps the value it had before.
+    node->SetValue(index, accept ? FromEditValue(picker_->GetPopupValue()) : beforeDropDown_);
+  } else if (accept && hasItem) {
+    node->SetValue(index, listItem);
+  } else {
+    return;
+  }
+  SetTextQuietly(PropValueToText(node->GetValue(index)));
 }
 
 void TPropInplaceEditor::PickerChanged() {
@@ -724,52 +804,61 @@ bool TPropInplaceEditor::DrawsOwnText() const {
   return node && kind_ == bkPickList && view_->CellChooseOnly(view_->Col(), node);
 }
 
-void RegisterPropertyGridForms() {
-  RegisterForm("ECPropertyView", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    auto form = std::make_unique<TForm>(nullptr);
-    form->SetName("FPropertyViewSample");
-    form->SetClientWidth(360);
-    form->SetClientHeight(150);
-    auto* view = new TECPropertyView(form.get());
-    view->SetParent(form.get());
-    view->SetAlign(alClient);
-    view->SetColCount(4);
-    view->SetShowButtons(true);
-    // The sample's texts: 0-3 the titles, 4-7 the instruments, 8-11 the rows.
-    auto* lang = new TECFormLanguage(form.get());
-    lang->SetExLanguage(kDefaultLanguage);
-    lang->Loaded();
-    auto text = [lang](int index, const char* english) {
-      const std::string t = lang->GetMessage(index);
-      return t.empty() ? std::string(english) : t;
+namespace {
+
+// The sample property tree (a piece with its parts), its editor open in
+// the cell at (col, row); with dropped, its pick list open as well.
+std::unique_ptr<TCustomForm> PropertyViewSample(int col, int row, bool dropped) {
+  auto form = std::make_unique<TForm>(nullptr);
+  form->SetName("FPropertyViewSample");
+  form->SetClientWidth(380);
+  form->SetClientHeight(150);
+  auto* view = new TECPropertyView(form.get());
+  view->SetParent(form.get());
+  view->SetAlign(alClient);
+  view->SetColCount(4);
+  view->SetShowButtons(true);
+  // The sample's texts: 0-3 the titles, 4-7 the instruments, 8-11 the rows.
+  const TSampleTexts text(*form);
+  const char* titles[4] = {"Score", "Instrument", "Mute", "Volume"};
+  const char* instruments[4] = {"Piano", "Violin", "Flute", "Guitar"};
+  const ECPropertyView::TEditType types[4] = {pv::etString, pv::etString, pv::etBoolean, pv::etInteger};
+  const ECPropertyView::TEditStyle styles[4] = {pv::esReadOnly, pv::esDropDown, pv::esEdit, pv::esUpDown};
+  for (int c = 0; c < 4; ++c) {
+    TECPropertyColumn& column = view->AddColumn();
+    column.Caption = text(c, titles[c]);
+    column.EditType = types[c];
+    column.EditStyle = styles[c];
+    column.SetWidth(c == 0 ? 120 : 76);
+  }
+  for (int i = 0; i < 4; ++i) view->Columns(1).DropDownList.Add(text(4 + i, instruments[i]));
+  TECPropertyNode* piece = view->AddNode(nullptr, text(8, "Piece 1"), nullptr, pv::esEdit);
+  TECPropertyNode* part = view->AddNode(piece, text(9, "Part 1"), nullptr, pv::esEdit);
+  part->SetValue(0, text(4, instruments[0]));
+  part->SetValue(1, false);
+  part->SetValue(2, 100);
+  TECPropertyNode* staff = view->AddNode(part, text(10, "Staff 1"), nullptr, pv::esEdit);
+  staff->SetValue(1, true);
+  TECPropertyNode* part2 = view->AddNode(piece, text(11, "Part 2"), nullptr, pv::esEdit);
+  part2->SetValue(0, text(5, instruments[1]));
+  part2->SetValue(1, false);
+  part2->SetValue(2, 90);
+  view->SetOptions(view->Options() | goEditing | goAlwaysShowEditor);
+  view->FocusCell(col, row);
+  if (dropped)
+    form->OnShow = [view](TObject*) {
+      if (TInplaceEdit* editor = view->InplaceEditor()) editor->DropDown();
     };
-    const char* titles[4] = {"Score", "Instrument", "Mute", "Volume"};
-    const char* instruments[4] = {"Piano", "Violin", "Flute", "Guitar"};
-    const ECPropertyView::TEditType types[4] = {pv::etString, pv::etString, pv::etBoolean, pv::etInteger};
-    const ECPropertyView::TEditStyle styles[4] = {pv::esReadOnly, pv::esDropDown, pv::esEdit, pv::esUpDown};
-    for (int c = 0; c < 4; ++c) {
-      TECPropertyColumn& col = view->AddColumn();
-      col.Caption = text(c, titles[c]);
-      col.EditType = types[c];
-      col.EditStyle = styles[c];
-      col.SetWidth(c == 0 ? 120 : 76);
-    }
-    for (int i = 0; i < 4; ++i) view->Columns(1).DropDownList.Add(text(4 + i, instruments[i]));
-    TECPropertyNode* piece = view->AddNode(nullptr, text(8, "Piece 1"), nullptr, pv::esEdit);
-    TECPropertyNode* part = view->AddNode(piece, text(9, "Part 1"), nullptr, pv::esEdit);
-    part->SetValue(0, text(4, instruments[0]));
-    part->SetValue(1, false);
-    part->SetValue(2, 100);
-    TECPropertyNode* staff = view->AddNode(part, text(10, "Staff 1"), nullptr, pv::esEdit);
-    staff->SetValue(1, true);
-    TECPropertyNode* part2 = view->AddNode(piece, text(11, "Part 2"), nullptr, pv::esEdit);
-    part2->SetValue(0, text(5, instruments[1]));
-    part2->SetValue(1, false);
-    part2->SetValue(2, 90);
-    view->SetOptions(view->Options() | goEditing | goAlwaysShowEditor);
-    view->FocusCell(3, 2);
-    return form;
-  });
+  return form;
+}
+
+}  // namespace
+
+void RegisterPropertyGridForms() {
+  // The editor of a volume cell with its up-down button, and that of an
+  // instrument cell with its pick list open.
+  RegisterForm("ECPropertyView", [](const std::string&) { return PropertyViewSample(3, 2, false); });
+  RegisterForm("ECPropertyViewList", [](const std::string&) { return PropertyViewSample(1, 4, true); });
 }
 
 }  // namespace qs

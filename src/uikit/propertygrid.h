@@ -103,6 +103,15 @@ class TECPropertyColumn {
   int Spacing = -1;
   int Min = 0, Max = 100, Step = 1;
   bool DefaultDrawing = true;
+  // The title's font: the grid's while ParentFont is on; setting one of
+  // its own switches ParentFont off.
+  TFont Font() const;
+  void SetFont(const TFont& v);
+  bool ParentFont() const { return parentFont_; }
+  void SetParentFont(bool v);
+  // Switching it on gives the title the grid's colour.
+  bool ParentColor() const { return parentColor_; }
+  void SetParentColor(bool v);
   // The width before the in-place button widened the column; 0 for none.
   int SavedWidth = 0;
   // The grid's width of the column; 0 (and writes ignored) without rows,
@@ -117,6 +126,9 @@ class TECPropertyColumn {
  private:
   TECPropertyView* view_;
   int index_;
+  TFont font_;
+  bool parentFont_ = true;
+  bool parentColor_ = false;
 };
 
 class TPropInplaceEditor;
@@ -149,6 +161,8 @@ class TECPropertyView : public TCustomGrid {
   int GetRootCount() const { return static_cast<int>(roots_.size()); }
   TECPropertyNode* GetRootNode(int index) const;
   void ClearNodes();
+  // Frees the node with its children; the rows close up.
+  void DeleteNode(TECPropertyNode* node);
   void RebuildRows();
 
   // Cell attributes: the column item's where there is one, else the node's.
@@ -223,11 +237,18 @@ class TPropInplaceEditor : public TInplaceEdit {
   void EditKeyDown(uint16_t& key, TShiftState shift) override;
   void EditKeyPress(char16_t& key) override;
   bool DrawsOwnText() const override;
+  bool CanDropDown() const override { return !ReadOnly() || Choosing(); }
+  bool ButtonShown() const override { return CanDropDown(); }
 
  private:
+  // A cell that takes values from its list or button only: the editor is
+  // read-only to typing, the button still works.
+  bool Choosing() const;
   void UpdatePicker(TButtonKind kind);
   void Step();
   TECPropertyView* view_;
+  // The cell's value when a picker dropped down.
+  TPropValue beforeDropDown_;
 };
 
 // A property tree grid with an open editor, for formshot.

@@ -4,6 +4,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "score/tree.h"
 #include "view/window.h"
 
 namespace qs {
@@ -95,18 +96,27 @@ void TQSWindow::ExtendSelection(int direction, int oldMeasure, int oldTick) {
   }
   const int cm = CursorPosition.Measure, ct = CursorPosition.Tick;
   bool changed = false;
-  if (direction == 0) {
-    if (Before(cm, ct, startM, startT))
-      changed = SelectRange(cm, ct, startM, startT);
-    else if (Before(cm, ct, endM, endT))
-      changed = DeselectRange(cm, ct, endM, endT);
-  } else {
-    if (Before(endM, endT, cm, ct))
-      changed = SelectRange(endM, endT, cm, ct);
-    else if (Before(startM, startT, cm, ct))
-      changed = DeselectRange(startM, startT, cm, ct);
+  const bool quiet = SuppressEvents;
+  {
+    // Adding elements reports nothing by itself: the step reports once.
+    TFlagScope suppressed(SuppressEvents, true);
+    if (direction == 0) {
+      if (Before(cm, ct, startM, startT))
+        changed = SelectRange(cm, ct, startM, startT);
+      else if (Before(cm, ct, endM, endT))
+        changed = DeselectRange(cm, ct, endM, endT);
+    } else {
+      if (Before(endM, endT, cm, ct))
+        changed = SelectRange(endM, endT, cm, ct);
+      else if (Before(startM, startT, cm, ct))
+        changed = DeselectRange(startM, startT, cm, ct);
+    }
   }
-  if (changed) InvalidatePages();
+  if (!changed) return;
+  InvalidatePages();
+  // One report of the changed selection for the whole step, whether it
+  // grew or shrank.
+  if (!quiet) Fire(OnSelectedChanged, this);
 }
 
 bool TQSWindow::SelectRange(int fromM, int fromT, int toM, int toT) {

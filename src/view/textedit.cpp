@@ -86,23 +86,12 @@ void TQSWindow::SetEditedLines(const std::vector<std::u16string>& lines) {
 
 void TQSWindow::RefindEditedElement() {
   if (!editedItem_ || !Score) return;
-  TQSCalcItem* found = nullptr;
-  for (int i = 0; i < Score->LaidOutPages && !found; ++i) {
-    const TQSCalcPage* page = Score->LayoutPages.At(i);
-    if (!page) continue;
-    for (int n = 0; n < page->PageItemCount && !found; ++n)
-      if (TQSCalcItem* e = page->PageItems.At(n); e && e->Item == editedItem_) found = e;
-    for (int s = 0; s < page->SystemCount && !found; ++s) {
-      const TQSCalcSystem* system = page->Systems.At(s);
-      for (int k = 0; system && k < system->MeasureCount && !found; ++k) {
-        const TQSCalcMeasure* slot = system->Measures.At(k);
-        for (int n = 0; slot && n < slot->ItemCount && !found; ++n)
-          if (TQSCalcItem* e = slot->Items.At(n); e && e->Item == editedItem_) found = e;
-      }
-    }
-  }
-  EditedElement = found;
-  if (!found) editedItem_ = nullptr;
+  EditedElement = FindLayoutElement(*Score, editedItem_, -1);
+  if (!EditedElement) editedItem_ = nullptr;
+}
+
+void TQSWindow::EditItemTextOf(TQSItem* item) {
+  if (Score) EditItemText(item ? FindLayoutElement(*Score, item, -1) : nullptr);
 }
 
 void TQSWindow::EditItemText(TQSCalcItem* element) {
@@ -331,60 +320,52 @@ void TQSWindow::TextNewLine() {
   AfterTextChange();
 }
 
-void TQSWindow::TextDelete() {
-  if (!EditingText()) return;
-  THiddenCaret hidden(*this);
-  if (DeleteTextSelection()) return;
-  ClampCaret();
+bool TQSWindow::EraseTextAt(int line, int column) {
   std::vector<std::u16string> lines = EditedLines();
-  const int line = EditSelection[kCaretLine], column = EditSelection[kCaretColumn];
-  if (!lines.empty() && column < static_cast<int>(lines[static_cast<size_t>(line)].size())) {
-    std::u16string& text = lines[static_cast<size_t>(line)];
+  if (line < 0 || line >= static_cast<int>(lines.size())) return false;
+  std::u16string& text = lines[static_cast<size_t>(line)];
+  if (column < static_cast<int>(text.size())) {
     UpdateEditBox(false, false);
     OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column), 1)));
     text.erase(static_cast<size_t>(column), 1);
   } else if (line + 1 < static_cast<int>(lines.size())) {
     UpdateEditBox(false, false);
     OpenTextUndo(undoaction::TextEditDelete, "");
-    lines[static_cast<size_t>(line)] += lines[static_cast<size_t>(line) + 1];
+    text += lines[static_cast<size_t>(line) + 1];
     lines.erase(lines.begin() + line + 1);
   } else {
-    TextModified = true;
-    return;
+    return false;
   }
   SetEditedLines(lines);
+  EditSelection[kCaretLine] = line;
+  EditSelection[kCaretColumn] = column;
   CollapseAtCaret();
   AfterTextChange();
+  return true;
 }
 
+void TQSWindow::TextDelete() {
+  if (!EditingText()) return;
+  THiddenCaret hidden(*this);
+  if (DeleteTextSelection()) return;
+  ClampCaret();
+  if (!EraseTextAt(EditSelection[kCaretLine], EditSelection[kCaretColumn])) TextModified = true;
+}
+
+// Backspace takes out what stands before the caret: the character before
+// it, or at a line's start the line break before.
 void TQSWindow::TextBackspace() {
   if (!EditingText()) return;
   THiddenCaret hidden(*this);
   if (DeleteTextSelection()) return;
   ClampCaret();
-  std::vector<std::u16string> lines = EditedLines();
   const int line = EditSelection[kCaretLine], column = EditSelection[kCaretColumn];
-  if (column > 0) {
-    std::u16string& text = lines[static_cast<size_t>(line)];
-    UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column) - 1, 1)));
-    text.erase(static_cast<size_t>(column) - 1, 1);
-    --EditSelection[kCaretColumn];
-  } else if (line > 0) {
-    UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, "");
-    std::u16string& previous = lines[static_cast<size_t>(line) - 1];
-    EditSelection[kCaretLine] = line - 1;
-    EditSelection[kCaretColumn] = static_cast<int>(previous.size());
-    previous += lines[static_cast<size_t>(line)];
-    lines.erase(lines.begin() + line);
-  } else {
+  if (column > 0)
+    EraseTextAt(line, column - 1);
+  else if (line > 0)
+    EraseTextAt(line - 1, static_cast<int>(EditedLines()[static_cast<size_t>(line) - 1].size()));
+  else
     BackToPreviousSyllable();
-    return;
-  }
-  SetEditedLines(lines);
-  CollapseAtCaret();
-  AfterTextChange();
 }
 
 void TQSWindow::InsertTextAtCaret(const std::u16string& text) {

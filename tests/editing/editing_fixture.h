@@ -119,12 +119,13 @@ class TEditFixture : public ::testing::Test {
     return out;
   }
 
-  // The element that shows an item of the first measure (a note's head)
-  // or of the first page.
+  // The element that shows an item of a measure (a note's head) or of the
+  // first page.
   TQSCalcItem* ElementOfItem(TQSItem* item) {
     if (item->LayoutLink) return item->LayoutLink;
     if (auto* note = dynamic_cast<TQSNote*>(item); note && note->HeadElement) return note->HeadElement;
-    auto* slot = dynamic_cast<TQSCalcMeasure*>(Measure(0)->MeasureRecord());
+    TQSMeasure* m = item->GetMeasure() ? item->GetMeasure() : Measure(0);
+    auto* slot = dynamic_cast<TQSCalcMeasure*>(m->MeasureRecord());
     for (int i = 0; slot && i < slot->ItemCount; ++i)
       if (slot->Items.At(i)->Item == item) return slot->Items.At(i);
     const TQSCalcPage* page = Score.LayoutPages.At(0);

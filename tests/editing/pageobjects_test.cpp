@@ -12,6 +12,7 @@
 #include "score/pageobjects.h"
 #include "score/piece.h"
 #include "score/undo.h"
+#include "uikit/language.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -52,6 +53,8 @@ TEST_F(PageObjectInsertTest, EveryKindLandsOnTheCursorPageAndUndoesInOneStep) {
        [](TQSScore& s) { return InsertText(s, 80, 96, {"Allegro", "ma non troppo"}, "Serif", 12, 1, 0xFF); }},
       {"date", kind::PageMark, undoaction::MarkInserted,
        [](TQSScore& s) { return InsertPageMark(s, 1, 3, 10, 20, "Sans", 9, 0, 0); }},
+      {"page number", kind::PageMark, undoaction::MarkInserted,
+       [](TQSScore& s) { return InsertPageMark(s, 0, 0, 10, 20, "Sans", 9, 0, 0); }},
       {"line", kind::Line, undoaction::ShapeInserted,
        [](TQSScore& s) { return InsertLine(s, 0, 0, 400, 80, 2, 0xFF00, 1, 0x12); }},
       {"rectangle", kind::Rectangle, undoaction::ShapeInserted,
@@ -76,7 +79,7 @@ TEST_F(PageObjectInsertTest, EveryKindLandsOnTheCursorPageAndUndoesInOneStep) {
     TQSItem* object = c.Insert(Score);
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(object->ItemType, c.Kind);
-    EXPECT_EQ(object->PageNumber(), 1);
+    EXPECT_EQ(object->PageNumber(), std::string(c.Name) == "page number" ? 0 : 1);
     EXPECT_EQ(Score.Items.IndexOf(object), 0);
     EXPECT_EQ(Changed, changed + 1);
     ASSERT_EQ(Score.UndoCount(), 1);
@@ -176,6 +179,40 @@ TEST_F(PageObjectInsertTest, AnUnreadablePictureIsRefusedAndChangesNothing) {
     EXPECT_EQ(Saved(), before);
     EXPECT_EQ(Score.UndoCount(), 0);
   }
+}
+
+// The refusal speaks the interface language, from the language files
+// built beside the programs.
+TEST_F(PageObjectInsertTest, TheRefusalOfAPictureIsInTheInterfaceLanguage) {
+  const std::string broken = WriteFile("refused.gif", {'G', 'I', 'F', '8', '9', 'a'});
+  const std::string missing = ::testing::TempDir() + "no-such-picture.bmp";
+  TComponent mainWindow(nullptr);
+  auto* engine = new TECLanguage(&mainWindow);
+  struct TCase {
+    const char* Code;
+    const char* Unreadable;  // a part of each message
+    const char* NotAPicture;
+  } const cases[] = {
+      {"ENU", "could not be opened", "(BMP, GIF or JPEG)"},
+      {"DEU", "konnte nicht geöffnet werden", "(BMP, GIF oder JPEG)"},
+      {"FRA", "n'a pas pu être ouvert", "(BMP, GIF ou JPEG)"},
+      {"ITA", "Impossibile aprire il file", "(BMP, GIF o JPEG)"},
+      {"RUS", "Не удалось открыть файл", "(BMP, GIF или JPEG)"},
+  };
+  for (const TCase& c : cases) {
+    engine->SetLanguage(c.Code);
+    for (const auto& [path, part] : {std::pair{missing, c.Unreadable}, std::pair{broken, c.NotAPicture}}) {
+      try {
+        InsertImageFile(Score, 0, 0, path, false, false, false);
+        ADD_FAILURE() << c.Code << ": accepted " << path;
+      } catch (const EInvalidPicture& e) {
+        const std::string message = e.Message();
+        EXPECT_NE(message.find(part), std::string::npos) << c.Code << ": " << message;
+        EXPECT_NE(message.find(path), std::string::npos) << c.Code << ": " << message;
+      }
+    }
+  }
+  EXPECT_EQ(Score.ItemCount(), 0);
 }
 
 TEST_F(PageObjectInsertTest, SyllablesGoOnSuccessiveEventsWithOneVerse) {

@@ -53,7 +53,10 @@ TEST(CalculatorEngine, KeySequencesShowTheirResults) {
 }
 
 TEST(CalculatorEngine, ErrorsBlockKeysUntilCleared) {
-  for (const char* keys : {"1/0=", "4_Q", "0R"}) {
+  // A product beyond the range of numbers is an error too.
+  std::string overflow;
+  for (int i = 0; i < 21; ++i) overflow += "999999999999999*";
+  for (const std::string& keys : {std::string("1/0="), std::string("4_Q"), std::string("0R"), overflow}) {
     TECCalculatorEngine calc;
     calc.SetBeepOnError(false);
     int errors = 0;

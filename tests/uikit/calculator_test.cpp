@@ -6,6 +6,7 @@
 
 #include "platform/testdriver.h"
 #include "uikit/calculator.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
@@ -75,6 +76,25 @@ TEST_F(PopupCalculator, ForwardedCharacters) {
   EXPECT_EQ(Shown(), "0");
   popup_->SetValue(TEditValue{});
   EXPECT_EQ(Shown(), "0");
+}
+
+TEST_F(PopupCalculator, ATypedKeyShowsItsButtonPressedForAMoment) {
+  TECCalcButton* seven = popup_->Calculator().FindButton('7');
+  TECCalcButton* eight = popup_->Calculator().FindButton('8');
+  popup_->PopupKey('7');
+  EXPECT_EQ(Shown(), "7");
+  EXPECT_EQ(popup_->FlashedButton(), seven);
+  EXPECT_TRUE(seven->Down());
+  popup_->PopupKey('8');  // the next key lets the first one up at once
+  EXPECT_FALSE(seven->Down());
+  EXPECT_TRUE(eight->Down());
+  EXPECT_EQ(Shown(), "78");
+  EXPECT_TRUE(uikit_test::WaitFor([&] { return !eight->Down(); }, 1000));
+  EXPECT_EQ(popup_->FlashedButton(), nullptr);
+  EXPECT_EQ(eight->GroupIndex, 0);  // an ordinary button again
+  td::Click(*eight, eight->Width() / 2, eight->Height() / 2);
+  EXPECT_FALSE(eight->Down());
+  EXPECT_EQ(Shown(), "788");
 }
 
 TEST(CalculatorPanel, FullLayoutMemoryAndButtons) {

@@ -3,13 +3,17 @@
 // pickers, and when it reports a committed change.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "base/exceptions.h"
+#include "platform/clipboard.h"
 #include "platform/forms.h"
 #include "platform/testdriver.h"
+#include "uikit/calculator.h"
 #include "uikit/calendar.h"
 #include "uikit/editor.h"
+#include "uikit/messagebox.h"
 #include "uikit/picker.h"
 #include "uikit/timepicker.h"
 #include "uikit_fixture.h"
@@ -134,6 +138,51 @@ TEST_F(EditorTest, CalculatorDropDown) {
   td::PressKey(*edit_, VK_RETURN);
   EXPECT_FALSE(edit_->ListVisible());
   EXPECT_EQ(changes_, 2);  // accepting always reports
+}
+
+TEST_F(EditorTest, ACalculatorClosedWithoutAcceptingLeavesTheText) {
+  edit_->SetValue(12);
+  ClickButton();
+  td::TypeText(*edit_, "7*6");
+  EXPECT_EQ(edit_->Text(), "6");
+  td::PressKey(*edit_, VK_ESCAPE);
+  EXPECT_FALSE(edit_->ListVisible());
+  EXPECT_EQ(edit_->Text(), "12");
+  // A division by zero shows "Error" and keeps the drop-down open; Enter
+  // then closes it without taking anything.
+  ClickButton();
+  auto* popup = static_cast<TECPopupCalculator*>(edit_->PopupControl());
+  popup->Calculator().SetBeepOnError(false);
+  td::TypeText(*edit_, "1/0=");
+  ASSERT_TRUE(edit_->ListVisible());
+  EXPECT_EQ(popup->Calculator().Text(), "Error");
+  td::PressKey(*edit_, VK_RETURN);
+  EXPECT_FALSE(edit_->ListVisible());
+  EXPECT_EQ(edit_->Text(), "12");
+  // Leaving the box closes the drop-down the same way.
+  ClickButton();
+  td::TypeText(*edit_, "5");
+  td::Click(*other_, 5, 5);
+  EXPECT_FALSE(edit_->ListVisible());
+  EXPECT_EQ(edit_->Text(), "12");
+  EXPECT_EQ(changes_, 0);
+}
+
+TEST_F(EditorTest, TheOpenCalculatorCopiesAndPastesItsNumber) {
+  edit_->SetValue(12);
+  ClickButton();
+  td::TypeText(*edit_, "42");
+  td::PressKey(*edit_, 'C', ssCtrl);
+  TClipboard clipboard;
+  EXPECT_EQ(clipboard.AsText(), "42");
+  clipboard.SetAsText(" $7.5 ");  // the currency symbol and blanks go
+  td::PressKey(*edit_, 'V', ssCtrl);
+  EXPECT_EQ(edit_->Text(), "7.5");
+  clipboard.SetAsText("seven");
+  td::PressKey(*edit_, 'V', ssCtrl);
+  EXPECT_EQ(edit_->Text(), "0");
+  td::PressKey(*edit_, VK_ESCAPE);
+  EXPECT_EQ(edit_->Text(), "12");
 }
 
 TEST_F(EditorTest, CalendarDropDown) {
@@ -272,6 +321,39 @@ TEST_F(EditorTest, LongListsScrollByTheirBar) {
   ASSERT_TRUE(edit_->ListVisible());
   EXPECT_FALSE(list.ScrollBar()->Visible());
   td::PressKey(*edit_, VK_ESCAPE);
+}
+
+TEST_F(EditorTest, LeavingWithATextThatIsNoValueKeepsTheCommittedOne) {
+  const struct {
+    TEditType type;
+    const char* typed;
+    const char* message;
+  } cases[] = {
+      {etInteger, "1-", "'1-' is not a valid integer value."},
+      {etInteger, "99999999999", "'99999999999' is not a valid integer value."},
+      {etReal, "1.2.", "'1.2.' is not a valid number."},
+      {etDate, "31/02/2024", "'31/02/2024' is not a valid date."},
+      {etTime, "24:00", "'24:00' is not a valid time."},
+  };
+  for (const auto& c : cases) {
+    edit_->SetEditType(c.type);
+    edit_->SetValue(c.type == etDate ? TEditValue(TDateValue{D(2024, 2, 28)}) : c.type == etTime ? TEditValue(std::string("9:30")) : TEditValue(5));
+    const std::string committed = edit_->CommittedText();
+    td::Click(*edit_, 5, 5);
+    edit_->SelectAll();
+    td::TypeText(*edit_, c.typed);
+    std::string message;
+    td::Later([&message] {
+      ASSERT_TRUE(td::WaitForModal());
+      if (auto* box = dynamic_cast<TFMessageBlock*>(Screen().ActiveForm())) message = box->MMessageBlock->Caption();
+      td::KeyToModal(VK_RETURN);
+    });
+    td::Click(*other_, 5, 5);
+    std::replace(message.begin(), message.end(), '\n', ' ');  // as wrapped in the box
+    EXPECT_EQ(message, c.message);
+    EXPECT_EQ(edit_->Text(), committed) << c.typed;
+    EXPECT_EQ(changes_, 0) << c.typed;
+  }
 }
 
 TEST_F(EditorTest, LeavingReportsAChangedTextOnce) {

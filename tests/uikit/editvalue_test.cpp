@@ -117,6 +117,11 @@ TEST_F(EditValue, ValuesShownAsText) {
   EXPECT_EQ(EditValueToText(etTime, Time(7, 5, 3)), "7:05:03");
   EXPECT_EQ(EditValueToText(etString, std::string("x")), "x");
   EXPECT_EQ(EditValueToText(etString, TEditValue{}), "");
+  // A date-time value in a text: its date, its time alone on day 0, or both.
+  EXPECT_EQ(EditValueToText(etString, Date(2024, 2, 9)), "09.02.2024");
+  EXPECT_EQ(EditValueToText(etString, Time(7, 5, 3)), "7:05:03");
+  EXPECT_EQ(EditValueToText(etString, TDateValue{Date(2024, 2, 9).Value + Time(7, 5, 3).Value}),
+            "09.02.2024 7:05:03");
   FormatSettings().LongTimeSeconds = false;
   EXPECT_EQ(EditValueToText(etTime, Time(7, 5, 3)), "7:05");
   FormatSettings().ShortDateFormat = "yyyy/m/d";

@@ -191,6 +191,18 @@ TEST_F(StringGridTest, CurrencyFromTheCalculatorIsTruncatedToCents) {
   td::TypeText(Editor(), "12.349=");
   EXPECT_FALSE(Editor().ListVisible());
   EXPECT_EQ(grid_->Cells(2, 1), "12.34");
+  // The cell follows the calculator while it is open; Esc gives it back
+  // the text it had.
+  senders_.clear();
+  td::PressKey(Editor(), VK_DOWN, ssAlt);
+  td::TypeText(Editor(), "7");
+  EXPECT_EQ(grid_->Cells(2, 1), "7");
+  td::PressKey(Editor(), VK_ESCAPE);
+  EXPECT_FALSE(Editor().ListVisible());
+  EXPECT_EQ(grid_->Cells(2, 1), "12.34");
+  EXPECT_EQ(Editor().Text(), "12.34");
+  ASSERT_FALSE(senders_.empty());  // the way back reported too
+  EXPECT_EQ(senders_.back(), &Editor());
 }
 
 TEST_F(StringGridTest, TheOwnerHasTheLastWordOnTheEditor) {

@@ -33,36 +33,27 @@ std::ostream& operator<<(std::ostream& os, const TPos& p) {
 // Piece 0: eight measures of quarter notes, measure 3 with a second staff
 // voice (half notes) and measure 5 set to all voices. Piece 1: four
 // measures of two half notes each.
-class ViewNavigation : public ::testing::Test, public TLayoutScore {
+class ViewNavigation : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TForm* Form = nullptr;
-  TQSWindow* View = nullptr;
-  TQSPiece* First = nullptr;
+  TQSPiece* First = nullptr;  // the fixture's Piece
   TQSPiece* Second = nullptr;
 
   void SetUp() override {
-    First = AddPiece({2}, 8);
-    for (int m = 0; m < 8; ++m) Quarters(First->GetPart(0)->GetMeasure(m));
+    First = Piece = AddPiece({2}, 8);
+    for (int m = 0; m < 8; ++m) Quarters(Measure(m));
     // Events of the second staff in measures 3 and 5.
     for (int m : {3, 5}) {
-      Note(First->GetPart(0)->GetMeasure(m), 64, 128, 0x40, 0x10);
-      Note(First->GetPart(0)->GetMeasure(m), 320, 128, 0x40, 0x10);
+      Note(Measure(m), 64, 128, 0x40, 0x10);
+      Note(Measure(m), 320, 128, 0x40, 0x10);
     }
-    First->GetPart(0)->GetMeasure(5)->Fields.Flags |= TQSMeasure::kAllVoices;
+    Measure(5)->Fields.Flags |= TQSMeasure::kAllVoices;
     Second = AddPiece({2}, 4);
     for (int m = 0; m < 4; ++m) {
       Note(Second->GetPart(0)->GetMeasure(m), 0, 256);
       Note(Second->GetPart(0)->GetMeasure(m), 256, 256);
     }
-    Layout();
-    Shown.Show(Score);
-    Form = Shown.Form;
-    View = Shown.View;
-    View->SetFocus();
-    td::ProcessMessages();
+    ShowScore(true);
   }
-  void TearDown() override { Shown.Close(); }
   void Place(TPos p, int staff = 0) {
     View->CursorPosition.Piece = p.Piece;
     View->CursorPosition.Part = 0;
@@ -380,6 +371,78 @@ TEST_F(ViewNavigation, DeletingTheSelectionWithTheKeyboardAndUndoingIt) {
   EXPECT_EQ(staffZeroNotes(), 4);
   td::PressKey(*View, 'Z', ssCtrl | ssShift);
   EXPECT_EQ(staffZeroNotes(), 2);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// Up and down step through the voices of a staff before its staves: down
+// from the staff's last voice to the next staff's first, up from a staff's
+// first voice to the last voice of the staff above.
+TEST_F(ViewNavigation, UpAndDownStepThroughTheVoicesOfAStaff) {
+  First->GetPart(0)->GetStaff(0)->NewVoice();
+  // Events at the cursor's tick in the second voice and on the second staff.
+  Note(First->GetPart(0)->GetMeasure(1), 128, 128, 0x40, 0x01);
+  Note(First->GetPart(0)->GetMeasure(1), 128, 128, 0x40, 0x10);
+  Layout();
+  struct TRow {
+    uint16_t Key;
+    int Staff, Voice, ToStaff, ToVoice;
+  } const rows[] = {
+      {VK_DOWN, 0, 0, 0, 1},
+      {VK_DOWN, 0, 1, 1, 0},
+      {VK_UP, 1, 0, 0, 1},
+      {VK_UP, 0, 1, 0, 0},
+  };
+  for (const TRow& row : rows) {
+    Place({0, 1, 128}, row.Staff);
+    View->CursorPosition.Voice = row.Voice;
+    td::PressKey(*View, row.Key);
+    EXPECT_EQ(View->CursorPosition.Staff, row.ToStaff) << row.Key << " from " << row.Staff << "/" << row.Voice;
+    EXPECT_EQ(View->CursorPosition.Voice, row.ToVoice) << row.Key << " from " << row.Staff << "/" << row.Voice;
+    EXPECT_EQ(Cursor(), (TPos{0, 1, 128}));
+  }
+}
+
+// Shift with Home and End, with or without Ctrl, selects from the cursor to
+// the end of the system or to the start of the piece; each step that
+// changes the selection reports it once, also when it shrinks.
+TEST_F(ViewNavigation, ShiftHomeAndEndSelectToTheEndsAndReportEachChangeOnce) {
+  // The notes of piece 0 from one place to another, both included.
+  auto between = [](TPos from, TPos to) {
+    std::set<std::tuple<int, int, int>> out;
+    auto add = [&](int m, int t, int staff) {
+      if (std::tie(from.Measure, from.Tick) <= std::tie(m, t) && std::tie(m, t) <= std::tie(to.Measure, to.Tick))
+        out.insert({m, t, staff});
+    };
+    for (int m = 0; m < 8; ++m) {
+      for (int t = 0; t < 512; t += 128) add(m, t, 0);
+      if (m == 3 || m == 5) add(m, 64, 1), add(m, 320, 1);
+    }
+    return out;
+  };
+  int reports = 0;
+  View->OnSelectedChanged = [&](TObject*) { ++reports; };
+  const int start = SystemOf(First, 1), end = SystemEnd(First, 1);
+  Place({0, 1, 256});
+  td::PressKey(*View, VK_END, ssShift);
+  EXPECT_EQ(SelectedNotes(), between({0, 1, 256}, {0, end, 384}));
+  EXPECT_EQ(reports, 1);
+  td::PressKey(*View, VK_HOME, ssShift);  // before the selection's start: it grows back to there
+  EXPECT_EQ(SelectedNotes(), between({0, start, 0}, {0, end, 384}));
+  EXPECT_EQ(reports, 2);
+  td::PressKey(*View, VK_RIGHT, ssShift);  // inside it: the span up to the cursor is given up
+  EXPECT_EQ(SelectedNotes(), between({0, start, 256}, {0, end, 384}));
+  EXPECT_EQ(reports, 3);
+  td::PressKey(*View, VK_HOME);  // a plain move clears it
+  EXPECT_TRUE(SelectedNotes().empty());
+  Place({0, 2, 128});
+  td::PressKey(*View, VK_HOME, ssShift | ssCtrl);
+  EXPECT_EQ(Cursor(), (TPos{0, 0, 0}));
+  EXPECT_EQ(SelectedNotes(), between({0, 0, 0}, {0, 2, 128}));
 }
 
 }  // namespace

@@ -101,6 +101,36 @@ TEST_F(Rulers, AMarkerDroppedWhereItWasChangesNothing) {
   EXPECT_EQ(step, 0);
 }
 
+// While a marker is dragged it alone is drawn grey, and only its band is
+// painted again: the top band's four markers, or the left band's one.
+TEST_F(Rulers, ADraggedMarkerAloneIsGrey) {
+  const int r = View->Rule.Width;
+  for (int marker : {1, 5, 4, 3}) {
+    SCOPED_TRACE(marker);
+    const int m = View->RulerMarkers[static_cast<size_t>(marker - 1)];
+    const TPoint at = marker == 3 ? TPoint{r / 2, m - View->VertBar.Position}
+                                  : TPoint{m - View->HorzBar.Position, marker == 4 ? r * 3 / 4 : r / 4};
+    td::MouseDown(*View, at.X, at.Y);
+    ASSERT_EQ(View->MarkerDrag, marker);
+    TRecordingCanvas rec;
+    View->DrawRulers(rec.Canvas, true, {0, 0, 800, 700});
+    std::vector<TPoint> grey;
+    int polygons = 0;
+    for (const TCanvasOp& op : rec.Recorder->CanvasOps()) {
+      if (op.Kind != TCanvasOpKind::Polygon) continue;
+      ++polygons;
+      if (op.Pen.Color == 0x808080) grey.push_back(op.Points[0]);
+    }
+    EXPECT_EQ(polygons, marker == 3 ? 1 : 4);
+    // The first corner of the grey pentagon: its box starts 4 pixels before
+    // the marker, 3 pixels into the band (the lower markers' 12).
+    const TPoint corner = marker == 3 ? TPoint{3, m - 4} : TPoint{m - 4, marker == 4 ? 20 : 3};
+    EXPECT_EQ(grey, std::vector<TPoint>{corner});
+    td::MouseUp(*View, at.X, at.Y);
+    EXPECT_EQ(View->MarkerDrag, 0);
+  }
+}
+
 // The scale's numbers stand on their marks: inches every 96 pixels at 96
 // pixels per inch, centimetres each rounded from its own distance, pixels
 // every Zoom pixels.
@@ -137,6 +167,18 @@ TEST(RulerScale, NumbersStandOnTheirMarks) {
       }
       EXPECT_TRUE(found) << "mark " << n + 1;
     }
+    if (c.Metrix != TQSMetrix::rmInches) continue;
+    // The numbers stop at the right margin (432 pixels in), the ticks go
+    // on: no 5 at 480, but the half tick at 432 between 4 and 5.
+    bool five = false, halfTick = false;
+    for (const TCanvasOp& op : rec.Recorder->CanvasOps()) {
+      // (the left band's numbers stand inside its width)
+      five |= op.Kind == TCanvasOpKind::Text && op.Text == u"5" && op.Points[0].X > s.View.Rule.Width;
+      halfTick |= op.Kind == TCanvasOpKind::Line && op.Origin.Y == 0 && op.Points[0].X + op.Origin.X == left + 432 &&
+                  op.Points[0].X == op.Points[1].X;
+    }
+    EXPECT_FALSE(five);
+    EXPECT_TRUE(halfTick);
   }
 }
 

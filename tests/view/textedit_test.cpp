@@ -24,24 +24,14 @@ namespace {
 namespace td = qs::testdriver;
 
 // Four measures of quarter notes shown on a form with the focus.
-class TextEditing : public ::testing::Test, public TLayoutScore {
+class TextEditing : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({1}, 4);
     for (int m = 0; m < 4; ++m) Quarters(Measure(m));
-    Layout();
-    Shown.Show(Score);
-    View = Shown.View;
-    View->SetFocus();
-    td::ProcessMessages();
+    ShowScore(true);
   }
-  void TearDown() override { Shown.Close(); }
 
-  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
   // A staff text of the kind in measure 0 at tick 0, laid out and edited
   // with the caret at the end of its last line.
   TQSLyric* Edit(TQSItemType k, std::vector<std::string> lines) {
@@ -187,6 +177,12 @@ TEST_F(TextEditing, ARunOfTypingIsUndoneInOneStep) {
     if (item->ItemType == kind::Term) term = static_cast<TQSLyric*>(item);
   EXPECT_EQ(Joined(term->Lines), "dolce");
   EXPECT_EQ(Score.UndoCount(), undo);
+  // The text is edited again, with the caret where the run began.
+  ASSERT_NE(View->EditedElement, nullptr);
+  EXPECT_EQ(View->EditedElement->Item, term);
+  EXPECT_EQ(View->TextCaretColumn(), 5);
+  td::TypeText(*View, "!");
+  EXPECT_EQ(Joined(term->Lines), "dolce!");
 }
 
 TEST_F(TextEditing, ACaretKeyBetweenEditsStartsANewStep) {
@@ -269,6 +265,70 @@ TEST_F(TextEditing, ANewFreeTextTakesTypingAtOnce) {
   ASSERT_EQ(Score.ItemCount(), 1);
   EXPECT_EQ(Joined(static_cast<TQSText*>(Score.GetItem(0))->Lines), "Coda");
   EXPECT_EQ(Score.UndoCount(), undo - 1);
+}
+
+// Each key from a caret and selection: what the lines and the caret
+// become.
+TEST_F(TextEditing, EditingKeysFromACaretAndASelection) {
+  struct TCase {
+    const char* Name;
+    std::vector<std::string> Lines;
+    std::array<int32_t, 6> Selection;  // start line, column, end line, column, caret line, column
+    uint16_t Key;                      // 0: type Typed
+    const char* Typed;
+    const char* Expected;
+    int Line, Column;
+    const char16_t* Selected;
+  } const cases[] = {
+      {"typed over a selection", {"abcd"}, {0, 1, 0, 3, 0, 3}, 0, "x", "abcxd", 0, 4, u"bc"},
+      {"Enter with a selection", {"abcd"}, {0, 1, 0, 3, 0, 3}, VK_RETURN, "", "a|d", 1, 0, u""},
+      {"Delete inside a line", {"abc"}, {0, 1, 0, 1, 0, 1}, VK_DELETE, "", "ac", 0, 1, u""},
+      {"Delete at a line's end", {"ab", "cd"}, {0, 2, 0, 2, 0, 2}, VK_DELETE, "", "abcd", 0, 2, u""},
+      {"Delete at the last line's end", {"ab", "cd"}, {1, 2, 1, 2, 1, 2}, VK_DELETE, "", "ab|cd", 1, 2, u""},
+      {"Backspace at a line's start", {"ab", "cd"}, {1, 0, 1, 0, 1, 0}, VK_BACK, "", "abcd", 0, 2, u""},
+      {"Backspace with a selection", {"ab", "cd"}, {0, 1, 1, 1, 1, 1}, VK_BACK, "", "ad", 0, 1, u""},
+      {"Shift+Home at column 0", {"ab"}, {0, 0, 0, 0, 0, 0}, VK_HOME, "", "ab", 0, 0, u""},
+      {"End at the line's end", {"ab"}, {0, 0, 0, 2, 0, 2}, VK_END, "", "ab", 0, 2, u"ab"},
+      {"a caret past the text", {"ab"}, {0, 0, 0, 0, 3, 9}, 0, "c", "abc", 0, 3, u""},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TQSLyric* term = Edit(kind::Term, c.Lines);
+    View->EditSelection = c.Selection;
+    if (c.Key) Press(c.Key, c.Key == VK_HOME ? ssShift : 0);
+    else td::TypeText(*View, c.Typed);
+    EXPECT_EQ(Joined(term->Lines), c.Expected);
+    EXPECT_EQ(View->TextCaretLine(), c.Line);
+    EXPECT_EQ(View->TextCaretColumn(), c.Column);
+    EXPECT_EQ(View->GetSelectedText(), c.Selected);
+  }
+}
+
+// Esc ends editing; a syllable or an instrument name left empty goes as
+// one undo step, an empty inscription or free text stays.
+TEST_F(TextEditing, EscDeletesAnEmptySyllableOrInstrumentNameOnly) {
+  struct TCase {
+    TQSItemType Kind;
+    bool Deleted;
+  } const cases[] = {
+      {kind::Lyric, true}, {kind::InstrumentName, true}, {kind::Term, false}, {kind::Text, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Kind);
+    TQSItem* item = nullptr;
+    if (c.Kind == kind::Text) {
+      item = InsertText(Score, 400, 300, {""}, "", 12, 0, 0);
+    } else {
+      item = Edit(c.Kind, {""});
+    }
+    ASSERT_NE(View->EditedElement, nullptr);
+    ASSERT_EQ(View->EditedElement->Item, item);
+    const int undo = Score.UndoCount();
+    const int items = Measure(0)->ItemCount() + Score.ItemCount();
+    Press(VK_ESCAPE);
+    EXPECT_EQ(View->EditedElement, nullptr);
+    EXPECT_EQ(Measure(0)->ItemCount() + Score.ItemCount(), items - (c.Deleted ? 1 : 0));
+    EXPECT_EQ(Score.UndoCount(), undo + (c.Deleted ? 1 : 0));
+  }
 }
 
 // The caret is drawn where the caret column stands and moves with it.
