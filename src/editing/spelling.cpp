@@ -1,6 +1,7 @@
 #include "editing/spelling.h"
 
 #include <algorithm>
+#include <array>
 #include <vector>
 
 #include "layout/metrics.h"

@@ -12,7 +12,6 @@
 // measure on the other staves. On tablature the accidentals add to the
 // key's alteration and leave nothing in force; a grace note there sounds
 // the key's alteration whatever it carries.
-#include <array>
 #include <functional>
 
 namespace qs {
