@@ -46,6 +46,16 @@ bool IsWordSeparator(char16_t ch) {
   }
 }
 
+// A character outside the basic plane takes two UTF-16 units: the caret
+// steps over both and erasing takes both, so no half of a pair is left.
+bool PairStartsAt(const std::u16string& text, int column) {
+  const auto at = static_cast<size_t>(column);
+  return column >= 0 && at + 1 < text.size() && text[at] >= 0xD800 && text[at] <= 0xDBFF &&
+         text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
+}
+int UnitsAt(const std::u16string& text, int column) { return PairStartsAt(text, column) ? 2 : 1; }
+int UnitsBefore(const std::u16string& text, int column) { return PairStartsAt(text, column - 2) ? 2 : 1; }
+
 // (l1, c1) lies before (l2, c2).
 bool Before(int l1, int c1, int l2, int c2) { return l1 < l2 || (l1 == l2 && c1 < c2); }
 
@@ -326,8 +336,9 @@ bool TQSWindow::EraseTextAt(int line, int column) {
   std::u16string& text = lines[static_cast<size_t>(line)];
   if (column < static_cast<int>(text.size())) {
     UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column), 1)));
-    text.erase(static_cast<size_t>(column), 1);
+    const size_t units = static_cast<size_t>(UnitsAt(text, column));
+    OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column), units)));
+    text.erase(static_cast<size_t>(column), units);
   } else if (line + 1 < static_cast<int>(lines.size())) {
     UpdateEditBox(false, false);
     OpenTextUndo(undoaction::TextEditDelete, "");
@@ -361,7 +372,7 @@ void TQSWindow::TextBackspace() {
   ClampCaret();
   const int line = EditSelection[kCaretLine], column = EditSelection[kCaretColumn];
   if (column > 0)
-    EraseTextAt(line, column - 1);
+    EraseTextAt(line, column - UnitsBefore(EditedLines()[static_cast<size_t>(line)], column));
   else if (line > 0)
     EraseTextAt(line - 1, static_cast<int>(EditedLines()[static_cast<size_t>(line) - 1].size()));
   else
@@ -530,7 +541,7 @@ void TQSWindow::TextLeft(bool extend, bool word) {
   // One character back; false at the very start.
   auto back = [&] {
     if (column > length(line)) column = length(line);
-    else if (column > 0) --column;
+    else if (column > 0) column -= UnitsBefore(lines[static_cast<size_t>(line)], column);
     else if (line > 0) --line, column = length(line);
     else return false;
     return true;
@@ -569,7 +580,7 @@ void TQSWindow::TextRight(bool extend, bool word) {
   line = std::clamp(line, 0, last);
   auto forward = [&] {
     if (column > length(line)) column = length(line);
-    else if (column < length(line)) ++column;
+    else if (column < length(line)) column += UnitsAt(lines[static_cast<size_t>(line)], column);
     else if (line < last) ++line, column = 0;
     else return false;
     return true;

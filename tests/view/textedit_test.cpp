@@ -290,6 +290,11 @@ TEST_F(TextEditing, EditingKeysFromACaretAndASelection) {
       {"Shift+Home at column 0", {"ab"}, {0, 0, 0, 0, 0, 0}, VK_HOME, "", "ab", 0, 0, u""},
       {"End at the line's end", {"ab"}, {0, 0, 0, 2, 0, 2}, VK_END, "", "ab", 0, 2, u"ab"},
       {"a caret past the text", {"ab"}, {0, 0, 0, 0, 3, 9}, 0, "c", "abc", 0, 3, u""},
+      // A character beyond the basic plane is two UTF-16 units, handled as one.
+      {"Delete before a pair", {"a\U0001D11Eb"}, {0, 1, 0, 1, 0, 1}, VK_DELETE, "", "ab", 0, 1, u""},
+      {"Backspace after a pair", {"a\U0001D11Eb"}, {0, 3, 0, 3, 0, 3}, VK_BACK, "", "ab", 0, 1, u""},
+      {"Left over a pair", {"a\U0001D11Eb"}, {0, 3, 0, 3, 0, 3}, VK_LEFT, "", "a\U0001D11Eb", 0, 1, u""},
+      {"Right over a pair", {"a\U0001D11Eb"}, {0, 1, 0, 1, 0, 1}, VK_RIGHT, "", "a\U0001D11Eb", 0, 3, u""},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
