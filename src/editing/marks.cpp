@@ -8,7 +8,7 @@
 #include "editing/entry.h"
 #include "editing/placement.h"
 #include "editing/selection.h"
-#include "editing/spelling.h"
+#include "layout/spelling.h"
 #include "editing/split.h"
 #include "layout/dynamics.h"
 #include "score/marks.h"

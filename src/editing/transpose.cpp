@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "editing/selection.h"
-#include "editing/spelling.h"
+#include "layout/spelling.h"
 #include "layout/sounding.h"
 #include "score/marks.h"
 #include "score/measure.h"

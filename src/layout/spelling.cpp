@@ -1,4 +1,4 @@
-#include "editing/spelling.h"
+#include "layout/spelling.h"
 
 #include <algorithm>
 #include <array>
