@@ -173,7 +173,7 @@ class Program:
         self.d, self.outdir, self.name = d, outdir, name
         self.proc = subprocess.Popen([program, score], env=env)
         self.window = None
-        deadline = time.time() + 30
+        deadline = time.time() + 60
         while self.window is None and time.time() < deadline:
             if self.proc.poll() is not None:
                 raise AssertionError("the program ended before showing a window")
@@ -185,20 +185,37 @@ class Program:
             raise AssertionError("no window titled %s appeared" % TITLE)
         self.step = 0
 
-    def shot(self, label):
-        """A screenshot of the window once it has stopped changing."""
+    def shot(self, label, shows=None):
+        """A screenshot of the window once it has stopped changing and shows
+        what shows (a test of a Shot) looks for: a busy program may not have
+        taken the input yet, and still looks the same a moment later. The
+        last one after a minute, for the check to fail on."""
         path = os.path.join(self.outdir, "%s-%d-%s.ppm" % (self.name, self.step, label))
         self.step += 1
         last = None
-        deadline = time.time() + 10
-        while time.time() < deadline:
+        deadline = time.time() + 60
+        while True:
             time.sleep(0.3)
             fw, fh, full = screenshot(path)
             cur = crop(fw, full, window_rect(self.d, self.window))
-            if last is not None and cur == last:
+            if cur == last and (shows is None or holds(shows, Shot(*cur))):
+                break
+            if time.time() > deadline:
                 break
             last = cur
         return Shot(*cur)
+
+    def start(self):
+        """The first screenshot, once the window shows its staff, and the
+        staff's line gap then."""
+        return Staff(self.shot("start", lambda s: Staff(s))).gap
+
+    def zoom_in(self, start_gap):
+        """Zooms from 100 to 200 with Ctrl and four turns of the wheel; the
+        screenshot once the staff has its doubled size (not one of the
+        steps on the way)."""
+        self.wheel(400, 400, 4, "Control_L")
+        return self.shot("zoomed", lambda s: Staff(s).gap > 1.875 * start_gap)
 
     def origin(self):
         x, y, _, _ = window_rect(self.d, self.window)
@@ -260,6 +277,14 @@ class Program:
         self.proc.wait()
 
 
+def holds(test, shot):
+    """Whether test holds for shot; a picture it cannot read does not."""
+    try:
+        return bool(test(shot))
+    except (AssertionError, IndexError):
+        return False
+
+
 def check(ok, what):
     if not ok:
         raise AssertionError(what)
@@ -280,23 +305,28 @@ def run(program, score, outdir):
     first = Program(d, program, score, outdir, "first")
     second = None
     try:
-        first.shot("start")
         # Zoomed to 200 with Ctrl and the wheel, a step is a few pixels.
-        first.wheel(400, 400, 4, "Control_L")
-        s0 = first.shot("zoomed")
+        s0 = first.zoom_in(first.start())
         staff = Staff(s0)
         half = staff.gap / 2
         hx, hy = head(staff, s0, 0)
         _, rest_y = head(staff, s0, 2)
         check(abs(rest_y - hy) > staff.gap, "the third measure shows a rest, not the note")
 
+        # Each screenshot is taken once the window shows what the check
+        # after it looks for, or after a minute, when the check fails.
+        def selected(s):
+            return any(staff.blobs(s, 0, lambda x, y: s.ink(x, y) and red(s.p, s.at(x, y))))
+
+        def at_height(s, n, y):
+            return abs(head(staff, s, n)[1] - y) <= 1.5
+
         first.click(hx, hy)
-        s1 = first.shot("clicked")
-        check(any(staff.blobs(s1, 0, lambda x, y: s1.ink(x, y) and red(s1.p, s1.at(x, y)))),
-              "a click on the note selects it (drawn red)")
+        s1 = first.shot("clicked", selected)
+        check(selected(s1), "a click on the note selects it (drawn red)")
 
         first.key("Up", "Control_L")
-        s2 = first.shot("moved")
+        s2 = first.shot("moved", lambda s: at_height(s, 0, hy - half))
         _, moved_y = head(staff, s2, 0)
         check(abs((hy - moved_y) - half) <= 1.5,
               "Ctrl+Up moves the head half a staff space up (%.1f -> %.1f, space %.1f)" % (hy, moved_y, staff.gap))
@@ -305,7 +335,7 @@ def run(program, score, outdir):
         # one at a time, is drawn three steps higher.
         dx, dy = head(staff, s2, 1)
         first.drag(dx, dy, [(dx, dy - half * k) for k in (1, 2, 3)])
-        s2a = first.shot("dragged")
+        s2a = first.shot("dragged", lambda s: at_height(s, 1, dy - 3 * half) and at_height(s, 0, moved_y))
         _, dragged_y = head(staff, s2a, 1)
         check(abs((dy - dragged_y) - 3 * half) <= 1.5,
               "dragging the second note up three half spaces draws it three steps higher (%.1f -> %.1f)"
@@ -319,21 +349,21 @@ def run(program, score, outdir):
         first.key("Left")
         first.key("Right")
         first.key("Left", "Shift_L")
-        s3 = first.shot("selected")
-        check(any(staff.blobs(s3, 0, lambda x, y: s3.ink(x, y) and red(s3.p, s3.at(x, y)))),
-              "Left, Right, then Shift+Left selects the first measure")
+        s3 = first.shot("selected", selected)
+        check(selected(s3), "Left, Right, then Shift+Left selects the first measure")
 
         first.key("c", "Control_L")
         first.key("Right")
         first.key("Right")
         first.key("v", "Control_L")
-        s4 = first.shot("pasted")
+        s4 = first.shot("pasted", lambda s: at_height(s, 2, moved_y))
         _, pasted_y = head(staff, s4, 2)
         check(abs(pasted_y - moved_y) <= 1.5,
               "Ctrl+V draws the pasted note in the third measure at the moved note's height (%.1f)" % pasted_y)
 
         first.key("z", "Control_L")
-        s5 = first.shot("undone")
+        s5 = first.shot("undone", lambda s: at_height(s, 2, rest_y) and at_height(s, 0, moved_y)
+                        and at_height(s, 1, dragged_y))
         _, back_y = head(staff, s5, 2)
         _, still_y = head(staff, s5, 0)
         _, still_dragged_y = head(staff, s5, 1)
@@ -345,13 +375,11 @@ def run(program, score, outdir):
         # clipboard: its third measure gets the note too.
         Program.others = [first.window.id]
         second = Program(d, program, score, outdir, "second")
-        second.shot("start")
-        second.wheel(400, 400, 4, "Control_L")
-        t0 = second.shot("zoomed")
+        t0 = second.zoom_in(second.start())
         second.click(*head(staff, t0, 1))
         second.key("Right")
         second.key("v", "Control_L")
-        t1 = second.shot("pasted")
+        t1 = second.shot("pasted", lambda s: at_height(s, 2, moved_y))
         _, other_y = head(staff, t1, 2)
         check(abs(other_y - moved_y) <= 1.5, "a second copy of the program pastes the copied note")
     finally:

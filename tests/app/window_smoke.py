@@ -115,8 +115,11 @@ def main():
     env.pop("QT_QPA_PLATFORM", None)
     proc = subprocess.Popen([program, score], env=env)
     d = display.Display()
+    # The limits only end a failing run: a busy machine may be slow to start
+    # the program and to paint its page, and each wait ends as soon as what
+    # it waits for has come.
     window = None
-    deadline = time.time() + 30
+    deadline = time.time() + 60
     while window is None and time.time() < deadline:
         if proc.poll() is not None:
             print("the program ended before showing a window, status", proc.returncode)
@@ -130,7 +133,7 @@ def main():
 
     shot = os.path.join(outdir, "window.ppm")
     rows = []
-    deadline = time.time() + 15
+    deadline = time.time() + 60
     while time.time() < deadline:
         full_w, full_h, full = screenshot(shot)
         width, height, pixels = crop(full_w, full, window_rect(d, window))
@@ -154,7 +157,7 @@ def main():
     window.send_event(event)
     d.flush()
     try:
-        status = proc.wait(timeout=15)
+        status = proc.wait(timeout=60)
     except subprocess.TimeoutExpired:
         print("the program did not end after its window was closed")
         proc.kill()

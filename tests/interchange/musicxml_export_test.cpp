@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "interchange/musicxml_tags.h"
@@ -113,9 +112,10 @@ TEST(MusicXmlExport, MutatedFixturesNeverCrash) {
   for (const std::string& f : FixtureFiles()) sources.push_back(ReadFile(f));
   static const char* kInserts[] = {"<", ">", "/", "&", "&#", "\"", "'", "<note>", "</note>", "<chord/>",
                                    "0", "-1", "99999", "<staff>9</staff>", "<!--", "<![CDATA[", "\xFF"};
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  // A fixed number of rounds, not a time budget: every machine tries the
+  // same damaged documents.
   int imported = 0, exported = 0;
-  for (int round = 0; round < 600 && std::chrono::steady_clock::now() < deadline; ++round) {
+  for (int round = 0; round < 600; ++round) {
     std::string doc = sources[static_cast<size_t>(round) % sources.size()];
     const int edits = 1 + static_cast<int>(random() % 4);
     for (int e = 0; e < edits && !doc.empty(); ++e) {

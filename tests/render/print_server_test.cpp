@@ -125,7 +125,8 @@ class TPrivateCups {
     // Clients of this process (the program's printing and the tools) ask
     // this server.
     ::setenv("CUPS_SERVER", Socket.c_str(), 1);
-    for (int i = 0; i < 100 && !fs::exists(Socket); ++i) {
+    // At most 30 s for the socket: a busy machine may start it slowly.
+    for (int i = 0; i < 300 && !fs::exists(Socket); ++i) {
       int status = 0;
       if (::waitpid(pid_, &status, WNOHANG) == pid_) {
         pid_ = -1;
@@ -156,9 +157,10 @@ class TPrivateCups {
 
   std::string Output() const { return (folder_ / "out" / "job.pdf").string(); }
 
-  // Waits until the server has finished every job; false after 30 s.
+  // Waits until the server has finished every job; false after a minute,
+  // which only a failing test reaches.
   bool WaitForJobs() const {
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 600; ++i) {
       if (fs::exists(Output()) && RunCommand("lpstat -o " + std::string(kPrinter) + " 2>/dev/null").empty())
         return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(100));

@@ -89,7 +89,7 @@ TEST_F(PopupCalculator, ATypedKeyShowsItsButtonPressedForAMoment) {
   EXPECT_FALSE(seven->Down());
   EXPECT_TRUE(eight->Down());
   EXPECT_EQ(Shown(), "78");
-  EXPECT_TRUE(uikit_test::WaitFor([&] { return !eight->Down(); }, 1000));
+  EXPECT_TRUE(uikit_test::WaitFor([&] { return !eight->Down(); }));
   EXPECT_EQ(popup_->FlashedButton(), nullptr);
   EXPECT_EQ(eight->GroupIndex, 0);  // an ordinary button again
   td::Click(*eight, eight->Width() / 2, eight->Height() / 2);

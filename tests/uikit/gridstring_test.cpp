@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
@@ -14,6 +12,7 @@
 #include "platform/testdriver.h"
 #include "uikit/gridstring.h"
 #include "uikit/messagebox.h"
+#include "uikit_fixture.h"
 
 namespace qs {
 namespace {
@@ -127,11 +126,8 @@ TEST_F(StringGridTest, UpDownStepsAtOnceAndRepeatsWhileHeld) {
   senders_.clear();
   td::MouseDown(b, b.Width() / 2, b.Height() - 3);  // the lower half
   EXPECT_EQ(grid_->Cells(3, 1), "4");
-  // Held, it goes on stepping (waiting at most three seconds for that).
-  for (int i = 0; i < 300 && (grid_->Cells(3, 1) == "4" || grid_->Cells(3, 1) == "3"); ++i) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    td::ProcessMessages();
-  }
+  // Held, it goes on stepping.
+  EXPECT_TRUE(uikit_test::WaitFor([&] { return grid_->Cells(3, 1) != "4" && grid_->Cells(3, 1) != "3"; }));
   td::MouseUp(b, b.Width() / 2, b.Height() - 3);
   const std::string held = grid_->Cells(3, 1);
   EXPECT_LT(std::stoi(held), 3);

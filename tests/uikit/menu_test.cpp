@@ -198,7 +198,7 @@ TEST_F(MenuTest, AFailingTickStopsTheTimer) {
   ClickOnBar(editMenu);
   ASSERT_TRUE(menus::HoverTimer().Enabled());
   MoveInList(paste);
-  EXPECT_TRUE(WaitFor([&] { return !menus::HoverTimer().Enabled(); }, 1000));
+  EXPECT_TRUE(WaitFor([&] { return !menus::HoverTimer().Enabled(); }));
   EXPECT_EQ(paste->Window(), nullptr);
   EXPECT_NE(ListOf(editMenu), nullptr);  // the lists stay as they are
 }
@@ -448,7 +448,7 @@ TEST(Toolbar, AChangeOfTheImageListRepaintsTheButtons) {
   ASSERT_TRUE(uikit_test::Shows(*bar, r, clLime));
   images->Clear();
   images->AddMasked(*uikit_test::Square(16, clRed), clWhite);
-  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*bar, r, clRed); }, 500));
+  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*bar, r, clRed); }));
 }
 
 TEST(ContextMenu, AnImageListFreedFirstIsLetGo) {

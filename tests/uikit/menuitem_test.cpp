@@ -291,17 +291,23 @@ TEST(MenuItem, BlinkStepsNoFasterThanTheTick) {
   TECMenuItem* e = root.AddItem("Rec");
   e->Blink(true);
   EXPECT_EQ(e->BlinkPhase(), 0);
-  // Called every 100 ms, the phase steps at most once per 300 ms tick.
-  std::vector<uint32_t> stepTimes;
+  // Called every 100 ms, the phase steps at most once per 300 ms tick. A
+  // step is timed from before the call that made it to after the call that
+  // made the next one, so that a slow machine can only lengthen the gap.
+  struct TStep {
+    uint32_t Before, After;
+  };
+  std::vector<TStep> steps;
   int last = e->BlinkPhase();
   for (int i = 0; i < 12; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const uint32_t before = GetTickCount();
     e->Blink(false);
-    if (e->BlinkPhase() != last) stepTimes.push_back(GetTickCount());
+    if (e->BlinkPhase() != last) steps.push_back({before, GetTickCount()});
     last = e->BlinkPhase();
   }
-  ASSERT_GE(stepTimes.size(), 2u);
-  for (size_t i = 1; i < stepTimes.size(); ++i) EXPECT_GE(stepTimes[i] - stepTimes[i - 1], 300u);
+  ASSERT_GE(steps.size(), 2u);
+  for (size_t i = 1; i < steps.size(); ++i) EXPECT_GE(steps[i].After - steps[i - 1].Before, 300u);
 }
 
 }  // namespace

@@ -4,9 +4,6 @@
 // control get a page of their own.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/pagecontrol.h"
@@ -15,6 +12,7 @@
 namespace qs {
 namespace {
 
+using uikit_test::HoldsFor;
 using uikit_test::WaitFor;
 
 namespace td = testdriver;
@@ -111,7 +109,7 @@ TEST_F(PageControlTest, TheSpiralPutsARingEveryThirteenPixels) {
   }
   EXPECT_NE(shot->Pixel(19, 197 + 1), wire);  // no ring runs off the edge
   pc->SetSpiralVisible(false);
-  EXPECT_TRUE(WaitFor([&] { return GrabControl(*pc)->Pixel(4, 7) != wire; }, 500));
+  EXPECT_TRUE(WaitFor([&] { return GrabControl(*pc)->Pixel(4, 7) != wire; }));
 }
 
 TEST_F(PageControlTest, EqualTabsStartAfterTheBend) {
@@ -152,9 +150,7 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   EXPECT_TRUE(WaitFor([&] { return pc->ScrollOffset(true) >= 60; }));
   td::MouseUp(forward, 7, 7);
   const int released = pc->ScrollOffset(true);
-  std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  td::ProcessMessages();
-  EXPECT_EQ(pc->ScrollOffset(true), released);
+  EXPECT_TRUE(HoldsFor([&] { return pc->ScrollOffset(true) == released; }, 100));  // five intervals
   // Back to the start, where the back button goes.
   TECButtonScroll& back = *pc->ScrollButton(0);
   td::MouseDown(back, 7, 7);
@@ -219,7 +215,7 @@ TEST_F(PageControlTest, AChangeOfTheImageListRepaintsTheTabs) {
   ASSERT_TRUE(uikit_test::Shows(*pc, tabs, clLime));
   images->Clear();
   images->AddMasked(*uikit_test::Square(32, clRed), clWhite);
-  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*pc, tabs, clRed); }, 500));
+  EXPECT_TRUE(WaitFor([&] { return uikit_test::Shows(*pc, tabs, clRed); }));
 }
 
 TEST_F(PageControlTest, AGoneOrHiddenActivePageHandsOver) {

@@ -3,9 +3,6 @@
 // the thumb and the wheel scroll the children.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
@@ -16,6 +13,7 @@
 namespace qs {
 namespace {
 
+using uikit_test::HoldsFor;
 using uikit_test::WaitFor;
 
 namespace td = testdriver;
@@ -138,16 +136,12 @@ TEST_F(ScrollingTest, AHeldArrowOrTrackRepeats) {
   EXPECT_TRUE(WaitFor([&] { return V().Position() >= 3 * 8; }));
   td::MouseUp(Bar(), x, 290);
   const int held = V().Position();
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // ten intervals
-  td::ProcessMessages();
-  EXPECT_EQ(V().Position(), held);
+  EXPECT_TRUE(HoldsFor([&] { return V().Position() == held; }, 50));  // ten intervals
   // The track repeats pages until the thumb reaches the pointer.
   auto thumbUnderPointer = [&] { return Bar().ThumbStart() <= 200 && 200 < Bar().ThumbStart() + Bar().ThumbLength(); };
   td::MouseDown(Bar(), x, 200);
   EXPECT_TRUE(WaitFor(thumbUnderPointer));
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  td::ProcessMessages();
-  EXPECT_TRUE(thumbUnderPointer());  // not on to the end, where the thumb starts at 204
+  EXPECT_TRUE(HoldsFor(thumbUnderPointer, 50));  // not on to the end, where the thumb starts at 204
   EXPECT_GT(V().Position(), held);
   td::MouseUp(Bar(), x, 200);
 }

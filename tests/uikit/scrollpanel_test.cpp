@@ -3,9 +3,6 @@
 // disappear at its ends; dragging never takes it past where it began.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <thread>
-
 #include "platform/bitmap.h"
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
@@ -16,6 +13,7 @@
 namespace qs {
 namespace {
 
+using uikit_test::HoldsFor;
 using uikit_test::WaitFor;
 
 namespace td = testdriver;
@@ -82,9 +80,8 @@ TEST_F(ScrollPanelTest, AHeldButtonRepeatsUntilReleased) {
   td::MouseUp(right, 7, 7);
   const int moved = panel->OffsetX();
   EXPECT_EQ(child->Left(), 10 - moved);
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // ten intervals
-  td::ProcessMessages();
-  EXPECT_EQ(panel->OffsetX(), moved);  // the repeats stop with the release
+  // The repeats stop with the release.
+  EXPECT_TRUE(HoldsFor([&] { return panel->OffsetX() == moved; }, 50));  // ten intervals
   EXPECT_FALSE(right.Pressed());
 }
 

@@ -16,17 +16,29 @@
 
 namespace qs::uikit_test {
 
-// Runs the message loop until cond holds or ms have passed; cond is
-// asked once more after the last messages.
-inline bool WaitFor(const std::function<bool()>& cond, int ms = 3000) {
+// Runs the message loop until stop holds or at least ms have passed; stop
+// is asked once more after the last messages. True when it held.
+inline bool RunLoopUntil(const std::function<bool()>& stop, int ms) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
   while (std::chrono::steady_clock::now() < end) {
     testdriver::ProcessMessages();
-    if (cond()) return true;
+    if (stop()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   testdriver::ProcessMessages();
-  return cond();
+  return stop();
+}
+
+// Waits on the message loop for what real input brings about: returns as
+// soon as cond holds. The limit is only there to end a failing test; it is
+// long, so that a slow or busy machine never reaches it.
+inline bool WaitFor(const std::function<bool()>& cond, int ms = 10000) { return RunLoopUntil(cond, ms); }
+
+// Whether cond keeps holding while the message loop runs for ms: that
+// nothing happens after an action (a timer stopped by a release). Called
+// after the action, so a slow machine only makes the time watched longer.
+inline bool HoldsFor(const std::function<bool()>& cond, int ms) {
+  return !RunLoopUntil([&] { return !cond(); }, ms);
 }
 
 inline TDateTime D(int y, int m, int d) {
