@@ -13,6 +13,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "interchange/midi_file.h"
+#include "interchange/importitems.h"
 #include "interchange/midi_entries.h"
 #include "platform/fonts.h"
 #include "score/marks.h"
@@ -144,7 +145,10 @@ class TPartWriter {
   void MakeStaves() {
     TQSMeasure* first = Measure(0);
     NewMark(kind::Key, first);
-    const int staves = !options_.OneStaff && part_->Fields.Instrument <= 7 && source_.SecondStaff ? 2 : 1;
+    // The drum channel's program 0 is the standard kit, not a piano: drums
+    // keep one staff.
+    const int staves =
+        !options_.OneStaff && part_->Fields.Instrument <= 7 && source_.SecondStaff && Channel() != kDrumChannel ? 2 : 1;
     if (staves == 2) NewMark(kind::Accolade, first);
     for (int i = 0; i < staves; ++i) {
       TQSMark* clef = NewMark(kind::Clef, first);
@@ -154,11 +158,21 @@ class TPartWriter {
     }
   }
 
-  // Each entry to the measure that holds its position.
+  // Each entry to the measure that holds its position. An entry played
+  // just before a bar line, nearer to it than to any earlier step of the
+  // grid, belongs to the measure that begins there: its note starts that
+  // measure (early by its raw tick, which the playback offset keeps).
   void Distribute() {
     for (const auto& entry : source_.Events) {
-      const TMeasureTick at = meters_.Locate(entry->Position);
+      TMeasureTick at = meters_.Locate(entry->Position);
       entry->Tick = at.Tick;
+      const int length = meters_.Length(at.Measure), q = options_.Quantize;
+      const int toBarLine = length - at.Tick, fromGridStep = at.Tick % q;
+      if (2 * toBarLine <= q && toBarLine <= fromGridStep && at.Measure + 1 < kMaxMidiMeasures) {
+        ++at.Measure;
+        entry->Tick = entry->Note() ? at.Tick - length : 0;
+        at.Tick = 0;
+      }
       const auto tick = static_cast<uint16_t>(at.Tick);
       if (TQSNote* note = entry->Note()) note->Fields.Time = tick;
       else if (entry->Item->ItemType == kind::Key) static_cast<TQSMark*>(entry->Item.get())->Fields.Time = tick;
@@ -245,7 +259,7 @@ class TPartWriter {
       const int last = int(level.Blocks.size()) - 1;
       for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * level.BlockLength;
       for (TMidiEntry* e : notes) {
-        const int b = std::min(int(RoundToGrid(e->Tick, level.BlockLength) / level.BlockLength), last);
+        const int b = std::clamp(int(RoundToGrid(e->Tick, level.BlockLength) / level.BlockLength), 0, last);
         level.Blocks[size_t(b)].Entries.push_back(e);
       }
       for (TQSAlignBlock& block : level.Blocks) {
@@ -258,7 +272,7 @@ class TPartWriter {
       const int l = level.BlockLength;
       for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * l;
       for (TMidiEntry* e : notes) {
-        const int b = std::min(e->Tick / l + (e->Tick % l * 6 > 5 * l ? 1 : 0), last);
+        const int b = std::clamp(e->Tick / l + (e->Tick % l * 6 > 5 * l ? 1 : 0), 0, last);
         level.Blocks[size_t(b)].Entries.push_back(e);
       }
       for (TQSAlignBlock& block : level.Blocks) block.Cost = TripletCost(level, block);
@@ -427,12 +441,13 @@ class TPartWriter {
 
     std::vector<TMidiEntry*> byStart = notes;
     std::stable_sort(byStart.begin(), byStart.end(), [](const TMidiEntry* a, const TMidiEntry* b) { return a->Tick < b->Tick; });
-    // Walking back over the groups of one raw onset: the earliest fitted
-    // onset of the notes that start later.
+    // Walking back over the groups of one onset: the earliest fitted onset
+    // of the notes that start later. Notes played less than half a grid
+    // step apart (a chord struck by hand) are one group.
     int laterOnset = INT_MAX;
     for (size_t i = byStart.size(); i > 0;) {
       size_t j = i;
-      while (j > 0 && byStart[j - 1]->Tick == byStart[i - 1]->Tick) --j;
+      while (j > 0 && 2 * (byStart[i - 1]->Tick - byStart[j - 1]->Tick) < q) --j;
       int groupOnset = INT_MAX;
       for (size_t k = j; k < i; ++k) {
         TMidiEntry& e = *byStart[k];
@@ -773,15 +788,7 @@ class TPartWriter {
     InsertItemAt(*measure, at, clef);
   }
 
-  TQSLyric* InstrumentName() {
-    auto* name = new TQSLyric(nullptr);
-    name->ItemType = kind::InstrumentName;
-    name->Fields.FontSize = 10;
-    name->FontName = "Arial";
-    name->Lines = {part_->Name};
-    InsertItemAt(*part_->GetMeasure(0), 0, name);
-    return name;
-  }
+  TQSLyric* InstrumentName() { return NewInstrumentName(*part_->GetMeasure(0), part_->Name, false); }
 
   TMidiImportPart& source_;
   TQSPart* part_;

@@ -178,6 +178,7 @@ class TPostPass {
     Stems(m, state);
     RestOffsets(m);
     PlaceDirections(m, state);
+    if (m.Part() && m.Part()->Index == 0) PlaceTempos(m, state);
     for (TQSItem* item : m.Items)
       if (item->ItemType == kind::Clef) {
         const size_t staff = static_cast<size_t>(StaffOf(static_cast<TQSMark*>(item)->Fields.StaffVoice));
@@ -316,12 +317,36 @@ class TPostPass {
     return tenths * kUnitsPerTenthNum / kUnitsPerTenthDen;
   }
 
+  // The signs at a note that stand clear of it, above or below.
+  static bool IsNoteSign(TQSItemType k) {
+    switch (k) {
+      case kind::Fermata: case kind::Accent: case kind::Trill: case kind::Mordent: case kind::Gruppetto:
+      case kind::Breath: case kind::Bowing: case kind::Finger:
+        return true;
+      default:
+        return false;
+    }
+  }
+
   // Dynamics and hairpins below the staff go below the lowest head, stem
-  // and ledger line at their time; fermatas above the highest head or stem
-  // end (inverted ones below the lowest), so that no sign sits on a note.
+  // and ledger line at their time; fermatas and the other signs at a note
+  // above the highest head or stem end (inverted fermatas and the signs
+  // the file puts below, below the lowest), so that no sign sits on a note.
   void PlaceDirections(TQSMeasure& m, const TPartState& state) {
+    std::map<std::tuple<int, int, bool>, int> signs;
     for (TQSItem* item : m.Items) {
-      if (item->ItemType != kind::Dynamics && item->ItemType != kind::Fermata) continue;
+      if (item->ItemType == kind::Ottava) {
+        // An octave line over (or under) the notes it covers in its measure.
+        auto* o = static_cast<TQSMark*>(item);
+        const int staff = StaffOf(o->Fields.StaffVoice);
+        const TExtent e = NotesExtent(m, state, staff, o->Fields.Time, o->Fields.Time + o->Fields.Value);
+        const int shift = staff * staffShift_;
+        o->Fields.OffsetY = static_cast<int16_t>(
+            shift + (o->Fields.Kind == 0 ? std::min(-2 * space_, e.Any() ? e.Top - space_ : 0)
+                                         : std::max(6 * space_, e.Any() ? e.Bottom + space_ : 0)));
+        continue;
+      }
+      if (item->ItemType != kind::Dynamics && !IsNoteSign(item->ItemType)) continue;
       auto* mark = static_cast<TQSMark*>(item);
       int16_t& y = mark->Fields.OffsetY;
       if (item->ItemType == kind::Dynamics) {
@@ -343,14 +368,36 @@ class TPostPass {
         const int staff = StaffOf(mark->Fields.StaffVoice);
         const int shift = staff * staffShift_;
         const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, mark->Fields.Time);
-        if (mark->Fields.Kind == TQSMark::kFermataAbove) {
+        const bool below = item->ItemType == kind::Fermata ? mark->Fields.Kind == TQSMark::kFermataBelow
+                                                           : data_.BelowNotes.count(item) > 0;
+        const bool above = item->ItemType == kind::Fermata ? mark->Fields.Kind == TQSMark::kFermataAbove : !below;
+        // Several signs at one note stand one above (below) the other.
+        int& stacked = signs[{mark->Fields.StaffVoice, mark->Fields.Time, above}];
+        if (above) {
           const int highest = std::min(-space_, e.Any() ? e.Top - space_ : 0);
           y = static_cast<int16_t>(std::min<int>(y, shift + highest));
-        } else if (mark->Fields.Kind == TQSMark::kFermataBelow) {
+          if (stacked != 0) y = static_cast<int16_t>(std::min<int>(y, stacked - 2 * space_));
+          stacked = y;
+        } else if (below) {
           const int lowest = std::max(5 * space_, e.Any() ? e.Bottom + space_ : 0);
           y = static_cast<int16_t>(std::max<int>(y, shift + lowest));
+          if (stacked != 0) y = static_cast<int16_t>(std::max<int>(y, stacked + 2 * space_));
+          stacked = y;
         }
       }
+    }
+  }
+
+  // Tempo marks stand above the notes of the top staff at their time (the
+  // mark reaches 80 units below its offset).
+  void PlaceTempos(TQSMeasure& m, const TPartState& state) {
+    TQSColumn* column = piece_.GetColumn(m.Index);
+    if (!column) return;
+    for (TQSItem* item : column->Items) {
+      if (item->ItemType != kind::Tempo) continue;
+      auto* mark = static_cast<TQSMark*>(item);
+      const TExtent e = NotesExtent(m, state, 0, mark->Fields.Time, mark->Fields.Time + kTicksQuarter);
+      if (e.Any()) mark->Fields.OffsetY = static_cast<int16_t>(std::min<int>(mark->Fields.OffsetY, e.Top - 80 - space_ / 2));
     }
   }
 

@@ -1,6 +1,7 @@
 // Notes of a MIDI file written as notation: grid fitting, note values,
 // dots, ties, triplets, voices, chords, accidentals, staves, clefs, drums,
 // rests and instrument names. Files use 96 ticks to a quarter note.
+#include "interchange/importitems.h"
 #include "midi_test_support.h"
 
 namespace qs::test {
@@ -234,7 +235,8 @@ TEST_F(MidiNotation, LyricsAndInscriptionsStandAtTheirNotes) {
     texts.push_back(lyric->Lines.at(0));
     kinds.push_back(lyric->ItemType);
     times.push_back(lyric->Fields.Time);
-    EXPECT_EQ(lyric->Fields.OffsetY, 192);
+    // Syllables as the first verse below the staff, texts on its bottom line.
+    EXPECT_EQ(lyric->Fields.OffsetY, item->ItemType == kind::Lyric ? VerseOffsetY(Score, 1) : 192);
   }
   EXPECT_EQ(texts, (std::vector<std::string>{"Hel", "lo", "world", "Chorus"}));
   EXPECT_EQ(kinds, (std::vector<int>{33, 33, 33, 34}));

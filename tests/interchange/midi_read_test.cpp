@@ -119,7 +119,7 @@ TEST_F(MidiRead, NamesRightsAndDescription) {
   f.Track().Meta(0, 1, "Karaoke").Meta(0, 1, "KARAOKE").Meta(0, 1, "Second line").Meta(0, 2, "(c) 2024").Meta(0, 2, "Us");
   f.Track().Meta(0, 3, "Lead").Note(0, 60, 0, Q);
   // Texts that are not UTF-8 are read in the program's code page.
-  // Lyrics go to the part of channel 0.
+  // Lyrics go to the part of their track's notes.
   f.Track().Meta(0, 3, "\xC4rger").Note(1, 62, 0, Q).Meta(Q, 5, "\xC3\xBC");
   Import(f.Bytes());
   EXPECT_EQ(Score.Description.Items(), (std::vector<std::string>{"Karaoke", "Second line"}));
@@ -128,7 +128,7 @@ TEST_F(MidiRead, NamesRightsAndDescription) {
   EXPECT_EQ(Part(0)->Name, "Lead");
   EXPECT_EQ(Part(0)->Fields.Channel, 0);
   EXPECT_EQ(Part(1)->Name, "\xC3\x84rger");
-  const std::vector<TQSItem*>& items = Measure(0, 0)->Items.Raw();
+  const std::vector<TQSItem*>& items = Measure(0, 1)->Items.Raw();
   auto lyric = std::find_if(items.begin(), items.end(), [](TQSItem* i) { return i->ItemType == kind::Lyric; });
   ASSERT_NE(lyric, items.end());
   EXPECT_EQ(static_cast<TQSLyric*>(*lyric)->Lines.at(0), "\xC3\xBC");
