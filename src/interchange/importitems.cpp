@@ -5,6 +5,7 @@
 #include "score/marks.h"
 #include "score/measure.h"
 #include "base/mathutil.h"
+#include "layout/sounding.h"
 #include "platform/gui.h"
 #include "score/piece.h"
 #include "score/score.h"
@@ -30,6 +31,21 @@ TQSMark* PlaceTempoMark(TQSColumn& column, int tick, uint8_t beat, int bpm) {
 int VerseOffsetY(const TQSScore& score, int verse) {
   const double lineSpace = static_cast<double>(score.Page.Tenths(TQSPage::dLineSpace).Value());
   return Round((verse + 2) * lineSpace * 2 * ScreenPixelsPerInch() / 254.0) * 8;
+}
+
+bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch) {
+  if (key < 0 || key > 127) return false;
+  const bool listed = std::any_of(score.DrumMap.begin(), score.DrumMap.end(),
+                                  [key](const TQSDrumMapEntry& e) { return e.Key == key; });
+  // Positions count diatonic steps from C of octave 0 at 23.
+  const int position = PitchLine(pitch) + 23;
+  if (listed) {
+    const TQSDrumMapEntry* e = score.DrumEntryByKey(key);
+    return e && e->Position == position;
+  }
+  if (position > 255 || score.DrumEntryByPitch(NaturalKey(pitch), 255)) return false;
+  score.SetDrumMapEntry(static_cast<uint8_t>(key), "", 255, static_cast<uint8_t>(position), 1);
+  return true;
 }
 
 TQSLyric* NewInstrumentName(TQSMeasure& first, const std::string& name, bool shortName) {

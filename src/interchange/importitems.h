@@ -22,6 +22,12 @@ TQSMark* PlaceTempoMark(TQSColumn& column, int tick, uint8_t beat, int bpm);
 // clear of notes a few ledger lines below the staff.
 int VerseOffsetY(const TQSScore& score, int verse);
 
+// Teaches the score's drum map a percussion key written at a pitch (on the
+// percussion clef), so that the note sounds that key: unless the map
+// lists the key already (in use or not) or another key holds that place.
+// True when the map holds the key at that place afterwards.
+bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch);
+
 // An instrument name put first into the first measure of a part, in 10
 // point Arial, centred on the part by the layout. A short name is the one
 // repeated at the start of every later system.

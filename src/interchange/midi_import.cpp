@@ -13,7 +13,6 @@
 #include "interchange/importitems.h"
 #include "interchange/midi_entries.h"
 #include "interchange/midi_file.h"
-#include "layout/sounding.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -138,9 +137,7 @@ const TQSDrumMapEntry* DrumEntryFor(TQSScore& score, int key, uint8_t& fallback)
                                   [key](const TQSDrumMapEntry& e) { return e.Key == key; });
   if (listed) return nullptr;  // the user keeps this key off the map
   fallback = DrumSetPitch(key);
-  if (score.DrumEntryByPitch(NaturalKey(fallback), 255)) return nullptr;
-  score.SetDrumMapEntry(static_cast<uint8_t>(key), "", 255, static_cast<uint8_t>(PitchLine(fallback) + 23), 1);
-  return score.DrumEntryByKey(key);
+  return LearnDrumKey(score, key, fallback) ? score.DrumEntryByKey(key) : nullptr;
 }
 
 TSpelling SpellKey(TQSScore& score, int channel, int key) {

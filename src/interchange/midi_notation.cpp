@@ -559,6 +559,12 @@ class TPartWriter {
         WriteAccidental(*note, e.Accidental, *measure, staff, pieceTick);
         InsertItemAt(*measure, at, note);
         if (dots > 0) NewMark(kind::Dot, note)->Fields.Value = static_cast<uint16_t>(dots - 1);
+        if (first && OpensHiHat(e)) {
+          TQSMark* open = NewMark(kind::HiHat2, measure);
+          open->Fields.Time = static_cast<uint16_t>(pieceTick);
+          open->Fields.StaffVoice = staffVoice;
+          open->Fields.Style = TQSMark::kStyleAttached;
+        }
         ++noteCounts_[size_t(m)][size_t(staff)];
         if (chord) chords_.insert({m, staffVoice, pieceTick});
         last = note;
@@ -579,6 +585,15 @@ class TPartWriter {
       if (e.TiedToNext) play = std::min(play, lastMeasureLength - lastTick);
       last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(play, 0, int(UINT16_MAX)));
     }
+  }
+
+  // An open hi-hat the drum map does not place is written as the closed
+  // one with the open sign, which sounds it open.
+  bool OpensHiHat(const TMidiEntry& e) const {
+    constexpr int kClosedHiHat = 42, kOpenHiHat = 46;
+    const TQSScore* score = part_->Score();
+    return Channel() == kDrumChannel && e.Key == kOpenHiHat && score && !score->DrumEntryByKey(kOpenHiHat) &&
+           score->DrumEntryByKey(kClosedHiHat);
   }
 
   // A piece of a note: where it starts, its real length, its written value

@@ -237,6 +237,11 @@ class TReader {
   // and the abbreviation, per part.
   std::map<TQSPart*, std::pair<std::string, std::string>> names_;
   bool elision_ = false;  // the lyric's next text joins its last one
+  // Percussion: the MIDI key of each instrument of a part (its
+  // midi-unpitched), the instrument being read, and the note's instrument.
+  std::map<std::pair<TQSPart*, std::string>, int> drumKeys_;
+  std::string midiInstrument_, noteInstrument_;
+  bool unpitched_ = false;
   std::string elisionText_;
   int transposeChromatic_ = 0, transposeOctaves_ = 0;
   std::string timeSymbol_;
@@ -403,6 +408,7 @@ class TReader {
     tupletActual_ = tupletNormal_ = 0;
     if (note_) {
       ShiftNote(*note_);
+      if (unpitched_) LearnDrumNote(*note_);
       TQSNote::TFields& f = note_->Fields;
       if (f.Length == 0 && f.RealLength > 0) f.Length = static_cast<uint16_t>(LargestPowerOfTwoAtMost(f.RealLength));
       if (!durationRead_) {
@@ -440,6 +446,8 @@ class TReader {
     dots_ = 0;
     tupletActual_ = tupletNormal_ = 0;
     mark_ = nullptr;
+    noteInstrument_.clear();
+    unpitched_ = false;
   }
 
   void BeginRestFromNote() {
@@ -786,6 +794,20 @@ class TReader {
     n.Fields.Pitch = MakePitch(o, PitchStep(n.Fields.Pitch));
   }
 
+  // A percussion note sounds the key of its instrument (of the part's one
+  // instrument when it names none): the score's drum map learns where that
+  // key is written.
+  void LearnDrumNote(const TQSNote& n) {
+    auto it = drumKeys_.find({part_, noteInstrument_});
+    if (it == drumKeys_.end() && noteInstrument_.empty()) {
+      int found = 0;
+      for (auto k = drumKeys_.begin(); k != drumKeys_.end(); ++k)
+        if (k->first.first == part_ && found++ == 0) it = k;
+      if (found != 1) it = drumKeys_.end();
+    }
+    if (it != drumKeys_.end()) LearnDrumKey(score_, it->second, n.Fields.Pitch);
+  }
+
   // An ending begins or ends with a barline: one volta per measure serves
   // every part.
   void FinishBarline() {
@@ -1056,7 +1078,11 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       lastStaff_ = part_->GetStaff(0);
       return true;
     case Id:
-      if (parent == ScorePart && part_) {
+      if (parent == MidiInstrument) {
+        midiInstrument_ = Trim(text);
+      } else if (parent == Instrument) {
+        noteInstrument_ = Trim(text);
+      } else if (parent == ScorePart && part_) {
         part_->ShortName = text;
       } else if (parent == Part) {
         part_ = nullptr;
@@ -1090,8 +1116,11 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       if (parent == PartGroup) groupSymbol_ = text;
       return false;
     case ScoreInstrument:
-    case MidiInstrument:
       return parent == ScorePart;
+    case MidiInstrument:
+      if (parent != ScorePart || t.IsAttribute) return false;
+      midiInstrument_.clear();
+      return true;
     case MidiChannel:
       if (parent == MidiInstrument && part_) part_->SetChannel(uint8_t(std::clamp(NumberOf(text, 1), 1, 16) - 1));
       return false;
@@ -1291,7 +1320,14 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return parent == Note && note_;
     // A percussion note is written where the file displays it.
     case Unpitched:
-      return parent == Note && note_;
+      if (parent != Note || !note_) return false;
+      unpitched_ = true;
+      return true;
+    case Instrument:
+      return parent == Note && note_ && !t.IsAttribute;
+    case MidiUnpitched:
+      if (parent == MidiInstrument && part_) drumKeys_[{part_, midiInstrument_}] = std::clamp(NumberOf(text, 1), 1, 128) - 1;
+      return false;
     case Step:
     case DisplayStep:
       if ((parent == Pitch || parent == Unpitched) && note_)

@@ -129,7 +129,8 @@ constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "s
                                        "strong-accent", "trill-mark", "mordent", "inverted-mordent", "turn",
                                        "arpeggiate", "breath-mark", "fingering", "up-bow", "down-bow",
                                        "rehearsal", "segno", "coda", "transpose", "chromatic", "octave-change",
-                                       "part-group", "group-symbol", "part-abbreviation", "elision", "ornaments"};
+                                       "part-group", "group-symbol", "part-abbreviation", "elision", "ornaments",
+                                       "midi-unpitched", "instrument"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

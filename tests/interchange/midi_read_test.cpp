@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <random>
 
+#include <map>
+
 #include "midi_test_support.h"
 
 namespace qs::test {
@@ -132,6 +134,30 @@ TEST_F(MidiRead, NamesRightsAndDescription) {
   auto lyric = std::find_if(items.begin(), items.end(), [](TQSItem* i) { return i->ItemType == kind::Lyric; });
   ASSERT_NE(lyric, items.end());
   EXPECT_EQ(static_cast<TQSLyric*>(*lyric)->Lines.at(0), "\xC3\xBC");
+}
+
+// Words go with the notes they are sung to: a track's own lyrics with its
+// notes whatever their channel; a karaoke track of words alone with the
+// part whose notes begin where the words do, its first line from the
+// start, a syllable without a blank after it joined to the next.
+TEST_F(MidiRead, LyricsStandUnderTheirNotes) {
+  TSmfFile f;
+  f.Track().Meta(0, 3, "Voice").Note(3, 67, 2 * Q, Q).Note(3, 69, 3 * Q, Q).Meta(2 * Q, 5, "Hel").Meta(3 * Q, 5, "lo ");
+  f.Track().Meta(0, 3, "Words").Meta(0, 1, "@KMIDI KARAOKE FILE").Meta(0, 1, "\\Twin").Meta(Q, 1, "kle ");
+  f.Track().Meta(0, 3, "Melody").Note(2, 60, 0, Q).Note(2, 60, Q, Q).Note(2, 64, 2 * Q, Q);
+  Import(f.Bytes());
+  EXPECT_EQ(Score.Description.Items(), (std::vector<std::string>{"@KMIDI KARAOKE FILE"}));
+  std::map<std::string, std::vector<std::string>> words;
+  for (TQSPart* part : Piece()->PartList())
+    for (TQSItem* item : part->GetMeasure(0)->Items)
+      if (item->ItemType == kind::Lyric) {
+        const auto* l = static_cast<TQSLyric*>(item);
+        words[part->Name].push_back(((l->Fields.Flags & TQSLyric::kHyphen) ? "-" : "") + l->Lines.at(0));
+      }
+  EXPECT_EQ(words["Voice"], (std::vector<std::string>{"Hel", "-lo"}));
+  EXPECT_EQ(words["Melody"], (std::vector<std::string>{"Twin", "-kle"}));
+  // The track of words alone leaves no part of empty measures.
+  EXPECT_EQ(Piece()->PartCount(), 2);
 }
 
 TEST_F(MidiRead, KeySignatures) {
