@@ -1450,7 +1450,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
           wedge_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(wedge_->Fields.OffsetY + d));
         }
         if (mark_) mark_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(mark_->Fields.OffsetY + d));
-        else if (lyric_) lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(lyric_->Fields.OffsetY + d));
+        else if (lyric_) {
+          lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(lyric_->Fields.OffsetY + d));
+          data_.DirectionStaff[lyric_] = 1;
+        }
       }
       return false;
     case Stem:

@@ -179,6 +179,13 @@ TEST(MusicXmlForeign, SignsAtNotes) {
     else EXPECT_LT(marks[i]->Fields.OffsetY, 0) << i;
   }
   EXPECT_EQ(heights.size(), 6u);  // none on another
+
+  // A fermata of the lower staff stands above that staff, not the upper.
+  auto two = ImportText(OnePart(Measure1(N(P("C", 3) + kQuarter + "<staff>2</staff><notations><fermata/></notations>"),
+                                         "<staves>2</staves>")));
+  const auto fermatas = ItemsOf<TQSMark>(*PieceOf(*two).GetPart(0)->GetMeasure(0), kind::Fermata);
+  ASSERT_EQ(fermatas.size(), 1u);
+  EXPECT_GT(fermatas[0]->Fields.OffsetY, 4 * 48);  // below the upper staff's bottom line
 }
 
 // Syllables sung on one note stand on one line.
@@ -193,6 +200,56 @@ TEST(MusicXmlForeign, ElidedSyllablesShareTheirLine) {
   // The first syllable is a word of its own: no hyphen before it.
   EXPECT_FALSE(lyrics[0]->Fields.Flags & TQSLyric::kHyphen);
   EXPECT_EQ(lyrics[0]->Fields.OffsetY, VerseOffsetY(*score, 1));
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// The boxes on the first page of the elements that draw items of a kind
+// (stems too when asked), in page units.
+std::vector<TRect> BoxesOf(TQSScore& score, TQSItemType k, bool stems = false) {
+  std::vector<TRect> out;
+  const TQSCalcPage& page = *score.LayoutPages.At(0);
+  for (int s = 0; s < page.SystemCount; ++s) {
+    const TQSCalcSystem& system = *page.Systems.At(s);
+    for (int m = 0; m < system.MeasureCount; ++m) {
+      const TQSCalcMeasure& slot = *system.Measures.At(m);
+      for (int i = 0; i < slot.ItemCount; ++i) {
+        const TQSCalcItem* e = slot.Items.At(i);
+        const bool wanted = e->Item && e->Item->ItemType == k &&
+                            (e->ElementType == element::Item || (stems && e->ElementType == element::Stem));
+        if (wanted) out.push_back(e->Box);
+      }
+    }
+  }
+  return out;
+}
+
+// A hymn's verses stand between the staves: below the stems of the lower
+// voice, the staff below moved down to leave them room, its dynamics with
+// it; the measures are counted from the first full one.
+TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
+  auto score = ImportForeign("hymn.xml");
+  TQSPiece& piece = PieceOf(*score);
+  EXPECT_TRUE(ItemsOf<TQSMark>(*piece.GetColumn(0), kind::MeasureNumbering).empty());
+  EXPECT_EQ(ItemsOf<TQSMark>(*piece.GetColumn(1), kind::MeasureNumbering).size(), 1u);
+  // The rows as the file sets them, not drawn together to fill the small
+  // page of a bare score.
+  score->VertAlign = 0;
+  LayoutScore(*score, 0);
+  const std::vector<TRect> lyrics = BoxesOf(*score, kind::Lyric), notes = BoxesOf(*score, kind::Note, true);
+  ASSERT_EQ(lyrics.size(), 4u);
+  for (const TRect& l : lyrics)
+    for (const TRect& n : notes)
+      EXPECT_FALSE(l.Left < n.Right && n.Left < l.Right && l.Top < n.Bottom && n.Top < l.Bottom)
+          << "a syllable on a note or stem: " << l.Left << "," << l.Top << "," << l.Right << "," << l.Bottom << " " << n.Left << "," << n.Top << "," << n.Right << "," << n.Bottom;
+  const std::vector<TRect> mf = BoxesOf(*score, kind::Dynamics);
+  const TQSCalcStaff& bass = *score->LayoutPages.At(0)->StaffRows.At(1);
+  ASSERT_EQ(mf.size(), 1u);
+  EXPECT_GT(mf[0].Top, bass.BottomLine);  // below the bass staff, not in it
 }
 
 }  // namespace
