@@ -88,6 +88,14 @@ void TQSEditCommand::LowerPageToMeasure(const TQSPiece& piece, int index) {
   if (page >= 0 && page < FromPage) FromPage = page;
 }
 
+void TQSEditCommand::LowerPageToItem(const TQSItem& item) {
+  if (const TQSMeasure* m = item.GetMeasure()) {
+    if (const TQSPiece* piece = m->Part() ? m->Part()->Piece() : nullptr) LowerPageToMeasure(*piece, m->Index);
+  } else if (const auto* column = dynamic_cast<const TQSColumn*>(item.Owner())) {
+    if (const TQSPiece* piece = column->Piece()) LowerPageToMeasure(*piece, column->Index);
+  }
+}
+
 void TQSEditCommand::Relayout() {
   Score.Recalculate(FromPage, -1);
   Score.RefreshWindows();

@@ -108,6 +108,9 @@ class TQSEditCommand {
 
   // Lowers the start of the relayout to the page of measure index.
   void LowerPageToMeasure(const TQSPiece& piece, int index);
+  // Lowers it to the page of the measure or column that holds the item
+  // (the view may show a clef or key where a later system starts).
+  void LowerPageToItem(const TQSItem& item);
   // Recalculate from FromPage and repaint every view.
   void Relayout();
   // Relayout, then OnChanged with the score as sender.

@@ -5,7 +5,6 @@
 #include "editing/deletion.h"
 
 #include <algorithm>
-#include <map>
 #include <vector>
 
 #include "editing/marks.h"
@@ -66,17 +65,33 @@ bool DeleteSelection(TQSScore& score) {
   for (TQSItem* item : cmd.Work)
     if (item && item->ItemType != kind::Pause) cmd.SaveItem(item);
 
+  // The layout starts again no later than the measure of anything deleted,
+  // wherever the element selected for it stood.
+  for (TQSItem* item : cmd.Work)
+    if (item) cmd.LowerPageToItem(*item);
+
+  // Key signatures go first, while the measures are as they were: with
+  // ToneModify the notes of each one's part after it keep sounding as they
+  // did under it.
+  TNotesBeforeKeyChange keyChange;
+  std::vector<TQSItem*> keys;
+  for (TQSItem* item : cmd.Work)
+    if (item && item->ItemType == kind::Key)
+      if (TQSMeasure* measure = item->GetMeasure()) {
+        if (score.ToneModify) keyChange.Read(*measure->Part(), measure->Index);
+        keys.push_back(item);
+      }
+  for (TQSItem* key : keys) {
+    cmd.Drop(key);
+    delete key;
+  }
+  if (!keyChange.Empty()) ModifyNotesForKeyChange(cmd, keyChange);
+
   std::vector<TQSMeasure*> tidy;
   std::vector<TQSItem*> meters;
   std::vector<TPlace> effects;
   TPlace velocity;
   bool velocityToEnd = false;
-  // Per part, its earliest deleted key signature: the notes after it are
-  // spelled again in that part.
-  struct TKeyGone {
-    int Measure = -1, OldKey = 0;
-  };
-  std::map<TQSPart*, TKeyGone> keys;
   for (size_t i = 0; i < cmd.Work.size(); ++i) {
     TQSItem* item = cmd.Work[i];
     if (!item) continue;
@@ -114,11 +129,6 @@ bool DeleteSelection(TQSScore& score) {
       cmd.Drop(item);
       delete item;
       continue;
-    }
-    if (k == kind::Key && score.ToneModify && measure && measure->Part()) {
-      TKeyGone& gone = keys[measure->Part()];
-      if (gone.Measure < 0 || measure->Index < gone.Measure)
-        gone = {measure->Index, static_cast<TQSMark*>(item)->Fields.Kind};
     }
     if (score.AutoVelocity && measure && IsVelocityKind(k)) {
       const int tick = item->TimePosition();
@@ -163,7 +173,6 @@ bool DeleteSelection(TQSScore& score) {
   };
   try {
     THeldRecalculateEvent held(score);
-    for (const auto& [part, gone] : keys) ModifyNotesForKeyChange(cmd, *part, gone.Measure, gone.OldKey, 0);
     score.Recalculate(cmd.FromPage, -1);
     for (const TPlace& p : effects)
       if (TQSMeasure* m = p.Get()) m->CalcEffectsAt(p.Tick);

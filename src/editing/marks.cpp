@@ -8,6 +8,7 @@
 #include "editing/entry.h"
 #include "editing/placement.h"
 #include "editing/selection.h"
+#include "layout/spelling.h"
 #include "editing/split.h"
 #include "layout/dynamics.h"
 #include "score/marks.h"
@@ -65,121 +66,73 @@ int EndPosition(TQSPiece& piece, int measureIndex) {
   return slot ? slot->LengthFor(measureIndex) : 0;
 }
 
-}  // namespace
-
-void KeyAlterations(int key, int (&table)[7]) {
-  static constexpr int kSharps[] = {3, 0, 4, 1, 5, 2, 6};
-  static constexpr int kFlats[] = {6, 2, 5, 1, 4, 0, 3};
-  std::fill(std::begin(table), std::end(table), 0);
-  if (key >= 1 && key <= 7)
-    for (int i = 0; i < key; ++i) table[kSharps[i]] = 1;
-  else if (key >= 11 && key <= 17)
-    for (int i = 0; i < key - 10; ++i) table[kFlats[i]] = -1;
+// A key signature governs the notes of every staff and voice at its tick,
+// which the layout reads after it: it goes in before them.
+int KeyInsertIndex(const TQSMeasure& m, int tick) {
+  for (int i = 0; i < m.ItemCount(); ++i)
+    if (IsTimedItem(*m.GetItem(i)) && m.GetItem(i)->TimePosition() >= tick) return i;
+  return m.ItemCount();
 }
+
+// Whether the note carries accidentals and all of them are naturals.
+bool OnlyNaturals(const TQSNote& note) {
+  bool any = false;
+  for (const TQSItem* item : note.Items) {
+    if (item->ItemType != kind::Accidental) continue;
+    auto* mark = dynamic_cast<const TQSMark*>(item);
+    if (!mark || mark->Fields.Kind < 4 || mark->Fields.Kind > 6) return false;
+    any = true;
+  }
+  return any;
+}
+
+}  // namespace
 
 // ---------------------------------------------------------------- key change
 
-namespace {
-
-// The alteration byte of a note from its own accidental marks: bit 7 the
-// accidental resets the key, bit 6 the sign, bits 0-5 the amount.
-uint8_t NoteAlteration(const TQSNote& note) {
-  bool reset = false;
-  int value = 0;
-  for (TQSItem* a : note.Items) {
-    auto* mark = dynamic_cast<TQSMark*>(a);
-    if (!mark || a->ItemType != kind::Accidental) continue;
-    switch (mark->Fields.Kind) {
-      case 0: value -= 1; break;
-      case 1: value -= 2; break;
-      case 2: value += 1; break;
-      case 3: value += 2; break;
-      case 4: reset = true, value = 0; break;
-      case 5: reset = true, value = -1; break;
-      case 6: reset = true, value = 1; break;
-      default: break;
+void TNotesBeforeKeyChange::Read(TQSPart& part, int from) {
+  from = std::max(from, 0);
+  TKeyAtMeasureStart key;
+  for (int mi = from; mi < part.MeasureCount(); ++mi) {
+    TQSMeasure* m = part.GetMeasure(mi);
+    if (!m) continue;
+    for (int staff = 0; staff < part.StaffCount(); ++staff) {
+      const std::pair<TQSMeasure*, int> at{m, staff};
+      if (std::find(staves_.begin(), staves_.end(), at) != staves_.end()) continue;
+      staves_.push_back(at);
+      const TAccidentalReading reading(*m, staff, key.For(*m));
+      reading.Walk([&](TQSNote& note, int inForce) {
+        const int sounding = reading.Sounding(note, inForce);
+        notes_[&note] = {sounding, sounding != inForce};
+        return sounding;
+      });
     }
+    // The next key signature ends what a change can reach; the first
+    // staff's notes before it in its measure still follow the change.
+    if (mi > from && std::any_of(m->Items.begin(), m->Items.end(),
+                                 [](const TQSItem* item) { return item->ItemType == kind::Key; }))
+      break;
   }
-  return static_cast<uint8_t>((reset ? 0x80 : 0) | (value < 0 ? 0x40 : 0) | std::min(std::abs(value), 0x3F));
 }
 
-void RespellNote(TQSNote& note, int (&oldKey)[7], int (&newKey)[7]) {
-  const int s = std::min(PitchStep(note.Fields.Pitch), 6);
-  if (oldKey[s] == newKey[s]) return;
-  const int was = oldKey[s];
-  const uint8_t alt = NoteAlteration(note);
-  const int amount = alt & 0x3F;
-  int delta;
-  if (alt & 0x80) {
-    delta = newKey[s];
-    oldKey[s] = 0;
-  } else {
-    delta = newKey[s] - oldKey[s];
-  }
-  if (alt & 0x40) oldKey[s] -= amount, delta += amount;
-  else oldKey[s] += amount, delta -= amount;
-
-  std::vector<TQSMark*> accidentals;
-  for (TQSItem* a : note.Items)
-    if (a->ItemType == kind::Accidental)
-      if (auto* m = dynamic_cast<TQSMark*>(a)) accidentals.push_back(m);
-
-  if (delta != 0) {
-    int accidental = -1;
-    if (was == 0 && newKey[s] != 0) {
-      accidental = 4;
-      newKey[s] = 0;
-    } else {
-      switch (delta) {
-        case -2: accidental = newKey[s] != 0 ? 6 : 3; break;
-        case -1: accidental = 2; break;
-        case 1: accidental = 0; break;
-        case 2: accidental = newKey[s] != 0 ? 5 : 1; break;
-        default: break;
+void ModifyNotesForKeyChange(TQSEditCommand& command, const TNotesBeforeKeyChange& before) {
+  TKeyAtMeasureStart key;
+  for (auto [m, staff] : before.staves_) {
+    const TAccidentalReading reading(*m, staff, key.For(*m));
+    reading.Walk([&](TQSNote& note, int inForce) {
+      const int now = reading.Sounding(note, inForce);
+      const auto was = before.notes_.find(&note);
+      if (was == before.notes_.end()) return now;
+      const int want = was->second.Sounding;
+      // A natural the old key needed and the new one makes superfluous
+      // goes too; other accidentals the note carries stay.
+      const bool superfluous = was->second.Needed && now == want && inForce == want && OnlyNaturals(note);
+      if (now != want || superfluous) {
+        command.SaveMeasure(m);
+        reading.Write(note, want, inForce);
       }
-      newKey[s] -= delta;
-    }
-    if (!accidentals.empty()) {
-      if (accidental >= 0) accidentals.back()->Fields.Kind = static_cast<uint8_t>(accidental);
-      for (size_t i = 0; i + 1 < accidentals.size(); ++i) delete accidentals[i];
-    } else {
-      auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Accidental, &note));
-      mark->Fields.Kind = static_cast<uint8_t>(std::max(accidental, 0));
-    }
-  } else if (note.ItemCount() > 0) {
-    const bool own = (alt & 0x80) ? (amount == 0 && newKey[s] == 0)
-                                  : ((alt & 0x40) ? newKey[s] == -amount : newKey[s] == amount);
-    if (own)
-      for (TQSMark* m : accidentals)
-        if (m->Fields.Kind >= 4 && m->Fields.Kind <= 6) delete m;
-  }
-}
-
-}  // namespace
-
-void ModifyNotesForKeyChange(TQSEditCommand& command, int measureIndex, int oldKey, int newKey) {
-  if (TQSPart* part = command.Score.CurrentPart()) ModifyNotesForKeyChange(command, *part, measureIndex, oldKey, newKey);
-}
-
-void ModifyNotesForKeyChange(TQSEditCommand& command, TQSPart& keyPart, int measureIndex, int oldKey, int newKey) {
-  TQSPart* part = &keyPart;
-  for (int mi = std::max(measureIndex, 0); mi < part->MeasureCount(); ++mi) {
-    TQSMeasure* m = part->GetMeasure(mi);
-    if (mi > measureIndex) command.SaveMeasure(m);
-    for (TQSStaff* staff : part->StaffList())
-      for (TQSVoice* voice : staff->VoiceList()) {
-        const int sv = MakeStaffVoice(staff->Index, voice->Index);
-        int oldTable[7], newTable[7];
-        KeyAlterations(oldKey, oldTable);
-        KeyAlterations(newKey, newTable);
-        for (int i = 0; i < m->ItemCount(); ++i) {
-          TQSItem* item = m->GetItem(i);
-          if (mi > measureIndex && item->ItemType == kind::Key) return;
-          auto* note = dynamic_cast<TQSNote*>(item);
-          if (note && item->ItemType == kind::Note && note->Fields.StaffVoice == sv)
-            RespellNote(*note, oldTable, newTable);
-        }
-      }
+      return want;
+    });
   }
 }
 
@@ -201,7 +154,6 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
   const int tick = c.Tick;
 
   TQSMark* reuse = nullptr;
-  int oldKey = 0;
   if (itemKind != kind::Accolade && itemKind != kind::Finger && itemKind != kind::StringNumber &&
       itemKind != kind::Hammer)
     for (TQSItem* item : m->Items) {
@@ -215,7 +167,6 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
       else match = StaffOf(mark->Fields.StaffVoice) == c.Staff && mark->Fields.Time == tick;
       if (match) {
         reuse = mark;
-        if (itemKind == kind::Key) oldKey = mark->Fields.Kind;
         break;
       }
     }
@@ -230,6 +181,9 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
 
   THeldRecalculate held(score);
   cmd.SaveMeasure(m);
+  // A new key keeps the notes after it sounding as they did.
+  TNotesBeforeKeyChange keyChange;
+  if (itemKind == kind::Key && score.ToneModify) keyChange.Read(*part, m->Index);
   TQSMark* mark = reuse;
   bool offsetSet = false;
   const bool twoVoices = staff->VoiceCount() == 2;
@@ -290,7 +244,9 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
         offsetSet = true;
       }
     }
-    m->Items.Insert(TQSScore::FindItemInsertIndex(*m, sv, mark->Fields.Time, 0), mark);
+    m->Items.Insert(itemKind == kind::Key ? KeyInsertIndex(*m, tick)
+                                          : TQSScore::FindItemInsertIndex(*m, sv, mark->Fields.Time, 0),
+                    mark);
   }
 
   mark->Fields.Kind = static_cast<uint8_t>(type);
@@ -300,8 +256,7 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
   mark->Fields.Further15 = static_cast<uint8_t>(value);
   if (onBarline) mark->Fields.Style |= 1;
 
-  if (itemKind == kind::Key && oldKey != type && score.ToneModify)
-    ModifyNotesForKeyChange(cmd, c.Measure, oldKey, type);
+  if (!keyChange.Empty()) ModifyNotesForKeyChange(cmd, keyChange);
 
   if (score.AutoEffect && IsPlayingMarkKind(itemKind)) m->CalcEffectsAt(tick);
   cmd.Relayout();

@@ -3,14 +3,20 @@
 // and bar repeats, dynamics, articulations ...), guitar bends, and column
 // marks that stand for every part at one measure number (meters, tempo,
 // repeats, jumps, voltas ...). A new meter re-bars the piece; a new key
-// respells the notes after it when the score's ToneModify is set.
+// respells the notes after it, to keep them sounding as they did, when the
+// score's ToneModify is set.
 #include <cstdint>
+#include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace qs {
 
 class TQSScore;
 class TQSMark;
 class TQSPart;
+class TQSMeasure;
+class TQSNote;
 class TQSBend;
 class TQSEditCommand;
 struct TQSUndoRecord;
@@ -28,14 +34,33 @@ TQSMark* InsertColumnMark(TQSScore& score, int itemKind, int type, int value, in
 // falls, notes over the new bar lines are cut into tied pieces. Everything
 // changed is recorded in the command's undo record.
 void RebarFromColumn(TQSEditCommand& command, int columnIndex, uint16_t timeSignature);
-// Respells the accidentals of the cursor's part from measure measureIndex on
-// for a key change from oldKey to newKey (0 none, 1-7 sharps, 11-17 flats),
-// up to the next key signature.
-void ModifyNotesForKeyChange(TQSEditCommand& command, int measureIndex, int oldKey, int newKey);
-// The same in a given part (the part of the key signature that changed).
-void ModifyNotesForKeyChange(TQSEditCommand& command, TQSPart& part, int measureIndex, int oldKey, int newKey);
+// The notes a key change can reach, read before the change with what each
+// of them sounds.
+class TNotesBeforeKeyChange {
+ public:
+  // The notes of the part from measure `from` through the next later
+  // measure that holds a key signature (its first staff may have notes
+  // before it); read again for a further key signature, the measures
+  // already read are kept as they were.
+  void Read(TQSPart& part, int from);
+  bool Empty() const { return staves_.empty(); }
 
-// Per diatonic step (0 = C .. 6 = B) the alteration a key gives: +1, -1, 0.
-void KeyAlterations(int key, int (&table)[7]);
+ private:
+  friend void ModifyNotesForKeyChange(TQSEditCommand& command, const TNotesBeforeKeyChange& before);
+  struct TBefore {
+    int Sounding;  // the alteration it sounded
+    bool Needed;   // its accidentals made it sound other than what was in force
+  };
+  std::vector<std::pair<TQSMeasure*, int>> staves_;  // measure and staff
+  std::unordered_map<const TQSNote*, TBefore> notes_;
+};
+
+// After key signatures were put in, changed or taken away: respells the
+// notes read before so that every one sounds as it did, each accidental
+// written as the layout reads it. A note the new key would alter gets the
+// accidental it needs (a later note of its step then follows it as it
+// did); a natural the old key needed and the new one makes superfluous
+// goes. Every measure changed is recorded in the command's undo record.
+void ModifyNotesForKeyChange(TQSEditCommand& command, const TNotesBeforeKeyChange& before);
 
 }  // namespace qs

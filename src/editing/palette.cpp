@@ -167,12 +167,16 @@ void EraseItem(TQSScore& score, TQSItem* item) {
   if (!item || !cmd.HasView()) return;
   const int k = item->ItemType;
   TQSMeasure* m = item->GetMeasure();
+  // The layout starts again no later than the item's measure, wherever the
+  // cursor stands.
+  cmd.LowerPageToItem(*item);
   if (k == kind::Key && m) {
     cmd.SaveMeasure(m);
-    // The notes after it are respelled for C major in its own part.
-    if (TQSPart* part = m->Part())
-      ModifyNotesForKeyChange(cmd, *part, m->Index, static_cast<TQSMark*>(item)->Fields.Kind, 0);
+    // The notes of its part after it keep sounding as they did under it.
+    TNotesBeforeKeyChange keyChange;
+    if (TQSPart* part = m->Part()) keyChange.Read(*part, m->Index);
     delete item;
+    ModifyNotesForKeyChange(cmd, keyChange);
   } else if (auto* column = dynamic_cast<TQSColumn*>(item->Owner()); column && IsColumnMarkKind(k)) {
     cmd.SaveColumn(column);
     delete item;

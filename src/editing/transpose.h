@@ -6,7 +6,6 @@
 namespace qs {
 
 class TQSScore;
-class TQSMeasure;
 class TQSNote;
 
 // interval: semitones, up positive. Nothing without a selected note. Notes
@@ -14,12 +13,6 @@ class TQSNote;
 // they did: one gets an accidental when a moved note changed what is in
 // force for its step.
 void Transpose(TQSScore& score, int interval);
-
-// The alteration in semitones that applies to diatonic step (0 = C .. 6 = B)
-// on staff at position of the measure: the key in force for its part,
-// then the accidentals of the earlier notes of that step on that staff (on
-// a tablature staff the key alone).
-int AlterationInForce(const TQSMeasure& measure, int step, int staff, int position);
 
 // Gives a tablature note the pitch of MIDI key (0..127, spelled sharp but C
 // sharp as D flat) with the accidental that makes it sound that key under

@@ -130,9 +130,9 @@ class TImageList : public TComponent {
 // A client's registration with an object that tells of its changes (an
 // image list, an action): it follows the object it is set to, tells the
 // client of each change of it and asks for the object's free notification,
-// so that the client's Notification can set it to null when the object is
-// destroyed first. It lets go of the object when set to another one and
-// when the client ends.
+// which the client's Notification passes on, so that it lets go of the
+// object destroyed first. It lets go of the object when set to another one
+// and when the client ends.
 template <class T>
 class TChangeLink {
  public:
@@ -140,6 +140,10 @@ class TChangeLink {
   ~TChangeLink() { Link(nullptr); }
   TChangeLink(const TChangeLink&) = delete;
   TChangeLink& operator=(const TChangeLink&) = delete;
+  // What the client's Notification heard: the object it follows going.
+  void Notification(TComponent* component, TOperation operation) {
+    if (operation == opRemove && target_ && component == target_) Link(nullptr);
+  }
 
  protected:
   T* Target() const { return target_; }

@@ -74,10 +74,7 @@ TFChooseControl::TFChooseControl(TComponent* owner, TList list) : TForm(owner) {
   LBControls = Make<TListBox>(this, "LBControls", 0, 0, 220, 300);
   LBControls->SetAlign(alClient);
   FLChooseControl = MakeFormLanguage(this, "FLChooseControl");
-  auto message = [this](int index, const char* english) {
-    const std::string text = FLChooseControl->GetMessage(index);
-    return text.empty() ? std::string(english) : text;
-  };
+  auto message = [this](int index, const char* english) { return FLChooseControl->GetMessage(index, english); };
   TStringList items;
   if (list == TList::Instruments) {
     SetCaption(message(0, "Instruments"));
@@ -234,11 +231,6 @@ TFEventProperties::TFEventProperties(TComponent* owner, TIniFile* settings) : TF
 
 TFEventProperties::~TFEventProperties() { FormDestroy(); }
 
-std::string TFEventProperties::Message(int index, const char* english) const {
-  std::string text = FLEvent->GetMessage(index);
-  return text.empty() ? english : text;
-}
-
 void TFEventProperties::FormCreate() {
   if (settings_) {
     TRect bounds = BoundsRect();
@@ -259,7 +251,8 @@ void TFEventProperties::FormDestroy() {
 
 void TFEventProperties::FillKinds() {
   busy_ = true;
-  for (int row = 0; row < ekRowCount; ++row) LVEvents->AddItem(kKindCaptions[row], {Message(row, kKindNames[row])});
+  for (int row = 0; row < ekRowCount; ++row)
+    LVEvents->AddItem(kKindCaptions[row], {FLEvent->GetMessage(row, kKindNames[row])});
   busy_ = false;
   SelectRow(ekFree);
 }
@@ -392,7 +385,7 @@ void TFEventProperties::BBOkClick() {
   const TEventTextCheck check = CheckEventText(EEvent->Text());
   if (!check.Ok()) {
     const int index = kFirstErrorMessage + static_cast<int>(check.Error) - 1;
-    std::string text = Message(index, EventTextErrorText(check.Error).c_str());
+    std::string text = FLEvent->GetMessage(index, EventTextErrorText(check.Error).c_str());
     if (const size_t at = text.find("%d"); at != std::string::npos) text.replace(at, 2, std::to_string(check.Where));
     ShowMessageBlock(Caption(), text, kMessageWarning, kMessageOk);
     EEvent->SetFocus();

@@ -110,7 +110,6 @@ class TFEventProperties : public TForm {
   void SBProgramClick();
   void SBControlClick();
   void BBOkClick();
-  std::string Message(int index, const char* english) const;
 
   TIniFile* settings_;
   int program_ = 0;

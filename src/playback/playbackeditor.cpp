@@ -94,10 +94,6 @@ void TQSPlaybackEditor::Resize() {
   TCustomControl::Resize();
 }
 
-void TQSPlaybackEditor::UpdateScrollBars() {
-  SetScrollRanges(ClientWidth() - VertBar->Width() - 2 * panelWidth_, ClientHeight() - HorzBar->Height());
-}
-
 int TQSPlaybackEditor::HitTest(int x, int y) const {
   const int cx = x + HorzBar->Position(), cy = y + VertBar->Position();
   for (size_t i = 0; i < notes_.size(); ++i) {

@@ -51,7 +51,6 @@ class TQSPlaybackEditor : public TQSVoiceEditor {
   void PaintKeyboard(TCanvas& c, int width, int dy);
   void PaintMeasures(TCanvas& c, int dx);
   int HitTest(int x, int y) const;
-  void UpdateScrollBars();
   // The outline of the played bar being dragged, in XOR: shows or hides it.
   void DrawDragOutline();
   // The insertion marker at the marker position, in XOR: shows or hides it.

@@ -59,10 +59,6 @@ void TQSVelocityEditor::Resize() {
   TCustomControl::Resize();
 }
 
-void TQSVelocityEditor::UpdateScrollBars() {
-  SetScrollRanges(ClientWidth() - VertBar->Width() - panelWidth_, ClientHeight() - HorzBar->Height());
-}
-
 int TQSVelocityEditor::HitTest(int x, int y) const {
   const int cx = x + HorzBar->Position(), cy = y + VertBar->Position();
   for (size_t i = 0; i < notes_.size(); ++i) {

@@ -31,7 +31,6 @@ class TQSVelocityEditor : public TQSVoiceEditor {
  private:
   void Layout() override;
   int FixedPanelWidth() const override { return panelWidth_; }
-  void UpdateScrollBars();
   // The outline of the bar being dragged, in XOR: shows or hides it.
   void DrawDragOutline();
   int HitTest(int x, int y) const;

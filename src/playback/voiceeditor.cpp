@@ -72,6 +72,10 @@ void TQSVoiceEditor::Fill(TQSPart* part, int staffVoice) {
   SyncSelection();
 }
 
+void TQSVoiceEditor::UpdateScrollBars() {
+  SetScrollRanges(ClientWidth() - VertBar->Width() - FixedPanelWidth(), ClientHeight() - HorzBar->Height());
+}
+
 void TQSVoiceEditor::ScrollToActive() {
   int h = HorzBar->Position(), v = VertBar->Position();
   const int pageX = HorzBar->PageSize(), pageY = VertBar->PageSize();

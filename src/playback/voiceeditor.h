@@ -104,6 +104,8 @@ class TQSVoiceEditor : public TQSSideEditor {
   virtual int FixedPanelWidth() const = 0;
   virtual int ScrollMarginX() const { return 0; }
   virtual int ScrollMarginY() const { return 0; }
+  // The scroll ranges for the area right of the fixed panel.
+  void UpdateScrollBars();
   // Scrolls the active entry into view, or without one the measure made
   // current last.
   void ScrollToActive();

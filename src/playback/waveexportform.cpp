@@ -117,7 +117,7 @@ TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings
 
   FLExportWave = MakeFormLanguage(this, "FLExportWave");
 
-  CBInputDevices->SetItems(TStringList{Message(0, "Built-in synthesizer")});
+  CBInputDevices->SetItems(TStringList{FLExportWave->GetMessage(0, "Built-in synthesizer")});
   CBInputDevices->SetItemIndex(0);
 
   auto stores = [this](const std::vector<TRadioButton*>& buttons, const char* key) {
@@ -143,11 +143,6 @@ TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings
 TFExportWaveSettings::~TFExportWaveSettings() {
   FormDestroy();
   if (view_ && score_) score_->DetachWindow(view_.get());
-}
-
-std::string TFExportWaveSettings::Message(int index, const char* english) const {
-  std::string text = FLExportWave->GetMessage(index);
-  return text.empty() ? english : text;
 }
 
 int TFExportWaveSettings::SampleRateIndex() const { return CheckedIndex(SampleRates); }
@@ -224,12 +219,13 @@ void TFExportWaveSettings::BBOkClick() {
     case TQSWaveResult::Stopped:
     case TQSWaveResult::NoScore: break;
     case TQSWaveResult::NoSynthesizer:
-      ShowMessageBlock(Caption(),
-                       Message(1, "No General MIDI sound font is installed, so the score cannot be rendered."),
-                       kMessageWarning, kMessageOk);
+      ShowMessageBlock(
+          Caption(),
+          FLExportWave->GetMessage(1, "No General MIDI sound font is installed, so the score cannot be rendered."),
+          kMessageWarning, kMessageOk);
       break;
     case TQSWaveResult::WriteFailed: {
-      std::string text = Message(2, "The file %s could not be written.");
+      std::string text = FLExportWave->GetMessage(2, "The file %s could not be written.");
       if (const size_t at = text.find("%s"); at != std::string::npos) text.replace(at, 2, fileName_);
       ShowMessageBlock(Caption(), text, kMessageWarning, kMessageOk);
       break;

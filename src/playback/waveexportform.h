@@ -66,7 +66,6 @@ class TFExportWaveSettings : public TForm {
   void Sound(const float* left, const float* right, int frames);
   void PaintMeter();
   void PaintLevel(TGraphicControl* bar, float value);
-  std::string Message(int index, const char* english) const;
 
   TIniFile* settings_;
   TQSScore* score_;

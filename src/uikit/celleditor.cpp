@@ -81,8 +81,7 @@ TSampleTexts::TSampleTexts(TCustomForm& form) : lang_(new TECFormLanguage(&form)
 }
 
 std::string TSampleTexts::operator()(int index, const char* english) const {
-  const std::string t = lang_->GetMessage(index);
-  return t.empty() ? std::string(english) : t;
+  return lang_->GetMessage(index, english);
 }
 
 // ------------------------------------------------------------ TPopupListbox

@@ -396,7 +396,7 @@ void TECCharButton::ActionChange(bool checkDefaults) {
 void TECCharButton::Notification(TComponent* component, TOperation operation) {
   TGraphicControl::Notification(component, operation);
   // A freed action leaves no dangling link behind.
-  if (operation == opRemove && component == Action()) actionLink_.SetAction(nullptr);
+  actionLink_.Notification(component, operation);
 }
 
 bool TECCharButton::DialogChar(char16_t key) {

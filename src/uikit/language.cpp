@@ -245,4 +245,9 @@ std::string TECFormLanguage::GetMessage(int index) const {
   return gEngine->Data().Message(*record, index);
 }
 
+std::string TECFormLanguage::GetMessage(int index, const char* english) const {
+  std::string text = GetMessage(index);
+  return text.empty() ? english : text;
+}
+
 }  // namespace qs

@@ -104,6 +104,9 @@ class TECFormLanguage : public TComponent {
   void SetPropertyText(const std::string& path, const TFont& value);
   // Message index of the form's record; empty when there is none.
   std::string GetMessage(int index) const;
+  // The message, or english when no language file serves it (a form never
+  // shows a blank text).
+  std::string GetMessage(int index, const char* english) const;
 
  private:
   TComponent* ownerForm_;

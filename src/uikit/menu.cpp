@@ -472,7 +472,7 @@ void TECMenu::SetImages(TImageList* v) {
 
 void TECMenu::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
-  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
+  imageLink_.Notification(component, operation);
   if (operation == opRemove && component == savedFocus_) savedFocus_ = nullptr;
 }
 
@@ -664,7 +664,7 @@ void TECContextMenu::SetImages(TImageList* v) {
 void TECContextMenu::Notification(TComponent* component, TOperation operation) {
   TPopupComponent::Notification(component, operation);
   // A list freed before the menu is no longer drawn from.
-  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
+  imageLink_.Notification(component, operation);
 }
 
 bool TECContextMenu::Popup(int x, int y, TWinControl* control, bool atTopLeft) {

@@ -47,10 +47,6 @@ TECMenuItem::~TECMenuItem() {
     TECMenuItem* p = parent_;
     p->Detach(this);
   }
-  if (action_) {
-    action_->RemoveChangeListener(actionListener_);
-    action_->RemoveFreeNotification(this);
-  }
 }
 
 const TPropTable& TECMenuItem::Published() const {
@@ -242,7 +238,7 @@ void TECMenuItem::SetChecked(bool v) {
   ParentChanged(false);
   // A check item the user toggles tells its action, unless the action is
   // the one telling.
-  if (action_ && !settingChecked_) action_->SetChecked(v);
+  if (Action() && !settingChecked_) Action()->SetChecked(v);
 }
 
 void TECMenuItem::SetPicture(const TBitmap* v) {
@@ -272,21 +268,11 @@ void TECMenuItem::SetEnabled(bool v) {
 // --- action link ---
 
 void TECMenuItem::SetAction(TAction* v) {
-  if (action_ == v) return;
-  if (action_) {
-    action_->RemoveChangeListener(actionListener_);
-    action_->RemoveFreeNotification(this);
-    action_ = nullptr;
-  }
-  if (!v) return;
-  action_ = v;
-  actionListener_ = v->AddChangeListener([this](TObject*) { ActionChange(false); });
-  ActionChange((v->ComponentState() & csLoading) != 0);
-  v->FreeNotification(this);
+  if (actionLink_.SetAction(v) && v) ActionChange((v->ComponentState() & csLoading) != 0);
 }
 
 void TECMenuItem::ActionChange(bool checkDefaults) {
-  TAction* a = action_;
+  TAction* a = Action();
   if (!checkDefaults || caption_.empty() || caption_ == Name()) SetCaption(a->Caption());
   if (!checkDefaults || !checked_) {
     settingChecked_ = true;
@@ -302,7 +288,7 @@ void TECMenuItem::ActionChange(bool checkDefaults) {
 void TECMenuItem::Notification(TComponent* component, TOperation operation) {
   TComponent::Notification(component, operation);
   // A freed action leaves no dangling link behind.
-  if (operation == opRemove && component == action_) action_ = nullptr;
+  actionLink_.Notification(component, operation);
 }
 
 // --- update lock and invalidation ---

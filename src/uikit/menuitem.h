@@ -119,7 +119,7 @@ class TECMenuItem : public TComponent {
   void SetMenuArrow(bool v);
   TControl* Control() const { return control_; }
   void SetControl(TControl* v);
-  TAction* Action() const { return action_; }
+  TAction* Action() const { return actionLink_.Action(); }
   void SetAction(TAction* v);
   // A texture tiled across the top of the item's horizontal window (the
   // menu bar's); setting copies it, null or an empty one clears it.
@@ -193,9 +193,8 @@ class TECMenuItem : public TComponent {
   int margin_ = 0;
   bool autoMenu_ = false, menuArrow_ = true;
   TControl* control_ = nullptr;
-  TAction* action_ = nullptr;
+  TActionChangeLink actionLink_{this, [this](TObject*) { ActionChange(false); }};
   std::unique_ptr<TBitmap> picture_;
-  int actionListener_ = 0;
   bool settingChecked_ = false;
 
   bool enabled_ = true;

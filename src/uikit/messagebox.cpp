@@ -121,8 +121,7 @@ TImage* MakePicture(TForm* form, const char* name, void (*draw)(TBitmap&)) {
 // never shows blank buttons.
 std::string ButtonCaption(const TFMessageBlock& box, int message) {
   static constexpr const char* kEnglish[] = {"Details", "Cancel", "Yes", "No"};
-  std::string caption = box.FLMessageBlock->GetMessage(message);
-  return caption.empty() ? kEnglish[message] : caption;
+  return box.FLMessageBlock->GetMessage(message, kEnglish[message]);
 }
 
 size_t CodePointCount(const std::string& text) {

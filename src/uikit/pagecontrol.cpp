@@ -358,8 +358,8 @@ TECPageControl::~TECPageControl() {
 
 void TECPageControl::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
+  imageLink_.Notification(component, operation);
   if (operation != opRemove) return;
-  if (component == Images()) imageLink_.SetImages(nullptr);
   for (int i = 0; i < 4; ++i)
     if (component == buttons_[i]) buttons_[i] = nullptr;
 }

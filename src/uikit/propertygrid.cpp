@@ -237,7 +237,7 @@ void TECPropertyView::SetImages(TImageList* v) {
 
 void TECPropertyView::Notification(TComponent* component, TOperation operation) {
   TCustomGrid::Notification(component, operation);
-  if (operation == opRemove && component == Images()) imageLink_.SetImages(nullptr);
+  imageLink_.Notification(component, operation);
 }
 
 int TECPropertyView::ValidImage(int index) const {

@@ -112,8 +112,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
 std::string TFUiControls::NoteName(int pitchClass) const {
   static const char* const kEnglish[] = {"C", "C#", "D", "D#", "E", "F", "F#", "G", "G#", "A", "A#", "B"};
   const int pc = ((pitchClass % 12) + 12) % 12;
-  const std::string text = FLUiControls ? FLUiControls->GetMessage(kNoteNameMessage + pc) : std::string();
-  return text.empty() ? kEnglish[pc] : text;
+  return FLUiControls ? FLUiControls->GetMessage(kNoteNameMessage + pc, kEnglish[pc]) : kEnglish[pc];
 }
 
 void RegisterUiControlForms() {

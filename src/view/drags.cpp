@@ -123,12 +123,9 @@ bool AnchorsToMeasure(int k) {
 
 void TQSWindow::DrawDragOutline() {
   if (!OutlineFlag || !MoveDragging || FirstMove || IsNoteElement(LastAddedElement)) return;
-  TCanvas* screen = Host() ? Host()->Screen() : nullptr;
-  if (!screen || !Score) return;
-  const int level = screen->SaveDC();
-  screen->IntersectClipRect(GetPageAreaRect());
-  screen->Pen() = TPen{clWhite, 1, psDot, pmXor};
-  screen->Brush() = MakeBrush(clWhite, bsClear);
+  if (!Score) return;
+  TXorOverlay screen(*this);
+  if (!screen) return;
   const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
   auto draw = [&](const TQSCalcItem* e) {
     if (!e || e->ElementType != element::Item || !e->Item) return;
@@ -210,9 +207,6 @@ void TQSWindow::DrawDragOutline() {
   };
   for (const TQSCalcItem* e : SelectedMeasureElements()) draw(e);
   for (const TQSCalcItem* e : SelectedPageObjects) draw(e);
-  screen->Pen().Mode = pmCopy;
-  screen->Brush().Style = bsSolid;
-  screen->RestoreDC(level);
   Host()->Flush(GetPageAreaRect());
 }
 

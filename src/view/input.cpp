@@ -19,7 +19,7 @@ TRect TQSWindow::RubberBandRect(int x, int y) const {
 }
 
 void TQSWindow::DrawRubberBand(int x, int y, bool show) {
-  TCanvas* screen = Host() ? Host()->Screen() : nullptr;
+  TXorOverlay screen(*this);
   if (!screen) return;
   auto frame = [&](const TRect& r) {
     // A dotted XOR frame: drawing it twice restores the pixels.
@@ -29,9 +29,6 @@ void TQSWindow::DrawRubberBand(int x, int y, bool show) {
     screen->LineTo(r.Left, r.Bottom - 1);
     screen->LineTo(r.Left, r.Top);
   };
-  const int level = screen->SaveDC();
-  screen->IntersectClipRect(GetPageAreaRect());
-  screen->Pen() = TPen{clWhite, 1, psDot, pmXor};
   const TRect old = RubberBandRect(DragPoint.X, DragPoint.Y);
   frame(old);
   TRect shown = old;
@@ -39,8 +36,6 @@ void TQSWindow::DrawRubberBand(int x, int y, bool show) {
     shown = RubberBandRect(x, y);
     frame(shown);
   }
-  screen->Pen().Mode = pmCopy;
-  screen->RestoreDC(level);
   Host()->Flush({std::min(old.Left, shown.Left), std::min(old.Top, shown.Top), std::max(old.Right, shown.Right) + 1,
                 std::max(old.Bottom, shown.Bottom) + 1});
 }

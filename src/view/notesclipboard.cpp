@@ -162,26 +162,10 @@ class TPasteChanges {
     }
   }
   TQSMeasure* EnsureMeasure(TQSPart& part, int index) {
-    if (index < 0) return nullptr;
-    const int before = part.MeasureCount();
-    TQSMeasure* m = EnsureChild(part, part.MeasureList(), index);
-    for (int i = before; i < part.MeasureCount(); ++i) {
-      made_.insert(part.GetMeasure(i));
-      madeMeasures_.push_back(part.GetMeasure(i));
-    }
-    if (opened_) RecordMade();
-    return m;
+    return EnsureMade(part, part.MeasureList(), index, madeMeasures_);
   }
   TQSColumn* EnsureColumn(TQSPiece& piece, int index) {
-    if (index < 0) return nullptr;
-    const int before = piece.ColumnCount();
-    TQSColumn* c = EnsureChild(piece, piece.ColumnList(), index);
-    for (int i = before; i < piece.ColumnCount(); ++i) {
-      made_.insert(piece.GetColumn(i));
-      madeColumns_.push_back(piece.GetColumn(i));
-    }
-    if (opened_) RecordMade();
-    return c;
+    return EnsureMade(piece, piece.ColumnList(), index, madeColumns_);
   }
   // Rests fill the gaps of every touched measure, and beams are rebuilt.
   void CompleteMeasures() {
@@ -193,6 +177,20 @@ class TPasteChanges {
   bool Changed() const { return opened_; }
 
  private:
+  // The measure or column at index of its owner's list; those the list
+  // gains to reach it are recorded as made, for the undo step.
+  template <class Owner, class Child>
+  Child* EnsureMade(Owner& owner, const std::vector<Child*>& list, int index, std::vector<Child*>& made) {
+    if (index < 0) return nullptr;
+    const size_t before = list.size();
+    Child* child = EnsureChild(owner, list, index);
+    for (size_t i = before; i < list.size(); ++i) {
+      made_.insert(list[i]);
+      made.push_back(list[i]);
+    }
+    if (opened_) RecordMade();
+    return child;
+  }
   void RecordMade() {
     if (!record_) return;
     for (TQSMeasure* m : madeMeasures_) score_.SaveUndoMeasureEntry(record_, m, undostructure::Inserted);

@@ -4,6 +4,7 @@
 
 #include "layout/metrics.h"
 #include "layout/sounding.h"
+#include "layout/spelling.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -25,14 +26,6 @@ const TQSCalcMeasure* SlotAt(const TQSPiece* piece, int measure) {
 
 // The semitone of each diatonic step above C.
 constexpr int kStepSemitone[7] = {0, 2, 4, 5, 7, 9, 11};
-
-// The alteration a note's written accidental puts in force: bit 7 a
-// natural, bit 6 lowering, bits 0-5 the amount.
-int ApplyDisplay(int value, uint8_t display) {
-  if (display & 0x80) value = 0;
-  const int amount = display & 0x3F;
-  return display & 0x40 ? value - amount : value + amount;
-}
 
 }  // namespace
 
@@ -94,26 +87,13 @@ TQSNote* TQSWindow::NoteAtCursor(bool before, bool highest) const {
   return found;
 }
 
+// What a note entered at the cursor would sound with no accidental of its
+// own: the alteration in force by the layout's own reading, so that the
+// entered note sounds what the user sees.
 int TQSWindow::AccidentalAtCursor(int step) const {
   const TQSMeasure* measure = CursorMeasure();
   if (!Score || !measure) return 0;
-  step = std::clamp(step, 0, 6);
-  int value = 0;
-  if (const TQSCalcMeasure* slot = SlotAt(ActivePiece(), CursorPosition.Measure);
-      slot && slot->PartCount > 0 && !slot->KeyByPart.empty()) {
-    const int last = static_cast<int>(std::min<size_t>(slot->PartCount, slot->KeyByPart.size())) - 1;
-    const int index = std::clamp(CursorPosition.Part, 0, last);
-    if (const auto* key = dynamic_cast<const TQSMark*>(slot->KeyByPart[static_cast<size_t>(index)]))
-      value = KeyAccidentalsOf(key->Fields.Kind)[static_cast<size_t>(step)];
-  }
-  for (const TQSItem* item : measure->Items) {
-    const auto* note = dynamic_cast<const TQSNote*>(item);
-    if (!note || SafeStep(note->Fields.Pitch) != step || note->Fields.Time >= CursorPosition.Tick ||
-        StaffOf(note->Fields.StaffVoice) != CursorPosition.Staff)
-      continue;
-    value = ApplyDisplay(value, note->AccidentalDisplay);
-  }
-  return value;
+  return AlterationInForce(*measure, std::clamp(step, 0, 6), CursorPosition.Staff, CursorPosition.Tick);
 }
 
 int TQSWindow::ClefShiftAtCursor(int part, int staff, int measure, int tick) const {

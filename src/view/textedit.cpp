@@ -46,6 +46,16 @@ bool IsWordSeparator(char16_t ch) {
   }
 }
 
+// A character outside the basic plane takes two UTF-16 units: the caret
+// steps over both and erasing takes both, so no half of a pair is left.
+bool PairStartsAt(const std::u16string& text, int column) {
+  const auto at = static_cast<size_t>(column);
+  return column >= 0 && at + 1 < text.size() && text[at] >= 0xD800 && text[at] <= 0xDBFF &&
+         text[at + 1] >= 0xDC00 && text[at + 1] <= 0xDFFF;
+}
+int UnitsAt(const std::u16string& text, int column) { return PairStartsAt(text, column) ? 2 : 1; }
+int UnitsBefore(const std::u16string& text, int column) { return PairStartsAt(text, column - 2) ? 2 : 1; }
+
 // (l1, c1) lies before (l2, c2).
 bool Before(int l1, int c1, int l2, int c2) { return l1 < l2 || (l1 == l2 && c1 < c2); }
 
@@ -320,60 +330,53 @@ void TQSWindow::TextNewLine() {
   AfterTextChange();
 }
 
+bool TQSWindow::EraseTextAt(int line, int column) {
+  std::vector<std::u16string> lines = EditedLines();
+  if (line < 0 || line >= static_cast<int>(lines.size())) return false;
+  std::u16string& text = lines[static_cast<size_t>(line)];
+  if (column < static_cast<int>(text.size())) {
+    UpdateEditBox(false, false);
+    const size_t units = static_cast<size_t>(UnitsAt(text, column));
+    OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column), units)));
+    text.erase(static_cast<size_t>(column), units);
+  } else if (line + 1 < static_cast<int>(lines.size())) {
+    UpdateEditBox(false, false);
+    OpenTextUndo(undoaction::TextEditDelete, "");
+    text += lines[static_cast<size_t>(line) + 1];
+    lines.erase(lines.begin() + line + 1);
+  } else {
+    return false;
+  }
+  SetEditedLines(lines);
+  EditSelection[kCaretLine] = line;
+  EditSelection[kCaretColumn] = column;
+  CollapseAtCaret();
+  AfterTextChange();
+  return true;
+}
+
 void TQSWindow::TextDelete() {
   if (!EditingText()) return;
   THiddenCaret hidden(*this);
   if (DeleteTextSelection()) return;
   ClampCaret();
-  std::vector<std::u16string> lines = EditedLines();
-  const int line = EditSelection[kCaretLine], column = EditSelection[kCaretColumn];
-  if (!lines.empty() && column < static_cast<int>(lines[static_cast<size_t>(line)].size())) {
-    std::u16string& text = lines[static_cast<size_t>(line)];
-    UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column), 1)));
-    text.erase(static_cast<size_t>(column), 1);
-  } else if (line + 1 < static_cast<int>(lines.size())) {
-    UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, "");
-    lines[static_cast<size_t>(line)] += lines[static_cast<size_t>(line) + 1];
-    lines.erase(lines.begin() + line + 1);
-  } else {
-    TextModified = true;
-    return;
-  }
-  SetEditedLines(lines);
-  CollapseAtCaret();
-  AfterTextChange();
+  if (!EraseTextAt(EditSelection[kCaretLine], EditSelection[kCaretColumn])) TextModified = true;
 }
 
+// Backspace takes out what stands before the caret: the character before
+// it, or at a line's start the line break before.
 void TQSWindow::TextBackspace() {
   if (!EditingText()) return;
   THiddenCaret hidden(*this);
   if (DeleteTextSelection()) return;
   ClampCaret();
-  std::vector<std::u16string> lines = EditedLines();
   const int line = EditSelection[kCaretLine], column = EditSelection[kCaretColumn];
-  if (column > 0) {
-    std::u16string& text = lines[static_cast<size_t>(line)];
-    UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, Utf16ToUtf8(text.substr(static_cast<size_t>(column) - 1, 1)));
-    text.erase(static_cast<size_t>(column) - 1, 1);
-    --EditSelection[kCaretColumn];
-  } else if (line > 0) {
-    UpdateEditBox(false, false);
-    OpenTextUndo(undoaction::TextEditDelete, "");
-    std::u16string& previous = lines[static_cast<size_t>(line) - 1];
-    EditSelection[kCaretLine] = line - 1;
-    EditSelection[kCaretColumn] = static_cast<int>(previous.size());
-    previous += lines[static_cast<size_t>(line)];
-    lines.erase(lines.begin() + line);
-  } else {
+  if (column > 0)
+    EraseTextAt(line, column - UnitsBefore(EditedLines()[static_cast<size_t>(line)], column));
+  else if (line > 0)
+    EraseTextAt(line - 1, static_cast<int>(EditedLines()[static_cast<size_t>(line) - 1].size()));
+  else
     BackToPreviousSyllable();
-    return;
-  }
-  SetEditedLines(lines);
-  CollapseAtCaret();
-  AfterTextChange();
 }
 
 void TQSWindow::InsertTextAtCaret(const std::u16string& text) {
@@ -538,7 +541,7 @@ void TQSWindow::TextLeft(bool extend, bool word) {
   // One character back; false at the very start.
   auto back = [&] {
     if (column > length(line)) column = length(line);
-    else if (column > 0) --column;
+    else if (column > 0) column -= UnitsBefore(lines[static_cast<size_t>(line)], column);
     else if (line > 0) --line, column = length(line);
     else return false;
     return true;
@@ -577,7 +580,7 @@ void TQSWindow::TextRight(bool extend, bool word) {
   line = std::clamp(line, 0, last);
   auto forward = [&] {
     if (column > length(line)) column = length(line);
-    else if (column < length(line)) ++column;
+    else if (column < length(line)) column += UnitsAt(lines[static_cast<size_t>(line)], column);
     else if (line < last) ++line, column = 0;
     else return false;
     return true;

@@ -93,13 +93,23 @@ TPoint TQSWindow::ClientToPageUnits(TPoint p) const {
   return {unit(p.X, o.X, HorzBar.Position), unit(p.Y, o.Y, VertBar.Position)};
 }
 
+TQSWindow::TXorOverlay::TXorOverlay(const TQSWindow& view)
+    : screen_(view.Host() ? view.Host()->Screen() : nullptr) {
+  if (!screen_) return;
+  level_ = screen_->SaveDC();
+  screen_->IntersectClipRect(view.GetPageAreaRect());
+  screen_->Pen() = TPen{clWhite, 1, psDot, pmXor};
+  screen_->Brush() = MakeBrush(clWhite, bsClear);
+}
+
+TQSWindow::TXorOverlay::~TXorOverlay() {
+  if (screen_) screen_->RestoreDC(level_);
+}
+
 void TQSWindow::DrawToolFeedback() {
-  TCanvas* screen = Host() ? Host()->Screen() : nullptr;
-  if (!screen || !Score) return;
-  const int level = screen->SaveDC();
-  screen->IntersectClipRect(GetPageAreaRect());
-  screen->Pen() = TPen{clWhite, 1, psDot, pmXor};
-  screen->Brush() = MakeBrush(clWhite, bsClear);
+  if (!Score) return;
+  TXorOverlay screen(*this);
+  if (!screen) return;
   const TPoint s = DragStart, p = DragPoint;
   const TRect r = Normalized(s, p);
   switch (ToolCode) {
@@ -135,9 +145,6 @@ void TQSWindow::DrawToolFeedback() {
     default:
       break;
   }
-  screen->Pen().Mode = pmCopy;
-  screen->Brush().Style = bsSolid;
-  screen->RestoreDC(level);
   Host()->Flush(GetPageAreaRect());
 }
 

@@ -539,6 +539,24 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
  private:
   THost* Host() const;
+  // The screen made ready for feedback in XOR while it lives: clipped to
+  // the page area, a dotted white pen and no fill, so that drawing the
+  // same again restores the pixels; the canvas is as before when it goes.
+  // Empty without a screen.
+  class TXorOverlay {
+   public:
+    explicit TXorOverlay(const TQSWindow& view);
+    ~TXorOverlay();
+    TXorOverlay(const TXorOverlay&) = delete;
+    TXorOverlay& operator=(const TXorOverlay&) = delete;
+    explicit operator bool() const { return screen_ != nullptr; }
+    TCanvas* operator->() const { return screen_; }
+    TCanvas& operator*() const { return *screen_; }
+
+   private:
+    TCanvas* screen_;
+    int level_ = 0;
+  };
   void InvalidateClient(const TRect& r, bool erase);
   void UpdateNow();
   // Shows the bar states on the scroll bar controls.
@@ -583,6 +601,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void ClampCaret();
   void CollapseAtCaret();
   void AfterTextChange();
+  // Takes out the character or the line break at (line, column), one undo
+  // step with the edits before it, and leaves the caret there; false when
+  // the text ends before it.
+  bool EraseTextAt(int line, int column);
   void AdvanceSyllable(bool hyphen);
   void BackToPreviousSyllable();
   void ExtendTo(bool towardsStart, int line, int column);

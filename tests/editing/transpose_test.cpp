@@ -3,6 +3,7 @@
 #include <string>
 
 #include "editing/selection.h"
+#include "layout/spelling.h"
 #include "editing/transpose.h"
 #include "editing_fixture.h"
 

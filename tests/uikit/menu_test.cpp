@@ -59,6 +59,11 @@ class MenuTest : public ::testing::Test {
     td::ProcessMessages();
   }
   TECSubMenu* ListOf(TECMenuItem* item) { return dynamic_cast<TECSubMenu*>(item->Window()); }
+  void ClickOnBar(TECMenuItem* entry) {
+    TPoint c = Centre(*entry);
+    td::MouseMove(*bar, c.X, c.Y);
+    td::Click(*bar, c.X, c.Y);
+  }
   void MoveInList(TECMenuItem* entry) {
     TPoint c = Centre(*entry);
     td::MouseMove(*ListOf(entry->Parent()), c.X + 1, c.Y + 1);
@@ -73,33 +78,41 @@ class MenuTest : public ::testing::Test {
 };
 
 TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
-  TPoint f = Centre(*file);
-  td::MouseMove(*bar, f.X, f.Y);
-  td::Click(*bar, f.X, f.Y);
+  ClickOnBar(file);
   ASSERT_NE(ListOf(file), nullptr);
   EXPECT_TRUE(ListOf(file)->Visible());
   EXPECT_TRUE(bar->Armed());
   // The list appears below its bar entry, at its left edge.
   EXPECT_EQ(ListOf(file)->Left(), bar->ClientToScreen(TPoint{file->ItemRect().Left, 0}).X);
-  // While armed, the next bar entry opens at the next tick.
+  // While armed, the next bar entry opens at the next tick: it does not
+  // wait for the tick interval, however long that is.
+  const int interval = bar->GetTickInterval();
+  bar->SetTickInterval(60000);
   TPoint e = Centre(*editMenu);
   td::MouseMove(*bar, e.X, e.Y);
-  ASSERT_TRUE(WaitFor([&] { return ListOf(editMenu) != nullptr; }, 400));
+  ASSERT_TRUE(WaitFor([&] { return ListOf(editMenu) != nullptr; }));
   EXPECT_TRUE(WaitFor([&] { return ListOf(file) == nullptr; }));
-  // Inside a list a submenu waits for the tick interval.
+  bar->SetTickInterval(interval);
+  // Inside a list a submenu waits for the tick interval. The wait is
+  // timed from before the move, so that a slow machine can only lengthen it.
+  const auto beforeMove = std::chrono::steady_clock::now();
   MoveInList(paste);
-  auto hot = std::chrono::steady_clock::now();
   ASSERT_TRUE(WaitFor([&] { return ListOf(paste) != nullptr; }));
-  auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - hot);
-  EXPECT_GE(waited.count(), 300);
+  const auto waited = std::chrono::steady_clock::now() - beforeMove;
+  EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(waited).count(), interval);
   // The cascade opens right of its parent list.
   EXPECT_GE(ListOf(paste)->Left(), ListOf(editMenu)->Left() + ListOf(editMenu)->Width() - 2 * paste->Offset() - 1);
   // Over a separator the previous entry stays hot.
   MoveInList(sep);
   EXPECT_EQ(editMenu->HotChild(), paste);
-  // Resting on another entry closes the cascade at a later tick.
+  // Resting on another entry closes the cascade once the tick interval
+  // has passed: not while it lasts (made long, so that no pause of the
+  // machine can reach its end), and then at a tick.
+  bar->SetTickInterval(60000);
   MoveInList(editMenu->Items(0));
+  td::ProcessMessages();
   EXPECT_NE(ListOf(paste), nullptr);
+  bar->SetTickInterval(interval);
   EXPECT_TRUE(WaitFor([&] { return ListOf(paste) == nullptr; }));
   EXPECT_NE(ListOf(editMenu), nullptr);
   // Nothing took the focus from the bar.
@@ -107,9 +120,7 @@ TEST_F(MenuTest, ClickOpensHoverMovesAndCascades) {
 }
 
 TEST_F(MenuTest, KeysWalkOpenAndClose) {
-  TPoint e = Centre(*editMenu);
-  td::MouseMove(*bar, e.X, e.Y);
-  td::Click(*bar, e.X, e.Y);
+  ClickOnBar(editMenu);
   ASSERT_NE(ListOf(editMenu), nullptr);
   td::PressKey(*bar, VK_DOWN);
   EXPECT_EQ(editMenu->HotChild()->Caption(), "Copy");
@@ -167,9 +178,7 @@ TEST_F(MenuTest, APressElsewhereClosesTheBarsList) {
   area->SetParent(form);
   int presses = 0;
   area->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { ++presses; };
-  TPoint e = Centre(*editMenu);
-  td::MouseMove(*bar, e.X, e.Y);
-  td::Click(*bar, e.X, e.Y);
+  ClickOnBar(editMenu);
   MoveInList(paste);
   ASSERT_TRUE(WaitFor([&] { return ListOf(paste) != nullptr; }));
   td::Click(*area, 20, 20);
@@ -186,9 +195,7 @@ TEST_F(MenuTest, APressElsewhereClosesTheBarsList) {
 
 TEST_F(MenuTest, AFailingTickStopsTheTimer) {
   paste->OnMenuShow = [](TObject*) { throw EInvalidOperation("no clipboard"); };
-  TPoint e = Centre(*editMenu);
-  td::MouseMove(*bar, e.X, e.Y);
-  td::Click(*bar, e.X, e.Y);
+  ClickOnBar(editMenu);
   ASSERT_TRUE(menus::HoverTimer().Enabled());
   MoveInList(paste);
   EXPECT_TRUE(WaitFor([&] { return !menus::HoverTimer().Enabled(); }, 1000));
@@ -204,9 +211,7 @@ TEST_F(MenuTest, ActionStateShowsInEntry) {
   TECMenuItem* print = file->AddItem("");
   print->SetAction(action);
   action->SetEnabled(false);
-  TPoint f = Centre(*file);
-  td::MouseMove(*bar, f.X, f.Y);
-  td::Click(*bar, f.X, f.Y);
+  ClickOnBar(file);
   ASSERT_NE(ListOf(file), nullptr);
   EXPECT_EQ(print->Caption(), "Print");
   MoveInList(print);
@@ -320,9 +325,7 @@ TEST_F(MenuTest, CheckedActionShowsInItsEntry) {
   grid->SetAction(action);
   action->SetChecked(true);
   EXPECT_TRUE(grid->Checked());
-  TPoint f = Centre(*file);
-  td::MouseMove(*bar, f.X, f.Y);
-  td::Click(*bar, f.X, f.Y);
+  ClickOnBar(file);
   ASSERT_NE(ListOf(file), nullptr);
   MoveInList(grid);
   TPoint g = Centre(*grid);

@@ -258,6 +258,27 @@ TEST_F(NotesClipboard, APasteIsOneUndoStep) {
   EXPECT_EQ(CountKind(3, kind::Note) + CountKind(4, kind::Note), 0);
 }
 
+// A paste past the piece's end appends the measures, and for a column
+// mark the column, it needs; its undo takes them away again.
+TEST_F(NotesClipboard, APastePastTheEndAddsMeasuresAndColumnsThatUndoRemoves) {
+  Show();
+  auto a = FreeNote(0, 128), b = FreeNote(512 + 128, 128);  // the second lands one measure later
+  TQSMark segno(nullptr);
+  segno.ItemType = kind::Segno;
+  segno.Fields.Time = 1024 + 64;  // two measures later
+  Put(7, 0);
+  View.ReadNotesBlock(Block({a.get(), b.get(), &segno}));
+  ASSERT_EQ(Piece->GetPart(0)->MeasureCount(), 9);
+  EXPECT_EQ(CountKind(8, kind::Note), 1);
+  ASSERT_EQ(Piece->ColumnCount(), 10);
+  EXPECT_EQ(Piece->GetColumn(9)->ItemCount(), 1);
+  EXPECT_EQ(Score.UndoCount(), 1);
+  Score.Undo(1);
+  EXPECT_EQ(Piece->GetPart(0)->MeasureCount(), 8);
+  EXPECT_EQ(Piece->ColumnCount(), 8);
+  EXPECT_EQ(CountKind(7, kind::Note), 0);
+}
+
 TEST_F(NotesClipboard, ATextBoxPastedOnItsOwnPageMovesByAnOffset) {
   Show();
   TQSText text(nullptr);

@@ -20,23 +20,16 @@ namespace {
 
 namespace td = qs::testdriver;
 
-class ToolCommands : public ::testing::Test, public TLayoutScore {
+class ToolCommands : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({1}, 2);
-    for (int m = 0; m < 2; ++m) Quarters(Piece->GetPart(0)->GetMeasure(m));
-    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
-    Layout();
-    Shown.Show(Score);
-    View = Shown.View;
+    for (int m = 0; m < 2; ++m) Quarters(Measure(m));
+    Mark(Measure(0), kind::Clef, 0, 0, 1);
+    ShowScore(false);
     ConnectViewCommands(*View, Score);
     ConnectToolCommands(*View);
   }
-  void TearDown() override { Shown.Close(); }
 
   void Drag(TPoint from, TPoint to) {
     td::MouseDown(*View, from.X, from.Y);
@@ -46,13 +39,9 @@ class ToolCommands : public ::testing::Test, public TLayoutScore {
   }
   std::vector<TQSNote*> Notes(int m) const {
     std::vector<TQSNote*> notes;
-    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(m)->Items)
+    for (TQSItem* item : Measure(m)->Items)
       if (item->ItemType == kind::Note) notes.push_back(static_cast<TQSNote*>(item));
     return notes;
-  }
-  TPoint Centre(const TQSNote& note) const {
-    const TRect r = View->ElementClientBox(*note.HeadElement);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
   }
   // The ties and slurs on the notes of a measure.
   std::vector<const TQSLiga*> Ligas(int m) const {
@@ -126,7 +115,7 @@ TEST_F(ToolCommands, TheSlurToolAttachesATieOrASlurToItsNote) {
   for (const TCase& c : {TCase{0, 16, 128}, TCase{2, 0, 256}}) {
     SCOPED_TRACE(c.To);
     const std::vector<TQSNote*> notes = Notes(0);
-    Drag(Centre(*notes[0]), Centre(*notes[static_cast<size_t>(c.To)]));
+    Drag(Centre(*notes[0]->HeadElement), Centre(*notes[static_cast<size_t>(c.To)]->HeadElement));
     const std::vector<const TQSLiga*> ligas = Ligas(0);
     ASSERT_EQ(ligas.size(), 1u);
     EXPECT_EQ(ligas[0]->Owner(), Notes(0)[0]);
@@ -152,8 +141,7 @@ TEST_F(ToolCommands, ANoteFreedByALongerOneLeavesTheSelection) {
     const std::vector<TQSNote*> notes = Notes(0);
     const TQSCalcItem* second = slurSelected ? Ligas(0)[0]->LayoutLink : notes[1]->HeadElement;
     ASSERT_NE(second, nullptr);
-    const TRect box = View->ElementClientBox(*second);
-    const TPoint a = Centre(*notes[0]), b{(box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2};
+    const TPoint a = Centre(*notes[0]->HeadElement), b = Centre(*second);
     td::Click(*View, a.X, a.Y);
     td::Click(*View, b.X, b.Y, mbLeft, ssCtrl);
     const std::vector<TQSCalcItem*> selected = View->SelectedMeasureElements();
@@ -163,7 +151,7 @@ TEST_F(ToolCommands, ANoteFreedByALongerOneLeavesTheSelection) {
     EXPECT_TRUE(Ligas(0).empty());
     // The first note's head stays selected; nothing freed does.
     std::vector<const TQSItem*> live;
-    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(0)->Items) {
+    for (TQSItem* item : Measure(0)->Items) {
       live.push_back(item);
       if (auto* holder = dynamic_cast<TQSItemHolder*>(item))
         live.insert(live.end(), holder->Items.begin(), holder->Items.end());
@@ -182,18 +170,18 @@ TEST_F(ToolCommands, ANoteFreedByALongerOneLeavesTheSelection) {
 // is merged with the selected short rest after it, which is freed: the
 // command goes on without it and the selection lets it go.
 TEST_F(ToolCommands, ARestMergedAwayByAMovedNoteLeavesTheSelection) {
-  TQSMeasure* m = Piece->GetPart(0)->GetMeasure(1);
+  TQSMeasure* m = Measure(1);
   m->Items.Clear();
   Note(m, 0, 128), Note(m, 128, 8), Rest(m, 136, 8), Rest(m, 144, 16), Rest(m, 160, 32), Rest(m, 192, 64);
   Note(m, 256, 256);
   Layout();
   td::ProcessMessages();
-  const TPoint a = Centre(*Notes(1)[1]);
+  const TPoint a = Centre(*Notes(1)[1]->HeadElement);
   const std::vector<const TQSCalcItem*> rests = Elements(Slot(0, 0, 1), kind::Pause);
   ASSERT_FALSE(rests.empty());
-  const TRect box = View->ElementClientBox(*rests[0]);
+  const TPoint rest = Centre(*rests[0]);
   td::Click(*View, a.X, a.Y);
-  td::Click(*View, (box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2, mbLeft, ssCtrl);
+  td::Click(*View, rest.X, rest.Y, mbLeft, ssCtrl);
   ASSERT_EQ(View->SelectedMeasureElements().size(), 2u);
   td::PressKey(*View, VK_LEFT, ssCtrl);
   ASSERT_EQ(Notes(1)[0]->Fields.Time, 120);

@@ -29,21 +29,13 @@ TQSNote* FirstNote(TQSMeasure* m) {
   return nullptr;
 }
 
-class ViewDrags : public ::testing::Test, public TLayoutScore {
+class ViewDrags : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
   TQSText* Text = nullptr;
   TQSLine* Line = nullptr;
   TQSMark* DynamicMark() const {
-    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(2)->Items)
+    for (TQSItem* item : Measure(2)->Items)
       if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
-    return nullptr;
-  }
-  TQSNote* NoteAt(int m, int tick) const {
-    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(m)->Items)
-      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
     return nullptr;
   }
   const TQSCalcItem* SlurElement() const {
@@ -56,21 +48,21 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
   }
   const TQSLiga::TFields& Slur() const { return static_cast<const TQSLiga*>(SlurElement()->Item)->Fields; }
   TQSMark* Hairpin() const {
-    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(1)->Items)
+    for (TQSItem* item : Measure(1)->Items)
       if (item->ItemType == kind::Dynamics) return static_cast<TQSMark*>(item);
     return nullptr;
   }
   // Undo rebuilds a measure's items: look them up again.
-  TQSNote* HighNote() const { return FirstNote(Piece->GetPart(0)->GetMeasure(3)); }  // stem down
+  TQSNote* HighNote() const { return FirstNote(Measure(3)); }  // stem down
 
   void SetUp() override {
     Piece = AddPiece({1}, 4);
-    for (int m = 0; m < 4; ++m) Quarters(Piece->GetPart(0)->GetMeasure(m));
+    for (int m = 0; m < 4; ++m) Quarters(Measure(m));
     HighNote()->Fields.Pitch = 0x60;
     HighNote()->SetStemDown(true);
-    Mark(Piece->GetPart(0)->GetMeasure(2), kind::Dynamics, 128, 0, 3);
-    Mark(Piece->GetPart(0)->GetMeasure(0), kind::Clef, 0, 0, 1);
-    Mark(Piece->GetPart(0)->GetMeasure(1), kind::Dynamics, 0, 128, 50);  // a crescendo hairpin
+    Mark(Measure(2), kind::Dynamics, 128, 0, 3);
+    Mark(Measure(0), kind::Clef, 0, 0, 1);
+    Mark(Measure(1), kind::Dynamics, 0, 128, 50);  // a crescendo hairpin
     auto* slur = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, NoteAt(2, 0)));
     slur->Fields.Span = 256;
     slur->Fields.Flags = TQSLiga::kSlur;
@@ -84,17 +76,10 @@ class ViewDrags : public ::testing::Test, public TLayoutScore {
     Line = static_cast<TQSLine*>(CreateItemByKind(kind::Line, &Score));
     Line->Fields.Page = 1;
     Line->Fields.X1 = 2000, Line->Fields.Y1 = 3600, Line->Fields.X2 = 3000, Line->Fields.Y2 = 3600;
-    Layout();
-    Shown.Show(Score);
-    View = Shown.View;
+    ShowScore(false);
     ConnectDragCommands(*View);
   }
-  void TearDown() override { Shown.Close(); }
 
-  TPoint Centre(const TQSCalcItem& e) const {
-    const TRect r = View->ElementClientBox(e);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-  }
   const TQSCalcItem* PageElement(const TQSItem* item) const {
     for (int i = 0; i < Page(0).PageItemCount; ++i)
       if (Page(0).PageItems.At(i)->Item == item) return Page(0).PageItems.At(i);
@@ -142,7 +127,7 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
     std::function<int()> Read;
     int Before, After;
   };
-  TQSMeasure* first = Piece->GetPart(0)->GetMeasure(0);
+  TQSMeasure* first = Measure(0);
   const std::vector<TCase> cases = {
       // One staff space (6 pixels) up from middle C: two diatonic steps, E.
       {"note", [&] { return FirstNote(first)->HeadElement; }, {0, -6},
@@ -223,7 +208,7 @@ TEST_F(ViewDrags, TheDistanceCountsAtTheZoomAndTheScale) {
 }
 
 TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
-  TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
+  TQSNote* note = FirstNote(Measure(0));
   const TPoint p = Centre(*note->HeadElement);
   td::Click(*View, p.X, p.Y);
   td::Click(*View, p.X, p.Y);
@@ -254,7 +239,7 @@ TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
 TEST_F(ViewDrags, ADraggedNoteSoundsAtEachNewPitch) {
   std::vector<int> keys;
   View->OnPlayNote = [&](TQSWindow&, int, int, int key, int, int) { keys.push_back(key); };
-  TQSNote* note = FirstNote(Piece->GetPart(0)->GetMeasure(0));
+  TQSNote* note = FirstNote(Measure(0));
   const TPoint p = Centre(*note->HeadElement);
   td::Click(*View, p.X, p.Y);
   td::MouseDown(*View, p.X, p.Y);
@@ -338,13 +323,13 @@ TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
   arc->Fields.Page = 1;
   arc->Fields.X = 800, arc->Fields.Y = 4400, arc->Fields.Width = 800, arc->Fields.Height = 400;
   arc->Fields.AX = 1000, arc->Fields.AY = 4400, arc->Fields.BX = 1600, arc->Fields.BY = 4800;
-  Mark(Piece->GetPart(0)->GetMeasure(3), kind::Arpeggio, 128, 10);
-  Mark(Piece->GetPart(0)->GetMeasure(3), kind::Hand, 256, 2, 0);
+  Mark(Measure(3), kind::Arpeggio, 128, 10);
+  Mark(Measure(3), kind::Hand, 256, 2, 0);
   Layout();
   View->LayoutChanged();
   // Undo rebuilds the measure: its marks are looked up each time.
   auto markOf = [&](TQSItemType k) -> TQSMark* {
-    for (TQSItem* item : Piece->GetPart(0)->GetMeasure(3)->Items)
+    for (TQSItem* item : Measure(3)->Items)
       if (item->ItemType == k) return static_cast<TQSMark*>(item);
     return nullptr;
   };
@@ -706,7 +691,7 @@ TEST_F(ViewDrags, ShapeToolsDrawRubberFiguresAndHandOnTheirResult) {
 TEST_F(ViewDrags, TheSlurToolMakesATieOrASlur) {
   TRecordingHost host;
   View->SetHost(&host);
-  TQSMeasure* m = Piece->GetPart(0)->GetMeasure(1);
+  TQSMeasure* m = Measure(1);
   View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
     if (!e->Item || e->Item->ItemType != kind::Note) return;
     const TRect box = View->ElementClientBox(*e);

@@ -21,28 +21,13 @@ namespace {
 namespace td = qs::testdriver;
 using K = TQSWindow::TKeyCommand;
 
-class ViewKeys : public ::testing::Test, public TLayoutScore {
+class ViewKeys : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({1}, 8);
     for (int m = 0; m < 4; ++m) Quarters(Measure(m));
     Score.PageCount = 3;
-    Layout();
-    Shown.Show(Score);
-    View = Shown.View;
-    View->SetFocus();
-    td::ProcessMessages();
-  }
-  void TearDown() override { Shown.Close(); }
-  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
-  TQSNote* NoteAt(int m, int tick) const {
-    for (TQSItem* item : Measure(m)->Items)
-      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
-    return nullptr;
+    ShowScore(true);
   }
   int Notes(int m) const {
     int n = 0;

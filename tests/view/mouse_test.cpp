@@ -14,32 +14,13 @@ namespace {
 
 namespace td = qs::testdriver;
 
-class ViewMouse : public ::testing::Test, public TLayoutScore {
+class ViewMouse : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TForm* Form = nullptr;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({2}, 8);
     for (int m = 0; m < 8; ++m) Quarters(Measure(m));
     Score.PageCount = 3;
-    Layout();
-    Shown.Show(Score);
-    Form = Shown.Form;
-    View = Shown.View;
-  }
-  void TearDown() override { Shown.Close(); }
-  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
-  TQSNote* NoteAt(int m, int tick) const {
-    for (TQSItem* item : Measure(m)->Items)
-      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
-    return nullptr;
-  }
-  TPoint Centre(const TQSCalcItem& e) const {
-    const TRect r = View->ElementClientBox(e);
-    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    ShowScore(false);
   }
   const TQSCalcMeasure& SlotOf(int m) const { return *static_cast<TQSCalcMeasure*>(Piece->Slots[m]); }
   TPoint Client(int x, int y) const { return View->PageToScreen({x, y}, 0); }
@@ -79,6 +60,10 @@ TEST_F(ViewMouse, ADragOverEmptyPaperSelectsARectangle) {
   td::MouseDown(*View, from.X, from.Y);
   td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
   td::MouseMove(*View, to.X, to.Y);
+  // The band is drawn in XOR on the view's canvas, which is left as it was.
+  EXPECT_TRUE(View->RubberBand);
+  EXPECT_TRUE(View->Canvas().Pen().Mode == pmCopy);
+  EXPECT_FALSE(View->Canvas().HasClip());
   td::MouseUp(*View, to.X, to.Y);
   for (int tick : {0, 128, 256, 384}) EXPECT_TRUE(Selected(NoteAt(1, tick)->HeadElement)) << tick;
   EXPECT_FALSE(Selected(NoteAt(0, 384)->HeadElement));

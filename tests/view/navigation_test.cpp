@@ -33,36 +33,27 @@ std::ostream& operator<<(std::ostream& os, const TPos& p) {
 // Piece 0: eight measures of quarter notes, measure 3 with a second staff
 // voice (half notes) and measure 5 set to all voices. Piece 1: four
 // measures of two half notes each.
-class ViewNavigation : public ::testing::Test, public TLayoutScore {
+class ViewNavigation : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TForm* Form = nullptr;
-  TQSWindow* View = nullptr;
-  TQSPiece* First = nullptr;
+  TQSPiece* First = nullptr;  // the fixture's Piece
   TQSPiece* Second = nullptr;
 
   void SetUp() override {
-    First = AddPiece({2}, 8);
-    for (int m = 0; m < 8; ++m) Quarters(First->GetPart(0)->GetMeasure(m));
+    First = Piece = AddPiece({2}, 8);
+    for (int m = 0; m < 8; ++m) Quarters(Measure(m));
     // Events of the second staff in measures 3 and 5.
     for (int m : {3, 5}) {
-      Note(First->GetPart(0)->GetMeasure(m), 64, 128, 0x40, 0x10);
-      Note(First->GetPart(0)->GetMeasure(m), 320, 128, 0x40, 0x10);
+      Note(Measure(m), 64, 128, 0x40, 0x10);
+      Note(Measure(m), 320, 128, 0x40, 0x10);
     }
-    First->GetPart(0)->GetMeasure(5)->Fields.Flags |= TQSMeasure::kAllVoices;
+    Measure(5)->Fields.Flags |= TQSMeasure::kAllVoices;
     Second = AddPiece({2}, 4);
     for (int m = 0; m < 4; ++m) {
       Note(Second->GetPart(0)->GetMeasure(m), 0, 256);
       Note(Second->GetPart(0)->GetMeasure(m), 256, 256);
     }
-    Layout();
-    Shown.Show(Score);
-    Form = Shown.Form;
-    View = Shown.View;
-    View->SetFocus();
-    td::ProcessMessages();
+    ShowScore(true);
   }
-  void TearDown() override { Shown.Close(); }
   void Place(TPos p, int staff = 0) {
     View->CursorPosition.Piece = p.Piece;
     View->CursorPosition.Part = 0;

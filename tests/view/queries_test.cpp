@@ -46,7 +46,9 @@ TEST(ViewQueries, AccidentalOfTheKeySignature) {
 }
 
 // Notes earlier in the measure on the cursor's staff change what is in
-// force for their step in every octave; later notes and other staves do not.
+// force for their step in every octave, as the layout reads them (an
+// accidental states the note's alteration); later notes and other staves
+// do not.
 TEST(ViewQueries, AccidentalsEarlierInTheMeasure) {
   struct TCase {
     const char* what;
@@ -57,23 +59,23 @@ TEST(ViewQueries, AccidentalsEarlierInTheMeasure) {
   s.Mark(s.Measure(0), kind::Key, 0, 0, 2);     // F and C sharp
   s.AccidentalNote(0, 0, Pitch(4, F), 0);        // a natural on a low F
   s.AccidentalNote(0, 64, Pitch(5, E), -1);      // an E flat
-  s.AccidentalNote(0, 128, Pitch(5, E), -1, 1);  // another, in the second voice: it adds
+  s.AccidentalNote(0, 128, Pitch(5, E), -1, 1);  // another, in the second voice: still E flat
   s.AccidentalNote(0, 192, Pitch(5, G), 1, 0x10);  // a G sharp on the other staff
   s.AccidentalNote(0, 384, Pitch(5, B), -1);     // a B flat after the cursor
-  s.AccidentalNote(1, 0, Pitch(5, F), 1);        // measure 1: an F sharp on top of the key's
+  s.AccidentalNote(1, 0, Pitch(5, F), 1);        // measure 1: an F sharp, as the key has it
   s.AccidentalNote(1, 64, Pitch(5, F), 1);       // and another
   s.Show();
   s.At(0, 256);
   const TCase cases[] = {
       {"F: the natural cancels the key's sharp", F, 0},
       {"C: the key's sharp", C, 1},
-      {"E: two flats, one of them in the other voice", E, -2},
+      {"E: flattened, also in the other voice", E, -1},
       {"G: sharpened on the other staff only", G, 0},
       {"B: flattened after the cursor", B, 0},
   };
   for (const TCase& c : cases) EXPECT_EQ(s.View.AccidentalAtCursor(c.step), c.want) << c.what;
   s.At(1, 256);
-  EXPECT_EQ(s.View.AccidentalAtCursor(F), 3);  // the key's sharp and two more
+  EXPECT_EQ(s.View.AccidentalAtCursor(F), 1);  // F sharp: written sharps do not add up
   EXPECT_EQ(s.View.AccidentalAtCursor(9), s.View.AccidentalAtCursor(B));  // steps above 6 count as B
 }
 

@@ -24,24 +24,14 @@ namespace {
 namespace td = qs::testdriver;
 
 // Four measures of quarter notes shown on a form with the focus.
-class TextEditing : public ::testing::Test, public TLayoutScore {
+class TextEditing : public TShownScoreTest {
  protected:
-  TShownView Shown;
-  TQSWindow* View = nullptr;
-  TQSPiece* Piece = nullptr;
-
   void SetUp() override {
     Piece = AddPiece({1}, 4);
     for (int m = 0; m < 4; ++m) Quarters(Measure(m));
-    Layout();
-    Shown.Show(Score);
-    View = Shown.View;
-    View->SetFocus();
-    td::ProcessMessages();
+    ShowScore(true);
   }
-  void TearDown() override { Shown.Close(); }
 
-  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
   // A staff text of the kind in measure 0 at tick 0, laid out and edited
   // with the caret at the end of its last line.
   TQSLyric* Edit(TQSItemType k, std::vector<std::string> lines) {
@@ -300,6 +290,11 @@ TEST_F(TextEditing, EditingKeysFromACaretAndASelection) {
       {"Shift+Home at column 0", {"ab"}, {0, 0, 0, 0, 0, 0}, VK_HOME, "", "ab", 0, 0, u""},
       {"End at the line's end", {"ab"}, {0, 0, 0, 2, 0, 2}, VK_END, "", "ab", 0, 2, u"ab"},
       {"a caret past the text", {"ab"}, {0, 0, 0, 0, 3, 9}, 0, "c", "abc", 0, 3, u""},
+      // A character beyond the basic plane is two UTF-16 units, handled as one.
+      {"Delete before a pair", {"a\U0001D11Eb"}, {0, 1, 0, 1, 0, 1}, VK_DELETE, "", "ab", 0, 1, u""},
+      {"Backspace after a pair", {"a\U0001D11Eb"}, {0, 3, 0, 3, 0, 3}, VK_BACK, "", "ab", 0, 1, u""},
+      {"Left over a pair", {"a\U0001D11Eb"}, {0, 3, 0, 3, 0, 3}, VK_LEFT, "", "a\U0001D11Eb", 0, 1, u""},
+      {"Right over a pair", {"a\U0001D11Eb"}, {0, 1, 0, 1, 0, 1}, VK_RIGHT, "", "a\U0001D11Eb", 0, 3, u""},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

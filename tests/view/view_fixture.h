@@ -83,4 +83,37 @@ struct TShownView {
   }
 };
 
+// The base of fixtures that drive a shown view with real input: SetUp
+// builds the score in Piece and then calls ShowScore.
+class TShownScoreTest : public ::testing::Test, public TLayoutScore {
+ protected:
+  TShownView Shown;
+  TQSWindow* View = nullptr;
+  TQSPiece* Piece = nullptr;
+
+  // Lays the score out and shows it; with focus the view takes the keys.
+  void ShowScore(bool focus) {
+    Layout();
+    Shown.Show(Score);
+    View = Shown.View;
+    if (focus) {
+      View->SetFocus();
+      testdriver::ProcessMessages();
+    }
+  }
+  void TearDown() override { Shown.Close(); }
+
+  TQSMeasure* Measure(int m) const { return Piece->GetPart(0)->GetMeasure(m); }
+  TQSNote* NoteAt(int m, int tick) const {
+    for (TQSItem* item : Measure(m)->Items)
+      if (item->ItemType == kind::Note && item->TimePosition() == tick) return static_cast<TQSNote*>(item);
+    return nullptr;
+  }
+  // The client point in the middle of an element's box.
+  TPoint Centre(const TQSCalcItem& e) const {
+    const TRect r = View->ElementClientBox(e);
+    return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+  }
+};
+
 }  // namespace qs::test
