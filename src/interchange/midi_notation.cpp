@@ -721,7 +721,11 @@ class TPartWriter {
   void CompleteMeasures() {
     for (int m = 0; m < part_->MeasureCount(); ++m) {
       TQSMeasure* measure = Measure(m);
-      const int beat = kTicksWhole / MeterDenominator(meters_.Meter(m));
+      // Beamed by the beat: in compound meters (6/8, 9/8, 12/16 ...) by the
+      // dotted beat of three notes of the meter.
+      const uint16_t meter = meters_.Meter(m);
+      const bool compound = MeterNumerator(meter) % 3 == 0 && MeterNumerator(meter) > 3 && MeterDenominator(meter) >= 8;
+      const int beat = kTicksWhole / MeterDenominator(meter) * (compound ? 3 : 1);
       for (TQSItem* item : measure->Items)
         if (TQSNote* n = AsNote(item)) measure->AutoBeamNote(n, beat);
       measure->UpdateBeams(0, true);

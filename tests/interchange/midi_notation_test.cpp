@@ -44,6 +44,17 @@ TEST_F(MidiNotation, ScaleIsBeamedByBeats) {
   EXPECT_TRUE(notes[2]->BeamedToNext());
   EXPECT_EQ(notes[0]->BeamGroup, notes[1]->BeamGroup);
   EXPECT_NE(notes[1]->BeamGroup, notes[2]->BeamGroup);
+
+  // In 6/8 eighths are beamed by three, the dotted beat.
+  TSmfFile f;
+  f.Track().TimeSignature(0, 6, 3);
+  for (int i = 0; i < 6; ++i) f.Track().Note(0, 60 + i, i * Q / 2, Q / 2);
+  Import(f.Bytes());
+  const std::vector<TQSNote*> six = NotesOf(*Measure(0));
+  ASSERT_EQ(six.size(), 6u);
+  std::vector<bool> joined;
+  for (const TQSNote* n : six) joined.push_back(n->BeamedToNext());
+  EXPECT_EQ(joined, (std::vector<bool>{true, true, false, true, true, false}));
 }
 
 TEST_F(MidiNotation, ChordNotesAreOrderedAndFlagged) {
