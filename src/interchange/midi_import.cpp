@@ -434,9 +434,11 @@ class TMidiImporter {
         int best = 0;
         for (const auto& part : parts_) {
           if (!own.empty() && !own.count(part.get())) continue;
-          int hits = 0;
+          // Onsets, not notes: a chord counts once.
+          std::set<int64_t> met;
           for (const auto& e : part->Events)
-            if (e->Note() && at.count(RoundToGrid(e->Position, quantize))) ++hits;
+            if (e->Note() && at.count(RoundToGrid(e->Position, quantize))) met.insert(RoundToGrid(e->Position, quantize));
+          const int hits = static_cast<int>(met.size());
           if (hits > best) best = hits, chosen = part.get();
         }
       }

@@ -145,6 +145,8 @@ TEST_F(MidiRead, LyricsStandUnderTheirNotes) {
   f.Track().Meta(0, 3, "Voice").Note(3, 67, 2 * Q, Q).Note(3, 69, 3 * Q, Q).Meta(2 * Q, 5, "Hel").Meta(3 * Q, 5, "lo ");
   f.Track().Meta(0, 3, "Words").Meta(0, 1, "@KMIDI KARAOKE FILE").Meta(0, 1, "\\Twin").Meta(Q, 1, "kle ");
   f.Track().Meta(0, 3, "Melody").Note(2, 60, 0, Q).Note(2, 60, Q, Q).Note(2, 64, 2 * Q, Q);
+  // A chord under the first word: more notes, fewer onsets with the words.
+  f.Track().Meta(0, 3, "Pad").Note(4, 48, 0, 4 * Q).Note(4, 52, 0, 4 * Q).Note(4, 55, 0, 4 * Q);
   Import(f.Bytes());
   EXPECT_EQ(Score.Description.Items(), (std::vector<std::string>{"@KMIDI KARAOKE FILE"}));
   std::map<std::string, std::vector<std::string>> words;
@@ -157,7 +159,7 @@ TEST_F(MidiRead, LyricsStandUnderTheirNotes) {
   EXPECT_EQ(words["Voice"], (std::vector<std::string>{"Hel", "-lo"}));
   EXPECT_EQ(words["Melody"], (std::vector<std::string>{"Twin", "-kle"}));
   // The track of words alone leaves no part of empty measures.
-  EXPECT_EQ(Piece()->PartCount(), 2);
+  EXPECT_EQ(Piece()->PartCount(), 3);
 }
 
 TEST_F(MidiRead, KeySignatures) {
