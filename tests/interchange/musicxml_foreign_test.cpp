@@ -188,6 +188,21 @@ TEST(MusicXmlForeign, SignsAtNotes) {
   EXPECT_GT(fermatas[0]->Fields.OffsetY, 4 * 48);  // below the upper staff's bottom line
 }
 
+// A stem the file leaves out ("none", as tablature is written) is not
+// read as a stem down: the score draws the stem a tablature note has.
+TEST(MusicXmlForeign, StemNoneLeavesTheStemToTheScore) {
+  const std::string tab =
+      "<clef><sign>TAB</sign><line>5</line></clef><staff-details><staff-lines>6</staff-lines>"
+      "<staff-tuning line=\"1\"><tuning-step>E</tuning-step><tuning-octave>2</tuning-octave></staff-tuning>"
+      "</staff-details>";
+  auto score = ImportText(OnePart(Measure1(
+      N(P("E", 3) + kQuarter + "<stem>none</stem><notations><technical><string>6</string><fret>0</fret></technical></notations>"),
+      tab)));
+  const auto notes = NotesOf(*PieceOf(*score).GetPart(0)->GetMeasure(0));
+  ASSERT_EQ(notes.size(), 1u);
+  EXPECT_FALSE(notes[0]->IsStemDown());
+}
+
 // Syllables sung on one note stand on one line.
 TEST(MusicXmlForeign, ElidedSyllablesShareTheirLine) {
   const std::string lyric =
