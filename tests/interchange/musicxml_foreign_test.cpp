@@ -72,6 +72,17 @@ TEST(MusicXmlForeign, TemposFromMetronomeMarksAndSounds) {
   const auto later = ItemsOf<TQSMark>(*p.GetColumn(1), kind::Tempo);
   ASSERT_EQ(later.size(), 1u);
   EXPECT_EQ(later[0]->Fields.Value, 80);
+
+  // Over a high note the mark stands above its stem (it reaches 80 units
+  // below its offset).
+  const std::string metronome =
+      "<direction><direction-type><metronome><beat-unit>half</beat-unit><per-minute>60</per-minute></metronome>"
+      "</direction-type></direction>";
+  auto high = ImportText(OnePart(Measure1(metronome + N(P("C", 7) + kQuarter + "<stem>up</stem>"))));
+  const TQSMark* over = ItemsOf<TQSMark>(*PieceOf(*high).GetColumn(0), kind::Tempo).at(0);
+  EXPECT_EQ(over->Fields.Kind, 1);  // a half
+  const int c7 = -11 * 48 / 2;      // eleven steps above the top line
+  EXPECT_LT(over->Fields.OffsetY + 80, c7 - 8 * 20);
 }
 
 // Endings become voltas, one for all parts, and play as the repeat asks.
