@@ -1302,6 +1302,13 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       // The note's children are now read as the rest's.
       ctx_[static_cast<size_t>(t.Depth - 1)] = Rest;
       return false;
+    // Cue notes are drawn small; slash heads show the rhythm alone.
+    case Cue:
+      if (parent == Note && note_) note_->SetSmall(true);
+      return false;
+    case Notehead:
+      if (parent == Note && note_ && SameText(Trim(text), "slash")) note_->Fields.HeadStyle = TQSNote::kSlashHead;
+      return false;
     case Grace:
       if (parent == Note && note_) {
         info_->Grace = true;

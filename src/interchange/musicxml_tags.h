@@ -77,7 +77,7 @@ enum : int {
   Slash, Symbol, Unpitched, DisplayStep, DisplayOctave, ClefOctaveChange, PrintObject, Metronome,
   BeatUnit, BeatUnitDot, PerMinute, OctaveShift, Size, Tenuto, StrongAccent, TrillMark, Mordent,
   InvertedMordent, Turn, Arpeggiate, BreathMark, Fingering, UpBow, DownBow, Rehearsal, Segno, Coda,
-  Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched, Instrument,
+  Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched, Instrument, Cue, Notehead,
   Count
 };
 }  // namespace mx

@@ -214,6 +214,19 @@ TEST(MusicXmlForeign, StemNoneLeavesTheStemToTheScore) {
   EXPECT_FALSE(notes[0]->IsStemDown());
 }
 
+// Cue notes are small; slash heads stand for the rhythm alone.
+TEST(MusicXmlForeign, CueNotesAndSlashHeads) {
+  auto score = ImportText(OnePart(Measure1(N("<cue/>" + P("C", 5) + kQuarter) +
+                                           N(P("B", 4) + kQuarter + "<notehead>slash</notehead>") +
+                                           N(P("A", 4) + kQuarter + "<notehead>x</notehead>"))));
+  const auto notes = NotesOf(*PieceOf(*score).GetPart(0)->GetMeasure(0));
+  ASSERT_EQ(notes.size(), 3u);
+  EXPECT_TRUE(notes[0]->IsSmall());
+  EXPECT_FALSE(notes[1]->IsSmall());
+  EXPECT_EQ(notes[1]->Fields.HeadStyle, TQSNote::kSlashHead);
+  EXPECT_EQ(notes[2]->Fields.HeadStyle, 0);  // no head of its own in the score
+}
+
 // Syllables sung on one note stand on one line.
 TEST(MusicXmlForeign, ElidedSyllablesShareTheirLine) {
   const std::string lyric =
