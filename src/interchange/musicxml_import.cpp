@@ -46,6 +46,8 @@ constexpr int kMaxTicks = 65535;
 constexpr int kMaxDots = 4;
 // Verses of lyrics.
 constexpr int kMaxVerses = 20;
+// B4, the middle line of the treble and percussion staves.
+constexpr uint8_t kMiddleLinePitch = MakePitch(5, 6);
 
 // C D E F G A B
 constexpr int kStepSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
@@ -1329,6 +1331,9 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Unpitched:
       if (parent != Note || !note_) return false;
       unpitched_ = true;
+      // Without a place of its own a percussion note stands on the middle
+      // line.
+      note_->Fields.Pitch = kMiddleLinePitch;
       return true;
     case Instrument:
       return parent == Note && note_ && !t.IsAttribute;

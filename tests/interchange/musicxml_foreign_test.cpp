@@ -41,6 +41,10 @@ TEST(MusicXmlForeign, DrumSetNotesStandWhereTheFileShowsThem) {
   std::vector<int> keys;
   for (TQSNote* n : NotesOf(m)) keys.push_back(n->SoundingKey);
   EXPECT_EQ(keys, (std::vector<int>{36, 42, 38, 42}));
+
+  // A percussion note that names no place stands on the middle line.
+  auto middle = ImportText(OnePart(Measure1(N("<unpitched/>" + kQuarter))));
+  EXPECT_EQ(NotesOf(*PieceOf(*middle).GetPart(0)->GetMeasure(0)).at(0)->Fields.Pitch, MakePitch(5, 6));
 }
 
 // A tempo as the metronome mark shows it (beside the words of its
