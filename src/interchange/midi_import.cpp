@@ -13,6 +13,7 @@
 #include "interchange/importitems.h"
 #include "interchange/midi_entries.h"
 #include "interchange/midi_file.h"
+#include "layout/sounding.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -83,7 +84,6 @@ void TMeterList::SetFrom(int64_t position, uint16_t meter) {
 namespace {
 
 constexpr uint8_t kChannelUnset = 255;
-constexpr int kDrumChannel = 9;
 // Positions and lengths inside a measure are 16-bit: longer measures are
 // not taken from a file.
 constexpr int kMaxMeasureLength = INT16_MAX;

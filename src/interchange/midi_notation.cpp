@@ -15,6 +15,7 @@
 #include "interchange/midi_file.h"
 #include "interchange/importitems.h"
 #include "interchange/midi_entries.h"
+#include "layout/sounding.h"
 #include "platform/fonts.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -27,7 +28,6 @@ namespace qs {
 
 namespace {
 
-constexpr int kDrumChannel = 9;
 // The cost of a triplet block that cannot hold a triplet.
 constexpr int64_t kNoTriplet = 999999;
 // Notes sounding into the next measure by this much or less stay whole.
@@ -304,6 +304,22 @@ class TPartWriter {
         if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
       const int doubled = e->FitStart + 2 * e->FitLength;
       if (next != INT_MAX ? next >= doubled : doubled <= length) e->FitLength *= 2;
+    }
+
+    // A drum is struck, not held: it is written to last until the next
+    // stroke of its staff (a beat at most), not as a short note and a rest.
+    if (Channel() == kDrumChannel) {
+      const int beat = std::max(q, kTicksWhole / MeterDenominator(meter));
+      for (TMidiEntry* e : notes) {
+        if (e->InTuplet || e->TiedToNext) continue;
+        int next = length;
+        for (TMidiEntry* o : notes)
+          if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
+        const int room = std::min(next - e->FitStart, beat);
+        // Only a length a note value (dotted or not) shows in one piece.
+        if (room > e->FitLength && (LargestPowerOfTwo(room) == room || LargestPowerOfTwo(room) * 3 / 2 == room))
+          e->FitLength = room;
+      }
     }
   }
 

@@ -244,6 +244,24 @@ TEST_F(MidiNotation, DrumKeysWithoutAMapStandOnTheDrumSetStaff) {
   EXPECT_EQ(Part()->StaffCount(), 1);
 }
 
+// Drum machines and drummers leave strokes far shorter than the step they
+// stand for; a stroke is written to last until the next one of its voice (a
+// beat at most), not as a short note followed by rests.
+TEST_F(MidiNotation, DrumStrokesLastUntilTheNextStroke) {
+  TSmfFile f;
+  TSmfTrack& t = f.Track().Program(0, 9, 0);
+  for (int i = 0; i < 8; ++i) t.Note(9, 42, i * Q / 2, 10);
+  Import(f.Bytes(), {.Quantize = 32});
+  std::string eighths;
+  for (int i = 0; i < 8; ++i) eighths += std::string(i ? " " : "") + "G6/64";
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00), eighths);
+  // A lone stroke fills no more than its beat.
+  TSmfFile lone;
+  lone.Track().Program(0, 9, 0).Note(9, 38, 0, 10);
+  Import(lone.Bytes(), {.Quantize = 32});
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00).substr(0, 6), "C6/128");
+}
+
 // A note played a little before a bar line, nearer to it than to any
 // earlier step of the grid, begins the next measure and plays early; the
 // notes of a chord struck a tick apart stay one chord.
