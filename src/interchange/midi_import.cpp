@@ -5,11 +5,15 @@
 
 #include <algorithm>
 #include <climits>
+#include <map>
+#include <set>
 
 #include "base/strings.h"
 #include "base/text.h"
+#include "interchange/importitems.h"
 #include "interchange/midi_entries.h"
 #include "interchange/midi_file.h"
+#include "layout/sounding.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -80,7 +84,6 @@ void TMeterList::SetFrom(int64_t position, uint16_t meter) {
 namespace {
 
 constexpr uint8_t kChannelUnset = 255;
-constexpr int kDrumChannel = 9;
 // Positions and lengths inside a measure are 16-bit: longer measures are
 // not taken from a file.
 constexpr int kMaxMeasureLength = INT16_MAX;
@@ -109,10 +112,46 @@ struct TSpelling {
   TMidiAccidental Accidental = TMidiAccidental::Natural;
 };
 
-TSpelling SpellKey(const TQSScore& score, int channel, int key) {
+// Where the usual drum-set staff writes a General MIDI percussion key
+// (pitch on the percussion clef, which reads as the treble clef): kicks in
+// the bottom space, snares in the third, toms between, hi-hats and
+// cymbals above the staff. Keys not listed stand on the middle line.
+uint8_t DrumSetPitch(int key) {
+  static const struct {
+    uint8_t Key, Step, Octave;
+  } kDrumSet[] = {{35, 2, 5}, {36, 3, 5}, {37, 0, 6}, {38, 0, 6}, {40, 0, 6}, {41, 4, 5}, {42, 4, 6},
+                  {43, 5, 5}, {44, 1, 5}, {45, 6, 5}, {46, 4, 6}, {47, 1, 6}, {48, 1, 6}, {49, 5, 6},
+                  {50, 2, 6}, {51, 3, 6}, {52, 5, 6}, {53, 3, 6}, {55, 5, 6}, {57, 5, 6}, {59, 3, 6}};
+  for (const auto& d : kDrumSet)
+    if (d.Key == key) return MakePitch(d.Octave, d.Step);
+  return MakePitch(5, 6);
+}
+
+// The drum map entry for a percussion key. A key the score's map does not
+// list is written where the drum-set staff has it, and the map learns it,
+// so that the written note sounds its key again; a place another key
+// already holds is not taken from it.
+const TQSDrumMapEntry* DrumEntryFor(TQSScore& score, int key, uint8_t& fallback) {
+  if (const TQSDrumMapEntry* drum = score.DrumEntryByKey(key)) return drum;
+  const bool listed = std::any_of(score.DrumMap.begin(), score.DrumMap.end(),
+                                  [key](const TQSDrumMapEntry& e) { return e.Key == key; });
+  if (listed) return nullptr;  // the user keeps this key off the map
+  fallback = DrumSetPitch(key);
+  return LearnDrumKey(score, key, fallback) ? score.DrumEntryByKey(key) : nullptr;
+}
+
+TSpelling SpellKey(TQSScore& score, int channel, int key) {
   TSpelling s;
   if (channel == kDrumChannel) {
-    if (const TQSDrumMapEntry* drum = score.DrumEntryByKey(key)) {
+    uint8_t fallback = 0;
+    const TQSDrumMapEntry* drum = DrumEntryFor(score, key, fallback);
+    if (!drum && fallback) {
+      s.Pitch = fallback;
+      s.Head = 255;
+      s.Accidental = TMidiAccidental::None;
+      return s;
+    }
+    if (drum) {
       // The written position is a diatonic number counted from 23; one
       // outside the staff range is kept at its edge.
       const int number = std::clamp(drum->Position - 23, 0, 7 * 10 + 6);
@@ -141,6 +180,7 @@ class TMidiImporter {
     for (const std::vector<TMidiEvent>& track : file.Tracks) {
       current_ = nullptr;
       channelInForce_ = -1;
+      trackParts_.emplace_back();
       for (const TMidiEvent& e : track) ReadEvent(e);
     }
   }
@@ -163,6 +203,7 @@ class TMidiImporter {
       if (i == 0 || meters[i] != meters[i - 1]) ColumnMark(int(i), kind::Meter)->Fields.Value = meters[i];
     for (const TTempo& t : tempos_) PlaceTempo(t, options.Quantize);
 
+    GiveLyrics(options.Quantize);
     GiveConductorKeys();
     std::vector<TQSLyric*> names;
     int measures = 0;
@@ -202,6 +243,7 @@ class TMidiImporter {
         TMidiImportPart& part = PartFor(c);
         const TSpelling spelling = SpellKey(score_, c, e.Data1);
         if (PitchLine(spelling.Pitch) < 29) part.SecondStaff = true;
+        trackParts_.back().insert(&part);
         // A note struck again at the tick it began is the same note twice
         // (two tracks or a doubled event): the first gives way.
         if (e.Data2 > 0 && part.Pending[e.Data1] && part.Pending[e.Data1]->Position == p) part.Pending[e.Data1].reset();
@@ -232,17 +274,26 @@ class TMidiImporter {
       case midi::MetaMarker:
       case midi::MetaCuePoint: {
         std::string text = DecodeText(e.Data);
-        if (e.Data1 == midi::MetaText && p == 0) {
+        // Karaoke files mark each line of their words with "/" or "\\",
+        // the first at the very start too.
+        const bool karaokeLine = !text.empty() && (text[0] == '\\' || text[0] == '/');
+        if (e.Data1 == midi::MetaText && p == 0 && !karaokeLine) {
           if (score_.Description.IndexOf(text) < 0) score_.Description.Add(text);
           break;
         }
-        if (!text.empty() && (text[0] == '\\' || text[0] == '/')) text.erase(0, 1);
+        if (karaokeLine) text.erase(0, 1);
         auto lyric = std::make_unique<TQSLyric>(nullptr);
         lyric->ItemType = e.Data1 == midi::MetaText || e.Data1 == midi::MetaLyric ? kind::Lyric : kind::Term;
         lyric->Lines = {text};
-        lyric->Fields.OffsetY = 192;
-        AddEntry(PartFor(0), p, std::move(lyric));
-        channelInForce_ = 0;
+        // Syllables as the first verse, clear of notes below the staff;
+        // other texts on its bottom line.
+        lyric->Fields.OffsetY = static_cast<int16_t>(lyric->ItemType == kind::Lyric ? VerseOffsetY(score_, 1) : 192);
+        // The part is chosen when every note is known (GiveLyrics).
+        auto entry = std::make_unique<TMidiEntry>();
+        entry->Position = entry->Arrival = p;
+        entry->Item = std::move(lyric);
+        lyrics_.push_back({static_cast<int>(trackParts_.size()) - 1, std::move(entry),
+                           karaokeLine || (!text.empty() && text[0] == ' ')});
         break;
       }
       case midi::MetaCopyright: {
@@ -360,6 +411,67 @@ class TMidiImporter {
     part.Events.push_back(std::move(entry));
   }
 
+  // Words go with the notes they are sung to: the part of their track's
+  // notes when the track plays one part; otherwise (a track of words
+  // alone, as karaoke files have, or a track of several channels) the part
+  // with the most notes beginning where the words do; failing that, the
+  // part of channel 0. A syllable that does not end a word (no blank after
+  // it, where the track ends its words so) is joined to the next one by a
+  // hyphen.
+  void GiveLyrics(int quantize) {
+    std::map<int, TMidiImportPart*> byTrack;
+    auto partOf = [&](int track) -> TMidiImportPart* {
+      auto it = byTrack.find(track);
+      if (it != byTrack.end()) return it->second;
+      TMidiImportPart* chosen = nullptr;
+      const std::set<TMidiImportPart*>& own = trackParts_[static_cast<size_t>(track)];
+      if (own.size() == 1) {
+        chosen = *own.begin();
+      } else {
+        std::set<int64_t> at;
+        for (const TTrackLyric& l : lyrics_)
+          if (l.Track == track) at.insert(RoundToGrid(l.Entry->Position, quantize));
+        int best = 0;
+        for (const auto& part : parts_) {
+          if (!own.empty() && !own.count(part.get())) continue;
+          // Onsets, not notes: a chord counts once.
+          std::set<int64_t> met;
+          for (const auto& e : part->Events)
+            if (e->Note() && at.count(RoundToGrid(e->Position, quantize))) met.insert(RoundToGrid(e->Position, quantize));
+          const int hits = static_cast<int>(met.size());
+          if (hits > best) best = hits, chosen = part.get();
+        }
+      }
+      if (!chosen) chosen = &PartFor(0);
+      return byTrack[track] = chosen;
+    };
+    std::map<int, bool> spacedTrack;  // the track ends words with a blank
+    for (const TTrackLyric& l : lyrics_) {
+      const std::string& t = static_cast<TQSLyric*>(l.Entry->Item.get())->Lines[0];
+      if (!t.empty() && t.back() == ' ') spacedTrack[l.Track] = true;
+    }
+    std::map<int, TQSLyric*> previous;
+    std::vector<TQSLyric*> given;
+    for (TTrackLyric& l : lyrics_) {
+      TMidiImportPart* part = partOf(l.Track);
+      auto* lyric = static_cast<TQSLyric*>(l.Entry->Item.get());
+      if (lyric->ItemType == kind::Lyric) {
+        std::string& t = lyric->Lines[0];
+        TQSLyric*& before = previous[l.Track];
+        if (before && spacedTrack[l.Track] && !l.WordStart && !before->Lines[0].empty() &&
+            before->Lines[0].back() != ' ')
+          lyric->Fields.Flags |= TQSLyric::kHyphen;
+        before = lyric;
+        given.push_back(lyric);
+      }
+      auto at = std::find_if(part->Events.begin(), part->Events.end(),
+                             [&](const auto& e) { return e->Arrival > l.Entry->Arrival; });
+      part->Events.insert(at, std::move(l.Entry));
+    }
+    lyrics_.clear();
+    for (TQSLyric* lyric : given) lyric->Lines[0] = Trim(lyric->Lines[0]);
+  }
+
   // A piece-wide key signature joins every part that has notes, but the
   // drum part, where it would only add naturals.
   void GiveConductorKeys() {
@@ -397,17 +509,7 @@ class TMidiImporter {
   // only changes the first.
   void PlaceTempo(const TTempo& t, int quantize) {
     const TMeasureTick at = meters_.Locate(RoundToGrid(t.Position, quantize));
-    TQSColumn* column = Column(at.Measure);
-    for (TQSItem* item : column->Items)
-      if (item->ItemType == kind::Tempo && item->TimePosition() == at.Tick) {
-        static_cast<TQSMark*>(item)->Fields.Value = static_cast<uint16_t>(t.Bpm);
-        return;
-      }
-    auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Tempo, column));
-    mark->Fields.Kind = 2;  // the beat is a quarter note
-    mark->Fields.Time = static_cast<uint16_t>(at.Tick);
-    mark->Fields.Value = static_cast<uint16_t>(t.Bpm);
-    mark->Fields.OffsetY = -128;
+    PlaceTempoMark(*Column(at.Measure), at.Tick, 2, t.Bpm);  // the beat is a quarter note
   }
 
   TQSScore& score_;
@@ -419,6 +521,14 @@ class TMidiImporter {
   TMeterList meters_;
   std::vector<TTempo> tempos_;
   std::vector<std::unique_ptr<TMidiEntry>> conductorKeys_;
+  // The parts each track's notes went to, and the texts of each track.
+  std::vector<std::set<TMidiImportPart*>> trackParts_;
+  struct TTrackLyric {
+    int Track;
+    std::unique_ptr<TMidiEntry> Entry;
+    bool WordStart;  // begins a line or a word of its own
+  };
+  std::vector<TTrackLyric> lyrics_;
 };
 
 }  // namespace

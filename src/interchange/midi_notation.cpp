@@ -13,7 +13,9 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "interchange/midi_file.h"
+#include "interchange/importitems.h"
 #include "interchange/midi_entries.h"
+#include "layout/sounding.h"
 #include "platform/fonts.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -26,7 +28,6 @@ namespace qs {
 
 namespace {
 
-constexpr int kDrumChannel = 9;
 // The cost of a triplet block that cannot hold a triplet.
 constexpr int64_t kNoTriplet = 999999;
 // Notes sounding into the next measure by this much or less stay whole.
@@ -144,7 +145,10 @@ class TPartWriter {
   void MakeStaves() {
     TQSMeasure* first = Measure(0);
     NewMark(kind::Key, first);
-    const int staves = !options_.OneStaff && part_->Fields.Instrument <= 7 && source_.SecondStaff ? 2 : 1;
+    // The drum channel's program 0 is the standard kit, not a piano: drums
+    // keep one staff.
+    const int staves =
+        !options_.OneStaff && part_->Fields.Instrument <= 7 && source_.SecondStaff && Channel() != kDrumChannel ? 2 : 1;
     if (staves == 2) NewMark(kind::Accolade, first);
     for (int i = 0; i < staves; ++i) {
       TQSMark* clef = NewMark(kind::Clef, first);
@@ -154,11 +158,21 @@ class TPartWriter {
     }
   }
 
-  // Each entry to the measure that holds its position.
+  // Each entry to the measure that holds its position. An entry played
+  // just before a bar line, nearer to it than to any earlier step of the
+  // grid, belongs to the measure that begins there: its note starts that
+  // measure (early by its raw tick, which the playback offset keeps).
   void Distribute() {
     for (const auto& entry : source_.Events) {
-      const TMeasureTick at = meters_.Locate(entry->Position);
+      TMeasureTick at = meters_.Locate(entry->Position);
       entry->Tick = at.Tick;
+      const int length = meters_.Length(at.Measure), q = options_.Quantize;
+      const int toBarLine = length - at.Tick, fromGridStep = at.Tick % q;
+      if (2 * toBarLine <= q && toBarLine <= fromGridStep && at.Measure + 1 < kMaxMidiMeasures) {
+        ++at.Measure;
+        entry->Tick = entry->Note() ? at.Tick - length : 0;
+        at.Tick = 0;
+      }
       const auto tick = static_cast<uint16_t>(at.Tick);
       if (TQSNote* note = entry->Note()) note->Fields.Time = tick;
       else if (entry->Item->ItemType == kind::Key) static_cast<TQSMark*>(entry->Item.get())->Fields.Time = tick;
@@ -245,7 +259,7 @@ class TPartWriter {
       const int last = int(level.Blocks.size()) - 1;
       for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * level.BlockLength;
       for (TMidiEntry* e : notes) {
-        const int b = std::min(int(RoundToGrid(e->Tick, level.BlockLength) / level.BlockLength), last);
+        const int b = std::clamp(int(RoundToGrid(e->Tick, level.BlockLength) / level.BlockLength), 0, last);
         level.Blocks[size_t(b)].Entries.push_back(e);
       }
       for (TQSAlignBlock& block : level.Blocks) {
@@ -258,7 +272,7 @@ class TPartWriter {
       const int l = level.BlockLength;
       for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * l;
       for (TMidiEntry* e : notes) {
-        const int b = std::min(e->Tick / l + (e->Tick % l * 6 > 5 * l ? 1 : 0), last);
+        const int b = std::clamp(e->Tick / l + (e->Tick % l * 6 > 5 * l ? 1 : 0), 0, last);
         level.Blocks[size_t(b)].Entries.push_back(e);
       }
       for (TQSAlignBlock& block : level.Blocks) block.Cost = TripletCost(level, block);
@@ -290,6 +304,22 @@ class TPartWriter {
         if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
       const int doubled = e->FitStart + 2 * e->FitLength;
       if (next != INT_MAX ? next >= doubled : doubled <= length) e->FitLength *= 2;
+    }
+
+    // A drum is struck, not held: it is written to last until the next
+    // stroke of its staff (a beat at most), not as a short note and a rest.
+    if (Channel() == kDrumChannel) {
+      const int beat = std::max(q, kTicksWhole / MeterDenominator(meter));
+      for (TMidiEntry* e : notes) {
+        if (e->InTuplet || e->TiedToNext) continue;
+        int next = length;
+        for (TMidiEntry* o : notes)
+          if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
+        const int room = std::min(next - e->FitStart, beat);
+        // Only a length a note value (dotted or not) shows in one piece.
+        if (room > e->FitLength && (LargestPowerOfTwo(room) == room || LargestPowerOfTwo(room) * 3 / 2 == room))
+          e->FitLength = room;
+      }
     }
   }
 
@@ -427,12 +457,13 @@ class TPartWriter {
 
     std::vector<TMidiEntry*> byStart = notes;
     std::stable_sort(byStart.begin(), byStart.end(), [](const TMidiEntry* a, const TMidiEntry* b) { return a->Tick < b->Tick; });
-    // Walking back over the groups of one raw onset: the earliest fitted
-    // onset of the notes that start later.
+    // Walking back over the groups of one onset: the earliest fitted onset
+    // of the notes that start later. Notes played less than half a grid
+    // step apart (a chord struck by hand) are one group.
     int laterOnset = INT_MAX;
     for (size_t i = byStart.size(); i > 0;) {
       size_t j = i;
-      while (j > 0 && byStart[j - 1]->Tick == byStart[i - 1]->Tick) --j;
+      while (j > 0 && 2 * (byStart[i - 1]->Tick - byStart[j - 1]->Tick) < q) --j;
       int groupOnset = INT_MAX;
       for (size_t k = j; k < i; ++k) {
         TMidiEntry& e = *byStart[k];
@@ -544,6 +575,12 @@ class TPartWriter {
         WriteAccidental(*note, e.Accidental, *measure, staff, pieceTick);
         InsertItemAt(*measure, at, note);
         if (dots > 0) NewMark(kind::Dot, note)->Fields.Value = static_cast<uint16_t>(dots - 1);
+        if (first && OpensHiHat(e)) {
+          TQSMark* open = NewMark(kind::HiHat2, measure);
+          open->Fields.Time = static_cast<uint16_t>(pieceTick);
+          open->Fields.StaffVoice = staffVoice;
+          open->Fields.Style = TQSMark::kStyleAttached;
+        }
         ++noteCounts_[size_t(m)][size_t(staff)];
         if (chord) chords_.insert({m, staffVoice, pieceTick});
         last = note;
@@ -564,6 +601,15 @@ class TPartWriter {
       if (e.TiedToNext) play = std::min(play, lastMeasureLength - lastTick);
       last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(play, 0, int(UINT16_MAX)));
     }
+  }
+
+  // An open hi-hat the drum map does not place is written as the closed
+  // one with the open sign, which sounds it open.
+  bool OpensHiHat(const TMidiEntry& e) const {
+    constexpr int kClosedHiHat = 42, kOpenHiHat = 46;
+    const TQSScore* score = part_->Score();
+    return Channel() == kDrumChannel && e.Key == kOpenHiHat && score && !score->DrumEntryByKey(kOpenHiHat) &&
+           score->DrumEntryByKey(kClosedHiHat);
   }
 
   // A piece of a note: where it starts, its real length, its written value
@@ -691,7 +737,11 @@ class TPartWriter {
   void CompleteMeasures() {
     for (int m = 0; m < part_->MeasureCount(); ++m) {
       TQSMeasure* measure = Measure(m);
-      const int beat = kTicksWhole / MeterDenominator(meters_.Meter(m));
+      // Beamed by the beat: in compound meters (6/8, 9/8, 12/16 ...) by the
+      // dotted beat of three notes of the meter.
+      const uint16_t meter = meters_.Meter(m);
+      const bool compound = MeterNumerator(meter) % 3 == 0 && MeterNumerator(meter) > 3 && MeterDenominator(meter) >= 8;
+      const int beat = kTicksWhole / MeterDenominator(meter) * (compound ? 3 : 1);
       for (TQSItem* item : measure->Items)
         if (TQSNote* n = AsNote(item)) measure->AutoBeamNote(n, beat);
       measure->UpdateBeams(0, true);
@@ -773,15 +823,7 @@ class TPartWriter {
     InsertItemAt(*measure, at, clef);
   }
 
-  TQSLyric* InstrumentName() {
-    auto* name = new TQSLyric(nullptr);
-    name->ItemType = kind::InstrumentName;
-    name->Fields.FontSize = 10;
-    name->FontName = "Arial";
-    name->Lines = {part_->Name};
-    InsertItemAt(*part_->GetMeasure(0), 0, name);
-    return name;
-  }
+  TQSLyric* InstrumentName() { return NewInstrumentName(*part_->GetMeasure(0), part_->Name, false); }
 
   TMidiImportPart& source_;
   TQSPart* part_;

@@ -263,23 +263,9 @@ class TWriter {
 
   template <class Add>
   void Clef(const TQSMark& clef, bool staves, Add& add) {
-    const char* sign = "G";
-    int line = 2, octave = 0;
-    switch (clef.Fields.Kind) {
-      case clef::TrebleOctaveUp: octave = 1; break;
-      case clef::TrebleOctaveDown: octave = -1; break;
-      case clef::Bass: sign = "F"; line = 4; break;
-      case clef::BassOctaveDown: sign = "F"; line = 4; octave = -1; break;
-      case clef::BaritoneF: sign = "F"; line = 3; break;
-      case clef::Alto: sign = "C"; line = 3; break;
-      case clef::Tenor: sign = "C"; line = 4; break;
-      case clef::Soprano: sign = "C"; line = 1; break;
-      case clef::MezzoSoprano: sign = "C"; line = 2; break;
-      case clef::BaritoneC: sign = "C"; line = 5; break;
-      case clef::Tablature: sign = "TAB"; line = 5; break;
-      case clef::Percussion1: case clef::Percussion2: sign = "percussion"; line = 0; break;
-      default: break;  // treble, and kinds without a sign of their own
-    }
+    const TMusicXmlClef& c = MusicXmlClefOf(clef.Fields.Kind);
+    const std::string sign = c.Sign;
+    const int line = c.Line, octave = c.Octave;
     add(4, "<clef" + (staves ? Attr("number", StaffOf(clef.Fields.StaffVoice) + 1) : "") + ">");
     add(5, std::string("<sign>") + sign + "</sign>");
     if (line) add(5, "<line>" + std::to_string(line) + "</line>");

@@ -10,6 +10,7 @@
 #include "base/stream.h"
 #include "base/strings.h"
 #include "base/text.h"
+#include "interchange/importitems.h"
 #include "interchange/musicxml.h"
 #include "interchange/musicxml_reader.h"
 #include "interchange/musicxml_tags.h"
@@ -45,6 +46,8 @@ constexpr int kMaxTicks = 65535;
 constexpr int kMaxDots = 4;
 // Verses of lyrics.
 constexpr int kMaxVerses = 20;
+// B4, the middle line of the treble and percussion staves.
+constexpr uint8_t kMiddleLinePitch = MakePitch(5, 6);
 
 // C D E F G A B
 constexpr int kStepSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
@@ -67,6 +70,22 @@ int NumberOf(const std::string& text, int defaultValue) {
   double d;
   if (TryStrToFloat(t, d) && std::isfinite(d) && std::fabs(d) < 1e9) return Round(d);
   return defaultValue;
+}
+
+// The whole number a text begins with, after blanks and words such as
+// "c." ("c. 120"); 0 when it has none.
+int LeadingNumber(const std::string& text) {
+  int v = 0;
+  bool digits = false;
+  for (char ch : text) {
+    if (ch >= '0' && ch <= '9') {
+      digits = true;
+      v = std::min(v * 10 + (ch - '0'), 99999);
+    } else if (digits) {
+      break;
+    }
+  }
+  return v;
 }
 
 // The note value of a type name; 0 for a name that is not one.
@@ -125,7 +144,9 @@ class TReader {
       const TQSTag& t = tags_.Tags[i];
       if (t.Depth < 0 || t.Depth + 1 >= static_cast<int>(ctx_.size())) continue;
       if (itemDepth_ >= 0 && t.Depth <= itemDepth_) FinishItem();
-      if (barDepth_ >= 0 && t.Depth <= barDepth_) barDepth_ = -1;
+      if (barDepth_ >= 0 && t.Depth <= barDepth_) FinishBarline();
+      if (directionDepth_ >= 0 && t.Depth <= directionDepth_) FinishDirection();
+      if (groupDepth_ >= 0 && t.Depth <= groupDepth_) FinishPartGroup();
       if (dynamicsDepth_ >= 0 && t.Depth <= dynamicsDepth_) FinishDynamics();
       if (lyricDepth_ >= 0 && t.Depth <= lyricDepth_) FinishLyric();
       index_ = i;
@@ -136,6 +157,11 @@ class TReader {
     if (itemDepth_ >= 0) FinishItem();
     if (dynamicsDepth_ >= 0) FinishDynamics();
     if (lyricDepth_ >= 0) FinishLyric();
+    if (barDepth_ >= 0) FinishBarline();
+    if (directionDepth_ >= 0) FinishDirection();
+    if (groupDepth_ >= 0) FinishPartGroup();
+    EndOttavas();
+    MakeGroupsAndNames();
   }
 
  private:
@@ -169,11 +195,57 @@ class TReader {
   TQSMark* key_ = nullptr;
   TQSMark* clef_ = nullptr;
   std::string clefSign_;
-  int clefLine_ = 0;
+  int clefLine_ = 0, clefOctave_ = 0;
   TQSChord* chord_ = nullptr;
   TQSMark* barline_ = nullptr;
   int barDepth_ = -1;
   int lyricDepth_ = -1;  // the lyric element being read
+  // The ending (volta) of the barline being read, and the one begun and
+  // not yet ended.
+  std::string endingNumber_, endingType_;
+  TQSMark* volta_ = nullptr;
+  int voltaMeasure_ = 0;
+  // The direction being read: where it began, its staff, a metronome mark,
+  // the tempo of its sound, an octave shift.
+  int directionDepth_ = -1;
+  int directionPosition_ = 0;
+  int directionStaff_ = 0;
+  TQSLyric* directionWords_ = nullptr;  // its first words above the staff
+  std::string beatUnit_;
+  int beatDots_ = 0;
+  int perMinute_ = 0;
+  double soundTempo_ = 0;
+  std::string shiftType_;
+  int shiftSize_ = 8;
+  bool shiftRead_ = false;
+  // Octave shifts in force by staff: the mark and the octaves the notes
+  // under it are written lower (negative: higher) than they sound.
+  struct TOttava {
+    TQSMark* Mark = nullptr;
+    int Measure = 0;
+    int Octaves = 0;
+  };
+  std::map<int, TOttava> ottavas_;
+  // Part groups of the part list: open ones by number, and those read.
+  struct TPartGroup {
+    int First = 0, Last = -1;
+    std::string Symbol;
+  };
+  std::map<std::string, TPartGroup> openGroups_;
+  std::vector<TPartGroup> groups_;
+  int groupDepth_ = -1;
+  std::string groupType_, groupNumber_, groupSymbol_;
+  // The names shown at the systems: the full name unless the file hides it,
+  // and the abbreviation, per part.
+  std::map<TQSPart*, std::pair<std::string, std::string>> names_;
+  bool elision_ = false;  // the lyric's next text joins its last one
+  // Percussion: the MIDI key of each instrument of a part (its
+  // midi-unpitched), the instrument being read, and the note's instrument.
+  std::map<std::pair<TQSPart*, std::string>, int> drumKeys_;
+  std::string midiInstrument_, noteInstrument_;
+  bool unpitched_ = false;
+  std::string elisionText_;
+  int transposeChromatic_ = 0, transposeOctaves_ = 0;
   std::string timeSymbol_;
   // Verses named by words rather than numbers, each given the next verse.
   std::map<std::string, int> namedVerses_;
@@ -337,6 +409,8 @@ class TReader {
     if ((note_ || rest_) && tupletActual_ > 0) TupletMember();
     tupletActual_ = tupletNormal_ = 0;
     if (note_) {
+      ShiftNote(*note_);
+      if (unpitched_) LearnDrumNote(*note_);
       TQSNote::TFields& f = note_->Fields;
       if (f.Length == 0 && f.RealLength > 0) f.Length = static_cast<uint16_t>(LargestPowerOfTwoAtMost(f.RealLength));
       if (!durationRead_) {
@@ -351,8 +425,9 @@ class TReader {
         // A forward without a voice only moves the position.
         data_.Items.erase(rest_);
         delete rest_;
-      } else if (f.Length == 0) {
-        f.Length = f.RealLength;
+      } else {
+        if (f.Length == 0) f.Length = f.RealLength;
+        if (info_->Hidden) f.Flags |= TQSPause::kHidden;
       }
     }
     note_ = nullptr;
@@ -373,6 +448,8 @@ class TReader {
     dots_ = 0;
     tupletActual_ = tupletNormal_ = 0;
     mark_ = nullptr;
+    noteInstrument_.clear();
+    unpitched_ = false;
   }
 
   void BeginRestFromNote() {
@@ -544,6 +621,18 @@ class TReader {
     return m;
   }
 
+  // The elements that make a sign at a note.
+  static bool IsNoteSign(int code) {
+    using namespace mx;
+    switch (code) {
+      case Accent: case StrongAccent: case BreathMark: case TrillMark: case Mordent: case InvertedMordent:
+      case Turn: case UpBow: case DownBow: case Fingering:
+        return true;
+      default:
+        return false;
+    }
+  }
+
   // --------------------------------------------------------- directions
 
   int BelowOffset() const { return mxml::BelowOffset(score_); }
@@ -555,21 +644,257 @@ class TReader {
     return m;
   }
 
-  int WedgeLength() const {
-    if (!wedge_) return 0;
-    const int start = wedge_->Fields.Time;
-    const int from = wedgeMeasure_, to = measure_ ? measure_->Index : from;
-    if (to == from) return std::max(0, position_ - start);
+  int WedgeLength() const { return wedge_ ? LengthFrom(wedgeMeasure_, wedge_->Fields.Time, position_) : 0; }
+
+  // Ticks from a start (measure index and tick) to a tick of the current
+  // measure.
+  int LengthFrom(int from, int start, int until) const {
+    const int to = measure_ ? measure_->Index : from;
+    if (to == from) return std::max(0, until - start);
     if (to < from) return 0;
     long long total = data_.MeasureLength(PartIndex(), from) - start;
     for (int m = from + 1; m < to; ++m) total += data_.MeasureLength(PartIndex(), m);
-    total += position_;
+    total += until;
     return static_cast<int>(std::clamp<long long>(total, 0, kMaxTicks));
   }
 
   void Offset(int16_t& field, const std::string& text, bool down) {
     long long delta = static_cast<long long>(NumberOf(text, 0)) * kUnitsPerTenthNum / kUnitsPerTenthDen;
     field = static_cast<int16_t>(ClampInt16(field + (down ? -delta : delta)));
+  }
+
+  // A rehearsal mark shows a letter or a number it counts itself; any other
+  // text becomes a boxed-in text above the staff.
+  void RehearsalMark(const std::string& label) {
+    if (label.empty()) return;
+    int value = 0;
+    bool letters = true, digits = true;
+    for (char ch : label) {
+      letters = letters && ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'));
+      digits = digits && ch >= '0' && ch <= '9';
+    }
+    if (letters && label.size() <= 2) {
+      // A, B ... Z, AA, AB ...
+      for (char ch : label) value = value * 26 + (UpperCase(std::string(1, ch))[0] - 'A' + 1);
+    } else if (digits && label.size() <= 4) {
+      value = std::stoi(label);
+    }
+    if (value <= 0) {
+      CheckItemRoom(measure_);
+      lyric_ = Make<TQSLyric>(kind::Term, measure_);
+      lyric_->Fields.Time = static_cast<uint16_t>(position_);
+      lyric_->Fields.OffsetY = kWordsAboveOffset;
+      lyric_->Fields.FontStyle |= fsBold;
+      lyric_->Lines.push_back(label);
+      return;
+    }
+    TQSColumn* column = EnsureColumn(measure_->Index);
+    for (TQSItem* item : column->Items)
+      if (item->ItemType == kind::Rehearsal) return;  // one per measure serves every part
+    auto* m = Make<TQSMark>(kind::Rehearsal, column);
+    m->Fields.Time = static_cast<uint16_t>(position_);
+    m->Fields.Value = static_cast<uint16_t>(value);
+    // Letters or numbers, in a box.
+    m->Fields.Style = static_cast<uint8_t>((digits ? TQSMark::kRehearsalNumbers : TQSMark::kRehearsalLetters) | TQSMark::kRehearsalBoxed);
+    // Clear of the measure number that a system's first measure shows.
+    m->Fields.OffsetY = static_cast<int16_t>(-2 * Px(lineSpace_) * 8);
+  }
+
+  // --------------------------------------------------- directions' ends
+
+  // A tempo: the metronome mark as the file shows it, else the tempo of
+  // the direction's sound (quarters a minute).
+  void FinishDirection() {
+    directionDepth_ = -1;
+    if (measure_ && perMinute_ > 0) {
+      int beat = TypeToTicks(beatUnit_);
+      if (beat <= 0) beat = kTicksQuarter;
+      // A dotted beat has no tempo mark of its own: the undotted one with
+      // the tempo it gives.
+      int bpm = perMinute_;
+      for (int d = 1; d <= beatDots_; ++d) bpm += perMinute_ >> d;
+      if (beat > kTicksWhole) beat = kTicksWhole;
+      PlaceTempo(beat, bpm);
+    } else if (measure_ && soundTempo_ > 0) {
+      SoundTempo(soundTempo_, directionPosition_);
+    }
+    if (shiftRead_) ShiftOctaves();
+    beatUnit_.clear();
+    beatDots_ = perMinute_ = 0;
+    soundTempo_ = 0;
+    shiftRead_ = false;
+  }
+
+  void PlaceTempo(int beat, int bpm) {
+    int kindValue = 0;
+    while ((kTicksWhole >> kindValue) > beat && kindValue < 9) ++kindValue;
+    TQSMark* mark = PlaceTempoMark(*EnsureColumn(measure_->Index), std::min(directionPosition_, measureLength_ - 1),
+                                   static_cast<uint8_t>(kindValue), std::clamp(bpm, 1, 999));
+    // Beside the words of the same direction ("Allegro" then the mark).
+    if (directionWords_ && !directionWords_->Lines.empty()) {
+      const int w = TextWidthOf(directionWords_->Lines[0], directionWords_->Fields.FontSize ? directionWords_->Fields.FontSize : 8);
+      mark->Fields.OffsetX = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetX + w + 64));
+      // The mark's box reaches 128 units above its offset: its top level
+      // with the words' top.
+      mark->Fields.OffsetY = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetY + 128));
+    }
+  }
+
+  // A tempo the file only plays: the piece's own tempo at its start, a
+  // quarter-note tempo mark later on.
+  void SoundTempo(double quarters, int position) {
+    const int bpm = std::clamp(Round(quarters), 1, 999);
+    if (measure_->Index == 0 && position == 0) {
+      piece_.SetTempo(bpm);
+    } else {
+      directionPosition_ = position;
+      PlaceTempo(kTicksQuarter, bpm);
+    }
+  }
+
+  // An octave shift begins or ends on the direction's staff. Notes under a
+  // shift are written where they are shown, the ottava mark sounds them.
+  void ShiftOctaves() {
+    auto it = ottavas_.find(directionStaff_);
+    if (SameText(shiftType_, "stop")) {
+      if (it != ottavas_.end()) EndOttava(it->second, directionPosition_);
+      if (it != ottavas_.end()) ottavas_.erase(it);
+      return;
+    }
+    const bool below = SameText(shiftType_, "up");
+    if (!below && !SameText(shiftType_, "down")) return;
+    if (it != ottavas_.end()) {
+      EndOttava(it->second, directionPosition_);
+      ottavas_.erase(it);
+    }
+    TOttava o;
+    o.Octaves = (shiftSize_ >= 15 ? 2 : 1) * (below ? -1 : 1);
+    o.Measure = measure_->Index;
+    o.Mark = MeasureMark(kind::Ottava, directionPosition_);
+    o.Mark->Fields.Kind = below ? 1 : 0;
+    o.Mark->Fields.StaffVoice = MakeStaffVoice(directionStaff_, 0);
+    ottavas_[directionStaff_] = o;
+  }
+
+  void EndOttava(TOttava& o, int position) {
+    const int len = LengthFrom(o.Measure, o.Mark->Fields.Time, position);
+    o.Mark->Fields.Value = static_cast<uint16_t>(std::clamp(len, 1, kMaxTicks));
+  }
+
+  // Shifts still open when a part ends run to its end.
+  void EndOttavas() {
+    if (measure_)
+      for (auto& [staff, o] : ottavas_) EndOttava(o, measureLength_);
+    ottavas_.clear();
+  }
+
+  // The octave a note is written in under the shift of its staff.
+  void ShiftNote(TQSNote& n) {
+    auto it = ottavas_.find(StaffOf(n.Fields.StaffVoice));
+    if (it == ottavas_.end()) return;
+    const int o = std::clamp(PitchOctave(n.Fields.Pitch) - it->second.Octaves, 0, 15);
+    n.Fields.Pitch = MakePitch(o, PitchStep(n.Fields.Pitch));
+  }
+
+  // A percussion note sounds the key of its instrument (of the part's one
+  // instrument when it names none): the score's drum map learns where that
+  // key is written.
+  void LearnDrumNote(const TQSNote& n) {
+    auto it = drumKeys_.find({part_, noteInstrument_});
+    if (it == drumKeys_.end() && noteInstrument_.empty()) {
+      int found = 0;
+      for (auto k = drumKeys_.begin(); k != drumKeys_.end(); ++k)
+        if (k->first.first == part_ && found++ == 0) it = k;
+      if (found != 1) it = drumKeys_.end();
+    }
+    if (it != drumKeys_.end()) LearnDrumKey(score_, it->second, n.Fields.Pitch);
+  }
+
+  // An ending begins or ends with a barline: one volta per measure serves
+  // every part.
+  void FinishBarline() {
+    barDepth_ = -1;
+    if (endingType_.empty() || !measure_) return;
+    if (SameText(endingType_, "start")) {
+      int number = 0;
+      for (char ch : endingNumber_) {
+        if (ch >= '0' && ch <= '9') number = number * 10 + (ch - '0');
+        else if (number > 0) break;
+        if (number > 99) break;
+      }
+      TQSColumn* column = EnsureColumn(measure_->Index);
+      volta_ = nullptr;
+      for (TQSItem* item : column->Items)
+        if (item->ItemType == kind::Volta) volta_ = static_cast<TQSMark*>(item);
+      if (!volta_) {
+        volta_ = Make<TQSMark>(kind::Volta, column);
+        volta_->Fields.Kind = static_cast<uint8_t>(std::clamp(number, 1, 99));
+        volta_->Fields.Value = 1;
+        // The bracket hangs from three spaces above the staff.
+        volta_->Fields.OffsetY = static_cast<int16_t>(-3 * Px(lineSpace_) * 8);
+      }
+      voltaMeasure_ = measure_->Index;
+    } else if ((SameText(endingType_, "stop") || SameText(endingType_, "discontinue")) && volta_) {
+      volta_->Fields.Value = static_cast<uint16_t>(std::max(1, measure_->Index - voltaMeasure_ + 1));
+      volta_ = nullptr;
+    }
+    endingType_.clear();
+    endingNumber_.clear();
+  }
+
+  // ------------------------------------------------------- part groups
+
+  void FinishPartGroup() {
+    groupDepth_ = -1;
+    if (SameText(groupType_, "start")) {
+      TPartGroup g;
+      g.First = piece_.PartCount();
+      g.Symbol = Trim(groupSymbol_);
+      openGroups_[groupNumber_] = g;
+    } else if (SameText(groupType_, "stop")) {
+      auto it = openGroups_.find(groupNumber_);
+      if (it != openGroups_.end()) {
+        it->second.Last = piece_.PartCount() - 1;
+        if (!groupSymbol_.empty()) it->second.Symbol = Trim(groupSymbol_);
+        groups_.push_back(it->second);
+        openGroups_.erase(it);
+      }
+    }
+    groupType_.clear();
+    groupNumber_ = "1";
+    groupSymbol_.clear();
+  }
+
+  // A bracket, brace or line joins the staves of each group; each part
+  // shows its name left of the first system and its abbreviation left of
+  // the others.
+  void MakeGroupsAndNames() {
+    for (const TPartGroup& g : groups_) {
+      if (g.Last < g.First || g.First >= piece_.PartCount()) continue;
+      TQSPart* first = piece_.GetPart(g.First);
+      if (first->MeasureCount() == 0) continue;
+      TQSMeasure* m = first->GetMeasure(0);
+      const bool hasOwn = std::any_of(m->Items.begin(), m->Items.end(),
+                                      [](const TQSItem* i) { return i->ItemType == kind::Accolade; });
+      if (g.Last == g.First && hasOwn) continue;
+      uint8_t style;
+      if (SameText(g.Symbol, "bracket") || SameText(g.Symbol, "square")) style = TQSMark::kAccoladeBracket;
+      else if (SameText(g.Symbol, "brace")) style = TQSMark::kAccoladeBrace;
+      else if (SameText(g.Symbol, "line")) style = TQSMark::kAccoladeLine;
+      else continue;
+      auto* a = Make<TQSMark>(kind::Accolade, m);
+      a->Fields.Style = style;
+      a->Fields.Value = static_cast<uint16_t>(std::min(g.Last, piece_.PartCount() - 1) - g.First);
+    }
+    for (TQSPart* p : piece_.PartList()) {
+      if (p->MeasureCount() == 0) continue;
+      const auto it = names_.find(p);
+      if (it == names_.end()) continue;
+      const auto& [full, shortName] = it->second;
+      // The full name last: the writer takes the last name as the part's.
+      if (!Trim(full).empty()) NewInstrumentName(*p->GetMeasure(0), Trim(full), false);
+      if (!Trim(shortName).empty()) NewInstrumentName(*p->GetMeasure(0), Trim(shortName), true);
+    }
   }
 
   // --------------------------------------------------------- lyrics
@@ -592,7 +917,7 @@ class TReader {
   }
 
   void SetVerse(int n) {
-    lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(Px((n + 2) * lineSpace_ * 2) * 8LL));
+    lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(VerseOffsetY(score_, n)));
     lyric_->Fields.Verse = static_cast<uint8_t>(n - 1);
   }
 
@@ -676,27 +1001,7 @@ class TReader {
   // ----------------------------------------------------------- clefs
 
   void UpdateClefKind() {
-    if (!clef_) return;
-    std::string sign = UpperCase(Trim(clefSign_));
-    int kindValue = clef::Treble;
-    if (sign == "G") {
-      kindValue = clef::Treble;
-    } else if (sign == "F") {
-      kindValue = clefLine_ == 3 ? clef::BaritoneF : clef::Bass;
-    } else if (sign == "C") {
-      switch (clefLine_) {
-        case 1: kindValue = clef::Soprano; break;
-        case 2: kindValue = clef::MezzoSoprano; break;
-        case 4: kindValue = clef::Tenor; break;
-        case 5: kindValue = clef::BaritoneC; break;
-        default: kindValue = clef::Alto; break;
-      }
-    } else if (sign == "TAB") {
-      kindValue = clef::Tablature;
-    } else if (sign == "PERCUSSION") {
-      kindValue = clef::Percussion1;
-    }
-    clef_->Fields.Kind = static_cast<uint8_t>(kindValue);
+    if (clef_) clef_->Fields.Kind = ClefKindOfMusicXml(clefSign_, clefLine_, clefOctave_);
   }
 
   // ----------------------------------------------------------- harmony
@@ -741,6 +1046,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return true;
     case Part:
       if (t.IsAttribute) return false;
+      EndOttavas();
+      volta_ = nullptr;
       part_ = nullptr;
       measure_ = nullptr;
       return true;
@@ -773,7 +1080,11 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       lastStaff_ = part_->GetStaff(0);
       return true;
     case Id:
-      if (parent == ScorePart && part_) {
+      if (parent == MidiInstrument) {
+        midiInstrument_ = Trim(text);
+      } else if (parent == Instrument) {
+        noteInstrument_ = Trim(text);
+      } else if (parent == ScorePart && part_) {
         part_->ShortName = text;
       } else if (parent == Part) {
         part_ = nullptr;
@@ -788,11 +1099,30 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       }
       return false;
     case PartName:
-      if (parent == ScorePart && part_) part_->SetName(text);
+      if (parent != ScorePart || !part_) return false;
+      part_->SetName(text);
+      names_[part_].first = text;
+      return true;
+    case PartAbbreviation:
+      if (parent != ScorePart || !part_) return false;
+      names_[part_].second = text;
+      return true;
+    case PartGroup:
+      if (parent != PartList || t.IsAttribute) return false;
+      groupDepth_ = t.Depth;
+      groupType_.clear();
+      groupNumber_ = "1";
+      groupSymbol_.clear();
+      return true;
+    case GroupSymbol:
+      if (parent == PartGroup) groupSymbol_ = text;
       return false;
     case ScoreInstrument:
-    case MidiInstrument:
       return parent == ScorePart;
+    case MidiInstrument:
+      if (parent != ScorePart || t.IsAttribute) return false;
+      midiInstrument_.clear();
+      return true;
     case MidiChannel:
       if (parent == MidiInstrument && part_) part_->SetChannel(uint8_t(std::clamp(NumberOf(text, 1), 1, 16) - 1));
       return false;
@@ -824,6 +1154,12 @@ bool TReader::Handle(const TQSTag& t, int parent) {
           break;
         case Lyric:
           if (lyric_ && lyricDepth_ >= 0) SetVerse(VerseNumber(text));
+          break;
+        case PartGroup:
+          groupNumber_ = Trim(text);
+          break;
+        case Ending:
+          endingNumber_ = text;
           break;
         case Slur:
           slurNumber_ = NumberOf(text, 1);
@@ -910,7 +1246,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       clef_ = MeasureMark(kind::Clef, position_);
       clef_->Fields.Kind = clef::Treble;
       clefSign_.clear();
-      clefLine_ = 0;
+      clefLine_ = clefOctave_ = 0;
       return true;
     case Sign:
       if (parent == Clef && clef_) {
@@ -924,6 +1260,12 @@ bool TReader::Handle(const TQSTag& t, int parent) {
         UpdateClefKind();
       } else if (parent == StaffTuning) {
         tuningLine_ = NumberOf(text, 1) - 1;
+      }
+      return false;
+    case ClefOctaveChange:
+      if (parent == Clef && clef_) {
+        clefOctave_ = NumberOf(text, 0);
+        UpdateClefKind();
       }
       return false;
     case StaffDetails:
@@ -962,6 +1304,13 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       // The note's children are now read as the rest's.
       ctx_[static_cast<size_t>(t.Depth - 1)] = Rest;
       return false;
+    // Cue notes are drawn small; slash heads show the rhythm alone.
+    case Cue:
+      if (parent == Note && note_) note_->SetSmall(true);
+      return false;
+    case Notehead:
+      if (parent == Note && note_ && SameText(Trim(text), "slash")) note_->Fields.HeadStyle = TQSNote::kSlashHead;
+      return false;
     case Grace:
       if (parent == Note && note_) {
         info_->Grace = true;
@@ -978,8 +1327,22 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return false;
     case Pitch:
       return parent == Note && note_;
+    // A percussion note is written where the file displays it.
+    case Unpitched:
+      if (parent != Note || !note_) return false;
+      unpitched_ = true;
+      // Without a place of its own a percussion note stands on the middle
+      // line.
+      note_->Fields.Pitch = kMiddleLinePitch;
+      return true;
+    case Instrument:
+      return parent == Note && note_ && !t.IsAttribute;
+    case MidiUnpitched:
+      if (parent == MidiInstrument && part_) drumKeys_[{part_, midiInstrument_}] = std::clamp(NumberOf(text, 1), 1, 128) - 1;
+      return false;
     case Step:
-      if (parent == Pitch && note_)
+    case DisplayStep:
+      if ((parent == Pitch || parent == Unpitched) && note_)
         note_->Fields.Pitch = static_cast<uint8_t>((note_->Fields.Pitch & 0xF0) | StepIndex(text));
       return false;
     case Alter:
@@ -989,7 +1352,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       }
       return false;
     case Octave:
-      if (parent == Pitch && note_) {
+    case DisplayOctave:
+      if ((parent == Pitch || parent == Unpitched) && note_) {
         // Octaves 0-9: the range of written music.
         int o = std::clamp(NumberOf(text, 5), 0, 9) + 1;
         note_->Fields.Pitch = static_cast<uint8_t>((o << 4) | (note_->Fields.Pitch & 0x0F));
@@ -1033,6 +1397,18 @@ bool TReader::Handle(const TQSTag& t, int parent) {
             slurStarts_ = SameText(text, "start");
             HandleSlur();
             break;
+          case PartGroup:
+            groupType_ = Trim(text);
+            break;
+          case Ending:
+            endingType_ = Trim(text);
+            break;
+          case OctaveShift:
+            shiftType_ = Trim(text);
+            break;
+          case StrongAccent:
+            if (mark_ && mark_->ItemType == kind::Accent && SameText(Trim(text), "down")) mark_->Fields.Kind = 1;
+            break;
           case Fermata:
             // An upright fermata stands above the note, an inverted one below.
             if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? TQSMark::kFermataBelow : TQSMark::kFermataAbove;
@@ -1074,7 +1450,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
     case Staff:
       if (parent == Note && note_) NoteStaff(note_->Fields.StaffVoice, t);
       else if ((parent == Rest || parent == Forward) && rest_) NoteStaff(rest_->Fields.StaffVoice, t);
-      else if (parent == Direction && NumberOf(text, 1) == 2) {
+      else if (parent == Direction) {
+        directionStaff_ = std::clamp(NumberOf(text, 1), 1, part_ ? part_->StaffCount() : 1) - 1;
+      }
+      if (parent == Direction && NumberOf(text, 1) == 2) {
         if (mark_) data_.DirectionStaff[mark_] = 1;
         int d = Px(lineSpace_ * 4 + interval_) * 8;
         // A hairpin begun here belongs to the second staff as well.
@@ -1083,15 +1462,26 @@ bool TReader::Handle(const TQSTag& t, int parent) {
           wedge_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(wedge_->Fields.OffsetY + d));
         }
         if (mark_) mark_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(mark_->Fields.OffsetY + d));
-        else if (lyric_) lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(lyric_->Fields.OffsetY + d));
+        else if (lyric_) {
+          lyric_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(lyric_->Fields.OffsetY + d));
+          data_.DirectionStaff[lyric_] = 1;
+        }
       }
       return false;
     case Stem:
-      if (parent == Note && note_) {
+      // A stem the file leaves out ("none") is drawn as the score draws it.
+      if (parent == Note && note_ && !SameText(Trim(text), "none")) {
         note_->SetStemDown(!SameText(text, "up"));
         info_->StemRead = true;
       }
       return false;
+    case PrintObject: {
+      if (!SameText(Trim(text), "no")) return false;
+      if (parent == Note && info_) info_->Hidden = true;
+      else if (parent == PartName && part_) names_[part_].first.clear();
+      else if (parent == PartAbbreviation && part_) names_[part_].second.clear();
+      return false;
+    }
     case mx::Beam:
       if (parent == Note && note_) SetBeam(t);
       return false;
@@ -1103,13 +1493,39 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       TakeVoiceOf(lyric_, lyric_->Fields.StaffVoice);
       SetVerse(1);
       lyricDepth_ = t.Depth;
+      elision_ = false;
       return true;
     case Syllabic:
-      if (parent == Lyric && lyric_ && (SameText(text, "middle") || SameText(text, "end")))
+      // Only the first of syllables sung on one note joins the one before.
+      if (parent == Lyric && lyric_ && lyric_->Lines.empty() && (SameText(text, "middle") || SameText(text, "end")))
         lyric_->Fields.Flags |= TQSLyric::kHyphen;
       return false;
     case Text:
-      if (parent == Lyric && lyric_) lyric_->Lines.push_back(text);
+      if (parent != Lyric || !lyric_) return false;
+      if (elision_ && !lyric_->Lines.empty()) lyric_->Lines.back() += elisionText_ + text;
+      else lyric_->Lines.push_back(text);
+      elision_ = false;
+      return false;
+    case Elision:
+      // Syllables sung on one note stand on one line, joined by the file's
+      // sign or an undertie.
+      if (parent == Lyric && lyric_) {
+        elision_ = true;
+        elisionText_ = " ";
+      }
+      return false;
+    case Transpose:
+      if (parent != Attributes || !part_ || t.IsAttribute) return false;
+      transposeChromatic_ = transposeOctaves_ = 0;
+      return true;
+    case Chromatic:
+    case OctaveChange:
+      if (parent == Transpose && part_) {
+        (t.Code == Chromatic ? transposeChromatic_ : transposeOctaves_) = std::clamp(NumberOf(text, 0), -48, 48);
+        // A transposing instrument sounds its written notes this far off.
+        const TQSTransportRecord r = MakeTransportRecord(transposeChromatic_ + 12 * transposeOctaves_);
+        part_->SetTransport(1, &r);
+      }
       return false;
     case TimeModification:
       return (parent == Note && note_) || (parent == Rest && rest_);
@@ -1140,6 +1556,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
         slurPlacement_ = SameText(text, "above") ? 1 : SameText(text, "below") ? 0 : -1;
         PlaceSlur();
       }
+      if (IsNoteSign(parent) && mark_ && SameText(Trim(text), "below")) {
+        data_.BelowNotes.insert(mark_);
+        if (mark_->ItemType == kind::Accent && mark_->Fields.Kind == 0) mark_->Fields.Kind = 1;
+      }
       return false;
     case Articulations:
       return parent == Notations && note_;
@@ -1151,11 +1571,41 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       return false;
     case Accent:
       // The accent sign ">" (Kind 0 is the marcato).
-      if (parent == Articulations) {
-        mark_ = NoteMark(kind::Accent, 0);
-        mark_->Fields.Kind = 3;
-      }
-      return false;
+      if (parent != Articulations) return false;
+      mark_ = NoteMark(kind::Accent, 0);
+      mark_->Fields.Kind = 3;
+      return true;
+    // Signs at the note, one glyph each; the post-pass puts them clear of
+    // the notes, above unless the file places them below.
+    case StrongAccent:
+    case BreathMark:
+      if (parent != Articulations) return false;
+      mark_ = NoteMark(t.Code == StrongAccent ? kind::Accent : kind::Breath, 0);
+      return true;
+    case Ornaments:
+      return parent == Notations && note_;
+    case TrillMark:
+    case Mordent:
+    case InvertedMordent:
+    case Turn:
+      if (parent != Ornaments) return false;
+      mark_ = NoteMark(t.Code == TrillMark ? kind::Trill : t.Code == Turn ? kind::Gruppetto : kind::Mordent, 0);
+      // The trill glyph is Kind 1; Kind 0 of the mordents is the upper one.
+      mark_->Fields.Kind = t.Code == TrillMark || t.Code == Mordent ? 1 : 0;
+      return true;
+    case UpBow:
+    case DownBow:
+      if (parent != Technical) return false;
+      mark_ = NoteMark(kind::Bowing, 0);
+      mark_->Fields.Kind = t.Code == UpBow ? 0 : 1;
+      return true;
+    case Fingering: {
+      const std::string f = Trim(text);
+      if (parent != Technical || f.size() != 1 || f[0] < '0' || f[0] > '5') return false;
+      mark_ = NoteMark(kind::Finger, 0);
+      mark_->Fields.Kind = static_cast<uint8_t>(f[0] - '0');
+      return true;
+    }
     case Fermata:
       if (parent != Notations) return false;
       mark_ = NoteMark(kind::Fermata, TQSMark::kStyleAttached);
@@ -1187,9 +1637,55 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       mark_ = nullptr;
       lyric_ = nullptr;
       wedgeInDirection_ = false;
+      directionDepth_ = t.Depth;
+      directionPosition_ = position_;
+      directionStaff_ = 0;
+      directionWords_ = nullptr;
       return true;
     case DirectionType:
       return parent == Direction;
+    case Metronome:
+      return parent == DirectionType;
+    case BeatUnit:
+      // The first unit of a metronome mark; a second one would change it.
+      if (parent == Metronome && beatUnit_.empty()) beatUnit_ = Trim(text);
+      return false;
+    case BeatUnitDot:
+      if (parent == Metronome && perMinute_ == 0) ++beatDots_;
+      return false;
+    case PerMinute:
+      if (parent == Metronome) perMinute_ = LeadingNumber(text);
+      return false;
+    case mx::Tempo:
+      if (!t.IsAttribute || parent != Sound || !measure_) return false;
+      if (double q; TryStrToFloat(Trim(text), q) && std::isfinite(q) && q > 0) {
+        if (directionDepth_ >= 0) soundTempo_ = q;
+        else SoundTempo(q, position_);
+      }
+      return false;
+    case OctaveShift:
+      if (parent != DirectionType || !measure_) return false;
+      shiftRead_ = true;
+      shiftType_.clear();
+      shiftSize_ = 8;
+      return true;
+    case Size:
+      if (parent == OctaveShift) shiftSize_ = NumberOf(text, 8);
+      return false;
+    case Rehearsal:
+      if (parent == DirectionType && measure_) RehearsalMark(Trim(text));
+      return false;
+    case Segno:
+    case Coda:
+      // A sign of the score's play order: one per measure serves every part.
+      if (parent == DirectionType && measure_) {
+        TQSColumn* column = EnsureColumn(measure_->Index);
+        const TQSItemType k = t.Code == Segno ? kind::Segno : kind::Coda;
+        const bool there = std::any_of(column->Items.begin(), column->Items.end(),
+                                       [k](const TQSItem* i) { return i->ItemType == k; });
+        if (!there) Make<TQSMark>(k, column)->Fields.Time = static_cast<uint16_t>(position_);
+      }
+      return false;
     case Dynamics:
       if (parent != DirectionType) return false;
       mark_ = dynamics_ = MeasureMark(kind::Dynamics, position_);
@@ -1215,6 +1711,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       lyric_->Lines.push_back(text);
       lyric_->Fields.OffsetY = static_cast<int16_t>(above_ ? kWordsAboveOffset : BelowOffset());
       mark_ = nullptr;
+      if (above_ && !directionWords_) directionWords_ = lyric_;
       return true;
     case FontStyle:
       if (parent == Words && lyric_ && SameText(text, "italic")) lyric_->Fields.FontStyle |= fsItalic;
@@ -1310,7 +1807,7 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       }
       return false;
     case Ending:
-      return false;
+      return parent == Barline && measure_;
     case Print:
       return parent == mx::Measure && measure_;
     case NewSystem:

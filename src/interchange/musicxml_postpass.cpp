@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "base/mathutil.h"
+#include "interchange/importitems.h"
 #include "interchange/musicxml_reader.h"
 #include "platform/gui.h"
 #include "score/calcrecords.h"
@@ -50,6 +51,7 @@ class TPostPass {
     const double interval = static_cast<double>(score.Page.Tenths(TQSPage::dInterval).Value());
     space_ = Round(lineSpace * ScreenPixelsPerInch() / 254.0) * 8;
     staffShift_ = Round((lineSpace * 4 + interval) * ScreenPixelsPerInch() / 254.0) * 8;
+    interval_ = Round(interval * ScreenPixelsPerInch() / 254.0) * 8;
     below_ = BelowOffset(score);
   }
 
@@ -58,6 +60,7 @@ class TPostPass {
       ResolveVoices(*part);
       TPartState state;
       state.Clefs.assign(static_cast<size_t>(part->StaffCount()), kTrebleClef);
+      RoomForLyrics(*part, state);
       for (TQSMeasure* m : part->MeasureList()) FinishMeasure(*m, state);
       part->UpdateVoiceNumbers(true);
       score_.FireItemChanged(part);
@@ -65,6 +68,7 @@ class TPostPass {
     Upbeat();
     for (TQSPart* part : piece_.PartList())
       for (TQSMeasure* m : part->MeasureList()) FinishLigas(*m);
+    RowOffsets();
   }
 
  private:
@@ -73,6 +77,12 @@ class TPostPass {
   TImportData& data_;
   int space_;       // one staff space in layout units
   int staffShift_;  // how much lower a direction of the second staff stands
+  int interval_;    // the room between two staves
+  // How much further down each staff of the part being finished stands to
+  // make room for the lyrics above it, and the room each staff row of a
+  // system leaves below it for its lyrics.
+  std::vector<int> staffExtra_;
+  std::vector<int> rowExtra_;
   int below_;       // where a direction below the staff stands
 
   static constexpr int kTrebleClef = 1;
@@ -178,6 +188,7 @@ class TPostPass {
     Stems(m, state);
     RestOffsets(m);
     PlaceDirections(m, state);
+    if (m.Part() && m.Part()->Index == 0) PlaceTempos(m, state);
     for (TQSItem* item : m.Items)
       if (item->ItemType == kind::Clef) {
         const size_t staff = static_cast<size_t>(StaffOf(static_cast<TQSMark*>(item)->Fields.StaffVoice));
@@ -316,18 +327,42 @@ class TPostPass {
     return tenths * kUnitsPerTenthNum / kUnitsPerTenthDen;
   }
 
+  // The signs at a note that stand clear of it, above or below.
+  static bool IsNoteSign(TQSItemType k) {
+    switch (k) {
+      case kind::Fermata: case kind::Accent: case kind::Trill: case kind::Mordent: case kind::Gruppetto:
+      case kind::Breath: case kind::Bowing: case kind::Finger:
+        return true;
+      default:
+        return false;
+    }
+  }
+
   // Dynamics and hairpins below the staff go below the lowest head, stem
-  // and ledger line at their time; fermatas above the highest head or stem
-  // end (inverted ones below the lowest), so that no sign sits on a note.
+  // and ledger line at their time; fermatas and the other signs at a note
+  // above the highest head or stem end (inverted fermatas and the signs
+  // the file puts below, below the lowest), so that no sign sits on a note.
   void PlaceDirections(TQSMeasure& m, const TPartState& state) {
+    std::map<std::tuple<int, int, bool>, int> signs;
     for (TQSItem* item : m.Items) {
-      if (item->ItemType != kind::Dynamics && item->ItemType != kind::Fermata) continue;
+      if (item->ItemType == kind::Ottava) {
+        // An octave line over (or under) the notes it covers in its measure.
+        auto* o = static_cast<TQSMark*>(item);
+        const int staff = StaffOf(o->Fields.StaffVoice);
+        const TExtent e = NotesExtent(m, state, staff, o->Fields.Time, o->Fields.Time + o->Fields.Value);
+        const int shift = ShiftOf(staff);
+        o->Fields.OffsetY = static_cast<int16_t>(
+            shift + (o->Fields.Kind == 0 ? std::min(-2 * space_, e.Any() ? e.Top - space_ : 0)
+                                         : std::max(6 * space_, e.Any() ? e.Bottom + space_ : 0)));
+        continue;
+      }
+      if (item->ItemType != kind::Dynamics && !IsNoteSign(item->ItemType)) continue;
       auto* mark = static_cast<TQSMark*>(item);
       int16_t& y = mark->Fields.OffsetY;
       if (item->ItemType == kind::Dynamics) {
         auto staffOf = data_.DirectionStaff.find(mark);
         const int staff = staffOf == data_.DirectionStaff.end() ? 0 : staffOf->second;
-        const int base = below_ + staff * staffShift_;
+        const int base = below_ + ShiftOf(staff);
         if (y < base) continue;  // above the staff, or raised by the file
         const bool hairpin = !dynamic::IsLetterKind(mark->Fields.Kind);
         const int to = mark->Fields.Time + (hairpin ? mark->Fields.Value : 0);
@@ -338,19 +373,118 @@ class TPostPass {
         const int room = hairpin ? space_ : 2 * space_;
         const int lowest = std::max(e.Any() ? e.Bottom : INT_MIN, hairpin ? INT_MIN : kBottomLine * space_ / 2);
         if (lowest != INT_MIN)
-          y = static_cast<int16_t>(std::max<int>(y, base + WholeTenths(lowest + room - (base - staff * staffShift_))));
+          y = static_cast<int16_t>(std::max<int>(y, base + WholeTenths(lowest + room - (base - ShiftOf(staff)))));
       } else {
         const int staff = StaffOf(mark->Fields.StaffVoice);
-        const int shift = staff * staffShift_;
+        const int shift = ShiftOf(staff);
         const TExtent e = NotesExtent(m, state, staff, mark->Fields.Time, mark->Fields.Time);
-        if (mark->Fields.Kind == TQSMark::kFermataAbove) {
+        const bool below = item->ItemType == kind::Fermata ? mark->Fields.Kind == TQSMark::kFermataBelow
+                                                           : data_.BelowNotes.count(item) > 0;
+        const bool above = item->ItemType == kind::Fermata ? mark->Fields.Kind == TQSMark::kFermataAbove : !below;
+        // Several signs at one note stand one above (below) the other.
+        int& stacked = signs[{mark->Fields.StaffVoice, mark->Fields.Time, above}];
+        // y counts from the top line of the sign's own staff.
+        if (above) {
           const int highest = std::min(-space_, e.Any() ? e.Top - space_ : 0);
-          y = static_cast<int16_t>(std::min<int>(y, shift + highest));
-        } else if (mark->Fields.Kind == TQSMark::kFermataBelow) {
+          y = static_cast<int16_t>(shift + std::min<int>(y, highest));
+          if (stacked != 0) y = static_cast<int16_t>(std::min<int>(y, stacked - 2 * space_));
+          stacked = y;
+        } else if (below) {
           const int lowest = std::max(5 * space_, e.Any() ? e.Bottom + space_ : 0);
-          y = static_cast<int16_t>(std::max<int>(y, shift + lowest));
+          y = static_cast<int16_t>(shift + std::max<int>(y, lowest));
+          if (stacked != 0) y = static_cast<int16_t>(std::max<int>(y, stacked + 2 * space_));
+          stacked = y;
         }
       }
+    }
+  }
+
+  // How much lower than the part's first staff a staff stands.
+  int ShiftOf(int staff) const {
+    return staff * staffShift_ + (staff < static_cast<int>(staffExtra_.size()) ? staffExtra_[static_cast<size_t>(staff)] : 0);
+  }
+
+  // Lyrics stand below the lowest notes and stems of their staff (as far
+  // as five spaces below it), all verses together; the staff below moves
+  // down to leave them room, and the directions that belong to it with it.
+  void RoomForLyrics(TQSPart& part, TPartState state) {
+    const size_t staves = static_cast<size_t>(part.StaffCount());
+    std::vector<int> lowest(staves, 4 * space_), highest(staves, 0), verses(staves, 0);
+    for (TQSMeasure* m : part.MeasureList()) {
+      for (size_t st = 0; st < staves; ++st) {
+        const TExtent e = NotesExtent(*m, state, static_cast<int>(st), 0, INT_MAX);
+        if (!e.Any()) continue;
+        lowest[st] = std::max(lowest[st], std::min(e.Bottom, 9 * space_));
+        highest[st] = std::min(highest[st], std::max(e.Top, -7 * space_));
+      }
+      for (TQSItem* item : m->Items) {
+        if (item->ItemType == kind::Lyric) {
+          const size_t st = static_cast<size_t>(StaffOf(static_cast<uint8_t>(item->StaffVoice())));
+          if (st < staves) verses[st] = std::max(verses[st], static_cast<TQSLyric*>(item)->Fields.Verse + 1);
+        } else if (item->ItemType == kind::Clef) {
+          const size_t st = static_cast<size_t>(StaffOf(static_cast<TQSMark*>(item)->Fields.StaffVoice));
+          if (st < state.Clefs.size()) state.Clefs[st] = static_cast<TQSMark*>(item)->Fields.Kind;
+        }
+      }
+    }
+    std::vector<int> lower(staves, 0);  // each staff's lyrics' shift
+    staffExtra_.assign(staves, 0);
+    for (size_t st = 0; st < staves; ++st) {
+      int below = 0;
+      if (verses[st] > 0) {
+        lower[st] = std::max(0, lowest[st] + space_ / 2 - VerseOffsetY(score_, 1));
+        // The last verse's line with its letters, then room for the notes
+        // and stems above the next staff.
+        const int bottom = VerseOffsetY(score_, verses[st]) + lower[st] + 5 * space_ / 2;
+        const int above = st + 1 < staves ? std::max(2 * space_, space_ / 2 - highest[st + 1]) : 2 * space_;
+        below = std::max(0, bottom + above - 4 * space_ - interval_);
+      }
+      rowExtra_.push_back(below);
+      if (st + 1 < staves) staffExtra_[st + 1] = staffExtra_[st] + below;
+    }
+    for (TQSMeasure* m : part.MeasureList())
+      for (TQSItem* item : m->Items) {
+        const size_t st = static_cast<size_t>(StaffOf(static_cast<uint8_t>(std::max(item->StaffVoice(), 0))));
+        if (item->ItemType == kind::Lyric && st < staves && lower[st] > 0) {
+          int16_t& y = static_cast<TQSLyric*>(item)->Fields.OffsetY;
+          y = static_cast<int16_t>(std::min(y + lower[st], INT16_MAX));
+        }
+        auto d = data_.DirectionStaff.find(item);
+        if (d != data_.DirectionStaff.end() && d->second > 0 && d->second < static_cast<int>(staves)) {
+          const int add = staffExtra_[static_cast<size_t>(d->second)];
+          if (auto* mark = dynamic_cast<TQSMark*>(item)) mark->Fields.OffsetY = static_cast<int16_t>(std::min(mark->Fields.OffsetY + add, INT16_MAX));
+          else if (auto* text = dynamic_cast<TQSLyric*>(item)) text->Fields.OffsetY = static_cast<int16_t>(std::min(text->Fields.OffsetY + add, INT16_MAX));
+        }
+      }
+  }
+
+  // The room each row leaves for its lyrics, in the piece's table of row
+  // offsets: one entry a row of every system the piece can have (at most
+  // one a measure), the first row's own offset kept.
+  void RowOffsets() {
+    const size_t rows = rowExtra_.size();
+    if (rows == 0 || std::all_of(rowExtra_.begin(), rowExtra_.end(), [](int v) { return v == 0; })) return;
+    size_t systems = 1;
+    for (TQSPart* part : piece_.PartList()) systems = std::max(systems, static_cast<size_t>(part->MeasureCount()));
+    systems = std::min(systems, kMaxRowOffsets / rows);
+    TQSSpacingTable& table = piece_.Spacing.RowOffsets;
+    const int first = table.empty() ? 0 : table[0];
+    table.assign(rows * systems, 0);
+    for (size_t i = 1; i < table.size(); ++i) table[i] = static_cast<int16_t>(std::min(rowExtra_[(i - 1) % rows], int(INT16_MAX)));
+    table[0] = static_cast<int16_t>(first);
+  }
+  static constexpr size_t kMaxRowOffsets = 8192;
+
+  // Tempo marks stand above the notes of the top staff at their time (the
+  // mark reaches 80 units below its offset).
+  void PlaceTempos(TQSMeasure& m, const TPartState& state) {
+    TQSColumn* column = piece_.GetColumn(m.Index);
+    if (!column) return;
+    for (TQSItem* item : column->Items) {
+      if (item->ItemType != kind::Tempo) continue;
+      auto* mark = static_cast<TQSMark*>(item);
+      const TExtent e = NotesExtent(m, state, 0, mark->Fields.Time, mark->Fields.Time + kTicksQuarter);
+      if (e.Any()) mark->Fields.OffsetY = static_cast<int16_t>(std::min<int>(mark->Fields.OffsetY, e.Top - 80 - space_ / 2));
     }
   }
 
@@ -428,6 +562,12 @@ class TPostPass {
     piece_.SetAuftakt(MakeMeter(count, kTicksWhole >> z));
     for (auto& lengths : data_.MeasureLengths)
       if (!lengths.empty()) lengths[0] = end;
+    // Measures are counted from the first full one: the upbeat has no number.
+    TQSColumn* first = piece_.GetColumn(0);
+    TQSColumn* second = piece_.ColumnCount() > 1 ? piece_.GetColumn(1) : nullptr;
+    if (first && second)
+      for (TQSItem* item : std::vector<TQSItem*>(first->Items.begin(), first->Items.end()))
+        if (item->ItemType == kind::MeasureNumbering) item->SetOwner(second);
   }
 
   // Ties and slurs: direction, the heights of their ends and their span.

@@ -28,6 +28,7 @@ struct TItemInfo {
   bool GraceSlash = false;  // a grace note drawn with a slash
   bool StemRead = false;    // the file gave the note's stem
   bool HasAlter = false;
+  bool Hidden = false;      // print-object="no": a rest that is not shown
 };
 
 struct TImportData {
@@ -38,6 +39,9 @@ struct TImportData {
   std::unordered_set<TQSLiga*> PlacedSlurs;
   // The staff (index) of directions on a staff other than the first.
   std::unordered_map<TQSItem*, int> DirectionStaff;
+  // Signs at notes that the file places below them (the others stand
+  // above).
+  std::unordered_set<TQSItem*> BelowNotes;
   // The length in ticks of each measure as the file gives it, per part
   // index and measure index.
   std::vector<std::vector<int>> MeasureLengths;

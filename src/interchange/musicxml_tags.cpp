@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "interchange/musicxml.h"
 #include "score/chordcode.h"
+#include "score/clefs.h"
 
 namespace qs {
 
@@ -82,11 +83,54 @@ int HarmonyKindOfCode(const std::vector<uint8_t>& code) {
   return -1;
 }
 
+const std::array<TMusicXmlClef, 15> MusicXmlClefs = {{
+    {clef::Treble, "G", 2, 0},
+    {clef::TrebleOctaveDown, "G", 2, -1},
+    {clef::TrebleOctaveUp, "G", 2, 1},
+    {clef::FrenchViolin, "G", 1, 0},
+    {clef::Bass, "F", 4, 0},
+    {clef::BassOctaveDown, "F", 4, -1},
+    {clef::BaritoneF, "F", 3, 0},
+    {clef::Alto, "C", 3, 0},
+    {clef::Tenor, "C", 4, 0},
+    {clef::Soprano, "C", 1, 0},
+    {clef::MezzoSoprano, "C", 2, 0},
+    {clef::BaritoneC, "C", 5, 0},
+    {clef::Tablature, "TAB", 5, 0},
+    {clef::Percussion1, "percussion", 0, 0},
+    {clef::Percussion2, "percussion", 0, 0},
+}};
+
+const TMusicXmlClef& MusicXmlClefOf(int kind) {
+  for (const TMusicXmlClef& c : MusicXmlClefs)
+    if (c.Kind == kind) return c;
+  return MusicXmlClefs[0];
+}
+
+uint8_t ClefKindOfMusicXml(std::string_view sign, int line, int octave) {
+  const std::string s = Trim(sign);
+  const TMusicXmlClef* best = nullptr;
+  int bestScore = -1;
+  for (const TMusicXmlClef& c : MusicXmlClefs) {
+    if (!SameText(s, c.Sign)) continue;
+    const int score = (line == c.Line ? 2 : 0) + (octave == c.Octave ? 1 : 0);
+    if (score > bestScore) best = &c, bestScore = score;
+  }
+  return best ? best->Kind : clef::Treble;
+}
+
 namespace {
 
 constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "sffz", "pppp", "ppppp", "pppppp",
                                        "ffff",   "fffff", "ffffff", "sfp", "sfpp", "rf", "rfz", "other-dynamics",
-                                       "slash",  "symbol"};
+                                       "slash",  "symbol", "unpitched", "display-step", "display-octave",
+                                       "clef-octave-change", "print-object", "metronome", "beat-unit",
+                                       "beat-unit-dot", "per-minute", "octave-shift", "size", "tenuto",
+                                       "strong-accent", "trill-mark", "mordent", "inverted-mordent", "turn",
+                                       "arpeggiate", "breath-mark", "fingering", "up-bow", "down-bow",
+                                       "rehearsal", "segno", "coda", "transpose", "chromatic", "octave-change",
+                                       "part-group", "group-symbol", "part-abbreviation", "elision", "ornaments",
+                                       "midi-unpitched", "instrument", "cue", "notehead"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

@@ -37,6 +37,24 @@ extern const std::array<THarmonyKindCode, kHarmonyKindCount> HarmonyKindCodes;
 // when no kind has them.
 int HarmonyKindOfCode(const std::vector<uint8_t>& code);
 
+// How the clefs of the score are written: sign, line (0 when the sign has
+// none) and octave change. The writer takes a clef's first row, the reader
+// the row that matches the file best.
+struct TMusicXmlClef {
+  uint8_t Kind;
+  const char* Sign;
+  int Line;
+  int Octave;
+};
+extern const std::array<TMusicXmlClef, 15> MusicXmlClefs;
+// The row of a clef kind; treble's for a kind without a row.
+const TMusicXmlClef& MusicXmlClefOf(int kind);
+// The clef kind of a sign (any case), line (0 when not given) and octave
+// change: the row of the sign with that line and octave, else with that
+// line, else the sign's first row with that octave, else its first row;
+// treble for an unknown sign.
+uint8_t ClefKindOfMusicXml(std::string_view sign, int line, int octave);
+
 // Element codes: the entry of the name minus 29.
 namespace mx {
 enum : int {
@@ -56,7 +74,10 @@ enum : int {
   // the dynamics the reader maps onto the nearest kind, and further
   // elements and attributes the reader looks at.
   Mp, Mf, Sf, Sfz, Fz, Sffz, Pppp, Ppppp, Pppppp, Ffff, Fffff, Ffffff, Sfp, Sfpp, Rf, Rfz, OtherDynamics,
-  Slash, Symbol,
+  Slash, Symbol, Unpitched, DisplayStep, DisplayOctave, ClefOctaveChange, PrintObject, Metronome,
+  BeatUnit, BeatUnitDot, PerMinute, OctaveShift, Size, Tenuto, StrongAccent, TrillMark, Mordent,
+  InvertedMordent, Turn, Arpeggiate, BreathMark, Fingering, UpBow, DownBow, Rehearsal, Segno, Coda,
+  Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched, Instrument, Cue, Notehead,
   Count
 };
 }  // namespace mx

@@ -188,12 +188,13 @@ int SlotIndexOf(const TLayoutContext& c, const TQSCalcMeasure* slot) {
   return -1;
 }
 
-void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, TQSCalcStaff& row) {
-  auto* a = static_cast<TQSLyric*>(earlier.Item);
-  auto* b = static_cast<TQSLyric*>(later.Item);
+// Widens the room between the ticks of two texts of a row (at ticks ta and
+// tb) so that the earlier and the separator end before the later begins.
+void FitTextPair(TLayoutContext& c, TQSCalcItem& earlier, int ta, TQSCalcItem& later, int tb, int separator,
+                 TQSCalcStaff& row) {
   const int ka = SlotIndexOf(c, earlier.Owner), kb = SlotIndexOf(c, later.Owner);
   if (ka < 0 || kb < 0) return;
-  const TLyricWalk walk{c, ka, a->Fields.Time, kb, b->Fields.Time};
+  const TLyricWalk walk{c, ka, ta, kb, tb};
   const bool fixedCount = c.FixedMeasureCount();
   // Widths of damaged files (a syllable thousands of letters wide, a huge
   // note interval) are added in 64 bits and saturate.
@@ -213,10 +214,6 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
     if (k > ka) room += slot->BeginBarWidth + slot->ClefWidth + slot->KeyWidth + slot->MeterWidth + slot->RepeatBarWidth;
     if (k < kb) room += slot->InnerBarWidth;
   }
-  c.Fonts.SetFont(a->FontName.empty() ? std::string("Arial") : a->FontName,
-                  a->Fields.FontSize ? 8 * a->Fields.FontSize : 64);
-  c.Fonts.SetStyle(a->Fields.FontStyle);
-  const int separator = c.Fonts.TextWidth((b->Fields.Flags & TQSLyric::kHyphen) ? "- " : " ");
   int64_t t = int64_t{earlier.Box.Left} + earlier.Box.Right + separator - later.Box.Left - room;
   if (n == 0 || t <= 0 || c.X + roomBeforeLast >= c.RightLimit) return;
 
@@ -249,6 +246,31 @@ void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, T
   for (int k = ka; k < kb; ++k) c.X = SaturateInt(c.X + int64_t{SaturateInt(taken[static_cast<size_t>(k - ka)])} * c.Scale / 100);
 }
 
+void FitLyricPair(TLayoutContext& c, TQSCalcItem& earlier, TQSCalcItem& later, TQSCalcStaff& row) {
+  auto* a = static_cast<TQSLyric*>(earlier.Item);
+  auto* b = static_cast<TQSLyric*>(later.Item);
+  c.Fonts.SetFont(a->FontName.empty() ? std::string("Arial") : a->FontName,
+                  a->Fields.FontSize ? 8 * a->Fields.FontSize : 64);
+  c.Fonts.SetStyle(a->Fields.FontStyle);
+  const int separator = c.Fonts.TextWidth((b->Fields.Flags & TQSLyric::kHyphen) ? "- " : " ");
+  FitTextPair(c, earlier, a->Fields.Time, later, b->Fields.Time, separator, row);
+}
+
+// Chord symbols of a row keep a blank between them, as words do.
+void FitChordSymbols(TLayoutContext& c, TQSCalcStaff& row) {
+  auto& chords = row.ChordSymbols;
+  for (size_t i = chords.size(); i-- > 1;) {
+    TQSCalcItem* e = chords[i];
+    if (!e->State) continue;
+    e->State = 0;
+    TQSCalcItem* before = chords[i - 1];
+    if (!(e->Box.Top < before->Box.Bottom && before->Box.Top < e->Box.Bottom)) continue;
+    c.Fonts.SetTextFont(64);
+    FitTextPair(c, *before, before->Item->TimePosition(), *e, e->Item->TimePosition(), c.Fonts.TextWidth(" "), row);
+  }
+  if (!chords.empty()) chords.front()->State = 0;
+}
+
 bool EarlierLyric(const TQSCalcItem& other, const TQSCalcItem& e) {
   const auto* a = static_cast<const TQSLyric*>(other.Item);
   const auto* b = static_cast<const TQSLyric*>(e.Item);
@@ -279,6 +301,7 @@ void FitLyrics(TLayoutContext& c) {
         break;
       }
     }
+    FitChordSymbols(c, *row);
   }
 }
 

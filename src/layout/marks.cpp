@@ -329,6 +329,12 @@ void LayoutChordSymbol(TLayoutContext& c, TQSChord& chord) {
   const int x = chord.Fields.OffsetX, y = chord.Fields.OffsetY;
   e->Box = c.StaffBox(x - width / 2, y - 48 + top, width, y - 48 + bottom);
   MoveDown(e->Box, StaffRowTop(c, chord.Fields.StaffVoice));
+  // Checked against the chord symbol before it on its row (FitLyrics).
+  const int staff = std::min(StaffOf(chord.Fields.StaffVoice), std::max(1, c.Part->StaffCount()) - 1);
+  if (TQSCalcStaff* row = c.SystemPart ? c.PageRow(c.SystemPart->FirstRow + staff) : nullptr) {
+    e->State = 1;
+    row->ChordSymbols.push_back(e);
+  }
 }
 
 // A guitar chord frame: a grid of its strings and fret rows, a fret

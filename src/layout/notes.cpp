@@ -272,7 +272,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
 
   TRect stem;
   int centre;  // the head's centre below the row's top
-  if (style == 2) {
+  if (style == TQSNote::kSlashHead) {
     // A slash on the middle line, whatever the pitch.
     w.Right = 4;
     const int width = c.Scaled(40);

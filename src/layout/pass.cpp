@@ -334,6 +334,7 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
     row->System = c.System;
     row->Staff = staff;
     row->Lyrics.clear();
+    row->ChordSymbols.clear();
     const int number = c.System->Number;
     row->Left = c.LeftMargin + (tables ? TLayoutContext::TableValue(tables->LeftOffsets, number) : 0);
     row->Right = c.RightEdge + (tables ? TLayoutContext::TableValue(tables->RightOffsets, number) : 0);
@@ -455,16 +456,18 @@ void PrepareSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
 }
 
 // A measure that moves on to the next system leaves nothing behind: the
-// items' layout links go back to their earlier elements, its lyrics leave
-// their rows and events it put into earlier slots go.
+// items' layout links go back to their earlier elements, its lyrics and
+// chord symbols leave their rows and events it put into earlier slots go.
 void DiscardSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
   for (int i = slot->ItemCount - 1; i >= 0; --i) {
     TQSCalcItem* e = slot->Items.At(i);
     if (e->Item && e->Item->LayoutLink == e) e->Item->LayoutLink = e->Next;
   }
   for (int r = c.System->FirstRow; r < c.PageRows; ++r)
-    if (TQSCalcStaff* row = c.Page->StaffRows.At(r))
+    if (TQSCalcStaff* row = c.Page->StaffRows.At(r)) {
       std::erase_if(row->Lyrics, [slot](const TQSCalcItem* e) { return e->Owner == slot; });
+      std::erase_if(row->ChordSymbols, [slot](const TQSCalcItem* e) { return e->Owner == slot; });
+    }
   for (auto& [other, event] : c.ForeignEvents) {
     auto it = std::find(other->Events.begin(), other->Events.end(), event);
     if (it != other->Events.end()) {

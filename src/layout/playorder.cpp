@@ -218,7 +218,7 @@ void LayoutRehearsal(TLayoutContext& c, TQSMark& mark) {
   c.Page->Rehearsal = &mark;
   c.RehearsalCounter = mark.Fields.Value ? mark.Fields.Value : c.RehearsalCounter + 1;
   TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
-  e->Text = (mark.Fields.Style & 0xC0) == 0x80 ? std::to_string(c.RehearsalCounter)
+  e->Text = (mark.Fields.Style & 0xC0) == TQSMark::kRehearsalNumbers ? std::to_string(c.RehearsalCounter)
                                               : IntToLetters(c.RehearsalCounter - 1);
   c.Fonts.SetTextFont(80);
   int width = c.Fonts.TextWidth(e->Text);

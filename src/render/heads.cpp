@@ -99,7 +99,7 @@ bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
   if (staff && staff->Fields.Tablature) {
     DrawTabNote(e, note, color);
-  } else if (note.Fields.HeadStyle == 2) {
+  } else if (note.Fields.HeadStyle == TQSNote::kSlashHead) {
     // A slash head.
     FillPolygon({{L, B}, {L, T + Half(ls_)}, {R, T}, {R, B - Half(ls_)}});
     return true;

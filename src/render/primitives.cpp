@@ -113,7 +113,7 @@ void DrawAccolade(TQSPaintContext& c, const TQSMark& accolade, const TRect& r) {
   const int W1 = c.Width1, W2 = c.Width2, W3 = c.Width3, W4 = c.Width4;
   const int L = r.Left, T = r.Top, B = r.Bottom;
   switch (accolade.Fields.Style) {
-    case 1: {
+    case TQSMark::kAccoladeBracket: {
       cv.Pen() = TPen{color, 1, psSolid, pmCopy};
       cv.Brush().Color = color;
       cv.Brush().Style = bsSolid;
@@ -122,7 +122,7 @@ void DrawAccolade(TQSPaintContext& c, const TQSMark& accolade, const TRect& r) {
                   {x0 + W1, B + W2}, {x0 - W3, B - W1}, {x0 - W3, T + W1}});
       break;
     }
-    case 2: {
+    case TQSMark::kAccoladeLine: {
       cv.Pen() = TPen{color, 1, psSolid, pmCopy};
       cv.Brush().Color = color;
       cv.Brush().Style = bsSolid;

@@ -136,6 +136,7 @@ struct TQSCalcStaff {
   int32_t PaintValue32 = 0;
   int16_t PaintValue16 = 0;
   std::vector<TQSCalcItem*> Lyrics;  // lyric elements placed on the row, in placing order
+  std::vector<TQSCalcItem*> ChordSymbols;  // chord symbol elements placed on the row, in placing order
 };
 
 // One part within one system.

@@ -56,6 +56,11 @@ class TQSMark : public TQSItem {
   // Kinds of a fermata: the upright one above the note, the inverted one
   // below it.
   static constexpr uint8_t kFermataAbove = 0, kFermataBelow = 1;
+  // Styles of an accolade: a brace, a bracket with hooks, a straight bar.
+  static constexpr uint8_t kAccoladeBrace = 0, kAccoladeBracket = 1, kAccoladeLine = 2;
+  // Style of a rehearsal mark: its count shown as letters or as a number;
+  // framed by a box.
+  static constexpr uint8_t kRehearsalLetters = 0x40, kRehearsalNumbers = 0x80, kRehearsalBoxed = 0x04;
 
   explicit TQSMark(TQSItemOwner* owner);
 

@@ -1,6 +1,7 @@
 // Notes of a MIDI file written as notation: grid fitting, note values,
 // dots, ties, triplets, voices, chords, accidentals, staves, clefs, drums,
 // rests and instrument names. Files use 96 ticks to a quarter note.
+#include "interchange/importitems.h"
 #include "midi_test_support.h"
 
 namespace qs::test {
@@ -43,6 +44,17 @@ TEST_F(MidiNotation, ScaleIsBeamedByBeats) {
   EXPECT_TRUE(notes[2]->BeamedToNext());
   EXPECT_EQ(notes[0]->BeamGroup, notes[1]->BeamGroup);
   EXPECT_NE(notes[1]->BeamGroup, notes[2]->BeamGroup);
+
+  // In 6/8 eighths are beamed by three, the dotted beat.
+  TSmfFile f;
+  f.Track().TimeSignature(0, 6, 3);
+  for (int i = 0; i < 6; ++i) f.Track().Note(0, 60 + i, i * Q / 2, Q / 2);
+  Import(f.Bytes());
+  const std::vector<TQSNote*> six = NotesOf(*Measure(0));
+  ASSERT_EQ(six.size(), 6u);
+  std::vector<bool> joined;
+  for (const TQSNote* n : six) joined.push_back(n->BeamedToNext());
+  EXPECT_EQ(joined, (std::vector<bool>{true, true, false, true, true, false}));
 }
 
 TEST_F(MidiNotation, ChordNotesAreOrderedAndFlagged) {
@@ -199,6 +211,70 @@ TEST_F(MidiNotation, DrumNotesFollowTheDrumMap) {
   EXPECT_EQ(notes[1]->Fields.HeadStyle, 0);
 }
 
+// Without a drum map entry a General MIDI drum key is written where the
+// drum-set staff has it, on one staff whatever the kit's program, and the
+// score's map learns the key so that the note sounds it again.
+TEST_F(MidiNotation, DrumKeysWithoutAMapStandOnTheDrumSetStaff) {
+  TSmfFile f;
+  f.Track().Program(0, 9, 0).Note(9, 42, 0, Q / 4).Note(9, 36, 0, Q / 4).Note(9, 38, Q, Q / 4).Note(9, 46, 2 * Q, Q / 4);
+  Import(f.Bytes());
+  ASSERT_EQ(Part()->StaffCount(), 1);
+  const std::vector<TQSNote*> notes = NotesOf(*Measure(0));
+  std::vector<std::pair<int, uint8_t>> written;
+  for (const TQSNote* n : notes) written.push_back({n->SoundingKey, n->Fields.Pitch});
+  // Hi-hat G5 over bass drum F4, snare C5; the open hi-hat shares the
+  // closed one's place.
+  const std::vector<std::pair<int, uint8_t>> expected = {
+      {36, MakePitch(5, 3)}, {42, MakePitch(6, 4)}, {38, MakePitch(6, 0)}, {46, MakePitch(6, 4)}};
+  EXPECT_EQ(written, expected);
+  for (int key : {36, 38, 42}) {
+    const TQSDrumMapEntry* e = Score.DrumEntryByKey(key);
+    ASSERT_NE(e, nullptr) << key;
+    EXPECT_EQ(e->Head, 255);
+  }
+  // The open hi-hat has the closed one's place and the open sign.
+  EXPECT_EQ(Score.DrumEntryByKey(46), nullptr);
+  EXPECT_EQ(MarksOf(Measure(0)->Items, kind::HiHat2).size(), 1u);
+  // A key the user keeps off the map is written at its pitch, low or not:
+  // still one staff for the kit.
+  Score.SetDrumMapEntry(35, "Kick", 255, 64, 0);
+  TSmfFile low;
+  low.Track().Program(0, 9, 0).Note(9, 35, 0, Q);
+  Import(low.Bytes());
+  EXPECT_EQ(Part()->StaffCount(), 1);
+}
+
+// Drum machines and drummers leave strokes far shorter than the step they
+// stand for; a stroke is written to last until the next one of its voice (a
+// beat at most), not as a short note followed by rests.
+TEST_F(MidiNotation, DrumStrokesLastUntilTheNextStroke) {
+  TSmfFile f;
+  TSmfTrack& t = f.Track().Program(0, 9, 0);
+  for (int i = 0; i < 8; ++i) t.Note(9, 42, i * Q / 2, 10);
+  Import(f.Bytes(), {.Quantize = 32});
+  std::string eighths;
+  for (int i = 0; i < 8; ++i) eighths += std::string(i ? " " : "") + "G6/64";
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00), eighths);
+  // A lone stroke fills no more than its beat.
+  TSmfFile lone;
+  lone.Track().Program(0, 9, 0).Note(9, 38, 0, 10);
+  Import(lone.Bytes(), {.Quantize = 32});
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00).substr(0, 6), "C6/128");
+}
+
+// A note played a little before a bar line, nearer to it than to any
+// earlier step of the grid, begins the next measure and plays early; the
+// notes of a chord struck a tick apart stay one chord.
+TEST_F(MidiNotation, HumanPlayingKeepsBarLinesAndChords) {
+  Import(NotesFile({{60, 0, 4 * Q - 10}, {64, 4 * Q - 4, Q}, {67, 5 * Q - 1, Q}, {72, 5 * Q, Q}, {76, 5 * Q + 1, Q}}));
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00), "C5/512");
+  EXPECT_EQ(VoiceText(*Measure(1), 0x00), "E5/128 G5/128+C6/128+E6/128 r/256");
+  EXPECT_EQ(VoiceText(*Measure(1), 0x01), "");
+  const TQSNote* early = NotesOf(*Measure(1)).at(0);
+  EXPECT_EQ(early->Fields.Time, 0);
+  EXPECT_LT(early->Fields.PlayOffset, 0);
+}
+
 TEST_F(MidiNotation, AutomaticClefsFollowTheRange) {
   struct TCase {
     std::vector<TNoteSpec> Notes;
@@ -234,7 +310,8 @@ TEST_F(MidiNotation, LyricsAndInscriptionsStandAtTheirNotes) {
     texts.push_back(lyric->Lines.at(0));
     kinds.push_back(lyric->ItemType);
     times.push_back(lyric->Fields.Time);
-    EXPECT_EQ(lyric->Fields.OffsetY, 192);
+    // Syllables as the first verse below the staff, texts on its bottom line.
+    EXPECT_EQ(lyric->Fields.OffsetY, item->ItemType == kind::Lyric ? VerseOffsetY(Score, 1) : 192);
   }
   EXPECT_EQ(texts, (std::vector<std::string>{"Hel", "lo", "world", "Chorus"}));
   EXPECT_EQ(kinds, (std::vector<int>{33, 33, 33, 34}));

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <random>
 
+#include <map>
+
 #include "midi_test_support.h"
 
 namespace qs::test {
@@ -119,7 +121,7 @@ TEST_F(MidiRead, NamesRightsAndDescription) {
   f.Track().Meta(0, 1, "Karaoke").Meta(0, 1, "KARAOKE").Meta(0, 1, "Second line").Meta(0, 2, "(c) 2024").Meta(0, 2, "Us");
   f.Track().Meta(0, 3, "Lead").Note(0, 60, 0, Q);
   // Texts that are not UTF-8 are read in the program's code page.
-  // Lyrics go to the part of channel 0.
+  // Lyrics go to the part of their track's notes.
   f.Track().Meta(0, 3, "\xC4rger").Note(1, 62, 0, Q).Meta(Q, 5, "\xC3\xBC");
   Import(f.Bytes());
   EXPECT_EQ(Score.Description.Items(), (std::vector<std::string>{"Karaoke", "Second line"}));
@@ -128,10 +130,36 @@ TEST_F(MidiRead, NamesRightsAndDescription) {
   EXPECT_EQ(Part(0)->Name, "Lead");
   EXPECT_EQ(Part(0)->Fields.Channel, 0);
   EXPECT_EQ(Part(1)->Name, "\xC3\x84rger");
-  const std::vector<TQSItem*>& items = Measure(0, 0)->Items.Raw();
+  const std::vector<TQSItem*>& items = Measure(0, 1)->Items.Raw();
   auto lyric = std::find_if(items.begin(), items.end(), [](TQSItem* i) { return i->ItemType == kind::Lyric; });
   ASSERT_NE(lyric, items.end());
   EXPECT_EQ(static_cast<TQSLyric*>(*lyric)->Lines.at(0), "\xC3\xBC");
+}
+
+// Words go with the notes they are sung to: a track's own lyrics with its
+// notes whatever their channel; a karaoke track of words alone with the
+// part whose notes begin where the words do, its first line from the
+// start, a syllable without a blank after it joined to the next.
+TEST_F(MidiRead, LyricsStandUnderTheirNotes) {
+  TSmfFile f;
+  f.Track().Meta(0, 3, "Voice").Note(3, 67, 2 * Q, Q).Note(3, 69, 3 * Q, Q).Meta(2 * Q, 5, "Hel").Meta(3 * Q, 5, "lo ");
+  f.Track().Meta(0, 3, "Words").Meta(0, 1, "@KMIDI KARAOKE FILE").Meta(0, 1, "\\Twin").Meta(Q, 1, "kle ");
+  f.Track().Meta(0, 3, "Melody").Note(2, 60, 0, Q).Note(2, 60, Q, Q).Note(2, 64, 2 * Q, Q);
+  // A chord under the first word: more notes, fewer onsets with the words.
+  f.Track().Meta(0, 3, "Pad").Note(4, 48, 0, 4 * Q).Note(4, 52, 0, 4 * Q).Note(4, 55, 0, 4 * Q);
+  Import(f.Bytes());
+  EXPECT_EQ(Score.Description.Items(), (std::vector<std::string>{"@KMIDI KARAOKE FILE"}));
+  std::map<std::string, std::vector<std::string>> words;
+  for (TQSPart* part : Piece()->PartList())
+    for (TQSItem* item : part->GetMeasure(0)->Items)
+      if (item->ItemType == kind::Lyric) {
+        const auto* l = static_cast<TQSLyric*>(item);
+        words[part->Name].push_back(((l->Fields.Flags & TQSLyric::kHyphen) ? "-" : "") + l->Lines.at(0));
+      }
+  EXPECT_EQ(words["Voice"], (std::vector<std::string>{"Hel", "-lo"}));
+  EXPECT_EQ(words["Melody"], (std::vector<std::string>{"Twin", "-kle"}));
+  // The track of words alone leaves no part of empty measures.
+  EXPECT_EQ(Piece()->PartCount(), 3);
 }
 
 TEST_F(MidiRead, KeySignatures) {

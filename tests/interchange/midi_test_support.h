@@ -15,6 +15,7 @@
 #include "interchange/midi_file.h"
 #include "interchange/midi_import.h"
 #include "layout/layout.h"
+#include "layout/sounding.h"
 #include "midi_smf_writer.h"
 #include "score_notes.h"
 #include "score/marks.h"
@@ -71,7 +72,7 @@ inline std::vector<TSoundingNote> ScoreNotes(const TQSPiece& piece) { return Sco
 
 // What the import promises: every note of the file is one note or one
 // chain of tied notes in the piece, of its key, at its onset to half a
-// grid step and with its length to a grid step.
+// grid step and with its length to a grid step (a drum stroke at least).
 inline void ExpectEveryNoteKept(const TBytesVec& bytes, const TQSPiece& piece, int quantize) {
   const int q = std::clamp(quantize, kTicksWhole / 64, kTicksWhole);
   std::vector<TSoundingNote> shown = ScoreNotes(piece);
@@ -81,8 +82,10 @@ inline void ExpectEveryNoteKept(const TBytesVec& bytes, const TQSPiece& piece, i
     size_t best = shown.size();
     for (size_t i = 0; i < shown.size(); ++i) {
       const TSoundingNote& s = shown[i];
-      if (used[i] || s.Channel != n.Channel || s.Key != n.Key || std::abs(s.Start - n.Start) * 2 > q ||
-          std::abs(s.Length - n.Length) > q)
+      // A drum stroke is written to last until the next one (its sound
+      // does not depend on it), so it may be shown longer than played.
+      const bool lengthKept = n.Channel == kDrumChannel ? s.Length + q >= n.Length : std::abs(s.Length - n.Length) <= q;
+      if (used[i] || s.Channel != n.Channel || s.Key != n.Key || std::abs(s.Start - n.Start) * 2 > q || !lengthKept)
         continue;
       if (best == shown.size() || std::abs(s.Start - n.Start) < std::abs(shown[best].Start - n.Start)) best = i;
     }

@@ -43,7 +43,9 @@ TEST(MusicXmlExport, DocumentIsValidAndEscaped) {
   auto* tempo = static_cast<TQSMark*>(CreateItemByKind(kind::Tempo, piece.GetColumn(0)));
   tempo->Fields.Kind = 3;  // eighth = 144
   tempo->Fields.Value = 144;
-  piece.GetPart(0)->SetName("Keys <L&R>");
+  // The name shown at the system is the part's name in the file.
+  for (TQSItem* item : piece.GetPart(0)->GetMeasure(0)->Items)
+    if (item->ItemType == kind::InstrumentName) static_cast<TQSLyric*>(item)->Lines = {"Keys <L&R>"};
   const std::string xml = ExportText(*score, piece);
   EXPECT_TRUE(xml.starts_with(R"(<?xml version="1.0" encoding="UTF-8" standalone="no"?>)"));
   EXPECT_TRUE(Has(xml, "<part-name>Keys &lt;L&amp;R&gt;</part-name>"));

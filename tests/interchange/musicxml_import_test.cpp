@@ -134,7 +134,12 @@ TEST(MusicXmlImport, ClefsKeysAndTimes) {
   } kClefs[] = {{"<sign>G</sign><line>2</line>", clef::Treble}, {"<sign>F</sign><line>4</line>", clef::Bass},
                 {"<sign>F</sign><line>3</line>", clef::BaritoneF}, {"<sign>C</sign><line>3</line>", clef::Alto},
                 {"<sign>C</sign><line>4</line>", clef::Tenor}, {"<sign>C</sign><line>1</line>", clef::Soprano},
-                {"<sign>TAB</sign>", clef::Tablature},            {"<sign>percussion</sign>", clef::Percussion1}};
+                {"<sign>TAB</sign>", clef::Tablature},            {"<sign>percussion</sign>", clef::Percussion1},
+                // Octave clefs (guitars, tenors) and the French violin clef.
+                {"<sign>G</sign><line>2</line><clef-octave-change>-1</clef-octave-change>", clef::TrebleOctaveDown},
+                {"<sign>G</sign><clef-octave-change>1</clef-octave-change>", clef::TrebleOctaveUp},
+                {"<sign>F</sign><line>4</line><clef-octave-change>-1</clef-octave-change>", clef::BassOctaveDown},
+                {"<sign>G</sign><line>1</line>", clef::FrenchViolin}};
   for (const auto& c : kClefs) {
     auto r = Import(OnePart(Measure1("", std::string("<clef>") + c.Clef + "</clef>")));
     auto clefs = ItemsOf<TQSMark>(*r.M(0), kind::Clef);

@@ -24,7 +24,7 @@ TEST(MusicXmlTags, NameTableAndCodes) {
   EXPECT_EQ(ElementCode("Beat-Type"), mx::BeatType);
   EXPECT_EQ(ElementCode("steal-time-following"), 116);
   EXPECT_EQ(ElementCode("mf"), mx::Mf);
-  EXPECT_EQ(ElementCode("unpitched"), 0);
+  EXPECT_EQ(ElementCode("notehead-text"), 0);
   for (int code = 1; code < mx::Count; ++code) EXPECT_EQ(ElementCode(ElementName(code)), code) << code;
 }
 

@@ -225,6 +225,41 @@ TEST(LayoutFurniture, LyricsMakeRoom) {
   EXPECT_EQ(lyrics[0]->Next, lyrics[1]);
 }
 
+// Chord symbols over close notes make room as syllables do, about a blank
+// between the one and the next; symbols at different heights do not.
+TEST(LayoutFurniture, ChordSymbolsMakeRoom) {
+  for (const bool sameHeight : {true, false}) {
+    SCOPED_TRACE(sameHeight);
+    TLayoutScore s;
+    TQSPiece* piece = s.AddPiece({1}, 1);
+    TQSMeasure* m = piece->GetPart(0)->GetMeasure(0);
+    s.Note(m, 0, 64);
+    s.Note(m, 64, 64);
+    TQSChord* chords[2];
+    for (int i = 0; i < 2; ++i) {
+      chords[i] = static_cast<TQSChord*>(CreateItemByKind(kind::Chord, m));
+      chords[i]->Fields.Time = static_cast<uint16_t>(64 * i);
+      chords[i]->Fields.OffsetY = static_cast<int16_t>(sameHeight || i == 0 ? -128 : -400);
+      TQSChordFragment f;
+      f.Text = i == 0 ? "Bbmaj7(#11)" : "C7sus4/E";
+      chords[i]->Patterns.push_back(f);
+    }
+    s.Layout();
+    const TQSCalcMeasure& slot = s.Slot(0, 0, 0);
+    const auto symbols = s.Elements(slot, kind::Chord);
+    ASSERT_EQ(symbols.size(), 2u);
+    const TQSCalcItem* a = symbols[0];
+    const TQSCalcItem* b = symbols[1];
+    const int room = 8 * 6 + 16 + 8 * 5 + 16;  // as between the syllables above
+    if (sameHeight) {
+      // Apart (the room grows by whole pixels, the blank rounded down).
+      EXPECT_LT(a->Box.Right, b->Box.Left);
+    } else {
+      EXPECT_EQ(slot.Positions[64] - slot.Positions[0], room);
+    }
+  }
+}
+
 // A syllable 15,000 letters wide (a damaged file's) asks for more room
 // than a measure can have: the rooms and the measure's width saturate, and
 // the measure after it goes to the next system.
