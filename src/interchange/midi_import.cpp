@@ -456,7 +456,6 @@ class TMidiImporter {
       TMidiImportPart* part = partOf(l.Track);
       auto* lyric = static_cast<TQSLyric*>(l.Entry->Item.get());
       if (lyric->ItemType == kind::Lyric) {
-        std::string& t = lyric->Lines[0];
         TQSLyric*& before = previous[l.Track];
         if (before && spacedTrack[l.Track] && !l.WordStart && !before->Lines[0].empty() &&
             before->Lines[0].back() != ' ')

@@ -854,8 +854,9 @@ TEST_F(ViewDrags, OutlinesOfADotOrAnAccidentalPointAtTheirNote) {
     const std::vector<TCanvasOp> heads = XorOps(host, TCanvasOpKind::Polygon);
     // Below the note: the arrow ends at its bottom.
     EXPECT_FALSE(heads.empty());
-    if (!heads.empty())
+    if (!heads.empty()) {
       EXPECT_EQ(heads.back().Points.front(), (TPoint{k == kind::Dot ? head.Right : head.Left, head.Bottom}));
+    }
     td::PressKey(*View, VK_ESCAPE);
     td::MouseUp(*View, from.X, from.Y + 40, mbLeft, ssCtrl);
     View->SetHost(nullptr);
