@@ -60,8 +60,10 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
   }
 }
 
-// A key signature becomes the part's key in force; its width is that of
-// the key it cancels when there is one.
+// A key signature becomes the part's key in force. It is as wide as the key
+// it cancels when there is one, and never narrower than its own signs: a
+// change to a key of more signs than the old one must not run into what
+// follows.
 void LayoutKeyMark(TLayoutContext& c, TQSMark& mark) {
   TQSCalcMeasure* slot = c.Slot;
   TQSCalcPagePart& pp = PagePart(c);
@@ -70,7 +72,7 @@ void LayoutKeyMark(TLayoutContext& c, TQSMark& mark) {
   int width;
   if (inForce && inForce->Fields.Kind != 0) {
     mark.LayoutByte = inForce->Fields.Kind;
-    width = KeySignatureWidth(inForce->Fields.Kind);
+    width = std::max(KeySignatureWidth(inForce->Fields.Kind), KeySignatureWidth(KindOf(mark)));
   } else {
     mark.LayoutByte = 0;
     width = KeySignatureWidth(KindOf(mark));

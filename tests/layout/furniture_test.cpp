@@ -71,6 +71,32 @@ TEST(LayoutFurniture, ClefKeyAndTimeAtTheStart) {
   EXPECT_EQ(static_cast<TQSNote*>(notes[0]->Item)->StaffPosition, 10);
 }
 
+// A key change is as wide as the key it cancels or as its own signs,
+// whichever is wider, so that no sign runs into the time signature.
+TEST(LayoutFurniture, KeyChangeMakesRoomForItsOwnSigns) {
+  struct TCase {
+    int From, To, Width;
+  };
+  const TCase cases[] = {
+      {2, 14, 4 * 40 + 8},   // D major to A flat major
+      {14, 7, 7 * 40 + 8},   // A flat major to C sharp major
+      {3, 11, 3 * 40 + 8},   // fewer signs: the cancelled key's width
+      {3, 0, 3 * 40 + 8},    // naturals only
+      {0, 5, 5 * 40 + 8},    // nothing to cancel
+  };
+  for (const TCase& k : cases) {
+    TLayoutScore s;
+    TQSPiece* piece = s.AddPiece({1}, 2);
+    TQSPart* part = piece->GetPart(0);
+    s.Mark(part->GetMeasure(0), kind::Clef, 0, 0, clef::Treble);
+    if (k.From) s.Mark(part->GetMeasure(0), kind::Key, 0, 0, k.From);
+    s.Mark(part->GetMeasure(1), kind::Key, 0, 0, k.To);
+    for (int i = 0; i < 2; ++i) s.Quarters(part->GetMeasure(i));
+    s.Layout();
+    EXPECT_EQ(static_cast<TQSCalcMeasure*>(piece->Slots[1])->KeyWidth, k.Width) << k.From << " -> " << k.To;
+  }
+}
+
 // A key change is as wide as the key it cancels; the clef and key in force
 // open every later system, unless the measure there sets its own.
 TEST(LayoutFurniture, ChangesAndSystemHeaders) {
