@@ -404,8 +404,9 @@ class TPostPass {
   }
 
   // Words above a staff ("Allegro", "dolce") stand above the heads, stems
-  // and beams of the notes under them, which a long word covers for about
-  // a half note; words the file raised further, or put below, stay.
+  // and beams of the notes and the chord symbols under them, which a long
+  // word covers for about a half note; words the file raised further, or
+  // put below, stay.
   void PlaceWordsAbove(TQSMeasure& m, const TPartState& state, TQSLyric& words) {
     auto staffOf = data_.DirectionStaff.find(&words);
     const int staff = staffOf == data_.DirectionStaff.end() ? 0 : staffOf->second;
@@ -415,8 +416,20 @@ class TPostPass {
     // The line's height: its point size at the screen's resolution.
     const int points = words.Fields.FontSize ? words.Fields.FontSize : 8;
     const int height = Round(points * ScreenPixelsPerInch() / 72.0) * 8;
-    const TExtent e = NotesExtent(m, state, staff, words.Fields.Time, words.Fields.Time + kTicksHalf);
-    if (e.Any()) y = static_cast<int16_t>(std::min<int>(y, shift + e.Top - space_ - height));
+    const int from = words.Fields.Time, to = from + kTicksHalf;
+    int top = 0;
+    const TExtent e = NotesExtent(m, state, staff, from, to);
+    if (e.Any()) top = std::min(top, e.Top - space_);
+    // Chord symbols keep their line next to the staff; the words go over
+    // them (a symbol's raised parts reach a space above its line).
+    for (TQSItem* item : m.Items) {
+      if (item->ItemType != kind::Chord || StaffOf(static_cast<uint8_t>(item->StaffVoice())) != staff) continue;
+      const auto* chord = static_cast<const TQSChord*>(item);
+      if (chord->Fields.Time >= from && chord->Fields.Time <= to)
+        top = std::min(top, chord->Fields.OffsetY - 48 - space_);
+    }
+    const int base = shift + kWordsAboveOffset, wanted = shift + top - height;
+    if (wanted < y) y = static_cast<int16_t>(std::max<int>(INT16_MIN, base - WholeTenths(base - wanted)));
   }
 
   // How much lower than the part's first staff a staff stands.
@@ -447,20 +460,45 @@ class TPostPass {
         }
       }
     }
+    // Dynamics and hairpins below a staff with lyrics go below its verses,
+    // where a singer looks for them, not among the syllables.
+    std::vector<std::pair<TQSMark*, size_t>> signsBelow;
+    for (TQSMeasure* m : part.MeasureList())
+      for (TQSItem* item : m->Items) {
+        if (item->ItemType != kind::Dynamics) continue;
+        auto d = data_.DirectionStaff.find(item);
+        const size_t st = d == data_.DirectionStaff.end() ? 0 : static_cast<size_t>(std::max(d->second, 0));
+        auto* mark = static_cast<TQSMark*>(item);
+        if (st < staves && verses[st] > 0 && mark->Fields.OffsetY - static_cast<int>(st) * staffShift_ >= 4 * space_)
+          signsBelow.push_back({mark, st});
+      }
+    std::vector<bool> hasSignsBelow(staves, false);
+    for (const auto& [mark, st] : signsBelow) hasSignsBelow[st] = true;
+
     std::vector<int> lower(staves, 0);  // each staff's lyrics' shift
+    std::vector<int> versesEnd(staves, 0);  // below the last verse's line
     staffExtra_.assign(staves, 0);
     for (size_t st = 0; st < staves; ++st) {
       int below = 0;
       if (verses[st] > 0) {
         lower[st] = std::max(0, lowest[st] + space_ / 2 - VerseOffsetY(score_, 1));
-        // The last verse's line with its letters, then room for the notes
-        // and stems above the next staff.
-        const int bottom = VerseOffsetY(score_, verses[st]) + lower[st] + 5 * space_ / 2;
+        versesEnd[st] = VerseOffsetY(score_, verses[st]) + lower[st] + 5 * space_ / 2;
+        // The last verse's line with its letters (and the signs below it),
+        // then room for the notes and stems above the next staff.
+        const int bottom = versesEnd[st] + (hasSignsBelow[st] ? 5 * space_ / 2 : 0);
         const int above = st + 1 < staves ? std::max(2 * space_, space_ / 2 - highest[st + 1]) : 2 * space_;
         below = std::max(0, bottom + above - 4 * space_ - interval_);
       }
       rowExtra_.push_back(below);
       if (st + 1 < staves) staffExtra_[st + 1] = staffExtra_[st] + below;
+    }
+    // Letters reach one and a half spaces above their baseline, a hairpin
+    // two thirds of a space above its middle.
+    for (const auto& [mark, st] : signsBelow) {
+      const int room = dynamic::IsLetterKind(mark->Fields.Kind) ? 2 * space_ : space_;
+      const int base = static_cast<int>(st) * staffShift_ + below_;
+      const int y = base + WholeTenths(versesEnd[st] + room - below_);
+      mark->Fields.OffsetY = static_cast<int16_t>(std::min(std::max<int>(mark->Fields.OffsetY, y), INT16_MAX));
     }
     for (TQSMeasure* m : part.MeasureList())
       for (TQSItem* item : m->Items) {

@@ -20,6 +20,7 @@
 #include "app/documentscore.h"
 #include "base/stream.h"
 #include "chords/chordname.h"
+#include "../common/layout_boxes.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "platform/bitmap.h"
@@ -261,6 +262,26 @@ TEST(EngravingEndToEnd, ImportedChordKindsAreNamed) {
       }
   EXPECT_EQ(names, (std::vector<std::string>{"C7", "D#5", "Emb5", "F#mb5dim7", "Gm7b5", "Am#7", "Bb9", "C11",
                                              "D13/F#", "Ebmaj7"}));
+}
+
+// In a song with chord symbols and lyrics, words above go over the chord
+// symbols, and dynamics and hairpins below go under the verses: no two of
+// them share a place.
+TEST(EngravingEndToEnd, WordsChordSymbolsVersesAndDynamicsKeepApart) {
+  auto score = OpenAsDocument("musicxml/song.xml");
+  LayoutScore(*score, 0);
+  using test::BoxesOf;
+  const std::vector<TRect> words = BoxesOf(*score, kind::Term), chords = BoxesOf(*score, kind::Chord);
+  const std::vector<TRect> verses = BoxesOf(*score, kind::Lyric), signs = BoxesOf(*score, kind::Dynamics);
+  ASSERT_FALSE(words.empty());
+  ASSERT_FALSE(verses.empty());
+  ASSERT_FALSE(signs.empty());
+  ASSERT_FALSE(chords.empty());
+  for (const TRect& c : chords) ASSERT_GT(c.Height(), 0);  // the symbols have their text
+  for (const TRect& w : words)
+    for (const TRect& c : chords) EXPECT_FALSE(test::Overlap(w, c)) << "words on a chord symbol";
+  for (const TRect& d : signs)
+    for (const TRect& v : verses) EXPECT_FALSE(test::Overlap(d, v)) << "a dynamic among the syllables";
 }
 
 }  // namespace

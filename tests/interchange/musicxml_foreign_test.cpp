@@ -6,6 +6,7 @@
 #include "interchange/importitems.h"
 #include "layout/layout.h"
 #include "interchange/musicxml_reader.h"
+#include "../common/layout_boxes.h"
 #include "musicxml_support.h"
 #include "score/pageobjects.h"
 
@@ -252,26 +253,6 @@ TEST(MusicXmlForeign, ElidedSyllablesShareTheirLine) {
 namespace qs::test {
 namespace {
 
-// The boxes on the first page of the elements that draw items of a kind
-// (stems too when asked), in page units.
-std::vector<TRect> BoxesOf(TQSScore& score, TQSItemType k, bool stems = false) {
-  std::vector<TRect> out;
-  const TQSCalcPage& page = *score.LayoutPages.At(0);
-  for (int s = 0; s < page.SystemCount; ++s) {
-    const TQSCalcSystem& system = *page.Systems.At(s);
-    for (int m = 0; m < system.MeasureCount; ++m) {
-      const TQSCalcMeasure& slot = *system.Measures.At(m);
-      for (int i = 0; i < slot.ItemCount; ++i) {
-        const TQSCalcItem* e = slot.Items.At(i);
-        const bool wanted = e->Item && e->Item->ItemType == k &&
-                            (e->ElementType == element::Item || (stems && e->ElementType == element::Stem));
-        if (wanted) out.push_back(e->Box);
-      }
-    }
-  }
-  return out;
-}
-
 // A hymn's verses stand between the staves: below the stems of the lower
 // voice, the staff below moved down to leave them room, its dynamics with
 // it; the measures are counted from the first full one.
@@ -288,7 +269,7 @@ TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
   ASSERT_EQ(lyrics.size(), 4u);
   for (const TRect& l : lyrics)
     for (const TRect& n : notes)
-      EXPECT_FALSE(l.Left < n.Right && n.Left < l.Right && l.Top < n.Bottom && n.Top < l.Bottom)
+      EXPECT_FALSE(Overlap(l, n))
           << "a syllable on a note or stem: " << l.Left << "," << l.Top << "," << l.Right << "," << l.Bottom << " " << n.Left << "," << n.Top << "," << n.Right << "," << n.Bottom;
   const std::vector<TRect> mf = BoxesOf(*score, kind::Dynamics);
   const TQSCalcStaff& bass = *score->LayoutPages.At(0)->StaffRows.At(1);
@@ -323,8 +304,7 @@ TEST(MusicXmlForeign, WordsAboveStandOverTheNotes) {
     const std::vector<TRect> words = BoxesOf(*score, kind::Term), heads = BoxesOf(*score, kind::Note, true);
     ASSERT_EQ(words.size(), 2u);
     for (const TRect& n : heads)
-      EXPECT_FALSE(words[0].Left < n.Right && n.Left < words[0].Right && words[0].Top < n.Bottom && n.Top < words[0].Bottom)
-          << "words on a note or stem: " << words[0].Top << ".." << words[0].Bottom << " x " << words[0].Left << ".." << words[0].Right << " / " << n.Top << ".." << n.Bottom << " x " << n.Left << ".." << n.Right;
+      EXPECT_FALSE(Overlap(words[0], n)) << "words on a note or stem";
   }
 }
 
