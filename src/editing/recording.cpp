@@ -187,7 +187,7 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
   const TQSCursorPosition& cursor = view->CursorPosition;
   r.StaffVoice = MakeStaffVoice(cursor.Staff, cursor.Voice);
   if (r.IsNote && score.TwoHandRecording && r.Part->StaffCount() == 2)
-    r.StaffVoice = MakeStaffVoice(r.Octave * 7 + r.Step < 29 ? 1 : 0, 0);
+    r.StaffVoice = MakeStaffVoice(r.Octave * 7 + r.Step < kHandSplitLine ? 1 : 0, 0);
   score.LastEntryLength = static_cast<uint16_t>(dotted);
 
   TQSNote* last = nullptr;

@@ -242,7 +242,7 @@ class TMidiImporter {
         channelInForce_ = c;
         TMidiImportPart& part = PartFor(c);
         const TSpelling spelling = SpellKey(score_, c, e.Data1);
-        if (PitchLine(spelling.Pitch) < 29) part.SecondStaff = true;
+        if (PitchLine(spelling.Pitch) < kHandSplitLine) part.SecondStaff = true;
         trackParts_.back().insert(&part);
         // A note struck again at the tick it began is the same note twice
         // (two tracks or a doubled event): the first gives way.

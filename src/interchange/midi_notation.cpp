@@ -194,7 +194,7 @@ class TPartWriter {
     std::vector<TMidiEntry*> upper, lower;
     for (TMidiEntry* e : lists_[size_t(m)])
       if (TQSNote* note = e->Note())
-        (part_->StaffCount() == 1 || PitchLine(note->Fields.Pitch) > 28 ? upper : lower).push_back(e);
+        (part_->StaffCount() == 1 || PitchLine(note->Fields.Pitch) >= kHandSplitLine ? upper : lower).push_back(e);
     if (upper.size() + lower.size() > size_t(kMaxMidiNotesPerMeasure))
       throw EMidiFileError(Format("The MIDI file is too dense: measure %d of a part has more than %d notes", m + 1,
                                   kMaxMidiNotesPerMeasure));
@@ -293,6 +293,19 @@ class TPartWriter {
       tuplet->Fields.Value = static_cast<uint16_t>(level.BlockLength / 2);
       tuplet->Fields.StaffVoice = MakeStaffVoice(staff, 0);
       tuplet->CalcTupletLengths();
+    }
+
+    // A note let go a little early, less than a grid step before the next
+    // onset of its staff (or the bar line), is written to last until it, as
+    // it was meant: a held half note is a half, not a double-dotted
+    // quarter and a rest.
+    for (TMidiEntry* e : notes) {
+      if (e->InTuplet || e->TiedToNext) continue;
+      int next = length;
+      for (const TMidiEntry* o : notes)
+        if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
+      const int end = e->FitStart + e->FitLength, gap = next - NoteEnd(*e);
+      if (end < next && gap >= 0 && gap < q) e->FitLength = next - e->FitStart;
     }
 
     // A note fitted much shorter than it sounds takes twice its length
@@ -511,7 +524,7 @@ class TPartWriter {
     const uint8_t pitch = own->Fields.Pitch;
     const uint8_t head = own->Fields.HeadStyle;
     const int line = PitchLine(pitch);
-    const int staff = part_->StaffCount() > 1 && line < 29 ? 1 : 0;
+    const int staff = part_->StaffCount() > 1 && line < kHandSplitLine ? 1 : 0;
     TQSStaff* staffObject = part_->GetStaff(staff);
     const int playOffset = std::clamp(e.Tick - e.FitStart, int(INT16_MIN), int(INT16_MAX));
     int excess = e.Length - e.FitLength;

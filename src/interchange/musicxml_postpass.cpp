@@ -356,6 +356,10 @@ class TPostPass {
                                          : std::max(6 * space_, e.Any() ? e.Bottom + space_ : 0)));
         continue;
       }
+      if (item->ItemType == kind::Term) {
+        PlaceWordsAbove(m, state, *static_cast<TQSLyric*>(item));
+        continue;
+      }
       if (item->ItemType != kind::Dynamics && !IsNoteSign(item->ItemType)) continue;
       auto* mark = static_cast<TQSMark*>(item);
       int16_t& y = mark->Fields.OffsetY;
@@ -397,6 +401,22 @@ class TPostPass {
         }
       }
     }
+  }
+
+  // Words above a staff ("Allegro", "dolce") stand above the heads, stems
+  // and beams of the notes under them, which a long word covers for about
+  // a half note; words the file raised further, or put below, stay.
+  void PlaceWordsAbove(TQSMeasure& m, const TPartState& state, TQSLyric& words) {
+    auto staffOf = data_.DirectionStaff.find(&words);
+    const int staff = staffOf == data_.DirectionStaff.end() ? 0 : staffOf->second;
+    const int shift = ShiftOf(staff);
+    int16_t& y = words.Fields.OffsetY;
+    if (y >= shift) return;  // not above its staff
+    // The line's height: its point size at the screen's resolution.
+    const int points = words.Fields.FontSize ? words.Fields.FontSize : 8;
+    const int height = Round(points * ScreenPixelsPerInch() / 72.0) * 8;
+    const TExtent e = NotesExtent(m, state, staff, words.Fields.Time, words.Fields.Time + kTicksHalf);
+    if (e.Any()) y = static_cast<int16_t>(std::min<int>(y, shift + e.Top - space_ - height));
   }
 
   // How much lower than the part's first staff a staff stands.

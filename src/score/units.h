@@ -19,6 +19,9 @@ constexpr int PitchStep(uint8_t pitch) { return pitch & 0x0F; }
 constexpr uint8_t MakePitch(int octave, int step) { return static_cast<uint8_t>((octave << 4) | (step & 0x0F)); }
 // The vertical order of pitches: step + 7 x octave.
 constexpr int PitchLine(uint8_t pitch) { return PitchStep(pitch) + 7 * PitchOctave(pitch); }
+// Where a keyboard part's two hands part: a note below middle C is written
+// on the lower staff of a two-staff part, as a pianist reads it.
+constexpr int kHandSplitLine = PitchLine(MakePitch(5, 0));
 
 // Staff/voice byte: staff index within the part in the high four bits,
 // voice index within the staff in the low four, so that a part addresses

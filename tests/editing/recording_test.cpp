@@ -153,12 +153,16 @@ TEST(RecordingEntry, StepRecording) {
 TEST(RecordingEntry, TwoHands) {
   TRecordScore s(1, {2});
   s.Score.TwoHandRecording = 1;
-  InsertRecordedNote(s.Score, 0, 0, 3, 6, 128, {}, 64);
-  InsertRecordedNote(s.Score, 0, 128, 4, 1, 128, {}, 64);
+  // B2, D3 and B3 are the left hand's, middle C and E4 the right hand's.
+  InsertRecordedNote(s.Score, 0, 0, 3, 6, 64, {}, 64);
+  InsertRecordedNote(s.Score, 0, 64, 4, 1, 64, {}, 64);
+  InsertRecordedNote(s.Score, 0, 128, 4, 6, 64, {}, 64);
+  InsertRecordedNote(s.Score, 0, 192, 5, 0, 64, {}, 64);
+  InsertRecordedNote(s.Score, 0, 256, 5, 2, 64, {}, 64);
   std::vector<int> staves;
   for (const TQSItem* item : s.Measure(0)->Items)
     if (const auto* n = dynamic_cast<const TQSNote*>(item)) staves.push_back(StaffOf(n->Fields.StaffVoice));
-  EXPECT_EQ(staves, (std::vector<int>{1, 0}));
+  EXPECT_EQ(staves, (std::vector<int>{1, 1, 1, 0, 0}));
 }
 
 // The record lock is held from the quantisation to the end of the layout

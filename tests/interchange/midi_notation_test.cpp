@@ -101,8 +101,9 @@ TEST_F(MidiNotation, QuarterTripletWithAndWithoutTheTripletOption) {
 
   Import(file, {.Triplets = false});
   EXPECT_TRUE(MarksOf(Measure(0)->Items, kind::Tuplet).empty());
-  // Each note on the grid point nearest its start.
-  EXPECT_EQ(VoiceText(*Measure(0), 0), "C5/32 D5/32 r/32 E5/32 F5/128 G5/256");
+  // Each note on the grid point nearest its start; D, let go just before
+  // E's grid point, lasts until it.
+  EXPECT_EQ(VoiceText(*Measure(0), 0), "C5/32 D5/64 E5/32 F5/128 G5/256");
 }
 
 TEST_F(MidiNotation, NoteKeepsItsLengthWhateverTheNextNote) {
@@ -186,6 +187,15 @@ TEST_F(MidiNotation, PianoPartsWithLowNotesGetABassStaff) {
       EXPECT_EQ(VoiceText(*Measure(0), 0x10), "C4/256 G3/256");
     }
   }
+}
+
+// A piano track's hands part at middle C: the left hand's notes below it
+// stand on the bass staff, never on ledger lines under the treble staff.
+TEST_F(MidiNotation, PianoHandsPartAtMiddleC) {
+  Import(NotesFile({{41, 0, Q}, {53, Q, Q}, {57, 2 * Q, Q}, {59, 3 * Q, Q}, {60, 0, 2 * Q}, {70, 2 * Q, 2 * Q}}));
+  ASSERT_EQ(Part()->StaffCount(), 2);
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00), "C5/256 Bb5/256");
+  EXPECT_EQ(VoiceText(*Measure(0), 0x10), "F3/128 F4/128 A4/128 B4/128");
 }
 
 TEST_F(MidiNotation, EmptyStaffOfAMeasureHoldsOneWholeRest) {

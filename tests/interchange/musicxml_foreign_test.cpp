@@ -5,6 +5,7 @@
 
 #include "interchange/importitems.h"
 #include "layout/layout.h"
+#include "interchange/musicxml_reader.h"
 #include "musicxml_support.h"
 #include "score/pageobjects.h"
 
@@ -293,6 +294,38 @@ TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
   const TQSCalcStaff& bass = *score->LayoutPages.At(0)->StaffRows.At(1);
   ASSERT_EQ(mf.size(), 1u);
   EXPECT_GT(mf[0].Top, bass.BottomLine);  // below the bass staff, not in it
+}
+
+// Words above the staff clear the heads and stems of the notes they stand
+// over; over low notes, and below the staff, they keep their place.
+TEST(MusicXmlForeign, WordsAboveStandOverTheNotes) {
+  const std::string allegro =
+      R"(<direction placement="above"><direction-type><words font-size="12">Allegro</words></direction-type></direction>)";
+  const std::string dolce =
+      R"(<direction placement="below"><direction-type><words>dolce</words></direction-type></direction>)";
+  std::vector<int> low;
+  for (int octave : {4, 6}) {
+    SCOPED_TRACE(octave);
+    std::string notes;
+    for (int i = 0; i < 4; ++i) notes += N(P("C", octave) + kQuarter + "<stem>up</stem>");
+    auto score = ImportText(OnePart(Measure1(allegro + dolce + notes)));
+    std::vector<int> y;
+    for (const TQSLyric* w : ItemsOf<TQSLyric>(*PieceOf(*score).GetPart(0)->GetMeasure(0), kind::Term))
+      y.push_back(w->Fields.OffsetY);
+    ASSERT_EQ(y.size(), 2u);
+    if (octave == 4) {
+      EXPECT_EQ(y[0], mxml::kWordsAboveOffset);
+      low = y;
+    } else {
+      EXPECT_EQ(y[1], low[1]);
+    }
+    LayoutScore(*score, 0);
+    const std::vector<TRect> words = BoxesOf(*score, kind::Term), heads = BoxesOf(*score, kind::Note, true);
+    ASSERT_EQ(words.size(), 2u);
+    for (const TRect& n : heads)
+      EXPECT_FALSE(words[0].Left < n.Right && n.Left < words[0].Right && words[0].Top < n.Bottom && n.Top < words[0].Bottom)
+          << "words on a note or stem: " << words[0].Top << ".." << words[0].Bottom << " x " << words[0].Left << ".." << words[0].Right << " / " << n.Top << ".." << n.Bottom << " x " << n.Left << ".." << n.Right;
+  }
 }
 
 }  // namespace
