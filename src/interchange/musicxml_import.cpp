@@ -10,6 +10,7 @@
 #include "base/stream.h"
 #include "base/strings.h"
 #include "base/text.h"
+#include "base/zip.h"
 #include "interchange/importitems.h"
 #include "interchange/musicxml.h"
 #include "interchange/musicxml_reader.h"
@@ -1842,7 +1843,13 @@ size_t FindRoot(const TQSTagList& tags) {
 }  // namespace mxml
 
 void ImportMusicXml(TQSScore& score, TStream& stream) {
-  TQSTagList tags = TokenizeMusicXml(stream);
+  TQSTagList tags;
+  if (BeginsAsZipArchive(stream)) {
+    TMemoryStream document(UnpackCompressedMusicXml(stream));
+    tags = TokenizeMusicXml(document);
+  } else {
+    tags = TokenizeMusicXml(stream);
+  }
   score.BeginUpdate();
   try {
     TQSPiece* piece = score.NewPiece();

@@ -53,6 +53,10 @@ using TQSOnGetTermsEvent = std::function<bool(TObject* sender, int kind, const s
 // this order and these widths.
 // The extension of native score files.
 constexpr const char* kNativeFileExt = ".sfd";
+// File names the score reads as MusicXML (case ignored): documents
+// (".xml", ".musicxml") and compressed MusicXML (".mxl").
+bool IsMusicXmlDocumentName(const std::string& fileName);
+bool IsCompressedMusicXmlName(const std::string& fileName);
 
 // The most empty pages the layout makes in a row: at the beginning of the
 // score, after a page break, and after the music to reach PageCount. A
@@ -504,8 +508,9 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
 
   // ------------------------------------------------------------- files
   // Reads a file by its extension (case ignored): MIDI files (".mid",
-  // ".midi", ".rmi", ".kar") and MusicXML (".xml") through their importers,
-  // anything else as a native score. A missing file changes nothing.
+  // ".midi", ".rmi", ".kar") and MusicXML (".xml", ".musicxml", compressed
+  // ".mxl") through their importers, anything else as a native score. A
+  // missing file changes nothing.
   void LoadFromFile(const std::string& fileName);
   // Writes the native format safely: the old file stays whole until the new
   // one is complete; a failure is raised.

@@ -38,7 +38,7 @@ enum class TFileKind { Native, Midi, MusicXml };
 TFileKind KindOfFile(const std::string& fileName) {
   const std::string ext = LowerCase(ExtractFileExt(fileName));
   if (ext == ".mid" || ext == ".midi" || ext == ".rmi" || ext == ".kar") return TFileKind::Midi;
-  if (ext == ".xml") return TFileKind::MusicXml;
+  if (IsMusicXmlDocumentName(fileName) || IsCompressedMusicXmlName(fileName)) return TFileKind::MusicXml;
   return TFileKind::Native;
 }
 
@@ -80,6 +80,15 @@ void CheckSavedCount(size_t count, const char* what) {
 }
 
 }  // namespace
+
+bool IsMusicXmlDocumentName(const std::string& fileName) {
+  const std::string ext = LowerCase(ExtractFileExt(fileName));
+  return ext == ".xml" || ext == ".musicxml";
+}
+
+bool IsCompressedMusicXmlName(const std::string& fileName) {
+  return LowerCase(ExtractFileExt(fileName)) == ".mxl";
+}
 
 void TQSScore::SetMidiImporter(TImporter importer) { Importer(TFileKind::Midi) = std::move(importer); }
 void TQSScore::SetMusicXmlImporter(TImporter importer) { Importer(TFileKind::MusicXml) = std::move(importer); }

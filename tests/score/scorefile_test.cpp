@@ -338,12 +338,12 @@ TEST_F(ScoreFileTest, LoadFromFileDispatchesByExtension) {
     seen.push_back("midi " + std::to_string(in.Size()));
   });
   TImporterGuard xml(false, [&](TQSScore&, TStream&) { seen.push_back("xml"); });
-  for (const char* name : {"a.MID", "b.midi", "c.Rmi", "d.kar", "e.XML"}) {
+  for (const char* name : {"a.MID", "b.midi", "c.Rmi", "d.kar", "e.XML", "f.musicxml", "g.MusicXML", "h.MXL"}) {
     SafeSaveText(folder.Path + name, "MThd");
     Score.LoadFromFile(folder.Path + name);
     EXPECT_FALSE(Score.Updating());
   }
-  EXPECT_EQ(seen, (std::vector<std::string>{"midi 4", "midi 4", "midi 4", "midi 4", "xml"}));
+  EXPECT_EQ(seen, (std::vector<std::string>{"midi 4", "midi 4", "midi 4", "midi 4", "xml", "xml", "xml", "xml"}));
 
   // Native files of any other extension; a missing file changes nothing.
   const std::string native = folder.Path + "score.SFD";
