@@ -129,18 +129,22 @@ void ApplyFont(TQSScore& score, Pick pick, const TSetter& extraMeasureItems = nu
 }
 
 bool IsColouredMark(TQSItemType k) {
-  if ((k >= 1 && k <= 4) || (k >= 40 && k <= 42) || (k >= 110 && k <= 118) || (k >= 120 && k <= 125) ||
-      (k >= 130 && k <= 133) || (k >= 141 && k <= 143) || (k >= 149 && k <= 151) || (k >= 153 && k <= 159))
+  if ((k >= kind::Accolade && k <= kind::Meter) || (k >= kind::NoteRepeat && k <= kind::MultiRest) ||
+      (k >= kind::Dynamics && k <= kind::Bracket) || (k >= kind::Vibrato && k <= kind::Breath) ||
+      (k >= kind::Muting && k <= kind::Bowing) || (k >= kind::Staccato && k <= kind::Tremolo) ||
+      (k >= kind::Hand && k <= kind::Coda) || (k >= kind::DaCapo && k <= kind::CompositionBegin))
     return true;
   switch (k) {
-    case 6: case 27: case 28: case 45: case 50: case 172: case 173: return true;
+    case kind::Tempo: case kind::MeasureNumbering: case kind::Rehearsal: case kind::Dot: case kind::Accidental:
+    case kind::Flageolet: case kind::BarreBracket: return true;
     default: return false;
   }
 }
 
 bool HasFontName(TQSItemType k) {
   switch (k) {
-    case 4: case 27: case 28: case 122: case 123: case 124: case 170: case 172: return true;
+    case kind::Meter: case kind::MeasureNumbering: case kind::Rehearsal: case kind::Finger: case kind::StringNumber:
+    case kind::Hammer: case kind::Barre: case kind::Flageolet: return true;
     default: return false;
   }
 }

@@ -32,8 +32,12 @@ struct TPlace {
   TQSMeasure* Get() const { return Part ? Part->GetMeasure(Measure) : nullptr; }
 };
 
-bool IsVelocityKind(int k) { return k == 34 || k == 110 || k == 111 || k == 117 || k == 141; }
-bool IsEffectKind(int k) { return k == 111 || (k >= 113 && k <= 116) || k == 141; }
+bool IsVelocityKind(int k) {
+  return k == kind::Term || k == kind::Dynamics || k == kind::Arpeggio || k == kind::Accent || k == kind::Staccato;
+}
+bool IsEffectKind(int k) {
+  return k == kind::Arpeggio || (k >= kind::Trill && k <= kind::Fermata) || k == kind::Staccato;
+}
 
 void NoteForTidying(std::vector<TQSMeasure*>& tidy, TQSMeasure* m) {
   if (m && std::find(tidy.begin(), tidy.end(), m) == tidy.end()) tidy.push_back(m);
@@ -135,7 +139,7 @@ bool DeleteSelection(TQSScore& score) {
       if (!velocity.Part || measure->Index < velocity.Measure ||
           (measure->Index == velocity.Measure && tick < velocity.Tick)) {
         velocity = TPlace(*measure, tick);
-        if (k == 110 || k == 34) velocityToEnd = true;
+        if (k == kind::Dynamics || k == kind::Term) velocityToEnd = true;
       }
     }
     if (score.AutoEffect && measure && IsEffectKind(k)) effects.emplace_back(*measure, item->TimePosition());

@@ -361,10 +361,11 @@ TQSMark* InsertColumnMark(TQSScore& score, int itemKind, int type, int value, in
 namespace {
 
 bool MovesWithNewPosition(int k) {
-  return k == kind::Clef || (k >= 110 && k <= 118) || k == 120 || k == 121 || k == 123 || k == 125 ||
-         (k >= 130 && k <= 133) || (k >= 141 && k <= 143) || k == 149 || k == 160 || k == 169 || k == 170 ||
-         k == 172 || k == 173 || k == kind::Bend || k == kind::Chord || k == kind::Vorschlag || k == kind::Lyric ||
-         k == kind::Term;
+  return k == kind::Clef || (k >= kind::Dynamics && k <= kind::Bracket) || k == kind::Vibrato || k == kind::Pedal ||
+         k == kind::StringNumber || k == kind::Breath || (k >= kind::Muting && k <= kind::Bowing) ||
+         (k >= kind::Staccato && k <= kind::Tremolo) || k == kind::Hand || k == kind::UserSymbolMark ||
+         k == kind::Ottava || k == kind::Barre || k == kind::Flageolet || k == kind::BarreBracket || k == kind::Bend ||
+         k == kind::Chord || k == kind::Vorschlag || k == kind::Lyric || k == kind::Term;
 }
 
 bool IsEndMark(int k) {

@@ -17,8 +17,9 @@ constexpr uint8_t kActionJoinStyle = 36, kActionMeasureProperties = 37;
 
 // Items that go when a shorter measure leaves them beyond its end.
 bool DroppedBeyondEnd(TQSItemType k) {
-  if ((k >= 31 && k <= 35) || (k >= 70 && k <= 72) || (k >= 110 && k <= 125) || (k >= 130 && k <= 133) ||
-      (k >= 141 && k <= 143) || (k >= 155 && k <= 160))
+  if ((k >= kind::Chord && k <= kind::InstrumentName) || (k >= kind::Glissando && k <= kind::Lift) ||
+      (k >= kind::Dynamics && k <= kind::Breath) || (k >= kind::Muting && k <= kind::Bowing) ||
+      (k >= kind::Staccato && k <= kind::Tremolo) || (k >= kind::RepeatOpen && k <= kind::UserSymbolMark))
     return true;
   switch (k) {
     case kind::Effect: case kind::Clef: case kind::Tempo: case kind::Tuplet: case kind::Hand: case kind::Ottava:

@@ -124,9 +124,12 @@ void MoveVerticalItem(TQSSelectionCommand& c, TQSItem* item, int steps, int d) {
 
 // Marks that snap to the note times of their own part's measure.
 bool SnapsToPartEvents(TQSItemType k) {
-  if ((k >= 110 && k <= 118) || (k >= 120 && k <= 125) || (k >= 130 && k <= 133)) return true;
+  if ((k >= kind::Dynamics && k <= kind::Bracket) || (k >= kind::Vibrato && k <= kind::Breath) ||
+      (k >= kind::Muting && k <= kind::Bowing))
+    return true;
   switch (k) {
-    case 2: case 141: case 142: case 149: case 160: case 169: case 170: case 172: case 173:
+    case kind::Clef: case kind::Staccato: case kind::Portamento: case kind::Hand: case kind::UserSymbolMark:
+    case kind::Ottava: case kind::Barre: case kind::Flageolet: case kind::BarreBracket:
     case kind::Chord: case kind::Lyric:
       return true;
     default:

@@ -49,11 +49,13 @@ void Finish(TQSSelectionCommand& c, bool onlyWhenChanged) {
 
 // Marks whose offsets align.
 bool AlignsMark(TQSItemType k) {
-  if ((k >= 112 && k <= 118) || (k >= 120 && k <= 125) || (k >= 130 && k <= 133) || (k >= 149 && k <= 151) ||
-      (k >= 169 && k <= 173))
+  if ((k >= kind::Hang && k <= kind::Bracket) || (k >= kind::Vibrato && k <= kind::Breath) ||
+      (k >= kind::Muting && k <= kind::Bowing) || (k >= kind::Hand && k <= kind::Coda) ||
+      (k >= kind::Ottava && k <= kind::BarreBracket))
     return true;
   switch (k) {
-    case 6: case 27: case 28: case 85: case 110: case 143: case 153: case 154: case 160: return true;
+    case kind::Tempo: case kind::MeasureNumbering: case kind::Rehearsal: case kind::Tuplet: case kind::Dynamics:
+    case kind::Tremolo: case kind::DaCapo: case kind::DalSegno: case kind::UserSymbolMark: return true;
     default: return false;
   }
 }

@@ -63,11 +63,14 @@ uint8_t* StaffVoiceByte(TQSItem& item) {
 
 // Kinds whose staff follows a moved staff.
 bool FollowsStaff(TQSItemType k) {
-  if ((k >= 110 && k <= 118) || (k >= 120 && k <= 125) || (k >= 130 && k <= 133) || (k >= 141 && k <= 143) ||
-      (k >= 31 && k <= 34) || (k >= 20 && k <= 21) || (k >= 40 && k <= 41))
+  if ((k >= kind::Dynamics && k <= kind::Bracket) || (k >= kind::Vibrato && k <= kind::Breath) ||
+      (k >= kind::Muting && k <= kind::Bowing) || (k >= kind::Staccato && k <= kind::Tremolo) ||
+      (k >= kind::Chord && k <= kind::Term) || (k >= kind::Note && k <= kind::Pause) ||
+      (k >= kind::NoteRepeat && k <= kind::BarRepeat))
     return true;
   switch (k) {
-    case 2: case 36: case 85: case 149: case 169: case 170: case 172: case 173: return true;
+    case kind::Clef: case kind::Frame: case kind::Tuplet: case kind::Hand: case kind::Ottava: case kind::Barre:
+    case kind::Flageolet: case kind::BarreBracket: return true;
     default: return false;
   }
 }
@@ -76,7 +79,8 @@ bool FollowsStaff(TQSItemType k) {
 // the notes it brackets).
 bool FollowsVoice(TQSItemType k) {
   switch (k) {
-    case 20: case 21: case 32: case 40: case 41: case 85: case 111: case 112: case 143: case 173: return true;
+    case kind::Note: case kind::Pause: case kind::Vorschlag: case kind::NoteRepeat: case kind::BarRepeat:
+    case kind::Tuplet: case kind::Arpeggio: case kind::Hang: case kind::Tremolo: case kind::BarreBracket: return true;
     default: return false;
   }
 }

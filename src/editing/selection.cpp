@@ -173,13 +173,16 @@ void SetItemTime(TQSItem& item, int position) {
 }
 
 bool IsOffsetMark(TQSItemType k) {
-  if (k >= 110 && k <= 118) return true;
-  if (k >= 120 && k <= 125) return true;
-  if (k >= 130 && k <= 133) return true;
-  if (k >= 169 && k <= 173) return true;
+  if (k >= kind::Dynamics && k <= kind::Bracket) return true;
+  if (k >= kind::Vibrato && k <= kind::Breath) return true;
+  if (k >= kind::Muting && k <= kind::Bowing) return true;
+  if (k >= kind::Ottava && k <= kind::BarreBracket) return true;
   switch (k) {
-    case 1: case 2: case 3: case 4: case 6: case 27: case 28: case 40: case 41: case 42: case 45: case 50:
-    case 85: case 141: case 142: case 143: case 149: case 150: case 151: case 153: case 154: case 160:
+    case kind::Accolade: case kind::Clef: case kind::Key: case kind::Meter: case kind::Tempo:
+    case kind::MeasureNumbering: case kind::Rehearsal: case kind::NoteRepeat: case kind::BarRepeat:
+    case kind::MultiRest: case kind::Dot: case kind::Accidental:
+    case kind::Tuplet: case kind::Staccato: case kind::Portamento: case kind::Tremolo: case kind::Hand:
+    case kind::Segno: case kind::Coda: case kind::DaCapo: case kind::DalSegno: case kind::UserSymbolMark:
       return true;
     default:
       return false;

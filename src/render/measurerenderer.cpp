@@ -13,35 +13,42 @@ namespace qs {
 
 TQSKindGroup KindGroupOf(TQSItemType kind) {
   switch (kind) {
-    case 1: return TQSKindGroup::Accolade;
-    case 2: case 3: case 4: case 6: case 27: case 28: return TQSKindGroup::Signs;
-    case 20: case 21: case 40: case 41: case 42: case 45: case 50: return TQSKindGroup::Notes;
-    case 30: case 85: case 110: return TQSKindGroup::Curves;
-    case 36: case 119: case 170: case 172: case 173: return TQSKindGroup::Guitar;
-    case 31: case 33: case 34: case 35: return TQSKindGroup::Texts;
-    case 150: case 151: case 169: case 171: return TQSKindGroup::Sections;
+    case kind::Accolade: return TQSKindGroup::Accolade;
+    case kind::Clef: case kind::Key: case kind::Meter: case kind::Tempo: case kind::MeasureNumbering:
+    case kind::Rehearsal: return TQSKindGroup::Signs;
+    case kind::Note: case kind::Pause: case kind::NoteRepeat: case kind::BarRepeat: case kind::MultiRest:
+    case kind::Dot: case kind::Accidental: return TQSKindGroup::Notes;
+    case kind::Liga: case kind::Tuplet: case kind::Dynamics: return TQSKindGroup::Curves;
+    case kind::Frame: case kind::Bend: case kind::Barre: case kind::Flageolet: case kind::BarreBracket:
+      return TQSKindGroup::Guitar;
+    case kind::Chord: case kind::Lyric: case kind::Term: case kind::InstrumentName: return TQSKindGroup::Texts;
+    case kind::Segno: case kind::Coda: case kind::Ottava: case kind::Volta: return TQSKindGroup::Sections;
     default: break;
   }
-  if (kind >= 153 && kind <= 160) return TQSKindGroup::Sections;
-  if ((kind >= 70 && kind <= 72) || (kind >= 111 && kind <= 118) || (kind >= 120 && kind <= 125) ||
-      (kind >= 130 && kind <= 133) || (kind >= 141 && kind <= 143) || kind == 149)
+  if (kind >= kind::DaCapo && kind <= kind::UserSymbolMark) return TQSKindGroup::Sections;
+  if ((kind >= kind::Glissando && kind <= kind::Lift) || (kind >= kind::Arpeggio && kind <= kind::Bracket) ||
+      (kind >= kind::Vibrato && kind <= kind::Breath) || (kind >= kind::Muting && kind <= kind::Bowing) ||
+      (kind >= kind::Staccato && kind <= kind::Tremolo) || kind == kind::Hand)
     return TQSKindGroup::Marks;
   return TQSKindGroup::None;
 }
 
 TQSActiveTest ActiveTestOf(TQSItemType kind) {
   switch (kind) {
-    case 20: case 21: case 30: case 40: case 45: case 50: case 70: case 71: case 72: case 85:
+    case kind::Note: case kind::Pause: case kind::Liga: case kind::NoteRepeat: case kind::Dot: case kind::Accidental:
+    case kind::Glissando: case kind::Fall: case kind::Lift: case kind::Tuplet:
       return TQSActiveTest::StaffVoice;
-    case 2: return TQSActiveTest::ItemStaff;
-    case 3: return TQSActiveTest::StaffIndex;
-    case 41: case 42: case 114: return TQSActiveTest::RowStaffAndVoice;
-    case 4: return TQSActiveTest::Part;
-    case 31: case 33: case 34: case 35: case 36: case 169: case 170: case 172: case 173: case 149:
+    case kind::Clef: return TQSActiveTest::ItemStaff;
+    case kind::Key: return TQSActiveTest::StaffIndex;
+    case kind::BarRepeat: case kind::MultiRest: case kind::Gruppetto: return TQSActiveTest::RowStaffAndVoice;
+    case kind::Meter: return TQSActiveTest::Part;
+    case kind::Chord: case kind::Lyric: case kind::Term: case kind::InstrumentName: case kind::Frame:
+    case kind::Ottava: case kind::Barre: case kind::Flageolet: case kind::BarreBracket: case kind::Hand:
       return TQSActiveTest::Voice;
     default: break;
   }
-  if ((kind >= 110 && kind <= 125) || (kind >= 130 && kind <= 133) || (kind >= 141 && kind <= 143))
+  if ((kind >= kind::Dynamics && kind <= kind::Breath) || (kind >= kind::Muting && kind <= kind::Bowing) ||
+      (kind >= kind::Staccato && kind <= kind::Tremolo))
     return TQSActiveTest::Voice;
   return TQSActiveTest::Never;
 }

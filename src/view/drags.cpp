@@ -54,8 +54,9 @@ bool IsSpanning(const TQSItem& item) {
 // Marks tied to the staff at their time position.
 bool AnchorsToStaff(int k) {
   switch (k) {
-    case 2: case 21: case 31: case 36: case 110: case 119: case 133: case 143: case 160: case 169: case 170:
-    case 172:
+    case kind::Clef: case kind::Pause: case kind::Chord: case kind::Frame: case kind::Dynamics: case kind::Bend:
+    case kind::Bowing: case kind::Tremolo: case kind::UserSymbolMark: case kind::Ottava: case kind::Barre:
+    case kind::Flageolet:
       return true;
     default:
       return (k >= 113 && k <= 118) || (k >= 120 && k <= 125);
@@ -66,7 +67,8 @@ bool AnchorsToStaff(int k) {
 // at their time.
 bool AnchorsToNoteOrStaff(int k) {
   switch (k) {
-    case 33: case 34: case 111: case 112: case 131: case 132: case 141: case 142: case 149: case 173:
+    case kind::Lyric: case kind::Term: case kind::Arpeggio: case kind::Hang: case kind::HiHat1: case kind::HiHat2:
+    case kind::Staccato: case kind::Portamento: case kind::Hand: case kind::BarreBracket:
       return true;
     default:
       return false;
@@ -110,7 +112,8 @@ const TQSCalcItem* OwnerElement(const TQSItem& item) {
 // coda, D.C., D.S.
 bool AnchorsToMeasure(int k) {
   switch (k) {
-    case 27: case 28: case 150: case 151: case 153: case 154:
+    case kind::MeasureNumbering: case kind::Rehearsal: case kind::Segno: case kind::Coda: case kind::DaCapo:
+    case kind::DalSegno:
       return true;
     default:
       return false;
