@@ -22,7 +22,7 @@ constexpr uint8_t kActionHideRests = 17, kActionFret = 18, kActionStems = 19, kA
 // the mark of a broken join (bit 1).
 constexpr uint8_t kTieCurveBelow = 0x01, kTieUnjoined = 0x02;
 // The flag byte of a tuplet: its bracket below; of an arpeggio: its arrow.
-constexpr uint8_t kTupletBelow = 0x10, kArpeggioArrowMask = 0x03;
+constexpr uint8_t kTupletBelow = 0x10;
 // Bit 4 of a tie or slur's flags: it is a tie.
 constexpr uint8_t kTieIsTie = 0x10;
 // The shortest written length a split still halves.
@@ -131,9 +131,9 @@ void SetMarkDirection(TQSSelectionCommand& c, TQSMark& mark, int direction) {
       style = static_cast<uint8_t>(direction < 0 ? style & ~kTupletBelow : style | kTupletBelow);
       break;
     case kind::Arpeggio: {
-      const int arrow = style & kArpeggioArrowMask;
+      const int arrow = style & TQSMark::kArpeggioArrowMask;
       const int next = direction > 0 ? (arrow <= 1 ? 2 : 0) : (arrow == 0 || arrow == 2 ? 1 : 0);
-      style = static_cast<uint8_t>((style & ~kArpeggioArrowMask) | next);
+      style = static_cast<uint8_t>((style & ~TQSMark::kArpeggioArrowMask) | next);
       break;
     }
     default: return;

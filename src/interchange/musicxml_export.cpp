@@ -629,7 +629,7 @@ class TWriter {
         lines.push_back("<slur" + Attr("type", start ? "start" : "stop") + Attr("number", 1) +
                         (start ? Attr("placement", l->IsBelow() ? "below" : "above") : std::string()) + "/>");
     }
-    std::vector<std::string> articulations;
+    std::vector<std::string> articulations, ornaments;
     if (!grace)
       for (TQSItem* item : measure_->Items) {
         if (item->StaffVoice() != sv || item->TimePosition() != position) continue;
@@ -645,6 +645,16 @@ class TWriter {
           articulations.push_back("<staccato/>");
         else if (item->ItemType == kind::Portamento)
           articulations.push_back("<tenuto/>");
+        else if (item->ItemType == kind::Arpeggio)
+          lines.push_back("<arpeggiate" +
+                          ((m->Fields.Style & TQSMark::kArpeggioArrowMask) == TQSMark::kArpeggioUp ? Attr("direction", "up")
+                           : (m->Fields.Style & TQSMark::kArpeggioArrowMask) == TQSMark::kArpeggioDown
+                               ? Attr("direction", "down")
+                               : std::string()) +
+                          "/>");
+        else if (item->ItemType == kind::Tremolo && (m->Fields.Style & TQSMark::kStyleAttached) && m->Fields.Value > 0)
+          ornaments.push_back("<tremolo" + Attr("type", "single") + ">" + std::to_string(std::min<int>(m->Fields.Value, 8)) +
+                              "</tremolo>");
       }
     if (!grace && (n.Fields.TabFret > 0)) {
       lines.push_back("<technical>");
@@ -654,6 +664,11 @@ class TWriter {
       lines.push_back("\t<string>" + std::to_string(std::max(lines0 - n.Fields.TabString, 1)) + "</string>");
       lines.push_back("\t<fret>" + std::to_string(n.Fields.TabFret - 1) + "</fret>");
       lines.push_back("</technical>");
+    }
+    if (!ornaments.empty()) {
+      lines.push_back("<ornaments>");
+      for (const std::string& o : ornaments) lines.push_back("\t" + o);
+      lines.push_back("</ornaments>");
     }
     if (!articulations.empty()) {
       lines.push_back("<articulations>");

@@ -15,6 +15,7 @@
 #include "interchange/musicxml.h"
 #include "interchange/musicxml_reader.h"
 #include "interchange/musicxml_tags.h"
+#include "layout/effects.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
 #include "score/chordcode.h"
@@ -351,6 +352,18 @@ class TReader {
     if (note_) staffVoice = note_->Fields.StaffVoice;
     else if (rest_) staffVoice = rest_->Fields.StaffVoice;
     if (info_) Info(item).FileVoice = info_->FileVoice;
+  }
+
+  // Whether the chord of the current note has a mark of the kind already
+  // (a sign of the chord that the file may give at each of its notes).
+  bool ChordHasMark(TQSItemType k) {
+    const int voice = info_ ? info_->FileVoice : 1;
+    for (TQSItem* item : measure_->Items)
+      if (item->ItemType == k && item->TimePosition() == lastStart_ &&
+          StaffOf(static_cast<uint8_t>(item->StaffVoice())) == StaffOf(note_->Fields.StaffVoice) &&
+          Info(item).FileVoice == voice)
+        return true;
+    return false;
   }
 
   // ------------------------------------------------------------ texts
@@ -1410,6 +1423,12 @@ bool TReader::Handle(const TQSTag& t, int parent) {
           case StrongAccent:
             if (mark_ && mark_->ItemType == kind::Accent && SameText(Trim(text), "down")) mark_->Fields.Kind = 1;
             break;
+          case Tremolo:
+            if (mark_ && mark_->ItemType == kind::Tremolo && (SameText(text, "start") || SameText(text, "stop"))) {
+              delete mark_;
+              mark_ = nullptr;
+            }
+            break;
           case Fermata:
             // An upright fermata stands above the note, an inverted one below.
             if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? TQSMark::kFermataBelow : TQSMark::kFermataAbove;
@@ -1568,6 +1587,8 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       if (parent == Articulations) mark_ = NoteMark(kind::Staccato, TQSMark::kStyleAttached);
       return false;
     case Portamento:
+    case Tenuto:
+      // The score's dash at a note, written as a tenuto.
       if (parent == Articulations) mark_ = NoteMark(kind::Portamento, TQSMark::kStyleAttached);
       return false;
     case Accent:
@@ -1593,6 +1614,19 @@ bool TReader::Handle(const TQSTag& t, int parent) {
       mark_ = NoteMark(t.Code == TrillMark ? kind::Trill : t.Code == Turn ? kind::Gruppetto : kind::Mordent, 0);
       // The trill glyph is Kind 1; Kind 0 of the mordents is the upper one.
       mark_->Fields.Kind = t.Code == TrillMark || t.Code == Mordent ? 1 : 0;
+      return true;
+    case Arpeggiate:
+      // Every note of a chord may carry the sign; the chord gets one, which
+      // the post-pass stretches over its heads.
+      if (parent != Notations || !note_) return false;
+      mark_ = ChordHasMark(kind::Arpeggio) ? nullptr : NoteMark(kind::Arpeggio, 0);
+      return mark_ != nullptr;
+    case Tremolo:
+      // Strokes through the stem of one note or chord (a tremolo between
+      // two notes is not written).
+      if (parent != Ornaments || !note_ || ChordHasMark(kind::Tremolo)) return false;
+      mark_ = NoteMark(kind::Tremolo, TQSMark::kStyleAttached);
+      mark_->Fields.Value = static_cast<uint16_t>(std::clamp(NumberOf(text, 3), 1, kMaxTremoloStrokes));
       return true;
     case UpBow:
     case DownBow:
@@ -1633,6 +1667,10 @@ bool TReader::Handle(const TQSTag& t, int parent) {
 
     // ---------------------------------------------- directions
     case Direction:
+      if (t.IsAttribute && parent == Arpeggiate && mark_ && mark_->ItemType == kind::Arpeggio) {
+        if (SameText(text, "up")) mark_->Fields.Style = TQSMark::kArpeggioUp;
+        else if (SameText(text, "down")) mark_->Fields.Style = TQSMark::kArpeggioDown;
+      }
       if (t.IsAttribute || parent != mx::Measure || !measure_) return false;
       above_ = false;
       mark_ = nullptr;

@@ -360,6 +360,10 @@ class TPostPass {
         PlaceWordsAbove(m, state, *static_cast<TQSLyric*>(item));
         continue;
       }
+      if (item->ItemType == kind::Arpeggio) {
+        StretchArpeggio(m, state, *static_cast<TQSMark*>(item));
+        continue;
+      }
       if (item->ItemType != kind::Dynamics && !IsNoteSign(item->ItemType)) continue;
       auto* mark = static_cast<TQSMark*>(item);
       int16_t& y = mark->Fields.OffsetY;
@@ -430,6 +434,25 @@ class TPostPass {
     }
     const int base = shift + kWordsAboveOffset, wanted = shift + top - height;
     if (wanted < y) y = static_cast<int16_t>(std::max<int>(INT16_MIN, base - WholeTenths(base - wanted)));
+  }
+
+  // An arpeggio reaches from the top of its chord's highest head to the
+  // bottom of its lowest, on its staff. Its offset lies 24 units below its
+  // top, where the drawn wave begins a third of a space lower still; it is
+  // 48 units tall and 64 more for each step of its size.
+  void StretchArpeggio(TQSMeasure& m, const TPartState& state, TQSMark& arpeggio) {
+    const int staff = StaffOf(arpeggio.Fields.StaffVoice);
+    int top = INT_MAX, bottom = INT_MIN;
+    for (TQSItem* item : m.Items) {
+      const TQSNote* n = AsNote(item);
+      if (!n || StaffOf(n->Fields.StaffVoice) != staff || n->Fields.Time != arpeggio.Fields.Time) continue;
+      const int y = StaffPosition(m, state, *n) * space_ / 2;
+      top = std::min(top, y - space_ / 2);
+      bottom = std::max(bottom, y + space_ / 2);
+    }
+    if (top == INT_MAX) return;
+    arpeggio.Fields.OffsetY = static_cast<int16_t>(ShiftOf(staff) + top + 24 - space_ / 3);
+    arpeggio.Fields.Value = static_cast<uint16_t>(std::max(0, (bottom - top - 48 + 63) / 64));
   }
 
   // How much lower than the part's first staff a staff stands.

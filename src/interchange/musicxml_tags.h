@@ -77,7 +77,8 @@ enum : int {
   Slash, Symbol, Unpitched, DisplayStep, DisplayOctave, ClefOctaveChange, PrintObject, Metronome,
   BeatUnit, BeatUnitDot, PerMinute, OctaveShift, Size, Tenuto, StrongAccent, TrillMark, Mordent,
   InvertedMordent, Turn, Arpeggiate, BreathMark, Fingering, UpBow, DownBow, Rehearsal, Segno, Coda,
-  Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched, Instrument, Cue, Notehead,
+  Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched,
+  Instrument, Cue, Notehead, Tremolo,
   Count
 };
 }  // namespace mx

@@ -17,9 +17,6 @@ namespace {
 // The host's values when it does not answer.
 constexpr int kDefaultArpeggioSpeed = 2;
 constexpr int kDefaultFermataHold = 1;
-// A tremolo's strokes split the note into 2^strokes parts; more than 2^9
-// would leave parts shorter than a tick even of a breve.
-constexpr int kMaxTremoloStrokes = 9;
 // The accidental byte of a trill's first effect note for trill kinds 2-4.
 constexpr uint8_t kTrillAccidentals[] = {50, 52, 54};
 

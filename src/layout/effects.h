@@ -10,6 +10,10 @@
 
 namespace qs {
 
+// A tremolo's strokes split the note into 2^strokes parts; more than 2^9
+// would leave parts shorter than a tick even of a breve.
+constexpr int kMaxTremoloStrokes = 9;
+
 class TQSScore;
 class TQSItem;
 

@@ -209,8 +209,8 @@ void TQSMeasureRenderer::DrawZigzag(int x0, int amplitude, bool thin) {
 }
 
 void TQSMeasureRenderer::DrawArpeggio(const TQSMark& mark) {
-  constexpr int kUp = 1, kDown = 2;
-  const int arrow = mark.Fields.Style & 3, n = mark.Fields.Value;
+  constexpr int kUp = TQSMark::kArpeggioUp, kDown = TQSMark::kArpeggioDown;
+  const int arrow = mark.Fields.Style & TQSMark::kArpeggioArrowMask, n = mark.Fields.Value;
   const int x = box_.Left, h = W05(), w2 = W(2), w3 = W(3), w4 = W(4), w8 = W(8), half3 = w3 >> 1;
   // Waves: n thick strokes, then thin strokes joining them; a downward
   // arpeggio runs from the bottom up.

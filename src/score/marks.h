@@ -56,6 +56,8 @@ class TQSMark : public TQSItem {
   // Kinds of a fermata: the upright one above the note, the inverted one
   // below it.
   static constexpr uint8_t kFermataAbove = 0, kFermataBelow = 1;
+  // An arpeggio's arrow, in the low bits of its style.
+  static constexpr uint8_t kArpeggioArrowMask = 0x03, kArpeggioUp = 1, kArpeggioDown = 2;
   // Styles of an accolade: a brace, a bracket with hooks, a straight bar.
   static constexpr uint8_t kAccoladeBrace = 0, kAccoladeBracket = 1, kAccoladeLine = 2;
   // Style of a rehearsal mark: its count shown as letters or as a number;

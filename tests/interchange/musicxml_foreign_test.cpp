@@ -3,6 +3,8 @@
 // marks, transposing instruments and elided syllables.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "interchange/importitems.h"
 #include "layout/layout.h"
 #include "interchange/musicxml_reader.h"
@@ -275,6 +277,35 @@ TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
   const TQSCalcStaff& bass = *score->LayoutPages.At(0)->StaffRows.At(1);
   ASSERT_EQ(mf.size(), 1u);
   EXPECT_GT(mf[0].Top, bass.BottomLine);  // below the bass staff, not in it
+}
+
+// An arpeggiated chord gets one arpeggio, with its arrow, over its heads;
+// a single-note tremolo keeps its strokes; a tenuto is the score's dash; a
+// tremolo between two notes is not written.
+TEST(MusicXmlForeign, ArpeggiosTremolosAndTenutos) {
+  auto score = ImportText(ReadFile(std::string(QS_TEST_DATA_DIR) + "/musicxml/ornaments.xml"));
+  TQSPiece& piece = PieceOf(*score);
+  const TQSMeasure& m = *piece.GetPart(0)->GetMeasure(0);
+  const auto arpeggios = ItemsOf<TQSMark>(m, kind::Arpeggio);
+  ASSERT_EQ(arpeggios.size(), 1u);
+  EXPECT_EQ(arpeggios[0]->Fields.Style & TQSMark::kArpeggioArrowMask, TQSMark::kArpeggioDown);
+  const auto tremolos = ItemsOf<TQSMark>(m, kind::Tremolo);
+  ASSERT_EQ(tremolos.size(), 1u);
+  EXPECT_EQ(tremolos[0]->Fields.Value, 3);
+  EXPECT_EQ(tremolos[0]->Fields.Time, 256);
+  EXPECT_EQ(ItemsOf<TQSMark>(m, kind::Portamento).size(), 1u);
+  EXPECT_TRUE(ItemsOf<TQSMark>(*piece.GetPart(0)->GetMeasure(1), kind::Tremolo).empty());
+
+  // The arpeggio covers the heads of its chord, and little more.
+  LayoutScore(*score, 0);
+  const std::vector<TRect> arpeggio = BoxesOf(*score, kind::Arpeggio), heads = BoxesOf(*score, kind::Note);
+  ASSERT_EQ(arpeggio.size(), 1u);
+  int top = INT_MAX, bottom = INT_MIN;
+  for (const TRect& h : heads)
+    if (h.Left < arpeggio[0].Right + 200) top = std::min(top, h.Top), bottom = std::max(bottom, h.Bottom);
+  EXPECT_LE(arpeggio[0].Top, top + 8);
+  EXPECT_GE(arpeggio[0].Bottom, bottom - 8);
+  EXPECT_LE(arpeggio[0].Height(), bottom - top + 96);
 }
 
 // Words above the staff clear the heads and stems of the notes they stand
