@@ -1722,7 +1722,11 @@ bool TReader::Handle(const TQSTag& t, int parent) {
         const TQSItemType k = t.Code == Segno ? kind::Segno : kind::Coda;
         const bool there = std::any_of(column->Items.begin(), column->Items.end(),
                                        [k](const TQSItem* i) { return i->ItemType == k; });
-        if (!there) Make<TQSMark>(k, column)->Fields.Time = static_cast<uint16_t>(position_);
+        if (!there) {
+          auto* sign = Make<TQSMark>(k, column);
+          sign->Fields.Time = static_cast<uint16_t>(position_);
+          sign->Fields.OffsetY = kJumpSignAboveOffset;
+        }
       }
       return false;
     case Dynamics:

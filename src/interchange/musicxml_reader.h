@@ -58,6 +58,9 @@ void FinishImport(TQSScore& score, TQSPiece& piece, TImportData& data);
 // (texts stand higher than signs), in layout units.
 int BelowOffset(const TQSScore& score);
 constexpr int kSignAboveOffset = 0, kWordsAboveOffset = -160;
+// Segno and coda signs are centred on their offset, a space tall either
+// side: this one stands them clear above the staff.
+constexpr int kJumpSignAboveOffset = -120;
 // Layout units per tenth of a staff space (the unit of relative-x and -y).
 constexpr int kUnitsPerTenthNum = 24, kUnitsPerTenthDen = 5;
 

@@ -308,6 +308,24 @@ TEST(MusicXmlForeign, ArpeggiosTremolosAndTenutos) {
   EXPECT_LE(arpeggio[0].Height(), bottom - top + 96);
 }
 
+// Segno and coda signs stand above the staff, clear of a high note at
+// their bar line.
+TEST(MusicXmlForeign, SegnoAndCodaStandAboveTheStaff) {
+  const std::string segno = R"(<direction placement="above"><direction-type><segno/></direction-type></direction>)";
+  const std::string coda = R"(<direction placement="above"><direction-type><coda/></direction-type></direction>)";
+  auto score = ImportText(OnePart(Measure1(segno + coda + N(P("D", 6) + "<duration>4</duration><type>whole</type>"))));
+  LayoutScore(*score, 0);
+  const TQSCalcStaff& row = *score->LayoutPages.At(0)->StaffRows.At(0);
+  const std::vector<TRect> heads = BoxesOf(*score, kind::Note, true);
+  ASSERT_FALSE(heads.empty());
+  for (TQSItemType k : {kind::Segno, kind::Coda}) {
+    const std::vector<TRect> sign = BoxesOf(*score, k);
+    ASSERT_EQ(sign.size(), 1u) << int(k);
+    EXPECT_LE(sign[0].Bottom, row.TopLine) << int(k);
+    for (const TRect& h : heads) EXPECT_FALSE(Overlap(sign[0], h)) << int(k);
+  }
+}
+
 // Words above the staff clear the heads and stems of the notes they stand
 // over; over low notes, and below the staff, they keep their place.
 TEST(MusicXmlForeign, WordsAboveStandOverTheNotes) {
