@@ -556,16 +556,19 @@ class TPostPass {
   }
   static constexpr size_t kMaxRowOffsets = 8192;
 
-  // Tempo marks stand above the notes of the top staff at their time (the
-  // mark reaches 80 units below its offset).
+  // Tempo marks, segno and coda signs stand above the notes of the top
+  // staff at their time (a tempo mark reaches 80 units below its offset, a
+  // sign 48).
   void PlaceTempos(TQSMeasure& m, const TPartState& state) {
     TQSColumn* column = piece_.GetColumn(m.Index);
     if (!column) return;
     for (TQSItem* item : column->Items) {
-      if (item->ItemType != kind::Tempo) continue;
+      const TQSItemType k = item->ItemType;
+      if (k != kind::Tempo && k != kind::Segno && k != kind::Coda) continue;
       auto* mark = static_cast<TQSMark*>(item);
+      const int reach = k == kind::Tempo ? 80 : 48;
       const TExtent e = NotesExtent(m, state, 0, mark->Fields.Time, mark->Fields.Time + kTicksQuarter);
-      if (e.Any()) mark->Fields.OffsetY = static_cast<int16_t>(std::min<int>(mark->Fields.OffsetY, e.Top - 80 - space_ / 2));
+      if (e.Any()) mark->Fields.OffsetY = static_cast<int16_t>(std::min<int>(mark->Fields.OffsetY, e.Top - reach - space_ / 2));
     }
   }
 

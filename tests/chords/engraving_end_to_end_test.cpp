@@ -268,6 +268,7 @@ TEST(EngravingEndToEnd, ImportedChordKindsAreNamed) {
 // symbols, and dynamics and hairpins below go under the verses: no two of
 // them share a place.
 TEST(EngravingEndToEnd, WordsChordSymbolsVersesAndDynamicsKeepApart) {
+  LoadMusicFont();  // measured as the program measures it
   auto score = OpenAsDocument("musicxml/song.xml");
   LayoutScore(*score, 0);
   using test::BoxesOf;

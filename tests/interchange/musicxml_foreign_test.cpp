@@ -5,11 +5,12 @@
 
 #include <climits>
 
-#include "interchange/importitems.h"
-#include "layout/layout.h"
-#include "interchange/musicxml_reader.h"
 #include "../common/layout_boxes.h"
+#include "interchange/importitems.h"
+#include "interchange/musicxml_reader.h"
+#include "layout/layout.h"
 #include "musicxml_support.h"
+#include "platform/fonts.h"
 #include "score/pageobjects.h"
 
 namespace qs::test {
@@ -259,6 +260,7 @@ namespace {
 // voice, the staff below moved down to leave them room, its dynamics with
 // it; the measures are counted from the first full one.
 TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
+  LoadMusicFont();  // measured as the program measures it
   auto score = ImportForeign("hymn.xml");
   TQSPiece& piece = PieceOf(*score);
   EXPECT_TRUE(ItemsOf<TQSMark>(*piece.GetColumn(0), kind::MeasureNumbering).empty());
@@ -283,6 +285,7 @@ TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
 // a single-note tremolo keeps its strokes; a tenuto is the score's dash; a
 // tremolo between two notes is not written.
 TEST(MusicXmlForeign, ArpeggiosTremolosAndTenutos) {
+  LoadMusicFont();  // measured as the program measures it
   auto score = ImportText(ReadFile(std::string(QS_TEST_DATA_DIR) + "/musicxml/ornaments.xml"));
   TQSPiece& piece = PieceOf(*score);
   const TQSMeasure& m = *piece.GetPart(0)->GetMeasure(0);
@@ -311,6 +314,7 @@ TEST(MusicXmlForeign, ArpeggiosTremolosAndTenutos) {
 // Segno and coda signs stand above the staff, clear of a high note at
 // their bar line.
 TEST(MusicXmlForeign, SegnoAndCodaStandAboveTheStaff) {
+  LoadMusicFont();  // measured as the program measures it
   const std::string segno = R"(<direction placement="above"><direction-type><segno/></direction-type></direction>)";
   const std::string coda = R"(<direction placement="above"><direction-type><coda/></direction-type></direction>)";
   auto score = ImportText(OnePart(Measure1(segno + coda + N(P("D", 6) + "<duration>4</duration><type>whole</type>"))));
@@ -329,6 +333,7 @@ TEST(MusicXmlForeign, SegnoAndCodaStandAboveTheStaff) {
 // Words above the staff clear the heads and stems of the notes they stand
 // over; over low notes, and below the staff, they keep their place.
 TEST(MusicXmlForeign, WordsAboveStandOverTheNotes) {
+  LoadMusicFont();  // measured as the program measures it
   const std::string allegro =
       R"(<direction placement="above"><direction-type><words font-size="12">Allegro</words></direction-type></direction>)";
   const std::string dolce =
