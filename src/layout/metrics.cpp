@@ -77,7 +77,7 @@ int HeadGlyphWidth(TLayoutContext& c, int value, bool small) {
 
 int KeySignatureWidth(int keyKind) {
   if (keyKind == 0) return 0;
-  return KeyAccidentalCount(keyKind) * 40 + 8;
+  return KeyAccidentalCount(keyKind) * kKeySignStep + kRoomAfterKey;
 }
 
 int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style) {

@@ -33,7 +33,11 @@ uint8_t NoteHeadGlyph(int value);
 // Width in pixels of the head glyph drawn for a note value, at 128 (88 for
 // small notes): the breve is measured by the glyph drawn for it.
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small);
-// Units a key signature of the kind takes: 5 pixels per accidental and 1.
+// A key signature takes five pixels a sign (layout units, 8 to a pixel),
+// as wide as the music font's sharps and flats, and room after its last
+// sign so that it does not touch the time signature or the first note.
+constexpr int kKeySignStep = 40, kRoomAfterKey = 32;
+// Units a key signature of the kind takes.
 int KeySignatureWidth(int keyKind);
 // Units a time signature takes.
 int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style);

@@ -34,7 +34,7 @@ TEST(LayoutDamage, DamagedValuesLayOutAsFarAsTheyGo) {
   EXPECT_EQ(s.Slot(0, 0, 1).Length, 512);  // the column's meter falls back to 4/4
   EXPECT_EQ(s.Slot(0, 0, 2).Length, 512);  // a time signature of 0/8 too
   // A key beyond seven accidentals counts as seven.
-  EXPECT_EQ(s.Slot(0, 0, 0).KeyWidth, 7 * 40 + 8);
+  EXPECT_EQ(s.Slot(0, 0, 0).KeyWidth, 7 * kKeySignStep + kRoomAfterKey);
   EXPECT_EQ(KeyAccidentalsOf(200), KeyAccidentalsOf(17));
   // Tempo 0 keeps the tempo in force: time runs on at the fallback tempo.
   EXPECT_GT(s.Score.TotalMs, 0);

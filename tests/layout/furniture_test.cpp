@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "base/text.h"
+#include "layout/metrics.h"
 #include "layout_fixture.h"
 
 namespace qs::test {
@@ -31,12 +32,13 @@ TEST(LayoutFurniture, ClefKeyAndTimeAtTheStart) {
   EXPECT_EQ(slot.Length, 384);
   EXPECT_EQ(slot.Meter, MakeMeter(3, 4));
   EXPECT_EQ(slot.ClefWidth, clefWidth);
-  EXPECT_EQ(slot.KeyWidth, 3 * 40 + 8);
+  const int keyWidth = 3 * kKeySignStep + kRoomAfterKey;
+  EXPECT_EQ(slot.KeyWidth, keyWidth);
   EXPECT_EQ(slot.MeterWidth, meterWidth);
   // Three quarters in 3/4 (the fourth lies beyond the measure):
   // 8 x 16 + 3 x (8 x 6 + 16) + 2 x (8 x 5 + 16) + 8 x 8.
   EXPECT_EQ(slot.ContentWidth, 496);
-  EXPECT_EQ(slot.Width, clefWidth + 128 + meterWidth + 496);
+  EXPECT_EQ(slot.Width, clefWidth + keyWidth + meterWidth + 496);
   // The meter stays in force for the next measure.
   EXPECT_EQ(s.Slot(0, 0, 1).Length, 384);
   EXPECT_EQ(s.Slot(0, 0, 1).Width, 496);
@@ -52,16 +54,16 @@ TEST(LayoutFurniture, ClefKeyAndTimeAtTheStart) {
   EXPECT_EQ(oldest, s.Elements(slot, kind::Clef)[0]);
   ASSERT_EQ(s.Elements(slot, kind::Key).size(), 1u);
   EXPECT_EQ(s.Elements(slot, kind::Key)[0]->Box,
-            (TRect{left + clefWidth, row.Top - 120, left + clefWidth + 128, row.Top + 192}));
+            (TRect{left + clefWidth, row.Top - 120, left + clefWidth + keyWidth, row.Top + 192}));
   EXPECT_EQ(s.Elements(slot, kind::Key)[0]->Item, key);
   ASSERT_EQ(s.Elements(slot, kind::Meter).size(), 1u);
   EXPECT_EQ(s.Elements(slot, kind::Meter)[0]->Box,
-            (TRect{left + clefWidth + 128, row.Top, left + clefWidth + 128 + meterWidth, row.Bottom}));
+            (TRect{left + clefWidth + keyWidth, row.Top, left + clefWidth + keyWidth + meterWidth, row.Bottom}));
   EXPECT_EQ(meter->LayoutLink, s.Elements(slot, kind::Meter)[0]);
 
   // The music starts after tick 0's left room of 16 pixels: middle C under
   // the treble clef stands at position 10 (a ledger line below the staff).
-  const int x0 = left + clefWidth + 128 + meterWidth + 128;
+  const int x0 = left + clefWidth + keyWidth + meterWidth + 128;
   EXPECT_EQ(slot.Positions[0], x0 - left);
   const auto notes = s.Elements(slot, kind::Note);
   ASSERT_EQ(notes.size(), 3u);
@@ -78,11 +80,11 @@ TEST(LayoutFurniture, KeyChangeMakesRoomForItsOwnSigns) {
     int From, To, Width;
   };
   const TCase cases[] = {
-      {2, 14, 4 * 40 + 8},   // D major to A flat major
-      {14, 7, 7 * 40 + 8},   // A flat major to C sharp major
-      {3, 11, 3 * 40 + 8},   // fewer signs: the cancelled key's width
-      {3, 0, 3 * 40 + 8},    // naturals only
-      {0, 5, 5 * 40 + 8},    // nothing to cancel
+      {2, 14, 4 * kKeySignStep + kRoomAfterKey},   // D major to A flat major
+      {14, 7, 7 * kKeySignStep + kRoomAfterKey},   // A flat major to C sharp major
+      {3, 11, 3 * kKeySignStep + kRoomAfterKey},   // fewer signs: the cancelled key's width
+      {3, 0, 3 * kKeySignStep + kRoomAfterKey},    // naturals only
+      {0, 5, 5 * kKeySignStep + kRoomAfterKey},    // nothing to cancel
   };
   for (const TCase& k : cases) {
     TLayoutScore s;
@@ -111,7 +113,7 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   s.Layout();
 
   const TQSCalcMeasure& m1 = *static_cast<TQSCalcMeasure*>(piece->Slots[1]);
-  EXPECT_EQ(m1.KeyWidth, 128);  // cancels three sharps
+  EXPECT_EQ(m1.KeyWidth, 3 * kKeySignStep + kRoomAfterKey);  // cancels three sharps
   EXPECT_EQ(flats->LayoutByte, 3);
   const TQSCalcMeasure& m2 = *static_cast<TQSCalcMeasure*>(piece->Slots[2]);
   EXPECT_EQ(m2.ClefWidth, ClefUnits('#', 1));
@@ -129,7 +131,7 @@ TEST(LayoutFurniture, ChangesAndSystemHeaders) {
   const auto keys = s.Elements(head, kind::Key);
   ASSERT_EQ(keys.size(), 1u);
   EXPECT_EQ(keys[0]->Item, flats);
-  EXPECT_EQ(head.KeyWidth, 128);
+  EXPECT_EQ(head.KeyWidth, 3 * kKeySignStep + kRoomAfterKey);
   // Under a bass clef the key's signs sit one staff space lower.
   EXPECT_EQ(keys[0]->Box.Top, s.Row(0, 1).Top - 120 + kSpace);
   // The header elements chain back to the one drawn in measure 2.
