@@ -11,8 +11,9 @@
 #include <string>
 
 // The leak checker of sanitized builds asks for this: the font configuration
-// library under the toolkit keeps its caches for the life of the process.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+// library under the toolkit keeps its caches for the life of the process,
+// and the message-bus library its connection to the desktop session.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\nleak:libdbus-1.so\n"; }
 
 namespace qs {
 

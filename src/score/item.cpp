@@ -165,7 +165,14 @@ TQSItem* ReadItem(TStream& s, TQSItemOwner* owner) {
     SkipRecord(s);
     return nullptr;
   }
-  item->LoadFromStream(s);
+  try {
+    item->LoadFromStream(s);
+  } catch (...) {
+    // An owner frees what it holds; an item read on its own is the
+    // caller's only once it is whole.
+    if (!owner) delete item;
+    throw;
+  }
   return item;
 }
 

@@ -472,14 +472,18 @@ void TECPageControl::RemovePage(TECTabSheet* page) {
   page->onContent_ = nullptr;
   page->onVisibility_ = nullptr;
   if (hot_ == page) hot_ = nullptr;
-  if (active_ == page) {
+  // While the control or its form is taken apart no other page is switched
+  // to: the handlers of the switch may belong to what is already gone.
+  bool goingAway = Destroying();
+  for (const TComponent* o = Owner(); o && !goingAway; o = o->Owner()) goingAway = o->Destroying();
+  if (active_ == page && !goingAway) {
     try {
       ActivateNeighbourPage();
     } catch (const std::exception&) {
       // The page goes whatever a handler of the switch says.
     }
-    if (active_ == page) active_ = nullptr;
   }
+  if (active_ == page) active_ = nullptr;
   ArrangePages();
   UpdateScrollButtons();
   FullRepaint();

@@ -66,6 +66,21 @@ TEST_F(PageControlTest, ARefusedSwitchKeepsThePage) {
   EXPECT_EQ(pc->ActivePage(), c);
 }
 
+// Taking the form apart switches to no other page: the handlers of a
+// switch may belong to what is already gone.
+TEST_F(PageControlTest, ClosingTheFormSwitchesNoPage) {
+  AddPage("One");
+  AddPage("Two");
+  pc->SetActivePage(AddPage("Three"));  // the last made goes first
+  int calls = 0;
+  pc->OnPageChanging = [&calls](TObject*, TECTabSheet*, bool&) { ++calls; };
+  pc->OnPageChange = [&calls](TObject*) { ++calls; };
+  td::ShowAndWait(*form);
+  delete form;
+  form = nullptr;
+  EXPECT_EQ(calls, 0);
+}
+
 struct SideCase {
   TECPageOrientation Orientation;
   TPoint ThirdTab;  // the centre of the third tab
