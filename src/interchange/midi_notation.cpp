@@ -301,9 +301,7 @@ class TPartWriter {
     // quarter and a rest.
     for (TMidiEntry* e : notes) {
       if (e->InTuplet || e->TiedToNext) continue;
-      int next = length;
-      for (const TMidiEntry* o : notes)
-        if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
+      const int next = NextOnset(notes, *e, length);
       const int end = e->FitStart + e->FitLength, gap = next - NoteEnd(*e);
       if (end < next && gap >= 0 && gap < q) e->FitLength = next - e->FitStart;
     }
@@ -312,11 +310,7 @@ class TPartWriter {
     // when that much room is free after it.
     for (TMidiEntry* e : notes) {
       if (e->InTuplet || e->FitLength * 3 >= e->Length * 2) continue;
-      int next = INT_MAX;
-      for (TMidiEntry* o : notes)
-        if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
-      const int doubled = e->FitStart + 2 * e->FitLength;
-      if (next != INT_MAX ? next >= doubled : doubled <= length) e->FitLength *= 2;
+      if (NextOnset(notes, *e, length) >= e->FitStart + 2 * e->FitLength) e->FitLength *= 2;
     }
 
     // A drum is struck, not held: it is written to last until the next
@@ -325,15 +319,21 @@ class TPartWriter {
       const int beat = std::max(q, kTicksWhole / MeterDenominator(meter));
       for (TMidiEntry* e : notes) {
         if (e->InTuplet || e->TiedToNext) continue;
-        int next = length;
-        for (TMidiEntry* o : notes)
-          if (o->FitStart > e->FitStart) next = std::min(next, o->FitStart);
-        const int room = std::min(next - e->FitStart, beat);
+        const int room = std::min(NextOnset(notes, *e, length) - e->FitStart, beat);
         // Only a length a note value (dotted or not) shows in one piece.
         if (room > e->FitLength && (LargestPowerOfTwo(room) == room || LargestPowerOfTwo(room) * 3 / 2 == room))
           e->FitLength = room;
       }
     }
+  }
+
+  // The earliest fitted onset of the staff after the note's own, or the
+  // bar line.
+  static int NextOnset(const std::vector<TMidiEntry*>& notes, const TMidiEntry& e, int length) {
+    int next = length;
+    for (const TMidiEntry* o : notes)
+      if (o->FitStart > e.FitStart) next = std::min(next, o->FitStart);
+    return next;
   }
 
   // The part of a note beyond the bar line becomes a note of its own at the

@@ -33,7 +33,6 @@ std::string RootfilePath(const std::vector<uint8_t>& container) {
   return "";
 }
 
-
 }  // namespace
 
 std::vector<uint8_t> UnpackCompressedMusicXml(TStream& stream) {
@@ -49,8 +48,10 @@ std::vector<uint8_t> UnpackCompressedMusicXml(TStream& stream) {
   }
   // Without a container that names it, the score is the first document
   // outside the container's folder.
-  for (const TZipArchive::TEntry& e : archive.Entries())
-    if (!score && !StartsText(kMetaFolder, e.Name) && IsMusicXmlDocumentName(e.Name)) score = &e;
+  for (const TZipArchive::TEntry& e : archive.Entries()) {
+    if (score) break;
+    if (!StartsText(kMetaFolder, e.Name) && IsMusicXmlDocumentName(e.Name)) score = &e;
+  }
   if (!score) throw EMusicXmlError("The compressed MusicXML file holds no score.");
   return archive.Extract(*score);
 }

@@ -620,6 +620,12 @@ class TWriter {
     }
   }
 
+  static std::string ArrowAttr(int arrow) {
+    if (arrow == TQSMark::kArpeggioUp) return Attr("direction", "up");
+    if (arrow == TQSMark::kArpeggioDown) return Attr("direction", "down");
+    return "";
+  }
+
   void Notations(const TQSNote& n, int sv, int position, bool grace) {
     std::vector<std::string> lines;
     for (auto [l, start] : notations_) {
@@ -646,13 +652,9 @@ class TWriter {
         else if (item->ItemType == kind::Portamento)
           articulations.push_back("<tenuto/>");
         else if (item->ItemType == kind::Arpeggio)
-          lines.push_back("<arpeggiate" +
-                          ((m->Fields.Style & TQSMark::kArpeggioArrowMask) == TQSMark::kArpeggioUp ? Attr("direction", "up")
-                           : (m->Fields.Style & TQSMark::kArpeggioArrowMask) == TQSMark::kArpeggioDown
-                               ? Attr("direction", "down")
-                               : std::string()) +
-                          "/>");
+          lines.push_back("<arpeggiate" + ArrowAttr(m->Fields.Style & TQSMark::kArpeggioArrowMask) + "/>");
         else if (item->ItemType == kind::Tremolo && (m->Fields.Style & TQSMark::kStyleAttached) && m->Fields.Value > 0)
+          // The format counts at most eight strokes.
           ornaments.push_back("<tremolo" + Attr("type", "single") + ">" + std::to_string(std::min<int>(m->Fields.Value, 8)) +
                               "</tremolo>");
       }

@@ -368,8 +368,7 @@ class TPostPass {
       auto* mark = static_cast<TQSMark*>(item);
       int16_t& y = mark->Fields.OffsetY;
       if (item->ItemType == kind::Dynamics) {
-        auto staffOf = data_.DirectionStaff.find(mark);
-        const int staff = staffOf == data_.DirectionStaff.end() ? 0 : staffOf->second;
+        const int staff = DirectionStaffOf(mark);
         const int base = below_ + ShiftOf(staff);
         if (y < base) continue;  // above the staff, or raised by the file
         const bool hairpin = !dynamic::IsLetterKind(mark->Fields.Kind);
@@ -412,8 +411,7 @@ class TPostPass {
   // word covers for about a half note; words the file raised further, or
   // put below, stay.
   void PlaceWordsAbove(TQSMeasure& m, const TPartState& state, TQSLyric& words) {
-    auto staffOf = data_.DirectionStaff.find(&words);
-    const int staff = staffOf == data_.DirectionStaff.end() ? 0 : staffOf->second;
+    const int staff = DirectionStaffOf(&words);
     const int shift = ShiftOf(staff);
     int16_t& y = words.Fields.OffsetY;
     if (y >= shift) return;  // not above its staff
@@ -455,6 +453,13 @@ class TPostPass {
     arpeggio.Fields.Value = static_cast<uint16_t>(std::max(0, (bottom - top - 48 + 63) / 64));
   }
 
+  // The staff (index) a direction belongs to: the first unless the file
+  // named another.
+  int DirectionStaffOf(TQSItem* item) const {
+    auto it = data_.DirectionStaff.find(item);
+    return it == data_.DirectionStaff.end() ? 0 : it->second;
+  }
+
   // How much lower than the part's first staff a staff stands.
   int ShiftOf(int staff) const {
     return staff * staffShift_ + (staff < static_cast<int>(staffExtra_.size()) ? staffExtra_[static_cast<size_t>(staff)] : 0);
@@ -489,8 +494,7 @@ class TPostPass {
     for (TQSMeasure* m : part.MeasureList())
       for (TQSItem* item : m->Items) {
         if (item->ItemType != kind::Dynamics) continue;
-        auto d = data_.DirectionStaff.find(item);
-        const size_t st = d == data_.DirectionStaff.end() ? 0 : static_cast<size_t>(std::max(d->second, 0));
+        const size_t st = static_cast<size_t>(std::max(DirectionStaffOf(item), 0));
         auto* mark = static_cast<TQSMark*>(item);
         if (st < staves && verses[st] > 0 && mark->Fields.OffsetY - static_cast<int>(st) * staffShift_ >= 4 * space_)
           signsBelow.push_back({mark, st});
@@ -530,9 +534,9 @@ class TPostPass {
           int16_t& y = static_cast<TQSLyric*>(item)->Fields.OffsetY;
           y = static_cast<int16_t>(std::min(y + lower[st], INT16_MAX));
         }
-        auto d = data_.DirectionStaff.find(item);
-        if (d != data_.DirectionStaff.end() && d->second > 0 && d->second < static_cast<int>(staves)) {
-          const int add = staffExtra_[static_cast<size_t>(d->second)];
+        const int staff = DirectionStaffOf(item);
+        if (staff > 0 && staff < static_cast<int>(staves)) {
+          const int add = staffExtra_[static_cast<size_t>(staff)];
           if (auto* mark = dynamic_cast<TQSMark*>(item)) mark->Fields.OffsetY = static_cast<int16_t>(std::min(mark->Fields.OffsetY + add, INT16_MAX));
           else if (auto* text = dynamic_cast<TQSLyric*>(item)) text->Fields.OffsetY = static_cast<int16_t>(std::min(text->Fields.OffsetY + add, INT16_MAX));
         }
