@@ -246,6 +246,8 @@ void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
   }
   SyncScrollBars();
   if (!vertical) return;
+  // The page bar follows the pages in view.
+  UpdatePageButtons();
   // The number of the page at the top of the view, shown while the thumb
   // is dragged.
   for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j)
@@ -457,7 +459,12 @@ void TQSWindow::InvalidateButtonBar() {
 void TQSWindow::GotoPage(int index) {
   if (!Score) return;
   index = std::max(0, std::min(index, PageCount - 1));
-  if (index == CursorPosition.Page) return;
+  if (index == CursorPosition.Page) {
+    // The view may have scrolled away from the cursor's page: it comes back.
+    if (index < static_cast<int>(PageGrid.size())) ScrollToCursor(PageGrid[static_cast<size_t>(index)].Rect.Top, false);
+    UpdatePageButtons();
+    return;
+  }
   ShowCursor(false);
   const TQSCalcPage* oldPage = LayoutPage(CursorPosition.Page);
   const TQSCalcPage* newPage = LayoutPage(index);
