@@ -78,8 +78,12 @@ def page_area(shot):
     """The drawn music of the page area, as a set of points (the cursor's
     colours left out)."""
     from window_edit import ink
+
+    def music(i):
+        # The grey beside the pages is no music.
+        return ink(shot.p, i) and not (shot.p[i] == shot.p[i + 1] == shot.p[i + 2] == 128)
     return frozenset((x, y) for y in range(RULER, shot.h - BAR - 1, 2) for x in range(RULER, shot.w - BAR, 2)
-                     if ink(shot.p, shot.at(x, y)))
+                     if music(shot.at(x, y)))
 
 
 def alike(a, b):
