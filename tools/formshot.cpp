@@ -8,6 +8,7 @@
 // offscreen platform at 96 pixels per inch. With --check it also names
 // every text that is wider than its control at the form's own size (cut
 // off on the screen) and ends with status 1 when there is one.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
@@ -112,11 +113,19 @@ int CheckTexts(const TControl& control, const std::string& formName) {
       room = control.Width() - 4 - (speed->HasGlyph() ? const_cast<TSpeedButton*>(speed)->Glyph().Width() + 4 : 0);
     }
   }
+  if (std::getenv("FORMSHOT_CLASSES") && !text.empty())
+    std::printf("class %s %s room %d\n", control.ClassName(), control.Name().c_str(), room);
   if (room >= 0) {
     static TBitmap measure(1, 1);
     TCanvas& c = measure.Canvas();
     c.Font() = control.Font();
-    const int width = c.TextWidth(text);
+    int width = 0;
+    size_t from = 0;
+    while (from <= text.size()) {  // each line of a text of several
+      const size_t end = std::min(text.find('\n', from), text.size());
+      width = std::max(width, c.TextWidth(text.substr(from, end - from)));
+      from = end + 1;
+    }
     if (width > room) {
       std::printf("%s.%s: \"%s\" is %d pixels wide, its control has room for %d\n", formName.c_str(),
                   control.Name().c_str(), text.c_str(), width, room);
