@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "app/choosepage.h"
+#include "app/documentscore.h"
 #include "app/pageviewer.h"
+#include "uikit/language.h"
 #include "platform/extctrls.h"
 #include "platform/forms.h"
 #include "layout/layout.h"
@@ -124,6 +127,24 @@ TEST_F(PageViewerTest, ThePageBarTurnsPagesAndShowsThePageInView) {
   EXPECT_EQ(view.ShownPage(), 1);
   PressPageButton(view, 4);
   EXPECT_EQ(view.CursorPosition.Page, 2);
+}
+
+TEST(DocumentScore, TheEntryModeAndTheStepLettersSpeakTheInterfaceLanguage) {
+  TComponent owner(nullptr);
+  auto* engine = new TECLanguage(&owner);
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"ENU", "Insert", "Overwrite", "CDEFGAB"},
+      {"DEU", "Einfügen", "Überschreiben", "CDEFGAH"},
+      {"ITA", "Inserimento", "Sovrascrittura", "CDEFGAB"},
+      {"RUS", "Вставка", "Замена", "CDEFGAH"}};
+  for (const auto& [language, insert, overwrite, letters] : cases) {
+    engine->SetLanguage(language);
+    TQSScore score;
+    SetUpDocumentScore(score);
+    EXPECT_EQ(score.InsertName, insert) << language;
+    EXPECT_EQ(score.OverwriteName, overwrite) << language;
+    EXPECT_EQ(score.NoteNames, letters) << language;
+  }
 }
 
 TEST(ChoosePage, FortyPagesTakeTwoRowsOfTwentyFour) {
