@@ -5,7 +5,8 @@
   pagebar PROGRAM SCORE OUTDIR   the page bar of a score of three pages:
       its first-page button goes back to the first page, its drop-down
       button opens the page chooser and a page chosen there is shown, and
-      its page number follows the pages scrolled into view by the wheel;
+      its page number follows the pages scrolled into view by the wheel,
+      and a page removed leaves the vertical ruler drawn where it belongs;
   rubberband PROGRAM SCORE OUTDIR   a rubber band dragged over empty paper
       leaves no pixel behind where it started;
   placement PROGRAM SCORE OUTDIR   under a window manager on a small
@@ -145,6 +146,22 @@ def pagebar(program, score, outdir):
             time.sleep(0.2)
         s5 = first.shot("wheeled", lambda s: bar.number(s) == number2)
         check(bar.number(s5) == number2, "scrolled to the second page with the wheel, the bar shows its number")
+
+        # A page added, the last page shown and the page removed: the view
+        # moves up, and the vertical ruler shows its scale all along (not
+        # what it showed before the move).
+        bar.press(first, 6)
+        first.shot("added")
+        bar.press(first, 5)
+        first.shot("last-of-four")
+        bar.press(first, 7)
+
+        def scale_shown(s):
+            slices = range(RULER, s.h - BAR - 60, 60)
+            return all(any(dark(s.p, s.at(x, y)) for y in range(y0, y0 + 60) for x in range(4, RULER - 4))
+                       for y0 in slices)
+        s6 = first.shot("removed", scale_shown)
+        check(scale_shown(s6), "after a page is removed the vertical ruler shows its scale all along")
     finally:
         first.close()
     return 0
