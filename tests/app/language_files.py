@@ -56,8 +56,8 @@ def read(path):
 def same_by_nature(text, language):
     # The key hint of a caption ("Note <N>") and a closing colon are no words.
     bare = re.sub(r"\s*<[^>]*>$", "", text.strip().strip('"').strip()).rstrip(":").strip()
-    if not re.search(r"[A-Za-z]", bare):
-        return True  # numbers, signs, empty
+    if not re.search(r"[A-Za-z]", bare) or re.fullmatch(r"[\d.,\s-]+(kHz|Hz|ms|dB|bit)", bare):
+        return True  # numbers, measures, signs, empty
     if bare in SAME_EVERYWHERE or bare in SAME_IN[language]:
         return True
     # A caption that only names a key ("Ctrl+Z"), a file name or a letter.
