@@ -113,8 +113,6 @@ int CheckTexts(const TControl& control, const std::string& formName) {
       room = control.Width() - 4 - (speed->HasGlyph() ? const_cast<TSpeedButton*>(speed)->Glyph().Width() + 4 : 0);
     }
   }
-  if (std::getenv("FORMSHOT_CLASSES") && !text.empty())
-    std::printf("class %s %s room %d\n", control.ClassName(), control.Name().c_str(), room);
   if (room >= 0) {
     static TBitmap measure(1, 1);
     TCanvas& c = measure.Canvas();
