@@ -12,6 +12,7 @@
 #include "app/documentscore.h"
 #include "base/exceptions.h"
 #include "chords/chordname.h"
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "app/pageviewer.h"
 #include "platform/fonts.h"
@@ -105,6 +106,8 @@ int RunWindows(int argc, char** argv) {
     SetUpDocumentScore(*score);
     AnswerChordText(*score);
     try {
+      // A folder, a pipe or a device is refused as what it is.
+      CheckIsRegularFile(file);
       if (!FileExists(file)) throw Exception("there is no such file");
       if (AsksForMidiImportOptions(file)) {
         // How the file becomes notation is asked first; anything but OK
@@ -117,7 +120,7 @@ int RunWindows(int argc, char** argv) {
       if (score->LaidOutPages == 0) score->Recalculate(0);
     } catch (const std::exception& e) {
       ++failed;
-      const std::string text = PageViewerText(TPageViewerText::CannotRead, language, file) + "\n" + e.what();
+      const std::string text = PageViewerText(TPageViewerText::CannotRead, language, file) + "\n" + UserErrorText(e);
       std::fprintf(stderr, "quillstave4: %s\n", text.c_str());
       ShowMessage(text);
       continue;
@@ -206,6 +209,12 @@ void PrintScore(TQSScore& score) {
 // Reads one file; false when it could not be read.
 bool ShowFile(const std::string& fileName) {
   std::printf("%s\n", fileName.c_str());
+  try {
+    CheckIsRegularFile(fileName);
+  } catch (const std::exception& e) {
+    std::printf("  error: %s\n", UserErrorText(e).c_str());
+    return false;
+  }
   if (!FileExists(fileName)) {
     std::printf("  error: no such file\n");
     return false;
@@ -216,7 +225,7 @@ bool ShowFile(const std::string& fileName) {
   try {
     score.LoadFromFile(fileName);
   } catch (const std::exception& e) {
-    std::printf("  error: %s\n", e.what());
+    std::printf("  error: %s\n", UserErrorText(e).c_str());
     return false;
   }
   PrintScore(score);
