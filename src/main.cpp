@@ -11,6 +11,7 @@
 #include "app/documentscore.h"
 #include "base/exceptions.h"
 #include "chords/chordname.h"
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "app/pageviewer.h"
 #include "app/printcontents.h"
@@ -87,6 +88,8 @@ int RunWindows(int argc, char** argv) {
     SetUpDocumentScore(*score);
     AnswerChordText(*score);
     try {
+      // A folder, a pipe or a device is refused as what it is.
+      CheckIsRegularFile(file);
       if (!FileExists(file)) throw Exception("there is no such file");
       if (AsksForMidiImportOptions(file)) {
         // How the file becomes notation is asked first; anything but OK
@@ -99,7 +102,7 @@ int RunWindows(int argc, char** argv) {
       if (score->LaidOutPages == 0) score->Recalculate(0);
     } catch (const std::exception& e) {
       ++failed;
-      const std::string text = PageViewerText(TPageViewerText::CannotRead, language, file) + "\n" + e.what();
+      const std::string text = PageViewerText(TPageViewerText::CannotRead, language, file) + "\n" + UserErrorText(e);
       std::fprintf(stderr, "quillstave4: %s\n", text.c_str());
       ShowMessage(text);
       continue;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/documentscore.h"
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "chords/chordname.h"
 #include "platform/fonts.h"
@@ -140,6 +141,13 @@ std::string Millimetres(int tenths) {
 // Reads one file and prints its report; false when it could not be read.
 bool ShowFile(const std::string& fileName) {
   std::printf("%s\n", fileName.c_str());
+  try {
+    // A folder, a pipe or a device is refused as what it is.
+    CheckIsRegularFile(fileName);
+  } catch (const std::exception& e) {
+    std::printf("  error: %s\n", UserErrorText(e).c_str());
+    return false;
+  }
   if (!FileExists(fileName)) {
     std::printf("  error: there is no such file\n");
     return false;
@@ -150,7 +158,7 @@ bool ShowFile(const std::string& fileName) {
   try {
     score.LoadFromFile(fileName);
   } catch (const std::exception& e) {
-    std::printf("  error: %s\n", e.what());
+    std::printf("  error: %s\n", UserErrorText(e).c_str());
     return false;
   }
   std::fputs(ContentsReport(score, IsNativeScoreName(fileName)).c_str(), stdout);
