@@ -508,4 +508,111 @@ void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure) {
   c.SetStaff(current);
 }
 
+// ------------------------------------------------ placement on the page
+
+namespace {
+
+// The nearest earlier element of the same kind on the same staff in this
+// or an earlier slot of the system ends gap units before x.
+void CutEarlier(TPlacement& p, const TQSCalcItem& e, int index, int x, int gap) {
+  const int type = e.Item->ItemType;
+  const int staff = StaffOf(static_cast<uint8_t>(e.Item->StaffVoice()));
+  for (int k = p.SlotIndex; k >= 0; --k) {
+    TQSCalcMeasure* slot = p.c.System->Measures.At(k);
+    for (int i = (k == p.SlotIndex ? index : slot->ItemCount) - 1; i >= 0; --i) {
+      TQSCalcItem* o = slot->Items.At(i);
+      if (o->ElementType == element::Item && o->Item && o->Item->ItemType == type &&
+          StaffOf(static_cast<uint8_t>(o->Item->StaffVoice())) == staff) {
+        o->Box.Right = x - gap;
+        return;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+// A lyric or text term at its tick; a syllable that continues a word
+// leaves room for its hyphen, halfway to the syllable before it.
+void PlaceText(TPlacement& p, TQSCalcItem& e) {
+  TLayoutContext& c = p.c;
+  TRect& box = e.Box;
+  TPlacement::MoveByWithWidth(box, p.X(TLayoutContext::AnchorTick(e.Item)));
+  e.Box2 = box;
+  const auto* lyric = static_cast<const TQSLyric*>(e.Item);
+  if (lyric->ItemType != kind::Lyric || !(lyric->Fields.Flags & TQSLyric::kHyphen)) return;
+  c.Fonts.SetFont(lyric->FontName.empty() ? std::string("Arial") : lyric->FontName,
+                  lyric->Fields.FontSize ? 8 * lyric->Fields.FontSize : 64);
+  c.Fonts.SetStyle(lyric->Fields.FontStyle);
+  const int hyphen = c.Fonts.TextWidth("-");
+  const TQSCalcItem* before = nullptr;
+  if (e.Row)
+    for (const TQSCalcItem* other : e.Row->Lyrics) {
+      if (other == &e) break;
+      const auto* otherLyric = static_cast<const TQSLyric*>(other->Item);
+      if (otherLyric->Fields.Verse == lyric->Fields.Verse && otherLyric->Fields.StaffVoice == lyric->Fields.StaffVoice)
+        before = other;
+    }
+  box.Left = before ? (box.Left + before->Box.Right - hyphen) / 2 : box.Left - hyphen;
+}
+
+// An instrument name left of the system; a name not yet placed by hand
+// keeps the offset that puts it clear of the staves.
+void PlaceInstrumentName(TPlacement& p, TQSCalcItem& e) {
+  TLayoutContext& c = p.c;
+  TRect& box = e.Box;
+  auto* name = static_cast<TQSLyric*>(e.Item);
+  const int size = e.SizePercent ? e.SizePercent : 100;
+  if (name->Fields.OffsetX >= 0 && c.Scale > 0)
+    name->Fields.OffsetX = static_cast<int16_t>(std::clamp(-(box.Right * 10000 / c.Scale / size) - 64, -32768, 32767));
+  TPlacement::MoveByWithWidth(box, c.ScaledBy(name->Fields.OffsetX, size) + c.System->Left);
+  e.Box2 = box;
+}
+
+// Dynamics at their tick; a hairpin begun in the slot reaches the tick of
+// its end.
+void PlaceDynamics(TPlacement& p, TQSCalcItem& e) {
+  TRect& box = e.Box;
+  const int tick = TLayoutContext::AnchorTick(e.Item);
+  const auto* mark = static_cast<const TQSMark*>(e.Item);
+  if (!dynamic::IsHairpinKind(mark->Fields.Kind)) {
+    TPlacement::MoveByWithWidth(box, p.X(tick));
+    return;
+  }
+  box.Left += p.X(tick);
+  if (e.State == 0) box.Right = std::max(p.X(e.Param + tick) + box.Right, box.Left + 32);
+}
+
+// Trill lines, brackets, ottavas and the other marks that run from their
+// tick to the tick of their end (at least a short stretch); string
+// numbers, barrés and harmonics cut the one before them short.
+void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index) {
+  TRect& box = e.Box;
+  const int type = e.Item->ItemType;
+  const int tick = TLayoutContext::AnchorTick(e.Item);
+  box.Left += p.X(tick);
+  const int minimum = type == kind::Flageolet ? 256 : 128;
+  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + box.Right, box.Left + minimum);
+  if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
+  if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);
+}
+
+// A bend and its arrow (Box2) at its tick.
+void PlaceBend(TPlacement& p, TQSCalcItem& e) {
+  const int x = p.X(TLayoutContext::AnchorTick(e.Item));
+  TPlacement::MoveByWithWidth(e.Box, x);
+  TPlacement::MoveByWithWidth(e.Box2, x);
+}
+
+// The marks that stand at their tick; any other item keeps its box.
+void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e) {
+  const int type = e.Item->ItemType;
+  if (type == kind::Tempo || type == kind::NoteRepeat || type == kind::Arpeggio || type == kind::Hang ||
+      (type >= kind::Gruppetto && type <= kind::Accent) || type == kind::Pedal || type == kind::Finger ||
+      type == kind::Hammer || type == kind::Breath || (type >= kind::HiHat1 && type <= kind::Bowing) ||
+      (type >= kind::Staccato && type <= kind::Tremolo) || type == kind::Hand || type == kind::BarreBracket ||
+      type == kind::Chord || type == kind::Frame || type == kind::Lift || type == kind::UserSymbolMark)
+    TPlacement::MoveByWithWidth(e.Box, p.X(TLayoutContext::AnchorTick(e.Item)));
+}
+
 }  // namespace qs
