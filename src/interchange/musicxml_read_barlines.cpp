@@ -60,7 +60,9 @@ bool TReader::OnNewSystem(const TQSTag& tag, int parent) {
 
 bool TReader::OnNewPage(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
-  if (parent == Print && SameText(text, "yes")) EnsureColumn(measure_->Index)->Fields.PageBreak = 1;
+  // The measure opens the new page: the page ends after the one before it.
+  if (parent == Print && SameText(text, "yes") && measure_->Index > 0)
+    EnsureColumn(measure_->Index - 1)->Fields.PageBreak = 1;
   return false;
 
 }
