@@ -39,6 +39,17 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::MidiChannel] = &TReader::OnMidiChannel;
     table[mx::MidiProgram] = &TReader::OnMidiProgram;
     table[mx::Software] = &TReader::OnEncodingDetail;
+    table[mx::Credit] = &TReader::OnCredit;
+    table[mx::CreditPage] = &TReader::OnCreditPage;
+    table[mx::CreditType] = &TReader::OnCreditType;
+    table[mx::CreditWords] = &TReader::OnCreditWords;
+    for (int code : {mx::DefaultX, mx::DefaultY, mx::Justify, mx::Halign, mx::Valign, mx::FontSize})
+      table[static_cast<size_t>(code)] = &TReader::OnCreditWordsAttribute;
+    table[mx::Scaling] = &TReader::OnScaling;
+    table[mx::Millimeters] = &TReader::OnScalingValue;
+    table[mx::Tenths] = &TReader::OnScalingValue;
+    table[mx::PageWidth] = &TReader::OnPageSize;
+    table[mx::PageHeight] = &TReader::OnPageSize;
     table[mx::EncodingDate] = &TReader::OnEncodingDetail;
     table[mx::Measure] = &TReader::OnMeasure;
     table[mx::Number] = &TReader::OnNumber;
@@ -222,6 +233,7 @@ void ImportMusicXml(TQSScore& score, TStream& stream) {
     tags = TokenizeMusicXml(stream);
   }
   score.BeginUpdate();
+  score.MarksClearOfTheMusic = true;
   try {
     TQSPiece* piece = score.NewPiece();
     auto* numbering = static_cast<TQSMark*>(CreateItemByKind(kind::MeasureNumbering, piece->AddColumn()));

@@ -68,6 +68,14 @@ bool TReader::OnFifths(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
   if (parent != Key || !measure_) return false;
   int fifths = std::clamp(NumberOf(text, 1), -7, 7);
+  // A key the part already has (repeated, or with only its mode changed)
+  // is not written again.
+  const auto inForce = keyInForce_.find(part_);
+  if (inForce != keyInForce_.end() && inForce->second == fifths && measure_->Index > 0) {
+    key_ = nullptr;
+    return false;
+  }
+  keyInForce_[part_] = fifths;
   key_ = MeasureMark(kind::Key, position_);
   key_->Fields.Kind = static_cast<uint8_t>(fifths >= 0 ? fifths : 10 - fifths);
   return false;

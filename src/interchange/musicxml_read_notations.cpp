@@ -42,21 +42,28 @@ bool TReader::OnArticulations(const TQSTag&, int parent) {
   return parent == Notations && note_;
 }
 
+// An articulation belongs to the chord: files that give it at each of the
+// chord's notes get one sign.
+TQSMark* TReader::ChordArticulation(TQSItemType k, uint8_t style) {
+  return ChordHasMark(k) ? nullptr : NoteMark(k, style);
+}
+
 bool TReader::OnStaccato(const TQSTag&, int parent) {
-  if (parent == Articulations) mark_ = NoteMark(kind::Staccato, TQSMark::kStyleAttached);
+  if (parent == Articulations) mark_ = ChordArticulation(kind::Staccato, TQSMark::kStyleAttached);
   return false;
 }
 
 bool TReader::OnTenuto(const TQSTag&, int parent) {
   // The score's dash at a note, written as a tenuto.
-  if (parent == Articulations) mark_ = NoteMark(kind::Portamento, TQSMark::kStyleAttached);
+  if (parent == Articulations) mark_ = ChordArticulation(kind::Portamento, TQSMark::kStyleAttached);
   return false;
 }
 
 bool TReader::OnAccent(const TQSTag&, int parent) {
   // The accent sign ">" (Kind 0 is the marcato).
   if (parent != Articulations) return false;
-  mark_ = NoteMark(kind::Accent, 0);
+  mark_ = ChordArticulation(kind::Accent, 0);
+  if (!mark_) return false;
   mark_->Fields.Kind = 3;
   return true;
 }

@@ -246,9 +246,14 @@ bool TReader::OnLyric(const TQSTag& tag, int parent) {
 
 bool TReader::OnSyllabic(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
-  // Only the first of syllables sung on one note joins the one before.
-  if (parent == Lyric && lyric_ && lyric_->Lines.empty() && (SameText(text, "middle") || SameText(text, "end")))
+  if (parent != Lyric || !lyric_) return false;
+  // Only the first of syllables sung on one note joins the one before, and
+  // only when that one left its word open: a first syllable that the file
+  // calls a middle or an end gets no hyphen before it.
+  bool& open = openWords_[{part_, lyric_->Fields.StaffVoice, lyric_->Fields.Verse}];
+  if (open && lyric_->Lines.empty() && (SameText(text, "middle") || SameText(text, "end")))
     lyric_->Fields.Flags |= TQSLyric::kHyphen;
+  open = SameText(text, "begin") || SameText(text, "middle");
   return false;
 }
 
@@ -266,7 +271,7 @@ bool TReader::OnElision(const TQSTag&, int parent) {
   // sign or an undertie.
   if (parent == Lyric && lyric_) {
     elision_ = true;
-    elisionText_ = " ";
+    elisionText_.assign(1, ' ');
   }
   return false;
 }

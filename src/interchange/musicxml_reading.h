@@ -8,6 +8,7 @@
 #include <cmath>
 #include <map>
 #include <string>
+#include <tuple>
 
 #include "base/mathutil.h"
 #include "base/stream.h"
@@ -143,6 +144,7 @@ class TReader {
       if (barDepth_ >= 0 && t.Depth <= barDepth_) FinishBarline();
       if (directionDepth_ >= 0 && t.Depth <= directionDepth_) FinishDirection();
       if (groupDepth_ >= 0 && t.Depth <= groupDepth_) FinishPartGroup();
+      if (creditDepth_ >= 0 && t.Depth <= creditDepth_) FinishCredit();
       if (dynamicsDepth_ >= 0 && t.Depth <= dynamicsDepth_) FinishDynamics();
       if (lyricDepth_ >= 0 && t.Depth <= lyricDepth_) FinishLyric();
       index_ = i;
@@ -156,8 +158,10 @@ class TReader {
     if (barDepth_ >= 0) FinishBarline();
     if (directionDepth_ >= 0) FinishDirection();
     if (groupDepth_ >= 0) FinishPartGroup();
+    if (creditDepth_ >= 0) FinishCredit();
     EndOttavas();
     MakeGroupsAndNames();
+    RoomForTitles();
   }
 
  private:
@@ -266,6 +270,34 @@ class TReader {
   int slurNumber_ = 1;
   int tuningLine_ = 0;
   std::string creator_;
+  // The key in force in each part (fifths), and whether the last syllable
+  // of each verse of each staff and voice of the part left its word open.
+  std::map<const TQSPart*, int> keyInForce_;
+  std::map<std::tuple<const TQSPart*, int, int>, bool> openWords_;
+  // The texts made from the work, movement and identification, with their
+  // role ("title", "composer", "lyricist", "rights"): a credit of the same
+  // role or text replaces them.
+  struct THeaderText {
+    TQSText* Text;
+    std::string Role;
+  };
+  std::vector<THeaderText> headerTexts_;
+  // The credit being read: its page, its type and its texts, each with
+  // its place in the file's tenths (-1 where the file gives none).
+  struct TCreditWords {
+    std::string Text;
+    int X = -1, Y = -1;
+    std::string Justify, Valign;
+    int Points = 0;
+  };
+  int creditDepth_ = -1;
+  int creditPage_ = 1;
+  std::string creditType_;
+  std::vector<TCreditWords> creditWords_;
+  // The file's page in its tenths, and the millimetres of its tenths; 0
+  // where it gives none.
+  int filePageWidth_ = 0, filePageHeight_ = 0;
+  double fileMillimeters_ = 0, fileTenths_ = 0;
 
   // ------------------------------------------------------------ helpers
 
@@ -384,6 +416,10 @@ class TReader {
 
   // A work or movement title or number, centred with the other part of its line.
   void Title(const std::string& s, bool movement, bool isNumber) {
+    // A movement title that repeats the work's title (or the other way
+    // round) is printed once.
+    for (const THeaderText& h : headerTexts_)
+      if (!isNumber && h.Role == "title" && SameText(Trim(h.Text->Lines[0]), Trim(s))) return;
     bool& started = movement ? movementLine_ : titleLine_;
     const int points = movement ? 14 : 12;
     const int y = movement ? 256 : 80;
@@ -400,6 +436,7 @@ class TReader {
       }
     }
     text_ = NewText(s, points, newX, y);
+    headerTexts_.push_back({text_, "title"});
     started = true;
   }
 
@@ -409,7 +446,36 @@ class TReader {
                            TextWidthOf(s, 10)
                      : Px(score_.Page.Tenths(TQSPage::dLeftMargin).Value()) * 8;
     text_ = NewText(s, 10, x, 512);
+    headerTexts_.push_back({text_, composer ? "composer" : "lyricist"});
   }
+
+  // The height of a line of text of a point size, in layout units.
+  int LineHeight(int points) const { return Round(points * ppi_ / 72.0 * 8 * 1.15); }
+
+  // The first system stands below the texts at the top of the first page
+  // (titles, composer, credits), with room above its staff for high notes.
+  void RoomForTitles() {
+    const int pageHeight = Px(score_.Page.Tenths(TQSPage::dHeight).Value()) * 8;
+    int lowest = 0;
+    for (TQSItem* item : score_.Items) {
+      if (item->ItemType != kind::Text) continue;
+      const auto* text = static_cast<const TQSText*>(item);
+      if (text->Fields.Page != 1 || text->Fields.Y > pageHeight / 3) continue;
+      if (std::all_of(text->Lines.begin(), text->Lines.end(), [](const std::string& l) { return Trim(l).empty(); }))
+        continue;
+      const int points = text->Fields.FontSize ? text->Fields.FontSize : 8;
+      lowest = std::max(lowest, text->Fields.Y + LineHeight(points) * static_cast<int>(text->Lines.size()));
+    }
+    if (lowest == 0) return;
+    const int staffTop = Px(score_.Page.Tenths(TQSPage::dTopMargin).Value() + interval_) * 8;
+    const int needed = lowest + 4 * Px(lineSpace_) * 8 - staffTop;
+    TQSSpacingTable& rows = piece_.Spacing.RowOffsets;
+    if (rows.empty()) rows.push_back(0);
+    if (needed > rows[0]) rows[0] = static_cast<int16_t>(std::min<int>(needed, INT16_MAX));
+  }
+
+  void FinishCredit();
+  void PlaceCredit(const std::vector<std::string>& lines, const TCreditWords& words);
 
   // --------------------------------------------------------- notes
 
@@ -421,6 +487,9 @@ class TReader {
       if (unpitched_) LearnDrumNote(*note_);
       TQSNote::TFields& f = note_->Fields;
       if (f.Length == 0 && f.RealLength > 0) f.Length = static_cast<uint16_t>(LargestPowerOfTwoAtMost(f.RealLength));
+      // A grace note without a type (some programs leave it out) is an
+      // eighth, as a grace note is most often written.
+      if (f.Length == 0 && info_->Grace) f.Length = kTicksEighth;
       if (!durationRead_) {
         // A grace note has no duration: it lasts its written value.
         int real = f.Length;
@@ -1067,6 +1136,14 @@ class TReader {
   bool OnMidiProgram(const TQSTag& tag, int parent);
   bool OnEncodingDetail(const TQSTag& tag, int parent);
   void CreatorType(const std::string& text);
+  bool OnCredit(const TQSTag& tag, int parent);
+  bool OnCreditPage(const TQSTag& tag, int parent);
+  bool OnCreditType(const TQSTag& tag, int parent);
+  bool OnCreditWords(const TQSTag& tag, int parent);
+  bool OnCreditWordsAttribute(const TQSTag& tag, int parent);
+  bool OnScaling(const TQSTag& tag, int parent);
+  bool OnScalingValue(const TQSTag& tag, int parent);
+  bool OnPageSize(const TQSTag& tag, int parent);
   bool OnMidiUnpitched(const TQSTag& tag, int parent);
 
   // Measures and their attributes (musicxml_read_attributes.cpp).
@@ -1130,6 +1207,7 @@ class TReader {
   bool OnSlur(const TQSTag& tag, int parent);
   bool OnPlacement(const TQSTag& tag, int parent);
   bool OnArticulations(const TQSTag& tag, int parent);
+  TQSMark* ChordArticulation(TQSItemType k, uint8_t style);
   bool OnStaccato(const TQSTag& tag, int parent);
   bool OnTenuto(const TQSTag& tag, int parent);
   bool OnAccent(const TQSTag& tag, int parent);

@@ -603,6 +603,7 @@ void PlaceSystemElements(TLayoutContext& c) {
       }
     }
   }
+  SettleMarks(c);
 }
 
 }  // namespace qs

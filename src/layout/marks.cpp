@@ -5,6 +5,7 @@
 // marks that run on beyond their measure; with the playback of dynamics,
 // tempo terms, pedal, portamento and hi-hat marks.
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "base/text.h"
@@ -538,6 +539,13 @@ void PlaceText(TPlacement& p, TQSCalcItem& e) {
   TLayoutContext& c = p.c;
   TRect& box = e.Box;
   TPlacement::MoveByWithWidth(box, p.X(TLayoutContext::AnchorTick(e.Item)));
+  // Words reaching past the end of the system (and off the page) end with
+  // it.
+  if (e.Item->ItemType == kind::Term && c.System && box.Right > c.System->Right) {
+    const int back = std::min(box.Right - c.System->Right, std::max(0, box.Left - c.System->Left));
+    box.Left -= back;
+    box.Right -= back;
+  }
   e.Box2 = box;
   const auto* lyric = static_cast<const TQSLyric*>(e.Item);
   if (lyric->ItemType != kind::Lyric || !(lyric->Fields.Flags & TQSLyric::kHyphen)) return;
@@ -615,4 +623,103 @@ void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e) {
     TPlacement::MoveByWithWidth(e.Box, p.X(TLayoutContext::AnchorTick(e.Item)));
 }
 
+// ------------------------------------------------- marks clear of the music
+
+namespace {
+
+// The marks that stand above or below their staff by themselves and may
+// move further away from it.
+bool IsMovableMark(int type) {
+  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
+         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda;
+}
+
+// The things a mark must not touch besides other marks: what a note draws,
+// its signs, and the signs at the start of a measure.
+bool IsObstacle(const TQSCalcItem& e) {
+  if (e.ElementType == element::Stem || e.ElementType == element::Beam) return true;
+  if (e.ElementType != element::Item || !e.Item) return false;
+  const int type = e.Item->ItemType;
+  return type == kind::Note || type == kind::Pause || type == kind::Accidental || type == kind::Dot ||
+         type == kind::Arpeggio || type == kind::Clef || type == kind::Key || type == kind::Meter ||
+         type == kind::Lyric || type == kind::Chord || (type >= kind::Staccato && type <= kind::Tremolo) ||
+         type == kind::Accent || type == kind::Bowing || type == kind::Finger || type == kind::Trill ||
+         type == kind::Mordent || type == kind::Gruppetto || type == kind::Breath;
+}
+
+bool Touch(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
+
+}  // namespace
+
+void SettleMarks(TLayoutContext& c) {
+  TQSCalcSystem* system = c.System;
+  if (!system || !c.Page || !c.Score.MarksClearOfTheMusic) return;
+  std::vector<TRect> taken;
+  std::vector<TQSCalcItem*> marks;
+  for (int k = 0; k < system->MeasureCount; ++k) {
+    TQSCalcMeasure* slot = system->Measures.At(k);
+    for (int i = 0; i < slot->ItemCount; ++i) {
+      TQSCalcItem* e = slot->Items.At(i);
+      if (!HasBox(e->Box)) continue;
+      if (e->ElementType == element::Item && e->Item && IsMovableMark(e->Item->ItemType)) marks.push_back(e);
+      else if (IsObstacle(*e)) taken.push_back(e->Box);
+    }
+  }
+  // Each mark goes away from the middle of the staff nearest to it.
+  std::vector<const TQSCalcStaff*> rows;
+  for (int r = system->FirstRow; r <= system->LastRow; ++r)
+    if (const TQSCalcStaff* row = c.Page->StaffRows.At(r); row && row->System == system) rows.push_back(row);
+  if (rows.empty()) return;
+  auto lines = [](const TQSCalcStaff* row) { return TRect{row->Left, row->TopLine, row->Right, row->BottomLine}; };
+  struct TSide {
+    TQSCalcItem* Mark;
+    const TQSCalcStaff* Row;
+    int Distance;   // from the staff
+    int Direction;  // -1 up, 1 down
+  };
+  std::vector<TSide> sides;
+  for (TQSCalcItem* e : marks) {
+    const int middle = (e->Box.Top + e->Box.Bottom) / 2;
+    const TQSCalcStaff* nearest = rows.front();
+    int best = INT_MAX;
+    for (const TQSCalcStaff* row : rows) {
+      const int d = middle < row->TopLine ? row->TopLine - middle : middle > row->BottomLine ? middle - row->BottomLine : 0;
+      if (d < best) {
+        best = d;
+        nearest = row;
+      }
+    }
+    const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
+    sides.push_back({e, nearest, best, up ? -1 : 1});
+  }
+  // Those nearest their staff first: the others stack outside them.
+  std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
+  const int step = std::max(1, c.StaffSpace / 4);
+  const int limit = 16 * c.StaffSpace;
+  for (const TSide& side : sides) {
+    TQSCalcItem& e = *side.Mark;
+    auto touches = [&](const TRect& box) {
+      return Touch(lines(side.Row), box) ||
+             std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
+    };
+    // A mark never stands on another staff: it stops short of it.
+    auto reachesOtherStaff = [&](const TRect& box) {
+      return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
+        return row != side.Row && Touch(lines(row), box);
+      });
+    };
+    for (int moved = 0; moved < limit && touches(e.Box); moved += step) {
+      TRect next = e.Box;
+      MoveDown(next, side.Direction * step);
+      if (reachesOtherStaff(next)) break;
+      e.Box = next;
+      if (HasBox(e.Box2)) MoveDown(e.Box2, side.Direction * step);
+    }
+    taken.push_back(e.Box);
+  }
+}
 }  // namespace qs

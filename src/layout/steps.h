@@ -123,6 +123,11 @@ void PlaceDynamics(TPlacement& p, TQSCalcItem& e);
 void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index);
 void PlaceBend(TPlacement& p, TQSCalcItem& e);
 void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e);
+// Directions (dynamics, hairpins, words, tempo and rehearsal marks, pedal
+// marks, fermatas, segno and coda) of the placed system move away from
+// their staff until they touch no staff line, note, rest, stem, beam, sign
+// or other mark, in a score that asks for it.
+void SettleMarks(TLayoutContext& c);
 
 // ------------------------------------------------------------ page objects
 void LayoutPageObjects(TLayoutContext& c);
