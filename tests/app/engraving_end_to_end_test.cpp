@@ -313,25 +313,13 @@ bool IsNotePart(int kind) {
 
 std::vector<TDrawnElement> DrawnElements(const TQSScore& score, int pageIndex) {
   std::vector<TDrawnElement> out;
-  const TQSCalcPage& page = *score.LayoutPages.At(pageIndex);
-  for (int s = 0; s < page.SystemCount; ++s) {
-    const TQSCalcSystem& system = *page.Systems.At(s);
-    for (int m = 0; m < system.MeasureCount; ++m) {
-      const TQSCalcMeasure& slot = *system.Measures.At(m);
-      for (int i = 0; i < slot.ItemCount; ++i) {
-        const TQSCalcItem* e = slot.Items.At(i);
-        if (!e->Item || e->Box.Width() <= 0 || e->Box.Height() <= 0) continue;
-        const int k = e->Item->ItemType;
-        if (k == kind::Liga || k == kind::Tuplet || k == kind::Accolade || k == kind::Volta) continue;
-        if (e->ElementType == element::Stem || e->ElementType == element::Beam) {
-          out.push_back({e, kind::Note});
-          continue;
-        }
-        if (e->ElementType != element::Item) continue;
-        out.push_back({e, k});
-      }
-    }
-  }
+  test::ForEachPageElement(score, pageIndex, [&](const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (!e.Item || e.Box.Width() <= 0 || e.Box.Height() <= 0) return;
+    const int k = e.Item->ItemType;
+    if (k == kind::Liga || k == kind::Tuplet || k == kind::Accolade || k == kind::Volta) return;
+    if (e.ElementType == element::Stem || e.ElementType == element::Beam) out.push_back({&e, kind::Note});
+    else if (e.ElementType == element::Item) out.push_back({&e, k});
+  });
   return out;
 }
 

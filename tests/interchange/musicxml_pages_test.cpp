@@ -38,16 +38,8 @@ std::unique_ptr<TQSScore> LaidOut(const std::string& name) {
 
 // Every laid-out element of every page, with the page it lies on.
 void ForEachElement(const TQSScore& score, const std::function<void(int, const TQSCalcSystem&, const TQSCalcItem&)>& f) {
-  for (int p = 0; p < score.LaidOutPages; ++p) {
-    const TQSCalcPage& page = *score.LayoutPages.At(p);
-    for (int s = 0; s < page.SystemCount; ++s) {
-      const TQSCalcSystem& system = *page.Systems.At(s);
-      for (int m = 0; m < system.MeasureCount; ++m) {
-        const TQSCalcMeasure& slot = *system.Measures.At(m);
-        for (int i = 0; i < slot.ItemCount; ++i) f(p, system, *slot.Items.At(i));
-      }
-    }
-  }
+  for (int p = 0; p < score.LaidOutPages; ++p)
+    ForEachPageElement(score, p, [&](const TQSCalcSystem& system, const TQSCalcItem& e) { f(p, system, e); });
 }
 
 // Where a measure landed: its page, and whether it opens its system.
