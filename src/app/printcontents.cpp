@@ -20,6 +20,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "uikit/language.h"
 
 namespace qs {
 

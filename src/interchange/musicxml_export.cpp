@@ -184,10 +184,12 @@ class TWriter {
     measureLength_ = slot ? slot->LengthFor(j) : kTicksWhole;
     Open(2, "measure", Attr("number", j + 1));
     TQSColumn* column = piece_.GetColumn(j);
-    if (column && j > 0 && piece_.GetColumn(j - 1) && piece_.GetColumn(j - 1)->Fields.SystemBreak)
-      Empty(3, "print", Attr("new-system", "yes"));
-    else if (column && column->Fields.PageBreak)
+    // A break after the measure before opens this one's page or system.
+    const TQSColumn* before = column && j > 0 ? piece_.GetColumn(j - 1) : nullptr;
+    if (before && before->Fields.PageBreak)
       Empty(3, "print", Attr("new-page", "yes"));
+    else if (before && before->Fields.SystemBreak)
+      Empty(3, "print", Attr("new-system", "yes"));
     Barlines(column, true);
     Attributes(j, column);
     if (part_->Index == 0) Tempos(column);

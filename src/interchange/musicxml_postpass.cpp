@@ -57,6 +57,7 @@ class TPostPass {
 
   void Run() {
     for (TQSPart* part : piece_.PartList()) {
+      DefaultClefs(*part);
       ResolveVoices(*part);
       TPartState state;
       state.Clefs.assign(static_cast<size_t>(part->StaffCount()), kTrebleClef);
@@ -185,6 +186,7 @@ class TPostPass {
       if (TQSNote* n = AsNote(item); n && chords.count({n->Fields.StaffVoice, n->Fields.Time}))
         n->SetChordMember(true);
     for (auto [sv, pos] : chords) m.ArrangeChordNotes(sv, pos, false);
+    BeamWholeChords(m, chords);
     Stems(m, state);
     RestOffsets(m);
     PlaceDirections(m, state);
@@ -200,6 +202,39 @@ class TPostPass {
         score_.GetChordText(&score_, c->Definition, c->Patterns);
       }
     m.UpdateBeams(0, true);
+  }
+
+  // A staff whose first measure has no clef at its start (the file gives
+  // none) is read in the treble clef, and shows it.
+  static void DefaultClefs(TQSPart& part) {
+    if (part.MeasureCount() == 0) return;
+    TQSMeasure& first = *part.GetMeasure(0);
+    for (int staff = 0; staff < part.StaffCount(); ++staff) {
+      const bool given = std::any_of(first.Items.begin(), first.Items.end(), [&](const TQSItem* item) {
+        return item->ItemType == kind::Clef && item->TimePosition() == 0 &&
+               StaffOf(static_cast<const TQSMark*>(item)->Fields.StaffVoice) == staff;
+      });
+      if (given) continue;
+      auto* clef = static_cast<TQSMark*>(CreateItemByKind(kind::Clef, &first));
+      clef->Fields.Kind = clef::Treble;
+      clef->Fields.StaffVoice = MakeStaffVoice(staff, 0);
+    }
+  }
+
+  // A chord is beamed as a whole: files give the beam at one of its notes
+  // (most at the first), the score reads it at the chord's last. Every
+  // note of the chord takes the join of the chord.
+  static void BeamWholeChords(TQSMeasure& m, const std::set<std::pair<int, int>>& chords) {
+    constexpr uint8_t kJoin = TQSNote::kBeamedToNext | TQSNote::kBeamJoin2;
+    for (auto [sv, pos] : chords) {
+      uint8_t join = 0;
+      for (TQSItem* item : m.Items)
+        if (TQSNote* n = AsNote(item); n && n->Fields.StaffVoice == sv && n->Fields.Time == pos)
+          join |= n->Fields.FlagsB & kJoin;
+      for (TQSItem* item : m.Items)
+        if (TQSNote* n = AsNote(item); n && n->Fields.StaffVoice == sv && n->Fields.Time == pos)
+          n->Fields.FlagsB = static_cast<uint8_t>((n->Fields.FlagsB & ~kJoin) | join);
+    }
   }
 
   // A grace group after the last note of its voice belongs to that note,

@@ -130,7 +130,10 @@ constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "s
                                        "arpeggiate", "breath-mark", "fingering", "up-bow", "down-bow",
                                        "rehearsal", "segno", "coda", "transpose", "chromatic", "octave-change",
                                        "part-group", "group-symbol", "part-abbreviation", "elision", "ornaments",
-                                       "midi-unpitched", "instrument", "cue", "notehead", "tremolo"};
+                                       "midi-unpitched", "instrument", "cue", "notehead", "tremolo", "credit",
+                                       "credit-type", "credit-words", "page", "default-x", "default-y", "justify",
+                                       "halign", "valign", "font-size", "scaling", "millimeters", "tenths",
+                                       "page-width", "page-height"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

@@ -78,7 +78,8 @@ enum : int {
   BeatUnit, BeatUnitDot, PerMinute, OctaveShift, Size, Tenuto, StrongAccent, TrillMark, Mordent,
   InvertedMordent, Turn, Arpeggiate, BreathMark, Fingering, UpBow, DownBow, Rehearsal, Segno, Coda,
   Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched,
-  Instrument, Cue, Notehead, Tremolo,
+  Instrument, Cue, Notehead, Tremolo, Credit, CreditType, CreditWords, CreditPage, DefaultX, DefaultY, Justify,
+  Halign, Valign, FontSize, Scaling, Millimeters, Tenths, PageWidth, PageHeight,
   Count
 };
 }  // namespace mx

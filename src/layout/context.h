@@ -234,4 +234,24 @@ struct TLayoutContext {
   static int AnchorTick(const TQSItem* item);
 };
 
+// One slot of a finished system while its elements are placed on the page:
+// element boxes come relative to their tick and become absolute.
+struct TPlacement {
+  TLayoutContext& c;
+  TQSCalcMeasure* Slot;
+  int SlotIndex;
+
+  int Left() const { return Slot->Box.Left; }
+  // The x of a tick of the slot.
+  int X(int tick) const;
+  // The width of the slot's clef, key and time signature.
+  int Header() const { return Slot->ClefWidth + Slot->KeyWidth + Slot->MeterWidth; }
+  // A box whose Right holds its width moves right by dx; Right becomes its
+  // right edge.
+  static void MoveByWithWidth(TRect& box, int dx) {
+    box.Left += dx;
+    box.Right += box.Left;
+  }
+};
+
 }  // namespace qs

@@ -392,16 +392,6 @@ void ContinueOpenSpans(TLayoutContext& c) {
 
 namespace {
 
-struct TPlacement {
-  TLayoutContext& c;
-  TQSCalcMeasure* Slot;
-  int SlotIndex;
-
-  int Left() const { return Slot->Box.Left; }
-  int X(int tick) const { return XOf(Slot, tick); }
-  int Header() const { return Slot->ClefWidth + Slot->KeyWidth + Slot->MeterWidth; }
-};
-
 void PlaceBeam(TPlacement& p, TQSCalcItem& beam) {
   if (beam.Links.size() < 3) return;
   const TQSCalcItem* a = beam.Links.front();
@@ -540,221 +530,30 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
     e.Box.Bottom += 32;
 }
 
-// How far ottavas move a note's sounding key.
-int OttavaShift(TPlacement& p, const TQSNote& note) {
-  TLayoutContext& c = p.c;
-  const int tick = TLayoutContext::AnchorTick(&note);
-  const int length = note.Fields.RealLength;
-  const TQSMeasure* nm = note.GetMeasure();
-  int shift = 0;
-  for (const TQSCalcItem* e : p.Slot->SpanningMarks) {
-    const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
-    const TQSMeasure* mm = mark ? mark->GetMeasure() : nullptr;
-    if (!mark || !mm || !nm || mm->Part() != nm->Part() ||
-        StaffOf(mark->Fields.StaffVoice) != StaffOf(note.Fields.StaffVoice))
-      continue;
-    int from, to;
-    const TQSCalcMeasure* own = e->Owner;
-    if (own && own != p.Slot) {
-      int remaining = mark->Fields.Time + mark->Fields.Value - own->Length;
-      for (int m = own->MeasureIndex + 1; m < p.Slot->MeasureIndex; ++m)
-        if (m < static_cast<int>(c.Piece->Slots.size()) && c.Piece->Slots[static_cast<size_t>(m)])
-          remaining -= c.Piece->Slots[static_cast<size_t>(m)]->Length;
-      from = 0;
-      to = remaining;
-    } else {
-      from = mark->Fields.Time;
-      to = std::min<int>(mark->Fields.Time + mark->Fields.Value, p.Slot->Length);
-    }
-    if (tick < to && tick + length > from) shift += mark->Fields.Kind == 0 ? 12 : -12;
-  }
-  return shift;
-}
-
-// The nearest earlier element of the same kind on the same staff in this
-// or an earlier slot of the system ends gap units before x.
-void CutEarlier(TPlacement& p, const TQSCalcItem& e, int index, int x, int gap) {
-  const int type = e.Item->ItemType;
-  const int staff = StaffOf(static_cast<uint8_t>(e.Item->StaffVoice()));
-  for (int k = p.SlotIndex; k >= 0; --k) {
-    TQSCalcMeasure* slot = SlotAt(p.c, k);
-    for (int i = (k == p.SlotIndex ? index : slot->ItemCount) - 1; i >= 0; --i) {
-      TQSCalcItem* o = slot->Items.At(i);
-      if (o->ElementType == element::Item && o->Item && o->Item->ItemType == type &&
-          StaffOf(static_cast<uint8_t>(o->Item->StaffVoice())) == staff) {
-        o->Box.Right = x - gap;
-        return;
-      }
-    }
-  }
-}
-
+// Every item element by its kind.
 void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
-  TLayoutContext& c = p.c;
-  TQSItem* item = e.Item;
-  if (!item) return;
-  TRect& box = e.Box;
-  const int type = item->ItemType;
-  const int tick = TLayoutContext::AnchorTick(item);
-  bool addWidth = true;
-  switch (type) {
-    case kind::Accolade: {
-      box.Left += p.Left();
-      const auto* mark = static_cast<const TQSMark*>(item);
-      const TQSMeasure* m = mark->GetMeasure();
-      const int own = m ? m->Part()->Index : 0;
-      const TQSCalcSystemPart* sp = c.SystemPartOf(own);
-      const TQSCalcSystemPart* lower = c.PartView ? nullptr : c.SystemPartOf(own + mark->Fields.Value);
-      box.Top += sp ? sp->Top : 0;
-      box.Bottom += lower ? lower->Bottom : (sp ? sp->Bottom : 0);
-      break;
-    }
-    case kind::Clef:
-      box.Left += e.Param ? p.X(e.Param) : p.Left() + p.Slot->BeginBarWidth;
-      break;
-    case kind::Key: {
-      box.Left += p.Left() + p.Slot->BeginBarWidth + p.Slot->ClefWidth;
-      if (p.Slot->RowCount > 0) {
-        const int row = std::min<int>(e.Param, static_cast<int>(p.Slot->RowCount) - 1);
-        const auto* clef = row < static_cast<int>(p.Slot->ClefByRow.size())
-                               ? dynamic_cast<const TQSMark*>(p.Slot->ClefByRow[static_cast<size_t>(row)])
-                               : nullptr;
-        int dy = 0;
-        if (clef) {
-          switch (clef->Fields.Kind) {
-            case clef::Bass: case clef::BassOctaveDown: dy = c.StaffSpace; break;
-            case clef::Alto: dy = c.StaffSpace / 2; break;
-            case clef::Tenor: case clef::MezzoSoprano: dy = -c.StaffSpace / 2; break;
-            case clef::Soprano: dy = -c.StaffSpace; break;
-            default: break;
-          }
-        }
-        box.Top += dy;
-        box.Bottom += dy;
-      }
-      break;
-    }
-    case kind::Meter: box.Left += p.Left() + p.Slot->BeginBarWidth + p.Slot->ClefWidth + p.Slot->KeyWidth; break;
+  if (!e.Item) return;
+  switch (e.Item->ItemType) {
+    case kind::Accolade: PlaceAccolade(p, e); break;
+    case kind::Clef: PlaceClef(p, e); break;
+    case kind::Key: PlaceKey(p, e); break;
+    case kind::Meter: PlaceMeter(p, e); break;
     case kind::MeasureNumbering:
-    case kind::Rehearsal:
-      box.Left += p.Left() + p.Header();
-      if (type == kind::Rehearsal) {
-        const auto* mark = static_cast<const TQSMark*>(item);
-        c.Page->RehearsalNumber = mark->Fields.Value ? mark->Fields.Value : c.Page->RehearsalNumber + 1;
-        p.Slot->RehearsalNumber = c.Page->RehearsalNumber;
-      }
-      break;
-    case kind::Note: {
-      box.Left += p.X(tick);
-      auto* note = static_cast<TQSNote*>(item);
-      note->SoundingKey = static_cast<uint8_t>(std::clamp(note->SoundingKey + OttavaShift(p, *note), 0, 127));
-      break;
-    }
-    case kind::Pause: {
-      const auto* rest = static_cast<const TQSPause*>(item);
-      const TQSMeasure* m = rest->GetMeasure();
-      const size_t staff = static_cast<size_t>(StaffOf(rest->Fields.StaffVoice));
-      const bool alone = m && staff < m->StaffNoteCounts.size() && m->StaffNoteCounts[staff] == 1;
-      const bool upbeat = p.Slot->MeasureIndex == 0 && c.Piece && HasUpbeat(c.Piece->Auftakt());
-      if (alone && rest->Fields.Length == p.Slot->Length && !upbeat)
-        box.Left = p.Left() + box.Left + (p.Header() + p.Slot->Width) / 2;
-      else
-        box.Left += p.X(tick);
-      break;
-    }
-    case kind::Liga:
-      PlaceTie(p, e);
-      addWidth = false;
-      break;
+    case kind::Rehearsal: PlaceMeasureLabel(p, e); break;
+    case kind::Note: PlaceNote(p, e); break;
+    case kind::Pause: PlaceRest(p, e); break;
+    case kind::Liga: PlaceTie(p, e); break;
     case kind::Lyric:
-    case kind::Term: {
-      box.Left += p.X(tick);
-      box.Right += box.Left;
-      e.Box2 = box;
-      addWidth = false;
-      const auto* lyric = static_cast<const TQSLyric*>(item);
-      if (type == kind::Lyric && (lyric->Fields.Flags & TQSLyric::kHyphen)) {
-        c.Fonts.SetFont(lyric->FontName.empty() ? std::string("Arial") : lyric->FontName,
-                        lyric->Fields.FontSize ? 8 * lyric->Fields.FontSize : 64);
-        c.Fonts.SetStyle(lyric->Fields.FontStyle);
-        const int hyphen = c.Fonts.TextWidth("-");
-        const TQSCalcItem* before = nullptr;
-        if (e.Row)
-          for (const TQSCalcItem* o : e.Row->Lyrics) {
-            if (o == &e) break;
-            const auto* ol = static_cast<const TQSLyric*>(o->Item);
-            if (ol->Fields.Verse == lyric->Fields.Verse && ol->Fields.StaffVoice == lyric->Fields.StaffVoice)
-              before = o;
-          }
-        box.Left = before ? (box.Left + before->Box.Right - hyphen) / 2 : box.Left - hyphen;
-      }
-      break;
-    }
-    case kind::InstrumentName: {
-      auto* name = static_cast<TQSLyric*>(item);
-      const int size = e.SizePercent ? e.SizePercent : 100;
-      if (name->Fields.OffsetX >= 0 && c.Scale > 0)
-        name->Fields.OffsetX = static_cast<int16_t>(std::clamp(-(box.Right * 10000 / c.Scale / size) - 64, -32768, 32767));
-      box.Left = c.ScaledBy(name->Fields.OffsetX, size) + c.System->Left + box.Left;
-      box.Right += box.Left;
-      e.Box2 = box;
-      addWidth = false;
-      break;
-    }
-    case kind::BarRepeat: {
-      const auto* mark = static_cast<const TQSMark*>(item);
-      if (mark->Fields.Style & 0x01)
-        box.Left += p.Left() + p.Slot->Width;
-      else
-        box.Left = p.Left() + box.Left + (p.Header() + p.Slot->Width) / 2;
-      break;
-    }
-    case kind::MultiRest: {
-      const auto* mark = static_cast<const TQSMark*>(item);
-      int bar;
-      switch (mark->Fields.Style) {
-        case 2: case 4: bar = c.StaffSpace / 2; break;
-        case 3: case 5: bar = 2 * c.StaffSpace; break;
-        case 6: case 8: bar = c.StaffSpace + c.StaffSpace / 2; break;
-        case 7: case 9: bar = 3 * c.StaffSpace; break;
-        default: bar = p.Slot->Width - 2 * c.StaffSpace - p.Header(); break;
-      }
-      e.Box2.Left += p.Left() + (p.Slot->Width + p.Header() - bar) / 2;
-      e.Box2.Right = e.Box2.Left + bar;
-      const int number = box.Left, letter = box.Top;
-      const int width = std::max(bar, number);
-      box.Left = e.Box2.Left + (bar - width) / 2;
-      box.Right = box.Left + width;
-      box.Bottom = e.Box2.Bottom;
-      box.Top = e.Box2.Top - letter;
-      addWidth = false;
-      break;
-    }
+    case kind::Term: PlaceText(p, e); break;
+    case kind::InstrumentName: PlaceInstrumentName(p, e); break;
+    case kind::BarRepeat: PlaceBarRepeat(p, e); break;
+    case kind::MultiRest: PlaceMultiRest(p, e); break;
     case kind::Dot:
-    case kind::Accidental: {
-      const TQSItem* owner = dynamic_cast<const TQSItem*>(item->Owner());
-      box.Left += p.X(owner ? TLayoutContext::AnchorTick(owner) : tick);
-      break;
-    }
+    case kind::Accidental:
     case kind::Glissando:
-    case kind::Fall: {
-      const TQSItem* owner = dynamic_cast<const TQSItem*>(item->Owner());
-      box.Left += p.X(owner ? TLayoutContext::AnchorTick(owner) : tick);
-      break;
-    }
-    case kind::Tuplet:
-      PlaceTuplet(p, e);
-      addWidth = false;
-      break;
-    case kind::Dynamics: {
-      const auto* mark = static_cast<const TQSMark*>(item);
-      box.Left += p.X(tick);
-      if (dynamic::IsHairpinKind(mark->Fields.Kind)) {
-        if (e.State == 0) box.Right = std::max(p.X(e.Param + tick) + box.Right, box.Left + 32);
-        addWidth = false;
-      }
-      break;
-    }
+    case kind::Fall: PlaceNoteAttachment(p, e); break;
+    case kind::Tuplet: PlaceTuplet(p, e); break;
+    case kind::Dynamics: PlaceDynamics(p, e); break;
     case kind::Trill:
     case kind::Bracket:
     case kind::Vibrato:
@@ -762,70 +561,25 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
     case kind::Ottava:
     case kind::StringNumber:
     case kind::Barre:
-    case kind::Flageolet: {
-      box.Left += p.X(tick);
-      const int minimum = type == kind::Flageolet ? 256 : 128;
-      if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + box.Right, box.Left + minimum);
-      addWidth = false;
-      if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
-      if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);
-      break;
-    }
-    case kind::Bend:
-      box.Left += p.X(tick);
-      e.Box2.Left += p.X(tick);
-      e.Box2.Right += e.Box2.Left;
-      break;
+    case kind::Flageolet: PlaceLineMark(p, e, index); break;
+    case kind::Bend: PlaceBend(p, e); break;
     case kind::Segno:
     case kind::Coda:
     case kind::DaCapo:
-    case kind::DalSegno: {
-      const int t = item->TimePosition();
-      if (t <= 0)
-        box.Left += p.Left() + p.Header();
-      else if (t < p.Slot->Length)
-        box.Left += p.Left() + p.Slot->Positions[static_cast<size_t>(t) - 1];
-      else
-        box.Left += p.Slot->Box.Right;
-      break;
-    }
+    case kind::DalSegno: PlaceJumpSign(p, e); break;
     case kind::RepeatOpen:
     case kind::CompositionBegin:
     case kind::RepeatClose:
     case kind::SectionEnd:
-    case kind::CompositionEnd: {
-      const int t = item->TimePosition();
-      const bool opening = type == kind::RepeatOpen || type == kind::CompositionBegin;
-      if (t > 0 && t < p.Slot->Length)
-        box.Left += p.X(t);
-      else if (!opening || t >= p.Slot->Length)
-        box.Left = p.Left() + p.Slot->Width - box.Right;
-      else
-        box.Left += type == kind::RepeatOpen ? p.Left() + p.Header() : p.Left();
-      break;
-    }
-    case kind::Volta:
-      box.Left += p.Left();
-      if (e.State == 0) box.Right = p.Slot->Box.Right;
-      addWidth = false;
-      break;
-    default:
-      if (type == kind::Tempo || type == kind::NoteRepeat || type == kind::Arpeggio || type == kind::Hang ||
-          (type >= kind::Gruppetto && type <= kind::Accent) || type == kind::Pedal || type == kind::Finger ||
-          type == kind::Hammer || type == kind::Breath || (type >= kind::HiHat1 && type <= kind::Bowing) ||
-          (type >= kind::Staccato && type <= kind::Tremolo) || type == kind::Hand ||
-          type == kind::BarreBracket || type == kind::Chord || type == kind::Frame || type == kind::Lift ||
-          type == kind::UserSymbolMark) {
-        box.Left += p.X(tick);
-      } else {
-        addWidth = false;
-      }
-      break;
+    case kind::CompositionEnd: PlaceBarline(p, e); break;
+    case kind::Volta: PlaceVolta(p, e); break;
+    default: PlaceMarkAtTick(p, e); break;
   }
-  if (addWidth) box.Right += box.Left;
 }
 
 }  // namespace
+
+int TPlacement::X(int tick) const { return XOf(Slot, tick); }
 
 void PlaceSystemElements(TLayoutContext& c) {
   for (int k = 0; k < c.System->MeasureCount; ++k) {
@@ -849,6 +603,7 @@ void PlaceSystemElements(TLayoutContext& c) {
       }
     }
   }
+  SettleMarks(c);
 }
 
 }  // namespace qs

@@ -337,4 +337,96 @@ void LayoutPartBarlines(TLayoutContext& c) {
   }
 }
 
+// ------------------------------------------------ placement on the page
+
+void PlaceAccolade(TPlacement& p, TQSCalcItem& e) {
+  TRect& box = e.Box;
+  TPlacement::MoveByWithWidth(box, p.Left());
+  const auto* mark = static_cast<const TQSMark*>(e.Item);
+  const TQSMeasure* measure = mark->GetMeasure();
+  const int own = measure ? measure->Part()->Index : 0;
+  const TQSCalcSystemPart* first = p.c.SystemPartOf(own);
+  const TQSCalcSystemPart* last = p.c.PartView ? nullptr : p.c.SystemPartOf(own + mark->Fields.Value);
+  box.Top += first ? first->Top : 0;
+  box.Bottom += last ? last->Bottom : (first ? first->Bottom : 0);
+}
+
+void PlaceClef(TPlacement& p, TQSCalcItem& e) {
+  TPlacement::MoveByWithWidth(e.Box, e.Param ? p.X(e.Param) : p.Left() + p.Slot->BeginBarWidth);
+}
+
+// A key signature stands after the clef, its signs shifted with the clef
+// of its staff row.
+void PlaceKey(TPlacement& p, TQSCalcItem& e) {
+  TRect& box = e.Box;
+  TPlacement::MoveByWithWidth(box, p.Left() + p.Slot->BeginBarWidth + p.Slot->ClefWidth);
+  if (p.Slot->RowCount <= 0) return;
+  const int row = std::min<int>(e.Param, static_cast<int>(p.Slot->RowCount) - 1);
+  const auto* clef = row < static_cast<int>(p.Slot->ClefByRow.size())
+                         ? dynamic_cast<const TQSMark*>(p.Slot->ClefByRow[static_cast<size_t>(row)])
+                         : nullptr;
+  if (!clef) return;
+  const int space = p.c.StaffSpace;
+  int clefShift = 0;
+  switch (clef->Fields.Kind) {
+    case clef::Bass: case clef::BassOctaveDown: clefShift = space; break;
+    case clef::Alto: clefShift = space / 2; break;
+    case clef::Tenor: case clef::MezzoSoprano: clefShift = -space / 2; break;
+    case clef::Soprano: clefShift = -space; break;
+    default: break;
+  }
+  MoveDown(box, clefShift);
+}
+
+void PlaceMeter(TPlacement& p, TQSCalcItem& e) {
+  TPlacement::MoveByWithWidth(e.Box, p.Left() + p.Slot->BeginBarWidth + p.Slot->ClefWidth + p.Slot->KeyWidth);
+}
+
+// Measure numbers and rehearsal marks stand after the slot's header; a
+// rehearsal mark without a value counts on from the last one.
+void PlaceMeasureLabel(TPlacement& p, TQSCalcItem& e) {
+  TPlacement::MoveByWithWidth(e.Box, p.Left() + p.Header());
+  if (e.Item->ItemType != kind::Rehearsal) return;
+  const auto* mark = static_cast<const TQSMark*>(e.Item);
+  p.c.Page->RehearsalNumber = mark->Fields.Value ? mark->Fields.Value : p.c.Page->RehearsalNumber + 1;
+  p.Slot->RehearsalNumber = p.c.Page->RehearsalNumber;
+}
+
+// Segno, coda and the jumps stand at their tick, at the slot's start after
+// the header, or at its end.
+void PlaceJumpSign(TPlacement& p, TQSCalcItem& e) {
+  const int time = e.Item->TimePosition();
+  int x;
+  if (time <= 0)
+    x = p.Left() + p.Header();
+  else if (time < p.Slot->Length)
+    x = p.Left() + p.Slot->Positions[static_cast<size_t>(time) - 1];
+  else
+    x = p.Slot->Box.Right;
+  TPlacement::MoveByWithWidth(e.Box, x);
+}
+
+// A barline inside the measure stands at its tick; a closing one at the
+// slot's right edge, an opening one at its start (a repeat after the
+// header).
+void PlaceBarline(TPlacement& p, TQSCalcItem& e) {
+  TRect& box = e.Box;
+  const int type = e.Item->ItemType;
+  const int time = e.Item->TimePosition();
+  const bool opening = type == kind::RepeatOpen || type == kind::CompositionBegin;
+  if (time > 0 && time < p.Slot->Length)
+    box.Left += p.X(time);
+  else if (!opening || time >= p.Slot->Length)
+    box.Left = p.Left() + p.Slot->Width - box.Right;
+  else
+    box.Left += type == kind::RepeatOpen ? p.Left() + p.Header() : p.Left();
+  box.Right += box.Left;
+}
+
+// A volta begun in the slot reaches its right edge until continued.
+void PlaceVolta(TPlacement& p, TQSCalcItem& e) {
+  e.Box.Left += p.Left();
+  if (e.State == 0) e.Box.Right = p.Slot->Box.Right;
+}
+
 }  // namespace qs

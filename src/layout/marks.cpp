@@ -5,6 +5,7 @@
 // marks that run on beyond their measure; with the playback of dynamics,
 // tempo terms, pedal, portamento and hi-hat marks.
 #include <algorithm>
+#include <climits>
 #include <string>
 
 #include "base/text.h"
@@ -508,4 +509,217 @@ void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure) {
   c.SetStaff(current);
 }
 
+// ------------------------------------------------ placement on the page
+
+namespace {
+
+// The nearest earlier element of the same kind on the same staff in this
+// or an earlier slot of the system ends gap units before x.
+void CutEarlier(TPlacement& p, const TQSCalcItem& e, int index, int x, int gap) {
+  const int type = e.Item->ItemType;
+  const int staff = StaffOf(static_cast<uint8_t>(e.Item->StaffVoice()));
+  for (int k = p.SlotIndex; k >= 0; --k) {
+    TQSCalcMeasure* slot = p.c.System->Measures.At(k);
+    for (int i = (k == p.SlotIndex ? index : slot->ItemCount) - 1; i >= 0; --i) {
+      TQSCalcItem* o = slot->Items.At(i);
+      if (o->ElementType == element::Item && o->Item && o->Item->ItemType == type &&
+          StaffOf(static_cast<uint8_t>(o->Item->StaffVoice())) == staff) {
+        o->Box.Right = x - gap;
+        return;
+      }
+    }
+  }
+}
+
+}  // namespace
+
+// A lyric or text term at its tick; a syllable that continues a word
+// leaves room for its hyphen, halfway to the syllable before it.
+void PlaceText(TPlacement& p, TQSCalcItem& e) {
+  TLayoutContext& c = p.c;
+  TRect& box = e.Box;
+  TPlacement::MoveByWithWidth(box, p.X(TLayoutContext::AnchorTick(e.Item)));
+  // Words reaching past the end of the system (and off the page) end with
+  // it.
+  if (e.Item->ItemType == kind::Term && c.System && box.Right > c.System->Right) {
+    const int back = std::min(box.Right - c.System->Right, std::max(0, box.Left - c.System->Left));
+    box.Left -= back;
+    box.Right -= back;
+  }
+  e.Box2 = box;
+  const auto* lyric = static_cast<const TQSLyric*>(e.Item);
+  if (lyric->ItemType != kind::Lyric || !(lyric->Fields.Flags & TQSLyric::kHyphen)) return;
+  c.Fonts.SetFont(lyric->FontName.empty() ? std::string("Arial") : lyric->FontName,
+                  lyric->Fields.FontSize ? 8 * lyric->Fields.FontSize : 64);
+  c.Fonts.SetStyle(lyric->Fields.FontStyle);
+  const int hyphen = c.Fonts.TextWidth("-");
+  const TQSCalcItem* before = nullptr;
+  if (e.Row)
+    for (const TQSCalcItem* other : e.Row->Lyrics) {
+      if (other == &e) break;
+      const auto* otherLyric = static_cast<const TQSLyric*>(other->Item);
+      if (otherLyric->Fields.Verse == lyric->Fields.Verse && otherLyric->Fields.StaffVoice == lyric->Fields.StaffVoice)
+        before = other;
+    }
+  box.Left = before ? (box.Left + before->Box.Right - hyphen) / 2 : box.Left - hyphen;
+}
+
+// An instrument name left of the system; a name not yet placed by hand
+// keeps the offset that puts it clear of the staves.
+void PlaceInstrumentName(TPlacement& p, TQSCalcItem& e) {
+  TLayoutContext& c = p.c;
+  TRect& box = e.Box;
+  auto* name = static_cast<TQSLyric*>(e.Item);
+  const int size = e.SizePercent ? e.SizePercent : 100;
+  if (name->Fields.OffsetX >= 0 && c.Scale > 0)
+    name->Fields.OffsetX = static_cast<int16_t>(std::clamp(-(box.Right * 10000 / c.Scale / size) - 64, -32768, 32767));
+  TPlacement::MoveByWithWidth(box, c.ScaledBy(name->Fields.OffsetX, size) + c.System->Left);
+  e.Box2 = box;
+}
+
+// Dynamics at their tick; a hairpin begun in the slot reaches the tick of
+// its end.
+void PlaceDynamics(TPlacement& p, TQSCalcItem& e) {
+  TRect& box = e.Box;
+  const int tick = TLayoutContext::AnchorTick(e.Item);
+  const auto* mark = static_cast<const TQSMark*>(e.Item);
+  if (!dynamic::IsHairpinKind(mark->Fields.Kind)) {
+    TPlacement::MoveByWithWidth(box, p.X(tick));
+    return;
+  }
+  box.Left += p.X(tick);
+  if (e.State == 0) box.Right = std::max(p.X(e.Param + tick) + box.Right, box.Left + 32);
+}
+
+// Trill lines, brackets, ottavas and the other marks that run from their
+// tick to the tick of their end (at least a short stretch); string
+// numbers, barrés and harmonics cut the one before them short.
+void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index) {
+  TRect& box = e.Box;
+  const int type = e.Item->ItemType;
+  const int tick = TLayoutContext::AnchorTick(e.Item);
+  box.Left += p.X(tick);
+  const int minimum = type == kind::Flageolet ? 256 : 128;
+  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + box.Right, box.Left + minimum);
+  if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
+  if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);
+}
+
+// A bend and its arrow (Box2) at its tick.
+void PlaceBend(TPlacement& p, TQSCalcItem& e) {
+  const int x = p.X(TLayoutContext::AnchorTick(e.Item));
+  TPlacement::MoveByWithWidth(e.Box, x);
+  TPlacement::MoveByWithWidth(e.Box2, x);
+}
+
+// The marks that stand at their tick; any other item keeps its box.
+void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e) {
+  const int type = e.Item->ItemType;
+  if (type == kind::Tempo || type == kind::NoteRepeat || type == kind::Arpeggio || type == kind::Hang ||
+      (type >= kind::Gruppetto && type <= kind::Accent) || type == kind::Pedal || type == kind::Finger ||
+      type == kind::Hammer || type == kind::Breath || (type >= kind::HiHat1 && type <= kind::Bowing) ||
+      (type >= kind::Staccato && type <= kind::Tremolo) || type == kind::Hand || type == kind::BarreBracket ||
+      type == kind::Chord || type == kind::Frame || type == kind::Lift || type == kind::UserSymbolMark)
+    TPlacement::MoveByWithWidth(e.Box, p.X(TLayoutContext::AnchorTick(e.Item)));
+}
+
+// ------------------------------------------------- marks clear of the music
+
+namespace {
+
+// The marks that stand above or below their staff by themselves and may
+// move further away from it.
+bool IsMovableMark(int type) {
+  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
+         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda;
+}
+
+// The things a mark must not touch besides other marks: what a note draws,
+// its signs, and the signs at the start of a measure.
+bool IsObstacle(const TQSCalcItem& e) {
+  if (e.ElementType == element::Stem || e.ElementType == element::Beam) return true;
+  if (e.ElementType != element::Item || !e.Item) return false;
+  const int type = e.Item->ItemType;
+  return type == kind::Note || type == kind::Pause || type == kind::Accidental || type == kind::Dot ||
+         type == kind::Arpeggio || type == kind::Clef || type == kind::Key || type == kind::Meter ||
+         type == kind::Lyric || type == kind::Chord || (type >= kind::Staccato && type <= kind::Tremolo) ||
+         type == kind::Accent || type == kind::Bowing || type == kind::Finger || type == kind::Trill ||
+         type == kind::Mordent || type == kind::Gruppetto || type == kind::Breath;
+}
+
+bool Touch(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
+
+}  // namespace
+
+void SettleMarks(TLayoutContext& c) {
+  TQSCalcSystem* system = c.System;
+  if (!system || !c.Page || !c.Score.MarksClearOfTheMusic) return;
+  std::vector<TRect> taken;
+  std::vector<TQSCalcItem*> marks;
+  for (int k = 0; k < system->MeasureCount; ++k) {
+    TQSCalcMeasure* slot = system->Measures.At(k);
+    for (int i = 0; i < slot->ItemCount; ++i) {
+      TQSCalcItem* e = slot->Items.At(i);
+      if (!HasBox(e->Box)) continue;
+      if (e->ElementType == element::Item && e->Item && IsMovableMark(e->Item->ItemType)) marks.push_back(e);
+      else if (IsObstacle(*e)) taken.push_back(e->Box);
+    }
+  }
+  // Each mark goes away from the middle of the staff nearest to it.
+  std::vector<const TQSCalcStaff*> rows;
+  for (int r = system->FirstRow; r <= system->LastRow; ++r)
+    if (const TQSCalcStaff* row = c.Page->StaffRows.At(r); row && row->System == system) rows.push_back(row);
+  if (rows.empty()) return;
+  auto lines = [](const TQSCalcStaff* row) { return TRect{row->Left, row->TopLine, row->Right, row->BottomLine}; };
+  struct TSide {
+    TQSCalcItem* Mark;
+    const TQSCalcStaff* Row;
+    int Distance;   // from the staff
+    int Direction;  // -1 up, 1 down
+  };
+  std::vector<TSide> sides;
+  for (TQSCalcItem* e : marks) {
+    const int middle = (e->Box.Top + e->Box.Bottom) / 2;
+    const TQSCalcStaff* nearest = rows.front();
+    int best = INT_MAX;
+    for (const TQSCalcStaff* row : rows) {
+      const int d = middle < row->TopLine ? row->TopLine - middle : middle > row->BottomLine ? middle - row->BottomLine : 0;
+      if (d < best) {
+        best = d;
+        nearest = row;
+      }
+    }
+    const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
+    sides.push_back({e, nearest, best, up ? -1 : 1});
+  }
+  // Those nearest their staff first: the others stack outside them.
+  std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
+  const int step = std::max(1, c.StaffSpace / 4);
+  const int limit = 16 * c.StaffSpace;
+  for (const TSide& side : sides) {
+    TQSCalcItem& e = *side.Mark;
+    auto touches = [&](const TRect& box) {
+      return Touch(lines(side.Row), box) ||
+             std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
+    };
+    // A mark never stands on another staff: it stops short of it.
+    auto reachesOtherStaff = [&](const TRect& box) {
+      return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
+        return row != side.Row && Touch(lines(row), box);
+      });
+    };
+    for (int moved = 0; moved < limit && touches(e.Box); moved += step) {
+      TRect next = e.Box;
+      MoveDown(next, side.Direction * step);
+      if (reachesOtherStaff(next)) break;
+      e.Box = next;
+      if (HasBox(e.Box2)) MoveDown(e.Box2, side.Direction * step);
+    }
+    taken.push_back(e.Box);
+  }
+}
 }  // namespace qs

@@ -118,6 +118,9 @@ TQSCalcItem* FindNoteElement(TLayoutContext& c, int staffVoice, int tick, int st
     TQSCalcItem* e = slot->Items.At(i);
     if (e->ElementType != element::Item || !e->Item) continue;
     TQSItem* item = e->Item;
+    // The slot holds every part's items: only the measure being laid out
+    // has the note (another part's staff of the same number does not).
+    if (c.Col.Measure && item->GetMeasure() != c.Col.Measure) continue;
     if (item->ItemType == kind::Note && StaffOf(static_cast<uint8_t>(item->StaffVoice())) == staff &&
         item->TimePosition() == tick) {
       TQSCalcItem* result = e;

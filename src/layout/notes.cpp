@@ -684,4 +684,108 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest) {
   c.PlaceTimedRooms(tick, rest.Fields.RealLength, left, right);
 }
 
+// ------------------------------------------------ placement on the page
+
+namespace {
+
+// How far ottavas move a note's sounding key.
+int OttavaShift(TPlacement& p, const TQSNote& note) {
+  TLayoutContext& c = p.c;
+  const int tick = TLayoutContext::AnchorTick(&note);
+  const int length = note.Fields.RealLength;
+  const TQSMeasure* noteMeasure = note.GetMeasure();
+  int shift = 0;
+  for (const TQSCalcItem* e : p.Slot->SpanningMarks) {
+    const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
+    const TQSMeasure* markMeasure = mark ? mark->GetMeasure() : nullptr;
+    if (!mark || !markMeasure || !noteMeasure || markMeasure->Part() != noteMeasure->Part() ||
+        StaffOf(mark->Fields.StaffVoice) != StaffOf(note.Fields.StaffVoice))
+      continue;
+    int from, to;
+    const TQSCalcMeasure* own = e->Owner;
+    if (own && own != p.Slot) {
+      int remaining = mark->Fields.Time + mark->Fields.Value - own->Length;
+      for (int m = own->MeasureIndex + 1; m < p.Slot->MeasureIndex; ++m)
+        if (m < static_cast<int>(c.Piece->Slots.size()) && c.Piece->Slots[static_cast<size_t>(m)])
+          remaining -= c.Piece->Slots[static_cast<size_t>(m)]->Length;
+      from = 0;
+      to = remaining;
+    } else {
+      from = mark->Fields.Time;
+      to = std::min<int>(mark->Fields.Time + mark->Fields.Value, p.Slot->Length);
+    }
+    if (tick < to && tick + length > from) shift += mark->Fields.Kind == 0 ? 12 : -12;
+  }
+  return shift;
+}
+
+// The x where a slot-wide sign of the given width is centred between the
+// header and the slot's end.
+int SlotCentre(const TPlacement& p) { return p.Left() + (p.Header() + p.Slot->Width) / 2; }
+
+}  // namespace
+
+// A note stands at its tick and sounds its key moved by the ottavas over it.
+void PlaceNote(TPlacement& p, TQSCalcItem& e) {
+  TPlacement::MoveByWithWidth(e.Box, p.X(TLayoutContext::AnchorTick(e.Item)));
+  auto* note = static_cast<TQSNote*>(e.Item);
+  note->SoundingKey = static_cast<uint8_t>(std::clamp(note->SoundingKey + OttavaShift(p, *note), 0, 127));
+}
+
+// A rest alone on its staff that fills the measure is centred in it
+// (except in an upbeat measure); others stand at their tick.
+void PlaceRest(TPlacement& p, TQSCalcItem& e) {
+  TRect& box = e.Box;
+  const auto* rest = static_cast<const TQSPause*>(e.Item);
+  const TQSMeasure* measure = rest->GetMeasure();
+  const size_t staff = static_cast<size_t>(StaffOf(rest->Fields.StaffVoice));
+  const bool alone = measure && staff < measure->StaffNoteCounts.size() && measure->StaffNoteCounts[staff] == 1;
+  const bool upbeat = p.Slot->MeasureIndex == 0 && p.c.Piece && HasUpbeat(p.c.Piece->Auftakt());
+  if (alone && rest->Fields.Length == p.Slot->Length && !upbeat)
+    box.Left += SlotCentre(p);
+  else
+    box.Left += p.X(TLayoutContext::AnchorTick(e.Item));
+  box.Right += box.Left;
+}
+
+// Dots, accidentals, glissandi and falls stand at the tick of their note.
+void PlaceNoteAttachment(TPlacement& p, TQSCalcItem& e) {
+  const TQSItem* owner = dynamic_cast<const TQSItem*>(e.Item->Owner());
+  TPlacement::MoveByWithWidth(e.Box, p.X(TLayoutContext::AnchorTick(owner ? owner : e.Item)));
+}
+
+// A bar repeat sign between two measures stands at the slot's end; one
+// for the measure is centred in it.
+void PlaceBarRepeat(TPlacement& p, TQSCalcItem& e) {
+  const auto* mark = static_cast<const TQSMark*>(e.Item);
+  const bool betweenMeasures = (mark->Fields.Style & 0x01) != 0;
+  TPlacement::MoveByWithWidth(e.Box, betweenMeasures ? p.Left() + p.Slot->Width : SlotCentre(p));
+}
+
+// A multi-measure rest: its bar (Box2) centred in the slot, as long as
+// its style asks; its number above it (Box, which arrives holding the
+// number's width and the letters' height).
+void PlaceMultiRest(TPlacement& p, TQSCalcItem& e) {
+  const auto* mark = static_cast<const TQSMark*>(e.Item);
+  const int space = p.c.StaffSpace;
+  int barWidth;
+  switch (mark->Fields.Style) {
+    case 2: case 4: barWidth = space / 2; break;
+    case 3: case 5: barWidth = 2 * space; break;
+    case 6: case 8: barWidth = space + space / 2; break;
+    case 7: case 9: barWidth = 3 * space; break;
+    default: barWidth = p.Slot->Width - 2 * space - p.Header(); break;
+  }
+  TRect& bar = e.Box2;
+  bar.Left += p.Left() + (p.Slot->Width + p.Header() - barWidth) / 2;
+  bar.Right = bar.Left + barWidth;
+  TRect& box = e.Box;
+  const int numberWidth = box.Left, numberHeight = box.Top;
+  const int width = std::max(barWidth, numberWidth);
+  box.Left = bar.Left + (barWidth - width) / 2;
+  box.Right = box.Left + width;
+  box.Bottom = bar.Bottom;
+  box.Top = bar.Top - numberHeight;
+}
+
 }  // namespace qs

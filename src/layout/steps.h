@@ -99,6 +99,36 @@ void JustifySystem(TLayoutContext& c);
 void ContinueOpenSpans(TLayoutContext& c);
 void PlaceSystemElements(TLayoutContext& c);
 
+// Each item element of a finished slot onto the page, by the item's kind.
+struct TPlacement;
+// furniture.cpp
+void PlaceAccolade(TPlacement& p, TQSCalcItem& e);
+void PlaceClef(TPlacement& p, TQSCalcItem& e);
+void PlaceKey(TPlacement& p, TQSCalcItem& e);
+void PlaceMeter(TPlacement& p, TQSCalcItem& e);
+void PlaceMeasureLabel(TPlacement& p, TQSCalcItem& e);
+void PlaceJumpSign(TPlacement& p, TQSCalcItem& e);
+void PlaceBarline(TPlacement& p, TQSCalcItem& e);
+void PlaceVolta(TPlacement& p, TQSCalcItem& e);
+// notes.cpp
+void PlaceNote(TPlacement& p, TQSCalcItem& e);
+void PlaceRest(TPlacement& p, TQSCalcItem& e);
+void PlaceNoteAttachment(TPlacement& p, TQSCalcItem& e);
+void PlaceBarRepeat(TPlacement& p, TQSCalcItem& e);
+void PlaceMultiRest(TPlacement& p, TQSCalcItem& e);
+// marks.cpp
+void PlaceText(TPlacement& p, TQSCalcItem& e);
+void PlaceInstrumentName(TPlacement& p, TQSCalcItem& e);
+void PlaceDynamics(TPlacement& p, TQSCalcItem& e);
+void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index);
+void PlaceBend(TPlacement& p, TQSCalcItem& e);
+void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e);
+// Directions (dynamics, hairpins, words, tempo and rehearsal marks, pedal
+// marks, fermatas, segno and coda) of the placed system move away from
+// their staff until they touch no staff line, note, rest, stem, beam, sign
+// or other mark, in a score that asks for it.
+void SettleMarks(TLayoutContext& c);
+
 // ------------------------------------------------------------ page objects
 void LayoutPageObjects(TLayoutContext& c);
 

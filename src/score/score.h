@@ -240,6 +240,10 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   std::string LetterFontName = "Monotype Corsiva";
 
   // Not filed.
+  // Directions standing above or below a staff move away from it until
+  // they touch no note, sign or other mark: set for a score read from
+  // another program's file, whose marks hold no placement of the user's.
+  bool MarksClearOfTheMusic = false;
   bool AutoPages = false;
   bool AutoEffect = false;
   bool AutoVelocity = false;

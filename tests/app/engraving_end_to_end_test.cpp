@@ -285,5 +285,78 @@ TEST(EngravingEndToEnd, WordsChordSymbolsVersesAndDynamicsKeepApart) {
     for (const TRect& v : verses) EXPECT_FALSE(test::Overlap(d, v)) << "a dynamic among the syllables";
 }
 
+// What a page draws: each element with a box, of the items a musician
+// reads as separate things. A note's head, stem, beam, accidentals and
+// dots, and the heads of a chord, are one drawing and may touch; slurs,
+// ties, brackets and voltas are arcs and lines whose boxes hold the
+// music under them.
+struct TDrawnElement {
+  const TQSCalcItem* Element;
+  int Kind;
+  std::string What() const {
+    std::ostringstream o;
+    o << "kind " << Kind << " at " << Element->Box.Left << "," << Element->Box.Top << "-" << Element->Box.Right << ","
+      << Element->Box.Bottom;
+    if (Element->Item) {
+      if (const TQSMeasure* m = Element->Item->GetMeasure())
+        o << " (part " << m->Part()->Index + 1 << ", measure " << m->Index + 1 << ")";
+      o << " tick " << Element->Item->TimePosition();
+    }
+    return o.str();
+  }
+};
+
+bool IsNotePart(int kind) {
+  return kind == kind::Note || kind == kind::Pause || kind == kind::Accidental || kind == kind::Dot ||
+         kind == kind::Vorschlag || kind == kind::Arpeggio;
+}
+
+std::vector<TDrawnElement> DrawnElements(const TQSScore& score, int pageIndex) {
+  std::vector<TDrawnElement> out;
+  test::ForEachPageElement(score, pageIndex, [&](const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (!e.Item || e.Box.Width() <= 0 || e.Box.Height() <= 0) return;
+    const int k = e.Item->ItemType;
+    if (k == kind::Liga || k == kind::Tuplet || k == kind::Accolade || k == kind::Volta) return;
+    if (e.ElementType == element::Stem || e.ElementType == element::Beam) out.push_back({&e, kind::Note});
+    else if (e.ElementType == element::Item) out.push_back({&e, k});
+  });
+  return out;
+}
+
+// No two drawn things of a page share a place.
+void ExpectNoOverlaps(const TQSScore& score) {
+  for (int p = 0; p < score.LaidOutPages; ++p) {
+    const std::vector<TDrawnElement> drawn = DrawnElements(score, p);
+    int marks = 0;
+    for (size_t i = 0; i < drawn.size(); ++i) {
+      if (!IsNotePart(drawn[i].Kind)) ++marks;
+      for (size_t j = i + 1; j < drawn.size(); ++j) {
+        const TDrawnElement& a = drawn[i];
+        const TDrawnElement& b = drawn[j];
+        if (a.Element->Item == b.Element->Item) continue;
+        if (IsNotePart(a.Kind) && IsNotePart(b.Kind)) continue;
+        EXPECT_FALSE(test::Overlap(a.Element->Box, b.Element->Box)) << "page " << p + 1 << ": " << a.What() << " on "
+                                                                     << b.What();
+      }
+    }
+    EXPECT_GT(marks, 10);
+  }
+}
+
+// A two-staff piano excerpt and a string quartet excerpt as other programs
+// write them: words, dynamics, hairpins, pedal marks, articulations and
+// fermatas stand clear of the notes and of each other on every staff.
+TEST(EngravingEndToEnd, PianoAndQuartetExcerptsDrawNothingOnAnything) {
+  LoadMusicFont();
+  InstallLayout();
+  for (const char* name : {"pages/piano_excerpt.xml", "pages/quartet_excerpt.xml"}) {
+    SCOPED_TRACE(name);
+    auto score = OpenAsDocument(name);
+    LayoutScore(*score, 0);
+    ASSERT_EQ(score->LaidOutPages, 1);
+    ExpectNoOverlaps(*score);
+  }
+}
+
 }  // namespace
 }  // namespace qs

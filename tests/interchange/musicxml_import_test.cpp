@@ -295,8 +295,10 @@ TEST(MusicXmlImport, HarmonyBarlinesBreaksAndArticulations) {
   EXPECT_EQ(ItemsOf<TQSMark>(*c1, kind::RepeatOpen)[0]->Fields.Time, 0);
   EXPECT_EQ(ItemsOf<TQSMark>(*c1, kind::RepeatClose)[0]->Fields.Time, 512);
   EXPECT_TRUE(ItemsOf<TQSMark>(*c1, kind::CompositionEnd).empty());
+  // Measure 2 opens the new system and page: both breaks follow measure 1.
   EXPECT_EQ(r.Piece->GetColumn(0)->Fields.SystemBreak, 1);
-  EXPECT_EQ(c1->Fields.PageBreak, 1);
+  EXPECT_EQ(r.Piece->GetColumn(0)->Fields.PageBreak, 1);
+  EXPECT_EQ(c1->Fields.PageBreak, 0);
 }
 
 TEST(MusicXmlImport, TablatureAndPartList) {

@@ -1,0 +1,287 @@
+// Files shaped like those other notation programs write, read and laid
+// out: probes on the pages say where each thing landed (the page and
+// system of a measure, the staff a mark stands on, boxes that must not
+// touch).
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdlib>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "../common/layout_boxes.h"
+#include "layout/layout.h"
+#include "musicxml_support.h"
+#include "platform/fonts.h"
+#include "score/calcrecords.h"
+#include "score/clefs.h"
+#include "score/pageobjects.h"
+
+namespace qs::test {
+namespace {
+
+// The file read into a score on an A4 page, as a document holds one, and
+// laid out.
+std::unique_ptr<TQSScore> LaidOut(const std::string& name) {
+  LoadMusicFont();  // measured as the program measures it
+  auto score = std::make_unique<TQSScore>();
+  score->Page.Fields.Width = 2100.0L;
+  score->Page.Fields.Height = 2970.0L;
+  const std::string xml = ReadFile(std::string(QS_TEST_DATA_DIR) + "/musicxml/pages/" + name);
+  TMemoryStream s(std::vector<uint8_t>(xml.begin(), xml.end()));
+  ImportMusicXml(*score, s);
+  LayoutScore(*score, 0);
+  return score;
+}
+
+// Every laid-out element of every page, with the page it lies on.
+void ForEachElement(const TQSScore& score, const std::function<void(int, const TQSCalcSystem&, const TQSCalcItem&)>& f) {
+  for (int p = 0; p < score.LaidOutPages; ++p)
+    ForEachPageElement(score, p, [&](const TQSCalcSystem& system, const TQSCalcItem& e) { f(p, system, e); });
+}
+
+// Where a measure landed: its page, and whether it opens its system.
+struct TLanding {
+  int Page = -1;
+  bool OpensSystem = false;
+};
+
+TLanding LandingOf(const TQSScore& score, int measure) {
+  for (int p = 0; p < score.LaidOutPages; ++p) {
+    const TQSCalcPage& page = *score.LayoutPages.At(p);
+    for (int s = 0; s < page.SystemCount; ++s) {
+      const TQSCalcSystem& system = *page.Systems.At(s);
+      for (int m = 0; m < system.MeasureCount; ++m)
+        if (system.Measures.At(m)->MeasureIndex == measure) return {p, m == 0};
+    }
+  }
+  return {};
+}
+
+const TQSCalcItem* ElementOf(const TQSScore& score, const TQSItem* item) {
+  const TQSCalcItem* found = nullptr;
+  ForEachElement(score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.Item == item && e.ElementType == element::Item && !found) found = &e;
+  });
+  return found;
+}
+
+// The part whose staves lie nearest to a height of the system.
+const TQSPart* NearestPart(const TQSCalcSystem& system, int y) {
+  const TQSPart* nearest = nullptr;
+  int best = INT_MAX;
+  for (size_t i = 0; i < system.Parts.Capacity(); ++i) {
+    const TQSCalcSystemPart* part = system.Parts.At(i);
+    if (!part || !part->Part) continue;
+    const int distance = y < part->Top ? part->Top - y : y > part->Bottom ? y - part->Bottom : 0;
+    if (distance < best) {
+      best = distance;
+      nearest = part->Part;
+    }
+  }
+  return nearest;
+}
+
+// A page or system break the file marks on a measure starts the page or
+// system with that measure.
+TEST(MusicXmlPages, BreaksStartTheirMeasure) {
+  auto score = LaidOut("breaks.xml");
+  ASSERT_EQ(score->LaidOutPages, 2);
+  EXPECT_TRUE(LandingOf(*score, 2).OpensSystem);
+  EXPECT_FALSE(LandingOf(*score, 3).OpensSystem);
+  EXPECT_EQ(LandingOf(*score, 4).Page, 0);
+  EXPECT_EQ(LandingOf(*score, 5).Page, 1);
+  EXPECT_TRUE(LandingOf(*score, 5).OpensSystem);
+  EXPECT_EQ(LandingOf(*score, 7).Page, 1);
+}
+
+// Staccatos of the lower parts of a quartet stand at their own notes,
+// though the top part holds a note at the same time.
+TEST(MusicXmlPages, ArticulationsStayOnTheirStaff) {
+  auto score = LaidOut("quartet_staccato.xml");
+  int staccatos = 0;
+  ForEachElement(*score, [&](int, const TQSCalcSystem& system, const TQSCalcItem& e) {
+    if (!e.Item || e.ElementType != element::Item || e.Item->ItemType != kind::Staccato) return;
+    ++staccatos;
+    const TQSPart* own = e.Item->GetMeasure()->Part();
+    EXPECT_EQ(NearestPart(system, (e.Box.Top + e.Box.Bottom) / 2), own)
+        << "a staccato of part " << own->Index + 1 << " at " << e.Item->TimePosition();
+    // Beside the head of its own note.
+    const TQSNote* note = nullptr;
+    for (TQSItem* item : e.Item->GetMeasure()->Items)
+      if (item->ItemType == kind::Note && item->TimePosition() == e.Item->TimePosition())
+        note = static_cast<const TQSNote*>(item);
+    ASSERT_NE(note, nullptr);
+    const TQSCalcItem* head = ElementOf(*score, note);
+    ASSERT_NE(head, nullptr);
+    EXPECT_LT(std::abs((e.Box.Left + e.Box.Right) / 2 - (head->Box.Left + head->Box.Right) / 2), head->Box.Width());
+    EXPECT_LT(std::abs(e.Box.Top - head->Box.Top), 3 * 48);
+  });
+  EXPECT_EQ(staccatos, 12);
+}
+
+// Grace notes written without a type are eighths, each drawn between the
+// main notes around it; the first keeps its slash.
+TEST(MusicXmlPages, GraceNotesWithoutATypeAreEighths) {
+  auto score = LaidOut("graces_untyped.xml");
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  std::vector<const TQSNote*> mains, graces;
+  std::vector<const TQSVorschlag*> groups;
+  for (TQSItem* item : m.Items) {
+    if (item->ItemType == kind::Note) mains.push_back(static_cast<const TQSNote*>(item));
+    if (auto* group = dynamic_cast<const TQSVorschlag*>(item)) {
+      groups.push_back(group);
+      for (TQSItem* g : group->Items) graces.push_back(static_cast<const TQSNote*>(g));
+    }
+  }
+  ASSERT_EQ(mains.size(), 2u);
+  ASSERT_EQ(graces.size(), 3u);
+  ASSERT_EQ(groups.size(), 2u);
+  for (const TQSNote* g : graces) EXPECT_EQ(g->Fields.Length, kTicksEighth);
+  EXPECT_TRUE(groups[0]->Fields.Flags & TQSVorschlag::kShortStyle);
+  EXPECT_FALSE(groups[1]->Fields.Flags & TQSVorschlag::kShortStyle);
+  const TQSCalcItem* c5 = ElementOf(*score, mains[0]);
+  const TQSCalcItem* g4 = ElementOf(*score, mains[1]);
+  ASSERT_TRUE(c5 && g4);
+  for (size_t i = 0; i < graces.size(); ++i) {
+    const TQSCalcItem* head = ElementOf(*score, graces[i]);
+    ASSERT_NE(head, nullptr) << "grace note " << i << " is not drawn";
+    const TQSCalcItem* next = i == 0 ? c5 : g4;
+    EXPECT_LE(head->Box.Right, next->Box.Left) << "grace note " << i << " on its main note";
+    if (i > 0) {
+      EXPECT_GE(head->Box.Left, c5->Box.Right) << "grace note " << i << " on the note before";
+    }
+  }
+  EXPECT_LT(ElementOf(*score, graces[1])->Box.Right, ElementOf(*score, graces[2])->Box.Left + 1);
+}
+
+// Eighth chords beamed with the beam given at the first note of each
+// chord only: one beam from the first chord to the last.
+TEST(MusicXmlPages, BeamsFromAndToChordsAreKept) {
+  auto score = LaidOut("chord_beams.xml");
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  for (TQSNote* n : NotesOf(m)) EXPECT_NE(n->BeamGroup, 0) << "the note at " << n->Fields.Time << " is not beamed";
+  std::vector<const TQSCalcItem*> beams;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Beam) beams.push_back(&e);
+  });
+  ASSERT_EQ(beams.size(), 1u);
+  ASSERT_GE(beams[0]->Links.size(), 2u);
+  EXPECT_EQ(beams[0]->Links.front()->Item->TimePosition(), 0);
+  EXPECT_EQ(beams[0]->Links.back()->Item->TimePosition(), 3 * kTicksEighth);
+}
+
+// Titles, composer, lyricist and rights a file gives as credits stand at
+// their places on the first page with their line breaks; a title that the
+// work, the movement and a credit all give is printed once; all of them
+// clear of each other and of the first system.
+TEST(MusicXmlPages, CreditsStandWhereTheFilePutsThem) {
+  auto score = LaidOut("credits.xml");
+  std::vector<const TQSText*> texts;
+  for (TQSItem* item : score->Items)
+    if (item->ItemType == kind::Text && static_cast<TQSText*>(item)->Fields.Page == 1)
+      texts.push_back(static_cast<const TQSText*>(item));
+  auto find = [&](const std::string& first) -> const TQSText* {
+    const TQSText* found = nullptr;
+    int count = 0;
+    for (const TQSText* t : texts)
+      if (!t->Lines.empty() && t->Lines[0] == first) {
+        found = t;
+        ++count;
+      }
+    EXPECT_LE(count, 1) << first << " is printed " << count << " times";
+    return found;
+  };
+  const TQSText* title = find("Sonatine");
+  const TQSText* subtitle = find("for piano");
+  const TQSText* composer = find("M. Clementi");
+  const TQSText* lyricist = find("Arranged by");
+  const TQSText* opus = find("Op. 36 No. 1");
+  const TQSText* rights = find("Public domain");
+  ASSERT_TRUE(title && subtitle && composer && lyricist && opus && rights);
+  EXPECT_EQ(texts.size(), 6u);
+  EXPECT_EQ(lyricist->Lines, (std::vector<std::string>{"Arranged by", "A. Arranger"}));
+  EXPECT_EQ(title->Fields.FontSize, 24);
+  auto box = [](const TQSText* t) {
+    return TRect{t->Fields.X, t->Fields.Y, t->Fields.X + t->Fields.Width, t->Fields.Y + t->Fields.Height};
+  };
+  for (const TQSText* t : texts) ASSERT_GT(box(t).Width(), 0) << t->Lines[0] << " is not measured";
+  // Centred, right and left as the file has them, top to bottom in its order.
+  const int middle = (box(title).Left + box(title).Right) / 2;
+  EXPECT_NEAR((box(subtitle).Left + box(subtitle).Right) / 2, middle, 16);
+  EXPECT_NEAR((box(rights).Left + box(rights).Right) / 2, middle, 16);
+  EXPECT_GT(box(composer).Left, middle);
+  EXPECT_NEAR(box(composer).Right, box(opus).Right, 16);
+  EXPECT_LT(box(lyricist).Right, middle);
+  EXPECT_GT(box(lyricist).Height(), 2 * box(composer).Height() - 16);
+  EXPECT_LT(box(title).Bottom, box(subtitle).Top + 1);
+  EXPECT_LT(box(composer).Bottom, box(opus).Top + 1);
+  const TQSCalcPage& page = *score->LayoutPages.At(0);
+  EXPECT_GT(box(rights).Top, page.StaffRows.At(0)->Bottom);
+  for (size_t i = 0; i < texts.size(); ++i) {
+    for (size_t j = i + 1; j < texts.size(); ++j)
+      EXPECT_FALSE(Overlap(box(texts[i]), box(texts[j]))) << texts[i]->Lines[0] << " on " << texts[j]->Lines[0];
+    // The first system's highest note (C6, two ledger lines up) stays clear.
+    if (texts[i] != rights) {
+      EXPECT_LT(box(texts[i]).Bottom, page.StaffRows.At(0)->Top - 2 * 48) << texts[i]->Lines[0] << " on the music";
+    }
+  }
+}
+
+// A part whose file gives no clef is read and drawn in the treble clef:
+// E4 stands on the bottom line.
+TEST(MusicXmlPages, APartWithoutAClefHasTheTrebleClef) {
+  auto score = LaidOut("no_clef.xml");
+  std::set<const TQSItem*> clefs;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Item && e.Item && e.Item->ItemType == kind::Clef) clefs.insert(e.Item);
+  });
+  ASSERT_EQ(clefs.size(), 1u);
+  EXPECT_EQ(static_cast<const TQSMark*>(*clefs.begin())->Fields.Kind, clef::Treble);
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  const TQSCalcItem* head = ElementOf(*score, NotesOf(m).at(0));
+  ASSERT_NE(head, nullptr);
+  EXPECT_NEAR((head->Box.Top + head->Box.Bottom) / 2, score->LayoutPages.At(0)->StaffRows.At(0)->BottomLine, 8);
+}
+
+// A syllable after an open word is joined by a hyphen; a first syllable
+// the file calls a middle is not. A key repeated with only its mode
+// changed is not drawn again. Words at the end of a full system end with
+// it instead of running off the page.
+TEST(MusicXmlPages, HyphensKeysAndWordsAtTheEdge) {
+  auto score = LaidOut("texts.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  std::vector<std::pair<std::string, bool>> syllables;
+  for (int m = 0; m < 2; ++m)
+    for (TQSLyric* l : ItemsOf<TQSLyric>(*part.GetMeasure(m), kind::Lyric))
+      syllables.push_back({l->Lines.at(0), (l->Fields.Flags & TQSLyric::kHyphen) != 0});
+  EXPECT_EQ(syllables, (std::vector<std::pair<std::string, bool>>{
+                           {"la", false}, {"Hal", false}, {"le", true}, {"lu", true}, {"jah", true}, {"sing", false}}));
+  int modeKeys = 0, changedKeys = 0;
+  const TQSCalcItem* words = nullptr;
+  const TQSCalcSystem* wordsSystem = nullptr;
+  ForEachElement(*score, [&](int, const TQSCalcSystem& system, const TQSCalcItem& e) {
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Key && e.Owner) {
+      modeKeys += e.Owner->MeasureIndex == 1;
+      changedKeys += e.Owner->MeasureIndex == 2;
+    }
+    if (e.Item->ItemType == kind::Term) {
+      words = &e;
+      wordsSystem = &system;
+    }
+  });
+  EXPECT_EQ(modeKeys, 0);
+  EXPECT_EQ(changedKeys, 1);
+  ASSERT_NE(words, nullptr);
+  EXPECT_EQ(LandingOf(*score, 3).Page, 0);
+  EXPECT_FALSE(LandingOf(*score, 3).OpensSystem);
+  EXPECT_TRUE(LandingOf(*score, 4).OpensSystem);
+  EXPECT_LE(words->Box.Right, wordsSystem->Right);
+  EXPECT_LE(words->Box2.Right, wordsSystem->Right);
+}
+
+}  // namespace
+}  // namespace qs::test
