@@ -230,15 +230,64 @@ class TPartWriter {
       if (e->Staff < 0) e->Staff = e->Key >= split ? 0 : 1;
   }
 
+  // The steps of the lines of a measure's notes: the notes struck together
+  // continue the lines whose last note has ended by then, each within a
+  // hand's reach, in order of pitch (lines do not cross), at the least
+  // distance in all; a note no line takes begins one.
+  static std::vector<std::pair<const TMidiEntry*, const TMidiEntry*>> LineSteps(const std::vector<TMidiEntry*>& notes,
+                                                                               int quantize) {
+    std::vector<const TMidiEntry*> byTick(notes.begin(), notes.end());
+    std::stable_sort(byTick.begin(), byTick.end(), [](const TMidiEntry* a, const TMidiEntry* b) { return a->Tick < b->Tick; });
+    auto byKey = [](const TMidiEntry* a, const TMidiEntry* b) { return a->Key < b->Key; };
+    std::vector<const TMidiEntry*> lineEnds;
+    std::vector<std::pair<const TMidiEntry*, const TMidiEntry*>> steps;
+    constexpr int kNewLine = kHandReach + 1;
+    for (size_t first = 0; first < byTick.size();) {
+      size_t end = first;
+      while (end < byTick.size() && byTick[end]->Tick - byTick[first]->Tick < kChordSpread) ++end;
+      std::vector<const TMidiEntry*> struck(byTick.begin() + long(first), byTick.begin() + long(end));
+      std::stable_sort(struck.begin(), struck.end(), byKey);
+      std::vector<size_t> open;  // lines whose last note has ended, by pitch
+      for (size_t l = 0; l < lineEnds.size(); ++l)
+        if (NoteEnd(*lineEnds[l]) <= byTick[first]->Tick + quantize / 2) open.push_back(l);
+      std::stable_sort(open.begin(), open.end(), [&](size_t a, size_t b) { return byKey(lineEnds[a], lineEnds[b]); });
+      // cost[i][j]: the least distance for the first i notes and j lines.
+      const size_t n = struck.size(), m = open.size();
+      std::vector<std::vector<int>> cost(n + 1, std::vector<int>(m + 1, 0));
+      for (size_t i = 1; i <= n; ++i) cost[i][0] = cost[i - 1][0] + kNewLine;
+      for (size_t i = 1; i <= n; ++i)
+        for (size_t j = 1; j <= m; ++j) {
+          const int d = std::abs(struck[i - 1]->Key - lineEnds[open[j - 1]]->Key);
+          cost[i][j] = std::min(cost[i - 1][j] + kNewLine, cost[i][j - 1]);
+          if (d <= kHandReach) cost[i][j] = std::min(cost[i][j], cost[i - 1][j - 1] + d);
+        }
+      std::vector<const TMidiEntry*> ends = lineEnds;
+      for (size_t i = n, j = m; i > 0;) {
+        if (j > 0 && cost[i][j] == cost[i][j - 1]) {
+          --j;
+        } else if (cost[i][j] == cost[i - 1][j] + kNewLine) {
+          ends.push_back(struck[--i]);
+        } else {
+          steps.push_back({lineEnds[open[j - 1]], struck[i - 1]});
+          ends[open[j - 1]] = struck[i - 1];
+          --i, --j;
+        }
+      }
+      lineEnds = std::move(ends);
+      first = end;
+    }
+    return steps;
+  }
+
   // The key from which a measure's notes go to the upper staff. Each key
   // is weighed by what it costs: notes sounding together that one hand
   // would have to stretch beyond its reach for (heavily), a chord one hand
-  // can hold parted between the hands, and every note on the side of
-  // middle C away from its hand. Of equal costs the key nearest middle C
-  // wins. Notes that have their staff (the rest of a note tied over the
-  // bar line) stay on it.
+  // can hold parted between the hands, and a line (notes that follow one
+  // another within a hand's reach) passed from hand to hand. Of equal
+  // costs the key nearest middle C wins. Notes that have their staff (the
+  // rest of a note tied over the bar line) stay on it.
   static int SplitKey(const std::vector<TMidiEntry*>& notes, int quantize) {
-    constexpr int kReachWeight = 4, kPartedChord = 6;
+    constexpr int kReachWeight = 4, kPartedChord = 6, kPassedLine = 6;
     // The notes sounding at each onset, and of them those struck with it.
     struct TSlice {
       std::vector<const TMidiEntry*> Sounding, Struck;
@@ -257,13 +306,14 @@ class TPartWriter {
       keys.insert(onset->Key);
       keys.insert(onset->Key + 1);
     }
+    const std::vector<std::pair<const TMidiEntry*, const TMidiEntry*>> steps = LineSteps(notes, quantize);
     int best = kMiddleCKey;
     int64_t bestCost = INT64_MAX;
     for (const int split : keys) {
       auto upper = [split](const TMidiEntry* e) { return e->Staff >= 0 ? e->Staff == 0 : e->Key >= split; };
       int64_t cost = 0;
-      for (const TMidiEntry* e : notes)
-        if (e->Staff < 0) cost += upper(e) ? std::max(0, kMiddleCKey - e->Key) : std::max(0, e->Key - kMiddleCKey + 1);
+      for (const auto& [from, to] : steps)
+        if (upper(from) != upper(to)) cost += kPassedLine;
       // The lowest and highest key of each hand among notes.
       auto ranges = [&upper](const std::vector<const TMidiEntry*>& of) {
         std::array<int, 4> r{127, -1, 127, -1};

@@ -174,6 +174,19 @@ TEST_F(MidiPlayed, KeyboardHandsKeepTheirStaves) {
   }
 }
 
+// A broken chord of the left hand that reaches above middle C stays on the
+// bass staff under the right hand's held melody: a hand's line is not
+// passed between the staves.
+TEST_F(MidiPlayed, AnAccompanimentFigureStaysInOneHand) {
+  std::vector<TNoteSpec> notes = Row({{72, 3 * Q}, {76, Q}});
+  for (const TNoteSpec& n : Row({{57, Q / 2}, {64, Q / 2}, {69, Q / 2}, {64, Q / 2}, {57, Q / 2}, {64, Q / 2}, {69, Q / 2}, {64, Q / 2}}))
+    notes.push_back(n);
+  Import(Played(notes));
+  ASSERT_EQ(Part()->StaffCount(), 2);
+  EXPECT_EQ(VoiceText(*Measure(0), 0x00), "C6/256. E6/128");
+  EXPECT_EQ(VoiceText(*Measure(0), 0x10), "A4/64 E5/64 A5/64 E5/64 A4/64 E5/64 A5/64 E5/64");
+}
+
 // The first voice of a staff runs from bar line to bar line; a voice the
 // import opens for overlapping notes has rests only between its own notes
 // and none in a measure where it has none.
