@@ -44,6 +44,9 @@ constexpr int kMaxImportedVoices = 4;
 // where the hands meet when nothing else tells them apart.
 constexpr int kHandReach = 12;
 constexpr int kMiddleCKey = 60;
+// More notes than this in a measure of a keyboard part are not weighed for
+// the split between the hands.
+constexpr size_t kMaxWeighedNotes = 256;
 // Two tracks of a keyboard part are its two hands when their keys lie this
 // far apart on average (a fifth).
 constexpr int kHandsApart = 7;
@@ -212,7 +215,7 @@ class TPartWriter {
     return false;
   }
 
-  // Gives the notes of a measure that have none their staff: the hand's
+  // Gives each note of a measure that has no staff yet its staff: the hand's
   // track, or for a part of one track the side of the split key that fits
   // the measure's music best.
   void ChooseStaves(const std::vector<TMidiEntry*>& notes) const {
@@ -225,7 +228,9 @@ class TPartWriter {
         if (e->Staff < 0) e->Staff = e->Track == handTracks_[1] ? 1 : 0;
       return;
     }
-    const int split = SplitKey(notes, options_.Quantize);
+    // Weighing every split is quadratic in the notes: a measure denser than
+    // music played by two hands parts at middle C.
+    const int split = notes.size() <= kMaxWeighedNotes ? SplitKey(notes, options_.Quantize) : kMiddleCKey;
     for (TMidiEntry* e : notes)
       if (e->Staff < 0) e->Staff = e->Key >= split ? 0 : 1;
   }
@@ -569,7 +574,7 @@ class TPartWriter {
     int64_t distance = 0;
     for (const TMidiEntry* e : tree.Notes) {
       const int b = std::clamp(e->Tick / s.Length + (e->Tick % s.Length * 6 > 5 * s.Length ? 1 : 0), 0, last);
-      if (b != index || e->TiedToNext) continue;
+      if (b != index) continue;
       const int k = NearestSlot(s, e->Tick);
       for (const TMidiEntry* o : slots[size_t(k)])
         if (o->Key == e->Key || std::abs(o->Tick - e->Tick) >= kChordSpread) return fit;
@@ -639,7 +644,8 @@ class TPartWriter {
 
   // The segment (or triplet slot) whose start lies nearest to the note's
   // start, the first on a tie, gives the note its start and length; in a
-  // triplet a note lasts to the end of the slot nearest its own end.
+  // triplet a note lasts to the end of the slot nearest its own end (or to
+  // the bar line when it is cut there).
   void Fit(TMidiEntry& e, const std::vector<TSegment>& segments, int length) const {
     int bestDistance = INT_MAX;
     for (const TSegment& s : segments) {
@@ -649,7 +655,8 @@ class TPartWriter {
           if (d >= bestDistance) continue;
           bestDistance = d;
           e.FitStart = s.SlotStart(k);
-          e.FitLength = s.SlotStart(NearestSlotEnd(s, k, NoteEnd(e))) - e.FitStart;
+          // A note cut at the bar line lasts to it.
+          e.FitLength = e.TiedToNext ? length - e.FitStart : s.SlotStart(NearestSlotEnd(s, k, NoteEnd(e))) - e.FitStart;
           e.InTuplet = true;
         }
         continue;
@@ -809,7 +816,7 @@ class TPartWriter {
     int remaining = e.FitLength;
     int voice = -1;
     TQSNote* last = nullptr;
-    int lastTick = 0, lastLength = 0, lastMeasureLength = 0;
+    int lastLength = 0;
     bool first = true;
     while (remaining > 0) {
       const int measureLength = meters_.Length(m);
@@ -873,9 +880,7 @@ class TPartWriter {
         ++noteCounts_[size_t(m)][size_t(staff)];
         if (chord) chords_.insert({m, staffVoice, pieceTick});
         last = note;
-        lastTick = pieceTick;
         lastLength = pieceLength;
-        lastMeasureLength = measureLength;
       } else if (first) {
         e.Item.reset();
       }
@@ -885,10 +890,15 @@ class TPartWriter {
       if (!skip && (remaining > 0 || e.TiedToNext)) Tie(*last, pieceLength);
     }
     if (!last) return;
-    if (excess != 0 && lastLength + excess > 0) {
-      int play = lastLength + excess;
-      if (e.TiedToNext) play = std::min(play, lastMeasureLength - lastTick);
-      last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(play, 0, int(UINT16_MAX)));
+    if (e.TiedToNext) {
+      // The note goes on in the next measure: it sounds to the bar line,
+      // where its continuation takes it over, also when it was struck
+      // early or late (ending before the bar line, it would be struck
+      // again there).
+      if (last->Fields.PlayOffset != 0)
+        last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(lastLength - last->Fields.PlayOffset, 1, int(UINT16_MAX)));
+    } else if (excess != 0 && lastLength + excess > 0) {
+      last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(lastLength + excess, 0, int(UINT16_MAX)));
     }
   }
 
