@@ -4,7 +4,8 @@
 // automatic clefs, track names, two staves for a piano) and prints the
 // share of the score's notes that came back with the right pitch, onset
 // and length (within 2 ticks of 128 to a quarter, the rounding of tuplet
-// slots). --list names each note that did not come back. The pieces it is
+// slots), and how many rests the import wrote against the score's own.
+// --list names each note that did not come back. The pieces it is
 // meant for are in tools/midi_roundtrip/.
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +21,7 @@
 #include "layout/layout.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
+#include "score/notes.h"
 #include "score/score.h"
 #include "score_notes.h"
 
@@ -31,8 +33,19 @@ using qs::test::TSoundingNote;
 constexpr int kTolerance = 2;
 
 struct TCount {
-  int Notes = 0, Right = 0;
+  int Notes = 0, Right = 0, Rests = 0, ScoreRests = 0;
 };
+
+// The rests of the last piece a reader sees (hidden ones left out).
+int RestsOf(const TQSScore& score) {
+  const TQSPiece& piece = *score.GetPiece(score.PieceCount() - 1);
+  int rests = 0;
+  for (int p = 0; p < piece.PartCount(); ++p)
+    for (int m = 0; m < piece.GetPart(p)->MeasureCount(); ++m)
+      for (TQSItem* item : piece.GetPart(p)->GetMeasure(m)->Items)
+        if (item->ItemType == kind::Pause && !(static_cast<TQSPause*>(item)->Fields.Flags & TQSPause::kHidden)) ++rests;
+  return rests;
+}
 
 // The notes of the last piece of a laid-out score.
 std::vector<TSoundingNote> NotesOf(TQSScore& score) {
@@ -63,6 +76,8 @@ TCount RoundTrip(const std::string& file, bool list) {
   const std::vector<TSoundingNote> found = NotesOf(again);
 
   TCount count;
+  count.Rests = RestsOf(again);
+  count.ScoreRests = RestsOf(original);
   std::vector<bool> used(found.size());
   for (const TSoundingNote& n : expected) {
     ++count.Notes;
@@ -102,16 +117,18 @@ int main(int argc, char** argv) {
   for (int i = list ? 2 : 1; i < argc; ++i) {
     try {
       const TCount c = RoundTrip(argv[i], list);
-      std::printf("%-40s %4d notes %4d right %6.1f %%\n", ExtractFileName(argv[i]).c_str(), c.Notes, c.Right,
-                  c.Notes ? 100.0 * c.Right / c.Notes : 100.0);
+      std::printf("%-40s %4d notes %4d right %6.1f %%  %4d rests (score %d)\n", ExtractFileName(argv[i]).c_str(),
+                  c.Notes, c.Right, c.Notes ? 100.0 * c.Right / c.Notes : 100.0, c.Rests, c.ScoreRests);
       total.Notes += c.Notes;
       total.Right += c.Right;
+      total.Rests += c.Rests;
+      total.ScoreRests += c.ScoreRests;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "midi_roundtrip: %s: %s\n", argv[i], e.what());
       ++failed;
     }
   }
-  std::printf("%-40s %4d notes %4d right %6.1f %%\n", "all", total.Notes, total.Right,
-              total.Notes ? 100.0 * total.Right / total.Notes : 100.0);
+  std::printf("%-40s %4d notes %4d right %6.1f %%  %4d rests (score %d)\n", "all", total.Notes, total.Right,
+              total.Notes ? 100.0 * total.Right / total.Notes : 100.0, total.Rests, total.ScoreRests);
   return failed ? 1 : 0;
 }

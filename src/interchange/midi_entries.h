@@ -42,6 +42,8 @@ struct TMidiEntry {
   int Length = 0;        // a note's raw length in score ticks
   uint8_t Key = 0;       // a note's MIDI key
   uint8_t Velocity = 0;
+  int Track = 0;         // the file track it came from
+  int Staff = -1;        // the staff it is written on, once chosen
   TMidiAccidental Accidental = TMidiAccidental::Natural;
   // Not yet in a measure: a TQSNote, a TQSLyric or a key TQSMark.
   std::unique_ptr<TQSItem> Item;
@@ -75,8 +77,6 @@ struct TMidiImportPart {
   std::vector<std::unique_ptr<TMidiEntry>> Events;
   // Notes started and not yet ended, by key.
   std::array<std::unique_ptr<TMidiEntry>, 128> Pending;
-  // A note low enough for a second (bass) staff.
-  bool SecondStaff = false;
 };
 
 // A non-negative value rounded to the nearest multiple of grid, halves to

@@ -3,6 +3,7 @@
 // time into the track of its channel or into the conductor track.
 #include "interchange/midi_export.h"
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -13,6 +14,8 @@
 #include "playback/playwalker.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
+#include "score/measure.h"
+#include "score/notes.h"
 #include "score/piece.h"
 #include "score/score.h"
 #include "score/timing.h"
@@ -53,6 +56,35 @@ std::vector<uint8_t> TimeSignatureData(uint16_t meter) {
   uint8_t power = 0;
   while ((1 << (power + 1)) <= MeterDenominator(m)) ++power;
   return {static_cast<uint8_t>(MeterNumerator(m)), power, 0x60, 0x08};
+}
+
+// Where a position of a note's measure lies, in file ticks from the
+// measure's start. Inside a tuplet the slots share the tuplet's length
+// evenly, which whole score ticks only approximate (a triplet eighth is
+// 42 2/3 of them) but file ticks, three to a score tick, hold exactly.
+int64_t ExactPosition(const TQSNote& note, int position) {
+  const int64_t plain = int64_t(position) * kMidiExportTicksPerPass;
+  const TQSMeasure* measure = note.GetMeasure();
+  if (!measure) return plain;
+  const uint8_t staffVoice = note.Fields.StaffVoice;
+  const TQSMark* tuplet = measure->FindTuplet(staffVoice, position);
+  if (!tuplet) tuplet = measure->FindTuplet(MakeStaffVoice(StaffOf(staffVoice), 0), position);
+  if (!tuplet || tuplet->TupletLengths.empty()) return plain;
+  const std::vector<int16_t>& slots = tuplet->TupletLengths;
+  int64_t total = 0;
+  for (int16_t slot : slots) total += std::max<int16_t>(slot, 0);
+  total *= kMidiExportTicksPerPass;
+  const auto n = static_cast<int64_t>(slots.size());
+  int slotStart = tuplet->Fields.Time;
+  for (int64_t i = 0; i < n; ++i) {
+    const int length = slots[size_t(i)];
+    if (length > 0 && position < slotStart + length) {
+      const int64_t from = i * total / n, to = (i + 1) * total / n;
+      return int64_t(tuplet->Fields.Time) * kMidiExportTicksPerPass + from + (position - slotStart) * (to - from) / length;
+    }
+    slotStart += std::max(length, 0);
+  }
+  return plain;
 }
 
 std::vector<uint8_t> TempoData(uint32_t value) {
@@ -159,6 +191,16 @@ class TMidiWriter : public TQSPlaySink {
     Meta(Conductor(), midi::MetaTimeSignature, TimeSignatureData(meter_));
   }
 
+  // A note on or off at its written place sits exactly where its rhythm
+  // puts it, which for tuplet notes lies between two passes.
+  void NoteStarts(const TQSNote& note) override {
+    if (note.Fields.PlayOffset == 0) Shift(ExactPosition(note, note.Fields.Time), note.Fields.Time);
+  }
+  void NoteEnds(const TQSNote& note, int length) override {
+    const int end = note.Fields.Time + length;
+    if (note.Fields.PlayOffset == 0) Shift(ExactPosition(note, end), end);
+  }
+
   void TempoChanged(const TQSCalcEvent& event) override {
     const TQSItem& item = *event.Item;
     if (item.ItemType == kind::Tempo) {
@@ -187,8 +229,17 @@ class TMidiWriter : public TQSPlaySink {
   // File time of the pass the walker is at.
   int64_t Now() const { return (start_ + (walker_ ? walker_->Passes() : 0)) * kMidiExportTicksPerPass; }
 
+  // Moves the next event from the pass of a position to its exact time,
+  // never by a pass or more.
+  void Shift(int64_t exact, int position) {
+    const int64_t shift = exact - int64_t(position) * kMidiExportTicksPerPass;
+    shift_ = std::abs(shift) < kMidiExportTicksPerPass ? shift : 0;
+  }
+
   void Event(TTrack& track, const std::vector<uint8_t>& bytes) {
-    const int64_t now = Now();
+    // Never before the track's last event.
+    const int64_t now = std::max(Now() + shift_, track.LastTime);
+    shift_ = 0;
     const int64_t delta = now - track.LastTime;
     if (delta > kMaxDelta) throw EWriteError("The score is too long for a MIDI file");
     PutVarLen(track.Bytes, uint32_t(delta));
@@ -216,6 +267,8 @@ class TMidiWriter : public TQSPlaySink {
   int64_t start_ = 0;
   uint16_t meter_ = 0;
   uint32_t tempo_ = 0;
+  // File ticks the next event lies after its pass.
+  int64_t shift_ = 0;
 };
 
 }  // namespace

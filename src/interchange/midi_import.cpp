@@ -247,7 +247,6 @@ class TMidiImporter {
         channelInForce_ = c;
         TMidiImportPart& part = PartFor(c);
         const TSpelling spelling = SpellKey(score_, c, e.Data1);
-        if (PitchLine(spelling.Pitch) < kHandSplitLine) part.SecondStaff = true;
         trackParts_.back().insert(&part);
         // A note struck again at the tick it began is the same note twice
         // (two tracks or a doubled event): the first gives way.
@@ -408,6 +407,7 @@ class TMidiImporter {
     entry->Position = p;
     entry->Key = key;
     entry->Velocity = velocity;
+    entry->Track = static_cast<int>(trackParts_.size()) - 1;
     entry->Accidental = spelling.Accidental;
     entry->Item.reset(NewImportNote(spelling.Pitch, spelling.Head, velocity));
     part.Pending[key] = std::move(entry);

@@ -7,6 +7,7 @@
 #include <array>
 #include <climits>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -31,10 +32,25 @@ namespace {
 
 // The cost of a triplet block that cannot hold a triplet.
 constexpr int64_t kNoTriplet = 999999;
+// Notes struck less than this apart (a 64th) are one chord where the grid
+// would otherwise merge notes struck one after the other.
+constexpr int kChordSpread = kTicksWhole / 64;
+// The shortest note value the import writes (a 128th).
+constexpr int kFinestStep = kTicksWhole / 128;
 // Notes sounding into the next measure by this much or less stay whole.
 constexpr int kBarLineSlack = 4;
 // Overlapping notes of a staff go to at most this many voices.
 constexpr int kMaxImportedVoices = 4;
+// Keys one hand spans at a keyboard (an octave), and the key of middle C,
+// where the hands meet when nothing else tells them apart.
+constexpr int kHandReach = 12;
+constexpr int kMiddleCKey = 60;
+// More notes than this in a measure of a keyboard part are not weighed for
+// the split between the hands.
+constexpr size_t kMaxWeighedNotes = 256;
+// Two tracks of a keyboard part are its two hands when their keys lie this
+// far apart on average (a fifth).
+constexpr int kHandsApart = 7;
 
 // Accidental mark kinds and the note's alteration bytes that record them.
 constexpr uint8_t kFlatMark = 0, kSharpMark = 2, kNaturalMark = 4, kNaturalFlatMark = 5, kNaturalSharpMark = 6;
@@ -56,19 +72,13 @@ struct TQSAlignBlocks {
   int Children = 0;
 };
 
-// One triplet level: blocks of one length, each split in three slots.
-struct TQSAlignTreoles {
-  std::vector<TQSAlignBlock> Blocks;
-  int BlockLength = 0;
-  int Sub[3] = {};
-  int SlotEnd(int k) const { return k < 2 ? Sub[k + 1] : BlockLength; }
-};
-
-// A block of the grid chosen for a measure.
+// A block of the grid chosen for a measure; a triplet block is split in
+// three slots, the way a tuplet mark of three over it divides it.
 struct TSegment {
-  int Level = 0;
-  int Block = 0;
+  int Start = 0;
+  int Length = 0;
   bool Triplet = false;
+  int SlotStart(int k) const { return Start + k * Length / 3; }
 };
 
 int NoteEnd(const TMidiEntry& e) { return e.Tick + e.Length; }
@@ -142,14 +152,17 @@ class TPartWriter {
   }
 
   // The first measure with its key, brace and clefs, and one or two staves
-  // with a voice each: two for a piano part with low notes.
+  // with a voice each: two for a keyboard part whose hands the file keeps
+  // on a track each, or that plays notes together farther apart than one
+  // hand reaches.
   void MakeStaves() {
     TQSMeasure* first = Measure(0);
     NewMark(kind::Key, first);
     // The drum channel's program 0 is the standard kit, not a piano: drums
     // keep one staff.
-    const int staves =
-        !options_.OneStaff && part_->Fields.Instrument <= 7 && source_.SecondStaff && Channel() != kDrumChannel ? 2 : 1;
+    const bool keyboard = !options_.OneStaff && part_->Fields.Instrument <= 7 && Channel() != kDrumChannel;
+    if (keyboard) handTracks_ = HandTracks();
+    const int staves = keyboard && (handTracks_[0] >= 0 || HandsApart()) ? 2 : 1;
     if (staves == 2) NewMark(kind::Accolade, first);
     for (int i = 0; i < staves; ++i) {
       TQSMark* clef = NewMark(kind::Clef, first);
@@ -157,6 +170,176 @@ class TPartWriter {
       clef->Fields.Kind = Channel() == kDrumChannel ? clef::Percussion2 : i == 0 ? clef::Treble : clef::Bass;
       part_->NewStaff()->NewVoice();
     }
+  }
+
+  // The tracks of the upper and the lower hand when the part's notes come
+  // from exactly two tracks whose keys lie a fifth or more apart on
+  // average (the higher is the upper hand); {-1, -1} otherwise: two tracks
+  // of one range are one line, or one hand doubled.
+  std::array<int, 2> HandTracks() const {
+    std::array<int, 2> tracks{-1, -1};
+    std::array<int64_t, 2> sum{}, count{};
+    for (const auto& e : source_.Events) {
+      if (!e->Note()) continue;
+      size_t i = 0;
+      while (i < 2 && tracks[i] >= 0 && tracks[i] != e->Track) ++i;
+      if (i == 2) return {-1, -1};
+      tracks[i] = e->Track;
+      sum[i] += e->Key;
+      ++count[i];
+    }
+    if (tracks[1] < 0 || std::abs(sum[0] * count[1] - sum[1] * count[0]) < kHandsApart * count[0] * count[1])
+      return {-1, -1};
+    if (sum[0] * count[1] < sum[1] * count[0]) std::swap(tracks[0], tracks[1]);
+    return tracks;
+  }
+
+  // Whether notes sound together (struck within half a grid step) farther
+  // apart than one hand reaches somewhere in the part.
+  bool HandsApart() const {
+    std::vector<const TMidiEntry*> notes;
+    for (const auto& e : source_.Events)
+      if (e->Note()) notes.push_back(e.get());
+    std::stable_sort(notes.begin(), notes.end(),
+                     [](const TMidiEntry* a, const TMidiEntry* b) { return a->Position < b->Position; });
+    const int tolerance = options_.Quantize / 2;
+    std::vector<const TMidiEntry*> sounding;
+    size_t next = 0;
+    for (const TMidiEntry* onset : notes) {
+      const int64_t t = onset->Position + tolerance;
+      while (next < notes.size() && notes[next]->Position <= t) sounding.push_back(notes[next++]);
+      std::erase_if(sounding, [t](const TMidiEntry* e) { return e->Position + e->Length <= t; });
+      int low = 127, high = 0;
+      for (const TMidiEntry* e : sounding) low = std::min<int>(low, e->Key), high = std::max<int>(high, e->Key);
+      if (high - low > kHandReach) return true;
+    }
+    return false;
+  }
+
+  // Gives each note of a measure that has no staff yet its staff: the hand's
+  // track, or for a part of one track the side of the split key that fits
+  // the measure's music best.
+  void ChooseStaves(const std::vector<TMidiEntry*>& notes) const {
+    if (part_->StaffCount() == 1) {
+      for (TMidiEntry* e : notes) e->Staff = 0;
+      return;
+    }
+    if (handTracks_[0] >= 0) {
+      for (TMidiEntry* e : notes)
+        if (e->Staff < 0) e->Staff = e->Track == handTracks_[1] ? 1 : 0;
+      return;
+    }
+    // Weighing every split is quadratic in the notes: a measure denser than
+    // music played by two hands parts at middle C.
+    const int split = notes.size() <= kMaxWeighedNotes ? SplitKey(notes, options_.Quantize) : kMiddleCKey;
+    for (TMidiEntry* e : notes)
+      if (e->Staff < 0) e->Staff = e->Key >= split ? 0 : 1;
+  }
+
+  // The steps of the lines of a measure's notes: the notes struck together
+  // continue the lines whose last note has ended by then, each within a
+  // hand's reach, in order of pitch (lines do not cross), at the least
+  // distance in all; a note no line takes begins one.
+  static std::vector<std::pair<const TMidiEntry*, const TMidiEntry*>> LineSteps(const std::vector<TMidiEntry*>& notes,
+                                                                               int quantize) {
+    std::vector<const TMidiEntry*> byTick(notes.begin(), notes.end());
+    std::stable_sort(byTick.begin(), byTick.end(), [](const TMidiEntry* a, const TMidiEntry* b) { return a->Tick < b->Tick; });
+    auto byKey = [](const TMidiEntry* a, const TMidiEntry* b) { return a->Key < b->Key; };
+    std::vector<const TMidiEntry*> lineEnds;
+    std::vector<std::pair<const TMidiEntry*, const TMidiEntry*>> steps;
+    constexpr int kNewLine = kHandReach + 1;
+    for (size_t first = 0; first < byTick.size();) {
+      size_t end = first;
+      while (end < byTick.size() && byTick[end]->Tick - byTick[first]->Tick < kChordSpread) ++end;
+      std::vector<const TMidiEntry*> struck(byTick.begin() + long(first), byTick.begin() + long(end));
+      std::stable_sort(struck.begin(), struck.end(), byKey);
+      std::vector<size_t> open;  // lines whose last note has ended, by pitch
+      for (size_t l = 0; l < lineEnds.size(); ++l)
+        if (NoteEnd(*lineEnds[l]) <= byTick[first]->Tick + quantize / 2) open.push_back(l);
+      std::stable_sort(open.begin(), open.end(), [&](size_t a, size_t b) { return byKey(lineEnds[a], lineEnds[b]); });
+      // cost[i][j]: the least distance for the first i notes and j lines.
+      const size_t n = struck.size(), m = open.size();
+      std::vector<std::vector<int>> cost(n + 1, std::vector<int>(m + 1, 0));
+      for (size_t i = 1; i <= n; ++i) cost[i][0] = cost[i - 1][0] + kNewLine;
+      for (size_t i = 1; i <= n; ++i)
+        for (size_t j = 1; j <= m; ++j) {
+          const int d = std::abs(struck[i - 1]->Key - lineEnds[open[j - 1]]->Key);
+          cost[i][j] = std::min(cost[i - 1][j] + kNewLine, cost[i][j - 1]);
+          if (d <= kHandReach) cost[i][j] = std::min(cost[i][j], cost[i - 1][j - 1] + d);
+        }
+      std::vector<const TMidiEntry*> ends = lineEnds;
+      for (size_t i = n, j = m; i > 0;) {
+        if (j > 0 && cost[i][j] == cost[i][j - 1]) {
+          --j;
+        } else if (cost[i][j] == cost[i - 1][j] + kNewLine) {
+          ends.push_back(struck[--i]);
+        } else {
+          steps.push_back({lineEnds[open[j - 1]], struck[i - 1]});
+          ends[open[j - 1]] = struck[i - 1];
+          --i, --j;
+        }
+      }
+      lineEnds = std::move(ends);
+      first = end;
+    }
+    return steps;
+  }
+
+  // The key from which a measure's notes go to the upper staff. Each key
+  // is weighed by what it costs: notes sounding together that one hand
+  // would have to stretch beyond its reach for (heavily), a chord one hand
+  // can hold parted between the hands, and a line (notes that follow one
+  // another within a hand's reach) passed from hand to hand. Of equal
+  // costs the key nearest middle C wins. Notes that have their staff (the
+  // rest of a note tied over the bar line) stay on it.
+  static int SplitKey(const std::vector<TMidiEntry*>& notes, int quantize) {
+    constexpr int kReachWeight = 4, kPartedChord = 6, kPassedLine = 6;
+    // The notes sounding at each onset, and of them those struck with it.
+    struct TSlice {
+      std::vector<const TMidiEntry*> Sounding, Struck;
+    };
+    std::vector<TSlice> slices;
+    std::set<int> keys{kMiddleCKey};
+    for (const TMidiEntry* onset : notes) {
+      const int t = onset->Tick + quantize / 2;
+      TSlice slice;
+      for (const TMidiEntry* e : notes) {
+        if (e->Tick > t || NoteEnd(*e) <= t) continue;
+        slice.Sounding.push_back(e);
+        if (e->Tick > onset->Tick - quantize / 2) slice.Struck.push_back(e);
+      }
+      if (slice.Sounding.size() > 1) slices.push_back(std::move(slice));
+      keys.insert(onset->Key);
+      keys.insert(onset->Key + 1);
+    }
+    const std::vector<std::pair<const TMidiEntry*, const TMidiEntry*>> steps = LineSteps(notes, quantize);
+    int best = kMiddleCKey;
+    int64_t bestCost = INT64_MAX;
+    for (const int split : keys) {
+      auto upper = [split](const TMidiEntry* e) { return e->Staff >= 0 ? e->Staff == 0 : e->Key >= split; };
+      int64_t cost = 0;
+      for (const auto& [from, to] : steps)
+        if (upper(from) != upper(to)) cost += kPassedLine;
+      // The lowest and highest key of each hand among notes.
+      auto ranges = [&upper](const std::vector<const TMidiEntry*>& of) {
+        std::array<int, 4> r{127, -1, 127, -1};
+        for (const TMidiEntry* e : of) {
+          const size_t hand = upper(e) ? 0 : 2;
+          r[hand] = std::min<int>(r[hand], e->Key);
+          r[hand + 1] = std::max<int>(r[hand + 1], e->Key);
+        }
+        return r;
+      };
+      for (const TSlice& slice : slices) {
+        const std::array<int, 4> sounding = ranges(slice.Sounding), struck = ranges(slice.Struck);
+        for (size_t hand = 0; hand < 4; hand += 2)
+          if (sounding[hand + 1] >= 0) cost += kReachWeight * std::max(0, sounding[hand + 1] - sounding[hand] - kHandReach);
+        if (struck[1] >= 0 && struck[3] >= 0 && struck[1] - struck[2] <= kHandReach) cost += kPartedChord;
+      }
+      if (cost < bestCost || (cost == bestCost && std::abs(split - kMiddleCKey) < std::abs(best - kMiddleCKey)))
+        best = split, bestCost = cost;
+    }
+    return best;
   }
 
   // Each entry to the measure that holds its position. An entry played
@@ -192,10 +375,11 @@ class TPartWriter {
 
   void WriteMeasure(int m) {
     TQSMeasure* measure = Measure(m);
-    std::vector<TMidiEntry*> upper, lower;
+    std::vector<TMidiEntry*> notes, upper, lower;
     for (TMidiEntry* e : lists_[size_t(m)])
-      if (TQSNote* note = e->Note())
-        (part_->StaffCount() == 1 || PitchLine(note->Fields.Pitch) >= kHandSplitLine ? upper : lower).push_back(e);
+      if (e->Note()) notes.push_back(e);
+    ChooseStaves(notes);
+    for (TMidiEntry* e : notes) (e->Staff == 1 ? lower : upper).push_back(e);
     if (upper.size() + lower.size() > size_t(kMaxMidiNotesPerMeasure))
       throw EMidiFileError(Format("The MIDI file is too dense: measure %d of a part has more than %d notes", m + 1,
                                   kMaxMidiNotesPerMeasure));
@@ -250,17 +434,6 @@ class TPartWriter {
       level.Blocks.resize(size_t(length / block));
       levels.push_back(std::move(level));
     }
-    const int n = static_cast<int>(levels.size());
-    // Triplet level t divides the blocks of binary level t + 1.
-    std::vector<TQSAlignTreoles> treoles(size_t(std::max(n - 2, 0)));
-    for (size_t t = 0; t < treoles.size(); ++t) {
-      const int block = levels[t + 1].BlockLength;
-      treoles[t].BlockLength = block;
-      treoles[t].Sub[1] = block / 3;
-      treoles[t].Sub[2] = 2 * block / 3;
-      treoles[t].Blocks.resize(levels[t + 1].Blocks.size());
-    }
-
     for (TQSAlignBlocks& level : levels) {
       const int last = int(level.Blocks.size()) - 1;
       for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * level.BlockLength;
@@ -273,30 +446,30 @@ class TPartWriter {
           block.Cost += std::abs(e->Tick - block.Start) + std::abs(NoteEnd(*e) - (block.Start + level.BlockLength));
       }
     }
-    for (TQSAlignTreoles& level : treoles) {
-      const int last = int(level.Blocks.size()) - 1;
-      const int l = level.BlockLength;
-      for (int i = 0; i <= last; ++i) level.Blocks[size_t(i)].Index = i, level.Blocks[size_t(i)].Start = i * l;
-      for (TMidiEntry* e : notes) {
-        const int b = std::clamp(e->Tick / l + (e->Tick % l * 6 > 5 * l ? 1 : 0), 0, last);
-        level.Blocks[size_t(b)].Entries.push_back(e);
-      }
-      for (TQSAlignBlock& block : level.Blocks) block.Cost = TripletCost(level, block);
+
+    // The binary grid, and the triplets that replace it where they fit the
+    // notes better.
+    std::vector<TSegment> segments;
+    TTree tree{levels, notes, length, MeterNumerator(meter)};
+    ChooseSegments(tree, 0, 0, segments);
+    if (options_.Triplets) {
+      const std::vector<TSegment> triplets = ChooseTriplets(tree);
+      std::erase_if(segments, [&triplets](const TSegment& s) {
+        return std::any_of(triplets.begin(), triplets.end(),
+                           [&s](const TSegment& t) { return s.Start >= t.Start && s.Start < t.Start + t.Length; });
+      });
+      segments.insert(segments.end(), triplets.begin(), triplets.end());
     }
 
-    std::vector<TSegment> segments;
-    ChooseSegments(levels, treoles, 0, 0, segments);
-
-    for (TMidiEntry* e : notes) Fit(*e, levels, treoles, segments, length);
-    KeepOnsets(notes, length);
+    for (TMidiEntry* e : notes) Fit(*e, segments, length);
+    KeepOnsets(notes, length, levels.size() > 1 ? levels[1].BlockLength : length);
 
     for (const TSegment& s : segments) {
       if (!s.Triplet) continue;
-      const TQSAlignBlocks& level = levels[size_t(s.Level)];
       TQSMark* tuplet = NewMark(kind::Tuplet, Measure(m));
       tuplet->Fields.Kind = 3;
-      tuplet->Fields.Time = static_cast<uint16_t>(s.Block * level.BlockLength);
-      tuplet->Fields.Value = static_cast<uint16_t>(level.BlockLength / 2);
+      tuplet->Fields.Time = static_cast<uint16_t>(s.Start);
+      tuplet->Fields.Value = static_cast<uint16_t>(s.Length / 2);
       tuplet->Fields.StaffVoice = MakeStaffVoice(staff, 0);
       tuplet->CalcTupletLengths();
     }
@@ -349,6 +522,8 @@ class TPartWriter {
     copy->Key = e.Key;
     copy->Velocity = e.Velocity;
     copy->Accidental = e.Accidental;
+    copy->Track = e.Track;
+    copy->Staff = e.Staff;
     copy->Length = NoteEnd(e) - length;
     copy->Item.reset(NewImportNote(e.Note()->Fields.Pitch, e.Note()->Fields.HeadStyle, e.Velocity));
     std::vector<TMidiEntry*>& next = ListOf(m + 1);
@@ -360,87 +535,142 @@ class TPartWriter {
     e.TiedToNext = true;
   }
 
-  static int64_t TripletCost(const TQSAlignTreoles& level, const TQSAlignBlock& block) {
-    if (block.Entries.empty()) return kNoTriplet;
-    int64_t cost = 0;
-    bool used[3] = {};
-    for (const TMidiEntry* e : block.Entries) {
-      const int k = NearestSub(level, block.Start, e->Tick);
-      used[k] = true;
-      cost += 5 * int64_t(std::abs(e->Tick - block.Start - level.Sub[k]) +
-                          std::abs(NoteEnd(*e) - (block.Start + level.SlotEnd(k))));
-    }
-    return used[0] + used[1] + used[2] < 2 ? kNoTriplet : cost;
-  }
+  // The binary levels of a measure and what the triplet alternatives are
+  // weighed against.
+  struct TTree {
+    const std::vector<TQSAlignBlocks>& Levels;
+    const std::vector<TMidiEntry*>& Notes;
+    int MeasureLength = 0;
+    int Beats = 0;
+  };
 
-  // The slot whose start lies nearest to tick; the earlier on a tie.
-  static int NearestSub(const TQSAlignTreoles& level, int blockStart, int tick) {
+  // The slot of a triplet block whose start lies nearest to tick; the
+  // earlier on a tie.
+  static int NearestSlot(const TSegment& s, int tick) {
     int best = 0;
     for (int k = 1; k < 3; ++k)
-      if (std::abs(tick - blockStart - level.Sub[k]) < std::abs(tick - blockStart - level.Sub[best])) best = k;
+      if (std::abs(tick - s.SlotStart(k)) < std::abs(tick - s.SlotStart(best))) best = k;
     return best;
+  }
+
+  // The end of the slot, from the note's own slot on, nearest to where the
+  // note ends: a note may hold two slots of a triplet.
+  static int NearestSlotEnd(const TSegment& s, int slot, int end) {
+    int best = slot + 1;
+    for (int k = slot + 2; k <= 3; ++k)
+      if (std::abs(end - s.SlotStart(k)) < std::abs(end - s.SlotStart(best))) best = k;
+    return best;
+  }
+
+  // How far the onsets of the notes that belong to a block (those from a
+  // sixth of it before its start to a sixth before its end) lie from its
+  // three slots, and from the grid. No fit (kNoTriplet) when they use fewer
+  // than two slots, or when a slot would take notes struck apart or one
+  // key twice: a triplet never merges notes into a chord nor loses one.
+  struct TTripletFit {
+    int64_t Slots = kNoTriplet;
+    int64_t Grid = 0;
+  };
+  TTripletFit TripletFit(const TTree& tree, const TSegment& s) const {
+    const int q = options_.Quantize;
+    const int last = tree.MeasureLength / s.Length - 1;
+    const int index = s.Start / s.Length;
+    std::array<std::vector<const TMidiEntry*>, 3> slots;
+    TTripletFit fit;
+    int64_t distance = 0;
+    for (const TMidiEntry* e : tree.Notes) {
+      const int b = std::clamp(e->Tick / s.Length + (e->Tick % s.Length * 6 > 5 * s.Length ? 1 : 0), 0, last);
+      if (b != index) continue;
+      const int k = NearestSlot(s, e->Tick);
+      for (const TMidiEntry* o : slots[size_t(k)])
+        if (o->Key == e->Key || std::abs(o->Tick - e->Tick) >= kChordSpread) return fit;
+      slots[size_t(k)].push_back(e);
+      distance += std::abs(e->Tick - s.SlotStart(k));
+      fit.Grid += std::abs(e->Tick - RoundToGrid(std::max(e->Tick, 0), q));
+    }
+    if (!slots[0].empty() + !slots[1].empty() + !slots[2].empty() >= 2) fit.Slots = distance;
+    return fit;
+  }
+
+  // The triplets of a measure: the largest blocks first (the whole measure
+  // of two or four beats, pairs of beats, beats, their halves down to two
+  // grid steps), each where its notes lie less than half as far from its
+  // slots as from the grid, and no two overlapping. Only the onsets count:
+  // players hold notes for any length.
+  std::vector<TSegment> ChooseTriplets(const TTree& tree) const {
+    std::vector<TSegment> candidates, chosen;
+    const std::vector<TQSAlignBlocks>& levels = tree.Levels;
+    const int n = static_cast<int>(levels.size());
+    if (n < 2) return chosen;
+    const int beat = levels[1].BlockLength;
+    if (tree.Beats == 2 || tree.Beats == 4) candidates.push_back({0, tree.MeasureLength, true});
+    if (tree.Beats % 2 == 0 && tree.Beats > 2)
+      for (int c = 0; c + 1 < tree.Beats; c += 2) candidates.push_back({c * beat, 2 * beat, true});
+    for (int b = 1; b < n - 1; ++b)
+      for (const TQSAlignBlock& block : levels[size_t(b)].Blocks)
+        candidates.push_back({block.Start, levels[size_t(b)].BlockLength, true});
+    for (const TSegment& c : candidates) {
+      const bool overlaps = std::any_of(chosen.begin(), chosen.end(), [&c](const TSegment& t) {
+        return c.Start < t.Start + t.Length && t.Start < c.Start + c.Length;
+      });
+      if (overlaps) continue;
+      const TTripletFit fit = TripletFit(tree, c);
+      if (fit.Slots != kNoTriplet && 2 * fit.Slots < fit.Grid) chosen.push_back(c);
+    }
+    return chosen;
   }
 
   // A block stays one segment when splitting it costs no less and it holds
   // notes itself (or its children hold none); otherwise its children
   // replace it and are examined in turn.
-  void ChooseSegments(const std::vector<TQSAlignBlocks>& levels, const std::vector<TQSAlignTreoles>& treoles, int b,
-                      int index, std::vector<TSegment>& segments) const {
+  void ChooseSegments(const TTree& tree, int b, int index, std::vector<TSegment>& segments) const {
+    const std::vector<TQSAlignBlocks>& levels = tree.Levels;
     const int n = static_cast<int>(levels.size());
     const TQSAlignBlock& block = levels[size_t(b)].Blocks[size_t(index)];
-    auto tripletCost = [&](int level, int i) { return treoles[size_t(level - 1)].Blocks[size_t(i)].Cost; };
-    int64_t own = block.Cost;
-    bool ownTriplet = false;
-    if (b > 0 && b < n - 1 && options_.Triplets && tripletCost(b, index) < own) {
-      own = tripletCost(b, index);
-      ownTriplet = true;
-    }
+    const TSegment whole{block.Start, levels[size_t(b)].BlockLength, false};
     if (b == n - 1) {
-      segments.push_back({b, index, false});
+      segments.push_back(whole);
       return;
     }
+    const TQSAlignBlocks& next = levels[size_t(b) + 1];
     const int first = b == 0 ? 0 : index * 2;
     const int count = b == 0 ? levels[0].Children : 2;
     int64_t children = 0;
     bool childNotes = false;
     for (int c = first; c < first + count; ++c) {
-      const TQSAlignBlock& child = levels[size_t(b) + 1].Blocks[size_t(c)];
-      int64_t cost = child.Cost;
-      if (options_.Triplets && b < n - 2) cost = std::min(cost, tripletCost(b + 1, c));
-      children += cost;
-      childNotes = childNotes || !child.Entries.empty();
+      children += next.Blocks[size_t(c)].Cost;
+      childNotes = childNotes || !next.Blocks[size_t(c)].Entries.empty();
     }
-    if (children >= own && (!block.Entries.empty() || !childNotes)) {
-      segments.push_back({b, index, ownTriplet});
+    if (children >= block.Cost && (!block.Entries.empty() || !childNotes)) {
+      segments.push_back(whole);
       return;
     }
-    for (int c = first; c < first + count; ++c) ChooseSegments(levels, treoles, b + 1, c, segments);
+    for (int c = first; c < first + count; ++c) ChooseSegments(tree, b + 1, c, segments);
   }
 
   // The segment (or triplet slot) whose start lies nearest to the note's
-  // start, the first on a tie, gives the note its start and length.
-  void Fit(TMidiEntry& e, const std::vector<TQSAlignBlocks>& levels, const std::vector<TQSAlignTreoles>& treoles,
-           const std::vector<TSegment>& segments, int length) const {
+  // start, the first on a tie, gives the note its start and length; in a
+  // triplet a note lasts to the end of the slot nearest its own end (or to
+  // the bar line when it is cut there).
+  void Fit(TMidiEntry& e, const std::vector<TSegment>& segments, int length) const {
     int bestDistance = INT_MAX;
     for (const TSegment& s : segments) {
-      const int blockLength = levels[size_t(s.Level)].BlockLength;
-      const int start = s.Block * blockLength;
       if (s.Triplet) {
-        const TQSAlignTreoles& t = treoles[size_t(s.Level) - 1];
         for (int k = 0; k < 3; ++k) {
-          const int d = std::abs(e.Tick - start - t.Sub[k]);
+          const int d = std::abs(e.Tick - s.SlotStart(k));
           if (d >= bestDistance) continue;
           bestDistance = d;
-          e.FitStart = start + t.Sub[k];
-          e.FitLength = t.SlotEnd(k) - t.Sub[k];
+          e.FitStart = s.SlotStart(k);
+          // A note cut at the bar line lasts to it.
+          e.FitLength = e.TiedToNext ? length - e.FitStart : s.SlotStart(NearestSlotEnd(s, k, NoteEnd(e))) - e.FitStart;
           e.InTuplet = true;
         }
         continue;
       }
-      const int d = std::abs(e.Tick - start);
+      const int d = std::abs(e.Tick - s.Start);
       if (d >= bestDistance) continue;
       bestDistance = d;
-      e.FitStart = start;
+      e.FitStart = s.Start;
       e.InTuplet = false;
       FitBinaryLength(e, length);
     }
@@ -462,7 +692,7 @@ class TPartWriter {
   // of a note that starts after it; and of two notes of one key that start
   // at different ticks, neither becomes the other. Quadratic in the notes
   // of a measure, which are bounded.
-  void KeepOnsets(std::vector<TMidiEntry*>& notes, int length) const {
+  void KeepOnsets(std::vector<TMidiEntry*>& notes, int length, int beat) const {
     const int q = options_.Quantize;
     const int lastGrid = (length - 1) / q * q;
     auto place = [&](TMidiEntry& e, int start) {
@@ -496,15 +726,6 @@ class TPartWriter {
       i = j;
     }
 
-    // Rounding a length up does not make a note sound over one that
-    // began after it had ended.
-    for (TMidiEntry* e : notes) {
-      if (e->InTuplet || e->TiedToNext) continue;
-      for (const TMidiEntry* o : notes)
-        if (o->Tick > e->Tick && o->Tick >= NoteEnd(*e) && o->FitStart > e->FitStart)
-          e->FitLength = std::min(e->FitLength, o->FitStart - e->FitStart);
-    }
-
     for (size_t i = 0; i < byStart.size(); ++i) {
       TMidiEntry& e = *byStart[i];
       for (size_t j = 0; j < i; ++j) {
@@ -514,6 +735,68 @@ class TPartWriter {
           place(e, e.FitStart + q);
           break;
         }
+      }
+    }
+    SeparateStrokes(byStart, length, beat);
+
+    // Rounding a length up does not make a note sound over one that
+    // began after it had ended.
+    for (TMidiEntry* e : notes) {
+      if (e->InTuplet || e->TiedToNext) continue;
+      for (const TMidiEntry* o : notes)
+        if (o->Tick > e->Tick && o->Tick >= NoteEnd(*e) && o->FitStart > e->FitStart)
+          e->FitLength = std::min(e->FitLength, o->FitStart - e->FitStart);
+    }
+  }
+
+  // Notes struck apart (a 64th or more, or one key twice) that
+  // still share an onset, as in five notes to a beat or a trill faster than
+  // the grid: the strokes of that beat are written on the coarsest finer
+  // grid (halves of the grid step, down to 128ths) that gives each its own
+  // onset, so no note becomes part of a chord it was not struck with and
+  // none is lost as a repeat. byStart: the notes by their raw onset.
+  void SeparateStrokes(const std::vector<TMidiEntry*>& byStart, int length, int beat) const {
+    const int q = options_.Quantize;
+    std::vector<std::vector<TMidiEntry*>> strokes;
+    for (TMidiEntry* e : byStart) {
+      if (e->InTuplet) continue;
+      const bool sameStroke = !strokes.empty() && e->Tick - strokes.back().front()->Tick < kChordSpread &&
+                              std::none_of(strokes.back().begin(), strokes.back().end(), [e](const TMidiEntry* o) {
+                                return o->Key == e->Key && o->Tick != e->Tick;
+                              });
+      if (sameStroke) strokes.back().push_back(e);
+      else strokes.push_back({e});
+    }
+    std::set<int> crowded;  // beats in which two strokes share an onset
+    std::set<int> onsets;
+    for (const auto& stroke : strokes)
+      if (!onsets.insert(stroke.front()->FitStart).second) crowded.insert(stroke.front()->FitStart / beat);
+    for (const int b : crowded) {
+      const int from = b * beat, to = std::min(from + beat, length);
+      std::vector<const std::vector<TMidiEntry*>*> inBeat;
+      for (const auto& stroke : strokes)
+        if (stroke.front()->FitStart >= from && stroke.front()->FitStart < to) inBeat.push_back(&stroke);
+      for (int g = q / 2; g >= kFinestStep; g /= 2) {
+        std::vector<int> places;
+        for (const auto* stroke : inBeat)
+          places.push_back(std::clamp(int(RoundToGrid(std::max(stroke->front()->Tick, 0), g)), from, to - g));
+        if (std::adjacent_find(places.begin(), places.end(), std::greater_equal<int>()) != places.end()) continue;
+        for (size_t i = 0; i < inBeat.size(); ++i)
+          for (TMidiEntry* e : *inBeat[i]) e->FitStart = places[i];
+        for (size_t i = 0; i < inBeat.size(); ++i) {
+          // Its own length on the finer grid, not over the next onset
+          // unless held well beyond it.
+          int next = length;
+          for (const TMidiEntry* o : byStart)
+            if (o->FitStart > places[i]) next = std::min(next, o->FitStart);
+          for (TMidiEntry* e : *inBeat[i]) {
+            const int own = std::clamp(int(RoundToGrid(e->Length, g)), g, length - places[i]);
+            e->FitLength = e->TiedToNext                       ? length - places[i]
+                           : e->Length <= next - places[i] + q ? std::min(own, next - places[i])
+                                                               : own;
+          }
+        }
+        break;
       }
     }
   }
@@ -530,7 +813,7 @@ class TPartWriter {
     const uint8_t pitch = own->Fields.Pitch;
     const uint8_t head = own->Fields.HeadStyle;
     const int line = PitchLine(pitch);
-    const int staff = part_->StaffCount() > 1 && line < kHandSplitLine ? 1 : 0;
+    const int staff = std::max(e.Staff, 0);
     TQSStaff* staffObject = part_->GetStaff(staff);
     const int playOffset = std::clamp(e.Tick - e.FitStart, int(INT16_MIN), int(INT16_MAX));
     int excess = e.Length - e.FitLength;
@@ -539,7 +822,7 @@ class TPartWriter {
     int remaining = e.FitLength;
     int voice = -1;
     TQSNote* last = nullptr;
-    int lastTick = 0, lastLength = 0, lastMeasureLength = 0;
+    int lastLength = 0;
     bool first = true;
     while (remaining > 0) {
       const int measureLength = meters_.Length(m);
@@ -603,9 +886,7 @@ class TPartWriter {
         ++noteCounts_[size_t(m)][size_t(staff)];
         if (chord) chords_.insert({m, staffVoice, pieceTick});
         last = note;
-        lastTick = pieceTick;
         lastLength = pieceLength;
-        lastMeasureLength = measureLength;
       } else if (first) {
         e.Item.reset();
       }
@@ -615,10 +896,15 @@ class TPartWriter {
       if (!skip && (remaining > 0 || e.TiedToNext)) Tie(*last, pieceLength);
     }
     if (!last) return;
-    if (excess != 0 && lastLength + excess > 0) {
-      int play = lastLength + excess;
-      if (e.TiedToNext) play = std::min(play, lastMeasureLength - lastTick);
-      last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(play, 0, int(UINT16_MAX)));
+    if (e.TiedToNext) {
+      // The note goes on in the next measure: it sounds to the bar line,
+      // where its continuation takes it over, also when it was struck
+      // early or late (ending before the bar line, it would be struck
+      // again there).
+      if (last->Fields.PlayOffset != 0)
+        last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(lastLength - last->Fields.PlayOffset, 1, int(UINT16_MAX)));
+    } else if (excess != 0 && lastLength + excess > 0) {
+      last->Fields.PlayLength = static_cast<uint16_t>(std::clamp(lastLength + excess, 0, int(UINT16_MAX)));
     }
   }
 
@@ -637,16 +923,25 @@ class TPartWriter {
     int Tick = 0, Length = 0, Value = 0, Dots = 0, Used = 0;
   };
 
-  // Inside a tuplet of the staff a note is the one slot that holds its
-  // start. Elsewhere it is the largest note value that fits both the note
-  // and the measure, dotted twice or once when that fits too.
+  // Inside a tuplet of the staff a note is the slot that holds its start,
+  // or that slot and the next as one note of twice the value when it holds
+  // both; what remains follows tied. Elsewhere it is the largest note value
+  // that fits both the note and the measure, dotted twice or once when that
+  // fits too.
   static bool NextPiece(const TQSMeasure& measure, int staff, int tick, int remaining, int measureLength,
                         TPiece& piece) {
     if (TQSMark* tuplet = measure.FindTuplet(MakeStaffVoice(staff, 0), tick)) {
+      const std::vector<int16_t>& slots = tuplet->TupletLengths;
       int slotStart = tuplet->Fields.Time;
-      for (int16_t slot : tuplet->TupletLengths) {
+      for (size_t i = 0; i < slots.size(); ++i) {
+        const int slot = slots[i];
         if (tick < slotStart + slot) {
           piece = {slotStart, slot, tuplet->Fields.Value, 0, remaining};
+          if (i + 1 < slots.size() && remaining >= slot + slots[i + 1]) {
+            piece.Length += slots[i + 1];
+            piece.Value *= 2;
+          }
+          if (remaining > piece.Length) piece.Used = piece.Length;
           return slot > 0;
         }
         slotStart += slot;
@@ -764,14 +1059,11 @@ class TPartWriter {
       for (TQSItem* item : measure->Items)
         if (TQSNote* n = AsNote(item)) measure->AutoBeamNote(n, beat);
       measure->UpdateBeams(0, true);
-      measure->FillRests(false, meters_.Length(m), false, -1);
       for (int s = 0; s < part_->StaffCount(); ++s) {
-        if (noteCounts_[size_t(m)][size_t(s)] != 0) continue;
-        // Only the whole rest: the gaps of an empty staff were just filled
-        // with ordinary rests too.
-        for (int i = measure->ItemCount() - 1; i >= 0; --i) {
-          TQSItem* item = measure->GetItem(i);
-          if (item->ItemType == kind::Pause && StaffOf(uint8_t(item->StaffVoice())) == s) delete item;
+        if (noteCounts_[size_t(m)][size_t(s)] != 0) {
+          const int voices = std::min(part_->GetStaff(s)->VoiceCount(), kMaxImportedVoices);
+          for (int v = 0; v < voices; ++v) WriteRests(*measure, MakeStaffVoice(s, v), meters_.Length(m));
+          continue;
         }
         auto* rest = new TQSPause(nullptr);
         rest->ItemType = kind::Pause;
@@ -780,6 +1072,25 @@ class TPartWriter {
         InsertItemAt(*measure, TQSScore::FindItemInsertIndex(*measure, rest->Fields.StaffVoice, 0, 0), rest);
       }
     }
+  }
+
+  // The rests a voice needs: the first voice of a staff is filled from bar
+  // line to bar line; a further voice, which the import opens only where
+  // notes overlap, gets rests only between its own notes, and none in a
+  // measure where it has none.
+  static void WriteRests(TQSMeasure& measure, uint8_t staffVoice, int length) {
+    std::vector<std::pair<int, int>> spans;  // the voice's notes: start, end
+    for (TQSItem* item : measure.Items)
+      if (const TQSNote* n = AsNote(item); n && n->Fields.StaffVoice == staffVoice)
+        spans.push_back({n->Fields.Time, n->Fields.Time + n->Fields.RealLength});
+    if (spans.empty() && VoiceOf(staffVoice) != 0) return;
+    std::sort(spans.begin(), spans.end());
+    int from = VoiceOf(staffVoice) == 0 || spans.empty() ? 0 : spans.front().first;
+    for (const auto& [start, end] : spans) {
+      if (start > from) measure.InsertRests(staffVoice, from, start, -1, length);
+      from = std::max(from, end);
+    }
+    if (VoiceOf(staffVoice) == 0 && from < length) measure.InsertRests(staffVoice, from, length, -1, length);
   }
 
   // Treble, bass and high treble clefs follow the range of the notes, with
@@ -857,6 +1168,9 @@ class TPartWriter {
   std::vector<std::array<int, 2>> noteCounts_;
   // The key signature in force for the notes written next.
   int keyKind_ = 0;
+  // The tracks of the upper and lower hand of a keyboard part, when the
+  // file gives each hand its own.
+  std::array<int, 2> handTracks_{-1, -1};
   // Where chords were made: measure, staff/voice byte, tick.
   std::set<std::tuple<int, int, int>> chords_;
 };

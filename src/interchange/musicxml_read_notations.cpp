@@ -149,8 +149,8 @@ bool TReader::OnFret(const TQSTag& tag, int parent) {
   return false;
 }
 
-bool TReader::OnTied(const TQSTag&, int) {
-  return false;
+bool TReader::OnTied(const TQSTag&, int parent) {
+  return parent == Notations && note_;
 }
 
 }  // namespace mxml

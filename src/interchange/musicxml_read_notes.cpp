@@ -126,6 +126,7 @@ bool TReader::OnType(const TQSTag& tag, int parent) {
         CreatorType(text);
         break;
       case mx::Tie:
+      case Tied:
         if (note_) StartTie(tag);
         break;
       case Slur:

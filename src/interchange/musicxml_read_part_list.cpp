@@ -300,7 +300,10 @@ bool TReader::OnMidiInstrument(const TQSTag& tag, int parent) {
 
 bool TReader::OnMidiChannel(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
-  if (parent == MidiInstrument && part_) part_->SetChannel(uint8_t(std::clamp(NumberOf(text, 1), 1, 16) - 1));
+  if (parent == MidiInstrument && part_) {
+    part_->SetChannel(uint8_t(std::clamp(NumberOf(text, 1), 1, 16) - 1));
+    channelGiven_.push_back(part_);
+  }
   return false;
 }
 

@@ -20,6 +20,7 @@
 #include "interchange/musicxml_reader.h"
 #include "interchange/musicxml_tags.h"
 #include "layout/effects.h"
+#include "layout/sounding.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
 #include "score/chordcode.h"
@@ -164,6 +165,7 @@ class TReader {
     if (creditDepth_ >= 0) FinishCredit();
     EndOttavas();
     MakeGroupsAndNames();
+    GiveOwnChannels();
     RoomForTitles();
   }
 
@@ -178,6 +180,8 @@ class TReader {
   double lineSpace_, interval_;
 
   TQSPart* part_ = nullptr;
+  // The parts whose MIDI channel the file gives.
+  std::vector<TQSPart*> channelGiven_;
   TQSMeasure* measure_ = nullptr;
   TQSNote* note_ = nullptr;
   TQSPause* rest_ = nullptr;
@@ -653,8 +657,11 @@ class TReader {
     if (durationRead_ && !chordNote) position_ = std::min(kMaxTicks, slotStart + real);
   }
 
+  // A tie written as <tie>, as <tied> or as both is one tie.
   void StartTie(const TQSTag& t) {
     if (!SameText(t.Text, "start")) return;
+    for (TQSItem* item : note_->Items)
+      if (item->ItemType == kind::Liga && static_cast<TQSLiga*>(item)->EndFromStart()) return;
     auto* liga = Make<TQSLiga>(kind::Liga, note_);
     liga->Fields.Flags = TQSLiga::kFromStart;
     if (!note_->IsStemDown()) liga->Fields.Flags |= TQSLiga::kBelow;
@@ -948,6 +955,24 @@ class TReader {
   // A bracket, brace or line joins the staves of each group; each part
   // shows its name left of the first system and its abbreviation left of
   // the others.
+  // A part the file gives no MIDI channel takes the first one no other part
+  // uses (never the drum channel), so that parts sound, and are written to
+  // MIDI files, apart rather than merged on channel 1. When all are taken
+  // it keeps channel 1.
+  void GiveOwnChannels() {
+    std::array<bool, 16> used{};
+    used[kDrumChannel] = true;
+    for (const TQSPart* p : channelGiven_) used[size_t(p->Channel())] = true;
+    for (int i = 0; i < piece_.PartCount(); ++i) {
+      TQSPart* p = piece_.GetPart(i);
+      if (std::find(channelGiven_.begin(), channelGiven_.end(), p) != channelGiven_.end()) continue;
+      const auto free = std::find(used.begin(), used.end(), false);
+      if (free == used.end()) return;
+      *free = true;
+      p->SetChannel(uint8_t(free - used.begin()));
+    }
+  }
+
   void MakeGroupsAndNames() {
     for (const TPartGroup& g : groups_) {
       if (g.Last < g.First || g.First >= piece_.PartCount()) continue;

@@ -281,7 +281,8 @@ bool TQSPlayWalker::Handle(const TQSCalcEvent& ev, int& shown) {
       auto* mark = static_cast<TQSMark*>(item);
       const auto channel = static_cast<uint8_t>(mark->LayoutByte & 0x0F);
       sink_.PlayShort(static_cast<uint8_t>(midi::Controller | channel), midi::CtlPortamento, 127);
-      sounding_.push_back({item, kind::Portamento, channel, 0, mark->Voice, static_cast<uint16_t>(ev.Duration)});
+      sounding_.push_back({item, kind::Portamento, channel, 0, mark->Voice, static_cast<uint16_t>(ev.Duration),
+                           static_cast<uint16_t>(ev.Duration)});
       return true;
     }
     case kind::MidiEvent: {
@@ -316,9 +317,11 @@ void TQSPlayWalker::PlayNote(const TQSCalcEvent& ev) {
   if (!continues) {
     if (programSent_[channel] != note->MidiProgram && eventProgram_[channel] == kNoProgram)
       SendProgram(channel, note->MidiProgram);
+    sink_.NoteStarts(*note);
     sink_.PlayShort(static_cast<uint8_t>(midi::NoteOn | channel), key, note->Fields.Velocity & 0x7F);
   }
-  sounding_.push_back({note, kind::Note, channel, key, note->Voice, static_cast<uint16_t>(ev.Duration)});
+  sounding_.push_back({note, kind::Note, channel, key, note->Voice, static_cast<uint16_t>(ev.Duration),
+                       static_cast<uint16_t>(ev.Duration)});
 }
 
 void TQSPlayWalker::PlayEffect(const TQSCalcEvent& ev) {
@@ -333,7 +336,7 @@ void TQSPlayWalker::PlayEffect(const TQSCalcEvent& ev) {
     }
   if (programSent_[channel] != effect->MidiProgram) SendProgram(channel, effect->MidiProgram);
   sink_.PlayShort(static_cast<uint8_t>(midi::NoteOn | channel), key, effect->Fields.Velocity & 0x7F);
-  sounding_.push_back({effect, kind::Effect, channel, key, effect->Voice, effect->Fields.Length});
+  sounding_.push_back({effect, kind::Effect, channel, key, effect->Voice, effect->Fields.Length, effect->Fields.Length});
 }
 
 void TQSPlayWalker::SendProgram(uint8_t channel, uint8_t program) {
@@ -342,10 +345,12 @@ void TQSPlayWalker::SendProgram(uint8_t channel, uint8_t program) {
 }
 
 void TQSPlayWalker::End(const TSounding& s) {
-  if (s.Kind == kind::Portamento)
+  if (s.Kind == kind::Portamento) {
     sink_.PlayShort(static_cast<uint8_t>(midi::Controller | s.Channel), midi::CtlPortamento, 0);
-  else
-    sink_.PlayShort(static_cast<uint8_t>(midi::NoteOff | s.Channel), s.Key, 0);
+    return;
+  }
+  if (s.Kind == kind::Note) sink_.NoteEnds(*static_cast<const TQSNote*>(s.Item), s.Length - s.Countdown);
+  sink_.PlayShort(static_cast<uint8_t>(midi::NoteOff | s.Channel), s.Key, 0);
 }
 
 bool TQSPlayWalker::Muted(const TSounding& s) const { return VoiceMuted(s.Voice, false); }

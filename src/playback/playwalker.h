@@ -42,6 +42,7 @@ namespace qs {
 class TQSScore;
 class TQSPiece;
 class TQSItem;
+class TQSNote;
 class TQSVoice;
 struct TQSCalcEvent;
 struct TQSCalcMeasure;
@@ -108,6 +109,11 @@ class TQSPlaySink {
   // A tempo mark (kind 6) or tempo term (kind 34) was due; TickLength()
   // already follows it.
   virtual void TempoChanged(const TQSCalcEvent& event) { (void)event; }
+  // A note's note-on follows, or its note-off after it sounded `length`
+  // ticks from its onset: a sink that keeps time finer than a tick may
+  // place the message where the note's written rhythm puts it.
+  virtual void NoteStarts(const TQSNote& note) { (void)note; }
+  virtual void NoteEnds(const TQSNote& note, int length) { (void)note, (void)length; }
 };
 
 // What differs between hearing a score and writing it to a file.
@@ -216,6 +222,7 @@ class TQSPlayWalker {
     uint8_t Key;
     TQSVoice* Voice;
     int Countdown;
+    int Length;  // the countdown it began with
   };
   bool Handle(const TQSCalcEvent& ev, int& shown);
   void PlayNote(const TQSCalcEvent& ev);

@@ -207,6 +207,37 @@ TEST(MidiExport, MidiEventItemsAndMutedVoices) {
                            "0 B2 01 40", "0 end_of_track "}));
 }
 
+// Triplet notes lie between score ticks (an eighth of a triplet is 42 2/3
+// of them); in the file, three ticks to a score tick, each note starts and
+// ends exactly on its slot, through a whole measure of them.
+TEST(MidiExport, TupletNotesSitExactlyOnTheirSlots) {
+  TContentScore s(1);
+  for (int beat = 0; beat < 4; ++beat) {
+    TQSMark* tuplet = s.Mark(s.Measure(0), kind::Tuplet, beat * 128, 64, 3);
+    tuplet->CalcTupletLengths();
+    int at = beat * 128;
+    for (int16_t slot : tuplet->TupletLengths) {
+      TQSNote* n = s.Note(s.Measure(0), at, slot, (beat * 3 + at) % 2 ? D5 : C5);
+      n->Fields.Length = 64;
+      n->Fields.Velocity = 64;
+      at += slot;
+    }
+  }
+  s.Layout();
+  TMemoryStream stream(Export(s.Score));
+  const TMidiFile file = ReadMidiFile(stream);
+  ASSERT_EQ(file.Tracks.size(), 2u);
+  std::vector<int64_t> on, off;
+  for (const TMidiEvent& e : file.Tracks[1]) {
+    if (e.Command() == 0x90 && e.Data2 > 0) on.push_back(e.Tick);
+    else if (e.Command() == 0x80 || e.Command() == 0x90) off.push_back(e.Tick);
+  }
+  std::vector<int64_t> starts, ends;
+  for (int i = 0; i < 12; ++i) starts.push_back(i * 128), ends.push_back((i + 1) * 128);
+  EXPECT_EQ(on, starts);
+  EXPECT_EQ(off, ends);
+}
+
 TEST(MidiExport, FileIsReplacedWhole) {
   TExportScore s;
   TTempDir dir;

@@ -115,7 +115,7 @@ TEST_F(MidiNotation, NoteKeepsItsLengthWhateverTheNextNote) {
     const char* Voice1;
   };
   for (const TCase& c : {TCase{{62, 2 * Q, 2 * Q}, "r/64 C5/128. D5/256", ""},
-                         TCase{{62, 120, 24}, "r/128 r/32 D5/32 r/64 r/256", "r/64 C5/128. r/256"}}) {
+                         TCase{{62, 120, 24}, "r/128 r/32 D5/32 r/64 r/256", "C5/128."}}) {
     SCOPED_TRACE(c.Voice1);
     Import(NotesFile({{60, 48, 150}, c.Next}));
     EXPECT_EQ(VoiceText(*Measure(0), 0x00), c.Voice0);
@@ -130,17 +130,17 @@ TEST_F(MidiNotation, OverlappingNotesTakeFurtherVoices) {
   Import(NotesFile({{60, 2 * Q, 4 * Q}, {64, 3 * Q, Q}}));
   EXPECT_EQ(Part()->GetStaff(0)->VoiceCount(), 2);
   EXPECT_EQ(VoiceText(*Measure(0), 0x00), "r/256 r/128 E5/128");
-  EXPECT_EQ(VoiceText(*Measure(0), 0x01), "r/256 C5/256~");
+  EXPECT_EQ(VoiceText(*Measure(0), 0x01), "C5/256~");
   // Its tie ends in its own voice.
-  EXPECT_EQ(VoiceText(*Measure(1), 0x01), "C5/256 r/256");
+  EXPECT_EQ(VoiceText(*Measure(1), 0x01), "C5/256");
   for (TQSNote* n : NotesOf(*Measure(0))) EXPECT_EQ(n->IsStemDown(), n->Fields.StaffVoice == 0x01);
 
   // A third note sounding over both goes to a third voice.
   Import(NotesFile({{60, Q, 5 * Q}, {64, 2 * Q, 4 * Q}, {67, 3 * Q, Q}}));
   EXPECT_EQ(Part()->GetStaff(0)->VoiceCount(), 3);
   EXPECT_EQ(VoiceText(*Measure(0), 0x00), "r/256 r/128 G5/128");
-  EXPECT_EQ(VoiceText(*Measure(0), 0x01), "r/128 C5/256.~");
-  EXPECT_EQ(VoiceText(*Measure(0), 0x02), "r/256 E5/256~");
+  EXPECT_EQ(VoiceText(*Measure(0), 0x01), "C5/256.~");
+  EXPECT_EQ(VoiceText(*Measure(0), 0x02), "E5/256~");
 }
 
 TEST_F(MidiNotation, AccidentalsFollowTheKeyAndTheMeasure) {
@@ -413,11 +413,11 @@ TEST_F(MidiNotation, NoNoteIsLostMergedOrCutShort) {
       {"a half note over quarters",
        {},
        {{72, 0, 2 * Q}, {64, 0, Q}, {65, Q, Q}, {67, 2 * Q, 2 * Q}},
-       {"E5/128 F5/128 G5/256", "C6/256 r/256"}},
+       {"E5/128 F5/128 G5/256", "C6/256"}},
       {"a dotted quarter over eighths in 6/8",
        {{0, 6, 3}},
        {{72, 0, 3 * E}, {60, 0, E}, {64, E, E}, {67, 2 * E, E}, {72, 3 * E, 3 * E}},
-       {"C5/64 E5/64 G5/64 C6/128.", "C6/128. r/64 r/128"}},
+       {"C5/64 E5/64 G5/64 C6/128.", "C6/128."}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -229,6 +229,57 @@ TEST(MusicXmlImport, TiesSlursAndSpans) {
   EXPECT_FALSE(slurs[0]->Fields.Flags & TQSLiga::kFromStart);
 }
 
+// Files write a tie as <tie>, as <tied> in the notations or as both: each
+// is one tie from the note.
+TEST(MusicXmlImport, TieWrittenEitherWayIsOneTie) {
+  const char* kWays[] = {"<tie type='start'/>", "<notations><tied type='start'/></notations>",
+                         "<tie type='start'/><notations><tied type='start'/></notations>"};
+  for (const char* way : kWays) {
+    SCOPED_TRACE(way);
+    auto r = Import(OnePart(Measure1(N(P("C", 5) + "<duration>2</duration><type>half</type>" + way) +
+                                     N(P("C", 5) + "<duration>2</duration><type>half</type>"))));
+    auto notes = NotesOf(*r.M(0));
+    ASSERT_EQ(notes.size(), 2u);
+    auto ties = Attached<TQSLiga>(*notes[0], kind::Liga);
+    ASSERT_EQ(ties.size(), 1u);
+    EXPECT_TRUE(ties[0]->Fields.Flags & TQSLiga::kFromStart);
+    EXPECT_EQ(ties[0]->Fields.Span, 256);
+    EXPECT_TRUE(Attached<TQSLiga>(*notes[1], kind::Liga).empty());
+  }
+}
+
+// A part the file gives no MIDI channel takes one no other part uses, so
+// that parts are not merged on channel 1 when played or exported.
+TEST(MusicXmlImport, PartsWithoutAChannelGetOneEach) {
+  struct TCase {
+    std::vector<int> FileChannels;  // 0: none given
+    std::vector<int> Channels;      // as the parts have them, from 0
+  };
+  const TCase cases[] = {
+      {{0, 0, 0}, {0, 1, 2}},
+      {{0, 1, 0}, {1, 0, 2}},
+      {{3, 3}, {2, 2}},
+      {{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 11}},
+  };
+  for (const TCase& c : cases) {
+    std::string list, parts;
+    for (size_t i = 0; i < c.FileChannels.size(); ++i) {
+      const std::string id = "P" + std::to_string(i + 1);
+      list += "<score-part id='" + id + "'><part-name>" + id + "</part-name>";
+      if (c.FileChannels[i])
+        list += "<midi-instrument id='" + id + "-I1'><midi-channel>" + std::to_string(c.FileChannels[i]) +
+                "</midi-channel></midi-instrument>";
+      list += "</score-part>";
+      parts += "<part id='" + id + "'>" + Measure1(N(P("C", 5) + "<duration>4</duration><type>whole</type>")) + "</part>";
+    }
+    auto score = ImportText("<?xml version='1.0'?><score-partwise version='4.0'><part-list>" + list + "</part-list>" +
+                            parts + "</score-partwise>");
+    std::vector<int> channels;
+    for (int i = 0; i < LastPiece(*score)->PartCount(); ++i) channels.push_back(LastPiece(*score)->GetPart(i)->Channel());
+    EXPECT_EQ(channels, c.Channels);
+  }
+}
+
 TEST(MusicXmlImport, LyricsDynamicsWedgesAndWords) {
   auto r = Import(OnePart(Measure1(
       "<direction placement='below'><direction-type><dynamics><mf/></dynamics></direction-type></direction>"

@@ -6,12 +6,13 @@ A piece is parts of measures; a measure is an optional meter and its voices;
 a voice is a string of notes "C5:12" (step, optional # or b, MusicXML octave,
 ':' duration in divisions of 12 to a quarter), chords "C4+E4:24", rests
 "r:6", a tie on to the next note "C5:12~" and triplet notes "t" before the
-duration ("E5:t4")."""
+duration ("E5:t4"). A piece made with ties_as="tied" writes its ties only as
+<tied> in the notations, as some programs do."""
 
 DIV = 12
 TYPES = {48: ('whole', 0), 36: ('half', 1), 24: ('half', 0), 18: ('quarter', 1), 12: ('quarter', 0),
          9: ('eighth', 1), 6: ('eighth', 0), 3: ('16th', 0), 72: ('whole', 1)}
-TRIPLET = {4: 'eighth', 8: 'quarter', 2: '16th'}
+TRIPLET = {4: 'eighth', 8: 'quarter', 16: 'half', 2: '16th'}
 
 
 def pitch_xml(name):
@@ -24,7 +25,7 @@ def pitch_xml(name):
     return '<pitch><step>%s</step>%s<octave>%s</octave></pitch>' % (step, a, rest)
 
 
-def note_xml(token, voice, staff, tied_from):
+def note_xml(token, voice, staff, tied_from, ties_as):
     tie = token.endswith('~')
     token = token.rstrip('~')
     what, dur = token.split(':')
@@ -48,6 +49,8 @@ def note_xml(token, voice, staff, tied_from):
             if tie:
                 ties += '<tie type="start"/>'
                 notations += '<tied type="start"/>'
+            if ties_as == 'tied':
+                ties = ''
         mod = '<time-modification><actual-notes>3</actual-notes><normal-notes>2</normal-notes></time-modification>' if triplet else ''
         nt = '<notations>%s</notations>' % notations if notations else ''
         out.append('<note>%s%s<duration>%d</duration>%s<voice>%d</voice><type>%s</type>%s%s<staff>%d</staff>%s</note>' % (
@@ -56,7 +59,7 @@ def note_xml(token, voice, staff, tied_from):
     return ''.join(out), dur, keys
 
 
-def piece(title, parts, key=0, tempo=None):
+def piece(title, parts, key=0, tempo=None, ties_as='both'):
     xml = ['<?xml version="1.0" encoding="UTF-8"?>', '<score-partwise version="4.0">',
            '<work><work-title>%s</work-title></work>' % title, '<part-list>']
     for i, (name, program, _, _) in enumerate(parts):
@@ -88,7 +91,7 @@ def piece(title, parts, key=0, tempo=None):
                     xml.append('<backup><duration>%d</duration></backup>' % length)
                 length = 0
                 for token in text.split():
-                    n, d, keys = note_xml(token, v + 1, staff, tied.get(v, set()))
+                    n, d, keys = note_xml(token, v + 1, staff, tied.get(v, set()), ties_as)
                     tied[v] = keys
                     xml.append(n)
                     length += d
@@ -160,6 +163,13 @@ PIECES = {
         ((5, 8), one('G4:6 A4:6 B4:6 C5:12')), ((4, 4), one('D5:18 E5:6 C5:24')),
         ((2, 2), one('G4:t8 A4:t8 B4:t8 C5:24')),
     ])], tempo=90),
+    # Triplets of eighths through a whole measure, quarter- and half-note
+    # triplets, and ties written only as <tied>.
+    'ballad': piece('Ballad', [('Electric piano', 4, 1, [
+        ((4, 4), one('C5:t4 E5:t4 G5:t4 C6:t4 G5:t4 E5:t4 D5:t4 F5:t4 A5:t4 B5:t4 A5:t4 F5:t4')),
+        (None, one('E5:t8 D5:t8 C5:t8 G5:24~')), (None, one('G5:t16 A5:t16 B5:t16')),
+        (None, one('C6:24~ C6:t8 B5:t8 A5:t8')), (None, one('G5:48')),
+    ])], tempo=76, ties_as='tied'),
 }
 
 if __name__ == '__main__':
