@@ -110,7 +110,11 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
   const TFileKind kind = KindOfFile(fileName);
   // Without its importer a file type is refused before the score is touched.
   if (kind != TFileKind::Native) RequireImporter(kind);
-  TFileStream file(fileName, FileMode::OpenRead);
+  // The whole file is read in one go and parsed from memory: the record
+  // framing asks for positions and sizes all the time, which a file stream
+  // answers with system calls.
+  TMemoryStream file;
+  file.LoadFromFile(fileName);
   // Any extension may hold a native score; one that is no score of ours
   // and no native file is refused before the score is touched.
   if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(file))
@@ -226,7 +230,11 @@ void TQSScore::SaveToStream(TStream& s) {
 }
 
 void TQSScore::SaveToFile(const std::string& fileName) {
-  SafeSaveFile(fileName, [this](TStream& s) { SaveToStream(s); });
+  // Written into memory first (each record goes back to patch its length),
+  // then handed to the safe save in one write.
+  TMemoryStream bytes;
+  SaveToStream(bytes);
+  bytes.SaveToFile(fileName);
 }
 
 }  // namespace qs
