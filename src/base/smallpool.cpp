@@ -3,12 +3,14 @@
 #include <sys/mman.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <thread>
 #include <vector>
+
+#include "base/hugepages.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QS_SMALLPOOL_PASSTHROUGH 1
@@ -34,7 +36,7 @@ constexpr std::size_t kClasses = kSmallPoolMaxSize / kGranule;
 // Chunks come straight from the kernel in blocks of one huge page, aligned
 // to it, so that where transparent huge pages are allowed a large score
 // touches one fresh page per 2 MB instead of 512.
-constexpr std::size_t kChunkSize = 2 * 1024 * 1024;
+constexpr std::size_t kChunkSize = kHugePageSize;
 
 struct FreeBlock {
   FreeBlock* next;
@@ -83,9 +85,7 @@ char* NewChunk() {
   if (chunk > base) ::munmap(base, static_cast<std::size_t>(chunk - base));
   if (chunk + kChunkSize < base + span)
     ::munmap(chunk + kChunkSize, static_cast<std::size_t>(base + span - chunk - kChunkSize));
-#ifdef MADV_HUGEPAGE
-  ::madvise(chunk, kChunkSize, MADV_HUGEPAGE);  // a hint; refused where huge pages are off
-#endif
+  AdviseHugePages(chunk, kChunkSize);
   return chunk;
 }
 

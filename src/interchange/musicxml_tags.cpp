@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/hugepages.h"
 #include "base/stream.h"
 #include "base/strings.h"
 #include "base/text.h"
@@ -520,6 +521,7 @@ TQSTagList TokenizeDocument(std::string bytes) {
   TQSTagList list;
   list.Document = DecodeDocument(std::move(bytes));
   list.Tags.reserve(std::max<size_t>(100, list.Document.size() / 24));
+  AdviseHugePages(list.Tags.data(), list.Tags.capacity() * sizeof(TQSTag));
   TScanner(list).Run();
   return list;
 }
@@ -529,8 +531,11 @@ TQSTagList TokenizeDocument(std::string bytes) {
 TQSTagList TokenizeMusicXml(std::string_view bytes) { return TokenizeDocument(std::string(bytes)); }
 
 TQSTagList TokenizeMusicXml(TStream& stream) {
-  int64_t size = stream.Remaining();
-  std::string bytes(static_cast<size_t>(size), '\0');
+  const auto size = static_cast<size_t>(stream.Remaining());
+  std::string bytes;
+  bytes.reserve(size);
+  AdviseHugePages(bytes.data(), size);
+  bytes.resize(size);
   stream.ReadBuffer(bytes.data(), bytes.size());
   return TokenizeDocument(std::move(bytes));
 }
