@@ -116,16 +116,24 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
   const TFileKind kind = KindOfFile(fileName);
   // Without its importer a file type is refused before the score is touched.
   if (kind != TFileKind::Native) RequireImporter(kind);
+  const auto tooLarge = [&] { return EFileMessage<EReadError>(TFileMessage::TooLargeForMemory, {fileName}); };
+  {
+    TFileStream source(fileName, FileMode::OpenRead);
+    // Any extension may hold a native score; one that is no score of ours
+    // and no native file is refused before the score is touched.
+    if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(source))
+      throw EReadError(kUnknownFormat);
+    CheckFitsInMemory(fileName, source.Size());
+  }
   // The whole file is read in one go and parsed from memory: the record
   // framing asks for positions and sizes all the time, which a file stream
   // answers with system calls.
   TMemoryStream file;
-  file.LoadFromFile(fileName);
-  // Any extension may hold a native score; one that is no score of ours
-  // and no native file is refused before the score is touched.
-  if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(file))
-    throw EReadError(kUnknownFormat);
-  CheckFitsInMemory(fileName, file.Size());
+  try {
+    file.LoadFromFile(fileName);
+  } catch (const std::bad_alloc&) {
+    throw tooLarge();
+  }
   BeginUpdate();
   try {
     EmptyForReading();
@@ -136,7 +144,7 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
     }
   } catch (const std::bad_alloc&) {
     EndUpdateAfterFailedRead();
-    throw EFileMessage<EReadError>(TFileMessage::TooLargeForMemory, {fileName});
+    throw tooLarge();
   } catch (...) {
     EndUpdateAfterFailedRead();
     throw;
