@@ -11,6 +11,7 @@
 #include "base/safefile.h"
 #include "chords/chordname.h"
 #include "platform/fonts.h"
+#include "uikit/language.h"
 #include "platform/gui.h"
 #include "score/measure.h"
 #include "score/notes.h"
