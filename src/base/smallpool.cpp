@@ -1,11 +1,16 @@
 #include "base/smallpool.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <mutex>
 #include <new>
 #include <thread>
 #include <vector>
+
+#include "base/hugepages.h"
 
 #if defined(__SANITIZE_ADDRESS__)
 #define QS_SMALLPOOL_PASSTHROUGH 1
@@ -28,7 +33,10 @@ namespace {
 
 constexpr std::size_t kGranule = alignof(std::max_align_t);
 constexpr std::size_t kClasses = kSmallPoolMaxSize / kGranule;
-constexpr std::size_t kChunkSize = 64 * 1024;
+// Chunks come straight from the kernel in blocks of one huge page, aligned
+// to it, so that where transparent huge pages are allowed a large score
+// touches one fresh page per 2 MB instead of 512.
+constexpr std::size_t kChunkSize = kHugePageSize;
 
 struct FreeBlock {
   FreeBlock* next;
@@ -65,6 +73,22 @@ Pool& ThePool() {
 
 std::size_t ClassOf(std::size_t size) { return size == 0 ? 0 : (size - 1) / kGranule; }
 
+// A new chunk of kChunkSize bytes aligned to kChunkSize.
+char* NewChunk() {
+  const std::size_t span = 2 * kChunkSize;
+  void* got = ::mmap(nullptr, span, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (got == MAP_FAILED) throw std::bad_alloc();
+  char* base = static_cast<char*>(got);
+  const auto address = reinterpret_cast<std::uintptr_t>(base);
+  char* chunk = base + ((kChunkSize - address % kChunkSize) % kChunkSize);
+  // The unaligned head and tail go back at once.
+  if (chunk > base) ::munmap(base, static_cast<std::size_t>(chunk - base));
+  if (chunk + kChunkSize < base + span)
+    ::munmap(chunk + kChunkSize, static_cast<std::size_t>(base + span - chunk - kChunkSize));
+  AdviseHugePages(chunk, kChunkSize);
+  return chunk;
+}
+
 }  // namespace
 
 void* SmallPoolAllocate(std::size_t size) {
@@ -86,7 +110,7 @@ void* SmallPoolAllocate(std::size_t size) {
   }
   // A new chunk; the rest of the old one is handed to the free lists of
   // the sizes that fit, so nothing of it is lost.
-  char* chunk = static_cast<char*>(::operator new(kChunkSize));
+  char* chunk = NewChunk();
   std::lock_guard<SpinLock> hold(pool.lock);
   std::size_t rest = static_cast<std::size_t>(pool.bumpEnd - pool.bump);
   while (rest >= kGranule) {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "base/exceptions.h"
+#include "base/hugepages.h"
 #include "base/safefile.h"
 
 namespace qs {
@@ -157,7 +158,11 @@ void TMemoryStream::SetSize(int64_t size) {
 
 void TMemoryStream::LoadFromFile(const std::string& fileName) {
   TFileStream f(fileName, FileMode::OpenRead);
-  data_.resize(static_cast<size_t>(f.Size()));
+  const auto size = static_cast<size_t>(f.Size());
+  data_.clear();
+  data_.reserve(size);
+  AdviseHugePages(data_.data(), size);
+  data_.resize(size);
   f.ReadBuffer(data_.data(), data_.size());
   pos_ = 0;
 }

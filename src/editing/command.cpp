@@ -98,7 +98,7 @@ void TQSEditCommand::LowerPageToItem(const TQSItem& item) {
 
 void TQSEditCommand::Relayout() {
   Score.Recalculate(FromPage, -1);
-  Score.RefreshWindows();
+  Score.RefreshWindowsFrom(FromPage);
 }
 
 void TQSEditCommand::Finish() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/hugepages.h"
 #include "base/stream.h"
 #include "base/strings.h"
 #include "base/text.h"
@@ -201,23 +202,28 @@ std::string DeclaredEncoding(std::string_view doc) {
 }
 
 // The document converted to UTF-8.
-std::string DecodeDocument(std::string_view bytes) {
-  if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") return std::string(bytes.substr(3));
-  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8Bytes(bytes.substr(2), false);
-  if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8Bytes(bytes.substr(2), true);
+// The document as UTF-8. Taken by value: a document in UTF-8 already, the
+// usual case, becomes the result without a copy.
+std::string DecodeDocument(std::string bytes) {
+  const std::string_view view(bytes);
+  if (view.substr(0, 3) == "\xEF\xBB\xBF") {
+    bytes.erase(0, 3);
+    return bytes;
+  }
+  if (view.substr(0, 2) == "\xFF\xFE") return Utf16ToUtf8Bytes(view.substr(2), false);
+  if (view.substr(0, 2) == "\xFE\xFF") return Utf16ToUtf8Bytes(view.substr(2), true);
   // UTF-16 without a byte order mark still starts with "<".
-  if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0') return Utf16ToUtf8Bytes(bytes, false);
-  if (bytes.size() >= 2 && bytes[0] == '\0' && bytes[1] == '<') return Utf16ToUtf8Bytes(bytes, true);
+  if (view.size() >= 2 && view[0] == '<' && view[1] == '\0') return Utf16ToUtf8Bytes(view, false);
+  if (view.size() >= 2 && view[0] == '\0' && view[1] == '<') return Utf16ToUtf8Bytes(view, true);
 
-  std::string enc = DeclaredEncoding(bytes);
-  if (enc.empty() || enc == "utf-8" || enc == "utf8" || enc == "us-ascii" || enc == "ascii")
-    return std::string(bytes);
+  std::string enc = DeclaredEncoding(view);
+  if (enc.empty() || enc == "utf-8" || enc == "utf8" || enc == "us-ascii" || enc == "ascii") return bytes;
   if (enc == "iso-8859-1" || enc == "latin1" || enc == "iso_8859-1" || enc == "latin-1")
-    return Latin1ToUtf8(bytes);
-  if (enc == "windows-1252" || enc == "cp1252") return AnsiToUtf8(bytes, CodePage::Windows1252);
-  if (enc == "windows-1251" || enc == "cp1251") return AnsiToUtf8(bytes, CodePage::Windows1251);
+    return Latin1ToUtf8(view);
+  if (enc == "windows-1252" || enc == "cp1252") return AnsiToUtf8(view, CodePage::Windows1252);
+  if (enc == "windows-1251" || enc == "cp1251") return AnsiToUtf8(view, CodePage::Windows1251);
   if (enc == "utf-16" || enc == "utf-16le" || enc == "utf-16be")
-    return std::string(bytes);  // declared so but stored as 8-bit text: read it as it is
+    return bytes;  // declared so but stored as 8-bit text: read it as it is
   Fail("The MusicXML file is in the encoding \"" + enc + "\", which cannot be read.");
 }
 
@@ -512,19 +518,29 @@ std::string EscapeXmlText(std::string_view text) {
   return out;
 }
 
-TQSTagList TokenizeMusicXml(std::string_view bytes) {
+namespace {
+
+TQSTagList TokenizeDocument(std::string bytes) {
   TQSTagList list;
-  list.Document = DecodeDocument(bytes);
+  list.Document = DecodeDocument(std::move(bytes));
   list.Tags.reserve(std::max<size_t>(100, list.Document.size() / 24));
+  AdviseHugePages(list.Tags.data(), list.Tags.capacity() * sizeof(TQSTag));
   TScanner(list).Run();
   return list;
 }
 
+}  // namespace
+
+TQSTagList TokenizeMusicXml(std::string_view bytes) { return TokenizeDocument(std::string(bytes)); }
+
 TQSTagList TokenizeMusicXml(TStream& stream) {
-  int64_t size = stream.Remaining();
-  std::string bytes(static_cast<size_t>(size), '\0');
+  const auto size = static_cast<size_t>(stream.Remaining());
+  std::string bytes;
+  bytes.reserve(size);
+  AdviseHugePages(bytes.data(), size);
+  bytes.resize(size);
   stream.ReadBuffer(bytes.data(), bytes.size());
-  return TokenizeMusicXml(bytes);
+  return TokenizeDocument(std::move(bytes));
 }
 
 }  // namespace qs

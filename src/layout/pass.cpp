@@ -931,6 +931,7 @@ void LayoutScore(TQSScore& score, int fromPage) {
   }
 
   score.PendingStartPage = -1;
+  score.RelaidFromPage = fromPage;
   for (int i = 0; i < score.WindowCount(); ++i) score.GetWindow(i)->LayoutChanged();
   UpdateWindowScrollBars(score);
   if (failure) std::rethrow_exception(failure);

@@ -89,6 +89,8 @@ struct TFace {
   // The same face as the font database has it (see DocumentRunFont).
   QRawFont Document;
   bool DocumentSought = false;
+  // The design and document faces at each pixel size asked for.
+  std::unordered_map<double, QRawFont> DesignSizes, DocumentSizes;
   int Upem = 1000;
   int WinAscent = 800, WinDescent = 200;
   int AvgWidth = 500;
@@ -349,11 +351,26 @@ TTextRun LayoutText(const TFont& font, std::u16string_view text) {
   return run;
 }
 
+namespace {
+
+// The face at a run's size, made once per size: a font made anew for every
+// text would also lose the glyphs the toolkit has cached for it.
+QRawFont SizedFace(std::unordered_map<double, QRawFont>& sizes, const QRawFont& face, double emPixels) {
+  if (!face.isValid()) return face;
+  auto found = sizes.find(emPixels);
+  if (found != sizes.end()) return found->second;
+  if (sizes.size() >= 64) sizes.clear();  // sizes of zooms and scales long gone
+  QRawFont sized = face;
+  sized.setPixelSize(emPixels);
+  sizes.emplace(emPixels, sized);
+  return sized;
+}
+
+}  // namespace
+
 QRawFont RunFont(const TTextRun& run) {
-  const TFace& face = *static_cast<const TFace*>(run.Face);
-  QRawFont raw = face.Design;
-  if (raw.isValid()) raw.setPixelSize(run.EmPixels);
-  return raw;
+  auto& face = *const_cast<TFace*>(static_cast<const TFace*>(run.Face));
+  return SizedFace(face.DesignSizes, face.Design, run.EmPixels);
 }
 
 namespace {
@@ -388,9 +405,7 @@ QRawFont DocumentRunFont(const TTextRun& run) {
     face.Document = DatabaseFace(face);
   }
   if (!face.Document.isValid()) return RunFont(run);
-  QRawFont raw = face.Document;
-  raw.setPixelSize(run.EmPixels);
-  return raw;
+  return SizedFace(face.DocumentSizes, face.Document, run.EmPixels);
 }
 
 TFontSource ResolveFont(const TFont& font) {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/geometry.h"
+#include "base/smallpool.h"
 #include "score/clefs.h"
 #include "score/slot.h"
 
@@ -59,8 +60,10 @@ constexpr uint8_t Stem = 25;       // stem (with flag) of a note
 constexpr uint8_t Beam = 26;       // a beam: Links hold the stem elements of its notes
 }  // namespace element
 
-// One layout element: one thing to draw, hit-test and select.
-struct TQSCalcItem {
+// One layout element: one thing to draw, hit-test and select. A large
+// score has hundreds of thousands of them, so they live in the small-object
+// pool.
+struct TQSCalcItem : TSmallPooled {
   TQSCalcMeasure* Owner = nullptr;   // the slot that holds it (null for page-object elements)
   TQSCalcPage* OwnerPage = nullptr;  // the page that holds a page-object element
   TQSItem* Item = nullptr;           // the item drawn (null for elements without one)

@@ -289,6 +289,10 @@ void TQSScore::RefreshWindows() {
   for (TQSWindowLink* w : windows_) w->InvalidatePages();
 }
 
+void TQSScore::RefreshWindowsFrom(int firstPage) {
+  for (TQSWindowLink* w : windows_) w->InvalidatePagesFrom(firstPage);
+}
+
 void TQSScore::RefreshWindowRulers() {
   for (TQSWindowLink* w : windows_) w->InvalidateRulers();
 }
@@ -390,7 +394,7 @@ void TQSScore::EndUpdate() {
   updateCount_ = 0;
   if (PendingStartPage >= 0) Recalculate(PendingStartPage, -1);
   for (TQSWindowLink* w : windows_) {
-    if (w->PagesRepaintPending) w->InvalidatePages();
+    if (w->PagesRepaintPending) w->InvalidatePagesFrom(w->PagesRepaintFrom);
     if (w->RulersRepaintPending) w->InvalidateRulers();
   }
 }

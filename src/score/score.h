@@ -331,6 +331,9 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   void SetActiveWindow(TQSWindowLink* window);
   int ActiveWindowIndex() const { return activeWindow_; }
   void RefreshWindows() override;             // InvalidatePages on every view
+  // InvalidatePagesFrom on every view: only the pages from firstPage on
+  // show anything changed (an edit laid out again from there).
+  void RefreshWindowsFrom(int firstPage);
   void RefreshWindowRulers() override;        // InvalidateRulers on every view
   void RefreshWindowButtonBars();             // InvalidateButtonBar on every view
 
@@ -400,6 +403,9 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   int LaidOutPages = 0;
   // Start page of the layout deferred by the update lock; -1 = none.
   int PendingStartPage = -1;
+  // The first page the last layout pass laid out; the pages before it kept
+  // their records, so what they show stayed as it was.
+  int RelaidFromPage = 0;
   int MeasureCounter = 0;
   int UsedMeasures = 0;
   double TotalMs = 0;

@@ -116,12 +116,24 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
   const TFileKind kind = KindOfFile(fileName);
   // Without its importer a file type is refused before the score is touched.
   if (kind != TFileKind::Native) RequireImporter(kind);
-  TFileStream file(fileName, FileMode::OpenRead);
-  // Any extension may hold a native score; one that is no score of ours
-  // and no native file is refused before the score is touched.
-  if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(file))
-    throw EReadError(kUnknownFormat);
-  CheckFitsInMemory(fileName, file.Size());
+  const auto tooLarge = [&] { return EFileMessage<EReadError>(TFileMessage::TooLargeForMemory, {fileName}); };
+  {
+    TFileStream source(fileName, FileMode::OpenRead);
+    // Any extension may hold a native score; one that is no score of ours
+    // and no native file is refused before the score is touched.
+    if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(source))
+      throw EReadError(kUnknownFormat);
+    CheckFitsInMemory(fileName, source.Size());
+  }
+  // The whole file is read in one go and parsed from memory: the record
+  // framing asks for positions and sizes all the time, which a file stream
+  // answers with system calls.
+  TMemoryStream file;
+  try {
+    file.LoadFromFile(fileName);
+  } catch (const std::bad_alloc&) {
+    throw tooLarge();
+  }
   BeginUpdate();
   try {
     EmptyForReading();
@@ -132,7 +144,7 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
     }
   } catch (const std::bad_alloc&) {
     EndUpdateAfterFailedRead();
-    throw EFileMessage<EReadError>(TFileMessage::TooLargeForMemory, {fileName});
+    throw tooLarge();
   } catch (...) {
     EndUpdateAfterFailedRead();
     throw;
@@ -242,7 +254,11 @@ void TQSScore::SaveToStream(TStream& s) {
 }
 
 void TQSScore::SaveToFile(const std::string& fileName) {
-  SafeSaveFile(fileName, [this](TStream& s) { SaveToStream(s); });
+  // Written into memory first (each record goes back to patch its length),
+  // then handed to the safe save in one write.
+  TMemoryStream bytes;
+  SaveToStream(bytes);
+  bytes.SaveToFile(fileName);
 }
 
 }  // namespace qs

@@ -602,7 +602,7 @@ bool TUndoReplay::ReplayText(TStream& e) {
 // Lays out from fromPage and repaints after a replayed record.
 void FinishStep(TQSScore& score, TQSWindowLink& view, int fromPage) {
   score.Recalculate(fromPage, -1);
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(fromPage);
   view.ScrollToCursor();
   view.ShowCursor(true);
   score.FireChanged(&score);

@@ -86,6 +86,8 @@ class TQSWindowLink {
   // Repaints noted while the score's update lock was held; the score's
   // EndUpdate repaints them.
   bool PagesRepaintPending = false;
+  // The first page the pending page repaint has to paint anew.
+  int PagesRepaintFrom = 0;
   bool RulersRepaintPending = false;
   // In-place text editing: the layout element of the text or lyric being
   // edited (nullptr when none) and the edit's caret and selection values,
@@ -108,6 +110,12 @@ class TQSWindowLink {
   // Repaints the page area (or notes that a repaint is pending while the
   // score's update lock is held).
   virtual void InvalidatePages() = 0;
+  // The same when only the pages from firstPage on can show a change; a
+  // view that keeps painted pages keeps the ones before it.
+  virtual void InvalidatePagesFrom(int firstPage) {
+    (void)firstPage;
+    InvalidatePages();
+  }
   // The same for the rulers, and the page button bar.
   virtual void InvalidateRulers() {}
   virtual void InvalidateButtonBar() {}

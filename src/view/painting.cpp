@@ -176,7 +176,10 @@ const TBitmap& TQSWindow::PageImage(int index) {
 
 void TQSWindow::DropPageImages(const TRect& client) {
   if (pageImages_.empty()) return;
-  const TRect canvas = ClientRectToCanvas(client);
+  // Rulers, buttons and bars lie outside the pages.
+  TRect inside;
+  if (!IntersectRect(inside, client, GetPageAreaRect())) return;
+  const TRect canvas = ClientRectToCanvas(inside);
   for (auto it = pageImages_.begin(); it != pageImages_.end();) {
     const int j = it->first;
     TRect common;
@@ -184,6 +187,10 @@ void TQSWindow::DropPageImages(const TRect& client) {
                      IntersectRect(common, PageGrid[static_cast<size_t>(j)].Rect, canvas);
     it = hit ? pageImages_.erase(it) : std::next(it);
   }
+}
+
+void TQSWindow::DropPageImagesFrom(int firstPage) {
+  pageImages_.erase(pageImages_.lower_bound(firstPage), pageImages_.end());
 }
 
 void TQSWindow::PaintTo(TCanvas& screen) {

@@ -89,6 +89,7 @@ void TQSWindow::SetScore(TQSScore* score) {
   Score = nullptr;
   if (!score) return;
   score->AttachWindow(this);
+  pageImages_.clear();
   LayoutChanged();
   UpdateScrollRanges();
 }
@@ -311,7 +312,8 @@ void TQSWindow::LayoutChanged() {
     return;
   }
   PageCount = Score->LaidOutPages;
-  pageImages_.clear();
+  // Pages before the pass's first page kept their records and look the same.
+  DropPageImagesFrom(Score->RelaidFromPage);
   RefindEditedElement();
   if (static_cast<int>(PageGrid.size()) < PageCount) PageGrid.resize(static_cast<size_t>(PageCount));
   Score->BeginUpdate();
@@ -445,15 +447,25 @@ void TQSWindow::UpdateNow() {
   if (Host()) Host()->Update();
 }
 
-void TQSWindow::InvalidatePages() {
+void TQSWindow::InvalidatePages() { InvalidatePagesFrom(0); }
+
+void TQSWindow::InvalidatePagesFrom(int firstPage) {
   if (!Score) return;
-  pageImages_.clear();
+  firstPage = std::max(firstPage, 0);
+  DropPageImagesFrom(firstPage);
   if (Score->Updating()) {
+    PagesRepaintFrom = PagesRepaintPending ? std::min(PagesRepaintFrom, firstPage) : firstPage;
     PagesRepaintPending = true;
     return;
   }
-  InvalidateClient(GetPageAreaRect(), true);
   PagesRepaintPending = false;
+  PagesRepaintFrom = 0;
+  // The band from the top of the first changed page's row down; a page
+  // scrolled above the view, or no page at all, leaves the whole area.
+  TRect band = GetPageAreaRect();
+  if (firstPage > 0 && firstPage < static_cast<int>(PageGrid.size()) && Style != wsPreview)
+    band.Top = std::max(band.Top, PageGrid[static_cast<size_t>(firstPage)].Rect.Top - VertBar.Position + band.Top);
+  if (band.Top < band.Bottom) InvalidateClient(band, true);
 }
 
 void TQSWindow::InvalidateRulers() {

@@ -172,6 +172,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   int RulerWidth() const { return Rule.Visible ? Rule.Width : 0; }
 
   void InvalidatePages() override;
+  // Repaints the band of the page area from the first page on that may have
+  // changed; the images of the pages before it are kept.
+  void InvalidatePagesFrom(int firstPage) override;
+  // Whether the page's painted image is kept for the next repaint.
+  bool HasPageImage(int index) const { return pageImages_.count(index) != 0; }
   void InvalidateRulers() override;
   void InvalidateButtonBar() override;
 
@@ -592,8 +597,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // repaints until something on it is invalidated (scrolling is not).
   std::map<int, std::unique_ptr<TBitmap>> pageImages_;
   const TBitmap& PageImage(int index);
-  // Forgets the images of the pages a client rectangle touches.
+  // Forgets the images of the pages the page area's part of a client
+  // rectangle touches, and those of the pages from a page on.
   void DropPageImages(const TRect& client);
+  void DropPageImagesFrom(int firstPage);
   std::unique_ptr<THost> controlHost_;
   // In-place text editing: the item edited, and a first UTF-16 unit
   // waiting for its second.

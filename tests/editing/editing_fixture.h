@@ -31,6 +31,12 @@ class TEditView : public TQSWindowLink {
   int CursorSystemIndex() const override { return 0; }
   int CursorStaffRow() const override { return StaffRow; }
   void InvalidatePages() override { ++Repaints; }
+  // The first page of each repaint that keeps the pages before it.
+  std::vector<int> RepaintsFrom;
+  void InvalidatePagesFrom(int firstPage) override {
+    ++Repaints;
+    RepaintsFrom.push_back(firstPage);
+  }
   void ClearSelection() override { ++SelectionsCleared; }
   void ValidateCursor(bool) override { ++Validated; }
   void DoActiveChanged(TObject*) override { ++ActiveChanged; }

@@ -74,6 +74,24 @@ TEST_F(EntryTest, NotePlacementTable) {
   }
 }
 
+// A note entered on a later page, and taking it back, repaint the views
+// from that page on: the pages before it keep what they show.
+TEST_F(EntryTest, EnteringANoteRepaintsFromItsPage) {
+  AddPiece({1}, 400);
+  for (int i = 0; i < 400; ++i) Rest(Measure(i), 0, 512);
+  Score.Recalculate(0);
+  // A measure inside page 2 (the one before it on the same page).
+  int m = 1;
+  while (m < 400 && Score.GetPiece(0)->MeasurePage(m - 1) < 1) ++m;
+  ASSERT_LT(m, 400);
+  ASSERT_EQ(Score.GetPiece(0)->MeasurePage(m), 1);
+  Cursor(m, 0);
+  View.CursorPosition.Page = 1;
+  ASSERT_NE(InsertNote(Score, 5, 0, 128), nullptr);
+  Score.Undo(1);
+  EXPECT_EQ(View.RepaintsFrom, (std::vector<int>{1, 1}));
+}
+
 TEST_F(EntryTest, ChordNotesAreOrderedByPitch) {
   AddPiece({1}, 1);
   Note(Measure(0), 0, 128, 0x54);

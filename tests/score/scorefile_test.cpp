@@ -151,6 +151,26 @@ TEST_F(ScoreFileTest, SaveLoadSaveGivesTheSameBytes) {
   EXPECT_EQ(tail.ReadI32(), 100);
 }
 
+// Files are written and read whole: a saved file holds exactly what the
+// writer puts into a file stream record by record, and a file loaded and
+// saved again comes out byte for byte the same.
+TEST_F(ScoreFileTest, FilesSavedAndLoadedKeepTheirBytes) {
+  TTempFolder folder;
+  {
+    TFileStream direct(folder.Path + "direct.sfd", FileMode::Create);
+    Score.SaveToStream(direct);
+  }
+  const std::string expected = ReadFileText(folder.Path + "direct.sfd");
+  Score.SaveToFile(folder.Path + "saved.sfd");
+  EXPECT_EQ(ReadFileText(folder.Path + "saved.sfd"), expected);
+
+  TQSScore read;
+  read.LoadFromFile(folder.Path + "saved.sfd");
+  EXPECT_EQ(read.PieceCount(), 2);
+  read.SaveToFile(folder.Path + "again.sfd");
+  EXPECT_EQ(ReadFileText(folder.Path + "again.sfd"), expected);
+}
+
 TEST_F(ScoreFileTest, ShortAndLongSettingsBlocks) {
   // A stored block of 40 bytes leaves the five spacing values and the rest.
   TQSScore source;

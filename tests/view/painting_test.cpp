@@ -74,6 +74,45 @@ TEST(ViewPainting, RepaintsShowWhatChanged) {
     for (int x = 0; x < 700; x += 7) ASSERT_EQ(after[static_cast<size_t>(y * 800 + x)], before[static_cast<size_t>(y * 800 + x)]) << x << "," << y;
 }
 
+// An edit laid out again from a page paints that page and the ones after
+// it anew and shows the pages before it as they were painted, which is
+// what painting every page anew shows; rulers and page buttons repainted
+// change no page.
+TEST(ViewPainting, AnEditRepaintsFromItsFirstChangedPage) {
+  TViewScore s({1}, 120);
+  for (int m = 0; m < 120; ++m) s.Quarters(s.Measure(m));
+  s.Show(true);
+  ASSERT_GE(s.Score.LaidOutPages, 2);
+  int v = 300;  // the lower part of page 1 and the upper part of page 2
+  s.View.ScrollTo(true, scPosition, v);
+  TCanvas& screen = s.Host.Bitmap.Canvas();
+  s.View.PaintTo(screen);
+  ASSERT_TRUE(s.View.HasPageImage(0) && s.View.HasPageImage(1));
+  s.View.InvalidateRulers();
+  s.View.InvalidateButtonBar();
+  EXPECT_TRUE(s.View.HasPageImage(0) && s.View.HasPageImage(1));
+  const std::vector<uint32_t> before = Pixels(s.Host.Bitmap);
+
+  int m = 0;
+  while (m < 119 && s.Piece->MeasurePage(m) < 1) ++m;
+  for (TQSItem* item : s.Measure(m)->Items)
+    if (item->ItemType == kind::Note) static_cast<TQSNote*>(item)->Fields.Pitch = 0x54;
+  s.Score.BeginUpdate();
+  s.Score.Recalculate(1);
+  s.Score.RefreshWindowsFrom(1);
+  s.Score.EndUpdate();
+  EXPECT_TRUE(s.View.HasPageImage(0));
+  EXPECT_FALSE(s.View.HasPageImage(1));
+  s.View.PaintTo(screen);
+  const std::vector<uint32_t> edited = Pixels(s.Host.Bitmap);
+  EXPECT_GT(Differences(before, edited), 10);
+
+  s.View.InvalidatePages();
+  EXPECT_FALSE(s.View.HasPageImage(0));
+  s.View.PaintTo(screen);
+  EXPECT_EQ(Differences(edited, Pixels(s.Host.Bitmap)), 0);
+}
+
 // An incomplete last row of pages ends in grey; no page is painted over.
 TEST(ViewPainting, AShortLastRowEndsInGrey) {
   TViewScore s;
