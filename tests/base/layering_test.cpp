@@ -142,16 +142,18 @@ bool MayUseQt(const std::string& relative_path) {
   return path.extension() == ".cpp" || (name.rfind("qt", 0) == 0 && path.extension() == ".h");
 }
 
-// One line per line of `text` that includes a Qt header.
+// One line per line of `text` that includes a Qt header or names one of
+// Qt's classes, its namespace or its macros (even declared ahead).
 std::vector<std::string> QtUses(const std::string& relative_path, const std::string& text) {
   std::vector<std::string> faults;
   if (MayUseQt(relative_path)) return faults;
   static const std::regex qt_include(R"(^\s*#\s*include\s*<Q)");
-  std::istringstream lines(CodeOnly(text, false));
+  static const std::regex qt_name(R"(\b(Q[A-Z][a-z]\w*|Qt\s*::|Q_[A-Z_]+)\b)");
+  std::istringstream lines(CodeOnly(text, false)), code(CodeOnly(text, true));
   int number = 0;
-  for (std::string line; std::getline(lines, line);) {
+  for (std::string line, code_line; std::getline(lines, line) && std::getline(code, code_line);) {
     ++number;
-    if (std::regex_search(line, qt_include))
+    if (std::regex_search(line, qt_include) || std::regex_search(code_line, qt_name))
       faults.push_back(relative_path + ":" + std::to_string(number) + ": " + line);
   }
   return faults;
@@ -209,7 +211,7 @@ TEST(Layering, IncludesOfLaterFoldersAreFound) {
     EXPECT_EQ(UpwardIncludes(kOrder, c.path, c.text).size(), c.faults) << c.path << "\n" << c.text;
 }
 
-TEST(Layering, QtHeadersOutsideThePlatformsPrivateFilesAreFound) {
+TEST(Layering, QtOutsideThePlatformsPrivateFilesIsFound) {
   struct Case {
     const char* path;
     const char* text;
@@ -221,6 +223,11 @@ TEST(Layering, QtHeadersOutsideThePlatformsPrivateFilesAreFound) {
       {"platform/canvas.h", "#include <QPainter>\n", 1},
       {"view/window.cpp", "#include <vector>\n#include <QtGui/QImage>\n", 1},
       {"score/item.h", "#include \"base/stream.h\"\n", 0},
+      {"platform/controls.h", "class QWidget;\nnamespace qs {\n", 1},
+      {"platform/fonts.h", "QRawFont RunFont(const TTextRun& run);\n", 1},
+      {"uikit/menu.cpp", "int k = Qt::Key_A;\nQ_OBJECT\n", 2},
+      {"view/notes.h", "// as \"QSNotes\" under QMimeData\nconst char* kFormat = \"QMimeData\";\n", 0},
+      {"base/text.h", "/* QString\n QChar */ int QS_LIMIT = 1'000; char c = 'Q';\n", 0},
   };
   for (const Case& c : cases)
     EXPECT_EQ(QtUses(c.path, c.text).size(), c.faults) << c.path << "\n" << c.text;
