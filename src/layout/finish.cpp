@@ -481,7 +481,7 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   TLayoutContext& c = p.c;
   const int span = TupletLength(mark->Fields.Kind, mark->Fields.Value);
   const int start = mark->Fields.Time;
-  const bool below = mark->Fields.Style & 0x10;
+  const bool below = mark->Fields.Style & TQSMark::kTupletBelow;
   TQSMeasure* m = mark->GetMeasure();
   const int sv = mark->Fields.StaffVoice;
   TQSStaff* staff = m ? m->Part()->GetStaff(StaffOf(static_cast<uint8_t>(sv))) : nullptr;
@@ -703,7 +703,7 @@ void PlaceItem(TPlacement& p, TQSCalcItem& e, int index) {
     }
     case kind::BarRepeat: {
       const auto* mark = static_cast<const TQSMark*>(item);
-      if (mark->Fields.Style & 0x01)
+      if (mark->Fields.Style & TQSMark::kBarRepeatTwoMeasures)
         box.Left += p.Left() + p.Slot->Width;
       else
         box.Left = p.Left() + box.Left + (p.Header() + p.Slot->Width) / 2;

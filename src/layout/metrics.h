@@ -30,6 +30,8 @@ TClefExtent ClefExtents(int clefKind);
 // The music-font head glyph of a note value: the breve head for a breve
 // and longer values, the whole, half and black heads for the others.
 uint8_t NoteHeadGlyph(int value);
+// The rest glyph of a written length (a quarter rest for lengths without one).
+uint8_t RestGlyph(int value);
 // Width in pixels of the head glyph drawn for a note value, at 128 (88 for
 // small notes): the breve is measured by the glyph drawn for it.
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small);

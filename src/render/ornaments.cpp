@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/mathutil.h"
+#include "platform/musicglyphs.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
@@ -23,35 +24,40 @@ struct TMarkGlyph {
 
 TMarkGlyph MarkGlyph(TQSItemType kind, int v, uint8_t style) {
   switch (kind) {
-    case kind::Glissando: return {(v == 0) == !(style & 1) ? 'Z' : '['};
-    case kind::Fall: return {v == 0 ? '\\' : ']'};
-    case kind::Lift: return {'^'};
-    case kind::Trill: return {v >= 1 && v <= 4 ? 156 + v : -1};
+    case kind::Glissando:
+      return {(v == 0) == !(style & TQSMark::kGlissandoBefore) ? glyphs::GlissandoLineRisingToTheRight : glyphs::GlissandoLineFallingToTheRight};
+    case kind::Fall: return {v == 0 ? glyphs::BrassDoitMedium : glyphs::BrassFallLipMedium};
+    case kind::Lift: return {glyphs::BrassLiftShort};
+    // Kinds 1 to 4: the plain trill, then with flat, sharp and natural.
+    case kind::Trill: return {v >= 1 && v <= 4 ? glyphs::OrnamentTrill + v - 1 : -1};
     case kind::Gruppetto: {
-      static constexpr int kTurns[4] = {124, '}', '~', 127};
+      static constexpr int kTurns[4] = {glyphs::OrnamentTurn, glyphs::OrnamentTurnInverted, glyphs::OrnamentTurnSlash,
+                                        glyphs::OrnamentTurnUp};
       return {v <= 3 ? kTurns[v] : -1};
     }
-    case kind::Mordent: return {v <= 3 ? 134 + v : -1};
+    case kind::Mordent: return {v <= 3 ? glyphs::OrnamentShortTrill + v : -1};
     case kind::Fermata:
       switch (v) {
-        case 0: return {140};
-        case 1: return {141};
-        case 5: case 6: case 7: case 8: return {137 + v};
+        case 0: return {glyphs::FermataAbove};
+        case 1: return {glyphs::FermataBelow};
+        // The short and long fermatas, above and below.
+        case 5: case 6: case 7: case 8: return {glyphs::FermataShortAbove + v - 5};
         default: return {};
       }
     case kind::Accent:
-      if (v == 0) return {164};
-      if (v == 1) return {166};
-      if (v == 3) return {165};
-      return {v >= 10 && v <= 23 ? 158 + v : -1};
+      if (v == 0) return {glyphs::ArticMarcatoAbove};
+      if (v == 1) return {glyphs::ArticMarcatoBelow};
+      if (v == 3) return {glyphs::ArticAccentAbove};
+      // Kinds 10 to 23: the combined articulations, above and below in turn.
+      return {v >= 10 && v <= 23 ? glyphs::ArticTenutoStaccatoAbove + v - 10 : -1};
     case kind::Pedal:
-      if (v == 0) return {'{'};
-      return v == 1 ? TMarkGlyph{'z', 8} : TMarkGlyph{};
-    case kind::StringNumber: return v >= 1 && v <= 8 ? TMarkGlyph{147 + v, 8} : TMarkGlyph{};
-    case kind::Breath: return {128};
-    case kind::HiHat1: return {'g', 4};
-    case kind::HiHat2: return {'h', 4};
-    case kind::Bowing: return {v <= 1 ? 130 + v : -1};
+      if (v == 0) return {glyphs::KeyboardPedalUp};
+      return v == 1 ? TMarkGlyph{glyphs::KeyboardPedalPed, 8} : TMarkGlyph{};
+    case kind::StringNumber: return v >= 1 && v <= 8 ? TMarkGlyph{glyphs::GuitarString1 + v - 1, 8} : TMarkGlyph{};
+    case kind::Breath: return {glyphs::BreathMarkComma};
+    case kind::HiHat1: return {glyphs::PictOpen, 4};
+    case kind::HiHat2: return {glyphs::PictHalfOpen2, 4};
+    case kind::Bowing: return {v <= 1 ? glyphs::StringsUpBow + v : -1};
     default: return {};
   }
 }
