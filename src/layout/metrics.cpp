@@ -69,6 +69,38 @@ uint8_t NoteHeadGlyph(int value) {
                                   : glyphs::NoteheadBlack;
 }
 
+uint8_t MarkGlyph(int type, int v) {
+  switch (type) {
+    case kind::Dynamics: return dynamic::IsLetterKind(v) ? static_cast<uint8_t>(dynamic::kFirstGlyph + v) : 0;
+    case kind::Trill: return v >= 1 && v <= 4 ? static_cast<uint8_t>(glyphs::OrnamentTrill + v - 1) : 0;
+    // Variant 1 is measured by the glyph that is drawn for it.
+    case kind::Gruppetto:
+      return v == 0   ? glyphs::OrnamentTurn
+             : v == 1 ? glyphs::OrnamentTurnInverted
+             : v == 2 ? glyphs::OrnamentTurnSlash
+             : v == 3 ? glyphs::OrnamentTurnUp
+                      : 0;
+    case kind::Mordent: return v >= 0 && v <= 3 ? static_cast<uint8_t>(glyphs::OrnamentShortTrill + v) : 0;
+    case kind::Fermata:
+      return v == 0 ? glyphs::FermataAbove
+             : v == 1 ? glyphs::FermataBelow
+             : (v >= 5 && v <= 8) ? static_cast<uint8_t>(glyphs::FermataShortAbove + v - 5)
+                                  : 0;
+    case kind::Accent:
+      if (v == 0) return glyphs::ArticMarcatoAbove;
+      if (v == 1) return glyphs::ArticMarcatoBelow;
+      if (v == 3) return glyphs::ArticAccentAbove;
+      return v >= 10 && v <= 23 ? static_cast<uint8_t>(glyphs::ArticTenutoStaccatoAbove + v - 10) : 0;
+    case kind::Pedal: return v == 0 ? glyphs::KeyboardPedalUp : v == 1 ? glyphs::KeyboardPedalPed : 0;
+    case kind::StringNumber: return v >= 1 && v <= 8 ? static_cast<uint8_t>(glyphs::GuitarString1 + v - 1) : 0;
+    case kind::Breath: return glyphs::BreathMarkComma;
+    case kind::Bowing: return v == 0 ? glyphs::StringsUpBow : v == 1 ? glyphs::StringsDownBow : 0;
+    case kind::HiHat1: return glyphs::PictOpen;
+    case kind::HiHat2: return glyphs::PictHalfOpen2;
+    default: return 0;
+  }
+}
+
 uint8_t RestGlyph(int value) {
   switch (value) {
     case 64: return glyphs::Rest8th;

@@ -22,44 +22,22 @@ struct TMarkGlyph {
   int Lift = 6;
 };
 
-TMarkGlyph MarkGlyph(TQSItemType kind, int v, uint8_t style) {
+TMarkGlyph DrawnMarkGlyph(TQSItemType kind, int v, uint8_t style) {
   switch (kind) {
     case kind::Glissando:
-      return {(v == 0) == !(style & TQSMark::kGlissandoBefore) ? glyphs::GlissandoLineRisingToTheRight : glyphs::GlissandoLineFallingToTheRight};
+      return {(v == 0) == !(style & TQSMark::kGlissandoBefore) ? glyphs::GlissandoLineRisingToTheRight
+                                                                : glyphs::GlissandoLineFallingToTheRight};
     case kind::Fall: return {v == 0 ? glyphs::BrassDoitMedium : glyphs::BrassFallLipMedium};
     case kind::Lift: return {glyphs::BrassLiftShort};
-    // Kinds 1 to 4: the plain trill, then with flat, sharp and natural.
-    case kind::Trill: return {v >= 1 && v <= 4 ? glyphs::OrnamentTrill + v - 1 : -1};
-    case kind::Gruppetto: {
-      static constexpr int kTurns[4] = {glyphs::OrnamentTurn, glyphs::OrnamentTurnInverted, glyphs::OrnamentTurnSlash,
-                                        glyphs::OrnamentTurnUp};
-      return {v <= 3 ? kTurns[v] : -1};
-    }
-    case kind::Mordent: return {v <= 3 ? glyphs::OrnamentShortTrill + v : -1};
-    case kind::Fermata:
-      switch (v) {
-        case 0: return {glyphs::FermataAbove};
-        case 1: return {glyphs::FermataBelow};
-        // The short and long fermatas, above and below.
-        case 5: case 6: case 7: case 8: return {glyphs::FermataShortAbove + v - 5};
-        default: return {};
-      }
-    case kind::Accent:
-      if (v == 0) return {glyphs::ArticMarcatoAbove};
-      if (v == 1) return {glyphs::ArticMarcatoBelow};
-      if (v == 3) return {glyphs::ArticAccentAbove};
-      // Kinds 10 to 23: the combined articulations, above and below in turn.
-      return {v >= 10 && v <= 23 ? glyphs::ArticTenutoStaccatoAbove + v - 10 : -1};
-    case kind::Pedal:
-      if (v == 0) return {glyphs::KeyboardPedalUp};
-      return v == 1 ? TMarkGlyph{glyphs::KeyboardPedalPed, 8} : TMarkGlyph{};
-    case kind::StringNumber: return v >= 1 && v <= 8 ? TMarkGlyph{glyphs::GuitarString1 + v - 1, 8} : TMarkGlyph{};
-    case kind::Breath: return {glyphs::BreathMarkComma};
-    case kind::HiHat1: return {glyphs::PictOpen, 4};
-    case kind::HiHat2: return {glyphs::PictHalfOpen2, 4};
-    case kind::Bowing: return {v <= 1 ? glyphs::StringsUpBow + v : -1};
-    default: return {};
+    case kind::Dynamics: return {};  // drawn with the hairpins
+    default: break;
   }
+  // The same glyph the layout measured the mark by.
+  const uint8_t code = MarkGlyph(kind, v);
+  if (code == 0) return {};
+  if ((kind == kind::Pedal && v == 1) || kind == kind::StringNumber) return {code, 8};
+  if (kind == kind::HiHat1 || kind == kind::HiHat2) return {code, 4};
+  return {code};
 }
 
 // The text of a fingering or of the hammer-on family; empty for kinds
@@ -83,7 +61,7 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom, cx = (L + R) / 2;
 
   int glyphWidth = 0;
-  if (const TMarkGlyph glyph = MarkGlyph(kind, v, mark.Fields.Style); glyph.Code >= 0) {
+  if (const TMarkGlyph glyph = DrawnMarkGlyph(kind, v, mark.Fields.Style); glyph.Code >= 0) {
     const auto code = static_cast<uint8_t>(glyph.Code);
     UseMusicFont(FontK(16));
     Glyph(L, T + W(glyph.Lift), code, kind == kind::Accent ? 0 : c_.GlyphQuality);

@@ -183,6 +183,13 @@ std::string Lines(const std::vector<std::string>& faults) {
   return text;
 }
 
+// A file's path below src/, its text and how many faults it holds.
+struct TCase {
+  const char* path;
+  const char* text;
+  size_t faults;
+};
+
 const std::vector<std::string> kOrder = {"base", "platform", "score", "layout", "render", "uikit"};
 
 TEST(Layering, FolderOrderComesFromTheBuild) {
@@ -194,12 +201,7 @@ TEST(Layering, FolderOrderComesFromTheBuild) {
 }
 
 TEST(Layering, IncludesOfLaterFoldersAreFound) {
-  struct Case {
-    const char* path;
-    const char* text;
-    size_t faults;
-  };
-  const Case cases[] = {
+  const TCase cases[] = {
       {"score/item.h", "#include \"base/stream.h\"\n#include \"platform/canvas.h\"\n", 0},
       {"score/item.h", "#include \"score/page.h\"\n", 0},
       {"score/item.cpp", "#include \"layout/layout.h\"\n", 1},
@@ -207,17 +209,12 @@ TEST(Layering, IncludesOfLaterFoldersAreFound) {
       {"base/zip.cpp", "// #include \"render/surface.h\" is not needed\n#include \"platform/x.h\"\n", 1},
       {"main.cpp", "#include \"uikit/menu.h\"\n", 0},
   };
-  for (const Case& c : cases)
+  for (const TCase& c : cases)
     EXPECT_EQ(UpwardIncludes(kOrder, c.path, c.text).size(), c.faults) << c.path << "\n" << c.text;
 }
 
 TEST(Layering, QtOutsideThePlatformsPrivateFilesIsFound) {
-  struct Case {
-    const char* path;
-    const char* text;
-    size_t faults;
-  };
-  const Case cases[] = {
+  const TCase cases[] = {
       {"platform/canvas.cpp", "#include <QPainter>\n", 0},
       {"platform/qtsurface.h", "#include <QImage>\n", 0},
       {"platform/canvas.h", "#include <QPainter>\n", 1},
@@ -229,7 +226,7 @@ TEST(Layering, QtOutsideThePlatformsPrivateFilesIsFound) {
       {"view/notes.h", "// as \"QSNotes\" under QMimeData\nconst char* kFormat = \"QMimeData\";\n", 0},
       {"base/text.h", "/* QString\n QChar */ int QS_LIMIT = 1'000; char c = 'Q';\n", 0},
   };
-  for (const Case& c : cases)
+  for (const TCase& c : cases)
     EXPECT_EQ(QtUses(c.path, c.text).size(), c.faults) << c.path << "\n" << c.text;
 }
 
