@@ -123,10 +123,10 @@ TEST(MusicFont, GlyphsAreAddressedByCodeAndDrawOneAtATime) {
   TRecordingCanvas rec;
   rec.Canvas.Font().Name = MusicFontName;
   rec.Canvas.Font().SetSize(16);
-  rec.Canvas.TextOut(3, 4, MusicGlyphText('5'));
+  rec.Canvas.TextOut(3, 4, MusicGlyphText(glyphs::NoteheadBlack));
   auto ops = rec.Recorder->CanvasOps();
   ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(MusicGlyphCode(ops[0].Text[0]), '5');
+  EXPECT_EQ(MusicGlyphCode(ops[0].Text[0]), glyphs::NoteheadBlack);
   EXPECT_EQ(ops[0].Font.Name, MusicFontName);
   EXPECT_EQ(ops[0].Font.Size(), 16);
 }

@@ -81,7 +81,7 @@ TEST_F(HeadTest, UnisonOfTwoVoicesDrawsOneHeadAndBothStems) {
   EXPECT_EQ(PaintDescribed(), (TStrings{
                                   "Polygon 52,92 53,92 53,111 52,111",
                                   "Polygon 46,113 47,113 47,132 46,132",
-                                  GlyphAt(glyphs::NoteheadBlack, 53 - GlyphWidth(Music(), '5'), 112 - a16),
+                                  GlyphAt(glyphs::NoteheadBlack, 53 - GlyphWidth(Music(), glyphs::NoteheadBlack), 112 - a16),
                               }));
 }
 
