@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libgl-dev libxcb1-dev
-  libjpeg-dev libgif-dev libcurl4-openssl-dev
+  libjpeg-dev libgif-dev libcurl4-openssl-dev zlib1g-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-liberation fonts-liberation2
   poppler-utils

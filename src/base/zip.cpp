@@ -1,7 +1,11 @@
 #include "base/zip.h"
 
+#include <zlib.h>
+
 #include <algorithm>
-#include <array>
+#include <climits>
+#include <string_view>
+#include <utility>
 
 #include "base/stream.h"
 #include "base/strings.h"
@@ -10,225 +14,86 @@ namespace qs {
 
 namespace {
 
-// ------------------------------------------------------------------ CRC-32
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-  std::array<uint32_t, 256> table{};
-  for (uint32_t n = 0; n < 256; ++n) {
-    uint32_t c = n;
-    for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-    table[n] = c;
-  }
-  return table;
-}
-constexpr std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
-
 // ----------------------------------------------------------------- inflate
 
 [[noreturn]] void DataDamaged(const char* what) {
   throw EZipError(std::string("The compressed data are damaged: ") + what);
 }
 
-constexpr int kMaxCodeBits = 15;
-constexpr int kLiteralCodes = 288;  // the fixed table's size; 286 and 287 never stand
-constexpr int kLengthCodes = 29;
-constexpr int kDistanceCodes = 30;
-constexpr int kCodeLengthCodes = 19;
+// No code is shorter than a bit, no copy longer than 258 bytes: a claimed
+// size beyond that is not believed before the data bear it out.
 constexpr size_t kMaxExpansion = 258 * 4;  // bytes out per byte in, at most
+constexpr size_t kOutputStep = size_t{1} << 20;
 
-constexpr std::array<uint16_t, kLengthCodes> kLengthBase = {
-    3, 4, 5, 6, 7, 8, 9, 10, 11, 13, 15, 17, 19, 23, 27, 31, 35, 43, 51, 59, 67, 83, 99, 115, 131, 163, 195, 227, 258};
-constexpr std::array<uint8_t, kLengthCodes> kLengthExtra = {0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2,
-                                                            2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5, 0};
-constexpr std::array<uint16_t, kDistanceCodes> kDistanceBase = {
-    1,   2,   3,   4,   5,   7,    9,    13,   17,   25,   33,   49,   65,    97,    129,
-    193, 257, 385, 513, 769, 1025, 1537, 2049, 3073, 4097, 6145, 8193, 12289, 16385, 24577};
-constexpr std::array<uint8_t, kDistanceCodes> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2,  3,  3,  4,  4,  5,  5,  6,
-                                                                6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12, 12, 13, 13};
-// The order in which a dynamic block gives the lengths of its code-length code.
-constexpr std::array<uint8_t, kCodeLengthCodes> kCodeLengthOrder = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
-                                                                    11, 4,  12, 3, 13, 2, 14, 1, 15};
+// zlib gives one message for a code table with too many codes and for one
+// with unused bit patterns.
+constexpr const char* kBadCodeTable =
+    "a code table has more codes than bit patterns, or bit patterns that no table holds";
 
-// A canonical prefix code: how many codes each length has, and the symbols
-// ordered by code.
-struct THuffman {
-  std::array<uint16_t, kMaxCodeBits + 1> Count{};
-  std::array<uint16_t, kLiteralCodes> Symbol{};
+// What zlib's message for damaged data means, in the program's words.
+const char* DamageOf(const char* zlibMessage) {
+  static const std::pair<std::string_view, const char*> kMeanings[] = {
+      {"invalid block type", "a block of unknown type"},
+      {"invalid stored block lengths", "a stored block's length does not match its check"},
+      {"too many length or distance symbols", "a block has more codes than there are"},
+      {"invalid code lengths set", kBadCodeTable},
+      {"invalid literal/lengths set", kBadCodeTable},
+      {"invalid distances set", kBadCodeTable},
+      {"invalid bit length repeat",
+       "a code length repeats the one before the first, or more code lengths stand than the block has codes"},
+      {"invalid code -- missing end-of-block", "a block has no end code"},
+      {"invalid literal/length code", "a length code stands that does not exist"},
+      {"invalid distance code", "a distance code stands that does not exist"},
+      {"invalid distance too far back", "a back-reference reaches before the start of the data"},
+  };
+  const std::string_view message = zlibMessage ? zlibMessage : "";
+  for (const auto& [zlib, meaning] : kMeanings)
+    if (message == zlib) return meaning;
+  return "they are not DEFLATE data";
+}
 
-  // From the code length of each symbol (0: the symbol does not occur). A
-  // code with unused bit patterns is taken (decoding one of them is an
-  // error); one that needs more patterns than there are is refused.
-  void Build(const uint8_t* lengths, int n) {
-    Count.fill(0);
-    for (int s = 0; s < n; ++s) ++Count[lengths[s]];
-    int left = 1;
-    for (int len = 1; len <= kMaxCodeBits; ++len) {
-      left = left * 2 - Count[len];
-      if (left < 0) DataDamaged("a code table has more codes than bit patterns");
-    }
-    std::array<uint16_t, kMaxCodeBits + 1> next{};
-    for (int len = 1; len < kMaxCodeBits; ++len) next[len + 1] = static_cast<uint16_t>(next[len] + Count[len]);
-    for (int s = 0; s < n; ++s)
-      if (lengths[s]) Symbol[next[lengths[s]]++] = static_cast<uint16_t>(s);
-  }
-};
-
+// Raw DEFLATE data unpacked by zlib, into at most `limit` bytes.
 class TInflater {
  public:
-  TInflater(const uint8_t* data, size_t size, size_t unpackedSize) : data_(data), size_(size), limit_(unpackedSize) {
-    // No code is shorter than a bit, no copy longer than 258 bytes: a
-    // claim beyond that is not believed before the data bear it out.
-    out_.reserve(std::min<size_t>(unpackedSize, size * kMaxExpansion));
+  TInflater() {
+    if (inflateInit2(&stream_, -MAX_WBITS) != Z_OK) throw EZipError("The compressed data cannot be unpacked");
   }
+  ~TInflater() { inflateEnd(&stream_); }
+  TInflater(const TInflater&) = delete;
+  TInflater& operator=(const TInflater&) = delete;
 
-  std::vector<uint8_t> Run() {
-    bool last = false;
-    while (!last) {
-      last = Bits(1) != 0;
-      switch (Bits(2)) {
-        case 0: Stored(); break;
-        case 1: Fixed(); break;
-        case 2: Dynamic(); break;
-        default: DataDamaged("a block of unknown type");
-      }
+  std::vector<uint8_t> Run(const uint8_t* data, size_t size, size_t limit) {
+    std::vector<uint8_t> out;
+    out.reserve(std::min<size_t>(limit, size * kMaxExpansion));
+    stream_.next_in = const_cast<Bytef*>(data);
+    size_t unread = size;
+    // The buffer is given one byte more than the stated size, so that data
+    // that hold more are caught rather than cut.
+    for (;;) {
+      const size_t filled = out.size();
+      const size_t room = std::min(limit + 1 - filled, std::max(kOutputStep, out.capacity() - filled));
+      out.resize(filled + room);
+      const auto inChunk = static_cast<uInt>(std::min<size_t>(unread, UINT_MAX));
+      const auto outChunk = static_cast<uInt>(std::min<size_t>(room, UINT_MAX));
+      stream_.avail_in = inChunk;
+      stream_.next_out = out.data() + filled;
+      stream_.avail_out = outChunk;
+      const int result = inflate(&stream_, Z_NO_FLUSH);
+      unread -= inChunk - stream_.avail_in;
+      out.resize(filled + (outChunk - stream_.avail_out));
+      if (out.size() > limit) DataDamaged("they hold more than their stated size");
+      if (result == Z_STREAM_END) break;
+      if (result == Z_DATA_ERROR) DataDamaged(DamageOf(stream_.msg));
+      if (result == Z_MEM_ERROR) throw EZipError("There is not enough memory to unpack the compressed data");
+      if (result != Z_OK && result != Z_BUF_ERROR) DataDamaged(DamageOf(stream_.msg));
+      if (unread == 0 && stream_.avail_out != 0) DataDamaged("they end early");
     }
-    if (out_.size() != limit_) DataDamaged("they hold less than their stated size");
-    return std::move(out_);
+    if (out.size() != limit) DataDamaged("they hold less than their stated size");
+    return out;
   }
 
  private:
-  // The next n bits (n <= 16), first bit lowest.
-  uint32_t Bits(int n) {
-    while (bitCount_ < n) {
-      if (pos_ >= size_) DataDamaged("they end early");
-      bitBuffer_ |= static_cast<uint32_t>(data_[pos_++]) << bitCount_;
-      bitCount_ += 8;
-    }
-    const uint32_t v = bitBuffer_ & ((1u << n) - 1);
-    bitBuffer_ >>= n;
-    bitCount_ -= n;
-    return v;
-  }
-
-  // Codes are packed from their first bit on: one bit at a time until the
-  // bits so far are a code of that length.
-  int Decode(const THuffman& h) {
-    int code = 0, first = 0, index = 0;
-    for (int len = 1; len <= kMaxCodeBits; ++len) {
-      code |= static_cast<int>(Bits(1));
-      const int count = h.Count[len];
-      if (code - count < first) return h.Symbol[static_cast<size_t>(index + code - first)];
-      index += count;
-      first = (first + count) << 1;
-      code <<= 1;
-    }
-    DataDamaged("a code stands that no table holds");
-  }
-
-  void Room(size_t count) {
-    if (count > limit_ - out_.size()) DataDamaged("they hold more than their stated size");
-  }
-
-  void Stored() {
-    // The length and its complement start at the next byte.
-    bitBuffer_ = 0;
-    bitCount_ = 0;
-    if (size_ - pos_ < 4) DataDamaged("they end early");
-    const size_t len = data_[pos_] | (data_[pos_ + 1] << 8);
-    const size_t check = data_[pos_ + 2] | (data_[pos_ + 3] << 8);
-    pos_ += 4;
-    if (len != (~check & 0xFFFF)) DataDamaged("a stored block's length does not match its check");
-    if (size_ - pos_ < len) DataDamaged("they end early");
-    Room(len);
-    out_.insert(out_.end(), data_ + pos_, data_ + pos_ + len);
-    pos_ += len;
-  }
-
-  void Fixed() {
-    static const std::pair<THuffman, THuffman> tables = [] {
-      std::array<uint8_t, kLiteralCodes> lengths{};
-      std::fill(lengths.begin(), lengths.begin() + 144, 8);
-      std::fill(lengths.begin() + 144, lengths.begin() + 256, 9);
-      std::fill(lengths.begin() + 256, lengths.begin() + 280, 7);
-      std::fill(lengths.begin() + 280, lengths.end(), 8);
-      std::pair<THuffman, THuffman> t;
-      t.first.Build(lengths.data(), kLiteralCodes);
-      // All 32 five-bit patterns are codes, though 30 and 31 never stand.
-      std::fill(lengths.begin(), lengths.begin() + 32, 5);
-      t.second.Build(lengths.data(), 32);
-      return t;
-    }();
-    Codes(tables.first, tables.second);
-  }
-
-  void Dynamic() {
-    const int literals = static_cast<int>(Bits(5)) + 257;
-    const int distances = static_cast<int>(Bits(5)) + 1;
-    const int codeLengths = static_cast<int>(Bits(4)) + 4;
-    if (literals > 286 || distances > kDistanceCodes) DataDamaged("a block has more codes than there are");
-    std::array<uint8_t, 286 + kDistanceCodes> lengths{};
-    for (int i = 0; i < codeLengths; ++i) lengths[kCodeLengthOrder[static_cast<size_t>(i)]] = static_cast<uint8_t>(Bits(3));
-    THuffman lengthCode;
-    lengthCode.Build(lengths.data(), kCodeLengthCodes);
-
-    const int total = literals + distances;
-    lengths.fill(0);
-    for (int i = 0; i < total;) {
-      const int symbol = Decode(lengthCode);
-      if (symbol < 16) {
-        lengths[static_cast<size_t>(i++)] = static_cast<uint8_t>(symbol);
-        continue;
-      }
-      uint8_t repeated = 0;
-      int times;
-      if (symbol == 16) {
-        if (i == 0) DataDamaged("a code length repeats the one before the first");
-        repeated = lengths[static_cast<size_t>(i - 1)];
-        times = 3 + static_cast<int>(Bits(2));
-      } else if (symbol == 17) {
-        times = 3 + static_cast<int>(Bits(3));
-      } else {
-        times = 11 + static_cast<int>(Bits(7));
-      }
-      if (times > total - i) DataDamaged("more code lengths stand than the block has codes");
-      while (times-- > 0) lengths[static_cast<size_t>(i++)] = repeated;
-    }
-    if (lengths[256] == 0) DataDamaged("a block has no end code");
-    THuffman literal, distance;
-    literal.Build(lengths.data(), literals);
-    distance.Build(lengths.data() + literals, distances);
-    Codes(literal, distance);
-  }
-
-  void Codes(const THuffman& literal, const THuffman& distance) {
-    for (;;) {
-      int symbol = Decode(literal);
-      if (symbol < 256) {
-        Room(1);
-        out_.push_back(static_cast<uint8_t>(symbol));
-        continue;
-      }
-      if (symbol == 256) return;
-      symbol -= 257;
-      if (symbol >= kLengthCodes) DataDamaged("a length code stands that does not exist");
-      const size_t len = kLengthBase[static_cast<size_t>(symbol)] + Bits(kLengthExtra[static_cast<size_t>(symbol)]);
-      const int d = Decode(distance);
-      if (d >= kDistanceCodes) DataDamaged("a distance code stands that does not exist");
-      const size_t dist = kDistanceBase[static_cast<size_t>(d)] + Bits(kDistanceExtra[static_cast<size_t>(d)]);
-      if (dist > out_.size()) DataDamaged("a back-reference reaches before the start of the data");
-      Room(len);
-      // The source may overlap what is written: byte by byte.
-      for (size_t from = out_.size() - dist, k = 0; k < len; ++k) out_.push_back(out_[from + k]);
-    }
-  }
-
-  const uint8_t* data_;
-  size_t size_;
-  size_t pos_ = 0;
-  uint32_t bitBuffer_ = 0;
-  int bitCount_ = 0;
-  size_t limit_;
-  std::vector<uint8_t> out_;
+  z_stream stream_{};
 };
 
 // ----------------------------------------------------------------- archive
@@ -296,15 +161,12 @@ std::string Quoted(const std::string& name) { return "\"" + name + "\""; }
 }  // namespace
 
 uint32_t Crc32(const void* data, size_t size, uint32_t crc) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  crc = ~crc;
-  for (size_t i = 0; i < size; ++i) crc = kCrcTable[(crc ^ p[i]) & 0xFF] ^ (crc >> 8);
-  return ~crc;
+  return static_cast<uint32_t>(crc32_z(crc, static_cast<const Bytef*>(data), size));
 }
 
 std::vector<uint8_t> Inflate(const uint8_t* data, size_t size, size_t unpackedSize) {
   if (unpackedSize > kMaxUnpackedSize) throw EZipError("The compressed data are larger than can be unpacked");
-  return TInflater(data, size, unpackedSize).Run();
+  return TInflater().Run(data, size, unpackedSize);
 }
 
 bool BeginsAsZipArchive(TStream& stream) {

@@ -1,5 +1,5 @@
 #pragma once
-// Reading ZIP archives and raw DEFLATE data, as compressed documents of
+// Reading ZIP archives and raw DEFLATE data (unpacked by zlib), as compressed documents of
 // other programs come. The archive is untrusted input: every offset, size,
 // count and back-reference is checked against the data before it is used,
 // nothing larger than kMaxUnpackedSize is unpacked, and every unpacked entry

@@ -19,6 +19,7 @@
 #include "score/piece.h"
 #include "score/score.h"
 #include "score/units.h"
+#include "view/grabhandles.h"
 #include "view/window.h"
 
 namespace qs {
@@ -78,8 +79,8 @@ void DragBox(int code, int d, int e, int16_t& x, int16_t& y, Width& w, Width& h,
   const int W = static_cast<uint16_t>(w), H = static_cast<uint16_t>(h);
   auto width = [&](int v) { return !limited || v > 0 ? v : 64; };
   auto height = [&](int v) { return !limited || v >= 100 ? v : 64; };
-  const bool left = code == 1 || code == 7 || code == 8, right = code >= 3 && code <= 5;
-  const bool top = code >= 1 && code <= 3, bottom = code >= 5 && code <= 7;
+  const bool left = grab::GrabsLeft(code), right = grab::GrabsRight(code);
+  const bool top = grab::GrabsTop(code), bottom = grab::GrabsBottom(code);
   if (left) Add16(x, d), w = static_cast<Width>(width(W - d));
   if (right) w = static_cast<Width>(width(W + d));
   if (top) Add16(y, e), h = static_cast<Width>(height(H - e));
@@ -215,16 +216,16 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
     auto curve = [&](int v) { return RoundEven(v / t * 10000 * 8 / u.Zoom / u.Scale); };
     save();
     switch (code) {
-      case 1:
+      case grab::Start:
         Add16(f.StartX, off(dx)), Add16(f.StartY, off(dy));
         if (isTie) f.EndY = f.StartY;
         break;
-      case 3:
+      case grab::End:
         Add16(f.EndX, off(dx)), Add16(f.EndY, off(dy));
         if (isTie) f.StartY = f.EndY;
         break;
-      case 9: Add16(f.CurveStartDX, curve(dx)), Add16(f.CurveStartDY, curve(dy)); break;
-      case 10: Add16(f.CurveEndDX, curve(dx)), Add16(f.CurveEndDY, curve(dy)); break;
+      case grab::FirstControl: Add16(f.CurveStartDX, curve(dx)), Add16(f.CurveStartDY, curve(dy)); break;
+      case grab::SecondControl: Add16(f.CurveEndDX, curve(dx)), Add16(f.CurveEndDY, curve(dy)); break;
       default: break;
     }
   } else if (auto* lyric = dynamic_cast<TQSLyric*>(item);
@@ -243,13 +244,13 @@ void DragHandle(TQSScore& score, TQSWindow& view, int dx, int dy) {
     DragBox(code, u.P(dx), u.P(dy), rect->Fields.X, rect->Fields.Y, rect->Fields.Width, rect->Fields.Height, true);
   } else if (auto* line = dynamic_cast<TQSLine*>(item); line && k == kind::Line) {
     save();
-    if (code == 1) Add16(line->Fields.X1, u.P(dx)), Add16(line->Fields.Y1, u.P(dy));
-    if (code == 3) Add16(line->Fields.X2, u.P(dx)), Add16(line->Fields.Y2, u.P(dy));
+    if (code == grab::Start) Add16(line->Fields.X1, u.P(dx)), Add16(line->Fields.Y1, u.P(dy));
+    if (code == grab::End) Add16(line->Fields.X2, u.P(dx)), Add16(line->Fields.Y2, u.P(dy));
   } else if (auto* arc = dynamic_cast<TQSArc*>(item); arc && k >= kind::Arc && k <= kind::ChordSegment) {
     save();
     auto& f = arc->Fields;
-    if (code == 9) Add16(f.AX, u.P(dx)), Add16(f.AY, u.P(dy));
-    else if (code == 10) Add16(f.BX, u.P(dx)), Add16(f.BY, u.P(dy));
+    if (code == grab::FirstControl) Add16(f.AX, u.P(dx)), Add16(f.AY, u.P(dy));
+    else if (code == grab::SecondControl) Add16(f.BX, u.P(dx)), Add16(f.BY, u.P(dy));
     else DragBox(code, u.P(dx), u.P(dy), f.X, f.Y, f.Width, f.Height, false);
   } else if (auto* mark = dynamic_cast<TQSMark*>(item)) {
     auto& f = mark->Fields;

@@ -6,6 +6,7 @@
 #include "editing/placement.h"
 #include "editing/split.h"
 #include "layout/dynamics.h"
+#include "score/accidentals.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -43,7 +44,9 @@ bool ApplyPitchModifier(TQSNote& note, int code) {
   else if (code == GlissandoUp || code == GlissandoDown) AttachMark(note, kind::Glissando, code - GlissandoUp, 0, true);
   else if (code == FallUp || code == FallDown) AttachMark(note, kind::Fall, code - FallUp, 0, true);
   else if (code == Lift) AttachMark(note, kind::Lift, 0, 0, true);
-  else if ((code >= 101 && code <= 104) || (code >= 133 && code <= 138))
+  // The microtonal accidentals' codes are their mark kinds.
+  else if ((code >= accidental::QuarterToneFlat && code <= accidental::ThreeQuarterToneSharp) ||
+           (code >= accidental::EighthToneFlat && code <= accidental::ThreeEighthToneSharp))
     AttachMark(note, kind::Accidental, code, 0, false);
   else return false;
   return true;

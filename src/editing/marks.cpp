@@ -423,167 +423,219 @@ void PutInPlace(TQSEditCommand& cmd, std::vector<T*>& list, std::vector<T*>& mad
 
 }  // namespace
 
-void RebarFromColumn(TQSEditCommand& cmd, int K, uint16_t timeSignature) {
-  TQSScore& score = cmd.Score;
-  TQSPiece* piece = score.CurrentPiece();
-  if (!piece || K < 0) return;
-  timeSignature = SafeMeter(timeSignature);
-  const int L = MeterLength(timeSignature);
-  const int beat = MeterBeat(L, timeSignature);
-  // The layout may lay out measure numbers beyond those the piece holds.
-  int held = piece->ColumnCount();
-  for (TQSPart* part : piece->PartList()) held = std::max(held, part->MeasureCount());
-  const int lastM = std::max(K, std::min(piece->LastLaidOutMeasure, held - 1));
-  cmd.Open();
+namespace {
 
-  std::vector<TQSColumn*> newColumns;
-  std::vector<std::vector<TQSMeasure*>> newMeasures(static_cast<size_t>(piece->PartCount()));
-  auto oldLength = [&](int M) {
-    TQSPart* p = piece->GetPart(0);
-    TQSMeasureSlot* slot = p ? p->GetMeasureRecord(M) : nullptr;
-    return slot ? slot->LengthFor(M) : L;
-  };
+// Re-barring the measures of a piece from one column on in a new time
+// signature: the items of the old columns and measures move into new ones
+// of the new length, notes across a new bar line are cut into tied pieces,
+// and the new lists take the old ones' place.
+class TRebar {
+ public:
+  TRebar(TQSEditCommand& cmd, TQSPiece& piece, int firstColumn, uint16_t timeSignature)
+      : cmd_(cmd), piece_(piece), first_(firstColumn), meter_(SafeMeter(timeSignature)),
+        length_(MeterLength(meter_)), beat_(MeterBeat(length_, meter_)),
+        newMeasures_(static_cast<size_t>(piece.PartCount())) {}
 
-  int start = 0, endM = lastM;
-  for (int M = K; M <= lastM; ++M) {
-    const int oldLen = oldLength(M);
-    if (TQSColumn* col = piece->GetColumn(M)) {
-      TQSItem* meter = nullptr;
-      for (TQSItem* item : col->Items)
-        if (item->ItemType == kind::Meter) meter = item;
-      if (M != K && meter) {
-        const int upTo = (meter->TimePosition() + start) / L - 1;
-        if (upTo >= 0) NeedNew(*piece, newColumns, upTo);
-        endM = M - 1;
+  void Run() {
+    // The layout may lay out measure numbers beyond those the piece holds.
+    int held = piece_.ColumnCount();
+    for (TQSPart* part : piece_.PartList()) held = std::max(held, part->MeasureCount());
+    const int lastColumn = std::max(first_, std::min(piece_.LastLaidOutMeasure, held - 1));
+    cmd_.Open();
+    int end = lastColumn;
+    for (int column = first_; column <= lastColumn; ++column) {
+      const int oldLength = OldLength(column);
+      if (!MoveColumnItems(column, oldLength)) {
+        end = column - 1;
         break;
       }
-      if (M != K) cmd.SaveColumn(col);
-      std::vector<TQSItem*> items(col->Items.begin(), col->Items.end());
-      for (TQSItem* item : items) {
-        const int k = item->ItemType, p = std::max(item->TimePosition(), 0);
-        int n = (start + p) / L, pos;
-        if (k == kind::Meter || k == kind::MeasureNumbering || k == kind::Rehearsal || k == kind::MultiRest ||
-            k == kind::Volta) {
-          pos = p;
-        } else if (k == kind::Tempo) {
-          pos = (start + p) % L;
-        } else if (IsEndMark(k)) {
-          if (p == oldLen && p > 0) n = (start + p - 1) / L, pos = L;
-          else if (p != 0) pos = (start + p) % L;
-          else pos = 0;
-        } else {
-          continue;
-        }
-        item->SetOwner(NeedNew(*piece, newColumns, n));
-        SetItemTime(*item, pos);
+      for (int pi = 0; pi < piece_.PartCount(); ++pi) MoveMeasureItems(pi, column);
+      start_ += oldLength;
+    }
+    CoverTheWholeRange();
+    PutNewInPlace(end - first_ + 1);
+  }
+
+ private:
+  int OldLength(int column) const {
+    TQSPart* part = piece_.GetPart(0);
+    TQSMeasureSlot* slot = part ? part->GetMeasureRecord(column) : nullptr;
+    return slot ? slot->LengthFor(column) : length_;
+  }
+
+  // Moves the column's items into the new columns; false when the column
+  // sets a time signature of its own, where the re-barring stops.
+  bool MoveColumnItems(int column, int oldLength) {
+    TQSColumn* col = piece_.GetColumn(column);
+    if (!col) return true;
+    TQSItem* meter = nullptr;
+    for (TQSItem* item : col->Items)
+      if (item->ItemType == kind::Meter) meter = item;
+    if (column != first_ && meter) {
+      const int lastNew = (meter->TimePosition() + start_) / length_ - 1;
+      if (lastNew >= 0) NeedNew(piece_, newColumns_, lastNew);
+      return false;
+    }
+    if (column != first_) cmd_.SaveColumn(col);
+    std::vector<TQSItem*> items(col->Items.begin(), col->Items.end());
+    for (TQSItem* item : items) {
+      const int k = item->ItemType, time = std::max(item->TimePosition(), 0);
+      int into = (start_ + time) / length_, newTime;
+      if (k == kind::Meter || k == kind::MeasureNumbering || k == kind::Rehearsal || k == kind::MultiRest ||
+          k == kind::Volta) {
+        newTime = time;
+      } else if (k == kind::Tempo) {
+        newTime = (start_ + time) % length_;
+      } else if (IsEndMark(k)) {
+        // An end mark stays at the end of the measure it closes.
+        if (time == oldLength && time > 0) into = (start_ + time - 1) / length_, newTime = length_;
+        else if (time != 0) newTime = (start_ + time) % length_;
+        else newTime = 0;
+      } else {
+        continue;
+      }
+      item->SetOwner(NeedNew(piece_, newColumns_, into));
+      SetItemTime(*item, newTime);
+    }
+    return true;
+  }
+
+  void MoveMeasureItems(int partIndex, int column) {
+    TQSPart* part = piece_.GetPart(partIndex);
+    TQSMeasure* m = part->GetMeasure(column);
+    if (!m) return;
+    cmd_.SaveMeasure(m);
+    std::vector<TQSMeasure*>& made = newMeasures_[static_cast<size_t>(partIndex)];
+    std::vector<TQSItem*> items(m->Items.begin(), m->Items.end());
+    for (TQSItem* item : items) {
+      const int k = item->ItemType, time = std::max(item->TimePosition(), 0);
+      const int into = (start_ + time) / length_, newTime = (start_ + time) % length_;
+      if (k == kind::Accolade || k == kind::Key || k == kind::BarRepeat) {
+        item->SetOwner(NeedNew(*part, made, into));
+      } else if (MovesWithNewPosition(k)) {
+        item->SetOwner(NeedNew(*part, made, into));
+        SetItemTime(*item, newTime);
+      } else if (k == kind::NoteRepeat) {
+        if (newTime + static_cast<TQSMark*>(item)->Fields.Value > length_) continue;
+        item->SetOwner(NeedNew(*part, made, into));
+        SetItemTime(*item, newTime);
+      } else if (k == kind::Tuplet) {
+        auto* t = static_cast<TQSMark*>(item);
+        if (newTime + TupletLength(t->Fields.Kind, t->Fields.Value) >= length_) continue;
+        item->SetOwner(NeedNew(*part, made, into));
+        SetItemTime(*item, newTime);
+      } else if (k == kind::Note) {
+        MoveNote(*static_cast<TQSNote*>(item), *m, time, *part, made, into, newTime);
       }
     }
-    for (int pi = 0; pi < piece->PartCount(); ++pi) {
-      TQSPart* part = piece->GetPart(pi);
-      TQSMeasure* m = part->GetMeasure(M);
-      if (!m) continue;
-      cmd.SaveMeasure(m);
-      std::vector<TQSMeasure*>& made = newMeasures[static_cast<size_t>(pi)];
-      std::vector<TQSItem*> items(m->Items.begin(), m->Items.end());
-      for (TQSItem* item : items) {
-        const int k = item->ItemType, p = std::max(item->TimePosition(), 0);
-        const int n = (start + p) / L, np = (start + p) % L;
-        if (k == kind::Accolade || k == kind::Key || k == kind::BarRepeat) {
-          item->SetOwner(NeedNew(*part, made, n));
-        } else if (MovesWithNewPosition(k)) {
-          item->SetOwner(NeedNew(*part, made, n));
-          SetItemTime(*item, np);
-        } else if (k == kind::NoteRepeat) {
-          if (np + static_cast<TQSMark*>(item)->Fields.Value > L) continue;
-          item->SetOwner(NeedNew(*part, made, n));
-          SetItemTime(*item, np);
-        } else if (k == kind::Tuplet) {
-          auto* t = static_cast<TQSMark*>(item);
-          if (np + TupletLength(t->Fields.Kind, t->Fields.Value) >= L) continue;
-          item->SetOwner(NeedNew(*part, made, n));
-          SetItemTime(*item, np);
-        } else if (k == kind::Note) {
-          auto* note = static_cast<TQSNote*>(item);
-          TQSMeasure* target = NeedNew(*part, made, n);
-          const bool inNewTuplet = target->FindTuplet(note->Fields.StaffVoice, np) != nullptr;
-          const bool oldTuplet = m->FindTuplet(note->Fields.StaffVoice, p) != nullptr;
-          if (inNewTuplet || (!oldTuplet && np + note->Fields.RealLength <= L)) {
-            note->SetOwner(target);
-            note->Fields.Time = static_cast<uint16_t>(np);
-            continue;
-          }
-          // Cut into tied pieces over the new bar lines.
-          for (int i = note->ItemCount() - 1; i >= 0; --i)
-            if (note->GetItem(i)->ItemType == kind::Dot) delete note->GetItem(i);
-          int remaining = note->Fields.RealLength, tick = np, ni = n;
-          TQSNote* current = note;
-          while (remaining > 0) {
-            const TSplitPiece piece2 = NextSplitPiece(tick, remaining, L, beat);
-            if (piece2.Value <= 0) break;
-            TQSMeasure* into = NeedNew(*part, made, ni);
-            if (!current) {
-              current = static_cast<TQSNote*>(CreateItemByKind(kind::Note, into));
-              current->Fields.Pitch = note->Fields.Pitch;
-              current->Fields.FlagsA = note->Fields.FlagsA;
-              current->Fields.FlagsB = note->Fields.FlagsB;
-              current->Fields.Velocity = note->Fields.Velocity;
-              current->Fields.StaffVoice = note->Fields.StaffVoice;
-              current->Fields.HeadStyle = note->Fields.HeadStyle;
-              current->Fields.StemLength = note->Fields.StemLength;
-            } else {
-              current->SetOwner(into);
-            }
-            current->Fields.Time = static_cast<uint16_t>(tick);
-            current->Fields.Length = static_cast<uint16_t>(piece2.Value);
-            current->Fields.RealLength = static_cast<uint16_t>(piece2.Length);
-            if (piece2.Dots > 0) {
-              auto* dot = static_cast<TQSMark*>(CreateItemByKind(kind::Dot, current));
-              dot->Fields.Value = static_cast<uint16_t>(piece2.Dots == 2 ? 1 : 0);
-            }
-            remaining -= piece2.Length;
-            if (remaining > 0) {
-              auto* tie = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, current));
-              tie->Fields.Flags = current->IsStemDown() ? 16 : 17;
-              tie->Fields.Span = static_cast<uint16_t>(piece2.Length);
-              tie->Fields.EndStaffVoice = current->Fields.StaffVoice;
-            }
-            tick += piece2.Length;
-            if (tick >= L) tick = 0, ++ni;
-            current = nullptr;
-          }
-        }
-      }
+  }
+
+  // A note keeps whole when it fits its new measure or stands in a tuplet
+  // there; otherwise it is cut into tied pieces over the new bar lines.
+  void MoveNote(TQSNote& note, TQSMeasure& old, int time, TQSPart& part, std::vector<TQSMeasure*>& made,
+                int into, int newTime) {
+    TQSMeasure* target = NeedNew(part, made, into);
+    const bool inNewTuplet = target->FindTuplet(note.Fields.StaffVoice, newTime) != nullptr;
+    const bool oldTuplet = old.FindTuplet(note.Fields.StaffVoice, time) != nullptr;
+    if (inNewTuplet || (!oldTuplet && newTime + note.Fields.RealLength <= length_)) {
+      note.SetOwner(target);
+      note.Fields.Time = static_cast<uint16_t>(newTime);
+      return;
     }
-    start += oldLen;
+    for (int i = note.ItemCount() - 1; i >= 0; --i)
+      if (note.GetItem(i)->ItemType == kind::Dot) delete note.GetItem(i);
+    int remaining = note.Fields.RealLength, tick = newTime, measure = into;
+    TQSNote* current = &note;
+    while (remaining > 0) {
+      const TSplitPiece cut = NextSplitPiece(tick, remaining, length_, beat_);
+      if (cut.Value <= 0) break;
+      TQSMeasure* owner = NeedNew(part, made, measure);
+      if (current) current->SetOwner(owner);
+      else current = CopyOfNote(note, owner);
+      current->Fields.Time = static_cast<uint16_t>(tick);
+      current->Fields.Length = static_cast<uint16_t>(cut.Value);
+      current->Fields.RealLength = static_cast<uint16_t>(cut.Length);
+      if (cut.Dots > 0) {
+        auto* dot = static_cast<TQSMark*>(CreateItemByKind(kind::Dot, current));
+        dot->Fields.Value = static_cast<uint16_t>(cut.Dots == 2 ? 1 : 0);
+      }
+      remaining -= cut.Length;
+      if (remaining > 0) TieOnwards(*current, cut.Length);
+      tick += cut.Length;
+      if (tick >= length_) tick = 0, ++measure;
+      current = nullptr;
+    }
+  }
+
+  static TQSNote* CopyOfNote(const TQSNote& note, TQSMeasure* owner) {
+    auto* copy = static_cast<TQSNote*>(CreateItemByKind(kind::Note, owner));
+    copy->Fields.Pitch = note.Fields.Pitch;
+    copy->Fields.FlagsA = note.Fields.FlagsA;
+    copy->Fields.FlagsB = note.Fields.FlagsB;
+    copy->Fields.Velocity = note.Fields.Velocity;
+    copy->Fields.StaffVoice = note.Fields.StaffVoice;
+    copy->Fields.HeadStyle = note.Fields.HeadStyle;
+    copy->Fields.StemLength = note.Fields.StemLength;
+    return copy;
+  }
+
+  // A tie from the note's start to the next piece, on the side away from
+  // the stem.
+  static void TieOnwards(TQSNote& note, int span) {
+    auto* tie = static_cast<TQSLiga*>(CreateItemByKind(kind::Liga, &note));
+    tie->Fields.Flags = static_cast<uint8_t>(TQSLiga::kFromStart | (note.IsStemDown() ? 0 : TQSLiga::kBelow));
+    tie->Fields.Span = static_cast<uint16_t>(span);
+    tie->Fields.EndStaffVoice = note.Fields.StaffVoice;
   }
 
   // Empty measures at the end of the range keep their time too: the new
   // measures cover all of it.
-  if (start > 0) {
-    const int lastNew = (start - 1) / L;
-    for (int pi = 0; pi < piece->PartCount(); ++pi)
-      if (TQSPart* part = piece->GetPart(pi); part->MeasureCount() > K)
-        NeedNew(*part, newMeasures[static_cast<size_t>(pi)], lastNew);
-    if (piece->ColumnCount() > K) NeedNew(*piece, newColumns, lastNew);
+  void CoverTheWholeRange() {
+    if (start_ <= 0) return;
+    const int lastNew = (start_ - 1) / length_;
+    for (int pi = 0; pi < piece_.PartCount(); ++pi)
+      if (TQSPart* part = piece_.GetPart(pi); part->MeasureCount() > first_)
+        NeedNew(*part, newMeasures_[static_cast<size_t>(pi)], lastNew);
+    if (piece_.ColumnCount() > first_) NeedNew(piece_, newColumns_, lastNew);
   }
-  const int oldCount = endM - K + 1;
-  for (int pi = 0; pi < piece->PartCount(); ++pi) {
-    TQSPart* part = piece->GetPart(pi);
-    std::vector<TQSMeasure*>& made = newMeasures[static_cast<size_t>(pi)];
-    for (TQSMeasure* m : made) m->SortItems();
-    const int partOld = std::max(0, std::min(oldCount, part->MeasureCount() - K));
-    PutInPlace<TQSMeasure>(cmd, part->MeasureList(), made, K, partOld, [&](TQSMeasure* m, uint8_t action) {
-      score.SaveUndoMeasureEntry(cmd.Record, m, action);
-    });
-    for (TQSMeasure* m : made) {
-      m->UpdateBeams(0, true);
-      m->FillRests(true, L, true, -1);
+
+  void PutNewInPlace(int oldCount) {
+    TQSScore& score = cmd_.Score;
+    for (int pi = 0; pi < piece_.PartCount(); ++pi) {
+      TQSPart* part = piece_.GetPart(pi);
+      std::vector<TQSMeasure*>& made = newMeasures_[static_cast<size_t>(pi)];
+      for (TQSMeasure* m : made) m->SortItems();
+      const int partOld = std::max(0, std::min(oldCount, part->MeasureCount() - first_));
+      PutInPlace<TQSMeasure>(cmd_, part->MeasureList(), made, first_, partOld, [&](TQSMeasure* m, uint8_t action) {
+        score.SaveUndoMeasureEntry(cmd_.Record, m, action);
+      });
+      for (TQSMeasure* m : made) {
+        m->UpdateBeams(0, true);
+        m->FillRests(true, length_, true, -1);
+      }
     }
+    const int columnsOld = std::max(0, std::min(oldCount, piece_.ColumnCount() - first_));
+    PutInPlace<TQSColumn>(cmd_, piece_.ColumnList(), newColumns_, first_, columnsOld,
+                          [&](TQSColumn* c, uint8_t action) { score.SaveUndoColumnEntry(cmd_.Record, c, action); });
   }
-  const int columnsOld = std::max(0, std::min(oldCount, piece->ColumnCount() - K));
-  PutInPlace<TQSColumn>(cmd, piece->ColumnList(), newColumns, K, columnsOld, [&](TQSColumn* c, uint8_t action) {
-    score.SaveUndoColumnEntry(cmd.Record, c, action);
-  });
+
+  TQSEditCommand& cmd_;
+  TQSPiece& piece_;
+  const int first_;         // the first column re-barred
+  const uint16_t meter_;
+  const int length_;        // of a new measure, in ticks
+  const int beat_;
+  int start_ = 0;           // ticks of the old measures before the current one
+  std::vector<TQSColumn*> newColumns_;
+  std::vector<std::vector<TQSMeasure*>> newMeasures_;  // by part
+};
+
+}  // namespace
+
+void RebarFromColumn(TQSEditCommand& cmd, int columnIndex, uint16_t timeSignature) {
+  TQSPiece* piece = cmd.Score.CurrentPiece();
+  if (!piece || columnIndex < 0) return;
+  TRebar(cmd, *piece, columnIndex, timeSignature).Run();
 }
 
 }  // namespace qs

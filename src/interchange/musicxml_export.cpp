@@ -610,7 +610,7 @@ class TWriter {
       return;
     }
     const int levels = std::min(n.ExtraBeams() + 1, 5);
-    const bool joined = (n.Fields.FlagsB & 0x03) == 0x01;
+    const bool joined = n.BeamedToNext() && !(n.Fields.FlagsB & TQSNote::kBeamJoin2);
     for (int i = 0; i < levels; ++i) {
       if (joined) {
         Element(4, "beam", beamOpen_[size_t(i)] ? "continue" : "begin", Attr("number", i + 1));

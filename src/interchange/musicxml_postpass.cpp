@@ -170,7 +170,7 @@ class TPostPass {
       t->Fields.Time = static_cast<uint16_t>(pos);
       if (TQSNote* n = AsNote(item)) {
         t->Fields.Value = n->Fields.Length;
-        if (n->IsStemDown()) t->Fields.Style |= 0x10;
+        if (n->IsStemDown()) t->Fields.Style |= TQSMark::kTupletBelow;
       } else {
         t->Fields.Value = AsRest(item)->Fields.Length;
       }

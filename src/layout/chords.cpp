@@ -9,6 +9,7 @@
 #include "layout/metrics.h"
 #include "layout/sounding.h"
 #include "layout/steps.h"
+#include "score/accidentals.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -21,40 +22,31 @@ namespace {
 
 // Width in pixels of an accidental kind's column; 0 for kinds not placed.
 int AccidentalWidth(int k) {
+  using namespace accidental;
   switch (k) {
-    case 0: case 101: case 2: case 4: return 5;
-    case 133: case 135: case 137: case 104: return 7;
-    case 1: case 103: case 5: case 6: return 9;
-    case 3: case 134: case 136: case 138: return 6;
-    case 102: return 4;
+    case Flat: case QuarterToneFlat: case Sharp: case Natural: return 5;
+    case EighthToneFlat: case QuarterToneFlatArrows: case ThreeEighthToneFlat: case ThreeQuarterToneSharp: return 7;
+    case DoubleFlat: case ThreeQuarterToneFlat: case NaturalFlat: case NaturalSharp: return 9;
+    case DoubleSharp: case EighthToneSharp: case QuarterToneSharpArrows: case ThreeEighthToneSharp: return 6;
+    case QuarterToneSharp: return 4;
     default: return 0;
   }
 }
-
-uint8_t AccidentalGlyph(int k) {
-  if (k >= 0 && k <= 6) return static_cast<uint8_t>('@' + k);
-  if (k >= 101 && k <= 104) return static_cast<uint8_t>(230 + k - 101);
-  if (k >= 133 && k <= 138) return static_cast<uint8_t>(234 + k - 133);
-  return 0;
-}
-
-// Kinds drawn like a flat: they cover the row and three above it.
-bool FlatShaped(int k) { return k == 0 || k == 1 || k == 101 || k == 103 || k == 133 || k == 135 || k == 137; }
 
 // Top and bottom of an accidental's box around the line of its note.
 struct TAccidentalExtent {
   int Top, Bottom;
 };
 TAccidentalExtent AccidentalExtent(int k) {
-  if (FlatShaped(k)) return {-96, 24};
-  if (k == 3) return {-24, 24};
+  if (accidental::IsFlatShaped(k)) return {-96, 24};
+  if (k == accidental::DoubleSharp) return {-24, 24};
   return {-72, 72};
 }
 
 int AccidentalGlyphWidth(TLayoutContext& c, int k, int size) {
-  const uint8_t glyph = AccidentalGlyph(k);
+  const uint8_t glyph = accidental::Glyph(k);
   if (!glyph) return 0;
-  if (size == 128 && glyph <= 'F') return c.Glyph128[glyph];
+  if (size == 128 && glyph <= glyphs::AccidentalNaturalSharp) return c.Glyph128[glyph];
   c.Fonts.SetMusicFont(size);
   return c.Fonts.GlyphWidth(glyph);
 }
@@ -81,11 +73,11 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   const int k = acc.Fields.Kind;
   int d = AccidentalWidth(k);
   if (d == 0) return;
-  const int b = (acc.Fields.Style & 0x0C) ? 3 : 0;
+  const int b = acc.Frame() != TQSMark::kFrameNone ? 3 : 0;
   d += 2 * b;
   const int r = StackRow(note->Fields.Pitch);
   int top, bottom;  // rows covered, top first
-  if (FlatShaped(k)) {
+  if (accidental::IsFlatShaped(k)) {
     top = r + 3, bottom = r;
   } else if (k == 3) {
     top = r + 1, bottom = r - 1;
@@ -121,7 +113,7 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
       StaffPosition(ClefOffsetAt(c, st ? st->SystemRow : 0, note->Fields.StaffVoice, note->Fields.Time), note->Fields.Pitch);
   const int y = c.StaffSpace * position / 2;
   // An accidental of the sharp group with value 5 stays where it was put.
-  const bool keepX = !FlatShaped(k) && k != 3 && acc.Fields.Value == 5;
+  const bool keepX = !accidental::IsFlatShaped(k) && k != accidental::DoubleSharp && acc.Fields.Value == 5;
   const TAccidentalExtent ext = keepX ? TAccidentalExtent{-84, 60} : AccidentalExtent(k);
   const int ax = keepX ? acc.Fields.OffsetX : acc.Fields.OffsetX - (x - b) * 8;
   e->Box = c.StaffBox(ax, acc.Fields.OffsetY + ext.Top, width, acc.Fields.OffsetY + ext.Bottom);

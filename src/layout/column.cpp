@@ -145,7 +145,7 @@ void LayoutBarRepeat(TLayoutContext& c, TQSMark& mark, int k, std::vector<int16_
   TQSCalcItem* e = LayoutRepeatSign(c, mark, k);
   ++counts[static_cast<size_t>(k)];
   const int visits = c.Piece->VisitCount;
-  if (mark.Fields.Style & 0x01) {
+  if (mark.Fields.Style & TQSMark::kBarRepeatTwoMeasures) {
     // Two measures repeated: the sign runs on over the next measure.
     CopyMeasureEvents(c, visits - 2, mark.Fields.StaffVoice);
     c.Page->OpenSpans.push_back(e);
@@ -213,7 +213,7 @@ void FirstLoopItem(TLayoutContext& c, TQSItem& item, int k, std::vector<int16_t>
     case kind::BarreBracket: JoinChord(c, item); break;
     case kind::Tremolo:
       // A tremolo between two notes belongs to the marks.
-      if (!(mark->Fields.Style & 0x10)) JoinChord(c, item);
+      if (!(mark->Fields.Style & TQSMark::kTremoloBetweenNotes)) JoinChord(c, item);
       break;
     case kind::Ottava: LayoutOttava(c, *mark); break;
     default: break;

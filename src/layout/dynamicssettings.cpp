@@ -43,7 +43,7 @@ int TDynamicsSettings::GetDinamics(int itemType, int kind) const {
   switch (itemType) {
     case kind::Dynamics:
       if (kind >= 0 && kind < static_cast<int>(Levels.size())) return Levels[static_cast<size_t>(kind)];
-      if (kind == 50) return Crescendo;
+      if (kind == dynamic::kCrescendo) return Crescendo;
       if (kind == dynamic::kDiminuendo) return Diminuendo;
       return kNoSetting;
     case kind::Accent: return kind == 0 || kind == 3 ? Accent : kNoSetting;

@@ -111,7 +111,7 @@ bool Arpeggio(TQSScore& score, const TQSMeasure& m, const TQSMark& mark, TQSNote
   const int staff = StaffOf(n.Fields.StaffVoice);
   const int speed = HostValue(score, kind::Arpeggio, mark.Fields.Kind, kDefaultArpeggioSpeed);
   const int count = NotesOfStaffAt(m, staff, n.Fields.Time);
-  const int rank = ChordRank(m, n, staff, (mark.Fields.Style & 3) == 2);
+  const int rank = ChordRank(m, n, staff, (mark.Fields.Style & TQSMark::kArpeggioArrowMask) == TQSMark::kArpeggioDown);
   if (rank <= 0 || count <= 0) return false;
   // Speeds of 3 and more spread the chord over the whole written length
   // (a larger speed would divide by zero or turn the roll backwards).

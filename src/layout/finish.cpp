@@ -471,7 +471,7 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   TLayoutContext& c = p.c;
   const int span = TupletLength(mark->Fields.Kind, mark->Fields.Value);
   const int start = mark->Fields.Time;
-  const bool below = mark->Fields.Style & 0x10;
+  const bool below = mark->Fields.Style & TQSMark::kTupletBelow;
   TQSMeasure* m = mark->GetMeasure();
   const int sv = mark->Fields.StaffVoice;
   TQSStaff* staff = m ? m->Part()->GetStaff(StaffOf(static_cast<uint8_t>(sv))) : nullptr;

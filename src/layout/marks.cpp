@@ -13,6 +13,7 @@
 #include "layout/metrics.h"
 #include "layout/sounding.h"
 #include "layout/steps.h"
+#include "platform/musicglyphs.h"
 #include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -24,31 +25,6 @@
 namespace qs {
 
 namespace {
-
-// The music-font glyph of a mark kind and variant; 0 for none.
-uint8_t MarkGlyph(int type, int v) {
-  switch (type) {
-    case kind::Dynamics: return dynamic::IsLetterKind(v) ? static_cast<uint8_t>(dynamic::kFirstGlyph + v) : 0;
-    case kind::Trill: return v >= 1 && v <= 4 ? static_cast<uint8_t>(0x9C + v) : 0;
-    // Variant 1 is measured by the glyph that is drawn for it.
-    case kind::Gruppetto: return v == 0 ? '|' : v == 1 ? '}' : v == 2 ? '~' : v == 3 ? 0x7F : 0;
-    case kind::Mordent: return v >= 0 && v <= 3 ? static_cast<uint8_t>(0x86 + v) : 0;
-    case kind::Fermata:
-      return v == 0 ? 0x8C : v == 1 ? 0x8D : (v >= 5 && v <= 8) ? static_cast<uint8_t>(0x8E + v - 5) : 0;
-    case kind::Accent:
-      if (v == 0) return 0xA4;
-      if (v == 1) return 0xA6;
-      if (v == 3) return 0xA5;
-      return v >= 10 && v <= 23 ? static_cast<uint8_t>(158 + v) : 0;
-    case kind::Pedal: return v == 0 ? '{' : v == 1 ? 'z' : 0;
-    case kind::StringNumber: return v >= 1 && v <= 8 ? static_cast<uint8_t>(0x93 + v) : 0;
-    case kind::Breath: return 0x80;
-    case kind::Bowing: return v == 0 ? 0x82 : v == 1 ? 0x83 : 0;
-    case kind::HiHat1: return 'g';
-    case kind::HiHat2: return 'h';
-    default: return 0;
-  }
-}
 
 // The letters of fingerings and of hammer-ons and their like, drawn in the
 // score's text font; empty for variants without one.

@@ -7,6 +7,7 @@
 
 #include "base/mathutil.h"
 #include "layout/context.h"
+#include "platform/musicglyphs.h"
 #include "score/marks.h"
 #include "score/timing.h"
 #include "score/notes.h"
@@ -25,13 +26,13 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
   TLayoutFonts& f = c.Fonts;
   f.SetMusicFont(16 * staffSize / 100);
   switch (clefKind) {
-    case clef::Treble: return f.GlyphWidth('"');
-    case clef::Bass: return f.GlyphWidth('#') + 1;
+    case clef::Treble: return f.GlyphWidth(glyphs::GClef);
+    case clef::Bass: return f.GlyphWidth(glyphs::FClef) + 1;
     case clef::Alto: case clef::BaritoneF: case clef::Tenor: case clef::Soprano: case clef::MezzoSoprano:
-    case clef::BaritoneC: return f.GlyphWidth('$') + 3;
-    case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: return f.GlyphWidth('"') + 4;
-    case clef::BassOctaveDown: return f.GlyphWidth('#') + 5;
-    case clef::FrenchViolin: return f.GlyphWidth('"') + 6;
+    case clef::BaritoneC: return f.GlyphWidth(glyphs::CClef) + 3;
+    case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: return f.GlyphWidth(glyphs::GClef) + 4;
+    case clef::BassOctaveDown: return f.GlyphWidth(glyphs::FClef) + 5;
+    case clef::FrenchViolin: return f.GlyphWidth(glyphs::GClef) + 6;
     case clef::Tablature: {
       // The tablature clef is lettered in the text font; the music font
       // the caller chose is restored for the next clef.
@@ -62,8 +63,53 @@ TClefExtent ClefExtents(int clefKind) {
 }
 
 uint8_t NoteHeadGlyph(int value) {
-  constexpr uint8_t kBreveHead = ')', kWholeHead = '*', kHalfHead = '4', kBlackHead = '5';
-  return value >= 2 * kTicksWhole ? kBreveHead : value == kTicksWhole ? kWholeHead : value == kTicksHalf ? kHalfHead : kBlackHead;
+  return value >= 2 * kTicksWhole ? glyphs::NoteheadDoubleWhole
+         : value == kTicksWhole   ? glyphs::NoteheadWhole
+         : value == kTicksHalf    ? glyphs::NoteheadHalf
+                                  : glyphs::NoteheadBlack;
+}
+
+uint8_t MarkGlyph(int type, int v) {
+  switch (type) {
+    case kind::Dynamics: return dynamic::IsLetterKind(v) ? static_cast<uint8_t>(dynamic::kFirstGlyph + v) : 0;
+    case kind::Trill: return v >= 1 && v <= 4 ? static_cast<uint8_t>(glyphs::OrnamentTrill + v - 1) : 0;
+    // Variant 1 is measured by the glyph that is drawn for it.
+    case kind::Gruppetto:
+      return v == 0   ? glyphs::OrnamentTurn
+             : v == 1 ? glyphs::OrnamentTurnInverted
+             : v == 2 ? glyphs::OrnamentTurnSlash
+             : v == 3 ? glyphs::OrnamentTurnUp
+                      : 0;
+    case kind::Mordent: return v >= 0 && v <= 3 ? static_cast<uint8_t>(glyphs::OrnamentShortTrill + v) : 0;
+    case kind::Fermata:
+      return v == 0 ? glyphs::FermataAbove
+             : v == 1 ? glyphs::FermataBelow
+             : (v >= 5 && v <= 8) ? static_cast<uint8_t>(glyphs::FermataShortAbove + v - 5)
+                                  : 0;
+    case kind::Accent:
+      if (v == 0) return glyphs::ArticMarcatoAbove;
+      if (v == 1) return glyphs::ArticMarcatoBelow;
+      if (v == 3) return glyphs::ArticAccentAbove;
+      return v >= 10 && v <= 23 ? static_cast<uint8_t>(glyphs::ArticTenutoStaccatoAbove + v - 10) : 0;
+    case kind::Pedal: return v == 0 ? glyphs::KeyboardPedalUp : v == 1 ? glyphs::KeyboardPedalPed : 0;
+    case kind::StringNumber: return v >= 1 && v <= 8 ? static_cast<uint8_t>(glyphs::GuitarString1 + v - 1) : 0;
+    case kind::Breath: return glyphs::BreathMarkComma;
+    case kind::Bowing: return v == 0 ? glyphs::StringsUpBow : v == 1 ? glyphs::StringsDownBow : 0;
+    case kind::HiHat1: return glyphs::PictOpen;
+    case kind::HiHat2: return glyphs::PictHalfOpen2;
+    default: return 0;
+  }
+}
+
+uint8_t RestGlyph(int value) {
+  switch (value) {
+    case 64: return glyphs::Rest8th;
+    case 32: return glyphs::Rest16th;
+    case 16: return glyphs::Rest32nd;
+    case 8: return glyphs::Rest64th;
+    case 4: return glyphs::Rest128th;
+    default: return glyphs::RestQuarter;
+  }
 }
 
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small) {
@@ -84,11 +130,11 @@ int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style) {
   TLayoutFonts& f = c.Fonts;
   if (meter == MakeMeter(4, 4) && style == 1) {
     f.SetMusicFont(128);
-    return f.GlyphWidth('\'');
+    return f.GlyphWidth(glyphs::TimeSigCommon);
   }
   if ((meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4)) && style == 2) {
     f.SetMusicFont(128);
-    return f.GlyphWidth('(');
+    return f.GlyphWidth(glyphs::TimeSigCutCommon);
   }
   f.SetTextFont(80);
   f.SetStyle(fontstyle::Bold);

@@ -30,6 +30,11 @@ TClefExtent ClefExtents(int clefKind);
 // The music-font head glyph of a note value: the breve head for a breve
 // and longer values, the whole, half and black heads for the others.
 uint8_t NoteHeadGlyph(int value);
+// The music-font glyph of a mark kind and variant (the glyph a dynamics
+// mark's letters are measured by); 0 for none.
+uint8_t MarkGlyph(int type, int v);
+// The rest glyph of a written length (a quarter rest for lengths without one).
+uint8_t RestGlyph(int value);
 // Width in pixels of the head glyph drawn for a note value, at 128 (88 for
 // small notes): the breve is measured by the glyph drawn for it.
 int HeadGlyphWidth(TLayoutContext& c, int value, bool small);

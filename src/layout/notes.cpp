@@ -12,6 +12,7 @@
 #include "layout/metrics.h"
 #include "layout/sounding.h"
 #include "layout/steps.h"
+#include "platform/musicglyphs.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -62,11 +63,11 @@ THeadShape MeasureHead(TLayoutContext& c, const TQSNote& note) {
   THeadShape h;
   const int style = note.Fields.HeadStyle;
   const bool small = note.IsSmall();
-  if (style == 3) {
+  if (style == TQSNote::kHarmonicHead) {
     h.Width = small ? 32 : 48;
-  } else if (style < 5 || style == 255) {
+  } else if (style < TQSNote::kFirstDrumHead || style == 255) {
     h.Width = HeadGlyphWidth(c, note.Fields.Length, small);
-  } else if (const TQSDrumInstrument* drum = c.Score.GetDrumInstrument(style - 5)) {
+  } else if (const TQSDrumInstrument* drum = c.Score.GetDrumInstrument(style - TQSNote::kFirstDrumHead)) {
     const std::string& face = drum->FontName.empty() ? c.Fonts.MusicFontName() : drum->FontName;
     c.Fonts.SetFont(face, (small ? 88 : 128) * (drum->Size ? drum->Size : 100) / 100);
     h.Width = c.Fonts.GlyphWidth(drum->GlyphByte);
@@ -209,8 +210,8 @@ void LayoutLine(TLayoutContext& c, TNoteWork& w, TQSMark& mark) {
   TQSCalcItem* e = c.NewElement(&mark, true, true);
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
   if (type == kind::Glissando) {
-    const bool before = mark.Fields.Style & 0x01;
-    const uint8_t glyph = before == variant ? 'Z' : '[';
+    const bool before = mark.Fields.Style & TQSMark::kGlissandoBefore;
+    const uint8_t glyph = before == variant ? glyphs::GlissandoLineRisingToTheRight : glyphs::GlissandoLineFallingToTheRight;
     const int width = MusicWidth(c, glyph, small);
     if (before) {
       e->Box = {x - width - w.Attach - 8 + head.Box.Left, top, width, bottom};
@@ -222,12 +223,12 @@ void LayoutLine(TLayoutContext& c, TNoteWork& w, TQSMark& mark) {
     e->Box.Top += head.Box.Top;
     e->Box.Bottom += head.Box.Bottom;
   } else if (type == kind::Fall) {
-    const uint8_t glyph = variant ? ']' : '\\';
+    const uint8_t glyph = variant ? glyphs::BrassFallLipMedium : glyphs::BrassDoitMedium;
     const int width = MusicWidth(c, glyph, small);
     e->Box = {x + w.Attach + 8 + head.Box.Left + head.Box.Right, top + head.Box.Top, width, bottom + head.Box.Bottom};
     w.DotRoom = std::max(w.DotRoom, 6);
   } else {
-    const int width = MusicWidth(c, '^', small);
+    const int width = MusicWidth(c, glyphs::BrassLiftShort, small);
     e->Box = {x - width - 8 + head.Box.Left, y - 16 + head.Box.Bottom, width, y + 48 + head.Box.Bottom};
     w.Left += 6;
   }
@@ -238,7 +239,7 @@ void LayoutLine(TLayoutContext& c, TNoteWork& w, TQSMark& mark) {
 // octave up for head style 3; never above 127.
 int NoteKey(const TLayoutContext& c, const TQSNote& note, int alteration) {
   const int key = NaturalKey(note.Fields.Pitch) + alteration + c.Part->TransportShift() +
-                  (note.Fields.HeadStyle == 3 ? 12 : 0);
+                  (note.Fields.HeadStyle == TQSNote::kHarmonicHead ? 12 : 0);
   return std::clamp(key, 0, 127);
 }
 
@@ -647,8 +648,7 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest) {
     e->Box = tab ? TRect{c.Scaled(-24), y - T / 2 + 3 * T, width, y + 3 * T}
                  : TRect{c.Scaled(-24), y - S / 2 + 2 * S, width, y + 2 * S};
   } else {
-    const uint8_t glyph = value == 4 ? 'R' : value == 8 ? 'Q' : value == 16 ? 'P' : value == 32 ? 'O' : value == 64 ? 'N' : 'M';
-    width = c.Scaled(c.Glyph128[glyph]);
+    width = c.Scaled(c.Glyph128[RestGlyph(value)]);
     e->Box = {-width / 2, y - S + 2 * S, width, y + 2 * S + 2 * S};
   }
   MoveDown(e->Box, RowTop(c.Row));

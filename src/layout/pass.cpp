@@ -15,6 +15,7 @@
 #include "layout/metrics.h"
 #include "layout/steps.h"
 #include "platform/gui.h"
+#include "platform/musicglyphs.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -876,10 +877,13 @@ void ReadSettings(TLayoutContext& c) {
   c.BottomLimit = c.Units(c.BottomLimitT);
   c.Fonts.Init(c.Ppi, score.MusicFontName, score.TextFontName);
   for (int code = 0; code < 256; ++code) c.Glyph128[static_cast<size_t>(code)] = 0;
-  for (uint8_t code : {'*', '4', '5', 'M', 'N', 'O', 'P', 'Q', 'R', '@', 'A', 'B', 'C', 'D', 'E', 'F'})
+  using namespace glyphs;
+  for (uint8_t code : {NoteheadWhole, NoteheadHalf, NoteheadBlack, RestQuarter, Rest8th, Rest16th, Rest32nd, Rest64th,
+                       Rest128th, AccidentalFlat, AccidentalDoubleFlat, AccidentalSharp, AccidentalDoubleSharp,
+                       AccidentalNatural, AccidentalNaturalFlat, AccidentalNaturalSharp})
     c.Glyph128[code] = c.Fonts.GlyphWidth(code);
   c.Fonts.SetMusicFont(88);
-  for (uint8_t code : {'*', '4', '5'}) c.Glyph88[code] = c.Fonts.GlyphWidth(code);
+  for (uint8_t code : {NoteheadWhole, NoteheadHalf, NoteheadBlack}) c.Glyph88[code] = c.Fonts.GlyphWidth(code);
   c.Fonts.SetMusicFont(128);
 }
 

@@ -8,6 +8,7 @@
 #include "layout/context.h"
 #include "layout/metrics.h"
 #include "layout/steps.h"
+#include "platform/musicglyphs.h"
 #include "score/helpers.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -188,7 +189,7 @@ void LayoutTempo(TLayoutContext& c, TQSMark& mark) {
   TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
   const int unit = mark.Fields.Kind;
   c.Fonts.SetMusicFont(128);
-  int width = c.Fonts.GlyphWidth(static_cast<uint8_t>(unit + 42)) + 8;
+  int width = c.Fonts.GlyphWidth(static_cast<uint8_t>(glyphs::NoteheadWhole + unit)) + 8;
   c.Fonts.SetTextFont(64);
   width += c.Fonts.TextWidth("=" + std::to_string(mark.Fields.Value));
   e->Box = c.ScoreBox(mark.Fields.OffsetX, mark.Fields.OffsetY - 128, width, mark.Fields.OffsetY + 80);
@@ -218,12 +219,12 @@ void LayoutRehearsal(TLayoutContext& c, TQSMark& mark) {
   c.Page->Rehearsal = &mark;
   c.RehearsalCounter = mark.Fields.Value ? mark.Fields.Value : c.RehearsalCounter + 1;
   TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
-  e->Text = (mark.Fields.Style & 0xC0) == TQSMark::kRehearsalNumbers ? std::to_string(c.RehearsalCounter)
+  e->Text = (mark.Fields.Style & TQSMark::kRehearsalCountMask) == TQSMark::kRehearsalNumbers ? std::to_string(c.RehearsalCounter)
                                               : IntToLetters(c.RehearsalCounter - 1);
   c.Fonts.SetTextFont(80);
   int width = c.Fonts.TextWidth(e->Text);
-  const int border = (mark.Fields.Style >> 2) & 3;
-  width += border == 2 ? 64 : (border == 1 || border == 3) ? 32 : 0;
+  const int border = mark.Frame();
+  width += border == TQSMark::kFrameEllipse ? 64 : border != TQSMark::kFrameNone ? 32 : 0;
   e->Box = c.ScoreBox(mark.Fields.OffsetX - width / 2, mark.Fields.OffsetY - 144, width, mark.Fields.OffsetY);
   MoveDown(e->Box, FirstRowTop(c));
 }
@@ -266,7 +267,7 @@ void LayoutJumpSign(TLayoutContext& c, TQSMark& mark) {
       }
     }
     c.Fonts.SetMusicFont(128);
-    w = c.Fonts.GlyphWidth(k == kind::Segno ? 'x' : 'y');
+    w = c.Fonts.GlyphWidth(k == kind::Segno ? glyphs::Segno : glyphs::Coda);
   } else {
     c.Fonts.SetTextFont(64);
     c.Fonts.SetStyle(fontstyle::Italic);
@@ -551,7 +552,7 @@ void LayoutMeasureNumber(TLayoutContext& c) {
   if (!own && numbering) {
     const int number = c.Page->MeasureNumber;
     bool applies;
-    switch (numbering->Fields.Style & 0x0F) {
+    switch (numbering->Fields.Style & TQSMark::kNumberingWhichMask) {
       case 0: applies = true; break;
       case 1: applies = c.SystemMeasures == 0; break;
       case 2: applies = c.SystemMeasures == 0 && c.SystemIndex == 0; break;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "score/accidentals.h"
 #include "score/notes.h"
 #include "score/part.h"
 #include "score/score.h"
@@ -30,18 +31,22 @@ int NaturalKey(uint8_t pitch) { return 12 * PitchOctave(pitch) + kSemitones[Safe
 int StackRow(uint8_t pitch) { return std::min(PitchOctave(pitch) * 7 + SafeStep(pitch), 127); }
 
 int AccidentalAmount(int k) {
+  using namespace accidental;
   switch (k) {
-    case 0: case 101: case 103: case 133: case 135: case 137: return -1;
-    case 1: return -2;
-    case 2: case 102: case 104: case 134: case 136: case 138: return 1;
-    case 3: return 2;
+    case Flat: case QuarterToneFlat: case ThreeQuarterToneFlat: case EighthToneFlat: case QuarterToneFlatArrows:
+    case ThreeEighthToneFlat: return -1;
+    case DoubleFlat: return -2;
+    case Sharp: case QuarterToneSharp: case ThreeQuarterToneSharp: case EighthToneSharp: case QuarterToneSharpArrows:
+    case ThreeEighthToneSharp: return 1;
+    case DoubleSharp: return 2;
     default: return 0;
   }
 }
 
 bool ApplyAccidental(int k, uint8_t& display, int& alteration, bool& inForce) {
-  if (k == 4 || k == 5 || k == 6) {
-    const int value = k == 4 ? 0 : k == 5 ? -1 : 1;
+  using namespace accidental;
+  if (k == Natural || k == NaturalFlat || k == NaturalSharp) {
+    const int value = k == Natural ? 0 : k == NaturalFlat ? -1 : 1;
     display = MakeDisplay(0x80, value);
     alteration = value;
     return true;
@@ -78,7 +83,8 @@ TSound VoiceSound(const TQSVoice* voice, const TQSPart* part) {
 
 int DrumKey(const TQSScore& score, int key, int headStyle) {
   const int count = score.DrumInstrumentCount();
-  const int head = headStyle >= 5 && headStyle - 5 < count ? headStyle - 5 : 255;
+  const int drum = headStyle - TQSNote::kFirstDrumHead;
+  const int head = drum >= 0 && drum < count ? drum : 255;
   const TQSDrumMapEntry* entry = score.DrumEntryByPitch(key, head);
   return entry ? entry->Key : key;
 }

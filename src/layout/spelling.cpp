@@ -163,7 +163,7 @@ void TAccidentalReading::Walk(const std::function<int(TQSNote&, int)>& visit) co
       continue;
     auto* mark = dynamic_cast<const TQSMark*>(item);
     const bool joinsChord = k == kind::Vorschlag || k == kind::Arpeggio || k == kind::Hang ||
-                            k == kind::BarreBracket || (k == kind::Tremolo && mark && !(mark->Fields.Style & 0x10)) ||
+                            k == kind::BarreBracket || (k == kind::Tremolo && mark && !(mark->Fields.Style & TQSMark::kTremoloBetweenNotes)) ||
                             (k == kind::Clef && item->TimePosition() > 0);
     if (!joinsChord) continue;
     chordAt(item->TimePosition());

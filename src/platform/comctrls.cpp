@@ -17,9 +17,9 @@ namespace {
 
 // --------------------------------------------------------------- TTrackBar
 
-TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner, new QSlider(Qt::Horizontal)) {
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner, WidgetImpl(new QSlider(Qt::Horizontal))) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 150, 45);
   auto* s = WidgetAs<QSlider>(*this);
   s->setRange(0, 10);
@@ -124,7 +124,7 @@ void TUpDown::KeyDown(uint16_t& key, TShiftState shift) {
 
 // ------------------------------------------------------------ TProgressBar
 
-TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner, new QProgressBar) {
+TProgressBar::TProgressBar(TComponent* owner) : TWinControl(owner, WidgetImpl(new QProgressBar)) {
   SetBounds(0, 0, 150, 17);
   WidgetAs<QProgressBar>(*this)->setTextVisible(false);
   WidgetAs<QProgressBar>(*this)->setRange(0, 100);
@@ -142,9 +142,9 @@ namespace {
 QTreeWidgetItem* Node(TTreeView::TNode n) { return static_cast<QTreeWidgetItem*>(n); }
 }  // namespace
 
-TTreeView::TTreeView(TComponent* owner) : TWinControl(owner, new QTreeWidget) {
+TTreeView::TTreeView(TComponent* owner) : TWinControl(owner, WidgetImpl(new QTreeWidget)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 121, 97);
   auto* t = WidgetAs<QTreeWidget>(*this);
@@ -205,9 +205,9 @@ const TPropTable& TListColumn::Published() const {
 }
 
 TListView::TListView(TComponent* owner)
-    : TWinControl(owner, new QTreeWidget), Columns([] { return std::make_unique<TListColumn>(); }) {
+    : TWinControl(owner, WidgetImpl(new QTreeWidget)), Columns([] { return std::make_unique<TListColumn>(); }) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 250, 150);
   auto* t = WidgetAs<QTreeWidget>(*this);
@@ -267,7 +267,7 @@ std::string TListView::ItemCaption(int index) const {
 }
 void TListView::SetItemCaption(int index, const std::string& caption) {
   if (index < 0 || index >= ItemCount()) RaiseListIndexError(index);
-  const QSignalBlocker block(Widget());
+  const QSignalBlocker block(Impl().Widget.data());
   WidgetAs<QTreeWidget>(*this)->topLevelItem(index)->setText(0, ToQString(caption));
 }
 std::string TListView::SubItem(int index, int column) const {

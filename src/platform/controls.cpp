@@ -141,7 +141,7 @@ struct TControlBridge : QObject {
       c->mouseInside_ = true;
       c->MouseEnter();
     }
-    if (QWidget* w = Control->Widget()) w->setCursor(QtCursor(c && c->Cursor() != crDefault ? c->Cursor() : Control->Cursor()));
+    if (QWidget* w = Control->Impl().Widget.data()) w->setCursor(QtCursor(c && c->Cursor() != crDefault ? c->Cursor() : Control->Cursor()));
   }
 
   // Mouse input over a form's own frame goes to the frame, in window
@@ -153,7 +153,7 @@ struct TControlBridge : QObject {
     // press the window system took over for moving or sizing never came.
     if (e->type() == QEvent::MouseButtonPress && e->buttons() == e->button()) im.FrameHeld = false;
     const bool inClient = QRect(0, 0, Control->ClientWidth(), Control->ClientHeight()).contains(client);
-    QWidget* w = Control->Widget();
+    QWidget* w = Control->Impl().Widget.data();
     if (!im.FrameHeld && (inClient || capture || im.Pressed)) {
       if (im.FrameHover) {
         im.FrameHover = false;
@@ -329,7 +329,7 @@ struct TControlBridge : QObject {
   }
 
   bool Dispatch(QObject* watched, QEvent* e) {
-    if (watched != Control->Widget() || Control->Destroying()) return false;
+    if (watched != Control->Impl().Widget.data() || Control->Destroying()) return false;
     auto& im = Control->Impl();
     switch (e->type()) {
       case QEvent::MouseButtonPress:
@@ -397,12 +397,12 @@ struct TControlBridge : QObject {
         if (hint.empty())
           QToolTip::hideText();
         else
-          QToolTip::showText(h->globalPos(), QString::fromStdString(hint), Control->Widget());
+          QToolTip::showText(h->globalPos(), QString::fromStdString(hint), Control->Impl().Widget.data());
         return true;
       }
       case QEvent::Resize:
       case QEvent::Move: {
-        QWidget* w = Control->Widget();
+        QWidget* w = Control->Impl().Widget.data();
         TRect now = w->isWindow() ? Bounds(w->x(), w->y(), w->width(), w->height()) : FromQRect(w->geometry());
         if (TWinControl* p = Control->Parent(); p && !w->isWindow()) now.Offset(-p->Impl().Inset.Left, -p->Impl().Inset.Top);
         // Moved or sized by the window system (a form's frame).
@@ -537,7 +537,7 @@ TPoint TControl::ClientToScreen(TPoint p) const {
     if (!IsWindowed()) return p;
     const auto* window = static_cast<const TWinControl*>(this);
     const TRect& in = window->Impl().Inset;
-    const QPoint g = window->Widget()->mapToGlobal(QPoint(p.X + in.Left, p.Y + in.Top));
+    const QPoint g = window->Impl().Widget.data()->mapToGlobal(QPoint(p.X + in.Left, p.Y + in.Top));
     return {g.x(), g.y()};
   }
   return parent_->ClientToScreen({p.X + Left(), p.Y + Top()});
@@ -559,7 +559,7 @@ void TControl::SetVisible(bool v) {
 
 bool TControl::Showing() const {
   if (IsWindowed()) {
-    QWidget* w = static_cast<const TWinControl*>(this)->Widget();
+    QWidget* w = static_cast<const TWinControl*>(this)->Impl().Widget.data();
     return w && w->isVisible();
   }
   return visible_ && parent_ && parent_->Showing();
@@ -662,7 +662,7 @@ void TControl::BringToFront() {
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   list.push_back(this);
   if (IsWindowed()) {
-    if (QWidget* w = static_cast<TWinControl*>(this)->Widget()) w->raise();
+    if (QWidget* w = static_cast<TWinControl*>(this)->Impl().Widget.data()) w->raise();
   } else {
     parent_->InvalidateRect(bounds_);
   }
@@ -674,7 +674,7 @@ void TControl::SendToBack() {
   list.erase(std::remove(list.begin(), list.end(), this), list.end());
   list.insert(list.begin(), this);
   if (IsWindowed()) {
-    if (QWidget* w = static_cast<TWinControl*>(this)->Widget()) w->lower();
+    if (QWidget* w = static_cast<TWinControl*>(this)->Impl().Widget.data()) w->lower();
   } else {
     parent_->InvalidateRect(bounds_);
   }
@@ -779,12 +779,19 @@ void TGraphicControl::Update() { TControl::Update(); }
 // ------------------------------------------------------------- TWinControl
 
 void TWinControl::SetWantsComposedText(bool value) {
-  if (QWidget* w = Widget()) w->setAttribute(Qt::WA_InputMethodEnabled, value);
+  if (QWidget* w = Impl().Widget.data()) w->setAttribute(Qt::WA_InputMethodEnabled, value);
 }
 
-TWinControl::TWinControl(TComponent* owner) : TWinControl(owner, nullptr) {}
+TWinControl::TWinControl(TComponent* owner) : TWinControl(owner, WidgetImpl(nullptr)) {}
 
-TWinControl::TWinControl(TComponent* owner, QWidget* widget) : TControl(owner), impl_(std::make_unique<TImpl>()) {
+std::unique_ptr<TWinControl::TImpl> WidgetImpl(QWidget* widget) {
+  auto impl = std::make_unique<TWinControl::TImpl>();
+  impl->Widget = widget;
+  return impl;
+}
+
+TWinControl::TWinControl(TComponent* owner, std::unique_ptr<TImpl> impl) : TControl(owner), impl_(std::move(impl)) {
+  QWidget* widget = impl_->Widget;
   if (!widget) {
     auto* own = new TControlWidget(this);
     own->setMouseTracking(true);
@@ -839,7 +846,7 @@ const TPropTable& TWinControl::Published() const {
   return table;
 }
 
-QWidget* TWinControl::Widget() const { return impl_->Widget; }
+bool TWinControl::HasWindow() const { return !impl_->Widget.isNull(); }
 
 TControl* TWinControl::Controls(int index) const {
   if (index < 0 || index >= ControlCount()) RaiseListIndexError(index);
@@ -855,9 +862,9 @@ void TWinControl::InsertControl(TControl* c) {
     for (TControl* o : controls_)
       if (o != c && o->IsWindowed()) order = std::max(order, static_cast<TWinControl*>(o)->impl_->TabOrder + 1);
     w->impl_->TabOrder = order;
-    w->Widget()->setParent(Widget());
-    w->Widget()->setGeometry(ToQRect(w->bounds_).translated(impl_->Inset.Left, impl_->Inset.Top));
-    w->Widget()->setVisible(w->visible_);
+    w->Impl().Widget.data()->setParent(Impl().Widget.data());
+    w->Impl().Widget.data()->setGeometry(ToQRect(w->bounds_).translated(impl_->Inset.Left, impl_->Inset.Top));
+    w->Impl().Widget.data()->setVisible(w->visible_);
   } else {
     auto it = std::find_if(controls_.begin(), controls_.end(), [](TControl* o) { return o->IsWindowed(); });
     controls_.insert(it, c);
@@ -874,7 +881,7 @@ void TWinControl::RemoveControl(TControl* c) {
   if (impl_->Pressed == c) impl_->Pressed = nullptr;
   if (c->IsWindowed()) {
     auto* w = static_cast<TWinControl*>(c);
-    if (QWidget* cw = w->Widget()) {
+    if (QWidget* cw = w->Impl().Widget.data()) {
       cw->hide();
       cw->setParent(nullptr);
     }
@@ -898,13 +905,13 @@ void TWinControl::SetParent(TWinControl* parent) {
 void TWinControl::SetVisible(bool v) {
   if (v == visible_) return;
   TControl::SetVisible(v);
-  if (parent_ && Widget()) Widget()->setVisible(v);
+  if (parent_ && Impl().Widget.data()) Impl().Widget.data()->setVisible(v);
 }
 
 void TWinControl::SetEnabled(bool v) {
   if (v == enabled_) return;
   enabled_ = v;
-  if (Widget()) Widget()->setEnabled(v);
+  if (Impl().Widget.data()) Impl().Widget.data()->setEnabled(v);
   Invalidate();
 }
 
@@ -912,7 +919,7 @@ void TWinControl::SetBounds(int left, int top, int width, int height) { TControl
 
 void TWinControl::SetCursor(TCursor v) {
   TControl::SetCursor(v);
-  if (Widget()) Widget()->setCursor(QtCursor(v));
+  if (Impl().Widget.data()) Impl().Widget.data()->setCursor(QtCursor(v));
 }
 
 bool TWinControl::CanFocus() const {
@@ -921,7 +928,7 @@ bool TWinControl::CanFocus() const {
   return true;
 }
 
-bool TWinControl::Focused() const { return Widget() && Widget()->hasFocus(); }
+bool TWinControl::Focused() const { return Impl().Widget.data() && Impl().Widget.data()->hasFocus(); }
 
 void TWinControl::SetFocus() {
   // A popup's controls never take the focus from the window that opened it.
@@ -930,14 +937,14 @@ void TWinControl::SetFocus() {
   TCustomForm* form = ParentForm();
   if (form && form != this) form->SetActiveControl(this);
   if (form && form->Visible()) {
-    if (QWidget* top = form->Widget(); top && !top->isActiveWindow() && !form->Parent()) top->activateWindow();
+    if (QWidget* top = form->Impl().Widget.data(); top && !top->isActiveWindow() && !form->Parent()) top->activateWindow();
   }
-  Widget()->setFocus(Qt::OtherFocusReason);
+  Impl().Widget.data()->setFocus(Qt::OtherFocusReason);
 }
 
 void TWinControl::SetTabStop(bool v) {
   tabStop_ = v;
-  if (impl_->OwnDrawn) Widget()->setFocusPolicy(v ? Qt::TabFocus : Qt::NoFocus);
+  if (impl_->OwnDrawn) Impl().Widget.data()->setFocusPolicy(v ? Qt::TabFocus : Qt::NoFocus);
 }
 
 int TWinControl::TabOrder() const { return impl_->TabOrder; }
@@ -1100,18 +1107,18 @@ void TWinControl::InvalidateRect(const TRect& r, bool erase) {
   const QRect q = ToQRect(r).translated(impl_->Inset.Left, impl_->Inset.Top);
   impl_->Invalid += q;
   if (erase) impl_->Erase += q;
-  if (Widget()) Widget()->update(q);
+  if (Impl().Widget.data()) Impl().Widget.data()->update(q);
 }
 
 void TWinControl::Update() {
-  if (Widget() && Widget()->isVisible()) Widget()->repaint();
+  if (Impl().Widget.data() && Impl().Widget.data()->isVisible()) Impl().Widget.data()->repaint();
 }
 
 TCanvas& TWinControl::BufferCanvas() {
   auto& im = *impl_;
   if (!im.Canvas) {
     im.Buffer = std::make_unique<TBitmap>(std::max(1, Width()), std::max(1, Height()));
-    im.Canvas = std::make_unique<TCanvas>(std::make_shared<TShownDevice>(im.Buffer->Canvas().DevicePtr(), Widget()));
+    im.Canvas = std::make_unique<TCanvas>(std::make_shared<TShownDevice>(im.Buffer->Canvas().DevicePtr(), Impl().Widget.data()));
     im.Canvas->Font() = font_;
     im.Canvas->Brush().Color = ColorToRGB(color_);
     im.Invalid = QRegion(0, 0, Width(), Height());
@@ -1123,7 +1130,7 @@ TCanvas& TWinControl::BufferCanvas() {
 void TWinControl::PaintWindow(TCanvas&) {}
 
 void TWinControl::BoundsChanged() {
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   if (!w) return;
   const QSize old = w->size();
   if (w->isWindow()) {
@@ -1198,7 +1205,7 @@ void TWinControl::PaintBuffer() {
 }
 
 void TWinControl::FontChanged() {
-  if (Widget()) Widget()->setFont(ToQFont(font_));
+  if (Impl().Widget.data()) Impl().Widget.data()->setFont(ToQFont(font_));
   if (impl_->Canvas) impl_->Canvas->Font() = font_;
   for (TControl* c : controls_) c->ParentFontChanged();
   Invalidate();
@@ -1224,11 +1231,11 @@ void TCustomControl::PaintWindow(TCanvas&) { Paint(); }
 std::unique_ptr<TBitmap> GrabControl(TControl& control) {
   QImage image;
   if (control.IsWindowed()) {
-    QWidget* w = static_cast<TWinControl&>(control).Widget();
+    QWidget* w = static_cast<TWinControl&>(control).Impl().Widget.data();
     if (w->size() != QSize(control.Width(), control.Height())) w->resize(control.Width(), control.Height());
     image = w->grab().toImage();
   } else if (TWinControl* p = control.Parent()) {
-    image = p->Widget()->grab(ToQRect(control.BoundsRect())).toImage();
+    image = p->Impl().Widget.data()->grab(ToQRect(control.BoundsRect())).toImage();
   }
   image = image.convertToFormat(QImage::Format_RGB32);
   auto bitmap = std::make_unique<TBitmap>(image.width(), image.height());
@@ -1246,7 +1253,7 @@ TWinControl* FindControl(QWidget* widget) {
 }
 
 void PostControlMessage(TWinControl* control, const TMessage& message) {
-  if (control && control->Widget()) QCoreApplication::postEvent(control->Widget(), new TPostedMessage(message));
+  if (control && control->Impl().Widget.data()) QCoreApplication::postEvent(control->Impl().Widget.data(), new TPostedMessage(message));
 }
 
 }  // namespace qs

@@ -21,8 +21,6 @@
 #include "platform/components.h"
 #include "platform/keys.h"
 
-class QWidget;
-
 namespace qs {
 
 class TWinControl;
@@ -361,14 +359,16 @@ class TWinControl : public TControl {
   void InvalidateRect(const TRect& r, bool erase = true) override;
   void Update() override;
 
-  // The window of the control (for the platform's own use).
-  QWidget* Widget() const;
+  // Whether the control still has its window.
+  bool HasWindow() const;
+  // How the control sits on the window system (platform/qtcontrols.h).
   struct TImpl;
   TImpl& Impl() const { return *impl_; }
 
  protected:
-  // A control shown by a widget of the toolkit (standard controls).
-  TWinControl(TComponent* owner, QWidget* widget);
+  // A control shown by a widget of the toolkit (standard controls), made
+  // by the platform's WidgetImpl.
+  TWinControl(TComponent* owner, std::unique_ptr<TImpl> impl);
   // Paints the invalid area into the back buffer; the default fills it
   // with Color. Graphic children are painted after it.
   virtual void PaintWindow(TCanvas& canvas);
@@ -418,8 +418,5 @@ class TCustomControl : public TWinControl {
 // Renders a control (with its children) into a new bitmap of its size, as
 // it looks now.
 std::unique_ptr<TBitmap> GrabControl(TControl& control);
-
-// The control found at a window of the toolkit (the platform's own use).
-TWinControl* FindControl(QWidget* widget);
 
 }  // namespace qs

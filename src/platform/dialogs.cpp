@@ -50,7 +50,7 @@ std::string Text(TDialogText t, const std::string& language, const std::string& 
 
 QWidget* ActiveWindow() {
   TCustomForm* f = Screen().ActiveForm();
-  return f ? f->Widget() : nullptr;
+  return f ? f->Impl().Widget.data() : nullptr;
 }
 
 // "Scores (*.sfd)" for each pair, as the toolkit's dialogs show filters.

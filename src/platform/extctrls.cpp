@@ -263,8 +263,8 @@ struct TScrollBox::TBars {
 
 TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner), bars_(std::make_shared<TBars>()) {
   color_ = clBtnFace;
-  bars_->Horz = new QScrollBar(Qt::Horizontal, Widget());
-  bars_->Vert = new QScrollBar(Qt::Vertical, Widget());
+  bars_->Horz = new QScrollBar(Qt::Horizontal, Impl().Widget.data());
+  bars_->Vert = new QScrollBar(Qt::Vertical, Impl().Widget.data());
   bars_->Horz->hide();
   bars_->Vert->hide();
   QObject::connect(bars_->Horz, &QScrollBar::valueChanged, [this](int v) { SetPositions(v, vert_); });
@@ -273,10 +273,10 @@ TScrollBox::TScrollBox(TComponent* owner) : TWinControl(owner), bars_(std::make_
 }
 
 int TScrollBox::ClientWidth() const {
-  return Width() - (bars_ && bars_->Vert->isVisibleTo(Widget()) ? bars_->Vert->sizeHint().width() : 0);
+  return Width() - (bars_ && bars_->Vert->isVisibleTo(Impl().Widget.data()) ? bars_->Vert->sizeHint().width() : 0);
 }
 int TScrollBox::ClientHeight() const {
-  return Height() - (bars_ && bars_->Horz->isVisibleTo(Widget()) ? bars_->Horz->sizeHint().height() : 0);
+  return Height() - (bars_ && bars_->Horz->isVisibleTo(Impl().Widget.data()) ? bars_->Horz->sizeHint().height() : 0);
 }
 
 void TScrollBox::ScrollBy(int dx, int dy) {
@@ -337,7 +337,7 @@ void TScrollBox::AlignControls(TRect& clientRect) {
 
 bool TScrollBox::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) {
   if (TWinControl::DoMouseWheel(shift, wheelDelta, mousePos)) return true;
-  if (!bars_->Vert->isVisibleTo(Widget())) return false;
+  if (!bars_->Vert->isVisibleTo(Impl().Widget.data())) return false;
   SetPositions(horz_, vert_ - wheelDelta * 60 / WHEEL_DELTA);
   return true;
 }

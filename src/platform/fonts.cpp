@@ -13,7 +13,7 @@
 #include "base/mathutil.h"
 #include "base/strings.h"
 #include "base/text.h"
-#include "platform/fontengine.h"
+#include "platform/qtfontengine.h"
 #include "platform/gui.h"
 #include "platform/paths.h"
 

@@ -36,7 +36,7 @@ struct TFormBridge : QObject {
   explicit TFormBridge(TCustomForm* form) : Form(form) {}
   TCustomForm* Form;
   bool eventFilter(QObject* watched, QEvent* e) override {
-    if (watched != Form->Widget() || Form->Destroying()) return false;
+    if (watched != Form->Impl().Widget.data() || Form->Destroying()) return false;
     switch (e->type()) {
       case QEvent::Close:
         // The window system asks: the form decides.
@@ -50,7 +50,7 @@ struct TFormBridge : QObject {
           if (QWidget* back = g_lastActive) back->activateWindow();
           return false;
         }
-        g_lastActive = Form->Widget();
+        g_lastActive = Form->Impl().Widget.data();
         Form->Activated();
         return false;
       case QEvent::WindowDeactivate:
@@ -125,7 +125,7 @@ class TReleaser : public TComponent {
 
 TCustomForm::TCustomForm(TComponent* owner) : TCustomControl(owner) {
   visible_ = false;
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   w->setParent(nullptr);
   w->setAttribute(Qt::WA_QuitOnClose, false);
   auto* bridge = new TFormBridge(this);
@@ -175,7 +175,7 @@ const TPropTable& TCustomForm::Published() const {
 }
 
 void TCustomForm::ApplyWindowFlags() {
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   if (parent_) return;
   Qt::WindowFlags flags = Qt::Window;
   switch (borderStyle_) {
@@ -197,7 +197,7 @@ void TCustomForm::ApplyWindowFlags() {
   }
   w->setAttribute(Qt::WA_ShowWithoutActivating, noActivate_);
   const bool shown = w->isVisible();
-  QWidget* owner = popupParent_ ? popupParent_->Widget() : nullptr;
+  QWidget* owner = popupParent_ ? popupParent_->Impl().Widget.data() : nullptr;
   if (w->parentWidget() != owner)
     w->setParent(owner, flags);  // a window with a parent widget is that window's transient
   else
@@ -211,7 +211,7 @@ void TCustomForm::ApplyWindowFlags() {
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   const bool fixed =
       w && w->isWindow() && (borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow);
   const bool resized = std::max(0, width) != Width() || std::max(0, height) != Height();
@@ -330,19 +330,19 @@ void TCustomForm::MouseUp(TMouseButton button, TShiftState shift, int x, int y) 
 void TCustomForm::SetWindowRegion(const std::vector<TPoint>& polygon) {
   QPolygon p;
   for (const TPoint& pt : polygon) p << QPoint(pt.X, pt.Y);
-  Widget()->setMask(QRegion(p));
+  Impl().Widget.data()->setMask(QRegion(p));
 }
 
 void TCustomForm::SetWindowRoundRect(const TRect& r, int cornerWidth, int cornerHeight) {
   QPainterPath path;
   path.addRoundedRect(QRectF(r.Left, r.Top, r.Width(), r.Height()), cornerWidth / 2.0, cornerHeight / 2.0);
-  Widget()->setMask(QRegion(path.toFillPolygon().toPolygon()));
+  Impl().Widget.data()->setMask(QRegion(path.toFillPolygon().toPolygon()));
 }
 
-void TCustomForm::ClearWindowRegion() { Widget()->clearMask(); }
+void TCustomForm::ClearWindowRegion() { Impl().Widget.data()->clearMask(); }
 
 bool TCustomForm::WindowRegionContains(TPoint p) const {
-  const QRegion mask = Widget()->mask();
+  const QRegion mask = Impl().Widget.data()->mask();
   if (mask.isEmpty()) return p.X >= 0 && p.Y >= 0 && p.X < Width() && p.Y < Height();
   return mask.contains(QPoint(p.X, p.Y));
 }
@@ -375,7 +375,7 @@ void TCustomForm::FrameChanged() {
     for (int i = 0; i < ControlCount(); ++i)
       if (Controls(i)->IsWindowed()) {
         auto* c = static_cast<TWinControl*>(Controls(i));
-        c->Widget()->setGeometry(QRect(c->Left() + in.Left, c->Top() + in.Top, c->Width(), c->Height()));
+        c->Impl().Widget.data()->setGeometry(QRect(c->Left() + in.Left, c->Top() + in.Top, c->Width(), c->Height()));
       }
     SetBounds(Left(), Top(), cw + in.Left + in.Right, ch + in.Top + in.Bottom);
   }
@@ -385,7 +385,7 @@ void TCustomForm::FrameChanged() {
 
 void TCustomForm::InvalidateFrame() {
   Impl().Invalid += QRect(0, 0, Width(), Height());
-  Widget()->update();
+  Impl().Widget.data()->update();
 }
 
 int TCustomForm::ClientWidth() const { return std::max(0, Width() - Impl().Inset.Left - Impl().Inset.Right); }
@@ -396,15 +396,15 @@ void TCustomForm::Resize() {
   TCustomControl::Resize();
 }
 
-bool TCustomForm::HasWindowRegion() const { return !Widget()->mask().isEmpty(); }
+bool TCustomForm::HasWindowRegion() const { return !Impl().Widget.data()->mask().isEmpty(); }
 
 bool TCustomForm::BeginMove() {
-  QWindow* w = Widget()->windowHandle();
+  QWindow* w = Impl().Widget.data()->windowHandle();
   return w && !parent_ && w->startSystemMove();
 }
 
 bool TCustomForm::BeginSize(TAnchors edges) {
-  QWindow* w = Widget()->windowHandle();
+  QWindow* w = Impl().Widget.data()->windowHandle();
   if (!w || parent_) return false;
   Qt::Edges e;
   if (edges & akLeft) e |= Qt::LeftEdge;
@@ -421,14 +421,14 @@ void TCustomForm::SetFormStyle(TFormStyle v) {
 }
 
 TWindowState TCustomForm::WindowState() const {
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   if (w->isMinimized()) return TWindowState::wsMinimized;
   if (w->isMaximized()) return TWindowState::wsMaximized;
   return TWindowState::wsNormal;
 }
 
 void TCustomForm::SetWindowState(TWindowState v) {
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   Qt::WindowStates s = w->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
   if (v == TWindowState::wsMinimized) s |= Qt::WindowMinimized;
   if (v == TWindowState::wsMaximized) s |= Qt::WindowMaximized;
@@ -436,7 +436,7 @@ void TCustomForm::SetWindowState(TWindowState v) {
 }
 
 void TCustomForm::CaptionChanged() {
-  Widget()->setWindowTitle(QString::fromStdString(caption_));
+  Impl().Widget.data()->setWindowTitle(QString::fromStdString(caption_));
   if (Impl().Frame) Impl().Frame->FrameCaptionChanged();
   if (dockHost_) dockHost_->DockClientTextChanged(this, caption_);
 }
@@ -475,7 +475,7 @@ void TCustomForm::PlaceOnShow() {
 }
 
 void TCustomForm::SetVisible(bool v) {
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   if (parent_) {
     const bool was = visible_;
     TWinControl::SetVisible(v);
@@ -516,7 +516,7 @@ TModalResult TCustomForm::ShowModal() {
   if (modal_ || Visible()) throw EInvalidOperation("Cannot make a visible window modal");
   TApplication& app = Application();
   if (app.CaptureControl()) app.SetCaptureControl(nullptr);
-  QWidget* w = Widget();
+  QWidget* w = Impl().Widget.data();
   // The window that was active gets the activation back afterwards, as
   // the owner of a closed dialog does.
   const QPointer<QWidget> before = QApplication::activeWindow();
@@ -595,7 +595,7 @@ void TCustomForm::SetActiveControl(TWinControl* control) {
   if (control) control->FreeNotification(this);
 }
 
-bool TCustomForm::Active() const { return Widget()->isActiveWindow(); }
+bool TCustomForm::Active() const { return Impl().Widget.data()->isActiveWindow(); }
 
 void TCustomForm::Notification(TComponent* component, TOperation operation) {
   TCustomControl::Notification(component, operation);
@@ -736,7 +736,7 @@ void TApplication::SetCaptureControl(TControl* control) {
   };
   if (old) {
     if (TWinControl* host = hostOf(old)) {
-      if (QWidget* w = host->Widget(); w && QWidget::mouseGrabber() == w) w->releaseMouse();
+      if (QWidget* w = host->Impl().Widget.data(); w && QWidget::mouseGrabber() == w) w->releaseMouse();
       if (host->Impl().Pressed == old) host->Impl().Pressed = nullptr;
     }
   }
@@ -744,7 +744,7 @@ void TApplication::SetCaptureControl(TControl* control) {
     if (TWinControl* host = hostOf(control)) {
       // The window system's grab also brings the pointer's moves outside
       // the program's windows; the offscreen platform has none to give.
-      if (QWidget* w = host->Widget(); w && w->isVisible() && QGuiApplication::platformName() != "offscreen")
+      if (QWidget* w = host->Impl().Widget.data(); w && w->isVisible() && QGuiApplication::platformName() != "offscreen")
         w->grabMouse();
       if (!control->IsWindowed()) host->Impl().Pressed = control;
     }
@@ -790,7 +790,7 @@ TCustomForm* TScreen::Forms(int index) const {
 
 TCustomForm* TScreen::ActiveForm() const {
   for (TCustomForm* f : forms_)
-    if (f->Widget()->isActiveWindow() && !f->Parent()) return f;
+    if (f->Impl().Widget.data()->isActiveWindow() && !f->Parent()) return f;
   return nullptr;
 }
 
@@ -837,7 +837,7 @@ int TScreen::PixelsPerInch() const { return ScreenPixelsPerInch(); }
 void ShowMessage(const std::string& text) {
   EnsureGuiApplication();
   QWidget* parent = nullptr;
-  if (TCustomForm* f = Screen().ActiveForm()) parent = f->Widget();
+  if (TCustomForm* f = Screen().ActiveForm()) parent = f->Impl().Widget.data();
   QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(Application().Title), QString::fromStdString(text),
                   QMessageBox::Ok, parent);
   box.exec();

@@ -65,10 +65,16 @@ inline QString ToQString(const std::string& utf8) { return QString::fromStdStrin
 void SetMultiSelect(QAbstractItemView* view, bool multi);
 bool MultiSelect(const QAbstractItemView* view);
 
+// The platform's part of a control shown by that widget of the toolkit
+// (null: a widget the control paints itself).
+std::unique_ptr<TWinControl::TImpl> WidgetImpl(QWidget* widget);
+// The control found at a window of the toolkit.
+TWinControl* FindControl(QWidget* widget);
+
 // The toolkit widget a standard control is made of.
 template <class W>
 W* WidgetAs(const TWinControl& c) {
-  return static_cast<W*>(c.Widget());
+  return static_cast<W*>(c.Impl().Widget.data());
 }
 
 // Queues a message for the control's window (PostMessage).

@@ -18,7 +18,7 @@
 #include <numbers>
 
 #include "platform/bitmap.h"
-#include "platform/fontengine.h"
+#include "platform/qtfontengine.h"
 #include "platform/qtsurface.h"
 
 namespace qs {

@@ -25,9 +25,9 @@ namespace {
 QString CaptionText(const std::string& caption) { return ToQString(caption); }
 }  // namespace
 
-TButton::TButton(TComponent* owner) : TWinControl(owner, new QPushButton) {
+TButton::TButton(TComponent* owner) : TWinControl(owner, WidgetImpl(new QPushButton)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 75, 25);
   QObject::connect(WidgetAs<QPushButton>(*this), &QPushButton::clicked, [this] { Click(); });
 }
@@ -81,9 +81,9 @@ bool TButton::DialogKey(uint16_t key) {
 
 void TButton::CaptionChanged() { WidgetAs<QPushButton>(*this)->setText(CaptionText(caption_)); }
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
+TEdit::TEdit(TComponent* owner) : TWinControl(owner, WidgetImpl(new QLineEdit)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 121, 21);
   QObject::connect(WidgetAs<QLineEdit>(*this), &QLineEdit::textChanged, [this] { Fire(OnChange, this); });
@@ -135,9 +135,9 @@ void TEdit::SetPasswordChar(char16_t ch) {
 
 // ------------------------------------------------------------------ TLabel
 
-TLabel::TLabel(TComponent* owner) : TWinControl(owner, new QLabel) {
-  Widget()->setFocusPolicy(Qt::NoFocus);
-  Widget()->setAutoFillBackground(false);
+TLabel::TLabel(TComponent* owner) : TWinControl(owner, WidgetImpl(new QLabel)) {
+  Impl().Widget.data()->setFocusPolicy(Qt::NoFocus);
+  Impl().Widget.data()->setAutoFillBackground(false);
   SetBounds(0, 0, 40, 13);
 }
 
@@ -172,10 +172,10 @@ void TLabel::FontChanged() {
 
 void TLabel::ColorChanged() {
   TWinControl::ColorChanged();
-  QPalette pal = Widget()->palette();
+  QPalette pal = Impl().Widget.data()->palette();
   const TColor c = ColorToRGB(Font().Color);
   pal.setColor(QPalette::WindowText, QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
-  Widget()->setPalette(pal);
+  Impl().Widget.data()->setPalette(pal);
 }
 
 // ------------------------------------------------------------------- TMemo
@@ -188,10 +188,10 @@ TStringList LinesOf(const QString& text) {
 }
 }  // namespace
 
-TMemo::TMemo(TComponent* owner) : TWinControl(owner, new QPlainTextEdit) {
+TMemo::TMemo(TComponent* owner) : TWinControl(owner, WidgetImpl(new QPlainTextEdit)) {
   SetTabStop(true);
   WantReturns = true;
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 185, 89);
   QObject::connect(WidgetAs<QPlainTextEdit>(*this), &QPlainTextEdit::textChanged, [this] { Fire(OnChange, this); });
@@ -222,9 +222,9 @@ void TMemo::SetWordWrap(bool v) {
 
 // --------------------------------------------------------------- TCheckBox
 
-TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, new QCheckBox) {
+TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, WidgetImpl(new QCheckBox)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 97, 17);
   QObject::connect(WidgetAs<QCheckBox>(*this), &QCheckBox::clicked, [this] { Click(); });
 }
@@ -255,9 +255,9 @@ void TCheckBox::CaptionChanged() { WidgetAs<QCheckBox>(*this)->setText(CaptionTe
 
 // ------------------------------------------------------------ TRadioButton
 
-TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner, new QRadioButton) {
+TRadioButton::TRadioButton(TComponent* owner) : TWinControl(owner, WidgetImpl(new QRadioButton)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   SetBounds(0, 0, 113, 17);
   QObject::connect(WidgetAs<QRadioButton>(*this), &QRadioButton::clicked, [this] { Click(); });
 }
@@ -284,9 +284,9 @@ QStringList ToQStrings(const TStringList& items) {
 }
 }  // namespace
 
-TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new QComboBox) {
+TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, WidgetImpl(new QComboBox)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 145, 21);
   auto* box = WidgetAs<QComboBox>(*this);
@@ -359,9 +359,9 @@ void TComboBox::SetText(const std::string& v) {
 
 // ---------------------------------------------------------------- TListBox
 
-TListBox::TListBox(TComponent* owner) : TWinControl(owner, new QListWidget) {
+TListBox::TListBox(TComponent* owner) : TWinControl(owner, WidgetImpl(new QListWidget)) {
   SetTabStop(true);
-  Widget()->setFocusPolicy(Qt::StrongFocus);
+  Impl().Widget.data()->setFocusPolicy(Qt::StrongFocus);
   color_ = clWindow;
   SetBounds(0, 0, 121, 97);
   QObject::connect(WidgetAs<QListWidget>(*this), &QListWidget::itemSelectionChanged,
@@ -426,14 +426,14 @@ int TListBox::TopIndex() const {
 
 // --------------------------------------------------------------- TGroupBox
 
-TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner, new QGroupBox) {
-  Widget()->setFocusPolicy(Qt::NoFocus);
+TGroupBox::TGroupBox(TComponent* owner) : TWinControl(owner, WidgetImpl(new QGroupBox)) {
+  Impl().Widget.data()->setFocusPolicy(Qt::NoFocus);
   SetBounds(0, 0, 185, 105);
 }
 
 void TGroupBox::CaptionChanged() { WidgetAs<QGroupBox>(*this)->setTitle(CaptionText(caption_)); }
 
-TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner, new QScrollBar(Qt::Horizontal)) {
+TScrollBar::TScrollBar(TComponent* owner) : TWinControl(owner, WidgetImpl(new QScrollBar(Qt::Horizontal))) {
   SetBounds(0, 0, 121, 16);
   auto* bar = WidgetAs<QScrollBar>(*this);
   bar->setFocusPolicy(Qt::NoFocus);

@@ -33,7 +33,7 @@ TWindowPoint Locate(TControl& control, int x, int y) {
   // Client coordinates lie inside a form's own frame.
   x += host->Impl().Inset.Left;
   y += host->Impl().Inset.Top;
-  QWidget* w = host->Widget();
+  QWidget* w = host->Impl().Widget.data();
   QWidget* top = w->window();
   QWindow* window = top->windowHandle();
   if (!window || !top->isVisible())
@@ -68,7 +68,7 @@ Qt::KeyboardModifiers Mods(TShiftState s) { return Qt::KeyboardModifiers(QtModif
 QWindow* KeyWindow(TControl& control) {
   TWinControl* host = control.IsWindowed() ? static_cast<TWinControl*>(&control) : control.Parent();
   if (!host) throw EInvalidOperation("Control '" + control.Name() + "' is not on a window");
-  QWindow* window = host->Widget()->window()->windowHandle();
+  QWindow* window = host->Impl().Widget.data()->window()->windowHandle();
   if (!window) throw EInvalidOperation("Control '" + control.Name() + "' is not on a shown window");
   return window;
 }
@@ -114,7 +114,7 @@ void ProcessMessages() { Application().ProcessMessages(); }
 
 void ShowAndWait(TCustomForm& form) {
   form.Show();
-  QWidget* w = form.Widget();
+  QWidget* w = form.Impl().Widget.data();
   (void)QTest::qWaitForWindowExposed(w, 2000);
   if (!w->testAttribute(Qt::WA_ShowWithoutActivating) && !(w->windowFlags() & Qt::WindowDoesNotAcceptFocus))
     (void)QTest::qWaitForWindowActive(w, 2000);

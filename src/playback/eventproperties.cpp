@@ -113,7 +113,7 @@ TFChooseControl::TFChooseControl(TComponent* owner, TList list) : TForm(owner) {
     if (Modal() && ModalResult() == mrNone) SetModalResult(mrCancel);
   };
 
-  ApplySkinTemplate(*this, 2);
+  ApplySkinTemplate(*this, skinkind::Small);
   SetActiveControl(LBControls);
 }
 
@@ -235,7 +235,7 @@ TFEventProperties::TFEventProperties(TComponent* owner, TIniFile* settings) : TF
   EControl->OnKeyDown = opensChooser(SBControl);
   BBOk->OnClick = [this](TObject*) { BBOkClick(); };
 
-  ApplySkinTemplate(*this, 0);
+  ApplySkinTemplate(*this, skinkind::Normal);
   FormCreate();
 }
 

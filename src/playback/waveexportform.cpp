@@ -136,7 +136,7 @@ TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings
   OnClose = [this](TObject*, TCloseAction&) { BBStopClick(); };
   BBCancel->OnClick = [this](TObject*) { BBStopClick(); };
 
-  ApplySkinTemplate(*this, 0);
+  ApplySkinTemplate(*this, skinkind::Normal);
   FormCreate();
 }
 

@@ -161,7 +161,7 @@ bool TQSMeasureRenderer::DrawFlageolet(const TQSCalcItem& e, const TQSMark& mark
   Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Voice, mark);
   UseFont(mark.FontName.empty() ? c_.TextFontName : mark.FontName, FontK(9));
   const std::string numerals = IntToRoman(mark.Fields.Kind + 1);
-  const std::string text = (mark.Fields.Style & 1) ? numerals : c_.FlazholetName + numerals;
+  const std::string text = (mark.Fields.Style & TQSMark::kFlageoletNumeralsOnly) ? numerals : c_.FlazholetName + numerals;
   Text(box_.Left, box_.Top + W(1), text);
   if (mark.Fields.Value != 0)
     DrawStyledLine(box_.Left + cv_.TextWidth(std::string_view(text)), box_.Right - W(1), mark.LineStyle);

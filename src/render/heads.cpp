@@ -4,9 +4,11 @@
 
 #include "layout/metrics.h"
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
+#include "score/accidentals.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/notes.h"
@@ -19,25 +21,12 @@ namespace qs {
 
 namespace {
 
-constexpr uint8_t kDefaultDrumHead = 211;
-
 bool IsGrace(const TQSNote& note) { return note.GraceGroup() != nullptr; }
 
 // The head glyph of the music-font head styles.
 uint8_t HeadGlyph(int headStyle, int length) {
-  if (headStyle == 3) return length <= kTicksQuarter ? 'f' : 'e';
+  if (headStyle == TQSNote::kHarmonicHead) return length <= kTicksQuarter ? glyphs::NoteheadDiamondBlack : glyphs::NoteheadDiamondHalf;
   return NoteHeadGlyph(length);
-}
-
-uint8_t RestGlyph(int length) {
-  switch (length) {
-    case 64: return 'N';
-    case 32: return 'O';
-    case 16: return 'P';
-    case 8: return 'Q';
-    case 4: return 'R';
-    default: return 'M';
-  }
 }
 
 // The glyph of an accidental kind and its baseline below the box top in
@@ -48,26 +37,12 @@ struct TAccidentalGlyph {
   int Quarters;
 };
 TAccidentalGlyph AccidentalGlyph(int kind) {
-  switch (kind) {
-    case 0: return {64, 8};
-    case 1: return {'A', 8};
-    case 2: return {'B', 6};
-    case 3: return {'C', 2};
-    case 4: return {'D', 6};
-    case 5: return {'E', 7};
-    case 6: return {'F', 6};
-    case 101: return {230, 8};
-    case 102: return {231, 6};
-    case 103: return {232, 8};
-    case 104: return {233, 6};
-    case 133: return {234, 8};
-    case 134: return {235, 6};
-    case 135: return {236, 8};
-    case 136: return {237, 6};
-    case 137: return {238, 8};
-    case 138: return {239, 6};
-    default: return {0, 0};
-  }
+  const uint8_t code = accidental::Glyph(kind);
+  if (!code) return {0, 0};
+  if (accidental::IsFlatShaped(kind)) return {code, 8};
+  if (kind == accidental::DoubleSharp) return {code, 2};
+  if (kind == accidental::NaturalFlat) return {code, 7};
+  return {code, 6};
 }
 
 int AccidentalOffset(int u, int quarters) {
@@ -108,14 +83,14 @@ bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
     cv_.Brush().Style = bsClear;
     UseMusicFont(note.IsSmall() || IsGrace(note) ? FontK(11) : FontK(16));
     std::u16string glyph;
-    if (style <= 4 || style == 255) {
+    if (style < TQSNote::kFirstDrumHead || style == 255) {
       glyph = MusicGlyph(c_, HeadGlyph(style, note.Fields.Length));
-    } else if (const TQSDrumInstrument* drum = c_.Score ? c_.Score->GetDrumInstrument(style - 5) : nullptr) {
+    } else if (const TQSDrumInstrument* drum = c_.Score ? c_.Score->GetDrumInstrument(style - TQSNote::kFirstDrumHead) : nullptr) {
       cv_.Font().Name = drum->FontName;
       cv_.Font().SetSize(cv_.Font().Size() * drum->Size / 100);
       glyph = FontGlyphText(drum->FontName, drum->GlyphByte);
     } else {
-      glyph = MusicGlyph(c_, kDefaultDrumHead);
+      glyph = MusicGlyph(c_, glyphs::NoteheadXBlack);
     }
     // Another voice draws the same head.
     if (e.Flags & 1) return true;
@@ -207,7 +182,7 @@ bool TQSMeasureRenderer::DrawAccidental(const TQSCalcItem& e, const TQSMark& mar
   const TAccidentalGlyph g = AccidentalGlyph(mark.Fields.Kind);
   const int offset = AccidentalOffset(W(6), g.Quarters);
   Glyph(box_.Left, box_.Top + offset, g.Code, c_.GlyphQuality);
-  if (const int enclosure = (mark.Fields.Style >> 2) & 3) {
+  if (const int enclosure = mark.Frame()) {
     const int y = box_.Top + offset - c_.Width6 - c_.Width1;
     DrawEnclosure(c_, enclosure, box_.Left - c_.Width3, y, box_.Right, y);
   }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/mathutil.h"
+#include "platform/musicglyphs.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
@@ -21,39 +22,22 @@ struct TMarkGlyph {
   int Lift = 6;
 };
 
-TMarkGlyph MarkGlyph(TQSItemType kind, int v, uint8_t style) {
+TMarkGlyph DrawnMarkGlyph(TQSItemType kind, int v, uint8_t style) {
   switch (kind) {
-    case kind::Glissando: return {(v == 0) == !(style & 1) ? 'Z' : '['};
-    case kind::Fall: return {v == 0 ? '\\' : ']'};
-    case kind::Lift: return {'^'};
-    case kind::Trill: return {v >= 1 && v <= 4 ? 156 + v : -1};
-    case kind::Gruppetto: {
-      static constexpr int kTurns[4] = {124, '}', '~', 127};
-      return {v <= 3 ? kTurns[v] : -1};
-    }
-    case kind::Mordent: return {v <= 3 ? 134 + v : -1};
-    case kind::Fermata:
-      switch (v) {
-        case 0: return {140};
-        case 1: return {141};
-        case 5: case 6: case 7: case 8: return {137 + v};
-        default: return {};
-      }
-    case kind::Accent:
-      if (v == 0) return {164};
-      if (v == 1) return {166};
-      if (v == 3) return {165};
-      return {v >= 10 && v <= 23 ? 158 + v : -1};
-    case kind::Pedal:
-      if (v == 0) return {'{'};
-      return v == 1 ? TMarkGlyph{'z', 8} : TMarkGlyph{};
-    case kind::StringNumber: return v >= 1 && v <= 8 ? TMarkGlyph{147 + v, 8} : TMarkGlyph{};
-    case kind::Breath: return {128};
-    case kind::HiHat1: return {'g', 4};
-    case kind::HiHat2: return {'h', 4};
-    case kind::Bowing: return {v <= 1 ? 130 + v : -1};
-    default: return {};
+    case kind::Glissando:
+      return {(v == 0) == !(style & TQSMark::kGlissandoBefore) ? glyphs::GlissandoLineRisingToTheRight
+                                                                : glyphs::GlissandoLineFallingToTheRight};
+    case kind::Fall: return {v == 0 ? glyphs::BrassDoitMedium : glyphs::BrassFallLipMedium};
+    case kind::Lift: return {glyphs::BrassLiftShort};
+    case kind::Dynamics: return {};  // drawn with the hairpins
+    default: break;
   }
+  // The same glyph the layout measured the mark by.
+  const uint8_t code = MarkGlyph(kind, v);
+  if (code == 0) return {};
+  if ((kind == kind::Pedal && v == 1) || kind == kind::StringNumber) return {code, 8};
+  if (kind == kind::HiHat1 || kind == kind::HiHat2) return {code, 4};
+  return {code};
 }
 
 // The text of a fingering or of the hammer-on family; empty for kinds
@@ -77,7 +61,7 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom, cx = (L + R) / 2;
 
   int glyphWidth = 0;
-  if (const TMarkGlyph glyph = MarkGlyph(kind, v, mark.Fields.Style); glyph.Code >= 0) {
+  if (const TMarkGlyph glyph = DrawnMarkGlyph(kind, v, mark.Fields.Style); glyph.Code >= 0) {
     const auto code = static_cast<uint8_t>(glyph.Code);
     UseMusicFont(FontK(16));
     Glyph(L, T + W(glyph.Lift), code, kind == kind::Accent ? 0 : c_.GlyphQuality);

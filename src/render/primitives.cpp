@@ -1,3 +1,4 @@
+#include "platform/musicglyphs.h"
 #include "render/primitives.h"
 
 #include <cmath>
@@ -141,7 +142,7 @@ void DrawAccolade(TQSPaintContext& c, const TQSMark& accolade, const TRect& r) {
       font.Escapement = font.Orientation = 0;
       font.Quality = c.Window && c.Window->Zoom >= 50 ? 4 : 0;
       font.Charset = 1;
-      WriteAtBaseline(cv, font, L + W2, (T + B) / 2, MusicGlyph(c, 33));
+      WriteAtBaseline(cv, font, L + W2, (T + B) / 2, MusicGlyph(c, glyphs::Brace));
       break;
     }
   }

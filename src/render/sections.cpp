@@ -2,6 +2,7 @@
 // barlines, user symbols, ottava lines and volta brackets.
 #include <string>
 
+#include "platform/musicglyphs.h"
 #include "render/measurerenderer.h"
 #include "render/pageobjects.h"
 #include "render/primitives.h"
@@ -30,7 +31,7 @@ bool TQSMeasureRenderer::DrawSectionMark(const TQSCalcItem& e, const TQSMark& ma
     case kind::Segno:
     case kind::Coda:
       UseMusicFont(FontK(16));
-      Glyph(L, T + c_.Width6, kind == kind::Segno ? 'x' : 'y', c_.GlyphQuality);
+      Glyph(L, T + c_.Width6, kind == kind::Segno ? glyphs::Segno : glyphs::Coda, c_.GlyphQuality);
       break;
     case kind::DaCapo:
     case kind::DalSegno:

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/mathutil.h"
+#include "platform/musicglyphs.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
@@ -15,10 +16,6 @@
 namespace qs {
 
 namespace {
-
-constexpr uint8_t kGClef = '"', kFClef = '#', kCClef = '$', kCommonTime = '\'', kCutTime = '(';
-constexpr uint8_t kSharp = 'B', kFlat = 64, kNatural = 'D';
-
 
 const std::string& MarkFont(const TQSMark& mark, const TQSPaintContext& c) {
   return mark.FontName.empty() ? c.TextFontName : mark.FontName;
@@ -44,27 +41,27 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
   // The octave figure of clefs 4 to 6, in italics.
   auto octaveFont = [&] { UseFont(c_.TextFontName, FontK(8), fsItalic); };
   switch (code) {
-    case clef::Treble: Glyph(L, trebleY, kGClef, q); break;
-    case clef::Bass: case clef::BaritoneF: Glyph(L, T + a, kFClef, q); break;
+    case clef::Treble: Glyph(L, trebleY, glyphs::GClef, q); break;
+    case clef::Bass: case clef::BaritoneF: Glyph(L, T + a, glyphs::FClef, q); break;
     case clef::Alto: case clef::Tenor: case clef::Soprano: case clef::MezzoSoprano: case clef::BaritoneC:
-      Glyph(L, T + 2 * ls_, kCClef, q);
+      Glyph(L, T + 2 * ls_, glyphs::CClef, q);
       break;
     case clef::TrebleOctaveUp:
     case clef::TrebleOctaveDown:
-      Glyph(L, trebleY, kGClef, q);
+      Glyph(L, trebleY, glyphs::GClef, q);
       octaveFont();
       cv_.TextOut(L + a + b, code == clef::TrebleOctaveUp ? T : T + 3 * a + 2 * b, std::string_view("8"));
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
     case clef::BassOctaveDown:
-      Glyph(L, T + a, kFClef, q);
+      Glyph(L, T + a, glyphs::FClef, q);
       octaveFont();
       DrawFontGlyph(c_, L + a + b, T + 2 * a + 2 * b, u"8", 4);
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
     case clef::FrenchViolin:
-      Glyph(L, trebleY, kGClef, q);
-      Glyph(L + a, trebleY, kGClef, q);
+      Glyph(L, trebleY, glyphs::GClef, q);
+      Glyph(L + a, trebleY, glyphs::GClef, q);
       break;
     case clef::Tablature: {
       // The size rule of the letters ignores the scale in print.
@@ -114,7 +111,7 @@ bool TQSMeasureRenderer::DrawKeySignature(const TQSCalcItem& e, const TQSMark& m
   // Kind 0 cancels the key it follows, whose kind the layout left in the mark.
   const int code = kind == 0 ? mark.LayoutByte : kind;
   const bool flats = code >= 10;
-  const uint8_t glyph = kind == 0 ? kNatural : flats ? kFlat : kSharp;
+  const uint8_t glyph = kind == 0 ? glyphs::AccidentalNatural : flats ? glyphs::AccidentalFlat : glyphs::AccidentalSharp;
   // The first sign is always drawn; a key has at most seven.
   const int count = std::clamp(flats ? code - 10 : code, 1, 7);
   const int* steps = flats ? kFlatSteps : kSharpSteps;
@@ -133,10 +130,10 @@ bool TQSMeasureRenderer::DrawTimeSignature(const TQSCalcItem& e, const TQSMark& 
   const uint8_t style = mark.Fields.Style;
   if (value == MakeMeter(4, 4) && style == 1) {
     UseMusicFont(FontK(16));
-    Glyph(box_.Left, Mid(), kCommonTime, c_.GlyphQuality);
+    Glyph(box_.Left, Mid(), glyphs::TimeSigCommon, c_.GlyphQuality);
   } else if ((value == MakeMeter(4, 4) || value == MakeMeter(2, 4)) && style == 2) {
     UseMusicFont(FontK(16));
-    Glyph(box_.Left, Mid(), kCutTime, c_.GlyphQuality);
+    Glyph(box_.Left, Mid(), glyphs::TimeSigCutCommon, c_.GlyphQuality);
   } else {
     UseFont(MarkFont(mark, c_), FontK(9), fsBold);
     const int g = W(2), H = cv_.TextHeight(std::string_view("A"));
@@ -154,7 +151,7 @@ bool TQSMeasureRenderer::DrawTimeSignature(const TQSCalcItem& e, const TQSMark& 
 bool TQSMeasureRenderer::DrawTempo(const TQSCalcItem& e, const TQSMark& mark) {
   Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Never, mark);
   UseMusicFont(FontK(16));
-  const auto glyph = static_cast<uint8_t>(42 + mark.Fields.Kind);
+  const auto glyph = static_cast<uint8_t>(glyphs::NoteheadWhole + mark.Fields.Kind);
   const int y = mark.Fields.Kind == 0 ? box_.Top + c_.Width8 : box_.Top + 2 * c_.Width8 + c_.Width2;
   Glyph(box_.Left, y, glyph, c_.GlyphQuality);
   const int glyphWidth = cv_.TextWidth(MusicGlyph(c_, glyph));
@@ -177,14 +174,15 @@ bool TQSMeasureRenderer::DrawRehearsal(const TQSCalcItem& e, const TQSMark& mark
   cv_.Brush().Style = bsClear;
   UseFont(MarkFont(mark, c_), FontK(10), cv_.Font().Style);
   const int n = c_.Slot->RehearsalNumber;
-  const std::string text = (mark.Fields.Style >> 6) == 2 ? std::to_string(n) : IntToLetters(n - 1);
+  const bool numbers = (mark.Fields.Style & TQSMark::kRehearsalCountMask) == TQSMark::kRehearsalNumbers;
+  const std::string text = numbers ? std::to_string(n) : IntToLetters(n - 1);
   const int W1 = c_.Width1;
   const TRect frame{box_.Left + W1, box_.Top + W1, box_.Right - W1, box_.Bottom - W1};
   cv_.Pen().Width = W1;
-  switch ((mark.Fields.Style >> 2) & 3) {
-    case 2: cv_.Ellipse(frame); break;
-    case 1: case 3: cv_.Rectangle(frame); break;
-    default: break;
+  switch (mark.Frame()) {
+    case TQSMark::kFrameEllipse: cv_.Ellipse(frame); break;
+    case TQSMark::kFrameNone: break;
+    default: cv_.Rectangle(frame); break;
   }
   cv_.TextOut(box_.Left + (box_.Width() - cv_.TextWidth(std::string_view(text))) / 2, box_.Top + W1,
               std::string_view(text));

@@ -5,6 +5,7 @@
 
 #include "base/mathutil.h"
 #include "platform/graphics.h"
+#include "platform/musicglyphs.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
 #include "render/surface.h"
@@ -23,11 +24,11 @@ bool IsGrace(const TQSNote& note) { return note.GraceGroup() != nullptr; }
 // The flag glyph of an unbeamed note by its written length.
 uint8_t FlagGlyph(int length, bool down) {
   switch (length) {
-    case 64: return down ? '7' : '6';
-    case 32: return down ? '9' : '8';
-    case 16: return down ? ';' : ':';
-    case 4: return down ? '?' : '>';
-    default: return down ? '=' : '<';
+    case 64: return down ? glyphs::Flag8thDown : glyphs::Flag8thUp;
+    case 32: return down ? glyphs::Flag16thDown : glyphs::Flag16thUp;
+    case 16: return down ? glyphs::Flag32ndDown : glyphs::Flag32ndUp;
+    case 4: return down ? glyphs::Flag128thDown : glyphs::Flag128thUp;
+    default: return down ? glyphs::Flag64thDown : glyphs::Flag64thUp;
   }
 }
 
@@ -84,10 +85,10 @@ void TQSMeasureRenderer::DrawStem(const TQSCalcItem& e) {
   } else if (!down) {
     r.Left = r.Right - c_.Width05;
     if (r.Left == r.Right) r.Left -= 1;
-    if (note->Fields.HeadStyle != 3) r.Bottom -= c_.Width1;
+    if (note->Fields.HeadStyle != TQSNote::kHarmonicHead) r.Bottom -= c_.Width1;
   } else {
     r.Right = std::max(r.Left + c_.Width05, r.Left + 1);
-    if (note->Fields.HeadStyle != 3) r.Top += c_.Width1;
+    if (note->Fields.HeadStyle != TQSNote::kHarmonicHead) r.Top += c_.Width1;
   }
   const int length = note->Fields.Length;
   // The beam element draws the stems of its notes.
@@ -156,12 +157,12 @@ void TQSMeasureRenderer::DrawBeam(const TQSCalcItem& e) {
       if (r.Left == r.Right) r.Left -= 1;
       if (!g || !haveDL) dL = r.Left - box.Left;
       haveDL = true;
-      if (note.Fields.HeadStyle != 3) r.Bottom -= W(1);
+      if (note.Fields.HeadStyle != TQSNote::kHarmonicHead) r.Bottom -= W(1);
     } else {
       r.Right = r.Left + w;
       if (r.Right == r.Left) r.Right += 1;
       dR = box.Right - r.Right;
-      if (note.Fields.HeadStyle != 3) r.Top += W(1);
+      if (note.Fields.HeadStyle != TQSNote::kHarmonicHead) r.Top += W(1);
     }
     // The beam-side end follows the slope across the stem's width.
     int yL = up ? r.Top : r.Bottom, yR = yL;

@@ -4,6 +4,8 @@
 // by this one table.
 #include <cstdint>
 
+#include "platform/musicglyphs.h"
+
 namespace qs::dynamic {
 
 constexpr uint8_t kPiano = 0, kPianissimo = 1, kPianississimo = 2, kMezzoPiano = 3, kFortePiano = 4,
@@ -16,7 +18,7 @@ constexpr uint8_t kCrescendo = 50, kDiminuendo = 51;
 inline constexpr const char* kLetters[kLetterKindCount] = {"p", "pp", "ppp", "mp",   "fp", "mf", "f",
                                                            "ff", "fff", "sf", "sffz", "fz", "sfz"};
 // The music font draws letter kind k as glyph kFirstGlyph + k.
-constexpr uint8_t kFirstGlyph = 105;
+constexpr uint8_t kFirstGlyph = glyphs::DynamicPiano;
 
 constexpr bool IsLetterKind(int k) { return k >= 0 && k < kLetterKindCount; }
 constexpr bool IsHairpinKind(int k) { return k == kCrescendo || k == kDiminuendo; }

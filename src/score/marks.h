@@ -63,8 +63,24 @@ class TQSMark : public TQSItem {
   // Style of a rehearsal mark: its count shown as letters or as a number;
   // framed by a box.
   static constexpr uint8_t kRehearsalLetters = 0x40, kRehearsalNumbers = 0x80, kRehearsalBoxed = 0x04;
+  static constexpr uint8_t kRehearsalCountMask = 0xC0;
+  // The frame of an accidental or a rehearsal mark in style bits 2 and 3:
+  // none, a box, an ellipse (rehearsal marks draw 3 as a box too).
+  static constexpr uint8_t kFrameMask = 0x0C, kFrameShift = 2;
+  static constexpr int kFrameNone = 0, kFrameBox = 1, kFrameEllipse = 2;
+  // Style bit 0 of a glissando: drawn before its note; of a bar repeat:
+  // two measures repeated; of a flageolet: its numerals without the name.
+  static constexpr uint8_t kGlissandoBefore = 0x01, kBarRepeatTwoMeasures = 0x01, kFlageoletNumeralsOnly = 0x01;
+  // Style bit 4 of a tuplet: its bracket below the notes; of a tremolo:
+  // between two notes rather than on one.
+  static constexpr uint8_t kTupletBelow = 0x10, kTremoloBetweenNotes = 0x10;
+  // Which measures a measure numbering mark numbers, in the low bits.
+  static constexpr uint8_t kNumberingWhichMask = 0x0F;
 
   explicit TQSMark(TQSItemOwner* owner);
+
+  // The frame of style bits 2 and 3 (kFrameNone ...).
+  int Frame() const { return (Fields.Style & kFrameMask) >> kFrameShift; }
 
   TFields Fields;
   // Tuplets: the real length of each note slot (Kind entries when stored).

@@ -1,3 +1,4 @@
+#include "score/accidentals.h"
 #include "score/notes.h"
 
 #include <algorithm>
@@ -94,12 +95,12 @@ int ExtraBeamsFor(int written) {
 
 uint8_t AccidentalKindFor(int alteration) {
   switch (alteration) {
-    case -2: return 1;
-    case -1: return 0;
-    case 0: return 4;
-    case 1: return 2;
-    case 2: return 3;
-    default: return alteration < 0 ? 5 : 6;
+    case -2: return accidental::DoubleFlat;
+    case -1: return accidental::Flat;
+    case 0: return accidental::Natural;
+    case 1: return accidental::Sharp;
+    case 2: return accidental::DoubleSharp;
+    default: return alteration < 0 ? accidental::NaturalFlat : accidental::NaturalSharp;
   }
 }
 
@@ -150,7 +151,7 @@ void TQSNote::Assign(const TQSItem& source) { AssignHolder(*this, source); }
 void TQSNote::LoadFromStream(TStream& s) {
   LoadRecord(s, Fields, [this] {
     // Head style 1 is the older way of asking for a small note.
-    if (Fields.HeadStyle == 1) Fields.FlagsA |= kSmall;
+    if (Fields.HeadStyle == kOldSmallHead) Fields.FlagsA |= kSmall;
   });
 }
 

@@ -84,9 +84,10 @@ class TQSNote : public TQSItemHolder {
   // Flag B bits.
   static constexpr uint8_t kBeamedToNext = 0x01, kBeamJoin2 = 0x02, kEnclosureMask = 0x0C,
                            kExtraBeamsMask = 0x70;
-  // Head style of a slash (a slanted bar on the middle line, the rhythm
-  // alone).
-  static constexpr uint8_t kSlashHead = 2;
+  // Head styles: the older way of asking for a small note, a slash (a
+  // slanted bar on the middle line, the rhythm alone), the harmonic
+  // diamond, and from kFirstDrumHead on the score's drum instruments.
+  static constexpr uint8_t kOldSmallHead = 1, kSlashHead = 2, kHarmonicHead = 3, kFirstDrumHead = 5;
   // Select byte bits.
   static constexpr uint8_t kSelectNoBeam = 0x01, kSelectReselect = 0x10, kSelectTiedFromPrevious = 0x80;
 

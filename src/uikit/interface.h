@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "uikit/skinkinds.h"
+
 namespace qs {
 
 class TControl;

@@ -501,134 +501,170 @@ void TECMenuItem::PaintChildren(TCanvas& k, int width, int height) {
 void TECMenuItem::PaintItem(TCanvas& k) {
   if (!Shown() || !parent_) return;
   const TECMenuItem& p = *parent_;
-  const TRect r = rect_;
-  const int img = GetImageIndex();
-  const int d = p.menuStyle_ == msToolbar ? 3 : offset_;
-  const int pw = p.panelWidth_;
-  const int yc = (r.Top + r.Bottom) / 2;
+  const int image = GetImageIndex();
+  // The room kept at the right edge for a drop-down arrow or submenu mark.
+  const int arrowInset = p.menuStyle_ == msToolbar ? 3 : offset_;
   const bool hot = p.hot_ == this && kind_ != ikSeparator;
+  PaintBackground(k);
+  if (hot && style_ == isMenuItem) PaintHotLook(k, image, arrowInset);
+  if (image >= 0 && blinkPhase_ == 0 && Images()) PaintImage(k, image, hot);
+  k.Brush().Style = bsClear;
+  k.Pen().Style = psSolid;
+  if (p.menuStyle_ == msToolbar) PaintToolbarCaption(k, image);
+  else PaintMenuCaption(k, hot);
+  PaintMarks(k, image, arrowInset, hot);
+}
+
+void TECMenuItem::PaintBackground(TCanvas& k) {
+  const TECMenuItem& p = *parent_;
+  const TRect r = rect_;
+  const int panel = p.panelWidth_;
   if (!transparent_) {
     k.Brush().Style = bsSolid;
     k.Brush().Color = ColorToRGB(p.color_);
     k.FillRect(r);
-    if (pw >= 1) {
+    if (panel >= 1) {
       k.Brush().Color = ColorToRGB(p.panelColor_);
-      k.FillRect(TRect{r.Left, r.Top, std::min(r.Right, r.Left + pw), r.Bottom});
+      k.FillRect(TRect{r.Left, r.Top, std::min(r.Right, r.Left + panel), r.Bottom});
     }
   }
-  if (!flat_) DrawButtonFrame(k, TRect{r.Left + pw, r.Top, r.Right, r.Bottom}, mouseState_ == 3);
-  if (hot && style_ == isMenuItem) {
-    k.Pen().Style = psSolid;
-    k.Pen().Color = kHotPen;
-    k.Brush().Style = bsSolid;
-    if (kind_ == ikDropDown) {
-      if (img >= 0 || control_) {
-        k.Brush().Color = mouseState_ == 3 ? kPressedBrush : kHotBrush;
-        k.Rectangle(r.Left, r.Top, r.Right - d - 11, r.Bottom);
-      }
-      k.Brush().Color = mouseState_ == 4 ? kPressedBrush : kHotBrush;
-      k.Rectangle(r.Right - d - 10, r.Top, r.Right, r.Bottom);
-    } else {
-      k.Brush().Color = mouseState_ == 3 ? kPressedBrush : kHotBrush;
-      k.Rectangle(r);
-    }
-  }
-  TImageList* images = Images();
-  if (img >= 0 && blinkPhase_ == 0 && images) {
-    const int y = (r.Top + r.Bottom - images->Height()) / 2;
-    int x = r.Left + offset_;
-    if (p.menuStyle_ == msToolbar && alignment_ == taRightJustify) x = r.Right - offset_ - 4 - 16;
-    if (p.menuStyle_ == msToolbar && alignment_ == taCenter)
-      x = (r.Right + r.Left - (kind_ == ikDropDown ? 28 : 16) - offset_) / 2;
-    const bool grayed = !enabled_ && disableImage_ < 0;
-    if (hot && mouseState_ == 1 && overImage_ < 0) {
-      // A raised look: the image lifted off its own gray silhouette.
-      if (auto pic = images->GetBitmap(img)) {
-        k.Brush().Color = 0x808080;
-        for (int sy = 0; sy < std::min(16, pic->Height()); ++sy)
-          for (int sx = 0; sx < std::min(16, pic->Width()); ++sx)
-            if (pic->Pixel(sx, sy) != clWhite) k.FillRect(Bounds(x + 1 + sx, y + 1 + sy, 1, 1));
-      }
-      images->Draw(k, x - 1, y - 1, img, !grayed);
-    } else {
-      images->Draw(k, x, y, img, !grayed);
-    }
-  }
-  k.Brush().Style = bsClear;
+  if (!flat_) DrawButtonFrame(k, TRect{r.Left + panel, r.Top, r.Right, r.Bottom}, mouseState_ == 3);
+}
+
+void TECMenuItem::PaintHotLook(TCanvas& k, int image, int arrowInset) {
+  const TRect r = rect_;
   k.Pen().Style = psSolid;
-  const std::string caption = StripAccelerator(caption_);
-  if (p.menuStyle_ == msToolbar) {
-    if (kind_ == ikSeparator) {
-      k.Pen().Color = kBorderColor;
-      if (p.orientation_ == ioHorizontal) {
-        const int xm = (r.Left + r.Right) / 2;
-        k.MoveTo(xm, r.Top);
-        k.LineTo(xm, r.Bottom);
-      } else {
-        k.MoveTo(r.Left + offset_, yc);
-        k.LineTo(r.Right - offset_, yc);
-      }
-    } else if (img < 0) {
-      k.Font() = font_;
-      if (!enabled_) k.Font().Color = 0xC0C0C0;
-      const int tw = k.TextWidth(caption);
-      const int y = (r.Top + r.Bottom - k.TextHeight("A")) / 2;
-      int x = r.Left + pw + offset_ + textOffset_;
-      if (alignment_ == taRightJustify) x = r.Right - offset_ - 4 - tw - textOffset_;
-      if (alignment_ == taCenter) x = (r.Right + r.Left - tw) / 2;
-      k.TextOut(x, y, caption);
+  k.Pen().Color = kHotPen;
+  k.Brush().Style = bsSolid;
+  if (kind_ == ikDropDown) {
+    // The button part and the arrow part light up apart.
+    if (image >= 0 || control_) {
+      k.Brush().Color = mouseState_ == 3 ? kPressedBrush : kHotBrush;
+      k.Rectangle(r.Left, r.Top, r.Right - arrowInset - 11, r.Bottom);
     }
+    k.Brush().Color = mouseState_ == 4 ? kPressedBrush : kHotBrush;
+    k.Rectangle(r.Right - arrowInset - 10, r.Top, r.Right, r.Bottom);
   } else {
-    k.Font() = font_;
-    if (hot && style_ == isHotKey) k.Font().Style |= fsUnderline;
-    if (!enabled_) k.Font().Color = 0xC0C0C0;
-    const int th = k.TextHeight("A");
-    if (kind_ == ikSeparator) {
-      const int y = (r.Top + r.Bottom + (caption_.empty() ? 0 : th)) / 2;
-      k.Pen().Color = kBorderColor;
-      k.MoveTo(r.Left + pw + offset_, y);
-      k.LineTo(r.Right - offset_, y);
-    }
-    const int tw = k.TextWidth(caption);
-    int x = r.Left + pw + offset_ + textOffset_;
-    if (shortCutText_.empty()) {
-      if (alignment_ == taRightJustify) x = r.Right - offset_ - 4 - tw - textOffset_;
-      if (alignment_ == taCenter) x = (r.Right + r.Left + pw - tw - 2 * offset_) / 2;
-    }
-    const int y = (r.Top + r.Bottom - th) / 2;
-    const size_t amp = caption_.find('&');
-    if (amp == std::string::npos || amp + 1 >= caption_.size()) {
-      k.TextOut(x, y, caption);
-    } else {
-      const std::string before = caption_.substr(0, amp);
-      k.TextOut(x, y, before);
-      x += k.TextWidth(before);
-      const TFontStyles style = k.Font().Style;
-      k.Font().Style |= fsUnderline;
-      // Whole characters, not bytes: the caption is UTF-8.
-      auto charEnd = [this](size_t i) {
-        do ++i;
-        while (i < caption_.size() && (static_cast<unsigned char>(caption_[i]) & 0xC0) == 0x80);
-        return i;
-      };
-      const size_t hotEnd = charEnd(amp + 1);
-      const std::string hotChar = caption_.substr(amp + 1, hotEnd - amp - 1);
-      k.TextOut(x, y, hotChar);
-      x += k.TextWidth(hotChar);
-      k.Font().Style = style;
-      size_t restEnd = hotEnd;
-      for (int n = 0; n < 100 && restEnd < caption_.size(); ++n) restEnd = charEnd(restEnd);
-      k.TextOut(x, y, caption_.substr(hotEnd, restEnd - hotEnd));
-    }
-    if (!shortCutText_.empty()) k.TextOut(r.Right - offset_ - k.TextWidth(shortCutText_), y, shortCutText_);
+    k.Brush().Color = mouseState_ == 3 ? kPressedBrush : kHotBrush;
+    k.Rectangle(r);
   }
+}
+
+void TECMenuItem::PaintImage(TCanvas& k, int image, bool hot) {
+  const TECMenuItem& p = *parent_;
+  const TRect r = rect_;
+  TImageList* images = Images();
+  const int y = (r.Top + r.Bottom - images->Height()) / 2;
+  int x = r.Left + offset_;
+  if (p.menuStyle_ == msToolbar && alignment_ == taRightJustify) x = r.Right - offset_ - 4 - 16;
+  if (p.menuStyle_ == msToolbar && alignment_ == taCenter)
+    x = (r.Right + r.Left - (kind_ == ikDropDown ? 28 : 16) - offset_) / 2;
+  const bool grayed = !enabled_ && disableImage_ < 0;
+  if (hot && mouseState_ == 1 && overImage_ < 0) {
+    // A raised look: the image lifted off its own gray silhouette.
+    if (auto pic = images->GetBitmap(image)) {
+      k.Brush().Color = 0x808080;
+      for (int sy = 0; sy < std::min(16, pic->Height()); ++sy)
+        for (int sx = 0; sx < std::min(16, pic->Width()); ++sx)
+          if (pic->Pixel(sx, sy) != clWhite) k.FillRect(Bounds(x + 1 + sx, y + 1 + sy, 1, 1));
+    }
+    images->Draw(k, x - 1, y - 1, image, !grayed);
+  } else {
+    images->Draw(k, x, y, image, !grayed);
+  }
+}
+
+void TECMenuItem::PaintToolbarCaption(TCanvas& k, int image) {
+  const TECMenuItem& p = *parent_;
+  const TRect r = rect_;
+  if (kind_ == ikSeparator) {
+    k.Pen().Color = kBorderColor;
+    if (p.orientation_ == ioHorizontal) {
+      const int middleX = (r.Left + r.Right) / 2;
+      k.MoveTo(middleX, r.Top);
+      k.LineTo(middleX, r.Bottom);
+    } else {
+      const int middleY = (r.Top + r.Bottom) / 2;
+      k.MoveTo(r.Left + offset_, middleY);
+      k.LineTo(r.Right - offset_, middleY);
+    }
+  } else if (image < 0) {
+    const std::string caption = StripAccelerator(caption_);
+    k.Font() = font_;
+    if (!enabled_) k.Font().Color = 0xC0C0C0;
+    const int textWidth = k.TextWidth(caption);
+    const int y = (r.Top + r.Bottom - k.TextHeight("A")) / 2;
+    int x = r.Left + p.panelWidth_ + offset_ + textOffset_;
+    if (alignment_ == taRightJustify) x = r.Right - offset_ - 4 - textWidth - textOffset_;
+    if (alignment_ == taCenter) x = (r.Right + r.Left - textWidth) / 2;
+    k.TextOut(x, y, caption);
+  }
+}
+
+void TECMenuItem::PaintMenuCaption(TCanvas& k, bool hot) {
+  const TECMenuItem& p = *parent_;
+  const TRect r = rect_;
+  const int panel = p.panelWidth_;
+  const std::string caption = StripAccelerator(caption_);
+  k.Font() = font_;
+  if (hot && style_ == isHotKey) k.Font().Style |= fsUnderline;
+  if (!enabled_) k.Font().Color = 0xC0C0C0;
+  const int textHeight = k.TextHeight("A");
+  if (kind_ == ikSeparator) {
+    const int y = (r.Top + r.Bottom + (caption_.empty() ? 0 : textHeight)) / 2;
+    k.Pen().Color = kBorderColor;
+    k.MoveTo(r.Left + panel + offset_, y);
+    k.LineTo(r.Right - offset_, y);
+  }
+  const int textWidth = k.TextWidth(caption);
+  int x = r.Left + panel + offset_ + textOffset_;
+  if (shortCutText_.empty()) {
+    if (alignment_ == taRightJustify) x = r.Right - offset_ - 4 - textWidth - textOffset_;
+    if (alignment_ == taCenter) x = (r.Right + r.Left + panel - textWidth - 2 * offset_) / 2;
+  }
+  const int y = (r.Top + r.Bottom - textHeight) / 2;
+  PaintAcceleratedText(k, x, y);
+  if (!shortCutText_.empty()) k.TextOut(r.Right - offset_ - k.TextWidth(shortCutText_), y, shortCutText_);
+}
+
+void TECMenuItem::PaintAcceleratedText(TCanvas& k, int x, int y) {
+  const size_t amp = caption_.find('&');
+  if (amp == std::string::npos || amp + 1 >= caption_.size()) {
+    k.TextOut(x, y, StripAccelerator(caption_));
+    return;
+  }
+  const std::string before = caption_.substr(0, amp);
+  k.TextOut(x, y, before);
+  x += k.TextWidth(before);
+  const TFontStyles style = k.Font().Style;
+  k.Font().Style |= fsUnderline;
+  // Whole characters, not bytes: the caption is UTF-8.
+  auto charEnd = [this](size_t i) {
+    do ++i;
+    while (i < caption_.size() && (static_cast<unsigned char>(caption_[i]) & 0xC0) == 0x80);
+    return i;
+  };
+  const size_t hotEnd = charEnd(amp + 1);
+  const std::string hotChar = caption_.substr(amp + 1, hotEnd - amp - 1);
+  k.TextOut(x, y, hotChar);
+  x += k.TextWidth(hotChar);
+  k.Font().Style = style;
+  size_t restEnd = hotEnd;
+  for (int n = 0; n < 100 && restEnd < caption_.size(); ++n) restEnd = charEnd(restEnd);
+  k.TextOut(x, y, caption_.substr(hotEnd, restEnd - hotEnd));
+}
+
+void TECMenuItem::PaintMarks(TCanvas& k, int image, int arrowInset, bool hot) {
+  const TECMenuItem& p = *parent_;
+  const TRect r = rect_;
+  const int middleY = (r.Top + r.Bottom) / 2;
   const TColor markColor = enabled_ ? clBlack : TColor(0x808080);
   k.Pen().Style = psClear;
   k.Brush().Style = bsSolid;
   if (kind_ == ikButton && menuArrow_ && HasVisibleChildren()) {
-    const int x = r.Right - 4 - d;
+    const int x = r.Right - 4 - arrowInset;
     k.Brush().Color = markColor;
-    k.Polygon({TPoint{x, yc}, TPoint{x - 4, yc - 4}, TPoint{x - 4, yc + 4}});
+    k.Polygon({TPoint{x, middleY}, TPoint{x - 4, middleY - 4}, TPoint{x - 4, middleY + 4}});
   } else if (kind_ == ikDropDown) {
     auto arrow = [&](int x, int y, TColor color) {
       k.Brush().Color = color;
@@ -637,22 +673,23 @@ void TECMenuItem::PaintItem(TCanvas& k) {
       else
         k.Polygon({TPoint{x + 2, y - 2}, TPoint{x - 6, y - 2}, TPoint{x - 2, y + 2}});
     };
-    int x = r.Right - 4 - d, y = yc;
+    int x = r.Right - 4 - arrowInset, y = middleY;
     if (!enabled_) {
       arrow(x, y, 0x808080);
     } else {
       if (hot && mouseState_ == 2) {
+        // Pressed: a gray shadow with the arrow up and to the left of it.
         arrow(x, y, 0x808080);
         --x;
         --y;
       }
       arrow(x, y, clBlack);
     }
-  } else if (kind_ == ikCheckBox && checked_ && img < 0) {
-    const int x = r.Left + d + 2;
+  } else if (kind_ == ikCheckBox && checked_ && image < 0) {
+    const int x = r.Left + arrowInset + 2;
     k.Brush().Color = clBlack;
-    k.Polygon({TPoint{x, yc}, TPoint{x, yc + 1}, TPoint{x + 2, yc + 3}, TPoint{x + 7, yc - 2}, TPoint{x + 7, yc - 3},
-               TPoint{x + 2, yc + 2}});
+    k.Polygon({TPoint{x, middleY}, TPoint{x, middleY + 1}, TPoint{x + 2, middleY + 3}, TPoint{x + 7, middleY - 2},
+               TPoint{x + 7, middleY - 3}, TPoint{x + 2, middleY + 2}});
   }
 }
 

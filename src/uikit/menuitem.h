@@ -162,6 +162,14 @@ class TECMenuItem : public TComponent {
   void PaintChildren(TCanvas& canvas, int width, int height);
   void PaintItem(TCanvas& canvas);
   int GetImageIndex() const;
+  // The parts of PaintItem, in the order they are painted.
+  void PaintBackground(TCanvas& canvas);
+  void PaintHotLook(TCanvas& canvas, int image, int arrowInset);
+  void PaintImage(TCanvas& canvas, int image, bool hot);
+  void PaintToolbarCaption(TCanvas& canvas, int image);
+  void PaintMenuCaption(TCanvas& canvas, bool hot);
+  void PaintAcceleratedText(TCanvas& canvas, int x, int y);
+  void PaintMarks(TCanvas& canvas, int image, int arrowInset, bool hot);
   void Blink(bool reset);
 
  protected:

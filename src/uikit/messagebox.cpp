@@ -172,7 +172,7 @@ TFMessageBlock::TFMessageBlock(TComponent* owner) : TForm(owner) {
   FLMessageBlock->Loaded();
 
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) { FormKeyDown(key); };
-  ApplySkinTemplate(*this, 0);
+  ApplySkinTemplate(*this, skinkind::Normal);
 }
 
 void TFMessageBlock::FormKeyDown(uint16_t& key) {

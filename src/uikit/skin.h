@@ -12,6 +12,7 @@
 
 #include "base/exceptions.h"
 #include "platform/forms.h"
+#include "uikit/skinkinds.h"
 
 namespace qs {
 
@@ -197,10 +198,7 @@ class TECFormDesigner : public TComponent, public TFormFrame {
   TRect dragBounds_;
 };
 
-// The skins by kind: 0 ordinary dialogs and the document window, 1 the main
-// window, 2 small windows, 3 tool windows, 4 the middle-sized window.
-inline constexpr int kSkinTemplateCount = 5;
-// The template form of a kind, holding its designer "FormDesigne"; null
+// The template form of a skin kind (skinkind::Normal ...), holding its designer "FormDesigne"; null
 // for any other kind.
 std::unique_ptr<TForm> CreateSkinTemplate(int kind);
 

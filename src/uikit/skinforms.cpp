@@ -136,12 +136,12 @@ void RegisterSkinForms() {
     void (*Build)(TForm&);
   };
   // By skin kind.
-  static constexpr TSample kSamples[kSkinTemplateCount] = {{"SkinNormal", BuildNormal},
+  static constexpr TSample kSamples[skinkind::kCount] = {{"SkinNormal", BuildNormal},
                                                            {"SkinMain", BuildMain},
                                                            {"SkinSmall", BuildSmall},
                                                            {"SkinTools", BuildTools},
                                                            {"SkinMiddle", BuildMiddle}};
-  for (int kind = 0; kind < kSkinTemplateCount; ++kind) {
+  for (int kind = 0; kind < skinkind::kCount; ++kind) {
     RegisterForm(kSamples[kind].Name, [kind](const std::string&) -> std::unique_ptr<TCustomForm> {
       auto form = std::make_unique<TForm>(nullptr);
       form->SetName(kSamples[kind].Name);

@@ -149,7 +149,7 @@ std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
   using enum TECButtonStyle;
   std::unique_ptr<TSkinTemplateForm> form;
   switch (kind) {
-    case 0: {
+    case skinkind::Normal: {
       form = std::make_unique<TSkinTemplateForm>("TFNormalDesigne", "FNormalDesigne");
       TECFormDesigner& d = *form->Designer;
       TECFormCaption& c = d.CaptionSetting();
@@ -162,7 +162,7 @@ std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
       Finish(d, 4);
       break;
     }
-    case 1: {
+    case skinkind::Main: {
       form = std::make_unique<TSkinTemplateForm>("TFMainDesigne", "FMainDesigne");
       TECFormDesigner& d = *form->Designer;
       TECFormCaption& c = d.CaptionSetting();
@@ -182,7 +182,7 @@ std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
       Finish(d, 9);
       break;
     }
-    case 2: {
+    case skinkind::Small: {
       form = std::make_unique<TSkinTemplateForm>("TFSmallDesigne", "FSmallDesigne");
       TECFormDesigner& d = *form->Designer;
       TECFormCaption& c = d.CaptionSetting();
@@ -196,7 +196,7 @@ std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
       Finish(d, 2);
       break;
     }
-    case 3: {
+    case skinkind::Tool: {
       form = std::make_unique<TSkinTemplateForm>("TFToolsDesigne", "FToolsDesigne");
       TECFormDesigner& d = *form->Designer;
       TECFormCaption& c = d.CaptionSetting();
@@ -211,7 +211,7 @@ std::unique_ptr<TForm> CreateSkinTemplate(int kind) {
       Finish(d, 2);
       break;
     }
-    case 4: {
+    case skinkind::Middle: {
       form = std::make_unique<TSkinTemplateForm>("TFMiddleDesigne", "FMiddleDesigne");
       TECFormDesigner& d = *form->Designer;
       TECFormCaption& c = d.CaptionSetting();

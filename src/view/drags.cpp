@@ -17,6 +17,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "view/grabhandles.h"
 #include "view/tools.h"
 #include "view/window.h"
 
@@ -46,7 +47,7 @@ bool IsSpanning(const TQSItem& item) {
   const int k = item.ItemType;
   if (k == kind::Dynamics) {
     const auto* mark = dynamic_cast<const TQSMark*>(&item);
-    return mark && (mark->Fields.Kind == 50 || mark->Fields.Kind == 51);
+    return mark && dynamic::IsHairpinKind(mark->Fields.Kind);
   }
   return k == kind::Bracket || k == kind::Ottava || k == kind::Barre || k == kind::Flageolet;
 }
@@ -218,185 +219,200 @@ void TQSWindow::DrawDragOutline() {
 void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
   const TQSCalcItem* e = GrabbedElement;
   if (!e || !Score) return;
-  const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
-  const TRect b = ElementClientBox(*e);
-  if (e->ElementType == element::Stem) {
-    const auto* note = dynamic_cast<const TQSNote*>(e->Item);
-    const bool down = note && (note->Fields.FlagsA & 0x04);
-    screen.MoveTo((b.Left + b.Right) / 2, b.Top + (down ? 0 : dy));
-    screen.LineTo((b.Left + b.Right) / 2, b.Bottom + (down ? dy : 0));
-    return;
-  }
-  if (e->ElementType == element::PartBarline && e->Owner && e->Owner->System && e->Owner->System->PageRecord) {
-    // The bracket reaches down to the first staff row of its system whose
-    // lower boundary lies below the mouse, else to the system's last row.
-    const TQSCalcSystem& system = *e->Owner->System;
-    const TQSCalcPage& page = *system.PageRecord;
-    const TPoint o = PageOrigin(system.Page);
-    const int mouseY = ClientToCanvas(DragPoint).Y - o.Y;
-    const TQSCalcStaff* chosen = nullptr;
-    for (int r = system.FirstRow; r <= system.LastRow; ++r) {
-      const TQSCalcStaff* row = page.StaffRows.At(r);
-      if (!row) continue;
-      chosen = row;
-      if (Px(RowLowerBoundary(page, system, r)) > mouseY) break;
-    }
-    if (!chosen) return;
-    TargetStaff = chosen->Staff;
-    screen.Rectangle(b.Left, b.Top, b.Right, Px(chosen->BottomLine) + o.Y + RulerWidth() - VertBar.Position);
-    return;
-  }
+  const TPoint moved{DragPoint.X - DragStart.X, DragPoint.Y - DragStart.Y};
+  if (e->ElementType == element::Stem) return DrawStemFeedback(screen, *e, moved.Y);
+  if (e->ElementType == element::PartBarline) return DrawBracketFeedback(screen, *e);
   if (!e->Item) return;
   const int k = e->Item->ItemType;
-  const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
-  auto box = [&](TRect r) {
-    switch (HandleCode) {
-      case 1: r.Left += dx, r.Top += dy; break;
-      case 2: r.Top += dy; break;
-      case 3: r.Right += dx, r.Top += dy; break;
-      case 4: r.Right += dx; break;
-      case 5: r.Right += dx, r.Bottom += dy; break;
-      case 6: r.Bottom += dy; break;
-      case 7: r.Left += dx, r.Bottom += dy; break;
-      case 8: r.Left += dx; break;
-      default: break;
-    }
-    screen.Rectangle(r);
-  };
-  // Page objects keep their figure in page units at the page's origin.
-  const TQSCalcPage* page = e->PageOf();
-  const TPoint o = page ? PageOrigin(page->PageIndex) : TPoint{};
-  auto client = [&](int x, int y) {
-    return TPoint{Px(x) + o.X + RulerWidth() - HorzBar.Position, Px(y) + o.Y + RulerWidth() - VertBar.Position};
-  };
-  if (k == kind::Line) {
-    const auto& f = static_cast<const TQSLine*>(e->Item)->Fields;
-    TPoint a = client(f.X1, f.Y1), c = client(f.X2, f.Y2);
-    TPoint& moved = HandleCode == 1 ? a : c;
-    moved = {moved.X + dx, moved.Y + dy};
-    screen.MoveTo(a.X, a.Y);
-    screen.LineTo(c.X, c.Y);
-    return;
-  }
-  if (k >= kind::Arc && k <= kind::ChordSegment && HandleCode >= 9) {
-    const auto& f = static_cast<const TQSArc*>(e->Item)->Fields;
-    TPoint a = HandleCode == 9 ? client(f.AX, f.AY) : client(f.BX, f.BY);
-    a = {a.X + dx, a.Y + dy};
-    screen.MoveTo((b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
-    screen.LineTo(a.X, a.Y);
-    return;
-  }
+  const TRect b = ElementClientBox(*e);
+  if (k == kind::Line || (k >= kind::Arc && k <= kind::ChordSegment && HandleCode >= grab::FirstControl))
+    return DrawPageLineFeedback(screen, *e, moved);
   if (k == kind::Lyric || k == kind::Term || k == kind::InstrumentName || k == kind::Text || k == kind::Image ||
-      (k >= kind::Rectangle && k <= kind::ChordSegment)) {
-    box(b);
-    return;
-  }
-  if (k == kind::Liga) {
-    // The curve through its start, control points and end; the grabbed
-    // point moves, an end takes its control point vertically along, and a
-    // tie keeps both ends level.
-    const auto* tie = static_cast<const TQSLiga*>(e->Item);
-    const TRect u = ElementClientBox(*e, true);
-    const double f = e->Param2 == 0 ? 1.0 : std::sqrt(std::abs(static_cast<double>(e->Box2.Right - e->Box2.Left) / e->Param2));
-    auto off = [&](int v) { return Px(Round(v * Score->Scale * f / 100)); };
-    TPoint p0{u.Left, u.Top}, p3{u.Right, u.Bottom};
-    TPoint p1{p0.X + off(tie->Fields.CurveStartDX), p0.Y + off(tie->Fields.CurveStartDY)};
-    TPoint p2{p3.X + off(tie->Fields.CurveEndDX), p3.Y + off(tie->Fields.CurveEndDY)};
-    const bool isTie = !tie->IsSlur();
-    switch (HandleCode) {
-      case 1:
-        p0 = {p0.X + dx, p0.Y + dy}, p1.Y += dy;
-        if (isTie) p3.Y += dy, p2.Y += dy;
-        break;
-      case 3:
-        p3 = {p3.X + dx, p3.Y + dy}, p2.Y += dy;
-        if (isTie) p0.Y += dy, p1.Y += dy;
-        break;
-      case 9: p1 = {p1.X + dx, p1.Y + dy}; break;
-      case 10: p2 = {p2.X + dx, p2.Y + dy}; break;
-      default: break;
-    }
-    if (tie->Fields.Flags & TQSLiga::kLineMask) {
-      screen.MoveTo(p0.X, p0.Y);
-      screen.LineTo(p3.X, p3.Y);
-    } else {
-      screen.PolyBezier({p0, p1, p2, p3});
-    }
-    return;
-  }
-  if (k == kind::Accolade && e->Owner && e->Owner->System && e->Owner->System->PageRecord) {
-    // Whole parts: down to the first part whose lower boundary lies below
-    // the mouse, else the system's last part.
-    const TQSCalcSystem& system = *e->Owner->System;
-    const TQSCalcPage& page = *system.PageRecord;
-    const TQSMeasure* measure = e->Item->GetMeasure();
-    const int own = measure && measure->Part() ? measure->Part()->Index : 0;
-    const TPoint o = PageOrigin(system.Page);
-    const int mouseY = ClientToCanvas(DragPoint).Y - o.Y;
-    int bottom = b.Bottom;
-    const int parts = SystemPartCount(system);
-    for (int i = own; i < parts; ++i) {
-      const TQSCalcSystemPart* sp = system.Parts.At(i);
-      if (!sp || sp->System != &system) continue;
-      const TQSCalcStaff* last = page.StaffRows.At(sp->LastRow);
-      if (!last) continue;
-      bottom = Px(last->BottomLine) + o.Y + RulerWidth() - VertBar.Position;
-      TargetPart = i;
-      if (Px(RowLowerBoundary(page, system, sp->LastRow)) > mouseY) break;
-    }
-    screen.Rectangle(b.Left, b.Top, b.Right, bottom);
-    return;
-  }
+      (k >= kind::Rectangle && k <= kind::ChordSegment))
+    return DrawBoxFeedback(screen, b, moved);
+  if (k == kind::Liga) return DrawCurveFeedback(screen, *e, moved);
+  if (k == kind::Accolade) return DrawAccoladeFeedback(screen, *e);
+  const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
   if (k == kind::Arpeggio || k == kind::Hang || k == kind::BarreBracket) {
-    screen.Rectangle(b.Left, b.Top, b.Right, b.Bottom + dy);
+    screen.Rectangle(b.Left, b.Top, b.Right, b.Bottom + moved.Y);
+  } else if (k == kind::Hand) {
+    // A hand sign grows from its top when it stands below the staff.
+    if (mark && mark->Fields.Kind != 0) screen.Rectangle(b.Left, b.Top + moved.Y, b.Right, b.Bottom);
+    else screen.Rectangle(b.Left, b.Top, b.Right, b.Bottom + moved.Y);
+  } else if (HandleCode == grab::Right && mark && e->Owner && e->Owner->System) {
+    DrawSpanEndFeedback(screen, *e, *mark);
+  } else {
+    screen.Rectangle(b);
+  }
+}
+
+void TQSWindow::DrawStemFeedback(TCanvas& screen, const TQSCalcItem& e, int movedY) {
+  const TRect b = ElementClientBox(e);
+  const auto* note = dynamic_cast<const TQSNote*>(e.Item);
+  const bool down = note && note->IsStemDown();
+  const int x = (b.Left + b.Right) / 2;
+  screen.MoveTo(x, b.Top + (down ? 0 : movedY));
+  screen.LineTo(x, b.Bottom + (down ? movedY : 0));
+}
+
+void TQSWindow::DrawBracketFeedback(TCanvas& screen, const TQSCalcItem& e) {
+  if (!e.Owner || !e.Owner->System || !e.Owner->System->PageRecord) return;
+  // The bracket reaches down to the first staff row of its system whose
+  // lower boundary lies below the mouse, else to the system's last row.
+  const TRect b = ElementClientBox(e);
+  const TQSCalcSystem& system = *e.Owner->System;
+  const TQSCalcPage& page = *system.PageRecord;
+  const TPoint origin = PageOrigin(system.Page);
+  const int mouseY = ClientToCanvas(DragPoint).Y - origin.Y;
+  const TQSCalcStaff* chosen = nullptr;
+  for (int r = system.FirstRow; r <= system.LastRow; ++r) {
+    const TQSCalcStaff* row = page.StaffRows.At(r);
+    if (!row) continue;
+    chosen = row;
+    if (Px(RowLowerBoundary(page, system, r)) > mouseY) break;
+  }
+  if (!chosen) return;
+  TargetStaff = chosen->Staff;
+  screen.Rectangle(b.Left, b.Top, b.Right, Px(chosen->BottomLine) + origin.Y + RulerWidth() - VertBar.Position);
+}
+
+TPoint TQSWindow::PageUnitsToClient(const TQSCalcItem& e, int x, int y) const {
+  // Page objects keep their figure in page units at the page's origin.
+  const TQSCalcPage* page = e.PageOf();
+  const TPoint origin = page ? PageOrigin(page->PageIndex) : TPoint{};
+  return {Px(x) + origin.X + RulerWidth() - HorzBar.Position, Px(y) + origin.Y + RulerWidth() - VertBar.Position};
+}
+
+void TQSWindow::DrawPageLineFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint moved) {
+  TPoint from, to;
+  if (e.Item->ItemType == kind::Line) {
+    // A line: the grabbed end moves.
+    const auto& f = static_cast<const TQSLine*>(e.Item)->Fields;
+    from = PageUnitsToClient(e, f.X1, f.Y1), to = PageUnitsToClient(e, f.X2, f.Y2);
+    TPoint& end = HandleCode == grab::Start ? from : to;
+    end = {end.X + moved.X, end.Y + moved.Y};
+  } else {
+    // An arc's control point: a line from the figure's centre to it.
+    const auto& f = static_cast<const TQSArc*>(e.Item)->Fields;
+    const TRect b = ElementClientBox(e);
+    from = {(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
+    to = HandleCode == grab::FirstControl ? PageUnitsToClient(e, f.AX, f.AY) : PageUnitsToClient(e, f.BX, f.BY);
+    to = {to.X + moved.X, to.Y + moved.Y};
+  }
+  screen.MoveTo(from.X, from.Y);
+  screen.LineTo(to.X, to.Y);
+}
+
+void TQSWindow::DrawBoxFeedback(TCanvas& screen, TRect box, TPoint moved) {
+  if (grab::GrabsLeft(HandleCode)) box.Left += moved.X;
+  if (grab::GrabsRight(HandleCode)) box.Right += moved.X;
+  if (grab::GrabsTop(HandleCode)) box.Top += moved.Y;
+  if (grab::GrabsBottom(HandleCode)) box.Bottom += moved.Y;
+  screen.Rectangle(box);
+}
+
+void TQSWindow::DrawCurveFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint moved) {
+  // The curve through its start, control points and end; the grabbed
+  // point moves, an end takes its control point vertically along, and a
+  // tie keeps both ends level.
+  const auto* tie = static_cast<const TQSLiga*>(e.Item);
+  const TRect ends = ElementClientBox(e, true);
+  const double stretch =
+      e.Param2 == 0 ? 1.0 : std::sqrt(std::abs(static_cast<double>(e.Box2.Right - e.Box2.Left) / e.Param2));
+  auto offset = [&](int v) { return Px(Round(v * Score->Scale * stretch / 100)); };
+  TPoint start{ends.Left, ends.Top}, end{ends.Right, ends.Bottom};
+  TPoint startControl{start.X + offset(tie->Fields.CurveStartDX), start.Y + offset(tie->Fields.CurveStartDY)};
+  TPoint endControl{end.X + offset(tie->Fields.CurveEndDX), end.Y + offset(tie->Fields.CurveEndDY)};
+  const bool isTie = !tie->IsSlur();
+  const int dx = moved.X, dy = moved.Y;
+  switch (HandleCode) {
+    case grab::Start:
+      start = {start.X + dx, start.Y + dy}, startControl.Y += dy;
+      if (isTie) end.Y += dy, endControl.Y += dy;
+      break;
+    case grab::End:
+      end = {end.X + dx, end.Y + dy}, endControl.Y += dy;
+      if (isTie) start.Y += dy, startControl.Y += dy;
+      break;
+    case grab::FirstControl: startControl = {startControl.X + dx, startControl.Y + dy}; break;
+    case grab::SecondControl: endControl = {endControl.X + dx, endControl.Y + dy}; break;
+    default: break;
+  }
+  if (tie->Fields.Flags & TQSLiga::kLineMask) {
+    screen.MoveTo(start.X, start.Y);
+    screen.LineTo(end.X, end.Y);
+  } else {
+    screen.PolyBezier({start, startControl, endControl, end});
+  }
+}
+
+void TQSWindow::DrawAccoladeFeedback(TCanvas& screen, const TQSCalcItem& e) {
+  const TRect b = ElementClientBox(e);
+  if (!e.Owner || !e.Owner->System || !e.Owner->System->PageRecord) {
+    screen.Rectangle(b);
     return;
   }
-  if (k == kind::Hand) {
-    if (mark && mark->Fields.Kind != 0) screen.Rectangle(b.Left, b.Top + dy, b.Right, b.Bottom);
-    else screen.Rectangle(b.Left, b.Top, b.Right, b.Bottom + dy);
-    return;
+  // Whole parts: down to the first part whose lower boundary lies below
+  // the mouse, else the system's last part.
+  const TQSCalcSystem& system = *e.Owner->System;
+  const TQSCalcPage& page = *system.PageRecord;
+  const TQSMeasure* measure = e.Item->GetMeasure();
+  const int own = measure && measure->Part() ? measure->Part()->Index : 0;
+  const TPoint origin = PageOrigin(system.Page);
+  const int mouseY = ClientToCanvas(DragPoint).Y - origin.Y;
+  int bottom = b.Bottom;
+  const int parts = SystemPartCount(system);
+  for (int i = own; i < parts; ++i) {
+    const TQSCalcSystemPart* sp = system.Parts.At(i);
+    if (!sp || sp->System != &system) continue;
+    const TQSCalcStaff* last = page.StaffRows.At(sp->LastRow);
+    if (!last) continue;
+    bottom = Px(last->BottomLine) + origin.Y + RulerWidth() - VertBar.Position;
+    TargetPart = i;
+    if (Px(RowLowerBoundary(page, system, sp->LastRow)) > mouseY) break;
   }
-  if (HandleCode == 4 && mark && e->Owner && e->Owner->System) {
-    // A spanning mark's end: the note or rest nearest the mouse in the
-    // measure under it, else that measure's start.
-    const TQSCalcSystem& system = *e->Owner->System;
-    const TPoint mouse = ClientToCanvas(DragPoint);
-    const TPoint po = PageOrigin(system.Page);
-    const TQSCalcMeasure* target = nullptr;
-    for (int i = 0; i < system.MeasureCount; ++i)
-      if (const TQSCalcMeasure* m = system.Measures.At(i);
-          m && Px(m->Box.Left) + po.X <= mouse.X && mouse.X < Px(m->Box.Right) + po.X)
-        target = m;
-    int right = b.Right;
-    TargetLength = mark->Fields.Value;
-    if (target) {
-      const TQSCalcItem* nearest = nullptr;
-      int best = 0;
-      for (int i = 0; i < target->ItemCount; ++i) {
-        const TQSCalcItem* n = target->Items.At(i);
-        if (!n || !n->Item || (n->Item->ItemType != kind::Note && n->Item->ItemType != kind::Pause)) continue;
-        const int d = std::abs(Px((n->Box.Left + n->Box.Right) / 2) + po.X - mouse.X);
-        if (!nearest || d < best) nearest = n, best = d;
-      }
-      const TQSPiece* piece = system.Piece;
-      int ticks = 0;
-      for (int m = e->Owner->MeasureIndex; piece && m < target->MeasureIndex; ++m)
-        if (m < static_cast<int>(piece->Slots.size()) && piece->Slots[static_cast<size_t>(m)])
-          ticks += piece->Slots[static_cast<size_t>(m)]->Length;
-      ticks -= mark->Fields.Time;
-      if (nearest) {
-        right = Px(nearest->Box.Right) + po.X + RulerWidth() - HorzBar.Position;
-        TargetLength = ticks + nearest->Item->TimePosition();
-      } else {
-        right = Px(target->Box.Left + (target->Positions.empty() ? 0 : target->Positions[0])) + po.X + RulerWidth() -
-                HorzBar.Position;
-        TargetLength = ticks;
-      }
+  screen.Rectangle(b.Left, b.Top, b.Right, bottom);
+}
+
+void TQSWindow::DrawSpanEndFeedback(TCanvas& screen, const TQSCalcItem& e, const TQSMark& mark) {
+  // A spanning mark's end: the note or rest nearest the mouse in the
+  // measure under it, else that measure's start.
+  const TRect b = ElementClientBox(e);
+  const TQSCalcSystem& system = *e.Owner->System;
+  const TPoint mouse = ClientToCanvas(DragPoint);
+  const TPoint origin = PageOrigin(system.Page);
+  const TQSCalcMeasure* target = nullptr;
+  for (int i = 0; i < system.MeasureCount; ++i)
+    if (const TQSCalcMeasure* m = system.Measures.At(i);
+        m && Px(m->Box.Left) + origin.X <= mouse.X && mouse.X < Px(m->Box.Right) + origin.X)
+      target = m;
+  int right = b.Right;
+  TargetLength = mark.Fields.Value;
+  if (target) {
+    const TQSCalcItem* nearest = nullptr;
+    int best = 0;
+    for (int i = 0; i < target->ItemCount; ++i) {
+      const TQSCalcItem* n = target->Items.At(i);
+      if (!n || !n->Item || (n->Item->ItemType != kind::Note && n->Item->ItemType != kind::Pause)) continue;
+      const int distance = std::abs(Px((n->Box.Left + n->Box.Right) / 2) + origin.X - mouse.X);
+      if (!nearest || distance < best) nearest = n, best = distance;
     }
-    screen.Rectangle(b.Left, b.Top, right, b.Bottom);
-    return;
+    const TQSPiece* piece = system.Piece;
+    int ticks = 0;
+    for (int m = e.Owner->MeasureIndex; piece && m < target->MeasureIndex; ++m)
+      if (m < static_cast<int>(piece->Slots.size()) && piece->Slots[static_cast<size_t>(m)])
+        ticks += piece->Slots[static_cast<size_t>(m)]->Length;
+    ticks -= mark.Fields.Time;
+    if (nearest) {
+      right = Px(nearest->Box.Right) + origin.X + RulerWidth() - HorzBar.Position;
+      TargetLength = ticks + nearest->Item->TimePosition();
+    } else {
+      right = Px(target->Box.Left + (target->Positions.empty() ? 0 : target->Positions[0])) + origin.X +
+              RulerWidth() - HorzBar.Position;
+      TargetLength = ticks;
+    }
   }
-  screen.Rectangle(b);
+  screen.Rectangle(b.Left, b.Top, right, b.Bottom);
 }
 
 // ------------------------------------------------------------ mouse rows

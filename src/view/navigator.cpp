@@ -124,10 +124,10 @@ void TQSWindow::PaintTimeline(TCanvas& c, int clientWidth) {
       c.MoveTo(v, 18);
       c.LineTo(v, 26);
       const std::string label = RehearsalLabel(mark->Fields.Style, slot.RehearsalNumber);
-      const int frame = (mark->Fields.Style >> 2) & 3;
+      const int frame = mark->Frame();
       c.Brush() = MakeBrush(clWhite, bsSolid);
-      if (frame == 2) c.Ellipse(v + 1, 4, v + c.TextWidth(label) + 6, 18);
-      else if (frame != 0) c.Rectangle(v + 1, 4, v + c.TextWidth(label) + 6, 18);
+      if (frame == TQSMark::kFrameEllipse) c.Ellipse(v + 1, 4, v + c.TextWidth(label) + 6, 18);
+      else if (frame != TQSMark::kFrameNone) c.Rectangle(v + 1, 4, v + c.TextWidth(label) + 6, 18);
       c.Brush().Style = bsClear;
       c.TextOut(v + 3, 7, label);
     }

@@ -15,6 +15,7 @@
 #include "score/piece.h"
 #include "score/score.h"
 #include "score/units.h"
+#include "view/grabhandles.h"
 #include "view/window.h"
 
 namespace qs {
@@ -309,20 +310,20 @@ int TQSWindow::HitTestHandles(TPoint p) {
   auto square = [&](int x, int y) { return InHandle(p, x - S2, y - S2, x - S2 + S, y - S2 + S); };
   auto boxHandles = [&](const TRect& b) {
     const int mx = (b.Left + b.Right) / 2, my = (b.Top + b.Bottom) / 2;
-    if (InHandle(p, b.Left, b.Top, b.Left + S, b.Top + S)) return 1;
-    if (InHandle(p, mx - S2, b.Top, mx + S2, b.Top + S)) return 2;
-    if (InHandle(p, b.Right - S, b.Top, b.Right, b.Top + S)) return 3;
-    if (InHandle(p, b.Right - S, my - 3, b.Right, my + S2)) return 4;
-    if (InHandle(p, b.Right - S, b.Bottom - S, b.Right, b.Bottom)) return 5;
-    if (InHandle(p, mx - S2, b.Bottom - S, mx + S, b.Bottom)) return 6;
-    if (InHandle(p, b.Left, b.Bottom - S, b.Left + S, b.Bottom)) return 7;
-    if (InHandle(p, b.Left, my - 3, b.Left + 6, my + 3)) return 8;
-    return 0;
+    if (InHandle(p, b.Left, b.Top, b.Left + S, b.Top + S)) return grab::TopLeft;
+    if (InHandle(p, mx - S2, b.Top, mx + S2, b.Top + S)) return grab::Top;
+    if (InHandle(p, b.Right - S, b.Top, b.Right, b.Top + S)) return grab::TopRight;
+    if (InHandle(p, b.Right - S, my - 3, b.Right, my + S2)) return grab::Right;
+    if (InHandle(p, b.Right - S, b.Bottom - S, b.Right, b.Bottom)) return grab::BottomRight;
+    if (InHandle(p, mx - S2, b.Bottom - S, mx + S, b.Bottom)) return grab::Bottom;
+    if (InHandle(p, b.Left, b.Bottom - S, b.Left + S, b.Bottom)) return grab::BottomLeft;
+    if (InHandle(p, b.Left, my - 3, b.Left + 6, my + 3)) return grab::Left;
+    return grab::None;
   };
   auto ends = [&](const TRect& b, int first, int second) {
     if (square(b.Left, b.Top)) return first;
     if (square(b.Right, b.Bottom)) return second;
-    return 0;
+    return grab::None;
   };
   // A page rectangle in page units as client pixels.
   auto client = [&](const TQSCalcItem& e, TRect units) {
@@ -336,59 +337,59 @@ int TQSWindow::HitTestHandles(TPoint p) {
   auto scoreHandle = [&](TQSCalcItem& e) -> int {
     const TRect b = ElementClientBox(e);
     const int mx = (b.Left + b.Right) / 2;
-    if (e.ElementType == element::PartBarline) return point(mx, b.Bottom) ? 2 : 0;
+    if (e.ElementType == element::PartBarline) return point(mx, b.Bottom) ? grab::Only : grab::None;
     if (e.ElementType == element::Stem) {
       const auto* mark = dynamic_cast<const TQSMark*>(e.Item);
       const auto* note = dynamic_cast<const TQSNote*>(e.Item);
-      const bool bottom = mark ? (mark->Fields.Style & 0x04) : (note && (note->Fields.FlagsA & 0x04));
+      const bool bottom = mark ? (mark->Fields.Style & 0x04) : (note && note->IsStemDown());
       const int y = bottom ? b.Bottom : b.Top;
-      return InHandle(p, b.Left - e2, y - S2, b.Right + e2, y + S2) ? 2 : 0;
+      return InHandle(p, b.Left - e2, y - S2, b.Right + e2, y + S2) ? grab::Only : grab::None;
     }
-    if (e.ElementType != element::Item || !e.Item || &e == EditedElement) return 0;
+    if (e.ElementType != element::Item || !e.Item || &e == EditedElement) return grab::None;
     const int k = e.Item->ItemType;
     const auto* mark = dynamic_cast<const TQSMark*>(e.Item);
     switch (k) {
       case kind::Accolade:
-        return point(mx, b.Bottom) ? 2 : 0;
+        return point(mx, b.Bottom) ? grab::Only : grab::None;
       case kind::Liga: {
-        if (int code = ends(ElementClientBox(e, true), 1, 3)) return code;
+        if (int code = ends(ElementClientBox(e, true), grab::Start, grab::End)) return code;
         const auto* tie = static_cast<const TQSLiga*>(e.Item);
         const TRect u = e.Box2;
         const double f = e.Param2 == 0 ? 1.0 : std::sqrt(std::abs(static_cast<double>(u.Right - u.Left) / e.Param2));
         auto off = [&](int v) { return Round(v * Score->Scale * f / 100); };
         const TRect control{u.Left + off(tie->Fields.CurveStartDX), u.Top + off(tie->Fields.CurveStartDY),
                             u.Right + off(tie->Fields.CurveEndDX), u.Bottom + off(tie->Fields.CurveEndDY)};
-        return ends(client(e, control), 9, 10);
+        return ends(client(e, control), grab::FirstControl, grab::SecondControl);
       }
       case kind::Lyric: case kind::Term: case kind::InstrumentName:
         return boxHandles(b);
       case kind::Dynamics:
-        if (mark && mark->Fields.Kind != 50 && mark->Fields.Kind != 51) return 0;
+        if (mark && !dynamic::IsHairpinKind(mark->Fields.Kind)) return grab::None;
         [[fallthrough]];
       case kind::Trill: case kind::Bracket: case kind::Vibrato: case kind::StringNumber: case kind::Muting:
       case kind::Ottava: case kind::Barre: case kind::Flageolet:
-        return point(b.Right, (b.Top + b.Bottom) / 2) ? 4 : 0;
+        return point(b.Right, (b.Top + b.Bottom) / 2) ? grab::Right : grab::None;
       case kind::Arpeggio: case kind::Hang: case kind::BarreBracket:
-        return point(mx, b.Bottom) ? 2 : 0;
+        return point(mx, b.Bottom) ? grab::Only : grab::None;
       case kind::Hand:
-        return point(mx, mark && mark->Fields.Kind != 0 ? b.Top : b.Bottom) ? 2 : 0;
+        return point(mx, mark && mark->Fields.Kind != 0 ? b.Top : b.Bottom) ? grab::Only : grab::None;
       default:
-        return 0;
+        return grab::None;
     }
   };
   auto pageHandle = [&](TQSCalcItem& e) -> int {
-    if (e.ElementType != element::Item || !e.Item || &e == EditedElement) return 0;
+    if (e.ElementType != element::Item || !e.Item || &e == EditedElement) return grab::None;
     const int k = e.Item->ItemType;
     if (const auto* line = dynamic_cast<const TQSLine*>(e.Item); line && k == kind::Line) {
       const TQSLine::TFields& f = line->Fields;
-      return ends(client(e, {f.X1, f.Y1, f.X2, f.Y2}), 1, 3);
+      return ends(client(e, {f.X1, f.Y1, f.X2, f.Y2}), grab::Start, grab::End);
     }
     if (k == kind::Text || k == kind::Image || (k >= kind::Rectangle && k <= kind::ChordSegment)) {
       if (int code = boxHandles(ElementClientBox(e))) return code;
       if (const auto* arc = dynamic_cast<const TQSArc*>(e.Item); arc && k >= kind::Arc)
-        return ends(client(e, {arc->Fields.AX, arc->Fields.AY, arc->Fields.BX, arc->Fields.BY}), 9, 10);
+        return ends(client(e, {arc->Fields.AX, arc->Fields.AY, arc->Fields.BX, arc->Fields.BY}), grab::FirstControl, grab::SecondControl);
     }
-    return 0;
+    return grab::None;
   };
 
   for (auto& sel : SelPieces)
@@ -403,7 +404,7 @@ int TQSWindow::HitTestHandles(TPoint p) {
       GrabbedElement = e;
       return HandleCode = code;
     }
-  return 0;
+  return grab::None;
 }
 
 // ------------------------------------------------------------ select all

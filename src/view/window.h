@@ -32,6 +32,7 @@ class TQSVoice;
 class TQSMeasure;
 class TQSNote;
 class TQSItem;
+class TQSMark;
 struct TQSCalcPage;
 struct TQSCalcSystem;
 struct TQSCalcMeasure;
@@ -515,7 +516,17 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool LocateGhost(TPoint client, int part, struct TGhostPlace& g) const;
   void DrawGhost(TCanvas& screen, int part);
   void DrawSlurFeedback(TCanvas& screen);
+  // The reshaped figure of the grabbed handle's item, one function a shape.
   void DrawHandleFeedback(TCanvas& screen);
+  void DrawStemFeedback(TCanvas& screen, const TQSCalcItem& e, int movedY);
+  void DrawBracketFeedback(TCanvas& screen, const TQSCalcItem& e);
+  void DrawPageLineFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint moved);
+  void DrawBoxFeedback(TCanvas& screen, TRect box, TPoint moved);
+  void DrawCurveFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint moved);
+  void DrawAccoladeFeedback(TCanvas& screen, const TQSCalcItem& e);
+  void DrawSpanEndFeedback(TCanvas& screen, const TQSCalcItem& e, const TQSMark& mark);
+  // A point of a page object's figure (page units) in client pixels.
+  TPoint PageUnitsToClient(const TQSCalcItem& e, int x, int y) const;
   void FinishTool();
   // Mouse rows of the tools and drags; true when the event was theirs.
   bool DragMouseDown(TPoint p, bool hit, bool doubleClick);

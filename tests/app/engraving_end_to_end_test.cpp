@@ -28,6 +28,7 @@
 #include "platform/fonts.h"
 #include "platform/imagedecode.h"
 #include "platform/imagefile.h"
+#include "platform/musicglyphs.h"
 #include "render/window.h"
 #include "score/dynamics.h"
 #include "score/marks.h"
@@ -202,7 +203,7 @@ TEST(EngravingEndToEnd, MusicXmlToImageAndPdfPages) {
     f.PixelsPerInch = 96;
     f.SetSize(16);
     return f;
-  }(), MusicGlyphText('5'));
+  }(), MusicGlyphText(glyphs::NoteheadBlack));
   EXPECT_TRUE(g.Dark(c5.X + headWidth / 2, top + 3 * space / 2)) << "no head at " << c5.X << "," << top + 9;
   // G3 hangs two ledger lines below the staff; the fortissimo stands
   // below it, its letters drawn.

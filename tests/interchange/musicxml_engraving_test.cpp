@@ -14,6 +14,7 @@
 #include "platform/canvas.h"
 #include "platform/drawdevice.h"
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
 #include "platform/paths.h"
 #include "render/window.h"
 #include "score/chordcode.h"
@@ -92,14 +93,13 @@ TEST(MusicXmlEngraving, DynamicsAndFermatasAgreeWithTheFontAndTheWriter) {
     EXPECT_NE(xml.find("<" + letters + "/>"), std::string::npos) << letters;
   }
   // Fermatas likewise: the upright one is the kind the font draws above.
-  constexpr int kFirstFermataGlyph = 140;
   for (const char* type : {"upright", "inverted"}) {
     auto score = ImportText(OnePart(Measure1(
         "<note><pitch><step>C</step><octave>5</octave></pitch><duration>4</duration><type>whole</type>"
         "<notations><fermata type='" + std::string(type) + "'/></notations></note>")));
     auto fermatas = ItemsOf<TQSMark>(*LastPiece(*score)->GetPart(0)->GetMeasure(0), kind::Fermata);
     ASSERT_EQ(fermatas.size(), 1u);
-    EXPECT_EQ(meanings[kFirstFermataGlyph + fermatas[0]->Fields.Kind],
+    EXPECT_EQ(meanings[glyphs::FermataAbove + fermatas[0]->Fields.Kind],
               std::string(type) == "upright" ? "fermata above" : "fermata below");
     EXPECT_NE(ExportText(*score, *LastPiece(*score)).find("<fermata type=\"" + std::string(type) + "\"/>"),
               std::string::npos);
@@ -235,9 +235,9 @@ TEST(MusicXmlEngraving, DotsMetersAndBreves) {
   const int dots = static_cast<int>(
       std::count_if(ops.begin(), ops.end(), [](const TCanvasOp& o) { return o.Kind == TCanvasOpKind::Ellipse; }));
   EXPECT_EQ(dots, 3);  // two on the double-dotted half, one on the dotted half
-  EXPECT_EQ(GlyphCount(ops, '\''), 1);  // the common-time sign
-  EXPECT_EQ(GlyphCount(ops, ')'), 1);   // the breve head
-  EXPECT_EQ(GlyphCount(ops, '5'), 1);   // the eighth's; none for the breve
+  EXPECT_EQ(GlyphCount(ops, glyphs::TimeSigCommon), 1);  // the common-time sign
+  EXPECT_EQ(GlyphCount(ops, glyphs::NoteheadDoubleWhole), 1);   // the breve head
+  EXPECT_EQ(GlyphCount(ops, glyphs::NoteheadBlack), 1);   // the eighth's; none for the breve
 }
 
 // Chord kinds other than the major and minor families keep their

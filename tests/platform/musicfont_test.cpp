@@ -9,6 +9,7 @@
 #include "platform/bitmap.h"
 #include "platform/drawdevice.h"
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
 #include "platform/paths.h"
 
 using namespace qs;
@@ -113,8 +114,8 @@ TEST(MusicFont, GlyphsAreAddressedByCodeAndDrawOneAtATime) {
   c.Font().Name = MusicFontName;
   c.Font().SetSize(32);
   c.Brush().Style = bsClear;
-  c.TextOut(10, 10, MusicGlyphText(157));
-  c.TextOut(40, 10, MusicGlyphText(160));
+  c.TextOut(10, 10, MusicGlyphText(glyphs::OrnamentTrill));
+  c.TextOut(40, 10, MusicGlyphText(glyphs::OrnamentTrillAccidentalNatural));
   TRect left = qs::testing::InkBounds(bmp);
   EXPECT_LT(left.Left, 40) << qs::testing::Picture(bmp);
   EXPECT_GE(left.Right, 40);
@@ -122,10 +123,10 @@ TEST(MusicFont, GlyphsAreAddressedByCodeAndDrawOneAtATime) {
   TRecordingCanvas rec;
   rec.Canvas.Font().Name = MusicFontName;
   rec.Canvas.Font().SetSize(16);
-  rec.Canvas.TextOut(3, 4, MusicGlyphText('5'));
+  rec.Canvas.TextOut(3, 4, MusicGlyphText(glyphs::NoteheadBlack));
   auto ops = rec.Recorder->CanvasOps();
   ASSERT_EQ(ops.size(), 1u);
-  EXPECT_EQ(MusicGlyphCode(ops[0].Text[0]), '5');
+  EXPECT_EQ(MusicGlyphCode(ops[0].Text[0]), glyphs::NoteheadBlack);
   EXPECT_EQ(ops[0].Font.Name, MusicFontName);
   EXPECT_EQ(ops[0].Font.Size(), 16);
 }

@@ -6,7 +6,7 @@
 #include "drawing_helpers.h"
 #include "platform/canvasutil.h"
 #include "platform/drawdevice.h"
-#include "platform/fontengine.h"
+#include "platform/qtfontengine.h"
 #include "platform/fonts.h"
 
 using namespace qs;

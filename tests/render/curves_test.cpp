@@ -153,7 +153,7 @@ TEST_F(CurveTest, EveryDynamicsKindAndBothHairpins) {
     Slot->ItemCount = 0;
     Element(NewMark(kind::Dynamics, Measure, kind), {400, 752, 480, 848});
     const std::vector<TCanvasOp> ops = Paint();
-    EXPECT_EQ(Describe(ops), TStrings{GlyphAt('i' + kind, 50, 94 + 6 - a16)});
+    EXPECT_EQ(Describe(ops), TStrings{GlyphAt(dynamic::kFirstGlyph + kind, 50, 94 + 6 - a16)});
   }
   // Hairpins in (50, 90)-(150, 110), mid 100, W1 = 1 in from the box.
   struct Case {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/mathutil.h"
+#include "platform/musicglyphs.h"
 #include "render_fixture.h"
 
 namespace qs::test {
@@ -34,16 +35,16 @@ TEST_F(HeadTest, HeadGlyphsByStyleAndLength) {
   // Stem-down heads stand at the box's left (px 46); the baseline is the
   // box top (109) + W3.
   const Case cases[] = {
-      {0, 128, {GlyphAt('5', 46, 112 - a16)}},
-      {1, 256, {GlyphAt('4', 46, 112 - a16)}},
-      {4, 512, {GlyphAt('*', 46, 112 - a16)}},
-      {255, 1024, {GlyphAt(')', 46, 112 - a16)}},
-      {3, 128, {GlyphAt('f', 46, 112 - a16)}},
-      {3, 256, {GlyphAt('e', 46, 112 - a16)}},
+      {0, 128, {GlyphAt(glyphs::NoteheadBlack, 46, 112 - a16)}},
+      {1, 256, {GlyphAt(glyphs::NoteheadHalf, 46, 112 - a16)}},
+      {4, 512, {GlyphAt(glyphs::NoteheadWhole, 46, 112 - a16)}},
+      {255, 1024, {GlyphAt(glyphs::NoteheadDoubleWhole, 46, 112 - a16)}},
+      {3, 128, {GlyphAt(glyphs::NoteheadDiamondBlack, 46, 112 - a16)}},
+      {3, 256, {GlyphAt(glyphs::NoteheadDiamondHalf, 46, 112 - a16)}},
       // drum head 0: its own font at half the size
       {5, 128, {TextAt("X", 46, 112 - Ascent(FontOf("Arial", 8)))}},
       // beyond the drum table
-      {9, 128, {GlyphAt(211, 46, 112 - a16)}},
+      {9, 128, {GlyphAt(glyphs::NoteheadXBlack, 46, 112 - a16)}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.style) + "/" + std::to_string(c.length));
@@ -64,7 +65,7 @@ TEST_F(HeadTest, SlashHeadAndBrackets) {
   Head(bracketed, 800, 4);  // px (96,109)-(103,115)
   EXPECT_EQ(PaintDescribed(), (TStrings{
                                   "Polygon 47,121 47,106 52,103 52,118",
-                                  GlyphAt('5', 96, 112 - a16),
+                                  GlyphAt(glyphs::NoteheadBlack, 96, 112 - a16),
                                   TextAt("[", 96 - 3, 109 - 4),
                                   TextAt("]", 103 + 1, 109 - 4),
                               }));
@@ -80,7 +81,7 @@ TEST_F(HeadTest, UnisonOfTwoVoicesDrawsOneHeadAndBothStems) {
   EXPECT_EQ(PaintDescribed(), (TStrings{
                                   "Polygon 52,92 53,92 53,111 52,111",
                                   "Polygon 46,113 47,113 47,132 46,132",
-                                  GlyphAt('5', 53 - GlyphWidth(Music(), '5'), 112 - a16),
+                                  GlyphAt(glyphs::NoteheadBlack, 53 - GlyphWidth(Music(), glyphs::NoteheadBlack), 112 - a16),
                               }));
 }
 
@@ -126,12 +127,12 @@ TEST_F(HeadTest, Rests) {
   };
   const Case cases[] = {
       // glyph rests: baseline 1.5 spaces below the box top (106)
-      {128, {400, 848, 456, 992}, 0, {GlyphAt('M', 50, 115 - a16)}},
-      {64, {400, 848, 456, 992}, 0, {GlyphAt('N', 50, 115 - a16)}},
-      {32, {400, 848, 456, 992}, 0, {GlyphAt('O', 50, 115 - a16)}},
-      {16, {400, 848, 456, 992}, 0, {GlyphAt('P', 50, 115 - a16)}},
-      {8, {400, 848, 456, 992}, 0, {GlyphAt('Q', 50, 115 - a16)}},
-      {4, {400, 848, 456, 992}, 0, {GlyphAt('R', 50, 115 - a16)}},
+      {128, {400, 848, 456, 992}, 0, {GlyphAt(glyphs::RestQuarter, 50, 115 - a16)}},
+      {64, {400, 848, 456, 992}, 0, {GlyphAt(glyphs::Rest8th, 50, 115 - a16)}},
+      {32, {400, 848, 456, 992}, 0, {GlyphAt(glyphs::Rest16th, 50, 115 - a16)}},
+      {16, {400, 848, 456, 992}, 0, {GlyphAt(glyphs::Rest32nd, 50, 115 - a16)}},
+      {8, {400, 848, 456, 992}, 0, {GlyphAt(glyphs::Rest64th, 50, 115 - a16)}},
+      {4, {400, 848, 456, 992}, 0, {GlyphAt(glyphs::Rest128th, 50, 115 - a16)}},
       // whole and half rests are filled boxes, with a ledger stroke outside the staff
       {512, {400, 848, 448, 872}, 0, {"FillRect 50,106,56,109"}},
       {512, {400, 656, 448, 680}, 1, {"FillRect 50,82,56,85", "FillRect 47,81,59,82"}},
@@ -154,7 +155,7 @@ TEST_F(HeadTest, DottedRestAndItsHiddenTwin) {
   Element(rest, {400, 848, 456, 992});
   Element(dots, {480, 800, 560, 896});  // px (60,100)-(70,112), mid 106
   EXPECT_EQ(PaintDescribed(), (TStrings{
-                                  GlyphAt('M', 50, 115 - a16),
+                                  GlyphAt(glyphs::RestQuarter, 50, 115 - a16),
                                   // radius W1, the first W2 in, the next W5 further
                                   "Ellipse 61,105,63,107",
                                   "Ellipse 66,105,68,107",
@@ -183,7 +184,7 @@ TEST_F(HeadTest, Accidentals) {
   TQSMark* sharp = NewMark(kind::Accidental, note, 2);
   sharp->Fields.Style = 0x04;
   Element(sharp, {320, 800, 368, 992});
-  EXPECT_EQ(PaintDescribed(), (TStrings{GlyphAt('B', 40, 109 - a16), TextAt("(", 37, 109 - 6 - 1), TextAt(")", 46, 102)}));
+  EXPECT_EQ(PaintDescribed(), (TStrings{GlyphAt(glyphs::AccidentalSharp, 40, 109 - a16), TextAt("(", 37, 109 - 6 - 1), TextAt(")", 46, 102)}));
 }
 
 TEST_F(HeadTest, RepeatSigns) {

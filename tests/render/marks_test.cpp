@@ -2,6 +2,7 @@
 // W1 = 1, W2 = 2, W3 = 3, W4 = 4, W6 = 6, W8 = 8, the half width h = 0.
 #include <gtest/gtest.h>
 
+#include "platform/musicglyphs.h"
 #include "render_fixture.h"
 
 namespace qs::test {
@@ -70,9 +71,9 @@ TEST_F(MarkTest, TrillWithItsWavyLine) {
   // Box px (50, 94)-(90, 106), mid 100. The glyph is 12 px wide, so the
   // line starts at x0 = 63; period W6 = 6; thick strokes (pen W2) while
   // x < 84, then thin ones (pen W1) back from the last x to x0.
-  ASSERT_EQ(GlyphWidth(Music(), 157), 12);
+  ASSERT_EQ(GlyphWidth(Music(), glyphs::OrnamentTrill), 12);
   const std::vector<TCanvasOp> ops = Only(kind::Trill, 1, 1, {400, 752, 720, 848});
-  EXPECT_EQ(Describe(ops), (TStrings{GlyphAt(157, 50, 100 - a16), "Line 63,100 66,102", "Line 69,100 72,102",
+  EXPECT_EQ(Describe(ops), (TStrings{GlyphAt(glyphs::OrnamentTrill, 50, 100 - a16), "Line 63,100 66,102", "Line 69,100 72,102",
                                      "Line 75,100 78,102", "Line 81,100 84,102",
                                      // the right end, the middle, the left end
                                      "Line 84,102 86,101", "Line 78,102 81,100", "Line 72,102 75,100",
@@ -159,14 +160,14 @@ TEST_F(MarkTest, DottedContinuationLinesAreOnePixelLines) {
   // half width is 2 and so two lines at mid and mid + 1.
   Place(kind::StringNumber, 2, 1, {400, 736, 1200, 864});
   std::vector<TCanvasOp> ops = Paint();
-  ASSERT_EQ(GlyphWidth(Music(), 149), 13);
-  EXPECT_EQ(Describe(ops), (TStrings{GlyphAt(149, 50, 100 - a16), "Line 63,101 149,101"}));
+  ASSERT_EQ(GlyphWidth(Music(), glyphs::GuitarString2), 13);
+  EXPECT_EQ(Describe(ops), (TStrings{GlyphAt(glyphs::GuitarString2, 50, 100 - a16), "Line 63,101 149,101"}));
   EXPECT_EQ(ops[1].Pen, (TPen{clBlack, 1, psDot, pmCopy}));
   EXPECT_EQ(ops[1].Brush.Style, bsClear);  // the dots' gaps stay open
 
   ops = Paint(300);
-  const int x = 150 + GlyphWidth(Music(48), 149);
-  EXPECT_EQ(Describe(ops), (TStrings{GlyphAt(149, 150, 300 - Ascent(Music(48))),
+  const int x = 150 + GlyphWidth(Music(48), glyphs::GuitarString2);
+  EXPECT_EQ(Describe(ops), (TStrings{GlyphAt(glyphs::GuitarString2, 150, 300 - Ascent(Music(48))),
                                      "Line " + std::to_string(x) + ",300 447,300",
                                      "Line " + std::to_string(x) + ",301 447,301"}));
   EXPECT_EQ(ops[2].Pen.Width, 1);

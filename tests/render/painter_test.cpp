@@ -8,6 +8,7 @@
 #include <cmath>
 #include <memory>
 
+#include "platform/musicglyphs.h"
 #include "render/measurerenderer.h"
 #include "render/paintcontext.h"
 #include "render/primitives.h"
@@ -362,7 +363,7 @@ TEST_F(PrimitiveTest, Accolades) {
   TFont brace = Music();
   brace.Height = 48;
   brace.Width = 30;
-  EXPECT_EQ(Describe(ops[2]), "Text #33 @22," + std::to_string(112 - Ascent(brace)));
+  EXPECT_EQ(Describe(ops[2]), GlyphAt(glyphs::Brace, 22, 112 - Ascent(brace)));
   EXPECT_EQ(ops[2].Font.Height, 48);
   EXPECT_EQ(ops[2].Font.Width, 30);
   EXPECT_EQ(ops[2].Font.Color, 0x112233u);

@@ -18,6 +18,7 @@
 #include "platform/graphics.h"
 #include "platform/gui.h"
 #include "platform/imagefile.h"
+#include "platform/musicglyphs.h"
 #include "render_fixture.h"
 #include "sample_page.h"
 #include "score/pageobjects.h"
@@ -194,7 +195,7 @@ class TSample2 : public TSamplePage {
     const TPlaced b4 = Note(0, 256, 5, 6, 128, true);
     const TPlaced tied = Note(0, 384, 6, 0, 128, true);
     Slur(e5, c5, 0);
-    GlyphMark(MarkAt(kind::Accent, Measure, 3), 165, HeadX(e5), HeadTop(e5) - S, 0);
+    GlyphMark(MarkAt(kind::Accent, Measure, 3), glyphs::ArticAccentAbove, HeadX(e5), HeadTop(e5) - S, 0);
     El(MarkAt(kind::Staccato, Measure, 0), {HeadX(b4) - 20, HeadTop(b4) - 40, HeadX(b4) + 20, HeadTop(b4) - 8}, 0);
     {
       const int g = TextUnits("Arial", 7, u"2");
@@ -211,9 +212,9 @@ class TSample2 : public TSamplePage {
        {g3.Head->Box.Left - 88, HeadTop(g3) - 24, g3.Head->Box.Left - 48, HeadBottom(c3) + 24}, 1);
     Note(1, 256, 3, 4, 256, false);
     // "Ped." down at the chord, the release sign before the next measure.
-    GlyphMark(MarkAt(kind::Pedal, Measure, 1), 'z', X(0) + 32, Bottom(1) + 3 * S - 16, 1);
-    GlyphMark(MarkAt(kind::Pedal, Measure, 0), '{', X(384) + 96, Bottom(1) + 3 * S, 1);
-    GlyphMark(MarkAt(kind::Dynamics, Measure, 0), 'i', X(0) - 32, Between(), 0);
+    GlyphMark(MarkAt(kind::Pedal, Measure, 1), glyphs::KeyboardPedalPed, X(0) + 32, Bottom(1) + 3 * S - 16, 1);
+    GlyphMark(MarkAt(kind::Pedal, Measure, 0), glyphs::KeyboardPedalUp, X(384) + 96, Bottom(1) + 3 * S, 1);
+    GlyphMark(MarkAt(kind::Dynamics, Measure, 0), glyphs::DynamicPiano, X(0) - 32, Between(), 0);
 
     // Measure 2: the tie's end, a triplet, a trill; the bass an octave
     // lower; a crescendo; the segno.
@@ -235,7 +236,7 @@ class TSample2 : public TSamplePage {
       const int g = Units(157), y = Top(0) - 2 * S;
       El(MarkAt(kind::Trill, Measure, 1, 1), {HeadX(g5) - g / 2, y - 48, 3520 - 64, y + 48}, 0);
     }
-    GlyphMark(MarkAt(kind::Segno, Column, 0), 'x', 2240 + 96, Top(0) - 2 * S, 0);
+    GlyphMark(MarkAt(kind::Segno, Column, 0), glyphs::Segno, 2240 + 96, Top(0) - 2 * S, 0);
     ChordSymbol("G", "7", X(0), chordY, 0);
     Note(1, 0, 3, 5, 256, false);
     Note(1, 256, 4, 2, 256, true);
@@ -251,14 +252,14 @@ class TSample2 : public TSamplePage {
     const TPlaced b4b = Note(0, 256, 5, 6, 128, true), c5c = Note(0, 384, 6, 0, 128, true);
     for (const TPlaced& n : {g4, a4})
       El(MarkAt(kind::Staccato, Measure, 0), {HeadX(n) - 20, HeadBottom(n) + 8, HeadX(n) + 20, HeadBottom(n) + 40}, 0);
-    GlyphMark(MarkAt(kind::Mordent, Measure, 0), 134, HeadX(b4b), std::min(HeadTop(b4b), Top(0)) - S, 0);
+    GlyphMark(MarkAt(kind::Mordent, Measure, 0), glyphs::OrnamentShortTrill, HeadX(b4b), std::min(HeadTop(b4b), Top(0)) - S, 0);
     {
       const int g = TextUnits("Arial", 7, u"5");
       El(MarkAt(kind::Finger, Measure, 5), {HeadX(c5c) - g / 2, HeadTop(c5c) - 3 * S, HeadX(c5c) + g, HeadTop(c5c) - S},
          0);
     }
     Note(1, 0, 4, 0, 512, false);
-    GlyphMark(MarkAt(kind::Dynamics, Measure, 6), 'o', X(0) - 32, Between(), 0);
+    GlyphMark(MarkAt(kind::Dynamics, Measure, 6), glyphs::DynamicForte, X(0) - 32, Between(), 0);
     El(MarkAt(kind::Dynamics, Measure, dynamic::kDiminuendo), {X(256) - 32, Between() - 56, 4800 - 96, Between() + 8},
        0);
     El(MarkAt(kind::Volta, Column, 1), {3520, Top(0) - 3 * S, 4800 - 64, Top(0)}, 0);
@@ -270,9 +271,9 @@ class TSample2 : public TSamplePage {
     NewSlot(4800, kRight, 4800 + 160, false);
     Space({0});
     const TPlaced last = Note(0, 0, 6, 0, 512, false);
-    GlyphMark(MarkAt(kind::Fermata, Measure, 0), 140, HeadX(last), Top(0) - S, 0);
+    GlyphMark(MarkAt(kind::Fermata, Measure, 0), glyphs::FermataAbove, HeadX(last), Top(0) - S, 0);
     Note(1, 0, 3, 0, 512, false);
-    GlyphMark(MarkAt(kind::Dynamics, Measure, 1), 'j', X(0) - 32, Between(), 0);
+    GlyphMark(MarkAt(kind::Dynamics, Measure, 1), glyphs::DynamicPP, X(0) - 32, Between(), 0);
     El(MarkAt(kind::Volta, Column, 2), {4800, Top(0) - 3 * S, kRight - 16, Top(0) - 3 * S}, 0);
     {
       const int w = TextUnits("Arial", 8, u"D.S.", fsItalic);
@@ -343,7 +344,7 @@ class TSample2 : public TSamplePage {
       const int x = d2.Head->Box.Right + 12;
       El(gliss, {x, y - 48, x + Units('Z'), y - 16}, 0);
     }
-    GlyphMark(MarkAt(kind::StringNumber, Measure, 3), 150, HeadX(e2), Bottom(0) + 2 * S, 0, 64);
+    GlyphMark(MarkAt(kind::StringNumber, Measure, 3), glyphs::GuitarString3, HeadX(e2), Bottom(0) + 2 * S, 0, 64);
     Note(0, 256, 6, 0, 128, true);
     Note(0, 384, 5, 6, 128, true);
     El(MarkAt(kind::Barre, Measure, 5, 1, 0xA0), {X(0) - 32, Top(0) - 2 * S - 64, 4800 - 64, Top(0) - 2 * S + 64}, 0);

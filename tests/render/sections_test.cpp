@@ -2,6 +2,7 @@
 // symbols at zoom 100, scale 100: W1 = 1, W2 = 2, W3 = 3, W4 = 4, W8 = 8.
 #include <gtest/gtest.h>
 
+#include "platform/musicglyphs.h"
 #include "render_fixture.h"
 #include "score/pageobjects.h"
 
@@ -81,8 +82,8 @@ TEST_F(SectionTest, VoltaOttavaAndJumps) {
        {TextAt("8", 50, 88), "Line " + std::to_string(50 + eight) + ",93 199,93", "Line 199,92 199,95"}},
       {kind::Ottava, 1, {400, 704, 1600, 768},
        {TextAt("8", 50, 88), "Line " + std::to_string(50 + eight) + ",93 199,93", "Line 199,92 199,89"}},
-      {kind::Segno, 0, {400, 752, 480, 848}, {GlyphAt('x', 50, 100 - a16)}},
-      {kind::Coda, 0, {400, 752, 480, 848}, {GlyphAt('y', 50, 100 - a16)}},
+      {kind::Segno, 0, {400, 752, 480, 848}, {GlyphAt(glyphs::Segno, 50, 100 - a16)}},
+      {kind::Coda, 0, {400, 752, 480, 848}, {GlyphAt(glyphs::Coda, 50, 100 - a16)}},
       {kind::DaCapo, 0, {400, 752, 480, 848}, {TextAt("D.C.", 50, 94)}},
       {kind::DalSegno, 0, {400, 752, 480, 848}, {TextAt("D.S.", 50, 94)}},
   };

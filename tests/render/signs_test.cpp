@@ -3,6 +3,7 @@
 // W3 = 3, W5 = 5, W6 = 6, W7 = 7, W8 = 8, Font16 = 16 pt.
 #include <gtest/gtest.h>
 
+#include "platform/musicglyphs.h"
 #include "render_fixture.h"
 
 namespace qs::test {
@@ -34,18 +35,18 @@ TEST_F(SignTest, EveryClefCode) {
     TStrings ops;
   };
   const Case cases[] = {
-      {clef::Treble, {GlyphAt('"', 20, treble - a16)}},
-      {clef::Bass, {GlyphAt('#', 20, bass - a16)}},
-      {clef::Alto, {GlyphAt('$', 20, alto - a16)}},
-      {clef::TrebleOctaveUp, {GlyphAt('"', 20, treble - a16), TextAt("8", 20 + 6 + 8, 88)}},
-      {clef::TrebleOctaveDown, {GlyphAt('"', 20, treble - a16), TextAt("8", 34, 88 + 18 + 16)}},
-      {clef::BassOctaveDown, {GlyphAt('#', 20, bass - a16), TextAt("8", 34, 88 + 12 + 16 - Ascent(italic8))}},
-      {clef::BaritoneF, {GlyphAt('#', 20, bass - a16)}},
-      {clef::Tenor, {GlyphAt('$', 20, alto - a16)}},
-      {clef::Soprano, {GlyphAt('$', 20, alto - a16)}},
-      {clef::MezzoSoprano, {GlyphAt('$', 20, alto - a16)}},
-      {clef::BaritoneC, {GlyphAt('$', 20, alto - a16)}},
-      {clef::FrenchViolin, {GlyphAt('"', 20, treble - a16), GlyphAt('"', 26, treble - a16)}},
+      {clef::Treble, {GlyphAt(glyphs::GClef, 20, treble - a16)}},
+      {clef::Bass, {GlyphAt(glyphs::FClef, 20, bass - a16)}},
+      {clef::Alto, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
+      {clef::TrebleOctaveUp, {GlyphAt(glyphs::GClef, 20, treble - a16), TextAt("8", 20 + 6 + 8, 88)}},
+      {clef::TrebleOctaveDown, {GlyphAt(glyphs::GClef, 20, treble - a16), TextAt("8", 34, 88 + 18 + 16)}},
+      {clef::BassOctaveDown, {GlyphAt(glyphs::FClef, 20, bass - a16), TextAt("8", 34, 88 + 12 + 16 - Ascent(italic8))}},
+      {clef::BaritoneF, {GlyphAt(glyphs::FClef, 20, bass - a16)}},
+      {clef::Tenor, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
+      {clef::Soprano, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
+      {clef::MezzoSoprano, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
+      {clef::BaritoneC, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
+      {clef::FrenchViolin, {GlyphAt(glyphs::GClef, 20, treble - a16), GlyphAt(glyphs::GClef, 26, treble - a16)}},
       // mid = 112: T at mid - 2 W8 - W1, A at mid - W7, B at mid + W3
       {clef::Tablature, {TextAt("T", 23, 95), TextAt("A", 23, 105), TextAt("B", 23, 115)}},
       // an open square: top bar, left bar, bottom bar, right bar
@@ -123,9 +124,9 @@ TEST_F(SignTest, TimeSignatures) {
     TStrings ops;
   };
   const Case cases[] = {
-      {MakeMeter(4, 4), 1, {GlyphAt('\'', 20, 112 - a16)}},
-      {MakeMeter(4, 4), 2, {GlyphAt('(', 20, 112 - a16)}},
-      {MakeMeter(2, 4), 2, {GlyphAt('(', 20, 112 - a16)}},
+      {MakeMeter(4, 4), 1, {GlyphAt(glyphs::TimeSigCommon, 20, 112 - a16)}},
+      {MakeMeter(4, 4), 2, {GlyphAt(glyphs::TimeSigCutCommon, 20, 112 - a16)}},
+      {MakeMeter(2, 4), 2, {GlyphAt(glyphs::TimeSigCutCommon, 20, 112 - a16)}},
       {MakeMeter(4, 4), 0, digits("4", "4")},
       {MakeMeter(3, 8), 0, digits("3", "8")},
       {MakeMeter(12, 8), 1, digits("12", "8")},

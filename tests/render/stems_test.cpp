@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/graphics.h"
+#include "platform/musicglyphs.h"
 #include "render_fixture.h"
 
 namespace qs::test {
@@ -39,15 +40,15 @@ TEST_F(StemTest, QuarterStemsUpAndDownAndTheirHeads) {
   Head(down, 800, 2);  // D5: head px (96,103)-(103,109)
   Stem(down, 800, 2);  // px (96,106)-(97,126)
   const std::vector<TCanvasOp> ops = Paint();
-  const int ascent = Ascent(Music()), width = GlyphWidth(Music(), '5');
+  const int ascent = Ascent(Music()), width = GlyphWidth(Music(), glyphs::NoteheadBlack);
   // Up: the stem's left edge is one pixel left of its right, its foot one
   // pixel above the head centre; down: one pixel wide, top one pixel down.
   // Heads: baseline at box top + W3, right-aligned to a stem on the right.
   EXPECT_EQ(Describe(ops), (std::vector<std::string>{
                                "Polygon 52,92 53,92 53,111 52,111",
                                "Polygon 96,107 97,107 97,126 96,126",
-                               "Text #53 @" + std::to_string(53 - width) + "," + std::to_string(112 - ascent),
-                               "Text #53 @96," + std::to_string(106 - ascent),
+                               GlyphAt(glyphs::NoteheadBlack, 53 - width, 112 - ascent),
+                               GlyphAt(glyphs::NoteheadBlack, 96, 106 - ascent),
                            }));
   EXPECT_EQ(ops[0].Pen.Style, psClear);
   EXPECT_EQ(ops[0].Brush.Style, bsSolid);

@@ -151,7 +151,7 @@ TEST_F(PopupListTest, TheListBelongsToTheMainWindowAndOutlivesIt) {
   delete form;  // the owner control goes too: the list closes
   form = nullptr;
   ASSERT_NE(list, nullptr);
-  EXPECT_NE(list->Widget(), nullptr);  // its window did not go with the main window's
+  EXPECT_TRUE(list->HasWindow());  // its window did not go with the main window's
   EXPECT_TRUE(Closed());
 }
 

@@ -31,7 +31,7 @@ namespace td = testdriver;
 // A form of client size 300 x 200 in skin kind 0 (caption 24, borders 7),
 // so 314 x 231 outside.
 struct TSkinnedForm {
-  explicit TSkinnedForm(TFormBorderStyle style = bsSizeable, uint8_t kind = 0) {
+  explicit TSkinnedForm(TFormBorderStyle style = bsSizeable, uint8_t kind = skinkind::Normal) {
     Form.SetBorderStyle(style);
     Form.SetCaption("Sonatina");
     Form.SetClientWidth(300);
@@ -66,7 +66,7 @@ TEST(Skin, TheNormalSkinFramesTheClientAreaAndRoundsTheCorners) {
 
   TForm plain(nullptr);
   plain.SetClientWidth(300);
-  EXPECT_EQ(ApplySkinTemplate(plain, 5), nullptr);
+  EXPECT_EQ(ApplySkinTemplate(plain, skinkind::kCount), nullptr);
   EXPECT_EQ(plain.Frame(), nullptr);
   EXPECT_EQ(plain.Width(), 300);
   EXPECT_FALSE(plain.HasWindowRegion());
@@ -150,7 +150,7 @@ TEST(Skin, TheCloseButtonLightsUpPressesAndClosesOnlyWhenReleasedOverIt) {
 }
 
 TEST(Skin, TheMainSkinShowsTheButtonsOfTheWindowState) {
-  TSkinnedForm s(bsSizeable, 1);
+  TSkinnedForm s(bsSizeable, skinkind::Main);
   td::ShowAndWait(s.Form);
   using enum TECButtonStyle;
   struct TCase {
@@ -206,7 +206,7 @@ TEST(Skin, ASimpleFrameWithoutCaptionADockedFormAndAWallpaper) {
 }
 
 TEST(Skin, AToolWindowsOwnButtonRunsItsHandler) {
-  TSkinnedForm s(bsSizeToolWin, 3);
+  TSkinnedForm s(bsSizeToolWin, skinkind::Tool);
   int clicks = 0;
   s.Designer->Buttons().Items(1)->OnClick = [&](TObject*) { ++clicks; };
   td::ShowAndWait(s.Form);
@@ -259,7 +259,7 @@ TEST(Skin, AnInactiveWindowShowsTheInactivePictures) {
 
   // The small skin has no inactive caption centre: an inactive window
   // shows the active one.
-  TSkinnedForm small(bsDialog, 2);
+  TSkinnedForm small(bsDialog, skinkind::Small);
   small.Form.SetBounds(0, 300, small.Form.Width(), small.Form.Height());
   td::ShowAndWait(small.Form);
   const TColor smallActive = GrabControl(small.Form)->Pixel(150, 12);
@@ -276,7 +276,7 @@ TEST(Skin, AnInactiveWindowShowsTheInactivePictures) {
 }
 
 TEST(Skin, TheMainSkinShowsTheProgramsIconWhereTheCaptionAsksForIt) {
-  TSkinnedForm s(bsSizeable, 1);
+  TSkinnedForm s(bsSizeable, skinkind::Main);
   td::ShowAndWait(s.Form);
   ASSERT_NE(ProgramIcon(), nullptr);
   // The icon's paper, in the caption's 16 x 16 square at (6, 6) only.
@@ -299,7 +299,7 @@ TEST(Skin, TheMainSkinShowsTheProgramsIconWhereTheCaptionAsksForIt) {
 }
 
 TEST(Skin, ALongTitleIsCutBeforeItsLimit) {
-  TSkinnedForm s(bsDialog, 2);  // the title runs from 4 to 20 before the right edge
+  TSkinnedForm s(bsDialog, skinkind::Small);  // the title runs from 4 to 20 before the right edge
   s.Form.SetCaption(std::string(80, 'W'));
   td::ShowAndWait(s.Form);
   const std::unique_ptr<TBitmap> shot = GrabControl(s.Form);
