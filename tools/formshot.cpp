@@ -16,6 +16,7 @@
 #include "app/pageviewer.h"
 #include "interchange/importmidiform.h"
 #include "layout/layout.h"
+#include "palettes/palette.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
@@ -70,6 +71,7 @@ void RegisterProgramForms() {
   RegisterExportWaveForms();
   RegisterToolPageForms();
   RegisterEditorHostForms();
+  RegisterPaletteForms();
 }
 
 // The form as the screen shows it, with the drop-downs open over it (a

@@ -116,9 +116,4 @@ void ArmViews(TPaletteHost* host, int code) {
   for (TQSWindow* view : Views(host)) view->ArmPaletteItem(code);
 }
 
-const std::vector<TPaletteEntry>& PaletteRegistry() {
-  static const std::vector<TPaletteEntry> entries = {};
-  return entries;
-}
-
 }  // namespace qs

@@ -125,10 +125,13 @@ struct TPaletteEntry {
   const char* Name;         // "Notes": its settings section and its name to the host
   const char* TabSheet;     // "TSNotes": its sheet in the main window's tool notebook
   const char* AttachedKey;  // "NotesAttached": docked or floating, in the main window's section
-  std::function<std::unique_ptr<TPalette>(TComponent* owner, const TPaletteContext& context)> Create;
+  // Makes the palette; its form belongs to owner, which frees it.
+  std::function<TPalette*(TComponent* owner, const TPaletteContext& context)> Create;
 };
 // Every palette, in the order of the tool notebook's sheets.
 const std::vector<TPaletteEntry>& PaletteRegistry();
+// Registers every palette's form, shown alone, for the form tools.
+void RegisterPaletteForms();
 
 // ----------------------------------------------------- shared by palettes
 
