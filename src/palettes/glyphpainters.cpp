@@ -2,22 +2,22 @@
 
 #include <array>
 
-#include "base/text.h"
 #include "platform/fonts.h"
 #include "uikit/names.h"
+#include "uikit/toolfaces.h"
 
 namespace qs {
 
 namespace {
 
+// Each byte of text is one character of the font.
 std::u16string GlyphText(const TFont& font, const std::string& text) {
-  if (font.Name != MusicFontName) return Utf8ToUtf16(AnsiToUtf8(text, CodePage::Windows1252));
   std::u16string out;
-  for (char c : text) out += MusicGlyphChar(static_cast<uint8_t>(c));
+  for (char c : text) out += FontGlyphText(font.Name, static_cast<uint8_t>(c));
   return out;
 }
 
-TColor Ink(bool grey) { return grey ? kFaceGrey : clBlack; }
+TColor Ink(bool grey) { return grey ? toolface::kGrey : clBlack; }
 
 void StaffLines(TCanvas& c, const TRect& r, int firstLine, bool grey) {
   c.Pen().Style = psSolid;
@@ -70,18 +70,6 @@ void DrawGlyphText(TCanvas& canvas, int x, int baseline, uint8_t quality, const 
   canvas.TextOut(x, baseline - ascent, std::u16string_view(GlyphText(font, text)));
   canvas.Brush().Style = brush;
   canvas.Font() = saved;
-}
-
-void DrawRaised(bool raised, bool enabled, const TRect& rect,
-                const std::function<void(const TRect& rect, bool grey)>& paint) {
-  if (!enabled) {
-    paint(rect, true);
-  } else if (raised) {
-    paint(TRect{rect.Left + 1, rect.Top + 1, rect.Right + 1, rect.Bottom + 1}, true);
-    paint(TRect{rect.Left - 1, rect.Top - 1, rect.Right - 1, rect.Bottom - 1}, false);
-  } else {
-    paint(rect, false);
-  }
 }
 
 void DrawClef(TCanvas& canvas, const TRect& r, bool grey, int clef) {

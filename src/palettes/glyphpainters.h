@@ -3,16 +3,12 @@
 // characters at an exact baseline, and clefs, key and time signatures and
 // accolades on five staff lines. Each draws inside the face rectangle it
 // gets, in black, or in grey for the raised look and disabled faces.
-#include <functional>
 #include <string>
 
 #include "base/geometry.h"
 #include "platform/canvas.h"
 
 namespace qs {
-
-// The colour of the grey copy of the raised look and of disabled faces.
-constexpr TColor kFaceGrey = RGB(128, 128, 128);
 
 // Draws text at x with its baseline at baseline, transparently, in a copy
 // of the canvas font with the given output quality (4 antialiased); the
@@ -33,12 +29,5 @@ void DrawKeySignature(TCanvas& canvas, const TRect& rect, bool grey, int yShift,
 void DrawTimeSignature(TCanvas& canvas, const TRect& rect, bool grey, int style, int size);
 // An accolade: 0 brace, 1 bracket, 2 thin square bracket; others nothing.
 void DrawAccolade(TCanvas& canvas, const TRect& rect, bool grey, int kind);
-
-// Draws a face with the raised look of palette buttons: raised (the mouse
-// over a button that is not down) paints first in grey at (+1, +1), then
-// in black at (-1, -1); otherwise once, in black, or in grey when the
-// button is disabled. paint gets the rectangle and the grey flag.
-void DrawRaised(bool raised, bool enabled, const TRect& rect,
-                const std::function<void(const TRect& rect, bool grey)>& paint);
 
 }  // namespace qs

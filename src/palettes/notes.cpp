@@ -47,12 +47,12 @@ struct TRow {
 constexpr TRow kRows[] = {
     {B::bClef, "CBClef", "C", 1, THandler::Clef, 0, TFigure::Clef, 0, 0, nullptr, true},
     {B::bTone, "CBTone", "A", 1, THandler::Clef, 0, TFigure::Key, 1, 0, nullptr, true},
-    {B::bSize, "CBSize", "Z", 1, THandler::Clef, 0, TFigure::Time, 2, 0, nullptr, true},
-    {B::bTempo, "CBTempo", "I", 1, THandler::Clef, 0, TFigure::Tempo, 3, 0, "TEMPO1", true},
-    {B::bAccolade, "CBAccolade", "", 1, THandler::Clef, 0, TFigure::Accolade, 4, 0, nullptr, true},
-    {B::bRepeatBar, "CBRepeatBar", "", 1, THandler::Clef, 0, TFigure::RepeatBar, 5, 0, "REPEATMEASURE", true},
-    {B::bRepeatNote, "CBRepeatNote", "", 1, THandler::Clef, 0, TFigure::RepeatNote, 6, 0, "REPEATNOTE", true},
-    {B::bMeasurePause, "CBMeasurePause", "", 1, THandler::Clef, 0, TFigure::MeasureRest, 7, 0, "MEASUREPAUSE", true},
+    {B::bSize, "CBSize", "Z", 1, THandler::Clef, 0, TFigure::Time, 3, 0, nullptr, true},
+    {B::bTempo, "CBTempo", "I", 1, THandler::Clef, 0, TFigure::Tempo, 4, 0, "TEMPO1", true},
+    {B::bAccolade, "CBAccolade", "", 1, THandler::Clef, 0, TFigure::Accolade, 5, 0, nullptr, true},
+    {B::bRepeatBar, "CBRepeatBar", "", 1, THandler::Clef, 0, TFigure::RepeatBar, 6, 0, "REPEATMEASURE", true},
+    {B::bRepeatNote, "CBRepeatNote", "", 1, THandler::Clef, 0, TFigure::RepeatNote, 7, 0, "REPEATNOTE", true},
+    {B::bMeasurePause, "CBMeasurePause", "", 1, THandler::Clef, 0, TFigure::MeasureRest, 8, 0, "MEASUREPAUSE", true},
     {B::bWholeNote, "CBWholeNote", "", 1, THandler::Note, 41, TFigure::None, 0, 1, "WHOLENOTE", true},
     {B::bNote, "CBNote", "1", 1, THandler::Note, 42, TFigure::None, 1, 1, "NOTE", true},
     {B::bNote2, "CBNote2", "2", 1, THandler::Note, 43, TFigure::None, 2, 1, "NOTE2", true},
@@ -68,7 +68,7 @@ constexpr TRow kRows[] = {
     {B::bPause16, "CBPause16", "", 1, THandler::Rest, 79, TFigure::None, 4, 2, "PAUSE16", true},
     {B::bPause32, "CBPause32", "", 1, THandler::Rest, 80, TFigure::None, 5, 2, "PAUSE32", true},
     {B::bPause64, "CBPause64", "", 1, THandler::Rest, 81, TFigure::None, 6, 2, "PAUSE64", true},
-    {B::bVorschlag, "CBVorschlag", "V", 10, THandler::Modifier, 45, TFigure::None, 7, 2, nullptr, false},
+    {B::bVorschlag, "CBVorschlag", "V", 10, THandler::Modifier, 45, TFigure::None, 8, 1, nullptr, false},
     {B::bDiesis, "CBDiesis", "D", 2, THandler::Modifier, 66, TFigure::None, 0, 3, "DIESIS", true},
     {B::bDoubleDiesis, "CBDoubleDiesis", "D", 2, THandler::Modifier, 67, TFigure::None, 1, 3, "DOUBLEDIESIS", true},
     {B::bBemol, "CBBemol", "B", 2, THandler::Modifier, 64, TFigure::None, 2, 3, "BEMOL", true},
@@ -104,7 +104,20 @@ constexpr TRow kRows[] = {
 };
 // clang-format on
 
-constexpr int kCell = 30, kPanelLeft = 34, kRowCount = 7, kCols = 8;
+// Where a music-font face starts above its button so that it sits in the
+// middle: notes with stems stand on their head, heads, accidentals and
+// marks are centred on the baseline, rests hang from it.
+int GlyphTop(uint8_t glyph) {
+  if (glyph >= 43 && glyph <= 48) return -13;
+  if (glyph >= 77 && glyph <= 81) return -12;
+  if (glyph == 92 || glyph == 93 || glyph == 94 || glyph == 103 || glyph == 104) return -15;
+  return -19;
+}
+
+constexpr int kCell = 30, kPanelLeft = 34, kRowCount = 7, kCols = 9;
+// The first row is taller: clefs, keys and time signatures stand on five
+// staff lines.
+constexpr int kFirstRowHeight = 50;
 
 bool Between(B b, B first, B last) { return b >= first && b <= last; }
 bool IsNoteValue(B b) { return Between(b, B::bWholeNote, B::bNote64); }
@@ -133,7 +146,7 @@ struct TIniIO {
 TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
     : TQSToolPage(owner, context.Settings, "FNotes"), host_(context.Host) {
   SetClientWidth(kPanelLeft + kCols * kCell + 4);
-  SetClientHeight(kRowCount * kCell + 8);
+  SetClientHeight(kFirstRowHeight + (kRowCount - 1) * kCell + 8);
   MakeButtons();
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TNotesSettings::Section, attached);
@@ -167,10 +180,41 @@ void TFNotes::MakeButtons() {
   for (auto [b, letter] : letters) b->SetExpandText(letter);
   // The regime buttons show what they are by a figure: one note, several
   // notes, a lightning stroke.
-  CBSingleNotes->SetFont(music), CBSingleNotes->SetByte(44), CBSingleNotes->SetPosX(6), CBSingleNotes->SetPosY(-9);
-  CBMultiplyNotes->SetFont(music), CBMultiplyNotes->SetByte(45), CBMultiplyNotes->SetPosX(6),
-      CBMultiplyNotes->SetPosY(-9);
-  CBQuickNotes->SetFont(music), CBQuickNotes->SetByte(46), CBQuickNotes->SetPosX(6), CBQuickNotes->SetPosY(-9);
+  const std::pair<TECCharButton*, uint8_t> regimes[] = {{CBSingleNotes, 44}, {CBMultiplyNotes, 45}, {CBQuickNotes, 46}};
+  for (auto [b, glyph] : regimes) {
+    b->SetFont(music);
+    b->SetByte(glyph);
+    b->SetPosX(6);
+    b->SetPosY(GlyphTop(glyph));
+  }
+  // Point shows the mouse pointer, Erase an eraser.
+  CBPointNotes->SetCustomDraw(true);
+  CBPointNotes->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBPointNotes, r, [&](const TRect& f, TColor ink) {
+      const int x = (f.Left + f.Right) / 2 - 4, y = (f.Top + f.Bottom) / 2 - 8;
+      c.Pen().Style = psSolid;
+      c.Pen().Width = 1;
+      c.Pen().Color = ink;
+      c.Brush() = TBrush{};
+      c.Brush().Color = ink;
+      c.Polygon({TPoint{x, y}, TPoint{x, y + 14}, TPoint{x + 4, y + 10}, TPoint{x + 7, y + 16}, TPoint{x + 9, y + 15},
+                 TPoint{x + 6, y + 9}, TPoint{x + 11, y + 9}});
+    });
+  };
+  CBEraseNotes->SetCustomDraw(true);
+  CBEraseNotes->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBEraseNotes, r, [&](const TRect& f, TColor ink) {
+      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+      c.Pen().Style = psSolid;
+      c.Pen().Width = 1;
+      c.Pen().Color = ink;
+      c.Brush().Style = bsClear;
+      c.Polygon({TPoint{cx - 9, cy + 3}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx - 1, cy + 11}});
+      c.Brush() = TBrush{};
+      c.Brush().Color = ink;
+      c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx + 4, cy + 6}});
+    });
+  };
   CBPointNotes->SetGroupIndex(20), CBEraseNotes->SetGroupIndex(20);
   CBPointNotes->SetAllowAllUp(true), CBEraseNotes->SetAllowAllUp(true);
   CBPointNotes->OnClick = [this](TObject*) { PointClick(); };
@@ -182,7 +226,7 @@ void TFNotes::MakeButtons() {
   SPNotes->SetName("SPNotes");
   SPNotes->SetParent(PClient);
   SPNotes->SetBevelOuter(bvNone);
-  SPNotes->SetBounds(kPanelLeft, 2, kCols * kCell + 2, kRowCount * kCell + 4);
+  SPNotes->SetBounds(kPanelLeft, 2, kCols * kCell + 2, kFirstRowHeight + (kRowCount - 1) * kCell + 4);
 
   for (const TRow& row : kRows) {
     auto* b = new TECCharButton(this);
@@ -190,7 +234,11 @@ void TFNotes::MakeButtons() {
     b->SetParent(SPNotes);
     const bool withUpDown = row.Id == B::bTreole || row.Id == B::bTremolo || row.Id == B::bRepeatBar ||
                             row.Id == B::bRepeatNote;
-    b->SetBounds(1 + row.Col * kCell, 2 + row.Row * kCell, withUpDown ? kCell - 12 : kCell - 2, kCell - 2);
+    // The key signature takes two cells, for seven signs and the key's name.
+    const int cells = row.Id == B::bTone ? 2 : 1;
+    const int top = row.Row == 0 ? 2 : 2 + kFirstRowHeight + (row.Row - 1) * kCell;
+    b->SetBounds(1 + row.Col * kCell, top, cells * kCell - (withUpDown ? 12 : 2),
+                 row.Row == 0 ? kFirstRowHeight - 2 : kCell - 2);
     b->SetFlat(true);
     b->SetShowHint(true);
     b->SetExpandText(row.Letter);
@@ -200,7 +248,7 @@ void TFNotes::MakeButtons() {
       b->SetFont(music);
       b->SetByte(row.Glyph);
       b->SetPosX(row.Glyph >= 77 && row.Glyph <= 81 ? 8 : 6);
-      b->SetPosY(-9);
+      b->SetPosY(GlyphTop(row.Glyph));
     }
     b->SetEnabled(row.Built);
     const B id = row.Id;
@@ -241,9 +289,8 @@ void TFNotes::MakeButtons() {
     const TFigure figure = row.Figure;
     b->OnDrawCharButton = [this, b, figure](TObject*, TCanvas& c, TRect r) {
       c.Brush() = TBrush{};
-      const bool raised = b->Hovered() && !b->Down() && b->State() != bsDown;
-      DrawRaised(raised, b->Enabled(), r, [&](const TRect& face, bool grey) {
-        const TColor ink = grey ? kFaceGrey : clBlack;
+      toolface::Raised(*b, r, [&](const TRect& face, TColor ink) {
+        const bool grey = ink != clBlack;
         const int cx = (face.Left + face.Right) / 2, cy = (face.Top + face.Bottom) / 2;
         switch (figure) {
           case TFigure::Clef: DrawClef(c, face, grey, values_.Clef); break;
@@ -404,13 +451,10 @@ void TFNotes::ButtonClick(TButton b) {
   const bool down = buttons_[b]->Down();
   const THandler h = row->Handler;
   const bool tool = h == THandler::Note || h == THandler::Rest || h == THandler::Clef;
-  if (Regime() == TInputRegime::Quick && (tool || h == THandler::Bracket)) {
-    // Quick: the item goes in at the cursor at once; the button pops up.
-    buttons_[b]->SetDown(true);
-    if (host_ && host_->ActiveScore())
-      if (auto* view = dynamic_cast<TQSWindow*>(host_->ActiveScore()->ActiveWindow()))
-        InsertToolItem(*view, TInsertFrom::QuickButton);
-    buttons_[b]->SetDown(false);
+  if (Regime() == TInputRegime::Quick) {
+    // Quick: a tool's item goes in at the cursor at once and the button
+    // pops up again; modifiers only toggle, for the next item.
+    if (tool || h == THandler::Bracket) QuickInsert(b);
     return;
   }
   if (down) {
@@ -439,11 +483,10 @@ void TFNotes::ButtonClick(TButton b) {
 }
 
 void TFNotes::QuickInsert(TButton b) {
-  if (!host_ || !host_->ActiveScore()) return;
-  auto* view = dynamic_cast<TQSWindow*>(host_->ActiveScore()->ActiveWindow());
-  if (!view) return;
+  auto* view = host_ && host_->ActiveScore() ? dynamic_cast<TQSWindow*>(host_->ActiveScore()->ActiveWindow())
+                                             : nullptr;
   buttons_[b]->SetDown(true);
-  InsertToolItem(*view, TInsertFrom::QuickButton);
+  if (view) InsertToolItem(*view, TInsertFrom::QuickButton);
   buttons_[b]->SetDown(false);
 }
 

@@ -78,7 +78,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
   bool entered = true;
   switch (first) {
     case B::bAccolade: {
-      const int count = host_ ? host_->AskCount(Message(54), 1, 1) : 0;
+      const int count = host_ ? host_->AskCount(Message(0), 1, 1) : 0;
       if (count > 0) InsertMark(*score, kind::Accolade, v.Accolade, count - 1, 0, 0, 2);
       else entered = false;
       break;
@@ -90,7 +90,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
     case B::bRepeatBar: InsertMark(*score, kind::BarRepeat, v.RepeatBar, 0, 0, 0, 2); break;
     case B::bRepeatNote: InsertMark(*score, kind::NoteRepeat, v.RepeatNote, 0, 0, 0, 2); break;
     case B::bMeasurePause: {
-      const int count = host_ ? host_->AskCount(Message(54), 1, v.MeasurePause) : 0;
+      const int count = host_ ? host_->AskCount(Message(0), 1, v.MeasurePause) : 0;
       if (count > 0) {
         if (count != values_.MeasurePause) {
           values_.MeasurePause = count;

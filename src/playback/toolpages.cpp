@@ -70,16 +70,9 @@ constexpr std::array<TToggle, 12> kToggles = {{
 // then in black one pixel left and up; grey on a disabled button.
 void DrawFace(TECCharButton& button, TCanvas& c, const TRect& r,
               const std::function<void(TCanvas&, int cx, int cy, TColor colour)>& figure) {
-  const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-  const TColor grey = RGB(128, 128, 128);
-  if (!button.Enabled()) {
-    figure(c, cx, cy, grey);
-  } else if (button.Hovered() && !button.Down() && button.State() != bsDown) {
-    figure(c, cx + 1, cy + 1, grey);
-    figure(c, cx - 1, cy - 1, clBlack);
-  } else {
-    figure(c, cx, cy, clBlack);
-  }
+  toolface::Raised(button, r, [&](const TRect& face, TColor colour) {
+    figure(c, (face.Left + face.Right) / 2, (face.Top + face.Bottom) / 2, colour);
+  });
 }
 
 TUpDown* MakeUpDown(TWinControl* parent, const char* name, int left, int min, int max, int position) {

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/fonts.h"
+#include "uikit/charbutton.h"
 
 namespace qs::toolface {
 
@@ -30,6 +31,18 @@ void UseArial(TCanvas& c, TColor colour, int points, TFontStyles style) {
 }
 
 }  // namespace
+
+void Raised(const TECCharButton& button, const TRect& face,
+            const std::function<void(const TRect& face, TColor colour)>& paint) {
+  if (!button.Enabled()) {
+    paint(face, kGrey);
+  } else if (button.Hovered() && !button.Down() && button.State() != bsDown) {
+    paint(TRect{face.Left + 1, face.Top + 1, face.Right + 1, face.Bottom + 1}, kGrey);
+    paint(TRect{face.Left - 1, face.Top - 1, face.Right - 1, face.Bottom - 1}, clBlack);
+  } else {
+    paint(face, clBlack);
+  }
+}
 
 void Dots(TCanvas& c, int cx, int cy, TColor colour, int count) {
   UsePen(c, colour, 1);

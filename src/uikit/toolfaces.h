@@ -2,10 +2,25 @@
 // Small figures drawn on the faces of tool buttons (the palettes and the
 // recording page), each centred on (cx, cy) or inside a face rectangle, in
 // one colour.
+#include <functional>
+
 #include "base/geometry.h"
 #include "platform/canvas.h"
 
+namespace qs {
+class TECCharButton;
+}
+
 namespace qs::toolface {
+
+// The colour of the shadow of the raised look and of disabled faces.
+constexpr TColor kGrey = RGB(128, 128, 128);
+// Draws a button's face with the raised look of tool buttons: while the
+// mouse is over a button that is not down, paint runs in grey on the face
+// moved one pixel right and down, then in black moved one pixel left and
+// up; otherwise once, in black, or in grey on a disabled button.
+void Raised(const TECCharButton& button, const TRect& face,
+            const std::function<void(const TRect& face, TColor colour)>& paint);
 
 // count filled dots 7 pixels apart.
 void Dots(TCanvas& c, int cx, int cy, TColor colour, int count);

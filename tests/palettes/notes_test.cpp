@@ -17,6 +17,7 @@
 #include "score/notes.h"
 #include "score/timing.h"
 #include "uikit/charbutton.h"
+#include "uikit/language.h"
 
 namespace qs::test {
 namespace {
@@ -53,7 +54,7 @@ class NotesPalette : public TShownScoreTest {
 
   void SetUp() override {
     std::filesystem::remove(File);
-    Piece = AddPiece({1}, 4);
+    Piece = AddPiece({1}, 8);
     Mark(Piece->GetColumn(0), kind::Meter, 0, MakeMeter(4, 4));
     ShowScore(false);
     Host.Score = &Score;
@@ -81,7 +82,8 @@ class NotesPalette : public TShownScoreTest {
   void ClickStaff(int m, int tick, int line) {
     const TQSCalcMeasure& slot = *static_cast<TQSCalcMeasure*>(Piece->Slots[m]);
     const int x = View->PageToScreen({slot.Box.Left + slot.Positions[static_cast<size_t>(tick)], 0}, 0).X;
-    const int y = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y + (70 - line) * 3;
+    const int row = slot.System ? slot.System->FirstRow : 0;  // the staff row of the measure's system
+    const int y = View->PageToScreen({0, Row(0, row).TopLine}, 0).Y + (70 - line) * 3;
     td::Click(*View, x, y);
   }
   std::vector<TQSItem*> Timed(int m) const {
@@ -148,10 +150,63 @@ TEST_F(NotesPalette, AClickIntoTheStaffEntersTheChosenItem) {
       EXPECT_TRUE(Host.Sounds.empty());
     }
     ASSERT_EQ(Score.UndoList.size(), undo + 1);
+    // Undo leaves the measure empty as it was.
     Score.Undo(1);
-    EXPECT_TRUE(Timed(1).empty() || Timed(1).front()->ItemType == kind::Pause);
-    EXPECT_NE(Timed(1).empty() ? nullptr : Timed(1).front(), first);
+    EXPECT_TRUE(Timed(1).empty());
   }
+}
+
+// The tools that enter marks: each click enters its mark with the value
+// the palette keeps; the accolade and the multi-measure rest ask for a
+// count first (cancelled: nothing), and the count asked is kept.
+TEST_F(NotesPalette, MarkToolsEnterTheirMarks) {
+  Settings->WriteInteger("Notes", "Tone", 2);
+  Settings->WriteInteger("Notes", "Size", 0x0304);
+  Settings->WriteInteger("Notes", "Clef", 2);
+  MakePalette();
+  struct TCase {
+    B Button;
+    TQSItemType Kind;
+    bool Column;  // a mark of the column (every part)
+    int Count;    // what the count question answers
+    int Value;    // the mark's Value (-1: not checked)
+    int Variant;  // its Kind byte (-1: not checked)
+  };
+  const TCase cases[] = {
+      {B::bClef, kind::Clef, false, 0, -1, 2},
+      {B::bTone, kind::Key, false, 0, -1, 2},
+      {B::bSize, kind::Meter, true, 0, 0x0304, -1},
+      {B::bTempo, kind::Tempo, true, 0, 120, 2},
+      {B::bAccolade, kind::Accolade, false, 1, -1, 1},
+      {B::bMeasurePause, kind::MultiRest, true, 0, -1, -1},  // cancelled
+      {B::bMeasurePause, kind::MultiRest, true, 4, 4, -1},
+  };
+  int measure = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "kind " << int(c.Kind) << " count " << c.Count);
+    Press(Palette->CBPointNotes);
+    Press(c.Button);
+    Host.Count = c.Count;
+    const size_t undo = Score.UndoList.size();
+    ClickStaff(measure, 0, 64);
+    const TQSMark* found = nullptr;
+    for (TQSItem* item : c.Column ? Piece->GetColumn(measure)->Items : Measure(measure)->Items)
+      if (item->ItemType == c.Kind) found = static_cast<const TQSMark*>(item);
+    if (c.Button == B::bMeasurePause && c.Count == 0) {
+      EXPECT_EQ(found, nullptr);
+      EXPECT_EQ(Score.UndoList.size(), undo);
+      continue;
+    }
+    ASSERT_NE(found, nullptr);
+    if (c.Value >= 0) {
+      EXPECT_EQ(found->Fields.Value, c.Value);
+    }
+    if (c.Variant >= 0) {
+      EXPECT_EQ(found->Fields.Kind, c.Variant);
+    }
+    ++measure;
+  }
+  EXPECT_EQ(Settings->ReadInteger("Notes", "MeasurePause", 0), 4);
 }
 
 TEST_F(NotesPalette, ATupletButtonEntersATupletNote) {
@@ -183,15 +238,23 @@ TEST_F(NotesPalette, TheThreeRegimes) {
   const size_t before = Timed(2).size();
   ClickStaff(2, 0, 62);
   EXPECT_EQ(Timed(2).size(), before);
-  // The cursor stands at bar 3 now, on line 62: the button enters there.
+  // Modifiers only toggle, for the next item; the cursor stands at bar 3
+  // now, on line 62: the note button enters there.
+  Press(B::bDiesis);
+  Press(B::bDot);
+  EXPECT_TRUE(Palette->IsDown(B::bDiesis));
   Press(B::bNote4);
   EXPECT_FALSE(Palette->IsDown(B::bNote4));
   ASSERT_FALSE(Timed(2).empty());
   auto* note = dynamic_cast<TQSNote*>(Timed(2).front());
   ASSERT_NE(note, nullptr);
   EXPECT_EQ(note->Fields.Pitch, 0x52);
+  EXPECT_EQ(note->Fields.RealLength, 192);
+  EXPECT_TRUE(HasMark(note, kind::Accidental));
+  Press(B::bDiesis);
+  Press(B::bDot);
   EXPECT_EQ(View->CursorPosition.Measure, 2);
-  EXPECT_EQ(View->CursorPosition.Tick, 128);
+  EXPECT_EQ(View->CursorPosition.Tick, 192);
   Press(Palette->CBQuickNotes);  // on to Single
   EXPECT_EQ(Palette->Regime(), TInputRegime::Single);
   Press(B::bNote2);
@@ -217,6 +280,37 @@ TEST_F(NotesPalette, PointOnlyPlacesTheCursorAndEraseTakesOutWhatItHits) {
   const TPoint p = Centre(*note->HeadElement);
   td::Click(*View, p.X, p.Y);
   for (TQSItem* item : Timed(0)) EXPECT_NE(item->ItemType, kind::Note);
+}
+
+// On a tablature staff the string's tuning and the fret give the pitch; a
+// black key is spelt as the sharp below, or as the flat above D and A.
+TEST_F(NotesPalette, TablatureNotesTakeTheStringAndFret) {
+  TQSStaff* staff = Piece->GetPart(0)->GetStaff(0);
+  staff->SetLineCount(6);
+  staff->SetTablature(true);
+  Layout();
+  Press(B::bNote4);
+  struct TCase {
+    int Tuning, Fret;
+    uint8_t Pitch;
+  };
+  const TCase cases[] = {{63, 0, 0x52}, {61, 0, 0x50}, {64, 2, 0x53}};
+  int measure = 0;
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Tuning + c.Fret);
+    staff->SetTuning(0, static_cast<uint8_t>(c.Tuning));
+    View->CursorPosition = {0, 0, 0, measure, 0, 0, 0};
+    View->CursorString = 0;
+    View->CursorFret = c.Fret;
+    Host.Sounds.clear();
+    ASSERT_TRUE(Palette->InsertToolItem(*View, TInsertFrom::Click));
+    auto* note = dynamic_cast<TQSNote*>(Timed(measure).front());
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->Fields.Pitch, c.Pitch);
+    ASSERT_EQ(Host.Sounds.size(), 1u);
+    EXPECT_EQ(Host.Sounds[0][0], c.Tuning + c.Fret);
+    ++measure;
+  }
 }
 
 // Without a staff at the cursor (the click fell beside the score) nothing
@@ -255,7 +349,8 @@ TEST_F(NotesPalette, ChoosingValuesAndModifiers) {
   EXPECT_EQ(View->ArmedItem, paletteitem::StaffMark);
   EXPECT_EQ(Host.EntryDuration, 0);
   EXPECT_EQ(Palette->GetDuration(), 64);
-  Press(B::bPause8);  // released: back to Point? not while the dot... the rest's own release goes to Point
+  Press(B::bPause8);  // released again: back to Point, the dot too
+  EXPECT_FALSE(Palette->IsDown(B::bDot));
   EXPECT_TRUE(Palette->CBPointNotes->Down());
   EXPECT_EQ(View->ArmedItem, paletteitem::None);
   // The double whole note has no duration for the keyboard.
@@ -295,6 +390,42 @@ TEST_F(NotesPalette, SettingsAreKeptAndReadBack) {
   read.Visit(reader);
   EXPECT_EQ(read.Treole, 4);
   EXPECT_EQ(read.Tremolo, 3);
+}
+
+
+// The palette is registered for the form tools, and in every language its
+// caption and every button's hint come from the language file, none left
+// in English outside it.
+TEST(NotesPaletteForm, RegisteredAndTranslatedInEveryLanguage) {
+  RegisterPaletteForms();
+  bool registered = false;
+  for (const TRegisteredForm& f : RegisteredForms()) registered |= f.Name == "FNotes";
+  EXPECT_TRUE(registered);
+  // The program's language engine, as the main window keeps it.
+  TComponent owner(nullptr);
+  auto* engine = new TECLanguage(&owner);
+  engine->SetLanguage("ENU");
+  std::vector<std::string> english;
+  {
+    TFNotes palette(nullptr, TPaletteContext{});
+    EXPECT_EQ(palette.Caption(), "Notes");
+    EXPECT_EQ(palette.Button(B::bRepeatNote)->Hint(), "Note repeat (1/2)");
+    english.push_back(palette.Caption());
+    for (int b = 0; b < TFNotes::kButtonCount; ++b) english.push_back(palette.Button(static_cast<B>(b))->Hint());
+  }
+  for (const char* code : {"DEU", "FRA", "ITA", "RUS"}) {
+    SCOPED_TRACE(code);
+    engine->SetLanguage(code);
+    TFNotes palette(nullptr, TPaletteContext{});
+    int same = 0;
+    for (int b = 0; b < TFNotes::kButtonCount; ++b) {
+      const std::string hint = palette.Button(static_cast<B>(b))->Hint();
+      EXPECT_FALSE(hint.empty()) << b;
+      same += hint == english[static_cast<size_t>(b) + 1];
+    }
+    // Only the words that are the same in both (Tempo, Tremolo ...).
+    EXPECT_LT(same, 6);
+  }
 }
 
 }  // namespace
