@@ -160,7 +160,7 @@ TEST_F(NotesPalette, AClickIntoTheStaffEntersTheChosenItem) {
 // the palette keeps; the accolade and the multi-measure rest ask for a
 // count first (cancelled: nothing), and the count asked is kept.
 TEST_F(NotesPalette, MarkToolsEnterTheirMarks) {
-  Settings->WriteInteger("Notes", "Tone", 2);
+  Settings->WriteInteger("Notes", "Tone", 3);
   Settings->WriteInteger("Notes", "Size", 0x0304);
   Settings->WriteInteger("Notes", "Clef", 2);
   MakePalette();
@@ -174,7 +174,7 @@ TEST_F(NotesPalette, MarkToolsEnterTheirMarks) {
   };
   const TCase cases[] = {
       {B::bClef, kind::Clef, false, 0, -1, 2},
-      {B::bTone, kind::Key, false, 0, -1, 2},
+      {B::bTone, kind::Key, false, 0, -1, 3},
       {B::bSize, kind::Meter, true, 0, 0x0304, -1},
       {B::bTempo, kind::Tempo, true, 0, 120, 2},
       {B::bAccolade, kind::Accolade, false, 1, -1, 1},
