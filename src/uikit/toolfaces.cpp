@@ -64,24 +64,26 @@ void Tuplet(TCanvas& c, int cx, int cy, TColor colour, int count) {
     c.Polyline({TPoint{cx + side * inner, cy}, TPoint{cx + side * outer, cy}, TPoint{cx + side * outer, cy - 4}});
 }
 
-void Tremolo(TCanvas& c, int cx, int cy, TColor colour, int count) {
+namespace {
+
+// count strokes 2 pixels wide, 4 pixels apart along (stepX, stepY) and
+// centred on (cx, cy), each rising from (-dx, +dy) to (+dx, -dy).
+void Strokes(TCanvas& c, int cx, int cy, TColor colour, int count, int stepX, int stepY, int dx, int dy) {
   UsePen(c, colour, 2);
   for (int i = 0; i < count; ++i) {
-    const int y = cy + 4 * i - 2 * (count - 1);
-    c.MoveTo(cx - 4, y + 2);
-    c.LineTo(cx + 4, y - 2);
+    const int x = cx + stepX * (4 * i - 2 * (count - 1)), y = cy + stepY * (4 * i - 2 * (count - 1));
+    c.MoveTo(x - dx, y + dy);
+    c.LineTo(x + dx, y - dy);
   }
   UsePen(c, colour, 1);
 }
 
+}  // namespace
+
+void Tremolo(TCanvas& c, int cx, int cy, TColor colour, int count) { Strokes(c, cx, cy, colour, count, 0, 1, 4, 2); }
+
 void Slashes(TCanvas& c, int cx, int cy, TColor colour, int count, bool withDots) {
-  UsePen(c, colour, 2);
-  for (int i = 0; i < count; ++i) {
-    const int x = cx + 4 * i - 2 * (count - 1);
-    c.MoveTo(x - 3, cy + 5);
-    c.LineTo(x + 3, cy - 5);
-  }
-  UsePen(c, colour, 1);
+  Strokes(c, cx, cy, colour, count, 1, 0, 3, 5);
   if (!withDots) return;
   UseFill(c, colour);
   const int half = 2 * (count - 1) + 7;
