@@ -99,6 +99,11 @@ class TFNotes : public TQSToolPage, public TPalette {
   void ApplyTool() override;
   void ResetToDefaults() override;
   bool InsertToolItem(TQSWindow& view, TInsertFrom from) override;
+  // The eraser takes the item out; with a note or rest value a note or rest
+  // goes in as for a click into the score; a modifier alone is applied to
+  // the clicked note (accidentals, dots, lines, articulations, heads), the
+  // tie, slur or slide tool starts from it.
+  bool ItemClick(TQSWindow& view, TQSCalcItem& element) override;
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
   bool IsDown(TButton b) const;

@@ -35,12 +35,6 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
   const TInputRegime regime = Regime();
   // Quick enters only from the palette's own buttons.
   if (fromClick && regime == TInputRegime::Quick) return false;
-  if (fromClick && CBEraseNotes->Down()) {
-    TQSCalcItem* hit = view.LastAddedElement;
-    if (!hit || !hit->Item) return false;
-    EraseItem(*score, hit->Item);
-    return true;
-  }
   // Beside every staff (no part or staff at the cursor) nothing goes in.
   TQSStaff* staff = score->CurrentStaff();
   if (!staff) return false;
@@ -155,6 +149,80 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
   }
   if (first >= 0 && regime == TInputRegime::Single) PressPoint();
   return entered;
+}
+
+bool TFNotes::ItemClick(TQSWindow& view, TQSCalcItem& element) {
+  TQSScore* score = view.Score;
+  TQSItem* item = element.Item;
+  if (!score || Regime() == TInputRegime::Quick) return false;
+  if (CBEraseNotes->Down()) {
+    if (!item) return false;
+    EraseItem(*score, item);
+    return true;
+  }
+  if (AnyDown(B::bWholeNote, B::bNote64) || AnyDown(B::bPause, B::bPause64) || !item)
+    return InsertToolItem(view, TInsertFrom::Click);
+  const int bracket = IsDown(B::bBracketStyle) ? values_.BracketStyle + 1 : 0;
+  // A modifier applied to the item: symbol, variant, double dot, value.
+  struct TSymbol {
+    B Button;
+    int Symbol, Variant;
+    bool Double;
+    int Value;
+  };
+  const TSymbol symbols[] = {
+      {B::bBemol, palettesymbol::Accidental, 0, false, bracket},
+      {B::bDoubleBemol, palettesymbol::Accidental, 1, false, bracket},
+      {B::bDiesis, palettesymbol::Accidental, 2, false, bracket},
+      {B::bDoubleDiesis, palettesymbol::Accidental, 3, false, bracket},
+      {B::bMicrotone, palettesymbol::Accidental, values_.MicroTone, false, bracket},
+      {B::bBecarre, palettesymbol::Accidental, 4, false, bracket},
+      {B::bBecarreBemol, palettesymbol::Accidental, 5, false, bracket},
+      {B::bBecarreDiesis, palettesymbol::Accidental, 6, false, bracket},
+      {B::bDot, palettesymbol::Dot, 0, false, 0},
+      {B::bDoubleDot, palettesymbol::Dot, 0, true, 0},
+      {B::bGlissandoUp, palettesymbol::Glissando, 0, false, 0},
+      {B::bGlissandoDown, palettesymbol::Glissando, 1, false, 0},
+      {B::bFallUp, palettesymbol::Fall, 0, false, 0},
+      {B::bFallDown, palettesymbol::Fall, 1, false, 0},
+      {B::bLift, palettesymbol::Lift, 0, false, 0},
+  };
+  for (const TSymbol& s : symbols)
+    if (IsDown(s.Button)) {
+      ApplySymbolToItem(*score, item, s.Symbol, s.Variant, s.Double, s.Value);
+      return true;
+    }
+  // Articulations and marks go to the clicked note's place.
+  const std::pair<B, std::pair<int, int>> marks[] = {
+      {B::bStaccato, {kind::Staccato, 0}}, {B::bPortamento, {kind::Portamento, 0}},
+      {B::bOpenHat, {kind::HiHat1, 0}},    {B::bHalfOpenHat, {kind::HiHat2, 0}},
+      {B::bHandUp, {kind::Hand, 0}},       {B::bHandDown, {kind::Hand, 1}},
+      {B::bTremolo, {kind::Tremolo, 0}}};
+  for (const auto& [b, mark] : marks)
+    if (IsDown(b)) {
+      InsertMark(*score, mark.first, mark.second, b == B::bTremolo ? values_.Tremolo : 0, 0x10, 0, 2);
+      return true;
+    }
+  const TSymbol heads[] = {
+      {B::bBracketStyle, palettesymbol::Bracket, values_.BracketStyle, false, 0},
+      {B::bFlazholetNote, palettesymbol::Flageolet, 0, false, values_.BracketStyle},
+      {B::bBlankNote, palettesymbol::BlankHead, 2, false, 0},
+      {B::bSmallNote, palettesymbol::Small, 1, false, 0}};
+  for (const TSymbol& s : heads)
+    if (IsDown(s.Button)) {
+      ApplySymbolToItem(*score, item, s.Symbol, s.Variant, s.Double, s.Value);
+      return true;
+    }
+  // A tie, slur or slide is drawn from the note with the view's tool.
+  if (IsDown(B::bLigaUp) || IsDown(B::bLigaDown) || IsDown(B::bSlide)) {
+    const TRect r = view.ElementClientBox(element);
+    const int lift = score->Scale * 4 / 100;
+    view.LigaStyle = IsDown(B::bLigaUp) ? 0 : IsDown(B::bLigaDown) ? 1 : 8;
+    const int y = view.LigaStyle == 0 ? r.Top - lift : view.LigaStyle == 1 ? r.Bottom + lift : r.Top;
+    view.StartTool(30, (r.Left + r.Right) / 2, y);
+    return true;
+  }
+  return InsertToolItem(view, TInsertFrom::Click);
 }
 
 }  // namespace qs

@@ -17,6 +17,9 @@
 //    put its cursor at the click), calls InsertToolItem of the palette of
 //    the current sheet with TInsertFrom::Click. The palette reads its own
 //    state and enters its item through the editing commands.
+//  - A click on an item of the score (the view's item click) goes to
+//    ItemClick of the same palette instead: it may change the clicked
+//    item (a modifier applied to a note, the eraser) or enter as above.
 //  - A palette calls back through TPaletteHost: the active document's
 //    score, the sound of an entered note, the entry duration of the
 //    playback editors, docking, the keys typed on it and a count to ask.
@@ -36,6 +39,7 @@ class TCustomForm;
 class TIniFile;
 class TQSScore;
 class TQSWindow;
+struct TQSCalcItem;
 
 // The insertion feedback a view draws while the mouse moves over the score
 // (TQSWindow::ArmPaletteItem): what kind of item a click would enter.
@@ -118,6 +122,12 @@ class TPalette {
   // document's active view), whose cursor stands at the click. True when
   // the palette entered something.
   virtual bool InsertToolItem(TQSWindow& view, TInsertFrom from) = 0;
+  // A click on a laid-out element of view's score (the cursor stands at
+  // it). By default the same as a click into the score.
+  virtual bool ItemClick(TQSWindow& view, TQSCalcItem& element) {
+    (void)element;
+    return InsertToolItem(view, TInsertFrom::Click);
+  }
 };
 
 // One palette of the program.

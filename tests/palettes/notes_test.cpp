@@ -73,7 +73,7 @@ class NotesPalette : public TShownScoreTest {
     td::ShowAndWait(*Palette);
     // What the document window does with the view's clicks.
     View->OnScoreClick = [this](TObject*) { Palette->InsertToolItem(*View, TInsertFrom::Click); };
-    View->OnItemClick = [this](TObject*, TQSCalcItem*) { Palette->InsertToolItem(*View, TInsertFrom::Click); };
+    View->OnItemClick = [this](TObject*, TQSCalcItem* e) { Palette->ItemClick(*View, *e); };
   }
   void Press(B b) { td::Click(*Palette->Button(b), 8, 8); }
   void Press(TECCharButton* b) { td::Click(*b, 8, 8); }
@@ -280,6 +280,38 @@ TEST_F(NotesPalette, PointOnlyPlacesTheCursorAndEraseTakesOutWhatItHits) {
   const TPoint p = Centre(*note->HeadElement);
   td::Click(*View, p.X, p.Y);
   for (TQSItem* item : Timed(0)) EXPECT_NE(item->ItemType, kind::Note);
+}
+
+// A modifier chosen alone goes onto the note clicked: an accidental, a dot,
+// a staccato mark; each is one undo step.
+TEST_F(NotesPalette, AModifierAloneGoesOntoTheClickedNote) {
+  struct TCase {
+    B Button;
+    TQSItemType Kind;  // the mark the note gets, or a mark of the measure
+    bool OnNote;
+  };
+  const TCase cases[] = {{B::bDiesis, kind::Accidental, true},
+                         {B::bDot, kind::Dot, true},
+                         {B::bStaccato, kind::Staccato, false}};
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(int(c.Kind));
+    Press(Palette->CBPointNotes);
+    Press(B::bNote4);
+    ClickStaff(0, 0, 62);
+    Press(Palette->CBPointNotes);
+    Press(c.Button);
+    EXPECT_EQ(View->ArmedItem, c.Button == B::bDot ? paletteitem::Dot : paletteitem::Modifier);
+    auto* note = static_cast<TQSNote*>(Timed(0).front());
+    const size_t undo = Score.UndoList.size();
+    const TPoint p = Centre(*note->HeadElement);
+    td::Click(*View, p.X, p.Y);
+    EXPECT_EQ(Score.UndoList.size(), undo + 1);
+    note = static_cast<TQSNote*>(Timed(0).front());
+    bool found = HasMark(note, c.Kind);
+    for (TQSItem* item : Measure(0)->Items) found |= !c.OnNote && item->ItemType == c.Kind;
+    EXPECT_TRUE(found);
+    Score.Undo(2);
+  }
 }
 
 // On a tablature staff the string's tuning and the fret give the pitch; a
