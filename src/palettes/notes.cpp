@@ -124,17 +124,22 @@ bool IsNoteValue(B b) { return Between(b, B::bWholeNote, B::bNote64); }
 bool IsRestValue(B b) { return Between(b, B::bPause, B::bPause64); }
 bool IsAccidental(B b) { return Between(b, B::bDiesis, B::bMicrotone); }
 
-// Reads (writing false) or writes the settings keys of a section.
+// Reads (writing false) or writes the keys of a settings section, a value
+// out of bounds reading as the default.
 struct TIniIO {
   TIniFile& Ini;
   const char* Section;
   bool Writing;
-  void operator()(const char* key, int& v) {
-    if (!Writing) v = Ini.ReadInteger(Section, key, v);
-    else if (Ini.ReadString(Section, key, "") != std::to_string(v)) Ini.WriteInteger(Section, key, v);
+  void Key(const char* key, int& v, int defaultValue, int min, int max) {
+    if (!Writing) {
+      v = Ini.ReadInteger(Section, key, defaultValue);
+      if (v < min || v > max) v = defaultValue;
+    } else if (Ini.ReadString(Section, key, "") != std::to_string(v)) {
+      Ini.WriteInteger(Section, key, v);
+    }
   }
-  void operator()(const char* key, bool& v) {
-    if (!Writing) v = Ini.ReadBool(Section, key, v);
+  void Key(const char* key, bool& v, bool defaultValue) {
+    if (!Writing) v = Ini.ReadBool(Section, key, defaultValue);
     else if (Ini.ReadString(Section, key, "") != (v ? "1" : "0")) Ini.WriteBool(Section, key, v);
   }
 };
@@ -149,10 +154,10 @@ TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
   SetClientHeight(kFirstRowHeight + (kRowCount - 1) * kCell + 8);
   MakeButtons();
   OnSetAttached = [this](bool attached) {
-    if (host_) host_->SetPaletteAttached(TNotesSettings::Section, attached);
+    if (host_) host_->SetPaletteAttached(TNotesSettings::kSection, attached);
   };
   OnActivate = [this](TObject*) {
-    if (host_) host_->PaletteActivated(TNotesSettings::Section);
+    if (host_) host_->PaletteActivated(TNotesSettings::kSection);
   };
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
     if (host_) host_->PaletteKeyDown(key, shift);
@@ -329,7 +334,7 @@ void TFNotes::MakeButtons() {
 
 void TFNotes::LoadSettings() {
   if (settings_) {
-    TIniIO io{*settings_, TNotesSettings::Section, false};
+    TIniIO io{*settings_, TNotesSettings::kSection, false};
     values_.Visit(io);
   }
   ShowRegime(RegimeFromValue(values_.NotesRegime));
@@ -342,7 +347,7 @@ void TFNotes::LoadSettings() {
 
 void TFNotes::Store() {
   if (!settings_) return;
-  TIniIO io{*settings_, TNotesSettings::Section, true};
+  TIniIO io{*settings_, TNotesSettings::kSection, true};
   values_.Visit(io);
 }
 

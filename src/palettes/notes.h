@@ -22,7 +22,7 @@ class TPanel;
 // The palette's values in the settings section "Notes". Visit names every
 // key with its field once, for reading and for writing.
 struct TNotesSettings {
-  static constexpr const char* Section = "Notes";
+  static constexpr const char* kSection = "Notes";
   int NotesRegime = 1;
   int Accolade = 1;          // 0 brace, 1 bracket, 2 thin bracket, 255 none
   int Clef = 1;              // clef code 1..15
@@ -47,31 +47,37 @@ struct TNotesSettings {
   int MicroTone = 101;
   int BracketStyle = 0;      // 0 "(  )", 1 "[  ]", 2 "{  }"
 
+  // io.Key(key, field, default[, min, max]); a value outside min..max
+  // reads as the default. The regime reads any number (RegimeFromValue
+  // takes one out of range as Single); codes the faces and cursors do not
+  // know leave them as they are.
   template <class IO>
   void Visit(IO& io) {
-    io("NotesRegime", NotesRegime);
-    io("Accolade", Accolade);
-    io("Clef", Clef);
-    io("Tone", Tone);
-    io("ToneStyle", ToneStyle);
-    io("ToneModify", ToneModify);
-    io("Size", Size);
-    io("SizeStyle", SizeStyle);
-    io("TempoNote", TempoNote);
-    io("TempoSize", TempoSize);
-    io("VorschlagBefore", VorschlagBefore);
-    io("VorschlagShort", VorschlagShort);
-    io("VorschlagDuration", VorschlagDuration);
-    io("VorschlagInterval", VorschlagInterval);
-    io("VorschlagLiga", VorschlagLiga);
-    io("Treole", Treole);
-    io("Tremolo", Tremolo);
-    io("RepeatBar", RepeatBar);
-    io("RepeatNote", RepeatNote);
-    io("MeasurePause", MeasurePause);
-    io("DrumStyle", DrumStyle);
-    io("MicroTone", MicroTone);
-    io("BracketStyle", BracketStyle);
+    const TNotesSettings d{};
+    constexpr int kAny = -2147483647 - 1, kAll = 2147483647;
+    io.Key("NotesRegime", NotesRegime, d.NotesRegime, kAny, kAll);
+    io.Key("Accolade", Accolade, d.Accolade, kAny, kAll);
+    io.Key("Clef", Clef, d.Clef, kAny, kAll);
+    io.Key("Tone", Tone, d.Tone, kAny, kAll);
+    io.Key("ToneStyle", ToneStyle, d.ToneStyle, 0, 1);
+    io.Key("ToneModify", ToneModify, d.ToneModify);
+    io.Key("Size", Size, d.Size, 0, 0xFFFF);
+    io.Key("SizeStyle", SizeStyle, d.SizeStyle, 0, 2);
+    io.Key("TempoNote", TempoNote, d.TempoNote, 0, 4);
+    io.Key("TempoSize", TempoSize, d.TempoSize, 1, 0xFFFF);
+    io.Key("VorschlagBefore", VorschlagBefore, d.VorschlagBefore);
+    io.Key("VorschlagShort", VorschlagShort, d.VorschlagShort);
+    io.Key("VorschlagDuration", VorschlagDuration, d.VorschlagDuration, 0, 0xFFFF);
+    io.Key("VorschlagInterval", VorschlagInterval, d.VorschlagInterval, 0, 255);
+    io.Key("VorschlagLiga", VorschlagLiga, d.VorschlagLiga);
+    io.Key("Treole", Treole, d.Treole, 2, 10);
+    io.Key("Tremolo", Tremolo, d.Tremolo, 1, 4);
+    io.Key("RepeatBar", RepeatBar, d.RepeatBar, 0, 1);
+    io.Key("RepeatNote", RepeatNote, d.RepeatNote, 0, 2);
+    io.Key("MeasurePause", MeasurePause, d.MeasurePause, 1, 9999);
+    io.Key("DrumStyle", DrumStyle, d.DrumStyle, 0, kAll);
+    io.Key("MicroTone", MicroTone, d.MicroTone, kAny, kAll);
+    io.Key("BracketStyle", BracketStyle, d.BracketStyle, 0, 2);
   }
 };
 

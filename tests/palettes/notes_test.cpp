@@ -392,14 +392,17 @@ TEST_F(NotesPalette, ChoosingValuesAndModifiers) {
 }
 
 // The regime and the counts are kept in the section "Notes" and read back;
-// a regime out of range reads as Single, and the regime button steps
+// a regime out of range reads as Single, another value out of its bounds
+// as its default, and the regime button steps
 // through Multiply, Quick and Single, writing each.
 TEST_F(NotesPalette, SettingsAreKeptAndReadBack) {
   Settings->WriteInteger("Notes", "NotesRegime", 7);
   Settings->WriteInteger("Notes", "Tremolo", 3);
+  Settings->WriteInteger("Notes", "Treole", 99);  // out of bounds: the default
   MakePalette();
   EXPECT_EQ(Palette->Regime(), TInputRegime::Single);
   EXPECT_EQ(Palette->UDTremolo->Position(), 3);
+  EXPECT_EQ(Palette->UDTreole->Position(), 3);
   std::vector<int> written;
   for (TECCharButton* b : {Palette->CBSingleNotes, Palette->CBMultiplyNotes, Palette->CBQuickNotes}) {
     Press(b);
@@ -416,8 +419,8 @@ TEST_F(NotesPalette, SettingsAreKeptAndReadBack) {
   TNotesSettings read;
   struct TReader {
     TIniFile& Ini;
-    void operator()(const char* key, int& v) { v = Ini.ReadInteger("Notes", key, v); }
-    void operator()(const char* key, bool& v) { v = Ini.ReadBool("Notes", key, v); }
+    void Key(const char* key, int& v, int d, int, int) { v = Ini.ReadInteger("Notes", key, d); }
+    void Key(const char* key, bool& v, bool d) { v = Ini.ReadBool("Notes", key, d); }
   } reader{*Settings};
   read.Visit(reader);
   EXPECT_EQ(read.Treole, 4);
