@@ -19,6 +19,7 @@
 #include "app/pageviewer.h"
 #include "interchange/importmidiform.h"
 #include "layout/layout.h"
+#include "palettes/palette.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
@@ -75,6 +76,7 @@ void RegisterProgramForms() {
   RegisterExportWaveForms();
   RegisterToolPageForms();
   RegisterEditorHostForms();
+  RegisterPaletteForms();
 }
 
 // A caption as shown: an ampersand marks the next letter as the key, two

@@ -13,6 +13,7 @@
 #include "score/helpers.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
+#include "uikit/toolfaces.h"
 
 namespace qs {
 namespace {
@@ -69,65 +70,9 @@ constexpr std::array<TToggle, 12> kToggles = {{
 // then in black one pixel left and up; grey on a disabled button.
 void DrawFace(TECCharButton& button, TCanvas& c, const TRect& r,
               const std::function<void(TCanvas&, int cx, int cy, TColor colour)>& figure) {
-  const int cx = (r.Left + r.Right) / 2, cy = (r.Top + r.Bottom) / 2;
-  const TColor grey = RGB(128, 128, 128);
-  if (!button.Enabled()) {
-    figure(c, cx, cy, grey);
-  } else if (button.Hovered() && !button.Down() && button.State() != bsDown) {
-    figure(c, cx + 1, cy + 1, grey);
-    figure(c, cx - 1, cy - 1, clBlack);
-  } else {
-    figure(c, cx, cy, clBlack);
-  }
-}
-
-void UsePen(TCanvas& c, TColor colour, int width) {
-  c.Pen().Style = psSolid;
-  c.Pen().Color = colour;
-  c.Pen().Width = width;
-}
-
-void UseFill(TCanvas& c, TColor colour) {
-  c.Brush() = TBrush{};
-  c.Brush().Color = colour;
-}
-
-// The tuplet count between two short bracket lines that rise at their
-// outer ends.
-void TupletFigure(TCanvas& c, int cx, int cy, TColor colour, int count) {
-  const std::string text = std::to_string(count);
-  c.Font().Name = "Arial";
-  c.Font().SetSize(8);
-  c.Font().Style = fsBold;
-  c.Font().Color = colour;
-  const int w = c.TextWidth(text), h = c.TextHeight(text);
-  c.Brush().Style = bsClear;
-  c.TextOut(cx - w / 2, cy - h / 2, text);
-  UsePen(c, colour, 1);
-  const int inner = w / 2 + 2, outer = inner + 4;
-  for (int side : {-1, 1}) {
-    c.Polyline({TPoint{cx + side * inner, cy}, TPoint{cx + side * outer, cy}, TPoint{cx + side * outer, cy - 4}});
-  }
-}
-
-// As many slanted tremolo strokes as count, 4 pixels apart.
-void TremoloFigure(TCanvas& c, int cx, int cy, TColor colour, int count) {
-  UsePen(c, colour, 2);
-  for (int i = 0; i < count; ++i) {
-    const int y = cy + 4 * i - 2 * (count - 1);
-    c.MoveTo(cx - 4, y + 2);
-    c.LineTo(cx + 4, y - 2);
-  }
-  UsePen(c, colour, 1);
-}
-
-void DotsFigure(TCanvas& c, int cx, int cy, TColor colour, int count) {
-  UsePen(c, colour, 1);
-  UseFill(c, colour);
-  for (int i = 0; i < count; ++i) {
-    const int x = cx + 7 * i - 7 * (count - 1) / 2;
-    c.Ellipse(x - 2, cy - 2, x + 3, cy + 3);
-  }
+  toolface::Raised(button, r, [&](const TRect& face, TColor colour) {
+    figure(c, (face.Left + face.Right) / 2, (face.Top + face.Bottom) / 2, colour);
+  });
 }
 
 TUpDown* MakeUpDown(TWinControl* parent, const char* name, int left, int min, int max, int position) {
@@ -240,11 +185,11 @@ TFRecording::TFRecording(TComponent* owner, TIniFile* settings, const TRecordSet
     b->SetCustomDraw(true);
     b->OnDrawCharButton = [b, figure = std::move(figure)](TObject*, TCanvas& c, TRect r) { DrawFace(*b, c, r, figure); };
   };
-  drawn(CBTreole, [this](TCanvas& c, int x, int y, TColor colour) { TupletFigure(c, x, y, colour, UDTreole->Position()); });
+  drawn(CBTreole, [this](TCanvas& c, int x, int y, TColor colour) { toolface::Tuplet(c, x, y, colour, UDTreole->Position()); });
   drawn(CBTremolo,
-        [this](TCanvas& c, int x, int y, TColor colour) { TremoloFigure(c, x, y, colour, UDTremolo->Position()); });
-  drawn(CBDot, [](TCanvas& c, int x, int y, TColor colour) { DotsFigure(c, x, y, colour, 1); });
-  drawn(CBDoubleDot, [](TCanvas& c, int x, int y, TColor colour) { DotsFigure(c, x, y, colour, 2); });
+        [this](TCanvas& c, int x, int y, TColor colour) { toolface::Tremolo(c, x, y, colour, UDTremolo->Position()); });
+  drawn(CBDot, [](TCanvas& c, int x, int y, TColor colour) { toolface::Dots(c, x, y, colour, 1); });
+  drawn(CBDoubleDot, [](TCanvas& c, int x, int y, TColor colour) { toolface::Dots(c, x, y, colour, 2); });
   // The drum note shows the chosen style where the drum styles have it.
   CBDrumNote->SetCustomDraw(true);
   CBDrumNote->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {

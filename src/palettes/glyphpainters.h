@@ -1,0 +1,33 @@
+#pragma once
+// Painters of musical pictures on the faces of palette buttons: music-font
+// characters at an exact baseline, and clefs, key and time signatures and
+// accolades on five staff lines. Each draws inside the face rectangle it
+// gets, in black, or in grey for the raised look and disabled faces.
+#include <string>
+
+#include "base/geometry.h"
+#include "platform/canvas.h"
+
+namespace qs {
+
+// Draws text at x with its baseline at baseline, transparently, in a copy
+// of the canvas font with the given output quality (4 antialiased); the
+// canvas font is left as it was. The music font's characters are given as
+// their codes (each byte one character).
+void DrawGlyphText(TCanvas& canvas, int x, int baseline, uint8_t quality, const std::string& text);
+
+// Five staff lines 6 pixels apart with the clef code 1..15 (other codes:
+// the lines alone).
+void DrawClef(TCanvas& canvas, const TRect& rect, bool grey, int clef);
+// Five staff lines placed by the rectangle's height and yShift (not by its
+// top), the key's sharps (1..7) or flats (11..17) and, below, its name in
+// the mode (0 major, 1 minor).
+void DrawKeySignature(TCanvas& canvas, const TRect& rect, bool grey, int yShift, int mode, int key);
+// Five staff lines and the time signature (count << 8 | unit); style 1
+// shows 1/1, 2/2 and 4/4 as common time, style 2 also 1/2 and 2/4 as cut
+// time.
+void DrawTimeSignature(TCanvas& canvas, const TRect& rect, bool grey, int style, int size);
+// An accolade: 0 brace, 1 bracket, 2 thin square bracket; others nothing.
+void DrawAccolade(TCanvas& canvas, const TRect& rect, bool grey, int kind);
+
+}  // namespace qs

@@ -1,0 +1,119 @@
+#include "palettes/palette.h"
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+
+#include "base/exceptions.h"
+#include "platform/bitmap.h"
+#include "platform/forms.h"
+#include "platform/imagereader.h"
+#include "platform/paths.h"
+#include "score/score.h"
+#include "view/window.h"
+
+namespace qs {
+
+TInputRegime RegimeFromValue(int value) {
+  return value >= 0 && value <= 2 ? static_cast<TInputRegime>(value) : TInputRegime::Single;
+}
+
+TInputRegime NextRegime(TInputRegime regime) {
+  switch (regime) {
+    case TInputRegime::Single: return TInputRegime::Multiply;
+    case TInputRegime::Multiply: return TInputRegime::Quick;
+    case TInputRegime::Quick: break;
+  }
+  return TInputRegime::Single;
+}
+
+namespace {
+
+std::vector<TQSWindow*> Views(TPaletteHost* host) {
+  std::vector<TQSWindow*> views;
+  TQSScore* score = host ? host->ActiveScore() : nullptr;
+  if (!score) return views;
+  for (int i = 0; i < score->WindowCount(); ++i)
+    if (auto* view = dynamic_cast<TQSWindow*>(score->GetWindow(i))) views.push_back(view);
+  return views;
+}
+
+TQSWindow* ActiveView(TPaletteHost* host) {
+  TQSScore* score = host ? host->ActiveScore() : nullptr;
+  return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
+}
+
+// A tool cursor's picture and hot spot ("cursors/<NAME>.png", the hot spots
+// in "cursors/hotspots.txt"), read once.
+struct TCursorPicture {
+  std::shared_ptr<TBitmap> Image;
+  int HotX = 0, HotY = 0;
+};
+
+std::map<std::string, std::pair<int, int>> ReadHotSpots() {
+  std::map<std::string, std::pair<int, int>> spots;
+  const std::string path = platform::FindResource("cursors/hotspots.txt");
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream row(line);
+    std::string name;
+    int x = 0, y = 0;
+    if (row >> name >> x >> y) spots[name] = {x, y};
+  }
+  return spots;
+}
+
+const TCursorPicture& CursorPicture(const std::string& name) {
+  static std::map<std::string, TCursorPicture> cache;
+  static const std::map<std::string, std::pair<int, int>> spots = ReadHotSpots();
+  if (auto it = cache.find(name); it != cache.end()) return it->second;
+  TCursorPicture& picture = cache[name];
+  const auto spot = spots.find(name);
+  const std::string path = spot == spots.end() ? std::string() : platform::FindResource("cursors/" + name + ".png");
+  if (path.empty()) return picture;
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  try {
+    const TDecodedImage image = DecodeImage(bytes);
+    picture.Image = std::make_shared<TBitmap>(image.Width, image.Height);
+    for (int y = 0; y < image.Height; ++y)
+      for (int x = 0; x < image.Width; ++x) picture.Image->SetPixel(x, y, image.Pixel(x, y));
+    picture.HotX = spot->second.first;
+    picture.HotY = spot->second.second;
+  } catch (const Exception&) {
+    picture.Image.reset();
+  }
+  return picture;
+}
+
+// Loads the named cursor into the tool slot; false when there is none.
+bool LoadToolCursor(const std::string& name) {
+  const TCursorPicture& picture = CursorPicture(name);
+  if (!picture.Image) return false;
+  Screen().SetCursorImage(kToolCursorSlot, *picture.Image, picture.HotX, picture.HotY);
+  return true;
+}
+
+}  // namespace
+
+void SetToolCursor(TPaletteHost* host, const std::string& name) {
+  const std::vector<TQSWindow*> views = Views(host);
+  if (views.empty()) return;
+  // An unknown name leaves the views on the arrow.
+  const TCursor shape = LoadToolCursor(name) ? kToolCursorSlot : crDefault;
+  for (TQSWindow* view : views) view->ToolCursor = shape;
+}
+
+void SetActiveViewCursor(TPaletteHost* host, const std::string& name) {
+  TQSWindow* view = ActiveView(host);
+  if (!view) return;
+  view->ToolCursor = !name.empty() && LoadToolCursor(name) ? kToolCursorSlot : crDefault;
+}
+
+void ArmViews(TPaletteHost* host, int code) {
+  for (TQSWindow* view : Views(host)) view->ArmPaletteItem(code);
+}
+
+}  // namespace qs

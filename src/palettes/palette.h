@@ -1,0 +1,162 @@
+#pragma once
+// The palette framework: what every dockable input palette shares and what
+// the main window and the document window see of the palettes.
+//
+// How the main window uses it:
+//  - At start-up it walks PaletteRegistry() in order and, for each entry,
+//    makes a tab sheet named entry.TabSheet in its tool notebook and calls
+//    entry.Create with a TPaletteContext (its TPaletteHost, the settings
+//    file). The palette form lives until shut-down. entry.AttachedKey names
+//    the key of the main window's section that says whether the palette is
+//    docked in its sheet (true) or floats in a window of its own.
+//  - Whenever the current tool sheet or the active document changes, it
+//    calls ApplyTool() of the palette of the current sheet (the view
+//    cursors, the insertion feedback of the views and the entry duration
+//    follow the palette's chosen tool).
+//  - The document window, on a click into the score (after the view has
+//    put its cursor at the click), calls InsertToolItem of the palette of
+//    the current sheet with TInsertFrom::Click. The palette reads its own
+//    state and enters its item through the editing commands.
+//  - A click on an item of the score (the view's item click) goes to
+//    ItemClick of the same palette instead: it may change the clicked
+//    item (a modifier applied to a note, the eraser) or enter as above.
+//  - A palette calls back through TPaletteHost: the active document's
+//    score, the sound of an entered note, the entry duration of the
+//    playback editors, docking, the keys typed on it and a count to ask.
+//
+// Palettes never include the application folder; the main window
+// implements TPaletteHost.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qs {
+
+class TComponent;
+class TCustomForm;
+class TIniFile;
+class TQSScore;
+class TQSWindow;
+struct TQSCalcItem;
+
+// The insertion feedback a view draws while the mouse moves over the score
+// (TQSWindow::ArmPaletteItem): what kind of item a click would enter.
+namespace paletteitem {
+constexpr int None = 0,          // no feedback: Point, Erase, the Quick regime
+    Note = 1,                    // a note value
+    Modifier = 2,                // a modifier alone (accidental, articulation ...)
+    Dot = 3,                     // a dot or double dot alone
+    StaffMark = 4,               // a rest, clef, tuplet, tremolo, repeat sign ...
+    PartMark = 5,                // an accolade, key signature or user symbol
+    InstrumentName = 6,          //
+    ColumnMark = 7,              // a tempo or time signature
+    ColumnStart = 8,             // a sign at the start of a measure
+    ColumnEnd = 9,               // a sign at the end of a measure
+    MeasureRest = 10;            // a multi-measure rest
+}  // namespace paletteitem
+
+// How a palette enters its items: Single falls back to Point after one
+// item, Multiply keeps the tool, Quick enters at the cursor when a tool
+// button is pressed and ignores clicks into the score.
+enum class TInputRegime : uint8_t { Single = 0, Multiply = 1, Quick = 2 };
+// The regime a stored value stands for; a value outside 0..2 is Single.
+TInputRegime RegimeFromValue(int value);
+// The regime that follows when the regime button is clicked.
+TInputRegime NextRegime(TInputRegime regime);
+
+// Where an insertion comes from.
+enum class TInsertFrom : uint8_t {
+  Click,        // a click into the score: the pitch from the click
+  QuickButton,  // a Quick-regime tool button: at the cursor, the cursor moves on
+};
+
+// What the palettes ask of the main window and of the active document.
+class TPaletteHost {
+ public:
+  virtual ~TPaletteHost() = default;
+  // The active document's score (null when no document is open). Its
+  // views are the score's windows; its active window is where clicks go.
+  virtual TQSScore* ActiveScore() = 0;
+  // The note just entered sounds (MIDI pitch, length in ticks, the
+  // velocity step 0-7 of the entry sound); the main window plays it
+  // through its MIDI output when its settings say that entered notes
+  // sound, and does nothing otherwise.
+  virtual void SoundPitch(int pitch, int ticks, int velocityStep) = 0;
+  // The note value a click would enter (ticks 1024 .. 8, 0 for none),
+  // shown by the active document's playback editors.
+  virtual void SetEntryDuration(int ticks) = 0;
+  // The palette's window was activated: its tool sheet becomes current
+  // (which applies its tool).
+  virtual void PaletteActivated(const std::string& name) = 0;
+  // The palette docks into its sheet (true) or floats (false).
+  virtual void SetPaletteAttached(const std::string& name, bool attached) = 0;
+  // A key typed on a palette, handed to the main window's keyboard
+  // dispatcher; the dispatcher sets key to 0 when it took it.
+  virtual void PaletteKeyDown(uint16_t& key, uint16_t shift) = 0;
+  // Asks for a count from minimum up (caption: the message's text);
+  // returns 0 when the user cancels.
+  virtual int AskCount(const std::string& message, int minimum, int position) = 0;
+};
+
+// What a palette gets when it is made.
+struct TPaletteContext {
+  TPaletteHost* Host = nullptr;     // may be null (forms shown alone, tests)
+  TIniFile* Settings = nullptr;     // the program's settings file, or null
+};
+
+// The part of a palette form the main window and the document window use.
+class TPalette {
+ public:
+  virtual ~TPalette() = default;
+  // The palette's window (a tool window; docked by the main window).
+  virtual TCustomForm& Form() = 0;
+  // The palette's chosen tool reaches the active document: the tool
+  // cursor of its views, their insertion feedback and the entry duration.
+  // Nothing but the palette's own buttons when there is no document.
+  virtual void ApplyTool() = 0;
+  // Back to Point with the Multiply regime shown (the stored regime stays).
+  virtual void ResetToDefaults() = 0;
+  // Enters the palette's chosen item into the score of view (its active
+  // document's active view), whose cursor stands at the click. True when
+  // the palette entered something.
+  virtual bool InsertToolItem(TQSWindow& view, TInsertFrom from) = 0;
+  // A click on a laid-out element of view's score (the cursor stands at
+  // it). By default the same as a click into the score.
+  virtual bool ItemClick(TQSWindow& view, TQSCalcItem& element) {
+    (void)element;
+    return InsertToolItem(view, TInsertFrom::Click);
+  }
+};
+
+// One palette of the program.
+struct TPaletteEntry {
+  const char* Name;         // "Notes": its settings section and its name to the host
+  const char* TabSheet;     // "TSNotes": its sheet in the main window's tool notebook
+  const char* AttachedKey;  // "NotesAttached": docked or floating, in the main window's section
+  // Makes the palette; its form belongs to owner, which frees it.
+  std::function<TPalette*(TComponent* owner, const TPaletteContext& context)> Create;
+};
+// Every palette, in the order of the tool notebook's sheets.
+const std::vector<TPaletteEntry>& PaletteRegistry();
+// Registers every palette's form, shown alone, for the form tools.
+void RegisterPaletteForms();
+
+// ----------------------------------------------------- shared by palettes
+
+// The slot of the application's cursor table that holds the current tool
+// cursor; a view whose ToolCursor is this shows it over the score.
+constexpr int kToolCursorSlot = 5;
+// Loads the named tool cursor into the slot and shows it in every view of
+// the active document. Without a document nothing happens; an unknown
+// name leaves the slot empty (the views show the arrow).
+void SetToolCursor(TPaletteHost* host, const std::string& name);
+// The Erase cursor ("ERASE") or no tool cursor (empty name) reaches the
+// active view of the active document only; the default cursor with an
+// empty name.
+void SetActiveViewCursor(TPaletteHost* host, const std::string& name);
+// Every view of the active document draws the insertion feedback code.
+void ArmViews(TPaletteHost* host, int code);
+
+}  // namespace qs

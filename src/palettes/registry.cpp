@@ -1,0 +1,29 @@
+// The program's palettes, in the order of the main window's tool sheets.
+#include "palettes/notes.h"
+#include "palettes/palette.h"
+#include "platform/forms.h"
+#include "uikit/charbutton.h"
+
+namespace qs {
+
+const std::vector<TPaletteEntry>& PaletteRegistry() {
+  static const std::vector<TPaletteEntry> entries = {
+      {"Notes", "TSNotes", "NotesAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFNotes(owner, context);
+       }},
+  };
+  return entries;
+}
+
+void RegisterPaletteForms() {
+  RegisterForm("FNotes", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFNotes>(nullptr, TPaletteContext{});
+    // A chosen value with its modifiers, as while entering notes.
+    for (TFNotes::TButton b : {TFNotes::bNote8, TFNotes::bDot, TFNotes::bDiesis}) form->Button(b)->SetDown(true);
+    form->CBPointNotes->SetDown(false);
+    return form;
+  });
+}
+
+}  // namespace qs
