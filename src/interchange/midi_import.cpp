@@ -285,7 +285,7 @@ class TMidiImporter {
         // Texts at the start describe the piece, each once, as many as the
         // description holds; further ones are shown as words.
         if (e.Data1 == midi::MetaText && p == 0 && !karaokeLine && score_.Description.Count() < kMaxChildCount) {
-          if (DescriptionLines().insert(text).second) score_.Description.Add(text);
+          if (DescriptionLines().insert(UpperCase(text)).second) score_.Description.Add(text);
           break;
         }
         if (karaokeLine) text.erase(0, 1);
@@ -341,11 +341,11 @@ class TMidiImporter {
     }
   }
 
-  // The lines of the description, for finding one without a search of
-  // the list.
+  // The lines of the description in capitals (a line is there once,
+  // whatever its case), for finding one without a search of the list.
   std::unordered_set<std::string>& DescriptionLines() {
     if (!descriptionRead_) {
-      for (const std::string& line : score_.Description) descriptionLines_.insert(line);
+      for (const std::string& line : score_.Description) descriptionLines_.insert(UpperCase(line));
       descriptionRead_ = true;
     }
     return descriptionLines_;
