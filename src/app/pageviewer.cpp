@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "app/choosepage.h"
 #include "editing/viewcommands.h"
 #include "editing/drags.h"
 #include "editing/rulers.h"
@@ -26,19 +27,19 @@ constexpr const char* kTexts[][5] = {
     // Untitled
     {"Untitled", "Unbenannt", "Sans titre", "Senza titolo", "Без имени"},
     // NoDisplay
-    {"quillstave4: there is no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY is set). "
+    {"quillstave4: there is no display to open a window on (DISPLAY names no X server that answers, and WAYLAND_DISPLAY is not set). "
      "Run it on a desktop or under a virtual X server, for example: xvfb-run -a quillstave4 FILE; "
      "quillstave4 --print-contents FILE prints what a score holds without a window.",
-     "quillstave4: Es gibt keinen Bildschirm für ein Fenster (weder DISPLAY noch WAYLAND_DISPLAY ist gesetzt). "
+     "quillstave4: Es gibt keinen Bildschirm für ein Fenster (DISPLAY nennt keinen X-Server, der antwortet, und WAYLAND_DISPLAY ist nicht gesetzt). "
      "Starten Sie es auf einem Desktop oder unter einem virtuellen X-Server, zum Beispiel: xvfb-run -a quillstave4 "
      "DATEI; quillstave4 --print-contents DATEI zeigt ohne Fenster, was eine Partitur enthält.",
-     "quillstave4 : aucun écran pour ouvrir une fenêtre (ni DISPLAY ni WAYLAND_DISPLAY n'est défini). "
+     "quillstave4 : aucun écran pour ouvrir une fenêtre (DISPLAY ne désigne aucun serveur X qui réponde, et WAYLAND_DISPLAY n'est pas défini). "
      "Lancez-le sur un bureau ou sous un serveur X virtuel, par exemple : xvfb-run -a quillstave4 FICHIER ; "
      "quillstave4 --print-contents FICHIER affiche le contenu d'une partition sans fenêtre.",
-     "quillstave4: non c'è uno schermo su cui aprire una finestra (né DISPLAY né WAYLAND_DISPLAY è impostato). "
+     "quillstave4: non c'è uno schermo su cui aprire una finestra (DISPLAY non indica alcun server X che risponda, e WAYLAND_DISPLAY non è impostato). "
      "Avviatelo su un desktop o sotto un server X virtuale, per esempio: xvfb-run -a quillstave4 FILE; "
      "quillstave4 --print-contents FILE mostra senza finestra il contenuto di una partitura.",
-     "quillstave4: нет экрана, на котором можно открыть окно (не задана ни DISPLAY, ни WAYLAND_DISPLAY). "
+     "quillstave4: нет экрана, на котором можно открыть окно (DISPLAY не указывает на отвечающий X-сервер, а WAYLAND_DISPLAY не задана). "
      "Запустите программу на рабочем столе или под виртуальным X-сервером, например: xvfb-run -a quillstave4 "
      "ФАЙЛ; quillstave4 --print-contents ФАЙЛ показывает содержимое партитуры без окна."},
     // CannotRead: %s is the file name, then the reason on the next line
@@ -120,10 +121,24 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   ConnectToolCommands(*View);
   // A ruler marker dropped elsewhere changes the spacing it stands for.
   ConnectRulerSpacing(*View);
+  // The page bar's drop-down button opens the page chooser over it.
+  View->OnChoosePage = [this](TObject*) {
+    auto* chooser = new TFChoosePage(this);
+    chooser->DefaultCloseAction = caFree;
+    chooser->SetPageCount(View->PageCount);
+    chooser->SetPage(View->ShownPage());
+    const TPoint corner = View->ClientToScreen({View->ChoosePageButtonRight(), View->ClientHeight() - View->HorzBar.Thickness});
+    const TRect area = Screen().WorkAreaRect();
+    chooser->SetBounds(std::max(area.Left, corner.X - chooser->Width()), std::max(area.Top, corner.Y - chooser->Height()),
+                       chooser->Width(), chooser->Height());
+    chooser->OnChoose = [this](TObject*, int page) { View->GotoPage(page); };
+    chooser->Show();
+  };
   SetActiveControl(View);
 }
 
 void RegisterPageViewerForms() {
+  RegisterChoosePageForms();
   RegisterForm("PageViewerForm", [](const std::string& language) -> std::unique_ptr<TCustomForm> {
     // The form shows a new score of its own, which lives as long as it.
     struct TOwnScoreForm : TPageViewerForm {

@@ -57,6 +57,8 @@ constexpr const char* kNativeFileExt = ".sfd";
 // (".xml", ".musicxml") and compressed MusicXML (".mxl").
 bool IsMusicXmlDocumentName(const std::string& fileName);
 bool IsCompressedMusicXmlName(const std::string& fileName);
+// A name read as a native score file: neither a MIDI nor a MusicXML name.
+bool IsNativeScoreName(const std::string& fileName);
 
 // The most empty pages the layout makes in a row: at the beginning of the
 // score, after a page break, and after the music to reach PageCount. A

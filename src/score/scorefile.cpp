@@ -92,6 +92,8 @@ bool IsCompressedMusicXmlName(const std::string& fileName) {
   return LowerCase(ExtractFileExt(fileName)) == ".mxl";
 }
 
+bool IsNativeScoreName(const std::string& fileName) { return KindOfFile(fileName) == TFileKind::Native; }
+
 void TQSScore::SetMidiImporter(TImporter importer) { Importer(TFileKind::Midi) = std::move(importer); }
 void TQSScore::SetMusicXmlImporter(TImporter importer) { Importer(TFileKind::MusicXml) = std::move(importer); }
 void TQSScore::ImportMidiFile(TStream& s) { RequireImporter(TFileKind::Midi)(*this, s); }

@@ -1,5 +1,7 @@
 #include "uikit/language.h"
 
+#include "uikit/localeformats.h"
+
 #include <algorithm>
 
 #include "base/filemessages.h"
@@ -92,6 +94,7 @@ void TECLanguage::ApplyLanguage(const std::string& code) {
   if (ComponentState() & csDesigning) return;
   language_ = code;
   LoadLanguageFile();
+  UseLanguageDateNames(code);
   // A form translated here may free or make other forms; walk a copy.
   std::vector<std::pair<std::string, TECFormLanguage*>> forms = forms_;
   for (auto& [name, form] : forms)
