@@ -340,8 +340,8 @@ class TMidiImporter {
     }
   }
 
-  // The lines of the description in capitals (a line differing only in
-  // case is the same line), for finding one without a search of the list.
+  // The lines of the description in capitals (a line is there once,
+  // whatever its case), for finding one without a search of the list.
   std::unordered_set<std::string>& DescriptionLines() {
     if (!descriptionRead_) {
       for (const std::string& line : score_.Description) descriptionLines_.insert(UpperCase(line));
