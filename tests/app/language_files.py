@@ -30,7 +30,7 @@ SAME_IN = {
     "FRA": {"Position", "Format", "Note", "Notes", "Instrument", "Instruments", "Texte", "Transposition",
             "Page", "Pages", "Tablature", "Mode", "Test", "Options", "Information", "Accord", "Accords", "Image",
             "Arrangement", "Applications", "Tab", "Clip", "Fade", "Skin", "Skins", "Pause", "Variation",
-            "Orchestration", "Contrôle", "Section", "Sections", "Menu", "Silence", "Distance", "Message",
+            "Orchestration", "Accolade", "Contrôle", "Section", "Sections", "Menu", "Silence", "Distance", "Message",
             "Messages", "Type", "Transport", "Double", "Simple", "Description", "Collection", "Copie", "Balance",
             "Articulation", "Expression", "Effets", "Menus", "Pitch bend", "Triangle"},
     "ITA": {"Tab", "Clip", "Fade", "Skin", "Skins", "Editor", "Controller", "Pitch bend", "Mixer", "Font", "Layout",
