@@ -14,14 +14,11 @@ namespace qs {
 class TQSScore;
 class TQSWindow;
 
-// Its texts in the five languages of the program ("ENU", "DEU", "FRA",
-// "ITA", "RUS"; anything else gives English), in one table until the
-// language files hold them.
+// Its texts from the program's message catalogue, in a language ("ENU",
+// "DEU", "FRA", "ITA", "RUS"; anything else gives English).
 enum class TPageViewerText { Caption, Untitled, NoDisplay, CannotRead, NoMusicFont };
 // arg fills the text's place for a file name.
 std::string PageViewerText(TPageViewerText text, const std::string& language, const std::string& arg = "");
-// The language of the user's locale (LANG and LC_ALL), as above.
-std::string LanguageFromEnvironment();
 
 class TPageViewerForm : public TForm {
  public:
