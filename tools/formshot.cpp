@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "app/pageviewer.h"
-#include "interchange/importmidiform.h"
+#include "app/forms.h"
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
@@ -23,10 +22,6 @@
 #include "platform/gui.h"
 #include "platform/imagefile.h"
 #include "platform/testdriver.h"
-#include "playback/editorhosts.h"
-#include "playback/eventproperties.h"
-#include "playback/toolpages.h"
-#include "playback/waveexportform.h"
 #include "uikit/calculator.h"
 #include "uikit/calendar.h"
 #include "uikit/editor.h"
@@ -49,27 +44,6 @@ int Usage() {
                "usage: formshot OUTDIR [--lang ENU|DEU|FRA|ITA|RUS]\n"
                "Writes every registered form of the program as OUTDIR/<name>-<language>.png.\n");
   return 2;
-}
-
-// The forms of every part of the program that has some.
-void RegisterProgramForms() {
-  RegisterPageViewerForms();
-  RegisterImportMidiForms();
-  RegisterMessageBlockForms();
-  RegisterCalculatorForms();
-  RegisterTimePickerForms();
-  RegisterMenuForms();
-  RegisterSkinForms();
-  RegisterPageControlForms();
-  RegisterUiControlForms();
-  RegisterCalendarForms();
-  RegisterStringGridForms();
-  RegisterPropertyGridForms();
-  RegisterEditorForms();
-  RegisterEventPropertiesForms();
-  RegisterExportWaveForms();
-  RegisterToolPageForms();
-  RegisterEditorHostForms();
 }
 
 // The form as the screen shows it, with the drop-downs open over it (a
@@ -131,7 +105,7 @@ int main(int argc, char** argv) {
     SetScreenPixelsPerInch(96);
     LoadMusicFont();
     InstallLayout();
-    RegisterProgramForms();
+    RegisterApplicationForms();
     // The forms translate themselves from the language files beside the
     // program, as they do in it.
     TComponent languageOwner(nullptr);
