@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <unistd.h>
 #include <map>
 #include <memory>
 #include <set>

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <unistd.h>
 #include <string>
 
 #include "base/inifile.h"
@@ -19,7 +20,7 @@ namespace {
 class SettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = ::testing::TempDir() + "qs_settings_" + std::to_string(counter_++) + "/";
+    dir_ = ::testing::TempDir() + "qs_settings_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++) + "/";
     std::string cmd = "rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'";
     ASSERT_EQ(std::system(cmd.c_str()), 0);
   }
