@@ -1,6 +1,9 @@
 // Importing a Standard MIDI File of 1,000 measures in 8 tracks: eighth-note
-// lines, chords, a low piano line on two staves, drums in sixteenths.
+// lines, chords, a low piano line on two staves, drums in sixteenths; and
+// files of many markers or key signatures.
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 #include "../tests/interchange/midi_smf_writer.h"
 #include "base/stream.h"
@@ -54,5 +57,40 @@ void BM_ImportMidi1000Measures8Tracks(benchmark::State& state) {
   state.counters["bytes"] = double(bytes.size());
 }
 BENCHMARK(BM_ImportMidi1000Measures8Tracks)->Unit(benchmark::kMillisecond);
+
+// A file of n markers, lyrics or key signatures in its conductor track, one
+// every 32nd note, and one note a measure in a track of its own: the texts
+// and keys join the part in one pass, so the time grows linearly with n.
+constexpr int kKeys = 0x59;
+qs::test::TBytesVec MetaEventFile(int n, int type) {
+  qs::test::TSmfFile f(Q);
+  qs::test::TSmfTrack& conductor = f.Track();
+  conductor.TimeSignature(0, 4, 2);
+  for (int i = 0; i < n; ++i) {
+    if (type == kKeys) conductor.KeySignature(i * Q / 8, 1 + i % 7);
+    else conductor.Meta(i * Q / 8, type, "m" + std::to_string(i % 100));
+  }
+  qs::test::TSmfTrack& notes = f.Track();
+  for (int m = 0; m <= n / 32; ++m) notes.Note(0, 60 + m % 12, m * 4 * Q, Q);
+  return f.Bytes();
+}
+
+void ImportMetaEvents(benchmark::State& state, int type) {
+  const qs::test::TBytesVec bytes = MetaEventFile(static_cast<int>(state.range(0)), type);
+  for (auto _ : state) {
+    qs::TQSScore score;
+    qs::TMemoryStream stream(bytes);
+    qs::ImportMidiFile(score, stream);
+    benchmark::DoNotOptimize(score.PieceCount());
+  }
+  state.SetComplexityN(state.range(0));
+  state.counters["bytes"] = double(bytes.size());
+}
+void BM_ImportMidiMarkers(benchmark::State& state) { ImportMetaEvents(state, 6); }
+void BM_ImportMidiLyrics(benchmark::State& state) { ImportMetaEvents(state, 5); }
+void BM_ImportMidiKeySignatures(benchmark::State& state) { ImportMetaEvents(state, kKeys); }
+BENCHMARK(BM_ImportMidiMarkers)->RangeMultiplier(4)->Range(3125, 200000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportMidiLyrics)->RangeMultiplier(4)->Range(3125, 200000)->Complexity()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportMidiKeySignatures)->RangeMultiplier(4)->Range(3125, 200000)->Complexity()->Unit(benchmark::kMillisecond);
 
 }  // namespace

@@ -6,12 +6,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev libgl-dev
+  qt6-base-dev libgl-dev libxcb1-dev
   libjpeg-dev libgif-dev libcurl4-openssl-dev
   librtmidi-dev libfluidsynth-dev timgm6mb-soundfont
   fonts-liberation fonts-liberation2
   poppler-utils
-  xvfb xauth imagemagick python3-xlib
+  xvfb xauth imagemagick python3-xlib openbox
   python3-mido
   cups-daemon cups-client cups-filters
 )

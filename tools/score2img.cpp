@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/documentscore.h"
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "base/stream.h"
 #include "chords/chordname.h"
@@ -23,6 +24,7 @@
 #include "layout/layout.h"
 #include "platform/fonts.h"
 #include "platform/gui.h"
+#include "render/print.h"
 #include "render/window.h"
 #include "score/score.h"
 
@@ -48,6 +50,7 @@ int Usage() {
 }
 
 int Run(const std::string& file, const std::string& outDir, int zoom, const TFormat& format) {
+  CheckIsRegularFile(file);
   if (!FileExists(file)) {
     std::fprintf(stderr, "score2img: there is no file \"%s\".\n", file.c_str());
     return 1;
@@ -68,6 +71,7 @@ int Run(const std::string& file, const std::string& outDir, int zoom, const TFor
     std::fprintf(stderr, "score2img: %s: the layout gives no page; no page was written.\n", file.c_str());
     return 1;
   }
+  CheckExportPageCount(score.LaidOutPages);
   std::filesystem::create_directories(outDir);
   const std::string stem = std::filesystem::path(file).stem().string();
   const std::string base = (std::filesystem::path(outDir) / stem).string();

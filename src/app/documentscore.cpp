@@ -2,6 +2,7 @@
 
 #include "score/page.h"
 #include "score/score.h"
+#include "uikit/language.h"
 
 namespace qs {
 
@@ -29,10 +30,15 @@ void SetUpDocumentScore(TQSScore& score) {
   page.SetInterval(kIntervalMM);
   page.SetLineSpace(kLineSpaceMM);
   score.SetScale(kScale);
-  score.SetNoteNames("CDEFGAB");
   score.SetFlazholetName("FL.");
-  score.SetInsertName("Insert");
-  score.SetOverwriteName("Overwrite");
+  // The letters of the seven steps and the entry mode the view's status
+  // shows, in the interface language.
+  TComponent owner(nullptr);
+  TECFormLanguage texts(&owner);
+  texts.FormName = "QSWindow";
+  score.SetNoteNames(texts.GetMessage(3, "CDEFGAB"));
+  score.SetInsertName(texts.GetMessage(1, "Insert"));
+  score.SetOverwriteName(texts.GetMessage(2, "Overwrite"));
   score.SetAutoJoin(kAutoJoin);
   score.SetNoteInterval(kNoteInterval);
   score.SetStemLength(kStemLength);

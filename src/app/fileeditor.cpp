@@ -1,6 +1,8 @@
 #include "app/fileeditor.h"
 
 #include "app/documentscore.h"
+#include "app/pageviewer.h"
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "base/stream.h"
 #include "base/strings.h"
@@ -75,6 +77,7 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
   ConnectDragCommands(*QSWindow);
   ConnectToolCommands(*QSWindow);
   ConnectRulerSpacing(*QSWindow);
+  ConnectPageChooser(*QSWindow, this);
   QSWindow->OnScoreClick = [this](TObject*) {
     if (OnScoreClick) OnScoreClick(*QSWindow);
   };
@@ -119,6 +122,8 @@ void TFFileEditor::StateChanged() {
 }
 
 void TFFileEditor::LoadScore(const std::string& fileName) {
+  // A folder, a pipe or a device is refused as what it is.
+  CheckIsRegularFile(fileName);
   if (!FileExists(fileName)) throw EFOpenError(CatalogueText(TMessageId::NoSuchFile));
   try {
     score_->LoadFromFile(fileName);
@@ -161,7 +166,7 @@ bool TFFileEditor::Save() {
     SaveToFile(fileName_, TDocumentFormat::Native);
     return true;
   } catch (const std::exception& e) {
-    if (OnError) OnError(Format(LFileEditor->GetMessage(kSaveFailed).c_str(), fileName_.c_str()) + "\n" + e.what());
+    if (OnError) OnError(Format(LFileEditor->GetMessage(kSaveFailed).c_str(), fileName_.c_str()) + "\n" + UserErrorText(e));
     return false;
   }
 }
@@ -182,7 +187,7 @@ bool TFFileEditor::SaveAs() {
   try {
     SaveToFile(name, format);
   } catch (const std::exception& e) {
-    if (OnError) OnError(Format(LFileEditor->GetMessage(kSaveFailed).c_str(), name.c_str()) + "\n" + e.what());
+    if (OnError) OnError(Format(LFileEditor->GetMessage(kSaveFailed).c_str(), name.c_str()) + "\n" + UserErrorText(e));
     return false;
   }
   // An export leaves the document as it was: only a native save counts.

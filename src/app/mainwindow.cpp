@@ -327,7 +327,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
       try {
         open->LoadScore(fileName);
       } catch (const std::exception& e) {
-        ShowError(Format(LProgramModule->GetMessage(kCannotOpen).c_str(), fileName.c_str()) + "\n" + e.what());
+        ShowError(Format(LProgramModule->GetMessage(kCannotOpen).c_str(), fileName.c_str()) + "\n" + UserErrorText(e));
       }
     }
     return nullptr;
@@ -344,7 +344,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
     editor->LoadScore(fileName);
   } catch (const std::exception& e) {
     // Nothing of a file that cannot be read stays behind.
-    ShowError(Format(LProgramModule->GetMessage(kCannotOpen).c_str(), fileName.c_str()) + "\n" + e.what());
+    ShowError(Format(LProgramModule->GetMessage(kCannotOpen).c_str(), fileName.c_str()) + "\n" + UserErrorText(e));
     return nullptr;
   }
   editor->SetFileName(fileName);
@@ -415,7 +415,7 @@ bool TFProgramModule::RunCommand(const std::string& name) {
   try {
     (this->*(command->Execute))();
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    ShowError(UserErrorText(e));
   } catch (...) {
     ShowError(name);
   }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 
+#include "app/choosepage.h"
 #include "editing/viewcommands.h"
 #include "editing/drags.h"
 #include "editing/rulers.h"
@@ -15,6 +16,7 @@
 #include "view/window.h"
 
 namespace qs {
+
 
 std::string PageViewerText(TPageViewerText text, const std::string& language, const std::string& arg) {
   static constexpr TMessageId kIds[] = {TMessageId::Caption, TMessageId::Untitled, TMessageId::NoDisplay,
@@ -58,10 +60,29 @@ TPageViewerForm::TPageViewerForm(TComponent* owner, TQSScore& score, const std::
   ConnectToolCommands(*View);
   // A ruler marker dropped elsewhere changes the spacing it stands for.
   ConnectRulerSpacing(*View);
+  // The page bar's drop-down button opens the page chooser over it.
+  ConnectPageChooser(*View, this);
   SetActiveControl(View);
 }
 
+void ConnectPageChooser(TQSWindow& view, TComponent* owner) {
+  view.OnChoosePage = [&view, owner](TObject*) {
+    auto* chooser = new TFChoosePage(owner);
+    chooser->DefaultCloseAction = caFree;
+    chooser->SetPageCount(view.PageCount);
+    chooser->SetPage(view.ShownPage());
+    const TPoint corner =
+        view.ClientToScreen({view.ChoosePageButtonRight(), view.ClientHeight() - view.HorzBar.Thickness});
+    const TRect area = Screen().WorkAreaRect();
+    chooser->SetBounds(std::max(area.Left, corner.X - chooser->Width()), std::max(area.Top, corner.Y - chooser->Height()),
+                       chooser->Width(), chooser->Height());
+    chooser->OnChoose = [&view](TObject*, int page) { view.GotoPage(page); };
+    chooser->Show();
+  };
+}
+
 void RegisterPageViewerForms() {
+  RegisterChoosePageForms();
   RegisterForm("PageViewerForm", [](const std::string& language) -> std::unique_ptr<TCustomForm> {
     // The form shows a new score of its own, which lives as long as it.
     struct TOwnScoreForm : TPageViewerForm {

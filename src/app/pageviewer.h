@@ -33,6 +33,10 @@ class TPageViewerForm : public TForm {
 // part, staff, voice and measure on an A4 page.
 void MakeNewScore(TQSScore& score);
 
+// The page bar's drop-down button of view opens the page chooser (owned
+// by owner) over it.
+void ConnectPageChooser(TQSWindow& view, TComponent* owner);
+
 // Registers the window with the review tools (formshot).
 void RegisterPageViewerForms();
 

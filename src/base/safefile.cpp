@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "base/exceptions.h"
+#include "base/filemessages.h"
 #include "base/stream.h"
 
 namespace qs {
@@ -18,8 +19,7 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
   std::vector<char> buf(tmpl.begin(), tmpl.end());
   buf.push_back('\0');
   int fd = ::mkstemp(buf.data());
-  if (fd < 0)
-    throw EFCreateError("Cannot create file \"" + fileName + "\". " + std::strerror(errno));
+  if (fd < 0) RaiseSaveError(fileName, errno, true);
   std::string tmpName(buf.data());
 
   // The new file takes the old one's permissions, or the usual ones.
@@ -34,18 +34,29 @@ void SafeSaveFile(const std::string& fileName, const std::function<void(TStream&
   }
   ::fchmod(fd, mode);
 
+  int writeError = 0;
   try {
     TFileStream out(fd, tmpName);
-    write(out);
-    out.Flush(true);
+    try {
+      write(out);
+      out.Flush(true);
+    } catch (const EStreamError&) {
+      // A write the system refused says which file and why.
+      writeError = out.WriteErrorNumber();
+      if (writeError == 0) throw;
+    }
   } catch (...) {
     ::unlink(tmpName.c_str());
     throw;
   }
-  if (::rename(tmpName.c_str(), fileName.c_str()) != 0) {
-    std::string why = std::strerror(errno);
+  if (writeError != 0) {
     ::unlink(tmpName.c_str());
-    throw EFCreateError("Cannot create file \"" + fileName + "\". " + why);
+    RaiseSaveError(fileName, writeError);
+  }
+  if (::rename(tmpName.c_str(), fileName.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(tmpName.c_str());
+    RaiseSaveError(fileName, error, true);
   }
 }
 

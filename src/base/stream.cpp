@@ -194,7 +194,13 @@ TFileStream::~TFileStream() {
 size_t TFileStream::Read(void* buffer, size_t count) { return std::fread(buffer, 1, count, file_); }
 
 size_t TFileStream::Write(const void* buffer, size_t count) {
-  return std::fwrite(buffer, 1, count, file_);
+  const size_t written = std::fwrite(buffer, 1, count, file_);
+  if (written != count) NoteWriteError();
+  return written;
+}
+
+void TFileStream::NoteWriteError() {
+  if (writeError_ == 0) writeError_ = errno != 0 ? errno : EIO;
 }
 
 int64_t TFileStream::Seek(int64_t offset, SeekOrigin origin) {
@@ -219,8 +225,10 @@ int64_t TFileStream::Size() {
 }
 
 void TFileStream::Flush(bool sync) {
-  if (std::fflush(file_) != 0) throw EWriteError();
-  if (sync && ::fsync(::fileno(file_)) != 0) throw EWriteError();
+  if (std::fflush(file_) != 0 || (sync && ::fsync(::fileno(file_)) != 0)) {
+    NoteWriteError();
+    throw EWriteError();
+  }
 }
 
 }  // namespace qs

@@ -110,10 +110,15 @@ class TFileStream : public TStream {
   const std::string& FileName() const { return name_; }
   // Flushes buffers and asks the system to put the data on disk.
   void Flush(bool sync = false);
+  // The system's error number of the first write or flush that failed; 0
+  // while none has.
+  int WriteErrorNumber() const { return writeError_; }
 
  private:
+  void NoteWriteError();
   std::FILE* file_ = nullptr;
   std::string name_;
+  int writeError_ = 0;
 };
 
 }  // namespace qs

@@ -51,7 +51,7 @@ TFImportMIDI::TFImportMIDI(TComponent* owner, TIniFile* settings) : TForm(owner)
 
   CBOneStaff = MakeCheckBox(this, "CBOneStaff", "Only one stave per track", 10);
   CBTrackNames = MakeCheckBox(this, "CBTrackNames", "Add track names", 34);
-  CBAutoClefs = MakeCheckBox(this, "CBAutoClefs", "Autoplace cleffs", 58);
+  CBAutoClefs = MakeCheckBox(this, "CBAutoClefs", "Place clefs automatically", 58);
   CBTriplet = MakeCheckBox(this, "CBTriplet", "Duplet, Triplet, Quadruplet ..", 82);
 
   LQuantize = new TLabel(this);
@@ -81,7 +81,7 @@ TFImportMIDI::TFImportMIDI(TComponent* owner, TIniFile* settings) : TForm(owner)
   BBOk->SetName("BBOk");
   BBOk->SetParent(this);
   BBOk->SetBounds(116, 180, 75, 25);
-  BBOk->SetCaption("&Ok");
+  BBOk->SetCaption("&OK");
   BBOk->SetDefault(true);
   BBOk->ModalResult = mrOk;
   BBOk->SetTabStop(true);

@@ -60,6 +60,14 @@ struct TMidiEntry {
   TQSNote* Note() const;
 };
 
+using TMidiEntries = std::vector<std::unique_ptr<TMidiEntry>>;
+
+// Puts entries into a part's events, each before the first event that
+// arrives after it, as inserting them one by one in their order would, but
+// in one pass (a file may hold hundreds of thousands of texts or keys).
+// The events need not be in order of arrival (tracks follow each other).
+void InsertByArrival(TMidiEntries& events, TMidiEntries entries);
+
 // A part made by the import and what the file gave it.
 struct TMidiImportPart {
   TQSPart* Part = nullptr;

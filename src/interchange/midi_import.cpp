@@ -7,6 +7,10 @@
 #include <climits>
 #include <map>
 #include <set>
+#include <string>
+#include <unordered_set>
+#include <utility>
+#include <vector>
 
 #include "base/strings.h"
 #include "base/text.h"
@@ -20,6 +24,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "score/tree.h"
 
 namespace qs {
 
@@ -277,8 +282,10 @@ class TMidiImporter {
         // Karaoke files mark each line of their words with "/" or "\\",
         // the first at the very start too.
         const bool karaokeLine = !text.empty() && (text[0] == '\\' || text[0] == '/');
-        if (e.Data1 == midi::MetaText && p == 0 && !karaokeLine) {
-          if (score_.Description.IndexOf(text) < 0) score_.Description.Add(text);
+        // Texts at the start describe the piece, each once, as many as the
+        // description holds; further ones are shown as words.
+        if (e.Data1 == midi::MetaText && p == 0 && !karaokeLine && score_.Description.Count() < kMaxChildCount) {
+          if (DescriptionLines().insert(text).second) score_.Description.Add(text);
           break;
         }
         if (karaokeLine) text.erase(0, 1);
@@ -332,6 +339,16 @@ class TMidiImporter {
       default:
         break;
     }
+  }
+
+  // The lines of the description, for finding one without a search of
+  // the list.
+  std::unordered_set<std::string>& DescriptionLines() {
+    if (!descriptionRead_) {
+      for (const std::string& line : score_.Description) descriptionLines_.insert(line);
+      descriptionRead_ = true;
+    }
+    return descriptionLines_;
   }
 
   void ReadKeySignature(const TMidiEvent& e, int64_t p) {
@@ -452,6 +469,7 @@ class TMidiImporter {
     }
     std::map<int, TQSLyric*> previous;
     std::vector<TQSLyric*> given;
+    std::map<TMidiImportPart*, TMidiEntries> byPart;
     for (TTrackLyric& l : lyrics_) {
       TMidiImportPart* part = partOf(l.Track);
       auto* lyric = static_cast<TQSLyric*>(l.Entry->Item.get());
@@ -463,10 +481,9 @@ class TMidiImporter {
         before = lyric;
         given.push_back(lyric);
       }
-      auto at = std::find_if(part->Events.begin(), part->Events.end(),
-                             [&](const auto& e) { return e->Arrival > l.Entry->Arrival; });
-      part->Events.insert(at, std::move(l.Entry));
+      byPart[part].push_back(std::move(l.Entry));
     }
+    for (auto& [part, entries] : byPart) InsertByArrival(part->Events, std::move(entries));
     lyrics_.clear();
     for (TQSLyric* lyric : given) lyric->Lines[0] = Trim(lyric->Lines[0]);
   }
@@ -478,6 +495,7 @@ class TMidiImporter {
       if (p->Part->Fields.Channel == kDrumChannel) continue;
       if (std::none_of(p->Events.begin(), p->Events.end(), [](const auto& e) { return e->Note() != nullptr; }))
         continue;
+      TMidiEntries keys;
       for (const auto& key : conductorKeys_) {
         auto entry = std::make_unique<TMidiEntry>();
         entry->Position = key->Position;
@@ -486,12 +504,11 @@ class TMidiImporter {
         mark->ItemType = kind::Key;
         mark->Assign(*key->Item);
         entry->Item = std::move(mark);
-        // In the list where it would have stood had the part's own track
-        // held it.
-        auto at = std::find_if(p->Events.begin(), p->Events.end(),
-                               [&](const auto& e) { return e->Arrival > entry->Arrival; });
-        p->Events.insert(at, std::move(entry));
+        keys.push_back(std::move(entry));
       }
+      // In the list where they would have stood had the part's own track
+      // held them.
+      InsertByArrival(p->Events, std::move(keys));
     }
   }
 
@@ -528,9 +545,36 @@ class TMidiImporter {
     bool WordStart;  // begins a line or a word of its own
   };
   std::vector<TTrackLyric> lyrics_;
+  std::unordered_set<std::string> descriptionLines_;
+  bool descriptionRead_ = false;
 };
 
 }  // namespace
+
+void InsertByArrival(TMidiEntries& events, TMidiEntries entries) {
+  if (entries.empty()) return;
+  // An entry goes into the gap before the first event arriving after it:
+  // the first at which the latest arrival so far passes its own. Entries
+  // of one gap stand in order of arrival, equal ones in their own order.
+  std::vector<int64_t> latest(events.size());
+  for (size_t i = 0; i < events.size(); ++i)
+    latest[i] = i == 0 ? events[i]->Arrival : std::max(latest[i - 1], events[i]->Arrival);
+  std::vector<std::pair<size_t, size_t>> gaps(entries.size());  // gap, index in entries
+  for (size_t k = 0; k < entries.size(); ++k)
+    gaps[k] = {static_cast<size_t>(std::upper_bound(latest.begin(), latest.end(), entries[k]->Arrival) - latest.begin()),
+               k};
+  std::stable_sort(gaps.begin(), gaps.end(), [&entries](const auto& a, const auto& b) {
+    return a.first != b.first ? a.first < b.first : entries[a.second]->Arrival < entries[b.second]->Arrival;
+  });
+  TMidiEntries merged;
+  merged.reserve(events.size() + entries.size());
+  size_t k = 0;
+  for (size_t i = 0; i <= events.size(); ++i) {
+    for (; k < gaps.size() && gaps[k].first == i; ++k) merged.push_back(std::move(entries[gaps[k].second]));
+    if (i < events.size()) merged.push_back(std::move(events[i]));
+  }
+  events = std::move(merged);
+}
 
 void ImportMidiFile(TQSScore& score, TStream& stream) {
   // Parts and staves made one by one ask for layout: it runs once, at the

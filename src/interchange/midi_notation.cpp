@@ -23,6 +23,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "score/tree.h"
 
 namespace qs {
 
@@ -198,6 +199,11 @@ class TPartWriter {
     if (upper.size() + lower.size() > size_t(kMaxMidiNotesPerMeasure))
       throw EMidiFileError(Format("The MIDI file is too dense: measure %d of a part has more than %d notes", m + 1,
                                   kMaxMidiNotesPerMeasure));
+    // Texts and key signatures go into the measure one by one, each after
+    // a search of its items: no more than a measure can hold.
+    if (lists_[size_t(m)].size() - upper.size() - lower.size() > size_t(kMaxChildCount))
+      throw EMidiFileError(Format("The MIDI file is too dense: measure %d of a part has more than %d texts and keys",
+                                  m + 1, kMaxChildCount));
     Quantize(upper, 0, m);
     Quantize(lower, 1, m);
 

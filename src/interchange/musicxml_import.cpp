@@ -65,10 +65,13 @@ int StepIndex(std::string_view s) {
 
 // A number of the file: blanks and control characters around it removed;
 // the default when it is not a number. Decimal fractions are rounded.
+// Numbers beyond a billion either way are cut to it, so that counting
+// from 0 or 1 and adding a few never leaves the int range.
+constexpr int kMaxFileNumber = 999999999;
 int NumberOf(const std::string& text, int defaultValue) {
   std::string t = Trim(text);
   int v;
-  if (TryStrToInt(t, v)) return v;
+  if (TryStrToInt(t, v)) return std::clamp(v, -kMaxFileNumber, kMaxFileNumber);
   double d;
   if (TryStrToFloat(t, d) && std::isfinite(d) && std::fabs(d) < 1e9) return Round(d);
   return defaultValue;
@@ -373,7 +376,7 @@ class TReader {
     font.Name = "Arial";
     font.PixelsPerInch = ppi_;
     font.SetSize(points * 8);
-    return TextWidth(font, Utf8ToUtf16(text));
+    return LimitedTextWidth(TextWidth(font, Utf8ToUtf16(text)));
   }
 
   TQSText* NewText(const std::string& line, int points, int x, int y) {

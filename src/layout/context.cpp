@@ -33,7 +33,9 @@ void TLayoutFonts::SetFont(const std::string& name, int size) {
   musicFace_ = IsMusicFont(name);
 }
 
-int TLayoutFonts::TextWidth(std::string_view utf8) const { return qs::TextWidth(font_, Utf8ToUtf16(utf8)); }
+int TLayoutFonts::TextWidth(std::string_view utf8) const {
+  return LimitedTextWidth(qs::TextWidth(font_, Utf8ToUtf16(utf8)));
+}
 
 int TLayoutFonts::GlyphWidth(uint8_t code) const {
   if (musicFace_) return CharWidth(font_, MusicGlyphChar(code));

@@ -721,7 +721,10 @@ bool LayoutSystem(TLayoutContext& c) {
 
   bool dropped = false;
   if (c.Piece) {
-    while ((c.X < c.RightLimit && !c.FixedMeasureCount()) || (c.FixedMeasureCount() && c.SystemMeasures < c.AlignMode - 100)) {
+    // The first measure of a system is placed however narrow the margins
+    // leave the line, so that every system takes the music further.
+    while ((!c.FixedMeasureCount() && (c.X < c.RightLimit || c.SystemMeasures == 0)) ||
+           (c.FixedMeasureCount() && c.SystemMeasures < c.AlignMode - 100)) {
       const int x0 = c.X;
       const TMeasureEnd end = LayoutMeasure(c);
       if (end == TMeasureEnd::DropSystem) dropped = true;
@@ -792,7 +795,10 @@ void LayoutPages(TLayoutContext& c) {
     if (!page->IsEmpty) {
       VerticalFill(c);
       page->FirstPiece = static_cast<uint16_t>(c.PieceIndex);
-      while (c.Y < c.BottomLimitT) {
+      // A page holds at least one system, drawn past the bottom margin
+      // when the margins and distances leave no room for it: a page
+      // without one would never end the music.
+      for (bool first = true; first || c.Y < c.BottomLimitT; first = false) {
         if (!LayoutSystem(c)) break;
         if (c.NextPiece && !LastPiece(c) && !c.PartView) {
           FinishPlayOrder(c);

@@ -23,6 +23,11 @@ class EFontError : public Exception { using Exception::Exception; };
 
 // Text measurement of a logical font; the results do not depend on a device.
 int TextWidth(const TFont& font, std::u16string_view text);
+// The widest a text counts where its width is added to places and other
+// widths (some kilometres on any screen): a name or words of any length
+// leave room for those sums in an int.
+constexpr int kMaxTextWidth = 1 << 24;
+constexpr int LimitedTextWidth(int width) { return width < kMaxTextWidth ? width : kMaxTextWidth; }
 int CharWidth(const TFont& font, char32_t ch);
 TTextMetric GetTextMetrics(const TFont& font);
 

@@ -66,6 +66,37 @@ struct TFormBridge : QObject {
   }
 };
 
+// Keeps a newly shown window, frame and all, inside the screen's work
+// area. The frame a window manager adds is known only once the window is
+// on the screen: the first move or resize that shows it shrinks and moves
+// the window where it reaches past the work area. The watch ends there,
+// so that later moves and sizes stay the user's.
+struct TFitToWorkArea : QObject {
+  explicit TFitToWorkArea(QWidget* window) : QObject(window), Window(window) { window->installEventFilter(this); }
+  QWidget* Window;
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (watched != Window || (e->type() != QEvent::Move && e->type() != QEvent::Resize && e->type() != QEvent::Show))
+      return false;
+    const QRect inner = Window->geometry(), outer = Window->frameGeometry();
+    // No frame (yet): nothing to fit around.
+    if (outer == inner) return false;
+    Window->removeEventFilter(this);
+    deleteLater();
+    if (Window->isMaximized() || Window->isFullScreen()) return false;
+    const QScreen* screen = Window->screen();
+    if (!screen) return false;
+    const QRect area = screen->availableGeometry();
+    const int excessW = std::max(0, outer.width() - area.width());
+    const int excessH = std::max(0, outer.height() - area.height());
+    if (excessW || excessH) Window->resize(inner.width() - excessW, inner.height() - excessH);
+    const int w = outer.width() - excessW, h = outer.height() - excessH;
+    const int x = std::clamp(outer.x(), area.left(), std::max(area.left(), area.right() + 1 - w));
+    const int y = std::clamp(outer.y(), area.top(), std::max(area.top(), area.bottom() + 1 - h));
+    if (x != outer.x() || y != outer.y()) Window->move(x, y);
+    return false;
+  }
+};
+
 // Frees a component later unless it went before.
 class TReleaser : public TComponent {
  public:
@@ -422,8 +453,25 @@ void TCustomForm::PlaceOnShow() {
   } else if (position_ != poScreenCenter && position_ != poDesktopCenter) {
     return;
   }
-  SetBounds(around.Left + (around.Width() - Width()) / 2, around.Top + (around.Height() - Height()) / 2, Width(),
-            Height());
+  int left = around.Left + (around.Width() - Width()) / 2, top = around.Top + (around.Height() - Height()) / 2;
+  // Windows placed alike (two files opened together) step down and to the
+  // right from one another, as cards in a cascade, so that each one shows;
+  // a step that leaves the work area starts again at its corner.
+  constexpr int kCascadeStep = 32;
+  for (size_t tries = 0; tries <= Screen().forms_.size(); ++tries) {
+    const bool taken = std::any_of(Screen().forms_.begin(), Screen().forms_.end(), [&](TCustomForm* f) {
+      return f != this && !f->parent_ && f->Visible() && std::abs(f->Left() - left) < kCascadeStep &&
+             std::abs(f->Top() - top) < kCascadeStep;
+    });
+    if (!taken) break;
+    left += kCascadeStep;
+    top += kCascadeStep;
+    if (left + Width() > area.Right || top + Height() > area.Bottom) {
+      left = area.Left + kCascadeStep * static_cast<int>(tries % 4);
+      top = area.Top + kCascadeStep * static_cast<int>(tries % 4);
+    }
+  }
+  SetBounds(left, top, Width(), Height());
 }
 
 void TCustomForm::SetVisible(bool v) {
@@ -437,7 +485,10 @@ void TCustomForm::SetVisible(bool v) {
   if (v == visible_ && v == w->isVisible()) return;
   visible_ = v;
   if (v) {
+    const bool first = !placed_;
     PlaceOnShow();
+    // Drawn offscreen (tests, review tools) there is no screen to fit.
+    if (first && QGuiApplication::platformName() != QLatin1String("offscreen")) new TFitToWorkArea(w);
     w->show();
     w->raise();
     if (!noActivate_) w->activateWindow();

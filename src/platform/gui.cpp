@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <xcb/xcb.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -31,7 +32,7 @@ bool EnvSet(const char* name) {
 void EnsureGuiApplication() {
   if (QCoreApplication::instance()) return;
   // No display to talk to: draw offscreen rather than abort.
-  if (!EnvSet("QT_QPA_PLATFORM") && !EnvSet("DISPLAY") && !EnvSet("WAYLAND_DISPLAY"))
+  if (!EnvSet("QT_QPA_PLATFORM") && !DisplayReachable())
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
   // Without a session (a console, CI) there is no runtime folder: make the
   // private one the toolkit would fall back to, without its warning.
@@ -49,6 +50,15 @@ void EnsureGuiApplication() {
   static char name[] = "quillstave4";
   static char* argv[] = {name, nullptr};
   new QApplication(argc, argv);
+}
+
+bool DisplayReachable() {
+  if (EnvSet("WAYLAND_DISPLAY")) return true;
+  if (!EnvSet("DISPLAY")) return false;
+  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+  const bool ok = xcb_connection_has_error(connection) == 0;
+  xcb_disconnect(connection);
+  return ok;
 }
 
 int ScreenPixelsPerInch() {

@@ -10,6 +10,11 @@ namespace qs {
 // offscreen. Does nothing when the program has made its own.
 void EnsureGuiApplication();
 
+// Whether a window can be opened: a Wayland display is named, or the X
+// server DISPLAY names answers. False when neither is set, or when the X
+// server is not there (the toolkit would abort the program on it).
+bool DisplayReachable();
+
 // The screen's pixels per inch, read once (96 when the screen tells none).
 int ScreenPixelsPerInch();
 // Fixes the value (tests fix 96; a setting may choose another).

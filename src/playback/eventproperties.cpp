@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "base/inifile.h"
+#include "base/strings.h"
 #include "platform/comctrls.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
@@ -36,7 +37,12 @@ std::string NumberedName(int number, const std::string& name) {
   return (number < 100 ? "  " : "") + std::to_string(number) + "." + name;
 }
 
-std::string NoteItem(int key) { return std::to_string(key / 12) + " " + PitchName(key % 12); }
+// A key as its name and octave ("C# 5"), the names being the twelve of
+// names (comma-separated, in the interface language); English without.
+std::string NoteItem(int key, const std::vector<std::string>& names) {
+  const size_t pc = static_cast<size_t>(key % 12);
+  return (pc < names.size() ? names[pc] : PitchName(key % 12)) + " " + std::to_string(key / 12);
+}
 
 TLabel* MakeLabel(TWinControl* parent, const char* name, const char* caption, int left, int top) {
   auto* label = Make<TLabel>(parent, name, left, top, 60, 16);
@@ -155,9 +161,6 @@ TFEventProperties::TFEventProperties(TComponent* owner, TIniFile* settings) : TF
   LNote = MakeLabel(this, "LNote", "Note", 202, 72);
   ENote = Make<TComboBox>(this, "ENote", 276, 68, 120, 22);
   ENote->SetStyle(csDropDownList);
-  TStringList notes;
-  for (int k = 0; k < 128; ++k) notes.Add(NoteItem(k));
-  ENote->SetItems(notes);
   ENote->DropDownCount = 12;
 
   LProgram = MakeLabel(this, "LProgram", "Program", 202, 72);
@@ -186,6 +189,13 @@ TFEventProperties::TFEventProperties(TComponent* owner, TIniFile* settings) : TF
   BBCancel = MakeCancelButton(this, 321, 230);
 
   FLEvent = MakeFormLanguage(this, "FLEvent");
+  std::vector<std::string> names;
+  for (const std::string& name : SplitString(FLEvent->GetMessage(16, ""), ','))
+    if (!Trim(name).empty()) names.push_back(Trim(name));
+  if (names.size() != 12) names.clear();
+  TStringList notes;
+  for (int k = 0; k < 128; ++k) notes.Add(NoteItem(k, names));
+  ENote->SetItems(notes);
 
   // Only digits can be typed; letters show in upper case.
   EEvent->OnKeyPress = [](TObject*, char16_t& key) {

@@ -388,7 +388,10 @@ void TQSPlaybackEditor::Paint() {
 
 void TQSPlaybackEditor::PaintKeyboard(TCanvas& c, int width, int dy) {
   const int NH = noteHeight_, t = NH / 3, P = 2 * panelWidth_, PW = panelWidth_;
-  static constexpr char kLetters[] = "CDEFGAH";
+  // The white keys are named with the score's letters (B or H for the
+  // seventh, as the language has it).
+  std::string letters = score_ ? score_->NoteNames : std::string();
+  if (letters.size() < 7) letters = "CDEFGAB";
   static constexpr int kStep[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
   const TColor lightGrey = RGB(192, 192, 192), grey = RGB(128, 128, 128);
   c.Font().Name = "Arial";
@@ -432,7 +435,7 @@ void TQSPlaybackEditor::PaintKeyboard(TCanvas& c, int width, int dy) {
     c.LineTo(P - 1, bottom + 1);
     c.Brush().Style = bsClear;
     c.Font().SetSize(8);
-    c.TextOut(PW + 2, top + (bottom - top - letterHeight) / 2, std::string(1, kLetters[kStep[pc]]));
+    c.TextOut(PW + 2, top + (bottom - top - letterHeight) / 2, std::string(1, letters[static_cast<size_t>(kStep[pc])]));
     if (pc == 0 && key / 12 >= 2 && key / 12 <= 8) {
       c.Font().SetSize(6);
       c.TextOut(2, bottom - c.TextHeight("8"), std::to_string(key / 12));

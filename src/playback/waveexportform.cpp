@@ -71,8 +71,8 @@ TFExportWaveSettings::TFExportWaveSettings(TComponent* owner, TIniFile* settings
   SetClientHeight(236);
 
   RGSampleRate = MakeChoices(this, "RGSampleRate", " Sample Rate ", 8, 8, 120,
-                             {{"RBRate11", "11 kHz"}, {"RBRate22", "22 kHz"}, {"RBRate32", "32 kHz"},
-                              {"RBRate44", "44 kHz"}, {"RBRate48", "48 kHz"}},
+                             {{"RBRate11", "11.025 kHz"}, {"RBRate22", "22.05 kHz"}, {"RBRate32", "32 kHz"},
+                              {"RBRate44", "44.1 kHz"}, {"RBRate48", "48 kHz"}},
                              SampleRates);
   RGChannels = MakeChoices(this, "RGChannels", " Channels ", 136, 8, 112, {{"RBMono", "Mono"}, {"RBStereo", "Stereo"}},
                            Channels);

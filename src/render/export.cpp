@@ -116,6 +116,7 @@ void TQSPageView::ExportPDF(const std::string& fileName, int fromPage, int toPag
   const TQSScore& score = *Score;
   if (scale < 25 || scale > 200) throw EInvalidOperation("The PDF scale must be between 25 and 200 %.");
   const TPageRange range = ExportRange(score, fromPage, toPage);
+  CheckExportPageCount(range.Count());
 
   TPdfSetup setup;
   setup.WidthMM = static_cast<double>(score.Page.Tenths(TQSPage::dWidth).Value()) / 10;

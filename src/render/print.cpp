@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <string>
 
+#include "base/filemessages.h"
 #include "platform/canvas.h"
 #include "platform/graphics.h"
 #include "platform/gui.h"
@@ -16,6 +18,12 @@ namespace qs {
 
 TPageRange LaidOutRange(const TQSScore& score, int fromPage, int toPage) {
   return {std::max(fromPage, 1) - 1, std::min(toPage, score.LaidOutPages) - 1};
+}
+
+void CheckExportPageCount(int pages) {
+  if (pages > kMaxExportPages)
+    throw EFileMessage<EInvalidOperation>(TFileMessage::TooManyPages,
+                                          {std::to_string(pages), std::to_string(kMaxExportPages)});
 }
 
 void TQSPageView::PrintScore(TPrintDialog& dialog) {

@@ -25,6 +25,12 @@ struct TPageRange {
 };
 TPageRange LaidOutRange(const TQSScore& score, int fromPage, int toPage);
 
+// The most pages exported in one go (into a PDF file, or as one image file
+// each): a damaged score may lay out tens of thousands, gigabytes of them.
+constexpr int kMaxExportPages = 1000;
+// Refuses an export of more than kMaxExportPages pages with a message.
+void CheckExportPageCount(int pages);
+
 // Sets the view's style for as long as it lives; the view is back to
 // wsNormal afterwards, also after a failure.
 class TPaintStyleScope {

@@ -136,11 +136,13 @@ void TLegacyReader::Read() {
   score_.StemLength = 24;
   piece_ = score_.NewPiece();
   ReadHeader();
+  // Lengths are limited as those of the current format are.
+  score_.Page.LimitReadLengths();
   lineSpace_ = score_.Page.Fields.LineSpace.Value();
   interval_ = score_.Page.Fields.Interval.Value();
   MakeFirstColumn();
 
-  const int parts = s_.ReadU16();
+  const int parts = ReadChildCount(s_, "Error reading parts");
   onePart_ = parts == 1;
   for (int i = 0; i < parts; ++i) ReadPart(i);
   if (view_) view_->CursorPosition.Part = 0;
@@ -211,7 +213,7 @@ void TLegacyReader::ReadHeader() {
   }
   if (has(18)) score_.PrintEmptyMeasures = s_.ReadU8();
   if (has(19)) score_.PrintMeasureNumbers = s_.ReadU8();
-  if (has(20)) score_.Scale = s_.ReadI32();
+  if (has(20)) score_.Scale = std::clamp(s_.ReadI32(), kMinScale, kMaxScale);
   if (has(21)) score_.PrintEmptyLines = s_.ReadU8();
   if (has(22)) {
     const uint8_t join = s_.ReadU8();
@@ -338,16 +340,16 @@ void TLegacyReader::ReadPartBody() {
   if (has(12)) part_->Fields.Pan = static_cast<uint8_t>(s_.ReadI32());
   EnsureMeasure(0);
 
-  const int staves = s_.ReadU16();
+  const int staves = ReadChildCount(s_, "Error reading staffs");
   groupIndex_ = 0;
   groupTotal_ = grouping_.empty() ? 0 : grouping_[0];
   for (int i = 0; i < staves; ++i) {
     if (StartsNewPart(i, staves)) StartPart();
     ReadStaff();
   }
-  const int columns = s_.ReadU16();
+  const int columns = ReadChildCount(s_, "Error reading columns");
   for (int i = 0; i < columns; ++i) ReadColumn(i);
-  const int objects = s_.ReadU16();
+  const int objects = ReadChildCount(s_, "Error reading score items");
   for (int i = 0; i < objects; ++i) ReadPageObject();
 }
 
@@ -476,7 +478,7 @@ void TLegacyReader::ReadStaffBody() {
     const int32_t pan = s_.ReadI32();
     if (onePart_) part_->Fields.Pan = static_cast<uint8_t>(pan);
   }
-  const int measures = s_.ReadU16();
+  const int measures = ReadChildCount(s_, "Error reading measures");
   for (int i = 0; i < measures; ++i) {
     ++measureRecords_;
     ReadMeasure(i);

@@ -15,6 +15,7 @@
 #include "score/record.h"
 #include "score/score.h"
 #include "score/timing.h"
+#include "score/tree.h"
 
 namespace qs {
 
@@ -132,7 +133,7 @@ void TLegacyReader::ReadMeasureBody(TQSMeasure* m, int index) {
   ReadMeasureHeader(m, index);
   if (V_ > 852) s_.Skip(5);
 
-  const int notes = s_.ReadU16();
+  const int notes = ReadChildCount(s_, "Error reading measure items");
   for (int i = 0; i < notes; ++i) {
     const TOldBlock b = ReadByteBlock();
     if (b.U8(0) == kDroppedRecord) continue;
@@ -150,11 +151,11 @@ void TLegacyReader::ReadMeasureBody(TQSMeasure* m, int index) {
   }
 
   if (format_ == kFormatWithRests) {
-    const int rests = s_.ReadU16();
+    const int rests = ReadChildCount(s_, "Error reading measure items");
     for (int i = 0; i < rests; ++i) ReadRest(m, ReadByteBlock());
   }
 
-  const int further = s_.ReadU16();
+  const int further = ReadChildCount(s_, "Error reading measure items");
   for (int i = 0; i < further; ++i) ReadFurther(m, ReadByteBlock());
 }
 

@@ -246,10 +246,12 @@ void TQSPage::LoadFromStream(TStream& s) {
   ReadRecord(s, [&](TRecordReader& r) {
     if (r.Has(1)) ReadFields(r, Fields, surplus_);
   });
-  // A damaged file may hold any length: a finite one is limited as the
-  // setters limit it (the layout would otherwise fill pages kilometres
-  // long). Values that are no number stay as they are, bit for bit; the
-  // layout reads them as 0.
+  // A damaged file may hold any length (the layout would otherwise fill
+  // pages kilometres long).
+  LimitReadLengths();
+}
+
+void TQSPage::LimitReadLengths() {
   for (int index = dWidth; index <= dLineSpace; ++index) {
     Extended* slot = Slot(index);
     const long double v = slot->Value();

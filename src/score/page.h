@@ -158,6 +158,10 @@ class TQSPage : public TObject {
   // The page record; reading notifies nothing (the score lays out after
   // loading).
   void LoadFromStream(TStream& s);
+  // Limits lengths read from a file as the setters limit them, without
+  // notification. Values that are no number stay as they are, bit for bit;
+  // the layout reads them as 0.
+  void LimitReadLengths();
   void SaveToStream(TStream& s) const;
 
   const char* ClassName() const override { return "TQSPage"; }

@@ -395,6 +395,15 @@ void TQSScore::EndUpdate() {
   }
 }
 
+void TQSScore::EndUpdateAfterFailedRead() {
+  // A damaged file may ask for a layout as costly as any score's; a file
+  // that could not be read is not laid out while its error passes.
+  PendingStartPage = -1;
+  LaidOutPages = 0;
+  for (TQSWindowLink* w : windows_) w->LayoutChanged();
+  EndUpdate();
+}
+
 void TQSScore::Recalculate(int fromPage, int /*unused*/) {
   if (Loading) return;
   fromPage = std::max(0, fromPage);

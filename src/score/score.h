@@ -57,11 +57,18 @@ constexpr const char* kNativeFileExt = ".sfd";
 // (".xml", ".musicxml") and compressed MusicXML (".mxl").
 bool IsMusicXmlDocumentName(const std::string& fileName);
 bool IsCompressedMusicXmlName(const std::string& fileName);
+// A name read as a native score file: neither a MIDI nor a MusicXML name.
+bool IsNativeScoreName(const std::string& fileName);
 
 // The most empty pages the layout makes in a row: at the beginning of the
 // score, after a page break, and after the music to reach PageCount. A
 // damaged file may ask for tens of thousands.
 constexpr int kMaxEmptyPages = 100;
+
+// The engraving scale in percent that the score's settings offer. A file
+// may hold any number; a score read is kept within these.
+constexpr int kMinScale = 50;
+constexpr int kMaxScale = 200;
 
 struct TQSScoreSettings {
   int32_t Scale = 100;               // engraving scale in percent
@@ -356,6 +363,10 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   // layout once and repaints what is pending.
   void BeginUpdate() { ++updateCount_; }
   void EndUpdate();
+  // Ends the update lock of a read that failed: the deferred layout pass is
+  // dropped, and no page stays laid out (the pages showed what the read
+  // replaced). Whoever keeps the score lays out what was read.
+  void EndUpdateAfterFailedRead();
   bool Updating() const { return updateCount_ > 0; }
 
   // The layout pass lives in a later library. It installs its pass once

@@ -3,9 +3,11 @@
 // description, tables, the active view's zoom and tempo scale, the count of
 // empty pages). Other file types go to their importers.
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "base/exceptions.h"
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "score/item.h"
@@ -90,6 +92,8 @@ bool IsCompressedMusicXmlName(const std::string& fileName) {
   return LowerCase(ExtractFileExt(fileName)) == ".mxl";
 }
 
+bool IsNativeScoreName(const std::string& fileName) { return KindOfFile(fileName) == TFileKind::Native; }
+
 void TQSScore::SetMidiImporter(TImporter importer) { Importer(TFileKind::Midi) = std::move(importer); }
 void TQSScore::SetMusicXmlImporter(TImporter importer) { Importer(TFileKind::MusicXml) = std::move(importer); }
 void TQSScore::ImportMidiFile(TStream& s) { RequireImporter(TFileKind::Midi)(*this, s); }
@@ -106,6 +110,8 @@ void TQSScore::EmptyForReading() {
 }
 
 void TQSScore::LoadFromFile(const std::string& fileName) {
+  // A folder, a pipe or a device is refused as what it is.
+  CheckIsRegularFile(fileName);
   if (!FileExists(fileName)) return;
   const TFileKind kind = KindOfFile(fileName);
   // Without its importer a file type is refused before the score is touched.
@@ -115,14 +121,23 @@ void TQSScore::LoadFromFile(const std::string& fileName) {
   // and no native file is refused before the score is touched.
   if (kind == TFileKind::Native && LowerCase(ExtractFileExt(fileName)) != kNativeFileExt && !BeginsAsNative(file))
     throw EReadError(kUnknownFormat);
-  Locked([&] {
+  CheckFitsInMemory(fileName, file.Size());
+  BeginUpdate();
+  try {
     EmptyForReading();
     switch (kind) {
       case TFileKind::Midi: ImportMidiFile(file); break;
       case TFileKind::MusicXml: ImportMusicXml(file); break;
       case TFileKind::Native: LoadFromStream(file); break;
     }
-  });
+  } catch (const std::bad_alloc&) {
+    EndUpdateAfterFailedRead();
+    throw EFileMessage<EReadError>(TFileMessage::TooLargeForMemory, {fileName});
+  } catch (...) {
+    EndUpdateAfterFailedRead();
+    throw;
+  }
+  EndUpdate();
 }
 
 void TQSScore::LoadFromStream(TStream& s) {
@@ -132,7 +147,7 @@ void TQSScore::LoadFromStream(TStream& s) {
     EmptyForReading();
     ReadNative(s);
   } catch (...) {
-    EndUpdate();
+    EndUpdateAfterFailedRead();
     RebuildDrumMap();
     throw;
   }
@@ -160,6 +175,7 @@ void TQSScore::ReadNative(TStream& s) {
     // bytes this version does not know, which are passed over.
     const uint16_t size = s.ReadU16();
     ApplyBlock(s.ReadBytes(size), [this](TBlockIO& b) { VisitSettings(b); }, nullptr);
+    Scale = std::clamp(Scale, kMinScale, kMaxScale);
   }
   if (sections >= 2) {
     view = ActiveWindow();

@@ -224,6 +224,12 @@ void TECGuitar::Paint() {
     }
   }
   c.Font() = Font();
+  // A name wider than its room (a long one, as "Sol" or "Соль") is drawn
+  // smaller until it fits, not cut off.
+  auto fitted = [&](const std::string& text, int room) {
+    c.Font() = Font();
+    for (int size = Font().Size(); size > 4 && c.TextWidth(text) > room; --size) c.Font().SetSize(size - 1);
+  };
   for (int i = 0; i < s; ++i) {
     const int string = s - 1 - i;
     const int y = StringY(string);
@@ -237,8 +243,10 @@ void TECGuitar::Paint() {
     c.Brush().Style = bsClear;
     const std::string label = NoteName(-1, string);
     if (!label.empty()) {
+      fitted(label, p - 2);
       c.Font().Color = clWhite;
-      c.TextOut(panelLeft + (f - c.TextWidth(label)) / 2, y + 1 - c.TextHeight(label) / 2, label);
+      c.TextOut(panelLeft + (p - c.TextWidth(label)) / 2, y + 1 - c.TextHeight(label) / 2, label);
+      c.Font() = Font();
     }
     const int v = GetFret(string);
     if (v <= 0) continue;
@@ -253,9 +261,11 @@ void TECGuitar::Paint() {
     c.RoundRect(mx, y - d / 2, mx + f, y + d / 2 + 1, 4, 4);
     const std::string name = NoteName(v - 2, string);
     if (!name.empty()) {
+      fitted(name, f - 2);
       c.Brush().Style = bsClear;
       c.Font().Color = clBlack;
       c.TextOut(mx + (f - c.TextWidth(name)) / 2, y + 1 - c.TextHeight(name) / 2, name);
+      c.Font() = Font();
     }
   }
   Canvas().Draw(0, 0, board);

@@ -1,7 +1,10 @@
 #include "uikit/language.h"
 
+#include "uikit/localeformats.h"
+
 #include <algorithm>
 
+#include "base/filemessages.h"
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "platform/paths.h"
@@ -95,6 +98,7 @@ void TECLanguage::ApplyLanguage(const std::string& code) {
   if (ComponentState() & csDesigning) return;
   language_ = code;
   LoadLanguageFile();
+  UseLanguageDateNames(code);
   // A form translated here may free or make other forms; walk a copy.
   std::vector<std::pair<std::string, TECFormLanguage*>> forms = forms_;
   for (auto& [name, form] : forms)
@@ -240,6 +244,19 @@ void TECFormLanguage::SetPropertyText(const std::string& path, const TStringList
 
 void TECFormLanguage::SetPropertyText(const std::string& path, const TFont& value) {
   if (!language_.empty()) SetFontProp(*ownerForm_, path, value);
+}
+
+std::string LanguageMessage(const std::string& record, int index, const char* english) {
+  std::optional<uint32_t> found = gEngine ? gEngine->FindFormRecord(record) : std::nullopt;
+  std::string text = found ? gEngine->Data().Message(*found, index) : std::string();
+  return text.empty() ? english : text;
+}
+
+std::string UserErrorText(const std::exception& e) {
+  const auto* info = dynamic_cast<const TFileMessageInfo*>(&e);
+  if (!info) return e.what();
+  const int index = static_cast<int>(info->Message);
+  return FillInArguments(LanguageMessage(kFileMessageRecord, index, FileMessageEnglish(info->Message)), info->Args);
 }
 
 std::string TECFormLanguage::GetMessage(int index) const {

@@ -68,6 +68,13 @@ class TECLanguage : public TComponent {
 // The engine in use: the first one made, until it goes.
 TECLanguage* GlobalLanguage();
 
+// Message index of a language record in the engine's language, or english
+// when no engine or file serves it.
+std::string LanguageMessage(const std::string& record, int index, const char* english);
+// The text of an error for the user: a message about a file in the
+// interface language, anything else as it was raised.
+std::string UserErrorText(const std::exception& e);
+
 void RegisterFormLanguage(TComponent* form);
 void UnregisterFormLanguage(TComponent* form);
 

@@ -19,6 +19,18 @@ TFormatSettings& FormatSettings() {
 
 void LoadSystemFormatSettings() { FormatSettings() = ReadSystemLocale(); }
 
+void UseLanguageDateNames(const std::string& languageCode) {
+  static constexpr const char* kLocales[][2] = {
+      {"ENU", "en_US"}, {"DEU", "de_DE"}, {"FRA", "fr_FR"}, {"ITA", "it_IT"}, {"RUS", "ru_RU"}};
+  for (const auto& [code, locale] : kLocales) {
+    if (UpperCase(languageCode) != code) continue;
+    const TFormatSettings names = ReadLocale(locale);
+    FormatSettings().ShortDayNames = names.ShortDayNames;
+    FormatSettings().LongMonthNames = names.LongMonthNames;
+    return;
+  }
+}
+
 namespace {
 
 // Days from 1 January of year 1 (day 0) to 30 December 1899.

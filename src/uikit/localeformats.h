@@ -14,6 +14,10 @@ namespace qs {
 TFormatSettings& FormatSettings();
 // Sets them from the locale the system is set to.
 void LoadSystemFormatSettings();
+// Takes the names of months and days from the interface language ("ENU",
+// "DEU", "FRA", "ITA", "RUS"), so that a calendar speaks the language of
+// the window around it; the formats stay the locale's.
+void UseLanguageDateNames(const std::string& languageCode);
 
 // Dates and times as days since 30 December 1899, the fraction the time.
 using TDateTime = double;

@@ -19,6 +19,8 @@ namespace {
 
 constexpr TColor clCream = RGB(255, 251, 240);
 constexpr int kButtonWidth = 80;
+// The room between two buttons, so that their frames do not touch.
+constexpr int kButtonGap = 6;
 constexpr int kPictureSize = 32;
 
 // The two pictures, drawn for this program: a warning triangle and a
@@ -232,7 +234,7 @@ TButton* TFMessageBlock::AddMessageButton(uint16_t kind, const std::string& capt
     default: break;
   }
   button->SetGlyph(*ILMessageBlock->GetBitmap(glyph));
-  buttonX_ -= kButtonWidth;
+  buttonX_ -= kButtonWidth + kButtonGap;
   return button;
 }
 

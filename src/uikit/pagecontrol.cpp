@@ -904,6 +904,27 @@ void TECPageControl::Paint() {
     const int side = static_cast<int>(o);
     for (int i = p - 1; i >= 0; --i) PaintTab(k, GetVisiblePage(i), side, true);
     for (int i = count - 1; i >= p; --i) PaintTab(k, GetVisiblePage(i), side, true);
+    // A tab that reaches a scroll arrow ends before it rather than running
+    // on under it: the strip is cleared from the arrow to the end it points
+    // to (the line along the pages stays).
+    TRect strip = GetTabStripRect(true);
+    switch (o) {
+      case poLeft: strip.Left += 1; break;
+      case poTop: strip.Top += 1; break;
+      case poRight: strip.Right -= 1; break;
+      default: strip.Bottom -= 1; break;
+    }
+    k.Brush() = Resolved(brush_);
+    for (int i = 0; i < 2; ++i) {
+      const TECButtonScroll* b = buttons_[i];
+      if (!b || !b->Visible()) continue;
+      TRect r = strip;
+      if (VerticalStrip())
+        (i == 0 ? r.Bottom : r.Top) = i == 0 ? b->Top() + b->Height() + 2 : b->Top() - 2;
+      else
+        (i == 0 ? r.Right : r.Left) = i == 0 ? b->Left() + b->Width() + 2 : b->Left() - 2;
+      k.FillRect(r);
+    }
     return;
   }
   TECTabSheet* a = p % 2 == 1 ? shown : (p > 0 ? GetVisiblePage(p - 1) : nullptr);

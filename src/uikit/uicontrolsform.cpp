@@ -67,7 +67,8 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
                                                                     {&BSixteenth, "Sixteenth"}}};
   for (size_t i = 0; i < values.size(); ++i) {
     const std::string name = std::string("B") + values[i].second;
-    TButton* b = Make<TButton>(this, SPPalette, name.c_str(), 4 + int(i) * 72, 4, 70, 28);
+    // Wide enough for the longest name in every language.
+    TButton* b = Make<TButton>(this, SPPalette, name.c_str(), 4 + int(i) * 84, 4, 82, 28);
     b->SetCaption(values[i].second);
     *values[i].first = b;
   }

@@ -22,6 +22,9 @@ void TQSWindow::DrawRubberBand(int x, int y, bool show) {
   TXorOverlay screen(*this);
   if (!screen) return;
   auto frame = [&](const TRect& r) {
+    // An empty band is not drawn: the press shows nothing, and nothing of
+    // it may stay behind when the band is drawn anew.
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return;
     // A dotted XOR frame: drawing it twice restores the pixels.
     screen->MoveTo(r.Left, r.Top);
     screen->LineTo(r.Right - 1, r.Top);
@@ -58,7 +61,8 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
     return;
   }
   TCustomControl::MouseDown(button, shift, x, y);
-  if (RulerMouseDown(x, y)) return;
+  // The page bar before the rulers: the vertical ruler's band reaches down
+  // past the first page button, which would never be pressed.
   if (y >= ClientHeight() - HorzBar.Thickness) {
     for (int i = 1; i <= 7; ++i)
       if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
@@ -68,6 +72,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
       }
     return;
   }
+  if (RulerMouseDown(x, y)) return;
   if (Style == wsPreview || Style == wsView || (shift & ssShift)) {
     LastPoint = p;
     MouseHeld = Panning = true;
@@ -134,9 +139,9 @@ void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     const int n = std::max(Score->PageCount, Score->LaidOutPages);
     switch (pressed) {
       case 1: GotoPage(0); break;
-      case 2: GotoPage(CursorPosition.Page - 1); break;
+      case 2: GotoPage(ShownPage() - 1); break;
       case 3: Fire(OnChoosePage, this); break;
-      case 4: GotoPage(CursorPosition.Page + 1); break;
+      case 4: GotoPage(ShownPage() + 1); break;
       case 5: GotoPage(Score->LaidOutPages - 1); break;
       case 6: Score->SetPageCount(n + 1); break;
       case 7: Score->SetPageCount(n - 1); break;

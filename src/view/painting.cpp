@@ -62,9 +62,24 @@ void TQSWindow::LayoutButtonBar() {
   for (int i = 3; i <= 7; ++i, left += h) Buttons[static_cast<size_t>(i)] = {left, b - h, left + h, b};
 }
 
+int TQSWindow::ShownPage() const {
+  const int count = std::min(PageCount, static_cast<int>(PageGrid.size()));
+  const TRect a = GetPageAreaRect();
+  const TRect seen = ClientRectToCanvas(a);
+  auto inView = [&](int j) {
+    const TRect& r = PageGrid[static_cast<size_t>(j)].Rect;
+    return r.Left < seen.Right && r.Right > seen.Left && r.Top < seen.Bottom && r.Bottom > seen.Top;
+  };
+  if (CursorPosition.Page >= 0 && CursorPosition.Page < count && inView(CursorPosition.Page))
+    return CursorPosition.Page;
+  for (int j = 0; j < count; ++j)
+    if (PageGrid[static_cast<size_t>(j)].Rect.Bottom > seen.Top && inView(j)) return j;
+  return std::clamp(CursorPosition.Page, 0, std::max(0, count - 1));
+}
+
 void TQSWindow::UpdatePageButtons() {
   if (!Score || !HasParent()) return;
-  const int page = CursorPosition.Page;
+  const int page = ShownPage();
   ButtonEnabled[1] = ButtonEnabled[2] = page > 0;
   ButtonEnabled[3] = PageCount > 1;
   ButtonEnabled[4] = ButtonEnabled[5] = page < PageCount - 1;
@@ -120,7 +135,7 @@ void TQSWindow::DrawButtonBar(TCanvas& canvas) {
   }
   UseFont(canvas, "Arial", 10);
   canvas.Brush().Style = bsClear;
-  canvas.TextOut(Buttons[0].Left, Buttons[0].Top, PageIndicator(CursorPosition.Page + 1, PageCount));
+  canvas.TextOut(Buttons[0].Left, Buttons[0].Top, PageIndicator(ShownPage() + 1, PageCount));
   UseFont(canvas, "MS Sans Serif", 8);
   canvas.Brush().Style = bsClear;
   const TRect& last = Buttons[7];

@@ -32,6 +32,23 @@ class TControlHost : public TQSWindow::THost {
   TQSWindow& view_;
 };
 
+// While it lives, a change of the scroll positions (a range that shrank
+// below them, as when pages go): when it goes, the whole view is painted
+// anew, for the pages, the rulers and the cursor all moved.
+class TMovedByClamp {
+ public:
+  explicit TMovedByClamp(TQSWindow& view) : view_(view), h_(view.HorzBar.Position), v_(view.VertBar.Position) {}
+  ~TMovedByClamp() {
+    if (view_.HorzBar.Position != h_ || view_.VertBar.Position != v_) view_.InvalidateRect(view_.ClientRect(), false);
+  }
+  TMovedByClamp(const TMovedByClamp&) = delete;
+  TMovedByClamp& operator=(const TMovedByClamp&) = delete;
+
+ private:
+  TQSWindow& view_;
+  const int h_, v_;
+};
+
 }  // namespace
 
 TQSWindow::TQSWindow(TComponent* owner)
@@ -180,6 +197,7 @@ void TQSWindow::UpdateScrollRanges() {
   if (!HasParent() || PageCount == 0 || PageGrid.empty()) return;
   const TRect a = GetPageAreaRect();
   const TRect& first = PageGrid[0].Rect;
+  const TMovedByClamp moved(*this);
   HorzBar.PageSize = 0;
   HorzBar.Max = first.Width() * PagePerHorz;
   HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, a.Right - a.Left));
@@ -212,6 +230,7 @@ void TQSWindow::UpdateScrollBars(bool notify) {
   if (PageCount > 0 && !PageGrid.empty()) {
     const TRect a = GetPageAreaRect();
     const TRect& first = PageGrid[0].Rect;
+    const TMovedByClamp moved(*this);
     HorzBar.PageSize = 0;
     HorzBar.Max = first.Width() * PagePerHorz;
     HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, ClientWidth() - VertBar.Thickness - a.Left));
@@ -246,6 +265,8 @@ void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
   }
   SyncScrollBars();
   if (!vertical) return;
+  // The page bar follows the pages in view.
+  UpdatePageButtons();
   // The number of the page at the top of the view, shown while the thumb
   // is dragged.
   for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j)
@@ -457,7 +478,12 @@ void TQSWindow::InvalidateButtonBar() {
 void TQSWindow::GotoPage(int index) {
   if (!Score) return;
   index = std::max(0, std::min(index, PageCount - 1));
-  if (index == CursorPosition.Page) return;
+  if (index == CursorPosition.Page) {
+    // The view may have scrolled away from the cursor's page: it comes back.
+    if (index < static_cast<int>(PageGrid.size())) ScrollToCursor(PageGrid[static_cast<size_t>(index)].Rect.Top, false);
+    UpdatePageButtons();
+    return;
+  }
   ShowCursor(false);
   const TQSCalcPage* oldPage = LayoutPage(CursorPosition.Page);
   const TQSCalcPage* newPage = LayoutPage(index);

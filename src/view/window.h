@@ -299,6 +299,10 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   std::array<bool, 8> ButtonEnabled{};
   int PressedButton = 0;
   int CursorCounter = 9999;
+  // The page the page bar shows and steps from: the cursor's page while any
+  // of it is in view, else the page at the top of the view (the wheel or
+  // the scroll bar took the cursor's page out of sight).
+  int ShownPage() const;
 
   void LayoutButtonBar();
   void UpdatePageButtons() override;

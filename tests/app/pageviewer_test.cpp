@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
+#include "app/choosepage.h"
+#include "app/documentscore.h"
 #include "app/pageviewer.h"
+#include "uikit/language.h"
+#include "platform/extctrls.h"
+#include "platform/forms.h"
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/fonts.h"
@@ -71,6 +77,87 @@ TEST_F(PageViewerTest, TheWheelAndTheScrollBarMoveThePages) {
   EXPECT_EQ(view.VertBar.Position, 0);
   td::Wheel(view, 50, 50, WHEEL_DELTA, ssCtrl);
   EXPECT_EQ(view.Zoom, 125);
+}
+
+// A press and release in the middle of a page button.
+void PressPageButton(TQSWindow& view, int button) {
+  const TRect& r = view.Buttons[static_cast<size_t>(button)];
+  td::Click(view, (r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2);
+}
+
+TFChoosePage* OpenChooser() {
+  for (int i = 0; i < Screen().FormCount(); ++i)
+    if (auto* chooser = dynamic_cast<TFChoosePage*>(Screen().Forms(i)); chooser && chooser->Visible()) return chooser;
+  return nullptr;
+}
+
+TEST_F(PageViewerTest, ThePageBarTurnsPagesAndShowsThePageInView) {
+  TQSScore& score = *owned;
+  ASSERT_EQ(score.LaidOutPages, 3);
+  TPageViewerForm form(nullptr, score, "", "ENU");
+  form.SetBounds(0, 0, 900, 700);
+  td::ShowAndWait(form);
+  TQSWindow& view = *form.View;
+  PressPageButton(view, 5);
+  EXPECT_EQ(view.CursorPosition.Page, 2);
+  // The first button lies in the vertical ruler's band, and is pressed all
+  // the same.
+  ASSERT_LT(view.Buttons[1].Left, view.RulerWidth());
+  PressPageButton(view, 1);
+  EXPECT_EQ(view.CursorPosition.Page, 0);
+  EXPECT_EQ(view.VertBar.Position, 0);
+
+  // The drop-down button opens the chooser; a page chosen there is shown.
+  PressPageButton(view, 3);
+  TFChoosePage* chooser = OpenChooser();
+  ASSERT_NE(chooser, nullptr);
+  EXPECT_EQ(chooser->PageCount(), 3);
+  EXPECT_TRUE(chooser->PageButton(0)->Down());
+  td::Click(*chooser->PageButton(2), 5, 5);
+  td::ProcessMessages();
+  EXPECT_EQ(view.CursorPosition.Page, 2);
+  EXPECT_EQ(OpenChooser(), nullptr);
+
+  // Scrolled by the wheel from the first page to the second, the bar shows
+  // and steps from the page in view.
+  PressPageButton(view, 1);
+  const int pageHeight = view.PageGrid[0].Rect.Height();
+  while (view.VertBar.Position < pageHeight) td::Wheel(view, 200, 200, -WHEEL_DELTA);
+  EXPECT_EQ(view.CursorPosition.Page, 0);
+  EXPECT_EQ(view.ShownPage(), 1);
+  PressPageButton(view, 4);
+  EXPECT_EQ(view.CursorPosition.Page, 2);
+}
+
+TEST(DocumentScore, TheEntryModeAndTheStepLettersSpeakTheInterfaceLanguage) {
+  TComponent owner(nullptr);
+  auto* engine = new TECLanguage(&owner);
+  const std::tuple<const char*, const char*, const char*, const char*> cases[] = {
+      {"ENU", "Insert", "Overwrite", "CDEFGAB"},
+      {"DEU", "Einfügen", "Überschreiben", "CDEFGAH"},
+      {"ITA", "Inserimento", "Sovrascrittura", "CDEFGAB"},
+      {"RUS", "Вставка", "Замена", "CDEFGAH"}};
+  for (const auto& [language, insert, overwrite, letters] : cases) {
+    engine->SetLanguage(language);
+    TQSScore score;
+    SetUpDocumentScore(score);
+    EXPECT_EQ(score.InsertName, insert) << language;
+    EXPECT_EQ(score.OverwriteName, overwrite) << language;
+    EXPECT_EQ(score.NoteNames, letters) << language;
+  }
+}
+
+TEST(ChoosePage, FortyPagesTakeTwoRowsOfTwentyFour) {
+  TFChoosePage chooser(nullptr);
+  chooser.SetPageCount(40);
+  EXPECT_EQ(chooser.PageButton(23)->Top(), 0);
+  EXPECT_EQ(chooser.PageButton(24)->Left(), 0);
+  EXPECT_EQ(chooser.PageButton(24)->Top(), 15);
+  EXPECT_EQ(chooser.PageButton(39)->Caption(), "40");
+  EXPECT_EQ(chooser.Width(), 23 * 24 + 8);
+  chooser.SetPageCount(5);
+  EXPECT_EQ(chooser.PageButton(5), nullptr);
+  EXPECT_EQ(chooser.Height(), 15 + 4);
 }
 
 }  // namespace

@@ -4,8 +4,12 @@
 #include <filesystem>
 #include <random>
 
+#include <algorithm>
 #include <map>
+#include <memory>
+#include <vector>
 
+#include "interchange/midi_entries.h"
 #include "midi_test_support.h"
 
 namespace qs::test {
@@ -188,6 +192,44 @@ TEST_F(MidiRead, KeySignatures) {
   ASSERT_EQ(Piece()->PartCount(), 2);
   EXPECT_EQ(MarksOf(Measure(0, 0)->Items, kind::Key).size(), 1u);
   EXPECT_EQ(MarksOf(Measure(0, 1)->Items, kind::Key).size(), 2u);
+}
+
+// Texts and keys joined to a part's events in one pass stand where
+// inserting them one by one would have put them, also among events of
+// several tracks whose arrivals go back in time.
+TEST(MidiEvents, InsertedInOnePassAsOneByOne) {
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> arrival(0, 12), count(0, 9);
+  for (int round = 0; round < 300; ++round) {
+    // Arrivals rising within each of a few tracks, one track after another.
+    std::vector<int64_t> events, entries;
+    for (int track = count(random) % 3; track >= 0; --track) {
+      int64_t at = 0;
+      for (int n = count(random); n > 0; --n) events.push_back(at += arrival(random) % 4);
+    }
+    for (int n = count(random) * 2; n > 0; --n) entries.push_back(arrival(random));
+    // Each entry is known by its number; the events count from 1000.
+    auto make = [](const std::vector<int64_t>& arrivals, int first) {
+      TMidiEntries list;
+      for (size_t i = 0; i < arrivals.size(); ++i) {
+        list.push_back(std::make_unique<TMidiEntry>());
+        list.back()->Arrival = arrivals[i];
+        list.back()->Length = first + static_cast<int>(i);
+      }
+      return list;
+    };
+    TMidiEntries one = make(events, 1000), merged = make(events, 1000);
+    TMidiEntries adds = make(entries, 0);
+    for (auto& e : adds) {
+      auto at = std::find_if(one.begin(), one.end(), [&](const auto& x) { return x->Arrival > e->Arrival; });
+      one.insert(at, std::make_unique<TMidiEntry>(TMidiEntry{e->Position, e->Arrival, e->Length}));
+    }
+    InsertByArrival(merged, make(entries, 0));
+    std::vector<int> want, got;
+    for (const auto& e : one) want.push_back(e->Length);
+    for (const auto& e : merged) got.push_back(e->Length);
+    ASSERT_EQ(got, want) << "round " << round;
+  }
 }
 
 TEST_F(MidiRead, MetersAndTempos) {

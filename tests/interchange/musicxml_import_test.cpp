@@ -391,5 +391,41 @@ TEST(MusicXmlImport, AbsurdNumbersAreClamped) {
   EXPECT_EQ(ItemsOf<TQSMark>(*r.M(0), kind::Key)[0]->Fields.Kind, 7);
 }
 
+// Numbers at the ends of the int range in the places that count from 1
+// (a staff, a clef's staff, a staff's details, a tuning line, a string)
+// give a clear error or a value in range, never an overflow.
+TEST(MusicXmlImport, NumbersAtTheEndsOfTheIntRange) {
+  auto tab = [](const std::string& string) {
+    return Measure1(N(P("E", 4) + "<duration>4</duration><type>whole</type><notations><technical><string>" +
+                      string + "</string><fret>0</fret></technical></notations>"),
+                    "<clef><sign>TAB</sign></clef><staff-details><staff-lines>6</staff-lines></staff-details>");
+  };
+  for (const std::string n : {"-2147483648", "2147483647", "-2147483647", "4294967296"}) {
+    const std::string whole = "<duration>4</duration><type>whole</type>";
+    const std::string documents[] = {
+        Measure1(N(P("C", 4) + whole + "<staff>" + n + "</staff>")),
+        Measure1(N("<rest/>" + whole + "<staff>" + n + "</staff>")),
+        Measure1("", "<clef number=\"" + n + "\"><sign>F</sign><line>4</line></clef>"),
+        Measure1("", "<clef><sign>G</sign><line>" + n + "</line></clef>"),
+        Measure1("", "<staff-details number=\"" + n + "\"><staff-lines>4</staff-lines></staff-details>"),
+        Measure1("", "<staff-details><staff-lines>6</staff-lines><staff-tuning line=\"" + n +
+                         "\"><tuning-step>E</tuning-step><tuning-octave>2</tuning-octave></staff-tuning>"
+                         "</staff-details>"),
+        tab(n),
+    };
+    for (const std::string& measure : documents) {
+      try {
+        ImportText(OnePart(measure));
+      } catch (const Exception& e) {
+        EXPECT_FALSE(e.Message().empty()) << n;
+      }
+    }
+  }
+  // The file counts strings from the highest (1): a number far before the
+  // first is the highest string, one far after the last the lowest.
+  EXPECT_EQ(NotesOf(*Import(OnePart(tab("-2147483648"))).M(0))[0]->Fields.TabString, 5);
+  EXPECT_EQ(NotesOf(*Import(OnePart(tab("2147483647"))).M(0))[0]->Fields.TabString, 0);
+}
+
 }  // namespace
 }  // namespace qs::test

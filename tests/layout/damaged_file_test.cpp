@@ -82,6 +82,39 @@ TEST(DamagedFile, EmptyPagesAreBounded) {
   }
 }
 
+// Margins and distances that leave no room for one system still end the
+// music: every page holds a system and every system a measure, drawn past
+// the margins, instead of tens of thousands of empty pages.
+TEST(DamagedFile, NoRoomForASystemStillEndsTheMusic) {
+  const struct {
+    const char* Name;
+    int Index;
+    long double Tenths;
+  } cases[] = {
+      {"top margin below the page", TQSPage::dTopMargin, 100000},
+      {"bottom margin above the page", TQSPage::dBottomMargin, 100000},
+      {"interval taller than the page", TQSPage::dInterval, 100000},
+      {"left margin past the right edge", TQSPage::dLeftMargin, 100000},
+      {"right margin past the left edge", TQSPage::dRightMargin, 100000},
+  };
+  constexpr int kMeasures = 3;
+  for (const auto& c : cases) {
+    TDamagedFile f(
+        [&](TQSScore& s) {
+          TQSPage::TFields& p = s.Page.Fields;
+          Extended* lengths[] = {&p.Width, &p.Height, &p.LeftMargin, &p.TopMargin, &p.RightMargin,
+                                 &p.BottomMargin, &p.Interval, &p.LineSpace};
+          *lengths[c.Index] = c.Tenths;
+        },
+        kMeasures);
+    EXPECT_GE(f.Loaded.LaidOutPages, 1) << c.Name;
+    EXPECT_LE(f.Loaded.LaidOutPages, kMeasures) << c.Name;
+    EXPECT_GE(f.Slots(), kMeasures) << c.Name;
+    for (int p = 0; p < f.Loaded.LaidOutPages; ++p)
+      EXPECT_GE(f.Loaded.LayoutPages.At(p)->SystemCount, 1) << c.Name << ", page " << p;
+  }
+}
+
 // The same bound holds when a pass starts on a later page.
 TEST(DamagedFile, EmptyPagesAreBoundedFromALaterPage) {
   TDamagedFile f([](TQSScore& s) { s.PageCount = 65535; });

@@ -11,6 +11,7 @@
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "playback/eventproperties.h"
+#include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
 
@@ -75,8 +76,10 @@ TEST(EventProperties, TypedTextMovesTheFields) {
 
 TEST(EventProperties, FieldsWriteTheText) {
   TShownDialog d;
-  EXPECT_EQ(d.Form.ENote->Items()[60], "5 C");
-  // The note-on row, channel 3, the note 5 C, velocity 100.
+  // Without a language file the notes are named in English, name first.
+  EXPECT_EQ(d.Form.ENote->Items()[60], "C 5");
+  EXPECT_EQ(d.Form.ENote->Items()[70], "Bb 5");
+  // The note-on row, channel 3, the note C 5, velocity 100.
   d.Form.LVEvents->SetFocus();
   td::PressKey(*d.Form.LVEvents, VK_DOWN);
   td::PressKey(*d.Form.LVEvents, VK_DOWN);
@@ -84,7 +87,7 @@ TEST(EventProperties, FieldsWriteTheText) {
   d.Form.CBChannel->SetFocus();
   for (int i = 0; i < 3; ++i) td::PressKey(*d.Form.CBChannel, VK_DOWN);
   d.Form.ENote->SetFocus();
-  td::TypeText(*d.Form.ENote, "5");
+  td::TypeText(*d.Form.ENote, "C 5");
   d.Form.TBVelocity->SetFocus();
   for (int i = 0; i < 27; ++i) td::PressKey(*d.Form.TBVelocity, VK_LEFT);
   EXPECT_EQ(d.Form.EventText(), "933C64");
@@ -99,6 +102,18 @@ TEST(EventProperties, FieldsWriteTheText) {
   d.Form.CBChannel->SetFocus();
   td::PressKey(*d.Form.CBChannel, VK_DOWN);
   EXPECT_EQ(d.Form.EventText(), "B10064");
+}
+
+TEST(EventProperties, NotesAreNamedInTheInterfaceLanguage) {
+  TComponent owner(nullptr);
+  auto* engine = new TECLanguage(&owner);
+  const std::tuple<const char*, int, const char*> cases[] = {
+      {"DEU", 71, "H 5"}, {"DEU", 70, "B 5"}, {"FRA", 67, "Sol 5"}, {"ITA", 62, "Re 5"}, {"RUS", 67, "Соль 5"}};
+  for (const auto& [language, key, name] : cases) {
+    engine->SetLanguage(language);
+    TShownDialog d;
+    EXPECT_EQ(d.Form.ENote->Items()[key], name) << language;
+  }
 }
 
 TEST(EventProperties, TheControllerListPicksByName) {

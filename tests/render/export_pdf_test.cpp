@@ -11,6 +11,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/printer.h"
+#include "render/print.h"
 #include "score/page.h"
 #include "export_support.h"
 #include "render_fixture.h"
@@ -167,6 +168,21 @@ TEST_F(PdfExportTest, WrongValuesWriteNothing) {
   Score.DetachWindow(&Window);
   Window.ExportPDF(File.Path(), 1, 1, 100, true, true);
   EXPECT_FALSE(File.Exists());
+}
+
+// A range of more pages than an export writes at once (a damaged score
+// may lay out tens of thousands) is refused before anything is written.
+TEST_F(PdfExportTest, MorePagesThanAnExportWritesAreRefused) {
+  AddPage(1600);
+  Score.LaidOutPages = kMaxExportPages + 1;
+  try {
+    Window.ExportPDF(File.Path(), 1, kMaxExportPages + 1, 100, true, true);
+    ADD_FAILURE() << "no error";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_EQ(e.Message(), "1001 pages cannot be exported at once; at most 1000 are. Export fewer pages.");
+  }
+  EXPECT_FALSE(File.Exists());
+  Score.LaidOutPages = 1;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include "base/exceptions.h"
 #include "legacy_builder.h"
+#include "score/tree.h"
 #include "score/undo.h"
 #include "score_fixture.h"
 #include "score/pageobjects.h"
@@ -376,6 +377,55 @@ TEST_F(LegacyFileTest, ExtremeHeaderValues) {
   ASSERT_EQ(lyrics.size(), 2u);
   EXPECT_EQ(lyrics[0]->Fields.OffsetY, 46 * 24);
   EXPECT_EQ(lyrics[1]->Fields.OffsetY, 4095 * 8);
+}
+
+// Page lengths, the scale and the counts of parts, staves and measures are
+// bounded as in the current format: a damaged header or count would
+// otherwise make the layout or the reader run for minutes.
+TEST_F(LegacyFileTest, LengthsScaleAndCountsAreBounded) {
+  TOldHeader h;
+  h.Width = 1e30L;
+  h.Height = 1e30L;
+  h.LeftMargin = -1e30L;
+  h.TopMargin = 1e300L;
+  h.Interval = -1e20L;
+  h.Scale = 1;
+  Load(OneStaffFile(245, 880, {}, h));
+  EXPECT_EQ(Score.Page.Tenths(TQSPage::dWidth).Value(), 100000);
+  EXPECT_EQ(Score.Page.Tenths(TQSPage::dHeight).Value(), 100000);
+  EXPECT_EQ(Score.Page.Tenths(TQSPage::dLeftMargin).Value(), -100000);
+  EXPECT_EQ(Score.Page.Tenths(TQSPage::dTopMargin).Value(), 100000);
+  EXPECT_EQ(Score.Page.Tenths(TQSPage::dInterval).Value(), -100000);
+  EXPECT_EQ(Score.Scale, kMinScale);
+  h.Scale = 0x7FFFFFFF;
+  Load(OneStaffFile(245, 880, {}, h));
+  EXPECT_EQ(Score.Scale, kMaxScale);
+
+  // More parts than a file holds end the file.
+  TBytes parts;
+  parts.U8(245).Str("Quavero data file").U16(880);
+  Add(parts, OldHeader(TOldHeader{})).U16(kMaxChildCount + 1);
+  try {
+    Load(parts);
+    ADD_FAILURE() << "a file of too many parts was read";
+  } catch (const EReadError& e) {
+    EXPECT_EQ(e.Message(), "Error reading parts");
+  }
+
+  // More staves or measures than a part holds end their record; records
+  // that are not there (a byte without marker each) would otherwise each
+  // make a staff or a measure.
+  const std::vector<TBytes> unmarked(kMaxChildCount + 1, TBytes().U8(0));
+  TOldPart part;
+  part.Staves = unmarked;
+  Load(OldFile(245, 880, {}, {OldPart(880, part)}));
+  EXPECT_EQ(Part()->StaffCount(), 0);
+  TOldStaff staff;
+  staff.Measures = unmarked;
+  part.Staves = {OldStaff(staff)};
+  Load(OldFile(245, 880, {}, {OldPart(880, part)}));
+  ASSERT_EQ(Part()->StaffCount(), 1);
+  EXPECT_EQ(Part()->MeasureCount(), 1);
 }
 
 // A one-part file keeps the staves of instruments that belong together in

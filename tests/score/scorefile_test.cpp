@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -10,6 +13,7 @@
 #include "base/safefile.h"
 #include "score_fixture.h"
 #include "test_support.h"
+#include "../common/temp_folder.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -99,21 +103,6 @@ class TImporterGuard {
   bool midi_;
 };
 
-class TTempFolder {
- public:
-  TTempFolder() {
-    std::string pattern = testing::TempDir() + "scorefileXXXXXX";
-    Path = std::string(mkdtemp(pattern.data())) + "/";
-  }
-  ~TTempFolder() { std::filesystem::remove_all(Path); }
-  std::vector<std::string> Files() const {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(Path)) names.push_back(e.path().filename());
-    return names;
-  }
-  std::string Path;
-};
-
 class ScoreFileTest : public ::testing::Test, public TRichScoreFixture {};
 
 }  // namespace
@@ -199,6 +188,93 @@ TEST_F(ScoreFileTest, ReadsOnlyTheSectionsCounted) {
   EXPECT_EQ(read.UserSymbolCount(), 1);
   EXPECT_EQ(read.Scale, 90);
   EXPECT_EQ(read.Spacing2, 60);
+}
+
+// A stored scale is kept within the range the score's settings offer: a
+// scale of 1 % or of millions would make the layout fill gigabytes or
+// overflow its arithmetic.
+TEST_F(ScoreFileTest, ScaleIsKeptInItsRange) {
+  const struct {
+    int32_t Stored, Read;
+  } cases[] = {{1, 50}, {0, 50}, {-100, 50}, {INT32_MIN, 50}, {49, 50}, {50, 50},
+               {137, 137}, {200, 200}, {201, 200}, {INT32_MAX, 200}};
+  for (const auto& c : cases) {
+    TQSScore source;
+    source.Scale = c.Stored;
+    TQSScore read;
+    Load(read, Header(1).U16(52).Raw(SettingsBlock(source)));
+    EXPECT_EQ(read.Scale, c.Read) << c.Stored;
+  }
+}
+
+// A file that fails to read is not laid out while its error passes, from
+// a stream or from a file; a whole one is laid out once.
+TEST_F(ScoreFileTest, AFileThatFailsToReadIsNotLaidOut) {
+  TTempFolder folder;
+  const std::vector<uint8_t> whole = File(Pieces(2), TBytes().U16(0)).Get();
+  const std::vector<uint8_t> cut(whole.begin(), whole.end() - 12);
+  for (bool fromFile : {false, true}) {
+    for (const std::vector<uint8_t>* bytes : {&cut, &whole}) {
+      SCOPED_TRACE(std::string(fromFile ? "file" : "stream") + (bytes == &cut ? ", cut" : ", whole"));
+      TQSScore read;
+      int passes = 0;
+      read.LayoutPass = [&passes](TQSScore& s, int) {
+        ++passes;
+        s.LaidOutPages = 1;
+      };
+      read.LaidOutPages = 3;
+      bool failed = false;
+      try {
+        if (fromFile) {
+          const std::string name = folder.Path + "score.sfd";
+          TMemoryStream(*bytes).SaveToFile(name);
+          read.LoadFromFile(name);
+        } else {
+          TMemoryStream s(*bytes);
+          read.LoadFromStream(s);
+        }
+      } catch (const EReadError&) {
+        failed = true;
+      }
+      EXPECT_EQ(failed, bytes == &cut);
+      EXPECT_EQ(passes, failed ? 0 : 1);
+      EXPECT_EQ(read.LaidOutPages, failed ? 0 : 1);
+      EXPECT_EQ(read.PieceCount(), 2);
+      EXPECT_FALSE(read.Updating());
+    }
+  }
+}
+
+// A folder, a pipe or a device given as a score is refused as what it is,
+// and a file larger than the memory with a clear message; the score is
+// left as it was.
+TEST_F(ScoreFileTest, PathsThatHoldNoReadableScoreAreRefused) {
+  TTempFolder folder;
+  const std::string pipe = folder.Path + "pipe.sfd";
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+  // A sparse file: as large as twice the memory, without using the disk.
+  const std::string huge = folder.Path + "huge.sfd";
+  const long long memory = static_cast<long long>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE);
+  {
+    TFileStream f(huge, FileMode::Create);
+    f.WriteU8(251);
+    f.SetSize(2 * memory);
+  }
+  const struct {
+    std::string Path, Message;
+  } cases[] = {
+      {folder.Path, "\"" + folder.Path + "\" is a folder, not a score file."},
+      {pipe, "\"" + pipe + "\" is a named pipe, not a score file."},
+      {"/dev/zero", "\"/dev/zero\" is a device, not a score file."},
+      {huge, "There is not enough memory to read the file \"" + huge + "\"."},
+  };
+  for (const auto& c : cases) {
+    TQSScore score;
+    score.NewPiece();
+    EXPECT_EQ(ErrorOf([&] { score.LoadFromFile(c.Path); }), c.Message);
+    EXPECT_EQ(score.PieceCount(), 1) << c.Path;
+    EXPECT_FALSE(score.Updating());
+  }
 }
 
 TEST_F(ScoreFileTest, ZoomIsTakenBelowAThousand) {

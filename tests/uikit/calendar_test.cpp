@@ -9,6 +9,8 @@
 #include "platform/forms.h"
 #include "platform/testdriver.h"
 #include "uikit/calendar.h"
+#include "uikit/language.h"
+#include "uikit/localeformats.h"
 #include "uikit_fixture.h"
 
 namespace qs {
@@ -100,6 +102,21 @@ TEST_F(CalendarTest, TitleRowFollowsTheFirstDayOfTheWeek) {
   EXPECT_EQ(cal_->CellText(0, 1), "1");
   EXPECT_EQ(cal_->Col(), 0);
   EXPECT_EQ(cal_->Row(), 1);
+}
+
+TEST_F(CalendarTest, DayAndMonthNamesSpeakTheInterfaceLanguage) {
+  TComponent owner(nullptr);
+  auto* engine = new TECLanguage(&owner);
+  engine->SetLanguage("DEU");
+  EXPECT_EQ(FormatSettings().LongMonthNames[0], "Januar");
+  EXPECT_EQ(FormatSettings().LongMonthNames[2], "März");
+  cal_->Invalidate();
+  EXPECT_EQ(cal_->CellText(0, 0), FormatSettings().ShortDayNames[1]);
+  EXPECT_NE(cal_->CellText(0, 0), "Mon");
+  engine->SetLanguage("RUS");
+  EXPECT_EQ(FormatSettings().LongMonthNames[0], "январь");
+  engine->SetLanguage("ENU");
+  EXPECT_EQ(cal_->CellText(0, 0), "Mon");
 }
 
 TEST(PopupCalendar, ButtonsTitleAndClosingClick) {

@@ -3,6 +3,7 @@
 // and frets are where clicks find them, odd sizes stay safe.
 #include <gtest/gtest.h>
 
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -155,6 +156,30 @@ TEST_F(FretboardTest, PaintShowsPanelFretsDotsAndFingers) {
       {174 + 36 / 2, 75, RGB(238, 238, 227)},
   };
   for (const Case& c : cases) EXPECT_EQ(shot->Pixel(c.x, c.y), c.color) << c.x << "," << c.y;
+}
+
+TEST_F(FretboardTest, ALongStringNameFitsThePanel) {
+  // Names of a string as long as "Sol" or "Соль" are drawn smaller, whole
+  // inside the black panel, not cut off at its edges.
+  for (const char* name : {"Sol", "Соль"}) {
+    board->OnGetNoteName = [name](TObject*, int fret, int string) {
+      return fret == -1 && string == 3 ? std::string(name) : std::string();
+    };
+    td::ShowAndWait(*form);
+    board->Invalidate();
+    auto shot = GrabControl(*board);
+    // The panel is black but for the name, drawn in white.
+    int inside = 0, atEdge = 0;
+    for (int row = 0; row < board->Height(); ++row)
+      for (int x = 0; x < 20; ++x) {
+        const TColor c = shot->Pixel(x, row);
+        if ((c & 0xFF) < 160 || ((c >> 8) & 0xFF) < 160 || ((c >> 16) & 0xFF) < 160) continue;
+        ++inside;
+        atEdge += x == 0 || x == 19;
+      }
+    EXPECT_GT(inside, 0) << name;
+    EXPECT_EQ(atEdge, 0) << name;
+  }
 }
 
 }  // namespace

@@ -75,16 +75,21 @@ TEST(MessageBlock, TheExtraButtonLeavesTheBoxOpen) {
 
 TEST(MessageBlock, ManyButtonsWidenANarrowBox) {
   int leftmost = -1, clientWidth = 0;
+  std::vector<int> gaps;
   ShowAndAnswer(kMessageExtra | kMessageCancel | kMessageOk | kMessageNo | kMessageYes, "", [&](TFMessageBlock& box) {
-    leftmost = ButtonsRightToLeft(box).back()->Left();
+    const std::vector<TButton*> buttons = ButtonsRightToLeft(box);
+    leftmost = buttons.back()->Left();
+    for (size_t i = 1; i < buttons.size(); ++i) gaps.push_back(buttons[i - 1]->Left() - buttons[i]->BoundsRect().Right);
     clientWidth = box.ClientWidth();
     td::PressKey(box, VK_ESCAPE);
   });
-  // An empty text gives a box 194 wide: five buttons of 80 from 110
-  // leftwards leave the next place at -290, so the box grows by 310 and
-  // the next place after the leftmost button is 20.
-  EXPECT_EQ(clientWidth, 194 + 310);
-  EXPECT_EQ(leftmost - 80, 20);
+  // An empty text gives a box 194 wide: five buttons of 80, six pixels
+  // apart, from 110 leftwards leave the next place at -320, so the box
+  // grows by 340 and the next place after the leftmost button is 20.
+  EXPECT_EQ(clientWidth, 194 + 340);
+  EXPECT_EQ(leftmost - 86, 20);
+  // No two buttons touch.
+  EXPECT_EQ(gaps, std::vector<int>(4, 6));
 }
 
 int WidestLine(TFMessageBlock& box) {

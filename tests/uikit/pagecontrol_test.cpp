@@ -174,6 +174,31 @@ TEST_F(PageControlTest, OverflowingTabsScrollAndRepeatWhileHeld) {
   EXPECT_FALSE(shown(0));
 }
 
+TEST_F(PageControlTest, TabsEndBeforeTheScrollArrows) {
+  // Tabs along the bottom, more than fit: the last one shown stops before
+  // the forward arrow and nothing of it shows beyond; scrolled on, the
+  // first one shown stops after the back arrow.
+  pc->PageSetting().SetOrientation(poTop);
+  for (int i = 0; i < 8; ++i) AddPage("Page");
+  td::ShowAndWait(*form);
+  ASSERT_TRUE(pc->ScrollButton(1) && pc->ScrollButton(1)->Visible());
+  const TColor face = ColorToRGB(pc->Color());
+  auto clear = [&](const TBitmap& shot, int x0, int x1) {
+    for (int x = x0; x < x1; ++x)
+      for (int y = 200 - 18; y < 200; ++y)
+        if (shot.Pixel(x, y) != face) return false;
+    return true;
+  };
+  const TECButtonScroll& forward = *pc->ScrollButton(1);
+  auto shot = GrabControl(*pc);
+  EXPECT_TRUE(clear(*shot, forward.Left() + forward.Width() + 1, 300));
+  td::Click(*pc->ScrollButton(1), 7, 7);
+  ASSERT_TRUE(pc->ScrollButton(0)->Visible());
+  const TECButtonScroll& back = *pc->ScrollButton(0);
+  shot = GrabControl(*pc);
+  EXPECT_TRUE(clear(*shot, 0, back.Left()));
+}
+
 TEST_F(PageControlTest, DoubleSheetsShowSpreadsWithTwoStrips) {
   pc->PageSetting().SetDoubleSheet(true);  // binding in the middle, poLeft
   TECTabSheet* pages[4];
