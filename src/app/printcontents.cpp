@@ -19,6 +19,7 @@
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "uikit/language.h"
 
 namespace qs {
 
