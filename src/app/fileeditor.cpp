@@ -1,5 +1,7 @@
 #include "app/fileeditor.h"
 
+#include <algorithm>
+
 #include "app/documentscore.h"
 #include "app/pageviewer.h"
 #include "base/filemessages.h"
@@ -12,6 +14,7 @@
 #include "editing/viewcommands.h"
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
+#include "playback/noteports.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
 #include "score/score.h"
@@ -81,6 +84,9 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
   QSWindow->OnScoreClick = [this](TObject*) {
     if (OnScoreClick) OnScoreClick(*QSWindow);
   };
+  QSWindow->OnItemClick = [this](TObject*, TQSCalcItem* item) {
+    if (OnItemClick) OnItemClick(*QSWindow, item);
+  };
   // Every edit leaves an undo record: the document is modified.
   score_->OnUndoChanged = [this](TObject*) {
     modified_ = true;
@@ -103,6 +109,16 @@ void TFFileEditor::SetFileName(const std::string& fileName) {
   fileName_ = fileName;
   SetCaption(Title());
   StateChanged();
+}
+
+void TFFileEditor::SoundPitch(TMidiPorts& ports, int pitch, int countdown, int mode) {
+  if (!QSWindow) return;
+  int channel = 0, key = pitch + QSWindow->ActivePartTransposition();
+  // A percussion staff plays on the drum channel with the drum map's key.
+  score_->MapDrumNote(0, channel, key);
+  if (key < 0 || key > 127) return;
+  ports.SoundNote(static_cast<uint8_t>(channel), static_cast<uint8_t>(key),
+                  static_cast<uint16_t>(std::clamp(countdown, 1, 0xFFFF)), mode == 2 || mode == 3, 64);
 }
 
 std::string TFFileEditor::Title() const {
@@ -181,9 +197,17 @@ bool TFFileEditor::SaveAs() {
   dialog.FileName = stem + "." + ExtensionOfFormat(TDocumentFormat::Native);
   if (!dialog.Execute()) return false;
   const int index = dialog.FilterIndex;
-  const TDocumentFormat format = index >= 1 && index <= 4 ? static_cast<TDocumentFormat>(index) : TDocumentFormat::Native;
+  TDocumentFormat format = index >= 1 && index <= 4 ? static_cast<TDocumentFormat>(index) : TDocumentFormat::Native;
   std::string name = dialog.FileName;
-  if (ExtractFileExt(name).empty()) name += std::string(".") + ExtensionOfFormat(format);
+  const std::string ext = LowerCase(ExtractFileExt(name));
+  if (ext.empty()) {
+    name += std::string(".") + ExtensionOfFormat(format);
+  } else if (FormatOfExtension(name) != TDocumentFormat::Native || ext == std::string(".") + ExtensionOfFormat(TDocumentFormat::Native)) {
+    // A name typed with the extension of one of the types is saved as that
+    // type, whatever the filter: a score file named ".xml" would not open
+    // again as the MusicXML its name promises.
+    format = FormatOfExtension(name);
+  }
   try {
     SaveToFile(name, format);
   } catch (const std::exception& e) {

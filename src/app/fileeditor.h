@@ -19,6 +19,8 @@ class TPanel;
 class TQSScore;
 class TQSWindow;
 class TECFormLanguage;
+class TMidiPorts;
+struct TQSCalcItem;
 
 // The file types of Save As, by the index of the save dialog's filter.
 enum class TDocumentFormat { Native = 1, Midi = 2, Karaoke = 3, MusicXml = 4 };
@@ -84,8 +86,16 @@ class TFFileEditor : public TForm {
   std::function<void(TFFileEditor&)> OnStateChanged;
   // A click into the score, after the view placed its cursor there.
   std::function<void(TQSWindow& view)> OnScoreClick;
+  // A click that selected an item of the score.
+  std::function<void(TQSWindow& view, TQSCalcItem* item)> OnItemClick;
   // Shows an error of a save to the user (the main window's message box).
   std::function<void(const std::string& text)> OnError;
+
+  // Sounds a pitch through ports as the active part plays it (its
+  // transposition, a drum staff's channel and key) for countdown 1/128
+  // seconds. Mode 0 and 3 begin a group of notes, 2 and 3 end it: the
+  // output closes a while after a group's end.
+  void SoundPitch(TMidiPorts& ports, int pitch, int countdown, int mode);
 
   // A short title: the file name without folder and extension.
   std::string Title() const;

@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
+#include "dialogs/pausecount.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -45,6 +46,7 @@ void RegisterApplicationForms() {
   RegisterToolPageForms();
   RegisterEditorHostForms();
   RegisterPaletteForms();
+  RegisterPauseCountForms();
 }
 
 }  // namespace qs

@@ -8,8 +8,11 @@
 #include "app/pageviewer.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "playback/midiports.h"
+#include "playback/noteports.h"
 #include "platform/actions.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
@@ -69,11 +72,14 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
   if (settings_) {
     settings_->Load(tools_);
     settings_->Load(mainSettings_);
+    settings_->Load(effects_);
+    settings_->Load(devices_);
   }
   ApplySkinTemplate(*this, 1);
   BuildActions();
   BuildMenus();
   BuildNotebooks();
+  BuildPalettes();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
   OnDestroy = [this](TObject*) { StoreWindowPlacement(); };
@@ -288,6 +294,8 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   editor->PClient->SetParent(sheet);
   editor->OnStateChanged = [this](TFFileEditor& e) { DocumentStateChanged(e); };
   editor->OnError = [this](const std::string& text) { ShowError(text); };
+  editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
+  editor->OnItemClick = [this](TQSWindow& view, TQSCalcItem* item) { ItemClicked(view, item); };
   auto* item = new TECMenuItem(this);
   item->SetCaption(editor->Title());
   item->SetKind(ikCheckBox);
@@ -487,10 +495,120 @@ void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
 }
 
 void TFProgramModule::ApplyActiveTool() {
-  if (creating_) return;
+  if (creating_ || destroying_) return;
+  if (TPalette* palette = PaletteOf(ActiveTool())) {
+    palette->ApplyTool();
+    return;
+  }
   // Without a palette's tool the view shows the default cursor and no
   // insertion feedback.
   if (TQSWindow* view = ActiveScoreWindow()) view->ArmPaletteItem(0);
+}
+
+// ------------------------------------------------------------------ palettes
+
+void TFProgramModule::BuildPalettes() {
+  const TPaletteContext context{this, settings_ ? &settings_->Ini() : nullptr};
+  for (const TPaletteEntry& entry : PaletteRegistry()) {
+    const int index = PaletteIndex(entry.Name);
+    if (index < 0) continue;
+    TPalette* palette = entry.Create(this, context);
+    palettes_[index] = palette;
+    TCustomForm& form = palette->Form();
+    // A docked palette fills its tool page; a floating one keeps the
+    // place it had.
+    if (mainSettings_.Attached[index]) form.ManualDock(ToolSheets[index]);
+    form.Show();
+  }
+}
+
+int TFProgramModule::PaletteIndex(const std::string& name) const {
+  for (int i = 0; i < kToolPageCount; ++i)
+    if (SameText(name, kToolPageNames[i])) return i;
+  return -1;
+}
+
+TPalette* TFProgramModule::PaletteOf(const TECTabSheet* sheet) const {
+  if (!sheet) return nullptr;
+  for (int i = 0; i < kToolPageCount; ++i)
+    if (ToolSheets[i] == sheet) return palettes_[i];
+  return nullptr;
+}
+
+void TFProgramModule::ScoreClicked(TQSWindow& view) {
+  if (TPalette* palette = PaletteOf(ActiveTool())) {
+    try {
+      palette->InsertToolItem(view, TInsertFrom::Click);
+    } catch (const std::exception& e) {
+      ShowError(UserErrorText(e));
+    }
+  }
+}
+
+void TFProgramModule::ItemClicked(TQSWindow& view, TQSCalcItem* item) {
+  TPalette* palette = PaletteOf(ActiveTool());
+  if (!palette) return;
+  try {
+    if (item) palette->ItemClick(view, *item);
+    else palette->InsertToolItem(view, TInsertFrom::Click);
+  } catch (const std::exception& e) {
+    ShowError(UserErrorText(e));
+  }
+}
+
+TQSScore* TFProgramModule::ActiveScore() {
+  TFFileEditor* editor = ActiveEditor();
+  return editor ? &editor->Score() : nullptr;
+}
+
+void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
+  (void)velocityStep;  // entered notes sound at the middle velocity
+  if (!effects_.PlayMouse) return;
+  TFFileEditor* editor = ActiveEditor();
+  if (!editor) return;
+  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+  // A device that cannot be opened has said so once; entry goes on silent.
+  if (!ports_->OpenMidiOutput()) return;
+  // The note-off queue counts 1/128 seconds: a quarter note (256 ticks)
+  // sounds a quarter of a second.
+  editor->SoundPitch(*ports_, pitch, std::max(1, ticks / 8), 3);
+}
+
+void TFProgramModule::SetEntryDuration(int ticks) {
+  // The playback editors that show it are not part of the window yet.
+  (void)ticks;
+}
+
+void TFProgramModule::PaletteActivated(const std::string& name) {
+  const int index = PaletteIndex(name);
+  if (index < 0 || !ToolSheets[index]) return;
+  if (ToolSheets[index]->TabVisible()) PCTools->SetActivePage(ToolSheets[index]);
+  SetActiveTool(ToolSheets[index]);
+}
+
+void TFProgramModule::SetPaletteAttached(const std::string& name, bool attached) {
+  const int index = PaletteIndex(name);
+  if (index < 0 || !palettes_[index]) return;
+  TCustomForm& form = palettes_[index]->Form();
+  if (attached) {
+    form.ManualDock(ToolSheets[index]);
+    ToolSheets[index]->SetTabVisible(true);
+    PCTools->SetActivePage(ToolSheets[index]);
+  } else {
+    if (!form.Floating()) form.ManualFloat();
+    ToolSheets[index]->SetTabVisible(false);
+  }
+  form.Show();
+  if (settings_ && mainSettings_.Attached[index] != attached) {
+    mainSettings_.Attached[index] = attached;
+    settings_->Store(mainSettings_);
+  }
+}
+
+void TFProgramModule::PaletteKeyDown(uint16_t& key, uint16_t shift) { KeyDownPreview(key, shift); }
+
+int TFProgramModule::AskCount(const std::string& message, int minimum, int position) {
+  return AskCountDialog(settings_ ? &settings_->Ini() : nullptr, message, minimum, position);
 }
 
 void TFProgramModule::HidePalette(int page) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
 
@@ -21,10 +22,13 @@ class TECMenuItem;
 class TECPageControl;
 class TECTabSheet;
 class TFFileEditor;
+class TMidiPorts;
 class TQSWindow;
 struct TCommand;
 
-class TFProgramModule : public TForm {
+// The main window is the palettes' host: they reach the active document,
+// the MIDI output and the keyboard dispatcher through it.
+class TFProgramModule : public TForm, public TPaletteHost {
  public:
   // settings may be null (then nothing is stored).
   TFProgramModule(TComponent* owner, TSettings* settings);
@@ -74,6 +78,17 @@ class TFProgramModule : public TForm {
   void ApplyActiveTool();
   // Enables, disables and checks the commands from the active document.
   void UpdateActionStates();
+  // The palette shown on a tool page, or null (a page not built yet).
+  TPalette* PaletteOf(const TECTabSheet* sheet) const;
+
+  // ------------------------------------------------------------ palettes
+  TQSScore* ActiveScore() override;
+  void SoundPitch(int pitch, int ticks, int velocityStep) override;
+  void SetEntryDuration(int ticks) override;
+  void PaletteActivated(const std::string& name) override;
+  void SetPaletteAttached(const std::string& name, bool attached) override;
+  void PaletteKeyDown(uint16_t& key, uint16_t shift) override;
+  int AskCount(const std::string& message, int minimum, int position) override;
 
   bool CloseQuery() override;
 
@@ -140,6 +155,13 @@ class TFProgramModule : public TForm {
   void BuildActions();
   void BuildMenus();
   void BuildNotebooks();
+  void BuildPalettes();
+  // The tool page of a palette by its name, or -1.
+  int PaletteIndex(const std::string& name) const;
+  // A click into the active document's score, or on one of its items,
+  // goes to the palette of the current tool page.
+  void ScoreClicked(TQSWindow& view);
+  void ItemClicked(TQSWindow& view, TQSCalcItem* item);
   // The menu item of a command (named prefix + the name without its "A"),
   // a submenu of the menu layout, or "-" a separator.
   TECMenuItem* MenuItemFor(const std::string& name, const char* prefix = "MI");
@@ -157,6 +179,11 @@ class TFProgramModule : public TForm {
   TSettings* settings_;
   TToolsSettings tools_;
   TMainWindowSettings mainSettings_;
+  TEffectsSettings effects_;
+  TDevicesSettings devices_;
+  TPalette* palettes_[kToolPageCount] = {};
+  // The MIDI output entered notes sound through, opened on first use.
+  std::unique_ptr<TMidiPorts> ports_;
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
   bool creating_ = true;

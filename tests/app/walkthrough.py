@@ -3,8 +3,12 @@
 the X server (XTest), through its menus:
 
   1. File > Open reads a MusicXML file into a tab of its own;
+  1a. the quarter note chosen on the Notes palette, three clicks into the
+     second measure at the top, middle and bottom lines enter three
+     quarter notes there (seen in the view; saved as MusicXML they are F5,
+     B4 and E4); Ctrl+Z takes the last one back;
   2. File > Save As writes it as a native score, which holds what the
-     MusicXML file holds (--print-contents);
+     document holds (--print-contents);
   3. File > Close closes it; File > Open reads the native file back, and
      saved again it holds the same;
   4. after an edit (Composition > Add part) File > Close asks whether to
@@ -23,9 +27,13 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_edit import windows  # noqa: E402
+from window_edit import Shot, Staff, ink, windows  # noqa: E402
+from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
+# The quarter-note button of the Notes palette, docked in the main window
+# (from the window's top-left corner).
+QUARTER = (152, 124)
 QUESTION = "Save changes"
 
 
@@ -73,9 +81,19 @@ def wait(what, test, seconds=60):
 
 def contents(program, path):
     """What --print-contents says of a file, without the lines that name
-    the file and its format version."""
+    the file and its format."""
     out = subprocess.run([program, "--print-contents", path], capture_output=True, text=True, check=True).stdout
-    return [line for line in out.splitlines()[1:] if "file version" not in line]
+    return [line for line in out.splitlines()[1:] if "format version" not in line and "file version" not in line]
+
+
+def pitches(path):
+    """The pitches of the notes of a MusicXML file, as "F5", in order."""
+    import xml.etree.ElementTree as ET
+    out = []
+    for p in ET.parse(path).getroot().iter("pitch"):
+        alter = p.findtext("alter")
+        out.append(p.findtext("step") + {None: "", "1": "#", "-1": "b"}.get(alter, alter) + p.findtext("octave"))
+    return out
 
 
 def check(ok, what):
@@ -118,13 +136,68 @@ def run(program, source, outdir):
         menu("f", "o")
         dialog(song)
         time.sleep(1.5)
+        # 1a. Notes entered from the Notes palette.
+        def shot(name):
+            fw, _, full = screenshot(os.path.join(outdir, name + ".ppm"))
+            return Shot(*crop(fw, full, window_rect(d, main)))
+
+        def click(x, y):
+            ox, oy, _, _ = window_rect(d, main)
+            xtest.fake_input(d, X.MotionNotify, x=int(ox + x), y=int(oy + y))
+            d.sync()
+            time.sleep(0.1)
+            xtest.fake_input(d, X.ButtonPress, 1)
+            d.sync()
+            time.sleep(0.05)
+            xtest.fake_input(d, X.ButtonRelease, 1)
+            d.sync()
+            time.sleep(0.6)
+
+        def band(s, staff, y):
+            """Inked points of the second measure in the rows around y, the
+            staff lines left out."""
+            x0, x1 = staff.measure(1)
+            return sum(1 for x in range(x0 + 2, x1 - 1) for yy in range(int(y) - 2, int(y) + 3)
+                       if yy not in staff.line_rows and ink(s.p, s.at(x, yy)))
+
+        before = shot("entry-0")
+        staff = Staff(before)
+        heights = [staff.lines[0][0], staff.lines[2][0], staff.lines[4][0]]
+        click(*QUARTER)
+        known = {w.id for w in windows(d, "")}
+        x0, x1 = staff.measure(1)
+        for i, y in enumerate(heights):
+            click(x0 + (x1 - x0) * (0.15 + 0.25 * i), y)
+            # Without a sound card the first note says once that there is no
+            # sound, and entry goes on.
+            time.sleep(0.6)
+            if any(w.id not in known for w in windows(d, "")):
+                keys.press("Return")
+                time.sleep(0.5)
+                known = {w.id for w in windows(d, "")}
+        entered = shot("entry-1")
+        check(all(band(entered, staff, y) > band(before, staff, y) + 4 for y in heights),
+              "three notes are drawn in the second measure at the heights clicked")
+        exported = os.path.join(outdir, "entered.xml")
+        menu("f", "a")
+        dialog(exported)
+        wait("the MusicXML file", lambda: os.path.exists(exported))
+        time.sleep(0.5)
+        check(pitches(exported) == ["F5", "B4", "E4"], "the notes entered are F5, B4 and E4: %s" % pitches(exported))
+        keys.press("z", "Control_L")
+        time.sleep(1.0)
+        undone = shot("entry-2")
+        check(band(undone, staff, heights[2]) < band(entered, staff, heights[2]) - 4
+              and band(undone, staff, heights[0]) > band(before, staff, heights[0]) + 4,
+              "Ctrl+Z takes the last note back and keeps the others")
         # 2. File > Save As a native file.
         saved = os.path.join(outdir, "saved.sfd")
         menu("f", "a")
         dialog(saved)
         wait("the native file", lambda: os.path.exists(saved))
         time.sleep(0.5)
-        check(contents(program, saved) == contents(program, song), "the native file holds what the MusicXML file holds")
+        notes = [line for line in contents(program, saved) if "Music:" in line]
+        check(notes and "2 notes" in notes[0], "the native file holds the two notes left: %s" % notes)
         # 3. File > Close, File > Open the native file, saved again.
         menu("f", "c")
         time.sleep(1.0)
