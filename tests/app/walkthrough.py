@@ -168,13 +168,16 @@ def run(program, source, outdir):
         x0, x1 = staff.measure(1)
         for i, y in enumerate(heights):
             click(x0 + (x1 - x0) * (0.15 + 0.25 * i), y)
-            # Without a sound card the first note says once that there is no
-            # sound, and entry goes on.
-            time.sleep(0.6)
-            if any(w.id not in known for w in windows(d, "")):
-                keys.press("Return")
-                time.sleep(0.5)
-                known = {w.id for w in windows(d, "")}
+
+            def drawn():
+                # Without a sound card the first note says once that there
+                # is no sound; entry goes on once it is answered.
+                if any(w.id not in known for w in windows(d, "")):
+                    keys.press("Return")
+                    time.sleep(0.5)
+                    known.update(w.id for w in windows(d, ""))
+                return band(shot("entry-note"), staff, y) > band(before, staff, y) + 4
+            wait("the note at height %d" % y, drawn, 30)
         entered = shot("entry-1")
         check(all(band(entered, staff, y) > band(before, staff, y) + 4 for y in heights),
               "three notes are drawn in the second measure at the heights clicked")
@@ -185,7 +188,8 @@ def run(program, source, outdir):
         time.sleep(0.5)
         check(pitches(exported) == ["F5", "B4", "E4"], "the notes entered are F5, B4 and E4: %s" % pitches(exported))
         keys.press("z", "Control_L")
-        time.sleep(1.0)
+        wait("the last note taken back",
+             lambda: band(shot("entry-2"), staff, heights[2]) < band(entered, staff, heights[2]) - 4, 30)
         undone = shot("entry-2")
         check(band(undone, staff, heights[2]) < band(entered, staff, heights[2]) - 4
               and band(undone, staff, heights[0]) > band(before, staff, heights[0]) + 4,
