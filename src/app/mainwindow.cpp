@@ -81,6 +81,7 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
   BuildNotebooks();
   BuildPalettes();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
+  PlaceToolBars();
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
   OnDestroy = [this](TObject*) { StoreWindowPlacement(); };
   RestoreWindowPlacement();
@@ -193,13 +194,8 @@ void TFProgramModule::BuildNotebooks() {
   auto* bars = Make<TPanel>(this, this, "CBProgram", 0, kMenuHeight, 810, kToolBarHeight);
   bars->SetAlign(alTop);
   bars->SetBevelOuter(bvNone);
-  int left = 0;
-  for (TECMenu* toolBar : ToolBars) {
-    toolBar->SetParent(bars);
-    const int width = 12 + static_cast<int>(toolBar->Item()->Count()) * 90;
-    toolBar->SetBounds(left, 0, width, kToolBarHeight);
-    left += width + 4;
-  }
+  for (TECMenu* toolBar : ToolBars) toolBar->SetParent(bars);
+  PlaceToolBars();
   PCTools = Make<TECPageControl>(this, this, "PCTools", 0, 0, 810, mainSettings_.ToolsHeight);
   PCTools->SetAlign(alTop);
   PCTools->PageSetting().SetDoubleSheet(false);
@@ -231,6 +227,17 @@ void TFProgramModule::BuildNotebooks() {
 }
 
 // ------------------------------------------------------------------ placement
+
+void TFProgramModule::PlaceToolBars() {
+  // Side by side, each as wide as its buttons with their captions in the
+  // current language.
+  int left = 0;
+  for (TECMenu* toolBar : ToolBars) {
+    const int width = std::max(12, toolBar->Item()->ChildrenArea().Width() + 4);
+    toolBar->SetBounds(left, 0, width, kToolBarHeight);
+    left += width + 4;
+  }
+}
 
 void TFProgramModule::RestoreWindowPlacement() {
   if (!settings_) return;
@@ -446,6 +453,8 @@ void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
 void TFProgramModule::UpdateActionStates() {
   if (destroying_ || !PCFiles) return;
   TFFileEditor* doc = ActiveEditor();
+  // The window's title names the active document.
+  SetCaption(doc ? Format(CatalogueText(TMessageId::Caption).c_str(), doc->Title().c_str()) : std::string("Quillstave 4"));
   TQSWindow* view = doc ? doc->QSWindow : nullptr;
   for (const auto& [command, action] : actions_) {
     bool enabled = false;
@@ -617,6 +626,7 @@ void TFProgramModule::HidePalette(int page) {
 
 void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
+  PlaceToolBars();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
 }
 

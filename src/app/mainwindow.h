@@ -156,6 +156,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void BuildMenus();
   void BuildNotebooks();
   void BuildPalettes();
+  void PlaceToolBars();
   // The tool page of a palette by its name, or -1.
   int PaletteIndex(const std::string& name) const;
   // A click into the active document's score, or on one of its items,

@@ -10,6 +10,7 @@
 #include "palettes/glyphpainters.h"
 #include "uikit/toolfaces.h"
 #include "uikit/charbutton.h"
+#include "uikit/scrollpanel.h"
 #include "uikit/language.h"
 #include "uikit/settings.h"
 #include "score/score.h"
@@ -209,11 +210,18 @@ void TFNotes::MakeButtons() {
   for (TECCharButton* b : {CBSingleNotes, CBMultiplyNotes, CBQuickNotes})
     b->OnClick = [this](TObject*) { RegimeClick(); };
 
-  SPNotes = new TPanel(this);
+  // The rows of tools scroll inside the palette's page when it is lower
+  // than they are: arrows appear at the edges the tools reach past.
+  SPNotes = new TECScrollPanel(this);
   SPNotes->SetName("SPNotes");
   SPNotes->SetParent(PClient);
   SPNotes->SetBevelOuter(bvNone);
+  SPNotes->SetVertScroll(true);
   SPNotes->SetBounds(kPanelLeft, 2, kCols * kCell + 2, kFirstRowHeight + (kRowCount - 1) * kCell + 4);
+  PClient->OnResize = [this](TObject*) {
+    SPNotes->SetBounds(kPanelLeft, 2, std::max(kCell, PClient->ClientWidth() - kPanelLeft - 2),
+                       std::max(kCell, PClient->ClientHeight() - 2));
+  };
 
   for (const TRow& row : kRows) {
     auto* b = new TECCharButton(this);

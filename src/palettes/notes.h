@@ -16,6 +16,7 @@
 namespace qs {
 
 class TECCharButton;
+class TECScrollPanel;
 class TUpDown;
 class TPanel;
 
@@ -136,7 +137,7 @@ class TFNotes : public TQSToolPage, public TPalette {
   TECCharButton *CBPointNotes = nullptr, *CBEraseNotes = nullptr;
   TECCharButton *CBSingleNotes = nullptr, *CBMultiplyNotes = nullptr, *CBQuickNotes = nullptr;
   TUpDown *UDTreole = nullptr, *UDTremolo = nullptr, *UDRepeatBar = nullptr, *UDRepeatNote = nullptr;
-  TPanel* SPNotes = nullptr;
+  TECScrollPanel* SPNotes = nullptr;
 
  private:
   void MakeButtons();

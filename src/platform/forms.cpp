@@ -267,6 +267,12 @@ void TCustomForm::ManualDock(TWinControl* site, TAlign align) {
     if (visible_ != shown) SetVisible(shown);
   } else {
     SetParent(site);
+    // A window of fixed size keeps its size through setFixedSize; docked,
+    // its site's alignment sizes it.
+    if (QWidget* w = Impl().Widget.data()) {
+      w->setMinimumSize(0, 0);
+      w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     FrameChanged();
     SetAlign(align);
     SetVisible(shown);

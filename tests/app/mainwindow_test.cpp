@@ -17,6 +17,7 @@
 #include "base/inifile.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "palettes/notes.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "platform/actions.h"
@@ -26,6 +27,9 @@
 #include "score/score.h"
 #include "uikit/language.h"
 #include "uikit/lrf.h"
+#include "uikit/charbutton.h"
+#include "uikit/pagecontrol.h"
+#include "uikit/scrollpanel.h"
 #include "view/window.h"
 
 using namespace qs;
@@ -266,3 +270,28 @@ TEST(FormRegistry, TheProgramsOwnFormsHaveTheirTextsInEveryLanguage) {
 }
 
 }  // namespace
+
+// The Notes palette stands docked on the first tool page and fills it, and
+// its chosen value reaches the active document (the real clicks into the
+// score are the walkthrough's).
+TEST_F(MainWindowTest, TheNotesPaletteFillsItsPageAndArmsTheDocument) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TECTabSheet* page = main_->ToolSheets[0];
+  ASSERT_EQ(main_->ActiveTool(), page);
+  auto* notes = dynamic_cast<TFNotes*>(main_->PaletteOf(page));
+  ASSERT_NE(notes, nullptr);
+  EXPECT_EQ(notes->Parent(), page);
+  EXPECT_EQ(notes->Width(), page->ClientWidth());
+  EXPECT_EQ(notes->Height(), page->ClientHeight());
+  // Its rows of tools scroll inside it.
+  EXPECT_LE(notes->SPNotes->Top() + notes->SPNotes->Height(), notes->PClient->ClientHeight());
+  bool arrow = false;
+  for (int direction = 0; direction < 4; ++direction)
+    if (TECButtonScroll* b = notes->SPNotes->ArrowButton(direction)) arrow = arrow || b->Visible();
+  EXPECT_TRUE(arrow) << "the rows below the page's edge are reached by an arrow";
+  EXPECT_EQ(main_->ActiveScore(), &doc->Score());
+  td::Click(*notes->Button(TFNotes::bNote4), 8, 8);
+  ASSERT_TRUE(notes->IsDown(TFNotes::bNote4));
+  EXPECT_EQ(doc->QSWindow->ArmedItem, paletteitem::Note);
+}
