@@ -11,7 +11,7 @@ namespace {
 std::string Dump(const TQSTagList& list) {
   std::string out;
   for (const TQSTag& t : list.Tags)
-    out += std::to_string(t.Depth) + (t.IsAttribute ? "@" : " ") + t.Name + "=" + t.Text + ";";
+    out += std::to_string(t.Depth) + (t.IsAttribute ? "@" : " ") + std::string(t.Name) + "=" + t.Text + ";";
   return out;
 }
 
