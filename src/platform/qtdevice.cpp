@@ -490,6 +490,28 @@ struct TCanvasPainter {
     return true;
   }
 
+  // Vector devices: a filled circle with an outline of its own colour (an
+  // augmentation dot) is a point stroked with a round pen as wide as the
+  // circle, a fraction of the four curves' size. False where it is not one.
+  bool Dot() {
+    if (!Pending || !HasPen() || Styled() || Op.Pen.Mode == pmXor || Op.Brush.Style != bsSolid || Op.Brush.Bitmap ||
+        Op.Brush.Color != Op.Pen.Color)
+      return false;
+    const QRectF box = OutlineBox();
+    if (box.width() != box.height()) return false;
+    QPen pen = StrokePen();
+    pen.setWidthF(box.width() + pen.widthF());
+    pen.setCapStyle(Qt::RoundCap);
+    // The path keeps no stroke of no length: a sixty-fourth of a device
+    // pixel, far below what any output shows.
+    QPainterPath path(box.center());
+    path.lineTo(box.center() + QPointF(1.0 / 64, 0));
+    Pending->Take(P, TPendingRun::Stroke, pen.color().rgba(), StrokeTransform(), Base, Op.Clipped, OpClip(), pen,
+                  Qt::NoBrush, nullptr)
+        .Path.addPath(path);
+    return true;
+  }
+
   void OutlinePath(const QPainterPath& path, bool closed) {
     if (!HasPen()) return;
     if (WidePen() || VectorDevice()) {
@@ -676,6 +698,7 @@ struct TCanvasPainter {
       }
       case TCanvasOpKind::RoundRect:
       case TCanvasOpKind::Ellipse: {
+        if (Op.Kind == TCanvasOpKind::Ellipse && Dot()) break;
         QPainterPath path;
         if (Op.Kind == TCanvasOpKind::Ellipse)
           path.addEllipse(OutlineBox());

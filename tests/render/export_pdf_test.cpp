@@ -175,7 +175,7 @@ void UseArial(TCanvas& canvas, TColor color) {
 // Lines, texts and fills of one colour are written sorted into a few runs
 // (one path of all the lines with one pen, one text object for all the
 // glyphs in one font, the fills under one graphics state) however they
-// alternate, as a page's staff lines, note heads and stems do.
+// alternate, as a page's staff lines, note heads, stems and dots do.
 TEST_F(PdfExportTest, ShapesOfOneColourAreWrittenAsFewRuns) {
   TPdfSetup setup;
   setup.Compressed = false;
@@ -193,14 +193,17 @@ TEST_F(PdfExportTest, ShapesOfOneColourAreWrittenAsFewRuns) {
     canvas.Brush().Style = bsSolid;
     canvas.Brush().Color = clBlack;
     canvas.Polygon({TPoint{6000, y}, TPoint{6012, y}, TPoint{6012, y + 300}, TPoint{6000, y + 300}});
+    canvas.Pen() = TPen{clBlack, 1};
+    canvas.Ellipse(6200, y, 6250, y + 50);  // a dot
   }
   printer->EndDoc();
   const std::vector<uint8_t> pdf = printer->TakeDocument();
-  EXPECT_EQ(CountOperators(pdf, {"S"}), 1);
+  EXPECT_EQ(CountOperators(pdf, {"S"}), 2);  // the lines, and the dots
   EXPECT_EQ(CountOperators(pdf, {"BT"}), 1);
   EXPECT_EQ(CountOperators(pdf, {"Tj"}), 24);
   EXPECT_EQ(CountOperators(pdf, {"re"}), 12);  // upright rectangles as such
   EXPECT_LE(CountOperators(pdf, {"q"}), 8);
+  EXPECT_EQ(CountOperators(pdf, {"c"}), 0);  // dots as round points, not curves
 }
 
 // What has another colour is drawn where it was drawn between the runs:
@@ -231,6 +234,10 @@ TEST_F(PdfExportTest, OtherColoursKeepTheirPlaceAndPagesTheirTexts) {
     canvas.Pen() = TPen{clBlack, 400};
     canvas.MoveTo(7000, 1900);
     canvas.LineTo(7000, 2900);
+    // A dot, drawn as a round point.
+    canvas.Pen() = TPen{clBlack, 1};
+    canvas.Brush().Color = clBlack;
+    canvas.Ellipse(7800, 800, 8200, 1200);
     UseArial(canvas, clBlack);
     canvas.TextOut(300, 3600, "Side" + std::to_string(page));
   }
@@ -265,6 +272,8 @@ TEST_F(PdfExportTest, OtherColoursKeepTheirPlaceAndPagesTheirTexts) {
     EXPECT_LT(grey(20, 24), 64) << "the band's left half is black";
     EXPECT_GT(grey(60, 24), 192) << "the white box covers the band's right half";
     EXPECT_LT(grey(70, 24), 64) << "the stroke drawn after the box shows on it";
+    EXPECT_LT(grey(80, 10), 64) << "the dot";
+    EXPECT_GT(grey(84, 10), 192) << "beside the dot";
   }
 }
 
