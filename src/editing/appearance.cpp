@@ -92,7 +92,7 @@ void Apply(TQSScore& score, const TSetter& measureItems, const TSetter& pageObje
     }
   if (c.FromPage >= kNoAffectedPage) return;
   if (relayout) score.Recalculate(c.FromPage, -1);
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(c.FromPage);
   score.FireChanged(&score);
 }
 
@@ -332,7 +332,7 @@ void SetOnAllPages(TQSScore& score, uint8_t all) {
   }
   if (fromPage >= kNoAffectedPage) return;
   score.Recalculate(fromPage, -1);
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(fromPage);
   score.FireChanged(&score);
 }
 

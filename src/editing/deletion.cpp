@@ -185,7 +185,7 @@ bool DeleteSelection(TQSScore& score) {
     throw;
   }
   velocities();
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(cmd.FromPage);
   score.FireChanged(&score);
   Fire(score.OnRecalculate, &score);
   return true;

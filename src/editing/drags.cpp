@@ -97,7 +97,7 @@ void FinishDrag(TQSSelectionCommand& c, TQSScore& score, TQSWindow& view,
     score.Recalculate(c.FromPage, -1);
     if (afterLayout) afterLayout();
   }
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(c.FromPage);
   score.FireChanged(&view);
 }
 

@@ -173,7 +173,7 @@ void MoveHorizontal(TQSScore& score, int step) {
   if (c.FromPage >= kNoAffectedPage) return;
   if (c.Changed) score.Recalculate(c.FromPage, -1);
   c.View->SnapCursorTick();
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(c.FromPage);
   score.FireChanged(&score);
 }
 

@@ -213,7 +213,7 @@ void ChangeSize(TQSScore& score, int step) {
     --score.RecalculateEventSuppressed;
     Fire(score.OnRecalculate, &score);
   }
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(c.FromPage);
   score.FireChanged(&score);
 }
 

@@ -143,7 +143,7 @@ std::vector<TQSNote*> ChordOf(TQSNote& note) {
 void TQSSelectionCommand::Done() {
   if (FromPage >= kNoAffectedPage) return;
   if (Changed) Score.Recalculate(FromPage, -1);
-  Score.RefreshWindows();
+  Score.RefreshWindowsFrom(FromPage);
   Score.FireChanged(&Score);
 }
 

@@ -37,7 +37,7 @@ TQSSpacingTables* ViewTables(TQSScore& score) {
 
 void Relayout(TQSScore& score, TQSWindowLink& view) {
   score.Recalculate(view.CursorPosition.Page, -1);
-  score.RefreshWindows();
+  score.RefreshWindowsFrom(view.CursorPosition.Page);
   score.FireChanged(&score);
 }
 

@@ -201,7 +201,7 @@ bool TReader::OnDirective(const TQSTag& tag, int parent) {
 
 bool TReader::OnOther(const TQSTag& tag, int parent) {
   // A sign of dynamics no kind stands for is written out as its letters.
-  if (parent == Dynamics && dynamics_ && !tag.IsAttribute) DynamicsText(tag.Name);
+  if (parent == Dynamics && dynamics_ && !tag.IsAttribute) DynamicsText(std::string(tag.Name));
   return false;
 }
 

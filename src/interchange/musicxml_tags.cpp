@@ -245,7 +245,7 @@ class TScanner {
     }
     if (!open_.empty())
       Fail(Format("The MusicXML file ends inside <%s> (line %d): it is incomplete.",
-                  list_.Tags[open_.back()].Name.c_str(), LineAt(doc_, doc_.size())));
+                  std::string(list_.Tags[open_.back()].Name).c_str(), LineAt(doc_, doc_.size())));
   }
 
  private:
@@ -337,7 +337,7 @@ class TScanner {
     TQSTag& top = list_.Tags[open_.back()];
     if (CompareNoCase(name, top.Name) != 0)
       Fail(Format("The closing tag </%.*s> on line %d does not match <%s> on line %d.",
-                  static_cast<int>(name.size()), name.data(), LineAt(doc_, pos), top.Name.c_str(),
+                  static_cast<int>(name.size()), name.data(), LineAt(doc_, pos), std::string(top.Name).c_str(),
                   LineAt(doc_, top.Offset)));
     top.Text = std::move(run_);
     run_.clear();
@@ -352,7 +352,7 @@ class TScanner {
       Fail(Format("A tag without a name stands on line %d.", LineAt(doc_, pos)));
     }
     const int depth = static_cast<int>(open_.size());
-    const size_t element = AddTag(std::string(doc_, pos + 1, end - pos - 1), depth, false, pos);
+    const size_t element = AddTag(std::string_view(doc_).substr(pos + 1, end - pos - 1), depth, false, pos);
     size_t p = end;
     for (;;) {
       p = SkipBlanks(p);
@@ -378,7 +378,7 @@ class TScanner {
   size_t Attribute(size_t p, int depth, size_t tagStart) {
     size_t end = NameEnd(p);
     if (end == p) Fail(Format("The tag on line %d is malformed.", LineAt(doc_, tagStart)));
-    size_t tag = AddTag(std::string(doc_, p, end - p), depth, true, p);
+    size_t tag = AddTag(std::string_view(doc_).substr(p, end - p), depth, true, p);
     p = SkipBlanks(end);
     if (p >= doc_.size()) Truncated(tagStart);
     if (doc_[p] != '=') return p;  // a name without a value
@@ -411,13 +411,13 @@ class TScanner {
     return after;
   }
 
-  size_t AddTag(std::string name, int depth, bool isAttribute, size_t offset) {
+  size_t AddTag(std::string_view name, int depth, bool isAttribute, size_t offset) {
     std::vector<TQSTag>& tags = list_.Tags;
     // Geometric growth: a large document is read in linear time.
     if (tags.size() == tags.capacity()) tags.reserve(std::max<size_t>(100, tags.capacity() * 2));
     TQSTag& t = tags.emplace_back();
     t.Code = ElementCode(name);
-    t.Name = std::move(name);
+    t.Name = name;
     t.Depth = depth;
     t.IsAttribute = isAttribute;
     t.Offset = static_cast<uint32_t>(std::min<size_t>(offset, UINT32_MAX));
@@ -523,6 +523,8 @@ namespace {
 TQSTagList TokenizeDocument(std::string bytes) {
   TQSTagList list;
   list.Document = DecodeDocument(std::move(bytes));
+  // Kept outside the string object, so that the names' views survive moves.
+  list.Document.reserve(32);
   list.Tags.reserve(std::max<size_t>(100, list.Document.size() / 24));
   AdviseHugePages(list.Tags.data(), list.Tags.capacity() * sizeof(TQSTag));
   TScanner(list).Run();

@@ -91,7 +91,7 @@ int ElementCode(std::string_view name);
 const char* ElementName(int code);
 
 struct TQSTag {
-  std::string Name;
+  std::string_view Name;  // in the list's Document
   std::string Text;
   int32_t Depth = 0;
   bool IsAttribute = false;
@@ -99,8 +99,16 @@ struct TQSTag {
   uint32_t Offset = 0;  // where the tag begins in the decoded document
 };
 
+// The tags' names point into the document the list keeps: a list is
+// moved, never copied.
 class TQSTagList {
  public:
+  TQSTagList() = default;
+  TQSTagList(TQSTagList&&) = default;
+  TQSTagList& operator=(TQSTagList&&) = default;
+  TQSTagList(const TQSTagList&) = delete;
+  TQSTagList& operator=(const TQSTagList&) = delete;
+
   std::vector<TQSTag> Tags;
   int MaxDepth = 0;
   // The document as UTF-8, kept for line numbers in messages.

@@ -32,9 +32,14 @@ class TPageCanvas {
     canvas_ = std::make_unique<TCanvas>(device_);
   }
   void End() {
+    Flush();
     canvas_.reset();
     device_.reset();
     if (painter_.isActive()) painter_.end();
+  }
+  // Before a new page is begun.
+  void Flush() {
+    if (device_) device_->Flush();
   }
   bool Active() const { return canvas_ != nullptr; }
   TCanvas& Canvas() {
@@ -195,7 +200,9 @@ class TSystemPrinter final : public TPrinter {
                 "Cannot print to \"" + target_ + "\".");
   }
   void NewPage() override {
-    if (page_.Active()) printer_.newPage();
+    if (!page_.Active()) return;
+    page_.Flush();
+    printer_.newPage();
   }
   void EndDoc() override { page_.End(); }
   TCanvas& Canvas() override { return page_.Canvas(); }
@@ -243,7 +250,9 @@ class TQtPdfPrinter final : public TPdfPrinter {
     page_.Painter().setRenderHint(QPainter::LosslessImageRendering, !setup_.ImagesAsJpeg);
   }
   void NewPage() override {
-    if (page_.Active()) writer_->newPage();
+    if (!page_.Active()) return;
+    page_.Flush();
+    writer_->newPage();
   }
   void EndDoc() override {
     page_.End();

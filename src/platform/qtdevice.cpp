@@ -211,11 +211,124 @@ void SetBrush(QPainter& p, const QBrush& brush) {
 
 // ---- The device --------------------------------------------------------------------
 
+// On printers and PDF files every drawing call costs a graphics state and
+// its own text object, written and compressed. Strokes, fills and glyphs
+// are therefore kept back while they all have one colour, and drawn sorted
+// into runs when something else comes: all strokes with one pen as one
+// path, all glyphs in one font as one glyph run, all fills with one brush
+// under one graphics state. Shapes of one opaque colour cover the same
+// paper in any order, so the page looks as drawn; whatever has another
+// colour, or is not a plain line, text or fill, is drawn after them.
+// The rectangle a path of one closed upright rectangle covers, or an empty
+// one.
+QRectF UprightRectangle(const QPainterPath& path) {
+  const int n = path.elementCount();
+  if (n < 4 || n > 5 || !path.elementAt(0).isMoveTo()) return {};
+  const QRectF box = path.boundingRect();
+  for (int i = 1; i < n; ++i)
+    if (!path.elementAt(i).isLineTo()) return {};
+  if (n == 5 && QPointF(path.elementAt(4)) != QPointF(path.elementAt(0))) return {};
+  // Each corner once, each side upright or level.
+  for (int i = 0; i < 4; ++i) {
+    const QPointF a = path.elementAt(i), b = path.elementAt((i + 1) % 4);
+    if (a.x() != b.x() && a.y() != b.y()) return {};
+    if ((a.x() != box.left() && a.x() != box.right()) || (a.y() != box.top() && a.y() != box.bottom())) return {};
+  }
+  return box;
+}
+
+struct TPendingRun {
+  enum TKind { Stroke, Fill, Glyphs } Kind = Stroke;
+  QTransform Transform;
+  QTransform ClipTransform;  // the one the clip rectangle is given in
+  bool Clipped = false;
+  QRect Clip;
+  QPen Pen;      // the stroke's pen, or the glyphs' colour; none for fills
+  QBrush Brush;  // fills only
+  QRawFont Font;
+  QPainterPath Path;           // the strokes, one path
+  std::vector<QPainterPath> Fills;  // each with its own fill rule
+  QList<quint32> Indexes;
+  QList<QPointF> Positions;
+
+  void Draw(QPainter& p) const {
+    if (Clipped) {
+      SetTransform(p, ClipTransform);
+      p.setClipRect(Clip);
+    } else {
+      p.setClipping(false);
+    }
+    SetTransform(p, Transform);
+    p.setOpacity(1);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setPen(Pen);
+    SetBrush(p, Brush);
+    switch (Kind) {
+      case Stroke: p.drawPath(Path); break;
+      case Fill: {
+        // Upright rectangles (stems, bar lines) are written as rectangles,
+        // a quarter of the path's size.
+        QList<QRectF> rects;
+        for (const QPainterPath& path : Fills) {
+          if (const QRectF r = UprightRectangle(path); !r.isEmpty())
+            rects.append(r);
+          else
+            p.drawPath(path);
+        }
+        if (!rects.isEmpty()) p.drawRects(rects);
+        break;
+      }
+      case Glyphs: {
+        QGlyphRun run;
+        run.setRawFont(Font);
+        run.setGlyphIndexes(Indexes);
+        run.setPositions(Positions);
+        p.drawGlyphRun(QPointF(0, 0), run);
+        break;
+      }
+    }
+  }
+};
+
+struct TPendingRuns {
+  std::vector<TPendingRun> Runs;
+  QRgb Color = 0;
+
+  bool Empty() const { return Runs.empty(); }
+  void Flush(QPainter& p) {
+    for (const TPendingRun& run : Runs) run.Draw(p);
+    Runs.clear();
+  }
+  // The run an item of this kind and state joins; what waits in another
+  // colour is drawn first.
+  TPendingRun& Take(QPainter& p, TPendingRun::TKind kind, QRgb color, const QTransform& t, const QTransform& clipT,
+                    bool clipped, const QRect& clip, const QPen& pen, const QBrush& brush, const QRawFont* font) {
+    if (!Runs.empty() && Color != color) Flush(p);
+    Color = color;
+    for (TPendingRun& r : Runs)
+      if (r.Kind == kind && r.Transform == t && r.Clipped == clipped &&
+          (!clipped || (r.Clip == clip && r.ClipTransform == clipT)) && r.Pen == pen && r.Brush == brush &&
+          (!font || r.Font == *font))
+        return r;
+    TPendingRun& r = Runs.emplace_back();
+    r.Kind = kind;
+    r.Transform = t;
+    r.ClipTransform = clipT;
+    r.Clipped = clipped;
+    r.Clip = clip;
+    r.Pen = pen;
+    r.Brush = brush;
+    if (font) r.Font = *font;
+    return r;
+  }
+};
+
 struct TQtDevice::TImpl {
   QPaintDevice* Target = nullptr;
   QPainter* External = nullptr;
   std::unique_ptr<QPainter> Own;
   QTransform Base;
+  TPendingRuns Pending;
 
   QPainter& Painter() {
     if (External) return *External;
@@ -235,9 +348,19 @@ TQtDevice::TQtDevice(QPainter* painter, int ppiX, int ppiY)
   impl_->Base = painter->worldTransform();
 }
 
-TQtDevice::~TQtDevice() = default;
+TQtDevice::~TQtDevice() { Flush(); }
 
-void TQtDevice::End() { impl_->Own.reset(); }
+void TQtDevice::Flush() {
+  if (impl_->Pending.Empty()) return;
+  QPainter& p = impl_->Painter();
+  if (p.isActive()) impl_->Pending.Flush(p);
+  impl_->Pending.Runs.clear();
+}
+
+void TQtDevice::End() {
+  Flush();
+  impl_->Own.reset();
+}
 
 namespace {
 
@@ -246,6 +369,12 @@ struct TCanvasPainter {
   const TCanvasOp& Op;
   QTransform Base;
   int Ppi;
+  TPendingRuns* Pending;  // vector devices only
+
+  void FlushPending() {
+    if (Pending) Pending->Flush(P);
+  }
+  QRect OpClip() const { return QRect(Op.Clip.Left, Op.Clip.Top, Op.Clip.Width(), Op.Clip.Height()); }
 
   void SetTransform(const QTransform& t) { qs::SetTransform(P, t); }
 
@@ -268,8 +397,20 @@ struct TCanvasPainter {
   bool Styled() const { return Op.Pen.Style >= psDash && Op.Pen.Style <= psDashDotDot; }
   bool WidePen() const { return HasPen() && !Styled() && Op.Pen.Width > 1; }
 
+  // A plain fill or outlined fill of one colour waits on vector devices.
+  bool FillPending(const QPainterPath& path, const QTransform& world, const QPen& pen) {
+    if (!Pending || Op.Brush.Style != bsSolid || Op.Brush.Bitmap || Op.Pen.Mode == pmXor) return false;
+    const QColor color = FromColor(Op.Brush.Color);
+    if (pen.style() != Qt::NoPen && pen.color() != color) return false;
+    Pending->Take(P, TPendingRun::Fill, color.rgba(), world, Base, Op.Clipped, OpClip(), pen, QBrush(color), nullptr)
+        .Fills.push_back(path);
+    return true;
+  }
+
   void Fill(const QPainterPath& path) {
     if (Op.Brush.Style == bsClear && !Op.Brush.Bitmap) return;
+    if (FillPending(path, Base, Qt::NoPen)) return;
+    FlushPending();
     SetTransform(Base);
     P.setPen(Qt::NoPen);
     SetBrush(P, CanvasBrush(Op.Brush, Ppi, Base));
@@ -315,6 +456,16 @@ struct TCanvasPainter {
   }
 
   void StrokeWide(const QPainterPath& path) {
+    // Dashes start again on each part of a path on some devices and not
+    // on others: styled lines are not joined.
+    if (Pending && !Styled() && Op.Pen.Mode != pmXor) {
+      const QPen pen = StrokePen();
+      Pending->Take(P, TPendingRun::Stroke, pen.color().rgba(), StrokeTransform(), Base, Op.Clipped, OpClip(), pen,
+                    Qt::NoBrush, nullptr)
+          .Path.addPath(path);
+      return;
+    }
+    FlushPending();
     SetTransform(StrokeTransform());
     // Set rather than passed to strokePath, which sets and restores the pen
     // and brush around every line: runs of lines with one pen then need no
@@ -330,10 +481,34 @@ struct TCanvasPainter {
   bool FillAndStroke(const QPainterPath& outline) {
     if (!VectorDevice() || !HasPen() || Styled() || (Op.Brush.Style == bsClear && !Op.Brush.Bitmap)) return false;
     const QTransform world = StrokeTransform();
+    if (FillPending(outline, world, StrokePen())) return true;
+    FlushPending();
     SetTransform(world);
     P.setPen(StrokePen());
     SetBrush(P, CanvasBrush(Op.Brush, Ppi, world));
     P.drawPath(outline);
+    return true;
+  }
+
+  // Vector devices: a filled circle with an outline of its own colour (an
+  // augmentation dot) is a point stroked with a round pen as wide as the
+  // circle, a fraction of the four curves' size. False where it is not one.
+  bool Dot() {
+    if (!Pending || !HasPen() || Styled() || Op.Pen.Mode == pmXor || Op.Brush.Style != bsSolid || Op.Brush.Bitmap ||
+        Op.Brush.Color != Op.Pen.Color)
+      return false;
+    const QRectF box = OutlineBox();
+    if (box.width() != box.height()) return false;
+    QPen pen = StrokePen();
+    pen.setWidthF(box.width() + pen.widthF());
+    pen.setCapStyle(Qt::RoundCap);
+    // The path keeps no stroke of no length: a sixty-fourth of a device
+    // pixel, far below what any output shows.
+    QPainterPath path(box.center());
+    path.lineTo(box.center() + QPointF(1.0 / 64, 0));
+    Pending->Take(P, TPendingRun::Stroke, pen.color().rgba(), StrokeTransform(), Base, Op.Clipped, OpClip(), pen,
+                  Qt::NoBrush, nullptr)
+        .Path.addPath(path);
     return true;
   }
 
@@ -385,6 +560,10 @@ struct TCanvasPainter {
   void Text() {
     TTextRun run = LayoutText(Op.Font, Op.Text);
     QPoint at = Dev(Op.Points[0]);
+    // A text clipped to its own rectangle, or on a background of its own,
+    // is drawn at once.
+    const bool own = Op.HasRect || (Op.Brush.Style == bsSolid && !Op.Brush.Bitmap);
+    if (own) FlushPending();
     SetTransform(Base);
     if (Op.HasRect) {
       QRect r(Dev({Op.Rect.Left, Op.Rect.Top}), Dev({Op.Rect.Right - 1, Op.Rect.Bottom - 1}));
@@ -410,23 +589,36 @@ struct TCanvasPainter {
         QTransform glyphs;
         if (run.XScale != 1) glyphs.scale(run.XScale, 1);
         if (run.SlantItalic) glyphs = QTransform().shear(-0.2, 0) * glyphs;
-        SetTransform(glyphs * t * Base);
-        QList<QPointF> positions;
-        for (size_t i = 0; i < run.X.size(); ++i)
-          positions.append(QPointF(o.x() + run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
-                                   o.y() + run.Metric.Ascent));
-        QGlyphRun glyphRun;
-        glyphRun.setRawFont(raw);
-        glyphRun.setGlyphIndexes(QList<quint32>(run.Glyphs.begin(), run.Glyphs.end()));
-        glyphRun.setPositions(positions);
-        P.setPen(color);
-        SetHint(P, QPainter::Antialiasing, true);
-        SetHint(P, QPainter::TextAntialiasing, true);
-        P.drawGlyphRun(QPointF(0, 0), glyphRun);
+        const auto position = [&](size_t i) {
+          return QPointF(o.x() + run.X[i] / run.XScale + (run.SlantItalic ? 0.2 * run.Metric.Ascent : 0),
+                         o.y() + run.Metric.Ascent);
+        };
+        if (Pending && !own) {
+          TPendingRun& r = Pending->Take(P, TPendingRun::Glyphs, color.rgba(), glyphs * t * Base, Base, Op.Clipped,
+                                         OpClip(), QPen(color), Qt::NoBrush, &raw);
+          for (size_t i = 0; i < run.X.size(); ++i) {
+            r.Indexes.append(run.Glyphs[i]);
+            r.Positions.append(position(i));
+          }
+        } else {
+          QList<QPointF> positions;
+          for (size_t i = 0; i < run.X.size(); ++i) positions.append(position(i));
+          QGlyphRun glyphRun;
+          glyphRun.setRawFont(raw);
+          glyphRun.setGlyphIndexes(QList<quint32>(run.Glyphs.begin(), run.Glyphs.end()));
+          glyphRun.setPositions(positions);
+          SetTransform(glyphs * t * Base);
+          P.setPen(color);
+          SetHint(P, QPainter::Antialiasing, true);
+          SetHint(P, QPainter::TextAntialiasing, true);
+          P.drawGlyphRun(QPointF(0, 0), glyphRun);
+        }
         SetTransform(t * Base);
       }
     }
+    if (Op.Font.Style & (fsUnderline | fsStrikeOut)) FlushPending();
     if (Op.Font.Style & fsUnderline)
+
       P.fillRect(QRect(o.x(), o.y() + run.Metric.Ascent + run.UnderlineOffset, run.Width, run.UnderlineThickness),
                  color);
     if (Op.Font.Style & fsStrikeOut)
@@ -506,6 +698,7 @@ struct TCanvasPainter {
       }
       case TCanvasOpKind::RoundRect:
       case TCanvasOpKind::Ellipse: {
+        if (Op.Kind == TCanvasOpKind::Ellipse && Dot()) break;
         QPainterPath path;
         if (Op.Kind == TCanvasOpKind::Ellipse)
           path.addEllipse(OutlineBox());
@@ -584,7 +777,13 @@ QPen GraphicsPen(const TGPen& pen) {
 
 void TQtDevice::Draw(const TCanvasOp& op) {
   QPainter& p = impl_->Painter();
-  TCanvasPainter{p, op, impl_->Base, ppiY_}.Run();
+  const bool vector = p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster;
+  // Lines, shapes and texts may join the waiting runs (or draw them first);
+  // anything else is drawn after them.
+  const bool joins = op.Kind != TCanvasOpKind::FillRect && op.Kind != TCanvasOpKind::DrawBitmap &&
+                     op.Kind != TCanvasOpKind::StretchBitmap;
+  if (!vector || !joins) impl_->Pending.Flush(p);
+  TCanvasPainter{p, op, impl_->Base, ppiY_, vector ? &impl_->Pending : nullptr}.Run();
 }
 
 void TQtDevice::Draw(const TGraphicsOp& op) {
@@ -598,11 +797,6 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
   double shift = smooth ? 0.5 : 0.5 - 1.0 / 64;
   QTransform world = QTransform(m.M11, m.M12, m.M21, m.M22, m.DX, m.DY) *
                      QTransform::fromTranslate(shift, shift) * impl_->Base;
-  SetTransform(p, world);
-  p.setClipping(false);
-  p.setOpacity(1);
-  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-  SetHint(p, QPainter::Antialiasing, smooth);
 
   QRectF box(op.Rect.X, op.Rect.Y, op.Rect.Width, op.Rect.Height);
   QPainterPath path;
@@ -646,6 +840,25 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
     case TGraphicsOpKind::DrawPath: path = ToQPath(op.Path); break;
     case TGraphicsOpKind::FillPath: path = ToQPath(op.Path); fill = true; break;
   }
+  // Opaque plain fills and solid lines wait with the canvas's (see
+  // TPendingRuns).
+  if (p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster) {
+    const QRgb color = fill ? op.Brush.Color : op.Pen.Color;
+    if (qAlpha(color) == 255 && (fill ? !op.Brush.Hatched : op.Pen.DashStyle == DashStyleSolid)) {
+      TPendingRun& run = impl_->Pending.Take(p, fill ? TPendingRun::Fill : TPendingRun::Stroke, color, world, world,
+                                             false, QRect(), fill ? QPen(Qt::NoPen) : GraphicsPen(op.Pen),
+                                             fill ? QBrush(FromARGB(op.Brush.Color)) : QBrush(Qt::NoBrush), nullptr);
+      if (fill) run.Fills.push_back(path);
+      else run.Path.addPath(path);
+      return;
+    }
+  }
+  impl_->Pending.Flush(p);
+  SetTransform(p, world);
+  p.setClipping(false);
+  p.setOpacity(1);
+  p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+  SetHint(p, QPainter::Antialiasing, smooth);
   if (fill) {
     p.setPen(Qt::NoPen);
     SetBrush(p, GraphicsBrush(op.Brush, ppiY_, world));

@@ -30,6 +30,9 @@ class TQtDevice : public TDrawDevice {
   void Draw(const TGraphicsOp& op) override;
   // Ends the device's own painter (before the target is resized or read).
   void End();
+  // Draws what printers and PDF files keep back to draw in one go (before
+  // a new page is begun or the painter ends).
+  void Flush();
 
  private:
   struct TImpl;

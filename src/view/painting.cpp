@@ -163,6 +163,7 @@ const TBitmap& TQSWindow::PageImage(int index) {
   std::unique_ptr<TBitmap>& image = pageImages_[index];
   if (image && image->Width() == size.Right && image->Height() == size.Bottom) return *image;
   image = std::make_unique<TBitmap>(std::max(1, size.Right), std::max(1, size.Bottom));
+  ++pageImagesPainted_;
   TCanvas& canvas = image->Canvas();
   std::unique_ptr<TGraphics> graphics;
   if (UseAntiAliasedSurface()) {

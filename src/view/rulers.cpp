@@ -77,6 +77,8 @@ void TQSWindow::RefreshRulerMarkers() {
   if (!page || page->SystemCount == 0) return;
   const std::array<int, 5> old = RulerMarkers;
   UpdateRulerMarkers();
+  // Hidden rulers have nothing to repaint; their strips are page area then.
+  if (!Rule.Visible) return;
   const int r = Rule.Width, h = HorzBar.Position, v = VertBar.Position;
   for (int i = 0; i < 5; ++i) {
     if (old[static_cast<size_t>(i)] == RulerMarkers[static_cast<size_t>(i)]) continue;

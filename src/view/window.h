@@ -178,6 +178,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void InvalidatePagesFrom(int firstPage) override;
   // Whether the page's painted image is kept for the next repaint.
   bool HasPageImage(int index) const { return pageImages_.count(index) != 0; }
+  // How many page images have been painted anew since the view was made.
+  int PageImagesPainted() const { return pageImagesPainted_; }
   void InvalidateRulers() override;
   void InvalidateButtonBar() override;
 
@@ -607,6 +609,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // Each visible page painted once at the zoom, shown again by later
   // repaints until something on it is invalidated (scrolling is not).
   std::map<int, std::unique_ptr<TBitmap>> pageImages_;
+  int pageImagesPainted_ = 0;
   const TBitmap& PageImage(int index);
   // Forgets the images of the pages the page area's part of a client
   // rectangle touches, and those of the pages from a page on.

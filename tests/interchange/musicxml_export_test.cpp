@@ -15,7 +15,7 @@ bool Has(const std::string& text, const std::string& what) { return text.find(wh
 void ExpectNoteOrder(const TQSTagList& tags) {
   static const char* kOrder[] = {"grace", "chord", "pitch", "rest", "duration", "tie", "voice", "type", "dot",
                                  "time-modification", "stem", "staff", "beam", "notations", "lyric"};
-  auto rank = [](const std::string& name) {
+  auto rank = [](std::string_view name) {
     for (size_t i = 0; i < std::size(kOrder); ++i)
       if (name == kOrder[i]) return static_cast<int>(i);
     return -1;

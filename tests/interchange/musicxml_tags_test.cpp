@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "interchange/musicxml.h"
 #include "interchange/musicxml_tags.h"
@@ -11,7 +13,7 @@ namespace {
 std::string Dump(const TQSTagList& list) {
   std::string out;
   for (const TQSTag& t : list.Tags)
-    out += std::to_string(t.Depth) + (t.IsAttribute ? "@" : " ") + t.Name + "=" + t.Text + ";";
+    out += std::to_string(t.Depth) + (t.IsAttribute ? "@" : " ") + std::string(t.Name) + "=" + t.Text + ";";
   return out;
 }
 
@@ -87,6 +89,21 @@ TEST(MusicXmlTags, Escaping) {
   std::string back;
   AppendXmlText(back, EscapeXmlText("x & <y>"));
   EXPECT_EQ(back, "x & <y>");
+}
+
+// The names stay right wherever the list is moved, also for a document
+// short enough to live inside its string object.
+TEST(MusicXmlTags, NamesSurviveMovingTheList) {
+  std::optional<TQSTagList> kept;
+  {
+    TQSTagList list = TokenizeMusicXml(std::string_view("<a b='1'/>"));
+    kept.emplace(std::move(list));
+    list.Document.assign("XXXXXXXXXX");  // what the moved-from list held is gone
+  }
+  ASSERT_EQ(kept->Tags.size(), 2u);
+  EXPECT_EQ(kept->Tags[0].Name, "a");
+  EXPECT_EQ(kept->Tags[1].Name, "b");
+  EXPECT_EQ(kept->Tags[1].Text, "1");
 }
 
 }  // namespace

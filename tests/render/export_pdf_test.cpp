@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <initializer_list>
+#include <string_view>
 #include <iterator>
 #include <sstream>
 #include <utility>
@@ -147,6 +150,131 @@ TEST_F(PdfExportTest, FilledShapesWithSolidOutlinesAreOnePath) {
   EXPECT_EQ(paintOps(psSolid), std::pair(2, 0));
   EXPECT_EQ(paintOps(psDash).first, 0);
   EXPECT_EQ(paintOps(psDash).second, 2);
+}
+
+// The lines of an uncompressed document's drawing commands that end with
+// one of the operators.
+int CountOperators(const std::vector<uint8_t>& pdf, std::initializer_list<std::string_view> ops) {
+  std::istringstream lines(std::string(pdf.begin(), pdf.end()));
+  int n = 0;
+  for (std::string line; std::getline(lines, line);)
+    for (std::string_view op : ops)
+      if (line == op || line.ends_with(" " + std::string(op))) ++n;
+  return n;
+}
+
+void UseArial(TCanvas& canvas, TColor color) {
+  canvas.Font() = TFont{};
+  canvas.Font().Name = "Arial";
+  canvas.Font().PixelsPerInch = canvas.PixelsPerInch();
+  canvas.Font().SetSize(24);
+  canvas.Font().Color = color;
+  canvas.Brush().Style = bsClear;
+}
+
+// Lines, texts and fills of one colour are written sorted into a few runs
+// (one path of all the lines with one pen, one text object for all the
+// glyphs in one font, the fills under one graphics state) however they
+// alternate, as a page's staff lines, note heads, stems and dots do.
+TEST_F(PdfExportTest, ShapesOfOneColourAreWrittenAsFewRuns) {
+  TPdfSetup setup;
+  setup.Compressed = false;
+  std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
+  printer->BeginDoc("runs");
+  TCanvas& canvas = printer->Canvas();
+  for (int i = 0; i < 12; ++i) {
+    const int y = 400 + i * 600;
+    canvas.Pen() = TPen{clBlack, 25};
+    canvas.MoveTo(200, y);
+    canvas.LineTo(4000, y);
+    UseArial(canvas, clBlack);
+    canvas.TextOut(4200, y, "ab");
+    canvas.Pen().Style = psClear;
+    canvas.Brush().Style = bsSolid;
+    canvas.Brush().Color = clBlack;
+    canvas.Polygon({TPoint{6000, y}, TPoint{6012, y}, TPoint{6012, y + 300}, TPoint{6000, y + 300}});
+    canvas.Pen() = TPen{clBlack, 1};
+    canvas.Ellipse(6200, y, 6250, y + 50);  // a dot
+  }
+  printer->EndDoc();
+  const std::vector<uint8_t> pdf = printer->TakeDocument();
+  EXPECT_EQ(CountOperators(pdf, {"S"}), 2);  // the lines, and the dots
+  EXPECT_EQ(CountOperators(pdf, {"BT"}), 1);
+  EXPECT_EQ(CountOperators(pdf, {"Tj"}), 24);
+  EXPECT_EQ(CountOperators(pdf, {"re"}), 12);  // upright rectangles as such
+  EXPECT_LE(CountOperators(pdf, {"q"}), 8);
+  EXPECT_EQ(CountOperators(pdf, {"c"}), 0);  // dots as round points, not curves
+}
+
+// What has another colour is drawn where it was drawn between the runs:
+// a white box over a black line hides it, a black line drawn on the box
+// with the same pen shows.
+// Each page keeps its own texts, and the file opens with all its pages.
+TEST_F(PdfExportTest, OtherColoursKeepTheirPlaceAndPagesTheirTexts) {
+  QS_REQUIRE_POPPLER();
+  TPdfSetup setup;
+  setup.WidthMM = 100;
+  setup.HeightMM = 50;
+  std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
+  printer->BeginDoc("order");
+  for (int page = 1; page <= 3; ++page) {
+    if (page > 1) printer->NewPage();
+    TCanvas& canvas = printer->Canvas();
+    UseArial(canvas, clBlack);
+    canvas.TextOut(300, 300, "Page" + std::to_string(page));
+    // A black band across the page, its right half covered by a white box.
+    canvas.Pen() = TPen{clBlack, 400};
+    canvas.MoveTo(500, 2400);
+    canvas.LineTo(8900, 2400);
+    canvas.Pen().Style = psClear;
+    canvas.Brush().Style = bsSolid;
+    canvas.Brush().Color = clWhite;
+    canvas.Rectangle(4800, 1800, 9400, 3000);
+    // A black stroke with the band's pen, across the box.
+    canvas.Pen() = TPen{clBlack, 400};
+    canvas.MoveTo(7000, 1900);
+    canvas.LineTo(7000, 2900);
+    // A dot, drawn as a round point.
+    canvas.Pen() = TPen{clBlack, 1};
+    canvas.Brush().Color = clBlack;
+    canvas.Ellipse(7800, 800, 8200, 1200);
+    UseArial(canvas, clBlack);
+    canvas.TextOut(300, 3600, "Side" + std::to_string(page));
+  }
+  printer->EndDoc();
+  const std::vector<uint8_t> pdf = printer->TakeDocument();
+  {
+    std::ofstream out(File.Path(), std::ios::binary);
+    out.write(reinterpret_cast<const char*>(pdf.data()), static_cast<std::streamsize>(pdf.size()));
+  }
+  const auto info = PdfInfo(File.Path());
+  ASSERT_EQ(info.count("Pages"), 1u) << "not a readable PDF";
+  EXPECT_EQ(info.at("Pages"), "3");
+  for (int page = 1; page <= 3; ++page) {
+    SCOPED_TRACE("page " + std::to_string(page));
+    const std::string n = std::to_string(page);
+    const std::string text =
+        RunCommand("pdftotext -f " + n + " -l " + n + " '" + File.Path() + "' - 2>/dev/null");
+    EXPECT_NE(text.find("Page" + n), std::string::npos) << text;
+    EXPECT_NE(text.find("Side" + n), std::string::npos) << text;
+    // At 24 dpi the page is 94 x 47 pixels; the band's row is 2400 / 100.
+    const std::string pgm =
+        RunCommand("pdftoppm -r 24 -gray -f " + n + " -l " + n + " '" + File.Path() + "' 2>/dev/null");
+    std::istringstream in(pgm);
+    std::string magic;
+    int w = 0, h = 0, maxValue = 0;
+    in >> magic >> w >> h >> maxValue;
+    in.get();
+    ASSERT_EQ(magic, "P5");
+    std::string pixels(static_cast<size_t>(w) * static_cast<size_t>(h), '\0');
+    in.read(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    const auto grey = [&](int x, int y) { return static_cast<uint8_t>(pixels[static_cast<size_t>(y * w + x)]); };
+    EXPECT_LT(grey(20, 24), 64) << "the band's left half is black";
+    EXPECT_GT(grey(60, 24), 192) << "the white box covers the band's right half";
+    EXPECT_LT(grey(70, 24), 64) << "the stroke drawn after the box shows on it";
+    EXPECT_LT(grey(80, 10), 64) << "the dot";
+    EXPECT_GT(grey(84, 10), 192) << "beside the dot";
+  }
 }
 
 TEST_F(PdfExportTest, WrongValuesWriteNothing) {

@@ -8,6 +8,8 @@
 #include <algorithm>
 
 #include "editing/drags.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
 #include "editing/viewcommands.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
@@ -191,6 +193,65 @@ TEST_F(ToolCommands, ARestMergedAwayByAMovedNoteLeavesTheSelection) {
   EXPECT_EQ(after.back()->Item->TimePosition(), 128);
   ASSERT_EQ(View->SelectedMeasureElements().size(), 1u);
   for (TQSCalcItem* e : View->SelectedMeasureElements()) EXPECT_EQ(e->Item->ItemType, kind::Note);
+}
+
+// A key that changes a note on a later page repaints from that page: the
+// image of the page before it is kept (one page painted anew), and the view
+// then shows what painting every page anew shows.
+class PagedEdits : public TShownScoreTest {
+ protected:
+  void SetUp() override {
+    Piece = AddPiece({1}, 120);
+    for (int m = 0; m < 120; ++m) Quarters(Measure(m));
+    ShowScore(true);
+    ConnectViewCommands(*View, Score);
+  }
+  std::vector<uint32_t> Paint() {
+    View->PaintTo(Screen.Canvas());
+    std::vector<uint32_t> out;
+    for (int y = 0; y < Screen.Height(); ++y)
+      for (int x = 0; x < Screen.Width(); ++x) out.push_back(Screen.Pixel(x, y));
+    return out;
+  }
+  TBitmap Screen{800, 700};
+};
+
+TEST_F(PagedEdits, KeysRepaintFromTheChangedPage) {
+  ASSERT_GE(Score.LaidOutPages, 2);
+  struct Case {
+    const char* what;
+    uint16_t key;
+    TShiftState shift;
+  };
+  const Case cases[] = {
+      {"Ctrl+Up moves the note", VK_UP, ssCtrl},
+      {"Alt+Right changes its value", VK_RIGHT, ssAlt},
+      {"Delete takes it away", VK_DELETE, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    int m = 0;
+    while (m < 119 && Piece->MeasurePage(m) < 1) ++m;
+    TQSNote* note = NoteAt(m + 1, 0);
+    ASSERT_TRUE(note && note->HeadElement);
+    View->ClearSelection();
+    View->AddElement(note->HeadElement);
+    int v = 300;  // the lower part of page 1 and the upper part of page 2
+    View->ScrollTo(true, scPosition, v);
+    td::ProcessMessages();
+    Paint();
+    ASSERT_TRUE(View->HasPageImage(0) && View->HasPageImage(1));
+    const size_t steps = Score.UndoList.size();
+    const int painted = View->PageImagesPainted();
+    td::PressKey(*View, c.key, c.shift);
+    ASSERT_EQ(Score.UndoList.size(), steps + 1) << "nothing changed";
+    td::ProcessMessages();
+    const std::vector<uint32_t> shown = Paint();
+    EXPECT_EQ(View->PageImagesPainted() - painted, 1);
+    View->InvalidatePages();
+    EXPECT_TRUE(shown == Paint());
+    td::PressKey(*View, 'Z', ssCtrl);
+  }
 }
 
 }  // namespace
