@@ -5,6 +5,7 @@
 #include "layout/metrics.h"
 #include "layout/sounding.h"
 #include "layout/spelling.h"
+#include "score/accidentals.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -165,9 +166,9 @@ int TQSWindow::NotesAtCursor(std::vector<TQSCursorNote>& notes) const {
     r.Step = static_cast<uint8_t>(SafeStep(note->Fields.Pitch));
     r.Octave = static_cast<uint8_t>(note->Fields.Pitch >> 4);
     r.Pitch = static_cast<int16_t>(kStepSemitone[r.Step] + 12 * r.Octave);
-    if (const int amount = note->AccidentalDisplay & 0x3F) {
-      const bool down = note->AccidentalDisplay & 0x40;
-      r.Accidental = down ? 50 : 52;
+    if (const int amount = note->AccidentalDisplay & accidental::DisplayAmount) {
+      const bool down = note->AccidentalDisplay & accidental::DisplayDown;
+      r.Accidental = down ? accidental::ToneFlat : accidental::ToneSharp;
       r.Pitch = static_cast<int16_t>(r.Pitch + (down ? -amount : amount));
     }
   }

@@ -78,7 +78,7 @@ struct TQSCursorNote {
   uint8_t Step = 0;      // 0-6, C to B
   uint8_t Unused[2] = {};
   uint8_t Octave = 0;
-  uint8_t Accidental = 0;  // 50 lowered, 52 raised; left alone without an alteration
+  uint8_t Accidental = 0;  // accidental::ToneFlat lowered, ToneSharp raised; left alone without an alteration
 };
 
 // A guitar frame's contents as FrameAtCursor copies them.
