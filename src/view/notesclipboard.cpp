@@ -656,7 +656,7 @@ bool TQSWindow::CanCopy() const {
     const bool selected = s[0] < s[2] || (s[0] == s[2] && s[1] < s[3]);
     return selected && s[4] >= s[0] && s[4] <= s[2];
   }
-  return HasSelection;
+  return hasSelection_;
 }
 
 bool TQSWindow::CanPaste() const {

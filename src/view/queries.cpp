@@ -230,7 +230,7 @@ void TQSWindow::UpdateBookmarkMarker(int index) {
 void TQSWindow::GotoBookmark(int index) {
   if (index < 0 || index > 9) return;
   const TQSBookmark& b = Bookmarks[static_cast<size_t>(index)];
-  SetCursor(b.Page, b.Piece, b.Part, b.Measure, b.Staff, b.Voice, b.Tick, CursorLine);
+  SetCursor(b.Page, b.Piece, b.Part, b.Measure, b.Staff, b.Voice, b.Tick, cursorLine_);
 }
 
 }  // namespace qs

@@ -160,8 +160,8 @@ bool TQSWindow::AddElement(TQSCalcItem* e) {
 }
 
 void TQSWindow::SetHasSelection(bool value) {
-  if (value == HasSelection) return;
-  HasSelection = value;
+  if (value == hasSelection_) return;
+  hasSelection_ = value;
   if (!SuppressEvents) Fire(OnSelectedChanged, this);
 }
 
@@ -471,7 +471,7 @@ void TQSWindow::SelectAll(int scope) {
       return true;
     });
   }
-  EndSelectionBatch(HasSelection);
+  EndSelectionBatch(hasSelection_);
 }
 
 void TQSWindow::SelectAllPageObjects(bool allPages) {
@@ -489,7 +489,7 @@ void TQSWindow::SelectAllPageObjects(bool allPages) {
     SuppressEvents = false;
     throw;
   }
-  EndSelectionBatch(HasSelection);
+  EndSelectionBatch(hasSelection_);
 }
 
 // ------------------------------------------------------------ predicates

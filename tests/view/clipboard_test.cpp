@@ -487,7 +487,7 @@ TEST_F(KeyedClipboard, TheClefsAndKeyDrawnAgainAtASystemStartAreNotCopied) {
   td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
   td::MouseMove(*View, to.X, to.Y);
   td::MouseUp(*View, to.X, to.Y);
-  ASSERT_TRUE(View->HasSelection);
+  ASSERT_TRUE(View->HasSelection());
   td::PressKey(*View, 'C', ssCtrl);
   const TPoint target = Centre(*NoteAt(1, 0)->HeadElement);
   td::Click(*View, target.X, target.Y);
