@@ -87,7 +87,7 @@ TSound VoiceSound(const TQSVoice* voice, const TQSPart* part) {
 
 int DrumKey(const TQSScore& score, int key, int headStyle) {
   const int count = score.DrumInstrumentCount();
-  const int drum = headStyle - TQSNote::kFirstDrumHead;
+  const int drum = headStyle - headstyle::FirstDrum;
   const int head = drum >= 0 && drum < count ? drum : 255;
   const TQSDrumMapEntry* entry = score.DrumEntryByPitch(key, head);
   return entry ? entry->Key : key;
