@@ -1,5 +1,5 @@
-// quillstave4: the music-notation editor. It opens a window with the pages
-// of each score file named (a new score when none is); with
+// quillstave4: the music-notation editor. It opens the main window with
+// each score file named in a tab of its own (a new score when none is); with
 // --print-contents it tells on the command line what the files hold.
 #include <cstdio>
 #include <cstdlib>
@@ -13,7 +13,7 @@
 #include "chords/chordname.h"
 #include "base/filemessages.h"
 #include "base/safefile.h"
-#include "app/pageviewer.h"
+#include "app/mainwindow.h"
 #include "app/printcontents.h"
 #include "platform/fonts.h"
 #include "platform/forms.h"
@@ -22,6 +22,11 @@
 #include "base/inifile.h"
 #include "uikit/language.h"
 #include "uikit/localeformats.h"
+#include "uikit/catalogue.h"
+#include "uikit/lrf.h"
+#include "uikit/settings.h"
+#include "playback/messages.h"
+#include "base/strings.h"
 #include "score/score.h"
 #include "interchange/importmidiform.h"
 #include "interchange/midi_import.h"
@@ -38,7 +43,7 @@ void PrintUsage() {
       "usage: quillstave4 [FILE...]\n"
       "       quillstave4 --print-contents FILE...\n"
       "       quillstave4 --version\n"
-      "Opens a window with the pages of each score file (a new score when none is given);\n"
+      "Opens the main window with each score file in a tab (a new score when none is given);\n"
       "with --print-contents, reads each file and prints what it holds.\n");
 }
 
@@ -53,14 +58,23 @@ void InstallReaders() {
   qs::InstallMusicXmlImporter();
 }
 
-// One window per score file, or one with a new score; the program ends
-// when the last window closes.
+// The main window with the score files named opened in its tabs (a new
+// score when none is); the program ends when the main window closes.
 int RunWindows(int argc, char** argv) {
-  const std::string language = LanguageFromEnvironment();
+  // The settings come before any window, and go after the last.
+  TSettings settings(platform::SettingsFileName());
+  SetProgramSettings(&settings);
+  TToolsSettings tools;
+  settings.Load(tools);
+  std::string language = tools.Language;
+  bool known = false;
+  for (const char* code : kLanguageCodes) known = known || SameText(language, code);
+  if (!known) language = LanguageFromEnvironment();
+  language = UpperCase(language);
   // A platform chosen by name (offscreen in tests) needs no display; the
   // toolkit's own choice needs one that answers, or it aborts the program.
   if (!EnvSet("QT_QPA_PLATFORM") && !DisplayReachable()) {
-    std::fprintf(stderr, "%s\n", PageViewerText(TPageViewerText::NoDisplay, language).c_str());
+    std::fprintf(stderr, "%s\n", CatalogueText(TMessageId::NoDisplay, language).c_str());
     return 2;
   }
   EnsureGuiApplication();
@@ -78,61 +92,26 @@ int RunWindows(int argc, char** argv) {
   TComponent languageOwner(nullptr);
   auto* engine = new TECLanguage(&languageOwner);
   engine->SetLanguage(language);
-  TIniFile settings(platform::SettingsFileName());
-  std::vector<std::unique_ptr<TQSScore>> scores;
-  std::vector<std::string> names;
-  int failed = 0;
-  for (int i = 1; i < argc; ++i) {
-    const std::string file = argv[i];
-    auto score = std::make_unique<TQSScore>();
-    SetUpDocumentScore(*score);
-    AnswerChordText(*score);
-    try {
-      // A folder, a pipe or a device is refused as what it is.
-      CheckIsRegularFile(file);
-      if (!FileExists(file)) throw Exception("there is no such file");
-      if (AsksForMidiImportOptions(file)) {
-        // How the file becomes notation is asked first; anything but OK
-        // opens nothing.
-        TFImportMIDI options(nullptr, &settings);
-        if (options.ShowModal() != mrOk) continue;
-        options.ApplyTo(*score);
-      }
-      score->LoadFromFile(file);
-      if (score->LaidOutPages == 0) score->Recalculate(0);
-    } catch (const std::exception& e) {
-      ++failed;
-      const std::string text = PageViewerText(TPageViewerText::CannotRead, language, file) + "\n" + UserErrorText(e);
-      std::fprintf(stderr, "quillstave4: %s\n", text.c_str());
-      ShowMessage(text);
-      continue;
-    }
-    scores.push_back(std::move(score));
-    names.push_back(ExtractFileName(file));
-  }
-  if (argc < 2) {
-    scores.push_back(std::make_unique<TQSScore>());
-    MakeNewScore(*scores.back());
-    names.push_back("");
-  }
-  if (scores.empty()) return failed ? 1 : 0;
-  if (!fontError.empty()) ShowMessage(PageViewerText(TPageViewerText::NoMusicFont, language) + "\n" + fontError);
+  // Problems of the sound and MIDI devices are shown once each.
+  PlaybackMessageHandler = [](const std::string& text) { ShowMessage(text); };
   TApplication& app = Application();
-  std::vector<std::unique_ptr<TPageViewerForm>> forms;
-  int open = 0;
-  for (size_t i = 0; i < scores.size(); ++i) {
-    auto form = std::make_unique<TPageViewerForm>(nullptr, *scores[i], names[i], language);
-    form->OnClose = [&open, &app](TObject*, TCloseAction&) {
-      if (--open == 0) app.Terminate();
-    };
-    ++open;
-    form->Show();
-    if (i == 0) app.SetMainForm(form.get());
-    forms.push_back(std::move(form));
+  int status = 0;
+  {
+    TFProgramModule main(nullptr, &settings);
+    app.SetMainForm(&main);
+    main.OnClose = [&app](TObject*, TCloseAction&) { app.Terminate(); };
+    main.Show();
+    if (!fontError.empty()) ShowMessage(CatalogueText(TMessageId::NoMusicFont) + "\n" + fontError);
+    std::vector<std::string> files;
+    for (int i = 1; i < argc; ++i) files.push_back(argv[i]);
+    main.ProcessCommandLine(files);
+    if (argc > 1 && main.DocumentCount() == 0) status = 1;
+    if (argc < 2) main.NewDocument();
+    app.Run();
   }
-  app.Run();
-  forms.clear();
-  return failed ? 1 : 0;
+  PlaybackMessageHandler = nullptr;
+  SetProgramSettings(nullptr);
+  return status;
 }
 
 }  // namespace

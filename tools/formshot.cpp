@@ -16,10 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/pageviewer.h"
-#include "interchange/importmidiform.h"
+#include "app/forms.h"
 #include "layout/layout.h"
-#include "palettes/palette.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
@@ -29,10 +27,6 @@
 #include "platform/imagefile.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
-#include "playback/editorhosts.h"
-#include "playback/eventproperties.h"
-#include "playback/toolpages.h"
-#include "playback/waveexportform.h"
 #include "uikit/calculator.h"
 #include "uikit/calendar.h"
 #include "uikit/editor.h"
@@ -55,28 +49,6 @@ int Usage() {
                "usage: formshot OUTDIR [--lang ENU|DEU|FRA|ITA|RUS] [--check]\n"
                "Writes every registered form of the program as OUTDIR/<name>-<language>.png.\n");
   return 2;
-}
-
-// The forms of every part of the program that has some.
-void RegisterProgramForms() {
-  RegisterPageViewerForms();
-  RegisterImportMidiForms();
-  RegisterMessageBlockForms();
-  RegisterCalculatorForms();
-  RegisterTimePickerForms();
-  RegisterMenuForms();
-  RegisterSkinForms();
-  RegisterPageControlForms();
-  RegisterUiControlForms();
-  RegisterCalendarForms();
-  RegisterStringGridForms();
-  RegisterPropertyGridForms();
-  RegisterEditorForms();
-  RegisterEventPropertiesForms();
-  RegisterExportWaveForms();
-  RegisterToolPageForms();
-  RegisterEditorHostForms();
-  RegisterPaletteForms();
 }
 
 // A caption as shown: an ampersand marks the next letter as the key, two
@@ -199,7 +171,7 @@ int main(int argc, char** argv) {
     SetScreenPixelsPerInch(96);
     LoadMusicFont();
     InstallLayout();
-    RegisterProgramForms();
+    RegisterApplicationForms();
     // The forms translate themselves from the language files beside the
     // program, as they do in it.
     TComponent languageOwner(nullptr);

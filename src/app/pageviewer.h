@@ -14,14 +14,11 @@ namespace qs {
 class TQSScore;
 class TQSWindow;
 
-// Its texts in the five languages of the program ("ENU", "DEU", "FRA",
-// "ITA", "RUS"; anything else gives English), in one table until the
-// language files hold them.
+// Its texts from the program's message catalogue, in a language ("ENU",
+// "DEU", "FRA", "ITA", "RUS"; anything else gives English).
 enum class TPageViewerText { Caption, Untitled, NoDisplay, CannotRead, NoMusicFont };
 // arg fills the text's place for a file name.
 std::string PageViewerText(TPageViewerText text, const std::string& language, const std::string& arg = "");
-// The language of the user's locale (LANG and LC_ALL), as above.
-std::string LanguageFromEnvironment();
 
 class TPageViewerForm : public TForm {
  public:
@@ -35,6 +32,10 @@ class TPageViewerForm : public TForm {
 // Fills an empty score with what a new document has: one piece with one
 // part, staff, voice and measure on an A4 page.
 void MakeNewScore(TQSScore& score);
+
+// The page bar's drop-down button of view opens the page chooser (owned
+// by owner) over it.
+void ConnectPageChooser(TQSWindow& view, TComponent* owner);
 
 // Registers the window with the review tools (formshot).
 void RegisterPageViewerForms();

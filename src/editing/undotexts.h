@@ -1,7 +1,6 @@
 #pragma once
 // What the undo and redo lists show for a step: a text per undo action code
-// in each interface language. The localisation engine will take these over;
-// until then this is the one table of them.
+// in each interface language, from the program's message catalogue.
 #include <cstdint>
 #include <string>
 
@@ -9,6 +8,7 @@ namespace qs {
 
 // The text of action code `action` in the language with the three-letter
 // code ("ENU", "DEU", "FRA", "ITA", "RUS"); English for other languages,
+// the interface language for an empty code,
 // "" for codes without a text.
 std::string UndoActionText(uint8_t action, const std::string& language);
 

@@ -8,6 +8,7 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "platform/paths.h"
+#include "uikit/catalogue.h"
 #include "score/record.h"
 
 namespace qs {
@@ -97,28 +98,13 @@ void WriteLibraryIndex(const TLibraryIndexKeys& keys, const std::vector<std::str
 }
 
 std::string LibraryProblemMessage(const TLibraryProblem& problem, const std::string& language) {
-  struct TText {
-    const char* Language;
-    const char* Missing;
-    const char* Unreadable;
-  };
-  static const TText kTexts[] = {
-      {"ENU", "The library file \"%s\" listed in \"%s\" is missing and has been left out.",
-       "The library file \"%s\" listed in \"%s\" cannot be read and has been left out: %s"},
-      {"DEU", "Die in \"%2$s\" aufgeführte Bibliotheksdatei \"%1$s\" fehlt und wurde übergangen.",
-       "Die in \"%2$s\" aufgeführte Bibliotheksdatei \"%1$s\" kann nicht gelesen werden und wurde übergangen: %3$s"},
-      {"FRA", "Le fichier de bibliothèque « %s » indiqué dans « %s » est introuvable ; il a été ignoré.",
-       "Le fichier de bibliothèque « %s » indiqué dans « %s » est illisible ; il a été ignoré : %s"},
-      {"ITA", "Il file di libreria \"%s\" elencato in \"%s\" manca ed è stato tralasciato.",
-       "Il file di libreria \"%s\" elencato in \"%s\" non è leggibile ed è stato tralasciato: %s"},
-      {"RUS", "Файл библиотеки «%s», указанный в «%s», не найден и пропущен.",
-       "Файл библиотеки «%s», указанный в «%s», не удаётся прочитать; он пропущен: %s"},
-  };
-  const TText* text = &kTexts[0];
-  for (const TText& t : kTexts)
-    if (SameText(language, t.Language)) text = &t;
-  if (problem.Error.empty()) return Format(text->Missing, problem.Entry.c_str(), problem.Index.c_str());
-  return Format(text->Unreadable, problem.Entry.c_str(), problem.Index.c_str(), problem.Error.c_str());
+  // The texts name the entry, then the index file (and the reason); a
+  // translation may put them in another order ("%2$s").
+  if (problem.Error.empty())
+    return Format(CatalogueText(TMessageId::LibraryMissing, language).c_str(), problem.Entry.c_str(),
+                  problem.Index.c_str());
+  return Format(CatalogueText(TMessageId::LibraryUnreadable, language).c_str(), problem.Entry.c_str(),
+                problem.Index.c_str(), problem.Error.c_str());
 }
 
 }  // namespace qs

@@ -11,6 +11,7 @@
 #include "uikit/toolfaces.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
+#include "uikit/settings.h"
 #include "score/score.h"
 #include "view/window.h"
 
@@ -124,25 +125,6 @@ bool IsNoteValue(B b) { return Between(b, B::bWholeNote, B::bNote64); }
 bool IsRestValue(B b) { return Between(b, B::bPause, B::bPause64); }
 bool IsAccidental(B b) { return Between(b, B::bDiesis, B::bMicrotone); }
 
-// Reads (writing false) or writes the keys of a settings section, a value
-// out of bounds reading as the default.
-struct TIniIO {
-  TIniFile& Ini;
-  const char* Section;
-  bool Writing;
-  void Key(const char* key, int& v, int defaultValue, int min, int max) {
-    if (!Writing) {
-      v = Ini.ReadInteger(Section, key, defaultValue);
-      if (v < min || v > max) v = defaultValue;
-    } else if (Ini.ReadString(Section, key, "") != std::to_string(v)) {
-      Ini.WriteInteger(Section, key, v);
-    }
-  }
-  void Key(const char* key, bool& v, bool defaultValue) {
-    if (!Writing) v = Ini.ReadBool(Section, key, defaultValue);
-    else if (Ini.ReadString(Section, key, "") != (v ? "1" : "0")) Ini.WriteBool(Section, key, v);
-  }
-};
 
 }  // namespace
 
@@ -334,7 +316,7 @@ void TFNotes::MakeButtons() {
 
 void TFNotes::LoadSettings() {
   if (settings_) {
-    TIniIO io{*settings_, TNotesSettings::kSection, false};
+    TSettingsIO io(settings_, TNotesSettings::kSection, TSettingsIO::TMode::Read);
     values_.Visit(io);
   }
   ShowRegime(RegimeFromValue(values_.NotesRegime));
@@ -347,7 +329,7 @@ void TFNotes::LoadSettings() {
 
 void TFNotes::Store() {
   if (!settings_) return;
-  TIniIO io{*settings_, TNotesSettings::kSection, true};
+  TSettingsIO io(settings_, TNotesSettings::kSection, TSettingsIO::TMode::WriteAll);
   values_.Visit(io);
 }
 

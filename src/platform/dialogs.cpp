@@ -23,30 +23,15 @@ namespace qs {
 
 namespace {
 
-constexpr std::array<const char*, 5> kLanguages = {"ENU", "DEU", "FRA", "ITA", "RUS"};
+TPlatformTextSource textSource = nullptr;
 
-// The dialogs' own texts, one column per language in the order above.
-enum TDialogText { dtReplace, dtReplaceTitle, dtPrint, dtPrinterSetup };
-constexpr const char* kTexts[][5] = {
-    {"\"%s\" already exists.\nDo you want to replace it?", "\"%s\" ist bereits vorhanden.\nMöchten Sie sie ersetzen?",
-     "« %s » existe déjà.\nVoulez-vous le remplacer ?", "\"%s\" esiste già.\nSostituirlo?",
-     "«%s» уже существует.\nЗаменить его?"},
-    {"Confirm Save As", "Speichern unter bestätigen", "Confirmer l'enregistrement", "Conferma Salva con nome",
-     "Подтверждение сохранения"},
-    {"Print", "Drucken", "Imprimer", "Stampa", "Печать"},
-    {"Printer Setup", "Druckereinrichtung", "Configuration de l'impression", "Impostazione stampante",
-     "Настройка принтера"},
-};
-
-std::string Text(TDialogText t, const std::string& language, const std::string& arg = "") {
-  int column = 0;
-  for (size_t i = 0; i < kLanguages.size(); ++i)
-    if (language == kLanguages[i]) column = static_cast<int>(i);
-  std::string s = kTexts[t][column];
+// The text in the language, or empty for the toolkit's own.
+std::string Text(TPlatformText t, const std::string& language, const std::string& arg = "") {
+  if (!textSource) return {};
+  std::string s = textSource(t, language);
   if (const size_t at = s.find("%s"); at != std::string::npos) s.replace(at, 2, arg);
   return s;
 }
-
 
 QWidget* ActiveWindow() {
   TCustomForm* f = Screen().ActiveForm();
@@ -66,6 +51,8 @@ QStringList NameFilters(const std::string& filter) {
 }
 
 }  // namespace
+
+void SetPlatformTextSource(TPlatformTextSource source) { textSource = source; }
 
 std::vector<std::pair<std::string, std::string>> ParseFilter(const std::string& filter) {
   std::vector<std::pair<std::string, std::string>> pairs;
@@ -134,9 +121,10 @@ bool TOpenDialog::Run(bool save) {
     for (const QString& f : chosen)
       files.push_back(save ? AddDefaultExtension(f.toStdString(), Filter, filterIndex, DefaultExt) : f.toStdString());
     if (save && (Options & ofOverwritePrompt) && FileExists(files[0])) {
-      QMessageBox ask(QMessageBox::Warning, ToQString(Text(dtReplaceTitle, Language)),
-                      ToQString(Text(dtReplace, Language, ExtractFileName(files[0]))), QMessageBox::Yes | QMessageBox::No,
-                      ActiveWindow());
+      std::string question = Text(TPlatformText::ReplaceQuestion, Language, ExtractFileName(files[0]));
+      if (question.empty()) question = ExtractFileName(files[0]) + "?";
+      QMessageBox ask(QMessageBox::Warning, ToQString(Text(TPlatformText::ReplaceTitle, Language)),
+                      ToQString(question), QMessageBox::Yes | QMessageBox::No, ActiveWindow());
       ask.setDefaultButton(QMessageBox::No);
       // Answering no goes back to the choice of a name.
       if (ask.exec() != QMessageBox::Yes) continue;
@@ -196,7 +184,7 @@ bool ExecutePrintDialog(TPrintDialog& d, const std::string& language) {
                         : d.PrintRange == prSelection ? QPrinter::Selection
                                                       : QPrinter::AllPages);
   QPrintDialog dialog(&printer, ActiveWindow());
-  dialog.setWindowTitle(ToQString(Text(dtPrint, language)));
+  dialog.setWindowTitle(ToQString(Text(TPlatformText::PrintTitle, language)));
   dialog.setMinMax(d.MinPage, std::max(d.MinPage, d.MaxPage));
   dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
   dialog.setOption(QAbstractPrintDialog::PrintCollateCopies, true);
@@ -223,7 +211,7 @@ bool ExecutePrinterSetupDialog(TPrintDialog& d, TPrinterOrientation& orientation
   if (!d.PrinterName.empty()) printer.setPrinterName(ToQString(d.PrinterName));
   printer.setPageOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
   QPageSetupDialog dialog(&printer, ActiveWindow());
-  dialog.setWindowTitle(ToQString(Text(dtPrinterSetup, language)));
+  dialog.setWindowTitle(ToQString(Text(TPlatformText::PrinterSetupTitle, language)));
   if (dialog.exec() != QDialog::Accepted) return false;
   orientation = printer.pageLayout().orientation() == QPageLayout::Landscape ? poLandscape : poPortrait;
   if (printer.outputFileName().isEmpty()) d.PrinterName = printer.printerName().toStdString();

@@ -11,6 +11,14 @@
 
 namespace qs {
 
+// The texts the system dialogs show of their own. The platform stands below
+// the program's language files, so the localisation engine hands them in;
+// without a source the toolkit's own texts stand.
+enum class TPlatformText { ReplaceQuestion, ReplaceTitle, PrintTitle, PrinterSetupTitle };
+// "%s" in ReplaceQuestion stands for the file name.
+using TPlatformTextSource = std::string (*)(TPlatformText text, const std::string& language);
+void SetPlatformTextSource(TPlatformTextSource source);
+
 enum TOpenOption : uint32_t {
   ofOverwritePrompt = 1, ofAllowMultiSelect = 2, ofFileMustExist = 4, ofPathMustExist = 8, ofNoChangeDir = 16
 };

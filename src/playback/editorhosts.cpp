@@ -4,7 +4,7 @@
 #include "platform/extctrls.h"
 #include "platform/stdctrls.h"
 #include "playback/eventeditor.h"
-#include "playback/formparts.h"
+#include "uikit/formparts.h"
 #include "playback/hiddenview.h"
 #include "playback/playbackeditor.h"
 #include "playback/samplescore.h"

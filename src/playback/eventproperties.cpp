@@ -8,7 +8,7 @@
 #include "platform/comctrls.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
-#include "playback/formparts.h"
+#include "uikit/formparts.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"

@@ -1,6 +1,6 @@
 #pragma once
-// The messages of playback and recording to the user, in the five
-// languages of the program, until the localisation engine serves them.
+// The messages of playback and recording to the user, from the program's
+// message catalogue.
 // Sound and MIDI devices that are missing are reported once each, and the
 // rest of the program goes on without them.
 #include <functional>
@@ -17,13 +17,14 @@ enum class TPlaybackMessage {
 };
 
 // The text of a message in a language ("ENU", "DEU", "FRA", "ITA", "RUS";
-// others give English). "%s" in it stands for the detail.
-const char* PlaybackMessageText(TPlaybackMessage message, const std::string& language);
+// others give English; empty is the interface language). "%s" in it
+// stands for the detail.
+std::string PlaybackMessageText(TPlaybackMessage message, const std::string& language);
 
 // Where messages go: set by the program (its message box); unset, they
 // are written to the standard error stream.
 extern std::function<void(const std::string& text)> PlaybackMessageHandler;
-// The language of the messages.
+// The language of the messages; empty is the interface language.
 extern std::string PlaybackMessageLanguage;
 
 // Shows a message once per kind and run of the program; detail replaces

@@ -9,7 +9,7 @@
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
 #include "platform/stdctrls.h"
-#include "playback/formparts.h"
+#include "uikit/formparts.h"
 #include "score/helpers.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"

@@ -11,7 +11,7 @@
 #include "playback/hiddenview.h"
 #include "playback/waveexport.h"
 #include "score/score.h"
-#include "playback/formparts.h"
+#include "uikit/formparts.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 

@@ -8,6 +8,7 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "platform/paths.h"
+#include "uikit/catalogue.h"
 
 namespace qs {
 namespace {
@@ -51,6 +52,9 @@ TECLanguage::TECLanguage(TComponent* owner) : TComponent(owner) {
     throw ECLanguageException("Component TECLanguage already exists on that form");
   }
   if (!gEngine) gEngine = this;
+  // The system dialogs below the engine take their texts from the
+  // program's message catalogue.
+  ConnectPlatformTexts();
   if (gPending && gEngine == this) {
     std::vector<TComponent*> pending = std::move(*gPending);
     delete gPending;

@@ -758,6 +758,12 @@ void TECPageControl::SetBounds(int left, int top, int width, int height) {
   if (resized) UpdateScrollButtons();
 }
 
+void TECPageControl::Resize() {
+  TCustomControl::Resize();
+  ArrangePages();
+  UpdateScrollButtons();
+}
+
 // --- scroll buttons ---
 
 void TECPageControl::UpdateScrollButtons() {

@@ -200,6 +200,9 @@ class TECPageControl : public TCustomControl {
   TECButtonScroll* ScrollButton(int index) const { return buttons_[index]; }
 
   void SetBounds(int left, int top, int width, int height) override;
+  // A size given by the parent's alignment (a maximised window) places
+  // the pages as a size given directly does.
+  void Resize() override;
   void Loaded() override;
 
   // Docking: a dropped form gets a page of its own.

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/stdctrls.h"
+#include "uikit/formparts.h"
 #include "uikit/fretboard.h"
 #include "uikit/imagetrack.h"
 #include "uikit/language.h"
@@ -21,17 +22,8 @@ constexpr std::array<int, 6> kOpenStrings = {4, 11, 7, 2, 9, 4};
 // A C major chord: fret values per string (0 silent, 1 open, 2 fret I ...).
 constexpr std::array<int, 6> kChordFrets = {1, 2, 1, 3, 4, 0};
 
-template <class T>
-T* Make(TForm* form, const char* name, TWinControl* parent, int left, int top, int width, int height) {
-  auto* c = new T(form);
-  c->SetName(name);
-  c->SetParent(parent);
-  c->SetBounds(left, top, width, height);
-  return c;
-}
-
 TLabel* MakeLabel(TForm* form, const char* name, int left, int top, const char* caption) {
-  auto* l = Make<TLabel>(form, name, form, left, top, 140, 16);
+  auto* l = Make<TLabel>(form, form, name, left, top, 140, 16);
   l->SetCaption(caption);
   return l;
 }
@@ -45,7 +37,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
   SetBounds(0, 0, 520, 316);
 
   LVolume = MakeLabel(this, "LVolume", 8, 8, "Volume");
-  TBVolume = Make<TECImageTrack>(this, "TBVolume", this, 20, 28, 18, 120);
+  TBVolume = Make<TECImageTrack>(this, this, "TBVolume", 20, 28, 18, 120);
   TBVolume->SetOrientation(toVertical);
   TBVolume->SetColor(clBtnFace);
   ApplyTrackPictures(*TBVolume, DrawTrackPictures(toVertical));
@@ -55,7 +47,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
   TBVolume->SetPosition(40);
 
   LBalance = MakeLabel(this, "LBalance", 76, 8, "Balance");
-  TBBalance = Make<TECImageTrack>(this, "TBBalance", this, 76, 28, 80, 20);
+  TBBalance = Make<TECImageTrack>(this, this, "TBBalance", 76, 28, 80, 20);
   TBBalance->SetColor(clBtnFace);
   ApplyTrackPictures(*TBBalance, DrawTrackPictures(toHorizontal));
   TBBalance->SetLeftOffset(6);
@@ -65,7 +57,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
   TBBalance->SetPosition(0);
 
   LPalette = MakeLabel(this, "LPalette", 170, 8, "Note values");
-  SPPalette = Make<TECScrollPanel>(this, "SPPalette", this, 170, 28, 150, 60);
+  SPPalette = Make<TECScrollPanel>(this, this, "SPPalette", 170, 28, 150, 60);
   SPPalette->SetBevelOuter(bvLowered);
   SPPalette->SetStep(8);
   const std::array<std::pair<TButton**, const char*>, 5> values = {{{&BWhole, "Whole"},
@@ -76,13 +68,13 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
   for (size_t i = 0; i < values.size(); ++i) {
     const std::string name = std::string("B") + values[i].second;
     // Wide enough for the longest name in every language.
-    TButton* b = Make<TButton>(this, name.c_str(), SPPalette, 4 + int(i) * 84, 4, 82, 28);
+    TButton* b = Make<TButton>(this, SPPalette, name.c_str(), 4 + int(i) * 84, 4, 82, 28);
     b->SetCaption(values[i].second);
     *values[i].first = b;
   }
 
   LChords = MakeLabel(this, "LChords", 340, 8, "Chords");
-  SWChords = Make<TECScrollWinControl>(this, "SWChords", this, 340, 28, 168, 120);
+  SWChords = Make<TECScrollWinControl>(this, this, "SWChords", 340, 28, 168, 120);
   SWChords->VertScrollBar().SetStyle(ssFlat);
   static const char* const kChords[] = {"C", "Dm", "Em", "F", "G7", "Am", "C7", "Fmaj7", "Gsus4", "A7", "D7", "E7"};
   for (int i = 0; i < int(std::size(kChords)); ++i) {
@@ -93,7 +85,7 @@ TFUiControls::TFUiControls(TComponent* owner) : TForm(owner) {
   }
 
   LFretboard = MakeLabel(this, "LFretboard", 12, 160, "Fretboard");
-  GFretboard = Make<TECGuitar>(this, "GFretboard", this, 12, 180, 496, 110);
+  GFretboard = Make<TECGuitar>(this, this, "GFretboard", 12, 180, 496, 110);
   TFont font = GFretboard->Font();
   font.Style = fsBold;
   GFretboard->SetFont(font);

@@ -20,19 +20,22 @@ SAME_EVERYWHERE = {
     "Fine", "Solo", "Tutti", "Piano", "Forte", "Crescendo", "Diminuendo", "Arpeggio", "Trill", "Swing",
     "CDEFGAB", "kHz", "Pan", "Sustain", "Sostenuto", "Quavero Symbols", "Arial", "Times New Roman",
     "Courier New", "Symbol", "Wingdings", "Chorus", "Reverb", "Volume", "Zoom", "Balance",
+    # The program's own name and the names of file formats.
+    "Quillstave 4", "%s - Quillstave 4", "PDF", "WAVE",
 }
 SAME_IN = {
     "DEU": {"Name", "Position", "Format", "Status", "Start", "Stop", "Play", "Text", "Hint", "Takt", "Instrument",
             "Interval", "Akkord", "Transponieren", "Mode", "Test", "Pedal", "Export", "Import", "Information",
             "Display", "Skin", "Editor", "Offset", "Bank", "Symbol", "Effekte", "Gitarre", "Mixer", "Metronom",
             "Chord", "Tab", "Tabulatur", "Control", "Controller", "Clip", "Fade", "Layout", "Transpose", "Preset",
-            "Presets", "Skins", "Note", "Details", "Normal"},
+            "Presets", "Skins", "Note", "Details", "Normal", "Navigator"},
     "FRA": {"Position", "Format", "Note", "Notes", "Instrument", "Instruments", "Texte", "Transposition",
             "Page", "Pages", "Tablature", "Mode", "Test", "Options", "Information", "Accord", "Accords", "Image",
             "Arrangement", "Applications", "Tab", "Clip", "Fade", "Skin", "Skins", "Pause", "Variation",
             "Orchestration", "Accolade", "Contrôle", "Section", "Sections", "Menu", "Silence", "Distance", "Message",
             "Messages", "Type", "Transport", "Double", "Simple", "Description", "Collection", "Copie", "Balance",
-            "Articulation", "Expression", "Effets", "Menus", "Pitch bend", "Triangle"},
+            "Articulation", "Expression", "Effets", "Menus", "Pitch bend", "Triangle", "Transpositions",
+            "Composition"},
     "ITA": {"Tab", "Clip", "Fade", "Skin", "Skins", "Editor", "Controller", "Pitch bend", "Mixer", "Font", "Layout",
             "Standard", "Menu", "Test", "Status", "Display", "File", "Bank", "Preset", "Presets", "Swing", "Jazz",
             "Rock", "Pop", "Beat", "Feedback", "Hardware", "Software", "Offset", "Pad", "Tremolo", "Vibrato",
@@ -56,6 +59,8 @@ def read(path):
 def same_by_nature(text, language):
     # The key hint of a caption ("Note <N>") and a closing colon are no words.
     bare = re.sub(r"\s*<[^>]*>$", "", text.strip().strip('"').strip()).rstrip(":").strip()
+    # An access key's ampersand and the dots of a command that asks more.
+    bare = re.sub(r"(\.\.\.|…)$", "", bare.replace("&", "")).strip()
     if not re.search(r"[A-Za-z]", bare) or re.fullmatch(r"[\d.,\s-]+(kHz|Hz|ms|dB|bit)", bare):
         return True  # numbers, measures, signs, empty
     if bare in SAME_EVERYWHERE or bare in SAME_IN[language]:

@@ -10,8 +10,8 @@
   rubberband PROGRAM SCORE OUTDIR   a rubber band dragged over empty paper
       leaves no pixel behind where it started;
   placement PROGRAM SCORE OUTDIR   under a window manager on a small
-      screen, the window with its page bar lies inside the screen, and two
-      files opened together open in windows that do not cover each other.
+      screen, the main window with the page bar of its documents lies
+      inside the screen, and two files opened together share it.
 
 usage: window_faults.py CHECK PROGRAM SCORE OUTDIR   (run under xvfb-run)
 """
@@ -29,6 +29,8 @@ from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 BAR = 17      # the height of the page bar and the horizontal scroll bar
 RULER = 24    # the width of the rulers
+VIEW = 280    # the height of the view looked at, above its page bar
+SIDE = 40     # the window's side beside the view: its notebooks' tabs, its frame
 
 
 def glyph(p, i):
@@ -41,6 +43,24 @@ def dark(p, i):
     return max(p[i], p[i + 1], p[i + 2]) < 90
 
 
+def chevrons(shot, y0):
+    """The column groups of chevron-coloured pixels in the band of the page
+    bar's height from row y0 down, in the left half of the window. A
+    chevron fills a few rows of a column; the window's frame, of the same
+    colour, fills them all."""
+    def marked(x):
+        rows = sum(1 for y in range(y0, y0 + BAR) if glyph(shot.p, shot.at(x, y)))
+        return 0 < rows < BAR // 2
+    cols = [x for x in range(shot.w // 2) if marked(x)]
+    groups = []
+    for x in cols:
+        if groups and x - groups[-1][-1] <= 3:
+            groups[-1].append(x)
+        else:
+            groups.append([x])
+    return groups
+
+
 class PageBar:
     """The page bar as a screenshot shows it: the x centres of the five
     buttons with chevrons (first, previous, choose, next, last), then the
@@ -48,41 +68,46 @@ class PageBar:
     second and the third."""
 
     def __init__(self, shot):
-        y0 = shot.h - BAR
-        cols = [x for x in range(shot.w // 2) if any(glyph(shot.p, shot.at(x, y)) for y in range(y0, shot.h))]
-        groups = []
-        for x in cols:
-            if groups and x - groups[-1][-1] <= 3:
-                groups[-1].append(x)
-            else:
-                groups.append([x])
-        if len(groups) < 5:
-            raise AssertionError("the page bar shows %d chevrons, not 5" % len(groups))
+        # The page bar is the lowest row of the document's view; below it
+        # the main window may draw its own frame.
+        for lift in range(0, 80):
+            y0 = shot.h - BAR - lift
+            groups = chevrons(shot, y0)
+            if len(groups) >= 5:
+                break
+        else:
+            raise AssertionError("the page bar shows %d chevrons, not 5" % len(chevrons(shot, shot.h - BAR)))
+        self.top = y0
         self.centres = [(g[0] + g[-1]) // 2 for g in groups[:5]]
         step = self.centres[4] - self.centres[3]
         self.centres += [self.centres[4] + step, self.centres[4] + 2 * step]
-        self.y = shot.h - BAR // 2
+        self.y = y0 + BAR // 2
         self.label = (self.centres[1] + 9, self.centres[2] - 9)
+        # The view's left edge: the first-page button stands at it.
+        self.left = max(0, self.centres[0] - 8)
 
     def number(self, shot):
         """The dark pixels of the page number, as a set of points."""
         x0, x1 = self.label
-        return frozenset((x, y) for x in range(x0, x1) for y in range(shot.h - BAR, shot.h)
+        return frozenset((x, y) for x in range(x0, x1) for y in range(self.top, self.top + BAR)
                          if dark(shot.p, shot.at(x, y)))
 
     def press(self, program, button):
         program.click(self.centres[button - 1], self.y)
 
 
-def page_area(shot):
+def page_area(bar, shot):
     """The drawn music of the page area, as a set of points (the cursor's
-    colours left out)."""
+    colours left out): the part of the view above its page bar."""
     from window_edit import ink
 
     def music(i):
-        # The grey beside the pages is no music.
-        return ink(shot.p, i) and not (shot.p[i] == shot.p[i + 1] == shot.p[i + 2] == 128)
-    return frozenset((x, y) for y in range(RULER, shot.h - BAR - 1, 2) for x in range(RULER, shot.w - BAR, 2)
+        # The grey beside the pages is no music, nor the cursor, drawn red
+        # while the view has not the focus.
+        r, g, b = shot.p[i], shot.p[i + 1], shot.p[i + 2]
+        return ink(shot.p, i) and not (r == g == b == 128) and not (r > 180 and g < 140 and b < 140)
+    return frozenset((x, y) for y in range(bar.top - VIEW, bar.top - 1, 2)
+                     for x in range(bar.left + RULER, shot.w - BAR - SIDE, 2)
                      if music(shot.at(x, y)))
 
 
@@ -90,7 +115,8 @@ def alike(a, b):
     """Two sets of inked points that are the same page at the same place."""
     if not a and not b:
         return True
-    return len(a ^ b) <= 0.02 * max(len(a), len(b))
+    # The cursor, drawn by XOR over the staff, may differ in a few points.
+    return len(a ^ b) <= 0.05 * max(len(a), len(b))
 
 
 def pagebar(program, score, outdir):
@@ -99,21 +125,21 @@ def pagebar(program, score, outdir):
     try:
         s0 = first.shot("start", lambda s: Staff(s) and PageBar(s))
         bar = PageBar(s0)
-        page1, number1 = page_area(s0), bar.number(s0)
+        page1, number1 = page_area(bar, s0), bar.number(s0)
         check(page1, "the first page shows its music")
 
         bar.press(first, 4)
-        s1 = first.shot("next", lambda s: not alike(page_area(s), page1))
-        page2, number2 = page_area(s1), bar.number(s1)
+        s1 = first.shot("next", lambda s: not alike(page_area(bar, s), page1))
+        page2, number2 = page_area(bar, s1), bar.number(s1)
         check(not alike(page2, page1) and number2 != number1, "the next-page button shows the second page")
 
         bar.press(first, 5)
-        s2 = first.shot("last", lambda s: not alike(page_area(s), page2))
-        check(not alike(page_area(s2), page2), "the last-page button shows the last page")
+        s2 = first.shot("last", lambda s: not alike(page_area(bar, s), page2))
+        check(not alike(page_area(bar, s2), page2), "the last-page button shows the last page")
 
         bar.press(first, 1)
-        s3 = first.shot("first", lambda s: alike(page_area(s), page1))
-        check(alike(page_area(s3), page1) and bar.number(s3) == number1,
+        s3 = first.shot("first", lambda s: alike(page_area(bar, s), page1))
+        check(alike(page_area(bar, s3), page1) and bar.number(s3) == number1,
               "the first-page button shows the first page again, and its number")
 
         # The drop-down button opens the page chooser; its second button
@@ -129,14 +155,14 @@ def pagebar(program, score, outdir):
         cx, cy, _, _ = window_rect(d, chooser)
         ox, oy = first.origin()
         first.click(cx - ox + 23 + 12, cy - oy + 8)
-        s4 = first.shot("chosen", lambda s: alike(page_area(s), page2))
-        check(alike(page_area(s4), page2) and bar.number(s4) == number2,
+        s4 = first.shot("chosen", lambda s: alike(page_area(bar, s), page2))
+        check(alike(page_area(bar, s4), page2) and bar.number(s4) == number2,
               "choosing page 2 in the chooser shows the second page")
 
         # Back on the first page, the wheel scrolls the second page into
         # view: the page number follows.
         bar.press(first, 1)
-        first.shot("first-again", lambda s: alike(page_area(s), page1))
+        first.shot("first-again", lambda s: alike(page_area(bar, s), page1))
         first.wheel(300, 300, 0)
         for _ in range(4):
             for _ in range(6):
@@ -157,8 +183,8 @@ def pagebar(program, score, outdir):
         bar.press(first, 7)
 
         def scale_shown(s):
-            slices = range(RULER, s.h - BAR - 60, 60)
-            return all(any(dark(s.p, s.at(x, y)) for y in range(y0, y0 + 60) for x in range(4, RULER - 4))
+            slices = range(bar.top - VIEW + RULER, bar.top - 60, 60)
+            return all(any(dark(s.p, s.at(x, y)) for y in range(y0, y0 + 60) for x in range(bar.left + 4, bar.left + RULER - 4))
                        for y0 in slices)
         s6 = first.shot("removed", scale_shown)
         check(scale_shown(s6), "after a page is removed the vertical ruler shows its scale all along")
@@ -206,23 +232,20 @@ def placement(program, score, outdir):
             time.sleep(0.5)
             shown = windows(d, "Quillstave 4")
             rects = [window_rect(d, w) for w in shown]
-            if len(rects) >= 2:
+            if rects:
                 # The window manager may still be placing them.
                 time.sleep(2)
                 rects = [window_rect(d, w) for w in windows(d, "Quillstave 4")]
                 break
-        check(len(rects) == 2, "two files open in two windows")
+        check(len(rects) == 1, "two files open in one main window (%d windows)" % len(rects))
         for x, y, w, h in rects:
             check(x >= 0 and y >= 0 and x + w <= screen_w and y + h <= screen_h,
                   "the window (%d, %d, %d x %d) with its page bar lies inside the screen of %d x %d"
                   % (x, y, w, h, screen_w, screen_h))
-        (ax, ay, _, _), (bx, by, _, _) = rects
-        check(abs(ax - bx) >= 20 or abs(ay - by) >= 20,
-              "the two windows do not open on top of each other (%d, %d and %d, %d)" % (ax, ay, bx, by))
         # The window in front shows its page bar in full.
         fw, fh, full = screenshot(os.path.join(outdir, "placement.ppm"))
         check(any(holds(PageBar, Shot(*crop(fw, full, rect))) for rect in rects),
-              "the window in front shows its page bar")
+              "the main window shows its document's page bar")
     finally:
         proc.kill()
         proc.wait()

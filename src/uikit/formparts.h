@@ -1,7 +1,7 @@
 #pragma once
-// The pieces the playback dialogs build their forms from: a named control
-// placed on its parent, the default and Cancel buttons, and the language
-// component that translates the form.
+// The pieces the program's forms are built from: a named control placed on
+// its parent, the default and Cancel buttons, and the language component
+// that translates the form.
 #include <functional>
 
 #include "platform/stdctrls.h"
@@ -12,13 +12,19 @@
 
 namespace qs {
 
+// A control owned by owner (which frees it) and shown on parent.
 template <class T>
-T* Make(TWinControl* parent, const char* name, int left, int top, int width, int height) {
-  auto* c = new T(parent);
+T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
+  auto* c = new T(owner);
   c->SetName(name);
   c->SetParent(parent);
   c->SetBounds(left, top, width, height);
   return c;
+}
+// A control owned by its parent.
+template <class T>
+T* Make(TWinControl* parent, const char* name, int left, int top, int width, int height) {
+  return Make<T>(parent, parent, name, left, top, width, height);
 }
 
 // The default button ("BBOk") and the Cancel button ("BBCancel", closing

@@ -1,0 +1,246 @@
+#include "app/fileeditor.h"
+
+#include <algorithm>
+
+#include "app/documentscore.h"
+#include "app/pageviewer.h"
+#include "base/filemessages.h"
+#include "base/safefile.h"
+#include "base/stream.h"
+#include "base/strings.h"
+#include "chords/chordname.h"
+#include "editing/drags.h"
+#include "editing/rulers.h"
+#include "editing/viewcommands.h"
+#include "interchange/midi_export.h"
+#include "interchange/musicxml.h"
+#include "playback/noteports.h"
+#include "platform/dialogs.h"
+#include "platform/extctrls.h"
+#include "score/score.h"
+#include "uikit/catalogue.h"
+#include "uikit/formparts.h"
+#include "uikit/messagebox.h"
+#include "view/window.h"
+
+namespace qs {
+
+namespace {
+
+// The document window's numbered messages (its language record).
+enum TFileEditorMessage {
+  kSaveQuestion = 0,  // "%s" has changed: save it?
+  kSaveTitle = 1,
+  kSaveFilter = 2,    // the four types of Save As, in TDocumentFormat's order
+  kSaveFailed = 3,    // the file "%s" could not be saved (the reason follows)
+};
+
+}  // namespace
+
+TDocumentFormat FormatOfExtension(const std::string& fileName) {
+  const std::string ext = LowerCase(ExtractFileExt(fileName));
+  if (ext == ".mid" || ext == ".midi" || ext == ".rmi") return TDocumentFormat::Midi;
+  if (ext == ".kar") return TDocumentFormat::Karaoke;
+  if (ext == ".xml" || ext == ".musicxml" || ext == ".mxl") return TDocumentFormat::MusicXml;
+  return TDocumentFormat::Native;
+}
+
+const char* ExtensionOfFormat(TDocumentFormat format) {
+  switch (format) {
+    case TDocumentFormat::Midi: return "mid";
+    case TDocumentFormat::Karaoke: return "kar";
+    case TDocumentFormat::MusicXml: return "xml";
+    case TDocumentFormat::Native: break;
+  }
+  return "sfd";
+}
+
+bool IsNativeFileName(const std::string& fileName) {
+  return FormatOfExtension(fileName) == TDocumentFormat::Native;
+}
+
+TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_unique<TQSScore>()) {
+  // Every document window has a name of its own; they share one record of
+  // the language file.
+  static int serial = 0;
+  SetName("FFileEditor" + std::to_string(++serial));
+  SetBounds(0, 0, 800, 600);
+  SetUpDocumentScore(*score_);
+  AnswerChordText(*score_);
+  PClient = Make<TPanel>(this, this, "PClient", 0, 0, 800, 600);
+  PClient->SetAlign(alClient);
+  PClient->SetBevelOuter(bvNone);
+  QSWindow = Make<TQSWindow>(this, PClient, "QSWindow", 0, 0, 800, 600);
+  QSWindow->SetAlign(alClient);
+  QSWindow->SetScore(score_.get());
+  // The keys edit: moves, stems, sizes, deletion; dragging changes pitches
+  // and shapes; the insertion tools' drawings become items; ruler markers
+  // change the spacing.
+  ConnectViewCommands(*QSWindow, *score_);
+  ConnectDragCommands(*QSWindow);
+  ConnectToolCommands(*QSWindow);
+  ConnectRulerSpacing(*QSWindow);
+  ConnectPageChooser(*QSWindow, this);
+  QSWindow->OnScoreClick = [this](TObject*) {
+    if (OnScoreClick) OnScoreClick(*QSWindow);
+  };
+  QSWindow->OnItemClick = [this](TObject*, TQSCalcItem* item) {
+    if (OnItemClick) OnItemClick(*QSWindow, item);
+  };
+  // Every edit leaves an undo record: the document is modified.
+  score_->OnUndoChanged = [this](TObject*) {
+    modified_ = true;
+    StateChanged();
+  };
+  LFileEditor = new TECFormLanguage(this);
+  LFileEditor->SetName("LFileEditor");
+  LFileEditor->FormName = "FFileEditor";
+  LFileEditor->SetExLanguage(kDefaultLanguage);
+  LFileEditor->Loaded();
+}
+
+TFFileEditor::~TFFileEditor() {
+  // The view goes before the score it shows.
+  score_->OnUndoChanged = nullptr;
+  BeginDestroy();
+}
+
+void TFFileEditor::SetFileName(const std::string& fileName) {
+  fileName_ = fileName;
+  SetCaption(Title());
+  StateChanged();
+}
+
+void TFFileEditor::SoundPitch(TMidiPorts& ports, int pitch, int countdown, int mode) {
+  if (!QSWindow) return;
+  int channel = 0, key = pitch + QSWindow->ActivePartTransposition();
+  // A percussion staff plays on the drum channel with the drum map's key.
+  score_->MapDrumNote(0, channel, key);
+  if (key < 0 || key > 127) return;
+  ports.SoundNote(static_cast<uint8_t>(channel), static_cast<uint8_t>(key),
+                  static_cast<uint16_t>(std::clamp(countdown, 1, 0xFFFF)), mode == 2 || mode == 3, 64);
+}
+
+std::string TFFileEditor::Title() const {
+  const std::string name = ExtractFileName(fileName_);
+  const std::string ext = ExtractFileExt(name);
+  return name.substr(0, name.size() - ext.size());
+}
+
+void TFFileEditor::SetModified(bool modified) {
+  if (modified_ == modified) return;
+  modified_ = modified;
+  StateChanged();
+}
+
+void TFFileEditor::StateChanged() {
+  if (OnStateChanged) OnStateChanged(*this);
+}
+
+void TFFileEditor::LoadScore(const std::string& fileName) {
+  // A folder, a pipe or a device is refused as what it is.
+  CheckIsRegularFile(fileName);
+  if (!FileExists(fileName)) throw EFOpenError(CatalogueText(TMessageId::NoSuchFile));
+  try {
+    score_->LoadFromFile(fileName);
+    if (score_->LaidOutPages == 0) score_->Recalculate(0);
+  } catch (...) {
+    score_->ClearUndo();
+    throw;
+  }
+  score_->ClearUndo();
+  score_->ClearRedo();
+  modified_ = false;
+  StateChanged();
+}
+
+void TFFileEditor::SaveToFile(const std::string& fileName, TDocumentFormat format) {
+  switch (format) {
+    case TDocumentFormat::Midi:
+    case TDocumentFormat::Karaoke:
+      SafeSaveFile(fileName, [this](TStream& s) { ExportMidiFile(*score_, s); });
+      return;
+    case TDocumentFormat::MusicXml:
+      SafeSaveFile(fileName, [this](TStream& s) { ExportMusicXml(*score_, s); });
+      return;
+    case TDocumentFormat::Native:
+      break;
+  }
+  // The score writes a temporary file beside the target and renames it.
+  score_->SaveToFile(fileName);
+  Imported = false;
+  HasFile = true;
+  modified_ = false;
+  SetFileName(fileName);
+}
+
+bool TFFileEditor::Save() {
+  // An imported file is never overwritten with the native format: its
+  // first save asks for a name.
+  if (!HasFile || Imported || !IsNativeFileName(fileName_)) return SaveAs();
+  try {
+    SaveToFile(fileName_, TDocumentFormat::Native);
+    return true;
+  } catch (const std::exception& e) {
+    if (OnError) OnError(Format(LFileEditor->GetMessage(kSaveFailed).c_str(), fileName_.c_str()) + "\n" + UserErrorText(e));
+    return false;
+  }
+}
+
+bool TFFileEditor::SaveAs() {
+  TSaveDialog dialog(nullptr);
+  dialog.Filter = LFileEditor->GetMessage(kSaveFilter);
+  dialog.FilterIndex = static_cast<int>(TDocumentFormat::Native);
+  dialog.DefaultExt = ExtensionOfFormat(TDocumentFormat::Native);
+  dialog.Language = InterfaceLanguage();
+  const std::string stem = fileName_.substr(0, fileName_.size() - ExtractFileExt(fileName_).size());
+  dialog.FileName = stem + "." + ExtensionOfFormat(TDocumentFormat::Native);
+  if (!dialog.Execute()) return false;
+  const int index = dialog.FilterIndex;
+  TDocumentFormat format = index >= 1 && index <= 4 ? static_cast<TDocumentFormat>(index) : TDocumentFormat::Native;
+  std::string name = dialog.FileName;
+  const std::string ext = LowerCase(ExtractFileExt(name));
+  if (ext.empty()) {
+    name += std::string(".") + ExtensionOfFormat(format);
+  } else if (FormatOfExtension(name) != TDocumentFormat::Native || ext == std::string(".") + ExtensionOfFormat(TDocumentFormat::Native)) {
+    // A name typed with the extension of one of the types is saved as that
+    // type, whatever the filter: a score file named ".xml" would not open
+    // again as the MusicXML its name promises.
+    format = FormatOfExtension(name);
+  }
+  try {
+    SaveToFile(name, format);
+  } catch (const std::exception& e) {
+    if (OnError) OnError(Format(LFileEditor->GetMessage(kSaveFailed).c_str(), name.c_str()) + "\n" + UserErrorText(e));
+    return false;
+  }
+  // An export leaves the document as it was: only a native save counts.
+  return format == TDocumentFormat::Native;
+}
+
+bool TFFileEditor::CloseDocument() {
+  if (modified_) {
+    const int answer =
+        ShowMessageBlock(LFileEditor->GetMessage(kSaveTitle),
+                         Format(LFileEditor->GetMessage(kSaveQuestion).c_str(), Title().c_str()), kMessageQuestion,
+                         kMessageYes | kMessageNo | kMessageCancel);
+    if (answer == mrCancel) return false;
+    // A save that failed or was cancelled keeps the document open.
+    if (answer == mrYes && !Save()) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> TFFileEditor::UndoCaptions() const {
+  std::vector<std::string> captions;
+  for (auto it = score_->UndoList.rbegin(); it != score_->UndoList.rend(); ++it) captions.push_back((*it)->Caption);
+  return captions;
+}
+
+std::vector<std::string> TFFileEditor::RedoCaptions() const {
+  std::vector<std::string> captions;
+  for (auto it = score_->RedoList.rbegin(); it != score_->RedoList.rend(); ++it) captions.push_back((*it)->Caption);
+  return captions;
+}
+
+}  // namespace qs

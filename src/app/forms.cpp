@@ -1,0 +1,52 @@
+#include "app/forms.h"
+
+#include "app/mainwindow.h"
+#include "app/pageviewer.h"
+#include "dialogs/pausecount.h"
+#include "interchange/importmidiform.h"
+#include "playback/editorhosts.h"
+#include "playback/eventproperties.h"
+#include "playback/toolpages.h"
+#include "palettes/palette.h"
+#include "playback/waveexportform.h"
+#include "uikit/calculator.h"
+#include "uikit/calendar.h"
+#include "uikit/editor.h"
+#include "uikit/gridstring.h"
+#include "uikit/menu.h"
+#include "uikit/messagebox.h"
+#include "uikit/pagecontrol.h"
+#include "uikit/propertygrid.h"
+#include "uikit/skin.h"
+#include "uikit/timepicker.h"
+#include "uikit/uicontrolsform.h"
+
+namespace qs {
+
+void RegisterApplicationForms() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  RegisterPageViewerForms();
+  RegisterMainWindowForms();
+  RegisterImportMidiForms();
+  RegisterMessageBlockForms();
+  RegisterCalculatorForms();
+  RegisterTimePickerForms();
+  RegisterMenuForms();
+  RegisterSkinForms();
+  RegisterPageControlForms();
+  RegisterUiControlForms();
+  RegisterCalendarForms();
+  RegisterStringGridForms();
+  RegisterPropertyGridForms();
+  RegisterEditorForms();
+  RegisterEventPropertiesForms();
+  RegisterExportWaveForms();
+  RegisterToolPageForms();
+  RegisterEditorHostForms();
+  RegisterPaletteForms();
+  RegisterPauseCountForms();
+}
+
+}  // namespace qs

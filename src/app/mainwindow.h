@@ -1,0 +1,199 @@
+#pragma once
+// The main window: the menu bar and tool bars made from the command
+// table, the tool notebook with the palettes' pages, and the document
+// notebook with one tab per open score. It opens, saves and closes the
+// documents, keeps the commands' states in step with the active document
+// and remembers its size and state in the settings.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "palettes/palette.h"
+#include "platform/forms.h"
+#include "uikit/settings.h"
+
+namespace qs {
+
+class TAction;
+class TActionList;
+class TECFormLanguage;
+class TECMenu;
+class TECMenuItem;
+class TECPageControl;
+class TECTabSheet;
+class TFFileEditor;
+class TMidiPorts;
+class TQSWindow;
+struct TCommand;
+
+// The main window is the palettes' host: they reach the active document,
+// the MIDI output and the keyboard dispatcher through it.
+class TFProgramModule : public TForm, public TPaletteHost {
+ public:
+  // settings may be null (then nothing is stored).
+  TFProgramModule(TComponent* owner, TSettings* settings);
+  ~TFProgramModule() override;
+  const char* ClassName() const override { return "TFProgramModule"; }
+
+  // ------------------------------------------------------------ parts
+  TECMenu* MMProgramModule = nullptr;
+  std::vector<TECMenu*> ToolBars;  // MTFile, MTEdit, MTTools
+  TECPageControl* PCTools = nullptr;
+  TECPageControl* PCFiles = nullptr;
+  TECTabSheet* ToolSheets[kToolPageCount] = {};
+  TECMenuItem* MIWindow = nullptr;
+  TActionList* ALProgram = nullptr;
+  TECFormLanguage* LProgramModule = nullptr;
+
+  // The action made from a command row, by name (null for none).
+  TAction* FindAction(const std::string& name) const;
+  // Runs a command by name when it is enabled; an error it raises is shown
+  // in the program's message box. False when it did not run.
+  bool RunCommand(const std::string& name);
+
+  // ------------------------------------------------------------ documents
+  // The active document (the first tab is made active when none is), or
+  // null without documents.
+  TFFileEditor* ActiveEditor();
+  // The active document's view, or null; never activates a tab.
+  TQSWindow* ActiveScoreWindow() const;
+  int DocumentCount() const;
+  TFFileEditor* Document(int index) const;
+  // Opens a file in a new tab. An already open native document: with ask
+  // the user may reload it, else nothing happens. A file that cannot be
+  // read leaves no tab and its error is shown. Returns the document, or
+  // null when nothing was opened.
+  TFFileEditor* OpenDocument(const std::string& fileName, bool ask);
+  // A new document from the saved default score, else the built-in one.
+  TFFileEditor* NewDocument();
+  // Asks to save a modified document; true when it was closed.
+  bool CloseEditor(TFFileEditor* editor);
+  // Opens the score files among the arguments.
+  void ProcessCommandLine(const std::vector<std::string>& arguments);
+
+  // ------------------------------------------------------------ tool pages
+  TECTabSheet* ActiveTool();
+  void SetActiveTool(TECTabSheet* sheet);
+  // The current tool page's tool reaches the active document.
+  void ApplyActiveTool();
+  // Enables, disables and checks the commands from the active document.
+  void UpdateActionStates();
+  // The palette shown on a tool page, or null (a page not built yet).
+  TPalette* PaletteOf(const TECTabSheet* sheet) const;
+
+  // ------------------------------------------------------------ palettes
+  TQSScore* ActiveScore() override;
+  void SoundPitch(int pitch, int ticks, int velocityStep) override;
+  void SetEntryDuration(int ticks) override;
+  void PaletteActivated(const std::string& name) override;
+  void SetPaletteAttached(const std::string& name, bool attached) override;
+  void PaletteKeyDown(uint16_t& key, uint16_t shift) override;
+  int AskCount(const std::string& message, int minimum, int position) override;
+
+  bool CloseQuery() override;
+
+  // ------------------------------------------------------------ commands
+  void ANewExecute();
+  void AOpenExecute();
+  void ACloseExecute();
+  void ACloseAllExecute();
+  void ASaveExecute();
+  void ASaveAsExecute();
+  void AExitExecute();
+  void AUndoExecute();
+  void ARedoExecute();
+  void ACutExecute();
+  void ACopyExecute();
+  void APasteExecute();
+  void AToActiveStaffExecute();
+  void AToActiveVoiceExecute();
+  void ADeleteExecute();
+  void ASelectSymbolsAllExecute();
+  void ASelectSymbolsPieceExecute();
+  void ASelectSymbolsPartExecute();
+  void ASelectSymbolsStaffExecute();
+  void ASelectSymbolsVoiceExecute();
+  void AAddPieceExecute();
+  void AAddPartExecute();
+  void AAddStaffExecute();
+  void AAddVoiceExecute();
+  void ADeletePieceExecute();
+  void ADeletePartExecute();
+  void ADeleteStaffExecute();
+  void ADeleteVoiceExecute();
+  void AAddPageExecute();
+  void ADeletePageExecute();
+  void AGotoBeginExecute();
+  void AGotoEndExecute();
+  void AFirstExecute();
+  void APrevExecute();
+  void ANextExecute();
+  void ALastExecute();
+  void AZoomInExecute();
+  void AZoomOutExecute();
+  void AActualScaleExecute();
+  void AReverceExecute();
+  void AEnglishExecute();
+  void ADeutschExecute();
+  void AFrenchExecute();
+  void AItalianExecute();
+  void ARussianExecute();
+  // The hidden palette keys: each hides its palette's page.
+  void ANotesExecute();
+  void ASymbolsExecute();
+  void AExpandedExecute();
+  void ATermsExecute();
+  void AChordsExecute();
+  void AIntervalsExecute();
+  void ADesignExecute();
+  void APianoExecute();
+  void AGuitarExecute();
+  void AModifyExecute();
+  void ANavigatorExecute();
+
+ private:
+  void BuildActions();
+  void BuildMenus();
+  void BuildNotebooks();
+  void BuildPalettes();
+  // The tool page of a palette by its name, or -1.
+  int PaletteIndex(const std::string& name) const;
+  // A click into the active document's score, or on one of its items,
+  // goes to the palette of the current tool page.
+  void ScoreClicked(TQSWindow& view);
+  void ItemClicked(TQSWindow& view, TQSCalcItem* item);
+  // The menu item of a command (named prefix + the name without its "A"),
+  // a submenu of the menu layout, or "-" a separator.
+  TECMenuItem* MenuItemFor(const std::string& name, const char* prefix = "MI");
+  void AddDocument(TFFileEditor* editor);
+  void RemoveDocument(TFFileEditor* editor);
+  void ShowError(const std::string& text);
+  void DocumentStateChanged(TFFileEditor& editor);
+  void SetLanguage(const char* code);
+  void HidePalette(int page);
+  void StoreWindowPlacement();
+  void RestoreWindowPlacement();
+  void KeyDownPreview(uint16_t& key, TShiftState shift);
+  void WindowMenuShow();
+
+  TSettings* settings_;
+  TToolsSettings tools_;
+  TMainWindowSettings mainSettings_;
+  TEffectsSettings effects_;
+  TDevicesSettings devices_;
+  TPalette* palettes_[kToolPageCount] = {};
+  // The MIDI output entered notes sound through, opened on first use.
+  std::unique_ptr<TMidiPorts> ports_;
+  std::vector<std::pair<const TCommand*, TAction*>> actions_;
+  TECTabSheet* activeTool_ = nullptr;
+  bool creating_ = true;
+  bool destroying_ = false;
+};
+
+// The one main window while it exists.
+TFProgramModule* ProgramModule();
+
+// Makes the main window known to the review tools (formshot).
+void RegisterMainWindowForms();
+
+}  // namespace qs

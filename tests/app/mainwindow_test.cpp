@@ -1,0 +1,268 @@
+// The main window: its command table, its keys and its documents; and the
+// form registry (every form opens and closes in every language).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <unistd.h>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "app/commands.h"
+#include "app/fileeditor.h"
+#include "app/forms.h"
+#include "app/mainwindow.h"
+#include "base/inifile.h"
+#include "base/safefile.h"
+#include "base/strings.h"
+#include "interchange/musicxml.h"
+#include "layout/layout.h"
+#include "platform/actions.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/piece.h"
+#include "score/score.h"
+#include "uikit/language.h"
+#include "uikit/lrf.h"
+#include "view/window.h"
+
+using namespace qs;
+namespace td = qs::testdriver;
+
+namespace {
+
+// The texts of one form's record in a language file, by property path.
+std::map<std::string, std::string> FormTexts(const std::string& language, const std::string& form) {
+  std::map<std::string, std::string> texts;
+  const auto data = ReadLanguageFile(TECLanguage::LanguageFileName(language), LanguageCodePage(language));
+  if (!data) return texts;
+  const auto record = data->FindFormRecord(form);
+  if (!record) return texts;
+  for (const TLanguageEntry& e : data->ReadEntries(*record)) texts[e.Path] = e.Text;
+  return texts;
+}
+
+TEST(CommandTable, EveryCommandHasAHandlerACaptionInEveryLanguageAndAShortcutOfItsOwn) {
+  std::set<uint16_t> shortCuts;
+  std::set<std::string> names;
+  for (const TCommand& c : CommandTable()) {
+    SCOPED_TRACE(c.Name);
+    EXPECT_TRUE(names.insert(c.Name).second) << "a second command of this name";
+    if (c.State != TCommandState::NotBuilt) EXPECT_NE(c.Execute, nullptr);
+    if (c.ShortCut) EXPECT_TRUE(shortCuts.insert(c.ShortCut).second) << "a shortcut used twice";
+  }
+  for (const char* language : kLanguageCodes) {
+    SCOPED_TRACE(language);
+    const auto texts = FormTexts(language, "FProgramModule");
+    ASSERT_FALSE(texts.empty());
+    for (const TCommand& c : CommandTable()) {
+      const auto caption = texts.find(std::string(c.Name) + ".Caption");
+      EXPECT_TRUE(caption != texts.end() && !caption->second.empty()) << c.Name;
+      EXPECT_TRUE(texts.count(std::string(c.Name) + ".Hint")) << c.Name;
+    }
+    // Every entry of the menus has a caption: its command's or its own.
+    for (const TMenuRow& row : MenuLayout())
+      EXPECT_TRUE(texts.count(std::string(row.Item) + ".Caption")) << row.Item;
+    for (const char* item : MenuBarItems()) EXPECT_TRUE(texts.count(std::string(item) + ".Caption")) << item;
+  }
+  // Every command stands in a menu, except the hidden palette keys.
+  std::set<std::string> inMenus;
+  for (const TMenuRow& row : MenuLayout())
+    for (const char* entry : row.Entries) inMenus.insert(entry);
+  for (const TCommand& c : CommandTable())
+    if (!c.Hidden) EXPECT_TRUE(inMenus.count(c.Name)) << c.Name << " is in no menu";
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallLayout();
+    InstallMusicXmlImporter();
+    // The forms take their messages from the language engine.
+    if (!GlobalLanguage()) (new TECLanguage(&languageOwner_))->SetLanguage(kDefaultLanguage);
+    dir_ = ::testing::TempDir() + "qs_main_" + std::to_string(::getpid()) + "/";
+    ASSERT_EQ(std::system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
+    settings_ = std::make_unique<TSettings>(dir_ + "ProgramSetting.ini");
+    main_ = std::make_unique<TFProgramModule>(nullptr, settings_.get());
+    main_->SetWindowState(TWindowState::wsNormal);
+    main_->SetBounds(0, 0, 1000, 800);
+  }
+  void TearDown() override {
+    // Nothing is left to ask about.
+    if (!main_) return;
+    for (int i = 0; i < main_->DocumentCount(); ++i) main_->Document(i)->SetModified(false);
+    main_.reset();
+  }
+  TComponent languageOwner_{nullptr};
+  std::string dir_;
+  std::unique_ptr<TSettings> settings_;
+  std::unique_ptr<TFProgramModule> main_;
+};
+
+TEST_F(MainWindowTest, CommandsNeedingADocumentAreDisabledWithoutOneAndUnbuiltOnesAlways) {
+  EXPECT_EQ(main_->ActiveEditor(), nullptr);
+  EXPECT_FALSE(main_->FindAction("AClose")->Enabled());
+  EXPECT_FALSE(main_->FindAction("ASaveAs")->Enabled());
+  EXPECT_TRUE(main_->FindAction("AOpen")->Enabled());
+  main_->NewDocument();
+  EXPECT_NE(main_->ActiveEditor(), nullptr);
+  EXPECT_TRUE(main_->FindAction("AClose")->Enabled());
+  EXPECT_FALSE(main_->FindAction("ASave")->Enabled()) << "an unchanged document";
+  EXPECT_FALSE(main_->FindAction("ADeletePiece")->Enabled()) << "one piece";
+  for (const TCommand& c : CommandTable())
+    if (c.State == TCommandState::NotBuilt) EXPECT_FALSE(main_->FindAction(c.Name)->Enabled()) << c.Name;
+  EXPECT_FALSE(main_->RunCommand("APrint"));
+}
+
+TEST_F(MainWindowTest, AKeyOfTheTableActsOnceAlsoWhereTheViewHasItsOwn) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  ASSERT_TRUE(main_->RunCommand("AAddPart"));
+  ASSERT_TRUE(main_->RunCommand("AAddPart"));
+  ASSERT_EQ(score.UndoCount(), 2);
+  EXPECT_TRUE(doc->Modified());
+  EXPECT_TRUE(main_->FindAction("ASave")->Enabled());
+  // Ctrl+Z typed into the view: the main window's Undo takes it and the
+  // view does not undo a second step.
+  doc->QSWindow->SetFocus();
+  td::PressKey(*doc->QSWindow, 'Z', ssCtrl);
+  EXPECT_EQ(score.UndoCount(), 1);
+  EXPECT_EQ(score.RedoCount(), 1);
+  td::PressKey(*doc->QSWindow, 'Z', ssCtrl | ssShift);
+  EXPECT_EQ(score.UndoCount(), 2);
+  EXPECT_EQ(score.RedoCount(), 0);
+  // Ctrl+I zooms in once by its step.
+  const int zoom = doc->QSWindow->Zoom;
+  td::PressKey(*doc->QSWindow, 'I', ssCtrl);
+  EXPECT_EQ(doc->QSWindow->Zoom, zoom + 25);
+}
+
+TEST_F(MainWindowTest, AFileThatCannotBeReadLeavesNoTab) {
+  const std::string bad = dir_ + "broken.sfd";
+  {
+    std::ofstream out(bad, std::ios::binary);
+    out << "this is not a score";
+  }
+  // The error goes to the message box; answer it.
+  td::Later([] {
+    if (td::WaitForModal()) td::KeyToModal(VK_RETURN);
+  });
+  EXPECT_EQ(main_->OpenDocument(bad, false), nullptr);
+  EXPECT_EQ(main_->DocumentCount(), 0);
+  EXPECT_EQ(main_->ActiveEditor(), nullptr);
+}
+
+TEST_F(MainWindowTest, SavedNativeFileOpensAgainWithTheSameContentAndAnImportIsNotOverwritten) {
+  TFFileEditor* doc = main_->NewDocument();
+  main_->RunCommand("AAddPart");
+  const std::string native = dir_ + "song.sfd";
+  doc->SaveToFile(native, TDocumentFormat::Native);
+  EXPECT_FALSE(doc->Modified());
+  EXPECT_EQ(doc->FileName(), native);
+  EXPECT_EQ(doc->Title(), "song");
+  // A MusicXML export leaves the document as it was.
+  main_->RunCommand("AAddStaff");
+  doc->SaveToFile(dir_ + "song.xml", TDocumentFormat::MusicXml);
+  EXPECT_TRUE(doc->Modified());
+  EXPECT_EQ(doc->FileName(), native);
+  doc->SetModified(false);
+  ASSERT_TRUE(main_->CloseEditor(doc));
+  TFFileEditor* again = main_->OpenDocument(native, false);
+  ASSERT_NE(again, nullptr);
+  EXPECT_EQ(again->Score().PieceList()[0]->PartCount(), 2);
+  EXPECT_TRUE(again->HasFile);
+  EXPECT_FALSE(again->Imported);
+  // The same file again: nothing more is opened.
+  EXPECT_EQ(main_->OpenDocument(native, false), nullptr);
+  EXPECT_EQ(main_->DocumentCount(), 1);
+  // The MusicXML file opens as an import; its Save asks for a name (the
+  // dialog is cancelled here) and the native file is left alone.
+  const long before = static_cast<long>(ReadFileText(native).size());
+  TFFileEditor* imported = main_->OpenDocument(dir_ + "song.xml", false);
+  ASSERT_NE(imported, nullptr);
+  EXPECT_TRUE(imported->Imported);
+  imported->SetModified(true);
+  td::Later([] { td::KeyToModal(VK_ESCAPE); }, 20);
+  EXPECT_FALSE(imported->Save());
+  EXPECT_EQ(static_cast<long>(ReadFileText(native).size()), before);
+  EXPECT_TRUE(imported->Modified());
+}
+
+TEST_F(MainWindowTest, ClosingAModifiedDocumentAsksAndCancelKeepsItOpen) {
+  TFFileEditor* doc = main_->NewDocument();
+  main_->RunCommand("AAddPart");
+  ASSERT_TRUE(doc->Modified());
+  td::Later([] {
+    if (td::WaitForModal()) td::KeyToModal(VK_ESCAPE);
+  });
+  main_->RunCommand("AClose");
+  EXPECT_EQ(main_->DocumentCount(), 1);
+  // Exit stops at the document that was not saved.
+  td::Later([] {
+    if (td::WaitForModal()) td::KeyToModal(VK_ESCAPE);
+  });
+  EXPECT_FALSE(main_->CloseQuery());
+  EXPECT_EQ(main_->DocumentCount(), 1);
+}
+
+TEST_F(MainWindowTest, TheWindowsPlacementIsStoredAndRestoredInsideTheWorkArea) {
+  main_->SetBounds(40, 50, 700, 500);
+  main_.reset();
+  TSettings reread(dir_ + "ProgramSetting.ini");
+  EXPECT_EQ(reread.Ini().ReadString("FProgramModule", "Bounds", ""), "40,50,700,500");
+  EXPECT_EQ(reread.Ini().ReadString("FProgramModule", "WindowState", ""), "wsNormal");
+  reread.Ini().WriteString("FProgramModule", "Bounds", "-5000,-20,700,500");
+  TSettings settings(dir_ + "ProgramSetting.ini");
+  main_ = std::make_unique<TFProgramModule>(nullptr, &settings);
+  const TRect area = Screen().WorkAreaRect();
+  EXPECT_GE(main_->Left(), area.Left);
+  EXPECT_GE(main_->Top(), area.Top);
+  EXPECT_EQ(main_->Width(), std::min(700, area.Width()));
+  main_.reset();
+}
+
+TEST(FormRegistry, EveryFormOpensAndClosesInEveryLanguage) {
+  InstallLayout();
+  RegisterApplicationForms();
+  TComponent owner(nullptr);
+  TECLanguage* engine = GlobalLanguage() ? GlobalLanguage() : new TECLanguage(&owner);
+  for (const char* language : kLanguageCodes) {
+    engine->SetLanguage(language);
+    for (const TRegisteredForm& entry : RegisteredForms()) {
+      SCOPED_TRACE(entry.Name + " " + language);
+      std::unique_ptr<TCustomForm> form = entry.Factory(language);
+      ASSERT_NE(form, nullptr);
+      td::ShowAndWait(*form);
+      EXPECT_TRUE(form->Visible());
+      form->Close();
+      td::ProcessMessages();
+      EXPECT_FALSE(form->Visible());
+    }
+  }
+  engine->SetLanguage(kDefaultLanguage);
+}
+
+TEST(FormRegistry, TheProgramsOwnFormsHaveTheirTextsInEveryLanguage) {
+  for (const char* form : {"FProgramModule", "FFileEditor", "Messages"}) {
+    const auto english = FormTexts("ENU", form);
+    for (const char* language : kLanguageCodes) {
+      SCOPED_TRACE(std::string(form) + " " + language);
+      const auto data = ReadLanguageFile(TECLanguage::LanguageFileName(language), LanguageCodePage(language));
+      ASSERT_TRUE(data);
+      const auto record = data->FindFormRecord(form);
+      ASSERT_TRUE(record);
+      const auto texts = FormTexts(language, form);
+      for (const auto& [path, text] : english) EXPECT_FALSE(texts.at(path).empty()) << path;
+      const auto ownRecord = *record;
+      const auto englishData =
+          ReadLanguageFile(TECLanguage::LanguageFileName("ENU"), LanguageCodePage("ENU"));
+      EXPECT_EQ(data->MessageCount(ownRecord), englishData->MessageCount(*englishData->FindFormRecord(form)));
+      for (int i = 0; i < data->MessageCount(ownRecord); ++i) EXPECT_FALSE(data->Message(ownRecord, i).empty()) << i;
+    }
+  }
+}
+
+}  // namespace
