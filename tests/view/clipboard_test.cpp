@@ -9,6 +9,7 @@
 #include "base/stream.h"
 #include "score/record.h"
 #include "uikit/language.h"
+#include "editing/viewcommands.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
 #include "view/notesclipboard.h"
@@ -472,6 +473,18 @@ class KeyedClipboard : public TShownScoreTest {
         out.emplace_back(n->Fields.Time, n->Fields.RealLength);
     return out;
   }
+  // A band around the first measure of the second system.
+  void SelectSecondSystemStart() {
+    const TQSCalcMeasure& slot = *static_cast<TQSCalcMeasure*>(Piece->Slots[4]);
+    ASSERT_EQ(System(0, 1).Measures.At(0), &slot);
+    const TPoint from = View->PageToScreen({slot.Box.Left - 20, slot.Box.Top - 100}, 0);
+    const TPoint to = View->PageToScreen({slot.Box.Right - 40, slot.Box.Bottom + 50}, 0);
+    td::MouseDown(*View, from.X, from.Y);
+    td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    td::MouseMove(*View, to.X, to.Y);
+    td::MouseUp(*View, to.X, to.Y);
+    ASSERT_TRUE(View->HasSelection());
+  }
 };
 
 // A band around the first measure of the second system catches the clefs
@@ -479,15 +492,7 @@ class KeyedClipboard : public TShownScoreTest {
 // measures, which the copy leaves alone. The paste brings that measure's
 // two staves to the cursor's measure and adds no clef and no key.
 TEST_F(KeyedClipboard, TheClefsAndKeyDrawnAgainAtASystemStartAreNotCopied) {
-  const TQSCalcMeasure& slot = *static_cast<TQSCalcMeasure*>(Piece->Slots[4]);
-  ASSERT_EQ(System(0, 1).Measures.At(0), &slot);
-  const TPoint from = View->PageToScreen({slot.Box.Left - 20, slot.Box.Top - 100}, 0);
-  const TPoint to = View->PageToScreen({slot.Box.Right - 40, slot.Box.Bottom + 50}, 0);
-  td::MouseDown(*View, from.X, from.Y);
-  td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
-  td::MouseMove(*View, to.X, to.Y);
-  td::MouseUp(*View, to.X, to.Y);
-  ASSERT_TRUE(View->HasSelection());
+  SelectSecondSystemStart();
   td::PressKey(*View, 'C', ssCtrl);
   const TPoint target = Centre(*NoteAt(1, 0)->HeadElement);
   td::Click(*View, target.X, target.Y);
@@ -500,6 +505,16 @@ TEST_F(KeyedClipboard, TheClefsAndKeyDrawnAgainAtASystemStartAreNotCopied) {
     EXPECT_EQ(Notes(3, staff), quarters);
     EXPECT_EQ(Notes(5, staff), quarters);
   }
+  EXPECT_EQ(Furniture(), (std::vector<int>{2, 0, 2, 0, 0, 0}));
+}
+
+// Deleting what the same band caught leaves the clefs and the key where
+// they are.
+TEST_F(KeyedClipboard, DeletingABandAtASystemStartKeepsTheClefsAndKeyOfEarlierMeasures) {
+  ConnectViewCommands(*View, Score);
+  SelectSecondSystemStart();
+  td::PressKey(*View, VK_DELETE, 0);
+  EXPECT_TRUE(Notes(4, 0).empty());
   EXPECT_EQ(Furniture(), (std::vector<int>{2, 0, 2, 0, 0, 0}));
 }
 
