@@ -44,7 +44,7 @@ struct TEditedScore : TLayoutInstalled {
     TQSPiece* piece = Score.GetPiece(0);
     const int measure = last ? piece->GetPart(2)->MeasureCount() - 1 : 0;
     const int page = std::max(piece->MeasurePage(measure), 0);
-    View.SetCursor(page, 0, 2, measure, 0, 0, 384, View.CursorLine);
+    View.SetCursor(page, 0, 2, measure, 0, 0, 384, View.CursorLine());
     View.GotoPage(page);
   }
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "score/accidentals.h"
 #include "score/marks.h"
 
 namespace qs {
@@ -26,7 +27,8 @@ struct TQSChordTone {
   uint8_t Accidental = 0; // the accidental mark code (below) or 0
 };
 // Accidental codes of a chord tone: the accidental mark kind plus its Kind.
-constexpr uint8_t kToneFlat = 50, kToneDoubleFlat = 51, kToneSharp = 52, kToneDoubleSharp = 53;
+constexpr uint8_t kToneFlat = accidental::ToneFlat, kToneDoubleFlat = accidental::ToneDoubleFlat,
+                  kToneSharp = accidental::ToneSharp, kToneDoubleSharp = accidental::ToneDoubleSharp;
 
 using TQSChordTones = std::array<TQSChordTone, 8>;
 

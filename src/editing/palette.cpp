@@ -96,7 +96,7 @@ TQSMark* ApplySymbolToItem(TQSScore& score, TQSItem* item, int symbol, int subKi
       if (note) note->Fields.HeadStyle = static_cast<uint8_t>(note->Fields.HeadStyle ? 0 : subKind);
       break;
     case Flageolet:
-      if (note) note->Fields.HeadStyle = static_cast<uint8_t>(note->Fields.HeadStyle ? 0 : TQSNote::kHarmonicHead);
+      if (note) note->Fields.HeadStyle = static_cast<uint8_t>(note->Fields.HeadStyle ? 0 : headstyle::Harmonic);
       break;
     case Small:
       if (note) note->Fields.FlagsA ^= TQSNote::kSmall;

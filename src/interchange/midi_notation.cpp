@@ -18,6 +18,7 @@
 #include "interchange/midi_entries.h"
 #include "layout/sounding.h"
 #include "platform/fonts.h"
+#include "score/accidentals.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
@@ -52,10 +53,6 @@ constexpr size_t kMaxWeighedNotes = 256;
 // far apart on average (a fifth).
 constexpr int kHandsApart = 7;
 
-// Accidental mark kinds and the note's alteration bytes that record them.
-constexpr uint8_t kFlatMark = 0, kSharpMark = 2, kNaturalMark = 4, kNaturalFlatMark = 5, kNaturalSharpMark = 6;
-constexpr uint8_t kSharpByte = 0x01, kNaturalSharpByte = 0x81, kFlatByte = 0x41, kNaturalFlatByte = 0xC1,
-                  kNaturalByte = 0x80;
 
 // A block of one subdivision level of a measure and the notes nearest it.
 struct TQSAlignBlock {
@@ -1013,23 +1010,24 @@ class TPartWriter {
       const TQSNote* n = AsNote(item);
       if (!n || StaffOf(n->Fields.StaffVoice) != staff || n->Fields.Time >= tick || !n->AccidentalDisplay) continue;
       int& a = alteration[PitchStep(n->Fields.Pitch) % 7];
-      if (n->AccidentalDisplay & 0x80) a = 0;
-      const int count = n->AccidentalDisplay & 0x3F;
-      a = std::clamp(a + (n->AccidentalDisplay & 0x40 ? -count : count), -1, 1);
+      if (n->AccidentalDisplay & accidental::DisplayNatural) a = 0;
+      const int count = n->AccidentalDisplay & accidental::DisplayAmount;
+      a = std::clamp(a + (n->AccidentalDisplay & accidental::DisplayDown ? -count : count), -1, 1);
     }
     const int a = alteration[PitchStep(note.Fields.Pitch) % 7];
+    using namespace accidental;
     uint8_t mark = 0, byte = 0;
     switch (intent) {
       case TMidiAccidental::Sharp:
-        if (a == 0) mark = kSharpMark, byte = kSharpByte;
-        else if (a < 0) mark = kNaturalSharpMark, byte = kNaturalSharpByte;
+        if (a == 0) mark = Sharp, byte = DisplaySharp;
+        else if (a < 0) mark = NaturalSharp, byte = DisplayNaturalSharp;
         break;
       case TMidiAccidental::Flat:
-        if (a == 0) mark = kFlatMark, byte = kFlatByte;
-        else if (a > 0) mark = kNaturalFlatMark, byte = kNaturalFlatByte;
+        if (a == 0) mark = Flat, byte = DisplayFlat;
+        else if (a > 0) mark = NaturalFlat, byte = DisplayNaturalFlat;
         break;
       default:
-        if (a != 0) mark = kNaturalMark, byte = kNaturalByte;
+        if (a != 0) mark = Natural, byte = DisplayNaturalOnly;
         break;
     }
     if (!byte) return;

@@ -29,7 +29,7 @@ bool TReader::OnCue(const TQSTag&, int parent) {
 
 bool TReader::OnNotehead(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
-  if (parent == Note && note_ && SameText(Trim(text), "slash")) note_->Fields.HeadStyle = TQSNote::kSlashHead;
+  if (parent == Note && note_ && SameText(Trim(text), "slash")) note_->Fields.HeadStyle = headstyle::Slash;
   return false;
 }
 

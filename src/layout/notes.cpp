@@ -63,11 +63,11 @@ THeadShape MeasureHead(TLayoutContext& c, const TQSNote& note) {
   THeadShape h;
   const int style = note.Fields.HeadStyle;
   const bool small = note.IsSmall();
-  if (style == TQSNote::kHarmonicHead) {
+  if (style == headstyle::Harmonic) {
     h.Width = small ? 32 : 48;
-  } else if (style < TQSNote::kFirstDrumHead || style == 255) {
+  } else if (!headstyle::IsDrum(style)) {
     h.Width = HeadGlyphWidth(c, note.Fields.Length, small);
-  } else if (const TQSDrumInstrument* drum = c.Score.GetDrumInstrument(style - TQSNote::kFirstDrumHead)) {
+  } else if (const TQSDrumInstrument* drum = c.Score.GetDrumInstrument(style - headstyle::FirstDrum)) {
     const std::string& face = drum->FontName.empty() ? c.Fonts.MusicFontName() : drum->FontName;
     c.Fonts.SetFont(face, (small ? 88 : 128) * (drum->Size ? drum->Size : 100) / 100);
     h.Width = c.Fonts.GlyphWidth(drum->GlyphByte);
@@ -239,7 +239,7 @@ void LayoutLine(TLayoutContext& c, TNoteWork& w, TQSMark& mark) {
 // octave up for head style 3; never above 127.
 int NoteKey(const TLayoutContext& c, const TQSNote& note, int alteration) {
   const int key = NaturalKey(note.Fields.Pitch) + alteration + c.Part->TransportShift() +
-                  (note.Fields.HeadStyle == TQSNote::kHarmonicHead ? 12 : 0);
+                  (note.Fields.HeadStyle == headstyle::Harmonic ? 12 : 0);
   return std::clamp(key, 0, 127);
 }
 
@@ -273,7 +273,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
 
   TRect stem;
   int centre;  // the head's centre below the row's top
-  if (style == TQSNote::kSlashHead) {
+  if (style == headstyle::Slash) {
     // A slash on the middle line, whatever the pitch.
     w.Right = 4;
     const int width = c.Scaled(40);

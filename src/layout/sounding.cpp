@@ -15,11 +15,15 @@ namespace {
 
 constexpr int kSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
 
-int DisplayValue(uint8_t display) { return (display & 0x40) ? -(display & 0x3F) : (display & 0x3F); }
+int DisplayValue(uint8_t display) {
+  using namespace accidental;
+  return (display & DisplayDown) ? -(display & DisplayAmount) : (display & DisplayAmount);
+}
 
 uint8_t MakeDisplay(uint8_t natural, int value) {
-  const int size = std::min(std::abs(value), 0x3F);
-  return static_cast<uint8_t>(natural | (value < 0 ? 0x40 : 0) | size);
+  using namespace accidental;
+  const int size = std::min(std::abs(value), int{DisplayAmount});
+  return static_cast<uint8_t>(natural | (value < 0 ? DisplayDown : 0) | size);
 }
 
 }  // namespace
@@ -47,13 +51,13 @@ bool ApplyAccidental(int k, uint8_t& display, int& alteration, bool& inForce) {
   using namespace accidental;
   if (k == Natural || k == NaturalFlat || k == NaturalSharp) {
     const int value = k == Natural ? 0 : k == NaturalFlat ? -1 : 1;
-    display = MakeDisplay(0x80, value);
+    display = MakeDisplay(DisplayNatural, value);
     alteration = value;
     return true;
   }
   const int amount = AccidentalAmount(k);
   if (amount == 0) return false;
-  display = MakeDisplay(display & 0x80, DisplayValue(display) + amount);
+  display = MakeDisplay(display & DisplayNatural, DisplayValue(display) + amount);
   if (inForce) {
     alteration = amount;
     inForce = false;
@@ -83,7 +87,7 @@ TSound VoiceSound(const TQSVoice* voice, const TQSPart* part) {
 
 int DrumKey(const TQSScore& score, int key, int headStyle) {
   const int count = score.DrumInstrumentCount();
-  const int drum = headStyle - TQSNote::kFirstDrumHead;
+  const int drum = headStyle - headstyle::FirstDrum;
   const int head = drum >= 0 && drum < count ? drum : 255;
   const TQSDrumMapEntry* entry = score.DrumEntryByPitch(key, head);
   return entry ? entry->Key : key;

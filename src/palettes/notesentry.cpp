@@ -130,7 +130,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
         } else {
           // The pitch line the view's cursor stands on (the click's, or the
           // cursor's own in the Quick regime), counted from the clef.
-          const int index = view.CursorLine - 25 + view.ClefShiftAtCursor();
+          const int index = view.CursorLine() - 25 + view.ClefShiftAtCursor();
           octave = std::clamp(FloorDiv(index, 7), 0, 10);
           step = index - 7 * FloorDiv(index, 7);
           pitch = 12 * octave + kSemitone[static_cast<size_t>(step)] + shift;

@@ -25,7 +25,7 @@ bool IsGrace(const TQSNote& note) { return note.GraceGroup() != nullptr; }
 
 // The head glyph of the music-font head styles.
 uint8_t HeadGlyph(int headStyle, int length) {
-  if (headStyle == TQSNote::kHarmonicHead) return length <= kTicksQuarter ? glyphs::NoteheadDiamondBlack : glyphs::NoteheadDiamondHalf;
+  if (headStyle == headstyle::Harmonic) return length <= kTicksQuarter ? glyphs::NoteheadDiamondBlack : glyphs::NoteheadDiamondHalf;
   return NoteHeadGlyph(length);
 }
 
@@ -74,7 +74,7 @@ bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
   const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
   if (staff && staff->Fields.Tablature) {
     DrawTabNote(e, note, color);
-  } else if (note.Fields.HeadStyle == TQSNote::kSlashHead) {
+  } else if (note.Fields.HeadStyle == headstyle::Slash) {
     // A slash head.
     FillPolygon({{L, B}, {L, T + Half(ls_)}, {R, T}, {R, B - Half(ls_)}});
     return true;
@@ -83,9 +83,9 @@ bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
     cv_.Brush().Style = bsClear;
     UseMusicFont(note.IsSmall() || IsGrace(note) ? FontK(11) : FontK(16));
     std::u16string glyph;
-    if (style < TQSNote::kFirstDrumHead || style == 255) {
+    if (!headstyle::IsDrum(style)) {
       glyph = MusicGlyph(c_, HeadGlyph(style, note.Fields.Length));
-    } else if (const TQSDrumInstrument* drum = c_.Score ? c_.Score->GetDrumInstrument(style - TQSNote::kFirstDrumHead) : nullptr) {
+    } else if (const TQSDrumInstrument* drum = c_.Score ? c_.Score->GetDrumInstrument(style - headstyle::FirstDrum) : nullptr) {
       cv_.Font().Name = drum->FontName;
       cv_.Font().SetSize(cv_.Font().Size() * drum->Size / 100);
       glyph = FontGlyphText(drum->FontName, drum->GlyphByte);

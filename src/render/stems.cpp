@@ -85,10 +85,10 @@ void TQSMeasureRenderer::DrawStem(const TQSCalcItem& e) {
   } else if (!down) {
     r.Left = r.Right - c_.Width05;
     if (r.Left == r.Right) r.Left -= 1;
-    if (note->Fields.HeadStyle != TQSNote::kHarmonicHead) r.Bottom -= c_.Width1;
+    if (note->Fields.HeadStyle != headstyle::Harmonic) r.Bottom -= c_.Width1;
   } else {
     r.Right = std::max(r.Left + c_.Width05, r.Left + 1);
-    if (note->Fields.HeadStyle != TQSNote::kHarmonicHead) r.Top += c_.Width1;
+    if (note->Fields.HeadStyle != headstyle::Harmonic) r.Top += c_.Width1;
   }
   const int length = note->Fields.Length;
   // The beam element draws the stems of its notes.
@@ -157,12 +157,12 @@ void TQSMeasureRenderer::DrawBeam(const TQSCalcItem& e) {
       if (r.Left == r.Right) r.Left -= 1;
       if (!g || !haveDL) dL = r.Left - box.Left;
       haveDL = true;
-      if (note.Fields.HeadStyle != TQSNote::kHarmonicHead) r.Bottom -= W(1);
+      if (note.Fields.HeadStyle != headstyle::Harmonic) r.Bottom -= W(1);
     } else {
       r.Right = r.Left + w;
       if (r.Right == r.Left) r.Right += 1;
       dR = box.Right - r.Right;
-      if (note.Fields.HeadStyle != TQSNote::kHarmonicHead) r.Top += W(1);
+      if (note.Fields.HeadStyle != headstyle::Harmonic) r.Top += W(1);
     }
     // The beam-side end follows the slope across the stem's width.
     int yL = up ? r.Top : r.Bottom, yR = yL;

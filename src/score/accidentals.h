@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/musicglyphs.h"
+#include "score/item.h"
 
 namespace qs::accidental {
 
@@ -16,6 +17,18 @@ constexpr uint8_t QuarterToneFlat = 101, QuarterToneSharp = 102, ThreeQuarterTon
 // Eighth tones and their multiples as naturals, flats and sharps with arrows.
 constexpr uint8_t EighthToneFlat = 133, EighthToneSharp = 134, QuarterToneFlatArrows = 135,
                   QuarterToneSharpArrows = 136, ThreeEighthToneFlat = 137, ThreeEighthToneSharp = 138;
+
+// A tone's accidental in one byte (chord tones, the notes at the cursor):
+// the accidental mark's item kind plus its Kind; 0 for none.
+constexpr uint8_t ToneFlat = kind::Accidental + Flat, ToneDoubleFlat = kind::Accidental + DoubleFlat,
+                  ToneSharp = kind::Accidental + Sharp, ToneDoubleSharp = kind::Accidental + DoubleSharp;
+
+// The accidental written at a note (TQSNote::AccidentalDisplay) in one
+// byte: the natural sign, the direction and the number of semitones.
+constexpr uint8_t DisplayNatural = 0x80, DisplayDown = 0x40, DisplayAmount = 0x3F;
+// The written accidentals a single sign gives.
+constexpr uint8_t DisplaySharp = 1, DisplayFlat = DisplayDown | 1, DisplayNaturalOnly = DisplayNatural,
+                  DisplayNaturalSharp = DisplayNatural | 1, DisplayNaturalFlat = DisplayNatural | DisplayDown | 1;
 
 // The music-font glyph of a kind; 0 for none.
 constexpr uint8_t Glyph(int kind) {

@@ -151,7 +151,7 @@ void TQSNote::Assign(const TQSItem& source) { AssignHolder(*this, source); }
 void TQSNote::LoadFromStream(TStream& s) {
   LoadRecord(s, Fields, [this] {
     // Head style 1 is the older way of asking for a small note.
-    if (Fields.HeadStyle == kOldSmallHead) Fields.FlagsA |= kSmall;
+    if (Fields.HeadStyle == headstyle::OldSmall) Fields.FlagsA |= kSmall;
   });
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/exceptions.h"
+#include "score/headstyles.h"
 #include "score/item.h"
 #include "score/record.h"
 
@@ -65,7 +66,7 @@ class TQSNote : public TQSItemHolder {
     uint16_t PlayLength = 0;  // playback length; 0 = the real length
     uint8_t Velocity = 64;
     uint8_t StaffVoice = 0;
-    uint8_t HeadStyle = 0;
+    uint8_t HeadStyle = 0;  // a headstyle:: value
     uint8_t StemLength = 20;
     uint8_t FlagsA = 0;
     uint8_t FlagsB = 0;
@@ -84,10 +85,6 @@ class TQSNote : public TQSItemHolder {
   // Flag B bits.
   static constexpr uint8_t kBeamedToNext = 0x01, kBeamJoin2 = 0x02, kEnclosureMask = 0x0C,
                            kExtraBeamsMask = 0x70;
-  // Head styles: the older way of asking for a small note, a slash (a
-  // slanted bar on the middle line, the rhythm alone), the harmonic
-  // diamond, and from kFirstDrumHead on the score's drum instruments.
-  static constexpr uint8_t kOldSmallHead = 1, kSlashHead = 2, kHarmonicHead = 3, kFirstDrumHead = 5;
   // Select byte bits.
   static constexpr uint8_t kSelectNoBeam = 0x01, kSelectReselect = 0x10, kSelectTiedFromPrevious = 0x80;
 

@@ -47,7 +47,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
     return;
   }
   TQSCursorPosition cand = CursorPosition;
-  int line = CursorLine, string = CursorString;
+  int line = cursorLine_, string = CursorString;
   const TPoint p = ClientToCanvas(point);
   ClickedBarMeasure = -1;
 
@@ -114,14 +114,14 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
 
   const TQSCursorPosition& c = CursorPosition;
   if (cand.Page == c.Page && cand.Piece == c.Piece && cand.Part == c.Part && cand.Measure == c.Measure &&
-      cand.Staff == c.Staff && cand.Tick == c.Tick && line == CursorLine && string == CursorString)
+      cand.Staff == c.Staff && cand.Tick == c.Tick && line == cursorLine_ && string == CursorString)
     return;
   ShowCursor(false);
   const int voice = CursorPosition.Voice;
   CursorPosition = cand;
   CursorPosition.Voice = voice;
   CursorPosition.Tick = NearestEventTick(cand.Tick);
-  CursorLine = line;
+  cursorLine_ = line;
   CursorString = string;
   ValidateCursor(true);
   ShowCursor(true);

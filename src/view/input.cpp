@@ -46,7 +46,7 @@ void TQSWindow::DrawRubberBand(int x, int y, bool show) {
 // ------------------------------------------------------------------ mouse
 
 void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
-  if (!HasFocus) SetFocus();
+  if (!hasFocus_) SetFocus();
   const TPoint p{x, y};
   if (!Score) {
     TCustomControl::MouseDown(button, shift, x, y);
@@ -168,7 +168,7 @@ bool TQSWindow::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
   } else if (shift & ssAlt) {
     SetFret(CursorFret + s);
   } else if (shift & ssShift) {
-    SetCursorLine(CursorLine + s);
+    SetCursorLine(cursorLine_ + s);
   } else if (!(shift & (ssLeft | ssRight | ssMiddle))) {
     int v = VertBar.Position - wheelDelta * Zoom / 200;
     ScrollTo(true, scPosition, v);
@@ -246,7 +246,7 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
       if (preview)
         ScrollBoth(HorzBar.Position, VertBar.Position + 10 * s);
       else if (ctrl && alt)
-        SetCursorLine(CursorLine - s);
+        SetCursorLine(cursorLine_ - s);
       else if (ctrl && shifted)
         command(TKeyCommand::MoveStaff, s);
       else if (ctrl)

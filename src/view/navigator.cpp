@@ -198,7 +198,7 @@ void TQSWindow::DrawNavigatorMarker(bool visible) {
   Score->NavigatorMarkerDrawn = visible;
   const int x = NavigatorMarkerX();
   TCanvas& c = panel->Canvas();
-  c.Pen() = TPen{static_cast<TColor>(CursorColor), 2, psSolid, pmXor};
+  c.Pen() = TPen{static_cast<TColor>(cursorColor_), 2, psSolid, pmXor};
   c.MoveTo(x, 18);
   c.LineTo(x, 60);
   c.Pen().Mode = pmCopy;

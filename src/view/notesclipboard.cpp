@@ -656,7 +656,7 @@ bool TQSWindow::CanCopy() const {
     const bool selected = s[0] < s[2] || (s[0] == s[2] && s[1] < s[3]);
     return selected && s[4] >= s[0] && s[4] <= s[2];
   }
-  return HasSelection;
+  return hasSelection_;
 }
 
 bool TQSWindow::CanPaste() const {
@@ -670,7 +670,7 @@ void TQSWindow::CutToClipboard() {
   if (EditingText()) {
     CutEditedText();
   } else {
-    TQSNotesClipboard::CopyNotes(*this);
+    TQSNotesClipboard::CopyNotes(WriteNotesBlock());
     DeleteSelection();
   }
   SetFocus();
@@ -681,7 +681,7 @@ void TQSWindow::CopyToClipboard() {
   if (EditingText())
     CopyEditedText();
   else
-    TQSNotesClipboard::CopyNotes(*this);
+    TQSNotesClipboard::CopyNotes(WriteNotesBlock());
   Fire(OnPasteChanged, this);
   SetFocus();
 }
@@ -695,8 +695,8 @@ void TQSWindow::PasteFromClipboard(uint8_t mode) {
   PasteMode = mode;
   if (EditingText())
     PasteEditedText();
-  else
-    TQSNotesClipboard::PasteNotes(*this);
+  else if (TQSNotesClipboard::HasNotes())
+    ReadNotesBlock(TQSNotesClipboard::Notes());
   SetFocus();
 }
 
@@ -704,12 +704,12 @@ void TQSWindow::PasteFromClipboard(uint8_t mode) {
 
 bool TQSNotesClipboard::HasNotes() { return Clipboard().HasFormat(NotesClipboardFormat()); }
 
-void TQSNotesClipboard::PasteNotes(TQSWindow& view) {
-  if (!HasNotes()) return;
-  view.ReadNotesBlock(Clipboard().GetBuffer(NotesClipboardFormat()));
+std::vector<uint8_t> TQSNotesClipboard::Notes() {
+  if (!HasNotes()) return {};
+  return Clipboard().GetBuffer(NotesClipboardFormat());
 }
 
-void TQSNotesClipboard::CopyNotes(const TQSWindow& view) { PutData(NotesClipboardFormat(), view.WriteNotesBlock()); }
+void TQSNotesClipboard::CopyNotes(const std::vector<uint8_t>& block) { PutData(NotesClipboardFormat(), block); }
 
 void TQSNotesClipboard::PutData(TClipboardFormat format, const std::vector<uint8_t>& bytes) {
   Clipboard().SetBuffer(format, bytes);

@@ -16,8 +16,6 @@
 
 namespace qs {
 
-class TQSWindow;
-
 // A notes block that cannot be read whole (from another program or
 // version, or cut short): nothing of it is pasted.
 class ENotesBlockError : public Exception {
@@ -26,14 +24,16 @@ class ENotesBlockError : public Exception {
 
 TClipboardFormat NotesClipboardFormat();
 
+// The system clipboard's notes block. It knows blocks, not views: the view
+// writes its selection as a block and reads a block at its cursor.
 class TQSNotesClipboard {
  public:
   // The clipboard holds a notes block.
   static bool HasNotes();
-  // The clipboard's notes block into view at its cursor.
-  static void PasteNotes(TQSWindow& view);
-  // The view's selection onto the clipboard.
-  static void CopyNotes(const TQSWindow& view);
+  // The clipboard's notes block; empty when it holds none.
+  static std::vector<uint8_t> Notes();
+  // Puts a notes block on the clipboard.
+  static void CopyNotes(const std::vector<uint8_t>& block);
   static void PutData(TClipboardFormat format, const std::vector<uint8_t>& bytes);
 };
 

@@ -51,7 +51,7 @@ std::string PageIndicator(int page, int count) { return std::to_string(page) + "
 
 void TQSWindow::LayoutButtonBar() {
   if (!Score || !HasParent()) return;
-  const int h = HorzBar.Thickness, o = ButtonsOffset, b = ClientHeight();
+  const int h = HorzBar.Thickness, o = buttonsOffset_, b = ClientHeight();
   TCanvas& measure = MeasuringCanvas();
   UseFont(measure, "Arial", 10);
   const int w = measure.TextWidth(PageIndicator(PageCount, PageCount));
@@ -216,8 +216,8 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     const int H = HorzBar.Position, V = VertBar.Position;
     int first = 0, last = PageCount - 1;
     if (Style == wsPreview) {
-      first = PagePerHorz * (CursorPosition.Page / PagePerHorz);
-      last = std::min(last, first + PagePerHorz - 1);
+      first = pagePerHorz_ * (CursorPosition.Page / pagePerHorz_);
+      last = std::min(last, first + pagePerHorz_ - 1);
     }
     int maxRight = 0, maxBottom = 0, rowEnd = -1;
     std::vector<int> visible;
@@ -231,7 +231,7 @@ void TQSWindow::PaintTo(TCanvas& screen) {
       visible.push_back(j);
       maxRight = std::max(maxRight, r.Right - H);
       maxBottom = std::max(maxBottom, r.Bottom - V);
-      if (j == last && PageCount % PagePerHorz != 0) rowEnd = r.Right - H;
+      if (j == last && PageCount % pagePerHorz_ != 0) rowEnd = r.Right - H;
     }
     // Pages scrolled out of sight are painted again when they come back;
     // under the update lock nothing painted is kept.
@@ -290,7 +290,7 @@ bool TQSWindow::CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& ma
   const int offset = slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)];
   const int x = Px(slot->Box.Left + offset) + pr.Left;
   marker = false;
-  if (CursorType == TQSCursorType::ctPiece) {
+  if (cursorType_ == TQSCursorType::ctPiece) {
     top = {x, Px(system.Top) + pr.Top};
     bottom = {x, Px(system.Bottom) + pr.Top};
     return true;
@@ -309,7 +309,7 @@ bool TQSWindow::CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& ma
   if (!EditedElement && Style != wsView) {
     marker = true;
     markerY = staff.Fields.Tablature ? rowTop + b - s * (CursorString - staff.Fields.LineCount + 1)
-                                     : rowTop + b + 5 * s - ((CursorLine - 60) * s) / 2;
+                                     : rowTop + b + 5 * s - ((cursorLine_ - 60) * s) / 2;
   }
   return true;
 }
@@ -341,7 +341,7 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
   canvas.IntersectClipRect(a);
   canvas.SetViewportOrg(dx, dy);
   const int scale = Score->Scale;
-  canvas.Pen() = TPen{HasFocus ? CursorColor : kUnfocusedCursor, std::max(1, Zoom * scale * 2 / 10000), psSolid, pmXor};
+  canvas.Pen() = TPen{hasFocus_ ? cursorColor_ : kUnfocusedCursor, std::max(1, Zoom * scale * 2 / 10000), psSolid, pmXor};
   canvas.MoveTo(top.X, top.Y);
   canvas.LineTo(bottom.X, bottom.Y);
   if (marker) {

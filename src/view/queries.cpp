@@ -5,6 +5,7 @@
 #include "layout/metrics.h"
 #include "layout/sounding.h"
 #include "layout/spelling.h"
+#include "score/accidentals.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -165,9 +166,9 @@ int TQSWindow::NotesAtCursor(std::vector<TQSCursorNote>& notes) const {
     r.Step = static_cast<uint8_t>(SafeStep(note->Fields.Pitch));
     r.Octave = static_cast<uint8_t>(note->Fields.Pitch >> 4);
     r.Pitch = static_cast<int16_t>(kStepSemitone[r.Step] + 12 * r.Octave);
-    if (const int amount = note->AccidentalDisplay & 0x3F) {
-      const bool down = note->AccidentalDisplay & 0x40;
-      r.Accidental = down ? 50 : 52;
+    if (const int amount = note->AccidentalDisplay & accidental::DisplayAmount) {
+      const bool down = note->AccidentalDisplay & accidental::DisplayDown;
+      r.Accidental = down ? accidental::ToneFlat : accidental::ToneSharp;
       r.Pitch = static_cast<int16_t>(r.Pitch + (down ? -amount : amount));
     }
   }
@@ -229,7 +230,7 @@ void TQSWindow::UpdateBookmarkMarker(int index) {
 void TQSWindow::GotoBookmark(int index) {
   if (index < 0 || index > 9) return;
   const TQSBookmark& b = Bookmarks[static_cast<size_t>(index)];
-  SetCursor(b.Page, b.Piece, b.Part, b.Measure, b.Staff, b.Voice, b.Tick, CursorLine);
+  SetCursor(b.Page, b.Piece, b.Part, b.Measure, b.Staff, b.Voice, b.Tick, cursorLine_);
 }
 
 }  // namespace qs

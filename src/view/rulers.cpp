@@ -169,7 +169,7 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
   };
   const int md = MarkerDrag;
   if (md == 0 || md == 1 || md == 2 || md == 4 || md == 5) {
-    for (int i = 0; i < PagePerHorz; ++i) {
+    for (int i = 0; i < pagePerHorz_; ++i) {
       // Each page column where the page grid puts it.
       const int x0 = i < static_cast<int>(PageGrid.size()) ? PageGrid[static_cast<size_t>(i)].Rect.Left : i * w;
       if (!(area.Right >= x0 - h && r < x0 - h + w)) continue;
@@ -205,9 +205,9 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
     DrawRulerMarker(canvas, m[3] - 4, 12, md == 4, kApexUp);
   }
   if (md == 0 || md == 3) {
-    const int rows = std::max(1, (PageCount + PagePerHorz - 1) / std::max(1, PagePerHorz));
+    const int rows = std::max(1, (PageCount + pagePerHorz_ - 1) / std::max(1, pagePerHorz_));
     for (int j = 0; j < rows; ++j) {
-      const size_t first = static_cast<size_t>(j) * static_cast<size_t>(std::max(1, PagePerHorz));
+      const size_t first = static_cast<size_t>(j) * static_cast<size_t>(std::max(1, pagePerHorz_));
       const int y0 = first < PageGrid.size() ? PageGrid[first].Rect.Top : j * hh;
       if (!(area.Bottom >= y0 - v && r < y0 - v + hh)) continue;
       const int level = canvas.SaveDC();

@@ -35,6 +35,17 @@ TQSPiece* ElementPiece(const TQSCalcItem& e) {
 
 int KindOf(const TQSCalcItem& e) { return e.Item ? e.Item->ItemType : -1; }
 
+// A clef or key drawn again at a system start: the element stands in a
+// later measure than its item. A band over that measure does not take it,
+// for taking it would take the item of the earlier measure with all its
+// elements (copied, moved or deleted with the band's contents).
+bool RepeatsAnEarlierItem(const TQSCalcItem& e) {
+  const int k = KindOf(e);
+  if (k != kind::Clef && k != kind::Key) return false;
+  const TQSMeasure* m = e.Item->GetMeasure();
+  return m && e.Owner && e.Owner->MeasureIndex != m->Index;
+}
+
 // Calls f(element) for every element in use of the page's measure slots,
 // system by system and slot by slot, each slot's elements from the last to
 // the first when reversed; f returns false to stop.
@@ -149,8 +160,8 @@ bool TQSWindow::AddElement(TQSCalcItem* e) {
 }
 
 void TQSWindow::SetHasSelection(bool value) {
-  if (value == HasSelection) return;
-  HasSelection = value;
+  if (value == hasSelection_) return;
+  hasSelection_ = value;
   if (!SuppressEvents) Fire(OnSelectedChanged, this);
 }
 
@@ -274,7 +285,7 @@ bool TQSWindow::SelectInRect(const TRect& rect, bool clearFirst) {
       ForSlotElements(*page, false, [&](TQSCalcItem& e) {
         const int k = KindOf(e);
         if (e.ElementType != element::PartBarline && k != kind::Accolade && k != kind::Meter &&
-            k != kind::MeasureNumbering)
+            k != kind::MeasureNumbering && !RepeatsAnEarlierItem(e))
           take(e);
         return true;
       });
@@ -460,7 +471,7 @@ void TQSWindow::SelectAll(int scope) {
       return true;
     });
   }
-  EndSelectionBatch(HasSelection);
+  EndSelectionBatch(hasSelection_);
 }
 
 void TQSWindow::SelectAllPageObjects(bool allPages) {
@@ -478,7 +489,7 @@ void TQSWindow::SelectAllPageObjects(bool allPages) {
     SuppressEvents = false;
     throw;
   }
-  EndSelectionBatch(HasSelection);
+  EndSelectionBatch(hasSelection_);
 }
 
 // ------------------------------------------------------------ predicates

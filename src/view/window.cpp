@@ -96,29 +96,29 @@ void TQSWindow::SetScore(TQSScore* score) {
 
 void TQSWindow::SetPagePerHorz(int value) {
   if (value < 1) value = 1;  // a grid needs at least one page to a row
-  if (value == PagePerHorz) return;
-  PagePerHorz = value;
+  if (value == pagePerHorz_) return;
+  pagePerHorz_ = value;
   LayoutPages();
   UpdateScrollRanges();
   InvalidatePages();
 }
 
 void TQSWindow::SetButtonsOffset(int value) {
-  if (value == ButtonsOffset) return;
-  ButtonsOffset = value;
+  if (value == buttonsOffset_) return;
+  buttonsOffset_ = value;
   LayoutButtonBar();
   UpdatePageButtons();
 }
 
 void TQSWindow::SetCursorType(TQSCursorType value) {
   ShowCursor(false);
-  CursorType = value;
+  cursorType_ = value;
   ShowCursor(true);
 }
 
 void TQSWindow::SetCursorColor(uint32_t value) {
   ShowCursor(false);
-  CursorColor = value;
+  cursorColor_ = value;
   ShowCursor(true);
 }
 
@@ -137,7 +137,7 @@ void TQSWindow::SetTempoScale(int value) {
 void TQSWindow::FocusChanged(bool focused) {
   if (focused && Score) Score->SetActiveWindow(this);
   ShowCursor(false);
-  HasFocus = focused;
+  hasFocus_ = focused;
   ShowCursor(true);
 }
 
@@ -200,7 +200,7 @@ void TQSWindow::UpdateScrollRanges() {
   const TRect& first = PageGrid[0].Rect;
   const TMovedByClamp moved(*this);
   HorzBar.PageSize = 0;
-  HorzBar.Max = first.Width() * PagePerHorz;
+  HorzBar.Max = first.Width() * pagePerHorz_;
   HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, a.Right - a.Left));
   HorzBar.Position = std::max(0, std::min(HorzBar.Position, HorzBar.Range()));
   HorzBar.LargeChange = static_cast<uint16_t>(first.Width());
@@ -233,7 +233,7 @@ void TQSWindow::UpdateScrollBars(bool notify) {
     const TRect& first = PageGrid[0].Rect;
     const TMovedByClamp moved(*this);
     HorzBar.PageSize = 0;
-    HorzBar.Max = first.Width() * PagePerHorz;
+    HorzBar.Max = first.Width() * pagePerHorz_;
     HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, ClientWidth() - VertBar.Thickness - a.Left));
     HorzBar.Position = std::max(0, std::min(HorzBar.Position, HorzBar.Range()));
     VertBar.PageSize = 0;
@@ -342,7 +342,7 @@ void TQSWindow::LayoutPages() {
   int x = 0, y = 0, column = 0;
   for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
     PageGrid[static_cast<size_t>(j)].Rect = {x, y, x + w, y + h};
-    if (column < PagePerHorz - 1) {
+    if (column < pagePerHorz_ - 1) {
       x += w;
       ++column;
     } else {
@@ -554,16 +554,16 @@ void TQSWindow::SetCursorTick(int tick) {
 }
 
 void TQSWindow::SetCursorLine(int line) {
-  if (line == CursorLine) return;
+  if (line == cursorLine_) return;
   ShowCursor(false);
-  CursorLine = line;
+  cursorLine_ = line;
   ShowCursor(true);
 }
 
 void TQSWindow::SetCursor(int page, int piece, int part, int measure, int staff, int voice, int tick, int line) {
   TQSCursorPosition& c = CursorPosition;
   if (page == c.Page && piece == c.Piece && part == c.Part && measure == c.Measure && staff == c.Staff &&
-      voice == c.Voice && tick == c.Tick && line == CursorLine)
+      voice == c.Voice && tick == c.Tick && line == cursorLine_)
     return;
   ShowCursor(false);
   c.Page = page;
@@ -579,7 +579,7 @@ void TQSWindow::SetCursor(int page, int piece, int part, int measure, int staff,
   c.Staff = staff;
   c.Voice = voice;
   c.Tick = tick;
-  CursorLine = line;
+  cursorLine_ = line;
   ShowCursor(true);
   ValidateCursor(false);
   ScrollToCursor(0, false);

@@ -78,7 +78,7 @@ struct TQSCursorNote {
   uint8_t Step = 0;      // 0-6, C to B
   uint8_t Unused[2] = {};
   uint8_t Octave = 0;
-  uint8_t Accidental = 0;  // 50 lowered, 52 raised; left alone without an alteration
+  uint8_t Accidental = 0;  // accidental::ToneFlat lowered, ToneSharp raised; left alone without an alteration
 };
 
 // A guitar frame's contents as FrameAtCursor copies them.
@@ -103,12 +103,12 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   // ------------------------------------------------------------ settings
   TQSRule Rule;
-  int PagePerHorz = 1;
-  int ButtonsOffset = 0;
-  TQSCursorType CursorType = TQSCursorType::ctStaff;
-  uint32_t CursorColor = 0x00FFFF;  // $BBGGRR
+  int PagePerHorz() const { return pagePerHorz_; }
+  int ButtonsOffset() const { return buttonsOffset_; }
+  TQSCursorType CursorType() const { return cursorType_; }
+  uint32_t CursorColor() const { return cursorColor_; }  // $BBGGRR
   // The view has the input focus: the cursor is drawn in CursorColor.
-  bool HasFocus = false;
+  bool HasFocus() const { return hasFocus_; }
 
   TNotifyEvent OnScoreClick;
   TQSItemClickEvent OnItemClick;
@@ -199,7 +199,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   int CursorStaffRow() const override;
 
   // ------------------------------------------------------ cursor model
-  int CursorLine = 60;   // pitch line: half staff spaces, 60 = first ledger line below
+  // The pitch line: half staff spaces, 60 = first ledger line below.
+  int CursorLine() const { return cursorLine_; }
   // What the last click left for the insertion commands (and ClickedBarMeasure).
   int SystemClickOffset = 0, PartClickOffset = 0, StaffClickOffset = 0;
 
@@ -250,7 +251,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void RefreshRulerMarkers() override;
 
   // ------------------------------------------------------------ selection
-  bool HasSelection = false;
+  bool HasSelection() const { return hasSelection_; }
   TQSCalcItem* LastAddedElement = nullptr;
   TQSCalcItem* GrabbedElement = nullptr;
   int HandleCode = 0;
@@ -603,6 +604,13 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void CursorMove(TObject* sender, Fn&& change);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
 
+  int pagePerHorz_ = 1;
+  int buttonsOffset_ = 0;
+  TQSCursorType cursorType_ = TQSCursorType::ctStaff;
+  uint32_t cursorColor_ = 0x00FFFF;
+  bool hasFocus_ = false;
+  int cursorLine_ = 60;
+  bool hasSelection_ = false;
   THost* host_ = nullptr;
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;

@@ -13,6 +13,7 @@
 #include "base/stream.h"
 #include "interchange/midi_export.h"
 #include "interchange/midi_file.h"
+#include "score/accidentals.h"
 #include "interchange/midi_import.h"
 #include "layout/layout.h"
 #include "layout/sounding.h"
@@ -170,11 +171,11 @@ class TMidiImportTest : public ::testing::Test {
 inline std::string NoteName(const TQSNote& n) {
   std::string s(1, "CDEFGAB"[PitchStep(n.Fields.Pitch) % 7]);
   switch (n.AccidentalDisplay) {
-    case 0x01: s += "#"; break;
-    case 0x41: s += "b"; break;
-    case 0x80: s += "n"; break;
-    case 0x81: s += "n#"; break;
-    case 0xC1: s += "nb"; break;
+    case accidental::DisplaySharp: s += "#"; break;
+    case accidental::DisplayFlat: s += "b"; break;
+    case accidental::DisplayNaturalOnly: s += "n"; break;
+    case accidental::DisplayNaturalSharp: s += "n#"; break;
+    case accidental::DisplayNaturalFlat: s += "nb"; break;
     default: break;
   }
   return s + std::to_string(PitchOctave(n.Fields.Pitch));

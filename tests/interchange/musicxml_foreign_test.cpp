@@ -232,7 +232,7 @@ TEST(MusicXmlForeign, CueNotesAndSlashHeads) {
   ASSERT_EQ(notes.size(), 3u);
   EXPECT_TRUE(notes[0]->IsSmall());
   EXPECT_FALSE(notes[1]->IsSmall());
-  EXPECT_EQ(notes[1]->Fields.HeadStyle, TQSNote::kSlashHead);
+  EXPECT_EQ(notes[1]->Fields.HeadStyle, headstyle::Slash);
   EXPECT_EQ(notes[2]->Fields.HeadStyle, 0);  // no head of its own in the score
 }
 

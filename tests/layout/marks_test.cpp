@@ -321,7 +321,7 @@ TEST(LayoutMarks, PercussionAndPlayingMarks) {
   s.Score.AddDrumInstrument("Kick", 0, 0, 'x', 0, "", 100, 0);
   s.Score.SetDrumMapEntry(36, "Bass drum", 0, 58, 1);
   TQSNote* kick = s.Note(s.Measure(0), 0, 128, C5);
-  kick->Fields.HeadStyle = 5;
+  kick->Fields.HeadStyle = headstyle::FirstDrum;
   TQSNote* hat = s.Note(s.Measure(0), 128, 128, 0x33);  // F sharp 3: key 42
   s.Attach(hat, kind::Accidental, 2);
   TQSNote* closed = s.Note(s.Measure(0), 256, 128, 0x33);

@@ -340,9 +340,9 @@ TEST(LayoutNotes, HeadsAndLines) {
   TContentScore s(1);
   s.Score.AddDrumInstrument("Cross", 10, 20, 'x', 0, "", 100, 0);
   TQSNote* slash = s.Note(s.Measure(0), 0, 128, C5);
-  slash->Fields.HeadStyle = 2;
+  slash->Fields.HeadStyle = headstyle::Slash;
   TQSNote* drum = s.Note(s.Measure(0), 128, 128, C5);
-  drum->Fields.HeadStyle = 5;
+  drum->Fields.HeadStyle = headstyle::FirstDrum;
   TQSNote* plain = s.Note(s.Measure(0), 256, 128, C5);
   const struct {
     TQSItemType Type;

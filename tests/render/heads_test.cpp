@@ -58,7 +58,7 @@ TEST_F(HeadTest, HeadGlyphsByStyleAndLength) {
 
 TEST_F(HeadTest, SlashHeadAndBrackets) {
   TQSNote* slash = NewNote(128);
-  slash->Fields.HeadStyle = 2;
+  slash->Fields.HeadStyle = headstyle::Slash;
   Element(slash, {380, 824, 420, 968});  // px (47,103)-(52,121)
   TQSNote* bracketed = NewNote(128, 0, true);
   bracketed->SetEnclosure(2);

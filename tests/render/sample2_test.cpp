@@ -357,7 +357,7 @@ class TSample2 : public TSamplePage {
     NewSlot(4800, kRight, 4800 + 64, false);
     Space({0});
     TPlaced harmonic = Note(0, 0, 6, 2, 512, false);
-    harmonic.Note->Fields.HeadStyle = 3;
+    harmonic.Note->Fields.HeadStyle = headstyle::Harmonic;
     El(MarkAt(kind::Flageolet, Measure, 11, 1), {X(0) - 64, Top(0) - 2 * S - 64, kRight - 96, Top(0) - 2 * S + 64},
        0);
     El(MarkAt(kind::CompositionEnd, Column, 0), {kRight - 40, Top(0), kRight, Bottom(0)}, 0);

@@ -9,6 +9,9 @@
 #include "base/stream.h"
 #include "score/record.h"
 #include "uikit/language.h"
+#include "editing/viewcommands.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
 #include "view/notesclipboard.h"
 #include "view_fixture.h"
 
@@ -426,6 +429,93 @@ TEST_F(NotesClipboard, AnItemOfEveryKindIsPastedOrLeftOutAndUndone) {
     EXPECT_EQ(Piece->GetColumn(2)->Items.Count(), 0) << k;
   }
   EXPECT_GT(kinds, 70);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+// Copy and paste through the keys on a piano part whose second system
+// begins with the clefs and the key drawn again at its start.
+class KeyedClipboard : public TShownScoreTest {
+ protected:
+  void SetUp() override {
+    Piece = AddPiece({2}, 6);
+    for (int m = 0; m < 6; ++m)
+      for (int staff = 0; staff < 2; ++staff)
+        for (int t = 0; t < 512; t += m == 4 ? 256 : 128) Note(Measure(m), t, m == 4 ? 256 : 128, 0x50, staff << 4);
+    Mark(Measure(0), kind::Clef, 0, 0, 1, 0x00);
+    Mark(Measure(0), kind::Clef, 0, 0, 2, 0x10);
+    Mark(Measure(2), kind::Key, 0, 0, 3, 0x00);
+    Mark(Measure(2), kind::Key, 0, 0, 3, 0x10);
+    for (int m = 0; m < 6; ++m) Measure(m)->SortItems();
+    ShowScore(true);
+  }
+  // The clefs and keys of each measure.
+  std::vector<int> Furniture() const {
+    std::vector<int> out;
+    for (int m = 0; m < 6; ++m) {
+      int n = 0;
+      for (const TQSItem* item : Measure(m)->Items) n += item->ItemType == kind::Clef || item->ItemType == kind::Key;
+      out.push_back(n);
+    }
+    return out;
+  }
+  // The (tick, length) of the notes of a measure on one staff.
+  std::vector<std::pair<int, int>> Notes(int m, int staff) const {
+    std::vector<std::pair<int, int>> out;
+    for (const TQSItem* item : Measure(m)->Items)
+      if (auto* n = dynamic_cast<const TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4)
+        out.emplace_back(n->Fields.Time, n->Fields.RealLength);
+    return out;
+  }
+  // A band around the first measure of the second system.
+  void SelectSecondSystemStart() {
+    const TQSCalcMeasure& slot = *static_cast<TQSCalcMeasure*>(Piece->Slots[4]);
+    ASSERT_EQ(System(0, 1).Measures.At(0), &slot);
+    const TPoint from = View->PageToScreen({slot.Box.Left - 20, slot.Box.Top - 100}, 0);
+    const TPoint to = View->PageToScreen({slot.Box.Right - 40, slot.Box.Bottom + 50}, 0);
+    td::MouseDown(*View, from.X, from.Y);
+    td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
+    td::MouseMove(*View, to.X, to.Y);
+    td::MouseUp(*View, to.X, to.Y);
+    ASSERT_TRUE(View->HasSelection());
+  }
+};
+
+// A band around the first measure of the second system catches the clefs
+// and the key drawn again at its start: they stand for items of earlier
+// measures, which the copy leaves alone. The paste brings that measure's
+// two staves to the cursor's measure and adds no clef and no key.
+TEST_F(KeyedClipboard, TheClefsAndKeyDrawnAgainAtASystemStartAreNotCopied) {
+  SelectSecondSystemStart();
+  td::PressKey(*View, 'C', ssCtrl);
+  const TPoint target = Centre(*NoteAt(1, 0)->HeadElement);
+  td::Click(*View, target.X, target.Y);
+  ASSERT_EQ(View->CursorPosition.Measure, 1);
+  td::PressKey(*View, 'V', ssCtrl);
+  const std::vector<std::pair<int, int>> halves{{0, 256}, {256, 256}}, quarters{{0, 128}, {128, 128}, {256, 128}, {384, 128}};
+  for (int staff : {0, 1}) {
+    SCOPED_TRACE(staff);
+    EXPECT_EQ(Notes(1, staff), halves);
+    EXPECT_EQ(Notes(3, staff), quarters);
+    EXPECT_EQ(Notes(5, staff), quarters);
+  }
+  EXPECT_EQ(Furniture(), (std::vector<int>{2, 0, 2, 0, 0, 0}));
+}
+
+// Deleting what the same band caught leaves the clefs and the key where
+// they are.
+TEST_F(KeyedClipboard, DeletingABandAtASystemStartKeepsTheClefsAndKeyOfEarlierMeasures) {
+  ConnectViewCommands(*View, Score);
+  SelectSecondSystemStart();
+  td::PressKey(*View, VK_DELETE, 0);
+  EXPECT_TRUE(Notes(4, 0).empty());
+  EXPECT_EQ(Furniture(), (std::vector<int>{2, 0, 2, 0, 0, 0}));
 }
 
 }  // namespace

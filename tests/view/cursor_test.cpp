@@ -25,7 +25,7 @@ TEST(ViewCursor, AClickGivesThePitchLineAndString) {
   for (const TCase& c : {TCase{62, 62, 0}, TCase{70, 70, 4}, TCase{60, 60, 0}, TCase{66, 66, 2}, TCase{72, 72, 4}}) {
     TQuarterScore s;
     s.View.PointToCursor({s.TickX(1, 256), s.LineY(0, c.line)});
-    EXPECT_EQ(s.View.CursorLine, c.wantLine) << c.line;
+    EXPECT_EQ(s.View.CursorLine(), c.wantLine) << c.line;
     EXPECT_EQ(s.View.CursorString, c.wantString) << c.line;
     EXPECT_EQ(s.View.CursorPosition.Measure, 1);
     EXPECT_EQ(s.View.CursorPosition.Tick, 256);
@@ -55,7 +55,7 @@ TEST(ViewCursor, AClickBetweenStavesTakesTheNearerStaff) {
   EXPECT_EQ(s.View.CursorPosition.Voice, 0);
   // The pitch line counts from the second staff's top line.
   s.View.PointToCursor({s.TickX(0, 0), s.LineY(1, 62)});
-  EXPECT_EQ(s.View.CursorLine, 62);
+  EXPECT_EQ(s.View.CursorLine(), 62);
 }
 
 // Within Zoom x 10 / 100 pixels either side of a barline the click names the

@@ -151,7 +151,7 @@ TEST_F(ViewDrags, DraggingTheSelectionMovesItAsOneUndoStep) {
     ASSERT_NE(e, nullptr);
     const TPoint from = Centre(*e);
     td::Click(*View, from.X, from.Y);
-    ASSERT_TRUE(View->HasSelection);
+    ASSERT_TRUE(View->HasSelection());
     const int records = Score.UndoCount();
     changer = nullptr;
     Drag(from, {from.X + c.Delta.X, from.Y + c.Delta.Y});

@@ -75,11 +75,11 @@ TEST_F(ViewKeys, ArrowsWithCtrlAltAndShiftRunTheCommandsOnTheSelection) {
   }
   // Ctrl+Alt+Up and Down step the cursor's pitch line instead.
   calls.clear();
-  const int line = View->CursorLine;
+  const int line = View->CursorLine();
   td::PressKey(*View, VK_UP, ssCtrl | ssAlt);
-  EXPECT_EQ(View->CursorLine, line + 1);
+  EXPECT_EQ(View->CursorLine(), line + 1);
   td::PressKey(*View, VK_DOWN, ssCtrl | ssAlt);
-  EXPECT_EQ(View->CursorLine, line);
+  EXPECT_EQ(View->CursorLine(), line);
   EXPECT_TRUE(calls.empty());
 }
 
@@ -232,11 +232,11 @@ TEST_F(ViewKeys, ThePreviewScrollsWithTheKeys) {
 }
 
 TEST_F(ViewKeys, TheWheelWithShiftStepsThePitchLineAndWithAButtonHeldDoesNothing) {
-  const int line = View->CursorLine;
+  const int line = View->CursorLine();
   td::Wheel(*View, 300, 300, WHEEL_DELTA, ssShift);
-  EXPECT_EQ(View->CursorLine, line + 1);
+  EXPECT_EQ(View->CursorLine(), line + 1);
   td::Wheel(*View, 300, 300, -WHEEL_DELTA, ssShift);
-  EXPECT_EQ(View->CursorLine, line);
+  EXPECT_EQ(View->CursorLine(), line);
   EXPECT_EQ(View->Zoom, 100);
   EXPECT_EQ(View->VertBar.Position, 0);
   // With a mouse button held the view leaves the wheel alone.

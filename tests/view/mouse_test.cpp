@@ -41,7 +41,7 @@ TEST_F(ViewMouse, AClickOnANoteSelectsItAndPutsTheCursorThere) {
   View->OnScoreClick = [&](TObject*) { ++scoreClicks; };
   const TPoint p = Centre(*note->HeadElement);
   td::Click(*View, p.X, p.Y);
-  EXPECT_TRUE(View->HasFocus);
+  EXPECT_TRUE(View->HasFocus());
   EXPECT_EQ(View->CursorPosition.Measure, 2);
   EXPECT_EQ(View->CursorPosition.Tick, 256);
   EXPECT_TRUE(Selected(note->HeadElement));
@@ -49,7 +49,7 @@ TEST_F(ViewMouse, AClickOnANoteSelectsItAndPutsTheCursorThere) {
   EXPECT_EQ(scoreClicks, 0);
   // A click on empty paper clears the selection and is a score click.
   td::Click(*View, 400, 20);
-  EXPECT_FALSE(View->HasSelection);
+  EXPECT_FALSE(View->HasSelection());
   EXPECT_EQ(scoreClicks, 1);
 }
 
@@ -93,9 +93,9 @@ TEST_F(ViewMouse, ClicksBetweenStavesOnABarlineAndOnALedgerLine) {
   // line below (60); half a space lower, the space under it (59).
   const int top = Client(0, lower.TopLine).Y;
   td::Click(*View, x, top + 5 * 6);
-  EXPECT_EQ(View->CursorLine, 60);
+  EXPECT_EQ(View->CursorLine(), 60);
   td::Click(*View, x, top + 5 * 6 + 3);
-  EXPECT_EQ(View->CursorLine, 59);
+  EXPECT_EQ(View->CursorLine(), 59);
   EXPECT_EQ(View->CursorPosition.Staff, 1);
 }
 

@@ -136,11 +136,11 @@ TEST_F(ViewNavigation, MovesWithoutShiftClearTheSelectionAndReportTheChange) {
   View->OnActiveChanged = [&](TObject*) { ++changes; };
   Place({0, 2, 0});
   View->SelectAll(0);
-  ASSERT_TRUE(View->HasSelection);
+  ASSERT_TRUE(View->HasSelection());
   td::PressKey(*View, VK_RIGHT, ssShift);
-  EXPECT_TRUE(View->HasSelection);
+  EXPECT_TRUE(View->HasSelection());
   td::PressKey(*View, VK_RIGHT);
-  EXPECT_FALSE(View->HasSelection);
+  EXPECT_FALSE(View->HasSelection());
   EXPECT_EQ(changes, 2);
   EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
 }
@@ -226,7 +226,7 @@ TEST_F(ViewNavigation, ShiftArrowsGrowAndShrinkTheSelection) {
   Place({0, 2, 256});
   td::PressKey(*View, VK_RIGHT, ssShift);
   EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}, {2, 384, 0}}));
-  EXPECT_TRUE(View->HasSelection);
+  EXPECT_TRUE(View->HasSelection());
   td::PressKey(*View, VK_RIGHT, ssShift);  // into the next measure
   EXPECT_EQ(SelectedNotes(), (N{{2, 256, 0}, {2, 384, 0}, {3, 0, 0}}));
   td::PressKey(*View, VK_LEFT, ssShift);  // back: the span from the cursor on is given up
@@ -269,13 +269,13 @@ TEST_F(ViewNavigation, DeleteAndBackspaceDeleteTheSelectionElseBackspaceStepsBac
   int deletions = 0;
   View->OnDeleteSelection = [&](TObject*) {
     ++deletions;
-    return View->HasSelection;
+    return View->HasSelection();
   };
   Place({0, 2, 256});
   View->SelectAll(0);
   td::PressKey(*View, VK_DELETE);
   EXPECT_EQ(deletions, 1);
-  EXPECT_FALSE(View->HasSelection);
+  EXPECT_FALSE(View->HasSelection());
   EXPECT_EQ(Cursor(), (TPos{0, 2, 256}));
   td::PressKey(*View, VK_DELETE);  // nothing selected: nothing else happens
   EXPECT_EQ(deletions, 2);
@@ -362,10 +362,10 @@ TEST_F(ViewNavigation, DeletingTheSelectionWithTheKeyboardAndUndoingIt) {
   };
   Place({0, 2, 0});
   td::PressKey(*View, VK_RIGHT, ssShift);  // the notes at 0 and 128
-  ASSERT_TRUE(View->HasSelection);
+  ASSERT_TRUE(View->HasSelection());
   td::PressKey(*View, VK_DELETE);
   EXPECT_EQ(staffZeroNotes(), 2);
-  EXPECT_FALSE(View->HasSelection);
+  EXPECT_FALSE(View->HasSelection());
   EXPECT_EQ(Score.UndoCount(), 1);
   td::PressKey(*View, 'Z', ssCtrl);
   EXPECT_EQ(staffZeroNotes(), 4);

@@ -184,7 +184,7 @@ TEST(ViewPainting, TheCursorStrokeFollowsTheVoice) {
     if (c.voices == 2) s.Piece->GetPart(0)->GetStaff(0)->NewVoice();
     s.Show();
     s.View.CursorPosition.Voice = c.voice;
-    s.View.CursorLine = 90;  // the pitch marker well above the staff
+    s.View.SetCursorLine(90);  // the pitch marker well above the staff
     const int x = s.TickX(0, 0);
     const int top = s.Client(0, s.Row(0, 0).Top).Y, bottom = s.Client(0, s.Row(0, 0).Bottom).Y;
     const TBitmap& b = s.Host.Bitmap;

@@ -68,7 +68,7 @@ TEST(ViewSelection, AClickOnANoteSelectsItInItsMeasureList) {
   s.View.ClearSelection();
   EXPECT_EQ(s.View.FindSelPiece(s.Piece), sel);
   EXPECT_EQ(s.SelectedCount(), 0u);
-  EXPECT_FALSE(s.View.HasSelection);
+  EXPECT_FALSE(s.View.HasSelection());
 }
 
 // Where notes of two voices overlap, a plain click selects the note of the
