@@ -27,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_edit import Shot, Staff, ink, windows  # noqa: E402
+from window_edit import Shot, Staff, ink, press_key, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -42,15 +42,7 @@ class Keys:
         self.d = d
 
     def press(self, name, *mods):
-        codes = [self.d.keysym_to_keycode(XK.string_to_keysym(m)) for m in mods]
-        for c in codes:
-            xtest.fake_input(self.d, X.KeyPress, c)
-        k = self.d.keysym_to_keycode(XK.string_to_keysym(name))
-        xtest.fake_input(self.d, X.KeyPress, k)
-        xtest.fake_input(self.d, X.KeyRelease, k)
-        for c in reversed(codes):
-            xtest.fake_input(self.d, X.KeyRelease, c)
-        self.d.sync()
+        press_key(self.d, name, *mods)
         time.sleep(0.15)
 
     def type(self, text):
@@ -132,6 +124,13 @@ def run(program, source, outdir):
             time.sleep(0.3)
             keys.press(letter)
 
+        def save_as(path, what):
+            """File > Save As under the name typed; waits for the file."""
+            menu("f", "a")
+            dialog(path)
+            wait(what, lambda: os.path.exists(path))
+            time.sleep(0.5)
+
         # 1. File > Open the MusicXML file.
         menu("f", "o")
         dialog(song)
@@ -182,10 +181,7 @@ def run(program, source, outdir):
         check(all(band(entered, staff, y) > band(before, staff, y) + 4 for y in heights),
               "three notes are drawn in the second measure at the heights clicked")
         exported = os.path.join(outdir, "entered.xml")
-        menu("f", "a")
-        dialog(exported)
-        wait("the MusicXML file", lambda: os.path.exists(exported))
-        time.sleep(0.5)
+        save_as(exported, "the MusicXML file")
         check(pitches(exported) == ["F5", "B4", "E4"], "the notes entered are F5, B4 and E4: %s" % pitches(exported))
         keys.press("z", "Control_L")
         wait("the last note taken back",
@@ -196,10 +192,7 @@ def run(program, source, outdir):
               "Ctrl+Z takes the last note back and keeps the others")
         # 2. File > Save As a native file.
         saved = os.path.join(outdir, "saved.sfd")
-        menu("f", "a")
-        dialog(saved)
-        wait("the native file", lambda: os.path.exists(saved))
-        time.sleep(0.5)
+        save_as(saved, "the native file")
         notes = [line for line in contents(program, saved) if "Music:" in line]
         check(notes and "2 notes" in notes[0], "the native file holds the two notes left: %s" % notes)
         # 3. File > Close, File > Open the native file, saved again.
@@ -209,10 +202,7 @@ def run(program, source, outdir):
         dialog(saved)
         time.sleep(1.5)
         again = os.path.join(outdir, "again.sfd")
-        menu("f", "a")
-        dialog(again)
-        wait("the second native file", lambda: os.path.exists(again))
-        time.sleep(0.5)
+        save_as(again, "the second native file")
         check(contents(program, again) == contents(program, saved), "the native file reads back with the same content")
         # 4. An edit, then File > Close asks; Cancel keeps the document.
         menu("o", "a")
@@ -222,10 +212,7 @@ def run(program, source, outdir):
         keys.press("Escape")
         wait("the question to go", lambda: not windows(d, QUESTION))
         edited = os.path.join(outdir, "edited.sfd")
-        menu("f", "a")
-        dialog(edited)
-        wait("the edited file", lambda: os.path.exists(edited))
-        time.sleep(0.5)
+        save_as(edited, "the edited file")
         check(contents(program, edited) != contents(program, again), "Cancel kept the edited document open")
         check(proc.poll() is None, "the program still runs")
     finally:

@@ -164,6 +164,19 @@ def find_window_at(d, w, title):
     return name and title in str(name) and w.get_attributes().map_state == X.IsViewable
 
 
+def press_key(d, name, *mods):
+    """A key typed with the modifiers held (X key names: "z", "Control_L")."""
+    codes = [d.keysym_to_keycode(XK.string_to_keysym(m)) for m in mods]
+    for c in codes:
+        xtest.fake_input(d, X.KeyPress, c)
+    k = d.keysym_to_keycode(XK.string_to_keysym(name))
+    xtest.fake_input(d, X.KeyPress, k)
+    xtest.fake_input(d, X.KeyRelease, k)
+    for c in reversed(codes):
+        xtest.fake_input(d, X.KeyRelease, c)
+    d.sync()
+
+
 class Program:
     others = []
 
@@ -262,15 +275,7 @@ class Program:
         self.d.sync()
 
     def key(self, name, *mods):
-        codes = [self.d.keysym_to_keycode(XK.string_to_keysym(m)) for m in mods]
-        for c in codes:
-            xtest.fake_input(self.d, X.KeyPress, c)
-        k = self.d.keysym_to_keycode(XK.string_to_keysym(name))
-        xtest.fake_input(self.d, X.KeyPress, k)
-        xtest.fake_input(self.d, X.KeyRelease, k)
-        for c in reversed(codes):
-            xtest.fake_input(self.d, X.KeyRelease, c)
-        self.d.sync()
+        press_key(self.d, name, *mods)
 
     def close(self):
         self.proc.kill()
