@@ -89,9 +89,9 @@ const std::vector<TCommand>& CommandTable() {
       {"AMoveUp", 0, -1, S::NotBuilt, nullptr},
       {"AMoveDown", 0, -1, S::NotBuilt, nullptr},
       // Playback
-      {"APlay", 0, -1, S::NotBuilt, nullptr},
-      {"AStop", 0, -1, S::NotBuilt, nullptr},
-      {"ARecord", 0, -1, S::NotBuilt, nullptr},
+      {"APlay", Ctrl('L'), -1, S::CanPlay, &M::APlayExecute},
+      {"AStop", Ctrl('T'), -1, S::CanStop, &M::AStopExecute},
+      {"ARecord", 0, -1, S::CanPlay, &M::ARecordExecute},
       {"AReverce", 0, -1, S::Always, &M::AReverceExecute},
       // Templates
       {"ASymbolList", 0, -1, S::NotBuilt, nullptr},

@@ -22,6 +22,8 @@ enum class TCommandState : uint8_t {
   CanCopy,        // the view has a selection to copy
   CanPaste,       // the clipboard holds something the view can paste
   SeveralPieces,  // the score has more than one piece
+  CanPlay,        // a view that neither plays nor records
+  CanStop,        // playing or recording
   NotBuilt,       // the command's window or function does not exist yet
 };
 

@@ -15,6 +15,8 @@
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
 #include "playback/noteports.h"
+#include "playback/player.h"
+#include "playback/playwalker.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
 #include "score/score.h"
@@ -92,6 +94,7 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
     modified_ = true;
     StateChanged();
   };
+  ConnectPlayback();
   LFileEditor = new TECFormLanguage(this);
   LFileEditor->SetName("LFileEditor");
   LFileEditor->FormName = "FFileEditor";
@@ -102,6 +105,9 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
 TFFileEditor::~TFFileEditor() {
   // The view goes before the score it shows.
   score_->OnUndoChanged = nullptr;
+  // The threads end before the view they play through.
+  player_.reset();
+  alive_.reset();
   BeginDestroy();
 }
 
@@ -116,8 +122,7 @@ void TFFileEditor::SoundPitch(TMidiPorts& ports, int pitch, int countdown, int m
   int channel = 0, key = pitch + QSWindow->ActivePartTransposition();
   // A percussion staff plays on the drum channel with the drum map's key.
   score_->MapDrumNote(0, channel, key);
-  if (key < 0 || key > 127) return;
-  ports.SoundNote(static_cast<uint8_t>(channel), static_cast<uint8_t>(key),
+  ports.SoundNote(static_cast<uint8_t>(channel & 0x0F), midi::DataByte(key),
                   static_cast<uint16_t>(std::clamp(countdown, 1, 0xFFFF)), mode == 2 || mode == 3, 64);
 }
 

@@ -4,6 +4,8 @@
 // It reads its score from a file, saves it in the native format or
 // exports it as a Standard MIDI File or MusicXML, and asks before a
 // modified document closes.
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -20,7 +22,46 @@ class TQSScore;
 class TQSWindow;
 class TECFormLanguage;
 class TMidiPorts;
+class TQSPlayer;
+class TTimer;
 struct TQSCalcItem;
+struct TRecordingSettings;
+struct TPlaySettings;
+struct TEffectsSettings;
+
+// A note played on the MIDI input while recording, until it is entered.
+struct TRecordedNote {
+  uint8_t Key = 0, Velocity = 0;
+  // The record clock's tick count at the note-on; once closed, the length
+  // in record-clock ticks.
+  int Time = 0;
+  int Measure = 0, Tick = 0;  // where the note goes
+  // 0 received, 1 seen by the entry once, 2 closed (the key was let go).
+  uint8_t State = 0;
+};
+
+// A recorded key as it is written: octave (key div 12), diatonic step
+// 0..6 from C and alteration. Black keys are sharps, except D sharp and A
+// sharp, which are the flats of E and B.
+struct TRecordedSpelling {
+  int Octave = 0, Step = 0, Alteration = 0;
+};
+TRecordedSpelling SpellRecordedKey(int key);
+// The accidental codes a recorded note of this alteration needs where
+// inForce is the alteration in force for its step: none when they agree;
+// with nothing in force the sharp (52) or flat (50); else the natural
+// (54), followed by the note's own sharp or flat when it has one.
+std::vector<int> AccidentalModifiers(int alteration, int inForce);
+
+// What a document needs of the main window to play and record.
+struct TDocumentPlayHost {
+  std::function<TMidiPorts*()> Ports;  // the program's MIDI ports (made on first use)
+  const TRecordingSettings* Record = nullptr;
+  const TPlaySettings* Play = nullptr;
+  const TEffectsSettings* Effects = nullptr;
+  std::function<void()> Stop;                                   // the Stop command
+  std::function<void(int status, int data1, int data2)> Played;  // a message went out (window thread)
+};
 
 // The file types of Save As, by the index of the save dialog's filter.
 enum class TDocumentFormat { Native = 1, Midi = 2, Karaoke = 3, MusicXml = 4 };
@@ -97,12 +138,51 @@ class TFFileEditor : public TForm {
   // output closes a while after a group's end.
   void SoundPitch(TMidiPorts& ports, int pitch, int countdown, int mode);
 
+  // ------------------------------------------------ playback and recording
+  // The main window's side of playing; set before the first Play.
+  TDocumentPlayHost PlayHost;
+  // The view's player (its play and record threads).
+  TQSPlayer& Player();
+  // Play from the cursor, with the metronome and click velocities of the
+  // settings; the cursor follows the play position.
+  void StartPlayback();
+  // Record from the cursor with the recording settings.
+  void StartRecording();
+  // Stops playing or recording; notes still held are dropped.
+  void StopPlayback();
+  // A message of the MIDI input while recording (window thread).
+  void RecordMidiInput(int status, int key, int velocity);
+  // Enters the recorded notes whose key was let go (the main window's timer).
+  void EnterRecordedNotes();
+  // A message the view's player sends (any thread): to the MIDI output;
+  // the end message stops playback.
+  void PlayShort(int status, int data1, int data2);
+  void PlayLong(const uint8_t* data, uint16_t size);
+  // The view's dragged note sounds (with [Effects] PlayDrag).
+  void PlayNote(int channel, int instrument, int key, int length, int velocity);
+  // The view plays or records.
+  bool Busy() const;
+  bool StopRequested = false;
+  std::vector<TRecordedNote> RecordedNotes;
+  // After each tick of the document timer (the side editors follow).
+  std::function<void(TFFileEditor&)> OnCursorFollowed;
+  // Every 10 ms while playing or recording.
+  TTimer* TFileEditor = nullptr;
+
   // A short title: the file name without folder and extension.
   std::string Title() const;
 
  private:
   void StateChanged();
+  void ConnectPlayback();
+  void DocumentTimer();
+  void FinishPlay();
   std::unique_ptr<TQSScore> score_;
+  std::unique_ptr<TQSPlayer> player_;
+  // The ports the threads send to, fixed when playing starts.
+  std::atomic<TMidiPorts*> playPorts_ = nullptr;
+  // Gone with the document, for what the threads queued.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   std::string fileName_;
   bool modified_ = false;
 };

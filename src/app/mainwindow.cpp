@@ -74,6 +74,8 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
     settings_->Load(mainSettings_);
     settings_->Load(effects_);
     settings_->Load(devices_);
+    settings_->Load(record_);
+    settings_->Load(play_);
   }
   ApplySkinTemplate(*this, 1);
   BuildActions();
@@ -82,6 +84,7 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
   BuildPalettes();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   PlaceToolBars();
+  BuildPlayControls();
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
   OnDestroy = [this](TObject*) { StoreWindowPlacement(); };
   RestoreWindowPlacement();
@@ -91,6 +94,8 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
 
 TFProgramModule::~TFProgramModule() {
   destroying_ = true;
+  // Nothing plays or records into windows that go.
+  StopPlayAndRecord();
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
   BeginDestroy();
@@ -303,6 +308,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
   editor->OnItemClick = [this](TQSWindow& view, TQSCalcItem* item) { ItemClicked(view, item); };
+  ConnectDocumentPlay(editor);
   auto* item = new TECMenuItem(this);
   item->SetCaption(editor->Title());
   item->SetKind(ikCheckBox);
@@ -318,6 +324,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
 
 void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   TECTabSheet* sheet = editor->Sheet;
+  if (editor->Busy()) StopPlayAndRecord();
   editor->OnStateChanged = nullptr;
   delete editor->WindowItem;
   delete editor;
@@ -467,6 +474,8 @@ void TFProgramModule::UpdateActionStates() {
       case TCommandState::CanCopy: enabled = view && view->CanCopy(); break;
       case TCommandState::CanPaste: enabled = view && view->CanPaste(); break;
       case TCommandState::SeveralPieces: enabled = doc && doc->Score().PieceCount() > 1; break;
+      case TCommandState::CanPlay: enabled = view && !view->Playing() && !recording_; break;
+      case TCommandState::CanStop: enabled = view && (view->Playing() || recording_ || playing_); break;
       case TCommandState::NotBuilt: enabled = false; break;
     }
     action->SetEnabled(enabled);
@@ -575,12 +584,11 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   if (!effects_.PlayMouse) return;
   TFFileEditor* editor = ActiveEditor();
   if (!editor) return;
-  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
   // A device that cannot be opened has said so once; entry goes on silent.
-  if (!ports_->OpenMidiOutput()) return;
+  if (!OpenMidiOutput()) return;
   // The note-off queue counts 1/128 seconds: a quarter note (256 ticks)
   // sounds a quarter of a second.
-  editor->SoundPitch(*ports_, pitch, std::max(1, ticks / 8), 3);
+  editor->SoundPitch(Ports(), pitch, std::max(1, ticks / 8), 3);
 }
 
 void TFProgramModule::SetEntryDuration(int ticks) {

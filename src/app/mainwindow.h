@@ -24,6 +24,10 @@ class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
 class TQSWindow;
+class TTimer;
+class TTrackBar;
+class TFRecording;
+class TFPlaying;
 struct TCommand;
 
 // The main window is the palettes' host: they reach the active document,
@@ -151,6 +155,35 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AModifyExecute();
   void ANavigatorExecute();
 
+  // ------------------------------------------------ playback and recording
+  void APlayExecute();
+  void AStopExecute();
+  void ARecordExecute();
+  bool IsPlaying() const { return playing_; }
+  bool IsRecording() const { return recording_; }
+  // The program's MIDI ports on the devices of the settings (made on first
+  // use; a device that is gone gives the built-in synthesizer, said once).
+  TMidiPorts& Ports();
+  bool OpenMidiOutput();
+  void CloseMidiOutput();
+  bool OpenMidiInput();
+  void CloseMidiInput();
+  // The devices change: the ports are made again on next use.
+  void SetMidiDevices(const std::string& output, const std::string& input);
+  const TDevicesSettings& Devices() const { return devices_; }
+  // A message playback sent: lights the piano keys and the fretboard.
+  void ShowPlayedNote(int status, int data1, int data2);
+  // The recording and playing settings; each setter writes its key.
+  void SetRecordQuantize(int ticks);
+  void SetRecordRealTime(bool value);
+  void SetRecordMetronome(bool value);
+  void SetTwoHands(bool value);
+  void SetPlayMetronome(bool value);
+  const TRecordingSettings& RecordSettings() const { return record_; }
+  const TPlaySettings& PlaySettings() const { return play_; }
+  TTrackBar* TBVolume = nullptr;
+  TTrackBar* TBTempo = nullptr;
+
  private:
   void BuildActions();
   void BuildMenus();
@@ -176,12 +209,30 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void RestoreWindowPlacement();
   void KeyDownPreview(uint16_t& key, TShiftState shift);
   void WindowMenuShow();
+  void BuildPlayControls();
+  void StopPlayAndRecord();
+  void ConnectDocumentPlay(TFFileEditor* editor);
+  void MidiInputArrived();
+  void ShowToolPage(int page, TCustomForm* form);
+  void EndToolPage(int page);
+  void TempoBarChanged();
+  void VolumeBarChanged();
 
   TSettings* settings_;
   TToolsSettings tools_;
   TMainWindowSettings mainSettings_;
   TEffectsSettings effects_;
   TDevicesSettings devices_;
+  TRecordingSettings record_;
+  TPlaySettings play_;
+  bool playing_ = false, recording_ = false;
+  // The tool page active before the Recording or Playing page came.
+  TECTabSheet* toolBeforePlay_ = nullptr;
+  TFRecording* recordingPage_ = nullptr;
+  TFPlaying* playingPage_ = nullptr;
+  // Enters the recorded notes while recording.
+  TTimer* recordEntry_ = nullptr;
+  bool tempoBusy_ = false;
   TPalette* palettes_[kToolPageCount] = {};
   // The MIDI output entered notes sound through, opened on first use.
   std::unique_ptr<TMidiPorts> ports_;

@@ -165,7 +165,7 @@ void InsertRecorded(TRecording& r, int measureIndex, int tick, int length, const
   TQSWindowLink* view = score.ActiveWindow();
   if (!view) return;
   const TRecordLock lock(view);
-  const int q = std::clamp<int>(score.Quantize, 8, 512);
+  const int q = std::clamp<int>(score.RecordQuantize, 8, 512);
   int position, lengthError = 0;
   const TQSPlayControl* control = view->PlayControl;
   if (control && control->IsRecording() && !control->IsRealTimeRecording()) {

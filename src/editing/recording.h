@@ -1,7 +1,7 @@
 #pragma once
 // Entering notes and rests recorded from the MIDI input. Unlike the entry
 // at the cursor they work at an explicit measure and tick, quantise
-// position and length to the score's Quantize, always overwrite, keep no
+// position and length to the score's RecordQuantize, always overwrite, keep no
 // undo record and leave the selections alone. They hold the active view's
 // record lock for the whole command, layout included, so that the record
 // thread never sees a half-entered note; then the score is laid out again

@@ -145,7 +145,7 @@ void TFImportMIDI::SetQuantize(int value) {
 }
 
 void TFImportMIDI::ApplyTo(TQSScore& score) const {
-  score.Quantize = static_cast<uint16_t>(GetQuantize());
+  score.RecordQuantize = static_cast<uint16_t>(GetQuantize());
   score.ImportStaffPerTrack = CBOneStaff->Checked();
   score.ImportTrackNames = CBTrackNames->Checked();
   score.ImportTriplets = CBTriplet->Checked();

@@ -196,7 +196,7 @@ class TMidiImporter {
     TMidiNotationOptions options;
     // A grid finer than a 64th or coarser than a whole note is none the
     // options offer: it is kept within those.
-    options.Quantize = std::clamp<int>(score_.Quantize, kTicksWhole / 64, kTicksWhole);
+    options.Quantize = std::clamp<int>(score_.RecordQuantize, kTicksWhole / 64, kTicksWhole);
     options.OneStaff = score_.ImportStaffPerTrack;
     options.TrackNames = score_.ImportTrackNames;
     options.Triplets = score_.ImportTriplets;

@@ -25,6 +25,8 @@ std::string PlaybackMessageText(TPlaybackMessage message, const std::string& lan
     case TPlaybackMessage::OutputPortFailed: return CatalogueText(TMessageId::OutputPortFailed, language);
     case TPlaybackMessage::NoInputPort: return CatalogueText(TMessageId::NoInputPort, language);
     case TPlaybackMessage::InputPortFailed: return CatalogueText(TMessageId::InputPortFailed, language);
+    case TPlaybackMessage::OutputGone: return CatalogueText(TMessageId::MidiOutputGone, language);
+    case TPlaybackMessage::InputGone: return CatalogueText(TMessageId::MidiInputGone, language);
   }
   return {};
 }

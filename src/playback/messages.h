@@ -14,6 +14,8 @@ enum class TPlaybackMessage {
   OutputPortFailed,  // a MIDI output port could not be opened
   NoInputPort,       // no MIDI input port to record from
   InputPortFailed,   // a MIDI input port could not be opened
+  OutputGone,        // the stored MIDI output device is gone (the built-in synthesizer plays)
+  InputGone,         // the stored MIDI input device is gone (the first input records)
 };
 
 // The text of a message in a language ("ENU", "DEU", "FRA", "ITA", "RUS";

@@ -11,6 +11,7 @@
 namespace qs {
 
 const char* const kBuiltInSynthesizer = "Built-in synthesizer";
+const char* const kTestMidiInput = "Test input";
 
 namespace {
 
@@ -78,6 +79,9 @@ class TSynthOutput : public TMidiOutput {
   void DoClose() override { TQSSynthesizer::Shared().AllNotesOff(); }
   void SendShort(const uint8_t* message, size_t size) override { TQSSynthesizer::Shared().Short(message, size); }
   void SendSysEx(const uint8_t* data, size_t size) override { TQSSynthesizer::Shared().SysEx(data, size); }
+  // The whole bar is twice the synthesizer's own level; the scores'
+  // volume controllers stay theirs.
+  void ApplyVolume(int level) override { TQSSynthesizer::Shared().SetGain(0.4 * level / kMaxVolume); }
 };
 
 class TSequencerOutput : public TMidiOutput {
@@ -154,7 +158,27 @@ int TMidiOutput::Open() {
   if (open_) return 0;
   error_ = DoOpen();
   open_ = error_ == 0;
+  if (open_ && volume_ >= 0) ApplyVolume(volume_);
   return error_;
+}
+
+void TMidiOutput::SetVolume(int level) {
+  std::lock_guard lock(lock_);
+  volume_ = level < 0 ? 0 : level > kMaxVolume ? kMaxVolume : level;
+  if (open_) ApplyVolume(volume_);
+}
+
+int TMidiOutput::Volume() const {
+  std::lock_guard lock(lock_);
+  return volume_ < 0 ? kMaxVolume : volume_;
+}
+
+void TMidiOutput::ApplyVolume(int level) {
+  const auto value = static_cast<uint8_t>(level * 127 / kMaxVolume);
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    const uint8_t message[] = {static_cast<uint8_t>(midi::Controller | channel), midi::CtlVolume, value};
+    SendShort(message, sizeof message);
+  }
 }
 
 void TMidiOutput::Close() {
@@ -234,7 +258,7 @@ int TMidiInput::Open() {
     std::lock_guard lock(lock_);
     if (open_) return 0;
   }
-  const int error = OpenSequencerInput(*this, port_->In);
+  const int error = Device == kTestMidiInput ? kNoError : OpenSequencerInput(*this, port_->In);
   if (error == kNoDevice && Device.empty())
     ReportPlaybackProblem(TPlaybackMessage::NoInputPort);
   else if (error != kNoError)

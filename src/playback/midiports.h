@@ -21,6 +21,10 @@ namespace qs {
 // The name of the built-in synthesizer among the output devices.
 extern const char* const kBuiltInSynthesizer;
 
+// An input device that is always there and receives only what is handed
+// to TMidiInput::Receive (for tests and demonstrations); never listed.
+extern const char* const kTestMidiInput;
+
 // The output devices, the built-in synthesizer first; the input devices.
 std::vector<std::string> MidiOutputDevices();
 std::vector<std::string> MidiInputDevices();
@@ -58,6 +62,12 @@ class TMidiOutput : public TMidiPortState {
 
   // The device this port opens.
   virtual std::string Device() const = 0;
+  // The output level, 0 .. kMaxVolume: the built-in synthesizer's gain, or
+  // the volume controller on every channel of an external device (sent
+  // now when open, and again each time the port opens).
+  static constexpr int kMaxVolume = 65535;
+  void SetVolume(int level);
+  int Volume() const;
 
  protected:
   // Under the port's lock.
@@ -65,6 +75,9 @@ class TMidiOutput : public TMidiPortState {
   virtual void DoClose() = 0;
   virtual void SendShort(const uint8_t* message, size_t size) = 0;
   virtual void SendSysEx(const uint8_t* data, size_t size) = 0;
+  // Under the port's lock, while open.
+  virtual void ApplyVolume(int level);
+  int volume_ = -1;  // -1: never set, the device keeps its own
 };
 
 // The output port of a device of MidiOutputDevices (an unknown name is

@@ -165,8 +165,8 @@ void TMidiPorts::CloseTimerThread() {
 
 bool TMidiPorts::ForwardShort(int status, int data1, int data2) {
   if (status == midi::Meta && data1 == midi::MetaEndOfTrack) return true;
-  if (OpenMidiOutput())
-    Output->PutShort(static_cast<uint8_t>(status), static_cast<uint8_t>(data1), static_cast<uint8_t>(data2));
+  const midi::TShort message = midi::Clamped(status, data1, data2);
+  if (message.Send && OpenMidiOutput()) Output->PutShort(message.Status, message.Data1, message.Data2);
   return false;
 }
 

@@ -281,7 +281,8 @@ void TQSPlayer::SendVoiceProgram(uint8_t channel) {
     const TQSStaff* staff = voice->Staff();
     program = staff && staff->Part() ? staff->Part()->Fields.Instrument : 0;
   }
-  view_.OnPlayShort(ViewSender(), midi::ProgramChange | (channel & 0x0F), program & 0x7F, 0);
+  if (program > 127) return;  // no instrument: the channel keeps its program
+  view_.OnPlayShort(ViewSender(), midi::ProgramChange | (channel & 0x0F), program, 0);
 }
 
 // Turns to the page that holds the position (searching back from the last
@@ -384,7 +385,7 @@ void TQSPlayer::RecordThread() {
         const int length = slot->LengthFor(inside ? recordMeasure_ : last);
         if (i >= nextBeat) {
           if (recordMetronome_)
-            Fire(view_.OnPlayShort, this, midi::ClickStatus, midi::ClickKey,
+            Fire(view_.OnPlayShort, &recordSender_, midi::ClickStatus, midi::ClickKey,
                  nextBeat == 0 ? FirstBeatVelocity : OtherBeatVelocity);
           nextBeat += beat;
         }
@@ -408,7 +409,7 @@ void TQSPlayer::RecordThread() {
     }
     if (ended) {
       std::lock_guard lock(recordLock_);
-      Fire(view_.OnPlayShort, this, midi::Meta, midi::MetaEndOfTrack, 0);
+      Fire(view_.OnPlayShort, &recordSender_, midi::Meta, midi::MetaEndOfTrack, 0);
     }
   } catch (...) {
   }

@@ -127,6 +127,13 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   void MoveCursorTo(int piece, int measure, int tick, bool forward);
   TObject* ViewSender();
 
+  // The sender of what the record thread sends (the player itself sends
+  // for the play thread).
+  class TQSRecordThread : public TObject {
+   public:
+    const char* ClassName() const override { return "TQSRecordThread"; }
+  };
+  TQSRecordThread recordSender_;
   TQSWindowLink& view_;
   TQSPlayClock& clock_;
   std::unique_ptr<TSink> sink_;

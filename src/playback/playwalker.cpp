@@ -341,7 +341,9 @@ void TQSPlayWalker::PlayEffect(const TQSCalcEvent& ev) {
 
 void TQSPlayWalker::SendProgram(uint8_t channel, uint8_t program) {
   programSent_[channel] = program;
-  sink_.PlayShort(static_cast<uint8_t>(midi::ProgramChange | channel), program & 0x7F, 0);
+  // "No instrument" leaves the channel's program as it is.
+  if (program > 127) return;
+  sink_.PlayShort(static_cast<uint8_t>(midi::ProgramChange | channel), program, 0);
 }
 
 void TQSPlayWalker::End(const TSounding& s) {

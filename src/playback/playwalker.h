@@ -54,6 +54,22 @@ constexpr uint8_t SysEx = 0xF0, SysExEnd = 0xF7, Meta = 0xFF, MetaEndOfTrack = 4
 constexpr uint8_t ClickStatus = 0x99, ClickKey = 33;
 constexpr uint8_t CtlVolume = 7, CtlPan = 10, CtlPedal = 4, CtlPortamento = 65;
 constexpr uint8_t CtlAllSoundOff = 120, CtlAllNotesOff = 123;
+// Program value of a voice or part without an instrument of its own.
+constexpr int NoInstrument = 255;
+// A data byte as it may go out: a computed key or value (a transposed key,
+// a velocity change) is kept within 0..127 instead of wrapping into a
+// status byte.
+constexpr uint8_t DataByte(int value) { return static_cast<uint8_t>(value < 0 ? 0 : value > 127 ? 127 : value); }
+// A channel message ready to send: data bytes clamped; a program change
+// to a value above 127 ("no instrument") is not sent at all.
+struct TShort {
+  uint8_t Status = 0, Data1 = 0, Data2 = 0;
+  bool Send = false;
+};
+constexpr TShort Clamped(int status, int data1, int data2) {
+  if ((status & 0xF0) == ProgramChange && (data1 < 0 || data1 > 127)) return {};
+  return {static_cast<uint8_t>(status), DataByte(data1), DataByte(data2), true};
+}
 // The number of data bytes of a channel message by its status (1 or 2).
 constexpr int ChannelDataBytes(uint8_t status) {
   const int kind = status & 0xF0;

@@ -260,7 +260,7 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   uint16_t FileVersion = 1025;
 
   // Import and recording options.
-  uint16_t Quantize = 32;
+  uint16_t RecordQuantize = 32;
   uint8_t ImportStaffPerTrack = 0;
   uint8_t ImportTrackNames = 0;
   uint8_t ImportTriplets = 0;

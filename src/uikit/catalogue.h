@@ -28,6 +28,9 @@ enum class TMessageId : int {
   UndoFirst = 16,
   // After the undo texts.
   NoSuchFile = 55,
+  // MIDI devices stored in the settings that are gone.
+  MidiOutputGone = 90,
+  MidiInputGone = 91,
 };
 
 // The text in a language ("ENU" ... "RUS"; any other code gives English);

@@ -111,7 +111,7 @@ TEST(RecordingEntry, SplitOverTheBarLine) {
   ASSERT_NE(u.FirstNote(1), nullptr);
   EXPECT_EQ(u.FirstNote(1)->ItemCount(), 1);  // its dot
   TRecordScore v;
-  v.Score.Quantize = 16;
+  v.Score.RecordQuantize = 16;
   InsertRecordedNote(v.Score, 0, 384, 5, 0, 240, {}, 64);
   EXPECT_EQ(v.Notes(1), (Strings{"0/64/112"}));  // double-dotted
 }

@@ -86,7 +86,7 @@ TEST_F(ImportMidiFormTest, ChoicesMadeAndCancelledAreKeptAndGoIntoTheScoreOnOk) 
   ASSERT_EQ(again.ShowModal(), mrOk);
   TQSScore score;
   again.ApplyTo(score);
-  EXPECT_EQ(score.Quantize, 8);
+  EXPECT_EQ(score.RecordQuantize, 8);
   EXPECT_EQ(score.ImportStaffPerTrack, 1);
   EXPECT_EQ(score.ImportTrackNames, 1);
 }

@@ -425,7 +425,7 @@ TEST_F(MidiRead, RandomFilesNeverCrashOrHang) {
     TQSScore score;
     // Laid out, so that the export below walks what was read.
     score.LayoutPass = LayoutScore;
-    score.Quantize = uint16_t(8 << pick(5));
+    score.RecordQuantize = uint16_t(8 << pick(5));
     score.ImportTriplets = pick(2);
     score.ImportAutoClefs = pick(2);
     score.ImportTrackNames = pick(2);

@@ -120,7 +120,7 @@ class TMidiImportTest : public ::testing::Test {
   bool CheckEveryNote = true;
 
   void Import(const TBytesVec& bytes, const TImportSettings& settings = {}) {
-    Score.Quantize = static_cast<uint16_t>(settings.Quantize);
+    Score.RecordQuantize = static_cast<uint16_t>(settings.Quantize);
     Score.ImportStaffPerTrack = settings.OneStaff;
     Score.ImportTrackNames = settings.TrackNames;
     Score.ImportTriplets = settings.Triplets;
@@ -140,7 +140,7 @@ class TMidiImportTest : public ::testing::Test {
   void ExpectSameAfterExport(const TBytesVec& bytes, const TImportSettings& settings) {
     SCOPED_TRACE("exported and imported again");
     auto import = [&](TQSScore& score, TMemoryStream& s) {
-      score.Quantize = static_cast<uint16_t>(settings.Quantize);
+      score.RecordQuantize = static_cast<uint16_t>(settings.Quantize);
       score.ImportStaffPerTrack = settings.OneStaff;
       score.ImportTrackNames = settings.TrackNames;
       score.ImportTriplets = settings.Triplets;

@@ -50,7 +50,7 @@ TEST(ScoreDocument, ANewScore) {
   EXPECT_EQ(score.PendingStartPage, -1);
   EXPECT_EQ(score.MusicFontName, "Quavero Symbols");
   EXPECT_EQ(score.TextFontName, "Arial");
-  EXPECT_EQ(score.Quantize, 32);
+  EXPECT_EQ(score.RecordQuantize, 32);
   EXPECT_TRUE(score.AutoLyric);
   EXPECT_EQ(score.MaxUndo, 16);
 }

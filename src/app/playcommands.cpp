@@ -1,0 +1,300 @@
+// The main window's Play, Record and Stop commands, its MIDI ports, the
+// Recording and Playing tool pages while they run, the volume and tempo
+// bars, and the recording settings the Recording page changes.
+#include <algorithm>
+
+#include "app/fileeditor.h"
+#include "app/mainwindow.h"
+#include "app/mididevices.h"
+#include "playback/midiports.h"
+#include "playback/noteports.h"
+#include "playback/player.h"
+#include "playback/playwalker.h"
+#include "playback/toolpages.h"
+#include "platform/actions.h"
+#include "platform/comctrls.h"
+#include "platform/extctrls.h"
+#include "platform/timers.h"
+#include "score/score.h"
+#include "uikit/pagecontrol.h"
+#include "view/window.h"
+
+namespace qs {
+
+namespace {
+
+constexpr int kRecordingPage = 11, kPlayingPage = 12;
+// The main timer's pace, at which recorded notes are entered.
+constexpr int kEntryInterval = 220;
+constexpr int kTempoMin = 25, kTempoMax = 200;
+
+}  // namespace
+
+void TFProgramModule::BuildPlayControls() {
+  recordEntry_ = new TTimer(this);
+  recordEntry_->SetName("TMain");
+  recordEntry_->SetInterval(kEntryInterval);
+  recordEntry_->SetEnabled(false);
+  recordEntry_->OnTimer = [this](TObject*) {
+    if (recording_ && DocumentCount() > 0)
+      if (TFFileEditor* editor = ActiveEditor()) editor->EnterRecordedNotes();
+  };
+  auto* bars = dynamic_cast<TWinControl*>(FindComponent("CBProgram"));
+  if (!bars) return;
+  TBTempo = new TTrackBar(this);
+  TBTempo->SetName("TBTempo");
+  TBTempo->SetParent(bars);
+  TBTempo->SetBounds(0, 0, 110, bars->Height());
+  TBTempo->SetAlign(alRight);
+  TBTempo->SetMin(kTempoMin);
+  TBTempo->SetMax(kTempoMax);
+  TBTempo->SetPosition(100);
+  TBTempo->OnChange = [this](TObject*) { TempoBarChanged(); };
+  TBTempo->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
+    if (y > 16) TBTempo->SetPosition(TempoBarPressPosition(x, 8, TBTempo->ClientWidth(), kTempoMin, kTempoMax));
+  };
+  TBVolume = new TTrackBar(this);
+  TBVolume->SetName("TBVolume");
+  TBVolume->SetParent(bars);
+  TBVolume->SetBounds(0, 0, 90, bars->Height());
+  TBVolume->SetAlign(alRight);
+  TBVolume->SetMin(0);
+  TBVolume->SetMax(TMidiOutput::kMaxVolume);
+  TBVolume->SetPosition(TMidiOutput::kMaxVolume / 2);
+  TBVolume->OnChange = [this](TObject*) { VolumeBarChanged(); };
+  TBVolume->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
+    if (y > 16) TBVolume->SetPosition(VolumeBarPressPosition(x, TBVolume->ClientWidth()));
+  };
+}
+
+void TFProgramModule::TempoBarChanged() {
+  if (tempoBusy_ || !TBTempo) return;
+  tempoBusy_ = true;
+  if (TQSWindow* view = ActiveScoreWindow()) {
+    view->SetTempoScale(TBTempo->Position());
+    if (TFPlaying* page = TFPlaying::Instance())
+      page->ShowFullTime(view->Score->TotalMs * 100.0 / std::max(1, TBTempo->Position()));
+  }
+  tempoBusy_ = false;
+}
+
+void TFProgramModule::VolumeBarChanged() {
+  if (TBVolume) Ports().Output->SetVolume(TBVolume->Position());
+}
+
+// ------------------------------------------------------------------ ports
+
+TMidiPorts& TFProgramModule::Ports() {
+  if (!ports_) {
+    ports_ = std::make_unique<TMidiPorts>(OutputPortFor(devices_.OutputDevice, MidiOutputDevices()));
+    ports_->Input.Device = InputDeviceFor(devices_.InputDevice, MidiInputDevices());
+    // The document echoes what is played while recording itself.
+    ports_->PlayMidi = false;
+    ports_->Input.Post = [](std::function<void()> f) { TThread::Queue(std::move(f)); };
+    ports_->Input.OnMidiInput = [this] { MidiInputArrived(); };
+    if (TBVolume) ports_->Output->SetVolume(TBVolume->Position());
+  }
+  return *ports_;
+}
+
+bool TFProgramModule::OpenMidiOutput() { return Ports().OpenMidiOutput(); }
+void TFProgramModule::CloseMidiOutput() {
+  if (ports_) ports_->CloseMidiOutput();
+}
+bool TFProgramModule::OpenMidiInput() { return Ports().OpenMidiInput(); }
+void TFProgramModule::CloseMidiInput() {
+  if (ports_) ports_->CloseMidiInput();
+}
+
+void TFProgramModule::SetMidiDevices(const std::string& output, const std::string& input) {
+  StopPlayAndRecord();
+  if (settings_) {
+    settings_->Set(devices_, &TDevicesSettings::OutputDevice, output);
+    settings_->Set(devices_, &TDevicesSettings::InputDevice, input);
+  } else {
+    devices_.OutputDevice = output;
+    devices_.InputDevice = input;
+  }
+  ports_.reset();
+}
+
+void TFProgramModule::MidiInputArrived() {
+  if (!ports_) return;
+  TMidiInputEvent e;
+  while (ports_->Input.TakeEvent(e)) {
+    if (destroying_ || DocumentCount() == 0) continue;
+    if (TFFileEditor* editor = ActiveEditor()) editor->RecordMidiInput(e.Status, e.Data1, e.Data2);
+  }
+}
+
+void TFProgramModule::ConnectDocumentPlay(TFFileEditor* editor) {
+  editor->PlayHost.Ports = [this] { return &Ports(); };
+  editor->PlayHost.Record = &record_;
+  editor->PlayHost.Play = &play_;
+  editor->PlayHost.Effects = &effects_;
+  editor->PlayHost.Stop = [this] {
+    AStopExecute();
+    UpdateActionStates();
+  };
+  editor->PlayHost.Played = [this](int status, int data1, int data2) { ShowPlayedNote(status, data1, data2); };
+}
+
+void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {
+  // The piano keyboard and the fretboard that would light up are not part
+  // of the window yet: the played keys are only followed.
+  (void)status;
+  (void)data1;
+  (void)data2;
+}
+
+// ------------------------------------------------------------------ pages
+
+void TFProgramModule::ShowToolPage(int page, TCustomForm* form) {
+  toolBeforePlay_ = PCTools->ActivePage();
+  if (mainSettings_.Attached[page]) {
+    form->ManualDock(ToolSheets[page]);
+    ToolSheets[page]->SetTabVisible(true);
+    PCTools->SetActivePage(ToolSheets[page]);
+  } else {
+    ToolSheets[page]->SetTabVisible(false);
+  }
+  form->Show();
+}
+
+void TFProgramModule::EndToolPage(int page) {
+  ToolSheets[page]->SetTabVisible(false);
+  if (toolBeforePlay_ && toolBeforePlay_->TabVisible()) PCTools->SetActivePage(toolBeforePlay_);
+  toolBeforePlay_ = nullptr;
+}
+
+// ------------------------------------------------------------------ commands
+
+void TFProgramModule::APlayExecute() {
+  TFFileEditor* editor = ActiveEditor();
+  if (!editor || !OpenMidiOutput()) return;
+  if (editor->Busy()) return;
+  ports_->DisableCloseTimer();
+  editor->Player().Repeat = tools_.Reverce;
+  editor->StartPlayback();
+  playing_ = true;
+  if (!playingPage_) {
+    playingPage_ = new TFPlaying(this, settings_ ? &settings_->Ini() : nullptr, play_.PlayMetronome);
+    playingPage_->OnSetPlayMetronome = [this](bool value) { SetPlayMetronome(value); };
+    playingPage_->OnSetAttached = [this](bool attached) {
+      if (settings_ && mainSettings_.Attached[kPlayingPage] != attached) {
+        mainSettings_.Attached[kPlayingPage] = attached;
+        settings_->Store(mainSettings_);
+      }
+      if (playingPage_) {
+        if (attached) playingPage_->ManualDock(ToolSheets[kPlayingPage]);
+        ToolSheets[kPlayingPage]->SetTabVisible(attached);
+      }
+    };
+    playingPage_->ShowFullTime(editor->Score().TotalMs * 100.0 / std::max(1, editor->QSWindow->TempoScale));
+    ShowToolPage(kPlayingPage, playingPage_);
+  }
+  UpdateActionStates();
+}
+
+void TFProgramModule::ARecordExecute() {
+  TFFileEditor* editor = ActiveEditor();
+  if (!editor) return;
+  if (OpenMidiInput() && !editor->Busy()) {
+    OpenMidiOutput();
+    ports_->DisableCloseTimer();
+    editor->StartRecording();
+    recording_ = true;
+    ports_->Input.Start();
+    recordEntry_->SetEnabled(true);
+    if (!recordingPage_) {
+      TRecordSettings record;
+      record.Quantize = record_.RecordQuantize;
+      record.RealTime = record_.RecordRealTime;
+      record.Metronome = record_.RecordMetronome;
+      record.TwoHands = record_.TwoHands;
+      recordingPage_ = new TFRecording(this, settings_ ? &settings_->Ini() : nullptr, record);
+      recordingPage_->OnSetRecordQuantize = [this](int ticks) { SetRecordQuantize(ticks); };
+      recordingPage_->OnSetRecordRealTime = [this](bool value) { SetRecordRealTime(value); };
+      recordingPage_->OnSetRecordMetronome = [this](bool value) { SetRecordMetronome(value); };
+      recordingPage_->OnSetTwoHands = [this](bool value) { SetTwoHands(value); };
+      recordingPage_->OnEndRecordChord = [this] {
+        if (TFFileEditor* doc = ActiveEditor()) doc->Player().ResetRecordPosition();
+      };
+      recordingPage_->OnSetAttached = [this](bool attached) {
+        if (settings_ && mainSettings_.Attached[kRecordingPage] != attached) {
+          mainSettings_.Attached[kRecordingPage] = attached;
+          settings_->Store(mainSettings_);
+        }
+        if (recordingPage_) {
+          if (attached) recordingPage_->ManualDock(ToolSheets[kRecordingPage]);
+          ToolSheets[kRecordingPage]->SetTabVisible(attached);
+        }
+      };
+      ShowToolPage(kRecordingPage, recordingPage_);
+    }
+  }
+  UpdateActionStates();
+}
+
+void TFProgramModule::AStopExecute() {
+  if (DocumentCount() == 0) return;
+  StopPlayAndRecord();
+  UpdateActionStates();
+}
+
+void TFProgramModule::StopPlayAndRecord() {
+  if (recording_) {
+    recording_ = false;
+    if (recordEntry_) recordEntry_->SetEnabled(false);
+    CloseMidiInput();
+    delete recordingPage_;
+    recordingPage_ = nullptr;
+    if (!destroying_) EndToolPage(kRecordingPage);
+  } else if (playing_) {
+    playing_ = false;
+    delete playingPage_;
+    playingPage_ = nullptr;
+    if (!destroying_) EndToolPage(kPlayingPage);
+  }
+  for (int i = 0; i < DocumentCount(); ++i)
+    if (TFFileEditor* editor = Document(i)) editor->StopPlayback();
+  CloseMidiOutput();
+}
+
+// ------------------------------------------------------------------ settings
+
+void TFProgramModule::SetRecordQuantize(int ticks) {
+  const int value = std::clamp(ticks, 8, 512);
+  if (settings_) settings_->Set(record_, &TRecordingSettings::RecordQuantize, value);
+  else record_.RecordQuantize = value;
+}
+
+void TFProgramModule::SetRecordRealTime(bool value) {
+  if (settings_) settings_->Set(record_, &TRecordingSettings::RecordRealTime, value);
+  else record_.RecordRealTime = value;
+  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
+    if (editor->Player().IsRecording()) editor->Player().SetRecordRealTime(value);
+}
+
+void TFProgramModule::SetRecordMetronome(bool value) {
+  if (settings_) settings_->Set(record_, &TRecordingSettings::RecordMetronome, value);
+  else record_.RecordMetronome = value;
+  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
+    if (editor->Player().IsRecording()) editor->Player().SetRecordMetronome(value);
+}
+
+void TFProgramModule::SetTwoHands(bool value) {
+  if (settings_) settings_->Set(record_, &TRecordingSettings::TwoHands, value);
+  else record_.TwoHands = value;
+  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
+    editor->Score().TwoHandRecording = value ? 1 : 0;
+}
+
+void TFProgramModule::SetPlayMetronome(bool value) {
+  if (settings_) settings_->Set(play_, &TPlaySettings::PlayMetronome, value);
+  else play_.PlayMetronome = value;
+  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
+    editor->Player().SetPlayMetronome(value);
+}
+
+}  // namespace qs

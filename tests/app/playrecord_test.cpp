@@ -1,0 +1,302 @@
+// Play, Stop and Record from the main window's commands: a short score
+// heard through a port that writes down what it sends, and phrases played
+// on the test MIDI input entered into the score step by step and in real
+// time with the metronome.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+#include "app/fileeditor.h"
+#include "app/mainwindow.h"
+#include "app/mididevices.h"
+#include "interchange/musicxml.h"
+#include "layout/layout.h"
+#include "playback/midiports.h"
+#include "playback/noteports.h"
+#include "playback/player.h"
+#include "playback/toolpages.h"
+#include "platform/actions.h"
+#include "platform/testdriver.h"
+#include "score/item.h"
+#include "score/measure.h"
+#include "score/notes.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/score.h"
+#include "uikit/language.h"
+#include "uikit/settings.h"
+#include "view/window.h"
+
+using namespace qs;
+namespace td = qs::testdriver;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// An output port that writes down each message with its time.
+class TTimedPort : public TMidiOutput {
+ public:
+  struct TMessage {
+    double Ms;
+    uint8_t Status, Data1, Data2;
+  };
+  std::string Device() const override { return "timed"; }
+  std::vector<TMessage> Taken() {
+    std::lock_guard lock(mutex_);
+    return messages_;
+  }
+  std::vector<TMessage> NoteOns() {
+    std::vector<TMessage> ons;
+    for (const TMessage& m : Taken())
+      if ((m.Status & 0xF0) == 0x90 && m.Data2 > 0 && m.Status != 0x99) ons.push_back(m);
+    return ons;
+  }
+
+ protected:
+  int DoOpen() override { return 0; }
+  void DoClose() override {}
+  void SendShort(const uint8_t* message, size_t size) override {
+    std::lock_guard lock(mutex_);
+    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start_).count();
+    messages_.push_back({ms, message[0], size > 1 ? message[1] : uint8_t(0), size > 2 ? message[2] : uint8_t(0)});
+  }
+  void SendSysEx(const uint8_t*, size_t) override {}
+
+ private:
+  Clock::time_point start_ = Clock::now();
+  std::mutex mutex_;
+  std::vector<TMessage> messages_;
+};
+
+// Runs the message loop until done() or the time is up.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
+  const auto end = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (Clock::now() < end) {
+    td::ProcessMessages();
+    if (done()) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return done();
+}
+
+void PumpFor(int ms) {
+  PumpUntil([] { return false; }, ms);
+}
+
+// The notes of a measure of the first part as "tick:key".
+std::vector<std::string> NotesOf(TQSScore& score, int measure) {
+  std::vector<std::string> out;
+  TQSMeasure* m = score.GetPiece(0)->GetPart(0)->GetMeasure(measure);
+  if (!m) return out;
+  for (const TQSItem* item : m->Items)
+    if (const auto* n = dynamic_cast<const TQSNote*>(item))
+      out.push_back(std::to_string(n->Fields.Time) + ":" + std::to_string(n->SoundingKey));
+  return out;
+}
+
+class PlayRecordTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallLayout();
+    InstallMusicXmlImporter();
+    if (!GlobalLanguage()) (new TECLanguage(&languageOwner_))->SetLanguage(kDefaultLanguage);
+    dir_ = ::testing::TempDir() + "qs_play_" + std::to_string(::getpid()) + "/";
+    ASSERT_EQ(std::system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
+    settings_ = std::make_unique<TSettings>(dir_ + "ProgramSetting.ini");
+    main_ = std::make_unique<TFProgramModule>(nullptr, settings_.get());
+    main_->SetWindowState(TWindowState::wsNormal);
+    main_->SetBounds(0, 0, 1000, 800);
+    main_->SetMidiDevices("", kTestMidiInput);
+    auto port = std::make_unique<TTimedPort>();
+    port_ = port.get();
+    main_->Ports().Output = std::move(port);
+    doc_ = main_->OpenDocument(std::string(QS_TEST_DATA_DIR) + "/app/phrase.xml", false);
+    ASSERT_NE(doc_, nullptr);
+    td::ShowAndWait(*main_);
+  }
+  void TearDown() override {
+    if (!main_) return;
+    for (int i = 0; i < main_->DocumentCount(); ++i) main_->Document(i)->SetModified(false);
+    main_.reset();
+  }
+  void Send(uint8_t status, uint8_t key, uint8_t velocity) {
+    const uint8_t message[] = {status, key, velocity};
+    main_->Ports().Input.Receive(message, 3, 0);
+  }
+  TComponent languageOwner_{nullptr};
+  std::string dir_;
+  std::unique_ptr<TSettings> settings_;
+  std::unique_ptr<TFProgramModule> main_;
+  TFFileEditor* doc_ = nullptr;
+  TTimedPort* port_ = nullptr;
+};
+
+// At 240 quarters a minute the notes come every 250 ms in the order of the
+// score; at the end the program stops by itself: the Playing page goes,
+// Play is enabled again and every note that sounded was ended.
+TEST_F(PlayRecordTest, PlayingSendsTheScoreInOrderOnTimeAndStopsAtTheEnd) {
+  doc_->QSWindow->GotoScoreStart();
+  EXPECT_FALSE(main_->FindAction("AStop")->Enabled());
+  ASSERT_TRUE(main_->RunCommand("APlay"));
+  EXPECT_TRUE(main_->IsPlaying());
+  EXPECT_NE(TFPlaying::Instance(), nullptr);
+  EXPECT_TRUE(main_->FindAction("AStop")->Enabled());
+  EXPECT_FALSE(main_->FindAction("APlay")->Enabled());
+  EXPECT_FALSE(main_->FindAction("ARecord")->Enabled());
+  ASSERT_TRUE(PumpUntil([&] { return !main_->IsPlaying(); }));
+  EXPECT_EQ(TFPlaying::Instance(), nullptr);
+  EXPECT_TRUE(main_->FindAction("APlay")->Enabled());
+
+  const auto ons = port_->NoteOns();
+  std::vector<int> keys;
+  for (const auto& m : ons) keys.push_back(m.Data1);
+  EXPECT_EQ(keys, (std::vector<int>{60, 62, 64, 65, 67}));
+  ASSERT_EQ(ons.size(), 5u);
+  for (size_t i = 0; i < ons.size(); ++i)
+    EXPECT_NEAR(ons[i].Ms - ons[0].Ms, 250.0 * static_cast<double>(i), 60) << "note " << i;
+  // The piano's program went out before the first note.
+  const auto all = port_->Taken();
+  const auto firstOn = std::find_if(all.begin(), all.end(), [](const auto& m) { return (m.Status & 0xF0) == 0x90; });
+  EXPECT_TRUE(std::any_of(all.begin(), firstOn, [](const auto& m) { return m.Status == 0xC0; }));
+  int open = 0;
+  for (const auto& m : all) {
+    if ((m.Status & 0xF0) == 0x90 && m.Data2 > 0) ++open;
+    if ((m.Status & 0xF0) == 0x80 || ((m.Status & 0xF0) == 0x90 && m.Data2 == 0)) --open;
+  }
+  EXPECT_EQ(open, 0) << "every note ended";
+}
+
+// Stop in the middle ends what sounds and nothing follows.
+TEST_F(PlayRecordTest, StopEndsPlaybackAndWhatSounds) {
+  doc_->QSWindow->GotoScoreStart();
+  ASSERT_TRUE(main_->RunCommand("APlay"));
+  ASSERT_TRUE(PumpUntil([&] { return port_->NoteOns().size() >= 2; }));
+  ASSERT_TRUE(main_->RunCommand("AStop"));
+  EXPECT_FALSE(main_->IsPlaying());
+  EXPECT_FALSE(doc_->Busy());
+  const size_t heard = port_->Taken().size();
+  PumpFor(600);
+  EXPECT_EQ(port_->Taken().size(), heard) << "nothing after Stop";
+  EXPECT_LT(port_->NoteOns().size(), 5u);
+  EXPECT_EQ(doc_->QSWindow->CursorType(), TQSCursorType::ctStaff);
+}
+
+// Step by step: each key let go becomes a note of the quantum at the
+// cursor, and the cursor moves on; the keys are echoed to the output.
+TEST_F(PlayRecordTest, StepRecordingEntersThePlayedKeysAtTheCursor) {
+  main_->SetRecordQuantize(128);
+  main_->SetRecordRealTime(false);
+  main_->SetRecordMetronome(false);
+  // Into the empty third measure.
+  doc_->QSWindow->GotoScoreStart();
+  doc_->QSWindow->AdvanceCursor(0, 2, 0);
+  ASSERT_EQ(doc_->QSWindow->CursorPosition.Measure, 2);
+  ASSERT_TRUE(main_->RunCommand("ARecord"));
+  ASSERT_TRUE(main_->IsRecording());
+  ASSERT_NE(TFRecording::Instance(), nullptr);
+  EXPECT_TRUE(main_->FindAction("AStop")->Enabled());
+  for (uint8_t key : {67, 69, 71}) {
+    Send(0x90, key, 90);
+    PumpFor(30);
+    Send(0x90, key, 0);  // a note-on of velocity 0 lets the key go
+    ASSERT_TRUE(PumpUntil([&] { return doc_->RecordedNotes.empty(); }, 3000));
+  }
+  EXPECT_EQ(NotesOf(doc_->Score(), 2), (std::vector<std::string>{"0:67", "128:69", "256:71"}));
+  EXPECT_EQ(doc_->QSWindow->CursorPosition.Tick, 384);
+  // The keys played were heard.
+  std::vector<int> echoed;
+  for (const auto& m : port_->NoteOns()) echoed.push_back(m.Data1);
+  EXPECT_EQ(echoed, (std::vector<int>{67, 69, 71}));
+  ASSERT_TRUE(main_->RunCommand("AStop"));
+  EXPECT_FALSE(main_->IsRecording());
+  EXPECT_EQ(TFRecording::Instance(), nullptr);
+}
+
+// In real time with the metronome the clock counts in one measure, clicks
+// every beat, and a key played afterwards lands where the clock stood.
+TEST_F(PlayRecordTest, RealTimeRecordingWithTheMetronomePlacesTheNoteByTheClock) {
+  main_->SetRecordQuantize(128);
+  main_->SetRecordRealTime(true);
+  main_->SetRecordMetronome(true);
+  doc_->QSWindow->GotoScoreStart();
+  ASSERT_TRUE(main_->RunCommand("ARecord"));
+  Send(0x90, 50, 90);  // during the count-in: ignored
+  Send(0x80, 50, 0);
+  ASSERT_TRUE(PumpUntil([&] { return !doc_->Player().RecordPosition().CountIn; }, 5000));
+  EXPECT_TRUE(doc_->RecordedNotes.empty());
+  // Into the second beat of the first measure.
+  ASSERT_TRUE(PumpUntil([&] { return doc_->Player().RecordPosition().Tick >= 128; }, 5000));
+  const TQSPlayer::TRecordPosition at = doc_->Player().RecordPosition();
+  Send(0x90, 72, 100);
+  PumpFor(200);
+  Send(0x80, 72, 0);
+  ASSERT_TRUE(PumpUntil([&] { return doc_->RecordedNotes.empty(); }, 3000));
+  ASSERT_TRUE(main_->RunCommand("AStop"));
+  bool found = false;
+  for (const std::string& n : NotesOf(doc_->Score(), at.Measure))
+    if (n.ends_with(":72")) {
+      found = true;
+      const int tick = std::stoi(n);
+      EXPECT_NEAR(tick, at.Tick, 128) << n;
+    }
+  EXPECT_TRUE(found) << "the played C5 is in measure " << at.Measure;
+  int clicks = 0;
+  for (const auto& m : port_->Taken()) clicks += m.Status == 0x99 && m.Data1 == 33;
+  EXPECT_GE(clicks, 4) << "the count-in clicked each beat";
+}
+
+}  // namespace
+
+// The volume and tempo bars' presses below their tracks, also on bars
+// too small to divide.
+TEST(TrackBars, PressesBelowTheTrackNeverDivideByZero) {
+  EXPECT_EQ(VolumeBarPressPosition(0, 60), 30000);
+  EXPECT_EQ(VolumeBarPressPosition(59, 60), 65535) << "far right is the loudest";
+  EXPECT_EQ(VolumeBarPressPosition(3, 5), 65535) << "narrower than six steps";
+  EXPECT_EQ(VolumeBarPressPosition(0, 0), 65535);
+  EXPECT_EQ(TempoBarPressPosition(8, 8, 191, 25, 200), 25);
+  EXPECT_EQ(TempoBarPressPosition(183, 8, 191, 25, 200), 200);
+  EXPECT_EQ(TempoBarPressPosition(100, 8, 191, 25, 200), 100);
+  EXPECT_EQ(TempoBarPressPosition(10, 8, 16, 25, 200), 25) << "a track without width";
+  EXPECT_EQ(TempoBarPressPosition(10, 8, 10, 25, 200), 25);
+}
+
+// A stored device that is gone plays through the built-in synthesizer; an
+// empty name is the built-in synthesizer; an input that is gone gives the
+// first one.
+TEST(MidiDevices, AStoredDeviceThatIsGoneFallsBackToTheBuiltInSynthesizer) {
+  EXPECT_EQ(OutputPortFor("", {kBuiltInSynthesizer})->Device(), kBuiltInSynthesizer);
+  EXPECT_EQ(OutputPortFor("USB Keys 20:0", {kBuiltInSynthesizer})->Device(), kBuiltInSynthesizer);
+  EXPECT_EQ(OutputPortFor("USB Keys 20:0", {kBuiltInSynthesizer, "USB Keys 20:0"})->Device(), "USB Keys 20:0");
+  EXPECT_EQ(InputDeviceFor("Gone 24:0", {"Keys 20:0", "Pads 28:0"}), "Keys 20:0");
+  EXPECT_EQ(InputDeviceFor("Pads 28:0", {"Keys 20:0", "Pads 28:0"}), "Pads 28:0");
+  EXPECT_EQ(InputDeviceFor("", {}), "");
+}
+
+// Recorded keys are spelt with sharps except D sharp and A sharp; the
+// accidental follows what is in force at the cursor.
+TEST(RecordedNotes, SpellingAndAccidentalsAgainstTheKey) {
+  const struct {
+    int Key, Octave, Step, Alteration;
+  } spellings[] = {{60, 5, 0, 0}, {61, 5, 0, 1}, {63, 5, 2, -1}, {66, 5, 3, 1}, {70, 5, 6, -1}, {71, 5, 6, 0}};
+  for (const auto& s : spellings) {
+    const TRecordedSpelling got = SpellRecordedKey(s.Key);
+    EXPECT_EQ(got.Octave, s.Octave) << s.Key;
+    EXPECT_EQ(got.Step, s.Step) << s.Key;
+    EXPECT_EQ(got.Alteration, s.Alteration) << s.Key;
+  }
+  EXPECT_EQ(AccidentalModifiers(1, 0), (std::vector<int>{52}));   // F sharp against F
+  EXPECT_EQ(AccidentalModifiers(1, 1), (std::vector<int>{}));     // F sharp against F sharp
+  EXPECT_EQ(AccidentalModifiers(0, 1), (std::vector<int>{54}));   // F against F sharp
+  EXPECT_EQ(AccidentalModifiers(-1, 1), (std::vector<int>{54, 50}));
+  EXPECT_EQ(AccidentalModifiers(-1, 0), (std::vector<int>{50}));
+}
