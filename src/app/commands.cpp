@@ -104,7 +104,7 @@ const std::vector<TCommand>& CommandTable() {
       {"ATransports", 0, -1, S::NotBuilt, nullptr},
       {"AInstruments", 0, -1, S::NotBuilt, nullptr},
       // Service
-      {"ASettings", 0, -1, S::NotBuilt, nullptr},
+      {"ASettings", 0, -1, S::Always, &M::ASettingsExecute},
       {"AEnglish", 0, -1, S::Always, &M::AEnglishExecute},
       {"ADeutsch", 0, -1, S::Always, &M::ADeutschExecute},
       {"AFrench", 0, -1, S::Always, &M::AFrenchExecute},

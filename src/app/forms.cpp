@@ -2,7 +2,9 @@
 
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
+#include "dialogs/firstrun.h"
 #include "dialogs/pausecount.h"
+#include "dialogs/settingsdialog.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -47,6 +49,8 @@ void RegisterApplicationForms() {
   RegisterEditorHostForms();
   RegisterPaletteForms();
   RegisterPauseCountForms();
+  RegisterSettingsForms();
+  RegisterFirstRunForms();
 }
 
 }  // namespace qs

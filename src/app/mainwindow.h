@@ -181,6 +181,12 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void SetPlayMetronome(bool value);
   const TRecordingSettings& RecordSettings() const { return record_; }
   const TPlaySettings& PlaySettings() const { return play_; }
+  // The settings dialog; the first-run dialog, due until shown once.
+  void ASettingsExecute();
+  void ShowFirstRunDialog();
+  bool FirstRunDue() const;
+  // Takes the values the settings file holds now.
+  void ReloadSettings();
   TTrackBar* TBVolume = nullptr;
   TTrackBar* TBTempo = nullptr;
 

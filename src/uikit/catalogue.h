@@ -29,8 +29,8 @@ enum class TMessageId : int {
   // After the undo texts.
   NoSuchFile = 55,
   // MIDI devices stored in the settings that are gone.
-  MidiOutputGone = 90,
-  MidiInputGone = 91,
+  MidiOutputGone = 56,
+  MidiInputGone = 57,
 };
 
 // The text in a language ("ENU" ... "RUS"; any other code gives English);

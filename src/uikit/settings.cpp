@@ -185,6 +185,16 @@ void TDynamicVelocitySettings::Visit(TSettingsIO& io) {
   change("Bracket", Bracket, -20);
 }
 
+void TMailSettings::Visit(TSettingsIO& io) {
+  io.Key("Address", Address, "");
+  io.Key("MailName", MailName, "");
+  io.Key("SMTPServer", SMTPServer, "");
+  io.Key("Port", Port, 25, 1, 65535);
+  io.Key("Authentication", Authentication, false);
+  io.Key("UserId", UserId, "");
+  if (io.Mode() == TSettingsIO::TMode::Defaults) Password.clear();
+}
+
 void TMusicSettings::Visit(TSettingsIO& io) { io.Key("FlazholetName", FlazholetName, "FL."); }
 
 void TDevicesSettings::Visit(TSettingsIO& io) {

@@ -227,6 +227,21 @@ struct TDevicesSettings {
   void Visit(TSettingsIO& io);
 };
 
+// The mail connection. The password is kept for the run only: it is never
+// written into the settings file, which other programs can read.
+struct TMailSettings {
+  static constexpr const char* kSection = "Mail";
+  TMailSettings() { LoadDefaults(*this); }
+  std::string Address;
+  std::string MailName;
+  std::string SMTPServer;
+  int Port;
+  bool Authentication;
+  std::string UserId;
+  std::string Password;
+  void Visit(TSettingsIO& io);
+};
+
 // The names of the twelve semitones from C.
 struct TNoteNameSettings {
   static constexpr const char* kSection = "Notes";
