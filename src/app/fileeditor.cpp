@@ -15,6 +15,7 @@
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
 #include "playback/noteports.h"
+#include "playback/eventeditor.h"
 #include "playback/player.h"
 #include "playback/playwalker.h"
 #include "platform/dialogs.h"
@@ -95,6 +96,17 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
     StateChanged();
   };
   ConnectPlayback();
+  BuildSideEditorPanels();
+  // The side editors show what a layout pass made and where the cursor is.
+  score_->OnRecalculate = [this](TObject*) {
+    RefillVelocityEditors();
+    RefillPlaybackEditors();
+  };
+  QSWindow->OnSelectedChanged = [this](TObject*) { SyncSideEditors(); };
+  QSWindow->OnCursorChanged = [this](TObject*, bool visible) {
+    for (TSideEditorKind kind : {TSideEditorKind::Events})
+      if (auto* events = dynamic_cast<TQSEventEditor*>(SideEditor(kind))) events->ShowCursor(visible);
+  };
   LFileEditor = new TECFormLanguage(this);
   LFileEditor->SetName("LFileEditor");
   LFileEditor->FormName = "FFileEditor";
@@ -105,6 +117,9 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
 TFFileEditor::~TFFileEditor() {
   // The view goes before the score it shows.
   score_->OnUndoChanged = nullptr;
+  score_->OnRecalculate = nullptr;
+  // A second view leaves the score before it goes.
+  while (!editors_.empty()) CloseSideEditor(editors_.size() - 1);
   // The threads end before the view they play through.
   player_.reset();
   alive_.reset();

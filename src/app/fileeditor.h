@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "playback/editorhosts.h"
 
 namespace qs {
 
@@ -73,7 +74,11 @@ const char* ExtensionOfFormat(TDocumentFormat format);
 // MusicXML files are imports).
 bool IsNativeFileName(const std::string& fileName);
 
-class TFFileEditor : public TForm {
+// The kinds of side editor a document shows below its view or in windows
+// of their own.
+enum class TSideEditorKind : uint8_t { Velocity, Playback, Events, SecondView };
+
+class TFFileEditor : public TForm, public TQSEditorHostOwner {
  public:
   explicit TFFileEditor(TComponent* owner);
   ~TFFileEditor() override;
@@ -164,10 +169,50 @@ class TFFileEditor : public TForm {
   bool Busy() const;
   bool StopRequested = false;
   std::vector<TRecordedNote> RecordedNotes;
-  // After each tick of the document timer (the side editors follow).
-  std::function<void(TFFileEditor&)> OnCursorFollowed;
   // Every 10 ms while playing or recording.
   TTimer* TFileEditor = nullptr;
+
+  // ------------------------------------------------------- side editors
+  // Opens the editor of the kind (closing a docked other one), or closes
+  // it when it is open.
+  void ToggleVelocityEditor() { ToggleSideEditor(TSideEditorKind::Velocity); }
+  void TogglePlaybackEditor() { ToggleSideEditor(TSideEditorKind::Playback); }
+  void ToggleEventEditor() { ToggleSideEditor(TSideEditorKind::Events); }
+  void ToggleSecondWindow() { ToggleSideEditor(TSideEditorKind::SecondView); }
+  void ToggleSideEditor(TSideEditorKind kind);
+  bool HasSideEditor(TSideEditorKind kind) const;
+  TControl* SideEditor(TSideEditorKind kind) const;
+  // The host window of a floating editor, or null when it is docked.
+  TCustomForm* SideEditorHost(TSideEditorKind kind) const;
+  // Docked below the view (true) or floating in windows of their own;
+  // docked, only the last editor of the list stays.
+  bool AttachedEditors() const { return attachedEditors_; }
+  void SetAttachedEditors(bool value);
+  void MoveEditorToEnd(TControl* editor);
+  // The editors refilled from the score and following the cursor.
+  void RefillVelocityEditors();
+  void RefillPlaybackEditors();
+  void SyncSideEditors();
+  // The entry duration the piano roll shows.
+  void SetEntryDuration(int ticks);
+  // The note value a click into the piano roll enters (0: none).
+  std::function<int()> EntryDuration;
+  // A click into the piano roll with a duration armed: a note there.
+  void PlaybackInsertNote(int measure, int tick, int pitch);
+  void EventSelectionChanged();
+  void CBAddEventClick();
+  void CBEditEventClick();
+  void CBDeleteEventClick();
+  // What the host windows ask.
+  void EditorButtonClick(TObject* sender, const char* name) override;
+  void EditorButtonMouse(TObject* sender, const char* name, bool down, TMouseButton button,
+                         TShiftState shift) override;
+  void DockEditor(TControl* editor) override;
+  void RemoveEditor(TControl* editor) override;
+  void FormKeyDown(TObject* sender, uint16_t& key, TShiftState shift) override;
+  // Keys typed in a side editor or its window go to the main window.
+  std::function<void(uint16_t& key, TShiftState shift)> OnEditorKey;
+  TTimer* TClick = nullptr;
 
   // A short title: the file name without folder and extension.
   std::string Title() const;
@@ -175,6 +220,23 @@ class TFFileEditor : public TForm {
  private:
   void StateChanged();
   void ConnectPlayback();
+  void BuildSideEditorPanels();
+  void PlaceEditorPanels();
+  void DockSideEditor(TControl* editor, TSideEditorKind kind);
+  void CloseSideEditor(size_t index);
+  void RepeatTick();
+  struct TSideEditor {
+    TSideEditorKind Kind;
+    TControl* Editor;
+    TQSEditorHost* Host;  // null while docked
+  };
+  std::vector<TSideEditor> editors_;
+  bool attachedEditors_ = true;
+  bool switching_ = false;
+  TControl* SEditor = nullptr;
+  TControl* editorPanels_[4] = {};
+  std::string repeatButton_;
+  bool repeatArmed_ = false;
   void DocumentTimer();
   void FinishPlay();
   std::unique_ptr<TQSScore> score_;

@@ -185,7 +185,7 @@ void TFFileEditor::DocumentTimer() {
     if (player_->IsPlaying())
       if (TFPlaying* page = TFPlaying::Instance()) page->ShowPlayTime(player_->GetPlayTime());
   }
-  if (OnCursorFollowed) OnCursorFollowed(*this);
+  SyncSideEditors();
 }
 
 void TFFileEditor::RecordMidiInput(int status, int key, int velocity) {

@@ -174,6 +174,7 @@ void TFProgramModule::BuildMenus() {
     };
     MIWindow->Add(item);
   }
+  AddSideEditorItems();
   auto* separator = MenuItemFor("-");
   separator->SetName("MIWindowsFiles");
   MIWindow->Add(separator);
@@ -489,6 +490,7 @@ void TFProgramModule::UpdateActionStates() {
 }
 
 void TFProgramModule::WindowMenuShow() {
+  UpdateSideEditorItems();
   for (int i = 0; i < kToolPageCount - 2; ++i)
     if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(FindComponent(std::string("MI") + kToolPageNames[i])))
       item->SetChecked(ToolSheets[i]->TabVisible());
@@ -592,8 +594,9 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
 }
 
 void TFProgramModule::SetEntryDuration(int ticks) {
-  // The playback editors that show it are not part of the window yet.
-  (void)ticks;
+  entryDuration_ = ticks;
+  if (DocumentCount() > 0)
+    if (TFFileEditor* editor = ActiveEditor()) editor->SetEntryDuration(ticks);
 }
 
 void TFProgramModule::PaletteActivated(const std::string& name) {

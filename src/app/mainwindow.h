@@ -216,6 +216,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void KeyDownPreview(uint16_t& key, TShiftState shift);
   void WindowMenuShow();
   void BuildPlayControls();
+  void AddSideEditorItems();
+  void UpdateSideEditorItems();
   void StopPlayAndRecord();
   void ConnectDocumentPlay(TFFileEditor* editor);
   void MidiInputArrived();
@@ -239,6 +241,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // Enters the recorded notes while recording.
   TTimer* recordEntry_ = nullptr;
   bool tempoBusy_ = false;
+  // The note value the palettes would enter, for the piano rolls.
+  int entryDuration_ = 0;
   TPalette* palettes_[kToolPageCount] = {};
   // The MIDI output entered notes sound through, opened on first use.
   std::unique_ptr<TMidiPorts> ports_;

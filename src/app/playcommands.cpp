@@ -16,6 +16,7 @@
 #include "platform/extctrls.h"
 #include "platform/timers.h"
 #include "score/score.h"
+#include "uikit/menu.h"
 #include "uikit/pagecontrol.h"
 #include "view/window.h"
 
@@ -137,6 +138,42 @@ void TFProgramModule::ConnectDocumentPlay(TFFileEditor* editor) {
     UpdateActionStates();
   };
   editor->PlayHost.Played = [this](int status, int data1, int data2) { ShowPlayedNote(status, data1, data2); };
+  editor->EntryDuration = [this] { return entryDuration_; };
+  editor->OnEditorKey = [this](uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
+}
+
+void TFProgramModule::AddSideEditorItems() {
+  // Each opens or closes its editor in the active document.
+  const std::pair<const char*, TSideEditorKind> items[] = {{"MIVelocityEditor", TSideEditorKind::Velocity},
+                                                           {"MIPlayBackEditor", TSideEditorKind::Playback},
+                                                           {"MIMIDIEventEditor", TSideEditorKind::Events},
+                                                           {"MISplit", TSideEditorKind::SecondView}};
+  auto* separator = new TECMenuItem(this);
+  separator->SetKind(ikSeparator);
+  separator->SetHeight(8);
+  MIWindow->Add(separator);
+  for (const auto& [name, kind] : items) {
+    auto* item = new TECMenuItem(this);
+    item->SetName(name);
+    item->SetKind(ikCheckBox);
+    item->OnClick = [this, kind](TObject*) {
+      if (DocumentCount() > 0)
+        if (TFFileEditor* editor = ActiveEditor()) editor->ToggleSideEditor(kind);
+    };
+    MIWindow->Add(item);
+  }
+}
+
+void TFProgramModule::UpdateSideEditorItems() {
+  TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr;
+    for (const auto& [name, kind] : {std::pair{"MIVelocityEditor", TSideEditorKind::Velocity},
+                                      std::pair{"MIPlayBackEditor", TSideEditorKind::Playback},
+                                      std::pair{"MIMIDIEventEditor", TSideEditorKind::Events},
+                                      std::pair{"MISplit", TSideEditorKind::SecondView}})
+      if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(name))) {
+        item->SetEnabled(editor != nullptr);
+        item->SetChecked(editor && editor->HasSideEditor(kind));
+      }
 }
 
 void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {

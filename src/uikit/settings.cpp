@@ -185,6 +185,14 @@ void TDynamicVelocitySettings::Visit(TSettingsIO& io) {
   change("Bracket", Bracket, -20);
 }
 
+void TSideEditorSettings::Visit(TSettingsIO& io) {
+  io.Key("AttachedEditors", AttachedEditors, true);
+  io.Key("VelocityHeight", VelocityHeight, 164, 20, 4000);
+  io.Key("PlaybackHeight", PlaybackHeight, 200, 20, 4000);
+  io.Key("EventHeight", EventHeight, 200, 20, 4000);
+  io.Key("SplitHeight", SplitHeight, 200, 20, 4000);
+}
+
 void TMailSettings::Visit(TSettingsIO& io) {
   io.Key("Address", Address, "");
   io.Key("MailName", MailName, "");

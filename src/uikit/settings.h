@@ -242,6 +242,16 @@ struct TMailSettings {
   void Visit(TSettingsIO& io);
 };
 
+// The side editors of the document windows: docked or floating, and the
+// height of each when docked.
+struct TSideEditorSettings {
+  static constexpr const char* kSection = "FFileEditor";
+  TSideEditorSettings() { LoadDefaults(*this); }
+  bool AttachedEditors;
+  int VelocityHeight, PlaybackHeight, EventHeight, SplitHeight;
+  void Visit(TSettingsIO& io);
+};
+
 // The names of the twelve semitones from C.
 struct TNoteNameSettings {
   static constexpr const char* kSection = "Notes";

@@ -23,6 +23,10 @@
 #include "playback/noteports.h"
 #include "playback/player.h"
 #include "playback/toolpages.h"
+#include "playback/velocityeditor.h"
+#include "playback/editorhosts.h"
+#include "platform/timers.h"
+#include "platform/extctrls.h"
 #include "platform/actions.h"
 #include "platform/testdriver.h"
 #include "score/item.h"
@@ -112,6 +116,7 @@ class PlayRecordTest : public ::testing::Test {
     dir_ = ::testing::TempDir() + "qs_play_" + std::to_string(::getpid()) + "/";
     ASSERT_EQ(std::system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
     settings_ = std::make_unique<TSettings>(dir_ + "ProgramSetting.ini");
+    SetProgramSettings(settings_.get());
     main_ = std::make_unique<TFProgramModule>(nullptr, settings_.get());
     main_->SetWindowState(TWindowState::wsNormal);
     main_->SetBounds(0, 0, 1000, 800);
@@ -127,6 +132,7 @@ class PlayRecordTest : public ::testing::Test {
     if (!main_) return;
     for (int i = 0; i < main_->DocumentCount(); ++i) main_->Document(i)->SetModified(false);
     main_.reset();
+    SetProgramSettings(nullptr);
   }
   void Send(uint8_t status, uint8_t key, uint8_t velocity) {
     const uint8_t message[] = {status, key, velocity};
@@ -300,3 +306,88 @@ TEST(RecordedNotes, SpellingAndAccidentalsAgainstTheKey) {
   EXPECT_EQ(AccidentalModifiers(-1, 1), (std::vector<int>{54, 50}));
   EXPECT_EQ(AccidentalModifiers(-1, 0), (std::vector<int>{50}));
 }
+
+namespace {
+
+// Each side editor opens docked below the view with its button panel,
+// another one docked takes its place, and all of them float in windows of
+// their own and dock back, the one docked last staying.
+TEST_F(PlayRecordTest, SideEditorsOpenDockedAndFloating) {
+  const TSideEditorKind kinds[] = {TSideEditorKind::Velocity, TSideEditorKind::Playback, TSideEditorKind::Events,
+                                   TSideEditorKind::SecondView};
+  const char* panels[] = {"PVelocity", "PPlayback", "PEvent", "PSplit"};
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(panels[i]);
+    doc_->ToggleSideEditor(kinds[i]);
+    td::ProcessMessages();
+    ASSERT_TRUE(doc_->HasSideEditor(kinds[i]));
+    TControl* editor = doc_->SideEditor(kinds[i]);
+    EXPECT_EQ(editor->Parent(), static_cast<TWinControl*>(doc_->PClient));
+    EXPECT_GT(editor->Height(), 100);
+    EXPECT_EQ(doc_->SideEditorHost(kinds[i]), nullptr);
+    EXPECT_TRUE(dynamic_cast<TControl*>(doc_->FindComponent(panels[i]))->Visible());
+    for (int j = 0; j < 4; ++j)
+      if (j != i) EXPECT_FALSE(doc_->HasSideEditor(kinds[j])) << "docked, one editor at a time";
+  }
+  EXPECT_EQ(doc_->Score().ActiveWindow(), doc_->QSWindow);
+  doc_->ToggleSecondWindow();
+  EXPECT_FALSE(doc_->HasSideEditor(TSideEditorKind::SecondView));
+  EXPECT_FALSE(dynamic_cast<TControl*>(doc_->FindComponent("PSplit"))->Visible());
+
+  // Floating: each in its window, side by side.
+  doc_->SetAttachedEditors(false);
+  for (TSideEditorKind kind : {TSideEditorKind::Velocity, TSideEditorKind::Playback, TSideEditorKind::Events})
+    doc_->ToggleSideEditor(kind);
+  td::ProcessMessages();
+  for (TSideEditorKind kind : {TSideEditorKind::Velocity, TSideEditorKind::Playback, TSideEditorKind::Events}) {
+    TCustomForm* host = doc_->SideEditorHost(kind);
+    ASSERT_NE(host, nullptr);
+    EXPECT_TRUE(host->Visible());
+    EXPECT_EQ(doc_->SideEditor(kind)->Parent(), static_cast<TWinControl*>(host));
+  }
+  TSideEditorSettings stored;
+  settings_->Load(stored);
+  EXPECT_FALSE(stored.AttachedEditors);
+  // The piano roll's window docks it: it stays, the others close.
+  auto* rollHost = dynamic_cast<TQSEditorHost*>(doc_->SideEditorHost(TSideEditorKind::Playback));
+  rollHost->DockClick();
+  td::ProcessMessages();
+  EXPECT_TRUE(doc_->AttachedEditors());
+  EXPECT_TRUE(doc_->HasSideEditor(TSideEditorKind::Playback));
+  EXPECT_EQ(doc_->SideEditor(TSideEditorKind::Playback)->Parent(), static_cast<TWinControl*>(doc_->PClient));
+  EXPECT_FALSE(doc_->HasSideEditor(TSideEditorKind::Velocity));
+  EXPECT_FALSE(doc_->HasSideEditor(TSideEditorKind::Events));
+  // The panel's window button floats it again.
+  td::Click(*dynamic_cast<TControl*>(doc_->FindComponent("SBUnttachPlayback")), 8, 8);
+  EXPECT_FALSE(doc_->AttachedEditors());
+  EXPECT_NE(doc_->SideEditorHost(TSideEditorKind::Playback), nullptr);
+}
+
+// Holding a velocity button repeats its click every tick of the repeat
+// timer after the first, and releasing it clicks once more.
+TEST_F(PlayRecordTest, HeldVelocityButtonRepeatsAfterItsFirstPause) {
+  doc_->ToggleVelocityEditor();
+  int clicks = 0;
+  auto* velocity = dynamic_cast<TQSVelocityEditor*>(doc_->SideEditor(TSideEditorKind::Velocity));
+  ASSERT_NE(velocity, nullptr);
+  doc_->QSWindow->GotoScoreStart();
+  doc_->SyncSideEditors();
+  const TQSNote* first = nullptr;
+  for (const TQSItem* item : doc_->Score().GetPiece(0)->GetPart(0)->GetMeasure(0)->Items)
+    if ((first = dynamic_cast<const TQSNote*>(item))) break;
+  ASSERT_NE(first, nullptr);
+  doc_->EditorButtonMouse(nullptr, "SBIncVelocity", true, mbLeft, 0);
+  const int before = first->Fields.Velocity;
+  for (int tick = 0; tick < 10; ++tick) doc_->TClick->OnTimer(doc_->TClick);  // one second
+  const int held = first->Fields.Velocity;
+  doc_->EditorButtonMouse(nullptr, "SBIncVelocity", false, mbLeft, 0);
+  doc_->EditorButtonClick(nullptr, "SBIncVelocity");  // the click of the release
+  clicks = first->Fields.Velocity - before;
+  EXPECT_GT(held, before);
+  const int step = (held - before) / 9;
+  EXPECT_EQ(held - before, 9 * step) << "nine repeats in the second";
+  EXPECT_EQ(clicks, 10 * step);
+  EXPECT_FALSE(doc_->TClick->Enabled());
+}
+
+}  // namespace
