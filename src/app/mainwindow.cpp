@@ -456,6 +456,7 @@ void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (PlayPageKey(key, shift)) key = 0;
 }
 
 void TFProgramModule::UpdateActionStates() {

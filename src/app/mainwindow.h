@@ -217,6 +217,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void WindowMenuShow();
   void BuildPlayControls();
   void AddSideEditorItems();
+  // The keys of the Recording and Playing pages while one is current.
+  bool PlayPageKey(uint16_t key, TShiftState shift);
   void UpdateSideEditorItems();
   void StopPlayAndRecord();
   void ConnectDocumentPlay(TFFileEditor* editor);

@@ -204,6 +204,16 @@ void TFProgramModule::EndToolPage(int page) {
   toolBeforePlay_ = nullptr;
 }
 
+bool TFProgramModule::PlayPageKey(uint16_t key, TShiftState shift) {
+  if (shift & (ssCtrl | ssAlt)) return false;
+  TECTabSheet* current = PCTools ? PCTools->ActivePage() : nullptr;
+  if (recordingPage_ && (current == ToolSheets[kRecordingPage] || recordingPage_->Floating()))
+    return recordingPage_->PageKey(key);
+  if (playingPage_ && (current == ToolSheets[kPlayingPage] || playingPage_->Floating()))
+    return playingPage_->PageKey(key);
+  return false;
+}
+
 // ------------------------------------------------------------------ commands
 
 void TFProgramModule::APlayExecute() {
@@ -217,6 +227,7 @@ void TFProgramModule::APlayExecute() {
   if (!playingPage_) {
     playingPage_ = new TFPlaying(this, settings_ ? &settings_->Ini() : nullptr, play_.PlayMetronome);
     playingPage_->OnSetPlayMetronome = [this](bool value) { SetPlayMetronome(value); };
+    playingPage_->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
     playingPage_->OnSetAttached = [this](bool attached) {
       if (settings_ && mainSettings_.Attached[kPlayingPage] != attached) {
         mainSettings_.Attached[kPlayingPage] = attached;
@@ -251,6 +262,7 @@ void TFProgramModule::ARecordExecute() {
       record.TwoHands = record_.TwoHands;
       recordingPage_ = new TFRecording(this, settings_ ? &settings_->Ini() : nullptr, record);
       recordingPage_->OnSetRecordQuantize = [this](int ticks) { SetRecordQuantize(ticks); };
+      recordingPage_->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
       recordingPage_->OnSetRecordRealTime = [this](bool value) { SetRecordRealTime(value); };
       recordingPage_->OnSetRecordMetronome = [this](bool value) { SetRecordMetronome(value); };
       recordingPage_->OnSetTwoHands = [this](bool value) { SetTwoHands(value); };

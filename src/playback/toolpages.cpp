@@ -8,6 +8,7 @@
 #include "platform/comctrls.h"
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
+#include "platform/keys.h"
 #include "platform/stdctrls.h"
 #include "uikit/formparts.h"
 #include "score/helpers.h"
@@ -263,6 +264,63 @@ void TFRecording::CBNote4Click() {
     }
 }
 
+bool TFRecording::PageKey(uint16_t key) {
+  TECCharButton* const values[7] = {CBWholeNote, CBNote2, CBNote4, CBNote8, CBNote16, CBNote32, CBNote64};
+  const auto toggle = [](TECCharButton* b) {
+    b->SetDown(!b->Down());
+    if (b->OnClick) b->OnClick(b);
+  };
+  const auto downValue = [&]() {
+    for (int i = 0; i < 7; ++i)
+      if (values[i]->Down()) return i;
+    return -1;
+  };
+  switch (key) {
+    case VK_ESCAPE:
+      for (TECCharButton* b : {CBChord, CBDot, CBDoubleDot, CBTreole, CBTremolo, CBBlankNote, CBDrumNote})
+        b->SetDown(false);
+      return true;
+    case 'E': toggle(CBRealTime); return true;
+    case 'O': toggle(CBMetronome); return true;
+    case 'H': toggle(CBTwoHands); return true;
+    case 'R': toggle(CBChord); return true;
+    case 'N': CBNote->SetDown(true); return true;
+    case 'P': CBPause->SetDown(true); return true;
+    case 'U':
+      if (CBDot->Down()) CBDoubleDot->SetDown(true);
+      else if (CBDoubleDot->Down()) CBDoubleDot->SetDown(false);
+      else CBDot->SetDown(true);
+      return true;
+    case 'T': CBTremolo->SetDown(!CBTremolo->Down()); return true;
+    case 'J': CBTreole->SetDown(!CBTreole->Down()); return true;
+    case 'K': CBBlankNote->SetDown(!CBBlankNote->Down()); return true;
+    case 'M': CBDrumNote->SetDown(!CBDrumNote->Down()); return true;
+    case VK_ADD: {
+      // Longer: 1/2 to the whole ... 1/64 to 1/32, the whole round to 1/64.
+      const int at = downValue();
+      if (at < 0) return true;
+      values[at == 0 ? 6 : at - 1]->SetDown(true);
+      CBNote4Click();
+      return true;
+    }
+    case VK_SUBTRACT: {
+      // Shorter: the whole to 1/2 ... 1/64 round to the whole; nothing
+      // down counts as the 1/64.
+      const int at = downValue();
+      values[at < 0 || at == 6 ? 0 : at + 1]->SetDown(true);
+      CBNote4Click();
+      return true;
+    }
+    default:
+      if (key >= '1' && key <= '7') {
+        values[key - '1']->SetDown(true);
+        CBNote4Click();
+        return true;
+      }
+      return false;
+  }
+}
+
 void TFRecording::UpdateEnabled() {
   const bool step = !CBRealTime->Down();
   CBChord->SetEnabled(step);
@@ -300,6 +358,13 @@ TFPlaying::~TFPlaying() {
 }
 
 TFPlaying* TFPlaying::Instance() { return playingPage; }
+
+bool TFPlaying::PageKey(uint16_t key) {
+  if (key != 'O') return false;
+  CBMetronome->SetDown(!CBMetronome->Down());
+  if (CBMetronome->OnClick) CBMetronome->OnClick(CBMetronome);
+  return true;
+}
 
 void TFPlaying::ShowFullTime(double ms) { LFullTime->SetCaption(MsToTimeStr(static_cast<int64_t>(ms))); }
 void TFPlaying::ShowPlayTime(double ms) { LPlayTime->SetCaption(MsToTimeStr(static_cast<int64_t>(ms))); }

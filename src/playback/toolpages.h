@@ -7,6 +7,7 @@
 // window keeps the recording settings: the pages tell it through their
 // events. Each page is one window at a time, reached through Instance();
 // it lives docked in the main window's tool notebook or floats on top.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -70,6 +71,10 @@ class TFRecording : public TQSToolPage {
   // The page while it exists, else null.
   static TFRecording* Instance();
 
+  // The page's keys, as its buttons show them: Esc, 1-7, E O H R, N P, U,
+  // T J K M and the numeric + and -. True when the key was the page's.
+  bool PageKey(uint16_t key);
+
   int DrumStyle() const { return drumStyle_; }
   // A drum style chosen in the drum style chooser: kept, and the drum note
   // button goes down.
@@ -111,6 +116,9 @@ class TFPlaying : public TQSToolPage {
   ~TFPlaying() override;
   const char* ClassName() const override { return "TFPlaying"; }
   static TFPlaying* Instance();
+
+  // O switches the metronome. True when the key was the page's.
+  bool PageKey(uint16_t key);
 
   // Milliseconds as hours, minutes and seconds.
   void ShowFullTime(double ms);

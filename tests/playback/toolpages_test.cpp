@@ -11,6 +11,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/comctrls.h"
+#include "platform/keys.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "playback/toolpages.h"
@@ -161,6 +162,74 @@ TEST(PlayingPage, TimesAndMetronome) {
   bool metronome = true;
   page.OnSetPlayMetronome = [&](bool v) { metronome = v; };
   td::Click(*page.CBMetronome, 10, 10);
+  EXPECT_FALSE(metronome);
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+// The Recording page's letters and digits do what its buttons do; the
+// numeric + and - step the note value round.
+TEST(RecordingPage, KeysWorkTheButtons) {
+  TRecordSettings record;
+  record.Quantize = 128;
+  TFRecording page(nullptr, nullptr, record);
+  std::vector<int> told;
+  bool realTime = false;
+  page.OnSetRecordQuantize = [&](int ticks) { told.push_back(ticks); };
+  page.OnSetRecordRealTime = [&](bool v) { realTime = v; };
+  page.OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+    if (page.PageKey(key)) key = 0;
+  };
+  td::ShowAndWait(page);
+  td::PressKey(page, '6');
+  td::PressKey(page, VK_ADD);       // 1/32 -> 1/16
+  td::PressKey(page, '7');
+  td::PressKey(page, VK_ADD);       // 1/64 -> 1/32
+  td::PressKey(page, '1');
+  td::PressKey(page, VK_ADD);       // the whole -> 1/64
+  td::PressKey(page, VK_SUBTRACT);  // 1/64 -> the whole
+  EXPECT_EQ(told, (std::vector<int>{16, 32, 8, 16, 512, 8, 512}));
+  td::PressKey(page, 'E');
+  EXPECT_TRUE(realTime);
+  EXPECT_FALSE(page.CBChord->Enabled()) << "the handler ran";
+  td::PressKey(page, 'E');
+  EXPECT_FALSE(realTime);
+  td::PressKey(page, 'U');
+  EXPECT_TRUE(page.CBDot->Down());
+  td::PressKey(page, 'U');
+  EXPECT_TRUE(page.CBDoubleDot->Down());
+  EXPECT_FALSE(page.CBDot->Down());
+  td::PressKey(page, 'U');
+  EXPECT_FALSE(page.CBDoubleDot->Down());
+  td::PressKey(page, 'P');
+  EXPECT_TRUE(page.CBPause->Down());
+  td::PressKey(page, 'N');
+  EXPECT_TRUE(page.CBNote->Down());
+  td::PressKey(page, 'T');
+  td::PressKey(page, 'M');
+  td::PressKey(page, 'R');
+  EXPECT_TRUE(page.CBTremolo->Down());
+  EXPECT_TRUE(page.CBDrumNote->Down());
+  EXPECT_TRUE(page.CBChord->Down());
+  td::PressKey(page, VK_ESCAPE);
+  EXPECT_FALSE(page.CBTremolo->Down() || page.CBDrumNote->Down() || page.CBChord->Down());
+}
+
+TEST(PlayingPage, OSwitchesTheMetronome) {
+  TFPlaying page(nullptr, nullptr, false);
+  bool metronome = false;
+  page.OnSetPlayMetronome = [&](bool v) { metronome = v; };
+  page.OnKeyDown = [&](TObject*, uint16_t& key, TShiftState) {
+    if (page.PageKey(key)) key = 0;
+  };
+  td::ShowAndWait(page);
+  td::PressKey(page, 'O');
+  EXPECT_TRUE(metronome);
+  td::PressKey(page, 'O');
   EXPECT_FALSE(metronome);
 }
 
