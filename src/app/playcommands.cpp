@@ -8,6 +8,7 @@
 #include "app/mididevices.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
+#include "playback/playedkeys.h"
 #include "playback/player.h"
 #include "playback/playwalker.h"
 #include "playback/toolpages.h"
@@ -177,11 +178,11 @@ void TFProgramModule::UpdateSideEditorItems() {
 }
 
 void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {
-  // The piano keyboard and the fretboard that would light up are not part
-  // of the window yet: the played keys are only followed.
-  (void)status;
-  (void)data1;
-  (void)data2;
+  if (destroying_) return;
+  // The Piano and Guitar pages that light their keys and strings are not
+  // part of the window yet; what they would show is decided here.
+  const TPlayedKey change = PlayedKeyChange(status, data1, data2);
+  (void)change;
 }
 
 // ------------------------------------------------------------------ pages

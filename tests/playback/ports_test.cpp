@@ -198,6 +198,24 @@ TEST(MidiPorts, ForwardPlayMessages) {
   EXPECT_EQ(broken->Taken(), (Lines{"open", "open"}));
 }
 
+// A computed key or value above 127 (a transposed key) goes out as 127,
+// one below 0 as 0, never as a status byte; a program change to "no
+// instrument" is not sent; a volume goes to every channel of a device.
+TEST(MidiPorts, DataBytesAreClampedAndNoInstrumentSendsNoProgram) {
+  auto* port = new TRecordingPort();
+  TMidiPorts ports{std::unique_ptr<TMidiOutput>(port)};
+  ports.ForwardShort(0x90, 60 + 80, 64);
+  ports.ForwardShort(0x80, -5, 200);
+  ports.ForwardShort(0xC1, 255, 0);
+  ports.ForwardShort(0xC1, 40, 0);
+  port->SetVolume(TMidiOutput::kMaxVolume / 2);
+  const Lines taken = port->Taken();
+  ASSERT_GE(taken.size(), 4u);
+  EXPECT_EQ(Lines(taken.begin(), taken.begin() + 4), (Lines{"open", " 90 7F 40", " 80 00 7F", " C1 28"}));
+  EXPECT_EQ(taken.size(), 4u + 16u);
+  EXPECT_EQ(taken.back(), " BF 07 3F");
+}
+
 // Input: time stamps from the device's deltas; active sensing, clock and
 // system messages never arrive; nothing before Start. Note-ons are echoed.
 // The echo's own note-off never falls due on a clock that stands still, so

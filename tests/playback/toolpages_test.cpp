@@ -235,3 +235,36 @@ TEST(PlayingPage, OSwitchesTheMetronome) {
 
 }  // namespace
 }  // namespace qs::test
+
+#include "playback/playedkeys.h"
+
+namespace qs::test {
+namespace {
+
+// Keys lit by playback: a note-on of velocity 0 puts its key out as a
+// note-off does; black keys and the end of playback.
+TEST(PlayedKeys, NoteOnOfVelocityZeroPutsTheKeyOut) {
+  const struct {
+    int Status, Data1, Data2;
+    TPlayedKey::TAction Action;
+    int Octave, Step;
+    bool Black;
+  } cases[] = {
+      {0x90, 60, 100, TPlayedKey::Light, 5, 0, false},   {0x90, 60, 0, TPlayedKey::Unlight, 5, 0, false},
+      {0x83, 61, 64, TPlayedKey::Unlight, 5, 0, true},   {0x9F, 70, 1, TPlayedKey::Light, 5, 5, true},
+      {0xB0, 7, 100, TPlayedKey::None, 0, 0, false},     {0xFF, 0x2F, 0, TPlayedKey::UnlightAll, 0, 0, false},
+      {0x90, 200, 100, TPlayedKey::Light, 10, 4, false},
+  };
+  for (const auto& c : cases) {
+    const TPlayedKey got = PlayedKeyChange(c.Status, c.Data1, c.Data2);
+    EXPECT_EQ(got.Action, c.Action) << c.Status << " " << c.Data1 << " " << c.Data2;
+    if (c.Action == TPlayedKey::Light || c.Action == TPlayedKey::Unlight) {
+      EXPECT_EQ(got.Octave, c.Octave) << c.Data1;
+      EXPECT_EQ(got.Step, c.Step) << c.Data1;
+      EXPECT_EQ(got.Black, c.Black) << c.Data1;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace qs::test
