@@ -12,21 +12,21 @@ constexpr double kNoteOffPass = 1000.0 / 128;
 
 TMidiPorts::TMidiPorts(std::unique_ptr<TMidiOutput> output, TQSPlayClock* clock)
     : Output(output ? std::move(output) : CreateMidiOutput()), clock_(clock ? *clock : SystemPlayClock()) {
-  timerThread_ = std::thread(&TMidiPorts::CloseTimerThread, this);
+  keyboard_.Thread = std::thread(&TMidiPorts::CloseTimerThread, this);
 }
 
 TMidiPorts::~TMidiPorts() {
   {
-    std::lock_guard lock(timerLock_);
+    std::lock_guard lock(keyboard_.Lock);
     quitting_ = true;
   }
   {
     std::lock_guard lock(noteOffLock_);
     quitting_ = true;
   }
-  timerChanged_.notify_all();
+  keyboard_.Changed.notify_all();
   clock_.Wake();
-  if (timerThread_.joinable()) timerThread_.join();
+  if (keyboard_.Thread.joinable()) keyboard_.Thread.join();
   if (noteOffThread_.joinable()) noteOffThread_.join();
   CloseMidiInput();
   CloseMidiOutput();
@@ -74,24 +74,24 @@ void TMidiPorts::SoundNote(uint8_t channel, uint8_t key, uint16_t countdown, boo
     }
   }
   if (closeTimer) {
-    std::lock_guard lock(timerLock_);
-    timerArmed_ = true;
-    ++timerGeneration_;
+    std::lock_guard lock(keyboard_.Lock);
+    keyboard_.Armed = true;
+    ++keyboard_.Generation;
   } else {
     DisableCloseTimer();
   }
-  timerChanged_.notify_all();
+  keyboard_.Changed.notify_all();
 }
 
 void TMidiPorts::DisableCloseTimer() {
-  std::lock_guard lock(timerLock_);
-  timerArmed_ = false;
-  ++timerGeneration_;
+  std::lock_guard lock(keyboard_.Lock);
+  keyboard_.Armed = false;
+  ++keyboard_.Generation;
 }
 
 bool TMidiPorts::CloseTimerArmed() {
-  std::lock_guard lock(timerLock_);
-  return timerArmed_;
+  std::lock_guard lock(keyboard_.Lock);
+  return keyboard_.Armed;
 }
 
 size_t TMidiPorts::PendingNoteOffs() {
@@ -138,20 +138,20 @@ void TMidiPorts::NoteOffThread() {
 }
 
 void TMidiPorts::CloseTimerThread() {
-  std::unique_lock lock(timerLock_);
+  std::unique_lock lock(keyboard_.Lock);
   for (;;) {
-    timerChanged_.wait(lock, [&] { return timerArmed_ || quitting_; });
+    keyboard_.Changed.wait(lock, [&] { return keyboard_.Armed || quitting_; });
     if (quitting_) return;
-    const uint64_t generation = timerGeneration_;
+    const uint64_t generation = keyboard_.Generation;
     const double deadline = clock_.NowMs() + CloseDelayMs;
-    while (!quitting_ && timerArmed_ && generation == timerGeneration_ && clock_.NowMs() < deadline) {
+    while (!quitting_ && keyboard_.Armed && generation == keyboard_.Generation && clock_.NowMs() < deadline) {
       lock.unlock();
       clock_.SleepUntil(deadline);
       lock.lock();
     }
     if (quitting_) return;
-    if (!timerArmed_ || generation != timerGeneration_) continue;
-    timerArmed_ = false;
+    if (!keyboard_.Armed || generation != keyboard_.Generation) continue;
+    keyboard_.Armed = false;
     lock.unlock();
     bool pending;
     {

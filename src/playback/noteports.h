@@ -79,13 +79,17 @@ class TMidiPorts {
   std::vector<uint32_t> pending_;
   bool noteOffRunning_ = false;
   std::thread noteOffThread_;
-  // The close timer.
-  std::mutex timerLock_;
-  std::condition_variable timerChanged_;
-  bool timerArmed_ = false;
   std::atomic<bool> quitting_ = false;
-  uint64_t timerGeneration_ = 0;
-  std::thread timerThread_;
+  // The close timer: armed by a note that may close the output, it closes
+  // it CloseDelayMs later unless a note-off is pending or it was armed
+  // again meanwhile.
+  struct TKeyboard {
+    std::mutex Lock;
+    std::condition_variable Changed;
+    bool Armed = false;
+    uint64_t Generation = 0;
+    std::thread Thread;
+  } keyboard_;
 };
 
 }  // namespace qs
