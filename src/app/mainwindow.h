@@ -27,6 +27,7 @@ class TQSWindow;
 class TTimer;
 class TTrackBar;
 class TFRecording;
+class TQSToolPage;
 class TFPlaying;
 struct TCommand;
 
@@ -223,7 +224,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void StopPlayAndRecord();
   void ConnectDocumentPlay(TFFileEditor* editor);
   void MidiInputArrived();
-  void ShowToolPage(int page, TCustomForm* form);
+  void ShowToolPage(int page, TQSToolPage* form);
   void EndToolPage(int page);
   void TempoBarChanged();
   void VolumeBarChanged();

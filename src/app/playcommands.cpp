@@ -187,7 +187,18 @@ void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {
 
 // ------------------------------------------------------------------ pages
 
-void TFProgramModule::ShowToolPage(int page, TCustomForm* form) {
+void TFProgramModule::ShowToolPage(int page, TQSToolPage* form) {
+  // Its keys come here first; its dock button docks it, and a drag away
+  // floats it, which is kept for the next time.
+  form->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
+  form->OnSetAttached = [this, page, form](bool attached) {
+    if (settings_ && mainSettings_.Attached[page] != attached) {
+      mainSettings_.Attached[page] = attached;
+      settings_->Store(mainSettings_);
+    }
+    if (attached) form->ManualDock(ToolSheets[page]);
+    ToolSheets[page]->SetTabVisible(attached);
+  };
   toolBeforePlay_ = PCTools->ActivePage();
   if (mainSettings_.Attached[page]) {
     form->ManualDock(ToolSheets[page]);
@@ -228,17 +239,6 @@ void TFProgramModule::APlayExecute() {
   if (!playingPage_) {
     playingPage_ = new TFPlaying(this, settings_ ? &settings_->Ini() : nullptr, play_.PlayMetronome);
     playingPage_->OnSetPlayMetronome = [this](bool value) { SetPlayMetronome(value); };
-    playingPage_->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
-    playingPage_->OnSetAttached = [this](bool attached) {
-      if (settings_ && mainSettings_.Attached[kPlayingPage] != attached) {
-        mainSettings_.Attached[kPlayingPage] = attached;
-        settings_->Store(mainSettings_);
-      }
-      if (playingPage_) {
-        if (attached) playingPage_->ManualDock(ToolSheets[kPlayingPage]);
-        ToolSheets[kPlayingPage]->SetTabVisible(attached);
-      }
-    };
     playingPage_->ShowFullTime(editor->Score().TotalMs * 100.0 / std::max(1, editor->QSWindow->TempoScale));
     ShowToolPage(kPlayingPage, playingPage_);
   }
@@ -263,22 +263,11 @@ void TFProgramModule::ARecordExecute() {
       record.TwoHands = record_.TwoHands;
       recordingPage_ = new TFRecording(this, settings_ ? &settings_->Ini() : nullptr, record);
       recordingPage_->OnSetRecordQuantize = [this](int ticks) { SetRecordQuantize(ticks); };
-      recordingPage_->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
       recordingPage_->OnSetRecordRealTime = [this](bool value) { SetRecordRealTime(value); };
       recordingPage_->OnSetRecordMetronome = [this](bool value) { SetRecordMetronome(value); };
       recordingPage_->OnSetTwoHands = [this](bool value) { SetTwoHands(value); };
       recordingPage_->OnEndRecordChord = [this] {
         if (TFFileEditor* doc = ActiveEditor()) doc->Player().ResetRecordPosition();
-      };
-      recordingPage_->OnSetAttached = [this](bool attached) {
-        if (settings_ && mainSettings_.Attached[kRecordingPage] != attached) {
-          mainSettings_.Attached[kRecordingPage] = attached;
-          settings_->Store(mainSettings_);
-        }
-        if (recordingPage_) {
-          if (attached) recordingPage_->ManualDock(ToolSheets[kRecordingPage]);
-          ToolSheets[kRecordingPage]->SetTabVisible(attached);
-        }
       };
       ShowToolPage(kRecordingPage, recordingPage_);
     }

@@ -35,3 +35,30 @@ class TDeviceHost {
 };
 
 }  // namespace qs
+
+namespace qs {
+
+class TButton;
+class TComboBox;
+
+// The device controls both dialogs share: the two lists of MIDI devices,
+// the test play's Test and Stop buttons (taking turns) and the volume
+// button, and what they do with the host.
+struct TDeviceControls {
+  TDeviceHost* Host = nullptr;
+  TComboBox *Output = nullptr, *Input = nullptr;
+  TButton *Test = nullptr, *Stop = nullptr, *Volume = nullptr;
+  std::vector<std::string> Outputs, Inputs;
+
+  // Lists the devices with the host's in use chosen; shows Test only with
+  // a test file and Volume only with a volume program; connects Test,
+  // Stop and Volume.
+  void Fill();
+  // The chosen devices to the host (the first output, the built-in
+  // synthesizer, as the empty name).
+  void Choose();
+  void TestClick();
+  void StopClick();
+};
+
+}  // namespace qs

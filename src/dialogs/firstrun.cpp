@@ -58,34 +58,14 @@ TFStartModule::TFStartModule(TComponent* owner, TSettings* settings, TDeviceHost
   BBClose->SetDefault(true);
   FLStartModule = MakeFormLanguage(this, "FLStartModule");
 
-  if (host_) {
-    outputs_ = host_->OutputDevices();
-    inputs_ = host_->InputDevices();
-  }
-  TStringList outputs, inputs;
-  for (const std::string& d : outputs_) outputs.Add(d);
-  for (const std::string& d : inputs_) inputs.Add(d);
-  CBOutput->SetItems(outputs);
-  CBInput->SetItems(inputs);
-  const auto index = [](const std::vector<std::string>& list, const std::string& name) {
-    const auto it = std::find(list.begin(), list.end(), name);
-    return it == list.end() ? (list.empty() ? -1 : 0) : static_cast<int>(it - list.begin());
-  };
-  CBOutput->SetItemIndex(index(outputs_, host_ ? host_->OutputDevice() : std::string()));
-  CBInput->SetItemIndex(index(inputs_, host_ ? host_->InputDevice() : std::string()));
+  devices_ = {host_, CBOutput, CBInput, BBTest, BBStop, BBVolume, {}, {}};
+  devices_.Fill();
   Languages[StartLanguageIndex(InterfaceLanguage())]->SetChecked(true);
-  BBTest->SetVisible(host_ && host_->HasTestFile());
-  BBVolume->SetVisible(host_ && host_->HasVolumeProgram());
   CBNews->SetChecked(news_.News);
 
   CBInput->OnChange = [this](TObject*) { CBInputChange(); };
   CBOutput->OnChange = [this](TObject*) { CBOutputChange(); };
   CBNews->OnClick = [this](TObject*) { CBNewsClick(); };
-  BBTest->OnClick = [this](TObject*) { BBTestClick(); };
-  BBStop->OnClick = [this](TObject*) { BBStopClick(); };
-  BBVolume->OnClick = [this](TObject*) {
-    if (host_) host_->StartVolumeProgram();
-  };
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
     if (key == 27) {
       SetModalResult(mrCancel);
@@ -98,19 +78,13 @@ TFStartModule::~TFStartModule() {
   if (host_) host_->StopTestPlay();
 }
 
-void TFStartModule::SetDevices() {
-  if (!host_) return;
-  const int out = CBOutput->ItemIndex(), in = CBInput->ItemIndex();
-  // Written to the settings at once, so that the next start keeps them.
-  host_->SetMidiDevices(out > 0 && out < static_cast<int>(outputs_.size()) ? outputs_[static_cast<size_t>(out)] : "",
-                        in >= 0 && in < static_cast<int>(inputs_.size()) ? inputs_[static_cast<size_t>(in)] : "");
-}
-
-void TFStartModule::CBInputChange() { SetDevices(); }
+// The host writes the devices to the settings at once, so that the next
+// start keeps them.
+void TFStartModule::CBInputChange() { devices_.Choose(); }
 
 void TFStartModule::CBOutputChange() {
-  if (host_) host_->StopTestPlay();
-  SetDevices();
+  devices_.StopClick();
+  devices_.Choose();
 }
 
 void TFStartModule::RGLanguageClick(int index) {
@@ -130,18 +104,8 @@ void TFStartModule::CBNewsClick() {
   if (host_) host_->SettingsChanged();
 }
 
-void TFStartModule::BBTestClick() {
-  if (!host_) return;
-  BBStop->SetVisible(true);
-  BBTest->SetVisible(false);
-  if (!host_->StartTestPlay([this] { BBStopClick(); })) BBStopClick();
-}
-
-void TFStartModule::BBStopClick() {
-  if (host_) host_->StopTestPlay();
-  BBTest->SetVisible(host_ && host_->HasTestFile());
-  BBStop->SetVisible(false);
-}
+void TFStartModule::BBTestClick() { devices_.TestClick(); }
+void TFStartModule::BBStopClick() { devices_.StopClick(); }
 
 void RegisterFirstRunForms() {
   RegisterForm("FStartModule", [](const std::string&) -> std::unique_ptr<TCustomForm> {

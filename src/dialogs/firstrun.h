@@ -3,6 +3,7 @@
 // test playback and the system volume program, the interface language and
 // whether news is fetched. Every choice takes effect and is written to the
 // settings at once; the dialog has only a close button.
+#include "dialogs/devicehost.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
 
@@ -14,7 +15,6 @@ class TComboBox;
 class TGroupBox;
 class TRadioButton;
 class TECFormLanguage;
-class TDeviceHost;
 
 class TFStartModule : public TForm {
  public:
@@ -39,11 +39,10 @@ class TFStartModule : public TForm {
   TECFormLanguage* FLStartModule = nullptr;
 
  private:
-  void SetDevices();
   TSettings* settings_;
   TDeviceHost* host_;
   TNewsSettings news_;
-  std::vector<std::string> outputs_, inputs_;
+  TDeviceControls devices_;
 };
 
 // The language code of an item of the language choice ("ENU", "DEU",

@@ -234,26 +234,11 @@ void TFSettingsModule::BuildDevices() {
   CBInput = Put<TComboBox>(TSDevices, this, "CBInput", 10, 86, 450, 22);
   CBInput->SetStyle(csDropDownList);
   BBTest = Put<TButton>(TSDevices, this, "BBTest", 10, 126, 140, 25);
-  BBTest->OnClick = [this](TObject*) { BBTestClick(); };
   BBStop = Put<TButton>(TSDevices, this, "BBStop", 10, 126, 140, 25);
-  BBStop->OnClick = [this](TObject*) { BBStopClick(); };
-  BBStop->SetVisible(false);
   BBVolume = Put<TButton>(TSDevices, this, "BBVolume", 160, 126, 200, 25);
-  BBVolume->OnClick = [this](TObject*) {
-    if (host_) host_->StartVolumeProgram();
-  };
-  if (host_) {
-    outputs_ = host_->OutputDevices();
-    inputs_ = host_->InputDevices();
-  }
-  TStringList outputs, inputs;
-  for (const std::string& d : outputs_) outputs.Add(d);
-  for (const std::string& d : inputs_) inputs.Add(d);
-  CBOutput->SetItems(outputs);
-  CBInput->SetItems(inputs);
-  UDPort->Max = std::max<int>(1, static_cast<int>(outputs_.size()));
-  BBTest->SetVisible(host_ && host_->HasTestFile());
-  BBVolume->SetVisible(host_ && host_->HasVolumeProgram());
+  devices_ = {host_, CBOutput, CBInput, BBTest, BBStop, BBVolume, {}, {}};
+  devices_.Fill();
+  UDPort->Max = std::max<int>(1, static_cast<int>(devices_.Outputs.size()));
 }
 
 void TFSettingsModule::BuildGeneral() {
@@ -299,14 +284,6 @@ void TFSettingsModule::ReadValues() {
   EPassword->SetText(mail_.Password);
   for (int i = 0; i < 12; ++i) EN[i]->SetText(names_.Names[i]);
   EFlazholetName->SetText(music_.FlazholetName);
-  const std::string output = host_ ? host_->OutputDevice() : std::string();
-  const std::string input = host_ ? host_->InputDevice() : std::string();
-  const auto index = [](const std::vector<std::string>& list, const std::string& name, int none) {
-    const auto it = std::find(list.begin(), list.end(), name);
-    return it == list.end() ? none : static_cast<int>(it - list.begin());
-  };
-  CBOutput->SetItemIndex(index(outputs_, output, outputs_.empty() ? -1 : 0));
-  CBInput->SetItemIndex(index(inputs_, input, inputs_.empty() ? -1 : 0));
   CBSaveBackUp->SetChecked(editor_.SaveBackUp);
   CBCountBackUp->SetChecked(editor_.LimitBackUp);
   UDCountBackUp->SetPosition(std::max(1, editor_.CountBackUp));
@@ -353,25 +330,11 @@ void TFSettingsModule::SBVariant2Click() {
   for (int i = 0; i < 12; ++i) EN[i]->SetText(NoteNameVariant(2)[i]);
 }
 
-void TFSettingsModule::BBTestClick() {
-  if (!host_) return;
-  BBStop->SetVisible(true);
-  BBTest->SetVisible(false);
-  if (!host_->StartTestPlay([this] { BBStopClick(); })) BBStopClick();
-}
-
-void TFSettingsModule::BBStopClick() {
-  if (host_) host_->StopTestPlay();
-  BBTest->SetVisible(host_ && host_->HasTestFile());
-  BBStop->SetVisible(false);
-}
+void TFSettingsModule::BBTestClick() { devices_.TestClick(); }
+void TFSettingsModule::BBStopClick() { devices_.StopClick(); }
 
 void TFSettingsModule::BBOkClick() {
-  if (host_) {
-    const int out = CBOutput->ItemIndex(), in = CBInput->ItemIndex();
-    host_->SetMidiDevices(out > 0 && out < static_cast<int>(outputs_.size()) ? outputs_[static_cast<size_t>(out)] : "",
-                          in >= 0 && in < static_cast<int>(inputs_.size()) ? inputs_[static_cast<size_t>(in)] : "");
-  }
+  devices_.Choose();
   TRecordingSettings record = record_;
   TRadioButton* quantize[7] = {CBNote, CBNote2, CBNote4, CBNote8, CBNote16, CBNote32, CBNote64};
   for (int i = 0; i < 7; ++i)

@@ -6,6 +6,7 @@
 // Cancel writes nothing (the devices too stay as they were).
 #include <string>
 
+#include "dialogs/devicehost.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
 
@@ -22,7 +23,6 @@ class TECPageControl;
 class TECTabSheet;
 class TECStringGrid;
 class TECFormLanguage;
-class TDeviceHost;
 
 class TFSettingsModule : public TForm {
  public:
@@ -97,7 +97,7 @@ class TFSettingsModule : public TForm {
   TEditorSettings editor_;
   TEffectsSettings effects_;
   TNewsSettings news_;
-  std::vector<std::string> outputs_, inputs_;
+  TDeviceControls devices_;
 };
 
 // The twelve note names of the two variants: the second has "Hb" and "H"
