@@ -46,7 +46,7 @@ void BM_ImportMidi1000Measures8Tracks(benchmark::State& state) {
   const qs::test::TBytesVec bytes = LargeFile();
   for (auto _ : state) {
     qs::TQSScore score;
-    score.Quantize = 32;
+    score.RecordQuantize = 32;
     score.ImportTrackNames = 1;
     score.ImportTriplets = 1;
     score.ImportAutoClefs = 1;

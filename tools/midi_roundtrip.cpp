@@ -67,7 +67,7 @@ TCount RoundTrip(const std::string& file, bool list) {
   ExportMidiFile(original, midi);
   midi.Seek(0, SeekOrigin::Begin);
   TQSScore again;
-  again.Quantize = 32;
+  again.RecordQuantize = 32;
   again.ImportStaffPerTrack = false;
   again.ImportTrackNames = true;
   again.ImportTriplets = true;
