@@ -783,6 +783,7 @@ void TFProgramModule::AReverceExecute() {
     settings_->Set(tools_, &TToolsSettings::Reverce, !tools_.Reverce);
   else
     tools_.Reverce = !tools_.Reverce;
+  SetPlayRepeats(tools_.Reverce);
 }
 
 void TFProgramModule::AEnglishExecute() { SetLanguage("ENU"); }

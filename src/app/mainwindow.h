@@ -222,6 +222,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   bool PlayPageKey(uint16_t key, TShiftState shift);
   void UpdateSideEditorItems();
   void StopPlayAndRecord();
+  // The repeats of a playing document follow the Repeats command.
+  void SetPlayRepeats(bool value);
   void ConnectDocumentPlay(TFFileEditor* editor);
   void MidiInputArrived();
   void ShowToolPage(int page, TQSToolPage* form);

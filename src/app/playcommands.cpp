@@ -26,7 +26,7 @@ namespace qs {
 namespace {
 
 constexpr int kRecordingPage = 11, kPlayingPage = 12;
-// The main timer's pace, at which recorded notes are entered.
+// The pace of the main timer, at which recorded notes are entered.
 constexpr int kEntryInterval = 220;
 constexpr int kTempoMin = 25, kTempoMax = 200;
 
@@ -34,7 +34,7 @@ constexpr int kTempoMin = 25, kTempoMax = 200;
 
 void TFProgramModule::BuildPlayControls() {
   recordEntry_ = new TTimer(this);
-  recordEntry_->SetName("TMain");
+  recordEntry_->SetName("TRecordEntry");
   recordEntry_->SetInterval(kEntryInterval);
   recordEntry_->SetEnabled(false);
   recordEntry_->OnTimer = [this](TObject*) {
@@ -273,6 +273,12 @@ void TFProgramModule::ARecordExecute() {
     }
   }
   UpdateActionStates();
+}
+
+void TFProgramModule::SetPlayRepeats(bool value) {
+  for (int i = 0; i < DocumentCount(); ++i)
+    if (TFFileEditor* editor = Document(i))
+      if (editor->Busy()) editor->Player().Repeat = value;
 }
 
 void TFProgramModule::AStopExecute() {

@@ -391,3 +391,20 @@ TEST_F(PlayRecordTest, HeldVelocityButtonRepeatsAfterItsFirstPause) {
 }
 
 }  // namespace
+
+namespace {
+
+// Devices chosen in a dialog reach the settings file at once, so that the
+// next start opens them; the ports are made again on them.
+TEST_F(PlayRecordTest, ChosenDevicesAreWrittenAtOnce) {
+  main_->SetMidiDevices("Keys 20:0", "Pads 28:0");
+  TSettings again(dir_ + "ProgramSetting.ini");
+  TDevicesSettings devices;
+  again.Load(devices);
+  EXPECT_EQ(devices.OutputDevice, "Keys 20:0");
+  EXPECT_EQ(devices.InputDevice, "Pads 28:0");
+  // Keys 20:0 is not there: the built-in synthesizer plays instead.
+  EXPECT_EQ(main_->Ports().Output->Device(), kBuiltInSynthesizer);
+}
+
+}  // namespace
