@@ -3,6 +3,7 @@
 // playback through the program's MIDI output, the system volume program.
 #include <memory>
 
+#include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "app/mididevices.h"
 #include "base/safefile.h"
@@ -110,9 +111,23 @@ void TFProgramModule::ASettingsExecute() {
   CloseMidiOutput();
   CloseMidiInput();
   TProgramDeviceHost host(*this, settings_);
+  bool names = false;
   {
     TFSettingsModule dialog(nullptr, settings_, &host);
     dialog.ShowModal();
+    names = dialog.NamesChanged();
+  }
+  if (names && settings_) {
+    // Every open score writes its notes with the new letters.
+    TNoteNameSettings noteNames;
+    TMusicSettings music;
+    settings_->Load(noteNames);
+    settings_->Load(music);
+    for (int i = 0; i < DocumentCount(); ++i)
+      if (TFFileEditor* editor = Document(i)) {
+        editor->Score().SetNoteNames(noteNames.Letters());
+        editor->Score().SetFlazholetName(music.FlazholetName);
+      }
   }
   host.Forget();
   UpdateActionStates();

@@ -401,6 +401,7 @@ void TFSettingsModule::BBOkClick() {
     settings_->Store(effects_);
     settings_->Store(news_);
     settings_->Store(mail_);
+    namesChanged_ = namesChanged;
     if (namesChanged) {
       names_ = names;
       music_ = music;

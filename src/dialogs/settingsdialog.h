@@ -34,6 +34,9 @@ class TFSettingsModule : public TForm {
 
   // Writes every control's value (the OK button).
   void BBOkClick();
+  // OK changed the note names or the harmonics' text: the open scores
+  // take the new letters.
+  bool NamesChanged() const { return namesChanged_; }
   void SBVariant1Click();
   void SBVariant2Click();
   void BBTestClick();
@@ -98,6 +101,7 @@ class TFSettingsModule : public TForm {
   TEffectsSettings effects_;
   TNewsSettings news_;
   TDeviceControls devices_;
+  bool namesChanged_ = false;
 };
 
 // The twelve note names of the two variants: the second has "Hb" and "H"

@@ -124,6 +124,7 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndCancelNothing) {
     TFSettingsModule dialog(nullptr, settings_.get(), &host_);
     change(dialog);
     dialog.BBOkClick();
+    EXPECT_TRUE(dialog.NamesChanged());
   }
   TSettings again(file_);
   TRecordingSettings record;
@@ -181,6 +182,7 @@ TEST_F(SettingsDialogTest, UnchangedNamesAreNotWrittenAndABadPortIs25) {
     TFSettingsModule dialog(nullptr, settings_.get(), &host_);
     dialog.ESMTPPort->SetText("smtp");
     dialog.BBOkClick();
+    EXPECT_FALSE(dialog.NamesChanged());
   }
   EXPECT_EQ(ReadAll(file_).find("[Notes]"), std::string::npos);
   TMailSettings mail;
