@@ -5,6 +5,7 @@
 
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
+#include "app/settingscommands.h"
 #include "app/mididevices.h"
 #include "base/safefile.h"
 #include "base/strings.h"
@@ -22,89 +23,99 @@
 
 namespace qs {
 
-class TProgramDeviceHost : public TDeviceHost {
- public:
-  TProgramDeviceHost(TFProgramModule& main, TSettings* settings) : main_(main), settings_(settings) {}
-  ~TProgramDeviceHost() override { StopTestPlay(); }
+TProgramDeviceHost::TProgramDeviceHost(TFProgramModule& main, TSettings* settings) : main_(main), settings_(settings) {}
 
-  std::vector<std::string> OutputDevices() override { return MidiOutputDevices(); }
-  std::vector<std::string> InputDevices() override { return MidiInputDevices(); }
-  std::string OutputDevice() override {
-    const std::string& name = main_.Devices().OutputDevice;
-    return name.empty() ? std::string(kBuiltInSynthesizer) : name;
-  }
-  std::string InputDevice() override { return main_.Devices().InputDevice; }
-  void SetMidiDevices(const std::string& output, const std::string& input) override {
-    StopTestPlay();
-    main_.SetMidiDevices(output, input);
-  }
-  std::string TestFile() {
-    TPropertiesSettings properties;
-    if (settings_) settings_->Load(properties);
-    return properties.TestFile.empty() ? platform::FindTemplate("test.mid") : properties.TestFile;
-  }
-  bool HasTestFile() override {
-    const std::string file = TestFile();
-    return !file.empty() && FileExists(file);
-  }
-  bool StartTestPlay(std::function<void()> ended) override {
-    StopTestPlay();
-    if (!HasTestFile() || !main_.OpenMidiOutput()) return false;
-    try {
-      if (!score_) {
-        score_ = std::make_unique<TQSScore>();
-        score_->LoadFromFile(TestFile());
-        if (score_->LaidOutPages == 0) score_->Recalculate(0);
-        view_ = std::make_unique<TQSHiddenView>();
-        score_->AttachWindow(view_.get());
-        view_->OnPlayShort = [this](TObject*, int status, int data1, int data2) {
-          if (main_.Ports().ForwardShort(status, data1, data2)) TThread::Queue([alive = alive_, this] {
-            if (*alive) Ended();
-          });
-        };
-        view_->OnPlayLong = [this](TObject*, const uint8_t* data, uint16_t size) { main_.Ports().ForwardLong(data, size); };
-        player_ = std::make_unique<TQSPlayer>(*view_);
-      }
-    } catch (const std::exception&) {
-      return false;
+TProgramDeviceHost::~TProgramDeviceHost() {
+  StopTestPlay();
+  *alive_ = false;
+  player_.reset();
+  if (score_ && view_) score_->DetachWindow(view_.get());
+}
+
+std::vector<std::string> TProgramDeviceHost::OutputDevices() { return MidiOutputDevices(); }
+std::vector<std::string> TProgramDeviceHost::InputDevices() { return MidiInputDevices(); }
+
+std::string TProgramDeviceHost::OutputDevice() {
+  const std::string& name = main_.Devices().OutputDevice;
+  return name.empty() ? std::string(kBuiltInSynthesizer) : name;
+}
+
+std::string TProgramDeviceHost::InputDevice() { return main_.Devices().InputDevice; }
+
+void TProgramDeviceHost::SetMidiDevices(const std::string& output, const std::string& input) {
+  StopTestPlay();
+  main_.SetMidiDevices(output, input);
+}
+
+std::string TProgramDeviceHost::TestFile() {
+  TPropertiesSettings properties;
+  if (settings_) settings_->Load(properties);
+  return properties.TestFile.empty() ? platform::FindTemplate("test.mid") : properties.TestFile;
+}
+
+bool TProgramDeviceHost::HasTestFile() {
+  const std::string file = TestFile();
+  return !file.empty() && FileExists(file);
+}
+
+bool TProgramDeviceHost::StartTestPlay(std::function<void()> ended) {
+  StopTestPlay();
+  if (!HasTestFile() || !main_.OpenMidiOutput()) return false;
+  try {
+    if (!score_) {
+      // Made at the first test and kept while the dialog lives.
+      auto score = std::make_unique<TQSScore>();
+      score->LoadFromFile(TestFile());
+      if (score->LaidOutPages == 0) score->Recalculate(0);
+      score_ = std::move(score);
+      view_ = std::make_unique<TQSHiddenView>();
+      score_->AttachWindow(view_.get());
+      view_->OnPlayShort = [this](TObject*, int status, int data1, int data2) {
+        main_.Ports().ForwardShort(status, data1, data2);
+      };
+      view_->OnPlayLong = [this](TObject*, const uint8_t* data, uint16_t size) { main_.Ports().ForwardLong(data, size); };
+      // The end of the play reaches the window thread as the view's stop.
+      view_->OnStopPlay = [this](TObject*) { Ended(); };
+      player_ = std::make_unique<TQSPlayer>(*view_);
+      player_->Post = [alive = alive_](std::function<void()> f) {
+        TThread::Queue([alive, f = std::move(f)] {
+          if (*alive) f();
+        });
+      };
     }
-    ended_ = std::move(ended);
-    view_->CursorPosition = {};
-    player_->Play();
-    return true;
+  } catch (const std::exception&) {
+    score_.reset();
+    return false;
   }
-  void StopTestPlay() override {
-    if (player_) player_->StopPlay();
-    ended_ = nullptr;
-  }
-  bool HasVolumeProgram() override { return !SystemVolumeProgram().empty(); }
-  void StartVolumeProgram() override { StartSystemVolumeProgram(); }
-  int AutoSaveInterval() override { return autoSaveInterval_; }
-  void SetAutoSaveInterval(int index) override { autoSaveInterval_ = index; }
-  void SettingsChanged() override { main_.ReloadSettings(); }
+  ended_ = std::move(ended);
+  view_->CursorPosition = {};
+  player_->Play();
+  return true;
+}
 
- private:
-  void Ended() {
-    // The end of the test play closes the output, as the end of any play.
-    main_.CloseMidiOutput();
-    if (auto ended = std::move(ended_)) ended();
-  }
-  TFProgramModule& main_;
-  TSettings* settings_;
-  std::unique_ptr<TQSScore> score_;
-  std::unique_ptr<TQSHiddenView> view_;
-  std::unique_ptr<TQSPlayer> player_;
-  std::function<void()> ended_;
-  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-  static inline int autoSaveInterval_ = 0;
+void TProgramDeviceHost::StopTestPlay() {
+  // Stopped, the play ends without telling.
+  ended_ = nullptr;
+  if (player_) player_->StopPlay();
+}
 
- public:
-  void Forget() {
-    *alive_ = false;
-    player_.reset();
-    if (score_ && view_) score_->DetachWindow(view_.get());
-  }
-};
+void TProgramDeviceHost::Ended() {
+  // The end of the test play closes the output, as the end of any play.
+  main_.CloseMidiOutput();
+  if (auto ended = std::move(ended_)) ended();
+}
+
+bool TProgramDeviceHost::HasVolumeProgram() { return !SystemVolumeProgram().empty(); }
+void TProgramDeviceHost::StartVolumeProgram() { StartSystemVolumeProgram(); }
+
+namespace {
+// The auto-save interval is the run's only: no key keeps it.
+int autoSaveInterval = 0;
+}  // namespace
+
+int TProgramDeviceHost::AutoSaveInterval() { return autoSaveInterval; }
+void TProgramDeviceHost::SetAutoSaveInterval(int index) { autoSaveInterval = index; }
+void TProgramDeviceHost::SettingsChanged() { main_.ReloadSettings(); }
 
 void TFProgramModule::ASettingsExecute() {
   StopPlayAndRecord();
@@ -129,7 +140,6 @@ void TFProgramModule::ASettingsExecute() {
         editor->Score().SetFlazholetName(music.FlazholetName);
       }
   }
-  host.Forget();
   UpdateActionStates();
 }
 
@@ -139,7 +149,6 @@ void TFProgramModule::ShowFirstRunDialog() {
     TFStartModule dialog(nullptr, settings_, &host);
     dialog.ShowModal();
   }
-  host.Forget();
   if (settings_) settings_->Set(tools_, &TToolsSettings::StartModule, false);
   UpdateActionStates();
 }

@@ -408,3 +408,32 @@ TEST_F(PlayRecordTest, ChosenDevicesAreWrittenAtOnce) {
 }
 
 }  // namespace
+
+#include "app/settingscommands.h"
+#include "interchange/midi_import.h"
+
+namespace {
+
+// The settings' test play: the shipped test file plays through the
+// program's MIDI output and its end closes the output and says so.
+TEST_F(PlayRecordTest, TheTestPlayGoesThroughTheProgramsOutput) {
+  InstallMidiImporter();
+  TProgramDeviceHost host(*main_, settings_.get());
+  ASSERT_TRUE(host.HasTestFile());
+  bool ended = false;
+  ASSERT_TRUE(host.StartTestPlay([&] { ended = true; }));
+  ASSERT_TRUE(PumpUntil([&] { return ended; }, 15000));
+  std::vector<int> keys;
+  for (const auto& m : port_->NoteOns()) keys.push_back(m.Data1);
+  EXPECT_EQ(keys, (std::vector<int>{60, 62, 64, 65, 67, 69, 71, 72}));
+  EXPECT_FALSE(main_->Ports().OutputOpen());
+  // Stopped early, nothing more comes.
+  ASSERT_TRUE(host.StartTestPlay([] {}));
+  ASSERT_TRUE(PumpUntil([&] { return port_->NoteOns().size() > 8; }));
+  host.StopTestPlay();
+  const size_t heard = port_->Taken().size();
+  PumpFor(400);
+  EXPECT_EQ(port_->Taken().size(), heard);
+}
+
+}  // namespace
