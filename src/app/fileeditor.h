@@ -68,6 +68,8 @@ struct TDocumentPlayHost {
 enum class TDocumentFormat { Native = 1, Midi = 2, Karaoke = 3, MusicXml = 4 };
 // The format of a file name's extension (anything unknown is native).
 TDocumentFormat FormatOfExtension(const std::string& fileName);
+// Makes the window of a floating second view known to the review tools.
+void RegisterSideEditorForms();
 // The extension ("sfd", "mid", "kar", "xml") of a format.
 const char* ExtensionOfFormat(TDocumentFormat format);
 // Whether a file of this name is read as the native format (MIDI and

@@ -1,5 +1,6 @@
 #include "app/forms.h"
 
+#include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
 #include "dialogs/firstrun.h"
@@ -50,6 +51,7 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterPauseCountForms();
   RegisterSettingsForms();
+  RegisterSideEditorForms();
   RegisterFirstRunForms();
 }
 

@@ -14,6 +14,7 @@
 #include "playback/eventeditor.h"
 #include "playback/eventproperties.h"
 #include "playback/playbackeditor.h"
+#include "playback/samplescore.h"
 #include "playback/velocityeditor.h"
 #include "platform/extctrls.h"
 #include "platform/timers.h"
@@ -120,6 +121,19 @@ constexpr int kStepOfSemitone[12] = {0, 0, 1, 1, 2, 3, 3, 4, 4, 5, 5, 6};
 constexpr bool kBlackKey[12] = {false, true, false, true, false, false, true, false, true, false, true, false};
 
 }  // namespace
+
+void RegisterSideEditorForms() {
+  // The second view's window over a short melody.
+  RegisterForm("FWindow", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFWindow>(nullptr, nullptr);
+    auto* sample = new TQSSampleScore(form.get());
+    auto* view = new TQSWindow(form.get());
+    view->SetName("QSWindow2");
+    form->SetEditor(view);
+    view->SetScore(&sample->Score());
+    return form;
+  });
+}
 
 // ------------------------------------------------------------------ panels
 
