@@ -100,6 +100,9 @@ int RunWindows(int argc, char** argv) {
     TFProgramModule main(nullptr, &settings);
     app.SetMainForm(&main);
     main.OnClose = [&app](TObject*, TCloseAction&) { app.Terminate(); };
+    // The first start asks for the devices, the language and the news
+    // once, before the window comes.
+    if (main.FirstRunDue()) main.ShowFirstRunDialog();
     main.Show();
     if (!fontError.empty()) ShowMessage(CatalogueText(TMessageId::NoMusicFont) + "\n" + fontError);
     std::vector<std::string> files;

@@ -28,7 +28,7 @@ from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from window_edit import Shot, Staff, ink, press_key, windows  # noqa: E402
-from window_smoke import crop, screenshot, window_rect  # noqa: E402
+from window_smoke import answer_first_run, crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
 # The quarter-note button of the Notes palette, docked in the main window
@@ -107,7 +107,7 @@ def run(program, source, outdir):
     shutil.copyfile(source, song)
     proc = subprocess.Popen([program], env=env)
     try:
-        wait("the main window", lambda: proc.poll() is None and windows(d, TITLE))
+        wait("the main window", lambda: proc.poll() is None and (answer_first_run(d) or True) and windows(d, TITLE))
         main = windows(d, TITLE)[0]
         time.sleep(1.0)
 

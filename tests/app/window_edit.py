@@ -27,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_smoke import crop, screenshot, window_rect  # noqa: E402
+from window_smoke import answer_first_run, crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
 
@@ -190,6 +190,7 @@ class Program:
         while self.window is None and time.time() < deadline:
             if self.proc.poll() is not None:
                 raise AssertionError("the program ended before showing a window")
+            answer_first_run(d)
             for w in windows(d, TITLE):
                 if w.id not in Program.others:
                     self.window = w

@@ -25,7 +25,7 @@ from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from window_edit import Program, Shot, Staff, check, holds, windows  # noqa: E402
-from window_smoke import crop, screenshot, window_rect  # noqa: E402
+from window_smoke import answer_first_run, crop, screenshot, window_rect  # noqa: E402
 
 BAR = 17      # the height of the page bar and the horizontal scroll bar
 RULER = 24    # the width of the rulers
@@ -230,6 +230,7 @@ def placement(program, score, outdir):
         rects, deadline = [], time.time() + 60
         while time.time() < deadline:
             time.sleep(0.5)
+            answer_first_run(d)
             shown = windows(d, "Quillstave 4")
             rects = [window_rect(d, w) for w in shown]
             if rects:

@@ -11,7 +11,8 @@ import subprocess
 import sys
 import time
 
-from Xlib import X, Xatom, display, protocol
+from Xlib import X, XK, Xatom, display, protocol
+from Xlib.ext import xtest
 
 TITLE = "Quillstave 4"
 
@@ -32,6 +33,24 @@ def find_window(d, title):
         except Exception:
             continue
     return None
+
+
+# The dialog of the program's first start (it comes before the main window).
+FIRST_RUN = "Main settings"
+
+
+def answer_first_run(d):
+    """Closes the dialog of the first start when it shows (every choice in
+    it is optional)."""
+    if find_window(d, FIRST_RUN) is None:
+        return False
+    time.sleep(0.5)
+    code = d.keysym_to_keycode(XK.string_to_keysym("Escape"))
+    xtest.fake_input(d, X.KeyPress, code)
+    xtest.fake_input(d, X.KeyRelease, code)
+    d.sync()
+    time.sleep(0.3)
+    return True
 
 
 def screenshot(path):
@@ -124,6 +143,7 @@ def main():
         if proc.poll() is not None:
             print("the program ended before showing a window, status", proc.returncode)
             return 1
+        answer_first_run(d)
         window = find_window(d, TITLE)
         time.sleep(0.2)
     if window is None:
