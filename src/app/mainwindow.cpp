@@ -483,6 +483,7 @@ void TFProgramModule::UpdateActionStates() {
     action->SetEnabled(enabled);
   }
   if (TAction* repeats = FindAction("AReverce")) repeats->SetChecked(tools_.Reverce);
+  UpdateTempoBar();
   const std::string language = InterfaceLanguage();
   const std::pair<const char*, const char*> languages[] = {
       {"AEnglish", "ENU"}, {"ADeutsch", "DEU"}, {"AFrench", "FRA"}, {"AItalian", "ITA"}, {"ARussian", "RUS"}};

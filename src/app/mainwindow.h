@@ -229,6 +229,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ShowToolPage(int page, TQSToolPage* form);
   void EndToolPage(int page);
   void TempoBarChanged();
+  void UpdateTempoBar();
   void VolumeBarChanged();
 
   TSettings* settings_;

@@ -80,6 +80,15 @@ void TFProgramModule::TempoBarChanged() {
   tempoBusy_ = false;
 }
 
+void TFProgramModule::UpdateTempoBar() {
+  // The bar shows the active document's tempo scale without acting on it.
+  TQSWindow* view = ActiveScoreWindow();
+  if (!TBTempo || !view || tempoBusy_) return;
+  tempoBusy_ = true;
+  TBTempo->SetPosition(std::clamp(view->TempoScale, kTempoMin, kTempoMax));
+  tempoBusy_ = false;
+}
+
 void TFProgramModule::VolumeBarChanged() {
   if (TBVolume) Ports().Output->SetVolume(TBVolume->Position());
 }

@@ -27,6 +27,8 @@
 #include "playback/editorhosts.h"
 #include "platform/timers.h"
 #include "platform/extctrls.h"
+#include "platform/comctrls.h"
+#include "platform/stdctrls.h"
 #include "platform/actions.h"
 #include "platform/testdriver.h"
 #include "score/item.h"
@@ -179,6 +181,20 @@ TEST_F(PlayRecordTest, PlayingSendsTheScoreInOrderOnTimeAndStopsAtTheEnd) {
     if ((m.Status & 0xF0) == 0x80 || ((m.Status & 0xF0) == 0x90 && m.Data2 == 0)) --open;
   }
   EXPECT_EQ(open, 0) << "every note ended";
+}
+
+// The tempo bar scales the playing score's tempo: the Playing page shows
+// the new total time; another document shows its own scale on the bar.
+TEST_F(PlayRecordTest, TheTempoBarScalesThePlayAndItsTotalTime) {
+  doc_->QSWindow->GotoScoreStart();
+  ASSERT_TRUE(main_->RunCommand("APlay"));
+  const std::string atFull = TFPlaying::Instance()->LFullTime->Caption();
+  main_->TBTempo->SetPosition(50);
+  EXPECT_EQ(doc_->QSWindow->TempoScale, 50);
+  EXPECT_NE(TFPlaying::Instance()->LFullTime->Caption(), atFull);
+  ASSERT_TRUE(main_->RunCommand("AStop"));
+  main_->NewDocument();
+  EXPECT_EQ(main_->TBTempo->Position(), 100);
 }
 
 // Stop in the middle ends what sounds and nothing follows.
