@@ -47,6 +47,7 @@ int BackupNumberOf(const std::string& fileName, const std::string& name) {
 }
 
 bool IsBackupCopyName(const std::string& fileName) {
+  if (fs::path(fileName).extension() != kBackupExtension) return false;
   const std::string stem = fs::path(fileName).stem().string();
   const size_t mark = stem.rfind(kBackupMark);
   return mark != std::string::npos && DigitsValue(stem.substr(mark + 2)) > 0;
