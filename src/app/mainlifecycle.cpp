@@ -84,6 +84,11 @@ void TFProgramModule::FinishCreation() {
     return scores;
   };
   AutoSaver.OnFailure = [this](TFFileEditor&, const std::string& text) { ShowError(text); };
+  // From here on the tool notebook's height is kept.
+  PCTools->OnResize = [this](TObject*) {
+    if (!destroying_ && PCTools->Height() > 0)
+      Settings.Set(Settings.Window, &TMainWindowSettings::ToolsHeight, PCTools->Height());
+  };
   LoadReopenList();
   // The news check waits until the first-run dialog has been shown once.
   mainThread_ = std::make_unique<TMainThread>(nullptr);

@@ -21,6 +21,7 @@
 #include "base/inifile.h"
 #include "chords/chordname.h"
 #include "layout/layout.h"
+#include "platform/keys.h"
 #include "platform/paths.h"
 #include "platform/testdriver.h"
 #include "score/piece.h"
@@ -344,6 +345,36 @@ TEST(ReopenList, EntriesAreReadFromTheSettingsWhateverTheirDatesAndWrittenInOneF
   EXPECT_EQ(ini.ReadString("Reopen", "Reopen0", ""), FormatReopenDate(today) + "," + y);
   EXPECT_EQ(ini.ReadString("Reopen", "Reopen1", ""), "2007-03-05," + files[20]);
   EXPECT_FALSE(ini.ValueExists("Reopen", "Reopen19"));
+}
+
+TEST_F(DocumentFilesTest, AScoreOfAnOlderFormatIsRewrittenOnlyWhenTheUserAgrees) {
+  const std::string file = SavedScore("old.sfd");
+  TFFileEditor* doc = main_->OpenDocument(file, false);
+  ASSERT_NE(doc, nullptr);
+  const std::string before = ReadFile(file);
+  main_->RunCommand("AAddPart");
+  doc->Score().FileVersion = 768;
+  // No: nothing is written, no copy is made, and the timer does not ask.
+  namespace td = qs::testdriver;
+  td::Later([] {
+    if (td::WaitForModal()) td::KeyToModal(VK_ESCAPE);
+  });
+  EXPECT_FALSE(doc->Save());
+  EXPECT_EQ(ReadFile(file), before);
+  EXPECT_FALSE(fs::exists(dir_ + "old.v1.sfd"));
+  main_->Settings.Set(main_->Settings.Editor, &TEditorSettings::AutoSave, true);
+  Pass(std::chrono::hours(1));
+  EXPECT_TRUE(doc->Modified());
+  // Yes: saved in the current format, and the question does not come again.
+  td::Later([] {
+    if (td::WaitForModal()) td::KeyToModal(VK_RETURN);
+  });
+  EXPECT_TRUE(doc->Save());
+  EXPECT_NE(ReadFile(file), before);
+  EXPECT_EQ(ReadFile(dir_ + "old.v1.sfd"), before);
+  EXPECT_FALSE(doc->NeedsFormatUpgrade());
+  main_->RunCommand("AAddPart");
+  EXPECT_TRUE(doc->Save()) << "no question";
 }
 
 // ------------------------------------------------------------------ settings
