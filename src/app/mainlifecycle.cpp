@@ -20,6 +20,7 @@
 #include "uikit/menuitem.h"
 #include "uikit/messagebox.h"
 #include "uikit/pagecontrol.h"
+#include "view/window.h"
 
 namespace qs {
 
@@ -32,6 +33,8 @@ enum TLifecycleMessage {
 };
 
 constexpr int kMainTimerInterval = 220;  // milliseconds
+// The scales the View menu offers, in percent.
+constexpr int kZoomChoices[] = {25, 50, 75, 100, 125, 150, 175, 200, 225, 250, 300, 400, 600, 900};
 constexpr const char* kDrumMapFile = "DrumMap.ini";
 constexpr const char* kDrumMapSection = "Drums";
 constexpr int kFirstDrumKey = 26, kLastDrumKey = 87;
@@ -90,6 +93,11 @@ void TFProgramModule::FinishCreation() {
       Settings.Set(Settings.Window, &TMainWindowSettings::ToolsHeight, PCTools->Height());
   };
   LoadReopenList();
+  if (auto* zoom = dynamic_cast<TECMenuItem*>(FindComponent("MIZoom")))
+    for (int percent : kZoomChoices)
+      zoom->AddItem(std::to_string(percent) + " %")->OnClick = [this, percent](TObject*) {
+        if (TQSWindow* view = ActiveScoreWindow()) view->SetZoom(percent);
+      };
   // The news check waits until the first-run dialog has been shown once.
   mainThread_ = std::make_unique<TMainThread>(nullptr);
   mainThread_->Start();

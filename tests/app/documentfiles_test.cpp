@@ -31,6 +31,7 @@
 #include "uikit/menuitem.h"
 #include "uikit/names.h"
 #include "uikit/pagecontrol.h"
+#include "view/window.h"
 
 using namespace qs;
 namespace fs = std::filesystem;
@@ -491,6 +492,29 @@ TEST_F(DocumentFilesTest, TheCommandLineOpensItsFilesAndKnowsPlayAndPrint) {
   main_->ProcessCommandLine({a, "/p", b, "/a"});
   ASSERT_EQ(main_->DocumentCount(), 2);
   EXPECT_EQ(main_->ActiveEditor()->FileName(), b);
+}
+
+TEST_F(DocumentFilesTest, TheZoomCommandsAndChoicesStayWithinTheirBounds) {
+  auto* choices = dynamic_cast<TECMenuItem*>(main_->FindComponent("MIZoom"));
+  ASSERT_NE(choices, nullptr);
+  ASSERT_EQ(choices->Count(), 14);
+  choices->Items(3)->OnClick(choices->Items(3));  // without a document: nothing
+  TFFileEditor* doc = main_->NewDocument();
+  TQSWindow& view = *doc->QSWindow;
+  TECMenuItem* largest = choices->Items(choices->Count() - 1);
+  EXPECT_EQ(largest->Caption(), "900 %");
+  largest->OnClick(largest);
+  EXPECT_EQ(view.Zoom, 900);
+  main_->RunCommand("AZoomIn");
+  EXPECT_EQ(view.Zoom, 900);
+  choices->Items(0)->OnClick(choices->Items(0));
+  EXPECT_EQ(view.Zoom, 25);
+  main_->RunCommand("AZoomOut");
+  EXPECT_EQ(view.Zoom, 25);
+  main_->RunCommand("AZoomIn");
+  EXPECT_EQ(view.Zoom, 50);
+  main_->RunCommand("AActualScale");
+  EXPECT_EQ(view.Zoom, 100);
 }
 
 }  // namespace
