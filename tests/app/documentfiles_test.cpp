@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <set>
+#include <thread>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "base/inifile.h"
 #include "chords/chordname.h"
 #include "layout/layout.h"
+#include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/paths.h"
 #include "platform/testdriver.h"
@@ -170,7 +172,7 @@ class DocumentFilesTest : public ::testing::Test {
     EXPECT_TRUE(main_->CloseEditor(doc));
     return file;
   }
-  void Pass(std::chrono::seconds time) {
+  void Pass(TAppClock::duration time) {
     now_ += time;
     main_->TMainTimer();
   }
@@ -480,6 +482,56 @@ TEST(StartUp, TheLanguageIsTheStoredOneElseTheLocalesElseTheKeyboards) {
   if (saved) ::setenv("XKB_DEFAULT_LAYOUT", keep.c_str(), 1);
   else ::unsetenv("XKB_DEFAULT_LAYOUT");
   EXPECT_TRUE(KeyboardLayouts(dir + "none").empty() || std::getenv("XKB_DEFAULT_LAYOUT"));
+}
+
+TEST(StartUp, TheStartUpThreadRunsItsStepOnTheWindowThreadAndWaitsUntilItIsEnded) {
+  bool ran = false, onWindowThread = false;
+  TMainThread thread([&] {
+    ran = true;
+    onWindowThread = TThread::IsMainThread();
+  });
+  thread.Start();
+  for (int i = 0; i < 500 && !ran; ++i) {
+    Application().ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  EXPECT_TRUE(ran);
+  EXPECT_TRUE(onWindowThread);
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_FALSE(thread.Finished());
+  thread.Terminate();
+  thread.WaitFor();
+  EXPECT_TRUE(thread.Finished());
+}
+
+// A splash window that only records what is done to it.
+struct TFakeSplash : TSplash {
+  explicit TFakeSplash(std::vector<std::string>& log) : Log(log) {}
+  void SetClosable() override { Log.push_back("closable"); }
+  bool Visible() const override { return true; }
+  void Close() override { Log.push_back("closed"); }
+  std::vector<std::string>& Log;
+};
+
+TEST_F(DocumentFilesTest, TheSplashIsShownOnlyWithItsPictureAndClosesAtTheFirstTick) {
+  std::vector<std::string> log;
+  SetSplashFactory([&log](const std::string& picture) -> std::unique_ptr<TSplash> {
+    log.push_back(fs::path(picture).filename().string());
+    return std::make_unique<TFakeSplash>(log);
+  });
+  const std::string folder = TempFolder("splash");
+  platform::SetProgramDirForTesting(folder);
+  ShowSplash();
+  EXPECT_EQ(Splash(), nullptr) << "no picture, no splash";
+  WriteFile(folder + "About.bmp", "BM");
+  ShowSplash();
+  platform::SetProgramDirForTesting("");
+  ASSERT_NE(Splash(), nullptr);
+  ReleaseSplash();
+  Pass(std::chrono::milliseconds(220));
+  EXPECT_EQ(Splash(), nullptr);
+  EXPECT_EQ(log, (std::vector<std::string>{"About.bmp", "closable", "closed"}));
+  SetSplashFactory(nullptr);
 }
 
 TEST_F(DocumentFilesTest, TheCommandLineOpensItsFilesAndKnowsPlayAndPrint) {
