@@ -26,7 +26,7 @@ import time
 from Xlib import display
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walkthrough import Keys, check, contents, wait  # noqa: E402
+from walkthrough import Keys, chapter, check, contents, wait  # noqa: E402
 from window_edit import windows  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -124,16 +124,7 @@ def run(program, source, outdir):
 
 
 def main():
-    program, source, outdir = sys.argv[1:4]
-    shutil.rmtree(outdir, ignore_errors=True)
-    os.makedirs(outdir, exist_ok=True)
-    try:
-        run(program, source, outdir)
-    except AssertionError as e:
-        print("FAILED:", e)
-        return 1
-    print("walkthrough of the files passed")
-    return 0
+    return chapter(run, "walkthrough of the files")
 
 
 if __name__ == "__main__":
