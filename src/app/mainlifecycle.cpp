@@ -92,6 +92,20 @@ void TFProgramModule::FinishCreation() {
     if (!destroying_ && PCTools->Height() > 0)
       Settings.Set(Settings.Window, &TMainWindowSettings::ToolsHeight, PCTools->Height());
   };
+  CMReopen = new TECContextMenu(this);
+  CMReopen->SetName("CMReopen");
+  if (auto* open = dynamic_cast<TECMenuItem*>(FindComponent("MITOpen"))) {
+    // The button's arrow shows the recent files below it.
+    open->SetKind(ikDropDown);
+    open->OnDropDownClick = [this, open](TObject*) {
+      if (CMReopen->Item()->Count() == 0 || !open->Menu()) return;
+      auto* bar = dynamic_cast<TWinControl*>(open->Menu()->HostComponent());
+      if (!bar) return;
+      const TRect r = open->ItemRect();
+      const TPoint below = bar->ClientToScreen(TPoint{r.Left, r.Bottom});
+      CMReopen->Popup(below.X, below.Y, bar);
+    };
+  }
   LoadReopenList();
   if (auto* zoom = dynamic_cast<TECMenuItem*>(FindComponent("MIZoom")))
     for (int percent : kZoomChoices)
@@ -247,19 +261,21 @@ void TFProgramModule::RemoveFromReopen(const std::string& fileName) {
 }
 
 void TFProgramModule::MirrorReopenList() {
-  if (!MIReopen) return;
-  while (MIReopen->Count() > 0) MIReopen->DeleteItem(MIReopen->Count() - 1);
-  for (const TReopenEntry& entry : Reopen.Entries()) {
-    TECMenuItem* item = MIReopen->AddItem(LiteralCaption(entry.FileName));
-    const std::string name = entry.FileName;
-    // After the menu has closed: the list changes under the item clicked.
-    item->OnClick = [this, name](TObject*) {
-      TThread::Queue([this, name] {
-        if (ProgramModule() == this) ReopenItemClick(name);
-      });
-    };
+  for (TECMenuItem* list : {MIReopen, CMReopen ? CMReopen->Item() : nullptr}) {
+    if (!list) continue;
+    while (list->Count() > 0) list->DeleteItem(list->Count() - 1);
+    for (const TReopenEntry& entry : Reopen.Entries()) {
+      TECMenuItem* item = list->AddItem(LiteralCaption(entry.FileName));
+      const std::string name = entry.FileName;
+      // After the menu has closed: the list changes under the item clicked.
+      item->OnClick = [this, name](TObject*) {
+        TThread::Queue([this, name] {
+          if (ProgramModule() == this) ReopenItemClick(name);
+        });
+      };
+    }
   }
-  MIReopen->SetEnabled(MIReopen->Count() > 0);
+  if (MIReopen) MIReopen->SetEnabled(MIReopen->Count() > 0);
 }
 
 void TFProgramModule::ReopenItemClick(const std::string& fileName) {

@@ -20,6 +20,7 @@ namespace qs {
 class TAction;
 class TActionList;
 class TECFormLanguage;
+class TECContextMenu;
 class TECMenu;
 class TECMenuItem;
 class TECPageControl;
@@ -92,6 +93,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // ------------------------------------------------------------ reopen list
   TReopenList Reopen;
   TECMenuItem* MIReopen = nullptr;
+  // The drop-down list of the Open tool button, a copy of the menu.
+  TECContextMenu* CMReopen = nullptr;
   void LoadReopenList();
   void SaveReopenList();
   void AddToReopen(const std::string& fileName);

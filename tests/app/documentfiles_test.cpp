@@ -30,6 +30,7 @@
 #include "score/score.h"
 #include "uikit/language.h"
 #include "uikit/lrf.h"
+#include "uikit/menu.h"
 #include "uikit/menuitem.h"
 #include "uikit/names.h"
 #include "uikit/pagecontrol.h"
@@ -281,10 +282,20 @@ TEST_F(DocumentFilesTest, TheReopenListKeepsTheFilesClosedLastOverARestart) {
   EXPECT_EQ(main_->MIReopen->Items(0)->Caption(), b);
   EXPECT_EQ(main_->MIReopen->Items(1)->Caption(), c);
   EXPECT_EQ(main_->MIReopen->Items(2)->Caption(), a);
+  // The Open button's arrow shows the same list below the button.
+  ASSERT_EQ(main_->CMReopen->Item()->Count(), 3);
+  EXPECT_EQ(main_->CMReopen->Item()->Items(2)->Caption(), a);
+  auto* open = dynamic_cast<TECMenuItem*>(main_->FindComponent("MITOpen"));
+  ASSERT_NE(open, nullptr);
+  main_->Show();
+  open->OnDropDownClick(open);
+  ASSERT_NE(main_->CMReopen->PopupWindow(), nullptr);
+  EXPECT_TRUE(main_->CMReopen->PopupWindow()->Visible());
   // Chosen, a file that is gone leaves the list and opens nothing.
   fs::remove(a);
   main_->ReopenItemClick(a);
   EXPECT_EQ(main_->MIReopen->Count(), 2);
+  EXPECT_EQ(main_->CMReopen->Item()->Count(), 2);
   EXPECT_EQ(main_->DocumentCount(), 0);
   main_->ReopenItemClick(c);
   EXPECT_EQ(main_->DocumentCount(), 1);
