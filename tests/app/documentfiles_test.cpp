@@ -21,6 +21,7 @@
 #include "app/startup.h"
 #include "base/inifile.h"
 #include "chords/chordname.h"
+#include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
@@ -300,6 +301,29 @@ TEST_F(DocumentFilesTest, TheReopenListKeepsTheFilesClosedLastOverARestart) {
   main_->ReopenItemClick(c);
   EXPECT_EQ(main_->DocumentCount(), 1);
   EXPECT_EQ(main_->MIReopen->Count(), 1);
+}
+
+TEST_F(DocumentFilesTest, CloseAllClosesWhatMayCloseAndListsImportedFilesToo) {
+  InstallMusicXmlImporter();
+  const std::string xml = dir_ + "entry.xml";
+  fs::copy_file(std::string(QS_TEST_DATA_DIR) + "/app/entry.xml", xml);
+  const std::string native = SavedScore("native.sfd");
+  ASSERT_NE(main_->OpenDocument(xml, false), nullptr);
+  ASSERT_NE(main_->OpenDocument(native, false), nullptr);
+  TFFileEditor* kept = main_->NewDocument();
+  main_->RunCommand("AAddPart");
+  ASSERT_TRUE(kept->Modified());
+  // The modified one is asked about and kept (Cancel); the others close.
+  namespace td = qs::testdriver;
+  td::Later([] {
+    if (td::WaitForModal()) td::KeyToModal(VK_ESCAPE);
+  });
+  main_->RunCommand("ACloseAll");
+  ASSERT_EQ(main_->DocumentCount(), 1);
+  EXPECT_EQ(main_->Document(0), kept);
+  ASSERT_EQ(main_->Reopen.Entries().size(), 2u);
+  EXPECT_EQ(main_->Reopen.Entries()[0].FileName, xml) << "closed last, from the last tab to the first";
+  EXPECT_EQ(main_->Reopen.Entries()[1].FileName, native);
 }
 
 TEST(ReopenList, EntriesAreReadFromTheSettingsWhateverTheirDatesAndWrittenInOneFixedForm) {
