@@ -169,6 +169,59 @@ struct TPixelLine {
   }
 };
 
+// The pixels of a solid line drawn over the page, where a pixel set twice
+// looks as if set once: each segment goes out as the runs Bresenham steps
+// through (one rectangle for a level or upright segment), without the
+// pixels being gathered and sorted first. The same pixels as TPixelLine's.
+struct TSolidRuns {
+  QPainter& P;
+  QColor Color;
+  bool Any = false;
+
+  void Run(int x, int y, int w, int h) {
+    P.fillRect(QRect(x, y, w, h), Color);
+    Any = true;
+  }
+
+  // From a up to, but not including, b.
+  void Segment(QPoint a, QPoint b) {
+    const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
+    if (dx == 0 && dy == 0) return;
+    if (dy == 0) {
+      Run(a.x() < b.x() ? a.x() : b.x() + 1, a.y(), dx, 1);
+      return;
+    }
+    if (dx == 0) {
+      Run(a.x(), a.y() < b.y() ? a.y() : b.y() + 1, 1, dy);
+      return;
+    }
+    const bool xMajor = dx >= dy;
+    const int majorStep = (xMajor ? a.x() < b.x() : a.y() < b.y()) ? 1 : -1;
+    const int minorStep = (xMajor ? a.y() < b.y() : a.x() < b.x()) ? 1 : -1;
+    const int longSide = std::max(dx, dy), shortSide = std::min(dx, dy);
+    int major = xMajor ? a.x() : a.y(), minor = xMajor ? a.y() : a.x();
+    int err = longSide / 2, runStart = major;
+    const auto flush = [&](int end) {  // the run from runStart to end, inclusive
+      const int from = std::min(runStart, end), length = std::abs(end - runStart) + 1;
+      if (xMajor) Run(from, minor, length, 1);
+      else Run(minor, from, 1, length);
+    };
+    for (int i = 0; i < longSide; ++i) {
+      const int at = major;
+      major += majorStep;
+      err -= shortSide;
+      if (err < 0 || i + 1 == longSide) {
+        flush(at);
+        if (err < 0) {
+          minor += minorStep;
+          err += longSide;
+        }
+        runStart = major;
+      }
+    }
+  }
+};
+
 // Sets each pixel once, in horizontal runs.
 void FillPixels(QPainter& p, std::vector<QPoint>& pixels, const QColor& color) {
   if (pixels.empty()) return;
@@ -427,6 +480,16 @@ struct TCanvasPainter {
       for (size_t i = 1; i < pts.size(); ++i) path.lineTo(pts[i]);
       if (closed) path.closeSubpath();
       StrokeWide(path);
+      return;
+    }
+    SetTransform(Base);
+    if (!Styled() && Op.Pen.Mode != pmXor) {
+      TSolidRuns runs{P, FromColor(Op.Pen.Color)};
+      for (size_t i = 1; i < pts.size(); ++i) runs.Segment(pts[i - 1], pts[i]);
+      if (closed) {
+        runs.Segment(pts.back(), pts[0]);
+        if (!runs.Any) runs.Run(pts[0].x(), pts[0].y(), 1, 1);
+      }
       return;
     }
     TPixelLine line(StylePattern(Op.Pen.Style));
