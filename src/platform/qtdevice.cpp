@@ -903,13 +903,14 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
     case TGraphicsOpKind::DrawPath: path = ToQPath(op.Path); break;
     case TGraphicsOpKind::FillPath: path = ToQPath(op.Path); fill = true; break;
   }
+  const QRect clip(op.Clip.Left, op.Clip.Top, op.Clip.Width(), op.Clip.Height());
   // Opaque plain fills and solid lines wait with the canvas's (see
   // TPendingRuns).
   if (p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster) {
     const QRgb color = fill ? op.Brush.Color : op.Pen.Color;
     if (qAlpha(color) == 255 && (fill ? !op.Brush.Hatched : op.Pen.DashStyle == DashStyleSolid)) {
-      TPendingRun& run = impl_->Pending.Take(p, fill ? TPendingRun::Fill : TPendingRun::Stroke, color, world, world,
-                                             false, QRect(), fill ? QPen(Qt::NoPen) : GraphicsPen(op.Pen),
+      TPendingRun& run = impl_->Pending.Take(p, fill ? TPendingRun::Fill : TPendingRun::Stroke, color, world,
+                                             impl_->Base, op.Clipped, clip, fill ? QPen(Qt::NoPen) : GraphicsPen(op.Pen),
                                              fill ? QBrush(FromARGB(op.Brush.Color)) : QBrush(Qt::NoBrush), nullptr);
       if (fill) run.Fills.push_back(path);
       else run.Path.addPath(path);
@@ -917,8 +918,13 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
     }
   }
   impl_->Pending.Flush(p);
+  if (op.Clipped) {
+    SetTransform(p, impl_->Base);
+    p.setClipRect(clip);
+  } else {
+    p.setClipping(false);
+  }
   SetTransform(p, world);
-  p.setClipping(false);
   p.setOpacity(1);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   SetHint(p, QPainter::Antialiasing, smooth);

@@ -113,6 +113,43 @@ TEST(ViewPainting, AnEditRepaintsFromItsFirstChangedPage) {
   EXPECT_EQ(Differences(edited, Pixels(s.Host.Bitmap)), 0);
 }
 
+// An edit low on a page paints only the band of that page where its
+// drawing changed, over the image painted before; the page then shows what
+// painting it anew shows, and so do the pages after it.
+TEST(ViewPainting, AnEditPaintsOnlyTheBandOfThePageThatChanged) {
+  TViewScore s({1}, 120);
+  for (int m = 0; m < 120; ++m) s.Quarters(s.Measure(m));
+  s.Show(true);
+  ASSERT_GE(s.Score.LaidOutPages, 2);
+  TCanvas& screen = s.Host.Bitmap.Canvas();
+  s.View.PaintTo(screen);
+  ASSERT_TRUE(s.View.HasPageImage(0));
+  const int height = s.View.PagePixelRect().Height();
+  const std::vector<uint32_t> before = Pixels(s.Host.Bitmap);
+
+  // The last measure of page 1.
+  int m = 0;
+  while (m < 119 && s.Piece->MeasurePage(m + 1) < 1) ++m;
+  for (TQSItem* item : s.Measure(m)->Items)
+    if (item->ItemType == kind::Note) static_cast<TQSNote*>(item)->Fields.Pitch = 0x54;
+  s.Score.BeginUpdate();
+  s.Score.Recalculate(0);
+  s.Score.RefreshWindowsFrom(0);
+  s.Score.EndUpdate();
+  EXPECT_FALSE(s.View.HasPageImage(0));
+  const long long rows = s.View.PageRowsPainted();
+  s.View.PaintTo(screen);
+  const long long painted = s.View.PageRowsPainted() - rows;
+  const std::vector<uint32_t> edited = Pixels(s.Host.Bitmap);
+  EXPECT_GT(Differences(before, edited), 10);
+  EXPECT_GT(painted, 0);
+  EXPECT_LT(painted, height / 2) << "rows of page 1 painted again";
+
+  s.View.InvalidatePages();
+  s.View.PaintTo(screen);
+  EXPECT_EQ(Differences(edited, Pixels(s.Host.Bitmap)), 0);
+}
+
 // An incomplete last row of pages ends in grey; no page is painted over.
 TEST(ViewPainting, AShortLastRowEndsInGrey) {
   TViewScore s;
