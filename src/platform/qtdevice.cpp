@@ -290,6 +290,72 @@ QRectF UprightRectangle(const QPainterPath& path) {
   return box;
 }
 
+// The strokes of one pen with each level or upright line written once:
+// a line drawn twice is left out, and lines that continue one another on
+// one level (a staff line drawn measure by measure) become one. Lines of
+// one pen cover the same paper however they are cut, whatever their caps,
+// so the page looks as drawn; other figures are kept as they are.
+QPainterPath JoinedStrokes(const QPainterPath& path) {
+  struct TLine {
+    qreal At, From, To;  // the level's y (an upright's x) and the span along it
+    bool operator<(const TLine& o) const { return At != o.At ? At < o.At : From < o.From; }
+  };
+  std::vector<TLine> level, upright;
+  QPainterPath out;
+  const int n = path.elementCount();
+  for (int i = 0; i < n;) {
+    int end = i + 1;
+    while (end < n && !path.elementAt(end).isMoveTo()) ++end;
+    const QPainterPath::Element a = path.elementAt(i);
+    if (end - i == 2 && path.elementAt(i + 1).isLineTo()) {
+      const QPainterPath::Element b = path.elementAt(i + 1);
+      if (a.y == b.y) {
+        level.push_back({a.y, std::min(a.x, b.x), std::max(a.x, b.x)});
+        i = end;
+        continue;
+      }
+      if (a.x == b.x) {
+        upright.push_back({a.x, std::min(a.y, b.y), std::max(a.y, b.y)});
+        i = end;
+        continue;
+      }
+    }
+    for (int k = i; k < end; ++k) {
+      const QPainterPath::Element e = path.elementAt(k);
+      if (e.isMoveTo()) {
+        out.moveTo(e.x, e.y);
+      } else if (e.isLineTo()) {
+        out.lineTo(e.x, e.y);
+      } else if (e.isCurveTo() && k + 2 < end) {
+        out.cubicTo(e.x, e.y, path.elementAt(k + 1).x, path.elementAt(k + 1).y, path.elementAt(k + 2).x,
+                    path.elementAt(k + 2).y);
+        k += 2;
+      }
+    }
+    i = end;
+  }
+  const auto join = [&out](std::vector<TLine>& lines, bool isLevel) {
+    std::sort(lines.begin(), lines.end());
+    for (size_t i = 0; i < lines.size();) {
+      TLine line = lines[i];
+      size_t j = i + 1;
+      for (; j < lines.size() && lines[j].At == line.At && lines[j].From <= line.To; ++j)
+        line.To = std::max(line.To, lines[j].To);
+      if (isLevel) {
+        out.moveTo(line.From, line.At);
+        out.lineTo(line.To, line.At);
+      } else {
+        out.moveTo(line.At, line.From);
+        out.lineTo(line.At, line.To);
+      }
+      i = j;
+    }
+  };
+  join(level, true);
+  join(upright, false);
+  return out;
+}
+
 struct TPendingRun {
   enum TKind { Stroke, Fill, Glyphs } Kind = Stroke;
   QTransform Transform;
@@ -317,7 +383,7 @@ struct TPendingRun {
     p.setPen(Pen);
     SetBrush(p, Brush);
     switch (Kind) {
-      case Stroke: p.drawPath(Path); break;
+      case Stroke: p.drawPath(JoinedStrokes(Path)); break;
       case Fill: {
         // Upright rectangles (stems, bar lines) are written as rectangles,
         // a quarter of the path's size.

@@ -206,6 +206,40 @@ TEST_F(PdfExportTest, ShapesOfOneColourAreWrittenAsFewRuns) {
   EXPECT_EQ(CountOperators(pdf, {"c"}), 0);  // dots as round points, not curves
 }
 
+// Each line is written once: a staff line drawn measure by measure is one
+// line, a bar line drawn twice (by the staves above and below it) is one,
+// and lines that do not meet or lie askew stay as they are.
+TEST_F(PdfExportTest, LinesThatContinueOneAnotherAreWrittenOnce) {
+  TPdfSetup setup;
+  setup.Compressed = false;
+  std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
+  printer->BeginDoc("lines");
+  TCanvas& canvas = printer->Canvas();
+  canvas.Pen() = TPen{clBlack, 25};
+  for (int line = 0; line < 5; ++line)
+    for (int measure = 0; measure < 4; ++measure) {
+      canvas.MoveTo(200 + measure * 900, 400 + line * 150);
+      canvas.LineTo(1100 + measure * 900, 400 + line * 150);
+    }
+  for (int staff = 0; staff < 2; ++staff) {  // the bar line at the end
+    canvas.MoveTo(3800, 400);
+    canvas.LineTo(3800, 1000);
+  }
+  canvas.MoveTo(200, 2000);  // two pieces with a gap between
+  canvas.LineTo(1000, 2000);
+  canvas.MoveTo(1100, 2000);
+  canvas.LineTo(2000, 2000);
+  canvas.MoveTo(200, 2500);  // askew, twice
+  canvas.LineTo(2000, 2700);
+  canvas.MoveTo(200, 2500);
+  canvas.LineTo(2000, 2700);
+  printer->EndDoc();
+  const std::vector<uint8_t> pdf = printer->TakeDocument();
+  EXPECT_EQ(CountOperators(pdf, {"S"}), 1);
+  EXPECT_EQ(CountOperators(pdf, {"m"}), 5 + 1 + 2 + 2);
+  EXPECT_EQ(CountOperators(pdf, {"l"}), 5 + 1 + 2 + 2);
+}
+
 // What has another colour is drawn where it was drawn between the runs:
 // a white box over a black line hides it, a black line drawn on the box
 // with the same pen shows.
