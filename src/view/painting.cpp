@@ -200,7 +200,10 @@ const TBitmap& TQSWindow::PageImage(int index) {
 }
 
 void TQSWindow::DropPageImages(const TRect& client) {
-  if (pageImages_.empty()) return;
+  // Many elements invalidated in a row (a selection) find every image
+  // invalidated after the first.
+  if (std::none_of(pageImages_.begin(), pageImages_.end(), [](const auto& page) { return page.second.Current; }))
+    return;
   // Rulers, buttons and bars lie outside the pages.
   TRect inside;
   if (!IntersectRect(inside, client, GetPageAreaRect())) return;
