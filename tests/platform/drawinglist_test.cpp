@@ -19,6 +19,12 @@ using DrawingListTest = qs::testing::DrawingTest;
 
 constexpr int kWidth = 120, kHeight = 200;
 
+TBrush SolidOf(TColor color) {
+  TBrush brush;
+  brush.Color = color;
+  return brush;
+}
+
 // A small page: paper with a frame, lines through its height, a text and
 // an anti-aliased curve, the way a page image is painted; variant changes
 // one thing of it.
@@ -42,7 +48,8 @@ void Page(TCanvas& c, const TVariant& variant) {
   g.DrawEllipse(TGPen{0xFF000080, 1.5f}, 70.3f, 140.6f, 30, 20);
   variant(c, g);
   c.ResetClip();
-  c.Brush() = TBrush{clWhite, bsClear};
+  c.Brush() = SolidOf(clWhite);
+  c.Brush().Style = bsClear;
   c.TextOut(90, 185, u"1");  // what a page draws last
 }
 
@@ -65,7 +72,7 @@ int Differences(const TBitmap& a, const TBitmap& b) {
 TEST_F(DrawingListTest, TheChangedBandDrawnAgainShowsTheNewPicture) {
   const auto note = [](int y) {
     return [y](TCanvas& c, TGraphics&) {
-      c.Brush() = TBrush{clBlack};
+      c.Brush() = SolidOf(clBlack);
       c.Ellipse(30, y, 40, y + 8);
     };
   };
@@ -89,12 +96,12 @@ TEST_F(DrawingListTest, TheChangedBandDrawnAgainShowsTheNewPicture) {
       {"a clipped fill moved",
        [](TCanvas& c, TGraphics&) {
          c.IntersectClipRect(Rect(0, 0, 50, 200));
-         c.Brush() = TBrush{clRed};
+         c.Brush() = SolidOf(clRed);
          c.FillRect(Rect(20, 110, 90, 120));
        },
        [](TCanvas& c, TGraphics&) {
          c.IntersectClipRect(Rect(0, 0, 50, 200));
-         c.Brush() = TBrush{clRed};
+         c.Brush() = SolidOf(clRed);
          c.FillRect(Rect(20, 114, 90, 124));
        }, 30},
   };
