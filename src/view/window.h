@@ -634,8 +634,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   int pageImagesPainted_ = 0;
   long long pageRowsPainted_ = 0;
   const TBitmap& PageImage(int index);
-  // Forgets the images of the pages the page area's part of a client
-  // rectangle touches, and those of the pages from a page on.
+  // Marks as out of date the images of the pages the page area's part of
+  // a client rectangle touches, and those of the pages from a page on.
   void DropPageImages(const TRect& client);
   void DropPageImagesFrom(int firstPage);
   std::unique_ptr<THost> controlHost_;
