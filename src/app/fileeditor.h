@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/appclock.h"
 #include "platform/forms.h"
 #include "playback/editorhosts.h"
 
@@ -26,6 +27,7 @@ class TMidiPorts;
 class TQSPlayer;
 class TTimer;
 struct TQSCalcItem;
+struct TEditorSettings;
 struct TRecordingSettings;
 struct TPlaySettings;
 struct TEffectsSettings;
@@ -105,6 +107,15 @@ class TFFileEditor : public TForm, public TQSEditorHostOwner {
   bool Imported = false;
   bool Modified() const { return modified_; }
   void SetModified(bool modified);
+  // When the document was last read or saved natively.
+  TAppTime LastSaveTime = AppNow();
+  // The backup settings of native saves (null: no backup copies).
+  const TEditorSettings* BackupSettings = nullptr;
+  // A score read from an older file format is rewritten in the current one
+  // only when the user agrees; false when declined (nothing is written).
+  bool ConfirmFormatUpgrade(const std::string& fileName);
+  // The score was read from an older version of the native format.
+  bool NeedsFormatUpgrade() const;
 
   // Reads the file into the score (the reader by extension); raises when
   // it cannot be read, and the score is then empty.

@@ -6,6 +6,7 @@
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "app/settingscommands.h"
+#include "app/startup.h"
 #include "app/mididevices.h"
 #include "base/safefile.h"
 #include "base/strings.h"
@@ -108,13 +109,6 @@ void TProgramDeviceHost::Ended() {
 bool TProgramDeviceHost::HasVolumeProgram() { return !SystemVolumeProgram().empty(); }
 void TProgramDeviceHost::StartVolumeProgram() { StartSystemVolumeProgram(); }
 
-namespace {
-// The auto-save interval is the run's only: no key keeps it.
-int autoSaveInterval = 0;
-}  // namespace
-
-int TProgramDeviceHost::AutoSaveInterval() { return autoSaveInterval; }
-void TProgramDeviceHost::SetAutoSaveInterval(int index) { autoSaveInterval = index; }
 void TProgramDeviceHost::SettingsChanged() { main_.ReloadSettings(); }
 
 void TFProgramModule::ASettingsExecute() {
@@ -128,17 +122,10 @@ void TFProgramModule::ASettingsExecute() {
     dialog.ShowModal();
     names = dialog.NamesChanged();
   }
-  if (names && settings_) {
-    // Every open score writes its notes with the new letters.
-    TNoteNameSettings noteNames;
-    TMusicSettings music;
-    settings_->Load(noteNames);
-    settings_->Load(music);
-    for (int i = 0; i < DocumentCount(); ++i)
-      if (TFFileEditor* editor = Document(i)) {
-        editor->Score().SetNoteNames(noteNames.Letters());
-        editor->Score().SetFlazholetName(music.FlazholetName);
-      }
+  if (names) {
+    // The program and every open score write notes with the new letters.
+    Settings.LoadNoteNames();
+    Settings.ApplyNoteNames();
   }
   UpdateActionStates();
 }
@@ -149,19 +136,27 @@ void TFProgramModule::ShowFirstRunDialog() {
     TFStartModule dialog(nullptr, settings_, &host);
     dialog.ShowModal();
   }
-  if (settings_) settings_->Set(tools_, &TToolsSettings::StartModule, false);
   UpdateActionStates();
 }
 
-bool TFProgramModule::FirstRunDue() const { return tools_.StartModule; }
+void InstallFirstRunDialog() {
+  SetFirstRunDialog([] {
+    if (TFProgramModule* main = ProgramModule()) main->ShowFirstRunDialog();
+  });
+}
 
 void TFProgramModule::ReloadSettings() {
   if (!settings_) return;
-  settings_->Load(tools_);
-  settings_->Load(effects_);
-  settings_->Load(devices_);
-  settings_->Load(record_);
-  settings_->Load(play_);
+  // What the dialogs wrote to the file.
+  settings_->Load(Settings.Tools);
+  settings_->Load(Settings.News);
+  settings_->Load(Settings.Record);
+  settings_->Load(Settings.Play);
+  settings_->Load(Settings.Editor);
+  settings_->Load(Settings.Effects);
+  settings_->Load(Settings.Music);
+  settings_->Load(Settings.Mail);
+  settings_->Load(Settings.Devices);
   UpdateActionStates();
 }
 

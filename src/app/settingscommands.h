@@ -18,6 +18,9 @@ class TQSScore;
 class TQSPlayer;
 struct TQSHiddenView;
 
+// Makes the first-run dialog the one start-up shows once.
+void InstallFirstRunDialog();
+
 class TProgramDeviceHost : public TDeviceHost {
  public:
   TProgramDeviceHost(TFProgramModule& main, TSettings* settings);
@@ -34,8 +37,6 @@ class TProgramDeviceHost : public TDeviceHost {
   void StopTestPlay() override;
   bool HasVolumeProgram() override;
   void StartVolumeProgram() override;
-  int AutoSaveInterval() override;
-  void SetAutoSaveInterval(int index) override;
   void SettingsChanged() override;
 
  private:

@@ -32,8 +32,8 @@ namespace {
 
 // The document window's messages of the side editors.
 enum TSideEditorMessage {
-  kDeleteEventTitle = 4,
-  kDeleteEventQuestion = 5,  // delete the selected MIDI events?
+  kDeleteEventTitle = 7,
+  kDeleteEventQuestion = 8,  // delete the selected MIDI events?
 };
 
 // The window of a floating second view.

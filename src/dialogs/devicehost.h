@@ -1,8 +1,7 @@
 #pragma once
 // What the settings and first-run dialogs ask of the program beyond its
 // settings: the MIDI devices, the test playback through the program's
-// MIDI output, the running auto-save interval, and the system volume
-// program.
+// MIDI output, and the system volume program.
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,9 +26,6 @@ class TDeviceHost {
   // The system volume program exists / is started.
   virtual bool HasVolumeProgram() = 0;
   virtual void StartVolumeProgram() = 0;
-  // The auto-save interval index of this run (0 .. 4, -1 typed).
-  virtual int AutoSaveInterval() = 0;
-  virtual void SetAutoSaveInterval(int index) = 0;
   // The settings were written: the program takes the new values.
   virtual void SettingsChanged() = 0;
 };

@@ -1,6 +1,7 @@
 #include "dialogs/settingsdialog.h"
 
 #include <algorithm>
+#include <iterator>
 #include <memory>
 
 #include "base/inifile.h"
@@ -48,6 +49,11 @@ int Typed(const TEdit* edit, const TUpDown* ud) {
 }
 
 }  // namespace
+
+std::string& MailPassword() {
+  static std::string password;
+  return password;
+}
 
 const std::string* NoteNameVariant(int variant) {
   static const std::string first[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Bb", "B"};
@@ -281,14 +287,19 @@ void TFSettingsModule::ReadValues() {
   ESMTPPort->SetText(std::to_string(mail_.Port));
   CBAuthentication->SetChecked(mail_.Authentication);
   EUserId->SetText(mail_.UserId);
-  EPassword->SetText(mail_.Password);
+  EPassword->SetText(MailPassword());
   for (int i = 0; i < 12; ++i) EN[i]->SetText(names_.Names[i]);
   EFlazholetName->SetText(music_.FlazholetName);
   CBSaveBackUp->SetChecked(editor_.SaveBackUp);
   CBCountBackUp->SetChecked(editor_.LimitBackUp);
   UDCountBackUp->SetPosition(std::max(1, editor_.CountBackUp));
   CBAutosave->SetChecked(editor_.AutoSave);
-  CBIntervalAutosave->SetItemIndex(host_ ? host_->AutoSaveInterval() : 0);
+  // The list's index of the stored interval; another one shows as typed.
+  int interval = -1;
+  for (int i = 0; i < static_cast<int>(std::size(kAutoSaveIntervals)); ++i)
+    if (kAutoSaveIntervals[i] == editor_.AutoSaveInterval) interval = i;
+  if (interval >= 0) CBIntervalAutosave->SetItemIndex(interval);
+  else CBIntervalAutosave->SetText(std::to_string(editor_.AutoSaveInterval / 60));
   CBPlayMouse->SetChecked(effects_.PlayMouse);
   CBPlayDrag->SetChecked(effects_.PlayDrag);
   CBPlayPiano->SetChecked(effects_.PlayPiano);
@@ -353,6 +364,13 @@ void TFSettingsModule::BBOkClick() {
   editor.LimitBackUp = CBCountBackUp->Checked();
   editor.CountBackUp = Typed(ECountBackUp, UDCountBackUp);
   editor.AutoSave = CBAutosave->Checked();
+  // A text typed into the list counts as the last interval, an hour; a
+  // stored interval the list does not hold stays while it is shown.
+  const int index = CBIntervalAutosave->ItemIndex();
+  const int count = static_cast<int>(std::size(kAutoSaveIntervals));
+  if (index >= 0 && index < count) editor.AutoSaveInterval = kAutoSaveIntervals[index];
+  else if (CBIntervalAutosave->Text() != std::to_string(editor_.AutoSaveInterval / 60))
+    editor.AutoSaveInterval = kAutoSaveIntervals[count - 1];
   TEffectsSettings effects = effects_;
   effects.PlayMouse = CBPlayMouse->Checked();
   effects.PlayDrag = CBPlayDrag->Checked();
@@ -376,7 +394,9 @@ void TFSettingsModule::BBOkClick() {
   mail.Port = port >= 1 && port <= 65535 ? port : 25;
   mail.Authentication = CBAuthentication->Checked();
   mail.UserId = EUserId->Text();
-  mail.Password = EPassword->Text();
+  // The password stays out of the settings file, which other programs
+  // can read: it is kept for this run.
+  MailPassword() = EPassword->Text();
   // The names are written only when one of them or the harmonics' text
   // changed.
   TNoteNameSettings names = names_;
@@ -409,10 +429,7 @@ void TFSettingsModule::BBOkClick() {
       settings_->Store(music_);
     }
   }
-  if (host_) {
-    host_->SetAutoSaveInterval(CBIntervalAutosave->ItemIndex());
-    host_->SettingsChanged();
-  }
+  if (host_) host_->SettingsChanged();
 }
 
 void RegisterSettingsForms() {

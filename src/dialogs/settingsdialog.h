@@ -104,6 +104,9 @@ class TFSettingsModule : public TForm {
   bool namesChanged_ = false;
 };
 
+// The mail password typed in the settings, kept for this run only.
+std::string& MailPassword();
+
 // The twelve note names of the two variants: the second has "Hb" and "H"
 // for B flat and B.
 const std::string* NoteNameVariant(int variant);

@@ -38,12 +38,10 @@ class TFakeHost : public TDeviceHost {
   void StopTestPlay() override { ++Stops; }
   bool HasVolumeProgram() override { return false; }
   void StartVolumeProgram() override {}
-  int AutoSaveInterval() override { return Interval; }
-  void SetAutoSaveInterval(int index) override { Interval = index; }
   void SettingsChanged() override { ++Changes; }
   std::string Output = "Built-in synthesizer", Input = "Keys 20:0";
   bool TestFile = true;
-  int Interval = 0, Switches = 0, Stops = 0, Changes = 0;
+  int Switches = 0, Stops = 0, Changes = 0;
   std::function<void()> Ended;
 };
 
@@ -162,7 +160,7 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndCancelNothing) {
   EXPECT_FALSE(editor.LimitBackUp);
   EXPECT_EQ(editor.CountBackUp, 7);
   EXPECT_TRUE(editor.AutoSave);
-  EXPECT_EQ(host_.Interval, 3);
+  EXPECT_EQ(editor.AutoSaveInterval, 1800);
   TEffectsSettings effects;
   again.Load(effects);
   EXPECT_FALSE(effects.PlayMouse || effects.PlayDrag || effects.PlayPiano || effects.PlayGuitar || effects.PlayMIDI ||
@@ -178,6 +176,9 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndCancelNothing) {
 // OK without a change of a name writes no note names; a port that is no
 // number is 25; the built-in synthesizer is stored as the empty name.
 TEST_F(SettingsDialogTest, UnchangedNamesAreNotWrittenAndABadPortIs25) {
+  // An interval the list does not offer stays as it is.
+  TEditorSettings editor;
+  settings_->Set(editor, &TEditorSettings::AutoSaveInterval, 120);
   {
     TFSettingsModule dialog(nullptr, settings_.get(), &host_);
     dialog.ESMTPPort->SetText("smtp");
@@ -190,6 +191,8 @@ TEST_F(SettingsDialogTest, UnchangedNamesAreNotWrittenAndABadPortIs25) {
   EXPECT_EQ(mail.Port, 25);
   EXPECT_EQ(host_.Output, "");
   EXPECT_EQ(host_.Input, "Keys 20:0");
+  settings_->Load(editor);
+  EXPECT_EQ(editor.AutoSaveInterval, 120);
 }
 
 // The dialog opens on the page it was closed on; the test button is there
