@@ -107,7 +107,8 @@ def run(program, source, outdir):
     shutil.copyfile(source, song)
     proc = subprocess.Popen([program], env=env)
     try:
-        wait("the main window", lambda: proc.poll() is None and (answer_first_run(d) or True) and windows(d, TITLE))
+        wait("the main window", lambda: proc.poll() is None and windows(d, TITLE))
+        answer_first_run(d)
         main = windows(d, TITLE)[0]
         time.sleep(1.0)
 

@@ -28,6 +28,7 @@ from Xlib import display
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walkthrough import Keys, chapter, check, contents, wait  # noqa: E402
 from window_edit import windows  # noqa: E402
+from window_smoke import answer_first_run  # noqa: E402
 
 TITLE = "Quillstave 4"
 QUESTION_TITLES = ("Save changes", "Error")
@@ -79,6 +80,7 @@ def run(program, source, outdir):
     def start(*arguments):
         proc = subprocess.Popen([program, *arguments], env=env)
         wait("the main window", lambda: proc.poll() is None and windows(d, TITLE))
+        answer_first_run(d)
         time.sleep(1.0)
         return proc
 

@@ -190,13 +190,13 @@ class Program:
         while self.window is None and time.time() < deadline:
             if self.proc.poll() is not None:
                 raise AssertionError("the program ended before showing a window")
-            answer_first_run(d)
             for w in windows(d, TITLE):
                 if w.id not in Program.others:
                     self.window = w
             time.sleep(0.2)
         if self.window is None:
             raise AssertionError("no window titled %s appeared" % TITLE)
+        answer_first_run(d)
         self.step = 0
 
     def shot(self, label, shows=None):

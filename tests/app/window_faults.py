@@ -230,10 +230,10 @@ def placement(program, score, outdir):
         rects, deadline = [], time.time() + 60
         while time.time() < deadline:
             time.sleep(0.5)
-            answer_first_run(d)
             shown = windows(d, "Quillstave 4")
             rects = [window_rect(d, w) for w in shown]
             if rects:
+                answer_first_run(d)
                 # The window manager may still be placing them.
                 time.sleep(2)
                 rects = [window_rect(d, w) for w in windows(d, "Quillstave 4")]

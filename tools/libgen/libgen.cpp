@@ -2,8 +2,9 @@
 // from their readable sources (transpositions.txt, instruments.txt,
 // guitars.txt in SOURCE_DIR) into OUT_DIR: "Templates/Default.trn" and
 // "Templates/Default.int" with their translations, one ".gtr" file a guitar,
-// and the index files "Guitars.ini", "Chords.ini" and "Symbols.ini" (the
-// chord and symbol libraries start empty).
+// the index files "Guitars.ini", "Chords.ini" and "Symbols.ini" (the
+// chord and symbol libraries start empty), and "Templates/test.mid", the
+// melody of the settings' Test button, from test.xml.
 //
 // The shipped files in resources/ are made with it:
 //   build/bin/qs-libgen tools/libgen resources
@@ -20,9 +21,13 @@
 #include "base/text.h"
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
+#include "interchange/midi_export.h"
+#include "interchange/musicxml.h"
+#include "layout/layout.h"
 #include "palettes/libraryfile.h"
 #include "score/chordcode.h"
 #include "score/clefs.h"
+#include "score/score.h"
 #include "uikit/lrf.h"
 
 namespace {
@@ -311,6 +316,17 @@ void BuildGuitars(const std::string& source, const std::string& out) {
   index(kSymbolIndex, {});
 }
 
+// The test melody as a Standard MIDI File, written by the program's own
+// export.
+void BuildTestFile(const std::string& source, const std::string& out) {
+  InstallLayout();
+  InstallMusicXmlImporter();
+  TQSScore score;
+  score.LoadFromFile(source + "test.xml");
+  score.Recalculate(0);
+  SaveFile(out + "test.mid", [&](TStream& s) { ExportMidiFile(score, s); });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -325,6 +341,7 @@ int main(int argc, char** argv) {
     BuildTranspositions(source, out + "Templates/");
     BuildInstruments(source, out + "Templates/");
     BuildGuitars(source, out);
+    BuildTestFile(source, out + "Templates/");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qs-libgen: %s\n", e.what());
     return 1;
