@@ -449,6 +449,7 @@ void PlaceTie(TPlacement& p, TQSCalcItem& e) {
     f.CurveEndDX = static_cast<int16_t>(Round(-(dx * cs - dy * sn)));
     f.CurveEndDY = static_cast<int16_t>(Round(-(dx * sn + dy * cs)));
     e.Param2 = static_cast<int16_t>(std::clamp(length, -32768, 32767));
+    RememberLayoutCurve(*tie);
   }
   // The box holds the end points and the control points.
   const TPoint start{b2.Left, b2.Top}, end{b2.Right, b2.Bottom};
@@ -603,6 +604,7 @@ void PlaceSystemElements(TLayoutContext& c) {
       }
     }
   }
+  FitSlurs(c);
   SettleMarks(c);
 }
 

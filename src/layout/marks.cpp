@@ -610,8 +610,15 @@ bool IsMovableMark(int type) {
          type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda;
 }
 
-// The things a mark must not touch besides other marks: what a note draws,
-// its signs, and the signs at the start of a measure.
+
+bool Touch(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
+}
+
+bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
+
+}  // namespace
+
 bool IsObstacle(const TQSCalcItem& e) {
   if (e.ElementType == element::Stem || e.ElementType == element::Beam) return true;
   if (e.ElementType != element::Item || !e.Item) return false;
@@ -622,14 +629,6 @@ bool IsObstacle(const TQSCalcItem& e) {
          type == kind::Accent || type == kind::Bowing || type == kind::Finger || type == kind::Trill ||
          type == kind::Mordent || type == kind::Gruppetto || type == kind::Breath;
 }
-
-bool Touch(const TRect& a, const TRect& b) {
-  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-}
-
-bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
-
-}  // namespace
 
 void SettleMarks(TLayoutContext& c) {
   TQSCalcSystem* system = c.System;

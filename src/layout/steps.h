@@ -30,6 +30,7 @@ class TQSItem;
 class TQSNote;
 class TQSPause;
 class TQSVorschlag;
+class TQSLiga;
 class TQSEffect;
 class TQSMeasure;
 
@@ -128,6 +129,17 @@ void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e);
 // their staff until they touch no staff line, note, rest, stem, beam, sign
 // or other mark, in a score that asks for it.
 void SettleMarks(TLayoutContext& c);
+// Slurs of the placed system whose curve the layout chose (not the user)
+// run from their first note to their last, over or under the notes,
+// stems, beams and signs between, in a score that asks for it; a slur
+// from a grace note to its main note is a short arc under or over the two
+// heads.
+void FitSlurs(TLayoutContext& c);
+// Notes the curve of a tie or slur as the layout's own choice.
+void RememberLayoutCurve(TQSLiga& tie);
+// The elements a mark above or below the staff keeps clear of: what a
+// note draws, its signs, and the signs at the start of a measure.
+bool IsObstacle(const TQSCalcItem& e);
 
 // ------------------------------------------------------------ page objects
 void LayoutPageObjects(TLayoutContext& c);

@@ -277,6 +277,9 @@ class TQSLiga : public TQSItem {
   // layout) and one byte for the layout.
   TQSItem* EndItem = nullptr;
   uint8_t WorkByte = 0;
+  // The control offsets (start dx, dy, end dx, dy) the layout last chose
+  // itself: a curve still holding them was not shaped by the user.
+  int16_t LayoutCurve[4] = {0, 0, 0, 0};
 
   bool IsBelow() const { return Fields.Flags & kBelow; }
   bool IsSlur() const { return Fields.Flags & kSlur; }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <set>
@@ -17,6 +18,7 @@
 #include "platform/fonts.h"
 #include "score/calcrecords.h"
 #include "score/clefs.h"
+#include "score/marks.h"
 #include "score/pageobjects.h"
 
 namespace qs::test {
@@ -281,6 +283,88 @@ TEST(MusicXmlPages, HyphensKeysAndWordsAtTheEdge) {
   EXPECT_TRUE(LandingOf(*score, 4).OpensSystem);
   EXPECT_LE(words->Box.Right, wordsSystem->Right);
   EXPECT_LE(words->Box2.Right, wordsSystem->Right);
+}
+
+// A point of the arc a tie or slur element draws (as the renderer draws
+// it at the score's own scale).
+TPoint ArcPoint(const TQSCalcItem& e, double t) {
+  const auto& f = static_cast<const TQSLiga*>(e.Item)->Fields;
+  const TRect& u = e.Box2;
+  const double k = e.Param2 <= 0 ? 1.0 : std::sqrt(std::abs(u.Right - u.Left) / static_cast<double>(e.Param2));
+  const double x[4] = {double(u.Left), u.Left + f.CurveStartDX * k, u.Right + f.CurveEndDX * k, double(u.Right)};
+  const double y[4] = {double(u.Top), u.Top + f.CurveStartDY * k, u.Bottom + f.CurveEndDY * k, double(u.Bottom)};
+  const double v = 1 - t, w[4] = {v * v * v, 3 * v * v * t, 3 * v * t * t, t * t * t};
+  return {static_cast<int>(w[0] * x[0] + w[1] * x[1] + w[2] * x[2] + w[3] * x[3]),
+          static_cast<int>(w[0] * y[0] + w[1] * y[1] + w[2] * y[2] + w[3] * y[3])};
+}
+
+// Slurs start and end at their notes, on the side the file or the stem
+// gives, and arc over or under the heads, stems and beams between; the
+// slur from a grace note to its main note is a short, low arc.
+TEST(MusicXmlPages, SlursRunFromNoteToNoteClearOfTheMusic) {
+  auto score = LaidOut("slurs.xml");
+  struct TSlur {
+    const TQSCalcItem* Element;
+    const TQSNote* First;
+  };
+  std::vector<TSlur> slurs;
+  std::vector<const TQSCalcItem*> music;  // heads, stems, beams
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem || e.ElementType == element::Beam) music.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) music.push_back(&e);
+    if (e.Item->ItemType == kind::Liga && !static_cast<const TQSLiga*>(e.Item)->EndFromStart())
+      slurs.push_back({&e, dynamic_cast<const TQSNote*>(dynamic_cast<TQSItemHolder*>(e.Item->Owner()))});
+  });
+  ASSERT_EQ(slurs.size(), 5u);
+  const int S = 48;
+  auto headOf = [&](const TQSNote* n) { return ElementOf(*score, n)->Box; };
+  auto noteAt = [&](int measure, int tick) {
+    for (TQSNote* n : NotesOf(*LastPiece(*score)->GetPart(0)->GetMeasure(measure)))
+      if (n->Fields.Time == tick && !n->GraceGroup()) return static_cast<const TQSNote*>(n);
+    return static_cast<const TQSNote*>(nullptr);
+  };
+  // First note's measure and tick, last note's, and the side.
+  struct TWant {
+    int Measure, Tick, EndMeasure, EndTick;
+    bool Below;
+  };
+  const int q = kTicksQuarter, e8 = kTicksEighth;
+  const TWant wants[] = {{0, 0, 0, 3 * e8, false}, {0, 2 * q, 0, 3 * q, true}, {1, 0, 1, 3 * q, true},
+                         {2, 2 * q, 3, 0, false},  {3, 0, 3, 0, true}};
+  for (size_t i = 0; i < slurs.size(); ++i) {
+    const TQSCalcItem& e = *slurs[i].Element;
+    const TWant& want = wants[i];
+    const bool grace = slurs[i].First->GraceGroup() != nullptr;
+    SCOPED_TRACE("slur " + std::to_string(i + 1));
+    ASSERT_EQ(slurs[i].First->GetMeasure()->Index, want.Measure);
+    if (!grace) {
+      ASSERT_EQ(slurs[i].First, noteAt(want.Measure, want.Tick));
+    }
+    const TRect from = headOf(slurs[i].First), to = headOf(noteAt(want.EndMeasure, want.EndTick));
+    const TPoint a = ArcPoint(e, 0), b = ArcPoint(e, 1), mid = ArcPoint(e, 0.5);
+    // The ends stand at the notes (beside the stem's tip at most).
+    EXPECT_NEAR(a.X, (from.Left + from.Right) / 2, S);
+    EXPECT_NEAR(b.X, (to.Left + to.Right) / 2, S);
+    EXPECT_EQ(mid.Y > (a.Y + b.Y) / 2, want.Below) << "arcs on the wrong side";
+    if (grace) {
+      EXPECT_LT(b.X - a.X, 3 * S);
+      EXPECT_LT(std::abs(mid.Y - (a.Y + b.Y) / 2), S);
+      EXPECT_GT(std::min(a.Y, b.Y), std::max(from.Top, to.Top)) << "a grace slur under the heads";
+      EXPECT_LT(std::max(a.Y, b.Y), std::max(from.Bottom, to.Bottom) + S) << "a grace slur close to the heads";
+      continue;
+    }
+    // Nothing between the ends is crossed.
+    for (const TQSCalcItem* m : music) {
+      const auto* n = dynamic_cast<const TQSNote*>(m->Item);
+      if (n == slurs[i].First || n == noteAt(want.EndMeasure, want.EndTick)) continue;
+      for (int k = 1; k < 64; ++k) {
+        const TPoint p = ArcPoint(e, k / 64.0);
+        EXPECT_FALSE(p.X > m->Box.Left && p.X < m->Box.Right && p.Y > m->Box.Top && p.Y < m->Box.Bottom)
+            << "crosses an element of type " << int(m->ElementType) << " at " << p.X << "," << p.Y;
+      }
+    }
+  }
 }
 
 }  // namespace
