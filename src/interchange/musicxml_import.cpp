@@ -123,6 +123,7 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::Turn] = &TReader::OnOrnamentSign;
     table[mx::Arpeggiate] = &TReader::OnArpeggiate;
     table[mx::Tremolo] = &TReader::OnTremolo;
+    table[mx::Tuplet] = &TReader::OnTuplet;
     table[mx::UpBow] = &TReader::OnBowing;
     table[mx::DownBow] = &TReader::OnBowing;
     table[mx::Fingering] = &TReader::OnFingering;

@@ -168,12 +168,16 @@ class TPostPass {
       t->Fields.Kind = info->Tuplet;
       t->Fields.StaffVoice = static_cast<uint8_t>(sv);
       t->Fields.Time = static_cast<uint16_t>(pos);
+      // The bracket on the side the file gives, else on the first note's
+      // stem side.
+      bool below = info->TupletBelow == 1;
       if (TQSNote* n = AsNote(item)) {
         t->Fields.Value = n->Fields.Length;
-        if (n->IsStemDown()) t->Fields.Style |= TQSMark::kTupletBelow;
+        if (info->TupletBelow < 0) below = n->IsStemDown();
       } else {
         t->Fields.Value = AsRest(item)->Fields.Length;
       }
+      if (below) t->Fields.Style |= TQSMark::kTupletBelow;
       t->CalcTupletLengths();
     }
     SortStable(m);

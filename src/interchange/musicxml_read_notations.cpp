@@ -31,6 +31,9 @@ bool TReader::OnPlacement(const TQSTag& tag, int parent) {
     slurPlacement_ = SameText(text, "above") ? 1 : SameText(text, "below") ? 0 : -1;
     PlaceSlur();
   }
+  // The side of a tuplet's bracket and number.
+  if (parent == Tuplet && (note_ || rest_) && info_)
+    info_->TupletBelow = static_cast<int8_t>(SameText(text, "below") ? 1 : SameText(text, "above") ? 0 : -1);
   if (IsNoteSign(parent) && mark_ && SameText(Trim(text), "below")) {
     data_.BelowNotes.insert(mark_);
     if (mark_->ItemType == kind::Accent && mark_->Fields.Kind == 0) mark_->Fields.Kind = 1;
@@ -95,6 +98,8 @@ bool TReader::OnArpeggiate(const TQSTag&, int parent) {
   mark_ = ChordHasMark(kind::Arpeggio) ? nullptr : NoteMark(kind::Arpeggio, 0);
   return mark_ != nullptr;
 }
+
+bool TReader::OnTuplet(const TQSTag&, int parent) { return parent == Notations && (note_ || rest_); }
 
 bool TReader::OnTremolo(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;

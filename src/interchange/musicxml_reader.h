@@ -24,6 +24,7 @@ struct TItemInfo {
   int FileVoice = 1;     // the file's voice number
   int Alter = 0;         // a note's written alteration in semitones
   uint8_t Tuplet = 0;    // actual-notes of its tuplet; 0 none
+  int8_t TupletBelow = -1;  // the side the file gives its tuplet's bracket: 1 below, 0 above, -1 none
   bool Grace = false;
   bool GraceSlash = false;  // a grace note drawn with a slash
   bool StemRead = false;    // the file gave the note's stem

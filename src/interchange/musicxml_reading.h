@@ -1244,6 +1244,7 @@ class TReader {
   bool OnOrnamentSign(const TQSTag& tag, int parent);
   bool OnArpeggiate(const TQSTag& tag, int parent);
   bool OnTremolo(const TQSTag& tag, int parent);
+  bool OnTuplet(const TQSTag& tag, int parent);
   bool OnBowing(const TQSTag& tag, int parent);
   bool OnFingering(const TQSTag& tag, int parent);
   bool OnFermata(const TQSTag& tag, int parent);

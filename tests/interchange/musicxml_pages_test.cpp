@@ -10,6 +10,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../common/layout_boxes.h"
@@ -363,6 +364,49 @@ TEST(MusicXmlPages, SlursRunFromNoteToNoteClearOfTheMusic) {
         EXPECT_FALSE(p.X > m->Box.Left && p.X < m->Box.Right && p.Y > m->Box.Top && p.Y < m->Box.Bottom)
             << "crosses an element of type " << int(m->ElementType) << " at " << p.X << "," << p.Y;
       }
+    }
+  }
+}
+
+// Tuplets of every ratio the score holds (3:2, 5:4, 6:4, 2:3) show their
+// number on the side the file places them, else on the stem side, by the
+// heads and clear of the notes, stems and beams and of the staff lines.
+TEST(MusicXmlPages, TupletsStandWhereTheFilePlacesThem) {
+  auto score = LaidOut("tuplets_placed.xml");
+  struct TTuplet {
+    int Measure, Kind;
+    bool Below;
+  };
+  std::vector<TTuplet> got;
+  std::vector<TRect> brackets, music;
+  const TQSCalcStaff& row = *score->LayoutPages.At(0)->StaffRows.At(0);
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem || e.ElementType == element::Beam) music.push_back(e.Box);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) music.push_back(e.Box);
+    if (e.Item->ItemType != kind::Tuplet) return;
+    const auto* mark = static_cast<const TQSMark*>(e.Item);
+    got.push_back({mark->GetMeasure()->Index, mark->Fields.Kind, (e.Box.Top + e.Box.Bottom) / 2 > row.BottomLine});
+    brackets.push_back(e.Box2);
+  });
+  const std::vector<std::tuple<int, int, bool>> want = {{0, 3, false}, {0, 3, true}, {0, 3, false},
+                                                         {1, 5, false}, {1, 6, true}, {2, 2, false}};
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); ++i) {
+    SCOPED_TRACE("tuplet " + std::to_string(i + 1));
+    EXPECT_EQ(got[i].Measure, std::get<0>(want[i]));
+    EXPECT_EQ(got[i].Kind, std::get<1>(want[i]));
+    EXPECT_EQ(got[i].Below, std::get<2>(want[i])) << "on the wrong side";
+    // The bracket's line runs from (Left, Top) to (Right, Bottom).
+    const TRect& b = brackets[i];
+    const int nearest = got[i].Below ? std::min(b.Top, b.Bottom) : std::max(b.Top, b.Bottom);
+    EXPECT_TRUE(got[i].Below ? nearest >= row.BottomLine : nearest <= row.TopLine) << "on the staff lines";
+    EXPECT_LT(std::abs(nearest - (got[i].Below ? row.BottomLine : row.TopLine)), 4 * 48) << "far from the notes";
+    auto lineAt = [&](int x) { return b.Top + (b.Bottom - b.Top) * (x - b.Left) / std::max(1, b.Right - b.Left); };
+    for (const TRect& m : music) {
+      if (m.Right <= b.Left || m.Left >= b.Right) continue;
+      for (int x : {std::max(m.Left, b.Left), std::min(m.Right, b.Right)})
+        EXPECT_TRUE(got[i].Below ? lineAt(x) > m.Bottom : lineAt(x) < m.Top) << "on a note at " << m.Left << "," << m.Top;
     }
   }
 }
