@@ -603,12 +603,6 @@ void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e) {
 
 namespace {
 
-// The marks that stand above or below their staff by themselves and may
-// move further away from it.
-bool IsMovableMark(int type) {
-  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
-         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda;
-}
 
 
 bool Touch(const TRect& a, const TRect& b) {
@@ -618,6 +612,12 @@ bool Touch(const TRect& a, const TRect& b) {
 bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
 
 }  // namespace
+
+bool IsMovableMark(int type) {
+  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
+         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda ||
+         type == kind::Chord || type == kind::Volta || type == kind::MeasureNumbering;
+}
 
 bool IsObstacle(const TQSCalcItem& e) {
   if (e.ElementType == element::Stem || e.ElementType == element::Beam) return true;
@@ -668,6 +668,11 @@ void SettleMarks(TLayoutContext& c) {
         nearest = row;
       }
     }
+    // A mark of a staff goes away from its own staff.
+    if (const TQSCalcStaff* own = OwnStaffRow(*c.Page, *system, *e)) {
+      nearest = own;
+      best = middle < own->TopLine ? own->TopLine - middle : middle > own->BottomLine ? middle - own->BottomLine : 0;
+    }
     const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
     sides.push_back({e, nearest, best, up ? -1 : 1});
   }
@@ -675,26 +680,51 @@ void SettleMarks(TLayoutContext& c) {
   std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
   const int step = std::max(1, c.StaffSpace / 4);
   const int limit = 16 * c.StaffSpace;
-  for (const TSide& side : sides) {
-    TQSCalcItem& e = *side.Mark;
-    auto touches = [&](const TRect& box) {
-      return Touch(lines(side.Row), box) ||
-             std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
-    };
-    // A mark never stands on another staff: it stops short of it.
-    auto reachesOtherStaff = [&](const TRect& box) {
-      return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
-        return row != side.Row && Touch(lines(row), box);
-      });
-    };
-    for (int moved = 0; moved < limit && touches(e.Box); moved += step) {
-      TRect next = e.Box;
+  auto touches = [&](const TSide& side, const TRect& box) {
+    return Touch(lines(side.Row), box) ||
+           std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
+  };
+  // A mark never stands on another staff: it stops short of it.
+  auto reachesOtherStaff = [&](const TSide& side, const TRect& box) {
+    return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
+      return row != side.Row && Touch(lines(row), box);
+    });
+  };
+  // How far a mark moves until it touches nothing.
+  auto distanceToClear = [&](const TSide& side) {
+    int moved = 0;
+    TRect box = side.Mark->Box;
+    while (moved < limit && touches(side, box)) {
+      TRect next = box;
       MoveDown(next, side.Direction * step);
-      if (reachesOtherStaff(next)) break;
-      e.Box = next;
-      if (HasBox(e.Box2)) MoveDown(e.Box2, side.Direction * step);
+      if (reachesOtherStaff(side, next)) break;
+      box = next;
+      moved += step;
     }
-    taken.push_back(e.Box);
+    return moved;
+  };
+  auto move = [&](TQSCalcItem& e, int dy) {
+    MoveDown(e.Box, dy);
+    if (HasBox(e.Box2)) MoveDown(e.Box2, dy);
+  };
+  // The chord symbols on one side of a staff keep one line: they move
+  // together as far as the one that has furthest to go.
+  auto isChord = [](const TSide& side) { return side.Mark->Item->ItemType == kind::Chord; };
+  for (const TQSCalcStaff* row : rows)
+    for (int direction : {-1, 1}) {
+      int most = 0;
+      for (const TSide& side : sides)
+        if (isChord(side) && side.Row == row && side.Direction == direction) most = std::max(most, distanceToClear(side));
+      for (const TSide& side : sides)
+        if (isChord(side) && side.Row == row && side.Direction == direction) {
+          move(*side.Mark, direction * most);
+          taken.push_back(side.Mark->Box);
+        }
+    }
+  for (const TSide& side : sides) {
+    if (isChord(side)) continue;
+    move(*side.Mark, side.Direction * distanceToClear(side));
+    taken.push_back(side.Mark->Box);
   }
 }
 }  // namespace qs

@@ -411,5 +411,60 @@ TEST(MusicXmlPages, TupletsStandWhereTheFilePlacesThem) {
   }
 }
 
+// Systems with lyrics and dynamics under low notes, then chord symbols,
+// a volta and fermatas over high notes, at the small distances the file
+// asks for: nothing of one system touches anything of the next, the
+// marks over a staff touch none of its notes, and each mark stays nearest
+// its own staff.
+TEST(MusicXmlPages, SystemsMoveApartUntilNothingOverprints) {
+  auto score = LaidOut("crowded_systems.xml");
+  struct TInk {
+    const TQSCalcSystem* System;
+    const TQSCalcItem* Element;
+  };
+  std::vector<TInk> ink;
+  ForEachElement(*score, [&](int, const TQSCalcSystem& system, const TQSCalcItem& e) {
+    if (e.Box.Right <= e.Box.Left || e.Box.Bottom <= e.Box.Top) return;
+    if (e.ElementType == element::Item && e.Item &&
+        (e.Item->ItemType == kind::Accolade || e.Item->ItemType == kind::InstrumentName ||
+         (e.Item->ItemType >= kind::RepeatOpen && e.Item->ItemType <= kind::CompositionBegin)))
+      return;
+    if (e.ElementType == element::Item || e.ElementType == element::Stem || e.ElementType == element::Beam)
+      ink.push_back({&system, &e});
+  });
+  auto isMark = [](const TQSCalcItem& e) {
+    const int k = e.Item && e.ElementType == element::Item ? e.Item->ItemType : -1;
+    return k == kind::Chord || k == kind::Volta || k == kind::Fermata || k == kind::Dynamics || k == kind::Lyric ||
+           k == kind::MeasureNumbering;
+  };
+  auto isMusic = [](const TQSCalcItem& e) {
+    return e.ElementType == element::Stem || e.ElementType == element::Beam ||
+           (e.Item && (e.Item->ItemType == kind::Note || e.Item->ItemType == kind::Pause));
+  };
+  int marks = 0;
+  for (size_t i = 0; i < ink.size(); ++i) {
+    const TQSCalcItem& a = *ink[i].Element;
+    if (isMark(a)) {
+      ++marks;
+      EXPECT_EQ(NearestPart(*ink[i].System, (a.Box.Top + a.Box.Bottom) / 2), a.Item->GetMeasure()
+                                                                                  ? a.Item->GetMeasure()->Part()
+                                                                                  : NearestPart(*ink[i].System, 0));
+    }
+    for (size_t j = i + 1; j < ink.size(); ++j) {
+      const TQSCalcItem& b = *ink[j].Element;
+      const bool otherSystem = ink[i].System != ink[j].System;
+      const bool markOnMusic = (isMark(a) && isMusic(b)) || (isMark(b) && isMusic(a)) || (isMark(a) && isMark(b));
+      if ((otherSystem || markOnMusic) && !(a.Item && a.Item == b.Item))
+        EXPECT_FALSE(Overlap(a.Box, b.Box))
+            << "kind " << (a.Item ? a.Item->ItemType : -a.ElementType) << " at " << a.Box.Left << "," << a.Box.Top
+            << " on kind " << (b.Item ? b.Item->ItemType : -b.ElementType) << " at " << b.Box.Left << "," << b.Box.Top
+            << (otherSystem ? " of another system" : "");
+    }
+  }
+  EXPECT_GE(marks, 20);
+  // All six measures on the first page still.
+  EXPECT_EQ(LandingOf(*score, 5).Page, 0);
+}
+
 }  // namespace
 }  // namespace qs::test
