@@ -193,11 +193,15 @@ bool TReader::OnStaff(const TQSTag& tag, int parent) {
     directionStaff_ = std::clamp(NumberOf(text, 1), 1, part_ ? part_->StaffCount() : 1) - 1;
   }
   if (parent == Direction && NumberOf(text, 1) == 2) {
-    if (mark_) data_.DirectionStaff[mark_] = 1;
+    if (mark_) {
+      data_.DirectionStaff[mark_] = 1;
+      mark_->OwnStaff = 1;
+    }
     int d = Px(lineSpace_ * 4 + interval_) * 8;
     // A hairpin begun here belongs to the second staff as well.
     if (wedgeInDirection_ && wedge_ && !mark_) {
       data_.DirectionStaff[wedge_] = 1;
+      wedge_->OwnStaff = 1;
       wedge_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(wedge_->Fields.OffsetY + d));
     }
     if (mark_) mark_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(mark_->Fields.OffsetY + d));

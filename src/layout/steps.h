@@ -142,8 +142,9 @@ void FitSlurs(TLayoutContext& c);
 // until nothing of one touches anything of the next, and the system moves
 // down clear of the system before it (as far as the page allows).
 void MakeRoomAroundStaves(TLayoutContext& c);
-// The row of the staff an element's item belongs to: the staff of its
-// part in the system nearest to it; nullptr for items of no part.
+// The row of the staff an element's item belongs to: a mark's own staff,
+// else the staff of its part in the system nearest to it; nullptr for
+// items of no part.
 const TQSCalcStaff* OwnStaffRow(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcItem& e);
 // Notes the curve of a tie or slur as the layout's own choice.
 void RememberLayoutCurve(TQSLiga& tie);

@@ -10,6 +10,7 @@
 
 #include "layout/context.h"
 #include "layout/steps.h"
+#include "score/marks.h"
 #include "score/measure.h"
 #include "score/part.h"
 #include "score/score.h"
@@ -114,13 +115,17 @@ void MoveRowsDown(TQSCalcPage& page, TQSCalcSystem& system, int from, int dy) {
   // (An element's row depends on its own box and the rows' lines alone,
   // which move last.)
   ForEachSystemElement(system, [&](TQSCalcItem& e) {
+    // What joins staves grows when it reaches across the parting.
+    const bool joins = e.ElementType == element::PartBarline || (e.Item && Joins(e.Item->ItemType));
+    if (joins && !whole) {
+      if (e.Box.Top >= boundary) MoveBox(e.Box, dy);
+      else if (e.Box.Bottom > boundary) e.Box.Bottom += dy;
+      return;
+    }
     const int r = RowOf(page, system, e);
     if (whole || r >= from || (r < 0 && e.Box.Top >= boundary)) {
       MoveBox(e.Box, dy);
       if (e.Box2 != TRect{}) MoveBox(e.Box2, dy);
-    } else if (e.Box.Top < boundary && e.Box.Bottom > boundary &&
-               (e.ElementType == element::PartBarline || (e.Item && Joins(e.Item->ItemType)))) {
-      e.Box.Bottom += dy;
     }
   });
   for (int k = 0; k < system.MeasureCount; ++k) {
@@ -159,8 +164,13 @@ const TQSCalcStaff* OwnStaffRow(const TQSCalcPage& page, const TQSCalcSystem& sy
   if (!m || !m->Part()) return nullptr;
   const TQSCalcSystemPart* sp = system.Parts.At(m->Part()->Index);
   if (!sp || sp->System != &system || sp->Part != m->Part()) return nullptr;
-  // Marks of a part of several staves may stand by any of them: the
-  // nearest of the part's staves is theirs.
+  // A mark of the part's first staff may say which staff it stands by;
+  // others stand by the nearest of the part's staves.
+  if (const auto* mark = dynamic_cast<const TQSMark*>(e.Item)) {
+    const int r = sp->FirstRow + std::max<int>(mark->OwnStaff, StaffOf(static_cast<uint8_t>(mark->StaffVoice())));
+    const TQSCalcStaff* row = r <= sp->LastRow ? page.StaffRows.At(r) : nullptr;
+    if (row && row->System == &system) return row;
+  }
   const int middle = (e.Box.Top + e.Box.Bottom) / 2;
   const TQSCalcStaff* nearest = nullptr;
   int best = INT_MAX;

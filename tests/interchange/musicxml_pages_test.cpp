@@ -19,6 +19,7 @@
 #include "platform/fonts.h"
 #include "score/calcrecords.h"
 #include "score/clefs.h"
+#include "score/dynamics.h"
 #include "score/marks.h"
 #include "score/pageobjects.h"
 
@@ -464,6 +465,45 @@ TEST(MusicXmlPages, SystemsMoveApartUntilNothingOverprints) {
   EXPECT_GE(marks, 20);
   // All six measures on the first page still.
   EXPECT_EQ(LandingOf(*score, 5).Page, 0);
+}
+
+// A piano part whose file leaves no room between its staves for the
+// dynamics and hairpins of the right hand (below it) and of the left hand
+// (above it) over ledger-line notes: the staves move apart, each mark
+// stands between them on its own side, and none touches a note, a stem or
+// another mark.
+TEST(MusicXmlPages, StavesMoveApartForTheMarksBetweenThem) {
+  auto score = LaidOut("piano_tight.xml");
+  const TQSCalcPage& page = *score->LayoutPages.At(0);
+  const TQSCalcStaff& upper = *page.StaffRows.At(0);
+  const TQSCalcStaff& lower = *page.StaffRows.At(1);
+  std::vector<const TQSCalcItem*> marks, music;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem) music.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Dynamics) marks.push_back(&e);
+    if (e.Item->ItemType == kind::Note) music.push_back(&e);
+  });
+  ASSERT_EQ(marks.size(), 9u);
+  int upperMarks = 0;
+  for (const TQSCalcItem* m : marks) {
+    const auto* mark = static_cast<const TQSMark*>(m->Item);
+    const bool ofLower = mark->Fields.Kind == dynamic::kMezzoForte;
+    upperMarks += !ofLower;
+    SCOPED_TRACE("dynamics kind " + std::to_string(mark->Fields.Kind) + " at " + std::to_string(m->Box.Left));
+    EXPECT_GE(m->Box.Top, upper.BottomLine);
+    EXPECT_LE(m->Box.Bottom, lower.TopLine);
+    for (const TQSCalcItem* n : music) EXPECT_FALSE(Overlap(m->Box, n->Box)) << "on a note or stem";
+    for (const TQSCalcItem* o : marks)
+      if (o != m) EXPECT_FALSE(Overlap(m->Box, o->Box)) << "on another mark";
+  }
+  EXPECT_EQ(upperMarks, 6);
+  // The right hand's marks stand above the left hand's.
+  for (const TQSCalcItem* a : marks)
+    for (const TQSCalcItem* b : marks)
+      if (static_cast<const TQSMark*>(a->Item)->Fields.Kind != dynamic::kMezzoForte &&
+          static_cast<const TQSMark*>(b->Item)->Fields.Kind == dynamic::kMezzoForte)
+        EXPECT_LT(a->Box.Top, b->Box.Top);
 }
 
 }  // namespace
