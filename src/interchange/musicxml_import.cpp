@@ -124,6 +124,10 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::Arpeggiate] = &TReader::OnArpeggiate;
     table[mx::Tremolo] = &TReader::OnTremolo;
     table[mx::Tuplet] = &TReader::OnTuplet;
+    table[mx::Degree] = &TReader::OnDegree;
+    table[mx::DegreeValue] = &TReader::OnDegree;
+    table[mx::DegreeAlter] = &TReader::OnDegree;
+    table[mx::DegreeType] = &TReader::OnDegree;
     table[mx::UpBow] = &TReader::OnBowing;
     table[mx::DownBow] = &TReader::OnBowing;
     table[mx::Fingering] = &TReader::OnFingering;

@@ -204,6 +204,7 @@ class TReader {
   std::string clefSign_;
   int clefLine_ = 0, clefOctave_ = 0;
   TQSChord* chord_ = nullptr;
+  int degreeValue_ = 0, degreeAlter_ = 0;  // of the <degree> being read
   TQSMark* barline_ = nullptr;
   int barDepth_ = -1;
   int lyricDepth_ = -1;  // the lyric element being read
@@ -1245,6 +1246,7 @@ class TReader {
   bool OnArpeggiate(const TQSTag& tag, int parent);
   bool OnTremolo(const TQSTag& tag, int parent);
   bool OnTuplet(const TQSTag& tag, int parent);
+  bool OnDegree(const TQSTag& tag, int parent);
   bool OnBowing(const TQSTag& tag, int parent);
   bool OnFingering(const TQSTag& tag, int parent);
   bool OnFermata(const TQSTag& tag, int parent);
