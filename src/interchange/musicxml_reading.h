@@ -6,6 +6,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
@@ -794,6 +795,7 @@ class TReader {
   // the direction's sound (quarters a minute).
   void FinishDirection() {
     directionDepth_ = -1;
+    if (measure_ && (perMinute_ > 0 || soundTempo_ > 0)) MetronomeOutOfWords();
     if (measure_ && perMinute_ > 0) {
       int beat = TypeToTicks(beatUnit_);
       if (beat <= 0) beat = kTicksQuarter;
@@ -813,6 +815,71 @@ class TReader {
     shiftRead_ = false;
   }
 
+  // Words that end with a metronome mark ("Allegro (q = 120)", with a
+  // note sign or its letter) of a direction that sets a tempo: the mark
+  // is the score's tempo mark, not printed a second time in the words.
+  void MetronomeOutOfWords() {
+    if (!directionWords_ || directionWords_->Lines.empty()) return;
+    std::string& line = directionWords_->Lines.back();
+    const size_t equals = line.rfind('=');
+    if (equals == std::string::npos) return;
+    std::string number = Trim(line.substr(equals + 1));
+    while (!number.empty() && (number.back() == ')' || number.back() == ']')) number.pop_back();
+    number = Trim(number);
+    const int bpm = LeadingNumber(number);
+    if (bpm <= 0 || number.find_first_not_of("0123456789.") != std::string::npos) return;
+    std::string before = line.substr(0, equals);
+    while (!before.empty() && before.back() == ' ') before.pop_back();
+    int dots = 0;
+    while (!before.empty() && before.back() == '.') {
+      ++dots;
+      before.pop_back();
+    }
+    // The note sign: a music character of the text or of the music font's
+    // metronome notes, or the letter the notation fonts draw one with.
+    struct TSign {
+      const char* Text;
+      const char* Unit;
+    };
+    static const TSign kSigns[] = {
+        {"\u2669", "quarter"}, {"\u266A", "eighth"}, {"\U0001D15F", "quarter"}, {"\U0001D15E", "half"},
+        {"\U0001D160", "eighth"}, {"\uECA5", "quarter"}, {"\uECA3", "half"}, {"\uECA7", "eighth"},
+        {"q", "quarter"}, {"h", "half"}, {"e", "eighth"}};
+    const char* unit = nullptr;
+    for (const TSign& s : kSigns) {
+      const size_t n = std::strlen(s.Text);
+      if (before.size() < n || before.compare(before.size() - n, n, s.Text) != 0) continue;
+      // A letter stands alone: "q = 120", not "Allegro = 120".
+      if (n == 1 && before.size() > 1 && before[before.size() - 2] != ' ' && before[before.size() - 2] != '(' &&
+          before[before.size() - 2] != '[')
+        continue;
+      unit = s.Unit;
+      before.resize(before.size() - n);
+      break;
+    }
+    if (!unit) return;
+    while (!before.empty() && (before.back() == ' ' || before.back() == '(' || before.back() == '[')) before.pop_back();
+    if (perMinute_ == 0) {
+      perMinute_ = bpm;
+      beatUnit_ = unit;
+      beatDots_ = dots;
+    }
+    // The words are measured again without the mark.
+    directionWords_->Fields.Width = directionWords_->Fields.Height = 0;
+    if (!before.empty()) {
+      line = before;
+      return;
+    }
+    directionWords_->Lines.pop_back();
+    if (directionWords_->Lines.empty()) {
+      data_.DirectionStaff.erase(directionWords_);
+      data_.Items.erase(directionWords_);
+      if (lyric_ == directionWords_) lyric_ = nullptr;
+      delete directionWords_;
+      directionWords_ = nullptr;
+    }
+  }
+
   void PlaceTempo(int beat, int bpm) {
     int kindValue = 0;
     while ((kTicksWhole >> kindValue) > beat && kindValue < 9) ++kindValue;
@@ -821,7 +888,9 @@ class TReader {
     // Beside the words of the same direction ("Allegro" then the mark).
     if (directionWords_ && !directionWords_->Lines.empty()) {
       const int w = TextWidthOf(directionWords_->Lines[0], directionWords_->Fields.FontSize ? directionWords_->Fields.FontSize : 8);
-      mark->Fields.OffsetX = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetX + w + 64));
+      // (Bold or wider faces than the measuring one: some room to spare.)
+      const bool bold = directionWords_->Fields.FontStyle & fsBold;
+      mark->Fields.OffsetX = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetX + w * (bold ? 6 : 5) / 5 + 64));
       // The mark's box reaches 128 units above its offset: its top level
       // with the words' top.
       mark->Fields.OffsetY = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetY + 128));

@@ -690,6 +690,18 @@ void SettleMarks(TLayoutContext& c) {
     const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
     sides.push_back({e, nearest, best, up ? -1 : 1});
   }
+  // Nothing runs past the end of the line (and off the page).
+  for (const TSide& side : sides) {
+    TRect& box = side.Mark->Box;
+    const int back = std::min(box.Right - system->Right, std::max(0, box.Left - system->Left));
+    if (back <= 0) continue;
+    box.Left -= back;
+    box.Right -= back;
+    if (HasBox(side.Mark->Box2)) {
+      side.Mark->Box2.Left -= back;
+      side.Mark->Box2.Right -= back;
+    }
+  }
   // Those nearest their staff first: the others stack outside them.
   std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
   const int step = std::max(1, c.StaffSpace / 4);

@@ -144,13 +144,18 @@ int KeySignatureWidth(int keyKind) {
   return KeyAccidentalCount(keyKind) * kKeySignStep + kRoomAfterKey;
 }
 
+bool IsCutTime(uint16_t meter, uint8_t style) {
+  return style == TQSMark::kMeterCut &&
+         (meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4) || meter == MakeMeter(2, 2));
+}
+
 int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style) {
   TLayoutFonts& f = c.Fonts;
   if (meter == MakeMeter(4, 4) && style == 1) {
     f.SetMusicFont(128);
     return f.GlyphWidth(glyphs::TimeSigCommon);
   }
-  if ((meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4)) && style == 2) {
+  if (IsCutTime(meter, style)) {
     f.SetMusicFont(128);
     return f.GlyphWidth(glyphs::TimeSigCutCommon);
   }

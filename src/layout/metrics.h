@@ -60,6 +60,9 @@ int HeadGlyphWidth(TLayoutContext& c, int value, bool small);
 constexpr int kKeySignStep = 40, kRoomAfterKey = 32;
 // Units a key signature of the kind takes.
 int KeySignatureWidth(int keyKind);
+// A time signature drawn as the cut-time sign: 4/4, 2/4 and alla breve's
+// own 2/2 in the cut style.
+bool IsCutTime(uint16_t meter, uint8_t style);
 // Units a time signature takes.
 int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style);
 // The clef offset governing the tick on the row of the current slot for

@@ -210,6 +210,23 @@ void MakeRoomAroundStaves(TLayoutContext& c) {
     }
     if (round == 0) SettleMarks(c);
   }
+  // The first system of a page below the page's texts above it (titles
+  // and credits), as far as the page allows.
+  if (c.SystemIndex == 0) {
+    int textsBottom = INT_MIN, top = INT_MAX;
+    for (const TInk& k : InkOf(*page, *system)) top = std::min(top, k.Top);
+    for (int i = 0; i < page->PageItemCount; ++i) {
+      const TQSCalcItem* e = page->PageItems.At(i);
+      if (e && HasBox(e->Box) && e->Box.Bottom <= system->Top) textsBottom = std::max(textsBottom, e->Box.Bottom);
+    }
+    const int room = std::max(0, c.BottomLimit - system->Bottom);
+    const int need = textsBottom == INT_MIN ? 0 : std::min(textsBottom + gap - top, room);
+    if (need > 0) {
+      MoveRowsDown(*page, *system, system->FirstRow, need);
+      system->UpperBound = std::min(system->UpperBound, system->Top);
+      grown += need;
+    }
+  }
   // Below the system before it on the page, as far as the page allows.
   if (c.SystemIndex > 0) {
     TQSCalcSystem* prev = page->Systems.At(c.SystemIndex - 1);

@@ -506,5 +506,54 @@ TEST(MusicXmlPages, StavesMoveApartForTheMarksBetweenThem) {
         EXPECT_LT(a->Box.Top, b->Box.Top);
 }
 
+// Tempo words and metronome marks as other programs write them: a
+// metronome mark the words also spell out is printed once, as the tempo
+// mark beside the words; alla breve keeps its cut sign; words, marks and
+// notes keep apart and inside the line.
+TEST(MusicXmlPages, TempoMarksArePrintedOnce) {
+  auto score = LaidOut("tempi.xml");
+  std::vector<std::string> words;
+  std::vector<std::pair<int, int>> tempi;  // beat kind, per minute
+  std::vector<const TQSCalcItem*> drawn, notes;
+  const TQSCalcSystem* system = nullptr;
+  ForEachElement(*score, [&](int, const TQSCalcSystem& s, const TQSCalcItem& e) {
+    system = &s;
+    if (e.ElementType == element::Stem) notes.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) notes.push_back(&e);
+    if (e.Item->ItemType == kind::Term) {
+      words.push_back(static_cast<const TQSLyric*>(e.Item)->Lines.at(0));
+      drawn.push_back(&e);
+    }
+    if (e.Item->ItemType == kind::Tempo) {
+      const auto* mark = static_cast<const TQSMark*>(e.Item);
+      tempi.push_back({mark->Fields.Kind, mark->Fields.Value});
+      drawn.push_back(&e);
+    }
+  });
+  EXPECT_EQ(words, (std::vector<std::string>{"Allegro", "Alla breve", "rit.", "Più mosso"}));
+  // Half = 80; the dotted quarter = 60 as the quarter = 90 it plays; the
+  // tempo of rit.; the quarter = 96 of "Più mosso (♩ = 96)".
+  EXPECT_EQ(tempi, (std::vector<std::pair<int, int>>{{1, 80}, {2, 90}, {2, 80}, {2, 96}}));
+  const auto meter = ItemsOf<TQSMark>(*LastPiece(*score)->GetColumn(1), kind::Meter);
+  ASSERT_EQ(meter.size(), 1u);
+  EXPECT_EQ(meter[0]->Fields.Style, TQSMark::kMeterCut);
+  ASSERT_NE(system, nullptr);
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_LE(drawn[i]->Box.Right, system->Right) << "past the end of the line";
+    for (size_t j = i + 1; j < drawn.size(); ++j) EXPECT_FALSE(Overlap(drawn[i]->Box, drawn[j]->Box)) << i << " on " << j;
+    for (const TQSCalcItem* n : notes) EXPECT_FALSE(Overlap(drawn[i]->Box, n->Box)) << i << " on a note";
+  }
+  // The last mark stands beside its words, at their height.
+  TRect pm, mark;
+  for (const TQSCalcItem* d : drawn) {
+    if (d->Item->ItemType == kind::Term && static_cast<const TQSLyric*>(d->Item)->Lines.at(0) == "Più mosso") pm = d->Box;
+    if (d->Item->ItemType == kind::Tempo && static_cast<const TQSMark*>(d->Item)->Fields.Value == 96) mark = d->Box;
+  }
+  EXPECT_GE(mark.Left, pm.Right);
+  EXPECT_LT(mark.Top, pm.Bottom);
+  EXPECT_GT(mark.Bottom, pm.Top);
+}
+
 }  // namespace
 }  // namespace qs::test
