@@ -168,6 +168,22 @@ class TReader {
     MakeGroupsAndNames();
     GiveOwnChannels();
     RoomForTitles();
+    ScaleFromFile();
+  }
+
+  // The staff height the file's scaling gives (millimetres for so many
+  // tenths, a staff being 40 tenths high) becomes the score's engraving
+  // scale, within the scales the score allows, where it differs from the
+  // score's own staff by more than 15 in 100: the usual staff sizes of other
+  // programs keep the score's own, whose staff spaces are whole pixels.
+  void ScaleFromFile() {
+    if (fileMillimeters_ <= 0 || fileTenths_ <= 0) return;
+    const double staffTenthsOfMm = 40 * fileMillimeters_ / fileTenths_ * 10;
+    const double ownStaff = static_cast<double>(score_.Page.Tenths(TQSPage::dLineSpace).Value()) * 4;
+    if (!(ownStaff > 0)) return;
+    const double ratio = staffTenthsOfMm / ownStaff;
+    if (ratio > 0.85 && ratio < 1.15) return;
+    score_.Scale = std::clamp(static_cast<int>(std::lround(100 * ratio)), kMinScale, kMaxScale);
   }
 
  private:

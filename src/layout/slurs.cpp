@@ -198,11 +198,14 @@ void FitSlurs(TLayoutContext& c) {
       height += std::min(raise, 4 * S);
       shape(height);
     }
+    // The offsets are kept at the score's own scale: drawing scales them.
     TQSLiga::TFields& f = tie->Fields;
-    f.CurveStartDX = static_cast<int16_t>(pts[1].X - pts[0].X);
-    f.CurveStartDY = static_cast<int16_t>(pts[1].Y - pts[0].Y);
-    f.CurveEndDX = static_cast<int16_t>(pts[2].X - pts[3].X);
-    f.CurveEndDY = static_cast<int16_t>(pts[2].Y - pts[3].Y);
+    const int scale = std::max(c.Scale, 1);
+    auto offset = [&](int v) { return static_cast<int16_t>(std::clamp(v * 100 / scale, -32768, 32767)); };
+    f.CurveStartDX = offset(pts[1].X - pts[0].X);
+    f.CurveStartDY = offset(pts[1].Y - pts[0].Y);
+    f.CurveEndDX = offset(pts[2].X - pts[3].X);
+    f.CurveEndDY = offset(pts[2].Y - pts[3].Y);
     RememberLayoutCurve(*tie);
     e->Param2 = static_cast<int16_t>(std::min(length, 32767));
     e->Box2 = {pts[0].X, pts[0].Y, pts[3].X, pts[3].Y};

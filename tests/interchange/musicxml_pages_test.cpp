@@ -21,6 +21,7 @@
 #include "score/clefs.h"
 #include "score/dynamics.h"
 #include "score/marks.h"
+#include "score/page.h"
 #include "score/pageobjects.h"
 
 namespace qs::test {
@@ -553,6 +554,17 @@ TEST(MusicXmlPages, TempoMarksArePrintedOnce) {
   EXPECT_GE(mark.Left, pm.Right);
   EXPECT_LT(mark.Top, pm.Bottom);
   EXPECT_GT(mark.Bottom, pm.Top);
+}
+
+// A chorale written for one page with a small staff (5.2 mm): the file's
+// scaling becomes the score's scale, and the chorale fits on one page.
+TEST(MusicXmlPages, TheFilesScalingSetsTheStaffSize) {
+  auto score = LaidOut("chorale_scaling.xml");
+  const double ownStaff = static_cast<double>(score->Page.Tenths(TQSPage::dLineSpace).Value()) * 4;
+  EXPECT_NEAR(score->Scale, 100 * 52 / ownStaff, 1);
+  EXPECT_EQ(score->LaidOutPages, 1);
+  EXPECT_EQ(LandingOf(*score, 23).Page, 0);
+  EXPECT_TRUE(LandingOf(*score, 21).OpensSystem);
 }
 
 }  // namespace
