@@ -125,6 +125,8 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::Tremolo] = &TReader::OnTremolo;
     table[mx::Tuplet] = &TReader::OnTuplet;
     table[mx::Degree] = &TReader::OnDegree;
+    table[mx::WrittenAccidental] = &TReader::OnWrittenAccidental;
+    table[mx::WavyLine] = &TReader::OnWavyLine;
     table[mx::DegreeValue] = &TReader::OnDegree;
     table[mx::DegreeAlter] = &TReader::OnDegree;
     table[mx::DegreeType] = &TReader::OnDegree;

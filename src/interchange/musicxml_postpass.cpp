@@ -653,7 +653,7 @@ class TPostPass {
       const int v = info ? info->Alter : 0;
       const int step = std::min(PitchStep(n->Fields.Pitch), 6);
       std::array<int, 7>& force = staffForce(StaffOf(n->Fields.StaffVoice));
-      if (v == force[static_cast<size_t>(step)]) return;
+      if (v == force[static_cast<size_t>(step)] && !(info && info->AccidentalShown)) return;
       auto* acc = static_cast<TQSMark*>(CreateItemByKind(kind::Accidental, n));
       acc->Fields.Kind = AccidentalKindFor(v);
       // A grace note's sign holds only for itself.

@@ -91,6 +91,31 @@ bool TReader::OnOrnamentSign(const TQSTag& tag, int parent) {
   return true;
 }
 
+// A trill's wavy line: the trill lasts from its note to the end of the
+// note where the line stops (a line without a trill sign gets one).
+bool TReader::OnWavyLine(const TQSTag&, int parent) {
+  if (parent != Ornaments || !note_ || !measure_) return false;
+  const std::string* type = AttributeOf(index_, mx::Type);
+  if (type && SameText(Trim(*type), "start")) {
+    trill_ = nullptr;
+    for (TQSItem* item : measure_->Items)
+      if (item->ItemType == kind::Trill && item->TimePosition() == lastStart_ &&
+          item->StaffVoice() == note_->Fields.StaffVoice)
+        trill_ = static_cast<TQSMark*>(item);
+    if (!trill_) {
+      trill_ = NoteMark(kind::Trill, 0);
+      trill_->Fields.Kind = 1;
+    }
+    trillMeasure_ = measure_->Index;
+  } else if (type && SameText(Trim(*type), "stop") && trill_ && trill_->GetMeasure() &&
+             trill_->GetMeasure()->Part() == measure_->Part()) {
+    const int length = LengthFrom(trillMeasure_, trill_->Fields.Time, lastStart_ + note_->Fields.RealLength);
+    trill_->Fields.Value = static_cast<uint16_t>(std::clamp(length, 0, 0xFFFF));
+    trill_ = nullptr;
+  }
+  return false;
+}
+
 bool TReader::OnArpeggiate(const TQSTag&, int parent) {
   // Every note of a chord may carry the sign; the chord gets one, which
   // the post-pass stretches over its heads.

@@ -33,6 +33,13 @@ bool TReader::OnNotehead(const TQSTag& tag, int parent) {
   return false;
 }
 
+// An accidental the file shows at a note: shown here too, though the
+// alteration is in force already (a courtesy sign).
+bool TReader::OnWrittenAccidental(const TQSTag& tag, int parent) {
+  if (parent == Note && note_ && !tag.IsAttribute && info_) info_->AccidentalShown = true;
+  return false;
+}
+
 bool TReader::OnGrace(const TQSTag&, int parent) {
   if (parent == Note && note_) {
     info_->Grace = true;

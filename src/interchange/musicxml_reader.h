@@ -30,6 +30,7 @@ struct TItemInfo {
   bool StemRead = false;    // the file gave the note's stem
   bool HasAlter = false;
   bool Hidden = false;      // print-object="no": a rest that is not shown
+  bool AccidentalShown = false;  // the file shows an accidental at the note (a courtesy one too)
 };
 
 struct TImportData {

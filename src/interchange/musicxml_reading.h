@@ -221,6 +221,8 @@ class TReader {
   std::string clefSign_;
   int clefLine_ = 0, clefOctave_ = 0;
   TQSChord* chord_ = nullptr;
+  TQSMark* trill_ = nullptr;  // a trill whose wavy line runs on
+  int trillMeasure_ = 0;
   int degreeValue_ = 0, degreeAlter_ = 0;  // of the <degree> being read
   TQSMark* barline_ = nullptr;
   int barDepth_ = -1;
@@ -1332,6 +1334,8 @@ class TReader {
   bool OnTremolo(const TQSTag& tag, int parent);
   bool OnTuplet(const TQSTag& tag, int parent);
   bool OnDegree(const TQSTag& tag, int parent);
+  bool OnWrittenAccidental(const TQSTag& tag, int parent);
+  bool OnWavyLine(const TQSTag& tag, int parent);
   bool OnBowing(const TQSTag& tag, int parent);
   bool OnFingering(const TQSTag& tag, int parent);
   bool OnFermata(const TQSTag& tag, int parent);

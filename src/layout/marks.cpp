@@ -165,7 +165,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
     }
     case kind::Trill: {
       TQSCalcItem* e = element();
-      if (RunOn(c, mark, e)) e->Param = mark.Fields.Value;
+      // An imported trill draws its wavy line inside its measure too.
+      if (RunOn(c, mark, e) || c.Score.MarksClearOfTheMusic) e->Param = mark.Fields.Value;
       glyphBox(e, 48);
       MoveDown(e->Box, FirstRowTop(c));
       break;
@@ -590,7 +591,9 @@ void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index) {
   const int tick = TLayoutContext::AnchorTick(e.Item);
   box.Left += p.X(tick);
   const int minimum = type == kind::Flageolet ? 256 : 128;
-  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + box.Right, box.Left + minimum);
+  // An imported trill's line ends short of the note after its last.
+  const int end = type == kind::Trill && p.c.Score.MarksClearOfTheMusic ? -p.c.StaffSpace / 2 : box.Right;
+  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + end, box.Left + minimum);
   if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
   if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);
 }

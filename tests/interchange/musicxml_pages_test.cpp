@@ -567,5 +567,33 @@ TEST(MusicXmlPages, TheFilesScalingSetsTheStaffSize) {
   EXPECT_TRUE(LandingOf(*score, 21).OpensSystem);
 }
 
+// What the score holds of other signs: a courtesy accidental the file
+// shows (the key's sharp, a sharp repeated in its measure) is shown; a
+// trill's wavy line runs to the end of the note where the file stops it,
+// inside its measure and over the barline.
+TEST(MusicXmlPages, CourtesyAccidentalsAndTrillLines) {
+  auto score = LaidOut("signs_and_lines.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  std::vector<int> signed_;
+  for (TQSNote* n : NotesOf(*part.GetMeasure(0)))
+    signed_.push_back(static_cast<int>(ItemsOf<TQSMark>(*n, kind::Accidental).size()));
+  EXPECT_EQ(signed_, (std::vector<int>{0, 1, 1, 1}));
+  std::vector<const TQSCalcItem*> trills;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Item && e.Item && e.Item->ItemType == kind::Trill) trills.push_back(&e);
+  });
+  ASSERT_GE(trills.size(), 2u);
+  const auto* first = static_cast<const TQSMark*>(trills[0]->Item);
+  const auto* second = static_cast<const TQSMark*>(trills.back()->Item);
+  EXPECT_EQ(first->Fields.Value, 3 * kTicksQuarter);
+  EXPECT_EQ(second->Fields.Value, 6 * kTicksQuarter);
+  // The first line reaches the last of its notes, past the one between.
+  const std::vector<TQSNote*> m2 = NotesOf(*part.GetMeasure(1));
+  EXPECT_GT(trills[0]->Box.Right, ElementOf(*score, m2[2])->Box.Right);
+  EXPECT_LT(trills[0]->Box.Right, ElementOf(*score, m2[3])->Box.Right);
+  // The second runs on into the next measure.
+  EXPECT_GT(trills.back()->Box.Right, ElementOf(*score, NotesOf(*part.GetMeasure(3))[0])->Box.Left);
+}
+
 }  // namespace
 }  // namespace qs::test
