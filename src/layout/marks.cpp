@@ -679,7 +679,7 @@ void SettleMarks(TLayoutContext& c) {
     const TQSCalcStaff* nearest = rows.front();
     int best = INT_MAX;
     for (const TQSCalcStaff* row : rows) {
-      const int d = middle < row->TopLine ? row->TopLine - middle : middle > row->BottomLine ? middle - row->BottomLine : 0;
+      const int d = DistanceToStaff(*row, middle);
       if (d < best) {
         best = d;
         nearest = row;
@@ -688,7 +688,7 @@ void SettleMarks(TLayoutContext& c) {
     // A mark of a staff goes away from its own staff.
     if (const TQSCalcStaff* own = OwnStaffRow(*c.Page, *system, *e)) {
       nearest = own;
-      best = middle < own->TopLine ? own->TopLine - middle : middle > own->BottomLine ? middle - own->BottomLine : 0;
+      best = DistanceToStaff(*own, middle);
     }
     const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
     sides.push_back({e, nearest, best, up ? -1 : 1});

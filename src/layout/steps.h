@@ -142,6 +142,8 @@ void FitSlurs(TLayoutContext& c);
 // until nothing of one touches anything of the next, and the system moves
 // down clear of the system before it (as far as the page allows).
 void MakeRoomAroundStaves(TLayoutContext& c);
+// How far a height lies from a staff's lines (0 between them).
+int DistanceToStaff(const TQSCalcStaff& row, int y);
 // The row of the staff an element's item belongs to: a mark's own staff,
 // else the staff of its part in the system nearest to it; nullptr for
 // items of no part.

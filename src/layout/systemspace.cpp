@@ -46,6 +46,22 @@ void ForEachSystemElement(TQSCalcSystem& system, F f) {
   }
 }
 
+// The row of the rows first..last of the system nearest to a height.
+const TQSCalcStaff* NearestRow(const TQSCalcPage& page, const TQSCalcSystem& system, int first, int last, int y) {
+  const TQSCalcStaff* nearest = nullptr;
+  int best = INT_MAX;
+  for (int r = first; r <= last; ++r) {
+    const TQSCalcStaff* row = page.StaffRows.At(r);
+    if (!row || row->System != &system) continue;
+    const int d = DistanceToStaff(*row, y);
+    if (d < best) {
+      best = d;
+      nearest = row;
+    }
+  }
+  return nearest;
+}
+
 // The page row an element stands on: a mark standing by itself above or
 // below a staff belongs to its own staff, anything else to the row it was
 // laid out on. -1 for none of the system's rows.
@@ -55,17 +71,7 @@ int RowOf(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcIte
   // staff.
   if (e.ElementType == element::Item && e.Item && IsMovableMark(e.Item->ItemType)) {
     row = OwnStaffRow(page, system, e);
-    const int middle = (e.Box.Top + e.Box.Bottom) / 2;
-    int best = INT_MAX;
-    const bool own = row != nullptr;
-    for (int r = system.FirstRow; !own && r <= system.LastRow; ++r) {
-      const TQSCalcStaff* at = page.StaffRows.At(r);
-      const int d = middle < at->TopLine ? at->TopLine - middle : middle > at->BottomLine ? middle - at->BottomLine : 0;
-      if (d < best) {
-        best = d;
-        row = at;
-      }
-    }
+    if (!row) row = NearestRow(page, system, system.FirstRow, system.LastRow, (e.Box.Top + e.Box.Bottom) / 2);
   }
   for (int r = system.FirstRow; r <= system.LastRow; ++r)
     if (page.StaffRows.At(r) == row) return r;
@@ -159,6 +165,10 @@ void MoveRowsDown(TQSCalcPage& page, TQSCalcSystem& system, int from, int dy) {
 
 }  // namespace
 
+int DistanceToStaff(const TQSCalcStaff& row, int y) {
+  return y < row.TopLine ? row.TopLine - y : y > row.BottomLine ? y - row.BottomLine : 0;
+}
+
 const TQSCalcStaff* OwnStaffRow(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcItem& e) {
   const TQSMeasure* m = e.Item ? e.Item->GetMeasure() : nullptr;
   if (!m || !m->Part()) return nullptr;
@@ -171,19 +181,7 @@ const TQSCalcStaff* OwnStaffRow(const TQSCalcPage& page, const TQSCalcSystem& sy
     const TQSCalcStaff* row = r <= sp->LastRow ? page.StaffRows.At(r) : nullptr;
     if (row && row->System == &system) return row;
   }
-  const int middle = (e.Box.Top + e.Box.Bottom) / 2;
-  const TQSCalcStaff* nearest = nullptr;
-  int best = INT_MAX;
-  for (int r = sp->FirstRow; r <= sp->LastRow; ++r) {
-    const TQSCalcStaff* row = page.StaffRows.At(r);
-    if (!row || row->System != &system) continue;
-    const int d = middle < row->TopLine ? row->TopLine - middle : middle > row->BottomLine ? middle - row->BottomLine : 0;
-    if (d < best) {
-      best = d;
-      nearest = row;
-    }
-  }
-  return nearest;
+  return NearestRow(page, system, sp->FirstRow, sp->LastRow, (e.Box.Top + e.Box.Bottom) / 2);
 }
 
 void MakeRoomAroundStaves(TLayoutContext& c) {
