@@ -78,11 +78,6 @@ int RowOf(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcIte
   return -1;
 }
 
-struct TInk {
-  int Top = INT_MAX, Bottom = INT_MIN;
-};
-
-// Ink of every row of a system, by page row index.
 // A system whose rows are all on the page.
 bool HasRows(const TQSCalcPage& page, const TQSCalcSystem& system) {
   if (system.LastRow < system.FirstRow || system.LastRow >= page.StaffRowCount) return false;
@@ -91,20 +86,35 @@ bool HasRows(const TQSCalcPage& page, const TQSCalcSystem& system) {
   return true;
 }
 
-std::vector<TInk> InkOf(TQSCalcPage& page, TQSCalcSystem& system) {
+// The elements of a system with the page row each stands on (-1 none).
+struct TPlaced {
+  TQSCalcItem* Element;
+  int Row;
+};
+
+std::vector<TPlaced> Collect(const TQSCalcPage& page, TQSCalcSystem& system) {
+  std::vector<TPlaced> placed;
+  ForEachSystemElement(system, [&](TQSCalcItem& e) { placed.push_back({&e, RowOf(page, system, e)}); });
+  return placed;
+}
+
+struct TInk {
+  int Top = INT_MAX, Bottom = INT_MIN;
+};
+
+// Ink of every row of a system, from its first row on.
+std::vector<TInk> InkOf(const TQSCalcPage& page, const TQSCalcSystem& system, const std::vector<TPlaced>& placed) {
   std::vector<TInk> ink(static_cast<size_t>(system.LastRow - system.FirstRow + 1));
   for (int r = system.FirstRow; r <= system.LastRow; ++r) {
     const TQSCalcStaff* row = page.StaffRows.At(r);
     ink[static_cast<size_t>(r - system.FirstRow)] = {row->Top, row->Bottom};
   }
-  ForEachSystemElement(system, [&](const TQSCalcItem& e) {
-    if (!Counts(e)) return;
-    const int r = RowOf(page, system, e);
-    if (r < 0) return;
-    TInk& k = ink[static_cast<size_t>(r - system.FirstRow)];
-    k.Top = std::min(k.Top, e.Box.Top);
-    k.Bottom = std::max(k.Bottom, e.Box.Bottom);
-  });
+  for (const TPlaced& p : placed) {
+    if (p.Row < 0 || !Counts(*p.Element)) continue;
+    TInk& k = ink[static_cast<size_t>(p.Row - system.FirstRow)];
+    k.Top = std::min(k.Top, p.Element->Box.Top);
+    k.Bottom = std::max(k.Bottom, p.Element->Box.Bottom);
+  }
   return ink;
 }
 
@@ -113,54 +123,62 @@ void MoveBox(TRect& r, int dy) {
   r.Bottom += dy;
 }
 
-// Moves the rows of the system from page row `from` on down by dy, with
-// what stands on them; what joins them to the rows above grows.
-void MoveRowsDown(TQSCalcPage& page, TQSCalcSystem& system, int from, int dy) {
-  const bool whole = from == system.FirstRow;
-  const int boundary = page.StaffRows.At(from)->Top;
-  // (An element's row depends on its own box and the rows' lines alone,
-  // which move last.)
-  ForEachSystemElement(system, [&](TQSCalcItem& e) {
-    // What joins staves grows when it reaches across the parting.
+// Moves each row of the system down by its own amount (shift, from the
+// first row on; never less than the row above), with what stands on it;
+// what joins rows grows with them.
+void MoveRowsDown(TQSCalcPage& page, TQSCalcSystem& system, const std::vector<TPlaced>& placed,
+                  const std::vector<int>& shift) {
+  const int first = system.FirstRow, last = system.LastRow;
+  auto by = [&](int r) { return shift[static_cast<size_t>(r - first)]; };
+  // The row a height falls in, by the rows as they were.
+  auto rowAt = [&](int y) {
+    int at = first;
+    for (int r = first + 1; r <= last; ++r)
+      if (page.StaffRows.At(r)->Top <= y) at = r;
+    return at;
+  };
+  for (const TPlaced& p : placed) {
+    TQSCalcItem& e = *p.Element;
     const bool joins = e.ElementType == element::PartBarline || (e.Item && Joins(e.Item->ItemType));
-    if (joins && !whole) {
-      if (e.Box.Top >= boundary) MoveBox(e.Box, dy);
-      else if (e.Box.Bottom > boundary) e.Box.Bottom += dy;
-      return;
+    if (joins) {
+      const int top = by(rowAt(e.Box.Top)), bottom = by(rowAt(e.Box.Bottom));
+      e.Box.Top += top;
+      e.Box.Bottom += bottom;
+      continue;
     }
-    const int r = RowOf(page, system, e);
-    if (whole || r >= from || (r < 0 && e.Box.Top >= boundary)) {
-      MoveBox(e.Box, dy);
-      if (e.Box2 != TRect{}) MoveBox(e.Box2, dy);
-    }
-  });
+    const int dy = by(p.Row >= 0 ? p.Row : rowAt(e.Box.Top));
+    if (dy == 0) continue;
+    MoveBox(e.Box, dy);
+    if (e.Box2 != TRect{}) MoveBox(e.Box2, dy);
+  }
   for (int k = 0; k < system.MeasureCount; ++k) {
     TQSCalcMeasure* slot = system.Measures.At(k);
-    if (whole) slot->Box.Top += dy;
-    slot->Box.Bottom += dy;
+    slot->Box.Top += by(first);
+    slot->Box.Bottom += by(last);
   }
-  for (int r = from; r <= system.LastRow; ++r) {
+  for (int r = first; r <= last; ++r) {
     TQSCalcStaff* row = page.StaffRows.At(r);
+    const int dy = by(r);
     row->Top += dy;
     row->Bottom += dy;
     row->TopLine += dy;
     row->BottomLine += dy;
     row->UpperBound += dy;
-    if (row->LowerBound != 0 && r < system.LastRow) row->LowerBound += dy;
+    if (r < last) row->LowerBound += dy;
   }
-  if (!whole) {
-    TQSCalcStaff* above = page.StaffRows.At(from - 1);
-    TQSCalcStaff* below = page.StaffRows.At(from);
+  for (int r = first + 1; r <= last; ++r) {
+    TQSCalcStaff* above = page.StaffRows.At(r - 1);
+    TQSCalcStaff* below = page.StaffRows.At(r);
     above->LowerBound = below->UpperBound = (above->Bottom + below->Top) / 2;
   }
   for (size_t p = 0; p < system.Parts.Capacity(); ++p) {
     TQSCalcSystemPart* part = system.Parts.At(p);
-    if (!part || !part->Part) continue;
-    if (part->FirstRow >= from) part->Top += dy;
-    if (part->LastRow >= from) part->Bottom += dy;
+    if (!part || !part->Part || part->System != &system) continue;
+    part->Top += by(std::clamp<int>(part->FirstRow, first, last));
+    part->Bottom += by(std::clamp<int>(part->LastRow, first, last));
   }
-  if (whole) system.Top += dy;
-  system.Bottom += dy;
+  system.Top += by(first);
+  system.Bottom += by(last);
 }
 
 }  // namespace
@@ -190,56 +208,48 @@ void MakeRoomAroundStaves(TLayoutContext& c) {
   if (!system || !page || !c.Score.MarksClearOfTheMusic || system->MeasureCount == 0 || !HasRows(*page, *system))
     return;
   const int gap = c.StaffSpace;
+  const size_t rows = static_cast<size_t>(system->LastRow - system->FirstRow + 1);
   int grown = 0;
   // Between the staves of the system; the marks that stopped short of a
   // staff get a second chance once the staves part.
   for (int round = 0; round < 2; ++round) {
-    std::vector<TInk> ink = InkOf(*page, *system);
-    for (int r = system->FirstRow + 1; r <= system->LastRow; ++r) {
-      const size_t i = static_cast<size_t>(r - system->FirstRow);
-      const int need = ink[i - 1].Bottom + gap - ink[i].Top;
-      if (need <= 0) continue;
-      MoveRowsDown(*page, *system, r, need);
-      for (size_t j = i; j < ink.size(); ++j) {
-        ink[j].Top += need;
-        ink[j].Bottom += need;
-      }
-      grown += need;
+    const std::vector<TPlaced> placed = Collect(*page, *system);
+    const std::vector<TInk> ink = InkOf(*page, *system, placed);
+    std::vector<int> shift(rows, 0);
+    for (size_t i = 1; i < rows; ++i) {
+      const int need = std::max(0, ink[i - 1].Bottom + shift[i - 1] + gap - ink[i].Top - shift[i - 1]);
+      shift[i] = shift[i - 1] + need;
+    }
+    if (shift.back() > 0) {
+      MoveRowsDown(*page, *system, placed, shift);
+      grown += shift.back();
     }
     if (round == 0) SettleMarks(c);
   }
-  // The first system of a page below the page's texts above it (titles
-  // and credits), as far as the page allows.
+  // Clear of what stands above on the page: the page's texts (titles and
+  // credits) above the first system, the system before, as far as the page
+  // allows.
+  const std::vector<TPlaced> placed = Collect(*page, *system);
+  int top = INT_MAX, above = INT_MIN;
+  for (const TInk& k : InkOf(*page, *system, placed)) top = std::min(top, k.Top);
   if (c.SystemIndex == 0) {
-    int textsBottom = INT_MIN, top = INT_MAX;
-    for (const TInk& k : InkOf(*page, *system)) top = std::min(top, k.Top);
     for (int i = 0; i < page->PageItemCount; ++i) {
       const TQSCalcItem* e = page->PageItems.At(i);
-      if (e && HasBox(e->Box) && e->Box.Bottom <= system->Top) textsBottom = std::max(textsBottom, e->Box.Bottom);
+      if (e && HasBox(e->Box) && e->Box.Bottom <= system->Top) above = std::max(above, e->Box.Bottom);
     }
-    const int room = std::max(0, c.BottomLimit - system->Bottom);
-    const int need = textsBottom == INT_MIN ? 0 : std::min(textsBottom + gap - top, room);
-    if (need > 0) {
-      MoveRowsDown(*page, *system, system->FirstRow, need);
-      system->UpperBound = std::min(system->UpperBound, system->Top);
-      grown += need;
-    }
+  } else if (TQSCalcSystem* prev = page->Systems.At(c.SystemIndex - 1);
+             prev && prev->MeasureCount > 0 && HasRows(*page, *prev)) {
+    for (const TInk& k : InkOf(*page, *prev, Collect(*page, *prev))) above = std::max(above, k.Bottom);
   }
-  // Below the system before it on the page, as far as the page allows.
-  if (c.SystemIndex > 0) {
-    TQSCalcSystem* prev = page->Systems.At(c.SystemIndex - 1);
-    if (prev && prev->MeasureCount > 0 && HasRows(*page, *prev)) {
-      int prevBottom = INT_MIN, top = INT_MAX;
-      for (const TInk& k : InkOf(*page, *prev)) prevBottom = std::max(prevBottom, k.Bottom);
-      for (const TInk& k : InkOf(*page, *system)) top = std::min(top, k.Top);
-      const int room = std::max(0, c.BottomLimit - system->Bottom);
-      const int need = std::min(prevBottom + gap - top, room);
-      if (need > 0) {
-        MoveRowsDown(*page, *system, system->FirstRow, need);
-        prev->LowerBound = system->UpperBound = (prev->Bottom + system->Top) / 2;
-        grown += need;
-      }
-    }
+  const int room = std::max(0, c.BottomLimit - system->Bottom);
+  const int need = above == INT_MIN ? 0 : std::min(above + gap - top, room);
+  if (need > 0) {
+    MoveRowsDown(*page, *system, placed, std::vector<int>(rows, need));
+    if (TQSCalcSystem* prev = c.SystemIndex > 0 ? page->Systems.At(c.SystemIndex - 1) : nullptr)
+      prev->LowerBound = system->UpperBound = (prev->Bottom + system->Top) / 2;
+    else
+      system->UpperBound = std::min(system->UpperBound, system->Top);
+    grown += need;
   }
   if (grown > 0) c.Y += static_cast<long double>(grown) * 254 / (8 * c.Ppi);
 }
