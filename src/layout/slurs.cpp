@@ -131,6 +131,11 @@ void FitSlurs(TLayoutContext& c) {
       remaining -= (*k)->Length;
     }
     if (!HasBox(from.Heads) || !HasBox(to.Heads)) continue;
+    // What may stand in the slur's way: its row, between its notes.
+    const int reachLeft = std::min(from.Heads.Left, to.Heads.Left) - S, reachRight = std::max(from.Heads.Right, to.Heads.Right) + S;
+    std::vector<const TQSCalcItem*> near;
+    for (const TQSCalcItem* o : obstacles)
+      if (o->Row == e->Row && o->Box.Right > reachLeft && o->Box.Left < reachRight) near.push_back(o);
     const bool below = tie->IsBelow();
     const int dir = below ? 1 : -1;
     const int gap = S / 3;
@@ -151,8 +156,8 @@ void FitSlurs(TLayoutContext& c) {
         p.X = chord.Heads.Left + w / 2 + (grace ? (start ? w / 4 : -w / 4) : 0);
         p.Y = below ? chord.Heads.Bottom + gap : chord.Heads.Top - gap;
       }
-      for (const TQSCalcItem* o : obstacles) {
-        if (mine(o) || o->Row != e->Row || o->Box.Right <= p.X - S / 2 || o->Box.Left >= p.X + S / 2) continue;
+      for (const TQSCalcItem* o : near) {
+        if (mine(o) || o->Box.Right <= p.X - S / 2 || o->Box.Left >= p.X + S / 2) continue;
         if (below && o->Box.Bottom + gap > p.Y && o->Box.Top < p.Y + 4 * S) p.Y = o->Box.Bottom + gap;
         if (!below && o->Box.Top - gap < p.Y && o->Box.Bottom > p.Y - 4 * S) p.Y = o->Box.Top - gap;
       }
@@ -175,8 +180,8 @@ void FitSlurs(TLayoutContext& c) {
     // near an end moves that end instead.
     for (int round = 0; round < 4; ++round) {
       int raise = 0, lift0 = 0, lift3 = 0;
-      for (const TQSCalcItem* o : obstacles) {
-        if (mine(o) || o->Row != e->Row) continue;
+      for (const TQSCalcItem* o : near) {
+        if (mine(o)) continue;
         if (o->Box.Right <= pts[0].X || o->Box.Left >= pts[3].X) continue;
         for (int i = 1; i < kSamples; ++i) {
           const double t = static_cast<double>(i) / kSamples;
