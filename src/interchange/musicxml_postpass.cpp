@@ -659,7 +659,19 @@ class TPostPass {
       // A grace note's sign holds only for itself.
       if (!grace) force[static_cast<size_t>(step)] = v;
     };
-    for (TQSItem* item : m.Items) {
+    // In the order they are read: at one tick the key first, then the grace
+    // notes before the main note, the main notes, the grace notes after.
+    auto rank = [](const TQSItem* item) {
+      if (item->ItemType == kind::Key) return 0;
+      if (item->ItemType == kind::Vorschlag) return static_cast<const TQSVorschlag*>(item)->IsAfter() ? 3 : 1;
+      return 2;
+    };
+    std::vector<TQSItem*> order(m.Items.begin(), m.Items.end());
+    std::stable_sort(order.begin(), order.end(), [&](const TQSItem* a, const TQSItem* b) {
+      const int ta = a->TimePosition(), tb = b->TimePosition();
+      return ta != tb ? ta < tb : rank(a) < rank(b);
+    });
+    for (TQSItem* item : order) {
       if (item->ItemType == kind::Key) {
         KeyAlterations(static_cast<TQSMark*>(item)->Fields.Kind, key);
         inForce.clear();

@@ -595,5 +595,35 @@ TEST(MusicXmlPages, CourtesyAccidentalsAndTrillLines) {
   EXPECT_GT(trills.back()->Box.Right, ElementOf(*score, NotesOf(*part.GetMeasure(3))[0])->Box.Left);
 }
 
+// Grace chords stand in one column each, their stems reaching as far as
+// the chord's longest; a grace C before a main C sharp takes no natural.
+TEST(MusicXmlPages, GraceChordsStandInColumns) {
+  auto score = LaidOut("grace_chords.xml");
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  std::vector<std::vector<const TQSNote*>> groups;
+  for (TQSItem* item : m.Items)
+    if (auto* group = dynamic_cast<const TQSVorschlag*>(item)) {
+      groups.emplace_back();
+      for (TQSItem* g : group->Items) groups.back().push_back(static_cast<const TQSNote*>(g));
+    }
+  ASSERT_EQ(groups.size(), 3u);
+  ASSERT_EQ(groups[1].size(), 4u);
+  auto head = [&](const TQSNote* n) { return ElementOf(*score, n)->Box; };
+  auto stemTop = [&](const TQSNote* n) {
+    int top = 0;
+    ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+      if (e.Item == n && e.ElementType == element::Stem) top = e.Box.Top;
+    });
+    return top;
+  };
+  // (E5 G5), (C5 E5) (D5 F5): the notes of a chord in one column.
+  for (auto [a, b] : {std::pair{groups[0][0], groups[0][1]}, {groups[1][0], groups[1][1]}, {groups[1][2], groups[1][3]}}) {
+    EXPECT_EQ(head(a).Left, head(b).Left);
+    EXPECT_EQ(stemTop(a), stemTop(b));
+  }
+  EXPECT_LT(head(groups[1][1]).Right, head(groups[1][2]).Left + 1);
+  EXPECT_TRUE(ItemsOf<TQSMark>(*groups[1][0], kind::Accidental).empty());
+}
+
 }  // namespace
 }  // namespace qs::test
