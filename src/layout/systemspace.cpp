@@ -46,6 +46,13 @@ void ForEachSystemElement(TQSCalcSystem& system, F f) {
   }
 }
 
+// The signs a note's staff and voice place (laid out with its part).
+bool IsNoteSign(int type) {
+  return (type >= kind::Staccato && type <= kind::Tremolo) || type == kind::Accent || type == kind::Bowing ||
+         type == kind::Finger || type == kind::Trill || type == kind::Mordent || type == kind::Gruppetto ||
+         type == kind::Breath || type == kind::Arpeggio || type == kind::Tuplet;
+}
+
 // The row of the rows first..last of the system nearest to a height.
 const TQSCalcStaff* NearestRow(const TQSCalcPage& page, const TQSCalcSystem& system, int first, int last, int y) {
   const TQSCalcStaff* nearest = nullptr;
@@ -67,6 +74,10 @@ const TQSCalcStaff* NearestRow(const TQSCalcPage& page, const TQSCalcSystem& sys
 // laid out on. -1 for none of the system's rows.
 int RowOf(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcItem& e) {
   const TQSCalcStaff* row = e.Row;
+  // A sign at a note stands on its note's staff, which its staff and voice
+  // say (the row it was laid out on may be its part's first).
+  if (e.Item && IsNoteSign(e.Item->ItemType))
+    if (const TQSCalcStaff* own = OwnStaffRow(page, system, e)) row = own;
   // A mark of no part (a volta, a measure number) belongs to the nearest
   // staff.
   if (e.ElementType == element::Item && e.Item && IsMovableMark(e.Item->ItemType)) {
