@@ -127,6 +127,7 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::Degree] = &TReader::OnDegree;
     table[mx::WrittenAccidental] = &TReader::OnWrittenAccidental;
     table[mx::WavyLine] = &TReader::OnWavyLine;
+    table[mx::Orientation] = &TReader::OnOrientation;
     table[mx::DegreeValue] = &TReader::OnDegree;
     table[mx::DegreeAlter] = &TReader::OnDegree;
     table[mx::DegreeType] = &TReader::OnDegree;

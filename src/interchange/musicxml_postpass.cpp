@@ -721,6 +721,12 @@ class TPostPass {
     }
   }
 
+  static bool TiedOn(const TQSNote& n) {
+    for (int i = 0; i < n.ItemCount(); ++i)
+      if (auto* l = dynamic_cast<TQSLiga*>(n.GetItem(i)); l && l->EndFromStart()) return true;
+    return false;
+  }
+
   int SlurEndY(const TQSNote& n, bool below) const {
     const bool down = n.IsStemDown();
     if (!down && !below) return (6 - n.Fields.StemLength) * 8;
@@ -748,8 +754,26 @@ class TPostPass {
       if (!liga) continue;
       TQSLiga::TFields& f = liga->Fields;
       if (f.Flags & TQSLiga::kFromStart) {
-        // A tie: below the heads of a note whose stem is up.
-        f.Flags = static_cast<uint8_t>(n.IsStemDown() ? f.Flags & ~TQSLiga::kBelow : f.Flags | TQSLiga::kBelow);
+        // A tie: on the side the file gives; in a chord of tied notes the
+        // upper ones above and the lower ones below, the middle one away
+        // from the stem; else below the heads of a note whose stem is up.
+        const TItemInfo* info = InfoOf(&n);
+        bool below = !n.IsStemDown();
+        if (info && info->TieBelow >= 0) {
+          below = info->TieBelow == 1;
+        } else if (n.IsChordMember() && n.GetMeasure()) {
+          int lower = 0, count = 0;
+          for (TQSItem* item : n.GetMeasure()->Items) {
+            const TQSNote* other = AsNote(item);
+            if (!other || other->Fields.StaffVoice != n.Fields.StaffVoice || other->Fields.Time != n.Fields.Time ||
+                !other->IsChordMember() || !TiedOn(*other))
+              continue;
+            ++count;
+            lower += PitchLine(other->Fields.Pitch) < PitchLine(n.Fields.Pitch);
+          }
+          if (count > 1) below = n.IsStemDown() ? 2 * lower + 1 < count : 2 * lower < count;
+        }
+        f.Flags = static_cast<uint8_t>(below ? f.Flags | TQSLiga::kBelow : f.Flags & ~TQSLiga::kBelow);
         f.Span = n.Fields.RealLength;
         f.EndStaffVoice = n.Fields.StaffVoice;
         continue;

@@ -31,6 +31,7 @@ bool TReader::OnPlacement(const TQSTag& tag, int parent) {
     slurPlacement_ = SameText(text, "above") ? 1 : SameText(text, "below") ? 0 : -1;
     PlaceSlur();
   }
+  if (parent == Tied && note_ && info_) OnOrientation(tag, parent);
   // The side of a tuplet's bracket and number.
   if (parent == Tuplet && (note_ || rest_) && info_)
     info_->TupletBelow = static_cast<int8_t>(SameText(text, "below") ? 1 : SameText(text, "above") ? 0 : -1);
@@ -93,6 +94,15 @@ bool TReader::OnOrnamentSign(const TQSTag& tag, int parent) {
 
 // A trill's wavy line: the trill lasts from its note to the end of the
 // note where the line stops (a line without a trill sign gets one).
+// The side of a tie: over (above) or under (below) the heads.
+bool TReader::OnOrientation(const TQSTag& tag, int parent) {
+  if (parent != Tied || !note_ || !info_) return false;
+  const std::string side = Trim(tag.Text);
+  if (SameText(side, "over") || SameText(side, "above")) info_->TieBelow = 0;
+  if (SameText(side, "under") || SameText(side, "below")) info_->TieBelow = 1;
+  return false;
+}
+
 bool TReader::OnWavyLine(const TQSTag&, int parent) {
   if (parent != Ornaments || !note_ || !measure_) return false;
   const std::string* type = AttributeOf(index_, mx::Type);

@@ -30,7 +30,8 @@ struct TItemInfo {
   bool StemRead = false;    // the file gave the note's stem
   bool HasAlter = false;
   bool Hidden = false;      // print-object="no": a rest that is not shown
-  bool AccidentalShown = false;  // the file shows an accidental at the note (a courtesy one too)
+  bool AccidentalShown = false;
+  int8_t TieBelow = -1;  // the side the file gives the note's tie: 1 below, 0 above, -1 none  // the file shows an accidental at the note (a courtesy one too)
 };
 
 struct TImportData {

@@ -1336,6 +1336,7 @@ class TReader {
   bool OnDegree(const TQSTag& tag, int parent);
   bool OnWrittenAccidental(const TQSTag& tag, int parent);
   bool OnWavyLine(const TQSTag& tag, int parent);
+  bool OnOrientation(const TQSTag& tag, int parent);
   bool OnBowing(const TQSTag& tag, int parent);
   bool OnFingering(const TQSTag& tag, int parent);
   bool OnFermata(const TQSTag& tag, int parent);

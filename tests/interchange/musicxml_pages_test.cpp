@@ -4,6 +4,7 @@
 // touch).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -623,6 +624,43 @@ TEST(MusicXmlPages, GraceChordsStandInColumns) {
   }
   EXPECT_LT(head(groups[1][1]).Right, head(groups[1][2]).Left + 1);
   EXPECT_TRUE(ItemsOf<TQSMark>(*groups[1][0], kind::Accidental).empty());
+}
+
+// Ties of a chord part to both sides, the highest above and the lowest
+// below, the middle one away from the stem; a tie the file orients over
+// the heads arcs over them.
+TEST(MusicXmlPages, TiesTakeTheSideOfTheirChordOrOfTheFile) {
+  auto score = LaidOut("ties.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  auto tieOf = [](const TQSNote* n) -> const TQSLiga* {
+    for (TQSItem* item : n->Items)
+      if (auto* l = dynamic_cast<const TQSLiga*>(item); l && l->EndFromStart()) return l;
+    return nullptr;
+  };
+  std::vector<std::pair<int, bool>> sides;  // pitch line, below
+  for (int m = 0; m < 2; ++m)
+    for (const TQSNote* n : NotesOf(*part.GetMeasure(m)))
+      if (const TQSLiga* tie = tieOf(n)) sides.push_back({PitchLine(n->Fields.Pitch), tie->IsBelow()});
+  ASSERT_EQ(sides.size(), 4u);
+  std::sort(sides.begin(), sides.begin() + 3);
+  EXPECT_TRUE(sides[0].second);   // C4
+  EXPECT_TRUE(sides[1].second);   // E4, away from the stem
+  EXPECT_FALSE(sides[2].second);  // G4
+  EXPECT_FALSE(sides[3].second);  // A4, over as the file says
+  // Drawn on those sides of their heads.
+  for (int m = 0; m < 2; ++m)
+    for (const TQSNote* n : NotesOf(*part.GetMeasure(m))) {
+      const TQSLiga* tie = tieOf(n);
+      if (!tie) continue;
+      const TQSCalcItem* arc = ElementOf(*score, tie);
+      const TRect head = ElementOf(*score, n)->Box;
+      ASSERT_NE(arc, nullptr);
+      if (tie->IsBelow()) {
+        EXPECT_GT(arc->Box2.Top, (head.Top + head.Bottom) / 2);
+      } else {
+        EXPECT_LT(arc->Box2.Top, (head.Top + head.Bottom) / 2);
+      }
+    }
 }
 
 }  // namespace
