@@ -94,10 +94,15 @@ bool TReader::OnOrnamentSign(const TQSTag& tag, int parent) {
 
 // A trill's wavy line: the trill lasts from its note to the end of the
 // note where the line stops (a line without a trill sign gets one).
-// The side of a tie: over (above) or under (below) the heads.
+// The side of a tie or slur: over (above) or under (below) the heads.
 bool TReader::OnOrientation(const TQSTag& tag, int parent) {
-  if (parent != Tied || !note_ || !info_) return false;
   const std::string side = Trim(tag.Text);
+  if (parent == Slur) {
+    slurPlacement_ = SameText(side, "over") ? 1 : SameText(side, "under") ? 0 : slurPlacement_;
+    PlaceSlur();
+    return false;
+  }
+  if (parent != Tied || !note_ || !info_) return false;
   if (SameText(side, "over") || SameText(side, "above")) info_->TieBelow = 0;
   if (SameText(side, "under") || SameText(side, "below")) info_->TieBelow = 1;
   return false;
