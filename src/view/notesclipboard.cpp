@@ -651,24 +651,20 @@ void TQSWindow::ReadNotesBlock(const std::vector<uint8_t>& bytes) {
 // While a text is edited the commands work on its selected text and the
 // clipboard's plain text; otherwise on the selection and the notes block.
 bool TQSWindow::CanCopy() const {
-  if (EditingText()) {
-    const auto& s = EditSelection;
-    const bool selected = s[0] < s[2] || (s[0] == s[2] && s[1] < s[3]);
-    return selected && s[4] >= s[0] && s[4] <= s[2];
-  }
+  if (textEditor_->EditingText()) return textEditor_->HasTextSelection();
   return hasSelection_;
 }
 
 bool TQSWindow::CanPaste() const {
   if (!Score) return false;
-  if (EditingText()) return Clipboard().HasFormat(CF_TEXT);
+  if (textEditor_->EditingText()) return Clipboard().HasFormat(CF_TEXT);
   return TQSNotesClipboard::HasNotes();
 }
 
 void TQSWindow::CutToClipboard() {
   if (Style == wsPreview || !Score) return;
-  if (EditingText()) {
-    CutEditedText();
+  if (textEditor_->EditingText()) {
+    textEditor_->CutEditedText();
   } else {
     TQSNotesClipboard::CopyNotes(WriteNotesBlock());
     DeleteSelection();
@@ -678,8 +674,8 @@ void TQSWindow::CutToClipboard() {
 
 void TQSWindow::CopyToClipboard() {
   if (Style == wsPreview || !Score) return;
-  if (EditingText())
-    CopyEditedText();
+  if (textEditor_->EditingText())
+    textEditor_->CopyEditedText();
   else
     TQSNotesClipboard::CopyNotes(WriteNotesBlock());
   Fire(OnPasteChanged, this);
@@ -693,8 +689,8 @@ void TQSWindow::PasteFromClipboard(uint8_t mode) {
     ~TModeScope() { Mode = 0; }
   } scope{PasteMode};
   PasteMode = mode;
-  if (EditingText())
-    PasteEditedText();
+  if (textEditor_->EditingText())
+    textEditor_->PasteEditedText();
   else if (TQSNotesClipboard::HasNotes())
     ReadNotesBlock(TQSNotesClipboard::Notes());
   SetFocus();

@@ -69,7 +69,7 @@ TEST_F(ToolCommands, DrawnShapesBecomePageObjects) {
     SCOPED_TRACE(tool);
     View->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { View->StartTool(tool, x, y); };
     const int before = Score.ItemCount();
-    Drag(View->PageToScreen({400, 400}, 0), View->PageToScreen({800, 600}, 0));
+    Drag(View->Geometry().PageToScreen({400, 400}, 0), View->Geometry().PageToScreen({800, 600}, 0));
     ASSERT_EQ(Score.ItemCount(), before + 1);
     TQSItem* made = Score.GetItem(before);
     EXPECT_EQ(made->ItemType, tool);
@@ -105,7 +105,7 @@ TEST_F(ToolCommands, DrawnShapesBecomePageObjects) {
 TEST_F(ToolCommands, TheSlurToolAttachesATieOrASlurToItsNote) {
   View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
     if (!e->Item || e->Item->ItemType != kind::Note) return;
-    const TRect box = View->ElementClientBox(*e);
+    const TRect box = View->Geometry().ElementClientBox(*e);
     View->LigaStyle = 0;
     View->StartTool(kToolLiga, (box.Left + box.Right) / 2, box.Top - Score.Scale * 4 / 100);
   };
