@@ -32,6 +32,9 @@ void AfterNoteMoved(TQSSelectionCommand& c, TQSMeasure& m, int staffVoice, int n
     else
       m.MergeRests(staffVoice, 0, newStart);
   });
+  // A note the move covered may have left its beam group: the groups and
+  // their stems are made again, as after a deletion.
+  m.UpdateBeams(0, true);
   c.View->SetCursorTick(c.View->CursorPosition.Tick + d);
   if (selected) c.Reselect(*selected);
   c.Changed = true;
