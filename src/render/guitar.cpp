@@ -23,7 +23,8 @@ constexpr const char* kBarreFractions[5][2] = {{"1", "6"}, {"1", "3"}, {"1", "2"
 bool TQSMeasureRenderer::DrawBend(const TQSCalcItem& e, const TQSBend& bend) {
   Begin(e, e.Box2, bend.Fields.Color, TQSActiveTest::Voice, bend);
   UseFont("Arial", FontK(4));
-  cv_.Pen().Width = size_ == 100 ? c_.HairlinePen : RoundRatio(static_cast<long long>(c_.ZoomX) * c_.Scale * size_, 1500000);
+  cv_.Pen().Width =
+      size_ == 100 ? c_.HairlinePen : RoundRatio(static_cast<long long>(c_.ZoomX) * c_.Scale * size_, 1500000);
   cv_.Brush().Style = bsSolid;
   const int left = box_.Left, top = box_.Top, bottom = box_.Bottom;
   box_ = ScaleRect(c_, e.Box);

@@ -223,8 +223,14 @@ bool TQSMeasureRenderer::DrawMultiRest(const TQSCalcItem& e, const TQSMark& mark
     case 2: fill(left, bottom - ls_, right, bottom); break;
     case 3: fill(left, bottom - ls_, left + half, bottom); fill(left + ls_, bottom - ls_, right, bottom - half); break;
     case 4: fill(left, bottom - 2 * ls_, right, bottom); break;
-    case 5: fill(left, bottom - 2 * ls_, left + half, bottom); fill(left + ls_, bottom - 2 * ls_, right, bottom - ls_ - half); break;
-    case 6: fill(left, bottom - 2 * ls_, left + half, bottom); fill(left + ls_, bottom - 2 * ls_, right, bottom - ls_); break;
+    case 5:
+      fill(left, bottom - 2 * ls_, left + half, bottom);
+      fill(left + ls_, bottom - 2 * ls_, right, bottom - ls_ - half);
+      break;
+    case 6:
+      fill(left, bottom - 2 * ls_, left + half, bottom);
+      fill(left + ls_, bottom - 2 * ls_, right, bottom - ls_);
+      break;
     case 7:
       fill(left, bottom - 2 * ls_, left + half, bottom);
       fill(left + ls_, bottom - 2 * ls_, left + ls_ + half, bottom - ls_);
@@ -244,7 +250,8 @@ bool TQSMeasureRenderer::DrawMultiRest(const TQSCalcItem& e, const TQSMark& mark
   }
   UseFont(c_.TextFontName, FontK(9), fsBold);
   const std::string count = std::to_string(n);
-  Text(left + (right - left - cv_.TextWidth(std::string_view(count))) / 2, top - cv_.TextHeight(std::string_view("A")), count);
+  Text(left + (right - left - cv_.TextWidth(std::string_view(count))) / 2, top - cv_.TextHeight(std::string_view("A")),
+       count);
   cv_.Font().Style = 0;
   // The selection frame goes round the number's box.
   box_ = ScaleRect(c_, e.Box);

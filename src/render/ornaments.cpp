@@ -188,8 +188,10 @@ void TQSMeasureRenderer::DrawZigzag(int x0, int amplitude, bool thin) {
   for (; x < right - period; x += period) Line(x, middle + halfPen, x + w3, middle + low2 - halfPen);
   cv_.Pen().Width = LinePen();
   for (; x >= x0; x -= period) {
-    const TPoint from = !thin && x <= x0 + period ? TPoint{x - w3 - halfPen, middle + low1} : TPoint{x - w3 + halfPen, middle + low2};
-    const TPoint to = !thin && x >= right - period ? TPoint{x - W(1) + halfPen, middle + low1} : TPoint{x - halfPen, middle};
+    const TPoint from =
+        !thin && x <= x0 + period ? TPoint{x - w3 - halfPen, middle + low1} : TPoint{x - w3 + halfPen, middle + low2};
+    const TPoint to =
+        !thin && x >= right - period ? TPoint{x - W(1) + halfPen, middle + low1} : TPoint{x - halfPen, middle};
     Line(from.X, from.Y, to.X, to.Y);
   }
 }

@@ -209,9 +209,11 @@ void TPageObjectPainter::DrawEnd(TQSLineEnd shape, TColor color, TPoint at, int 
   const int dotLength = g ? c_.Width4 : c_.Damped6;
   const int farPoint = g ? c_.Width7 : c_.Damped10;
   auto at2 = [&](double x, double y) { return TPoint{at.X + sign * ex * Round(x), at.Y + sign * ey * Round(y)}; };
-  const TPoint side1 = at2(cs * length + sn * halfWidth, sn * length - cs * halfWidth), side2 = at2(cs * length - sn * halfWidth, sn * length + cs * halfWidth);
+  const TPoint side1 = at2(cs * length + sn * halfWidth, sn * length - cs * halfWidth),
+               side2 = at2(cs * length - sn * halfWidth, sn * length + cs * halfWidth);
   if (shape == TQSLineEnd::Dot) {
-    const TPoint p = at2(-sn * halfWidth, -cs * halfWidth), q = at2(cs * dotLength + sn * halfWidth, sn * dotLength + cs * halfWidth);
+    const TPoint p = at2(-sn * halfWidth, -cs * halfWidth),
+                 q = at2(cs * dotLength + sn * halfWidth, sn * dotLength + cs * halfWidth);
     const TRect r{std::min(p.X, q.X), std::min(p.Y, q.Y), std::max(p.X, q.X), std::max(p.Y, q.Y)};
     if (g) {
       TSurfaceOrigin origin(c_);

@@ -57,7 +57,10 @@ bool TQSMeasureRenderer::DrawSectionMark(const TQSCalcItem& e, const TQSMark& ma
       UseFont(c_.TextFontName, FontK(6));
       Text(left + W(3), top + W(1), std::to_string(mark.Fields.Kind));
       const int lineWidth = W(1);
-      cv_.Polyline({{left + lineWidth, top + W(8)}, {left + lineWidth, top + lineWidth}, {right - lineWidth, top + lineWidth}, {right - lineWidth, box_.Bottom}});
+      cv_.Polyline({{left + lineWidth, top + W(8)},
+                    {left + lineWidth, top + lineWidth},
+                    {right - lineWidth, top + lineWidth},
+                    {right - lineWidth, box_.Bottom}});
       break;
     }
     default:

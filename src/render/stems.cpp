@@ -102,8 +102,10 @@ void TQSMeasureRenderer::DrawStem(const TQSCalcItem& e) {
       cv_.Brush().Style = bsSolid;
       const int flagLength = IsGrace(*note) ? c_.Width4 : c_.Width5;
       for (int i = 0; i < FlagCount(length); ++i) {
-        if (!down) cv_.FillRect({r.Right, r.Top + i * c_.Width3, r.Right + flagLength, r.Top + i * c_.Width3 + c_.Width2});
-        else cv_.FillRect({r.Right, r.Bottom - i * c_.Width3 - c_.Width2, r.Right + flagLength, r.Bottom - i * c_.Width3});
+        if (!down)
+          cv_.FillRect({r.Right, r.Top + i * c_.Width3, r.Right + flagLength, r.Top + i * c_.Width3 + c_.Width2});
+        else
+          cv_.FillRect({r.Right, r.Bottom - i * c_.Width3 - c_.Width2, r.Right + flagLength, r.Bottom - i * c_.Width3});
       }
     }
     const TQSVorschlag* group = note->GraceGroup();
@@ -179,8 +181,13 @@ void TQSMeasureRenderer::DrawBeam(const TQSCalcItem& e) {
       TSurfaceOrigin origin(c_);
       g->SetSmoothingMode(SmoothingModeDefault);
       const TGBrush brush = SolidBrush(ColorToARGB(color));
-      if (up) g->FillPolygon(brush, ToFloat({{r.Left, yL + intoBeam}, {r.Right, yR + intoBeam}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}));
-      else g->FillPolygon(brush, ToFloat({{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, yR - intoBeam}, {r.Left, yL - intoBeam}}));
+      if (up)
+        g->FillPolygon(
+            brush,
+            ToFloat({{r.Left, yL + intoBeam}, {r.Right, yR + intoBeam}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}));
+      else
+        g->FillPolygon(brush,
+                       ToFloat({{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, yR - intoBeam}, {r.Left, yL - intoBeam}}));
     } else {
       UseColor(color);
       if (up) FillPolygon({{r.Left, yL + intoBeam}, {r.Right, yR + intoBeam}, {r.Right, r.Bottom}, {r.Left, r.Bottom}});
