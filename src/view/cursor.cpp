@@ -239,7 +239,9 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
     auto up = [&] { v = firstRow ? pr.Top : (m < spanTop ? spanTop - m : spanTop); };
     if (spanTop < v) up();
     else if (spanBottom > v + viewH) {
-      v = follow && pageIndex != geometry_.PageCount - 1 ? spanTop : spanBottom + geometry_.HorzBar.Thickness + r + m - ClientHeight();
+      v = follow && pageIndex != geometry_.PageCount - 1
+              ? spanTop
+              : spanBottom + geometry_.HorzBar.Thickness + r + m - ClientHeight();
       if (spanTop < v) up();
     }
     return v;
@@ -248,7 +250,8 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
   if (Playing()) {
     const TQSCalcStaff* firstRow = page->StaffRows.At(system->FirstRow);
     const TQSCalcStaff* lastRow = page->StaffRows.At(system->LastRow);
-    if (firstRow && lastRow) v = vertical(pr.Top + geometry_.Px(firstRow->UpperBound), pr.Top + geometry_.Px(lastRow->LowerBound), v);
+    if (firstRow && lastRow)
+      v = vertical(pr.Top + geometry_.Px(firstRow->UpperBound), pr.Top + geometry_.Px(lastRow->LowerBound), v);
   }
   v = vertical(pr.Top + geometry_.Px(row->Top), pr.Top + geometry_.Px(row->Bottom), v);
 

@@ -273,14 +273,16 @@ void TQSWindow::DrawBracketFeedback(TCanvas& screen, const TQSCalcItem& e) {
   }
   if (!chosen) return;
   TargetStaff = chosen->Staff;
-  screen.Rectangle(b.Left, b.Top, b.Right, geometry_.Px(chosen->BottomLine) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position);
+  screen.Rectangle(b.Left, b.Top, b.Right,
+                   geometry_.Px(chosen->BottomLine) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position);
 }
 
 TPoint TQSWindow::PageUnitsToClient(const TQSCalcItem& e, int x, int y) const {
   // Page objects keep their figure in page units at the page's origin.
   const TQSCalcPage* page = e.PageOf();
   const TPoint origin = page ? geometry_.PageOrigin(page->PageIndex) : TPoint{};
-  return {geometry_.Px(x) + origin.X + geometry_.RulerWidth() - geometry_.HorzBar.Position, geometry_.Px(y) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position};
+  return {geometry_.Px(x) + origin.X + geometry_.RulerWidth() - geometry_.HorzBar.Position,
+          geometry_.Px(y) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position};
 }
 
 void TQSWindow::DrawPageLineFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint moved) {

@@ -244,8 +244,8 @@ void TQSWindow::ScorePositionToScreen(int piece, int part, int staff, int measur
   const int H = geometry_.HorzBar.Position, V = geometry_.VertBar.Position;
   if (noteIndex < 0) {
     const int t = std::clamp(tick, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
-    point.X = geometry_.Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(t)])) + o.X +
-              a.Left - H;
+    point.X = geometry_.Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(t)])) +
+              o.X + a.Left - H;
     const TQSCalcPage* page = LayoutPage(CursorPosition.Page);
     const TQSCalcSystemPart* sp = slot->System->Parts.At(part);
     if (!page || !sp) return;

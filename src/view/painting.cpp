@@ -238,7 +238,8 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     if (Score->Updating()) pageImages_.clear();
     for (auto it = pageImages_.begin(); it != pageImages_.end();) {
       const int j = it->first;
-      const TRect& r = j < static_cast<int>(geometry_.PageGrid.size()) ? geometry_.PageGrid[static_cast<size_t>(j)].Rect : TRect{};
+      const TRect& r =
+          j < static_cast<int>(geometry_.PageGrid.size()) ? geometry_.PageGrid[static_cast<size_t>(j)].Rect : TRect{};
       const bool inView = r.Left < H + aw && r.Top < V + ah && r.Right > H && r.Bottom > V;
       it = inView ? std::next(it) : pageImages_.erase(it);
     }
@@ -284,7 +285,8 @@ bool TQSWindow::CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& ma
   const TQSCalcSystem& system = *slot->System;
   const TQSCalcPage& page = *system.PageRecord;
   // The cursor is drawn on its own page only.
-  if (page.PageIndex != CursorPosition.Page || CursorPosition.Page >= static_cast<int>(geometry_.PageGrid.size())) return false;
+  if (page.PageIndex != CursorPosition.Page || CursorPosition.Page >= static_cast<int>(geometry_.PageGrid.size()))
+    return false;
   const TRect& pr = geometry_.PageGrid[static_cast<size_t>(CursorPosition.Page)].Rect;
   const int tick = std::clamp(CursorPosition.Tick, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
   const int offset = slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)];
@@ -336,7 +338,8 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
   if (!CursorStroke(top, bottom, markerY, marker)) return;
 
   const TRect a = GetPageAreaRect();
-  const int dx = geometry_.RulerWidth() - geometry_.HorzBar.Position, dy = geometry_.RulerWidth() - geometry_.VertBar.Position;
+  const int dx = geometry_.RulerWidth() - geometry_.HorzBar.Position,
+            dy = geometry_.RulerWidth() - geometry_.VertBar.Position;
   const int level = canvas.SaveDC();
   canvas.IntersectClipRect(a);
   canvas.SetViewportOrg(dx, dy);

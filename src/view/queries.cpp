@@ -222,7 +222,8 @@ void TQSWindow::UpdateBookmarkMarker(int index) {
   const TQSCalcStaff* row = page && rowIndex < page->StaffRowCount ? page->StaffRows.At(rowIndex) : nullptr;
   if (!row) return;
   const int r = geometry_.RulerWidth();
-  const int c = (row->Top + row->Bottom) * Zoom / 200 / 8 + geometry_.PageGrid[static_cast<size_t>(b.Page)].Rect.Top + r;
+  const int c =
+      (row->Top + row->Bottom) * Zoom / 200 / 8 + geometry_.PageGrid[static_cast<size_t>(b.Page)].Rect.Top + r;
   b.Marker = {r - 10, c - 7, r - 1, c + 7};
   b.Set = true;
 }

@@ -171,7 +171,9 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
   if (md == 0 || md == 1 || md == 2 || md == 4 || md == 5) {
     for (int i = 0; i < geometry_.PagePerHorz(); ++i) {
       // Each page column where the page grid puts it.
-      const int x0 = i < static_cast<int>(geometry_.PageGrid.size()) ? geometry_.PageGrid[static_cast<size_t>(i)].Rect.Left : i * w;
+      const int x0 = i < static_cast<int>(geometry_.PageGrid.size())
+                         ? geometry_.PageGrid[static_cast<size_t>(i)].Rect.Left
+                         : i * w;
       if (!(area.Right >= x0 - h && r < x0 - h + w)) continue;
       const int level = canvas.SaveDC();
       if (!noClip) canvas.IntersectClipRect({r, 0, area.Right, r});
@@ -205,7 +207,8 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
     DrawRulerMarker(canvas, m[3] - 4, 12, md == 4, kApexUp);
   }
   if (md == 0 || md == 3) {
-    const int rows = std::max(1, (geometry_.PageCount + geometry_.PagePerHorz() - 1) / std::max(1, geometry_.PagePerHorz()));
+    const int rows =
+        std::max(1, (geometry_.PageCount + geometry_.PagePerHorz() - 1) / std::max(1, geometry_.PagePerHorz()));
     for (int j = 0; j < rows; ++j) {
       const size_t first = static_cast<size_t>(j) * static_cast<size_t>(std::max(1, geometry_.PagePerHorz()));
       const int y0 = first < geometry_.PageGrid.size() ? geometry_.PageGrid[first].Rect.Top : j * hh;
@@ -292,7 +295,8 @@ void TQSWindow::DrawMarkerDrag(int x, int y, bool show) {
   }
   if (show) {
     if (across) DrawRulerMarker(*screen, 3, y + geometry_.VertBar.Position - 4, false, kApexRight);
-    else DrawRulerMarker(*screen, x + geometry_.HorzBar.Position - 4, MarkerDrag == 4 ? 12 : 3, false, Shape(MarkerDrag));
+    else
+      DrawRulerMarker(*screen, x + geometry_.HorzBar.Position - 4, MarkerDrag == 4 ? 12 : 3, false, Shape(MarkerDrag));
     guide(across ? y : x);
   }
   Host()->Flush({0, 0, ClientWidth(), ClientHeight()});
@@ -322,8 +326,9 @@ bool TQSWindow::RulerMouseUp(int x, int y) {
   DrawMarkerDrag(x, y, false);
   const int marker = MarkerDrag;
   const int zoom = std::max(1, Zoom);
-  const int step = marker == 3 ? (y + geometry_.VertBar.Position - RulerMarkers[2]) * 100 / zoom
-                               : (x + geometry_.HorzBar.Position - RulerMarkers[static_cast<size_t>(marker - 1)]) * 100 / zoom;
+  const int step = marker == 3
+                       ? (y + geometry_.VertBar.Position - RulerMarkers[2]) * 100 / zoom
+                       : (x + geometry_.HorzBar.Position - RulerMarkers[static_cast<size_t>(marker - 1)]) * 100 / zoom;
   MarkerDrag = 0;
   InvalidateRulers();
   if (OnRulerMarkerDrop) OnRulerMarkerDrop(this, marker, step);

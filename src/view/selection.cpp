@@ -275,7 +275,8 @@ bool TQSWindow::PointNearLine(const TQSCalcItem& e, TPoint point) const {
   if (!line) return false;
   const int page = geometry_.PageOfElement(e);
   const TPoint origin = geometry_.PageToScreen({0, 0}, page);
-  const double x1 = geometry_.Px(line->Fields.X1), y1 = geometry_.Px(line->Fields.Y1), x2 = geometry_.Px(line->Fields.X2), y2 = geometry_.Px(line->Fields.Y2);
+  const double x1 = geometry_.Px(line->Fields.X1), y1 = geometry_.Px(line->Fields.Y1),
+               x2 = geometry_.Px(line->Fields.X2), y2 = geometry_.Px(line->Fields.Y2);
   const double px = point.X - origin.X, py = point.Y - origin.Y;
   const double dx = x2 - x1, dy = y2 - y1;
   if (dx == 0 && dy == 0) return true;

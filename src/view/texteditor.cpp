@@ -108,8 +108,9 @@ void TQSTextEditor::RefindEditedElement() {
 void TQSTextEditor::EditItemText(TQSCalcItem* element) {
   if (element == view_.EditedElement) return;
   TQSItem* next = element ? element->Item : nullptr;
-  if (view_.EditedElement) view_.EditSelection[kSelStartLine] = view_.EditSelection[kSelStartColumn] = view_.EditSelection[kSelEndLine] =
-      view_.EditSelection[kSelEndColumn] = 0;
+  if (view_.EditedElement)
+    view_.EditSelection[kSelStartLine] = view_.EditSelection[kSelStartColumn] = view_.EditSelection[kSelEndLine] =
+        view_.EditSelection[kSelEndColumn] = 0;
   TQSItem* old = view_.EditedElement ? editedItem_ : nullptr;
   bool relaid = false;
   if (old && view_.Score && (old->ItemType == kind::Lyric || old->ItemType == kind::InstrumentName)) {

@@ -140,7 +140,8 @@ void TQSWindow::DrawToolFeedback() {
 
 void TQSWindow::FinishTool() {
   const uint8_t tool = ToolCode;
-  const TPoint a = geometry_.ClientToPageUnits(DragStart, CursorPosition.Page), b = geometry_.ClientToPageUnits(DragPoint, CursorPosition.Page);
+  const TPoint a = geometry_.ClientToPageUnits(DragStart, CursorPosition.Page),
+               b = geometry_.ClientToPageUnits(DragPoint, CursorPosition.Page);
   const TRect r = Normalized(a, b);
   switch (tool) {
     case kToolLine:
@@ -222,7 +223,8 @@ bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
       }
     g.Tick = best;
     const int tick = std::clamp(best, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
-    g.X = geometry_.Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)])) + pr.Left;
+    g.X = geometry_.Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)])) +
+          pr.Left;
     const TQSStaff& staff = *row->Staff;
     const int sp = std::max(1, geometry_.StaffSpacePixels(staff));
     g.Spacing = sp;

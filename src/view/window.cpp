@@ -38,9 +38,11 @@ class TControlHost : public TQSWindow::THost {
 // anew, for the pages, the rulers and the cursor all moved.
 class TMovedByClamp {
  public:
-  explicit TMovedByClamp(TQSWindow& view) : view_(view), h_(view.Geometry().HorzBar.Position), v_(view.Geometry().VertBar.Position) {}
+  explicit TMovedByClamp(TQSWindow& view)
+      : view_(view), h_(view.Geometry().HorzBar.Position), v_(view.Geometry().VertBar.Position) {}
   ~TMovedByClamp() {
-    if (view_.Geometry().HorzBar.Position != h_ || view_.Geometry().VertBar.Position != v_) view_.InvalidateRect(view_.ClientRect(), false);
+    if (view_.Geometry().HorzBar.Position != h_ || view_.Geometry().VertBar.Position != v_)
+      view_.InvalidateRect(view_.ClientRect(), false);
   }
   TMovedByClamp(const TMovedByClamp&) = delete;
   TMovedByClamp& operator=(const TMovedByClamp&) = delete;
@@ -80,7 +82,9 @@ class TQSWindow::TTextSite : public TQSTextEditor::TSite {
 };
 
 TQSWindow::TQSWindow(TComponent* owner)
-    : TCustomControl(owner), geometry_(*this, Rule, qs::ScreenPixelsPerInch()), controlHost_(std::make_unique<TControlHost>(*this)),
+    : TCustomControl(owner),
+      geometry_(*this, Rule, qs::ScreenPixelsPerInch()),
+      controlHost_(std::make_unique<TControlHost>(*this)),
       textSite_(std::make_unique<TTextSite>(*this)),
       textEditor_(std::make_unique<TQSTextEditor>(*this, geometry_, *textSite_)) {
   geometry_.VertBar.Thickness = geometry_.HorzBar.Thickness = 17;
@@ -239,7 +243,8 @@ void TQSWindow::UpdateScrollRanges() {
   geometry_.HorzBar.Position = std::max(0, std::min(geometry_.HorzBar.Position, geometry_.HorzBar.Range()));
   geometry_.HorzBar.LargeChange = static_cast<uint16_t>(first.Width());
   geometry_.VertBar.PageSize = 0;
-  geometry_.VertBar.Max = Style == wsPreview ? first.Bottom : geometry_.PageGrid[static_cast<size_t>(geometry_.PageCount - 1)].Rect.Bottom;
+  geometry_.VertBar.Max =
+      Style == wsPreview ? first.Bottom : geometry_.PageGrid[static_cast<size_t>(geometry_.PageCount - 1)].Rect.Bottom;
   geometry_.VertBar.PageSize = std::max(0, std::min(geometry_.VertBar.Max, a.Bottom - a.Top));
   geometry_.VertBar.Position = std::max(0, std::min(geometry_.VertBar.Position, geometry_.VertBar.Range()));
   geometry_.VertBar.LargeChange = static_cast<uint16_t>(first.Height() - first.Height() / 3);
@@ -268,11 +273,13 @@ void TQSWindow::UpdateScrollBars(bool notify) {
     const TMovedByClamp moved(*this);
     geometry_.HorzBar.PageSize = 0;
     geometry_.HorzBar.Max = first.Width() * geometry_.PagePerHorz();
-    geometry_.HorzBar.PageSize = std::max(0, std::min(geometry_.HorzBar.Max, ClientWidth() - geometry_.VertBar.Thickness - a.Left));
+    geometry_.HorzBar.PageSize =
+        std::max(0, std::min(geometry_.HorzBar.Max, ClientWidth() - geometry_.VertBar.Thickness - a.Left));
     geometry_.HorzBar.Position = std::max(0, std::min(geometry_.HorzBar.Position, geometry_.HorzBar.Range()));
     geometry_.VertBar.PageSize = 0;
     geometry_.VertBar.Max = geometry_.PageGrid[static_cast<size_t>(geometry_.PageCount - 1)].Rect.Bottom;
-    geometry_.VertBar.PageSize = std::max(0, std::min(geometry_.VertBar.Max, ClientHeight() - geometry_.HorzBar.Thickness - a.Top));
+    geometry_.VertBar.PageSize =
+        std::max(0, std::min(geometry_.VertBar.Max, ClientHeight() - geometry_.HorzBar.Thickness - a.Top));
     geometry_.VertBar.Position = std::max(0, std::min(geometry_.VertBar.Position, geometry_.VertBar.Range()));
   }
   SyncScrollBars();
@@ -343,7 +350,8 @@ void TQSWindow::LayoutChanged() {
   // Pages before the pass's first page kept their records and look the same.
   DropPageImagesFrom(Score->RelaidFromPage);
   textEditor_->RefindEditedElement();
-  if (static_cast<int>(geometry_.PageGrid.size()) < geometry_.PageCount) geometry_.PageGrid.resize(static_cast<size_t>(geometry_.PageCount));
+  if (static_cast<int>(geometry_.PageGrid.size()) < geometry_.PageCount)
+    geometry_.PageGrid.resize(static_cast<size_t>(geometry_.PageCount));
   Score->BeginUpdate();
   LayoutButtonBar();
   UpdatePageButtons();
@@ -423,7 +431,8 @@ void TQSWindow::InvalidatePagesFrom(int firstPage) {
   // scrolled above the view, or no page at all, leaves the whole area.
   TRect band = GetPageAreaRect();
   if (firstPage > 0 && firstPage < static_cast<int>(geometry_.PageGrid.size()) && Style != wsPreview)
-    band.Top = std::max(band.Top, geometry_.PageGrid[static_cast<size_t>(firstPage)].Rect.Top - geometry_.VertBar.Position + band.Top);
+    band.Top = std::max(
+        band.Top, geometry_.PageGrid[static_cast<size_t>(firstPage)].Rect.Top - geometry_.VertBar.Position + band.Top);
   if (band.Top < band.Bottom) InvalidateClient(band, true);
 }
 
@@ -451,7 +460,8 @@ void TQSWindow::GotoPage(int index) {
   index = std::max(0, std::min(index, geometry_.PageCount - 1));
   if (index == CursorPosition.Page) {
     // The view may have scrolled away from the cursor's page: it comes back.
-    if (index < static_cast<int>(geometry_.PageGrid.size())) ScrollToCursor(geometry_.PageGrid[static_cast<size_t>(index)].Rect.Top, false);
+    if (index < static_cast<int>(geometry_.PageGrid.size()))
+      ScrollToCursor(geometry_.PageGrid[static_cast<size_t>(index)].Rect.Top, false);
     UpdatePageButtons();
     return;
   }

@@ -79,7 +79,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   // ------------------------------------------------------------ settings
   TQSRule Rule;
-  int PagePerHorz() const { return geometry_.PagePerHorz(); }
   int ButtonsOffset() const { return buttonsOffset_; }
   TQSCursorType CursorType() const { return cursorType_; }
   uint32_t CursorColor() const { return cursorColor_; }  // $BBGGRR

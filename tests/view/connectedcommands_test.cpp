@@ -289,7 +289,8 @@ class TwoStaffTimeMove : public TShownScoreTest {
   std::vector<int> Ticks(int staff) const {
     std::vector<int> out;
     for (TQSItem* item : Measure(0)->Items)
-      if (auto* n = dynamic_cast<TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4) out.push_back(n->Fields.Time);
+      if (auto* n = dynamic_cast<TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4)
+        out.push_back(n->Fields.Time);
     return out;
   }
   // The notes the selected elements show.

@@ -344,17 +344,37 @@ TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
     TPoint Delta;
     std::vector<int> After;
   } cases[] = {
-      {"arc start point", [&] { return PageElement(arc); },
-       [&](const TRect&) { return View->Geometry().PageToScreen({1000, 4400}, 0); }, {20, 10}, {1160, 4480, 800, 10, 2}},
+      {"arc start point",
+       [&] { return PageElement(arc); },
+       [&](const TRect&) {
+         return View->Geometry().PageToScreen({1000, 4400}, 0);
+       },
+       {20, 10},
+       {1160, 4480, 800, 10, 2}},
       // Past the box's left edge: the width goes below 0.
-      {"arc box corner", [&] { return PageElement(arc); },
-       [](const TRect& b) { return TPoint{b.Right - 1, b.Bottom - 1}; }, {-150, 0}, {1000, 4400, 800 - 1200, 10, 2}},
+      {"arc box corner",
+       [&] { return PageElement(arc); },
+       [](const TRect& b) {
+         return TPoint{b.Right - 1, b.Bottom - 1};
+       },
+       {-150, 0},
+       {1000, 4400, 800 - 1200, 10, 2}},
       // (16 x 100 div zoom 100) div 8 = 2 more.
-      {"arpeggio bottom", [&] { return ElementOfMark(markOf(kind::Arpeggio)); },
-       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 16}, {1000, 4400, 800, 12, 2}},
+      {"arpeggio bottom",
+       [&] { return ElementOfMark(markOf(kind::Arpeggio)); },
+       [](const TRect& b) {
+         return TPoint{(b.Left + b.Right) / 2, b.Bottom};
+       },
+       {0, 16},
+       {1000, 4400, 800, 12, 2}},
       // Kind 0 grows downwards; dragged up past its start it stays at 0.
-      {"hand bottom", [&] { return ElementOfMark(markOf(kind::Hand)); },
-       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, -30}, {1000, 4400, 800, 10, 0}},
+      {"hand bottom",
+       [&] { return ElementOfMark(markOf(kind::Hand)); },
+       [](const TRect& b) {
+         return TPoint{(b.Left + b.Right) / 2, b.Bottom};
+       },
+       {0, -30},
+       {1000, 4400, 800, 10, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -895,7 +915,8 @@ TEST_F(ViewDrags, ArmedItemsPointAtWhatTheyAttachTo) {
   TRecordingHost host;
   View->SetHost(&host);
   const TQSCalcMeasure& slot = Slot(0, 0, 1);
-  const TPoint mouse = View->Geometry().PageToScreen({slot.Box.Left + slot.Positions[128] + 8, Row(0, 0).TopLine - 80}, 0);
+  const TPoint mouse =
+      View->Geometry().PageToScreen({slot.Box.Left + slot.Positions[128] + 8, Row(0, 0).TopLine - 80}, 0);
   const int staffTop = View->Geometry().PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
   const struct {
     int Code;
