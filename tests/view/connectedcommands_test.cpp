@@ -271,8 +271,9 @@ class TwoStaffTimeMove : public TShownScoreTest {
   void SetUp() override {
     Piece = AddPiece({2}, 2);
     TQSMeasure* m = Measure(0);
+    const int length = NoteLength();
     for (int staff : {0, 1})
-      for (int t = 0; t < 512; t += 64) Note(m, t, 64, static_cast<uint8_t>(0x50 + (t / 64) % 3), staff << 4);
+      for (int t = 0; t < 512; t += length) Note(m, t, length, static_cast<uint8_t>(0x50 + (t / length) % 3), staff << 4);
     m->SortItems();
     m->Fields.OwnBeaming = 1;
     m->Fields.Beaming = 2;  // by beats: the eighths in pairs
@@ -280,6 +281,7 @@ class TwoStaffTimeMove : public TShownScoreTest {
     ShowScore(true);
     ConnectViewCommands(*View, Score);
   }
+  virtual int NoteLength() const { return 64; }
   TQSNote* NoteOf(int staff, int tick) const {
     for (TQSItem* item : Measure(0)->Items)
       if (auto* n = dynamic_cast<TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4 && n->Fields.Time == tick)
@@ -292,6 +294,11 @@ class TwoStaffTimeMove : public TShownScoreTest {
       if (auto* n = dynamic_cast<TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4)
         out.push_back(n->Fields.Time);
     return out;
+  }
+  // Selects the notes at a tick of both staves as a band would.
+  void SelectBoth(int tick) {
+    View->ClearSelection();
+    for (int staff : {0, 1}) View->AddElement(NoteOf(staff, tick)->HeadElement);
   }
   // The notes the selected elements show.
   std::set<const TQSItem*> SelectedItems() const {
@@ -331,6 +338,25 @@ TEST_F(TwoStaffTimeMove, MovesTheSelectedNotesOfBothStavesAndNothingElse) {
     EXPECT_EQ(Ticks(staff), (std::vector<int>{0, 80, 192, 256, 320, 384, 448}));
     TQSNote* alone = NoteOf(staff, 192);
     EXPECT_EQ(alone->BeamGroup, 0) << "its beam partner is gone";
+  }
+}
+
+// With thirty-seconds the cursor has no room to spare: it moves with the
+// notes once a step, not once for each staff's note.
+class TwoStaffTimeMoveOfShortNotes : public TwoStaffTimeMove {
+ protected:
+  int NoteLength() const override { return 16; }
+};
+
+TEST_F(TwoStaffTimeMoveOfShortNotes, TheCursorGoesWithTheNotesItStoodOn) {
+  SelectBoth(128);
+  View->SetCursor(0, 0, 0, 0, 0, 0, 128, View->CursorLine());
+  for (const auto& [key, tick] : {std::pair{VK_RIGHT, 136}, {VK_RIGHT, 144}, {VK_LEFT, 136}}) {
+    SCOPED_TRACE(tick);
+    td::PressKey(*View, key, ssCtrl);
+    ASSERT_NE(NoteOf(0, tick), nullptr);
+    ASSERT_NE(NoteOf(1, tick), nullptr);
+    EXPECT_EQ(View->CursorPosition.Tick, tick);
   }
 }
 
