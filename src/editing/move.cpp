@@ -1,5 +1,8 @@
 #include "editing/move.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "editing/selection.h"
 #include "editing/transpose.h"
 #include "score/item.h"
@@ -8,6 +11,7 @@
 #include "score/notes.h"
 #include "score/part.h"
 #include "score/piece.h"
+#include "score/score.h"
 #include "score/units.h"
 
 namespace qs {
@@ -21,6 +25,28 @@ constexpr int kNoteStep = 8;
 // The lowest and highest pitch line (step + 7 x octave) a note may take.
 constexpr int kLowestLine = 6, kHighestLine = 57;
 
+// A note the move covered may have left its beam group: the groups and
+// their stems are made again, as after a deletion. An end of a group that
+// no longer has one gets the score's stem length back instead of the
+// length that reached its beam.
+void RebeamAfterMove(TQSMeasure& m) {
+  // The first and last note of each group as the list holds them now.
+  std::vector<TQSNote*> ends;
+  const std::vector<TQSNote*>& beamed = m.BeamNotes;
+  for (size_t k = 0; k < beamed.size(); ++k) {
+    const int group = beamed[k]->BeamGroup;
+    if (group && ((k == 0 || beamed[k - 1]->BeamGroup != group) ||
+                  (k + 1 == beamed.size() || beamed[k + 1]->BeamGroup != group)))
+      ends.push_back(beamed[k]);
+  }
+  m.UpdateBeams(0, true);
+  const TQSScore* score = m.Score();
+  if (!score) return;
+  for (TQSNote* n : ends)
+    if (!n->BeamGroup && n->GetMeasure() == &m)
+      n->Fields.StemLength = static_cast<uint8_t>(std::clamp(score->StemLength, 0, 255));
+}
+
 void AfterNoteMoved(TQSSelectionCommand& c, TQSMeasure& m, int staffVoice, int newStart, int newEnd, bool left,
                     TQSNote* selected) {
   // Merging frees rests, which may be selected ones still to come.
@@ -32,9 +58,7 @@ void AfterNoteMoved(TQSSelectionCommand& c, TQSMeasure& m, int staffVoice, int n
     else
       m.MergeRests(staffVoice, 0, newStart);
   });
-  // A note the move covered may have left its beam group: the groups and
-  // their stems are made again, as after a deletion.
-  m.UpdateBeams(0, true);
+  RebeamAfterMove(m);
   if (selected) c.Reselect(*selected);
   c.Changed = true;
 }

@@ -273,7 +273,7 @@ class TwoStaffTimeMove : public TShownScoreTest {
     TQSMeasure* m = Measure(0);
     const int length = NoteLength();
     for (int staff : {0, 1})
-      for (int t = 0; t < 512; t += length) Note(m, t, length, static_cast<uint8_t>(0x50 + (t / length) % 3), staff << 4);
+      for (int t = 0; t < 512; t += length) Note(m, t, length, (t / length) % 2 ? 0x50 : 0x56, staff << 4);
     m->SortItems();
     m->Fields.OwnBeaming = 1;
     m->Fields.Beaming = 2;  // by beats: the eighths in pairs
@@ -310,7 +310,8 @@ class TwoStaffTimeMove : public TShownScoreTest {
 
 // The band selects the two notes; each Ctrl+Right moves them, and only
 // them, 8 ticks on, and the cursor, which stood on them, goes with them.
-// The note whose beam partner the move covered keeps a stem of its own.
+// The note whose beam partner the move covered keeps a stem of its own, of
+// the score's length, not the length that reached the sloping beam.
 TEST_F(TwoStaffTimeMove, MovesTheSelectedNotesOfBothStavesAndNothingElse) {
   TQSNote* upper = NoteOf(0, 64);
   TQSNote* lower = NoteOf(1, 64);
@@ -338,6 +339,7 @@ TEST_F(TwoStaffTimeMove, MovesTheSelectedNotesOfBothStavesAndNothingElse) {
     EXPECT_EQ(Ticks(staff), (std::vector<int>{0, 80, 192, 256, 320, 384, 448}));
     TQSNote* alone = NoteOf(staff, 192);
     EXPECT_EQ(alone->BeamGroup, 0) << "its beam partner is gone";
+    EXPECT_EQ(alone->Fields.StemLength, Score.StemLength);
   }
 }
 
