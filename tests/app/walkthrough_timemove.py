@@ -1,0 +1,127 @@
+#!/usr/bin/python3
+"""Moves notes of both staves of a piano part in time in the program's
+window under a virtual X server, with mouse and keys sent through it
+(XTest), and checks screenshots:
+
+  1. a rubber band over the second eighth of the second measure, down
+     through both staves, selects that eighth in each staff (drawn red);
+  2. Ctrl+Right, three times: after each press the red stays on the two
+     moved eighths, one above the other, and on nothing else (an element
+     of a moved note left in the selection would show another note's stem
+     after the layout, and the next press would move that note too);
+  3. the first eighth of each staff keeps its place at the measure's
+     start.
+
+usage: walkthrough_timemove.py PROGRAM SCORE OUTDIR   (run under xvfb-run)
+"""
+import os
+import sys
+
+from Xlib import display
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from window_edit import Program, Shot, Staff, check, red  # noqa: E402
+
+
+def lower_staff(shot, upper):
+    """The staff below upper: found as upper is, in the part of the
+    screenshot under it."""
+    y0 = int(upper.bottom + 2 * upper.gap)
+    below = Shot(shot.w, shot.h - y0, shot.p[shot.at(0, y0):])
+    staff = Staff(below)
+    staff.lines = [[y + y0 for y in g] for g in staff.lines]
+    staff.line_rows = {y + y0 for y in staff.line_rows}
+    staff.top, staff.bottom = staff.top + y0, staff.bottom + y0
+    return staff
+
+
+def red_columns(shot, upper, lower):
+    """The columns of the system's page area holding red (selected) ink,
+    grouped where they touch: [(x0, x1)]."""
+    y0, y1 = int(upper.top - 5 * upper.gap), int(lower.bottom + 5 * lower.gap)
+    x0, x1 = upper.bars[0][1] + 1, upper.bars[-1][0]
+    cols = [x for x in range(x0, x1) if any(red(shot.p, shot.at(x, y)) for y in range(y0, y1))]
+    groups = []
+    for x in cols:
+        if groups and x - groups[-1][1] <= 3:
+            groups[-1][1] = x
+        else:
+            groups.append([x, x])
+    return [tuple(g) for g in groups]
+
+
+def red_in(shot, staff, x0, x1):
+    """Whether the staff's rows (with room for stems) hold red between x0
+    and x1."""
+    y0, y1 = int(staff.top - 4 * staff.gap), int(staff.bottom + 4 * staff.gap)
+    return any(red(shot.p, shot.at(x, y)) for x in range(x0, x1 + 1) for y in range(y0, y1))
+
+
+def first_ink(shot, staff, n):
+    """How far the first inked column of measure n of the staff stands
+    from the measure's barline (the system is justified anew after each
+    move, so the barline moves too)."""
+    blobs = staff.blobs(shot, n)
+    if not blobs:
+        raise AssertionError("measure %d shows nothing" % (n + 1))
+    return blobs[0][0] - staff.measure(n)[0]
+
+
+def run(program, score, outdir):
+    d = display.Display()
+    first = Program(d, program, score, outdir, "timemove")
+    try:
+        first.start()
+        s0 = first.shot("start", lambda s: lower_staff(s, Staff(s)))
+        upper = Staff(s0)
+        lower = lower_staff(s0, upper)
+        check(abs(upper.gap - lower.gap) <= 1, "the piano part shows two staves (gaps %.1f and %.1f)"
+              % (upper.gap, lower.gap))
+        # The second measure's first beamed pair: the second eighth stands
+        # at its right end.
+        pair = upper.blobs(s0, 1)[0]
+        x_right = pair[1]
+        x_left = int(x_right - 1.6 * upper.gap)
+        starts = [first_ink(s0, staff, 1) for staff in (upper, lower)]
+        top, bottom = int(upper.top - 4 * upper.gap), int(lower.bottom + 4 * lower.gap)
+        first.drag(x_left, top, [(x_left + 2, (top + bottom) // 2), (x_right + 2, bottom)])
+
+        def selected_pair(s):
+            groups = red_columns(s, upper, lower)
+            return len(groups) == 1 and red_in(s, upper, *groups[0]) and red_in(s, lower, *groups[0])
+
+        s1 = first.shot("selected", selected_pair)
+        groups = red_columns(s1, upper, lower)
+        check(selected_pair(s1), "the band selects the second eighth of both staves, one above the other (red at %s)"
+              % groups)
+        shown = s1
+        for press in (1, 2, 3):
+            first.key("Right", "Control_L")
+            # The window changes (the pair moved on) and the red stays on
+            # the two moved eighths alone.
+            moved = lambda s, before=shown: s.p != before.p and selected_pair(s)
+            s = first.shot("moved%d" % press, lambda s, before=shown: s.p != before.p)
+            check(moved(s), "Ctrl+Right %d moves the two eighths, and only they are red (red at %s, before %s)"
+                  % (press, red_columns(s, upper, lower), groups))
+            shown, groups = s, red_columns(s, upper, lower)
+            upper, lower = Staff(s), lower_staff(s, Staff(s))
+            places = [first_ink(s, staff, 1) for staff in (upper, lower)]
+            check(all(abs(a - b) <= 1 for a, b in zip(places, starts)),
+                  "...and the first eighth of each staff stays at the measure's start (%s, before %s)" % (places, starts))
+    finally:
+        first.close()
+    return 0
+
+
+def main():
+    program, score, outdir = sys.argv[1:4]
+    os.makedirs(outdir, exist_ok=True)
+    try:
+        return run(program, score, outdir)
+    except AssertionError as e:
+        print("FAILED:", e)
+        return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
