@@ -1,8 +1,9 @@
 #!/usr/bin/python3
-"""Moves notes of both staves of a piano part in time in the program's
-window under a virtual X server, with mouse and keys sent through it
-(XTest), and checks screenshots:
+"""Moves notes in time and pastes a measure in the program's window under
+a virtual X server, with mouse and keys sent through it (XTest), and
+checks screenshots.
 
+Moving (pairs.xml, a piano part of eighths beamed in pairs):
   1. a rubber band over the second eighth of the second measure, down
      through both staves, selects that eighth in each staff (drawn red);
   2. Ctrl+Right, three times: after each press the red stays on the two
@@ -12,7 +13,21 @@ window under a virtual X server, with mouse and keys sent through it
   3. the first eighth of each staff keeps its place at the measure's
      start.
 
-usage: walkthrough_timemove.py PROGRAM SCORE OUTDIR   (run under xvfb-run)
+Pasting (keychange.xml, a flute part whose key changes in its fourth
+measure; the second system starts with the fifth, the clef and the key
+drawn again before it):
+  4. a rubber band over the start of the second system, from before its
+     clef to the fifth measure's barline, and Ctrl+Insert copy that
+     measure;
+  5. a click on the second measure's first note and Shift+Insert paste it
+     there:
+     the second measure shows the fifth's two half notes, and no clef or
+     key signature comes before them (the clef and key drawn again at the
+     system start stand for items of earlier measures, which the band does
+     not take: taken, they pasted a key into the measure and the notes at
+     another measure than the cursor's).
+
+usage: walkthrough_movepaste.py PROGRAM DATADIR OUTDIR   (run under xvfb-run)
 """
 import os
 import sys
@@ -67,9 +82,8 @@ def first_ink(shot, staff, n):
     return blobs[0][0] - staff.measure(n)[0]
 
 
-def run(program, score, outdir):
-    d = display.Display()
-    first = Program(d, program, score, outdir, "timemove")
+def moving(d, program, score, outdir):
+    first = Program(d, program, score, outdir, "move")
     try:
         first.start()
         s0 = first.shot("start", lambda s: lower_staff(s, Staff(s)))
@@ -113,11 +127,58 @@ def run(program, score, outdir):
     return 0
 
 
+def pasting(d, program, score, outdir):
+    first = Program(d, program, score, outdir, "paste")
+    try:
+        first.start()
+        s0 = first.shot("start", lambda s: lower_staff(s, Staff(s)))
+        one = Staff(s0)
+        two = lower_staff(s0, one)
+        heads = one.blobs(s0, 1)
+        check(len(heads) == 4, "the second measure shows four quarter notes (%d)" % len(heads))
+        offset = heads[0][0] - one.measure(1)[0]
+        x0, y0 = two.bars[0][1] + 2, int(two.top - 2.5 * two.gap)
+        x1, y1 = two.bars[1][0] - 2, int(two.bottom + 3 * two.gap)
+        first.drag(x0, y0, [((x0 + x1) // 2, (y0 + y1) // 2), (x1, y1)])
+        first.shot("band", lambda s: any(red(s.p, s.at(x, y)) for x in range(x0, x1)
+                                         for y in range(two.top, two.bottom + 1)))
+        # The view's own clipboard keys (Ctrl+C and Ctrl+V are the main
+        # window's commands, which follow the selection only when the
+        # document's state changes).
+        first.key("Insert", "Control_L")
+        x, y = (heads[0][0] + heads[0][1]) // 2, int(heads[0][2])
+        first.click(x, y)
+        first.key("Insert", "Shift_L")
+
+        def pasted(s):
+            staff = Staff(s)
+            return len(staff.blobs(s, 1)) == 2
+
+        s1 = first.shot("pasted", pasted)
+        one = Staff(s1)
+        heads = one.blobs(s1, 1)
+        check(len(heads) == 2, "Shift+Insert brings the fifth measure's two half notes into the second (%d shown)"
+              % len(heads))
+        now = heads[0][0] - one.measure(1)[0]
+        check(abs(now - offset) <= 1,
+              "...with no clef or key signature before them (first note %d px from the barline, before %d)"
+              % (now, offset))
+    finally:
+        first.close()
+    return 0
+
+
+def run(program, data, outdir):
+    d = display.Display()
+    moving(d, program, os.path.join(data, "pairs.xml"), outdir)
+    return pasting(d, program, os.path.join(data, "keychange.xml"), outdir)
+
+
 def main():
-    program, score, outdir = sys.argv[1:4]
+    program, data, outdir = sys.argv[1:4]
     os.makedirs(outdir, exist_ok=True)
     try:
-        return run(program, score, outdir)
+        return run(program, data, outdir)
     except AssertionError as e:
         print("FAILED:", e)
         return 1
