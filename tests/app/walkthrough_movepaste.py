@@ -82,13 +82,19 @@ def first_ink(shot, staff, n):
     return blobs[0][0] - staff.measure(n)[0]
 
 
+def two_staves(first):
+    """The first screenshot once the window shows two staves (the two of a
+    piano part, or the first staves of two systems), and those staves."""
+    first.start()
+    s0 = first.shot("start", lambda s: lower_staff(s, Staff(s)))
+    upper = Staff(s0)
+    return s0, upper, lower_staff(s0, upper)
+
+
 def moving(d, program, score, outdir):
     first = Program(d, program, score, outdir, "move")
     try:
-        first.start()
-        s0 = first.shot("start", lambda s: lower_staff(s, Staff(s)))
-        upper = Staff(s0)
-        lower = lower_staff(s0, upper)
+        s0, upper, lower = two_staves(first)
         check(abs(upper.gap - lower.gap) <= 1, "the piano part shows two staves (gaps %.1f and %.1f)"
               % (upper.gap, lower.gap))
         # The second measure's first beamed pair: the second eighth stands
@@ -130,10 +136,7 @@ def moving(d, program, score, outdir):
 def pasting(d, program, score, outdir):
     first = Program(d, program, score, outdir, "paste")
     try:
-        first.start()
-        s0 = first.shot("start", lambda s: lower_staff(s, Staff(s)))
-        one = Staff(s0)
-        two = lower_staff(s0, one)
+        s0, one, two = two_staves(first)
         heads = one.blobs(s0, 1)
         check(len(heads) == 4, "the second measure shows four quarter notes (%d)" % len(heads))
         offset = heads[0][0] - one.measure(1)[0]
