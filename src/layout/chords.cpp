@@ -226,7 +226,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   const int tick = group.Fields.Time;
   const int value = note.Fields.Length;
   const bool tab = staff.Fields.Tablature;
-  const int S = c.StaffSpace, T = c.TabLineDistance;
+  const int space = c.StaffSpace, tabLine = c.TabLineDistance;
   TQSCalcStaff* row = c.Row;
   const int rowTop = row ? (tab ? row->TopLine : row->Top) : 0;
   c.PercussionClef = false;
@@ -251,14 +251,14 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   int y, width;  // head top below the row's top, head width
   if (tab) {
     if (note.Fields.TabFret == 0) ChooseString(staff, note);
-    y = (staff.Fields.LineCount - note.Fields.TabString - 1) * T - T / 2;
+    y = (staff.Fields.LineCount - note.Fields.TabString - 1) * tabLine - tabLine / 2;
     c.Fonts.SetTextFont(40);
     width = c.Fonts.TextWidth(note.Fields.TabFret ? std::to_string(note.Fields.TabFret - 1) : "N");
   } else {
     const int position =
         StaffPosition(ClefOffsetAt(c, staff.SystemRow, note.Fields.StaffVoice, tick), note.Fields.Pitch);
     note.StaffPosition = static_cast<int16_t>(position);
-    y = HeadTop(position, S);
+    y = HeadTop(position, space);
     width = HeadGlyphWidth(c, value, true);
   }
   const int x = g.X;
@@ -267,7 +267,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   // it to the right.
   const int distance = g.Base + x;
   const int left = group.IsAfter() ? c.Scaled(distance) : -c.Scaled(distance) - c.Scaled(width);
-  head->Box = {left, y + rowTop, c.Scaled(width), y + (tab ? T : S) + rowTop};
+  head->Box = {left, y + rowTop, c.Scaled(width), y + (tab ? tabLine : space) + rowTop};
   if (row) {
     head->Box2.Top = row->Top;
     head->Box2.Bottom = row->Bottom;
@@ -285,7 +285,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
       TQSCalcItem* e = c.NewElement(acc, true, true);
       e->SizePercent = head->SizePercent;
       const TAccidentalExtent ext = AccidentalExtent(acc->Fields.Kind);
-      const int line = rowTop + S * note.StaffPosition / 2;
+      const int line = rowTop + space * note.StaffPosition / 2;
       e->Box = {left - c.Scaled(shift), line + c.Scaled(ext.Top), c.Scaled(accidentalWidth),
                 line + c.Scaled(ext.Bottom)};
     } else if (item->ItemType == kind::Effect && c.PercussionClef) {

@@ -81,13 +81,13 @@ void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   }
   const bool down = note->IsStemDown();
   if (note->IsHeadDisplaced()) e.Box.Left += down ? -head->Box.Right : head->Box.Right;
-  const int S = c.StaffSpace;
+  const int space = c.StaffSpace;
   const int type = mark.ItemType;
   int dy;
   if (type == kind::Staccato || type == kind::Portamento)
-    dy = down ? head->Box.Top - S : head->Box.Bottom + S;
+    dy = down ? head->Box.Top - space : head->Box.Bottom + space;
   else
-    dy = down ? head->Box.Bottom + 4 * S : head->Box.Top - 4 * S;
+    dy = down ? head->Box.Bottom + 4 * space : head->Box.Top - 4 * space;
   MoveDown(e.Box, dy);
 }
 

@@ -126,7 +126,7 @@ bool TQSMeasureRenderer::DrawBarre(const TQSCalcItem& e, const TQSMark& mark) {
   const std::string& face = mark.FontName.empty() ? c_.TextFontName : mark.FontName;
   const uint8_t style = mark.Fields.Style;
   const int amount = style & 0x0F, type = (style >> 4) & 7;
-  const int T = box_.Top, m = Mid();
+  const int boxTop = box_.Top, middle = Mid();
   int x = box_.Left;
   auto write = [&](int y, const std::string& text) {
     Text(x, y, text);
@@ -135,26 +135,26 @@ bool TQSMeasureRenderer::DrawBarre(const TQSCalcItem& e, const TQSMark& mark) {
   if (amount >= 1 && amount <= 5) {
     UseFont(face, FontK(6));
     const std::string top = kBarreFractions[amount - 1][0], bottom = kBarreFractions[amount - 1][1];
-    const int w = std::max(cv_.TextWidth(std::string_view(top)), cv_.TextWidth(std::string_view(bottom)));
-    Text(x, T, top);
+    const int fractionWidth = std::max(cv_.TextWidth(std::string_view(top)), cv_.TextWidth(std::string_view(bottom)));
+    Text(x, boxTop, top);
     cv_.Pen().Width = LinePen();
-    Line(x + W(1), m, x + W(1) + w, m);
-    Text(x, m, bottom);
-    x += w + W(2);
+    Line(x + W(1), middle, x + W(1) + fractionWidth, middle);
+    Text(x, middle, bottom);
+    x += fractionWidth + W(2);
   }
   UseFont(face, FontK(8));
-  if (type != 0) write(T + W(2), type == 1 ? "B" : "C");
-  write(T + W(2), IntToRoman(mark.Fields.Kind));
+  if (type != 0) write(boxTop + W(2), type == 1 ? "B" : "C");
+  write(boxTop + W(2), IntToRoman(mark.Fields.Kind));
   const int end = box_.Right - W(1);
   if (mark.Fields.Value != 0) {
     DrawStyledLine(x, end, mark.LineStyle);
     if (style & 0x80) {
       cv_.Pen().Width = c_.LinePen;
-      Line(end, m, end, box_.Bottom - W(1));
+      Line(end, middle, end, box_.Bottom - W(1));
     }
   }
   hasHandle_ = true;
-  handle_ = {box_.Right, m};
+  handle_ = {box_.Right, middle};
   return true;
 }
 
