@@ -93,7 +93,7 @@ constexpr int kSamples = 32;
 void FitSlurs(TLayoutContext& c) {
   TQSCalcSystem* system = c.System;
   if (!system || !c.Score.MarksClearOfTheMusic) return;
-  const int S = c.StaffSpace;
+  const int space = c.StaffSpace;
   std::vector<TQSCalcMeasure*> slots;
   for (int k = 0; k < system->MeasureCount; ++k) slots.push_back(system->Measures.At(k));
   std::vector<const TQSCalcItem*> obstacles;
@@ -132,13 +132,13 @@ void FitSlurs(TLayoutContext& c) {
     }
     if (!HasBox(from.Heads) || !HasBox(to.Heads)) continue;
     // What may stand in the slur's way: its row, between its notes.
-    const int reachLeft = std::min(from.Heads.Left, to.Heads.Left) - S, reachRight = std::max(from.Heads.Right, to.Heads.Right) + S;
+    const int reachLeft = std::min(from.Heads.Left, to.Heads.Left) - space, reachRight = std::max(from.Heads.Right, to.Heads.Right) + space;
     std::vector<const TQSCalcItem*> near;
     for (const TQSCalcItem* o : obstacles)
       if (o->Row == e->Row && o->Box.Right > reachLeft && o->Box.Left < reachRight) near.push_back(o);
     const bool below = tie->IsBelow();
     const int dir = below ? 1 : -1;
-    const int gap = S / 3;
+    const int gap = space / 3;
     auto mine = [&](const TQSCalcItem* o) {
       const TQSNote* n = NoteOfElement(*o);
       return n && (std::count(from.Notes.begin(), from.Notes.end(), n) || std::count(to.Notes.begin(), to.Notes.end(), n));
@@ -149,7 +149,7 @@ void FitSlurs(TLayoutContext& c) {
       const bool stemSide = HasBox(chord.Stem) && chord.StemDown == below && !grace;
       TPoint p;
       if (stemSide) {
-        p.X = (chord.Stem.Left + chord.Stem.Right) / 2 + (start ? S / 4 : -S / 4);
+        p.X = (chord.Stem.Left + chord.Stem.Right) / 2 + (start ? space / 4 : -space / 4);
         p.Y = below ? chord.Stem.Bottom + gap : chord.Stem.Top - gap;
       } else {
         const int w = chord.Heads.Right - chord.Heads.Left;
@@ -157,19 +157,19 @@ void FitSlurs(TLayoutContext& c) {
         p.Y = below ? chord.Heads.Bottom + gap : chord.Heads.Top - gap;
       }
       for (const TQSCalcItem* o : near) {
-        if (mine(o) || o->Box.Right <= p.X - S / 2 || o->Box.Left >= p.X + S / 2) continue;
-        if (below && o->Box.Bottom + gap > p.Y && o->Box.Top < p.Y + 4 * S) p.Y = o->Box.Bottom + gap;
-        if (!below && o->Box.Top - gap < p.Y && o->Box.Bottom > p.Y - 4 * S) p.Y = o->Box.Top - gap;
+        if (mine(o) || o->Box.Right <= p.X - space / 2 || o->Box.Left >= p.X + space / 2) continue;
+        if (below && o->Box.Bottom + gap > p.Y && o->Box.Top < p.Y + 4 * space) p.Y = o->Box.Bottom + gap;
+        if (!below && o->Box.Top - gap < p.Y && o->Box.Bottom > p.Y - 4 * space) p.Y = o->Box.Top - gap;
       }
       return p;
     };
     std::array<TPoint, 4> pts;
     pts[0] = endAt(from, true);
     pts[3] = endAt(to, false);
-    if (pts[3].X <= pts[0].X) pts[3].X = pts[0].X + S;
+    if (pts[3].X <= pts[0].X) pts[3].X = pts[0].X + space;
     const int length = pts[3].X - pts[0].X;
     // A gentle arc, higher for a longer slur; a grace note's slur stays low.
-    int height = grace ? S / 2 : std::clamp(length / 8, S / 2, 2 * S);
+    int height = grace ? space / 2 : std::clamp(length / 8, space / 2, 2 * space);
     auto shape = [&](int h) {
       pts[1] = {pts[0].X + length / 4, pts[0].Y + dir * h};
       pts[2] = {pts[3].X - length / 4, pts[3].Y + dir * h};
@@ -198,9 +198,9 @@ void FitSlurs(TLayoutContext& c) {
         }
       }
       if (raise == 0 && lift0 == 0 && lift3 == 0) break;
-      pts[0].Y += dir * std::min(lift0, 4 * S);
-      pts[3].Y += dir * std::min(lift3, 4 * S);
-      height += std::min(raise, 4 * S);
+      pts[0].Y += dir * std::min(lift0, 4 * space);
+      pts[3].Y += dir * std::min(lift3, 4 * space);
+      height += std::min(raise, 4 * space);
       shape(height);
     }
     // The offsets are kept at the score's own scale: drawing scales them.
