@@ -128,6 +128,8 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::WrittenAccidental] = &TReader::OnWrittenAccidental;
     table[mx::WavyLine] = &TReader::OnWavyLine;
     table[mx::Orientation] = &TReader::OnOrientation;
+    table[mx::Glissando] = &TReader::OnGlissando;
+    table[mx::Slide] = &TReader::OnGlissando;
     table[mx::DegreeValue] = &TReader::OnDegree;
     table[mx::DegreeAlter] = &TReader::OnDegree;
     table[mx::DegreeType] = &TReader::OnDegree;

@@ -108,6 +108,24 @@ bool TReader::OnOrientation(const TQSTag& tag, int parent) {
   return false;
 }
 
+// A glissando or slide: the score's glissando sign after its first note,
+// rising or falling as the note it leads to lies.
+bool TReader::OnGlissando(const TQSTag&, int parent) {
+  if (parent != Notations || !note_) return false;
+  const std::string* type = AttributeOf(index_, mx::Type);
+  if (type && SameText(Trim(*type), "start")) {
+    bool has = false;
+    for (TQSItem* item : note_->Items) has = has || item->ItemType == kind::Glissando;
+    if (has) return false;
+    glissando_ = static_cast<TQSMark*>(CreateItemByKind(kind::Glissando, note_));
+    glissandoLine_ = PitchLine(note_->Fields.Pitch);
+  } else if (type && SameText(Trim(*type), "stop") && glissando_) {
+    glissando_->Fields.Kind = PitchLine(note_->Fields.Pitch) < glissandoLine_ ? 1 : 0;
+    glissando_ = nullptr;
+  }
+  return false;
+}
+
 bool TReader::OnWavyLine(const TQSTag&, int parent) {
   if (parent != Ornaments || !note_ || !measure_) return false;
   const std::string* type = AttributeOf(index_, mx::Type);

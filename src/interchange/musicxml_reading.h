@@ -222,6 +222,8 @@ class TReader {
   int clefLine_ = 0, clefOctave_ = 0;
   TQSChord* chord_ = nullptr;
   TQSMark* trill_ = nullptr;  // a trill whose wavy line runs on
+  TQSMark* glissando_ = nullptr;  // a glissando waiting for the note it leads to
+  int glissandoLine_ = 0;  // the pitch line of its first note
   int trillMeasure_ = 0;
   int degreeValue_ = 0, degreeAlter_ = 0;  // of the <degree> being read
   TQSMark* barline_ = nullptr;
@@ -1337,6 +1339,7 @@ class TReader {
   bool OnWrittenAccidental(const TQSTag& tag, int parent);
   bool OnWavyLine(const TQSTag& tag, int parent);
   bool OnOrientation(const TQSTag& tag, int parent);
+  bool OnGlissando(const TQSTag& tag, int parent);
   bool OnBowing(const TQSTag& tag, int parent);
   bool OnFingering(const TQSTag& tag, int parent);
   bool OnFermata(const TQSTag& tag, int parent);

@@ -361,6 +361,9 @@ void ContinueOpenSpans(TLayoutContext& c) {
           EndTieIn(c, span, slot, tick);
         else if (volta)
           span->Box.Right = slot->Box.Right;
+        else if (item && item->ItemType == kind::Trill && c.Score.MarksClearOfTheMusic)
+          // An imported trill's line ends short of the note after its last.
+          span->Box.Right = std::max(XOf(slot, tick) - c.StaffSpace / 2, span->Box.Left + 128);
         else
           span->Box.Right = std::max(XOf(slot, tick) + span->Box.Right, span->Box.Left + 128);
         if (!slurTie) span->State = continuation ? 1 : 2;

@@ -571,7 +571,8 @@ TEST(MusicXmlPages, TheFilesScalingSetsTheStaffSize) {
 // What the score holds of other signs: a courtesy accidental the file
 // shows (the key's sharp, a sharp repeated in its measure) is shown; a
 // trill's wavy line runs to the end of the note where the file stops it,
-// inside its measure and over the barline.
+// inside its measure and over the barline; a glissando is the score's
+// glissando sign after its first note.
 TEST(MusicXmlPages, CourtesyAccidentalsAndTrillLines) {
   auto score = LaidOut("signs_and_lines.xml");
   const TQSPart& part = *LastPiece(*score)->GetPart(0);
@@ -592,8 +593,15 @@ TEST(MusicXmlPages, CourtesyAccidentalsAndTrillLines) {
   const std::vector<TQSNote*> m2 = NotesOf(*part.GetMeasure(1));
   EXPECT_GT(trills[0]->Box.Right, ElementOf(*score, m2[2])->Box.Right);
   EXPECT_LT(trills[0]->Box.Right, ElementOf(*score, m2[3])->Box.Right);
-  // The second runs on into the next measure.
-  EXPECT_GT(trills.back()->Box.Right, ElementOf(*score, NotesOf(*part.GetMeasure(3))[0])->Box.Left);
+  // The second runs on into the next measure, to the end of its note.
+  const std::vector<TQSNote*> m4 = NotesOf(*part.GetMeasure(3));
+  EXPECT_GT(trills.back()->Box.Right, ElementOf(*score, m4[0])->Box.Right);
+  EXPECT_LT(trills.back()->Box.Right, ElementOf(*score, m4[1])->Box.Right);
+  // A glissando from that note falls to the next.
+  const auto glissandi = ItemsOf<TQSMark>(*m4[0], kind::Glissando);
+  ASSERT_EQ(glissandi.size(), 1u);
+  EXPECT_EQ(glissandi[0]->Fields.Kind, 1);
+  EXPECT_TRUE(ItemsOf<TQSMark>(*m4[1], kind::Glissando).empty());
 }
 
 // Grace chords stand in one column each, their stems reaching as far as
