@@ -105,6 +105,7 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::TimeModification] = &TReader::OnTimeModification;
     table[mx::ActualNotes] = &TReader::OnActualNotes;
     table[mx::NormalNotes] = &TReader::OnNormalNotes;
+    table[mx::NormalType] = &TReader::OnNormalType;
     table[mx::Tie] = &TReader::OnTie;
     table[mx::Notations] = &TReader::OnNotations;
     table[mx::Slur] = &TReader::OnSlur;

@@ -292,6 +292,11 @@ bool TReader::OnTimeModification(const TQSTag&, int parent) {
   return (parent == Note && note_) || (parent == Rest && rest_);
 }
 
+bool TReader::OnNormalType(const TQSTag& tag, int parent) {
+  if (parent == TimeModification && (note_ || rest_)) tupletNormalType_ = std::max(0, TypeToTicks(Trim(tag.Text)));
+  return false;
+}
+
 bool TReader::OnActualNotes(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
   if (parent == TimeModification && (note_ || rest_)) tupletActual_ = NumberOf(text, 3);

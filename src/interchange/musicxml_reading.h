@@ -209,6 +209,7 @@ class TReader {
   bool forwardRest_ = false;
   int dots_ = 0;
   int tupletActual_ = 0, tupletNormal_ = 0;  // the note's time-modification
+  int tupletNormalType_ = 0;                 // ticks of its normal-type, 0 for the note's own
   TQSMark* mark_ = nullptr;
   TQSLyric* lyric_ = nullptr;
   TQSText* text_ = nullptr;
@@ -510,7 +511,7 @@ class TReader {
 
   void FinishItem() {
     if ((note_ || rest_) && tupletActual_ > 0) TupletMember();
-    tupletActual_ = tupletNormal_ = 0;
+    tupletActual_ = tupletNormal_ = tupletNormalType_ = 0;
     if (note_) {
       ShiftNote(*note_);
       if (unpitched_) LearnDrumNote(*note_);
@@ -552,7 +553,7 @@ class TReader {
     itemDepth_ = t.Depth;
     durationRead_ = voiceRead_ = false;
     dots_ = 0;
-    tupletActual_ = tupletNormal_ = 0;
+    tupletActual_ = tupletNormal_ = tupletNormalType_ = 0;
     mark_ = nullptr;
     noteInstrument_.clear();
     unpitched_ = false;
@@ -640,10 +641,15 @@ class TReader {
   void TupletMember() {
     const int actual = tupletActual_;
     if (actual < 2 || actual > 10) return;
-    if (tupletNormal_ > 0 && tupletNormal_ != TupletNormalCount(static_cast<uint8_t>(actual))) return;
     if (note_ && info_->Grace) return;
     const int written = note_ ? note_->Fields.Length : rest_->Fields.Length;
     if (written <= 0) return;
+    // Normal notes counted in a value of their own ("5 in the time of 2
+    // eighths") are counted in the note's value.
+    int normal = tupletNormal_;
+    if (tupletNormalType_ > 0 && normal > 0 && normal * tupletNormalType_ % written == 0)
+      normal = normal * tupletNormalType_ / written;
+    if (normal > 0 && normal != TupletNormalCount(static_cast<uint8_t>(actual))) return;
     const uint8_t sv = note_ ? note_->Fields.StaffVoice : rest_->Fields.StaffVoice;
     const int fileLength = note_ ? note_->Fields.RealLength : rest_->Fields.RealLength;
     const int start = note_ ? note_->Fields.Time : rest_->Fields.Time;
@@ -1316,6 +1322,7 @@ class TReader {
   bool OnTimeModification(const TQSTag& tag, int parent);
   bool OnActualNotes(const TQSTag& tag, int parent);
   bool OnNormalNotes(const TQSTag& tag, int parent);
+  bool OnNormalType(const TQSTag& tag, int parent);
   bool OnTie(const TQSTag& tag, int parent);
   bool OnBackup(const TQSTag& tag, int parent);
   bool OnForward(const TQSTag& tag, int parent);

@@ -371,9 +371,10 @@ TEST(MusicXmlPages, SlursRunFromNoteToNoteClearOfTheMusic) {
   }
 }
 
-// Tuplets of every ratio the score holds (3:2, 5:4, 6:4, 2:3) show their
-// number on the side the file places them, else on the stem side, by the
-// heads and clear of the notes, stems and beams and of the staff lines.
+// Tuplets of every ratio the score holds (3:2, 5:4, 6:4, 2:3, and 5:4
+// counted in eighths as 5:2) show their number on the side the file
+// places them, else on the stem side, by the heads and clear of the
+// notes, stems and beams and of the staff lines.
 TEST(MusicXmlPages, TupletsStandWhereTheFilePlacesThem) {
   auto score = LaidOut("tuplets_placed.xml");
   struct TTuplet {
@@ -392,8 +393,10 @@ TEST(MusicXmlPages, TupletsStandWhereTheFilePlacesThem) {
     got.push_back({mark->GetMeasure()->Index, mark->Fields.Kind, (e.Box.Top + e.Box.Bottom) / 2 > row.BottomLine});
     brackets.push_back(e.Box2);
   });
+  // The last, five sixteenths "in the time of 2 eighths", is the 5:4.
   const std::vector<std::tuple<int, int, bool>> want = {{0, 3, false}, {0, 3, true}, {0, 3, false},
-                                                         {1, 5, false}, {1, 6, true}, {2, 2, false}};
+                                                         {1, 5, false}, {1, 6, true}, {2, 2, false},
+                                                         {3, 5, false}};
   ASSERT_EQ(got.size(), want.size());
   for (size_t i = 0; i < got.size(); ++i) {
     SCOPED_TRACE("tuplet " + std::to_string(i + 1));
