@@ -192,16 +192,20 @@ void TDevicesSettings::Visit(TSettingsIO& io) {
   io.Key("InputDevice", InputDevice, "");
 }
 
+namespace {
+const char* const kNoteNameDefaults[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Bb", "B"};
+}  // namespace
+
 void TNoteNameSettings::Visit(TSettingsIO& io) {
-  static const char* const kDefaults[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Bb", "B"};
-  for (int i = 0; i < 12; ++i) io.Key(("N" + std::to_string(i + 1)).c_str(), Names[i], kDefaults[i]);
+  for (int i = 0; i < 12; ++i) io.Key(("N" + std::to_string(i + 1)).c_str(), Names[i], kNoteNameDefaults[i]);
 }
 
 std::string TNoteNameSettings::Letters() const {
   std::string letters;
   for (int semitone : {0, 2, 4, 5, 7, 9, 11}) {
+    // A name left empty keeps its step's usual letter.
     const std::string name = Trim(Names[semitone]);
-    letters += name.empty() ? '?' : name[0];
+    letters += name.empty() ? kNoteNameDefaults[semitone][0] : name[0];
   }
   return letters;
 }

@@ -162,6 +162,9 @@ TEST_F(SettingsTest, SetterWritesOnlyTheChangedKeyAndOnlyOnAChange) {
 TEST_F(SettingsTest, NoteLettersAreTheFirstCharactersOfTheTrimmedNaturalNames) {
   TSettings settings(File("notes.ini"));
   settings.Ini().WriteString("Notes", "N3", " Re");
+  // Names left empty or blank keep the usual letters of their steps.
+  settings.Ini().WriteString("Notes", "N1", "");
+  settings.Ini().WriteString("Notes", "N12", "   ");
   TNoteNameSettings names;
   settings.Load(names);
   EXPECT_EQ(names.Letters(), "CREFGAB");

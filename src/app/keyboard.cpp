@@ -1,0 +1,95 @@
+// The main window's keyboard dispatcher. Every key typed in the main window
+// or on a palette comes here first; what it acts on goes no further, so a
+// key never acts twice (the view's own keys for the same commands are not
+// reached).
+#include <exception>
+
+#include "app/commands.h"
+#include "app/fileeditor.h"
+#include "app/mainwindow.h"
+#include "platform/actions.h"
+#include "platform/keys.h"
+#include "score/score.h"
+#include "uikit/interface.h"
+#include "uikit/language.h"
+#include "uikit/pagecontrol.h"
+#include "view/window.h"
+
+namespace qs {
+
+void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
+  if (!key) return;
+  TFFileEditor* doc = ActiveEditor();
+  TQSWindow* view = doc ? doc->QSWindow : nullptr;
+  // A text edited in the score takes its keys itself.
+  if (view && view->EditedElement) return;
+  const bool ctrl = shift & ssCtrl, alt = shift & ssAlt, shifted = shift & ssShift;
+  const bool digit = key >= '0' && key <= '9';
+  // Bookmarks: Ctrl+digit goes there, Ctrl+Shift+digit sets it.
+  if (doc && digit && ctrl && !alt) {
+    if (shifted) doc->Score().SetBookmark(key - '0');
+    else doc->Score().GotoBookmark(key - '0');
+    key = 0;
+    return;
+  }
+  if (key == VK_F1) {
+    ShowHelpTopic("Entrance");
+    key = 0;
+    return;
+  }
+  // Insert alone switches insert and overwrite; with Ctrl or Shift it is
+  // the view's copy and paste.
+  if (key == VK_INSERT && !ctrl && !shifted) {
+    ToggleAddState();
+    key = 0;
+    return;
+  }
+  // Alt+digit shows the document of that tab (0 the first).
+  if (alt && digit && !ctrl) {
+    if (key - '0' < DocumentCount()) PCFiles->SetActivePage(PCFiles->Pages(key - '0'));
+    key = 0;
+    return;
+  }
+  // The commands' shortcuts: the key belongs to its command also when the
+  // command cannot run now.
+  const uint16_t shortCut = ShortCut(key, shift);
+  for (const auto& [command, action] : actions_) {
+    if (action->ShortCut != shortCut) continue;
+    RunCommand(command->Name);
+    keyPrefix_ = 0;
+    key = 0;
+    return;
+  }
+  if (alt) return;
+  // The current tool page's own keys; Enter and Space, where the page takes
+  // them, are the prefix of the very next key only.
+  const uint16_t prefix = keyPrefix_;
+  bool acted = false;
+  if (TPalette* palette = PaletteOf(ActiveTool())) {
+    try {
+      acted = palette->PageKey(key, shift, prefix);
+    } catch (const std::exception& e) {
+      ShowError(UserErrorText(e));
+      acted = true;
+    }
+  }
+  keyPrefix_ = acted && (key == VK_RETURN || key == VK_SPACE) ? key : 0;
+  if (acted) {
+    UpdateActionStates();
+    key = 0;
+  }
+}
+
+bool TFProgramModule::InsertMode() const { return tools_.AddState == 1; }
+
+void TFProgramModule::ToggleAddState() {
+  const int next = InsertMode() ? 0 : 1;
+  if (settings_) settings_->Set(tools_, &TToolsSettings::AddState, next);
+  else tools_.AddState = next;
+  // Every open document enters in the mode; each view's status line says it.
+  for (int i = 0; i < DocumentCount(); ++i)
+    if (TFFileEditor* editor = Document(i))
+      editor->Score().SetAddState(next ? TQSAddState::asInsert : TQSAddState::asOverwrite);
+}
+
+}  // namespace qs

@@ -1,0 +1,169 @@
+// The main window's tool pages: each palette docks in its page of the tool
+// notebook or floats in a window of its own. Dragging a page's tab out of
+// the notebook floats the palette where it is let go; moving a floating
+// palette by its caption onto the notebook docks it again, as does its
+// frame's dock button. The choice and the floating place are kept.
+#include <cstdlib>
+
+#include "app/fileeditor.h"
+#include "app/mainwindow.h"
+#include "platform/forms.h"
+#include "uikit/menuitem.h"
+#include "uikit/pagecontrol.h"
+
+namespace qs {
+
+namespace {
+// A tab must be dragged this far (either way) before its palette floats.
+constexpr int kTearOffDistance = 40;
+// The palettes with a check item in the Windows menu (not recording and
+// playing, whose pages come and go with them).
+constexpr int kMenuPalettes = kToolPageCount - 2;
+}  // namespace
+
+void TFProgramModule::BuildWindowMenu() {
+  // One check item per palette page, the side editors of the active
+  // document, then the documents.
+  for (int i = 0; i < kMenuPalettes; ++i) {
+    auto* item = new TECMenuItem(this);
+    item->SetName(std::string("MI") + kToolPageNames[i]);
+    item->SetKind(ikCheckBox);
+    item->OnClick = [this, i](TObject* sender) { ShowPalette(i, static_cast<TECMenuItem*>(sender)->Checked()); };
+    MIWindow->Add(item);
+  }
+  MIWindow->Add(MenuItemFor("-"));
+  // The piano-roll, velocity and event editors and the second view are not
+  // part of the document window yet: present, never enabled.
+  for (const char* name : {"MIVelocityEditor", "MIPlayBackEditor", "MIMIDIEventEditor", "MISplit"}) {
+    auto* item = new TECMenuItem(this);
+    item->SetName(name);
+    item->SetKind(ikCheckBox);
+    item->SetEnabled(false);
+    MIWindow->Add(item);
+  }
+  auto* separator = MenuItemFor("-");
+  separator->SetName("MIWindowsFiles");
+  MIWindow->Add(separator);
+  MIWindow->OnMenuShow = [this](TObject*) { WindowMenuShow(); };
+}
+
+void TFProgramModule::WindowMenuShow() {
+  for (int i = 0; i < kMenuPalettes; ++i)
+    if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(std::string("MI") + kToolPageNames[i])))
+      item->SetChecked(PaletteShown(i));
+  if (auto* separator = dynamic_cast<TECMenuItem*>(FindComponent("MIWindowsFiles")))
+    separator->SetVisible(DocumentCount() > 0);
+  for (int i = 0; i < DocumentCount(); ++i)
+    if (TFFileEditor* editor = Document(i))
+      if (editor->WindowItem) editor->WindowItem->SetChecked(editor->Sheet == PCFiles->ActivePage());
+}
+
+bool TFProgramModule::PaletteAttached(int page) const {
+  return page >= 0 && page < kToolPageCount && mainSettings_.Attached[page];
+}
+
+bool TFProgramModule::PaletteShown(int page) const {
+  if (page < 0 || page >= kToolPageCount) return false;
+  if (ToolSheets[page] && ToolSheets[page]->TabVisible()) return true;
+  return palettes_[page] && palettes_[page]->Form().Floating() && palettes_[page]->Form().Visible();
+}
+
+void TFProgramModule::ShowPalette(int page, bool visible) {
+  if (page < 0 || page >= kToolPageCount || !ToolSheets[page]) return;
+  TPalette* palette = palettes_[page];
+  if (PaletteAttached(page) || !palette) {
+    ToolSheets[page]->SetTabVisible(visible);
+    if (visible) PCTools->SetActivePage(ToolSheets[page]);
+    return;
+  }
+  palette->Form().SetVisible(visible);
+}
+
+void TFProgramModule::SetPaletteAttached(int page, bool attached) {
+  if (page < 0 || page >= kToolPageCount || !palettes_[page]) return;
+  TCustomForm& form = palettes_[page]->Form();
+  if (settings_ && mainSettings_.Attached[page] != attached) {
+    mainSettings_.Attached[page] = attached;
+    settings_->Store(mainSettings_);
+  } else {
+    mainSettings_.Attached[page] = attached;
+  }
+  ToolSheets[page]->SetTabVisible(attached);
+  if (attached) {
+    form.ManualDock(ToolSheets[page]);
+    form.Show();
+    PCTools->SetActivePage(ToolSheets[page]);
+    SetActiveTool(ToolSheets[page]);
+  } else {
+    // It floats where it was put (a tab dragged out places it first).
+    if (!form.Floating()) {
+      const TRect r = form.BoundsRect();
+      form.ManualFloat(&r);
+    }
+    form.Show();
+  }
+}
+
+bool TFProgramModule::OverTools(TPoint screen) const {
+  if (!PCTools || !PCTools->Showing()) return false;
+  const TPoint p = PCTools->ScreenToClient(screen);
+  return p.X >= 0 && p.Y >= 0 && p.X < PCTools->Width() && p.Y < PCTools->Height();
+}
+
+void TFProgramModule::PaletteDropped(const std::string& name, int x, int y) {
+  const int page = PaletteIndex(name);
+  if (page >= 0 && !PaletteAttached(page) && OverTools(TPoint{x, y})) SetPaletteAttached(page, true);
+}
+
+void TFProgramModule::HookToolTabs() {
+  PCTools->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button == mbLeft) ToolsMouseDown(x, y);
+  };
+  PCTools->OnMouseMove = [this](TObject*, TShiftState shift, int x, int y) {
+    if (shift & ssLeft) ToolsMouseMove(x, y);
+  };
+  PCTools->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button == mbLeft) ToolsMouseUp(x, y);
+  };
+}
+
+void TFProgramModule::ToolsMouseDown(int x, int y) {
+  toolDragPage_ = -1;
+  toolDragging_ = false;
+  TECTabSheet* sheet = PCTools->GetTabAt(x, y);
+  for (int i = 0; i < kToolPageCount; ++i)
+    if (sheet && ToolSheets[i] == sheet && palettes_[i]) toolDragPage_ = i;
+  toolDragStart_ = PCTools->ClientToScreen(TPoint{x, y});
+}
+
+void TFProgramModule::ToolsMouseMove(int x, int y) {
+  if (toolDragPage_ < 0) return;
+  const TPoint p = PCTools->ClientToScreen(TPoint{x, y});
+  if (!toolDragging_ && std::abs(p.X - toolDragStart_.X) <= kTearOffDistance &&
+      std::abs(p.Y - toolDragStart_.Y) <= kTearOffDistance)
+    return;
+  toolDragging_ = true;
+}
+
+void TFProgramModule::ToolsMouseUp(int x, int y) {
+  const int page = toolDragPage_;
+  const bool dragged = toolDragging_;
+  toolDragPage_ = -1;
+  toolDragging_ = false;
+  if (page < 0 || !dragged) return;
+  const TPoint drop = PCTools->ClientToScreen(TPoint{x, y});
+  // Let go over the notebook, the palette stays in its page.
+  if (OverTools(drop)) return;
+  // Its bottom-left corner where it is let go, its size as it was.
+  TCustomForm& form = palettes_[page]->Form();
+  const int width = form.UndockWidth() > 0 ? form.UndockWidth() : form.Width();
+  const int height = form.UndockHeight() > 0 ? form.UndockHeight() : form.Height();
+  const TRect r{drop.X, drop.Y - height, drop.X + width, drop.Y};
+  form.ManualFloat(&r);
+  // Its own frame comes back with it: the window keeps the size it had.
+  form.SetBounds(drop.X, drop.Y - height, width, height);
+  SetPaletteAttached(page, false);
+  if (settings_) settings_->StoreBounds(form, form.Name());
+}
+
+}  // namespace qs

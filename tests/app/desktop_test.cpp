@@ -1,0 +1,464 @@
+// The main window as a desktop editor around its documents: which commands
+// can run in which state, the keyboard, the palettes docked and floating,
+// the undo lists, the tempo and volume bars and the language switch.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+
+#include "app/actionstates.h"
+#include "app/commands.h"
+#include "app/fileeditor.h"
+#include "app/mainwindow.h"
+#include "base/inifile.h"
+#include "interchange/musicxml.h"
+#include "layout/layout.h"
+#include "palettes/notes.h"
+#include "platform/actions.h"
+#include "platform/comctrls.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/score.h"
+#include "uikit/charbutton.h"
+#include "uikit/language.h"
+#include "uikit/menuitem.h"
+#include "uikit/pagecontrol.h"
+#include "uikit/popuplist.h"
+#include "view/window.h"
+
+using namespace qs;
+namespace td = qs::testdriver;
+
+namespace {
+
+// ------------------------------------------------------------ the state table
+
+// The five situations: no document, an unchanged document, a modified one
+// (with something to undo), one that plays, one whose view edits a text.
+TDocumentState Situation(int column) {
+  TDocumentState s;
+  if (column == 0) return s;
+  s.Document = s.View = true;
+  if (column == 2) s.Modified = s.CanUndo = true;
+  if (column == 3) s.Playing = true;
+  if (column == 4) s.Typing = true;
+  return s;
+}
+
+// Each command's enabled state in the five situations ("+" enabled), by
+// groups of commands that behave alike. Every command of the table is in
+// exactly one group.
+const std::vector<std::pair<const char*, const char*>> kExpected = {
+    // Built, always.
+    {"ANew AOpen AExit AEnglish ADeutsch AFrench AItalian ARussian ANotes ASymbols AExpanded ATerms AChords "
+     "AIntervals ADesign APiano AGuitar AModify ANavigator",
+     "+++++"},
+    // Built, with a document.
+    {"AClose ACloseAll ASaveAs AHide AGotoBegin AGotoEnd AFirst APrev ANext ALast AZoomIn AZoomOut AActualScale "
+     "AAddPiece AAddPart AAddStaff AAddVoice AAddPage ADeletePage AReverce",
+     "-++++"},
+    {"ASave", "--+--"},
+    // Undo waits for the edited text; the clipboard commands then act on it.
+    {"AUndo", "--+--"},
+    {"ARedo", "-----"},
+    {"ACut ACopy APaste", "----+"},
+    {"AToActiveStaff AToActiveVoice", "-----"},
+    {"ADelete ASelectSymbolsAll ASelectSymbolsPiece ASelectSymbolsPart ASelectSymbolsStaff ASelectSymbolsVoice "
+     "ASelectDesignAll ASelectDesignPage",
+     "-+++-"},
+    // One piece, part, staff and voice: nothing to delete.
+    {"ADeletePiece ADeletePart ADeleteStaff ADeleteVoice", "-----"},
+    // Not built yet: present and never enabled, whatever the state.
+    {"AExportImage AExportPDF AExportWave ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs AMailTo APrint "
+     "APreview AToggleBookmarks AGotoBookmarks ACompositionProperties APieceProperties APartProperties "
+     "AStaffProperties AVoiceProperties AAddMeasure ADeleteMeasure AMeasureUnion AMeasureProperties AMoveUp "
+     "AMoveDown APlay AStop ARecord ASymbolList ATermList ADynamic ATempo AChordList ADrumMap AGuitars "
+     "ATransports AInstruments ASettings AContents AReferences AHelper AQuickTour ANews AAbout",
+     "-----"},
+};
+
+TEST(ActionStates, EachCommandIsEnabledInTheSituationsOfItsRule) {
+  std::set<std::string> seen;
+  for (const auto& [names, expected] : kExpected) {
+    std::istringstream list(names);
+    std::string name;
+    while (list >> name) {
+      SCOPED_TRACE(name);
+      const TCommand* command = FindCommand(name);
+      ASSERT_NE(command, nullptr);
+      EXPECT_TRUE(seen.insert(name).second) << "in two groups";
+      std::string got;
+      for (int column = 0; column < 5; ++column) got += CommandEnabled(*command, Situation(column)) ? '+' : '-';
+      EXPECT_EQ(got, expected) << "no document, a document, modified, playing, typing";
+    }
+  }
+  for (const TCommand& c : CommandTable()) EXPECT_TRUE(seen.count(c.Name)) << c.Name << " has no row";
+}
+
+// The rules of the commands not built yet, as they will hold once their
+// handlers exist: play and stop take turns, deleting needs two of a kind.
+TEST(ActionStates, TheRulesOfPlaybackAndOfDeletingFollowTheDocument) {
+  struct TCase {
+    TCommandState Rule;
+    const char* Expected;  // the five situations
+  };
+  const TCase cases[] = {
+      {TCommandState::CanPlay, "-++--"},   {TCommandState::CanStop, "---+-"},
+      {TCommandState::Modified, "--+--"},  {TCommandState::CanPaste, "----+"},
+      {TCommandState::PasteInto, "-----"}, {TCommandState::CanSaveSymbol, "-----"},
+  };
+  for (const TCase& c : cases) {
+    std::string got;
+    for (int column = 0; column < 5; ++column) got += StateAllows(c.Rule, Situation(column)) ? '+' : '-';
+    EXPECT_EQ(got, c.Expected) << static_cast<int>(c.Rule);
+  }
+  TDocumentState recording = Situation(1);
+  recording.Recording = true;
+  EXPECT_FALSE(StateAllows(TCommandState::CanPlay, recording));
+  EXPECT_TRUE(StateAllows(TCommandState::CanStop, recording));
+  TDocumentState two = Situation(1);
+  two.SeveralParts = two.SeveralVoices = true;
+  EXPECT_TRUE(StateAllows(TCommandState::SeveralParts, two));
+  EXPECT_FALSE(StateAllows(TCommandState::SeveralStaves, two));
+  EXPECT_TRUE(StateAllows(TCommandState::SeveralVoices, two));
+}
+
+// A player that says it plays.
+class TPlayingControl : public TQSPlayControl {
+ public:
+  void Play() override {}
+  void Record() override {}
+  void StopPlay() override {}
+  bool IsPlaying() const override { return true; }
+  bool IsRecording() const override { return false; }
+  bool IsRealTimeRecording() const override { return false; }
+  void LockRecord() override {}
+  void UnlockRecord() override {}
+};
+
+// ------------------------------------------------------------ the window
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallLayout();
+    InstallMusicXmlImporter();
+    if (!GlobalLanguage()) (new TECLanguage(&languageOwner_))->SetLanguage(kDefaultLanguage);
+    GlobalLanguage()->SetLanguage(kDefaultLanguage);
+    dir_ = ::testing::TempDir() + "qs_desktop_" + std::to_string(::getpid()) + "/";
+    ASSERT_EQ(std::system(("rm -rf '" + dir_ + "' && mkdir -p '" + dir_ + "'").c_str()), 0);
+    Start();
+  }
+  void TearDown() override {
+    Stop();
+    settings_.reset();
+    if (GlobalLanguage()) GlobalLanguage()->SetLanguage(kDefaultLanguage);
+  }
+  void Start() {
+    settings_ = std::make_unique<TSettings>(dir_ + "ProgramSetting.ini");
+    main_ = std::make_unique<TFProgramModule>(nullptr, settings_.get());
+    main_->SetWindowState(TWindowState::wsNormal);
+    main_->SetBounds(0, 0, 1000, 800);
+  }
+  void Stop() {
+    if (!main_) return;
+    for (int i = 0; i < main_->DocumentCount(); ++i) main_->Document(i)->SetModified(false);
+    main_.reset();
+  }
+  TFNotes* Notes() const { return dynamic_cast<TFNotes*>(main_->PaletteOf(main_->ToolSheets[0])); }
+  // A key typed into the active document's view.
+  void Type(uint16_t key, TShiftState shift = 0) { td::PressKey(*main_->ActiveEditor()->QSWindow, key, shift); }
+  std::string Down() const {
+    std::string names;
+    for (int b = 0; b < TFNotes::kButtonCount; ++b)
+      if (Notes()->IsDown(static_cast<TFNotes::TButton>(b))) names += Notes()->Button(static_cast<TFNotes::TButton>(b))->Name() + " ";
+    return names;
+  }
+
+  TComponent languageOwner_{nullptr};
+  std::string dir_;
+  std::unique_ptr<TSettings> settings_;
+  std::unique_ptr<TFProgramModule> main_;
+};
+
+TEST_F(DesktopTest, TheWindowGathersTheDocumentsStateForTheTable) {
+  EXPECT_FALSE(DocumentStateOf(main_->ActiveEditor(), false).Document);
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TDocumentState s = DocumentStateOf(doc, false);
+  EXPECT_TRUE(s.Document && s.View);
+  EXPECT_FALSE(s.Modified || s.CanUndo || s.SeveralParts || s.Playing || s.Typing);
+  ASSERT_TRUE(main_->RunCommand("AAddPart"));
+  s = DocumentStateOf(doc, false);
+  EXPECT_TRUE(s.Modified && s.CanUndo);
+  EXPECT_TRUE(main_->FindAction("AUndo")->Enabled());
+  EXPECT_TRUE(main_->FindAction("ADeletePart")->Enabled()) << "the cursor's piece has two parts now";
+  TPlayingControl player;
+  doc->QSWindow->PlayControl = &player;
+  EXPECT_TRUE(DocumentStateOf(doc, false).Playing);
+  doc->QSWindow->PlayControl = nullptr;
+  EXPECT_TRUE(DocumentStateOf(doc, true).Recording);
+  // Checked: the repeats follow their setting, the language its choice.
+  main_->UpdateActionStates();
+  EXPECT_FALSE(main_->FindAction("AReverce")->Checked());
+  ASSERT_TRUE(main_->RunCommand("AReverce"));
+  EXPECT_TRUE(main_->FindAction("AReverce")->Checked());
+  EXPECT_TRUE(main_->FindAction("AEnglish")->Checked());
+  EXPECT_FALSE(main_->FindAction("ADeutsch")->Checked());
+}
+
+// The Notes page's letters and digits work its buttons as clicks would.
+TEST_F(DesktopTest, LettersAndDigitsChooseTheNotesPagesButtons) {
+  main_->NewDocument();
+  td::ShowAndWait(*main_);
+  ASSERT_NE(Notes(), nullptr);
+  Type('4');
+  EXPECT_EQ(Down(), "") << "a digit chooses nothing while no value is down";
+  Type('N');
+  EXPECT_EQ(Down(), "CBNote8 ");
+  Type('3');
+  EXPECT_EQ(Down(), "CBNote4 ");
+  Type(VK_ADD);
+  EXPECT_EQ(Down(), "CBNote8 ") << "numeric + goes one value shorter";
+  Type('P');
+  EXPECT_EQ(Down(), "CBPause8 ") << "a rest of the same value";
+  Type('2');
+  EXPECT_EQ(Down(), "CBPause2 ");
+  Type(VK_SUBTRACT);
+  Type(VK_SUBTRACT);
+  EXPECT_EQ(Down(), "CBPause64 ") << "numeric - goes longer, from the whole round to the 1/64";
+  Type('N');
+  // Pairs: first, second, none.
+  for (const char* expected : {"CBNote64 CBBemol ", "CBNote64 CBDoubleBemol ", "CBNote64 "}) {
+    Type('B');
+    EXPECT_EQ(Down(), expected);
+  }
+  Type('R');
+  Type('R');
+  EXPECT_EQ(Down(), "CBNote64 CBBecarreBemol ");
+  Type(VK_ESCAPE);
+  EXPECT_EQ(Down(), "");
+  EXPECT_TRUE(Notes()->CBPointNotes->Down());
+  Type('E');
+  EXPECT_TRUE(Notes()->CBEraseNotes->Down());
+  Type('Q');
+  EXPECT_TRUE(Notes()->CBPointNotes->Down());
+}
+
+TEST_F(DesktopTest, EnterOrSpaceThenADigitEntersANoteOrRestAtOnceAndShiftEndsThePrefix) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  const int before = score.UndoCount();
+  Type(VK_RETURN);
+  EXPECT_EQ(main_->KeyPrefix(), VK_RETURN);
+  Type('3');
+  EXPECT_EQ(score.UndoCount(), before + 1) << "a quarter note went in";
+  EXPECT_EQ(main_->KeyPrefix(), 0);
+  EXPECT_EQ(Down(), "") << "and its button is up again";
+  Type(VK_SPACE);
+  Type('4');
+  EXPECT_EQ(score.UndoCount(), before + 2) << "an eighth rest went in";
+  Type(VK_RETURN);
+  Type(VK_SHIFT, ssShift);
+  Type('3');
+  EXPECT_EQ(score.UndoCount(), before + 2) << "Shift ended the prefix";
+  // Ctrl+A selects every symbol of the score.
+  Type('A', ssCtrl);
+  EXPECT_TRUE(doc->QSWindow->CanCopy());
+}
+
+TEST_F(DesktopTest, InsertAlternatesTheModeForEveryDocumentAndKeepsIt) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  EXPECT_FALSE(main_->InsertMode());
+  Type(VK_INSERT);
+  EXPECT_TRUE(main_->InsertMode());
+  EXPECT_EQ(doc->Score().AddState, TQSAddState::asInsert);
+  EXPECT_EQ(TIniFile(settings_->FileName()).ReadInteger("Tools", "AddState", -1), 1);
+  // A document opened now enters in the same mode.
+  EXPECT_EQ(main_->NewDocument()->Score().AddState, TQSAddState::asInsert);
+  Type(VK_INSERT);
+  EXPECT_FALSE(main_->InsertMode());
+  EXPECT_EQ(doc->Score().AddState, TQSAddState::asOverwrite);
+  // Ctrl+Insert stays the view's copy.
+  Type(VK_INSERT, ssCtrl);
+  EXPECT_FALSE(main_->InsertMode());
+}
+
+TEST_F(DesktopTest, AltDigitShowsADocumentTabAndBookmarksTakeCtrlDigits) {
+  TFFileEditor* first = main_->NewDocument();
+  TFFileEditor* second = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  EXPECT_EQ(main_->ActiveEditor(), second);
+  Type('0', ssAlt);
+  EXPECT_EQ(main_->ActiveEditor(), first);
+  Type('3', ssAlt);
+  EXPECT_EQ(main_->ActiveEditor(), first) << "there is no fourth tab";
+  Type('1', ssAlt);
+  EXPECT_EQ(main_->ActiveEditor(), second);
+  EXPECT_FALSE(second->Score().HasBookmark(5));
+  Type('5', ssCtrl | ssShift);
+  EXPECT_TRUE(second->Score().HasBookmark(5));
+  // The Windows menu's document items switch the tabs too.
+  first->WindowItem->OnClick(first->WindowItem);
+  EXPECT_EQ(main_->ActiveEditor(), first);
+}
+
+TEST_F(DesktopTest, KeysTypedIntoAnEditedTextNeverReachThePalettesOrTheCommands) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  Type('N');
+  ASSERT_EQ(Down(), "CBNote8 ");
+  // The dispatcher only asks whether a text is edited.
+  TQSCalcItem edited{};
+  doc->QSWindow->EditedElement = &edited;
+  uint16_t key = 'P';
+  main_->FormKeyDown(key, 0);
+  EXPECT_EQ(key, 'P') << "the key goes on to the text";
+  key = VK_INSERT;
+  main_->FormKeyDown(key, 0);
+  EXPECT_FALSE(main_->InsertMode());
+  main_->UpdateActionStates();
+  EXPECT_FALSE(main_->FindAction("ASelectSymbolsAll")->Enabled());
+  EXPECT_TRUE(main_->FindAction("ACopy")->Enabled());
+  doc->QSWindow->EditedElement = nullptr;
+  EXPECT_EQ(Down(), "CBNote8 ");
+}
+
+// ------------------------------------------------------------ palettes
+
+TEST_F(DesktopTest, ATabDraggedOutFloatsItsPaletteWhereLetGoAndItStaysThereAfterARestart) {
+  td::ShowAndWait(*main_);
+  TECPageControl& tools = *main_->PCTools;
+  const TRect tab = tools.GetTabRect(main_->ToolSheets[0]);
+  const int x = tab.Left + 5, y = tab.Top + 5;
+  // Moved 40 pixels both ways: no tear-off.
+  td::MouseDown(tools, x, y);
+  td::MouseMove(tools, x + 40, y + 40, ssLeft);
+  td::MouseUp(tools, x + 40, y + 40);
+  EXPECT_TRUE(main_->PaletteAttached(0));
+  // Let go below the notebook: the palette floats with its bottom-left
+  // corner there.
+  const int dropY = tools.Height() + 200;
+  td::MouseDown(tools, x, y);
+  td::MouseMove(tools, x + 30, dropY, ssLeft);
+  td::MouseUp(tools, x + 30, dropY);
+  TFNotes* notes = Notes();
+  ASSERT_FALSE(main_->PaletteAttached(0));
+  EXPECT_TRUE(notes->Floating());
+  EXPECT_TRUE(notes->Visible());
+  EXPECT_FALSE(main_->ToolSheets[0]->TabVisible());
+  const TPoint drop = tools.ClientToScreen(TPoint{x + 30, dropY});
+  EXPECT_EQ(notes->Left(), drop.X);
+  EXPECT_EQ(notes->Top() + notes->Height(), drop.Y);
+  const TRect floating = notes->BoundsRect();
+  EXPECT_EQ(TIniFile(settings_->FileName()).ReadBool("FProgramModule", "NotesAttached", true), false);
+  // After a restart it floats where it was left.
+  Stop();
+  Start();
+  td::ShowAndWait(*main_);
+  ASSERT_FALSE(main_->PaletteAttached(0));
+  EXPECT_TRUE(Notes()->Floating());
+  EXPECT_EQ(Notes()->BoundsRect(), floating);
+  // Let go over the tool notebook after a move by its caption, it docks.
+  const TPoint over = main_->PCTools->ClientToScreen(TPoint{100, 30});
+  main_->PaletteDropped("Notes", over.X, over.Y);
+  EXPECT_TRUE(main_->PaletteAttached(0));
+  EXPECT_EQ(Notes()->Parent(), main_->ToolSheets[0]);
+  EXPECT_TRUE(main_->ToolSheets[0]->TabVisible());
+  Stop();
+  Start();
+  EXPECT_TRUE(main_->PaletteAttached(0));
+  EXPECT_EQ(Notes()->Parent(), main_->ToolSheets[0]);
+}
+
+TEST_F(DesktopTest, TheWindowsMenuShowsAndHidesPalettesWhereTheyLiveAndAltNHidesTheNotes) {
+  main_->NewDocument();
+  td::ShowAndWait(*main_);
+  EXPECT_TRUE(main_->PaletteShown(0));
+  Type('N', ssAlt);
+  EXPECT_FALSE(main_->PaletteShown(0));
+  EXPECT_FALSE(main_->ToolSheets[0]->TabVisible());
+  main_->ShowPalette(0, true);
+  EXPECT_TRUE(main_->ToolSheets[0]->TabVisible());
+  main_->SetPaletteAttached(0, false);
+  EXPECT_TRUE(main_->PaletteShown(0)) << "floating in its window";
+  main_->ShowPalette(0, false);
+  EXPECT_FALSE(Notes()->Visible());
+  main_->ShowPalette(0, true);
+  EXPECT_TRUE(Notes()->Visible());
+  EXPECT_FALSE(main_->ToolSheets[0]->TabVisible()) << "a floating palette has no tab";
+}
+
+// ------------------------------------------------------------ lists, bars, language
+
+TEST_F(DesktopTest, ChoosingTheThirdLineOfTheUndoListUndoesThreeSteps) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  for (int i = 0; i < 4; ++i) ASSERT_TRUE(main_->RunCommand("AAddPart"));
+  ASSERT_EQ(doc->Score().UndoCount(), 4);
+  TECPopupMenu* list = main_->ShowUndoList(false);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Items().size(), 4u);
+  list->OnClick(list, 2);
+  EXPECT_EQ(doc->Score().UndoCount(), 1);
+  EXPECT_EQ(doc->Score().RedoCount(), 3);
+  list->CloseList();
+  list = main_->ShowUndoList(true);
+  ASSERT_NE(list, nullptr);
+  list->OnClick(list, 1);
+  EXPECT_EQ(doc->Score().RedoCount(), 1);
+  list->CloseList();
+  td::ProcessMessages();
+}
+
+TEST(TrackBars, AClickBelowTheTrackSetsThePositionThere) {
+  // The volume in sixths of the bar from 30,000 on, never above the top.
+  EXPECT_EQ(TFProgramModule::VolumeAtClick(0, 120), 30000);
+  EXPECT_EQ(TFProgramModule::VolumeAtClick(45, 120), 47600);
+  EXPECT_EQ(TFProgramModule::VolumeAtClick(119, 120), 65535);
+  EXPECT_EQ(TFProgramModule::VolumeAtClick(3, 4), 65535) << "a bar too narrow for steps";
+  // The tempo in steps of 25 from 25 to 200.
+  EXPECT_EQ(TFProgramModule::TempoAtClick(8, 116, 8, 25, 200), 25);
+  EXPECT_EQ(TFProgramModule::TempoAtClick(58, 116, 8, 25, 200), 100);
+  EXPECT_EQ(TFProgramModule::TempoAtClick(36, 116, 8, 25, 200), 50);
+  EXPECT_EQ(TFProgramModule::TempoAtClick(108, 116, 8, 25, 200), 200);
+  EXPECT_EQ(TFProgramModule::TempoAtClick(50, 16, 8, 25, 200), 25) << "no track at all";
+}
+
+TEST_F(DesktopTest, TheTempoBarSetsTheViewsScaleAndFollowsTheActiveView) {
+  TFFileEditor* first = main_->NewDocument();
+  TFFileEditor* second = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  main_->TBTempo->SetPosition(150);
+  EXPECT_EQ(second->QSWindow->TempoScale, 150);
+  EXPECT_NE(main_->TBTempo->Hint().find("150%"), std::string::npos) << main_->TBTempo->Hint();
+  Type('0', ssAlt);
+  EXPECT_EQ(main_->TBTempo->Position(), 100) << "the first document plays at its own scale";
+  EXPECT_EQ(first->QSWindow->TempoScale, 100);
+  EXPECT_EQ(second->QSWindow->TempoScale, 150);
+}
+
+TEST_F(DesktopTest, TheLanguageChangesAtOnceInMenusPalettesAndTheStatusLine) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  auto caption = [&](const char* name) { return dynamic_cast<TECMenuItem*>(main_->FindComponent(name))->Caption(); };
+  const std::string file = caption("MIFile"), hint = Notes()->CBPointNotes->Hint();
+  ASSERT_EQ(doc->Score().InsertName, "Insert");
+  ASSERT_TRUE(main_->RunCommand("ADeutsch"));
+  EXPECT_EQ(caption("MIFile"), "&Datei");
+  EXPECT_NE(Notes()->CBPointNotes->Hint(), hint);
+  EXPECT_EQ(doc->Score().InsertName, "Einfügen");
+  EXPECT_TRUE(main_->FindAction("ADeutsch")->Checked());
+  EXPECT_EQ(TIniFile(settings_->FileName()).ReadString("Tools", "Language", ""), "DEU");
+  ASSERT_TRUE(main_->RunCommand("AEnglish"));
+  EXPECT_EQ(caption("MIFile"), file);
+  EXPECT_EQ(doc->Score().InsertName, "Insert");
+}
+
+}  // namespace
