@@ -81,7 +81,7 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
   BuildMenus();
   BuildNotebooks();
   BuildPalettes();
-  HookToolTabs();
+  HookNotebooks();
   BuildTrackBars();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   PlaceToolBars();
@@ -207,8 +207,7 @@ void TFProgramModule::BuildNotebooks() {
   PCFiles->SetSpiralVisible(false);
   PCFiles->OnPageChange = [this](TObject*) {
     if (creating_ || destroying_) return;
-    ApplyActiveTool();
-    UpdateActionStates();
+    DocumentActivated();
   };
 }
 
@@ -482,8 +481,9 @@ void TFProgramModule::BuildPalettes() {
     palettes_[index] = palette;
     TCustomForm& form = palette->Form();
     // A docked palette fills its tool page; a floating one keeps the
-    // place it had.
-    if (mainSettings_.Attached[index]) form.ManualDock(ToolSheets[index]);
+    // place it had and comes up with the main window.
+    if (!mainSettings_.Attached[index]) continue;
+    form.ManualDock(ToolSheets[index]);
     form.Show();
   }
 }

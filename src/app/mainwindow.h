@@ -226,7 +226,10 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ToolsMouseMove(int x, int y);
   void ToolsMouseUp(int x, int y);
   bool OverTools(TPoint screen) const;
-  void HookToolTabs();
+  // The tear-off of the tool tabs, the document tabs' context menu and
+  // what a document brings along when its tab becomes active.
+  void HookNotebooks();
+  void DocumentActivated();
   // The open documents' status line and letters follow the language.
   void LanguageChanged();
 

@@ -8,6 +8,8 @@
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "platform/forms.h"
+#include "score/score.h"
+#include "uikit/menu.h"
 #include "uikit/menuitem.h"
 #include "uikit/pagecontrol.h"
 
@@ -115,7 +117,48 @@ void TFProgramModule::PaletteDropped(const std::string& name, int x, int y) {
   if (page >= 0 && !PaletteAttached(page) && OverTools(TPoint{x, y})) SetPaletteAttached(page, true);
 }
 
-void TFProgramModule::HookToolTabs() {
+void TFProgramModule::DocumentActivated() {
+  ApplyActiveTool();
+  if (TFFileEditor* doc = ActiveEditor()) {
+    TQSScore& score = doc->Score();
+    score.SetAutoVelocity(effects_.AutoVelocity);
+    score.SetAutoEffect(effects_.AutoEffect);
+    score.SetAutoPages(effects_.AutoPages);
+  }
+  UpdateActionStates();
+}
+
+void TFProgramModule::HookNotebooks() {
+  // The floating palettes come up with the main window, above it.
+  TNotifyEvent shown = OnShow;
+  OnShow = [this, shown, first = true](TObject* sender) mutable {
+    if (shown) shown(sender);
+    if (!first) return;
+    first = false;
+    for (int i = 0; i < kToolPageCount; ++i)
+      if (palettes_[i] && !PaletteAttached(i)) palettes_[i]->Form().Show();
+  };
+  // A right click on a document's tab: Close, Save, Save as, Print, Preview.
+  auto* files = new TECContextMenu(this);
+  files->SetName("CMFiles");
+  for (const char* name : {"AClose", "ASave", "ASaveAs", "APrint", "APreview"})
+    files->Item()->Add(MenuItemFor(name, "CM"));
+  PCFiles->OnMouseDown = [this, files](TObject*, TMouseButton button, TShiftState, int x, int y) {
+    if (button != mbRight || !PCFiles->GetTabAt(x, y)) return;
+    const TPoint at = PCFiles->ClientToScreen(TPoint{x, y});
+    files->Popup(at.X, at.Y, PCFiles);
+  };
+  // The submenu of the selection scopes checks the scope in force.
+  if (auto* scopes = dynamic_cast<TECMenuItem*>(FindComponent("MISelectSymbols")))
+    scopes->OnMenuShow = [this](TObject*) {
+      TFFileEditor* doc = ActiveEditor();
+      const char* names[] = {"MISelectSymbolsAll", "MISelectSymbolsPiece", "MISelectSymbolsPart",
+                             "MISelectSymbolsStaff", "MISelectSymbolsVoice"};
+      for (int scope = 0; scope < 5; ++scope)
+        if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(names[scope])))
+          item->SetChecked(doc && doc->Score().SymbolSelectScope == scope);
+    };
+
   PCTools->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int x, int y) {
     if (button == mbLeft) ToolsMouseDown(x, y);
   };
