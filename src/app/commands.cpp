@@ -111,7 +111,7 @@ const std::vector<TCommand>& CommandTable() {
       {"AItalian", 0, -1, S::Always, &M::AItalianExecute},
       {"ARussian", 0, -1, S::Always, &M::ARussianExecute},
       // Help
-      {"AContents", 0, -1, S::NotBuilt, nullptr},
+      {"AContents", 0, -1, S::Always, &M::AContentsExecute},
       {"AReferences", 0, -1, S::NotBuilt, nullptr},
       {"AHelper", 0, -1, S::NotBuilt, nullptr},
       {"AQuickTour", 0, -1, S::NotBuilt, nullptr},

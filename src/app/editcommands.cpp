@@ -12,6 +12,7 @@
 #include "platform/comctrls.h"
 #include "platform/extctrls.h"
 #include "score/score.h"
+#include "uikit/interface.h"
 #include "uikit/language.h"
 #include "uikit/menu.h"
 #include "uikit/menuitem.h"
@@ -51,6 +52,8 @@ void TFProgramModule::ASelectDesignAllExecute() {
 void TFProgramModule::ASelectDesignPageExecute() {
   if (TFFileEditor* doc = ActiveEditor()) doc->Score().SelectDesignItems(false);
 }
+
+void TFProgramModule::AContentsExecute() { ShowHelpContents(); }
 
 // ------------------------------------------------------------ undo lists
 

@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
+#include "palettes/notes.h"
 #include "platform/actions.h"
 #include "platform/keys.h"
 #include "score/score.h"
@@ -65,19 +66,32 @@ void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
   // them, are the prefix of the very next key only.
   const uint16_t prefix = keyPrefix_;
   bool acted = false;
-  if (TPalette* palette = PaletteOf(ActiveTool())) {
-    try {
-      acted = palette->PageKey(key, shift, prefix);
-    } catch (const std::exception& e) {
-      ShowError(UserErrorText(e));
-      acted = true;
-    }
+  try {
+    if (TPalette* palette = PaletteOf(ActiveTool())) acted = palette->PageKey(key, shift, prefix);
+    else acted = QuickEntryKey(key, prefix);
+  } catch (const std::exception& e) {
+    ShowError(UserErrorText(e));
+    acted = true;
   }
   keyPrefix_ = acted && (key == VK_RETURN || key == VK_SPACE) ? key : 0;
   if (acted) {
     UpdateActionStates();
     key = 0;
   }
+}
+
+bool TFProgramModule::QuickEntryKey(uint16_t key, uint16_t prefix) {
+  // The pages of the layout commands and the navigator: Enter or Space,
+  // then 0 (whole) .. 6 (1/64), enters a note at the cursor's pitch line
+  // or a rest, as the Notes palette's quick entry does.
+  const TECTabSheet* page = ActiveTool();
+  if (page != ToolSheets[9] && page != ToolSheets[10]) return false;
+  if (key == VK_RETURN || key == VK_SPACE) return true;
+  auto* notes = dynamic_cast<TFNotes*>(palettes_[0]);
+  if (key < '0' || key > '6' || !notes || !prefix || !ActiveEditor()) return false;
+  const int value = key - '0';
+  notes->QuickInsert(static_cast<TFNotes::TButton>((prefix == VK_RETURN ? TFNotes::bNote : TFNotes::bPause) + value));
+  return true;
 }
 
 bool TFProgramModule::InsertMode() const { return tools_.AddState == 1; }

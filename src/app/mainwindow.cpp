@@ -17,6 +17,7 @@
 #include "platform/actions.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
+#include "palettes/notes.h"
 #include "platform/paths.h"
 #include "score/piece.h"
 #include "score/score.h"
@@ -466,8 +467,14 @@ void TFProgramModule::ApplyActiveTool() {
     return;
   }
   // Without a palette's tool the view shows the default cursor and no
-  // insertion feedback.
-  if (TQSWindow* view = ActiveScoreWindow()) view->ArmPaletteItem(0);
+  // insertion feedback, and no value is to be entered; a key signature
+  // entered from the keyboard respells as the Notes palette says.
+  if (TQSWindow* view = ActiveScoreWindow()) {
+    SetActiveViewCursor(this, "");
+    view->ArmPaletteItem(0);
+    SetEntryDuration(0);
+    if (auto* notes = dynamic_cast<TFNotes*>(palettes_[0])) view->Score->ToneModify = notes->Values().ToneModify;
+  }
 }
 
 // ------------------------------------------------------------------ palettes

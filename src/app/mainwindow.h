@@ -190,6 +190,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AModifyExecute();
   void ANavigatorExecute();
   void AHideExecute();
+  void AContentsExecute();
   void ASelectDesignAllExecute();
   void ASelectDesignPageExecute();
 
@@ -223,7 +224,6 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void PlaceTrackBars(int left);
   // The tear-off of a palette by dragging its tab out of the tool notebook.
   void ToolsMouseDown(int x, int y);
-  void ToolsMouseMove(int x, int y);
   void ToolsMouseUp(int x, int y);
   bool OverTools(TPoint screen) const;
   // The tear-off of the tool tabs, the document tabs' context menu and
@@ -232,6 +232,9 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void DocumentActivated();
   // The open documents' status line and letters follow the language.
   void LanguageChanged();
+  // The quick entry of the pages without keys of their own; true when the
+  // key acted.
+  bool QuickEntryKey(uint16_t key, uint16_t prefix);
 
   TSettings* settings_;
   TToolsSettings tools_;
@@ -249,7 +252,6 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // A drag that began on a tab of the tool notebook.
   int toolDragPage_ = -1;
   TPoint toolDragStart_;
-  bool toolDragging_ = false;
   bool creating_ = true;
   bool destroying_ = false;
 };

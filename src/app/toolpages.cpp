@@ -3,11 +3,10 @@
 // the notebook floats the palette where it is let go; moving a floating
 // palette by its caption onto the notebook docks it again, as does its
 // frame's dock button. The choice and the floating place are kept.
-#include <cstdlib>
-
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "platform/forms.h"
+#include "playback/toolpages.h"
 #include "score/score.h"
 #include "uikit/menu.h"
 #include "uikit/menuitem.h"
@@ -16,8 +15,6 @@
 namespace qs {
 
 namespace {
-// A tab must be dragged this far (either way) before its palette floats.
-constexpr int kTearOffDistance = 40;
 // The palettes with a check item in the Windows menu (not recording and
 // playing, whose pages come and go with them).
 constexpr int kMenuPalettes = kToolPageCount - 2;
@@ -162,9 +159,6 @@ void TFProgramModule::HookNotebooks() {
   PCTools->OnMouseDown = [this](TObject*, TMouseButton button, TShiftState, int x, int y) {
     if (button == mbLeft) ToolsMouseDown(x, y);
   };
-  PCTools->OnMouseMove = [this](TObject*, TShiftState shift, int x, int y) {
-    if (shift & ssLeft) ToolsMouseMove(x, y);
-  };
   PCTools->OnMouseUp = [this](TObject*, TMouseButton button, TShiftState, int x, int y) {
     if (button == mbLeft) ToolsMouseUp(x, y);
   };
@@ -172,41 +166,30 @@ void TFProgramModule::HookNotebooks() {
 
 void TFProgramModule::ToolsMouseDown(int x, int y) {
   toolDragPage_ = -1;
-  toolDragging_ = false;
   TECTabSheet* sheet = PCTools->GetTabAt(x, y);
   for (int i = 0; i < kToolPageCount; ++i)
     if (sheet && ToolSheets[i] == sheet && palettes_[i]) toolDragPage_ = i;
   toolDragStart_ = PCTools->ClientToScreen(TPoint{x, y});
 }
 
-void TFProgramModule::ToolsMouseMove(int x, int y) {
-  if (toolDragPage_ < 0) return;
-  const TPoint p = PCTools->ClientToScreen(TPoint{x, y});
-  if (!toolDragging_ && std::abs(p.X - toolDragStart_.X) <= kTearOffDistance &&
-      std::abs(p.Y - toolDragStart_.Y) <= kTearOffDistance)
-    return;
-  toolDragging_ = true;
-}
-
 void TFProgramModule::ToolsMouseUp(int x, int y) {
   const int page = toolDragPage_;
-  const bool dragged = toolDragging_;
   toolDragPage_ = -1;
-  toolDragging_ = false;
-  if (page < 0 || !dragged) return;
+  if (page < 0) return;
+  auto* tool = dynamic_cast<TQSToolPage*>(&palettes_[page]->Form());
   const TPoint drop = PCTools->ClientToScreen(TPoint{x, y});
-  // Let go over the notebook, the palette stays in its page.
-  if (OverTools(drop)) return;
-  // Its bottom-left corner where it is let go, its size as it was.
-  TCustomForm& form = palettes_[page]->Form();
-  const int width = form.UndockWidth() > 0 ? form.UndockWidth() : form.Width();
-  const int height = form.UndockHeight() > 0 ? form.UndockHeight() : form.Height();
+  // Let go over the notebook, or too near where it began, the palette stays
+  // in its page.
+  if (!tool || OverTools(drop) || !TQSToolPage::MovedFar(toolDragStart_, drop)) return;
+  // Out of its page at the size it has as a window of its own; the drag's
+  // end then puts its bottom-left corner where it was let go, floats it
+  // for good and keeps the place.
+  const int width = tool->UndockWidth() > 0 ? tool->UndockWidth() : tool->Width();
+  const int height = tool->UndockHeight() > 0 ? tool->UndockHeight() : tool->Height();
   const TRect r{drop.X, drop.Y - height, drop.X + width, drop.Y};
-  form.ManualFloat(&r);
-  // Its own frame comes back with it: the window keeps the size it had.
-  form.SetBounds(drop.X, drop.Y - height, width, height);
-  SetPaletteAttached(page, false);
-  if (settings_) settings_->StoreBounds(form, form.Name());
+  tool->ManualFloat(&r);
+  tool->SetBounds(r.Left, r.Top, width, height);
+  tool->EndDrag(toolDragStart_, drop);
 }
 
 }  // namespace qs

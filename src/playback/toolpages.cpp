@@ -136,8 +136,12 @@ TECCharButton* TQSToolPage::MakeButton(const char* name, const char* hint, int l
   return b;
 }
 
+bool TQSToolPage::MovedFar(TPoint start, TPoint drop) {
+  return std::abs(drop.X - start.X) > 40 || std::abs(drop.Y - start.Y) > 40;
+}
+
 bool TQSToolPage::EndDrag(TPoint start, TPoint drop) {
-  if (std::abs(drop.X - start.X) <= 40 && std::abs(drop.Y - start.Y) <= 40) return false;
+  if (!MovedFar(start, drop)) return false;
   SetBounds(drop.X, drop.Y - Height(), Width(), Height());
   if (OnSetAttached) OnSetAttached(false);
   if (settings_) WriteFormBounds(*settings_, section_, BoundsRect());

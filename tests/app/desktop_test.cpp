@@ -38,12 +38,13 @@ namespace {
 // ------------------------------------------------------------ the state table
 
 // The five situations: no document, an unchanged document, a modified one
-// (with something to undo), one that plays, one whose view edits a text.
+// (with something to undo), one that plays, a modified one whose view edits
+// a text.
 TDocumentState Situation(int column) {
   TDocumentState s;
   if (column == 0) return s;
   s.Document = s.View = true;
-  if (column == 2) s.Modified = s.CanUndo = true;
+  if (column == 2 || column == 4) s.Modified = s.CanUndo = true;
   if (column == 3) s.Playing = true;
   if (column == 4) s.Typing = true;
   return s;
@@ -54,14 +55,14 @@ TDocumentState Situation(int column) {
 // exactly one group.
 const std::vector<std::pair<const char*, const char*>> kExpected = {
     // Built, always.
-    {"ANew AOpen AExit AEnglish ADeutsch AFrench AItalian ARussian ANotes ASymbols AExpanded ATerms AChords "
+    {"ANew AOpen AExit AContents AEnglish ADeutsch AFrench AItalian ARussian ANotes ASymbols AExpanded ATerms AChords "
      "AIntervals ADesign APiano AGuitar AModify ANavigator",
      "+++++"},
     // Built, with a document.
     {"AClose ACloseAll ASaveAs AHide AGotoBegin AGotoEnd AFirst APrev ANext ALast AZoomIn AZoomOut AActualScale "
      "AAddPiece AAddPart AAddStaff AAddVoice AAddPage ADeletePage AReverce",
      "-++++"},
-    {"ASave", "--+--"},
+    {"ASave", "--+-+"},
     // Undo waits for the edited text; the clipboard commands then act on it.
     {"AUndo", "--+--"},
     {"ARedo", "-----"},
@@ -77,7 +78,7 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
      "APreview AToggleBookmarks AGotoBookmarks ACompositionProperties APieceProperties APartProperties "
      "AStaffProperties AVoiceProperties AAddMeasure ADeleteMeasure AMeasureUnion AMeasureProperties AMoveUp "
      "AMoveDown APlay AStop ARecord ASymbolList ATermList ADynamic ATempo AChordList ADrumMap AGuitars "
-     "ATransports AInstruments ASettings AContents AReferences AHelper AQuickTour ANews AAbout",
+     "ATransports AInstruments ASettings AReferences AHelper AQuickTour ANews AAbout",
      "-----"},
 };
 
@@ -108,7 +109,7 @@ TEST(ActionStates, TheRulesOfPlaybackAndOfDeletingFollowTheDocument) {
   };
   const TCase cases[] = {
       {TCommandState::CanPlay, "-++--"},   {TCommandState::CanStop, "---+-"},
-      {TCommandState::Modified, "--+--"},  {TCommandState::CanPaste, "----+"},
+      {TCommandState::Modified, "--+-+"},  {TCommandState::CanPaste, "----+"},
       {TCommandState::PasteInto, "-----"}, {TCommandState::CanSaveSymbol, "-----"},
   };
   for (const TCase& c : cases) {
@@ -267,6 +268,15 @@ TEST_F(DesktopTest, EnterOrSpaceThenADigitEntersANoteOrRestAtOnceAndShiftEndsThe
   Type(VK_SHIFT, ssShift);
   Type('3');
   EXPECT_EQ(score.UndoCount(), before + 2) << "Shift ended the prefix";
+  // The layout page has no letters: Enter 0 enters a whole note there.
+  main_->PCTools->SetActivePage(main_->ToolSheets[9]);
+  ASSERT_EQ(main_->ActiveTool(), main_->ToolSheets[9]);
+  Type(VK_RETURN);
+  Type('0');
+  EXPECT_EQ(score.UndoCount(), before + 3);
+  Type('N');
+  EXPECT_EQ(Down(), "") << "the Notes page's letters belong to it";
+  main_->PCTools->SetActivePage(main_->ToolSheets[0]);
   // Ctrl+A selects every symbol of the score.
   Type('A', ssCtrl);
   EXPECT_TRUE(doc->QSWindow->CanCopy());
