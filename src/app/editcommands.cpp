@@ -167,12 +167,7 @@ void TFProgramModule::UpdateTempoHint() {
 
 void TFProgramModule::TBVolumeChange() {
   TBVolume->SetHint(std::to_string(TBVolume->Position() * 100 / 65535) + "%");
-  if (!ports_ || !ports_->OutputOpen()) return;
-  // The General MIDI master volume, 14 bits, both channels alike.
-  const int v = TBVolume->Position() * 16383 / 65535;
-  const uint8_t message[] = {0xF0, 0x7F, 0x7F, 0x04, 0x01, static_cast<uint8_t>(v & 0x7F),
-                             static_cast<uint8_t>(v >> 7), 0xF7};
-  ports_->ForwardLong(message, sizeof message);
+  if (ports_ && ports_->Output) ports_->Output->SetVolume(TBVolume->Position());
 }
 
 // ------------------------------------------------------------ language

@@ -15,6 +15,7 @@
 #include "playback/midiports.h"
 #include "playback/noteports.h"
 #include "platform/actions.h"
+#include "platform/comctrls.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
 #include "palettes/notes.h"
@@ -539,7 +540,10 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   if (!effects_.PlayMouse) return;
   TFFileEditor* editor = ActiveEditor();
   if (!editor) return;
-  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+  if (!ports_) {
+    ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+    if (TBVolume && ports_->Output) ports_->Output->SetVolume(TBVolume->Position());
+  }
   // A device that cannot be opened has said so once; entry goes on silent.
   if (!ports_->OpenMidiOutput()) return;
   // The note-off queue counts 1/128 seconds: a quarter note (256 ticks)
