@@ -25,6 +25,7 @@
 #include "score/score.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
+#include "uikit/menu.h"
 #include "uikit/menuitem.h"
 #include "uikit/pagecontrol.h"
 #include "uikit/popuplist.h"
@@ -317,6 +318,16 @@ TEST_F(DesktopTest, AltDigitShowsADocumentTabAndBookmarksTakeCtrlDigits) {
   // The Windows menu's document items switch the tabs too.
   first->WindowItem->OnClick(first->WindowItem);
   EXPECT_EQ(main_->ActiveEditor(), first);
+  // A right click on a document's tab shows it and offers Close, Save ...
+  auto* files = dynamic_cast<TECContextMenu*>(main_->FindComponent("CMFiles"));
+  ASSERT_NE(files, nullptr);
+  EXPECT_EQ(files->Item()->Count(), 5);
+  const TRect tab = main_->PCFiles->GetTabRect(second->Sheet);
+  td::MouseDown(*main_->PCFiles, tab.Left + 4, tab.Top + 4, mbRight);
+  td::MouseUp(*main_->PCFiles, tab.Left + 4, tab.Top + 4, mbRight);
+  EXPECT_EQ(main_->ActiveEditor(), second);
+  EXPECT_NE(files->PopupWindow(), nullptr);
+  files->PressOutside();
 }
 
 TEST_F(DesktopTest, KeysTypedIntoAnEditedTextNeverReachThePalettesOrTheCommands) {
