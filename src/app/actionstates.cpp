@@ -40,8 +40,10 @@ bool StateAllows(TCommandState rule, const TDocumentState& s) {
     case S::Modified: return s.Document && s.Modified;
     case S::CanUndo: return s.Document && s.CanUndo && !s.Typing;
     case S::CanRedo: return s.Document && s.CanRedo && !s.Typing;
-    case S::CanCopy: return s.View && (s.CanCopy || s.Typing);
-    case S::CanPaste: return s.View && (s.CanPaste || s.Typing);
+    // While a text is typed the view answers for its selection and for
+    // text on the clipboard.
+    case S::CanCopy: return s.View && s.CanCopy;
+    case S::CanPaste: return s.View && s.CanPaste;
     case S::PasteInto: return s.View && s.CanPaste && !s.Typing;
     case S::Selecting: return s.Document && !s.Typing;
     case S::SeveralPieces: return s.Document && s.SeveralPieces;

@@ -15,7 +15,9 @@ struct TDocumentState {
   bool View = false;      // ... and has its view
   bool Modified = false;
   bool CanUndo = false, CanRedo = false;
-  bool CanCopy = false, CanPaste = false;  // the view's selection and the clipboard
+  // The view's selection and the clipboard (of the typed text, and text on
+  // the clipboard, while a text is typed).
+  bool CanCopy = false, CanPaste = false;
   bool SeveralPieces = false, SeveralParts = false, SeveralStaves = false, SeveralVoices = false;
   bool Playing = false;    // the view plays
   bool Recording = false;  // the program records

@@ -21,8 +21,8 @@ enum class TCommandState : uint8_t {
   Modified,       // the document is modified
   CanUndo,        // the score has something to undo, and no text is typed
   CanRedo,
-  CanCopy,        // the view has a selection to copy, or a text is typed
-  CanPaste,       // the clipboard holds something the view can paste, or a text is typed
+  CanCopy,        // the view has a selection to copy (of the typed text while one is typed)
+  CanPaste,       // the clipboard holds something the view can paste (text into a typed text)
   PasteInto,      // as CanPaste, but never into a typed text
   Selecting,      // a document, and no text is typed (delete, select)
   SeveralPieces,  // the score has more than one piece

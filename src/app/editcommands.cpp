@@ -175,6 +175,8 @@ void TFProgramModule::TBVolumeChange() {
 void TFProgramModule::LanguageChanged() {
   for (int i = 0; i < DocumentCount(); ++i)
     if (TFFileEditor* editor = Document(i)) ApplyInterfaceTexts(editor->Score());
+  for (TPalette* palette : palettes_)
+    if (palette) palette->LanguageChanged();
   PlaceToolBars();
   UpdateActionStates();
   UpdateTempoHint();

@@ -115,6 +115,7 @@ class TFNotes : public TQSToolPage, public TPalette {
   // numeric + and - step the value, 1 .. 7 choose it (after Enter a note,
   // after Space a rest goes in at the cursor at once).
   bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
+  void LanguageChanged() override { UpdateHints(); }
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
   bool IsDown(TButton b) const;

@@ -131,6 +131,9 @@ class TPalette {
     (void)element;
     return InsertToolItem(view, TInsertFrom::Click);
   }
+  // The interface language changed (the form's texts are translated
+  // already): texts the palette makes itself follow.
+  virtual void LanguageChanged() {}
   // A key of the palette's own table, as the main window's keyboard
   // dispatcher hands it on: the letter a tool button shows works as a click
   // on it. shift: the shift state bits; prefix: Enter or Space when that

@@ -40,14 +40,14 @@ namespace {
 
 // The five situations: no document, an unchanged document, a modified one
 // (with something to undo), one that plays, a modified one whose view edits
-// a text.
+// a text with a word of it selected and text on the clipboard.
 TDocumentState Situation(int column) {
   TDocumentState s;
   if (column == 0) return s;
   s.Document = s.View = true;
   if (column == 2 || column == 4) s.Modified = s.CanUndo = true;
   if (column == 3) s.Playing = true;
-  if (column == 4) s.Typing = true;
+  if (column == 4) s.Typing = s.CanCopy = s.CanPaste = true;
   return s;
 }
 
@@ -346,7 +346,7 @@ TEST_F(DesktopTest, KeysTypedIntoAnEditedTextNeverReachThePalettesOrTheCommands)
   EXPECT_FALSE(main_->InsertMode());
   main_->UpdateActionStates();
   EXPECT_FALSE(main_->FindAction("ASelectSymbolsAll")->Enabled());
-  EXPECT_TRUE(main_->FindAction("ACopy")->Enabled());
+  EXPECT_FALSE(main_->FindAction("ADelete")->Enabled());
   doc->QSWindow->EditedElement = nullptr;
   EXPECT_EQ(Down(), "CBNote8 ");
 }
@@ -474,6 +474,8 @@ TEST_F(DesktopTest, TheLanguageChangesAtOnceInMenusPalettesAndTheStatusLine) {
   ASSERT_TRUE(main_->RunCommand("ADeutsch"));
   EXPECT_EQ(caption("MIFile"), "&Datei");
   EXPECT_NE(Notes()->CBPointNotes->Hint(), hint);
+  EXPECT_NE(Notes()->Button(TFNotes::bRepeatBar)->Hint().find("(1)"), std::string::npos)
+      << "the repeat button names its count also in German";
   EXPECT_EQ(doc->Score().InsertName, "Einfügen");
   EXPECT_TRUE(main_->FindAction("ADeutsch")->Checked());
   EXPECT_EQ(TIniFile(settings_->FileName()).ReadString("Tools", "Language", ""), "DEU");
