@@ -231,16 +231,4 @@ bool TFFileEditor::CloseDocument() {
   return true;
 }
 
-std::vector<std::string> TFFileEditor::UndoCaptions() const {
-  std::vector<std::string> captions;
-  for (auto it = score_->UndoList.rbegin(); it != score_->UndoList.rend(); ++it) captions.push_back((*it)->Caption);
-  return captions;
-}
-
-std::vector<std::string> TFFileEditor::RedoCaptions() const {
-  std::vector<std::string> captions;
-  for (auto it = score_->RedoList.rbegin(); it != score_->RedoList.rend(); ++it) captions.push_back((*it)->Caption);
-  return captions;
-}
-
 }  // namespace qs

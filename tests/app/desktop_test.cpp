@@ -423,17 +423,22 @@ TEST_F(DesktopTest, ChoosingTheThirdLineOfTheUndoListUndoesThreeSteps) {
   td::ShowAndWait(*main_);
   for (int i = 0; i < 4; ++i) ASSERT_TRUE(main_->RunCommand("AAddPart"));
   ASSERT_EQ(doc->Score().UndoCount(), 4);
+  ASSERT_TRUE(main_->RunCommand("AAddStaff"));
+  ASSERT_TRUE(main_->RunCommand("AUndo"));
+  EXPECT_EQ(doc->RedoCaptions(), std::vector<std::string>{"Add staff"});
   TECPopupMenu* list = main_->ShowUndoList(false);
   ASSERT_NE(list, nullptr);
-  EXPECT_EQ(list->Items().size(), 4u);
+  EXPECT_EQ(list->Items(), std::vector<std::string>(4, "Add part")) << "newest first, named by what they did";
   list->OnClick(list, 2);
   EXPECT_EQ(doc->Score().UndoCount(), 1);
-  EXPECT_EQ(doc->Score().RedoCount(), 3);
+  EXPECT_EQ(doc->Score().RedoCount(), 4);
   list->CloseList();
   list = main_->ShowUndoList(true);
   ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->Items(), (std::vector<std::string>{"Add part", "Add part", "Add part", "Add staff"}));
   list->OnClick(list, 1);
-  EXPECT_EQ(doc->Score().RedoCount(), 1);
+  EXPECT_EQ(doc->Score().RedoCount(), 2);
+  EXPECT_EQ(doc->Score().UndoCount(), 3);
   list->CloseList();
   td::ProcessMessages();
 }
