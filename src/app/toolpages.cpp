@@ -94,12 +94,14 @@ void TFProgramModule::SetPaletteAttached(int page, bool attached) {
     PCTools->SetActivePage(ToolSheets[page]);
     SetActiveTool(ToolSheets[page]);
   } else {
-    // It floats where it was put (a tab dragged out places it first).
+    // It floats where it was put (a tab dragged out places it first) and
+    // stays the current palette.
     if (!form.Floating()) {
       const TRect r = form.BoundsRect();
       form.ManualFloat(&r);
     }
     form.Show();
+    SetActiveTool(ToolSheets[page]);
   }
 }
 

@@ -374,6 +374,7 @@ TEST_F(DesktopTest, ATabDraggedOutFloatsItsPaletteWhereLetGoAndItStaysThereAfter
   EXPECT_TRUE(notes->Floating());
   EXPECT_TRUE(notes->Visible());
   EXPECT_FALSE(main_->ToolSheets[0]->TabVisible());
+  EXPECT_EQ(main_->ActiveTool(), main_->ToolSheets[0]) << "the palette torn off stays the current one";
   const TPoint drop = tools.ClientToScreen(TPoint{x + 30, dropY});
   EXPECT_EQ(notes->Left(), drop.X);
   EXPECT_EQ(notes->Top() + notes->Height(), drop.Y);
