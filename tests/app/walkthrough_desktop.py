@@ -294,16 +294,21 @@ def run(program, first, second, outdir):
         app.hover(400, 300)
         overwrite = app.shot("mode-overwrite")
         app.keys.press("Insert")
-        time.sleep(0.8)
-        inserting = app.shot("mode-insert")
-        check(status_row(inserting) != status_row(overwrite), "the status line shows the insert mode")
+        wait("the insert mode in the status line",
+             lambda: status_row(app.shot("mode-insert")) != status_row(overwrite), 20)
+        check(True, "the status line shows the insert mode")
         check(app.settings().get("Tools", "AddState", fallback="0") == "1", "the settings keep the insert mode")
         app.keys.press("Insert")
-        time.sleep(0.8)
-        check(status_row(app.shot("mode-back")) == status_row(overwrite), "Insert again: overwrite")
+        wait("the overwrite mode again", lambda: status_row(app.shot("mode-back")) == status_row(overwrite), 20)
+        check(True, "Insert again: overwrite")
         english_status = status_ink_right(overwrite)
 
         # 5. Service > German, with the Notes palette floating to show its title.
+        # In English Alt+D opens no menu (it hides the Design page).
+        known = {w.id for w in windows(d, "")}
+        app.keys.press("d", "Alt_L")
+        time.sleep(1.5)
+        check(not any(w.id not in known for w in windows(d, "")), "in English Alt+D opens no menu")
         ox, oy = app.origin()
         app.drag_screen((ox + NOTES_TAB[0], oy + NOTES_TAB[1]), (ox + BELOW_TOOLS[0], oy + BELOW_TOOLS[1]))
         wait("the floating Notes palette", lambda: app.palette("Notes") is not None, 20)
@@ -315,9 +320,8 @@ def run(program, first, second, outdir):
         wait("the palette's German title", lambda: app.palette("Noten") is not None, 20)
         check(True, "the floating palette's title is German: Noten")
         app.hover(400, 300)
-        german = app.shot("german")
-        check(status_ink_right(german) > english_status + 10,
-              "the status line speaks German (Überschreiben is longer than Overwrite)")
+        wait("the German status line", lambda: status_ink_right(app.shot("german")) > english_status + 10, 20)
+        check(True, "the status line speaks German (Überschreiben is longer than Overwrite)")
         known = {w.id for w in windows(d, "")}
         app.keys.press("d", "Alt_L")
         app.popup(known)
