@@ -148,13 +148,15 @@ void TFProgramModule::HookNotebooks() {
     files->Popup(at.X, at.Y, PCFiles);
   };
   // The submenu of the selection scopes checks the scope in force.
+  static constexpr const char* kScopes[] = {"MISelectSymbolsAll", "MISelectSymbolsPiece", "MISelectSymbolsPart",
+                                            "MISelectSymbolsStaff", "MISelectSymbolsVoice"};
+  for (const char* name : kScopes)
+    if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(name))) item->SetKind(ikCheckBox);
   if (auto* scopes = dynamic_cast<TECMenuItem*>(FindComponent("MISelectSymbols")))
     scopes->OnMenuShow = [this](TObject*) {
       TFFileEditor* doc = ActiveEditor();
-      const char* names[] = {"MISelectSymbolsAll", "MISelectSymbolsPiece", "MISelectSymbolsPart",
-                             "MISelectSymbolsStaff", "MISelectSymbolsVoice"};
       for (int scope = 0; scope < 5; ++scope)
-        if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(names[scope])))
+        if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(kScopes[scope])))
           item->SetChecked(doc && doc->Score().SymbolSelectScope == scope);
     };
 

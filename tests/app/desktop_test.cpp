@@ -281,6 +281,12 @@ TEST_F(DesktopTest, EnterOrSpaceThenADigitEntersANoteOrRestAtOnceAndShiftEndsThe
   // Ctrl+A selects every symbol of the score.
   Type('A', ssCtrl);
   EXPECT_TRUE(doc->QSWindow->CanCopy());
+  // The submenu of the scopes checks the one in force.
+  auto item = [&](const char* name) { return dynamic_cast<TECMenuItem*>(main_->FindComponent(name)); };
+  ASSERT_TRUE(main_->RunCommand("ASelectSymbolsStaff"));
+  item("MISelectSymbols")->OnMenuShow(item("MISelectSymbols"));
+  EXPECT_TRUE(item("MISelectSymbolsStaff")->Checked());
+  EXPECT_FALSE(item("MISelectSymbolsAll")->Checked());
 }
 
 TEST_F(DesktopTest, InsertAlternatesTheModeForEveryDocumentAndKeepsIt) {
