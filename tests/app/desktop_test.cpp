@@ -189,6 +189,9 @@ class DesktopTest : public ::testing::Test {
 
 TEST_F(DesktopTest, TheWindowGathersTheDocumentsStateForTheTable) {
   EXPECT_FALSE(DocumentStateOf(main_->ActiveEditor(), false).Document);
+  main_->MIWindow->OnMenuShow(main_->MIWindow);
+  EXPECT_FALSE(dynamic_cast<TECMenuItem*>(main_->FindComponent("MIWindowsFiles"))->Visible())
+      << "no documents follow in the Windows menu";
   TFFileEditor* doc = main_->NewDocument();
   td::ShowAndWait(*main_);
   TDocumentState s = DocumentStateOf(doc, false);
@@ -321,7 +324,13 @@ TEST_F(DesktopTest, AltDigitShowsADocumentTabAndBookmarksTakeCtrlDigits) {
   EXPECT_FALSE(second->Score().HasBookmark(5));
   Type('5', ssCtrl | ssShift);
   EXPECT_TRUE(second->Score().HasBookmark(5));
-  // The Windows menu's document items switch the tabs too.
+  // The Windows menu checks the active document's item; its items switch
+  // the tabs too.
+  main_->MIWindow->OnMenuShow(main_->MIWindow);
+  EXPECT_TRUE(second->WindowItem->Checked());
+  EXPECT_FALSE(first->WindowItem->Checked());
+  EXPECT_TRUE(dynamic_cast<TECMenuItem*>(main_->FindComponent("MIWindowsFiles"))->Visible());
+  EXPECT_TRUE(dynamic_cast<TECMenuItem*>(main_->FindComponent("MINotes"))->Checked());
   first->WindowItem->OnClick(first->WindowItem);
   EXPECT_EQ(main_->ActiveEditor(), first);
   // A right click on a document's tab shows it and offers Close, Save ...
