@@ -8,9 +8,8 @@
 
 namespace qs {
 
-TDocumentState DocumentStateOf(TFFileEditor* editor, bool recording) {
+TDocumentState DocumentStateOf(TFFileEditor* editor) {
   TDocumentState s;
-  s.Recording = recording;
   if (!editor) return s;
   TQSScore& score = editor->Score();
   s.Document = true;
@@ -26,7 +25,7 @@ TDocumentState DocumentStateOf(TFFileEditor* editor, bool recording) {
     s.CanCopy = view->CanCopy();
     s.CanPaste = view->CanPaste();
     s.Playing = view->PlayControl && view->PlayControl->IsPlaying();
-    s.Recording = s.Recording || (view->PlayControl && view->PlayControl->IsRecording());
+    s.Recording = view->PlayControl && view->PlayControl->IsRecording();
     s.Typing = view->EditedElement != nullptr;
   }
   return s;

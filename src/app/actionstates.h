@@ -20,14 +20,14 @@ struct TDocumentState {
   bool CanCopy = false, CanPaste = false;
   bool SeveralPieces = false, SeveralParts = false, SeveralStaves = false, SeveralVoices = false;
   bool Playing = false;    // the view plays
-  bool Recording = false;  // the program records
+  bool Recording = false;  // the view records
   bool Typing = false;     // a text is edited in place in the view
   bool CanSaveSymbol = false, CanSaveChord = false;
 };
 
 // The state of the active document (null: none); playing and recording
-// as the program knows them.
-TDocumentState DocumentStateOf(TFFileEditor* editor, bool recording);
+// as its view's player tells.
+TDocumentState DocumentStateOf(TFFileEditor* editor);
 
 // Whether a command's rule holds in the state.
 bool StateAllows(TCommandState rule, const TDocumentState& state);

@@ -29,8 +29,8 @@ enum class TCommandState : uint8_t {
   SeveralParts,   // the cursor's piece has more than one part
   SeveralStaves,  // the cursor's part has more than one staff
   SeveralVoices,  // the cursor's staff has more than one voice
-  CanPlay,        // a view that does not play while nothing records
-  CanStop,        // the view plays or the program records
+  CanPlay,        // a view that neither plays nor records
+  CanStop,        // the view plays or records
   CanSaveSymbol,  // the document can save its selection as a symbol
   CanSaveChord,   // ... as a chord
   NotBuilt,       // the command's window or function does not exist yet

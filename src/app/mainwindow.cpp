@@ -12,13 +12,13 @@
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "palettes/notes.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
 #include "platform/actions.h"
 #include "platform/comctrls.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
-#include "palettes/notes.h"
 #include "platform/paths.h"
 #include "score/piece.h"
 #include "score/score.h"
@@ -432,7 +432,7 @@ void TFProgramModule::UpdateActionStates() {
   TFFileEditor* doc = ActiveEditor();
   // The window's title names the active document.
   SetCaption(doc ? Format(CatalogueText(TMessageId::Caption).c_str(), doc->Title().c_str()) : std::string("Quillstave 4"));
-  const TDocumentState state = DocumentStateOf(doc, recording_);
+  const TDocumentState state = DocumentStateOf(doc);
   for (const auto& [command, action] : actions_) action->SetEnabled(CommandEnabled(*command, state));
   // The submenus that only act on a document.
   for (const char* name : {"MIExport", "MISpecialPaste", "MISelectSymbols", "MISelectDesign"})

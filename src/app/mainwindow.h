@@ -24,7 +24,6 @@ class TECPopupMenu;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
-class TStatusBar;
 class TTrackBar;
 class TQSWindow;
 struct TCommand;
@@ -247,7 +246,6 @@ class TFProgramModule : public TForm, public TPaletteHost {
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
   uint16_t keyPrefix_ = 0;
-  bool recording_ = false;
   bool tempoBusy_ = false;
   // A drag that began on a tab of the tool notebook.
   int toolDragPage_ = -1;

@@ -129,17 +129,21 @@ TEST(ActionStates, TheRulesOfPlaybackAndOfDeletingFollowTheDocument) {
   EXPECT_TRUE(StateAllows(TCommandState::SeveralVoices, two));
 }
 
-// A player that says it plays.
+// A player that says it plays or records.
 class TPlayingControl : public TQSPlayControl {
  public:
+  explicit TPlayingControl(bool recording) : recording_(recording) {}
   void Play() override {}
   void Record() override {}
   void StopPlay() override {}
-  bool IsPlaying() const override { return true; }
-  bool IsRecording() const override { return false; }
+  bool IsPlaying() const override { return !recording_; }
+  bool IsRecording() const override { return recording_; }
   bool IsRealTimeRecording() const override { return false; }
   void LockRecord() override {}
   void UnlockRecord() override {}
+
+ private:
+  bool recording_;
 };
 
 // ------------------------------------------------------------ the window
@@ -188,25 +192,26 @@ class DesktopTest : public ::testing::Test {
 };
 
 TEST_F(DesktopTest, TheWindowGathersTheDocumentsStateForTheTable) {
-  EXPECT_FALSE(DocumentStateOf(main_->ActiveEditor(), false).Document);
+  EXPECT_FALSE(DocumentStateOf(main_->ActiveEditor()).Document);
   main_->MIWindow->OnMenuShow(main_->MIWindow);
   EXPECT_FALSE(dynamic_cast<TECMenuItem*>(main_->FindComponent("MIWindowsFiles"))->Visible())
       << "no documents follow in the Windows menu";
   TFFileEditor* doc = main_->NewDocument();
   td::ShowAndWait(*main_);
-  TDocumentState s = DocumentStateOf(doc, false);
+  TDocumentState s = DocumentStateOf(doc);
   EXPECT_TRUE(s.Document && s.View);
   EXPECT_FALSE(s.Modified || s.CanUndo || s.SeveralParts || s.Playing || s.Typing);
   ASSERT_TRUE(main_->RunCommand("AAddPart"));
-  s = DocumentStateOf(doc, false);
+  s = DocumentStateOf(doc);
   EXPECT_TRUE(s.Modified && s.CanUndo);
   EXPECT_TRUE(main_->FindAction("AUndo")->Enabled());
   EXPECT_TRUE(main_->FindAction("ADeletePart")->Enabled()) << "the cursor's piece has two parts now";
-  TPlayingControl player;
+  TPlayingControl player(false), recorder(true);
   doc->QSWindow->PlayControl = &player;
-  EXPECT_TRUE(DocumentStateOf(doc, false).Playing);
+  EXPECT_TRUE(DocumentStateOf(doc).Playing);
+  doc->QSWindow->PlayControl = &recorder;
+  EXPECT_TRUE(DocumentStateOf(doc).Recording);
   doc->QSWindow->PlayControl = nullptr;
-  EXPECT_TRUE(DocumentStateOf(doc, true).Recording);
   // Checked: the repeats follow their setting, the language its choice.
   main_->UpdateActionStates();
   EXPECT_FALSE(main_->FindAction("AReverce")->Checked());
