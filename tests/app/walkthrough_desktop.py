@@ -33,7 +33,7 @@ from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walkthrough import Keys, check, wait  # noqa: E402
-from window_edit import Shot, Staff, ink, windows  # noqa: E402
+from window_edit import Shot, Staff, click_screen, ink, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -121,14 +121,7 @@ class Desktop:
         time.sleep(0.2)
 
     def click_at(self, sx, sy):
-        xtest.fake_input(self.d, X.MotionNotify, x=int(sx), y=int(sy))
-        self.d.sync()
-        time.sleep(0.15)
-        xtest.fake_input(self.d, X.ButtonPress, 1)
-        self.d.sync()
-        time.sleep(0.05)
-        xtest.fake_input(self.d, X.ButtonRelease, 1)
-        self.d.sync()
+        click_screen(self.d, sx, sy)
         time.sleep(0.6)
 
     def click(self, x, y):
