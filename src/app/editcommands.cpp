@@ -31,12 +31,7 @@ enum TEditMessage {
   kRedoSteps = 3,
 };
 
-std::string EditText(int index) {
-  TComponent owner(nullptr);
-  TECFormLanguage texts(&owner);
-  texts.FormName = "MEditLists";
-  return texts.GetMessage(index);
-}
+std::string EditText(int index) { return LanguageMessage("MEditLists", index, ""); }
 
 constexpr int kTempoMin = 25, kTempoMax = 200, kTempoStep = 25;
 constexpr int kBarWidth = 110, kBarHeight = 26;

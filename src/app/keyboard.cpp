@@ -10,7 +10,9 @@
 #include "palettes/notes.h"
 #include "platform/actions.h"
 #include "platform/keys.h"
+#include "platform/forms.h"
 #include "score/score.h"
+#include "uikit/menu.h"
 #include "uikit/interface.h"
 #include "uikit/language.h"
 #include "uikit/pagecontrol.h"
@@ -20,6 +22,10 @@ namespace qs {
 
 void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
   if (!key) return;
+  // An open menu or list takes its keys itself (Enter chooses there).
+  if (ActivePopup() || (MMProgramModule && MMProgramModule->Armed())) return;
+  for (TECMenu* bar : ToolBars)
+    if (bar->Armed()) return;
   TFFileEditor* doc = ActiveEditor();
   TQSWindow* view = doc ? doc->QSWindow : nullptr;
   // A text edited in the score takes its keys itself.
@@ -97,13 +103,8 @@ bool TFProgramModule::QuickEntryKey(uint16_t key, uint16_t prefix) {
 bool TFProgramModule::InsertMode() const { return tools_.AddState == 1; }
 
 void TFProgramModule::ToggleAddState() {
-  const int next = InsertMode() ? 0 : 1;
-  if (settings_) settings_->Set(tools_, &TToolsSettings::AddState, next);
-  else tools_.AddState = next;
   // Every open document enters in the mode; each view's status line says it.
-  for (int i = 0; i < DocumentCount(); ++i)
-    if (TFFileEditor* editor = Document(i))
-      editor->Score().SetAddState(next ? TQSAddState::asInsert : TQSAddState::asOverwrite);
+  Settings.SetAddState(InsertMode() ? 0 : 1);
 }
 
 }  // namespace qs

@@ -7,8 +7,10 @@
 #include "app/commands.h"
 #include "app/fileeditor.h"
 #include "app/pageviewer.h"
+#include "app/startup.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
@@ -65,36 +67,34 @@ std::string ShortCutText(uint16_t shortCut) {
 
 TFProgramModule* ProgramModule() { return programModule; }
 
-TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm(owner), settings_(settings) {
+TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
+    : TForm(owner), Settings(settings), settings_(settings) {
   if (!programModule) programModule = this;
   SetName("FProgramModule");
   SetCaption("Quillstave 4");
   KeyPreview = true;
   SetBounds(0, 0, 810, 533);
   SetPosition(poScreenCenter);
-  if (settings_) {
-    settings_->Load(tools_);
-    settings_->Load(mainSettings_);
-    settings_->Load(effects_);
-    settings_->Load(devices_);
-  }
   ApplySkinTemplate(*this, 1);
   BuildActions();
   BuildMenus();
   BuildNotebooks();
+  Settings.LoadNoteNames();
+  LoadLibraries();
   BuildPalettes();
   HookNotebooks();
   BuildTrackBars();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   PlaceToolBars();
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
-  OnDestroy = [this](TObject*) { StoreWindowPlacement(); };
   RestoreWindowPlacement();
   creating_ = false;
   UpdateActionStates();
+  FinishCreation();
 }
 
 TFProgramModule::~TFProgramModule() {
+  ShutDown();
   destroying_ = true;
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
@@ -159,6 +159,7 @@ void TFProgramModule::BuildMenus() {
     bar->Add(entry);
     if (std::string(name) == "MIWindow") MIWindow = entry;
   }
+  MIReopen = dynamic_cast<TECMenuItem*>(FindComponent("MIReopen"));
   Menu = MMProgramModule;
   BuildWindowMenu();
 
@@ -287,6 +288,8 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   sheet->SetPageControl(PCFiles);
   editor->Sheet = sheet;
   editor->PClient->SetParent(sheet);
+  Settings.ApplyTo(editor->Score());
+  editor->BackupSettings = &Settings.Editor;
   editor->OnStateChanged = [this](TFFileEditor& e) { DocumentStateChanged(e); };
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
@@ -298,7 +301,6 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   item->OnClick = [this, sheet](TObject*) { PCFiles->SetActivePage(sheet); };
   MIWindow->Add(item);
   editor->WindowItem = item;
-  editor->Score().SetAddState(InsertMode() ? TQSAddState::asInsert : TQSAddState::asOverwrite);
   PCFiles->SetActivePage(sheet);
   if (editor->QSWindow->CanFocus()) editor->QSWindow->SetFocus();
   ApplyActiveTool();
@@ -343,6 +345,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
     TFImportMIDI options(nullptr, settings_ ? &settings_->Ini() : nullptr);
     if (options.ShowModal() != mrOk) return nullptr;
     options.ApplyTo(editor->Score());
+    ApplyDrumSettings(*editor);
   }
   try {
     editor->LoadScore(fileName);
@@ -356,6 +359,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
   editor->HasFile = !editor->Imported;
   TFFileEditor* raw = editor.release();
   AddDocument(raw);
+  RemoveFromReopen(fileName);
   return raw;
 }
 
@@ -378,6 +382,7 @@ TFFileEditor* TFProgramModule::NewDocument() {
     editor->Score().Recalculate(0);
   }
   editor->SetFileName(CatalogueText(TMessageId::Untitled) + ".sfd");
+  ApplyDrumSettings(*editor);
   editor->SetModified(false);
   TFFileEditor* raw = editor.release();
   AddDocument(raw);
@@ -386,21 +391,10 @@ TFFileEditor* TFProgramModule::NewDocument() {
 
 bool TFProgramModule::CloseEditor(TFFileEditor* editor) {
   if (!editor || !editor->CloseDocument()) return false;
+  if (editor->HasFile && !editor->Imported) AddToReopen(editor->FileName());
   RemoveDocument(editor);
   ApplyActiveTool();
   return true;
-}
-
-void TFProgramModule::ProcessCommandLine(const std::vector<std::string>& arguments) {
-  for (const std::string& argument : arguments) OpenDocument(argument, false);
-}
-
-bool TFProgramModule::CloseQuery() {
-  // Every modified document is asked about; the first one that is not
-  // saved (Cancel, or a save that failed) stops the closing.
-  while (DocumentCount() > 0)
-    if (!CloseEditor(Document(DocumentCount() - 1))) return false;
-  return TForm::CloseQuery();
 }
 
 void TFProgramModule::ShowError(const std::string& text) {
@@ -598,8 +592,13 @@ void TFProgramModule::AOpenExecute() {
 void TFProgramModule::ACloseExecute() { CloseEditor(ActiveEditor()); }
 
 void TFProgramModule::ACloseAllExecute() {
-  // A document that refuses stays open; the others still close.
-  for (int i = DocumentCount() - 1; i >= 0; --i) CloseEditor(Document(i));
+  // A document that refuses stays open; the others still close. Imported
+  // files go into the reopen list too.
+  for (int i = DocumentCount() - 1; i >= 0; --i) {
+    TFFileEditor* editor = Document(i);
+    const std::string imported = editor && editor->Imported ? editor->FileName() : std::string();
+    if (CloseEditor(editor) && !imported.empty()) AddToReopen(imported);
+  }
 }
 
 void TFProgramModule::ASaveExecute() {

@@ -277,6 +277,21 @@ TEST_F(DesktopTest, EnterOrSpaceThenADigitEntersANoteOrRestAtOnceAndShiftEndsThe
   Type(VK_SHIFT, ssShift);
   Type('3');
   EXPECT_EQ(score.UndoCount(), before + 2) << "Shift ended the prefix";
+  // With a menu open, Enter is the menu's.
+  auto* file = dynamic_cast<TECMenuItem*>(main_->FindComponent("MIFile"));
+  const TRect entry = file->ItemRect();
+  const int cx = (entry.Left + entry.Right) / 2, cy = (entry.Top + entry.Bottom) / 2;
+  td::MouseMove(*main_->MMProgramModule, cx, cy);
+  td::Click(*main_->MMProgramModule, cx, cy);
+  ASSERT_TRUE(main_->MMProgramModule->Armed());
+  uint16_t enter = VK_RETURN;
+  main_->FormKeyDown(enter, 0);
+  EXPECT_EQ(enter, VK_RETURN) << "the menu gets it";
+  EXPECT_EQ(main_->KeyPrefix(), 0);
+  // A press elsewhere closes it.
+  td::Click(*doc->QSWindow, 5, 5);
+  td::ProcessMessages();
+  ASSERT_FALSE(main_->MMProgramModule->Armed());
   // The layout page has no letters: Enter 0 enters a whole note there.
   main_->PCTools->SetActivePage(main_->ToolSheets[9]);
   ASSERT_EQ(main_->ActiveTool(), main_->ToolSheets[9]);

@@ -20,7 +20,6 @@ server, driven only through X events.
 
 usage: walkthrough_desktop.py PROGRAM MUSICXML OTHER_MUSICXML OUTDIR   (under xvfb-run)
 """
-import configparser
 import os
 import shutil
 import subprocess
@@ -33,6 +32,7 @@ from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walkthrough import Keys, check, wait  # noqa: E402
+from walkthrough_files import private_program, settings  # noqa: E402
 from window_edit import Shot, Staff, click_screen, ink, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
@@ -46,28 +46,13 @@ ON_TOOLS = (420, 100)
 SERVICE_MENU = (308, 38)
 
 
-def private_program(program, outdir):
-    """The program in a folder of its own, with its language files and
-    resources beside it: its settings file (written beside the program)
-    is this test's alone."""
-    folder = os.path.join(outdir, "program")
-    os.makedirs(folder, exist_ok=True)
-    source = os.path.dirname(os.path.realpath(program))
-    target = os.path.join(folder, os.path.basename(program))
-    try:
-        os.link(os.path.realpath(program), target)
-    except OSError:
-        shutil.copy2(program, target)
-    for name in os.listdir(source):
-        if name.endswith(".lrf") or name == "resources":
-            os.symlink(os.path.realpath(os.path.join(source, name)), os.path.join(folder, name))
-    return target
-
-
 class Desktop:
     def __init__(self, d, program, outdir):
         self.d, self.outdir = d, outdir
-        self.program = private_program(program, outdir)
+        self.program = private_program(program, os.path.join(outdir, "program"))
+        # English whatever the locale, the first start behind it.
+        with open(os.path.join(os.path.dirname(self.program), "ProgramSetting.ini"), "w", encoding="utf-8") as f:
+            f.write("[Tools]\nLanguage=ENU\nStartModule=0\n")
         self.keys = Keys(d)
         self.proc = None
         self.main = None
@@ -103,10 +88,7 @@ class Desktop:
             self.proc.wait()
 
     def settings(self):
-        ini = configparser.ConfigParser(strict=False, interpolation=None)
-        ini.optionxform = str
-        ini.read(os.path.join(os.path.dirname(self.program), "ProgramSetting.ini"), encoding="utf-8")
-        return ini
+        return settings(os.path.dirname(self.program))
 
     # ------------------------------------------------------------ mouse and screen
 
