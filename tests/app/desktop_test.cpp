@@ -512,7 +512,9 @@ TEST_F(DesktopTest, TheLanguageChangesAtOnceInMenusPalettesAndTheStatusLine) {
   auto caption = [&](const char* name) { return dynamic_cast<TECMenuItem*>(main_->FindComponent(name))->Caption(); };
   const std::string file = caption("MIFile"), hint = Notes()->CBPointNotes->Hint();
   ASSERT_EQ(doc->Score().InsertName, "Insert");
+  const std::string letters = doc->Score().NoteNames;
   ASSERT_TRUE(main_->RunCommand("ADeutsch"));
+  EXPECT_EQ(doc->Score().NoteNames, letters) << "the note letters are the settings'";
   EXPECT_EQ(caption("MIFile"), "&Datei");
   EXPECT_NE(Notes()->CBPointNotes->Hint(), hint);
   EXPECT_NE(Notes()->Button(TFNotes::bRepeatBar)->Hint().find("(1)"), std::string::npos)
