@@ -81,13 +81,13 @@ void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   }
   const bool down = note->IsStemDown();
   if (note->IsHeadDisplaced()) e.Box.Left += down ? -head->Box.Right : head->Box.Right;
-  const int S = c.StaffSpace;
+  const int space = c.StaffSpace;
   const int type = mark.ItemType;
   int dy;
   if (type == kind::Staccato || type == kind::Portamento)
-    dy = down ? head->Box.Top - S : head->Box.Bottom + S;
+    dy = down ? head->Box.Top - space : head->Box.Bottom + space;
   else
-    dy = down ? head->Box.Bottom + 4 * S : head->Box.Top - 4 * S;
+    dy = down ? head->Box.Bottom + 4 * space : head->Box.Top - 4 * space;
   MoveDown(e.Box, dy);
 }
 
@@ -219,8 +219,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
     case kind::Staccato:
     case kind::Portamento: {
       TQSCalcItem* e = element();
-      const int w = type == kind::Staccato ? 40 : 80;
-      e->Box = c.StaffBox(x - w / 2, y - 16, w, y + 16);
+      const int width = type == kind::Staccato ? 40 : 80;
+      e->Box = c.StaffBox(x - width / 2, y - 16, width, y + 16);
       PlaceAtNote(c, mark, *e);
       if (type == kind::Portamento) {
         TQSCalcEvent* ev = MarkEvent(c, mark);
@@ -253,8 +253,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
           mark.Fields.Value < c.Score.UserSymbolCount() ? c.Score.GetUserSymbol(mark.Fields.Value) : nullptr;
       if (!symbol) break;
       TQSCalcItem* e = element();
-      const int w = symbol->Fields.First, h = symbol->Fields.Second;
-      e->Box = c.StaffBox(x - w / 2, y, w, y + h);
+      const int width = symbol->Fields.First, height = symbol->Fields.Second;
+      e->Box = c.StaffBox(x - width / 2, y, width, y + height);
       MoveDown(e->Box, FirstRowTop(c));
       break;
     }
@@ -353,14 +353,14 @@ void LayoutBend(TLayoutContext& c, TQSBend& bend) {
 // more and a share per character, at least 64; "Empty" for no lines.
 int TextBlockWidth(TLayoutContext& c, const std::vector<std::string>& lines) {
   if (lines.empty()) return c.Fonts.TextWidth("Empty");
-  int w = 0;
+  int widest = 0;
   for (const std::string& line : lines) {
-    const int t = c.Fonts.TextWidth(line);
-    const int wide = t + t / 100;
+    const int lineWidth = c.Fonts.TextWidth(line);
+    const int wide = lineWidth + lineWidth / 100;
     const int chars = static_cast<int>(Utf8ToUtf16(line).size());
-    w = std::max(w, wide + (chars > 0 ? wide / chars : 0));
+    widest = std::max(widest, wide + (chars > 0 ? wide / chars : 0));
   }
-  return std::max(w, 64);
+  return std::max(widest, 64);
 }
 
 void LayoutText(TLayoutContext& c, TQSLyric& text) {
@@ -408,33 +408,33 @@ void LayoutText(TLayoutContext& c, TQSLyric& text) {
   }
 
   const int xs = c.ScoreScaled(text.Fields.OffsetX);
-  int w = text.Fields.Width, h = text.Fields.Height;
-  const bool stored = w != 0 && h != 0;
+  int width = text.Fields.Width, height = text.Fields.Height;
+  const bool stored = width != 0 && height != 0;
   if (!stored) {
     c.Fonts.SetFont(text.FontName.empty() ? std::string("Arial") : text.FontName,
                     text.Fields.FontSize ? 8 * text.Fields.FontSize : 64);
     c.Fonts.SetStyle(text.Fields.FontStyle);
-    w = TextBlockWidth(c, text.Lines);
+    width = TextBlockWidth(c, text.Lines);
     const int letter = c.Fonts.TextHeight();
-    h = letter == 0 ? 128 : letter * std::max<int>(1, static_cast<int>(text.Lines.size())) + 24;
+    height = letter == 0 ? 128 : letter * std::max<int>(1, static_cast<int>(text.Lines.size())) + 24;
     if (text.Centre == 1 && c.SystemPart && c.Scale != 0) {
       text.Fields.OffsetY =
-          static_cast<int16_t>((c.SystemPart->Bottom - c.SystemPart->Top - h) * 100 / 2 / c.Scale);
+          static_cast<int16_t>((c.SystemPart->Bottom - c.SystemPart->Top - height) * 100 / 2 / c.Scale);
       text.Centre = 0;
     }
   }
   const int ys = c.ScoreScaled(text.Fields.OffsetY);
   const int left = type == kind::InstrumentName ? 0
-                   : type == kind::Lyric       ? xs - w / 2
+                   : type == kind::Lyric       ? xs - width / 2
                    : stored                    ? xs
                                                : c.Scaled(text.Fields.OffsetX);
-  e->Box = {left, ys, w, ys + h};
+  e->Box = {left, ys, width, ys + height};
   if (text.Fields.Angle != 0) {
-    TRect r = RotatedBox(e->Box.Left, e->Box.Top, w, h, text.Fields.Angle);
+    TRect r = RotatedBox(e->Box.Left, e->Box.Top, width, height, text.Fields.Angle);
     e->Box = {r.Left, r.Top, r.Right - r.Left, r.Bottom};
   } else if (!stored) {
-    text.Fields.Width = static_cast<int16_t>(std::min(w, 0x7FFF));
-    text.Fields.Height = static_cast<int16_t>(std::min(h, 0x7FFF));
+    text.Fields.Width = static_cast<int16_t>(std::min(width, 0x7FFF));
+    text.Fields.Height = static_cast<int16_t>(std::min(height, 0x7FFF));
   }
   if (type == kind::InstrumentName && !repeatedName && slot->MeasureIndex == 0)
     c.NamesWidth = std::max(c.NamesWidth, e->Box.Right);
@@ -663,9 +663,11 @@ void SettleMarks(TLayoutContext& c) {
     const TQSCalcStaff* nearest = rows.front();
     int best = INT_MAX;
     for (const TQSCalcStaff* row : rows) {
-      const int d = middle < row->TopLine ? row->TopLine - middle : middle > row->BottomLine ? middle - row->BottomLine : 0;
-      if (d < best) {
-        best = d;
+      const int distance = middle < row->TopLine      ? row->TopLine - middle
+                           : middle > row->BottomLine ? middle - row->BottomLine
+                                                      : 0;
+      if (distance < best) {
+        best = distance;
         nearest = row;
       }
     }

@@ -39,9 +39,9 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
       const std::string name = f.Font().Name;
       const int size = f.Size();
       f.SetTextFont(9);
-      int w = f.TextWidth("B") + 3;
+      int width = f.TextWidth("B") + 3;
       f.SetFont(name, size);
-      return w;
+      return width;
     }
     case clef::Percussion1: return 8;
     case clef::Percussion2: return 6;
