@@ -180,6 +180,8 @@ bool TFProgramModule::CloseQuery() {
 void TFProgramModule::TMainTimer() {
   if (destroying_) return;
   if (AutoSaver.Tick(Settings.Editor, Documents()) > 0) UpdateActionStates();
+  // The notes played on the MIDI input are entered while recording.
+  EnterRecordedNotes();
   // The splash closes at the first tick after the window was made.
   if (TSplash* splash = Splash(); splash && splash->Visible() && AppNow() > createdAt_) CloseSplash();
 }

@@ -35,19 +35,6 @@ std::string InputDeviceFor(const std::string& name, const std::vector<std::strin
   return devices.empty() ? std::string() : devices.front();
 }
 
-int VolumeBarPressPosition(int x, int width) {
-  const int step = width / 6;
-  if (step <= 0) return 65535;
-  return std::clamp((std::max(x, 0) + step) / step * 8800 + 21200, 0, 65535);
-}
-
-int TempoBarPressPosition(int x, int offset, int width, int min, int max) {
-  const int track = width - 2 * offset;
-  if (track <= 0 || max <= min) return min;
-  const int share = std::clamp(x - offset, 0, track) * (max - min) / track;
-  return std::clamp(share / 25 * 25 + min, min, max);
-}
-
 std::string SystemVolumeProgram() {
   const char* path = std::getenv("PATH");
   std::string folders = path ? path : "/usr/bin:/bin";

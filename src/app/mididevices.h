@@ -1,6 +1,6 @@
 #pragma once
-// The MIDI devices as the settings name them, and the two track bars of
-// the main window (volume and tempo).
+// The MIDI devices as the settings name them, and the desktop's volume
+// program.
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,15 +16,6 @@ std::unique_ptr<TMidiOutput> OutputPortFor(const std::string& name, const std::v
 // The input device to record from: the stored name when it is among
 // devices; else the first device (a stored name that is gone is said once).
 std::string InputDeviceFor(const std::string& name, const std::vector<std::string>& devices);
-
-// The volume bar's position for a press below its track at x, on a bar
-// width pixels wide: ((x + w div 6) div (w div 6)) x 8800 + 21200, at most
-// 65535; a bar too narrow for six steps gives the loudest position.
-int VolumeBarPressPosition(int x, int width);
-// The tempo bar's position (percent) for a press below its track at x: the
-// share of the track left of x, rounded down to a multiple of 25, from min
-// to max; a track without width gives min.
-int TempoBarPressPosition(int x, int offset, int width, int min, int max);
 
 // The program that sets the desktop's volumes ("pavucontrol"), by its full
 // path, or empty when it is not installed.

@@ -26,71 +26,18 @@ namespace qs {
 namespace {
 
 constexpr int kRecordingPage = 11, kPlayingPage = 12;
-// The pace of the main timer, at which recorded notes are entered.
-constexpr int kEntryInterval = 220;
-constexpr int kTempoMin = 25, kTempoMax = 200;
 
 }  // namespace
 
-void TFProgramModule::BuildPlayControls() {
-  recordEntry_ = new TTimer(this);
-  recordEntry_->SetName("TRecordEntry");
-  recordEntry_->SetInterval(kEntryInterval);
-  recordEntry_->SetEnabled(false);
-  recordEntry_->OnTimer = [this](TObject*) {
-    if (recording_ && DocumentCount() > 0)
-      if (TFFileEditor* editor = ActiveEditor()) editor->EnterRecordedNotes();
-  };
-  auto* bars = dynamic_cast<TWinControl*>(FindComponent("CBProgram"));
-  if (!bars) return;
-  TBTempo = new TTrackBar(this);
-  TBTempo->SetName("TBTempo");
-  TBTempo->SetParent(bars);
-  TBTempo->SetBounds(0, 0, 110, bars->Height());
-  TBTempo->SetAlign(alRight);
-  TBTempo->SetMin(kTempoMin);
-  TBTempo->SetMax(kTempoMax);
-  TBTempo->SetPosition(100);
-  TBTempo->OnChange = [this](TObject*) { TempoBarChanged(); };
-  TBTempo->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
-    if (y > 16) TBTempo->SetPosition(TempoBarPressPosition(x, 8, TBTempo->ClientWidth(), kTempoMin, kTempoMax));
-  };
-  TBVolume = new TTrackBar(this);
-  TBVolume->SetName("TBVolume");
-  TBVolume->SetParent(bars);
-  TBVolume->SetBounds(0, 0, 90, bars->Height());
-  TBVolume->SetAlign(alRight);
-  TBVolume->SetMin(0);
-  TBVolume->SetMax(TMidiOutput::kMaxVolume);
-  TBVolume->SetPosition(TMidiOutput::kMaxVolume / 2);
-  TBVolume->OnChange = [this](TObject*) { VolumeBarChanged(); };
-  TBVolume->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
-    if (y > 16) TBVolume->SetPosition(VolumeBarPressPosition(x, TBVolume->ClientWidth()));
-  };
+void TFProgramModule::EnterRecordedNotes() {
+  if (recording_ && DocumentCount() > 0)
+    if (TFFileEditor* editor = ActiveEditor()) editor->EnterRecordedNotes();
 }
 
-void TFProgramModule::TempoBarChanged() {
-  if (tempoBusy_ || !TBTempo) return;
-  tempoBusy_ = true;
-  if (TQSWindow* view = ActiveScoreWindow()) {
-    view->SetTempoScale(TBTempo->Position());
-    if (TFPlaying* page = TFPlaying::Instance())
-      page->ShowFullTime(view->Score->TotalMs * 100.0 / std::max(1, TBTempo->Position()));
-  }
-  tempoBusy_ = false;
-}
-
-void TFProgramModule::UpdateTempoBar() {
-  // The bar shows the active document's tempo scale without acting on it.
+void TFProgramModule::ShowFullPlayTime() {
   TQSWindow* view = ActiveScoreWindow();
-  if (!TBTempo || !view || tempoBusy_) return;
-  tempoBusy_ = true;
-  TBTempo->SetPosition(std::clamp(view->TempoScale, kTempoMin, kTempoMax));
-  tempoBusy_ = false;
-}
-
-void TFProgramModule::VolumeBarChanged() {
-  if (TBVolume) Ports().Output->SetVolume(TBVolume->Position());
+  if (TFPlaying* page = TFPlaying::Instance(); page && view && view->Score)
+    page->ShowFullTime(view->Score->TotalMs * 100.0 / std::max(1, view->TempoScale));
 }
 
 // ------------------------------------------------------------------ ports
@@ -149,7 +96,7 @@ void TFProgramModule::ConnectDocumentPlay(TFFileEditor* editor) {
   };
   editor->PlayHost.Played = [this](int status, int data1, int data2) { ShowPlayedNote(status, data1, data2); };
   editor->EntryDuration = [this] { return entryDuration_; };
-  editor->OnEditorKey = [this](uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
+  editor->OnEditorKey = [this](uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
 }
 
 void TFProgramModule::AddSideEditorItems() {
@@ -158,10 +105,6 @@ void TFProgramModule::AddSideEditorItems() {
                                                            {"MIPlayBackEditor", TSideEditorKind::Playback},
                                                            {"MIMIDIEventEditor", TSideEditorKind::Events},
                                                            {"MISplit", TSideEditorKind::SecondView}};
-  auto* separator = new TECMenuItem(this);
-  separator->SetKind(ikSeparator);
-  separator->SetHeight(8);
-  MIWindow->Add(separator);
   for (const auto& [name, kind] : items) {
     auto* item = new TECMenuItem(this);
     item->SetName(name);
@@ -199,7 +142,7 @@ void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {
 void TFProgramModule::ShowToolPage(int page, TQSToolPage* form) {
   // Its keys come here first; its dock button docks it, and a drag away
   // floats it, which is kept for the next time.
-  form->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
+  form->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
   form->OnSetAttached = [this, page, form](bool attached) {
     if (settings_ && mainSettings_.Attached[page] != attached) {
       mainSettings_.Attached[page] = attached;
@@ -248,8 +191,8 @@ void TFProgramModule::APlayExecute() {
   if (!playingPage_) {
     playingPage_ = new TFPlaying(this, settings_ ? &settings_->Ini() : nullptr, play_.PlayMetronome);
     playingPage_->OnSetPlayMetronome = [this](bool value) { SetPlayMetronome(value); };
-    playingPage_->ShowFullTime(editor->Score().TotalMs * 100.0 / std::max(1, editor->QSWindow->TempoScale));
     ShowToolPage(kPlayingPage, playingPage_);
+    ShowFullPlayTime();
   }
   UpdateActionStates();
 }
@@ -263,7 +206,6 @@ void TFProgramModule::ARecordExecute() {
     editor->StartRecording();
     recording_ = true;
     ports_->Input.Start();
-    recordEntry_->SetEnabled(true);
     if (!recordingPage_) {
       TRecordSettings record;
       record.Quantize = record_.RecordQuantize;
@@ -299,7 +241,6 @@ void TFProgramModule::AStopExecute() {
 void TFProgramModule::StopPlayAndRecord() {
   if (recording_) {
     recording_ = false;
-    if (recordEntry_) recordEntry_->SetEnabled(false);
     CloseMidiInput();
     delete recordingPage_;
     recordingPage_ = nullptr;

@@ -62,12 +62,11 @@ class TMidiOutput : public TMidiPortState {
 
   // The device this port opens.
   virtual std::string Device() const = 0;
-  // The output level, 0 .. kMaxVolume: the built-in synthesizer's gain, or
-  // the volume controller on every channel of an external device (sent
-  // now when open, and again each time the port opens).
-  static constexpr int kMaxVolume = 65535;
-  void SetVolume(int level);
-  int Volume() const;
+
+  // The output's volume, 0 (silent) .. 65535 (full), both channels alike;
+  // kept, and given to the device whenever the port is open.
+  void SetVolume(int volume);
+  int Volume() const { return volume_; }
 
  protected:
   // Under the port's lock.
@@ -75,9 +74,11 @@ class TMidiOutput : public TMidiPortState {
   virtual void DoClose() = 0;
   virtual void SendShort(const uint8_t* message, size_t size) = 0;
   virtual void SendSysEx(const uint8_t* data, size_t size) = 0;
-  // Under the port's lock, while open.
-  virtual void ApplyVolume(int level);
-  int volume_ = -1;  // -1: never set, the device keeps its own
+  // The volume reaches the device: the General MIDI master volume.
+  virtual void ApplyVolume(int volume);
+
+ private:
+  int volume_ = 65535;
 };
 
 // The output port of a device of MidiOutputDevices (an unknown name is

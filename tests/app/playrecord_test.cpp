@@ -278,20 +278,6 @@ TEST_F(PlayRecordTest, RealTimeRecordingWithTheMetronomePlacesTheNoteByTheClock)
 
 }  // namespace
 
-// The volume and tempo bars' presses below their tracks, also on bars
-// too small to divide.
-TEST(TrackBars, PressesBelowTheTrackNeverDivideByZero) {
-  EXPECT_EQ(VolumeBarPressPosition(0, 60), 30000);
-  EXPECT_EQ(VolumeBarPressPosition(59, 60), 65535) << "far right is the loudest";
-  EXPECT_EQ(VolumeBarPressPosition(3, 5), 65535) << "narrower than six steps";
-  EXPECT_EQ(VolumeBarPressPosition(0, 0), 65535);
-  EXPECT_EQ(TempoBarPressPosition(8, 8, 191, 25, 200), 25);
-  EXPECT_EQ(TempoBarPressPosition(183, 8, 191, 25, 200), 200);
-  EXPECT_EQ(TempoBarPressPosition(100, 8, 191, 25, 200), 100);
-  EXPECT_EQ(TempoBarPressPosition(10, 8, 16, 25, 200), 25) << "a track without width";
-  EXPECT_EQ(TempoBarPressPosition(10, 8, 10, 25, 200), 25);
-}
-
 // A stored device that is gone plays through the built-in synthesizer; an
 // empty name is the built-in synthesizer; an input that is gone gives the
 // first one.
