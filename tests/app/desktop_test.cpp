@@ -56,7 +56,7 @@ TDocumentState Situation(int column) {
 // exactly one group.
 const std::vector<std::pair<const char*, const char*>> kExpected = {
     // Built, always.
-    {"ANew AOpen AExit AContents AEnglish ADeutsch AFrench AItalian ARussian ANotes ASymbols AExpanded ATerms AChords "
+    {"ANew AOpen AExit AContents ASettings AEnglish ADeutsch AFrench AItalian ARussian ANotes ASymbols AExpanded ATerms AChords "
      "AIntervals ADesign APiano AGuitar AModify ANavigator",
      "+++++"},
     // Built, with a document.
@@ -64,6 +64,10 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
      "AAddPiece AAddPart AAddStaff AAddVoice AAddPage ADeletePage AReverce",
      "-++++"},
     {"ASave", "--+-+"},
+    // Play and Record on a view that neither plays nor records nor types;
+    // Stop while it plays.
+    {"APlay ARecord", "-++--"},
+    {"AStop", "---+-"},
     // Undo waits for the edited text; the clipboard commands then act on it.
     {"AUndo", "--+--"},
     {"ARedo", "-----"},
@@ -78,8 +82,8 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
     {"AExportImage AExportPDF AExportWave ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs AMailTo APrint "
      "APreview AToggleBookmarks AGotoBookmarks ACompositionProperties APieceProperties APartProperties "
      "AStaffProperties AVoiceProperties AAddMeasure ADeleteMeasure AMeasureUnion AMeasureProperties AMoveUp "
-     "AMoveDown APlay AStop ARecord ASymbolList ATermList ADynamic ATempo AChordList ADrumMap AGuitars "
-     "ATransports AInstruments ASettings AReferences AHelper AQuickTour ANews AAbout",
+     "AMoveDown ASymbolList ATermList ADynamic ATempo AChordList ADrumMap AGuitars "
+     "ATransports AInstruments AReferences AHelper AQuickTour ANews AAbout",
      "-----"},
 };
 
