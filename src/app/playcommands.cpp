@@ -259,35 +259,26 @@ void TFProgramModule::StopPlayAndRecord() {
 // ------------------------------------------------------------------ settings
 
 void TFProgramModule::SetRecordQuantize(int ticks) {
-  const int value = std::clamp(ticks, 8, 512);
-  if (settings_) settings_->Set(record_, &TRecordingSettings::RecordQuantize, value);
-  else record_.RecordQuantize = value;
+  // The active score records with the new value at once.
+  Settings.SetRecordQuantize(std::clamp(ticks, 8, 512));
 }
 
 void TFProgramModule::SetRecordRealTime(bool value) {
-  if (settings_) settings_->Set(record_, &TRecordingSettings::RecordRealTime, value);
-  else record_.RecordRealTime = value;
+  Settings.Set(record_, &TRecordingSettings::RecordRealTime, value);
   if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
     if (editor->Player().IsRecording()) editor->Player().SetRecordRealTime(value);
 }
 
 void TFProgramModule::SetRecordMetronome(bool value) {
-  if (settings_) settings_->Set(record_, &TRecordingSettings::RecordMetronome, value);
-  else record_.RecordMetronome = value;
+  Settings.Set(record_, &TRecordingSettings::RecordMetronome, value);
   if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
     if (editor->Player().IsRecording()) editor->Player().SetRecordMetronome(value);
 }
 
-void TFProgramModule::SetTwoHands(bool value) {
-  if (settings_) settings_->Set(record_, &TRecordingSettings::TwoHands, value);
-  else record_.TwoHands = value;
-  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
-    editor->Score().TwoHandRecording = value ? 1 : 0;
-}
+void TFProgramModule::SetTwoHands(bool value) { Settings.SetTwoHands(value); }
 
 void TFProgramModule::SetPlayMetronome(bool value) {
-  if (settings_) settings_->Set(play_, &TPlaySettings::PlayMetronome, value);
-  else play_.PlayMetronome = value;
+  Settings.Set(play_, &TPlaySettings::PlayMetronome, value);
   if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr)
     editor->Player().SetPlayMetronome(value);
 }
