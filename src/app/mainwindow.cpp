@@ -13,6 +13,7 @@
 #include "interchange/importmidiform.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
+#include "platform/keys.h"
 #include "platform/actions.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
@@ -448,6 +449,18 @@ void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  PaletteKeys(key, shift);
+}
+
+void TFProgramModule::PaletteKeys(uint16_t& key, TShiftState shift) {
+  // Keys typed into a text in the score belong to that text.
+  if (TQSWindow* view = ActiveScoreWindow(); view && view->EditingText()) return;
+  const uint16_t pressed = key;
+  bool taken = false;
+  if (TPalette* palette = PaletteOf(ActiveTool())) taken = palette->KeyDown(key, shift, keyPrefix_);
+  if (taken) key = 0;
+  // Enter and Space taken by a page are the prefix of the very next key.
+  if (pressed != keyPrefix_) keyPrefix_ = taken && (pressed == VK_RETURN || pressed == VK_SPACE) ? pressed : 0;
 }
 
 void TFProgramModule::UpdateActionStates() {

@@ -175,6 +175,9 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void StoreWindowPlacement();
   void RestoreWindowPlacement();
   void KeyDownPreview(uint16_t& key, TShiftState shift);
+  // The keys of the current tool page's palette, with the page's prefix.
+  void PaletteKeys(uint16_t& key, TShiftState shift);
+  uint16_t keyPrefix_ = 0;
   void WindowMenuShow();
 
   TSettings* settings_;

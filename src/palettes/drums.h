@@ -13,6 +13,7 @@
 #include "base/geometry.h"
 #include "palettes/dropdown.h"
 #include "palettes/libraryfile.h"
+#include "score/headstyles.h"
 
 namespace qs {
 
@@ -56,8 +57,8 @@ void PaintDrumStyle(TCanvas& canvas, const TRect& rect, const TECDrumDescription
 // style is read first when it was not.
 void DrawDrumStyle(const TECCharButton& button, TCanvas& canvas, const TRect& rect, TECDrumDescription* style);
 
-// The head style code of drum style index in a score: index + 5.
-constexpr int DrumHeadCode(int index) { return index + 5; }
+// The head style code of drum style index in a score.
+constexpr int DrumHeadCode(int index) { return headstyle::FirstDrum + index; }
 constexpr int kStandardDrumHead = 255;
 
 class TFChooseDrum : public TDropDownPicker {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "palettes/drums.h"
 #include "palettes/palette.h"
 #include "playback/toolpages.h"
 
@@ -134,6 +135,42 @@ class TFNotes : public TQSToolPage, public TPalette {
   // releases it (the keyboard enters notes and rests this way).
   void QuickInsert(TButton b);
 
+  // The keys of the Notes page (the main window's keyboard dispatcher hands
+  // them on): the letter of a button presses, toggles or steps it, a digit
+  // chooses a value, and after the prefix Enter (Space) a digit enters the
+  // note (rest) of that value at the cursor. True when the key was taken.
+  bool KeyDown(uint16_t key, uint16_t shift, uint16_t prefix) override;
+
+  int GetRepeatBar() const { return values_.RepeatBar; }
+  int GetRepeatNote() const { return values_.RepeatNote; }
+  int GetTremolo() const { return values_.Tremolo; }
+  // Stores the count of a multi-measure rest when it changed.
+  void SetMeasurePause(int count);
+  // The drum styles of "Drums.ini" (Piano, drum map and recording use them).
+  TDrumStyles& DrumStyles() { return drumStyles_; }
+  // The style at DrumStyle; null when the index is not below the count.
+  TECDrumDescription* GetDrumStyle() const;
+  // The note-head code a note gets: 0 unless the drum note is down; then,
+  // with a current style, every style is registered with the score and the
+  // code is DrumStyle + 5.
+  int DrumStyleForEntry(TQSScore& score);
+
+  // The pickers' answers: each takes the value, keeps it in the settings,
+  // presses its tool and runs the tool's click.
+  void ClefChosen(int clef);
+  void KeyChosen(int tone, bool minor, bool modify);
+  void TimeChosen(int size, int sizeStyle);
+  void TempoChosen(int note, int tempo);
+  void GraceChosen(bool before, bool isShort, int duration, int interval, bool liga);
+  void AccoladeChosen(int accolade);
+  void MicroToneChosen(int code);
+  void DrumStyleChosen(int index);
+  void BracketStyleChosen(int style);
+  // Opens the picker of a button below it (its arrow part does this).
+  void OpenPicker(TButton b);
+  // The picker open now, or null (freed when it closes).
+  TDropDownPicker* OpenedPicker() const { return picker_; }
+
   TECCharButton *CBPointNotes = nullptr, *CBEraseNotes = nullptr;
   TECCharButton *CBSingleNotes = nullptr, *CBMultiplyNotes = nullptr, *CBQuickNotes = nullptr;
   TUpDown *UDTreole = nullptr, *UDTremolo = nullptr, *UDRepeatBar = nullptr, *UDRepeatNote = nullptr;
@@ -154,6 +191,16 @@ class TFNotes : public TQSToolPage, public TPalette {
   void PressPoint();
   bool AnyDown(TButton first, TButton last) const;
   void UpdateHints();
+  void UpdateMicroToneButton();
+  void UpdateDrumButton();
+  void PaintGraceFace(TCanvas& c, const TRect& face, TColor ink) const;
+  void PaintDrumFace(TCanvas& c, const TRect& face, bool grey);
+  void Notification(TComponent* component, TOperation operation) override;
+  // Presses b and runs its click, as the pickers' answers do.
+  void PressTool(TButton b);
+  // The letter keys that step through two or three buttons and then
+  // release them.
+  void StepPair(TButton first, TButton second, TButton third = kButtonCount);
   // A numbered message of the palette's language file.
   std::string Message(int index) const;
 
@@ -161,6 +208,9 @@ class TFNotes : public TQSToolPage, public TPalette {
   TNotesSettings values_;
   std::array<TECCharButton*, kButtonCount> buttons_{};
   bool loading_ = true;
+  TDrumStyles drumStyles_;
+  TDropDownPicker* picker_ = nullptr;
+  TComponent* pickerWatch_ = nullptr;
 };
 
 }  // namespace qs

@@ -122,6 +122,13 @@ class TPalette {
   // document's active view), whose cursor stands at the click. True when
   // the palette entered something.
   virtual bool InsertToolItem(TQSWindow& view, TInsertFrom from) = 0;
+  // A key typed while the palette's page is current, after the main
+  // window's own keys; prefix is the key before it when that was one of
+  // the page's prefix keys (else 0). True when the palette took the key.
+  virtual bool KeyDown(uint16_t key, uint16_t shift, uint16_t prefix) {
+    (void)key, (void)shift, (void)prefix;
+    return false;
+  }
   // A click on a laid-out element of view's score (the cursor stands at
   // it). By default the same as a click into the score.
   virtual bool ItemClick(TQSWindow& view, TQSCalcItem& element) {

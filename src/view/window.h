@@ -427,6 +427,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   uint8_t PasteMode = 0;
   bool CanCopy() const;
   bool CanPaste() const;
+  // A text of the score is being edited in place: keys go to it.
+  bool EditingText() const;
   void CutToClipboard();
   void CopyToClipboard();
   void PasteFromClipboard(uint8_t mode);
@@ -630,7 +632,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   char16_t pendingHighSurrogate_ = 0;
   std::vector<std::u16string> EditedLines() const;
   void SetEditedLines(const std::vector<std::u16string>& lines);
-  bool EditingText() const;
   void ClampCaret();
   void CollapseAtCaret();
   void AfterTextChange();
