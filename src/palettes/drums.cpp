@@ -10,6 +10,7 @@
 #include "platform/fonts.h"
 #include "platform/musicglyphs.h"
 #include "uikit/charbutton.h"
+#include "uikit/language.h"
 #include "uikit/toolfaces.h"
 
 namespace qs {
@@ -135,7 +136,7 @@ void TFChooseDrum::FillDrumButtons(TDrumStyles& styles) {
     const int slot = standard ? -1 : i;
     if (standard) b->SetBounds(0, 0, kDrumButton, kDrumButton);
     else b->SetBounds(kDrumStep * (slot % perRow), first + kDrumStep * (slot / perRow), kDrumButton, kDrumButton);
-    b->SetHint(standard ? "Standard" : style->Name);
+    b->SetHint(standard ? (language_ ? language_->GetMessage(0) : std::string()) : style->Name);
     b->OnDrawCharButton = [b, style](TObject*, TCanvas& c, TRect r) { DrawDrumStyle(*b, c, r, style); };
     const int index = standard ? kStandardDrumHead : i;
     b->OnClick = [this, index](TObject*) {
