@@ -441,6 +441,13 @@ TEST_F(NotesPalette, SettingsAreKeptAndReadBack) {
 TEST_F(NotesPalette, ValueButtonsAndTheModifierList) {
   EXPECT_EQ(Palette->Button(B::bWholeNote)->Byte(), glyphs::NoteheadDoubleWhole);
   EXPECT_EQ(Palette->Button(B::bNote)->Byte(), glyphs::NoteheadWhole);
+  // The accidentals by their names in the glyph table: 65 is the double
+  // flat and 66 the sharp, whatever other tables of the codes say.
+  const std::pair<B, uint8_t> faces[] = {
+      {B::bBemol, 64},          {B::bDoubleBemol, 65},      {B::bDiesis, 66},          {B::bDoubleDiesis, 67},
+      {B::bBecarre, 68},        {B::bBecarreBemol, 69},     {B::bBecarreDiesis, 70},   {B::bPause4, 77},
+      {B::bMicrotone, 230}};
+  for (auto [b, code] : faces) EXPECT_EQ(Palette->Button(b)->Byte(), code) << Palette->Button(b)->Name();
   Press(B::bWholeNote);
   EXPECT_EQ(Palette->GetDuration(), 0);
   Press(B::bVorschlag);
