@@ -132,6 +132,11 @@ bool IsAccidental(B b) { return Between(b, B::bDiesis, B::bMicrotone); }
 
 // ------------------------------------------------------------------ making
 
+namespace {
+// The palette whose drum styles the recording page draws with.
+TFNotes* gDrumPainterOwner = nullptr;
+}  // namespace
+
 TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
     : TQSToolPage(owner, context.Settings, "FNotes"), host_(context.Host) {
   SetClientWidth(kPanelLeft + kCols * kCell + 4);
@@ -150,9 +155,22 @@ TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
   LoadSettings();
   CBPointNotes->SetDown(true);
   loading_ = false;
+  // The recording page draws its drum note with the palette's styles.
+  gDrumPainterOwner = this;
+  TFRecording::DrumStylePainter = [this](TCanvas& c, const TRect& face, int index) {
+    if (index < 0 || index >= static_cast<int>(drumStyles_.size())) return false;
+    TECDrumDescription* style = drumStyles_[static_cast<size_t>(index)].get();
+    style->EnsureLoaded();
+    PaintDrumStyle(c, face, style, false);
+    return true;
+  };
 }
 
 TFNotes::~TFNotes() {
+  if (gDrumPainterOwner == this) {
+    TFRecording::DrumStylePainter = nullptr;
+    gDrumPainterOwner = nullptr;
+  }
   // A picker still open goes with the palette.
   if (picker_) {
     picker_->RemoveFreeNotification(this);
