@@ -91,25 +91,25 @@ bool TFNotes::KeyDown(uint16_t key, uint16_t shift, uint16_t prefix) {
     case VK_RETURN:
     case VK_SPACE: return true;  // the prefix of the next key
     case 'J':
-      if (IsDown(B::bTreole)) {
-        values_.Treole = values_.Treole > 9 ? 2 : values_.Treole + 1;
-        UDTreole->SetPosition(values_.Treole);
+    case 'T': {
+      // Down already: its count goes up, round from the highest to the
+      // lowest; else the tuplet toggles and the tremolo is pressed.
+      const bool tuplet = key == 'J';
+      const B b = tuplet ? B::bTreole : B::bTremolo;
+      TUpDown* ud = tuplet ? UDTreole : UDTremolo;
+      int& count = tuplet ? values_.Treole : values_.Tremolo;
+      if (IsDown(b)) {
+        count = count >= ud->Max ? ud->Min : count + 1;
+        ud->SetPosition(count);
         Store();
-        buttons_[B::bTreole]->Invalidate();
+        buttons_[b]->Invalidate();
+      } else if (tuplet) {
+        toggle(b);
       } else {
-        toggle(B::bTreole);
+        PressTool(b);
       }
       return true;
-    case 'T':
-      if (IsDown(B::bTremolo)) {
-        values_.Tremolo = values_.Tremolo > 3 ? 1 : values_.Tremolo + 1;
-        UDTremolo->SetPosition(values_.Tremolo);
-        Store();
-        buttons_[B::bTremolo]->Invalidate();
-      } else {
-        PressTool(B::bTremolo);
-      }
-      return true;
+    }
     case 'V': toggle(B::bVorschlag); return true;
     case 'S': toggle(B::bStaccato); return true;
     case 'O': toggle(B::bPortamento); return true;

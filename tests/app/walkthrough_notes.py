@@ -19,21 +19,14 @@ usage: walkthrough_notes.py PROGRAM MUSICXML OUTDIR   (run under xvfb-run)
 """
 import os
 import re
-import shutil
 import sys
 import time
 import xml.etree.ElementTree as ET
 
-from Xlib import X
-from Xlib.ext import xtest
-
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walkthrough import QUARTER, TITLE, Keys, check, contents, wait  # noqa: E402
-from window_edit import Shot, Staff, windows  # noqa: E402
-from window_smoke import crop, screenshot, window_rect  # noqa: E402
-
-import subprocess  # noqa: E402
-from Xlib import display  # noqa: E402
+from walkthrough import QUARTER, Session, chapter_main, check, click_at, contents, wait  # noqa: E402
+from window_edit import Staff, windows  # noqa: E402
+from window_smoke import window_rect  # noqa: E402
 
 # The Notes palette's tool panel: cells of 30 pixels, the first row 50 high
 # (clef, key, time, tempo, accolade, repeats, multi-measure rest), then the
@@ -91,21 +84,10 @@ def forget_palette_values(program):
 
 def run(program, source, outdir):
     forget_palette_values(program)
-    d = display.Display()
-    keys = Keys(d)
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)
-    home = os.path.join(outdir, "home")
-    os.makedirs(home, exist_ok=True)
-    env["XDG_CONFIG_HOME"] = home
-    env["XDG_DATA_HOME"] = home
-    song = os.path.join(outdir, "song.xml")
-    shutil.copyfile(source, song)
-    proc = subprocess.Popen([program], env=env)
+    session = Session(program, source, outdir)
+    d, keys, proc, song = session.d, session.keys, session.proc, session.song
+    menu, dialog, shot, click = session.menu, session.dialog, session.shot, session.click
     try:
-        wait("the main window", lambda: proc.poll() is None and windows(d, TITLE))
-        main = windows(d, TITLE)[0]
-        time.sleep(1.0)
         known = {w.id for w in windows(d, "")}
 
         def new_windows():
@@ -120,40 +102,10 @@ def run(program, source, outdir):
                 known.update(x.id for x in windows(d, ""))
 
         def move_click(x, y):
-            xtest.fake_input(d, X.MotionNotify, x=int(x), y=int(y))
-            d.sync()
-            time.sleep(0.15)
-            xtest.fake_input(d, X.ButtonPress, 1)
-            d.sync()
-            time.sleep(0.05)
-            xtest.fake_input(d, X.ButtonRelease, 1)
-            d.sync()
-            time.sleep(0.6)
-
-        def click(x, y):
-            ox, oy, _, _ = window_rect(d, main)
-            move_click(ox + x, oy + y)
-
-        def shot(name):
-            fw, _, full = screenshot(os.path.join(outdir, name + ".ppm"))
-            return Shot(*crop(fw, full, window_rect(d, main)))
-
-        def dialog(path):
-            wait("the file dialog", lambda: new_windows())
-            time.sleep(0.8)
-            keys.type(path)
-            keys.press("Return")
-
-        def menu(entry, letter):
-            keys.press(entry, "Alt_L")
-            time.sleep(0.3)
-            keys.press(letter)
+            click_at(d, x, y)
 
         def save_as(path, what):
-            menu("f", "a")
-            dialog(path)
-            wait(what, lambda: os.path.exists(path))
-            time.sleep(0.5)
+            session.save_as(path, what)
             known.update(w.id for w in windows(d, ""))
 
         def picker(title):
@@ -280,22 +232,8 @@ def run(program, source, outdir):
         check(any(t.get("type") == "start" for t in root.iter("tie")), "the tie")
         check(proc.poll() is None, "the program still runs")
     finally:
-        proc.kill()
-        proc.wait()
-
-
-def main():
-    program, source, outdir = sys.argv[1:4]
-    shutil.rmtree(outdir, ignore_errors=True)
-    os.makedirs(outdir, exist_ok=True)
-    try:
-        run(program, source, outdir)
-    except AssertionError as e:
-        print("FAILED:", e)
-        return 1
-    print("walkthrough of the Notes palette passed")
-    return 0
+        session.close()
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(chapter_main(run, "walkthrough of the Notes palette passed"))
