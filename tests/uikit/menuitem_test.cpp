@@ -138,12 +138,16 @@ TEST(MenuItem, ToolbarEntryWidths) {
   drop->SetKind(ikDropDown);
   drop->SetImage(1);
   drop->SetButtonWidth(22);
-  TECMenuItem* plain = bar.AddItem("New");
+  TECMenuItem* plain = bar.AddItem("");
+  // A tool button with a caption but no picture is as wide as its caption.
+  TECMenuItem* worded = bar.AddItem("&Transposition");
   bar.Layout();
   EXPECT_EQ(sep->ItemRect().Width(), 6);
   EXPECT_EQ(drop->ItemRect().Width(), 34);
   EXPECT_EQ(plain->ItemRect().Width(), 24);
   EXPECT_EQ(plain->ItemRect().Height(), 20);
+  EXPECT_GT(worded->ItemRect().Width(), 60);
+  EXPECT_EQ(worded->ItemRect().Left, plain->ItemRect().Right);
 }
 
 TEST(MenuItem, HorizontalEntriesAreAtLeastTenHigh) {
