@@ -40,9 +40,14 @@ void RegisterPaletteForms() {
       form->OnShow = [notes, button](TObject*) { notes->OpenPicker(button); };
       return form;
     });
-  // The pickers alone, as the other palettes and dialogs show them.
+  // The pickers alone, as the other palettes and dialogs show them; shown
+  // by the form tools, which free them, closing only hides them.
   auto alone = [](const char* name, auto make) {
-    RegisterForm(name, [make](const std::string&) -> std::unique_ptr<TCustomForm> { return make(); });
+    RegisterForm(name, [make](const std::string&) -> std::unique_ptr<TCustomForm> {
+      auto form = make();
+      form->DefaultCloseAction = caHide;
+      return form;
+    });
   };
   alone("FChooseClef", [] {
     auto f = std::make_unique<TFChooseClef>(nullptr);
