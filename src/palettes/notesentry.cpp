@@ -88,11 +88,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
     case B::bMeasurePause: {
       const int count = host_ ? host_->AskCount(Message(0), 1, v.MeasurePause) : 0;
       if (count > 0) {
-        if (count != values_.MeasurePause) {
-          values_.MeasurePause = count;
-          Store();
-          buttons_[B::bMeasurePause]->Invalidate();
-        }
+        SetMeasurePause(count);
         InsertColumnMark(*score, kind::MultiRest, 0, values_.MeasurePause, 0, 0);
       } else {
         entered = false;

@@ -140,6 +140,8 @@ TEST(MicroTonePicker, TheTableAndItsTabs) {
   p->SetMicroTone(102);
   EXPECT_EQ(p->PCMicrotone->ActivePage(), p->TSFirst);
   EXPECT_EQ(p->GetMicroTone(), 102);
+  // A button group spans one tab: the other tab's button is released too.
+  EXPECT_FALSE(p->Buttons[7]->Down());
   // A click chooses and closes.
   int chosen = 0;
   p->OnChoose = [&](TObject*, int code) { chosen = code; };
