@@ -301,6 +301,7 @@ TFMicroTone::TFMicroTone(TComponent* owner) : TDropDownPicker(owner, "FMicroTone
   PCMicrotone = Make<TECPageControl>(this, "PCMicrotone", 0, 0, 106, 92);
   PCMicrotone->PageSetting().SetDoubleSheet(false);
   PCMicrotone->SetSpiralVisible(false);
+  PCMicrotone->PageSetting().SetOrientation(poTop);
   auto page = [&](const char* name, const char* caption) {
     auto* sheet = new TECTabSheet(this);
     sheet->SetName(name);

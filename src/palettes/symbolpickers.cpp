@@ -220,7 +220,7 @@ void TFChooseAccolade::ShowNoneButton() {
 namespace {
 constexpr const char* kTembrSection = "ChooseTembrForm";
 constexpr const char* kNameSection = "GetNameForm";
-constexpr int kFamilies = 16, kFamilyHeight = 120, kColumnWidth = 180, kRadioStep = 13;
+constexpr int kFamilies = 16, kFamilyHeight = 114, kColumnWidth = 180, kRadioStep = 12;
 
 void KeepPlace(TCustomForm& form, TIniFile* settings, const char* section) {
   if (!settings) return;
@@ -240,6 +240,7 @@ TFChooseTembr::TFChooseTembr(TComponent* owner, TIniFile* settings) : TForm(owne
   auto* pc = Make<TECPageControl>(this, "PCInstruments", 0, 0, 725, 500);
   pc->PageSetting().SetDoubleSheet(false);
   pc->SetSpiralVisible(false);
+  pc->PageSetting().SetOrientation(poTop);
   auto* page = new TECTabSheet(this);
   page->SetName("TSMidiStandard");
   page->SetCaption("General MIDI");
@@ -274,9 +275,15 @@ TFChooseTembr::TFChooseTembr(TComponent* owner, TIniFile* settings) : TForm(owne
     const int program = GetTembr();
     if (program >= 0 && OnTest) OnTest(program, TestNote(program));
   };
-  BBOk = MakeOkButton(PButtons, "&OK", 725 - 166, 8);
+  // Owned by the form, so that its language file reaches them.
+  BBOk = Make<TButton>(this, PButtons, "BBOk", 725 - 166, 8, 75, 25);
+  BBOk->SetCaption("&OK");
+  BBOk->SetDefault(true);
   BBOk->ModalResult = mrOk;
-  BBCancel = MakeCancelButton(PButtons, 725 - 83, 8);
+  BBCancel = Make<TButton>(this, PButtons, "BBCancel", 725 - 83, 8, 75, 25);
+  BBCancel->SetCaption("Cancel");
+  BBCancel->Cancel = true;
+  BBCancel->ModalResult = mrCancel;
   Programs[0]->SetChecked(true);
   MakeFormLanguage(this, "LChooseTembr");
   KeepPlace(*this, settings_, kTembrSection);
