@@ -146,13 +146,21 @@ void DrawKeySignature(TCanvas& canvas, const TRect& r, bool grey, int yShift, in
   canvas.RestoreDC(level);
 }
 
+bool HasCommonTimeFace(int size) {
+  const int count = (size >> 8) & 0xFF, unit = size & 0xFF;
+  return (count == 1 && unit == 1) || (count == 2 && unit == 2) || (count == 4 && unit == 4);
+}
+
+bool HasCutTimeFace(int size) {
+  const int count = (size >> 8) & 0xFF, unit = size & 0xFF;
+  return HasCommonTimeFace(size) || (count == 1 && unit == 2) || (count == 2 && unit == 4);
+}
+
 void DrawTimeSignature(TCanvas& canvas, const TRect& r, bool grey, int style, int size) {
   const int level = canvas.SaveDC();
   StaffLines(canvas, r, r.Top + 13, grey);
   const int count = (size >> 8) & 0xFF, unit = size & 0xFF;
-  const bool whole = (count == 1 && unit == 1) || (count == 2 && unit == 2) || (count == 4 && unit == 4);
-  const bool half = (count == 1 && unit == 2) || (count == 2 && unit == 4);
-  if ((style == 1 && whole) || (style == 2 && (whole || half))) {
+  if ((style == 1 && HasCommonTimeFace(size)) || (style == 2 && HasCutTimeFace(size))) {
     UseMusicFont(canvas, grey);
     canvas.Brush().Style = bsClear;
     canvas.TextOut(r.Left + 2, r.Top - 8, std::u16string_view(GlyphText(canvas.Font(), std::string(1, static_cast<char>(style == 1 ? glyphs::TimeSigCommon : glyphs::TimeSigCutCommon)))));

@@ -26,6 +26,13 @@ void DrawClef(TCanvas& canvas, const TRect& rect, bool grey, int clef);
 // top), the key's sharps (1..7) or flats (11..17) and, below, its name in
 // the mode (0 major, 1 minor).
 void DrawKeySignature(TCanvas& canvas, const TRect& rect, bool grey, int yShift, int mode, int key);
+// Time signatures: count << 8 | unit.
+constexpr int TimeWord(int count, int unit) { return (count & 0xFF) << 8 | (unit & 0xFF); }
+// Whether a time signature has the common-time face (1/1, 2/2, 4/4) or the
+// cut-time face (those and 1/2, 2/4); the faces, the tool cursor and the
+// picker follow these.
+bool HasCommonTimeFace(int size);
+bool HasCutTimeFace(int size);
 // Five staff lines and the time signature (count << 8 | unit); style 1
 // shows 1/1, 2/2 and 4/4 as common time, style 2 also 1/2 and 2/4 as cut
 // time.

@@ -30,16 +30,6 @@ constexpr uint8_t kNoteGlyphs[] = {glyphs::NoteheadWhole, glyphs::NoteHalfUp,  g
 
 }  // namespace
 
-bool HasCommonTimeFace(int size) {
-  const int count = (size >> 8) & 0xFF, unit = size & 0xFF;
-  return (count == 1 && unit == 1) || (count == 2 && unit == 2) || (count == 4 && unit == 4);
-}
-
-bool HasCutTimeFace(int size) {
-  const int count = (size >> 8) & 0xFF, unit = size & 0xFF;
-  return HasCommonTimeFace(size) || (count == 1 && unit == 2) || (count == 2 && unit == 4);
-}
-
 // ------------------------------------------------------------ time signature
 
 TFChooseSize::TFChooseSize(TComponent* owner) : TDropDownPicker(owner, "FChooseSize", 160, 62) {

@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "palettes/dropdown.h"
+#include "palettes/glyphpainters.h"
 
 namespace qs {
 
@@ -24,13 +25,6 @@ class TUpDown;
 class TECPageControl;
 class TECTabSheet;
 
-// Time signatures: count << 8 | unit.
-constexpr int TimeWord(int count, int unit) { return (count & 0xFF) << 8 | (unit & 0xFF); }
-// Whether a time signature has the common-time face (1/1, 2/2, 4/4) or the
-// cut-time face (those and 1/2, 2/4); the faces, the tool cursor and the
-// picker follow these.
-bool HasCommonTimeFace(int size);
-bool HasCutTimeFace(int size);
 
 class TFChooseSize : public TDropDownPicker {
  public:

@@ -608,14 +608,10 @@ std::string TFNotes::ToolCursorName() const {
           default: continue;  // the cursor stays as it is
         }
       case B::bTone: return v.Tone <= 9 ? "TONE1" : "TONE2";
-      case B::bSize: {
-        const int count = v.Size >> 8, unit = v.Size & 0xFF;
-        const bool whole = (count == 1 && unit == 1) || (count == 2 && unit == 2) || (count == 4 && unit == 4);
-        const bool half = (count == 1 && unit == 2) || (count == 2 && unit == 4);
-        if (v.SizeStyle == 1 && whole) return "SIZE1";
-        if (v.SizeStyle == 2 && (whole || half)) return "SIZE2";
+      case B::bSize:
+        if (v.SizeStyle == 1 && HasCommonTimeFace(v.Size)) return "SIZE1";
+        if (v.SizeStyle == 2 && HasCutTimeFace(v.Size)) return "SIZE2";
         return "SIZE";
-      }
       case B::bVorschlag:
         return v.VorschlagBefore ? (v.VorschlagShort ? "VORSCHLAG1" : "VORSCHLAG3")
                                  : (v.VorschlagShort ? "VORSCHLAG2" : "VORSCHLAG4");
