@@ -142,8 +142,9 @@ const TCommand* FindCommand(const std::string& name) {
 const std::vector<TMenuRow>& MenuLayout() {
   static const std::vector<TMenuRow> rows = {
       {"MIFile",
-       {"ANew", "AOpen", "-", "AClose", "ACloseAll", "-", "ASave", "ASaveAs", "MIExport", "-", "MITemplates", "-",
+       {"ANew", "AOpen", "MIReopen", "-", "AClose", "ACloseAll", "-", "ASave", "ASaveAs", "MIExport", "-", "MITemplates", "-",
         "AMailTo", "-", "APrint", "APreview", "-", "AExit"}},
+      {"MIReopen", {}},
       {"MIExport", {"AExportImage", "AExportPDF", "AExportWave"}},
       {"MITemplates", {"ASaveSymbol", "ASaveSymbolAs", "ASaveChord", "ASaveChordAs"}},
       {"MIEdit",
@@ -156,7 +157,8 @@ const std::vector<TMenuRow>& MenuLayout() {
       {"MISelectDesign", {"ASelectDesignAll", "ASelectDesignPage"}},
       {"MIView",
        {"AGotoBegin", "AGotoEnd", "-", "AFirst", "APrev", "ANext", "ALast", "-", "AZoomIn", "AZoomOut",
-        "AActualScale"}},
+        "AActualScale", "MIZoom"}},
+      {"MIZoom", {}},
       {"MIScore",
        {"ACompositionProperties", "-", "AAddPiece", "ADeletePiece", "APieceProperties", "-", "AAddPart",
         "ADeletePart", "APartProperties", "-", "AAddStaff", "ADeleteStaff", "AStaffProperties", "-", "AAddVoice",

@@ -6,8 +6,10 @@
 #include "app/commands.h"
 #include "app/fileeditor.h"
 #include "app/pageviewer.h"
+#include "app/startup.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
@@ -63,34 +65,32 @@ std::string ShortCutText(uint16_t shortCut) {
 
 TFProgramModule* ProgramModule() { return programModule; }
 
-TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm(owner), settings_(settings) {
+TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
+    : TForm(owner), Settings(settings), settings_(settings) {
   if (!programModule) programModule = this;
   SetName("FProgramModule");
   SetCaption("Quillstave 4");
   KeyPreview = true;
   SetBounds(0, 0, 810, 533);
   SetPosition(poScreenCenter);
-  if (settings_) {
-    settings_->Load(tools_);
-    settings_->Load(mainSettings_);
-    settings_->Load(effects_);
-    settings_->Load(devices_);
-  }
   ApplySkinTemplate(*this, 1);
   BuildActions();
   BuildMenus();
   BuildNotebooks();
+  Settings.LoadNoteNames();
+  LoadLibraries();
   BuildPalettes();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   PlaceToolBars();
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
-  OnDestroy = [this](TObject*) { StoreWindowPlacement(); };
   RestoreWindowPlacement();
   creating_ = false;
   UpdateActionStates();
+  FinishCreation();
 }
 
 TFProgramModule::~TFProgramModule() {
+  ShutDown();
   destroying_ = true;
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
@@ -155,6 +155,7 @@ void TFProgramModule::BuildMenus() {
     bar->Add(entry);
     if (std::string(name) == "MIWindow") MIWindow = entry;
   }
+  MIReopen = dynamic_cast<TECMenuItem*>(FindComponent("MIReopen"));
   Menu = MMProgramModule;
   // The Windows menu: one check item per palette page, then the documents.
   for (int i = 0; i < kToolPageCount - 2; ++i) {
@@ -300,6 +301,8 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   sheet->SetPageControl(PCFiles);
   editor->Sheet = sheet;
   editor->PClient->SetParent(sheet);
+  Settings.ApplyTo(editor->Score());
+  editor->BackupSettings = &Settings.Editor;
   editor->OnStateChanged = [this](TFFileEditor& e) { DocumentStateChanged(e); };
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
@@ -355,6 +358,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
     TFImportMIDI options(nullptr, settings_ ? &settings_->Ini() : nullptr);
     if (options.ShowModal() != mrOk) return nullptr;
     options.ApplyTo(editor->Score());
+    ApplyDrumSettings(*editor);
   }
   try {
     editor->LoadScore(fileName);
@@ -368,6 +372,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
   editor->HasFile = !editor->Imported;
   TFFileEditor* raw = editor.release();
   AddDocument(raw);
+  RemoveFromReopen(fileName);
   return raw;
 }
 
@@ -390,6 +395,7 @@ TFFileEditor* TFProgramModule::NewDocument() {
     editor->Score().Recalculate(0);
   }
   editor->SetFileName(CatalogueText(TMessageId::Untitled) + ".sfd");
+  ApplyDrumSettings(*editor);
   editor->SetModified(false);
   TFFileEditor* raw = editor.release();
   AddDocument(raw);
@@ -398,21 +404,10 @@ TFFileEditor* TFProgramModule::NewDocument() {
 
 bool TFProgramModule::CloseEditor(TFFileEditor* editor) {
   if (!editor || !editor->CloseDocument()) return false;
+  if (editor->HasFile && !editor->Imported) AddToReopen(editor->FileName());
   RemoveDocument(editor);
   ApplyActiveTool();
   return true;
-}
-
-void TFProgramModule::ProcessCommandLine(const std::vector<std::string>& arguments) {
-  for (const std::string& argument : arguments) OpenDocument(argument, false);
-}
-
-bool TFProgramModule::CloseQuery() {
-  // Every modified document is asked about; the first one that is not
-  // saved (Cancel, or a save that failed) stops the closing.
-  while (DocumentCount() > 0)
-    if (!CloseEditor(Document(DocumentCount() - 1))) return false;
-  return TForm::CloseQuery();
 }
 
 void TFProgramModule::ShowError(const std::string& text) {
@@ -659,8 +654,13 @@ void TFProgramModule::AOpenExecute() {
 void TFProgramModule::ACloseExecute() { CloseEditor(ActiveEditor()); }
 
 void TFProgramModule::ACloseAllExecute() {
-  // A document that refuses stays open; the others still close.
-  for (int i = DocumentCount() - 1; i >= 0; --i) CloseEditor(Document(i));
+  // A document that refuses stays open; the others still close. Imported
+  // files go into the reopen list too.
+  for (int i = DocumentCount() - 1; i >= 0; --i) {
+    TFFileEditor* editor = Document(i);
+    const std::string imported = editor && editor->Imported ? editor->FileName() : std::string();
+    if (CloseEditor(editor) && !imported.empty()) AddToReopen(imported);
+  }
 }
 
 void TFProgramModule::ASaveExecute() {

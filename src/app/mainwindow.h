@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/autosave.h"
+#include "app/mainsettings.h"
+#include "app/reopenlist.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
@@ -17,13 +20,18 @@ namespace qs {
 class TAction;
 class TActionList;
 class TECFormLanguage;
+class TECContextMenu;
 class TECMenu;
 class TECMenuItem;
 class TECPageControl;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
+class TMainThread;
+class TQSInstruments;
+class TQSTransports;
 class TQSWindow;
+class TTimer;
 struct TCommand;
 
 // The main window is the palettes' host: they reach the active document,
@@ -68,8 +76,38 @@ class TFProgramModule : public TForm, public TPaletteHost {
   TFFileEditor* NewDocument();
   // Asks to save a modified document; true when it was closed.
   bool CloseEditor(TFFileEditor* editor);
-  // Opens the score files among the arguments.
+  // Opens the score files among the arguments; "/a" then plays and "/p"
+  // prints the document opened last.
   void ProcessCommandLine(const std::vector<std::string>& arguments);
+
+  // ------------------------------------------------------------ settings
+  // Read in FormCreate's order; the file may be null.
+  TMainSettings Settings;
+  // The preset libraries new scores take their parts from.
+  std::unique_ptr<TQSTransports> Transports;
+  std::unique_ptr<TQSInstruments> Instruments;
+  // A new or imported document's score gets the drum styles and the drum
+  // map ("DrumMap.ini").
+  void ApplyDrumSettings(TFFileEditor& editor);
+
+  // ------------------------------------------------------------ reopen list
+  TReopenList Reopen;
+  TECMenuItem* MIReopen = nullptr;
+  // The drop-down list of the Open tool button, a copy of the menu.
+  TECContextMenu* CMReopen = nullptr;
+  void LoadReopenList();
+  void SaveReopenList();
+  void AddToReopen(const std::string& fileName);
+  void RemoveFromReopen(const std::string& fileName);
+  // The Reopen menu shows the list.
+  void MirrorReopenList();
+  void ReopenItemClick(const std::string& fileName);
+
+  // ------------------------------------------------------------ main timer
+  TTimer* TMain = nullptr;
+  TAutoSaver AutoSaver;
+  // Auto-save and the splash's end, at every tick of TMain.
+  void TMainTimer();
 
   // ------------------------------------------------------------ tool pages
   TECTabSheet* ActiveTool();
@@ -179,12 +217,22 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void PaletteKeys(uint16_t& key, TShiftState shift);
   uint16_t keyPrefix_ = 0;
   void WindowMenuShow();
+  // The steps of start-up after the palettes, and of shut-down before the
+  // documents go.
+  void LoadLibraries();
+  void FinishCreation();
+  void ShutDown();
+  void SaveToolBars();
+  // Every document, in tab order.
+  std::vector<TFFileEditor*> Documents() const;
 
   TSettings* settings_;
-  TToolsSettings tools_;
-  TMainWindowSettings mainSettings_;
-  TEffectsSettings effects_;
-  TDevicesSettings devices_;
+  TToolsSettings& tools_ = Settings.Tools;
+  TMainWindowSettings& mainSettings_ = Settings.Window;
+  TEffectsSettings& effects_ = Settings.Effects;
+  TDevicesSettings& devices_ = Settings.Devices;
+  std::unique_ptr<TMainThread> mainThread_;
+  TAppTime createdAt_{};
   TPalette* palettes_[kToolPageCount] = {};
   // The MIDI output entered notes sound through, opened on first use.
   std::unique_ptr<TMidiPorts> ports_;

@@ -160,23 +160,50 @@ void TQSWindow::Paint() { PaintTo(Canvas()); }
 
 const TBitmap& TQSWindow::PageImage(int index) {
   const TRect size = PagePixelRect();
-  std::unique_ptr<TBitmap>& image = pageImages_[index];
-  if (image && image->Width() == size.Right && image->Height() == size.Bottom) return *image;
-  image = std::make_unique<TBitmap>(std::max(1, size.Right), std::max(1, size.Bottom));
-  ++pageImagesPainted_;
-  TCanvas& canvas = image->Canvas();
-  std::unique_ptr<TGraphics> graphics;
-  if (UseAntiAliasedSurface()) {
-    graphics = std::make_unique<TGraphics>(canvas);
-    graphics->SetSmoothingMode(SmoothingModeAntiAlias);
+  const int width = std::max(1, size.Right), height = std::max(1, size.Bottom);
+  TPageImage& page = pageImages_[index];
+  const bool sized = page.Bitmap && page.Bitmap->Width() == width && page.Bitmap->Height() == height;
+  if (sized && page.Current) return *page.Bitmap;
+  // The page's calls are kept with its image. An image kept from before
+  // gets only the calls that reach into the band where they differ from
+  // those that painted it.
+  TDrawingList drawing;
+  const auto paint = [&](TDrawDevice* through, const TDrawDevice& like) {
+    TCanvas canvas(std::make_shared<TListingDevice>(drawing, through, like.PixelsPerInchX(), like.PixelsPerInchY()));
+    std::unique_ptr<TGraphics> graphics;
+    if (UseAntiAliasedSurface()) {
+      graphics = std::make_unique<TGraphics>(canvas);
+      graphics->SetSmoothingMode(SmoothingModeAntiAlias);
+    }
+    DrawPageBackground(canvas);
+    PaintPage(index, canvas, graphics.get(), Zoom, Zoom, 0, 0);
+  };
+  TRect band{0, 0, width, height};
+  if (sized && page.Drawing.Redrawable()) {
+    paint(nullptr, page.Bitmap->Canvas().Device());
+    if (drawing.Redrawable()) {
+      band = TDrawingList::ChangedBand(page.Drawing, drawing, width, height);
+      drawing.DrawBand(page.Bitmap->Canvas().Device(), band);
+    } else {
+      drawing = TDrawingList();
+    }
   }
-  DrawPageBackground(canvas);
-  PaintPage(index, canvas, graphics.get(), Zoom, Zoom, 0, 0);
-  return *image;
+  if (drawing.Empty()) {
+    page.Bitmap = std::make_unique<TBitmap>(width, height);
+    paint(&page.Bitmap->Canvas().Device(), page.Bitmap->Canvas().Device());
+  }
+  page.Drawing = std::move(drawing);
+  page.Current = true;
+  ++pageImagesPainted_;
+  pageRowsPainted_ += band.Height();
+  return *page.Bitmap;
 }
 
 void TQSWindow::DropPageImages(const TRect& client) {
-  if (pageImages_.empty()) return;
+  // Many elements invalidated in a row (a selection) find every image
+  // invalidated after the first.
+  if (std::none_of(pageImages_.begin(), pageImages_.end(), [](const auto& page) { return page.second.Current; }))
+    return;
   // Rulers, buttons and bars lie outside the pages.
   TRect inside;
   if (!IntersectRect(inside, client, GetPageAreaRect())) return;
@@ -186,12 +213,13 @@ void TQSWindow::DropPageImages(const TRect& client) {
     TRect common;
     const bool hit = j >= static_cast<int>(PageGrid.size()) ||
                      IntersectRect(common, PageGrid[static_cast<size_t>(j)].Rect, canvas);
-    it = hit ? pageImages_.erase(it) : std::next(it);
+    if (hit) it->second.Current = false;
+    ++it;
   }
 }
 
 void TQSWindow::DropPageImagesFrom(int firstPage) {
-  pageImages_.erase(pageImages_.lower_bound(firstPage), pageImages_.end());
+  for (auto it = pageImages_.lower_bound(firstPage); it != pageImages_.end(); ++it) it->second.Current = false;
 }
 
 void TQSWindow::PaintTo(TCanvas& screen) {

@@ -447,7 +447,11 @@ void TQSWindow::UpdateNow() {
   if (Host()) Host()->Update();
 }
 
-void TQSWindow::InvalidatePages() { InvalidatePagesFrom(0); }
+void TQSWindow::InvalidatePages() {
+  // Every page painted anew, none brought up to date from what it showed.
+  pageImages_.clear();
+  InvalidatePagesFrom(0);
+}
 
 void TQSWindow::InvalidatePagesFrom(int firstPage) {
   if (!Score) return;

@@ -19,6 +19,7 @@
 
 #include "base/geometry.h"
 #include "platform/controls.h"
+#include "platform/drawinglist.h"
 #include "platform/stdctrls.h"
 #include "render/window.h"
 
@@ -176,10 +177,16 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // Repaints the band of the page area from the first page on that may have
   // changed; the images of the pages before it are kept.
   void InvalidatePagesFrom(int firstPage) override;
-  // Whether the page's painted image is kept for the next repaint.
-  bool HasPageImage(int index) const { return pageImages_.count(index) != 0; }
-  // How many page images have been painted anew since the view was made.
+  // Whether the page's painted image is kept for the next repaint as it is.
+  bool HasPageImage(int index) const {
+    auto it = pageImages_.find(index);
+    return it != pageImages_.end() && it->second.Current;
+  }
+  // How many page images have been painted anew, or brought up to date in
+  // part, since the view was made; and how many rows of page pixels that
+  // painted.
   int PageImagesPainted() const { return pageImagesPainted_; }
+  long long PageRowsPainted() const { return pageRowsPainted_; }
   void InvalidateRulers() override;
   void InvalidateButtonBar() override;
 
@@ -617,12 +624,20 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;
   // Each visible page painted once at the zoom, shown again by later
-  // repaints until something on it is invalidated (scrolling is not).
-  std::map<int, std::unique_ptr<TBitmap>> pageImages_;
+  // repaints until something on it is invalidated (scrolling is not). An
+  // invalidated image is kept with the calls that painted it: the next
+  // repaint paints only the band where the page's calls changed.
+  struct TPageImage {
+    std::unique_ptr<TBitmap> Bitmap;
+    TDrawingList Drawing;
+    bool Current = false;
+  };
+  std::map<int, TPageImage> pageImages_;
   int pageImagesPainted_ = 0;
+  long long pageRowsPainted_ = 0;
   const TBitmap& PageImage(int index);
-  // Forgets the images of the pages the page area's part of a client
-  // rectangle touches, and those of the pages from a page on.
+  // Marks as out of date the images of the pages the page area's part of
+  // a client rectangle touches, and those of the pages from a page on.
   void DropPageImages(const TRect& client);
   void DropPageImagesFrom(int firstPage);
   std::unique_ptr<THost> controlHost_;

@@ -167,20 +167,6 @@ def click_at(d, x, y):
     time.sleep(0.6)
 
 
-def chapter_main(run, passed):
-    """Runs a chapter: PROGRAM MUSICXML OUTDIR from the command line."""
-    program, source, outdir = sys.argv[1:4]
-    shutil.rmtree(outdir, ignore_errors=True)
-    os.makedirs(outdir, exist_ok=True)
-    try:
-        run(program, source, outdir)
-    except AssertionError as e:
-        print("FAILED:", e)
-        return 1
-    print(passed)
-    return 0
-
-
 def run(program, source, outdir):
     session = Session(program, source, outdir)
     d, keys, proc, song = session.d, session.keys, session.proc, session.song
@@ -258,5 +244,24 @@ def run(program, source, outdir):
         session.close()
 
 
+def chapter(run, name):
+    """Runs a chapter run(PROGRAM, SOURCE, OUTDIR) from the command line in
+    a fresh OUTDIR; the exit status."""
+    program, source, outdir = sys.argv[1:4]
+    shutil.rmtree(outdir, ignore_errors=True)
+    os.makedirs(outdir, exist_ok=True)
+    try:
+        run(program, source, outdir)
+    except AssertionError as e:
+        print("FAILED:", e)
+        return 1
+    print(name, "passed")
+    return 0
+
+
+def main():
+    return chapter(run, "walkthrough")
+
+
 if __name__ == "__main__":
-    sys.exit(chapter_main(run, "walkthrough passed"))
+    sys.exit(main())

@@ -24,7 +24,7 @@ import time
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walkthrough import QUARTER, Session, chapter_main, check, click_at, contents, wait  # noqa: E402
+from walkthrough import QUARTER, Session, chapter, check, click_at, contents, wait  # noqa: E402
 from window_edit import Staff, windows  # noqa: E402
 from window_smoke import window_rect  # noqa: E402
 
@@ -236,4 +236,4 @@ def run(program, source, outdir):
 
 
 if __name__ == "__main__":
-    sys.exit(chapter_main(run, "walkthrough of the Notes palette passed"))
+    sys.exit(chapter(run, "walkthrough of the Notes palette"))
