@@ -448,7 +448,9 @@ void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
 }
 
 void TFProgramModule::PaletteKeys(uint16_t& key, TShiftState shift) {
-  // Keys typed into a text in the score belong to that text.
+  // Keys typed into a text in the score belong to that text, and those
+  // typed while a menu is open to the menu.
+  if (ActivePopup()) return;
   if (TQSWindow* view = ActiveScoreWindow(); view && view->EditingText()) return;
   const uint16_t pressed = key;
   bool taken = false;
