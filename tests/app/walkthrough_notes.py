@@ -25,6 +25,7 @@ import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walkthrough import QUARTER, Session, chapter, check, click_at, contents, wait  # noqa: E402
+from walkthrough_files import private_program  # noqa: E402
 from window_edit import Staff, windows  # noqa: E402
 from window_smoke import window_rect  # noqa: E402
 
@@ -64,26 +65,10 @@ def counts(program, path):
     return line, out
 
 
-def forget_palette_values(program):
-    """The palette keeps its values in the settings beside the program: the
-    chapter starts from the defaults (the tuplet number, the regime ...)."""
-    path = os.path.join(os.path.dirname(os.path.abspath(program)), "ProgramSetting.ini")
-    if not os.path.exists(path):
-        return
-    with open(path, encoding="utf-8", errors="surrogateescape") as f:
-        lines = f.read().splitlines()
-    out, skipping = [], False
-    for line in lines:
-        if line.startswith("["):
-            skipping = line.strip().lower() == "[notes]"
-        if not skipping:
-            out.append(line)
-    with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
-        f.write("\n".join(out) + "\n")
-
-
 def run(program, source, outdir):
-    forget_palette_values(program)
+    # A folder of its own: the palette's values kept beside the program
+    # start from their defaults (the tuplet number, the regime ...).
+    program = private_program(program, os.path.join(outdir, "program"))
     session = Session(program, source, outdir)
     d, keys, proc, song = session.d, session.keys, session.proc, session.song
     menu, dialog, shot, click = session.menu, session.dialog, session.shot, session.click
