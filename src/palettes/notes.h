@@ -112,6 +112,11 @@ class TFNotes : public TQSToolPage, public TPalette {
   // the clicked note (accidentals, dots, lines, articulations, heads), the
   // tie, slur or slide tool starts from it.
   bool ItemClick(TQSWindow& view, TQSCalcItem& element) override;
+  // Q and Esc Point, W the regime, E Erase, the letters of the buttons,
+  // numeric + and - step the value, 1 .. 7 choose it (after Enter a note,
+  // after Space a rest goes in at the cursor at once).
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
+  void LanguageChanged() override { UpdateHints(); }
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
   bool IsDown(TButton b) const;
@@ -134,12 +139,6 @@ class TFNotes : public TQSToolPage, public TPalette {
   // Presses the tool button and enters its item at the cursor, then
   // releases it (the keyboard enters notes and rests this way).
   void QuickInsert(TButton b);
-
-  // The keys of the Notes page (the main window's keyboard dispatcher hands
-  // them on): the letter of a button presses, toggles or steps it, a digit
-  // chooses a value, and after the prefix Enter (Space) a digit enters the
-  // note (rest) of that value at the cursor. True when the key was taken.
-  bool KeyDown(uint16_t key, uint16_t shift, uint16_t prefix) override;
 
   int GetRepeatBar() const { return values_.RepeatBar; }
   int GetRepeatNote() const { return values_.RepeatNote; }
@@ -189,6 +188,16 @@ class TFNotes : public TQSToolPage, public TPalette {
   // group that was clicked.
   void ReleaseTools(TButton except, int mode);
   void PressPoint();
+  // As the keyboard works the buttons: press puts the button down and runs
+  // its click, toggle reverses it and runs its click, put-up only puts it
+  // up. A disabled button does nothing.
+  void Press(TButton b);
+  void Toggle(TButton b);
+  void PutUp(TButton b);
+  // first down: press second; second down: release it; else press first.
+  void PressPair(TButton first, TButton second);
+  // The note (or rest) value button that is down, as 0 (whole) .. 6 (1/64), or -1.
+  int DownValue(TButton first) const;
   bool AnyDown(TButton first, TButton last) const;
   void UpdateHints();
   void UpdateMicroToneButton();
@@ -196,11 +205,9 @@ class TFNotes : public TQSToolPage, public TPalette {
   void PaintGraceFace(TCanvas& c, const TRect& face, TColor ink) const;
   void PaintDrumFace(TCanvas& c, const TRect& face, bool grey);
   void Notification(TComponent* component, TOperation operation) override;
-  // Presses b and runs its click, as the pickers' answers do.
+  // Presses b, runs its click and repaints it (its value changed), as the
+  // pickers' answers do.
   void PressTool(TButton b);
-  // The letter keys that step through two or three buttons and then
-  // release them.
-  void StepPair(TButton first, TButton second, TButton third = kButtonCount);
   // A numbered message of the palette's language file.
   std::string Message(int index) const;
 

@@ -19,8 +19,7 @@ void TFNotes::Notification(TComponent* component, TOperation operation) {
 }
 
 void TFNotes::PressTool(TButton b) {
-  buttons_[b]->SetDown(true);
-  ButtonClick(b);
+  Press(b);
   buttons_[b]->Invalidate();
 }
 

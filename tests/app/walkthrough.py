@@ -27,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_edit import Shot, Staff, ink, press_key, windows  # noqa: E402
+from window_edit import Shot, Staff, click_screen, ink, press_key, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -151,20 +151,8 @@ class Session:
     def click(self, x, y):
         """A click at (x, y) of the main window."""
         ox, oy, _, _ = window_rect(self.d, self.main)
-        click_at(self.d, ox + x, oy + y)
-
-
-def click_at(d, x, y):
-    """A left click at a point of the screen."""
-    xtest.fake_input(d, X.MotionNotify, x=int(x), y=int(y))
-    d.sync()
-    time.sleep(0.1)
-    xtest.fake_input(d, X.ButtonPress, 1)
-    d.sync()
-    time.sleep(0.05)
-    xtest.fake_input(d, X.ButtonRelease, 1)
-    d.sync()
-    time.sleep(0.6)
+        click_screen(self.d, ox + x, oy + y)
+        time.sleep(0.6)
 
 
 def run(program, source, outdir):

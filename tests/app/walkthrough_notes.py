@@ -24,9 +24,9 @@ import time
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walkthrough import QUARTER, Session, chapter, check, click_at, contents, wait  # noqa: E402
+from walkthrough import QUARTER, Session, chapter, check, contents, wait  # noqa: E402
 from walkthrough_files import private_program  # noqa: E402
-from window_edit import Staff, windows  # noqa: E402
+from window_edit import Staff, click_screen, windows  # noqa: E402
 from window_smoke import window_rect  # noqa: E402
 
 # The Notes palette's tool panel: cells of 30 pixels, the first row 50 high
@@ -87,7 +87,8 @@ def run(program, source, outdir):
                 known.update(x.id for x in windows(d, ""))
 
         def move_click(x, y):
-            click_at(d, x, y)
+            click_screen(d, x, y)
+            time.sleep(0.6)
 
         def save_as(path, what):
             session.save_as(path, what)
