@@ -61,6 +61,13 @@ TECCharButton* TDropDownPicker::GlyphButton(TWinControl* parent, const char* nam
   return b;
 }
 
+void TDropDownPicker::ChooseOnClick(TECCharButton* b, std::function<void()> choose) {
+  b->OnClick = [this, choose = std::move(choose)](TObject*) {
+    choose();
+    CloseAfterChoice();
+  };
+}
+
 int GlyphFaceTop(uint8_t glyph) {
   if (glyph >= glyphs::NoteHalfUp && glyph <= glyphs::Note64thUp) return -13;
   if (glyph >= glyphs::RestQuarter && glyph <= glyphs::Rest64th) return -12;

@@ -35,6 +35,9 @@ class TDropDownPicker : public TForm {
                              int height, int posX, int posY);
   // After a choice the picker goes (freed once the click is handled).
   void CloseAfterChoice() { Close(); }
+  // A click on b makes the choice (marks and answers it), then the picker
+  // goes.
+  void ChooseOnClick(TECCharButton* b, std::function<void()> choose);
 
   TECFormLanguage* language_ = nullptr;
 };

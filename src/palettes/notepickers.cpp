@@ -309,11 +309,10 @@ TFMicroTone::TFMicroTone(TComponent* owner) : TDropDownPicker(owner, "FMicroTone
                                    2 + 33 * (slot / 4), 25, 32, m.PosX, m.PosY);
     b->SetHint(m.Hint);
     const int code = m.Code;
-    b->OnClick = [this, code](TObject*) {
+    ChooseOnClick(b, [this, code] {
       SetMicroTone(code);
       if (OnChoose) OnChoose(this, code);
-      CloseAfterChoice();
-    };
+    });
     Buttons[i] = b;
   }
   PCMicrotone->SetActivePage(TSFirst);
@@ -356,11 +355,10 @@ TFBracketStyles::TFBracketStyles(TComponent* owner) : TDropDownPicker(owner, "FB
     TECCharButton* b = ValueButton(this, kNames[i], 2 + 31 * i, 2, 30, 26);
     b->SetFont(font);
     b->SetCaption(BracketCaption(i));
-    b->OnClick = [this, i](TObject*) {
+    ChooseOnClick(b, [this, i] {
       SetStyle(i);
       if (OnChoose) OnChoose(this, i);
-      CloseAfterChoice();
-    };
+    });
     CBBrackets[static_cast<size_t>(i)] = b;
   }
   Finish();
@@ -386,11 +384,10 @@ TFDuration::TFDuration(TComponent* owner) : TDropDownPicker(owner, "FDuration", 
     const uint8_t glyph = kNoteGlyphs[i];
     TECCharButton* b = GlyphButton(this, kNames[i], glyph, 2, 2 + 31 * i, 36, 30, 12, GlyphFaceTop(glyph));
     const int ticks = 512 >> i;
-    b->OnClick = [this, ticks](TObject*) {
+    ChooseOnClick(b, [this, ticks] {
       SetDuration(ticks);
       if (OnChoose) OnChoose(this, ticks);
-      CloseAfterChoice();
-    };
+    });
     CBNotes[static_cast<size_t>(i)] = b;
   }
   Finish();

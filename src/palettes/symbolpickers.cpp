@@ -52,11 +52,10 @@ TFChooseClef::TFChooseClef(TComponent* owner)
           c.TextOut((face.Left + face.Right - c.TextWidth(lines[n])) / 2, face.Bottom - 28 + 12 * n, lines[n]);
       });
     };
-    b->OnClick = [this, code](TObject*) {
+    ChooseOnClick(b, [this, code] {
       SetClef(code);
       if (OnChoose) OnChoose(this, code);
-      CloseAfterChoice();
-    };
+    });
     Buttons[static_cast<size_t>(i)] = b;
   }
   Finish();
@@ -99,11 +98,10 @@ TFChooseTone::TFChooseTone(TComponent* owner)
         DrawKeySignature(c, face, ink != clBlack, face.Top, GetMinor() ? 1 : 0, code);
       });
     };
-    b->OnClick = [this, i](TObject*) {
+    ChooseOnClick(b, [this, i] {
       Buttons[static_cast<size_t>(i)]->SetDown(true);
       if (OnChoose) OnChoose(this);
-      CloseAfterChoice();
-    };
+    });
     Buttons[static_cast<size_t>(i)] = b;
   }
   const int below = 8 * kToneStep + 4;
@@ -188,11 +186,10 @@ TFChooseAccolade::TFChooseAccolade(TComponent* owner) : TDropDownPicker(owner, "
         c.LineTo(face.Right - 4, face.Top + 5);
       });
     };
-    b->OnClick = [this, i](TObject*) {
+    ChooseOnClick(b, [this, i] {
       Buttons[static_cast<size_t>(i)]->SetDown(true);
       if (OnChoose) OnChoose(this);
-      CloseAfterChoice();
-    };
+    });
     Buttons[static_cast<size_t>(i)] = b;
   }
   Buttons[3]->SetVisible(false);
