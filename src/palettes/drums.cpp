@@ -139,10 +139,9 @@ void TFChooseDrum::FillDrumButtons(TDrumStyles& styles) {
     b->SetHint(standard ? (language_ ? language_->GetMessage(0) : std::string()) : style->Name);
     b->OnDrawCharButton = [b, style](TObject*, TCanvas& c, TRect r) { DrawDrumStyle(*b, c, r, style); };
     const int index = standard ? kStandardDrumHead : i;
-    b->OnClick = [this, index](TObject*) {
+    ChooseOnClick(b, [this, index] {
       if (OnChoose) OnChoose(this, index);
-      CloseAfterChoice();
-    };
+    });
   }
   const int rows = (count + perRow - 1) / perRow;
   const int below = first + kDrumStep * rows;
