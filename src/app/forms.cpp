@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
+#include "chords/guitarpalette.h"
 #include "dialogs/pausecount.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
@@ -46,6 +47,7 @@ void RegisterApplicationForms() {
   RegisterToolPageForms();
   RegisterEditorHostForms();
   RegisterPaletteForms();
+  RegisterGuitarPalette();
   RegisterPauseCountForms();
 }
 

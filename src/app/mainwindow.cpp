@@ -8,6 +8,7 @@
 #include "app/pageviewer.h"
 #include "app/startup.h"
 #include "base/safefile.h"
+#include "chords/guitarpalette.h"
 #include "base/strings.h"
 #include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
@@ -512,6 +513,7 @@ void TFProgramModule::ApplyActiveTool() {
 // ------------------------------------------------------------------ palettes
 
 void TFProgramModule::BuildPalettes() {
+  RegisterGuitarPalette();
   const TPaletteContext context{this, settings_ ? &settings_->Ini() : nullptr};
   for (const TPaletteEntry& entry : PaletteRegistry()) {
     const int index = PaletteIndex(entry.Name);
