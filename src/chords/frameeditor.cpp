@@ -255,10 +255,10 @@ void TECFrameEditor::Paint() {
   };
   auto button = [&](const TRect& r, bool down) {
     c.Brush() = TBrush{};
-    c.Brush().Color = clBtnFace;
-    c.Pen().Color = down ? clBtnShadow : clBtnHighlight;
+    c.Brush().Color = ColorToRGB(clBtnFace);
+    c.Pen().Color = ColorToRGB(down ? clBtnShadow : clBtnHighlight);
     c.Rectangle(r);
-    c.Pen().Color = down ? clBtnHighlight : clBtnShadow;
+    c.Pen().Color = ColorToRGB(down ? clBtnHighlight : clBtnShadow);
     c.MoveTo(r.Right - 1, r.Top);
     c.LineTo(r.Right - 1, r.Bottom - 1);
     c.LineTo(r.Left, r.Bottom - 1);

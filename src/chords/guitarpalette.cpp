@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "base/inifile.h"
+#include "chords/choosers.h"
+#include "chords/framedialogs.h"
 #include "chords/guitarnotes.h"
 #include "editing/chords.h"
 #include "platform/extctrls.h"
@@ -411,6 +413,8 @@ void RegisterGuitarPalette() {
   static bool registered = false;
   if (registered) return;
   registered = true;
+  RegisterChooserForms();
+  RegisterFrameDialogForms();
   AddPaletteEntry({"Guitar", "TSGuitar", "GuitarAttached",
                    [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
                      return new TFGuitar(owner, context);

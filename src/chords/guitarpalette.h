@@ -116,7 +116,8 @@ class TFGuitarName : public TForm {
   void Choose();
 };
 
-// The Guitar palette's tool page, and its forms for the form tools.
+// The Guitar palette's tool page, and the forms of chords and guitars for
+// the form tools.
 void RegisterGuitarPalette();
 
 }  // namespace qs
