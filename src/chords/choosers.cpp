@@ -77,10 +77,6 @@ void TFChooser::SetValue(int value) {
   if (TECCharButton* b = ButtonOf(value)) b->SetDown(true);
 }
 
-void TFChooser::ClickValue(int value) {
-  if (TECCharButton* b = ButtonOf(value)) b->Click();
-}
-
 void TFChooser::Chosen(TECCharButton*) {
   if (OnChosen) OnChosen(this);
   Close();

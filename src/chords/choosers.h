@@ -31,8 +31,6 @@ class TFChooser : public TForm {
   // Presses the button of value (none when no button has it).
   void SetValue(int value);
   TECCharButton* ButtonOf(int value) const;
-  // Presses the button as a click does: the value is chosen.
-  void ClickValue(int value);
 
   std::function<void(TFChooser*)> OnChosen;
   // Keeps the drop-down open while it loses the focus (it is being moved,
