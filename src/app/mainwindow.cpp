@@ -444,6 +444,7 @@ void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  if (TPalette* palette = PaletteOf(ActiveTool())) palette->PageKey(key, shift);
 }
 
 void TFProgramModule::UpdateActionStates() {

@@ -100,7 +100,7 @@ TFGuitar::TFGuitar(TComponent* owner, const TPaletteContext& context)
     if (guitars_.empty()) return;
     values_.GuitarKind = values_.GuitarKind + 1 >= static_cast<int>(guitars_.size()) ? 0 : values_.GuitarKind + 1;
     ApplyGuitar();
-    Store();
+    Store(values_.GuitarKind);
   };
   CBGuitarKind->OnButtonClick = [this](TObject*) {
     auto* chooser = new TFGuitarName(nullptr);
@@ -177,9 +177,9 @@ TQSGuitarDescription* TFGuitar::CurrentGuitar() const {
   return i >= 0 && i < static_cast<int>(guitars_.size()) ? guitars_[static_cast<size_t>(i)].get() : nullptr;
 }
 
-void TFGuitar::Store() {
+void TFGuitar::Store(const int& field) {
   if (!settings_) return;
-  TSettingsIO io(settings_, TGuitarSettings::kSection, TSettingsIO::TMode::WriteAll);
+  TSettingsIO io(settings_, TGuitarSettings::kSection, TSettingsIO::TMode::WriteOne, &field);
   values_.Visit(io);
 }
 
@@ -195,10 +195,11 @@ void TFGuitar::SaveGuitars() {
 
 void TFGuitar::ApplyGuitar() {
   const TQSGuitarDescription* g = CurrentGuitar();
+  const bool was = updating_;
   updating_ = true;
   GGuitar->SetStringCount(g ? g->StringCount : kDefaultGuitarStrings);
   GGuitar->SetFretCount(g ? g->FretCount : kDefaultGuitarFrets);
-  updating_ = false;
+  updating_ = was;
   CBGuitarKind->Invalidate();
 }
 
@@ -207,7 +208,8 @@ void TFGuitar::GuitarChosen(int index, int direction) {
   values_.GuitarDirection = std::clamp(direction, 0, 3);
   ApplyGuitar();
   GGuitar->SetDirection(static_cast<TECGuitarDirection>(values_.GuitarDirection));
-  Store();
+  Store(values_.GuitarKind);
+  Store(values_.GuitarDirection);
 }
 
 void TFGuitar::ShowDuration() {
@@ -223,7 +225,7 @@ void TFGuitar::ShowDuration() {
 void TFGuitar::StepDuration(bool longer) {
   values_.GuitarDuration = StepGuitarDuration(values_.GuitarDuration, longer);
   ShowDuration();
-  Store();
+  Store(values_.GuitarDuration);
 }
 
 void TFGuitar::ResetToDefaults() {
@@ -232,7 +234,6 @@ void TFGuitar::ResetToDefaults() {
   GGuitar->SetDirection(gdLeftTop);
   ShowDuration();
   ApplyGuitar();
-  updating_ = true;
   ShowFrets({});
   updating_ = false;
 }
@@ -245,6 +246,27 @@ void TFGuitar::ApplyTool() {
 bool TFGuitar::InsertToolItem(TQSWindow&, TInsertFrom) {
   ShowCursorNotes();
   return false;
+}
+
+void TFGuitar::PageKey(uint16_t& key, uint16_t shift) {
+  if (key == VK_ADD || key == VK_SUBTRACT) {
+    StepDuration(key == VK_ADD);
+    key = 0;
+    return;
+  }
+  TQSWindow* view = ActiveViewOf(host_);
+  if (!(shift & ssCtrl) || !view || view->Focused()) return;
+  switch (key) {
+    case VK_LEFT: view->MoveCursorLeft(false); break;
+    case VK_RIGHT: view->MoveCursorRight(false, false); break;
+    case VK_UP: view->MoveCursorUp(false); break;
+    case VK_DOWN: view->MoveCursorDown(false); break;
+    case VK_HOME: view->MoveCursorLineStart(false); break;
+    case VK_END: view->MoveCursorLineEnd(false); break;
+    default: return;
+  }
+  key = 0;
+  ShowCursorNotes();
 }
 
 std::string TFGuitar::NoteName(int fret, int string) const {
@@ -303,9 +325,8 @@ void TFGuitar::ShowCursorNotes() {
   TQSWindow* view = ActiveViewOf(host_);
   const TQSGuitarDescription* g = CurrentGuitar();
   if (!view || !g) return;
-  std::vector<TQSCursorNote> notes;
-  view->NotesAtCursor(notes);
-  if (notes.size() > 11) notes.resize(11);
+  std::vector<TQSCursorNote> notes(11);
+  notes.resize(static_cast<size_t>(std::max(0, view->NotesAtCursor(notes))));
   std::vector<int> pitches;
   for (const TQSCursorNote& n : notes) pitches.push_back(n.Pitch);
   ShowFrets(PlaceOnStrings(*g, GGuitar->StringCount(), GGuitar->FretCount(), pitches));

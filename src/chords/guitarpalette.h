@@ -52,6 +52,9 @@ class TFGuitar : public TQSToolPage, public TPalette {
   void ApplyTool() override;
   void ResetToDefaults() override;
   bool InsertToolItem(TQSWindow& view, TInsertFrom from) override;
+  // Numeric + and - step the entry value; with Ctrl, while the view has
+  // not the focus, the cursor keys move the score cursor.
+  void PageKey(uint16_t& key, uint16_t shift) override;
 
   std::vector<std::unique_ptr<TQSGuitarDescription>>& Guitars() { return guitars_; }
   // The current library guitar, or null.
@@ -78,7 +81,8 @@ class TFGuitar : public TQSToolPage, public TPalette {
   TECGuitar* GGuitar = nullptr;
 
  private:
-  void Store();
+  // Writes the one value.
+  void Store(const int& field);
   void ShowDuration();
   std::vector<int> HeldFrets() const;
   // Sets the fretboard's frets without entering them.

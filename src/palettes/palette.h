@@ -134,6 +134,10 @@ class TPalette {
     (void)element;
     return InsertToolItem(view, TInsertFrom::Click);
   }
+  // A key typed in the main window while the palette's page is the
+  // current tool page, after the commands' shortcuts; a key the page takes
+  // is set to 0. By default the page takes none.
+  virtual void PageKey(uint16_t& key, uint16_t shift) { (void)key, (void)shift; }
 };
 
 // One palette of the program.

@@ -1,0 +1,145 @@
+// The Guitar palette on a shown score: frets held with real clicks enter
+// the chord at the cursor and sound it, the page's keys step the entry
+// value and move the cursor, the kept values come back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <unistd.h>
+
+#include "../view/view_fixture.h"
+#include "base/inifile.h"
+#include "chords/guitarpalette.h"
+#include "platform/keys.h"
+#include "platform/testdriver.h"
+#include "score/timing.h"
+#include "score/notes.h"
+#include "uikit/charbutton.h"
+#include "uikit/fretboard.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+struct TFakeHost : TPaletteHost {
+  TQSScore* Score = nullptr;
+  std::vector<int> Sounds;
+  std::vector<int> Played;
+  int Program = -1;
+  TQSScore* ActiveScore() override { return Score; }
+  void SoundPitch(int pitch, int, int) override { Sounds.push_back(pitch); }
+  void PlayNotes(int program, const std::vector<int>& pitches, int) override {
+    Program = program;
+    Played = pitches;
+  }
+  void SetEntryDuration(int) override {}
+  void PaletteActivated(const std::string&) override {}
+  void SetPaletteAttached(const std::string&, bool) override {}
+  void PaletteKeyDown(uint16_t&, uint16_t) override {}
+  int AskCount(const std::string&, int, int) override { return 0; }
+};
+
+class GuitarPaletteTest : public TShownScoreTest {
+ protected:
+  TFakeHost Host;
+  std::string File =
+      (std::filesystem::temp_directory_path() / ("qs-guitar-" + std::to_string(::getpid()) + ".ini")).string();
+  std::unique_ptr<TIniFile> Settings;
+  std::unique_ptr<TFGuitar> Palette;
+
+  void SetUp() override {
+    std::filesystem::remove(File);
+    Piece = AddPiece({1}, 4);
+    Mark(Piece->GetColumn(0), kind::Meter, 0, MakeMeter(4, 4));
+    ShowScore(false);
+    Host.Score = &Score;
+    Score.SetActiveWindow(View);
+    Settings = std::make_unique<TIniFile>(File);
+    Palette = std::make_unique<TFGuitar>(nullptr, TPaletteContext{&Host, Settings.get()});
+    Palette->SetBounds(20, 600, 773, Palette->Height());
+    td::ShowAndWait(*Palette);
+  }
+  void TearDown() override {
+    Palette.reset();
+    TShownScoreTest::TearDown();
+    std::filesystem::remove(File);
+  }
+  void Hold(int string, int fret) {
+    const TPoint p = Palette->GGuitar->GetFretPoint(string, fret);
+    td::Click(*Palette->GGuitar, p.X, p.Y);
+  }
+};
+
+TEST_F(GuitarPaletteTest, HeldFretsEnterOneChordAtTheCursor) {
+  // G major: the outer strings at the third fret, the A string at the
+  // second, the rest open.
+  for (auto [string, fret] : {std::pair{0, 3}, {1, 0}, {2, 0}, {3, 0}, {4, 2}, {5, 3}}) Hold(string, fret);
+  std::vector<TQSCursorNote> notes(11);
+  EXPECT_EQ(View->NotesAtCursor(notes), 6);
+  std::set<int> classes;
+  for (int i = 0; i < 6; ++i) classes.insert(notes[static_cast<size_t>(i)].Pitch % 12);
+  EXPECT_EQ(classes, (std::set<int>{2, 7, 11}));
+  // Every click entered and sounded what was held then: 1 + 2 + ... + 6.
+  EXPECT_EQ(Host.Sounds.size(), 21u);
+  // Clicking a held fret again lifts it: five notes are left.
+  Hold(0, 3);
+  EXPECT_EQ(View->NotesAtCursor(notes), 5);
+  td::Click(*Palette->CBPlay, 8, 8);
+  EXPECT_EQ(Host.Played.size(), 5u);
+  const TQSGuitarDescription* g = Palette->CurrentGuitar();
+  EXPECT_EQ(Host.Program, g ? g->Timbre : 24);
+}
+
+TEST_F(GuitarPaletteTest, PageKeysAndKeptValues) {
+  EXPECT_EQ(Palette->Duration(), 64);
+  for (int i = 0; i < 4; ++i) {
+    uint16_t key = VK_SUBTRACT;
+    Palette->PageKey(key, 0);
+    EXPECT_EQ(key, 0);
+  }
+  EXPECT_EQ(Palette->Duration(), 512);  // 32, 16, 8, then the whole note
+  EXPECT_EQ(Settings->ReadInteger("Guitar", "GuitarDuration", 0), 512);
+  // The duration button steps without writing.
+  td::Click(*Palette->CBGuitarDuration, 8, 8);
+  EXPECT_EQ(Palette->Duration(), 256);
+  EXPECT_EQ(Settings->ReadInteger("Guitar", "GuitarDuration", 0), 512);
+  // Ctrl+Right moves the cursor while the view has not the focus.
+  const auto where = [this] { return std::pair{View->CursorPosition.Measure, View->CursorPosition.Tick}; };
+  const auto before = where();
+  uint16_t key = VK_RIGHT;
+  Palette->PageKey(key, ssCtrl);
+  EXPECT_EQ(key, 0);
+  EXPECT_NE(where(), before);
+  key = VK_RIGHT;
+  Palette->PageKey(key, 0);
+  EXPECT_EQ(key, VK_RIGHT);
+  // A direction chosen is kept, and comes back with the palette.
+  Palette->GuitarChosen(0, 3);
+  EXPECT_EQ(Palette->GGuitar->Direction(), gdRightBottom);
+  Palette.reset();
+  Palette = std::make_unique<TFGuitar>(nullptr, TPaletteContext{&Host, Settings.get()});
+  EXPECT_EQ(Palette->GGuitar->Direction(), gdRightBottom);
+  EXPECT_EQ(Palette->Duration(), 512);  // the button's step was not kept
+}
+
+TEST_F(GuitarPaletteTest, TheNotesAtTheCursorShowOnTheFretboard) {
+  const TQSGuitarDescription* g = Palette->CurrentGuitar();
+  if (!g) GTEST_SKIP() << "no library guitar";
+  for (auto [string, fret] : {std::pair{2, 0}, {4, 2}}) Hold(string, fret);
+  std::vector<int> held;
+  for (int i = 0; i < 6; ++i) held.push_back(Palette->GGuitar->GetFret(i));
+  // Cleared on the board (as a lesson start does), then shown again from
+  // the score when the page becomes the tool.
+  Palette->ResetToDefaults();
+  EXPECT_EQ(Palette->GGuitar->GetFret(4), 0);
+  Host.Sounds.clear();
+  Palette->ApplyTool();
+  std::vector<int> shown;
+  for (int i = 0; i < 6; ++i) shown.push_back(Palette->GGuitar->GetFret(i));
+  EXPECT_EQ(shown, held);
+  EXPECT_TRUE(Host.Sounds.empty());  // showing enters nothing
+}
+
+}  // namespace
+}  // namespace qs::test
