@@ -14,6 +14,7 @@
 #include "platform/testdriver.h"
 #include "score/timing.h"
 #include "score/notes.h"
+#include "platform/stdctrls.h"
 #include "uikit/charbutton.h"
 #include "uikit/fretboard.h"
 
@@ -139,6 +140,50 @@ TEST_F(GuitarPaletteTest, TheNotesAtTheCursorShowOnTheFretboard) {
   for (int i = 0; i < 6; ++i) shown.push_back(Palette->GGuitar->GetFret(i));
   EXPECT_EQ(shown, held);
   EXPECT_TRUE(Host.Sounds.empty());  // showing enters nothing
+}
+
+TEST_F(GuitarPaletteTest, PlayedNotesShowAndGo) {
+  const TQSGuitarDescription* g = Palette->CurrentGuitar();
+  if (!g) GTEST_SKIP() << "no library guitar";
+  const int n = Palette->GGuitar->StringCount(), top = g->GetTuning(n - 1);
+  Palette->ShowMidiNote(0x90, top + 2);  // on the highest string, second fret
+  EXPECT_EQ(Palette->GGuitar->GetFret(0), 3);
+  Palette->ShowMidiNote(0xB0, top + 2);  // not a note message
+  EXPECT_EQ(Palette->GGuitar->GetFret(0), 3);
+  Palette->ShowMidiNote(0x80, top + 2);
+  EXPECT_EQ(Palette->GGuitar->GetFret(0), 0);
+  // Above the highest string's last fret: not shown.
+  Palette->ShowMidiNote(0x90, top + g->FretCount + 1);
+  for (int i = 0; i < n; ++i) EXPECT_EQ(Palette->GGuitar->GetFret(i), 0);
+  EXPECT_TRUE(Host.Sounds.empty());
+}
+
+TEST(GuitarName, ChoiceAndNarrowedForms) {
+  auto* form = new TFGuitarName(nullptr);
+  form->OnClose = nullptr;
+  form->OnDeactivate = nullptr;
+  form->SetNames({"Six", "Twelve", "Bass"});
+  form->SetGuitarIndex(2);
+  form->SetDirection(1);
+  int index = -1, direction = -1;
+  form->OnChosen = [&](TFGuitarName*, int i, int d) { index = i, direction = d; };
+  td::ShowAndWait(*form);
+  td::Click(*form->CBLeftBottom, 5, 5);
+  EXPECT_EQ(index, 2);
+  EXPECT_EQ(direction, 2);
+  EXPECT_FALSE(form->Visible());
+  const int width = form->ClientWidth();
+  form->SetDirectionsVisible(false);
+  EXPECT_EQ(form->ClientWidth(), width - 56);
+  EXPECT_FALSE(form->CBLeftTop->Visible());
+  EXPECT_EQ(form->LBList->Left(), form->CBRightBottom->Left());
+  delete form;
+  form = new TFGuitarName(nullptr);
+  form->HideDirections();
+  EXPECT_EQ(form->ClientWidth(), width - 60);
+  EXPECT_EQ(form->LBList->Width(), 197);
+  delete form;
+  td::ProcessMessages();
 }
 
 }  // namespace
