@@ -19,18 +19,8 @@ TFChooser::TFChooser(TComponent* owner, const char* name, int width, const std::
     : TForm(owner), fallback_(fallback) {
   SetName(name);
   SetCaption(name + 1);
-  SetBorderStyle(bsNone);
   SetClientWidth(width);
-  KeyPreview = true;
-  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
-    if (key != VK_ESCAPE) return;
-    key = 0;
-    Close();
-  };
-  OnDeactivate = [this](TObject*) {
-    if (!KeepOpen) Close();
-  };
-  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  MakeDropDown(*this, [this] { return KeepOpen; });
   TFont font = Font();
   font.Name = "Arial";
   font.SetSize(9);

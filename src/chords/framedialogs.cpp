@@ -62,20 +62,11 @@ void OpenFingerChooser(TECFrameEditor& editor, int string, bool* keepOpen) {
 TFUserFrame::TFUserFrame(TComponent* owner) : TForm(owner) {
   SetName("FUserFrame");
   SetCaption("Frame");
-  SetBorderStyle(bsNone);
   SetClientWidth(200);
   SetClientHeight(200);
+  // It stays open while its finger chooser is.
+  MakeDropDown(*this, [this] { return fingerOpen_; });
   ApplySkinTemplate(*this, skinkind::Small);
-  KeyPreview = true;
-  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
-    if (key != VK_ESCAPE) return;
-    key = 0;
-    Close();
-  };
-  OnDeactivate = [this](TObject*) {
-    if (!fingerOpen_) Close();
-  };
-  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
   FEFrame = new TECFrameEditor(this);
   FEFrame->SetName("FEFrame");
   FEFrame->SetParent(this);

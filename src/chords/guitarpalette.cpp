@@ -337,18 +337,10 @@ void TFGuitar::ShowCursorNotes() {
 TFGuitarName::TFGuitarName(TComponent* owner) : TForm(owner) {
   SetName("FGuitarName");
   SetCaption("Guitar");
-  SetBorderStyle(bsNone);
   SetClientWidth(265);
   SetClientHeight(140);
+  MakeDropDown(*this);
   ApplySkinTemplate(*this, skinkind::Small);
-  KeyPreview = true;
-  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
-    if (key != VK_ESCAPE) return;
-    key = 0;
-    Close();
-  };
-  OnDeactivate = [this](TObject*) { Close(); };
-  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
 
   const char* names[] = {"CBLeftTop", "CBRightTop", "CBLeftBottom", "CBRightBottom"};
   TECCharButton** buttons[] = {&CBLeftTop, &CBRightTop, &CBLeftBottom, &CBRightBottom};
