@@ -248,14 +248,13 @@ bool TFGuitar::InsertToolItem(TQSWindow&, TInsertFrom) {
   return false;
 }
 
-void TFGuitar::PageKey(uint16_t& key, uint16_t shift) {
+bool TFGuitar::PageKey(uint16_t key, uint16_t shift, uint16_t) {
   if (key == VK_ADD || key == VK_SUBTRACT) {
     StepDuration(key == VK_ADD);
-    key = 0;
-    return;
+    return true;
   }
   TQSWindow* view = ActiveViewOf(host_);
-  if (!(shift & ssCtrl) || !view || view->Focused()) return;
+  if (!(shift & ssCtrl) || !view || view->Focused()) return false;
   switch (key) {
     case VK_LEFT: view->MoveCursorLeft(false); break;
     case VK_RIGHT: view->MoveCursorRight(false, false); break;
@@ -263,10 +262,10 @@ void TFGuitar::PageKey(uint16_t& key, uint16_t shift) {
     case VK_DOWN: view->MoveCursorDown(false); break;
     case VK_HOME: view->MoveCursorLineStart(false); break;
     case VK_END: view->MoveCursorLineEnd(false); break;
-    default: return;
+    default: return false;
   }
-  key = 0;
   ShowCursorNotes();
+  return true;
 }
 
 std::string TFGuitar::NoteName(int fret, int string) const {

@@ -54,7 +54,7 @@ class TFGuitar : public TQSToolPage, public TPalette {
   bool InsertToolItem(TQSWindow& view, TInsertFrom from) override;
   // Numeric + and - step the entry value; with Ctrl, while the view has
   // not the focus, the cursor keys move the score cursor.
-  void PageKey(uint16_t& key, uint16_t shift) override;
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
 
   std::vector<std::unique_ptr<TQSGuitarDescription>>& Guitars() { return guitars_; }
   // The current library guitar, or null.

@@ -27,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_edit import Shot, Staff, ink, press_key, windows  # noqa: E402
+from window_edit import Shot, Staff, click_screen, ink, press_key, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -142,14 +142,7 @@ def run(program, source, outdir):
 
         def click(x, y):
             ox, oy, _, _ = window_rect(d, main)
-            xtest.fake_input(d, X.MotionNotify, x=int(ox + x), y=int(oy + y))
-            d.sync()
-            time.sleep(0.1)
-            xtest.fake_input(d, X.ButtonPress, 1)
-            d.sync()
-            time.sleep(0.05)
-            xtest.fake_input(d, X.ButtonRelease, 1)
-            d.sync()
+            click_screen(d, ox + x, oy + y)
             time.sleep(0.6)
 
         def band(s, staff, y):

@@ -94,11 +94,7 @@ TEST_F(GuitarPaletteTest, HeldFretsEnterOneChordAtTheCursor) {
 
 TEST_F(GuitarPaletteTest, PageKeysAndKeptValues) {
   EXPECT_EQ(Palette->Duration(), 64);
-  for (int i = 0; i < 4; ++i) {
-    uint16_t key = VK_SUBTRACT;
-    Palette->PageKey(key, 0);
-    EXPECT_EQ(key, 0);
-  }
+  for (int i = 0; i < 4; ++i) EXPECT_TRUE(Palette->PageKey(VK_SUBTRACT, 0, 0));
   EXPECT_EQ(Palette->Duration(), 512);  // 32, 16, 8, then the whole note
   EXPECT_EQ(Settings->ReadInteger("Guitar", "GuitarDuration", 0), 512);
   // The duration button steps without writing.
@@ -108,13 +104,9 @@ TEST_F(GuitarPaletteTest, PageKeysAndKeptValues) {
   // Ctrl+Right moves the cursor while the view has not the focus.
   const auto where = [this] { return std::pair{View->CursorPosition.Measure, View->CursorPosition.Tick}; };
   const auto before = where();
-  uint16_t key = VK_RIGHT;
-  Palette->PageKey(key, ssCtrl);
-  EXPECT_EQ(key, 0);
+  EXPECT_TRUE(Palette->PageKey(VK_RIGHT, ssCtrl, 0));
   EXPECT_NE(where(), before);
-  key = VK_RIGHT;
-  Palette->PageKey(key, 0);
-  EXPECT_EQ(key, VK_RIGHT);
+  EXPECT_FALSE(Palette->PageKey(VK_RIGHT, 0, 0));
   // A direction chosen is kept, and comes back with the palette.
   Palette->GuitarChosen(0, 3);
   EXPECT_EQ(Palette->GGuitar->Direction(), gdRightBottom);
