@@ -180,7 +180,9 @@ void RegisterChooserForms() {
   auto shown = [](auto make, int value) {
     return [make, value](const std::string&) -> std::unique_ptr<TCustomForm> {
       auto form = make();
+      // Shown alone: the form tools own it and close it themselves.
       form->OnDeactivate = nullptr;
+      form->OnClose = nullptr;
       form->SetValue(value);
       return std::unique_ptr<TCustomForm>(form.release());
     };
@@ -193,7 +195,9 @@ void RegisterChooserForms() {
   RegisterForm("FChooseChordOmit", shown([] { return std::make_unique<TFChooseChordOmit>(nullptr); }, 3));
   RegisterForm("FChooseChordAdd", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFChooseChordAdd>(nullptr);
+    // Shown alone: the form tools own it and close it themselves.
     form->OnDeactivate = nullptr;
+    form->OnClose = nullptr;
     form->SetNumber(9);
     form->SetStyle(2);
     form->SetValue(1);

@@ -320,7 +320,9 @@ void RegisterFrameDialogForms() {
   });
   RegisterForm("FUserFrame", [sample](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFUserFrame>(nullptr);
+    // Shown alone: the form tools own it and close it themselves.
     form->OnDeactivate = nullptr;
+    form->OnClose = nullptr;
     sample(*form->FEFrame);
     return form;
   });

@@ -19,6 +19,7 @@
 #include "uikit/fretboard.h"
 #include "uikit/interface.h"
 #include "uikit/names.h"
+#include "uikit/pagecontrol.h"
 #include "uikit/settings.h"
 #include "uikit/toolfaces.h"
 #include "view/window.h"
@@ -153,8 +154,12 @@ TFGuitar::TFGuitar(TComponent* owner, const TPaletteContext& context)
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TGuitarSettings::kSection, attached);
   };
+  // Only a palette the user sees can be activated by the user: docked on
+  // a page that is not shown it takes no part.
   OnActivate = [this](TObject*) {
-    if (host_) host_->PaletteActivated(TGuitarSettings::kSection);
+    const auto* sheet = dynamic_cast<const TECTabSheet*>(HostDockSite());
+    const bool seen = !sheet || (sheet->PageControl() && sheet->PageControl()->ActivePage() == sheet);
+    if (host_ && seen) host_->PaletteActivated(TGuitarSettings::kSection);
   };
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
     if (host_) host_->PaletteKeyDown(key, shift);
@@ -444,7 +449,9 @@ void RegisterGuitarPalette() {
   });
   RegisterForm("FGuitarName", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFGuitarName>(nullptr);
+    // Shown alone: the form tools own it and close it themselves.
     form->OnDeactivate = nullptr;
+    form->OnClose = nullptr;
     form->SetNames({"Classical guitar", "Twelve-string guitar", "Bass guitar"});
     form->SetGuitarIndex(1);
     return form;
