@@ -447,9 +447,11 @@ TECTabSheet* TFProgramModule::ActiveTool() {
 }
 
 void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
-  if (sheet == activeTool_) return;
+  const bool changed = sheet != activeTool_;
   activeTool_ = sheet;
-  if (!creating_) ApplyActiveTool();
+  if (changed && !creating_) ApplyActiveTool();
+  // The page shown is kept also when the tool stays (a floating palette
+  // docked again shows its page).
   if (settings_ && !creating_ && PCTools->ActivePage()) {
     const int index = PCTools->IndexOfPage(PCTools->ActivePage());
     if (index >= 0 && index < kToolPageCount) settings_->Set(mainSettings_, &TMainWindowSettings::ActiveTool, index);
@@ -555,6 +557,9 @@ void TFProgramModule::SetEntryDuration(int ticks) {
 void TFProgramModule::PaletteActivated(const std::string& name) {
   const int index = PaletteIndex(name);
   if (index < 0 || !ToolSheets[index]) return;
+  // A palette docked on a page that is not shown cannot have been turned
+  // to by the user (the window system activates it with the main window).
+  if (PaletteAttached(index) && PCTools->ActivePage() != ToolSheets[index]) return;
   if (ToolSheets[index]->TabVisible()) PCTools->SetActivePage(ToolSheets[index]);
   SetActiveTool(ToolSheets[index]);
 }

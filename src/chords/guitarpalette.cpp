@@ -19,7 +19,6 @@
 #include "uikit/fretboard.h"
 #include "uikit/interface.h"
 #include "uikit/names.h"
-#include "uikit/pagecontrol.h"
 #include "uikit/settings.h"
 #include "uikit/toolfaces.h"
 #include "view/window.h"
@@ -154,12 +153,8 @@ TFGuitar::TFGuitar(TComponent* owner, const TPaletteContext& context)
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TGuitarSettings::kSection, attached);
   };
-  // Only a palette the user sees can be activated by the user: docked on
-  // a page that is not shown it takes no part.
   OnActivate = [this](TObject*) {
-    const auto* sheet = dynamic_cast<const TECTabSheet*>(HostDockSite());
-    const bool seen = !sheet || (sheet->PageControl() && sheet->PageControl()->ActivePage() == sheet);
-    if (host_ && seen) host_->PaletteActivated(TGuitarSettings::kSection);
+    if (host_) host_->PaletteActivated(TGuitarSettings::kSection);
   };
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
     if (host_) host_->PaletteKeyDown(key, shift);
