@@ -549,6 +549,18 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   editor->SoundPitch(*ports_, pitch, std::max(1, ticks / 8), 3);
 }
 
+void TFProgramModule::PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
+  if (!ActiveEditor() || pitches.empty()) return;
+  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+  if (!ports_->OpenMidiOutput()) return;
+  // The instrument on the first channel, then the notes together; the
+  // port closes after the last one.
+  ports_->ForwardShort(0xC0, std::clamp(program, 0, 127), 0);
+  for (size_t i = 0; i < pitches.size(); ++i)
+    ports_->SoundNote(0, static_cast<uint8_t>(std::clamp(pitches[i], 0, 127)),
+                      static_cast<uint16_t>(std::clamp(ticks / 8, 1, 0xFFFF)), i + 1 == pitches.size(), 64);
+}
+
 void TFProgramModule::SetEntryDuration(int ticks) {
   // The playback editors that show it are not part of the window yet.
   (void)ticks;
