@@ -167,6 +167,7 @@ TFFrameEditor::TFFrameEditor(TComponent* owner, TIniFile* settings) : TForm(owne
     SetModalResult(mrOk);
   };
   BBCancel = MakeCancelButton(this, 337, 297);
+  BBCancel->Cancel = false;  // Esc does not close the editor: a frame is easily lost
   MakeFormLanguage(this, "LFrameEditor");
 
   if (settings) {
