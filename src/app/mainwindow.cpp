@@ -1,10 +1,13 @@
 #include "app/mainwindow.h"
 
+#include "app/helpcommands.h"
+
 #include <algorithm>
 #include <exception>
 
 #include "app/commands.h"
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/pageviewer.h"
 #include "base/safefile.h"
 #include "base/strings.h"
@@ -87,10 +90,13 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm
   RestoreWindowPlacement();
   creating_ = false;
   UpdateActionStates();
+  help_ = std::make_unique<TProgramHelp>(*this, settings_);
+  help_->Start();
 }
 
 TFProgramModule::~TFProgramModule() {
   destroying_ = true;
+  help_.reset();
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
   BeginDestroy();
@@ -314,6 +320,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   if (editor->QSWindow->CanFocus()) editor->QSWindow->SetFocus();
   ApplyActiveTool();
   UpdateActionStates();
+  if (help_) help_->ReportContext();
 }
 
 void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
@@ -323,6 +330,7 @@ void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   delete editor;
   delete sheet;
   if (!destroying_) UpdateActionStates();
+  if (help_ && !destroying_) help_->ReportContext();
 }
 
 void TFProgramModule::DocumentStateChanged(TFFileEditor& editor) {
@@ -497,6 +505,7 @@ void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
   if (sheet == activeTool_) return;
   activeTool_ = sheet;
   if (!creating_) ApplyActiveTool();
+  if (help_) help_->ReportContext();
   if (settings_ && !creating_ && PCTools->ActivePage()) {
     const int index = PCTools->IndexOfPage(PCTools->ActivePage());
     if (index >= 0 && index < kToolPageCount) settings_->Set(mainSettings_, &TMainWindowSettings::ActiveTool, index);
@@ -628,6 +637,7 @@ void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
   PlaceToolBars();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
+  if (help_) help_->LanguageChanged();
 }
 
 void TFProgramModule::ANewExecute() { NewDocument(); }

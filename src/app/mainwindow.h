@@ -23,6 +23,7 @@ class TECPageControl;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
+class TProgramHelp;
 class TQSWindow;
 struct TCommand;
 
@@ -138,6 +139,12 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AFrenchExecute();
   void AItalianExecute();
   void ARussianExecute();
+  void AContentsExecute();
+  void AReferencesExecute();
+  void AHelperExecute();
+  void ANewsExecute();
+  // The help and news of the main window (null while it is built).
+  TProgramHelp* Help() const { return help_.get(); }
   // The hidden palette keys: each hides its palette's page.
   void ANotesExecute();
   void ASymbolsExecute();
@@ -187,6 +194,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   std::unique_ptr<TMidiPorts> ports_;
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
+  std::unique_ptr<TProgramHelp> help_;
   bool creating_ = true;
   bool destroying_ = false;
 };

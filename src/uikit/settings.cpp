@@ -118,13 +118,18 @@ void TMainWindowSettings::Visit(TSettingsIO& io) {
 
 void TPropertiesSettings::Visit(TSettingsIO& io) {
   io.Key("TestFile", TestFile, "");
-  io.Key("Helper", Helper, true);
+  io.Key("Helper", Helper, false);
 }
 
 void TNewsSettings::Visit(TSettingsIO& io) {
   io.Key("News", News, true);
   io.Key("DisplayNews", DisplayNews, false);
   io.Key("NewsExists", NewsExists, false);
+}
+
+void TNewsFeedSettings::Visit(TSettingsIO& io) {
+  io.Key("Last", Last, "");
+  io.Key("Address", Address, "");
 }
 
 void TRecordingSettings::Visit(TSettingsIO& io) {

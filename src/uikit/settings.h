@@ -151,6 +151,16 @@ struct TNewsSettings {
   void Visit(TSettingsIO& io);
 };
 
+// The news download: the day of the last attempt ("yyyy-mm-dd", empty for
+// never) and the address of the feed's server (empty: no download).
+struct TNewsFeedSettings {
+  static constexpr const char* kSection = "News";
+  TNewsFeedSettings() { LoadDefaults(*this); }
+  std::string Last;
+  std::string Address;
+  void Visit(TSettingsIO& io);
+};
+
 struct TRecordingSettings {
   static constexpr const char* kSection = "Record";
   TRecordingSettings() { LoadDefaults(*this); }

@@ -1,0 +1,155 @@
+#include "app/helpcommands.h"
+
+#include <ctime>
+
+#include "app/mainwindow.h"
+#include "app/newsdownload.h"
+#include "platform/keys.h"
+#include "platform/timers.h"
+#include "uikit/catalogue.h"
+#include "uikit/interface.h"
+#include "uikit/menuitem.h"
+#include "uikit/pagecontrol.h"
+
+namespace qs {
+
+namespace {
+
+constexpr const char* kEntranceTopic = "Entrance";
+constexpr const char* kReferencesTopic = "References/NewComposition";
+// The tool pages the Helper has topics for; any other page is "".
+constexpr const char* kContextPages[] = {"Notes", "Symbols", "Expanded", "Terms",     "Chords",   "Intervals",
+                                         "Design", "Piano",  "Guitar",   "Modify", "Navigator", "Recording"};
+constexpr int kBlinkInterval = 220;
+
+std::string TodayText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+  localtime_r(&now, &t);
+  char buf[16];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d", &t);
+  return buf;
+}
+
+}  // namespace
+
+TProgramHelp::TProgramHelp(TFProgramModule& main, TSettings* settings) : main_(main), settings_(settings) {
+  if (settings_) {
+    settings_->Load(properties_);
+    settings_->Load(feed_);
+    settings_->Load(download_);
+  }
+  SetHelperHost(this);
+}
+
+TProgramHelp::~TProgramHelp() {
+  *alive_ = false;
+  download_thread_.reset();
+  SetHelperHost(nullptr);
+  CloseHelper();
+  if (TFNewsModule* n = NewsModule()) delete n;
+}
+
+void TProgramHelp::Start() {
+  // F1 opens the help page of the program wherever the keyboard is, also
+  // in a dialog.
+  auto previous = Application().OnMessage;
+  Application().OnMessage = [previous](TMessage& message, bool& handled) {
+    if (message.Msg == WM_KEYDOWN && message.WParam == VK_F1) {
+      ShowHelpTopic(kEntranceTopic);
+      handled = true;
+      return;
+    }
+    if (previous) previous(message, handled);
+  };
+  blink_ = new TTimer(&main_);
+  blink_->SetInterval(kBlinkInterval);
+  blink_->OnTimer = [this](TObject*) { Blink(); };
+  ReportContext();
+  if (properties_.Helper) OpenHelper();
+  DownloadNews();
+}
+
+std::vector<std::string> TProgramHelp::MainContext() const {
+  if (main_.DocumentCount() == 0) return {"Main"};
+  std::string page;
+  if (main_.PCTools) {
+    const int index = main_.PCTools->IndexOfPage(main_.PCTools->ActivePage());
+    if (index >= 0 && index < static_cast<int>(std::size(kContextPages))) page = kContextPages[index];
+  }
+  return {"Opened", page};
+}
+
+void TProgramHelp::ReportContext() { ShowHelperContext(MainContext(), false); }
+
+void TProgramHelp::LanguageChanged() { ReloadHelperContent(); }
+
+void TProgramHelp::Contents() { ShowHelpContents(); }
+void TProgramHelp::References() { ShowHelpTopic(kReferencesTopic); }
+
+void TProgramHelp::Helper() {
+  if (HelperModule()) {
+    CloseHelper();
+    return;
+  }
+  OpenHelper();
+}
+
+void TProgramHelp::News() {
+  if (settings_) settings_->Set(feed_, &TNewsSettings::NewsExists, false);
+  feed_.NewsExists = false;
+  if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(main_.FindComponent("MITNews"))) item->Blink(true);
+  SetNewsEnabled(true);
+  ShowNewsWindow();
+}
+
+void TProgramHelp::DownloadNews() {
+  const std::string today = TodayText();
+  if (!feed_.News || attempted_ || download_.Last >= today) return;
+  attempted_ = true;
+  if (settings_) settings_->Set(download_, &TNewsFeedSettings::Last, today);
+  std::vector<std::string> urls = NewsFeedUrls(download_.Address, InterfaceLanguage());
+  if (urls.empty()) return;
+  std::weak_ptr<bool> alive = alive_;
+  download_thread_ = std::make_unique<TNewsDownload>(std::move(urls), [this, alive](const std::string& body) {
+    if (alive.lock() && *alive.lock()) NewsArrived(body);
+  });
+  download_thread_->Start();
+}
+
+void TProgramHelp::NewsArrived(const std::string& body) {
+  if (!StoreNewsFeed(NewsCacheFile(), body)) return;
+  feed_.NewsExists = true;
+  if (settings_) settings_->Store(feed_);
+}
+
+void TProgramHelp::Blink() {
+  if (!feed_.NewsExists) return;
+  if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(main_.FindComponent("MITNews"))) item->Blink(false);
+  if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(main_.FindComponent("MINews"))) item->Blink(false);
+}
+
+void TProgramHelp::RunHelpCommand(const std::string& action) { main_.RunCommand(action); }
+
+void TProgramHelp::StartLesson(const std::string& name) { (void)name; }
+
+void TProgramHelp::SetHelperAtStart(bool on) {
+  if (settings_) settings_->Set(properties_, &TPropertiesSettings::Helper, on);
+  properties_.Helper = on;
+}
+
+void TProgramHelp::SetNewsEnabled(bool on) {
+  if (settings_) settings_->Set(feed_, &TNewsSettings::News, on);
+  feed_.News = on;
+}
+
+}  // namespace qs
+
+namespace qs {
+
+void TFProgramModule::AContentsExecute() { help_->Contents(); }
+void TFProgramModule::AReferencesExecute() { help_->References(); }
+void TFProgramModule::AHelperExecute() { help_->Helper(); }
+void TFProgramModule::ANewsExecute() { help_->News(); }
+
+}  // namespace qs

@@ -1,0 +1,306 @@
+#include "help/helperwindow.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "base/safefile.h"
+#include "base/strings.h"
+#include "help/rssreader.h"
+#include "help/xmlhelp.h"
+#include "platform/desktop.h"
+#include "platform/extctrls.h"
+#include "platform/paths.h"
+#include "platform/stdctrls.h"
+#include "uikit/catalogue.h"
+#include "uikit/formparts.h"
+#include "uikit/settings.h"
+
+namespace qs {
+
+namespace {
+
+constexpr TColor kPaletteGrey = 0xF1EEEC;  // red 236, green 238, blue 241
+constexpr TColor kNavy = 0x800000;
+constexpr const char* kHelperSection = "HelperModule";
+constexpr const char* kNewsSection = "NewsModule";
+constexpr const char* kFeedStem = "music_notation_software";
+constexpr size_t kMaxLinkArgument = 100;
+constexpr int kNoPlacement = -1000;
+
+THelperHost* host = nullptr;
+TFHelperModule* helper = nullptr;
+TFNewsModule* news = nullptr;
+std::vector<std::string> contextPath;
+
+bool StartsWithText(const std::string& s, std::string_view prefix) {
+  return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
+}
+
+// Bottom row shared by both windows: the viewer fills the window above
+// a separator and the check box.
+void LayOutChildren(TForm& form, TControl* viewer, TControl* separator, TControl* check) {
+  const int w = form.ClientWidth(), h = form.ClientHeight();
+  if (viewer) viewer->SetBounds(4, 2, std::max(w - 8, 0), std::max(h - 24, 0));
+  if (separator) separator->SetBounds(5, h - 20, std::max(w - 10, 0), 2);
+  if (check) check->SetBounds(check->Left(), h - 17, check->Width(), check->Height());
+}
+
+}  // namespace
+
+void SetHelperHost(THelperHost* h) { host = h; }
+
+// ------------------------------------------------------------------ links
+
+TLinkTarget ResolveHelpLink(const std::string& ref, TLinkSource source) {
+  const std::string r = Trim(ref);
+  if (StartsWithText(r, "http://") || StartsWithText(r, "https://")) return {TLinkAction::Web, r};
+  if (source != TLinkSource::Help) return {};
+  auto rest = [&](size_t n) { return Trim(r.substr(n, kMaxLinkArgument)); };
+  if (StartsWithText(r, "chm://")) return {TLinkAction::HelpPage, rest(6)};
+  if (StartsWithText(r, "tich://")) return {TLinkAction::Lesson, rest(7)};
+  if (StartsWithText(r, "cmd://")) {
+    const std::string command = rest(6);
+    for (const char* name : {"New", "Open", "Print", "Preview", "Play", "Record"})
+      if (SameText(command, name)) return {TLinkAction::Command, std::string("A") + name};
+  }
+  return {};
+}
+
+void FollowHelpLink(const std::string& ref, TLinkSource source) {
+  const TLinkTarget t = ResolveHelpLink(ref, source);
+  switch (t.Action) {
+    case TLinkAction::Web: OpenUrl(t.Argument); break;
+    case TLinkAction::HelpPage: ShowHelpTopic(t.Argument); break;
+    case TLinkAction::Lesson:
+      if (host) host->StartLesson(t.Argument);
+      break;
+    case TLinkAction::Command:
+      if (host) host->RunHelpCommand(t.Argument);
+      break;
+    case TLinkAction::None: break;
+  }
+}
+
+// ------------------------------------------------------------------ Helper
+
+int PlaceHelperBeside(int helperLeft, int helperWidth, int callerLeft, int callerWidth, int screenWidth) {
+  if (callerLeft <= kNoPlacement) return helperLeft;
+  const int right = callerLeft + callerWidth;
+  if (helperLeft > callerLeft && helperLeft < right) {
+    // It covers the caller from inside: move it to the caller's right edge.
+    int left = right - 16;
+    if (left + helperWidth >= screenWidth) left = screenWidth - helperWidth;
+    return left;
+  }
+  if (helperLeft < callerLeft && helperLeft + helperWidth > callerLeft) {
+    const int left = callerLeft - helperWidth + 16;
+    return left > 0 ? left : 0;
+  }
+  return helperLeft;
+}
+
+std::string HelpContainerFile() {
+  const std::string own = platform::FindResource(std::string("Quillstave4.") + InterfaceLanguage() + ".xcf");
+  if (!own.empty()) return own;
+  const std::string english = std::string("Quillstave4.") + kDefaultLanguage + ".xcf";
+  const std::string found = platform::FindResource(english);
+  return found.empty() ? platform::ProgramDir() + english : found;
+}
+
+TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
+  SetName("FHelperModule");
+  SetCaption("Helper");
+  SetFormStyle(fsStayOnTop);
+  SetColor(kPaletteGrey);
+  SetClientWidth(224);
+  SetClientHeight(261);
+  ApplySkinTemplate(*this, skinkind::Small);
+
+  HHelper = new TECXMLHelp(this);
+  HHelper->SetName("HHelper");
+  HHelper->SetParent(this);
+  HHelper->SetParagraph(16);
+  HHelper->SetColor(kPaletteGrey);
+  SHelper = Make<TBevel>(this, "SHelper", 5, 241, 214, 2);
+  CBCancel = Make<TCheckBox>(this, "CBCancel", 4, 244, 160, 17);
+  CBCancel->SetCaption("Do not show at start");
+  TFont f = CBCancel->Font();
+  f.Color = kNavy;
+  CBCancel->SetFont(f);
+  BBack = Make<TButton>(this, "BBack", 170, 243, 24, 17);
+  BBack->SetCaption("<");
+  BForward = Make<TButton>(this, "BForward", 196, 243, 24, 17);
+  BForward->SetCaption(">");
+  FLHelperModule = MakeFormLanguage(this, "FLHelperModule");
+
+  if (TSettings* s = ProgramSettings()) s->RestoreBounds(*this, kHelperSection);
+  CBCancel->SetChecked(host && !host->HelperAtStart());
+  CBCancel->OnClick = [](TObject* sender) {
+    if (host) host->SetHelperAtStart(!static_cast<TCheckBox*>(sender)->Checked());
+  };
+  BBack->OnClick = [this](TObject*) { HHelper->GoBack(); };
+  BForward->OnClick = [this](TObject*) { HHelper->GoForward(); };
+  HHelper->OnHistory = [this](TObject*) { UpdateButtons(); };
+  HHelper->OnClickRef = [](TObject*, const std::string& ref) { FollowHelpLink(ref, TLinkSource::Help); };
+  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  ShowTopics(kNoPlacement, 0);
+  OpenContentFile();
+  Resize();
+  UpdateButtons();
+}
+
+TFHelperModule::~TFHelperModule() {
+  if (TSettings* s = ProgramSettings()) s->StoreBounds(*this, kHelperSection);
+  if (helper == this) helper = nullptr;
+}
+
+void TFHelperModule::Resize() {
+  TForm::Resize();
+  LayOutChildren(*this, HHelper, SHelper, CBCancel);
+  const int h = ClientHeight(), w = ClientWidth();
+  if (BBack) BBack->SetBounds(w - 54, h - 18, 24, 17);
+  if (BForward) BForward->SetBounds(w - 28, h - 18, 24, 17);
+  if (CBCancel) CBCancel->SetBounds(4, h - 17, std::max(w - 62, 20), 17);
+}
+
+void TFHelperModule::UpdateButtons() {
+  if (BBack) BBack->SetEnabled(HHelper->CanGoBack());
+  if (BForward) BForward->SetEnabled(HHelper->CanGoForward());
+}
+
+void TFHelperModule::ShowTopics(int callerLeft, int callerWidth) {
+  HHelper->BeginUpdate();
+  HHelper->ClearTopics();
+  for (const std::string& name : contextPath) HHelper->AddTopic(name + ".xml");
+  HHelper->EndUpdate();
+  const int left = PlaceHelperBeside(Left(), Width(), callerLeft, callerWidth, Screen().Width());
+  if (left != Left()) SetBounds(left, Top(), Width(), Height());
+}
+
+void TFHelperModule::OpenContentFile() { HHelper->SetFileName(HelpContainerFile()); }
+
+const std::vector<std::string>& HelperContextPath() { return contextPath; }
+
+TFHelperModule* HelperModule() { return helper; }
+
+TFHelperModule* OpenHelper() {
+  if (!helper) helper = new TFHelperModule(Application().MainForm());
+  helper->Show();
+  return helper;
+}
+
+void CloseHelper() {
+  if (helper) delete helper;
+}
+
+void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int left, int top, int width,
+                       int height) {
+  (void)top, (void)height;
+  if (host && host->LessonRunning()) return;
+  contextPath = path;
+  if (!helper) return;
+  if (recreate) {
+    delete helper;
+    OpenHelper();
+  }
+  helper->ShowTopics(left, width);
+}
+
+void ReloadHelperContent() {
+  if (helper) helper->OpenContentFile();
+}
+
+// ------------------------------------------------------------------ news
+
+std::string NewsCacheFile() { return platform::CacheDir() + "News/" + kFeedStem + ".rss"; }
+
+std::string NewsFeedFile() {
+  const std::string folder = platform::CacheDir() + "News/";
+  const std::string own = std::string(kFeedStem) + "_" + InterfaceLanguage() + ".rss";
+  for (const std::string& f : {folder + own, folder + kFeedStem + ".rss"})
+    if (FileExists(f)) return f;
+  for (const std::string& name : {"News/" + own, std::string("News/") + kFeedStem + ".rss"}) {
+    const std::string shipped = platform::FindResource(name);
+    if (!shipped.empty() && ExtractFileName(shipped) == ExtractFileName(name)) return shipped;
+  }
+  return {};
+}
+
+TFNewsModule::TFNewsModule(TComponent* owner) : TForm(owner) {
+  SetName("FNewsModule");
+  SetCaption("News");
+  SetFormStyle(fsStayOnTop);
+  SetColor(kPaletteGrey);
+  SetClientWidth(351);
+  SetClientHeight(284);
+  ApplySkinTemplate(*this, skinkind::Small);
+  HNews = new TECRssReader(this);
+  HNews->SetName("HNews");
+  HNews->SetParent(this);
+  HNews->SetColor(kPaletteGrey);
+  SNews = Make<TBevel>(this, "SNews", 5, 264, 341, 2);
+  CBCancel = Make<TCheckBox>(this, "CBCancel", 4, 267, 300, 17);
+  CBCancel->SetCaption("Fetch the news");
+  TFont f = CBCancel->Font();
+  f.Color = kNavy;
+  CBCancel->SetFont(f);
+  FLNews = MakeFormLanguage(this, "FLNews");
+  if (TSettings* s = ProgramSettings()) s->RestoreBounds(*this, kNewsSection);
+  CBCancel->SetChecked(host && host->NewsEnabled());
+  CBCancel->OnClick = [](TObject* sender) {
+    if (host) host->SetNewsEnabled(static_cast<TCheckBox*>(sender)->Checked());
+  };
+  HNews->OnClickRef = [](TObject*, const std::string& ref) { FollowHelpLink(ref, TLinkSource::Feed); };
+  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  OnDeactivate = [this](TObject*) { Close(); };
+  Resize();
+}
+
+TFNewsModule::~TFNewsModule() {
+  if (TSettings* s = ProgramSettings()) s->StoreBounds(*this, kNewsSection);
+  if (news == this) news = nullptr;
+}
+
+void TFNewsModule::Resize() {
+  TForm::Resize();
+  LayOutChildren(*this, HNews, SNews, CBCancel);
+}
+
+bool TFNewsModule::OpenFeedFile() {
+  const std::string file = NewsFeedFile();
+  if (file.empty()) return false;
+  HNews->SetFileName(file);
+  return true;
+}
+
+bool ShowNewsWindow() {
+  if (news) delete news;
+  auto* window = new TFNewsModule(Application().MainForm());
+  if (!window->OpenFeedFile()) {
+    delete window;
+    return false;
+  }
+  news = window;
+  news->Show();
+  return true;
+}
+
+TFNewsModule* NewsModule() { return news; }
+
+void RegisterHelperForms() {
+  RegisterForm("FHelperModule", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto f = std::make_unique<TFHelperModule>(nullptr);
+    f->HHelper->BeginUpdate();
+    f->HHelper->ClearTopics();
+    f->HHelper->AddTopic("Main.xml");
+    f->HHelper->EndUpdate();
+    return f;
+  });
+  RegisterForm("FNewsModule", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto f = std::make_unique<TFNewsModule>(nullptr);
+    f->OpenFeedFile();
+    return f;
+  });
+}
+
+}  // namespace qs
