@@ -17,9 +17,6 @@ namespace {
 
 constexpr const char* kEntranceTopic = "Entrance";
 constexpr const char* kReferencesTopic = "References/NewComposition";
-// The tool pages the Helper has topics for; any other page is "".
-constexpr const char* kContextPages[] = {"Notes", "Symbols", "Expanded", "Terms",     "Chords",   "Intervals",
-                                         "Design", "Piano",  "Guitar",   "Modify", "Navigator", "Recording"};
 constexpr int kBlinkInterval = 220;
 
 std::string TodayText() {
@@ -75,7 +72,7 @@ std::vector<std::string> TProgramHelp::MainContext() const {
   std::string page;
   if (main_.PCTools) {
     const int index = main_.PCTools->IndexOfPage(main_.PCTools->ActivePage());
-    if (index >= 0 && index < static_cast<int>(std::size(kContextPages))) page = kContextPages[index];
+    if (index >= 0 && index < static_cast<int>(std::size(kHelperToolPages))) page = kHelperToolPages[index];
   }
   return {"Opened", page};
 }

@@ -99,8 +99,9 @@ int PlaceHelperBeside(int helperLeft, int helperWidth, int callerLeft, int calle
   return helperLeft;
 }
 
-std::string HelpContainerFile() {
-  const std::string own = platform::FindResource(std::string("Quillstave4.") + InterfaceLanguage() + ".xcf");
+std::string HelpContainerFile(const std::string& language) {
+  const std::string code = language.empty() ? InterfaceLanguage() : language;
+  const std::string own = platform::FindResource("Quillstave4." + code + ".xcf");
   if (!own.empty()) return own;
   const std::string english = std::string("Quillstave4.") + kDefaultLanguage + ".xcf";
   const std::string found = platform::FindResource(english);
@@ -179,6 +180,29 @@ void TFHelperModule::ShowTopics(int callerLeft, int callerWidth) {
 
 void TFHelperModule::OpenContentFile() { HHelper->SetFileName(HelpContainerFile()); }
 
+const std::vector<std::string>& HelperContextNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> n = {"Main", "Opened"};
+    n.insert(n.end(), std::begin(kHelperToolPages), std::end(kHelperToolPages));
+    for (const char* name : {"VelocityEditor", "PlaybackEditor", "EventEditor", "Lessons", "NewComposition",
+                             "NewFileData", "NewFileGeneral", "NewFilePage", "Settings", "CompositionProperties",
+                             "PartProperties", "StaffProperties", "VoiceProperties", "Vorschlag", "DrumStyle",
+                             "MeasureUnion", "AlignMeasure"})
+      n.push_back(name);
+    return n;
+  }();
+  return names;
+}
+
+const std::vector<std::string>& HelpPageTopics() {
+  static const std::vector<std::string> topics = {
+      kHelpContentsTopic, "Entrance",      "References/NewComposition", "ProgSettings",
+      "NewInstrument",    "ChooseInstrument", "InstrumentProp",          "CompositionProp",
+      "MeasureProp",      "PartProp",      "StaffProp",                 "TextProp",
+      "GraceNoteProp",    "GuitarProp"};
+  return topics;
+}
+
 const std::vector<std::string>& HelperContextPath() { return contextPath; }
 
 TFHelperModule* HelperModule() { return helper; }
@@ -214,9 +238,9 @@ void ReloadHelperContent() {
 
 std::string NewsCacheFile() { return platform::CacheDir() + "News/" + kFeedStem + ".rss"; }
 
-std::string NewsFeedFile() {
+std::string NewsFeedFile(const std::string& language) {
   const std::string folder = platform::CacheDir() + "News/";
-  const std::string own = std::string(kFeedStem) + "_" + InterfaceLanguage() + ".rss";
+  const std::string own = std::string(kFeedStem) + "_" + (language.empty() ? InterfaceLanguage() : language) + ".rss";
   for (const std::string& f : {folder + own, folder + kFeedStem + ".rss"})
     if (FileExists(f)) return f;
   for (const std::string& name : {"News/" + own, std::string("News/") + kFeedStem + ".rss"}) {

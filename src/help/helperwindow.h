@@ -78,9 +78,21 @@ class TFHelperModule : public TForm {
 
 // Where the Helper goes beside a form: its new left edge.
 int PlaceHelperBeside(int helperLeft, int helperWidth, int callerLeft, int callerWidth, int screenWidth);
-// "Quillstave4.<LANG>.xcf" of the interface language, else the English one
-// (the name of the English one when neither exists).
-std::string HelpContainerFile();
+// "Quillstave4.<LANG>.xcf" of a language (the interface language unless
+// given), else the English one (the name of the English one when neither
+// exists).
+std::string HelpContainerFile(const std::string& language = {});
+
+// The tool pages that have a Helper topic, in the tool notebook's order
+// (any other page is reported as "").
+inline constexpr const char* kHelperToolPages[] = {"Notes",  "Symbols", "Expanded", "Terms",  "Chords",    "Intervals",
+                                                   "Design", "Piano",   "Guitar",   "Modify", "Navigator", "Recording"};
+// Every name a context path of the program may hold: the main window's,
+// its attached editors', the lessons' and the dialogs'.
+const std::vector<std::string>& HelperContextNames();
+// The help pages (resources/help/<CODE>/<topic>.htm) that F1 and the help
+// commands open.
+const std::vector<std::string>& HelpPageTopics();
 
 // The context path: where the user is ("Main"; "Opened", the tool page, an
 // attached editor; a dialog's names). It outlives the Helper window.
@@ -119,7 +131,7 @@ class TFNewsModule : public TForm {
 // The news feed to show: the downloaded one in the news cache (in the
 // interface language, else the plain one), else the feed the program
 // ships; "" when there is none.
-std::string NewsFeedFile();
+std::string NewsFeedFile(const std::string& language = {});
 // The cache file the download writes.
 std::string NewsCacheFile();
 // Shows the news window; false (and nothing shown) without a feed.

@@ -1,6 +1,7 @@
 #include "help/rssreader.h"
 
 #include <array>
+#include <cctype>
 #include <ctime>
 
 #include "base/safefile.h"
@@ -33,8 +34,11 @@ int RssElementIndex(std::string_view name) {
 std::string TextOfMarkup(const std::string& s) {
   std::string out;
   bool inTag = false, blank = false;
-  for (char c : s) {
-    if (c == '<') {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const char c = s[i];
+    const char next = i + 1 < s.size() ? s[i + 1] : '\0';
+    // Only what looks like a tag is one: "a < b" and "<3" stay text.
+    if (c == '<' && !inTag && (std::isalpha(static_cast<unsigned char>(next)) || next == '/' || next == '!')) {
       inTag = true;
       blank = true;
       continue;
@@ -267,7 +271,7 @@ std::vector<TRssEntry> ParseRssFeed(TStream& s) {
   }
   finish();
   for (TRssEntry& e : entries) {
-    e.Title = TextOfMarkup(DecodeEntities(e.Title));
+    e.Title = TextOfMarkup(DecodeEntities(e.Title));  // titles may hold markup too
     e.Description = TextOfMarkup(DecodeEntities(e.Description));
     e.Link = Trim(DecodeEntities(e.Link));
     e.Date = Trim(DecodeEntities(e.Date));
