@@ -113,8 +113,9 @@ bool StoreNewsFeed(const std::string& cacheFile, const std::string& body) {
   return true;
 }
 
-TNewsDownload::TNewsDownload(std::vector<std::string> urls, std::function<void(const std::string&)> done)
-    : urls_(std::move(urls)), done_(std::move(done)) {}
+TNewsDownload::TNewsDownload(std::vector<std::string> urls, std::function<void(const std::string&)> done,
+                             long timeoutSeconds)
+    : urls_(std::move(urls)), done_(std::move(done)), timeout_(timeoutSeconds) {}
 
 TNewsDownload::~TNewsDownload() {
   cancel_ = true;
@@ -126,7 +127,7 @@ void TNewsDownload::Execute() {
   std::string body;
   for (const std::string& url : urls_) {
     if (Terminated()) return;
-    TFetchResult r = FetchUrl(url, news::kTimeoutSeconds, news::kMaxBytes, &cancel_);
+    TFetchResult r = FetchUrl(url, timeout_, news::kMaxBytes, &cancel_);
     if (r.Ok) {
       body = std::move(r.Body);
       break;

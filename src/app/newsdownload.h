@@ -43,7 +43,8 @@ bool StoreNewsFeed(const std::string& cacheFile, const std::string& body);
 // failure).
 class TNewsDownload : public TThread {
  public:
-  TNewsDownload(std::vector<std::string> urls, std::function<void(const std::string&)> done);
+  TNewsDownload(std::vector<std::string> urls, std::function<void(const std::string&)> done,
+                long timeoutSeconds = news::kTimeoutSeconds);
   ~TNewsDownload() override;
 
  protected:
@@ -52,6 +53,7 @@ class TNewsDownload : public TThread {
  private:
   std::vector<std::string> urls_;
   std::function<void(const std::string&)> done_;
+  long timeout_;
   std::atomic<bool> cancel_{false};
 };
 
