@@ -143,7 +143,10 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   BForward->OnClick = [this](TObject*) { HHelper->GoForward(); };
   HHelper->OnHistory = [this](TObject*) { UpdateButtons(); };
   HHelper->OnClickRef = [](TObject*, const std::string& ref) { FollowHelpLink(ref, TLinkSource::Help); };
-  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
+  // The program's one Helper goes when it is closed.
+  OnClose = [this](TObject*, TCloseAction& action) {
+    if (helper == this) action = caFree;
+  };
   ShowTopics(kNoPlacement, 0);
   OpenContentFile();
   Resize();
@@ -159,9 +162,9 @@ void TFHelperModule::Resize() {
   TForm::Resize();
   LayOutChildren(*this, HHelper, SHelper, CBCancel);
   const int h = ClientHeight(), w = ClientWidth();
-  if (BBack) BBack->SetBounds(w - 54, h - 18, 24, 17);
-  if (BForward) BForward->SetBounds(w - 28, h - 18, 24, 17);
-  if (CBCancel) CBCancel->SetBounds(4, h - 17, std::max(w - 62, 20), 17);
+  if (BBack) BBack->SetBounds(w - 46, h - 18, 20, 17);
+  if (BForward) BForward->SetBounds(w - 24, h - 18, 20, 17);
+  if (CBCancel) CBCancel->SetBounds(4, h - 17, std::max(w - 52, 20), 17);
 }
 
 void TFHelperModule::UpdateButtons() {
@@ -275,8 +278,12 @@ TFNewsModule::TFNewsModule(TComponent* owner) : TForm(owner) {
     if (host) host->SetNewsEnabled(static_cast<TCheckBox*>(sender)->Checked());
   };
   HNews->OnClickRef = [](TObject*, const std::string& ref) { FollowHelpLink(ref, TLinkSource::Feed); };
-  OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
-  OnDeactivate = [this](TObject*) { Close(); };
+  OnClose = [this](TObject*, TCloseAction& action) {
+    if (news == this) action = caFree;
+  };
+  OnDeactivate = [this](TObject*) {
+    if (news == this) Close();
+  };
   Resize();
 }
 
