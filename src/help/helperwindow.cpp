@@ -9,6 +9,7 @@
 #include "help/xmlhelp.h"
 #include "platform/desktop.h"
 #include "platform/extctrls.h"
+#include "platform/keys.h"
 #include "platform/paths.h"
 #include "platform/stdctrls.h"
 #include "uikit/catalogue.h"
@@ -283,6 +284,10 @@ TFNewsModule::TFNewsModule(TComponent* owner) : TForm(owner) {
   };
   OnDeactivate = [this](TObject*) {
     if (news == this) Close();
+  };
+  KeyPreview = true;
+  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
+    if (key == VK_ESCAPE) Close();
   };
   Resize();
 }
