@@ -15,7 +15,6 @@ namespace qs {
 
 namespace {
 
-constexpr const char* kEntranceTopic = "Entrance";
 constexpr const char* kReferencesTopic = "References/NewComposition";
 constexpr int kBlinkInterval = 220;
 
@@ -48,12 +47,13 @@ TProgramHelp::~TProgramHelp() {
 }
 
 void TProgramHelp::Start() {
-  // F1 opens the help page of the program wherever the keyboard is, also
-  // in a dialog.
+  // F1 opens the help page of the window in front wherever the keyboard
+  // is, also in a dialog.
   auto previous = Application().OnMessage;
   Application().OnMessage = [previous](TMessage& message, bool& handled) {
     if (message.Msg == WM_KEYDOWN && message.WParam == VK_F1) {
-      ShowHelpTopic(kEntranceTopic);
+      const TCustomForm* front = Screen().ActiveForm();
+      ShowHelpTopic(FormHelpTopic(front ? front->Name() : std::string()));
       handled = true;
       return;
     }

@@ -116,7 +116,15 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   SetColor(kPaletteGrey);
   SetClientWidth(224);
   SetClientHeight(261);
-  ApplySkinTemplate(*this, skinkind::Small);
+  if (TECFormDesigner* skin = ApplySkinTemplate(*this, skinkind::Small)) {
+    // The window's outline: a one-pixel step at the top-right and
+    // bottom-left corners.
+    skin->OnCreateRgn = [this](TObject*, std::vector<TPoint>& region) {
+      const int w = Width(), h = Height();
+      region = {{0, 0}, {w - 1, 0}, {w - 1, 4}, {w, 4}, {w, h}, {4, h}, {4, h - 1}, {0, h - 1}};
+    };
+    skin->UpdateRegion();
+  }
 
   HHelper = new TECXMLHelp(this);
   HHelper->SetName("HHelper");
@@ -200,7 +208,7 @@ const std::vector<std::string>& HelperContextNames() {
 
 const std::vector<std::string>& HelpPageTopics() {
   static const std::vector<std::string> topics = {
-      kHelpContentsTopic, "Entrance",      "References/NewComposition", "ProgSettings",
+      kHelpContentsTopic, kHelpEntranceTopic,      "References/NewComposition", "ProgSettings",
       "NewInstrument",    "ChooseInstrument", "InstrumentProp",          "CompositionProp",
       "MeasureProp",      "PartProp",      "StaffProp",                 "TextProp",
       "GraceNoteProp",    "GuitarProp"};

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
+#include "base/strings.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/paths.h"
@@ -78,6 +80,28 @@ void ShowHelpTopic(const std::string& topic) {
 }
 
 void ShowHelpContents() { ShowHelpTopic(kHelpContentsTopic); }
+
+namespace {
+std::vector<std::pair<std::string, std::string>>& FormTopics() {
+  static std::vector<std::pair<std::string, std::string>> topics;
+  return topics;
+}
+}  // namespace
+
+void SetFormHelpTopic(const std::string& formName, const std::string& topic) {
+  for (auto& [name, t] : FormTopics())
+    if (SameText(name, formName)) {
+      t = topic;
+      return;
+    }
+  FormTopics().emplace_back(formName, topic);
+}
+
+std::string FormHelpTopic(const std::string& formName) {
+  for (const auto& [name, topic] : FormTopics())
+    if (SameText(name, formName)) return topic;
+  return kHelpEntranceTopic;
+}
 
 // ----------------------------------------------------------------- placing
 

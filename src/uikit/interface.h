@@ -29,6 +29,13 @@ void ShowHelpTopic(const std::string& topic);
 // help folder has none.
 std::string HelpPageFile(const std::string& topic);
 inline constexpr const char* kHelpContentsTopic = "Introduction";
+// The page F1 opens everywhere else.
+inline constexpr const char* kHelpEntranceTopic = "Entrance";
+// The page F1 opens while a form (by its name) is in front; a dialog with a
+// page of its own names it once when the program starts.
+void SetFormHelpTopic(const std::string& formName, const std::string& topic);
+// The form's page, else the entrance page.
+std::string FormHelpTopic(const std::string& formName);
 
 // Places a drop-down window under the control that opened it, or above it
 // where the screen ends below; never off the screen's left or top edge.

@@ -11,6 +11,7 @@
 #include "help/helperwindow.h"
 #include "help/xmlhelp.h"
 #include "platform/paths.h"
+#include "uikit/interface.h"
 
 namespace qs {
 namespace {
@@ -60,6 +61,13 @@ TEST(HelperPlacement, BesideTheForm) {
   for (const Case& c : cases)
     EXPECT_EQ(PlaceHelperBeside(c.HelperLeft, 224, c.CallerLeft, c.CallerWidth, 1280), c.Expected)
         << c.HelperLeft << " " << c.CallerLeft;
+}
+
+TEST(HelpPages, F1OpensThePageOfTheFormInFront) {
+  SetFormHelpTopic("FStaffProperties", "StaffProp");
+  EXPECT_EQ(FormHelpTopic("fstaffproperties"), "StaffProp");
+  EXPECT_EQ(FormHelpTopic("FMessageBlock"), kHelpEntranceTopic);
+  EXPECT_EQ(FormHelpTopic(""), kHelpEntranceTopic);
 }
 
 TEST(HelperContent, TheLanguagesContainerElseTheEnglishOne) {
