@@ -232,6 +232,8 @@ void TECHelpView::Reload() {
   bitmaps_.clear();
   runs_.clear();
   expanded_ = nullptr;
+  // Another page starts at its top.
+  scrollX_ = scrollY_ = 0;
   LoadItems();
 }
 

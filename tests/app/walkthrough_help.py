@@ -125,6 +125,15 @@ class Session:
         self.d.sync()
         time.sleep(0.8)
 
+    def wheel(self, window, x, y, down):
+        ox, oy, _, _ = window_rect(self.d, window)
+        xtest.fake_input(self.d, X.MotionNotify, x=int(ox + x), y=int(oy + y))
+        button = 5 if down else 4
+        xtest.fake_input(self.d, X.ButtonPress, button)
+        xtest.fake_input(self.d, X.ButtonRelease, button)
+        self.d.sync()
+        time.sleep(0.2)
+
     def end(self):
         self.proc.kill()
         self.proc.wait()
@@ -213,15 +222,21 @@ def run(program, outdir):
         s.click(s.main, *NOTES_TAB)
         check(page(s.shot(helper, "helper-notes-again", outdir)) == page(notes), "back on the Notes page it shows the Notes topic")
 
-        # 3. A topic link, and back.
-        links = red_rows(notes)
+        # 3. A topic link (at the end of the page: scrolled there with the
+        # wheel), and back.
+        for _ in range(6):
+            s.wheel(helper, hw // 2, hh // 2, down=True)
+        scrolled = s.shot(helper, "helper-scrolled", outdir)
+        check(page(scrolled) != page(notes), "the wheel scrolls the Helper's page")
+        links = red_rows(scrolled)
         check(len(links) >= 2, "the Helper's page shows its links")
         y, x = links[-1]
         s.click(helper, x + 3, y - 5)  # above the underline, on the word
         linked = s.shot(helper, "helper-linked", outdir)
-        check(page(linked) != page(notes) and len(red_rows(linked)) < len(links), "the topic link leads to its topic")
+        check(page(linked) != page(scrolled) and len(red_rows(linked)) < len(links), "the topic link leads to its topic")
         s.click(helper, hw - BACK_FROM_RIGHT, hh - BACK_FROM_BOTTOM)
-        check(page(s.shot(helper, "helper-back", outdir)) == page(notes), "the back button returns to the page before")
+        check(page(s.shot(helper, "helper-back", outdir)) == page(notes),
+              "the back button returns to the page before, at its top")
 
         # 4. F1 in a dialog opens the help page.
         s.click(s.main, mw // 2, 8)  # the main window's caption: the keys go there
