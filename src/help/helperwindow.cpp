@@ -46,6 +46,15 @@ void LayOutChildren(TForm& form, TControl* viewer, TControl* separator, TControl
   if (check) check->SetBounds(check->Left(), h - 17, check->Width(), check->Height());
 }
 
+// The check box below the page, in navy.
+TCheckBox* MakeBottomCheck(TForm* form, int top, int width) {
+  TCheckBox* check = Make<TCheckBox>(form, "CBCancel", 4, top, width, 17);
+  TFont f = check->Font();
+  f.Color = kNavy;
+  check->SetFont(f);
+  return check;
+}
+
 }  // namespace
 
 void SetHelperHost(THelperHost* h) { host = h; }
@@ -132,11 +141,8 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   HHelper->SetParagraph(16);
   HHelper->SetColor(kPaletteGrey);
   SHelper = Make<TBevel>(this, "SHelper", 5, 241, 214, 2);
-  CBCancel = Make<TCheckBox>(this, "CBCancel", 4, 244, 160, 17);
+  CBCancel = MakeBottomCheck(this, 244, 160);
   CBCancel->SetCaption("Do not show at start");
-  TFont f = CBCancel->Font();
-  f.Color = kNavy;
-  CBCancel->SetFont(f);
   BBack = Make<TButton>(this, "BBack", 170, 243, 24, 17);
   BBack->SetCaption("<");
   BForward = Make<TButton>(this, "BForward", 196, 243, 24, 17);
@@ -275,11 +281,8 @@ TFNewsModule::TFNewsModule(TComponent* owner) : TForm(owner) {
   HNews->SetParent(this);
   HNews->SetColor(kPaletteGrey);
   SNews = Make<TBevel>(this, "SNews", 5, 264, 341, 2);
-  CBCancel = Make<TCheckBox>(this, "CBCancel", 4, 267, 300, 17);
+  CBCancel = MakeBottomCheck(this, 267, 300);
   CBCancel->SetCaption("Fetch the news");
-  TFont f = CBCancel->Font();
-  f.Color = kNavy;
-  CBCancel->SetFont(f);
   FLNews = MakeFormLanguage(this, "FLNews");
   if (TSettings* s = ProgramSettings()) s->RestoreBounds(*this, kNewsSection);
   CBCancel->SetChecked(host && host->NewsEnabled());

@@ -58,24 +58,6 @@ std::string TextOfMarkup(const std::string& s) {
   return out;
 }
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 int Number(std::string_view s, int& value) {
   value = 0;
   size_t i = 0;
@@ -128,7 +110,7 @@ std::string DecodeEntities(const std::string& text) {
       out += '&';
       continue;
     }
-    AppendUtf8(out, cp);
+    AppendUtf8(out, static_cast<char32_t>(cp));
     i = semi;
   }
   return out;
