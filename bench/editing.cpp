@@ -101,7 +101,7 @@ void BM_Keystroke(benchmark::State& state) {
   // Rows of page pixels painted per keystroke: a page brought up to date
   // paints only the band where its drawing changed.
   state.counters["rows_painted"] = benchmark::Counter(static_cast<double>(rows), benchmark::Counter::kAvgIterations);
-  state.counters["page_rows"] = s.View.PagePixelRect().Height();
+  state.counters["page_rows"] = s.View.Geometry().PagePixelRect().Height();
 }
 BENCHMARK(BM_Keystroke)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 

@@ -29,14 +29,7 @@ std::string TodayText() {
 
 }  // namespace
 
-TProgramHelp::TProgramHelp(TFProgramModule& main, TSettings* settings) : main_(main), settings_(settings) {
-  if (settings_) {
-    settings_->Load(properties_);
-    settings_->Load(feed_);
-    settings_->Load(download_);
-  }
-  SetHelperHost(this);
-}
+TProgramHelp::TProgramHelp(TFProgramModule& main) : main_(main) { SetHelperHost(this); }
 
 TProgramHelp::~TProgramHelp() {
   *alive_ = false;
@@ -63,8 +56,7 @@ void TProgramHelp::Start() {
   blink_->SetInterval(kBlinkInterval);
   blink_->OnTimer = [this](TObject*) { Blink(); };
   ReportContext();
-  if (properties_.Helper) OpenHelper();
-  DownloadNews();
+  if (HelperAtStart()) OpenHelper();
 }
 
 std::vector<std::string> TProgramHelp::MainContext() const {
@@ -81,7 +73,6 @@ void TProgramHelp::ReportContext() { ShowHelperContext(MainContext(), false); }
 
 void TProgramHelp::LanguageChanged() { ReloadHelperContent(); }
 
-void TProgramHelp::Contents() { ShowHelpContents(); }
 void TProgramHelp::References() { ShowHelpTopic(kReferencesTopic); }
 
 void TProgramHelp::Helper() {
@@ -93,19 +84,20 @@ void TProgramHelp::Helper() {
 }
 
 void TProgramHelp::News() {
-  if (settings_) settings_->Set(feed_, &TNewsSettings::NewsExists, false);
-  feed_.NewsExists = false;
+  TMainSettings& s = main_.Settings;
+  s.Set(s.News, &TNewsSettings::NewsExists, false);
   if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(main_.FindComponent("MITNews"))) item->Blink(true);
   SetNewsEnabled(true);
   ShowNewsWindow();
 }
 
 void TProgramHelp::DownloadNews() {
+  TMainSettings& s = main_.Settings;
   const std::string today = TodayText();
-  if (!feed_.News || attempted_ || download_.Last >= today) return;
+  if (!s.News.News || attempted_ || s.NewsDate.Last >= today) return;
   attempted_ = true;
-  if (settings_) settings_->Set(download_, &TNewsFeedSettings::Last, today);
-  std::vector<std::string> urls = NewsFeedUrls(download_.Address, InterfaceLanguage());
+  s.Set(s.NewsDate, &TNewsDateSettings::Last, today);
+  std::vector<std::string> urls = NewsFeedUrls(s.NewsDate.Address, InterfaceLanguage());
   if (urls.empty()) return;
   std::weak_ptr<bool> alive = alive_;
   download_thread_ = std::make_unique<TNewsDownload>(std::move(urls), [this, alive](const std::string& body) {
@@ -116,12 +108,13 @@ void TProgramHelp::DownloadNews() {
 
 void TProgramHelp::NewsArrived(const std::string& body) {
   if (!StoreNewsFeed(NewsCacheFile(), body)) return;
-  feed_.NewsExists = true;
-  if (settings_) settings_->Store(feed_);
+  main_.Settings.Set(main_.Settings.News, &TNewsSettings::NewsExists, true);
 }
 
+bool TProgramHelp::NewsWaiting() const { return main_.Settings.News.NewsExists; }
+
 void TProgramHelp::Blink() {
-  if (!feed_.NewsExists) return;
+  if (!NewsWaiting()) return;
   if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(main_.FindComponent("MITNews"))) item->Blink(false);
   if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(main_.FindComponent("MINews"))) item->Blink(false);
 }
@@ -130,21 +123,20 @@ void TProgramHelp::RunHelpCommand(const std::string& action) { main_.RunCommand(
 
 void TProgramHelp::StartLesson(const std::string& name) { (void)name; }
 
+bool TProgramHelp::HelperAtStart() const { return main_.Settings.Properties.Helper; }
+
 void TProgramHelp::SetHelperAtStart(bool on) {
-  if (settings_) settings_->Set(properties_, &TPropertiesSettings::Helper, on);
-  properties_.Helper = on;
+  main_.Settings.Set(main_.Settings.Properties, &TPropertiesSettings::Helper, on);
 }
 
-void TProgramHelp::SetNewsEnabled(bool on) {
-  if (settings_) settings_->Set(feed_, &TNewsSettings::News, on);
-  feed_.News = on;
-}
+bool TProgramHelp::NewsEnabled() const { return main_.Settings.News.News; }
+
+void TProgramHelp::SetNewsEnabled(bool on) { main_.Settings.Set(main_.Settings.News, &TNewsSettings::News, on); }
 
 }  // namespace qs
 
 namespace qs {
 
-void TFProgramModule::AContentsExecute() { help_->Contents(); }
 void TFProgramModule::AReferencesExecute() { help_->References(); }
 void TFProgramModule::AHelperExecute() { help_->Helper(); }
 void TFProgramModule::ANewsExecute() { help_->News(); }

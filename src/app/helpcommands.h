@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "help/helperwindow.h"
-#include "uikit/settings.h"
 
 namespace qs {
 
@@ -17,11 +16,11 @@ class TTimer;
 
 class TProgramHelp : public THelperHost {
  public:
-  TProgramHelp(TFProgramModule& main, TSettings* settings);
+  explicit TProgramHelp(TFProgramModule& main);
   ~TProgramHelp() override;
 
   // After the main window is built: its context, the Helper when it opens
-  // at start, F1, and the day's news download.
+  // at start, F1 and the news button.
   void Start();
   // The main window's context path: ["Main"] without a document, else
   // ["Opened", the tool page].
@@ -29,21 +28,21 @@ class TProgramHelp : public THelperHost {
   void ReportContext();
   void LanguageChanged();
 
-  void Contents();
   void References();
   void Helper();
   void News();
-  // One attempt to fetch the news (at most once a day and once a run).
+  // One attempt to fetch the news (at most once a day and once a run); the
+  // start-up thread asks for it.
   void DownloadNews();
-  bool NewsWaiting() const { return feed_.NewsExists; }
+  bool NewsWaiting() const;
 
   // THelperHost
   void RunHelpCommand(const std::string& action) override;
   void StartLesson(const std::string& name) override;
   bool LessonRunning() const override { return false; }
-  bool HelperAtStart() const override { return properties_.Helper; }
+  bool HelperAtStart() const override;
   void SetHelperAtStart(bool on) override;
-  bool NewsEnabled() const override { return feed_.News; }
+  bool NewsEnabled() const override;
   void SetNewsEnabled(bool on) override;
 
  private:
@@ -51,10 +50,6 @@ class TProgramHelp : public THelperHost {
   void Blink();
 
   TFProgramModule& main_;
-  TSettings* settings_;
-  TPropertiesSettings properties_;
-  TNewsSettings feed_;
-  TNewsFeedSettings download_;
   bool attempted_ = false;
   std::unique_ptr<TNewsDownload> download_thread_;
   TTimer* blink_ = nullptr;

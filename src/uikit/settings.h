@@ -151,13 +151,23 @@ struct TNewsSettings {
   void Visit(TSettingsIO& io);
 };
 
-// The news download: the day of the last attempt ("yyyy-mm-dd", empty for
-// never) and the address of the feed's server (empty: no download).
-struct TNewsFeedSettings {
+// The news download: the day of the last attempt, "yyyy-mm-dd" (empty:
+// never), and the address of the feed's server (empty: no download).
+struct TNewsDateSettings {
   static constexpr const char* kSection = "News";
-  TNewsFeedSettings() { LoadDefaults(*this); }
+  TNewsDateSettings() { LoadDefaults(*this); }
   std::string Last;
   std::string Address;
+  void Visit(TSettingsIO& io);
+};
+
+// Where the tool bars stood, "left,top" each; written when the program
+// ends.
+struct TToolBarSettings {
+  static constexpr const char* kSection = "FProgramModule";
+  TToolBarSettings() { LoadDefaults(*this); }
+  int ToolBar;  // the height of the bars' band
+  std::string ToolBarMenu, ToolBarFile, ToolBarEdit, ToolBarTools;
   void Visit(TSettingsIO& io);
 };
 
@@ -188,6 +198,7 @@ struct TEditorSettings {
   bool LimitBackUp;
   int CountBackUp;
   bool AutoSave;
+  int AutoSaveInterval;  // seconds between two automatic saves of a document
   void Visit(TSettingsIO& io);
 };
 
@@ -227,6 +238,20 @@ struct TMusicSettings {
   void Visit(TSettingsIO& io);
 };
 
+// Sending e-mail through an SMTP server. The password is not kept here:
+// a settings file is readable by others.
+struct TMailSettings {
+  static constexpr const char* kSection = "Mail";
+  TMailSettings() { LoadDefaults(*this); }
+  std::string SMTPServer;
+  int Port;
+  bool Authentication;
+  std::string UserId;
+  std::string Address;   // the sender's address
+  std::string MailName;  // the sender's name
+  void Visit(TSettingsIO& io);
+};
+
 // The MIDI ports, by name: empty is the built-in synthesizer (output) or
 // the first port (input).
 struct TDevicesSettings {
@@ -244,7 +269,8 @@ struct TNoteNameSettings {
   std::string Names[12];
   void Visit(TSettingsIO& io);
   // The seven letters of the natural notes: the first character of the
-  // trimmed names of C, D, E, F, G, A and B.
+  // trimmed names of C, D, E, F, G, A and B (the default letter for a
+  // name that is empty).
   std::string Letters() const;
 };
 

@@ -130,7 +130,7 @@ TEST(ViewPainting, AnEditPaintsOnlyTheBandOfThePageThatChanged) {
   TCanvas& screen = s.Host.Bitmap.Canvas();
   s.View.PaintTo(screen);
   ASSERT_TRUE(s.View.HasPageImage(0));
-  const int height = s.View.PagePixelRect().Height();
+  const int height = s.View.Geometry().PagePixelRect().Height();
   const std::vector<uint32_t> before = Pixels(s.Host.Bitmap);
 
   // The last measure of page 1.
