@@ -39,7 +39,6 @@ class TProgramHelp : public THelperHost {
   // THelperHost
   void RunHelpCommand(const std::string& action) override;
   void StartLesson(const std::string& name) override;
-  bool LessonRunning() const override { return false; }
   bool HelperAtStart() const override;
   void SetHelperAtStart(bool on) override;
   bool NewsEnabled() const override;

@@ -31,7 +31,6 @@ constexpr int kNoPlacement = -1000;
 THelperHost* host = nullptr;
 TFHelperModule* helper = nullptr;
 TFNewsModule* news = nullptr;
-std::vector<std::string> contextPath;
 
 bool StartsWithText(const std::string& s, std::string_view prefix) {
   return s.size() >= prefix.size() && SameText(s.substr(0, prefix.size()), prefix);
@@ -46,6 +45,8 @@ void LayOutChildren(TForm& form, TControl* viewer, TControl* separator, TControl
   if (check) check->SetBounds(check->Left(), h - 17, check->Width(), check->Height());
 }
 
+void ShowContextInHelper(bool recreate, int left, int width);
+
 // The check box below the page, in navy.
 TCheckBox* MakeBottomCheck(TForm* form, int top, int width) {
   TCheckBox* check = Make<TCheckBox>(form, "CBCancel", 4, top, width, 17);
@@ -57,7 +58,10 @@ TCheckBox* MakeBottomCheck(TForm* form, int top, int width) {
 
 }  // namespace
 
-void SetHelperHost(THelperHost* h) { host = h; }
+void SetHelperHost(THelperHost* h) {
+  host = h;
+  SetHelperContextView(h ? THelperContextView(ShowContextInHelper) : THelperContextView());
+}
 
 // ------------------------------------------------------------------ links
 
@@ -190,7 +194,7 @@ void TFHelperModule::UpdateButtons() {
 void TFHelperModule::ShowTopics(int callerLeft, int callerWidth) {
   HHelper->BeginUpdate();
   HHelper->ClearTopics();
-  for (const std::string& name : contextPath) HHelper->AddTopic(name + ".xml");
+  for (const std::string& name : HelperContextPath()) HHelper->AddTopic(name + ".xml");
   HHelper->EndUpdate();
   const int left = PlaceHelperBeside(Left(), Width(), callerLeft, callerWidth, Screen().Width());
   if (left != Left()) SetBounds(left, Top(), Width(), Height());
@@ -221,11 +225,22 @@ const std::vector<std::string>& HelpPageTopics() {
   return topics;
 }
 
-const std::vector<std::string>& HelperContextPath() { return contextPath; }
-
 TFHelperModule* HelperModule() { return helper; }
 
+namespace {
+// A reported context shows in the Helper when there is one.
+void ShowContextInHelper(bool recreate, int left, int width) {
+  if (!helper) return;
+  if (recreate) {
+    delete helper;
+    OpenHelper();
+  }
+  helper->ShowTopics(left, width);
+}
+}  // namespace
+
 TFHelperModule* OpenHelper() {
+  SetHelperContextView(ShowContextInHelper);
   if (!helper) helper = new TFHelperModule(Application().MainForm());
   helper->Show();
   return helper;
@@ -233,19 +248,6 @@ TFHelperModule* OpenHelper() {
 
 void CloseHelper() {
   if (helper) delete helper;
-}
-
-void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int left, int top, int width,
-                       int height) {
-  (void)top, (void)height;
-  if (host && host->LessonRunning()) return;
-  contextPath = path;
-  if (!helper) return;
-  if (recreate) {
-    delete helper;
-    OpenHelper();
-  }
-  helper->ShowTopics(left, width);
 }
 
 void ReloadHelperContent() {

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/forms.h"
+#include "uikit/interface.h"
 
 namespace qs {
 
@@ -24,7 +25,6 @@ class THelperHost {
   // Runs a main command by its action name ("ANew", "APlay", ...).
   virtual void RunHelpCommand(const std::string& action) = 0;
   virtual void StartLesson(const std::string& name) = 0;
-  virtual bool LessonRunning() const = 0;
   virtual bool HelperAtStart() const = 0;
   virtual void SetHelperAtStart(bool on) = 0;
   virtual bool NewsEnabled() const = 0;
@@ -94,14 +94,6 @@ const std::vector<std::string>& HelperContextNames();
 // commands open.
 const std::vector<std::string>& HelpPageTopics();
 
-// The context path: where the user is ("Main"; "Opened", the tool page, an
-// attached editor; a dialog's names). It outlives the Helper window.
-const std::vector<std::string>& HelperContextPath();
-// Sets the context path (not while a lesson runs) and shows it in the
-// Helper when there is one; Recreate makes a new Helper. The caller's
-// bounds place the Helper beside it (left -1000: no placement).
-void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int left = -1000, int top = 0,
-                       int width = 0, int height = 0);
 // The Helper window, or null.
 TFHelperModule* HelperModule();
 // Makes the Helper window when there is none and shows it.

@@ -97,6 +97,31 @@ void SetFormHelpTopic(const std::string& formName, const std::string& topic) {
   FormTopics().emplace_back(formName, topic);
 }
 
+namespace {
+struct THelperContext {
+  std::vector<std::string> Path;
+  bool Frozen = false;
+  THelperContextView View;
+};
+THelperContext& Context() {
+  static THelperContext context;
+  return context;
+}
+}  // namespace
+
+void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int left, int top, int width,
+                       int height) {
+  (void)top, (void)height;
+  THelperContext& c = Context();
+  if (c.Frozen) return;
+  c.Path = path;
+  if (c.View) c.View(recreate, left, width);
+}
+
+const std::vector<std::string>& HelperContextPath() { return Context().Path; }
+void FreezeHelperContext(bool frozen) { Context().Frozen = frozen; }
+void SetHelperContextView(THelperContextView view) { Context().View = std::move(view); }
+
 std::string FormHelpTopic(const std::string& formName) {
   for (const auto& [name, topic] : FormTopics())
     if (SameText(name, formName)) return topic;

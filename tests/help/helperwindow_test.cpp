@@ -105,6 +105,11 @@ TEST(HelperContext, OutlivesTheHelperAndIsShownByTheNextOne) {
   ShowHelperContext({"Main"}, true);  // a new Helper
   ASSERT_NE(HelperModule(), nullptr);
   EXPECT_EQ(HelperModule()->HHelper->Runs().front().Text, "main");
+  // While a lesson holds the context, reports change nothing.
+  FreezeHelperContext(true);
+  ShowHelperContext({"Settings"}, false);
+  EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"Main"});
+  FreezeHelperContext(false);
   CloseHelper();
   EXPECT_EQ(HelperModule(), nullptr);
 }
