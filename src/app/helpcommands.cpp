@@ -4,6 +4,8 @@
 
 #include "app/mainwindow.h"
 #include "app/newsdownload.h"
+#include "base/safefile.h"
+#include "platform/actions.h"
 #include "platform/keys.h"
 #include "platform/timers.h"
 #include "uikit/catalogue.h"
@@ -56,7 +58,14 @@ void TProgramHelp::Start() {
   blink_->SetInterval(kBlinkInterval);
   blink_->OnTimer = [this](TObject*) { Blink(); };
   ReportContext();
+  UpdateActions();
   if (HelperAtStart()) OpenHelper();
+}
+
+void TProgramHelp::UpdateActions() {
+  // The Helper and the news are offered when there is something to show.
+  if (TAction* helper = main_.FindAction("AHelper")) helper->SetVisible(FileExists(HelpContainerFile()));
+  if (TAction* latest = main_.FindAction("ANews")) latest->SetVisible(!NewsFeedFile().empty());
 }
 
 std::vector<std::string> TProgramHelp::MainContext() const {
@@ -71,7 +80,10 @@ std::vector<std::string> TProgramHelp::MainContext() const {
 
 void TProgramHelp::ReportContext() { ShowHelperContext(MainContext(), false); }
 
-void TProgramHelp::LanguageChanged() { ReloadHelperContent(); }
+void TProgramHelp::LanguageChanged() {
+  ReloadHelperContent();
+  UpdateActions();
+}
 
 void TProgramHelp::References() { ShowHelpTopic(kReferencesTopic); }
 
@@ -109,6 +121,7 @@ void TProgramHelp::DownloadNews() {
 void TProgramHelp::NewsArrived(const std::string& body) {
   if (!StoreNewsFeed(NewsCacheFile(), body)) return;
   main_.Settings.Set(main_.Settings.News, &TNewsSettings::NewsExists, true);
+  UpdateActions();
 }
 
 bool TProgramHelp::NewsWaiting() const { return main_.Settings.News.NewsExists; }

@@ -46,6 +46,7 @@ class TProgramHelp : public THelperHost {
 
  private:
   void NewsArrived(const std::string& body);
+  void UpdateActions();
   void Blink();
 
   TFProgramModule& main_;
