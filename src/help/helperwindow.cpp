@@ -129,14 +129,31 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   SetColor(kPaletteGrey);
   SetClientWidth(224);
   SetClientHeight(261);
-  if (TECFormDesigner* skin = ApplySkinTemplate(*this, skinkind::Small)) {
+  FDHelper = ApplySkinTemplate(*this, skinkind::Small);
+  if (FDHelper) {
     // The window's outline: a one-pixel step at the top-right and
     // bottom-left corners.
-    skin->OnCreateRgn = [this](TObject*, std::vector<TPoint>& region) {
+    FDHelper->OnCreateRgn = [this](TObject*, std::vector<TPoint>& region) {
       const int w = Width(), h = Height();
       region = {{0, 0}, {w - 1, 0}, {w - 1, 4}, {w, 4}, {w, h}, {4, h}, {4, h - 1}, {0, h - 1}};
     };
-    skin->UpdateRegion();
+    FDHelper->UpdateRegion();
+    // Forward and back stand left of the close button.
+    const TECFormButton* close = FDHelper->Buttons().Count() > 0 ? FDHelper->Buttons().Items(0) : nullptr;
+    int left = close ? close->Left + close->Width + 1 : 3;
+    for (const char* picture : {"Small-Forward", "Small-Back"}) {
+      TECFormButton* b = FDHelper->Buttons().Add();
+      b->Style = TECButtonStyle::bsCustom;
+      b->RightAlign = true;
+      b->Left = left;
+      b->Top = close ? close->Top : 1;
+      b->Width = close ? close->Width : 14;
+      b->Height = close ? close->Height : 14;
+      b->Picture = LoadSkinPicture(picture);
+      left += b->Width + 1;
+    }
+    FDHelper->Buttons().Items(FDHelper->Buttons().Count() - 2)->OnClick = [this](TObject*) { HHelper->GoForward(); };
+    FDHelper->Buttons().Items(FDHelper->Buttons().Count() - 1)->OnClick = [this](TObject*) { HHelper->GoBack(); };
   }
 
   HHelper = new TECXMLHelp(this);
@@ -145,12 +162,8 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   HHelper->SetParagraph(16);
   HHelper->SetColor(kPaletteGrey);
   SHelper = Make<TBevel>(this, "SHelper", 5, 241, 214, 2);
-  CBCancel = MakeBottomCheck(this, 244, 160);
+  CBCancel = MakeBottomCheck(this, 244, 216);
   CBCancel->SetCaption("Do not show at start");
-  BBack = Make<TButton>(this, "BBack", 170, 243, 24, 17);
-  BBack->SetCaption("<");
-  BForward = Make<TButton>(this, "BForward", 196, 243, 24, 17);
-  BForward->SetCaption(">");
   FLHelperModule = MakeFormLanguage(this, "FLHelperModule");
 
   if (TSettings* s = ProgramSettings()) s->RestoreBounds(*this, kHelperSection);
@@ -158,9 +171,6 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   CBCancel->OnClick = [](TObject* sender) {
     if (host) host->SetHelperAtStart(!static_cast<TCheckBox*>(sender)->Checked());
   };
-  BBack->OnClick = [this](TObject*) { HHelper->GoBack(); };
-  BForward->OnClick = [this](TObject*) { HHelper->GoForward(); };
-  HHelper->OnHistory = [this](TObject*) { UpdateButtons(); };
   HHelper->OnClickRef = [](TObject*, const std::string& ref) { FollowHelpLink(ref, TLinkSource::Help); };
   // The program's one Helper goes when it is closed.
   OnClose = [this](TObject*, TCloseAction& action) {
@@ -169,7 +179,6 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   ShowTopics(kNoPlacement, 0);
   OpenContentFile();
   Resize();
-  UpdateButtons();
 }
 
 TFHelperModule::~TFHelperModule() {
@@ -180,15 +189,7 @@ TFHelperModule::~TFHelperModule() {
 void TFHelperModule::Resize() {
   TForm::Resize();
   LayOutChildren(*this, HHelper, SHelper, CBCancel);
-  const int h = ClientHeight(), w = ClientWidth();
-  if (BBack) BBack->SetBounds(w - 46, h - 18, 20, 17);
-  if (BForward) BForward->SetBounds(w - 24, h - 18, 20, 17);
-  if (CBCancel) CBCancel->SetBounds(4, h - 17, std::max(w - 52, 20), 17);
-}
-
-void TFHelperModule::UpdateButtons() {
-  if (BBack) BBack->SetEnabled(HHelper->CanGoBack());
-  if (BForward) BForward->SetEnabled(HHelper->CanGoForward());
+  if (CBCancel) CBCancel->SetBounds(4, ClientHeight() - 17, std::max(ClientWidth() - 8, 20), 17);
 }
 
 void TFHelperModule::ShowTopics(int callerLeft, int callerWidth) {

@@ -11,7 +11,7 @@
 namespace qs {
 
 class TCheckBox;
-class TButton;
+class TECFormDesigner;
 class TBevel;
 class TECFormLanguage;
 class TECXMLHelp;
@@ -58,8 +58,8 @@ class TFHelperModule : public TForm {
   TECXMLHelp* HHelper = nullptr;
   TBevel* SHelper = nullptr;
   TCheckBox* CBCancel = nullptr;
-  TButton* BBack = nullptr;
-  TButton* BForward = nullptr;
+  // The caption's close, forward and back buttons.
+  TECFormDesigner* FDHelper = nullptr;
   TECFormLanguage* FLHelperModule = nullptr;
 
   // Shows the topics of the context path and places the window beside a
@@ -71,9 +71,6 @@ class TFHelperModule : public TForm {
 
  protected:
   void Resize() override;
-
- private:
-  void UpdateButtons();
 };
 
 // Where the Helper goes beside a form: its new left edge.

@@ -34,11 +34,12 @@ TITLE = "Quillstave 4"
 HELPER = "Helper"
 NEWS = "News"
 QUESTION = "Save changes"
-# Where the tool pages' tabs and the Helper's back button are (from the
-# window's top-left corner, and from the Helper's bottom-right corner).
+# Where the tool pages' tabs are (from the window's top-left corner) and
+# the Helper's back button in its caption (from its top-right corner: the
+# close, forward and back buttons, right to left).
 NOTES_TAB = (806, 71)
 SYMBOLS_TAB = (806, 123)
-BACK_FROM_RIGHT, BACK_FROM_BOTTOM = 39, 12
+BACK_FROM_RIGHT, BACK_FROM_TOP = 40, 8
 # The menu and tool bars are above this row of the main window.
 TOOLBAR_BOTTOM = 175
 SERVED_FEED = """<?xml version="1.0" encoding="utf-8"?>
@@ -141,7 +142,7 @@ class Session:
 
 def page(shot):
     """The page of a Helper or news window picture: without its caption
-    (active or not) and the row of its check box."""
+    (active or not, with its buttons) and the row of its check box."""
     w, h, p = shot
     return p[w * 3 * 22:w * 3 * (h - 26)]
 
@@ -234,7 +235,7 @@ def run(program, outdir):
         s.click(helper, x + 3, y - 5)  # above the underline, on the word
         linked = s.shot(helper, "helper-linked", outdir)
         check(page(linked) != page(scrolled) and len(red_rows(linked)) < len(links), "the topic link leads to its topic")
-        s.click(helper, hw - BACK_FROM_RIGHT, hh - BACK_FROM_BOTTOM)
+        s.click(helper, hw - BACK_FROM_RIGHT, BACK_FROM_TOP)
         check(page(s.shot(helper, "helper-back", outdir)) == page(notes),
               "the back button returns to the page before, at its top")
 
