@@ -35,6 +35,7 @@ TProgramHelp::TProgramHelp(TFProgramModule& main) : main_(main) { SetHelperHost(
 
 TProgramHelp::~TProgramHelp() {
   *alive_ = false;
+  SetMainHelperContext(nullptr);
   download_thread_.reset();
   SetHelperHost(nullptr);
   CloseHelper();
@@ -57,6 +58,7 @@ void TProgramHelp::Start() {
   blink_ = new TTimer(&main_);
   blink_->SetInterval(kBlinkInterval);
   blink_->OnTimer = [this](TObject*) { Blink(); };
+  SetMainHelperContext([this] { ReportContext(); });
   ReportContext();
   UpdateActions();
   if (HelperAtStart()) OpenHelper();

@@ -102,6 +102,7 @@ struct THelperContext {
   std::vector<std::string> Path;
   bool Frozen = false;
   THelperContextView View;
+  std::function<void()> Main;
 };
 THelperContext& Context() {
   static THelperContext context;
@@ -121,6 +122,10 @@ void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int 
 const std::vector<std::string>& HelperContextPath() { return Context().Path; }
 void FreezeHelperContext(bool frozen) { Context().Frozen = frozen; }
 void SetHelperContextView(THelperContextView view) { Context().View = std::move(view); }
+void SetMainHelperContext(std::function<void()> report) { Context().Main = std::move(report); }
+void ReturnHelperContext() {
+  if (Context().Main) Context().Main();
+}
 
 std::string FormHelpTopic(const std::string& formName) {
   for (const auto& [name, topic] : FormTopics())

@@ -50,6 +50,10 @@ void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int 
                        int width = 0, int height = 0);
 const std::vector<std::string>& HelperContextPath();
 void FreezeHelperContext(bool frozen);
+// A form that reported its own path reports, when it goes, the main
+// window's again (which the main window sets).
+void SetMainHelperContext(std::function<void()> report);
+void ReturnHelperContext();
 // The help windows show a reported path (they set this when they exist).
 using THelperContextView = std::function<void(bool recreate, int left, int width)>;
 void SetHelperContextView(THelperContextView view);

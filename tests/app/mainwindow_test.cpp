@@ -314,6 +314,13 @@ TEST_F(MainWindowTest, TheHelperContextFollowsTheDocumentsAndTheToolPage) {
   choose(12);  // a page without a topic of its own
   EXPECT_EQ(HelperContextPath(), (std::vector<std::string>{"Opened", ""}));
   choose(0);
+  // A picker of the Notes page shows its own topic while it is open.
+  auto* notes = dynamic_cast<TFNotes*>(main_->PaletteOf(main_->ToolSheets[0]));
+  ASSERT_NE(notes, nullptr);
+  notes->OpenPicker(TFNotes::TButton::bVorschlag);
+  EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"Vorschlag"});
+  delete notes->OpenedPicker();
+  EXPECT_EQ(HelperContextPath(), (std::vector<std::string>{"Opened", "Notes"}));
   main_->CloseEditor(main_->ActiveEditor());
   EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"Main"});
   // The help commands are offered: the containers and the news of this
