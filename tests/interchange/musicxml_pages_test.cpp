@@ -18,9 +18,11 @@
 #include "layout/layout.h"
 #include "musicxml_support.h"
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
 #include "score/calcrecords.h"
 #include "score/clefs.h"
 #include "score/dynamics.h"
+#include "score/headstyles.h"
 #include "score/marks.h"
 #include "score/page.h"
 #include "score/pageobjects.h"
@@ -509,6 +511,44 @@ TEST(MusicXmlPages, SystemsThatNoLongerFitGoToTheNextPage) {
   // The measures keep their order and each system its two measures.
   for (int m = 0; m < 16; m += 2) EXPECT_TRUE(LandingOf(*score, m).OpensSystem) << m + 1;
   EXPECT_EQ(LandingOf(*score, 15).Page, score->LaidOutPages - 1);
+}
+
+// A drum set part as other programs write it: hi-hat, crash and ride with
+// cross heads, the ride's bell with a diamond, a tom with a triangle (which
+// the score cannot draw) and snare and bass drum with normal heads. Each
+// note keeps its place on the staff and the key its instrument plays; the
+// head is drawn as the file asks where the score has that head. The ride
+// and its bell stand on the same line and differ by their heads alone.
+TEST(MusicXmlPages, DrumHeadsKeepTheirKeys) {
+  auto score = LaidOut("drum_heads.xml");
+  enum THead { Normal, Cross, Diamond };
+  const struct {
+    int Step, Octave, Key;
+    THead Head;
+  } expected[] = {{4, 5, 42, Cross}, {4, 5, 42, Cross},   {3, 5, 51, Cross},  {3, 5, 53, Diamond},
+                  {5, 5, 49, Cross}, {2, 5, 47, Normal},  {0, 5, 37, Normal}, {3, 4, 35, Normal}};
+  std::vector<const TQSNote*> notes;
+  for (TQSMeasure* m : score->GetPiece(0)->GetPart(0)->MeasureList())
+    for (TQSItem* item : m->Items)
+      if (item->ItemType == kind::Note) notes.push_back(static_cast<const TQSNote*>(item));
+  ASSERT_EQ(notes.size(), std::size(expected));
+  for (size_t i = 0; i < notes.size(); ++i) {
+    const TQSNote& n = *notes[i];
+    SCOPED_TRACE("note " + std::to_string(i + 1));
+    EXPECT_EQ(n.Fields.Pitch, MakePitch(expected[i].Octave + 1, expected[i].Step));  // octaves counted from MIDI key 0
+    EXPECT_EQ(n.SoundingKey, expected[i].Key);
+    const int style = n.Fields.HeadStyle;
+    const TQSDrumInstrument* drum =
+        headstyle::IsDrum(style) ? score->GetDrumInstrument(style - headstyle::FirstDrum) : nullptr;
+    const THead head = drum && drum->GlyphByte == glyphs::NoteheadXBlack         ? Cross
+                       : drum && drum->GlyphByte == glyphs::NoteheadDiamondBlack ? Diamond
+                       : style == headstyle::Normal                             ? Normal
+                                                                                : THead(-1);
+    EXPECT_EQ(head, expected[i].Head) << "style " << style;
+    const TQSCalcItem* e = ElementOf(*score, &n);
+    ASSERT_TRUE(e);
+    EXPECT_GT(e->Box.Right, e->Box.Left);
+  }
 }
 
 // A piano part whose file leaves no room between its staves for the
