@@ -551,6 +551,41 @@ TEST(MusicXmlPages, DrumHeadsKeepTheirKeys) {
   }
 }
 
+// A dynamic and a hairpin the file starts on the same note, below the
+// staff and above it, in two directions or in one: the hairpin begins after
+// the dynamic on its line, as engravers set them, and neither touches a
+// note or a stem.
+TEST(MusicXmlPages, AHairpinStartsAfterItsDynamic) {
+  auto score = LaidOut("dynamics_and_hairpins.xml");
+  std::vector<const TQSCalcItem*> letters, hairpins, music;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem) music.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) music.push_back(&e);
+    if (e.Item->ItemType != kind::Dynamics) return;
+    const int k = static_cast<const TQSMark*>(e.Item)->Fields.Kind;
+    (dynamic::IsHairpinKind(k) ? hairpins : letters).push_back(&e);
+  });
+  ASSERT_EQ(letters.size(), 3u);
+  ASSERT_EQ(hairpins.size(), 3u);
+  for (const TQSCalcItem* h : hairpins) {
+    const auto dynamic = std::find_if(letters.begin(), letters.end(), [&](const TQSCalcItem* d) {
+      return d->Item->GetMeasure() == h->Item->GetMeasure() && d->Item->TimePosition() == h->Item->TimePosition();
+    });
+    ASSERT_NE(dynamic, letters.end());
+    const TRect& d = (*dynamic)->Box;
+    SCOPED_TRACE("hairpin of measure " + std::to_string(h->Item->GetMeasure()->Index + 1));
+    EXPECT_GE(h->Box.Left, d.Right);
+    const int middle = (h->Box.Top + h->Box.Bottom) / 2;
+    EXPECT_GT(middle, d.Top);
+    EXPECT_LT(middle, d.Bottom);
+    for (const TQSCalcItem* m : music) {
+      EXPECT_FALSE(Overlap(h->Box, m->Box));
+      EXPECT_FALSE(Overlap(d, m->Box));
+    }
+  }
+}
+
 // A piano part whose file leaves no room between its staves for the
 // dynamics and hairpins of the right hand (below it) and of the left hand
 // (above it) over ledger-line notes: the staves move apart, each mark
