@@ -15,10 +15,13 @@
 #include <vector>
 
 #include "../common/layout_boxes.h"
+#include "base/text.h"
 #include "layout/layout.h"
 #include "musicxml_support.h"
+#include "platform/drawdevice.h"
 #include "platform/fonts.h"
 #include "platform/musicglyphs.h"
+#include "render/window.h"
 #include "score/calcrecords.h"
 #include "score/clefs.h"
 #include "score/dynamics.h"
@@ -584,6 +587,34 @@ TEST(MusicXmlPages, AHairpinStartsAfterItsDynamic) {
       EXPECT_FALSE(Overlap(d, m->Box));
     }
   }
+}
+
+// Instrument names with a flat, a sharp and a natural ("Clarinet in B♭")
+// in a text font that has no glyph for some of them: the page draws no
+// character in a font that lacks it; the signs it lacks are music signs
+// right after the letter they follow.
+TEST(MusicXmlPages, SignsInNamesAreDrawnWithTheMusicFont) {
+  auto score = LaidOut("transposing_names.xml");
+  TQSPageView view;
+  score->AttachWindow(&view);
+  view.Zoom = 100;
+  view.Style = wsExport;
+  TRecordingCanvas rec;
+  view.PaintPage(0, rec.Canvas, nullptr, 100, 100, 0, 0);
+  score->DetachWindow(&view);
+  // The notes and keys have no flat and no natural: those come from the
+  // names.
+  std::set<int> signs;
+  for (const TCanvasOp& op : rec.Recorder->CanvasOps()) {
+    if (op.Kind != TCanvasOpKind::Text || op.Text.empty()) continue;
+    if (op.Font.Name == MusicFontName) {
+      signs.insert(MusicGlyphCode(op.Text[0]));
+      continue;
+    }
+    EXPECT_TRUE(FontHasGlyphs(op.Font, op.Text)) << Utf16ToUtf8(op.Text) << " in " << op.Font.Name;
+  }
+  EXPECT_TRUE(signs.count(glyphs::AccidentalFlat));
+  EXPECT_TRUE(signs.count(glyphs::AccidentalNatural));
 }
 
 // A piano part whose file leaves no room between its staves for the
