@@ -347,11 +347,26 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   ev->Duration = static_cast<int16_t>(group.Fields.Duration ? group.Fields.Duration : note.Fields.Length);
 }
 
+// The room a grace group before its main note leaves the main note's
+// accidentals in imported music: a gap, and the flag of its last note,
+// which hangs right of the stem.
+int GraceClearance(TLayoutContext& c, const TQSVorschlag& group) {
+  int room = c.StaffSpace / 2;
+  const TQSNote* last = group.ItemCount() > 0 ? group.GetNote(group.ItemCount() - 1) : nullptr;
+  if (last && last->Fields.Length < kTicksQuarter && !last->BeamGroup && !last->IsStemDown()) {
+    c.Fonts.SetMusicFont(88);
+    room += c.Fonts.GlyphWidth(glyphs::Flag8thUp);
+  }
+  return room;
+}
+
 void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
   const int tick = group.Fields.Time;
   const int count = group.ItemCount();
   if (count == 0 || tick >= c.Slot->Length) return;
-  TGraceWork g(group, 8 * LargestExtent(c.Col));
+  const int accidentals = 8 * LargestExtent(c.Col);
+  TGraceWork g(group, accidentals);
+  if (accidentals > 0 && !group.IsAfter() && c.Score.MarksClearOfTheMusic) g.Base += GraceClearance(c, group);
   // Whether notes i and i + 1 of the group sound together (the later one
   // marked as a chord note of the earlier), as imported music has them.
   auto chordWithNext = [&](int i) {

@@ -617,6 +617,40 @@ TEST(MusicXmlPages, SignsInNamesAreDrawnWithTheMusicFont) {
   EXPECT_TRUE(signs.count(glyphs::AccidentalNatural));
 }
 
+// Grace notes (slashed eighths, a beamed pair of sixteenths, a chord, one
+// with a sharp of its own) before main notes with a sharp, flat, natural
+// or double sharp: the main note's accidental keeps clear of the grace
+// notes' heads, stems and signs, with room for the flag of an unbeamed
+// grace note between.
+TEST(MusicXmlPages, AccidentalsKeepClearOfTheGraceNotesBefore) {
+  auto score = LaidOut("grace_accidentals.xml");
+  std::vector<std::pair<const TQSCalcItem*, int>> accidentals, graces;  // with their note's tick
+  int space = 0;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (!e.Item || e.Box.Right <= e.Box.Left) return;
+    if (e.Row) space = (e.Row->BottomLine - e.Row->TopLine) / 4;
+    const TQSNote* note = dynamic_cast<const TQSNote*>(e.Item);
+    if (e.Item->ItemType == kind::Accidental)
+      note = dynamic_cast<const TQSNote*>(static_cast<const TQSItemHolder*>(e.Item->Owner()));
+    if (!note) return;
+    const bool grace = note->GraceGroup() != nullptr;
+    const int tick = grace ? note->GraceGroup()->TimePosition() : note->TimePosition();
+    const int measure = (grace ? static_cast<const TQSItem*>(note->GraceGroup()) : note)->GetMeasure()->Index;
+    if (grace) graces.push_back({&e, measure * 4096 + tick});
+    else if (e.Item->ItemType == kind::Accidental) accidentals.push_back({&e, measure * 4096 + tick});
+  });
+  ASSERT_GT(space, 0);
+  ASSERT_EQ(accidentals.size(), 20u);
+  int checked = 0;
+  for (const auto& [acc, at] : accidentals)
+    for (const auto& [g, gat] : graces) {
+      if (gat != at) continue;
+      ++checked;
+      EXPECT_GE(acc->Box.Left - g->Box.Right, space / 2) << "measure " << at / 4096 + 1 << " tick " << at % 4096;
+    }
+  EXPECT_GE(checked, 40);
+}
+
 // A piano part whose file leaves no room between its staves for the
 // dynamics and hairpins of the right hand (below it) and of the left hand
 // (above it) over ledger-line notes: the staves move apart, each mark
