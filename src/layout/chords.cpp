@@ -360,13 +360,13 @@ int GraceClearance(TLayoutContext& c, const TQSVorschlag& group) {
   return room;
 }
 
-void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
+// accidentals: whether the chord the group belongs to has any.
+void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group, bool accidentals) {
   const int tick = group.Fields.Time;
   const int count = group.ItemCount();
   if (count == 0 || tick >= c.Slot->Length) return;
-  const int accidentals = 8 * LargestExtent(c.Col);
-  TGraceWork g(group, accidentals);
-  if (accidentals > 0 && !group.IsAfter() && c.Score.MarksClearOfTheMusic) g.Base += GraceClearance(c, group);
+  TGraceWork g(group, 8 * LargestExtent(c.Col));
+  if (accidentals && !group.IsAfter() && c.Score.MarksClearOfTheMusic) g.Base += GraceClearance(c, group);
   // Whether notes i and i + 1 of the group sound together (the later one
   // marked as a chord note of the earlier), as imported music has them.
   auto chordWithNext = [&](int i) {
@@ -401,10 +401,11 @@ void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
 
 void PlaceAccidentals(TLayoutContext& c) {
   TColumnState& col = c.Col;
-  bool others = false;
+  bool others = false, accidentals = false;
   for (auto it = col.ChordList.rbegin(); it != col.ChordList.rend(); ++it) {
     TQSItem* item = *it;
     if (item->ItemType == kind::Accidental) {
+      accidentals = true;
       if (auto* acc = dynamic_cast<TQSMark*>(item)) PlaceAccidental(c, *acc);
     } else {
       others = true;
@@ -413,7 +414,7 @@ void PlaceAccidentals(TLayoutContext& c) {
   if (others) {
     for (TQSItem* item : col.ChordList) {
       if (item->ItemType == kind::Vorschlag) {
-        if (auto* group = dynamic_cast<TQSVorschlag*>(item)) PlaceGraceGroup(c, *group);
+        if (auto* group = dynamic_cast<TQSVorschlag*>(item)) PlaceGraceGroup(c, *group, accidentals);
         continue;
       }
       auto* mark = dynamic_cast<TQSMark*>(item);
