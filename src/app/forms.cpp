@@ -4,6 +4,7 @@
 #include "app/pageviewer.h"
 #include "chords/guitarpalette.h"
 #include "dialogs/pausecount.h"
+#include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -49,6 +50,7 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterGuitarPalette();
   RegisterPauseCountForms();
+  RegisterHelperForms();
 }
 
 }  // namespace qs

@@ -6,6 +6,7 @@
 #include "app/actionstates.h"
 #include "app/commands.h"
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/pageviewer.h"
 #include "app/startup.h"
 #include "base/safefile.h"
@@ -92,11 +93,14 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
   creating_ = false;
   UpdateActionStates();
   FinishCreation();
+  help_ = std::make_unique<TProgramHelp>(*this);
+  help_->Start();
 }
 
 TFProgramModule::~TFProgramModule() {
   ShutDown();
   destroying_ = true;
+  help_.reset();
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
   BeginDestroy();
@@ -306,6 +310,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   if (editor->QSWindow->CanFocus()) editor->QSWindow->SetFocus();
   ApplyActiveTool();
   UpdateActionStates();
+  if (help_) help_->ReportContext();
 }
 
 void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
@@ -315,6 +320,7 @@ void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   delete editor;
   delete sheet;
   if (!destroying_) UpdateActionStates();
+  if (help_ && !destroying_) help_->ReportContext();
 }
 
 void TFProgramModule::DocumentStateChanged(TFFileEditor& editor) {
@@ -450,6 +456,7 @@ void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
   const bool changed = sheet != activeTool_;
   activeTool_ = sheet;
   if (changed && !creating_) ApplyActiveTool();
+  if (changed && help_) help_->ReportContext();
   // The page shown is kept also when the tool stays (a floating palette
   // docked again shows its page).
   if (settings_ && !creating_ && PCTools->ActivePage()) {
@@ -593,6 +600,7 @@ void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
   LanguageChanged();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
+  if (help_) help_->LanguageChanged();
 }
 
 void TFProgramModule::ANewExecute() { NewDocument(); }
