@@ -145,5 +145,44 @@ TEST(FrameEditorDialog, AFingerChosenAtItsBoxReachesTheFrame) {
   td::ProcessMessages();
 }
 
+TEST(FrameEditorDialog, AGMajorFrameGetsABarreAndAFinger) {
+  // The host's protocol: counts, the chord, then each string's entry.
+  TFFrameEditor dialog(nullptr, nullptr);
+  dialog.FEFrame->SetStringCount(6);
+  dialog.FEFrame->SetFretCount(24);
+  dialog.SetCode({2, 0, 0x04, 0x10});  // G
+  const uint8_t tuning[6] = {40, 45, 50, 55, 59, 64};
+  for (int i = 0; i < 6; ++i) dialog.FEFrame->SetString(i, {tuning[i], 0, 0});
+  td::ShowAndWait(dialog);
+  TECFrameEditor& fe = *dialog.FEFrame;
+  for (auto [string, fret] : {std::pair{0, 3}, {1, 2}, {5, 3}}) {
+    const TPoint p = fe.GetCellPoint(string, fret);
+    td::Click(fe, p.X, p.Y);
+  }
+  EXPECT_EQ(fe.GetString(0)->Finger, 2);  // fingers by fret: 2, 1, 2
+  EXPECT_EQ(fe.GetString(1)->Finger, 1);
+  const TRect barre = fe.BarreBoxRect(2);
+  td::Click(fe, barre.Left + 4, barre.Top + 4);
+  EXPECT_EQ(fe.GetBarre(2), 1);
+  // The finger box of the top string: the thumb.
+  const TRect box = fe.GetFingerBoxRect(5);
+  td::Click(fe, (box.Left + box.Right) / 2, (box.Top + box.Bottom) / 2);
+  TFChooseFinger* chooser = nullptr;
+  for (int i = 0; i < Screen().FormCount() && !chooser; ++i)
+    chooser = dynamic_cast<TFChooseFinger*>(Screen().Forms(i));
+  ASSERT_NE(chooser, nullptr);
+  chooser->OnClose = nullptr;
+  td::Click(*chooser->ButtonOf(4), 5, 5);
+  delete chooser;
+  td::Click(*dialog.BBSave, 5, 5);
+  EXPECT_EQ(dialog.ModalResult(), mrOk);
+  EXPECT_EQ(dialog.Code(), (std::vector<uint8_t>{2, 0, 0x04, 0x10}));
+  const std::vector<TQSFrameString> expected = {{40, 2, 3}, {45, 1, 2}, {50, 0, 0},
+                                                {55, 0, 0}, {59, 0, 0}, {64, 4, 3}};
+  EXPECT_EQ(fe.Strings(), expected);
+  EXPECT_EQ(fe.Barres(), (std::vector<uint8_t>{0, 0, 1, 0, 0}));
+  td::ProcessMessages();
+}
+
 }  // namespace
 }  // namespace qs
