@@ -3,9 +3,11 @@
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
+#include "chords/guitarpalette.h"
 #include "dialogs/firstrun.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
+#include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -49,10 +51,12 @@ void RegisterApplicationForms() {
   RegisterToolPageForms();
   RegisterEditorHostForms();
   RegisterPaletteForms();
+  RegisterGuitarPalette();
   RegisterPauseCountForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();
+  RegisterHelperForms();
 }
 
 }  // namespace qs

@@ -6,6 +6,7 @@
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "app/mididevices.h"
+#include "chords/guitarpalette.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
 #include "playback/playedkeys.h"
@@ -130,11 +131,16 @@ void TFProgramModule::UpdateSideEditorItems() {
 }
 
 void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {
-  if (destroying_) return;
-  // The Piano and Guitar pages that light their keys and strings are not
-  // part of the window yet; what they would show is decided here.
+  if (destroying_ || !effects_.ShowPianoNote) return;
   const TPlayedKey change = PlayedKeyChange(status, data1, data2);
-  (void)change;
+  if (change.Action != TPlayedKey::Light && change.Action != TPlayedKey::Unlight) return;
+  // The Guitar page, when it is the current one, shows the played note on
+  // its fretboard; a note-on of velocity 0 takes it off as a note-off does.
+  // (The Piano page, which would light its keys, is not built.)
+  constexpr int kGuitarPage = 8;
+  if (ActiveTool() == ToolSheets[kGuitarPage])
+    if (auto* guitar = dynamic_cast<TFGuitar*>(palettes_[kGuitarPage]))
+      guitar->ShowMidiNote(change.Action == TPlayedKey::Light ? midi::NoteOn : midi::NoteOff, midi::DataByte(data1));
 }
 
 // ------------------------------------------------------------------ pages
