@@ -8,6 +8,7 @@
 #include <cstring>
 #include <string>
 
+#include "app/about.h"
 #include "app/documentscore.h"
 #include "base/exceptions.h"
 #include "chords/chordname.h"
@@ -97,10 +98,12 @@ int RunWindows(int argc, char** argv) {
   TApplication& app = Application();
   int status = 0;
   {
+    TSplash splash;
     TFProgramModule main(nullptr, &settings);
     app.SetMainForm(&main);
     main.OnClose = [&app](TObject*, TCloseAction&) { app.Terminate(); };
     main.Show();
+    splash.MainWindowShown();
     if (!fontError.empty()) ShowMessage(CatalogueText(TMessageId::NoMusicFont) + "\n" + fontError);
     std::vector<std::string> files;
     for (int i = 1; i < argc; ++i) files.push_back(argv[i]);

@@ -1,7 +1,11 @@
 #include "app/forms.h"
 
 #include "app/mainwindow.h"
+#include "app/about.h"
+#include "app/mail.h"
 #include "app/pageviewer.h"
+#include "app/preview.h"
+#include "dialogs/exportdialogs.h"
 #include "dialogs/pausecount.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
@@ -47,6 +51,10 @@ void RegisterApplicationForms() {
   RegisterEditorHostForms();
   RegisterPaletteForms();
   RegisterPauseCountForms();
+  RegisterExportDialogForms();
+  RegisterPreviewForms();
+  RegisterMailForms();
+  RegisterAboutForms();
 }
 
 }  // namespace qs
