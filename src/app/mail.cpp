@@ -48,6 +48,7 @@ enum TSendMailMessage {
   kNoConnection = 2,   // %s: the server
   kNoClientNoServer = 3,
   kSendFailed = 4,     // the reason follows
+  kNoTls = 5,          // %s: the server
 };
 
 std::string Trimmed(const std::string& s) { return Trim(s); }
@@ -380,6 +381,7 @@ TMailResult SendMailBySmtp(const TMailMessage& m, const TMailAccountSettings& ac
   const CURLcode result = curl_easy_perform(c);
   if (result == CURLE_OK) return TMailResult::Sent;
   error = details[0] ? details : curl_easy_strerror(result);
+  if (result == CURLE_USE_SSL_FAILED) return TMailResult::NoTls;
   if (result == CURLE_COULDNT_CONNECT || result == CURLE_COULDNT_RESOLVE_HOST || result == CURLE_OPERATION_TIMEDOUT)
     return TMailResult::NoConnection;
   return TMailResult::Failed;
@@ -415,6 +417,7 @@ TFSendMail::TFSendMail(TComponent* owner, TSettings* settings) : TForm(owner), s
   BBCancel = MakeCancelButton(this, 357, 268);
   ApplySkinTemplate(*this, skinkind::Normal);
   FLSendMail = MakeFormLanguage(this, "FLSendMail");
+  SetActiveControl(ETo);
   BBSend->OnClick = [this](TObject*) {
     if (Send()) SetModalResult(mrOk);
   };
@@ -463,6 +466,10 @@ bool TFSendMail::Send() {
       warn(Format(FLSendMail->GetMessage(kNoConnection, "The mail server %s could not be reached.").c_str(),
                   account.SMTPServer.c_str()) +
            "\n" + error);
+      return false;
+    case TMailResult::NoTls:
+      warn(Format(FLSendMail->GetMessage(kNoTls, "The mail server %s offers no encrypted connection.").c_str(),
+                  account.SMTPServer.c_str()));
       return false;
     default:
       warn(FLSendMail->GetMessage(kSendFailed, "The message could not be sent:") + "\n" + error);

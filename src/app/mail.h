@@ -67,6 +67,7 @@ enum class TMailResult {
   Sent,          // handed over (to the mail program or the server)
   NoClient,      // no desktop mail program could be started
   NoConnection,  // the server could not be reached
+  NoTls,         // the server offers no TLS, and a password was to be sent
   Failed,        // the server refused, or TLS was not offered
 };
 
@@ -76,7 +77,7 @@ enum class TMailResult {
 TMailResult SendMailBySystemClient(const TMailMessage& message);
 // SMTP through libcurl. With authentication, TLS is required before the
 // password is sent; a server that offers none gets no password and the
-// result is Failed. error holds what went wrong.
+// result is NoTls. error holds what went wrong.
 TMailResult SendMailBySmtp(const TMailMessage& message, const TMailAccountSettings& account,
                            const std::string& password, std::string& error);
 

@@ -35,7 +35,9 @@ void TPreviewSettings::Visit(TSettingsIO& io) { io.Key("PageCount", PageCount, t
 TFPreviewModule::TFPreviewModule(TComponent* owner, TSettings* settings) : TForm(owner), settings_(settings) {
   SetName("FPreviewModule");
   SetCaption("Preview");
-  SetBounds(0, 0, 760, 600);
+  // Most of the screen: a page fitted to the height is then read easily.
+  const TRect area = Screen().WorkAreaRect();
+  SetBounds(area.Left, area.Top, std::min(1000, area.Width() * 9 / 10), std::max(400, area.Height() * 9 / 10));
   SetPosition(poScreenCenter);
   KeyPreview = true;
   ApplySkinTemplate(*this, skinkind::Normal);
