@@ -235,8 +235,8 @@ std::vector<TMailRecipient> ParseRecipients(const std::string& text) {
   std::vector<TMailRecipient> list;
   std::string rest = text;
   while (!rest.empty()) {
-    size_t end = rest.find(',');
-    if (end == std::string::npos) end = rest.find(';');
+    // Either separator ends an entry: an address holds neither.
+    const size_t end = rest.find_first_of(",;");
     const std::string entry = rest.substr(0, end);
     rest = end == std::string::npos ? std::string() : rest.substr(end + 1);
     TMailRecipient r;
@@ -460,7 +460,14 @@ bool TFSendMail::Send() {
     return false;
   }
   std::string error;
-  switch (SendMailBySmtp(message, account, ReadMailPassword(), error)) {
+  TMailResult result = TMailResult::Failed;
+  try {
+    result = SendMailBySmtp(message, account, ReadMailPassword(), error);
+  } catch (const std::exception& e) {
+    // The attachment could not be read: nothing went.
+    error = UserErrorText(e);
+  }
+  switch (result) {
     case TMailResult::Sent: return true;
     case TMailResult::NoConnection:
       warn(Format(FLSendMail->GetMessage(kNoConnection, "The mail server %s could not be reached.").c_str(),

@@ -44,8 +44,7 @@ struct TMailRecipient {
   std::string Name;     // may be empty
   std::string Address;
 };
-// The entries of a recipient text: each ends before the first "," of the
-// rest or, when the rest holds none, before its first ";". "Name <address>"
+// The entries of a recipient text, separated by "," or ";". "Name <address>"
 // or "Name (address)" give a name; a bare entry is the address. Blanks
 // around entries and empty entries are left out.
 std::vector<TMailRecipient> ParseRecipients(const std::string& text);

@@ -223,7 +223,6 @@ void RegisterPreviewForms() {
     struct TOwnScorePreview : TFPreviewModule {
       TOwnScorePreview() : TFPreviewModule(nullptr, nullptr), Score(std::make_unique<TQSScore>()) {
         MakeNewScore(*Score);
-        Score->Recalculate(0);
         SetScore(Score.get(), "");
         SetPagesPerRow(1);
       }
