@@ -69,6 +69,11 @@ TEST_F(PreviewTest, PagesMoveByRowsOfOneOrTwo) {
   EXPECT_EQ(preview.CurrentPage(), 2);
   td::PressKey(*preview.QSPreview, VK_HOME);
   EXPECT_EQ(preview.CurrentPage(), 0);
+  // Of four pages the last row is pages 3 and 4 (indexes 2 and 3).
+  score_->SetPageCount(4);
+  ASSERT_EQ(score_->LaidOutPages, 4);
+  td::PressKey(*preview.QSPreview, VK_END);
+  EXPECT_EQ(preview.CurrentPage(), 2);
 }
 
 TEST_F(PreviewTest, ZoomFromTheListAndTheNumericPad) {
