@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
 #include <memory>
 
 #include "app/fileeditor.h"
@@ -69,6 +70,22 @@ void ChosenPages(const Dialog& options, int pageCount, int& from, int& to) {
   }
 }
 
+// Runs an export through a view of its own on the score; a failure is
+// shown with the file's name. False when it failed.
+bool WriteExport(TQSScore& score, const std::string& fileName, const std::function<void(TQSPageView&)>& write) {
+  try {
+    TBusyCursor busy;
+    TQSPageView view;
+    score.AttachWindow(&view);
+    write(view);
+  } catch (const std::exception& e) {
+    ShowFailure(Format(FileCommandText(TFileCommandText::ExportFailed).c_str(), fileName.c_str()) + "\n" +
+                UserErrorText(e));
+    return false;
+  }
+  return true;
+}
+
 bool IsOpenScore(const TQSScore* score) {
   TFProgramModule* main = ProgramModule();
   if (!main) return true;
@@ -123,19 +140,11 @@ bool ExportImage(TFFileEditor& document, TSettings* settings) {
     scale = options.GetScale();
     doublePage = options.GetDoublePage();
   }
-  try {
-    TBusyCursor busy;
-    TQSPageView view;
-    score.AttachWindow(&view);
+  return WriteExport(score, fileName, [&](TQSPageView& view) {
     view.Zoom = scale;
     SafeSaveFile(fileName,
                  [&](TStream& stream) { view.ExportPage(stream, format, from, to, pixelFormat, quality, doublePage); });
-  } catch (const std::exception& e) {
-    ShowFailure(Format(FileCommandText(TFileCommandText::ExportFailed).c_str(), fileName.c_str()) + "\n" +
-                UserErrorText(e));
-    return false;
-  }
-  return true;
+  });
 }
 
 bool ExportPDF(TFFileEditor& document, TSettings* settings) {
@@ -155,17 +164,8 @@ bool ExportPDF(TFFileEditor& document, TSettings* settings) {
     jpeg = options.GetImagesAsJpeg();
     compressed = options.GetCompressed();
   }
-  try {
-    TBusyCursor busy;
-    TQSPageView view;
-    score.AttachWindow(&view);
-    view.ExportPDF(fileName, from, to, scale, compressed, jpeg);
-  } catch (const std::exception& e) {
-    ShowFailure(Format(FileCommandText(TFileCommandText::ExportFailed).c_str(), fileName.c_str()) + "\n" +
-                UserErrorText(e));
-    return false;
-  }
-  return true;
+  return WriteExport(score, fileName,
+                     [&](TQSPageView& view) { view.ExportPDF(fileName, from, to, scale, compressed, jpeg); });
 }
 
 bool ExportWave(TFFileEditor& document, TSettings* settings) {

@@ -442,39 +442,33 @@ def run(program, scores, outdir):
         s.gone(preview, "the preview to close")
 
         # 3. Pictures and PDF, read back by other decoders.
-        for letter_ext, fmt in [("bmp", "BMP"), ("gif", "GIF"), ("jpg", "JPEG"), ("emf", "WMF")]:
-            path = os.path.join(outdir, "page." + letter_ext)
+        def export(letter, path, what, seconds=60):
+            """File > Export > the entry: the file named, its options
+            confirmed; waits until the file is written and the options go."""
             before = s.others()
-            s.menu("f", "e", "p")
+            s.menu("f", "e", letter)
             chooser = s.save_dialog(before, path)
-            options = s.new_window(before | {chooser.id}, "the export options")
+            options = s.new_window(before | {chooser.id}, what)
             s.keys.press("Return")
-            wait("the %s file" % fmt, lambda: os.path.exists(path) and os.path.getsize(path) > 0)
-            s.gone(options, "the export options to close")
+            wait("the file of " + what, lambda: os.path.exists(path) and os.path.getsize(path) > 0, seconds)
+            s.gone(options, what + " to close")
+
+        for ext, fmt in [("bmp", "BMP"), ("gif", "GIF"), ("jpg", "JPEG"), ("emf", "WMF")]:
+            path = os.path.join(outdir, "page." + ext)
+            export("p", path, "the %s export options" % fmt)
             with Image.open(path) as im:
                 width, height = im.size
                 check(im.format == fmt, "%s: the file is read as %s" % (path, im.format))
             check(780 <= width <= 800 and abs(height / width - 3 * 297 / 210) < 0.02,
                   "%s: three A4 pages one below the other (%d x %d)" % (path, width, height))
         pdf = os.path.join(outdir, "score.pdf")
-        before = s.others()
-        s.menu("f", "e", "d")
-        chooser = s.save_dialog(before, pdf)
-        options = s.new_window(before | {chooser.id}, "the PDF options")
-        s.keys.press("Return")
-        wait("the PDF file", lambda: os.path.exists(pdf) and os.path.getsize(pdf) > 0)
+        export("d", pdf, "the PDF options")
         info = subprocess.run(["pdfinfo", pdf], capture_output=True, text=True).stdout
         check(pdf_pages(pdf) == 3 and "595" in info and "842" in info, "the PDF holds the three A4 pages")
 
         # 4. WAVE: twelve whole notes at 60 a minute, G4, C5 and E4.
         wav = os.path.join(outdir, "score.wav")
-        before = s.others()
-        s.menu("f", "e", "w")
-        chooser = s.save_dialog(before, wav)
-        dialog = s.new_window(before | {chooser.id}, "the WAVE export")
-        s.keys.press("Return")
-        wait("the WAVE file", lambda: os.path.exists(wav), 240)
-        s.gone(dialog, "the WAVE export to close")
+        export("w", wav, "the WAVE export", 240)
         rate, frames, samples = read_wave(wav)
         seconds = frames / rate
         check(47.5 <= seconds <= 52, "the WAVE file lasts as long as the score: %.1f s" % seconds)
