@@ -69,8 +69,8 @@ void BM_ClickPlacesCursor(benchmark::State& state) {
   const TQSCalcMeasure& a = *system.Measures.At(0);
   const TQSCalcMeasure& b = *system.Measures.At(system.MeasureCount - 1);
   const TQSCalcStaff& row = *page.StaffRows.At(1);
-  const TPoint p1 = s.View.PageToScreen({a.Box.Left + a.Positions[0], row.TopLine + 24}, 0);
-  const TPoint p2 = s.View.PageToScreen({b.Box.Left + b.Positions[128], row.TopLine + 72}, 0);
+  const TPoint p1 = s.View.Geometry().PageToScreen({a.Box.Left + a.Positions[0], row.TopLine + 24}, 0);
+  const TPoint p2 = s.View.Geometry().PageToScreen({b.Box.Left + b.Positions[128], row.TopLine + 72}, 0);
   bool first = true;
   for (auto _ : state) {
     s.View.PointToCursor(first ? p1 : p2);
@@ -82,11 +82,11 @@ BENCHMARK(BM_ClickPlacesCursor)->Unit(benchmark::kMicrosecond);
 void BM_SelectFullPage(benchmark::State& state) {
   TShownScore& s = Shown();
   s.View.SetZoom(100);
-  const TRect page = s.View.PageRectToScreen({0, 0, 1 << 16, 1 << 16}, 0);
+  const TRect page = s.View.Geometry().PageRectToScreen({0, 0, 1 << 16, 1 << 16}, 0);
   for (auto _ : state) {
     s.View.ClearSelection();
-    s.View.SelectInRect({page.Left, page.Top, page.Left + s.View.PagePixelRect().Right,
-                         page.Top + s.View.PagePixelRect().Bottom},
+    s.View.SelectInRect({page.Left, page.Top, page.Left + s.View.Geometry().PagePixelRect().Right,
+                         page.Top + s.View.Geometry().PagePixelRect().Bottom},
                         true);
   }
 }

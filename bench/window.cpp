@@ -36,7 +36,7 @@ void BM_OpenWindowUntilFirstPagePainted(benchmark::State& state) {
     TPageViewerForm form(nullptr, score, "generated.sfd", "ENU");
     form.Show();
     form.View->Update();  // paints what is visible: the first page
-    benchmark::DoNotOptimize(form.View->PageCount);
+    benchmark::DoNotOptimize(form.View->Geometry().PageCount);
     state.PauseTiming();
     form.Hide();
     testdriver::ProcessMessages();
@@ -52,7 +52,7 @@ void BM_RepaintVisiblePage(benchmark::State& state) {
   BuildScore(score, 1000);
   TPageViewerForm form(nullptr, score, "generated.sfd", "ENU");
   testdriver::ShowAndWait(form);
-  int top = form.View->PageGrid[3].Rect.Top;
+  int top = form.View->Geometry().PageGrid[3].Rect.Top;
   form.View->ScrollTo(true, scPosition, top);
   form.View->Update();
   for (auto _ : state) {

@@ -66,7 +66,8 @@ std::unique_ptr<TBitmap> LoadAboutPicture() {
 
 // ------------------------------------------------------------ splash
 
-TFLogoModule::TFLogoModule(TComponent* owner) : TForm(owner), picture_(LoadAboutPicture()) {
+TFLogoModule::TFLogoModule(TComponent* owner, const std::string& picture)
+    : TForm(owner), picture_(picture.empty() ? LoadAboutPicture() : LoadPictureFile(picture)) {
   SetName("FLogoModule");
   SetBorderStyle(bsNone);
   SetFormStyle(fsStayOnTop);
@@ -93,21 +94,16 @@ void TFLogoModule::Paint() {
   if (picture_) Canvas().Draw(0, 0, *picture_);
 }
 
-TSplash::TSplash() : form_(std::make_unique<TFLogoModule>(nullptr)) {
-  if (!form_->HasPicture()) {
-    form_.reset();
-    return;
-  }
+TLogoSplash::TLogoSplash(std::unique_ptr<TFLogoModule> form) : form_(std::move(form)) {
   // It never takes the keyboard from the windows being made.
   form_->SetNoActivate(true);
   form_->Show();
-  Application().ProcessMessages();
 }
 
-TSplash::~TSplash() = default;
+TLogoSplash::~TLogoSplash() = default;
 
-void TSplash::MainWindowShown() {
-  if (!form_) return;
+void TLogoSplash::SetClosable() {
+  if (form_->Closable) return;
   form_->Closable = true;
   timer_ = std::make_unique<TTimer>(nullptr);
   timer_->SetInterval(kSplashAfterMainMs);
@@ -115,6 +111,18 @@ void TSplash::MainWindowShown() {
     timer_->SetEnabled(false);
     form_->Close();
   };
+}
+
+bool TLogoSplash::Visible() const { return form_->Visible(); }
+
+void TLogoSplash::Close() { form_->Close(); }
+
+void InstallAboutSplash() {
+  SetSplashFactory([](const std::string& picture) -> std::unique_ptr<TSplash> {
+    auto form = std::make_unique<TFLogoModule>(nullptr, picture);
+    if (!form->HasPicture()) return nullptr;
+    return std::make_unique<TLogoSplash>(std::move(form));
+  });
 }
 
 // ------------------------------------------------------------ About

@@ -3,9 +3,11 @@
 // it: the splash while the program starts, and the About window. Where the
 // window system cannot shape windows they are plain rectangles.
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "base/geometry.h"
+#include "app/startup.h"
 #include "platform/forms.h"
 
 namespace qs {
@@ -27,7 +29,8 @@ std::unique_ptr<TBitmap> LoadAboutPicture();
 
 class TFLogoModule : public TForm {
  public:
-  explicit TFLogoModule(TComponent* owner);
+  // The picture from the file, or the program's own when it is empty.
+  explicit TFLogoModule(TComponent* owner, const std::string& picture = {});
   ~TFLogoModule() override;
   const char* ClassName() const override { return "TFLogoModule"; }
   bool HasPicture() const { return picture_ != nullptr; }
@@ -54,21 +57,24 @@ class TFAboutModule : public TForm {
 
 class TTimer;
 
-// The splash from the start of the program until just after the main window
-// shows; without the picture there is none.
-class TSplash {
+// The splash of the start-up: the picture's window, closed a moment after
+// it may close.
+class TLogoSplash : public TSplash {
  public:
-  TSplash();
-  ~TSplash();
-  // The main window stands: the splash may be closed, and goes by itself
-  // a moment later.
-  void MainWindowShown();
-  TFLogoModule* Form() const { return form_.get(); }
+  explicit TLogoSplash(std::unique_ptr<TFLogoModule> form);
+  ~TLogoSplash() override;
+  void SetClosable() override;
+  bool Visible() const override;
+  void Close() override;
+  TFLogoModule& Form() { return *form_; }
 
  private:
   std::unique_ptr<TFLogoModule> form_;
   std::unique_ptr<TTimer> timer_;
 };
+
+// Makes the start-up show TLogoSplash.
+void InstallAboutSplash();
 
 void RegisterAboutForms();
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/backups.h"
 #include "app/documentscore.h"
 #include "app/pageviewer.h"
 #include "base/filemessages.h"
@@ -11,6 +12,7 @@
 #include "chords/chordname.h"
 #include "editing/drags.h"
 #include "editing/rulers.h"
+#include "editing/undotexts.h"
 #include "editing/viewcommands.h"
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
@@ -33,7 +35,13 @@ enum TFileEditorMessage {
   kSaveTitle = 1,
   kSaveFilter = 2,    // the four types of Save As, in TDocumentFormat's order
   kSaveFailed = 3,    // the file "%s" could not be saved (the reason follows)
+  kUpgradeQuestion = 4,  // "%s" is in an older format: save it in the current one?
+  kUpgradeTitle = 5,
 };
+
+// Files of a version below this were written by older versions of the
+// format.
+constexpr uint16_t kFirstCurrentFileVersion = 1024;
 
 }  // namespace
 
@@ -151,6 +159,7 @@ void TFFileEditor::LoadScore(const std::string& fileName) {
   score_->ClearUndo();
   score_->ClearRedo();
   modified_ = false;
+  LastSaveTime = AppNow();
   StateChanged();
 }
 
@@ -166,8 +175,11 @@ void TFFileEditor::SaveToFile(const std::string& fileName, TDocumentFormat forma
     case TDocumentFormat::Native:
       break;
   }
-  // The score writes a temporary file beside the target and renames it.
+  // The old file is copied first; the score then writes a temporary file
+  // beside the target and renames it.
+  if (BackupSettings) MakeBackupCopy(fileName, *BackupSettings);
   score_->SaveToFile(fileName);
+  LastSaveTime = AppNow();
   Imported = false;
   HasFile = true;
   modified_ = false;
@@ -178,6 +190,7 @@ bool TFFileEditor::Save() {
   // An imported file is never overwritten with the native format: its
   // first save asks for a name.
   if (!HasFile || Imported || !IsNativeFileName(fileName_)) return SaveAs();
+  if (!ConfirmFormatUpgrade(fileName_)) return false;
   try {
     SaveToFile(fileName_, TDocumentFormat::Native);
     return true;
@@ -208,6 +221,7 @@ bool TFFileEditor::SaveAs() {
     // again as the MusicXML its name promises.
     format = FormatOfExtension(name);
   }
+  if (format == TDocumentFormat::Native && !ConfirmFormatUpgrade(name)) return false;
   try {
     SaveToFile(name, format);
   } catch (const std::exception& e) {
@@ -216,6 +230,15 @@ bool TFFileEditor::SaveAs() {
   }
   // An export leaves the document as it was: only a native save counts.
   return format == TDocumentFormat::Native;
+}
+
+bool TFFileEditor::NeedsFormatUpgrade() const { return score_->FileVersion < kFirstCurrentFileVersion; }
+
+bool TFFileEditor::ConfirmFormatUpgrade(const std::string& fileName) {
+  if (!NeedsFormatUpgrade()) return true;
+  return ShowMessageBlock(LFileEditor->GetMessage(kUpgradeTitle),
+                          Format(LFileEditor->GetMessage(kUpgradeQuestion).c_str(), fileName.c_str()),
+                          kMessageQuestion, kMessageYes | kMessageNo) == mrYes;
 }
 
 bool TFFileEditor::CloseDocument() {
@@ -231,16 +254,23 @@ bool TFFileEditor::CloseDocument() {
   return true;
 }
 
-std::vector<std::string> TFFileEditor::UndoCaptions() const {
-  std::vector<std::string> captions;
-  for (auto it = score_->UndoList.rbegin(); it != score_->UndoList.rend(); ++it) captions.push_back((*it)->Caption);
-  return captions;
+namespace {
+
+// Newest first: what each step did in the interface language, else the
+// record's own caption.
+std::vector<std::string> StepNames(const std::vector<std::unique_ptr<TQSUndoRecord>>& records) {
+  std::vector<std::string> names;
+  for (auto it = records.rbegin(); it != records.rend(); ++it) {
+    const std::string text = UndoActionText((*it)->Action, "");
+    names.push_back(text.empty() ? (*it)->Caption : text);
+  }
+  return names;
 }
 
-std::vector<std::string> TFFileEditor::RedoCaptions() const {
-  std::vector<std::string> captions;
-  for (auto it = score_->RedoList.rbegin(); it != score_->RedoList.rend(); ++it) captions.push_back((*it)->Caption);
-  return captions;
-}
+}  // namespace
+
+std::vector<std::string> TFFileEditor::UndoCaptions() const { return StepNames(score_->UndoList); }
+
+std::vector<std::string> TFFileEditor::RedoCaptions() const { return StepNames(score_->RedoList); }
 
 }  // namespace qs

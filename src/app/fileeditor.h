@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/appclock.h"
 #include "platform/forms.h"
 
 namespace qs {
@@ -21,6 +22,7 @@ class TQSWindow;
 class TECFormLanguage;
 class TMidiPorts;
 struct TQSCalcItem;
+struct TEditorSettings;
 
 // The file types of Save As, by the index of the save dialog's filter.
 enum class TDocumentFormat { Native = 1, Midi = 2, Karaoke = 3, MusicXml = 4 };
@@ -57,6 +59,15 @@ class TFFileEditor : public TForm {
   bool Imported = false;
   bool Modified() const { return modified_; }
   void SetModified(bool modified);
+  // When the document was last read or saved natively.
+  TAppTime LastSaveTime = AppNow();
+  // The backup settings of native saves (null: no backup copies).
+  const TEditorSettings* BackupSettings = nullptr;
+  // A score read from an older file format is rewritten in the current one
+  // only when the user agrees; false when declined (nothing is written).
+  bool ConfirmFormatUpgrade(const std::string& fileName);
+  // The score was read from an older version of the native format.
+  bool NeedsFormatUpgrade() const;
 
   // Reads the file into the score (the reader by extension); raises when
   // it cannot be read, and the score is then empty.
@@ -74,7 +85,8 @@ class TFFileEditor : public TForm {
   // Cancel keeps it open. True when the document may close.
   bool CloseDocument();
 
-  // The captions of the undo and redo lists, newest first.
+  // The captions of the undo and redo lists, newest first: what each step
+  // did, in the interface language.
   std::vector<std::string> UndoCaptions() const;
   std::vector<std::string> RedoCaptions() const;
 

@@ -3,17 +3,22 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/actionstates.h"
 #include "app/commands.h"
 #include "app/fileeditor.h"
 #include "app/pageviewer.h"
+#include "app/startup.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "palettes/notes.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
 #include "platform/actions.h"
+#include "platform/comctrls.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
 #include "platform/paths.h"
@@ -62,34 +67,34 @@ std::string ShortCutText(uint16_t shortCut) {
 
 TFProgramModule* ProgramModule() { return programModule; }
 
-TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings) : TForm(owner), settings_(settings) {
+TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
+    : TForm(owner), Settings(settings), settings_(settings) {
   if (!programModule) programModule = this;
   SetName("FProgramModule");
   SetCaption("Quillstave 4");
   KeyPreview = true;
   SetBounds(0, 0, 810, 533);
   SetPosition(poScreenCenter);
-  if (settings_) {
-    settings_->Load(tools_);
-    settings_->Load(mainSettings_);
-    settings_->Load(effects_);
-    settings_->Load(devices_);
-  }
   ApplySkinTemplate(*this, 1);
   BuildActions();
   BuildMenus();
   BuildNotebooks();
+  Settings.LoadNoteNames();
+  LoadLibraries();
   BuildPalettes();
+  HookNotebooks();
+  BuildTrackBars();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   PlaceToolBars();
-  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
-  OnDestroy = [this](TObject*) { StoreWindowPlacement(); };
+  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
   RestoreWindowPlacement();
   creating_ = false;
   UpdateActionStates();
+  FinishCreation();
 }
 
 TFProgramModule::~TFProgramModule() {
+  ShutDown();
   destroying_ = true;
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
@@ -154,25 +159,9 @@ void TFProgramModule::BuildMenus() {
     bar->Add(entry);
     if (std::string(name) == "MIWindow") MIWindow = entry;
   }
+  MIReopen = dynamic_cast<TECMenuItem*>(FindComponent("MIReopen"));
   Menu = MMProgramModule;
-  // The Windows menu: one check item per palette page, then the documents.
-  for (int i = 0; i < kToolPageCount - 2; ++i) {
-    auto* item = new TECMenuItem(this);
-    item->SetName(std::string("MI") + kToolPageNames[i]);
-    item->SetKind(ikCheckBox);
-    item->OnClick = [this, i](TObject* sender) {
-      auto* it = static_cast<TECMenuItem*>(sender);
-      if (ToolSheets[i]) {
-        ToolSheets[i]->SetTabVisible(it->Checked());
-        if (it->Checked()) PCTools->SetActivePage(ToolSheets[i]);
-      }
-    };
-    MIWindow->Add(item);
-  }
-  auto* separator = MenuItemFor("-");
-  separator->SetName("MIWindowsFiles");
-  MIWindow->Add(separator);
-  MIWindow->OnMenuShow = [this](TObject*) { WindowMenuShow(); };
+  BuildWindowMenu();
 
   const char* barNames[] = {"MTFile", "MTEdit", "MTTools"};
   int left = 0;
@@ -221,8 +210,7 @@ void TFProgramModule::BuildNotebooks() {
   PCFiles->SetSpiralVisible(false);
   PCFiles->OnPageChange = [this](TObject*) {
     if (creating_ || destroying_) return;
-    ApplyActiveTool();
-    UpdateActionStates();
+    DocumentActivated();
   };
 }
 
@@ -237,6 +225,7 @@ void TFProgramModule::PlaceToolBars() {
     toolBar->SetBounds(left, 0, width, kToolBarHeight);
     left += width + 4;
   }
+  PlaceTrackBars(left + 8);
 }
 
 void TFProgramModule::RestoreWindowPlacement() {
@@ -299,6 +288,8 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   sheet->SetPageControl(PCFiles);
   editor->Sheet = sheet;
   editor->PClient->SetParent(sheet);
+  Settings.ApplyTo(editor->Score());
+  editor->BackupSettings = &Settings.Editor;
   editor->OnStateChanged = [this](TFFileEditor& e) { DocumentStateChanged(e); };
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
@@ -354,6 +345,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
     TFImportMIDI options(nullptr, settings_ ? &settings_->Ini() : nullptr);
     if (options.ShowModal() != mrOk) return nullptr;
     options.ApplyTo(editor->Score());
+    ApplyDrumSettings(*editor);
   }
   try {
     editor->LoadScore(fileName);
@@ -367,6 +359,7 @@ TFFileEditor* TFProgramModule::OpenDocument(const std::string& fileName, bool as
   editor->HasFile = !editor->Imported;
   TFFileEditor* raw = editor.release();
   AddDocument(raw);
+  RemoveFromReopen(fileName);
   return raw;
 }
 
@@ -389,6 +382,7 @@ TFFileEditor* TFProgramModule::NewDocument() {
     editor->Score().Recalculate(0);
   }
   editor->SetFileName(CatalogueText(TMessageId::Untitled) + ".sfd");
+  ApplyDrumSettings(*editor);
   editor->SetModified(false);
   TFFileEditor* raw = editor.release();
   AddDocument(raw);
@@ -397,21 +391,10 @@ TFFileEditor* TFProgramModule::NewDocument() {
 
 bool TFProgramModule::CloseEditor(TFFileEditor* editor) {
   if (!editor || !editor->CloseDocument()) return false;
+  if (editor->HasFile && !editor->Imported) AddToReopen(editor->FileName());
   RemoveDocument(editor);
   ApplyActiveTool();
   return true;
-}
-
-void TFProgramModule::ProcessCommandLine(const std::vector<std::string>& arguments) {
-  for (const std::string& argument : arguments) OpenDocument(argument, false);
-}
-
-bool TFProgramModule::CloseQuery() {
-  // Every modified document is asked about; the first one that is not
-  // saved (Cancel, or a save that failed) stops the closing.
-  while (DocumentCount() > 0)
-    if (!CloseEditor(Document(DocumentCount() - 1))) return false;
-  return TForm::CloseQuery();
 }
 
 void TFProgramModule::ShowError(const std::string& text) {
@@ -438,54 +421,23 @@ bool TFProgramModule::RunCommand(const std::string& name) {
   return true;
 }
 
-void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
-  const uint16_t shortCut = ShortCut(key, shift);
-  for (const auto& [command, action] : actions_) {
-    if (action->ShortCut != shortCut) continue;
-    // The key belongs to this command, also when it cannot run now: the
-    // view does not act on it a second time.
-    RunCommand(command->Name);
-    key = 0;
-    return;
-  }
-}
-
 void TFProgramModule::UpdateActionStates() {
   if (destroying_ || !PCFiles) return;
   TFFileEditor* doc = ActiveEditor();
   // The window's title names the active document.
   SetCaption(doc ? Format(CatalogueText(TMessageId::Caption).c_str(), doc->Title().c_str()) : std::string("Quillstave 4"));
-  TQSWindow* view = doc ? doc->QSWindow : nullptr;
-  for (const auto& [command, action] : actions_) {
-    bool enabled = false;
-    switch (command->State) {
-      case TCommandState::Always: enabled = true; break;
-      case TCommandState::Document: enabled = doc != nullptr; break;
-      case TCommandState::Modified: enabled = doc && doc->Modified(); break;
-      case TCommandState::CanUndo: enabled = doc && doc->Score().CanUndo(); break;
-      case TCommandState::CanRedo: enabled = doc && doc->Score().CanRedo(); break;
-      case TCommandState::CanCopy: enabled = view && view->CanCopy(); break;
-      case TCommandState::CanPaste: enabled = view && view->CanPaste(); break;
-      case TCommandState::SeveralPieces: enabled = doc && doc->Score().PieceCount() > 1; break;
-      case TCommandState::NotBuilt: enabled = false; break;
-    }
-    action->SetEnabled(enabled);
-  }
+  const TDocumentState state = DocumentStateOf(doc);
+  for (const auto& [command, action] : actions_) action->SetEnabled(CommandEnabled(*command, state));
+  // The submenus that only act on a document.
+  for (const char* name : {"MIExport", "MISpecialPaste", "MISelectSymbols", "MISelectDesign"})
+    if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(name))) item->SetEnabled(state.Document);
+  if (doc) UpdateTempoHint();
   if (TAction* repeats = FindAction("AReverce")) repeats->SetChecked(tools_.Reverce);
   const std::string language = InterfaceLanguage();
   const std::pair<const char*, const char*> languages[] = {
       {"AEnglish", "ENU"}, {"ADeutsch", "DEU"}, {"AFrench", "FRA"}, {"AItalian", "ITA"}, {"ARussian", "RUS"}};
   for (const auto& [name, code] : languages)
     if (TAction* a = FindAction(name)) a->SetChecked(language == code);
-}
-
-void TFProgramModule::WindowMenuShow() {
-  for (int i = 0; i < kToolPageCount - 2; ++i)
-    if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(FindComponent(std::string("MI") + kToolPageNames[i])))
-      item->SetChecked(ToolSheets[i]->TabVisible());
-  for (int i = 0; i < DocumentCount(); ++i)
-    if (TFFileEditor* editor = Document(i))
-      if (editor->WindowItem) editor->WindowItem->SetChecked(editor->Sheet == PCFiles->ActivePage());
 }
 
 TECTabSheet* TFProgramModule::ActiveTool() {
@@ -510,8 +462,14 @@ void TFProgramModule::ApplyActiveTool() {
     return;
   }
   // Without a palette's tool the view shows the default cursor and no
-  // insertion feedback.
-  if (TQSWindow* view = ActiveScoreWindow()) view->ArmPaletteItem(0);
+  // insertion feedback, and no value is to be entered; a key signature
+  // entered from the keyboard respells as the Notes palette says.
+  if (TQSWindow* view = ActiveScoreWindow()) {
+    SetActiveViewCursor(this, "");
+    view->ArmPaletteItem(0);
+    SetEntryDuration(0);
+    if (auto* notes = dynamic_cast<TFNotes*>(palettes_[0])) view->Score->ToneModify = notes->Values().ToneModify;
+  }
 }
 
 // ------------------------------------------------------------------ palettes
@@ -525,8 +483,9 @@ void TFProgramModule::BuildPalettes() {
     palettes_[index] = palette;
     TCustomForm& form = palette->Form();
     // A docked palette fills its tool page; a floating one keeps the
-    // place it had.
-    if (mainSettings_.Attached[index]) form.ManualDock(ToolSheets[index]);
+    // place it had and comes up with the main window.
+    if (!mainSettings_.Attached[index]) continue;
+    form.ManualDock(ToolSheets[index]);
     form.Show();
   }
 }
@@ -575,7 +534,10 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   if (!effects_.PlayMouse) return;
   TFFileEditor* editor = ActiveEditor();
   if (!editor) return;
-  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+  if (!ports_) {
+    ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+    if (TBVolume && ports_->Output) ports_->Output->SetVolume(TBVolume->Position());
+  }
   // A device that cannot be opened has said so once; entry goes on silent.
   if (!ports_->OpenMidiOutput()) return;
   // The note-off queue counts 1/128 seconds: a quarter note (256 ticks)
@@ -597,36 +559,20 @@ void TFProgramModule::PaletteActivated(const std::string& name) {
 
 void TFProgramModule::SetPaletteAttached(const std::string& name, bool attached) {
   const int index = PaletteIndex(name);
-  if (index < 0 || !palettes_[index]) return;
-  TCustomForm& form = palettes_[index]->Form();
-  if (attached) {
-    form.ManualDock(ToolSheets[index]);
-    ToolSheets[index]->SetTabVisible(true);
-    PCTools->SetActivePage(ToolSheets[index]);
-  } else {
-    if (!form.Floating()) form.ManualFloat();
-    ToolSheets[index]->SetTabVisible(false);
-  }
-  form.Show();
-  if (settings_ && mainSettings_.Attached[index] != attached) {
-    mainSettings_.Attached[index] = attached;
-    settings_->Store(mainSettings_);
-  }
+  if (index >= 0) SetPaletteAttached(index, attached);
 }
 
-void TFProgramModule::PaletteKeyDown(uint16_t& key, uint16_t shift) { KeyDownPreview(key, shift); }
+void TFProgramModule::PaletteKeyDown(uint16_t& key, uint16_t shift) { FormKeyDown(key, shift); }
 
 int TFProgramModule::AskCount(const std::string& message, int minimum, int position) {
   return AskCountDialog(settings_ ? &settings_->Ini() : nullptr, message, minimum, position);
 }
 
-void TFProgramModule::HidePalette(int page) {
-  if (ToolSheets[page]) ToolSheets[page]->SetTabVisible(false);
-}
+void TFProgramModule::HidePalette(int page) { ShowPalette(page, false); }
 
 void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
-  PlaceToolBars();
+  LanguageChanged();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
 }
 
@@ -646,8 +592,13 @@ void TFProgramModule::AOpenExecute() {
 void TFProgramModule::ACloseExecute() { CloseEditor(ActiveEditor()); }
 
 void TFProgramModule::ACloseAllExecute() {
-  // A document that refuses stays open; the others still close.
-  for (int i = DocumentCount() - 1; i >= 0; --i) CloseEditor(Document(i));
+  // A document that refuses stays open; the others still close. Imported
+  // files go into the reopen list too.
+  for (int i = DocumentCount() - 1; i >= 0; --i) {
+    TFFileEditor* editor = Document(i);
+    const std::string imported = editor && editor->Imported ? editor->FileName() : std::string();
+    if (CloseEditor(editor) && !imported.empty()) AddToReopen(imported);
+  }
 }
 
 void TFProgramModule::ASaveExecute() {

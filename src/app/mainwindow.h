@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "app/autosave.h"
+#include "app/mainsettings.h"
+#include "app/reopenlist.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
@@ -17,13 +20,20 @@ namespace qs {
 class TAction;
 class TActionList;
 class TECFormLanguage;
+class TECContextMenu;
 class TECMenu;
 class TECMenuItem;
 class TECPageControl;
+class TECPopupMenu;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
+class TTrackBar;
+class TMainThread;
+class TQSInstruments;
+class TQSTransports;
 class TQSWindow;
+class TTimer;
 struct TCommand;
 
 // The main window is the palettes' host: they reach the active document,
@@ -44,6 +54,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   TECMenuItem* MIWindow = nullptr;
   TActionList* ALProgram = nullptr;
   TECFormLanguage* LProgramModule = nullptr;
+  TTrackBar* TBTempo = nullptr;   // the tempo of playback in percent, 25..200
+  TTrackBar* TBVolume = nullptr;  // the MIDI output's volume, 0..65535
 
   // The action made from a command row, by name (null for none).
   TAction* FindAction(const std::string& name) const;
@@ -68,8 +80,38 @@ class TFProgramModule : public TForm, public TPaletteHost {
   TFFileEditor* NewDocument();
   // Asks to save a modified document; true when it was closed.
   bool CloseEditor(TFFileEditor* editor);
-  // Opens the score files among the arguments.
+  // Opens the score files among the arguments; "/a" then plays and "/p"
+  // prints the document opened last.
   void ProcessCommandLine(const std::vector<std::string>& arguments);
+
+  // ------------------------------------------------------------ settings
+  // Read in FormCreate's order; the file may be null.
+  TMainSettings Settings;
+  // The preset libraries new scores take their parts from.
+  std::unique_ptr<TQSTransports> Transports;
+  std::unique_ptr<TQSInstruments> Instruments;
+  // A new or imported document's score gets the drum styles and the drum
+  // map ("DrumMap.ini").
+  void ApplyDrumSettings(TFFileEditor& editor);
+
+  // ------------------------------------------------------------ reopen list
+  TReopenList Reopen;
+  TECMenuItem* MIReopen = nullptr;
+  // The drop-down list of the Open tool button, a copy of the menu.
+  TECContextMenu* CMReopen = nullptr;
+  void LoadReopenList();
+  void SaveReopenList();
+  void AddToReopen(const std::string& fileName);
+  void RemoveFromReopen(const std::string& fileName);
+  // The Reopen menu shows the list.
+  void MirrorReopenList();
+  void ReopenItemClick(const std::string& fileName);
+
+  // ------------------------------------------------------------ main timer
+  TTimer* TMain = nullptr;
+  TAutoSaver AutoSaver;
+  // Auto-save and the splash's end, at every tick of TMain.
+  void TMainTimer();
 
   // ------------------------------------------------------------ tool pages
   TECTabSheet* ActiveTool();
@@ -80,6 +122,39 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void UpdateActionStates();
   // The palette shown on a tool page, or null (a page not built yet).
   TPalette* PaletteOf(const TECTabSheet* sheet) const;
+  // A palette docks in its tool page or floats in a window of its own
+  // (pages 0 .. 12); the choice is kept in the settings.
+  void SetPaletteAttached(int page, bool attached);
+  bool PaletteAttached(int page) const;
+  // Shows or hides a palette where it lives (its page or its window), as
+  // its check item of the Windows menu does.
+  void ShowPalette(int page, bool visible);
+  bool PaletteShown(int page) const;
+
+  // ------------------------------------------------------------ keyboard
+  // The keyboard dispatcher: sees every key of the main window and of the
+  // palettes first. Bookmarks (Ctrl+digit go, Ctrl+Shift+digit set), F1,
+  // Insert, Alt+digit (document tab), the command table's shortcuts, then
+  // the current tool page's own keys. Sets key to 0 when it acted.
+  void FormKeyDown(uint16_t& key, TShiftState shift);
+  // Insert and overwrite alternate (kept in the settings; the view's
+  // status line shows the mode).
+  void ToggleAddState();
+  bool InsertMode() const;
+  // Enter or Space typed just before on a page that enters notes, else 0.
+  uint16_t KeyPrefix() const { return keyPrefix_; }
+
+  // ------------------------------------------------------------ edit lists, bars
+  // The undo (redo) history below the tool bar; choosing line i takes i + 1
+  // steps back (forward). Returns the list, null without a document.
+  TECPopupMenu* ShowUndoList(bool redo);
+  // The hint of the tempo bar and its position from the active view.
+  void UpdateTempoHint();
+  // What the track bars do when moved, and a click below their track.
+  void TBTempoChange();
+  void TBVolumeChange();
+  static int VolumeAtClick(int x, int clientWidth);
+  static int TempoAtClick(int x, int clientWidth, int leftOffset, int min, int max);
 
   // ------------------------------------------------------------ palettes
   TQSScore* ActiveScore() override;
@@ -87,6 +162,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void SetEntryDuration(int ticks) override;
   void PaletteActivated(const std::string& name) override;
   void SetPaletteAttached(const std::string& name, bool attached) override;
+  void PaletteDropped(const std::string& name, int x, int y) override;
   void PaletteKeyDown(uint16_t& key, uint16_t shift) override;
   int AskCount(const std::string& message, int minimum, int position) override;
 
@@ -159,6 +235,10 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AGuitarExecute();
   void AModifyExecute();
   void ANavigatorExecute();
+  void AHideExecute();
+  void AContentsExecute();
+  void ASelectDesignAllExecute();
+  void ASelectDesignPageExecute();
 
  private:
   void BuildActions();
@@ -183,19 +263,50 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void HidePalette(int page);
   void StoreWindowPlacement();
   void RestoreWindowPlacement();
-  void KeyDownPreview(uint16_t& key, TShiftState shift);
   void WindowMenuShow();
+  void BuildWindowMenu();
+  void BuildTrackBars();
+  // The track bars stand right of the tool bars, from left on.
+  void PlaceTrackBars(int left);
+  // The tear-off of a palette by dragging its tab out of the tool notebook.
+  void ToolsMouseDown(int x, int y);
+  void ToolsMouseUp(int x, int y);
+  bool OverTools(TPoint screen) const;
+  // The tear-off of the tool tabs, the document tabs' context menu and
+  // what a document brings along when its tab becomes active.
+  void HookNotebooks();
+  void DocumentActivated();
+  // The open documents' status line and letters follow the language.
+  void LanguageChanged();
+  // The quick entry of the pages without keys of their own; true when the
+  // key acted.
+  bool QuickEntryKey(uint16_t key, uint16_t prefix);
+  // The steps of start-up after the palettes, and of shut-down before the
+  // documents go.
+  void LoadLibraries();
+  void FinishCreation();
+  void ShutDown();
+  void SaveToolBars();
+  // Every document, in tab order.
+  std::vector<TFFileEditor*> Documents() const;
 
   TSettings* settings_;
-  TToolsSettings tools_;
-  TMainWindowSettings mainSettings_;
-  TEffectsSettings effects_;
-  TDevicesSettings devices_;
+  TToolsSettings& tools_ = Settings.Tools;
+  TMainWindowSettings& mainSettings_ = Settings.Window;
+  TEffectsSettings& effects_ = Settings.Effects;
+  TDevicesSettings& devices_ = Settings.Devices;
+  std::unique_ptr<TMainThread> mainThread_;
+  TAppTime createdAt_{};
   TPalette* palettes_[kToolPageCount] = {};
   // The MIDI output entered notes sound through, opened on first use.
   std::unique_ptr<TMidiPorts> ports_;
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
+  uint16_t keyPrefix_ = 0;
+  bool tempoBusy_ = false;
+  // A drag that began on a tab of the tool notebook.
+  int toolDragPage_ = -1;
+  TPoint toolDragStart_;
   bool creating_ = true;
   bool destroying_ = false;
 };

@@ -69,10 +69,10 @@ void ConnectPageChooser(TQSWindow& view, TComponent* owner) {
   view.OnChoosePage = [&view, owner](TObject*) {
     auto* chooser = new TFChoosePage(owner);
     chooser->DefaultCloseAction = caFree;
-    chooser->SetPageCount(view.PageCount);
+    chooser->SetPageCount(view.Geometry().PageCount);
     chooser->SetPage(view.ShownPage());
     const TPoint corner =
-        view.ClientToScreen({view.ChoosePageButtonRight(), view.ClientHeight() - view.HorzBar.Thickness});
+        view.ClientToScreen({view.ChoosePageButtonRight(), view.ClientHeight() - view.Geometry().HorzBar.Thickness});
     const TRect area = Screen().WorkAreaRect();
     chooser->SetBounds(std::max(area.Left, corner.X - chooser->Width()), std::max(area.Top, corner.Y - chooser->Height()),
                        chooser->Width(), chooser->Height());

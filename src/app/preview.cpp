@@ -151,11 +151,11 @@ void TFPreviewModule::GotoPage(int index) {
 }
 
 void TFPreviewModule::FirstPage() { GotoPage(0); }
-void TFPreviewModule::PrevPage() { GotoPage(CurrentPage() - QSPreview->PagePerHorz()); }
-void TFPreviewModule::NextPage() { GotoPage(CurrentPage() + QSPreview->PagePerHorz()); }
+void TFPreviewModule::PrevPage() { GotoPage(CurrentPage() - QSPreview->Geometry().PagePerHorz()); }
+void TFPreviewModule::NextPage() { GotoPage(CurrentPage() + QSPreview->Geometry().PagePerHorz()); }
 void TFPreviewModule::LastPage() {
   // The first page of the last row.
-  const int perRow = QSPreview->PagePerHorz();
+  const int perRow = QSPreview->Geometry().PagePerHorz();
   GotoPage(perRow * ((PageCount() - 1) / perRow));
 }
 

@@ -51,7 +51,7 @@ TQSStaff* StaffOf(const TQSNote& note) {
 void MoveNote(TQSSelectionCommand& c, TQSWindow& view, TQSNote& note, int dy, bool dragged) {
   TQSStaff* staff = StaffOf(note);
   if (!staff) return;
-  const int sp = std::max(1, view.StaffSpacing(*staff));
+  const int sp = std::max(1, view.Geometry().StaffSpacePixels(*staff));
   if (staff->Fields.Tablature) {
     const int lines = std::max<int>(1, staff->Fields.LineCount);
     const int string = std::clamp(note.Fields.TabString - RoundEven(static_cast<double>(dy) / sp), 0, lines - 1);

@@ -1,5 +1,8 @@
 #include "editing/move.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "editing/selection.h"
 #include "editing/transpose.h"
 #include "score/item.h"
@@ -8,6 +11,7 @@
 #include "score/notes.h"
 #include "score/part.h"
 #include "score/piece.h"
+#include "score/score.h"
 #include "score/units.h"
 
 namespace qs {
@@ -21,8 +25,30 @@ constexpr int kNoteStep = 8;
 // The lowest and highest pitch line (step + 7 x octave) a note may take.
 constexpr int kLowestLine = 6, kHighestLine = 57;
 
+// A note the move covered may have left its beam group: the groups and
+// their stems are made again, as after a deletion. An end of a group that
+// no longer has one gets the score's stem length back instead of the
+// length that reached its beam.
+void RebeamAfterMove(TQSMeasure& m) {
+  // The first and last note of each group as the list holds them now.
+  std::vector<TQSNote*> ends;
+  const std::vector<TQSNote*>& beamed = m.BeamNotes;
+  for (size_t k = 0; k < beamed.size(); ++k) {
+    const int group = beamed[k]->BeamGroup;
+    if (group && ((k == 0 || beamed[k - 1]->BeamGroup != group) ||
+                  (k + 1 == beamed.size() || beamed[k + 1]->BeamGroup != group)))
+      ends.push_back(beamed[k]);
+  }
+  m.UpdateBeams(0, true);
+  const TQSScore* score = m.Score();
+  if (!score) return;
+  for (TQSNote* n : ends)
+    if (!n->BeamGroup && n->GetMeasure() == &m)
+      n->Fields.StemLength = static_cast<uint8_t>(std::clamp(score->StemLength, 0, 255));
+}
+
 void AfterNoteMoved(TQSSelectionCommand& c, TQSMeasure& m, int staffVoice, int newStart, int newEnd, bool left,
-                    int d, TQSNote* selected) {
+                    TQSNote* selected) {
   // Merging frees rests, which may be selected ones still to come.
   c.Freeing(m, [&] {
     m.SortItems();
@@ -32,19 +58,19 @@ void AfterNoteMoved(TQSSelectionCommand& c, TQSMeasure& m, int staffVoice, int n
     else
       m.MergeRests(staffVoice, 0, newStart);
   });
-  c.View->SetCursorTick(c.View->CursorPosition.Tick + d);
+  RebeamAfterMove(m);
   if (selected) c.Reselect(*selected);
   c.Changed = true;
 }
 
 // A note inside a tuplet moves the whole tuplet by d ticks, clearing the
-// ticks it moves into (never its own notes).
-void MoveTuplet(TQSSelectionCommand& c, TQSMeasure& m, TQSMark& tuplet, int d, TQSNote* selected) {
+// ticks it moves into (never its own notes); false when it cannot.
+bool MoveTuplet(TQSSelectionCommand& c, TQSMeasure& m, TQSMark& tuplet, int d, TQSNote* selected) {
   const int sv = tuplet.Fields.StaffVoice;
   const int start = tuplet.Fields.Time;
   const int length = TupletLength(tuplet.Fields.Kind, tuplet.Fields.Value);
   const int mlen = m.MeasureLength();
-  if (d < 0 ? start + d < 0 : start + length + d > mlen) return;
+  if (d < 0 ? start + d < 0 : start + length + d > mlen) return false;
   c.SaveMeasure(&m);
   if (d < 0)
     c.ClearSpan(m, sv, start + d, -d);
@@ -60,19 +86,21 @@ void MoveTuplet(TQSSelectionCommand& c, TQSMeasure& m, TQSMark& tuplet, int d, T
     }
   }
   tuplet.Fields.Time = static_cast<uint16_t>(start + d);
-  AfterNoteMoved(c, m, sv, start + d, start + d + length, d < 0, d, selected);
+  AfterNoteMoved(c, m, sv, start + d, start + d + length, d < 0, selected);
+  return true;
 }
 
-// Any other note moves by eight ticks, taking the rest of its chord along.
-void MoveNote(TQSSelectionCommand& c, TQSMeasure& m, TQSNote& note, int d, bool left, TQSNote* selected) {
+// Any other note moves by eight ticks, taking the rest of its chord along;
+// false when it cannot.
+bool MoveNote(TQSSelectionCommand& c, TQSMeasure& m, TQSNote& note, bool left, TQSNote* selected) {
   const int sv = note.Fields.StaffVoice;
   const int pos = note.Fields.Time;
   const int end = pos + note.Fields.RealLength;
   if (left) {
     // A note nearer the start than one step would leave the measure.
-    if (pos < kNoteStep || m.FindTuplet(sv, pos - kNoteStep)) return;
+    if (pos < kNoteStep || m.FindTuplet(sv, pos - kNoteStep)) return false;
   } else {
-    if (end + kNoteStep > m.MeasureLength() || m.FindTuplet(sv, end)) return;
+    if (end + kNoteStep > m.MeasureLength() || m.FindTuplet(sv, end)) return false;
   }
   c.SaveMeasure(&m);
   if (left)
@@ -84,7 +112,8 @@ void MoveNote(TQSSelectionCommand& c, TQSMeasure& m, TQSNote& note, int d, bool 
     n->Fields.Time = static_cast<uint16_t>(pos + delta);
     if (n != &note) c.Drop(n);
   }
-  AfterNoteMoved(c, m, sv, pos + delta, end + delta, left, d, selected);
+  AfterNoteMoved(c, m, sv, pos + delta, end + delta, left, selected);
+  return true;
 }
 
 // The pitch move of a note by steps (up negative): on tablature to another
@@ -151,6 +180,7 @@ void MoveHorizontal(TQSScore& score, int step) {
       return;
   }
   const bool left = step < 0;
+  bool notesMoved = false;
   const int count = static_cast<int>(c.Work.size());
   for (int k = 0; k < count; ++k) {
     const size_t i = static_cast<size_t>(left ? k : count - 1 - k);
@@ -166,10 +196,13 @@ void MoveHorizontal(TQSScore& score, int step) {
     if (!m || note->GraceGroup()) continue;
     TQSNote* selected = fromSelection ? note : nullptr;
     if (TQSMark* tuplet = m->FindTuplet(note->Fields.StaffVoice, note->Fields.Time))
-      MoveTuplet(c, *m, *tuplet, d, selected);
+      notesMoved |= MoveTuplet(c, *m, *tuplet, d, selected);
     else
-      MoveNote(c, *m, *note, d, left, selected);
+      notesMoved |= MoveNote(c, *m, *note, left, selected);
   }
+  // The cursor goes with the notes: one step, however many staves and
+  // voices moved.
+  if (notesMoved) c.View->SetCursorTick(c.View->CursorPosition.Tick + d);
   if (c.FromPage >= kNoAffectedPage) return;
   if (c.Changed) score.Recalculate(c.FromPage, -1);
   c.View->SnapCursorTick();

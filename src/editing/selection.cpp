@@ -113,7 +113,12 @@ TQSCalcItem* ElementOf(const TQSItem& item) {
 
 void TQSSelectionCommand::Reselect(TQSNote& note) {
   note.SelectFlags |= TQSNote::kSelectReselect;
-  if (View) View->UnselectElement(ElementOf(note));
+  if (!View) return;
+  // Every element of the note goes, its stem too: the layout builds the
+  // measure's elements anew in another order, and an element left in the
+  // selection would then show another item.
+  for (TQSCalcItem* element : View->SelectedMeasureElements())
+    if (element && element->Item == &note) View->UnselectElement(element);
 }
 
 void TQSSelectionCommand::AfterPitchChange(TQSNote& note) {

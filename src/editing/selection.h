@@ -82,7 +82,7 @@ class TQSSelectionCommand : public TQSEditCommand {
   // group gets its beams and stems again.
   void AfterPitchChange(TQSNote& note);
   // Marks a note to be selected again by the next layout pass and takes
-  // its present element out of the selection.
+  // its present elements (head, stem) out of the selection.
   void Reselect(TQSNote& note);
   // When anything was gathered: the layout pass from FromPage when
   // something changed, a repaint of every view and OnChanged.

@@ -71,10 +71,10 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   if (auto* holder = dynamic_cast<TQSItemHolder*>(acc.Owner())) note = dynamic_cast<TQSNote*>(holder);
   if (!note) return;
   const int k = acc.Fields.Kind;
-  int d = AccidentalWidth(k);
-  if (d == 0) return;
+  int room = AccidentalWidth(k);
+  if (room == 0) return;
   const int b = acc.Frame() != TQSMark::kFrameNone ? 3 : 0;
-  d += 2 * b;
+  room += 2 * b;
   const int r = StackRow(note->Fields.Pitch);
   int top, bottom;  // rows covered, top first
   if (accidental::IsFlatShaped(k)) {
@@ -91,10 +91,10 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   bool gapTest = true;
   for (int row = top; row >= bottom; --row) {
     const TStackRow& sr = col.Stacking[static_cast<size_t>(row)];
-    if (gapTest && sr.AccidentalEdge - sr.HeadExtent >= d) {
-      x = sr.HeadExtent + d;
-    } else if (sr.Extent + d > x) {
-      x = sr.Extent + d;
+    if (gapTest && sr.AccidentalEdge - sr.HeadExtent >= room) {
+      x = sr.HeadExtent + room;
+    } else if (sr.Extent + room > x) {
+      x = sr.Extent + room;
       gapTest = false;
     }
   }
@@ -102,7 +102,7 @@ void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   for (int row = top; row >= bottom; --row) {
     TStackRow& sr = col.Stacking[static_cast<size_t>(row)];
     sr.Extent = static_cast<uint8_t>(std::max<int>(sr.Extent, x));
-    sr.AccidentalEdge = static_cast<uint8_t>(std::max(x - d, 0));
+    sr.AccidentalEdge = static_cast<uint8_t>(std::max(x - room, 0));
   }
   TQSCalcItem* e = c.NewElement(&acc, true, true);
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
@@ -134,13 +134,13 @@ int LargestExtent(const TColumnState& col) {
 void PlaceClefChange(TLayoutContext& c, TQSMark& clef) {
   const int m = LargestExtent(c.Col);
   const int size = c.StaffSize();
-  const int w = ClefGlyphWidth(c, clef.Fields.Kind, size);
+  const int width = ClefGlyphWidth(c, clef.Fields.Kind, size);
   TQSCalcItem* e = c.NewElement(&clef, true, true);
   e->SizePercent = static_cast<uint8_t>(size);
   e->Param = clef.Fields.Time;
   clef.LayoutLink = e;
   const TClefExtent ext = ClefExtents(clef.Fields.Kind);
-  e->Box = c.StaffBox(clef.Fields.OffsetX - (m + w) * 8, clef.Fields.OffsetY + ext.Top, w * 8,
+  e->Box = c.StaffBox(clef.Fields.OffsetX - (m + width) * 8, clef.Fields.OffsetY + ext.Top, width * 8,
                       clef.Fields.OffsetY + ext.Bottom);
   TQSCalcStaff* row = PartRow(c, StaffOf(clef.Fields.StaffVoice));
   e->Row = row;
@@ -148,7 +148,7 @@ void PlaceClefChange(TLayoutContext& c, TQSMark& clef) {
     e->Box.Top += row->Top;
     e->Box.Bottom += row->Bottom;
   }
-  RaiseLeft(c, clef.Fields.Time, w + 8);
+  RaiseLeft(c, clef.Fields.Time, width + 8);
 }
 
 void PlaceVerticalSign(TLayoutContext& c, TQSMark& mark) {
@@ -189,6 +189,12 @@ struct TGraceWork {
   int Base = 0;
   int X = 0;
   TQSCalcItem* Beam = nullptr;
+  // A chord of grace notes stands in one column with one stem length: the
+  // note laid out next shares the column of the one before, whose x and
+  // stem these are.
+  bool SameColumn = false;
+  int LastX = 0;
+  TQSCalcItem* LastStem = nullptr;
 };
 
 bool IsFixedTie(const TQSLiga& tie) { return (tie.Fields.Flags & TQSLiga::kLineMask) == 0x08; }
@@ -226,7 +232,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   const int tick = group.Fields.Time;
   const int value = note.Fields.Length;
   const bool tab = staff.Fields.Tablature;
-  const int S = c.StaffSpace, T = c.TabLineDistance;
+  const int space = c.StaffSpace, tabLine = c.TabLineDistance;
   TQSCalcStaff* row = c.Row;
   const int rowTop = row ? (tab ? row->TopLine : row->Top) : 0;
   c.PercussionClef = false;
@@ -251,23 +257,24 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   int y, width;  // head top below the row's top, head width
   if (tab) {
     if (note.Fields.TabFret == 0) ChooseString(staff, note);
-    y = (staff.Fields.LineCount - note.Fields.TabString - 1) * T - T / 2;
+    y = (staff.Fields.LineCount - note.Fields.TabString - 1) * tabLine - tabLine / 2;
     c.Fonts.SetTextFont(40);
     width = c.Fonts.TextWidth(note.Fields.TabFret ? std::to_string(note.Fields.TabFret - 1) : "N");
   } else {
     const int position =
         StaffPosition(ClefOffsetAt(c, staff.SystemRow, note.Fields.StaffVoice, tick), note.Fields.Pitch);
     note.StaffPosition = static_cast<int16_t>(position);
-    y = HeadTop(position, S);
+    y = HeadTop(position, space);
     width = HeadGlyphWidth(c, value, true);
   }
-  const int x = g.X;
-  g.X += width + c.NoteInterval * 2 / 3 + group.Fields.Spacing * 8;
+  const int x = g.SameColumn ? g.LastX : g.X;
+  if (!g.SameColumn) g.X += width + c.NoteInterval * 2 / 3 + group.Fields.Spacing * 8;
+  g.LastX = x;
   // Before the main note the group reaches to the left of its tick, after
   // it to the right.
   const int distance = g.Base + x;
   const int left = group.IsAfter() ? c.Scaled(distance) : -c.Scaled(distance) - c.Scaled(width);
-  head->Box = {left, y + rowTop, c.Scaled(width), y + (tab ? T : S) + rowTop};
+  head->Box = {left, y + rowTop, c.Scaled(width), y + (tab ? tabLine : space) + rowTop};
   if (row) {
     head->Box2.Top = row->Top;
     head->Box2.Bottom = row->Bottom;
@@ -280,13 +287,14 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
     } else if (item->ItemType == kind::Accidental && !tab) {
       auto* acc = dynamic_cast<TQSMark*>(item);
       if (!acc) continue;
-      const int w = AccidentalGlyphWidth(c, acc->Fields.Kind, 88);
-      shift += w;
+      const int accidentalWidth = AccidentalGlyphWidth(c, acc->Fields.Kind, 88);
+      shift += accidentalWidth;
       TQSCalcItem* e = c.NewElement(acc, true, true);
       e->SizePercent = head->SizePercent;
       const TAccidentalExtent ext = AccidentalExtent(acc->Fields.Kind);
-      const int line = rowTop + S * note.StaffPosition / 2;
-      e->Box = {left - c.Scaled(shift), line + c.Scaled(ext.Top), c.Scaled(w), line + c.Scaled(ext.Bottom)};
+      const int line = rowTop + space * note.StaffPosition / 2;
+      e->Box = {left - c.Scaled(shift), line + c.Scaled(ext.Top), c.Scaled(accidentalWidth),
+                line + c.Scaled(ext.Bottom)};
     } else if (item->ItemType == kind::Effect && c.PercussionClef) {
       if (auto* effect = dynamic_cast<TQSEffect*>(item)) SetEffectSound(c, *effect, note);
     }
@@ -315,6 +323,14 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
       stem->Box2.Bottom = row->Bottom;
     }
     if (note.BeamGroup) g.Beam->Links.push_back(stem);
+    // The stems of a chord reach as far as its longest.
+    if (g.SameColumn && g.LastStem) {
+      TRect& a = stem->Box;
+      TRect& b = g.LastStem->Box;
+      if (down) a.Bottom = b.Bottom = std::max(a.Bottom, b.Bottom);
+      else a.Top = b.Top = std::min(a.Top, b.Top);
+    }
+    g.LastStem = stem;
   }
 
   note.Voice = FindVoice(c.Part, note.Fields.StaffVoice);
@@ -336,22 +352,34 @@ void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
   const int count = group.ItemCount();
   if (count == 0 || tick >= c.Slot->Length) return;
   TGraceWork g(group, 8 * LargestExtent(c.Col));
+  // Whether notes i and i + 1 of the group sound together (the later one
+  // marked as a chord note of the earlier), as imported music has them.
+  auto chordWithNext = [&](int i) {
+    const TQSNote* next = i + 1 < count ? group.GetNote(i + 1) : nullptr;
+    return c.Score.MarksClearOfTheMusic && next && group.GetNote(i) && next->IsChordMember();
+  };
   if (group.IsAfter()) {
     for (int i = 0; i < count; ++i)
-      if (TQSNote* note = group.GetNote(i)) LayoutGraceNote(c, g, *note);
+      if (TQSNote* note = group.GetNote(i)) {
+        g.SameColumn = i > 0 && chordWithNext(i - 1);
+        LayoutGraceNote(c, g, *note);
+      }
   } else {
     // Laid out from the main note outwards; the beam still runs left to
     // right.
     for (int i = count - 1; i >= 0; --i)
-      if (TQSNote* note = group.GetNote(i)) LayoutGraceNote(c, g, *note);
+      if (TQSNote* note = group.GetNote(i)) {
+        g.SameColumn = chordWithNext(i);
+        LayoutGraceNote(c, g, *note);
+      }
     if (g.Beam) std::reverse(g.Beam->Links.begin(), g.Beam->Links.end());
   }
   if (c.FixedMeasureCount()) return;
-  const int w = (g.X + g.Base) / 8;
+  const int groupWidth = (g.X + g.Base) / 8;
   if (group.IsAfter()) {
-    if (RightRoomAt(c, tick) < w) c.RaiseRightRoom(tick, w + (tick == c.Slot->Length - 1 ? 4 : 0));
+    if (RightRoomAt(c, tick) < groupWidth) c.RaiseRightRoom(tick, groupWidth + (tick == c.Slot->Length - 1 ? 4 : 0));
   } else {
-    RaiseLeft(c, tick, tick == 0 ? w + 4 : w);
+    RaiseLeft(c, tick, tick == 0 ? groupWidth + 4 : groupWidth);
   }
 }
 }  // namespace

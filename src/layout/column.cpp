@@ -44,8 +44,8 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
     if (c.Staff->SystemRow >= 0) slot->ClefByRow[static_cast<size_t>(c.Staff->SystemRow)] = &mark;
   }
   const int size = c.StaffSize();
-  const int w = 8 * ClefGlyphWidth(c, KindOf(mark), size);
-  slot->ClefWidth = static_cast<uint16_t>(std::clamp<int>(std::max<int>(slot->ClefWidth, w), 0, 0xFFFF));
+  const int width = 8 * ClefGlyphWidth(c, KindOf(mark), size);
+  slot->ClefWidth = static_cast<uint16_t>(std::clamp<int>(std::max<int>(slot->ClefWidth, width), 0, 0xFFFF));
   TQSCalcItem* e = c.NewElement(&mark, true, true);
   mark.LayoutLink = e;
   e->SizePercent = static_cast<uint8_t>(size);
@@ -53,7 +53,7 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
   TQSCalcStaff* row = c.PartRow(k);
   e->Row = row;
   const TClefExtent ext = ClefExtents(KindOf(mark));
-  e->Box = c.StaffBox(mark.Fields.OffsetX, ext.Top + mark.Fields.OffsetY, w, ext.Bottom + mark.Fields.OffsetY);
+  e->Box = c.StaffBox(mark.Fields.OffsetX, ext.Top + mark.Fields.OffsetY, width, ext.Bottom + mark.Fields.OffsetY);
   if (row) {
     e->Box.Top += row->Top;
     e->Box.Bottom += row->Bottom;
@@ -105,9 +105,9 @@ void LayoutKeyMark(TLayoutContext& c, TQSMark& mark) {
 TQSCalcItem* LayoutRepeatSign(TLayoutContext& c, TQSMark& mark, int k) {
   TQSCalcItem* e = c.NewElement(&mark, true, true);
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
-  const int w = KindOf(mark) * 32 + 112;
+  const int width = KindOf(mark) * 32 + 112;
   const int x = mark.Fields.OffsetX, y = mark.Fields.OffsetY;
-  e->Box = {c.Scaled(x - w / 2), c.Scaled(y) + c.StaffSpace, c.Scaled(w), c.Scaled(y) + 3 * c.StaffSpace};
+  e->Box = {c.Scaled(x - width / 2), c.Scaled(y) + c.StaffSpace, c.Scaled(width), c.Scaled(y) + 3 * c.StaffSpace};
   MoveDown(e->Box, RowTop(c.PartRow(k)));
   return e;
 }
@@ -116,18 +116,18 @@ void LayoutNoteRepeat(TLayoutContext& c, TQSMark& mark, int k, std::vector<int16
   ++counts[static_cast<size_t>(k)];
   LayoutRepeatSign(c, mark, k);
   ++counts[static_cast<size_t>(k)];
-  const int w = KindOf(mark) * 32 + 112;
-  const int t = mark.Fields.Time;
+  const int width = KindOf(mark) * 32 + 112;
+  const int tick = mark.Fields.Time;
   if (!c.FixedMeasureCount()) {
-    c.RaiseLeftRoom(t, w / 16);
-    c.RaiseRightRoom(t, w / 16);
+    c.RaiseLeftRoom(tick, width / 16);
+    c.RaiseRightRoom(tick, width / 16);
   }
   // The notes of the beat before the sign sound again one beat later.
   const int beat = KindOf(mark) == 1 ? 128 : KindOf(mark) == 2 ? 64 : 256;
   const int sv = mark.Fields.StaffVoice;
   TQSCalcMeasure* slot = c.Slot;
-  if (t >= beat) {
-    CopyStaffEvents(c, slot, slot->EventCount, sv, t, t, t - beat);
+  if (tick >= beat) {
+    CopyStaffEvents(c, slot, slot->EventCount, sv, tick, tick, tick - beat);
     return;
   }
   TQSPiece* piece = c.Piece;
@@ -136,9 +136,9 @@ void LayoutNoteRepeat(TLayoutContext& c, TQSMark& mark, int k, std::vector<int16
     auto* last = m >= 0 && m < static_cast<int>(piece->Slots.size())
                      ? dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)])
                      : nullptr;
-    if (last) CopyStaffEvents(c, last, last->EventCount, sv, t, last->Length, last->Length + t - beat);
+    if (last) CopyStaffEvents(c, last, last->EventCount, sv, tick, last->Length, last->Length + tick - beat);
   }
-  CopyStaffEvents(c, slot, slot->EventCount, sv, t, t, 0);
+  CopyStaffEvents(c, slot, slot->EventCount, sv, tick, tick, 0);
 }
 
 void LayoutBarRepeat(TLayoutContext& c, TQSMark& mark, int k, std::vector<int16_t>& counts) {
@@ -238,10 +238,10 @@ void MeasureWidth(TLayoutContext& c, bool hasMeasure) {
     minimumRooms();
     const std::vector<uint16_t>& pos = slot->Positions;
     int64_t content = 8 * LeftRoom(pos[0]);
-    for (int t = 0; t < last; ++t) {
-      int d = 8 * (RightRoom(pos[static_cast<size_t>(t)]) + LeftRoom(pos[static_cast<size_t>(t) + 1]));
-      if (d > 0 && c.NoteInterval > 0) d += c.NoteInterval;
-      content += d;
+    for (int tick = 0; tick < last; ++tick) {
+      int gap = 8 * (RightRoom(pos[static_cast<size_t>(tick)]) + LeftRoom(pos[static_cast<size_t>(tick) + 1]));
+      if (gap > 0 && c.NoteInterval > 0) gap += c.NoteInterval;
+      content += gap;
     }
     content += 8 * RightRoom(pos[static_cast<size_t>(last)]);
     slot->ContentWidth = static_cast<uint16_t>(std::clamp<int64_t>(content, 0, 0xFFFF));

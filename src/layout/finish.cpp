@@ -111,11 +111,11 @@ void JustifySystem(TLayoutContext& c) {
     while (spare >= 8 && added && longest > 0) {
       added = false;
       for (int b = longest; b >= 1 && spare >= 8; b /= 2) {
-        for (int t = b - 1; t < longest && spare >= 8; t += b) {
+        for (int tick = b - 1; tick < longest && spare >= 8; tick += b) {
           for (int k = count - 1; k >= 0 && spare >= 8; --k) {
             std::vector<int>& at = steps[static_cast<size_t>(k)];
-            if (t >= static_cast<int>(at.size())) continue;
-            ++at[static_cast<size_t>(t)];
+            if (tick >= static_cast<int>(at.size())) continue;
+            ++at[static_cast<size_t>(tick)];
             spare -= 8;
             added = true;
           }
@@ -136,21 +136,21 @@ void JustifySystem(TLayoutContext& c) {
     int64_t sum = 0;
     for (int k = 0; k < count; ++k) sum += SlotAt(c, k)->Length;
     if (sum == 0) return;
-    const double d = static_cast<double>(spare) / static_cast<double>(sum);
-    const int f = Round(d);
-    double s = 0;
+    const double share = static_cast<double>(spare) / static_cast<double>(sum);
+    const int wholeShare = Round(share);
+    double owed = 0;
     for (int k = 0; k < count; ++k) {
       TQSCalcMeasure* slot = SlotAt(c, k);
       int shift = 0;
-      for (int t = 0; t < slot->Length; ++t) {
-        s += d;
-        if (s > f) {
-          const int h = Round(s);
-          shift += h;
-          slot->Width = ClampU16(slot->Width + h);
-          s -= h;
+      for (int tick = 0; tick < slot->Length; ++tick) {
+        owed += share;
+        if (owed > wholeShare) {
+          const int step = Round(owed);
+          shift += step;
+          slot->Width = ClampU16(slot->Width + step);
+          owed -= step;
         }
-        slot->Positions[static_cast<size_t>(t)] = ClampU16(slot->Positions[static_cast<size_t>(t)] + shift);
+        slot->Positions[static_cast<size_t>(tick)] = ClampU16(slot->Positions[static_cast<size_t>(tick)] + shift);
       }
     }
   }
@@ -354,15 +354,18 @@ void ContinueOpenSpans(TLayoutContext& c) {
       const int end = base + (volta ? 1 : slot->Length);
       if (item && item->ItemType == kind::Ottava) slot->SpanningMarks.push_back(span);
       if (remaining < end) {
-        const int t = remaining - base;
+        const int tick = remaining - base;
         if (slurTie)
-          EndSlurTieIn(c, span, slot, t);
+          EndSlurTieIn(c, span, slot, tick);
         else if (IsTie(item))
-          EndTieIn(c, span, slot, t);
+          EndTieIn(c, span, slot, tick);
         else if (volta)
           span->Box.Right = slot->Box.Right;
+        else if (item && item->ItemType == kind::Trill && c.Score.MarksClearOfTheMusic)
+          // An imported trill's line ends short of the note after its last.
+          span->Box.Right = std::max(XOf(slot, tick) - c.StaffSpace / 2, span->Box.Left + 128);
         else
-          span->Box.Right = std::max(XOf(slot, t) + span->Box.Right, span->Box.Left + 128);
+          span->Box.Right = std::max(XOf(slot, tick) + span->Box.Right, span->Box.Left + 128);
         if (!slurTie) span->State = continuation ? 1 : 2;
         spans.erase(spans.begin() + i);
         ended = true;
@@ -440,15 +443,16 @@ void PlaceTie(TPlacement& p, TQSCalcItem& e) {
   if (e.Next && e.Next->Item == tie && (state == 1 || state == 3)) e.Param2 = e.Next->Param2;
   TQSLiga::TFields& f = tie->Fields;
   if (f.CurveStartDX == 0 && f.CurveStartDY == 0 && f.CurveEndDX == 0 && f.CurveEndDY == 0) {
-    const int n = std::clamp(length / 400, 4, 10);
-    const int dx = length / n, dy = (b2.Bottom - b2.Top) / n;
-    const double a = (tie->IsBelow() ? -20.0 : 20.0) * std::numbers::pi / 180.0;
-    const double cs = std::cos(a), sn = std::sin(a);
+    const int segments = std::clamp(length / 400, 4, 10);
+    const int dx = length / segments, dy = (b2.Bottom - b2.Top) / segments;
+    const double angle = (tie->IsBelow() ? -20.0 : 20.0) * std::numbers::pi / 180.0;
+    const double cs = std::cos(angle), sn = std::sin(angle);
     f.CurveStartDX = static_cast<int16_t>(Round(dx * cs + dy * sn));
     f.CurveStartDY = static_cast<int16_t>(Round(-dx * sn + dy * cs));
     f.CurveEndDX = static_cast<int16_t>(Round(-(dx * cs - dy * sn)));
     f.CurveEndDY = static_cast<int16_t>(Round(-(dx * sn + dy * cs)));
     e.Param2 = static_cast<int16_t>(std::clamp(length, -32768, 32767));
+    RememberLayoutCurve(*tie);
   }
   // The box holds the end points and the control points.
   const TPoint start{b2.Left, b2.Top}, end{b2.Right, b2.Bottom};
@@ -476,9 +480,13 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   const int sv = mark->Fields.StaffVoice;
   TQSStaff* staff = m ? m->Part()->GetStaff(StaffOf(static_cast<uint8_t>(sv))) : nullptr;
   const int size = c.StaffSizeOf(staff);
-  const int S = c.StaffSpaceAt(size);
+  const int space = c.StaffSpaceAt(size);
   const int rowTop = RowTop(PartStaffRow(c, mark, StaffOf(static_cast<uint8_t>(sv))));
   const int scoreStem = c.ScaledBy(c.Score.StemLength * 8, size);
+  // In imported music the bracket on the heads' side of the notes stands
+  // by the heads, and clear of every note of the tuplet.
+  const bool byTheHeads = c.Score.MarksClearOfTheMusic;
+  std::vector<std::pair<int, int>> inner;  // tick, y
   // One bracket end per tick: a later chord note replaces the earlier.
   std::vector<std::pair<int, int>> ends;  // tick, y
   if (m) {
@@ -489,6 +497,11 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
       int y;
       if (item->ItemType == kind::Note) {
         const auto* note = static_cast<const TQSNote*>(item);
+        if (byTheHeads) {
+          const bool stemSide = note->Fields.Length < 512 && below == note->IsStemDown();
+          const int stem = !stemSide ? 0 : note->Fields.Length < 128 ? c.ScaledBy(note->Fields.StemLength * 8, size) : scoreStem;
+          inner.emplace_back(tick, note->StaffPosition * space / 2 - space / 2 + (below ? 2 * space + stem : -stem - space) + rowTop);
+        }
         if (note->BeamGroup && m->BeamGroups.size() > note->BeamGroup) {
           // Inside a beam only its first and last notes count.
           const TQSBeamGroup& g = m->BeamGroups[note->BeamGroup];
@@ -496,13 +509,14 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
           const int index = static_cast<int>(at - m->BeamNotes.begin());
           if (at != m->BeamNotes.end() && index > g.First && index < g.Last) continue;
         }
-        const int stem = (!note->IsStemDown() && note->Fields.Length < 128)
+        int stem = (!note->IsStemDown() && note->Fields.Length < 128)
                              ? c.ScaledBy(note->Fields.StemLength * 8, size)
                              : scoreStem;
-        y = note->StaffPosition * S / 2 - S / 2 + (below ? 2 * S + stem : -stem - S);
+        if (byTheHeads && (note->Fields.Length >= 512 || below != note->IsStemDown())) stem = 0;
+        y = note->StaffPosition * space / 2 - space / 2 + (below ? 2 * space + stem : -stem - space);
       } else if (item->ItemType == kind::Pause) {
         const auto* rest = static_cast<const TQSPause*>(item);
-        y = c.ScaledBy(rest->Fields.OffsetY, size) + 2 * S + (below ? scoreStem : -scoreStem);
+        y = c.ScaledBy(rest->Fields.OffsetY, size) + 2 * space + (below ? scoreStem : -scoreStem);
       } else {
         continue;
       }
@@ -517,10 +531,27 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   const int lastY = ends.empty() ? rowTop : ends.back().second;
   TRect& b2 = e.Box2;
   b2 = {p.X(start), firstY, p.X(endTick), lastY};
+  if (byTheHeads && b2.Right != b2.Left) {
+    int shift = 0;
+    for (const auto& [tick, y] : inner) {
+      const int x = p.X(tick);
+      const int line = b2.Top + static_cast<int>(static_cast<long long>(b2.Bottom - b2.Top) * (x - b2.Left) / (b2.Right - b2.Left));
+      shift = below ? std::max(shift, y - line) : std::min(shift, y - line);
+    }
+    // Outside the staff lines, the number too.
+    if (const TQSCalcStaff* row = PartStaffRow(c, mark, StaffOf(static_cast<uint8_t>(sv)))) {
+      if (below)
+        shift = std::max(shift, row->BottomLine + space - std::min(b2.Top, b2.Bottom));
+      else
+        shift = std::min(shift, row->TopLine - space - std::max(b2.Top, b2.Bottom));
+    }
+    b2.Top += shift;
+    b2.Bottom += shift;
+  }
   if (mark->Fields.Angle != 0) {
-    const double a = mark->Fields.Angle * std::numbers::pi / 180.0;
+    const double angle = mark->Fields.Angle * std::numbers::pi / 180.0;
     const int dx = b2.Right - b2.Left, dy = b2.Bottom - b2.Top;
-    b2.Bottom += dy - Round(dx * std::sin(a) + dy * std::cos(a));
+    b2.Bottom += dy - Round(dx * std::sin(angle) + dy * std::cos(angle));
   }
   e.Box = {std::min(b2.Left, b2.Right), std::min(b2.Top, b2.Bottom), std::max(b2.Left, b2.Right),
            std::max(b2.Top, b2.Bottom)};
@@ -603,6 +634,7 @@ void PlaceSystemElements(TLayoutContext& c) {
       }
     }
   }
+  FitSlurs(c);
   SettleMarks(c);
 }
 

@@ -24,11 +24,11 @@ TQSCalcPagePart& PagePart(TLayoutContext& c) { return c.Page->Parts[static_cast<
 // One accolade at offset s (which it advances) left of the system start.
 void LayoutAccolade(TLayoutContext& c, TQSMark& mark, int& s) {
   if (mark.Fields.Kind == 255) return;
-  const int w = mark.Fields.Kind == 0 ? 80 : 48;
-  c.AccoladeWidth = std::max(c.AccoladeWidth, w + s);
+  const int width = mark.Fields.Kind == 0 ? 80 : 48;
+  c.AccoladeWidth = std::max(c.AccoladeWidth, width + s);
   TQSCalcItem* e = c.NewChainedElement(&mark, false, false);
-  e->Box = c.ScoreBox(mark.Fields.OffsetX - s - w, mark.Fields.OffsetY, w, mark.Fields.OffsetY);
-  s += w;
+  e->Box = c.ScoreBox(mark.Fields.OffsetX - s - width, mark.Fields.OffsetY, width, mark.Fields.OffsetY);
+  s += width;
 }
 
 void CountCover(TLayoutContext& c, const TQSMark& mark, int s) {
@@ -80,13 +80,13 @@ void LayoutSystemClefs(TLayoutContext& c) {
     c.SetStaff(staff);
     TQSCalcStaff* row = c.PageRow(c.HeaderRow);
     c.Row = row;
-    const int w = ClefGlyphWidth(c, clef->Fields.Kind) * 8;
-    c.WidestHeaderClef = std::max(c.WidestHeaderClef, w);
+    const int width = ClefGlyphWidth(c, clef->Fields.Kind) * 8;
+    c.WidestHeaderClef = std::max(c.WidestHeaderClef, width);
     TQSCalcItem* e = c.NewChainedElement(clef, c.ContentFlag, false);
     e->SizePercent = static_cast<uint8_t>(c.StaffSize());
     e->Param = 0;
     const TClefExtent ext = ClefExtents(clef->Fields.Kind);
-    e->Box = c.StaffBox(clef->Fields.OffsetX, ext.Top + clef->Fields.OffsetY, w, ext.Bottom + clef->Fields.OffsetY);
+    e->Box = c.StaffBox(clef->Fields.OffsetX, ext.Top + clef->Fields.OffsetY, width, ext.Bottom + clef->Fields.OffsetY);
     if (row) {
       e->Box.Top += row->Top;
       e->Box.Bottom += row->Bottom;
@@ -104,7 +104,7 @@ void LayoutSystemKeys(TLayoutContext& c) {
     auto* key = dynamic_cast<TQSMark*>(pp.KeySignature);
     TQSStaff* first = part->GetStaff(0);
     if (!pp.KeyDrawn && key && key->Fields.Kind != 0 && first && !first->Fields.Tablature) {
-      const int w = KeySignatureWidth(key->Fields.Kind);
+      const int width = KeySignatureWidth(key->Fields.Kind);
       for (int s = 0; s < part->StaffCount(); ++s) {
         c.SetStaff(part->GetStaff(s));
         TQSCalcStaff* row = c.PageRow(rowIndex + s);
@@ -112,13 +112,13 @@ void LayoutSystemKeys(TLayoutContext& c) {
         TQSCalcItem* e = c.NewChainedElement(key, false, false);
         e->Param = static_cast<uint16_t>(rowIndex + s - c.System->FirstRow);
         e->SizePercent = static_cast<uint8_t>(c.StaffSize());
-        e->Box = c.StaffBox(key->Fields.OffsetX, key->Fields.OffsetY - 120, w, key->Fields.OffsetY);
+        e->Box = c.StaffBox(key->Fields.OffsetX, key->Fields.OffsetY - 120, width, key->Fields.OffsetY);
         if (row) {
           e->Box.Top += row->Top;
           e->Box.Bottom += row->Bottom;
         }
       }
-      widest = std::max(widest, w);
+      widest = std::max(widest, width);
     }
     rowIndex += part->StaffCount();
   }

@@ -81,13 +81,13 @@ void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   }
   const bool down = note->IsStemDown();
   if (note->IsHeadDisplaced()) e.Box.Left += down ? -head->Box.Right : head->Box.Right;
-  const int S = c.StaffSpace;
+  const int space = c.StaffSpace;
   const int type = mark.ItemType;
   int dy;
   if (type == kind::Staccato || type == kind::Portamento)
-    dy = down ? head->Box.Top - S : head->Box.Bottom + S;
+    dy = down ? head->Box.Top - space : head->Box.Bottom + space;
   else
-    dy = down ? head->Box.Bottom + 4 * S : head->Box.Top - 4 * S;
+    dy = down ? head->Box.Bottom + 4 * space : head->Box.Top - 4 * space;
   MoveDown(e.Box, dy);
 }
 
@@ -165,7 +165,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
     }
     case kind::Trill: {
       TQSCalcItem* e = element();
-      if (RunOn(c, mark, e)) e->Param = mark.Fields.Value;
+      // An imported trill draws its wavy line inside its measure too.
+      if (RunOn(c, mark, e) || c.Score.MarksClearOfTheMusic) e->Param = mark.Fields.Value;
       glyphBox(e, 48);
       MoveDown(e->Box, FirstRowTop(c));
       break;
@@ -219,8 +220,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
     case kind::Staccato:
     case kind::Portamento: {
       TQSCalcItem* e = element();
-      const int w = type == kind::Staccato ? 40 : 80;
-      e->Box = c.StaffBox(x - w / 2, y - 16, w, y + 16);
+      const int width = type == kind::Staccato ? 40 : 80;
+      e->Box = c.StaffBox(x - width / 2, y - 16, width, y + 16);
       PlaceAtNote(c, mark, *e);
       if (type == kind::Portamento) {
         TQSCalcEvent* ev = MarkEvent(c, mark);
@@ -253,8 +254,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
           mark.Fields.Value < c.Score.UserSymbolCount() ? c.Score.GetUserSymbol(mark.Fields.Value) : nullptr;
       if (!symbol) break;
       TQSCalcItem* e = element();
-      const int w = symbol->Fields.First, h = symbol->Fields.Second;
-      e->Box = c.StaffBox(x - w / 2, y, w, y + h);
+      const int width = symbol->Fields.First, height = symbol->Fields.Second;
+      e->Box = c.StaffBox(x - width / 2, y, width, y + height);
       MoveDown(e->Box, FirstRowTop(c));
       break;
     }
@@ -293,7 +294,21 @@ void LayoutChordSymbol(TLayoutContext& c, TQSChord& chord) {
     c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
     c.Fonts.SetStyle(f.Fields.Style);
     f.StartX = static_cast<int16_t>(std::clamp(run, -32768, 32767));
-    run = std::clamp(run + c.Fonts.TextWidth(f.Text), -32768, 32767);
+    // Imported symbols show their sharps and flats as music signs.
+    int textWidth = 0;
+    if (c.Score.MarksClearOfTheMusic) {
+      for (const TChordRun& r : ChordFragmentRuns(f.Text)) {
+        if (r.Glyph) c.Fonts.SetFont(c.Fonts.MusicFontName(), ChordSignSize(f.Fields.Size ? 8 * f.Fields.Size : 64));
+        textWidth += r.Glyph ? c.Fonts.GlyphWidth(r.Glyph) : c.Fonts.TextWidth(r.Text);
+        if (r.Glyph) {
+          c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
+          c.Fonts.SetStyle(f.Fields.Style);
+        }
+      }
+    } else {
+      textWidth = c.Fonts.TextWidth(f.Text);
+    }
+    run = std::clamp(run + textWidth, -32768, 32767);
     f.EndX = static_cast<int16_t>(run);
     width = std::max(width, run);
     const int level = 32 * f.Fields.Level;
@@ -353,14 +368,14 @@ void LayoutBend(TLayoutContext& c, TQSBend& bend) {
 // more and a share per character, at least 64; "Empty" for no lines.
 int TextBlockWidth(TLayoutContext& c, const std::vector<std::string>& lines) {
   if (lines.empty()) return c.Fonts.TextWidth("Empty");
-  int w = 0;
+  int widest = 0;
   for (const std::string& line : lines) {
-    const int t = c.Fonts.TextWidth(line);
-    const int wide = t + t / 100;
+    const int lineWidth = c.Fonts.TextWidth(line);
+    const int wide = lineWidth + lineWidth / 100;
     const int chars = static_cast<int>(Utf8ToUtf16(line).size());
-    w = std::max(w, wide + (chars > 0 ? wide / chars : 0));
+    widest = std::max(widest, wide + (chars > 0 ? wide / chars : 0));
   }
-  return std::max(w, 64);
+  return std::max(widest, 64);
 }
 
 void LayoutText(TLayoutContext& c, TQSLyric& text) {
@@ -408,33 +423,33 @@ void LayoutText(TLayoutContext& c, TQSLyric& text) {
   }
 
   const int xs = c.ScoreScaled(text.Fields.OffsetX);
-  int w = text.Fields.Width, h = text.Fields.Height;
-  const bool stored = w != 0 && h != 0;
+  int width = text.Fields.Width, height = text.Fields.Height;
+  const bool stored = width != 0 && height != 0;
   if (!stored) {
     c.Fonts.SetFont(text.FontName.empty() ? std::string("Arial") : text.FontName,
                     text.Fields.FontSize ? 8 * text.Fields.FontSize : 64);
     c.Fonts.SetStyle(text.Fields.FontStyle);
-    w = TextBlockWidth(c, text.Lines);
+    width = TextBlockWidth(c, text.Lines);
     const int letter = c.Fonts.TextHeight();
-    h = letter == 0 ? 128 : letter * std::max<int>(1, static_cast<int>(text.Lines.size())) + 24;
+    height = letter == 0 ? 128 : letter * std::max<int>(1, static_cast<int>(text.Lines.size())) + 24;
     if (text.Centre == 1 && c.SystemPart && c.Scale != 0) {
       text.Fields.OffsetY =
-          static_cast<int16_t>((c.SystemPart->Bottom - c.SystemPart->Top - h) * 100 / 2 / c.Scale);
+          static_cast<int16_t>((c.SystemPart->Bottom - c.SystemPart->Top - height) * 100 / 2 / c.Scale);
       text.Centre = 0;
     }
   }
   const int ys = c.ScoreScaled(text.Fields.OffsetY);
   const int left = type == kind::InstrumentName ? 0
-                   : type == kind::Lyric       ? xs - w / 2
+                   : type == kind::Lyric       ? xs - width / 2
                    : stored                    ? xs
                                                : c.Scaled(text.Fields.OffsetX);
-  e->Box = {left, ys, w, ys + h};
+  e->Box = {left, ys, width, ys + height};
   if (text.Fields.Angle != 0) {
-    TRect r = RotatedBox(e->Box.Left, e->Box.Top, w, h, text.Fields.Angle);
+    TRect r = RotatedBox(e->Box.Left, e->Box.Top, width, height, text.Fields.Angle);
     e->Box = {r.Left, r.Top, r.Right - r.Left, r.Bottom};
   } else if (!stored) {
-    text.Fields.Width = static_cast<int16_t>(std::min(w, 0x7FFF));
-    text.Fields.Height = static_cast<int16_t>(std::min(h, 0x7FFF));
+    text.Fields.Width = static_cast<int16_t>(std::min(width, 0x7FFF));
+    text.Fields.Height = static_cast<int16_t>(std::min(height, 0x7FFF));
   }
   if (type == kind::InstrumentName && !repeatedName && slot->MeasureIndex == 0)
     c.NamesWidth = std::max(c.NamesWidth, e->Box.Right);
@@ -576,7 +591,9 @@ void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index) {
   const int tick = TLayoutContext::AnchorTick(e.Item);
   box.Left += p.X(tick);
   const int minimum = type == kind::Flageolet ? 256 : 128;
-  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + box.Right, box.Left + minimum);
+  // An imported trill's line ends short of the note after its last.
+  const int end = type == kind::Trill && p.c.Score.MarksClearOfTheMusic ? -p.c.StaffSpace / 2 : box.Right;
+  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + end, box.Left + minimum);
   if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
   if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);
 }
@@ -603,15 +620,22 @@ void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e) {
 
 namespace {
 
-// The marks that stand above or below their staff by themselves and may
-// move further away from it.
-bool IsMovableMark(int type) {
-  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
-         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda;
+
+
+bool Touch(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
-// The things a mark must not touch besides other marks: what a note draws,
-// its signs, and the signs at the start of a measure.
+bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
+
+}  // namespace
+
+bool IsMovableMark(int type) {
+  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
+         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda ||
+         type == kind::Chord || type == kind::Volta || type == kind::MeasureNumbering;
+}
+
 bool IsObstacle(const TQSCalcItem& e) {
   if (e.ElementType == element::Stem || e.ElementType == element::Beam) return true;
   if (e.ElementType != element::Item || !e.Item) return false;
@@ -622,14 +646,6 @@ bool IsObstacle(const TQSCalcItem& e) {
          type == kind::Accent || type == kind::Bowing || type == kind::Finger || type == kind::Trill ||
          type == kind::Mordent || type == kind::Gruppetto || type == kind::Breath;
 }
-
-bool Touch(const TRect& a, const TRect& b) {
-  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-}
-
-bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
-
-}  // namespace
 
 void SettleMarks(TLayoutContext& c) {
   TQSCalcSystem* system = c.System;
@@ -663,39 +679,81 @@ void SettleMarks(TLayoutContext& c) {
     const TQSCalcStaff* nearest = rows.front();
     int best = INT_MAX;
     for (const TQSCalcStaff* row : rows) {
-      const int d = middle < row->TopLine ? row->TopLine - middle : middle > row->BottomLine ? middle - row->BottomLine : 0;
+      const int d = DistanceToStaff(*row, middle);
       if (d < best) {
         best = d;
         nearest = row;
       }
     }
+    // A mark of a staff goes away from its own staff.
+    if (const TQSCalcStaff* own = OwnStaffRow(*c.Page, *system, *e)) {
+      nearest = own;
+      best = DistanceToStaff(*own, middle);
+    }
     const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
     sides.push_back({e, nearest, best, up ? -1 : 1});
+  }
+  // Nothing runs past the end of the line (and off the page).
+  for (const TSide& side : sides) {
+    TRect& box = side.Mark->Box;
+    const int back = std::min(box.Right - system->Right, std::max(0, box.Left - system->Left));
+    if (back <= 0) continue;
+    box.Left -= back;
+    box.Right -= back;
+    if (HasBox(side.Mark->Box2)) {
+      side.Mark->Box2.Left -= back;
+      side.Mark->Box2.Right -= back;
+    }
   }
   // Those nearest their staff first: the others stack outside them.
   std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
   const int step = std::max(1, c.StaffSpace / 4);
   const int limit = 16 * c.StaffSpace;
-  for (const TSide& side : sides) {
-    TQSCalcItem& e = *side.Mark;
-    auto touches = [&](const TRect& box) {
-      return Touch(lines(side.Row), box) ||
-             std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
-    };
-    // A mark never stands on another staff: it stops short of it.
-    auto reachesOtherStaff = [&](const TRect& box) {
-      return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
-        return row != side.Row && Touch(lines(row), box);
-      });
-    };
-    for (int moved = 0; moved < limit && touches(e.Box); moved += step) {
-      TRect next = e.Box;
+  auto touches = [&](const TSide& side, const TRect& box) {
+    return Touch(lines(side.Row), box) ||
+           std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
+  };
+  // A mark never stands on another staff: it stops short of it.
+  auto reachesOtherStaff = [&](const TSide& side, const TRect& box) {
+    return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
+      return row != side.Row && Touch(lines(row), box);
+    });
+  };
+  // How far a mark moves until it touches nothing.
+  auto distanceToClear = [&](const TSide& side) {
+    int moved = 0;
+    TRect box = side.Mark->Box;
+    while (moved < limit && touches(side, box)) {
+      TRect next = box;
       MoveDown(next, side.Direction * step);
-      if (reachesOtherStaff(next)) break;
-      e.Box = next;
-      if (HasBox(e.Box2)) MoveDown(e.Box2, side.Direction * step);
+      if (reachesOtherStaff(side, next)) break;
+      box = next;
+      moved += step;
     }
-    taken.push_back(e.Box);
+    return moved;
+  };
+  auto move = [&](TQSCalcItem& e, int dy) {
+    MoveDown(e.Box, dy);
+    if (HasBox(e.Box2)) MoveDown(e.Box2, dy);
+  };
+  // The chord symbols on one side of a staff keep one line: they move
+  // together as far as the one that has furthest to go.
+  auto isChord = [](const TSide& side) { return side.Mark->Item->ItemType == kind::Chord; };
+  for (const TQSCalcStaff* row : rows)
+    for (int direction : {-1, 1}) {
+      int most = 0;
+      for (const TSide& side : sides)
+        if (isChord(side) && side.Row == row && side.Direction == direction) most = std::max(most, distanceToClear(side));
+      for (const TSide& side : sides)
+        if (isChord(side) && side.Row == row && side.Direction == direction) {
+          move(*side.Mark, direction * most);
+          taken.push_back(side.Mark->Box);
+        }
+    }
+  for (const TSide& side : sides) {
+    if (isChord(side)) continue;
+    move(*side.Mark, side.Direction * distanceToClear(side));
+    taken.push_back(side.Mark->Box);
   }
 }
 }  // namespace qs

@@ -255,7 +255,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
   const int style = note.Fields.HeadStyle;
   const bool small = note.IsSmall();
   const bool down = note.IsStemDown();
-  const int S = c.StaffSpace;
+  const int space = c.StaffSpace;
   TQSCalcStaff* row = c.Row;
   const int rowTop = RowTop(row);
 
@@ -277,20 +277,20 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
     // A slash on the middle line, whatever the pitch.
     w.Right = 4;
     const int width = c.Scaled(40);
-    head->Box = {-width / 2, S - S / 2 + rowTop, width, 3 * S + S / 2 + rowTop};
+    head->Box = {-width / 2, space - space / 2 + rowTop, width, 3 * space + space / 2 + rowTop};
     if (note.Enclosure()) {
       w.Left += 3;
       w.Right += 3;
       w.Attach = 24;
     }
-    centre = 2 * S + S / 2;
+    centre = 2 * space + space / 2;
     const int length = 8 * note.Fields.StemLength;
     stem = down ? c.StaffBox(0, 0, 6, length) : c.StaffBox(-6, -length, 6, 0);
   } else {
     w.Right = small ? 3 : value < 512 ? 6 : 4;
     const int position = StaffPosition(ClefOffsetAt(c, c.Staff->SystemRow, note.Fields.StaffVoice, tick), pitch);
     note.StaffPosition = static_cast<int16_t>(position);
-    const int y0 = HeadTop(position, S);
+    const int y0 = HeadTop(position, space);
     const THeadShape shape = MeasureHead(c, note);
     const int hw = shape.Width;
     if (note.IsHeadDisplaced()) {
@@ -313,7 +313,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
       w.Shift += down ? hw - 8 : 8 - hw;
       (down ? w.Right : w.Left) += 3;
     }
-    head->Box = {c.Scaled(-hw / 2 + w.Shift), y0 + rowTop, c.Scaled(hw), S + y0 + rowTop};
+    head->Box = {c.Scaled(-hw / 2 + w.Shift), y0 + rowTop, c.Scaled(hw), space + y0 + rowTop};
     if (note.Enclosure()) {
       w.Left += 3;
       w.Right += 3;
@@ -324,7 +324,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
       TStackRow& sr = col.Stacking[static_cast<size_t>(k)];
       if (sr.HeadExtent < w.Left) sr.HeadExtent = sr.Extent = static_cast<uint8_t>(std::min(w.Left, 255));
     }
-    centre = y0 + S / 2;
+    centre = y0 + space / 2;
     const int length = 8 * note.Fields.StemLength;
     const int j2 = note.IsHeadShifted() ? (down ? hw - 8 : 8 - hw) : 0;
     stem = down ? c.StaffBox(j2 - hw / 2, shape.DownOffset, 6, length)
@@ -376,7 +376,7 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
   const TQSStaff& staff = *c.Staff;
   const int tick = note.Fields.Time;
   const int value = note.Fields.Length;
-  const int T = c.TabLineDistance;
+  const int tabLine = c.TabLineDistance;
   TQSCalcStaff* row = c.Row;
   const int topLine = row ? row->TopLine : 0;
 
@@ -413,8 +413,8 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
 
   TQSCalcItem* head = MakeHead(c, note);
   w.Head = head;
-  const int y0 = (staff.Fields.LineCount - note.Fields.TabString - 1) * T;
-  head->Box = {c.Scaled(-fret / 2), -T / 2 + y0 + topLine, c.Scaled(fret), T / 2 + y0 + topLine};
+  const int y0 = (staff.Fields.LineCount - note.Fields.TabString - 1) * tabLine;
+  head->Box = {c.Scaled(-fret / 2), -tabLine / 2 + y0 + topLine, c.Scaled(fret), tabLine / 2 + y0 + topLine};
   if (row) {
     head->Box2.Top = row->TopLine;
     head->Box2.Bottom = row->BottomLine;
@@ -435,7 +435,8 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
 
   if (value < 512) {
     const int length = 8 * note.Fields.StemLength;
-    const TRect stem = note.IsStemDown() ? c.StaffBox(0, T / 2, 4, length) : c.StaffBox(0, -length, 4, -(T / 2));
+    const TRect stem =
+        note.IsStemDown() ? c.StaffBox(0, tabLine / 2, 4, length) : c.StaffBox(0, -length, 4, -(tabLine / 2));
     LayoutStem(c, note, stem, topLine + y0);
   }
 }
@@ -630,7 +631,7 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest) {
 
   TQSCalcItem* e = c.NewElement(&rest, true, true);
   e->SizePercent = static_cast<uint8_t>(c.StaffSize());
-  const int S = c.StaffSpace, T = c.TabLineDistance;
+  const int space = c.StaffSpace, tabLine = c.TabLineDistance;
   const int y = c.Scaled(rest.Fields.OffsetY);
   const bool tab = c.Staff->Fields.Tablature;
   const TQSPiece* piece = c.Piece;
@@ -640,20 +641,20 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest) {
   if (value == 512 || fills) {
     // Hung from the second line.
     width = c.Scaled(48);
-    e->Box = tab ? TRect{c.Scaled(-24), y + 2 * T, width, y + T / 2 + 2 * T}
-                 : TRect{c.Scaled(-24), y + S, S, y + S / 2 + S};
+    e->Box = tab ? TRect{c.Scaled(-24), y + 2 * tabLine, width, y + tabLine / 2 + 2 * tabLine}
+                 : TRect{c.Scaled(-24), y + space, space, y + space / 2 + space};
   } else if (value == 256) {
     // Sitting on the middle line.
     width = c.Scaled(48);
-    e->Box = tab ? TRect{c.Scaled(-24), y - T / 2 + 3 * T, width, y + 3 * T}
-                 : TRect{c.Scaled(-24), y - S / 2 + 2 * S, width, y + 2 * S};
+    e->Box = tab ? TRect{c.Scaled(-24), y - tabLine / 2 + 3 * tabLine, width, y + 3 * tabLine}
+                 : TRect{c.Scaled(-24), y - space / 2 + 2 * space, width, y + 2 * space};
   } else {
     width = c.Scaled(c.Glyph128[RestGlyph(value)]);
-    e->Box = {-width / 2, y - S + 2 * S, width, y + 2 * S + 2 * S};
+    e->Box = {-width / 2, y - space + 2 * space, width, y + 2 * space + 2 * space};
   }
   MoveDown(e->Box, RowTop(c.Row));
   if (c.Row) {
-    const int above = c.Row->Top - S, below = c.Row->Bottom + S;
+    const int above = c.Row->Top - space, below = c.Row->Bottom + space;
     if ((value == 512 && (e->Box.Top <= above || e->Box.Top >= below)) ||
         (value == 256 && (e->Box.Bottom <= above || e->Box.Bottom >= below)))
       e->State = 1;

@@ -355,9 +355,9 @@ bool LayoutPartStaves(TLayoutContext& c, int partIndex, int& systemStaff) {
     const int lines = staff->Fields.LineCount;
     int inset = 0;
     if (staff->Fields.Tablature) {
-      const int d = c.TabDistanceAt(100) * size / 100;
-      inset = lines == 1 ? 2 * d : lines == 2 ? d : lines == 4 ? d / 2 : 0;
-      const int needed = d * (lines - 1) + 2 * inset;
+      const int lineDistance = c.TabDistanceAt(100) * size / 100;
+      inset = lines == 1 ? 2 * lineDistance : lines == 2 ? lineDistance : lines == 4 ? lineDistance / 2 : 0;
+      const int needed = lineDistance * (lines - 1) + 2 * inset;
       const int height = row->Bottom - row->Top;
       if (height < needed) {
         const int grow = needed - height;
@@ -755,6 +755,7 @@ bool LayoutSystem(TLayoutContext& c) {
   JustifySystem(c);
   ContinueOpenSpans(c);
   PlaceSystemElements(c);
+  MakeRoomAroundStaves(c);
   ++c.SystemIndex;
   ++c.PieceSystemIndex;
   page.SystemCount = static_cast<uint16_t>(c.SystemIndex);

@@ -93,12 +93,12 @@ void AppendReplay(TLayoutContext& c, int from, bool skipCoda) {
   // Only the visits made so far are looked at, not the ones this replay
   // appends.
   const int count = piece->VisitCount;
-  int d = 0;
-  while (from + d < count && VisitAt(c, from + d)->Measure != from) ++d;
-  if (from + d >= count) return;  // measure from was never visited
+  int offset = 0;
+  while (from + offset < count && VisitAt(c, from + offset)->Measure != from) ++offset;
+  if (from + offset >= count) return;  // measure from was never visited
   const uint16_t state = ++c.Page->JumpState;
   for (int m = from; m <= c.MeasureIndex; ++m) {
-    const int index = from + d + (m - from);
+    const int index = from + offset + (m - from);
     if (index >= count) break;
     TQSCalcVisit* s = VisitAt(c, index);
     if ((s->Volta == state && s->Skip == 0) || (skipCoda && s->CodaFlag)) continue;
@@ -168,8 +168,8 @@ void LayoutVolta(TLayoutContext& c, TQSMark& mark, int h) {
 void LayoutTimeSignature(TLayoutContext& c, TQSMark& mark, int h) {
   TQSCalcMeasure* slot = c.Slot;
   const uint16_t meter = mark.Fields.Value;
-  const int w = TimeSignatureWidth(c, meter, mark.Fields.Style);
-  slot->MeterWidth = static_cast<uint16_t>(std::max<int>(slot->MeterWidth, w));
+  const int width = TimeSignatureWidth(c, meter, mark.Fields.Style);
+  slot->MeterWidth = static_cast<uint16_t>(std::max<int>(slot->MeterWidth, width));
   c.Page->Meter = meter;
   c.Page->MeterStyle = mark.Fields.Style;
   const TQSColumn* column = c.Column();
@@ -179,7 +179,7 @@ void LayoutTimeSignature(TLayoutContext& c, TQSMark& mark, int h) {
     if (slot->Positions.size() < slot->Length) slot->Positions.resize(slot->Length, 0);
   }
   ForEachSystemRow(c, mark, [&](TQSCalcItem* e, const TQSCalcStaff* row) {
-    e->Box = c.StaffBox(mark.Fields.OffsetX, mark.Fields.OffsetY, w, mark.Fields.OffsetY);
+    e->Box = c.StaffBox(mark.Fields.OffsetX, mark.Fields.OffsetY, width, mark.Fields.OffsetY);
     e->Box.Top += row->Top;
     e->Box.Bottom += row->Bottom;
   });
@@ -256,7 +256,7 @@ void LayoutMultiRest(TLayoutContext& c, TQSMark& mark, int h) {
 
 void LayoutJumpSign(TLayoutContext& c, TQSMark& mark) {
   TQSCalcMeasure* slot = c.Slot;
-  int w;
+  int width;
   const int k = mark.ItemType;
   if (k == kind::Segno || k == kind::Coda) {
     if (k == kind::Segno) {
@@ -267,7 +267,7 @@ void LayoutJumpSign(TLayoutContext& c, TQSMark& mark) {
       }
     }
     c.Fonts.SetMusicFont(128);
-    w = c.Fonts.GlyphWidth(k == kind::Segno ? glyphs::Segno : glyphs::Coda);
+    width = c.Fonts.GlyphWidth(k == kind::Segno ? glyphs::Segno : glyphs::Coda);
   } else {
     c.Fonts.SetTextFont(64);
     c.Fonts.SetStyle(fontstyle::Italic);
@@ -276,11 +276,11 @@ void LayoutJumpSign(TLayoutContext& c, TQSMark& mark) {
     // "al Fine") the second time.
     AppendReplay(c, k == kind::DaCapo ? 0 : FindRepeatStart(c, kind::Segno, kind::DalSegno), true);
     PushFrontJump(slot, &mark);
-    w = c.Fonts.TextWidth(k == kind::DaCapo ? "D.C." : "D.S.");
+    width = c.Fonts.TextWidth(k == kind::DaCapo ? "D.C." : "D.S.");
     c.Fonts.SetStyle(0);
   }
   TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
-  e->Box = c.ScoreBox(mark.Fields.OffsetX - w / 2, mark.Fields.OffsetY - 48, w, mark.Fields.OffsetY + 48);
+  e->Box = c.ScoreBox(mark.Fields.OffsetX - width / 2, mark.Fields.OffsetY - 48, width, mark.Fields.OffsetY + 48);
   MoveDown(e->Box, FirstRowTop(c));
 }
 
@@ -295,7 +295,7 @@ void LayoutSectionBarline(TLayoutContext& c, TQSMark& mark) {
   c.EndBarline = k >= kind::RepeatClose && k <= kind::CompositionEnd;
   if (k == kind::RepeatClose) AppendReplay(c, FindRepeatStart(c, kind::RepeatOpen, kind::RepeatClose), false);
   if (k == kind::RepeatOpen || k == kind::RepeatClose) PushFrontJump(slot, &mark);
-  const int w = (k == kind::RepeatOpen || k == kind::RepeatClose) ? 8 : k == kind::SectionEnd ? 4 : 5;
+  const int barWidth = (k == kind::RepeatOpen || k == kind::RepeatClose) ? 8 : k == kind::SectionEnd ? 4 : 5;
   if (k != kind::RepeatClose) c.Page->JumpState = 0;
   TQSCalcItem* last = nullptr;
   for (auto [first, lastRow] : PartRowGroups(c)) {
@@ -304,12 +304,12 @@ void LayoutSectionBarline(TLayoutContext& c, TQSMark& mark) {
     TQSCalcItem* e = c.NewChainedElement(&mark, true, true);
     e->Row = c.PageRow(first);
     e->Param = static_cast<uint16_t>(b && b->Staff ? b->Staff->Part()->Index : 0);
-    e->Box = {0, a ? a->TopLine : 0, w * 8, b ? b->BottomLine : 0};
+    e->Box = {0, a ? a->TopLine : 0, barWidth * 8, b ? b->BottomLine : 0};
     last = e;
   }
   uint16_t& width = tick != 0 ? slot->InnerBarWidth : k == kind::CompositionBegin ? slot->BeginBarWidth
                                                                                     : slot->RepeatBarWidth;
-  width = static_cast<uint16_t>(std::min(width + w * 8, 0xFFFF));
+  width = static_cast<uint16_t>(std::min(width + barWidth * 8, 0xFFFF));
   if (last && last->Row && last->Row->Staff) {
     const int size = c.StaffSizeOf(last->Row->Staff);
     if (c.Scale != 100 || size != 100) last->Box.Right = c.ScaledBy(last->Box.Right, size);
@@ -525,13 +525,13 @@ void LayoutBarlines(TLayoutContext& c, int h) {
       } else if (k == kind::RepeatOpen) {
         if (TQSCalcVisit* v = MeasureVisit(c, h)) v->StartTick = mark->Fields.Time;
       }
-      const int w = (k == kind::RepeatOpen || k == kind::RepeatClose) ? 12 : k == kind::SectionEnd ? 4 : 5;
-      e->Box.Right = w * 8;
+      const int barWidth = (k == kind::RepeatOpen || k == kind::RepeatClose) ? 12 : k == kind::SectionEnd ? 4 : 5;
+      e->Box.Right = barWidth * 8;
       uint16_t& entry = slot->Positions[static_cast<size_t>(tick)];
-      const int room = std::min(LeftRoom(entry) + w, 255);
+      const int room = std::min(LeftRoom(entry) + barWidth, 255);
       entry = static_cast<uint16_t>((room << 8) | RightRoom(entry));
       e->Box.Left = -room * 8;
-      slot->ContentWidth = static_cast<uint16_t>(std::min(slot->ContentWidth + w * 8, 0xFFFF));
+      slot->ContentWidth = static_cast<uint16_t>(std::min(slot->ContentWidth + barWidth * 8, 0xFFFF));
     }
   }
   const TQSScore& score = c.Score;

@@ -139,6 +139,9 @@ TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TNotesSettings::kSection, attached);
   };
+  OnDropped = [this](TPoint screen) {
+    if (host_) host_->PaletteDropped(TNotesSettings::kSection, screen.X, screen.Y);
+  };
   OnActivate = [this](TObject*) {
     if (host_) host_->PaletteActivated(TNotesSettings::kSection);
   };

@@ -111,6 +111,11 @@ class TFNotes : public TQSToolPage, public TPalette {
   // the clicked note (accidentals, dots, lines, articulations, heads), the
   // tie, slur or slide tool starts from it.
   bool ItemClick(TQSWindow& view, TQSCalcItem& element) override;
+  // Q and Esc Point, W the regime, E Erase, the letters of the buttons,
+  // numeric + and - step the value, 1 .. 7 choose it (after Enter a note,
+  // after Space a rest goes in at the cursor at once).
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
+  void LanguageChanged() override { UpdateHints(); }
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
   bool IsDown(TButton b) const;
@@ -152,6 +157,16 @@ class TFNotes : public TQSToolPage, public TPalette {
   // group that was clicked.
   void ReleaseTools(TButton except, int mode);
   void PressPoint();
+  // As the keyboard works the buttons: press puts the button down and runs
+  // its click, toggle reverses it and runs its click, put-up only puts it
+  // up. A disabled button does nothing.
+  void Press(TButton b);
+  void Toggle(TButton b);
+  void PutUp(TButton b);
+  // first down: press second; second down: release it; else press first.
+  void PressPair(TButton first, TButton second);
+  // The note (or rest) value button that is down, as 0 (whole) .. 6 (1/64), or -1.
+  int DownValue(TButton first) const;
   bool AnyDown(TButton first, TButton last) const;
   void UpdateHints();
   // A numbered message of the palette's language file.

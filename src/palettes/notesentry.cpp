@@ -215,7 +215,7 @@ bool TFNotes::ItemClick(TQSWindow& view, TQSCalcItem& element) {
     }
   // A tie, slur or slide is drawn from the note with the view's tool.
   if (IsDown(B::bLigaUp) || IsDown(B::bLigaDown) || IsDown(B::bSlide)) {
-    const TRect r = view.ElementClientBox(element);
+    const TRect r = view.Geometry().ElementClientBox(element);
     const int lift = score->Scale * 4 / 100;
     view.LigaStyle = IsDown(B::bLigaUp) ? 0 : IsDown(B::bLigaDown) ? 1 : 8;
     const int y = view.LigaStyle == 0 ? r.Top - lift : view.LigaStyle == 1 ? r.Bottom + lift : r.Top;

@@ -160,6 +160,7 @@ struct TCanvasOp {
   TPoint Origin;
   bool Clipped = false;
   TRect Clip;  // device coordinates, when Clipped
+  bool operator==(const TCanvasOp&) const = default;
 };
 
 class TCanvas {

@@ -116,6 +116,11 @@ struct TGraphicsOp {
   TGBrush Brush;  // Fill...
   TSmoothingMode Smoothing = SmoothingModeDefault;
   TGMatrix Transform;
+  // Drawn only inside Clip (device pixels) when set: a picture drawn again
+  // in part.
+  bool Clipped = false;
+  TRect Clip;
+  bool operator==(const TGraphicsOp&) const = default;
 };
 
 class TGraphics {

@@ -169,6 +169,59 @@ struct TPixelLine {
   }
 };
 
+// The pixels of a solid line drawn over the page, where a pixel set twice
+// looks as if set once: each segment goes out as the runs Bresenham steps
+// through (one rectangle for a level or upright segment), without the
+// pixels being gathered and sorted first. The same pixels as TPixelLine's.
+struct TSolidRuns {
+  QPainter& P;
+  QColor Color;
+  bool Any = false;
+
+  void Run(int x, int y, int w, int h) {
+    P.fillRect(QRect(x, y, w, h), Color);
+    Any = true;
+  }
+
+  // From a up to, but not including, b.
+  void Segment(QPoint a, QPoint b) {
+    const int dx = std::abs(b.x() - a.x()), dy = std::abs(b.y() - a.y());
+    if (dx == 0 && dy == 0) return;
+    if (dy == 0) {
+      Run(a.x() < b.x() ? a.x() : b.x() + 1, a.y(), dx, 1);
+      return;
+    }
+    if (dx == 0) {
+      Run(a.x(), a.y() < b.y() ? a.y() : b.y() + 1, 1, dy);
+      return;
+    }
+    const bool xMajor = dx >= dy;
+    const int majorStep = (xMajor ? a.x() < b.x() : a.y() < b.y()) ? 1 : -1;
+    const int minorStep = (xMajor ? a.y() < b.y() : a.x() < b.x()) ? 1 : -1;
+    const int longSide = std::max(dx, dy), shortSide = std::min(dx, dy);
+    int major = xMajor ? a.x() : a.y(), minor = xMajor ? a.y() : a.x();
+    int err = longSide / 2, runStart = major;
+    const auto flush = [&](int end) {  // the run from runStart to end, inclusive
+      const int from = std::min(runStart, end), length = std::abs(end - runStart) + 1;
+      if (xMajor) Run(from, minor, length, 1);
+      else Run(minor, from, 1, length);
+    };
+    for (int i = 0; i < longSide; ++i) {
+      const int at = major;
+      major += majorStep;
+      err -= shortSide;
+      if (err < 0 || i + 1 == longSide) {
+        flush(at);
+        if (err < 0) {
+          minor += minorStep;
+          err += longSide;
+        }
+        runStart = major;
+      }
+    }
+  }
+};
+
 // Sets each pixel once, in horizontal runs.
 void FillPixels(QPainter& p, std::vector<QPoint>& pixels, const QColor& color) {
   if (pixels.empty()) return;
@@ -237,6 +290,72 @@ QRectF UprightRectangle(const QPainterPath& path) {
   return box;
 }
 
+// The strokes of one pen with each level or upright line written once:
+// a line drawn twice is left out, and lines that continue one another on
+// one level (a staff line drawn measure by measure) become one. Lines of
+// one pen cover the same paper however they are cut, whatever their caps,
+// so the page looks as drawn; other figures are kept as they are.
+QPainterPath JoinedStrokes(const QPainterPath& path) {
+  struct TLine {
+    qreal At, From, To;  // the level's y (an upright's x) and the span along it
+    bool operator<(const TLine& o) const { return At != o.At ? At < o.At : From < o.From; }
+  };
+  std::vector<TLine> level, upright;
+  QPainterPath out;
+  const int n = path.elementCount();
+  for (int i = 0; i < n;) {
+    int end = i + 1;
+    while (end < n && !path.elementAt(end).isMoveTo()) ++end;
+    const QPainterPath::Element a = path.elementAt(i);
+    if (end - i == 2 && path.elementAt(i + 1).isLineTo()) {
+      const QPainterPath::Element b = path.elementAt(i + 1);
+      if (a.y == b.y) {
+        level.push_back({a.y, std::min(a.x, b.x), std::max(a.x, b.x)});
+        i = end;
+        continue;
+      }
+      if (a.x == b.x) {
+        upright.push_back({a.x, std::min(a.y, b.y), std::max(a.y, b.y)});
+        i = end;
+        continue;
+      }
+    }
+    for (int k = i; k < end; ++k) {
+      const QPainterPath::Element e = path.elementAt(k);
+      if (e.isMoveTo()) {
+        out.moveTo(e.x, e.y);
+      } else if (e.isLineTo()) {
+        out.lineTo(e.x, e.y);
+      } else if (e.isCurveTo() && k + 2 < end) {
+        out.cubicTo(e.x, e.y, path.elementAt(k + 1).x, path.elementAt(k + 1).y, path.elementAt(k + 2).x,
+                    path.elementAt(k + 2).y);
+        k += 2;
+      }
+    }
+    i = end;
+  }
+  const auto join = [&out](std::vector<TLine>& lines, bool isLevel) {
+    std::sort(lines.begin(), lines.end());
+    for (size_t i = 0; i < lines.size();) {
+      TLine line = lines[i];
+      size_t j = i + 1;
+      for (; j < lines.size() && lines[j].At == line.At && lines[j].From <= line.To; ++j)
+        line.To = std::max(line.To, lines[j].To);
+      if (isLevel) {
+        out.moveTo(line.From, line.At);
+        out.lineTo(line.To, line.At);
+      } else {
+        out.moveTo(line.At, line.From);
+        out.lineTo(line.At, line.To);
+      }
+      i = j;
+    }
+  };
+  join(level, true);
+  join(upright, false);
+  return out;
+}
+
 struct TPendingRun {
   enum TKind { Stroke, Fill, Glyphs } Kind = Stroke;
   QTransform Transform;
@@ -264,7 +383,7 @@ struct TPendingRun {
     p.setPen(Pen);
     SetBrush(p, Brush);
     switch (Kind) {
-      case Stroke: p.drawPath(Path); break;
+      case Stroke: p.drawPath(JoinedStrokes(Path)); break;
       case Fill: {
         // Upright rectangles (stems, bar lines) are written as rectangles,
         // a quarter of the path's size.
@@ -427,6 +546,16 @@ struct TCanvasPainter {
       for (size_t i = 1; i < pts.size(); ++i) path.lineTo(pts[i]);
       if (closed) path.closeSubpath();
       StrokeWide(path);
+      return;
+    }
+    SetTransform(Base);
+    if (!Styled() && Op.Pen.Mode != pmXor) {
+      TSolidRuns runs{P, FromColor(Op.Pen.Color)};
+      for (size_t i = 1; i < pts.size(); ++i) runs.Segment(pts[i - 1], pts[i]);
+      if (closed) {
+        runs.Segment(pts.back(), pts[0]);
+        if (!runs.Any) runs.Run(pts[0].x(), pts[0].y(), 1, 1);
+      }
       return;
     }
     TPixelLine line(StylePattern(Op.Pen.Style));
@@ -840,13 +969,14 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
     case TGraphicsOpKind::DrawPath: path = ToQPath(op.Path); break;
     case TGraphicsOpKind::FillPath: path = ToQPath(op.Path); fill = true; break;
   }
+  const QRect clip(op.Clip.Left, op.Clip.Top, op.Clip.Width(), op.Clip.Height());
   // Opaque plain fills and solid lines wait with the canvas's (see
   // TPendingRuns).
   if (p.paintEngine() && p.paintEngine()->type() != QPaintEngine::Raster) {
     const QRgb color = fill ? op.Brush.Color : op.Pen.Color;
     if (qAlpha(color) == 255 && (fill ? !op.Brush.Hatched : op.Pen.DashStyle == DashStyleSolid)) {
-      TPendingRun& run = impl_->Pending.Take(p, fill ? TPendingRun::Fill : TPendingRun::Stroke, color, world, world,
-                                             false, QRect(), fill ? QPen(Qt::NoPen) : GraphicsPen(op.Pen),
+      TPendingRun& run = impl_->Pending.Take(p, fill ? TPendingRun::Fill : TPendingRun::Stroke, color, world,
+                                             impl_->Base, op.Clipped, clip, fill ? QPen(Qt::NoPen) : GraphicsPen(op.Pen),
                                              fill ? QBrush(FromARGB(op.Brush.Color)) : QBrush(Qt::NoBrush), nullptr);
       if (fill) run.Fills.push_back(path);
       else run.Path.addPath(path);
@@ -854,8 +984,13 @@ void TQtDevice::Draw(const TGraphicsOp& op) {
     }
   }
   impl_->Pending.Flush(p);
+  if (op.Clipped) {
+    SetTransform(p, impl_->Base);
+    p.setClipRect(clip);
+  } else {
+    p.setClipping(false);
+  }
   SetTransform(p, world);
-  p.setClipping(false);
   p.setOpacity(1);
   p.setCompositionMode(QPainter::CompositionMode_SourceOver);
   SetHint(p, QPainter::Antialiasing, smooth);

@@ -49,7 +49,7 @@ bool TQSMeasureRenderer::DrawTie(const TQSCalcItem& e, const TQSLiga& tie) {
     TSurfaceOrigin origin(c_);
     g->SetSmoothingMode(SmoothingModeAntiAlias);
     if (straight) {
-      const float width = static_cast<float>(size_ == 100 && c_.Scale == 100 ? c_.Width05 : thin);
+      const float width = static_cast<float>(size_ == 100 && c_.Scale == 100 ? c_.HairlinePen : thin);
       g->DrawLine(TGPen{ColorToARGB(color), width}, ToFloat(p1).X, ToFloat(p1).Y, ToFloat(p4).X, ToFloat(p4).Y);
     } else {
       // A crescent: thin at the ends, thickest in the middle, growing away
@@ -65,7 +65,7 @@ bool TQSMeasureRenderer::DrawTie(const TQSCalcItem& e, const TQSLiga& tie) {
       g->FillPath(SolidBrush(ColorToARGB(color)), path);
     }
   } else {
-    cv_.Pen().Width = size_ == 100 ? c_.Width05 : thin;
+    cv_.Pen().Width = size_ == 100 ? c_.HairlinePen : thin;
     if (straight) cv_.Polyline({p1, p4});
     else cv_.PolyBezier({p1, c1, c2, p4});
   }
@@ -85,35 +85,37 @@ bool TQSMeasureRenderer::DrawTie(const TQSCalcItem& e, const TQSLiga& tie) {
 
 bool TQSMeasureRenderer::DrawTuplet(const TQSCalcItem& e, const TQSMark& mark) {
   const TColor color = Begin(e, e.Box2, mark.Fields.Color, TQSActiveTest::StaffVoice, mark);
-  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
+  const int left = box_.Left, top = box_.Top, right = box_.Right, bottom = box_.Bottom;
   box_ = ScaleRect(c_, e.Box);
-  if (L == R) return false;
-  slope_ = static_cast<long double>(T - B) / (R - L);
+  if (left == right) return false;
+  slope_ = static_cast<long double>(top - bottom) / (right - left);
   auto across = [&](int dx) { return Round(static_cast<double>(dx * slope_)); };
   const int w1 = W(1), w2 = W(2), w4 = W(4);
-  const int e1 = ((B - T) * w1) / (L - R), e4 = ((B - T) * w4) / (L - R);
+  const int e1 = ((bottom - top) * w1) / (left - right), e4 = ((bottom - top) * w4) / (left - right);
 
   // The number in the gap in the middle of the bracket.
   UseFont(c_.TextFontName, FontK(7));
   const std::string number = std::to_string(mark.Fields.Kind);
-  const int g = cv_.TextWidth(std::string_view(number)) + w2, h = (R - L) / 2, half = g / 2;
-  Text(L + h - half + w1, T - w4 - across(h - half) - e4, number);
+  const int gap = cv_.TextWidth(std::string_view(number)) + w2, halfLength = (right - left) / 2, half = gap / 2;
+  Text(left + halfLength - half + w1, top - w4 - across(halfLength - half) - e4, number);
 
-  const int xa = L + h - half, ya = T - across(h - half);
-  const int xb = L + h + half, yb = T - across(h + half);
+  const int xa = left + halfLength - half, ya = top - across(halfLength - half);
+  const int xb = left + halfLength + half, yb = top - across(halfLength + half);
   // Hooks point toward the notes: down for a bracket above them.
   const int v = (mark.Fields.Style & kTupletBelow) ? -1 : 1;
   if (TGraphics* g2 = c_.Graphics) {
     TSurfaceOrigin origin(c_);
     g2->SetSmoothingMode(SmoothingModeAntiAlias);
-    const TGPen pen{ColorToARGB(color), static_cast<float>(c_.Width1)};
-    g2->DrawLines(pen, ToFloat({{L, T + v * w4}, {L, T}, {xa, ya}}));
-    g2->DrawLines(pen, ToFloat({{R, B + v * w4}, {R, B}, {xb, yb}}));
+    const TGPen pen{ColorToARGB(color), static_cast<float>(c_.LinePen)};
+    g2->DrawLines(pen, ToFloat({{left, top + v * w4}, {left, top}, {xa, ya}}));
+    g2->DrawLines(pen, ToFloat({{right, bottom + v * w4}, {right, bottom}, {xb, yb}}));
   } else {
-    FillPolygon({{L, T + v * w4}, {L, T}, {xa, ya}, {xa, ya + v * c_.Width1}, {L + w1, T + v * (w1 - e1)},
-                 {L + w1, T + v * w4}});
-    FillPolygon({{R, B + v * w4}, {R, B}, {xb, yb}, {xb, yb + v * c_.Width1}, {R - w1, B + v * (w1 + e1)},
-                 {R - w1, B + v * w4}});
+    FillPolygon({{left, top + v * w4}, {left, top}, {xa, ya}, {xa, ya + v * c_.Width1},
+                 {left + w1, top + v * (w1 - e1)},
+                 {left + w1, top + v * w4}});
+    FillPolygon({{right, bottom + v * w4}, {right, bottom}, {xb, yb}, {xb, yb + v * c_.Width1},
+                 {right - w1, bottom + v * (w1 + e1)},
+                 {right - w1, bottom + v * w4}});
   }
   return true;
 }
@@ -128,21 +130,23 @@ bool TQSMeasureRenderer::DrawDynamics(const TQSCalcItem& e, const TQSMark& mark)
   }
   // Other kinds show nothing but their selection.
   if (!dynamic::IsHairpinKind(kind)) return true;
-  const int w1 = W(1), L = box_.Left + w1, R = box_.Right - w1, T = box_.Top + w1, B = box_.Bottom - w1;
+  const int lineWidth = W(1);
+  const int left = box_.Left + lineWidth, right = box_.Right - lineWidth;
+  const int top = box_.Top + lineWidth, bottom = box_.Bottom - lineWidth;
   // The open end and the tip.
-  const int open = kind == dynamic::kCrescendo ? R : L, tip = kind == dynamic::kCrescendo ? L : R;
-  const TPoint points[3] = {{open, T}, {tip, Mid()}, {open, B}};
+  const int open = kind == dynamic::kCrescendo ? right : left, tip = kind == dynamic::kCrescendo ? left : right;
+  const TPoint points[3] = {{open, top}, {tip, Mid()}, {open, bottom}};
   if (TGraphics* g = c_.Graphics) {
     const int saved = cv_.SaveDC();
     {
       TSurfaceOrigin origin(c_);
       g->SetSmoothingMode(SmoothingModeAntiAlias);
-      g->DrawLines(TGPen{ColorToARGB(color), static_cast<float>(w1)},
+      g->DrawLines(TGPen{ColorToARGB(color), static_cast<float>(lineWidth)},
                    ToFloat({points[0], points[1], points[2]}));
     }
     cv_.RestoreDC(saved);
   } else {
-    cv_.Pen().Width = w1;
+    cv_.Pen().Width = lineWidth;
     cv_.Polyline({points[0], points[1], points[2]});
   }
   hasHandle_ = true;

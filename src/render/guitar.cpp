@@ -23,41 +23,42 @@ constexpr const char* kBarreFractions[5][2] = {{"1", "6"}, {"1", "3"}, {"1", "2"
 bool TQSMeasureRenderer::DrawBend(const TQSCalcItem& e, const TQSBend& bend) {
   Begin(e, e.Box2, bend.Fields.Color, TQSActiveTest::Voice, bend);
   UseFont("Arial", FontK(4));
-  cv_.Pen().Width = size_ == 100 ? c_.Width05 : RoundRatio(static_cast<long long>(c_.ZoomX) * c_.Scale * size_, 1500000);
+  cv_.Pen().Width =
+      size_ == 100 ? c_.HairlinePen : RoundRatio(static_cast<long long>(c_.ZoomX) * c_.Scale * size_, 1500000);
   cv_.Brush().Style = bsSolid;
-  const int L = box_.Left, T = box_.Top, B = box_.Bottom;
+  const int left = box_.Left, top = box_.Top, bottom = box_.Bottom;
   box_ = ScaleRect(c_, e.Box);
   auto length = [&](int v) { return (v * c_.ZoomX / 100) >> 3; };
-  // A quarter of the ellipse about (cx, cy) through (x, B or T).
+  // A quarter of the ellipse about (cx, cy) through (x, bottom or top).
   auto arc = [&](int cx, int cy, int rx, int ry, TPoint from, TPoint to) {
     cv_.Arc(cx - rx, cy - ry, cx + rx, cy + ry, from.X, from.Y, to.X, to.Y);
   };
   const auto& f = bend.Fields;
   const int variant = f.Kind;
   // The rise from the note to the bent pitch, straight or curved.
-  const int x1 = L + length(f.RiseWidth);
+  const int x1 = left + length(f.RiseWidth);
   int extra = 0;
   if (variant & 1) {
-    arc(L, T, x1 - L, B - T, {L, B}, {x1, T});
-    extra = ((L - x1) * 3) / 4;
+    arc(left, top, x1 - left, bottom - top, {left, bottom}, {x1, top});
+    extra = ((left - x1) * 3) / 4;
   } else {
-    Line(L, B, x1, T);
+    Line(left, bottom, x1, top);
   }
-  DrawArrowHead(c_, L, B, x1, T, extra);
+  DrawArrowHead(c_, left, bottom, x1, top, extra);
   if (variant <= 1) {
-    DrawHalfSign(c_, x1, T - W(6));
+    DrawHalfSign(c_, x1, top - W(6));
     return true;
   }
   // A release back down, after a hold at the bent pitch for 4 and 5.
-  int x2 = x1 + length(f.SecondWidth), top = x1;
+  int x2 = x1 + length(f.SecondWidth), releaseX = x1;
   if (variant >= 4) {
-    Line(x1, T, x2, T);
-    top = x2;
+    Line(x1, top, x2, top);
+    releaseX = x2;
     x2 += length(f.ReleaseWidth);
   }
-  arc(top, B, x2 - top, B - T, {x2, B}, {top, T});
-  DrawArrowHead(c_, top, T, x2, B, ((top - x2) * 3) / 4);
-  DrawHalfSign(c_, x2, B + W(2));
+  arc(releaseX, bottom, x2 - releaseX, bottom - top, {x2, bottom}, {releaseX, top});
+  DrawArrowHead(c_, releaseX, top, x2, bottom, ((releaseX - x2) * 3) / 4);
+  DrawHalfSign(c_, x2, bottom + W(2));
   return true;
 }
 
@@ -125,7 +126,7 @@ bool TQSMeasureRenderer::DrawBarre(const TQSCalcItem& e, const TQSMark& mark) {
   const std::string& face = mark.FontName.empty() ? c_.TextFontName : mark.FontName;
   const uint8_t style = mark.Fields.Style;
   const int amount = style & 0x0F, type = (style >> 4) & 7;
-  const int T = box_.Top, m = Mid();
+  const int boxTop = box_.Top, middle = Mid();
   int x = box_.Left;
   auto write = [&](int y, const std::string& text) {
     Text(x, y, text);
@@ -134,26 +135,26 @@ bool TQSMeasureRenderer::DrawBarre(const TQSCalcItem& e, const TQSMark& mark) {
   if (amount >= 1 && amount <= 5) {
     UseFont(face, FontK(6));
     const std::string top = kBarreFractions[amount - 1][0], bottom = kBarreFractions[amount - 1][1];
-    const int w = std::max(cv_.TextWidth(std::string_view(top)), cv_.TextWidth(std::string_view(bottom)));
-    Text(x, T, top);
-    cv_.Pen().Width = W(1);
-    Line(x + W(1), m, x + W(1) + w, m);
-    Text(x, m, bottom);
-    x += w + W(2);
+    const int fractionWidth = std::max(cv_.TextWidth(std::string_view(top)), cv_.TextWidth(std::string_view(bottom)));
+    Text(x, boxTop, top);
+    cv_.Pen().Width = LinePen();
+    Line(x + W(1), middle, x + W(1) + fractionWidth, middle);
+    Text(x, middle, bottom);
+    x += fractionWidth + W(2);
   }
   UseFont(face, FontK(8));
-  if (type != 0) write(T + W(2), type == 1 ? "B" : "C");
-  write(T + W(2), IntToRoman(mark.Fields.Kind));
+  if (type != 0) write(boxTop + W(2), type == 1 ? "B" : "C");
+  write(boxTop + W(2), IntToRoman(mark.Fields.Kind));
   const int end = box_.Right - W(1);
   if (mark.Fields.Value != 0) {
     DrawStyledLine(x, end, mark.LineStyle);
     if (style & 0x80) {
-      cv_.Pen().Width = c_.Width1;
-      Line(end, m, end, box_.Bottom - W(1));
+      cv_.Pen().Width = c_.LinePen;
+      Line(end, middle, end, box_.Bottom - W(1));
     }
   }
   hasHandle_ = true;
-  handle_ = {box_.Right, m};
+  handle_ = {box_.Right, middle};
   return true;
 }
 
@@ -172,11 +173,11 @@ bool TQSMeasureRenderer::DrawFlageolet(const TQSCalcItem& e, const TQSMark& mark
 
 bool TQSMeasureRenderer::DrawBarreBracket(const TQSCalcItem& e, const TQSMark& mark) {
   Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::Voice, mark);
-  const int L = box_.Left, T = box_.Top, B = box_.Bottom;
-  cv_.Pen().Width = W(1);
-  cv_.Polyline({{L + W(3), T}, {L, T}, {L, B}, {L + W(3), B}});
+  const int left = box_.Left, top = box_.Top, bottom = box_.Bottom;
+  cv_.Pen().Width = LinePen();
+  cv_.Polyline({{left + W(3), top}, {left, top}, {left, bottom}, {left + W(3), bottom}});
   hasHandle_ = true;
-  handle_ = {(L + box_.Right) / 2, B};
+  handle_ = {(left + box_.Right) / 2, bottom};
   return true;
 }
 

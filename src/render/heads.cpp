@@ -71,12 +71,12 @@ bool DrawnAsWholeRest(const TQSPause& rest, const TQSCalcMeasure& slot, const TQ
 bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
   const TColor color = Begin(e, e.Box, note.Fields.Color, TQSActiveTest::StaffVoice, note);
   const TQSStaff* staff = e.Row ? e.Row->Staff : nullptr;
-  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
+  const int left = box_.Left, top = box_.Top, right = box_.Right, bottom = box_.Bottom;
   if (staff && staff->Fields.Tablature) {
     DrawTabNote(e, note, color);
   } else if (note.Fields.HeadStyle == headstyle::Slash) {
     // A slash head.
-    FillPolygon({{L, B}, {L, T + Half(ls_)}, {R, T}, {R, B - Half(ls_)}});
+    FillPolygon({{left, bottom}, {left, top + Half(ls_)}, {right, top}, {right, bottom - Half(ls_)}});
     return true;
   } else {
     const int style = note.Fields.HeadStyle;
@@ -101,17 +101,17 @@ bool TQSMeasureRenderer::DrawNote(const TQSCalcItem& e, const TQSNote& note) {
     font.Charset = 1;
     font.Quality = c_.Window && c_.Window->Zoom >= 50 ? 4 : 0;
     // The head hangs left of a stem that stands on its right.
-    int x = L;
+    int x = left;
     if (!note.IsStemDown()) {
       const TFont saved = cv_.Font();
       cv_.Font() = font;
-      x = R - cv_.TextWidth(glyph);
+      x = right - cv_.TextWidth(glyph);
       cv_.Font() = saved;
     }
-    WriteAtBaseline(cv_, font, x, T + W(3), glyph);
+    WriteAtBaseline(cv_, font, x, top + W(3), glyph);
   }
   if (const int enclosure = note.Enclosure())
-    DrawEnclosure(c_, enclosure, L - c_.Width3, T - c_.Width4, R + c_.Width1, T - c_.Width4);
+    DrawEnclosure(c_, enclosure, left - c_.Width3, top - c_.Width4, right + c_.Width1, top - c_.Width4);
   return true;
 }
 
@@ -128,7 +128,7 @@ void TQSMeasureRenderer::DrawTabNote(const TQSCalcItem& e, const TQSNote& note, 
   const int fret = note.Fields.TabFret;
   cv_.TextOut(r.Left, r.Top - c_.Width1, std::string_view(fret == 0 ? std::string("N") : std::to_string(fret - 1)));
   if (note.Fields.Length > kTicksQuarter && staff.Fields.Stems) {
-    cv_.Pen().Width = c_.Width05;
+    cv_.Pen().Width = c_.HairlinePen;
     cv_.Pen().Color = color;
     cv_.Brush().Style = bsClear;
     const int ex = ((r.Bottom - r.Top) - (r.Right - r.Left)) / 2;
@@ -141,7 +141,7 @@ bool TQSMeasureRenderer::DrawRest(const TQSCalcItem& e, const TQSPause& rest) {
   Begin(e, e.Box);
   if (rest.IsHidden()) return true;
   Begin(e, e.Box, rest.Fields.Color, TQSActiveTest::StaffVoice, rest);
-  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
+  const int left = box_.Left, top = box_.Top, right = box_.Right, bottom = box_.Bottom;
   const int enclosure = rest.Enclosure();
   const bool whole = DrawnAsWholeRest(rest, *c_.Slot, e);
   if (whole || rest.Fields.Length == kTicksHalf) {
@@ -149,14 +149,14 @@ bool TQSMeasureRenderer::DrawRest(const TQSCalcItem& e, const TQSPause& rest) {
     cv_.FillRect(box_);
     // Outside the staff a stroke of a ledger line carries it.
     if (e.State == 1) {
-      if (whole) cv_.FillRect({L - c_.Width3, T - c_.Width1, R + c_.Width3, T});
-      else cv_.FillRect({L - c_.Width3, B, R + c_.Width3, B + c_.Width1});
+      if (whole) cv_.FillRect({left - c_.Width3, top - c_.Width1, right + c_.Width3, top});
+      else cv_.FillRect({left - c_.Width3, bottom, right + c_.Width3, bottom + c_.Width1});
     }
-    if (enclosure) DrawEnclosure(c_, enclosure, L - c_.Width3, T - c_.Width4, R + c_.Width1, T - c_.Width4);
+    if (enclosure) DrawEnclosure(c_, enclosure, left - c_.Width3, top - c_.Width4, right + c_.Width1, top - c_.Width4);
   } else {
     UseMusicFont(FontK(16));
-    Glyph(L, T + ls_ + Half(ls_), RestGlyph(rest.Fields.Length), c_.GlyphQuality);
-    if (enclosure) DrawEnclosure(c_, enclosure, L - c_.Width3, T, R + c_.Width1, T);
+    Glyph(left, top + ls_ + Half(ls_), RestGlyph(rest.Fields.Length), c_.GlyphQuality);
+    if (enclosure) DrawEnclosure(c_, enclosure, left - c_.Width3, top, right + c_.Width1, top);
   }
   return true;
 }
@@ -216,34 +216,42 @@ bool TQSMeasureRenderer::DrawBarRepeat(const TQSCalcItem& e, const TQSMark& mark
 bool TQSMeasureRenderer::DrawMultiRest(const TQSCalcItem& e, const TQSMark& mark) {
   BeginFilled(e, e.Box2, mark.Fields.Color, TQSActiveTest::RowStaffAndVoice, mark);
   const int n = mark.Fields.Value;
-  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom, LS = ls_, h = Half(ls_), t = W(1);
+  const int left = box_.Left, top = box_.Top, right = box_.Right, bottom = box_.Bottom;
+  const int half = Half(ls_), frame = W(1);
   auto fill = [this](int l, int tp, int r, int b) { cv_.FillRect({l, tp, r, b}); };
   switch (n) {
-    case 2: fill(L, B - LS, R, B); break;
-    case 3: fill(L, B - LS, L + h, B); fill(L + LS, B - LS, R, B - h); break;
-    case 4: fill(L, B - 2 * LS, R, B); break;
-    case 5: fill(L, B - 2 * LS, L + h, B); fill(L + LS, B - 2 * LS, R, B - LS - h); break;
-    case 6: fill(L, B - 2 * LS, L + h, B); fill(L + LS, B - 2 * LS, R, B - LS); break;
-    case 7:
-      fill(L, B - 2 * LS, L + h, B);
-      fill(L + LS, B - 2 * LS, L + LS + h, B - LS);
-      fill(L + 2 * LS, B - 2 * LS, R, B - LS - h);
+    case 2: fill(left, bottom - ls_, right, bottom); break;
+    case 3: fill(left, bottom - ls_, left + half, bottom); fill(left + ls_, bottom - ls_, right, bottom - half); break;
+    case 4: fill(left, bottom - 2 * ls_, right, bottom); break;
+    case 5:
+      fill(left, bottom - 2 * ls_, left + half, bottom);
+      fill(left + ls_, bottom - 2 * ls_, right, bottom - ls_ - half);
       break;
-    case 8: fill(L, B - 2 * LS, L + h, B); fill(L + LS, B - 2 * LS, R, B); break;
+    case 6:
+      fill(left, bottom - 2 * ls_, left + half, bottom);
+      fill(left + ls_, bottom - 2 * ls_, right, bottom - ls_);
+      break;
+    case 7:
+      fill(left, bottom - 2 * ls_, left + half, bottom);
+      fill(left + ls_, bottom - 2 * ls_, left + ls_ + half, bottom - ls_);
+      fill(left + 2 * ls_, bottom - 2 * ls_, right, bottom - ls_ - half);
+      break;
+    case 8: fill(left, bottom - 2 * ls_, left + half, bottom); fill(left + ls_, bottom - 2 * ls_, right, bottom); break;
     case 9:
-      fill(L, B - 2 * LS, L + h, B);
-      fill(L + LS, B - 2 * LS, L + LS + h, B);
-      fill(L + 2 * LS, B - 2 * LS, R, B - LS - h);
+      fill(left, bottom - 2 * ls_, left + half, bottom);
+      fill(left + ls_, bottom - 2 * ls_, left + ls_ + half, bottom);
+      fill(left + 2 * ls_, bottom - 2 * ls_, right, bottom - ls_ - half);
       break;
     default:
-      fill(L, T, L + t, B);
-      fill(R - t, T, R, B);
-      fill(L + t, T + t, R - t, B - t);
+      fill(left, top, left + frame, bottom);
+      fill(right - frame, top, right, bottom);
+      fill(left + frame, top + frame, right - frame, bottom - frame);
       break;
   }
   UseFont(c_.TextFontName, FontK(9), fsBold);
   const std::string count = std::to_string(n);
-  Text(L + (R - L - cv_.TextWidth(std::string_view(count))) / 2, T - cv_.TextHeight(std::string_view("A")), count);
+  Text(left + (right - left - cv_.TextWidth(std::string_view(count))) / 2, top - cv_.TextHeight(std::string_view("A")),
+       count);
   cv_.Font().Style = 0;
   // The selection frame goes round the number's box.
   box_ = ScaleRect(c_, e.Box);

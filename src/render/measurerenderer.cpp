@@ -266,7 +266,7 @@ void TQSMeasureRenderer::FillPolygon(std::initializer_list<TPoint> points) {
 void TQSMeasureRenderer::DrawPartBarline(const TQSCalcItem& e) {
   Begin(e, e.Box);
   const int correction = e.Row ? e.Row->PaintValue32 : 0;
-  cv_.Pen().Width = c_.Width1;
+  cv_.Pen().Width = c_.LinePen;
   cv_.Pen().Color = c_.LineColor();
   cv_.Pen().Style = psSolid;
   const int x = box_.Left + c_.Width2;

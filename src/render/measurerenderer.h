@@ -76,6 +76,10 @@ class TQSMeasureRenderer {
   int W(int k) const;
   int W05() const;
   int W15() const;
+  // The line pens of the context at the element's size percent.
+  int HairlinePen() const { return W05(); }
+  int LinePen() const { return W(1); }
+  int ThickLinePen() const { return W(2); }
   int FontK(int k) const;
   bool IsActive(const TQSCalcItem& e, TQSActiveTest test, const TQSItem& item) const;
   // The item's colour, grey when it fails its kind's active-voice test.

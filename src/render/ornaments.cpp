@@ -58,13 +58,13 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
   const TQSItem& subject = note ? static_cast<const TQSItem&>(*note) : mark;
   Begin(e, e.Box, note ? note->Fields.Color : mark.Fields.Color, ActiveTestOf(kind), subject);
   const int v = mark.Fields.Kind;
-  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom, cx = (L + R) / 2;
+  const int left = box_.Left, top = box_.Top, right = box_.Right, bottom = box_.Bottom, cx = (left + right) / 2;
 
   int glyphWidth = 0;
   if (const TMarkGlyph glyph = DrawnMarkGlyph(kind, v, mark.Fields.Style); glyph.Code >= 0) {
     const auto code = static_cast<uint8_t>(glyph.Code);
     UseMusicFont(FontK(16));
-    Glyph(L, T + W(glyph.Lift), code, kind == kind::Accent ? 0 : c_.GlyphQuality);
+    Glyph(left, top + W(glyph.Lift), code, kind == kind::Accent ? 0 : c_.GlyphQuality);
     glyphWidth = cv_.TextWidth(MusicGlyph(c_, code));
   }
   const std::string& markFont = mark.FontName.empty() ? c_.TextFontName : mark.FontName;
@@ -76,30 +76,32 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
   switch (kind) {
     case kind::Trill:
       if (mark.Fields.Value != 0) {
-        DrawZigzag(L + glyphWidth + W(1), 1, false);
-        setHandle({R, Mid()});
+        DrawZigzag(left + glyphWidth + W(1), 1, false);
+        setHandle({right, Mid()});
       }
       break;
     case kind::Vibrato:
-      DrawZigzag(L, v == 0 ? 1 : 2, v == 2);
-      setHandle({R, Mid()});
+      DrawZigzag(left, v == 0 ? 1 : 2, v == 2);
+      setHandle({right, Mid()});
       break;
     case kind::Arpeggio:
       DrawArpeggio(mark);
-      setHandle({cx, B});
+      setHandle({cx, bottom});
       break;
     case kind::Hang:
-      cv_.Pen().Width = W(1);
-      if (v == 0) cv_.Polyline({{L + W(3), T}, {L, T}, {L, B}});
-      else cv_.Polyline({{L + W(3), B}, {L, B}, {L, T}});
-      setHandle({cx, B});
+      cv_.Pen().Width = LinePen();
+      if (v == 0) cv_.Polyline({{left + W(3), top}, {left, top}, {left, bottom}});
+      else cv_.Polyline({{left + W(3), bottom}, {left, bottom}, {left, top}});
+      setHandle({cx, bottom});
       break;
     case kind::Bracket: {
-      const int i = W(1);
-      cv_.Pen().Width = i;
-      if (v == 0) cv_.Polyline({{L + i, B - i}, {L + i, T + i}, {R - i, T + i}, {R - i, B - i}});
-      else cv_.Polyline({{L + i, T + i}, {L + i, B - i}, {R - i, B - i}, {R - i, T + i}});
-      setHandle({R, Mid()});
+      const int pen = LinePen();
+      cv_.Pen().Width = pen;
+      // The frame inside the box by the pen's width, open at the bottom (0) or top.
+      const TRect in{left + pen, top + pen, right - pen, bottom - pen};
+      if (v == 0) cv_.Polyline({{in.Left, in.Bottom}, {in.Left, in.Top}, {in.Right, in.Top}, {in.Right, in.Bottom}});
+      else cv_.Polyline({{in.Left, in.Top}, {in.Left, in.Bottom}, {in.Right, in.Bottom}, {in.Right, in.Top}});
+      setHandle({right, Mid()});
       break;
     }
     case kind::Finger:
@@ -110,37 +112,37 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
       const std::string& face = !mark.FontName.empty() ? mark.FontName : v < 11 ? c_.TextFontName : c_.LetterFontName;
       if (kind == kind::Finger) UseFont(face, FontK(v < 10 ? 7 : 9));
       else UseFont(face, FontK(v < 10 ? 8 : 10));
-      Text(L, kind == kind::Finger && v >= 11 ? T - W(4) : T, text);
+      Text(left, kind == kind::Finger && v >= 11 ? top - W(4) : top, text);
       break;
     }
     case kind::StringNumber:
-      if (mark.Fields.Value != 0) DrawStyledLine(L + glyphWidth, R - W(1), mark.LineStyle);
+      if (mark.Fields.Value != 0) DrawStyledLine(left + glyphWidth, right - W(1), mark.LineStyle);
       break;
     case kind::Muting: {
       const std::string text = v == 1 ? "P.M." : v == 2 ? "M" : "";
-      int x = L;
+      int x = left;
       if (!text.empty()) {
         UseFont(markFont, FontK(8));
-        Text(L, T + W(1), text);
-        x = L + cv_.TextWidth(std::string_view(text));
+        Text(left, top + W(1), text);
+        x = left + cv_.TextWidth(std::string_view(text));
         if (v == 2 && mark.Fields.Value != 0) {
           // Two small bows under the sign.
-          const int y = T + W(1) + cv_.TextHeight(std::string_view(text)), half = (x - L) / 2, d = W(2);
-          cv_.Pen().Width = W05();
-          cv_.Arc(L, y - d, L + half, y + d, L, y, L + half, y);
-          cv_.Arc(L + half, y - d, x, y + d, L + half, y, x, y);
+          const int y = top + W(1) + cv_.TextHeight(std::string_view(text)), half = (x - left) / 2, bowHeight = W(2);
+          cv_.Pen().Width = HairlinePen();
+          cv_.Arc(left, y - bowHeight, left + half, y + bowHeight, left, y, left + half, y);
+          cv_.Arc(left + half, y - bowHeight, x, y + bowHeight, left + half, y, x, y);
         }
       }
       if (v == 0 || mark.Fields.Value != 0) {
-        const int xe = R - W(1);
+        const int xe = right - W(1);
         DrawStyledLine(x, xe, mark.LineStyle);
-        cv_.Pen().Width = W(1);
+        cv_.Pen().Width = LinePen();
         Line(xe, Mid() - 2 * W(1), xe, Mid() + 2 * W(1));
       }
       break;
     }
     case kind::Staccato: {
-      const int x = L + c_.Width2;
+      const int x = left + c_.Width2;
       cv_.Pen().Width = 1;
       cv_.Brush().Style = bsSolid;
       cv_.Ellipse(x - W(1), Mid() - W(1), x + W(2), Mid() + W(2));
@@ -148,26 +150,26 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
     }
     case kind::Portamento:
       cv_.Brush().Style = bsSolid;
-      cv_.FillRect({L + W(1), T + W(1), R - W(1), B - W(1)});
+      cv_.FillRect({left + W(1), top + W(1), right - W(1), bottom - W(1)});
       break;
     case kind::Tremolo: {
-      cv_.Pen().Width = W(2);
+      cv_.Pen().Width = ThickLinePen();
       const int h = W05(), step = W(3);
-      int y = T + W(1);
-      for (int i = 0; i < mark.Fields.Value; ++i, y += step) Line(L + h, y + step, R - h, y);
+      int y = top + W(1);
+      for (int i = 0; i < mark.Fields.Value; ++i, y += step) Line(left + h, y + step, right - h, y);
       break;
     }
     case kind::Hand: {
-      cv_.Pen().Width = c_.Width1;
-      Line(cx, T, cx, B);
+      cv_.Pen().Width = c_.LinePen;
+      Line(cx, top, cx, bottom);
       if (v == 0) {
-        cv_.Polyline({{L, T + W(4)}, {cx, T}, {R, T + W(4)}});
-        cv_.Polyline({{L, B - W(4)}, {cx, B}, {R, B - W(4)}});
+        cv_.Polyline({{left, top + W(4)}, {cx, top}, {right, top + W(4)}});
+        cv_.Polyline({{left, bottom - W(4)}, {cx, bottom}, {right, bottom - W(4)}});
       }
       ownSelection_ = true;
       if (IsElementSelected(c_, e)) {
         DrawSelectionFrame(c_, box_);
-        DrawEndHandles(c_, {cx, T, cx, B});
+        DrawEndHandles(c_, {cx, top, cx, bottom});
       }
       break;
     }
@@ -178,16 +180,18 @@ bool TQSMeasureRenderer::DrawMark(const TQSCalcItem& e, const TQSMark& mark) {
 
 void TQSMeasureRenderer::DrawZigzag(int x0, int amplitude, bool thin) {
   // A period below one pixel would never reach the end.
-  const int a = std::max(W(6), 1), h = W05(), w3 = W(3), R = box_.Right, m = Mid();
+  const int period = std::max(W(6), 1), halfPen = W05(), w3 = W(3), right = box_.Right, middle = Mid();
   const int low1 = amplitude * W(1), low2 = amplitude * W(2);
   // Thick strokes down to the right, then thin ones back up between them.
-  cv_.Pen().Width = thin ? W(1) : c_.Width2;
+  cv_.Pen().Width = thin ? LinePen() : c_.ThickLinePen;
   int x = x0;
-  for (; x < R - a; x += a) Line(x, m + h, x + w3, m + low2 - h);
-  cv_.Pen().Width = W(1);
-  for (; x >= x0; x -= a) {
-    const TPoint from = !thin && x <= x0 + a ? TPoint{x - w3 - h, m + low1} : TPoint{x - w3 + h, m + low2};
-    const TPoint to = !thin && x >= R - a ? TPoint{x - W(1) + h, m + low1} : TPoint{x - h, m};
+  for (; x < right - period; x += period) Line(x, middle + halfPen, x + w3, middle + low2 - halfPen);
+  cv_.Pen().Width = LinePen();
+  for (; x >= x0; x -= period) {
+    const TPoint from =
+        !thin && x <= x0 + period ? TPoint{x - w3 - halfPen, middle + low1} : TPoint{x - w3 + halfPen, middle + low2};
+    const TPoint to =
+        !thin && x >= right - period ? TPoint{x - W(1) + halfPen, middle + low1} : TPoint{x - halfPen, middle};
     Line(from.X, from.Y, to.X, to.Y);
   }
 }
@@ -200,9 +204,9 @@ void TQSMeasureRenderer::DrawArpeggio(const TQSMark& mark) {
   // arpeggio runs from the bottom up.
   const int dir = arrow == kDown ? -1 : 1;
   int y = arrow == kDown ? box_.Bottom - W(6) : box_.Top + W(6);
-  cv_.Pen().Width = w2;
+  cv_.Pen().Width = ThickLinePen();
   for (int i = 0; i < n; ++i, y += dir * w8) Line(x + h, y + dir * w4, x + w3 - h, y);
-  cv_.Pen().Width = W(1);
+  cv_.Pen().Width = LinePen();
   for (int i = 0; i <= n; ++i, y -= dir * w8) {
     const TPoint from = i == 0 ? TPoint{x + half3, y - dir * (w4 + h)} : TPoint{x + w3, y - dir * h};
     const TPoint to = i == n ? TPoint{x + half3, y - dir * (w4 - h)} : TPoint{x, y - dir * (w4 - h)};
@@ -217,7 +221,7 @@ void TQSMeasureRenderer::DrawArpeggio(const TQSMark& mark) {
 
 void TQSMeasureRenderer::DrawStyledLine(int x1, int x2, uint8_t style) {
   // Styled pens are one pixel wide: a thicker line is several of them.
-  const int t = W05(), first = 1 - t / 2, last = std::max(t - t / 2, first);
+  const int thickness = W05(), first = 1 - thickness / 2, last = std::max(thickness - thickness / 2, first);
   const TBrushStyle brush = cv_.Brush().Style;
   cv_.Brush().Style = bsClear;  // the gaps of a styled line stay open
   cv_.Pen().Width = 1;

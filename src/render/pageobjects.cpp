@@ -203,15 +203,17 @@ void TPageObjectPainter::DrawEnd(TQSLineEnd shape, TColor color, TPoint at, int 
   if (shape != TQSLineEnd::Arrow && shape != TQSLineEnd::Dot && shape != TQSLineEnd::Diamond) return;
   TGraphics* g = c_.Graphics;
   // Arrow length and half width, dot length, diamond's far point.
-  const int l = g ? (shape == TQSLineEnd::Diamond ? c_.Width3 : c_.Width6)
+  const int length = g ? (shape == TQSLineEnd::Diamond ? c_.Width3 : c_.Width6)
                   : (shape == TQSLineEnd::Diamond ? c_.Damped5 : c_.Damped10);
-  const int w = g ? c_.Width2 : c_.Damped3;
-  const int d = g ? c_.Width4 : c_.Damped6;
-  const int far = g ? c_.Width7 : c_.Damped10;
+  const int halfWidth = g ? c_.Width2 : c_.Damped3;
+  const int dotLength = g ? c_.Width4 : c_.Damped6;
+  const int farPoint = g ? c_.Width7 : c_.Damped10;
   auto at2 = [&](double x, double y) { return TPoint{at.X + sign * ex * Round(x), at.Y + sign * ey * Round(y)}; };
-  const TPoint side1 = at2(cs * l + sn * w, sn * l - cs * w), side2 = at2(cs * l - sn * w, sn * l + cs * w);
+  const TPoint side1 = at2(cs * length + sn * halfWidth, sn * length - cs * halfWidth),
+               side2 = at2(cs * length - sn * halfWidth, sn * length + cs * halfWidth);
   if (shape == TQSLineEnd::Dot) {
-    const TPoint p = at2(-sn * w, -cs * w), q = at2(cs * d + sn * w, sn * d + cs * w);
+    const TPoint p = at2(-sn * halfWidth, -cs * halfWidth),
+                 q = at2(cs * dotLength + sn * halfWidth, sn * dotLength + cs * halfWidth);
     const TRect r{std::min(p.X, q.X), std::min(p.Y, q.Y), std::max(p.X, q.X), std::max(p.Y, q.Y)};
     if (g) {
       TSurfaceOrigin origin(c_);
@@ -223,7 +225,7 @@ void TPageObjectPainter::DrawEnd(TQSLineEnd shape, TColor color, TPoint at, int 
     return;
   }
   std::vector<TPoint> points{at, side1};
-  if (shape == TQSLineEnd::Diamond) points.push_back(at2(cs * far, sn * far));
+  if (shape == TQSLineEnd::Diamond) points.push_back(at2(cs * farPoint, sn * farPoint));
   points.push_back(side2);
   if (g) {
     TSurfaceOrigin origin(c_);
@@ -255,7 +257,7 @@ void TPageObjectPainter::DrawShape(const TQSRectangle& shape) {
     }
     return;
   }
-  cv_.Pen() = TPen{f.LineColor, c_.Width1, CanvasPenStyle(f.PenStyle), pmCopy};
+  cv_.Pen() = TPen{f.LineColor, c_.LinePen, CanvasPenStyle(f.PenStyle), pmCopy};
   cv_.Brush().Color = f.FillColor;
   cv_.Brush().Style = FillBrushStyle(f.FillStyle);
   if (ellipse) cv_.Ellipse(box);

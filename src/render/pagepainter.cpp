@@ -51,7 +51,7 @@ void PaintSlotLines(TQSPaintContext& c, int ppi, long double lineSpace) {
     cv.Pen().Color = c.LineColor();
     cv.Pen().Style = psSolid;
     const int size = staff.Fields.Scale;
-    cv.Pen().Width = size == 100 ? c.Width1
+    cv.Pen().Width = size == 100 ? c.LinePen
                                  : Round(static_cast<double>(c.Scale) * c.ZoomX * size / 1000000.0);
     for (int i = 0; i < lines; ++i) {
       cv.MoveTo(c.SlotLeft, y + i * spacing);
@@ -94,7 +94,7 @@ void TQSPageView::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics,
   const bool hideEmpty = c.PreviewPrintOrExport();
   const bool hideEmptyMeasures = hideEmpty && !score->PrintEmptyMeasures;
 
-  canvas.Pen().Width = c.Width1;
+  canvas.Pen().Width = c.LinePen;
   for (int s = 0; s < page->SystemCount; ++s) {
     TQSCalcSystem* sys = page->Systems.At(static_cast<size_t>(s));
     if (!sys) continue;

@@ -24,6 +24,9 @@ void TQSPaintContext::Derive(int scale, int zoomX, int zoomY, TQSWindowStyle sty
   Width7 = RoundRatio(7 * sz, 10000);
   Width8 = RoundRatio(8 * sz, 10000);
   Width10 = RoundRatio(10 * sz, 10000);
+  HairlinePen = Width05;
+  LinePen = Width1;
+  ThickLinePen = Width2;
 
   DampedZoom = zoomX < 100 ? zoomX : 100 + (zoomX - 100) / 4;
   Damped05 = DampedZoom / 200;

@@ -41,6 +41,11 @@ struct TQSPaintContext {
   // Pen widths [k x Scale x ZoomX / 10000].
   int Width05 = 0, Width1 = 0, Width15 = 0, Width2 = 0, Width3 = 0, Width4 = 0, Width5 = 0, Width6 = 0,
       Width7 = 0, Width8 = 0, Width10 = 0;
+  // The pens of lines, one width each: hairlines (tie and slur outlines,
+  // bend arrows, the stroke through a grace note), ordinary lines (staff
+  // and ledger lines, brackets, hooks, frames) and thick strokes (the
+  // strokes down of trills and arpeggios, tremolo bars).
+  int HairlinePen = 0, LinePen = 0, ThickLinePen = 0;
   // Sizes that grow slower than the zoom (selection handles).
   int DampedZoom = 100;
   int Damped05 = 0, Damped1 = 0, Damped2 = 0, Damped3 = 0, Damped4 = 0, Damped5 = 0, Damped6 = 0, Damped8 = 0,

@@ -54,16 +54,16 @@ void DrawSelectionFrame(TQSPaintContext& c, const TRect& r) {
 void DrawBoxHandles(TQSPaintContext& c, const TRect& r) {
   TCanvas& cv = *c.Canvas;
   HollowRedPen(cv);
-  const int H = c.Damped6, h = c.Damped3;
-  const int C = (r.Left + r.Right) / 2, M = (r.Top + r.Bottom) / 2;
-  cv.Rectangle(r.Left, r.Top, r.Left + H, r.Top + H);
-  cv.Rectangle(C - h, r.Top, C + h, r.Top + H);
-  cv.Rectangle(r.Right - H, r.Top, r.Right, r.Top + H);
-  cv.Rectangle(r.Right - H, M - h, r.Right, M + h);
-  cv.Rectangle(r.Right - H, r.Bottom - H, r.Right, r.Bottom);
-  cv.Rectangle(C - h, r.Bottom - H, C + h, r.Bottom);
-  cv.Rectangle(r.Left, r.Bottom - H, r.Left + H, r.Bottom);
-  cv.Rectangle(r.Left, M - h, r.Left + H, M + h);
+  const int handleSize = c.Damped6, halfHandle = c.Damped3;
+  const int centreX = (r.Left + r.Right) / 2, middleY = (r.Top + r.Bottom) / 2;
+  cv.Rectangle(r.Left, r.Top, r.Left + handleSize, r.Top + handleSize);
+  cv.Rectangle(centreX - halfHandle, r.Top, centreX + halfHandle, r.Top + handleSize);
+  cv.Rectangle(r.Right - handleSize, r.Top, r.Right, r.Top + handleSize);
+  cv.Rectangle(r.Right - handleSize, middleY - halfHandle, r.Right, middleY + halfHandle);
+  cv.Rectangle(r.Right - handleSize, r.Bottom - handleSize, r.Right, r.Bottom);
+  cv.Rectangle(centreX - halfHandle, r.Bottom - handleSize, centreX + halfHandle, r.Bottom);
+  cv.Rectangle(r.Left, r.Bottom - handleSize, r.Left + handleSize, r.Bottom);
+  cv.Rectangle(r.Left, middleY - halfHandle, r.Left + handleSize, middleY + halfHandle);
 }
 
 void DrawEndHandles(TQSPaintContext& c, const TRect& r) {
@@ -112,23 +112,23 @@ void DrawAccolade(TQSPaintContext& c, const TQSMark& accolade, const TRect& r) {
   TCanvas& cv = *c.Canvas;
   const TColor color = accolade.Fields.Color;
   const int W1 = c.Width1, W2 = c.Width2, W3 = c.Width3, W4 = c.Width4;
-  const int L = r.Left, T = r.Top, B = r.Bottom;
+  const int left = r.Left, top = r.Top, bottom = r.Bottom;
   switch (accolade.Fields.Style) {
     case TQSMark::kAccoladeBracket: {
       cv.Pen() = TPen{color, 1, psSolid, pmCopy};
       cv.Brush().Color = color;
       cv.Brush().Style = bsSolid;
-      const int x0 = L + c.Width6;
-      cv.Polygon({{x0 + W1, T - W2}, {x0 - W3, T}, {x0 - W4 - W1, T}, {x0 - W4 - W1, B}, {x0 - W3, B},
-                  {x0 + W1, B + W2}, {x0 - W3, B - W1}, {x0 - W3, T + W1}});
+      const int x0 = left + c.Width6;
+      cv.Polygon({{x0 + W1, top - W2}, {x0 - W3, top}, {x0 - W4 - W1, top}, {x0 - W4 - W1, bottom}, {x0 - W3, bottom},
+                  {x0 + W1, bottom + W2}, {x0 - W3, bottom - W1}, {x0 - W3, top + W1}});
       break;
     }
     case TQSMark::kAccoladeLine: {
       cv.Pen() = TPen{color, 1, psSolid, pmCopy};
       cv.Brush().Color = color;
       cv.Brush().Style = bsSolid;
-      const int x0 = L + W4;
-      cv.Polygon({{x0 + W1, T}, {x0 - W3, T}, {x0 - W3, B}, {x0 + W1, B}});
+      const int x0 = left + W4;
+      cv.Polygon({{x0 + W1, top}, {x0 - W3, top}, {x0 - W3, bottom}, {x0 + W1, bottom}});
       break;
     }
     default: {
@@ -137,12 +137,12 @@ void DrawAccolade(TQSPaintContext& c, const TQSMark& accolade, const TRect& r) {
       font.Name = c.MusicFontName;
       font.Color = color;
       font.Style = 0;
-      font.Height = 2 * (B - T);  // the cell height: the brace fills half of it
+      font.Height = 2 * (bottom - top);  // the cell height: the brace fills half of it
       font.Width = 3 * c.Scale * c.ZoomX / 1000;
       font.Escapement = font.Orientation = 0;
       font.Quality = c.Window && c.Window->Zoom >= 50 ? 4 : 0;
       font.Charset = 1;
-      WriteAtBaseline(cv, font, L + W2, (T + B) / 2, MusicGlyph(c, glyphs::Brace));
+      WriteAtBaseline(cv, font, left + W2, (top + bottom) / 2, MusicGlyph(c, glyphs::Brace));
       break;
     }
   }
@@ -174,17 +174,17 @@ void DrawHalfSign(TQSPaintContext& c, int x, int y) {
   TCanvas& cv = *c.Canvas;
   cv.Brush().Style = bsClear;
   cv.TextOut(x - c.Width4, y - c.Width4, std::string_view("1"));
-  cv.Pen().Width = c.Width05;
+  cv.Pen().Width = c.HairlinePen;
   cv.MoveTo(x - c.Width2, y + c.Width2);
   cv.LineTo(x + c.Width2, y - c.Width2);
-  cv.Pen().Width = c.Width1;
+  cv.Pen().Width = c.LinePen;
   cv.TextOut(x, y, std::string_view("2"));
   cv.Brush().Style = bsSolid;
 }
 
 void SystemStartLine(TQSPaintContext& c) {
   TCanvas& cv = *c.Canvas;
-  cv.Pen().Width = c.Width1;
+  cv.Pen().Width = c.LinePen;
   cv.Pen().Color = c.LineColor();
   cv.Pen().Style = psSolid;
   cv.MoveTo(c.SlotLeft, c.SystemTop);

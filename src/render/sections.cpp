@@ -26,38 +26,41 @@ bool TQSMeasureRenderer::DrawSectionMark(const TQSCalcItem& e, const TQSMark& ma
       break;
   }
   Begin(e, e.Box, mark.Fields.Color, ActiveTestOf(kind), mark);
-  const int L = box_.Left, T = box_.Top, R = box_.Right;
+  const int left = box_.Left, top = box_.Top, right = box_.Right;
   switch (kind) {
     case kind::Segno:
     case kind::Coda:
       UseMusicFont(FontK(16));
-      Glyph(L, T + c_.Width6, kind == kind::Segno ? glyphs::Segno : glyphs::Coda, c_.GlyphQuality);
+      Glyph(left, top + c_.Width6, kind == kind::Segno ? glyphs::Segno : glyphs::Coda, c_.GlyphQuality);
       break;
     case kind::DaCapo:
     case kind::DalSegno:
       UseFont(c_.TextFontName, FontK(8), fsItalic);
-      Text(L, T, kind == kind::DaCapo ? "D.C." : "D.S.");
+      Text(left, top, kind == kind::DaCapo ? "D.C." : "D.S.");
       cv_.Font().Style = 0;
       break;
     case kind::Ottava: {
       UseFont(c_.TextFontName, FontK(6));
-      Text(L, T, "8");
-      const int w1 = W(1), x = R - w1;
-      DrawStyledLine(L + cv_.TextWidth(std::string_view("8")), x, mark.LineStyle);
+      Text(left, top, "8");
+      const int lineWidth = W(1), x = right - lineWidth;
+      DrawStyledLine(left + cv_.TextWidth(std::string_view("8")), x, mark.LineStyle);
       // The closing hook points toward the notes.
-      cv_.Pen().Width = w1;
-      if (mark.Fields.Kind == 0) Line(x, Mid() - (w1 >> 1), x, box_.Bottom - w1);
-      else Line(x, Mid() + (w1 >> 1), x, T + w1);
+      cv_.Pen().Width = lineWidth;
+      if (mark.Fields.Kind == 0) Line(x, Mid() - (lineWidth >> 1), x, box_.Bottom - lineWidth);
+      else Line(x, Mid() + (lineWidth >> 1), x, top + lineWidth);
       hasHandle_ = true;
-      handle_ = {R, Mid()};
+      handle_ = {right, Mid()};
       break;
     }
     case kind::Volta: {
-      cv_.Pen().Width = c_.Width1;
+      cv_.Pen().Width = c_.LinePen;
       UseFont(c_.TextFontName, FontK(6));
-      Text(L + W(3), T + W(1), std::to_string(mark.Fields.Kind));
-      const int w1 = W(1);
-      cv_.Polyline({{L + w1, T + W(8)}, {L + w1, T + w1}, {R - w1, T + w1}, {R - w1, box_.Bottom}});
+      Text(left + W(3), top + W(1), std::to_string(mark.Fields.Kind));
+      const int lineWidth = W(1);
+      cv_.Polyline({{left + lineWidth, top + W(8)},
+                    {left + lineWidth, top + lineWidth},
+                    {right - lineWidth, top + lineWidth},
+                    {right - lineWidth, box_.Bottom}});
       break;
     }
     default:
@@ -68,31 +71,31 @@ bool TQSMeasureRenderer::DrawSectionMark(const TQSCalcItem& e, const TQSMark& ma
 
 bool TQSMeasureRenderer::DrawBarlineMark(const TQSCalcItem& e, const TQSMark& mark) {
   BeginFilled(e, e.Box, mark.Fields.Color, TQSActiveTest::Never, mark);
-  const int L = box_.Left, T = box_.Top, R = box_.Right, B = box_.Bottom;
-  const int t = W(1), g = W(2), k = W(3), q = W(4);
-  auto bar = [&](int left, int right) { cv_.Rectangle(left, T, right, B); };
+  const int left = box_.Left, top = box_.Top, right = box_.Right, bottom = box_.Bottom;
+  const int thinBar = W(1), thickBar = W(2), doubleBarGap = W(3), repeatBarGap = W(4);
+  auto bar = [&](int from, int to) { cv_.Rectangle(from, top, to, bottom); };
   switch (mark.ItemType) {
     case kind::RepeatOpen:
-      bar(L, L + g);
-      bar(L + q, L + q + t);
-      DrawRepeatDots(e, L + q + 3 * t);
+      bar(left, left + thickBar);
+      bar(left + repeatBarGap, left + repeatBarGap + thinBar);
+      DrawRepeatDots(e, left + repeatBarGap + 3 * thinBar);
       break;
     case kind::RepeatClose:
-      DrawRepeatDots(e, R - q - 3 * t);
-      bar(R - q - t, R - q);
-      bar(R - g, R);
+      DrawRepeatDots(e, right - repeatBarGap - 3 * thinBar);
+      bar(right - repeatBarGap - thinBar, right - repeatBarGap);
+      bar(right - thickBar, right);
       break;
     case kind::SectionEnd:
-      bar(L, L + t);
-      bar(L + k, L + k + t);
+      bar(left, left + thinBar);
+      bar(left + doubleBarGap, left + doubleBarGap + thinBar);
       break;
     case kind::CompositionEnd:
-      bar(L, L + t);
-      bar(L + k, L + k + g);
+      bar(left, left + thinBar);
+      bar(left + doubleBarGap, left + doubleBarGap + thickBar);
       break;
     default:  // the begin of a composition
-      bar(L, L + g);
-      bar(L + k + t, L + k + g);
+      bar(left, left + thickBar);
+      bar(left + doubleBarGap + thinBar, left + doubleBarGap + thickBar);
       break;
   }
   return true;

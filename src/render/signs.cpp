@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/mathutil.h"
+#include "layout/metrics.h"
 #include "platform/musicglyphs.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
@@ -35,33 +36,33 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
   if (code < clef::Tablature) UseMusicFont(FontK(16));
   cv_.Brush().Style = code < clef::Percussion1 ? bsClear : bsSolid;
   const int a = W(6), b = W(8);
-  const int L = box_.Left, T = box_.Top, B = box_.Bottom;
-  const int trebleY = T + 4 * ls_ + 2 * a;
+  const int left = box_.Left, top = box_.Top, bottom = box_.Bottom;
+  const int trebleY = top + 4 * ls_ + 2 * a;
   const uint8_t q = c_.SmallGlyphQuality;
   // The octave figure of clefs 4 to 6, in italics.
   auto octaveFont = [&] { UseFont(c_.TextFontName, FontK(8), fsItalic); };
   switch (code) {
-    case clef::Treble: Glyph(L, trebleY, glyphs::GClef, q); break;
-    case clef::Bass: case clef::BaritoneF: Glyph(L, T + a, glyphs::FClef, q); break;
+    case clef::Treble: Glyph(left, trebleY, glyphs::GClef, q); break;
+    case clef::Bass: case clef::BaritoneF: Glyph(left, top + a, glyphs::FClef, q); break;
     case clef::Alto: case clef::Tenor: case clef::Soprano: case clef::MezzoSoprano: case clef::BaritoneC:
-      Glyph(L, T + 2 * ls_, glyphs::CClef, q);
+      Glyph(left, top + 2 * ls_, glyphs::CClef, q);
       break;
     case clef::TrebleOctaveUp:
     case clef::TrebleOctaveDown:
-      Glyph(L, trebleY, glyphs::GClef, q);
+      Glyph(left, trebleY, glyphs::GClef, q);
       octaveFont();
-      cv_.TextOut(L + a + b, code == clef::TrebleOctaveUp ? T : T + 3 * a + 2 * b, std::string_view("8"));
+      cv_.TextOut(left + a + b, code == clef::TrebleOctaveUp ? top : top + 3 * a + 2 * b, std::string_view("8"));
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
     case clef::BassOctaveDown:
-      Glyph(L, T + a, glyphs::FClef, q);
+      Glyph(left, top + a, glyphs::FClef, q);
       octaveFont();
-      DrawFontGlyph(c_, L + a + b, T + 2 * a + 2 * b, u"8", 4);
+      DrawFontGlyph(c_, left + a + b, top + 2 * a + 2 * b, u"8", 4);
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
     case clef::FrenchViolin:
-      Glyph(L, trebleY, glyphs::GClef, q);
-      Glyph(L + a, trebleY, glyphs::GClef, q);
+      Glyph(left, trebleY, glyphs::GClef, q);
+      Glyph(left + a, trebleY, glyphs::GClef, q);
       break;
     case clef::Tablature: {
       // The size rule of the letters ignores the scale in print.
@@ -69,25 +70,25 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       if (size_ == 100) size = c_.Style == wsPrint ? 9 : Round(9.0 * c_.Scale * c_.ZoomX / 10000);
       else size = c_.Style == wsPrint ? Round(9.0 * size_ / 100) : static_cast<int>(9LL * c_.Scale * c_.ZoomX * size_ / 1000000);
       UseFont(c_.TextFontName, size, fsBold);
-      const int w1 = W(1), w3 = W(3), w7 = W(7), w8 = W(8), m = (T + B) / 2;
-      cv_.TextOut(L + w3, m - 2 * w8 - w1, std::string_view("T"));
-      cv_.TextOut(L + w3, m - w7, std::string_view("A"));
-      cv_.TextOut(L + w3, m + w3, std::string_view("B"));
+      const int w1 = W(1), w3 = W(3), w7 = W(7), w8 = W(8), middle = (top + bottom) / 2;
+      cv_.TextOut(left + w3, middle - 2 * w8 - w1, std::string_view("T"));
+      cv_.TextOut(left + w3, middle - w7, std::string_view("A"));
+      cv_.TextOut(left + w3, middle + w3, std::string_view("B"));
       cv_.Font().Style = 0;
       break;
     }
     case clef::Percussion1: {
-      const int e1 = std::max(c_.Width1, 1), h2 = W(2), h3 = W(3), h4 = W(4);
-      cv_.FillRect({L, T + h2, L + ls_, T + h4});
-      cv_.FillRect({L, T + h2, L + e1, B - e1});
-      cv_.FillRect({L, B - h3, L + ls_, B - e1});
-      cv_.FillRect({L + ls_ - e1, T + h2, L + ls_, B - e1});
+      const int stroke = std::max(c_.Width1, 1), h2 = W(2), h3 = W(3), h4 = W(4);
+      cv_.FillRect({left, top + h2, left + ls_, top + h4});
+      cv_.FillRect({left, top + h2, left + stroke, bottom - stroke});
+      cv_.FillRect({left, bottom - h3, left + ls_, bottom - stroke});
+      cv_.FillRect({left + ls_ - stroke, top + h2, left + ls_, bottom - stroke});
       break;
     }
     case clef::Percussion2: {
       const int h2 = W(2);
-      cv_.FillRect({L, T + ls_, L + h2, B - ls_});
-      cv_.FillRect({L + ls_ - h2, T + ls_, L + ls_, B - ls_});
+      cv_.FillRect({left, top + ls_, left + h2, bottom - ls_});
+      cv_.FillRect({left + ls_ - h2, top + ls_, left + ls_, bottom - ls_});
       break;
     }
     default: break;
@@ -106,7 +107,7 @@ bool TQSMeasureRenderer::DrawKeySignature(const TQSCalcItem& e, const TQSMark& m
   Begin(e, e.Box, mark.Fields.Color, TQSActiveTest::StaffIndex, mark);
   UseMusicFont(FontK(16));
   cv_.Brush().Style = bsClear;
-  const int d = W(5), y0 = box_.Top + W(7) + W(8);
+  const int signDistance = W(5), y0 = box_.Top + W(7) + W(8);
   const int kind = mark.Fields.Kind;
   // Kind 0 cancels the key it follows, whose kind the layout left in the mark.
   const int code = kind == 0 ? mark.LayoutByte : kind;
@@ -118,7 +119,7 @@ bool TQSMeasureRenderer::DrawKeySignature(const TQSCalcItem& e, const TQSMark& m
   for (int i = 0; i < count; ++i) {
     const int s = steps[i];
     const int y = y0 + (s / 2) * ls_ + (s % 2 != 0 ? (s < 0 ? -Half(ls_) : Half(ls_)) : 0);
-    Glyph(box_.Left + i * d, y, glyph, c_.GlyphQuality);
+    Glyph(box_.Left + i * signDistance, y, glyph, c_.GlyphQuality);
   }
   return true;
 }
@@ -131,7 +132,7 @@ bool TQSMeasureRenderer::DrawTimeSignature(const TQSCalcItem& e, const TQSMark& 
   if (value == MakeMeter(4, 4) && style == 1) {
     UseMusicFont(FontK(16));
     Glyph(box_.Left, Mid(), glyphs::TimeSigCommon, c_.GlyphQuality);
-  } else if ((value == MakeMeter(4, 4) || value == MakeMeter(2, 4)) && style == 2) {
+  } else if (IsCutTime(value, style)) {
     UseMusicFont(FontK(16));
     Glyph(box_.Left, Mid(), glyphs::TimeSigCutCommon, c_.GlyphQuality);
   } else {
@@ -176,15 +177,15 @@ bool TQSMeasureRenderer::DrawRehearsal(const TQSCalcItem& e, const TQSMark& mark
   const int n = c_.Slot->RehearsalNumber;
   const bool numbers = (mark.Fields.Style & TQSMark::kRehearsalCountMask) == TQSMark::kRehearsalNumbers;
   const std::string text = numbers ? std::to_string(n) : IntToLetters(n - 1);
-  const int W1 = c_.Width1;
-  const TRect frame{box_.Left + W1, box_.Top + W1, box_.Right - W1, box_.Bottom - W1};
-  cv_.Pen().Width = W1;
+  const int frameWidth = c_.Width1;
+  const TRect frame{box_.Left + frameWidth, box_.Top + frameWidth, box_.Right - frameWidth, box_.Bottom - frameWidth};
+  cv_.Pen().Width = frameWidth;
   switch (mark.Frame()) {
     case TQSMark::kFrameEllipse: cv_.Ellipse(frame); break;
     case TQSMark::kFrameNone: break;
     default: cv_.Rectangle(frame); break;
   }
-  cv_.TextOut(box_.Left + (box_.Width() - cv_.TextWidth(std::string_view(text))) / 2, box_.Top + W1,
+  cv_.TextOut(box_.Left + (box_.Width() - cv_.TextWidth(std::string_view(text))) / 2, box_.Top + frameWidth,
               std::string_view(text));
   return true;
 }

@@ -48,7 +48,7 @@ void TQSMeasureRenderer::DrawLedgerLines(const TQSCalcItem& e, const TQSNote& no
   if (s >= -1 && s <= 9) return;
   Begin(e, e.Box);
   cv_.Pen().Color = c_.LineColor();
-  cv_.Pen().Width = W(1);
+  cv_.Pen().Width = LinePen();
   cv_.Pen().Style = psSolid;
   const int ext = W(2);
   auto line = [&](int y) {
@@ -100,18 +100,20 @@ void TQSMeasureRenderer::DrawStem(const TQSCalcItem& e) {
       Glyph(r.Left, down ? r.Bottom : r.Top, FlagGlyph(length, down), c_.GlyphQuality);
     } else {
       cv_.Brush().Style = bsSolid;
-      const int w = IsGrace(*note) ? c_.Width4 : c_.Width5;
+      const int flagLength = IsGrace(*note) ? c_.Width4 : c_.Width5;
       for (int i = 0; i < FlagCount(length); ++i) {
-        if (!down) cv_.FillRect({r.Right, r.Top + i * c_.Width3, r.Right + w, r.Top + i * c_.Width3 + c_.Width2});
-        else cv_.FillRect({r.Right, r.Bottom - i * c_.Width3 - c_.Width2, r.Right + w, r.Bottom - i * c_.Width3});
+        if (!down)
+          cv_.FillRect({r.Right, r.Top + i * c_.Width3, r.Right + flagLength, r.Top + i * c_.Width3 + c_.Width2});
+        else
+          cv_.FillRect({r.Right, r.Bottom - i * c_.Width3 - c_.Width2, r.Right + flagLength, r.Bottom - i * c_.Width3});
       }
     }
     const TQSVorschlag* group = note->GraceGroup();
     if (group && group->IsShortStyle()) {
-      const int m = (r.Top + r.Bottom) / 2;
-      cv_.Pen().Width = c_.Width1;
-      cv_.MoveTo(r.Left - c_.Width4, m + c_.Width2);
-      cv_.LineTo(r.Right + c_.Width4, m - c_.Width2);
+      const int middleY = (r.Top + r.Bottom) / 2;
+      cv_.Pen().Width = c_.LinePen;
+      cv_.MoveTo(r.Left - c_.Width4, middleY + c_.Width2);
+      cv_.LineTo(r.Right + c_.Width4, middleY - c_.Width2);
     }
   }
   if (IsElementSelected(c_, e)) DrawPointHandle(c_, {r.Left, down ? r.Bottom : r.Top});
@@ -129,9 +131,9 @@ void TQSMeasureRenderer::DrawBeam(const TQSCalcItem& e) {
   const auto& first = static_cast<const TQSNote&>(*stems.front()->Item);
   const auto& last = static_cast<const TQSNote&>(*stems.back()->Item);
   const TColor beamColor = Shade(*stems.front(), first.Fields.Color, TQSActiveTest::StaffVoice, first);
-  const int w = W05();
-  const int t = IsGrace(first) ? W(2) : W(3);
-  const int d = IsGrace(first) ? W(3) : W(4);
+  const int stemWidth = W05();
+  const int beamThickness = IsGrace(first) ? W(2) : W(3);
+  const int beamDistance = IsGrace(first) ? W(3) : W(4);
   const bool firstUp = !first.IsStemDown(), lastUp = !last.IsStemDown();
   const TRect fb = ScaleRect(c_, stems.front()->Box), lb = ScaleRect(c_, stems.back()->Box);
 
@@ -153,47 +155,52 @@ void TQSMeasureRenderer::DrawBeam(const TQSCalcItem& e) {
     TRect r = box;
     const bool up = !note.IsStemDown();
     if (up) {
-      r.Left = r.Right - w;
+      r.Left = r.Right - stemWidth;
       if (r.Left == r.Right) r.Left -= 1;
       if (!g || !haveDL) dL = r.Left - box.Left;
       haveDL = true;
       if (note.Fields.HeadStyle != headstyle::Harmonic) r.Bottom -= W(1);
     } else {
-      r.Right = r.Left + w;
+      r.Right = r.Left + stemWidth;
       if (r.Right == r.Left) r.Right += 1;
       dR = box.Right - r.Right;
       if (note.Fields.HeadStyle != headstyle::Harmonic) r.Top += W(1);
     }
     // The beam-side end follows the slope across the stem's width.
     int yL = up ? r.Top : r.Bottom, yR = yL;
-    const int k = across(r.Right - r.Left);
+    const int rise = across(r.Right - r.Left);
     if (up) {
-      if (lb.Top < fb.Top) yL += k;
-      else if (lb.Top > fb.Top) yR -= k;
+      if (lb.Top < fb.Top) yL += rise;
+      else if (lb.Top > fb.Top) yR -= rise;
     } else {
-      if (lb.Bottom < fb.Bottom) yR -= k;
-      else if (lb.Bottom > fb.Bottom) yL += k;
+      if (lb.Bottom < fb.Bottom) yR -= rise;
+      else if (lb.Bottom > fb.Bottom) yL += rise;
     }
-    const int W1 = c_.Width1;
+    const int intoBeam = c_.Width1;
     if (g) {
       TSurfaceOrigin origin(c_);
       g->SetSmoothingMode(SmoothingModeDefault);
       const TGBrush brush = SolidBrush(ColorToARGB(color));
-      if (up) g->FillPolygon(brush, ToFloat({{r.Left, yL + W1}, {r.Right, yR + W1}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}));
-      else g->FillPolygon(brush, ToFloat({{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, yR - W1}, {r.Left, yL - W1}}));
+      if (up)
+        g->FillPolygon(
+            brush,
+            ToFloat({{r.Left, yL + intoBeam}, {r.Right, yR + intoBeam}, {r.Right, r.Bottom}, {r.Left, r.Bottom}}));
+      else
+        g->FillPolygon(brush,
+                       ToFloat({{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, yR - intoBeam}, {r.Left, yL - intoBeam}}));
     } else {
       UseColor(color);
-      if (up) FillPolygon({{r.Left, yL + W1}, {r.Right, yR + W1}, {r.Right, r.Bottom}, {r.Left, r.Bottom}});
-      else FillPolygon({{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, yR - W1}, {r.Left, yL - W1}});
+      if (up) FillPolygon({{r.Left, yL + intoBeam}, {r.Right, yR + intoBeam}, {r.Right, r.Bottom}, {r.Left, r.Bottom}});
+      else FillPolygon({{r.Left, r.Top}, {r.Right, r.Top}, {r.Right, yR - intoBeam}, {r.Left, yL - intoBeam}});
     }
     if (IsElementSelected(c_, *s)) DrawPointHandle(c_, {r.Left, up ? r.Top : r.Bottom});
   }
 
   // Offsets across the beam at each end (by that end's stem direction) and
   // the step from one beam level to the next.
-  const int a1 = firstUp ? 0 : -t, b1 = firstUp ? t : 0;
-  const int a2 = lastUp ? 0 : -t, b2 = lastUp ? t : 0;
-  const int step = firstUp ? d : -d;
+  const int firstFrom = firstUp ? 0 : -beamThickness, firstTo = firstUp ? beamThickness : 0;
+  const int lastFrom = lastUp ? 0 : -beamThickness, lastTo = lastUp ? beamThickness : 0;
+  const int step = firstUp ? beamDistance : -beamDistance;
   const bool sloped = y1 != y2;
   // Thin beams at small zooms get an outline on the screen so that they stay
   // visible.
@@ -202,13 +209,13 @@ void TQSMeasureRenderer::DrawBeam(const TQSCalcItem& e) {
     if (g) {
       TSurfaceOrigin origin(c_);
       g->FillPolygon(SolidBrush(ColorToARGB(beamColor)),
-                     ToFloat({{xa, ya + a1}, {xa, ya + b1}, {xb, yb + b2}, {xb, yb + a2}}));
+                     ToFloat({{xa, ya + firstFrom}, {xa, ya + firstTo}, {xb, yb + lastTo}, {xb, yb + lastFrom}}));
     } else {
       // The fill is the brush the last stem left: its note's colour.
       cv_.Pen().Style = outline ? psSolid : psClear;
       cv_.Pen().Color = clBlack;
       cv_.Brush().Style = bsSolid;
-      cv_.Polygon({{xa, ya + a1}, {xa, ya + b1}, {xb, yb + b2}, {xb, yb + a2}});
+      cv_.Polygon({{xa, ya + firstFrom}, {xa, ya + firstTo}, {xb, yb + lastTo}, {xb, yb + lastFrom}});
       cv_.Pen().Style = psSolid;
     }
   };

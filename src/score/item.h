@@ -48,6 +48,7 @@ bool IsKnownItemKind(TQSItemType kind);
 
 class TQSItem;
 class TQSMeasure;
+class TQSVorschlag;
 struct TQSCalcItem;
 
 // Anything that holds score items: notes and rests (attached items), grace
@@ -74,6 +75,9 @@ class TQSItemOwner {
   // destroyed: drop it from working lists such as a measure's beam groups.
   // A grace group passes it on to its own owner.
   virtual void ForgetNote(TQSItem* note) { (void)note; }
+  // This owner as a grace group, or null: asked for every note the layout
+  // places, where a cast across the owner's classes would cost more.
+  virtual TQSVorschlag* AsGraceGroup() { return nullptr; }
 };
 
 // Items live in the small-object pool: a score holds very many of them.

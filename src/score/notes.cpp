@@ -66,7 +66,7 @@ TQSNote::~TQSNote() {
   if (Owner()) Owner()->ForgetNote(this);
 }
 
-TQSVorschlag* TQSNote::GraceGroup() const { return dynamic_cast<TQSVorschlag*>(Owner()); }
+TQSVorschlag* TQSNote::GraceGroup() const { return Owner() ? Owner()->AsGraceGroup() : nullptr; }
 
 bool NoteEntryStemDown(bool tablature, bool allVoices, bool severalVoices, uint8_t staffVoice, uint8_t pitch,
                        int clefShift) {

@@ -247,6 +247,7 @@ class TQSVorschlag : public TQSItemHolder {
 
   // Grace notes leave their measure's working lists too.
   void ForgetNote(TQSItem* note) override;
+  TQSVorschlag* AsGraceGroup() override { return this; }
 
   void Assign(const TQSItem& source) override;
   void LoadFromStream(TStream& s) override;

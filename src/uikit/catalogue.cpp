@@ -83,17 +83,23 @@ std::string CatalogueText(TMessageId id, const std::string& language, const std:
   return text;
 }
 
-std::string LanguageFromEnvironment() {
+std::string LanguageOfLocale() {
   for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     const char* v = std::getenv(name);
     if (!v || !*v) continue;
-    const std::string prefix = UpperCase(std::string(v).substr(0, 2));
     // The codes begin with the locale's two letters, except English.
+    const std::string prefix = UpperCase(std::string(v).substr(0, 2));
+    if (prefix == "EN") return kDefaultLanguage;
     for (const char* code : kLanguageCodes)
-      if (prefix == std::string(code).substr(0, 2) && prefix != "EN") return code;
-    return kDefaultLanguage;
+      if (prefix == std::string(code).substr(0, 2)) return code;
+    return {};
   }
-  return kDefaultLanguage;
+  return {};
+}
+
+std::string LanguageFromEnvironment() {
+  const std::string language = LanguageOfLocale();
+  return language.empty() ? kDefaultLanguage : language;
 }
 
 void ConnectPlatformTexts() { SetPlatformTextSource(&PlatformText); }

@@ -43,7 +43,10 @@ std::string CatalogueText(TMessageId id, const std::string& language, const std:
 // The interface language: the engine's, or English without one.
 std::string InterfaceLanguage();
 // The language of the user's locale (LC_ALL, LC_MESSAGES, LANG) among the
-// program's five; English for any other.
+// program's five; "" when the locale names none of them ("C", "POSIX",
+// another language).
+std::string LanguageOfLocale();
+// The same, English for none.
 std::string LanguageFromEnvironment();
 
 // Lets the platform layer, which stands below the language engine, take

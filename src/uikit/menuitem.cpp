@@ -383,9 +383,11 @@ void TECMenuItem::Layout() {
         w = c->image_ < 0 ? 12 : c->buttonWidth_ + 12;
       else
         w = c->buttonWidth_;
-      // A tool button without a picture shows its caption whole.
+      // A tool button without a picture shows its caption whole, and its
+      // arrow part beside it.
       if (c->image_ < 0 && !c->caption_.empty() && c->height_ < 1)
-        w = std::max(w, MeasureCanvas(c->font_).TextWidth(StripAccelerator(c->caption_)) + 2 * c->offset_ + 8);
+        w = std::max(w, MeasureCanvas(c->font_).TextWidth(StripAccelerator(c->caption_)) + 2 * c->offset_ + 8 +
+                            (c->kind_ == ikDropDown ? 12 : 0));
       c->rect_ = TRect{x, m, x + w, m};
       x += w;
     } else {
@@ -451,8 +453,8 @@ int TECMenuItem::GetImageIndex() const {
 
 void TECMenuItem::Blink(bool reset) {
   const int interval = menu_ ? menu_->TickInterval() : 0;
-  const int64_t now = GetTickCount();
-  if (blinkTime_ != 0 && now - blinkTime_ < interval) return;
+  const uint64_t now = GetTickCount();
+  if (blinkTime_ != 0 && now - blinkTime_ < static_cast<uint64_t>(std::max(interval, 0))) return;
   blinkTime_ = now;
   blinkPhase_ = (reset || blinkPhase_ > 1) ? 0 : blinkPhase_ + 1;
   if (parent_ && parent_->window_) {

@@ -127,6 +127,16 @@ void TNewsSettings::Visit(TSettingsIO& io) {
   io.Key("NewsExists", NewsExists, false);
 }
 
+void TNewsDateSettings::Visit(TSettingsIO& io) { io.Key("Last", Last, ""); }
+
+void TToolBarSettings::Visit(TSettingsIO& io) {
+  io.Key("ToolBar", ToolBar, 0, 0, 4000);
+  io.Key("ToolBarMenu", ToolBarMenu, "");
+  io.Key("ToolBarFile", ToolBarFile, "");
+  io.Key("ToolBarEdit", ToolBarEdit, "");
+  io.Key("ToolBarTools", ToolBarTools, "");
+}
+
 void TRecordingSettings::Visit(TSettingsIO& io) {
   io.Key("RecordQuantize", RecordQuantize, 32, 8, 512);
   io.Key("RecordRealTime", RecordRealTime, false);
@@ -142,8 +152,10 @@ void TPlaySettings::Visit(TSettingsIO& io) { io.Key("PlayMetronome", PlayMetrono
 void TEditorSettings::Visit(TSettingsIO& io) {
   io.Key("SaveBackUp", SaveBackUp, true);
   io.Key("LimitBackUp", LimitBackUp, true);
-  io.Key("CountBackUp", CountBackUp, 1, 0, 999);
+  // At least the newest copy is kept.
+  io.Key("CountBackUp", CountBackUp, 1, 1, 999);
   io.Key("AutoSave", AutoSave, false);
+  io.Key("AutoSaveInterval", AutoSaveInterval, 300, 1, 86400);
 }
 
 void TEffectsSettings::Visit(TSettingsIO& io) {
@@ -187,21 +199,33 @@ void TDynamicVelocitySettings::Visit(TSettingsIO& io) {
 
 void TMusicSettings::Visit(TSettingsIO& io) { io.Key("FlazholetName", FlazholetName, "FL."); }
 
+void TMailSettings::Visit(TSettingsIO& io) {
+  io.Key("SMTPServer", SMTPServer, "");
+  io.Key("Port", Port, 25, 1, 65535);
+  io.Key("Authentication", Authentication, false);
+  io.Key("UserId", UserId, "");
+  io.Key("Address", Address, "");
+  io.Key("MailName", MailName, "");
+}
+
 void TDevicesSettings::Visit(TSettingsIO& io) {
   io.Key("OutputDevice", OutputDevice, "");
   io.Key("InputDevice", InputDevice, "");
 }
 
+namespace {
+const char* const kDefaultPitchNames[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Bb", "B"};
+}
+
 void TNoteNameSettings::Visit(TSettingsIO& io) {
-  static const char* const kDefaults[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Bb", "B"};
-  for (int i = 0; i < 12; ++i) io.Key(("N" + std::to_string(i + 1)).c_str(), Names[i], kDefaults[i]);
+  for (int i = 0; i < 12; ++i) io.Key(("N" + std::to_string(i + 1)).c_str(), Names[i], kDefaultPitchNames[i]);
 }
 
 std::string TNoteNameSettings::Letters() const {
   std::string letters;
   for (int semitone : {0, 2, 4, 5, 7, 9, 11}) {
     const std::string name = Trim(Names[semitone]);
-    letters += name.empty() ? '?' : name[0];
+    letters += name.empty() ? kDefaultPitchNames[semitone][0] : name[0];
   }
   return letters;
 }

@@ -151,6 +151,24 @@ struct TNewsSettings {
   void Visit(TSettingsIO& io);
 };
 
+// The day of the last news download attempt, "yyyy-mm-dd" (empty: never).
+struct TNewsDateSettings {
+  static constexpr const char* kSection = "News";
+  TNewsDateSettings() { LoadDefaults(*this); }
+  std::string Last;
+  void Visit(TSettingsIO& io);
+};
+
+// Where the tool bars stood, "left,top" each; written when the program
+// ends.
+struct TToolBarSettings {
+  static constexpr const char* kSection = "FProgramModule";
+  TToolBarSettings() { LoadDefaults(*this); }
+  int ToolBar;  // the height of the bars' band
+  std::string ToolBarMenu, ToolBarFile, ToolBarEdit, ToolBarTools;
+  void Visit(TSettingsIO& io);
+};
+
 struct TRecordingSettings {
   static constexpr const char* kSection = "Record";
   TRecordingSettings() { LoadDefaults(*this); }
@@ -178,6 +196,7 @@ struct TEditorSettings {
   bool LimitBackUp;
   int CountBackUp;
   bool AutoSave;
+  int AutoSaveInterval;  // seconds between two automatic saves of a document
   void Visit(TSettingsIO& io);
 };
 
@@ -217,6 +236,20 @@ struct TMusicSettings {
   void Visit(TSettingsIO& io);
 };
 
+// Sending e-mail through an SMTP server. The password is not kept here:
+// a settings file is readable by others.
+struct TMailSettings {
+  static constexpr const char* kSection = "Mail";
+  TMailSettings() { LoadDefaults(*this); }
+  std::string SMTPServer;
+  int Port;
+  bool Authentication;
+  std::string UserId;
+  std::string Address;   // the sender's address
+  std::string MailName;  // the sender's name
+  void Visit(TSettingsIO& io);
+};
+
 // The MIDI ports, by name: empty is the built-in synthesizer (output) or
 // the first port (input).
 struct TDevicesSettings {
@@ -234,7 +267,8 @@ struct TNoteNameSettings {
   std::string Names[12];
   void Visit(TSettingsIO& io);
   // The seven letters of the natural notes: the first character of the
-  // trimmed names of C, D, E, F, G, A and B.
+  // trimmed names of C, D, E, F, G, A and B (the default letter for a
+  // name that is empty).
   std::string Letters() const;
 };
 

@@ -147,6 +147,9 @@ class TECFormDesigner : public TComponent, public TFormFrame {
   void SetHeightEllipse(int v);
   TECOnChangeActiveEvent OnChangeActive;
   TECOnCreateRgnEvent OnCreateRgn;
+  // A move by the caption that the frame followed itself ended with the
+  // pointer released at this screen point.
+  std::function<void(TPoint screen)> OnMoveEnd;
 
   // The form's frame is taken again from the settings (after changing
   // them) and repainted.

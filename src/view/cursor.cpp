@@ -29,30 +29,19 @@ const TQSCalcMeasure* SlotOf(const TQSPiece* piece, int measure) {
 
 }  // namespace
 
-int TQSWindow::StaffSpacePixels(const TQSStaff& staff) const {
-  if (!Score) return 0;
-  const long double q = static_cast<long double>(ScreenPixelsPerInch) * Score->Page.Tenths(TQSPage::dLineSpace) *
-                        Score->Scale * staff.Fields.Scale;
-  const long double v = staff.Fields.Tablature ? q * 13 / 25400000.0L : q / 2540000.0L;
-  return Round(static_cast<double>(v)) * Zoom / 100;
-}
-
 // ------------------------------------------------------------ the click
 
 void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
   if (!Score) return;
   // Inside an edited text only the caret moves.
-  if (PlaceTextCaret(point, false)) {
-    textMouseHeld_ = true;
-    return;
-  }
+  if (textEditor_->TextMouseDown(point)) return;
   TQSCursorPosition cand = CursorPosition;
   int line = cursorLine_, string = CursorString;
-  const TPoint p = ClientToCanvas(point);
+  const TPoint p = geometry_.ClientToCanvas(point);
   ClickedBarMeasure = -1;
 
-  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
-    const TRect& pr = PageGrid[static_cast<size_t>(j)].Rect;
+  for (int j = 0; j < geometry_.PageCount && j < static_cast<int>(geometry_.PageGrid.size()); ++j) {
+    const TRect& pr = geometry_.PageGrid[static_cast<size_t>(j)].Rect;
     if (!pr.Contains(p)) continue;
     cand.Page = j;
     const TQSCalcPage* page = LayoutPage(j);
@@ -62,7 +51,7 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
     // the ledger lines below its last staff belong to it.
     const TQSCalcSystem* system = nullptr;
     for (int s = 0; s < page->SystemCount && !system; ++s)
-      if (const TQSCalcSystem* sys = page->Systems.At(s); sys && Px(sys->LowerBound) > dy) system = sys;
+      if (const TQSCalcSystem* sys = page->Systems.At(s); sys && geometry_.Px(sys->LowerBound) > dy) system = sys;
     if (!system) break;
 
     const int z = Zoom * 10 / 100;
@@ -70,14 +59,14 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
     for (int k = 0; k < system->MeasureCount; ++k) {
       const TQSCalcMeasure* slot = system->Measures.At(k);
       if (!slot) continue;
-      const int r = Px(slot->Box.Right);
+      const int r = geometry_.Px(slot->Box.Right);
       if ((r - z < dx && dx <= r) || (k > 0 && r < dx && dx <= r + z)) ClickedBarMeasure = slot->MeasureIndex;
       if (measureFound || dx > r) continue;
       measureFound = true;
       cand.Measure = slot->MeasureIndex;
       const int length = std::min<int>(slot->Length, static_cast<int>(slot->Positions.size()));
       for (int t = 0; t < length; ++t)
-        if (Px(slot->Box.Left + slot->Positions[static_cast<size_t>(t)]) >= dx) {
+        if (geometry_.Px(slot->Box.Left + slot->Positions[static_cast<size_t>(t)]) >= dx) {
           cand.Tick = t;
           break;
         }
@@ -85,16 +74,16 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
 
     const TQSCalcStaff* row = nullptr;
     for (int r = system->FirstRow; r <= system->LastRow && r < page->StaffRowCount && !row; ++r)
-      if (const TQSCalcStaff* sr = page->StaffRows.At(r); sr && Px(sr->LowerBound) > dy) row = sr;
+      if (const TQSCalcStaff* sr = page->StaffRows.At(r); sr && geometry_.Px(sr->LowerBound) > dy) row = sr;
     if (row && row->Staff && row->Staff->Part()) {
       const TQSStaff& staff = *row->Staff;
       TQSPart* part = staff.Part();
       cand.Piece = part->Piece() ? part->Piece()->Index : cand.Piece;
       cand.Part = part->Index;
       cand.Staff = staff.Index;
-      const int s = StaffSpacePixels(staff);
+      const int s = geometry_.StaffSpacePixels(staff);
       if (s > 0) {
-        const int top = Px(row->TopLine) + pr.Top;
+        const int top = geometry_.Px(row->TopLine) + pr.Top;
         line = Round(2.0 * (top + 5 * s - p.Y) / s) + 60;
         const int lines = std::max<int>(1, staff.Fields.LineCount);
         string = std::clamp(Round(static_cast<double>(top + (lines - 1) * s - p.Y) / s), 0, lines - 1);
@@ -102,12 +91,12 @@ void TQSWindow::PointToCursor(TPoint point, bool /*unused*/) {
       // Click offsets in layout units at staff size 100 %.
       const int64_t scale = std::max(1, Score->Scale), size = std::max<int>(1, staff.Fields.Scale);
       auto offset = [&](int rowTop) {
-        return static_cast<int>(static_cast<int64_t>(dy - Px(rowTop)) * 8000000 / Zoom / scale / size);
+        return static_cast<int>(static_cast<int64_t>(dy - geometry_.Px(rowTop)) * 8000000 / Zoom / scale / size);
       };
       if (const TQSCalcStaff* first = page->StaffRows.At(system->FirstRow)) SystemClickOffset = offset(first->Top);
       if (const TQSCalcSystemPart* sp = system->Parts.At(part->Index); sp && sp->System == system)
         if (const TQSCalcStaff* first = page->StaffRows.At(sp->FirstRow)) PartClickOffset = offset(first->Top);
-      StaffClickOffset = static_cast<int>(static_cast<int64_t>(Px(row->Top) - dy) * 80000 / Zoom / scale);
+      StaffClickOffset = static_cast<int>(static_cast<int64_t>(geometry_.Px(row->Top) - dy) * 80000 / Zoom / scale);
     }
     break;
   }
@@ -194,7 +183,7 @@ void TQSWindow::ValidateCursor(bool keepPage) {
   if (!slot || c.Tick >= slot->LengthFor(c.Measure) || c.Tick < 0) c.Tick = 0;
 
   int found = -1;
-  for (int j = PageCount - 1; j >= 0 && found < 0; --j) {
+  for (int j = geometry_.PageCount - 1; j >= 0 && found < 0; --j) {
     const TQSCalcPage* page = LayoutPage(j);
     const TQSCalcSystem* first = page && page->SystemCount > 0 ? page->Systems.At(0) : nullptr;
     if (!first || !first->Piece) continue;
@@ -227,21 +216,21 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
   const int rowIndex = sp->FirstRow + CursorPosition.Staff;
   const TQSCalcStaff* row = rowIndex < page->StaffRowCount ? page->StaffRows.At(rowIndex) : nullptr;
   const int pageIndex = page->PageIndex;
-  if (!row || pageIndex >= static_cast<int>(PageGrid.size())) return;
-  const TRect& pr = PageGrid[static_cast<size_t>(pageIndex)].Rect;
+  if (!row || pageIndex >= static_cast<int>(geometry_.PageGrid.size())) return;
+  const TRect& pr = geometry_.PageGrid[static_cast<size_t>(pageIndex)].Rect;
 
-  const int left = pr.Left + Px(slot->Box.Left), right = pr.Left + Px(slot->Box.Right);
-  const int r = RulerWidth();
+  const int left = pr.Left + geometry_.Px(slot->Box.Left), right = pr.Left + geometry_.Px(slot->Box.Right);
+  const int r = geometry_.RulerWidth();
   const int m = Zoom * 20 / 100;
   const TRect a = GetPageAreaRect();
   const int viewW = a.Right - a.Left, viewH = a.Bottom - a.Top;
 
-  int h = HorzBar.Position;
+  int h = geometry_.HorzBar.Position;
   if (Style != wsPreview) {
     if (left < h)
       h = CursorPosition.Measure == system->FirstMeasure ? 0 : left;
     else if (right > h + viewW && right - viewW <= left)
-      h = right + VertBar.Thickness + r - ClientWidth();
+      h = right + geometry_.VertBar.Thickness + r - ClientWidth();
   }
 
   auto vertical = [&](int spanTop, int spanBottom, int base) {
@@ -250,18 +239,21 @@ void TQSWindow::ScrollToCursor(int top, bool follow) {
     auto up = [&] { v = firstRow ? pr.Top : (m < spanTop ? spanTop - m : spanTop); };
     if (spanTop < v) up();
     else if (spanBottom > v + viewH) {
-      v = follow && pageIndex != PageCount - 1 ? spanTop : spanBottom + HorzBar.Thickness + r + m - ClientHeight();
+      v = follow && pageIndex != geometry_.PageCount - 1
+              ? spanTop
+              : spanBottom + geometry_.HorzBar.Thickness + r + m - ClientHeight();
       if (spanTop < v) up();
     }
     return v;
   };
-  int v = top > 0 ? top : VertBar.Position;
+  int v = top > 0 ? top : geometry_.VertBar.Position;
   if (Playing()) {
     const TQSCalcStaff* firstRow = page->StaffRows.At(system->FirstRow);
     const TQSCalcStaff* lastRow = page->StaffRows.At(system->LastRow);
-    if (firstRow && lastRow) v = vertical(pr.Top + Px(firstRow->UpperBound), pr.Top + Px(lastRow->LowerBound), v);
+    if (firstRow && lastRow)
+      v = vertical(pr.Top + geometry_.Px(firstRow->UpperBound), pr.Top + geometry_.Px(lastRow->LowerBound), v);
   }
-  v = vertical(pr.Top + Px(row->Top), pr.Top + Px(row->Bottom), v);
+  v = vertical(pr.Top + geometry_.Px(row->Top), pr.Top + geometry_.Px(row->Bottom), v);
 
   ScrollBoth(h, v);
 }

@@ -133,7 +133,7 @@ void TQSWindow::DrawDragOutline() {
   const int dx = DragPoint.X - DragStart.X, dy = DragPoint.Y - DragStart.Y;
   auto draw = [&](const TQSCalcItem* e) {
     if (!e || e->ElementType != element::Item || !e->Item) return;
-    TRect box = ElementClientBox(*e);
+    TRect box = geometry_.ElementClientBox(*e);
     box.Offset(dx, dy);
     if (e->Item->ItemType == kind::Volta) box.Bottom = box.Top + 10;
     screen->Pen().Style = psDot;
@@ -152,7 +152,7 @@ void TQSWindow::DrawDragOutline() {
     else if (slot && AnchorsToNoteOrStaff(k) && mark && mark->IsAttachedToNote())
       note = NoteElementAt(*slot, mark->StaffVoice() >> 4, mark->Fields.Time);
     if (note) {
-      anchor = ElementClientBox(*note);
+      anchor = geometry_.ElementClientBox(*note);
       if (k == 45 || k == 70 || k == 71) anchor.Left = anchor.Right;
       anchored = true;
     } else if (AnchorsToOwnerNote(k)) {
@@ -185,7 +185,7 @@ void TQSWindow::DrawDragOutline() {
         probe.Owner = e->Owner;
         probe.Row = e->Row;
         probe.Box = units;
-        anchor = ElementClientBox(probe);
+        anchor = geometry_.ElementClientBox(probe);
       }
     }
     if (!anchored) return;
@@ -224,7 +224,7 @@ void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
   if (e->ElementType == element::PartBarline) return DrawBracketFeedback(screen, *e);
   if (!e->Item) return;
   const int k = e->Item->ItemType;
-  const TRect b = ElementClientBox(*e);
+  const TRect b = geometry_.ElementClientBox(*e);
   if (k == kind::Line || (k >= kind::Arc && k <= kind::ChordSegment && HandleCode >= grab::FirstControl))
     return DrawPageLineFeedback(screen, *e, moved);
   if (k == kind::Lyric || k == kind::Term || k == kind::InstrumentName || k == kind::Text || k == kind::Image ||
@@ -247,7 +247,7 @@ void TQSWindow::DrawHandleFeedback(TCanvas& screen) {
 }
 
 void TQSWindow::DrawStemFeedback(TCanvas& screen, const TQSCalcItem& e, int movedY) {
-  const TRect b = ElementClientBox(e);
+  const TRect b = geometry_.ElementClientBox(e);
   const auto* note = dynamic_cast<const TQSNote*>(e.Item);
   const bool down = note && note->IsStemDown();
   const int x = (b.Left + b.Right) / 2;
@@ -259,28 +259,30 @@ void TQSWindow::DrawBracketFeedback(TCanvas& screen, const TQSCalcItem& e) {
   if (!e.Owner || !e.Owner->System || !e.Owner->System->PageRecord) return;
   // The bracket reaches down to the first staff row of its system whose
   // lower boundary lies below the mouse, else to the system's last row.
-  const TRect b = ElementClientBox(e);
+  const TRect b = geometry_.ElementClientBox(e);
   const TQSCalcSystem& system = *e.Owner->System;
   const TQSCalcPage& page = *system.PageRecord;
-  const TPoint origin = PageOrigin(system.Page);
-  const int mouseY = ClientToCanvas(DragPoint).Y - origin.Y;
+  const TPoint origin = geometry_.PageOrigin(system.Page);
+  const int mouseY = geometry_.ClientToCanvas(DragPoint).Y - origin.Y;
   const TQSCalcStaff* chosen = nullptr;
   for (int r = system.FirstRow; r <= system.LastRow; ++r) {
     const TQSCalcStaff* row = page.StaffRows.At(r);
     if (!row) continue;
     chosen = row;
-    if (Px(RowLowerBoundary(page, system, r)) > mouseY) break;
+    if (geometry_.Px(RowLowerBoundary(page, system, r)) > mouseY) break;
   }
   if (!chosen) return;
   TargetStaff = chosen->Staff;
-  screen.Rectangle(b.Left, b.Top, b.Right, Px(chosen->BottomLine) + origin.Y + RulerWidth() - VertBar.Position);
+  screen.Rectangle(b.Left, b.Top, b.Right,
+                   geometry_.Px(chosen->BottomLine) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position);
 }
 
 TPoint TQSWindow::PageUnitsToClient(const TQSCalcItem& e, int x, int y) const {
   // Page objects keep their figure in page units at the page's origin.
   const TQSCalcPage* page = e.PageOf();
-  const TPoint origin = page ? PageOrigin(page->PageIndex) : TPoint{};
-  return {Px(x) + origin.X + RulerWidth() - HorzBar.Position, Px(y) + origin.Y + RulerWidth() - VertBar.Position};
+  const TPoint origin = page ? geometry_.PageOrigin(page->PageIndex) : TPoint{};
+  return {geometry_.Px(x) + origin.X + geometry_.RulerWidth() - geometry_.HorzBar.Position,
+          geometry_.Px(y) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position};
 }
 
 void TQSWindow::DrawPageLineFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint moved) {
@@ -294,7 +296,7 @@ void TQSWindow::DrawPageLineFeedback(TCanvas& screen, const TQSCalcItem& e, TPoi
   } else {
     // An arc's control point: a line from the figure's centre to it.
     const auto& f = static_cast<const TQSArc*>(e.Item)->Fields;
-    const TRect b = ElementClientBox(e);
+    const TRect b = geometry_.ElementClientBox(e);
     from = {(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
     to = HandleCode == grab::FirstControl ? PageUnitsToClient(e, f.AX, f.AY) : PageUnitsToClient(e, f.BX, f.BY);
     to = {to.X + moved.X, to.Y + moved.Y};
@@ -316,10 +318,10 @@ void TQSWindow::DrawCurveFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint 
   // point moves, an end takes its control point vertically along, and a
   // tie keeps both ends level.
   const auto* tie = static_cast<const TQSLiga*>(e.Item);
-  const TRect ends = ElementClientBox(e, true);
+  const TRect ends = geometry_.ElementClientBox(e, true);
   const double stretch =
       e.Param2 == 0 ? 1.0 : std::sqrt(std::abs(static_cast<double>(e.Box2.Right - e.Box2.Left) / e.Param2));
-  auto offset = [&](int v) { return Px(Round(v * Score->Scale * stretch / 100)); };
+  auto offset = [&](int v) { return geometry_.Px(Round(v * Score->Scale * stretch / 100)); };
   TPoint start{ends.Left, ends.Top}, end{ends.Right, ends.Bottom};
   TPoint startControl{start.X + offset(tie->Fields.CurveStartDX), start.Y + offset(tie->Fields.CurveStartDY)};
   TPoint endControl{end.X + offset(tie->Fields.CurveEndDX), end.Y + offset(tie->Fields.CurveEndDY)};
@@ -347,7 +349,7 @@ void TQSWindow::DrawCurveFeedback(TCanvas& screen, const TQSCalcItem& e, TPoint 
 }
 
 void TQSWindow::DrawAccoladeFeedback(TCanvas& screen, const TQSCalcItem& e) {
-  const TRect b = ElementClientBox(e);
+  const TRect b = geometry_.ElementClientBox(e);
   if (!e.Owner || !e.Owner->System || !e.Owner->System->PageRecord) {
     screen.Rectangle(b);
     return;
@@ -358,8 +360,8 @@ void TQSWindow::DrawAccoladeFeedback(TCanvas& screen, const TQSCalcItem& e) {
   const TQSCalcPage& page = *system.PageRecord;
   const TQSMeasure* measure = e.Item->GetMeasure();
   const int own = measure && measure->Part() ? measure->Part()->Index : 0;
-  const TPoint origin = PageOrigin(system.Page);
-  const int mouseY = ClientToCanvas(DragPoint).Y - origin.Y;
+  const TPoint origin = geometry_.PageOrigin(system.Page);
+  const int mouseY = geometry_.ClientToCanvas(DragPoint).Y - origin.Y;
   int bottom = b.Bottom;
   const int parts = SystemPartCount(system);
   for (int i = own; i < parts; ++i) {
@@ -367,9 +369,9 @@ void TQSWindow::DrawAccoladeFeedback(TCanvas& screen, const TQSCalcItem& e) {
     if (!sp || sp->System != &system) continue;
     const TQSCalcStaff* last = page.StaffRows.At(sp->LastRow);
     if (!last) continue;
-    bottom = Px(last->BottomLine) + origin.Y + RulerWidth() - VertBar.Position;
+    bottom = geometry_.Px(last->BottomLine) + origin.Y + geometry_.RulerWidth() - geometry_.VertBar.Position;
     TargetPart = i;
-    if (Px(RowLowerBoundary(page, system, sp->LastRow)) > mouseY) break;
+    if (geometry_.Px(RowLowerBoundary(page, system, sp->LastRow)) > mouseY) break;
   }
   screen.Rectangle(b.Left, b.Top, b.Right, bottom);
 }
@@ -377,14 +379,14 @@ void TQSWindow::DrawAccoladeFeedback(TCanvas& screen, const TQSCalcItem& e) {
 void TQSWindow::DrawSpanEndFeedback(TCanvas& screen, const TQSCalcItem& e, const TQSMark& mark) {
   // A spanning mark's end: the note or rest nearest the mouse in the
   // measure under it, else that measure's start.
-  const TRect b = ElementClientBox(e);
+  const TRect b = geometry_.ElementClientBox(e);
   const TQSCalcSystem& system = *e.Owner->System;
-  const TPoint mouse = ClientToCanvas(DragPoint);
-  const TPoint origin = PageOrigin(system.Page);
+  const TPoint mouse = geometry_.ClientToCanvas(DragPoint);
+  const TPoint origin = geometry_.PageOrigin(system.Page);
   const TQSCalcMeasure* target = nullptr;
   for (int i = 0; i < system.MeasureCount; ++i)
     if (const TQSCalcMeasure* m = system.Measures.At(i);
-        m && Px(m->Box.Left) + origin.X <= mouse.X && mouse.X < Px(m->Box.Right) + origin.X)
+        m && geometry_.Px(m->Box.Left) + origin.X <= mouse.X && mouse.X < geometry_.Px(m->Box.Right) + origin.X)
       target = m;
   int right = b.Right;
   TargetLength = mark.Fields.Value;
@@ -394,7 +396,7 @@ void TQSWindow::DrawSpanEndFeedback(TCanvas& screen, const TQSCalcItem& e, const
     for (int i = 0; i < target->ItemCount; ++i) {
       const TQSCalcItem* n = target->Items.At(i);
       if (!n || !n->Item || (n->Item->ItemType != kind::Note && n->Item->ItemType != kind::Pause)) continue;
-      const int distance = std::abs(Px((n->Box.Left + n->Box.Right) / 2) + origin.X - mouse.X);
+      const int distance = std::abs(geometry_.Px((n->Box.Left + n->Box.Right) / 2) + origin.X - mouse.X);
       if (!nearest || distance < best) nearest = n, best = distance;
     }
     const TQSPiece* piece = system.Piece;
@@ -404,11 +406,11 @@ void TQSWindow::DrawSpanEndFeedback(TCanvas& screen, const TQSCalcItem& e, const
         ticks += piece->Slots[static_cast<size_t>(m)]->Length;
     ticks -= mark.Fields.Time;
     if (nearest) {
-      right = Px(nearest->Box.Right) + origin.X + RulerWidth() - HorzBar.Position;
+      right = geometry_.Px(nearest->Box.Right) + origin.X + geometry_.RulerWidth() - geometry_.HorzBar.Position;
       TargetLength = ticks + nearest->Item->TimePosition();
     } else {
-      right = Px(target->Box.Left + (target->Positions.empty() ? 0 : target->Positions[0])) + origin.X +
-              RulerWidth() - HorzBar.Position;
+      right = geometry_.Px(target->Box.Left + (target->Positions.empty() ? 0 : target->Positions[0])) + origin.X +
+              geometry_.RulerWidth() - geometry_.HorzBar.Position;
       TargetLength = ticks;
     }
   }
@@ -470,7 +472,7 @@ void TQSWindow::HoverHint(TPoint p) {
       over = true;
       text = OnGetRuleButton(*this, marker);
     }
-  } else if (OnGetPageButton && p.Y >= ClientHeight() - HorzBar.Thickness) {
+  } else if (OnGetPageButton && p.Y >= ClientHeight() - geometry_.HorzBar.Thickness) {
     for (int i = 1; i <= 7; ++i)
       if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
         over = true;

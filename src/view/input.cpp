@@ -63,7 +63,7 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
   TCustomControl::MouseDown(button, shift, x, y);
   // The page bar before the rulers: the vertical ruler's band reaches down
   // past the first page button, which would never be pressed.
-  if (y >= ClientHeight() - HorzBar.Thickness) {
+  if (y >= ClientHeight() - geometry_.HorzBar.Thickness) {
     for (int i = 1; i <= 7; ++i)
       if (ButtonEnabled[static_cast<size_t>(i)] && Buttons[static_cast<size_t>(i)].Contains(p)) {
         PressedButton = i;
@@ -105,11 +105,11 @@ void TQSWindow::MouseDown(TMouseButton button, TShiftState shift, int x, int y) 
 
 void TQSWindow::MouseMove(TShiftState shift, int x, int y) {
   TCustomControl::MouseMove(shift, x, y);
-  if (RulerMouseMove(x, y) || TextMouseMove(x, y)) return;
+  if (RulerMouseMove(x, y) || textEditor_->TextMouseMove(x, y)) return;
   const TPoint p{x, y};
   // The press decided on panning; it goes on while the button is held.
   if (MouseHeld && Panning) {
-    ScrollBoth(LastPoint.X + HorzBar.Position - x, VertBar.Position + LastPoint.Y - y);
+    ScrollBoth(LastPoint.X + geometry_.HorzBar.Position - x, geometry_.VertBar.Position + LastPoint.Y - y);
     LastPoint = p;
     return;
   }
@@ -128,7 +128,7 @@ void TQSWindow::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
     return;
   }
   if (Panning) TCustomControl::SetCursor(crDefault);
-  TextMouseUp();
+  textEditor_->TextMouseUp();
   if (RulerMouseUp(x, y)) return;
   MouseHeld = Panning = false;
   if (PressedButton != 0) {
@@ -170,7 +170,7 @@ bool TQSWindow::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
   } else if (shift & ssShift) {
     SetCursorLine(cursorLine_ + s);
   } else if (!(shift & (ssLeft | ssRight | ssMiddle))) {
-    int v = VertBar.Position - wheelDelta * Zoom / 200;
+    int v = geometry_.VertBar.Position - wheelDelta * Zoom / 200;
     ScrollTo(true, scPosition, v);
   } else {
     return false;
@@ -179,6 +179,29 @@ bool TQSWindow::DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos)
 }
 
 // ------------------------------------------------------------------- keys
+
+bool TQSWindow::TextEditKey(uint16_t& key, TShiftState shift) {
+  using TKey = TQSTextEditor::TKey;
+  const TKey taken = textEditor_->TextEditKey(key, shift);
+  switch (taken) {
+    case TKey::NotTaken: return false;
+    case TKey::Taken: return true;
+    case TKey::Cut: CutToClipboard(); break;
+    case TKey::Copy: CopyToClipboard(); break;
+    case TKey::Paste: PasteFromClipboard(0); break;
+  }
+  key = 0;
+  return true;
+}
+
+void TQSWindow::KeyPress(char16_t& key) {
+  // The host hears the character first and may take it.
+  TCustomControl::KeyPress(key);
+  if (key > 27 && textEditor_->EditingText()) {
+    textEditor_->TypeChar(key);
+    key = 0;
+  }
+}
 
 void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
   if (!Score) return;
@@ -214,7 +237,7 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
       const bool home = key == VK_HOME;
       if (editing) break;
       if (preview)
-        home ? ScrollBoth(0, 0) : ScrollBoth(HorzBar.Range(), VertBar.Range());
+        home ? ScrollBoth(0, 0) : ScrollBoth(geometry_.HorzBar.Range(), geometry_.VertBar.Range());
       else if (ctrl)
         home ? MoveCursorPieceStart(shifted) : MoveCursorPieceEnd(shifted);
       else
@@ -226,7 +249,7 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
       const int s = key == VK_LEFT ? -1 : 1;
       if (editing) break;
       if (preview)
-        ScrollBoth(HorzBar.Position + 10 * s, VertBar.Position);
+        ScrollBoth(geometry_.HorzBar.Position + 10 * s, geometry_.VertBar.Position);
       else if (ctrl && shifted)
         command(TKeyCommand::MoveToNoteTime, s);
       else if (ctrl)
@@ -244,7 +267,7 @@ void TQSWindow::KeyDown(uint16_t& key, TShiftState shift) {
       const int s = key == VK_UP ? -1 : 1;
       if (editing) break;
       if (preview)
-        ScrollBoth(HorzBar.Position, VertBar.Position + 10 * s);
+        ScrollBoth(geometry_.HorzBar.Position, geometry_.VertBar.Position + 10 * s);
       else if (ctrl && alt)
         SetCursorLine(cursorLine_ - s);
       else if (ctrl && shifted)

@@ -150,7 +150,7 @@ const TQSCalcStaff* TQSWindow::NeighbourRow(int step, int& page) const {
   page = current->PageIndex;
   if (row >= 0 && row < current->StaffRowCount) return current->StaffRows.At(row);
   page += step;
-  const TQSCalcPage* next = page >= 0 && page < PageCount ? LayoutPage(page) : nullptr;
+  const TQSCalcPage* next = page >= 0 && page < geometry_.PageCount ? LayoutPage(page) : nullptr;
   if (!next || next->StaffRowCount == 0) return nullptr;
   return next->StaffRows.At(step < 0 ? next->StaffRowCount - 1 : 0);
 }
@@ -418,7 +418,7 @@ bool TQSWindow::DeleteSelection() {
 void TQSWindow::DeleteAtCursor(bool backspace) {
   if (!Score || Style == wsPreview) return;
   if (EditedElement) {
-    TextDelete();
+    textEditor_->TextDelete();
     return;
   }
   if (DeleteSelection()) return;

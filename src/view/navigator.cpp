@@ -83,7 +83,7 @@ void TimelineCounts(const TQSScore& score, int& n, int& m) {
 void TQSWindow::DrawNavigator(TCustomControl& panel) {
   int n = 0, m = 0;
   if (Score) TimelineCounts(*Score, n, m);
-  if (!Score || n <= 0 || PageGrid.empty()) return;
+  if (!Score || n <= 0 || geometry_.PageGrid.empty()) return;
   TQSScore& score = *Score;
   if (score.NavigatorPanel) score.NavigatorMarkerDrawn = false;
   else score.NavigatorPanel = &panel;
@@ -240,20 +240,20 @@ void TQSWindow::ScorePositionToScreen(int piece, int part, int staff, int measur
   const auto* slot = dynamic_cast<const TQSCalcMeasure*>(p->Slots[static_cast<size_t>(measure)]);
   if (!slot || !slot->System) return;
   const TRect a = GetPageAreaRect();
-  const TPoint o = PageOrigin(CursorPosition.Page);
-  const int H = HorzBar.Position, V = VertBar.Position;
+  const TPoint o = geometry_.PageOrigin(CursorPosition.Page);
+  const int H = geometry_.HorzBar.Position, V = geometry_.VertBar.Position;
   if (noteIndex < 0) {
     const int t = std::clamp(tick, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
-    point.X = Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(t)])) + o.X +
-              a.Left - H;
+    point.X = geometry_.Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(t)])) +
+              o.X + a.Left - H;
     const TQSCalcPage* page = LayoutPage(CursorPosition.Page);
     const TQSCalcSystemPart* sp = slot->System->Parts.At(part);
     if (!page || !sp) return;
     const int row = sp->FirstRow + staff;
     const TQSCalcStaff* r = row < page->StaffRowCount ? page->StaffRows.At(row) : nullptr;
     if (!r || !r->Staff) return;
-    const int e = StaffSpacePixels(*r->Staff);
-    point.Y = Px(r->Top) + o.Y + a.Top + (lineOffset * e) / 2 - V;
+    const int e = geometry_.StaffSpacePixels(*r->Staff);
+    point.Y = geometry_.Px(r->Top) + o.Y + a.Top + (lineOffset * e) / 2 - V;
     return;
   }
   int count = 0;
@@ -262,18 +262,18 @@ void TQSWindow::ScorePositionToScreen(int piece, int part, int staff, int measur
     if (!e || !e->Item || e->Item->TimePosition() != tick) continue;
     if (e->Item->ItemType != kind::Note && e->Item->ItemType != kind::Pause) continue;
     if (count++ != noteIndex) continue;
-    point = {Px((e->Box.Left + e->Box.Right) / 2) + o.X + a.Left - H,
-             Px((e->Box.Top + e->Box.Bottom) / 2) + o.Y + a.Top - V};
+    point = {geometry_.Px((e->Box.Left + e->Box.Right) / 2) + o.X + a.Left - H,
+             geometry_.Px((e->Box.Top + e->Box.Bottom) / 2) + o.Y + a.Top - V};
     return;
   }
 }
 
 void TQSWindow::PageOrigin(int index, TPoint& point) const {
   point = {0, 0};
-  if (!Score || index < 0 || index >= Score->PageCount || index >= static_cast<int>(PageGrid.size())) return;
+  if (!Score || index < 0 || index >= Score->PageCount || index >= static_cast<int>(geometry_.PageGrid.size())) return;
   const TRect a = GetPageAreaRect();
-  const TRect& r = PageGrid[static_cast<size_t>(index)].Rect;
-  point = {r.Left + a.Left - HorzBar.Position, r.Top + a.Top - VertBar.Position};
+  const TRect& r = geometry_.PageGrid[static_cast<size_t>(index)].Rect;
+  point = {r.Left + a.Left - geometry_.HorzBar.Position, r.Top + a.Top - geometry_.VertBar.Position};
 }
 
 void TQSWindow::ScrollArrowPoint(bool horizontal, int which, TPoint& point) const {
@@ -289,7 +289,7 @@ void TQSWindow::ScrollArrowPoint(bool horizontal, int which, TPoint& point) cons
 }
 
 void TQSWindow::RulerMarkerPoint(int marker, TPoint& point) const {
-  const int r = Rule.Width, H = HorzBar.Position, V = VertBar.Position;
+  const int r = Rule.Width, H = geometry_.HorzBar.Position, V = geometry_.VertBar.Position;
   const auto& m = RulerMarkers;
   switch (marker) {
     case 1: case 2: case 5: point = {m[static_cast<size_t>(marker - 1)] - H, r / 3}; break;

@@ -258,10 +258,13 @@ bool HasDots(const TQSItemHolder& holder) {
 
 namespace {
 
+// A block placed at a cursor in a mode (0 every item keeps its staff and
+// voice, 1 the cursor's staff, 2 its staff and voice); it needs nothing of
+// the view but these two.
 class TNotesPaste {
  public:
-  TNotesPaste(TQSWindow& view, TQSScore& score, TQSPiece& piece, TQSPart& part)
-      : view_(view), score_(score), piece_(piece), part_(part), changes_(score) {}
+  TNotesPaste(const TQSCursorPosition& cursor, uint8_t mode, TQSScore& score, TQSPiece& piece, TQSPart& part)
+      : cursor_(cursor), mode_(mode), score_(score), piece_(piece), part_(part), changes_(score) {}
 
   void Run(TNotesBlock& block) {
     try {
@@ -276,7 +279,7 @@ class TNotesPaste {
   bool Changed() const { return changes_.Changed(); }
 
  private:
-  const TQSCursorPosition& Cursor() const { return view_.CursorPosition; }
+  const TQSCursorPosition& Cursor() const { return cursor_; }
 
   // The measure (or column) number and tick that position p lands on.
   bool Locate(int p, bool column, int& number, int& tick) const {
@@ -309,7 +312,7 @@ class TNotesPaste {
     if (voice >= voices) voice = std::max(voices - 1, 0);
     return MakeStaffVoice(staff, voice);
   }
-  uint8_t PasteMode() const { return view_.PasteMode; }
+  uint8_t PasteMode() const { return mode_; }
 
   void PlaceItem(TPastedItem& p) {
     std::unique_ptr<TQSItem>& item = p.Item;
@@ -549,7 +552,8 @@ class TNotesPaste {
     changes_.SaveItem(placed);
   }
 
-  TQSWindow& view_;
+  const TQSCursorPosition& cursor_;
+  const uint8_t mode_;
   TQSScore& score_;
   TQSPiece& piece_;
   TQSPart& part_;
@@ -632,7 +636,7 @@ void TQSWindow::ReadNotesBlock(const std::vector<uint8_t>& bytes) {
       message = "The clipboard holds notes this version of the program cannot read; nothing was pasted.";
     throw ENotesBlockError(message);
   }
-  TNotesPaste paste(*this, *Score, *piece, *part);
+  TNotesPaste paste(CursorPosition, PasteMode, *Score, *piece, *part);
   struct TFinish {
     TQSWindow& View;
     TNotesPaste& Paste;
@@ -651,24 +655,20 @@ void TQSWindow::ReadNotesBlock(const std::vector<uint8_t>& bytes) {
 // While a text is edited the commands work on its selected text and the
 // clipboard's plain text; otherwise on the selection and the notes block.
 bool TQSWindow::CanCopy() const {
-  if (EditingText()) {
-    const auto& s = EditSelection;
-    const bool selected = s[0] < s[2] || (s[0] == s[2] && s[1] < s[3]);
-    return selected && s[4] >= s[0] && s[4] <= s[2];
-  }
+  if (textEditor_->EditingText()) return textEditor_->HasTextSelection();
   return hasSelection_;
 }
 
 bool TQSWindow::CanPaste() const {
   if (!Score) return false;
-  if (EditingText()) return Clipboard().HasFormat(CF_TEXT);
+  if (textEditor_->EditingText()) return Clipboard().HasFormat(CF_TEXT);
   return TQSNotesClipboard::HasNotes();
 }
 
 void TQSWindow::CutToClipboard() {
   if (Style == wsPreview || !Score) return;
-  if (EditingText()) {
-    CutEditedText();
+  if (textEditor_->EditingText()) {
+    textEditor_->CutEditedText();
   } else {
     TQSNotesClipboard::CopyNotes(WriteNotesBlock());
     DeleteSelection();
@@ -678,8 +678,8 @@ void TQSWindow::CutToClipboard() {
 
 void TQSWindow::CopyToClipboard() {
   if (Style == wsPreview || !Score) return;
-  if (EditingText())
-    CopyEditedText();
+  if (textEditor_->EditingText())
+    textEditor_->CopyEditedText();
   else
     TQSNotesClipboard::CopyNotes(WriteNotesBlock());
   Fire(OnPasteChanged, this);
@@ -693,8 +693,8 @@ void TQSWindow::PasteFromClipboard(uint8_t mode) {
     ~TModeScope() { Mode = 0; }
   } scope{PasteMode};
   PasteMode = mode;
-  if (EditingText())
-    PasteEditedText();
+  if (textEditor_->EditingText())
+    textEditor_->PasteEditedText();
   else if (TQSNotesClipboard::HasNotes())
     ReadNotesBlock(TQSNotesClipboard::Notes());
   SetFocus();

@@ -51,10 +51,10 @@ std::string PageIndicator(int page, int count) { return std::to_string(page) + "
 
 void TQSWindow::LayoutButtonBar() {
   if (!Score || !HasParent()) return;
-  const int h = HorzBar.Thickness, o = buttonsOffset_, b = ClientHeight();
+  const int h = geometry_.HorzBar.Thickness, o = buttonsOffset_, b = ClientHeight();
   TCanvas& measure = MeasuringCanvas();
   UseFont(measure, "Arial", 10);
-  const int w = measure.TextWidth(PageIndicator(PageCount, PageCount));
+  const int w = measure.TextWidth(PageIndicator(geometry_.PageCount, geometry_.PageCount));
   Buttons[1] = {o, b - h, o + h, b};
   Buttons[2] = {o + h, b - h, o + 2 * h, b};
   Buttons[0] = {Buttons[2].Left + h + 2, b - h, Buttons[2].Left + h + 2 + w, b};
@@ -63,17 +63,17 @@ void TQSWindow::LayoutButtonBar() {
 }
 
 int TQSWindow::ShownPage() const {
-  const int count = std::min(PageCount, static_cast<int>(PageGrid.size()));
+  const int count = std::min(geometry_.PageCount, static_cast<int>(geometry_.PageGrid.size()));
   const TRect a = GetPageAreaRect();
-  const TRect seen = ClientRectToCanvas(a);
+  const TRect seen = geometry_.ClientRectToCanvas(a);
   auto inView = [&](int j) {
-    const TRect& r = PageGrid[static_cast<size_t>(j)].Rect;
+    const TRect& r = geometry_.PageGrid[static_cast<size_t>(j)].Rect;
     return r.Left < seen.Right && r.Right > seen.Left && r.Top < seen.Bottom && r.Bottom > seen.Top;
   };
   if (CursorPosition.Page >= 0 && CursorPosition.Page < count && inView(CursorPosition.Page))
     return CursorPosition.Page;
   for (int j = 0; j < count; ++j)
-    if (PageGrid[static_cast<size_t>(j)].Rect.Bottom > seen.Top && inView(j)) return j;
+    if (geometry_.PageGrid[static_cast<size_t>(j)].Rect.Bottom > seen.Top && inView(j)) return j;
   return std::clamp(CursorPosition.Page, 0, std::max(0, count - 1));
 }
 
@@ -81,17 +81,17 @@ void TQSWindow::UpdatePageButtons() {
   if (!Score || !HasParent()) return;
   const int page = ShownPage();
   ButtonEnabled[1] = ButtonEnabled[2] = page > 0;
-  ButtonEnabled[3] = PageCount > 1;
-  ButtonEnabled[4] = ButtonEnabled[5] = page < PageCount - 1;
+  ButtonEnabled[3] = geometry_.PageCount > 1;
+  ButtonEnabled[4] = ButtonEnabled[5] = page < geometry_.PageCount - 1;
   ButtonEnabled[6] = ButtonEnabled[7] = true;
   InvalidateClient({Buttons[1].Left, Buttons[1].Top, Buttons[7].Right + 10, Buttons[7].Bottom}, true);
 }
 
 void TQSWindow::DrawButtonBar(TCanvas& canvas) {
-  const int h = HorzBar.Thickness, b = ClientHeight();
+  const int h = geometry_.HorzBar.Thickness, b = ClientHeight();
   canvas.Brush() = Solid(kBtnFace);
   canvas.FillRect({0, b - h - 1, ClientWidth() / 2, b});
-  canvas.FillRect({ClientWidth() - VertBar.Thickness, b - h - 1, ClientWidth(), b});
+  canvas.FillRect({ClientWidth() - geometry_.VertBar.Thickness, b - h - 1, ClientWidth(), b});
   if (!Score || Style == wsPreview || Style == wsView) return;
 
   for (int i = 1; i <= 7; ++i) {
@@ -135,7 +135,7 @@ void TQSWindow::DrawButtonBar(TCanvas& canvas) {
   }
   UseFont(canvas, "Arial", 10);
   canvas.Brush().Style = bsClear;
-  canvas.TextOut(Buttons[0].Left, Buttons[0].Top, PageIndicator(ShownPage() + 1, PageCount));
+  canvas.TextOut(Buttons[0].Left, Buttons[0].Top, PageIndicator(ShownPage() + 1, geometry_.PageCount));
   UseFont(canvas, "MS Sans Serif", 8);
   canvas.Brush().Style = bsClear;
   const TRect& last = Buttons[7];
@@ -147,7 +147,7 @@ void TQSWindow::DrawButtonBar(TCanvas& canvas) {
 
 void TQSWindow::DrawPageBackground(TCanvas& canvas) {
   if (!Score || Score->Updating()) return;
-  const TRect size = PagePixelRect();
+  const TRect size = geometry_.PagePixelRect();
   canvas.Pen() = TPen{clBlack};
   // The paper is the page format's stored colour, the one the painter
   // erases with and score files keep; the brush gives the fill style.
@@ -159,39 +159,67 @@ void TQSWindow::DrawPageBackground(TCanvas& canvas) {
 void TQSWindow::Paint() { PaintTo(Canvas()); }
 
 const TBitmap& TQSWindow::PageImage(int index) {
-  const TRect size = PagePixelRect();
-  std::unique_ptr<TBitmap>& image = pageImages_[index];
-  if (image && image->Width() == size.Right && image->Height() == size.Bottom) return *image;
-  image = std::make_unique<TBitmap>(std::max(1, size.Right), std::max(1, size.Bottom));
-  ++pageImagesPainted_;
-  TCanvas& canvas = image->Canvas();
-  std::unique_ptr<TGraphics> graphics;
-  if (UseAntiAliasedSurface()) {
-    graphics = std::make_unique<TGraphics>(canvas);
-    graphics->SetSmoothingMode(SmoothingModeAntiAlias);
+  const TRect size = geometry_.PagePixelRect();
+  const int width = std::max(1, size.Right), height = std::max(1, size.Bottom);
+  TPageImage& page = pageImages_[index];
+  const bool sized = page.Bitmap && page.Bitmap->Width() == width && page.Bitmap->Height() == height;
+  if (sized && page.Current) return *page.Bitmap;
+  // The page's calls are kept with its image. An image kept from before
+  // gets only the calls that reach into the band where they differ from
+  // those that painted it.
+  TDrawingList drawing;
+  const auto paint = [&](TDrawDevice* through, const TDrawDevice& like) {
+    TCanvas canvas(std::make_shared<TListingDevice>(drawing, through, like.PixelsPerInchX(), like.PixelsPerInchY()));
+    std::unique_ptr<TGraphics> graphics;
+    if (UseAntiAliasedSurface()) {
+      graphics = std::make_unique<TGraphics>(canvas);
+      graphics->SetSmoothingMode(SmoothingModeAntiAlias);
+    }
+    DrawPageBackground(canvas);
+    PaintPage(index, canvas, graphics.get(), Zoom, Zoom, 0, 0);
+  };
+  TRect band{0, 0, width, height};
+  if (sized && page.Drawing.Redrawable()) {
+    paint(nullptr, page.Bitmap->Canvas().Device());
+    if (drawing.Redrawable()) {
+      band = TDrawingList::ChangedBand(page.Drawing, drawing, width, height);
+      drawing.DrawBand(page.Bitmap->Canvas().Device(), band);
+    } else {
+      drawing = TDrawingList();
+    }
   }
-  DrawPageBackground(canvas);
-  PaintPage(index, canvas, graphics.get(), Zoom, Zoom, 0, 0);
-  return *image;
+  if (drawing.Empty()) {
+    page.Bitmap = std::make_unique<TBitmap>(width, height);
+    paint(&page.Bitmap->Canvas().Device(), page.Bitmap->Canvas().Device());
+  }
+  page.Drawing = std::move(drawing);
+  page.Current = true;
+  ++pageImagesPainted_;
+  pageRowsPainted_ += band.Height();
+  return *page.Bitmap;
 }
 
 void TQSWindow::DropPageImages(const TRect& client) {
-  if (pageImages_.empty()) return;
+  // Many elements invalidated in a row (a selection) find every image
+  // invalidated after the first.
+  if (std::none_of(pageImages_.begin(), pageImages_.end(), [](const auto& page) { return page.second.Current; }))
+    return;
   // Rulers, buttons and bars lie outside the pages.
   TRect inside;
   if (!IntersectRect(inside, client, GetPageAreaRect())) return;
-  const TRect canvas = ClientRectToCanvas(inside);
+  const TRect canvas = geometry_.ClientRectToCanvas(inside);
   for (auto it = pageImages_.begin(); it != pageImages_.end();) {
     const int j = it->first;
     TRect common;
-    const bool hit = j >= static_cast<int>(PageGrid.size()) ||
-                     IntersectRect(common, PageGrid[static_cast<size_t>(j)].Rect, canvas);
-    it = hit ? pageImages_.erase(it) : std::next(it);
+    const bool hit = j >= static_cast<int>(geometry_.PageGrid.size()) ||
+                     IntersectRect(common, geometry_.PageGrid[static_cast<size_t>(j)].Rect, canvas);
+    if (hit) it->second.Current = false;
+    ++it;
   }
 }
 
 void TQSWindow::DropPageImagesFrom(int firstPage) {
-  pageImages_.erase(pageImages_.lower_bound(firstPage), pageImages_.end());
+  for (auto it = pageImages_.lower_bound(firstPage); it != pageImages_.end(); ++it) it->second.Current = false;
 }
 
 void TQSWindow::PaintTo(TCanvas& screen) {
@@ -213,16 +241,16 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     TCanvas& canvas = buffer.Canvas();
     canvas.ResetClip();
     canvas.SetViewportOrg(0, 0);
-    const int H = HorzBar.Position, V = VertBar.Position;
-    int first = 0, last = PageCount - 1;
+    const int H = geometry_.HorzBar.Position, V = geometry_.VertBar.Position;
+    int first = 0, last = geometry_.PageCount - 1;
     if (Style == wsPreview) {
-      first = pagePerHorz_ * (CursorPosition.Page / pagePerHorz_);
-      last = std::min(last, first + pagePerHorz_ - 1);
+      first = geometry_.PagePerHorz() * (CursorPosition.Page / geometry_.PagePerHorz());
+      last = std::min(last, first + geometry_.PagePerHorz() - 1);
     }
     int maxRight = 0, maxBottom = 0, rowEnd = -1;
     std::vector<int> visible;
-    for (int j = first; j <= last && j < static_cast<int>(PageGrid.size()); ++j) {
-      const TRect& r = PageGrid[static_cast<size_t>(j)].Rect;
+    for (int j = first; j <= last && j < static_cast<int>(geometry_.PageGrid.size()); ++j) {
+      const TRect& r = geometry_.PageGrid[static_cast<size_t>(j)].Rect;
       const int left = r.Left - H + a.Left, top = r.Top - V + a.Top;
       if (!(left < wanted.Right && top < wanted.Bottom && left + r.Width() > wanted.Left &&
             top + r.Height() > wanted.Top))
@@ -231,14 +259,15 @@ void TQSWindow::PaintTo(TCanvas& screen) {
       visible.push_back(j);
       maxRight = std::max(maxRight, r.Right - H);
       maxBottom = std::max(maxBottom, r.Bottom - V);
-      if (j == last && PageCount % pagePerHorz_ != 0) rowEnd = r.Right - H;
+      if (j == last && geometry_.PageCount % geometry_.PagePerHorz() != 0) rowEnd = r.Right - H;
     }
     // Pages scrolled out of sight are painted again when they come back;
     // under the update lock nothing painted is kept.
     if (Score->Updating()) pageImages_.clear();
     for (auto it = pageImages_.begin(); it != pageImages_.end();) {
       const int j = it->first;
-      const TRect& r = j < static_cast<int>(PageGrid.size()) ? PageGrid[static_cast<size_t>(j)].Rect : TRect{};
+      const TRect& r =
+          j < static_cast<int>(geometry_.PageGrid.size()) ? geometry_.PageGrid[static_cast<size_t>(j)].Rect : TRect{};
       const bool inView = r.Left < H + aw && r.Top < V + ah && r.Right > H && r.Bottom > V;
       it = inView ? std::next(it) : pageImages_.erase(it);
     }
@@ -247,8 +276,8 @@ void TQSWindow::PaintTo(TCanvas& screen) {
     canvas.Brush() = Solid(clGray);
     canvas.FillRect({std::max(0, maxRight), 0, aw, ah});
     canvas.FillRect({0, std::max(0, maxBottom), std::max(0, maxRight), ah});
-    if (rowEnd >= 0 && last < static_cast<int>(PageGrid.size()) && PageCount > 0) {
-      const TRect& r = PageGrid[static_cast<size_t>(last)].Rect;
+    if (rowEnd >= 0 && last < static_cast<int>(geometry_.PageGrid.size()) && geometry_.PageCount > 0) {
+      const TRect& r = geometry_.PageGrid[static_cast<size_t>(last)].Rect;
       canvas.FillRect({std::max(0, rowEnd), std::max(0, r.Top - V), std::max(0, maxRight), std::min(ah, r.Bottom - V)});
     }
     DrawCursor(screen, false);
@@ -284,15 +313,16 @@ bool TQSWindow::CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& ma
   const TQSCalcSystem& system = *slot->System;
   const TQSCalcPage& page = *system.PageRecord;
   // The cursor is drawn on its own page only.
-  if (page.PageIndex != CursorPosition.Page || CursorPosition.Page >= static_cast<int>(PageGrid.size())) return false;
-  const TRect& pr = PageGrid[static_cast<size_t>(CursorPosition.Page)].Rect;
+  if (page.PageIndex != CursorPosition.Page || CursorPosition.Page >= static_cast<int>(geometry_.PageGrid.size()))
+    return false;
+  const TRect& pr = geometry_.PageGrid[static_cast<size_t>(CursorPosition.Page)].Rect;
   const int tick = std::clamp(CursorPosition.Tick, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
   const int offset = slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)];
-  const int x = Px(slot->Box.Left + offset) + pr.Left;
+  const int x = geometry_.Px(slot->Box.Left + offset) + pr.Left;
   marker = false;
   if (cursorType_ == TQSCursorType::ctPiece) {
-    top = {x, Px(system.Top) + pr.Top};
-    bottom = {x, Px(system.Bottom) + pr.Top};
+    top = {x, geometry_.Px(system.Top) + pr.Top};
+    bottom = {x, geometry_.Px(system.Bottom) + pr.Top};
     return true;
   }
   const TQSCalcSystemPart* sp = system.Parts.At(CursorPosition.Part);
@@ -301,11 +331,11 @@ bool TQSWindow::CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& ma
   const TQSCalcStaff* row = rowIndex < page.StaffRowCount ? page.StaffRows.At(rowIndex) : nullptr;
   if (!row || !row->Staff) return false;
   const TQSStaff& staff = *row->Staff;
-  const int s = StaffSpacePixels(staff);
+  const int s = geometry_.StaffSpacePixels(staff);
   const int b = staff.VoiceCount() > 1 ? (CursorPosition.Voice == 0 ? -s : s) : 0;
-  const int rowTop = Px(row->Top) + pr.Top;
+  const int rowTop = geometry_.Px(row->Top) + pr.Top;
   top = {x, rowTop + b};
-  bottom = {x, Px(row->Bottom) + pr.Top + b};
+  bottom = {x, geometry_.Px(row->Bottom) + pr.Top + b};
   if (!EditedElement && Style != wsView) {
     marker = true;
     markerY = staff.Fields.Tablature ? rowTop + b - s * (CursorString - staff.Fields.LineCount + 1)
@@ -325,9 +355,9 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
     --CursorCounter;
   }
   if (!((show && CursorCounter == 0) || (!show && CursorCounter == -1))) return;
-  if (!Score || PageGrid.empty() || PageCount == 0) return;
+  if (!Score || geometry_.PageGrid.empty() || geometry_.PageCount == 0) return;
   if (EditedElement) {
-    DrawTextCaret(canvas);
+    textEditor_->DrawTextCaret(canvas);
     return;
   }
   TPoint top, bottom;
@@ -336,7 +366,8 @@ void TQSWindow::DrawCursor(TCanvas& canvas, bool show) {
   if (!CursorStroke(top, bottom, markerY, marker)) return;
 
   const TRect a = GetPageAreaRect();
-  const int dx = RulerWidth() - HorzBar.Position, dy = RulerWidth() - VertBar.Position;
+  const int dx = geometry_.RulerWidth() - geometry_.HorzBar.Position,
+            dy = geometry_.RulerWidth() - geometry_.VertBar.Position;
   const int level = canvas.SaveDC();
   canvas.IntersectClipRect(a);
   canvas.SetViewportOrg(dx, dy);

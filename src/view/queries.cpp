@@ -186,7 +186,7 @@ void TQSWindow::SetBookmark(int index) {
   TQSBookmark& b = Bookmarks[static_cast<size_t>(index)];
   auto invalidateMarker = [&] {
     TRect r = b.Marker;
-    r.Offset(-HorzBar.Position, -VertBar.Position);
+    r.Offset(-geometry_.HorzBar.Position, -geometry_.VertBar.Position);
     InvalidateClient(r, true);
   };
   if (b.Set) {
@@ -211,7 +211,7 @@ void TQSWindow::UpdateBookmarkMarker(int index) {
   TQSBookmark& b = Bookmarks[static_cast<size_t>(index)];
   if (!b.Set) return;
   b.Set = false;
-  if (b.Page >= PageCount || b.Page >= static_cast<int>(PageGrid.size())) return;
+  if (b.Page >= geometry_.PageCount || b.Page >= static_cast<int>(geometry_.PageGrid.size())) return;
   const TQSPiece* piece = Score->GetPiece(b.Piece);
   const TQSCalcMeasure* slot = SlotAt(piece, b.Measure);
   if (!slot || !slot->System) return;
@@ -221,8 +221,9 @@ void TQSWindow::UpdateBookmarkMarker(int index) {
   const int rowIndex = sp->FirstRow + b.Staff;
   const TQSCalcStaff* row = page && rowIndex < page->StaffRowCount ? page->StaffRows.At(rowIndex) : nullptr;
   if (!row) return;
-  const int r = RulerWidth();
-  const int c = (row->Top + row->Bottom) * Zoom / 200 / 8 + PageGrid[static_cast<size_t>(b.Page)].Rect.Top + r;
+  const int r = geometry_.RulerWidth();
+  const int c =
+      (row->Top + row->Bottom) * Zoom / 200 / 8 + geometry_.PageGrid[static_cast<size_t>(b.Page)].Rect.Top + r;
   b.Marker = {r - 10, c - 7, r - 1, c + 7};
   b.Set = true;
 }

@@ -51,8 +51,8 @@ void TQSWindow::UpdateRulerMarkers() {
   if (!sp || sp->System != &system) return;
   const int rowIndex = sp->FirstRow + c.Staff;
   const TQSCalcStaff* row = rowIndex < page.StaffRowCount ? page.StaffRows.At(rowIndex) : nullptr;
-  if (!row || page.PageIndex >= static_cast<int>(PageGrid.size())) return;
-  const TRect& pr = PageGrid[static_cast<size_t>(page.PageIndex)].Rect;
+  if (!row || page.PageIndex >= static_cast<int>(geometry_.PageGrid.size())) return;
+  const TRect& pr = geometry_.PageGrid[static_cast<size_t>(page.PageIndex)].Rect;
   const int r = Rule.Width;
   // The manual space after the measure, as the view style keeps it.
   const TQSSpacingTable* after = nullptr;
@@ -64,11 +64,11 @@ void TQSWindow::UpdateRulerMarkers() {
   const int space = after && c.Measure < static_cast<int>(after->size()) ? (*after)[static_cast<size_t>(c.Measure)] : 0;
   const int tick = std::clamp(c.Tick, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
   const int offset = slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)];
-  RulerMarkers[0] = Px(row->Left) + r + pr.Left;
-  RulerMarkers[1] = Px(row->Right) + r + pr.Left;
-  RulerMarkers[2] = Px(row->Top) + r + pr.Top;
-  RulerMarkers[3] = Px(slot->Box.Right + space) + r + pr.Left;
-  RulerMarkers[4] = Px(slot->Box.Left + offset) + r + pr.Left;
+  RulerMarkers[0] = geometry_.Px(row->Left) + r + pr.Left;
+  RulerMarkers[1] = geometry_.Px(row->Right) + r + pr.Left;
+  RulerMarkers[2] = geometry_.Px(row->Top) + r + pr.Top;
+  RulerMarkers[3] = geometry_.Px(slot->Box.Right + space) + r + pr.Left;
+  RulerMarkers[4] = geometry_.Px(slot->Box.Left + offset) + r + pr.Left;
 }
 
 void TQSWindow::RefreshRulerMarkers() {
@@ -79,7 +79,7 @@ void TQSWindow::RefreshRulerMarkers() {
   UpdateRulerMarkers();
   // Hidden rulers have nothing to repaint; their strips are page area then.
   if (!Rule.Visible) return;
-  const int r = Rule.Width, h = HorzBar.Position, v = VertBar.Position;
+  const int r = Rule.Width, h = geometry_.HorzBar.Position, v = geometry_.VertBar.Position;
   for (int i = 0; i < 5; ++i) {
     if (old[static_cast<size_t>(i)] == RulerMarkers[static_cast<size_t>(i)]) continue;
     for (int m : {old[static_cast<size_t>(i)], RulerMarkers[static_cast<size_t>(i)]}) {
@@ -91,7 +91,7 @@ void TQSWindow::RefreshRulerMarkers() {
 
 int TQSWindow::RulerMarkerAt(int x, int y) const {
   if (!Rule.Visible) return 0;
-  const int r = Rule.Width, hx = x + HorzBar.Position, vy = y + VertBar.Position;
+  const int r = Rule.Width, hx = x + geometry_.HorzBar.Position, vy = y + geometry_.VertBar.Position;
   const auto& m = RulerMarkers;
   const TRect boxes[] = {{m[0] - 4, 2, m[0] + 5, r / 2}, {m[1] - 5, 2, m[1] + 5, r / 2},
                          {m[3] - 5, r / 2, m[3] + 5, r}, {m[4] - 5, 2, m[4] + 5, r / 2}};
@@ -110,11 +110,11 @@ void TQSWindow::DrawRulerMarker(TCanvas& canvas, int x, int y, bool grey, int sh
   const int level = canvas.SaveDC();
   const int r = Rule.Width;
   if (shape == kApexRight) {
-    canvas.IntersectClipRect({0, r, r, ClientHeight() - HorzBar.Thickness});
-    canvas.SetViewportOrg(0, -VertBar.Position);
+    canvas.IntersectClipRect({0, r, r, ClientHeight() - geometry_.HorzBar.Thickness});
+    canvas.SetViewportOrg(0, -geometry_.VertBar.Position);
   } else {
-    canvas.IntersectClipRect({r, 0, ClientWidth() - VertBar.Thickness, r});
-    canvas.SetViewportOrg(-HorzBar.Position, 0);
+    canvas.IntersectClipRect({r, 0, ClientWidth() - geometry_.VertBar.Thickness, r});
+    canvas.SetViewportOrg(-geometry_.HorzBar.Position, 0);
   }
   canvas.Pen() = TPen{grey ? kGrey : clBlack, 1, psSolid, pmCopy};
   canvas.Brush() = Solid(kBandFace);
@@ -138,7 +138,7 @@ void TQSWindow::DrawRulerMarker(TCanvas& canvas, int x, int y, bool grey, int sh
 
 void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
   if (!Score || !Rule.Visible) return;
-  const int r = Rule.Width, h = HorzBar.Position, v = VertBar.Position;
+  const int r = Rule.Width, h = geometry_.HorzBar.Position, v = geometry_.VertBar.Position;
   TQSPage& format = Score->Page;
   const TQSMetrix metrix = format.Metrix();
   // Page measures in pixels at the zoom.
@@ -169,9 +169,11 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
   };
   const int md = MarkerDrag;
   if (md == 0 || md == 1 || md == 2 || md == 4 || md == 5) {
-    for (int i = 0; i < pagePerHorz_; ++i) {
+    for (int i = 0; i < geometry_.PagePerHorz(); ++i) {
       // Each page column where the page grid puts it.
-      const int x0 = i < static_cast<int>(PageGrid.size()) ? PageGrid[static_cast<size_t>(i)].Rect.Left : i * w;
+      const int x0 = i < static_cast<int>(geometry_.PageGrid.size())
+                         ? geometry_.PageGrid[static_cast<size_t>(i)].Rect.Left
+                         : i * w;
       if (!(area.Right >= x0 - h && r < x0 - h + w)) continue;
       const int level = canvas.SaveDC();
       if (!noClip) canvas.IntersectClipRect({r, 0, area.Right, r});
@@ -205,10 +207,11 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
     DrawRulerMarker(canvas, m[3] - 4, 12, md == 4, kApexUp);
   }
   if (md == 0 || md == 3) {
-    const int rows = std::max(1, (PageCount + pagePerHorz_ - 1) / std::max(1, pagePerHorz_));
+    const int rows =
+        std::max(1, (geometry_.PageCount + geometry_.PagePerHorz() - 1) / std::max(1, geometry_.PagePerHorz()));
     for (int j = 0; j < rows; ++j) {
-      const size_t first = static_cast<size_t>(j) * static_cast<size_t>(std::max(1, pagePerHorz_));
-      const int y0 = first < PageGrid.size() ? PageGrid[first].Rect.Top : j * hh;
+      const size_t first = static_cast<size_t>(j) * static_cast<size_t>(std::max(1, geometry_.PagePerHorz()));
+      const int y0 = first < geometry_.PageGrid.size() ? geometry_.PageGrid[first].Rect.Top : j * hh;
       if (!(area.Bottom >= y0 - v && r < y0 - v + hh)) continue;
       const int level = canvas.SaveDC();
       if (!noClip) canvas.IntersectClipRect({0, r, r, area.Bottom});
@@ -263,8 +266,8 @@ void TQSWindow::DrawRulers(TCanvas& canvas, bool noClip, const TRect& area) {
 void TQSWindow::DrawMarkerDrag(int x, int y, bool show) {
   TCanvas* screen = Host() ? Host()->Screen() : nullptr;
   if (!screen || MarkerDrag == 0) return;
-  const int r = Rule.Width, bottom = ClientHeight() - HorzBar.Thickness - 1;
-  const int right = ClientWidth() - VertBar.Thickness;
+  const int r = Rule.Width, bottom = ClientHeight() - geometry_.HorzBar.Thickness - 1;
+  const int right = ClientWidth() - geometry_.VertBar.Thickness;
   const bool across = MarkerDrag == 3;
   auto guide = [&](int at) {
     const int level = screen->SaveDC();
@@ -283,16 +286,17 @@ void TQSWindow::DrawMarkerDrag(int x, int y, bool show) {
   // The guide at the old drag point goes, and the band under its marker
   // image is painted again.
   guide(across ? DragPoint.Y : DragPoint.X);
-  const TRect band = across ? TRect{0, 0, r, ClientHeight() - HorzBar.Thickness} : TRect{0, 0, right, r};
+  const TRect band = across ? TRect{0, 0, r, ClientHeight() - geometry_.HorzBar.Thickness} : TRect{0, 0, right, r};
   {
     const int level = screen->SaveDC();
     screen->IntersectClipRect(band);
-    DrawRulers(*screen, false, {0, 0, right, ClientHeight() - HorzBar.Thickness});
+    DrawRulers(*screen, false, {0, 0, right, ClientHeight() - geometry_.HorzBar.Thickness});
     screen->RestoreDC(level);
   }
   if (show) {
-    if (across) DrawRulerMarker(*screen, 3, y + VertBar.Position - 4, false, kApexRight);
-    else DrawRulerMarker(*screen, x + HorzBar.Position - 4, MarkerDrag == 4 ? 12 : 3, false, Shape(MarkerDrag));
+    if (across) DrawRulerMarker(*screen, 3, y + geometry_.VertBar.Position - 4, false, kApexRight);
+    else
+      DrawRulerMarker(*screen, x + geometry_.HorzBar.Position - 4, MarkerDrag == 4 ? 12 : 3, false, Shape(MarkerDrag));
     guide(across ? y : x);
   }
   Host()->Flush({0, 0, ClientWidth(), ClientHeight()});
@@ -322,8 +326,9 @@ bool TQSWindow::RulerMouseUp(int x, int y) {
   DrawMarkerDrag(x, y, false);
   const int marker = MarkerDrag;
   const int zoom = std::max(1, Zoom);
-  const int step = marker == 3 ? (y + VertBar.Position - RulerMarkers[2]) * 100 / zoom
-                               : (x + HorzBar.Position - RulerMarkers[static_cast<size_t>(marker - 1)]) * 100 / zoom;
+  const int step = marker == 3
+                       ? (y + geometry_.VertBar.Position - RulerMarkers[2]) * 100 / zoom
+                       : (x + geometry_.HorzBar.Position - RulerMarkers[static_cast<size_t>(marker - 1)]) * 100 / zoom;
   MarkerDrag = 0;
   InvalidateRulers();
   if (OnRulerMarkerDrop) OnRulerMarkerDrop(this, marker, step);

@@ -83,37 +83,7 @@ TQSSelList& TQSWindow::MeasureList(TQSSelPiece& sel, int index) {
   return sel.Measures[static_cast<size_t>(index)];
 }
 
-int TQSWindow::PageOfElement(const TQSCalcItem& e) const {
-  const TQSCalcPage* page = e.PageOf();
-  return page ? page->PageIndex : -1;
-}
-
-TRect TQSWindow::ElementCanvasBox(const TQSCalcItem& e, bool second) const {
-  TRect r = ScaleRect(second ? e.Box2 : e.Box);
-  const int page = PageOfElement(e);
-  if (page >= 0 && page < static_cast<int>(PageGrid.size())) {
-    const TRect& pr = PageGrid[static_cast<size_t>(page)].Rect;
-    r.Offset(pr.Left, pr.Top);
-  }
-  return r;
-}
-
-TRect TQSWindow::ElementClientBox(const TQSCalcItem& e, bool second) const {
-  TRect r = ElementCanvasBox(e, second);
-  r.Offset(RulerWidth() - HorzBar.Position, RulerWidth() - VertBar.Position);
-  return r;
-}
-
-void TQSWindow::InvalidateElement(const TQSCalcItem& e) {
-  TRect r = ScaleRectInflated(e.Box);
-  const int page = PageOfElement(e);
-  if (page >= 0 && page < static_cast<int>(PageGrid.size())) {
-    const TRect& pr = PageGrid[static_cast<size_t>(page)].Rect;
-    r.Offset(pr.Left, pr.Top);
-  }
-  r.Offset(RulerWidth() - HorzBar.Position, RulerWidth() - VertBar.Position);
-  InvalidateClient(r, true);
-}
+void TQSWindow::InvalidateElement(const TQSCalcItem& e) { InvalidateClient(geometry_.ElementRepaintBox(e), true); }
 
 // ------------------------------------------------------------- adding
 
@@ -191,16 +161,16 @@ void TQSWindow::EndSelectionBatch(bool fire) {
 
 bool TQSWindow::SelectAtPoint(TPoint point, bool select, bool clearFirst) {
   if (!Score) return false;
-  const TPoint p = ClientToCanvas(point);
+  const TPoint p = geometry_.ClientToCanvas(point);
   SuppressEvents = true;
   bool result = false, ended = false;
   try {
-    for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()) && !ended; ++j) {
-      const TRect& pr = PageGrid[static_cast<size_t>(j)].Rect;
+    for (int j = 0; j < geometry_.PageCount && j < static_cast<int>(geometry_.PageGrid.size()) && !ended; ++j) {
+      const TRect& pr = geometry_.PageGrid[static_cast<size_t>(j)].Rect;
       const TQSCalcPage* page = LayoutPage(j);
       if (!page || !pr.Contains(p)) continue;
       auto hit = [&](TQSCalcItem& e) {
-        const TRect box = ElementCanvasBox(e);
+        const TRect box = geometry_.ElementCanvasBox(e);
         if (!box.Contains(p)) return true;
         // Only a volta's bracket and its hook take a click.
         if (KindOf(e) == kind::Volta && p.Y - box.Top > Zoom * 8 / 100 && box.Right - p.X > Zoom * 2 / 100)
@@ -221,7 +191,7 @@ bool TQSWindow::SelectAtPoint(TPoint point, bool select, bool clearFirst) {
       if (ended) break;
       for (int n = 0; n < page->PageItemCount; ++n) {
         TQSCalcItem* e = page->PageItems.At(n);
-        if (!e || !ElementCanvasBox(*e).Contains(p)) continue;
+        if (!e || !geometry_.ElementCanvasBox(*e).Contains(p)) continue;
         if (e == EditedElement) {
           ended = true;
           break;
@@ -244,17 +214,17 @@ bool TQSWindow::SelectAtPoint(TPoint point, bool select, bool clearFirst) {
 
 bool TQSWindow::EditTextAtPoint(TPoint point) {
   if (!Score) return false;
-  const TPoint p = ClientToCanvas(point);
+  const TPoint p = geometry_.ClientToCanvas(point);
   TQSCalcItem* hit = nullptr;
-  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()) && !hit; ++j) {
+  for (int j = 0; j < geometry_.PageCount && j < static_cast<int>(geometry_.PageGrid.size()) && !hit; ++j) {
     const TQSCalcPage* page = LayoutPage(j);
-    if (!page || !PageGrid[static_cast<size_t>(j)].Rect.Contains(p)) continue;
+    if (!page || !geometry_.PageGrid[static_cast<size_t>(j)].Rect.Contains(p)) continue;
     ForSlotElements(*page, true, [&](TQSCalcItem& e) {
-      if (ElementCanvasBox(e).Contains(p)) hit = &e;
+      if (geometry_.ElementCanvasBox(e).Contains(p)) hit = &e;
       return !hit;
     });
     for (int n = 0; n < page->PageItemCount && !hit; ++n)
-      if (TQSCalcItem* e = page->PageItems.At(n); e && ElementCanvasBox(*e).Contains(p)) hit = e;
+      if (TQSCalcItem* e = page->PageItems.At(n); e && geometry_.ElementCanvasBox(*e).Contains(p)) hit = e;
   }
   const int k = hit ? KindOf(*hit) : -1;
   if (k != kind::Lyric && k != kind::Term && k != kind::InstrumentName && k != kind::Text) return false;
@@ -265,23 +235,23 @@ bool TQSWindow::EditTextAtPoint(TPoint point) {
 
 bool TQSWindow::SelectInRect(const TRect& rect, bool clearFirst) {
   if (!Score) return false;
-  TRect r = ClientRectToCanvas(rect);
+  TRect r = geometry_.ClientRectToCanvas(rect);
   if (r.Left > r.Right) std::swap(r.Left, r.Right);
   if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
   SuppressEvents = true;
   bool added = false;
   auto take = [&](TQSCalcItem& e) {
-    if (!Touches(ElementCanvasBox(e), r)) return;
+    if (!Touches(geometry_.ElementCanvasBox(e), r)) return;
     if (!added && clearFirst) ClearSelection();
     added = true;
     AddElement(&e);
   };
   try {
-    for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
+    for (int j = 0; j < geometry_.PageCount && j < static_cast<int>(geometry_.PageGrid.size()); ++j) {
       const TQSCalcPage* page = LayoutPage(j);
       // What lies on a page is drawn inside it: pages the band does not
       // reach hold nothing it can catch.
-      if (!page || !Touches(PageGrid[static_cast<size_t>(j)].Rect, r)) continue;
+      if (!page || !Touches(geometry_.PageGrid[static_cast<size_t>(j)].Rect, r)) continue;
       ForSlotElements(*page, false, [&](TQSCalcItem& e) {
         const int k = KindOf(e);
         if (e.ElementType != element::PartBarline && k != kind::Accolade && k != kind::Meter &&
@@ -303,9 +273,10 @@ bool TQSWindow::SelectInRect(const TRect& rect, bool clearFirst) {
 bool TQSWindow::PointNearLine(const TQSCalcItem& e, TPoint point) const {
   const auto* line = dynamic_cast<const TQSLine*>(e.Item);
   if (!line) return false;
-  const int page = PageOfElement(e);
-  const TPoint origin = PageToScreen({0, 0}, page);
-  const double x1 = Px(line->Fields.X1), y1 = Px(line->Fields.Y1), x2 = Px(line->Fields.X2), y2 = Px(line->Fields.Y2);
+  const int page = geometry_.PageOfElement(e);
+  const TPoint origin = geometry_.PageToScreen({0, 0}, page);
+  const double x1 = geometry_.Px(line->Fields.X1), y1 = geometry_.Px(line->Fields.Y1),
+               x2 = geometry_.Px(line->Fields.X2), y2 = geometry_.Px(line->Fields.Y2);
   const double px = point.X - origin.X, py = point.Y - origin.Y;
   const double dx = x2 - x1, dy = y2 - y1;
   if (dx == 0 && dy == 0) return true;
@@ -338,15 +309,15 @@ int TQSWindow::HitTestHandles(TPoint p) {
   };
   // A page rectangle in page units as client pixels.
   auto client = [&](const TQSCalcItem& e, TRect units) {
-    TRect r = ScaleRect(units);
-    const TRect box = ElementClientBox(e);
-    const TRect base = ScaleRect(e.Box);
+    TRect r = geometry_.ScaleRect(units);
+    const TRect box = geometry_.ElementClientBox(e);
+    const TRect base = geometry_.ScaleRect(e.Box);
     r.Offset(box.Left - base.Left, box.Top - base.Top);
     return r;
   };
 
   auto scoreHandle = [&](TQSCalcItem& e) -> int {
-    const TRect b = ElementClientBox(e);
+    const TRect b = geometry_.ElementClientBox(e);
     const int mx = (b.Left + b.Right) / 2;
     if (e.ElementType == element::PartBarline) return point(mx, b.Bottom) ? grab::Only : grab::None;
     if (e.ElementType == element::Stem) {
@@ -363,7 +334,7 @@ int TQSWindow::HitTestHandles(TPoint p) {
       case kind::Accolade:
         return point(mx, b.Bottom) ? grab::Only : grab::None;
       case kind::Liga: {
-        if (int code = ends(ElementClientBox(e, true), grab::Start, grab::End)) return code;
+        if (int code = ends(geometry_.ElementClientBox(e, true), grab::Start, grab::End)) return code;
         const auto* tie = static_cast<const TQSLiga*>(e.Item);
         const TRect u = e.Box2;
         const double f = e.Param2 == 0 ? 1.0 : std::sqrt(std::abs(static_cast<double>(u.Right - u.Left) / e.Param2));
@@ -396,7 +367,7 @@ int TQSWindow::HitTestHandles(TPoint p) {
       return ends(client(e, {f.X1, f.Y1, f.X2, f.Y2}), grab::Start, grab::End);
     }
     if (k == kind::Text || k == kind::Image || (k >= kind::Rectangle && k <= kind::ChordSegment)) {
-      if (int code = boxHandles(ElementClientBox(e))) return code;
+      if (int code = boxHandles(geometry_.ElementClientBox(e))) return code;
       if (const auto* arc = dynamic_cast<const TQSArc*>(e.Item); arc && k >= kind::Arc)
         return ends(client(e, {arc->Fields.AX, arc->Fields.AY, arc->Fields.BX, arc->Fields.BY}), grab::FirstControl, grab::SecondControl);
     }
@@ -442,7 +413,7 @@ void TQSWindow::SelectAll(int scope) {
     }
   };
   SuppressEvents = true;
-  for (int j = 0; j < PageCount; ++j) {
+  for (int j = 0; j < geometry_.PageCount; ++j) {
     const TQSCalcPage* page = LayoutPage(j);
     if (!page) continue;
     ForSlotElements(*page, false, [&](TQSCalcItem& e) {
@@ -479,7 +450,7 @@ void TQSWindow::SelectAllPageObjects(bool allPages) {
   ClearSelection();
   SuppressEvents = true;
   try {
-    for (int j = 0; j < PageCount; ++j) {
+    for (int j = 0; j < geometry_.PageCount; ++j) {
       if (!allPages && j != CursorPosition.Page) continue;
       const TQSCalcPage* page = LayoutPage(j);
       for (int n = 0; page && n < page->PageItemCount; ++n)

@@ -83,16 +83,6 @@ void TQSWindow::StartTool(uint8_t tool, int x, int y) {
   DrawToolFeedback();
 }
 
-int TQSWindow::StaffSpacing(const TQSStaff& staff) const { return StaffSpacePixels(staff); }
-
-TPoint TQSWindow::ClientToPageUnits(TPoint p) const {
-  const TPoint o = PageOrigin(CursorPosition.Page);
-  auto unit = [&](int v, int origin, int scroll) {
-    return static_cast<int>(static_cast<int64_t>(v - origin + scroll - RulerWidth()) * 800 / Zoom);
-  };
-  return {unit(p.X, o.X, HorzBar.Position), unit(p.Y, o.Y, VertBar.Position)};
-}
-
 TQSWindow::TXorOverlay::TXorOverlay(const TQSWindow& view)
     : screen_(view.Host() ? view.Host()->Screen() : nullptr) {
   if (!screen_) return;
@@ -150,7 +140,8 @@ void TQSWindow::DrawToolFeedback() {
 
 void TQSWindow::FinishTool() {
   const uint8_t tool = ToolCode;
-  const TPoint a = ClientToPageUnits(DragStart), b = ClientToPageUnits(DragPoint);
+  const TPoint a = geometry_.ClientToPageUnits(DragStart, CursorPosition.Page),
+               b = geometry_.ClientToPageUnits(DragPoint, CursorPosition.Page);
   const TRect r = Normalized(a, b);
   switch (tool) {
     case kToolLine:
@@ -176,9 +167,9 @@ void TQSWindow::FinishTool() {
 // ------------------------------------------------------------ ghost step
 
 bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
-  const TPoint p = ClientToCanvas(client);
-  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
-    const TRect& pr = PageGrid[static_cast<size_t>(j)].Rect;
+  const TPoint p = geometry_.ClientToCanvas(client);
+  for (int j = 0; j < geometry_.PageCount && j < static_cast<int>(geometry_.PageGrid.size()); ++j) {
+    const TRect& pr = geometry_.PageGrid[static_cast<size_t>(j)].Rect;
     if (!pr.Contains(p)) continue;
     const TQSCalcPage* page = LayoutPage(j);
     if (!page) return false;
@@ -191,8 +182,8 @@ bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
         const TQSPart* owner = sr->Staff->Part();
         if (owner && owner->Index == part && (!owner->Piece() || owner->Piece()->Index == CursorPosition.Piece))
           row = sr;
-        if (row && (Px(sr->LowerBound) >= y || i == page->StaffRowCount - 1)) break;
-      } else if (Px(sr->UpperBound) <= y && y < Px(sr->LowerBound)) {
+        if (row && (geometry_.Px(sr->LowerBound) >= y || i == page->StaffRowCount - 1)) break;
+      } else if (geometry_.Px(sr->UpperBound) <= y && y < geometry_.Px(sr->LowerBound)) {
         row = sr;
         break;
       }
@@ -201,12 +192,12 @@ bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
     const TQSCalcSystem& system = *row->System;
     const TQSCalcMeasure* slot = system.Measures.At(0);
     for (int k = 0; k < system.MeasureCount; ++k)
-      if (const TQSCalcMeasure* m = system.Measures.At(k); m && Px(m->Box.Left) <= x) slot = m;
+      if (const TQSCalcMeasure* m = system.Measures.At(k); m && geometry_.Px(m->Box.Left) <= x) slot = m;
     if (!slot) return false;
     int under = 0;
     const int length = std::min<int>(slot->Length, static_cast<int>(slot->Positions.size()));
     for (int t = 0; t < length; ++t)
-      if (Px(slot->Box.Left + slot->Positions[static_cast<size_t>(t)]) <= x) under = t;
+      if (geometry_.Px(slot->Box.Left + slot->Positions[static_cast<size_t>(t)]) <= x) under = t;
     g = {};
     g.Page = j;
     g.PageLeft = pr.Left;
@@ -232,12 +223,13 @@ bool TQSWindow::LocateGhost(TPoint client, int part, TGhostPlace& g) const {
       }
     g.Tick = best;
     const int tick = std::clamp(best, 0, std::max(0, static_cast<int>(slot->Positions.size()) - 1));
-    g.X = Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)])) + pr.Left;
+    g.X = geometry_.Px(slot->Box.Left + (slot->Positions.empty() ? 0 : slot->Positions[static_cast<size_t>(tick)])) +
+          pr.Left;
     const TQSStaff& staff = *row->Staff;
-    const int sp = std::max(1, StaffSpacePixels(staff));
+    const int sp = std::max(1, geometry_.StaffSpacePixels(staff));
     g.Spacing = sp;
     g.Tablature = staff.Fields.Tablature;
-    const int top = Px(row->TopLine) + pr.Top;
+    const int top = geometry_.Px(row->TopLine) + pr.Top;
     if (ArmedItem == 1 && g.Tablature) {
       const int lines = std::max<int>(1, staff.Fields.LineCount);
       int bottom = top + sp * (lines - 1);
@@ -284,11 +276,11 @@ void TQSWindow::DrawGhost(TCanvas& screen, int part) {
   const TQSCalcStaff& row = *g.Row;
   const TQSCalcSystem& system = *row.System;
   const int level = screen.SaveDC();
-  const int r = RulerWidth();
-  screen.SetViewportOrg(r - HorzBar.Position, r - VertBar.Position);
+  const int r = geometry_.RulerWidth();
+  screen.SetViewportOrg(r - geometry_.HorzBar.Position, r - geometry_.VertBar.Position);
   screen.Pen().Width = 1;
   auto rowAt = [&](int i) { return system.PageRecord ? system.PageRecord->StaffRows.At(i) : nullptr; };
-  auto py = [&](int v) { return Px(v) + g.PageTop; };
+  auto py = [&](int v) { return geometry_.Px(v) + g.PageTop; };
   bool drawn = true;
   const int code = part >= 0 && ArmedItem == 0 ? 1 : ArmedItem;
   if (code == 1) {
@@ -316,7 +308,7 @@ void TQSWindow::DrawGhost(TCanvas& screen, int part) {
     const TQSCalcStaff* firstRow = rowAt(system.FirstRow);
     const TQSCalcStaff* lastRow = rowAt(system.LastRow);
     const int sysTop = firstRow ? py(firstRow->TopLine) : v, sysBottom = lastRow ? py(lastRow->BottomLine) : w;
-    const int left = Px(g.Slot->Box.Left) + g.PageLeft, right = Px(g.Slot->Box.Right) + g.PageLeft;
+    const int left = geometry_.Px(g.Slot->Box.Left) + g.PageLeft, right = geometry_.Px(g.Slot->Box.Right) + g.PageLeft;
     switch (code) {
       case 2: case 3: {
         const TQSCalcItem* nearest = nullptr;
@@ -326,16 +318,16 @@ void TQSWindow::DrawGhost(TCanvas& screen, int part) {
           if (!e || !e->Item || e->ElementType != element::Item) continue;
           const int k = e->Item->ItemType;
           if (k != kind::Note && !(code == 3 && k == kind::Pause)) continue;
-          const int cx = Px((e->Box.Left + e->Box.Right) / 2) + g.PageLeft;
-          const int cy = Px((e->Box.Top + e->Box.Bottom) / 2) + g.PageTop;
+          const int cx = geometry_.Px((e->Box.Left + e->Box.Right) / 2) + g.PageLeft;
+          const int cy = geometry_.Px((e->Box.Top + e->Box.Bottom) / 2) + g.PageTop;
           const int d = std::abs(cx - g.MouseX) + std::abs(cy - g.MouseY);
           if (d < best) best = d, nearest = e;
         }
         if (!nearest) drawn = false;
         else {
-          ax = Px((nearest->Box.Left + nearest->Box.Right) / 2) + g.PageLeft;
-          v = Px(nearest->Box.Top) + g.PageTop;
-          w = Px(nearest->Box.Bottom) + g.PageTop;
+          ax = geometry_.Px((nearest->Box.Left + nearest->Box.Right) / 2) + g.PageLeft;
+          v = geometry_.Px(nearest->Box.Top) + g.PageTop;
+          w = geometry_.Px(nearest->Box.Bottom) + g.PageTop;
         }
         break;
       }
@@ -345,7 +337,7 @@ void TQSWindow::DrawGhost(TCanvas& screen, int part) {
         const TQSCalcStaff* b = sp ? rowAt(sp->LastRow) : nullptr;
         if (a && b) v = py(a->TopLine), w = py(b->BottomLine);
         if (code == 6) {
-          ax = a ? Px(a->Left) + g.PageLeft : ax;
+          ax = a ? geometry_.Px(a->Left) + g.PageLeft : ax;
           v = w = (v + w) / 2;
         }
         break;
@@ -422,16 +414,16 @@ void TQSWindow::DrawSlurFeedback(TCanvas& screen) {
   if (!start) return;
   const bool below = (LigaStyle & 1) != 0, slide = (LigaStyle & 8) != 0;
   const TPoint s = DragStart;
-  const int r = RulerWidth();
+  const int r = geometry_.RulerWidth();
   auto cx = [&](const TQSCalcSystem& sys, int v) {
-    const TPoint o = PageOrigin(sys.Page);
-    return Px(v) + o.X + r - HorzBar.Position;
+    const TPoint o = geometry_.PageOrigin(sys.Page);
+    return geometry_.Px(v) + o.X + r - geometry_.HorzBar.Position;
   };
   auto cy = [&](const TQSCalcSystem& sys, int v) {
-    const TPoint o = PageOrigin(sys.Page);
-    return Px(v) + o.Y + r - VertBar.Position;
+    const TPoint o = geometry_.PageOrigin(sys.Page);
+    return geometry_.Px(v) + o.Y + r - geometry_.VertBar.Position;
   };
-  const int endX = g.X + r - HorzBar.Position, endY = DragPoint.Y;
+  const int endX = g.X + r - geometry_.HorzBar.Position, endY = DragPoint.Y;
   if (start == end) {
     if (endX < s.X) return;
     if (slide) {

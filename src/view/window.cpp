@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "base/mathutil.h"
+#include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/gui.h"
 #include "score/calcrecords.h"
@@ -37,9 +38,11 @@ class TControlHost : public TQSWindow::THost {
 // anew, for the pages, the rulers and the cursor all moved.
 class TMovedByClamp {
  public:
-  explicit TMovedByClamp(TQSWindow& view) : view_(view), h_(view.HorzBar.Position), v_(view.VertBar.Position) {}
+  explicit TMovedByClamp(TQSWindow& view)
+      : view_(view), h_(view.Geometry().HorzBar.Position), v_(view.Geometry().VertBar.Position) {}
   ~TMovedByClamp() {
-    if (view_.HorzBar.Position != h_ || view_.VertBar.Position != v_) view_.InvalidateRect(view_.ClientRect(), false);
+    if (view_.Geometry().HorzBar.Position != h_ || view_.Geometry().VertBar.Position != v_)
+      view_.InvalidateRect(view_.ClientRect(), false);
   }
   TMovedByClamp(const TMovedByClamp&) = delete;
   TMovedByClamp& operator=(const TMovedByClamp&) = delete;
@@ -51,9 +54,40 @@ class TMovedByClamp {
 
 }  // namespace
 
+// What the text editor asks of the view.
+class TQSWindow::TTextSite : public TQSTextEditor::TSite {
+ public:
+  explicit TTextSite(TQSWindow& view) : view_(view) {}
+  void ShowCursor(bool show) override { view_.ShowCursor(show); }
+  void RepaintElement(const TQSCalcItem& e) override { view_.InvalidateElement(e); }
+  void RepaintPages() override { view_.InvalidatePages(); }
+  void TextSelectionChanged() override { Fire(view_.OnPasteChanged, &view_); }
+  void TextChanged() override {
+    if (view_.Score) view_.Score->FireChanged(&view_);
+  }
+  void CursorToLyric(int measure, int tick, int part) override {
+    view_.SetCursorMeasure(measure);
+    view_.SetCursorTick(tick);
+    view_.SetCursorPart(part);
+  }
+  void CursorToNextEvent() override { view_.MoveCursorRight(false, false); }
+  void CursorToPreviousEvent() override { view_.MoveCursorLeft(false); }
+  TRect PageArea() const override { return view_.GetPageAreaRect(); }
+  void FlushScreen(const TRect& r) override {
+    if (view_.Host()) view_.Host()->Flush(r);
+  }
+
+ private:
+  TQSWindow& view_;
+};
+
 TQSWindow::TQSWindow(TComponent* owner)
-    : TCustomControl(owner), PixelsPerInch(qs::ScreenPixelsPerInch()), controlHost_(std::make_unique<TControlHost>(*this)) {
-  VertBar.Thickness = HorzBar.Thickness = 17;
+    : TCustomControl(owner),
+      geometry_(*this, Rule, qs::ScreenPixelsPerInch()),
+      controlHost_(std::make_unique<TControlHost>(*this)),
+      textSite_(std::make_unique<TTextSite>(*this)),
+      textEditor_(std::make_unique<TQSTextEditor>(*this, geometry_, *textSite_)) {
+  geometry_.VertBar.Thickness = geometry_.HorzBar.Thickness = 17;
   Zoom = 100;
   TempoScale = 100;
   // The arrow keys are the view's own.
@@ -83,6 +117,12 @@ TQSWindow::THost* TQSWindow::Host() const {
 
 // ------------------------------------------------------------ properties
 
+void TQSWindow::EditItemText(TQSCalcItem* element) { textEditor_->EditItemText(element); }
+
+void TQSWindow::EditItemTextOf(TQSItem* item) {
+  if (Score) EditItemText(item ? FindLayoutElement(*Score, item, -1) : nullptr);
+}
+
 void TQSWindow::SetScore(TQSScore* score) {
   if (score == Score) return;
   if (Score) Score->DetachWindow(this);
@@ -95,9 +135,7 @@ void TQSWindow::SetScore(TQSScore* score) {
 }
 
 void TQSWindow::SetPagePerHorz(int value) {
-  if (value < 1) value = 1;  // a grid needs at least one page to a row
-  if (value == pagePerHorz_) return;
-  pagePerHorz_ = value;
+  if (!geometry_.SetPagePerHorz(value)) return;
   LayoutPages();
   UpdateScrollRanges();
   InvalidatePages();
@@ -157,7 +195,7 @@ void TQSWindow::DoExit() {
 
 void TQSWindow::SetEnabled(bool v) {
   // Only the scroll bars follow; the view itself keeps taking input.
-  HorzBar.Visible = VertBar.Visible = v;
+  geometry_.HorzBar.Visible = geometry_.VertBar.Visible = v;
   SyncScrollBars();
   InvalidateClient(GetViewRect(), true);
   InvalidateClient({0, 0, ClientWidth(), ClientHeight()}, false);
@@ -174,18 +212,18 @@ void TQSWindow::Resize() {
 
 TRect TQSWindow::HorzBarRect() const {
   const int left = ClientWidth() / 2;
-  const int right = ClientWidth() - (VertBar.Visible ? VertBar.Thickness : 0);
-  return {left, ClientHeight() - HorzBar.Thickness, std::max(left, right), ClientHeight()};
+  const int right = ClientWidth() - (geometry_.VertBar.Visible ? geometry_.VertBar.Thickness : 0);
+  return {left, ClientHeight() - geometry_.HorzBar.Thickness, std::max(left, right), ClientHeight()};
 }
 
 TRect TQSWindow::VertBarRect() const {
-  return {ClientWidth() - VertBar.Thickness, 0, ClientWidth(),
-          std::max(0, ClientHeight() - (HorzBar.Visible ? HorzBar.Thickness : 0))};
+  return {ClientWidth() - geometry_.VertBar.Thickness, 0, ClientWidth(),
+          std::max(0, ClientHeight() - (geometry_.HorzBar.Visible ? geometry_.HorzBar.Thickness : 0))};
 }
 
 TRect TQSWindow::GetViewRect() const {
-  return {0, 0, ClientWidth() - (VertBar.Visible ? VertBar.Thickness : 0),
-          HorzBar.Visible ? ClientHeight() - HorzBar.Thickness - 1 : ClientHeight()};
+  return {0, 0, ClientWidth() - (geometry_.VertBar.Visible ? geometry_.VertBar.Thickness : 0),
+          geometry_.HorzBar.Visible ? ClientHeight() - geometry_.HorzBar.Thickness - 1 : ClientHeight()};
 }
 
 TRect TQSWindow::GetPageAreaRect() const {
@@ -195,27 +233,28 @@ TRect TQSWindow::GetPageAreaRect() const {
 }
 
 void TQSWindow::UpdateScrollRanges() {
-  if (!HasParent() || PageCount == 0 || PageGrid.empty()) return;
+  if (!HasParent() || geometry_.PageCount == 0 || geometry_.PageGrid.empty()) return;
   const TRect a = GetPageAreaRect();
-  const TRect& first = PageGrid[0].Rect;
+  const TRect& first = geometry_.PageGrid[0].Rect;
   const TMovedByClamp moved(*this);
-  HorzBar.PageSize = 0;
-  HorzBar.Max = first.Width() * pagePerHorz_;
-  HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, a.Right - a.Left));
-  HorzBar.Position = std::max(0, std::min(HorzBar.Position, HorzBar.Range()));
-  HorzBar.LargeChange = static_cast<uint16_t>(first.Width());
-  VertBar.PageSize = 0;
-  VertBar.Max = Style == wsPreview ? first.Bottom : PageGrid[static_cast<size_t>(PageCount - 1)].Rect.Bottom;
-  VertBar.PageSize = std::max(0, std::min(VertBar.Max, a.Bottom - a.Top));
-  VertBar.Position = std::max(0, std::min(VertBar.Position, VertBar.Range()));
-  VertBar.LargeChange = static_cast<uint16_t>(first.Height() - first.Height() / 3);
+  geometry_.HorzBar.PageSize = 0;
+  geometry_.HorzBar.Max = first.Width() * geometry_.PagePerHorz();
+  geometry_.HorzBar.PageSize = std::max(0, std::min(geometry_.HorzBar.Max, a.Right - a.Left));
+  geometry_.HorzBar.Position = std::max(0, std::min(geometry_.HorzBar.Position, geometry_.HorzBar.Range()));
+  geometry_.HorzBar.LargeChange = static_cast<uint16_t>(first.Width());
+  geometry_.VertBar.PageSize = 0;
+  geometry_.VertBar.Max =
+      Style == wsPreview ? first.Bottom : geometry_.PageGrid[static_cast<size_t>(geometry_.PageCount - 1)].Rect.Bottom;
+  geometry_.VertBar.PageSize = std::max(0, std::min(geometry_.VertBar.Max, a.Bottom - a.Top));
+  geometry_.VertBar.Position = std::max(0, std::min(geometry_.VertBar.Position, geometry_.VertBar.Range()));
+  geometry_.VertBar.LargeChange = static_cast<uint16_t>(first.Height() - first.Height() / 3);
   SyncScrollBars();
 }
 
 void TQSWindow::SyncScrollBars() {
   for (bool vertical : {false, true}) {
     TScrollBar* bar = vertical ? VertScrollBar : HorzScrollBar;
-    const TQSScrollState& state = vertical ? VertBar : HorzBar;
+    const TQSScrollState& state = vertical ? geometry_.VertBar : geometry_.HorzBar;
     if (!bar) continue;
     const TRect r = vertical ? VertBarRect() : HorzBarRect();
     bar->SetBounds(r.Left, r.Top, r.Width(), r.Height());
@@ -228,25 +267,27 @@ void TQSWindow::SyncScrollBars() {
 }
 
 void TQSWindow::UpdateScrollBars(bool notify) {
-  if (PageCount > 0 && !PageGrid.empty()) {
+  if (geometry_.PageCount > 0 && !geometry_.PageGrid.empty()) {
     const TRect a = GetPageAreaRect();
-    const TRect& first = PageGrid[0].Rect;
+    const TRect& first = geometry_.PageGrid[0].Rect;
     const TMovedByClamp moved(*this);
-    HorzBar.PageSize = 0;
-    HorzBar.Max = first.Width() * pagePerHorz_;
-    HorzBar.PageSize = std::max(0, std::min(HorzBar.Max, ClientWidth() - VertBar.Thickness - a.Left));
-    HorzBar.Position = std::max(0, std::min(HorzBar.Position, HorzBar.Range()));
-    VertBar.PageSize = 0;
-    VertBar.Max = PageGrid[static_cast<size_t>(PageCount - 1)].Rect.Bottom;
-    VertBar.PageSize = std::max(0, std::min(VertBar.Max, ClientHeight() - HorzBar.Thickness - a.Top));
-    VertBar.Position = std::max(0, std::min(VertBar.Position, VertBar.Range()));
+    geometry_.HorzBar.PageSize = 0;
+    geometry_.HorzBar.Max = first.Width() * geometry_.PagePerHorz();
+    geometry_.HorzBar.PageSize =
+        std::max(0, std::min(geometry_.HorzBar.Max, ClientWidth() - geometry_.VertBar.Thickness - a.Left));
+    geometry_.HorzBar.Position = std::max(0, std::min(geometry_.HorzBar.Position, geometry_.HorzBar.Range()));
+    geometry_.VertBar.PageSize = 0;
+    geometry_.VertBar.Max = geometry_.PageGrid[static_cast<size_t>(geometry_.PageCount - 1)].Rect.Bottom;
+    geometry_.VertBar.PageSize =
+        std::max(0, std::min(geometry_.VertBar.Max, ClientHeight() - geometry_.HorzBar.Thickness - a.Top));
+    geometry_.VertBar.Position = std::max(0, std::min(geometry_.VertBar.Position, geometry_.VertBar.Range()));
   }
   SyncScrollBars();
   if (notify) Fire(OnZoomChanged, this);
 }
 
 void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
-  TQSScrollState& bar = vertical ? VertBar : HorzBar;
+  TQSScrollState& bar = vertical ? geometry_.VertBar : geometry_.HorzBar;
   scrollPos = std::max(scrollPos, 0);
   if (bar.Max < scrollPos + bar.PageSize) scrollPos = std::max(0, bar.Max - bar.PageSize);
   if (scrollPos != bar.Position) {
@@ -257,7 +298,7 @@ void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
     if (vertical)
       r = {0, a.Top, a.Right, a.Bottom};
     else if (right)
-      r = {0, 0, ClientWidth() - VertBar.Thickness, ClientHeight() - HorzBar.Thickness};
+      r = {0, 0, ClientWidth() - geometry_.VertBar.Thickness, ClientHeight() - geometry_.HorzBar.Thickness};
     else
       r = {a.Left, 0, a.Right, a.Bottom};
     // The pages moved, nothing on them changed.
@@ -270,27 +311,27 @@ void TQSWindow::ScrollTo(bool vertical, TScrollCode code, int& scrollPos) {
   UpdatePageButtons();
   // The number of the page at the top of the view, shown while the thumb
   // is dragged.
-  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j)
-    if (PageGrid[static_cast<size_t>(j)].Rect.Bottom > VertBar.Position) {
-      VertBar.Hint = std::to_string(j + 1);
+  for (int j = 0; j < geometry_.PageCount && j < static_cast<int>(geometry_.PageGrid.size()); ++j)
+    if (geometry_.PageGrid[static_cast<size_t>(j)].Rect.Bottom > geometry_.VertBar.Position) {
+      geometry_.VertBar.Hint = std::to_string(j + 1);
       break;
     }
   if (VertScrollBar) {
-    VertScrollBar->SetHint(VertBar.Hint);
+    VertScrollBar->SetHint(geometry_.VertBar.Hint);
     if (code == scTrack) VertScrollBar->SetShowHint(true);
   }
 }
 
 void TQSWindow::ScrollBoth(int h, int v) {
   // When both bars move, only the vertical move repaints at once.
-  const bool both = h != HorzBar.Position && v != VertBar.Position;
-  if (h != HorzBar.Position) {
+  const bool both = h != geometry_.HorzBar.Position && v != geometry_.VertBar.Position;
+  if (h != geometry_.HorzBar.Position) {
     const bool suppressed = SuppressEvents;
     if (both) SuppressEvents = true;
     ScrollTo(false, scPosition, h);
     SuppressEvents = suppressed;
   }
-  if (v != VertBar.Position) ScrollTo(true, scPosition, v);
+  if (v != geometry_.VertBar.Position) ScrollTo(true, scPosition, v);
 }
 
 // ------------------------------------------------------------ page grid
@@ -300,22 +341,17 @@ const TQSCalcPage* TQSWindow::LayoutPage(int index) const {
   return Score->LayoutPages.At(index);
 }
 
-TPoint TQSWindow::PageOrigin(int index) const {
-  if (!Score || index < 0 || index >= Score->LaidOutPages || index >= static_cast<int>(PageGrid.size())) return {};
-  const TRect& r = PageGrid[static_cast<size_t>(index)].Rect;
-  return {r.Left, r.Top};
-}
-
 void TQSWindow::LayoutChanged() {
   if (!Score) {
-    PageCount = 0;
+    geometry_.PageCount = 0;
     return;
   }
-  PageCount = Score->LaidOutPages;
+  geometry_.PageCount = Score->LaidOutPages;
   // Pages before the pass's first page kept their records and look the same.
   DropPageImagesFrom(Score->RelaidFromPage);
-  RefindEditedElement();
-  if (static_cast<int>(PageGrid.size()) < PageCount) PageGrid.resize(static_cast<size_t>(PageCount));
+  textEditor_->RefindEditedElement();
+  if (static_cast<int>(geometry_.PageGrid.size()) < geometry_.PageCount)
+    geometry_.PageGrid.resize(static_cast<size_t>(geometry_.PageCount));
   Score->BeginUpdate();
   LayoutButtonBar();
   UpdatePageButtons();
@@ -324,34 +360,9 @@ void TQSWindow::LayoutChanged() {
   ValidateCursor(true);
 }
 
-TRect TQSWindow::PagePixelRect() const {
-  if (!Score) return {};
-  // The paper in screen pixels, rounded after scaling.
-  auto pixels = [&](int d) {
-    const long double v = Score->Page.Tenths(d) * ScreenPixelsPerInch / 254.0L;
-    return Zoom == 100 ? Round(static_cast<double>(v)) : Round(static_cast<double>(v * Zoom / 100));
-  };
-  return {0, 0, pixels(TQSPage::dWidth), pixels(TQSPage::dHeight)};
-}
-
 void TQSWindow::LayoutPages() {
   if (!Score || Score->Updating()) return;
-  const TRect size = PagePixelRect();
-  const int w = size.Right, h = size.Bottom;
-  RowCount = 1;
-  int x = 0, y = 0, column = 0;
-  for (int j = 0; j < PageCount && j < static_cast<int>(PageGrid.size()); ++j) {
-    PageGrid[static_cast<size_t>(j)].Rect = {x, y, x + w, y + h};
-    if (column < pagePerHorz_ - 1) {
-      x += w;
-      ++column;
-    } else {
-      x = 0;
-      column = 0;
-      ++RowCount;
-      if (Style != wsPreview) y += h;
-    }
-  }
+  geometry_.ArrangePages(Style == wsPreview);
   RefreshRulerMarkers();
 }
 
@@ -361,7 +372,7 @@ void TQSWindow::SetZoom(int value) {
   ShowCursor(false);
   try {
     Zoom = value;
-    const int oldH = HorzBar.Range(), oldV = VertBar.Range();
+    const int oldH = geometry_.HorzBar.Range(), oldV = geometry_.VertBar.Range();
     LayoutPages();
     if (HasParent()) {
       InvalidateClient(GetViewRect(), true);
@@ -369,8 +380,8 @@ void TQSWindow::SetZoom(int value) {
     }
     // The bars keep their place relative to their range; a position that
     // the new range clamped is scaled from there.
-    HorzBar.Position = oldH == 0 ? 0 : HorzBar.Range() * HorzBar.Position / oldH;
-    VertBar.Position = oldV == 0 ? 0 : VertBar.Range() * VertBar.Position / oldV;
+    geometry_.HorzBar.Position = oldH == 0 ? 0 : geometry_.HorzBar.Range() * geometry_.HorzBar.Position / oldH;
+    geometry_.VertBar.Position = oldV == 0 ? 0 : geometry_.VertBar.Range() * geometry_.VertBar.Position / oldV;
     SyncScrollBars();
   } catch (...) {
     ShowCursor(true);
@@ -381,58 +392,14 @@ void TQSWindow::SetZoom(int value) {
 
 void TQSWindow::ZoomToPageWidth() {
   if (!Score) return;
-  const long double p = Score->Page.Tenths(TQSPage::dWidth) / (254.0L / PixelsPerInch);
-  if (p > 0) SetZoom(Round(static_cast<double>((ClientWidth() - VertBar.Thickness) * 100 / p)));
+  const long double p = Score->Page.Tenths(TQSPage::dWidth) / (254.0L / geometry_.PixelsPerInch);
+  if (p > 0) SetZoom(Round(static_cast<double>((ClientWidth() - geometry_.VertBar.Thickness) * 100 / p)));
 }
 
 void TQSWindow::ZoomToPageHeight() {
   if (!Score) return;
-  const long double p = Score->Page.Tenths(TQSPage::dHeight) / (254.0L / PixelsPerInch);
-  if (p > 0) SetZoom(Round(static_cast<double>((ClientHeight() - HorzBar.Thickness) * 100 / p)));
-}
-
-// ------------------------------------------------------------ transforms
-
-TPoint TQSWindow::ScreenToPage(TPoint p, int index) const {
-  const TPoint o = PageOrigin(index);
-  const int r = RulerWidth();
-  return {(p.X + HorzBar.Position - r - o.X) * 800 / Zoom, (p.Y + VertBar.Position - r - o.Y) * 800 / Zoom};
-}
-
-TRect TQSWindow::ScreenRectToPage(const TRect& r, int index) const {
-  const TPoint a = ScreenToPage({r.Left, r.Top}, index), b = ScreenToPage({r.Right, r.Bottom}, index);
-  return {a.X, a.Y, b.X, b.Y};
-}
-
-TPoint TQSWindow::PageToScreen(TPoint p, int index) const {
-  const TPoint o = PageOrigin(index);
-  const int r = RulerWidth();
-  // 64-bit: page units times the zoom leave 32 bits on large pages.
-  auto scale = [&](int u) { return static_cast<int>(static_cast<int64_t>(u) * Zoom / 8 / 100); };
-  return {scale(p.X) + r + o.X - HorzBar.Position, scale(p.Y) + r + o.Y - VertBar.Position};
-}
-
-TRect TQSWindow::PageRectToScreen(const TRect& r, int index) const {
-  const TPoint a = PageToScreen({r.Left, r.Top}, index), b = PageToScreen({r.Right, r.Bottom}, index);
-  return {a.X, a.Y, b.X, b.Y};
-}
-
-int TQSWindow::Px(int v) const { return static_cast<int>(static_cast<int64_t>(v) * Zoom / 100 / 8); }
-
-TRect TQSWindow::ScaleRect(const TRect& r) const { return {Px(r.Left), Px(r.Top), Px(r.Right), Px(r.Bottom)}; }
-
-TRect TQSWindow::ScaleRectInflated(const TRect& r) const {
-  return ScaleRect({r.Left - 32, r.Top - 32, r.Right + 32, r.Bottom + 32});
-}
-
-TPoint TQSWindow::ClientToCanvas(TPoint p) const {
-  const int r = RulerWidth();
-  return {p.X + HorzBar.Position - r, p.Y + VertBar.Position - r};
-}
-
-TRect TQSWindow::ClientRectToCanvas(const TRect& r) const {
-  const TPoint a = ClientToCanvas({r.Left, r.Top}), b = ClientToCanvas({r.Right, r.Bottom});
-  return {a.X, a.Y, b.X, b.Y};
+  const long double p = Score->Page.Tenths(TQSPage::dHeight) / (254.0L / geometry_.PixelsPerInch);
+  if (p > 0) SetZoom(Round(static_cast<double>((ClientHeight() - geometry_.HorzBar.Thickness) * 100 / p)));
 }
 
 // ----------------------------------------------------------- invalidation
@@ -447,7 +414,11 @@ void TQSWindow::UpdateNow() {
   if (Host()) Host()->Update();
 }
 
-void TQSWindow::InvalidatePages() { InvalidatePagesFrom(0); }
+void TQSWindow::InvalidatePages() {
+  // Every page painted anew, none brought up to date from what it showed.
+  pageImages_.clear();
+  InvalidatePagesFrom(0);
+}
 
 void TQSWindow::InvalidatePagesFrom(int firstPage) {
   if (!Score) return;
@@ -463,8 +434,9 @@ void TQSWindow::InvalidatePagesFrom(int firstPage) {
   // The band from the top of the first changed page's row down; a page
   // scrolled above the view, or no page at all, leaves the whole area.
   TRect band = GetPageAreaRect();
-  if (firstPage > 0 && firstPage < static_cast<int>(PageGrid.size()) && Style != wsPreview)
-    band.Top = std::max(band.Top, PageGrid[static_cast<size_t>(firstPage)].Rect.Top - VertBar.Position + band.Top);
+  if (firstPage > 0 && firstPage < static_cast<int>(geometry_.PageGrid.size()) && Style != wsPreview)
+    band.Top = std::max(
+        band.Top, geometry_.PageGrid[static_cast<size_t>(firstPage)].Rect.Top - geometry_.VertBar.Position + band.Top);
   if (band.Top < band.Bottom) InvalidateClient(band, true);
 }
 
@@ -474,25 +446,26 @@ void TQSWindow::InvalidateRulers() {
     RulersRepaintPending = true;
     return;
   }
-  const int right = ClientWidth() - (VertBar.Visible ? VertBar.Thickness : 0);
-  const int bottom = ClientHeight() - (HorzBar.Visible ? HorzBar.Thickness : 0);
+  const int right = ClientWidth() - (geometry_.VertBar.Visible ? geometry_.VertBar.Thickness : 0);
+  const int bottom = ClientHeight() - (geometry_.HorzBar.Visible ? geometry_.HorzBar.Thickness : 0);
   InvalidateClient({0, 0, right, Rule.Width}, true);
   InvalidateClient({0, 0, Rule.Width, bottom}, true);
   RulersRepaintPending = false;
 }
 
 void TQSWindow::InvalidateButtonBar() {
-  InvalidateClient({0, ClientHeight() - HorzBar.Thickness, ClientWidth() / 2, ClientHeight()}, true);
+  InvalidateClient({0, ClientHeight() - geometry_.HorzBar.Thickness, ClientWidth() / 2, ClientHeight()}, true);
 }
 
 // -------------------------------------------------------- cursor setters
 
 void TQSWindow::GotoPage(int index) {
   if (!Score) return;
-  index = std::max(0, std::min(index, PageCount - 1));
+  index = std::max(0, std::min(index, geometry_.PageCount - 1));
   if (index == CursorPosition.Page) {
     // The view may have scrolled away from the cursor's page: it comes back.
-    if (index < static_cast<int>(PageGrid.size())) ScrollToCursor(PageGrid[static_cast<size_t>(index)].Rect.Top, false);
+    if (index < static_cast<int>(geometry_.PageGrid.size()))
+      ScrollToCursor(geometry_.PageGrid[static_cast<size_t>(index)].Rect.Top, false);
     UpdatePageButtons();
     return;
   }
@@ -515,8 +488,8 @@ void TQSWindow::GotoPage(int index) {
   }
   CursorPosition.Page = index;
   ShowCursor(true);
-  if (const TQSCalcPage* page = LayoutPage(index); page && index < static_cast<int>(PageGrid.size()))
-    ScrollToCursor(PageGrid[static_cast<size_t>(index)].Rect.Top, false);
+  if (const TQSCalcPage* page = LayoutPage(index); page && index < static_cast<int>(geometry_.PageGrid.size()))
+    ScrollToCursor(geometry_.PageGrid[static_cast<size_t>(index)].Rect.Top, false);
   RefreshRulerMarkers();
   LayoutButtonBar();
   UpdatePageButtons();

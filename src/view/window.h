@@ -1,14 +1,11 @@
 #pragma once
-// TQSWindow: the editing view of a score. It places the laid-out pages in
-// a scrollable grid at its zoom, converts between client pixels, the canvas
-// (the pages edge to edge at the zoom) and page units, keeps the input
-// cursor and the selection, answers the hit tests and the queries at the
-// cursor, keeps ten bookmarks, and paints its visible pages through an
-// off-screen bitmap with the cursor as an XOR overlay.
-//
-// Coordinates: client pixels; canvas pixels (origin at the first page's
-// top-left corner, PagePerHorz pages to a row); page units (1/8 pixel at
-// zoom 100) inside a page.
+// TQSWindow: the editing view of a score. It shows the laid-out pages in a
+// scrollable grid at its zoom (its geometry object keeps the grid and the
+// coordinate transforms), keeps the input cursor and the selection,
+// answers the hit tests and the queries at the cursor, keeps ten
+// bookmarks, edits a text on the page through its text editor, and paints
+// its visible pages through an off-screen bitmap with the cursor as an XOR
+// overlay.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -19,8 +16,11 @@
 
 #include "base/geometry.h"
 #include "platform/controls.h"
+#include "platform/drawinglist.h"
 #include "platform/stdctrls.h"
 #include "render/window.h"
+#include "view/geometry.h"
+#include "view/texteditor.h"
 
 namespace qs {
 
@@ -40,29 +40,6 @@ struct TQSCalcStaff;
 struct TQSFrameString;
 
 enum class TQSCursorType : uint8_t { ctStaff, ctPiece };
-
-// The ruler settings of a view (the rulers themselves are drawn elsewhere);
-// the page area starts Width pixels in from the left and top while Visible.
-struct TQSRule {
-  bool Visible = true;
-  int Width = 24;
-  // The scale's numbers: Times New Roman, 7 points, black.
-  TFont Font = {"Times New Roman", -9};
-};
-
-// The state of one of the view's scroll bars: Position runs from 0 to
-// Max - PageSize. The view's two TScrollBar controls show it.
-struct TQSScrollState {
-  int Max = 0;
-  int PageSize = 0;
-  int Position = 0;
-  int LargeChange = 50;
-  int SmallChange = 10;
-  bool Visible = true;
-  int Thickness = 17;  // height of the horizontal bar, width of the vertical
-  std::string Hint;
-  int Range() const { return Max - PageSize; }
-};
 
 // One bookmark: a stored cursor and its marker box in the vertical ruler
 // (canvas coordinates).
@@ -103,7 +80,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   // ------------------------------------------------------------ settings
   TQSRule Rule;
-  int PagePerHorz() const { return pagePerHorz_; }
   int ButtonsOffset() const { return buttonsOffset_; }
   TQSCursorType CursorType() const { return cursorType_; }
   uint32_t CursorColor() const { return cursorColor_; }  // $BBGGRR
@@ -134,7 +110,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void SetFocus() override;
 
   // ------------------------------------------------------ client and bars
-  TQSScrollState HorzBar, VertBar;
   // The OnScroll handler of both bars (vertical = the vertical bar): clamps
   // scrollPos, moves the bar and repaints what moved.
   void ScrollTo(bool vertical, TScrollCode code, int& scrollPos);
@@ -147,39 +122,29 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   TRect VertBarRect() const;
 
   // ------------------------------------------------------------ geometry
-  struct TPageEntry {
-    TRect Rect;  // canvas pixels
-  };
-  std::vector<TPageEntry> PageGrid;  // grown to the page count, never shrunk
-  int PageCount = 0;
-  int RowCount = 1;
-  const int PixelsPerInch;
-
+  // The page grid, the scroll positions and the coordinate transforms.
+  const TQSViewGeometry& Geometry() const { return geometry_; }
   void LayoutChanged() override;
   void LayoutPages();
   TRect GetViewRect() const;
   TRect GetPageAreaRect() const;
-  TRect PagePixelRect() const;
-  TPoint ScreenToPage(TPoint p, int index) const;
-  TRect ScreenRectToPage(const TRect& r, int index) const;
-  TPoint PageToScreen(TPoint p, int index) const;
-  TRect PageRectToScreen(const TRect& r, int index) const;
-  TRect ScaleRect(const TRect& r) const;
-  TRect ScaleRectInflated(const TRect& r) const;
-  TPoint ClientToCanvas(TPoint p) const;
-  TRect ClientRectToCanvas(const TRect& r) const;
   void ZoomToPageWidth();
   void ZoomToPageHeight();
-  int RulerWidth() const { return Rule.Visible ? Rule.Width : 0; }
 
   void InvalidatePages() override;
   // Repaints the band of the page area from the first page on that may have
   // changed; the images of the pages before it are kept.
   void InvalidatePagesFrom(int firstPage) override;
-  // Whether the page's painted image is kept for the next repaint.
-  bool HasPageImage(int index) const { return pageImages_.count(index) != 0; }
-  // How many page images have been painted anew since the view was made.
+  // Whether the page's painted image is kept for the next repaint as it is.
+  bool HasPageImage(int index) const {
+    auto it = pageImages_.find(index);
+    return it != pageImages_.end() && it->second.Current;
+  }
+  // How many page images have been painted anew, or brought up to date in
+  // part, since the view was made; and how many rows of page pixels that
+  // painted.
   int PageImagesPainted() const { return pageImagesPainted_; }
+  long long PageRowsPainted() const { return pageRowsPainted_; }
   void InvalidateRulers() override;
   void InvalidateButtonBar() override;
 
@@ -275,9 +240,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool SelectionHasKind(int kindFrom, int kindTo = 0) const;
   bool CanSaveSymbol() const;
   bool CanSaveChord() const;
-  // The element's box on the canvas and on the client.
-  TRect ElementCanvasBox(const TQSCalcItem& e, bool second = false) const;
-  TRect ElementClientBox(const TQSCalcItem& e, bool second = false) const;
 
   // ------------------------------------------------------------- queries
   TQSPiece* ActivePiece() const;
@@ -358,47 +320,11 @@ class TQSWindow : public TCustomControl, public TQSPageView {
 
   // ------------------------------------------------ in-place text editing
   // One lyric, inscription, instrument name or free text at a time is
-  // edited on the page. EditSelection holds the selection's start line and
-  // column, its end line and column, then the caret's line and column;
-  // columns count UTF-16 units, the caret stands before that unit. A run of
-  // edits without caret moves is one undo step.
+  // edited on the page, by the view's text editor.
+  TQSTextEditor& TextEditor() { return *textEditor_; }
+  const TQSTextEditor& TextEditor() const { return *textEditor_; }
   void EditItemText(TQSCalcItem* element) override;
   void EditItemTextOf(TQSItem* item) override;
-  // Repaints the edited box; with measure the text's box is measured again.
-  void UpdateEditBox(bool withAngle, bool measure);
-  void TypeChar(char16_t ch);
-  void TextBackspace();
-  void TextDelete();
-  void TextNewLine();
-  void TextHome(bool extend);
-  void TextEnd(bool extend);
-  void TextLeft(bool extend, bool word);
-  void TextRight(bool extend, bool word);
-  void TextUp(bool extend);
-  void TextDown(bool extend);
-  void SetTextSelStart(int line, int column);
-  void SetTextSelEnd(int line, int column);
-  void SetTextSelection(int startLine, int startColumn, int endLine, int endColumn);
-  // True when a selection was deleted.
-  bool DeleteTextSelection();
-  // The selected text, lines joined by CR LF; empty without a selection.
-  std::u16string GetSelectedText() const;
-  // Inserts text at the caret, starting a new line at each CR (CR LF).
-  void InsertTextAtCaret(const std::u16string& text);
-  void OpenTextUndo(uint8_t action, const std::string& caption);
-  // The clipboard while a text is edited; false when nothing is edited.
-  bool CopyEditedText();
-  bool CutEditedText();
-  bool PasteEditedText();
-  // Asked by the key handler first: true when the text editor took the
-  // key (key is then 0, except for keys that bring a character).
-  bool TextEditKey(uint16_t& key, TShiftState shift);
-  // The layout built its elements anew: the edited one is found again.
-  void RefindEditedElement();
-  int TextCaretLine() const { return EditSelection[4]; }
-  int TextCaretColumn() const { return EditSelection[5]; }
-  bool TextTypingUndo = false;
-  bool TextModified = false;
 
   // ------------------------------------------------------------ mouse
   // The rubber band: from the press point to the current drag point.
@@ -510,10 +436,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void PageOrigin(int index, TPoint& point) const;
   void ScrollArrowPoint(bool horizontal, int which, TPoint& point) const;
   void RulerMarkerPoint(int marker, TPoint& point) const;
-  // The staff space of a staff in pixels at the zoom.
-  int StaffSpacing(const TQSStaff& staff) const;
-  // A client point in page units of the cursor's page.
-  TPoint ClientToPageUnits(TPoint p) const;
 
  private:
   bool LocateGhost(TPoint client, int part, struct TGhostPlace& g) const;
@@ -559,6 +481,8 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   bool DoMouseWheel(TShiftState shift, int wheelDelta, TPoint mousePos) override;
   void KeyDown(uint16_t& key, TShiftState shift) override;
   void KeyPress(char16_t& key) override;
+  // An edited text takes its keys first; true when it took the key.
+  bool TextEditKey(uint16_t& key, TShiftState shift);
 
  private:
   THost* Host() const;
@@ -585,10 +509,6 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // Shows the bar states on the scroll bar controls.
   void SyncScrollBars();
   const TQSCalcPage* LayoutPage(int index) const;
-  TPoint PageOrigin(int index) const;
-  int PageOfElement(const TQSCalcItem& e) const;
-  int Px(int v) const;  // v x Zoom / 100 / 8
-  int StaffSpacePixels(const TQSStaff& staff) const;
   bool AddOne(TQSSelList& list, TQSCalcItem* e);
   void InvalidateElement(const TQSCalcItem& e);
   void EndSelectionBatch(bool fire);
@@ -604,7 +524,7 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   void CursorMove(TObject* sender, Fn&& change);
   bool CursorStroke(TPoint& top, TPoint& bottom, int& markerY, bool& marker) const;
 
-  int pagePerHorz_ = 1;
+  TQSViewGeometry geometry_;
   int buttonsOffset_ = 0;
   TQSCursorType cursorType_ = TQSCursorType::ctStaff;
   uint32_t cursorColor_ = 0x00FFFF;
@@ -615,43 +535,27 @@ class TQSWindow : public TCustomControl, public TQSPageView {
   // The off-screen bitmap of the page area, kept from paint to paint.
   std::unique_ptr<TBitmap> buffer_;
   // Each visible page painted once at the zoom, shown again by later
-  // repaints until something on it is invalidated (scrolling is not).
-  std::map<int, std::unique_ptr<TBitmap>> pageImages_;
+  // repaints until something on it is invalidated (scrolling is not). An
+  // invalidated image is kept with the calls that painted it: the next
+  // repaint paints only the band where the page's calls changed.
+  struct TPageImage {
+    std::unique_ptr<TBitmap> Bitmap;
+    TDrawingList Drawing;
+    bool Current = false;
+  };
+  std::map<int, TPageImage> pageImages_;
   int pageImagesPainted_ = 0;
+  long long pageRowsPainted_ = 0;
   const TBitmap& PageImage(int index);
-  // Forgets the images of the pages the page area's part of a client
-  // rectangle touches, and those of the pages from a page on.
+  // Marks as out of date the images of the pages the page area's part of
+  // a client rectangle touches, and those of the pages from a page on.
   void DropPageImages(const TRect& client);
   void DropPageImagesFrom(int firstPage);
   std::unique_ptr<THost> controlHost_;
-  // In-place text editing: the item edited, and a first UTF-16 unit
-  // waiting for its second.
-  TQSItem* editedItem_ = nullptr;
-  char16_t pendingHighSurrogate_ = 0;
-  std::vector<std::u16string> EditedLines() const;
-  void SetEditedLines(const std::vector<std::u16string>& lines);
-  bool EditingText() const;
-  void ClampCaret();
-  void CollapseAtCaret();
-  void AfterTextChange();
-  // Takes out the character or the line break at (line, column), one undo
-  // step with the edits before it, and leaves the caret there; false when
-  // the text ends before it.
-  bool EraseTextAt(int line, int column);
-  void AdvanceSyllable(bool hyphen);
-  void BackToPreviousSyllable();
-  void ExtendTo(bool towardsStart, int line, int column);
-  // The caret of the edited text, an XOR line: drawing it twice removes it.
-  void DrawTextCaret(TCanvas& canvas);
-  // The edited text's box as drawn and its alignment, with its font on
-  // canvas; false when nothing is edited.
-  bool TextLayout(TCanvas& canvas, TRect& box, int& alignment) const;
-  // A press (or, with extend, a drag) inside the edited box places the
-  // caret; false when the point lies outside.
-  bool PlaceTextCaret(TPoint point, bool extend);
-  bool TextMouseMove(int x, int y);
-  void TextMouseUp();
-  bool textMouseHeld_ = false;
+  // In-place text editing: the editor and what it asks of the view.
+  class TTextSite;
+  std::unique_ptr<TTextSite> textSite_;
+  std::unique_ptr<TQSTextEditor> textEditor_;
   // Marker drags; each is true when it took the mouse event.
   bool RulerMouseDown(int x, int y);
   bool RulerMouseMove(int x, int y);

@@ -37,9 +37,9 @@ TEST(PageViewerDrag, DraggingANoteHeadUpRaisesThePitch) {
   form.SetBounds(0, 0, 900, 700);
   td::ShowAndWait(form);
   TQSWindow& view = *form.View;
-  const TRect head = view.ElementClientBox(*note()->HeadElement);
+  const TRect head = view.Geometry().ElementClientBox(*note()->HeadElement);
   const int x = (head.Left + head.Right) / 2, y = (head.Top + head.Bottom) / 2;
-  const int space = view.StaffSpacing(*score.GetPiece(0)->GetPart(0)->GetStaff(0));
+  const int space = view.Geometry().StaffSpacePixels(*score.GetPiece(0)->GetPart(0)->GetStaff(0));
   ASSERT_GT(space, 0);
   // Press on the head, move up one staff space, release: two steps up.
   td::MouseDown(view, x, y);

@@ -53,9 +53,9 @@ TEST_F(PageViewerTest, ANewScoreIsOneA4PageWithAStaff) {
   auto shot = GrabControl(*form.View);
   // The rulers are shown; the paper is in the page's colour where the page
   // lies after them, the view grey beside it.
-  const int r = form.View->RulerWidth();
+  const int r = form.View->Geometry().RulerWidth();
   EXPECT_EQ(r, 24);
-  const int pageWidth = form.View->PagePixelRect().Right;
+  const int pageWidth = form.View->Geometry().PagePixelRect().Right;
   ASSERT_LT(r + pageWidth + 20, form.View->ClientWidth() - 17);
   EXPECT_EQ(shot->Pixel(r + 4, r + 4), paper);
   EXPECT_EQ(shot->Pixel(r + pageWidth + 10, r + 4), clGray);
@@ -70,11 +70,11 @@ TEST_F(PageViewerTest, TheWheelAndTheScrollBarMoveThePages) {
   TQSWindow& view = *form.View;
   EXPECT_TRUE(view.Focused());
   td::Wheel(view, 50, 50, -WHEEL_DELTA);
-  EXPECT_EQ(view.VertBar.Position, 60);
+  EXPECT_EQ(view.Geometry().VertBar.Position, 60);
   EXPECT_EQ(view.VertScrollBar->Position(), 60);
   td::Wheel(view, 50, 50, WHEEL_DELTA);
   td::Wheel(view, 50, 50, WHEEL_DELTA);  // not above the first page
-  EXPECT_EQ(view.VertBar.Position, 0);
+  EXPECT_EQ(view.Geometry().VertBar.Position, 0);
   td::Wheel(view, 50, 50, WHEEL_DELTA, ssCtrl);
   EXPECT_EQ(view.Zoom, 125);
 }
@@ -102,10 +102,10 @@ TEST_F(PageViewerTest, ThePageBarTurnsPagesAndShowsThePageInView) {
   EXPECT_EQ(view.CursorPosition.Page, 2);
   // The first button lies in the vertical ruler's band, and is pressed all
   // the same.
-  ASSERT_LT(view.Buttons[1].Left, view.RulerWidth());
+  ASSERT_LT(view.Buttons[1].Left, view.Geometry().RulerWidth());
   PressPageButton(view, 1);
   EXPECT_EQ(view.CursorPosition.Page, 0);
-  EXPECT_EQ(view.VertBar.Position, 0);
+  EXPECT_EQ(view.Geometry().VertBar.Position, 0);
 
   // The drop-down button opens the chooser; a page chosen there is shown.
   PressPageButton(view, 3);
@@ -121,8 +121,8 @@ TEST_F(PageViewerTest, ThePageBarTurnsPagesAndShowsThePageInView) {
   // Scrolled by the wheel from the first page to the second, the bar shows
   // and steps from the page in view.
   PressPageButton(view, 1);
-  const int pageHeight = view.PageGrid[0].Rect.Height();
-  while (view.VertBar.Position < pageHeight) td::Wheel(view, 200, 200, -WHEEL_DELTA);
+  const int pageHeight = view.Geometry().PageGrid[0].Rect.Height();
+  while (view.Geometry().VertBar.Position < pageHeight) td::Wheel(view, 200, 200, -WHEEL_DELTA);
   EXPECT_EQ(view.CursorPosition.Page, 0);
   EXPECT_EQ(view.ShownPage(), 1);
   PressPageButton(view, 4);
@@ -172,7 +172,7 @@ TEST_F(PageViewerTest, ARulerMarkerDragChangesTheSpacing) {
   form.SetBounds(0, 0, 900, 700);
   td::ShowAndWait(form);
   TQSWindow& view = *form.View;
-  const int x = view.RulerMarkers[1] - view.HorzBar.Position, y = view.Rule.Width / 4;
+  const int x = view.RulerMarkers[1] - view.Geometry().HorzBar.Position, y = view.Rule.Width / 4;
   ASSERT_EQ(view.RulerMarkerAt(x, y), 2);
   const auto& offsets = score.GetPiece(0)->Spacing.RightOffsets;
   const int before = offsets.empty() ? 0 : offsets[0];

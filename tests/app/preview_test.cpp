@@ -8,6 +8,7 @@
 
 #include "../common/temp_folder.h"
 #include "app/about.h"
+#include "app/startup.h"
 #include "app/pageviewer.h"
 #include "app/preview.h"
 #include "app/printing.h"
@@ -48,7 +49,7 @@ TEST_F(PreviewTest, PagesMoveByRowsOfOneOrTwo) {
   TFPreviewModule preview(nullptr, settings_.get());
   preview.SetScore(score_.get(), "Etude");
   td::ShowAndWait(preview);
-  EXPECT_EQ(preview.QSPreview->PagePerHorz(), 1) << "one page to a row at first";
+  EXPECT_EQ(preview.QSPreview->Geometry().PagePerHorz(), 1) << "one page to a row at first";
   EXPECT_FALSE(preview.AFirst->Enabled());
   EXPECT_TRUE(preview.ANext->Enabled());
   preview.LastPage();
@@ -58,7 +59,7 @@ TEST_F(PreviewTest, PagesMoveByRowsOfOneOrTwo) {
   // Two pages to a row: the last row begins at page index 4; Next from
   // index 2 goes to 4; Page Up goes back a row.
   td::Click(*preview.CBTwoPage, 5, 5);
-  EXPECT_EQ(preview.QSPreview->PagePerHorz(), 2);
+  EXPECT_EQ(preview.QSPreview->Geometry().PagePerHorz(), 2);
   preview.FirstPage();
   preview.LastPage();
   EXPECT_EQ(preview.CurrentPage(), 4);
@@ -104,7 +105,7 @@ TEST_F(PreviewTest, ReopenedItShowsAsManyPagesAsWhenItClosed) {
   TFPreviewModule again(nullptr, settings_.get());
   again.SetScore(score_.get(), "Etude");
   td::ShowAndWait(again);
-  EXPECT_EQ(again.QSPreview->PagePerHorz(), 2);
+  EXPECT_EQ(again.QSPreview->Geometry().PagePerHorz(), 2);
   EXPECT_TRUE(again.CBTwoPage->Down());
 }
 
@@ -156,15 +157,19 @@ TEST(AboutOutline, TheBodyWithRoundCornersAndTheOrnamentOnTop) {
 
 class SplashTest : public testing::Test {
  protected:
-  void TearDown() override { platform::SetProgramDirForTesting(""); }
+  void SetUp() override { InstallAboutSplash(); }
+  void TearDown() override {
+    CloseSplash();
+    SetSplashFactory(nullptr);
+    platform::SetProgramDirForTesting("");
+  }
   test::TTempFolder folder_;
 };
 
 TEST_F(SplashTest, WithoutThePictureThereIsNoSplash) {
   platform::SetProgramDirForTesting(folder_.Path);
-  TSplash splash;
-  EXPECT_EQ(splash.Form(), nullptr);
-  splash.MainWindowShown();
+  ShowSplash();
+  EXPECT_EQ(Splash(), nullptr);
 }
 
 TEST_F(SplashTest, ClicksCloseItOnlyOnceTheMainWindowStands) {
@@ -172,17 +177,18 @@ TEST_F(SplashTest, ClicksCloseItOnlyOnceTheMainWindowStands) {
   ASSERT_FALSE(shipped.empty()) << "the program ships " << kAboutPicture;
   std::filesystem::copy_file(shipped, folder_.Path + kAboutPicture);
   platform::SetProgramDirForTesting(folder_.Path);
-  TSplash splash;
-  ASSERT_NE(splash.Form(), nullptr);
-  TFLogoModule& form = *splash.Form();
+  ShowSplash();
+  auto* splash = dynamic_cast<TLogoSplash*>(Splash());
+  ASSERT_NE(splash, nullptr);
+  TFLogoModule& form = splash->Form();
   EXPECT_EQ(form.Width(), kAboutWidth);
   EXPECT_EQ(form.Height(), kAboutHeight);
-  EXPECT_TRUE(form.Visible());
+  EXPECT_TRUE(splash->Visible());
   td::Click(form, 270, 200);
-  EXPECT_TRUE(form.Visible()) << "the main window is not there yet";
-  splash.MainWindowShown();
+  EXPECT_TRUE(splash->Visible()) << "the main window is not there yet";
+  ReleaseSplash();
   td::Click(form, 270, 200);
-  EXPECT_FALSE(form.Visible());
+  EXPECT_FALSE(splash->Visible());
 }
 
 TEST(AboutWindow, AKeyOrAClickClosesIt) {

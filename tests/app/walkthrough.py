@@ -27,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_edit import Shot, Staff, ink, press_key, windows  # noqa: E402
+from window_edit import Shot, Staff, click_screen, ink, press_key, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -143,14 +143,7 @@ def run(program, source, outdir):
 
         def click(x, y):
             ox, oy, _, _ = window_rect(d, main)
-            xtest.fake_input(d, X.MotionNotify, x=int(ox + x), y=int(oy + y))
-            d.sync()
-            time.sleep(0.1)
-            xtest.fake_input(d, X.ButtonPress, 1)
-            d.sync()
-            time.sleep(0.05)
-            xtest.fake_input(d, X.ButtonRelease, 1)
-            d.sync()
+            click_screen(d, ox + x, oy + y)
             time.sleep(0.6)
 
         def band(s, staff, y):
@@ -221,7 +214,9 @@ def run(program, source, outdir):
         proc.wait()
 
 
-def main():
+def chapter(run, name):
+    """Runs a chapter run(PROGRAM, SOURCE, OUTDIR) from the command line in
+    a fresh OUTDIR; the exit status."""
     program, source, outdir = sys.argv[1:4]
     shutil.rmtree(outdir, ignore_errors=True)
     os.makedirs(outdir, exist_ok=True)
@@ -230,8 +225,12 @@ def main():
     except AssertionError as e:
         print("FAILED:", e)
         return 1
-    print("walkthrough passed")
+    print(name, "passed")
     return 0
+
+
+def main():
+    return chapter(run, "walkthrough")
 
 
 if __name__ == "__main__":

@@ -81,9 +81,9 @@ class NotesPalette : public TShownScoreTest {
   // (60 the first ledger line below, two lines to a staff space).
   void ClickStaff(int m, int tick, int line) {
     const TQSCalcMeasure& slot = *static_cast<TQSCalcMeasure*>(Piece->Slots[m]);
-    const int x = View->PageToScreen({slot.Box.Left + slot.Positions[static_cast<size_t>(tick)], 0}, 0).X;
+    const int x = View->Geometry().PageToScreen({slot.Box.Left + slot.Positions[static_cast<size_t>(tick)], 0}, 0).X;
     const int row = slot.System ? slot.System->FirstRow : 0;  // the staff row of the measure's system
-    const int y = View->PageToScreen({0, Row(0, row).TopLine}, 0).Y + (70 - line) * 3;
+    const int y = View->Geometry().PageToScreen({0, Row(0, row).TopLine}, 0).Y + (70 - line) * 3;
     td::Click(*View, x, y);
   }
   std::vector<TQSItem*> Timed(int m) const {

@@ -201,6 +201,43 @@ TEST_F(CanvasTest, XorDrawingTwiceRestoresTheImage) {
       ASSERT_EQ(bmp.Pixel(x, y), before[static_cast<size_t>(y * 40 + x)]) << x << "," << y;
 }
 
+// Solid lines over the page go out as runs; XOR lines set each pixel of
+// the figure once. Both must set the same pixels: black over white, and
+// white XORed onto black.
+TEST_F(CanvasTest, SolidLinesSetThePixelsOfTheXorOutline) {
+  const std::vector<std::vector<TPoint>> figures = {
+      {{1, 1}, {30, 1}},                          // level
+      {{30, 3}, {1, 3}},                          // level, to the left
+      {{2, 30}, {2, 5}},                          // upright, upward
+      {{3, 5}, {29, 16}},                         // shallow
+      {{29, 30}, {4, 20}},                        // shallow, back and up
+      {{5, 5}, {12, 30}},                         // steep
+      {{25, 30}, {20, 2}},                        // steep, up and left
+      {{6, 6}, {20, 20}, {6, 31}, {30, 14}},      // a zigzag
+      {{10, 10}, {10, 10}},                       // no length
+  };
+  for (size_t i = 0; i < figures.size(); ++i) {
+    for (bool closed : {false, true}) {
+      TBitmap copy(32, 32), xored(32, 32);
+      copy.Canvas().Brush().Style = bsClear;
+      xored.Canvas().Brush().Color = clBlack;
+      xored.Canvas().FillRect(Rect(0, 0, 32, 32));
+      xored.Canvas().Brush().Style = bsClear;
+      xored.Canvas().Pen().Color = clWhite;
+      xored.Canvas().Pen().Mode = pmXor;
+      for (TBitmap* b : {&copy, &xored}) {
+        if (closed) b->Canvas().Polygon(figures[i]);
+        else b->Canvas().Polyline(figures[i]);
+      }
+      int differ = 0;
+      for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) differ += (copy.Pixel(x, y) == clBlack) != (xored.Pixel(x, y) == clWhite);
+      EXPECT_EQ(differ, 0) << "figure " << i << (closed ? " closed" : "") << "\n" << Picture(copy) << "\n"
+                           << Picture(xored);
+    }
+  }
+}
+
 TEST_F(CanvasTest, StyledPensKeepTheirPhaseAndFillGapsOnlyWithASolidBrush) {
   TBitmap bmp(30, 4);
   TCanvas& c = bmp.Canvas();

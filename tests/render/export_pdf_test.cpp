@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <initializer_list>
 #include <string_view>
 #include <iterator>
@@ -163,6 +164,17 @@ int CountOperators(const std::vector<uint8_t>& pdf, std::initializer_list<std::s
   return n;
 }
 
+// An uncompressed one-page document of what draw paints.
+std::vector<uint8_t> UncompressedPdf(const std::function<void(TCanvas&)>& draw) {
+  TPdfSetup setup;
+  setup.Compressed = false;
+  std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
+  printer->BeginDoc("drawing");
+  draw(printer->Canvas());
+  printer->EndDoc();
+  return printer->TakeDocument();
+}
+
 void UseArial(TCanvas& canvas, TColor color) {
   canvas.Font() = TFont{};
   canvas.Font().Name = "Arial";
@@ -177,33 +189,57 @@ void UseArial(TCanvas& canvas, TColor color) {
 // glyphs in one font, the fills under one graphics state) however they
 // alternate, as a page's staff lines, note heads, stems and dots do.
 TEST_F(PdfExportTest, ShapesOfOneColourAreWrittenAsFewRuns) {
-  TPdfSetup setup;
-  setup.Compressed = false;
-  std::unique_ptr<TPdfPrinter> printer = CreatePdfPrinter(setup);
-  printer->BeginDoc("runs");
-  TCanvas& canvas = printer->Canvas();
-  for (int i = 0; i < 12; ++i) {
-    const int y = 400 + i * 600;
-    canvas.Pen() = TPen{clBlack, 25};
-    canvas.MoveTo(200, y);
-    canvas.LineTo(4000, y);
-    UseArial(canvas, clBlack);
-    canvas.TextOut(4200, y, "ab");
-    canvas.Pen().Style = psClear;
-    canvas.Brush().Style = bsSolid;
-    canvas.Brush().Color = clBlack;
-    canvas.Polygon({TPoint{6000, y}, TPoint{6012, y}, TPoint{6012, y + 300}, TPoint{6000, y + 300}});
-    canvas.Pen() = TPen{clBlack, 1};
-    canvas.Ellipse(6200, y, 6250, y + 50);  // a dot
-  }
-  printer->EndDoc();
-  const std::vector<uint8_t> pdf = printer->TakeDocument();
+  const std::vector<uint8_t> pdf = UncompressedPdf([](TCanvas& canvas) {
+    for (int i = 0; i < 12; ++i) {
+      const int y = 400 + i * 600;
+      canvas.Pen() = TPen{clBlack, 25};
+      canvas.MoveTo(200, y);
+      canvas.LineTo(4000, y);
+      UseArial(canvas, clBlack);
+      canvas.TextOut(4200, y, "ab");
+      canvas.Pen().Style = psClear;
+      canvas.Brush().Style = bsSolid;
+      canvas.Brush().Color = clBlack;
+      canvas.Polygon({TPoint{6000, y}, TPoint{6012, y}, TPoint{6012, y + 300}, TPoint{6000, y + 300}});
+      canvas.Pen() = TPen{clBlack, 1};
+      canvas.Ellipse(6200, y, 6250, y + 50);  // a dot
+    }
+  });
   EXPECT_EQ(CountOperators(pdf, {"S"}), 2);  // the lines, and the dots
   EXPECT_EQ(CountOperators(pdf, {"BT"}), 1);
   EXPECT_EQ(CountOperators(pdf, {"Tj"}), 24);
   EXPECT_EQ(CountOperators(pdf, {"re"}), 12);  // upright rectangles as such
   EXPECT_LE(CountOperators(pdf, {"q"}), 8);
   EXPECT_EQ(CountOperators(pdf, {"c"}), 0);  // dots as round points, not curves
+}
+
+// Each line is written once: a staff line drawn measure by measure is one
+// line, a bar line drawn twice (by the staves above and below it) is one,
+// and lines that do not meet or lie askew stay as they are.
+TEST_F(PdfExportTest, LinesThatContinueOneAnotherAreWrittenOnce) {
+  const std::vector<uint8_t> pdf = UncompressedPdf([](TCanvas& canvas) {
+    canvas.Pen() = TPen{clBlack, 25};
+    for (int line = 0; line < 5; ++line)
+      for (int measure = 0; measure < 4; ++measure) {
+        canvas.MoveTo(200 + measure * 900, 400 + line * 150);
+        canvas.LineTo(1100 + measure * 900, 400 + line * 150);
+      }
+    for (int staff = 0; staff < 2; ++staff) {  // the bar line at the end
+      canvas.MoveTo(3800, 400);
+      canvas.LineTo(3800, 1000);
+    }
+    canvas.MoveTo(200, 2000);  // two pieces with a gap between
+    canvas.LineTo(1000, 2000);
+    canvas.MoveTo(1100, 2000);
+    canvas.LineTo(2000, 2000);
+    canvas.MoveTo(200, 2500);  // askew, twice
+    canvas.LineTo(2000, 2700);
+    canvas.MoveTo(200, 2500);
+    canvas.LineTo(2000, 2700);
+  });
+  EXPECT_EQ(CountOperators(pdf, {"S"}), 1);
+  EXPECT_EQ(CountOperators(pdf, {"m"}), 5 + 1 + 2 + 2);
+  EXPECT_EQ(CountOperators(pdf, {"l"}), 5 + 1 + 2 + 2);
 }
 
 // What has another colour is drawn where it was drawn between the runs:

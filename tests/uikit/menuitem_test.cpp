@@ -138,12 +138,16 @@ TEST(MenuItem, ToolbarEntryWidths) {
   drop->SetKind(ikDropDown);
   drop->SetImage(1);
   drop->SetButtonWidth(22);
-  TECMenuItem* plain = bar.AddItem("New");
+  TECMenuItem* plain = bar.AddItem("");
+  // A tool button with a caption but no picture is as wide as its caption.
+  TECMenuItem* worded = bar.AddItem("&Transposition");
   bar.Layout();
   EXPECT_EQ(sep->ItemRect().Width(), 6);
   EXPECT_EQ(drop->ItemRect().Width(), 34);
   EXPECT_EQ(plain->ItemRect().Width(), 24);
   EXPECT_EQ(plain->ItemRect().Height(), 20);
+  EXPECT_GT(worded->ItemRect().Width(), 60);
+  EXPECT_EQ(worded->ItemRect().Left, plain->ItemRect().Right);
 }
 
 TEST(MenuItem, HorizontalEntriesAreAtLeastTenHigh) {
@@ -295,13 +299,13 @@ TEST(MenuItem, BlinkStepsNoFasterThanTheTick) {
   // step is timed from before the call that made it to after the call that
   // made the next one, so that a slow machine can only lengthen the gap.
   struct TStep {
-    uint32_t Before, After;
+    uint64_t Before, After;
   };
   std::vector<TStep> steps;
   int last = e->BlinkPhase();
   for (int i = 0; i < 12; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const uint32_t before = GetTickCount();
+    const uint64_t before = GetTickCount();
     e->Blink(false);
     if (e->BlinkPhase() != last) steps.push_back({before, GetTickCount()});
     last = e->BlinkPhase();

@@ -99,12 +99,15 @@ TEST_F(SettingsTest, EveryKeyOfEverySectionReadsBackAndBadValuesKeepTheDefault) 
   CheckSection<TMainWindowSettings>();
   CheckSection<TPropertiesSettings>();
   CheckSection<TNewsSettings>();
+  CheckSection<TNewsDateSettings>();
+  CheckSection<TToolBarSettings>();
   CheckSection<TRecordingSettings>();
   CheckSection<TPlaySettings>();
   CheckSection<TEditorSettings>();
   CheckSection<TEffectsSettings>();
   CheckSection<TDynamicVelocitySettings>();
   CheckSection<TMusicSettings>();
+  CheckSection<TMailSettings>();
   CheckSection<TDevicesSettings>();
   CheckSection<TNoteNameSettings>();
 }
@@ -144,6 +147,22 @@ TEST_F(SettingsTest, ValuesOutOfBoundsKeepTheDefault) {
   }
 }
 
+TEST_F(SettingsTest, BackupAndAutoSaveValuesOutOfBoundsKeepTheDefault) {
+  // A backup limit below one would delete the newest copy; an interval of
+  // no time would save at every tick.
+  for (const char* key : {"CountBackUp", "AutoSaveInterval"})
+    for (const char* value : {"0", "-3", "1000000"}) {
+      SCOPED_TRACE(std::string(key) + "=" + value);
+      std::remove(File("editor.ini").c_str());
+      TSettings settings(File("editor.ini"));
+      settings.Ini().WriteString("Editor", key, value);
+      TEditorSettings loaded;
+      settings.Load(loaded);
+      TEditorSettings defaults;
+      EXPECT_EQ(Stored(loaded, "a.ini"), Stored(defaults, "b.ini"));
+    }
+}
+
 TEST_F(SettingsTest, SetterWritesOnlyTheChangedKeyAndOnlyOnAChange) {
   TSettings settings(File("set.ini"));
   TEffectsSettings effects;
@@ -162,6 +181,9 @@ TEST_F(SettingsTest, SetterWritesOnlyTheChangedKeyAndOnlyOnAChange) {
 TEST_F(SettingsTest, NoteLettersAreTheFirstCharactersOfTheTrimmedNaturalNames) {
   TSettings settings(File("notes.ini"));
   settings.Ini().WriteString("Notes", "N3", " Re");
+  // An empty name keeps its default letter.
+  settings.Ini().WriteString("Notes", "N5", "  ");
+  settings.Ini().WriteString("Notes", "N12", "");
   TNoteNameSettings names;
   settings.Load(names);
   EXPECT_EQ(names.Letters(), "CREFGAB");

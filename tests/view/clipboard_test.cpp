@@ -477,8 +477,8 @@ class KeyedClipboard : public TShownScoreTest {
   void SelectSecondSystemStart() {
     const TQSCalcMeasure& slot = *static_cast<TQSCalcMeasure*>(Piece->Slots[4]);
     ASSERT_EQ(System(0, 1).Measures.At(0), &slot);
-    const TPoint from = View->PageToScreen({slot.Box.Left - 20, slot.Box.Top - 100}, 0);
-    const TPoint to = View->PageToScreen({slot.Box.Right - 40, slot.Box.Bottom + 50}, 0);
+    const TPoint from = View->Geometry().PageToScreen({slot.Box.Left - 20, slot.Box.Top - 100}, 0);
+    const TPoint to = View->Geometry().PageToScreen({slot.Box.Right - 40, slot.Box.Bottom + 50}, 0);
     td::MouseDown(*View, from.X, from.Y);
     td::MouseMove(*View, (from.X + to.X) / 2, (from.Y + to.Y) / 2);
     td::MouseMove(*View, to.X, to.Y);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <set>
 
 #include "editing/drags.h"
 #include "platform/bitmap.h"
@@ -69,7 +70,7 @@ TEST_F(ToolCommands, DrawnShapesBecomePageObjects) {
     SCOPED_TRACE(tool);
     View->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int x, int y) { View->StartTool(tool, x, y); };
     const int before = Score.ItemCount();
-    Drag(View->PageToScreen({400, 400}, 0), View->PageToScreen({800, 600}, 0));
+    Drag(View->Geometry().PageToScreen({400, 400}, 0), View->Geometry().PageToScreen({800, 600}, 0));
     ASSERT_EQ(Score.ItemCount(), before + 1);
     TQSItem* made = Score.GetItem(before);
     EXPECT_EQ(made->ItemType, tool);
@@ -105,7 +106,7 @@ TEST_F(ToolCommands, DrawnShapesBecomePageObjects) {
 TEST_F(ToolCommands, TheSlurToolAttachesATieOrASlurToItsNote) {
   View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
     if (!e->Item || e->Item->ItemType != kind::Note) return;
-    const TRect box = View->ElementClientBox(*e);
+    const TRect box = View->Geometry().ElementClientBox(*e);
     View->LigaStyle = 0;
     View->StartTool(kToolLiga, (box.Left + box.Right) / 2, box.Top - Score.Scale * 4 / 100);
   };
@@ -251,6 +252,113 @@ TEST_F(PagedEdits, KeysRepaintFromTheChangedPage) {
     View->InvalidatePages();
     EXPECT_TRUE(shown == Paint());
     td::PressKey(*View, 'Z', ssCtrl);
+  }
+}
+
+}  // namespace
+}  // namespace qs::test
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+// Ctrl+Left and Ctrl+Right on notes of both staves of a piano part:
+// eighths beamed in pairs, the band taking the second eighth of the first
+// pair in each staff (heads and stems).
+class TwoStaffTimeMove : public TShownScoreTest {
+ protected:
+  void SetUp() override {
+    Piece = AddPiece({2}, 2);
+    TQSMeasure* m = Measure(0);
+    const int length = NoteLength();
+    for (int staff : {0, 1})
+      for (int t = 0; t < 512; t += length) Note(m, t, length, (t / length) % 2 ? 0x50 : 0x56, staff << 4);
+    m->SortItems();
+    m->Fields.OwnBeaming = 1;
+    m->Fields.Beaming = 2;  // by beats: the eighths in pairs
+    m->AutoBeam();
+    ShowScore(true);
+    ConnectViewCommands(*View, Score);
+  }
+  virtual int NoteLength() const { return 64; }
+  TQSNote* NoteOf(int staff, int tick) const {
+    for (TQSItem* item : Measure(0)->Items)
+      if (auto* n = dynamic_cast<TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4 && n->Fields.Time == tick)
+        return n;
+    return nullptr;
+  }
+  std::vector<int> Ticks(int staff) const {
+    std::vector<int> out;
+    for (TQSItem* item : Measure(0)->Items)
+      if (auto* n = dynamic_cast<TQSNote*>(item); n && n->Fields.StaffVoice == staff << 4)
+        out.push_back(n->Fields.Time);
+    return out;
+  }
+  // Selects the notes at a tick of both staves as a band would.
+  void SelectBoth(int tick) {
+    View->ClearSelection();
+    for (int staff : {0, 1}) View->AddElement(NoteOf(staff, tick)->HeadElement);
+  }
+  // The notes the selected elements show.
+  std::set<const TQSItem*> SelectedItems() const {
+    std::set<const TQSItem*> out;
+    for (const TQSCalcItem* e : View->SelectedMeasureElements()) out.insert(e->Item);
+    return out;
+  }
+};
+
+// The band selects the two notes; each Ctrl+Right moves them, and only
+// them, 8 ticks on, and the cursor, which stood on them, goes with them.
+// The note whose beam partner the move covered keeps a stem of its own, of
+// the score's length, not the length that reached the sloping beam.
+TEST_F(TwoStaffTimeMove, MovesTheSelectedNotesOfBothStavesAndNothingElse) {
+  TQSNote* upper = NoteOf(0, 64);
+  TQSNote* lower = NoteOf(1, 64);
+  ASSERT_TRUE(upper && lower && upper->HeadElement && lower->HeadElement);
+  const TRect a = View->Geometry().ElementClientBox(*upper->HeadElement);
+  const TRect b = View->Geometry().ElementClientBox(*lower->HeadElement);
+  const TPoint from{a.Left - 1, a.Top - 30}, to{a.Right + 1, b.Bottom + 30};
+  td::MouseDown(*View, from.X, from.Y);
+  td::MouseMove(*View, from.X, (from.Y + to.Y) / 2);
+  td::MouseMove(*View, to.X, to.Y);
+  td::MouseUp(*View, to.X, to.Y);
+  ASSERT_EQ(SelectedItems(), (std::set<const TQSItem*>{upper, lower}));
+  View->SetCursor(0, 0, 0, 0, 0, 0, 64, View->CursorLine());
+  for (int press = 1; press <= 2; ++press) {
+    SCOPED_TRACE(press);
+    td::PressKey(*View, VK_RIGHT, ssCtrl);
+    EXPECT_EQ(upper->Fields.Time, 64 + 8 * press);
+    EXPECT_EQ(lower->Fields.Time, 64 + 8 * press);
+    EXPECT_EQ(SelectedItems(), (std::set<const TQSItem*>{upper, lower}));
+    EXPECT_EQ(View->CursorPosition.Tick, 64 + 8 * press);
+  }
+  for (int staff : {0, 1}) {
+    SCOPED_TRACE(staff);
+    // The first eighth stays; the second covered the third, which went.
+    EXPECT_EQ(Ticks(staff), (std::vector<int>{0, 80, 192, 256, 320, 384, 448}));
+    TQSNote* alone = NoteOf(staff, 192);
+    EXPECT_EQ(alone->BeamGroup, 0) << "its beam partner is gone";
+    EXPECT_EQ(alone->Fields.StemLength, Score.StemLength);
+  }
+}
+
+// With thirty-seconds the cursor has no room to spare: it moves with the
+// notes once a step, not once for each staff's note.
+class TwoStaffTimeMoveOfShortNotes : public TwoStaffTimeMove {
+ protected:
+  int NoteLength() const override { return 16; }
+};
+
+TEST_F(TwoStaffTimeMoveOfShortNotes, TheCursorGoesWithTheNotesItStoodOn) {
+  SelectBoth(128);
+  View->SetCursor(0, 0, 0, 0, 0, 0, 128, View->CursorLine());
+  for (const auto& [key, tick] : {std::pair{VK_RIGHT, 136}, {VK_RIGHT, 144}, {VK_LEFT, 136}}) {
+    SCOPED_TRACE(tick);
+    td::PressKey(*View, key, ssCtrl);
+    ASSERT_NE(NoteOf(0, tick), nullptr);
+    ASSERT_NE(NoteOf(1, tick), nullptr);
+    EXPECT_EQ(View->CursorPosition.Tick, tick);
   }
 }
 

@@ -183,10 +183,10 @@ TEST(ViewCursor, MovingTheCursorScrollsItIntoView) {
   const TQSCalcSystem& last = *s.Page(0).Systems.At(s.Page(0).SystemCount - 1);
   s.View.SetCursorMeasureTick(last.FirstMeasure, 0, false);
   const TQSCalcStaff& row = s.Row(0, last.FirstRow);
-  EXPECT_EQ(s.View.VertBar.Position, row.Bottom / 8 + 17 + 20 - 400);
-  EXPECT_LT(s.View.PageToScreen({0, row.Bottom}, 0).Y, s.View.GetPageAreaRect().Bottom);
+  EXPECT_EQ(s.View.Geometry().VertBar.Position, row.Bottom / 8 + 17 + 20 - 400);
+  EXPECT_LT(s.View.Geometry().PageToScreen({0, row.Bottom}, 0).Y, s.View.GetPageAreaRect().Bottom);
   s.View.SetCursorMeasureTick(0, 0, false);
-  EXPECT_EQ(s.View.VertBar.Position, 0);
+  EXPECT_EQ(s.View.Geometry().VertBar.Position, 0);
 }
 
 }  // namespace

@@ -224,7 +224,7 @@ TEST_F(ViewDrags, APressWithoutAMoveChangesNothingAndEscCancelsADrag) {
   const TQSCalcItem* text = PageElement(Text);
   const TPoint body = Centre(*text);
   td::Click(*View, body.X, body.Y);
-  const TRect b = View->ElementClientBox(*text);
+  const TRect b = View->Geometry().ElementClientBox(*text);
   td::MouseDown(*View, b.Left + 1, b.Top + 1);
   ASSERT_TRUE(View->HandleDragging);
   td::MouseMove(*View, b.Left + 30, b.Top + 20);
@@ -268,21 +268,21 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
        [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom - 2}; }, {0, -200},
        [&] { return std::vector<int>{Text->Fields.Height}; }, {64}},
       {"line end", [&] { return PageElement(Line); },
-       [&](const TRect&) { return View->PageToScreen({Line->Fields.X1 / 1, Line->Fields.Y1}, 0); }, {20, 10},
+       [&](const TRect&) { return View->Geometry().PageToScreen({Line->Fields.X1 / 1, Line->Fields.Y1}, 0); }, {20, 10},
        [&] { return std::vector<int>{Line->Fields.X1, Line->Fields.Y1, Line->Fields.X2}; }, {2160, 3680, 3000}},
       // A hairpin's end dropped on the last note of its measure: it lasts to
       // that note's time.
       {"hairpin end", [&] { return ElementOfMark(Hairpin()); },
        [](const TRect& b) { return TPoint{b.Right - 1, (b.Top + b.Bottom) / 2}; },
        {Centre(*NoteAt(1, 384)->HeadElement).X -
-            (View->ElementClientBox(*ElementOfMark(Hairpin())).Right - 1),
+            (View->Geometry().ElementClientBox(*ElementOfMark(Hairpin())).Right - 1),
         0},
        [&] { return std::vector<int>{Hairpin()->Fields.Value}; }, {384}},
       // A slur's end: its offsets by layout units before the scale; a slur
       // (not a tie) leaves its start alone.
       {"slur end", [&] { return SlurElement(); },
        [&](const TRect&) {
-         const TRect u = View->ElementClientBox(*SlurElement(), true);
+         const TRect u = View->Geometry().ElementClientBox(*SlurElement(), true);
          return TPoint{u.Right, u.Bottom};
        },
        {16, 8}, [&] { return std::vector<int>{Slur().StartY, Slur().EndX, Slur().EndY}; }, {0, 128, 64}},
@@ -303,7 +303,7 @@ TEST_F(ViewDrags, HandleDragsReshapeTheirItem) {
     const std::vector<int> before = c.Read();
     const TPoint body = Centre(*e);
     td::Click(*View, body.X, body.Y);
-    const TPoint h = c.Handle(View->ElementClientBox(*e));
+    const TPoint h = c.Handle(View->Geometry().ElementClientBox(*e));
     td::MouseDown(*View, h.X, h.Y);
     EXPECT_TRUE(View->HandleDragging);
     td::MouseMove(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
@@ -344,17 +344,37 @@ TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
     TPoint Delta;
     std::vector<int> After;
   } cases[] = {
-      {"arc start point", [&] { return PageElement(arc); },
-       [&](const TRect&) { return View->PageToScreen({1000, 4400}, 0); }, {20, 10}, {1160, 4480, 800, 10, 2}},
+      {"arc start point",
+       [&] { return PageElement(arc); },
+       [&](const TRect&) {
+         return View->Geometry().PageToScreen({1000, 4400}, 0);
+       },
+       {20, 10},
+       {1160, 4480, 800, 10, 2}},
       // Past the box's left edge: the width goes below 0.
-      {"arc box corner", [&] { return PageElement(arc); },
-       [](const TRect& b) { return TPoint{b.Right - 1, b.Bottom - 1}; }, {-150, 0}, {1000, 4400, 800 - 1200, 10, 2}},
+      {"arc box corner",
+       [&] { return PageElement(arc); },
+       [](const TRect& b) {
+         return TPoint{b.Right - 1, b.Bottom - 1};
+       },
+       {-150, 0},
+       {1000, 4400, 800 - 1200, 10, 2}},
       // (16 x 100 div zoom 100) div 8 = 2 more.
-      {"arpeggio bottom", [&] { return ElementOfMark(markOf(kind::Arpeggio)); },
-       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, 16}, {1000, 4400, 800, 12, 2}},
+      {"arpeggio bottom",
+       [&] { return ElementOfMark(markOf(kind::Arpeggio)); },
+       [](const TRect& b) {
+         return TPoint{(b.Left + b.Right) / 2, b.Bottom};
+       },
+       {0, 16},
+       {1000, 4400, 800, 12, 2}},
       // Kind 0 grows downwards; dragged up past its start it stays at 0.
-      {"hand bottom", [&] { return ElementOfMark(markOf(kind::Hand)); },
-       [](const TRect& b) { return TPoint{(b.Left + b.Right) / 2, b.Bottom}; }, {0, -30}, {1000, 4400, 800, 10, 0}},
+      {"hand bottom",
+       [&] { return ElementOfMark(markOf(kind::Hand)); },
+       [](const TRect& b) {
+         return TPoint{(b.Left + b.Right) / 2, b.Bottom};
+       },
+       {0, -30},
+       {1000, 4400, 800, 10, 0}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -363,7 +383,7 @@ TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
     const std::vector<int> before = read();
     View->ClearSelection();
     View->AddElement(const_cast<TQSCalcItem*>(e));
-    const TPoint h = c.Handle(View->ElementClientBox(*e));
+    const TPoint h = c.Handle(View->Geometry().ElementClientBox(*e));
     td::MouseDown(*View, h.X, h.Y);
     EXPECT_TRUE(View->HandleDragging);
     td::MouseMove(*View, h.X + c.Delta.X, h.Y + c.Delta.Y);
@@ -380,7 +400,7 @@ TEST_F(ViewDrags, HandlesOfArcsArpeggiosAndHandMarks) {
   ASSERT_NE(e, nullptr);
   View->ClearSelection();
   View->AddElement(const_cast<TQSCalcItem*>(e));
-  const TRect b = View->ElementClientBox(*e);
+  const TRect b = View->Geometry().ElementClientBox(*e);
   td::MouseDown(*View, (b.Left + b.Right) / 2, b.Bottom);
   td::MouseMove(*View, (b.Left + b.Right) / 2, b.Bottom - 20);
   td::MouseUp(*View, (b.Left + b.Right) / 2, b.Bottom - 20);
@@ -397,7 +417,7 @@ TEST_F(ViewDrags, AHairpinDraggedLongerSetsTheVelocitiesOfItsNotes) {
   const TQSCalcItem* e = ElementOfMark(Hairpin());
   const TPoint body = Centre(*e);
   td::Click(*View, body.X, body.Y);
-  const TRect b = View->ElementClientBox(*e);
+  const TRect b = View->Geometry().ElementClientBox(*e);
   const TPoint h{b.Right - 1, (b.Top + b.Bottom) / 2};
   const int x = Centre(*NoteAt(1, 384)->HeadElement).X;
   td::MouseDown(*View, h.X, h.Y);
@@ -433,10 +453,10 @@ TEST(ViewDragsAccolade, ItsHandleSpansWholeParts) {
   for (const TQSCalcItem* e = accolade()->LayoutLink; e; e = e->Next)
     if (e->Owner && e->Owner->System == &s.System(0, 0)) first = e;
   ASSERT_NE(first, nullptr);
-  const TRect b = view.ElementClientBox(*first);
+  const TRect b = view.Geometry().ElementClientBox(*first);
   td::Click(view, (b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2);
   // The third staff's middle: the accolade reaches two parts further.
-  const int y = view.PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
+  const int y = view.Geometry().PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
   td::MouseDown(view, (b.Left + b.Right) / 2, b.Bottom - 1);
   ASSERT_TRUE(view.HandleDragging);
   td::MouseMove(view, (b.Left + b.Right) / 2, y);
@@ -465,11 +485,11 @@ TEST(ViewDragsBracket, ItsHandleTakesTheStavesDownToTheMouseIntoItsGroup) {
       bracket = slot.Items.At(i);
   ASSERT_NE(bracket, nullptr);
   view.AddElement(bracket);
-  const TRect b = view.ElementClientBox(*bracket);
+  const TRect b = view.Geometry().ElementClientBox(*bracket);
   const int x = (b.Left + b.Right) / 2;
   td::MouseDown(view, x, b.Bottom);
   ASSERT_TRUE(view.HandleDragging);
-  const int y = view.PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
+  const int y = view.Geometry().PageToScreen({0, (s.Row(0, 2).TopLine + s.Row(0, 2).BottomLine) / 2}, 0).Y;
   td::MouseMove(view, x, y);
   EXPECT_EQ(view.TargetStaff, staff(2));
   td::MouseUp(view, x, y);
@@ -533,9 +553,9 @@ TEST(ViewDragsTablature, ANoteMovesByWholeStrings) {
   ConnectDragCommands(view);
   auto note = [&] { return static_cast<TQSNote*>(piece->GetPart(0)->GetMeasure(0)->Items[0]); };
   ASSERT_NE(note()->HeadElement, nullptr);
-  const int spacing = view.StaffSpacing(*staff);
+  const int spacing = view.Geometry().StaffSpacePixels(*staff);
   ASSERT_EQ(spacing % 2, 0);
-  const TRect b = view.ElementClientBox(*note()->HeadElement);
+  const TRect b = view.Geometry().ElementClientBox(*note()->HeadElement);
   const TPoint p{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
   td::MouseDown(view, p.X, p.Y);
   td::MouseMove(view, p.X, p.Y - spacing);
@@ -554,7 +574,7 @@ TEST_F(ViewDrags, TheMouseCursorShowsTheHandleUnderIt) {
   const TQSCalcItem* e = PageElement(Text);
   const TPoint body = Centre(*e);
   td::Click(*View, body.X, body.Y);
-  const TRect b = View->ElementClientBox(*e);
+  const TRect b = View->Geometry().ElementClientBox(*e);
   const int mx = (b.Left + b.Right) / 2, my = (b.Top + b.Bottom) / 2;
   const struct {
     TPoint At;
@@ -576,7 +596,7 @@ TEST_F(ViewDrags, TheToolCursorShowsOverThePages) {
   const TQSCalcItem* e = PageElement(Text);
   const TPoint body = Centre(*e);
   td::Click(*View, body.X, body.Y);
-  const TRect b = View->ElementClientBox(*e);
+  const TRect b = View->Geometry().ElementClientBox(*e);
   const struct {
     TPoint At;
     TCursor Shape;
@@ -658,7 +678,7 @@ TEST_F(ViewDrags, ShapeToolsDrawRubberFiguresAndHandOnTheirResult) {
     View->OnInsertRectangle = View->OnInsertArc = [&](TQSWindow&, int kind, int l, int t, int w, int h) {
       got = {kind, l, t, w, h};
     };
-    const TPoint s = View->PageToScreen({400, 400}, 0), p = View->PageToScreen({800, 600}, 0);
+    const TPoint s = View->Geometry().PageToScreen({400, 400}, 0), p = View->Geometry().PageToScreen({800, 600}, 0);
     td::MouseDown(*View, s.X, s.Y);
     td::MouseMove(*View, p.X, p.Y);
     td::MouseUp(*View, p.X, p.Y);
@@ -694,7 +714,7 @@ TEST_F(ViewDrags, TheSlurToolMakesATieOrASlur) {
   TQSMeasure* m = Measure(1);
   View->OnItemClick = [&](TObject*, TQSCalcItem* e) {
     if (!e->Item || e->Item->ItemType != kind::Note) return;
-    const TRect box = View->ElementClientBox(*e);
+    const TRect box = View->Geometry().ElementClientBox(*e);
     View->LigaStyle = 0;
     View->StartTool(30, (box.Left + box.Right) / 2, box.Top - Score.Scale * 4 / 100);
   };
@@ -747,7 +767,7 @@ TEST(ViewDragsSlur, ASlurAcrossSystemsIsDrawnInSegments) {
   TRecordingHost host;
   view.SetHost(&host);
   view.OnItemClick = [&](TObject*, TQSCalcItem* e) {
-    const TRect box = view.ElementClientBox(*e);
+    const TRect box = view.Geometry().ElementClientBox(*e);
     view.StartTool(30, (box.Left + box.Right) / 2, box.Top);
   };
   int length = -1;
@@ -756,7 +776,7 @@ TEST(ViewDragsSlur, ASlurAcrossSystemsIsDrawnInSegments) {
   auto head = [&](int m, int tick) {
     for (TQSItem* item : piece->GetPart(0)->GetMeasure(m)->Items)
       if (item->ItemType == kind::Note && item->TimePosition() == tick) {
-        const TRect b = view.ElementClientBox(*static_cast<TQSNote*>(item)->HeadElement);
+        const TRect b = view.Geometry().ElementClientBox(*static_cast<TQSNote*>(item)->HeadElement);
         return TPoint{(b.Left + b.Right) / 2, (b.Top + b.Bottom) / 2};
       }
     return TPoint{};
@@ -773,7 +793,7 @@ TEST(ViewDragsSlur, ASlurAcrossSystemsIsDrawnInSegments) {
   const TCanvasOp& middle = curves[curves.size() - 2];
   const TCanvasOp& last = curves[curves.size() - 1];
   EXPECT_EQ(first.Points.front().Y, first.Points.back().Y);  // at the start's height
-  EXPECT_EQ(middle.Points.front().Y, view.PageToScreen({0, s.Row(0, 1).TopLine}, 0).Y);
+  EXPECT_EQ(middle.Points.front().Y, view.Geometry().PageToScreen({0, s.Row(0, 1).TopLine}, 0).Y);
   EXPECT_EQ(last.Points.back().Y, b.Y);
   EXPECT_LT(middle.Points.front().X, first.Points.back().X);
   td::MouseUp(view, b.X, b.Y);
@@ -791,7 +811,7 @@ TEST_F(ViewDrags, AHandleDragShowsTheReshapedBox) {
   const TQSCalcItem* e = PageElement(Text);
   const TPoint body = Centre(*e);
   td::Click(*View, body.X, body.Y);
-  const TRect b = View->ElementClientBox(*e);
+  const TRect b = View->Geometry().ElementClientBox(*e);
   td::MouseDown(*View, b.Right - 2, b.Bottom - 2);
   host.Rec.Recorder->Clear();
   td::MouseMove(*View, b.Right + 18, b.Bottom + 8);
@@ -812,7 +832,7 @@ TEST_F(ViewDrags, AMoveDragShowsOutlinesTiedToTheirAnchor) {
   const TQSCalcItem* e = ElementOfMark(DynamicMark());
   const TPoint from = Centre(*e);
   td::Click(*View, from.X, from.Y);
-  const TRect box = View->ElementClientBox(*e);
+  const TRect box = View->Geometry().ElementClientBox(*e);
   host.Rec.Recorder->Clear();
   td::MouseDown(*View, from.X, from.Y);
   td::MouseMove(*View, from.X + 5, from.Y + 20);
@@ -850,7 +870,7 @@ TEST_F(ViewDrags, OutlinesOfADotOrAnAccidentalPointAtTheirNote) {
     host.Rec.Recorder->Clear();
     td::MouseMove(*View, from.X, from.Y + 20, ssCtrl);
     td::MouseMove(*View, from.X, from.Y + 40, ssCtrl);
-    const TRect head = View->ElementClientBox(*NoteAt(0, 256)->HeadElement);
+    const TRect head = View->Geometry().ElementClientBox(*NoteAt(0, 256)->HeadElement);
     const std::vector<TCanvasOp> heads = XorOps(host, TCanvasOpKind::Polygon);
     // Below the note: the arrow ends at its bottom.
     EXPECT_FALSE(heads.empty());
@@ -871,8 +891,8 @@ TEST_F(ViewDrags, AnArmedNoteFollowsTheMouseAsAGhost) {
   TRecordingHost host;
   View->SetHost(&host);
   View->ArmPaletteItem(1);
-  const int x = View->PageToScreen({Slot(0, 0, 1).Box.Left + Slot(0, 0, 1).Positions[128], 0}, 0).X;
-  const int top = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
+  const int x = View->Geometry().PageToScreen({Slot(0, 0, 1).Box.Left + Slot(0, 0, 1).Positions[128], 0}, 0).X;
+  const int top = View->Geometry().PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
   host.Rec.Recorder->Clear();
   td::MouseMove(*View, x, top + 5 * 6);  // first ledger line below: C
   EXPECT_EQ(View->GhostLine, 0);
@@ -895,14 +915,15 @@ TEST_F(ViewDrags, ArmedItemsPointAtWhatTheyAttachTo) {
   TRecordingHost host;
   View->SetHost(&host);
   const TQSCalcMeasure& slot = Slot(0, 0, 1);
-  const TPoint mouse = View->PageToScreen({slot.Box.Left + slot.Positions[128] + 8, Row(0, 0).TopLine - 80}, 0);
-  const int staffTop = View->PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
+  const TPoint mouse =
+      View->Geometry().PageToScreen({slot.Box.Left + slot.Positions[128] + 8, Row(0, 0).TopLine - 80}, 0);
+  const int staffTop = View->Geometry().PageToScreen({0, Row(0, 0).TopLine}, 0).Y;
   const struct {
     int Code;
     int X;
-  } cases[] = {{4, View->PageToScreen({slot.Box.Left + slot.Positions[128], 0}, 0).X},
-               {8, View->PageToScreen({slot.Box.Left, 0}, 0).X},
-               {9, View->PageToScreen({slot.Box.Right, 0}, 0).X}};
+  } cases[] = {{4, View->Geometry().PageToScreen({slot.Box.Left + slot.Positions[128], 0}, 0).X},
+               {8, View->Geometry().PageToScreen({slot.Box.Left, 0}, 0).X},
+               {9, View->Geometry().PageToScreen({slot.Box.Right, 0}, 0).X}};
   int step = 0;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.Code);

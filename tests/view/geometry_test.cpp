@@ -11,16 +11,16 @@ TEST(ViewGeometry, PagesLieEdgeToEdgeInRowsOfPagePerHorz) {
   TViewScore s;
   s.Score.PageCount = 5;
   s.Show();
-  ASSERT_EQ(s.View.PageCount, 5);
-  EXPECT_EQ(s.View.PagePixelRect(), (TRect{0, 0, 480, 624}));
+  ASSERT_EQ(s.View.Geometry().PageCount, 5);
+  EXPECT_EQ(s.View.Geometry().PagePixelRect(), (TRect{0, 0, 480, 624}));
   s.View.SetPagePerHorz(2);
-  EXPECT_EQ(s.View.RowCount, 3);
-  EXPECT_EQ(s.View.PageGrid[1].Rect, (TRect{480, 0, 960, 624}));
-  EXPECT_EQ(s.View.PageGrid[4].Rect, (TRect{0, 1248, 480, 1872}));
+  EXPECT_EQ(s.View.Geometry().RowCount, 3);
+  EXPECT_EQ(s.View.Geometry().PageGrid[1].Rect, (TRect{480, 0, 960, 624}));
+  EXPECT_EQ(s.View.Geometry().PageGrid[4].Rect, (TRect{0, 1248, 480, 1872}));
   // One row at a time in the preview: every page at the top.
   s.View.Style = wsPreview;
   s.View.LayoutPages();
-  for (int j = 0; j < 5; ++j) EXPECT_EQ(s.View.PageGrid[static_cast<size_t>(j)].Rect.Top, 0) << j;
+  for (int j = 0; j < 5; ++j) EXPECT_EQ(s.View.Geometry().PageGrid[static_cast<size_t>(j)].Rect.Top, 0) << j;
 }
 
 TEST(ViewGeometry, ZoomIsClampedTo25Through975) {
@@ -41,25 +41,25 @@ TEST(ViewGeometry, ZoomRescalesTheScrollPositions) {
   TViewScore s;
   s.Score.PageCount = 3;
   s.Show();
-  ASSERT_EQ(s.View.VertBar.Max, 3 * 624);
-  int end = s.View.VertBar.Range();
+  ASSERT_EQ(s.View.Geometry().VertBar.Max, 3 * 624);
+  int end = s.View.Geometry().VertBar.Range();
   s.View.ScrollTo(true, scPosition, end);
-  ASSERT_EQ(s.View.VertBar.Position, s.View.VertBar.Range());
+  ASSERT_EQ(s.View.Geometry().VertBar.Position, s.View.Geometry().VertBar.Range());
   s.View.SetZoom(200);
-  EXPECT_EQ(s.View.VertBar.Max, 3 * 1248);
-  EXPECT_EQ(s.View.VertBar.Position, s.View.VertBar.Range());
+  EXPECT_EQ(s.View.Geometry().VertBar.Max, 3 * 1248);
+  EXPECT_EQ(s.View.Geometry().VertBar.Position, s.View.Geometry().VertBar.Range());
   // Back to 100: clamped to the new range first, then scaled by it.
-  const int oldRange = s.View.VertBar.Range();
+  const int oldRange = s.View.Geometry().VertBar.Range();
   s.View.SetZoom(100);
-  const int range = s.View.VertBar.Range();
-  EXPECT_EQ(s.View.VertBar.Position, range * range / oldRange);
+  const int range = s.View.Geometry().VertBar.Range();
+  EXPECT_EQ(s.View.Geometry().VertBar.Position, range * range / oldRange);
   // A bar whose range was 0 goes to 0.
   TViewScore t;
   t.Show();
   t.View.SetZoom(25);
-  ASSERT_EQ(t.View.HorzBar.Range(), 0);
+  ASSERT_EQ(t.View.Geometry().HorzBar.Range(), 0);
   t.View.SetZoom(400);
-  EXPECT_EQ(t.View.HorzBar.Position, 0);
+  EXPECT_EQ(t.View.Geometry().HorzBar.Position, 0);
 }
 
 TEST(ViewGeometry, ScrollPositionsStayInsideTheirRange) {
@@ -70,8 +70,8 @@ TEST(ViewGeometry, ScrollPositionsStayInsideTheirRange) {
   s.View.ScrollTo(true, scTrack, below);
   EXPECT_EQ(below, 0);
   s.View.ScrollTo(true, scTrack, beyond);
-  EXPECT_EQ(beyond, s.View.VertBar.Max - s.View.VertBar.PageSize);
-  EXPECT_EQ(s.View.VertBar.Hint, "2");  // the page at the top while the thumb is dragged
+  EXPECT_EQ(beyond, s.View.Geometry().VertBar.Max - s.View.Geometry().VertBar.PageSize);
+  EXPECT_EQ(s.View.Geometry().VertBar.Hint, "2");  // the page at the top while the thumb is dragged
 }
 
 // Client points and page units, both ways, at three zooms and after
@@ -98,11 +98,11 @@ TEST(ViewGeometry, ClientAndPageUnitsConvertBothWays) {
     int h = c.h, v = c.v;
     s.View.ScrollTo(false, scPosition, h);
     s.View.ScrollTo(true, scPosition, v);
-    ASSERT_EQ(s.View.HorzBar.Position, c.h) << c.zoom;
-    ASSERT_EQ(s.View.VertBar.Position, c.v) << c.zoom;
-    EXPECT_EQ(s.View.ScreenToPage(c.client, 0), c.page) << c.zoom << " " << c.h;
+    ASSERT_EQ(s.View.Geometry().HorzBar.Position, c.h) << c.zoom;
+    ASSERT_EQ(s.View.Geometry().VertBar.Position, c.v) << c.zoom;
+    EXPECT_EQ(s.View.Geometry().ScreenToPage(c.client, 0), c.page) << c.zoom << " " << c.h;
     // Back to the client, within the pixel the units fall in.
-    const TPoint back = s.View.PageToScreen(c.page, 0);
+    const TPoint back = s.View.Geometry().PageToScreen(c.page, 0);
     EXPECT_EQ(back, c.client) << c.zoom << " " << c.h;
   }
 }
@@ -111,9 +111,9 @@ TEST(ViewGeometry, TransformsLeaveOutTheOriginOfAPageThatDoesNotExist) {
   TViewScore s;
   s.Score.PageCount = 2;
   s.Show();
-  EXPECT_EQ(s.View.ScreenToPage({10, 700}, 1), (TPoint{80, (700 - 624) * 8}));
-  EXPECT_EQ(s.View.ScreenToPage({10, 700}, 5), (TPoint{80, 700 * 8}));
-  EXPECT_EQ(s.View.ScreenToPage({10, 700}, -1), (TPoint{80, 700 * 8}));
+  EXPECT_EQ(s.View.Geometry().ScreenToPage({10, 700}, 1), (TPoint{80, (700 - 624) * 8}));
+  EXPECT_EQ(s.View.Geometry().ScreenToPage({10, 700}, 5), (TPoint{80, 700 * 8}));
+  EXPECT_EQ(s.View.Geometry().ScreenToPage({10, 700}, -1), (TPoint{80, 700 * 8}));
 }
 
 TEST(ViewGeometry, GotoPageClampsItsIndex) {
@@ -153,11 +153,11 @@ TEST(ViewGeometry, ADeferredLayoutReachesTheViewOnce) {
   s.Score.BeginUpdate();
   s.Score.PageCount = 3;
   s.Score.Recalculate(0);
-  EXPECT_EQ(s.View.PageCount, 1);
+  EXPECT_EQ(s.View.Geometry().PageCount, 1);
   s.Score.EndUpdate();
   EXPECT_EQ(layouts, 1);
-  EXPECT_EQ(s.View.PageCount, 3);
-  EXPECT_EQ(s.View.VertBar.Max, 3 * 624);
+  EXPECT_EQ(s.View.Geometry().PageCount, 3);
+  EXPECT_EQ(s.View.Geometry().VertBar.Max, 3 * 624);
 }
 
 TEST(ViewGeometry, SetFretWrapsAtTheLargestFretCount) {

@@ -194,7 +194,7 @@ TEST_F(ViewKeys, LettersWithoutCtrlDoNothingAndOtherKeysReachTheControl) {
 }
 
 TEST_F(ViewKeys, PageKeysTurnThePages) {
-  ASSERT_EQ(View->PageCount, 3);
+  ASSERT_EQ(View->Geometry().PageCount, 3);
   struct TRow {
     uint16_t Key;
     TShiftState Shift;
@@ -211,21 +211,21 @@ TEST_F(ViewKeys, PageKeysTurnThePages) {
 TEST_F(ViewKeys, ThePreviewScrollsWithTheKeys) {
   View->Style = wsPreview;
   View->SetZoom(300);
-  ASSERT_GT(View->HorzBar.Range(), 20);
-  ASSERT_GT(View->VertBar.Range(), 20);
+  ASSERT_GT(View->Geometry().HorzBar.Range(), 20);
+  ASSERT_GT(View->Geometry().VertBar.Range(), 20);
   View->ScrollBoth(15, 15);
   struct TRow {
     uint16_t Key;
     int H, V;
   } rows[] = {
       {VK_RIGHT, 25, 15}, {VK_LEFT, 15, 15}, {VK_DOWN, 15, 25}, {VK_UP, 15, 15},
-      {VK_END, View->HorzBar.Range(), View->VertBar.Range()}, {VK_HOME, 0, 0},
+      {VK_END, View->Geometry().HorzBar.Range(), View->Geometry().VertBar.Range()}, {VK_HOME, 0, 0},
   };
   const int measure = View->CursorPosition.Measure, tick = View->CursorPosition.Tick;
   for (const TRow& row : rows) {
     td::PressKey(*View, row.Key);
-    EXPECT_EQ(View->HorzBar.Position, row.H) << row.Key;
-    EXPECT_EQ(View->VertBar.Position, row.V) << row.Key;
+    EXPECT_EQ(View->Geometry().HorzBar.Position, row.H) << row.Key;
+    EXPECT_EQ(View->Geometry().VertBar.Position, row.V) << row.Key;
   }
   EXPECT_EQ(View->CursorPosition.Measure, measure);
   EXPECT_EQ(View->CursorPosition.Tick, tick);
@@ -238,14 +238,14 @@ TEST_F(ViewKeys, TheWheelWithShiftStepsThePitchLineAndWithAButtonHeldDoesNothing
   td::Wheel(*View, 300, 300, -WHEEL_DELTA, ssShift);
   EXPECT_EQ(View->CursorLine(), line);
   EXPECT_EQ(View->Zoom, 100);
-  EXPECT_EQ(View->VertBar.Position, 0);
+  EXPECT_EQ(View->Geometry().VertBar.Position, 0);
   // With a mouse button held the view leaves the wheel alone.
   td::MouseDown(*View, 700, 650);
   td::Wheel(*View, 700, 650, -WHEEL_DELTA);
   td::MouseUp(*View, 700, 650);
-  EXPECT_EQ(View->VertBar.Position, 0);
+  EXPECT_EQ(View->Geometry().VertBar.Position, 0);
   td::Wheel(*View, 700, 650, -WHEEL_DELTA);
-  EXPECT_GT(View->VertBar.Position, 0);
+  EXPECT_GT(View->Geometry().VertBar.Position, 0);
 }
 
 }  // namespace

@@ -23,7 +23,7 @@ class ViewMouse : public TShownScoreTest {
     ShowScore(false);
   }
   const TQSCalcMeasure& SlotOf(int m) const { return *static_cast<TQSCalcMeasure*>(Piece->Slots[m]); }
-  TPoint Client(int x, int y) const { return View->PageToScreen({x, y}, 0); }
+  TPoint Client(int x, int y) const { return View->Geometry().PageToScreen({x, y}, 0); }
   bool Selected(const TQSCalcItem* e) const {
     const TQSSelPiece* sel = View->FindSelPiece(Piece);
     if (!sel) return false;
@@ -100,11 +100,11 @@ TEST_F(ViewMouse, ClicksBetweenStavesOnABarlineAndOnALedgerLine) {
 }
 
 TEST_F(ViewMouse, TheWheelScrollsAndWithCtrlZooms) {
-  ASSERT_EQ(View->VertBar.Position, 0);
+  ASSERT_EQ(View->Geometry().VertBar.Position, 0);
   td::Wheel(*View, 300, 300, -WHEEL_DELTA);
-  EXPECT_EQ(View->VertBar.Position, 60);  // 120 x Zoom / 200
+  EXPECT_EQ(View->Geometry().VertBar.Position, 60);  // 120 x Zoom / 200
   td::Wheel(*View, 300, 300, WHEEL_DELTA);
-  EXPECT_EQ(View->VertBar.Position, 0);
+  EXPECT_EQ(View->Geometry().VertBar.Position, 0);
   td::Wheel(*View, 300, 300, WHEEL_DELTA, ssCtrl);
   EXPECT_EQ(View->Zoom, 125);
   for (int i = 0; i < 6; ++i) td::Wheel(*View, 300, 300, -WHEEL_DELTA, ssCtrl);
@@ -114,7 +114,7 @@ TEST_F(ViewMouse, TheWheelScrollsAndWithCtrlZooms) {
 }
 
 TEST_F(ViewMouse, PageButtonsTurnThePages) {
-  ASSERT_EQ(View->PageCount, 3);
+  ASSERT_EQ(View->Geometry().PageCount, 3);
   ASSERT_TRUE(View->ButtonEnabled[4]);
   const TRect next = View->Buttons[4];
   td::Click(*View, (next.Left + next.Right) / 2, (next.Top + next.Bottom) / 2);
@@ -138,7 +138,7 @@ TEST_F(ViewMouse, AShiftDragPansAndARightClickSelects) {
   td::MouseMove(*View, 300, 300, ssShift);
   td::MouseMove(*View, 300, 250, ssShift);
   td::MouseUp(*View, 300, 250, mbLeft, ssShift);
-  EXPECT_EQ(View->VertBar.Position, 150);
+  EXPECT_EQ(View->Geometry().VertBar.Position, 150);
   EXPECT_TRUE(Selected(note->HeadElement));  // panning leaves the selection alone
 }
 
@@ -153,15 +153,15 @@ TEST_F(ViewMouse, DraggingTheScrollBarThumbScrolls) {
   td::MouseMove(bar, x, 90);
   td::MouseMove(bar, x, 150);
   td::MouseUp(bar, x, 150);
-  EXPECT_GT(View->VertBar.Position, 100);
-  EXPECT_LT(View->VertBar.Position, 624);
-  EXPECT_EQ(bar.Position(), View->VertBar.Position);
+  EXPECT_GT(View->Geometry().VertBar.Position, 100);
+  EXPECT_LT(View->Geometry().VertBar.Position, 624);
+  EXPECT_EQ(bar.Position(), View->Geometry().VertBar.Position);
   EXPECT_EQ(bar.Hint(), "1");
   EXPECT_TRUE(bar.ShowHint());  // shown while the thumb moves
   td::MouseDown(bar, x, 150);
   td::MouseMove(bar, x, 690);
   td::MouseUp(bar, x, 690);
-  EXPECT_EQ(View->VertBar.Position, View->VertBar.Range());
+  EXPECT_EQ(View->Geometry().VertBar.Position, View->Geometry().VertBar.Range());
   EXPECT_EQ(bar.Hint(), "2");  // the second page's bottom is the first below the top
 }
 

@@ -176,14 +176,14 @@ TEST_F(ViewNavigation, UpAndDownStepThroughStavesAndStaffRows) {
   const int last = Second->LastLaidOutMeasure;
   Place({1, last, 0}, 1);
   const int page = View->CursorPosition.Page;
-  ASSERT_EQ(page, View->PageCount - 1);
+  ASSERT_EQ(page, View->Geometry().PageCount - 1);
   td::PressKey(*View, VK_DOWN);
   EXPECT_EQ(Cursor(), (TPos{1, last, 0}));
   EXPECT_EQ(View->CursorPosition.Staff, 1);
 }
 
 TEST_F(ViewNavigation, CtrlHomeAndCtrlEndGoToTheEndsOfThePiecesOnThePage) {
-  ASSERT_EQ(View->PageCount, 1);
+  ASSERT_EQ(View->Geometry().PageCount, 1);
   Place({1, 2, 256});
   td::PressKey(*View, VK_HOME, ssCtrl);
   EXPECT_EQ(Cursor(), (TPos{0, 0, 0}));

@@ -61,7 +61,7 @@ TEST(ViewPositions, PointsOfTheScorePagesScrollArrowsAndMarkers) {
   v.ScorePositionToScreen(5, 0, 0, 1, 0, 0, -1, p);  // no such piece
   EXPECT_EQ(p, (TPoint{0, 0}));
   v.PageOrigin(0, p);
-  EXPECT_EQ(p, v.PageToScreen({0, 0}, 0));
+  EXPECT_EQ(p, v.Geometry().PageToScreen({0, 0}, 0));
   v.PageOrigin(7, p);
   EXPECT_EQ(p, (TPoint{0, 0}));
   const TRect h = v.HorzBarRect();

@@ -74,6 +74,17 @@ TEST(ViewPainting, RepaintsShowWhatChanged) {
     for (int x = 0; x < 700; x += 7) ASSERT_EQ(after[static_cast<size_t>(y * 800 + x)], before[static_cast<size_t>(y * 800 + x)]) << x << "," << y;
 }
 
+// Raises the notes of a measure and lays the score out again from a page,
+// as an edit there does.
+void RaiseNotes(TViewScore& s, int measure, int fromPage) {
+  for (TQSItem* item : s.Measure(measure)->Items)
+    if (item->ItemType == kind::Note) static_cast<TQSNote*>(item)->Fields.Pitch = 0x54;
+  s.Score.BeginUpdate();
+  s.Score.Recalculate(fromPage);
+  s.Score.RefreshWindowsFrom(fromPage);
+  s.Score.EndUpdate();
+}
+
 // An edit laid out again from a page paints that page and the ones after
 // it anew and shows the pages before it as they were painted, which is
 // what painting every page anew shows; rulers and page buttons repainted
@@ -95,12 +106,7 @@ TEST(ViewPainting, AnEditRepaintsFromItsFirstChangedPage) {
 
   int m = 0;
   while (m < 119 && s.Piece->MeasurePage(m) < 1) ++m;
-  for (TQSItem* item : s.Measure(m)->Items)
-    if (item->ItemType == kind::Note) static_cast<TQSNote*>(item)->Fields.Pitch = 0x54;
-  s.Score.BeginUpdate();
-  s.Score.Recalculate(1);
-  s.Score.RefreshWindowsFrom(1);
-  s.Score.EndUpdate();
+  RaiseNotes(s, m, 1);
   EXPECT_TRUE(s.View.HasPageImage(0));
   EXPECT_FALSE(s.View.HasPageImage(1));
   s.View.PaintTo(screen);
@@ -109,6 +115,38 @@ TEST(ViewPainting, AnEditRepaintsFromItsFirstChangedPage) {
 
   s.View.InvalidatePages();
   EXPECT_FALSE(s.View.HasPageImage(0));
+  s.View.PaintTo(screen);
+  EXPECT_EQ(Differences(edited, Pixels(s.Host.Bitmap)), 0);
+}
+
+// An edit low on a page paints only the band of that page where its
+// drawing changed, over the image painted before; the page then shows what
+// painting it anew shows, and so do the pages after it.
+TEST(ViewPainting, AnEditPaintsOnlyTheBandOfThePageThatChanged) {
+  TViewScore s({1}, 120);
+  for (int m = 0; m < 120; ++m) s.Quarters(s.Measure(m));
+  s.Show(true);
+  ASSERT_GE(s.Score.LaidOutPages, 2);
+  TCanvas& screen = s.Host.Bitmap.Canvas();
+  s.View.PaintTo(screen);
+  ASSERT_TRUE(s.View.HasPageImage(0));
+  const int height = s.View.Geometry().PagePixelRect().Height();
+  const std::vector<uint32_t> before = Pixels(s.Host.Bitmap);
+
+  // The last measure of page 1.
+  int m = 0;
+  while (m < 119 && s.Piece->MeasurePage(m + 1) < 1) ++m;
+  RaiseNotes(s, m, 0);
+  EXPECT_FALSE(s.View.HasPageImage(0));
+  const long long rows = s.View.PageRowsPainted();
+  s.View.PaintTo(screen);
+  const long long painted = s.View.PageRowsPainted() - rows;
+  const std::vector<uint32_t> edited = Pixels(s.Host.Bitmap);
+  EXPECT_GT(Differences(before, edited), 10);
+  EXPECT_GT(painted, 0);
+  EXPECT_LT(painted, height / 2) << "rows of page 1 painted again";
+
+  s.View.InvalidatePages();
   s.View.PaintTo(screen);
   EXPECT_EQ(Differences(edited, Pixels(s.Host.Bitmap)), 0);
 }

@@ -49,8 +49,8 @@ class Rulers : public ::testing::Test, public TLayoutScore {
   void Drag(int marker, int distance) {
     const int r = View->Rule.Width;
     const int m = View->RulerMarkers[static_cast<size_t>(marker - 1)];
-    TPoint from = marker == 3 ? TPoint{r / 2, m - View->VertBar.Position}
-                              : TPoint{m - View->HorzBar.Position, marker == 4 ? r * 3 / 4 : r / 4};
+    TPoint from = marker == 3 ? TPoint{r / 2, m - View->Geometry().VertBar.Position}
+                              : TPoint{m - View->Geometry().HorzBar.Position, marker == 4 ? r * 3 / 4 : r / 4};
     ASSERT_EQ(View->RulerMarkerAt(from.X, from.Y), marker);
     const TPoint to = marker == 3 ? TPoint{from.X, from.Y + distance} : TPoint{from.X + distance, from.Y};
     td::MouseDown(*View, from.X, from.Y);
@@ -108,8 +108,8 @@ TEST_F(Rulers, ADraggedMarkerAloneIsGrey) {
   for (int marker : {1, 5, 4, 3}) {
     SCOPED_TRACE(marker);
     const int m = View->RulerMarkers[static_cast<size_t>(marker - 1)];
-    const TPoint at = marker == 3 ? TPoint{r / 2, m - View->VertBar.Position}
-                                  : TPoint{m - View->HorzBar.Position, marker == 4 ? r * 3 / 4 : r / 4};
+    const TPoint at = marker == 3 ? TPoint{r / 2, m - View->Geometry().VertBar.Position}
+                                  : TPoint{m - View->Geometry().HorzBar.Position, marker == 4 ? r * 3 / 4 : r / 4};
     td::MouseDown(*View, at.X, at.Y);
     ASSERT_EQ(View->MarkerDrag, marker);
     TRecordingCanvas rec;
@@ -153,7 +153,7 @@ TEST(RulerScale, NumbersStandOnTheirMarks) {
     s.View.SetZoom(c.Zoom);
     TRecordingCanvas rec;
     s.View.DrawRulers(rec.Canvas, true, {0, 0, 800, 700});
-    const int left = s.View.Rule.Width + s.View.PageGrid[0].Rect.Left - s.View.HorzBar.Position;
+    const int left = s.View.Rule.Width + s.View.Geometry().PageGrid[0].Rect.Left - s.View.Geometry().HorzBar.Position;
     for (size_t n = 0; n < c.Marks.size(); ++n) {
       const std::u16string label = std::u16string(1, static_cast<char16_t>(u'1' + n));
       bool found = false;

@@ -20,7 +20,7 @@ struct TSelectScore : TViewScore {
     return nullptr;
   }
   TPoint Centre(const TQSCalcItem& e) const {
-    const TRect r = View.ElementClientBox(e);
+    const TRect r = View.Geometry().ElementClientBox(e);
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
   }
   bool Selected(const TQSCalcItem* e) const {
@@ -83,8 +83,8 @@ TEST(ViewSelection, OverlappingVoicesPreferTheCursorsVoice) {
   s.Show();
   ASSERT_TRUE(upper->HeadElement && lower->HeadElement && alone->HeadElement);
   TRect both;
-  ASSERT_TRUE(IntersectRect(both, s.View.ElementClientBox(*upper->HeadElement),
-                            s.View.ElementClientBox(*lower->HeadElement)));
+  ASSERT_TRUE(IntersectRect(both, s.View.Geometry().ElementClientBox(*upper->HeadElement),
+                            s.View.Geometry().ElementClientBox(*lower->HeadElement)));
   for (int voice : {0, 1}) {
     s.View.CursorPosition.Voice = voice;
     EXPECT_TRUE(s.View.SelectAtPoint({(both.Left + both.Right) / 2, (both.Top + both.Bottom) / 2}, true, true));
@@ -106,8 +106,8 @@ TEST(ViewSelection, RubberBandSelectsWhatItTouches) {
   TSelectScore s;
   for (int m = 0; m < 8; ++m) s.Quarters(s.Measure(m));
   s.Show();
-  const TRect first = s.View.ElementClientBox(*s.NoteAt(1, 0)->HeadElement);
-  const TRect last = s.View.ElementClientBox(*s.NoteAt(1, 384)->HeadElement);
+  const TRect first = s.View.Geometry().ElementClientBox(*s.NoteAt(1, 0)->HeadElement);
+  const TRect last = s.View.Geometry().ElementClientBox(*s.NoteAt(1, 384)->HeadElement);
   int fired = 0;
   s.View.OnSelectedChanged = [&](TObject*) { ++fired; };
   EXPECT_TRUE(s.View.SelectInRect({first.Left, first.Top, last.Right, last.Bottom}, true));
@@ -116,7 +116,7 @@ TEST(ViewSelection, RubberBandSelectsWhatItTouches) {
   EXPECT_FALSE(s.Selected(s.NoteAt(2, 0)->HeadElement));
   EXPECT_EQ(fired, 1);
   // A band that only meets a box's edge selects it.
-  const TRect box = s.View.ElementClientBox(*s.NoteAt(3, 128)->HeadElement);
+  const TRect box = s.View.Geometry().ElementClientBox(*s.NoteAt(3, 128)->HeadElement);
   EXPECT_TRUE(s.View.SelectInRect({box.Right, box.Bottom, box.Right + 1, box.Bottom + 1}, false));
   EXPECT_TRUE(s.Selected(s.NoteAt(3, 128)->HeadElement));
   // A band over empty paper keeps the selection.
@@ -135,7 +135,7 @@ TEST(ViewSelection, AVoltaIsHitOnItsBracketOnly) {
   // A box of 40 x 20 pixels above measure 1 (the hit test reads only the box).
   TQSCalcItem& e = *volta->LayoutLink;
   e.Box = {e.Box.Left, e.Box.Top - 160, e.Box.Left + 320, e.Box.Top};
-  const TRect box = s.View.ElementClientBox(e);
+  const TRect box = s.View.Geometry().ElementClientBox(e);
   s.View.SelectAtPoint({box.Left + 3, box.Bottom - 1}, true, true);
   EXPECT_FALSE(s.Selected(volta->LayoutLink));
   EXPECT_TRUE(s.View.SelectAtPoint({box.Left + 3, box.Top + 1}, true, true));
@@ -180,7 +180,7 @@ TEST(ViewSelection, ASelectedSlurOffersEndAndControlHandles) {
   const TQSCalcItem& e = *slur->LayoutLink;
   EXPECT_EQ(s.View.HitTestHandles(s.Centre(e)), 0);  // nothing selected yet
   s.View.AddElement(slur->LayoutLink);
-  const TRect curve = s.View.ElementClientBox(e, true);
+  const TRect curve = s.View.Geometry().ElementClientBox(e, true);
   EXPECT_EQ(s.View.HitTestHandles({curve.Left, curve.Top}), 1);
   EXPECT_EQ(s.View.GrabbedElement, &e);
   EXPECT_EQ(s.View.HitTestHandles({curve.Right + 2, curve.Bottom - 3}), 3);
@@ -214,7 +214,7 @@ TEST(ViewSelection, BoxHandlesScaleWithTheZoom) {
     TQSCalcItem* element = s.Page(0).PageItems.At(0);
     ASSERT_EQ(element->Item, box);
     s.View.AddElement(element);
-    const TRect r = s.View.ElementClientBox(*element);
+    const TRect r = s.View.Geometry().ElementClientBox(*element);
     EXPECT_EQ(s.View.HitTestHandles({r.Left + c.offset.X, r.Top + c.offset.Y}), c.code) << c.zoom;
     // Handle 8 on the left edge's middle: 6 wide and 6 high at every zoom.
     const int my = (r.Top + r.Bottom) / 2;
@@ -280,11 +280,11 @@ TEST(ViewSelection, EditingBeginsOnTextsOnly) {
   view.SetHost(&host);
   view.SetBounds(0, 0, 800, 700);
   view.SetScore(&s.Score);
-  const TRect head = view.ElementClientBox(*note->HeadElement);
+  const TRect head = view.Geometry().ElementClientBox(*note->HeadElement);
   EXPECT_FALSE(view.EditTextAtPoint({(head.Left + head.Right) / 2, (head.Top + head.Bottom) / 2}));
   EXPECT_EQ(view.Edited, nullptr);
   const TQSCalcItem* element = s.Page(0).PageItems.At(0);
-  const TRect box = view.ElementClientBox(*element);
+  const TRect box = view.Geometry().ElementClientBox(*element);
   EXPECT_TRUE(view.EditTextAtPoint({box.Left + 10, box.Top + 5}));
   EXPECT_EQ(view.Edited, element);
 }

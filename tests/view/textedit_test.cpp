@@ -128,10 +128,10 @@ TEST_F(TextEditing, CyrillicAndAccentedTextIsEditedByCharacters) {
   EXPECT_EQ(Joined(term->Lines), "Più Allegro – Весеё|Größer");
   // Word moves: back to the start of "Größer", then into the line above.
   Press(VK_LEFT, ssCtrl);
-  EXPECT_EQ(View->TextCaretColumn(), 0);
+  EXPECT_EQ(View->TextEditor().TextCaretColumn(), 0);
   Press(VK_LEFT, ssCtrl);
-  EXPECT_EQ(View->TextCaretLine(), 0);
-  EXPECT_EQ(View->TextCaretColumn(), 14);  // before "Весеё"
+  EXPECT_EQ(View->TextEditor().TextCaretLine(), 0);
+  EXPECT_EQ(View->TextEditor().TextCaretColumn(), 14);  // before "Весеё"
 }
 
 TEST_F(TextEditing, CaretKeysMoveByCharactersWordsAndLines) {
@@ -151,9 +151,9 @@ TEST_F(TextEditing, CaretKeysMoveByCharactersWordsAndLines) {
   for (const TStep& step : steps) {
     SCOPED_TRACE(std::to_string(step.Key) + "/" + std::to_string(step.Shift));
     Press(step.Key, step.Shift);
-    EXPECT_EQ(View->TextCaretLine(), step.Line);
-    EXPECT_EQ(View->TextCaretColumn(), step.Column);
-    EXPECT_EQ(View->GetSelectedText(), step.Selected);
+    EXPECT_EQ(View->TextEditor().TextCaretLine(), step.Line);
+    EXPECT_EQ(View->TextEditor().TextCaretColumn(), step.Column);
+    EXPECT_EQ(View->TextEditor().GetSelectedText(), step.Selected);
   }
 }
 
@@ -180,7 +180,7 @@ TEST_F(TextEditing, ARunOfTypingIsUndoneInOneStep) {
   // The text is edited again, with the caret where the run began.
   ASSERT_NE(View->EditedElement, nullptr);
   EXPECT_EQ(View->EditedElement->Item, term);
-  EXPECT_EQ(View->TextCaretColumn(), 5);
+  EXPECT_EQ(View->TextEditor().TextCaretColumn(), 5);
   td::TypeText(*View, "!");
   EXPECT_EQ(Joined(term->Lines), "dolce!");
 }
@@ -209,24 +209,24 @@ TEST_F(TextEditing, SelectedTextGoesThroughTheClipboard) {
 TEST_F(TextEditing, PastedLinesSplitAtCarriageReturns) {
   TQSLyric* term = Edit(kind::Term, {"ab"});
   View->EditSelection[5] = 1;
-  View->InsertTextAtCaret(u"x\r\n\r\ny");
+  View->TextEditor().InsertTextAtCaret(u"x\r\n\r\ny");
   EXPECT_EQ(Joined(term->Lines), "ax|yb");
   View->EditSelection = {0, 0, 0, 0, 0, 0};
-  View->InsertTextAtCaret(u"l\nf");
+  View->TextEditor().InsertTextAtCaret(u"l\nf");
   EXPECT_EQ(Joined(term->Lines), "l\nfax|yb");
 }
 
 TEST_F(TextEditing, AMultiLineSelectionIsCopiedAndDeletedAcrossLines) {
   TQSLyric* term = Edit(kind::Term, {"abcd", "efg", "hij"});
   View->EditSelection = {0, 2, 2, 1, 0, 0};
-  EXPECT_EQ(View->GetSelectedText(), u"cd\r\nefg\r\nh");
+  EXPECT_EQ(View->TextEditor().GetSelectedText(), u"cd\r\nefg\r\nh");
   // A selection from a line's end keeps its line break.
   View->EditSelection = {0, 4, 1, 2, 0, 0};
-  EXPECT_EQ(View->GetSelectedText(), u"\r\nef");
+  EXPECT_EQ(View->TextEditor().GetSelectedText(), u"\r\nef");
   View->EditSelection = {0, 2, 2, 1, 0, 0};
-  EXPECT_TRUE(View->DeleteTextSelection());
+  EXPECT_TRUE(View->TextEditor().DeleteTextSelection());
   EXPECT_EQ(Joined(term->Lines), "abij");
-  EXPECT_EQ(View->TextCaretColumn(), 2);
+  EXPECT_EQ(View->TextEditor().TextCaretColumn(), 2);
 }
 
 TEST_F(TextEditing, ADoubleClickEditsATextAndADragSelectsInIt) {
@@ -237,18 +237,18 @@ TEST_F(TextEditing, ADoubleClickEditsATextAndADragSelectsInIt) {
   td::ProcessMessages();
   TQSCalcItem* element = FindLayoutElement(Score, term, -1);
   ASSERT_NE(element, nullptr);
-  const TRect box = View->ElementClientBox(*element, true);
+  const TRect box = View->Geometry().ElementClientBox(*element, true);
   const int y = (box.Top + box.Bottom) / 2;
   td::DoubleClick(*View, box.Left + 1, y);
   ASSERT_NE(View->EditedElement, nullptr);
   EXPECT_EQ(View->EditedElement->Item, term);
-  EXPECT_EQ(View->TextCaretColumn(), 0);
-  const TRect edited = View->ElementClientBox(*View->EditedElement, true);
+  EXPECT_EQ(View->TextEditor().TextCaretColumn(), 0);
+  const TRect edited = View->Geometry().ElementClientBox(*View->EditedElement, true);
   td::MouseDown(*View, edited.Left + 1, y);
   td::MouseMove(*View, (edited.Left + edited.Right) / 2, y);
   td::MouseMove(*View, edited.Right - 1, y);
   td::MouseUp(*View, edited.Right - 1, y);
-  EXPECT_EQ(View->GetSelectedText(), u"Andante");
+  EXPECT_EQ(View->TextEditor().GetSelectedText(), u"Andante");
   EXPECT_EQ(View->EditedElement ? View->EditedElement->Item : nullptr, term);
 }
 
@@ -303,9 +303,9 @@ TEST_F(TextEditing, EditingKeysFromACaretAndASelection) {
     if (c.Key) Press(c.Key, c.Key == VK_HOME ? ssShift : 0);
     else td::TypeText(*View, c.Typed);
     EXPECT_EQ(Joined(term->Lines), c.Expected);
-    EXPECT_EQ(View->TextCaretLine(), c.Line);
-    EXPECT_EQ(View->TextCaretColumn(), c.Column);
-    EXPECT_EQ(View->GetSelectedText(), c.Selected);
+    EXPECT_EQ(View->TextEditor().TextCaretLine(), c.Line);
+    EXPECT_EQ(View->TextEditor().TextCaretColumn(), c.Column);
+    EXPECT_EQ(View->TextEditor().GetSelectedText(), c.Selected);
   }
 }
 
@@ -357,10 +357,10 @@ TEST(TextCaret, FollowsTheCaretColumn) {
     return n;
   };
   const std::vector<uint32_t> atStart = paint();
-  s.View.TextEnd(false);
+  s.View.TextEditor().TextEnd(false);
   const std::vector<uint32_t> atEnd = paint();
   EXPECT_GT(differences(atStart, atEnd), 4);
-  s.View.TextHome(false);
+  s.View.TextEditor().TextHome(false);
   EXPECT_EQ(differences(atStart, paint()), 0);
 }
 

@@ -49,7 +49,7 @@ struct TViewScore : TLayoutScore {
   TQSMeasure* Measure(int m, int part = 0) const { return Piece->GetPart(part)->GetMeasure(m); }
   const TQSCalcMeasure& SlotOf(int m) const { return *static_cast<TQSCalcMeasure*>(Piece->Slots[m]); }
   // The client point of a page-unit point of page 0.
-  TPoint Client(int x, int y) const { return View.PageToScreen({x, y}, 0); }
+  TPoint Client(int x, int y) const { return View.Geometry().PageToScreen({x, y}, 0); }
   // The client x of a tick of a measure.
   int TickX(int m, int tick) const {
     const TQSCalcMeasure& slot = SlotOf(m);
@@ -111,7 +111,7 @@ class TShownScoreTest : public ::testing::Test, public TLayoutScore {
   }
   // The client point in the middle of an element's box.
   TPoint Centre(const TQSCalcItem& e) const {
-    const TRect r = View->ElementClientBox(e);
+    const TRect r = View->Geometry().ElementClientBox(e);
     return {(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
   }
 };

@@ -8,9 +8,10 @@
 #include "base/text.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
-#include "layout/layout.h"
 #include "platform/clipboard.h"
 #include "platform/keys.h"
+#include "layout/layout.h"
+#include "render/window.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/pageobjects.h"
@@ -19,7 +20,8 @@
 #include "score/score.h"
 #include "score/tree.h"
 #include "score/undo.h"
-#include "view/window.h"
+#include "view/geometry.h"
+#include "view/texteditor.h"
 
 namespace qs {
 
@@ -63,119 +65,119 @@ bool Before(int l1, int c1, int l2, int c2) { return l1 < l2 || (l1 == l2 && c1 
 // change fails.
 class THiddenCaret {
  public:
-  explicit THiddenCaret(TQSWindow& view) : view_(view) { view_.ShowCursor(false); }
-  ~THiddenCaret() { view_.ShowCursor(true); }
+  explicit THiddenCaret(TQSTextEditor::TSite& site) : site_(site) { site_.ShowCursor(false); }
+  ~THiddenCaret() { site_.ShowCursor(true); }
   THiddenCaret(const THiddenCaret&) = delete;
   THiddenCaret& operator=(const THiddenCaret&) = delete;
 
  private:
-  TQSWindow& view_;
+  TQSTextEditor::TSite& site_;
 };
 
 }  // namespace
 
+TQSTextEditor::TQSTextEditor(TQSPageView& view, const TQSViewGeometry& geometry, TSite& site)
+    : view_(view), geometry_(geometry), site_(site) {}
+
 // ------------------------------------------------------------ the item
 
-bool TQSWindow::EditingText() const {
-  return Score && EditedElement && editedItem_ && IsEditableKind(editedItem_->ItemType);
+bool TQSTextEditor::EditingText() const {
+  return view_.Score && view_.EditedElement && editedItem_ && IsEditableKind(editedItem_->ItemType);
 }
 
-std::vector<std::u16string> TQSWindow::EditedLines() const {
+std::vector<std::u16string> TQSTextEditor::EditedLines() const {
   std::vector<std::u16string> out;
   if (const std::vector<std::string>* lines = LinesOf(editedItem_))
     for (const std::string& line : *lines) out.push_back(Utf8ToUtf16(line));
   return out;
 }
 
-void TQSWindow::SetEditedLines(const std::vector<std::u16string>& lines) {
+void TQSTextEditor::SetEditedLines(const std::vector<std::u16string>& lines) {
   std::vector<std::string>* target = LinesOf(editedItem_);
   if (!target) return;
   target->clear();
   for (const std::u16string& line : lines) target->push_back(Utf16ToUtf8(line));
 }
 
-void TQSWindow::RefindEditedElement() {
-  if (!editedItem_ || !Score) return;
-  EditedElement = FindLayoutElement(*Score, editedItem_, -1);
-  if (!EditedElement) editedItem_ = nullptr;
+void TQSTextEditor::RefindEditedElement() {
+  if (!editedItem_ || !view_.Score) return;
+  view_.EditedElement = FindLayoutElement(*view_.Score, editedItem_, -1);
+  if (!view_.EditedElement) editedItem_ = nullptr;
 }
 
-void TQSWindow::EditItemTextOf(TQSItem* item) {
-  if (Score) EditItemText(item ? FindLayoutElement(*Score, item, -1) : nullptr);
-}
-
-void TQSWindow::EditItemText(TQSCalcItem* element) {
-  if (element == EditedElement) return;
+void TQSTextEditor::EditItemText(TQSCalcItem* element) {
+  if (element == view_.EditedElement) return;
   TQSItem* next = element ? element->Item : nullptr;
-  if (EditedElement) EditSelection[kSelStartLine] = EditSelection[kSelStartColumn] = EditSelection[kSelEndLine] =
-      EditSelection[kSelEndColumn] = 0;
-  TQSItem* old = EditedElement ? editedItem_ : nullptr;
+  if (view_.EditedElement)
+    view_.EditSelection[kSelStartLine] = view_.EditSelection[kSelStartColumn] = view_.EditSelection[kSelEndLine] =
+        view_.EditSelection[kSelEndColumn] = 0;
+  TQSItem* old = view_.EditedElement ? editedItem_ : nullptr;
   bool relaid = false;
-  if (old && Score && (old->ItemType == kind::Lyric || old->ItemType == kind::InstrumentName)) {
+  if (old && view_.Score && (old->ItemType == kind::Lyric || old->ItemType == kind::InstrumentName)) {
     const std::vector<std::string>* lines = LinesOf(old);
     const bool empty = !lines || lines->empty() || (lines->size() == 1 && lines->front().empty());
     if (empty) {
       // A syllable or name left empty goes, as one undo step.
       TQSUndoRecord* record = nullptr;
       try {
-        record = Score->BeginUndo(undoaction::TextEditDelete, "");
-        Score->SaveUndoMeasure(record, old->GetMeasure(), -1);
+        record = view_.Score->BeginUndo(undoaction::TextEditDelete, "");
+        view_.Score->SaveUndoMeasure(record, old->GetMeasure(), -1);
       } catch (...) {
       }
-      EditedElement = nullptr;
+      view_.EditedElement = nullptr;
       editedItem_ = nullptr;
       delete old;
       relaid = true;
-    } else if (TextModified) {
+    } else if (modified_) {
       if (old->ItemType == kind::InstrumentName) static_cast<TQSLyric*>(old)->Fields.OffsetX = 0;
       relaid = true;
     }
   }
   if (relaid) {
     // The new element is found again after the layout built its records anew.
-    EditedElement = nullptr;
+    view_.EditedElement = nullptr;
     editedItem_ = nullptr;
-    Score->Recalculate(0, -1);
-    InvalidatePages();
+    view_.Score->Recalculate(0, -1);
+    site_.RepaintPages();
     element = nullptr;
     if (next) {
       editedItem_ = next;
       RefindEditedElement();
-      element = EditedElement;
+      element = view_.EditedElement;
     }
   } else if (old) {
     UpdateEditBox(true, false);
   }
   {
-    THiddenCaret hidden(*this);
-    EditedElement = element;
+    THiddenCaret hidden(site_);
+    view_.EditedElement = element;
     editedItem_ = element ? element->Item : nullptr;
     UpdateEditBox(false, false);
-    TextTypingUndo = TextModified = false;
+    typingUndo_ = modified_ = false;
     pendingHighSurrogate_ = 0;
   }
-  Fire(OnPasteChanged, this);
+  site_.TextSelectionChanged();
 }
 
-void TQSWindow::UpdateEditBox(bool withAngle, bool measure) {
+void TQSTextEditor::UpdateEditBox(bool withAngle, bool measure) {
   (void)withAngle;  // the layout turns the box of a text that is not edited
-  if (!EditedElement || !Score) return;
-  InvalidateElement(*EditedElement);
+  if (!view_.EditedElement || !view_.Score) return;
+  site_.RepaintElement(*view_.EditedElement);
   if (!measure) return;
   // The layout measures the text again (the stored size is its cache) and
   // places the box; its records are new afterwards.
   if (auto* lyric = dynamic_cast<TQSLyric*>(editedItem_)) lyric->Fields.Width = lyric->Fields.Height = 0;
   if (auto* text = dynamic_cast<TQSText*>(editedItem_)) text->Fields.Width = text->Fields.Height = 0;
-  const int page = PageOfElement(*EditedElement);
-  Score->Recalculate(std::max(0, page), -1);
+  const int page = geometry_.PageOfElement(*view_.EditedElement);
+  view_.Score->Recalculate(std::max(0, page), -1);
   RefindEditedElement();
-  if (EditedElement) InvalidateElement(*EditedElement);
+  if (view_.EditedElement) site_.RepaintElement(*view_.EditedElement);
 }
 
 // ------------------------------------------------------------ selection
 
-void TQSWindow::SetTextSelection(int startLine, int startColumn, int endLine, int endColumn) {
-  auto& s = EditSelection;
+void TQSTextEditor::SetTextSelection(int startLine, int startColumn, int endLine, int endColumn) {
+  auto& s = view_.EditSelection;
   if (s[kSelStartLine] == startLine && s[kSelStartColumn] == startColumn && s[kSelEndLine] == endLine &&
       s[kSelEndColumn] == endColumn)
     return;
@@ -184,34 +186,34 @@ void TQSWindow::SetTextSelection(int startLine, int startColumn, int endLine, in
   s[kSelEndLine] = endLine;
   s[kSelEndColumn] = endColumn;
   UpdateEditBox(false, false);
-  Fire(OnPasteChanged, this);
+  site_.TextSelectionChanged();
 }
 
-void TQSWindow::SetTextSelStart(int line, int column) {
-  SetTextSelection(line, column, EditSelection[kSelEndLine], EditSelection[kSelEndColumn]);
+void TQSTextEditor::SetTextSelStart(int line, int column) {
+  SetTextSelection(line, column, view_.EditSelection[kSelEndLine], view_.EditSelection[kSelEndColumn]);
 }
 
-void TQSWindow::SetTextSelEnd(int line, int column) {
-  SetTextSelection(EditSelection[kSelStartLine], EditSelection[kSelStartColumn], line, column);
+void TQSTextEditor::SetTextSelEnd(int line, int column) {
+  SetTextSelection(view_.EditSelection[kSelStartLine], view_.EditSelection[kSelStartColumn], line, column);
 }
 
-void TQSWindow::CollapseAtCaret() {
-  SetTextSelection(EditSelection[kCaretLine], EditSelection[kCaretColumn], EditSelection[kCaretLine],
-                   EditSelection[kCaretColumn]);
+void TQSTextEditor::CollapseAtCaret() {
+  SetTextSelection(view_.EditSelection[kCaretLine], view_.EditSelection[kCaretColumn], view_.EditSelection[kCaretLine],
+                   view_.EditSelection[kCaretColumn]);
 }
 
-void TQSWindow::ClampCaret() {
+void TQSTextEditor::ClampCaret() {
   const std::vector<std::u16string> lines = EditedLines();
-  int& line = EditSelection[kCaretLine];
-  int& column = EditSelection[kCaretColumn];
+  int& line = view_.EditSelection[kCaretLine];
+  int& column = view_.EditSelection[kCaretColumn];
   line = std::clamp(line, 0, std::max(0, static_cast<int>(lines.size()) - 1));
   const int length = lines.empty() ? 0 : static_cast<int>(lines[static_cast<size_t>(line)].size());
   column = std::clamp(column, 0, length);
 }
 
-std::u16string TQSWindow::GetSelectedText() const {
+std::u16string TQSTextEditor::GetSelectedText() const {
   if (!EditingText()) return {};
-  const auto& s = EditSelection;
+  const auto& s = view_.EditSelection;
   if (!Before(s[kSelStartLine], s[kSelStartColumn], s[kSelEndLine], s[kSelEndColumn])) return {};
   const std::vector<std::u16string> lines = EditedLines();
   std::u16string out;
@@ -228,33 +230,42 @@ std::u16string TQSWindow::GetSelectedText() const {
   return out;
 }
 
+bool TQSTextEditor::HasTextSelection() const {
+  const auto& s = view_.EditSelection;
+  return Before(s[kSelStartLine], s[kSelStartColumn], s[kSelEndLine], s[kSelEndColumn]) &&
+         s[kCaretLine] >= s[kSelStartLine] && s[kCaretLine] <= s[kSelEndLine];
+}
+
+int TQSTextEditor::TextCaretLine() const { return view_.EditSelection[kCaretLine]; }
+int TQSTextEditor::TextCaretColumn() const { return view_.EditSelection[kCaretColumn]; }
+
 // ------------------------------------------------------------ changes
 
-void TQSWindow::OpenTextUndo(uint8_t action, const std::string& caption) {
+void TQSTextEditor::OpenTextUndo(uint8_t action, const std::string& caption) {
   if (!EditingText()) return;
-  if (TextTypingUndo) {
-    Score->ContinueUndo();
+  if (typingUndo_) {
+    view_.Score->ContinueUndo();
     return;
   }
   try {
-    TQSUndoRecord* record = Score->BeginUndo(action, caption);
-    Score->SaveUndoText(record, EditedElement);
+    TQSUndoRecord* record = view_.Score->BeginUndo(action, caption);
+    view_.Score->SaveUndoText(record, view_.EditedElement);
   } catch (...) {
   }
-  TextTypingUndo = true;
+  typingUndo_ = true;
 }
 
-void TQSWindow::AfterTextChange() {
+void TQSTextEditor::AfterTextChange() {
   UpdateEditBox(false, true);
-  TextModified = true;
-  if (Score) Score->FireChanged(this);
+  modified_ = true;
+  site_.TextChanged();
 }
 
-bool TQSWindow::DeleteTextSelection() {
+bool TQSTextEditor::DeleteTextSelection() {
   if (!EditingText()) return false;
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   ClampCaret();
-  const auto s = EditSelection;
+  const auto s = view_.EditSelection;
   const int caret = s[kCaretLine];
   if (!Before(s[kSelStartLine], s[kSelStartColumn], s[kSelEndLine], s[kSelEndColumn]) ||
       caret < s[kSelStartLine] || caret > s[kSelEndLine])
@@ -272,14 +283,14 @@ bool TQSWindow::DeleteTextSelection() {
   first = first.substr(0, from) + end.substr(std::min(to, end.size()));
   lines.erase(lines.begin() + s[kSelStartLine] + 1, lines.begin() + endLine + 1);
   SetEditedLines(lines);
-  EditSelection[kCaretLine] = s[kSelStartLine];
-  EditSelection[kCaretColumn] = static_cast<int>(from);
+  view_.EditSelection[kCaretLine] = s[kSelStartLine];
+  view_.EditSelection[kCaretColumn] = static_cast<int>(from);
   CollapseAtCaret();
   AfterTextChange();
   return true;
 }
 
-void TQSWindow::TypeChar(char16_t ch) {
+void TQSTextEditor::TypeChar(char16_t ch) {
   if (ch <= 27 || !EditingText()) return;
   // A character outside the basic plane comes in two halves.
   if (ch >= 0xD800 && ch <= 0xDBFF) {
@@ -296,41 +307,41 @@ void TQSWindow::TypeChar(char16_t ch) {
     AdvanceSyllable(ch == u'-');
     return;
   }
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   ClampCaret();
   UpdateEditBox(false, false);
   OpenTextUndo(undoaction::TextEdit, Utf16ToUtf8(typed));
   std::vector<std::u16string> lines = EditedLines();
   if (lines.empty()) lines.emplace_back();
-  const size_t line = static_cast<size_t>(EditSelection[kCaretLine]);
-  lines[line].insert(static_cast<size_t>(EditSelection[kCaretColumn]), typed);
+  const size_t line = static_cast<size_t>(view_.EditSelection[kCaretLine]);
+  lines[line].insert(static_cast<size_t>(view_.EditSelection[kCaretColumn]), typed);
   SetEditedLines(lines);
-  EditSelection[kCaretColumn] += static_cast<int>(typed.size());
+  view_.EditSelection[kCaretColumn] += static_cast<int>(typed.size());
   AfterTextChange();
 }
 
-void TQSWindow::TextNewLine() {
+void TQSTextEditor::TextNewLine() {
   if (!EditingText()) return;
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   DeleteTextSelection();
   ClampCaret();
   UpdateEditBox(false, false);
   OpenTextUndo(undoaction::TextEdit, "");
   std::vector<std::u16string> lines = EditedLines();
   if (lines.empty()) lines.emplace_back();
-  const size_t line = static_cast<size_t>(EditSelection[kCaretLine]);
-  const size_t column = static_cast<size_t>(EditSelection[kCaretColumn]);
+  const size_t line = static_cast<size_t>(view_.EditSelection[kCaretLine]);
+  const size_t column = static_cast<size_t>(view_.EditSelection[kCaretColumn]);
   const std::u16string rest = lines[line].substr(column);
   lines[line].erase(column);
   lines.insert(lines.begin() + static_cast<long>(line) + 1, rest);
   SetEditedLines(lines);
-  ++EditSelection[kCaretLine];
-  EditSelection[kCaretColumn] = 0;
+  ++view_.EditSelection[kCaretLine];
+  view_.EditSelection[kCaretColumn] = 0;
   CollapseAtCaret();
   AfterTextChange();
 }
 
-bool TQSWindow::EraseTextAt(int line, int column) {
+bool TQSTextEditor::EraseTextAt(int line, int column) {
   std::vector<std::u16string> lines = EditedLines();
   if (line < 0 || line >= static_cast<int>(lines.size())) return false;
   std::u16string& text = lines[static_cast<size_t>(line)];
@@ -348,29 +359,29 @@ bool TQSWindow::EraseTextAt(int line, int column) {
     return false;
   }
   SetEditedLines(lines);
-  EditSelection[kCaretLine] = line;
-  EditSelection[kCaretColumn] = column;
+  view_.EditSelection[kCaretLine] = line;
+  view_.EditSelection[kCaretColumn] = column;
   CollapseAtCaret();
   AfterTextChange();
   return true;
 }
 
-void TQSWindow::TextDelete() {
+void TQSTextEditor::TextDelete() {
   if (!EditingText()) return;
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   if (DeleteTextSelection()) return;
   ClampCaret();
-  if (!EraseTextAt(EditSelection[kCaretLine], EditSelection[kCaretColumn])) TextModified = true;
+  if (!EraseTextAt(view_.EditSelection[kCaretLine], view_.EditSelection[kCaretColumn])) modified_ = true;
 }
 
 // Backspace takes out what stands before the caret: the character before
 // it, or at a line's start the line break before.
-void TQSWindow::TextBackspace() {
+void TQSTextEditor::TextBackspace() {
   if (!EditingText()) return;
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   if (DeleteTextSelection()) return;
   ClampCaret();
-  const int line = EditSelection[kCaretLine], column = EditSelection[kCaretColumn];
+  const int line = view_.EditSelection[kCaretLine], column = view_.EditSelection[kCaretColumn];
   if (column > 0)
     EraseTextAt(line, column - UnitsBefore(EditedLines()[static_cast<size_t>(line)], column));
   else if (line > 0)
@@ -379,9 +390,9 @@ void TQSWindow::TextBackspace() {
     BackToPreviousSyllable();
 }
 
-void TQSWindow::InsertTextAtCaret(const std::u16string& text) {
+void TQSTextEditor::InsertTextAtCaret(const std::u16string& text) {
   if (!EditingText()) return;
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   ClampCaret();
   UpdateEditBox(false, false);
   OpenTextUndo(undoaction::TextEditOther, "");
@@ -398,8 +409,8 @@ void TQSWindow::InsertTextAtCaret(const std::u16string& text) {
   }
   std::vector<std::u16string> lines = EditedLines();
   if (lines.empty()) lines.emplace_back();
-  size_t line = static_cast<size_t>(EditSelection[kCaretLine]);
-  size_t column = static_cast<size_t>(EditSelection[kCaretColumn]);
+  size_t line = static_cast<size_t>(view_.EditSelection[kCaretLine]);
+  size_t column = static_cast<size_t>(view_.EditSelection[kCaretColumn]);
   lines[line].insert(column, pieces.front());
   column += pieces.front().size();
   if (pieces.size() > 1) {
@@ -411,35 +422,33 @@ void TQSWindow::InsertTextAtCaret(const std::u16string& text) {
     column = pieces.back().size();
   }
   SetEditedLines(lines);
-  EditSelection[kCaretLine] = static_cast<int>(line);
-  EditSelection[kCaretColumn] = static_cast<int>(column);
+  view_.EditSelection[kCaretLine] = static_cast<int>(line);
+  view_.EditSelection[kCaretColumn] = static_cast<int>(column);
   CollapseAtCaret();
   AfterTextChange();
 }
 
 // ------------------------------------------------------------ lyrics
 
-void TQSWindow::AdvanceSyllable(bool hyphen) {
+void TQSTextEditor::AdvanceSyllable(bool hyphen) {
   auto* lyric = static_cast<TQSLyric*>(editedItem_);
   TQSMeasure* m = lyric->GetMeasure();
   if (!m || !m->Part()) return;
-  THiddenCaret hidden(*this);
-  SetCursorMeasure(m->Index);
-  SetCursorTick(lyric->Fields.Time);
-  SetCursorPart(m->Part()->Index);
+  THiddenCaret hidden(site_);
+  site_.CursorToLyric(m->Index, lyric->Fields.Time, m->Part()->Index);
   struct {
     TQSLyric::TFields Fields;
     std::string FontName;
   } const look{lyric->Fields, lyric->FontName};
-  MoveCursorRight(false, false);
-  TQSMeasure* target = Score->EnsureMeasure(-1);
+  site_.CursorToNextEvent();
+  TQSMeasure* target = view_.Score->EnsureMeasure(-1);
   if (!target) return;
   try {
-    TQSUndoRecord* record = Score->BeginUndo(undoaction::LyricInserted, "");
-    Score->SaveUndoMeasure(record, target, -1);
+    TQSUndoRecord* record = view_.Score->BeginUndo(undoaction::LyricInserted, "");
+    view_.Score->SaveUndoMeasure(record, target, -1);
   } catch (...) {
   }
-  const int tick = CursorPosition.Tick;
+  const int tick = view_.CursorPosition.Tick;
   TQSLyric* next = nullptr;
   for (TQSItem* item : target->Items)
     if (auto* l = dynamic_cast<TQSLyric*>(item); l && item->ItemType == kind::Lyric && l != lyric &&
@@ -466,76 +475,76 @@ void TQSWindow::AdvanceSyllable(bool hyphen) {
   next->Fields.Verse = look.Fields.Verse;
   next->Fields.Flags = static_cast<uint8_t>(hyphen ? next->Fields.Flags | TQSLyric::kHyphen
                                                    : next->Fields.Flags & ~TQSLyric::kHyphen);
-  EditSelection[kCaretLine] = EditSelection[kCaretColumn] = 0;
-  Score->Recalculate(CursorPosition.Page, -1);
-  TQSCalcItem* element = FindLayoutElement(*Score, next, -1);
+  view_.EditSelection[kCaretLine] = view_.EditSelection[kCaretColumn] = 0;
+  view_.Score->Recalculate(view_.CursorPosition.Page, -1);
+  TQSCalcItem* element = FindLayoutElement(*view_.Score, next, -1);
   EditItemText(element);
   CollapseAtCaret();
-  Score->RefreshWindows();
-  Score->FireChanged(this);
-  TextModified = true;
+  view_.Score->RefreshWindows();
+  site_.TextChanged();
+  modified_ = true;
 }
 
-void TQSWindow::BackToPreviousSyllable() {
+void TQSTextEditor::BackToPreviousSyllable() {
   const auto* lyric = static_cast<const TQSLyric*>(editedItem_);
   const uint8_t staffVoice = lyric->Fields.StaffVoice, verse = lyric->Fields.Verse;
   const bool isLyric = lyric->ItemType == kind::Lyric;
-  MoveCursorLeft(false);
+  site_.CursorToPreviousEvent();
   if (isLyric)
-    if (TQSMeasure* m = Score->EnsureMeasure(-1))
+    if (TQSMeasure* m = view_.Score->EnsureMeasure(-1))
       for (TQSItem* item : m->Items)
         if (auto* l = dynamic_cast<TQSLyric*>(item); l && item->ItemType == kind::Lyric && item != editedItem_ &&
                                                        l->Fields.StaffVoice == staffVoice && l->Fields.Verse == verse &&
-                                                       l->Fields.Time == CursorPosition.Tick) {
-          EditSelection[kCaretLine] = 0;
-          EditSelection[kCaretColumn] = l->Lines.empty() ? 0 : static_cast<int>(Utf8ToUtf16(l->Lines[0]).size());
-          EditItemText(FindLayoutElement(*Score, l, -1));
+                                                       l->Fields.Time == view_.CursorPosition.Tick) {
+          view_.EditSelection[kCaretLine] = 0;
+          view_.EditSelection[kCaretColumn] = l->Lines.empty() ? 0 : static_cast<int>(Utf8ToUtf16(l->Lines[0]).size());
+          EditItemText(FindLayoutElement(*view_.Score, l, -1));
           break;
         }
   CollapseAtCaret();
-  Score->FireChanged(this);
+  site_.TextChanged();
 }
 
 // ------------------------------------------------------------ caret moves
 
-void TQSWindow::ExtendTo(bool towardsStart, int line, int column) {
+void TQSTextEditor::ExtendTo(bool towardsStart, int line, int column) {
   if (towardsStart) SetTextSelStart(line, column);
   else SetTextSelEnd(line, column);
 }
 
-void TQSWindow::TextHome(bool extend) {
-  if (!EditingText() || EditSelection[kCaretColumn] == 0) return;
-  THiddenCaret hidden(*this);
-  TextTypingUndo = false;
-  const int line = EditSelection[kCaretLine];
-  EditSelection[kCaretColumn] = 0;
+void TQSTextEditor::TextHome(bool extend) {
+  if (!EditingText() || view_.EditSelection[kCaretColumn] == 0) return;
+  THiddenCaret hidden(site_);
+  typingUndo_ = false;
+  const int line = view_.EditSelection[kCaretLine];
+  view_.EditSelection[kCaretColumn] = 0;
   if (!extend) return CollapseAtCaret();
-  const auto& s = EditSelection;
+  const auto& s = view_.EditSelection;
   ExtendTo(line < s[kSelStartLine] || (line == s[kSelStartLine] && s[kSelStartColumn] > 0), line, 0);
 }
 
-void TQSWindow::TextEnd(bool extend) {
+void TQSTextEditor::TextEnd(bool extend) {
   if (!EditingText()) return;
   ClampCaret();
   const std::vector<std::u16string> lines = EditedLines();
-  const int line = EditSelection[kCaretLine];
+  const int line = view_.EditSelection[kCaretLine];
   const int length = lines.empty() ? 0 : static_cast<int>(lines[static_cast<size_t>(line)].size());
-  if (EditSelection[kCaretColumn] == length) return;
-  THiddenCaret hidden(*this);
-  TextTypingUndo = false;
-  EditSelection[kCaretColumn] = length;
+  if (view_.EditSelection[kCaretColumn] == length) return;
+  THiddenCaret hidden(site_);
+  typingUndo_ = false;
+  view_.EditSelection[kCaretColumn] = length;
   if (!extend) return CollapseAtCaret();
-  const auto& s = EditSelection;
+  const auto& s = view_.EditSelection;
   ExtendTo(!Before(s[kSelEndLine], s[kSelEndColumn], line, length), line, length);
 }
 
-void TQSWindow::TextLeft(bool extend, bool word) {
+void TQSTextEditor::TextLeft(bool extend, bool word) {
   if (!EditingText()) return;
-  THiddenCaret hidden(*this);
-  TextTypingUndo = false;
+  THiddenCaret hidden(site_);
+  typingUndo_ = false;
   const std::vector<std::u16string> lines = EditedLines();
-  int& line = EditSelection[kCaretLine];
-  int& column = EditSelection[kCaretColumn];
+  int& line = view_.EditSelection[kCaretLine];
+  int& column = view_.EditSelection[kCaretColumn];
   auto length = [&](int l) { return lines.empty() ? 0 : static_cast<int>(lines[static_cast<size_t>(l)].size()); };
   line = std::clamp(line, 0, std::max(0, static_cast<int>(lines.size()) - 1));
   // One character back; false at the very start.
@@ -564,18 +573,18 @@ void TQSWindow::TextLeft(bool extend, bool word) {
     while (column > 0 && !IsWordSeparator(lines[static_cast<size_t>(line)][static_cast<size_t>(column) - 1])) --column;
   }
   if (!extend) return CollapseAtCaret();
-  const auto& s = EditSelection;
+  const auto& s = view_.EditSelection;
   ExtendTo(Before(line, column, s[kSelStartLine], s[kSelStartColumn]), line, column);
 }
 
-void TQSWindow::TextRight(bool extend, bool word) {
+void TQSTextEditor::TextRight(bool extend, bool word) {
   if (!EditingText()) return;
-  THiddenCaret hidden(*this);
-  TextTypingUndo = false;
+  THiddenCaret hidden(site_);
+  typingUndo_ = false;
   const std::vector<std::u16string> lines = EditedLines();
   const int last = std::max(0, static_cast<int>(lines.size()) - 1);
-  int& line = EditSelection[kCaretLine];
-  int& column = EditSelection[kCaretColumn];
+  int& line = view_.EditSelection[kCaretLine];
+  int& column = view_.EditSelection[kCaretColumn];
   auto length = [&](int l) { return lines.empty() ? 0 : static_cast<int>(lines[static_cast<size_t>(l)].size()); };
   line = std::clamp(line, 0, last);
   auto forward = [&] {
@@ -601,51 +610,51 @@ void TQSWindow::TextRight(bool extend, bool word) {
     }
   }
   if (!extend) return CollapseAtCaret();
-  const auto& s = EditSelection;
+  const auto& s = view_.EditSelection;
   ExtendTo(!Before(s[kSelEndLine], s[kSelEndColumn], line, column), line, column);
 }
 
-void TQSWindow::TextUp(bool extend) {
-  if (!EditingText() || EditSelection[kCaretLine] <= 0) return;
-  THiddenCaret hidden(*this);
-  TextTypingUndo = false;
+void TQSTextEditor::TextUp(bool extend) {
+  if (!EditingText() || view_.EditSelection[kCaretLine] <= 0) return;
+  THiddenCaret hidden(site_);
+  typingUndo_ = false;
   const std::vector<std::u16string> lines = EditedLines();
-  int& line = EditSelection[kCaretLine];
+  int& line = view_.EditSelection[kCaretLine];
   line = std::min(line - 1, static_cast<int>(lines.size()) - 1);
-  EditSelection[kCaretColumn] =
-      std::min(EditSelection[kCaretColumn], static_cast<int>(lines[static_cast<size_t>(line)].size()));
+  view_.EditSelection[kCaretColumn] =
+      std::min(view_.EditSelection[kCaretColumn], static_cast<int>(lines[static_cast<size_t>(line)].size()));
   if (!extend) return CollapseAtCaret();
-  const auto& s = EditSelection;
-  ExtendTo(Before(line, EditSelection[kCaretColumn], s[kSelStartLine], s[kSelStartColumn]), line,
-           EditSelection[kCaretColumn]);
+  const auto& s = view_.EditSelection;
+  ExtendTo(Before(line, view_.EditSelection[kCaretColumn], s[kSelStartLine], s[kSelStartColumn]), line,
+           view_.EditSelection[kCaretColumn]);
 }
 
-void TQSWindow::TextDown(bool extend) {
+void TQSTextEditor::TextDown(bool extend) {
   if (!EditingText()) return;
   const std::vector<std::u16string> lines = EditedLines();
-  int& line = EditSelection[kCaretLine];
+  int& line = view_.EditSelection[kCaretLine];
   if (line + 1 >= static_cast<int>(lines.size())) return;
-  THiddenCaret hidden(*this);
-  TextTypingUndo = false;
+  THiddenCaret hidden(site_);
+  typingUndo_ = false;
   ++line;
-  EditSelection[kCaretColumn] =
-      std::min(EditSelection[kCaretColumn], static_cast<int>(lines[static_cast<size_t>(line)].size()));
+  view_.EditSelection[kCaretColumn] =
+      std::min(view_.EditSelection[kCaretColumn], static_cast<int>(lines[static_cast<size_t>(line)].size()));
   if (!extend) return CollapseAtCaret();
-  const auto& s = EditSelection;
-  ExtendTo(!Before(s[kSelEndLine], s[kSelEndColumn], line, EditSelection[kCaretColumn]), line,
-           EditSelection[kCaretColumn]);
+  const auto& s = view_.EditSelection;
+  ExtendTo(!Before(s[kSelEndLine], s[kSelEndColumn], line, view_.EditSelection[kCaretColumn]), line,
+           view_.EditSelection[kCaretColumn]);
 }
 
 // ------------------------------------------------------------ clipboard
 
-bool TQSWindow::CopyEditedText() {
+bool TQSTextEditor::CopyEditedText() {
   if (!EditingText()) return false;
   const std::u16string text = GetSelectedText();
   if (!text.empty()) Clipboard().SetAsUnicodeText(text);
   return true;
 }
 
-bool TQSWindow::CutEditedText() {
+bool TQSTextEditor::CutEditedText() {
   if (!EditingText()) return false;
   const std::u16string text = GetSelectedText();
   if (!text.empty()) {
@@ -655,7 +664,7 @@ bool TQSWindow::CutEditedText() {
   return true;
 }
 
-bool TQSWindow::PasteEditedText() {
+bool TQSTextEditor::PasteEditedText() {
   if (!EditingText()) return false;
   // The pasted text replaces the selection; a long one is cut short.
   constexpr size_t kMaxPastedText = 9999;
@@ -672,28 +681,28 @@ bool TQSWindow::PasteEditedText() {
 
 // ------------------------------------------------------------ caret
 
-bool TQSWindow::TextLayout(TCanvas& canvas, TRect& box, int& alignment) const {
+bool TQSTextEditor::TextLayout(TCanvas& canvas, TRect& box, int& alignment) const {
   std::string face;
   int size = 0;
   TFontStyles style = 0;
   if (const auto* lyric = dynamic_cast<const TQSLyric*>(editedItem_)) {
     face = lyric->FontName, size = lyric->Fields.FontSize, style = lyric->Fields.FontStyle;
     alignment = lyric->Lines.empty() ? 0 : lyric->Alignment();
-    box = ElementClientBox(*EditedElement, true);
+    box = geometry_.ElementClientBox(*view_.EditedElement, true);
   } else if (const auto* page = dynamic_cast<const TQSText*>(editedItem_)) {
     face = page->FontName, size = page->Fields.FontSize, style = page->Fields.FontStyle;
     alignment = (page->Fields.Align >> 4) & 3;
-    const int index = PageOfElement(*EditedElement);
-    if (index < 0 || index >= static_cast<int>(PageGrid.size())) return false;
-    const TRect& pr = PageGrid[static_cast<size_t>(index)].Rect;
-    const int left = Px(page->Fields.X) + pr.Left + RulerWidth() - HorzBar.Position;
-    const int top = Px(page->Fields.Y) + pr.Top + RulerWidth() - VertBar.Position;
-    box = {left, top, left + Px(page->Fields.Width), top + Px(page->Fields.Height)};
+    const int index = geometry_.PageOfElement(*view_.EditedElement);
+    if (index < 0 || index >= static_cast<int>(geometry_.PageGrid.size())) return false;
+    const TRect& pr = geometry_.PageGrid[static_cast<size_t>(index)].Rect;
+    const int left = geometry_.Px(page->Fields.X) + pr.Left + geometry_.RulerWidth() - geometry_.HorzBar.Position;
+    const int top = geometry_.Px(page->Fields.Y) + pr.Top + geometry_.RulerWidth() - geometry_.VertBar.Position;
+    box = {left, top, left + geometry_.Px(page->Fields.Width), top + geometry_.Px(page->Fields.Height)};
   } else {
     return false;
   }
   canvas.Font().Name = face.empty() ? "Arial" : face;
-  canvas.Font().SetSize(std::max(1, (size == 0 ? 8 : size) * Zoom / 100));
+  canvas.Font().SetSize(std::max(1, (size == 0 ? 8 : size) * view_.Zoom / 100));
   canvas.Font().Style = style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
   return true;
 }
@@ -711,12 +720,12 @@ int LineStart(const TRect& box, int alignment, int width) {
 
 }  // namespace
 
-void TQSWindow::DrawTextCaret(TCanvas& canvas) {
-  if (!EditingText() || Style == wsView) return;
+void TQSTextEditor::DrawTextCaret(TCanvas& canvas) {
+  if (!EditingText() || view_.Style == wsView) return;
   const std::vector<std::u16string> lines = EditedLines();
-  const int line = std::clamp(EditSelection[kCaretLine], 0, std::max(0, static_cast<int>(lines.size()) - 1));
+  const int line = std::clamp(view_.EditSelection[kCaretLine], 0, std::max(0, static_cast<int>(lines.size()) - 1));
   const std::u16string text = lines.empty() ? std::u16string() : lines[static_cast<size_t>(line)];
-  const int column = std::clamp(EditSelection[kCaretColumn], 0, static_cast<int>(text.size()));
+  const int column = std::clamp(view_.EditSelection[kCaretColumn], 0, static_cast<int>(text.size()));
   const int level = canvas.SaveDC();
   TRect box;
   int alignment = 0;
@@ -728,17 +737,17 @@ void TQSWindow::DrawTextCaret(TCanvas& canvas) {
   const int x = LineStart(box, alignment, canvas.TextWidth(std::u16string_view(text))) +
                 canvas.TextWidth(std::u16string_view(text).substr(0, static_cast<size_t>(column)));
   const int y = box.Top + line * height;
-  canvas.IntersectClipRect(GetPageAreaRect());
-  canvas.Pen() = TPen{clWhite, std::max(1, Zoom / 100), psSolid, pmXor};
+  canvas.IntersectClipRect(site_.PageArea());
+  canvas.Pen() = TPen{clWhite, std::max(1, view_.Zoom / 100), psSolid, pmXor};
   canvas.MoveTo(x, y);
   canvas.LineTo(x, y + height);
   canvas.Pen().Mode = pmCopy;
   canvas.RestoreDC(level);
-  if (Host()) Host()->Flush({x - 2, y - 2, x + 3, y + height + 2});
+  site_.FlushScreen({x - 2, y - 2, x + 3, y + height + 2});
 }
 
-bool TQSWindow::PlaceTextCaret(TPoint point, bool extend) {
-  if (!EditingText() || !ElementClientBox(*EditedElement).Contains(point)) return false;
+bool TQSTextEditor::PlaceTextCaret(TPoint point, bool extend) {
+  if (!EditingText() || !geometry_.ElementClientBox(*view_.EditedElement).Contains(point)) return false;
   TBitmap measure(1, 1);
   TCanvas& canvas = measure.Canvas();
   TRect box;
@@ -749,7 +758,7 @@ bool TQSWindow::PlaceTextCaret(TPoint point, bool extend) {
     lines.emplace_back();
     SetEditedLines(lines);
   }
-  THiddenCaret hidden(*this);
+  THiddenCaret hidden(site_);
   const int height = std::max(1, canvas.TextHeight(std::u16string_view(u"A")));
   const int line = std::clamp((point.Y - box.Top) / height, 0, static_cast<int>(lines.size()) - 1);
   const std::u16string& text = lines[static_cast<size_t>(line)];
@@ -760,11 +769,11 @@ bool TQSWindow::PlaceTextCaret(TPoint point, bool extend) {
       column = static_cast<int>(i);
       break;
     }
-  EditSelection[kCaretLine] = line;
-  EditSelection[kCaretColumn] = column;
-  TextTypingUndo = false;
+  view_.EditSelection[kCaretLine] = line;
+  view_.EditSelection[kCaretColumn] = column;
+  typingUndo_ = false;
   if (extend) {
-    const auto& s = EditSelection;
+    const auto& s = view_.EditSelection;
     ExtendTo(Before(line, column, s[kSelStartLine], s[kSelStartColumn]), line, column);
   } else {
     CollapseAtCaret();
@@ -772,30 +781,36 @@ bool TQSWindow::PlaceTextCaret(TPoint point, bool extend) {
   return true;
 }
 
-bool TQSWindow::TextMouseMove(int x, int y) {
-  if (!textMouseHeld_ || !EditingText()) return false;
+bool TQSTextEditor::TextMouseMove(int x, int y) {
+  if (!mouseHeld_ || !EditingText()) return false;
   PlaceTextCaret({x, y}, true);
   return true;
 }
 
-void TQSWindow::TextMouseUp() { textMouseHeld_ = false; }
+bool TQSTextEditor::TextMouseDown(TPoint point) {
+  if (!PlaceTextCaret(point, false)) return false;
+  mouseHeld_ = true;
+  return true;
+}
+
+void TQSTextEditor::TextMouseUp() { mouseHeld_ = false; }
 
 // ------------------------------------------------------------ keys
 
-bool TQSWindow::TextEditKey(uint16_t& key, TShiftState shift) {
+TQSTextEditor::TKey TQSTextEditor::TextEditKey(uint16_t& key, TShiftState shift) {
   if (key == VK_ESCAPE) {
-    if (!EditedElement) return false;
+    if (!view_.EditedElement) return TKey::NotTaken;
     EditItemText(nullptr);
     key = 0;
-    return true;
+    return TKey::Taken;
   }
-  if (!EditingText()) return false;
+  if (!EditingText()) return TKey::NotTaken;
   const bool shifted = shift & ssShift, ctrl = shift & ssCtrl;
   switch (key) {
     case VK_BACK: TextBackspace(); break;
     case VK_DELETE:
-      if (ctrl) CutToClipboard();
-      else TextDelete();
+      if (ctrl) return TKey::Cut;
+      TextDelete();
       break;
     case VK_RETURN: TextNewLine(); break;
     case VK_HOME: TextHome(shifted); break;
@@ -805,34 +820,21 @@ bool TQSWindow::TextEditKey(uint16_t& key, TShiftState shift) {
     case VK_UP: TextUp(shifted); break;
     case VK_DOWN: TextDown(shifted); break;
     case VK_INSERT:
-      if (ctrl) CopyToClipboard();
-      else if (shifted) PasteFromClipboard(0);
-      else return true;
-      break;
+      if (ctrl) return TKey::Copy;
+      if (shifted) return TKey::Paste;
+      return TKey::Taken;
     case 'C':
     case 'X':
     case 'V':
-      if (!ctrl) return true;  // a letter: it comes as a character
-      if (key == 'C') CopyToClipboard();
-      else if (key == 'X') CutToClipboard();
-      else PasteFromClipboard(0);
-      break;
+      if (!ctrl) return TKey::Taken;  // a letter: it comes as a character
+      return key == 'C' ? TKey::Copy : key == 'X' ? TKey::Cut : TKey::Paste;
     default:
       // Other keys with Ctrl or Alt go on to the key table (undo among
       // them); plain ones bring their character.
-      return !(shift & (ssCtrl | ssAlt));
+      return shift & (ssCtrl | ssAlt) ? TKey::NotTaken : TKey::Taken;
   }
   key = 0;
-  return true;
-}
-
-void TQSWindow::KeyPress(char16_t& key) {
-  // The host hears the character first and may take it.
-  TCustomControl::KeyPress(key);
-  if (key > 27 && EditingText()) {
-    TypeChar(key);
-    key = 0;
-  }
+  return TKey::Taken;
 }
 
 }  // namespace qs
