@@ -15,7 +15,8 @@ printing, the preview, the exports and e-mail.
      a self-signed certificate): the message arrives with its subject,
      body, recipients and the score attached byte for byte; a server
      without TLS gets no password and the dialog stays; a refused
-     connection shows its message and the dialog stays.
+     connection shows its message and the dialog stays;
+  6. Help > About shows the window in the outline of its picture.
 
 usage: walkthrough_print.py PROGRAM SCOREDIR OUTDIR   (run under xvfb-run)
 """
@@ -528,6 +529,23 @@ def run(program, scores, outdir):
         # The server takes a login only after STARTTLS.
         check([(user, password) for _, user, password in mail_tls.logins] == [(b"composer", b"s3cret")],
               "the account logged in after STARTTLS")
+
+        # 6. Help > About: the window takes the picture's outline (rounded
+        # corners, the ornament on top) and a key closes it.
+        before = s.others()
+        s.menu("h", "a")
+        about = s.new_window(before, "the About window", "About")
+        from Xlib.ext import shape
+        rects = about.shape_get_rectangles(shape.SK.Bounding).rectangles
+        _, _, width, height = window_rect(d, about)
+
+        def shown(x, y):
+            return any(r.x <= x < r.x + r.width and r.y <= y < r.y + r.height for r in rects)
+        check(len(rects) > 4 and shown(width // 2, height // 2) and shown(466, 8) and not shown(2, 2)
+              and not shown(300, 40) and not shown(width - 2, height - 2),
+              "the About window is shaped like its picture (%d rectangles)" % len(rects))
+        s.keys.press("Escape")
+        s.gone(about, "the About window to close")
         s.stop()
 
         # A server without TLS gets no password; a refused connection says so.
