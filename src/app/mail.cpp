@@ -185,17 +185,7 @@ bool UsableAddress(const std::string& address) {
 
 }  // namespace
 
-// ------------------------------------------------------------ settings
-
-void TMailAccountSettings::Visit(TSettingsIO& io) {
-  io.Key("SMTPServer", SMTPServer, "");
-  io.Key("Port", Port, 25, 1, 65535);
-  io.Key("Authentication", Authentication, false);
-  io.Key("UserId", UserId, "");
-  io.Key("Address", Address, "");
-  io.Key("MailName", MailName, "");
-  io.Key("UseSmtp", UseSmtp, false);
-}
+// ------------------------------------------------------------ the password
 
 std::string MailPasswordFile() { return IncludeTrailingPathDelimiter(platform::ConfigDir()) + kPasswordFile; }
 
@@ -333,7 +323,7 @@ size_t ReadUpload(char* buffer, size_t size, size_t count, void* user) {
 
 }  // namespace
 
-TMailResult SendMailBySmtp(const TMailMessage& m, const TMailAccountSettings& account, const std::string& password,
+TMailResult SendMailBySmtp(const TMailMessage& m, const TMailSettings& account, const std::string& password,
                            std::string& error) {
   const std::string server = Trimmed(account.SMTPServer);
   if (server.empty()) {
@@ -445,7 +435,7 @@ bool TFSendMail::Send() {
   message.Subject = ESubject->Text();
   message.Body = MBody->Text();
   message.AttachmentPath = AttachmentPath;
-  TMailAccountSettings account;
+  TMailSettings account;
   if (settings_) settings_->Load(account);
   message.From = {account.MailName, account.Address};
 

@@ -18,21 +18,6 @@ class TEdit;
 class TLabel;
 class TMemo;
 
-// The [Mail] settings. The password is not among them: it lives in a file
-// of its own that only the user can read (MailPassword).
-struct TMailAccountSettings {
-  static constexpr const char* kSection = "Mail";
-  TMailAccountSettings() { LoadDefaults(*this); }
-  std::string SMTPServer;
-  int Port;             // 465 is SMTPS (TLS from the start); others STARTTLS
-  bool Authentication;  // log in with UserId and the password
-  std::string UserId;
-  std::string Address;  // the sender
-  std::string MailName;
-  bool UseSmtp;         // send through the server, not the desktop's mail program
-  void Visit(TSettingsIO& io);
-};
-
 // The password of the mail account, in a file beside the settings that
 // only the user may read; empty when there is none.
 std::string MailPasswordFile();
@@ -77,7 +62,7 @@ TMailResult SendMailBySystemClient(const TMailMessage& message);
 // SMTP through libcurl. With authentication, TLS is required before the
 // password is sent; a server that offers none gets no password and the
 // result is NoTls. error holds what went wrong.
-TMailResult SendMailBySmtp(const TMailMessage& message, const TMailAccountSettings& account,
+TMailResult SendMailBySmtp(const TMailMessage& message, const TMailSettings& account,
                            const std::string& password, std::string& error);
 
 class TFSendMail : public TForm {

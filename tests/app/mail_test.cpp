@@ -163,7 +163,7 @@ TEST_F(MailDialogTest, ThePasswordFileIsTheUsersAlone) {
   EXPECT_EQ(ReadMailPassword(), "s3cret");
   // Not in the settings file.
   TSettings settings(platform::SettingsFileName());
-  TMailAccountSettings account;
+  TMailSettings account;
   account.SMTPServer = "mail.example.org";
   settings.Store(account);
   EXPECT_EQ(ReadText(platform::SettingsFileName()).find("s3cret"), std::string::npos);
@@ -195,7 +195,7 @@ TEST_F(MailDialogTest, TheDesktopMailProgramGetsRecipientsCopySubjectBodyAndFile
 }
 
 TEST_F(MailDialogTest, ARefusedConnectionIsNoConnection) {
-  TMailAccountSettings account;
+  TMailSettings account;
   account.SMTPServer = "127.0.0.1";
   account.Port = ClosedPort();
   account.Authentication = true;
@@ -211,7 +211,7 @@ TEST_F(MailDialogTest, ARefusedConnectionIsNoConnection) {
 // message the program took never goes out by SMTP as well.
 TEST_F(MailDialogTest, TheDialogSendsOneWayOnlyAndStaysOpenWhenNothingWent) {
   TSettings settings(platform::SettingsFileName());
-  TMailAccountSettings account;
+  TMailSettings account;
   account.SMTPServer = "127.0.0.1";
   account.Port = ClosedPort();
   account.Address = "composer@example.org";
