@@ -112,10 +112,10 @@ const std::vector<TCommand>& CommandTable() {
       {"ARussian", 0, -1, S::Always, &M::ARussianExecute},
       // Help
       {"AContents", 0, -1, S::Always, &M::AContentsExecute},
-      {"AReferences", 0, -1, S::NotBuilt, nullptr},
-      {"AHelper", 0, -1, S::NotBuilt, nullptr},
+      {"AReferences", 0, -1, S::Always, &M::AReferencesExecute},
+      {"AHelper", 0, -1, S::Always, &M::AHelperExecute},
       {"AQuickTour", 0, -1, S::NotBuilt, nullptr},
-      {"ANews", 0, -1, S::NotBuilt, nullptr},
+      {"ANews", 0, -1, S::Always, &M::ANewsExecute},
       {"AAbout", 0, -1, S::Always, &M::AAboutExecute},
       // The palette keys: each hides its page.
       {"ANotes", Alt('N'), -1, S::Always, &M::ANotesExecute, true},
@@ -184,7 +184,7 @@ const std::vector<std::vector<const char*>>& ToolBarLayout() {
   static const std::vector<std::vector<const char*>> bars = {
       {"ANew", "AOpen", "ASave"},
       {"AUndo", "ARedo", "-", "ACut", "ACopy", "APaste"},
-      {"AZoomIn", "AZoomOut", "AActualScale"},
+      {"AZoomIn", "AZoomOut", "AActualScale", "-", "ANews"},
   };
   return bars;
 }

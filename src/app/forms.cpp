@@ -7,6 +7,7 @@
 #include "app/preview.h"
 #include "dialogs/exportdialogs.h"
 #include "dialogs/pausecount.h"
+#include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -55,6 +56,7 @@ void RegisterApplicationForms() {
   RegisterPreviewForms();
   RegisterMailForms();
   RegisterAboutForms();
+  RegisterHelperForms();
 }
 
 }  // namespace qs

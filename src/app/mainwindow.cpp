@@ -6,6 +6,7 @@
 #include "app/actionstates.h"
 #include "app/commands.h"
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/pageviewer.h"
 #include "app/startup.h"
 #include "base/safefile.h"
@@ -91,11 +92,14 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
   creating_ = false;
   UpdateActionStates();
   FinishCreation();
+  help_ = std::make_unique<TProgramHelp>(*this);
+  help_->Start();
 }
 
 TFProgramModule::~TFProgramModule() {
   ShutDown();
   destroying_ = true;
+  help_.reset();
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
   BeginDestroy();
@@ -305,6 +309,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   if (editor->QSWindow->CanFocus()) editor->QSWindow->SetFocus();
   ApplyActiveTool();
   UpdateActionStates();
+  if (help_) help_->ReportContext();
 }
 
 void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
@@ -314,6 +319,7 @@ void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   delete editor;
   delete sheet;
   if (!destroying_) UpdateActionStates();
+  if (help_ && !destroying_) help_->ReportContext();
 }
 
 void TFProgramModule::DocumentStateChanged(TFFileEditor& editor) {
@@ -449,6 +455,7 @@ void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
   if (sheet == activeTool_) return;
   activeTool_ = sheet;
   if (!creating_) ApplyActiveTool();
+  if (help_) help_->ReportContext();
   if (settings_ && !creating_ && PCTools->ActivePage()) {
     const int index = PCTools->IndexOfPage(PCTools->ActivePage());
     if (index >= 0 && index < kToolPageCount) settings_->Set(mainSettings_, &TMainWindowSettings::ActiveTool, index);
@@ -574,6 +581,7 @@ void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
   LanguageChanged();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
+  if (help_) help_->LanguageChanged();
 }
 
 void TFProgramModule::ANewExecute() { NewDocument(); }

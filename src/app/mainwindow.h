@@ -28,6 +28,7 @@ class TECPopupMenu;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
+class TProgramHelp;
 class TTrackBar;
 class TMainThread;
 class TQSInstruments;
@@ -223,6 +224,11 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AFrenchExecute();
   void AItalianExecute();
   void ARussianExecute();
+  void AReferencesExecute();
+  void AHelperExecute();
+  void ANewsExecute();
+  // The help and news of the main window (null while it is built).
+  TProgramHelp* Help() const { return help_.get(); }
   // The hidden palette keys: each hides its palette's page.
   void ANotesExecute();
   void ASymbolsExecute();
@@ -302,6 +308,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   std::unique_ptr<TMidiPorts> ports_;
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
+  std::unique_ptr<TProgramHelp> help_;
   uint16_t keyPrefix_ = 0;
   bool tempoBusy_ = false;
   // A drag that began on a tab of the tool notebook.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "palettes/drums.h"
 #include "palettes/palette.h"
 #include "playback/toolpages.h"
 
@@ -139,6 +140,36 @@ class TFNotes : public TQSToolPage, public TPalette {
   // releases it (the keyboard enters notes and rests this way).
   void QuickInsert(TButton b);
 
+  int GetRepeatBar() const { return values_.RepeatBar; }
+  int GetRepeatNote() const { return values_.RepeatNote; }
+  int GetTremolo() const { return values_.Tremolo; }
+  // Stores the count of a multi-measure rest when it changed.
+  void SetMeasurePause(int count);
+  // The drum styles of "Drums.ini" (Piano, drum map and recording use them).
+  TDrumStyles& DrumStyles() { return drumStyles_; }
+  // The style at DrumStyle; null when the index is not below the count.
+  TECDrumDescription* GetDrumStyle() const;
+  // The note-head code a note gets: 0 unless the drum note is down; then,
+  // with a current style, every style is registered with the score and the
+  // code is DrumStyle + 5.
+  int DrumStyleForEntry(TQSScore& score);
+
+  // The pickers' answers: each takes the value, keeps it in the settings,
+  // presses its tool and runs the tool's click.
+  void ClefChosen(int clef);
+  void KeyChosen(int tone, bool minor, bool modify);
+  void TimeChosen(int size, int sizeStyle);
+  void TempoChosen(int note, int tempo);
+  void GraceChosen(bool before, bool isShort, int duration, int interval, bool liga);
+  void AccoladeChosen(int accolade);
+  void MicroToneChosen(int code);
+  void DrumStyleChosen(int index);
+  void BracketStyleChosen(int style);
+  // Opens the picker of a button below it (its arrow part does this).
+  void OpenPicker(TButton b);
+  // The picker open now, or null (freed when it closes).
+  TDropDownPicker* OpenedPicker() const { return picker_; }
+
   TECCharButton *CBPointNotes = nullptr, *CBEraseNotes = nullptr;
   TECCharButton *CBSingleNotes = nullptr, *CBMultiplyNotes = nullptr, *CBQuickNotes = nullptr;
   TUpDown *UDTreole = nullptr, *UDTremolo = nullptr, *UDRepeatBar = nullptr, *UDRepeatNote = nullptr;
@@ -169,6 +200,14 @@ class TFNotes : public TQSToolPage, public TPalette {
   int DownValue(TButton first) const;
   bool AnyDown(TButton first, TButton last) const;
   void UpdateHints();
+  void UpdateMicroToneButton();
+  void UpdateDrumButton();
+  void PaintGraceFace(TCanvas& c, const TRect& face, TColor ink) const;
+  void PaintDrumFace(TCanvas& c, const TRect& face, bool grey);
+  void Notification(TComponent* component, TOperation operation) override;
+  // Presses b, runs its click and repaints it (its value changed), as the
+  // pickers' answers do.
+  void PressTool(TButton b);
   // A numbered message of the palette's language file.
   std::string Message(int index) const;
 
@@ -176,6 +215,9 @@ class TFNotes : public TQSToolPage, public TPalette {
   TNotesSettings values_;
   std::array<TECCharButton*, kButtonCount> buttons_{};
   bool loading_ = true;
+  TDrumStyles drumStyles_;
+  TDropDownPicker* picker_ = nullptr;
+  TComponent* pickerWatch_ = nullptr;
 };
 
 }  // namespace qs
