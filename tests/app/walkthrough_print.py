@@ -220,12 +220,6 @@ class MailServer:
             context.load_cert_chain(tls_files[1], tls_files[0])
 
         class Recording(SMTP):
-            async def push(self, status):
-                return await super().push(status)
-
-            def _set_rset_state(self):
-                return super()._set_rset_state()
-
             async def smtp_AUTH(self, arg):
                 server.commands.append("AUTH")
                 return await super().smtp_AUTH(arg)
@@ -382,30 +376,31 @@ def run(program, scores, outdir):
     from PIL import Image
     d = display.Display()
     cups = PrivateCups(outdir)
-    mail_tls = MailServer(self_signed_certificate(outdir))
-    mail_plain = MailServer()
-    program = private_program(program, outdir)
-    bindir = os.path.dirname(program)
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)
-    env["XDG_CONFIG_HOME"] = env["XDG_DATA_HOME"] = os.path.join(outdir, "home")
-    env["SSL_CERT_FILE"] = os.path.join(outdir, "cert.pem")
-    if not cups.error:
-        env["CUPS_SERVER"] = cups.socket
-    score = os.path.join(outdir, "pages.xml")
-    shutil.copyfile(os.path.join(scores, "pages.xml"), score)
-
-    def settings(port):
-        with open(os.path.join(bindir, "ProgramSetting.ini"), "w", encoding="utf-8") as ini:
-            ini.write("[Mail]\nSMTPServer=127.0.0.1\nPort=%d\nAuthentication=1\nUserId=composer\n"
-                      "Address=composer@example.org\nMailName=Jörg Komponist\nUseSmtp=1\n" % port)
-    settings(mail_tls.port)
-    password = os.path.join(bindir, "MailPassword")
-    with open(os.open(password, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
-        f.write("s3cret")
-
-    s = Session(d, program, score, env)
+    mail_tls = mail_plain = s = None
     try:
+        mail_tls = MailServer(self_signed_certificate(outdir))
+        mail_plain = MailServer()
+        program = private_program(program, outdir)
+        bindir = os.path.dirname(program)
+        env = dict(os.environ)
+        env.pop("QT_QPA_PLATFORM", None)
+        env["XDG_CONFIG_HOME"] = env["XDG_DATA_HOME"] = os.path.join(outdir, "home")
+        env["SSL_CERT_FILE"] = os.path.join(outdir, "cert.pem")
+        if not cups.error:
+            env["CUPS_SERVER"] = cups.socket
+        score = os.path.join(outdir, "pages.xml")
+        shutil.copyfile(os.path.join(scores, "pages.xml"), score)
+
+        def settings(port):
+            with open(os.path.join(bindir, "ProgramSetting.ini"), "w", encoding="utf-8") as ini:
+                ini.write("[Mail]\nSMTPServer=127.0.0.1\nPort=%d\nAuthentication=1\nUserId=composer\n"
+                          "Address=composer@example.org\nMailName=Jörg Komponist\nUseSmtp=1\n" % port)
+        settings(mail_tls.port)
+        password = os.path.join(bindir, "MailPassword")
+        with open(os.open(password, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
+            f.write("s3cret")
+
+        s = Session(d, program, score, env)
         # 1. File > Print, two collated copies.
         if cups.error:
             print("skipped: printing (no print server: %s)" % cups.error)
@@ -565,10 +560,10 @@ def run(program, scores, outdir):
         subprocess.run(["import", "-window", "root", os.path.join(outdir, "failure.ppm")])
         raise
     finally:
-        s.stop()
-        cups.stop()
-        mail_tls.stop()
-        mail_plain.stop()
+        # Whatever was started goes, also after a failure while starting.
+        for started in (s, mail_tls, mail_plain, cups):
+            if started:
+                started.stop()
 
 
 def main():
