@@ -1,8 +1,12 @@
 #include "app/forms.h"
 
 #include "app/mainwindow.h"
+#include "app/about.h"
+#include "app/mail.h"
 #include "app/pageviewer.h"
+#include "app/preview.h"
 #include "chords/guitarpalette.h"
+#include "dialogs/exportdialogs.h"
 #include "dialogs/pausecount.h"
 #include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
@@ -50,6 +54,10 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterGuitarPalette();
   RegisterPauseCountForms();
+  RegisterExportDialogForms();
+  RegisterPreviewForms();
+  RegisterMailForms();
+  RegisterAboutForms();
   RegisterHelperForms();
 }
 
