@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/about.h"
 #include "app/printcontents.h"
 #include "app/settingscommands.h"
 #include "app/startup.h"
@@ -58,5 +59,7 @@ int main(int argc, char** argv) {
   InstallReaders();
   // The first start asks for the devices, the language and the news.
   InstallFirstRunDialog();
+  // The splash shows the program's picture in its shaped window.
+  InstallAboutSplash();
   return RunProgram(argc, argv);
 }

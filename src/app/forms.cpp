@@ -2,8 +2,12 @@
 
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
+#include "app/about.h"
+#include "app/mail.h"
 #include "app/pageviewer.h"
+#include "app/preview.h"
 #include "chords/guitarpalette.h"
+#include "dialogs/exportdialogs.h"
 #include "dialogs/firstrun.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
@@ -56,6 +60,10 @@ void RegisterApplicationForms() {
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();
+  RegisterExportDialogForms();
+  RegisterPreviewForms();
+  RegisterMailForms();
+  RegisterAboutForms();
   RegisterHelperForms();
 }
 

@@ -181,6 +181,15 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ASaveExecute();
   void ASaveAsExecute();
   void AExitExecute();
+  // Exports, printing, preview, e-mail and About (printing.cpp,
+  // preview.cpp, mail.cpp, about.cpp).
+  void AExportImageExecute();
+  void AExportPDFExecute();
+  void AExportWaveExecute();
+  void APrintExecute();
+  void APreviewExecute();
+  void AMailToExecute();
+  void AAboutExecute();
   void AUndoExecute();
   void ARedoExecute();
   void ACutExecute();
