@@ -35,7 +35,7 @@ from Xlib import display
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walkthrough import Keys, check, wait  # noqa: E402
 from window_edit import windows  # noqa: E402
-from window_smoke import crop, screenshot, window_rect  # noqa: E402
+from window_smoke import answer_first_run, crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
 PRINTER = "QuillstaveTest"
@@ -292,6 +292,7 @@ class Session:
         self.keys = Keys(d)
         self.proc = subprocess.Popen([program, score], env=env)
         wait("the main window", lambda: self.proc.poll() is None and windows(d, TITLE))
+        answer_first_run(d)
         self.main = windows(d, TITLE)[0]
         time.sleep(1.5)
         self.point_at(self.main)
