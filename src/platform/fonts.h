@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/exceptions.h"
 #include "platform/canvas.h"
@@ -38,6 +39,9 @@ struct TFontSource {
   std::string File;  // empty when an installed system font had to serve
 };
 TFontSource ResolveFont(const TFont& font);
+// The face names the screen offers: the faces the program maps to files of
+// its own ("Arial" ...) and every installed family, unsorted.
+std::vector<std::string> ScreenFontFaces();
 // True when the face has a glyph for every character of text.
 bool FontHasGlyphs(const TFont& font, std::u16string_view text);
 // True when the glyph the face draws for ch has an outline.
