@@ -17,6 +17,7 @@
 namespace qs {
 
 class TECCharButton;
+class TControl;
 class TECScrollPanel;
 class TEdit;
 class TUpDown;
@@ -151,7 +152,7 @@ class TFDesign : public TQSToolPage, public TPalette {
   void ApplyFontName();
   void ApplyFontSize();
   void DrawAttributeFace(TAttribute a, TCanvas& c, const TRect& r);
-  void ShowChooser(TCustomForm* chooser, TECCharButton* below);
+  void ShowChooser(TCustomForm* chooser, TControl* below);
 
   TPaletteHost* host_;
   TDesignSettings values_;

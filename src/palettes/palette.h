@@ -128,6 +128,24 @@ class TPalette {
     (void)element;
     return InsertToolItem(view, TInsertFrom::Click);
   }
+  // The left mouse button went down (before the view handles the press)
+  // or came up (before the view finishes its own drag) at the client
+  // point x, y of view. A palette that draws or places page objects with
+  // the mouse acts here and returns true; by default nothing happens.
+  virtual bool ViewMouseDown(TQSWindow& view, int x, int y) {
+    (void)view, (void)x, (void)y;
+    return false;
+  }
+  virtual bool ViewMouseUp(TQSWindow& view, int x, int y) {
+    (void)view, (void)x, (void)y;
+    return false;
+  }
+  // A letter key typed while the palette's page is the current tool page;
+  // true when the palette took it (pressed a tool).
+  virtual bool PaletteKey(uint16_t key) {
+    (void)key;
+    return false;
+  }
 };
 
 // One palette of the program.

@@ -1,5 +1,10 @@
 // The program's palettes, in the order of the main window's tool sheets.
+#include "palettes/colors.h"
+#include "palettes/design.h"
+#include "palettes/designchoosers.h"
+#include "palettes/imageproperties.h"
 #include "palettes/notes.h"
+#include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/charbutton.h"
@@ -11,6 +16,10 @@ const std::vector<TPaletteEntry>& PaletteRegistry() {
       {"Notes", "TSNotes", "NotesAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFNotes(owner, context);
+       }},
+      {"Design", "TSDesign", "DesignAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFDesign(owner, context);
        }},
   };
   return entries;
@@ -24,6 +33,16 @@ void RegisterPaletteForms() {
     form->CBPointNotes->SetDown(false);
     return form;
   });
+  RegisterForm("FDesign", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFDesign>(nullptr, TPaletteContext{});
+    form->Tool(TFDesign::tText)->SetDown(true);
+    form->CBPointDesign->SetDown(false);
+    return form;
+  });
+  RegisterDesignChooserForms();
+  RegisterColorsForms();
+  RegisterTextPropertiesForms();
+  RegisterImagePropertiesForms();
 }
 
 }  // namespace qs
