@@ -12,6 +12,7 @@
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
 #include "platform/keys.h"
+#include "platform/musicglyphs.h"
 #include "platform/stdctrls.h"
 #include "uikit/charbutton.h"
 #include "uikit/formparts.h"
@@ -20,19 +21,24 @@
 namespace qs {
 
 // clang-format off
-const std::array<TTextSymbol, 40> kTextSymbols = {{
-    {"CBKeyG", 34}, {"CBKeyF", 35}, {"CBKeyC", 36}, {"CBBracket", 33},
-    {"CBNote", 42}, {"CBNote2", 43}, {"CBNote4", 44}, {"CBNote8", 45}, {"CBNote16", 46}, {"CBNote32", 47},
-    {"CBNote64", 48},
-    {"CBPause4", 77}, {"CBPause8", 78}, {"CBPause16", 79}, {"CBPause32", 80}, {"CBPause64", 81},
-    {"CBBemol", 64}, {"CBDBemol", 65}, {"CBDiesis", 66}, {"CBDDiesis", 67}, {"CBBecarre", 68},
-    {"CBBecarreBemol", 69}, {"CBBecarreDiesis", 70},
-    {"CBSegno", 120}, {"CBBeginFonar", 121},
-    {"CBGroup1", 124}, {"CBGroup2", 125}, {"ECCharButton1", 126}, {"ECCharButton2", 127},
-    {"CBMordent", 134}, {"CBStrikeMordent", 135}, {"CBDoubleMordent", 136}, {"CBStrikeDoubleMordent", 137},
-    {"CBFermataUp", 140}, {"CBFermataDown", 141},
-    {"CBPedalUp", 122}, {"CBPedalDown", 123},
-    {"CBBreath", 128}, {"CBUpBow", 130}, {"CBDownBow", 131},
+const std::array<TTextSymbol, 37> kTextSymbols = {{
+    {"CBKeyG", glyphs::GClef}, {"CBKeyF", glyphs::FClef}, {"CBKeyC", glyphs::CClef}, {"CBBracket", glyphs::Brace},
+    {"CBNote", glyphs::NoteheadWhole}, {"CBNote2", glyphs::NoteHalfUp}, {"CBNote4", glyphs::NoteQuarterUp},
+    {"CBNote8", glyphs::Note8thUp}, {"CBNote16", glyphs::Note16thUp}, {"CBNote32", glyphs::Note32ndUp},
+    {"CBNote64", glyphs::Note64thUp},
+    {"CBPause4", glyphs::RestQuarter}, {"CBPause8", glyphs::Rest8th}, {"CBPause16", glyphs::Rest16th},
+    {"CBPause32", glyphs::Rest32nd}, {"CBPause64", glyphs::Rest64th},
+    {"CBBemol", glyphs::AccidentalFlat}, {"CBDBemol", glyphs::AccidentalDoubleFlat},
+    {"CBDiesis", glyphs::AccidentalSharp}, {"CBDDiesis", glyphs::AccidentalDoubleSharp},
+    {"CBBecarre", glyphs::AccidentalNatural}, {"CBBecarreBemol", glyphs::AccidentalNaturalFlat},
+    {"CBBecarreDiesis", glyphs::AccidentalNaturalSharp},
+    {"CBSegno", glyphs::Segno}, {"CBBeginFonar", glyphs::Coda},
+    {"CBGroup1", glyphs::OrnamentTurn}, {"CBGroup2", glyphs::OrnamentTurnInverted},
+    {"ECCharButton1", glyphs::OrnamentTurnSlash}, {"ECCharButton2", glyphs::OrnamentTurnUp},
+    {"CBMordent", glyphs::OrnamentShortTrill}, {"CBStrikeMordent", glyphs::OrnamentMordent},
+    {"CBDoubleMordent", glyphs::OrnamentTremblement}, {"CBStrikeDoubleMordent", glyphs::DoubleMordentWithStroke},
+    {"CBFermataUp", glyphs::FermataAbove}, {"CBFermataDown", glyphs::FermataBelow},
+    {"CBPedalUp", glyphs::KeyboardPedalPed}, {"CBPedalDown", glyphs::KeyboardPedalUp},
 }};
 // clang-format on
 
@@ -265,10 +271,13 @@ void TFTextProperties::MusicSymbolsChanged() {
   LBName->SetEnabled(!music);
   EName->SetEnabled(!music);
   if (music) {
+    if (!IsMusicFont(EName->Text())) textFont_ = EName->Text();
     EName->SetText(MusicFontName);
   } else if (IsMusicFont(EName->Text()) || EName->Text().empty()) {
-    const int i = std::max(0, LBName->ItemIndex());
-    if (i < LBName->Count()) EName->SetText(LBName->Items()[i]);
+    // The text font chosen before the music font came on, else the list's
+    // first.
+    if (textFont_.empty() && LBName->Count() > 0) textFont_ = LBName->Items()[0];
+    EName->SetText(textFont_);
   }
   PNotes->SetVisible(music);
   SetClientWidth(music ? kOptionsWidth + kNotesWidth + 24 : kOptionsWidth + 16);

@@ -32,7 +32,7 @@ struct TTextSymbol {
 };
 // The symbol panel's buttons: the codes are those the palettes and the
 // score's painters draw the same signs with.
-extern const std::array<TTextSymbol, 40> kTextSymbols;
+extern const std::array<TTextSymbol, 37> kTextSymbols;
 
 // The entries of the size lists.
 extern const std::array<int, 16> kTextSizes;
@@ -98,6 +98,7 @@ class TFTextProperties : public TFTextDialog {
 
  private:
   bool fontOnly_ = false;
+  std::string textFont_;
 };
 
 class TFNameProperties : public TFTextDialog {
