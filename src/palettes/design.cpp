@@ -88,7 +88,8 @@ constexpr TAttributeRow kAttributes[] = {
 };
 // clang-format on
 
-constexpr int kCell = 30, kPanelLeft = 34, kToolCols = 6, kAttrTop = 3 * kCell + 6;
+// One row of tools, and below it the font and the attribute buttons.
+constexpr int kCell = 30, kPanelLeft = 64, kToolCols = 18, kAttrTop = kCell + 2, kAttrLeft = 176;
 constexpr TColor kNavy = RGB(0, 0, 128);
 
 // The shapes the keys cycle through, each ending at Point.
@@ -110,8 +111,8 @@ const std::vector<TKeyCycle>& KeyCycles() {
 
 TFDesign::TFDesign(TComponent* owner, const TPaletteContext& context)
     : TQSToolPage(owner, context.Settings, "FDesign"), host_(context.Host) {
-  SetClientWidth(kPanelLeft + kToolCols * kCell + 4);
-  SetClientHeight(kAttrTop + 4 * kCell + 8);
+  SetClientWidth(kPanelLeft + kAttrLeft + 15 * kCell + 70);
+  SetClientHeight(kAttrTop + kCell + 8);
   MakeButtons();
   MakeAttributes();
   OnSetAttached = [this](bool attached) {
@@ -135,11 +136,11 @@ TFDesign::~TFDesign() {
 }
 
 void TFDesign::MakeButtons() {
-  CBPointDesign = MakeButton("CBPointDesign", "", 4, 4);
-  CBEraseDesign = MakeButton("CBEraseDesign", "", 4, 36);
-  CBSingleDesign = MakeButton("CBSingleDesign", "", 4, 68);
-  CBMultiplyDesign = MakeButton("CBMultiplyDesign", "", 4, 68);
-  CBQuickDesign = MakeButton("CBQuickDesign", "", 4, 68);
+  CBPointDesign = MakeButton("CBPointDesign", "", 4, 2);
+  CBEraseDesign = MakeButton("CBEraseDesign", "", 4, 34);
+  CBSingleDesign = MakeButton("CBSingleDesign", "", 32, 2);
+  CBMultiplyDesign = MakeButton("CBMultiplyDesign", "", 32, 2);
+  CBQuickDesign = MakeButton("CBQuickDesign", "", 32, 2);
   const std::pair<TECCharButton*, const char*> letters[] = {{CBPointDesign, "Q"}, {CBEraseDesign, "E"},
                                                             {CBSingleDesign, "W"}, {CBMultiplyDesign, "W"},
                                                             {CBQuickDesign, "W"}};
@@ -190,7 +191,7 @@ void TFDesign::MakeButtons() {
   SPDesign->SetBevelOuter(bvNone);
   SPDesign->SetVertScroll(true);
   SPDesign->TimeOut = 200;
-  SPDesign->SetBounds(kPanelLeft, 2, kToolCols * kCell + 2, kAttrTop + 4 * kCell);
+  SPDesign->SetBounds(kPanelLeft, 2, kAttrLeft + 15 * kCell + 66, kAttrTop + kCell);
   PClient->OnResize = [this](TObject*) {
     SPDesign->SetBounds(kPanelLeft, 2, std::max(kCell, PClient->ClientWidth() - kPanelLeft - 2),
                         std::max(kCell, PClient->ClientHeight() - 2));
@@ -276,12 +277,12 @@ void TFDesign::MakeButtons() {
 
 void TFDesign::MakeAttributes() {
   // The font row: name, its list, size and up-down.
-  ETextName = Make<TEdit>(this, SPDesign, "ETextName", 1, kAttrTop, 4 * kCell - 12, 22);
-  attributes_[A::aTextName] = Make<TECCharButton>(this, SPDesign, "CBTextName", 4 * kCell - 11, kAttrTop, 11, 22);
+  ETextName = Make<TEdit>(this, SPDesign, "ETextName", 1, kAttrTop + 3, 110, 22);
+  attributes_[A::aTextName] = Make<TECCharButton>(this, SPDesign, "CBTextName", 111, kAttrTop + 3, 12, 22);
   attributes_[A::aTextName]->SetCaption("v");
-  CBTextSize = Make<TECCharButton>(this, SPDesign, "CBTextSize", 4 * kCell + 2, kAttrTop, 2 * kCell - 14, 22);
-  ETextSize = Make<TEdit>(this, SPDesign, "ETextSize", 4 * kCell + 2, kAttrTop, 2 * kCell - 14, 22);
-  UDTextSize = Make<TUpDown>(this, SPDesign, "UDTextSize", 6 * kCell - 12, kAttrTop, 11, 22);
+  CBTextSize = Make<TECCharButton>(this, SPDesign, "CBTextSize", 127, kAttrTop + 3, 34, 22);
+  ETextSize = Make<TEdit>(this, SPDesign, "ETextSize", 127, kAttrTop + 3, 34, 22);
+  UDTextSize = Make<TUpDown>(this, SPDesign, "UDTextSize", 161, kAttrTop + 3, 11, 22);
   UDTextSize->Min = 1;
   UDTextSize->Max = 100;
   UDTextSize->SetAssociate(ETextSize);
@@ -307,14 +308,14 @@ void TFDesign::MakeAttributes() {
   attributes_[A::aTextName]->OnClick = [this](TObject*) { OpenChooser(A::aTextName); };
 
   // The attribute buttons, six to a row.
-  int slot = 0;
+  int x = kAttrLeft;
   for (const TAttributeRow& row : kAttributes) {
     if (row.Id == A::aTextName) continue;
     auto* b = new TECCharButton(this);
     b->SetName(row.Name);
     b->SetParent(SPDesign);
-    const int col = slot % kToolCols, line = slot / kToolCols;
-    b->SetBounds(1 + col * kCell, kAttrTop + 26 + line * kCell, kCell - 2, kCell - 2);
+    const int width = row.Split ? kCell + 6 : kCell - 4;
+    b->SetBounds(x, kAttrTop, width, kCell - 2);
     b->SetFlat(true);
     b->SetShowHint(true);
     if (row.Split) b->SetDropWidth(9);
@@ -348,7 +349,7 @@ void TFDesign::MakeAttributes() {
     };
     if (row.Split) b->OnButtonClick = [this, id](TObject*) { OpenChooser(id); };
     attributes_[id] = b;
-    if (id != A::aAlignFull) ++slot;
+    if (id != A::aAlignFull) x += width + 2;
     else b->SetVisible(false);
   }
 }
