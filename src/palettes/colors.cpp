@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "palettes/designchoosers.h"
 #include "platform/dialogs.h"
 #include "platform/keys.h"
 #include "uikit/charbutton.h"
@@ -70,9 +71,18 @@ TFColors::TFColors(TComponent* owner) : TForm(owner) {
     if (ModalUse) SetModalResult(mrCancel);
     else Close();
   };
-  OnDeactivate = [this](TObject*) {
-    if (!suppressClose_ && !ModalUse && Visible()) Close();
-  };
+  watch_ = std::make_unique<TDropDownWatch>(*this);
+  watch_->Attach();
+}
+
+TFColors::~TFColors() = default;
+
+void TFColors::SetModalUse() {
+  ModalUse = true;
+  watch_.reset();
+  SetNoActivate(false);
+  OnShow = nullptr;
+  OnHide = nullptr;
 }
 
 void TFColors::SetColor(TColor color) {
@@ -95,7 +105,7 @@ void TFColors::Choose(TColor color) {
 bool ChooseColorBelow(const TControl& control, TColor& color) {
   TFColors chooser(nullptr);
   chooser.DefaultCloseAction = caHide;
-  chooser.ModalUse = true;
+  chooser.SetModalUse();
   chooser.SetColor(color);
   PlaceBelowControl(control, chooser);
   if (chooser.ShowModal() != mrOk) return false;

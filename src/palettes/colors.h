@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "platform/canvas.h"
 #include "platform/forms.h"
@@ -13,6 +14,7 @@ namespace qs {
 
 class TECCharButton;
 class TColorDialog;
+class TDropDownWatch;
 
 // The sixteen colours, by button (ECCharButton1 .. ECCharButton16).
 inline constexpr std::array<TColor, 16> kChooserColors = {
@@ -22,6 +24,7 @@ inline constexpr std::array<TColor, 16> kChooserColors = {
 class TFColors : public TForm {
  public:
   explicit TFColors(TComponent* owner);
+  ~TFColors() override;
   const char* ClassName() const override { return "TFColors"; }
 
   std::array<TECCharButton*, 16> Buttons{};
@@ -34,13 +37,16 @@ class TFColors : public TForm {
   void SetColor(TColor color);
   TColor Color() const { return color_; }
   std::function<void(TObject* sender, TColor color)> OnChoose;
-  // Shown modally (the text dialogs) instead of as a drop-down.
+  // Shown modally (the text dialogs) instead of as a drop-down; call
+  // before showing.
+  void SetModalUse();
   bool ModalUse = false;
 
  private:
   void Choose(TColor color);
   TColor color_ = 0;
   bool suppressClose_ = false;
+  std::unique_ptr<TDropDownWatch> watch_;
 };
 
 // Shows the chooser modally under control with the colour; true and the

@@ -122,6 +122,8 @@ TFDesign::TFDesign(TComponent* owner, const TPaletteContext& context)
     if (host_) host_->PaletteActivated(TDesignSettings::kSection);
   };
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
+    // Typing a font name or size is not a tool key.
+    if (ActiveControl() == ETextName || ActiveControl() == ETextSize) return;
     if (PaletteKey(key)) key = 0;
     else if (host_) host_->PaletteKeyDown(key, shift);
   };

@@ -97,6 +97,32 @@ int WrapAngle(int angle) {
 
 // ------------------------------------------------------------ the chooser
 
+TDropDownWatch::~TDropDownWatch() {
+  if (ActivePopup() == this) SetActivePopup(nullptr);
+}
+
+void TDropDownWatch::Attach() {
+  form_.SetNoActivate(true);
+  form_.OnShow = [this](TObject*) { SetActivePopup(this); };
+  form_.OnHide = [this](TObject*) {
+    if (ActivePopup() == this) SetActivePopup(nullptr);
+  };
+}
+
+bool TDropDownWatch::MenuKeyDown(uint16_t key, TShiftState) {
+  if (key == VK_ESCAPE) {
+    form_.Close();
+    return true;
+  }
+  if (key == VK_RETURN && OnEnter) {
+    OnEnter();
+    return true;
+  }
+  return false;
+}
+
+void TDropDownWatch::PressOutside() { form_.Close(); }
+
 TFDesignChooser::TFDesignChooser(TComponent* owner, const char* name, int width, int height) : TForm(owner) {
   SetName(name);
   SetBorderStyle(bsToolWindow);
@@ -104,16 +130,7 @@ TFDesignChooser::TFDesignChooser(TComponent* owner, const char* name, int width,
   SetClientHeight(height);
   ApplySkinTemplate(*this, skinkind::Small);
   DefaultCloseAction = caFree;
-  KeyPreview = true;
-  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
-    if (key == VK_ESCAPE) {
-      key = 0;
-      Close();
-    }
-  };
-  OnDeactivate = [this](TObject*) {
-    if (Visible()) Close();
-  };
+  watch_.Attach();
 }
 
 std::string TFDesignChooser::Message(int index) const { return language_ ? language_->GetMessage(index) : ""; }
@@ -391,11 +408,8 @@ TFChooseList::TFChooseList(TComponent* owner, bool dates)
   LBList->OnClick = [this](TObject*) {
     if (Index() >= 0) Pick(Index());
   };
-  LBList->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
-    if (key == VK_RETURN && Index() >= 0) {
-      key = 0;
-      Pick(Index());
-    }
+  watch_.OnEnter = [this] {
+    if (Index() >= 0) Pick(Index());
   };
   language_ = MakeFormLanguage(this, dates ? "FLChoosePageDate" : "FLChoosePageNumber");
 }

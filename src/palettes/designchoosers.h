@@ -50,6 +50,24 @@ int AngleFromOffset(int dx, int dy);
 // An angle stepped past its ends wraps: 360 is 0 and -1 is 359.
 int WrapAngle(int angle);
 
+// A drop-down chooser never takes the focus from the window that opened
+// it; while it is shown, Esc (and Enter, where given) reach it first, and a
+// press anywhere outside it closes it.
+class TDropDownWatch : public TPopupKeyTarget {
+ public:
+  explicit TDropDownWatch(TCustomForm& form) : form_(form) {}
+  ~TDropDownWatch() override;
+  // Makes the form such a drop-down; call before it is shown.
+  void Attach();
+  std::function<void()> OnEnter;
+  bool MenuKeyDown(uint16_t key, TShiftState shift) override;
+  bool MenuKeyUp(uint16_t, TShiftState) override { return false; }
+  void PressOutside() override;
+
+ private:
+  TCustomForm& form_;
+};
+
 // What every chooser shares: the small skin, OnChoose, closing on Esc and
 // when it is left, freeing itself when closed.
 class TFDesignChooser : public TForm {
@@ -66,6 +84,7 @@ class TFDesignChooser : public TForm {
   // A group-1 face button of the chooser.
   TECCharButton* FaceButton(const char* name, int left, int top, int width, int height);
   TECFormLanguage* language_ = nullptr;
+  TDropDownWatch watch_{*this};
 };
 
 // The font name chooser; OnChoose's value is unused (read Name()).
