@@ -214,18 +214,18 @@ struct TValueRow {
 
 const TValueRow& RowOf(TFValueChooser::TKind kind) {
   static const TValueRow rows[] = {
-      {"FLineStyles", {"CBSolid", "CBDash", "CBDot", "CBDashDot", "CBDashDotDot"}, {0, 1, 2, 3, 4}, 70, 16},
+      {"FLineStyles", {"CBSolid", "CBDash", "CBDot", "CBDashDot", "CBDashDotDot"}, {0, 1, 2, 3, 4}, 100, 16},
       {"FBrushStyles",
        {"CBSolid", "CBClear", "CBHorizontal", "CBVertical", "CBFDiagonal", "CBBDiagonal", "CBCross", "CBDiagCross"},
        {0, 1, 2, 3, 4, 5, 6, 7},
        26,
        26},
-      {"FLineWidth", {"CBSolid", "CBDash", "CBDot", "CBDashDot", "CBDashDotDot"}, {1, 2, 3, 4, 5}, 70, 16},
+      {"FLineWidth", {"CBSolid", "CBDash", "CBDot", "CBDashDot", "CBDashDotDot"}, {1, 2, 3, 4, 5}, 100, 16},
       {"FPointStyles",
        {"CBPoint", "CBPointPoint", "CBPointCircle", "CBPointRhombus", "CBCircle", "CBCircleCircle", "CBCircleRhombus",
         "CBRhombus", "CBRhombusRhombus"},
        {kLineEndCodes.begin(), kLineEndCodes.end()},
-       70,
+       100,
        18},
   };
   return rows[static_cast<int>(kind)];

@@ -39,8 +39,9 @@ struct TFontSource {
   std::string File;  // empty when an installed system font had to serve
 };
 TFontSource ResolveFont(const TFont& font);
-// The face names the screen offers: the faces the program maps to files of
-// its own ("Arial" ...) and every installed family, unsorted.
+// The face names the screen offers: the faces scores name that the program
+// stands in for ("Arial" ...), its own families and every installed one,
+// unsorted.
 std::vector<std::string> ScreenFontFaces();
 // True when the face has a glyph for every character of text.
 bool FontHasGlyphs(const TFont& font, std::u16string_view text);
