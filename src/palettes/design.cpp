@@ -150,34 +150,7 @@ void TFDesign::MakeButtons() {
   CBSingleDesign->SetCaption("1");
   CBMultiplyDesign->SetCaption("1+");
   CBQuickDesign->SetCaption("!");
-  CBPointDesign->SetCustomDraw(true);
-  CBPointDesign->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
-    toolface::Raised(*CBPointDesign, r, [&](const TRect& f, TColor ink) {
-      const int x = (f.Left + f.Right) / 2 - 4, y = (f.Top + f.Bottom) / 2 - 8;
-      c.Pen() = TPen{};
-      c.Pen().Color = ink;
-      c.Brush() = TBrush{};
-      c.Brush().Color = ink;
-      c.Polygon({TPoint{x, y}, TPoint{x, y + 14}, TPoint{x + 4, y + 10}, TPoint{x + 7, y + 16}, TPoint{x + 9, y + 15},
-                 TPoint{x + 6, y + 9}, TPoint{x + 11, y + 9}});
-    });
-  };
-  CBEraseDesign->SetCustomDraw(true);
-  CBEraseDesign->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
-    toolface::Raised(*CBEraseDesign, r, [&](const TRect& f, TColor ink) {
-      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
-      c.Pen() = TPen{};
-      c.Pen().Color = ink;
-      c.Brush() = TBrush{};
-      c.Brush().Style = bsClear;
-      c.Polygon({TPoint{cx - 9, cy + 3}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx - 1, cy + 11}});
-      c.Brush() = TBrush{};
-      c.Brush().Color = ink;
-      c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx + 4, cy + 6}});
-    });
-  };
-  CBPointDesign->SetGroupIndex(20), CBEraseDesign->SetGroupIndex(20);
-  CBPointDesign->SetAllowAllUp(true), CBEraseDesign->SetAllowAllUp(true);
+  SetUpPointAndErase(*CBPointDesign, *CBEraseDesign);
   CBPointDesign->OnClick = [this](TObject*) { PointClick(); };
   CBEraseDesign->OnClick = [this](TObject*) {
     ReleaseAll();
@@ -380,16 +353,10 @@ void TFDesign::Store() {
 
 // ----------------------------------------------------------------- regime
 
-TInputRegime TFDesign::Regime() const {
-  if (CBSingleDesign->Visible()) return TInputRegime::Single;
-  if (CBQuickDesign->Visible()) return TInputRegime::Quick;
-  return TInputRegime::Multiply;
-}
+TInputRegime TFDesign::Regime() const { return ShownRegime(*CBSingleDesign, *CBQuickDesign); }
 
 void TFDesign::ShowRegime(TInputRegime regime) {
-  CBSingleDesign->SetVisible(regime == TInputRegime::Single);
-  CBMultiplyDesign->SetVisible(regime == TInputRegime::Multiply);
-  CBQuickDesign->SetVisible(regime == TInputRegime::Quick);
+  ShowRegimeButtons(*CBSingleDesign, *CBMultiplyDesign, *CBQuickDesign, regime);
 }
 
 void TFDesign::RegimeClick() {

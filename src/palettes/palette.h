@@ -66,6 +66,15 @@ TInputRegime RegimeFromValue(int value);
 // The regime that follows when the regime button is clicked.
 TInputRegime NextRegime(TInputRegime regime);
 
+// The regime a palette's regime buttons show (the one of them visible), and
+// showing one.
+class TECCharButton;
+TInputRegime ShownRegime(const TECCharButton& single, const TECCharButton& quick);
+void ShowRegimeButtons(TECCharButton& single, TECCharButton& multiply, TECCharButton& quick, TInputRegime regime);
+// Point and Erase of a palette: their faces (the pointer and the eraser)
+// and their own group, in which both may be up.
+void SetUpPointAndErase(TECCharButton& point, TECCharButton& erase);
+
 // Where an insertion comes from.
 enum class TInsertFrom : uint8_t {
   Click,        // a click into the score: the pitch from the click
