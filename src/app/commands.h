@@ -12,16 +12,27 @@ namespace qs {
 
 class TFProgramModule;
 
-// When a command can run.
+// When a command can run (a command without a handler is not built yet
+// and never runs). "Typing" is a text edited in place in the view: its
+// keys and the clipboard commands then belong to the text.
 enum class TCommandState : uint8_t {
   Always,
   Document,       // a document is open
   Modified,       // the document is modified
-  CanUndo,
+  CanUndo,        // the score has something to undo, and no text is typed
   CanRedo,
-  CanCopy,        // the view has a selection to copy
-  CanPaste,       // the clipboard holds something the view can paste
+  CanCopy,        // the view has a selection to copy (of the typed text while one is typed)
+  CanPaste,       // the clipboard holds something the view can paste (text into a typed text)
+  PasteInto,      // as CanPaste, but never into a typed text
+  Selecting,      // a document, and no text is typed (delete, select)
   SeveralPieces,  // the score has more than one piece
+  SeveralParts,   // the cursor's piece has more than one part
+  SeveralStaves,  // the cursor's part has more than one staff
+  SeveralVoices,  // the cursor's staff has more than one voice
+  CanPlay,        // a view that neither plays nor records
+  CanStop,        // the view plays or records
+  CanSaveSymbol,  // the document can save its selection as a symbol
+  CanSaveChord,   // ... as a chord
   NotBuilt,       // the command's window or function does not exist yet
 };
 
@@ -30,7 +41,7 @@ struct TCommand {
   uint16_t ShortCut;  // a key with its shift state (ShortCut()), 0 for none
   int Image;          // -1: the tool bars show the caption
   TCommandState State;
-  void (TFProgramModule::*Execute)();  // null only for NotBuilt commands
+  void (TFProgramModule::*Execute)();  // null: not built yet (always disabled)
   bool Hidden = false;                 // in no menu (keys only)
 };
 

@@ -15,6 +15,12 @@ constexpr uint8_t kAlign = 11, kAutoJoin = 2;
 
 }  // namespace
 
+void ApplyInterfaceTexts(TQSScore& score) {
+  // The entry mode the view's status shows, in the interface language.
+  score.SetInsertName(LanguageMessage("QSWindow", 1, "Insert"));
+  score.SetOverwriteName(LanguageMessage("QSWindow", 2, "Overwrite"));
+}
+
 void SetUpDocumentScore(TQSScore& score) {
   score.BeginUpdate();
   TQSPage& page = score.Page;
@@ -31,14 +37,9 @@ void SetUpDocumentScore(TQSScore& score) {
   page.SetLineSpace(kLineSpaceMM);
   score.SetScale(kScale);
   score.SetFlazholetName("FL.");
-  // The letters of the seven steps and the entry mode the view's status
-  // shows, in the interface language.
-  TComponent owner(nullptr);
-  TECFormLanguage texts(&owner);
-  texts.FormName = "QSWindow";
-  score.SetNoteNames(texts.GetMessage(3, "CDEFGAB"));
-  score.SetInsertName(texts.GetMessage(1, "Insert"));
-  score.SetOverwriteName(texts.GetMessage(2, "Overwrite"));
+  // The letters of the seven steps in the interface language.
+  score.SetNoteNames(LanguageMessage("QSWindow", 3, "CDEFGAB"));
+  ApplyInterfaceTexts(score);
   score.SetAutoJoin(kAutoJoin);
   score.SetNoteInterval(kNoteInterval);
   score.SetStemLength(kStemLength);

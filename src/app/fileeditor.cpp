@@ -12,6 +12,7 @@
 #include "chords/chordname.h"
 #include "editing/drags.h"
 #include "editing/rulers.h"
+#include "editing/undotexts.h"
 #include "editing/viewcommands.h"
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
@@ -253,16 +254,23 @@ bool TFFileEditor::CloseDocument() {
   return true;
 }
 
-std::vector<std::string> TFFileEditor::UndoCaptions() const {
-  std::vector<std::string> captions;
-  for (auto it = score_->UndoList.rbegin(); it != score_->UndoList.rend(); ++it) captions.push_back((*it)->Caption);
-  return captions;
+namespace {
+
+// Newest first: what each step did in the interface language, else the
+// record's own caption.
+std::vector<std::string> StepNames(const std::vector<std::unique_ptr<TQSUndoRecord>>& records) {
+  std::vector<std::string> names;
+  for (auto it = records.rbegin(); it != records.rend(); ++it) {
+    const std::string text = UndoActionText((*it)->Action, "");
+    names.push_back(text.empty() ? (*it)->Caption : text);
+  }
+  return names;
 }
 
-std::vector<std::string> TFFileEditor::RedoCaptions() const {
-  std::vector<std::string> captions;
-  for (auto it = score_->RedoList.rbegin(); it != score_->RedoList.rend(); ++it) captions.push_back((*it)->Caption);
-  return captions;
-}
+}  // namespace
+
+std::vector<std::string> TFFileEditor::UndoCaptions() const { return StepNames(score_->UndoList); }
+
+std::vector<std::string> TFFileEditor::RedoCaptions() const { return StepNames(score_->RedoList); }
 
 }  // namespace qs

@@ -85,7 +85,8 @@ class TFFileEditor : public TForm {
   // Cancel keeps it open. True when the document may close.
   bool CloseDocument();
 
-  // The captions of the undo and redo lists, newest first.
+  // The captions of the undo and redo lists, newest first: what each step
+  // did, in the interface language.
   std::vector<std::string> UndoCaptions() const;
   std::vector<std::string> RedoCaptions() const;
 

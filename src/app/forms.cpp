@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
 #include "dialogs/pausecount.h"
+#include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -47,6 +48,7 @@ void RegisterApplicationForms() {
   RegisterEditorHostForms();
   RegisterPaletteForms();
   RegisterPauseCountForms();
+  RegisterHelperForms();
 }
 
 }  // namespace qs

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/actionstates.h"
 #include "app/commands.h"
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/pageviewer.h"
 #include "app/startup.h"
 #include "base/safefile.h"
@@ -13,9 +15,11 @@
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "palettes/notes.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
 #include "platform/actions.h"
+#include "platform/comctrls.h"
 #include "platform/dialogs.h"
 #include "platform/extctrls.h"
 #include "platform/paths.h"
@@ -79,18 +83,23 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
   Settings.LoadNoteNames();
   LoadLibraries();
   BuildPalettes();
+  HookNotebooks();
+  BuildTrackBars();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
   PlaceToolBars();
-  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { KeyDownPreview(key, shift); };
+  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
   RestoreWindowPlacement();
   creating_ = false;
   UpdateActionStates();
   FinishCreation();
+  help_ = std::make_unique<TProgramHelp>(*this);
+  help_->Start();
 }
 
 TFProgramModule::~TFProgramModule() {
   ShutDown();
   destroying_ = true;
+  help_.reset();
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
   BeginDestroy();
@@ -156,24 +165,7 @@ void TFProgramModule::BuildMenus() {
   }
   MIReopen = dynamic_cast<TECMenuItem*>(FindComponent("MIReopen"));
   Menu = MMProgramModule;
-  // The Windows menu: one check item per palette page, then the documents.
-  for (int i = 0; i < kToolPageCount - 2; ++i) {
-    auto* item = new TECMenuItem(this);
-    item->SetName(std::string("MI") + kToolPageNames[i]);
-    item->SetKind(ikCheckBox);
-    item->OnClick = [this, i](TObject* sender) {
-      auto* it = static_cast<TECMenuItem*>(sender);
-      if (ToolSheets[i]) {
-        ToolSheets[i]->SetTabVisible(it->Checked());
-        if (it->Checked()) PCTools->SetActivePage(ToolSheets[i]);
-      }
-    };
-    MIWindow->Add(item);
-  }
-  auto* separator = MenuItemFor("-");
-  separator->SetName("MIWindowsFiles");
-  MIWindow->Add(separator);
-  MIWindow->OnMenuShow = [this](TObject*) { WindowMenuShow(); };
+  BuildWindowMenu();
 
   const char* barNames[] = {"MTFile", "MTEdit", "MTTools"};
   int left = 0;
@@ -222,8 +214,7 @@ void TFProgramModule::BuildNotebooks() {
   PCFiles->SetSpiralVisible(false);
   PCFiles->OnPageChange = [this](TObject*) {
     if (creating_ || destroying_) return;
-    ApplyActiveTool();
-    UpdateActionStates();
+    DocumentActivated();
   };
 }
 
@@ -238,6 +229,7 @@ void TFProgramModule::PlaceToolBars() {
     toolBar->SetBounds(left, 0, width, kToolBarHeight);
     left += width + 4;
   }
+  PlaceTrackBars(left + 8);
 }
 
 void TFProgramModule::RestoreWindowPlacement() {
@@ -318,6 +310,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   if (editor->QSWindow->CanFocus()) editor->QSWindow->SetFocus();
   ApplyActiveTool();
   UpdateActionStates();
+  if (help_) help_->ReportContext();
 }
 
 void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
@@ -327,6 +320,7 @@ void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   delete editor;
   delete sheet;
   if (!destroying_) UpdateActionStates();
+  if (help_ && !destroying_) help_->ReportContext();
 }
 
 void TFProgramModule::DocumentStateChanged(TFFileEditor& editor) {
@@ -434,54 +428,23 @@ bool TFProgramModule::RunCommand(const std::string& name) {
   return true;
 }
 
-void TFProgramModule::KeyDownPreview(uint16_t& key, TShiftState shift) {
-  const uint16_t shortCut = ShortCut(key, shift);
-  for (const auto& [command, action] : actions_) {
-    if (action->ShortCut != shortCut) continue;
-    // The key belongs to this command, also when it cannot run now: the
-    // view does not act on it a second time.
-    RunCommand(command->Name);
-    key = 0;
-    return;
-  }
-}
-
 void TFProgramModule::UpdateActionStates() {
   if (destroying_ || !PCFiles) return;
   TFFileEditor* doc = ActiveEditor();
   // The window's title names the active document.
   SetCaption(doc ? Format(CatalogueText(TMessageId::Caption).c_str(), doc->Title().c_str()) : std::string("Quillstave 4"));
-  TQSWindow* view = doc ? doc->QSWindow : nullptr;
-  for (const auto& [command, action] : actions_) {
-    bool enabled = false;
-    switch (command->State) {
-      case TCommandState::Always: enabled = true; break;
-      case TCommandState::Document: enabled = doc != nullptr; break;
-      case TCommandState::Modified: enabled = doc && doc->Modified(); break;
-      case TCommandState::CanUndo: enabled = doc && doc->Score().CanUndo(); break;
-      case TCommandState::CanRedo: enabled = doc && doc->Score().CanRedo(); break;
-      case TCommandState::CanCopy: enabled = view && view->CanCopy(); break;
-      case TCommandState::CanPaste: enabled = view && view->CanPaste(); break;
-      case TCommandState::SeveralPieces: enabled = doc && doc->Score().PieceCount() > 1; break;
-      case TCommandState::NotBuilt: enabled = false; break;
-    }
-    action->SetEnabled(enabled);
-  }
+  const TDocumentState state = DocumentStateOf(doc);
+  for (const auto& [command, action] : actions_) action->SetEnabled(CommandEnabled(*command, state));
+  // The submenus that only act on a document.
+  for (const char* name : {"MIExport", "MISpecialPaste", "MISelectSymbols", "MISelectDesign"})
+    if (auto* item = dynamic_cast<TECMenuItem*>(FindComponent(name))) item->SetEnabled(state.Document);
+  if (doc) UpdateTempoHint();
   if (TAction* repeats = FindAction("AReverce")) repeats->SetChecked(tools_.Reverce);
   const std::string language = InterfaceLanguage();
   const std::pair<const char*, const char*> languages[] = {
       {"AEnglish", "ENU"}, {"ADeutsch", "DEU"}, {"AFrench", "FRA"}, {"AItalian", "ITA"}, {"ARussian", "RUS"}};
   for (const auto& [name, code] : languages)
     if (TAction* a = FindAction(name)) a->SetChecked(language == code);
-}
-
-void TFProgramModule::WindowMenuShow() {
-  for (int i = 0; i < kToolPageCount - 2; ++i)
-    if (TECMenuItem* item = dynamic_cast<TECMenuItem*>(FindComponent(std::string("MI") + kToolPageNames[i])))
-      item->SetChecked(ToolSheets[i]->TabVisible());
-  for (int i = 0; i < DocumentCount(); ++i)
-    if (TFFileEditor* editor = Document(i))
-      if (editor->WindowItem) editor->WindowItem->SetChecked(editor->Sheet == PCFiles->ActivePage());
 }
 
 TECTabSheet* TFProgramModule::ActiveTool() {
@@ -493,6 +456,7 @@ void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
   if (sheet == activeTool_) return;
   activeTool_ = sheet;
   if (!creating_) ApplyActiveTool();
+  if (help_) help_->ReportContext();
   if (settings_ && !creating_ && PCTools->ActivePage()) {
     const int index = PCTools->IndexOfPage(PCTools->ActivePage());
     if (index >= 0 && index < kToolPageCount) settings_->Set(mainSettings_, &TMainWindowSettings::ActiveTool, index);
@@ -506,8 +470,14 @@ void TFProgramModule::ApplyActiveTool() {
     return;
   }
   // Without a palette's tool the view shows the default cursor and no
-  // insertion feedback.
-  if (TQSWindow* view = ActiveScoreWindow()) view->ArmPaletteItem(0);
+  // insertion feedback, and no value is to be entered; a key signature
+  // entered from the keyboard respells as the Notes palette says.
+  if (TQSWindow* view = ActiveScoreWindow()) {
+    SetActiveViewCursor(this, "");
+    view->ArmPaletteItem(0);
+    SetEntryDuration(0);
+    if (auto* notes = dynamic_cast<TFNotes*>(palettes_[0])) view->Score->ToneModify = notes->Values().ToneModify;
+  }
 }
 
 // ------------------------------------------------------------------ palettes
@@ -521,8 +491,9 @@ void TFProgramModule::BuildPalettes() {
     palettes_[index] = palette;
     TCustomForm& form = palette->Form();
     // A docked palette fills its tool page; a floating one keeps the
-    // place it had.
-    if (mainSettings_.Attached[index]) form.ManualDock(ToolSheets[index]);
+    // place it had and comes up with the main window.
+    if (!mainSettings_.Attached[index]) continue;
+    form.ManualDock(ToolSheets[index]);
     form.Show();
   }
 }
@@ -571,7 +542,10 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   if (!effects_.PlayMouse) return;
   TFFileEditor* editor = ActiveEditor();
   if (!editor) return;
-  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+  if (!ports_) {
+    ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+    if (TBVolume && ports_->Output) ports_->Output->SetVolume(TBVolume->Position());
+  }
   // A device that cannot be opened has said so once; entry goes on silent.
   if (!ports_->OpenMidiOutput()) return;
   // The note-off queue counts 1/128 seconds: a quarter note (256 ticks)
@@ -593,37 +567,22 @@ void TFProgramModule::PaletteActivated(const std::string& name) {
 
 void TFProgramModule::SetPaletteAttached(const std::string& name, bool attached) {
   const int index = PaletteIndex(name);
-  if (index < 0 || !palettes_[index]) return;
-  TCustomForm& form = palettes_[index]->Form();
-  if (attached) {
-    form.ManualDock(ToolSheets[index]);
-    ToolSheets[index]->SetTabVisible(true);
-    PCTools->SetActivePage(ToolSheets[index]);
-  } else {
-    if (!form.Floating()) form.ManualFloat();
-    ToolSheets[index]->SetTabVisible(false);
-  }
-  form.Show();
-  if (settings_ && mainSettings_.Attached[index] != attached) {
-    mainSettings_.Attached[index] = attached;
-    settings_->Store(mainSettings_);
-  }
+  if (index >= 0) SetPaletteAttached(index, attached);
 }
 
-void TFProgramModule::PaletteKeyDown(uint16_t& key, uint16_t shift) { KeyDownPreview(key, shift); }
+void TFProgramModule::PaletteKeyDown(uint16_t& key, uint16_t shift) { FormKeyDown(key, shift); }
 
 int TFProgramModule::AskCount(const std::string& message, int minimum, int position) {
   return AskCountDialog(settings_ ? &settings_->Ini() : nullptr, message, minimum, position);
 }
 
-void TFProgramModule::HidePalette(int page) {
-  if (ToolSheets[page]) ToolSheets[page]->SetTabVisible(false);
-}
+void TFProgramModule::HidePalette(int page) { ShowPalette(page, false); }
 
 void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
-  PlaceToolBars();
+  LanguageChanged();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
+  if (help_) help_->LanguageChanged();
 }
 
 void TFProgramModule::ANewExecute() { NewDocument(); }

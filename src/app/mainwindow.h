@@ -24,9 +24,12 @@ class TECContextMenu;
 class TECMenu;
 class TECMenuItem;
 class TECPageControl;
+class TECPopupMenu;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
+class TProgramHelp;
+class TTrackBar;
 class TMainThread;
 class TQSInstruments;
 class TQSTransports;
@@ -52,6 +55,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   TECMenuItem* MIWindow = nullptr;
   TActionList* ALProgram = nullptr;
   TECFormLanguage* LProgramModule = nullptr;
+  TTrackBar* TBTempo = nullptr;   // the tempo of playback in percent, 25..200
+  TTrackBar* TBVolume = nullptr;  // the MIDI output's volume, 0..65535
 
   // The action made from a command row, by name (null for none).
   TAction* FindAction(const std::string& name) const;
@@ -118,6 +123,39 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void UpdateActionStates();
   // The palette shown on a tool page, or null (a page not built yet).
   TPalette* PaletteOf(const TECTabSheet* sheet) const;
+  // A palette docks in its tool page or floats in a window of its own
+  // (pages 0 .. 12); the choice is kept in the settings.
+  void SetPaletteAttached(int page, bool attached);
+  bool PaletteAttached(int page) const;
+  // Shows or hides a palette where it lives (its page or its window), as
+  // its check item of the Windows menu does.
+  void ShowPalette(int page, bool visible);
+  bool PaletteShown(int page) const;
+
+  // ------------------------------------------------------------ keyboard
+  // The keyboard dispatcher: sees every key of the main window and of the
+  // palettes first. Bookmarks (Ctrl+digit go, Ctrl+Shift+digit set), F1,
+  // Insert, Alt+digit (document tab), the command table's shortcuts, then
+  // the current tool page's own keys. Sets key to 0 when it acted.
+  void FormKeyDown(uint16_t& key, TShiftState shift);
+  // Insert and overwrite alternate (kept in the settings; the view's
+  // status line shows the mode).
+  void ToggleAddState();
+  bool InsertMode() const;
+  // Enter or Space typed just before on a page that enters notes, else 0.
+  uint16_t KeyPrefix() const { return keyPrefix_; }
+
+  // ------------------------------------------------------------ edit lists, bars
+  // The undo (redo) history below the tool bar; choosing line i takes i + 1
+  // steps back (forward). Returns the list, null without a document.
+  TECPopupMenu* ShowUndoList(bool redo);
+  // The hint of the tempo bar and its position from the active view.
+  void UpdateTempoHint();
+  // What the track bars do when moved, and a click below their track.
+  void TBTempoChange();
+  void TBVolumeChange();
+  static int VolumeAtClick(int x, int clientWidth);
+  static int TempoAtClick(int x, int clientWidth, int leftOffset, int min, int max);
 
   // ------------------------------------------------------------ palettes
   TQSScore* ActiveScore() override;
@@ -125,6 +163,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void SetEntryDuration(int ticks) override;
   void PaletteActivated(const std::string& name) override;
   void SetPaletteAttached(const std::string& name, bool attached) override;
+  void PaletteDropped(const std::string& name, int x, int y) override;
   void PaletteKeyDown(uint16_t& key, uint16_t shift) override;
   int AskCount(const std::string& message, int minimum, int position) override;
 
@@ -176,6 +215,11 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AFrenchExecute();
   void AItalianExecute();
   void ARussianExecute();
+  void AReferencesExecute();
+  void AHelperExecute();
+  void ANewsExecute();
+  // The help and news of the main window (null while it is built).
+  TProgramHelp* Help() const { return help_.get(); }
   // The hidden palette keys: each hides its palette's page.
   void ANotesExecute();
   void ASymbolsExecute();
@@ -188,6 +232,10 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AGuitarExecute();
   void AModifyExecute();
   void ANavigatorExecute();
+  void AHideExecute();
+  void AContentsExecute();
+  void ASelectDesignAllExecute();
+  void ASelectDesignPageExecute();
 
  private:
   void BuildActions();
@@ -216,8 +264,24 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void HidePalette(int page);
   void StoreWindowPlacement();
   void RestoreWindowPlacement();
-  void KeyDownPreview(uint16_t& key, TShiftState shift);
   void WindowMenuShow();
+  void BuildWindowMenu();
+  void BuildTrackBars();
+  // The track bars stand right of the tool bars, from left on.
+  void PlaceTrackBars(int left);
+  // The tear-off of a palette by dragging its tab out of the tool notebook.
+  void ToolsMouseDown(int x, int y);
+  void ToolsMouseUp(int x, int y);
+  bool OverTools(TPoint screen) const;
+  // The tear-off of the tool tabs, the document tabs' context menu and
+  // what a document brings along when its tab becomes active.
+  void HookNotebooks();
+  void DocumentActivated();
+  // The open documents' status line and letters follow the language.
+  void LanguageChanged();
+  // The quick entry of the pages without keys of their own; true when the
+  // key acted.
+  bool QuickEntryKey(uint16_t key, uint16_t prefix);
   // The steps of start-up after the palettes, and of shut-down before the
   // documents go.
   void LoadLibraries();
@@ -239,6 +303,12 @@ class TFProgramModule : public TForm, public TPaletteHost {
   std::unique_ptr<TMidiPorts> ports_;
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
+  std::unique_ptr<TProgramHelp> help_;
+  uint16_t keyPrefix_ = 0;
+  bool tempoBusy_ = false;
+  // A drag that began on a tab of the tool notebook.
+  int toolDragPage_ = -1;
+  TPoint toolDragStart_;
   bool creating_ = true;
   bool destroying_ = false;
 };

@@ -105,6 +105,7 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::TimeModification] = &TReader::OnTimeModification;
     table[mx::ActualNotes] = &TReader::OnActualNotes;
     table[mx::NormalNotes] = &TReader::OnNormalNotes;
+    table[mx::NormalType] = &TReader::OnNormalType;
     table[mx::Tie] = &TReader::OnTie;
     table[mx::Notations] = &TReader::OnNotations;
     table[mx::Slur] = &TReader::OnSlur;
@@ -123,6 +124,16 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::Turn] = &TReader::OnOrnamentSign;
     table[mx::Arpeggiate] = &TReader::OnArpeggiate;
     table[mx::Tremolo] = &TReader::OnTremolo;
+    table[mx::Tuplet] = &TReader::OnTuplet;
+    table[mx::Degree] = &TReader::OnDegree;
+    table[mx::WrittenAccidental] = &TReader::OnWrittenAccidental;
+    table[mx::WavyLine] = &TReader::OnWavyLine;
+    table[mx::Orientation] = &TReader::OnOrientation;
+    table[mx::Glissando] = &TReader::OnGlissando;
+    table[mx::Slide] = &TReader::OnGlissando;
+    table[mx::DegreeValue] = &TReader::OnDegree;
+    table[mx::DegreeAlter] = &TReader::OnDegree;
+    table[mx::DegreeType] = &TReader::OnDegree;
     table[mx::UpBow] = &TReader::OnBowing;
     table[mx::DownBow] = &TReader::OnBowing;
     table[mx::Fingering] = &TReader::OnFingering;

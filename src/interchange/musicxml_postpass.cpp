@@ -168,12 +168,16 @@ class TPostPass {
       t->Fields.Kind = info->Tuplet;
       t->Fields.StaffVoice = static_cast<uint8_t>(sv);
       t->Fields.Time = static_cast<uint16_t>(pos);
+      // The bracket on the side the file gives, else on the first note's
+      // stem side.
+      bool below = info->TupletBelow == 1;
       if (TQSNote* n = AsNote(item)) {
         t->Fields.Value = n->Fields.Length;
-        if (n->IsStemDown()) t->Fields.Style |= TQSMark::kTupletBelow;
+        if (info->TupletBelow < 0) below = n->IsStemDown();
       } else {
         t->Fields.Value = AsRest(item)->Fields.Length;
       }
+      if (below) t->Fields.Style |= TQSMark::kTupletBelow;
       t->CalcTupletLengths();
     }
     SortStable(m);
@@ -649,13 +653,25 @@ class TPostPass {
       const int v = info ? info->Alter : 0;
       const int step = std::min(PitchStep(n->Fields.Pitch), 6);
       std::array<int, 7>& force = staffForce(StaffOf(n->Fields.StaffVoice));
-      if (v == force[static_cast<size_t>(step)]) return;
+      if (v == force[static_cast<size_t>(step)] && !(info && info->AccidentalShown)) return;
       auto* acc = static_cast<TQSMark*>(CreateItemByKind(kind::Accidental, n));
       acc->Fields.Kind = AccidentalKindFor(v);
       // A grace note's sign holds only for itself.
       if (!grace) force[static_cast<size_t>(step)] = v;
     };
-    for (TQSItem* item : m.Items) {
+    // In the order they are read: at one tick the key first, then the grace
+    // notes before the main note, the main notes, the grace notes after.
+    auto rank = [](const TQSItem* item) {
+      if (item->ItemType == kind::Key) return 0;
+      if (item->ItemType == kind::Vorschlag) return static_cast<const TQSVorschlag*>(item)->IsAfter() ? 3 : 1;
+      return 2;
+    };
+    std::vector<TQSItem*> order(m.Items.begin(), m.Items.end());
+    std::stable_sort(order.begin(), order.end(), [&](const TQSItem* a, const TQSItem* b) {
+      const int ta = a->TimePosition(), tb = b->TimePosition();
+      return ta != tb ? ta < tb : rank(a) < rank(b);
+    });
+    for (TQSItem* item : order) {
       if (item->ItemType == kind::Key) {
         KeyAlterations(static_cast<TQSMark*>(item)->Fields.Kind, key);
         inForce.clear();
@@ -705,6 +721,12 @@ class TPostPass {
     }
   }
 
+  static bool TiedOn(const TQSNote& n) {
+    for (int i = 0; i < n.ItemCount(); ++i)
+      if (auto* l = dynamic_cast<TQSLiga*>(n.GetItem(i)); l && l->EndFromStart()) return true;
+    return false;
+  }
+
   int SlurEndY(const TQSNote& n, bool below) const {
     const bool down = n.IsStemDown();
     if (!down && !below) return (6 - n.Fields.StemLength) * 8;
@@ -732,8 +754,26 @@ class TPostPass {
       if (!liga) continue;
       TQSLiga::TFields& f = liga->Fields;
       if (f.Flags & TQSLiga::kFromStart) {
-        // A tie: below the heads of a note whose stem is up.
-        f.Flags = static_cast<uint8_t>(n.IsStemDown() ? f.Flags & ~TQSLiga::kBelow : f.Flags | TQSLiga::kBelow);
+        // A tie: on the side the file gives; in a chord of tied notes the
+        // upper ones above and the lower ones below, the middle one away
+        // from the stem; else below the heads of a note whose stem is up.
+        const TItemInfo* info = InfoOf(&n);
+        bool below = !n.IsStemDown();
+        if (info && info->TieBelow >= 0) {
+          below = info->TieBelow == 1;
+        } else if (n.IsChordMember() && n.GetMeasure()) {
+          int lower = 0, count = 0;
+          for (TQSItem* item : n.GetMeasure()->Items) {
+            const TQSNote* other = AsNote(item);
+            if (!other || other->Fields.StaffVoice != n.Fields.StaffVoice || other->Fields.Time != n.Fields.Time ||
+                !other->IsChordMember() || !TiedOn(*other))
+              continue;
+            ++count;
+            lower += PitchLine(other->Fields.Pitch) < PitchLine(n.Fields.Pitch);
+          }
+          if (count > 1) below = n.IsStemDown() ? 2 * lower + 1 < count : 2 * lower < count;
+        }
+        f.Flags = static_cast<uint8_t>(below ? f.Flags | TQSLiga::kBelow : f.Flags & ~TQSLiga::kBelow);
         f.Span = n.Fields.RealLength;
         f.EndStaffVoice = n.Fields.StaffVoice;
         continue;

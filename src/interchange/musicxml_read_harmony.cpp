@@ -38,6 +38,59 @@ bool TReader::OnKind(const TQSTag& tag, int parent) {
   return false;
 }
 
+// A degree added to, altered in or taken from the chord, written as the
+// chord code writes it: an added or altered fifth, seventh, ninth,
+// eleventh or thirteenth with its sharp or flat ("add" before a plain added
+// one), a third or fifth left out. Seconds, fourths and sixths added are
+// the ninth, eleventh and thirteenth; what the code has no element for is
+// left out.
+bool TReader::OnDegree(const TQSTag& tag, int parent) {
+  using namespace chordcode;
+  if (!chord_) return false;
+  if (tag.Code == Degree) {
+    if (parent != Harmony) return false;
+    degreeValue_ = degreeAlter_ = 0;
+    return true;
+  }
+  if (parent != Degree) return false;
+  if (tag.Code == DegreeValue) degreeValue_ = NumberOf(tag.Text, 0);
+  if (tag.Code == DegreeAlter) degreeAlter_ = NumberOf(tag.Text, 0);
+  if (tag.Code != DegreeType) return false;
+  const std::string type = Trim(tag.Text);
+  int value = degreeValue_;
+  if (value == 2 || value == 4 || value == 6) value += 7;
+  std::vector<uint8_t> elements;
+  const uint8_t sign = degreeAlter_ > 0 ? Alteration(kSharpFlat, kRaised) : degreeAlter_ < 0 ? Alteration(kSharpFlat, kLowered) : 0;
+  const uint8_t number = value == 5 ? kAlter5 : value == 7 ? kAlter7 : value == 9 ? kAlter9 : value == 11 ? kAlter11 : value == 13 ? kAlter13 : 0;
+  std::vector<uint8_t>& c = Code();
+  auto hasQuality = [&] {
+    for (int i = kFirstElementOffset; i < kFirstElementOffset + c[kCountOffset] - 1 && i < static_cast<int>(c.size()); ++i)
+      if (HighNibble(c[static_cast<size_t>(i)]) >= kMinor && HighNibble(c[static_cast<size_t>(i)]) <= kOmit) return true;
+    return false;
+  };
+  if (SameText(type, "subtract")) {
+    if ((value == 3 || value == 5) && !hasQuality()) elements.push_back(static_cast<uint8_t>(kOmit + (value == 5 ? 1 : 0)));
+  } else if (number && (SameText(type, "add") || SameText(type, "alter"))) {
+    if (SameText(type, "add") && sign == 0) elements.push_back(kAdd);
+    elements.push_back(static_cast<uint8_t>(number + sign));
+  }
+  if (elements.empty() || c.empty() || c[kCountOffset] == 0) return false;
+  if (static_cast<int>(c.size() + elements.size()) > kMaxCodeLength) return false;
+  // The elements go after the others, before the bass.
+  const size_t at = static_cast<size_t>(kFirstElementOffset + c[kCountOffset] - 1);
+  if (at > c.size()) return false;
+  // An alteration of a degree the kind has already replaces it.
+  if (SameText(type, "alter"))
+    for (size_t i = kFirstElementOffset; i < at; ++i)
+      if (HighNibble(c[i]) == number) {
+        c[i] = static_cast<uint8_t>(number + sign);
+        return false;
+      }
+  c.insert(c.begin() + static_cast<std::ptrdiff_t>(at), elements.begin(), elements.end());
+  c[kCountOffset] = static_cast<uint8_t>(c[kCountOffset] + elements.size());
+  return false;
+}
+
 bool TReader::OnBass(const TQSTag&, int parent) {
   return parent == Harmony && chord_;
 }

@@ -31,6 +31,10 @@ bool TReader::OnPlacement(const TQSTag& tag, int parent) {
     slurPlacement_ = SameText(text, "above") ? 1 : SameText(text, "below") ? 0 : -1;
     PlaceSlur();
   }
+  if (parent == Tied && note_ && info_) OnOrientation(tag, parent);
+  // The side of a tuplet's bracket and number.
+  if (parent == Tuplet && (note_ || rest_) && info_)
+    info_->TupletBelow = static_cast<int8_t>(SameText(text, "below") ? 1 : SameText(text, "above") ? 0 : -1);
   if (IsNoteSign(parent) && mark_ && SameText(Trim(text), "below")) {
     data_.BelowNotes.insert(mark_);
     if (mark_->ItemType == kind::Accent && mark_->Fields.Kind == 0) mark_->Fields.Kind = 1;
@@ -88,6 +92,63 @@ bool TReader::OnOrnamentSign(const TQSTag& tag, int parent) {
   return true;
 }
 
+// A trill's wavy line: the trill lasts from its note to the end of the
+// note where the line stops (a line without a trill sign gets one).
+// The side of a tie or slur: over (above) or under (below) the heads.
+bool TReader::OnOrientation(const TQSTag& tag, int parent) {
+  const std::string side = Trim(tag.Text);
+  if (parent == Slur) {
+    slurPlacement_ = SameText(side, "over") ? 1 : SameText(side, "under") ? 0 : slurPlacement_;
+    PlaceSlur();
+    return false;
+  }
+  if (parent != Tied || !note_ || !info_) return false;
+  if (SameText(side, "over") || SameText(side, "above")) info_->TieBelow = 0;
+  if (SameText(side, "under") || SameText(side, "below")) info_->TieBelow = 1;
+  return false;
+}
+
+// A glissando or slide: the score's glissando sign after its first note,
+// rising or falling as the note it leads to lies.
+bool TReader::OnGlissando(const TQSTag&, int parent) {
+  if (parent != Notations || !note_) return false;
+  const std::string* type = AttributeOf(index_, mx::Type);
+  if (type && SameText(Trim(*type), "start")) {
+    bool has = false;
+    for (TQSItem* item : note_->Items) has = has || item->ItemType == kind::Glissando;
+    if (has) return false;
+    glissando_ = static_cast<TQSMark*>(CreateItemByKind(kind::Glissando, note_));
+    glissandoLine_ = PitchLine(note_->Fields.Pitch);
+  } else if (type && SameText(Trim(*type), "stop") && glissando_) {
+    glissando_->Fields.Kind = PitchLine(note_->Fields.Pitch) < glissandoLine_ ? 1 : 0;
+    glissando_ = nullptr;
+  }
+  return false;
+}
+
+bool TReader::OnWavyLine(const TQSTag&, int parent) {
+  if (parent != Ornaments || !note_ || !measure_) return false;
+  const std::string* type = AttributeOf(index_, mx::Type);
+  if (type && SameText(Trim(*type), "start")) {
+    trill_ = nullptr;
+    for (TQSItem* item : measure_->Items)
+      if (item->ItemType == kind::Trill && item->TimePosition() == lastStart_ &&
+          item->StaffVoice() == note_->Fields.StaffVoice)
+        trill_ = static_cast<TQSMark*>(item);
+    if (!trill_) {
+      trill_ = NoteMark(kind::Trill, 0);
+      trill_->Fields.Kind = 1;
+    }
+    trillMeasure_ = measure_->Index;
+  } else if (type && SameText(Trim(*type), "stop") && trill_ && trill_->GetMeasure() &&
+             trill_->GetMeasure()->Part() == measure_->Part()) {
+    const int length = LengthFrom(trillMeasure_, trill_->Fields.Time, lastStart_ + note_->Fields.RealLength);
+    trill_->Fields.Value = static_cast<uint16_t>(std::clamp(length, 0, 0xFFFF));
+    trill_ = nullptr;
+  }
+  return false;
+}
+
 bool TReader::OnArpeggiate(const TQSTag&, int parent) {
   // Every note of a chord may carry the sign; the chord gets one, which
   // the post-pass stretches over its heads.
@@ -95,6 +156,8 @@ bool TReader::OnArpeggiate(const TQSTag&, int parent) {
   mark_ = ChordHasMark(kind::Arpeggio) ? nullptr : NoteMark(kind::Arpeggio, 0);
   return mark_ != nullptr;
 }
+
+bool TReader::OnTuplet(const TQSTag&, int parent) { return parent == Notations && (note_ || rest_); }
 
 bool TReader::OnTremolo(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;

@@ -33,6 +33,13 @@ bool TReader::OnNotehead(const TQSTag& tag, int parent) {
   return false;
 }
 
+// An accidental the file shows at a note: shown here too, though the
+// alteration is in force already (a courtesy sign).
+bool TReader::OnWrittenAccidental(const TQSTag& tag, int parent) {
+  if (parent == Note && note_ && !tag.IsAttribute && info_) info_->AccidentalShown = true;
+  return false;
+}
+
 bool TReader::OnGrace(const TQSTag&, int parent) {
   if (parent == Note && note_) {
     info_->Grace = true;
@@ -193,11 +200,15 @@ bool TReader::OnStaff(const TQSTag& tag, int parent) {
     directionStaff_ = std::clamp(NumberOf(text, 1), 1, part_ ? part_->StaffCount() : 1) - 1;
   }
   if (parent == Direction && NumberOf(text, 1) == 2) {
-    if (mark_) data_.DirectionStaff[mark_] = 1;
+    if (mark_) {
+      data_.DirectionStaff[mark_] = 1;
+      mark_->OwnStaff = 1;
+    }
     int d = Px(lineSpace_ * 4 + interval_) * 8;
     // A hairpin begun here belongs to the second staff as well.
     if (wedgeInDirection_ && wedge_ && !mark_) {
       data_.DirectionStaff[wedge_] = 1;
+      wedge_->OwnStaff = 1;
       wedge_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(wedge_->Fields.OffsetY + d));
     }
     if (mark_) mark_->Fields.OffsetY = static_cast<int16_t>(ClampInt16(mark_->Fields.OffsetY + d));
@@ -279,6 +290,11 @@ bool TReader::OnElision(const TQSTag&, int parent) {
 
 bool TReader::OnTimeModification(const TQSTag&, int parent) {
   return (parent == Note && note_) || (parent == Rest && rest_);
+}
+
+bool TReader::OnNormalType(const TQSTag& tag, int parent) {
+  if (parent == TimeModification && (note_ || rest_)) tupletNormalType_ = std::max(0, TypeToTicks(Trim(tag.Text)));
+  return false;
 }
 
 bool TReader::OnActualNotes(const TQSTag& tag, int parent) {

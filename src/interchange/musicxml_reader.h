@@ -24,11 +24,14 @@ struct TItemInfo {
   int FileVoice = 1;     // the file's voice number
   int Alter = 0;         // a note's written alteration in semitones
   uint8_t Tuplet = 0;    // actual-notes of its tuplet; 0 none
+  int8_t TupletBelow = -1;  // the side the file gives its tuplet's bracket: 1 below, 0 above, -1 none
   bool Grace = false;
   bool GraceSlash = false;  // a grace note drawn with a slash
   bool StemRead = false;    // the file gave the note's stem
   bool HasAlter = false;
   bool Hidden = false;      // print-object="no": a rest that is not shown
+  bool AccidentalShown = false;
+  int8_t TieBelow = -1;  // the side the file gives the note's tie: 1 below, 0 above, -1 none  // the file shows an accidental at the note (a courtesy one too)
 };
 
 struct TImportData {

@@ -6,6 +6,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <string>
 #include <tuple>
@@ -167,6 +168,22 @@ class TReader {
     MakeGroupsAndNames();
     GiveOwnChannels();
     RoomForTitles();
+    ScaleFromFile();
+  }
+
+  // The staff height the file's scaling gives (millimetres for so many
+  // tenths, a staff being 40 tenths high) becomes the score's engraving
+  // scale, within the scales the score allows, where it differs from the
+  // score's own staff by more than 15 in 100: the usual staff sizes of other
+  // programs keep the score's own, whose staff spaces are whole pixels.
+  void ScaleFromFile() {
+    if (fileMillimeters_ <= 0 || fileTenths_ <= 0) return;
+    const double staffTenthsOfMm = 40 * fileMillimeters_ / fileTenths_ * 10;
+    const double ownStaff = static_cast<double>(score_.Page.Tenths(TQSPage::dLineSpace).Value()) * 4;
+    if (!(ownStaff > 0)) return;
+    const double ratio = staffTenthsOfMm / ownStaff;
+    if (ratio > 0.85 && ratio < 1.15) return;
+    score_.Scale = std::clamp(static_cast<int>(std::lround(100 * ratio)), kMinScale, kMaxScale);
   }
 
  private:
@@ -192,6 +209,7 @@ class TReader {
   bool forwardRest_ = false;
   int dots_ = 0;
   int tupletActual_ = 0, tupletNormal_ = 0;  // the note's time-modification
+  int tupletNormalType_ = 0;                 // ticks of its normal-type, 0 for the note's own
   TQSMark* mark_ = nullptr;
   TQSLyric* lyric_ = nullptr;
   TQSText* text_ = nullptr;
@@ -204,6 +222,11 @@ class TReader {
   std::string clefSign_;
   int clefLine_ = 0, clefOctave_ = 0;
   TQSChord* chord_ = nullptr;
+  TQSMark* trill_ = nullptr;  // a trill whose wavy line runs on
+  TQSMark* glissando_ = nullptr;  // a glissando waiting for the note it leads to
+  int glissandoLine_ = 0;  // the pitch line of its first note
+  int trillMeasure_ = 0;
+  int degreeValue_ = 0, degreeAlter_ = 0;  // of the <degree> being read
   TQSMark* barline_ = nullptr;
   int barDepth_ = -1;
   int lyricDepth_ = -1;  // the lyric element being read
@@ -488,7 +511,7 @@ class TReader {
 
   void FinishItem() {
     if ((note_ || rest_) && tupletActual_ > 0) TupletMember();
-    tupletActual_ = tupletNormal_ = 0;
+    tupletActual_ = tupletNormal_ = tupletNormalType_ = 0;
     if (note_) {
       ShiftNote(*note_);
       if (unpitched_) LearnDrumNote(*note_);
@@ -530,7 +553,7 @@ class TReader {
     itemDepth_ = t.Depth;
     durationRead_ = voiceRead_ = false;
     dots_ = 0;
-    tupletActual_ = tupletNormal_ = 0;
+    tupletActual_ = tupletNormal_ = tupletNormalType_ = 0;
     mark_ = nullptr;
     noteInstrument_.clear();
     unpitched_ = false;
@@ -618,10 +641,15 @@ class TReader {
   void TupletMember() {
     const int actual = tupletActual_;
     if (actual < 2 || actual > 10) return;
-    if (tupletNormal_ > 0 && tupletNormal_ != TupletNormalCount(static_cast<uint8_t>(actual))) return;
     if (note_ && info_->Grace) return;
     const int written = note_ ? note_->Fields.Length : rest_->Fields.Length;
     if (written <= 0) return;
+    // Normal notes counted in a value of their own ("5 in the time of 2
+    // eighths") are counted in the note's value.
+    int normal = tupletNormal_;
+    if (tupletNormalType_ > 0 && normal > 0 && normal * tupletNormalType_ % written == 0)
+      normal = normal * tupletNormalType_ / written;
+    if (normal > 0 && normal != TupletNormalCount(static_cast<uint8_t>(actual))) return;
     const uint8_t sv = note_ ? note_->Fields.StaffVoice : rest_->Fields.StaffVoice;
     const int fileLength = note_ ? note_->Fields.RealLength : rest_->Fields.RealLength;
     const int start = note_ ? note_->Fields.Time : rest_->Fields.Time;
@@ -793,6 +821,7 @@ class TReader {
   // the direction's sound (quarters a minute).
   void FinishDirection() {
     directionDepth_ = -1;
+    if (measure_ && (perMinute_ > 0 || soundTempo_ > 0)) MetronomeOutOfWords();
     if (measure_ && perMinute_ > 0) {
       int beat = TypeToTicks(beatUnit_);
       if (beat <= 0) beat = kTicksQuarter;
@@ -812,6 +841,71 @@ class TReader {
     shiftRead_ = false;
   }
 
+  // Words that end with a metronome mark ("Allegro (q = 120)", with a
+  // note sign or its letter) of a direction that sets a tempo: the mark
+  // is the score's tempo mark, not printed a second time in the words.
+  void MetronomeOutOfWords() {
+    if (!directionWords_ || directionWords_->Lines.empty()) return;
+    std::string& line = directionWords_->Lines.back();
+    const size_t equals = line.rfind('=');
+    if (equals == std::string::npos) return;
+    std::string number = Trim(line.substr(equals + 1));
+    while (!number.empty() && (number.back() == ')' || number.back() == ']')) number.pop_back();
+    number = Trim(number);
+    const int bpm = LeadingNumber(number);
+    if (bpm <= 0 || number.find_first_not_of("0123456789.") != std::string::npos) return;
+    std::string before = line.substr(0, equals);
+    while (!before.empty() && before.back() == ' ') before.pop_back();
+    int dots = 0;
+    while (!before.empty() && before.back() == '.') {
+      ++dots;
+      before.pop_back();
+    }
+    // The note sign: a music character of the text or of the music font's
+    // metronome notes, or the letter the notation fonts draw one with.
+    struct TSign {
+      const char* Text;
+      const char* Unit;
+    };
+    static const TSign kSigns[] = {
+        {"\u2669", "quarter"}, {"\u266A", "eighth"}, {"\U0001D15F", "quarter"}, {"\U0001D15E", "half"},
+        {"\U0001D160", "eighth"}, {"\uECA5", "quarter"}, {"\uECA3", "half"}, {"\uECA7", "eighth"},
+        {"q", "quarter"}, {"h", "half"}, {"e", "eighth"}};
+    const char* unit = nullptr;
+    for (const TSign& s : kSigns) {
+      const size_t n = std::strlen(s.Text);
+      if (before.size() < n || before.compare(before.size() - n, n, s.Text) != 0) continue;
+      // A letter stands alone: "q = 120", not "Allegro = 120".
+      if (n == 1 && before.size() > 1 && before[before.size() - 2] != ' ' && before[before.size() - 2] != '(' &&
+          before[before.size() - 2] != '[')
+        continue;
+      unit = s.Unit;
+      before.resize(before.size() - n);
+      break;
+    }
+    if (!unit) return;
+    while (!before.empty() && (before.back() == ' ' || before.back() == '(' || before.back() == '[')) before.pop_back();
+    if (perMinute_ == 0) {
+      perMinute_ = bpm;
+      beatUnit_ = unit;
+      beatDots_ = dots;
+    }
+    // The words are measured again without the mark.
+    directionWords_->Fields.Width = directionWords_->Fields.Height = 0;
+    if (!before.empty()) {
+      line = before;
+      return;
+    }
+    directionWords_->Lines.pop_back();
+    if (directionWords_->Lines.empty()) {
+      data_.DirectionStaff.erase(directionWords_);
+      data_.Items.erase(directionWords_);
+      if (lyric_ == directionWords_) lyric_ = nullptr;
+      delete directionWords_;
+      directionWords_ = nullptr;
+    }
+  }
+
   void PlaceTempo(int beat, int bpm) {
     int kindValue = 0;
     while ((kTicksWhole >> kindValue) > beat && kindValue < 9) ++kindValue;
@@ -820,7 +914,9 @@ class TReader {
     // Beside the words of the same direction ("Allegro" then the mark).
     if (directionWords_ && !directionWords_->Lines.empty()) {
       const int w = TextWidthOf(directionWords_->Lines[0], directionWords_->Fields.FontSize ? directionWords_->Fields.FontSize : 8);
-      mark->Fields.OffsetX = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetX + w + 64));
+      // (Bold or wider faces than the measuring one: some room to spare.)
+      const bool bold = directionWords_->Fields.FontStyle & fsBold;
+      mark->Fields.OffsetX = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetX + w * (bold ? 6 : 5) / 5 + 64));
       // The mark's box reaches 128 units above its offset: its top level
       // with the words' top.
       mark->Fields.OffsetY = static_cast<int16_t>(ClampInt16(directionWords_->Fields.OffsetY + 128));
@@ -1226,6 +1322,7 @@ class TReader {
   bool OnTimeModification(const TQSTag& tag, int parent);
   bool OnActualNotes(const TQSTag& tag, int parent);
   bool OnNormalNotes(const TQSTag& tag, int parent);
+  bool OnNormalType(const TQSTag& tag, int parent);
   bool OnTie(const TQSTag& tag, int parent);
   bool OnBackup(const TQSTag& tag, int parent);
   bool OnForward(const TQSTag& tag, int parent);
@@ -1244,6 +1341,12 @@ class TReader {
   bool OnOrnamentSign(const TQSTag& tag, int parent);
   bool OnArpeggiate(const TQSTag& tag, int parent);
   bool OnTremolo(const TQSTag& tag, int parent);
+  bool OnTuplet(const TQSTag& tag, int parent);
+  bool OnDegree(const TQSTag& tag, int parent);
+  bool OnWrittenAccidental(const TQSTag& tag, int parent);
+  bool OnWavyLine(const TQSTag& tag, int parent);
+  bool OnOrientation(const TQSTag& tag, int parent);
+  bool OnGlissando(const TQSTag& tag, int parent);
   bool OnBowing(const TQSTag& tag, int parent);
   bool OnFingering(const TQSTag& tag, int parent);
   bool OnFermata(const TQSTag& tag, int parent);

@@ -79,7 +79,7 @@ enum : int {
   InvertedMordent, Turn, Arpeggiate, BreathMark, Fingering, UpBow, DownBow, Rehearsal, Segno, Coda,
   Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched,
   Instrument, Cue, Notehead, Tremolo, Credit, CreditType, CreditWords, CreditPage, DefaultX, DefaultY, Justify,
-  Halign, Valign, FontSize, Scaling, Millimeters, Tenths, PageWidth, PageHeight,
+  Halign, Valign, FontSize, Scaling, Millimeters, Tenths, PageWidth, PageHeight, Tuplet, Degree, DegreeValue, DegreeAlter, DegreeType, WrittenAccidental, WavyLine, Orientation, Glissando, Slide,
   Count
 };
 }  // namespace mx

@@ -189,6 +189,12 @@ struct TGraceWork {
   int Base = 0;
   int X = 0;
   TQSCalcItem* Beam = nullptr;
+  // A chord of grace notes stands in one column with one stem length: the
+  // note laid out next shares the column of the one before, whose x and
+  // stem these are.
+  bool SameColumn = false;
+  int LastX = 0;
+  TQSCalcItem* LastStem = nullptr;
 };
 
 bool IsFixedTie(const TQSLiga& tie) { return (tie.Fields.Flags & TQSLiga::kLineMask) == 0x08; }
@@ -261,8 +267,9 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
     y = HeadTop(position, space);
     width = HeadGlyphWidth(c, value, true);
   }
-  const int x = g.X;
-  g.X += width + c.NoteInterval * 2 / 3 + group.Fields.Spacing * 8;
+  const int x = g.SameColumn ? g.LastX : g.X;
+  if (!g.SameColumn) g.X += width + c.NoteInterval * 2 / 3 + group.Fields.Spacing * 8;
+  g.LastX = x;
   // Before the main note the group reaches to the left of its tick, after
   // it to the right.
   const int distance = g.Base + x;
@@ -316,6 +323,14 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
       stem->Box2.Bottom = row->Bottom;
     }
     if (note.BeamGroup) g.Beam->Links.push_back(stem);
+    // The stems of a chord reach as far as its longest.
+    if (g.SameColumn && g.LastStem) {
+      TRect& a = stem->Box;
+      TRect& b = g.LastStem->Box;
+      if (down) a.Bottom = b.Bottom = std::max(a.Bottom, b.Bottom);
+      else a.Top = b.Top = std::min(a.Top, b.Top);
+    }
+    g.LastStem = stem;
   }
 
   note.Voice = FindVoice(c.Part, note.Fields.StaffVoice);
@@ -337,14 +352,26 @@ void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
   const int count = group.ItemCount();
   if (count == 0 || tick >= c.Slot->Length) return;
   TGraceWork g(group, 8 * LargestExtent(c.Col));
+  // Whether notes i and i + 1 of the group sound together (the later one
+  // marked as a chord note of the earlier), as imported music has them.
+  auto chordWithNext = [&](int i) {
+    const TQSNote* next = i + 1 < count ? group.GetNote(i + 1) : nullptr;
+    return c.Score.MarksClearOfTheMusic && next && group.GetNote(i) && next->IsChordMember();
+  };
   if (group.IsAfter()) {
     for (int i = 0; i < count; ++i)
-      if (TQSNote* note = group.GetNote(i)) LayoutGraceNote(c, g, *note);
+      if (TQSNote* note = group.GetNote(i)) {
+        g.SameColumn = i > 0 && chordWithNext(i - 1);
+        LayoutGraceNote(c, g, *note);
+      }
   } else {
     // Laid out from the main note outwards; the beam still runs left to
     // right.
     for (int i = count - 1; i >= 0; --i)
-      if (TQSNote* note = group.GetNote(i)) LayoutGraceNote(c, g, *note);
+      if (TQSNote* note = group.GetNote(i)) {
+        g.SameColumn = chordWithNext(i);
+        LayoutGraceNote(c, g, *note);
+      }
     if (g.Beam) std::reverse(g.Beam->Links.begin(), g.Beam->Links.end());
   }
   if (c.FixedMeasureCount()) return;

@@ -361,6 +361,9 @@ void ContinueOpenSpans(TLayoutContext& c) {
           EndTieIn(c, span, slot, tick);
         else if (volta)
           span->Box.Right = slot->Box.Right;
+        else if (item && item->ItemType == kind::Trill && c.Score.MarksClearOfTheMusic)
+          // An imported trill's line ends short of the note after its last.
+          span->Box.Right = std::max(XOf(slot, tick) - c.StaffSpace / 2, span->Box.Left + 128);
         else
           span->Box.Right = std::max(XOf(slot, tick) + span->Box.Right, span->Box.Left + 128);
         if (!slurTie) span->State = continuation ? 1 : 2;
@@ -449,6 +452,7 @@ void PlaceTie(TPlacement& p, TQSCalcItem& e) {
     f.CurveEndDX = static_cast<int16_t>(Round(-(dx * cs - dy * sn)));
     f.CurveEndDY = static_cast<int16_t>(Round(-(dx * sn + dy * cs)));
     e.Param2 = static_cast<int16_t>(std::clamp(length, -32768, 32767));
+    RememberLayoutCurve(*tie);
   }
   // The box holds the end points and the control points.
   const TPoint start{b2.Left, b2.Top}, end{b2.Right, b2.Bottom};
@@ -479,6 +483,10 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   const int space = c.StaffSpaceAt(size);
   const int rowTop = RowTop(PartStaffRow(c, mark, StaffOf(static_cast<uint8_t>(sv))));
   const int scoreStem = c.ScaledBy(c.Score.StemLength * 8, size);
+  // In imported music the bracket on the heads' side of the notes stands
+  // by the heads, and clear of every note of the tuplet.
+  const bool byTheHeads = c.Score.MarksClearOfTheMusic;
+  std::vector<std::pair<int, int>> inner;  // tick, y
   // One bracket end per tick: a later chord note replaces the earlier.
   std::vector<std::pair<int, int>> ends;  // tick, y
   if (m) {
@@ -489,6 +497,11 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
       int y;
       if (item->ItemType == kind::Note) {
         const auto* note = static_cast<const TQSNote*>(item);
+        if (byTheHeads) {
+          const bool stemSide = note->Fields.Length < 512 && below == note->IsStemDown();
+          const int stem = !stemSide ? 0 : note->Fields.Length < 128 ? c.ScaledBy(note->Fields.StemLength * 8, size) : scoreStem;
+          inner.emplace_back(tick, note->StaffPosition * space / 2 - space / 2 + (below ? 2 * space + stem : -stem - space) + rowTop);
+        }
         if (note->BeamGroup && m->BeamGroups.size() > note->BeamGroup) {
           // Inside a beam only its first and last notes count.
           const TQSBeamGroup& g = m->BeamGroups[note->BeamGroup];
@@ -496,9 +509,10 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
           const int index = static_cast<int>(at - m->BeamNotes.begin());
           if (at != m->BeamNotes.end() && index > g.First && index < g.Last) continue;
         }
-        const int stem = (!note->IsStemDown() && note->Fields.Length < 128)
+        int stem = (!note->IsStemDown() && note->Fields.Length < 128)
                              ? c.ScaledBy(note->Fields.StemLength * 8, size)
                              : scoreStem;
+        if (byTheHeads && (note->Fields.Length >= 512 || below != note->IsStemDown())) stem = 0;
         y = note->StaffPosition * space / 2 - space / 2 + (below ? 2 * space + stem : -stem - space);
       } else if (item->ItemType == kind::Pause) {
         const auto* rest = static_cast<const TQSPause*>(item);
@@ -517,6 +531,23 @@ void PlaceTuplet(TPlacement& p, TQSCalcItem& e) {
   const int lastY = ends.empty() ? rowTop : ends.back().second;
   TRect& b2 = e.Box2;
   b2 = {p.X(start), firstY, p.X(endTick), lastY};
+  if (byTheHeads && b2.Right != b2.Left) {
+    int shift = 0;
+    for (const auto& [tick, y] : inner) {
+      const int x = p.X(tick);
+      const int line = b2.Top + static_cast<int>(static_cast<long long>(b2.Bottom - b2.Top) * (x - b2.Left) / (b2.Right - b2.Left));
+      shift = below ? std::max(shift, y - line) : std::min(shift, y - line);
+    }
+    // Outside the staff lines, the number too.
+    if (const TQSCalcStaff* row = PartStaffRow(c, mark, StaffOf(static_cast<uint8_t>(sv)))) {
+      if (below)
+        shift = std::max(shift, row->BottomLine + space - std::min(b2.Top, b2.Bottom));
+      else
+        shift = std::min(shift, row->TopLine - space - std::max(b2.Top, b2.Bottom));
+    }
+    b2.Top += shift;
+    b2.Bottom += shift;
+  }
   if (mark->Fields.Angle != 0) {
     const double angle = mark->Fields.Angle * std::numbers::pi / 180.0;
     const int dx = b2.Right - b2.Left, dy = b2.Bottom - b2.Top;
@@ -603,6 +634,7 @@ void PlaceSystemElements(TLayoutContext& c) {
       }
     }
   }
+  FitSlurs(c);
   SettleMarks(c);
 }
 

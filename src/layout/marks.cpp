@@ -165,7 +165,8 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
     }
     case kind::Trill: {
       TQSCalcItem* e = element();
-      if (RunOn(c, mark, e)) e->Param = mark.Fields.Value;
+      // An imported trill draws its wavy line inside its measure too.
+      if (RunOn(c, mark, e) || c.Score.MarksClearOfTheMusic) e->Param = mark.Fields.Value;
       glyphBox(e, 48);
       MoveDown(e->Box, FirstRowTop(c));
       break;
@@ -293,7 +294,21 @@ void LayoutChordSymbol(TLayoutContext& c, TQSChord& chord) {
     c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
     c.Fonts.SetStyle(f.Fields.Style);
     f.StartX = static_cast<int16_t>(std::clamp(run, -32768, 32767));
-    run = std::clamp(run + c.Fonts.TextWidth(f.Text), -32768, 32767);
+    // Imported symbols show their sharps and flats as music signs.
+    int textWidth = 0;
+    if (c.Score.MarksClearOfTheMusic) {
+      for (const TChordRun& r : ChordFragmentRuns(f.Text)) {
+        if (r.Glyph) c.Fonts.SetFont(c.Fonts.MusicFontName(), ChordSignSize(f.Fields.Size ? 8 * f.Fields.Size : 64));
+        textWidth += r.Glyph ? c.Fonts.GlyphWidth(r.Glyph) : c.Fonts.TextWidth(r.Text);
+        if (r.Glyph) {
+          c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
+          c.Fonts.SetStyle(f.Fields.Style);
+        }
+      }
+    } else {
+      textWidth = c.Fonts.TextWidth(f.Text);
+    }
+    run = std::clamp(run + textWidth, -32768, 32767);
     f.EndX = static_cast<int16_t>(run);
     width = std::max(width, run);
     const int level = 32 * f.Fields.Level;
@@ -576,7 +591,9 @@ void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index) {
   const int tick = TLayoutContext::AnchorTick(e.Item);
   box.Left += p.X(tick);
   const int minimum = type == kind::Flageolet ? 256 : 128;
-  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + box.Right, box.Left + minimum);
+  // An imported trill's line ends short of the note after its last.
+  const int end = type == kind::Trill && p.c.Score.MarksClearOfTheMusic ? -p.c.StaffSpace / 2 : box.Right;
+  if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + end, box.Left + minimum);
   if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
   if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);
 }
@@ -603,15 +620,22 @@ void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e) {
 
 namespace {
 
-// The marks that stand above or below their staff by themselves and may
-// move further away from it.
-bool IsMovableMark(int type) {
-  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
-         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda;
+
+
+bool Touch(const TRect& a, const TRect& b) {
+  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
 }
 
-// The things a mark must not touch besides other marks: what a note draws,
-// its signs, and the signs at the start of a measure.
+bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
+
+}  // namespace
+
+bool IsMovableMark(int type) {
+  return type == kind::Dynamics || type == kind::Term || type == kind::Tempo || type == kind::Rehearsal ||
+         type == kind::Pedal || type == kind::Fermata || type == kind::Segno || type == kind::Coda ||
+         type == kind::Chord || type == kind::Volta || type == kind::MeasureNumbering;
+}
+
 bool IsObstacle(const TQSCalcItem& e) {
   if (e.ElementType == element::Stem || e.ElementType == element::Beam) return true;
   if (e.ElementType != element::Item || !e.Item) return false;
@@ -622,14 +646,6 @@ bool IsObstacle(const TQSCalcItem& e) {
          type == kind::Accent || type == kind::Bowing || type == kind::Finger || type == kind::Trill ||
          type == kind::Mordent || type == kind::Gruppetto || type == kind::Breath;
 }
-
-bool Touch(const TRect& a, const TRect& b) {
-  return a.Left < b.Right && b.Left < a.Right && a.Top < b.Bottom && b.Top < a.Bottom;
-}
-
-bool HasBox(const TRect& r) { return r.Right > r.Left && r.Bottom > r.Top; }
-
-}  // namespace
 
 void SettleMarks(TLayoutContext& c) {
   TQSCalcSystem* system = c.System;
@@ -663,41 +679,81 @@ void SettleMarks(TLayoutContext& c) {
     const TQSCalcStaff* nearest = rows.front();
     int best = INT_MAX;
     for (const TQSCalcStaff* row : rows) {
-      const int distance = middle < row->TopLine      ? row->TopLine - middle
-                           : middle > row->BottomLine ? middle - row->BottomLine
-                                                      : 0;
-      if (distance < best) {
-        best = distance;
+      const int d = DistanceToStaff(*row, middle);
+      if (d < best) {
+        best = d;
         nearest = row;
       }
     }
+    // A mark of a staff goes away from its own staff.
+    if (const TQSCalcStaff* own = OwnStaffRow(*c.Page, *system, *e)) {
+      nearest = own;
+      best = DistanceToStaff(*own, middle);
+    }
     const bool up = middle < (nearest->TopLine + nearest->BottomLine) / 2;
     sides.push_back({e, nearest, best, up ? -1 : 1});
+  }
+  // Nothing runs past the end of the line (and off the page).
+  for (const TSide& side : sides) {
+    TRect& box = side.Mark->Box;
+    const int back = std::min(box.Right - system->Right, std::max(0, box.Left - system->Left));
+    if (back <= 0) continue;
+    box.Left -= back;
+    box.Right -= back;
+    if (HasBox(side.Mark->Box2)) {
+      side.Mark->Box2.Left -= back;
+      side.Mark->Box2.Right -= back;
+    }
   }
   // Those nearest their staff first: the others stack outside them.
   std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
   const int step = std::max(1, c.StaffSpace / 4);
   const int limit = 16 * c.StaffSpace;
-  for (const TSide& side : sides) {
-    TQSCalcItem& e = *side.Mark;
-    auto touches = [&](const TRect& box) {
-      return Touch(lines(side.Row), box) ||
-             std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
-    };
-    // A mark never stands on another staff: it stops short of it.
-    auto reachesOtherStaff = [&](const TRect& box) {
-      return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
-        return row != side.Row && Touch(lines(row), box);
-      });
-    };
-    for (int moved = 0; moved < limit && touches(e.Box); moved += step) {
-      TRect next = e.Box;
+  auto touches = [&](const TSide& side, const TRect& box) {
+    return Touch(lines(side.Row), box) ||
+           std::any_of(taken.begin(), taken.end(), [&](const TRect& r) { return Touch(r, box); });
+  };
+  // A mark never stands on another staff: it stops short of it.
+  auto reachesOtherStaff = [&](const TSide& side, const TRect& box) {
+    return std::any_of(rows.begin(), rows.end(), [&](const TQSCalcStaff* row) {
+      return row != side.Row && Touch(lines(row), box);
+    });
+  };
+  // How far a mark moves until it touches nothing.
+  auto distanceToClear = [&](const TSide& side) {
+    int moved = 0;
+    TRect box = side.Mark->Box;
+    while (moved < limit && touches(side, box)) {
+      TRect next = box;
       MoveDown(next, side.Direction * step);
-      if (reachesOtherStaff(next)) break;
-      e.Box = next;
-      if (HasBox(e.Box2)) MoveDown(e.Box2, side.Direction * step);
+      if (reachesOtherStaff(side, next)) break;
+      box = next;
+      moved += step;
     }
-    taken.push_back(e.Box);
+    return moved;
+  };
+  auto move = [&](TQSCalcItem& e, int dy) {
+    MoveDown(e.Box, dy);
+    if (HasBox(e.Box2)) MoveDown(e.Box2, dy);
+  };
+  // The chord symbols on one side of a staff keep one line: they move
+  // together as far as the one that has furthest to go.
+  auto isChord = [](const TSide& side) { return side.Mark->Item->ItemType == kind::Chord; };
+  for (const TQSCalcStaff* row : rows)
+    for (int direction : {-1, 1}) {
+      int most = 0;
+      for (const TSide& side : sides)
+        if (isChord(side) && side.Row == row && side.Direction == direction) most = std::max(most, distanceToClear(side));
+      for (const TSide& side : sides)
+        if (isChord(side) && side.Row == row && side.Direction == direction) {
+          move(*side.Mark, direction * most);
+          taken.push_back(side.Mark->Box);
+        }
+    }
+  for (const TSide& side : sides) {
+    if (isChord(side)) continue;
+    move(*side.Mark, side.Direction * distanceToClear(side));
+    taken.push_back(side.Mark->Box);
   }
 }
 }  // namespace qs

@@ -1,6 +1,7 @@
 #include "layout/metrics.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <numbers>
 #include <string>
@@ -14,6 +15,23 @@
 #include "score/pageobjects.h"
 
 namespace qs {
+
+std::vector<TChordRun> ChordFragmentRuns(const std::string& text) {
+  std::vector<TChordRun> runs;
+  auto digit = [&](size_t i) { return i < text.size() && text[i] >= '0' && text[i] <= '9'; };
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char ch = text[i];
+    uint8_t glyph = 0;
+    if (ch == '#') glyph = glyphs::AccidentalSharp;
+    if (ch == 'b' && ((i == 1 && text.size() == 2 && text[0] >= 'A' && text[0] <= 'H') ||
+                      (digit(i + 1) && (i == 0 || !std::isalpha(static_cast<unsigned char>(text[i - 1]))))))
+      glyph = glyphs::AccidentalFlat;
+    if (glyph) runs.push_back({std::string(), glyph});
+    else if (runs.empty() || runs.back().Glyph) runs.push_back({std::string(1, ch), 0});
+    else runs.back().Text += ch;
+  }
+  return runs;
+}
 
 int KeyAccidentalCount(int keyKind) {
   if (keyKind <= 0 || keyKind == 10) return 0;
@@ -126,13 +144,18 @@ int KeySignatureWidth(int keyKind) {
   return KeyAccidentalCount(keyKind) * kKeySignStep + kRoomAfterKey;
 }
 
+bool IsCutTime(uint16_t meter, uint8_t style) {
+  return style == TQSMark::kMeterCut &&
+         (meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4) || meter == MakeMeter(2, 2));
+}
+
 int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style) {
   TLayoutFonts& f = c.Fonts;
   if (meter == MakeMeter(4, 4) && style == 1) {
     f.SetMusicFont(128);
     return f.GlyphWidth(glyphs::TimeSigCommon);
   }
-  if ((meter == MakeMeter(4, 4) || meter == MakeMeter(2, 4)) && style == 2) {
+  if (IsCutTime(meter, style)) {
     f.SetMusicFont(128);
     return f.GlyphWidth(glyphs::TimeSigCutCommon);
   }

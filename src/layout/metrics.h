@@ -5,6 +5,8 @@
 // how a point is rotated and where a pitch stands on a staff.
 #include <array>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "base/geometry.h"
 
@@ -12,6 +14,20 @@ namespace qs {
 
 struct TLayoutContext;
 struct TQSCalcItem;
+
+// A piece of a chord symbol's fragment: text in the symbol's font, or one
+// sharp or flat drawn with the music font (Glyph not 0).
+struct TChordRun {
+  std::string Text;
+  uint8_t Glyph = 0;
+};
+// The pieces of a fragment whose sharps and flats are drawn as music signs:
+// "#" anywhere, "b" after a capital note letter ending the fragment ("Eb")
+// or before a number ("b9").
+std::vector<TChordRun> ChordFragmentRuns(const std::string& text);
+// The music font's size for the signs of a chord symbol's text of a size:
+// larger, as the music font's signs are small for their size.
+constexpr int ChordSignSize(int textSize) { return textSize * 4 / 3; }
 
 // The number of accidentals of a key kind (1-7 sharps, 11-17 flats); kinds
 // beyond seven accidentals count as seven, 10 and unknown kinds as none.
@@ -44,6 +60,9 @@ int HeadGlyphWidth(TLayoutContext& c, int value, bool small);
 constexpr int kKeySignStep = 40, kRoomAfterKey = 32;
 // Units a key signature of the kind takes.
 int KeySignatureWidth(int keyKind);
+// A time signature drawn as the cut-time sign: 4/4, 2/4 and alla breve's
+// own 2/2 in the cut style.
+bool IsCutTime(uint16_t meter, uint8_t style);
 // Units a time signature takes.
 int TimeSignatureWidth(TLayoutContext& c, uint16_t meter, uint8_t style);
 // The clef offset governing the tick on the row of the current slot for

@@ -755,6 +755,7 @@ bool LayoutSystem(TLayoutContext& c) {
   JustifySystem(c);
   ContinueOpenSpans(c);
   PlaceSystemElements(c);
+  MakeRoomAroundStaves(c);
   ++c.SystemIndex;
   ++c.PieceSystemIndex;
   page.SystemCount = static_cast<uint16_t>(c.SystemIndex);

@@ -26,10 +26,14 @@ struct TQSCalcMeasure;
 struct TQSCalcEvent;
 struct TQSCalcVisit;
 struct TQSCalcItem;
+struct TQSCalcStaff;
+struct TQSCalcPage;
+struct TQSCalcSystem;
 class TQSItem;
 class TQSNote;
 class TQSPause;
 class TQSVorschlag;
+class TQSLiga;
 class TQSEffect;
 class TQSMeasure;
 
@@ -128,6 +132,30 @@ void PlaceMarkAtTick(TPlacement& p, TQSCalcItem& e);
 // their staff until they touch no staff line, note, rest, stem, beam, sign
 // or other mark, in a score that asks for it.
 void SettleMarks(TLayoutContext& c);
+// Slurs of the placed system whose curve the layout chose (not the user)
+// run from their first note to their last, over or under the notes,
+// stems, beams and signs between, in a score that asks for it; a slur
+// from a grace note to its main note is a short arc under or over the two
+// heads.
+void FitSlurs(TLayoutContext& c);
+// In a score that asks for it, the staves of the placed system move apart
+// until nothing of one touches anything of the next, and the system moves
+// down clear of the system before it (as far as the page allows).
+void MakeRoomAroundStaves(TLayoutContext& c);
+// How far a height lies from a staff's lines (0 between them).
+int DistanceToStaff(const TQSCalcStaff& row, int y);
+// The row of the staff an element's item belongs to: a mark's own staff,
+// else the staff of its part in the system nearest to it; nullptr for
+// items of no part.
+const TQSCalcStaff* OwnStaffRow(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcItem& e);
+// Notes the curve of a tie or slur as the layout's own choice.
+void RememberLayoutCurve(TQSLiga& tie);
+// The marks that stand above or below their staff by themselves and may
+// move further away from it (kinds).
+bool IsMovableMark(int type);
+// The elements a mark above or below the staff keeps clear of: what a
+// note draws, its signs, and the signs at the start of a measure.
+bool IsObstacle(const TQSCalcItem& e);
 
 // ------------------------------------------------------------ page objects
 void LayoutPageObjects(TLayoutContext& c);

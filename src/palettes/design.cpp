@@ -124,8 +124,7 @@ TFDesign::TFDesign(TComponent* owner, const TPaletteContext& context)
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
     // Typing a font name or size is not a tool key.
     if (ActiveControl() == ETextName || ActiveControl() == ETextSize) return;
-    if (PaletteKey(key)) key = 0;
-    else if (host_) host_->PaletteKeyDown(key, shift);
+    if (host_) host_->PaletteKeyDown(key, shift);
   };
   Finish();
   LoadSettings();
@@ -463,7 +462,8 @@ void TFDesign::ApplyTool() {
   host_->SetEntryDuration(0);
 }
 
-bool TFDesign::PaletteKey(uint16_t key) {
+bool TFDesign::PageKey(uint16_t key, uint16_t shift, uint16_t prefix) {
+  (void)shift, (void)prefix;
   if (key == VK_ESCAPE || key == 'Q') {
     PointClick();
     return true;

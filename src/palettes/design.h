@@ -98,7 +98,9 @@ class TFDesign : public TQSToolPage, public TPalette {
   bool ItemClick(TQSWindow& view, TQSCalcItem& element) override;
   bool ViewMouseDown(TQSWindow& view, int x, int y) override;
   bool ViewMouseUp(TQSWindow& view, int x, int y) override;
-  bool PaletteKey(uint16_t key) override;
+  // The palette's letters: Q or Esc Point, W the regime, E Erase, and a
+  // letter of a tool cycles through its tools and back to Point.
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
 
   TECCharButton* Tool(TTool t) const { return tools_[t]; }
   TECCharButton* Attribute(TAttribute a) const { return attributes_[a]; }

@@ -7,11 +7,16 @@
 #include "platform/comctrls.h"
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
+#include "palettes/notepickers.h"
+#include "palettes/symbolpickers.h"
+#include "score/item.h"
 #include "palettes/glyphpainters.h"
 #include "uikit/toolfaces.h"
 #include "uikit/charbutton.h"
 #include "uikit/scrollpanel.h"
 #include "uikit/language.h"
+#include "uikit/names.h"
 #include "uikit/settings.h"
 #include "score/score.h"
 #include "view/window.h"
@@ -29,7 +34,7 @@ enum class THandler : uint8_t { Note, Rest, Clef, Modifier, Dot, Bracket, None }
 enum class TFigure : uint8_t {
   None, Clef, Key, Time, Tempo, Accolade, RepeatBar, RepeatNote, MeasureRest, WholeRest, HalfRest,
   Dot, DoubleDot, Tuplet, Tremolo, Staccato, Portamento, ArrowUp, ArrowDown, LineUp, LineDown, ArcUp, ArcDown,
-  Slide, SmallNote, Bracket
+  Slide, SmallNote, Bracket, Grace, Drum
 };
 
 struct TRow {
@@ -41,80 +46,76 @@ struct TRow {
   uint8_t Glyph;  // music-font face; 0 when drawn
   TFigure Figure;
   int Col, Row;   // its cell on the tool panel
-  const char* Cursor;
-  bool Built;     // false: shown but disabled (its chooser is not there)
+  const char* Cursor;  // null: the cursor follows the palette's value
+  int Arm;        // the insertion feedback of the views (paletteitem) for the button alone
+  TQSItemType Kind;  // the kind of item it enters by itself; 0 for a modifier
+  bool Picker;    // its arrow part opens a picker
 };
 
+namespace g = glyphs;
+namespace pi = paletteitem;
 // clang-format off
 constexpr TRow kRows[] = {
-    {B::bClef, "CBClef", "C", 1, THandler::Clef, 0, TFigure::Clef, 0, 0, nullptr, true},
-    {B::bTone, "CBTone", "A", 1, THandler::Clef, 0, TFigure::Key, 1, 0, nullptr, true},
-    {B::bSize, "CBSize", "Z", 1, THandler::Clef, 0, TFigure::Time, 3, 0, nullptr, true},
-    {B::bTempo, "CBTempo", "I", 1, THandler::Clef, 0, TFigure::Tempo, 4, 0, "TEMPO1", true},
-    {B::bAccolade, "CBAccolade", "", 1, THandler::Clef, 0, TFigure::Accolade, 5, 0, nullptr, true},
-    {B::bRepeatBar, "CBRepeatBar", "", 1, THandler::Clef, 0, TFigure::RepeatBar, 6, 0, "REPEATMEASURE", true},
-    {B::bRepeatNote, "CBRepeatNote", "", 1, THandler::Clef, 0, TFigure::RepeatNote, 7, 0, "REPEATNOTE", true},
-    {B::bMeasurePause, "CBMeasurePause", "", 1, THandler::Clef, 0, TFigure::MeasureRest, 8, 0, "MEASUREPAUSE", true},
-    {B::bWholeNote, "CBWholeNote", "", 1, THandler::Note, 41, TFigure::None, 0, 1, "WHOLENOTE", true},
-    {B::bNote, "CBNote", "1", 1, THandler::Note, 42, TFigure::None, 1, 1, "NOTE", true},
-    {B::bNote2, "CBNote2", "2", 1, THandler::Note, 43, TFigure::None, 2, 1, "NOTE2", true},
-    {B::bNote4, "CBNote4", "3", 1, THandler::Note, 44, TFigure::None, 3, 1, "NOTE4", true},
-    {B::bNote8, "CBNote8", "4", 1, THandler::Note, 45, TFigure::None, 4, 1, "NOTE8", true},
-    {B::bNote16, "CBNote16", "5", 1, THandler::Note, 46, TFigure::None, 5, 1, "NOTE16", true},
-    {B::bNote32, "CBNote32", "6", 1, THandler::Note, 47, TFigure::None, 6, 1, "NOTE32", true},
-    {B::bNote64, "CBNote64", "7", 1, THandler::Note, 48, TFigure::None, 7, 1, "NOTE64", true},
-    {B::bPause, "CBPause", "", 1, THandler::Rest, 0, TFigure::WholeRest, 0, 2, "PAUSE", true},
-    {B::bPause2, "CBPause2", "", 1, THandler::Rest, 0, TFigure::HalfRest, 1, 2, "PAUSE2", true},
-    {B::bPause4, "CBPause4", "", 1, THandler::Rest, 77, TFigure::None, 2, 2, "PAUSE4", true},
-    {B::bPause8, "CBPause8", "", 1, THandler::Rest, 78, TFigure::None, 3, 2, "PAUSE8", true},
-    {B::bPause16, "CBPause16", "", 1, THandler::Rest, 79, TFigure::None, 4, 2, "PAUSE16", true},
-    {B::bPause32, "CBPause32", "", 1, THandler::Rest, 80, TFigure::None, 5, 2, "PAUSE32", true},
-    {B::bPause64, "CBPause64", "", 1, THandler::Rest, 81, TFigure::None, 6, 2, "PAUSE64", true},
-    {B::bVorschlag, "CBVorschlag", "V", 10, THandler::Modifier, 45, TFigure::None, 8, 1, nullptr, false},
-    {B::bDiesis, "CBDiesis", "D", 2, THandler::Modifier, 66, TFigure::None, 0, 3, "DIESIS", true},
-    {B::bDoubleDiesis, "CBDoubleDiesis", "D", 2, THandler::Modifier, 67, TFigure::None, 1, 3, "DOUBLEDIESIS", true},
-    {B::bBemol, "CBBemol", "B", 2, THandler::Modifier, 64, TFigure::None, 2, 3, "BEMOL", true},
-    {B::bDoubleBemol, "CBDoubleBemol", "B", 2, THandler::Modifier, 65, TFigure::None, 3, 3, "DOUBLEBEMOL", true},
-    {B::bBecarre, "CBBecarre", "R", 2, THandler::Modifier, 68, TFigure::None, 4, 3, "BECARRE", true},
-    {B::bBecarreDiesis, "CBBecarreDiesis", "R", 2, THandler::Modifier, 70, TFigure::None, 5, 3, "BECARREDIESIS", true},
-    {B::bBecarreBemol, "CBBecarreBemol", "R", 2, THandler::Modifier, 69, TFigure::None, 6, 3, "BECARREBEMOL", true},
-    {B::bMicrotone, "CBMicrotone", "", 2, THandler::Modifier, 230, TFigure::None, 7, 3, nullptr, false},
-    {B::bDot, "CBDot", "U", 3, THandler::Dot, 0, TFigure::Dot, 0, 4, "DOT", true},
-    {B::bDoubleDot, "CBDoubleDot", "U", 3, THandler::Dot, 0, TFigure::DoubleDot, 1, 4, "DOUBLEDOT", true},
-    {B::bTreole, "CBTreole", "J", 7, THandler::Modifier, 0, TFigure::Tuplet, 2, 4, nullptr, true},
-    {B::bTremolo, "CBTremolo", "T", 6, THandler::Modifier, 0, TFigure::Tremolo, 3, 4, "TREMOLO", true},
-    {B::bLigaUp, "CBLigaUp", "L", 11, THandler::Modifier, 0, TFigure::ArcUp, 4, 4, "LIGAUP", true},
-    {B::bLigaDown, "CBLigaDown", "L", 11, THandler::Modifier, 0, TFigure::ArcDown, 5, 4, "LIGADOWN", true},
-    {B::bSlide, "CBSlide", "", 11, THandler::Modifier, 0, TFigure::Slide, 6, 4, "SLIDE", true},
-    {B::bSmallNote, "CBSmallNote", "X", 12, THandler::Dot, 0, TFigure::SmallNote, 7, 4, "SMALLNOTE", true},
-    {B::bStaccato, "CBStaccato", "S", 4, THandler::Modifier, 0, TFigure::Staccato, 0, 5, "STACATTO", true},
-    {B::bPortamento, "CBPortamento", "O", 4, THandler::Modifier, 0, TFigure::Portamento, 1, 5, "PORTAMENTO", true},
-    {B::bGlissandoUp, "CBGlissandoUp", "G", 5, THandler::Modifier, 0, TFigure::LineUp, 2, 5, "GLISSANDOUP", true},
-    {B::bGlissandoDown, "CBGlissandoDown", "G", 5, THandler::Modifier, 0, TFigure::LineDown, 3, 5, "GLISSANDODOWN", true},
-    {B::bFallUp, "CBFallUp", "F", 5, THandler::Modifier, 92, TFigure::None, 4, 5, "FALLUP", true},
-    {B::bFallDown, "CBFallDown", "F", 5, THandler::Modifier, 93, TFigure::None, 5, 5, "FALLDOWN", true},
-    {B::bLift, "CBLift", "", 5, THandler::Modifier, 94, TFigure::None, 6, 5, "LIFT", true},
-    {B::bBracketStyle, "CBBracketStyle", "", 8, THandler::Bracket, 0, TFigure::Bracket, 7, 5, "BRACKETSTYLE", false},
-    {B::bOpenHat, "CBOpenHat", "", 4, THandler::Modifier, 103, TFigure::None, 0, 6, "OPENHAT", true},
-    {B::bHalfOpenHat, "CBHalfOpenHat", "", 4, THandler::Modifier, 104, TFigure::None, 1, 6, "HALFOPENHAT", true},
-    {B::bHandUp, "CBHandUp", "", 4, THandler::Modifier, 0, TFigure::ArrowUp, 2, 6, "HANDUP", true},
-    {B::bHandDown, "CBHandDown", "", 4, THandler::Modifier, 0, TFigure::ArrowDown, 3, 6, "HANDDOWN", true},
-    {B::bFlazholetNote, "CBFlazholetNote", "Y", 9, THandler::Modifier, 101, TFigure::None, 4, 6, "FLAZHOLETNOTE", true},
-    {B::bBlankNote, "CBBlankNote", "K", 9, THandler::Modifier, 52, TFigure::None, 5, 6, "BLANKNOTE", true},
-    {B::bDrumNote, "CBDrumNote", "M", 9, THandler::Modifier, 211, TFigure::None, 6, 6, "DRUMNOTE", false},
-    {B::bDrumStyles, "CBDrumStyles", "", 8, THandler::None, 0, TFigure::None, 7, 6, nullptr, false},
+    {B::bClef, "CBClef", "C", 1, THandler::Clef, 0, TFigure::Clef, 0, 0, nullptr, pi::StaffMark, kind::Clef, true},
+    {B::bTone, "CBTone", "A", 1, THandler::Clef, 0, TFigure::Key, 1, 0, nullptr, pi::PartMark, kind::Key, true},
+    {B::bSize, "CBSize", "Z", 1, THandler::Clef, 0, TFigure::Time, 3, 0, nullptr, pi::ColumnMark, kind::Meter, true},
+    {B::bTempo, "CBTempo", "I", 1, THandler::Clef, 0, TFigure::Tempo, 4, 0, "TEMPO1", pi::ColumnMark, kind::Tempo, true},
+    {B::bAccolade, "CBAccolade", "", 1, THandler::Clef, 0, TFigure::Accolade, 5, 0, nullptr, pi::PartMark, kind::Accolade, true},
+    {B::bRepeatBar, "CBRepeatBar", "", 1, THandler::Clef, 0, TFigure::RepeatBar, 6, 0, "REPEATMEASURE", pi::StaffMark, kind::BarRepeat, false},
+    {B::bRepeatNote, "CBRepeatNote", "", 1, THandler::Clef, 0, TFigure::RepeatNote, 7, 0, "REPEATNOTE", pi::StaffMark, kind::NoteRepeat, false},
+    {B::bMeasurePause, "CBMeasurePause", "", 1, THandler::Clef, 0, TFigure::MeasureRest, 8, 0, "MEASUREPAUSE", pi::MeasureRest, kind::MultiRest, false},
+    // The first note button is the double whole note; "1" is the whole.
+    {B::bWholeNote, "CBWholeNote", "", 1, THandler::Note, g::NoteheadDoubleWhole, TFigure::None, 0, 1, "WHOLENOTE", pi::Note, kind::Note, false},
+    {B::bNote, "CBNote", "1", 1, THandler::Note, g::NoteheadWhole, TFigure::None, 1, 1, "NOTE", pi::Note, kind::Note, false},
+    {B::bNote2, "CBNote2", "2", 1, THandler::Note, g::NoteHalfUp, TFigure::None, 2, 1, "NOTE2", pi::Note, kind::Note, false},
+    {B::bNote4, "CBNote4", "3", 1, THandler::Note, g::NoteQuarterUp, TFigure::None, 3, 1, "NOTE4", pi::Note, kind::Note, false},
+    {B::bNote8, "CBNote8", "4", 1, THandler::Note, g::Note8thUp, TFigure::None, 4, 1, "NOTE8", pi::Note, kind::Note, false},
+    {B::bNote16, "CBNote16", "5", 1, THandler::Note, g::Note16thUp, TFigure::None, 5, 1, "NOTE16", pi::Note, kind::Note, false},
+    {B::bNote32, "CBNote32", "6", 1, THandler::Note, g::Note32ndUp, TFigure::None, 6, 1, "NOTE32", pi::Note, kind::Note, false},
+    {B::bNote64, "CBNote64", "7", 1, THandler::Note, g::Note64thUp, TFigure::None, 7, 1, "NOTE64", pi::Note, kind::Note, false},
+    {B::bPause, "CBPause", "", 1, THandler::Rest, 0, TFigure::WholeRest, 0, 2, "PAUSE", pi::StaffMark, kind::Pause, false},
+    {B::bPause2, "CBPause2", "", 1, THandler::Rest, 0, TFigure::HalfRest, 1, 2, "PAUSE2", pi::StaffMark, kind::Pause, false},
+    {B::bPause4, "CBPause4", "", 1, THandler::Rest, g::RestQuarter, TFigure::None, 2, 2, "PAUSE4", pi::StaffMark, kind::Pause, false},
+    {B::bPause8, "CBPause8", "", 1, THandler::Rest, g::Rest8th, TFigure::None, 3, 2, "PAUSE8", pi::StaffMark, kind::Pause, false},
+    {B::bPause16, "CBPause16", "", 1, THandler::Rest, g::Rest16th, TFigure::None, 4, 2, "PAUSE16", pi::StaffMark, kind::Pause, false},
+    {B::bPause32, "CBPause32", "", 1, THandler::Rest, g::Rest32nd, TFigure::None, 5, 2, "PAUSE32", pi::StaffMark, kind::Pause, false},
+    {B::bPause64, "CBPause64", "", 1, THandler::Rest, g::Rest64th, TFigure::None, 6, 2, "PAUSE64", pi::StaffMark, kind::Pause, false},
+    {B::bVorschlag, "CBVorschlag", "V", 10, THandler::Modifier, 0, TFigure::Grace, 8, 1, nullptr, pi::Modifier, kind::Vorschlag, true},
+    {B::bDiesis, "CBDiesis", "D", 2, THandler::Modifier, g::AccidentalSharp, TFigure::None, 0, 3, "DIESIS", pi::Modifier, 0, false},
+    {B::bDoubleDiesis, "CBDoubleDiesis", "D", 2, THandler::Modifier, g::AccidentalDoubleSharp, TFigure::None, 1, 3, "DOUBLEDIESIS", pi::Modifier, 0, false},
+    {B::bBemol, "CBBemol", "B", 2, THandler::Modifier, g::AccidentalFlat, TFigure::None, 2, 3, "BEMOL", pi::Modifier, 0, false},
+    {B::bDoubleBemol, "CBDoubleBemol", "B", 2, THandler::Modifier, g::AccidentalDoubleFlat, TFigure::None, 3, 3, "DOUBLEBEMOL", pi::Modifier, 0, false},
+    {B::bBecarre, "CBBecarre", "R", 2, THandler::Modifier, g::AccidentalNatural, TFigure::None, 4, 3, "BECARRE", pi::Modifier, 0, false},
+    {B::bBecarreDiesis, "CBBecarreDiesis", "R", 2, THandler::Modifier, g::AccidentalNaturalSharp, TFigure::None, 5, 3, "BECARREDIESIS", pi::Modifier, 0, false},
+    {B::bBecarreBemol, "CBBecarreBemol", "R", 2, THandler::Modifier, g::AccidentalNaturalFlat, TFigure::None, 6, 3, "BECARREBEMOL", pi::Modifier, 0, false},
+    {B::bMicrotone, "CBMicrotone", "", 2, THandler::Modifier, g::AccidentalQuarterToneFlatStein, TFigure::None, 7, 3, nullptr, pi::Modifier, 0, true},
+    {B::bDot, "CBDot", "U", 3, THandler::Dot, 0, TFigure::Dot, 0, 4, "DOT", pi::Dot, 0, false},
+    {B::bDoubleDot, "CBDoubleDot", "U", 3, THandler::Dot, 0, TFigure::DoubleDot, 1, 4, "DOUBLEDOT", pi::Dot, 0, false},
+    {B::bTreole, "CBTreole", "J", 7, THandler::Modifier, 0, TFigure::Tuplet, 2, 4, "", pi::StaffMark, 0, false},
+    {B::bTremolo, "CBTremolo", "T", 6, THandler::Modifier, 0, TFigure::Tremolo, 3, 4, "TREMOLO", pi::StaffMark, kind::Tremolo, false},
+    {B::bLigaUp, "CBLigaUp", "L", 11, THandler::Modifier, 0, TFigure::ArcUp, 4, 4, "LIGAUP", pi::Modifier, 0, false},
+    {B::bLigaDown, "CBLigaDown", "L", 11, THandler::Modifier, 0, TFigure::ArcDown, 5, 4, "LIGADOWN", pi::Modifier, 0, false},
+    {B::bSlide, "CBSlide", "", 11, THandler::Modifier, 0, TFigure::Slide, 6, 4, "SLIDE", pi::Modifier, 0, false},
+    {B::bSmallNote, "CBSmallNote", "X", 12, THandler::Dot, 0, TFigure::SmallNote, 7, 4, "SMALLNOTE", pi::Modifier, 0, false},
+    {B::bStaccato, "CBStaccato", "S", 4, THandler::Modifier, 0, TFigure::Staccato, 0, 5, "STACATTO", pi::Modifier, kind::Staccato, false},
+    {B::bPortamento, "CBPortamento", "O", 4, THandler::Modifier, 0, TFigure::Portamento, 1, 5, "PORTAMENTO", pi::Modifier, kind::Portamento, false},
+    {B::bGlissandoUp, "CBGlissandoUp", "G", 5, THandler::Modifier, 0, TFigure::LineUp, 2, 5, "GLISSANDOUP", pi::Modifier, 0, false},
+    {B::bGlissandoDown, "CBGlissandoDown", "G", 5, THandler::Modifier, 0, TFigure::LineDown, 3, 5, "GLISSANDODOWN", pi::Modifier, 0, false},
+    {B::bFallUp, "CBFallUp", "F", 5, THandler::Modifier, g::BrassDoitMedium, TFigure::None, 4, 5, "FALLUP", pi::Modifier, 0, false},
+    {B::bFallDown, "CBFallDown", "F", 5, THandler::Modifier, g::BrassFallLipMedium, TFigure::None, 5, 5, "FALLDOWN", pi::Modifier, 0, false},
+    {B::bLift, "CBLift", "", 5, THandler::Modifier, g::BrassLiftShort, TFigure::None, 6, 5, "LIFT", pi::Modifier, 0, false},
+    {B::bBracketStyle, "CBBracketStyle", "", 8, THandler::Bracket, 0, TFigure::Bracket, 7, 5, "BRACKETSTYLE", pi::Modifier, 0, true},
+    {B::bOpenHat, "CBOpenHat", "", 4, THandler::Modifier, g::PictOpen, TFigure::None, 0, 6, "OPENHAT", pi::Modifier, kind::HiHat1, false},
+    {B::bHalfOpenHat, "CBHalfOpenHat", "", 4, THandler::Modifier, g::PictHalfOpen2, TFigure::None, 1, 6, "HALFOPENHAT", pi::Modifier, kind::HiHat2, false},
+    {B::bHandUp, "CBHandUp", "", 4, THandler::Modifier, 0, TFigure::ArrowUp, 2, 6, "HANDUP", pi::Modifier, kind::Hand, false},
+    {B::bHandDown, "CBHandDown", "", 4, THandler::Modifier, 0, TFigure::ArrowDown, 3, 6, "HANDDOWN", pi::Modifier, kind::Hand, false},
+    {B::bFlazholetNote, "CBFlazholetNote", "Y", 9, THandler::Modifier, g::NoteheadDiamondHalf, TFigure::None, 4, 6, "FLAZHOLETNOTE", pi::Modifier, 0, false},
+    {B::bBlankNote, "CBBlankNote", "K", 9, THandler::Modifier, g::NoteheadHalf, TFigure::None, 5, 6, "BLANKNOTE", pi::Modifier, 0, false},
+    {B::bDrumNote, "CBDrumNote", "M", 9, THandler::Modifier, g::NoteheadXBlack, TFigure::Drum, 6, 6, "DRUMNOTE", pi::Modifier, 0, false},
+    // Only an arrow: it opens the drum styles.
+    {B::bDrumStyles, "CBDrumStyles", "", 8, THandler::None, 0, TFigure::None, 7, 6, "", pi::None, 0, true},
 };
 // clang-format on
-
-// Where a music-font face starts above its button so that it sits in the
-// middle: notes with stems stand on their head, heads, accidentals and
-// marks are centred on the baseline, rests hang from it.
-int GlyphTop(uint8_t glyph) {
-  if (glyph >= 43 && glyph <= 48) return -13;
-  if (glyph >= 77 && glyph <= 81) return -12;
-  if (glyph == 92 || glyph == 93 || glyph == 94 || glyph == 103 || glyph == 104) return -15;
-  return -19;
-}
 
 constexpr int kCell = 30, kPanelLeft = 34, kRowCount = 7, kCols = 9;
 // The first row is taller: clefs, keys and time signatures stand on five
@@ -131,6 +132,11 @@ bool IsAccidental(B b) { return Between(b, B::bDiesis, B::bMicrotone); }
 
 // ------------------------------------------------------------------ making
 
+namespace {
+// The palette whose drum styles the recording page draws with.
+TFNotes* gDrumPainterOwner = nullptr;
+}  // namespace
+
 TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
     : TQSToolPage(owner, context.Settings, "FNotes"), host_(context.Host) {
   SetClientWidth(kPanelLeft + kCols * kCell + 4);
@@ -138,6 +144,9 @@ TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
   MakeButtons();
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TNotesSettings::kSection, attached);
+  };
+  OnDropped = [this](TPoint screen) {
+    if (host_) host_->PaletteDropped(TNotesSettings::kSection, screen.X, screen.Y);
   };
   OnActivate = [this](TObject*) {
     if (host_) host_->PaletteActivated(TNotesSettings::kSection);
@@ -149,9 +158,28 @@ TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
   LoadSettings();
   CBPointNotes->SetDown(true);
   loading_ = false;
+  // The recording page draws its drum note with the palette's styles.
+  gDrumPainterOwner = this;
+  TFRecording::DrumStylePainter = [this](TCanvas& c, const TRect& face, int index) {
+    if (index < 0 || index >= static_cast<int>(drumStyles_.size())) return false;
+    TECDrumDescription* style = drumStyles_[static_cast<size_t>(index)].get();
+    style->EnsureLoaded();
+    PaintDrumStyle(c, face, style, false);
+    return true;
+  };
 }
 
-TFNotes::~TFNotes() = default;
+TFNotes::~TFNotes() {
+  if (gDrumPainterOwner == this) {
+    TFRecording::DrumStylePainter = nullptr;
+    gDrumPainterOwner = nullptr;
+  }
+  // A picker still open goes with the palette.
+  if (picker_) {
+    picker_->RemoveFreeNotification(this);
+    delete picker_;
+  }
+}
 
 void TFNotes::MakeButtons() {
   TFont music;
@@ -168,12 +196,12 @@ void TFNotes::MakeButtons() {
   for (auto [b, letter] : letters) b->SetExpandText(letter);
   // The regime buttons show what they are by a figure: one note, several
   // notes, a lightning stroke.
-  const std::pair<TECCharButton*, uint8_t> regimes[] = {{CBSingleNotes, 44}, {CBMultiplyNotes, 45}, {CBQuickNotes, 46}};
+  const std::pair<TECCharButton*, uint8_t> regimes[] = {{CBSingleNotes, glyphs::NoteQuarterUp}, {CBMultiplyNotes, glyphs::Note8thUp}, {CBQuickNotes, glyphs::Note16thUp}};
   for (auto [b, glyph] : regimes) {
     b->SetFont(music);
     b->SetByte(glyph);
     b->SetPosX(6);
-    b->SetPosY(GlyphTop(glyph));
+    b->SetPosY(GlyphFaceTop(glyph));
   }
   // Point shows the mouse pointer, Erase an eraser.
   SetUpPointAndErase(*CBPointNotes, *CBEraseNotes);
@@ -214,12 +242,17 @@ void TFNotes::MakeButtons() {
     if (row.Glyph) {
       b->SetFont(music);
       b->SetByte(row.Glyph);
-      b->SetPosX(row.Glyph >= 77 && row.Glyph <= 81 ? 8 : 6);
-      b->SetPosY(GlyphTop(row.Glyph));
+      b->SetPosX(row.Glyph >= glyphs::RestQuarter && row.Glyph <= glyphs::Rest64th ? 8 : 6);
+      b->SetPosY(GlyphFaceTop(row.Glyph));
     }
-    b->SetEnabled(row.Built);
     const B id = row.Id;
     b->OnClick = [this, id](TObject*) { ButtonClick(id); };
+    if (row.Picker) {
+      // The arrow part at the right edge opens the button's picker; the
+      // drum styles' button is nothing but that arrow.
+      b->SetDropWidth(id == B::bDrumStyles ? b->Width() : 9);
+      b->OnButtonClick = [this, id](TObject*) { OpenPicker(id); };
+    }
     buttons_[row.Id] = b;
   }
   auto upDown = [&](B id, const char* name, int min, int max) {
@@ -285,6 +318,8 @@ void TFNotes::MakeButtons() {
           case TFigure::Slide: toolface::Line(c, cx - 6, cy + 4, cx + 6, cy - 4, ink, 2); break;
           case TFigure::SmallNote: toolface::SmallNotes(c, face, ink); break;
           case TFigure::Bracket: toolface::BracketText(c, cx, cy, ink, values_.BracketStyle); break;
+          case TFigure::Grace: PaintGraceFace(c, face, ink); break;
+          case TFigure::Drum: PaintDrumFace(c, face, grey); break;
           case TFigure::None: break;
         }
       });
@@ -305,6 +340,34 @@ void TFNotes::LoadSettings() {
   UDRepeatBar->SetPosition(values_.RepeatBar);
   UDRepeatNote->SetPosition(values_.RepeatNote);
   UpdateHints();
+  drumStyles_ = LoadDrumStyles();
+  UpdateDrumButton();
+  UpdateMicroToneButton();
+  if (const std::string name = ClefName(values_.Clef - 1); !name.empty()) buttons_[B::bClef]->SetHint(name);
+}
+
+void TFNotes::PaintGraceFace(TCanvas& c, const TRect& face, TColor ink) const {
+  // The pressed note value (the eighth when none), before or after its
+  // slur, struck through when short.
+  uint8_t glyph = glyphs::Note8thUp;
+  for (int b = B::bNote; b <= B::bNote64; ++b)
+    if (IsDown(static_cast<TButton>(b))) glyph = static_cast<uint8_t>(glyphs::NoteheadWhole + (b - B::bNote));
+  const int x = face.Left + (values_.VorschlagBefore ? 2 : 10), baseline = face.Top + 19;
+  c.Font() = TFont{};
+  c.Font().Name = MusicFontName;
+  c.Font().SetSize(11);
+  c.Font().Color = ink;
+  DrawGlyphText(c, x, baseline, 4, std::string(1, static_cast<char>(glyph)));
+  c.Pen().Style = psSolid;
+  c.Pen().Width = 1;
+  c.Pen().Color = ink;
+  if (values_.VorschlagShort) {
+    c.MoveTo(x + 1, baseline - 2);
+    c.LineTo(x + 10, baseline - 11);
+  }
+  c.Brush().Style = bsClear;
+  c.Arc(face.Left + 3, face.Bottom - 9, face.Right - 3, face.Bottom - 1, face.Left + 3, face.Bottom - 5,
+        face.Right - 3, face.Bottom - 5);
 }
 
 void TFNotes::Store() {
@@ -422,10 +485,21 @@ void TFNotes::ButtonClick(TButton b) {
     CBPointNotes->SetDown(false);
     CBEraseNotes->SetDown(false);
     switch (h) {
-      case THandler::Note: ReleaseTools(b, 2); break;
+      case THandler::Note:
+        ReleaseTools(b, 2);
+        buttons_[B::bVorschlag]->Invalidate();  // it shows the note value
+        break;
       case THandler::Rest: ReleaseTools(b, 3); break;
       case THandler::Clef: ReleaseTools(b, 1); break;
-      case THandler::Modifier: ReleaseTools(b, 4); break;
+      case THandler::Modifier:
+        ReleaseTools(b, 4);
+        // A grace note needs a value: the eighth when none is chosen.
+        if (b == B::bVorschlag && !AnyDown(B::bNote, B::bNote64)) {
+          buttons_[B::bNote8]->SetDown(true);
+          ButtonClick(B::bNote8);
+          return;
+        }
+        break;
       case THandler::Dot: ReleaseTools(b, 5); break;
       case THandler::Bracket: ReleaseTools(b, 6); break;
       case THandler::None: break;
@@ -474,16 +548,13 @@ void TFNotes::SetDuration(int ticks) {
 
 int TFNotes::ItemCode() const {
   if (CBPointNotes->Down() || CBEraseNotes->Down() || Regime() == TInputRegime::Quick) return paletteitem::None;
-  if (AnyDown(B::bWholeNote, B::bNote64)) return paletteitem::Note;
-  if (IsDown(B::bClef) || AnyDown(B::bPause, B::bPause64) || IsDown(B::bTreole) || IsDown(B::bTremolo) ||
-      IsDown(B::bRepeatBar) || IsDown(B::bRepeatNote))
-    return paletteitem::StaffMark;
-  if (IsDown(B::bAccolade) || IsDown(B::bTone)) return paletteitem::PartMark;
-  if (IsDown(B::bMeasurePause)) return paletteitem::MeasureRest;
-  if (IsDown(B::bTempo) || IsDown(B::bSize)) return paletteitem::ColumnMark;
-  if (IsDown(B::bDot) || IsDown(B::bDoubleDot)) return paletteitem::Dot;
-  for (TECCharButton* b : buttons_)
-    if (b->Down()) return paletteitem::Modifier;
+  // The pressed buttons' own codes, the first of this order winning.
+  static constexpr int kPrecedence[] = {paletteitem::Note,        paletteitem::StaffMark,  paletteitem::PartMark,
+                                        paletteitem::MeasureRest, paletteitem::ColumnMark, paletteitem::Dot,
+                                        paletteitem::Modifier};
+  for (int code : kPrecedence)
+    for (const TRow& row : kRows)
+      if (row.Arm == code && IsDown(row.Id)) return code;
   return paletteitem::None;
 }
 
@@ -506,22 +577,22 @@ std::string TFNotes::ToolCursorName() const {
           default: continue;  // the cursor stays as it is
         }
       case B::bTone: return v.Tone <= 9 ? "TONE1" : "TONE2";
-      case B::bSize: {
-        const int count = v.Size >> 8, unit = v.Size & 0xFF;
-        const bool whole = (count == 1 && unit == 1) || (count == 2 && unit == 2) || (count == 4 && unit == 4);
-        const bool half = (count == 1 && unit == 2) || (count == 2 && unit == 4);
-        if (v.SizeStyle == 1 && whole) return "SIZE1";
-        if (v.SizeStyle == 2 && (whole || half)) return "SIZE2";
+      case B::bSize:
+        if (v.SizeStyle == 1 && HasCommonTimeFace(v.Size)) return "SIZE1";
+        if (v.SizeStyle == 2 && HasCutTimeFace(v.Size)) return "SIZE2";
         return "SIZE";
-      }
       case B::bVorschlag:
         return v.VorschlagBefore ? (v.VorschlagShort ? "VORSCHLAG1" : "VORSCHLAG3")
                                  : (v.VorschlagShort ? "VORSCHLAG2" : "VORSCHLAG4");
-      case B::bMicrotone: return v.MicroTone % 2 ? "BEMOL" : "DIESIS";
+      case B::bMicrotone: return MicroToneShift(v.MicroTone) < 0 ? "BEMOL" : "DIESIS";
       default: break;
     }
     for (const TRow& row : kRows)
-      if (row.Id == b && row.Cursor) return row.Cursor;
+      if (row.Id == b && row.Cursor) {
+        // A pressed tuplet alone gives the default cursor.
+        if (!*row.Cursor) return "";
+        return row.Cursor;
+      }
   }
   return "";
 }
@@ -537,7 +608,7 @@ void TFNotes::CollectMarks(std::vector<int>& list, int& shift, int& bracket) con
     if (IsDown(b)) {
       if (b == B::bMicrotone) {
         list.push_back(values_.MicroTone);
-        shift = values_.MicroTone % 2 ? -1 : 1;
+        shift = MicroToneShift(values_.MicroTone);
       } else {
         list.push_back(code.first);
         shift = code.second;

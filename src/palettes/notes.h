@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "palettes/drums.h"
 #include "palettes/palette.h"
 #include "playback/toolpages.h"
 
@@ -111,6 +112,11 @@ class TFNotes : public TQSToolPage, public TPalette {
   // the clicked note (accidentals, dots, lines, articulations, heads), the
   // tie, slur or slide tool starts from it.
   bool ItemClick(TQSWindow& view, TQSCalcItem& element) override;
+  // Q and Esc Point, W the regime, E Erase, the letters of the buttons,
+  // numeric + and - step the value, 1 .. 7 choose it (after Enter a note,
+  // after Space a rest goes in at the cursor at once).
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
+  void LanguageChanged() override { UpdateHints(); }
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
   bool IsDown(TButton b) const;
@@ -134,6 +140,36 @@ class TFNotes : public TQSToolPage, public TPalette {
   // releases it (the keyboard enters notes and rests this way).
   void QuickInsert(TButton b);
 
+  int GetRepeatBar() const { return values_.RepeatBar; }
+  int GetRepeatNote() const { return values_.RepeatNote; }
+  int GetTremolo() const { return values_.Tremolo; }
+  // Stores the count of a multi-measure rest when it changed.
+  void SetMeasurePause(int count);
+  // The drum styles of "Drums.ini" (Piano, drum map and recording use them).
+  TDrumStyles& DrumStyles() { return drumStyles_; }
+  // The style at DrumStyle; null when the index is not below the count.
+  TECDrumDescription* GetDrumStyle() const;
+  // The note-head code a note gets: 0 unless the drum note is down; then,
+  // with a current style, every style is registered with the score and the
+  // code is DrumStyle + 5.
+  int DrumStyleForEntry(TQSScore& score);
+
+  // The pickers' answers: each takes the value, keeps it in the settings,
+  // presses its tool and runs the tool's click.
+  void ClefChosen(int clef);
+  void KeyChosen(int tone, bool minor, bool modify);
+  void TimeChosen(int size, int sizeStyle);
+  void TempoChosen(int note, int tempo);
+  void GraceChosen(bool before, bool isShort, int duration, int interval, bool liga);
+  void AccoladeChosen(int accolade);
+  void MicroToneChosen(int code);
+  void DrumStyleChosen(int index);
+  void BracketStyleChosen(int style);
+  // Opens the picker of a button below it (its arrow part does this).
+  void OpenPicker(TButton b);
+  // The picker open now, or null (freed when it closes).
+  TDropDownPicker* OpenedPicker() const { return picker_; }
+
   TECCharButton *CBPointNotes = nullptr, *CBEraseNotes = nullptr;
   TECCharButton *CBSingleNotes = nullptr, *CBMultiplyNotes = nullptr, *CBQuickNotes = nullptr;
   TUpDown *UDTreole = nullptr, *UDTremolo = nullptr, *UDRepeatBar = nullptr, *UDRepeatNote = nullptr;
@@ -152,8 +188,26 @@ class TFNotes : public TQSToolPage, public TPalette {
   // group that was clicked.
   void ReleaseTools(TButton except, int mode);
   void PressPoint();
+  // As the keyboard works the buttons: press puts the button down and runs
+  // its click, toggle reverses it and runs its click, put-up only puts it
+  // up. A disabled button does nothing.
+  void Press(TButton b);
+  void Toggle(TButton b);
+  void PutUp(TButton b);
+  // first down: press second; second down: release it; else press first.
+  void PressPair(TButton first, TButton second);
+  // The note (or rest) value button that is down, as 0 (whole) .. 6 (1/64), or -1.
+  int DownValue(TButton first) const;
   bool AnyDown(TButton first, TButton last) const;
   void UpdateHints();
+  void UpdateMicroToneButton();
+  void UpdateDrumButton();
+  void PaintGraceFace(TCanvas& c, const TRect& face, TColor ink) const;
+  void PaintDrumFace(TCanvas& c, const TRect& face, bool grey);
+  void Notification(TComponent* component, TOperation operation) override;
+  // Presses b, runs its click and repaints it (its value changed), as the
+  // pickers' answers do.
+  void PressTool(TButton b);
   // A numbered message of the palette's language file.
   std::string Message(int index) const;
 
@@ -161,6 +215,9 @@ class TFNotes : public TQSToolPage, public TPalette {
   TNotesSettings values_;
   std::array<TECCharButton*, kButtonCount> buttons_{};
   bool loading_ = true;
+  TDrumStyles drumStyles_;
+  TDropDownPicker* picker_ = nullptr;
+  TComponent* pickerWatch_ = nullptr;
 };
 
 }  // namespace qs

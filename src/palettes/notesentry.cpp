@@ -8,6 +8,8 @@
 #include "editing/palette.h"
 #include "palettes/notes.h"
 #include "score/calcrecords.h"
+#include "score/headstyles.h"
+#include "score/notes.h"
 #include "score/item.h"
 #include "score/part.h"
 #include "score/score.h"
@@ -86,11 +88,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
     case B::bMeasurePause: {
       const int count = host_ ? host_->AskCount(Message(0), 1, v.MeasurePause) : 0;
       if (count > 0) {
-        if (count != values_.MeasurePause) {
-          values_.MeasurePause = count;
-          Store();
-          buttons_[B::bMeasurePause]->Invalidate();
-        }
+        SetMeasurePause(count);
         InsertColumnMark(*score, kind::MultiRest, 0, values_.MeasurePause, 0, 0);
       } else {
         entered = false;
@@ -135,7 +133,20 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
           step = index - 7 * FloorDiv(index, 7);
           pitch = 12 * octave + kSemitone[static_cast<size_t>(step)] + shift;
         }
-        const int head = tablature ? 0 : IsDown(B::bBlankNote) ? 2 : IsDown(B::bFlazholetNote) ? 3 : 0;
+        if (IsDown(B::bVorschlag)) {
+          // A grace note of the value into the group at the cursor.
+          const uint8_t flags = static_cast<uint8_t>((v.VorschlagBefore ? 0 : TQSVorschlag::kAfter) |
+                                                     (v.VorschlagShort ? TQSVorschlag::kShortStyle : 0));
+          InsertGraceNote(*score, octave, step, ticks, flags, v.VorschlagInterval,
+                          static_cast<uint16_t>(v.VorschlagDuration), v.VorschlagLiga, marks, bracket,
+                          DrumStyleForEntry(*score));
+          if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity);
+          break;
+        }
+        const int head = tablature                    ? 0
+                         : IsDown(B::bBlankNote)      ? headstyle::Slash
+                         : IsDown(B::bFlazholetNote)  ? headstyle::Harmonic
+                                                      : DrumStyleForEntry(*score);
         if (!InsertNote(*score, octave, step, ticks, marks, bracket, head, tablature)) {
           entered = false;
           break;

@@ -101,6 +101,9 @@ class TPaletteHost {
   virtual void PaletteActivated(const std::string& name) = 0;
   // The palette docks into its sheet (true) or floats (false).
   virtual void SetPaletteAttached(const std::string& name, bool attached) = 0;
+  // The floating palette was let go at a screen point after a move by its
+  // caption: over the tool notebook it docks.
+  virtual void PaletteDropped(const std::string& name, int x, int y) { (void)name, (void)x, (void)y; }
   // A key typed on a palette, handed to the main window's keyboard
   // dispatcher; the dispatcher sets key to 0 when it took it.
   virtual void PaletteKeyDown(uint16_t& key, uint16_t shift) = 0;
@@ -149,10 +152,16 @@ class TPalette {
     (void)view, (void)x, (void)y;
     return false;
   }
-  // A letter key typed while the palette's page is the current tool page;
-  // true when the palette took it (pressed a tool).
-  virtual bool PaletteKey(uint16_t key) {
-    (void)key;
+  // The interface language changed (the form's texts are translated
+  // already): texts the palette makes itself follow.
+  virtual void LanguageChanged() {}
+  // A key of the palette's own table, as the main window's keyboard
+  // dispatcher hands it on: the letter a tool button shows works as a click
+  // on it. shift: the shift state bits; prefix: Enter or Space when that
+  // was the key just before, else 0. True when the key acted (it then goes
+  // no further); Enter and Space answer true where they begin a quick entry.
+  virtual bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) {
+    (void)key, (void)shift, (void)prefix;
     return false;
   }
 };

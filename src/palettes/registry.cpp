@@ -3,7 +3,9 @@
 #include "palettes/design.h"
 #include "palettes/designchoosers.h"
 #include "palettes/imageproperties.h"
+#include "palettes/notepickers.h"
 #include "palettes/notes.h"
+#include "palettes/symbolpickers.h"
 #include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
@@ -33,6 +35,70 @@ void RegisterPaletteForms() {
     form->CBPointNotes->SetDown(false);
     return form;
   });
+  // Each picker of the palette, open under its button.
+  const std::pair<const char*, TFNotes::TButton> opened[] = {
+      {"FNotes-FChooseClef", TFNotes::bClef},       {"FNotes-FChooseTone", TFNotes::bTone},
+      {"FNotes-FChooseSize", TFNotes::bSize},       {"FNotes-FChooseTempo", TFNotes::bTempo},
+      {"FNotes-FChooseVorschlag", TFNotes::bVorschlag}, {"FNotes-FChooseAccolade", TFNotes::bAccolade},
+      {"FNotes-FMicroTone", TFNotes::bMicrotone},   {"FNotes-FChooseDrum", TFNotes::bDrumStyles},
+      {"FNotes-FBracketStyles", TFNotes::bBracketStyle}};
+  for (const auto& [name, button] : opened)
+    RegisterForm(name, [button = button](const std::string&) -> std::unique_ptr<TCustomForm> {
+      auto form = std::make_unique<TFNotes>(nullptr, TPaletteContext{});
+      TFNotes* notes = form.get();
+      form->OnShow = [notes, button](TObject*) { notes->OpenPicker(button); };
+      return form;
+    });
+  // The pickers alone, as the other palettes and dialogs show them; shown
+  // by the form tools, which free them, closing only hides them.
+  auto alone = [](const char* name, auto make) {
+    RegisterForm(name, [make](const std::string&) -> std::unique_ptr<TCustomForm> {
+      auto form = make();
+      form->DefaultCloseAction = caHide;
+      return form;
+    });
+  };
+  alone("FChooseClef", [] {
+    auto f = std::make_unique<TFChooseClef>(nullptr);
+    f->SetClef(2);
+    return f;
+  });
+  alone("FChooseTone", [] {
+    auto f = std::make_unique<TFChooseTone>(nullptr);
+    f->SetTone(13);
+    f->SetMinor(true);
+    return f;
+  });
+  alone("FChooseAccolade", [] {
+    auto f = std::make_unique<TFChooseAccolade>(nullptr);
+    f->ShowNoneButton();
+    f->SetAccolade(1);
+    return f;
+  });
+  alone("FChooseSize", [] {
+    auto f = std::make_unique<TFChooseSize>(nullptr);
+    f->SetSize(TimeWord(6, 8));
+    return f;
+  });
+  alone("FChooseTempo", [] { return std::make_unique<TFChooseTempo>(nullptr); });
+  alone("FChooseVorschlag", [] { return std::make_unique<TFChooseVorschlag>(nullptr); });
+  alone("FMicroTone", [] {
+    auto f = std::make_unique<TFMicroTone>(nullptr);
+    f->SetMicroTone(136);
+    return f;
+  });
+  alone("FBracketStyles", [] { return std::make_unique<TFBracketStyles>(nullptr); });
+  alone("FDuration", [] {
+    auto f = std::make_unique<TFDuration>(nullptr);
+    f->SetDuration(128);
+    return f;
+  });
+  alone("FChooseTembr", [] {
+    auto f = std::make_unique<TFChooseTembr>(nullptr, nullptr);
+    f->SetTembr(40);
+    return f;
+  });
+  alone("FGetName", [] { return std::make_unique<TFGetName>(nullptr, nullptr); });
   RegisterForm("FDesign", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFDesign>(nullptr, TPaletteContext{});
     form->Tool(TFDesign::tText)->SetDown(true);

@@ -44,13 +44,13 @@ void TTimer::Restart() {
   if (enabled_ && interval_ > 0) impl_->Timer.start(interval_);
 }
 
-uint32_t GetTickCount() {
+uint64_t GetTickCount() {
   static QElapsedTimer clock = [] {
     QElapsedTimer t;
     t.start();
     return t;
   }();
-  return static_cast<uint32_t>(clock.elapsed());
+  return static_cast<uint64_t>(clock.elapsed());
 }
 
 TThread::~TThread() {

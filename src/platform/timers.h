@@ -30,8 +30,9 @@ class TTimer : public TComponent {
   std::unique_ptr<TImpl> impl_;
 };
 
-// Milliseconds since an arbitrary start, for measuring intervals.
-uint32_t GetTickCount();
+// Milliseconds of a steady clock since an arbitrary start, for measuring
+// intervals: never set back and wide enough never to wrap.
+uint64_t GetTickCount();
 
 // A worker thread: Execute runs on it after Start.
 class TThread {

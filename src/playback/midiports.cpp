@@ -1,5 +1,7 @@
 #include "playback/midiports.h"
 
+#include <algorithm>
+
 #include <rtmidi/RtMidi.h>
 
 #include <filesystem>
@@ -78,6 +80,7 @@ class TSynthOutput : public TMidiOutput {
   void DoClose() override { TQSSynthesizer::Shared().AllNotesOff(); }
   void SendShort(const uint8_t* message, size_t size) override { TQSSynthesizer::Shared().Short(message, size); }
   void SendSysEx(const uint8_t* data, size_t size) override { TQSSynthesizer::Shared().SysEx(data, size); }
+  void ApplyVolume(int volume) override { TQSSynthesizer::Shared().SetGain(TQSSynthesizer::kOwnGain * volume / 65535); }
 };
 
 class TSequencerOutput : public TMidiOutput {
@@ -154,7 +157,23 @@ int TMidiOutput::Open() {
   if (open_) return 0;
   error_ = DoOpen();
   open_ = error_ == 0;
+  if (open_ && volume_ != 65535) ApplyVolume(volume_);
   return error_;
+}
+
+void TMidiOutput::SetVolume(int volume) {
+  std::lock_guard lock(lock_);
+  volume = std::clamp(volume, 0, 65535);
+  if (volume == volume_) return;
+  volume_ = volume;
+  if (open_) ApplyVolume(volume_);
+}
+
+void TMidiOutput::ApplyVolume(int volume) {
+  const int v = (volume * 16383 + 32767) / 65535;
+  const uint8_t message[] = {0xF0, 0x7F, 0x7F, 0x04, 0x01, static_cast<uint8_t>(v & 0x7F),
+                             static_cast<uint8_t>(v >> 7), 0xF7};
+  SendSysEx(message, sizeof message);
 }
 
 void TMidiOutput::Close() {

@@ -59,12 +59,22 @@ class TMidiOutput : public TMidiPortState {
   // The device this port opens.
   virtual std::string Device() const = 0;
 
+  // The output's volume, 0 (silent) .. 65535 (full), both channels alike;
+  // kept, and given to the device whenever the port is open.
+  void SetVolume(int volume);
+  int Volume() const { return volume_; }
+
  protected:
   // Under the port's lock.
   virtual int DoOpen() = 0;
   virtual void DoClose() = 0;
   virtual void SendShort(const uint8_t* message, size_t size) = 0;
   virtual void SendSysEx(const uint8_t* data, size_t size) = 0;
+  // The volume reaches the device: the General MIDI master volume.
+  virtual void ApplyVolume(int volume);
+
+ private:
+  int volume_ = 65535;
 };
 
 // The output port of a device of MidiOutputDevices (an unknown name is

@@ -28,9 +28,10 @@ class TQSSynthesizer {
   void SysEx(const uint8_t* data, size_t size);
   // Ends every sounding note on every channel.
   void AllNotesOff();
-  // The output level (the synthesizer's own is 0.2, quiet enough for many
-  // voices at once).
+  // The output level (the synthesizer's own is kOwnGain, quiet enough for
+  // many voices at once).
   void SetGain(double gain);
+  static constexpr double kOwnGain = 0.2;
   // Renders frames of stereo sound.
   void Render(float* left, float* right, int frames);
   // Plays through the audio server or ALSA from now on; false (with the

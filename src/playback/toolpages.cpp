@@ -107,15 +107,19 @@ TQSToolPage::TQSToolPage(TComponent* owner, TIniFile* settings, const char* sect
 }
 
 TQSToolPage::~TQSToolPage() {
-  if (settings_) WriteFormBounds(*settings_, section_, BoundsRect());
+  // Only a floating page has a place of its own to keep.
+  if (settings_ && Floating()) WriteFormBounds(*settings_, section_, BoundsRect());
 }
 
 void TQSToolPage::Finish() {
   MakeFormLanguage(this, (std::string("FL") + (section_ + 1)).c_str());
   // The frame first: the bounds kept are those of the framed window.
-  ApplyToolSkin(*this, [this] {
-    if (OnSetAttached) OnSetAttached(true);
-  });
+  if (TECFormDesigner* skin = ApplyToolSkin(*this, [this] {
+        if (OnSetAttached) OnSetAttached(true);
+      }))
+    skin->OnMoveEnd = [this](TPoint screen) {
+      if (OnDropped) OnDropped(screen);
+    };
   if (!settings_) return;
   TRect bounds = BoundsRect();
   if (ReadFormBounds(*settings_, section_, bounds)) SetBounds(bounds.Left, bounds.Top, Width(), Height());
@@ -132,10 +136,15 @@ TECCharButton* TQSToolPage::MakeButton(const char* name, const char* hint, int l
   return b;
 }
 
+bool TQSToolPage::MovedFar(TPoint start, TPoint drop) {
+  return std::abs(drop.X - start.X) > 40 || std::abs(drop.Y - start.Y) > 40;
+}
+
 bool TQSToolPage::EndDrag(TPoint start, TPoint drop) {
-  if (std::abs(drop.X - start.X) <= 40 && std::abs(drop.Y - start.Y) <= 40) return false;
+  if (!MovedFar(start, drop)) return false;
   SetBounds(drop.X, drop.Y - Height(), Width(), Height());
   if (OnSetAttached) OnSetAttached(false);
+  if (settings_) WriteFormBounds(*settings_, section_, BoundsRect());
   return true;
 }
 

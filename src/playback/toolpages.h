@@ -38,6 +38,12 @@ class TQSToolPage : public TForm {
   // that its bottom-left corner lies at the drop point, and it no longer
   // counts as docked. True when it moved.
   bool EndDrag(TPoint start, TPoint drop);
+  // Whether a drag from start to drop moves a page: more than 40 pixels
+  // one way or the other.
+  static bool MovedFar(TPoint start, TPoint drop);
+  // The floating page was moved by its caption and let go at this screen
+  // point (the main window docks it when that lies over its tool notebook).
+  std::function<void(TPoint screen)> OnDropped;
 
   TPanel* PClient = nullptr;
 

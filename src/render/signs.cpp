@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/mathutil.h"
+#include "layout/metrics.h"
 #include "platform/musicglyphs.h"
 #include "render/glyphtext.h"
 #include "render/measurerenderer.h"
@@ -131,7 +132,7 @@ bool TQSMeasureRenderer::DrawTimeSignature(const TQSCalcItem& e, const TQSMark& 
   if (value == MakeMeter(4, 4) && style == 1) {
     UseMusicFont(FontK(16));
     Glyph(box_.Left, Mid(), glyphs::TimeSigCommon, c_.GlyphQuality);
-  } else if ((value == MakeMeter(4, 4) || value == MakeMeter(2, 4)) && style == 2) {
+  } else if (IsCutTime(value, style)) {
     UseMusicFont(FontK(16));
     Glyph(box_.Left, Mid(), glyphs::TimeSigCutCommon, c_.GlyphQuality);
   } else {

@@ -2,11 +2,14 @@
 #include <string>
 
 #include "base/text.h"
+#include "layout/metrics.h"
+#include "render/glyphtext.h"
 #include "render/measurerenderer.h"
 #include "render/primitives.h"
 #include "render/textblock.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
+#include "score/score.h"
 
 namespace qs {
 
@@ -47,8 +50,30 @@ bool TQSMeasureRenderer::DrawChordSymbol(const TQSCalcItem& e, const TQSChord& c
   for (const TQSChordFragment& fragment : chord.Patterns) {
     const int size = fragment.Fields.Size;
     const int points = size == 0 ? c_.Font8 : c_.Style == wsPrint ? size : size * c_.Scale * c_.ZoomX / 10000;
-    UseFont(face, points, fragment.Fields.Style & (fsBold | fsItalic | fsUnderline | fsStrikeOut));
-    Text(box_.Left + scaled(fragment.StartX, c_.ZoomX), box_.Top + scaled(fragment.Y, c_.ZoomY), fragment.Text);
+    const uint8_t style = fragment.Fields.Style & (fsBold | fsItalic | fsUnderline | fsStrikeOut);
+    UseFont(face, points, style);
+    int x = box_.Left + scaled(fragment.StartX, c_.ZoomX);
+    const int y = box_.Top + scaled(fragment.Y, c_.ZoomY);
+    if (!c_.Score || !c_.Score->MarksClearOfTheMusic) {
+      Text(x, y, fragment.Text);
+      continue;
+    }
+    // Imported symbols show their sharps and flats as music signs, on the
+    // text's baseline.
+    const int baseline = y + cv_.GetTextMetrics().Ascent;
+    for (const TChordRun& run : ChordFragmentRuns(fragment.Text)) {
+      if (!run.Glyph) {
+        Text(x, y, run.Text);
+        x += cv_.TextWidth(std::string_view(run.Text));
+        continue;
+      }
+      UseMusicFont(ChordSignSize(points));
+      const std::u16string sign = MusicGlyph(c_, run.Glyph);
+      const int width = cv_.TextWidth(std::u16string_view(sign));
+      DrawFontGlyph(c_, x, baseline - cv_.GetTextMetrics().Ascent / 6, sign, c_.GlyphQuality);
+      x += width;
+      UseFont(face, points, style);
+    }
   }
   return true;
 }

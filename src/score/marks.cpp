@@ -96,6 +96,7 @@ void TQSMark::Assign(const TQSItem& source) {
   TupletLengths = src.TupletLengths;
   FontName = src.FontName;
   LineStyle = src.LineStyle;
+  OwnStaff = src.OwnStaff;
 }
 
 void TQSMark::LoadFromStream(TStream& s) {

@@ -94,6 +94,10 @@ class TQSMark : public TQSItem {
   // MIDI channel of a pedal or portamento mark, and the voice of the latter.
   uint8_t LayoutByte = 0;
   TQSVoice* Voice = nullptr;
+  // Working value, never stored: the staff of its part (from 0) a mark
+  // drawn from the part's first staff stands by, as an imported file
+  // gives it.
+  uint8_t OwnStaff = 0;
 
   // Sets the tuplet slot lengths from Kind (the type) and Value (the unit).
   void CalcTupletLengths() { TupletLengths = TupletSlotLengths(Fields.Kind, Fields.Value); }
@@ -277,6 +281,9 @@ class TQSLiga : public TQSItem {
   // layout) and one byte for the layout.
   TQSItem* EndItem = nullptr;
   uint8_t WorkByte = 0;
+  // The control offsets (start dx, dy, end dx, dy) the layout last chose
+  // itself: a curve still holding them was not shaped by the user.
+  int16_t LayoutCurve[4] = {0, 0, 0, 0};
 
   bool IsBelow() const { return Fields.Flags & kBelow; }
   bool IsSlur() const { return Fields.Flags & kSlur; }

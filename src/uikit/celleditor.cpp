@@ -228,7 +228,7 @@ void TPopupListbox::KeyPress(char16_t& key) {
     return;
   }
   if (key < 32 || key > 255) return;
-  const uint32_t now = GetTickCount();
+  const uint64_t now = GetTickCount();
   if (now - lastSearchTick_ > kSearchPause) searchText_.clear();
   lastSearchTick_ = now;
   if (searchText_.size() < kMaxSearchText) searchText_ += static_cast<char>(key);

@@ -66,7 +66,7 @@ class TPopupListbox : public TCustomForm {
   int itemIndex_ = -1;
   int topIndex_ = 0;
   std::string searchText_;
-  uint32_t lastSearchTick_ = 0;
+  uint64_t lastSearchTick_ = 0;
 };
 
 class TDropDownEdit;

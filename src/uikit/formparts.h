@@ -55,13 +55,14 @@ inline TECFormLanguage* MakeFormLanguage(TComponent* form, const char* name) {
 }
 
 // The frame of the program's tool windows; its second caption button
-// docks the window (dock is called).
-inline void ApplyToolSkin(TCustomForm& form, std::function<void()> dock) {
+// docks the window (dock is called). Returns the frame (null without one).
+inline TECFormDesigner* ApplyToolSkin(TCustomForm& form, std::function<void()> dock) {
   TECFormDesigner* skin = ApplySkinTemplate(form, skinkind::Tool);
   if (skin && skin->Buttons().Count() > 1)
     skin->Buttons().Items(1)->OnClick = [dock = std::move(dock)](TObject*) {
       if (dock) dock();
     };
+  return skin;
 }
 
 }  // namespace qs

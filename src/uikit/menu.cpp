@@ -14,7 +14,7 @@ namespace {
 struct HoverState {
   TECMenuHost* current = nullptr;   // the menu the mouse entered last
   TECMenuItem* pending = nullptr;   // the entry that became hot last
-  uint32_t time = 0;                // last change of a hot entry or list
+  uint64_t time = 0;                // last change of a hot entry or list
   TECMenuItem* leftParent = nullptr;
   TECMenuItem* contextOpened = nullptr;
 };
@@ -91,7 +91,7 @@ void HoverStep(TECMenuHost* menu) {
     TECMenuItem* e = h.pending;
     TECMenuItem* p = e->Parent();
     if (!p || p->OpenChild() == e) return;
-    const uint32_t delay = (bar && !p->Parent()) ? 0u : static_cast<uint32_t>(menu->TickInterval());
+    const uint64_t delay = (bar && !p->Parent()) ? 0u : static_cast<uint64_t>(menu->TickInterval());
     if (GetTickCount() - h.time <= delay) return;
     if (p->OpenChild()) menus::CloseSubmenu(*p->OpenChild());
     menus::OpenSubmenu(*p);

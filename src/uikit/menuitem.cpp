@@ -453,8 +453,8 @@ int TECMenuItem::GetImageIndex() const {
 
 void TECMenuItem::Blink(bool reset) {
   const int interval = menu_ ? menu_->TickInterval() : 0;
-  const int64_t now = GetTickCount();
-  if (blinkTime_ != 0 && now - blinkTime_ < interval) return;
+  const uint64_t now = GetTickCount();
+  if (blinkTime_ != 0 && now - blinkTime_ < static_cast<uint64_t>(std::max(interval, 0))) return;
   blinkTime_ = now;
   blinkPhase_ = (reset || blinkPhase_ > 1) ? 0 : blinkPhase_ + 1;
   if (parent_ && parent_->window_) {
@@ -515,8 +515,12 @@ void TECMenuItem::PaintItem(TCanvas& k) {
   if (image >= 0 && blinkPhase_ == 0 && Images()) PaintImage(k, image, hot);
   k.Brush().Style = bsClear;
   k.Pen().Style = psSolid;
-  if (p.menuStyle_ == msToolbar) PaintToolbarCaption(k, image);
-  else PaintMenuCaption(k, hot);
+  // A tool button without a picture blinks with its caption.
+  if (p.menuStyle_ == msToolbar) {
+    if (image >= 0 || blinkPhase_ == 0) PaintToolbarCaption(k, image);
+  } else {
+    PaintMenuCaption(k, hot);
+  }
   PaintMarks(k, image, arrowInset, hot);
 }
 

@@ -219,7 +219,7 @@ class TECMenuItem : public TComponent {
   bool layoutPending_ = false;
   TRect dirty_{1000, 1000, 0, 0};
   int blinkPhase_ = 0;
-  int64_t blinkTime_ = 0;
+  uint64_t blinkTime_ = 0;
 };
 
 }  // namespace qs

@@ -163,7 +163,7 @@ void TItemScrollBar::ScrollMessage(TScrollCode code, int pos) {
     const int steps = line ? kLineSteps : kPageSteps;
     const int sign = code == scLineUp || code == scPageUp ? -1 : 1;
     const int step = total / steps, rest = total % steps;
-    uint32_t began = 0;
+    uint64_t began = 0;
     for (int i = 0; i < steps; ++i) {
       if (i > 0)
         while (GetTickCount() - began < kSmoothDelay) std::this_thread::sleep_for(std::chrono::milliseconds(1));

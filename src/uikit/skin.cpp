@@ -372,7 +372,9 @@ void TECFormDesigner::FrameMouse(TMouse kind, TMouseButton button, TShiftState, 
     }
     case TMouse::Up: {
       if (button != mbLeft) return;
+      const bool moved = drag_ == TECHitTest::Caption;
       EndDrag();
+      if (moved && OnMoveEnd) OnMoveEnd(TPoint{form_->Left() + p.X, form_->Top() + p.Y});
       TECFormButton* b = pressed_;
       pressed_ = nullptr;
       if (!b) return;

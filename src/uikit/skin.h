@@ -147,6 +147,9 @@ class TECFormDesigner : public TComponent, public TFormFrame {
   void SetHeightEllipse(int v);
   TECOnChangeActiveEvent OnChangeActive;
   TECOnCreateRgnEvent OnCreateRgn;
+  // A move by the caption that the frame followed itself ended with the
+  // pointer released at this screen point.
+  std::function<void(TPoint screen)> OnMoveEnd;
 
   // The form's frame is taken again from the settings (after changing
   // them) and repainted.
@@ -201,6 +204,9 @@ class TECFormDesigner : public TComponent, public TFormFrame {
 // The template form of a skin kind (skinkind::Normal ...), holding its designer "FormDesigne"; null
 // for any other kind.
 std::unique_ptr<TForm> CreateSkinTemplate(int kind);
+
+// A picture of the skins ("Small-Close"), read once; null when missing.
+TSkinPicture LoadSkinPicture(const std::string& name);
 
 // The program's icon (16 x 16), which stands for a window's own icon in a
 // caption that shows one; null when its picture is missing.

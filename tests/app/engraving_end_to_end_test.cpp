@@ -23,6 +23,7 @@
 #include "../common/layout_boxes.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
+#include "layout/metrics.h"
 #include "platform/bitmap.h"
 #include "platform/drawdevice.h"
 #include "platform/fonts.h"
@@ -263,6 +264,49 @@ TEST(EngravingEndToEnd, ImportedChordKindsAreNamed) {
       }
   EXPECT_EQ(names, (std::vector<std::string>{"C7", "D#5", "Emb5", "F#mb5dim7", "Gm7b5", "Am#7", "Bb9", "C11",
                                              "D13/F#", "Ebmaj7"}));
+}
+
+// Chord symbols with their added and altered degrees, as other programs
+// write them: the degrees the chord code holds are named, and the sharps
+// and flats of imported symbols are drawn as music signs; the symbols
+// keep clear of each other and of the notes.
+TEST(EngravingEndToEnd, ImportedChordDegreesAreNamedWithMusicSigns) {
+  LoadMusicFont();  // measured as the program measures it
+  auto score = OpenAsDocument("musicxml/pages/chord_degrees.xml");
+  LayoutScore(*score, 0);
+  TQSPart& part = *score->GetPiece(score->PieceCount() - 1)->GetPart(0);
+  std::vector<std::string> names;
+  std::vector<std::vector<TChordRun>> runs;
+  for (int m = 0; m < part.MeasureCount(); ++m)
+    for (TQSItem* item : part.GetMeasure(m)->Items)
+      if (auto* chord = dynamic_cast<TQSChord*>(item)) {
+        std::string name;
+        std::vector<TChordRun> signs;
+        for (const TQSChordFragment& f : chord->Patterns) {
+          name += f.Text;
+          for (const TChordRun& r : ChordFragmentRuns(f.Text)) signs.push_back(r);
+        }
+        names.push_back(name);
+        runs.push_back(signs);
+      }
+  EXPECT_EQ(names, (std::vector<std::string>{"Cmaj7#11", "B7#5#9", "Ebadd9", "Amb5dim7", "A#5", "G7b9b13"}));
+  ASSERT_EQ(runs.size(), 6u);
+  auto glyphs = [](const std::vector<TChordRun>& r) {
+    std::string g;
+    for (const TChordRun& x : r) g += x.Glyph == glyphs::AccidentalSharp ? "#" : x.Glyph == glyphs::AccidentalFlat ? "b" : "";
+    return g;
+  };
+  EXPECT_EQ(glyphs(runs[0]), "#");
+  EXPECT_EQ(glyphs(runs[1]), "##");
+  EXPECT_EQ(glyphs(runs[2]), "b");
+  EXPECT_EQ(glyphs(runs[3]), "b");
+  EXPECT_EQ(glyphs(runs[5]), "bb");
+  const std::vector<TRect> chords = test::BoxesOf(*score, kind::Chord), notes = test::BoxesOf(*score, kind::Note, true);
+  ASSERT_EQ(chords.size(), 6u);
+  for (size_t i = 0; i < chords.size(); ++i) {
+    for (size_t j = i + 1; j < chords.size(); ++j) EXPECT_FALSE(test::Overlap(chords[i], chords[j])) << i << " on " << j;
+    for (const TRect& n : notes) EXPECT_FALSE(test::Overlap(chords[i], n)) << "chord symbol " << i << " on a note";
+  }
 }
 
 // In a song with chord symbols and lyrics, words above go over the chord

@@ -21,7 +21,7 @@ SAME_EVERYWHERE = {
     "CDEFGAB", "kHz", "Pan", "Sustain", "Sostenuto", "Quavero Symbols", "Arial", "Times New Roman",
     "Courier New", "Symbol", "Wingdings", "Chorus", "Reverb", "Volume", "Zoom", "Balance",
     # The program's own name and the names of file formats.
-    "Quillstave 4", "%s - Quillstave 4", "PDF", "WAVE",
+    "Quillstave 4", "%s - Quillstave 4", "PDF", "WAVE", "General MIDI",
 }
 SAME_IN = {
     "DEU": {"Name", "Position", "Format", "Status", "Start", "Stop", "Play", "Text", "Hint", "Takt", "Instrument",

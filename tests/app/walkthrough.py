@@ -27,7 +27,7 @@ from Xlib import X, XK, display
 from Xlib.ext import xtest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from window_edit import Shot, Staff, ink, press_key, windows  # noqa: E402
+from window_edit import Shot, Staff, click_screen, ink, press_key, windows  # noqa: E402
 from window_smoke import crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -94,64 +94,77 @@ def check(ok, what):
     print("ok:", what)
 
 
-def run(program, source, outdir):
-    d = display.Display()
-    keys = Keys(d)
-    env = dict(os.environ)
-    env.pop("QT_QPA_PLATFORM", None)
-    home = os.path.join(outdir, "home")
-    os.makedirs(home, exist_ok=True)
-    env["XDG_CONFIG_HOME"] = home
-    env["XDG_DATA_HOME"] = home
-    song = os.path.join(outdir, "song.xml")
-    shutil.copyfile(source, song)
-    proc = subprocess.Popen([program], env=env)
-    try:
-        wait("the main window", lambda: proc.poll() is None and windows(d, TITLE))
-        main = windows(d, TITLE)[0]
+class Session:
+    """The program started on a copy of a score, with settings folders of
+    its own, and the steps every chapter takes with it."""
+
+    def __init__(self, program, source, outdir):
+        self.d = display.Display()
+        self.keys = Keys(self.d)
+        self.outdir = outdir
+        env = dict(os.environ)
+        env.pop("QT_QPA_PLATFORM", None)
+        home = os.path.join(outdir, "home")
+        os.makedirs(home, exist_ok=True)
+        env["XDG_CONFIG_HOME"] = home
+        env["XDG_DATA_HOME"] = home
+        self.song = os.path.join(outdir, "song.xml")
+        shutil.copyfile(source, self.song)
+        self.proc = subprocess.Popen([program], env=env)
+        try:
+            wait("the main window", lambda: self.proc.poll() is None and windows(self.d, TITLE))
+        except AssertionError:
+            self.close()
+            raise
+        self.main = windows(self.d, TITLE)[0]
         time.sleep(1.0)
 
-        def dialog(path):
-            """A file dialog opened by the last keys: the name is typed into
-            its name field and confirmed."""
-            wait("the file dialog", lambda: any(w.id != main.id for w in windows(d, "")))
-            time.sleep(0.8)
-            keys.type(path)
-            keys.press("Return")
+    def close(self):
+        self.proc.kill()
+        self.proc.wait()
 
-        def menu(entry, letter):
-            keys.press(entry, "Alt_L")
-            time.sleep(0.3)
-            keys.press(letter)
+    def dialog(self, path):
+        """A file dialog opened by the last keys: the name is typed into
+        its name field and confirmed."""
+        wait("the file dialog", lambda: any(w.id != self.main.id for w in windows(self.d, "")))
+        time.sleep(0.8)
+        self.keys.type(path)
+        self.keys.press("Return")
 
-        def save_as(path, what):
-            """File > Save As under the name typed; waits for the file."""
-            menu("f", "a")
-            dialog(path)
-            wait(what, lambda: os.path.exists(path))
-            time.sleep(0.5)
+    def menu(self, entry, letter):
+        self.keys.press(entry, "Alt_L")
+        time.sleep(0.3)
+        self.keys.press(letter)
 
+    def save_as(self, path, what):
+        """File > Save As under the name typed; waits for the file."""
+        self.menu("f", "a")
+        self.dialog(path)
+        wait(what, lambda: os.path.exists(path))
+        time.sleep(0.5)
+
+    def shot(self, name):
+        """The main window as the screen shows it now."""
+        fw, _, full = screenshot(os.path.join(self.outdir, name + ".ppm"))
+        return Shot(*crop(fw, full, window_rect(self.d, self.main)))
+
+    def click(self, x, y):
+        """A click at (x, y) of the main window."""
+        ox, oy, _, _ = window_rect(self.d, self.main)
+        click_screen(self.d, ox + x, oy + y)
+        time.sleep(0.6)
+
+
+def run(program, source, outdir):
+    session = Session(program, source, outdir)
+    d, keys, proc, song = session.d, session.keys, session.proc, session.song
+    dialog, menu, save_as, shot, click = session.dialog, session.menu, session.save_as, session.shot, session.click
+    try:
         # 1. File > Open the MusicXML file.
         menu("f", "o")
         dialog(song)
         time.sleep(1.5)
         # 1a. Notes entered from the Notes palette.
-        def shot(name):
-            fw, _, full = screenshot(os.path.join(outdir, name + ".ppm"))
-            return Shot(*crop(fw, full, window_rect(d, main)))
-
-        def click(x, y):
-            ox, oy, _, _ = window_rect(d, main)
-            xtest.fake_input(d, X.MotionNotify, x=int(ox + x), y=int(oy + y))
-            d.sync()
-            time.sleep(0.1)
-            xtest.fake_input(d, X.ButtonPress, 1)
-            d.sync()
-            time.sleep(0.05)
-            xtest.fake_input(d, X.ButtonRelease, 1)
-            d.sync()
-            time.sleep(0.6)
-
         def band(s, staff, y):
             """Inked points of the second measure in the rows around y, the
             staff lines left out."""
@@ -216,8 +229,7 @@ def run(program, source, outdir):
         check(contents(program, edited) != contents(program, again), "Cancel kept the edited document open")
         check(proc.poll() is None, "the program still runs")
     finally:
-        proc.kill()
-        proc.wait()
+        session.close()
 
 
 def chapter(run, name):

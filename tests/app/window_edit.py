@@ -164,6 +164,18 @@ def find_window_at(d, w, title):
     return name and title in str(name) and w.get_attributes().map_state == X.IsViewable
 
 
+def click_screen(d, x, y):
+    """A left click at a point of the screen."""
+    xtest.fake_input(d, X.MotionNotify, x=int(x), y=int(y))
+    d.sync()
+    time.sleep(0.1)
+    xtest.fake_input(d, X.ButtonPress, 1)
+    d.sync()
+    time.sleep(0.05)
+    xtest.fake_input(d, X.ButtonRelease, 1)
+    d.sync()
+
+
 def press_key(d, name, *mods):
     """A key typed with the modifiers held (X key names: "z", "Control_L")."""
     codes = [d.keysym_to_keycode(XK.string_to_keysym(m)) for m in mods]
@@ -235,16 +247,8 @@ class Program:
         return x, y
 
     def click(self, x, y):
-        x, y = int(round(x)), int(round(y))
         ox, oy = self.origin()
-        xtest.fake_input(self.d, X.MotionNotify, x=ox + x, y=oy + y)
-        self.d.sync()
-        time.sleep(0.1)
-        xtest.fake_input(self.d, X.ButtonPress, 1)
-        self.d.sync()
-        time.sleep(0.05)
-        xtest.fake_input(self.d, X.ButtonRelease, 1)
-        self.d.sync()
+        click_screen(self.d, ox + int(round(x)), oy + int(round(y)))
 
     def drag(self, x, y, points):
         """Presses the left button at (x, y), moves through points and

@@ -236,6 +236,7 @@ TEST(MusicXmlEngraving, DotsMetersAndBreves) {
       std::count_if(ops.begin(), ops.end(), [](const TCanvasOp& o) { return o.Kind == TCanvasOpKind::Ellipse; }));
   EXPECT_EQ(dots, 3);  // two on the double-dotted half, one on the dotted half
   EXPECT_EQ(GlyphCount(ops, glyphs::TimeSigCommon), 1);  // the common-time sign
+  EXPECT_EQ(GlyphCount(ops, glyphs::TimeSigCutCommon), 1);  // alla breve's sign
   EXPECT_EQ(GlyphCount(ops, glyphs::NoteheadDoubleWhole), 1);   // the breve head
   EXPECT_EQ(GlyphCount(ops, glyphs::NoteheadBlack), 1);   // the eighth's; none for the breve
 }

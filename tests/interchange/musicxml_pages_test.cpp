@@ -4,11 +4,14 @@
 // touch).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "../common/layout_boxes.h"
@@ -17,6 +20,9 @@
 #include "platform/fonts.h"
 #include "score/calcrecords.h"
 #include "score/clefs.h"
+#include "score/dynamics.h"
+#include "score/marks.h"
+#include "score/page.h"
 #include "score/pageobjects.h"
 
 namespace qs::test {
@@ -281,6 +287,391 @@ TEST(MusicXmlPages, HyphensKeysAndWordsAtTheEdge) {
   EXPECT_TRUE(LandingOf(*score, 4).OpensSystem);
   EXPECT_LE(words->Box.Right, wordsSystem->Right);
   EXPECT_LE(words->Box2.Right, wordsSystem->Right);
+}
+
+// A point of the arc a tie or slur element draws (as the renderer draws
+// it at the score's own scale).
+TPoint ArcPoint(const TQSCalcItem& e, double t) {
+  const auto& f = static_cast<const TQSLiga*>(e.Item)->Fields;
+  const TRect& u = e.Box2;
+  const double k = e.Param2 <= 0 ? 1.0 : std::sqrt(std::abs(u.Right - u.Left) / static_cast<double>(e.Param2));
+  const double x[4] = {double(u.Left), u.Left + f.CurveStartDX * k, u.Right + f.CurveEndDX * k, double(u.Right)};
+  const double y[4] = {double(u.Top), u.Top + f.CurveStartDY * k, u.Bottom + f.CurveEndDY * k, double(u.Bottom)};
+  const double v = 1 - t, w[4] = {v * v * v, 3 * v * v * t, 3 * v * t * t, t * t * t};
+  return {static_cast<int>(w[0] * x[0] + w[1] * x[1] + w[2] * x[2] + w[3] * x[3]),
+          static_cast<int>(w[0] * y[0] + w[1] * y[1] + w[2] * y[2] + w[3] * y[3])};
+}
+
+// Slurs start and end at their notes, on the side the file or the stem
+// gives, and arc over or under the heads, stems and beams between; the
+// slur from a grace note to its main note is a short, low arc.
+TEST(MusicXmlPages, SlursRunFromNoteToNoteClearOfTheMusic) {
+  auto score = LaidOut("slurs.xml");
+  struct TSlur {
+    const TQSCalcItem* Element;
+    const TQSNote* First;
+  };
+  std::vector<TSlur> slurs;
+  std::vector<const TQSCalcItem*> music;  // heads, stems, beams
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem || e.ElementType == element::Beam) music.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) music.push_back(&e);
+    if (e.Item->ItemType == kind::Liga && !static_cast<const TQSLiga*>(e.Item)->EndFromStart())
+      slurs.push_back({&e, dynamic_cast<const TQSNote*>(dynamic_cast<TQSItemHolder*>(e.Item->Owner()))});
+  });
+  ASSERT_EQ(slurs.size(), 5u);
+  const int S = 48;
+  auto headOf = [&](const TQSNote* n) { return ElementOf(*score, n)->Box; };
+  auto noteAt = [&](int measure, int tick) {
+    for (TQSNote* n : NotesOf(*LastPiece(*score)->GetPart(0)->GetMeasure(measure)))
+      if (n->Fields.Time == tick && !n->GraceGroup()) return static_cast<const TQSNote*>(n);
+    return static_cast<const TQSNote*>(nullptr);
+  };
+  // First note's measure and tick, last note's, and the side.
+  struct TWant {
+    int Measure, Tick, EndMeasure, EndTick;
+    bool Below;
+  };
+  const int q = kTicksQuarter, e8 = kTicksEighth;
+  const TWant wants[] = {{0, 0, 0, 3 * e8, false}, {0, 2 * q, 0, 3 * q, true}, {1, 0, 1, 3 * q, true},
+                         {2, 2 * q, 3, 0, false},  {3, 0, 3, 0, true}};
+  for (size_t i = 0; i < slurs.size(); ++i) {
+    const TQSCalcItem& e = *slurs[i].Element;
+    const TWant& want = wants[i];
+    const bool grace = slurs[i].First->GraceGroup() != nullptr;
+    SCOPED_TRACE("slur " + std::to_string(i + 1));
+    ASSERT_EQ(slurs[i].First->GetMeasure()->Index, want.Measure);
+    if (!grace) {
+      ASSERT_EQ(slurs[i].First, noteAt(want.Measure, want.Tick));
+    }
+    const TRect from = headOf(slurs[i].First), to = headOf(noteAt(want.EndMeasure, want.EndTick));
+    const TPoint a = ArcPoint(e, 0), b = ArcPoint(e, 1), mid = ArcPoint(e, 0.5);
+    // The ends stand at the notes (beside the stem's tip at most).
+    EXPECT_NEAR(a.X, (from.Left + from.Right) / 2, S);
+    EXPECT_NEAR(b.X, (to.Left + to.Right) / 2, S);
+    EXPECT_EQ(mid.Y > (a.Y + b.Y) / 2, want.Below) << "arcs on the wrong side";
+    if (grace) {
+      EXPECT_LT(b.X - a.X, 3 * S);
+      EXPECT_LT(std::abs(mid.Y - (a.Y + b.Y) / 2), S);
+      EXPECT_GT(std::min(a.Y, b.Y), std::max(from.Top, to.Top)) << "a grace slur under the heads";
+      EXPECT_LT(std::max(a.Y, b.Y), std::max(from.Bottom, to.Bottom) + S) << "a grace slur close to the heads";
+      continue;
+    }
+    // Nothing between the ends is crossed.
+    for (const TQSCalcItem* m : music) {
+      const auto* n = dynamic_cast<const TQSNote*>(m->Item);
+      if (n == slurs[i].First || n == noteAt(want.EndMeasure, want.EndTick)) continue;
+      for (int k = 1; k < 64; ++k) {
+        const TPoint p = ArcPoint(e, k / 64.0);
+        EXPECT_FALSE(p.X > m->Box.Left && p.X < m->Box.Right && p.Y > m->Box.Top && p.Y < m->Box.Bottom)
+            << "crosses an element of type " << int(m->ElementType) << " at " << p.X << "," << p.Y;
+      }
+    }
+  }
+}
+
+// Tuplets of every ratio the score holds (3:2, 5:4, 6:4, 2:3, and 5:4
+// counted in eighths as 5:2) show their number on the side the file
+// places them, else on the stem side, by the heads and clear of the
+// notes, stems and beams and of the staff lines.
+TEST(MusicXmlPages, TupletsStandWhereTheFilePlacesThem) {
+  auto score = LaidOut("tuplets_placed.xml");
+  struct TTuplet {
+    int Measure, Kind;
+    bool Below;
+  };
+  std::vector<TTuplet> got;
+  std::vector<TRect> brackets, music;
+  const TQSCalcStaff& row = *score->LayoutPages.At(0)->StaffRows.At(0);
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem || e.ElementType == element::Beam) music.push_back(e.Box);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) music.push_back(e.Box);
+    if (e.Item->ItemType != kind::Tuplet) return;
+    const auto* mark = static_cast<const TQSMark*>(e.Item);
+    got.push_back({mark->GetMeasure()->Index, mark->Fields.Kind, (e.Box.Top + e.Box.Bottom) / 2 > row.BottomLine});
+    brackets.push_back(e.Box2);
+  });
+  // The last, five sixteenths "in the time of 2 eighths", is the 5:4.
+  const std::vector<std::tuple<int, int, bool>> want = {{0, 3, false}, {0, 3, true}, {0, 3, false},
+                                                         {1, 5, false}, {1, 6, true}, {2, 2, false},
+                                                         {3, 5, false}};
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < got.size(); ++i) {
+    SCOPED_TRACE("tuplet " + std::to_string(i + 1));
+    EXPECT_EQ(got[i].Measure, std::get<0>(want[i]));
+    EXPECT_EQ(got[i].Kind, std::get<1>(want[i]));
+    EXPECT_EQ(got[i].Below, std::get<2>(want[i])) << "on the wrong side";
+    // The bracket's line runs from (Left, Top) to (Right, Bottom).
+    const TRect& b = brackets[i];
+    const int nearest = got[i].Below ? std::min(b.Top, b.Bottom) : std::max(b.Top, b.Bottom);
+    EXPECT_TRUE(got[i].Below ? nearest >= row.BottomLine : nearest <= row.TopLine) << "on the staff lines";
+    EXPECT_LT(std::abs(nearest - (got[i].Below ? row.BottomLine : row.TopLine)), 4 * 48) << "far from the notes";
+    auto lineAt = [&](int x) { return b.Top + (b.Bottom - b.Top) * (x - b.Left) / std::max(1, b.Right - b.Left); };
+    for (const TRect& m : music) {
+      if (m.Right <= b.Left || m.Left >= b.Right) continue;
+      for (int x : {std::max(m.Left, b.Left), std::min(m.Right, b.Right)})
+        EXPECT_TRUE(got[i].Below ? lineAt(x) > m.Bottom : lineAt(x) < m.Top) << "on a note at " << m.Left << "," << m.Top;
+    }
+  }
+}
+
+// Systems with lyrics and dynamics under low notes, then chord symbols,
+// a volta and fermatas over high notes, at the small distances the file
+// asks for: nothing of one system touches anything of the next, the
+// marks over a staff touch none of its notes, and each mark stays nearest
+// its own staff.
+TEST(MusicXmlPages, SystemsMoveApartUntilNothingOverprints) {
+  auto score = LaidOut("crowded_systems.xml");
+  struct TInk {
+    const TQSCalcSystem* System;
+    const TQSCalcItem* Element;
+  };
+  std::vector<TInk> ink;
+  ForEachElement(*score, [&](int, const TQSCalcSystem& system, const TQSCalcItem& e) {
+    if (e.Box.Right <= e.Box.Left || e.Box.Bottom <= e.Box.Top) return;
+    if (e.ElementType == element::Item && e.Item &&
+        (e.Item->ItemType == kind::Accolade || e.Item->ItemType == kind::InstrumentName ||
+         (e.Item->ItemType >= kind::RepeatOpen && e.Item->ItemType <= kind::CompositionBegin)))
+      return;
+    if (e.ElementType == element::Item || e.ElementType == element::Stem || e.ElementType == element::Beam)
+      ink.push_back({&system, &e});
+  });
+  auto isMark = [](const TQSCalcItem& e) {
+    const int k = e.Item && e.ElementType == element::Item ? e.Item->ItemType : -1;
+    return k == kind::Chord || k == kind::Volta || k == kind::Fermata || k == kind::Dynamics || k == kind::Lyric ||
+           k == kind::MeasureNumbering;
+  };
+  auto isMusic = [](const TQSCalcItem& e) {
+    return e.ElementType == element::Stem || e.ElementType == element::Beam ||
+           (e.Item && (e.Item->ItemType == kind::Note || e.Item->ItemType == kind::Pause));
+  };
+  int marks = 0;
+  for (size_t i = 0; i < ink.size(); ++i) {
+    const TQSCalcItem& a = *ink[i].Element;
+    if (isMark(a)) {
+      ++marks;
+      EXPECT_EQ(NearestPart(*ink[i].System, (a.Box.Top + a.Box.Bottom) / 2), a.Item->GetMeasure()
+                                                                                  ? a.Item->GetMeasure()->Part()
+                                                                                  : NearestPart(*ink[i].System, 0));
+    }
+    for (size_t j = i + 1; j < ink.size(); ++j) {
+      const TQSCalcItem& b = *ink[j].Element;
+      const bool otherSystem = ink[i].System != ink[j].System;
+      const bool markOnMusic = (isMark(a) && isMusic(b)) || (isMark(b) && isMusic(a)) || (isMark(a) && isMark(b));
+      if ((otherSystem || markOnMusic) && !(a.Item && a.Item == b.Item))
+        EXPECT_FALSE(Overlap(a.Box, b.Box))
+            << "kind " << (a.Item ? a.Item->ItemType : -a.ElementType) << " at " << a.Box.Left << "," << a.Box.Top
+            << " on kind " << (b.Item ? b.Item->ItemType : -b.ElementType) << " at " << b.Box.Left << "," << b.Box.Top
+            << (otherSystem ? " of another system" : "");
+    }
+  }
+  EXPECT_GE(marks, 20);
+  // All six measures on the first page still.
+  EXPECT_EQ(LandingOf(*score, 5).Page, 0);
+}
+
+// A piano part whose file leaves no room between its staves for the
+// dynamics and hairpins of the right hand (below it) and of the left hand
+// (above it) over ledger-line notes: the staves move apart, each mark
+// stands between them on its own side, and none touches a note, a stem or
+// another mark.
+TEST(MusicXmlPages, StavesMoveApartForTheMarksBetweenThem) {
+  auto score = LaidOut("piano_tight.xml");
+  const TQSCalcPage& page = *score->LayoutPages.At(0);
+  const TQSCalcStaff& upper = *page.StaffRows.At(0);
+  const TQSCalcStaff& lower = *page.StaffRows.At(1);
+  std::vector<const TQSCalcItem*> marks, music;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Stem) music.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Dynamics) marks.push_back(&e);
+    if (e.Item->ItemType == kind::Note) music.push_back(&e);
+  });
+  ASSERT_EQ(marks.size(), 9u);
+  int upperMarks = 0;
+  for (const TQSCalcItem* m : marks) {
+    const auto* mark = static_cast<const TQSMark*>(m->Item);
+    const bool ofLower = mark->Fields.Kind == dynamic::kMezzoForte;
+    upperMarks += !ofLower;
+    SCOPED_TRACE("dynamics kind " + std::to_string(mark->Fields.Kind) + " at " + std::to_string(m->Box.Left));
+    EXPECT_GE(m->Box.Top, upper.BottomLine);
+    EXPECT_LE(m->Box.Bottom, lower.TopLine);
+    for (const TQSCalcItem* n : music) EXPECT_FALSE(Overlap(m->Box, n->Box)) << "on a note or stem";
+    for (const TQSCalcItem* o : marks)
+      if (o != m) EXPECT_FALSE(Overlap(m->Box, o->Box)) << "on another mark";
+  }
+  EXPECT_EQ(upperMarks, 6);
+  // The right hand's marks stand above the left hand's.
+  for (const TQSCalcItem* a : marks)
+    for (const TQSCalcItem* b : marks)
+      if (static_cast<const TQSMark*>(a->Item)->Fields.Kind != dynamic::kMezzoForte &&
+          static_cast<const TQSMark*>(b->Item)->Fields.Kind == dynamic::kMezzoForte)
+        EXPECT_LT(a->Box.Top, b->Box.Top);
+}
+
+// Tempo words and metronome marks as other programs write them: a
+// metronome mark the words also spell out is printed once, as the tempo
+// mark beside the words; alla breve keeps its cut sign; words, marks and
+// notes keep apart and inside the line.
+TEST(MusicXmlPages, TempoMarksArePrintedOnce) {
+  auto score = LaidOut("tempi.xml");
+  std::vector<std::string> words;
+  std::vector<std::pair<int, int>> tempi;  // beat kind, per minute
+  std::vector<const TQSCalcItem*> drawn, notes;
+  const TQSCalcSystem* system = nullptr;
+  ForEachElement(*score, [&](int, const TQSCalcSystem& s, const TQSCalcItem& e) {
+    system = &s;
+    if (e.ElementType == element::Stem) notes.push_back(&e);
+    if (e.ElementType != element::Item || !e.Item) return;
+    if (e.Item->ItemType == kind::Note) notes.push_back(&e);
+    if (e.Item->ItemType == kind::Term) {
+      words.push_back(static_cast<const TQSLyric*>(e.Item)->Lines.at(0));
+      drawn.push_back(&e);
+    }
+    if (e.Item->ItemType == kind::Tempo) {
+      const auto* mark = static_cast<const TQSMark*>(e.Item);
+      tempi.push_back({mark->Fields.Kind, mark->Fields.Value});
+      drawn.push_back(&e);
+    }
+  });
+  EXPECT_EQ(words, (std::vector<std::string>{"Allegro", "Alla breve", "rit.", "Più mosso"}));
+  // Half = 80; the dotted quarter = 60 as the quarter = 90 it plays; the
+  // tempo of rit.; the quarter = 96 of "Più mosso (♩ = 96)".
+  EXPECT_EQ(tempi, (std::vector<std::pair<int, int>>{{1, 80}, {2, 90}, {2, 80}, {2, 96}}));
+  const auto meter = ItemsOf<TQSMark>(*LastPiece(*score)->GetColumn(1), kind::Meter);
+  ASSERT_EQ(meter.size(), 1u);
+  EXPECT_EQ(meter[0]->Fields.Style, TQSMark::kMeterCut);
+  ASSERT_NE(system, nullptr);
+  for (size_t i = 0; i < drawn.size(); ++i) {
+    EXPECT_LE(drawn[i]->Box.Right, system->Right) << "past the end of the line";
+    for (size_t j = i + 1; j < drawn.size(); ++j) EXPECT_FALSE(Overlap(drawn[i]->Box, drawn[j]->Box)) << i << " on " << j;
+    for (const TQSCalcItem* n : notes) EXPECT_FALSE(Overlap(drawn[i]->Box, n->Box)) << i << " on a note";
+  }
+  // The last mark stands beside its words, at their height.
+  TRect pm, mark;
+  for (const TQSCalcItem* d : drawn) {
+    if (d->Item->ItemType == kind::Term && static_cast<const TQSLyric*>(d->Item)->Lines.at(0) == "Più mosso") pm = d->Box;
+    if (d->Item->ItemType == kind::Tempo && static_cast<const TQSMark*>(d->Item)->Fields.Value == 96) mark = d->Box;
+  }
+  EXPECT_GE(mark.Left, pm.Right);
+  EXPECT_LT(mark.Top, pm.Bottom);
+  EXPECT_GT(mark.Bottom, pm.Top);
+}
+
+// A chorale written for one page with a small staff (5.2 mm): the file's
+// scaling becomes the score's scale, and the chorale fits on one page.
+TEST(MusicXmlPages, TheFilesScalingSetsTheStaffSize) {
+  auto score = LaidOut("chorale_scaling.xml");
+  const double ownStaff = static_cast<double>(score->Page.Tenths(TQSPage::dLineSpace).Value()) * 4;
+  EXPECT_NEAR(score->Scale, 100 * 52 / ownStaff, 1);
+  EXPECT_EQ(score->LaidOutPages, 1);
+  EXPECT_EQ(LandingOf(*score, 23).Page, 0);
+  EXPECT_TRUE(LandingOf(*score, 21).OpensSystem);
+}
+
+// What the score holds of other signs: a courtesy accidental the file
+// shows (the key's sharp, a sharp repeated in its measure) is shown; a
+// trill's wavy line runs to the end of the note where the file stops it,
+// inside its measure and over the barline; a glissando is the score's
+// glissando sign after its first note.
+TEST(MusicXmlPages, CourtesyAccidentalsAndTrillLines) {
+  auto score = LaidOut("signs_and_lines.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  std::vector<int> signed_;
+  for (TQSNote* n : NotesOf(*part.GetMeasure(0)))
+    signed_.push_back(static_cast<int>(ItemsOf<TQSMark>(*n, kind::Accidental).size()));
+  EXPECT_EQ(signed_, (std::vector<int>{0, 1, 1, 1}));
+  std::vector<const TQSCalcItem*> trills;
+  ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+    if (e.ElementType == element::Item && e.Item && e.Item->ItemType == kind::Trill) trills.push_back(&e);
+  });
+  ASSERT_GE(trills.size(), 2u);
+  const auto* first = static_cast<const TQSMark*>(trills[0]->Item);
+  const auto* second = static_cast<const TQSMark*>(trills.back()->Item);
+  EXPECT_EQ(first->Fields.Value, 3 * kTicksQuarter);
+  EXPECT_EQ(second->Fields.Value, 6 * kTicksQuarter);
+  // The first line reaches the last of its notes, past the one between.
+  const std::vector<TQSNote*> m2 = NotesOf(*part.GetMeasure(1));
+  EXPECT_GT(trills[0]->Box.Right, ElementOf(*score, m2[2])->Box.Right);
+  EXPECT_LT(trills[0]->Box.Right, ElementOf(*score, m2[3])->Box.Right);
+  // The second runs on into the next measure, to the end of its note.
+  const std::vector<TQSNote*> m4 = NotesOf(*part.GetMeasure(3));
+  EXPECT_GT(trills.back()->Box.Right, ElementOf(*score, m4[0])->Box.Right);
+  EXPECT_LT(trills.back()->Box.Right, ElementOf(*score, m4[1])->Box.Right);
+  // A glissando from that note falls to the next.
+  const auto glissandi = ItemsOf<TQSMark>(*m4[0], kind::Glissando);
+  ASSERT_EQ(glissandi.size(), 1u);
+  EXPECT_EQ(glissandi[0]->Fields.Kind, 1);
+  EXPECT_TRUE(ItemsOf<TQSMark>(*m4[1], kind::Glissando).empty());
+}
+
+// Grace chords stand in one column each, their stems reaching as far as
+// the chord's longest; a grace C before a main C sharp takes no natural.
+TEST(MusicXmlPages, GraceChordsStandInColumns) {
+  auto score = LaidOut("grace_chords.xml");
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  std::vector<std::vector<const TQSNote*>> groups;
+  for (TQSItem* item : m.Items)
+    if (auto* group = dynamic_cast<const TQSVorschlag*>(item)) {
+      groups.emplace_back();
+      for (TQSItem* g : group->Items) groups.back().push_back(static_cast<const TQSNote*>(g));
+    }
+  ASSERT_EQ(groups.size(), 3u);
+  ASSERT_EQ(groups[1].size(), 4u);
+  auto head = [&](const TQSNote* n) { return ElementOf(*score, n)->Box; };
+  auto stemTop = [&](const TQSNote* n) {
+    int top = 0;
+    ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+      if (e.Item == n && e.ElementType == element::Stem) top = e.Box.Top;
+    });
+    return top;
+  };
+  // (E5 G5), (C5 E5) (D5 F5): the notes of a chord in one column.
+  for (auto [a, b] : {std::pair{groups[0][0], groups[0][1]}, {groups[1][0], groups[1][1]}, {groups[1][2], groups[1][3]}}) {
+    EXPECT_EQ(head(a).Left, head(b).Left);
+    EXPECT_EQ(stemTop(a), stemTop(b));
+  }
+  EXPECT_LT(head(groups[1][1]).Right, head(groups[1][2]).Left + 1);
+  EXPECT_TRUE(ItemsOf<TQSMark>(*groups[1][0], kind::Accidental).empty());
+}
+
+// Ties of a chord part to both sides, the highest above and the lowest
+// below, the middle one away from the stem; a tie the file orients over
+// the heads arcs over them.
+TEST(MusicXmlPages, TiesTakeTheSideOfTheirChordOrOfTheFile) {
+  auto score = LaidOut("ties.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  auto tieOf = [](const TQSNote* n) -> const TQSLiga* {
+    for (TQSItem* item : n->Items)
+      if (auto* l = dynamic_cast<const TQSLiga*>(item); l && l->EndFromStart()) return l;
+    return nullptr;
+  };
+  std::vector<std::pair<int, bool>> sides;  // pitch line, below
+  for (int m = 0; m < 2; ++m)
+    for (const TQSNote* n : NotesOf(*part.GetMeasure(m)))
+      if (const TQSLiga* tie = tieOf(n)) sides.push_back({PitchLine(n->Fields.Pitch), tie->IsBelow()});
+  ASSERT_EQ(sides.size(), 4u);
+  std::sort(sides.begin(), sides.begin() + 3);
+  EXPECT_TRUE(sides[0].second);   // C4
+  EXPECT_TRUE(sides[1].second);   // E4, away from the stem
+  EXPECT_FALSE(sides[2].second);  // G4
+  EXPECT_FALSE(sides[3].second);  // A4, over as the file says
+  // Drawn on those sides of their heads.
+  for (int m = 0; m < 2; ++m)
+    for (const TQSNote* n : NotesOf(*part.GetMeasure(m))) {
+      const TQSLiga* tie = tieOf(n);
+      if (!tie) continue;
+      const TQSCalcItem* arc = ElementOf(*score, tie);
+      const TRect head = ElementOf(*score, n)->Box;
+      ASSERT_NE(arc, nullptr);
+      if (tie->IsBelow()) {
+        EXPECT_GT(arc->Box2.Top, (head.Top + head.Bottom) / 2);
+      } else {
+        EXPECT_LT(arc->Box2.Top, (head.Top + head.Bottom) / 2);
+      }
+    }
 }
 
 }  // namespace

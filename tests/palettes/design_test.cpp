@@ -188,11 +188,11 @@ TEST_F(DesignPalette, RegimesToolsAndDefaults) {
   EXPECT_FALSE(Palette->IsDown(T::tLine));
   EXPECT_EQ(Settings->ReadInteger("Design", "PageNumber", -1), 3);
   // The keys cycle through a pair of tools and back to Point.
-  EXPECT_TRUE(Palette->PaletteKey('R'));
+  EXPECT_TRUE(Palette->PageKey('R', 0, 0));
   EXPECT_TRUE(Palette->IsDown(T::tRectangle));
-  Palette->PaletteKey('R');
+  Palette->PageKey('R', 0, 0);
   EXPECT_TRUE(Palette->IsDown(T::tFillRectangle));
-  Palette->PaletteKey('R');
+  Palette->PageKey('R', 0, 0);
   EXPECT_TRUE(Palette->CBPointDesign->Down());
   // Resetting leaves the settings file as it was.
   Palette->SetValue(V::LineWidth, 4);

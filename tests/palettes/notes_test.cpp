@@ -10,7 +10,12 @@
 
 #include "../view/view_fixture.h"
 #include "base/inifile.h"
+#include "../common/library_support.h"
+#include "palettes/notepickers.h"
 #include "palettes/notes.h"
+#include "palettes/symbolpickers.h"
+#include "platform/keys.h"
+#include "platform/musicglyphs.h"
 #include "platform/comctrls.h"
 #include "platform/testdriver.h"
 #include "score/marks.h"
@@ -427,6 +432,219 @@ TEST_F(NotesPalette, SettingsAreKeptAndReadBack) {
   EXPECT_EQ(read.Tremolo, 3);
 }
 
+
+// The traps of the value buttons: the first note button is the double
+// whole note (no duration for the keyboard), the grace note needs a value
+// and takes the eighth when only the double whole is down, a note value
+// keeps an accidental but drops an articulation, and the drum head wins
+// over a slur in the modifier list.
+TEST_F(NotesPalette, ValueButtonsAndTheModifierList) {
+  EXPECT_EQ(Palette->Button(B::bWholeNote)->Byte(), glyphs::NoteheadDoubleWhole);
+  EXPECT_EQ(Palette->Button(B::bNote)->Byte(), glyphs::NoteheadWhole);
+  // The accidentals by their names in the glyph table: 65 is the double
+  // flat and 66 the sharp, whatever other tables of the codes say.
+  const std::pair<B, uint8_t> faces[] = {
+      {B::bBemol, 64},          {B::bDoubleBemol, 65},      {B::bDiesis, 66},          {B::bDoubleDiesis, 67},
+      {B::bBecarre, 68},        {B::bBecarreBemol, 69},     {B::bBecarreDiesis, 70},   {B::bPause4, 77},
+      {B::bMicrotone, 230}};
+  for (auto [b, code] : faces) EXPECT_EQ(Palette->Button(b)->Byte(), code) << Palette->Button(b)->Name();
+  Press(B::bWholeNote);
+  EXPECT_EQ(Palette->GetDuration(), 0);
+  Press(B::bVorschlag);
+  EXPECT_TRUE(Palette->IsDown(B::bNote8));
+  EXPECT_FALSE(Palette->IsDown(B::bWholeNote));
+  EXPECT_TRUE(Palette->IsDown(B::bVorschlag));
+  EXPECT_EQ(Palette->ToolCursorName(), "VORSCHLAG1");
+  Press(B::bPause4);
+  EXPECT_EQ(Palette->GetDuration(), 128);
+
+  struct TCase {
+    std::vector<B> Pressed;
+    int MicroTone;
+    std::vector<int> Marks;
+    int Shift;
+    const char* Cursor;
+  };
+  const TCase cases[] = {
+      {{B::bNote4, B::bDrumNote, B::bLigaUp}, 101, {40}, 0, "NOTE4"},
+      {{B::bNote4, B::bLigaDown}, 101, {31}, 0, "NOTE4"},
+      {{B::bMicrotone}, 133, {133}, -1, "BEMOL"},
+      {{B::bMicrotone}, 136, {136}, 1, "DIESIS"},
+      {{B::bNote2, B::bDot, B::bStaccato, B::bTreole}, 101, {45, 141, 88}, 0, "NOTE2"},
+      {{B::bBracketStyle}, 101, {}, 0, "BRACKETSTYLE"},
+      {{B::bTreole}, 101, {88}, 0, ""},  // a tuplet alone: the default cursor
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.MicroTone);
+    Press(Palette->CBPointNotes);
+    Palette->MicroToneChosen(c.MicroTone);
+    Press(Palette->CBPointNotes);
+    for (B b : c.Pressed) Press(b);
+    std::vector<int> marks;
+    int shift = 9, bracket = 9;
+    Palette->CollectMarks(marks, shift, bracket);
+    EXPECT_EQ(marks, c.Marks);
+    EXPECT_EQ(shift, c.Shift);
+    EXPECT_EQ(bracket, Palette->IsDown(B::bBracketStyle) ? 1 : 0);
+    EXPECT_EQ(Palette->ToolCursorName(), c.Cursor);
+  }
+  // A quarter pressed while staccato and a sharp are down keeps the sharp.
+  Press(Palette->CBPointNotes);
+  Press(B::bStaccato);
+  Press(B::bDiesis);
+  Press(B::bNote4);
+  EXPECT_TRUE(Palette->IsDown(B::bDiesis));
+  EXPECT_FALSE(Palette->IsDown(B::bStaccato));
+}
+
+// Each picker drops down below its button preset with the palette's
+// value; its answer is kept in the settings (found again by a new
+// palette), presses the tool and arms the views.
+TEST_F(NotesPalette, ThePickersAnswerIntoThePalette) {
+  Palette->OpenPicker(B::bTempo);
+  auto* tempo = dynamic_cast<TFChooseTempo*>(Palette->OpenedPicker());
+  ASSERT_NE(tempo, nullptr);
+  TECCharButton* button = Palette->Button(B::bTempo);
+  const TPoint below = button->ClientToScreen({0, button->Height()});
+  EXPECT_GE(tempo->Top(), below.Y - 1);
+  EXPECT_EQ(tempo->GetTempoNote(), 2);
+  EXPECT_EQ(tempo->GetTempo(), 120);
+  tempo->SetTempoNote(3);
+  tempo->ETempo->SetText("96");
+  EXPECT_TRUE(Palette->IsDown(B::bTempo));
+  EXPECT_EQ(View->ArmedItem, paletteitem::ColumnMark);
+  // Another picker closes the first.
+  Palette->OpenPicker(B::bSize);
+  td::ProcessMessages();
+  auto* size = dynamic_cast<TFChooseSize*>(Palette->OpenedPicker());
+  ASSERT_NE(size, nullptr);
+  size->SetSize(TimeWord(6, 8));
+  size->CBSize->OnChange(size->CBSize);
+  EXPECT_EQ(Palette->Values().Size, TimeWord(6, 8));
+  EXPECT_TRUE(Palette->IsDown(B::bSize));
+  td::KeyDown(*size, VK_ESCAPE);
+  td::ProcessMessages();
+  EXPECT_EQ(Palette->OpenedPicker(), nullptr) << "Esc closes and frees it";
+
+  Palette->OpenPicker(B::bVorschlag);
+  auto* grace = dynamic_cast<TFChooseVorschlag*>(Palette->OpenedPicker());
+  ASSERT_NE(grace, nullptr);
+  grace->TBDuration->SetPosition(56);  // a sixteenth
+  EXPECT_EQ(Palette->Values().VorschlagDuration, 16);
+  Palette->OpenPicker(B::bClef);
+  auto* clef = dynamic_cast<TFChooseClef*>(Palette->OpenedPicker());
+  ASSERT_NE(clef, nullptr);
+  td::ShowAndWait(*clef);
+  td::Click(*clef->Buttons[1], 30, 30);  // bass
+  td::ProcessMessages();
+  EXPECT_EQ(Palette->OpenedPicker(), nullptr);
+  EXPECT_EQ(Palette->Values().Clef, 2);
+  EXPECT_EQ(Palette->ToolCursorName(), "CLEFF");
+  Palette->MicroToneChosen(137);
+  EXPECT_EQ(Palette->Button(B::bMicrotone)->Byte(), glyphs::AccidentalFlatOneArrowUp);
+  Palette->BracketStyleChosen(2);
+
+  MakePalette();
+  const TNotesSettings& v = Palette->Values();
+  EXPECT_EQ(v.TempoNote, 3);
+  EXPECT_EQ(v.TempoSize, 96);
+  EXPECT_EQ(v.Size, TimeWord(6, 8));
+  EXPECT_EQ(v.VorschlagDuration, 16);
+  EXPECT_EQ(v.Clef, 2);
+  EXPECT_EQ(v.MicroTone, 137);
+  EXPECT_EQ(v.BracketStyle, 2);
+}
+
+// The keys of the Notes page: Enter then a digit enters that note at the
+// cursor, Space a rest; a digit alone only changes a chosen value; numeric
+// plus steps shorter round the seven; shared letters step through their
+// buttons.
+TEST_F(NotesPalette, TheLettersAndDigitsOfThePage) {
+  View->SetCursorMeasureTick(0, 0, false);
+  View->SetCursorLine(62);
+  auto key = [&](uint16_t k, uint16_t prefix = 0, uint16_t shift = 0) { return Palette->PageKey(k, shift, prefix); };
+  EXPECT_TRUE(key(VK_RETURN));
+  EXPECT_TRUE(key('3', VK_RETURN));
+  ASSERT_GE(Timed(0).size(), 1u);
+  EXPECT_EQ(Timed(0)[0]->ItemType, kind::Note);
+  EXPECT_EQ(static_cast<TQSNote*>(Timed(0)[0])->Fields.Length, 128);
+  EXPECT_FALSE(Palette->IsDown(B::bNote4)) << "the button pops up again";
+  EXPECT_TRUE(key('4', VK_SPACE));
+  ASSERT_GE(Timed(0).size(), 2u);
+  EXPECT_EQ(Timed(0)[1]->ItemType, kind::Pause);
+  EXPECT_EQ(static_cast<TQSPause*>(Timed(0)[1])->Fields.Length, 64) << "entered after the note: the cursor moved on";
+
+  key('4');
+  EXPECT_FALSE(Palette->IsDown(B::bNote8) || Palette->IsDown(B::bPause8)) << "no value is down: nothing";
+  Press(B::bPause2);
+  EXPECT_TRUE(key('4'));
+  EXPECT_TRUE(Palette->IsDown(B::bPause8));
+  Press(B::bNote64);
+  EXPECT_TRUE(key(VK_ADD));
+  EXPECT_TRUE(Palette->IsDown(B::bNote)) << "1/64 goes round to the whole";
+  EXPECT_TRUE(key(VK_SUBTRACT));
+  EXPECT_TRUE(Palette->IsDown(B::bNote64));
+  EXPECT_TRUE(key('P'));
+  EXPECT_TRUE(Palette->IsDown(B::bPause64));
+  EXPECT_TRUE(key('N'));
+  EXPECT_TRUE(Palette->IsDown(B::bNote64));
+
+  const std::vector<std::pair<uint16_t, std::vector<B>>> steps = {
+      {'B', {B::bBemol, B::bDoubleBemol}}, {'D', {B::bDiesis, B::bDoubleDiesis}},
+      {'U', {B::bDot, B::bDoubleDot}},     {'R', {B::bBecarre, B::bBecarreBemol, B::bBecarreDiesis}}};
+  for (const auto& [k, buttons] : steps)
+    for (size_t i = 0; i <= buttons.size(); ++i) {
+      key(k);
+      for (size_t j = 0; j < buttons.size(); ++j) EXPECT_EQ(Palette->IsDown(buttons[j]), i == j) << char(k) << i;
+    }
+  key('J');
+  EXPECT_TRUE(Palette->IsDown(B::bTreole));
+  for (int n : {4, 5, 6, 7, 8, 9, 2}) {
+    key('J');
+    EXPECT_EQ(Palette->Values().Treole, n);
+  }
+  key('S');
+  EXPECT_TRUE(Palette->IsDown(B::bStaccato));
+  key('S');
+  EXPECT_FALSE(Palette->IsDown(B::bStaccato));
+  key('C');
+  EXPECT_TRUE(Palette->IsDown(B::bClef));
+  key('Q');
+  EXPECT_TRUE(Palette->CBPointNotes->Down());
+}
+
+// A grace note goes into a grace group before the note at the cursor with
+// the palette's grace values; with a drum style the note gets its head and
+// the score learns the styles.
+TEST_F(NotesPalette, GraceNotesAndDrumHeads) {
+  Press(B::bNote4);
+  ClickStaff(0, 0, 62);
+  Press(B::bVorschlag);
+  ClickStaff(0, 0, 64);
+  const TQSVorschlag* group = nullptr;
+  for (TQSItem* item : Measure(0)->Items)
+    if (item->ItemType == kind::Vorschlag) group = static_cast<const TQSVorschlag*>(item);
+  ASSERT_NE(group, nullptr);
+  EXPECT_FALSE(group->IsAfter());
+  EXPECT_TRUE(group->IsShortStyle());
+  ASSERT_EQ(group->Items.Count(), 1);
+  Score.Undo(1);
+  for (TQSItem* item : Measure(0)->Items) EXPECT_NE(item->ItemType, kind::Vorschlag);
+
+  test::TProgramFolder folder(true);
+  MakePalette();
+  ASSERT_GE(Palette->DrumStyles().size(), 2u) << "the shipped styles";
+  Palette->DrumStyleChosen(1);
+  EXPECT_TRUE(Palette->IsDown(B::bDrumNote));
+  Press(B::bNote4);
+  EXPECT_TRUE(Palette->IsDown(B::bDrumNote));
+  ClickStaff(1, 0, 64);
+  const std::vector<TQSItem*> items = Timed(1);
+  ASSERT_GE(items.size(), 1u);
+  ASSERT_EQ(items[0]->ItemType, kind::Note);
+  EXPECT_EQ(static_cast<TQSNote*>(items[0])->Fields.HeadStyle, DrumHeadCode(1));
+  EXPECT_EQ(Score.DrumInstrumentCount(), static_cast<int>(Palette->DrumStyles().size()));
+}
 
 // The palette is registered for the form tools, and in every language its
 // caption and every button's hint come from the language file, none left

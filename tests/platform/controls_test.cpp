@@ -378,7 +378,7 @@ TEST_F(ControlsTest, TimerFiresOnTheWindowThread) {
     onWindowThread = TThread::IsMainThread() && sender == &timer;
     if (++fired == 2) timer.SetEnabled(false);
   };
-  const uint32_t start = GetTickCount();
+  const uint64_t start = GetTickCount();
   while (fired < 2 && GetTickCount() - start < 5000) Application().HandleMessage();
   EXPECT_EQ(fired, 2);
   EXPECT_TRUE(onWindowThread);

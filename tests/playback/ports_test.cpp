@@ -109,6 +109,24 @@ TEST(MidiPorts, LongMessagesSplit) {
 // entry's note-off ends the second sound early. A countdown of n ends at
 // the n-th pass of 1/128 second (the queue's passes run at 54.7, 62.5 ...
 // ms here); 0 ends at the first.
+// The volume bar's value reaches the device as the General MIDI master
+// volume (14 bits), at once while the port is open, else when it opens.
+TEST(MidiPorts, TheVolumeReachesTheDeviceAsMasterVolume) {
+  TRecordingPort port;
+  port.SetVolume(32768);
+  EXPECT_EQ(port.Taken(), Lines{}) << "nothing while the port is closed";
+  ASSERT_EQ(port.Open(), 0);
+  EXPECT_EQ(port.Taken(), (Lines{"open", "sysex F0 7F 7F 04 01 00 40 F7"}));
+  port.SetVolume(70000);
+  EXPECT_EQ(port.Volume(), 65535);
+  EXPECT_EQ(port.Taken().back(), "sysex F0 7F 7F 04 01 7F 7F F7");
+  port.SetVolume(0);
+  EXPECT_EQ(port.Taken().back(), "sysex F0 7F 7F 04 01 00 00 F7");
+  const size_t sent = port.Taken().size();
+  port.SetVolume(0);
+  EXPECT_EQ(port.Taken().size(), sent) << "the same volume again sends nothing";
+}
+
 TEST(MidiPorts, NoteOffQueue) {
   TQSVirtualClock clock(false);
   auto* port = new TRecordingPort(&clock);

@@ -299,13 +299,13 @@ TEST(MenuItem, BlinkStepsNoFasterThanTheTick) {
   // step is timed from before the call that made it to after the call that
   // made the next one, so that a slow machine can only lengthen the gap.
   struct TStep {
-    uint32_t Before, After;
+    uint64_t Before, After;
   };
   std::vector<TStep> steps;
   int last = e->BlinkPhase();
   for (int i = 0; i < 12; ++i) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const uint32_t before = GetTickCount();
+    const uint64_t before = GetTickCount();
     e->Blink(false);
     if (e->BlinkPhase() != last) steps.push_back({before, GetTickCount()});
     last = e->BlinkPhase();

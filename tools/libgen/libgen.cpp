@@ -1,12 +1,14 @@
 // qs-libgen SOURCE_DIR OUT_DIR: builds the library files the program ships
 // from their readable sources (transpositions.txt, instruments.txt,
-// guitars.txt in SOURCE_DIR) into OUT_DIR: "Templates/Default.trn" and
-// "Templates/Default.int" with their translations, one ".gtr" file a guitar,
-// and the index files "Guitars.ini", "Chords.ini" and "Symbols.ini" (the
-// chord and symbol libraries start empty).
+// guitars.txt, drums.txt in SOURCE_DIR) into OUT_DIR: "Templates/Default.trn"
+// and "Templates/Default.int" with their translations, one ".gtr" file a
+// guitar, one ".drm" file a drum style, and the index files "Guitars.ini",
+// "Drums.ini", "Chords.ini" and "Symbols.ini" (the chord and symbol
+// libraries start empty).
 //
 // The shipped files in resources/ are made with it:
 //   build/bin/qs-libgen tools/libgen resources
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -18,9 +20,12 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "base/text.h"
+#include "platform/fonts.h"
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
+#include "palettes/drums.h"
 #include "palettes/libraryfile.h"
+#include "score/record.h"
 #include "score/chordcode.h"
 #include "score/clefs.h"
 #include "uikit/lrf.h"
@@ -309,6 +314,31 @@ void BuildGuitars(const std::string& source, const std::string& out) {
   index(kGuitarIndex, entries);
   index(kChordIndex, {});
   index(kSymbolIndex, {});
+
+  // Drum styles: signature, header, version, four fields (caption, name,
+  // the 8 head bytes, the font).
+  std::vector<std::string> drums;
+  for (const TLine& line : ReadSource(source + "drums.txt")) {
+    const std::vector<std::string>& f = line.Fields;
+    if (f[0] != "drum" || f.size() != 7) Fail(line.Where, "drum | file | name | caption | head | stem | left");
+    std::array<uint8_t, 8> head{};
+    const int stem = Number(line, f[5], 0, 0xFFFF);
+    head[2] = static_cast<uint8_t>(stem & 0xFF);
+    head[3] = static_cast<uint8_t>(stem >> 8);
+    head[4] = static_cast<uint8_t>(Number(line, f[4], 33, 255));
+    head[6] = Number(line, f[6], 0, 1) ? 0x80 : 0;
+    SaveFile(out + "Templates/" + f[1], [&](TStream& s) {
+      WriteLibraryHeader(s, '(', "Drum style", 800);
+      s.WriteU16(4);
+      WriteStreamString(s, f[3]);
+      WriteStreamString(s, f[2]);
+      s.WriteU16(static_cast<uint16_t>(head.size()));
+      for (uint8_t b : head) s.WriteU8(b);
+      WriteStreamString(s, MusicFontName);
+    });
+    drums.push_back(f[1]);
+  }
+  index(kDrumIndex, drums);
 }
 
 }  // namespace
