@@ -117,6 +117,8 @@ void RegisterColorsForms() {
   RegisterForm("FColors", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFColors>(nullptr);
     form->SetColor(0x0000FF);
+    // The form tools free what they show: closing only hides it.
+    form->DefaultCloseAction = caHide;
     return form;
   });
 }

@@ -118,8 +118,10 @@ TFDesign::TFDesign(TComponent* owner, const TPaletteContext& context)
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TDesignSettings::kSection, attached);
   };
+  // A floating palette's window chooses its page when activated; docked,
+  // its tab does (the font field taking the focus must not).
   OnActivate = [this](TObject*) {
-    if (host_) host_->PaletteActivated(TDesignSettings::kSection);
+    if (host_ && Floating()) host_->PaletteActivated(TDesignSettings::kSection);
   };
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
     // Typing a font name or size is not a tool key.
@@ -260,6 +262,9 @@ void TFDesign::MakeAttributes() {
   UDTextSize->Min = 1;
   UDTextSize->Max = 100;
   UDTextSize->SetAssociate(ETextSize);
+  // The fields take the focus when clicked, never by themselves when the
+  // main window comes to the front.
+  for (TEdit* e : {ETextName, ETextSize}) e->SetTabStop(false);
   ETextName->OnExit = [this](TObject*) { ApplyFontName(); };
   ETextName->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
     if (key == VK_RETURN) {

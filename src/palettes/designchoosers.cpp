@@ -424,11 +424,15 @@ void RegisterDesignChooserForms() {
   RegisterForm("FTextName", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFTextName>(nullptr);
     form->SetFaceName("Arial");
+    // The form tools free what they show: closing only hides it.
+    form->DefaultCloseAction = caHide;
+    form->DefaultCloseAction = caHide;
     return form;
   });
   RegisterForm("FFontStyles", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFFontStyles>(nullptr);
     form->SetStyles(fsBold | fsItalic);
+    form->DefaultCloseAction = caHide;
     return form;
   });
   const std::pair<const char*, TFValueChooser::TKind> rows[] = {
@@ -440,11 +444,13 @@ void RegisterDesignChooserForms() {
     RegisterForm(name, [kind = kind](const std::string&) -> std::unique_ptr<TCustomForm> {
       auto form = std::make_unique<TFValueChooser>(nullptr, kind);
       form->SetValue(kind == TFValueChooser::TKind::PointStyles ? 0x12 : 2);
+      form->DefaultCloseAction = caHide;
       return form;
     });
   RegisterForm("FTextRotate", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFTextRotate>(nullptr);
     form->SetAngle(30);
+    form->DefaultCloseAction = caHide;
     return form;
   });
   for (bool dates : {false, true})
@@ -452,6 +458,7 @@ void RegisterDesignChooserForms() {
                  [dates](const std::string&) -> std::unique_ptr<TCustomForm> {
                    auto form = std::make_unique<TFChooseList>(nullptr, dates);
                    form->SetIndex(1);
+                   form->DefaultCloseAction = caHide;
                    return form;
                  });
 }

@@ -92,7 +92,7 @@ def run(program, source, outdir):
     folder = os.path.join(outdir, "program")
     program = private_program(program, folder)
     with open(os.path.join(folder, "ProgramSetting.ini"), "w", encoding="utf-8") as f:
-        f.write("[Tools]\nLanguage=ENU\nStartModule=0\n[FProgramModule]\nActiveTool=6\n")
+        f.write("[Tools]\nLanguage=ENU\nStartModule=0\n")
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)
     song = os.path.join(outdir, "song.xml")
@@ -168,6 +168,14 @@ def run(program, source, outdir):
         keys.press(letter)
 
     try:
+        # The Design page: Alt+D hides it, Windows > Design shows it again
+        # as the current tool page.
+        keys.press("d", "Alt_L")
+        keys.press("w", "Alt_L")
+        time.sleep(0.4)
+        for _ in range(7):
+            keys.press("Down")
+        keys.press("Return")
         s0 = shot("start")
         staff = Staff(s0)
         # Paper below the first system: free of music.
