@@ -1,7 +1,12 @@
 #include "app/forms.h"
 
 #include "app/mainwindow.h"
+#include "app/about.h"
+#include "app/mail.h"
 #include "app/pageviewer.h"
+#include "app/preview.h"
+#include "chords/guitarpalette.h"
+#include "dialogs/exportdialogs.h"
 #include "dialogs/pausecount.h"
 #include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
@@ -47,7 +52,12 @@ void RegisterApplicationForms() {
   RegisterToolPageForms();
   RegisterEditorHostForms();
   RegisterPaletteForms();
+  RegisterGuitarPalette();
   RegisterPauseCountForms();
+  RegisterExportDialogForms();
+  RegisterPreviewForms();
+  RegisterMailForms();
+  RegisterAboutForms();
   RegisterHelperForms();
 }
 

@@ -160,6 +160,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // ------------------------------------------------------------ palettes
   TQSScore* ActiveScore() override;
   void SoundPitch(int pitch, int ticks, int velocityStep) override;
+  void PlayNotes(int program, const std::vector<int>& pitches, int ticks) override;
   void SetEntryDuration(int ticks) override;
   void PaletteActivated(const std::string& name) override;
   void SetPaletteAttached(const std::string& name, bool attached) override;
@@ -177,6 +178,15 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ASaveExecute();
   void ASaveAsExecute();
   void AExitExecute();
+  // Exports, printing, preview, e-mail and About (printing.cpp,
+  // preview.cpp, mail.cpp, about.cpp).
+  void AExportImageExecute();
+  void AExportPDFExecute();
+  void AExportWaveExecute();
+  void APrintExecute();
+  void APreviewExecute();
+  void AMailToExecute();
+  void AAboutExecute();
   void AUndoExecute();
   void ARedoExecute();
   void ACutExecute();

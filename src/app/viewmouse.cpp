@@ -27,10 +27,10 @@ void EditSelectedImage(TQSScore& score, TIniFile* settings) {
   GetSelectedImage(score, width, height, picture, flags);
   TFImageProperties dialog(nullptr, settings);
   dialog.SetPicture(picture);
-  dialog.SetPixelSize(width / 8, height / 8);
+  dialog.SetPictureSize(width / 8, height / 8);
   dialog.SetFlags(flags);
   if (dialog.ShowModal() != mrOk) return;
-  SetSelectedImage(score, dialog.PixelWidth() * 8, dialog.PixelHeight() * 8, dialog.Picture(), dialog.Flags());
+  SetSelectedImage(score, dialog.PictureWidth() * 8, dialog.PictureHeight() * 8, dialog.Picture(), dialog.Flags());
 }
 
 }  // namespace

@@ -813,7 +813,7 @@ bool TFDesign::ViewMouseUp(TQSWindow& view, int x, int y) {
     TFImageProperties dialog(nullptr, settings_);
     if (dialog.ShowModal() == mrOk && !dialog.Picture().Empty()) {
       const uint8_t flags = dialog.Flags();
-      entered = InsertImage(*score, p.X, p.Y, dialog.PixelWidth() * 8, dialog.PixelHeight() * 8, dialog.Picture(),
+      entered = InsertImage(*score, p.X, p.Y, dialog.PictureWidth() * 8, dialog.PictureHeight() * 8, dialog.Picture(),
                             flags & 0x80, flags & 0x40, flags & 0x20) != nullptr;
     }
   } else if (IsDown(T::tLyric) || IsDown(T::tInscription) || IsDown(T::tInstrumentName)) {

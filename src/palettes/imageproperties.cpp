@@ -12,6 +12,7 @@
 #include "platform/extctrls.h"
 #include "platform/imagedecode.h"
 #include "platform/stdctrls.h"
+#include "uikit/catalogue.h"
 #include "uikit/formparts.h"
 #include "uikit/messagebox.h"
 
@@ -37,12 +38,12 @@ TFImageProperties::TFImageProperties(TComponent* owner, TIniFile* settings) : TF
   CBCenter = Make<TCheckBox>(this, "CBCenter", 280, 74, 132, 20);
   CBStretch = Make<TCheckBox>(this, "CBStretch", 280, 96, 132, 20);
   CBTransparent = Make<TCheckBox>(this, "CBTransparent", 280, 118, 132, 20);
-  auto* lw = Make<TLabel>(this, "LWidth", 280, 150, 60, 16);
-  lw->SetCaption("Width");
+  LWidth = Make<TLabel>(this, "LWidth", 280, 150, 60, 16);
+  LWidth->SetCaption("Width");
   EWidth = Make<TEdit>(this, "EWidth", 344, 146, 50, 21);
   UDWidth = Make<TUpDown>(this, "UDWidth", 394, 146, 17, 21);
-  auto* lh = Make<TLabel>(this, "LHeight", 280, 178, 60, 16);
-  lh->SetCaption("Height");
+  LHeight = Make<TLabel>(this, "LHeight", 280, 178, 60, 16);
+  LHeight->SetCaption("Height");
   EHeight = Make<TEdit>(this, "EHeight", 344, 174, 50, 21);
   UDHeight = Make<TUpDown>(this, "UDHeight", 394, 174, 17, 21);
   for (TUpDown* ud : {UDWidth, UDHeight}) {
@@ -54,7 +55,7 @@ TFImageProperties::TFImageProperties(TComponent* owner, TIniFile* settings) : TF
   BBOk = MakeOkButton(this, "&OK", 280, 236);
   BBOk->ModalResult = mrNone;
   BBCancel = MakeCancelButton(this, 280, 266);
-  SetPixelSize(32, 32);
+  SetPictureSize(32, 32);
   FLImageImput = MakeFormLanguage(this, "FLImageImput");
 
   for (TEdit* e : {EWidth, EHeight}) e->OnChange = [this](TObject*) { ApplySize(); };
@@ -71,11 +72,14 @@ TFImageProperties::TFImageProperties(TComponent* owner, TIniFile* settings) : TF
     TOpenDialog dialog(nullptr);
     dialog.Filter = FLImageImput->GetMessage(2);
     dialog.Options = ofFileMustExist | ofPathMustExist;
-    if (dialog.Execute()) LoadFile(dialog.FileName);
+    dialog.Language = InterfaceLanguage();
+    std::string error;
+    if (dialog.Execute() && !LoadPicture(dialog.FileName, &error))
+      ShowMessageBlock(Caption(), error, 0, 1);
   };
   BBClear->OnClick = [this](TObject*) { ClearPicture(); };
   BBOk->OnClick = [this](TObject*) {
-    if (AcceptOk()) SetModalResult(mrOk);
+    if (Accept()) SetModalResult(mrOk);
   };
   if (settings_) {
     TRect bounds = BoundsRect();
@@ -95,25 +99,25 @@ void TFImageProperties::SetPicture(const TQSPicture& picture) {
   IImage->Invalidate();
 }
 
-bool TFImageProperties::LoadFile(const std::string& fileName) {
+bool TFImageProperties::LoadPicture(const std::string& fileName, std::string* error) {
   TQSPicture loaded;
   try {
     LoadPictureFile(fileName, loaded);
   } catch (const EInvalidPicture& e) {
-    ShowMessageBlock(FLImageImput->GetMessage(1), e.Message(), 0, 1);
+    if (error) *error = e.Message();
     return false;
   }
   SetPicture(loaded);
-  SetPixelSize(loaded.Width(), loaded.Height());
+  SetPictureSize(loaded.Width(), loaded.Height());
   return true;
 }
 
 void TFImageProperties::ClearPicture() { SetPicture(TQSPicture()); }
 
-int TFImageProperties::PixelWidth() const { return StrToIntSafe(Trim(EWidth->Text()), 0); }
-int TFImageProperties::PixelHeight() const { return StrToIntSafe(Trim(EHeight->Text()), 0); }
+int TFImageProperties::PictureWidth() const { return std::max(0, StrToIntSafe(Trim(EWidth->Text()), 0)); }
+int TFImageProperties::PictureHeight() const { return std::max(0, StrToIntSafe(Trim(EHeight->Text()), 0)); }
 
-void TFImageProperties::SetPixelSize(int width, int height) {
+void TFImageProperties::SetPictureSize(int width, int height) {
   UDWidth->SetPosition(width);
   UDHeight->SetPosition(height);
   EWidth->SetText(std::to_string(width));
@@ -122,7 +126,7 @@ void TFImageProperties::SetPixelSize(int width, int height) {
 }
 
 void TFImageProperties::ApplySize() {
-  const int w = std::max(0, PixelWidth()), h = std::max(0, PixelHeight());
+  const int w = PictureWidth(), h = PictureHeight();
   IImage->SetBounds(1, 1, w, h);
   SImage->SetBounds(0, 0, w + 2, h + 2);
   SBImage->UpdateScrollBars();
@@ -141,8 +145,8 @@ void TFImageProperties::SetFlags(uint8_t flags) {
   IImage->Stretch = flags & 0x40;
 }
 
-bool TFImageProperties::AcceptOk() {
-  if (PixelWidth() > 0 && PixelHeight() > 0) return true;
+bool TFImageProperties::Accept() {
+  if (PictureWidth() > 0 && PictureHeight() > 0) return true;
   ShowMessageBlock(FLImageImput->GetMessage(1), FLImageImput->GetMessage(0), 0, 1);
   return false;
 }
@@ -150,7 +154,7 @@ bool TFImageProperties::AcceptOk() {
 void RegisterImagePropertiesForms() {
   RegisterForm("FImageProperties", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFImageProperties>(nullptr, nullptr);
-    form->SetPixelSize(120, 80);
+    form->SetPictureSize(120, 80);
     form->SetFlags(0x40);
     return form;
   });

@@ -209,6 +209,7 @@ void TMailSettings::Visit(TSettingsIO& io) {
   io.Key("UserId", UserId, "");
   io.Key("Address", Address, "");
   io.Key("MailName", MailName, "");
+  io.Key("UseSmtp", UseSmtp, false);
 }
 
 void TDevicesSettings::Visit(TSettingsIO& io) {

@@ -249,6 +249,7 @@ struct TMailSettings {
   std::string UserId;
   std::string Address;   // the sender's address
   std::string MailName;  // the sender's name
+  bool UseSmtp;          // send through the server, not the desktop's mail program
   void Visit(TSettingsIO& io);
 };
 

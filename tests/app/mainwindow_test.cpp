@@ -117,9 +117,13 @@ TEST_F(MainWindowTest, CommandsNeedingADocumentAreDisabledWithoutOneAndUnbuiltOn
   EXPECT_TRUE(main_->FindAction("AClose")->Enabled());
   EXPECT_FALSE(main_->FindAction("ASave")->Enabled()) << "an unchanged document";
   EXPECT_FALSE(main_->FindAction("ADeletePiece")->Enabled()) << "one piece";
+  const TCommand* unbuilt = nullptr;
   for (const TCommand& c : CommandTable())
-    if (!c.Execute) EXPECT_FALSE(main_->FindAction(c.Name)->Enabled()) << c.Name;
-  EXPECT_FALSE(main_->RunCommand("APrint"));
+    if (!c.Execute) {
+      EXPECT_FALSE(main_->FindAction(c.Name)->Enabled()) << c.Name;
+      unbuilt = &c;
+    }
+  if (unbuilt) EXPECT_FALSE(main_->RunCommand(unbuilt->Name)) << unbuilt->Name;
 }
 
 TEST_F(MainWindowTest, AKeyOfTheTableActsOnceAlsoWhereTheViewHasItsOwn) {
