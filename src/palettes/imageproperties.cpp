@@ -75,7 +75,7 @@ TFImageProperties::TFImageProperties(TComponent* owner, TIniFile* settings) : TF
     dialog.Language = InterfaceLanguage();
     std::string error;
     if (dialog.Execute() && !LoadPicture(dialog.FileName, &error))
-      ShowMessageBlock(Caption(), error, 0, 1);
+      ShowMessageBlock(Caption(), error, kMessageWarning, kMessageOk);
   };
   BBClear->OnClick = [this](TObject*) { ClearPicture(); };
   BBOk->OnClick = [this](TObject*) {
@@ -147,7 +147,9 @@ void TFImageProperties::SetFlags(uint8_t flags) {
 
 bool TFImageProperties::Accept() {
   if (PictureWidth() > 0 && PictureHeight() > 0) return true;
-  ShowMessageBlock(FLImageImput->GetMessage(1), FLImageImput->GetMessage(0), 0, 1);
+  ShowMessageBlock(FLImageImput->GetMessage(1, "Picture size"),
+                   FLImageImput->GetMessage(0, "The width and the height must be greater than 0."), kMessageWarning,
+                   kMessageOk);
   return false;
 }
 

@@ -218,7 +218,8 @@ bool TFTextDialog::WhiteBackground() const { return MText->Color() == kWhiteText
 bool TFTextDialog::AcceptOk() {
   // The line count is what counts: empty lines are a text too.
   if (MText->Lines().Count() > 0) return true;
-  ShowMessageBlock(Language->GetMessage(1), Language->GetMessage(0), 0, 1);
+  ShowMessageBlock(Language->GetMessage(1, "Error"), Language->GetMessage(0, "Input text, Please!"), kMessageWarning,
+                   kMessageOk);
   return false;
 }
 
