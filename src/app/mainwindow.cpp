@@ -302,6 +302,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
   editor->OnItemClick = [this](TQSWindow& view, TQSCalcItem* item) { ItemClicked(view, item); };
   ConnectDocumentPlay(editor);
+  ConnectViewMouse(*editor->QSWindow);
   auto* item = new TECMenuItem(this);
   item->SetCaption(editor->Title());
   item->SetKind(ikCheckBox);
