@@ -2,6 +2,7 @@
 
 #include "app/mainwindow.h"
 #include "app/pageviewer.h"
+#include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
@@ -47,6 +48,7 @@ void RegisterApplicationForms() {
   RegisterEditorHostForms();
   RegisterPaletteForms();
   RegisterPauseCountForms();
+  RegisterNewCompositionForms();
 }
 
 }  // namespace qs

@@ -576,7 +576,7 @@ void TFProgramModule::SetLanguage(const char* code) {
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
 }
 
-void TFProgramModule::ANewExecute() { NewDocument(); }
+void TFProgramModule::ANewExecute() { NewDocumentFromWizard(); }
 
 void TFProgramModule::AOpenExecute() {
   TOpenDialog dialog(nullptr);

@@ -35,7 +35,7 @@ SAME_IN = {
             "Orchestration", "Accolade", "Contrôle", "Section", "Sections", "Menu", "Silence", "Distance", "Message",
             "Messages", "Type", "Transport", "Double", "Simple", "Description", "Collection", "Copie", "Balance",
             "Articulation", "Expression", "Effets", "Menus", "Pitch bend", "Triangle", "Transpositions",
-            "Composition"},
+            "Composition", "Portrait", "Pixels"},
     "ITA": {"Tab", "Clip", "Fade", "Skin", "Skins", "Editor", "Controller", "Pitch bend", "Mixer", "Font", "Layout",
             "Standard", "Menu", "Test", "Status", "Display", "File", "Bank", "Preset", "Presets", "Swing", "Jazz",
             "Rock", "Pop", "Beat", "Feedback", "Hardware", "Software", "Offset", "Pad", "Tremolo", "Vibrato",
