@@ -6,6 +6,8 @@
 #include "base/inifile.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "base/text.h"
+#include "uikit/lrf.h"
 #include "dialogs/libraries.h"
 #include "dialogs/newscore.h"
 #include "palettes/symbolpickers.h"
@@ -34,8 +36,14 @@ std::vector<std::string> LinesOf(const TMemo& memo) {
   while (!lines.empty() && Trim(lines.back()).empty()) lines.pop_back();
   return lines;
 }
+// Owned by the form (which translates what it owns), shown on parent.
 TLabel* MakeLabel(TWinControl* parent, const char* name, const char* text, int left, int top, int width) {
-  TLabel* l = Make<TLabel>(parent, name, left, top, width, 16);
+  TComponent* form = parent;
+  while (auto* control = dynamic_cast<TControl*>(form)) {
+    if (!control->Parent()) break;
+    form = control->Parent();
+  }
+  TLabel* l = Make<TLabel>(form, parent, name, left, top, width, 16);
   l->SetCaption(text);
   return l;
 }
@@ -83,20 +91,20 @@ TFChooseInstruments::TFChooseInstruments(TComponent* owner, TIniFile* settings, 
   SetClientWidth(560);
   SetClientHeight(400);
   ApplySkinTemplate(*this, skinkind::Normal);
-  TVSource = Make<TTreeView>(this, "TVSource", 8, 8, 230, 350);
+  TVSource = Make<TTreeView>(this, "TVSource", 8, 8, 220, 350);
   TVSource->SetMultiSelect(true);
-  TVDest = Make<TTreeView>(this, "TVDest", 322, 8, 230, 350);
+  TVDest = Make<TTreeView>(this, "TVDest", 332, 8, 220, 350);
   TVDest->SetMultiSelect(true);
-  CBAdd = Make<TButton>(this, "CBAdd", 246, 40, 68, 25);
+  CBAdd = Make<TButton>(this, "CBAdd", 234, 40, 92, 25);
   CBAdd->SetCaption("Add >");
-  CBRemove = Make<TButton>(this, "CBRemove", 246, 72, 68, 25);
+  CBRemove = Make<TButton>(this, "CBRemove", 234, 72, 92, 25);
   CBRemove->SetCaption("< Remove");
-  CBRemoveAll = Make<TButton>(this, "CBRemoveAll", 246, 104, 68, 25);
+  CBRemoveAll = Make<TButton>(this, "CBRemoveAll", 234, 104, 92, 25);
   CBRemoveAll->SetCaption("<< All");
-  CBGroup = Make<TCheckBox>(this, "CBGroup", 246, 150, 72, 20);
+  CBGroup = Make<TCheckBox>(this, "CBGroup", 234, 150, 92, 20);
   CBGroup->SetCaption("Group");
   CBGroup->SetChecked(true);
-  CBSort = Make<TCheckBox>(this, "CBSort", 246, 174, 72, 20);
+  CBSort = Make<TCheckBox>(this, "CBSort", 234, 174, 92, 20);
   CBSort->SetCaption("Sort");
   CBSort->SetChecked(true);
   BBOk = MakeOkButton(this, "&OK", 396, 368);
@@ -164,8 +172,9 @@ void TFChooseInstruments::Rebuild() {
     std::vector<bool> taken(chosen_.size(), false);
     for (size_t i = 0; i < chosen_.size(); ++i) {
       if (taken[i]) continue;
+      const std::string group = chosen_[i]->Group;
       for (size_t j = i; j < chosen_.size(); ++j)
-        if (!taken[j] && (j == i || (!chosen_[i]->Group.empty() && chosen_[j]->Group == chosen_[i]->Group))) {
+        if (!taken[j] && (j == i || (!group.empty() && chosen_[j]->Group == group))) {
           taken[j] = true;
           ordered.push_back(std::move(chosen_[j]));
         }
@@ -645,8 +654,28 @@ void RegisterNewCompositionForms() {
   RegisterForm("FNewComposition", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     return std::make_unique<TFNewComposition>(nullptr, nullptr, nullptr);
   });
-  RegisterForm("FChooseInstruments", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFChooseInstruments>(nullptr, nullptr, nullptr);
+  RegisterForm("FChooseInstruments", [](const std::string& language) -> std::unique_ptr<TCustomForm> {
+    // The shipped library of the language, with a string quartet chosen.
+    static std::map<std::string, std::unique_ptr<TQSInstruments>> libraries;
+    auto& library = libraries[language];
+    if (!library) {
+      library = std::make_unique<TQSInstruments>();
+      library->FileName = InstrumentFileForLanguage("Default", language);
+      const CodePage saved = DefaultCodePage();
+      SetDefaultCodePage(LanguageCodePage(language));
+      try {
+        library->LoadFromFile();
+      } catch (const Exception&) {
+        library->Items.clear();
+      }
+      SetDefaultCodePage(saved);
+    }
+    auto form = std::make_unique<TFChooseInstruments>(nullptr, nullptr, library.get());
+    std::vector<TSetupPart> parts;
+    for (const auto& d : library->Items)
+      if (d->Fields.Program >= 40 && d->Fields.Program <= 42 && parts.size() < 4) parts.push_back(PartOfInstrument(*d));
+    form->SetParts(parts);
+    return form;
   });
 }
 
