@@ -381,6 +381,10 @@ TFFileEditor* TFProgramModule::NewDocument() {
     MakeNewScore(editor->Score());
     editor->Score().Recalculate(0);
   }
+  return AddNewDocument(std::move(editor));
+}
+
+TFFileEditor* TFProgramModule::AddNewDocument(std::unique_ptr<TFFileEditor> editor) {
   editor->SetFileName(CatalogueText(TMessageId::Untitled) + ".sfd");
   ApplyDrumSettings(*editor);
   editor->SetModified(false);

@@ -4,7 +4,6 @@
 #include "dialogs/libraries.h"
 #include "dialogs/newcomposition.h"
 #include "score/score.h"
-#include "uikit/catalogue.h"
 
 namespace qs {
 
@@ -13,12 +12,7 @@ TFFileEditor* TFProgramModule::NewDocumentFromWizard() {
   if (!RunNewCompositionWizard(settings_ ? &settings_->Ini() : nullptr, Instruments.get(), editor->Score()))
     return nullptr;
   editor->Score().Recalculate(0);
-  editor->SetFileName(CatalogueText(TMessageId::Untitled) + ".sfd");
-  ApplyDrumSettings(*editor);
-  editor->SetModified(false);
-  TFFileEditor* raw = editor.release();
-  AddDocument(raw);
-  return raw;
+  return AddNewDocument(std::move(editor));
 }
 
 }  // namespace qs

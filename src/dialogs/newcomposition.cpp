@@ -55,6 +55,16 @@ TUpDown* Spin(TWinControl* parent, const char* name, TEdit* edit, int min, int m
   u->SetPosition(position);
   return u;
 }
+// A box of note values ("2", "4", ...).
+template <size_t N>
+TComboBox* UnitBox(TComponent* owner, TWinControl* parent, const char* name, int left, int top, const int (&units)[N]) {
+  TComboBox* box = Make<TComboBox>(owner, parent, name, left, top, 56, 22);
+  box->SetStyle(csDropDownList);
+  TStringList items;
+  for (int u : units) items.Add(std::to_string(u));
+  box->SetItems(items);
+  return box;
+}
 int EditNumber(const TEdit* e, const TUpDown* u) {
   return std::clamp(StrToIntSafe(Trim(e->Text()), u->Position()), u->Min, u->Max);
 }
@@ -283,11 +293,7 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   MakeLabel(d, "LSize", "Time signature", L, 150, F - 8);
   ENotes = Make<TEdit>(this, d, "ENotes", L + F, 148, 40, 21);
   UDNotes = Spin(d, "UDNotes", ENotes, 1, 128, 4);
-  CBSize = Make<TComboBox>(this, d, "CBSize", L + F + 64, 148, 56, 22);
-  CBSize->SetStyle(csDropDownList);
-  TStringList units;
-  for (int u : kMeterUnits) units.Add(std::to_string(u));
-  CBSize->SetItems(units);
+  CBSize = UnitBox(this, d, "CBSize", L + F + 64, 148, kMeterUnits);
   MakeLabel(d, "LTone", "Key", L, 178, F - 8);
   CBTone = Make<TComboBox>(this, d, "CBTone", L + F, 176, W - F, 22);
   CBTone->SetStyle(csDropDownList);
@@ -299,11 +305,7 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   CBAuftakt->SetCaption("Pickup");
   EAufTaktNotes = Make<TEdit>(this, d, "EAufTaktNotes", L + F, 232, 40, 21);
   UDAufTaktNotes = Spin(d, "UDAufTaktNotes", EAufTaktNotes, 0, 128, 1);
-  CBAuftaktSize = Make<TComboBox>(this, d, "CBAuftaktSize", L + F + 64, 232, 56, 22);
-  CBAuftaktSize->SetStyle(csDropDownList);
-  TStringList pickups;
-  for (int u : kPickupUnits) pickups.Add(std::to_string(u));
-  CBAuftaktSize->SetItems(pickups);
+  CBAuftaktSize = UnitBox(this, d, "CBAuftaktSize", L + F + 64, 232, kPickupUnits);
   MakeLabel(d, "LParts", "Parts", L, 260, W);
   TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 120);
   SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 402, 162, 25);
