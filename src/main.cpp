@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/about.h"
 #include "app/printcontents.h"
 #include "app/startup.h"
 #include "interchange/midi_import.h"
@@ -55,5 +56,7 @@ int main(int argc, char** argv) {
     return PrintContents(std::vector<std::string>(argv + 2, argv + argc));
   }
   InstallReaders();
+  // The splash shows the program's picture in its shaped window.
+  InstallAboutSplash();
   return RunProgram(argc, argv);
 }

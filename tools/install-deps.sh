@@ -14,6 +14,7 @@ packages=(
   xvfb xauth imagemagick python3-xlib openbox
   python3-mido
   cups-daemon cups-client cups-filters
+  xdg-utils python3-aiosmtpd python3-pil
 )
 
 missing=()

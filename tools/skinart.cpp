@@ -124,7 +124,7 @@ void BottomCorner(const std::string& name, int w, int h, const TShade& s, bool r
   Save(name, b);
 }
 
-enum class TGlyph { Close, Minimize, Maximize, Restore, Custom };
+enum class TGlyph { Close, Minimize, Maximize, Restore, Custom, Back, Forward };
 
 void DrawGlyph(TCanvas& c, TGlyph g, int x0, int y0, int size, TColor color) {
   c.Pen().Color = color;
@@ -158,6 +158,19 @@ void DrawGlyph(TCanvas& c, TGlyph g, int x0, int y0, int size, TColor color) {
       c.Brush().Color = color;
       c.FillRect(TRect{l, b - 3, r, b});
       break;
+    case TGlyph::Back:
+    case TGlyph::Forward: {
+      // An arrow head: the history's way back or forward.
+      c.Pen().Width = 1;
+      c.Brush().Style = bsSolid;
+      c.Brush().Color = color;
+      const int m = (t + b) / 2, h = (b - t) / 2;
+      if (g == TGlyph::Back)
+        c.Polygon({TPoint{r - h / 2, t}, TPoint{r - h / 2, b}, TPoint{l + h / 2, m}});
+      else
+        c.Polygon({TPoint{l + h / 2, t}, TPoint{l + h / 2, b}, TPoint{r - h / 2 + 1, m}});
+      break;
+    }
   }
 }
 
@@ -277,6 +290,9 @@ void DrawAll() {
   VerticalEdge("Small-Right", 2, 8, kActive, true);
   BottomEdge("Small-Bottom", 8, 2, kActive);
   ButtonStrip("Small-Close", 14, TGlyph::Close, true, false, kActive, 17, 1);
+  // The Helper's history buttons.
+  ButtonStrip("Small-Back", 14, TGlyph::Back, false, false, kActive, 17, 1);
+  ButtonStrip("Small-Forward", 14, TGlyph::Forward, false, false, kActive, 17, 1);
 
   // Kind 3, tool windows: a black caption and a button of the window's own.
   CaptionLeft("Tools-CaptionLeft", 10, 17, kTools);

@@ -26,16 +26,16 @@ const std::vector<TCommand>& CommandTable() {
       {"ACloseAll", 0, -1, S::Document, &M::ACloseAllExecute},
       {"ASave", Ctrl('S'), -1, S::Modified, &M::ASaveExecute},
       {"ASaveAs", 0, -1, S::Document, &M::ASaveAsExecute},
-      {"AExportImage", 0, -1, S::Document, nullptr},
-      {"AExportPDF", 0, -1, S::Document, nullptr},
-      {"AExportWave", 0, -1, S::Document, nullptr},
+      {"AExportImage", 0, -1, S::Document, &M::AExportImageExecute},
+      {"AExportPDF", 0, -1, S::Document, &M::AExportPDFExecute},
+      {"AExportWave", 0, -1, S::Document, &M::AExportWaveExecute},
       {"ASaveSymbol", 0, -1, S::CanSaveSymbol, nullptr},
       {"ASaveSymbolAs", 0, -1, S::CanSaveSymbol, nullptr},
       {"ASaveChord", 0, -1, S::CanSaveChord, nullptr},
       {"ASaveChordAs", 0, -1, S::CanSaveChord, nullptr},
-      {"AMailTo", 0, -1, S::Document, nullptr},
-      {"APrint", Ctrl('P'), -1, S::Document, nullptr},
-      {"APreview", 0, -1, S::Document, nullptr},
+      {"AMailTo", 0, -1, S::Document, &M::AMailToExecute},
+      {"APrint", Ctrl('P'), -1, S::Document, &M::APrintExecute},
+      {"APreview", 0, -1, S::Document, &M::APreviewExecute},
       {"AExit", Ctrl('E'), -1, S::Always, &M::AExitExecute},
       // Edit
       {"AUndo", Ctrl('Z'), -1, S::CanUndo, &M::AUndoExecute},
@@ -112,11 +112,11 @@ const std::vector<TCommand>& CommandTable() {
       {"ARussian", 0, -1, S::Always, &M::ARussianExecute},
       // Help
       {"AContents", 0, -1, S::Always, &M::AContentsExecute},
-      {"AReferences", 0, -1, S::NotBuilt, nullptr},
-      {"AHelper", 0, -1, S::NotBuilt, nullptr},
+      {"AReferences", 0, -1, S::Always, &M::AReferencesExecute},
+      {"AHelper", 0, -1, S::Always, &M::AHelperExecute},
       {"AQuickTour", 0, -1, S::NotBuilt, nullptr},
-      {"ANews", 0, -1, S::NotBuilt, nullptr},
-      {"AAbout", 0, -1, S::NotBuilt, nullptr},
+      {"ANews", 0, -1, S::Always, &M::ANewsExecute},
+      {"AAbout", 0, -1, S::Always, &M::AAboutExecute},
       // The palette keys: each hides its page.
       {"ANotes", Alt('N'), -1, S::Always, &M::ANotesExecute, true},
       {"ASymbols", Alt('S'), -1, S::Always, &M::ASymbolsExecute, true},
@@ -184,7 +184,7 @@ const std::vector<std::vector<const char*>>& ToolBarLayout() {
   static const std::vector<std::vector<const char*>> bars = {
       {"ANew", "AOpen", "ASave"},
       {"AUndo", "ARedo", "-", "ACut", "ACopy", "APaste"},
-      {"AZoomIn", "AZoomOut", "AActualScale"},
+      {"AZoomIn", "AZoomOut", "AActualScale", "-", "ANews"},
   };
   return bars;
 }

@@ -1,9 +1,15 @@
 #include "app/forms.h"
 
 #include "app/mainwindow.h"
+#include "app/about.h"
+#include "app/mail.h"
 #include "app/pageviewer.h"
+#include "app/preview.h"
+#include "chords/guitarpalette.h"
+#include "dialogs/exportdialogs.h"
 #include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
+#include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
@@ -47,8 +53,14 @@ void RegisterApplicationForms() {
   RegisterToolPageForms();
   RegisterEditorHostForms();
   RegisterPaletteForms();
+  RegisterGuitarPalette();
   RegisterPauseCountForms();
   RegisterNewCompositionForms();
+  RegisterExportDialogForms();
+  RegisterPreviewForms();
+  RegisterMailForms();
+  RegisterAboutForms();
+  RegisterHelperForms();
 }
 
 }  // namespace qs

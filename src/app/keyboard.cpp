@@ -40,7 +40,7 @@ void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
     return;
   }
   if (key == VK_F1) {
-    ShowHelpTopic("Entrance");
+    ShowHelpTopic(kHelpEntranceTopic);
     key = 0;
     return;
   }

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/mainwindow.h"
 #include "app/startup.h"
 #include "base/inifile.h"
@@ -113,7 +114,9 @@ void TFProgramModule::FinishCreation() {
         if (TQSWindow* view = ActiveScoreWindow()) view->SetZoom(percent);
       };
   // The news check waits until the first-run dialog has been shown once.
-  mainThread_ = std::make_unique<TMainThread>(nullptr);
+  mainThread_ = std::make_unique<TMainThread>([this] {
+    if (help_) help_->DownloadNews();
+  });
   mainThread_->Start();
   TMain = new TTimer(this);
   TMain->SetName("TMain");

@@ -70,7 +70,6 @@ void TMainSettings::LoadNoteNames() {
   for (size_t i = 0; i < names.size(); ++i) names[i] = Notes.Names[i];
   SetPitchNames(names);
   SetNoteLetters(Notes.Letters());
-  NoteLetters = Notes.Letters();
 }
 
 void TMainSettings::SaveNoteNames() {

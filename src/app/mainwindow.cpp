@@ -6,10 +6,12 @@
 #include "app/actionstates.h"
 #include "app/commands.h"
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/pageviewer.h"
 #include "app/startup.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
@@ -91,11 +93,14 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
   creating_ = false;
   UpdateActionStates();
   FinishCreation();
+  help_ = std::make_unique<TProgramHelp>(*this);
+  help_->Start();
 }
 
 TFProgramModule::~TFProgramModule() {
   ShutDown();
   destroying_ = true;
+  help_.reset();
   // The documents go before the notebooks that show them.
   while (DocumentCount() > 0) RemoveDocument(Document(DocumentCount() - 1));
   BeginDestroy();
@@ -305,6 +310,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   if (editor->QSWindow->CanFocus()) editor->QSWindow->SetFocus();
   ApplyActiveTool();
   UpdateActionStates();
+  if (help_) help_->ReportContext();
 }
 
 void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
@@ -314,6 +320,7 @@ void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   delete editor;
   delete sheet;
   if (!destroying_) UpdateActionStates();
+  if (help_ && !destroying_) help_->ReportContext();
 }
 
 void TFProgramModule::DocumentStateChanged(TFFileEditor& editor) {
@@ -450,9 +457,12 @@ TECTabSheet* TFProgramModule::ActiveTool() {
 }
 
 void TFProgramModule::SetActiveTool(TECTabSheet* sheet) {
-  if (sheet == activeTool_) return;
+  const bool changed = sheet != activeTool_;
   activeTool_ = sheet;
-  if (!creating_) ApplyActiveTool();
+  if (changed && !creating_) ApplyActiveTool();
+  if (changed && help_) help_->ReportContext();
+  // The page shown is kept also when the tool stays (a floating palette
+  // docked again shows its page).
   if (settings_ && !creating_ && PCTools->ActivePage()) {
     const int index = PCTools->IndexOfPage(PCTools->ActivePage());
     if (index >= 0 && index < kToolPageCount) settings_->Set(mainSettings_, &TMainWindowSettings::ActiveTool, index);
@@ -479,6 +489,7 @@ void TFProgramModule::ApplyActiveTool() {
 // ------------------------------------------------------------------ palettes
 
 void TFProgramModule::BuildPalettes() {
+  RegisterGuitarPalette();
   const TPaletteContext context{this, settings_ ? &settings_->Ini() : nullptr};
   for (const TPaletteEntry& entry : PaletteRegistry()) {
     const int index = PaletteIndex(entry.Name);
@@ -549,6 +560,18 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   editor->SoundPitch(*ports_, pitch, std::max(1, ticks / 8), 3);
 }
 
+void TFProgramModule::PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
+  if (!ActiveEditor() || pitches.empty()) return;
+  if (!ports_) ports_ = std::make_unique<TMidiPorts>(CreateMidiOutput(devices_.OutputDevice));
+  if (!ports_->OpenMidiOutput()) return;
+  // The instrument on the first channel, then the notes together; the
+  // port closes after the last one.
+  ports_->ForwardShort(0xC0, std::clamp(program, 0, 127), 0);
+  for (size_t i = 0; i < pitches.size(); ++i)
+    ports_->SoundNote(0, static_cast<uint8_t>(std::clamp(pitches[i], 0, 127)),
+                      static_cast<uint16_t>(std::clamp(ticks / 8, 1, 0xFFFF)), i + 1 == pitches.size(), 64);
+}
+
 void TFProgramModule::SetEntryDuration(int ticks) {
   // The playback editors that show it are not part of the window yet.
   (void)ticks;
@@ -557,6 +580,9 @@ void TFProgramModule::SetEntryDuration(int ticks) {
 void TFProgramModule::PaletteActivated(const std::string& name) {
   const int index = PaletteIndex(name);
   if (index < 0 || !ToolSheets[index]) return;
+  // A palette docked on a page that is not shown cannot have been turned
+  // to by the user (the window system activates it with the main window).
+  if (PaletteAttached(index) && PCTools->ActivePage() != ToolSheets[index]) return;
   if (ToolSheets[index]->TabVisible()) PCTools->SetActivePage(ToolSheets[index]);
   SetActiveTool(ToolSheets[index]);
 }
@@ -578,6 +604,7 @@ void TFProgramModule::SetLanguage(const char* code) {
   if (TECLanguage* engine = GlobalLanguage()) engine->SetLanguage(code);
   LanguageChanged();
   if (settings_) settings_->Set(tools_, &TToolsSettings::Language, std::string(code));
+  if (help_) help_->LanguageChanged();
 }
 
 void TFProgramModule::ANewExecute() { NewDocumentFromWizard(); }

@@ -28,6 +28,7 @@ class TECPopupMenu;
 class TECTabSheet;
 class TFFileEditor;
 class TMidiPorts;
+class TProgramHelp;
 class TTrackBar;
 class TMainThread;
 class TQSInstruments;
@@ -163,6 +164,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // ------------------------------------------------------------ palettes
   TQSScore* ActiveScore() override;
   void SoundPitch(int pitch, int ticks, int velocityStep) override;
+  void PlayNotes(int program, const std::vector<int>& pitches, int ticks) override;
   void SetEntryDuration(int ticks) override;
   void PaletteActivated(const std::string& name) override;
   void SetPaletteAttached(const std::string& name, bool attached) override;
@@ -180,6 +182,15 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ASaveExecute();
   void ASaveAsExecute();
   void AExitExecute();
+  // Exports, printing, preview, e-mail and About (printing.cpp,
+  // preview.cpp, mail.cpp, about.cpp).
+  void AExportImageExecute();
+  void AExportPDFExecute();
+  void AExportWaveExecute();
+  void APrintExecute();
+  void APreviewExecute();
+  void AMailToExecute();
+  void AAboutExecute();
   void AUndoExecute();
   void ARedoExecute();
   void ACutExecute();
@@ -218,6 +229,11 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AFrenchExecute();
   void AItalianExecute();
   void ARussianExecute();
+  void AReferencesExecute();
+  void AHelperExecute();
+  void ANewsExecute();
+  // The help and news of the main window (null while it is built).
+  TProgramHelp* Help() const { return help_.get(); }
   // The hidden palette keys: each hides its palette's page.
   void ANotesExecute();
   void ASymbolsExecute();
@@ -297,6 +313,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   std::unique_ptr<TMidiPorts> ports_;
   std::vector<std::pair<const TCommand*, TAction*>> actions_;
   TECTabSheet* activeTool_ = nullptr;
+  std::unique_ptr<TProgramHelp> help_;
   uint16_t keyPrefix_ = 0;
   bool tempoBusy_ = false;
   // A drag that began on a tab of the tool notebook.

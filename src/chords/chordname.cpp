@@ -5,10 +5,9 @@
 
 #include "score/chordcode.h"
 #include "score/score.h"
+#include "uikit/names.h"
 
 namespace qs {
-
-std::string NoteLetters = "CDEFGAB";
 
 namespace {
 
@@ -36,8 +35,8 @@ void ForEachElement(const std::vector<uint8_t>& code, F f) {
 
 // A root or bass byte as a letter with "#" or "b".
 std::string NoteName(uint8_t b) {
-  const size_t letter = LowNibble(b);
-  std::string s = letter < NoteLetters.size() ? std::string(1, NoteLetters[letter]) : std::string();
+  const int letter = LowNibble(b);
+  std::string s = letter < 7 ? std::string(1, NoteLetter(letter)) : std::string();
   if (HighNibble(b) == kSharp) s += '#';
   else if (HighNibble(b) == kFlat) s += 'b';
   return s;

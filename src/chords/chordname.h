@@ -1,11 +1,13 @@
 #pragma once
 // Chord naming: a chord code (score/chordcode.h) turned into the fragments
-// of its name, and into the tones of the chord.
+// of its name (the letters are the program's note letters, uikit/names.h),
+// and into the tones of the chord (TQSChordTone, editing/chords.h).
 #include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "editing/chords.h"
 #include "score/accidentals.h"
 #include "score/marks.h"
 
@@ -13,19 +15,6 @@ namespace qs {
 
 class TQSScore;
 
-// The program's seven note letters, C to B; the main window sets them from
-// the settings.
-extern std::string NoteLetters;
-
-// One tone of a chord, relative to its root.
-struct TQSChordTone {
-  int16_t Pitch = 0;      // semitone pitch; 0 here (the guitar uses it instead of step and octave)
-  uint8_t Step = 0;       // diatonic step 1..7 (C..B); 0 = an empty entry
-  uint8_t String = 0;     // not set by the chord code
-  uint8_t Fret = 0;       // not set by the chord code
-  uint8_t Octave = 0;     // octave above the root's octave
-  uint8_t Accidental = 0; // the accidental mark code (below) or 0
-};
 // Accidental codes of a chord tone: the accidental mark kind plus its Kind.
 constexpr uint8_t kToneFlat = accidental::ToneFlat, kToneDoubleFlat = accidental::ToneDoubleFlat,
                   kToneSharp = accidental::ToneSharp, kToneDoubleSharp = accidental::ToneDoubleSharp;

@@ -56,7 +56,7 @@ void InsertChordNotes(TQSScore& score, int count, const std::vector<TQSChordTone
       const TQSChordTone& t = tones[static_cast<size_t>(i)];
       TQSModifiers list;
       if (t.Step != 0) {
-        if (t.Modifier != 0) list.push_back(t.Modifier);
+        if (t.Accidental != 0) list.push_back(t.Accidental);
         InsertNote(score, t.Octave, t.Step - 1, duration, list, 0, 0, false);
       } else if (t.Pitch != 0) {
         int semitone = t.Pitch % 12, octave = t.Pitch / 12;

@@ -11,14 +11,16 @@ namespace qs {
 
 class TQSScore;
 
-// One tone of a chord as the palettes describe it.
+// One tone of a chord, as chord names and the palettes describe it: either
+// a diatonic step (with its octave and accidental) or, with step 0, a
+// chromatic pitch (the fretboard's form, with its string and fret).
 struct TQSChordTone {
-  int16_t Pitch = 0;   // chromatic: octave x 12 + semitone; 0 = none
-  uint8_t Step = 0;    // diatonic step + 1; 0: the chromatic pitch is used
-  uint8_t String = 0;  // tablature string
-  uint8_t Fret = 0;    // tablature fret + 1
-  uint8_t Octave = 0;  // with the step form
-  uint8_t Modifier = 0;
+  int16_t Pitch = 0;       // chromatic: octave x 12 + semitone; 0 = none
+  uint8_t Step = 0;        // diatonic step 1..7 (C..B); 0: the chromatic pitch is used
+  uint8_t String = 0;      // tablature string
+  uint8_t Fret = 0;        // tablature fret + 1
+  uint8_t Octave = 0;      // with the step form: octaves above the root's octave
+  uint8_t Accidental = 0;  // with the step form: the accidental mark code, or 0
 };
 
 // The diatonic step (0 = C .. 6 = B) a semitone is written on, and whether

@@ -7,6 +7,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "score/record.h"
+#include "uikit/lrf.h"
 
 namespace qs {
 
@@ -50,7 +51,6 @@ void WriteName(TStream& s, const std::string& name) {
   s.WriteBuffer(name.data(), name.size());
 }
 
-std::string ToUtf8(const std::string& bytes) { return AnsiToUtf8(bytes); }
 
 }  // namespace
 
@@ -126,7 +126,16 @@ void THelpContent::LoadFile(const std::string& fileName, const std::vector<std::
   DeepestDepth = 0;
   firstLoose_ = nullptr;
   embedding_.clear();
+  codePage_ = DefaultCodePage();
   if (!FileExists(fileName)) return;
+  // A container named for its language ("Help.RUS.xcf") holds the markup
+  // in that language's code page, whatever the interface speaks.
+  const std::string stem = ChangeFileExt(ExtractFileName(fileName), "");
+  if (const size_t dot = stem.rfind('.'); dot != std::string::npos) {
+    const std::string code = UpperCase(stem.substr(dot + 1));
+    for (const char* known : {"ENU", "DEU", "FRA", "ITA", "RUS"})
+      if (code == known) codePage_ = LanguageCodePage(code);
+  }
   const std::string ext = LowerCase(ExtractFileExt(fileName));
   TFileStream f(fileName, FileMode::OpenRead);
   if (ext == ".xcf") {
@@ -330,7 +339,7 @@ void THelpContent::Text(const TECMarkupToken& token) {
         TECHelpItem* base = st.Item;
         TECHelpItem* item = Append(st.Tag == helptag::Li ? helpitem::ListEntry : helpitem::Text, base ? base->Depth : s);
         item->Parent = base;
-        item->Text = (st.Tag == helptag::P ? "    " : "") + ToUtf8(trimmed);
+        item->Text = (st.Tag == helptag::P ? "    " : "") + Utf8(trimmed);
         // Only the first run of a paragraph is indented.
         if (st.Tag == helptag::P) st.Tag = helptag::Text;
         item->Font = FontInEffect(t);
@@ -344,7 +353,7 @@ void THelpContent::Text(const TECMarkupToken& token) {
         const int depth = (st.Item ? st.Item->Depth : s) + 1;
         if (state_.size() <= static_cast<size_t>(depth)) state_.resize(static_cast<size_t>(depth) + 1);
         TECHelpItem* item = Append(helpitem::Text, depth);
-        item->Text = ToUtf8(trimmed);
+        item->Text = Utf8(trimmed);
         item->Font = FontInEffect(t);
         // Each run written directly in the block is a paragraph of its
         // hidden part.
@@ -357,7 +366,7 @@ void THelpContent::Text(const TECMarkupToken& token) {
         const int m = Enclosing(s, {helptag::More});
         TECHelpItem* more = m >= 0 ? state_[static_cast<size_t>(m)].Item : nullptr;
         if (more) {
-          (st.Tag == helptag::Open ? more->Text : more->SecondText) = ToUtf8(UnquoteMarkupValue(token.Text));
+          (st.Tag == helptag::Open ? more->Text : more->SecondText) = Utf8(UnquoteMarkupValue(token.Text));
           more->Font = FontInEffect(t);
         }
         return;
@@ -375,7 +384,7 @@ void THelpContent::Text(const TECMarkupToken& token) {
         } else if (st.Tag == helptag::Size) {
           font.Size = static_cast<int16_t>(std::clamp(StrToIntSafe(value, 10), -32768, 32767));
         } else if (st.Tag == helptag::Name) {
-          font.Name = ToUtf8(value);
+          font.Name = Utf8(value);
         } else {
           const std::string upper = UpperCase(value);
           if (upper.find("NORMAL") != std::string::npos) font.Style = 0;
@@ -391,7 +400,7 @@ void THelpContent::Text(const TECMarkupToken& token) {
         if (l < 0) return;
         TDepthState& link = state_[static_cast<size_t>(l)];
         link.LinkKind = static_cast<uint8_t>(link.Tag);  // the link kinds are the tags' codes
-        link.Link = ToUtf8(UnquoteMarkupValue(token.Text));
+        link.Link = Utf8(UnquoteMarkupValue(token.Text));
         return;
       }
       case helptag::Href:
@@ -417,7 +426,7 @@ void THelpContent::Text(const TECMarkupToken& token) {
   }
   if (trimmed.empty()) return;
   TECHelpItem* item = Append(helpitem::Text, t);
-  item->Text = ToUtf8(trimmed);
+  item->Text = Utf8(trimmed);
   item->Font = FontInEffect(t);
   item->LinkKind = met.Kind;
   item->Link = met.Target;
@@ -439,7 +448,7 @@ void THelpContent::LoadPicture(TECHelpItem* item, const std::string& name) {
     return;
   }
   // A page's pictures lie in its own folder.
-  const std::string path = folder_ + ToUtf8(name);
+  const std::string path = folder_ + Utf8(name);
   if (name.empty() || name.find('/') != std::string::npos || !FileExists(path)) return;
   item->Picture = std::make_unique<TQSPicture>();
   TFileStream f(path, FileMode::OpenRead);
@@ -464,7 +473,7 @@ void THelpContent::Embed(const std::string& name, int depth) {
     if (!ParseContainerTopic(e->Offset, depth)) stopped_ = true;
     return;
   }
-  const std::string path = folder_ + ToUtf8(name);
+  const std::string path = folder_ + Utf8(name);
   if (name.empty() || name.find('/') != std::string::npos || !FileExists(path)) return;
   TFileStream f(path, FileMode::OpenRead);
   ParseTopic(f, f.Size(), depth);

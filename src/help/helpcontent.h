@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "base/stream.h"
+#include "base/text.h"
 #include "help/markup.h"
 #include "score/picture.h"
 
@@ -125,7 +126,10 @@ class THelpContent {
   void Embed(const std::string& name, int depth);
   bool ParseContainerTopic(int32_t offset, int depth);
 
+  std::string Utf8(const std::string& bytes) const { return AnsiToUtf8(bytes, codePage_); }
+
   std::vector<TDepthState> state_;
+  CodePage codePage_ = DefaultCodePage();
   const TECHelpItem* firstLoose_ = nullptr;
   // Where the topics come from: a container stream, or a page's folder.
   TStream* container_ = nullptr;

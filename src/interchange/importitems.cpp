@@ -33,7 +33,7 @@ int VerseOffsetY(const TQSScore& score, int verse) {
   return Round((verse + 2) * lineSpace * 2 * ScreenPixelsPerInch() / 254.0) * 8;
 }
 
-bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch) {
+bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch, uint8_t head) {
   if (key < 0 || key > 127) return false;
   const bool listed = std::any_of(score.DrumMap.begin(), score.DrumMap.end(),
                                   [key](const TQSDrumMapEntry& e) { return e.Key == key; });
@@ -41,10 +41,10 @@ bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch) {
   const int position = PitchLine(pitch) + 23;
   if (listed) {
     const TQSDrumMapEntry* e = score.DrumEntryByKey(key);
-    return e && e->Position == position;
+    return e && e->Position == position && e->Head == head;
   }
-  if (position > 255 || score.DrumEntryByPitch(NaturalKey(pitch), 255)) return false;
-  score.SetDrumMapEntry(static_cast<uint8_t>(key), "", 255, static_cast<uint8_t>(position), 1);
+  if (position > 255 || score.DrumEntryByPitch(NaturalKey(pitch), head)) return false;
+  score.SetDrumMapEntry(static_cast<uint8_t>(key), "", head, static_cast<uint8_t>(position), 1);
   return true;
 }
 

@@ -23,10 +23,11 @@ TQSMark* PlaceTempoMark(TQSColumn& column, int tick, uint8_t beat, int bpm);
 int VerseOffsetY(const TQSScore& score, int verse);
 
 // Teaches the score's drum map a percussion key written at a pitch (on the
-// percussion clef), so that the note sounds that key: unless the map
-// lists the key already (in use or not) or another key holds that place.
-// True when the map holds the key at that place afterwards.
-bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch);
+// percussion clef) with a head (an entry of the drum instrument table, 255
+// the normal head), so that the note sounds that key: unless the map lists
+// the key already (in use or not) or another key holds that place and
+// head. True when the map holds the key at that place and head afterwards.
+bool LearnDrumKey(TQSScore& score, int key, uint8_t pitch, uint8_t head = 255);
 
 // An instrument name put first into the first measure of a part, in 10
 // point Arial, centred on the part by the layout. A short name is the one

@@ -1,11 +1,20 @@
 // The MusicXML reader's handlers of notes and rests (pitch, length, voice, staff,
 // beams), lyrics, and the backup and forward moves.
 #include "interchange/musicxml_reading.h"
+#include "platform/musicglyphs.h"
+#include "score/headstyles.h"
 
 namespace qs {
 namespace mxml {
 
 using namespace mx;
+
+namespace {
+// The entries of the drum instrument table a file's cross and diamond
+// heads become.
+constexpr const char* kCrossHeadName = "Cross";
+constexpr const char* kDiamondHeadName = "Diamond";
+}  // namespace
 
 bool TReader::OnNote(const TQSTag& tag, int parent) {
   if (parent != mx::Measure || !measure_) return false;
@@ -27,9 +36,25 @@ bool TReader::OnCue(const TQSTag&, int parent) {
   return false;
 }
 
+// The heads the score can draw: the slash, and on a percussion note as
+// entries of the drum instrument table the cross and the diamond. They only
+// draw: the key a note plays stays its instrument's (the harmonic head
+// would sound an octave up). Other kinds stay normal.
 bool TReader::OnNotehead(const TQSTag& tag, int parent) {
-  const std::string& text = tag.Text;
-  if (parent == Note && note_ && SameText(Trim(text), "slash")) note_->Fields.HeadStyle = headstyle::Slash;
+  if (parent != Note || !note_ || tag.IsAttribute) return false;
+  const std::string kind = Trim(tag.Text);
+  uint8_t& style = note_->Fields.HeadStyle;
+  auto drumHead = [&](const char* name, uint8_t glyph) {
+    const int drum = score_.AddDrumInstrument(name, 0, 0, glyph, 0, score_.MusicFontName, 100, 0);
+    if (drum >= 0 && drum + headstyle::FirstDrum < headstyle::NormalToo)
+      style = static_cast<uint8_t>(drum + headstyle::FirstDrum);
+  };
+  if (SameText(kind, "slash"))
+    style = headstyle::Slash;
+  else if (SameText(kind, "x") && unpitched_)
+    drumHead(kCrossHeadName, glyphs::NoteheadXBlack);
+  else if (SameText(kind, "diamond") && unpitched_)
+    drumHead(kDiamondHeadName, glyphs::NoteheadDiamondBlack);
   return false;
 }
 

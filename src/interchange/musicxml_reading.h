@@ -514,7 +514,12 @@ class TReader {
     tupletActual_ = tupletNormal_ = tupletNormalType_ = 0;
     if (note_) {
       ShiftNote(*note_);
-      if (unpitched_) LearnDrumNote(*note_);
+      // The drum head is drawn only where the drum map lets the note keep
+      // its key with it.
+      if (unpitched_ && !LearnDrumNote(*note_) && headstyle::IsDrum(note_->Fields.HeadStyle)) {
+        note_->Fields.HeadStyle = headstyle::Normal;
+        LearnDrumNote(*note_);
+      }
       TQSNote::TFields& f = note_->Fields;
       if (f.Length == 0 && f.RealLength > 0) f.Length = static_cast<uint16_t>(LargestPowerOfTwoAtMost(f.RealLength));
       // A grace note without a type (some programs leave it out) is an
@@ -982,7 +987,7 @@ class TReader {
   // A percussion note sounds the key of its instrument (of the part's one
   // instrument when it names none): the score's drum map learns where that
   // key is written.
-  void LearnDrumNote(const TQSNote& n) {
+  bool LearnDrumNote(const TQSNote& n) {
     auto it = drumKeys_.find({part_, noteInstrument_});
     if (it == drumKeys_.end() && noteInstrument_.empty()) {
       int found = 0;
@@ -990,7 +995,10 @@ class TReader {
         if (k->first.first == part_ && found++ == 0) it = k;
       if (found != 1) it = drumKeys_.end();
     }
-    if (it != drumKeys_.end()) LearnDrumKey(score_, it->second, n.Fields.Pitch);
+    if (it == drumKeys_.end()) return true;
+    const int style = n.Fields.HeadStyle;
+    const uint8_t head = headstyle::IsDrum(style) ? static_cast<uint8_t>(style - headstyle::FirstDrum) : 255;
+    return LearnDrumKey(score_, it->second, n.Fields.Pitch, head);
   }
 
   // An ending begins or ends with a barline: one volta per measure serves

@@ -347,11 +347,26 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   ev->Duration = static_cast<int16_t>(group.Fields.Duration ? group.Fields.Duration : note.Fields.Length);
 }
 
-void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
+// The room a grace group before its main note leaves the main note's
+// accidentals in imported music: a gap, and the flag of its last note,
+// which hangs right of the stem.
+int GraceClearance(TLayoutContext& c, const TQSVorschlag& group) {
+  int room = c.StaffSpace / 2;
+  const TQSNote* last = group.ItemCount() > 0 ? group.GetNote(group.ItemCount() - 1) : nullptr;
+  if (last && last->Fields.Length < kTicksQuarter && !last->BeamGroup && !last->IsStemDown()) {
+    c.Fonts.SetMusicFont(88);
+    room += c.Fonts.GlyphWidth(glyphs::Flag8thUp);
+  }
+  return room;
+}
+
+// accidentals: whether the chord the group belongs to has any.
+void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group, bool accidentals) {
   const int tick = group.Fields.Time;
   const int count = group.ItemCount();
   if (count == 0 || tick >= c.Slot->Length) return;
   TGraceWork g(group, 8 * LargestExtent(c.Col));
+  if (accidentals && !group.IsAfter() && c.Score.MarksClearOfTheMusic) g.Base += GraceClearance(c, group);
   // Whether notes i and i + 1 of the group sound together (the later one
   // marked as a chord note of the earlier), as imported music has them.
   auto chordWithNext = [&](int i) {
@@ -386,10 +401,11 @@ void PlaceGraceGroup(TLayoutContext& c, TQSVorschlag& group) {
 
 void PlaceAccidentals(TLayoutContext& c) {
   TColumnState& col = c.Col;
-  bool others = false;
+  bool others = false, accidentals = false;
   for (auto it = col.ChordList.rbegin(); it != col.ChordList.rend(); ++it) {
     TQSItem* item = *it;
     if (item->ItemType == kind::Accidental) {
+      accidentals = true;
       if (auto* acc = dynamic_cast<TQSMark*>(item)) PlaceAccidental(c, *acc);
     } else {
       others = true;
@@ -398,7 +414,7 @@ void PlaceAccidentals(TLayoutContext& c) {
   if (others) {
     for (TQSItem* item : col.ChordList) {
       if (item->ItemType == kind::Vorschlag) {
-        if (auto* group = dynamic_cast<TQSVorschlag*>(item)) PlaceGraceGroup(c, *group);
+        if (auto* group = dynamic_cast<TQSVorschlag*>(item)) PlaceGraceGroup(c, *group, accidentals);
         continue;
       }
       auto* mark = dynamic_cast<TQSMark*>(item);

@@ -6,6 +6,7 @@
 // its elements through NewElement.
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -155,6 +156,11 @@ struct TLayoutContext {
   int TabLineDistance = 64;   // tablature line distance of the current staff
   int PageElements = 0;       // elements made on the page for page objects
   int MusicEndPage = -1;      // the page where the last piece ended, -1 not yet
+  // Pages that hold fewer systems than their staves leave room for: a
+  // system that no longer fitted once the systems moved apart starts the
+  // next page (page -> systems it holds). Kept over the pass's restarts.
+  std::map<int, int>* SystemsOnPage = nullptr;
+  int RestartPage = -1;       // the page to lay out again with its new count, -1 none
 
   // ---------------------------------------------- per-measure state
   int SystemEndX = 0;

@@ -705,8 +705,34 @@ void SettleMarks(TLayoutContext& c) {
       side.Mark->Box2.Right -= back;
     }
   }
+  // A hairpin that starts where a dynamic stands on the same side of the
+  // same staff begins after it on its line, and the two move as one.
+  auto dynamicKind = [](const TSide& side) {
+    const TQSItem* item = side.Mark->Item;
+    return item->ItemType == kind::Dynamics ? static_cast<const TQSMark*>(item)->Fields.Kind : -1;
+  };
+  std::vector<std::pair<size_t, size_t>> pairs;  // letters, hairpin
+  for (size_t h = 0; h < sides.size(); ++h) {
+    if (!dynamic::IsHairpinKind(dynamicKind(sides[h]))) continue;
+    TRect& hairpin = sides[h].Mark->Box;
+    for (size_t d = 0; d < sides.size(); ++d) {
+      const TRect& letters = sides[d].Mark->Box;
+      if (!dynamic::IsLetterKind(dynamicKind(sides[d])) || sides[d].Row != sides[h].Row ||
+          sides[d].Direction != sides[h].Direction || letters.Left > hairpin.Left || letters.Right <= hairpin.Left)
+        continue;
+      const int left = letters.Right + c.StaffSpace / 2;
+      if (left + 2 * c.StaffSpace > hairpin.Right) break;  // no room for both on one line
+      hairpin.Left = left;
+      MoveDown(hairpin, (letters.Top + letters.Bottom) / 2 - (hairpin.Top + hairpin.Bottom) / 2);
+      sides[h].Distance = sides[d].Distance;
+      pairs.emplace_back(d, h);
+      break;
+    }
+  }
   // Those nearest their staff first: the others stack outside them.
-  std::stable_sort(sides.begin(), sides.end(), [](const TSide& a, const TSide& b) { return a.Distance < b.Distance; });
+  std::vector<size_t> order(sides.size());
+  for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return sides[a].Distance < sides[b].Distance; });
   const int step = std::max(1, c.StaffSpace / 4);
   const int limit = 16 * c.StaffSpace;
   auto touches = [&](const TSide& side, const TRect& box) {
@@ -750,10 +776,19 @@ void SettleMarks(TLayoutContext& c) {
           taken.push_back(side.Mark->Box);
         }
     }
-  for (const TSide& side : sides) {
-    if (isChord(side)) continue;
-    move(*side.Mark, side.Direction * distanceToClear(side));
-    taken.push_back(side.Mark->Box);
+  std::vector<bool> placed(sides.size(), false);
+  for (size_t i : order) {
+    if (isChord(sides[i]) || placed[i]) continue;
+    std::vector<size_t> together{i};
+    for (const auto& [letters, hairpin] : pairs)
+      if (letters == i || hairpin == i) together = {letters, hairpin};
+    int distance = 0;
+    for (size_t k : together) distance = std::max(distance, distanceToClear(sides[k]));
+    for (size_t k : together) {
+      move(*sides[k].Mark, sides[k].Direction * distance);
+      taken.push_back(sides[k].Mark->Box);
+      placed[k] = true;
+    }
   }
 }
 }  // namespace qs

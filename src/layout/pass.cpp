@@ -4,6 +4,7 @@
 #include <cmath>
 #include <exception>
 #include <limits>
+#include <map>
 
 #include "base/exceptions.h"
 #include "base/extended.h"
@@ -755,7 +756,14 @@ bool LayoutSystem(TLayoutContext& c) {
   JustifySystem(c);
   ContinueOpenSpans(c);
   PlaceSystemElements(c);
-  MakeRoomAroundStaves(c);
+  if (!MakeRoomAroundStaves(c) && c.SystemIndex > 0 && c.SystemsOnPage) {
+    // The systems moved apart until this one no longer fits: the page ends
+    // before it, and the pass lays the page out again with one system less
+    // (what this system did to the running state cannot be taken back).
+    (*c.SystemsOnPage)[c.PageIndex] = c.SystemIndex;
+    c.RestartPage = c.PageIndex;
+    return false;
+  }
   ++c.SystemIndex;
   ++c.PieceSystemIndex;
   page.SystemCount = static_cast<uint16_t>(c.SystemIndex);
@@ -800,8 +808,14 @@ void LayoutPages(TLayoutContext& c) {
       // A page holds at least one system, drawn past the bottom margin
       // when the margins and distances leave no room for it: a page
       // without one would never end the music.
+      const auto limit = c.SystemsOnPage ? c.SystemsOnPage->find(c.PageIndex) : std::map<int, int>::iterator{};
+      const bool limited = c.SystemsOnPage && limit != c.SystemsOnPage->end();
       for (bool first = true; first || c.Y < c.BottomLimitT; first = false) {
-        if (!LayoutSystem(c)) break;
+        if (limited && c.SystemIndex >= limit->second) break;
+        if (!LayoutSystem(c)) {
+          if (c.RestartPage >= 0) return;
+          break;
+        }
         if (c.NextPiece && !LastPiece(c) && !c.PartView) {
           FinishPlayOrder(c);
           if (c.Stop) break;
@@ -892,51 +906,62 @@ void ReadSettings(TLayoutContext& c) {
 
 void LayoutScore(TQSScore& score, int fromPage) {
   fromPage = std::clamp(fromPage, 0, std::max(score.LaidOutPages, 0));
-  TLayoutContext c(score);
-  ReadSettings(c);
+  const int firstPage = fromPage;
+  std::map<int, int> systemsOnPage;
+  std::exception_ptr failure;
+  // A page that cannot hold all the systems it began is laid out again
+  // from its start: each round ends one page earlier than it would have,
+  // so the rounds end.
+  for (;;) {
+    TLayoutContext c(score);
+    ReadSettings(c);
+    c.SystemsOnPage = &systemsOnPage;
 
-  TQSWindowLink* view = score.ActiveWindow();
-  c.PartView = score.ViewStyle == TQSViewStyle::vsPart && view;
-  if (fromPage == 0) {
-    c.MeasureIndex = 0;
-    c.PieceIndex = c.PartView ? std::max(0, view->CursorPosition.Piece) : 0;
-  } else {
-    c.PieceIndex = 0;
-    c.MeasureIndex = 0;
-    for (int i = fromPage - 1; i >= 0; --i) {
-      const TQSCalcPage* p = score.LayoutPages.At(i);
-      if (p && !p->IsEmpty) {
-        c.PieceIndex = p->FirstPiece + p->PieceChanges;
-        c.MeasureIndex = p->NextMeasure;
-        break;
+    TQSWindowLink* view = score.ActiveWindow();
+    c.PartView = score.ViewStyle == TQSViewStyle::vsPart && view;
+    if (fromPage == 0) {
+      c.MeasureIndex = 0;
+      c.PieceIndex = c.PartView ? std::max(0, view->CursorPosition.Piece) : 0;
+    } else {
+      c.PieceIndex = 0;
+      c.MeasureIndex = 0;
+      for (int i = fromPage - 1; i >= 0; --i) {
+        const TQSCalcPage* p = score.LayoutPages.At(i);
+        if (p && !p->IsEmpty) {
+          c.PieceIndex = p->FirstPiece + p->PieceChanges;
+          c.MeasureIndex = p->NextMeasure;
+          break;
+        }
       }
     }
-  }
-  if (c.PartView) c.ViewPart = std::max(0, view->CursorPosition.Part);
+    if (c.PartView) c.ViewPart = std::max(0, view->CursorPosition.Part);
 
-  score.MeasureCounter = 0;
-  score.UsedMeasures = 0;
-  score.LaidOutPages = fromPage;
-  FixLinksFrom(score, fromPage, c.PieceIndex, c.MeasureIndex);
-  c.MusicEndPage = MusicEndPageBefore(c, fromPage);
-  // A damaged score lays out what it can: the pages finished so far stay,
-  // and the views are refreshed all the same. Anything else that stops the
-  // pass (memory running out above all) is no damage of the score and
-  // reaches the caller once the views have their pages.
-  std::exception_ptr failure;
-  if (score.PieceCount() > 0 && ValidPiece(c)) {
-    try {
-      LayoutPages(c);
-    } catch (const Exception&) {
-    } catch (const std::bad_alloc&) {
-      failure = std::make_exception_ptr(EOutOfMemory());
-    } catch (...) {
-      failure = std::current_exception();
+    score.MeasureCounter = 0;
+    score.UsedMeasures = 0;
+    score.LaidOutPages = fromPage;
+    FixLinksFrom(score, fromPage, c.PieceIndex, c.MeasureIndex);
+    c.MusicEndPage = MusicEndPageBefore(c, fromPage);
+    // A damaged score lays out what it can: the pages finished so far stay,
+    // and the views are refreshed all the same. Anything else that stops the
+    // pass (memory running out above all) is no damage of the score and
+    // reaches the caller once the views have their pages.
+    if (score.PieceCount() > 0 && ValidPiece(c)) {
+      try {
+        LayoutPages(c);
+      } catch (const Exception&) {
+        break;
+      } catch (const std::bad_alloc&) {
+        failure = std::make_exception_ptr(EOutOfMemory());
+      } catch (...) {
+        failure = std::current_exception();
+      }
     }
+    if (failure || c.RestartPage < 0) break;
+    fromPage = c.RestartPage;
   }
 
   score.PendingStartPage = -1;
-  score.RelaidFromPage = fromPage;
+  score.RelaidFromPage = firstPage;
   for (int i = 0; i < score.WindowCount(); ++i) score.GetWindow(i)->LayoutChanged();
   UpdateWindowScrollBars(score);
   if (failure) std::rethrow_exception(failure);

@@ -140,8 +140,10 @@ void SettleMarks(TLayoutContext& c);
 void FitSlurs(TLayoutContext& c);
 // In a score that asks for it, the staves of the placed system move apart
 // until nothing of one touches anything of the next, and the system moves
-// down clear of the system before it (as far as the page allows).
-void MakeRoomAroundStaves(TLayoutContext& c);
+// down clear of the system before it (as far as the page allows). False
+// when the system no longer fits: its staves reach past the bottom margin
+// or it cannot clear the system before it.
+bool MakeRoomAroundStaves(TLayoutContext& c);
 // How far a height lies from a staff's lines (0 between them).
 int DistanceToStaff(const TQSCalcStaff& row, int y);
 // The row of the staff an element's item belongs to: a mark's own staff,

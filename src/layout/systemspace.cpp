@@ -213,11 +213,11 @@ const TQSCalcStaff* OwnStaffRow(const TQSCalcPage& page, const TQSCalcSystem& sy
   return NearestRow(page, system, sp->FirstRow, sp->LastRow, (e.Box.Top + e.Box.Bottom) / 2);
 }
 
-void MakeRoomAroundStaves(TLayoutContext& c) {
+bool MakeRoomAroundStaves(TLayoutContext& c) {
   TQSCalcSystem* system = c.System;
   TQSCalcPage* page = c.Page;
   if (!system || !page || !c.Score.MarksClearOfTheMusic || system->MeasureCount == 0 || !HasRows(*page, *system))
-    return;
+    return true;
   const int gap = c.StaffSpace;
   const size_t rows = static_cast<size_t>(system->LastRow - system->FirstRow + 1);
   int grown = 0;
@@ -253,7 +253,9 @@ void MakeRoomAroundStaves(TLayoutContext& c) {
     for (const TInk& k : InkOf(*page, *prev, Collect(*page, *prev))) above = std::max(above, k.Bottom);
   }
   const int room = std::max(0, c.BottomLimit - system->Bottom);
-  const int need = above == INT_MIN ? 0 : std::min(above + gap - top, room);
+  const int wanted = above == INT_MIN ? 0 : above + gap - top;
+  const bool fits = wanted <= room && system->Bottom <= c.BottomLimit;
+  const int need = std::min(wanted, room);
   if (need > 0) {
     MoveRowsDown(*page, *system, placed, std::vector<int>(rows, need));
     if (TQSCalcSystem* prev = c.SystemIndex > 0 ? page->Systems.At(c.SystemIndex - 1) : nullptr)
@@ -263,6 +265,7 @@ void MakeRoomAroundStaves(TLayoutContext& c) {
     grown += need;
   }
   if (grown > 0) c.Y += static_cast<long double>(grown) * 254 / (8 * c.Ppi);
+  return fits;
 }
 
 }  // namespace qs

@@ -7,6 +7,7 @@
 #include "palettes/symbolpickers.h"
 #include "score/score.h"
 #include "uikit/charbutton.h"
+#include "uikit/interface.h"
 #include "uikit/names.h"
 
 namespace qs {
@@ -80,6 +81,8 @@ void TFNotes::OpenPicker(TButton b) {
         if (auto* g = dynamic_cast<TFChooseVorschlag*>(sender))
           GraceChosen(g->GetBefore(), g->GetShort(), g->GetDuration(), g->GetInterval(), g->GetLiga());
       };
+      ShowHelperContext({"Vorschlag"}, false);
+      p->OnDestroy = [](TObject*) { ReturnHelperContext(); };
       picker = p;
       break;
     }
@@ -103,6 +106,8 @@ void TFNotes::OpenPicker(TButton b) {
       p->FillDrumButtons(drumStyles_);
       p->SetDrumStyle(v.DrumStyle);
       p->OnChoose = [this](TObject*, int index) { DrumStyleChosen(index); };
+      ShowHelperContext({"DrumStyle"}, false);
+      p->OnDestroy = [](TObject*) { ReturnHelperContext(); };
       picker = p;
       break;
     }

@@ -101,6 +101,12 @@ class TPaletteHost {
   // Asks for a count from minimum up (caption: the message's text);
   // returns 0 when the user cancels.
   virtual int AskCount(const std::string& message, int minimum, int position) = 0;
+  // Sounds the pitches together with the General MIDI program (0-based)
+  // for ticks; by default as entered notes sound.
+  virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
+    (void)program;
+    for (int pitch : pitches) SoundPitch(pitch, ticks, 3);
+  }
 };
 
 // What a palette gets when it is made.
@@ -155,6 +161,10 @@ struct TPaletteEntry {
 };
 // Every palette, in the order of the tool notebook's sheets.
 const std::vector<TPaletteEntry>& PaletteRegistry();
+// A palette of a later folder joins the registry (once; a second entry of
+// the same name is ignored). The program adds its palettes before the main
+// window builds its tool pages.
+void AddPaletteEntry(TPaletteEntry entry);
 // Registers every palette's form, shown alone, for the form tools.
 void RegisterPaletteForms();
 

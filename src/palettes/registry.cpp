@@ -8,14 +8,26 @@
 
 namespace qs {
 
-const std::vector<TPaletteEntry>& PaletteRegistry() {
-  static const std::vector<TPaletteEntry> entries = {
+namespace {
+
+std::vector<TPaletteEntry>& Entries() {
+  static std::vector<TPaletteEntry> entries = {
       {"Notes", "TSNotes", "NotesAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFNotes(owner, context);
        }},
   };
   return entries;
+}
+
+}  // namespace
+
+const std::vector<TPaletteEntry>& PaletteRegistry() { return Entries(); }
+
+void AddPaletteEntry(TPaletteEntry entry) {
+  for (const TPaletteEntry& e : Entries())
+    if (std::string(e.Name) == entry.Name) return;
+  Entries().push_back(std::move(entry));
 }
 
 void RegisterPaletteForms() {

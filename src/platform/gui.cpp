@@ -52,6 +52,10 @@ void EnsureGuiApplication() {
   new QApplication(argc, argv);
 }
 
+bool WindowShapingAvailable() {
+  return qobject_cast<QApplication*>(QCoreApplication::instance()) && QGuiApplication::platformName() == "xcb";
+}
+
 bool DisplayReachable() {
   if (EnvSet("WAYLAND_DISPLAY")) return true;
   if (!EnvSet("DISPLAY")) return false;

@@ -14,6 +14,9 @@ void EnsureGuiApplication();
 // server DISPLAY names answers. False when neither is set, or when the X
 // server is not there (the toolkit would abort the program on it).
 bool DisplayReachable();
+// Whether windows can take a shape other than a rectangle here (X11 can;
+// Wayland and the offscreen platform show the whole rectangle).
+bool WindowShapingAvailable();
 
 // The screen's pixels per inch, read once (96 when the screen tells none).
 int ScreenPixelsPerInch();

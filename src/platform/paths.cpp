@@ -77,6 +77,11 @@ std::string FindResource(const std::string& relativePath) {
 
 std::string ConfigDir() { return WritableOr("XDG_CONFIG_HOME", "/.config"); }
 std::string DataDir() { return WritableOr("XDG_DATA_HOME", "/.local/share"); }
+std::string CacheDir() {
+  std::string dir = XdgDir("XDG_CACHE_HOME", "/.cache");
+  MakeDirs(dir);
+  return dir;
+}
 std::string SettingsFileName() { return ConfigDir() + "ProgramSetting.ini"; }
 
 std::string TemplatesDir() {

@@ -28,6 +28,10 @@ std::string FindResource(const std::string& relativePath);
 std::string ConfigDir();
 std::string DataDir();
 
+// Files the program can fetch again ("$XDG_CACHE_HOME/quillstave4/", the
+// downloaded news); created when missing.
+std::string CacheDir();
+
 // "ProgramSetting.ini" in ConfigDir().
 std::string SettingsFileName();
 

@@ -148,6 +148,7 @@ bool TPageObjectPainter::DrawText(const TQSText& text) {
   block.Alignment = (f.Align >> 4) & 3;
   block.Angle = f.Angle;
   block.Color = f.Color;
+  block.SignFont = c_.MusicFontName;
   if (edited) block.Edit = &c_.Window->EditSelection;
   DrawTextBlock(cv_, ElementBox(f.X, f.Y, f.Width, f.Height), block);
   cv_.Font().Style = 0;

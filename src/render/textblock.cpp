@@ -4,7 +4,11 @@
 #include <cmath>
 
 #include "base/mathutil.h"
+#include "layout/metrics.h"
 #include "platform/canvasutil.h"
+#include "platform/fonts.h"
+#include "platform/musicglyphs.h"
+#include "render/glyphtext.h"
 #include "render/primitives.h"
 
 namespace qs {
@@ -52,6 +56,85 @@ TSpan SelectionOf(const std::array<int32_t, 6>& edit) {
   return s;
 }
 
+// The music sign of a sharp, flat or natural character, 0 for others.
+uint8_t SignGlyph(char16_t ch) {
+  switch (ch) {
+    case u'\u266D': return glyphs::AccidentalFlat;
+    case u'\u266E': return glyphs::AccidentalNatural;
+    case u'\u266F': return glyphs::AccidentalSharp;
+    default: return 0;
+  }
+}
+
+// A line's pieces: text in the canvas's font, or one sign the font lacks
+// (Glyph not 0) drawn with the music font.
+struct TLineRun {
+  std::u16string_view Text;
+  uint8_t Glyph = 0;
+};
+
+std::vector<TLineRun> LineRuns(const TCanvas& cv, std::u16string_view line, const TTextBlock& block) {
+  std::vector<TLineRun> runs;
+  size_t start = 0;
+  for (size_t i = 0; i < line.size(); ++i) {
+    const uint8_t glyph = block.SignFont.empty() ? 0 : SignGlyph(line[i]);
+    if (!glyph || FontHasGlyphs(cv.Font(), line.substr(i, 1))) continue;
+    if (i > start) runs.push_back({line.substr(start, i - start)});
+    runs.push_back({line.substr(i, 1), glyph});
+    start = i + 1;
+  }
+  if (start < line.size() || runs.empty()) runs.push_back({line.substr(start)});
+  return runs;
+}
+
+// The music font's sign at the size that matches the canvas's text.
+TFont SignFontOf(const TCanvas& cv, const TTextBlock& block) {
+  TFont font = cv.Font();
+  font.Name = block.SignFont;
+  font.SetSize(ChordSignSize(cv.Font().Size()));
+  return font;
+}
+
+int LineWidth(TCanvas& cv, std::u16string_view line, const TTextBlock& block) {
+  int width = 0;
+  for (const TLineRun& run : LineRuns(cv, line, block)) {
+    if (!run.Glyph) {
+      width += cv.TextWidth(run.Text);
+      continue;
+    }
+    const TFont text = cv.Font();
+    cv.Font() = SignFontOf(cv, block);
+    width += cv.TextWidth(std::u16string_view(FontGlyphText(block.SignFont, run.Glyph)));
+    cv.Font() = text;
+  }
+  return width;
+}
+
+// Writes a line from its top-left corner, its signs on the text's
+// baseline.
+void WriteLine(TCanvas& cv, int x, int y, std::u16string_view line, const TTextBlock& block) {
+  const std::vector<TLineRun> runs = LineRuns(cv, line, block);
+  if (runs.size() == 1 && !runs[0].Glyph) {
+    cv.ExtTextOut(x, y, cv.TextFlags, nullptr, line);
+    return;
+  }
+  const int ascent = cv.GetTextMetrics().Ascent;
+  for (const TLineRun& run : runs) {
+    if (!run.Glyph) {
+      cv.ExtTextOut(x, y, cv.TextFlags, nullptr, run.Text);
+      x += cv.TextWidth(run.Text);
+      continue;
+    }
+    const TFont sign = SignFontOf(cv, block);
+    const std::u16string glyph = FontGlyphText(block.SignFont, run.Glyph);
+    WriteAtBaseline(cv, sign, x, y + ascent - ascent / 6, glyph);
+    const TFont text = cv.Font();
+    cv.Font() = sign;
+    x += cv.TextWidth(std::u16string_view(glyph));
+    cv.Font() = text;
+  }
+}
+
 }  // namespace
 
 void DrawTextBlock(TCanvas& cv, const TRect& box, const TTextBlock& block) {
@@ -63,7 +146,7 @@ void DrawTextBlock(TCanvas& cv, const TRect& box, const TTextBlock& block) {
   std::vector<int> widths;
   int widest = 0;
   for (const auto& line : block.Lines) {
-    widths.push_back(cv.TextWidth(line));
+    widths.push_back(turned || block.Edit ? cv.TextWidth(line) : LineWidth(cv, line, block));
     widest = std::max(widest, widths.back());
   }
   // Unturned lines align in the box; turned ones within the block, since
@@ -95,6 +178,10 @@ void DrawTextBlock(TCanvas& cv, const TRect& box, const TTextBlock& block) {
     const std::u16string& line = block.Lines[static_cast<size_t>(i)];
     int x = box.Left + alignedX(widths[static_cast<size_t>(i)]);
     const int y = box.Top + i * lineHeight;
+    if (!block.Edit) {
+      WriteLine(cv, x, y, line, block);
+      continue;
+    }
     if (!selecting || i < sel.FirstLine || i > sel.LastLine) {
       cv.ExtTextOut(x, y, cv.TextFlags, nullptr, line);
       continue;

@@ -26,6 +26,10 @@ struct TTextBlock {
   // character, last line, last character ...): the block is then written
   // unturned with the selected characters white on the selection colour.
   const std::array<int32_t, 6>* Edit = nullptr;
+  // The music font: a sharp, flat or natural sign the block's font has no
+  // glyph for is drawn with it (unturned lines outside editing), rather
+  // than as the missing glyph's box. Empty for none.
+  std::string SignFont;
 };
 
 // The background of selected characters of a text under editing.

@@ -27,6 +27,7 @@ bool TQSMeasureRenderer::DrawStaffText(const TQSCalcItem& e, const TQSLyric& tex
   TTextBlock block;
   for (const std::string& line : text.Lines) block.Lines.push_back(Utf8ToUtf16(line));
   block.Color = color;
+  block.SignFont = c_.MusicFontName;
   if (block.Lines.empty()) {
     block.Lines.push_back(u"Empty");
   } else {

@@ -4,6 +4,8 @@
 // that translates the form.
 #include <functional>
 
+#include "platform/forms.h"
+#include "platform/keys.h"
 #include "platform/stdctrls.h"
 #include "uikit/interface.h"
 #include "uikit/language.h"
@@ -63,6 +65,23 @@ inline TECFormDesigner* ApplyToolSkin(TCustomForm& form, std::function<void()> d
       if (dock) dock();
     };
   return skin;
+}
+
+// A drop-down: a borderless form that closes on Esc and when it loses the
+// activation (unless keepOpen says so, as while a chooser of its own is
+// open), and frees itself on closing.
+inline void MakeDropDown(TForm& form, std::function<bool()> keepOpen = {}) {
+  form.SetBorderStyle(bsNone);
+  form.KeyPreview = true;
+  form.OnKeyDown = [&form](TObject*, uint16_t& key, TShiftState) {
+    if (key != VK_ESCAPE) return;
+    key = 0;
+    form.Close();
+  };
+  form.OnDeactivate = [&form, keepOpen = std::move(keepOpen)](TObject*) {
+    if (!keepOpen || !keepOpen()) form.Close();
+  };
+  form.OnClose = [](TObject*, TCloseAction& action) { action = caFree; };
 }
 
 }  // namespace qs

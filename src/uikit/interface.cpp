@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <vector>
+#include "base/strings.h"
 #include "platform/desktop.h"
 #include "platform/forms.h"
 #include "platform/paths.h"
@@ -78,6 +80,58 @@ void ShowHelpTopic(const std::string& topic) {
 }
 
 void ShowHelpContents() { ShowHelpTopic(kHelpContentsTopic); }
+
+namespace {
+std::vector<std::pair<std::string, std::string>>& FormTopics() {
+  static std::vector<std::pair<std::string, std::string>> topics;
+  return topics;
+}
+}  // namespace
+
+void SetFormHelpTopic(const std::string& formName, const std::string& topic) {
+  for (auto& [name, t] : FormTopics())
+    if (SameText(name, formName)) {
+      t = topic;
+      return;
+    }
+  FormTopics().emplace_back(formName, topic);
+}
+
+namespace {
+struct THelperContext {
+  std::vector<std::string> Path;
+  bool Frozen = false;
+  THelperContextView View;
+  std::function<void()> Main;
+};
+THelperContext& Context() {
+  static THelperContext context;
+  return context;
+}
+}  // namespace
+
+void ShowHelperContext(const std::vector<std::string>& path, bool recreate, int left, int top, int width,
+                       int height) {
+  (void)top, (void)height;
+  THelperContext& c = Context();
+  if (c.Frozen) return;
+  c.Path = path;
+  if (c.View) c.View(recreate, left, width);
+}
+
+const std::vector<std::string>& HelperContextPath() { return Context().Path; }
+void FreezeHelperContext(bool frozen) { Context().Frozen = frozen; }
+void SetHelperContextView(THelperContextView view) { Context().View = std::move(view); }
+void SetMainHelperContext(std::function<void()> report) { Context().Main = std::move(report); }
+void ReturnHelperContext() {
+  if (Context().Main) Context().Main();
+}
+
+std::string FormHelpTopic(const std::string& formName) {
+  for (const auto& [name, topic] : FormTopics())
+    if (SameText(name, formName)) return topic;
+  return kHelpEntranceTopic;
+}
 
 // ----------------------------------------------------------------- placing
 

@@ -515,8 +515,12 @@ void TECMenuItem::PaintItem(TCanvas& k) {
   if (image >= 0 && blinkPhase_ == 0 && Images()) PaintImage(k, image, hot);
   k.Brush().Style = bsClear;
   k.Pen().Style = psSolid;
-  if (p.menuStyle_ == msToolbar) PaintToolbarCaption(k, image);
-  else PaintMenuCaption(k, hot);
+  // A tool button without a picture blinks with its caption.
+  if (p.menuStyle_ == msToolbar) {
+    if (image >= 0 || blinkPhase_ == 0) PaintToolbarCaption(k, image);
+  } else {
+    PaintMenuCaption(k, hot);
+  }
   PaintMarks(k, image, arrowInset, hot);
 }
 

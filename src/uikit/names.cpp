@@ -80,6 +80,7 @@ std::string PitchName(int pitchClass) { return pitchClass >= 0 && pitchClass < 1
 void SetPitchNames(const std::array<std::string, 12>& names) { gPitchNames = names; }
 
 char NoteLetter(int step) { return step >= 0 && step < 7 ? gNoteLetters[step] : '?'; }
+const std::string& NoteLetters() { return gNoteLetters; }
 void SetNoteLetters(const std::string& letters) {
   if (letters.size() == 7) gNoteLetters = letters;
 }

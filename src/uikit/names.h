@@ -27,6 +27,8 @@ void SetPitchNames(const std::array<std::string, 12>& names);
 
 // Step 0 (C) .. 6 (B); the settings dialog may change the letters.
 char NoteLetter(int step);
+// All seven, C to B.
+const std::string& NoteLetters();
 void SetNoteLetters(const std::string& letters);  // 7 characters, else ignored
 
 }  // namespace qs

@@ -1,6 +1,7 @@
 #pragma once
 // Copies of the pictures the program's controls keep for themselves.
 #include <memory>
+#include <string>
 
 #include "base/geometry.h"
 #include "platform/bitmap.h"
@@ -11,5 +12,9 @@ namespace qs {
 // whole picture keeps its transparency.
 std::unique_ptr<TBitmap> CopyPicture(const TBitmap& source, const TRect& area);
 std::unique_ptr<TBitmap> CopyPicture(const TBitmap& source);
+
+// The picture of an image file (BMP, GIF, JPEG, PNG), or null when the file
+// cannot be read or holds no picture.
+std::unique_ptr<TBitmap> LoadPictureFile(const std::string& path);
 
 }  // namespace qs

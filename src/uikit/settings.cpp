@@ -118,7 +118,7 @@ void TMainWindowSettings::Visit(TSettingsIO& io) {
 
 void TPropertiesSettings::Visit(TSettingsIO& io) {
   io.Key("TestFile", TestFile, "");
-  io.Key("Helper", Helper, true);
+  io.Key("Helper", Helper, false);
 }
 
 void TNewsSettings::Visit(TSettingsIO& io) {
@@ -127,7 +127,10 @@ void TNewsSettings::Visit(TSettingsIO& io) {
   io.Key("NewsExists", NewsExists, false);
 }
 
-void TNewsDateSettings::Visit(TSettingsIO& io) { io.Key("Last", Last, ""); }
+void TNewsDateSettings::Visit(TSettingsIO& io) {
+  io.Key("Last", Last, "");
+  io.Key("Address", Address, "");
+}
 
 void TToolBarSettings::Visit(TSettingsIO& io) {
   io.Key("ToolBar", ToolBar, 0, 0, 4000);
@@ -206,6 +209,7 @@ void TMailSettings::Visit(TSettingsIO& io) {
   io.Key("UserId", UserId, "");
   io.Key("Address", Address, "");
   io.Key("MailName", MailName, "");
+  io.Key("UseSmtp", UseSmtp, false);
 }
 
 void TDevicesSettings::Visit(TSettingsIO& io) {

@@ -151,11 +151,13 @@ struct TNewsSettings {
   void Visit(TSettingsIO& io);
 };
 
-// The day of the last news download attempt, "yyyy-mm-dd" (empty: never).
+// The news download: the day of the last attempt, "yyyy-mm-dd" (empty:
+// never), and the address of the feed's server (empty: no download).
 struct TNewsDateSettings {
   static constexpr const char* kSection = "News";
   TNewsDateSettings() { LoadDefaults(*this); }
   std::string Last;
+  std::string Address;
   void Visit(TSettingsIO& io);
 };
 
@@ -247,6 +249,7 @@ struct TMailSettings {
   std::string UserId;
   std::string Address;   // the sender's address
   std::string MailName;  // the sender's name
+  bool UseSmtp;          // send through the server, not the desktop's mail program
   void Visit(TSettingsIO& io);
 };
 

@@ -205,6 +205,9 @@ class TECFormDesigner : public TComponent, public TFormFrame {
 // for any other kind.
 std::unique_ptr<TForm> CreateSkinTemplate(int kind);
 
+// A picture of the skins ("Small-Close"), read once; null when missing.
+TSkinPicture LoadSkinPicture(const std::string& name);
+
 // The program's icon (16 x 16), which stands for a window's own icon in a
 // caption that shows one; null when its picture is missing.
 TSkinPicture ProgramIcon();

@@ -138,6 +138,8 @@ void Finish(TECFormDesigner& d, int ellipse) {
 
 }  // namespace
 
+TSkinPicture LoadSkinPicture(const std::string& name) { return LoadPicture(name); }
+
 TSkinPicture ProgramIcon() {
   TSkinPicture icon = LoadPicture("Program-Icon");
   // Its rounded corners let the caption show through.

@@ -455,7 +455,7 @@ TEST_F(DocumentFilesTest, NoteNamesComeFromTheSettingsAndReachTheScores) {
     ini.WriteString("Notes", "N2", "Cis");
   }
   Start();
-  EXPECT_EQ(NoteLetters, "CREFGAB");
+  EXPECT_EQ(NoteLetters(), "CREFGAB");
   EXPECT_EQ(NoteLetter(1), 'R');
   EXPECT_EQ(PitchName(1), "Cis");
   TFFileEditor* doc = main_->NewDocument();
@@ -471,7 +471,7 @@ TEST_F(DocumentFilesTest, NoteNamesComeFromTheSettingsAndReachTheScores) {
   Stop();
   fs::remove(dir_ + "ProgramSetting.ini");
   Start();
-  EXPECT_EQ(NoteLetters, "CDEFGAB");
+  EXPECT_EQ(NoteLetters(), "CDEFGAB");
 }
 
 TEST_F(DocumentFilesTest, ANewScoreTakesTheDrumMapOfItsFile) {

@@ -7,6 +7,7 @@
 
 #include "app/documentscore.h"
 #include "app/printcontents.h"
+#include "common/temp_folder.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "score/score.h"
@@ -49,12 +50,14 @@ class PrintContentsTest : public ::testing::Test {
     SetUpDocumentScore(score);
   }
   std::string Load(const char* text, const char* name) {
-    const std::string file = ::testing::TempDir() + name;
+    const std::string file = folder.Path + name;
     std::ofstream(file) << text;
     score.LoadFromFile(file);
     std::remove(file.c_str());
     return file;
   }
+  // Tests run side by side (and in other checkouts): each has its own folder.
+  test::TTempFolder folder;
   TQSScore score;
 };
 
@@ -75,7 +78,7 @@ TEST_F(PrintContentsTest, AnImportedSongIsToldInAMusiciansWords) {
 
 TEST_F(PrintContentsTest, AScoreFileOfOurOwnTellsItsFormatVersion) {
   Load(kSong, "evening.musicxml");
-  const std::string file = ::testing::TempDir() + "evening.sfd";
+  const std::string file = folder.Path + "evening.sfd";
   score.SaveToFile(file);
   TQSScore again;
   SetUpDocumentScore(again);

@@ -46,7 +46,8 @@ class Keys:
         time.sleep(0.15)
 
     def type(self, text):
-        names = {"/": "slash", ".": "period", "_": "underscore", "-": "minus", " ": "space"}
+        names = {"/": "slash", ".": "period", "_": "underscore", "-": "minus", " ": "space", "<": "less",
+                 ">": "greater", "@": "at", ";": "semicolon", ",": "comma", ":": "colon"}
         for ch in text:
             sym = XK.string_to_keysym(names.get(ch, ch))
             code = self.d.keysym_to_keycode(sym)

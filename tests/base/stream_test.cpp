@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -94,7 +96,7 @@ TEST(Extended, StrangeBitPatternsAreWrittenBackAsRead) {
 }
 
 TEST(Stream, FileStreamWritesSeeksAndReads) {
-  std::string name = testing::TempDir() + "stream_test.bin";
+  std::string name = testing::TempDir() + std::to_string(::getpid()) + "stream_test.bin";
   {
     TFileStream f(name, FileMode::Create);
     f.WriteI32(0);

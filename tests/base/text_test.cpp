@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "base/safefile.h"
 #include "base/stream.h"
@@ -8,7 +9,7 @@ using namespace qs;
 
 TEST(Text, Windows1252SurvivesFileToUtf8ToFile) {
   const std::string ansi = "Caf\xE9 \x80 5 \x93q\x94";  // Café € 5 “q”
-  std::string name = testing::TempDir() + "cp1252.txt";
+  std::string name = testing::TempDir() + std::to_string(::getpid()) + "cp1252.txt";
   SafeSaveText(name, ansi);
   std::string utf8 = AnsiToUtf8(ReadFileText(name), CodePage::Windows1252);
   EXPECT_EQ(utf8, "Caf\xC3\xA9 \xE2\x82\xAC 5 \xE2\x80\x9Cq\xE2\x80\x9D");

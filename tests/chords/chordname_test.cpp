@@ -1,4 +1,5 @@
 #include "chords/chordname.h"
+#include "uikit/names.h"
 
 #include <gtest/gtest.h>
 
@@ -96,10 +97,10 @@ TEST(ChordName, TruncatedCodeReadsNoFurtherThanItsBytes) {
 }
 
 TEST(ChordName, LettersComeFromTheProgramsNoteLetters) {
-  const std::string saved = NoteLetters;
-  NoteLetters = "CDEFGAH";
+  const std::string saved = NoteLetters();
+  SetNoteLetters("CDEFGAH");
   EXPECT_EQ(Joined({2, 0, 0x06, kBase + kSeventh}), "H|7|");
-  NoteLetters = saved;
+  SetNoteLetters(saved);
 }
 
 struct TTone {
