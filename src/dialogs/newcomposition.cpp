@@ -307,11 +307,28 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   UDAufTaktNotes = Spin(d, "UDAufTaktNotes", EAufTaktNotes, 0, 128, 1);
   CBAuftaktSize = UnitBox(this, d, "CBAuftaktSize", L + F + 64, 232, kPickupUnits);
   MakeLabel(d, "LParts", "Parts", L, 260, W);
-  TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 120);
-  SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 402, 162, 25);
+  TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 86);
+  // The node panel: the part's row or the staff's row in one place.
+  LName = MakeLabel(d, "LName", "Name", L, 370, 56);
+  EName = Make<TEdit>(this, d, "EName", L + 58, 368, 130, 21);
+  LBrief = MakeLabel(d, "LBrief", "Short", L + 194, 370, 58);
+  EBrief = Make<TEdit>(this, d, "EBrief", L + 254, 368, 74, 21);
+  CBClef = Make<TButton>(this, d, "CBClef", L, 366, 100, 25);
+  CBClef->SetCaption("Clef...");
+  LLineCount = MakeLabel(d, "LLineCount", "Lines", L + 108, 370, 60);
+  CBLineCount = Make<TComboBox>(this, d, "CBLineCount", L + 170, 368, 50, 22);
+  CBLineCount->SetStyle(csDropDownList);
+  TStringList lineCounts;
+  for (const char* n : {"0", "1", "2", "3", "4", "5", "6", "7", "12"}) lineCounts.Add(n);
+  CBLineCount->SetItems(lineCounts);
+  CBTab = Make<TCheckBox>(this, d, "CBTab", L + 228, 370, 100, 20);
+  CBTab->SetCaption("Tablature");
+  SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 400, 128, 25);
   SBInstrumentList->SetCaption("Instruments...");
-  SBDelete = Make<TButton>(this, d, "SBDelete", L + 166, 402, 162, 25);
-  SBDelete->SetCaption("Delete part");
+  SBAdd = Make<TButton>(this, d, "SBAdd", L + 132, 400, 96, 25);
+  SBAdd->SetCaption("Add");
+  SBDelete = Make<TButton>(this, d, "SBDelete", L + 232, 400, 96, 25);
+  SBDelete->SetCaption("Delete");
   CBPartNames = Make<TCheckBox>(this, d, "CBPartNames", L, 432, W, 20);
   CBPartNames->SetCaption("Show instrument names");
 
@@ -437,11 +454,46 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     if (!building_) ApplyTemplate(CBTemplates->ItemIndex());
   };
   SBInstrumentList->OnClick = [this](TObject*) { ChooseInstruments(); };
-  SBDelete->OnClick = [this](TObject*) {
-    const int index = TVParts->Selected() ? TopIndex(*TVParts, TVParts->Selected()) : -1;
-    if (index < 0 || Setup.Parts.size() < 2) return;  // the only part stays
-    Setup.Parts.erase(Setup.Parts.begin() + index);
-    ShowSetup(Setup);
+  SBAdd->OnClick = [this](TObject*) { AddNode(); };
+  SBDelete->OnClick = [this](TObject*) { DeleteNode(); };
+  TVParts->OnChange = [this](TObject*) {
+    if (!building_) UpdateNodeControls();
+  };
+  auto partText = [this](bool brief) {
+    return [this, brief](TObject*) {
+      const TNodePath path = SelectedNode();
+      if (building_ || path.Part < 0 || path.Staff >= 0) return;
+      TSetupPart& part = Setup.Parts[size_t(path.Part)];
+      (brief ? part.ShortName : part.Name) = (brief ? EBrief : EName)->Text();
+      ApplyControls();
+    };
+  };
+  EName->OnChange = partText(false);
+  EBrief->OnChange = partText(true);
+  CBLineCount->OnChange = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (building_ || path.Staff < 0) return;
+    Setup.Parts[size_t(path.Part)].Staves[size_t(path.Staff)].Lines = StrToIntSafe(CBLineCount->Text(), 5);
+    ApplyControls();
+  };
+  CBTab->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (building_ || path.Staff < 0) return;
+    TSetupStaff& staff = Setup.Parts[size_t(path.Part)].Staves[size_t(path.Staff)];
+    // A tablature staff has six lines and the tablature clef.
+    staff.Tablature = CBTab->Checked();
+    staff.Lines = staff.Tablature ? 6 : 5;
+    SetStaffClef(path, staff.Tablature ? 13 : 1);
+  };
+  CBClef->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Staff < 0) return;
+    auto* picker = new TFChooseClef(this);
+    picker->SetClef(Setup.Parts[size_t(path.Part)].Staves[size_t(path.Staff)].Clef);
+    picker->OnChoose = [this, path](TObject*, int clef) {
+      if (clef > 0) SetStaffClef(path, clef);
+    };
+    picker->DropDownBelow(*CBClef);
   };
   BBDefault->OnClick = [this](TObject*) { ShowSetup(BuiltInSetup()); };
   BBSave->OnClick = [this](TObject*) {
@@ -562,19 +614,128 @@ void TFNewComposition::ApplyControls() {
     if (i < 2) Lengths[i]->SetEnabled(Setup.Paper == kCustomPaper);
   }
   BuildSetupScore(*Preview, Setup, Measures());
-  // The tree: a part node each with its staves.
+  // The tree: a node a part, its staves below it and their voices below
+  // them; the selected node stays selected.
+  const TNodePath selected = SelectedNode();
   building_ = true;
   TVParts->Clear();
-  const std::vector<int> channels = SetupChannels(Setup);
+  nodes_.clear();
   for (size_t p = 0; p < Setup.Parts.size(); ++p) {
     const TSetupPart& part = Setup.Parts[p];
     const std::string program = part.Program == 255 ? std::string() : InstrumentName(part.Program);
     TTreeView::TNode node = TVParts->AddChild(nullptr, part.Name + " (" + program + ")");
-    for (size_t s = 0; s < part.Staves.size(); ++s)
-      TVParts->AddChild(node, language_->GetMessage(4, "Staff") + " " + std::to_string(s + 1) + ": " +
-                                  ClefName(part.Staves[s].Clef));
+    nodes_[node] = {int(p), -1, -1};
+    for (size_t s = 0; s < part.Staves.size(); ++s) {
+      TTreeView::TNode staff = TVParts->AddChild(node, language_->GetMessage(4, "Staff") + " " + std::to_string(s + 1));
+      nodes_[staff] = {int(p), int(s), -1};
+      for (int v = 0; v < part.Staves[s].Voices; ++v)
+        nodes_[TVParts->AddChild(staff, language_->GetMessage(7, "Voice") + " " + std::to_string(v + 1))] = {
+            int(p), int(s), v};
+      TVParts->SetExpanded(staff, true);
+    }
+    TVParts->SetExpanded(node, true);
   }
+  SelectNode(selected);
   building_ = false;
+  UpdateNodeControls();
+}
+
+TFNewComposition::TNodePath TFNewComposition::SelectedNode() const {
+  auto it = nodes_.find(TVParts->Selected());
+  return it == nodes_.end() ? TNodePath{} : it->second;
+}
+
+void TFNewComposition::SelectNode(const TNodePath& path) {
+  TTreeView::TNode best = nullptr;
+  for (const auto& [node, p] : nodes_) {
+    if (p.Part == std::min(std::max(path.Part, 0), int(Setup.Parts.size()) - 1) && p.Staff == path.Staff &&
+        p.Voice == path.Voice)
+      best = node;
+  }
+  if (!best)
+    for (const auto& [node, p] : nodes_)
+      if (p.Part == 0 && p.Staff < 0) best = node;
+  TVParts->SetSelected(best);
+}
+
+void TFNewComposition::UpdateNodeControls() {
+  const TNodePath path = SelectedNode();
+  const bool part = path.Part >= 0 && path.Staff < 0, staff = path.Staff >= 0 && path.Voice < 0;
+  const bool building = building_;
+  building_ = true;
+  for (TControl* c : std::initializer_list<TControl*>{LName, EName, LBrief, EBrief}) c->SetVisible(part);
+  for (TControl* c : std::initializer_list<TControl*>{CBClef, LLineCount, CBLineCount, CBTab}) c->SetVisible(staff);
+  if (part) {
+    EName->SetText(Setup.Parts[size_t(path.Part)].Name);
+    EBrief->SetText(Setup.Parts[size_t(path.Part)].ShortName);
+  }
+  if (staff) {
+    const TSetupStaff& s = Setup.Parts[size_t(path.Part)].Staves[size_t(path.Staff)];
+    const TStringList items = CBLineCount->Items();
+    CBLineCount->SetItemIndex(items.IndexOf(std::to_string(s.Lines)));
+    CBTab->SetChecked(s.Tablature);
+  }
+  building_ = building;
+}
+
+void TFNewComposition::AddNode() {
+  TNodePath path = SelectedNode();
+  if (path.Part < 0) return;
+  TSetupPart& part = Setup.Parts[size_t(path.Part)];
+  if (path.Staff < 0) {
+    if (Setup.Parts.size() >= size_t(kMaxTemplateParts)) return;
+    TSetupPart added;
+    added.Key = part.Key;
+    Setup.Parts.insert(Setup.Parts.begin() + path.Part + 1, added);
+    ++path.Part;
+  } else if (path.Voice < 0) {
+    if (part.Staves.size() >= size_t(kMaxSetupStaves)) return;
+    part.Staves.push_back(TSetupStaff{});
+    // Staves of one part are braced together.
+    if (part.Accolades.empty()) part.Accolades.push_back({0, 0});
+    path.Staff = int(part.Staves.size()) - 1;
+  } else {
+    TSetupStaff& staff = part.Staves[size_t(path.Staff)];
+    if (staff.Voices >= kMaxSetupVoices) return;
+    path.Voice = staff.Voices++;
+  }
+  ApplyControls();
+  SelectNode(path);
+  UpdateNodeControls();
+}
+
+void TFNewComposition::DeleteNode() {
+  TNodePath path = SelectedNode();
+  if (path.Part < 0) return;
+  TSetupPart& part = Setup.Parts[size_t(path.Part)];
+  if (path.Staff < 0) {
+    if (Setup.Parts.size() < 2) return;  // the only part stays
+    Setup.Parts.erase(Setup.Parts.begin() + path.Part);
+    path.Part = std::max(0, path.Part - 1);
+  } else if (path.Voice < 0) {
+    if (part.Staves.size() < 2) return;
+    part.Staves.erase(part.Staves.begin() + path.Staff);
+    if (part.Staves.size() == 1 && !part.Accolades.empty()) part.Accolades.erase(part.Accolades.begin());
+    path.Staff = std::max(0, path.Staff - 1);
+  } else {
+    TSetupStaff& staff = part.Staves[size_t(path.Staff)];
+    if (staff.Voices < 2) return;
+    --staff.Voices;
+    path.Voice = std::min(path.Voice, staff.Voices - 1);
+  }
+  ApplyControls();
+  SelectNode(path);
+  UpdateNodeControls();
+}
+
+void TFNewComposition::SetStaffClef(const TNodePath& path, int clef) {
+  if (path.Part < 0 || path.Part >= int(Setup.Parts.size())) return;
+  TSetupPart& part = Setup.Parts[size_t(path.Part)];
+  if (path.Staff < 0 || path.Staff >= int(part.Staves.size())) return;
+  // The channel and percussion rules follow from the clef when the score
+  // is built.
+  part.Staves[size_t(path.Staff)].Clef = static_cast<uint8_t>(clef);
+  ApplyControls();
 }
 
 void TFNewComposition::FillTemplateList(const std::string& select) {

@@ -76,7 +76,13 @@ class TFNewComposition : public TForm {
   TComboBox *CBSize = nullptr, *CBTone = nullptr, *CBAuftaktSize = nullptr;
   TCheckBox *CBAuftakt = nullptr, *CBPartNames = nullptr;
   TTreeView* TVParts = nullptr;
-  TButton *SBInstrumentList = nullptr, *SBDelete = nullptr;
+  TButton *SBInstrumentList = nullptr, *SBAdd = nullptr, *SBDelete = nullptr;
+  // The node panel: a part's names, a staff's clef, lines and tablature.
+  TLabel *LName = nullptr, *LBrief = nullptr, *LLineCount = nullptr;
+  TEdit *EName = nullptr, *EBrief = nullptr;
+  TButton* CBClef = nullptr;
+  TComboBox* CBLineCount = nullptr;
+  TCheckBox* CBTab = nullptr;
   TButton *BBDefault = nullptr, *BBSave = nullptr, *BBOk = nullptr, *BBCancel = nullptr;
   TQSWindow* QSWindow = nullptr;
   TECPageControl* PCProperties = nullptr;
@@ -114,6 +120,21 @@ class TFNewComposition : public TForm {
   bool SaveTemplate(const std::string& name);
   void FillTemplateList(const std::string& select = "");
   void ChooseInstruments();
+
+  // The node of the tree: a part, a staff of it or a voice of that (-1
+  // where the level is not reached).
+  struct TNodePath {
+    int Part = -1, Staff = -1, Voice = -1;
+  };
+  TNodePath SelectedNode() const;
+  void SelectNode(const TNodePath& path);
+  // Shows the panel of the selected node's kind, filled from it.
+  void UpdateNodeControls();
+  // SBAdd: a part after the selected one, a staff or a voice below it.
+  void AddNode();
+  // SBDelete: the selected part, staff or voice, unless it is the only one.
+  void DeleteNode();
+  void SetStaffClef(const TNodePath& path, int clef);
   // The score the document gets (FinishScore applied).
   void Finish();
 
@@ -122,6 +143,7 @@ class TFNewComposition : public TForm {
   const TQSInstruments* library_;
   bool building_ = false;
   TECFormLanguage* language_ = nullptr;
+  std::map<TTreeView::TNode, TNodePath> nodes_;
 };
 
 // Runs the wizard; the new score in score when the user confirms.

@@ -125,5 +125,41 @@ TEST(NewCompositionWizard, ADamagedTemplateGivesTheDefaultsAndAnotherUnitKeepsTh
   EXPECT_EQ(wizard.Lengths[2]->Text(), "10.000in");
 }
 
+
+TEST(NewCompositionWizard, TheTreeAddsAndDeletesPartsStavesAndVoices) {
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  using P = TFNewComposition::TNodePath;
+  wizard.SelectNode({0, -1, -1});
+  wizard.DeleteNode();  // the only part stays
+  EXPECT_EQ(wizard.Setup.Parts.size(), 1u);
+  wizard.SelectNode({0, 0, -1});
+  wizard.AddNode();  // a second staff, and the part's staves braced
+  ASSERT_EQ(wizard.Setup.Parts[0].Staves.size(), 2u);
+  EXPECT_EQ(wizard.Setup.Parts[0].Accolades.size(), 1u);
+  EXPECT_EQ(wizard.Preview->GetPiece(0)->GetPart(0)->StaffCount(), 2);
+  P at = wizard.SelectedNode();
+  EXPECT_EQ(at.Staff, 1);
+  wizard.CBTab->SetChecked(true);
+  wizard.CBTab->OnClick(wizard.CBTab);
+  EXPECT_EQ(wizard.Setup.Parts[0].Staves[1].Clef, 13);
+  EXPECT_EQ(wizard.Setup.Parts[0].Staves[1].Lines, 6);
+  EXPECT_EQ(wizard.CBLineCount->Text(), "6");
+  wizard.CBLineCount->SetItemIndex(8);  // "12"
+  wizard.CBLineCount->OnChange(wizard.CBLineCount);
+  EXPECT_EQ(wizard.Setup.Parts[0].Staves[1].Lines, 12);
+  wizard.SelectNode({0, 1, 0});
+  wizard.AddNode();
+  EXPECT_EQ(wizard.Setup.Parts[0].Staves[1].Voices, 2);
+  wizard.SelectNode({0, 1, -1});
+  wizard.DeleteNode();  // back to one staff: no brace
+  EXPECT_EQ(wizard.Setup.Parts[0].Staves.size(), 1u);
+  EXPECT_TRUE(wizard.Setup.Parts[0].Accolades.empty());
+  wizard.SelectNode({0, -1, -1});
+  wizard.EName->SetText("Flute");
+  wizard.AddNode();
+  EXPECT_EQ(wizard.Setup.Parts[0].Name, "Flute");
+  EXPECT_EQ(wizard.Preview->GetPiece(0)->PartCount(), 2);
+}
+
 }  // namespace
 }  // namespace qs
