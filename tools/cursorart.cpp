@@ -97,6 +97,25 @@ constexpr TCursorArt kCursors[] = {
     {"VORSCHLAG2", 45, "", 22},
     {"VORSCHLAG3", 44, "", 22},
     {"VORSCHLAG4", 44, "", 22},
+    // The Design palette's tools.
+    {"TEXT", 0, "T"},
+    {"INSCRIPTION", 0, "Ins"},
+    {"LYRIC", 0, "la"},
+    {"INSTRUMENTNAME", 0, "Vl."},
+    {"PAGENUMBER", 0, "#1"},
+    {"PAGEDATE", 0, "1.1"},
+    {"LINE", 0, "/"},
+    {"POINT", 0, "->"},
+    {"RECTANGLE", 0, "[ ]"},
+    {"FILLRECTANGLE", 0, "[#]"},
+    {"ELLIPSE", 0, "( )"},
+    {"FILLELLIPSE", 0, "(#)"},
+    {"IMAGE", 0, "img"},
+    {"ARC", 0, "("},
+    {"PIE", 0, "<"},
+    {"FILLPIE", 0, "<#"},
+    {"SEGMENT", 0, "D"},
+    {"FILLSEGMENT", 0, "D#"},
 };
 
 constexpr int kSize = 32, kHotX = 4, kHotY = 4;

@@ -299,6 +299,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
   editor->OnItemClick = [this](TQSWindow& view, TQSCalcItem* item) { ItemClicked(view, item); };
+  ConnectViewMouse(*editor->QSWindow);
   auto* item = new TECMenuItem(this);
   item->SetCaption(editor->Title());
   item->SetKind(ikCheckBox);

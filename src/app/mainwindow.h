@@ -263,6 +263,10 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // goes to the palette of the current tool page.
   void ScoreClicked(TQSWindow& view);
   void ItemClicked(TQSWindow& view, TQSCalcItem* item);
+  // The view's own mouse presses: the current palette may draw or place
+  // page objects, and a double click edits the picture under it
+  // (viewmouse.cpp).
+  void ConnectViewMouse(TQSWindow& view);
   // The menu item of a command (named prefix + the name without its "A"),
   // a submenu of the menu layout, or "-" a separator.
   TECMenuItem* MenuItemFor(const std::string& name, const char* prefix = "MI");

@@ -19,7 +19,6 @@ namespace qs {
 namespace {
 
 constexpr int kMaxPageNumber = 9999;
-constexpr int kMaxPictureSide = 4000;
 
 // Where a dialog keeps its place; only the place comes back (the dialogs
 // keep their own size).
@@ -274,132 +273,6 @@ int TFPDFSetting::GetScale() const { return TBScale->Position(); }
 bool TFPDFSetting::GetImagesAsJpeg() const { return CBImagesAsJpeg->Checked(); }
 bool TFPDFSetting::GetCompressed() const { return CBCompressed->Checked(); }
 
-// ------------------------------------------------------------ TFImageProperties
-
-namespace {
-constexpr const char* kImagePlace = "FImageProperties";
-enum TImageMessage { kSizeText = 0, kSizeTitle = 1, kPictureFilter = 2 };
-}  // namespace
-
-TFImageProperties::TFImageProperties(TComponent* owner, TSettings* settings) : TForm(owner), settings_(settings) {
-  SetName("FImageProperties");
-  SetCaption("Image properties");
-  SetBorderStyle(bsDialog);
-  SetPosition(poScreenCenter);
-  SetClientWidth(420);
-  SetClientHeight(300);
-  SBImage = Make<TScrollBox>(this, "SBImage", 8, 8, 260, 284);
-  SImage = Make<TPanel>(this, SBImage, "SImage", 4, 4, 34, 34);
-  // A one-pixel frame around the picture.
-  SImage->SetBevelOuter(bvLowered);
-  SImage->SetColor(clWhite);
-  IImage = Make<TImage>(this, SImage, "IImage", 1, 1, 32, 32);
-  BBLoad = Make<TButton>(this, "BBLoad", 278, 8, 134, 25);
-  BBLoad->SetCaption("Load...");
-  BBClear = Make<TButton>(this, "BBClear", 278, 38, 134, 25);
-  BBClear->SetCaption("Clear");
-  CBCenter = Make<TCheckBox>(this, "CBCenter", 278, 74, 134, 20);
-  CBCenter->SetCaption("Centre");
-  CBStretch = Make<TCheckBox>(this, "CBStretch", 278, 96, 134, 20);
-  CBStretch->SetCaption("Stretch");
-  CBTransparent = Make<TCheckBox>(this, "CBTransparent", 278, 118, 134, 20);
-  CBTransparent->SetCaption("Transparent");
-  LWidth = Make<TLabel>(this, "LWidth", 278, 150, 70, 16);
-  LWidth->SetCaption("Width");
-  EWidth = Make<TEdit>(this, "EWidth", 350, 147, 45, 21);
-  UDWidth = Make<TUpDown>(this, "UDWidth", 395, 147, 17, 21);
-  LHeight = Make<TLabel>(this, "LHeight", 278, 178, 70, 16);
-  LHeight->SetCaption("Height");
-  EHeight = Make<TEdit>(this, "EHeight", 350, 175, 45, 21);
-  UDHeight = Make<TUpDown>(this, "UDHeight", 395, 175, 17, 21);
-  for (TUpDown* ud : {UDWidth, UDHeight}) {
-    ud->Min = 0;
-    ud->Max = kMaxPictureSide;
-  }
-  UDWidth->SetAssociate(EWidth);
-  UDHeight->SetAssociate(EHeight);
-  UDWidth->SetPosition(32);
-  UDHeight->SetPosition(32);
-  BBOk = MakeOkButton(this, "&OK", 278, 234);
-  BBCancel = MakeCancelButton(this, 278, 264);
-  ODImage = new TOpenDialog(this);
-  ODImage->SetName("ODImage");
-  ApplySkinTemplate(*this, skinkind::Normal);
-  FLImageImput = MakeFormLanguage(this, "FLImageImput");
-
-  EWidth->OnChange = [this](TObject*) { ApplySize(); };
-  EHeight->OnChange = [this](TObject*) { ApplySize(); };
-  CBCenter->OnClick = [this](TObject*) {
-    IImage->Center = CBCenter->Checked();
-    IImage->Invalidate();
-  };
-  CBStretch->OnClick = [this](TObject*) {
-    IImage->Stretch = CBStretch->Checked();
-    IImage->Invalidate();
-  };
-  BBLoad->OnClick = [this](TObject*) {
-    ODImage->Filter = FLImageImput->GetMessage(kPictureFilter, "Pictures|*.bmp;*.gif;*.jpg;*.jpeg;*.png");
-    ODImage->Options = ofFileMustExist | ofPathMustExist;
-    ODImage->Language = InterfaceLanguage();
-    if (ODImage->Execute()) LoadPicture(ODImage->FileName);
-  };
-  BBClear->OnClick = [this](TObject*) {
-    IImage->Picture().SetSize(0, 0);
-    IImage->Invalidate();
-  };
-  BBOk->OnClick = [this](TObject*) {
-    if (Accept()) SetModalResult(mrOk);
-  };
-  OnShow = [this](TObject*) {
-    IImage->Center = CBCenter->Checked();
-    IImage->Stretch = CBStretch->Checked();
-    ApplySize();
-  };
-  if (settings_) settings_->RestoreBounds(*this, kImagePlace);
-}
-
-TFImageProperties::~TFImageProperties() {
-  if (settings_) settings_->StoreBounds(*this, kImagePlace);
-}
-
-bool TFImageProperties::LoadPicture(const std::string& fileName) {
-  std::unique_ptr<TBitmap> picture = LoadPictureFile(fileName);
-  if (!picture) return false;
-  TBitmap& shown = IImage->Picture();
-  shown.SetSize(picture->Width(), picture->Height());
-  for (int y = 0; y < picture->Height(); ++y)
-    std::copy_n(picture->ScanLine(y), picture->Width(), shown.ScanLine(y));
-  SetPictureSize(picture->Width(), picture->Height());
-  IImage->Invalidate();
-  return true;
-}
-
-bool TFImageProperties::HasPicture() const { return IImage->Picture().Width() > 0 && IImage->Picture().Height() > 0; }
-
-int TFImageProperties::PictureWidth() const { return std::max(0, StrToIntSafe(Trim(EWidth->Text()), 0)); }
-int TFImageProperties::PictureHeight() const { return std::max(0, StrToIntSafe(Trim(EHeight->Text()), 0)); }
-
-void TFImageProperties::SetPictureSize(int width, int height) {
-  UDWidth->SetPosition(std::clamp(width, 0, kMaxPictureSide));
-  UDHeight->SetPosition(std::clamp(height, 0, kMaxPictureSide));
-  ApplySize();
-}
-
-void TFImageProperties::ApplySize() {
-  const int w = std::min(PictureWidth(), kMaxPictureSide), h = std::min(PictureHeight(), kMaxPictureSide);
-  IImage->SetBounds(1, 1, w, h);
-  SImage->SetBounds(SImage->Left(), SImage->Top(), w + 2, h + 2);
-  SBImage->UpdateScrollBars();
-}
-
-bool TFImageProperties::Accept() {
-  if (PictureWidth() > 0 && PictureHeight() > 0) return true;
-  ShowMessageBlock(FLImageImput->GetMessage(kSizeTitle, "Picture size"),
-                   FLImageImput->GetMessage(kSizeText, "The width and the height must be above 0."), kMessageWarning,
-                   kMessageOk);
-  return false;
-}
-
 // ------------------------------------------------------------ TFVolumeBalance
 
 TFVolumeBalance::TFVolumeBalance(TComponent* owner) : TForm(owner) {
@@ -457,9 +330,6 @@ void RegisterExportDialogForms() {
     auto form = std::make_unique<TFPDFSetting>(nullptr, nullptr);
     form->SetPageCount(5);
     return form;
-  });
-  RegisterForm("FImageProperties", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFImageProperties>(nullptr, nullptr);
   });
   RegisterForm("FVolumeBalance", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFVolumeBalance>(nullptr);

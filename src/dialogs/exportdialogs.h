@@ -1,8 +1,8 @@
 #pragma once
 // The small dialogs of the document window: the options of the page-picture
-// export (TFExportSetting) and of the PDF export (TFPDFSetting), the picture
-// of a page picture object (TFImageProperties) and the drop-down volume or
-// pan control of a part (TFVolumeBalance). The export dialogs keep their
+// export (TFExportSetting) and of the PDF export (TFPDFSetting) and the
+// drop-down volume or pan control of a part (TFVolumeBalance); the picture
+// dialog is the Design palette's (palettes/imageproperties.h). The export dialogs keep their
 // options in the settings, also when they are cancelled.
 #include <functional>
 #include <memory>
@@ -20,12 +20,10 @@ class TCheckBox;
 class TECFormLanguage;
 class TEdit;
 class TGroupBox;
-class TImage;
 class TLabel;
 class TOpenDialog;
 class TPanel;
 class TRadioButton;
-class TScrollBox;
 class TTrackBar;
 class TUpDown;
 
@@ -140,48 +138,6 @@ class TFPDFSetting : public TForm {
   int GetToPage() const { return Range.ToPage(); }
 
  private:
-  TSettings* settings_;
-};
-
-// The picture of a page picture object and how it is shown: its size in
-// screen pixels, centred, stretched, transparent.
-class TFImageProperties : public TForm {
- public:
-  TFImageProperties(TComponent* owner, TSettings* settings);
-  ~TFImageProperties() override;
-  const char* ClassName() const override { return "TFImageProperties"; }
-
-  TScrollBox* SBImage = nullptr;
-  TPanel* SImage = nullptr;  // the frame around the picture
-  TImage* IImage = nullptr;
-  TButton* BBLoad = nullptr;
-  TButton* BBClear = nullptr;
-  TCheckBox* CBCenter = nullptr;
-  TCheckBox* CBStretch = nullptr;
-  TCheckBox* CBTransparent = nullptr;
-  TLabel* LWidth = nullptr;
-  TEdit* EWidth = nullptr;
-  TUpDown* UDWidth = nullptr;
-  TLabel* LHeight = nullptr;
-  TEdit* EHeight = nullptr;
-  TUpDown* UDHeight = nullptr;
-  TButton* BBOk = nullptr;
-  TButton* BBCancel = nullptr;
-  TOpenDialog* ODImage = nullptr;
-  TECFormLanguage* FLImageImput = nullptr;
-
-  // The picture file chosen by BBLoad; false when it holds no picture
-  // (the picture shown stays).
-  bool LoadPicture(const std::string& fileName);
-  bool HasPicture() const;
-  int PictureWidth() const;   // as entered; 0 when not a number
-  int PictureHeight() const;
-  void SetPictureSize(int width, int height);
-  // OK: the size must be above 0 (else a message, and the dialog stays).
-  bool Accept();
-
- private:
-  void ApplySize();
   TSettings* settings_;
 };
 

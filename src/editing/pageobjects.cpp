@@ -5,12 +5,14 @@
 #include <iterator>
 #include <type_traits>
 
+#include "base/stream.h"
 #include "base/text.h"
 #include "editing/command.h"
 #include "layout/dynamics.h"
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/imagedecode.h"
+#include "render/exportimage.h"
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/pageobjects.h"
@@ -228,10 +230,21 @@ void LoadPictureFile(const std::string& fileName, TQSPicture& picture) {
   if (starts({'B', 'M'})) type = TQSGraphicType::Bitmap;
   else if (starts({'G', 'I', 'F', '8'})) type = TQSGraphicType::Gif;
   else if (starts({0xFF, 0xD8, 0xFF})) type = TQSGraphicType::Jpeg;
+  else if (starts({0, 0, 1, 0})) type = TQSGraphicType::Icon;
+  const bool png = starts({0x89, 'P', 'N', 'G'});
   TBitmap check;
-  if (type == TQSGraphicType::None || !LoadBitmapFromBytes(check, data))
+  if ((type == TQSGraphicType::None && !png) || !LoadBitmapFromBytes(check, data) || check.Width() <= 0 ||
+      check.Height() <= 0)
     throw EInvalidPicture(WithFile(
-        Message(1, "The file \"%s\" is not a picture that can be inserted (BMP, GIF or JPEG)."), fileName));
+        Message(1, "The file \"%s\" is not a picture that can be inserted (BMP, GIF, JPEG, PNG or ICO)."), fileName));
+  if (png) {
+    // Scores keep pictures as BMP, GIF, JPEG or icon bytes: a PNG goes in
+    // as the bitmap it decodes to, pixel for pixel.
+    TMemoryStream bmp;
+    WriteBmpImage(bmp, check);
+    data = bmp.Bytes();
+    type = TQSGraphicType::Bitmap;
+  }
   picture.LoadFromBytes(type, std::move(data));
 }
 

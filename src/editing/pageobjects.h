@@ -52,7 +52,7 @@ TQSImage* InsertImage(TQSScore& score, int x, int y, int width, int height, cons
 class EInvalidPicture : public Exception {
   using Exception::Exception;
 };
-// Reads a BMP, GIF or JPEG file into picture. Raises EInvalidPicture (in
+// Reads a BMP, GIF, JPEG, PNG or ICO file into picture. Raises EInvalidPicture (in
 // the interface language) when the file cannot be read or holds no picture
 // the program can show; picture is then left as it was.
 void LoadPictureFile(const std::string& fileName, TQSPicture& picture);

@@ -204,35 +204,7 @@ void TFNotes::MakeButtons() {
     b->SetPosY(GlyphFaceTop(glyph));
   }
   // Point shows the mouse pointer, Erase an eraser.
-  CBPointNotes->SetCustomDraw(true);
-  CBPointNotes->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
-    toolface::Raised(*CBPointNotes, r, [&](const TRect& f, TColor ink) {
-      const int x = (f.Left + f.Right) / 2 - 4, y = (f.Top + f.Bottom) / 2 - 8;
-      c.Pen().Style = psSolid;
-      c.Pen().Width = 1;
-      c.Pen().Color = ink;
-      c.Brush() = TBrush{};
-      c.Brush().Color = ink;
-      c.Polygon({TPoint{x, y}, TPoint{x, y + 14}, TPoint{x + 4, y + 10}, TPoint{x + 7, y + 16}, TPoint{x + 9, y + 15},
-                 TPoint{x + 6, y + 9}, TPoint{x + 11, y + 9}});
-    });
-  };
-  CBEraseNotes->SetCustomDraw(true);
-  CBEraseNotes->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
-    toolface::Raised(*CBEraseNotes, r, [&](const TRect& f, TColor ink) {
-      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
-      c.Pen().Style = psSolid;
-      c.Pen().Width = 1;
-      c.Pen().Color = ink;
-      c.Brush().Style = bsClear;
-      c.Polygon({TPoint{cx - 9, cy + 3}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx - 1, cy + 11}});
-      c.Brush() = TBrush{};
-      c.Brush().Color = ink;
-      c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx + 4, cy + 6}});
-    });
-  };
-  CBPointNotes->SetGroupIndex(20), CBEraseNotes->SetGroupIndex(20);
-  CBPointNotes->SetAllowAllUp(true), CBEraseNotes->SetAllowAllUp(true);
+  SetUpPointAndErase(*CBPointNotes, *CBEraseNotes);
   CBPointNotes->OnClick = [this](TObject*) { PointClick(); };
   CBEraseNotes->OnClick = [this](TObject*) { EraseClick(); };
   for (TECCharButton* b : {CBSingleNotes, CBMultiplyNotes, CBQuickNotes})
@@ -422,16 +394,10 @@ std::string TFNotes::Message(int index) const {
 
 // ----------------------------------------------------------------- regime
 
-TInputRegime TFNotes::Regime() const {
-  if (CBSingleNotes->Visible()) return TInputRegime::Single;
-  if (CBQuickNotes->Visible()) return TInputRegime::Quick;
-  return TInputRegime::Multiply;
-}
+TInputRegime TFNotes::Regime() const { return ShownRegime(*CBSingleNotes, *CBQuickNotes); }
 
 void TFNotes::ShowRegime(TInputRegime regime) {
-  CBSingleNotes->SetVisible(regime == TInputRegime::Single);
-  CBMultiplyNotes->SetVisible(regime == TInputRegime::Multiply);
-  CBQuickNotes->SetVisible(regime == TInputRegime::Quick);
+  ShowRegimeButtons(*CBSingleNotes, *CBMultiplyNotes, *CBQuickNotes, regime);
 }
 
 void TFNotes::RegimeClick() {

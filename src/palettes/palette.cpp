@@ -11,6 +11,8 @@
 #include "platform/imagereader.h"
 #include "platform/paths.h"
 #include "score/score.h"
+#include "uikit/charbutton.h"
+#include "uikit/toolfaces.h"
 #include "view/window.h"
 
 namespace qs {
@@ -26,6 +28,29 @@ TInputRegime NextRegime(TInputRegime regime) {
     case TInputRegime::Quick: break;
   }
   return TInputRegime::Single;
+}
+
+TInputRegime ShownRegime(const TECCharButton& single, const TECCharButton& quick) {
+  if (single.Visible()) return TInputRegime::Single;
+  if (quick.Visible()) return TInputRegime::Quick;
+  return TInputRegime::Multiply;
+}
+
+void ShowRegimeButtons(TECCharButton& single, TECCharButton& multiply, TECCharButton& quick, TInputRegime regime) {
+  single.SetVisible(regime == TInputRegime::Single);
+  multiply.SetVisible(regime == TInputRegime::Multiply);
+  quick.SetVisible(regime == TInputRegime::Quick);
+}
+
+void SetUpPointAndErase(TECCharButton& point, TECCharButton& erase) {
+  point.SetCustomDraw(true);
+  point.OnDrawCharButton = [&point](TObject*, TCanvas& c, TRect r) { toolface::PointerButtonFace(point, c, r); };
+  erase.SetCustomDraw(true);
+  erase.OnDrawCharButton = [&erase](TObject*, TCanvas& c, TRect r) { toolface::EraserButtonFace(erase, c, r); };
+  for (TECCharButton* b : {&point, &erase}) {
+    b->SetGroupIndex(20);
+    b->SetAllowAllUp(true);
+  }
 }
 
 namespace {

@@ -66,6 +66,15 @@ TInputRegime RegimeFromValue(int value);
 // The regime that follows when the regime button is clicked.
 TInputRegime NextRegime(TInputRegime regime);
 
+// The regime a palette's regime buttons show (the one of them visible), and
+// showing one.
+class TECCharButton;
+TInputRegime ShownRegime(const TECCharButton& single, const TECCharButton& quick);
+void ShowRegimeButtons(TECCharButton& single, TECCharButton& multiply, TECCharButton& quick, TInputRegime regime);
+// Point and Erase of a palette: their faces (the pointer and the eraser)
+// and their own group, in which both may be up.
+void SetUpPointAndErase(TECCharButton& point, TECCharButton& erase);
+
 // Where an insertion comes from.
 enum class TInsertFrom : uint8_t {
   Click,        // a click into the score: the pitch from the click
@@ -136,6 +145,18 @@ class TPalette {
   virtual bool ItemClick(TQSWindow& view, TQSCalcItem& element) {
     (void)element;
     return InsertToolItem(view, TInsertFrom::Click);
+  }
+  // The left mouse button went down (before the view handles the press)
+  // or came up (before the view finishes its own drag) at the client
+  // point x, y of view. A palette that draws or places page objects with
+  // the mouse acts here and returns true; by default nothing happens.
+  virtual bool ViewMouseDown(TQSWindow& view, int x, int y) {
+    (void)view, (void)x, (void)y;
+    return false;
+  }
+  virtual bool ViewMouseUp(TQSWindow& view, int x, int y) {
+    (void)view, (void)x, (void)y;
+    return false;
   }
   // The interface language changed (the form's texts are translated
   // already): texts the palette makes itself follow.

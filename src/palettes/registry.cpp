@@ -1,7 +1,12 @@
 // The program's palettes, in the order of the main window's tool sheets.
+#include "palettes/colors.h"
+#include "palettes/design.h"
+#include "palettes/designchoosers.h"
+#include "palettes/imageproperties.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
 #include "palettes/symbolpickers.h"
+#include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/charbutton.h"
@@ -15,6 +20,10 @@ std::vector<TPaletteEntry>& Entries() {
       {"Notes", "TSNotes", "NotesAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFNotes(owner, context);
+       }},
+      {"Design", "TSDesign", "DesignAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFDesign(owner, context);
        }},
   };
   return entries;
@@ -102,6 +111,16 @@ void RegisterPaletteForms() {
     return f;
   });
   alone("FGetName", [] { return std::make_unique<TFGetName>(nullptr, nullptr); });
+  RegisterForm("FDesign", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFDesign>(nullptr, TPaletteContext{});
+    form->Tool(TFDesign::tText)->SetDown(true);
+    form->CBPointDesign->SetDown(false);
+    return form;
+  });
+  RegisterDesignChooserForms();
+  RegisterColorsForms();
+  RegisterTextPropertiesForms();
+  RegisterImagePropertiesForms();
 }
 
 }  // namespace qs

@@ -222,6 +222,19 @@ std::unique_ptr<TFace> FaceFromSystem(const std::string& name, bool bold, bool i
   return face;
 }
 
+}  // namespace
+
+std::vector<std::string> ScreenFontFaces() {
+  std::vector<std::string> faces;
+  // The faces scores name ("Arial" ...) are offered under their own names.
+  for (const TSubstitute& f : kSubstitutes) faces.emplace_back(f.Face);
+  for (const TFamilyFiles& f : kFamilies) faces.emplace_back(f.Family);
+  for (const QString& f : QFontDatabase::families()) faces.push_back(f.toStdString());
+  return faces;
+}
+
+namespace {
+
 TFace& FaceOf(const TFont& font) {
   TRegistry& reg = Registry();
   bool bold = font.Style & fsBold, italic = font.Style & fsItalic;

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/exceptions.h"
 #include "platform/canvas.h"
@@ -38,6 +39,10 @@ struct TFontSource {
   std::string File;  // empty when an installed system font had to serve
 };
 TFontSource ResolveFont(const TFont& font);
+// The face names the screen offers: the faces scores name that the program
+// stands in for ("Arial" ...), its own families and every installed one,
+// unsorted.
+std::vector<std::string> ScreenFontFaces();
 // True when the face has a glyph for every character of text.
 bool FontHasGlyphs(const TFont& font, std::u16string_view text);
 // True when the glyph the face draws for ch has an outline.

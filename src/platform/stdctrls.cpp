@@ -213,6 +213,9 @@ TStringList TMemo::Lines() const { return LinesOf(WidgetAs<QPlainTextEdit>(*this
 void TMemo::SetLines(const TStringList& lines) { SetText(lines.Text()); }
 std::string TMemo::Text() const { return WidgetAs<QPlainTextEdit>(*this)->toPlainText().toStdString(); }
 void TMemo::SetText(const std::string& v) { WidgetAs<QPlainTextEdit>(*this)->setPlainText(QString::fromStdString(v)); }
+void TMemo::InsertAtCaret(const std::string& text) {
+  WidgetAs<QPlainTextEdit>(*this)->insertPlainText(QString::fromStdString(text));
+}
 bool TMemo::ReadOnly() const { return WidgetAs<QPlainTextEdit>(*this)->isReadOnly(); }
 void TMemo::SetReadOnly(bool v) { WidgetAs<QPlainTextEdit>(*this)->setReadOnly(v); }
 bool TMemo::WordWrap() const { return WidgetAs<QPlainTextEdit>(*this)->lineWrapMode() != QPlainTextEdit::NoWrap; }
@@ -366,6 +369,7 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner, WidgetImpl(new QListW
   SetBounds(0, 0, 121, 97);
   QObject::connect(WidgetAs<QListWidget>(*this), &QListWidget::itemSelectionChanged,
                    [this] { Fire(OnSelectionChange, this); });
+  QObject::connect(WidgetAs<QListWidget>(*this), &QListWidget::itemClicked, [this] { Click(); });
 }
 
 const TPropTable& TListBox::Published() const {

@@ -98,6 +98,8 @@ class TMemo : public TWinControl {
   void SetLines(const TStringList& lines);
   std::string Text() const;
   void SetText(const std::string& v);
+  // Types text (UTF-8) into the line that holds the caret, at the caret.
+  void InsertAtCaret(const std::string& text);
   bool ReadOnly() const;
   void SetReadOnly(bool v);
   bool WordWrap() const;
@@ -176,6 +178,7 @@ class TListBox : public TWinControl {
   void SetSelected(int index, bool v);
   // The first item shown.
   int TopIndex() const;
+  // A click on an item fires OnClick after the selection changed.
   TNotifyEvent OnSelectionChange;
 };
 

@@ -44,6 +44,33 @@ void Raised(const TECCharButton& button, const TRect& face,
   }
 }
 
+void PointerButtonFace(TECCharButton& button, TCanvas& c, const TRect& r) {
+  Raised(button, r, [&](const TRect& f, TColor ink) {
+    const int x = (f.Left + f.Right) / 2 - 4, y = (f.Top + f.Bottom) / 2 - 8;
+    c.Pen().Style = psSolid;
+    c.Pen().Width = 1;
+    c.Pen().Color = ink;
+    c.Brush() = TBrush{};
+    c.Brush().Color = ink;
+    c.Polygon({TPoint{x, y}, TPoint{x, y + 14}, TPoint{x + 4, y + 10}, TPoint{x + 7, y + 16}, TPoint{x + 9, y + 15},
+               TPoint{x + 6, y + 9}, TPoint{x + 11, y + 9}});
+  });
+}
+
+void EraserButtonFace(TECCharButton& button, TCanvas& c, const TRect& r) {
+  Raised(button, r, [&](const TRect& f, TColor ink) {
+    const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+    c.Pen().Style = psSolid;
+    c.Pen().Width = 1;
+    c.Pen().Color = ink;
+    c.Brush().Style = bsClear;
+    c.Polygon({TPoint{cx - 9, cy + 3}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx - 1, cy + 11}});
+    c.Brush() = TBrush{};
+    c.Brush().Color = ink;
+    c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 1, cy - 7}, TPoint{cx + 9, cy + 1}, TPoint{cx + 4, cy + 6}});
+  });
+}
+
 void Dots(TCanvas& c, int cx, int cy, TColor colour, int count) {
   UsePen(c, colour, 1);
   UseFill(c, colour);

@@ -22,6 +22,11 @@ constexpr TColor kGrey = RGB(128, 128, 128);
 void Raised(const TECCharButton& button, const TRect& face,
             const std::function<void(const TRect& face, TColor colour)>& paint);
 
+// The faces of every palette's Point and Erase buttons, with the raised
+// look: the mouse pointer, and an eraser.
+void PointerButtonFace(TECCharButton& button, TCanvas& c, const TRect& r);
+void EraserButtonFace(TECCharButton& button, TCanvas& c, const TRect& r);
+
 // count filled dots 7 pixels apart.
 void Dots(TCanvas& c, int cx, int cy, TColor colour, int count);
 // The tuplet number between two short bracket arms.

@@ -8,6 +8,7 @@
 #include "../common/temp_folder.h"
 #include "base/inifile.h"
 #include "dialogs/exportdialogs.h"
+#include "palettes/imageproperties.h"
 #include "platform/bitmap.h"
 #include "platform/comctrls.h"
 #include "platform/extctrls.h"

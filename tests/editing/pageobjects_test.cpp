@@ -8,6 +8,8 @@
 
 #include "editing_fixture.h"
 #include "platform/bitmap.h"
+#include "platform/imagedecode.h"
+#include "platform/imagefile.h"
 #include "render/exportimage.h"
 #include "score/pageobjects.h"
 #include "score/piece.h"
@@ -163,6 +165,42 @@ TEST_F(PageObjectInsertTest, PictureFilesOfEveryKindAreInsertedAtTheirSize) {
   }
 }
 
+// A 3 x 2 icon of 32 bits per pixel: the directory, the bitmap header of
+// the doubled height, the pixels bottom-up and the transparency mask.
+std::vector<uint8_t> ThreeByTwoIcon() {
+  std::vector<uint8_t> d;
+  auto u16 = [&](int v) { d.push_back(v & 255), d.push_back((v >> 8) & 255); };
+  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  const uint32_t pixels = 3 * 2 * 4, mask = 2 * 4, size = 40 + pixels + mask;
+  u16(0), u16(1), u16(1);
+  d.push_back(3), d.push_back(2), d.push_back(0), d.push_back(0);
+  u16(1), u16(32), u32(size), u32(22);
+  u32(40), u32(3), u32(4), u16(1), u16(32), u32(0), u32(pixels + mask), u32(0), u32(0), u32(0), u32(0);
+  for (uint32_t i = 0; i < pixels / 4; ++i) u32(0xFF0000FF);
+  for (uint32_t i = 0; i < mask; ++i) d.push_back(0);
+  return d;
+}
+
+TEST_F(PageObjectInsertTest, PngAndIconFilesAreInsertedAtTheirSize) {
+  TBitmap bitmap(3, 2);
+  bitmap.SetPixel(1, 1, 0x0000FF);
+  const std::string png = ::testing::TempDir() + "three.png";
+  SaveBitmapToPng(bitmap, png);
+  const std::string ico = WriteFile("three.ico", ThreeByTwoIcon());
+  for (const std::string& path : {png, ico}) {
+    SCOPED_TRACE(path);
+    TQSImage* image = InsertImageFile(Score, 0, 0, path, false, false, false);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->Fields.Width, 24);
+    EXPECT_EQ(image->Fields.Height, 16);
+    // What the score keeps is a picture it can read back at that size.
+    TBitmap back;
+    ASSERT_TRUE(LoadBitmapFromBytes(back, image->Picture.Data()));
+    EXPECT_EQ(back.Width(), 3);
+    EXPECT_EQ(back.Height(), 2);
+  }
+}
+
 TEST_F(PageObjectInsertTest, AnUnreadablePictureIsRefusedAndChangesNothing) {
   const std::vector<uint8_t> notAPicture = {'B', 'M', 'x', 'y'};
   const std::string broken = WriteFile("broken.bmp", notAPicture);
@@ -193,11 +231,11 @@ TEST_F(PageObjectInsertTest, TheRefusalOfAPictureIsInTheInterfaceLanguage) {
     const char* Unreadable;  // a part of each message
     const char* NotAPicture;
   } const cases[] = {
-      {"ENU", "could not be opened", "(BMP, GIF or JPEG)"},
-      {"DEU", "konnte nicht geöffnet werden", "(BMP, GIF oder JPEG)"},
-      {"FRA", "n'a pas pu être ouvert", "(BMP, GIF ou JPEG)"},
-      {"ITA", "Impossibile aprire il file", "(BMP, GIF o JPEG)"},
-      {"RUS", "Не удалось открыть файл", "(BMP, GIF или JPEG)"},
+      {"ENU", "could not be opened", "(BMP, GIF, JPEG, PNG or ICO)"},
+      {"DEU", "konnte nicht geöffnet werden", "(BMP, GIF, JPEG, PNG oder ICO)"},
+      {"FRA", "n'a pas pu être ouvert", "(BMP, GIF, JPEG, PNG ou ICO)"},
+      {"ITA", "Impossibile aprire il file", "(BMP, GIF, JPEG, PNG o ICO)"},
+      {"RUS", "Не удалось открыть файл", "(BMP, GIF, JPEG, PNG или ICO)"},
   };
   for (const TCase& c : cases) {
     engine->SetLanguage(c.Code);
