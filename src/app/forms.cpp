@@ -9,6 +9,7 @@
 #include "chords/guitarpalette.h"
 #include "dialogs/exportdialogs.h"
 #include "dialogs/firstrun.h"
+#include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
 #include "help/helperwindow.h"
@@ -60,6 +61,7 @@ void RegisterApplicationForms() {
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();
+  RegisterNewCompositionForms();
   RegisterExportDialogForms();
   RegisterPreviewForms();
   RegisterMailForms();

@@ -393,6 +393,10 @@ TFFileEditor* TFProgramModule::NewDocument() {
     MakeNewScore(editor->Score());
     editor->Score().Recalculate(0);
   }
+  return AddNewDocument(std::move(editor));
+}
+
+TFFileEditor* TFProgramModule::AddNewDocument(std::unique_ptr<TFFileEditor> editor) {
   editor->SetFileName(CatalogueText(TMessageId::Untitled) + ".sfd");
   ApplyDrumSettings(*editor);
   editor->SetModified(false);
@@ -605,7 +609,7 @@ void TFProgramModule::SetLanguage(const char* code) {
   if (help_) help_->LanguageChanged();
 }
 
-void TFProgramModule::ANewExecute() { NewDocument(); }
+void TFProgramModule::ANewExecute() { NewDocumentFromWizard(); }
 
 void TFProgramModule::AOpenExecute() {
   TOpenDialog dialog(nullptr);

@@ -82,6 +82,10 @@ class TFProgramModule : public TForm, public TPaletteHost {
   TFFileEditor* OpenDocument(const std::string& fileName, bool ask);
   // A new document from the saved default score, else the built-in one.
   TFFileEditor* NewDocument();
+  // File > New: the new-score wizard; null when the user cancels.
+  TFFileEditor* NewDocumentFromWizard();
+  // A new untitled document of the editor's score, shown in a tab.
+  TFFileEditor* AddNewDocument(std::unique_ptr<TFFileEditor> editor);
   // Asks to save a modified document; true when it was closed.
   bool CloseEditor(TFFileEditor* editor);
   // Opens the score files among the arguments; "/a" then plays and "/p"

@@ -36,7 +36,7 @@ SAME_IN = {
             "Messages", "Type", "Transport", "Double", "Simple", "Description", "Collection", "Copie", "Balance",
             "Articulation", "Expression", "Effets", "Menus", "Pitch bend", "Triangle", "Transpositions",
             "Composition", "Inscription", "Date", "Rectangle", "Ellipse", "Arc", "Style", "Transparent",
-            "Version %s"},
+            "Version %s", "Portrait", "Pixels"},
     "ITA": {"Tab", "Clip", "Fade", "Skin", "Skins", "Editor", "Controller", "Pitch bend", "Mixer", "Font", "Layout",
             "Standard", "Menu", "Test", "Status", "Display", "File", "Bank", "Preset", "Presets", "Swing", "Jazz",
             "Rock", "Pop", "Beat", "Feedback", "Hardware", "Software", "Offset", "Pad", "Tremolo", "Vibrato",

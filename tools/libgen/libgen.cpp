@@ -1,11 +1,12 @@
 // qs-libgen SOURCE_DIR OUT_DIR: builds the library files the program ships
 // from their readable sources (transpositions.txt, instruments.txt,
-// guitars.txt, drums.txt, test.xml in SOURCE_DIR) into OUT_DIR:
-// "Templates/Default.trn" and "Templates/Default.int" with their
+// guitars.txt, drums.txt, templates.txt, test.xml in SOURCE_DIR) into
+// OUT_DIR: "Templates/Default.trn" and "Templates/Default.int" with their
 // translations, one ".gtr" file a guitar, one ".drm" file a drum style, the
 // index files "Guitars.ini", "Drums.ini", "Chords.ini" and "Symbols.ini"
-// (the chord and symbol libraries start empty), and "Templates/test.mid",
-// the melody of the settings' Test button.
+// (the chord and symbol libraries start empty), one score template
+// (".ctf") a template, and "Templates/test.mid", the melody of the
+// settings' Test button.
 //
 // The shipped files in resources/ are made with it:
 //   build/bin/qs-libgen tools/libgen resources
@@ -27,6 +28,7 @@
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
+#include "dialogs/scoretemplate.h"
 #include "palettes/drums.h"
 #include "palettes/libraryfile.h"
 #include "score/record.h"
@@ -346,6 +348,64 @@ void BuildGuitars(const std::string& source, const std::string& out) {
   index(kDrumIndex, drums);
 }
 
+// ---------------------------------------------------------------- score templates
+
+void BuildTemplates(const std::string& source, const std::string& templates) {
+  TScoreSetup setup;
+  std::string name;
+  uint8_t keyCode = 0;
+  auto flush = [&] {
+    if (!name.empty()) SaveFile(templates + name + kTemplateExtension, [&](TStream& s) { WriteScoreTemplate(s, setup); });
+  };
+  for (const TLine& line : ReadSource(source + "templates.txt")) {
+    const auto& f = line.Fields;
+    if (f[0] == "template") {
+      if (f.size() != 6) Fail(line.Where, "expected 6 fields");
+      flush();
+      name = f[1];
+      if (!IsValidTemplateName(name)) Fail(line.Where, "not a file name");
+      setup = TScoreSetup{};
+      setup.Parts.clear();
+      const auto slash = f[2].find('/');
+      if (slash == std::string::npos) Fail(line.Where, "expected beats/unit");
+      setup.Beats = Number(line, f[2].substr(0, slash), 1, 128);
+      const int unit = Number(line, f[2].substr(slash + 1), 2, 64);
+      setup.UnitIndex = -1;
+      for (int i = 0; i < 6; ++i)
+        if (kMeterUnits[i] == unit) setup.UnitIndex = i;
+      if (setup.UnitIndex < 0) Fail(line.Where, "no such beat unit");
+      setup.Tempo = Number(line, f[3], 1, 512);
+      const int key = Number(line, f[4], -7, 7);
+      setup.Title = {f[5]};
+      keyCode = static_cast<uint8_t>(key >= 0 ? key : 10 - key);
+      continue;
+    }
+    if (f[0] != "part" || f.size() != 6 || name.empty()) Fail(line.Where, "expected a template or part line");
+    TSetupPart part;
+    SplitName(line, f[1], part.Name, part.ShortName);
+    part.Program = static_cast<uint8_t>(Number(line, f[2], 1, 128) - 1);
+    part.Key = keyCode;
+    part.Staves.clear();
+    const std::vector<std::string> clefs = Words(f[3]), lines = Words(f[4]);
+    if (lines.size() != 1 && lines.size() != clefs.size()) Fail(line.Where, "one line count, or one a staff");
+    for (size_t i = 0; i < clefs.size(); ++i) {
+      TSetupStaff staff;
+      staff.Clef = ClefNumber(line, clefs[i]);
+      staff.Lines = Number(line, lines[lines.size() == 1 ? 0 : i], 0, 12);
+      staff.Tablature = staff.Clef == clef::Tablature;
+      part.Staves.push_back(staff);
+    }
+    if (f[5] != "-") {
+      const std::vector<std::string> a = Words(f[5]);
+      static const std::map<std::string, uint8_t> kKinds = {{"brace", 0}, {"bracket", 1}, {"line", 2}};
+      if (a.size() != 2 || !kKinds.count(a[0])) Fail(line.Where, "expected an accolade kind and span, or -");
+      part.Accolades.push_back({kKinds.at(a[0]), static_cast<uint16_t>(Number(line, a[1], 0, kMaxTemplateParts))});
+    }
+    setup.Parts.push_back(std::move(part));
+  }
+  flush();
+}
+
 // The test melody as a Standard MIDI File, written by the program's own
 // export.
 void BuildTestFile(const std::string& source, const std::string& out) {
@@ -371,6 +431,7 @@ int main(int argc, char** argv) {
     BuildTranspositions(source, out + "Templates/");
     BuildInstruments(source, out + "Templates/");
     BuildGuitars(source, out);
+    BuildTemplates(source, out + "Templates/");
     BuildTestFile(source, out + "Templates/");
   } catch (const std::exception& e) {
     std::fprintf(stderr, "qs-libgen: %s\n", e.what());
