@@ -67,7 +67,14 @@ class Wizard:
     def choose(self, point, steps, sheet=False):
         """A drop-down box opened by a click, steps down from the first
         entry and taken with Enter."""
+        known = {w.id for w in windows(self.d, "")}
         self.click(point, sheet)
+        # A busy machine may show the list late; keys sent before it is up
+        # would go to the dialog (Return to its default button).
+        opened = lambda: [w for w in windows(self.d, "") if w.id not in known]
+        deadline = time.time() + 5
+        while time.time() < deadline and not opened():
+            time.sleep(0.1)
         time.sleep(0.3)
         for _ in range(12):
             self.app.keys.press("Up")
