@@ -99,7 +99,7 @@ const std::vector<TCommand>& CommandTable() {
       {"ADynamic", 0, -1, S::NotBuilt, nullptr},
       {"ATempo", 0, -1, S::NotBuilt, nullptr},
       {"AChordList", 0, -1, S::NotBuilt, nullptr},
-      {"ADrumMap", 0, -1, S::NotBuilt, nullptr},
+      {"ADrumMap", 0, -1, S::Always, &M::ADrumMapExecute},
       {"AGuitars", 0, -1, S::NotBuilt, nullptr},
       {"ATransports", 0, -1, S::NotBuilt, nullptr},
       {"AInstruments", 0, -1, S::NotBuilt, nullptr},

@@ -57,6 +57,12 @@ void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  // Alt and a letter typed where a palette's own control has the keys open
+  // the main menu, as anywhere in the main window.
+  if (alt && !ctrl && MMProgramModule && MMProgramModule->MenuKeyDown(key, shift)) {
+    key = 0;
+    return;
+  }
   // The commands' shortcuts: the key belongs to its command also when the
   // command cannot run now.
   const uint16_t shortCut = ShortCut(key, shift);

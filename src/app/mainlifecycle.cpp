@@ -11,6 +11,7 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "dialogs/libraries.h"
+#include "palettes/drummap.h"
 #include "playback/noteports.h"
 #include "platform/actions.h"
 #include "platform/paths.h"
@@ -36,10 +37,6 @@ enum TLifecycleMessage {
 constexpr int kMainTimerInterval = 220;  // milliseconds
 // The scales the View menu offers, in percent.
 constexpr int kZoomChoices[] = {25, 50, 75, 100, 125, 150, 175, 200, 225, 250, 300, 400, 600, 900};
-constexpr const char* kDrumMapFile = "DrumMap.ini";
-constexpr const char* kDrumMapSection = "Drums";
-constexpr int kFirstDrumKey = 26, kLastDrumKey = 87;
-constexpr int kNoDrumHead = 255, kMiddleDrumPosition = 64;
 
 // A menu caption showing text as it is ("&" is no mnemonic).
 std::string LiteralCaption(const std::string& text) {
@@ -214,20 +211,10 @@ void TFProgramModule::ApplyDrumSettings(TFFileEditor& editor) {
   try {
     const TIniFile ini(file);
     for (int key = kFirstDrumKey; key <= kLastDrumKey; ++key) {
-      const std::string value = ini.ReadString(kDrumMapSection, "Pitch" + std::to_string(key), "");
-      if (value.empty()) continue;
-      // "Name,Head,Position,Use".
-      std::vector<std::string> fields;
-      size_t from = 0;
-      for (int i = 0; i < 3; ++i) {
-        const size_t comma = value.find(',', from);
-        fields.push_back(value.substr(from, comma == std::string::npos ? std::string::npos : comma - from));
-        from = comma == std::string::npos ? value.size() : comma + 1;
-      }
-      fields.push_back(value.substr(from));
-      const int head = StrToIntSafe(fields[1], kNoDrumHead), position = StrToIntSafe(fields[2], kMiddleDrumPosition);
-      score.SetDrumMapEntry(static_cast<uint8_t>(key), fields[0], static_cast<uint8_t>(std::clamp(head, 0, 255)),
-                            static_cast<uint8_t>(std::clamp(position, 0, 255)), fields[3] == "1" ? 1 : 0);
+      if (ini.ReadString(kDrumMapSection, "Pitch" + std::to_string(key), "").empty()) continue;
+      const TDrumMapEntry e = ReadDrumMapEntry(ini, key);
+      score.SetDrumMapEntry(static_cast<uint8_t>(key), e.Name, static_cast<uint8_t>(std::clamp(e.Head, 0, 255)),
+                            static_cast<uint8_t>(std::clamp(e.Position, 0, 255)), e.Use ? 1 : 0);
     }
   } catch (const std::exception&) {
     // What was read stays; the lookups are rebuilt below.

@@ -227,6 +227,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AZoomOutExecute();
   void AActualScaleExecute();
   void AReverceExecute();
+  void ADrumMapExecute();
   void AEnglishExecute();
   void ADeutschExecute();
   void AFrenchExecute();

@@ -6,6 +6,7 @@
 #include "palettes/glyphpainters.h"
 #include "platform/canvas.h"
 #include "score/record.h"
+#include "score/score.h"
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
 #include "platform/musicglyphs.h"
@@ -147,6 +148,18 @@ void TFChooseDrum::FillDrumButtons(TDrumStyles& styles) {
   const int below = first + kDrumStep * rows;
   if (below > 40 && below < 400) SetClientHeight(below + 35);
   else if (below <= 40) SetClientHeight(std::max(kDrumStep, below) + 2);
+}
+
+int RegisterDrumStyles(TQSScore& score, TDrumStyles& styles, int index) {
+  if (index < 0 || index >= static_cast<int>(styles.size())) return 0;
+  for (auto& style : styles) {
+    style->EnsureLoaded();
+    const auto& h = style->Head;
+    score.AddDrumInstrument(style->Name, static_cast<uint16_t>(h[0] | h[1] << 8), static_cast<uint16_t>(h[2] | h[3] << 8),
+                            h[4], static_cast<uint16_t>(h[6] | h[7] << 8), style->FontName,
+                            static_cast<uint8_t>(style->FontSize), h[5]);
+  }
+  return DrumHeadCode(index);
 }
 
 }  // namespace qs

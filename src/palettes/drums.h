@@ -61,6 +61,13 @@ void DrawDrumStyle(const TECCharButton& button, TCanvas& canvas, const TRect& re
 constexpr int DrumHeadCode(int index) { return headstyle::FirstDrum + index; }
 constexpr int kStandardDrumHead = 255;
 
+class TQSScore;
+// The head code a drum note of style index gets in score. With a style of
+// the list, every style is registered with the score first (so that their
+// head codes stay the list's indexes); an index past the list gives 0, the
+// standard head.
+int RegisterDrumStyles(TQSScore& score, TDrumStyles& styles, int index);
+
 class TFChooseDrum : public TDropDownPicker {
  public:
   explicit TFChooseDrum(TComponent* owner);

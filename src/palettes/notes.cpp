@@ -169,6 +169,12 @@ TFNotes::TFNotes(TComponent* owner, const TPaletteContext& context)
   };
 }
 
+TDrumStyles& TFNotes::SharedDrumStyles() {
+  if (gDrumPainterOwner) return gDrumPainterOwner->drumStyles_;
+  static TDrumStyles alone = LoadDrumStyles();
+  return alone;
+}
+
 TFNotes::~TFNotes() {
   if (gDrumPainterOwner == this) {
     TFRecording::DrumStylePainter = nullptr;

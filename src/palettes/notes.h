@@ -147,6 +147,10 @@ class TFNotes : public TQSToolPage, public TPalette {
   void SetMeasurePause(int count);
   // The drum styles of "Drums.ini" (Piano, drum map and recording use them).
   TDrumStyles& DrumStyles() { return drumStyles_; }
+  // The drum style list the other palettes and dialogs use: the palette's
+  // (the one made last), or without a palette a list of their own, read
+  // once.
+  static TDrumStyles& SharedDrumStyles();
   // The style at DrumStyle; null when the index is not below the count.
   TECDrumDescription* GetDrumStyle() const;
   // The note-head code a note gets: 0 unless the drum note is down; then,

@@ -222,19 +222,7 @@ void TFNotes::PaintDrumFace(TCanvas& c, const TRect& face, bool grey) {
 }
 
 int TFNotes::DrumStyleForEntry(TQSScore& score) {
-  if (!IsDown(B::bDrumNote)) return 0;
-  if (GetDrumStyle()) {
-    // The score learns every style, so that their head codes stay the
-    // palette's indexes.
-    for (auto& style : drumStyles_) {
-      style->EnsureLoaded();
-      const auto& h = style->Head;
-      score.AddDrumInstrument(style->Name, static_cast<uint16_t>(h[0] | h[1] << 8),
-                              static_cast<uint16_t>(h[2] | h[3] << 8), h[4], static_cast<uint16_t>(h[6] | h[7] << 8),
-                              style->FontName, static_cast<uint8_t>(style->FontSize), h[5]);
-    }
-  }
-  return DrumHeadCode(values_.DrumStyle);
+  return IsDown(B::bDrumNote) ? RegisterDrumStyles(score, drumStyles_, values_.DrumStyle) : 0;
 }
 
 void TFNotes::SetMeasurePause(int count) {

@@ -7,6 +7,8 @@
 
 #include "base/exceptions.h"
 #include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "platform/comctrls.h"
 #include "platform/forms.h"
 #include "platform/imagereader.h"
 #include "platform/paths.h"
@@ -113,15 +115,14 @@ const TCursorPicture& CursorPicture(const std::string& name) {
   return picture;
 }
 
-// Loads the named cursor into the tool slot; false when there is none.
+}  // namespace
+
 bool LoadToolCursor(const std::string& name) {
   const TCursorPicture& picture = CursorPicture(name);
   if (!picture.Image) return false;
   Screen().SetCursorImage(kToolCursorSlot, *picture.Image, picture.HotX, picture.HotY);
   return true;
 }
-
-}  // namespace
 
 void SetToolCursor(TPaletteHost* host, const std::string& name) {
   const std::vector<TQSWindow*> views = Views(host);
@@ -139,6 +140,45 @@ void SetActiveViewCursor(TPaletteHost* host, const std::string& name) {
 
 void ArmViews(TPaletteHost* host, int code) {
   for (TQSWindow* view : Views(host)) view->ArmPaletteItem(code);
+}
+
+void SetModifierFace(TECCharButton& button, TModifierFace face, std::function<int()> count) {
+  button.SetCustomDraw(true);
+  TECCharButton* b = &button;
+  button.OnDrawCharButton = [b, face, count = std::move(count)](TObject*, TCanvas& c, TRect r) {
+    c.Brush() = TBrush{};
+    toolface::Raised(*b, r, [&](const TRect& f, TColor ink) {
+      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+      switch (face) {
+        case TModifierFace::Up: toolface::Arrow(c, cx, cy, ink, true); break;
+        case TModifierFace::Down: toolface::Arrow(c, cx, cy, ink, false); break;
+        case TModifierFace::Chord:
+          // Two heads on one stem.
+          c.Pen().Color = ink;
+          c.Brush().Color = ink;
+          c.Ellipse(cx - 5, cy + 1, cx + 2, cy + 6);
+          c.Ellipse(cx - 5, cy - 6, cx + 2, cy - 1);
+          toolface::Line(c, cx + 1, cy + 3, cx + 1, cy - 11, ink, 1);
+          break;
+        case TModifierFace::Dot: toolface::Dots(c, cx, cy, ink, 1); break;
+        case TModifierFace::DoubleDot: toolface::Dots(c, cx, cy, ink, 2); break;
+        case TModifierFace::Tuplet: toolface::Tuplet(c, cx, cy, ink, count ? count() : 3); break;
+        case TModifierFace::Tremolo: toolface::Tremolo(c, cx, cy, ink, count ? count() : 1); break;
+      }
+    });
+  };
+}
+
+TUpDown* MakeButtonUpDown(TComponent* owner, TWinControl* parent, const TECCharButton& button, const char* name,
+                          int min, int max) {
+  auto* ud = new TUpDown(owner);
+  ud->SetName(name);
+  ud->SetParent(parent);
+  ud->SetBounds(button.Left() + button.Width(), button.Top(), 11, button.Height());
+  ud->Min = min;
+  ud->Max = max;
+  ud->Wrap = true;
+  return ud;
 }
 
 }  // namespace qs

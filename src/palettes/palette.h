@@ -36,6 +36,9 @@ namespace qs {
 
 class TComponent;
 class TCustomForm;
+class TECCharButton;
+class TUpDown;
+class TWinControl;
 class TIniFile;
 class TQSScore;
 class TQSWindow;
@@ -194,6 +197,8 @@ void RegisterPaletteForms();
 // The slot of the application's cursor table that holds the current tool
 // cursor; a view whose ToolCursor is this shows it over the score.
 constexpr int kToolCursorSlot = 5;
+// Loads the named tool cursor into the slot; false when there is none.
+bool LoadToolCursor(const std::string& name);
 // Loads the named tool cursor into the slot and shows it in every view of
 // the active document. Without a document nothing happens; an unknown
 // name leaves the slot empty (the views show the arrow).
@@ -204,5 +209,14 @@ void SetToolCursor(TPaletteHost* host, const std::string& name);
 void SetActiveViewCursor(TPaletteHost* host, const std::string& name);
 // Every view of the active document draws the insertion feedback code.
 void ArmViews(TPaletteHost* host, int code);
+
+// The figures the entry palettes draw on their mode and modifier buttons.
+enum class TModifierFace : uint8_t { Up, Down, Chord, Dot, DoubleDot, Tuplet, Tremolo };
+// The button draws the figure, raised as tool buttons are; count gives the
+// tuplet number or the tremolo strokes when it is drawn.
+void SetModifierFace(TECCharButton& button, TModifierFace face, std::function<int()> count = {});
+// A wrapping up-down of min..max, 11 pixels wide, right beside button.
+TUpDown* MakeButtonUpDown(TComponent* owner, TWinControl* parent, const TECCharButton& button, const char* name,
+                          int min, int max);
 
 }  // namespace qs

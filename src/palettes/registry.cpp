@@ -2,14 +2,18 @@
 #include "palettes/colors.h"
 #include "palettes/design.h"
 #include "palettes/designchoosers.h"
+#include "palettes/drummap.h"
 #include "palettes/imageproperties.h"
+#include "palettes/intervals.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
+#include "palettes/piano.h"
 #include "palettes/symbolpickers.h"
 #include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/charbutton.h"
+#include "uikit/musickeyboard.h"
 
 namespace qs {
 
@@ -21,10 +25,16 @@ std::vector<TPaletteEntry>& Entries() {
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFNotes(owner, context);
        }},
+      {"Intervals", "TSIntervals", "IntervalsAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFIntervals(owner, context);
+       }},
       {"Design", "TSDesign", "DesignAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFDesign(owner, context);
        }},
+      {"Piano", "TSPiano", "PianoAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* { return new TFPiano(owner, context); }},
   };
   return entries;
 }
@@ -110,6 +120,44 @@ void RegisterPaletteForms() {
     f->SetTembr(40);
     return f;
   });
+  // The interval palette going down, a third chosen in chord mode.
+  RegisterForm("FIntervals", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFIntervals>(nullptr, TPaletteContext{});
+    form->CBDown->SetDown(true);
+    form->CBChordAddition->SetDown(true);
+    form->CBDot->SetDown(true);
+    return form;
+  });
+  // The piano with a key held, one lit by playback and a dotted value.
+  RegisterForm("FPiano", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFPiano>(nullptr, TPaletteContext{});
+    form->LightKey(64);
+    form->LightKey(66);
+    form->CBDot->SetDown(true);
+    form->CBDrumNote->SetDown(true);
+    return form;
+  });
+  RegisterForm("FPiano-FChooseDrum", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFPiano>(nullptr, TPaletteContext{});
+    TFPiano* piano = form.get();
+    form->OnShow = [piano](TObject*) { piano->OpenDrumStyles(); };
+    return form;
+  });
+  // The keyboard alone, without octave scrolling, C major lit.
+  RegisterForm("ECMusicKeyboard", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TForm>(nullptr);
+    form->SetName("FMusicKeyboardSample");
+    form->SetClientWidth(560);
+    form->SetClientHeight(90);
+    auto* keys = new TECMusicKeyboard(form.get());
+    keys->SetParent(form.get());
+    keys->SetStyle(msShowMarks | msColorOctave | msScrollDuration);
+    keys->SetBounds(0, 0, 560, 90);
+    for (int pitch : {60, 64, 67}) keys->LightPitch(pitch);
+    keys->SetDurationPosition(2);
+    return form;
+  });
+  RegisterDrumMapForms();
   alone("FGetName", [] { return std::make_unique<TFGetName>(nullptr, nullptr); });
   RegisterForm("FDesign", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFDesign>(nullptr, TPaletteContext{});
