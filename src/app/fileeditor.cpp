@@ -114,6 +114,7 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
   QSWindow->OnCursorChanged = [this](TObject*, bool visible) {
     for (TSideEditorKind kind : {TSideEditorKind::Events})
       if (auto* events = dynamic_cast<TQSEventEditor*>(SideEditor(kind))) events->ShowCursor(visible);
+    if (visible && OnCursorMoved) OnCursorMoved(*QSWindow);
   };
   LFileEditor = new TECFormLanguage(this);
   LFileEditor->SetName("LFileEditor");

@@ -148,6 +148,8 @@ class TFFileEditor : public TForm, public TQSEditorHostOwner {
   std::function<void(TQSWindow& view)> OnScoreClick;
   // A click that selected an item of the score.
   std::function<void(TQSWindow& view, TQSCalcItem* item)> OnItemClick;
+  // The cursor of a view was drawn at its (new) place.
+  std::function<void(TQSWindow& view)> OnCursorMoved;
   // Shows an error of a save to the user (the main window's message box).
   std::function<void(const std::string& text)> OnError;
 

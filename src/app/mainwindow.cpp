@@ -301,6 +301,7 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
   editor->OnItemClick = [this](TQSWindow& view, TQSCalcItem* item) { ItemClicked(view, item); };
+  editor->OnCursorMoved = [this](TQSWindow& view) { CursorMoved(view); };
   ConnectDocumentPlay(editor);
   ConnectViewMouse(*editor->QSWindow);
   auto* item = new TECMenuItem(this);
@@ -531,6 +532,13 @@ void TFProgramModule::ScoreClicked(TQSWindow& view) {
       ShowError(UserErrorText(e));
     }
   }
+}
+
+void TFProgramModule::CursorMoved(TQSWindow& view) {
+  // Only the current page hears of it: the cursor moves with every key and,
+  // while playing, with the music.
+  if (destroying_ || !activeTool_) return;
+  if (TPalette* palette = PaletteOf(activeTool_)) palette->CursorMoved(view);
 }
 
 void TFProgramModule::ItemClicked(TQSWindow& view, TQSCalcItem* item) {

@@ -299,6 +299,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   // goes to the palette of the current tool page.
   void ScoreClicked(TQSWindow& view);
   void ItemClicked(TQSWindow& view, TQSCalcItem* item);
+  void CursorMoved(TQSWindow& view);
   // The view's own mouse presses: the current palette may draw or place
   // page objects, and a double click edits the picture under it
   // (viewmouse.cpp).

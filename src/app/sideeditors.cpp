@@ -328,6 +328,9 @@ void TFFileEditor::ToggleSideEditor(TSideEditorKind kind) {
       view->OnItemClick = [this, view](TObject*, TQSCalcItem* item) {
         if (OnItemClick) OnItemClick(*view, item);
       };
+      view->OnCursorChanged = [this, view](TObject*, bool visible) {
+        if (visible && OnCursorMoved) OnCursorMoved(*view);
+      };
       view->OnPlayShort = [this](TObject*, int status, int data1, int data2) { PlayShort(status, data1, data2); };
       view->OnStopPlay = [this](TObject*) { StopRequested = true; };
       // The main view stays where clicks and commands go until the second

@@ -320,8 +320,11 @@ void TFGuitar::ShowMidiNote(int status, int pitch) {
   ShowFrets(frets);
 }
 
-void TFGuitar::ShowCursorNotes() {
-  TQSWindow* view = ActiveViewOf(host_);
+void TFGuitar::CursorMoved(TQSWindow& view) { ShowCursorNotes(&view); }
+
+void TFGuitar::ShowCursorNotes() { ShowCursorNotes(ActiveViewOf(host_)); }
+
+void TFGuitar::ShowCursorNotes(TQSWindow* view) {
   const TQSGuitarDescription* g = CurrentGuitar();
   if (!view || !g) return;
   std::vector<TQSCursorNote> notes(11);

@@ -52,6 +52,8 @@ class TFGuitar : public TQSToolPage, public TPalette {
   void ApplyTool() override;
   void ResetToDefaults() override;
   bool InsertToolItem(TQSWindow& view, TInsertFrom from) override;
+  // The fretboard follows the cursor: the notes at its new place.
+  void CursorMoved(TQSWindow& view) override;
   // Numeric + and - step the entry value; with Ctrl, while the view has
   // not the focus, the cursor keys move the score cursor.
   bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
@@ -72,8 +74,10 @@ class TFGuitar : public TQSToolPage, public TPalette {
   void PlayHeldChord();
   // A played MIDI message shows (note-on) or clears (note-off) its note.
   void ShowMidiNote(int status, int pitch);
-  // The notes at the cursor of the active view, on the strings.
+  // The notes at the cursor of the active view (or of view), on the
+  // strings.
   void ShowCursorNotes();
+  void ShowCursorNotes(TQSWindow* view);
   // The name of fret cell fret (-1 the open string) of fretboard string.
   std::string NoteName(int fret, int string) const;
 

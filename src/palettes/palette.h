@@ -161,6 +161,10 @@ class TPalette {
     (void)view, (void)x, (void)y;
     return false;
   }
+  // The cursor of view moved (a key, a click, the player following the
+  // music) while the palette's page is the current tool. Nothing by
+  // default; a palette that shows what stands at the cursor follows it.
+  virtual void CursorMoved(TQSWindow& view) { (void)view; }
   // The interface language changed (the form's texts are translated
   // already): texts the palette makes itself follow.
   virtual void LanguageChanged() {}

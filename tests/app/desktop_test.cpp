@@ -15,6 +15,7 @@
 #include "app/fileeditor.h"
 #include "app/mainwindow.h"
 #include "base/inifile.h"
+#include "chords/guitarpalette.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "palettes/notes.h"
@@ -24,6 +25,7 @@
 #include "platform/testdriver.h"
 #include "score/score.h"
 #include "uikit/charbutton.h"
+#include "uikit/fretboard.h"
 #include "uikit/language.h"
 #include "uikit/menu.h"
 #include "uikit/menuitem.h"
@@ -315,6 +317,41 @@ TEST_F(DesktopTest, EnterOrSpaceThenADigitEntersANoteOrRestAtOnceAndShiftEndsThe
   item("MISelectSymbols")->OnMenuShow(item("MISelectSymbols"));
   EXPECT_TRUE(item("MISelectSymbolsStaff")->Checked());
   EXPECT_FALSE(item("MISelectSymbolsAll")->Checked());
+}
+
+// The Guitar page, while it is the current one, shows the notes at the
+// cursor wherever the view's own keys move it.
+TEST_F(DesktopTest, TheGuitarPageFollowsTheCursorTheViewsKeysMove) {
+  constexpr int kGuitarPage = 8;
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  main_->PCTools->SetActivePage(main_->ToolSheets[kGuitarPage]);
+  ASSERT_EQ(main_->ActiveTool(), main_->ToolSheets[kGuitarPage]);
+  auto* guitar = dynamic_cast<TFGuitar*>(main_->PaletteOf(main_->ToolSheets[kGuitarPage]));
+  ASSERT_NE(guitar, nullptr);
+  if (!guitar->CurrentGuitar()) GTEST_SKIP() << "no library guitar";
+  TECGuitar& board = *guitar->GGuitar;
+  const auto frets = [&] {
+    std::vector<int> f;
+    for (int i = 0; i < board.StringCount(); ++i) f.push_back(board.GetFret(i));
+    return f;
+  };
+  // Two frets held enter a chord at the cursor, which stays on it.
+  for (auto [string, fret] : {std::pair{2, 0}, {4, 2}}) {
+    const TPoint p = board.GetFretPoint(string, fret);
+    td::Click(board, p.X, p.Y);
+  }
+  const std::vector<int> held = frets();
+  ASSERT_NE(held, std::vector<int>(held.size(), 0));
+  doc->QSWindow->SetFocus();
+  Type(VK_RIGHT);
+  EXPECT_EQ(frets(), std::vector<int>(held.size(), 0)) << "no notes after the chord";
+  Type(VK_LEFT);
+  EXPECT_EQ(frets(), held) << "the chord again";
+  // Another page current: the fretboard stays as it is.
+  main_->PCTools->SetActivePage(main_->ToolSheets[0]);
+  Type(VK_RIGHT);
+  EXPECT_EQ(frets(), held);
 }
 
 TEST_F(DesktopTest, InsertAlternatesTheModeForEveryDocumentAndKeepsIt) {
