@@ -7,6 +7,7 @@
 #include "chords/framedialogs.h"
 #include "chords/guitarnotes.h"
 #include "editing/chords.h"
+#include "palettes/notepickers.h"
 #include "platform/extctrls.h"
 #include "platform/fonts.h"
 #include "platform/keys.h"
@@ -116,10 +117,17 @@ TFGuitar::TFGuitar(TComponent* owner, const TPaletteContext& context)
 
   CBGuitarDuration = MakeButton("CBGuitarDuration", "", 2, 29, 35, 23);
   CBGuitarDuration->SetFont(music);
+  CBGuitarDuration->SetDropWidth(12);
   CBGuitarDuration->SetFlat(false);
   CBGuitarDuration->OnClick = [this](TObject*) {
     values_.GuitarDuration = StepGuitarDuration(values_.GuitarDuration, false);
     ShowDuration();
+  };
+  CBGuitarDuration->OnButtonClick = [this](TObject*) {
+    auto* picker = new TFDuration(nullptr);
+    picker->SetDuration(values_.GuitarDuration);
+    picker->OnChoose = [this](TObject*, int ticks) { DurationChosen(ticks); };
+    picker->DropDownBelow(*CBGuitarDuration);
   };
 
   CBPlay = MakeButton("CBPlay", "", 8, 56, 23, 23);
@@ -220,6 +228,12 @@ void TFGuitar::ShowDuration() {
   CBGuitarDuration->SetPosX(glyph->X);
   CBGuitarDuration->SetPosY(glyph->Y);
   if (host_) host_->SetEntryDuration(values_.GuitarDuration);
+}
+
+void TFGuitar::DurationChosen(int ticks) {
+  values_.GuitarDuration = std::clamp(ticks, 8, 512);
+  ShowDuration();
+  Store(values_.GuitarDuration);
 }
 
 void TFGuitar::StepDuration(bool longer) {

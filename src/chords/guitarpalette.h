@@ -68,6 +68,8 @@ class TFGuitar : public TQSToolPage, public TPalette {
   void ApplyGuitar();
   void GuitarChosen(int index, int direction);
   void StepDuration(bool longer);
+  // The note-value picker's choice: the entry value, kept.
+  void DurationChosen(int ticks);
   // The chord of the held frets: entered at the cursor (and sounded), or
   // played on the MIDI output.
   void EnterHeldChord();

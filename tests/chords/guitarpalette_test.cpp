@@ -10,6 +10,8 @@
 #include "../view/view_fixture.h"
 #include "base/inifile.h"
 #include "chords/guitarpalette.h"
+#include "palettes/notepickers.h"
+#include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
 #include "score/timing.h"
@@ -101,6 +103,20 @@ TEST_F(GuitarPaletteTest, PageKeysAndKeptValues) {
   td::Click(*Palette->CBGuitarDuration, 8, 8);
   EXPECT_EQ(Palette->Duration(), 256);
   EXPECT_EQ(Settings->ReadInteger("Guitar", "GuitarDuration", 0), 512);
+  // The drop part of the duration button opens the note-value picker; its
+  // choice is the entry value, and kept.
+  const int w = Palette->CBGuitarDuration->Width();
+  td::Click(*Palette->CBGuitarDuration, w - 3, 8);
+  TFDuration* picker = nullptr;
+  for (int i = 0; i < Screen().FormCount() && !picker; ++i) picker = dynamic_cast<TFDuration*>(Screen().Forms(i));
+  ASSERT_NE(picker, nullptr);
+  EXPECT_EQ(Palette->Duration(), 256) << "the drop part does not step";
+  EXPECT_EQ(picker->GetDuration(), 256);
+  td::Click(*picker->CBNotes[4], 8, 8);  // the sixteenth
+  td::ProcessMessages();
+  EXPECT_EQ(Palette->Duration(), 32);
+  EXPECT_EQ(Settings->ReadInteger("Guitar", "GuitarDuration", 0), 32);
+  for (int i = 0; i < Screen().FormCount(); ++i) EXPECT_EQ(dynamic_cast<TFDuration*>(Screen().Forms(i)), nullptr);
   // Ctrl+Right moves the cursor while the view has not the focus.
   const auto where = [this] { return std::pair{View->CursorPosition.Measure, View->CursorPosition.Tick}; };
   const auto before = where();
@@ -113,7 +129,7 @@ TEST_F(GuitarPaletteTest, PageKeysAndKeptValues) {
   Palette.reset();
   Palette = std::make_unique<TFGuitar>(nullptr, TPaletteContext{&Host, Settings.get()});
   EXPECT_EQ(Palette->GGuitar->Direction(), gdRightBottom);
-  EXPECT_EQ(Palette->Duration(), 512);  // the button's step was not kept
+  EXPECT_EQ(Palette->Duration(), 32);  // the picker's choice, not the button's step
 }
 
 TEST_F(GuitarPaletteTest, TheNotesAtTheCursorShowOnTheFretboard) {
