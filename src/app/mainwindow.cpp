@@ -557,7 +557,7 @@ TQSScore* TFProgramModule::ActiveScore() {
   return editor ? &editor->Score() : nullptr;
 }
 
-void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
+void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep, int mode) {
   (void)velocityStep;  // entered notes sound at the middle velocity
   if (!effects_.PlayMouse) return;
   TFFileEditor* editor = ActiveEditor();
@@ -566,7 +566,7 @@ void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep) {
   if (!OpenMidiOutput()) return;
   // The note-off queue counts 1/128 seconds: a quarter note (256 ticks)
   // sounds a quarter of a second.
-  editor->SoundPitch(Ports(), pitch, std::max(1, ticks / 8), 3);
+  editor->SoundPitch(Ports(), pitch, std::max(1, ticks / 8), std::clamp(mode, 0, 3));
 }
 
 void TFProgramModule::PlayNotes(int program, const std::vector<int>& pitches, int ticks) {

@@ -29,6 +29,8 @@ namespace qs {
 namespace {
 
 constexpr int kButtonsWidth = 40;
+// The velocity step of entered notes, as the other palettes sound theirs.
+constexpr int kGuitarEntryVelocity = 3;
 
 // The note-value glyph of the duration button: character, x and y.
 struct TDurationGlyph {
@@ -309,8 +311,13 @@ void TFGuitar::EnterHeldChord() {
   if (!score) return;
   const std::vector<TQSChordTone> tones = FretboardChord(CurrentGuitar(), values_.GuitarKind, HeldFrets(), false);
   InsertChordNotes(*score, static_cast<int>(tones.size()), tones, values_.GuitarDuration, true);
+  std::vector<int> sounding;
   for (const TQSChordTone& t : tones)
-    if (t.Pitch != 0) host_->SoundPitch(t.Pitch, values_.GuitarDuration, 3);
+    if (t.Pitch != 0) sounding.push_back(t.Pitch);
+  // The chord sounds as one group: the output closes after its last note.
+  for (size_t i = 0; i < sounding.size(); ++i)
+    host_->SoundPitch(sounding[i], values_.GuitarDuration, kGuitarEntryVelocity,
+                      SoundModeOf(static_cast<int>(i), static_cast<int>(sounding.size())));
 }
 
 void TFGuitar::PlayHeldChord() {

@@ -85,6 +85,16 @@ enum class TInsertFrom : uint8_t {
 };
 
 // What the palettes ask of the main window and of the active document.
+// Where a sounded note stands among the notes entered together: the first,
+// one between, the last, or the only one. The output closes a while after
+// the last or the only one, not between the notes of a chord.
+enum TSoundMode : int { smFirst = 0, smBetween = 1, smLast = 2, smAlone = 3 };
+
+// The mode of note index of count notes sounded together.
+constexpr int SoundModeOf(int index, int count) {
+  return count <= 1 ? smAlone : index == 0 ? smFirst : index + 1 >= count ? smLast : smBetween;
+}
+
 class TPaletteHost {
  public:
   virtual ~TPaletteHost() = default;
@@ -92,10 +102,11 @@ class TPaletteHost {
   // views are the score's windows; its active window is where clicks go.
   virtual TQSScore* ActiveScore() = 0;
   // The note just entered sounds (MIDI pitch, length in ticks, the
-  // velocity step 0-7 of the entry sound); the main window plays it
-  // through its MIDI output when its settings say that entered notes
-  // sound, and does nothing otherwise.
-  virtual void SoundPitch(int pitch, int ticks, int velocityStep) = 0;
+  // velocity step 0-7 of the entry sound, and where it stands among the
+  // notes entered together: TSoundMode); the main window plays it through
+  // its MIDI output when its settings say that entered notes sound, and
+  // does nothing otherwise.
+  virtual void SoundPitch(int pitch, int ticks, int velocityStep, int mode) = 0;
   // The note value a click would enter (ticks 1024 .. 8, 0 for none),
   // shown by the active document's playback editors.
   virtual void SetEntryDuration(int ticks) = 0;
@@ -117,7 +128,8 @@ class TPaletteHost {
   // for ticks; by default as entered notes sound.
   virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
     (void)program;
-    for (int pitch : pitches) SoundPitch(pitch, ticks, 3);
+    for (size_t i = 0; i < pitches.size(); ++i)
+      SoundPitch(pitches[i], ticks, 3, SoundModeOf(static_cast<int>(i), static_cast<int>(pitches.size())));
   }
 };
 

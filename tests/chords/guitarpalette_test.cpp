@@ -28,10 +28,14 @@ namespace td = qs::testdriver;
 struct TFakeHost : TPaletteHost {
   TQSScore* Score = nullptr;
   std::vector<int> Sounds;
+  std::vector<int> Modes;
   std::vector<int> Played;
   int Program = -1;
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int pitch, int, int) override { Sounds.push_back(pitch); }
+  void SoundPitch(int pitch, int, int, int mode) override {
+    Sounds.push_back(pitch);
+    Modes.push_back(mode);
+  }
   void PlayNotes(int program, const std::vector<int>& pitches, int) override {
     Program = program;
     Played = pitches;
@@ -83,8 +87,13 @@ TEST_F(GuitarPaletteTest, HeldFretsEnterOneChordAtTheCursor) {
   std::set<int> classes;
   for (int i = 0; i < 6; ++i) classes.insert(notes[static_cast<size_t>(i)].Pitch % 12);
   EXPECT_EQ(classes, (std::set<int>{2, 7, 11}));
-  // Every click entered and sounded what was held then: 1 + 2 + ... + 6.
+  // Every click entered and sounded what was held then: 1 + 2 + ... + 6,
+  // each chord as one group (a lone note alone, then first .. last).
   EXPECT_EQ(Host.Sounds.size(), 21u);
+  ASSERT_EQ(Host.Modes.size(), 21u);
+  EXPECT_EQ(Host.Modes.front(), smAlone);
+  EXPECT_EQ(std::vector<int>(Host.Modes.end() - 6, Host.Modes.end()),
+            (std::vector<int>{smFirst, smBetween, smBetween, smBetween, smBetween, smLast}));
   // Clicking a held fret again lifts it: five notes are left.
   Hold(0, 3);
   EXPECT_EQ(View->NotesAtCursor(notes), 5);

@@ -30,7 +30,7 @@ struct TFakeHost : TPaletteHost {
   TQSScore* Score = nullptr;
   std::vector<std::array<int, 2>> Sounds;
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int pitch, int ticks, int) override { Sounds.push_back({pitch, ticks}); }
+  void SoundPitch(int pitch, int ticks, int, int) override { Sounds.push_back({pitch, ticks}); }
   void SetEntryDuration(int) override {}
   void PaletteActivated(const std::string&) override {}
   void SetPaletteAttached(const std::string&, bool) override {}
