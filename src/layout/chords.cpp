@@ -197,8 +197,6 @@ struct TGraceWork {
   TQSCalcItem* LastStem = nullptr;
 };
 
-bool IsFixedTie(const TQSLiga& tie) { return (tie.Fields.Flags & TQSLiga::kLineMask) == 0x08; }
-
 // A tie from a grace note (at distance `distance` from the group's tick,
 // head top y below the row's top), usually to its main note.
 void LayoutGraceTie(TLayoutContext& c, const TGraceWork& g, TQSLiga& tie, int distance, int y) {
@@ -213,7 +211,7 @@ void LayoutGraceTie(TLayoutContext& c, const TGraceWork& g, TQSLiga& tie, int di
     c.Page->OpenSpans.push_back(e);
   e->Param = tie.Fields.Span;
   const int rowTop = c.Row ? c.Row->Top : 0;
-  const bool fixed = IsFixedTie(tie);
+  const bool fixed = tie.IsSlide();
   const int margin = fixed ? c.StaffSize() * c.Scale * 64 / 10000 : 0;
   TRect& b = e->Box2;
   b.Top = rowTop + c.Scaled(tie.Fields.StartY) + y;

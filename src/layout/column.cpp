@@ -269,7 +269,7 @@ void UnisonCheck(TLayoutContext& c) {
           other->Fields.Time == note->Fields.Time &&
           StaffOf(other->Fields.StaffVoice) == StaffOf(note->Fields.StaffVoice) &&
           VoiceOf(other->Fields.StaffVoice) != VoiceOf(note->Fields.StaffVoice) &&
-          !(other->Fields.FlagsA & TQSNote::kHeadShifted) && !(note->Fields.FlagsA & TQSNote::kHeadShifted) &&
+          !other->IsHeadShifted() && !note->IsHeadShifted() &&
           !other->GraceGroup())
         x->Flags |= 1;
     }

@@ -255,7 +255,7 @@ void EndTieIn(TLayoutContext& c, TQSCalcItem* span, TQSCalcMeasure* slot, int t)
   if (tie->EndFromStart() && note) {
     const TQSStaff* staff = note->GetMeasure() ? note->GetMeasure()->Part()->GetStaff(StaffOf(note->Fields.StaffVoice)) : nullptr;
     TQSCalcStaff* row = PartStaffRow(c, tie, StaffOf(note->Fields.StaffVoice));
-    const bool fixed = (tie->Fields.Flags & TQSLiga::kLineMask) == 0x08;
+    const bool fixed = tie->IsSlide();
     int level;
     if (staff && staff->Fields.Tablature) {
       level = RowTop(row) + (staff->Fields.LineCount - note->Fields.TabString - 1) * c.TabLineDistance;

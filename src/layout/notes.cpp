@@ -30,8 +30,6 @@ bool OnCurrentStaff(const TLayoutContext& c, const TQSMeasure& m, int staffVoice
   return m.AllVoices() ? c.Col.StaffIndex == 0 : staff == c.Col.StaffIndex;
 }
 
-bool IsFixedTie(const TQSLiga& tie) { return (tie.Fields.Flags & TQSLiga::kLineMask) == 0x08; }
-
 // What the layout of one note gathers on its way.
 struct TNoteWork {
   explicit TNoteWork(TQSNote& note) : Note(note) {}
@@ -139,7 +137,7 @@ bool LayoutTie(TLayoutContext& c, TNoteWork& w, TQSLiga& tie, bool tab) {
   else
     c.Page->OpenSpans.push_back(e);
   e->Param = static_cast<uint16_t>(tie.Fields.Span ? tie.Fields.Span : note.Fields.RealLength);
-  const bool fixed = IsFixedTie(tie);
+  const bool fixed = tie.IsSlide();
   const bool below = tie.IsBelow();
   int startY;
   if (fixed)
@@ -506,7 +504,7 @@ void ContinueTieIntoVolta(TLayoutContext& c, TNoteWork& w, const TQSNote& from, 
   const TQSStaff* staff = c.Part->GetStaff(StaffOf(from.Fields.StaffVoice));
   const int size = c.StaffSizeOf(staff);
   int y = w.Note.StaffPosition * c.StaffSpace / 2 + RowTop(c.PartRow(StaffOf(from.Fields.StaffVoice)));
-  if (!IsFixedTie(*tie)) y += c.ScaledBy(tie->IsBelow() ? tie->Fields.StartY + 40 : tie->Fields.StartY - 40, size);
+  if (!tie->IsSlide()) y += c.ScaledBy(tie->IsBelow() ? tie->Fields.StartY + 40 : tie->Fields.StartY - 40, size);
   e->Box2 = {c.ScoreScaled(tie->Fields.StartX), y, c.ScoreScaled(tie->Fields.EndX), y};
   if (earlier) {
     earlier->Next = e;
@@ -759,7 +757,7 @@ void PlaceNoteAttachment(TPlacement& p, TQSCalcItem& e) {
 // for the measure is centred in it.
 void PlaceBarRepeat(TPlacement& p, TQSCalcItem& e) {
   const auto* mark = static_cast<const TQSMark*>(e.Item);
-  const bool betweenMeasures = (mark->Fields.Style & 0x01) != 0;
+  const bool betweenMeasures = (mark->Fields.Style & TQSMark::kBarRepeatTwoMeasures) != 0;
   TPlacement::MoveByWithWidth(e.Box, betweenMeasures ? p.Left() + p.Slot->Width : SlotCentre(p));
 }
 

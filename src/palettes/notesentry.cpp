@@ -11,6 +11,7 @@
 #include "score/headstyles.h"
 #include "score/notes.h"
 #include "score/item.h"
+#include "score/marks.h"
 #include "score/part.h"
 #include "score/score.h"
 #include "uikit/charbutton.h"
@@ -228,8 +229,8 @@ bool TFNotes::ItemClick(TQSWindow& view, TQSCalcItem& element) {
   if (IsDown(B::bLigaUp) || IsDown(B::bLigaDown) || IsDown(B::bSlide)) {
     const TRect r = view.Geometry().ElementClientBox(element);
     const int lift = score->Scale * 4 / 100;
-    view.LigaStyle = IsDown(B::bLigaUp) ? 0 : IsDown(B::bLigaDown) ? 1 : 8;
-    const int y = view.LigaStyle == 0 ? r.Top - lift : view.LigaStyle == 1 ? r.Bottom + lift : r.Top;
+    view.LigaStyle = IsDown(B::bLigaUp) ? 0 : IsDown(B::bLigaDown) ? TQSLiga::kBelow : TQSLiga::kSlide;
+    const int y = view.LigaStyle == 0 ? r.Top - lift : view.LigaStyle == TQSLiga::kBelow ? r.Bottom + lift : r.Top;
     view.StartTool(30, (r.Left + r.Right) / 2, y);
     return true;
   }

@@ -273,6 +273,8 @@ class TQSLiga : public TQSItem {
   };
   static constexpr int kBlockSize = 24;
   static constexpr uint8_t kBelow = 0x01, kSlur = 0x02, kLineMask = 0x0C, kFromStart = 0x10;
+  // The line bits of a slide: a straight line instead of an arc.
+  static constexpr uint8_t kSlide = 0x08;
 
   explicit TQSLiga(TQSItemOwner* owner);
 
@@ -288,7 +290,7 @@ class TQSLiga : public TQSItem {
   bool IsBelow() const { return Fields.Flags & kBelow; }
   bool IsSlur() const { return Fields.Flags & kSlur; }
   // Drawn as a straight line.
-  bool IsSlide() const { return (Fields.Flags & kLineMask) == 0x08; }
+  bool IsSlide() const { return (Fields.Flags & kLineMask) == kSlide; }
   bool EndFromStart() const { return Fields.Flags & kFromStart; }
 
   void Assign(const TQSItem& source) override;

@@ -321,9 +321,9 @@ int TQSWindow::HitTestHandles(TPoint p) {
     const int mx = (b.Left + b.Right) / 2;
     if (e.ElementType == element::PartBarline) return point(mx, b.Bottom) ? grab::Only : grab::None;
     if (e.ElementType == element::Stem) {
-      const auto* mark = dynamic_cast<const TQSMark*>(e.Item);
+      // Stems belong to notes (and chords' notes) alone.
       const auto* note = dynamic_cast<const TQSNote*>(e.Item);
-      const bool bottom = mark ? (mark->Fields.Style & 0x04) : (note && note->IsStemDown());
+      const bool bottom = note && note->IsStemDown();
       const int y = bottom ? b.Bottom : b.Top;
       return InHandle(p, b.Left - e2, y - S2, b.Right + e2, y + S2) ? grab::Only : grab::None;
     }

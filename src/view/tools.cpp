@@ -412,7 +412,7 @@ void TQSWindow::DrawSlurFeedback(TCanvas& screen) {
   const TQSCalcSystem* start = CursorSystem();
   const TQSCalcSystem* end = g.Row->System;
   if (!start) return;
-  const bool below = (LigaStyle & 1) != 0, slide = (LigaStyle & 8) != 0;
+  const bool below = (LigaStyle & TQSLiga::kBelow) != 0, slide = (LigaStyle & TQSLiga::kSlide) != 0;
   const TPoint s = DragStart;
   const int r = geometry_.RulerWidth();
   auto cx = [&](const TQSCalcSystem& sys, int v) {
@@ -488,7 +488,7 @@ void TQSWindow::FinishSlurTool() {
   if (!note) return;
   int style = LigaStyle, offset = GhostOffset, shift = 0;
   if (length == 0 && !note->GraceGroup()) {
-    if (!(style & 8)) style |= 16;
+    if (!(style & TQSLiga::kSlide)) style |= TQSLiga::kFromStart;
     offset = 0;
     length = note->Fields.RealLength;
   } else {

@@ -4,6 +4,7 @@
 #include "editing/marks.h"
 #include "editing/palette.h"
 #include "editing_fixture.h"
+#include "score/accidentals.h"
 
 using namespace qs;
 using namespace qs::test;
@@ -119,8 +120,6 @@ class KeyChangeTest : public MarksTest {
   // Steps of octave 5 (staff 0) and octave 3 (staff 1).
   static constexpr uint8_t C = 0x50, D = 0x51, E = 0x52, F = 0x53, G = 0x54, A = 0x55, B = 0x56;
   static constexpr uint8_t Low = 0x20;
-  static constexpr int kFlat = 0, kDoubleFlat = 1, kSharp = 2, kDoubleSharp = 3, kNatural = 4, kNaturalFlat = 5,
-                       kNaturalSharp = 6;
 
   // The key of measure 1 of the first part, nullptr for oldKey < 0.
   TQSMark* Build(int oldKey) {
@@ -132,17 +131,17 @@ class KeyChangeTest : public MarksTest {
     TQSMark* key = oldKey >= 0 ? Key(Measure(1), oldKey) : nullptr;
     TQSMeasure* m = Measure(1);
     Fill(m, 0x00,
-         {{F, -1}, {F, kSharp}, {F, -1}, {B, kFlat}, {B, -1}, {C, kDoubleSharp}, {E, kDoubleFlat}, {D, kNatural},
-          {G, kNaturalSharp}, {A, kNaturalFlat}, {F, kNatural}, {C, -1}, {G, -1}, {E, -1}, {A, kFlat}, {B, -1}},
-         12, {{F, -1}, {C, kSharp}, {G, -1}});
+         {{F, -1}, {F, accidental::Sharp}, {F, -1}, {B, accidental::Flat}, {B, -1}, {C, accidental::DoubleSharp}, {E, accidental::DoubleFlat}, {D, accidental::Natural},
+          {G, accidental::NaturalSharp}, {A, accidental::NaturalFlat}, {F, accidental::Natural}, {C, -1}, {G, -1}, {E, -1}, {A, accidental::Flat}, {B, -1}},
+         12, {{F, -1}, {C, accidental::Sharp}, {G, -1}});
     // On the second staff a grace E before an E sharp of its tick, whose sharp
     // the layout has in force when it reads the grace note.
     Fill(m, 0x10,
-         {{F - Low, -1}, {C - Low, kSharp}, {G - Low, -1}, {B - Low, kFlat}, {E - Low, kSharp}, {F - Low, kNatural},
-          {F - Low, -1}, {D - Low, kDoubleSharp}},
+         {{F - Low, -1}, {C - Low, accidental::Sharp}, {G - Low, -1}, {B - Low, accidental::Flat}, {E - Low, accidental::Sharp}, {F - Low, accidental::Natural},
+          {F - Low, -1}, {D - Low, accidental::DoubleSharp}},
          4, {{E - Low, -1}});
-    Fill(Measure(2), 0x00, {{C, -1}, {D, -1}, {E, -1}, {F, -1}, {G, -1}, {A, -1}, {B, -1}, {B, kFlat}});
-    Fill(Measure(2), 0x10, {{E - Low, kSharp}, {A - Low, -1}});
+    Fill(Measure(2), 0x00, {{C, -1}, {D, -1}, {E, -1}, {F, -1}, {G, -1}, {A, -1}, {B, -1}, {B, accidental::Flat}});
+    Fill(Measure(2), 0x10, {{E - Low, accidental::Sharp}, {A - Low, -1}});
     Key(Measure(3), 2);
     Fill(Measure(3), 0x00, {{F, -1}, {C, -1}});
     TQSStaff* tab = Part(0, 1)->GetStaff(1);
@@ -153,8 +152,8 @@ class KeyChangeTest : public MarksTest {
     for (int i = 0; i < 6; ++i) tab->SetTuning(i, tuning[i]);
     Key(Measure(0, 1), 2);
     if (oldKey >= 0) Key(Measure(1, 1), oldKey);
-    Fill(Measure(1, 1), 0x00, {{F, -1}, {C, -1}, {B, kFlat}, {G, kNatural}});
-    Fill(Measure(1, 1), 0x10, {{F - Low, -1}, {C - Low, kSharp}, {B - Low, kFlat}, {G - Low, kNatural}});
+    Fill(Measure(1, 1), 0x00, {{F, -1}, {C, -1}, {B, accidental::Flat}, {G, accidental::Natural}});
+    Fill(Measure(1, 1), 0x10, {{F - Low, -1}, {C - Low, accidental::Sharp}, {B - Low, accidental::Flat}, {G - Low, accidental::Natural}});
     Fill(Measure(2, 1), 0x00, {{F, -1}, {B, -1}});
     Fill(Measure(2, 1), 0x10, {{F - Low, -1}, {E - Low, -1}});
     Score.Recalculate(0);
@@ -275,11 +274,11 @@ TEST_F(KeyChangeTest, TheAccidentalsWrittenAreTheOnesNeeded) {
     std::initializer_list<Written> notes;
     const char* expected;
   } cases[] = {
-      {"G to C: the natural goes, the sharp now needed stays", 1, 0, {{F, kNatural}, {F, -1}, {F, kSharp}}, "F F F#"},
+      {"G to C: the natural goes, the sharp now needed stays", 1, 0, {{F, accidental::Natural}, {F, -1}, {F, accidental::Sharp}}, "F F F#"},
       {"C to E flat: naturals where the key would flatten, the later E follows the first", 0, 13,
-       {{E, -1}, {B, kFlat}, {A, -1}, {E, -1}, {B, -1}}, "En Bb An E B"},
-      {"7 sharps to 7 flats", 7, 17, {{C, -1}, {C, -1}, {D, kNatural}, {E, kDoubleFlat}}, "C# C Dn Ebb"},
-      {"7 flats to 7 sharps", 17, 7, {{C, -1}, {G, kNatural}, {G, -1}, {A, kSharp}}, "Cb Gn G A#"},
+       {{E, -1}, {B, accidental::Flat}, {A, -1}, {E, -1}, {B, -1}}, "En Bb An E B"},
+      {"7 sharps to 7 flats", 7, 17, {{C, -1}, {C, -1}, {D, accidental::Natural}, {E, accidental::DoubleFlat}}, "C# C Dn Ebb"},
+      {"7 flats to 7 sharps", 17, 7, {{C, -1}, {G, accidental::Natural}, {G, -1}, {A, accidental::Sharp}}, "Cb Gn G A#"},
   };
   static const char* kLetters = "CDEFGAB";
   static const char* kSigns[] = {"b", "bb", "#", "x", "n", "nb", "n#"};

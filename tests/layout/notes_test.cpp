@@ -4,12 +4,12 @@
 #include <gtest/gtest.h>
 
 #include "content_fixture.h"
+#include "score/accidentals.h"
 
 namespace qs::test {
 namespace {
 
 constexpr uint8_t C5 = 0x50, D5 = 0x51, E5 = 0x52, F5 = 0x53, G5 = 0x54, G4 = 0x44;
-constexpr uint8_t kFlat = 0, kDoubleFlat = 1, kSharp = 2, kNatural = 4, kNaturalSharp = 6;
 
 // Treble clef, staff top at 576, staff space 48: a note of pitch position
 // P has its head's top at 576 + P x 24 - 24 (C5: P 10, D5: 9, E5: 8).
@@ -27,8 +27,8 @@ TEST(LayoutNotes, ChordOfASecondWithStackedAccidentals) {
   c->SetChordMember(true);
   d->SetChordMember(true);
   d->SetHeadDisplaced(true);
-  TQSMark* sharp = s.Attach(c, kind::Accidental, kSharp);
-  TQSMark* flat = s.Attach(d, kind::Accidental, kFlat);
+  TQSMark* sharp = s.Attach(c, kind::Accidental, accidental::Sharp);
+  TQSMark* flat = s.Attach(d, kind::Accidental, accidental::Flat);
   s.Layout();
 
   const TQSCalcMeasure& slot = s.SlotOf(0);
@@ -61,13 +61,13 @@ TEST(LayoutNotes, AccidentalColumns) {
       // Two sharps two steps apart: the one placed second (the lower, the
       // chord list being walked from its end) starts at the first one's
       // extent.
-      {"sharps a third apart", {{C5, kSharp, 0, 15, 0}, {E5, kSharp, 0, 10, 0}}},
+      {"sharps a third apart", {{C5, accidental::Sharp, 0, 15, 0}, {E5, accidental::Sharp, 0, 10, 0}}},
       // A flat and a sharp seven steps lower share no row: both next to
       // the heads.
-      {"flat over a low sharp", {{G4, kSharp, 0, 10, 0}, {G5, kFlat, 0, 10, 0}}},
+      {"flat over a low sharp", {{G4, accidental::Sharp, 0, 10, 0}, {G5, accidental::Flat, 0, 10, 0}}},
       // A bracketed sharp takes 5 + 2 x 3 pixels and its glyph starts 3
       // pixels right of its column's edge.
-      {"bracketed sharp", {{C5, kSharp, 0x04, 16, 3}}},
+      {"bracketed sharp", {{C5, accidental::Sharp, 0x04, 16, 3}}},
   };
   for (const auto& t : cases) {
     TContentScore s(1);
@@ -105,12 +105,12 @@ TEST(LayoutNotes, SoundingKeys) {
     int KeyKind, Transpose;
     std::vector<TNote> Notes;
   } cases[] = {
-      {"G major", 1, 0, {{C5, {}, 60, 0}, {F5, {}, 66, 0}, {F5, {kNatural}, 65, 0x80}, {F5, {}, 65, 0}}},
-      {"flat on a sharpened step", 1, 0, {{F5, {kFlat}, 64, 0x41}}},
-      {"two flats", 0, 0, {{D5, {kFlat, kFlat}, 60, 0x42}, {D5, {}, 60, 0}}},
-      {"natural-sharp", 0, 0, {{E5, {kNaturalSharp}, 65, 0x81}}},
-      {"double flat", 0, 0, {{E5, {kDoubleFlat}, 62, 0x42}}},
-      {"above the keys", 0, 0, {{0xA6, {kSharp}, 127, 0x01}}},
+      {"G major", 1, 0, {{C5, {}, 60, 0}, {F5, {}, 66, 0}, {F5, {accidental::Natural}, 65, 0x80}, {F5, {}, 65, 0}}},
+      {"flat on a sharpened step", 1, 0, {{F5, {accidental::Flat}, 64, 0x41}}},
+      {"two flats", 0, 0, {{D5, {accidental::Flat, accidental::Flat}, 60, 0x42}, {D5, {}, 60, 0}}},
+      {"natural-sharp", 0, 0, {{E5, {accidental::NaturalSharp}, 65, 0x81}}},
+      {"double flat", 0, 0, {{E5, {accidental::DoubleFlat}, 62, 0x42}}},
+      {"above the keys", 0, 0, {{0xA6, {accidental::Sharp}, 127, 0x01}}},
       {"head style 3", 0, 0, {{C5, {}, 72, 0, 3}}},
       {"transposed", 0, -2, {{C5, {}, 58, 0}}},
   };
@@ -244,7 +244,7 @@ TEST(LayoutNotes, GraceNotesBeforeANote) {
     grace[i]->Fields.Length = grace[i]->Fields.RealLength = 64;
   }
   grace[0]->SetBeamedToNext(true);
-  TQSMark* sharp = s.Attach(grace[0], kind::Accidental, kSharp);
+  TQSMark* sharp = s.Attach(grace[0], kind::Accidental, accidental::Sharp);
   s.Measure(0)->UpdateBeams(0, false);
   s.Layout();
 
@@ -300,7 +300,7 @@ TEST(LayoutNotes, Tablature) {
   kept->Fields.TabString = 2;
   kept->Fields.TabFret = 6;
   TQSNote* sharp = s.Note(s.Measure(0), 384, 128, C5);
-  s.Attach(sharp, kind::Accidental, kSharp);
+  s.Attach(sharp, kind::Accidental, accidental::Sharp);
   TQSPause* rest = s.Rest(s.Measure(1), 0, 512);
   s.Rest(s.Measure(1), 0, 512, 1);  // not alone: placed at its tick
   s.Layout();

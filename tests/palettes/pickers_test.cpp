@@ -328,7 +328,7 @@ TEST(DrumStyles, TheIndexAndTheStyleFiles) {
   EXPECT_FALSE(styles[0]->Loaded) << "read on first use";
   styles[0]->EnsureLoaded();
   EXPECT_EQ(styles[0]->Name, "Snare head");
-  EXPECT_EQ(styles[0]->HeadGlyph(), 211);
+  EXPECT_EQ(styles[0]->HeadGlyph(), glyphs::NoteheadXBlack);
   EXPECT_EQ(styles[0]->StemLength(), 0x1312);
   EXPECT_TRUE(styles[0]->StemLeft());
   EXPECT_EQ(styles[0]->FontName, "Other Font") << "after 12 head bytes";

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
 #include "render/window.h"
 #include "score/calcrecords.h"
 #include "score/marks.h"
@@ -261,7 +262,10 @@ class TSamplePage {
     } else if (length == kTicksHalf) {
       El(r, {x - 24, Top(row) + 2 * S - S / 2, x + 24, Top(row) + 2 * S}, row);
     } else {
-      const uint8_t glyph = length == 64 ? 'N' : length == 32 ? 'O' : length == 16 ? 'P' : 'M';
+      const uint8_t glyph = length == 64   ? glyphs::Rest8th
+                            : length == 32 ? glyphs::Rest16th
+                            : length == 16 ? glyphs::Rest32nd
+                                           : glyphs::RestQuarter;
       const int w = Units(glyph);
       El(r, {x - w / 2, Top(row) + S, x - w / 2 + w, Top(row) + 4 * S}, row);
     }

@@ -153,7 +153,7 @@ TEST_F(SignTest, TempoMark) {
   // A whole note sits W8 below the box top; the others 2 W8 + W2 below.
   for (const Case& c : {Case{2, 80 + 16 + 2}, Case{0, 80 + 8}}) {
     Slot->ItemCount = 0;
-    const uint8_t glyph = static_cast<uint8_t>(42 + c.kind);
+    const uint8_t glyph = static_cast<uint8_t>(glyphs::NoteheadWhole + c.kind);
     Place(kind::Tempo, c.kind, 120, box, Column);
     EXPECT_EQ(PaintDescribed(), (TStrings{GlyphAt(glyph, 20, c.baseline - a16),
                                           TextAt("=120", 20 + GlyphWidth(Music(), glyph) + 1, 80)}));
