@@ -853,5 +853,58 @@ TEST(MusicXmlPages, TiesTakeTheSideOfTheirChordOrOfTheFile) {
     }
 }
 
+// A tremolo between two notes is the score's strokes beside the first
+// note, in the room before the second: halfway along the stems on their
+// side, level with the heads of whole notes. Both notes keep the value the
+// file writes and sound half of it. A single-note tremolo stays on its
+// stem.
+TEST(MusicXmlPages, TremolosStandBetweenTheirTwoNotes) {
+  auto score = LaidOut("tremolos.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  const struct {
+    int Measure, Time, Strokes;
+    bool Between;
+  } kTremolos[] = {{0, 0, 3, false}, {0, 256, 3, true}, {1, 0, 2, true}};
+  std::vector<const TQSMark*> found;
+  for (int m = 0; m < 2; ++m)
+    for (const TQSMark* t : ItemsOf<TQSMark>(*part.GetMeasure(m), kind::Tremolo)) found.push_back(t);
+  ASSERT_EQ(found.size(), std::size(kTremolos));
+  for (size_t i = 0; i < found.size(); ++i) {
+    const auto& want = kTremolos[i];
+    const TQSMark& t = *found[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(t.GetMeasure()->Index, want.Measure);
+    EXPECT_EQ(t.Fields.Time, want.Time);
+    EXPECT_EQ(t.Fields.Value, want.Strokes);
+    EXPECT_EQ((t.Fields.Style & TQSMark::kStyleAttached) == 0, want.Between);
+    if (!want.Between) continue;
+    const std::vector<TQSNote*> notes = NotesOf(*t.GetMeasure());
+    auto at = [&](int time) { return *std::find_if(notes.begin(), notes.end(), [&](const TQSNote* n) { return n->Fields.Time == time; }); };
+    const TQSNote* first = at(t.Fields.Time);
+    const TQSNote* second = at(t.Fields.Time + first->Fields.RealLength);
+    EXPECT_EQ(first->Fields.Length, 2 * first->Fields.RealLength);
+    EXPECT_EQ(second->Fields.Length, first->Fields.Length);
+    const TQSCalcItem* strokes = ElementOf(*score, &t);
+    ASSERT_NE(strokes, nullptr);
+    const TRect a = ElementOf(*score, first)->Box, b = ElementOf(*score, second)->Box, s = strokes->Box;
+    EXPECT_GT(s.Left, (a.Left + a.Right) / 2);
+    EXPECT_LT(s.Left, b.Left);
+    EXPECT_GT(s.Right, a.Right);
+    if (first->Fields.Length < kTicksWhole) {
+      // Stems down: below both heads, above the stems' ends.
+      int stemEnd = INT_MAX;
+      ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+        if ((e.Item == first || e.Item == second) && e.ElementType == element::Stem) stemEnd = std::min(stemEnd, e.Box.Bottom);
+      });
+      EXPECT_GE(s.Top, std::max(a.Bottom, b.Bottom));
+      EXPECT_LE(s.Bottom, stemEnd);
+    } else {
+      const int middle = (s.Top + s.Bottom) / 2;
+      EXPECT_GT(middle, (b.Top + b.Bottom) / 2);
+      EXPECT_LT(middle, (a.Top + a.Bottom) / 2);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace qs::test
