@@ -139,7 +139,8 @@ constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "s
                                        "midi-unpitched", "instrument", "cue", "notehead", "tremolo", "credit",
                                        "credit-type", "credit-words", "page", "default-x", "default-y", "justify",
                                        "halign", "valign", "font-size", "scaling", "millimeters", "tenths",
-                                       "page-width", "page-height", "tuplet", "degree", "degree-value", "degree-alter", "degree-type", "accidental", "wavy-line", "orientation", "glissando", "slide"};
+                                       "page-width", "page-height", "tuplet", "degree", "degree-value", "degree-alter", "degree-type", "accidental", "wavy-line", "orientation", "glissando", "slide",
+                                       "bracket", "line-end"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

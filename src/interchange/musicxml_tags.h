@@ -81,6 +81,7 @@ enum : int {
   Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched,
   Instrument, Cue, Notehead, Tremolo, Credit, CreditType, CreditWords, CreditPage, DefaultX, DefaultY, Justify,
   Halign, Valign, FontSize, Scaling, Millimeters, Tenths, PageWidth, PageHeight, Tuplet, Degree, DegreeValue, DegreeAlter, DegreeType, WrittenAccidental, WavyLine, Orientation, Glissando, Slide,
+  Bracket, LineEnd,
   Count
 };
 }  // namespace mx

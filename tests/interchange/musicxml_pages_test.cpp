@@ -17,6 +17,7 @@
 #include "../common/layout_boxes.h"
 #include "base/text.h"
 #include "layout/layout.h"
+#include "layout/steps.h"
 #include "musicxml_support.h"
 #include "platform/drawdevice.h"
 #include "platform/fonts.h"
@@ -903,6 +904,46 @@ TEST(MusicXmlPages, TremolosStandBetweenTheirTwoNotes) {
       EXPECT_GT(middle, (b.Top + b.Bottom) / 2);
       EXPECT_LT(middle, (a.Top + a.Bottom) / 2);
     }
+  }
+}
+
+// Line brackets are the score's bracket on the staff the file gives,
+// hooks down over the notes they span or up under them: clear of those
+// notes' heads and stems, from the first note to the head of the last and
+// short of the note after.
+TEST(MusicXmlPages, LineBracketsSpanTheirNotesClearOfThem) {
+  auto score = LaidOut("line_brackets.xml");
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  const auto brackets = ItemsOf<TQSMark>(m, kind::Bracket);
+  ASSERT_EQ(brackets.size(), 2u);
+  const struct {
+    int Staff, Kind, First, Last, Next;  // the ticks of the notes spanned and of the one after
+  } kBrackets[] = {{0, 0, 0, 256, 384}, {1, 1, 256, 384, -1}};
+  const TQSCalcPage& page = *score->LayoutPages.At(0);
+  for (size_t i = 0; i < brackets.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto& want = kBrackets[i];
+    const TQSMark& b = *brackets[i];
+    EXPECT_EQ(StaffOf(b.Fields.StaffVoice), want.Staff);
+    EXPECT_EQ(b.Fields.Kind, want.Kind);
+    const TQSCalcItem* e = ElementOf(*score, &b);
+    ASSERT_NE(e, nullptr);
+    const TRect box = e->Box;
+    // On its own staff.
+    const TQSCalcStaff& own = *page.StaffRows.At(want.Staff);
+    EXPECT_TRUE(want.Kind == 0 ? box.Bottom <= own.TopLine : box.Top >= own.BottomLine);
+    EXPECT_LT(DistanceToStaff(own, (box.Top + box.Bottom) / 2), DistanceToStaff(*page.StaffRows.At(1 - want.Staff), (box.Top + box.Bottom) / 2));
+    // Clear of its notes, their stems and ledger lines, over all of them.
+    ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& n) {
+      const auto* note = dynamic_cast<const TQSNote*>(n.Item);
+      if (!note || StaffOf(note->Fields.StaffVoice) != want.Staff) return;
+      if (n.ElementType == element::Item || n.ElementType == element::Stem) EXPECT_FALSE(Overlap(box, n.Box));
+      if (n.ElementType != element::Item) return;
+      if (note->Fields.Time == want.First) EXPECT_LE(box.Left, n.Box.Left);
+      if (note->Fields.Time == want.Last) EXPECT_GE(box.Right, n.Box.Right);
+      if (note->Fields.Time == want.Next) EXPECT_LT(box.Right, n.Box.Left);
+    });
+    if (want.Next < 0) EXPECT_LE(box.Right, page.Systems.At(0)->Measures.At(0)->Box.Right);  // the barline
   }
 }
 
