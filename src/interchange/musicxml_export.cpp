@@ -628,6 +628,29 @@ class TWriter {
     return "";
   }
 
+  // The format counts at most eight strokes.
+  static std::string TremoloElement(const TQSMark& m, const char* type) {
+    return "<tremolo" + Attr("type", type) + ">" + std::to_string(std::min<int>(m.Fields.Value, 8)) + "</tremolo>";
+  }
+
+  // A tremolo between two notes of the staff and voice whose second note
+  // stands at the position: the first note is the last before it.
+  const TQSMark* TremoloEndingAt(int sv, int position) const {
+    const TQSMark* found = nullptr;
+    for (TQSItem* item : measure_->Items) {
+      const auto* t = item->ItemType == kind::Tremolo ? static_cast<const TQSMark*>(item) : nullptr;
+      if (!t || t->StaffVoice() != sv || t->Fields.Value == 0 || (t->Fields.Style & TQSMark::kStyleAttached) ||
+          t->Fields.Time >= position)
+        continue;
+      const bool noteBetween = std::any_of(measure_->Items.begin(), measure_->Items.end(), [&](const TQSItem* i) {
+        return i->ItemType == kind::Note && i->StaffVoice() == sv && i->TimePosition() > t->Fields.Time &&
+               i->TimePosition() < position;
+      });
+      if (!noteBetween) found = t;
+    }
+    return found;
+  }
+
   void Notations(const TQSNote& n, int sv, int position, bool grace) {
     std::vector<std::string> lines;
     for (auto [l, start] : notations_) {
@@ -655,11 +678,12 @@ class TWriter {
           articulations.push_back("<tenuto/>");
         else if (item->ItemType == kind::Arpeggio)
           lines.push_back("<arpeggiate" + ArrowAttr(m->Fields.Style & TQSMark::kArpeggioArrowMask) + "/>");
-        else if (item->ItemType == kind::Tremolo && (m->Fields.Style & TQSMark::kStyleAttached) && m->Fields.Value > 0)
-          // The format counts at most eight strokes.
-          ornaments.push_back("<tremolo" + Attr("type", "single") + ">" + std::to_string(std::min<int>(m->Fields.Value, 8)) +
-                              "</tremolo>");
+        else if (item->ItemType == kind::Tremolo && m->Fields.Value > 0)
+          ornaments.push_back(TremoloElement(*m, (m->Fields.Style & TQSMark::kStyleAttached) ? "single" : "start"));
       }
+    // The note after the first of a tremolo between two notes ends it.
+    if (!grace)
+      if (const TQSMark* t = TremoloEndingAt(sv, position)) ornaments.push_back(TremoloElement(*t, "stop"));
     if (!grace && (n.Fields.TabFret > 0)) {
       lines.push_back("<technical>");
       // The file counts strings from the highest, the score from the lowest.

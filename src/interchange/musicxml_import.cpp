@@ -152,6 +152,7 @@ const std::array<TReader::THandler, mx::Count>& TReader::Handlers() {
     table[mx::PerMinute] = &TReader::OnPerMinute;
     table[mx::Tempo] = &TReader::OnTempo;
     table[mx::OctaveShift] = &TReader::OnOctaveShift;
+    table[mx::Bracket] = &TReader::OnBracket;
     table[mx::Size] = &TReader::OnSize;
     table[mx::Rehearsal] = &TReader::OnRehearsal;
     table[mx::Segno] = &TReader::OnJumpSign;

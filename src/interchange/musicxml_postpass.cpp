@@ -276,6 +276,9 @@ class TPostPass {
     return ClefKindOffset(clef) - PitchLine(n.Fields.Pitch) + 45;
   }
   static constexpr int kMiddleLine = 4, kBottomLine = 8;
+  // How far a bracket's box reaches below and above its vertical offset
+  // (its line at the top for hooks down, at the bottom for hooks up).
+  static constexpr int kBracketHookBelow = 16, kBracketHookAbove = 32;
 
   // The voices that have notes or shown rests on each staff of the measure.
   static std::map<int, std::set<int>> VoicesInUse(const TQSMeasure& m) {
@@ -358,6 +361,33 @@ class TPostPass {
     return e;
   }
 
+  // The strokes of a tremolo between two notes stand between them: on the
+  // stems' side, halfway from the heads to the nearer stem end; level with
+  // the heads of notes without stems.
+  void PlaceTremoloBetween(const TQSMeasure& m, const TPartState& state, TQSMark& mark) const {
+    const TQSNote* first = nullptr;
+    const TQSNote* second = nullptr;
+    for (TQSItem* item : m.Items) {
+      const TQSNote* n = AsNote(item);
+      if (!n || n->Fields.StaffVoice != mark.Fields.StaffVoice) continue;
+      if (n->Fields.Time == mark.Fields.Time) {
+        if (!first) first = n;
+      } else if (n->Fields.Time > mark.Fields.Time && (!second || n->Fields.Time < second->Fields.Time)) {
+        second = n;
+      }
+    }
+    if (!first) return;
+    const int y1 = StaffPosition(m, state, *first) * space_ / 2;
+    const int y2 = second ? StaffPosition(m, state, *second) * space_ / 2 : y1;
+    int y = (y1 + y2) / 2;
+    if (first->Fields.Length < kTicksWhole) {
+      const int stem = 8 * first->Fields.StemLength;
+      y = first->IsStemDown() ? (std::max(y1, y2) + space_ / 2 + std::min(y1, y2) + stem) / 2
+                              : (std::min(y1, y2) - space_ / 2 + std::max(y1, y2) - stem) / 2;
+    }
+    mark.Fields.OffsetY = static_cast<int16_t>(std::clamp(ShiftOf(StaffOf(mark.Fields.StaffVoice)) + y, INT16_MIN, INT16_MAX));
+  }
+
   // Offsets survive export and import only in whole tenths of a staff
   // space: a distance from the placement's own offset, rounded away from
   // the notes.
@@ -393,6 +423,23 @@ class TPostPass {
         o->Fields.OffsetY = static_cast<int16_t>(
             shift + (o->Fields.Kind == 0 ? std::min(-2 * space_, e.Any() ? e.Top - space_ : 0)
                                          : std::max(6 * space_, e.Any() ? e.Bottom + space_ : 0)));
+        continue;
+      }
+      if (item->ItemType == kind::Bracket) {
+        // A line bracket over (or under) the notes it covers in its
+        // measure, its hooks clear of them and of the staff.
+        auto* b = static_cast<TQSMark*>(item);
+        const int staff = StaffOf(b->Fields.StaffVoice);
+        const TExtent e = NotesExtent(m, state, staff, b->Fields.Time, b->Fields.Time + b->Fields.Value);
+        const int gap = space_ / 2;
+        const int y = b->Fields.Kind == 0
+                          ? std::min(-gap, e.Any() ? e.Top - gap : 0) - kBracketHookBelow
+                          : std::max(4 * space_ + gap, e.Any() ? e.Bottom + gap : 0) + kBracketHookAbove;
+        b->Fields.OffsetY = static_cast<int16_t>(std::clamp(ShiftOf(staff) + y, INT16_MIN, INT16_MAX));
+        continue;
+      }
+      if (item->ItemType == kind::Tremolo && !(static_cast<TQSMark*>(item)->Fields.Style & TQSMark::kStyleAttached)) {
+        PlaceTremoloBetween(m, state, *static_cast<TQSMark*>(item));
         continue;
       }
       if (item->ItemType == kind::Term) {

@@ -37,6 +37,8 @@ bool TReader::OnDirection(const TQSTag& tag, int parent) {
   directionPosition_ = position_;
   directionStaff_ = 0;
   directionWords_ = nullptr;
+  directionIndex_ = index_;
+  bracketsRead_.clear();
   return true;
 }
 
@@ -82,6 +84,17 @@ bool TReader::OnOctaveShift(const TQSTag&, int parent) {
   shiftType_.clear();
   shiftSize_ = 8;
   return true;
+}
+
+// A line bracket's start or end; made when the direction's staff is known.
+bool TReader::OnBracket(const TQSTag&, int parent) {
+  if (parent != DirectionType || !measure_) return false;
+  TBracketRead b;
+  if (const std::string* type = AttributeOf(index_, mx::Type)) b.Type = Trim(*type);
+  if (const std::string* number = AttributeOf(index_, mx::Number)) b.Number = NumberOf(*number, 1);
+  if (const std::string* end = AttributeOf(index_, mx::LineEnd)) b.LineEnd = Trim(*end);
+  bracketsRead_.push_back(b);
+  return false;
 }
 
 bool TReader::OnSize(const TQSTag& tag, int parent) {

@@ -161,10 +161,15 @@ bool TReader::OnTuplet(const TQSTag&, int parent) { return parent == Notations &
 
 bool TReader::OnTremolo(const TQSTag& tag, int parent) {
   const std::string& text = tag.Text;
-  // Strokes through the stem of one note or chord (a tremolo between
-  // two notes is not written).
+  // Strokes through the stem of one note or chord. A tremolo between two
+  // notes is the score's strokes beside the first note, in the room before
+  // the second; the second carries none. Each of the two keeps the value
+  // the file writes (the whole tremolo's) and the duration it gives.
   if (parent != Ornaments || !note_ || ChordHasMark(kind::Tremolo)) return false;
-  mark_ = NoteMark(kind::Tremolo, TQSMark::kStyleAttached);
+  const std::string* type = AttributeOf(index_, mx::Type);
+  const std::string form = type ? Trim(*type) : std::string();
+  if (SameText(form, "stop")) return false;
+  mark_ = NoteMark(kind::Tremolo, SameText(form, "start") ? 0 : TQSMark::kStyleAttached);
   mark_->Fields.Value = static_cast<uint16_t>(std::clamp(NumberOf(text, 3), 1, kMaxTremoloStrokes));
   return true;
 }

@@ -178,12 +178,6 @@ bool TReader::OnType(const TQSTag& tag, int parent) {
       case StrongAccent:
         if (mark_ && mark_->ItemType == kind::Accent && SameText(Trim(text), "down")) mark_->Fields.Kind = 1;
         break;
-      case Tremolo:
-        if (mark_ && mark_->ItemType == kind::Tremolo && (SameText(text, "start") || SameText(text, "stop"))) {
-          delete mark_;
-          mark_ = nullptr;
-        }
-        break;
       case Fermata:
         // An upright fermata stands above the note, an inverted one below.
         if (mark_ && mark_->ItemType == kind::Fermata) mark_->Fields.Kind = SameText(text, "inverted") ? TQSMark::kFermataBelow : TQSMark::kFermataAbove;

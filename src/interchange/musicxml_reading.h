@@ -256,6 +256,20 @@ class TReader {
     int Octaves = 0;
   };
   std::map<int, TOttava> ottavas_;
+  // The line brackets of the direction being read, and those begun and not
+  // yet ended, by their number.
+  struct TBracketRead {
+    std::string Type;
+    int Number = 1;
+    std::string LineEnd;
+  };
+  std::vector<TBracketRead> bracketsRead_;
+  size_t directionIndex_ = 0;
+  struct TOpenBracket {
+    TQSMark* Mark = nullptr;
+    int Measure = 0;
+  };
+  std::map<int, TOpenBracket> brackets_;
   // Part groups of the part list: open ones by number, and those read.
   struct TPartGroup {
     int First = 0, Last = -1;
@@ -840,6 +854,9 @@ class TReader {
       SoundTempo(soundTempo_, directionPosition_);
     }
     if (shiftRead_) ShiftOctaves();
+    if (measure_)
+      for (const TBracketRead& b : bracketsRead_) LineBracket(b);
+    bracketsRead_.clear();
     beatUnit_.clear();
     beatDots_ = perMinute_ = 0;
     soundTempo_ = 0;
@@ -974,6 +991,47 @@ class TReader {
     if (measure_)
       for (auto& [staff, o] : ottavas_) EndOttava(o, measureLength_);
     ottavas_.clear();
+    if (measure_)
+      for (auto& [number, b] : brackets_) EndBracket(b, measureLength_);
+    brackets_.clear();
+  }
+
+  // A line bracket begins or ends on the direction's staff: the score's
+  // bracket, its hooks down over the notes, up under them. The side is the
+  // direction's placement, else the way the file turns its line's ends.
+  void LineBracket(const TBracketRead& b) {
+    auto it = brackets_.find(b.Number);
+    const bool stop = SameText(b.Type, "stop");
+    if (!stop && !SameText(b.Type, "start")) return;
+    if (it != brackets_.end()) {
+      EndBracket(it->second, directionPosition_);
+      brackets_.erase(it);
+    }
+    if (stop) return;
+    const std::string* placement = AttributeOf(directionIndex_, mx::Placement);
+    const bool below = placement ? SameText(Trim(*placement), "below") : SameText(b.LineEnd, "up");
+    TOpenBracket o;
+    o.Measure = measure_->Index;
+    o.Mark = MeasureMark(kind::Bracket, directionPosition_);
+    o.Mark->Fields.Kind = below ? 1 : 0;
+    o.Mark->Fields.StaffVoice = MakeStaffVoice(directionStaff_, 0);
+    brackets_[b.Number] = o;
+  }
+
+  // A bracket reaches to the last note of its staff that begins before
+  // its end (the layout takes in that note's head), so that it stops
+  // short of the next note or the barline.
+  void EndBracket(TOpenBracket& b, int position) {
+    const int staff = StaffOf(b.Mark->Fields.StaffVoice);
+    const bool sameMeasure = measure_->Index == b.Measure;
+    int end = position;
+    for (TQSItem* item : measure_->Items)
+      if (const auto* n = item->ItemType == kind::Note ? static_cast<const TQSNote*>(item) : nullptr;
+          n && StaffOf(n->Fields.StaffVoice) == staff && n->Fields.Time < position &&
+          (!sameMeasure || n->Fields.Time >= b.Mark->Fields.Time))
+        end = end == position ? n->Fields.Time : std::max<int>(end, n->Fields.Time);
+    const int len = LengthFrom(b.Measure, b.Mark->Fields.Time, end);
+    b.Mark->Fields.Value = static_cast<uint16_t>(std::clamp(len, 1, kMaxTicks));
   }
 
   // The octave a note is written in under the shift of its staff.
@@ -1372,6 +1430,7 @@ class TReader {
   bool OnPerMinute(const TQSTag& tag, int parent);
   bool OnTempo(const TQSTag& tag, int parent);
   bool OnOctaveShift(const TQSTag& tag, int parent);
+  bool OnBracket(const TQSTag& tag, int parent);
   bool OnSize(const TQSTag& tag, int parent);
   bool OnRehearsal(const TQSTag& tag, int parent);
   bool OnJumpSign(const TQSTag& tag, int parent);

@@ -88,7 +88,9 @@ const std::array<TMusicXmlClef, 15> MusicXmlClefs = {{
     {clef::Treble, "G", 2, 0},
     {clef::TrebleOctaveDown, "G", 2, -1},
     {clef::TrebleOctaveUp, "G", 2, 1},
-    {clef::FrenchViolin, "G", 1, 0},
+    // Its notes stand where a treble clef puts them; no file clef is
+    // drawn so.
+    {clef::DoubleTreble, "G", 2, 0},
     {clef::Bass, "F", 4, 0},
     {clef::BassOctaveDown, "F", 4, -1},
     {clef::BaritoneF, "F", 3, 0},
@@ -114,7 +116,10 @@ uint8_t ClefKindOfMusicXml(std::string_view sign, int line, int octave) {
   int bestScore = -1;
   for (const TMusicXmlClef& c : MusicXmlClefs) {
     if (!SameText(s, c.Sign)) continue;
-    const int score = (line == c.Line ? 2 : 0) + (octave == c.Octave ? 1 : 0);
+    // A clef two octaves up or down takes the one-octave clef of its
+    // direction, the nearest the score has.
+    const bool sameWay = (octave > 0 && c.Octave > 0) || (octave < 0 && c.Octave < 0);
+    const int score = (line == c.Line ? 4 : 0) + (octave == c.Octave ? 2 : 0) + (sameWay ? 1 : 0);
     if (score > bestScore) best = &c, bestScore = score;
   }
   return best ? best->Kind : clef::Treble;
@@ -134,7 +139,8 @@ constexpr const char* kExtraNames[] = {"mp",     "mf",  "sf",   "sfz",  "fz", "s
                                        "midi-unpitched", "instrument", "cue", "notehead", "tremolo", "credit",
                                        "credit-type", "credit-words", "page", "default-x", "default-y", "justify",
                                        "halign", "valign", "font-size", "scaling", "millimeters", "tenths",
-                                       "page-width", "page-height", "tuplet", "degree", "degree-value", "degree-alter", "degree-type", "accidental", "wavy-line", "orientation", "glissando", "slide"};
+                                       "page-width", "page-height", "tuplet", "degree", "degree-value", "degree-alter", "degree-type", "accidental", "wavy-line", "orientation", "glissando", "slide",
+                                       "bracket", "line-end"};
 static_assert(mx::Count - mx::StealTimeFollowing - 1 == std::size(kExtraNames));
 
 // Lower-case name -> code, sorted for binary search.

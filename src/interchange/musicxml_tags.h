@@ -51,8 +51,9 @@ extern const std::array<TMusicXmlClef, 15> MusicXmlClefs;
 const TMusicXmlClef& MusicXmlClefOf(int kind);
 // The clef kind of a sign (any case), line (0 when not given) and octave
 // change: the row of the sign with that line and octave, else with that
-// line, else the sign's first row with that octave, else its first row;
-// treble for an unknown sign.
+// line (and an octave change the same way), else the sign's first row with
+// that octave, else its first row; treble for an unknown sign ("none"
+// among them).
 uint8_t ClefKindOfMusicXml(std::string_view sign, int line, int octave);
 
 // Element codes: the entry of the name minus 29.
@@ -80,6 +81,7 @@ enum : int {
   Transpose, Chromatic, OctaveChange, PartGroup, GroupSymbol, PartAbbreviation, Elision, Ornaments, MidiUnpitched,
   Instrument, Cue, Notehead, Tremolo, Credit, CreditType, CreditWords, CreditPage, DefaultX, DefaultY, Justify,
   Halign, Valign, FontSize, Scaling, Millimeters, Tenths, PageWidth, PageHeight, Tuplet, Degree, DegreeValue, DegreeAlter, DegreeType, WrittenAccidental, WavyLine, Orientation, Glissando, Slide,
+  Bracket, LineEnd,
   Count
 };
 }  // namespace mx

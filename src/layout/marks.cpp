@@ -591,8 +591,11 @@ void PlaceLineMark(TPlacement& p, TQSCalcItem& e, int index) {
   const int tick = TLayoutContext::AnchorTick(e.Item);
   box.Left += p.X(tick);
   const int minimum = type == kind::Flageolet ? 256 : 128;
-  // An imported trill's line ends short of the note after its last.
-  const int end = type == kind::Trill && p.c.Score.MarksClearOfTheMusic ? -p.c.StaffSpace / 2 : box.Right;
+  // An imported trill's line ends short of the note after its last; an
+  // imported line bracket reaches over the head of its last note.
+  int end = box.Right;
+  if (p.c.Score.MarksClearOfTheMusic && type == kind::Trill) end = -p.c.StaffSpace / 2;
+  if (p.c.Score.MarksClearOfTheMusic && type == kind::Bracket) end = 3 * p.c.StaffSpace / 2;
   if (e.State == 0) box.Right = std::max(p.X(tick + e.Param) + end, box.Left + minimum);
   if (type == kind::StringNumber || type == kind::Barre) CutEarlier(p, e, index, box.Left, 8);
   if (type == kind::Flageolet) CutEarlier(p, e, index, box.Left, 0);

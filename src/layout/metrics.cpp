@@ -50,7 +50,7 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
     case clef::BaritoneC: return f.GlyphWidth(glyphs::CClef) + 3;
     case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: return f.GlyphWidth(glyphs::GClef) + 4;
     case clef::BassOctaveDown: return f.GlyphWidth(glyphs::FClef) + 5;
-    case clef::FrenchViolin: return f.GlyphWidth(glyphs::GClef) + 6;
+    case clef::DoubleTreble: return f.GlyphWidth(glyphs::GClef) + 6;
     case clef::Tablature: {
       // The tablature clef is lettered in the text font; the music font
       // the caller chose is restored for the next clef.
@@ -69,7 +69,7 @@ int ClefGlyphWidth(TLayoutContext& c, int clefKind, int staffSize) {
 
 TClefExtent ClefExtents(int clefKind) {
   switch (clefKind) {
-    case clef::Treble: case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: case clef::FrenchViolin:
+    case clef::Treble: case clef::TrebleOctaveUp: case clef::TrebleOctaveDown: case clef::DoubleTreble:
       return {-96, 96};
     case clef::BaritoneF: case clef::MezzoSoprano: return {48, 48};
     case clef::Tenor: return {-48, -48};

@@ -75,8 +75,9 @@ const TQSCalcStaff* NearestRow(const TQSCalcPage& page, const TQSCalcSystem& sys
 int RowOf(const TQSCalcPage& page, const TQSCalcSystem& system, const TQSCalcItem& e) {
   const TQSCalcStaff* row = e.Row;
   // A sign at a note stands on its note's staff, which its staff and voice
-  // say (the row it was laid out on may be its part's first).
-  if (e.Item && IsNoteSign(e.Item->ItemType))
+  // say (the row it was laid out on may be its part's first); so does a
+  // line bracket over or under a staff's notes.
+  if (e.Item && (IsNoteSign(e.Item->ItemType) || e.Item->ItemType == kind::Bracket))
     if (const TQSCalcStaff* own = OwnStaffRow(page, system, e)) row = own;
   // A mark of no part (a volta, a measure number) belongs to the nearest
   // staff.

@@ -60,7 +60,7 @@ bool TQSMeasureRenderer::DrawClef(const TQSCalcItem& e, const TQSMark& mark) {
       DrawFontGlyph(c_, left + a + b, top + 2 * a + 2 * b, u"8", 4);
       cv_.Font().Style &= static_cast<TFontStyles>(~fsItalic);
       break;
-    case clef::FrenchViolin:
+    case clef::DoubleTreble:
       Glyph(left, trebleY, glyphs::GClef, q);
       Glyph(left + a, trebleY, glyphs::GClef, q);
       break;

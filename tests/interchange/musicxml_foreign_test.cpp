@@ -282,8 +282,8 @@ TEST(MusicXmlForeign, VersesBetweenTheStavesOfAHymn) {
 }
 
 // An arpeggiated chord gets one arpeggio, with its arrow, over its heads;
-// a single-note tremolo keeps its strokes; a tenuto is the score's dash; a
-// tremolo between two notes is not written.
+// a single-note tremolo keeps its strokes on the stem; a tenuto is the
+// score's dash; a tremolo between two notes is one mark at the first.
 TEST(MusicXmlForeign, ArpeggiosTremolosAndTenutos) {
   LoadMusicFont();  // measured as the program measures it
   auto score = ImportText(ReadFile(std::string(QS_TEST_DATA_DIR) + "/musicxml/ornaments.xml"));
@@ -297,7 +297,18 @@ TEST(MusicXmlForeign, ArpeggiosTremolosAndTenutos) {
   EXPECT_EQ(tremolos[0]->Fields.Value, 3);
   EXPECT_EQ(tremolos[0]->Fields.Time, 256);
   EXPECT_EQ(ItemsOf<TQSMark>(m, kind::Portamento).size(), 1u);
-  EXPECT_TRUE(ItemsOf<TQSMark>(*piece.GetPart(0)->GetMeasure(1), kind::Tremolo).empty());
+  EXPECT_NE(tremolos[0]->Fields.Style & TQSMark::kStyleAttached, 0);
+  const auto between = ItemsOf<TQSMark>(*piece.GetPart(0)->GetMeasure(1), kind::Tremolo);
+  ASSERT_EQ(between.size(), 1u);
+  EXPECT_EQ(between[0]->Fields.Time, 0);
+  EXPECT_EQ(between[0]->Fields.Value, 2);
+  EXPECT_EQ(between[0]->Fields.Style & TQSMark::kStyleAttached, 0);
+  // Written back as other programs write it: begun at the first note,
+  // ended at the second.
+  const std::string xml = ExportText(*score, piece);
+  const size_t start = xml.find("<tremolo type=\"start\">2</tremolo>");
+  ASSERT_NE(start, std::string::npos);
+  EXPECT_NE(xml.find("<tremolo type=\"stop\">2</tremolo>", start), std::string::npos);
 
   // The arpeggio covers the heads of its chord, and little more.
   LayoutScore(*score, 0);

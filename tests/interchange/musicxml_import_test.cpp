@@ -135,11 +135,21 @@ TEST(MusicXmlImport, ClefsKeysAndTimes) {
                 {"<sign>F</sign><line>3</line>", clef::BaritoneF}, {"<sign>C</sign><line>3</line>", clef::Alto},
                 {"<sign>C</sign><line>4</line>", clef::Tenor}, {"<sign>C</sign><line>1</line>", clef::Soprano},
                 {"<sign>TAB</sign>", clef::Tablature},            {"<sign>percussion</sign>", clef::Percussion1},
-                // Octave clefs (guitars, tenors) and the French violin clef.
+                // Octave clefs (guitars, tenors).
                 {"<sign>G</sign><line>2</line><clef-octave-change>-1</clef-octave-change>", clef::TrebleOctaveDown},
                 {"<sign>G</sign><clef-octave-change>1</clef-octave-change>", clef::TrebleOctaveUp},
                 {"<sign>F</sign><line>4</line><clef-octave-change>-1</clef-octave-change>", clef::BassOctaveDown},
-                {"<sign>G</sign><line>1</line>", clef::FrenchViolin}};
+                // Clefs the score does not draw fall back to the nearest it
+                // has: two octaves to the one-octave clef of their way; the
+                // bass clef an octave up and the French violin clef to the
+                // plain clef of their sign; "no clef" to the treble clef.
+                {"<sign>G</sign><line>2</line><clef-octave-change>2</clef-octave-change>", clef::TrebleOctaveUp},
+                {"<sign>G</sign><line>2</line><clef-octave-change>-2</clef-octave-change>", clef::TrebleOctaveDown},
+                {"<sign>F</sign><line>4</line><clef-octave-change>-2</clef-octave-change>", clef::BassOctaveDown},
+                {"<sign>F</sign><line>4</line><clef-octave-change>1</clef-octave-change>", clef::Bass},
+                {"<sign>G</sign><line>1</line>", clef::Treble},
+                {"<sign>none</sign>", clef::Treble},
+                {"<sign>C</sign><line>3</line><clef-octave-change>-1</clef-octave-change>", clef::Alto}};
   for (const auto& c : kClefs) {
     auto r = Import(OnePart(Measure1("", std::string("<clef>") + c.Clef + "</clef>")));
     auto clefs = ItemsOf<TQSMark>(*r.M(0), kind::Clef);

@@ -17,6 +17,7 @@
 #include "../common/layout_boxes.h"
 #include "base/text.h"
 #include "layout/layout.h"
+#include "layout/steps.h"
 #include "musicxml_support.h"
 #include "platform/drawdevice.h"
 #include "platform/fonts.h"
@@ -851,6 +852,99 @@ TEST(MusicXmlPages, TiesTakeTheSideOfTheirChordOrOfTheFile) {
         EXPECT_LT(arc->Box2.Top, (head.Top + head.Bottom) / 2);
       }
     }
+}
+
+// A tremolo between two notes is the score's strokes beside the first
+// note, in the room before the second: halfway along the stems on their
+// side, level with the heads of whole notes. Both notes keep the value the
+// file writes and sound half of it. A single-note tremolo stays on its
+// stem.
+TEST(MusicXmlPages, TremolosStandBetweenTheirTwoNotes) {
+  auto score = LaidOut("tremolos.xml");
+  const TQSPart& part = *LastPiece(*score)->GetPart(0);
+  const struct {
+    int Measure, Time, Strokes;
+    bool Between;
+  } kTremolos[] = {{0, 0, 3, false}, {0, 256, 3, true}, {1, 0, 2, true}};
+  std::vector<const TQSMark*> found;
+  for (int m = 0; m < 2; ++m)
+    for (const TQSMark* t : ItemsOf<TQSMark>(*part.GetMeasure(m), kind::Tremolo)) found.push_back(t);
+  ASSERT_EQ(found.size(), std::size(kTremolos));
+  for (size_t i = 0; i < found.size(); ++i) {
+    const auto& want = kTremolos[i];
+    const TQSMark& t = *found[i];
+    SCOPED_TRACE(i);
+    EXPECT_EQ(t.GetMeasure()->Index, want.Measure);
+    EXPECT_EQ(t.Fields.Time, want.Time);
+    EXPECT_EQ(t.Fields.Value, want.Strokes);
+    EXPECT_EQ((t.Fields.Style & TQSMark::kStyleAttached) == 0, want.Between);
+    if (!want.Between) continue;
+    const std::vector<TQSNote*> notes = NotesOf(*t.GetMeasure());
+    auto at = [&](int time) { return *std::find_if(notes.begin(), notes.end(), [&](const TQSNote* n) { return n->Fields.Time == time; }); };
+    const TQSNote* first = at(t.Fields.Time);
+    const TQSNote* second = at(t.Fields.Time + first->Fields.RealLength);
+    EXPECT_EQ(first->Fields.Length, 2 * first->Fields.RealLength);
+    EXPECT_EQ(second->Fields.Length, first->Fields.Length);
+    const TQSCalcItem* strokes = ElementOf(*score, &t);
+    ASSERT_NE(strokes, nullptr);
+    const TRect a = ElementOf(*score, first)->Box, b = ElementOf(*score, second)->Box, s = strokes->Box;
+    EXPECT_GT(s.Left, (a.Left + a.Right) / 2);
+    EXPECT_LT(s.Left, b.Left);
+    EXPECT_GT(s.Right, a.Right);
+    if (first->Fields.Length < kTicksWhole) {
+      // Stems down: below both heads, above the stems' ends.
+      int stemEnd = INT_MAX;
+      ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& e) {
+        if ((e.Item == first || e.Item == second) && e.ElementType == element::Stem) stemEnd = std::min(stemEnd, e.Box.Bottom);
+      });
+      EXPECT_GE(s.Top, std::max(a.Bottom, b.Bottom));
+      EXPECT_LE(s.Bottom, stemEnd);
+    } else {
+      const int middle = (s.Top + s.Bottom) / 2;
+      EXPECT_GT(middle, (b.Top + b.Bottom) / 2);
+      EXPECT_LT(middle, (a.Top + a.Bottom) / 2);
+    }
+  }
+}
+
+// Line brackets are the score's bracket on the staff the file gives,
+// hooks down over the notes they span or up under them: clear of those
+// notes' heads and stems, from the first note to the head of the last and
+// short of the note after.
+TEST(MusicXmlPages, LineBracketsSpanTheirNotesClearOfThem) {
+  auto score = LaidOut("line_brackets.xml");
+  const TQSMeasure& m = *LastPiece(*score)->GetPart(0)->GetMeasure(0);
+  const auto brackets = ItemsOf<TQSMark>(m, kind::Bracket);
+  ASSERT_EQ(brackets.size(), 2u);
+  const struct {
+    int Staff, Kind, First, Last, Next;  // the ticks of the notes spanned and of the one after
+  } kBrackets[] = {{0, 0, 0, 256, 384}, {1, 1, 256, 384, -1}};
+  const TQSCalcPage& page = *score->LayoutPages.At(0);
+  for (size_t i = 0; i < brackets.size(); ++i) {
+    SCOPED_TRACE(i);
+    const auto& want = kBrackets[i];
+    const TQSMark& b = *brackets[i];
+    EXPECT_EQ(StaffOf(b.Fields.StaffVoice), want.Staff);
+    EXPECT_EQ(b.Fields.Kind, want.Kind);
+    const TQSCalcItem* e = ElementOf(*score, &b);
+    ASSERT_NE(e, nullptr);
+    const TRect box = e->Box;
+    // On its own staff.
+    const TQSCalcStaff& own = *page.StaffRows.At(want.Staff);
+    EXPECT_TRUE(want.Kind == 0 ? box.Bottom <= own.TopLine : box.Top >= own.BottomLine);
+    EXPECT_LT(DistanceToStaff(own, (box.Top + box.Bottom) / 2), DistanceToStaff(*page.StaffRows.At(1 - want.Staff), (box.Top + box.Bottom) / 2));
+    // Clear of its notes, their stems and ledger lines, over all of them.
+    ForEachElement(*score, [&](int, const TQSCalcSystem&, const TQSCalcItem& n) {
+      const auto* note = dynamic_cast<const TQSNote*>(n.Item);
+      if (!note || StaffOf(note->Fields.StaffVoice) != want.Staff) return;
+      if (n.ElementType == element::Item || n.ElementType == element::Stem) EXPECT_FALSE(Overlap(box, n.Box));
+      if (n.ElementType != element::Item) return;
+      if (note->Fields.Time == want.First) EXPECT_LE(box.Left, n.Box.Left);
+      if (note->Fields.Time == want.Last) EXPECT_GE(box.Right, n.Box.Right);
+      if (note->Fields.Time == want.Next) EXPECT_LT(box.Right, n.Box.Left);
+    });
+    if (want.Next < 0) EXPECT_LE(box.Right, page.Systems.At(0)->Measures.At(0)->Box.Right);  // the barline
+  }
 }
 
 }  // namespace

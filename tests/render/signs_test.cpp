@@ -46,7 +46,7 @@ TEST_F(SignTest, EveryClefCode) {
       {clef::Soprano, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
       {clef::MezzoSoprano, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
       {clef::BaritoneC, {GlyphAt(glyphs::CClef, 20, alto - a16)}},
-      {clef::FrenchViolin, {GlyphAt(glyphs::GClef, 20, treble - a16), GlyphAt(glyphs::GClef, 26, treble - a16)}},
+      {clef::DoubleTreble, {GlyphAt(glyphs::GClef, 20, treble - a16), GlyphAt(glyphs::GClef, 26, treble - a16)}},
       // mid = 112: T at mid - 2 W8 - W1, A at mid - W7, B at mid + W3
       {clef::Tablature, {TextAt("T", 23, 95), TextAt("A", 23, 105), TextAt("B", 23, 115)}},
       // an open square: top bar, left bar, bottom bar, right bar
