@@ -273,6 +273,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   const TDevicesSettings& Devices() const { return devices_; }
   // A message playback sent: lights the piano keys and the fretboard.
   void ShowPlayedNote(int status, int data1, int data2);
+  // Playback ended: the piano's lit keys go out.
+  void PutOutPlayedKeys();
   // The recording and playing settings; each setter writes its key.
   void SetRecordQuantize(int ticks);
   void SetRecordRealTime(bool value);
