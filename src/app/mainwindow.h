@@ -285,6 +285,9 @@ class TFProgramModule : public TForm, public TPaletteHost {
   const TPlaySettings& PlaySettings() const { return play_; }
   // The settings dialog; the first-run dialog (start-up shows it once).
   void ASettingsExecute();
+  // The settings file holds new note names: the program, the open scores
+  // and the piano's keys take them.
+  void NoteNamesChanged();
   void ShowFirstRunDialog();
   // Takes the values the settings file holds now.
   void ReloadSettings();
