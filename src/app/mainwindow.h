@@ -166,7 +166,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
 
   // ------------------------------------------------------------ palettes
   TQSScore* ActiveScore() override;
-  void SoundPitch(int pitch, int ticks, int velocityStep) override;
+  void SoundPitch(int pitch, int ticks, int velocityStep, TSoundFrom from) override;
   void PlayNotes(int program, const std::vector<int>& pitches, int ticks) override;
   void SetEntryDuration(int ticks) override;
   void PaletteActivated(const std::string& name) override;

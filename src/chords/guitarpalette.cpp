@@ -296,7 +296,7 @@ void TFGuitar::EnterHeldChord() {
   const std::vector<TQSChordTone> tones = FretboardChord(CurrentGuitar(), values_.GuitarKind, HeldFrets(), false);
   InsertChordNotes(*score, static_cast<int>(tones.size()), tones, values_.GuitarDuration, true);
   for (const TQSChordTone& t : tones)
-    if (t.Pitch != 0) host_->SoundPitch(t.Pitch, values_.GuitarDuration, 3);
+    if (t.Pitch != 0) host_->SoundPitch(t.Pitch, values_.GuitarDuration, 3, TSoundFrom::Guitar);
 }
 
 void TFGuitar::PlayHeldChord() {

@@ -140,7 +140,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
           InsertGraceNote(*score, octave, step, ticks, flags, v.VorschlagInterval,
                           static_cast<uint16_t>(v.VorschlagDuration), v.VorschlagLiga, marks, bracket,
                           DrumStyleForEntry(*score));
-          if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity);
+          if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity, TSoundFrom::Entry);
           break;
         }
         const int head = tablature                    ? 0
@@ -151,7 +151,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
           entered = false;
           break;
         }
-        if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity);
+        if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity, TSoundFrom::Entry);
         if (advance) view.AdvanceCursor(score->LastEntryLength ? score->LastEntryLength : ticks);
       } else {
         entered = false;

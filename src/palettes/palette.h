@@ -84,6 +84,14 @@ enum class TInsertFrom : uint8_t {
   QuickButton,  // a Quick-regime tool button: at the cursor, the cursor moves on
 };
 
+// Where a sounded note was entered from: each has its own setting that
+// says whether it sounds.
+enum class TSoundFrom : uint8_t {
+  Entry,   // the Notes and Intervals pages, the keys: entered notes sound
+  Piano,   // a key of the on-screen piano
+  Guitar,  // a click on the fretboard
+};
+
 // What the palettes ask of the main window and of the active document.
 class TPaletteHost {
  public:
@@ -93,9 +101,9 @@ class TPaletteHost {
   virtual TQSScore* ActiveScore() = 0;
   // The note just entered sounds (MIDI pitch, length in ticks, the
   // velocity step 0-7 of the entry sound); the main window plays it
-  // through its MIDI output when its settings say that entered notes
-  // sound, and does nothing otherwise.
-  virtual void SoundPitch(int pitch, int ticks, int velocityStep) = 0;
+  // through its MIDI output when its settings say that notes entered from
+  // there sound, and does nothing otherwise.
+  virtual void SoundPitch(int pitch, int ticks, int velocityStep, TSoundFrom from) = 0;
   // The note value a click would enter (ticks 1024 .. 8, 0 for none),
   // shown by the active document's playback editors.
   virtual void SetEntryDuration(int ticks) = 0;
@@ -117,7 +125,7 @@ class TPaletteHost {
   // for ticks; by default as entered notes sound.
   virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
     (void)program;
-    for (int pitch : pitches) SoundPitch(pitch, ticks, 3);
+    for (int pitch : pitches) SoundPitch(pitch, ticks, 3, TSoundFrom::Entry);
   }
 };
 

@@ -308,7 +308,7 @@ bool TFPiano::KeyClick(int octave, int note, int tone) {
     if (!InsertNote(*score, entry.Octave, entry.Step, ticks, marks, 0, head)) return false;
     if (host_)
       host_->SoundPitch(std::clamp(PianoKeyPitch(octave, note, tone), 0, 127),
-                        score->LastEntryLength ? score->LastEntryLength : ticks, kEntryVelocity);
+                        score->LastEntryLength ? score->LastEntryLength : ticks, kEntryVelocity, TSoundFrom::Piano);
   }
   if (!CBChord->Down()) view->AdvanceCursor(score->LastEntryLength ? score->LastEntryLength : ticks, -1, -1, true);
   return true;

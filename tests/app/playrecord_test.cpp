@@ -289,6 +289,30 @@ TEST_F(PlayRecordTest, ThePianoPageLightsThePlayedKeys) {
   ASSERT_TRUE(main_->RunCommand("AStop"));
 }
 
+// A note entered sounds when the setting of where it came from says so:
+// the piano's keys, the fretboard and the other pages each have their own.
+TEST_F(PlayRecordTest, EachWayOfEnteringSoundsByItsOwnSetting) {
+  TEffectsSettings& effects = main_->Settings.Effects;
+  const struct {
+    bool PlayMouse, PlayPiano, PlayGuitar;
+    TSoundFrom From;
+    bool Sounds;
+  } cases[] = {
+      {true, false, false, TSoundFrom::Entry, true},   {false, true, true, TSoundFrom::Entry, false},
+      {false, true, false, TSoundFrom::Piano, true},   {true, false, true, TSoundFrom::Piano, false},
+      {false, false, true, TSoundFrom::Guitar, true},  {true, true, false, TSoundFrom::Guitar, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(&c - cases));
+    effects.PlayMouse = c.PlayMouse;
+    effects.PlayPiano = c.PlayPiano;
+    effects.PlayGuitar = c.PlayGuitar;
+    const size_t before = port_->NoteOns().size();
+    main_->SoundPitch(61, 64, 3, c.From);
+    EXPECT_EQ(port_->NoteOns().size(), before + (c.Sounds ? 1 : 0));
+  }
+}
+
 // Step by step: each key let go becomes a note of the quantum at the
 // cursor, and the cursor moves on; the keys are echoed to the output.
 TEST_F(PlayRecordTest, StepRecordingEntersThePlayedKeysAtTheCursor) {

@@ -29,7 +29,11 @@ struct TFakeHost : TPaletteHost {
   std::vector<int> Played;
   int Program = -1;
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int pitch, int, int) override { Sounds.push_back(pitch); }
+  std::set<TSoundFrom> SoundedFrom;
+  void SoundPitch(int pitch, int, int, TSoundFrom from) override {
+    Sounds.push_back(pitch);
+    SoundedFrom.insert(from);
+  }
   void PlayNotes(int program, const std::vector<int>& pitches, int) override {
     Program = program;
     Played = pitches;
@@ -83,6 +87,7 @@ TEST_F(GuitarPaletteTest, HeldFretsEnterOneChordAtTheCursor) {
   EXPECT_EQ(classes, (std::set<int>{2, 7, 11}));
   // Every click entered and sounded what was held then: 1 + 2 + ... + 6.
   EXPECT_EQ(Host.Sounds.size(), 21u);
+  EXPECT_EQ(Host.SoundedFrom, std::set<TSoundFrom>{TSoundFrom::Guitar}) << "the fretboard's own sound setting decides";
   // Clicking a held fret again lifts it: five notes are left.
   Hold(0, 3);
   EXPECT_EQ(View->NotesAtCursor(notes), 5);
