@@ -557,9 +557,13 @@ TQSScore* TFProgramModule::ActiveScore() {
   return editor ? &editor->Score() : nullptr;
 }
 
-void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep, int mode) {
+void TFProgramModule::SoundPitch(int pitch, int ticks, int velocityStep, int mode, TSoundFrom from) {
   (void)velocityStep;  // entered notes sound at the middle velocity
-  if (!effects_.PlayMouse) return;
+  // Each way of entering has its own switch in the settings.
+  const bool sounds = from == TSoundFrom::Piano    ? effects_.PlayPiano
+                      : from == TSoundFrom::Guitar ? effects_.PlayGuitar
+                                                   : effects_.PlayMouse;
+  if (!sounds) return;
   TFFileEditor* editor = ActiveEditor();
   if (!editor) return;
   // A device that cannot be opened has said so once; entry goes on silent.

@@ -166,7 +166,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
 
   // ------------------------------------------------------------ palettes
   TQSScore* ActiveScore() override;
-  void SoundPitch(int pitch, int ticks, int velocityStep, int mode) override;
+  void SoundPitch(int pitch, int ticks, int velocityStep, int mode, TSoundFrom from) override;
   void PlayNotes(int program, const std::vector<int>& pitches, int ticks) override;
   void SetEntryDuration(int ticks) override;
   void PaletteActivated(const std::string& name) override;
@@ -273,6 +273,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   const TDevicesSettings& Devices() const { return devices_; }
   // A message playback sent: lights the piano keys and the fretboard.
   void ShowPlayedNote(int status, int data1, int data2);
+  // Playback ended: the piano's lit keys go out.
+  void PutOutPlayedKeys();
   // The recording and playing settings; each setter writes its key.
   void SetRecordQuantize(int ticks);
   void SetRecordRealTime(bool value);
@@ -283,6 +285,9 @@ class TFProgramModule : public TForm, public TPaletteHost {
   const TPlaySettings& PlaySettings() const { return play_; }
   // The settings dialog; the first-run dialog (start-up shows it once).
   void ASettingsExecute();
+  // The settings file holds new note names: the program, the open scores
+  // and the piano's keys take them.
+  void NoteNamesChanged();
   void ShowFirstRunDialog();
   // Takes the values the settings file holds now.
   void ReloadSettings();

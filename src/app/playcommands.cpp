@@ -7,6 +7,7 @@
 #include "app/mainwindow.h"
 #include "app/mididevices.h"
 #include "chords/guitarpalette.h"
+#include "palettes/piano.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
 #include "playback/playedkeys.h"
@@ -131,16 +132,28 @@ void TFProgramModule::UpdateSideEditorItems() {
 }
 
 void TFProgramModule::ShowPlayedNote(int status, int data1, int data2) {
-  if (destroying_ || !effects_.ShowPianoNote) return;
+  // A message still queued when playback stopped lights nothing: the keys
+  // were put out at the stop and would stay lit.
+  if (destroying_ || !effects_.ShowPianoNote || !(playing_ || recording_)) return;
   const TPlayedKey change = PlayedKeyChange(status, data1, data2);
   if (change.Action != TPlayedKey::Light && change.Action != TPlayedKey::Unlight) return;
-  // The Guitar page, when it is the current one, shows the played note on
-  // its fretboard; a note-on of velocity 0 takes it off as a note-off does.
-  // (The Piano page, which would light its keys, is not built.)
+  // The Piano page or the Guitar page, when it is the current one, shows
+  // the played note on its keys or fretboard; a note-on of velocity 0
+  // takes it off as a note-off does.
+  const int pianoPage = PaletteIndex(TPianoSettings::kSection);
+  if (pianoPage >= 0 && ActiveTool() == ToolSheets[pianoPage])
+    if (auto* piano = dynamic_cast<TFPiano*>(palettes_[pianoPage]))
+      piano->ShowMidiMessage(static_cast<uint8_t>(status), midi::DataByte(data1), midi::DataByte(data2));
   constexpr int kGuitarPage = 8;
   if (ActiveTool() == ToolSheets[kGuitarPage])
     if (auto* guitar = dynamic_cast<TFGuitar*>(palettes_[kGuitarPage]))
       guitar->ShowMidiNote(change.Action == TPlayedKey::Light ? midi::NoteOn : midi::NoteOff, midi::DataByte(data1));
+}
+
+void TFProgramModule::PutOutPlayedKeys() {
+  const int pianoPage = PaletteIndex(TPianoSettings::kSection);
+  if (pianoPage >= 0)
+    if (auto* piano = dynamic_cast<TFPiano*>(palettes_[pianoPage])) piano->ClearLitKeys();
 }
 
 // ------------------------------------------------------------------ pages
@@ -260,6 +273,8 @@ void TFProgramModule::StopPlayAndRecord() {
   for (int i = 0; i < DocumentCount(); ++i)
     if (TFFileEditor* editor = Document(i)) editor->StopPlayback();
   CloseMidiOutput();
+  // The end of the track stops here too: nothing sounds, nothing stays lit.
+  if (!destroying_) PutOutPlayedKeys();
 }
 
 // ------------------------------------------------------------------ settings

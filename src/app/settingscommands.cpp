@@ -13,6 +13,7 @@
 #include "dialogs/devicehost.h"
 #include "dialogs/firstrun.h"
 #include "dialogs/settingsdialog.h"
+#include "palettes/piano.h"
 #include "playback/hiddenview.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
@@ -122,12 +123,18 @@ void TFProgramModule::ASettingsExecute() {
     dialog.ShowModal();
     names = dialog.NamesChanged();
   }
-  if (names) {
-    // The program and every open score write notes with the new letters.
-    Settings.LoadNoteNames();
-    Settings.ApplyNoteNames();
-  }
+  if (names) NoteNamesChanged();
   UpdateActionStates();
+}
+
+void TFProgramModule::NoteNamesChanged() {
+  // The program and every open score write notes with the new letters;
+  // the piano's keys show them.
+  Settings.LoadNoteNames();
+  Settings.ApplyNoteNames();
+  const int pianoPage = PaletteIndex(TPianoSettings::kSection);
+  if (pianoPage >= 0)
+    if (auto* piano = dynamic_cast<TFPiano*>(palettes_[pianoPage])) piano->SetKeyNames(Settings.Notes.Letters());
 }
 
 void TFProgramModule::ShowFirstRunDialog() {

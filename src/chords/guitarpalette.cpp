@@ -317,7 +317,7 @@ void TFGuitar::EnterHeldChord() {
   // The chord sounds as one group: the output closes after its last note.
   for (size_t i = 0; i < sounding.size(); ++i)
     host_->SoundPitch(sounding[i], values_.GuitarDuration, kGuitarEntryVelocity,
-                      SoundModeOf(static_cast<int>(i), static_cast<int>(sounding.size())));
+                      SoundModeOf(static_cast<int>(i), static_cast<int>(sounding.size())), TSoundFrom::Guitar);
 }
 
 void TFGuitar::PlayHeldChord() {

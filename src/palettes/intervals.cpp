@@ -229,7 +229,7 @@ bool TFIntervals::IntervalClick(int number) {
   if (!InsertNote(*score, entry.Octave, entry.Step, values_.IntervalDuration, marks)) return false;
   const int length = score->LastEntryLength ? score->LastEntryLength : values_.IntervalDuration;
   if (!chord) view->AdvanceCursor(length, -1, -1, true);
-  if (host_) host_->SoundPitch(pitch, length, kEntryVelocity, smAlone);
+  if (host_) host_->SoundPitch(pitch, length, kEntryVelocity, smAlone, TSoundFrom::Entry);
   return true;
 }
 

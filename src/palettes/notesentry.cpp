@@ -141,7 +141,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
           InsertGraceNote(*score, octave, step, ticks, flags, v.VorschlagInterval,
                           static_cast<uint16_t>(v.VorschlagDuration), v.VorschlagLiga, marks, bracket,
                           DrumStyleForEntry(*score));
-          if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity, smAlone);
+          if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity, smAlone, TSoundFrom::Entry);
           break;
         }
         const int head = tablature                    ? 0
@@ -152,7 +152,7 @@ bool TFNotes::InsertToolItem(TQSWindow& view, TInsertFrom from) {
           entered = false;
           break;
         }
-        if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity, smAlone);
+        if (host_) host_->SoundPitch(std::clamp(pitch, 0, 127), ticks, kEntryVelocity, smAlone, TSoundFrom::Entry);
         if (advance) view.AdvanceCursor(score->LastEntryLength ? score->LastEntryLength : ticks);
       } else {
         entered = false;

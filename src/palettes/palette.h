@@ -84,6 +84,14 @@ enum class TInsertFrom : uint8_t {
   QuickButton,  // a Quick-regime tool button: at the cursor, the cursor moves on
 };
 
+// Where a sounded note was entered from: each has its own setting that
+// says whether it sounds.
+enum class TSoundFrom : uint8_t {
+  Entry,   // the Notes and Intervals pages, the keys: entered notes sound
+  Piano,   // a key of the on-screen piano
+  Guitar,  // a click on the fretboard
+};
+
 // What the palettes ask of the main window and of the active document.
 // Where a sounded note stands among the notes entered together: the first,
 // one between, the last, or the only one. The output closes a while after
@@ -103,10 +111,10 @@ class TPaletteHost {
   virtual TQSScore* ActiveScore() = 0;
   // The note just entered sounds (MIDI pitch, length in ticks, the
   // velocity step 0-7 of the entry sound, and where it stands among the
-  // notes entered together: TSoundMode); the main window plays it through
-  // its MIDI output when its settings say that entered notes sound, and
-  // does nothing otherwise.
-  virtual void SoundPitch(int pitch, int ticks, int velocityStep, int mode) = 0;
+  // notes entered together: TSoundMode, and where it was entered from); the
+  // main window plays it through its MIDI output when its settings say that
+  // notes entered from there sound, and does nothing otherwise.
+  virtual void SoundPitch(int pitch, int ticks, int velocityStep, int mode, TSoundFrom from) = 0;
   // The note value a click would enter (ticks 1024 .. 8, 0 for none),
   // shown by the active document's playback editors.
   virtual void SetEntryDuration(int ticks) = 0;
@@ -129,7 +137,7 @@ class TPaletteHost {
   virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
     (void)program;
     for (size_t i = 0; i < pitches.size(); ++i)
-      SoundPitch(pitches[i], ticks, 3, SoundModeOf(static_cast<int>(i), static_cast<int>(pitches.size())));
+      SoundPitch(pitches[i], ticks, 3, SoundModeOf(static_cast<int>(i), static_cast<int>(pitches.size())), TSoundFrom::Entry);
   }
 };
 

@@ -13,6 +13,7 @@
 #include "score/headstyles.h"
 #include "score/score.h"
 #include "uikit/charbutton.h"
+#include "uikit/interface.h"
 #include "uikit/musickeyboard.h"
 #include "uikit/names.h"
 #include "uikit/settings.h"
@@ -187,11 +188,27 @@ void TFPiano::Arrange() {
 
 void TFPiano::OpenDrumStyles() {
   CBDrumStyles->SetDown(false);
+  if (picker_) {
+    TDropDownPicker* open = picker_;
+    picker_ = nullptr;
+    open->RemoveFreeNotification(this);
+    open->Close();
+  }
   auto* p = new TFChooseDrum(nullptr);
   p->FillDrumButtons(Styles());
   p->SetDrumStyle(values_.DrumStyle);
   p->OnChoose = [this](TObject*, int index) { DrumStyleChosen(index); };
+  // The Helper tells of the drum styles while the picker is open.
+  ShowHelperContext({"DrumStyle"}, false);
+  p->OnDestroy = [](TObject*) { ReturnHelperContext(); };
+  picker_ = p;
+  p->FreeNotification(this);
   p->DropDownBelow(*CBDrumStyles);
+}
+
+void TFPiano::Notification(TComponent* component, TOperation operation) {
+  TQSToolPage::Notification(component, operation);
+  if (operation == opRemove && component == picker_) picker_ = nullptr;
 }
 
 TDrumStyles& TFPiano::Styles() { return TFNotes::SharedDrumStyles(); }
@@ -308,7 +325,7 @@ bool TFPiano::KeyClick(int octave, int note, int tone) {
     if (!InsertNote(*score, entry.Octave, entry.Step, ticks, marks, 0, head)) return false;
     if (host_)
       host_->SoundPitch(std::clamp(PianoKeyPitch(octave, note, tone), 0, 127),
-                        score->LastEntryLength ? score->LastEntryLength : ticks, kEntryVelocity, smAlone);
+                        score->LastEntryLength ? score->LastEntryLength : ticks, kEntryVelocity, smAlone, TSoundFrom::Piano);
   }
   if (!CBChord->Down()) view->AdvanceCursor(score->LastEntryLength ? score->LastEntryLength : ticks, -1, -1, true);
   return true;

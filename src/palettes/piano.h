@@ -13,6 +13,7 @@
 
 namespace qs {
 
+class TDropDownPicker;
 class TECCharButton;
 class TECMusicKeyboard;
 class TUpDown;
@@ -63,8 +64,10 @@ class TFPiano : public TQSToolPage, public TPalette {
   int DrumStyle() const { return values_.DrumStyle; }
   void SetDrumStyle(int index);
   void DrumStyleChosen(int index);
-  // Drops the drum style picker down below its button.
+  // Drops the drum style picker down below its button (one at a time).
   void OpenDrumStyles();
+  // The drum style picker while it is open, else null.
+  TDropDownPicker* OpenedPicker() const { return picker_; }
   // The seven note letters shown on the keys and typed.
   void SetKeyNames(const std::string& letters);
   // Playback lights and darkens the keys of the sounding pitches.
@@ -83,6 +86,9 @@ class TFPiano : public TQSToolPage, public TPalette {
   TECCharButton *CBDrumStyles = nullptr, *CBChord = nullptr;
   TUpDown *UDTremolo = nullptr, *UDTreole = nullptr;
 
+ protected:
+  void Notification(TComponent* component, TOperation operation) override;
+
  private:
   void MakeControls();
   void Arrange();
@@ -95,6 +101,7 @@ class TFPiano : public TQSToolPage, public TPalette {
   TPianoSettings values_;
   bool loading_ = true;
   std::string cursor_;
+  TDropDownPicker* picker_ = nullptr;
 };
 
 }  // namespace qs

@@ -22,6 +22,7 @@
 #include "base/inifile.h"
 #include "chords/chordname.h"
 #include "interchange/musicxml.h"
+#include "palettes/piano.h"
 #include "layout/layout.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
@@ -33,6 +34,7 @@
 #include "uikit/lrf.h"
 #include "uikit/menu.h"
 #include "uikit/menuitem.h"
+#include "uikit/musickeyboard.h"
 #include "uikit/names.h"
 #include "uikit/pagecontrol.h"
 #include "view/window.h"
@@ -460,12 +462,16 @@ TEST_F(DocumentFilesTest, NoteNamesComeFromTheSettingsAndReachTheScores) {
   EXPECT_EQ(PitchName(1), "Cis");
   TFFileEditor* doc = main_->NewDocument();
   EXPECT_EQ(doc->Score().NoteNames, "CREFGAB");
+  auto* piano = TFPiano::Instance();
+  ASSERT_NE(piano, nullptr);
+  EXPECT_EQ(piano->MKKeyboard->Keys(), "CREFGAB");
+  // As the settings dialog changes them.
   main_->Settings.Notes.Names[10] = "B";
   main_->Settings.Notes.Names[11] = "H";
   main_->Settings.SaveNoteNames();
-  main_->Settings.LoadNoteNames();
-  main_->Settings.ApplyNoteNames();
+  main_->NoteNamesChanged();
   EXPECT_EQ(doc->Score().NoteNames, "CREFGAH");
+  EXPECT_EQ(piano->MKKeyboard->Keys(), "CREFGAH") << "the piano's keys follow";
   EXPECT_EQ(TIniFile(dir_ + "ProgramSetting.ini").ReadString("Notes", "N12", ""), "H");
   // The program's own letters again for the other tests.
   Stop();

@@ -18,6 +18,7 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "palettes/notes.h"
+#include "palettes/piano.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "platform/actions.h"
@@ -325,6 +326,17 @@ TEST_F(MainWindowTest, TheHelperContextFollowsTheDocumentsAndTheToolPage) {
   EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"Vorschlag"});
   delete notes->OpenedPicker();
   EXPECT_EQ(HelperContextPath(), (std::vector<std::string>{"Opened", "Notes"}));
+  // So does the Piano page's drum style picker.
+  choose(7);
+  const std::vector<std::string> piano = HelperContextPath();
+  auto* keys = dynamic_cast<TFPiano*>(main_->PaletteOf(main_->ToolSheets[7]));
+  ASSERT_NE(keys, nullptr);
+  keys->OpenDrumStyles();
+  EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"DrumStyle"});
+  delete keys->OpenedPicker();
+  EXPECT_EQ(keys->OpenedPicker(), nullptr);
+  EXPECT_EQ(HelperContextPath(), piano);
+  choose(0);
   main_->CloseEditor(main_->ActiveEditor());
   EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"Main"});
   // The help commands are offered: the containers and the news of this

@@ -18,6 +18,7 @@
 #include "app/mainwindow.h"
 #include "app/mididevices.h"
 #include "interchange/musicxml.h"
+#include "palettes/piano.h"
 #include "layout/layout.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
@@ -38,6 +39,8 @@
 #include "score/piece.h"
 #include "score/score.h"
 #include "uikit/language.h"
+#include "uikit/musickeyboard.h"
+#include "uikit/pagecontrol.h"
 #include "uikit/settings.h"
 #include "view/window.h"
 
@@ -210,6 +213,104 @@ TEST_F(PlayRecordTest, StopEndsPlaybackAndWhatSounds) {
   EXPECT_EQ(port_->Taken().size(), heard) << "nothing after Stop";
   EXPECT_LT(port_->NoteOns().size(), 5u);
   EXPECT_EQ(doc_->QSWindow->CursorType(), TQSCursorType::ctStaff);
+}
+
+// While the Piano page is current the keys of the played notes light and
+// go out again, a note-on of velocity 0 as a note-off; Stop and the end
+// of the score put out every key. On another page, or with the lighting
+// off in the settings, nothing lights.
+TEST_F(PlayRecordTest, ThePianoPageLightsThePlayedKeys) {
+  constexpr int kPiano = 7, kGuitar = 8;
+  auto choose = [&](int page) {
+    main_->PCTools->SetActivePage(main_->ToolSheets[page]);
+    main_->SetActiveTool(main_->ToolSheets[page]);
+  };
+  auto* piano = dynamic_cast<TFPiano*>(main_->PaletteOf(main_->ToolSheets[kPiano]));
+  ASSERT_NE(piano, nullptr);
+  const TECMusicKeyboard& keys = *piano->MKKeyboard;
+  auto lit = [&] {
+    std::vector<int> pitches;
+    static constexpr int kPitchOfSlot[7] = {0, 2, 4, 5, 7, 9, 11};
+    for (int i = 0; i < TECMusicKeyboard::kWhiteKeys; ++i)
+      for (bool black : {false, true})
+        if (keys.KeyState(i, black) == TECMusicKeyboard::ksLit)
+          pitches.push_back((i + 12) / 7 * 12 + kPitchOfSlot[(i + 12) % 7] + (black ? 1 : 0));
+    return pitches;
+  };
+  // The score played: its notes light their keys, and at its end, which
+  // stops playback by itself, none is lit.
+  doc_->QSWindow->GotoScoreStart();
+  ASSERT_TRUE(main_->RunCommand("APlay"));
+  choose(kPiano);
+  EXPECT_TRUE(PumpUntil([&] {
+    const std::vector<int> now = lit();
+    return now.size() == 1 && now[0] >= 60 && now[0] <= 67;
+  }));
+  ASSERT_TRUE(PumpUntil([&] { return !main_->IsPlaying(); }));
+  EXPECT_EQ(lit(), std::vector<int>{});
+
+  // Recording step by step plays nothing by itself: only these messages.
+  main_->SetRecordRealTime(false);
+  main_->SetRecordMetronome(false);
+  ASSERT_TRUE(main_->RunCommand("ARecord"));
+  // The Recording page came up: the user turns to the Piano page.
+  choose(kPiano);
+  const struct {
+    uint8_t Status, Key, Velocity;
+    std::vector<int> Lit;
+  } steps[] = {
+      {0x90, 61, 90, {61}},       // C sharp 4 on
+      {0x90, 70, 90, {61, 70}},   // B flat 4 on
+      {0x80, 61, 64, {70}},       // a note-off
+      {0x91, 48, 90, {48, 70}},   // another channel
+      {0x91, 48, 0, {70}},        // a note-on of velocity 0
+      {0xB0, 70, 0, {70}},        // a controller changes nothing
+      {0x99, 36, 100, {36, 70}},  // the drums light their keys too
+  };
+  for (const auto& step : steps) {
+    main_->ShowPlayedNote(step.Status, step.Key, step.Velocity);
+    EXPECT_EQ(lit(), step.Lit) << std::hex << int(step.Status) << std::dec << " " << int(step.Key);
+  }
+  ASSERT_TRUE(main_->RunCommand("AStop"));
+  EXPECT_EQ(lit(), std::vector<int>{}) << "Stop puts out every key";
+  // A message queued before the stop lights nothing after it.
+  choose(kPiano);
+  main_->ShowPlayedNote(0x90, 61, 90);
+  EXPECT_EQ(lit(), std::vector<int>{});
+  ASSERT_TRUE(main_->RunCommand("ARecord"));
+  choose(kPiano);
+  main_->Settings.Effects.ShowPianoNote = false;
+  main_->ShowPlayedNote(0x90, 61, 90);
+  EXPECT_EQ(lit(), std::vector<int>{}) << "lighting off";
+  main_->Settings.Effects.ShowPianoNote = true;
+  choose(kGuitar);
+  main_->ShowPlayedNote(0x90, 61, 90);
+  EXPECT_EQ(lit(), std::vector<int>{}) << "the Guitar page is current";
+  ASSERT_TRUE(main_->RunCommand("AStop"));
+}
+
+// A note entered sounds when the setting of where it came from says so:
+// the piano's keys, the fretboard and the other pages each have their own.
+TEST_F(PlayRecordTest, EachWayOfEnteringSoundsByItsOwnSetting) {
+  TEffectsSettings& effects = main_->Settings.Effects;
+  const struct {
+    bool PlayMouse, PlayPiano, PlayGuitar;
+    TSoundFrom From;
+    bool Sounds;
+  } cases[] = {
+      {true, false, false, TSoundFrom::Entry, true},   {false, true, true, TSoundFrom::Entry, false},
+      {false, true, false, TSoundFrom::Piano, true},   {true, false, true, TSoundFrom::Piano, false},
+      {false, false, true, TSoundFrom::Guitar, true},  {true, true, false, TSoundFrom::Guitar, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(&c - cases));
+    effects.PlayMouse = c.PlayMouse;
+    effects.PlayPiano = c.PlayPiano;
+    effects.PlayGuitar = c.PlayGuitar;
+    const size_t before = port_->NoteOns().size();
+    main_->SoundPitch(61, 64, 3, smAlone, c.From);
+    EXPECT_EQ(port_->NoteOns().size(), before + (c.Sounds ? 1 : 0));
+  }
 }
 
 // Step by step: each key let go becomes a note of the quantum at the

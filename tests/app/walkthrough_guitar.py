@@ -83,10 +83,10 @@ def run(program, source, outdir):
     folder = os.path.join(outdir, "program")
     program = private_program(program, folder)
     with open(os.path.join(folder, "ProgramSetting.ini"), "w", encoding="utf-8") as f:
-        # Entered notes stay silent: no message about a missing sound card
-        # comes between the clicks.
+        # Fretboard clicks stay silent: no message about a missing sound
+        # card comes between the clicks.
         f.write("[Tools]\nLanguage=ENU\nStartModule=0\n[FProgramModule]\nActiveTool=%d\n"
-                "[Effects]\nPlayMouse=0\n" % GUITAR_PAGE)
+                "[Effects]\nPlayGuitar=0\n" % GUITAR_PAGE)
     env = dict(os.environ)
     env.pop("QT_QPA_PLATFORM", None)
     song = os.path.join(outdir, "song.xml")

@@ -15,7 +15,9 @@ Into a MusicXML score of empty measures:
     highest key, saved; DrumMap.ini holds it.
 The document saved as MusicXML holds the notes in order, the chord, the F
 sharp of the fifth above B spelled with its sharp, and the rest; the
-piano keeps the drum style chosen.
+piano keeps the drum style chosen. Saved as a score file, closed and
+opened again, it holds the same notes, and the drum note is drawn with the
+head it had before.
 
 usage: walkthrough_piano.py PROGRAM MUSICXML OUTDIR   (run under xvfb-run)
 """
@@ -25,7 +27,7 @@ import time
 import xml.etree.ElementTree as ET
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from walkthrough import Session, chapter, check, pitches, wait  # noqa: E402
+from walkthrough import Session, chapter, check, contents, pitches, wait  # noqa: E402
 from walkthrough_files import private_program  # noqa: E402
 from window_edit import Staff, windows  # noqa: E402
 from window_smoke import window_rect  # noqa: E402
@@ -44,6 +46,20 @@ PICKER_CLIENT = (2, 15)
 def dark(shot, x, y):
     i = shot.at(x, y)
     return shot.p[i] < 60 and shot.p[i + 1] < 60 and shot.p[i + 2] < 60
+
+
+def drum_note(shot):
+    """The drawn points of the last quarter of the second measure (where
+    the drum note stands), from its right barline and the staff's top
+    line."""
+    staff = Staff(shot)
+    x0, x1 = staff.measure(1)
+    out = set()
+    for x in range(x1 - (x1 - x0) // 4, x1 - 1):
+        for y in range(int(staff.top - 4 * staff.gap), int(staff.bottom + 3 * staff.gap)):
+            if shot.ink(x, y):
+                out.add((x - x1, y - staff.top))
+    return out
 
 
 class Keyboard:
@@ -164,7 +180,7 @@ def run(program, source, outdir):
         click(x - ox + PICKER_CLIENT[0] + 27 + 13, y - oy + PICKER_CLIENT[1] + 13)  # the second style
         time.sleep(0.4)
         click(*kb.white(5, 2))
-        shot("drum-entered")
+        entered = shot("drum-entered")
 
         # 5. The saved file holds the notes in order.
         exported = os.path.join(outdir, "piano.xml")
@@ -182,7 +198,25 @@ def run(program, source, outdir):
         check(settings and "DrumStyle=1" in open(settings[0], encoding="utf-8").read().split("[Piano]")[1],
               "the second drum style kept as the piano's")
 
-        # 6. The drum map: a name for the highest key, saved.
+        # 6. Saved as a score file, closed and opened again.
+        saved = os.path.join(outdir, "piano.sfd")
+        session.save_as(saved, "the score file")
+        music = [line for line in contents(program, saved) if "Music:" in line]
+        check(music and "10 notes" in music[0], "the score file holds the ten notes: %s" % music)
+        menu("f", "c")
+        time.sleep(1.0)
+        menu("f", "o")
+        dialog(saved)
+        wait("the reopened file", lambda: windows(d, "piano - Quillstave 4"), 30)
+        time.sleep(1.0)
+        reopened = shot("reopened")
+        check(drum_note(reopened) == drum_note(entered) and drum_note(entered),
+              "the reopened drum note is drawn with the head it was entered with")
+        again = os.path.join(outdir, "again.xml")
+        session.save_as(again, "the MusicXML file of the reopened score")
+        check(pitches(again) == notes, "the reopened score holds the same notes: %s" % pitches(again))
+
+        # 7. The drum map: a name for the highest key, saved.
         ox, oy, _, _ = window_rect(d, session.main)
         click(*LIBRARIES_MENU)
         time.sleep(0.4)

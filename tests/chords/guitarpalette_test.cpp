@@ -32,9 +32,11 @@ struct TFakeHost : TPaletteHost {
   std::vector<int> Played;
   int Program = -1;
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int pitch, int, int, int mode) override {
+  std::set<TSoundFrom> SoundedFrom;
+  void SoundPitch(int pitch, int, int, int mode, TSoundFrom from) override {
     Sounds.push_back(pitch);
     Modes.push_back(mode);
+    SoundedFrom.insert(from);
   }
   void PlayNotes(int program, const std::vector<int>& pitches, int) override {
     Program = program;
@@ -94,6 +96,7 @@ TEST_F(GuitarPaletteTest, HeldFretsEnterOneChordAtTheCursor) {
   EXPECT_EQ(Host.Modes.front(), smAlone);
   EXPECT_EQ(std::vector<int>(Host.Modes.end() - 6, Host.Modes.end()),
             (std::vector<int>{smFirst, smBetween, smBetween, smBetween, smBetween, smLast}));
+  EXPECT_EQ(Host.SoundedFrom, std::set<TSoundFrom>{TSoundFrom::Guitar}) << "the fretboard's own sound setting decides";
   // Clicking a held fret again lifts it: five notes are left.
   Hold(0, 3);
   EXPECT_EQ(View->NotesAtCursor(notes), 5);

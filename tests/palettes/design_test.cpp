@@ -34,7 +34,7 @@ using V = TFDesign::TValue;
 struct TFakeHost : TPaletteHost {
   TQSScore* Score = nullptr;
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int, int, int, int) override {}
+  void SoundPitch(int, int, int, int, TSoundFrom) override {}
   void SetEntryDuration(int) override {}
   void PaletteActivated(const std::string&) override {}
   void SetPaletteAttached(const std::string&, bool) override {}

@@ -38,7 +38,9 @@ struct TFakeHost : TPaletteHost {
   int EntryDuration = -1;
   int Count = 0;
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int pitch, int ticks, int velocity, int) override { Sounds.push_back({pitch, ticks, velocity}); }
+  void SoundPitch(int pitch, int ticks, int velocity, int, TSoundFrom) override {
+    Sounds.push_back({pitch, ticks, velocity});
+  }
   void SetEntryDuration(int ticks) override { EntryDuration = ticks; }
   void PaletteActivated(const std::string&) override {}
   void SetPaletteAttached(const std::string&, bool) override {}

@@ -28,9 +28,11 @@ namespace td = qs::testdriver;
 
 struct TFakeHost : TPaletteHost {
   TQSScore* Score = nullptr;
-  std::vector<std::array<int, 2>> Sounds;
+  std::vector<std::array<int, 3>> Sounds;  // pitch, ticks, where from
   TQSScore* ActiveScore() override { return Score; }
-  void SoundPitch(int pitch, int ticks, int, int) override { Sounds.push_back({pitch, ticks}); }
+  void SoundPitch(int pitch, int ticks, int, int, TSoundFrom from) override {
+    Sounds.push_back({pitch, ticks, static_cast<int>(from)});
+  }
   void SetEntryDuration(int) override {}
   void PaletteActivated(const std::string&) override {}
   void SetPaletteAttached(const std::string&, bool) override {}
@@ -109,6 +111,7 @@ TEST_F(KeyPalettes, PianoKeysEnterNotesChordsAndRests) {
   EXPECT_FALSE(HasAccidental(b[0]));
   ASSERT_EQ(Host.Sounds.size(), 1u);
   EXPECT_EQ(Host.Sounds[0][0], 58);
+  EXPECT_EQ(Host.Sounds[0][2], static_cast<int>(TSoundFrom::Piano)) << "the piano's own sound setting decides";
   EXPECT_EQ(View->CursorPosition.Tick, 128);
   keys.SetFocus();
   td::PressKey(keys, VK_SPACE);
@@ -188,6 +191,7 @@ TEST_F(KeyPalettes, IntervalButtonsEnterByInterval) {
   EXPECT_EQ(note(1, 0)->Fields.Pitch, 0x70) << "C6";
   ASSERT_EQ(Host.Sounds.size(), 1u);
   EXPECT_EQ(Host.Sounds[0][0], 84);
+  EXPECT_EQ(Host.Sounds[0][2], static_cast<int>(TSoundFrom::Entry));
 }
 
 }  // namespace
