@@ -147,6 +147,7 @@ void TFFileEditor::StartRecording() {
     score_->TwoHandRecording = r->TwoHands ? 1 : 0;
     player.SetRecordRealTime(r->RecordRealTime);
     player.SetRecordMetronome(r->RecordMetronome);
+    player.ClickDuration = std::clamp(r->MetrDuration, 1, 255);
     player.FirstBeatVelocity = midi::DataByte(r->MetrFirstVelocity);
     player.OtherBeatVelocity = midi::DataByte(r->MetrOtherVelocity);
   }
