@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <mutex>
@@ -492,6 +492,102 @@ TEST_F(PlayRecordTest, TheTestPlayGoesThroughTheProgramsOutput) {
   const size_t heard = port_->Taken().size();
   PumpFor(400);
   EXPECT_EQ(port_->Taken().size(), heard);
+}
+
+}  // namespace
+
+#include "playback/eventeditor.h"
+#include "playback/eventproperties.h"
+#include "playback/playbackeditor.h"
+#include "score/marks.h"
+
+namespace {
+
+// The MIDI events of the first piece as "measure:tick:bytes".
+std::vector<std::string> EventsOf(TQSScore& score) {
+  std::vector<std::string> out;
+  TQSPiece* piece = score.GetPiece(0);
+  for (int i = 0; i < piece->ColumnCount(); ++i)
+    for (const TQSItem* item : piece->GetColumn(i)->Items)
+      if (const auto* e = dynamic_cast<const TQSMIDIEvent*>(item)) {
+        std::string text = std::to_string(i) + ":" + std::to_string(e->Fields.Time) + ":";
+        for (uint8_t byte : e->Data) {
+          char hex[3];
+          std::snprintf(hex, sizeof hex, "%02X", byte);
+          text += hex;
+        }
+        out.push_back(text);
+      }
+  return out;
+}
+
+// Answers the event properties dialog, once it shows, with a text; what it
+// held first is kept in `shown`.
+void AnswerEventDialog(std::string text, std::string* shown) {
+  td::Later([text, shown] {
+    auto* dialog = td::WaitForModal() ? dynamic_cast<TFEventProperties*>(Screen().ActiveForm()) : nullptr;
+    if (!dialog) {
+      ADD_FAILURE() << "no event properties dialog";
+      td::KeyToModal(VK_ESCAPE);
+      return;
+    }
+    if (shown) *shown = dialog->EventText();
+    dialog->SetEventText(text);
+    td::Click(*dialog->BBOk, 5, 5);
+  });
+}
+
+// Answers the question that shows with the button of a result.
+void AnswerQuestion(int result) {
+  td::Later([result] {
+    TCustomForm* box = td::WaitForModal() ? Screen().ActiveForm() : nullptr;
+    for (int i = 0; box && i < box->ComponentCount(); ++i)
+      if (auto* button = dynamic_cast<TButton*>(box->Components(i)); button && button->ModalResult == result)
+        return td::Click(*button, 5, 5);
+    ADD_FAILURE() << "no question with that answer";
+    td::KeyToModal(VK_ESCAPE);
+  });
+}
+
+// The side editors change the score through the document: a key struck on
+// the piano roll becomes a note of the entry duration where it was struck;
+// the event editor adds an event at its cursor from the properties dialog,
+// changes the chosen event's bytes and deletes it after asking.
+TEST_F(PlayRecordTest, SideEditorActionsChangeTheScore) {
+  main_->SetEntryDuration(256);
+  doc_->ToggleSideEditor(TSideEditorKind::Playback);
+  auto* roll = dynamic_cast<TQSPlaybackEditor*>(doc_->SideEditor(TSideEditorKind::Playback));
+  ASSERT_NE(roll, nullptr);
+  roll->OnPlaybackNote(roll, 2, 128, 61);
+  EXPECT_EQ(NotesOf(doc_->Score(), 2, true), (std::vector<std::string>{"128:61/256"}));
+
+  doc_->QSWindow->GotoScoreStart();
+  doc_->QSWindow->AdvanceCursor(0, 3, 0);
+  doc_->ToggleSideEditor(TSideEditorKind::Events);
+  auto* events = dynamic_cast<TQSEventEditor*>(doc_->SideEditor(TSideEditorKind::Events));
+  ASSERT_NE(events, nullptr);
+  doc_->SyncSideEditors();
+  td::ProcessMessages();
+  AnswerEventDialog("B0 07 40", nullptr);
+  events->OnAddEvent(events);
+  ASSERT_EQ(EventsOf(doc_->Score()), (std::vector<std::string>{"3:0:B00740"}));
+
+  // Chosen with the mouse, the event is edited and then deleted.
+  const TRect label = events->Measures().at(3).Events.at(0).Label;
+  td::Click(*events, (label.Left + label.Right) / 2 - events->HorzBar->Position(),
+            (label.Top + label.Bottom) / 2 - events->VertBar->Position());
+  ASSERT_TRUE(events->HasSelection()) << label.Left << "," << label.Top;
+  std::string shown;
+  AnswerEventDialog("B0 07 20", &shown);
+  events->OnEditEvent(events);
+  EXPECT_EQ(shown, "B00740");
+  EXPECT_EQ(EventsOf(doc_->Score()), (std::vector<std::string>{"3:0:B00720"}));
+  AnswerQuestion(mrNo);
+  events->OnDeleteEvent(events);
+  EXPECT_EQ(EventsOf(doc_->Score()).size(), 1u) << "kept when the answer is no";
+  AnswerQuestion(mrYes);
+  events->OnDeleteEvent(events);
+  EXPECT_EQ(EventsOf(doc_->Score()), (std::vector<std::string>{}));
 }
 
 }  // namespace
