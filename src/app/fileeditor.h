@@ -24,6 +24,7 @@ class TQSScore;
 class TQSWindow;
 class TECFormLanguage;
 class TMidiPorts;
+class TQSPlayClock;
 class TQSPlayer;
 class TTimer;
 struct TQSCalcItem;
@@ -164,6 +165,10 @@ class TFFileEditor : public TForm, public TQSEditorHostOwner {
   TDocumentPlayHost PlayHost;
   // The view's player (its play and record threads).
   TQSPlayer& Player();
+  // The clock the player paces its threads by (nullptr: the system clock),
+  // for rendering and tests; set while nothing plays. It must outlive the
+  // document.
+  void SetPlayClock(TQSPlayClock* clock);
   // Play from the cursor, with the metronome and click velocities of the
   // settings; the cursor follows the play position.
   void StartPlayback();
@@ -257,6 +262,7 @@ class TFFileEditor : public TForm, public TQSEditorHostOwner {
   void FinishPlay();
   std::unique_ptr<TQSScore> score_;
   std::unique_ptr<TQSPlayer> player_;
+  TQSPlayClock* playClock_ = nullptr;
   // The ports the threads send to, fixed when playing starts.
   std::atomic<TMidiPorts*> playPorts_ = nullptr;
   // Gone with the document, for what the threads queued.

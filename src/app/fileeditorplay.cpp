@@ -49,12 +49,19 @@ std::vector<int> AccidentalModifiers(int alteration, int inForce) {
 
 TQSPlayer& TFFileEditor::Player() {
   if (!player_) {
-    player_ = std::make_unique<TQSPlayer>(*QSWindow);
+    player_ = std::make_unique<TQSPlayer>(*QSWindow, playClock_);
     // What the threads leave for the window thread (the end, the cursor at
     // the last event) runs there as soon as it can.
     player_->Post = [](std::function<void()> f) { TThread::Queue(std::move(f)); };
   }
   return *player_;
+}
+
+void TFFileEditor::SetPlayClock(TQSPlayClock* clock) {
+  if (Busy() || clock == playClock_) return;
+  playClock_ = clock;
+  // The next Play or Record makes the player again on the new clock.
+  player_.reset();
 }
 
 bool TFFileEditor::Busy() const { return player_ && (player_->IsPlaying() || player_->IsRecording()); }
@@ -147,6 +154,7 @@ void TFFileEditor::StartRecording() {
     score_->TwoHandRecording = r->TwoHands ? 1 : 0;
     player.SetRecordRealTime(r->RecordRealTime);
     player.SetRecordMetronome(r->RecordMetronome);
+    player.ClickDuration = std::clamp(r->MetrDuration, 1, 255);
     player.FirstBeatVelocity = midi::DataByte(r->MetrFirstVelocity);
     player.OtherBeatVelocity = midi::DataByte(r->MetrOtherVelocity);
   }

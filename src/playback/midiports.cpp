@@ -82,6 +82,7 @@ class TSynthOutput : public TMidiOutput {
   void SendShort(const uint8_t* message, size_t size) override { TQSSynthesizer::Shared().Short(message, size); }
   void SendSysEx(const uint8_t* data, size_t size) override { TQSSynthesizer::Shared().SysEx(data, size); }
   void ApplyVolume(int volume) override { TQSSynthesizer::Shared().SetGain(TQSSynthesizer::kOwnGain * volume / 65535); }
+  bool ScalesLevels() const override { return false; }
 };
 
 class TSequencerOutput : public TMidiOutput {
@@ -170,11 +171,30 @@ void TMidiOutput::SetVolume(int volume) {
   if (open_) ApplyVolume(volume_);
 }
 
+namespace {
+
+uint8_t ScaledLevel(uint8_t level, int volume) { return static_cast<uint8_t>((level * volume + 32767) / 65535); }
+
+}  // namespace
+
 void TMidiOutput::ApplyVolume(int volume) {
-  const int v = (volume * 16383 + 32767) / 65535;
-  const uint8_t message[] = {0xF0, 0x7F, 0x7F, 0x04, 0x01, static_cast<uint8_t>(v & 0x7F),
-                             static_cast<uint8_t>(v >> 7), 0xF7};
-  SendSysEx(message, sizeof message);
+  // Few devices take the General MIDI master volume; every one takes the
+  // channel volume.
+  for (uint8_t channel = 0; channel < 16; ++channel) {
+    const uint8_t message[] = {static_cast<uint8_t>(midi::Controller | channel), midi::CtlVolume,
+                               ScaledLevel(levels_[channel], volume)};
+    SendShort(message, sizeof message);
+  }
+}
+
+void TMidiOutput::SendChannel(const uint8_t* message, size_t size) {
+  if (size == 3 && (message[0] & 0xF0) == midi::Controller && message[1] == midi::CtlVolume && ScalesLevels()) {
+    levels_[message[0] & 0x0F] = message[2];
+    const uint8_t scaled[] = {message[0], message[1], ScaledLevel(message[2], volume_)};
+    SendShort(scaled, sizeof scaled);
+    return;
+  }
+  SendShort(message, size);
 }
 
 void TMidiOutput::Close() {
@@ -198,14 +218,14 @@ void TMidiOutput::PutShort(uint8_t status, uint8_t data1, uint8_t data2) {
   if (status < 0x80 || status >= 0xF0) return;
   const uint8_t message[] = {status, static_cast<uint8_t>(data1 & 0x7F), static_cast<uint8_t>(data2 & 0x7F)};
   std::lock_guard lock(lock_);
-  if (open_) SendShort(message, 1 + static_cast<size_t>(midi::ChannelDataBytes(status)));
+  if (open_) SendChannel(message, 1 + static_cast<size_t>(midi::ChannelDataBytes(status)));
 }
 
 void TMidiOutput::PutLong(const uint8_t* data, size_t size) {
   std::lock_guard lock(lock_);
   if (!open_) return;
   midi::SplitEventBytes(
-      data, size, [&](const uint8_t* m, size_t n) { SendShort(m, n); },
+      data, size, [&](const uint8_t* m, size_t n) { SendChannel(m, n); },
       [&](const uint8_t* m, size_t n) { SendSysEx(m, n); });
 }
 

@@ -74,11 +74,20 @@ class TMidiOutput : public TMidiPortState {
   virtual void DoClose() = 0;
   virtual void SendShort(const uint8_t* message, size_t size) = 0;
   virtual void SendSysEx(const uint8_t* data, size_t size) = 0;
-  // The volume reaches the device: the General MIDI master volume.
+  // The volume reaches the device as controller 7 on all sixteen
+  // channels: each channel's own level (the last controller 7 sent to it,
+  // the General MIDI 100 before any) scaled by the volume. A port that
+  // has a volume of its own overrides this and ScalesLevels.
   virtual void ApplyVolume(int volume);
+  // Whether the controller 7 messages that pass are scaled by the volume,
+  // so that the levels a score sends at its start do not undo it.
+  virtual bool ScalesLevels() const { return true; }
 
  private:
+  // Sends a channel message, a level scaled; under the lock.
+  void SendChannel(const uint8_t* message, size_t size);
   int volume_ = 65535;
+  uint8_t levels_[16] = {100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100, 100};
 };
 
 // The output port of a device of MidiOutputDevices (an unknown name is

@@ -1,5 +1,6 @@
 #include "playback/player.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "playback/playclock.h"
@@ -366,6 +367,13 @@ void TQSPlayer::RecordThread() {
     std::lock_guard lock(recordLock_);
     i = recordTick_;
   }
+  // Passes until the sounding click ends; 0: none sounds.
+  int clickLeft = 0;
+  const int clickDuration = std::max(1, ClickDuration);
+  const auto endClick = [&] {
+    Fire(view_.OnPlayShort, &recordSender_, midi::NoteOff | (midi::ClickStatus & 0x0F), midi::ClickKey, 0);
+    clickLeft = 0;
+  };
   bool ended = true;
   try {
     while (recording_) {
@@ -383,10 +391,17 @@ void TQSPlayer::RecordThread() {
         }
         const int beat = MeterUnit(inside ? slot->MeterFor(recordMeasure_) : slot->EndMeter);
         const int length = slot->LengthFor(inside ? recordMeasure_ : last);
+        // A click ends after its duration, before the next one; one still
+        // sounding when the next comes is ended first, so that it strikes
+        // again.
+        if (clickLeft > 0 && --clickLeft == 0) endClick();
         if (i >= nextBeat) {
-          if (recordMetronome_)
+          if (recordMetronome_) {
+            if (clickLeft > 0) endClick();
             Fire(view_.OnPlayShort, &recordSender_, midi::ClickStatus, midi::ClickKey,
                  nextBeat == 0 ? FirstBeatVelocity : OtherBeatVelocity);
+            clickLeft = clickDuration;
+          }
           nextBeat += beat;
         }
         if (i >= length - 1) {
@@ -409,6 +424,7 @@ void TQSPlayer::RecordThread() {
     }
     if (ended) {
       std::lock_guard lock(recordLock_);
+      if (clickLeft > 0) endClick();
       Fire(view_.OnPlayShort, &recordSender_, midi::Meta, midi::MetaEndOfTrack, 0);
     }
   } catch (...) {

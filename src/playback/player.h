@@ -7,8 +7,9 @@
 // The play thread walks the play order one tick per pass (TQSPlayWalker)
 // on a clock, the system clock or a virtual one. The record thread plays
 // nothing: it counts ticks to time-stamp incoming notes, moves the record
-// position, counts in and clicks the metronome, and sends ($FF, 47, 0)
-// through OnPlayShort as it ends.
+// position, counts in and clicks the metronome (each click ended after
+// ClickDuration ticks), and sends ($FF, 47, 0) through OnPlayShort as it
+// ends.
 //
 // Threads: every operation runs on the window thread. The messages are
 // sent on the play and record threads while their lock is held. What
@@ -101,6 +102,9 @@ class TQSPlayer : public TObject, public TQSPlayControl {
   int GetRecordTicks();
   void SetRecordRealTime(bool value);
   void SetRecordMetronome(bool value);
+  // How long a metronome click of recording sounds, in ticks (at least
+  // one); set before starting.
+  int ClickDuration = 1;
   // The record position, whether the count-in still runs, and the tick
   // count, read together.
   struct TRecordPosition {

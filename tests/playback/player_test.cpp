@@ -148,9 +148,10 @@ TEST(Player, EndGoesThroughPost) {
 }
 
 // Real-time recording from tick 0 of a 4/4 measure: a measure of count-in
-// (four clicks, the first louder), during which the tick count stays 0;
-// then recording begins at the start of that same measure and the record
-// position moves with the clock. Stopping sends ($FF, 47, 0).
+// (four clicks, the first louder, each ended after its duration), during
+// which the tick count stays 0; then recording begins at the start of
+// that same measure and the record position moves with the clock.
+// Stopping ends the click that sounds and sends ($FF, 47, 0).
 TEST(Player, RecordCountInAndMetronome) {
   TPlayScore s(2);
   s.Layout();
@@ -159,6 +160,7 @@ TEST(Player, RecordCountInAndMetronome) {
   TQSPlayer player(*s.View, &clock);
   player.FirstBeatVelocity = 100;
   player.OtherBeatVelocity = 50;
+  player.ClickDuration = 64;
   player.SetRecordRealTime(true);
   player.SetRecordMetronome(true);
   s.View->Record();
@@ -176,14 +178,16 @@ TEST(Player, RecordCountInAndMetronome) {
   EXPECT_EQ(player.GetRecordTicks(), 130);
   EXPECT_TRUE(player.IsRealTimeRecording());
   s.View->StopPlay();
-  EXPECT_EQ(s.View->Taken(), (Lines{"0 99 21 64", "1000 99 21 32", "2000 99 21 32", "3000 99 21 32", "4000 99 21 64",
-                                    "5000 99 21 32", "5000 FF 2F 00", "cursor 0"}));
+  EXPECT_EQ(s.View->Taken(), (Lines{"0 99 21 64", "500 89 21 00", "1000 99 21 32", "1500 89 21 00", "2000 99 21 32",
+                                    "2500 89 21 00", "3000 99 21 32", "3500 89 21 00", "4000 99 21 64", "4500 89 21 00",
+                                    "5000 99 21 32", "5000 89 21 00", "5000 FF 2F 00", "cursor 0"}));
   EXPECT_EQ(player.GetRecordTicks(), 0);
 }
 
 // Step recording: the record position stays at the cursor while the tick
 // count grows from the first pass; past the laid-out measures the clock
-// runs on with the last measure's length.
+// runs on with the last measure's length. A click longer than a beat is
+// ended when the next one strikes.
 TEST(Player, StepRecordingAndBeyondTheScore) {
   TPlayScore s(1);
   s.Mark(s.Column(0), kind::Meter, 0, MakeMeter(2, 4));
@@ -194,6 +198,7 @@ TEST(Player, StepRecordingAndBeyondTheScore) {
   s.View->CursorPosition.Tick = 100;
   TQSPlayer player(*s.View, &clock);
   player.SetRecordMetronome(true);
+  player.ClickDuration = 200;
   s.View->Record();
   clock.WaitForSleepers(1);
   Step(clock, 2000);  // passes 0-256
@@ -203,7 +208,8 @@ TEST(Player, StepRecordingAndBeyondTheScore) {
   s.View->StopPlay();
   // Clicks: one at once (tick 100 has passed beat 0), one at tick 128
   // (pass 28); the measure of 256 ticks begins again at pass 156.
-  EXPECT_EQ(s.View->Taken(), (Lines{"0 99 21 7F", "219 99 21 50", "1219 99 21 7F", "2000 FF 2F 00", "cursor 100"}));
+  EXPECT_EQ(s.View->Taken(), (Lines{"0 99 21 7F", "219 89 21 00", "219 99 21 50", "1219 89 21 00", "1219 99 21 7F",
+                                    "2000 89 21 00", "2000 FF 2F 00", "cursor 100"}));
 }
 
 // A receiver that stops playback on the play thread itself (as the

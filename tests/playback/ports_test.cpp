@@ -4,8 +4,10 @@
 // messages shown when devices are missing.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <mutex>
 #include <thread>
 
@@ -105,28 +107,57 @@ TEST(MidiPorts, LongMessagesSplit) {
   }
 }
 
+// The volume bar's value reaches a device as controller 7 on all sixteen
+// channels, at once while the port is open, else when it opens; each
+// channel's level (the General MIDI 100 until one is sent) is scaled by
+// it, and so are the levels that pass later, as a score sends them at its
+// start.
+TEST(MidiPorts, TheVolumeReachesTheDeviceAsTheLevelOfEveryChannel) {
+  const auto levels = [](const char* first, const char* others) {
+    Lines lines;
+    for (int channel = 0; channel < 16; ++channel) {
+      char line[16];
+      std::snprintf(line, sizeof line, " B%X 07 %s", channel, channel == 0 ? first : others);
+      lines.push_back(line);
+    }
+    return lines;
+  };
+  TRecordingPort port;
+  const auto last = [&](size_t n) {
+    const Lines taken = port.Taken();
+    return Lines(taken.end() - static_cast<std::ptrdiff_t>(std::min(n, taken.size())), taken.end());
+  };
+  port.SetVolume(32768);
+  EXPECT_EQ(port.Taken(), Lines{}) << "nothing while the port is closed";
+  ASSERT_EQ(port.Open(), 0);
+  Lines expected{"open"};
+  for (const std::string& line : levels("32", "32")) expected.push_back(line);
+  EXPECT_EQ(port.Taken(), expected);
+  // A level that passes is scaled and kept for the next change.
+  port.PutShort(0xB0, 0x07, 0x7F);
+  const uint8_t level[] = {0xB1, 0x07, 0x40};
+  port.PutLong(level, sizeof level);
+  EXPECT_EQ(last(2), (Lines{" B0 07 40", " B1 07 20"}));
+  port.SetVolume(70000);
+  EXPECT_EQ(port.Volume(), 65535);
+  Lines full = levels("7F", "64");
+  full[1] = " B1 07 40";
+  EXPECT_EQ(last(16), full);
+  port.SetVolume(0);
+  EXPECT_EQ(last(16), levels("00", "00"));
+  const size_t sent = port.Taken().size();
+  port.SetVolume(0);
+  EXPECT_EQ(port.Taken().size(), sent) << "the same volume again sends nothing";
+  // At full volume a level passes as it is.
+  port.SetVolume(65535);
+  port.PutShort(0xB2, 0x07, 0x51);
+  EXPECT_EQ(port.Taken().back(), " B2 07 51");
+}
+
 // Sounding a key twice sends a note-off and a note-on each time; the first
 // entry's note-off ends the second sound early. A countdown of n ends at
 // the n-th pass of 1/128 second (the queue's passes run at 54.7, 62.5 ...
 // ms here); 0 ends at the first.
-// The volume bar's value reaches the device as the General MIDI master
-// volume (14 bits), at once while the port is open, else when it opens.
-TEST(MidiPorts, TheVolumeReachesTheDeviceAsMasterVolume) {
-  TRecordingPort port;
-  port.SetVolume(32768);
-  EXPECT_EQ(port.Taken(), Lines{}) << "nothing while the port is closed";
-  ASSERT_EQ(port.Open(), 0);
-  EXPECT_EQ(port.Taken(), (Lines{"open", "sysex F0 7F 7F 04 01 00 40 F7"}));
-  port.SetVolume(70000);
-  EXPECT_EQ(port.Volume(), 65535);
-  EXPECT_EQ(port.Taken().back(), "sysex F0 7F 7F 04 01 7F 7F F7");
-  port.SetVolume(0);
-  EXPECT_EQ(port.Taken().back(), "sysex F0 7F 7F 04 01 00 00 F7");
-  const size_t sent = port.Taken().size();
-  port.SetVolume(0);
-  EXPECT_EQ(port.Taken().size(), sent) << "the same volume again sends nothing";
-}
-
 TEST(MidiPorts, NoteOffQueue) {
   TQSVirtualClock clock(false);
   auto* port = new TRecordingPort(&clock);
