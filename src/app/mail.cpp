@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +23,7 @@
 #include "app/mainwindow.h"
 #include "app/printing.h"
 #include "base/exceptions.h"
+#include "base/filemessages.h"
 #include "base/inifile.h"
 #include "base/safefile.h"
 #include "base/strings.h"
@@ -190,6 +192,9 @@ bool UsableAddress(const std::string& address) {
 std::string MailPasswordFile() { return IncludeTrailingPathDelimiter(platform::ConfigDir()) + kPasswordFile; }
 
 std::string ReadMailPassword() {
+  // Anything but a file there (a folder) holds no password.
+  std::error_code ignored;
+  if (!std::filesystem::is_regular_file(MailPasswordFile(), ignored)) return {};
   std::ifstream in(MailPasswordFile(), std::ios::binary);
   if (!in) return {};
   std::string password((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -200,7 +205,7 @@ std::string ReadMailPassword() {
 void StoreMailPassword(const std::string& password) {
   const std::string path = MailPasswordFile();
   if (password.empty()) {
-    ::unlink(path.c_str());
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT) RaiseSaveError(path, errno);
     return;
   }
   std::error_code ignored;
@@ -209,13 +214,17 @@ void StoreMailPassword(const std::string& password) {
   const std::string temp = path + ".new";
   ::unlink(temp.c_str());
   const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) throw EFCreateError("The file \"" + path + "\" cannot be created.");
+  if (fd < 0) RaiseSaveError(path, errno, true);
   ::fchmod(fd, 0600);
-  const bool written = ::write(fd, password.data(), password.size()) == static_cast<ssize_t>(password.size());
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), path.c_str()) != 0) {
+  int error = 0;
+  const ssize_t written = ::write(fd, password.data(), password.size());
+  // A short write is a full disk.
+  if (written != static_cast<ssize_t>(password.size())) error = written < 0 ? errno : ENOSPC;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && ::rename(temp.c_str(), path.c_str()) != 0) error = errno;
+  if (error) {
     ::unlink(temp.c_str());
-    throw EWriteError("The file \"" + path + "\" cannot be written.");
+    RaiseSaveError(path, error);
   }
 }
 

@@ -1,9 +1,11 @@
 // The settings dialog and the first-run dialog as the main window shows
 // them, and what they ask of the program: the MIDI devices, the test
-// playback through the program's MIDI output, the system volume program.
+// playback through the program's MIDI output, the system volume program,
+// the mail password.
 #include <memory>
 
 #include "app/fileeditor.h"
+#include "app/mail.h"
 #include "app/mainwindow.h"
 #include "app/settingscommands.h"
 #include "app/startup.h"
@@ -109,6 +111,10 @@ void TProgramDeviceHost::Ended() {
 
 bool TProgramDeviceHost::HasVolumeProgram() { return !SystemVolumeProgram().empty(); }
 void TProgramDeviceHost::StartVolumeProgram() { StartSystemVolumeProgram(); }
+
+// The file sending reads, readable by the user alone.
+std::string TProgramDeviceHost::MailPassword() { return ReadMailPassword(); }
+void TProgramDeviceHost::SetMailPassword(const std::string& password) { StoreMailPassword(password); }
 
 void TProgramDeviceHost::SettingsChanged() { main_.ReloadSettings(); }
 

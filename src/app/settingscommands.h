@@ -2,7 +2,8 @@
 // What the settings and first-run dialogs ask of the program: its MIDI
 // devices, the test play of the test file ([Properties] TestFile, else
 // "test.mid" among the templates) through its MIDI output, the system
-// volume program and the auto-save interval of this run.
+// volume program, the mail password in its own file and the auto-save
+// interval of this run.
 #include <functional>
 #include <memory>
 #include <string>
@@ -37,6 +38,8 @@ class TProgramDeviceHost : public TDeviceHost {
   void StopTestPlay() override;
   bool HasVolumeProgram() override;
   void StartVolumeProgram() override;
+  std::string MailPassword() override;
+  void SetMailPassword(const std::string& password) override;
   void SettingsChanged() override;
 
  private:

@@ -1,7 +1,8 @@
 #pragma once
 // What the settings and first-run dialogs ask of the program beyond its
 // settings: the MIDI devices, the test playback through the program's
-// MIDI output, and the system volume program.
+// MIDI output, the system volume program, and the mail password (kept
+// apart from the settings file, which other programs may read).
 #include <functional>
 #include <string>
 #include <vector>
@@ -26,6 +27,11 @@ class TDeviceHost {
   // The system volume program exists / is started.
   virtual bool HasVolumeProgram() = 0;
   virtual void StartVolumeProgram() = 0;
+  // The mail account's password as stored (empty when there is none), and
+  // a new one to store where sending reads it (empty removes it). Raises
+  // when it cannot be stored.
+  virtual std::string MailPassword() = 0;
+  virtual void SetMailPassword(const std::string& password) = 0;
   // The settings were written: the program takes the new values.
   virtual void SettingsChanged() = 0;
 };

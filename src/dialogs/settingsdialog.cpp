@@ -1,6 +1,7 @@
 #include "dialogs/settingsdialog.h"
 
 #include <algorithm>
+#include <exception>
 #include <iterator>
 #include <memory>
 
@@ -11,6 +12,8 @@
 #include "platform/stdctrls.h"
 #include "uikit/formparts.h"
 #include "uikit/gridstring.h"
+#include "uikit/language.h"
+#include "uikit/messagebox.h"
 #include "uikit/pagecontrol.h"
 
 namespace qs {
@@ -50,11 +53,6 @@ int Typed(const TEdit* edit, const TUpDown* ud) {
 
 }  // namespace
 
-std::string& MailPassword() {
-  static std::string password;
-  return password;
-}
-
 const std::string* NoteNameVariant(int variant) {
   static const std::string first[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Bb", "B"};
   static const std::string second[12] = {"C", "C#", "D", "Eb", "E", "F", "F#", "G", "G#", "A", "Hb", "H"};
@@ -71,6 +69,7 @@ TFSettingsModule::TFSettingsModule(TComponent* owner, TSettings* settings, TDevi
   SetClientHeight(366);
   ApplySkinTemplate(*this, skinkind::Normal);
   KeyPreview = true;
+  if (host_) password_ = host_->MailPassword();
   if (settings_) {
     settings_->Load(record_);
     settings_->Load(play_);
@@ -287,7 +286,7 @@ void TFSettingsModule::ReadValues() {
   ESMTPPort->SetText(std::to_string(mail_.Port));
   CBAuthentication->SetChecked(mail_.Authentication);
   EUserId->SetText(mail_.UserId);
-  EPassword->SetText(MailPassword());
+  EPassword->SetText(password_);
   for (int i = 0; i < 12; ++i) EN[i]->SetText(names_.Names[i]);
   EFlazholetName->SetText(music_.FlazholetName);
   CBSaveBackUp->SetChecked(editor_.SaveBackUp);
@@ -394,9 +393,6 @@ void TFSettingsModule::BBOkClick() {
   mail.Port = port >= 1 && port <= 65535 ? port : 25;
   mail.Authentication = CBAuthentication->Checked();
   mail.UserId = EUserId->Text();
-  // The password stays out of the settings file, which other programs
-  // can read: it is kept for this run.
-  MailPassword() = EPassword->Text();
   // The names are written only when one of them or the harmonics' text
   // changed.
   TNoteNameSettings names = names_;
@@ -427,6 +423,17 @@ void TFSettingsModule::BBOkClick() {
       music_ = music;
       settings_->Store(names_);
       settings_->Store(music_);
+    }
+  }
+  // The password stays out of the settings file, which other programs can
+  // read: the host keeps it apart. It is stored only when it changed, so
+  // an OK that changed other things leaves its file alone.
+  if (host_ && EPassword->Text() != password_) {
+    try {
+      host_->SetMailPassword(EPassword->Text());
+      password_ = EPassword->Text();
+    } catch (const std::exception& e) {
+      ShowMessageBlock(Caption(), UserErrorText(e), kMessageWarning, kMessageOk);
     }
   }
   if (host_) host_->SettingsChanged();

@@ -1,7 +1,8 @@
 #pragma once
 // The program's settings dialog ("Settings"): recording and metronome,
-// note keys (shown only), mail connection, note names, MIDI devices with a
-// test playback, backups, auto-save, sounding and automatic calculations.
+// note keys (shown only), mail connection (the password goes to the host,
+// never into the settings file), note names, MIDI devices with a test
+// playback, backups, auto-save, sounding and automatic calculations.
 // It reads the settings when made and writes every control's value on OK;
 // Cancel writes nothing (the devices too stay as they were).
 #include <string>
@@ -95,6 +96,8 @@ class TFSettingsModule : public TForm {
   TRecordingSettings record_;
   TPlaySettings play_;
   TMailSettings mail_;
+  // The mail password as the host had it when the dialog opened.
+  std::string password_;
   TNoteNameSettings names_;
   TMusicSettings music_;
   TEditorSettings editor_;
@@ -103,9 +106,6 @@ class TFSettingsModule : public TForm {
   TDeviceControls devices_;
   bool namesChanged_ = false;
 };
-
-// The mail password typed in the settings, kept for this run only.
-std::string& MailPassword();
 
 // The twelve note names of the two variants: the second has "Hb" and "H"
 // for B flat and B.

@@ -1,6 +1,7 @@
 // Sending the score by e-mail: the recipients as typed, the message as it
-// goes over SMTP, the password file, the desktop's mail program (a stand-in
-// for xdg-email on PATH) and the dialog's choice between them.
+// goes over SMTP, the password file (as the settings dialog fills it), the
+// desktop's mail program (a stand-in for xdg-email on PATH) and the
+// dialog's choice between them.
 #include <gtest/gtest.h>
 
 #include <netinet/in.h>
@@ -16,6 +17,10 @@
 
 #include "../common/temp_folder.h"
 #include "app/mail.h"
+#include "app/mainwindow.h"
+#include "app/settingscommands.h"
+#include "dialogs/settingsdialog.h"
+#include "layout/layout.h"
 #include "platform/forms.h"
 #include "platform/keys.h"
 #include "platform/paths.h"
@@ -205,6 +210,46 @@ TEST_F(MailDialogTest, ARefusedConnectionIsNoConnection) {
   std::string error;
   EXPECT_EQ(SendMailBySmtp(m, account, "s3cret", error), TMailResult::NoConnection);
   EXPECT_FALSE(error.empty());
+}
+
+// The password typed in the settings dialog is the one in the file that
+// sending reads, made readable by the user alone and never in the settings
+// file; cleared, the file goes; one that cannot be stored is told.
+TEST_F(MailDialogTest, ThePasswordTypedInTheSettingsIsTheOneSendingReads) {
+  InstallLayout();
+  TSettings settings(platform::SettingsFileName());
+  TFProgramModule main(nullptr, &settings);
+  TProgramDeviceHost host(main, &settings);
+  std::string shown;
+  const auto type = [&](const std::string& password, bool answer = false) {
+    TFSettingsModule dialog(nullptr, &settings, &host);
+    dialog.CBAuthentication->SetChecked(true);
+    dialog.EUserId->SetText("composer");
+    dialog.EPassword->SetText(password);
+    if (answer)
+      td::Later([&shown] {
+        shown = td::WaitForModal() && Screen().ActiveForm() ? Screen().ActiveForm()->Caption() : "";
+        td::KeyToModal(VK_RETURN);
+      });
+    dialog.BBOkClick();
+  };
+  type("typed s3cret");
+  EXPECT_EQ(ReadMailPassword(), "typed s3cret");
+  struct stat st {};
+  ASSERT_EQ(::stat(MailPasswordFile().c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  EXPECT_EQ(ReadText(platform::SettingsFileName()).find("s3cret"), std::string::npos);
+  {
+    TFSettingsModule dialog(nullptr, &settings, &host);
+    EXPECT_EQ(dialog.EPassword->Text(), "typed s3cret") << "the dialog shows the stored one (masked)";
+  }
+  type("");
+  EXPECT_FALSE(std::filesystem::exists(MailPasswordFile()));
+  // A folder where the file belongs: the password cannot be put there.
+  std::filesystem::create_directories(MailPasswordFile() + "/x");
+  type("other", true);
+  EXPECT_EQ(shown, "Settings");
+  EXPECT_EQ(ReadMailPassword(), "");
 }
 
 // The dialog sends through the desktop's program unless SMTP is chosen; a

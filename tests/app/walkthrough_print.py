@@ -11,8 +11,10 @@ printing, the preview, the exports and e-mail.
      back by a decoder the program did not write (PIL, pdfinfo);
   4. File > Export > WAVE: the file plays as long as the score and sounds
      at the frequency of its note;
-  5. File > Send by e-mail to a local SMTP server (127.0.0.1, STARTTLS with
-     a self-signed certificate): the message arrives with its subject,
+  5. the mail password typed in Service > Settings lands in its own file,
+     the user's alone; File > Send by e-mail to a local SMTP server
+     (127.0.0.1, STARTTLS with a self-signed certificate) logs in with it
+     after STARTTLS, and the message arrives with its subject,
      body, recipients and the score attached byte for byte; a server
      without TLS gets no password and the dialog stays; a refused
      connection shows its message and the dialog stays;
@@ -34,7 +36,7 @@ from Xlib import display
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from walkthrough import Keys, check, wait  # noqa: E402
-from window_edit import windows  # noqa: E402
+from window_edit import click_screen, windows  # noqa: E402
 from window_smoke import answer_first_run, crop, screenshot, window_rect  # noqa: E402
 
 TITLE = "Quillstave 4"
@@ -394,12 +396,11 @@ def run(program, scores, outdir):
 
         def settings(port):
             with open(os.path.join(bindir, "ProgramSetting.ini"), "w", encoding="utf-8") as ini:
+                # The settings dialog opens on its Mail page.
                 ini.write("[Mail]\nSMTPServer=127.0.0.1\nPort=%d\nAuthentication=1\nUserId=composer\n"
-                          "Address=composer@example.org\nMailName=Jörg Komponist\nUseSmtp=1\n" % port)
+                          "Address=composer@example.org\nMailName=Jörg Komponist\nUseSmtp=1\n"
+                          "[SettingsForm]\nPageIndex=2\n" % port)
         settings(mail_tls.port)
-        password = os.path.join(bindir, "MailPassword")
-        with open(os.open(password, os.O_WRONLY | os.O_CREAT, 0o600), "w") as f:
-            f.write("s3cret")
 
         s = Session(d, program, score, env)
         # 1. File > Print, two collated copies.
@@ -473,7 +474,30 @@ def run(program, scores, outdir):
             f = strongest_frequency(samples, rate, at)
             check(abs(f - hz) <= hz * 0.02, "at %.0f s the strongest tone is %s (%d Hz): %d Hz" % (at, name, hz, f))
 
-        # 5. E-mail: the score saved as a native file first.
+        # 5. E-mail. The account's password typed on the Mail page of Service >
+        # Settings goes into a file of its own, the user's alone, never into
+        # the settings file.
+        before = s.others()
+        s.menu("w")  # Service has no access key: from Windows one to the left
+        for key in ("Left", "Left", "Down", "s"):
+            s.keys.press(key)
+            time.sleep(0.3)
+        dialog = s.new_window(before, "the settings dialog", "Settings")
+        x, y, _, _ = window_rect(d, dialog)
+        click_screen(d, x + 330, y + 253)  # the password field
+        time.sleep(0.5)
+        s.keys.type("s3cret")
+        s.keys.press("Return")
+        s.gone(dialog, "the settings dialog to close")
+        password = os.path.join(bindir, "MailPassword")
+        wait("the password file", lambda: os.path.exists(password), 10)
+        with open(password) as f:
+            check(f.read() == "s3cret", "the password typed in the settings is in its file")
+        check(os.stat(password).st_mode & 0o777 == 0o600, "the password file is readable by the user alone")
+        with open(os.path.join(bindir, "ProgramSetting.ini"), encoding="utf-8") as f:
+            check("s3cret" not in f.read(), "the settings file does not hold the password")
+
+        # The score saved as a native file first.
         native = os.path.join(outdir, "Etude.sfd")
         before = s.others()
         s.menu("f", "a")

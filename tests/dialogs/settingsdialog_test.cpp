@@ -8,16 +8,21 @@
 #include <sstream>
 #include <unistd.h>
 
+#include "base/exceptions.h"
 #include "base/inifile.h"
 #include "dialogs/devicehost.h"
 #include "dialogs/firstrun.h"
 #include "dialogs/settingsdialog.h"
 #include "platform/comctrls.h"
+#include "platform/keys.h"
 #include "platform/stdctrls.h"
+#include "platform/testdriver.h"
 #include "uikit/pagecontrol.h"
 
 namespace qs {
 namespace {
+
+namespace td = testdriver;
 
 class TFakeHost : public TDeviceHost {
  public:
@@ -38,10 +43,17 @@ class TFakeHost : public TDeviceHost {
   void StopTestPlay() override { ++Stops; }
   bool HasVolumeProgram() override { return false; }
   void StartVolumeProgram() override {}
+  std::string MailPassword() override { return Password; }
+  void SetMailPassword(const std::string& password) override {
+    if (!StoreFails.empty()) throw EFCreateError(StoreFails);
+    Password = password;
+    ++PasswordStores;
+  }
   void SettingsChanged() override { ++Changes; }
   std::string Output = "Built-in synthesizer", Input = "Keys 20:0";
+  std::string Password, StoreFails;
   bool TestFile = true;
-  int Switches = 0, Stops = 0, Changes = 0;
+  int Switches = 0, Stops = 0, Changes = 0, PasswordStores = 0;
   std::function<void()> Ended;
 };
 
@@ -118,6 +130,7 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndCancelNothing) {
   }
   EXPECT_EQ(WithoutPlace(ReadAll(file_)), before) << "Cancel writes nothing";
   EXPECT_EQ(host_.Switches, 0);
+  EXPECT_EQ(host_.PasswordStores, 0) << "Cancel stores no password";
   {
     TFSettingsModule dialog(nullptr, settings_.get(), &host_);
     change(dialog);
@@ -145,6 +158,7 @@ TEST_F(SettingsDialogTest, OkWritesEveryControlAndCancelNothing) {
   EXPECT_TRUE(mail.Authentication);
   EXPECT_EQ(mail.UserId, "ann");
   EXPECT_EQ(ReadAll(file_).find("secret"), std::string::npos) << "the password stays out of the file";
+  EXPECT_EQ(host_.Password, "secret") << "the password typed goes to the host";
   TNoteNameSettings names;
   again.Load(names);
   EXPECT_EQ(names.Names[10], "Hb");
@@ -193,6 +207,39 @@ TEST_F(SettingsDialogTest, UnchangedNamesAreNotWrittenAndABadPortIs25) {
   EXPECT_EQ(host_.Input, "Keys 20:0");
   settings_->Load(editor);
   EXPECT_EQ(editor.AutoSaveInterval, 120);
+}
+
+// The password the host keeps is shown (masked); OK hands the host a changed
+// one only; one the host cannot store is told and the rest is written.
+TEST_F(SettingsDialogTest, ThePasswordIsTheHostsAndAFailureToStoreItIsTold) {
+  host_.Password = "old pass";
+  {
+    TFSettingsModule dialog(nullptr, settings_.get(), &host_);
+    EXPECT_EQ(dialog.EPassword->Text(), "old pass");
+    dialog.EAddress->SetText("ann@example.org");
+    dialog.BBOkClick();
+  }
+  EXPECT_EQ(host_.PasswordStores, 0) << "an unchanged password is not stored again";
+  host_.StoreFails = "The file MailPassword cannot be created.";
+  std::string shown;
+  {
+    TFSettingsModule dialog(nullptr, settings_.get(), &host_);
+    dialog.EPassword->SetText("n3w pass");
+    dialog.EMailName->SetText("Ann");
+    td::Later([&shown] {
+      if (td::WaitForModal())
+        if (TCustomForm* box = Screen().ActiveForm()) shown = box->Caption();
+      td::KeyToModal(VK_RETURN);
+    });
+    dialog.BBOkClick();
+  }
+  EXPECT_EQ(shown, "Settings");
+  EXPECT_EQ(host_.Password, "old pass");
+  EXPECT_EQ(host_.Changes, 2) << "the other settings were written all the same";
+  TMailSettings mail;
+  settings_->Load(mail);
+  EXPECT_EQ(mail.MailName, "Ann");
+  EXPECT_EQ(ReadAll(file_).find("pass"), std::string::npos);
 }
 
 // The dialog opens on the page it was closed on; the test button is there
