@@ -31,6 +31,10 @@ enum class TMessageId : int {
   // MIDI devices stored in the settings that are gone.
   MidiOutputGone = 56,
   MidiInputGone = 57,
+  // The names of the keys, major then minor, each by sharps 0..7 then
+  // flats 1..7 (30 texts), and of the clefs 0..14 (15 texts).
+  KeyNameFirst = 58,
+  ClefNameFirst = 88,
 };
 
 // The text in a language ("ENU" ... "RUS"; any other code gives English);

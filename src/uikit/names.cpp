@@ -1,18 +1,28 @@
 #include "uikit/names.h"
 
+#include "uikit/catalogue.h"
+
 namespace qs {
 namespace {
 
-constexpr const char* kClefs[15] = {"Violin",        "Bass",         "Alt",        "Violin octava",
-                                    "Violin octava basso", "Bass octava basso", "Bariton(Bass)", "Tenor",
-                                    "Soprano",       "Mezzosoprano", "Bariton(C)", "Violin",
-                                    "Tablature",     "Percussion 1", "Percussion 2"};
+// English names; the interface language's come from the catalogue.
+constexpr const char* kClefs[15] = {"Treble",     "Bass",        "Alto",          "Treble 8va",   "Treble 8vb",
+                                    "Bass 8vb",   "Baritone (F)", "Tenor",        "Soprano",      "Mezzo-soprano",
+                                    "Baritone (C)", "Treble",    "Tablature",     "Percussion 1", "Percussion 2"};
 
+// Keys by sharps (0..7) and 10 + flats (11..17); 8..10 name no key.
 constexpr const char* kKeys[2][18] = {
-    {"C-dur", "G-dur", "D-dur", "A-dur", "E-dur", "H-dur", "Fis-dur", "Cis-dur", "", "", "", "F-dur", "B-dur",
-     "Es-dur", "As-dur", "Des-dur", "Ges-dur", "Ces-dur"},
-    {"a-moll", "e-moll", "h-moll", "fis-moll", "cis-moll", "gis-moll", "dis-moll", "ais-moll", "", "", "",
-     "d-moll", "g-moll", "c-moll", "f-moll", "b-moll", "es-moll", "as-moll"}};
+    {"C major", "G major", "D major", "A major", "E major", "B major", "F# major", "C# major", "", "", "",
+     "F major", "Bb major", "Eb major", "Ab major", "Db major", "Gb major", "Cb major"},
+    {"A minor", "E minor", "B minor", "F# minor", "C# minor", "G# minor", "D# minor", "A# minor", "", "", "",
+     "D minor", "G minor", "C minor", "F minor", "Bb minor", "Eb minor", "Ab minor"}};
+
+// The catalogue's text of id in the language, the English name where the
+// catalogue has none (no language files, as in the tools).
+std::string Localised(int id, const std::string& language, const char* english) {
+  const std::string text = CatalogueText(id, language);
+  return text.rfind("[message ", 0) == 0 ? english : text;
+}
 
 struct TNumberedName {
   int Number;
@@ -59,11 +69,16 @@ std::string gNoteLetters = "CDEFGAB";
 
 }  // namespace
 
-std::string ClefName(int clef) { return clef >= 0 && clef < 15 ? kClefs[clef] : ""; }
+std::string ClefName(int clef, const std::string& language) {
+  if (clef < 0 || clef >= 15) return "";
+  return Localised(static_cast<int>(TMessageId::ClefNameFirst) + clef, language, kClefs[clef]);
+}
 
-std::string KeyName(int mode, int k) {
-  if (mode < 0 || mode > 1 || k < 0 || k >= 18) return "";
-  return kKeys[mode][k];
+std::string KeyName(int mode, int k, const std::string& language) {
+  if (mode < 0 || mode > 1 || k < 0 || k >= 18 || !*kKeys[mode][k]) return "";
+  // The catalogue holds the fifteen keys of a mode without the gap.
+  const int index = mode * 15 + (k <= 7 ? k : k - 3);
+  return Localised(static_cast<int>(TMessageId::KeyNameFirst) + index, language, kKeys[mode][k]);
 }
 
 std::string ControllerName(int controller) {

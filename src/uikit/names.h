@@ -7,12 +7,14 @@
 
 namespace qs {
 
-// Clef code 0..14 ("" for any other code).
-std::string ClefName(int clef);
+// Clef code 0..14 ("" for any other code), in the language ("ENU" ...;
+// empty for the interface language).
+std::string ClefName(int clef, const std::string& language = {});
 
 // Key k of a mode (0 major, 1 minor): k sharps (0..7) or 10 + flats
-// (11..17); "" for 8, 9, 10 and anything out of range.
-std::string KeyName(int mode, int k);
+// (11..17); "" for 8, 9, 10 and anything out of range. In the language,
+// as ClefName.
+std::string KeyName(int mode, int k, const std::string& language = {});
 
 // Controller number 0..127; "" for controllers without a name.
 std::string ControllerName(int controller);

@@ -28,7 +28,8 @@ SAME_IN = {
             "Interval", "Akkord", "Transponieren", "Mode", "Test", "Pedal", "Export", "Import", "Information",
             "Display", "Skin", "Editor", "Offset", "Bank", "Symbol", "Effekte", "Gitarre", "Mixer", "Metronom",
             "Chord", "Tab", "Tabulatur", "Control", "Controller", "Clip", "Fade", "Layout", "Transpose", "Preset",
-            "Presets", "Skins", "Note", "Details", "Normal", "Navigator", "Ellipse", "Transparent", "Version %s"},
+            "Presets", "Skins", "Note", "Details", "Normal", "Navigator", "Ellipse", "Transparent", "Version %s",
+            "Bass", "Bass 8vb", "Tenor"},
     "FRA": {"Position", "Format", "Note", "Notes", "Instrument", "Instruments", "Texte", "Transposition",
             "Page", "Pages", "Tablature", "Mode", "Test", "Options", "Information", "Accord", "Accords", "Image",
             "Arrangement", "Applications", "Tab", "Clip", "Fade", "Skin", "Skins", "Pause", "Variation",
@@ -40,7 +41,7 @@ SAME_IN = {
     "ITA": {"Tab", "Clip", "Fade", "Skin", "Skins", "Editor", "Controller", "Pitch bend", "Mixer", "Font", "Layout",
             "Standard", "Menu", "Test", "Status", "Display", "File", "Bank", "Preset", "Presets", "Swing", "Jazz",
             "Rock", "Pop", "Beat", "Feedback", "Hardware", "Software", "Offset", "Pad", "Tremolo", "Vibrato",
-            "Record", "&File"},
+            "Record", "&File", "Soprano"},
     "RUS": set(),
 }
 
