@@ -40,20 +40,22 @@ void EditSelectedImage(TQSScore& score, TIniFile* settings) {
   SetSelectedImage(score, dialog.PictureWidth() * 8, dialog.PictureHeight() * 8, dialog.Picture(), dialog.Flags());
 }
 
-// The selected page texts take the dialog's lines, font name, size and
-// style; the dialog shows the last selected one.
+// The selected page texts take the dialog's lines, font name, size, style
+// and colour; the dialog shows the last selected one.
 void EditSelectedText(TQSScore& score, TIniFile* settings) {
   std::vector<std::string> lines;
   std::string fontName;
   int size = 0;
   uint8_t style = 0;
-  GetSelectedText(score, lines, fontName, size, style);
+  uint32_t colour = clBlack;
+  GetSelectedText(score, lines, fontName, size, style, &colour);
   TFTextProperties dialog(nullptr, settings);
   dialog.CBAlignmentNote->SetVisible(false);
   dialog.SetLines(lines);
-  dialog.SetTextFont(fontName, size, style, clBlack);
+  dialog.SetTextFont(fontName, size, style, colour);
   if (dialog.ShowModal() != mrOk) return;
-  SetSelectedText(score, dialog.Lines(), dialog.FontName(), dialog.FontSize(), dialog.FontStyle());
+  SetSelectedText(score, dialog.Lines(), dialog.FontName(), dialog.FontSize(), dialog.FontStyle(),
+                  dialog.FontColor());
 }
 
 // The selected syllables, inscriptions and instrument names likewise; the
@@ -64,16 +66,18 @@ void EditSelectedLyric(TQSScore& score, TIniFile* settings, bool instrumentName)
   std::string fontName;
   int size = 0;
   uint8_t style = 0, continued = 0;
-  GetSelectedLyric(score, lines, fontName, size, style, continued);
+  uint32_t colour = clBlack;
+  GetSelectedLyric(score, lines, fontName, size, style, continued, &colour);
   TFTextProperties dialog(nullptr, settings);
   dialog.CBAlignmentNote->SetVisible(false);
   dialog.CBContinue->SetVisible(!instrumentName);
   dialog.CBContinue->SetChecked(continued & 1);
   dialog.SetLines(lines);
-  dialog.SetTextFont(fontName, size, style, clBlack);
+  dialog.SetTextFont(fontName, size, style, colour);
   if (dialog.ShowModal() != mrOk) return;
   if (!instrumentName) continued = dialog.CBContinue->Checked() ? 1 : 0;
-  SetSelectedLyric(score, dialog.Lines(), dialog.FontName(), dialog.FontSize(), dialog.FontStyle(), continued);
+  SetSelectedLyric(score, dialog.Lines(), dialog.FontName(), dialog.FontSize(), dialog.FontStyle(), continued,
+                   dialog.FontColor());
 }
 
 // The dialog for the first kind the view's selection holds, in this order.

@@ -1,7 +1,8 @@
 // The text dialog of the selected page texts, lyrics, inscriptions and
 // instrument names, reached with real mouse presses in a document's view:
 // a double click on the text itself edits it in place, one beside the
-// selection opens the dialog, whose OK writes one undo step.
+// selection opens the dialog, which shows the text's colour too; its OK
+// writes one undo step.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -93,6 +94,7 @@ struct TShown {
   bool Opened = false;
   std::vector<std::string> Lines;
   bool ContinueShown = false, ContinueChecked = false, AlignmentShown = true;
+  TColor Colour = 0;
 };
 
 TEST_F(ItemDialogsTest, ADoubleClickOnATextEditsItInPlaceOneBesideTheSelectionOpensTheDialog) {
@@ -112,11 +114,12 @@ TEST_F(ItemDialogsTest, ADoubleClickOnATextEditsItInPlaceOneBesideTheSelectionOp
     TQSWindow& view = *doc->QSWindow;
     TQSItem* item = nullptr;
     if (c.Kind == kind::Text) {
-      item = InsertText(score, 1600, 1200, {"Alt"}, "Arial", 14, 0, 0);
+      item = InsertText(score, 1600, 1200, {"Alt"}, "Arial", 14, 0, 0x800000);
     } else if (c.Kind == kind::InstrumentName) {
-      item = InsertInstrumentName(score, {"Alt"}, "Arial", 0, 0, 14, 0, 0);
+      item = InsertInstrumentName(score, {"Alt"}, "Arial", 0, 0, 14, 0, 0x800000);
     } else {
-      item = InsertLyric(score, c.Kind, {"Alt"}, "Arial", c.Kind == kind::Lyric ? -120 : 60, 0, 14, 0, 0, false);
+      item = InsertLyric(score, c.Kind, {"Alt"}, "Arial", c.Kind == kind::Lyric ? -120 : 60, 0, 14, 0, 0x800000,
+                         false);
     }
     ASSERT_NE(item, nullptr);
     auto* lyric = dynamic_cast<TQSLyric*>(item);
@@ -155,7 +158,9 @@ TEST_F(ItemDialogsTest, ADoubleClickOnATextEditsItInPlaceOneBesideTheSelectionOp
       shown.ContinueShown = dialog.CBContinue->Visible();
       shown.ContinueChecked = dialog.CBContinue->Checked();
       shown.AlignmentShown = dialog.CBAlignmentNote->Visible();
+      shown.Colour = dialog.FontColor();
       dialog.SetLines({"Neu", "zwei"});
+      dialog.SetColor(0x0000FF);  // as the colour chooser does
       td::Click(*dialog.CBBold, 5, 5);
       dialog.CBContinue->SetChecked(false);
       td::Click(*dialog.BBOk, 5, 5);
@@ -169,8 +174,10 @@ TEST_F(ItemDialogsTest, ADoubleClickOnATextEditsItInPlaceOneBesideTheSelectionOp
     EXPECT_EQ(shown.ContinueChecked, lyric != nullptr);
     EXPECT_FALSE(shown.AlignmentShown);
     EXPECT_EQ(LinesOfKind(score, c.Kind), (std::vector<std::string>{"Neu", "zwei"}));
+    EXPECT_EQ(shown.Colour, 0x800000u);
     const uint8_t style = lyric ? lyric->Fields.FontStyle : static_cast<TQSText*>(item)->Fields.FontStyle;
     EXPECT_EQ(style & fsBold, fsBold);
+    EXPECT_EQ(lyric ? lyric->Fields.Color : static_cast<TQSText*>(item)->Fields.Color, 0x0000FFu);
     if (lyric) EXPECT_EQ(lyric->Fields.Flags & 1, c.ContinuedAfter);
     EXPECT_EQ(score.UndoList.size(), undo + 1);
     score.Undo(1);
