@@ -152,6 +152,7 @@ TEST_F(ItemDialogsTest, ADoubleClickOnATextEditsItInPlaceOneBesideTheSelectionOp
     const TPoint beside = view.Geometry().PageToScreen({40, 40}, 0);
     const size_t undo = score.UndoList.size();
     TShown shown;
+    armed = std::make_shared<bool>(true);
     WhenTheDialogIsActive([&shown](TFTextProperties& dialog) {
       shown.Opened = true;
       shown.Lines = dialog.Lines();
@@ -164,7 +165,7 @@ TEST_F(ItemDialogsTest, ADoubleClickOnATextEditsItInPlaceOneBesideTheSelectionOp
       td::Click(*dialog.CBBold, 5, 5);
       dialog.CBContinue->SetChecked(false);
       td::Click(*dialog.BBOk, 5, 5);
-    }, armed = std::make_shared<bool>(true));
+    }, armed);
     td::DoubleClick(view, beside.X, beside.Y, ssCtrl);
     td::ProcessMessages();
     *armed = false;
