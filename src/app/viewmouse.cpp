@@ -1,12 +1,19 @@
 // The view's mouse presses reach the palette of the current tool page
 // (drawing lines and shapes, placing texts, pictures and page marks), and
-// a double click on a picture opens its properties.
+// a double click that the view does not take for editing a text in place
+// opens the dialog of the selected texts, pictures, lyrics or instrument
+// names.
 #include <exception>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "app/mainwindow.h"
 #include "editing/properties.h"
 #include "palettes/imageproperties.h"
 #include "palettes/palette.h"
+#include "palettes/textproperties.h"
+#include "platform/stdctrls.h"
 #include "platform/timers.h"
 #include "score/item.h"
 #include "score/picture.h"
@@ -33,6 +40,57 @@ void EditSelectedImage(TQSScore& score, TIniFile* settings) {
   SetSelectedImage(score, dialog.PictureWidth() * 8, dialog.PictureHeight() * 8, dialog.Picture(), dialog.Flags());
 }
 
+// The selected page texts take the dialog's lines, font name, size, style
+// and colour; the dialog shows the last selected one.
+void EditSelectedText(TQSScore& score, TIniFile* settings) {
+  std::vector<std::string> lines;
+  std::string fontName;
+  int size = 0;
+  uint8_t style = 0;
+  uint32_t colour = clBlack;
+  GetSelectedText(score, lines, fontName, size, style, &colour);
+  TFTextProperties dialog(nullptr, settings);
+  dialog.CBAlignmentNote->SetVisible(false);
+  dialog.SetLines(lines);
+  dialog.SetTextFont(fontName, size, style, colour);
+  if (dialog.ShowModal() != mrOk) return;
+  SetSelectedText(score, dialog.Lines(), dialog.FontName(), dialog.FontSize(), dialog.FontStyle(),
+                  dialog.FontColor());
+}
+
+// The selected syllables, inscriptions and instrument names likewise; the
+// continuation of a syllable is offered for lyrics only, and instrument
+// names keep the value they had.
+void EditSelectedLyric(TQSScore& score, TIniFile* settings, bool instrumentName) {
+  std::vector<std::string> lines;
+  std::string fontName;
+  int size = 0;
+  uint8_t style = 0, continued = 0;
+  uint32_t colour = clBlack;
+  GetSelectedLyric(score, lines, fontName, size, style, continued, &colour);
+  TFTextProperties dialog(nullptr, settings);
+  dialog.CBAlignmentNote->SetVisible(false);
+  dialog.CBContinue->SetVisible(!instrumentName);
+  dialog.CBContinue->SetChecked(continued & 1);
+  dialog.SetLines(lines);
+  dialog.SetTextFont(fontName, size, style, colour);
+  if (dialog.ShowModal() != mrOk) return;
+  if (!instrumentName) continued = dialog.CBContinue->Checked() ? 1 : 0;
+  SetSelectedLyric(score, dialog.Lines(), dialog.FontName(), dialog.FontSize(), dialog.FontStyle(), continued,
+                   dialog.FontColor());
+}
+
+// The dialog for the first kind the view's selection holds, in this order.
+std::function<void(TQSScore&, TIniFile*)> SelectionEditor(const TQSWindow& view) {
+  if (view.SelectionHasKind(kind::Text)) return EditSelectedText;
+  if (view.SelectionHasKind(kind::Image)) return EditSelectedImage;
+  if (view.SelectionHasKind(kind::Lyric, kind::Term))
+    return [](TQSScore& score, TIniFile* settings) { EditSelectedLyric(score, settings, false); };
+  if (view.SelectionHasKind(kind::InstrumentName))
+    return [](TQSScore& score, TIniFile* settings) { EditSelectedLyric(score, settings, true); };
+  return nullptr;
+}
+
 }  // namespace
 
 void TFProgramModule::ConnectViewMouse(TQSWindow& view) {
@@ -41,10 +99,11 @@ void TFProgramModule::ConnectViewMouse(TQSWindow& view) {
     try {
       if ((shift & ssDouble) && y < view.ClientHeight() - 24) {
         // The dialog opens once the view has finished with the press.
-        if (view.Score && view.SelectionHasKind(kind::Image))
-          TThread::Queue([this, score = view.Score] {
+        auto edit = view.Score ? SelectionEditor(view) : nullptr;
+        if (edit)
+          TThread::Queue([this, score = view.Score, edit] {
             try {
-              if (ActiveScore() == score) EditSelectedImage(*score, settings_ ? &settings_->Ini() : nullptr);
+              if (ActiveScore() == score) edit(*score, settings_ ? &settings_->Ini() : nullptr);
             } catch (const std::exception& e) {
               ShowError(UserErrorText(e));
             }

@@ -105,28 +105,30 @@ void SetFretMark(TQSScore& score, TQSItemType k, uint8_t fret, uint8_t style, ui
 }  // namespace
 
 void GetSelectedText(TQSScore& score, std::vector<std::string>& lines, std::string& fontName, int& size,
-                     uint8_t& style) {
+                     uint8_t& style, uint32_t* colour) {
   for (TQSText* text : SelectedKind<TQSText>(score.ActiveWindow(), true, kind::Text)) {
     lines = text->Lines;
     fontName = text->FontName;
     size = text->Fields.FontSize;
     style = text->Fields.FontStyle;
+    if (colour) *colour = text->Fields.Color;
   }
 }
 
 void SetSelectedText(TQSScore& score, const std::vector<std::string>& lines, const std::string& fontName, int size,
-                     uint8_t style) {
+                     uint8_t style, std::optional<uint32_t> colour) {
   WriteSelected(score, SelectedKind<TQSText>(score.ActiveWindow(), true, kind::Text), [&](TQSText& text) {
     text.Lines = lines;
     text.FontName = fontName;
     text.Fields.FontSize = static_cast<uint8_t>(size);
     text.Fields.FontStyle = style;
+    if (colour) text.Fields.Color = *colour;
     text.Fields.Width = text.Fields.Height = 0;  // measured again
   }, true);
 }
 
 void GetSelectedLyric(TQSScore& score, std::vector<std::string>& lines, std::string& fontName, int& size,
-                      uint8_t& style, uint8_t& continued) {
+                      uint8_t& style, uint8_t& continued, uint32_t* colour) {
   for (TQSLyric* lyric : SelectedOf<TQSLyric>(score.ActiveWindow(), false,
                                               [](const TQSItem& item) { return IsLyricKind(item.ItemType); })) {
     lines = lyric->Lines;
@@ -134,11 +136,12 @@ void GetSelectedLyric(TQSScore& score, std::vector<std::string>& lines, std::str
     size = lyric->Fields.FontSize;
     style = lyric->Fields.FontStyle;
     continued = lyric->Fields.Flags & kLyricContinued;
+    if (colour) *colour = lyric->Fields.Color;
   }
 }
 
 void SetSelectedLyric(TQSScore& score, const std::vector<std::string>& lines, const std::string& fontName, int size,
-                      uint8_t style, uint8_t continued) {
+                      uint8_t style, uint8_t continued, std::optional<uint32_t> colour) {
   const auto lyrics = SelectedOf<TQSLyric>(score.ActiveWindow(), false,
                                            [](const TQSItem& item) { return IsLyricKind(item.ItemType); });
   WriteSelected(score, lyrics, [&](TQSLyric& lyric) {
@@ -147,6 +150,7 @@ void SetSelectedLyric(TQSScore& score, const std::vector<std::string>& lines, co
     lyric.Fields.FontSize = static_cast<uint8_t>(size);
     lyric.Fields.FontStyle = style;
     lyric.Fields.Flags = static_cast<uint8_t>((lyric.Fields.Flags & ~kLyricContinued) | (continued & 1));
+    if (colour) lyric.Fields.Color = *colour;
     lyric.Fields.Width = 0;  // measured again
   }, false);
 }

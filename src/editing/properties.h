@@ -5,6 +5,7 @@
 // undo step. A getter leaves its outputs as they are when nothing of its
 // kind is selected; a setter then does nothing.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,16 +16,18 @@ class TQSPicture;
 struct TQSChordFragment;
 
 // The last selected free text of the page selection; every selected text.
+// The colour is read where asked for and written where given: the text
+// dialog that shows it lets it be changed.
 void GetSelectedText(TQSScore& score, std::vector<std::string>& lines, std::string& fontName, int& size,
-                     uint8_t& style);
+                     uint8_t& style, uint32_t* colour = nullptr);
 void SetSelectedText(TQSScore& score, const std::vector<std::string>& lines, const std::string& fontName, int size,
-                     uint8_t style);
+                     uint8_t style, std::optional<uint32_t> colour = std::nullopt);
 // The last selected syllable, inscription or instrument name; continued is
 // bit 0 of its flags.
 void GetSelectedLyric(TQSScore& score, std::vector<std::string>& lines, std::string& fontName, int& size,
-                      uint8_t& style, uint8_t& continued);
+                      uint8_t& style, uint8_t& continued, uint32_t* colour = nullptr);
 void SetSelectedLyric(TQSScore& score, const std::vector<std::string>& lines, const std::string& fontName, int size,
-                      uint8_t style, uint8_t continued);
+                      uint8_t style, uint8_t continued, std::optional<uint32_t> colour = std::nullopt);
 // The last selected image of the page selection (width and height in
 // layout units); the setter gives every selected image a copy of picture.
 void GetSelectedImage(TQSScore& score, int& width, int& height, TQSPicture& picture, uint8_t& flags);

@@ -33,22 +33,26 @@ TEST_F(PropertiesTest, TextsReportTheLastSelectedAndAllAreWritten) {
   OneMeasure();
   TQSText* first = AddText("one", 10);
   TQSText* second = AddText("two", 12);
+  second->Fields.Color = 0x800000;
   Score.Recalculate(0);
   SelectPage({first, second});
   std::vector<std::string> lines;
   std::string font = "unchanged";
   int size = 0;
   uint8_t style = 0;
-  GetSelectedText(Score, lines, font, size, style);
+  uint32_t colour = 1;
+  GetSelectedText(Score, lines, font, size, style, &colour);
   EXPECT_EQ(lines, std::vector<std::string>{"two"});
   EXPECT_EQ(size, 12);
   EXPECT_EQ(font, "");
+  EXPECT_EQ(colour, 0x800000u);
   const std::vector<uint8_t> before = Saved();
-  SetSelectedText(Score, {"new", "lines"}, "Serif", 14, 1);
+  SetSelectedText(Score, {"new", "lines"}, "Serif", 14, 1, 0x0000FF);
   for (TQSText* text : {first, second}) {
     EXPECT_EQ(text->Lines, (std::vector<std::string>{"new", "lines"}));
     EXPECT_EQ(text->Fields.FontSize, 14);
     EXPECT_EQ(text->FontName, "Serif");
+    EXPECT_EQ(text->Fields.Color, 0x0000FFu);
   }
   ExpectUndoRedo(before);
 }
@@ -116,8 +120,9 @@ TEST_F(PropertiesTest, ALyricsContinuedFlagKeepsItsAlignment) {
   Score.Recalculate(0);
   Select({lyric});
   const std::vector<uint8_t> before = Saved();
-  SetSelectedLyric(Score, {"lo"}, "", 9, 0, 1);
+  SetSelectedLyric(Score, {"lo"}, "", 9, 0, 1, 0x00FF00);
   EXPECT_EQ(lyric->Fields.Flags, 0x21);
+  EXPECT_EQ(lyric->Fields.Color, 0x00FF00u);
   EXPECT_EQ(lyric->Lines, std::vector<std::string>{"lo"});
   ExpectUndoRedo(before);
 }

@@ -1,25 +1,33 @@
 // The Design palette through real mouse presses on a shown score view: lines
-// and rectangles dragged, texts clicked in, attribute changes applied to the
-// selection at once, the regimes and the kept values; and its choosers and
-// text dialog on their own.
+// and shapes dragged, texts, staff texts, page marks and pictures clicked
+// in, attribute changes applied to the selection at once, the regimes and
+// the kept values; and its choosers, colour chooser and text dialogs on
+// their own.
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <unistd.h>
 
 #include "../view/view_fixture.h"
 #include "base/inifile.h"
 #include "editing/drags.h"
 #include "layout/layout.h"
+#include "palettes/colors.h"
 #include "palettes/design.h"
 #include "palettes/designchoosers.h"
+#include "palettes/imageproperties.h"
 #include "palettes/notes.h"
 #include "palettes/textproperties.h"
 #include "platform/comctrls.h"
 #include "platform/extctrls.h"
+#include "platform/keys.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
+#include "score/marks.h"
+#include "score/measure.h"
 #include "score/pageobjects.h"
+#include "score/picture.h"
 #include "uikit/charbutton.h"
 #include "uikit/language.h"
 #include "uikit/localeformats.h"
@@ -30,6 +38,11 @@ namespace {
 namespace td = qs::testdriver;
 using T = TFDesign::TTool;
 using V = TFDesign::TValue;
+
+// A 1 x 1 bitmap picture.
+const std::vector<uint8_t> kBmp = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0,
+                                   0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                   0, 0, 0, 0, 0, 0, 0, 0, 255, 0};
 
 struct TFakeHost : TPaletteHost {
   TQSScore* Score = nullptr;
@@ -96,8 +109,8 @@ class DesignPalette : public TShownScoreTest {
 };
 
 // A dragged line takes the palette's colour, style, width and (for the
-// arrow) its line ends; a dragged rectangle a clear fill, a filled one the
-// palette's fill; undo takes each out again.
+// arrow) its line ends; a dragged rectangle, arc, pie or segment a clear
+// fill, a filled one the palette's fill; undo takes each out again.
 TEST_F(DesignPalette, DraggedShapesTakeThePalettesAttributes) {
   Palette->SetValue(V::LineColor, 0x0000FF);
   Palette->SetValue(V::LineWidth, 3);
@@ -107,37 +120,46 @@ TEST_F(DesignPalette, DraggedShapesTakeThePalettesAttributes) {
   Palette->SetValue(V::BrushColor, 0x008000);
   struct TCase {
     T Tool;
-    bool Line;
+    int Kind;
     int Ends;         // of a line
-    int FillStyle;    // of a rectangle
-  } const cases[] = {{T::tLine, true, 0, 0},
-                     {T::tPointLine, true, 0x12, 0},
-                     {T::tRectangle, false, 0, bsClear},
-                     {T::tFillRectangle, false, 0, 6}};
+    int FillStyle;    // of a shape
+  } const cases[] = {{T::tLine, kind::Line, 0, 0},
+                     {T::tPointLine, kind::Line, 0x12, 0},
+                     {T::tRectangle, kind::Rectangle, 0, bsClear},
+                     {T::tFillRectangle, kind::Rectangle, 0, 6},
+                     {T::tArc, kind::Arc, 0, bsClear},
+                     {T::tFillPie, kind::Pie, 0, 6},
+                     {T::tSegment, kind::ChordSegment, 0, bsClear},
+                     {T::tFillSegment, kind::ChordSegment, 0, 6}};
   for (const TCase& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.Tool));
     Press(Palette->Tool(c.Tool));
     ASSERT_TRUE(Palette->IsDown(c.Tool));
     const size_t undo = Score.UndoList.size();
     Drag(Paper(0, 0), Paper(60, 30));
-    if (c.Line) {
+    auto shape = [&](const auto& objects) {
+      ASSERT_EQ(objects.size(), 1u);
+      const auto& f = objects[0]->Fields;
+      EXPECT_EQ(objects[0]->ItemType, c.Kind);
+      EXPECT_EQ(f.FillStyle, c.FillStyle);
+      EXPECT_EQ(f.LineWidth, 3);
+      if (c.FillStyle != bsClear) EXPECT_EQ(f.FillColor, 0x008000u);
+    };
+    if (c.Kind == kind::Line) {
       ASSERT_EQ(Objects<TQSLine>().size(), 1u);
       const auto& f = Objects<TQSLine>()[0]->Fields;
       EXPECT_EQ(f.Color, 0x0000FFu);
       EXPECT_EQ(f.LineWidth, 3);
       EXPECT_EQ(f.PenStyle, 2);
       EXPECT_EQ(f.Ends, c.Ends);
+    } else if (c.Kind == kind::Rectangle) {
+      shape(Objects<TQSRectangle>());
     } else {
-      ASSERT_EQ(Objects<TQSRectangle>().size(), 1u);
-      const auto& f = Objects<TQSRectangle>()[0]->Fields;
-      EXPECT_EQ(f.FillStyle, c.FillStyle);
-      EXPECT_EQ(f.LineWidth, 3);
-      if (c.FillStyle != bsClear) EXPECT_EQ(f.FillColor, 0x008000u);
+      shape(Objects<TQSArc>());
     }
     EXPECT_EQ(Score.UndoList.size(), undo + 1);
     Score.Undo(1);
-    EXPECT_TRUE(Objects<TQSLine>().empty());
-    EXPECT_TRUE(Objects<TQSRectangle>().empty());
+    EXPECT_TRUE(Score.Items.Count() == 0);
   }
 }
 
@@ -169,6 +191,122 @@ TEST_F(DesignPalette, ATextGoesInWhereClickedAndTakesLaterChanges) {
   EXPECT_EQ(back.ReadInteger("Design", "TextColor", -1), 0x0000FF);
   EXPECT_EQ(back.ReadString("Design", "TextName", ""), "Courier New");
   EXPECT_TRUE(back.ReadBool("Design", "FontItalic", false));
+}
+
+// The staff texts of the first measure.
+std::vector<TQSLyric*> StaffTexts(TQSMeasure* m) {
+  std::vector<TQSLyric*> out;
+  for (TQSItem* item : m->Items)
+    if (auto* t = dynamic_cast<TQSLyric*>(item)) out.push_back(t);
+  return out;
+}
+
+// A press and release with the lyric or inscription tool puts the staff
+// text at the cursor, the lyric as far below the staff's top as clicked, the
+// inscription at the part's offset less 128; the instrument name asks its
+// full and short name; page number and date go where clicked in the
+// palette's formats; the picture asks its dialog and takes its size in
+// eighths of a pixel. Each is one undo step.
+TEST_F(DesignPalette, ReleasedToolsInsertWhereClicked) {
+  Palette->SetTextName("Arial");
+  Palette->SetValue(V::TextColor, 0x008000);
+  Palette->SetValue(V::PageNumber, 2);
+  Palette->SetValue(V::PageDate, 4);
+  const TQSCalcStaff& row = Row(0, 0);
+  // 10 pixels below the staff's top.
+  const TPoint onStaff = View->Geometry().PageToScreen({row.Left + 400, row.Top + 80}, 0);
+  const TPoint paper = Paper(20, 30);
+  TQSPicture picture;
+  picture.LoadFromBytes(TQSGraphicType::Bitmap, kBmp);
+  struct TCase {
+    const char* Name;
+    T Tool;
+    TPoint At;
+    std::function<void()> Answer;  // of the dialog the tool opens
+    std::function<void()> Check;
+  } const cases[] = {
+      {"lyric", T::tLyric, onStaff, nullptr,
+       [&] {
+         ASSERT_EQ(StaffTexts(Measure(0)).size(), 1u);
+         const TQSLyric& t = *StaffTexts(Measure(0))[0];
+         EXPECT_EQ(t.ItemType, kind::Lyric);
+         EXPECT_EQ(t.Fields.OffsetY, 80);
+         EXPECT_EQ(t.Fields.Color, 0x008000u);
+       }},
+      {"inscription", T::tInscription, onStaff, nullptr,
+       [&] {
+         ASSERT_EQ(StaffTexts(Measure(0)).size(), 1u);
+         const TQSLyric& t = *StaffTexts(Measure(0))[0];
+         EXPECT_EQ(t.ItemType, kind::Term);
+         EXPECT_EQ(t.Fields.OffsetY, 80 - 128);
+       }},
+      {"instrument name", T::tInstrumentName, onStaff,
+       [] {
+         auto* dialog = dynamic_cast<TFNameProperties*>(Screen().ActiveForm());
+         if (!dialog) return td::KeyToModal(VK_ESCAPE);
+         dialog->SetLines({"Violine"});
+         dialog->MBrief->SetLines(TStringList{"Vl."});
+         td::Click(*dialog->BBOk, 5, 5);
+       },
+       [&] {
+         const std::vector<TQSLyric*> names = StaffTexts(Measure(0));
+         ASSERT_EQ(names.size(), 2u);
+         for (const TQSLyric* n : names) EXPECT_EQ(n->ItemType, kind::InstrumentName);
+         EXPECT_EQ(names[0]->Lines, std::vector<std::string>{"Violine"});
+         EXPECT_EQ(names[1]->Lines, std::vector<std::string>{"Vl."});
+       }},
+      {"page number", T::tPageNumber, paper, nullptr,
+       [&] {
+         ASSERT_EQ(Objects<TQSPageMark>().size(), 1u);
+         const auto& f = Objects<TQSPageMark>()[0]->Fields;
+         EXPECT_EQ(f.IsDate, 0);
+         EXPECT_EQ(f.Format, 2);
+         EXPECT_NEAR(f.X, 800 + 160, 8);
+         EXPECT_NEAR(f.Y, 2400 + 240, 8);
+       }},
+      {"date", T::tPageDate, paper, nullptr,
+       [&] {
+         ASSERT_EQ(Objects<TQSPageMark>().size(), 1u);
+         EXPECT_NE(Objects<TQSPageMark>()[0]->Fields.IsDate, 0);
+         EXPECT_EQ(Objects<TQSPageMark>()[0]->Fields.Format, 4);
+       }},
+      {"picture", T::tImage, paper,
+       [&picture] {
+         auto* dialog = dynamic_cast<TFImageProperties*>(Screen().ActiveForm());
+         if (!dialog) return td::KeyToModal(VK_ESCAPE);
+         dialog->SetPicture(picture);
+         dialog->SetPictureSize(40, 30);
+         td::Click(*dialog->BBOk, 5, 5);
+       },
+       [&] {
+         ASSERT_EQ(Objects<TQSImage>().size(), 1u);
+         const auto& f = Objects<TQSImage>()[0]->Fields;
+         EXPECT_EQ(f.Width, 320);
+         EXPECT_EQ(f.Height, 240);
+         EXPECT_NEAR(f.X, 800 + 160, 8);
+       }},
+  };
+  // The palette's font field hands its name to the selection when it loses
+  // the focus: that happens here, before the counting.
+  Press(Palette->CBPointDesign);
+  td::Click(*View, paper.X, paper.Y);
+  ASSERT_EQ(Score.Items.Count(), 0);
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    Press(Palette->Tool(c.Tool));
+    ASSERT_TRUE(Palette->IsDown(c.Tool));
+    const size_t undo = Score.UndoList.size();
+    if (c.Answer)
+      td::Later([answer = c.Answer] {
+        if (td::WaitForModal()) answer();
+      });
+    td::Click(*View, c.At.X, c.At.Y);
+    td::ProcessMessages();
+    c.Check();
+    EXPECT_EQ(Score.UndoList.size(), undo + (c.Tool == T::tInstrumentName ? 2 : 1));
+    View->EditItemText(nullptr);
+    while (Score.UndoList.size() > undo) Score.Undo(1);
+  }
 }
 
 TEST_F(DesignPalette, RegimesToolsAndDefaults) {
@@ -322,6 +460,88 @@ TEST(TextDialog, MusicFontWhiteTextAndEmptyText) {
   dialog.SetFontOnly(true);
   EXPECT_EQ(dialog.Lines().size(), 2u);
   EXPECT_TRUE(dialog.MText->ReadOnly());
+}
+
+// The abbreviation takes the name's font when the dialog opens and with
+// every change of the font name or of a style box; a size or colour change
+// alone leaves it as it was.
+TEST(TextDialog, TheAbbreviationFollowsTheNamesFontNameAndStyle) {
+  TFNameProperties dialog(nullptr, nullptr);
+  dialog.SetLines({"Violine"});
+  dialog.SetTextFont("Arial", 10, 0, 0x000000);
+  td::ShowAndWait(dialog);
+  const TFont& name = dialog.MText->Font();
+  const TFont& brief = dialog.MBrief->Font();
+  auto same = [&] {
+    return name.Name == brief.Name && name.Size() == brief.Size() && name.Style == brief.Style &&
+           name.Color == brief.Color;
+  };
+  EXPECT_TRUE(same());
+  td::Click(*dialog.UDSize, dialog.UDSize->Width() / 2, 3);
+  ASSERT_EQ(name.Size(), 11);
+  EXPECT_EQ(brief.Size(), 10);
+  dialog.SetColor(0x0000FF);
+  EXPECT_EQ(brief.Color, 0x000000);
+  td::Click(*dialog.CBItalic, 5, 5);
+  EXPECT_EQ(brief.Style, fsItalic);
+  EXPECT_TRUE(same()) << "size and colour come along with the style";
+  dialog.EName->SetText("Courier New");
+  EXPECT_EQ(brief.Name, "Courier New");
+}
+
+// ---------------------------------------------------------- colour chooser
+
+// A colour none of the sixteen buttons holds becomes current but leaves
+// the pressed button as it was.
+TEST(ColourChooser, AColourNoButtonHoldsKeepsThePressedButton) {
+  TFColors chooser(nullptr);
+  struct TStep {
+    TColor Color;
+    int Down;  // the index of the pressed button
+  } const steps[] = {{0x0000FF, 9}, {0x123456, 9}, {0xFFFFFF, 15}, {0x010101, 15}, {0x000000, 0}};
+  for (const TStep& s : steps) {
+    chooser.SetColor(s.Color);
+    EXPECT_EQ(chooser.Color(), s.Color);
+    for (int i = 0; i < 16; ++i)
+      EXPECT_EQ(chooser.Buttons[static_cast<size_t>(i)]->Down(), i == s.Down) << std::hex << s.Color << " " << i;
+  }
+}
+
+// "Other" and then Cancel in the system's colour dialog reports no colour
+// and closes the chooser, dropped down (the palette) or modal (the text
+// dialog's colour button).
+TEST(ColourChooser, OtherThenCancelReportsNothing) {
+  TFColors chooser(nullptr);
+  chooser.DefaultCloseAction = caHide;
+  int reported = 0;
+  chooser.OnChoose = [&](TObject*, TColor) { ++reported; };
+  chooser.SetColor(0x0000FF);
+  chooser.Show();
+  td::ProcessMessages();
+  ASSERT_TRUE(chooser.Visible());
+  td::Later([] { td::KeyToModal(VK_ESCAPE); });
+  td::Click(*chooser.CBOther, 5, 5);
+  EXPECT_EQ(reported, 0);
+  EXPECT_FALSE(chooser.Visible());
+
+  TFTextProperties dialog(nullptr, nullptr);
+  dialog.SetLines({"Allegro"});
+  dialog.SetTextFont("Arial", 12, 0, 0x008000);
+  td::ShowAndWait(dialog);
+  bool otherPressed = false;
+  td::Later([&otherPressed] {
+    if (!td::WaitForModal()) return;
+    auto* colours = dynamic_cast<TFColors*>(Screen().ActiveForm());
+    if (!colours) return;
+    otherPressed = true;
+    td::Later([] { td::KeyToModal(VK_ESCAPE); }, 20);
+    td::Click(*colours->CBOther, 5, 5);
+  });
+  td::Click(*dialog.CBColor, 5, 5);
+  td::ProcessMessages();
+  EXPECT_TRUE(otherPressed);
+  EXPECT_EQ(dialog.FontColor(), 0x008000);
+  EXPECT_EQ(dialog.MText->Font().Color, 0x008000);
 }
 
 }  // namespace
