@@ -17,8 +17,8 @@ TEST(NameTables, KeysAndClefsInEveryLanguage) {
   };
   for (const Case& c : {Case{"ENU", 0, 0, "C major"}, Case{"ENU", 0, 5, "B major"}, Case{"ENU", 0, 11, "F major"},
                         Case{"ENU", 0, 12, "Bb major"}, Case{"ENU", 1, 17, "Ab minor"}, Case{"DEU", 0, 5, "H-Dur"},
-                        Case{"DEU", 0, 12, "B-Dur"}, Case{"DEU", 1, 2, "h-Moll"}, Case{"FRA", 0, 1, "Sol majeur"},
-                        Case{"FRA", 1, 15, "sib mineur"}, Case{"ITA", 0, 13, "Mib magg."},
+                        Case{"DEU", 0, 12, "B-Dur"}, Case{"DEU", 1, 2, "h-Moll"}, Case{"FRA", 0, 1, "Sol maj."},
+                        Case{"FRA", 1, 15, "sib min."}, Case{"ITA", 0, 13, "Mib mag."},
                         Case{"RUS", 1, 7, "ais-moll"}})
     EXPECT_EQ(KeyName(c.Mode, c.Key, c.Language), c.Name) << c.Language << " " << c.Mode << "/" << c.Key;
   EXPECT_EQ(ClefName(0, "DEU"), "Violin");
