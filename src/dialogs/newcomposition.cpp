@@ -13,7 +13,9 @@
 #include "palettes/symbolpickers.h"
 #include "platform/stdctrls.h"
 #include "score/score.h"
+#include "score/page.h"
 #include "uikit/formparts.h"
+#include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
 #include "uikit/pagecontrol.h"
@@ -83,8 +85,16 @@ const char* const kPaperNames[] = {"Default", "Letter", "LetterSmall", "Tabloid"
                                    "CSheet", "DSheet", "ESheet", "Custom"};
 constexpr int kCustomPaper = 27;
 
-// The setup's whole-unit lengths in the order of the page's edit boxes.
-int* LengthOf(TScoreSetup& s, int i) {
+// The whole units an up-down shows of a length: its arrows add to them
+// and keep the fraction.
+int LengthSpinPosition(double tenths, int unit) {
+  const double v = SetupLengthIn(tenths, unit);
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::clamp(std::floor(v + 1e-9), 0.0, 10000.0));
+}
+
+// The setup's lengths in the order of the page's edit boxes.
+double* LengthOf(TScoreSetup& s, int i) {
   return i == 0 ? &s.Width : i == 1 ? &s.Height : &s.Margins[i - 2];
 }
 
@@ -400,6 +410,12 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   }
 
   QSWindow = new TQSWindow(this);
+  // Only a picture of the score: no rulers, no page buttons and no entry
+  // mode beside them.
+  QSWindow->Style = wsView;
+  QSWindow->Rule.Visible = false;
+  QSWindow->SetDataStyle(dsAll);
+  QSWindow->SetCursorColor(0x00FFFF);  // yellow
   QSWindow->SetName("QSWindow");
   QSWindow->SetParent(this);
   QSWindow->SetBounds(360, 8, 412, 486);
@@ -421,6 +437,9 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     keys.Add(Trim(name));
   CBTone->SetItems(keys);
 
+  // The entry mode the view would show, in the interface language.
+  Preview->SetInsertName(LanguageMessage("QSWindow", 1, "Insert"));
+  Preview->SetOverwriteName(LanguageMessage("QSWindow", 2, "Overwrite"));
   QSWindow->SetScore(Preview.get());
   QSWindow->SetZoom(50);
   auto changed = [this](TObject*) { ApplyControls(); };
@@ -429,26 +448,41 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   MAuthor->OnChange = changed;
   for (TComboBox* c : {CBSize, CBTone, CBAuftaktSize}) c->OnChange = changed;
   CBAuftakt->OnClick = changed;
-  for (TEdit* e : {EInterval, ENoteInterval, EMeasureCount, EUnionCount}) e->OnChange = changed;
-  for (TEdit* e : Lengths) e->OnChange = changed;
+  for (TEdit* e : {ENoteInterval, EMeasureCount, EUnionCount}) e->OnChange = changed;
   for (TRadioButton* b : {RBEvenly, RBProportional, RBPositional, RBPortrait, RBLandscape}) b->OnClick = changed;
   for (TRadioButton* b : RGAutoJoin) b->OnClick = changed;
   for (TRadioButton* b : RGMetric) b->OnClick = changed;
   for (TCheckBox* b : {CBHorzAlign, CBVertAlign}) b->OnClick = changed;
   CBPaperSize->OnChange = changed;
   TBScale->OnChange = changed;
-  // The lengths step by whole units and are shown with their unit.
-  for (int i = 0; i < 6; ++i)
-    LengthSpins[i]->OnClick = [this, i](TObject*, TUDBtnType) {
-      *LengthOf(Setup, i) = LengthSpins[i]->Position();
+  // A length is taken from its box as typed, in the unit shown, and
+  // written back with its unit when the box is left; its arrows step by
+  // whole units and keep the fraction.
+  auto lengthControls = [this](TEdit* edit, TUpDown* spin, double* tenths) {
+    edit->OnChange = [this, edit, spin, tenths](TObject*) {
+      if (building_) return;
+      *tenths = SetupLengthFrom(static_cast<double>(ParseSetupLength(edit->Text())), Setup.Unit);
+      building_ = true;
+      spin->SetPosition(LengthSpinPosition(*tenths, Setup.Unit));
+      building_ = false;
+      ApplyControls();
+    };
+    edit->OnExit = [this](TObject*) { ShowLengths(); };
+    edit->OnKeyPress = [this](TObject*, char16_t& key) {
+      // Digits and one kind of decimal separator; pixels are whole.
+      const bool separator = (key == u'.' || key == u',') && Setup.Unit != 2;
+      if (key >= u' ' && !(key >= u'0' && key <= u'9') && !separator) key = 0;
+    };
+    spin->OnClick = [this, spin, tenths](TObject*, TUDBtnType) {
+      const double shown = SetupLengthIn(*tenths, Setup.Unit);
+      const double fraction = shown - LengthSpinPosition(*tenths, Setup.Unit);
+      *tenths = SetupLengthFrom(spin->Position() + std::max(0.0, fraction), Setup.Unit);
       ShowLengths();
       ApplyControls();
     };
-  UDInterval->OnClick = [this](TObject*, TUDBtnType) {
-    Setup.Interval = UDInterval->Position();
-    ShowLengths();
-    ApplyControls();
   };
+  lengthControls(EInterval, UDInterval, &Setup.Interval);
+  for (int i = 0; i < 6; ++i) lengthControls(Lengths[i], LengthSpins[i], LengthOf(Setup, i));
   CBPartNames->OnClick = changed;
   CBTemplates->OnChange = [this](TObject*) {
     if (!building_) ApplyTemplate(CBTemplates->ItemIndex());
@@ -513,22 +547,34 @@ TFNewComposition::~TFNewComposition() {
 }
 
 void TFNewComposition::ChangeUnit(int unit) {
-  // Every length keeps its size: in units per inch.
-  auto perInch = [](int u) -> double { return u == 0 ? 25.4 : u == 1 ? 1.0 : ScreenPixelsPerInch(); };
-  const double factor = perInch(unit) / perInch(Setup.Unit);
-  for (int i = 0; i < 6; ++i) *LengthOf(Setup, i) = static_cast<int>(std::lround(*LengthOf(Setup, i) * factor));
-  Setup.Interval = static_cast<int>(std::lround(Setup.Interval * factor));
-  Setup.Unit = unit;
+  // The lengths are kept apart from the unit they are shown in.
+  Setup.Unit = std::clamp(unit, 0, 2);
   ShowLengths();
 }
 
 void TFNewComposition::ShowLengths() {
   const bool building = building_;
   building_ = true;
-  EInterval->SetText(FormatSetupLength(Setup.Interval, Setup.Unit));
+  const bool custom = Setup.Paper == kCustomPaper;
+  // A named paper shows its own size; the custom size stays kept for when
+  // "Custom" is chosen again.
+  long double paperWidth = 0, paperHeight = 0;
+  const bool named = PaperSizeMM(static_cast<TQSPaperSize>(std::clamp(Setup.Paper, 0, kCustomPaper)), paperWidth,
+                                 paperHeight);
+  if (!Setup.Portrait) std::swap(paperWidth, paperHeight);
+  auto show = [this](TEdit* edit, TUpDown* spin, double tenths) {
+    spin->SetPosition(LengthSpinPosition(tenths, Setup.Unit));
+    edit->SetText(FormatSetupLength(SetupLengthIn(tenths, Setup.Unit), Setup.Unit));
+  };
+  show(EInterval, UDInterval, Setup.Interval);
   for (int i = 0; i < 6; ++i) {
-    LengthSpins[i]->SetPosition(*LengthOf(Setup, i));
-    Lengths[i]->SetText(FormatSetupLength(*LengthOf(Setup, i), Setup.Unit));
+    double tenths = *LengthOf(Setup, i);
+    if (i < 2 && !custom && named) tenths = static_cast<double>((i == 0 ? paperWidth : paperHeight) * 10);
+    show(Lengths[i], LengthSpins[i], tenths);
+    if (i < 2) {
+      Lengths[i]->SetEnabled(custom);
+      LengthSpins[i]->SetEnabled(custom);
+    }
   }
   building_ = building;
 }
@@ -553,8 +599,6 @@ void TFNewComposition::ShowSetup(const TScoreSetup& setup) {
   CBAuftaktSize->SetItemIndex(std::clamp(Setup.PickupUnitIndex, 0, 6));
   CBPartNames->SetChecked(Setup.PartNames);
   if (EMeasures->Text().empty()) EMeasures->SetText(std::to_string(UDMeasures->Position()));
-  UDInterval->SetPosition(Setup.Interval);
-  EInterval->SetText(FormatSetupLength(Setup.Interval, Setup.Unit));
   TBScale->SetPosition(Setup.Scale);
   RBEvenly->SetChecked(Setup.Placing < 50);
   RBProportional->SetChecked(Setup.Placing >= 50 && Setup.Placing < 100);
@@ -590,7 +634,6 @@ void TFNewComposition::ApplyControls() {
   EAufTaktNotes->SetEnabled(Setup.Pickup);
   CBAuftaktSize->SetEnabled(Setup.Pickup);
   Setup.PartNames = CBPartNames->Checked();
-  Setup.Interval = static_cast<int>(std::lround(static_cast<double>(ParseSetupLength(EInterval->Text()))));
   Setup.Scale = TBScale->Position();
   LScale->SetCaption(language_->GetMessage(5, "Scale") + " = " + std::to_string(Setup.Scale) + "%");
   Setup.Placing = RBEvenly->Checked()         ? 10 + EditNumber(ENoteInterval, UDNoteInterval)
@@ -607,11 +650,12 @@ void TFNewComposition::ApplyControls() {
   Setup.VertAlign = CBVertAlign->Checked();
   for (int i = 0; i < 3; ++i)
     if (RGMetric[i]->Checked() && Setup.Unit != i) ChangeUnit(i);
-  Setup.Paper = std::max(0, CBPaperSize->ItemIndex());
-  Setup.Portrait = !RBLandscape->Checked();
-  for (int i = 0; i < 6; ++i) {
-    *LengthOf(Setup, i) = static_cast<int>(std::lround(static_cast<double>(ParseSetupLength(Lengths[i]->Text()))));
-    if (i < 2) Lengths[i]->SetEnabled(Setup.Paper == kCustomPaper);
+  const int paper = std::max(0, CBPaperSize->ItemIndex());
+  const bool portrait = !RBLandscape->Checked();
+  if (paper != Setup.Paper || portrait != Setup.Portrait) {
+    Setup.Paper = paper;
+    Setup.Portrait = portrait;
+    ShowLengths();
   }
   BuildSetupScore(*Preview, Setup, Measures());
   // The tree: a node a part, its staves below it and their voices below

@@ -8,9 +8,13 @@
 #include "dialogs/newcomposition.h"
 #include "dialogs/newscore.h"
 #include "platform/stdctrls.h"
+#include "platform/comctrls.h"
+#include "score/page.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "uikit/language.h"
+#include "view/window.h"
 
 namespace qs {
 namespace {
@@ -116,15 +120,58 @@ TEST(NewCompositionWizard, ADamagedTemplateGivesTheDefaultsAndAnotherUnitKeepsTh
   ASSERT_EQ(wizard.CBTemplates->Text(), "Broken");
   EXPECT_FALSE(wizard.ApplyTemplate(wizard.CBTemplates->ItemIndex()));
   EXPECT_EQ(wizard.Preview->GetPiece(0)->PartCount(), 1);
-  wizard.ChangeUnit(1);  // 10 mm margins in whole inches
-  EXPECT_EQ(wizard.Setup.Margins[0], 0);
-  wizard.ChangeUnit(0);
-  wizard.Setup.Margins[0] = 254;
-  wizard.ChangeUnit(1);
-  EXPECT_EQ(wizard.Setup.Margins[0], 10);
-  EXPECT_EQ(wizard.Lengths[2]->Text(), "10.000in");
+  EXPECT_EQ(wizard.Lengths[2]->Text(), "10.0mm");
 }
 
+
+// A length typed in one unit keeps its size through any switching of the
+// unit; the boxes show it with the unit's decimals and the preview page
+// gets it unrounded.
+TEST(NewCompositionWizard, SwitchingTheUnitKeepsEveryLength) {
+  const std::string shown[3] = {"10.0mm", "0.394in", FormatSetupLength(SetupLengthIn(100, 2), 2)};
+  const std::vector<std::vector<int>> switches = {{1, 0}, {2, 0}, {1, 2, 1, 0}, {2, 1, 2, 0}};
+  for (const std::vector<int>& units : switches) {
+    TFNewComposition wizard(nullptr, nullptr, nullptr);
+    wizard.Lengths[2]->SetText("10");  // left margin, in millimetres
+    wizard.EInterval->SetText("10");
+    std::string trace;
+    for (int unit : units) {
+      trace += std::to_string(unit);
+      SCOPED_TRACE(trace);
+      wizard.RGMetric[unit]->SetChecked(true);
+      wizard.RGMetric[unit]->OnClick(wizard.RGMetric[unit]);
+      EXPECT_EQ(wizard.Lengths[2]->Text(), shown[unit]);
+      EXPECT_EQ(wizard.EInterval->Text(), shown[unit]);
+    }
+    TQSPage& page = wizard.Preview->Page;
+    page.SetMetrix(TQSMetrix::rmMM);
+    EXPECT_NEAR(static_cast<double>(page.LeftMargin()), 10.0, 1e-9);
+    EXPECT_NEAR(static_cast<double>(page.Interval()), 10.0, 1e-9);
+  }
+  // In inches a margin may be half an inch, and its arrows keep the half.
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  wizard.RGMetric[1]->SetChecked(true);
+  wizard.RGMetric[1]->OnClick(wizard.RGMetric[1]);
+  wizard.Lengths[3]->SetText("0.5");
+  EXPECT_EQ(wizard.LengthSpins[3]->Position(), 0);
+  wizard.LengthSpins[3]->SetPosition(1);
+  wizard.LengthSpins[3]->OnClick(wizard.LengthSpins[3], btNext);
+  EXPECT_EQ(wizard.Lengths[3]->Text(), "1.500in");
+  EXPECT_NEAR(static_cast<double>(wizard.Preview->Page.TopMargin()), 1.5, 1e-9);
+}
+
+// The preview is a picture of the score: no rulers and no page buttons
+// with an entry mode in English beside them.
+TEST(NewCompositionWizard, ThePreviewShowsOnlyTheScore) {
+  TComponent owner(nullptr);
+  auto* engine = new TECLanguage(&owner);
+  engine->SetLanguage("DEU");
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  EXPECT_EQ(wizard.QSWindow->Style, wsView);
+  EXPECT_EQ(wizard.QSWindow->Geometry().RulerWidth(), 0);
+  EXPECT_EQ(wizard.Preview->OverwriteName, "Überschreiben");
+  EXPECT_EQ(wizard.Preview->InsertName, "Einfügen");
+}
 
 TEST(NewCompositionWizard, TheTreeAddsAndDeletesPartsStavesAndVoices) {
   TFNewComposition wizard(nullptr, nullptr, nullptr);
