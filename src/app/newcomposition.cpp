@@ -9,7 +9,8 @@ namespace qs {
 
 TFFileEditor* TFProgramModule::NewDocumentFromWizard() {
   auto editor = std::make_unique<TFFileEditor>(this);
-  if (!RunNewCompositionWizard(settings_ ? &settings_->Ini() : nullptr, Instruments.get(), editor->Score()))
+  if (!RunNewCompositionWizard(settings_ ? &settings_->Ini() : nullptr, Instruments.get(), Transports.get(),
+                               editor->Score()))
     return nullptr;
   editor->Score().Recalculate(0);
   return AddNewDocument(std::move(editor));

@@ -10,6 +10,7 @@
 #include "uikit/lrf.h"
 #include "dialogs/libraries.h"
 #include "dialogs/newscore.h"
+#include "palettes/glyphpainters.h"
 #include "palettes/symbolpickers.h"
 #include "platform/stdctrls.h"
 #include "score/score.h"
@@ -18,9 +19,13 @@
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
+#include "uikit/charbutton.h"
 #include "uikit/pagecontrol.h"
+#include "uikit/toolfaces.h"
 #include "platform/extctrls.h"
+#include "platform/fonts.h"
 #include "platform/gui.h"
+#include "platform/musicglyphs.h"
 #include "view/window.h"
 
 namespace qs {
@@ -265,8 +270,13 @@ bool TFChooseInstruments::Grouped() const { return CBGroup->Checked(); }
 
 // ------------------------------------------------------------ TFNewComposition
 
-TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library)
-    : TForm(owner), Preview(std::make_unique<TQSScore>()), settings_(settings), library_(library) {
+TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library,
+                                   const TQSTransports* transports)
+    : TForm(owner),
+      Preview(std::make_unique<TQSScore>()),
+      settings_(settings),
+      library_(library),
+      transports_(transports) {
   SetName("FNewComposition");
   SetCaption("New score");
   SetBorderStyle(bsDialog);
@@ -304,9 +314,30 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   ENotes = Make<TEdit>(this, d, "ENotes", L + F, 148, 40, 21);
   UDNotes = Spin(d, "UDNotes", ENotes, 1, 128, 4);
   CBSize = UnitBox(this, d, "CBSize", L + F + 64, 148, kMeterUnits);
+  {
+    TFont music;
+    music.Name = MusicFontName;
+    music.Height = -24;
+    const uint8_t signs[2] = {glyphs::TimeSigCommon, glyphs::TimeSigCutCommon};
+    TECCharButton** buttons[2] = {&CBSymbol1, &CBSymbol2};
+    for (int i = 0; i < 2; ++i) {
+      TECCharButton* b = Make<TECCharButton>(this, d, i == 0 ? "CBSymbol1" : "CBSymbol2", L + F + 124 + 34 * i, 144,
+                                             32, 28);
+      b->SetFont(music);
+      b->SetByte(signs[i]);
+      b->SetPosX(8);
+      b->SetPosY(-17);
+      b->SetGroupIndex(1);
+      b->SetAllowAllUp(true);
+      b->SetShowHint(true);
+      *buttons[i] = b;
+    }
+    CBSymbol1->SetHint("Common time");
+    CBSymbol2->SetHint("Cut time");
+  }
   MakeLabel(d, "LTone", "Key", L, 178, F - 8);
-  CBTone = Make<TComboBox>(this, d, "CBTone", L + F, 176, W - F, 22);
-  CBTone->SetStyle(csDropDownList);
+  CBKey = Make<TComboBox>(this, d, "CBKey", L + F, 176, W - F, 22);
+  CBKey->SetStyle(csDropDownList);
 
   MakeLabel(d, "LMeasures", "Measures", L, 206, F - 8);
   EMeasures = Make<TEdit>(this, d, "EMeasures", L + F, 204, 50, 21);
@@ -317,29 +348,63 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   UDAufTaktNotes = Spin(d, "UDAufTaktNotes", EAufTaktNotes, 0, 128, 1);
   CBAuftaktSize = UnitBox(this, d, "CBAuftaktSize", L + F + 64, 232, kPickupUnits);
   MakeLabel(d, "LParts", "Parts", L, 260, W);
-  TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 86);
-  // The node panel: the part's row or the staff's row in one place.
-  LName = MakeLabel(d, "LName", "Name", L, 370, 56);
-  EName = Make<TEdit>(this, d, "EName", L + 58, 368, 130, 21);
-  LBrief = MakeLabel(d, "LBrief", "Short", L + 194, 370, 58);
-  EBrief = Make<TEdit>(this, d, "EBrief", L + 254, 368, 74, 21);
-  CBClef = Make<TButton>(this, d, "CBClef", L, 366, 100, 25);
+  TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 64);
+  // The node panel: the part's rows or the staff's row in one place.
+  LName = MakeLabel(d, "LName", "Name", L, 348, 56);
+  EName = Make<TEdit>(this, d, "EName", L + 58, 346, 130, 21);
+  LBrief = MakeLabel(d, "LBrief", "Short", L + 194, 348, 58);
+  EBrief = Make<TEdit>(this, d, "EBrief", L + 254, 346, 74, 21);
+  EInstrument = Make<TEdit>(this, d, "EInstrument", L, 372, 124, 21);
+  EInstrument->SetReadOnly(true);
+  SBInstrument = Make<TButton>(this, d, "SBInstrument", L + 126, 371, 26, 23);
+  CBTransport = Make<TComboBox>(this, d, "CBTransport", L, 397, 152, 22);
+  CBTransport->SetStyle(csDropDownList);
+  SBInstrument->SetCaption("...");
+  // The key and the accolade are drawn on their buttons; the arrow of
+  // each opens its picker.
+  CBTone = Make<TECCharButton>(this, d, "CBTone", L + 158, 369, 74, 52);
+  CBTone->SetDropWidth(12);
+  CBTone->SetCustomDraw(true);
+  LAccolade = MakeLabel(d, "LAccolade", "Accolade", L + 238, 374, 90);
+  CBChooseAccolade = Make<TECCharButton>(this, d, "CBChooseAccolade", L + 238, 390, 34, 26);
+  CBChooseAccolade->SetDropWidth(10);
+  CBChooseAccolade->SetCustomDraw(true);
+  CBAccolade = Make<TButton>(this, d, "CBAccolade", L + 274, 390, 18, 26);
+  CBAccolade->SetCaption("+");
+  CBIncAccolade = Make<TButton>(this, d, "CBIncAccolade", L + 294, 390, 17, 26);
+  CBIncAccolade->SetCaption(">");
+  CBDecAccolade = Make<TButton>(this, d, "CBDecAccolade", L + 312, 390, 17, 26);
+  CBDecAccolade->SetCaption("<");
+  for (TControl* c : std::initializer_list<TControl*>{CBTone, CBChooseAccolade, CBAccolade, CBIncAccolade,
+                                                       CBDecAccolade, SBInstrument})
+    c->SetShowHint(true);
+  CBTone->SetHint("Key of the part");
+  CBChooseAccolade->SetHint("Accolade of the part");
+  CBAccolade->SetHint("Another accolade");
+  CBIncAccolade->SetHint("One part more in the accolade");
+  CBDecAccolade->SetHint("One part less in the accolade");
+  SBInstrument->SetHint("General MIDI instrument");
+  EInstrument->SetShowHint(true);
+  EInstrument->SetHint("General MIDI instrument");
+  CBTransport->SetShowHint(true);
+  CBTransport->SetHint("Transposition");
+  CBClef = Make<TButton>(this, d, "CBClef", L, 344, 100, 25);
   CBClef->SetCaption("Clef...");
-  LLineCount = MakeLabel(d, "LLineCount", "Lines", L + 108, 370, 60);
-  CBLineCount = Make<TComboBox>(this, d, "CBLineCount", L + 170, 368, 50, 22);
+  LLineCount = MakeLabel(d, "LLineCount", "Lines", L + 108, 348, 60);
+  CBLineCount = Make<TComboBox>(this, d, "CBLineCount", L + 170, 346, 50, 22);
   CBLineCount->SetStyle(csDropDownList);
   TStringList lineCounts;
   for (const char* n : {"0", "1", "2", "3", "4", "5", "6", "7", "12"}) lineCounts.Add(n);
   CBLineCount->SetItems(lineCounts);
-  CBTab = Make<TCheckBox>(this, d, "CBTab", L + 228, 370, 100, 20);
+  CBTab = Make<TCheckBox>(this, d, "CBTab", L + 228, 348, 100, 20);
   CBTab->SetCaption("Tablature");
-  SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 400, 128, 25);
+  SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 425, 128, 25);
   SBInstrumentList->SetCaption("Instruments...");
-  SBAdd = Make<TButton>(this, d, "SBAdd", L + 132, 400, 96, 25);
+  SBAdd = Make<TButton>(this, d, "SBAdd", L + 132, 425, 96, 25);
   SBAdd->SetCaption("Add");
-  SBDelete = Make<TButton>(this, d, "SBDelete", L + 232, 400, 96, 25);
+  SBDelete = Make<TButton>(this, d, "SBDelete", L + 232, 425, 96, 25);
   SBDelete->SetCaption("Delete");
-  CBPartNames = Make<TCheckBox>(this, d, "CBPartNames", L, 432, W, 20);
+  CBPartNames = Make<TCheckBox>(this, d, "CBPartNames", L, 453, W, 20);
   CBPartNames->SetCaption("Show instrument names");
 
   TWinControl* g = TSGeneral;
@@ -435,7 +500,13 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
                                             "D flat major,G flat major,C flat major"),
                    ','))
     keys.Add(Trim(name));
-  CBTone->SetItems(keys);
+  CBKey->SetItems(keys);
+  TStringList presets;
+  presets.Add(language_->GetMessage(8, "No transposition"));
+  if (transports_)
+    for (const auto& t : transports_->Items) presets.Add(t->Name);
+  CBTransport->SetItems(presets);
+  CBTransport->SetItemIndex(0);
 
   // The entry mode the view would show, in the interface language.
   Preview->SetInsertName(LanguageMessage("QSWindow", 1, "Insert"));
@@ -446,8 +517,24 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   for (TEdit* e : {ETempo, ENotes, EMeasures, EAufTaktNotes}) e->OnChange = changed;
   MTitle->OnChange = changed;
   MAuthor->OnChange = changed;
-  for (TComboBox* c : {CBSize, CBTone, CBAuftaktSize}) c->OnChange = changed;
+  for (TComboBox* c : {CBSize, CBAuftaktSize}) c->OnChange = changed;
+  CBKey->OnChange = [this](TObject*) {
+    // The box is a shortcut: every part takes the key, in major.
+    if (building_ || CBKey->ItemIndex() < 0) return;
+    const int k = CBKey->ItemIndex();
+    for (TSetupPart& p : Setup.Parts) {
+      p.Key = static_cast<uint8_t>(k <= 7 ? k : k + 3);
+      p.Minor = false;
+    }
+    ApplyControls();
+  };
   CBAuftakt->OnClick = changed;
+  for (TECCharButton* b : {CBSymbol1, CBSymbol2})
+    b->OnClick = [this](TObject*) {
+      if (building_) return;
+      Setup.MeterStyle = CBSymbol1->Down() ? 1 : CBSymbol2->Down() ? 2 : 0;
+      ApplyControls();
+    };
   for (TEdit* e : {ENoteInterval, EMeasureCount, EUnionCount}) e->OnChange = changed;
   for (TRadioButton* b : {RBEvenly, RBProportional, RBPositional, RBPortrait, RBLandscape}) b->OnClick = changed;
   for (TRadioButton* b : RGAutoJoin) b->OnClick = changed;
@@ -529,6 +616,85 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     };
     picker->DropDownBelow(*CBClef);
   };
+  // The part's key: its picker with the mode, without the respelling of
+  // notes (a new score has none).
+  auto chooseKey = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Staff >= 0) return;
+    const TSetupPart& part = Setup.Parts[size_t(path.Part)];
+    auto* picker = new TFChooseTone(this);
+    picker->CBModify->SetVisible(false);
+    picker->SetMinor(part.Minor);
+    picker->SetTone(part.Key);
+    const int index = path.Part;
+    picker->OnChoose = [this, picker, index](TObject*) {
+      SetPartKey(index, picker->GetTone(), picker->GetMinor());
+    };
+    picker->DropDownBelow(*CBTone);
+  };
+  CBTone->OnClick = chooseKey;
+  CBTone->OnButtonClick = chooseKey;
+  CBTone->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Part >= int(Setup.Parts.size())) return;
+    const TSetupPart& part = Setup.Parts[size_t(path.Part)];
+    toolface::Raised(*CBTone, r, [&](const TRect& face, TColor ink) {
+      DrawKeySignature(c, face, ink != clBlack, face.Top, part.Minor ? 1 : 0, part.Key);
+    });
+  };
+  auto chooseAccolade = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Staff >= 0) return;
+    auto* picker = new TFChooseAccolade(this);
+    picker->ShowNoneButton();
+    picker->SetAccolade(GetPartAccolade(path.Part));
+    const int index = path.Part;
+    picker->OnChoose = [this, picker, index](TObject*) {
+      const int kind = picker->GetAccolade();
+      SetPartAccolade(index, kind);
+      if (settings_) settings_->WriteInteger(kNewCompositionSection, "Accolade", kind);
+    };
+    picker->DropDownBelow(*CBChooseAccolade);
+  };
+  CBChooseAccolade->OnClick = chooseAccolade;
+  CBChooseAccolade->OnButtonClick = chooseAccolade;
+  CBChooseAccolade->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0) return;
+    const int kind = GetPartAccolade(path.Part);
+    toolface::Raised(*CBChooseAccolade, r,
+                     [&](const TRect& face, TColor ink) { DrawAccolade(c, face, ink != clBlack, kind); });
+  };
+  CBAccolade->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part >= 0 && path.Staff < 0) AddPartAccolade(path.Part);
+  };
+  CBIncAccolade->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part >= 0 && path.Staff < 0) ChangeAccoladeSpan(path.Part, 1);
+  };
+  CBDecAccolade->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part >= 0 && path.Staff < 0) ChangeAccoladeSpan(path.Part, -1);
+  };
+  CBTransport->OnChange = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (building_ || path.Part < 0 || path.Staff >= 0) return;
+    std::vector<TQSTransportRecord>& values = Setup.Parts[size_t(path.Part)].Transports;
+    const int index = CBTransport->ItemIndex();
+    if (index <= 0 || !transports_ || index > int(transports_->Items.size())) values.clear();
+    else values = transports_->Items[size_t(index - 1)]->Values;
+    ApplyControls();
+  };
+  SBInstrument->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Staff >= 0) return;
+    TFChooseTembr chooser(this, settings_);
+    chooser.SetTembr(Setup.Parts[size_t(path.Part)].Program);
+    if (chooser.ShowModal() != mrOk) return;
+    const int program = chooser.GetTembr();
+    SetPartProgram(path.Part, program < 0 ? 255 : program);
+  };
   BBDefault->OnClick = [this](TObject*) { ShowSetup(BuiltInSetup()); };
   BBSave->OnClick = [this](TObject*) {
     TFGetName ask(this, settings_);
@@ -591,8 +757,6 @@ void TFNewComposition::ShowSetup(const TScoreSetup& setup) {
   UDNotes->SetPosition(Setup.Beats);
   ENotes->SetText(std::to_string(Setup.Beats));
   CBSize->SetItemIndex(std::clamp(Setup.UnitIndex, 0, 5));
-  const uint8_t key = Setup.Parts.empty() ? 0 : Setup.Parts[0].Key;
-  CBTone->SetItemIndex(key <= 7 ? key : key >= 11 && key <= 17 ? key - 3 : 0);
   CBAuftakt->SetChecked(Setup.Pickup);
   UDAufTaktNotes->SetPosition(Setup.PickupCount);
   EAufTaktNotes->SetText(std::to_string(Setup.PickupCount));
@@ -625,9 +789,14 @@ void TFNewComposition::ApplyControls() {
   Setup.Tempo = EditNumber(ETempo, UDTempo);
   Setup.Beats = EditNumber(ENotes, UDNotes);
   Setup.UnitIndex = std::max(0, CBSize->ItemIndex());
-  const int k = std::max(0, CBTone->ItemIndex());
-  for (TSetupPart& p : Setup.Parts) p.Key = static_cast<uint8_t>(k <= 7 ? k : k + 3);
-  if (Setup.Beats != 4 || Setup.MeterUnit() != 4) Setup.MeterStyle = 0;
+  // The signs stand for 4/4 (common time) and 2/4 or 4/4 (cut time) only.
+  const bool common = Setup.Beats == 4 && Setup.MeterUnit() == 4;
+  const bool cut = (Setup.Beats == 2 || Setup.Beats == 4) && Setup.MeterUnit() == 4;
+  if ((Setup.MeterStyle == 1 && !common) || (Setup.MeterStyle == 2 && !cut)) Setup.MeterStyle = 0;
+  CBSymbol1->SetEnabled(common);
+  CBSymbol2->SetEnabled(cut);
+  CBSymbol1->SetDown(Setup.MeterStyle == 1);
+  CBSymbol2->SetDown(Setup.MeterStyle == 2);
   Setup.Pickup = CBAuftakt->Checked();
   Setup.PickupCount = EditNumber(EAufTaktNotes, UDAufTaktNotes);
   Setup.PickupUnitIndex = std::max(0, CBAuftaktSize->ItemIndex());
@@ -707,12 +876,28 @@ void TFNewComposition::UpdateNodeControls() {
   const bool part = path.Part >= 0 && path.Staff < 0, staff = path.Staff >= 0 && path.Voice < 0;
   const bool building = building_;
   building_ = true;
-  for (TControl* c : std::initializer_list<TControl*>{LName, EName, LBrief, EBrief}) c->SetVisible(part);
+  for (TControl* c : std::initializer_list<TControl*>{LName, EName, LBrief, EBrief, CBTransport, EInstrument,
+                                                       SBInstrument, CBTone, LAccolade, CBChooseAccolade, CBAccolade,
+                                                       CBIncAccolade, CBDecAccolade})
+    c->SetVisible(part);
   for (TControl* c : std::initializer_list<TControl*>{CBClef, LLineCount, CBLineCount, CBTab}) c->SetVisible(staff);
   if (part) {
     EName->SetText(Setup.Parts[size_t(path.Part)].Name);
     EBrief->SetText(Setup.Parts[size_t(path.Part)].ShortName);
+    const uint8_t program = Setup.Parts[size_t(path.Part)].Program;
+    EInstrument->SetText(program == 255 ? std::string() : InstrumentName(program));
+    CBTone->Invalidate();
+    CBChooseAccolade->Invalidate();
+    // The preset of the part's transposition, "none" when no preset has it.
+    const std::vector<TQSTransportRecord>& values = Setup.Parts[size_t(path.Part)].Transports;
+    const int preset = transports_ && !values.empty() ? transports_->IndexOfValues(int(values.size()), values.data()) : -1;
+    CBTransport->SetItemIndex(preset + 1);
   }
+  // The score's key box shows the key all parts share in major, else none.
+  int shared = Setup.Parts.empty() ? -1 : Setup.Parts[0].Key;
+  for (const TSetupPart& p : Setup.Parts)
+    if (p.Key != shared || p.Minor) shared = -1;
+  CBKey->SetItemIndex(shared < 0 ? -1 : shared <= 7 ? shared : shared >= 11 && shared <= 17 ? shared - 3 : -1);
   if (staff) {
     const TSetupStaff& s = Setup.Parts[size_t(path.Part)].Staves[size_t(path.Staff)];
     const TStringList items = CBLineCount->Items();
@@ -782,6 +967,59 @@ void TFNewComposition::SetStaffClef(const TNodePath& path, int clef) {
   ApplyControls();
 }
 
+void TFNewComposition::SetPartKey(int part, int key, bool minor) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  if (!((key >= 0 && key <= 7) || (key >= 11 && key <= 17))) return;
+  Setup.Parts[size_t(part)].Key = static_cast<uint8_t>(key);
+  Setup.Parts[size_t(part)].Minor = minor;
+  ApplyControls();
+}
+
+void TFNewComposition::SetPartProgram(int part, int program) {
+  if (part < 0 || part >= int(Setup.Parts.size()) || program < 0 || program > 255) return;
+  Setup.Parts[size_t(part)].Program = static_cast<uint8_t>(program);
+  ApplyControls();
+}
+
+int TFNewComposition::GetPartAccolade(int part) const {
+  if (part < 0 || part >= int(Setup.Parts.size()) || Setup.Parts[size_t(part)].Accolades.empty()) return kNoAccolade;
+  return Setup.Parts[size_t(part)].Accolades.back().Kind;
+}
+
+void TFNewComposition::SetPartAccolade(int part, int kind) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  std::vector<TSetupAccolade>& accolades = Setup.Parts[size_t(part)].Accolades;
+  if (kind == kNoAccolade) {
+    if (accolades.empty()) return;
+    accolades.pop_back();
+  } else if (kind >= 0 && kind <= 2) {
+    if (accolades.empty()) accolades.push_back({});
+    accolades.back().Kind = static_cast<uint8_t>(kind);
+  } else {
+    return;
+  }
+  ApplyControls();
+}
+
+void TFNewComposition::AddPartAccolade(int part) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  std::vector<TSetupAccolade>& accolades = Setup.Parts[size_t(part)].Accolades;
+  if (accolades.size() >= size_t(kMaxTemplateAccolades)) return;
+  const int kind = GetPartAccolade(part);
+  accolades.push_back({static_cast<uint8_t>(kind == kNoAccolade ? 0 : kind), 0});
+  ApplyControls();
+}
+
+void TFNewComposition::ChangeAccoladeSpan(int part, int step) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  std::vector<TSetupAccolade>& accolades = Setup.Parts[size_t(part)].Accolades;
+  if (accolades.empty()) return;
+  const int span = accolades.back().Span + step;
+  if (span < 0 || span > int(Setup.Parts.size()) - part - 1) return;
+  accolades.back().Span = static_cast<uint16_t>(span);
+  ApplyControls();
+}
+
 void TFNewComposition::FillTemplateList(const std::string& select) {
   building_ = true;
   TStringList items;
@@ -837,9 +1075,14 @@ void TFNewComposition::ChooseInstruments() {
   TFChooseInstruments chooser(this, settings_, library_);
   chooser.SetParts(Setup.Parts);
   if (chooser.ShowModal() != mrOk) return;
+  // The new parts take the key of the first one.
   const uint8_t key = Setup.Parts.empty() ? 0 : Setup.Parts[0].Key;
+  const bool minor = !Setup.Parts.empty() && Setup.Parts[0].Minor;
   SetInstrumentParts(Setup, chooser.Chosen(), chooser.Grouped());
-  for (TSetupPart& p : Setup.Parts) p.Key = key;
+  for (TSetupPart& p : Setup.Parts) {
+    p.Key = key;
+    p.Minor = minor;
+  }
   ShowSetup(Setup);
 }
 
@@ -848,8 +1091,9 @@ void TFNewComposition::Finish() {
   FinishScore(*Preview);
 }
 
-bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, TQSScore& score) {
-  TFNewComposition wizard(nullptr, settings, library);
+bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, const TQSTransports* transports,
+                             TQSScore& score) {
+  TFNewComposition wizard(nullptr, settings, library, transports);
   if (wizard.ShowModal() != mrOk) return false;
   wizard.Finish();
   wizard.QSWindow->SetScore(nullptr);

@@ -10,14 +10,43 @@
 #include "platform/stdctrls.h"
 #include "platform/comctrls.h"
 #include "score/page.h"
+#include "palettes/symbolpickers.h"
+#include "platform/forms.h"
+#include "platform/testdriver.h"
+#include "score/item.h"
+#include "score/marks.h"
+#include "score/measure.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "uikit/charbutton.h"
 #include "uikit/language.h"
 #include "view/window.h"
 
 namespace qs {
 namespace {
+
+namespace td = testdriver;
+
+// The shown picker of a class (a drop-down or a modal dialog).
+template <class C>
+C* ShownForm() {
+  for (int i = 0; i < Screen().FormCount(); ++i)
+    if (auto* f = dynamic_cast<C*>(Screen().Forms(i)); f && f->Visible()) return f;
+  return nullptr;
+}
+
+// The marks of a kind in a part's first measure of the preview, in order:
+// value byte and, for accolades, the span (else the style byte).
+std::vector<std::pair<int, int>> Marks(TFNewComposition& wizard, int part, TQSItemType kind) {
+  std::vector<std::pair<int, int>> out;
+  for (TQSItem* item : wizard.Preview->GetPiece(0)->GetPart(part)->GetMeasure(0)->Items)
+    if (item->ItemType == kind) {
+      const auto* mark = static_cast<TQSMark*>(item);
+      out.push_back({mark->Fields.Kind, kind == kind::Accolade ? mark->Fields.Value : mark->Fields.Style});
+    }
+  return out;
+}
 
 TQSInstrumentDescription* Instrument(TQSInstruments& library, const char* name, const char* group, uint8_t order) {
   TQSInstrumentDescription* d = library.Add();
@@ -206,6 +235,167 @@ TEST(NewCompositionWizard, TheTreeAddsAndDeletesPartsStavesAndVoices) {
   wizard.AddNode();
   EXPECT_EQ(wizard.Setup.Parts[0].Name, "Flute");
   EXPECT_EQ(wizard.Preview->GetPiece(0)->PartCount(), 2);
+}
+
+// The score's key box gives every part a key; a part's own key button
+// gives it another key and mode, and the box then names none.
+TEST(NewCompositionWizard, EachPartHasItsOwnKeyAndMode) {
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  wizard.SelectNode({0, -1, -1});
+  wizard.AddNode();
+  wizard.CBKey->SetItemIndex(2);  // D major
+  wizard.CBKey->OnChange(wizard.CBKey);
+  EXPECT_EQ(Marks(wizard, 0, kind::Key), (std::vector<std::pair<int, int>>{{2, 0}}));
+  EXPECT_EQ(Marks(wizard, 1, kind::Key), (std::vector<std::pair<int, int>>{{2, 0}}));
+  wizard.SelectNode({1, -1, -1});
+  wizard.UpdateNodeControls();
+  ASSERT_TRUE(wizard.CBTone->Visible());
+  wizard.CBTone->OnButtonClick(wizard.CBTone);
+  TFChooseTone* picker = ShownForm<TFChooseTone>();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_FALSE(picker->CBModify->Visible());
+  EXPECT_EQ(picker->GetTone(), 2);
+  picker->RBMinor->SetChecked(true);
+  td::Click(*picker->Buttons[8 + 2], 20, 20);  // three flats: C minor
+  td::ProcessMessages();
+  EXPECT_EQ(Marks(wizard, 1, kind::Key), (std::vector<std::pair<int, int>>{{13, 1}}));
+  EXPECT_EQ(Marks(wizard, 0, kind::Key), (std::vector<std::pair<int, int>>{{2, 0}}));
+  EXPECT_EQ(wizard.CBKey->ItemIndex(), -1);
+  // Staves and voices have no key button.
+  wizard.SelectNode({1, 0, -1});
+  wizard.UpdateNodeControls();
+  EXPECT_FALSE(wizard.CBTone->Visible());
+}
+
+// The instrument button sets the part's General MIDI program; "no
+// instrument" leaves the instrument box empty.
+TEST(NewCompositionWizard, APartTakesAnInstrumentFromTheGeneralMidiList) {
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  wizard.SelectNode({0, -1, -1});
+  wizard.UpdateNodeControls();
+  td::ShowAndWait(wizard);
+  struct TCase {
+    int Choose;  // for the picker: -1 no instrument
+    int Program;
+    const char* Shown;
+  };
+  for (const TCase& c : {TCase{40, 40, "Violin"}, TCase{-1, 255, ""}, TCase{73, 73, "Flute"}}) {
+    td::Later([&c] {
+      ASSERT_TRUE(td::WaitForModal());
+      TFChooseTembr* chooser = ShownForm<TFChooseTembr>();
+      ASSERT_NE(chooser, nullptr);
+      chooser->SetTembr(c.Choose);
+      td::Click(*chooser->BBOk, 5, 5);
+    });
+    td::Click(*wizard.SBInstrument, 5, 5);
+    EXPECT_EQ(wizard.Setup.Parts[0].Program, c.Program) << c.Shown;
+    EXPECT_EQ(wizard.Preview->GetPiece(0)->GetPart(0)->Fields.Instrument, c.Program) << c.Shown;
+    EXPECT_EQ(wizard.EInstrument->Text(), c.Shown);
+    EXPECT_NE(wizard.TVParts->Text(wizard.TVParts->Selected()).find(std::string("(") + c.Shown + ")"),
+              std::string::npos);
+  }
+  wizard.Hide();
+}
+
+// A part's accolade: chosen, taken away, another one added, and its span
+// kept within the parts that follow.
+TEST(NewCompositionWizard, AccoladesAreChosenAddedAndSpanned) {
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  wizard.SelectNode({0, -1, -1});
+  wizard.AddNode();
+  wizard.AddNode();  // three parts
+  wizard.SelectNode({0, -1, -1});
+  wizard.UpdateNodeControls();
+  using M = std::vector<std::pair<int, int>>;
+  EXPECT_EQ(wizard.GetPartAccolade(0), kNoAccolade);
+  wizard.CBChooseAccolade->OnButtonClick(wizard.CBChooseAccolade);
+  TFChooseAccolade* picker = ShownForm<TFChooseAccolade>();
+  ASSERT_NE(picker, nullptr);
+  EXPECT_TRUE(picker->Buttons[3]->Visible()) << "no accolade is a choice";
+  td::Click(*picker->Buttons[1], 5, 5);  // a bracket
+  td::ProcessMessages();
+  EXPECT_EQ(Marks(wizard, 0, kind::Accolade), (M{{1, 0}}));
+  for (int i = 0; i < 3; ++i) wizard.CBIncAccolade->OnClick(wizard.CBIncAccolade);
+  EXPECT_EQ(Marks(wizard, 0, kind::Accolade), (M{{1, 2}})) << "two parts follow";
+  wizard.CBDecAccolade->OnClick(wizard.CBDecAccolade);
+  wizard.CBAccolade->OnClick(wizard.CBAccolade);  // another bracket
+  wizard.CBIncAccolade->OnClick(wizard.CBIncAccolade);
+  EXPECT_EQ(Marks(wizard, 0, kind::Accolade), (M{{1, 1}, {1, 1}}));
+  for (int i = 0; i < 3; ++i) wizard.CBDecAccolade->OnClick(wizard.CBDecAccolade);
+  EXPECT_EQ(Marks(wizard, 0, kind::Accolade), (M{{1, 1}, {1, 0}}));
+  wizard.SetPartAccolade(0, kNoAccolade);
+  EXPECT_EQ(Marks(wizard, 0, kind::Accolade), (M{{1, 1}}));
+  wizard.SelectNode({2, -1, -1});
+  wizard.UpdateNodeControls();
+  wizard.CBAccolade->OnClick(wizard.CBAccolade);  // a brace where there was none
+  wizard.CBIncAccolade->OnClick(wizard.CBIncAccolade);
+  EXPECT_EQ(Marks(wizard, 2, kind::Accolade), (M{{0, 0}})) << "the last part joins none";
+}
+
+// The common-time sign is offered for 4/4, the cut-time sign for 2/4 and
+// 4/4; a meter that has no sign takes none.
+TEST(NewCompositionWizard, TheTimeSignatureSignsFollowTheMeter) {
+  TFNewComposition wizard(nullptr, nullptr, nullptr);
+  auto meterStyle = [&wizard] {
+    return static_cast<TQSMark*>(wizard.Preview->GetPiece(0)->GetColumn(0)->GetItem(0))->Fields.Style;
+  };
+  struct TCase {
+    const char* Beats;
+    bool Common, Cut;
+  };
+  for (const TCase& c : {TCase{"4", true, true}, TCase{"2", false, true}, TCase{"3", false, false}}) {
+    wizard.ENotes->SetText(c.Beats);
+    EXPECT_EQ(wizard.CBSymbol1->Enabled(), c.Common) << c.Beats;
+    EXPECT_EQ(wizard.CBSymbol2->Enabled(), c.Cut) << c.Beats;
+  }
+  wizard.ENotes->SetText("4");
+  wizard.CBSymbol1->SetDown(true);
+  wizard.CBSymbol1->OnClick(wizard.CBSymbol1);
+  EXPECT_EQ(meterStyle(), 1);
+  wizard.CBSymbol2->SetDown(true);  // the other one goes up
+  wizard.CBSymbol2->OnClick(wizard.CBSymbol2);
+  EXPECT_EQ(meterStyle(), 2);
+  EXPECT_FALSE(wizard.CBSymbol1->Down());
+  wizard.ENotes->SetText("2");
+  EXPECT_EQ(meterStyle(), 2);
+  wizard.ENotes->SetText("3");
+  EXPECT_EQ(meterStyle(), 0);
+  EXPECT_FALSE(wizard.CBSymbol2->Down());
+}
+
+// A part takes a transposition preset, and its panel shows the preset
+// again; "no transposition" takes it away.
+TEST(NewCompositionWizard, APartTakesATranspositionPreset) {
+  TQSTransports presets;
+  TQSTransportDescription* bflat = presets.Add();
+  bflat->Name = "B flat";
+  bflat->Values = {MakeTransportRecord(-2)};
+  TQSTransportDescription* octave = presets.Add();
+  octave->Name = "Octave down";
+  octave->Values = {MakeTransportRecord(-12)};
+  TFNewComposition wizard(nullptr, nullptr, nullptr, &presets);
+  EXPECT_EQ(wizard.CBTransport->Items().Count(), 3);
+  wizard.SelectNode({0, -1, -1});
+  wizard.AddNode();
+  auto shift = [&wizard](int part) { return wizard.Preview->GetPiece(0)->GetPart(part)->TransportShift(); };
+  auto select = [&wizard](int part) {
+    wizard.SelectNode({part, -1, -1});
+    wizard.UpdateNodeControls();
+  };
+  select(0);
+  EXPECT_EQ(wizard.CBTransport->ItemIndex(), 0);
+  wizard.CBTransport->SetItemIndex(2);
+  wizard.CBTransport->OnChange(wizard.CBTransport);
+  EXPECT_EQ(shift(0), -12);
+  EXPECT_EQ(shift(1), 0);
+  select(1);
+  EXPECT_EQ(wizard.CBTransport->ItemIndex(), 0);
+  select(0);
+  EXPECT_EQ(wizard.CBTransport->ItemIndex(), 2);
+  wizard.CBTransport->SetItemIndex(0);
+  wizard.CBTransport->OnChange(wizard.CBTransport);
+  EXPECT_EQ(shift(0), 0);
+  EXPECT_TRUE(wizard.Setup.Parts[0].Transports.empty());
 }
 
 }  // namespace
