@@ -8,6 +8,8 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "uikit/lrf.h"
+#include "chords/guitar.h"
+#include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
 #include "dialogs/newscore.h"
 #include "palettes/glyphpainters.h"
@@ -16,6 +18,7 @@
 #include "score/score.h"
 #include "score/page.h"
 #include "uikit/formparts.h"
+#include "uikit/interface.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
@@ -271,12 +274,13 @@ bool TFChooseInstruments::Grouped() const { return CBGroup->Checked(); }
 // ------------------------------------------------------------ TFNewComposition
 
 TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library,
-                                   const TQSTransports* transports)
+                                   const TQSTransports* transports, const TGuitarList* guitars)
     : TForm(owner),
       Preview(std::make_unique<TQSScore>()),
       settings_(settings),
       library_(library),
-      transports_(transports) {
+      transports_(transports),
+      guitars_(guitars) {
   SetName("FNewComposition");
   SetCaption("New score");
   SetBorderStyle(bsDialog);
@@ -398,6 +402,8 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   CBLineCount->SetItems(lineCounts);
   CBTab = Make<TCheckBox>(this, d, "CBTab", L + 228, 348, 100, 20);
   CBTab->SetCaption("Tablature");
+  BBGuitars = Make<TButton>(this, d, "BBGuitars", L, 372, 100, 25);
+  BBGuitars->SetCaption("Guitar...");
   SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 425, 128, 25);
   SBInstrumentList->SetCaption("Instruments...");
   SBAdd = Make<TButton>(this, d, "SBAdd", L + 132, 425, 96, 25);
@@ -604,6 +610,7 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     // A tablature staff has six lines and the tablature clef.
     staff.Tablature = CBTab->Checked();
     staff.Lines = staff.Tablature ? 6 : 5;
+    staff.Tuning.clear();
     SetStaffClef(path, staff.Tablature ? 13 : 1);
   };
   CBClef->OnClick = [this](TObject*) {
@@ -694,6 +701,18 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     if (chooser.ShowModal() != mrOk) return;
     const int program = chooser.GetTembr();
     SetPartProgram(path.Part, program < 0 ? 255 : program);
+  };
+  BBGuitars->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Staff < 0 || !guitars_ || guitars_->empty()) return;
+    auto* chooser = new TFGuitarName(this);
+    chooser->HideDirections();
+    std::vector<std::string> names;
+    for (const auto& g : *guitars_) names.push_back(g->Name);
+    chooser->SetNames(names);
+    chooser->OnChosen = [this, path](TFGuitarName*, int index, int) { SetStaffGuitar(path, index); };
+    PlaceBelowControl(*BBGuitars, *chooser);
+    chooser->Show();
   };
   BBDefault->OnClick = [this](TObject*) { ShowSetup(BuiltInSetup()); };
   BBSave->OnClick = [this](TObject*) {
@@ -880,7 +899,8 @@ void TFNewComposition::UpdateNodeControls() {
                                                        SBInstrument, CBTone, LAccolade, CBChooseAccolade, CBAccolade,
                                                        CBIncAccolade, CBDecAccolade})
     c->SetVisible(part);
-  for (TControl* c : std::initializer_list<TControl*>{CBClef, LLineCount, CBLineCount, CBTab}) c->SetVisible(staff);
+  for (TControl* c : std::initializer_list<TControl*>{CBClef, LLineCount, CBLineCount, CBTab, BBGuitars})
+    c->SetVisible(staff);
   if (part) {
     EName->SetText(Setup.Parts[size_t(path.Part)].Name);
     EBrief->SetText(Setup.Parts[size_t(path.Part)].ShortName);
@@ -903,6 +923,7 @@ void TFNewComposition::UpdateNodeControls() {
     const TStringList items = CBLineCount->Items();
     CBLineCount->SetItemIndex(items.IndexOf(std::to_string(s.Lines)));
     CBTab->SetChecked(s.Tablature);
+    BBGuitars->SetEnabled(s.Tablature && guitars_ && !guitars_->empty());
   }
   building_ = building;
 }
@@ -964,6 +985,21 @@ void TFNewComposition::SetStaffClef(const TNodePath& path, int clef) {
   // The channel and percussion rules follow from the clef when the score
   // is built.
   part.Staves[size_t(path.Staff)].Clef = static_cast<uint8_t>(clef);
+  ApplyControls();
+}
+
+void TFNewComposition::SetStaffGuitar(const TNodePath& path, int guitar) {
+  if (!guitars_ || guitar < 0 || guitar >= int(guitars_->size())) return;
+  if (path.Part < 0 || path.Part >= int(Setup.Parts.size())) return;
+  TSetupPart& part = Setup.Parts[size_t(path.Part)];
+  if (path.Staff < 0 || path.Staff >= int(part.Staves.size())) return;
+  const TQSGuitarDescription& g = *(*guitars_)[size_t(guitar)];
+  TSetupStaff& staff = part.Staves[size_t(path.Staff)];
+  // A line a string, where the line-count box has that many.
+  const int strings = std::min<int>(g.StringCount, TQSGuitarDescription::kMaxStrings);
+  staff.Lines = CBLineCount->Items().IndexOf(std::to_string(strings)) >= 0 ? strings : 5;
+  staff.Tuning.clear();
+  for (int i = 0; i < strings; ++i) staff.Tuning.push_back(g.GetTuning(i));
   ApplyControls();
 }
 
@@ -1082,6 +1118,15 @@ void TFNewComposition::ChooseInstruments() {
   for (TSetupPart& p : Setup.Parts) {
     p.Key = key;
     p.Minor = minor;
+    // Tablature is tuned like the library's first guitar.
+    if (guitars_ && !guitars_->empty())
+      for (TSetupStaff& staff : p.Staves)
+        if (staff.Tablature) {
+          const TQSGuitarDescription& g = *guitars_->front();
+          staff.Tuning.clear();
+          for (int i = 0; i < std::min<int>(g.StringCount, TQSGuitarDescription::kMaxStrings); ++i)
+            staff.Tuning.push_back(g.GetTuning(i));
+        }
   }
   ShowSetup(Setup);
 }
@@ -1092,8 +1137,8 @@ void TFNewComposition::Finish() {
 }
 
 bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, const TQSTransports* transports,
-                             TQSScore& score) {
-  TFNewComposition wizard(nullptr, settings, library, transports);
+                             const TFNewComposition::TGuitarList* guitars, TQSScore& score) {
+  TFNewComposition wizard(nullptr, settings, library, transports, guitars);
   if (wizard.ShowModal() != mrOk) return false;
   wizard.Finish();
   wizard.QSWindow->SetScore(nullptr);

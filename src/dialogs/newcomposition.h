@@ -25,6 +25,7 @@ class TQSScore;
 class TQSWindow;
 class TQSInstruments;
 class TQSTransports;
+class TQSGuitarDescription;
 class TQSInstrumentDescription;
 class TECFormLanguage;
 class TECCharButton;
@@ -64,9 +65,13 @@ class TFChooseInstruments : public TForm {
 
 class TFNewComposition : public TForm {
  public:
-  // transports: the transposition presets a part may take (or null).
+  // The guitars of the guitar library, whose tunings a tablature staff
+  // may take.
+  using TGuitarList = std::vector<std::unique_ptr<TQSGuitarDescription>>;
+  // transports: the transposition presets a part may take; guitars: the
+  // guitar library (either may be null).
   TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library,
-                   const TQSTransports* transports = nullptr);
+                   const TQSTransports* transports = nullptr, const TGuitarList* guitars = nullptr);
   ~TFNewComposition() override;
   const char* ClassName() const override { return "TFNewComposition"; }
 
@@ -98,6 +103,7 @@ class TFNewComposition : public TForm {
   TButton* CBClef = nullptr;
   TComboBox* CBLineCount = nullptr;
   TCheckBox* CBTab = nullptr;
+  TButton* BBGuitars = nullptr;  // a library guitar's strings for the tablature
   TButton *BBDefault = nullptr, *BBSave = nullptr, *BBOk = nullptr, *BBCancel = nullptr;
   TQSWindow* QSWindow = nullptr;
   TECPageControl* PCProperties = nullptr;
@@ -150,6 +156,8 @@ class TFNewComposition : public TForm {
   // SBDelete: the selected part, staff or voice, unless it is the only one.
   void DeleteNode();
   void SetStaffClef(const TNodePath& path, int clef);
+  // The strings of the guitar of that index in the library for a staff.
+  void SetStaffGuitar(const TNodePath& path, int guitar);
   // The key (0..7 sharps, 11..17 flats) and mode of one part.
   void SetPartKey(int part, int key, bool minor);
   // The General MIDI program of one part (255: none).
@@ -170,6 +178,7 @@ class TFNewComposition : public TForm {
   TIniFile* settings_;
   const TQSInstruments* library_;
   const TQSTransports* transports_;
+  const TGuitarList* guitars_;
   bool building_ = false;
   TECFormLanguage* language_ = nullptr;
   std::map<TTreeView::TNode, TNodePath> nodes_;
@@ -177,7 +186,7 @@ class TFNewComposition : public TForm {
 
 // Runs the wizard; the new score in score when the user confirms.
 bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, const TQSTransports* transports,
-                             TQSScore& score);
+                             const TFNewComposition::TGuitarList* guitars, TQSScore& score);
 
 void RegisterNewCompositionForms();
 

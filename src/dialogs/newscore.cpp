@@ -246,7 +246,9 @@ void BuildSetupScore(TQSScore& score, const TScoreSetup& setup, int measures) {
       staff->SetLineCount(static_cast<uint8_t>(std::clamp(ss.Lines, 0, 12)));
       if (ss.Tablature) {
         staff->SetTablature(true);
-        for (int k = 0; k < 6; ++k) staff->SetTuning(k, kStandardTuning[k]);
+        if (ss.Tuning.empty())
+          for (int k = 0; k < 6; ++k) staff->SetTuning(k, kStandardTuning[k]);
+        for (size_t k = 0; k < ss.Tuning.size(); ++k) staff->SetTuning(static_cast<int>(k), ss.Tuning[k]);
       }
       // A percussion staff of a part with others plays its first voice on
       // the drum channel with the part's program.

@@ -28,8 +28,10 @@ struct TSetupStaff {
   int Voices = 1;
   int Lines = 5;
   // Not kept in the file: a template's staff with the tablature clef is a
-  // tablature staff again when read.
+  // tablature staff again when read; a tablature staff without a tuning of
+  // its own has standard guitar tuning.
   bool Tablature = false;
+  std::vector<uint8_t> Tuning;  // open-string pitches, string 0 first
   bool operator==(const TSetupStaff&) const = default;
 };
 

@@ -10,6 +10,8 @@
 #include "platform/stdctrls.h"
 #include "platform/comctrls.h"
 #include "score/page.h"
+#include "chords/guitar.h"
+#include "chords/guitarpalette.h"
 #include "palettes/symbolpickers.h"
 #include "platform/forms.h"
 #include "platform/testdriver.h"
@@ -396,6 +398,49 @@ TEST(NewCompositionWizard, APartTakesATranspositionPreset) {
   wizard.CBTransport->OnChange(wizard.CBTransport);
   EXPECT_EQ(shift(0), 0);
   EXPECT_TRUE(wizard.Setup.Parts[0].Transports.empty());
+}
+
+// A tablature staff takes the strings of a library guitar: a line and a
+// tuning a string; a string count the line box lacks gives five lines.
+TEST(NewCompositionWizard, ATablatureStaffTakesTheStringsOfALibraryGuitar) {
+  struct TGuitar {
+    const char* Name;
+    std::vector<uint8_t> Tuning;
+    int Lines;
+  };
+  const std::vector<TGuitar> table = {{"Guitar", {40, 45, 50, 55, 59, 64}, 6},
+                                      {"Bass", {28, 33, 38, 43}, 4},
+                                      {"Eight strings", {30, 35, 40, 45, 50, 55, 59, 64}, 5}};
+  TFNewComposition::TGuitarList guitars;
+  for (const TGuitar& t : table) {
+    auto g = std::make_unique<TQSGuitarDescription>();
+    g->Name = t.Name;
+    g->SetStringCount(static_cast<int>(t.Tuning.size()));
+    for (size_t i = 0; i < t.Tuning.size(); ++i) g->SetTuning(static_cast<int>(i), t.Tuning[i]);
+    guitars.push_back(std::move(g));
+  }
+  TFNewComposition wizard(nullptr, nullptr, nullptr, nullptr, &guitars);
+  wizard.SelectNode({0, 0, -1});
+  wizard.UpdateNodeControls();
+  EXPECT_TRUE(wizard.BBGuitars->Visible());
+  EXPECT_FALSE(wizard.BBGuitars->Enabled()) << "only for tablature";
+  wizard.CBTab->SetChecked(true);
+  wizard.CBTab->OnClick(wizard.CBTab);
+  EXPECT_TRUE(wizard.BBGuitars->Enabled());
+  for (int index : {1, 2, 0}) {
+    const TGuitar& t = table[size_t(index)];
+    SCOPED_TRACE(t.Name);
+    wizard.BBGuitars->OnClick(wizard.BBGuitars);
+    TFGuitarName* chooser = ShownForm<TFGuitarName>();
+    ASSERT_NE(chooser, nullptr);
+    chooser->LBList->SetItemIndex(index);
+    chooser->LBList->OnClick(chooser->LBList);
+    td::ProcessMessages();
+    const TQSStaff* staff = wizard.Preview->GetPiece(0)->GetPart(0)->GetStaff(0);
+    EXPECT_EQ(staff->Fields.LineCount, t.Lines);
+    EXPECT_EQ(wizard.CBLineCount->Text(), std::to_string(t.Lines));
+    for (size_t i = 0; i < t.Tuning.size(); ++i) EXPECT_EQ(staff->GetTuning(static_cast<int>(i)), t.Tuning[i]) << i;
+  }
 }
 
 }  // namespace
