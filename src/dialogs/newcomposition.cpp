@@ -8,17 +8,27 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "uikit/lrf.h"
+#include "chords/guitar.h"
+#include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
 #include "dialogs/newscore.h"
+#include "palettes/glyphpainters.h"
 #include "palettes/symbolpickers.h"
 #include "platform/stdctrls.h"
 #include "score/score.h"
+#include "score/page.h"
 #include "uikit/formparts.h"
+#include "uikit/interface.h"
+#include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
+#include "uikit/charbutton.h"
 #include "uikit/pagecontrol.h"
+#include "uikit/toolfaces.h"
 #include "platform/extctrls.h"
+#include "platform/fonts.h"
 #include "platform/gui.h"
+#include "platform/musicglyphs.h"
 #include "view/window.h"
 
 namespace qs {
@@ -83,8 +93,16 @@ const char* const kPaperNames[] = {"Default", "Letter", "LetterSmall", "Tabloid"
                                    "CSheet", "DSheet", "ESheet", "Custom"};
 constexpr int kCustomPaper = 27;
 
-// The setup's whole-unit lengths in the order of the page's edit boxes.
-int* LengthOf(TScoreSetup& s, int i) {
+// The whole units an up-down shows of a length: its arrows add to them
+// and keep the fraction.
+int LengthSpinPosition(double tenths, int unit) {
+  const double v = SetupLengthIn(tenths, unit);
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::clamp(std::floor(v + 1e-9), 0.0, 10000.0));
+}
+
+// The setup's lengths in the order of the page's edit boxes.
+double* LengthOf(TScoreSetup& s, int i) {
   return i == 0 ? &s.Width : i == 1 ? &s.Height : &s.Margins[i - 2];
 }
 
@@ -255,8 +273,14 @@ bool TFChooseInstruments::Grouped() const { return CBGroup->Checked(); }
 
 // ------------------------------------------------------------ TFNewComposition
 
-TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library)
-    : TForm(owner), Preview(std::make_unique<TQSScore>()), settings_(settings), library_(library) {
+TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library,
+                                   const TQSTransports* transports, const TGuitarList* guitars)
+    : TForm(owner),
+      Preview(std::make_unique<TQSScore>()),
+      settings_(settings),
+      library_(library),
+      transports_(transports),
+      guitars_(guitars) {
   SetName("FNewComposition");
   SetCaption("New score");
   SetBorderStyle(bsDialog);
@@ -294,9 +318,30 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   ENotes = Make<TEdit>(this, d, "ENotes", L + F, 148, 40, 21);
   UDNotes = Spin(d, "UDNotes", ENotes, 1, 128, 4);
   CBSize = UnitBox(this, d, "CBSize", L + F + 64, 148, kMeterUnits);
+  {
+    TFont music;
+    music.Name = MusicFontName;
+    music.Height = -24;
+    const uint8_t signs[2] = {glyphs::TimeSigCommon, glyphs::TimeSigCutCommon};
+    TECCharButton** buttons[2] = {&CBSymbol1, &CBSymbol2};
+    for (int i = 0; i < 2; ++i) {
+      TECCharButton* b = Make<TECCharButton>(this, d, i == 0 ? "CBSymbol1" : "CBSymbol2", L + F + 124 + 34 * i, 144,
+                                             32, 28);
+      b->SetFont(music);
+      b->SetByte(signs[i]);
+      b->SetPosX(8);
+      b->SetPosY(-17);
+      b->SetGroupIndex(1);
+      b->SetAllowAllUp(true);
+      b->SetShowHint(true);
+      *buttons[i] = b;
+    }
+    CBSymbol1->SetHint("Common time");
+    CBSymbol2->SetHint("Cut time");
+  }
   MakeLabel(d, "LTone", "Key", L, 178, F - 8);
-  CBTone = Make<TComboBox>(this, d, "CBTone", L + F, 176, W - F, 22);
-  CBTone->SetStyle(csDropDownList);
+  CBKey = Make<TComboBox>(this, d, "CBKey", L + F, 176, W - F, 22);
+  CBKey->SetStyle(csDropDownList);
 
   MakeLabel(d, "LMeasures", "Measures", L, 206, F - 8);
   EMeasures = Make<TEdit>(this, d, "EMeasures", L + F, 204, 50, 21);
@@ -307,29 +352,65 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   UDAufTaktNotes = Spin(d, "UDAufTaktNotes", EAufTaktNotes, 0, 128, 1);
   CBAuftaktSize = UnitBox(this, d, "CBAuftaktSize", L + F + 64, 232, kPickupUnits);
   MakeLabel(d, "LParts", "Parts", L, 260, W);
-  TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 86);
-  // The node panel: the part's row or the staff's row in one place.
-  LName = MakeLabel(d, "LName", "Name", L, 370, 56);
-  EName = Make<TEdit>(this, d, "EName", L + 58, 368, 130, 21);
-  LBrief = MakeLabel(d, "LBrief", "Short", L + 194, 370, 58);
-  EBrief = Make<TEdit>(this, d, "EBrief", L + 254, 368, 74, 21);
-  CBClef = Make<TButton>(this, d, "CBClef", L, 366, 100, 25);
+  TVParts = Make<TTreeView>(this, d, "TVParts", L, 276, W, 64);
+  // The node panel: the part's rows or the staff's row in one place.
+  LName = MakeLabel(d, "LName", "Name", L, 348, 56);
+  EName = Make<TEdit>(this, d, "EName", L + 58, 346, 130, 21);
+  LBrief = MakeLabel(d, "LBrief", "Short", L + 194, 348, 58);
+  EBrief = Make<TEdit>(this, d, "EBrief", L + 254, 346, 74, 21);
+  EInstrument = Make<TEdit>(this, d, "EInstrument", L, 372, 124, 21);
+  EInstrument->SetReadOnly(true);
+  SBInstrument = Make<TButton>(this, d, "SBInstrument", L + 126, 371, 26, 23);
+  CBTransport = Make<TComboBox>(this, d, "CBTransport", L, 397, 152, 22);
+  CBTransport->SetStyle(csDropDownList);
+  SBInstrument->SetCaption("...");
+  // The key and the accolade are drawn on their buttons; the arrow of
+  // each opens its picker.
+  CBTone = Make<TECCharButton>(this, d, "CBTone", L + 158, 369, 74, 52);
+  CBTone->SetDropWidth(12);
+  CBTone->SetCustomDraw(true);
+  LAccolade = MakeLabel(d, "LAccolade", "Accolade", L + 238, 374, 90);
+  CBChooseAccolade = Make<TECCharButton>(this, d, "CBChooseAccolade", L + 238, 390, 34, 26);
+  CBChooseAccolade->SetDropWidth(10);
+  CBChooseAccolade->SetCustomDraw(true);
+  CBAccolade = Make<TButton>(this, d, "CBAccolade", L + 274, 390, 18, 26);
+  CBAccolade->SetCaption("+");
+  CBIncAccolade = Make<TButton>(this, d, "CBIncAccolade", L + 294, 390, 17, 26);
+  CBIncAccolade->SetCaption(">");
+  CBDecAccolade = Make<TButton>(this, d, "CBDecAccolade", L + 312, 390, 17, 26);
+  CBDecAccolade->SetCaption("<");
+  for (TControl* c : std::initializer_list<TControl*>{CBTone, CBChooseAccolade, CBAccolade, CBIncAccolade,
+                                                       CBDecAccolade, SBInstrument})
+    c->SetShowHint(true);
+  CBTone->SetHint("Key of the part");
+  CBChooseAccolade->SetHint("Accolade of the part");
+  CBAccolade->SetHint("Another accolade");
+  CBIncAccolade->SetHint("One part more in the accolade");
+  CBDecAccolade->SetHint("One part less in the accolade");
+  SBInstrument->SetHint("General MIDI instrument");
+  EInstrument->SetShowHint(true);
+  EInstrument->SetHint("General MIDI instrument");
+  CBTransport->SetShowHint(true);
+  CBTransport->SetHint("Transposition");
+  CBClef = Make<TButton>(this, d, "CBClef", L, 344, 100, 25);
   CBClef->SetCaption("Clef...");
-  LLineCount = MakeLabel(d, "LLineCount", "Lines", L + 108, 370, 60);
-  CBLineCount = Make<TComboBox>(this, d, "CBLineCount", L + 170, 368, 50, 22);
+  LLineCount = MakeLabel(d, "LLineCount", "Lines", L + 108, 348, 60);
+  CBLineCount = Make<TComboBox>(this, d, "CBLineCount", L + 170, 346, 50, 22);
   CBLineCount->SetStyle(csDropDownList);
   TStringList lineCounts;
   for (const char* n : {"0", "1", "2", "3", "4", "5", "6", "7", "12"}) lineCounts.Add(n);
   CBLineCount->SetItems(lineCounts);
-  CBTab = Make<TCheckBox>(this, d, "CBTab", L + 228, 370, 100, 20);
+  CBTab = Make<TCheckBox>(this, d, "CBTab", L + 228, 348, 100, 20);
   CBTab->SetCaption("Tablature");
-  SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 400, 128, 25);
+  BBGuitars = Make<TButton>(this, d, "BBGuitars", L, 372, 100, 25);
+  BBGuitars->SetCaption("Guitar...");
+  SBInstrumentList = Make<TButton>(this, d, "SBInstrumentList", L, 425, 128, 25);
   SBInstrumentList->SetCaption("Instruments...");
-  SBAdd = Make<TButton>(this, d, "SBAdd", L + 132, 400, 96, 25);
+  SBAdd = Make<TButton>(this, d, "SBAdd", L + 132, 425, 96, 25);
   SBAdd->SetCaption("Add");
-  SBDelete = Make<TButton>(this, d, "SBDelete", L + 232, 400, 96, 25);
+  SBDelete = Make<TButton>(this, d, "SBDelete", L + 232, 425, 96, 25);
   SBDelete->SetCaption("Delete");
-  CBPartNames = Make<TCheckBox>(this, d, "CBPartNames", L, 432, W, 20);
+  CBPartNames = Make<TCheckBox>(this, d, "CBPartNames", L, 453, W, 20);
   CBPartNames->SetCaption("Show instrument names");
 
   TWinControl* g = TSGeneral;
@@ -400,6 +481,12 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
   }
 
   QSWindow = new TQSWindow(this);
+  // Only a picture of the score: no rulers, no page buttons and no entry
+  // mode beside them.
+  QSWindow->Style = wsView;
+  QSWindow->Rule.Visible = false;
+  QSWindow->SetDataStyle(dsAll);
+  QSWindow->SetCursorColor(0x00FFFF);  // yellow
   QSWindow->SetName("QSWindow");
   QSWindow->SetParent(this);
   QSWindow->SetBounds(360, 8, 412, 486);
@@ -419,36 +506,76 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
                                             "D flat major,G flat major,C flat major"),
                    ','))
     keys.Add(Trim(name));
-  CBTone->SetItems(keys);
+  CBKey->SetItems(keys);
+  TStringList presets;
+  presets.Add(language_->GetMessage(8, "No transposition"));
+  if (transports_)
+    for (const auto& t : transports_->Items) presets.Add(t->Name);
+  CBTransport->SetItems(presets);
+  CBTransport->SetItemIndex(0);
 
+  // The entry mode the view would show, in the interface language.
+  Preview->SetInsertName(LanguageMessage("QSWindow", 1, "Insert"));
+  Preview->SetOverwriteName(LanguageMessage("QSWindow", 2, "Overwrite"));
   QSWindow->SetScore(Preview.get());
   QSWindow->SetZoom(50);
   auto changed = [this](TObject*) { ApplyControls(); };
   for (TEdit* e : {ETempo, ENotes, EMeasures, EAufTaktNotes}) e->OnChange = changed;
   MTitle->OnChange = changed;
   MAuthor->OnChange = changed;
-  for (TComboBox* c : {CBSize, CBTone, CBAuftaktSize}) c->OnChange = changed;
+  for (TComboBox* c : {CBSize, CBAuftaktSize}) c->OnChange = changed;
+  CBKey->OnChange = [this](TObject*) {
+    // The box is a shortcut: every part takes the key, in major.
+    if (building_ || CBKey->ItemIndex() < 0) return;
+    const int k = CBKey->ItemIndex();
+    for (TSetupPart& p : Setup.Parts) {
+      p.Key = static_cast<uint8_t>(k <= 7 ? k : k + 3);
+      p.Minor = false;
+    }
+    ApplyControls();
+  };
   CBAuftakt->OnClick = changed;
-  for (TEdit* e : {EInterval, ENoteInterval, EMeasureCount, EUnionCount}) e->OnChange = changed;
-  for (TEdit* e : Lengths) e->OnChange = changed;
+  for (TECCharButton* b : {CBSymbol1, CBSymbol2})
+    b->OnClick = [this](TObject*) {
+      if (building_) return;
+      Setup.MeterStyle = CBSymbol1->Down() ? 1 : CBSymbol2->Down() ? 2 : 0;
+      ApplyControls();
+    };
+  for (TEdit* e : {ENoteInterval, EMeasureCount, EUnionCount}) e->OnChange = changed;
   for (TRadioButton* b : {RBEvenly, RBProportional, RBPositional, RBPortrait, RBLandscape}) b->OnClick = changed;
   for (TRadioButton* b : RGAutoJoin) b->OnClick = changed;
   for (TRadioButton* b : RGMetric) b->OnClick = changed;
   for (TCheckBox* b : {CBHorzAlign, CBVertAlign}) b->OnClick = changed;
   CBPaperSize->OnChange = changed;
   TBScale->OnChange = changed;
-  // The lengths step by whole units and are shown with their unit.
-  for (int i = 0; i < 6; ++i)
-    LengthSpins[i]->OnClick = [this, i](TObject*, TUDBtnType) {
-      *LengthOf(Setup, i) = LengthSpins[i]->Position();
+  // A length is taken from its box as typed, in the unit shown, and
+  // written back with its unit when the box is left; its arrows step by
+  // whole units and keep the fraction.
+  auto lengthControls = [this](TEdit* edit, TUpDown* spin, double* tenths) {
+    edit->OnChange = [this, edit, spin, tenths](TObject*) {
+      if (building_) return;
+      *tenths = SetupLengthFrom(static_cast<double>(ParseSetupLength(edit->Text())), Setup.Unit);
+      building_ = true;
+      spin->SetPosition(LengthSpinPosition(*tenths, Setup.Unit));
+      building_ = false;
+      ApplyControls();
+    };
+    edit->OnExit = [this](TObject*) { ShowLengths(); };
+    edit->OnKeyPress = [this](TObject*, char16_t& key) {
+      // Digits and one kind of decimal separator; pixels are whole.
+      const bool separator = (key == u'.' || key == u',') && Setup.Unit != 2;
+      if (key >= u' ' && !(key >= u'0' && key <= u'9') && !separator) key = 0;
+    };
+    spin->OnClick = [this, spin, tenths](TObject*, TUDBtnType) {
+      const double shown = SetupLengthIn(*tenths, Setup.Unit);
+      const double fraction = shown - LengthSpinPosition(*tenths, Setup.Unit);
+      *tenths = SetupLengthFrom(spin->Position() + std::max(0.0, fraction), Setup.Unit);
       ShowLengths();
       ApplyControls();
     };
-  UDInterval->OnClick = [this](TObject*, TUDBtnType) {
-    Setup.Interval = UDInterval->Position();
-    ShowLengths();
-    ApplyControls();
   };
+  lengthControls(EInterval, UDInterval, &Setup.Interval);
+  for (int i = 0; i < 6; ++i) lengthControls(Lengths[i], LengthSpins[i], LengthOf(Setup, i));
   CBPartNames->OnClick = changed;
   CBTemplates->OnChange = [this](TObject*) {
     if (!building_) ApplyTemplate(CBTemplates->ItemIndex());
@@ -483,6 +610,7 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     // A tablature staff has six lines and the tablature clef.
     staff.Tablature = CBTab->Checked();
     staff.Lines = staff.Tablature ? 6 : 5;
+    staff.Tuning.clear();
     SetStaffClef(path, staff.Tablature ? 13 : 1);
   };
   CBClef->OnClick = [this](TObject*) {
@@ -494,6 +622,97 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
       if (clef > 0) SetStaffClef(path, clef);
     };
     picker->DropDownBelow(*CBClef);
+  };
+  // The part's key: its picker with the mode, without the respelling of
+  // notes (a new score has none).
+  auto chooseKey = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Staff >= 0) return;
+    const TSetupPart& part = Setup.Parts[size_t(path.Part)];
+    auto* picker = new TFChooseTone(this);
+    picker->CBModify->SetVisible(false);
+    picker->SetMinor(part.Minor);
+    picker->SetTone(part.Key);
+    const int index = path.Part;
+    picker->OnChoose = [this, picker, index](TObject*) {
+      SetPartKey(index, picker->GetTone(), picker->GetMinor());
+    };
+    picker->DropDownBelow(*CBTone);
+  };
+  CBTone->OnClick = chooseKey;
+  CBTone->OnButtonClick = chooseKey;
+  CBTone->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Part >= int(Setup.Parts.size())) return;
+    const TSetupPart& part = Setup.Parts[size_t(path.Part)];
+    toolface::Raised(*CBTone, r, [&](const TRect& face, TColor ink) {
+      DrawKeySignature(c, face, ink != clBlack, face.Top, part.Minor ? 1 : 0, part.Key);
+    });
+  };
+  auto chooseAccolade = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Staff >= 0) return;
+    auto* picker = new TFChooseAccolade(this);
+    picker->ShowNoneButton();
+    picker->SetAccolade(GetPartAccolade(path.Part));
+    const int index = path.Part;
+    picker->OnChoose = [this, picker, index](TObject*) {
+      const int kind = picker->GetAccolade();
+      SetPartAccolade(index, kind);
+      if (settings_) settings_->WriteInteger(kNewCompositionSection, "Accolade", kind);
+    };
+    picker->DropDownBelow(*CBChooseAccolade);
+  };
+  CBChooseAccolade->OnClick = chooseAccolade;
+  CBChooseAccolade->OnButtonClick = chooseAccolade;
+  CBChooseAccolade->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0) return;
+    const int kind = GetPartAccolade(path.Part);
+    toolface::Raised(*CBChooseAccolade, r,
+                     [&](const TRect& face, TColor ink) { DrawAccolade(c, face, ink != clBlack, kind); });
+  };
+  CBAccolade->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part >= 0 && path.Staff < 0) AddPartAccolade(path.Part);
+  };
+  CBIncAccolade->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part >= 0 && path.Staff < 0) ChangeAccoladeSpan(path.Part, 1);
+  };
+  CBDecAccolade->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part >= 0 && path.Staff < 0) ChangeAccoladeSpan(path.Part, -1);
+  };
+  CBTransport->OnChange = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (building_ || path.Part < 0 || path.Staff >= 0) return;
+    std::vector<TQSTransportRecord>& values = Setup.Parts[size_t(path.Part)].Transports;
+    const int index = CBTransport->ItemIndex();
+    if (index <= 0 || !transports_ || index > int(transports_->Items.size())) values.clear();
+    else values = transports_->Items[size_t(index - 1)]->Values;
+    ApplyControls();
+  };
+  SBInstrument->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Part < 0 || path.Staff >= 0) return;
+    TFChooseTembr chooser(this, settings_);
+    chooser.SetTembr(Setup.Parts[size_t(path.Part)].Program);
+    if (chooser.ShowModal() != mrOk) return;
+    const int program = chooser.GetTembr();
+    SetPartProgram(path.Part, program < 0 ? 255 : program);
+  };
+  BBGuitars->OnClick = [this](TObject*) {
+    const TNodePath path = SelectedNode();
+    if (path.Staff < 0 || !guitars_ || guitars_->empty()) return;
+    auto* chooser = new TFGuitarName(this);
+    chooser->HideDirections();
+    std::vector<std::string> names;
+    for (const auto& g : *guitars_) names.push_back(g->Name);
+    chooser->SetNames(names);
+    chooser->OnChosen = [this, path](TFGuitarName*, int index, int) { SetStaffGuitar(path, index); };
+    PlaceBelowControl(*BBGuitars, *chooser);
+    chooser->Show();
   };
   BBDefault->OnClick = [this](TObject*) { ShowSetup(BuiltInSetup()); };
   BBSave->OnClick = [this](TObject*) {
@@ -513,22 +732,34 @@ TFNewComposition::~TFNewComposition() {
 }
 
 void TFNewComposition::ChangeUnit(int unit) {
-  // Every length keeps its size: in units per inch.
-  auto perInch = [](int u) -> double { return u == 0 ? 25.4 : u == 1 ? 1.0 : ScreenPixelsPerInch(); };
-  const double factor = perInch(unit) / perInch(Setup.Unit);
-  for (int i = 0; i < 6; ++i) *LengthOf(Setup, i) = static_cast<int>(std::lround(*LengthOf(Setup, i) * factor));
-  Setup.Interval = static_cast<int>(std::lround(Setup.Interval * factor));
-  Setup.Unit = unit;
+  // The lengths are kept apart from the unit they are shown in.
+  Setup.Unit = std::clamp(unit, 0, 2);
   ShowLengths();
 }
 
 void TFNewComposition::ShowLengths() {
   const bool building = building_;
   building_ = true;
-  EInterval->SetText(FormatSetupLength(Setup.Interval, Setup.Unit));
+  const bool custom = Setup.Paper == kCustomPaper;
+  // A named paper shows its own size; the custom size stays kept for when
+  // "Custom" is chosen again.
+  long double paperWidth = 0, paperHeight = 0;
+  const bool named = PaperSizeMM(static_cast<TQSPaperSize>(std::clamp(Setup.Paper, 0, kCustomPaper)), paperWidth,
+                                 paperHeight);
+  if (!Setup.Portrait) std::swap(paperWidth, paperHeight);
+  auto show = [this](TEdit* edit, TUpDown* spin, double tenths) {
+    spin->SetPosition(LengthSpinPosition(tenths, Setup.Unit));
+    edit->SetText(FormatSetupLength(SetupLengthIn(tenths, Setup.Unit), Setup.Unit));
+  };
+  show(EInterval, UDInterval, Setup.Interval);
   for (int i = 0; i < 6; ++i) {
-    LengthSpins[i]->SetPosition(*LengthOf(Setup, i));
-    Lengths[i]->SetText(FormatSetupLength(*LengthOf(Setup, i), Setup.Unit));
+    double tenths = *LengthOf(Setup, i);
+    if (i < 2 && !custom && named) tenths = static_cast<double>((i == 0 ? paperWidth : paperHeight) * 10);
+    show(Lengths[i], LengthSpins[i], tenths);
+    if (i < 2) {
+      Lengths[i]->SetEnabled(custom);
+      LengthSpins[i]->SetEnabled(custom);
+    }
   }
   building_ = building;
 }
@@ -545,16 +776,12 @@ void TFNewComposition::ShowSetup(const TScoreSetup& setup) {
   UDNotes->SetPosition(Setup.Beats);
   ENotes->SetText(std::to_string(Setup.Beats));
   CBSize->SetItemIndex(std::clamp(Setup.UnitIndex, 0, 5));
-  const uint8_t key = Setup.Parts.empty() ? 0 : Setup.Parts[0].Key;
-  CBTone->SetItemIndex(key <= 7 ? key : key >= 11 && key <= 17 ? key - 3 : 0);
   CBAuftakt->SetChecked(Setup.Pickup);
   UDAufTaktNotes->SetPosition(Setup.PickupCount);
   EAufTaktNotes->SetText(std::to_string(Setup.PickupCount));
   CBAuftaktSize->SetItemIndex(std::clamp(Setup.PickupUnitIndex, 0, 6));
   CBPartNames->SetChecked(Setup.PartNames);
   if (EMeasures->Text().empty()) EMeasures->SetText(std::to_string(UDMeasures->Position()));
-  UDInterval->SetPosition(Setup.Interval);
-  EInterval->SetText(FormatSetupLength(Setup.Interval, Setup.Unit));
   TBScale->SetPosition(Setup.Scale);
   RBEvenly->SetChecked(Setup.Placing < 50);
   RBProportional->SetChecked(Setup.Placing >= 50 && Setup.Placing < 100);
@@ -581,16 +808,20 @@ void TFNewComposition::ApplyControls() {
   Setup.Tempo = EditNumber(ETempo, UDTempo);
   Setup.Beats = EditNumber(ENotes, UDNotes);
   Setup.UnitIndex = std::max(0, CBSize->ItemIndex());
-  const int k = std::max(0, CBTone->ItemIndex());
-  for (TSetupPart& p : Setup.Parts) p.Key = static_cast<uint8_t>(k <= 7 ? k : k + 3);
-  if (Setup.Beats != 4 || Setup.MeterUnit() != 4) Setup.MeterStyle = 0;
+  // The signs stand for 4/4 (common time) and 2/4 or 4/4 (cut time) only.
+  const bool common = Setup.Beats == 4 && Setup.MeterUnit() == 4;
+  const bool cut = (Setup.Beats == 2 || Setup.Beats == 4) && Setup.MeterUnit() == 4;
+  if ((Setup.MeterStyle == 1 && !common) || (Setup.MeterStyle == 2 && !cut)) Setup.MeterStyle = 0;
+  CBSymbol1->SetEnabled(common);
+  CBSymbol2->SetEnabled(cut);
+  CBSymbol1->SetDown(Setup.MeterStyle == 1);
+  CBSymbol2->SetDown(Setup.MeterStyle == 2);
   Setup.Pickup = CBAuftakt->Checked();
   Setup.PickupCount = EditNumber(EAufTaktNotes, UDAufTaktNotes);
   Setup.PickupUnitIndex = std::max(0, CBAuftaktSize->ItemIndex());
   EAufTaktNotes->SetEnabled(Setup.Pickup);
   CBAuftaktSize->SetEnabled(Setup.Pickup);
   Setup.PartNames = CBPartNames->Checked();
-  Setup.Interval = static_cast<int>(std::lround(static_cast<double>(ParseSetupLength(EInterval->Text()))));
   Setup.Scale = TBScale->Position();
   LScale->SetCaption(language_->GetMessage(5, "Scale") + " = " + std::to_string(Setup.Scale) + "%");
   Setup.Placing = RBEvenly->Checked()         ? 10 + EditNumber(ENoteInterval, UDNoteInterval)
@@ -607,11 +838,12 @@ void TFNewComposition::ApplyControls() {
   Setup.VertAlign = CBVertAlign->Checked();
   for (int i = 0; i < 3; ++i)
     if (RGMetric[i]->Checked() && Setup.Unit != i) ChangeUnit(i);
-  Setup.Paper = std::max(0, CBPaperSize->ItemIndex());
-  Setup.Portrait = !RBLandscape->Checked();
-  for (int i = 0; i < 6; ++i) {
-    *LengthOf(Setup, i) = static_cast<int>(std::lround(static_cast<double>(ParseSetupLength(Lengths[i]->Text()))));
-    if (i < 2) Lengths[i]->SetEnabled(Setup.Paper == kCustomPaper);
+  const int paper = std::max(0, CBPaperSize->ItemIndex());
+  const bool portrait = !RBLandscape->Checked();
+  if (paper != Setup.Paper || portrait != Setup.Portrait) {
+    Setup.Paper = paper;
+    Setup.Portrait = portrait;
+    ShowLengths();
   }
   BuildSetupScore(*Preview, Setup, Measures());
   // The tree: a node a part, its staves below it and their voices below
@@ -663,17 +895,35 @@ void TFNewComposition::UpdateNodeControls() {
   const bool part = path.Part >= 0 && path.Staff < 0, staff = path.Staff >= 0 && path.Voice < 0;
   const bool building = building_;
   building_ = true;
-  for (TControl* c : std::initializer_list<TControl*>{LName, EName, LBrief, EBrief}) c->SetVisible(part);
-  for (TControl* c : std::initializer_list<TControl*>{CBClef, LLineCount, CBLineCount, CBTab}) c->SetVisible(staff);
+  for (TControl* c : std::initializer_list<TControl*>{LName, EName, LBrief, EBrief, CBTransport, EInstrument,
+                                                       SBInstrument, CBTone, LAccolade, CBChooseAccolade, CBAccolade,
+                                                       CBIncAccolade, CBDecAccolade})
+    c->SetVisible(part);
+  for (TControl* c : std::initializer_list<TControl*>{CBClef, LLineCount, CBLineCount, CBTab, BBGuitars})
+    c->SetVisible(staff);
   if (part) {
     EName->SetText(Setup.Parts[size_t(path.Part)].Name);
     EBrief->SetText(Setup.Parts[size_t(path.Part)].ShortName);
+    const uint8_t program = Setup.Parts[size_t(path.Part)].Program;
+    EInstrument->SetText(program == 255 ? std::string() : InstrumentName(program));
+    CBTone->Invalidate();
+    CBChooseAccolade->Invalidate();
+    // The preset of the part's transposition, "none" when no preset has it.
+    const std::vector<TQSTransportRecord>& values = Setup.Parts[size_t(path.Part)].Transports;
+    const int preset = transports_ && !values.empty() ? transports_->IndexOfValues(int(values.size()), values.data()) : -1;
+    CBTransport->SetItemIndex(preset + 1);
   }
+  // The score's key box shows the key all parts share in major, else none.
+  int shared = Setup.Parts.empty() ? -1 : Setup.Parts[0].Key;
+  for (const TSetupPart& p : Setup.Parts)
+    if (p.Key != shared || p.Minor) shared = -1;
+  CBKey->SetItemIndex(shared < 0 ? -1 : shared <= 7 ? shared : shared >= 11 && shared <= 17 ? shared - 3 : -1);
   if (staff) {
     const TSetupStaff& s = Setup.Parts[size_t(path.Part)].Staves[size_t(path.Staff)];
     const TStringList items = CBLineCount->Items();
     CBLineCount->SetItemIndex(items.IndexOf(std::to_string(s.Lines)));
     CBTab->SetChecked(s.Tablature);
+    BBGuitars->SetEnabled(s.Tablature && guitars_ && !guitars_->empty());
   }
   building_ = building;
 }
@@ -738,6 +988,74 @@ void TFNewComposition::SetStaffClef(const TNodePath& path, int clef) {
   ApplyControls();
 }
 
+void TFNewComposition::SetStaffGuitar(const TNodePath& path, int guitar) {
+  if (!guitars_ || guitar < 0 || guitar >= int(guitars_->size())) return;
+  if (path.Part < 0 || path.Part >= int(Setup.Parts.size())) return;
+  TSetupPart& part = Setup.Parts[size_t(path.Part)];
+  if (path.Staff < 0 || path.Staff >= int(part.Staves.size())) return;
+  const TQSGuitarDescription& g = *(*guitars_)[size_t(guitar)];
+  TSetupStaff& staff = part.Staves[size_t(path.Staff)];
+  // A line a string, where the line-count box has that many.
+  const int strings = std::min<int>(g.StringCount, TQSGuitarDescription::kMaxStrings);
+  staff.Lines = CBLineCount->Items().IndexOf(std::to_string(strings)) >= 0 ? strings : 5;
+  staff.Tuning.clear();
+  for (int i = 0; i < strings; ++i) staff.Tuning.push_back(g.GetTuning(i));
+  ApplyControls();
+}
+
+void TFNewComposition::SetPartKey(int part, int key, bool minor) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  if (!((key >= 0 && key <= 7) || (key >= 11 && key <= 17))) return;
+  Setup.Parts[size_t(part)].Key = static_cast<uint8_t>(key);
+  Setup.Parts[size_t(part)].Minor = minor;
+  ApplyControls();
+}
+
+void TFNewComposition::SetPartProgram(int part, int program) {
+  if (part < 0 || part >= int(Setup.Parts.size()) || program < 0 || program > 255) return;
+  Setup.Parts[size_t(part)].Program = static_cast<uint8_t>(program);
+  ApplyControls();
+}
+
+int TFNewComposition::GetPartAccolade(int part) const {
+  if (part < 0 || part >= int(Setup.Parts.size()) || Setup.Parts[size_t(part)].Accolades.empty()) return kNoAccolade;
+  return Setup.Parts[size_t(part)].Accolades.back().Kind;
+}
+
+void TFNewComposition::SetPartAccolade(int part, int kind) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  std::vector<TSetupAccolade>& accolades = Setup.Parts[size_t(part)].Accolades;
+  if (kind == kNoAccolade) {
+    if (accolades.empty()) return;
+    accolades.pop_back();
+  } else if (kind >= 0 && kind <= 2) {
+    if (accolades.empty()) accolades.push_back({});
+    accolades.back().Kind = static_cast<uint8_t>(kind);
+  } else {
+    return;
+  }
+  ApplyControls();
+}
+
+void TFNewComposition::AddPartAccolade(int part) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  std::vector<TSetupAccolade>& accolades = Setup.Parts[size_t(part)].Accolades;
+  if (accolades.size() >= size_t(kMaxTemplateAccolades)) return;
+  const int kind = GetPartAccolade(part);
+  accolades.push_back({static_cast<uint8_t>(kind == kNoAccolade ? 0 : kind), 0});
+  ApplyControls();
+}
+
+void TFNewComposition::ChangeAccoladeSpan(int part, int step) {
+  if (part < 0 || part >= int(Setup.Parts.size())) return;
+  std::vector<TSetupAccolade>& accolades = Setup.Parts[size_t(part)].Accolades;
+  if (accolades.empty()) return;
+  const int span = accolades.back().Span + step;
+  if (span < 0 || span > int(Setup.Parts.size()) - part - 1) return;
+  accolades.back().Span = static_cast<uint16_t>(span);
+  ApplyControls();
+}
+
 void TFNewComposition::FillTemplateList(const std::string& select) {
   building_ = true;
   TStringList items;
@@ -793,9 +1111,23 @@ void TFNewComposition::ChooseInstruments() {
   TFChooseInstruments chooser(this, settings_, library_);
   chooser.SetParts(Setup.Parts);
   if (chooser.ShowModal() != mrOk) return;
+  // The new parts take the key of the first one.
   const uint8_t key = Setup.Parts.empty() ? 0 : Setup.Parts[0].Key;
+  const bool minor = !Setup.Parts.empty() && Setup.Parts[0].Minor;
   SetInstrumentParts(Setup, chooser.Chosen(), chooser.Grouped());
-  for (TSetupPart& p : Setup.Parts) p.Key = key;
+  for (TSetupPart& p : Setup.Parts) {
+    p.Key = key;
+    p.Minor = minor;
+    // Tablature is tuned like the library's first guitar.
+    if (guitars_ && !guitars_->empty())
+      for (TSetupStaff& staff : p.Staves)
+        if (staff.Tablature) {
+          const TQSGuitarDescription& g = *guitars_->front();
+          staff.Tuning.clear();
+          for (int i = 0; i < std::min<int>(g.StringCount, TQSGuitarDescription::kMaxStrings); ++i)
+            staff.Tuning.push_back(g.GetTuning(i));
+        }
+  }
   ShowSetup(Setup);
 }
 
@@ -804,8 +1136,9 @@ void TFNewComposition::Finish() {
   FinishScore(*Preview);
 }
 
-bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, TQSScore& score) {
-  TFNewComposition wizard(nullptr, settings, library);
+bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, const TQSTransports* transports,
+                             const TFNewComposition::TGuitarList* guitars, TQSScore& score) {
+  TFNewComposition wizard(nullptr, settings, library, transports, guitars);
   if (wizard.ShowModal() != mrOk) return false;
   wizard.Finish();
   wizard.QSWindow->SetScore(nullptr);

@@ -24,8 +24,11 @@ class TIniFile;
 class TQSScore;
 class TQSWindow;
 class TQSInstruments;
+class TQSTransports;
+class TQSGuitarDescription;
 class TQSInstrumentDescription;
 class TECFormLanguage;
+class TECCharButton;
 class TECPageControl;
 class TECTabSheet;
 class TRadioButton;
@@ -62,7 +65,13 @@ class TFChooseInstruments : public TForm {
 
 class TFNewComposition : public TForm {
  public:
-  TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library);
+  // The guitars of the guitar library, whose tunings a tablature staff
+  // may take.
+  using TGuitarList = std::vector<std::unique_ptr<TQSGuitarDescription>>;
+  // transports: the transposition presets a part may take; guitars: the
+  // guitar library (either may be null).
+  TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library,
+                   const TQSTransports* transports = nullptr, const TGuitarList* guitars = nullptr);
   ~TFNewComposition() override;
   const char* ClassName() const override { return "TFNewComposition"; }
 
@@ -73,16 +82,28 @@ class TFNewComposition : public TForm {
   TMemo *MTitle = nullptr, *MAuthor = nullptr;
   TEdit *ETempo = nullptr, *ENotes = nullptr, *EMeasures = nullptr, *EAufTaktNotes = nullptr;
   TUpDown *UDTempo = nullptr, *UDNotes = nullptr, *UDMeasures = nullptr, *UDAufTaktNotes = nullptr;
-  TComboBox *CBSize = nullptr, *CBTone = nullptr, *CBAuftaktSize = nullptr;
+  // CBKey sets the key of every part at once; CBTone, on the part's
+  // panel, the key and mode of the selected part.
+  TComboBox *CBSize = nullptr, *CBKey = nullptr, *CBAuftaktSize = nullptr;
   TCheckBox *CBAuftakt = nullptr, *CBPartNames = nullptr;
+  // The common-time and cut-time signs of the time signature (both may be
+  // up).
+  TECCharButton *CBSymbol1 = nullptr, *CBSymbol2 = nullptr;
   TTreeView* TVParts = nullptr;
   TButton *SBInstrumentList = nullptr, *SBAdd = nullptr, *SBDelete = nullptr;
-  // The node panel: a part's names, a staff's clef, lines and tablature.
-  TLabel *LName = nullptr, *LBrief = nullptr, *LLineCount = nullptr;
-  TEdit *EName = nullptr, *EBrief = nullptr;
+  // The node panel: a part's names, instrument, key and accolades, a
+  // staff's clef, lines and tablature.
+  TLabel *LName = nullptr, *LBrief = nullptr, *LLineCount = nullptr, *LAccolade = nullptr;
+  // Entry 0: no transposition; then the presets in library order.
+  TComboBox* CBTransport = nullptr;
+  TEdit *EName = nullptr, *EBrief = nullptr, *EInstrument = nullptr;
+  TButton* SBInstrument = nullptr;
+  TECCharButton *CBTone = nullptr, *CBChooseAccolade = nullptr;
+  TButton *CBAccolade = nullptr, *CBIncAccolade = nullptr, *CBDecAccolade = nullptr;
   TButton* CBClef = nullptr;
   TComboBox* CBLineCount = nullptr;
   TCheckBox* CBTab = nullptr;
+  TButton* BBGuitars = nullptr;  // a library guitar's strings for the tablature
   TButton *BBDefault = nullptr, *BBSave = nullptr, *BBOk = nullptr, *BBCancel = nullptr;
   TQSWindow* QSWindow = nullptr;
   TECPageControl* PCProperties = nullptr;
@@ -135,19 +156,37 @@ class TFNewComposition : public TForm {
   // SBDelete: the selected part, staff or voice, unless it is the only one.
   void DeleteNode();
   void SetStaffClef(const TNodePath& path, int clef);
+  // The strings of the guitar of that index in the library for a staff.
+  void SetStaffGuitar(const TNodePath& path, int guitar);
+  // The key (0..7 sharps, 11..17 flats) and mode of one part.
+  void SetPartKey(int part, int key, bool minor);
+  // The General MIDI program of one part (255: none).
+  void SetPartProgram(int part, int program);
+  // The part's accolade (its last one): the kind, 255 for none.
+  int GetPartAccolade(int part) const;
+  // 255 takes the last accolade away, another kind changes it or makes one.
+  void SetPartAccolade(int part, int kind);
+  // Another accolade of the part's current kind (a brace when it has none).
+  void AddPartAccolade(int part);
+  // The parts the last accolade joins to its own, by step, within those
+  // that follow the part.
+  void ChangeAccoladeSpan(int part, int step);
   // The score the document gets (FinishScore applied).
   void Finish();
 
  private:
   TIniFile* settings_;
   const TQSInstruments* library_;
+  const TQSTransports* transports_;
+  const TGuitarList* guitars_;
   bool building_ = false;
   TECFormLanguage* language_ = nullptr;
   std::map<TTreeView::TNode, TNodePath> nodes_;
 };
 
 // Runs the wizard; the new score in score when the user confirms.
-bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, TQSScore& score);
+bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, const TQSTransports* transports,
+                             const TFNewComposition::TGuitarList* guitars, TQSScore& score);
 
 void RegisterNewCompositionForms();
 

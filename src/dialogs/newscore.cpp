@@ -33,15 +33,17 @@ TQSMark* NewMark(TQSItemOwner* owner, TQSItemType kind, uint8_t value) {
   return mark;
 }
 
-// Whole setup lengths stored as text with a point whatever the locale.
-double ReadLength(const TIniFile& ini, const char* key, double fallback) {
+// Lengths are stored in the unit of the key Metric as text with a point
+// whatever the locale; the setup keeps them in tenths of a millimetre.
+double ReadLength(const TIniFile& ini, const char* key, double fallback, int unit) {
   const std::string text = Trim(ini.ReadString(S, key, ""));
-  if (text.empty() || !(text[0] >= '0' && text[0] <= '9')) return fallback;
-  return static_cast<double>(ParseSetupLength(text));
+  if (text.empty() || !(text[0] >= '0' && text[0] <= '9')) return SetupLengthFrom(fallback, unit);
+  return SetupLengthFrom(static_cast<double>(ParseSetupLength(text)), unit);
 }
-void WriteLength(TIniFile& ini, const char* key, double value) {
-  std::string text = FormatSetupLength(value, 0);
-  ini.WriteString(S, key, text.substr(0, text.size() - 2));
+void WriteLength(TIniFile& ini, const char* key, double tenths, int unit) {
+  std::string text = FormatSetupLength(SetupLengthIn(tenths, unit), unit);
+  while (!text.empty() && !(text.back() >= '0' && text.back() <= '9')) text.pop_back();
+  ini.WriteString(S, key, text);
 }
 
 int UnitIndexOf(int unit, const int* units, int count, int fallback) {
@@ -63,6 +65,7 @@ TScoreSetup ReadSetupSettings(const TIniFile& ini) {
   setup.Beats = word >> 8;
   setup.UnitIndex = UnitIndexOf(unit, kMeterUnits, 6, 1);
   setup.MeterStyle = std::clamp(ini.ReadInteger(S, "SizeStyle", 0), 0, 2);
+  setup.Unit = std::clamp(ini.ReadInteger(S, "Metric", 0), 0, 2);
   TSetupPart& part = setup.Parts[0];
   part.Key = static_cast<uint8_t>(ini.ReadInteger(S, "Tone0", 0));
   const int staves = std::clamp(ini.ReadInteger(S, "StaffCount0", 1), 1, kMaxSetupStaves);
@@ -75,14 +78,14 @@ TScoreSetup ReadSetupSettings(const TIniFile& ini) {
     staff.Lines = std::clamp(ini.ReadInteger(S, "LineCount" + n, 5), 0, 12);
   }
   if (staves > 1) part.Accolades.push_back({0, 0});
-  setup.Unit = std::clamp(ini.ReadInteger(S, "Metric", 0), 0, 2);
   setup.Paper = ini.ReadInteger(S, "PaperSize", 9);
   if (setup.Paper < 0 || setup.Paper > 27) setup.Paper = 9;
   const char* margins[4] = {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"};
-  for (int i = 0; i < 4; ++i) setup.Margins[i] = static_cast<int>(std::lround(ReadLength(ini, margins[i], 10.0)));
-  setup.Width = static_cast<int>(std::lround(ReadLength(ini, "Width", 100.0)));
-  setup.Height = static_cast<int>(std::lround(ReadLength(ini, "Height", 80.0)));
-  setup.Interval = static_cast<int>(std::lround(ReadLength(ini, "Interval", 12.0)));
+  const int u = setup.Unit;
+  for (int i = 0; i < 4; ++i) setup.Margins[i] = ReadLength(ini, margins[i], 10.0, u);
+  setup.Width = ReadLength(ini, "Width", 100.0, u);
+  setup.Height = ReadLength(ini, "Height", 80.0, u);
+  setup.Interval = ReadLength(ini, "Interval", 12.0, u);
   setup.Portrait = ini.ReadBool(S, "Orientation", true);
   setup.Join = std::clamp(ini.ReadInteger(S, "AutoJoin", 2), 0, 65);
   setup.VertAlign = ini.ReadBool(S, "VertAlign", true);
@@ -109,10 +112,10 @@ void WriteSetupSettings(TIniFile& ini, const TScoreSetup& setup) {
   ini.WriteInteger(S, "Metric", setup.Unit);
   ini.WriteInteger(S, "PaperSize", setup.Paper);
   const char* margins[4] = {"LeftMargin", "TopMargin", "RightMargin", "BottomMargin"};
-  for (int i = 0; i < 4; ++i) WriteLength(ini, margins[i], setup.Margins[i]);
-  WriteLength(ini, "Width", setup.Width);
-  WriteLength(ini, "Height", setup.Height);
-  WriteLength(ini, "Interval", setup.Interval);
+  for (int i = 0; i < 4; ++i) WriteLength(ini, margins[i], setup.Margins[i], setup.Unit);
+  WriteLength(ini, "Width", setup.Width, setup.Unit);
+  WriteLength(ini, "Height", setup.Height, setup.Unit);
+  WriteLength(ini, "Interval", setup.Interval, setup.Unit);
   ini.WriteBool(S, "Orientation", setup.Portrait);
   ini.WriteInteger(S, "AutoJoin", setup.Join);
   ini.WriteBool(S, "VertAlign", setup.VertAlign);
@@ -194,16 +197,19 @@ void BuildSetupScore(TQSScore& score, const TScoreSetup& setup, int measures) {
   score.ClearPieces();
   score.Items.Clear();
   TQSPage& page = score.Page;
-  page.SetMetrix(static_cast<TQSMetrix>(std::clamp(setup.Unit, 0, 2)));
+  // The lengths go in as the setup keeps them, in millimetres; the page
+  // then shows them in the chosen unit.
+  page.SetMetrix(TQSMetrix::rmMM);
   page.SetPaperSize(static_cast<TQSPaperSize>(std::clamp(setup.Paper, 0, kPaperSizeCount - 1)));
   page.SetOrientation(setup.Portrait ? TQSOrientation::poPortrait : TQSOrientation::poLandscape);
-  page.SetLeftMargin(setup.Margins[0]);
-  page.SetTopMargin(setup.Margins[1]);
-  page.SetRightMargin(setup.Margins[2]);
-  page.SetBottomMargin(setup.Margins[3]);
-  page.SetWidth(setup.Width);
-  page.SetHeight(setup.Height);
-  page.SetInterval(setup.Interval);
+  page.SetLeftMargin(setup.Margins[0] / 10);
+  page.SetTopMargin(setup.Margins[1] / 10);
+  page.SetRightMargin(setup.Margins[2] / 10);
+  page.SetBottomMargin(setup.Margins[3] / 10);
+  page.SetWidth(setup.Width / 10);
+  page.SetHeight(setup.Height / 10);
+  page.SetInterval(setup.Interval / 10);
+  page.SetMetrix(static_cast<TQSMetrix>(std::clamp(setup.Unit, 0, 2)));
   score.SetScale(std::clamp(setup.Scale, 50, 200));
   score.SetAlign(static_cast<uint8_t>(std::clamp(setup.Placing, 10, 255)));
   score.SetAutoJoin(static_cast<uint8_t>(std::clamp(setup.Join, 0, 65)));
@@ -240,7 +246,9 @@ void BuildSetupScore(TQSScore& score, const TScoreSetup& setup, int measures) {
       staff->SetLineCount(static_cast<uint8_t>(std::clamp(ss.Lines, 0, 12)));
       if (ss.Tablature) {
         staff->SetTablature(true);
-        for (int k = 0; k < 6; ++k) staff->SetTuning(k, kStandardTuning[k]);
+        if (ss.Tuning.empty())
+          for (int k = 0; k < 6; ++k) staff->SetTuning(k, kStandardTuning[k]);
+        for (size_t k = 0; k < ss.Tuning.size(); ++k) staff->SetTuning(static_cast<int>(k), ss.Tuning[k]);
       }
       // A percussion staff of a part with others plays its first voice on
       // the drum channel with the part's program.

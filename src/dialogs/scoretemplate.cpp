@@ -11,6 +11,7 @@
 #include "base/stream.h"
 #include "base/strings.h"
 #include "platform/paths.h"
+#include "score/metrix.h"
 
 namespace qs {
 
@@ -128,16 +129,16 @@ void WriteScoreTemplate(TStream& s, const TScoreSetup& setup) {
   s.WriteU8(setup.Pickup ? 1 : 0);
   s.WriteI32(setup.PickupCount);
   s.WriteI32(setup.PickupUnitIndex);
-  s.WriteI32(setup.Interval);
+  s.WriteI32(SetupLengthPosition(setup.Interval, setup.Unit));
   s.WriteI32(setup.Scale);
   s.WriteI32(setup.Placing);
   s.WriteI32(setup.Join);
   s.WriteU8(setup.HorzAlign ? 1 : 0);
   s.WriteU8(setup.VertAlign ? 1 : 0);
   s.WriteI32(setup.Paper);
-  for (int m : setup.Margins) s.WriteI32(m);
-  s.WriteI32(setup.Width);
-  s.WriteI32(setup.Height);
+  for (double m : setup.Margins) s.WriteI32(SetupLengthPosition(m, setup.Unit));
+  s.WriteI32(SetupLengthPosition(setup.Width, setup.Unit));
+  s.WriteI32(SetupLengthPosition(setup.Height, setup.Unit));
   s.WriteU8(setup.Portrait ? 1 : 0);
   s.WriteI32(setup.Unit);
   s.WriteU8(setup.PartNames ? 1 : 0);
@@ -167,20 +168,30 @@ void ReadScoreTemplate(TStream& s, TScoreSetup& setup) {
   if (n >= 7) r.Pickup = ToBool(s.ReadU8());
   if (n >= 8) r.PickupCount = std::clamp(pos(), 0, 128);
   if (n >= 9) r.PickupUnitIndex = IndexIn(kPickupUnits, 7, i32());
-  if (n >= 10) r.Interval = std::clamp(pos(), 0, 10000);
+  // The lengths are whole units of the unit, which comes after them.
+  int lengths[7] = {};  // interval, margins, width, height
+  bool have[7] = {};
+  auto length = [&](int field, int i) {
+    if (n < field) return;
+    lengths[i] = std::clamp(pos(), 0, 10000);
+    have[i] = true;
+  };
+  length(10, 0);
   if (n >= 11) r.Scale = std::clamp(i32(), 50, 200);
   if (n >= 12) r.Placing = std::clamp(i32(), 10, 255);
   if (n >= 13) r.Join = std::clamp(i32(), 0, 65);
   if (n >= 14) r.HorzAlign = ToBool(s.ReadU8());
   if (n >= 15) r.VertAlign = ToBool(s.ReadU8());
   if (n >= 16) r.Paper = std::clamp(i32(), 0, 27);
-  for (int i = 0; i < 4; ++i)
-    if (n >= 17 + i) r.Margins[i] = std::clamp(pos(), 0, 10000);
-  if (n >= 21) r.Width = std::clamp(pos(), 0, 10000);
-  if (n >= 22) r.Height = std::clamp(pos(), 0, 10000);
+  for (int i = 0; i < 4; ++i) length(17 + i, 1 + i);
+  length(21, 5);
+  length(22, 6);
   if (n >= 23) r.Portrait = ToBool(s.ReadU8());
   if (n >= 24) r.Unit = std::clamp(i32(), 0, 2);
   if (n >= 25) r.PartNames = ToBool(s.ReadU8());
+  double* into[7] = {&r.Interval, &r.Margins[0], &r.Margins[1], &r.Margins[2], &r.Margins[3], &r.Width, &r.Height};
+  for (int i = 0; i < 7; ++i)
+    if (have[i]) *into[i] = SetupLengthFrom(lengths[i], r.Unit);
   setup = std::move(r);
 }
 
@@ -232,6 +243,20 @@ std::string FindTemplateFile(const std::string& name) {
 std::string UserTemplateFile(const std::string& name) {
   if (!IsValidTemplateName(name)) return {};
   return IncludeTrailingPathDelimiter(platform::TemplatesDir()) + name + kTemplateExtension;
+}
+
+double SetupLengthIn(double tenths, int unit) {
+  return static_cast<double>(TenthsToMetrix(static_cast<TQSMetrix>(std::clamp(unit, 0, 2)), tenths));
+}
+
+double SetupLengthFrom(double value, int unit) {
+  return static_cast<double>(MetrixToTenths(static_cast<TQSMetrix>(std::clamp(unit, 0, 2)), value));
+}
+
+int SetupLengthPosition(double tenths, int unit) {
+  const double v = SetupLengthIn(tenths, unit);
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::clamp<long long>(std::llround(v), 0, 10000));
 }
 
 std::string FormatSetupLength(long double value, int unit) {

@@ -28,8 +28,10 @@ struct TSetupStaff {
   int Voices = 1;
   int Lines = 5;
   // Not kept in the file: a template's staff with the tablature clef is a
-  // tablature staff again when read.
+  // tablature staff again when read; a tablature staff without a tuning of
+  // its own has standard guitar tuning.
   bool Tablature = false;
+  std::vector<uint8_t> Tuning;  // open-string pitches, string 0 first
   bool operator==(const TSetupStaff&) const = default;
 };
 
@@ -64,14 +66,17 @@ struct TScoreSetup {
   bool Pickup = false;
   int PickupCount = 0;
   int PickupUnitIndex = 1;  // in kPickupUnits
-  int Interval = 12;        // whole units of Unit
+  // The lengths are kept in tenths of a millimetre, the page's own unit,
+  // whatever Unit shows them in: switching the unit back and forth, or
+  // showing a margin in inches, must not round it away.
+  double Interval = 120;
   int Scale = 100;          // percent
   int Placing = 12;         // 10 + interval evenly, 50 proportional, 100 + measures positional
   int Join = 2;             // 0 none, 1 measure, 2 time signature, else division + 1
   bool HorzAlign = true, VertAlign = true;
   int Paper = 9;  // A4
-  int Margins[4] = {10, 10, 10, 10};  // left, top, right, bottom
-  int Width = 100, Height = 80;       // "Custom" paper only
+  double Margins[4] = {100, 100, 100, 100};  // left, top, right, bottom
+  double Width = 1000, Height = 800;         // "Custom" paper only
   bool Portrait = true;
   int Unit = 0;  // 0 millimetres, 1 inches, 2 pixels
   bool PartNames = false;
@@ -111,6 +116,14 @@ std::string FindTemplateFile(const std::string& name);
 // Where a template of that name is saved (the user's Templates folder);
 // "" for an invalid name.
 std::string UserTemplateFile(const std::string& name);
+
+// A length of the setup (tenths of a millimetre) in a unit (0 millimetres,
+// 1 inches, 2 screen pixels), and back.
+double SetupLengthIn(double tenths, int unit);
+double SetupLengthFrom(double value, int unit);
+// What the template file and the up-down controls keep of a length: whole
+// units of unit, within 0..10000.
+int SetupLengthPosition(double tenths, int unit);
 
 // A length as the wizard shows it: millimetres with one decimal, inches
 // with three, pixels whole, followed by "mm", "in" or "p". Always with a

@@ -50,16 +50,16 @@ TScoreSetup FullSetup() {
   s.Pickup = true;
   s.PickupCount = 3;
   s.PickupUnitIndex = 3;
-  s.Interval = 9;
+  s.Interval = SetupLengthFrom(9, 1);  // whole inches: the file keeps whole units
   s.Scale = 150;
   s.Placing = 104;
   s.Join = 5;
   s.HorzAlign = false;
   s.VertAlign = false;
   s.Paper = 27;
-  s.Margins[0] = 1, s.Margins[1] = 2, s.Margins[2] = 3, s.Margins[3] = 4;
-  s.Width = 8;
-  s.Height = 11;
+  for (int i = 0; i < 4; ++i) s.Margins[i] = SetupLengthFrom(i + 1, 1);
+  s.Width = SetupLengthFrom(8, 1);
+  s.Height = SetupLengthFrom(11, 1);
   s.Portrait = false;
   s.Unit = 1;
   s.PartNames = true;
@@ -90,7 +90,7 @@ TEST(ScoreTemplate, KeepsEveryFieldThroughTheFile) {
   EXPECT_EQ(read.Tempo, 132);
   EXPECT_EQ(read.Paper, 27);
   EXPECT_EQ(read.Unit, 1);
-  EXPECT_EQ(read.Margins[3], 4);
+  EXPECT_DOUBLE_EQ(read.Margins[3], 1016);  // 4 in
   EXPECT_TRUE(read.Parts[1].Staves[1].Tablature);  // the tablature clef
 }
 
@@ -197,12 +197,17 @@ TEST(ScoreTemplate, LengthsAreWrittenWithAPointInAnyLocale) {
   test::TProgramFolder folder;
   TIniFile ini(folder.Dir() + "ProgramSetting.ini");
   TScoreSetup s;
-  s.Margins[0] = 15;
+  s.Margins[0] = 155;  // tenths of a millimetre
   WriteSetupSettings(ini, s);
-  EXPECT_EQ(ini.ReadString(kNewCompositionSection, "LeftMargin", ""), "15.0");
+  EXPECT_EQ(ini.ReadString(kNewCompositionSection, "LeftMargin", ""), "15.5");
   ini.WriteString(kNewCompositionSection, "TopMargin", "12,5");  // an older file of a German desktop
-  EXPECT_EQ(ReadSetupSettings(ini).Margins[1], 13);
-  EXPECT_EQ(ReadSetupSettings(ini).Margins[0], 15);
+  EXPECT_DOUBLE_EQ(ReadSetupSettings(ini).Margins[1], 125);
+  EXPECT_DOUBLE_EQ(ReadSetupSettings(ini).Margins[0], 155);
+  // In inches the settings keep three decimals.
+  s.Unit = 1;
+  s.Margins[0] = 100;
+  WriteSetupSettings(ini, s);
+  EXPECT_EQ(ini.ReadString(kNewCompositionSection, "LeftMargin", ""), "0.394");
   std::setlocale(LC_NUMERIC, restore.c_str());
 }
 
