@@ -14,6 +14,7 @@
 #include "platform/stdctrls.h"
 #include "score/score.h"
 #include "uikit/formparts.h"
+#include "uikit/interface.h"
 #include "uikit/messagebox.h"
 #include "uikit/names.h"
 #include "uikit/pagecontrol.h"
@@ -95,6 +96,7 @@ int* LengthOf(TScoreSetup& s, int i) {
 TFChooseInstruments::TFChooseInstruments(TComponent* owner, TIniFile* settings, const TQSInstruments* library)
     : TForm(owner), settings_(settings), library_(library) {
   SetName("FChooseInstruments");
+  SetFormHelpTopic(Name(), "ChooseInstrument");
   SetCaption("Instruments");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
@@ -258,6 +260,7 @@ bool TFChooseInstruments::Grouped() const { return CBGroup->Checked(); }
 TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library)
     : TForm(owner), Preview(std::make_unique<TQSScore>()), settings_(settings), library_(library) {
   SetName("FNewComposition");
+  SetFormHelpTopic(Name(), "NewInstrument");
   SetCaption("New score");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
@@ -502,8 +505,24 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     ask.OnValidate = [this, &ask](TObject*) { return SaveTemplate(Trim(ask.EName->Text())); };
     ask.ShowModal();
   };
+  // The Helper explains the page in front, beside the wizard; the main
+  // window's topic comes back when the wizard closes.
+  OnShow = [this](TObject*) {
+    ShowHelperContext(HelperContext(), true, Left(), Top(), Width(), Height());
+    if (CanFocus()) SetFocus();
+  };
+  PCProperties->OnPageChange = [this](TObject*) {
+    if (Visible()) ShowHelperContext(HelperContext(), false);
+  };
+  OnClose = [](TObject*, TCloseAction&) { ReturnHelperContext(); };
   FillTemplateList();
   ShowSetup(settings_ ? ReadSetupSettings(*settings_) : BuiltInSetup());
+}
+
+std::vector<std::string> TFNewComposition::HelperContext() const {
+  const TECTabSheet* page = PCProperties->ActivePage();
+  const char* topic = page == TSGeneral ? "NewFileGeneral" : page == TSPage ? "NewFilePage" : "NewFileData";
+  return {"NewComposition", topic};
 }
 
 TFNewComposition::~TFNewComposition() {

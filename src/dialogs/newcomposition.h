@@ -65,6 +65,9 @@ class TFNewComposition : public TForm {
   TFNewComposition(TComponent* owner, TIniFile* settings, const TQSInstruments* library);
   ~TFNewComposition() override;
   const char* ClassName() const override { return "TFNewComposition"; }
+  // What the Helper shows beside the wizard: its own topic and the
+  // active page's.
+  std::vector<std::string> HelperContext() const;
 
   std::unique_ptr<TQSScore> Preview;
   TScoreSetup Setup;
