@@ -145,6 +145,8 @@ class TFFileEditor : public TForm, public TQSEditorHostOwner {
 
   // Told when Modified, the name or the undo lists change.
   std::function<void(TFFileEditor&)> OnStateChanged;
+  // Told when a velocity, playback or event editor opens or closes.
+  std::function<void(TFFileEditor&)> OnSideEditorsChanged;
   // A click into the score, after the view placed its cursor there.
   std::function<void(TQSWindow& view)> OnScoreClick;
   // A click that selected an item of the score.

@@ -3,6 +3,7 @@
 #include <ctime>
 
 #include "app/mainwindow.h"
+#include "app/fileeditor.h"
 #include "app/newsdownload.h"
 #include "base/safefile.h"
 #include "platform/actions.h"
@@ -77,7 +78,20 @@ std::vector<std::string> TProgramHelp::MainContext() const {
     const int index = main_.PCTools->IndexOfPage(main_.PCTools->ActivePage());
     if (index >= 0 && index < static_cast<int>(std::size(kHelperToolPages))) page = kHelperToolPages[index];
   }
-  return {"Opened", page};
+  std::vector<std::string> path = {"Opened", page};
+  // The topic of an open side editor follows, the first one found of
+  // velocity, playback and events.
+  if (TFFileEditor* editor = main_.ActiveEditor()) {
+    const std::pair<TSideEditorKind, const char*> editors[] = {{TSideEditorKind::Velocity, "VelocityEditor"},
+                                                               {TSideEditorKind::Playback, "PlaybackEditor"},
+                                                               {TSideEditorKind::Events, "EventEditor"}};
+    for (const auto& [kind, name] : editors)
+      if (editor->HasSideEditor(kind)) {
+        path.push_back(name);
+        break;
+      }
+  }
+  return path;
 }
 
 void TProgramHelp::ReportContext() { ShowHelperContext(MainContext(), false); }

@@ -298,6 +298,9 @@ void TFProgramModule::AddDocument(TFFileEditor* editor) {
   Settings.ApplyTo(editor->Score());
   editor->BackupSettings = &Settings.Editor;
   editor->OnStateChanged = [this](TFFileEditor& e) { DocumentStateChanged(e); };
+  editor->OnSideEditorsChanged = [this](TFFileEditor&) {
+    if (help_ && !destroying_) help_->ReportContext();
+  };
   editor->OnError = [this](const std::string& text) { ShowError(text); };
   editor->OnScoreClick = [this](TQSWindow& view) { ScoreClicked(view); };
   editor->OnItemClick = [this](TQSWindow& view, TQSCalcItem* item) { ItemClicked(view, item); };
@@ -322,6 +325,7 @@ void TFProgramModule::RemoveDocument(TFFileEditor* editor) {
   TECTabSheet* sheet = editor->Sheet;
   if (editor->Busy()) StopPlayAndRecord();
   editor->OnStateChanged = nullptr;
+  editor->OnSideEditorsChanged = nullptr;
   delete editor->WindowItem;
   delete editor;
   delete sheet;

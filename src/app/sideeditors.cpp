@@ -244,6 +244,14 @@ void TFFileEditor::DockSideEditor(TControl* editor, TSideEditorKind kind) {
 }
 
 void TFFileEditor::ToggleSideEditor(TSideEditorKind kind) {
+  // Whichever way it ends, the main window hears of it (the Helper shows
+  // the open editors' topics).
+  struct TTell {
+    TFFileEditor& Self;
+    ~TTell() {
+      if (Self.OnSideEditorsChanged) Self.OnSideEditorsChanged(Self);
+    }
+  } tell{*this};
   for (size_t i = 0; i < editors_.size(); ++i)
     if (editors_[i].Kind == kind) {
       CloseSideEditor(i);
@@ -405,6 +413,7 @@ void TFFileEditor::RemoveEditor(TControl* editor) {
     score_->SetActiveWindow(QSWindow);
   }
   editors_.erase(it);
+  if (OnSideEditorsChanged) OnSideEditorsChanged(*this);
 }
 
 void TFFileEditor::FormKeyDown(TObject*, uint16_t& key, TShiftState shift) {

@@ -4,6 +4,7 @@
 // palette by its caption onto the notebook docks it again, as does its
 // frame's dock button. The choice and the floating place are kept.
 #include "app/fileeditor.h"
+#include "app/helpcommands.h"
 #include "app/mainwindow.h"
 #include "platform/forms.h"
 #include "playback/toolpages.h"
@@ -118,6 +119,8 @@ void TFProgramModule::DocumentActivated() {
     score.SetAutoPages(effects_.AutoPages);
   }
   UpdateActionStates();
+  // The Helper follows the document in front and its open editors.
+  if (help_) help_->ReportContext();
 }
 
 void TFProgramModule::HookNotebooks() {

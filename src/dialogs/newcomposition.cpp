@@ -113,6 +113,7 @@ double* LengthOf(TScoreSetup& s, int i) {
 TFChooseInstruments::TFChooseInstruments(TComponent* owner, TIniFile* settings, const TQSInstruments* library)
     : TForm(owner), settings_(settings), library_(library) {
   SetName("FChooseInstruments");
+  SetFormHelpTopic(Name(), "ChooseInstrument");
   SetCaption("Instruments");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
@@ -282,6 +283,7 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
       transports_(transports),
       guitars_(guitars) {
   SetName("FNewComposition");
+  SetFormHelpTopic(Name(), "NewInstrument");
   SetCaption("New score");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
@@ -721,8 +723,24 @@ TFNewComposition::TFNewComposition(TComponent* owner, TIniFile* settings, const 
     ask.OnValidate = [this, &ask](TObject*) { return SaveTemplate(Trim(ask.EName->Text())); };
     ask.ShowModal();
   };
+  // The Helper explains the page in front, beside the wizard; the main
+  // window's topic comes back when the wizard closes.
+  OnShow = [this](TObject*) {
+    ShowHelperContext(HelperContext(), true, Left(), Top(), Width(), Height());
+    if (CanFocus()) SetFocus();
+  };
+  PCProperties->OnPageChange = [this](TObject*) {
+    if (Visible()) ShowHelperContext(HelperContext(), false);
+  };
+  OnClose = [](TObject*, TCloseAction&) { ReturnHelperContext(); };
   FillTemplateList();
   ShowSetup(settings_ ? ReadSetupSettings(*settings_) : BuiltInSetup());
+}
+
+std::vector<std::string> TFNewComposition::HelperContext() const {
+  const TECTabSheet* page = PCProperties->ActivePage();
+  const char* topic = page == TSGeneral ? "NewFileGeneral" : page == TSPage ? "NewFilePage" : "NewFileData";
+  return {"NewComposition", topic};
 }
 
 TFNewComposition::~TFNewComposition() {

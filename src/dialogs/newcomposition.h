@@ -74,6 +74,9 @@ class TFNewComposition : public TForm {
                    const TQSTransports* transports = nullptr, const TGuitarList* guitars = nullptr);
   ~TFNewComposition() override;
   const char* ClassName() const override { return "TFNewComposition"; }
+  // What the Helper shows beside the wizard: its own topic and the
+  // active page's.
+  std::vector<std::string> HelperContext() const;
 
   std::unique_ptr<TQSScore> Preview;
   TScoreSetup Setup;

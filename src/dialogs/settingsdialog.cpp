@@ -12,6 +12,7 @@
 #include "platform/stdctrls.h"
 #include "uikit/formparts.h"
 #include "uikit/gridstring.h"
+#include "uikit/interface.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
 #include "uikit/pagecontrol.h"
@@ -62,6 +63,7 @@ const std::string* NoteNameVariant(int variant) {
 TFSettingsModule::TFSettingsModule(TComponent* owner, TSettings* settings, TDeviceHost* host)
     : TForm(owner), settings_(settings), host_(host) {
   SetName("FSettingsModule");
+  SetFormHelpTopic(Name(), "ProgSettings");
   SetCaption("Settings");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
@@ -131,6 +133,12 @@ TFSettingsModule::TFSettingsModule(TComponent* owner, TSettings* settings, TDevi
   if (pageIndex >= 0 && pageIndex < PCSettings->PageCount()) PCSettings->SetActivePage(PCSettings->Pages(pageIndex));
   else PCSettings->SetActivePage(TSRecord);
   UpdateEnabled();
+  // The Helper explains the dialog beside it while it is open.
+  OnShow = [this](TObject*) {
+    ShowHelperContext({"Settings"}, true, Left(), Top(), Width(), Height());
+    if (CanFocus()) SetFocus();
+  };
+  OnClose = [](TObject*, TCloseAction&) { ReturnHelperContext(); };
 }
 
 TFSettingsModule::~TFSettingsModule() {

@@ -97,6 +97,10 @@ void FollowHelpLink(const std::string& ref, TLinkSource source) {
 
 // ------------------------------------------------------------------ Helper
 
+int EdgeOnScreen(int edge, int size, int screenSize) {
+  return edge + size <= 0 || edge >= screenSize ? 0 : edge;
+}
+
 int PlaceHelperBeside(int helperLeft, int helperWidth, int callerLeft, int callerWidth, int screenWidth) {
   if (callerLeft <= kNoPlacement) return helperLeft;
   const int right = callerLeft + callerWidth;
@@ -166,7 +170,11 @@ TFHelperModule::TFHelperModule(TComponent* owner) : TForm(owner) {
   CBCancel->SetCaption("Do not show at start");
   FLHelperModule = MakeFormLanguage(this, "FLHelperModule");
 
-  if (TSettings* s = ProgramSettings()) s->RestoreBounds(*this, kHelperSection);
+  if (TSettings* s = ProgramSettings(); s && s->RestoreBounds(*this, kHelperSection)) {
+    // A place stored on a larger or another screen is not kept.
+    SetBounds(EdgeOnScreen(Left(), Width(), Screen().Width()), EdgeOnScreen(Top(), Height(), Screen().Height()),
+              Width(), Height());
+  }
   CBCancel->SetChecked(host && !host->HelperAtStart());
   CBCancel->OnClick = [](TObject* sender) {
     if (host) host->SetHelperAtStart(!static_cast<TCheckBox*>(sender)->Checked());

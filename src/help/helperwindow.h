@@ -73,6 +73,10 @@ class TFHelperModule : public TForm {
   void Resize() override;
 };
 
+// A stored edge of a window (left or top) with the window's size along
+// it: 0 when the window would lie wholly off the screen, else the edge.
+int EdgeOnScreen(int edge, int size, int screenSize);
+
 // Where the Helper goes beside a form: its new left edge.
 int PlaceHelperBeside(int helperLeft, int helperWidth, int callerLeft, int callerWidth, int screenWidth);
 // "Quillstave4.<LANG>.xcf" of a language (the interface language unless

@@ -55,6 +55,8 @@ constexpr int kOptionsWidth = 396, kNotesWidth = 8 * 26 + 8;
 TFTextDialog::TFTextDialog(TComponent* owner, TIniFile* settings, const char* name, const char* language)
     : TForm(owner), settings_(settings) {
   SetName(name);
+  // F1 anywhere in the dialog opens the page of the text dialogs.
+  SetFormHelpTopic(Name(), "TextProp");
   SetBorderStyle(bsDialog);
   SetPosition(poScreenCenter);
   ApplySkinTemplate(*this, skinkind::Normal);

@@ -337,6 +337,17 @@ TEST_F(MainWindowTest, TheHelperContextFollowsTheDocumentsAndTheToolPage) {
   EXPECT_EQ(keys->OpenedPicker(), nullptr);
   EXPECT_EQ(HelperContextPath(), piano);
   choose(0);
+  // An open side editor adds its topic, the velocity editor's before the
+  // others' (floating, both may be open).
+  TFFileEditor* doc = main_->ActiveEditor();
+  doc->SetAttachedEditors(false);
+  doc->ToggleEventEditor();
+  EXPECT_EQ(HelperContextPath(), (std::vector<std::string>{"Opened", "Notes", "EventEditor"}));
+  doc->ToggleVelocityEditor();
+  EXPECT_EQ(HelperContextPath(), (std::vector<std::string>{"Opened", "Notes", "VelocityEditor"}));
+  doc->ToggleVelocityEditor();
+  doc->ToggleEventEditor();
+  EXPECT_EQ(HelperContextPath(), (std::vector<std::string>{"Opened", "Notes"}));
   main_->CloseEditor(main_->ActiveEditor());
   EXPECT_EQ(HelperContextPath(), std::vector<std::string>{"Main"});
   // The help commands are offered: the containers and the news of this

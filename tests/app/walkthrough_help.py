@@ -8,7 +8,10 @@
      returns;
   4. F1 in a dialog (the question before closing) opens the help page in
      the browser;
-  5. with the news served from 127.0.0.1 the program fetches them at
+  5. the new-score wizard brings the Helper beside it with its topic, F1
+     there opens the wizard's own page, and the main topic comes back
+     when it closes;
+  6. with the news served from 127.0.0.1 the program fetches them at
      start, the news button blinks, and the news window shows the served
      items; then the blinking stops.
 
@@ -34,6 +37,7 @@ TITLE = "Quillstave 4"
 HELPER = "Helper"
 NEWS = "News"
 QUESTION = "Save changes"
+WIZARD = "New score"
 # Where the tool pages' tabs are (from the window's top-left corner) and
 # the Helper's back button in its caption (from its top-right corner: the
 # close, forward and back buttons, right to left).
@@ -252,10 +256,34 @@ def run(program, outdir):
         check("help/ENU/Entrance.htm" in opened, "F1 in the dialog opens the help page: %s" % opened.strip())
         s.keys.press("Escape")
         wait("the question to go", lambda: not windows(d, QUESTION))
+
+        # 5. The new-score wizard: the Helper explains it beside it, F1
+        # opens its own page, and the main topic comes back after it.
+        os.remove(browser_log)
+        s.menu("f", "n")
+        wait("the wizard", lambda: windows(d, WIZARD), 20)
+        time.sleep(1.0)
+        wizard = windows(d, WIZARD)[0]
+        wait("the Helper beside the wizard", lambda: windows(d, HELPER))
+        helper = windows(d, HELPER)[0]
+        hx, hy, hw, hh = window_rect(d, helper)
+        wx, wy, ww, wh = window_rect(d, wizard)
+        check(hx + hw <= wx + 16 or hx >= wx + ww - 16, "the Helper stands beside the wizard")
+        check(page(s.shot(helper, "helper-wizard", outdir)) != page(notes), "the Helper shows the wizard's topic")
+        s.keys.press("F1")
+        wait("the browser", lambda: os.path.exists(browser_log))
+        with open(browser_log) as f:
+            opened = f.read()
+        check("help/ENU/NewInstrument.htm" in opened, "F1 in the wizard opens its page: %s" % opened.strip())
+        s.keys.press("Escape")
+        wait("the wizard to go", lambda: not windows(d, WIZARD))
+        time.sleep(0.5)
+        check(page(s.shot(windows(d, HELPER)[0], "helper-after-wizard", outdir)) == page(notes),
+              "after the wizard the Helper shows the Notes topic again")
     finally:
         s.end()
 
-    # 5. News served from this computer: fetched at start, the news button
+    # 6. News served from this computer: fetched at start, the news button
     # blinks, the news window shows them.
     feed_dir = os.path.join(outdir, "feed")
     os.makedirs(feed_dir, exist_ok=True)

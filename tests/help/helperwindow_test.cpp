@@ -11,7 +11,9 @@
 #include "help/helperwindow.h"
 #include "help/xmlhelp.h"
 #include "platform/paths.h"
+#include "base/inifile.h"
 #include "uikit/interface.h"
+#include "uikit/settings.h"
 
 namespace qs {
 namespace {
@@ -61,6 +63,33 @@ TEST(HelperPlacement, BesideTheForm) {
   for (const Case& c : cases)
     EXPECT_EQ(PlaceHelperBeside(c.HelperLeft, 224, c.CallerLeft, c.CallerWidth, 1280), c.Expected)
         << c.HelperLeft << " " << c.CallerLeft;
+}
+
+TEST(HelperPlacement, AStoredPlaceOffTheScreenComesBack) {
+  test::TProgramFolder folder;
+  struct Case {
+    const char* Stored;
+    bool KeepsLeft, KeepsTop;
+  } cases[] = {
+      {"40,30,224,261", true, true},
+      {"-300,30,224,261", false, true},    // wholly left of the screen
+      {"-100,30,224,261", true, true},     // partly on it
+      {"100000,30,224,261", false, true},  // right of it
+      {"40,-400,224,261", true, false},    // above it
+      {"40,100000,224,261", true, false},  // below it
+  };
+  TSettings settings(folder.Dir() + "ProgramSetting.ini");
+  SetProgramSettings(&settings);
+  for (const Case& c : cases) {
+    settings.Ini().WriteString("HelperModule", "Bounds", c.Stored);
+    TFHelperModule* helper = OpenHelper();
+    const TRect stored_bounds = ParseBounds(c.Stored, TRect{});
+    EXPECT_EQ(helper->Left(), c.KeepsLeft ? stored_bounds.Left : 0) << c.Stored;
+    EXPECT_EQ(helper->Top(), c.KeepsTop ? stored_bounds.Top : 0) << c.Stored;
+    EXPECT_EQ(helper->Width(), 224) << c.Stored;
+    CloseHelper();
+  }
+  SetProgramSettings(nullptr);
 }
 
 TEST(HelpPages, F1OpensThePageOfTheFormInFront) {
