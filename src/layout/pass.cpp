@@ -633,6 +633,10 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
   ++c.MeasureIndex;
   ++c.Score.MeasureCounter;
   page.MeasureNumber = static_cast<uint16_t>(page.MeasureNumber + c.MultiRestExtra);
+  // A measure the piece holds counts as used even while it is still empty
+  // (a new score's blank measures print); only the empty measures that
+  // fill the page after the last piece's end do not.
+  if (!page.PieceEnded) c.Score.UsedMeasures = c.Score.MeasureCounter;
   if (c.ContentFlag || !last) {
     c.Score.UsedMeasures = c.Score.MeasureCounter;
     page.ElapsedMs += (slot->Length - c.LastTempoTick) * page.MsPerTick;

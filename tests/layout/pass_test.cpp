@@ -52,8 +52,9 @@ TEST(LayoutPass, EmptyMeasuresFillSystemsAndThePage) {
   EXPECT_EQ(s.Slot(0, 2, 2).MeasureIndex, 14);
   EXPECT_EQ(page.MeasureCount, 6 + 6 + 5 + 7 * 4);
   EXPECT_EQ(s.Score.MeasureCounter, page.MeasureCount);
-  // Nothing was drawn: no measure counts as used.
-  EXPECT_EQ(s.Score.UsedMeasures, 0);
+  // The piece's fourteen measures count as used although nothing is drawn
+  // in them; the measures that fill the page after them do not.
+  EXPECT_EQ(s.Score.UsedMeasures, 14);
   EXPECT_EQ(s.Score.PendingStartPage, -1);
 }
 
