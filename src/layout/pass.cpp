@@ -521,6 +521,12 @@ enum class TMeasureEnd {
   Stop,        // the music ended before this page
 };
 
+// The column closes the music with a final barline.
+bool FinalBarlineIn(const TQSColumn* column) {
+  return column && std::any_of(column->Items.begin(), column->Items.end(),
+                               [](const TQSItem* i) { return i->ItemType == kind::CompositionEnd; });
+}
+
 TMeasureEnd LayoutMeasure(TLayoutContext& c) {
   TQSCalcPage& page = *c.Page;
   TQSPiece* piece = c.Piece;
@@ -630,9 +636,17 @@ TMeasureEnd LayoutMeasure(TLayoutContext& c) {
   ++c.SystemMeasures;
   if (!c.VisitMade) AppendMeasureVisit(c, c.MeasureIndex);
   if (page.VoltaLeft >= 0) --page.VoltaLeft;
+  // A measure the piece holds counts as used even while it is still empty
+  // (a new score's blank measures print), as long as every measure before
+  // it does and no final barline ended the music before it (a file may
+  // end with an empty measure after its final barline). The empty
+  // measures that fill the page after the last piece's end never count.
+  const bool usedSoFar = c.Score.UsedMeasures == c.Score.MeasureCounter;
+  const bool afterFinalBar = FinalBarlineIn(piece->GetColumn(c.MeasureIndex - 1));
   ++c.MeasureIndex;
   ++c.Score.MeasureCounter;
   page.MeasureNumber = static_cast<uint16_t>(page.MeasureNumber + c.MultiRestExtra);
+  if (!page.PieceEnded && usedSoFar && !afterFinalBar) c.Score.UsedMeasures = c.Score.MeasureCounter;
   if (c.ContentFlag || !last) {
     c.Score.UsedMeasures = c.Score.MeasureCounter;
     page.ElapsedMs += (slot->Length - c.LastTempoTick) * page.MsPerTick;

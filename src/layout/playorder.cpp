@@ -549,7 +549,9 @@ void LayoutMeasureNumber(TLayoutContext& c) {
   const bool own = column && std::any_of(column->Items.begin(), column->Items.end(),
                                          [](const TQSItem* i) { return i->ItemType == kind::MeasureNumbering; });
   const auto* numbering = dynamic_cast<TQSMark*>(c.Page->MeasureNumbering);
-  if (!own && numbering) {
+  // The empty measures that fill the page after the piece's end are room to
+  // write in, not measures of the piece: they get no number.
+  if (!own && numbering && !c.Page->PieceEnded) {
     const int number = c.Page->MeasureNumber;
     bool applies;
     switch (numbering->Fields.Style & TQSMark::kNumberingWhichMask) {

@@ -90,8 +90,10 @@ void TQSPageView::PaintPage(int pageIndex, TCanvas& canvas, TGraphics* graphics,
   c.Page = page;
 
   // Preview, print and export leave out what follows the last filled
-  // measure unless the score asks for it.
-  const bool hideEmpty = c.PreviewPrintOrExport();
+  // measure unless the score asks for it; so does the look at a score a
+  // wizard shows (it shows the measures the score will have, not room to
+  // write in).
+  const bool hideEmpty = c.PreviewPrintOrExport() || Style == wsView;
   const bool hideEmptyMeasures = hideEmpty && !score->PrintEmptyMeasures;
 
   canvas.Pen().Width = c.LinePen;

@@ -13,6 +13,9 @@
 #include "dialogs/libraries.h"
 #include "dialogs/newscore.h"
 #include "dialogs/scoretemplate.h"
+#include "layout/layout.h"
+#include "platform/fonts.h"
+#include "score/calcrecords.h"
 #include "score/item.h"
 #include "score/marks.h"
 #include "score/measure.h"
@@ -313,6 +316,64 @@ TEST(NewScore, EveryShippedTemplateBuildsAScore) {
   }
   EXPECT_EQ(piece->GetPart(0)->Name, "Violin I");
   EXPECT_EQ(static_cast<TQSMark*>(piece->GetColumn(0)->GetItem(0))->Fields.Value, 0x0304);
+}
+
+// The texts of the measure numbers laid out on the score's pages, in order.
+std::vector<std::string> LaidOutNumbers(const TQSScore& score) {
+  std::vector<std::string> out;
+  for (int p = 0; p < score.LaidOutPages; ++p) {
+    const TQSCalcPage* page = score.LayoutPages.At(static_cast<size_t>(p));
+    for (int y = 0; page && y < page->SystemCount; ++y) {
+      const TQSCalcSystem* system = page->Systems.At(static_cast<size_t>(y));
+      for (int m = 0; system && m < system->MeasureCount; ++m) {
+        const TQSCalcMeasure* slot = system->Measures.At(static_cast<size_t>(m));
+        for (int i = 0; slot && i < slot->ItemCount; ++i)
+          if (const TQSCalcItem* e = slot->Items.At(i); e->Item && e->Item->ItemType == kind::MeasureNumbering)
+            out.push_back(e->Text);
+      }
+    }
+  }
+  return out;
+}
+
+// A new score of N measures is N measures wherever it is seen: as the
+// wizard lays it out, and saved and opened again as printing and export
+// lay it out. The empty measures that fill the page after them are no
+// measures of the score: they are neither numbered nor used.
+TEST(NewScore, LaysOutExactlyItsMeasures) {
+  InstallLayout();
+  LoadMusicFont();
+  test::TProgramFolder folder(true);
+  TScoreSetup quartet;
+  LoadScoreTemplate(FindTemplateFile("String quartet"), quartet);
+  struct Case {
+    const char* name;
+    TScoreSetup setup;
+    int measures;
+  };
+  const Case cases[] = {{"built-in", BuiltInSetup(), 8}, {"quartet", quartet, 16}, {"one", BuiltInSetup(), 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::vector<std::string> expected;
+    for (int m = 1; m <= c.measures; ++m) expected.push_back(std::to_string(m));
+    TQSScore built;
+    BuildSetupScore(built, c.setup, c.measures);
+    built.Recalculate(0);
+    EXPECT_EQ(LaidOutNumbers(built), expected);
+    EXPECT_EQ(built.UsedMeasures, c.measures);
+
+    FinishScore(built);
+    TMemoryStream file;
+    built.SaveToStream(file);
+    file.SetPosition(0);
+    TQSScore opened;
+    opened.LoadFromStream(file);
+    opened.Recalculate(0);
+    ASSERT_EQ(opened.GetPiece(0)->ColumnCount(), c.measures);
+    EXPECT_EQ(LaidOutNumbers(opened), expected);
+    // What print and export draw ends with the last measure used.
+    EXPECT_EQ(opened.UsedMeasures, c.measures);
+  }
 }
 
 }  // namespace

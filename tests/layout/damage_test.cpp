@@ -39,7 +39,7 @@ TEST(LayoutDamage, DamagedValuesLayOutAsFarAsTheyGo) {
   // Tempo 0 keeps the tempo in force: time runs on at the fallback tempo.
   EXPECT_GT(s.Score.TotalMs, 0);
   EXPECT_TRUE(std::isfinite(s.Score.TotalMs));
-  EXPECT_EQ(s.Score.UsedMeasures, 5);
+  EXPECT_EQ(s.Score.UsedMeasures, 6);  // the piece's six measures, the empty last one too
 }
 
 // A room above 255 pixels stays 255 and leaves the other half of the

@@ -52,9 +52,39 @@ TEST(LayoutPass, EmptyMeasuresFillSystemsAndThePage) {
   EXPECT_EQ(s.Slot(0, 2, 2).MeasureIndex, 14);
   EXPECT_EQ(page.MeasureCount, 6 + 6 + 5 + 7 * 4);
   EXPECT_EQ(s.Score.MeasureCounter, page.MeasureCount);
-  // Nothing was drawn: no measure counts as used.
-  EXPECT_EQ(s.Score.UsedMeasures, 0);
+  // The piece's fourteen measures count as used although nothing is drawn
+  // in them; the measures that fill the page after them do not.
+  EXPECT_EQ(s.Score.UsedMeasures, 14);
   EXPECT_EQ(s.Score.PendingStartPage, -1);
+}
+
+// Which measures count as used (print and export stop after the last one):
+// every measure the piece holds, empty or not, up to a final barline; after
+// it none until music comes again, and from there on the piece's measures
+// count as before.
+TEST(LayoutPass, UsedMeasuresRunToTheFinalBarline) {
+  struct Case {
+    const char* name;
+    int barKind, barColumn, noteMeasure, used;
+  };
+  const Case cases[] = {
+      {"blank", 0, -1, -1, 6},
+      {"final barline", kind::CompositionEnd, 2, -1, 3},
+      {"final barline on the last", kind::CompositionEnd, 5, -1, 6},
+      {"double barline", kind::SectionEnd, 2, -1, 6},
+      {"music after the final barline", kind::CompositionEnd, 1, 4, 6},
+      {"music before the final barline", kind::CompositionEnd, 2, 0, 3},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TLayoutScore s;
+    TQSPiece* piece = s.AddPiece({1}, 6);
+    if (c.barColumn >= 0) s.Mark(piece->GetColumn(c.barColumn), static_cast<TQSItemType>(c.barKind), 512);
+    if (c.noteMeasure >= 0) s.Quarters(piece->GetPart(0)->GetMeasure(c.noteMeasure));
+    s.Layout();
+    ASSERT_GT(s.Page(0).MeasureCount, 6);
+    EXPECT_EQ(s.Score.UsedMeasures, c.used);
+  }
 }
 
 // Row bounds lie halfway between rows; the first row's upper bound is the

@@ -152,6 +152,34 @@ TEST(LayoutPlayOrder, ColumnItems) {
   EXPECT_DOUBLE_EQ(slot.EndMs - slot.StartMs, 256 * before + 128 * after);
 }
 
+// Measure numbers go on the piece's measures only, in every numbering
+// style: the empty measures and systems that fill the page after the
+// piece's end get none.
+TEST(LayoutPlayOrder, NoMeasureNumbersAfterThePiecesEnd) {
+  struct Case {
+    uint8_t style;
+    std::vector<std::string> numbers;
+  };
+  const Case cases[] = {
+      {0, {"1", "2", "3"}},  // every measure
+      {1, {"1"}},            // the first of each system
+      {3, {"1"}},            // every tenth: 10, 20, ... lie in the fill
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.style);
+    TContentScore s(3);
+    TQSMark* numbering = s.Mark(s.Column(0), kind::MeasureNumbering, 0, 1);
+    numbering->Fields.Style = c.style;
+    s.Layout();
+    ASSERT_GT(s.Page(0).SystemCount, 1);
+    std::vector<std::string> numbers;
+    for (int y = 0; y < s.Page(0).SystemCount; ++y)
+      for (int k = 0; k < s.System(0, y).MeasureCount; ++k)
+        for (const TQSCalcItem* e : s.Of(s.Slot(0, y, k), numbering)) numbers.push_back(e->Text);
+    EXPECT_EQ(numbers, c.numbers);
+  }
+}
+
 // Events before their measure's start (grace notes played ahead of the
 // beat) go into the measure before, at its length less the distance; a
 // pass from a later page does not list them there twice.
