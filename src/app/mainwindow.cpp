@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "chords/chordspalette.h"
 #include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
@@ -496,6 +497,7 @@ void TFProgramModule::ApplyActiveTool() {
 
 void TFProgramModule::BuildPalettes() {
   RegisterGuitarPalette();
+  RegisterChordsPalette();
   const TPaletteContext context{this, settings_ ? &settings_->Ini() : nullptr};
   for (const TPaletteEntry& entry : PaletteRegistry()) {
     const int index = PaletteIndex(entry.Name);
