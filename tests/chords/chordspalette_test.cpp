@@ -1,0 +1,167 @@
+// The Chords palette on a shown score: a chord built with real clicks on
+// its buttons and choosers goes in at the cursor as a chord symbol or as
+// the chord's notes, one undo step a click, and the kept values come back.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <unistd.h>
+
+#include "../view/view_fixture.h"
+#include "base/inifile.h"
+#include "chords/chordeditor.h"
+#include "chords/chordname.h"
+#include "chords/choosers.h"
+#include "chords/chordspalette.h"
+#include "platform/forms.h"
+#include "platform/testdriver.h"
+#include "score/chordcode.h"
+#include "score/notes.h"
+#include "score/timing.h"
+#include "uikit/charbutton.h"
+
+namespace qs::test {
+namespace {
+
+namespace td = qs::testdriver;
+
+struct TFakeHost : TPaletteHost {
+  TQSScore* Score = nullptr;
+  TQSScore* ActiveScore() override { return Score; }
+  void SoundPitch(int, int, int, int, TSoundFrom) override {}
+  void SetEntryDuration(int) override {}
+  void PaletteActivated(const std::string&) override {}
+  void SetPaletteAttached(const std::string&, bool) override {}
+  void PaletteKeyDown(uint16_t&, uint16_t) override {}
+  int AskCount(const std::string&, int, int) override { return 0; }
+};
+
+class ChordsPaletteTest : public TShownScoreTest {
+ protected:
+  TFakeHost Host;
+  std::string File =
+      (std::filesystem::temp_directory_path() / ("qs-chords-" + std::to_string(::getpid()) + ".ini")).string();
+  std::unique_ptr<TIniFile> Settings;
+  std::unique_ptr<TFChords> Palette;
+
+  void SetUp() override {
+    std::filesystem::remove(File);
+    Piece = AddPiece({1}, 4);
+    Mark(Piece->GetColumn(0), kind::Meter, 0, MakeMeter(4, 4));
+    ShowScore(false);
+    // The symbols are named as the document window names them.
+    AnswerChordText(Score);
+    Host.Score = &Score;
+    Score.SetActiveWindow(View);
+    Settings = std::make_unique<TIniFile>(File);
+    Palette = std::make_unique<TFChords>(nullptr, TPaletteContext{&Host, Settings.get()});
+    Palette->SetBounds(20, 600, 773, Palette->Height());
+    td::ShowAndWait(*Palette);
+  }
+  void TearDown() override {
+    Palette.reset();
+    TShownScoreTest::TearDown();
+    std::filesystem::remove(File);
+  }
+
+  void ClickFace(TECCharButton& b) { td::Click(b, 6, b.Height() / 2); }
+  // Opens the drop-down of b and clicks the chooser's button of value.
+  template <class Chooser>
+  void Choose(TECCharButton& b, int value) {
+    td::Click(b, b.Width() - 4, b.Height() / 2);
+    Chooser* chooser = nullptr;
+    for (int i = 0; i < Screen().FormCount() && !chooser; ++i) chooser = dynamic_cast<Chooser*>(Screen().Forms(i));
+    ASSERT_NE(chooser, nullptr);
+    td::ShowAndWait(*chooser);
+    TECCharButton* button = chooser->ButtonOf(value);
+    ASSERT_NE(button, nullptr);
+    td::Click(*button, 6, button->Height() / 2);
+    td::ProcessMessages();
+  }
+  std::vector<uint8_t> SymbolAtCursor() const {
+    const std::vector<uint8_t>* flags = nullptr;
+    View->ChordFlagsAtCursor(flags);
+    if (!flags) return {};
+    return std::vector<uint8_t>(flags->begin(), flags->begin() + chordcode::CodeLength(*flags));
+  }
+  std::string ShownName() const {
+    std::string name;
+    for (const TQSChordFragment& f : Palette->ECChordName->ChordFragments()) name += f.Text;
+    return name;
+  }
+};
+
+constexpr uint8_t kC = 0x00;
+const std::vector<uint8_t> kCmaj = {3, 0, kC, 0x30, 0x10};
+const std::vector<uint8_t> kCmaj7 = {3, 0, kC, 0x30, 0x12};
+
+TEST_F(ChordsPaletteTest, ABuiltChordIsEnteredAsASymbolAndAsNotesAndUndone) {
+  ASSERT_EQ(Palette->Mode(), TFChords::mSymbol);
+  ASSERT_TRUE(SymbolAtCursor().empty());
+  const int before = Score.UndoCount();
+  // "maj" on its face, then the base 7 from its drop-down: each click
+  // enters the chord as it stands then.
+  ClickFace(*Palette->CBChordMajor);
+  EXPECT_EQ(SymbolAtCursor(), kCmaj);
+  Choose<TFChooseChordBase>(*Palette->CBChordBase, 2);
+  EXPECT_EQ(SymbolAtCursor(), kCmaj7);
+  EXPECT_EQ(ShownName(), "Cmaj7");
+  EXPECT_EQ(Score.UndoCount(), before + 2);
+  // The second click replaced the symbol; undoing it brings back the first.
+  Score.Undo(1);
+  EXPECT_EQ(SymbolAtCursor(), kCmaj);
+  Score.Undo(1);
+  EXPECT_TRUE(SymbolAtCursor().empty());
+
+  // As notes: the mode button, then the root's face enters C E G B.
+  ClickFace(*Palette->CBChordAddition);
+  ASSERT_EQ(Palette->Mode(), TFChords::mNotes);
+  EXPECT_FALSE(Palette->CBChordAddition->Visible());
+  ClickFace(*Palette->CBChordNote);
+  EXPECT_TRUE(SymbolAtCursor().empty()) << "notes mode enters no symbol";
+  std::vector<TQSCursorNote> notes(11);
+  ASSERT_EQ(View->NotesAtCursor(notes), 4);
+  std::multiset<int> classes;
+  for (int i = 0; i < 4; ++i) classes.insert(notes[static_cast<size_t>(i)].Pitch % 12);
+  EXPECT_EQ(classes, (std::multiset<int>{0, 4, 7, 11}));
+  Score.Undo(1);
+  EXPECT_EQ(View->NotesAtCursor(notes), 0);
+  EXPECT_EQ(Score.UndoCount(), before);
+}
+
+TEST_F(ChordsPaletteTest, NoChordAndTheGroupsOfTheButtons) {
+  ClickFace(*Palette->CBChordMinor);
+  ClickFace(*Palette->CBChordMajor);
+  EXPECT_FALSE(Palette->CBChordMinor->Down()) << "one quality at a time";
+  ClickFace(*Palette->CBNoChord);
+  EXPECT_EQ(SymbolAtCursor(), (std::vector<uint8_t>{0, 0}));
+  EXPECT_FALSE(Palette->CBChordMajor->Down());
+  EXPECT_EQ(ShownName(), "N.C.");
+  // Any chord button releases "N.C." before composing.
+  ClickFace(*Palette->CBChordBemol);
+  EXPECT_FALSE(Palette->CBNoChord->Down());
+  EXPECT_EQ(SymbolAtCursor(), (std::vector<uint8_t>{2, 0, 0x20, 0x10}));
+  // The removal button takes the symbol away.
+  ClickFace(*Palette->CBRemoveChord);
+  EXPECT_TRUE(SymbolAtCursor().empty());
+}
+
+TEST_F(ChordsPaletteTest, ChosenValuesAreKept) {
+  Choose<TFChooseChordNote>(*Palette->CBChordNote, 4);           // G
+  Choose<TFChooseChordAdd>(*Palette->CBChordAdds[2], 1);          // 9 raised
+  EXPECT_TRUE(Palette->CBChordAdds[2]->Down());
+  EXPECT_EQ(SymbolAtCursor(), (std::vector<uint8_t>{3, 0, 0x04, 0x10, 0xC1}));
+  ClickFace(*Palette->CBChordAddition);  // to notes
+  for (int i = 0; i < 4; ++i) Palette->StepDuration(false);
+  EXPECT_EQ(Palette->Values().ChordDuration, 512);  // 32, 16, 8, then the whole note
+  Palette.reset();
+  Palette = std::make_unique<TFChords>(nullptr, TPaletteContext{&Host, Settings.get()});
+  EXPECT_EQ(Palette->Mode(), TFChords::mNotes);
+  EXPECT_TRUE(Palette->CBChordDuration->Visible());
+  EXPECT_EQ(Palette->Values().ChordNote, 4);
+  EXPECT_EQ(Palette->Values().ChordAdd[2], 1);
+  EXPECT_EQ(Palette->Values().ChordDuration, 512);
+}
+
+}  // namespace
+}  // namespace qs::test
