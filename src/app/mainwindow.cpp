@@ -511,6 +511,11 @@ void TFProgramModule::BuildPalettes() {
     form.ManualDock(ToolSheets[index]);
     form.Show();
   }
+  // The chords palette's frames come from the guitars the guitar palette
+  // keeps, so a frame added on one is there on the other.
+  auto* chords = dynamic_cast<TFChords*>(palettes_[PaletteIndex("Chords")]);
+  auto* guitar = dynamic_cast<TFGuitar*>(palettes_[PaletteIndex("Guitar")]);
+  if (chords && guitar) chords->UseGuitars(guitar->Guitars());
 }
 
 int TFProgramModule::PaletteIndex(const std::string& name) const {

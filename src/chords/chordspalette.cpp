@@ -6,6 +6,8 @@
 #include "chords/chordeditor.h"
 #include "chords/chordname.h"
 #include "chords/choosers.h"
+#include "chords/framedialogs.h"
+#include "chords/frameeditor.h"
 #include "chords/guitarpalette.h"
 #include "editing/chords.h"
 #include "palettes/notepickers.h"
@@ -192,12 +194,12 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
     c.TextOut((r.Left + r.Right - c.TextWidth(count)) / 2, (r.Top + r.Bottom - c.TextHeight(count)) / 2, count);
   };
   CBGuitarKind->OnClick = [this](TObject*) {
-    if (!guitars_.empty()) GuitarChosen((values_.GuitarKind + 1) % static_cast<int>(guitars_.size()));
+    if (!guitars_->empty()) GuitarChosen((values_.GuitarKind + 1) % static_cast<int>(guitars_->size()));
   };
   CBGuitarKind->OnButtonClick = [this](TObject*) {
     auto* chooser = new TFGuitarName(nullptr);
     std::vector<std::string> names;
-    for (const auto& g : guitars_) names.push_back(g->Name);
+    for (const auto& g : *guitars_) names.push_back(g->Name);
     chooser->SetNames(names);
     chooser->SetGuitarIndex(values_.GuitarKind);
     chooser->HideDirections();
@@ -339,7 +341,45 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
   PFrames->SetName("PFrames");
   PFrames->SetParent(PClient);
   PFrames->SetBevelOuter(bvNone);
-  PFrames->SetBounds(440, 4, 0, kFrameButtonHeight);
+  PFrames->SetBounds(510, 4, 0, kFrameButtonHeight);
+
+  CBSaveChord = MakeButton("CBSaveChord", "", 432, 29, 26, 23);
+  CBSaveChord->SetFlat(false);
+  CBSaveChord->SetCustomDraw(true);
+  CBSaveChord->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    // A frame with a plus: the frame at the cursor joins the guitar.
+    toolface::Raised(*CBSaveChord, r, [&](const TRect& f, TColor ink) {
+      const int left = (f.Left + f.Right) / 2 - 8, top = (f.Top + f.Bottom) / 2 - 6;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      for (int i = 0; i < 3; ++i) {
+        c.MoveTo(left + 4 * i, top);
+        c.LineTo(left + 4 * i, top + 12);
+        c.MoveTo(left, top + 4 * i);
+        c.LineTo(left + 9, top + 4 * i);
+      }
+      c.MoveTo(left + 13, top + 2);
+      c.LineTo(left + 13, top + 9);
+      c.MoveTo(left + 10, top + 5);
+      c.LineTo(left + 17, top + 5);
+    });
+  };
+  CBSaveChord->OnClick = [this](TObject*) { EditCursorFrame(); };
+
+  CBChords = MakeButton("CBChords", "", 432, 56, 26, 23);
+  CBChords->SetFlat(false);
+  CBChords->SetCustomDraw(true);
+  CBChords->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBChords, r, [&](const TRect& f, TColor ink) {
+      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      c.Brush() = TBrush{};
+      c.Brush().Color = ink;
+      c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 4, cy - 2}, TPoint{cx, cy + 3}});
+    });
+  };
+  CBChords->OnClick = [this](TObject*) { OpenUserFrame(); };
 
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TChordsSettings::kSection, attached);
@@ -351,7 +391,7 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
     if (host_) host_->PaletteKeyDown(key, shift);
   };
   Finish();
-  guitars_ = LoadGuitarLibrary(InterfaceLanguage()).Guitars;
+  ownGuitars_ = LoadGuitarLibrary(InterfaceLanguage()).Guitars;
   if (settings_) {
     TSettingsIO io(settings_, TChordsSettings::kSection, TSettingsIO::TMode::Read);
     values_.Visit(io);
@@ -565,6 +605,10 @@ void TFChords::ShowMode() {
   CBNoChord->SetVisible(mode == mSymbol);
   for (TECCharButton* b : {CBChordAdd, CBChordBracket, CBChordPlace}) b->SetEnabled(mode == mSymbol);
   PFrames->SetVisible(mode == mFrame);
+  // Saving and listing library chords are not built: both buttons serve
+  // the frames only.
+  CBSaveChord->SetVisible(mode == mFrame);
+  CBChords->SetVisible(mode == mFrame);
   if (mode == mFrame) FillFrameButtons();
 }
 
@@ -598,7 +642,7 @@ void TFChords::RefreshName() {
 
 TQSGuitarDescription* TFChords::CurrentGuitar() const {
   const int i = values_.GuitarKind;
-  return i >= 0 && i < static_cast<int>(guitars_.size()) ? guitars_[static_cast<size_t>(i)].get() : nullptr;
+  return i >= 0 && i < static_cast<int>(guitars_->size()) ? (*guitars_)[static_cast<size_t>(i)].get() : nullptr;
 }
 
 void TFChords::GuitarChosen(int index) {
@@ -710,6 +754,76 @@ void TFChords::InsertFrame(const TQSGuitarFrame& frame) {
   if (!score || !g) return;
   SetGuitarFrame(*score, GetChordCode(), frame.Barre, frame.Strings, g->StringCount, g->FretCount,
                  frame.UsedFretCount, frame.StartFret, values_.ChordAbove ? kFrameAbove : kFrameBelow);
+}
+
+void TFChords::UseGuitars(std::vector<std::unique_ptr<TQSGuitarDescription>>& guitars) {
+  guitars_ = &guitars;
+  ownGuitars_.clear();
+  shownFrames_.clear();
+  CBGuitarKind->Invalidate();
+  if (Mode() == mFrame) FillFrameButtons();
+}
+
+void TFChords::OpenUserFrame() {
+  auto* form = new TFUserFrame(nullptr);
+  TECFrameEditor& fe = *form->FEFrame;
+  TQSFrameInfo info;
+  TQSWindow* view = ActiveViewOf(host_);
+  const TQSGuitarDescription* g = CurrentGuitar();
+  if (view && view->FrameAtCursor(info)) {
+    fe.SetStringCount(info.StringCount);
+    fe.SetFretCount(info.FretCount);
+    fe.SetUsedFretCount(info.UsedFretCount);
+    fe.SetStartFret(info.StartFret);
+    for (int i = 0; i < static_cast<int>(info.Strings.size()); ++i) fe.SetString(i, info.Strings[static_cast<size_t>(i)]);
+    for (int i = 0; i < static_cast<int>(info.Barre.size()); ++i) fe.SetBarre(i, info.Barre[static_cast<size_t>(i)]);
+  } else if (g) {
+    fe.SetStringCount(g->StringCount);
+    fe.SetFretCount(g->FretCount);
+    for (int i = 0; i < g->StringCount; ++i) fe.SetString(i, TQSFrameString{g->GetTuning(i), 0, 0});
+  } else {
+    fe.SetStringCount(6);
+    fe.SetFretCount(24);
+  }
+  form->OnFrameChanged = [this](TFUserFrame* f) {
+    TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+    if (!score) return;
+    const TECFrameEditor& e = *f->FEFrame;
+    SetGuitarFrame(*score, GetChordCode(), e.Barres(), e.Strings(), e.StringCount(), e.FretCount(),
+                   e.UsedFretCount(), e.StartFret(), values_.ChordAbove ? kFrameAbove : kFrameBelow);
+  };
+  PlaceBelowControl(*CBChords, *form);
+  form->Show();
+}
+
+bool TFChords::EditCursorFrame() {
+  TQSWindow* view = ActiveViewOf(host_);
+  TQSGuitarDescription* g = CurrentGuitar();
+  TQSFrameInfo info;
+  if (!view || !g || !view->FrameAtCursor(info)) return false;
+  TFFrameEditor editor(nullptr, settings_);
+  TECFrameEditor& fe = *editor.FEFrame;
+  fe.SetStringCount(info.StringCount);
+  fe.SetFretCount(info.FretCount);
+  fe.SetUsedFretCount(info.UsedFretCount);
+  fe.SetStartFret(info.StartFret);
+  for (int i = 0; i < static_cast<int>(info.Strings.size()); ++i) fe.SetString(i, info.Strings[static_cast<size_t>(i)]);
+  for (int i = 0; i < static_cast<int>(info.Barre.size()); ++i) fe.SetBarre(i, info.Barre[static_cast<size_t>(i)]);
+  const std::vector<uint8_t>* flags = nullptr;
+  view->FrameFlagsAtCursor(flags);
+  editor.SetCode(flags ? *flags : GetChordCode());
+  if (editor.ShowModal() != mrOk) return false;
+  TQSGuitarFrame* frame = g->AddFrame();
+  frame->Code = editor.Code();
+  frame->StartFret = static_cast<uint8_t>(fe.StartFret());
+  frame->SetUsedFretCount(static_cast<uint8_t>(fe.UsedFretCount()));
+  frame->Barre = fe.Barres();
+  frame->Strings = fe.Strings();
+  g->Modified = true;
+  // Kept at once: nothing else writes the guitar's file.
+  if (!g->FileName.empty()) g->SaveToFile();
+  FillFrameButtons();
+  return true;
 }
 
 // ------------------------------------------------------------------ palette

@@ -99,8 +99,10 @@ class TFChords : public TQSToolPage, public TPalette {
   void SetAlterationStyle(int style);
   void SetDuration(int ticks);
 
-  // The guitar library of frame mode.
-  std::vector<std::unique_ptr<TQSGuitarDescription>>& Guitars() { return guitars_; }
+  // The guitar library of frame mode: the palette's own until it is given
+  // the one the guitar palette keeps (both then show the same guitars).
+  std::vector<std::unique_ptr<TQSGuitarDescription>>& Guitars() { return *guitars_; }
+  void UseGuitars(std::vector<std::unique_ptr<TQSGuitarDescription>>& guitars);
   TQSGuitarDescription* CurrentGuitar() const;
   void GuitarChosen(int index);
   // The frames of the current guitar kept for the composed chord.
@@ -109,6 +111,14 @@ class TFChords : public TQSToolPage, public TPalette {
   void InsertFrame(const TQSGuitarFrame& frame);
   // Builds the buttons of the frame row anew.
   void FillFrameButtons();
+  // The frame drop-down: every change of its frame goes in at the cursor.
+  // It starts from the frame at the cursor, else from the open strings of
+  // the current guitar.
+  void OpenUserFrame();
+  // The frame editor on the frame at the cursor; its frame, saved, joins
+  // the current guitar (and the guitar's file). False when there is no
+  // frame at the cursor or no guitar.
+  bool EditCursorFrame();
 
   TECCharButton *CBChordAddition = nullptr, *CBFrameAddition = nullptr, *CBDefChordAddition = nullptr;
   TECCharButton *CBChordAbove = nullptr, *CBChordDuration = nullptr, *CBNoChord = nullptr, *CBGuitarKind = nullptr;
@@ -117,7 +127,7 @@ class TFChords : public TQSToolPage, public TPalette {
   TECCharButton *CBChordAdd = nullptr, *CBChordBracket = nullptr, *CBChordPlace = nullptr;
   std::array<TECCharButton*, 5> CBChordAdds{};  // 5, 7, 9, 11, 13
   TECCharButton *CBChordNote1 = nullptr, *CBChordDiesis1 = nullptr, *CBChordBemol1 = nullptr;
-  TECCharButton* CBRemoveChord = nullptr;
+  TECCharButton *CBRemoveChord = nullptr, *CBSaveChord = nullptr, *CBChords = nullptr;
   TECChordEditor* ECChordName = nullptr;
   TPanel* PFrames = nullptr;
   std::vector<TECCharButton*> FrameButtons;
@@ -134,7 +144,8 @@ class TFChords : public TQSToolPage, public TPalette {
 
   TPaletteHost* host_;
   TChordsSettings values_;
-  std::vector<std::unique_ptr<TQSGuitarDescription>> guitars_;
+  std::vector<std::unique_ptr<TQSGuitarDescription>> ownGuitars_;
+  std::vector<std::unique_ptr<TQSGuitarDescription>>* guitars_ = &ownGuitars_;
   std::vector<TQSGuitarFrame*> shownFrames_;
 };
 

@@ -12,8 +12,10 @@
 #include "chords/chordeditor.h"
 #include "chords/chordname.h"
 #include "chords/choosers.h"
+#include "chords/framedialogs.h"
 #include "chords/chordspalette.h"
 #include "platform/forms.h"
+#include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "score/chordcode.h"
 #include "score/notes.h"
@@ -161,6 +163,76 @@ TEST_F(ChordsPaletteTest, ChosenValuesAreKept) {
   EXPECT_EQ(Palette->Values().ChordNote, 4);
   EXPECT_EQ(Palette->Values().ChordAdd[2], 1);
   EXPECT_EQ(Palette->Values().ChordDuration, 512);
+}
+
+// A guitar that keeps a frame for Cmaj7 and one for C major.
+std::vector<std::unique_ptr<TQSGuitarDescription>> FrameGuitars() {
+  std::vector<std::unique_ptr<TQSGuitarDescription>> guitars;
+  auto g = std::make_unique<TQSGuitarDescription>();
+  g->Name = "Test guitar";
+  const uint8_t tuning[6] = {40, 45, 50, 55, 59, 64};
+  for (int i = 0; i < 6; ++i) g->SetTuning(i, tuning[i]);
+  for (const auto& code : {kCmaj7, kCmaj}) {
+    TQSGuitarFrame* f = g->AddFrame();
+    f->Code = code;
+    f->SetUsedFretCount(4);
+    const bool seventh = code == kCmaj7;
+    const TQSFrameString strings[6] = {{40, 255, 0}, {45, 3, 3}, {50, 2, 2}, {55, 0, 0}, {59, seventh ? uint8_t(0) : uint8_t(1), seventh ? uint8_t(0) : uint8_t(1)}, {64, 0, 0}};
+    for (int i = 0; i < 6; ++i) f->SetString(i, strings[i]);
+  }
+  guitars.push_back(std::move(g));
+  return guitars;
+}
+
+TEST_F(ChordsPaletteTest, InFrameModeTheGuitarsFramesOfTheChordAreEnteredAndAFrameEditedJoinsTheGuitar) {
+  auto guitars = FrameGuitars();
+  Palette->UseGuitars(guitars);
+  ClickFace(*Palette->CBChordAddition);
+  ClickFace(*Palette->CBFrameAddition);
+  ASSERT_EQ(Palette->Mode(), TFChords::mFrame);
+  EXPECT_TRUE(Palette->CBDefChordAddition->Visible());
+  EXPECT_TRUE(Palette->CBGuitarKind->Visible());
+  EXPECT_FALSE(Palette->CBNoChord->Visible());
+  // Plain C: no frame kept for it.
+  EXPECT_TRUE(Palette->FrameButtons.empty());
+  ClickFace(*Palette->CBChordMajor);
+  ASSERT_EQ(Palette->FrameButtons.size(), 1u);
+  Choose<TFChooseChordBase>(*Palette->CBChordBase, 2);
+  ASSERT_EQ(Palette->FrameButtons.size(), 1u);
+  const TQSGuitarFrame& kept = *guitars[0]->Frames[0];
+  TQSFrameInfo info;
+  EXPECT_FALSE(View->FrameAtCursor(info)) << "composing alone enters no frame";
+  const int before = Score.UndoCount();
+  td::ShowAndWait(*Palette);
+  ClickFace(*Palette->FrameButtons[0]);
+  ASSERT_TRUE(View->FrameAtCursor(info));
+  EXPECT_EQ(info.Strings, kept.Strings);
+  const std::vector<uint8_t>* flags = nullptr;
+  View->FrameFlagsAtCursor(flags);
+  ASSERT_NE(flags, nullptr);
+  EXPECT_EQ(std::vector<uint8_t>(flags->begin(), flags->begin() + chordcode::CodeLength(*flags)), kCmaj7);
+  EXPECT_EQ(Score.UndoCount(), before + 1);
+  Score.Undo(1);
+  EXPECT_FALSE(View->FrameAtCursor(info));
+
+  // The frame at the cursor in the frame editor, saved: a second Cmaj7
+  // frame of the guitar, and a second button.
+  ClickFace(*Palette->FrameButtons[0]);
+  std::string shown;
+  td::Later([&shown] {
+    if (td::WaitForModal()) {
+      if (auto* editor = dynamic_cast<TFFrameEditor*>(Screen().ActiveForm())) {
+        shown = editor->Caption();
+        td::Click(*editor->BBSave, 5, 5);
+      }
+    }
+  });
+  ClickFace(*Palette->CBSaveChord);
+  EXPECT_FALSE(shown.empty());
+  ASSERT_EQ(guitars[0]->GetFrameCount(), 3);
+  EXPECT_EQ(guitars[0]->Frames[2]->Code, kCmaj7);
+  EXPECT_EQ(guitars[0]->Frames[2]->Strings, kept.Strings);
+  EXPECT_EQ(Palette->FrameButtons.size(), 2u);
 }
 
 }  // namespace
