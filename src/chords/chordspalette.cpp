@@ -504,6 +504,63 @@ void TFChords::ClearChordButtons() {
   RefreshName();
 }
 
+void TFChords::ShowChordCode(const std::vector<uint8_t>* code) {
+  ClearChordButtons();
+  if (!code || code->size() < 2) return;
+  const std::vector<uint8_t>& c = *code;
+  const int count = c[kCountOffset];
+  if (count == 0 || c.size() <= kRootOffset) {
+    CBNoChord->SetDown(true);
+    RefreshName();
+    return;
+  }
+  SetChordNote(std::min<int>(LowNibble(c[kRootOffset]), 6));
+  CBChordDiesis->SetDown(HighNibble(c[kRootOffset]) == kSharp);
+  CBChordBemol->SetDown(HighNibble(c[kRootOffset]) == kFlat);
+  // A code that claims more elements than it holds shows those it has.
+  const int last = std::min(count + 1, static_cast<int>(c.size()) - 1);
+  for (int i = kFirstElementOffset; i <= last; ++i) {
+    const uint8_t b = c[static_cast<size_t>(i)], kind = HighNibble(b), low = LowNibble(b);
+    if (b >= kIgnored) continue;
+    switch (kind) {
+      case kBase: SetChordBase(low); break;
+      case kMinor: SetChordMinor(low), CBChordMinor->SetDown(true); break;
+      case kMajor: SetChordMajor(low), CBChordMajor->SetDown(true); break;
+      case kSus: SetChordSus(low), CBChordSus->SetDown(true); break;
+      case kOmit: SetChordOmit(low), CBChordOmit->SetDown(true); break;
+      case kRaisedMarker: CBChordPlace->SetDown(true); break;
+      case kBracket: CBChordBracket->SetDown(true); break;
+      case kAdd: CBChordAdd->SetDown(true); break;
+      default:
+        for (size_t a = 0; a < 5; ++a) {
+          if (kind != kAlterKinds[a]) continue;
+          const int d = low == 0 ? 0 : (low & 1) ? 1 : 2;
+          SetAlteration(static_cast<int>(a), d);
+          if (d != 0) SetAlterationStyle((low - d) / 2);
+          CBChordAdds[a]->SetDown(true);
+        }
+        break;
+    }
+  }
+  const size_t bassAt = static_cast<size_t>(count) + 2;
+  if (c[kHasBassOffset] == 1 && c.size() > bassAt) {
+    SetChordNote1(std::min<int>(LowNibble(c[bassAt]), 6));
+    CBChordNote1->SetDown(true);
+    CBChordDiesis1->SetDown(HighNibble(c[bassAt]) == kSharp);
+    CBChordBemol1->SetDown(HighNibble(c[bassAt]) == kFlat);
+  }
+  RefreshName();
+}
+
+void TFChords::ShowCursorChord(TQSWindow* view) {
+  if (!view || Mode() != mSymbol) return;
+  const std::vector<uint8_t>* flags = nullptr;
+  view->ChordFlagsAtCursor(flags);
+  ShowChordCode(flags);
+}
+
+void TFChords::CursorMoved(TQSWindow& view) { ShowCursorChord(&view); }
+
 // ------------------------------------------------------------------ values
 
 void TFChords::SetChordNote(int letter) {
@@ -831,6 +888,7 @@ bool TFChords::EditCursorFrame() {
 void TFChords::ApplyTool() {
   if (TQSWindow* view = ActiveViewOf(host_)) view->ArmPaletteItem(paletteitem::None);
   if (host_) host_->SetEntryDuration(0);
+  ShowCursorChord(ActiveViewOf(host_));
 }
 
 bool TFChords::InsertToolItem(TQSWindow&, TInsertFrom) { return false; }

@@ -72,6 +72,8 @@ class TFChords : public TQSToolPage, public TPalette {
   void ApplyTool() override;
   void ResetToDefaults() override;
   bool InsertToolItem(TQSWindow& view, TInsertFrom from) override;
+  // In symbol mode the buttons follow the chord symbol at the cursor.
+  void CursorMoved(TQSWindow& view) override;
 
   // The chord the buttons compose, as a chord code of its stored length.
   std::vector<uint8_t> GetChordCode() const;
@@ -82,6 +84,12 @@ class TFChords : public TQSToolPage, public TPalette {
   // Releases every modifier: sign, quality, add, alterations, bracket,
   // raised marker and bass.
   void ClearChordButtons();
+  // Sets the buttons from a code without entering it: null releases every
+  // modifier and "N.C.", the "N.C." code presses it.
+  void ShowChordCode(const std::vector<uint8_t>* code);
+  // The chord symbol at the cursor of view on the buttons (symbol mode
+  // only; the other modes keep what they show).
+  void ShowCursorChord(TQSWindow* view);
   // A chord button was clicked: the composed chord goes in at the cursor
   // (in frame mode the frame row follows the chord instead).
   void ChordButtonClick();

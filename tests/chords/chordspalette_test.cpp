@@ -13,6 +13,7 @@
 #include "chords/chordname.h"
 #include "chords/choosers.h"
 #include "chords/framedialogs.h"
+#include "editing/chords.h"
 #include "chords/chordspalette.h"
 #include "platform/forms.h"
 #include "platform/stdctrls.h"
@@ -163,6 +164,34 @@ TEST_F(ChordsPaletteTest, ChosenValuesAreKept) {
   EXPECT_EQ(Palette->Values().ChordNote, 4);
   EXPECT_EQ(Palette->Values().ChordAdd[2], 1);
   EXPECT_EQ(Palette->Values().ChordDuration, 512);
+}
+
+// Codes in the order the palette composes them: shown on the buttons they
+// compose again.
+TEST_F(ChordsPaletteTest, TheSymbolAtTheCursorShowsOnTheButtons) {
+  const std::vector<std::vector<uint8_t>> codes = {
+      kCmaj7,
+      {0, 0},                                   // N.C.
+      {4, 1, 0x21, 0x22, 0x12, 0x96, 0x05},      // Ebm7(b5)/A, the "b" style
+      {6, 0, 0x14, 0x12, 0x42, 0x70, 0x80, 0xE3},  // F#7sus4 bracket add +13
+      {4, 1, 0x06, 0x31, 0x15, 0xD1, 0x12},      // BM13(11+)/E#
+      {5, 0, 0x03, 0x14, 0x53, 0x60, 0xB8},      // F11no5 raised, dim7
+  };
+  for (const auto& code : codes) {
+    SetChordSymbol(Score, code, nullptr, 300);
+    Palette->ClearChordButtons();
+    Palette->CursorMoved(*View);
+    EXPECT_EQ(Palette->GetChordCode(), code);
+  }
+  // No symbol at the cursor: the buttons are released.
+  RemoveChord(Score, 0);
+  Palette->CursorMoved(*View);
+  EXPECT_EQ(Palette->GetChordCode(), (std::vector<uint8_t>{2, 0, 0x03, 0x14}));
+  // Only symbol mode follows the cursor.
+  SetChordSymbol(Score, kCmaj7, nullptr, 300);
+  ClickFace(*Palette->CBChordAddition);
+  Palette->CursorMoved(*View);
+  EXPECT_EQ(Palette->GetChordCode(), (std::vector<uint8_t>{2, 0, 0x03, 0x14}));
 }
 
 // A guitar that keeps a frame for Cmaj7 and one for C major.
