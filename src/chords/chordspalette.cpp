@@ -638,6 +638,44 @@ void TFChords::SetDuration(int ticks) {
   Store(&values_.ChordDuration);
 }
 
+void TFChords::StepChordNote() {
+  SetChordNote(values_.ChordNote >= 6 ? 0 : values_.ChordNote + 1);
+  ChordButtonClick();
+}
+
+void TFChords::StepChordBase() {
+  SetChordBase(values_.ChordBase >= 5 ? 0 : values_.ChordBase + 1);
+  ChordButtonClick();
+}
+
+bool TFChords::PageKey(uint16_t key, uint16_t shift, uint16_t) {
+  if (shift & (ssCtrl | ssAlt)) return false;
+  auto toggle = [this](TECCharButton* b) {
+    b->SetDown(!b->Down());
+    ChordButtonClick();
+  };
+  switch (key) {
+    case VK_ESCAPE: ClearChordButtons(); return true;
+    case 'R': NextMode(); return true;
+    case 'U': CBChordAbove->Click(); return true;
+    case VK_ADD: case VK_SUBTRACT: StepDuration(key == VK_ADD); return true;
+    case 'N': StepChordNote(); return true;
+    case 'M': StepChordBase(); return true;
+    case 'D': toggle(CBChordDiesis); return true;
+    case 'B': toggle(CBChordBemol); return true;
+    case 'I': toggle(CBChordMinor); return true;
+    case 'J': toggle(CBChordMajor); return true;
+    case 'S': toggle(CBChordSus); return true;
+    case 'O': toggle(CBChordOmit); return true;
+    case 'A':
+      // "add" belongs to symbols only, as its button does.
+      if (!CBChordAdd->Enabled()) return false;
+      toggle(CBChordAdd);
+      return true;
+    default: return false;
+  }
+}
+
 void TFChords::StepDuration(bool longer) { SetDuration(StepChordDuration(values_.ChordDuration, longer)); }
 
 // ------------------------------------------------------------------ showing

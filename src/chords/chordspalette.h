@@ -72,6 +72,15 @@ class TFChords : public TQSToolPage, public TPalette {
   void ApplyTool() override;
   void ResetToDefaults() override;
   bool InsertToolItem(TQSWindow& view, TInsertFrom from) override;
+  // The page's keys: Esc releases the modifiers, R the next mode, U above
+  // or below, N and M step the root and the base, D B I J S O A toggle
+  // sharp, flat, minor, major, sus, omit and "add", numeric + and - step
+  // the note value.
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
+  // The next root letter (B wraps to C) or base number (13 wraps to 5),
+  // kept and entered as a click on the chord buttons does.
+  void StepChordNote();
+  void StepChordBase();
   // In symbol mode the buttons follow the chord symbol at the cursor.
   void CursorMoved(TQSWindow& view) override;
 

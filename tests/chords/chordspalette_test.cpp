@@ -16,6 +16,7 @@
 #include "editing/chords.h"
 #include "chords/chordspalette.h"
 #include "platform/forms.h"
+#include "platform/keys.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
 #include "score/chordcode.h"
@@ -164,6 +165,27 @@ TEST_F(ChordsPaletteTest, ChosenValuesAreKept) {
   EXPECT_EQ(Palette->Values().ChordNote, 4);
   EXPECT_EQ(Palette->Values().ChordAdd[2], 1);
   EXPECT_EQ(Palette->Values().ChordDuration, 512);
+}
+
+TEST_F(ChordsPaletteTest, ThePagesKeysBuildAndEnterTheChord) {
+  // N steps the root to D, I makes it minor, M M steps the base to 7.
+  for (uint16_t key : {uint16_t('N'), uint16_t('I'), uint16_t('M'), uint16_t('M')}) EXPECT_TRUE(Palette->PageKey(key, 0, 0));
+  EXPECT_EQ(SymbolAtCursor(), (std::vector<uint8_t>{3, 0, 0x01, 0x20, 0x12}));
+  EXPECT_TRUE(Palette->PageKey('J', 0, 0));  // major releases minor
+  EXPECT_FALSE(Palette->CBChordMinor->Down());
+  EXPECT_EQ(SymbolAtCursor(), (std::vector<uint8_t>{3, 0, 0x01, 0x30, 0x12}));
+  for (int i = 0; i < 4; ++i) Palette->PageKey('M', 0, 0);  // 9, 11, 13, then back to 5
+  EXPECT_EQ(Palette->Values().ChordBase, 0);
+  for (int i = 0; i < 6; ++i) Palette->PageKey('N', 0, 0);  // E .. B, then C
+  EXPECT_EQ(Palette->Values().ChordNote, 0);
+  EXPECT_TRUE(Palette->PageKey(VK_ESCAPE, 0, 0));
+  EXPECT_FALSE(Palette->CBChordMajor->Down());
+  EXPECT_TRUE(Palette->PageKey('R', 0, 0));
+  EXPECT_EQ(Palette->Mode(), TFChords::mNotes);
+  EXPECT_FALSE(Palette->PageKey('A', 0, 0)) << "no \"add\" for notes";
+  EXPECT_TRUE(Palette->PageKey(VK_ADD, 0, 0));
+  EXPECT_EQ(Palette->Values().ChordDuration, 128);
+  EXPECT_FALSE(Palette->PageKey('N', ssCtrl, 0));
 }
 
 // Codes in the order the palette composes them: shown on the buttons they
