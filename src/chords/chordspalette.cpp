@@ -553,10 +553,20 @@ void TFChords::ShowChordCode(const std::vector<uint8_t>* code) {
 }
 
 void TFChords::ShowCursorChord(TQSWindow* view) {
-  if (!view || Mode() != mSymbol) return;
-  const std::vector<uint8_t>* flags = nullptr;
-  view->ChordFlagsAtCursor(flags);
-  ShowChordCode(flags);
+  if (!view || Mode() == mFrame) return;
+  if (Mode() == mSymbol) {
+    const std::vector<uint8_t>* flags = nullptr;
+    view->ChordFlagsAtCursor(flags);
+    ShowChordCode(flags);
+    return;
+  }
+  // Notes: the chord they make, else nothing pressed.
+  std::vector<TQSCursorNote> found(11);
+  found.resize(static_cast<size_t>(std::max(0, view->NotesAtCursor(found))));
+  std::vector<TSoundingNote> notes;
+  for (const TQSCursorNote& n : found) notes.push_back({n.Pitch, n.Step});
+  const std::vector<uint8_t> code = RecogniseChord(notes, values_.ChordMinor, values_.ChordMajor);
+  ShowChordCode(code.empty() ? nullptr : &code);
 }
 
 void TFChords::CursorMoved(TQSWindow& view) { ShowCursorChord(&view); }

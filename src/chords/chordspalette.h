@@ -81,7 +81,7 @@ class TFChords : public TQSToolPage, public TPalette {
   // kept and entered as a click on the chord buttons does.
   void StepChordNote();
   void StepChordBase();
-  // In symbol mode the buttons follow the chord symbol at the cursor.
+  // The buttons follow the chord at the cursor.
   void CursorMoved(TQSWindow& view) override;
 
   // The chord the buttons compose, as a chord code of its stored length.
@@ -96,8 +96,9 @@ class TFChords : public TQSToolPage, public TPalette {
   // Sets the buttons from a code without entering it: null releases every
   // modifier and "N.C.", the "N.C." code presses it.
   void ShowChordCode(const std::vector<uint8_t>* code);
-  // The chord symbol at the cursor of view on the buttons (symbol mode
-  // only; the other modes keep what they show).
+  // The chord at the cursor of view on the buttons: in symbol mode the
+  // chord symbol there, in notes mode the chord its notes make; frame mode
+  // keeps what it shows.
   void ShowCursorChord(TQSWindow* view);
   // A chord button was clicked: the composed chord goes in at the cursor
   // (in frame mode the frame row follows the chord instead).

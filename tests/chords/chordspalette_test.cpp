@@ -88,6 +88,11 @@ class ChordsPaletteTest : public TShownScoreTest {
     if (!flags) return {};
     return std::vector<uint8_t>(flags->begin(), flags->begin() + chordcode::CodeLength(*flags));
   }
+  static TQSChordTone Tone(int pitch) {
+    TQSChordTone t;
+    t.Pitch = static_cast<int16_t>(pitch);
+    return t;
+  }
   std::string ShownName() const {
     std::string name;
     for (const TQSChordFragment& f : Palette->ECChordName->ChordFragments()) name += f.Text;
@@ -214,6 +219,22 @@ TEST_F(ChordsPaletteTest, TheSymbolAtTheCursorShowsOnTheButtons) {
   ClickFace(*Palette->CBChordAddition);
   Palette->CursorMoved(*View);
   EXPECT_EQ(Palette->GetChordCode(), (std::vector<uint8_t>{2, 0, 0x03, 0x14}));
+}
+
+TEST_F(ChordsPaletteTest, InNotesModeTheNotesAtTheCursorShowAsTheirChord) {
+  ClickFace(*Palette->CBChordAddition);
+  ASSERT_EQ(Palette->Mode(), TFChords::mNotes);
+  // Dmaj7 over F#, entered as notes.
+  InsertChordNotes(Score, 4, {Tone(54), Tone(57), Tone(61), Tone(62)}, 64, true);
+  Palette->CursorMoved(*View);
+  EXPECT_EQ(ShownName(), "Dmaj7/F#");
+  EXPECT_EQ(Palette->GetChordCode(), (std::vector<uint8_t>{3, 1, 0x01, 0x30, 0x12, 0x13}));
+  // Notes that make no chord leave nothing pressed.
+  Score.Undo(1);
+  InsertChordNotes(Score, 2, {Tone(60), Tone(61)}, 64, true);
+  Palette->CursorMoved(*View);
+  EXPECT_FALSE(Palette->CBChordMinor->Down());
+  EXPECT_FALSE(Palette->CBChordNote1->Down());
 }
 
 // A guitar that keeps a frame for Cmaj7 and one for C major.
