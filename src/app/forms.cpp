@@ -6,6 +6,7 @@
 #include "app/mail.h"
 #include "app/pageviewer.h"
 #include "app/preview.h"
+#include "chords/chordspalette.h"
 #include "chords/guitarpalette.h"
 #include "dialogs/exportdialogs.h"
 #include "dialogs/firstrun.h"
@@ -57,6 +58,7 @@ void RegisterApplicationForms() {
   RegisterEditorHostForms();
   RegisterPaletteForms();
   RegisterGuitarPalette();
+  RegisterChordsPalette();
   RegisterPauseCountForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();

@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "chords/chordspalette.h"
 #include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
 #include "dialogs/pausecount.h"
@@ -500,6 +501,7 @@ void TFProgramModule::ApplyActiveTool() {
 
 void TFProgramModule::BuildPalettes() {
   RegisterGuitarPalette();
+  RegisterChordsPalette();
   const TPaletteContext context{this, settings_ ? &settings_->Ini() : nullptr};
   for (const TPaletteEntry& entry : PaletteRegistry()) {
     const int index = PaletteIndex(entry.Name);
@@ -513,6 +515,11 @@ void TFProgramModule::BuildPalettes() {
     form.ManualDock(ToolSheets[index]);
     form.Show();
   }
+  // The chords palette's frames come from the guitars the guitar palette
+  // keeps, so a frame added on one is there on the other.
+  auto* chords = dynamic_cast<TFChords*>(palettes_[PaletteIndex("Chords")]);
+  auto* guitar = dynamic_cast<TFGuitar*>(palettes_[PaletteIndex("Guitar")]);
+  if (chords && guitar) chords->UseGuitars(guitar->Guitars());
 }
 
 int TFProgramModule::PaletteIndex(const std::string& name) const {

@@ -2,6 +2,7 @@
 #include "chords/chordname.h"
 
 #include <algorithm>
+#include <initializer_list>
 
 #include "score/chordcode.h"
 #include "score/score.h"
@@ -295,6 +296,94 @@ int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones) {
     count = 8;
   }
   return count;
+}
+
+namespace {
+
+// A chord shape: its pitch classes above the root (bit n = n semitones)
+// and the elements that name it (minor and major take the caller's style).
+struct TChordShape {
+  uint16_t Mask;
+  uint8_t Quality;  // 0, kMinor or kMajor
+  uint8_t Base;
+  uint8_t Sus;      // 0 or the sus element
+  uint8_t Alter5;   // 0 or the fifth's alteration element
+};
+
+constexpr uint16_t Bits(std::initializer_list<int> semitones) {
+  uint16_t m = 0;
+  for (int s : semitones) m = static_cast<uint16_t>(m | (1u << s));
+  return m;
+}
+
+constexpr uint8_t kSus4 = kSus + 2;
+constexpr uint8_t kFifthRaised = kAlter5 + kRaised, kFifthLowered = kAlter5 + kLowered;
+
+constexpr TChordShape kShapes[] = {
+    {Bits({0, 4, 7}), 0, kTriad, 0, 0},
+    {Bits({0, 3, 7}), kMinor, kTriad, 0, 0},
+    {Bits({0, 3, 6}), kMinor, kTriad, 0, kFifthLowered},
+    {Bits({0, 4, 8}), 0, kTriad, 0, kFifthRaised},
+    {Bits({0, 5, 7}), 0, kTriad, kSus4, 0},
+    {Bits({0, 4, 7, 9}), 0, kSixth, 0, 0},
+    {Bits({0, 3, 7, 9}), kMinor, kSixth, 0, 0},
+    {Bits({0, 3, 6, 9}), kMinor, kSixth, 0, kFifthLowered},
+    {Bits({0, 4, 7, 10}), 0, kSeventh, 0, 0},
+    {Bits({0, 4, 7, 11}), kMajor, kSeventh, 0, 0},
+    {Bits({0, 3, 7, 10}), kMinor, kSeventh, 0, 0},
+    {Bits({0, 3, 6, 10}), kMinor, kSeventh, 0, kFifthLowered},
+    {Bits({0, 4, 8, 10}), 0, kSeventh, 0, kFifthRaised},
+    {Bits({0, 5, 7, 10}), 0, kSeventh, kSus4, 0},
+    {Bits({0, 2, 4, 7, 10}), 0, kNinth, 0, 0},
+    {Bits({0, 2, 4, 7, 11}), kMajor, kNinth, 0, 0},
+    {Bits({0, 2, 3, 7, 10}), kMinor, kNinth, 0, 0},
+};
+
+int PitchClass(int pitch) { return ((pitch % 12) + 12) % 12; }
+
+// The root or bass byte of a note: its letter and the sign its pitch has
+// against the letter's natural pitch.
+uint8_t SpelledByte(const TSoundingNote& n) {
+  static const int kLetterPitch[7] = {0, 2, 4, 5, 7, 9, 11};
+  const int step = std::clamp(n.Step, 0, 6);
+  const int d = (PitchClass(n.Pitch) - kLetterPitch[step] + 12) % 12;
+  const uint8_t sign = d == 1 ? chordcode::kSharp : d == 11 ? chordcode::kFlat : chordcode::kNatural;
+  return static_cast<uint8_t>(sign | step);
+}
+
+}  // namespace
+
+std::vector<uint8_t> RecogniseChord(const std::vector<TSoundingNote>& notes, int minorStyle, int majorStyle) {
+  if (notes.empty()) return {};
+  const auto lowest = std::min_element(notes.begin(), notes.end(),
+                                       [](const TSoundingNote& a, const TSoundingNote& b) { return a.Pitch < b.Pitch; });
+  uint16_t classes = 0;
+  for (const TSoundingNote& n : notes) classes = static_cast<uint16_t>(classes | (1u << PitchClass(n.Pitch)));
+  // Roots in the order they are tried: the bass, then upward from it.
+  for (int up = 0; up < 12; ++up) {
+    const int root = (PitchClass(lowest->Pitch) + up) % 12;
+    if (!(classes & (1u << root))) continue;
+    const uint16_t mask = static_cast<uint16_t>(((classes >> root) | (classes << (12 - root))) & 0xFFF);
+    for (const TChordShape& shape : kShapes) {
+      if (shape.Mask != mask) continue;
+      const TSoundingNote* rootNote = nullptr;
+      for (const TSoundingNote& n : notes)
+        if (PitchClass(n.Pitch) == root && (!rootNote || n.Pitch < rootNote->Pitch)) rootNote = &n;
+      std::vector<uint8_t> code = {0, 0, SpelledByte(*rootNote)};
+      if (shape.Quality == kMinor) code.push_back(static_cast<uint8_t>(kMinor + std::clamp(minorStyle, 0, 2)));
+      if (shape.Quality == kMajor) code.push_back(static_cast<uint8_t>(kMajor + std::clamp(majorStyle, 0, 1)));
+      code.push_back(static_cast<uint8_t>(kBase + shape.Base));
+      if (shape.Sus) code.push_back(shape.Sus);
+      if (shape.Alter5) code.push_back(shape.Alter5);
+      code[kCountOffset] = static_cast<uint8_t>(code.size() - 2);
+      if (up != 0) {
+        code[kHasBassOffset] = 1;
+        code.push_back(SpelledByte(*lowest));
+      }
+      return code;
+    }
+  }
+  return {};
 }
 
 void AnswerChordText(TQSScore& score) {

@@ -32,6 +32,22 @@ void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragme
 // or 8 with a bass. Entries below that number may be empty (Step 0).
 int ChordCodeToTones(const std::vector<uint8_t>& code, TQSChordTones& tones);
 
+// A sounding note as the chord recognition reads it: its semitone pitch
+// (12 x octave + semitone) and the step it is written on (0 = C .. 6 = B).
+struct TSoundingNote {
+  int Pitch = 0;
+  int Step = 0;
+};
+
+// The chord the notes make, as a code: the common triads, sixths,
+// sevenths and ninths, on any root, in any inversion. The root is sought
+// first on the lowest note, so notes that make a chord on their bass read
+// as that chord (C E G A is C6, not Am7/C); a lowest note other than the
+// root becomes the bass. The root and the bass are spelled as they are
+// written. minorStyle and majorStyle: how "m" and "maj" are written. Empty
+// when the notes make none of these chords.
+std::vector<uint8_t> RecogniseChord(const std::vector<TSoundingNote>& notes, int minorStyle = 0, int majorStyle = 0);
+
 // Makes the score name its chord symbols through BuildChordName, as the
 // document window does.
 void AnswerChordText(TQSScore& score);

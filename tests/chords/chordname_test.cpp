@@ -186,3 +186,77 @@ TEST(ChordTones, RaisingADoubleFlatGivesAFlat) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs {
+namespace {
+
+std::string NameOf(const std::vector<uint8_t>& code) {
+  if (code.empty()) return "(none)";
+  std::vector<TQSChordFragment> fragments;
+  BuildChordName(code, fragments);
+  std::string name;
+  for (const TQSChordFragment& f : fragments) name += f.Text;
+  return name;
+}
+
+// Notes by letter and octave-free sign, stacked upward from the first.
+std::vector<TSoundingNote> Stack(const std::vector<std::string>& names) {
+  static const int kNatural[7] = {0, 2, 4, 5, 7, 9, 11};
+  std::vector<TSoundingNote> notes;
+  int last = -1;
+  for (const std::string& n : names) {
+    const int step = static_cast<int>(std::string("CDEFGAB").find(n[0]));
+    int pitch = 60 + kNatural[step] + (n.size() > 1 ? (n[1] == '#' ? 1 : -1) : 0);
+    while (pitch <= last) pitch += 12;
+    notes.push_back({pitch, step});
+    last = pitch;
+  }
+  return notes;
+}
+
+// Each chord in every inversion: the same chord, over the lowest note.
+TEST(ChordRecognition, EveryChordInEveryInversion) {
+  struct TCase {
+    std::vector<std::string> Notes;  // root position
+    std::string Name;
+  };
+  const TCase cases[] = {
+      {{"C", "E", "G"}, "C"},          {{"A", "C", "E"}, "Am"},       {{"B", "D", "F"}, "Bm5-"},
+      {{"F", "Bb", "C"}, "Fsus4"},     {{"G", "B", "D", "F"}, "G7"},  {{"C", "E", "G", "B"}, "Cmaj7"},
+      {{"Eb", "G", "Bb", "D"}, "Ebmaj7"}, {{"F#", "A#", "C#", "E"}, "F#7"}, {{"G", "C", "D", "F"}, "G7sus4"},
+      {{"D", "F#", "A", "C", "E"}, "D9"}, {{"C", "Eb", "G", "Bb", "D"}, "Cm9"}, {{"Db", "F", "Ab", "C", "Eb"}, "Dbmaj9"},
+  };
+  for (const TCase& c : cases) {
+    std::vector<std::string> notes = c.Notes;
+    for (size_t inversion = 0; inversion < notes.size(); ++inversion) {
+      const std::string expected = inversion == 0 ? c.Name : c.Name + "/" + notes.front();
+      EXPECT_EQ(NameOf(RecogniseChord(Stack(notes))), expected) << "inversion " << inversion << " of " << c.Name;
+      std::rotate(notes.begin(), notes.begin() + 1, notes.end());
+    }
+  }
+}
+
+TEST(ChordRecognition, AmbiguousSymmetricAndUnknownNotes) {
+  const struct {
+    std::vector<std::string> Notes;
+    std::string Name;
+  } cases[] = {
+      {{"C", "E", "G", "A"}, "C6"},          // read on its bass, not Am7/C
+      {{"A", "C", "E", "G"}, "Am7"},
+      {{"F", "A", "C", "D"}, "F6"},          // Dm7 over F reads as F6
+      {{"D", "F", "A", "B"}, "Dm6"},         // Bm7(b5) over D
+      {{"C", "E", "G#"}, "C5+"},             // augmented: the bass is the root
+      {{"E", "G#", "C"}, "E5+"},
+      {{"C", "Eb", "Gb", "A"}, "Cm65-"},     // diminished seventh
+      {{"C", "C"}, "(none)"},
+      {{"C", "Db", "D"}, "(none)"},
+      {{}, "(none)"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NameOf(RecogniseChord(Stack(c.Notes))), c.Name);
+  // The caller's styles of minor and major.
+  EXPECT_EQ(NameOf(RecogniseChord(Stack({"A", "C", "E", "G"}), 2, 0)), "Amin7");
+  EXPECT_EQ(NameOf(RecogniseChord(Stack({"C", "E", "G", "B"}), 0, 1)), "CM7");
+}
+
+}  // namespace
+}  // namespace qs

@@ -1,0 +1,979 @@
+#include "chords/chordspalette.h"
+
+#include <algorithm>
+
+#include "base/inifile.h"
+#include "chords/chordeditor.h"
+#include "chords/chordname.h"
+#include "chords/choosers.h"
+#include "chords/framedialogs.h"
+#include "chords/frameeditor.h"
+#include "chords/guitarpalette.h"
+#include "editing/chords.h"
+#include "palettes/notepickers.h"
+#include "platform/extctrls.h"
+#include "platform/fonts.h"
+#include "platform/keys.h"
+#include "platform/musicglyphs.h"
+#include "score/chordcode.h"
+#include "score/score.h"
+#include "uikit/catalogue.h"
+#include "uikit/charbutton.h"
+#include "uikit/formparts.h"
+#include "uikit/interface.h"
+#include "uikit/names.h"
+#include "uikit/settings.h"
+#include "uikit/toolfaces.h"
+#include "view/window.h"
+
+namespace qs {
+
+using namespace chordcode;
+
+namespace {
+
+constexpr int kAlterNumbers[5] = {5, 7, 9, 11, 13};
+constexpr uint8_t kAlterKinds[5] = {kAlter5, kAlter7, kAlter9, kAlter11, kAlter13};
+constexpr const char* kBaseCaptions[6] = {"5", "6", "7", "9", "11", "13"};
+constexpr const char* kMinorCaptions[3] = {"m", "mi", "min"};
+constexpr const char* kMajorCaptions[2] = {"maj", "M"};
+constexpr const char* kSusCaptions[3] = {"sus", "sus2", "sus4"};
+constexpr const char* kOmitCaptions[4] = {"omit3", "omit5", "no3", "no5"};
+// Where a symbol stands: above the staff, or below it.
+constexpr int kSymbolAbove = -128, kSymbolBelow = 300;
+constexpr int kFrameAbove = -300, kFrameBelow = 280;
+constexpr int kFrameButtonWidth = 57, kFrameButtonHeight = 56, kFrameCell = 6;
+
+template <size_t N>
+const char* CaptionOf(const char* const (&captions)[N], int index) {
+  return captions[std::clamp(index, 0, static_cast<int>(N) - 1)];
+}
+
+struct TDurationGlyph {
+  int Ticks;
+  uint8_t Glyph;
+  int X, Y;
+};
+constexpr TDurationGlyph kDurationGlyphs[] = {{8, 48, 5, -17},   {16, 47, 5, -17},  {32, 46, 5, -17},
+                                              {64, 45, 5, -17},  {128, 44, 6, -17}, {256, 43, 6, -17},
+                                              {512, 42, 7, -24}};
+
+TQSWindow* ActiveViewOf(TPaletteHost* host) {
+  TQSScore* score = host ? host->ActiveScore() : nullptr;
+  return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
+}
+
+int StepChordDuration(int ticks, bool longer) {
+  if (longer) return ticks >= 512 ? 8 : ticks * 2;
+  return ticks < 9 ? 512 : ticks / 2;
+}
+
+}  // namespace
+
+TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
+    : TQSToolPage(owner, context.Settings, "FChords"), host_(context.Host) {
+  SetCaption("Chords");
+  SetClientWidth(773);
+  SetClientHeight(85);
+  TFont arial;
+  arial.Name = "Arial";
+  arial.SetSize(8);
+  TFont music;
+  music.Name = MusicFontName;
+  music.Height = -24;
+
+  // The mode buttons share one place; the one of the current mode shows.
+  CBChordAddition = MakeButton("CBChordAddition", "", 2, 2, 35, 23);
+  CBFrameAddition = MakeButton("CBFrameAddition", "", 2, 2, 35, 23);
+  CBDefChordAddition = MakeButton("CBDefChordAddition", "", 2, 2, 35, 23);
+  for (TECCharButton* b : {CBChordAddition, CBFrameAddition, CBDefChordAddition}) {
+    b->SetFlat(false);
+    b->SetFont(arial);
+    b->OnClick = [this](TObject*) { NextMode(); };
+  }
+  // Each face shows what a click enters now: a symbol, notes, a frame.
+  CBChordAddition->SetCaption("Cm7");
+  CBFrameAddition->SetCustomDraw(true);
+  CBFrameAddition->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBFrameAddition, r, [&](const TRect& f, TColor ink) {
+      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      c.Brush() = TBrush{};
+      c.Brush().Color = ink;
+      for (int i = 0; i < 3; ++i) c.Ellipse(cx - 4, cy + 3 - 4 * i, cx + 3, cy + 6 - 4 * i);
+      c.MoveTo(cx + 2, cy + 4);
+      c.LineTo(cx + 2, cy - 10);
+    });
+  };
+  CBDefChordAddition->SetCustomDraw(true);
+  CBDefChordAddition->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBDefChordAddition, r, [&](const TRect& f, TColor ink) {
+      const int left = (f.Left + f.Right) / 2 - 7, top = (f.Top + f.Bottom) / 2 - 7;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      for (int i = 0; i < 4; ++i) {
+        c.MoveTo(left + 5 * i, top);
+        c.LineTo(left + 5 * i, top + 15);
+        c.MoveTo(left, top + 5 * i);
+        c.LineTo(left + 16, top + 5 * i);
+      }
+    });
+  };
+
+  CBChordAbove = MakeButton("CBChordAbove", "", 2, 29, 35, 23);
+  CBChordAbove->SetFlat(false);
+  CBChordAbove->SetCustomDraw(true);
+  CBChordAbove->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    // A small staff with a sample symbol above or below it.
+    const int left = r.Left + 3, right = r.Right - 3;
+    const int top = values_.ChordAbove ? r.Top + 10 : r.Top + 3;
+    c.Pen() = TPen{};
+    c.Pen().Color = clBlack;
+    for (int i = 0; i < 5; ++i) {
+      c.MoveTo(left, top + 2 * i);
+      c.LineTo(right, top + 2 * i);
+    }
+    TFont small;
+    small.Name = "Arial";
+    small.SetSize(6);
+    c.Font() = small;
+    c.Brush().Style = bsClear;
+    const std::string sample = values_.ChordAbove ? "Cm7+" : "Cm5+";
+    const int y = values_.ChordAbove ? r.Top + 1 : top + 9;
+    c.TextOut((r.Left + r.Right - c.TextWidth(sample)) / 2, y, sample);
+  };
+  CBChordAbove->OnClick = [this](TObject*) {
+    values_.ChordAbove = !values_.ChordAbove;
+    CBChordAbove->Invalidate();
+    Store(&values_.ChordAbove);
+  };
+
+  CBChordDuration = MakeButton("CBChordDuration", "", 2, 29, 35, 23);
+  CBChordDuration->SetFont(music);
+  CBChordDuration->SetDropWidth(12);
+  CBChordDuration->SetFlat(false);
+  CBChordDuration->OnClick = [this](TObject*) { StepDuration(false); };
+  CBChordDuration->OnButtonClick = [this](TObject*) {
+    auto* picker = new TFDuration(nullptr);
+    picker->SetDuration(values_.ChordDuration);
+    picker->OnChoose = [this](TObject*, int ticks) { SetDuration(ticks); };
+    picker->DropDownBelow(*CBChordDuration);
+  };
+
+  CBNoChord = ChordButton("CBNoChord", 2, 56, 35, 13, false);
+  CBNoChord->SetCaption("N.C.");
+  CBNoChord->OnClick = [this](TObject*) {
+    const bool down = CBNoChord->Down();
+    ClearChordButtons();
+    CBNoChord->SetDown(down);
+    RefreshName();
+    TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+    if (score) SetChordSymbol(*score, GetChordCode(), nullptr, values_.ChordAbove ? kSymbolAbove : kSymbolBelow);
+  };
+
+  CBGuitarKind = MakeButton("CBGuitarKind", "", 2, 56, 35, 23);
+  CBGuitarKind->SetFlat(false);
+  CBGuitarKind->SetFont(arial);
+  CBGuitarKind->SetDropWidth(12);
+  CBGuitarKind->SetCustomDraw(true);
+  CBGuitarKind->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    const TQSGuitarDescription* g = CurrentGuitar();
+    const int n = g ? g->StringCount : 6;
+    const int h = r.Bottom - r.Top, spacing = std::max(2, (h - 4) / std::max(1, n));
+    c.Pen() = TPen{};
+    c.Pen().Color = RGB(128, 128, 128);
+    for (int i = 0, y = r.Top + (h - spacing * n) / 2 + 1; i < n && y < r.Bottom; ++i, y += spacing) {
+      c.MoveTo(r.Left + 4, y);
+      c.LineTo(r.Right - 4, y);
+    }
+    const std::string count = std::to_string(n);
+    c.Font() = CBGuitarKind->Font();
+    c.Brush().Style = bsClear;
+    c.Font().Color = clBlack;
+    c.TextOut((r.Left + r.Right - c.TextWidth(count)) / 2, (r.Top + r.Bottom - c.TextHeight(count)) / 2, count);
+  };
+  CBGuitarKind->OnClick = [this](TObject*) {
+    if (!guitars_->empty()) GuitarChosen((values_.GuitarKind + 1) % static_cast<int>(guitars_->size()));
+  };
+  CBGuitarKind->OnButtonClick = [this](TObject*) {
+    auto* chooser = new TFGuitarName(nullptr);
+    std::vector<std::string> names;
+    for (const auto& g : *guitars_) names.push_back(g->Name);
+    chooser->SetNames(names);
+    chooser->SetGuitarIndex(values_.GuitarKind);
+    chooser->HideDirections();
+    chooser->OnChosen = [this](TFGuitarName*, int index, int) { GuitarChosen(index); };
+    PlaceBelowControl(*CBGuitarKind, *chooser);
+    chooser->Show();
+  };
+
+  // The chord buttons: root and its sign, base, "add" and the five
+  // alterations on the first row; the quality words, bracket, raised
+  // marker, bass and removal on the second.
+  CBChordNote = ChordButton("CBChordNote", 42, 2, 34, 0, true);
+  CBChordDiesis = ChordButton("CBChordDiesis", 90, 2, 20, 1, false);
+  CBChordBemol = ChordButton("CBChordBemol", 112, 2, 20, 1, false);
+  CBChordDiesis->SetCaption("#");
+  CBChordBemol->SetCaption("b");
+  CBChordBase = ChordButton("CBChordBase", 134, 2, 34, 0, true);
+  CBChordAdd = ChordButton("CBChordAdd", 182, 2, 30, 3, false);
+  CBChordAdd->SetCaption("add");
+  for (int i = 0; i < 5; ++i)
+    CBChordAdds[static_cast<size_t>(i)] =
+        ChordButton(("CBChordAdd" + std::to_string(kAlterNumbers[i])).c_str(), 214 + 58 * i, 2, 44, 4 + i, true);
+  CBChordMinor = ChordButton("CBChordMinor", 42, 29, 34, 2, true);
+  CBChordMajor = ChordButton("CBChordMajor", 90, 29, 34, 2, true);
+  CBChordSus = ChordButton("CBChordSus", 138, 29, 40, 2, true);
+  CBChordOmit = ChordButton("CBChordOmit", 192, 29, 46, 2, true);
+  CBChordBracket = ChordButton("CBChordBracket", 252, 29, 28, 9, false);
+  CBChordBracket->SetCaption("( )");
+  CBChordPlace = ChordButton("CBChordPlace", 282, 29, 24, 10, false);
+  CBChordPlace->SetCaption("^");
+  CBChordNote1 = ChordButton("CBChordNote1", 308, 29, 34, 11, true);
+  CBChordDiesis1 = ChordButton("CBChordDiesis1", 356, 29, 20, 12, false);
+  CBChordBemol1 = ChordButton("CBChordBemol1", 378, 29, 20, 12, false);
+  CBChordDiesis1->SetCaption("#");
+  CBChordBemol1->SetCaption("b");
+
+  CBRemoveChord = MakeButton("CBRemoveChord", "", 404, 29, 26, 23);
+  CBRemoveChord->SetFlat(false);
+  CBRemoveChord->SetCustomDraw(true);
+  CBRemoveChord->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBRemoveChord, r, [&](const TRect& f, TColor ink) {
+      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      c.Pen().Width = 2;
+      c.MoveTo(cx - 5, cy - 5);
+      c.LineTo(cx + 5, cy + 5);
+      c.MoveTo(cx + 5, cy - 5);
+      c.LineTo(cx - 5, cy + 5);
+      c.Pen().Width = 1;
+    });
+  };
+  CBRemoveChord->OnClick = [this](TObject*) {
+    TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+    if (score) RemoveChord(*score, Mode() == mNotes ? values_.ChordDuration : 0);
+  };
+
+  CBChordNote->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordNote(nullptr);
+    c->SetValue(values_.ChordNote);
+    OpenChooser(CBChordNote, c, [this](int v) { SetChordNote(v); });
+  };
+  CBChordNote1->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordNote(nullptr);
+    c->SetValue(values_.ChordNote1);
+    OpenChooser(CBChordNote1, c, [this](int v) {
+      SetChordNote1(v);
+      CBChordNote1->SetDown(true);
+    });
+  };
+  CBChordBase->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordBase(nullptr);
+    c->SetValue(values_.ChordBase);
+    OpenChooser(CBChordBase, c, [this](int v) { SetChordBase(v); });
+  };
+  // A quality chosen from its drop-down goes down with that style.
+  CBChordMinor->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordMinor(nullptr);
+    c->SetValue(values_.ChordMinor);
+    OpenChooser(CBChordMinor, c, [this](int v) {
+      SetChordMinor(v);
+      CBChordMinor->SetDown(true);
+    });
+  };
+  CBChordMajor->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordMajor(nullptr);
+    c->SetValue(values_.ChordMajor);
+    OpenChooser(CBChordMajor, c, [this](int v) {
+      SetChordMajor(v);
+      CBChordMajor->SetDown(true);
+    });
+  };
+  CBChordSus->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordSus(nullptr);
+    c->SetValue(values_.ChordSus);
+    OpenChooser(CBChordSus, c, [this](int v) {
+      SetChordSus(v);
+      CBChordSus->SetDown(true);
+    });
+  };
+  CBChordOmit->OnButtonClick = [this](TObject*) {
+    auto* c = new TFChooseChordOmit(nullptr);
+    c->SetValue(values_.ChordOmit);
+    OpenChooser(CBChordOmit, c, [this](int v) {
+      SetChordOmit(v);
+      CBChordOmit->SetDown(true);
+    });
+  };
+  for (int i = 0; i < 5; ++i) {
+    TECCharButton* b = CBChordAdds[static_cast<size_t>(i)];
+    b->OnButtonClick = [this, b, i](TObject*) {
+      auto* c = new TFChooseChordAdd(nullptr);
+      c->SetNumber(kAlterNumbers[i]);
+      c->SetStyle(values_.ChordAddStyle);
+      c->SetValue(values_.ChordAdd[static_cast<size_t>(i)]);
+      c->OnStyleChanged = [this](TFChooseChordAdd* chooser) {
+        SetAlterationStyle(chooser->Style());
+        ChordButtonClick();
+      };
+      OpenChooser(b, c, [this, b, i](int v) {
+        SetAlteration(i, v);
+        b->SetDown(true);
+      });
+    };
+  }
+
+  ECChordName = new TECChordEditor(this);
+  ECChordName->SetName("ECChordName");
+  ECChordName->SetParent(PClient);
+  ECChordName->SetBounds(42, 56, 388, 27);
+  ECChordName->SetEnabled(false);
+  TFont nameFont = ECChordName->Font();
+  nameFont.Name = "Arial";
+  nameFont.SetSize(11);
+  ECChordName->SetFont(nameFont);
+
+  // Frame mode: the frames the current guitar keeps for the chord.
+  PFrames = new TPanel(this);
+  PFrames->SetName("PFrames");
+  PFrames->SetParent(PClient);
+  PFrames->SetBevelOuter(bvNone);
+  PFrames->SetBounds(510, 4, 0, kFrameButtonHeight);
+
+  CBSaveChord = MakeButton("CBSaveChord", "", 432, 29, 26, 23);
+  CBSaveChord->SetFlat(false);
+  CBSaveChord->SetCustomDraw(true);
+  CBSaveChord->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    // A frame with a plus: the frame at the cursor joins the guitar.
+    toolface::Raised(*CBSaveChord, r, [&](const TRect& f, TColor ink) {
+      const int left = (f.Left + f.Right) / 2 - 8, top = (f.Top + f.Bottom) / 2 - 6;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      for (int i = 0; i < 3; ++i) {
+        c.MoveTo(left + 4 * i, top);
+        c.LineTo(left + 4 * i, top + 12);
+        c.MoveTo(left, top + 4 * i);
+        c.LineTo(left + 9, top + 4 * i);
+      }
+      c.MoveTo(left + 13, top + 2);
+      c.LineTo(left + 13, top + 9);
+      c.MoveTo(left + 10, top + 5);
+      c.LineTo(left + 17, top + 5);
+    });
+  };
+  CBSaveChord->OnClick = [this](TObject*) { EditCursorFrame(); };
+
+  CBChords = MakeButton("CBChords", "", 432, 56, 26, 23);
+  CBChords->SetFlat(false);
+  CBChords->SetCustomDraw(true);
+  CBChords->OnDrawCharButton = [this](TObject*, TCanvas& c, TRect r) {
+    toolface::Raised(*CBChords, r, [&](const TRect& f, TColor ink) {
+      const int cx = (f.Left + f.Right) / 2, cy = (f.Top + f.Bottom) / 2;
+      c.Pen() = TPen{};
+      c.Pen().Color = ink;
+      c.Brush() = TBrush{};
+      c.Brush().Color = ink;
+      c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 4, cy - 2}, TPoint{cx, cy + 3}});
+    });
+  };
+  CBChords->OnClick = [this](TObject*) { OpenUserFrame(); };
+
+  OnSetAttached = [this](bool attached) {
+    if (host_) host_->SetPaletteAttached(TChordsSettings::kSection, attached);
+  };
+  OnActivate = [this](TObject*) {
+    if (host_) host_->PaletteActivated(TChordsSettings::kSection);
+  };
+  OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) {
+    if (host_) host_->PaletteKeyDown(key, shift);
+  };
+  Finish();
+  ownGuitars_ = LoadGuitarLibrary(InterfaceLanguage()).Guitars;
+  if (settings_) {
+    TSettingsIO io(settings_, TChordsSettings::kSection, TSettingsIO::TMode::Read);
+    values_.Visit(io);
+    CBChordBracket->SetDown(settings_->ReadBool(TChordsSettings::kSection, "ChordBracket", false));
+    CBChordAdd->SetDown(settings_->ReadBool(TChordsSettings::kSection, "ChordAdd", false));
+  }
+  ShowDuration();
+  ShowMode();
+  RefreshCaptions();
+  RefreshName();
+}
+
+TFChords::~TFChords() = default;
+
+TECCharButton* TFChords::ChordButton(const char* name, int left, int top, int width, int group, bool arrow) {
+  TECCharButton* b = MakeButton(name, "", left, top, width + (arrow ? 12 : 0), 23);
+  if (arrow) b->SetDropWidth(12);
+  b->SetFlat(false);
+  TFont font = b->Font();
+  font.Name = "Arial";
+  font.SetSize(9);
+  b->SetFont(font);
+  if (group) {
+    b->SetGroupIndex(group);
+    b->SetAllowAllUp(true);
+  }
+  b->OnClick = [this](TObject*) { ChordButtonClick(); };
+  return b;
+}
+
+void TFChords::OpenChooser(TECCharButton* below, TFChooser* chooser, std::function<void(int)> chosen) {
+  PlaceBelowControl(*below, *chooser);
+  chooser->OnChosen = [this, chosen](TFChooser* c) {
+    chosen(c->GetValue());
+    ChordButtonClick();
+  };
+  chooser->Show();
+}
+
+void TFChords::Store(const void* field) {
+  if (!settings_) return;
+  TSettingsIO io(settings_, TChordsSettings::kSection, TSettingsIO::TMode::WriteOne, field);
+  values_.Visit(io);
+}
+
+// ------------------------------------------------------------------ the code
+
+std::vector<uint8_t> TFChords::GetChordCode() const {
+  if (CBNoChord->Down()) return {0, 0};
+  std::vector<uint8_t> code = {0, 0};
+  const uint8_t sign = CBChordBemol->Down() ? kFlat : CBChordDiesis->Down() ? kSharp : kNatural;
+  code.push_back(static_cast<uint8_t>(sign | values_.ChordNote));
+  if (CBChordMinor->Down()) code.push_back(static_cast<uint8_t>(kMinor + values_.ChordMinor));
+  else if (CBChordMajor->Down()) code.push_back(static_cast<uint8_t>(kMajor + values_.ChordMajor));
+  code.push_back(static_cast<uint8_t>(kBase + values_.ChordBase));
+  if (CBChordSus->Down()) code.push_back(static_cast<uint8_t>(kSus + values_.ChordSus));
+  else if (CBChordOmit->Down()) code.push_back(static_cast<uint8_t>(kOmit + values_.ChordOmit));
+  if (CBChordBracket->Down()) code.push_back(kBracket);
+  if (CBChordPlace->Down()) code.push_back(kRaisedMarker);
+  if (CBChordAdd->Down()) code.push_back(kAdd);
+  for (size_t i = 0; i < 5; ++i) {
+    if (!CBChordAdds[i]->Down()) continue;
+    const int d = values_.ChordAdd[i];
+    code.push_back(static_cast<uint8_t>(
+        kAlterKinds[i] + (d == 0 ? 0 : Alteration(static_cast<uint8_t>(values_.ChordAddStyle), static_cast<uint8_t>(d)))));
+  }
+  code[kCountOffset] = static_cast<uint8_t>(code.size() - 2);
+  if (CBChordNote1->Down()) {
+    code[kHasBassOffset] = 1;
+    const uint8_t bassSign = CBChordBemol1->Down() ? kFlat : CBChordDiesis1->Down() ? kSharp : kNatural;
+    code.push_back(static_cast<uint8_t>(bassSign | values_.ChordNote1));
+  }
+  return code;
+}
+
+void TFChords::ChordButtonClick() {
+  RefreshName();
+  if (Mode() == mFrame) {
+    FillFrameButtons();
+    return;
+  }
+  CBNoChord->SetDown(false);
+  RefreshName();
+  TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+  if (!score) return;
+  const std::vector<uint8_t> code = GetChordCode();
+  if (Mode() == mNotes) {
+    TQSChordTones tones{};
+    const int count = ChordCodeToTones(code, tones);
+    TQSWindow* view = ActiveViewOf(host_);
+    // The chord stands in the octave of the cursor's line.
+    const int octave = 5 + (view ? (view->CursorLine() - 60) / 7 : 0);
+    std::vector<TQSChordTone> list(tones.begin(), tones.end());
+    for (TQSChordTone& t : list) {
+      t.Octave = static_cast<uint8_t>(std::clamp(t.Octave + octave, 0, 10));
+      t.Fret = 0;
+    }
+    InsertChordNotes(*score, count, list, values_.ChordDuration, true);
+    return;
+  }
+  SetChordSymbol(*score, code, nullptr, values_.ChordAbove ? kSymbolAbove : kSymbolBelow);
+}
+
+void TFChords::ClearChordButtons() {
+  for (TECCharButton* b : {CBChordDiesis, CBChordBemol, CBChordMinor, CBChordMajor, CBChordSus, CBChordOmit,
+                           CBChordAdd, CBChordBracket, CBChordPlace, CBChordNote1, CBChordDiesis1, CBChordBemol1,
+                           CBNoChord})
+    b->SetDown(false);
+  for (TECCharButton* b : CBChordAdds) b->SetDown(false);
+  RefreshName();
+}
+
+void TFChords::ShowChordCode(const std::vector<uint8_t>* code) {
+  ClearChordButtons();
+  if (!code || code->size() < 2) return;
+  const std::vector<uint8_t>& c = *code;
+  const int count = c[kCountOffset];
+  if (count == 0 || c.size() <= kRootOffset) {
+    CBNoChord->SetDown(true);
+    RefreshName();
+    return;
+  }
+  SetChordNote(std::min<int>(LowNibble(c[kRootOffset]), 6));
+  CBChordDiesis->SetDown(HighNibble(c[kRootOffset]) == kSharp);
+  CBChordBemol->SetDown(HighNibble(c[kRootOffset]) == kFlat);
+  // A code that claims more elements than it holds shows those it has.
+  const int last = std::min(count + 1, static_cast<int>(c.size()) - 1);
+  for (int i = kFirstElementOffset; i <= last; ++i) {
+    const uint8_t b = c[static_cast<size_t>(i)], kind = HighNibble(b), low = LowNibble(b);
+    if (b >= kIgnored) continue;
+    switch (kind) {
+      case kBase: SetChordBase(low); break;
+      case kMinor: SetChordMinor(low), CBChordMinor->SetDown(true); break;
+      case kMajor: SetChordMajor(low), CBChordMajor->SetDown(true); break;
+      case kSus: SetChordSus(low), CBChordSus->SetDown(true); break;
+      case kOmit: SetChordOmit(low), CBChordOmit->SetDown(true); break;
+      case kRaisedMarker: CBChordPlace->SetDown(true); break;
+      case kBracket: CBChordBracket->SetDown(true); break;
+      case kAdd: CBChordAdd->SetDown(true); break;
+      default:
+        for (size_t a = 0; a < 5; ++a) {
+          if (kind != kAlterKinds[a]) continue;
+          const int d = low == 0 ? 0 : (low & 1) ? 1 : 2;
+          SetAlteration(static_cast<int>(a), d);
+          if (d != 0) SetAlterationStyle((low - d) / 2);
+          CBChordAdds[a]->SetDown(true);
+        }
+        break;
+    }
+  }
+  const size_t bassAt = static_cast<size_t>(count) + 2;
+  if (c[kHasBassOffset] == 1 && c.size() > bassAt) {
+    SetChordNote1(std::min<int>(LowNibble(c[bassAt]), 6));
+    CBChordNote1->SetDown(true);
+    CBChordDiesis1->SetDown(HighNibble(c[bassAt]) == kSharp);
+    CBChordBemol1->SetDown(HighNibble(c[bassAt]) == kFlat);
+  }
+  RefreshName();
+}
+
+void TFChords::ShowCursorChord(TQSWindow* view) {
+  if (!view || Mode() == mFrame) return;
+  if (Mode() == mSymbol) {
+    const std::vector<uint8_t>* flags = nullptr;
+    view->ChordFlagsAtCursor(flags);
+    ShowChordCode(flags);
+    return;
+  }
+  // Notes: the chord they make, else nothing pressed.
+  std::vector<TQSCursorNote> found(11);
+  found.resize(static_cast<size_t>(std::max(0, view->NotesAtCursor(found))));
+  std::vector<TSoundingNote> notes;
+  for (const TQSCursorNote& n : found) notes.push_back({n.Pitch, n.Step});
+  const std::vector<uint8_t> code = RecogniseChord(notes, values_.ChordMinor, values_.ChordMajor);
+  ShowChordCode(code.empty() ? nullptr : &code);
+}
+
+void TFChords::CursorMoved(TQSWindow& view) { ShowCursorChord(&view); }
+
+// ------------------------------------------------------------------ values
+
+void TFChords::SetChordNote(int letter) {
+  if (letter < 0 || letter > 6) letter = 0;
+  if (letter == values_.ChordNote) return;
+  values_.ChordNote = letter;
+  RefreshCaptions();
+  Store(&values_.ChordNote);
+}
+
+void TFChords::SetChordNote1(int letter) {
+  if (letter < 0 || letter > 6) letter = 0;
+  if (letter == values_.ChordNote1) return;
+  values_.ChordNote1 = letter;
+  RefreshCaptions();
+  Store(&values_.ChordNote1);
+}
+
+void TFChords::SetChordBase(int base) {
+  base = std::clamp(base, 0, 5);
+  if (base == values_.ChordBase) return;
+  values_.ChordBase = base;
+  RefreshCaptions();
+  Store(&values_.ChordBase);
+}
+
+void TFChords::SetChordMinor(int style) {
+  style = std::clamp(style, 0, 2);
+  if (style == values_.ChordMinor) return;
+  values_.ChordMinor = style;
+  RefreshCaptions();
+  Store(&values_.ChordMinor);
+}
+
+void TFChords::SetChordMajor(int style) {
+  style = std::clamp(style, 0, 1);
+  if (style == values_.ChordMajor) return;
+  values_.ChordMajor = style;
+  RefreshCaptions();
+  Store(&values_.ChordMajor);
+}
+
+void TFChords::SetChordSus(int style) {
+  style = std::clamp(style, 0, 2);
+  if (style == values_.ChordSus) return;
+  values_.ChordSus = style;
+  RefreshCaptions();
+  Store(&values_.ChordSus);
+}
+
+void TFChords::SetChordOmit(int style) {
+  style = std::clamp(style, 0, 3);
+  if (style == values_.ChordOmit) return;
+  values_.ChordOmit = style;
+  RefreshCaptions();
+  Store(&values_.ChordOmit);
+}
+
+void TFChords::SetAlteration(int index, int direction) {
+  if (index < 0 || index > 4) return;
+  values_.ChordAdd[static_cast<size_t>(index)] = std::clamp(direction, 0, 2);
+  RefreshCaptions();
+  for (const int& d : values_.ChordAdd) Store(&d);
+}
+
+void TFChords::SetAlterationStyle(int style) {
+  values_.ChordAddStyle = std::clamp(style, 0, 3);
+  RefreshCaptions();
+  Store(&values_.ChordAddStyle);
+}
+
+void TFChords::SetDuration(int ticks) {
+  values_.ChordDuration = std::clamp(ticks, 8, 512);
+  ShowDuration();
+  Store(&values_.ChordDuration);
+}
+
+void TFChords::StepChordNote() {
+  SetChordNote(values_.ChordNote >= 6 ? 0 : values_.ChordNote + 1);
+  ChordButtonClick();
+}
+
+void TFChords::StepChordBase() {
+  SetChordBase(values_.ChordBase >= 5 ? 0 : values_.ChordBase + 1);
+  ChordButtonClick();
+}
+
+bool TFChords::PageKey(uint16_t key, uint16_t shift, uint16_t) {
+  if (shift & (ssCtrl | ssAlt)) return false;
+  auto toggle = [this](TECCharButton* b) {
+    b->SetDown(!b->Down());
+    ChordButtonClick();
+  };
+  switch (key) {
+    case VK_ESCAPE: ClearChordButtons(); return true;
+    case 'R': NextMode(); return true;
+    case 'U': CBChordAbove->Click(); return true;
+    case VK_ADD: case VK_SUBTRACT: StepDuration(key == VK_ADD); return true;
+    case 'N': StepChordNote(); return true;
+    case 'M': StepChordBase(); return true;
+    case 'D': toggle(CBChordDiesis); return true;
+    case 'B': toggle(CBChordBemol); return true;
+    case 'I': toggle(CBChordMinor); return true;
+    case 'J': toggle(CBChordMajor); return true;
+    case 'S': toggle(CBChordSus); return true;
+    case 'O': toggle(CBChordOmit); return true;
+    case 'A':
+      // "add" belongs to symbols only, as its button does.
+      if (!CBChordAdd->Enabled()) return false;
+      toggle(CBChordAdd);
+      return true;
+    default: return false;
+  }
+}
+
+void TFChords::StepDuration(bool longer) { SetDuration(StepChordDuration(values_.ChordDuration, longer)); }
+
+// ------------------------------------------------------------------ showing
+
+void TFChords::ShowDuration() {
+  const TDurationGlyph* glyph = &kDurationGlyphs[6];
+  for (const TDurationGlyph& d : kDurationGlyphs)
+    if (d.Ticks == values_.ChordDuration) glyph = &d;
+  CBChordDuration->SetByte(glyph->Glyph);
+  CBChordDuration->SetPosX(glyph->X);
+  CBChordDuration->SetPosY(glyph->Y);
+}
+
+void TFChords::ShowMode() {
+  const int mode = Mode();
+  CBChordAddition->SetVisible(mode == mSymbol);
+  CBFrameAddition->SetVisible(mode == mNotes);
+  CBDefChordAddition->SetVisible(mode == mFrame);
+  CBChordDuration->SetVisible(mode == mNotes);
+  CBChordAbove->SetVisible(mode != mNotes);
+  CBGuitarKind->SetVisible(mode == mFrame);
+  CBNoChord->SetVisible(mode == mSymbol);
+  for (TECCharButton* b : {CBChordAdd, CBChordBracket, CBChordPlace}) b->SetEnabled(mode == mSymbol);
+  PFrames->SetVisible(mode == mFrame);
+  // Saving and listing library chords are not built: both buttons serve
+  // the frames only.
+  CBSaveChord->SetVisible(mode == mFrame);
+  CBChords->SetVisible(mode == mFrame);
+  if (mode == mFrame) FillFrameButtons();
+}
+
+void TFChords::NextMode() {
+  values_.ChordAddition = (values_.ChordAddition + 1) % 3;
+  ShowMode();
+  Store(&values_.ChordAddition);
+}
+
+void TFChords::RefreshCaptions() {
+  CBChordNote->SetCaption(std::string(1, NoteLetter(values_.ChordNote)));
+  CBChordNote1->SetCaption("/" + std::string(1, NoteLetter(values_.ChordNote1)));
+  CBChordBase->SetCaption(CaptionOf(kBaseCaptions, values_.ChordBase));
+  CBChordMinor->SetCaption(CaptionOf(kMinorCaptions, values_.ChordMinor));
+  CBChordMajor->SetCaption(CaptionOf(kMajorCaptions, values_.ChordMajor));
+  CBChordSus->SetCaption(CaptionOf(kSusCaptions, values_.ChordSus));
+  CBChordOmit->SetCaption(CaptionOf(kOmitCaptions, values_.ChordOmit));
+  for (size_t i = 0; i < 5; ++i)
+    CBChordAdds[i]->SetCaption(
+        TFChooseChordAdd::Caption(kAlterNumbers[i], values_.ChordAdd[i], values_.ChordAddStyle));
+}
+
+void TFChords::RefreshName() {
+  std::vector<TQSChordFragment> fragments;
+  BuildChordName(GetChordCode(), fragments);
+  ECChordName->SetChordFragments(fragments);
+  ECChordName->Invalidate();
+}
+
+// ------------------------------------------------------------------ frames
+
+TQSGuitarDescription* TFChords::CurrentGuitar() const {
+  const int i = values_.GuitarKind;
+  return i >= 0 && i < static_cast<int>(guitars_->size()) ? (*guitars_)[static_cast<size_t>(i)].get() : nullptr;
+}
+
+void TFChords::GuitarChosen(int index) {
+  values_.GuitarKind = std::max(0, index);
+  CBGuitarKind->Invalidate();
+  Store(&values_.GuitarKind);
+  if (Mode() == mFrame) FillFrameButtons();
+}
+
+std::vector<TQSGuitarFrame*> TFChords::MatchingFrames() const {
+  std::vector<TQSGuitarFrame*> frames;
+  const TQSGuitarDescription* g = CurrentGuitar();
+  if (!g) return frames;
+  const std::vector<uint8_t> code = GetChordCode();
+  for (const auto& f : g->Frames) {
+    const int length = CodeLength(f->Code);
+    if (length == static_cast<int>(code.size()) && length <= static_cast<int>(f->Code.size()) &&
+        std::equal(code.begin(), code.end(), f->Code.begin()))
+      frames.push_back(f.get());
+  }
+  return frames;
+}
+
+void TFChords::FillFrameButtons() {
+  // A guitar kind past the library keeps the row as it was.
+  if (!CurrentGuitar()) return;
+  shownFrames_ = MatchingFrames();
+  const int screenRight = Screen().Width() - 160;
+  size_t shown = 0;
+  for (; shown < shownFrames_.size(); ++shown) {
+    const int left = 2 + (kFrameButtonWidth + 1) * static_cast<int>(shown);
+    if (PFrames->Left() + left >= screenRight) break;
+    if (shown >= FrameButtons.size()) {
+      auto* b = new TECCharButton(this);
+      b->SetName("CBFrame" + std::to_string(shown));
+      b->SetParent(PFrames);
+      b->SetFlat(true);
+      b->SetBlackBorder(true);
+      b->SetCustomDraw(true);
+      b->OnDrawCharButton = [this, b, shown](TObject*, TCanvas& c, TRect r) {
+        if (shown < shownFrames_.size()) DrawFrameButton(*b, *shownFrames_[shown], c, r);
+      };
+      b->OnClick = [this, shown](TObject*) {
+        if (shown < shownFrames_.size()) InsertFrame(*shownFrames_[shown]);
+      };
+      FrameButtons.push_back(b);
+    }
+    FrameButtons[shown]->SetBounds(left, 0, kFrameButtonWidth, kFrameButtonHeight);
+    FrameButtons[shown]->Invalidate();
+  }
+  while (FrameButtons.size() > shown) {
+    delete FrameButtons.back();
+    FrameButtons.pop_back();
+  }
+  shownFrames_.resize(shown);
+  PFrames->SetBounds(PFrames->Left(), 4, 2 + (kFrameButtonWidth + 1) * static_cast<int>(shown), kFrameButtonHeight);
+}
+
+void TFChords::DrawFrameButton(TECCharButton&, const TQSGuitarFrame& frame, TCanvas& c, TRect r) const {
+  const TQSGuitarDescription* g = frame.Guitar();
+  const int strings = std::max(1, g ? static_cast<int>(g->StringCount) : static_cast<int>(frame.Strings.size()));
+  const int frets = std::max(1, static_cast<int>(frame.UsedFretCount));
+  const int width = kFrameCell * (strings - 1), height = kFrameCell * frets;
+  const int left = (r.Left + r.Right - width) / 2, top = (r.Top + r.Bottom - height) / 2 + 4;
+  c.Pen() = TPen{};
+  c.Pen().Color = clBlack;
+  for (int s = 0; s < strings; ++s) {
+    c.MoveTo(left + kFrameCell * s, top);
+    c.LineTo(left + kFrameCell * s, top + height);
+  }
+  for (int f = 0; f <= frets; ++f) {
+    c.MoveTo(left, top + kFrameCell * f);
+    c.LineTo(left + width + 1, top + kFrameCell * f);
+  }
+  TFont small;
+  small.Name = "Arial";
+  small.SetSize(6);
+  c.Font() = small;
+  c.Brush().Style = bsClear;
+  if (frame.StartFret == 0) {
+    c.MoveTo(left, top - 1);
+    c.LineTo(left + width + 1, top - 1);
+  } else {
+    const std::string n = std::to_string(frame.StartFret + 1);
+    c.TextOut(left - 2 - c.TextWidth(n), top, n);
+  }
+  c.Brush() = TBrush{};
+  c.Brush().Color = clBlack;
+  for (int s = 0; s < strings; ++s) {
+    const TQSFrameString* e = frame.GetString(s);
+    const int x = left + kFrameCell * s;
+    std::string mark;
+    if (!e || e->Finger == 0) mark = "0";
+    else if (e->Finger == 255) mark = "X";
+    else mark = std::to_string(e->Finger);
+    if (e && e->Fret > 0 && e->Finger != 255) {
+      const int y = top + kFrameCell * (e->Fret - 1) + 1;
+      c.RoundRect(x - 2, y, x + 2, y + 4, 2, 2);
+    }
+    c.Brush().Style = bsClear;
+    c.TextOut(x - c.TextWidth(mark) / 2, top - 10, mark);
+    c.Brush().Style = bsSolid;
+  }
+}
+
+void TFChords::InsertFrame(const TQSGuitarFrame& frame) {
+  TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+  const TQSGuitarDescription* g = CurrentGuitar();
+  if (!score || !g) return;
+  SetGuitarFrame(*score, GetChordCode(), frame.Barre, frame.Strings, g->StringCount, g->FretCount,
+                 frame.UsedFretCount, frame.StartFret, values_.ChordAbove ? kFrameAbove : kFrameBelow);
+}
+
+void TFChords::UseGuitars(std::vector<std::unique_ptr<TQSGuitarDescription>>& guitars) {
+  guitars_ = &guitars;
+  ownGuitars_.clear();
+  shownFrames_.clear();
+  CBGuitarKind->Invalidate();
+  if (Mode() == mFrame) FillFrameButtons();
+}
+
+void TFChords::OpenUserFrame() {
+  auto* form = new TFUserFrame(nullptr);
+  TECFrameEditor& fe = *form->FEFrame;
+  TQSFrameInfo info;
+  TQSWindow* view = ActiveViewOf(host_);
+  const TQSGuitarDescription* g = CurrentGuitar();
+  if (view && view->FrameAtCursor(info)) {
+    fe.SetStringCount(info.StringCount);
+    fe.SetFretCount(info.FretCount);
+    fe.SetUsedFretCount(info.UsedFretCount);
+    fe.SetStartFret(info.StartFret);
+    for (int i = 0; i < static_cast<int>(info.Strings.size()); ++i) fe.SetString(i, info.Strings[static_cast<size_t>(i)]);
+    for (int i = 0; i < static_cast<int>(info.Barre.size()); ++i) fe.SetBarre(i, info.Barre[static_cast<size_t>(i)]);
+  } else if (g) {
+    fe.SetStringCount(g->StringCount);
+    fe.SetFretCount(g->FretCount);
+    for (int i = 0; i < g->StringCount; ++i) fe.SetString(i, TQSFrameString{g->GetTuning(i), 0, 0});
+  } else {
+    fe.SetStringCount(6);
+    fe.SetFretCount(24);
+  }
+  form->OnFrameChanged = [this](TFUserFrame* f) {
+    TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+    if (!score) return;
+    const TECFrameEditor& e = *f->FEFrame;
+    SetGuitarFrame(*score, GetChordCode(), e.Barres(), e.Strings(), e.StringCount(), e.FretCount(),
+                   e.UsedFretCount(), e.StartFret(), values_.ChordAbove ? kFrameAbove : kFrameBelow);
+  };
+  PlaceBelowControl(*CBChords, *form);
+  form->Show();
+}
+
+bool TFChords::EditCursorFrame() {
+  TQSWindow* view = ActiveViewOf(host_);
+  TQSGuitarDescription* g = CurrentGuitar();
+  TQSFrameInfo info;
+  if (!view || !g || !view->FrameAtCursor(info)) return false;
+  TFFrameEditor editor(nullptr, settings_);
+  TECFrameEditor& fe = *editor.FEFrame;
+  fe.SetStringCount(info.StringCount);
+  fe.SetFretCount(info.FretCount);
+  fe.SetUsedFretCount(info.UsedFretCount);
+  fe.SetStartFret(info.StartFret);
+  for (int i = 0; i < static_cast<int>(info.Strings.size()); ++i) fe.SetString(i, info.Strings[static_cast<size_t>(i)]);
+  for (int i = 0; i < static_cast<int>(info.Barre.size()); ++i) fe.SetBarre(i, info.Barre[static_cast<size_t>(i)]);
+  const std::vector<uint8_t>* flags = nullptr;
+  view->FrameFlagsAtCursor(flags);
+  editor.SetCode(flags ? *flags : GetChordCode());
+  if (editor.ShowModal() != mrOk) return false;
+  TQSGuitarFrame* frame = g->AddFrame();
+  frame->Code = editor.Code();
+  frame->StartFret = static_cast<uint8_t>(fe.StartFret());
+  frame->SetUsedFretCount(static_cast<uint8_t>(fe.UsedFretCount()));
+  frame->Barre = fe.Barres();
+  frame->Strings = fe.Strings();
+  g->Modified = true;
+  // Kept at once: nothing else writes the guitar's file.
+  if (!g->FileName.empty()) g->SaveToFile();
+  FillFrameButtons();
+  return true;
+}
+
+// ------------------------------------------------------------------ palette
+
+void TFChords::ApplyTool() {
+  if (TQSWindow* view = ActiveViewOf(host_)) view->ArmPaletteItem(paletteitem::None);
+  if (host_) host_->SetEntryDuration(0);
+  ShowCursorChord(ActiveViewOf(host_));
+}
+
+bool TFChords::InsertToolItem(TQSWindow&, TInsertFrom) { return false; }
+
+void TFChords::ResetToDefaults() {
+  values_.ChordAddition = mSymbol;
+  values_.ChordDuration = 64;
+  values_.ChordAbove = false;
+  CBChordAbove->Invalidate();
+  ShowDuration();
+  ShowMode();
+  ClearChordButtons();
+  RefreshCaptions();
+}
+
+// ------------------------------------------------------------------ registry
+
+void RegisterChordsPalette() {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  AddPaletteEntry({"Chords", "TSChords", "ChordsAttached",
+                   [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+                     return new TFChords(owner, context);
+                   }});
+  RegisterForm("FChords", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFChords>(nullptr, TPaletteContext{});
+    // Cmaj7 with a raised eleventh over E, as while building it.
+    form->SetChordBase(2);
+    form->SetAlteration(3, 1);
+    form->CBChordMajor->SetDown(true);
+    form->CBChordAdds[3]->SetDown(true);
+    form->CBChordNote1->SetDown(true);
+    form->SetChordNote1(2);
+    form->ChordButtonClick();
+    return form;
+  });
+}
+
+}  // namespace qs
