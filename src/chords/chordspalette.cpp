@@ -589,45 +589,25 @@ void TFChords::SetChordNote1(int letter) {
   Store(&values_.ChordNote1);
 }
 
-void TFChords::SetChordBase(int base) {
-  base = std::clamp(base, 0, 5);
-  if (base == values_.ChordBase) return;
-  values_.ChordBase = base;
+// A chord part's style, kept within what its chooser offers (0..high);
+// the captions and the settings follow a change.
+void TFChords::SetPart(int& field, int value, int high) {
+  value = std::clamp(value, 0, high);
+  if (value == field) return;
+  field = value;
   RefreshCaptions();
-  Store(&values_.ChordBase);
+  Store(&field);
 }
 
-void TFChords::SetChordMinor(int style) {
-  style = std::clamp(style, 0, 2);
-  if (style == values_.ChordMinor) return;
-  values_.ChordMinor = style;
-  RefreshCaptions();
-  Store(&values_.ChordMinor);
-}
+void TFChords::SetChordBase(int base) { SetPart(values_.ChordBase, base, 5); }
 
-void TFChords::SetChordMajor(int style) {
-  style = std::clamp(style, 0, 1);
-  if (style == values_.ChordMajor) return;
-  values_.ChordMajor = style;
-  RefreshCaptions();
-  Store(&values_.ChordMajor);
-}
+void TFChords::SetChordMinor(int style) { SetPart(values_.ChordMinor, style, 2); }
 
-void TFChords::SetChordSus(int style) {
-  style = std::clamp(style, 0, 2);
-  if (style == values_.ChordSus) return;
-  values_.ChordSus = style;
-  RefreshCaptions();
-  Store(&values_.ChordSus);
-}
+void TFChords::SetChordMajor(int style) { SetPart(values_.ChordMajor, style, 1); }
 
-void TFChords::SetChordOmit(int style) {
-  style = std::clamp(style, 0, 3);
-  if (style == values_.ChordOmit) return;
-  values_.ChordOmit = style;
-  RefreshCaptions();
-  Store(&values_.ChordOmit);
-}
+void TFChords::SetChordSus(int style) { SetPart(values_.ChordSus, style, 2); }
+
+void TFChords::SetChordOmit(int style) { SetPart(values_.ChordOmit, style, 3); }
 
 void TFChords::SetAlteration(int index, int direction) {
   if (index < 0 || index > 4) return;

@@ -154,6 +154,7 @@ class TFChords : public TQSToolPage, public TPalette {
   TECCharButton* ChordButton(const char* name, int left, int top, int width, int group, bool arrow);
   void OpenChooser(TECCharButton* below, TFChooser* chooser, std::function<void(int)> chosen);
   void Store(const void* field);
+  void SetPart(int& field, int value, int high);
   void ShowMode();
   void ShowDuration();
   void RefreshCaptions();
