@@ -49,23 +49,9 @@ const char* CaptionOf(const char* const (&captions)[N], int index) {
   return captions[std::clamp(index, 0, static_cast<int>(N) - 1)];
 }
 
-struct TDurationGlyph {
-  int Ticks;
-  uint8_t Glyph;
-  int X, Y;
-};
-constexpr TDurationGlyph kDurationGlyphs[] = {{8, 48, 5, -17},   {16, 47, 5, -17},  {32, 46, 5, -17},
-                                              {64, 45, 5, -17},  {128, 44, 6, -17}, {256, 43, 6, -17},
-                                              {512, 42, 7, -24}};
-
 TQSWindow* ActiveViewOf(TPaletteHost* host) {
   TQSScore* score = host ? host->ActiveScore() : nullptr;
   return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
-}
-
-int StepChordDuration(int ticks, bool longer) {
-  if (longer) return ticks >= 512 ? 8 : ticks * 2;
-  return ticks < 9 ? 512 : ticks / 2;
 }
 
 }  // namespace
@@ -666,17 +652,12 @@ bool TFChords::PageKey(uint16_t key, uint16_t shift, uint16_t) {
   }
 }
 
-void TFChords::StepDuration(bool longer) { SetDuration(StepChordDuration(values_.ChordDuration, longer)); }
+void TFChords::StepDuration(bool longer) { SetDuration(StepEntryDuration(values_.ChordDuration, longer)); }
 
 // ------------------------------------------------------------------ showing
 
 void TFChords::ShowDuration() {
-  const TDurationGlyph* glyph = &kDurationGlyphs[6];
-  for (const TDurationGlyph& d : kDurationGlyphs)
-    if (d.Ticks == values_.ChordDuration) glyph = &d;
-  CBChordDuration->SetByte(glyph->Glyph);
-  CBChordDuration->SetPosX(glyph->X);
-  CBChordDuration->SetPosY(glyph->Y);
+  toolface::NoteValueFace(*CBChordDuration, values_.ChordDuration);
 }
 
 void TFChords::ShowMode() {

@@ -33,15 +33,6 @@ constexpr int kButtonsWidth = 40;
 constexpr int kGuitarEntryVelocity = 3;
 
 // The note-value glyph of the duration button: character, x and y.
-struct TDurationGlyph {
-  int Ticks;
-  uint8_t Glyph;
-  int X, Y;
-};
-constexpr TDurationGlyph kDurationGlyphs[] = {{8, 48, 5, -17},   {16, 47, 5, -17},  {32, 46, 5, -17},
-                                              {64, 45, 5, -17},  {128, 44, 6, -17}, {256, 43, 6, -17},
-                                              {512, 42, 7, -24}};
-
 TQSWindow* ActiveViewOf(TPaletteHost* host) {
   TQSScore* score = host ? host->ActiveScore() : nullptr;
   return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
@@ -49,10 +40,6 @@ TQSWindow* ActiveViewOf(TPaletteHost* host) {
 
 }  // namespace
 
-int StepGuitarDuration(int ticks, bool longer) {
-  if (longer) return ticks >= 512 ? 8 : ticks * 2;
-  return ticks < 9 ? 512 : ticks / 2;
-}
 
 // ------------------------------------------------------------------ palette
 
@@ -122,7 +109,7 @@ TFGuitar::TFGuitar(TComponent* owner, const TPaletteContext& context)
   CBGuitarDuration->SetDropWidth(12);
   CBGuitarDuration->SetFlat(false);
   CBGuitarDuration->OnClick = [this](TObject*) {
-    values_.GuitarDuration = StepGuitarDuration(values_.GuitarDuration, false);
+    values_.GuitarDuration = StepEntryDuration(values_.GuitarDuration, false);
     ShowDuration();
   };
   CBGuitarDuration->OnButtonClick = [this](TObject*) {
@@ -223,12 +210,7 @@ void TFGuitar::GuitarChosen(int index, int direction) {
 }
 
 void TFGuitar::ShowDuration() {
-  const TDurationGlyph* glyph = &kDurationGlyphs[6];
-  for (const TDurationGlyph& d : kDurationGlyphs)
-    if (d.Ticks == values_.GuitarDuration) glyph = &d;
-  CBGuitarDuration->SetByte(glyph->Glyph);
-  CBGuitarDuration->SetPosX(glyph->X);
-  CBGuitarDuration->SetPosY(glyph->Y);
+  toolface::NoteValueFace(*CBGuitarDuration, values_.GuitarDuration);
   if (host_) host_->SetEntryDuration(values_.GuitarDuration);
 }
 
@@ -239,7 +221,7 @@ void TFGuitar::DurationChosen(int ticks) {
 }
 
 void TFGuitar::StepDuration(bool longer) {
-  values_.GuitarDuration = StepGuitarDuration(values_.GuitarDuration, longer);
+  values_.GuitarDuration = StepEntryDuration(values_.GuitarDuration, longer);
   ShowDuration();
   Store(values_.GuitarDuration);
 }

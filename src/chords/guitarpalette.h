@@ -36,10 +36,6 @@ struct TGuitarSettings {
   }
 };
 
-// The entry value one step shorter (a value below 9 wraps to the whole
-// note) or longer (the whole note or more wraps to 8).
-int StepGuitarDuration(int ticks, bool longer);
-
 class TFGuitar : public TQSToolPage, public TPalette {
  public:
   TFGuitar(TComponent* owner, const TPaletteContext& context);

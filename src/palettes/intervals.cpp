@@ -25,11 +25,6 @@ constexpr int kButton = 26, kRowTop = 4, kRow2 = 33;
 constexpr int kEntryVelocity = 3;
 }  // namespace
 
-int StepEntryDuration(int ticks, bool longer) {
-  if (longer) return ticks >= 512 ? 8 : ticks * 2;
-  return ticks < 9 ? 512 : ticks / 2;
-}
-
 std::string TFIntervals::IntervalHint(int number) {
   const int whole = number / 2;
   if (number % 2 == 0) return std::to_string(whole);

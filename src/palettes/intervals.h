@@ -35,10 +35,6 @@ struct TIntervalsSettings {
   }
 };
 
-// The note value one step longer (512 and more wrap to 8) or shorter
-// (8 and less wrap to 512).
-int StepEntryDuration(int ticks, bool longer);
-
 class TFIntervals : public TQSToolPage, public TPalette {
  public:
   static constexpr int kIntervals = 25;

@@ -19,6 +19,12 @@
 
 namespace qs {
 
+int StepEntryDuration(int ticks, bool longer) {
+  if (longer) return ticks >= 512 ? 8 : ticks * 2;
+  return ticks < 9 ? 512 : ticks / 2;
+}
+
+
 TInputRegime RegimeFromValue(int value) {
   return value >= 0 && value <= 2 ? static_cast<TInputRegime>(value) : TInputRegime::Single;
 }

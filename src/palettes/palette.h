@@ -103,6 +103,10 @@ constexpr int SoundModeOf(int index, int count) {
   return count <= 1 ? smAlone : index == 0 ? smFirst : index + 1 >= count ? smLast : smBetween;
 }
 
+// The note value one step longer (512 and more wrap to 8) or shorter
+// (8 and less wrap to 512).
+int StepEntryDuration(int ticks, bool longer);
+
 class TPaletteHost {
  public:
   virtual ~TPaletteHost() = default;

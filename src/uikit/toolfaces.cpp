@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/fonts.h"
+#include "platform/musicglyphs.h"
 #include "uikit/charbutton.h"
 
 namespace qs::toolface {
@@ -200,6 +201,24 @@ void Tempo(TCanvas& c, const TRect& face, TColor colour, int beatNote, int tempo
   UseArial(c, colour, 7, 0);
   c.Font().Width = 4;
   c.TextOut(face.Left + 12, face.Top + 11, std::to_string(tempo));
+}
+
+void NoteValueFace(TECCharButton& button, int ticks) {
+  struct TFace {
+    int Ticks;
+    uint8_t Glyph;
+    int X, Y;
+  };
+  static constexpr TFace kFaces[] = {
+      {8, glyphs::Note64thUp, 5, -17},     {16, glyphs::Note32ndUp, 5, -17}, {32, glyphs::Note16thUp, 5, -17},
+      {64, glyphs::Note8thUp, 5, -17},     {128, glyphs::NoteQuarterUp, 6, -17}, {256, glyphs::NoteHalfUp, 6, -17},
+      {512, glyphs::NoteheadWhole, 7, -24}};
+  const TFace* face = &kFaces[6];
+  for (const TFace& f : kFaces)
+    if (f.Ticks == ticks) face = &f;
+  button.SetByte(face->Glyph);
+  button.SetPosX(face->X);
+  button.SetPosY(face->Y);
 }
 
 }  // namespace qs::toolface

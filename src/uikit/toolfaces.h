@@ -27,6 +27,10 @@ void Raised(const TECCharButton& button, const TRect& face,
 void PointerButtonFace(TECCharButton& button, TCanvas& c, const TRect& r);
 void EraserButtonFace(TECCharButton& button, TCanvas& c, const TRect& r);
 
+// A note-value button's face: the note of ticks (8 .. 512; the whole note
+// for any other value) in the music font, placed in the button.
+void NoteValueFace(TECCharButton& button, int ticks);
+
 // count filled dots 7 pixels apart.
 void Dots(TCanvas& c, int cx, int cy, TColor colour, int count);
 // The tuplet number between two short bracket arms.

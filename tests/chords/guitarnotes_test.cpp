@@ -113,10 +113,10 @@ TEST(GuitarPlaces, NotesAtTheCursorAndPlayedNotes) {
 
 TEST(GuitarPalette, DurationSteps) {
   std::vector<int> shorter;
-  for (int d = 64, i = 0; i < 7; ++i) shorter.push_back(d = StepGuitarDuration(d, false));
+  for (int d = 64, i = 0; i < 7; ++i) shorter.push_back(d = StepEntryDuration(d, false));
   EXPECT_EQ(shorter, (std::vector<int>{32, 16, 8, 512, 256, 128, 64}));
-  EXPECT_EQ(StepGuitarDuration(512, true), 8);
-  EXPECT_EQ(StepGuitarDuration(8, true), 16);
+  EXPECT_EQ(StepEntryDuration(512, true), 8);
+  EXPECT_EQ(StepEntryDuration(8, true), 16);
 }
 
 }  // namespace
