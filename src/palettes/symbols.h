@@ -105,6 +105,10 @@ class TFSymbols : public TQSToolPage, public TPalette {
   // The eraser takes the clicked item out; any tool enters as a click into
   // the score does, at the clicked note.
   bool ItemClick(TQSWindow& view, TQSCalcItem& element) override;
+  // Esc and Q Point, W the regime, E Erase; a tool's letter (or digit)
+  // presses the next tool of its cycle, after the last one Point. With
+  // Shift the letter presses the first tool of its cycle.
+  bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
   bool IsDown(TButton b) const;
@@ -133,6 +137,8 @@ class TFSymbols : public TQSToolPage, public TPalette {
   void EraseClick();
   void RegimeClick();
   void ToolClick(TButton b);
+  // Presses a tool as a click on it does.
+  void PressTool(TButton b);
   void ReleaseTools(TButton except);
   void PressPoint();
   void PaintFace(TButton b, TCanvas& c, const TRect& face, TColor ink) const;

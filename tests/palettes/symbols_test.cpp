@@ -9,6 +9,7 @@
 #include "../view/view_fixture.h"
 #include "base/inifile.h"
 #include "palettes/symbols.h"
+#include "platform/keys.h"
 #include "platform/testdriver.h"
 #include "score/marks.h"
 #include "score/notes.h"
@@ -183,6 +184,45 @@ TEST_F(SymbolsPalette, EveryToolEntersItsKindAndType) {
     Score.Undo(1);
     EXPECT_TRUE(Marks(1, info.Kind).empty());
   }
+}
+
+// A letter goes round its tools and back to Point, passing over a tool
+// that is not offered; with Shift it presses the first tool of its round.
+TEST_F(SymbolsPalette, TheLettersGoRoundTheirTools) {
+  auto key = [&](uint16_t k, uint16_t shift = 0) { return Palette->PageKey(k, shift, 0); };
+  struct TCase {
+    uint16_t Key;
+    std::vector<B> Round;
+  } const cases[] = {
+      {'A', {B::bAccentTop, B::bAccentRight}},
+      {'P', {B::bPiano, B::bPianissimo, B::bPianississimo}},
+      {'N', {B::bBeginComposition, B::bEndComposition, B::bEndPartion}},  // the numbered ending is not offered
+      {'3', {B::bThree}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(static_cast<char>(c.Key));
+    for (B b : c.Round) {
+      EXPECT_TRUE(key(c.Key));
+      EXPECT_TRUE(Palette->IsDown(b)) << Palette->Button(b)->Name();
+      EXPECT_EQ(Palette->DownTool(), b);
+      EXPECT_EQ(View->ArmedItem, TFSymbols::Info(b).Arm);
+    }
+    EXPECT_TRUE(key(c.Key));
+    EXPECT_TRUE(Palette->CBPointSymbols->Down());
+    EXPECT_EQ(Palette->DownTool(), TFSymbols::kButtonCount);
+  }
+  key('F');
+  key('F');
+  EXPECT_TRUE(key('F', ssShift));
+  EXPECT_EQ(Palette->DownTool(), B::bForte);
+  key('E');
+  EXPECT_TRUE(Palette->CBEraseSymbols->Down());
+  EXPECT_EQ(Palette->DownTool(), TFSymbols::kButtonCount);
+  key(VK_ESCAPE);
+  EXPECT_TRUE(Palette->CBPointSymbols->Down());
+  key('W');
+  EXPECT_EQ(Palette->Regime(), TInputRegime::Quick);
+  EXPECT_FALSE(key('J'));
 }
 
 TEST(SymbolsPaletteForm, TranslatedInEveryLanguage) {
