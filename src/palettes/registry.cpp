@@ -9,6 +9,7 @@
 #include "palettes/notes.h"
 #include "palettes/piano.h"
 #include "palettes/symbolpickers.h"
+#include "palettes/symbols.h"
 #include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
@@ -24,6 +25,10 @@ std::vector<TPaletteEntry>& Entries() {
       {"Notes", "TSNotes", "NotesAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFNotes(owner, context);
+       }},
+      {"Symbols", "TSSymbols", "SymbolsAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFSymbols(owner, context);
        }},
       {"Intervals", "TSIntervals", "IntervalsAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
@@ -55,6 +60,13 @@ void RegisterPaletteForms() {
     // A chosen value with its modifiers, as while entering notes.
     for (TFNotes::TButton b : {TFNotes::bNote8, TFNotes::bDot, TFNotes::bDiesis}) form->Button(b)->SetDown(true);
     form->CBPointNotes->SetDown(false);
+    return form;
+  });
+  // The symbols palette with an accent chosen.
+  RegisterForm("FSymbols", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    auto form = std::make_unique<TFSymbols>(nullptr, TPaletteContext{});
+    form->Button(TFSymbols::bAccentRight)->SetDown(true);
+    form->CBPointSymbols->SetDown(false);
     return form;
   });
   // Each picker of the palette, open under its button.

@@ -35,7 +35,7 @@ SAME_IN = {
             "Arrangement", "Applications", "Tab", "Clip", "Fade", "Skin", "Skins", "Pause", "Variation",
             "Orchestration", "Accolade", "Contrôle", "Section", "Sections", "Menu", "Silence", "Distance", "Message",
             "Messages", "Type", "Transport", "Double", "Simple", "Description", "Collection", "Copie", "Balance",
-            "Articulation", "Expression", "Effets", "Menus", "Pitch bend", "Triangle", "Transpositions",
+            "Articulation", "Accent", "Expression", "Effets", "Menus", "Pitch bend", "Triangle", "Transpositions",
             "Composition", "Inscription", "Date", "Rectangle", "Ellipse", "Arc", "Style", "Transparent",
             "Version %s", "Portrait", "Pixels"},
     "ITA": {"Tab", "Clip", "Fade", "Skin", "Skins", "Editor", "Controller", "Pitch bend", "Mixer", "Font", "Layout",

@@ -18,6 +18,7 @@
 #include "base/safefile.h"
 #include "base/strings.h"
 #include "palettes/notes.h"
+#include "palettes/symbols.h"
 #include "palettes/piano.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
@@ -358,3 +359,25 @@ TEST_F(MainWindowTest, TheHelperContextFollowsTheDocumentsAndTheToolPage) {
 
 }  // namespace
 }  // namespace qs
+
+namespace qs::test {
+namespace {
+// The Symbols palette fills its page; once the page is current, a letter
+// typed in the score or on the palette chooses the palette's tools.
+TEST_F(MainWindowTest, TheSymbolsPageTakesItsLettersFromTheScoreAndThePalette) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  main_->ShowPalette(1, false);
+  main_->ShowPalette(1, true);
+  td::ProcessMessages();
+  auto* symbols = dynamic_cast<TFSymbols*>(main_->PaletteOf(main_->ActiveTool()));
+  ASSERT_NE(symbols, nullptr);
+  td::PressKey(*doc->QSWindow, 'A');
+  EXPECT_EQ(symbols->DownTool(), TFSymbols::bAccentTop);
+  td::PressKey(*symbols->SPSymbols, 'A');
+  EXPECT_EQ(symbols->DownTool(), TFSymbols::bAccentRight);
+  td::PressKey(*symbols->CBPointSymbols, 'A');
+  EXPECT_EQ(symbols->DownTool(), TFSymbols::kButtonCount);
+}
+}  // namespace
+}  // namespace qs::test
