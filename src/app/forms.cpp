@@ -17,6 +17,7 @@
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
 #include "playback/toolpages.h"
+#include "palettes/measurenumber.h"
 #include "palettes/palette.h"
 #include "playback/waveexportform.h"
 #include "uikit/calculator.h"
@@ -58,6 +59,7 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterGuitarPalette();
   RegisterPauseCountForms();
+  RegisterMeasureNumberForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();

@@ -16,6 +16,7 @@
 #include "dialogs/pausecount.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "palettes/measurenumber.h"
 #include "palettes/notes.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
@@ -720,6 +721,21 @@ void TFProgramModule::ADeleteStaffExecute() {
 }
 void TFProgramModule::ADeleteVoiceExecute() {
   if (TFFileEditor* doc = ActiveEditor()) DeleteVoice(doc->Score());
+}
+
+void TFProgramModule::AAddMeasureExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  int count = 0;
+  bool partOnly = false;
+  if (doc && AskMeasureCount(settings_ ? &settings_->Ini() : nullptr, count, partOnly))
+    InsertMeasures(doc->Score(), count, partOnly);
+}
+void TFProgramModule::ADeleteMeasureExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  int count = 0;
+  bool partOnly = false;
+  if (doc && AskMeasureCount(settings_ ? &settings_->Ini() : nullptr, count, partOnly))
+    DeleteMeasures(doc->Score(), count, partOnly);
 }
 
 void TFProgramModule::AAddPageExecute() {

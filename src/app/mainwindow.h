@@ -215,6 +215,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ADeletePartExecute();
   void ADeleteStaffExecute();
   void ADeleteVoiceExecute();
+  void AAddMeasureExecute();
+  void ADeleteMeasureExecute();
   void AAddPageExecute();
   void ADeletePageExecute();
   void AGotoBeginExecute();
