@@ -83,7 +83,7 @@ const std::vector<TCommand>& CommandTable() {
       {"AAddMeasure", 0, -1, S::Document, &M::AAddMeasureExecute},
       {"ADeleteMeasure", 0, -1, S::Document, &M::ADeleteMeasureExecute},
       {"AMeasureUnion", 0, -1, S::Document, nullptr},
-      {"AMeasureProperties", 0, -1, S::Document, nullptr},
+      {"AMeasureProperties", 0, -1, S::Document, &M::AMeasurePropertiesExecute},
       {"AAddPage", 0, -1, S::Document, &M::AAddPageExecute},
       {"ADeletePage", 0, -1, S::Document, &M::ADeletePageExecute},
       {"AMoveUp", 0, -1, S::NotBuilt, nullptr},

@@ -9,6 +9,7 @@
 #include "chords/guitarpalette.h"
 #include "dialogs/exportdialogs.h"
 #include "dialogs/firstrun.h"
+#include "dialogs/measureproperties.h"
 #include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
@@ -60,6 +61,7 @@ void RegisterApplicationForms() {
   RegisterGuitarPalette();
   RegisterPauseCountForms();
   RegisterMeasureNumberForms();
+  RegisterMeasurePropertiesForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();

@@ -13,7 +13,9 @@
 #include "base/strings.h"
 #include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
+#include "dialogs/measureproperties.h"
 #include "dialogs/pausecount.h"
+#include "editing/measureprops.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
 #include "palettes/measurenumber.h"
@@ -736,6 +738,23 @@ void TFProgramModule::ADeleteMeasureExecute() {
   bool partOnly = false;
   if (doc && AskMeasureCount(settings_ ? &settings_->Ini() : nullptr, count, partOnly))
     DeleteMeasures(doc->Score(), count, partOnly);
+}
+void TFProgramModule::AMeasurePropertiesExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  if (!doc) return;
+  TQSScore& score = doc->Score();
+  uint16_t timeSignature = 0, staveBreak = 0, pageBreak = 0;
+  uint8_t joinActive = 0, joinStyle = 0;
+  GetMeasureProperties(score, timeSignature, staveBreak, pageBreak, joinActive, joinStyle);
+  TFMeasureProperties dialog(nullptr);
+  dialog.SetTimeSignature(timeSignature);
+  dialog.SetStaveBreak(staveBreak != 0);
+  dialog.SetJoinActive(joinActive != 0);
+  dialog.SetJoinStyle(joinStyle);
+  dialog.SetPageBreak(pageBreak);
+  if (dialog.ShowModal() != mrOk) return;
+  SetMeasureProperties(score, dialog.GetTimeSignature(), dialog.GetStaveBreak() ? 1 : 0, dialog.GetPageBreak(),
+                       dialog.GetJoinActive() ? 1 : 0, dialog.GetJoinStyle());
 }
 
 void TFProgramModule::AAddPageExecute() {

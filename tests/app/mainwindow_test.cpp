@@ -20,6 +20,8 @@
 #include "palettes/measurenumber.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
+#include "dialogs/measureproperties.h"
+#include "editing/measureprops.h"
 #include "editing/structure.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
@@ -338,6 +340,58 @@ TEST_F(MainWindowTest, MeasuresAreAddedAndDeletedInTheCountAskedAsOneUndoStep) {
       EXPECT_EQ(active->MeasureCount(), 8);
       EXPECT_EQ(other->MeasureCount(), 8);
     }
+  }
+}
+
+// Measure properties shows the cursor measure's own values and writes what
+// the user changes as one undo step; Esc changes nothing.
+TEST_F(MainWindowTest, MeasurePropertiesShowsAndChangesTheCursorMeasure) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  InsertMeasures(score, 3, false);
+  doc->QSWindow->SetCursorMeasure(1);
+  doc->QSWindow->SetCursorTick(0);
+  SetMeasureProperties(score, 0x0304, 0, 2, 1, 4);
+  struct TValues {
+    uint16_t Meter = 0, SystemBreak = 0, PageBreak = 0;
+    uint8_t JoinActive = 0, JoinStyle = 0;
+    bool operator==(const TValues&) const = default;
+  };
+  auto read = [&score] {
+    TValues v;
+    GetMeasureProperties(score, v.Meter, v.SystemBreak, v.PageBreak, v.JoinActive, v.JoinStyle);
+    return v;
+  };
+  const TValues before = read();
+  ASSERT_TRUE((before == TValues{0x0304, 0, 2, 1, 4}));
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Esc");
+    const int undo = score.UndoCount();
+    auto shown = std::make_shared<TValues>();
+    td::Later([ok, shown] {
+      if (!td::WaitForModal()) return;
+      auto* d = dynamic_cast<TFMeasureProperties*>(Screen().ActiveForm());
+      if (!d) return;
+      *shown = {d->GetTimeSignature(), d->GetStaveBreak(), d->GetPageBreak(), d->GetJoinActive(), d->GetJoinStyle()};
+      if (!ok) return td::KeyToModal(VK_ESCAPE);
+      // A system break, no page break, beams over the whole measure.
+      td::Click(*d->CBLineBreak, 6, 8);
+      td::Click(*d->CBPageBreak, 6, 8);
+      td::Click(*d->CBJoinFull, 20, 20);
+      td::KeyToModal(VK_RETURN);
+    });
+    EXPECT_TRUE(main_->RunCommand("AMeasureProperties"));
+    EXPECT_TRUE((*shown == before));
+    if (!ok) {
+      EXPECT_TRUE((read() == before));
+      EXPECT_EQ(score.UndoCount(), undo);
+      continue;
+    }
+    EXPECT_TRUE((read() == TValues{0x0304, 1, 0, 1, 1}));
+    EXPECT_EQ(score.UndoCount(), undo + 1);
+    ASSERT_TRUE(main_->RunCommand("AUndo"));
+    EXPECT_TRUE((read() == before));
   }
 }
 
