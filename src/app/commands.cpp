@@ -82,7 +82,7 @@ const std::vector<TCommand>& CommandTable() {
       {"AVoiceProperties", 0, -1, S::Document, nullptr},
       {"AAddMeasure", 0, -1, S::Document, &M::AAddMeasureExecute},
       {"ADeleteMeasure", 0, -1, S::Document, &M::ADeleteMeasureExecute},
-      {"AMeasureUnion", 0, -1, S::Document, nullptr},
+      {"AMeasureUnion", 0, -1, S::Document, &M::AMeasureUnionExecute},
       {"AMeasureProperties", 0, -1, S::Document, &M::AMeasurePropertiesExecute},
       {"AAddPage", 0, -1, S::Document, &M::AAddPageExecute},
       {"ADeletePage", 0, -1, S::Document, &M::ADeletePageExecute},

@@ -18,6 +18,7 @@
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
 #include "playback/toolpages.h"
+#include "palettes/barunion.h"
 #include "palettes/measurenumber.h"
 #include "palettes/palette.h"
 #include "playback/waveexportform.h"
@@ -62,6 +63,7 @@ void RegisterApplicationForms() {
   RegisterPauseCountForms();
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();
+  RegisterBarUnionForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();

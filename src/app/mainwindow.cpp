@@ -18,6 +18,7 @@
 #include "editing/measureprops.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "palettes/barunion.h"
 #include "palettes/measurenumber.h"
 #include "palettes/notes.h"
 #include "playback/midiports.h"
@@ -739,6 +740,19 @@ void TFProgramModule::ADeleteMeasureExecute() {
   if (doc && AskMeasureCount(settings_ ? &settings_->Ini() : nullptr, count, partOnly))
     DeleteMeasures(doc->Score(), count, partOnly);
 }
+void TFProgramModule::AMeasureUnionExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  if (!doc) return;
+  uint8_t active = 0, style = 0;
+  GetMeasureJoinStyle(doc->Score(), active, style);
+  TFBarUnion dialog(nullptr);
+  dialog.Suppress = true;
+  dialog.SetActive(active != 0);
+  dialog.SetUnionStyle(style);
+  dialog.Suppress = false;
+  if (dialog.ShowModal() == mrOk) SetMeasureJoinStyle(doc->Score(), dialog.GetActive() ? 1 : 0, dialog.GetUnionStyle());
+}
+
 void TFProgramModule::AMeasurePropertiesExecute() {
   TFFileEditor* doc = ActiveEditor();
   if (!doc) return;

@@ -217,6 +217,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ADeleteVoiceExecute();
   void AAddMeasureExecute();
   void ADeleteMeasureExecute();
+  void AMeasureUnionExecute();
   void AMeasurePropertiesExecute();
   void AAddPageExecute();
   void ADeletePageExecute();

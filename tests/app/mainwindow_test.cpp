@@ -17,6 +17,7 @@
 #include "base/inifile.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "palettes/barunion.h"
 #include "palettes/measurenumber.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
@@ -393,6 +394,41 @@ TEST_F(MainWindowTest, MeasurePropertiesShowsAndChangesTheCursorMeasure) {
     ASSERT_TRUE(main_->RunCommand("AUndo"));
     EXPECT_TRUE((read() == before));
   }
+}
+
+// Join notes shows the cursor measure's own joining style and sets the one
+// chosen as one undo step; Esc changes nothing.
+TEST_F(MainWindowTest, JoinNotesShowsAndSetsTheCursorMeasuresStyle) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  SetMeasureJoinStyle(score, 1, 5);
+  auto read = [&score] {
+    uint8_t active = 0, style = 0;
+    GetMeasureJoinStyle(score, active, style);
+    return std::pair<int, int>(active, style);
+  };
+  ASSERT_EQ(read(), (std::pair<int, int>(1, 5)));
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Esc");
+    const int undo = score.UndoCount();
+    auto shown = std::make_shared<std::pair<int, int>>();
+    td::Later([ok, shown] {
+      if (!td::WaitForModal()) return;
+      auto* d = dynamic_cast<TFBarUnion*>(Screen().ActiveForm());
+      if (!d) return;
+      *shown = {d->GetActive(), d->GetUnionStyle()};
+      if (!ok) return td::KeyToModal(VK_ESCAPE);
+      td::Click(*d->CBSize, 20, 20);  // by the beats
+      td::KeyToModal(VK_RETURN);
+    });
+    EXPECT_TRUE(main_->RunCommand("AMeasureUnion"));
+    EXPECT_EQ(*shown, (std::pair<int, int>(1, 5)));
+    EXPECT_EQ(read(), (std::pair<int, int>(1, ok ? 2 : 5)));
+    EXPECT_EQ(score.UndoCount(), undo + (ok ? 1 : 0));
+  }
+  ASSERT_TRUE(main_->RunCommand("AUndo"));
+  EXPECT_EQ(read(), (std::pair<int, int>(1, 5)));
 }
 
 // The Notes palette stands docked on the first tool page and fills it, and
