@@ -10,6 +10,7 @@
 #include "chords/guitarpalette.h"
 #include "dialogs/exportdialogs.h"
 #include "dialogs/firstrun.h"
+#include "dialogs/measureproperties.h"
 #include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
@@ -18,6 +19,8 @@
 #include "playback/editorhosts.h"
 #include "playback/eventproperties.h"
 #include "playback/toolpages.h"
+#include "palettes/barunion.h"
+#include "palettes/measurenumber.h"
 #include "palettes/palette.h"
 #include "playback/waveexportform.h"
 #include "uikit/calculator.h"
@@ -60,6 +63,9 @@ void RegisterApplicationForms() {
   RegisterGuitarPalette();
   RegisterChordsPalette();
   RegisterPauseCountForms();
+  RegisterMeasureNumberForms();
+  RegisterMeasurePropertiesForms();
+  RegisterBarUnionForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();

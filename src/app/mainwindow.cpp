@@ -14,9 +14,13 @@
 #include "chords/chordspalette.h"
 #include "chords/guitarpalette.h"
 #include "dialogs/libraries.h"
+#include "dialogs/measureproperties.h"
 #include "dialogs/pausecount.h"
+#include "editing/measureprops.h"
 #include "editing/structure.h"
 #include "interchange/importmidiform.h"
+#include "palettes/barunion.h"
+#include "palettes/measurenumber.h"
 #include "palettes/notes.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
@@ -731,6 +735,51 @@ void TFProgramModule::ADeleteStaffExecute() {
 }
 void TFProgramModule::ADeleteVoiceExecute() {
   if (TFFileEditor* doc = ActiveEditor()) DeleteVoice(doc->Score());
+}
+
+void TFProgramModule::AAddMeasureExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  int count = 0;
+  bool partOnly = false;
+  if (doc && AskMeasureCount(settings_ ? &settings_->Ini() : nullptr, count, partOnly))
+    InsertMeasures(doc->Score(), count, partOnly);
+}
+void TFProgramModule::ADeleteMeasureExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  int count = 0;
+  bool partOnly = false;
+  if (doc && AskMeasureCount(settings_ ? &settings_->Ini() : nullptr, count, partOnly))
+    DeleteMeasures(doc->Score(), count, partOnly);
+}
+void TFProgramModule::AMeasureUnionExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  if (!doc) return;
+  uint8_t active = 0, style = 0;
+  GetMeasureJoinStyle(doc->Score(), active, style);
+  TFBarUnion dialog(nullptr);
+  dialog.Suppress = true;
+  dialog.SetActive(active != 0);
+  dialog.SetUnionStyle(style);
+  dialog.Suppress = false;
+  if (dialog.ShowModal() == mrOk) SetMeasureJoinStyle(doc->Score(), dialog.GetActive() ? 1 : 0, dialog.GetUnionStyle());
+}
+
+void TFProgramModule::AMeasurePropertiesExecute() {
+  TFFileEditor* doc = ActiveEditor();
+  if (!doc) return;
+  TQSScore& score = doc->Score();
+  uint16_t timeSignature = 0, staveBreak = 0, pageBreak = 0;
+  uint8_t joinActive = 0, joinStyle = 0;
+  GetMeasureProperties(score, timeSignature, staveBreak, pageBreak, joinActive, joinStyle);
+  TFMeasureProperties dialog(nullptr);
+  dialog.SetTimeSignature(timeSignature);
+  dialog.SetStaveBreak(staveBreak != 0);
+  dialog.SetJoinActive(joinActive != 0);
+  dialog.SetJoinStyle(joinStyle);
+  dialog.SetPageBreak(pageBreak);
+  if (dialog.ShowModal() != mrOk) return;
+  SetMeasureProperties(score, dialog.GetTimeSignature(), dialog.GetStaveBreak() ? 1 : 0, dialog.GetPageBreak(),
+                       dialog.GetJoinActive() ? 1 : 0, dialog.GetJoinStyle());
 }
 
 void TFProgramModule::AAddPageExecute() {

@@ -215,6 +215,10 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ADeletePartExecute();
   void ADeleteStaffExecute();
   void ADeleteVoiceExecute();
+  void AAddMeasureExecute();
+  void ADeleteMeasureExecute();
+  void AMeasureUnionExecute();
+  void AMeasurePropertiesExecute();
   void AAddPageExecute();
   void ADeletePageExecute();
   void AGotoBeginExecute();

@@ -1,5 +1,6 @@
 #include "editing/structure.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "editing/command.h"
@@ -124,10 +125,14 @@ void DeleteMeasures(TQSScore& score, int count, bool partOnly) {
   if (!cmd.HasView() || count <= 0) return;
   const int M = cmd.Cursor().Measure;
   bool deleted = false;
-  // Recorded in ascending order, freed from the last.
+  // Recorded in ascending order, freed from the last. A part (and its
+  // piece) keeps one measure: without any the cursor has no place to add
+  // measures back.
   auto drop = [&](auto& list, auto&& entry, auto&& snapshot) {
     std::vector<std::remove_reference_t<decltype(*list[0])>*> doomed;
-    for (int i = M; i < M + count && i < static_cast<int>(list.size()); ++i)
+    const int size = static_cast<int>(list.size());
+    const int end = std::min(M + count, M <= 0 ? size - 1 : size);
+    for (int i = M; i < end; ++i)
       if (i >= 0) doomed.push_back(list[static_cast<size_t>(i)]);
     if (doomed.empty()) return;
     cmd.Open();

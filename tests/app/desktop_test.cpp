@@ -64,7 +64,7 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
      "+++++"},
     // Built, with a document.
     {"AClose ACloseAll ASaveAs AHide AGotoBegin AGotoEnd AFirst APrev ANext ALast AZoomIn AZoomOut AActualScale "
-     "AAddPiece AAddPart AAddStaff AAddVoice AAddPage ADeletePage AReverce AExportImage AExportPDF AExportWave "
+     "AAddPiece AAddPart AAddStaff AAddVoice AAddMeasure ADeleteMeasure AMeasureUnion AMeasureProperties AAddPage ADeletePage AReverce AExportImage AExportPDF AExportWave "
      "AMailTo APrint APreview",
      "-++++"},
     {"ASave", "--+-+"},
@@ -84,7 +84,7 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
     {"ADeletePiece ADeletePart ADeleteStaff ADeleteVoice", "-----"},
     // Not built yet: present and never enabled, whatever the state.
     {"ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs AToggleBookmarks AGotoBookmarks ACompositionProperties APieceProperties APartProperties "
-     "AStaffProperties AVoiceProperties AAddMeasure ADeleteMeasure AMeasureUnion AMeasureProperties AMoveUp "
+     "AStaffProperties AVoiceProperties AMoveUp "
      "AMoveDown ASymbolList ATermList ADynamic ATempo AChordList AGuitars "
      "ATransports AInstruments AQuickTour",
      "-----"},

@@ -17,14 +17,21 @@
 #include "base/inifile.h"
 #include "base/safefile.h"
 #include "base/strings.h"
+#include "palettes/barunion.h"
+#include "palettes/measurenumber.h"
 #include "palettes/notes.h"
 #include "palettes/symbols.h"
 #include "palettes/piano.h"
+#include "dialogs/measureproperties.h"
+#include "editing/measureprops.h"
+#include "editing/structure.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "platform/actions.h"
 #include "platform/keys.h"
+#include "platform/stdctrls.h"
 #include "platform/testdriver.h"
+#include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
 #include "uikit/language.h"
@@ -278,6 +285,152 @@ TEST(FormRegistry, TheProgramsOwnFormsHaveTheirTextsInEveryLanguage) {
 }
 
 }  // namespace
+
+// Add measures and Delete measures ask the count and whether only the
+// active part changes, and act at the cursor's measure as one undo step;
+// the dialog keeps the part-only choice for the next time.
+TEST_F(MainWindowTest, MeasuresAreAddedAndDeletedInTheCountAskedAsOneUndoStep) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  ASSERT_TRUE(main_->RunCommand("AAddPart"));
+  TQSPiece* piece = score.CurrentPiece();
+  ASSERT_EQ(piece->PartCount(), 2);
+  struct TCase {
+    const char* Command;
+    const char* Typed;  // nullptr: Esc
+    bool PartOnly;
+    int Cursor;         // the cursor's measure
+    int Active, Other;  // measures of the two parts afterwards, from 8 each
+  } const cases[] = {
+      {"AAddMeasure", "3", false, 1, 11, 11},    {"AAddMeasure", "2", true, 1, 10, 8},
+      {"ADeleteMeasure", "3", false, 1, 5, 5},   {"ADeleteMeasure", "2", true, 1, 6, 8},
+      {"AAddMeasure", nullptr, false, 1, 8, 8},  {"ADeleteMeasure", "20", false, 3, 3, 3},
+      // Every measure from the first: the last one stays.
+      {"ADeleteMeasure", "20", false, 0, 1, 1},  {"ADeleteMeasure", "20", true, 0, 1, 8},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::string(c.Command) + " " + (c.Typed ? c.Typed : "Esc") + (c.PartOnly ? " part only" : ""));
+    // Each case from 8 measures in both parts.
+    TQSPart* active = score.CurrentPart();
+    TQSPart* other = piece->GetPart(0) == active ? piece->GetPart(1) : piece->GetPart(0);
+    while (active->MeasureCount() < 8 || other->MeasureCount() < 8)
+      InsertMeasures(score, 8 - std::min(active->MeasureCount(), other->MeasureCount()), false);
+    doc->QSWindow->SetCursorMeasure(c.Cursor);
+    doc->QSWindow->SetCursorTick(0);
+    const int undo = score.UndoCount();
+    auto shown = std::make_shared<std::string>();
+    td::Later([c, shown] {
+      if (!td::WaitForModal()) return;
+      auto* dialog = dynamic_cast<TFMeasureNumber*>(Screen().ActiveForm());
+      if (!dialog) return;
+      *shown = dialog->LStart->Caption();
+      if (!c.Typed) return td::KeyToModal(VK_ESCAPE);
+      td::KeyToModal(VK_END);
+      for (int i = 0; i < 3; ++i) td::KeyToModal(VK_BACK);
+      td::TypeToModal(c.Typed);
+      if (dialog->CBActivePartOnly->Checked() != c.PartOnly) td::Click(*dialog->CBActivePartOnly, 6, 8);
+      td::KeyToModal(VK_RETURN);
+    });
+    EXPECT_TRUE(main_->RunCommand(c.Command));
+    EXPECT_EQ(*shown, "Number of measures");
+    EXPECT_EQ(active->MeasureCount(), c.Active);
+    EXPECT_EQ(other->MeasureCount(), c.Other);
+    EXPECT_EQ(score.UndoCount(), undo + (c.Typed ? 1 : 0));
+    if (c.Typed) {
+      ASSERT_TRUE(main_->RunCommand("AUndo"));
+      EXPECT_EQ(active->MeasureCount(), 8);
+      EXPECT_EQ(other->MeasureCount(), 8);
+    }
+  }
+}
+
+// Measure properties shows the cursor measure's own values and writes what
+// the user changes as one undo step; Esc changes nothing.
+TEST_F(MainWindowTest, MeasurePropertiesShowsAndChangesTheCursorMeasure) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  InsertMeasures(score, 3, false);
+  doc->QSWindow->SetCursorMeasure(1);
+  doc->QSWindow->SetCursorTick(0);
+  SetMeasureProperties(score, 0x0304, 0, 2, 1, 4);
+  struct TValues {
+    uint16_t Meter = 0, SystemBreak = 0, PageBreak = 0;
+    uint8_t JoinActive = 0, JoinStyle = 0;
+    bool operator==(const TValues&) const = default;
+  };
+  auto read = [&score] {
+    TValues v;
+    GetMeasureProperties(score, v.Meter, v.SystemBreak, v.PageBreak, v.JoinActive, v.JoinStyle);
+    return v;
+  };
+  const TValues before = read();
+  ASSERT_TRUE((before == TValues{0x0304, 0, 2, 1, 4}));
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Esc");
+    const int undo = score.UndoCount();
+    auto shown = std::make_shared<TValues>();
+    td::Later([ok, shown] {
+      if (!td::WaitForModal()) return;
+      auto* d = dynamic_cast<TFMeasureProperties*>(Screen().ActiveForm());
+      if (!d) return;
+      *shown = {d->GetTimeSignature(), d->GetStaveBreak(), d->GetPageBreak(), d->GetJoinActive(), d->GetJoinStyle()};
+      if (!ok) return td::KeyToModal(VK_ESCAPE);
+      // A system break, no page break, beams over the whole measure.
+      td::Click(*d->CBLineBreak, 6, 8);
+      td::Click(*d->CBPageBreak, 6, 8);
+      td::Click(*d->CBJoinFull, 20, 20);
+      td::KeyToModal(VK_RETURN);
+    });
+    EXPECT_TRUE(main_->RunCommand("AMeasureProperties"));
+    EXPECT_TRUE((*shown == before));
+    if (!ok) {
+      EXPECT_TRUE((read() == before));
+      EXPECT_EQ(score.UndoCount(), undo);
+      continue;
+    }
+    EXPECT_TRUE((read() == TValues{0x0304, 1, 0, 1, 1}));
+    EXPECT_EQ(score.UndoCount(), undo + 1);
+    ASSERT_TRUE(main_->RunCommand("AUndo"));
+    EXPECT_TRUE((read() == before));
+  }
+}
+
+// Join notes shows the cursor measure's own joining style and sets the one
+// chosen as one undo step; Esc changes nothing.
+TEST_F(MainWindowTest, JoinNotesShowsAndSetsTheCursorMeasuresStyle) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  SetMeasureJoinStyle(score, 1, 5);
+  auto read = [&score] {
+    uint8_t active = 0, style = 0;
+    GetMeasureJoinStyle(score, active, style);
+    return std::pair<int, int>(active, style);
+  };
+  ASSERT_EQ(read(), (std::pair<int, int>(1, 5)));
+  for (const bool ok : {false, true}) {
+    SCOPED_TRACE(ok ? "OK" : "Esc");
+    const int undo = score.UndoCount();
+    auto shown = std::make_shared<std::pair<int, int>>();
+    td::Later([ok, shown] {
+      if (!td::WaitForModal()) return;
+      auto* d = dynamic_cast<TFBarUnion*>(Screen().ActiveForm());
+      if (!d) return;
+      *shown = {d->GetActive(), d->GetUnionStyle()};
+      if (!ok) return td::KeyToModal(VK_ESCAPE);
+      td::Click(*d->CBSize, 20, 20);  // by the beats
+      td::KeyToModal(VK_RETURN);
+    });
+    EXPECT_TRUE(main_->RunCommand("AMeasureUnion"));
+    EXPECT_EQ(*shown, (std::pair<int, int>(1, 5)));
+    EXPECT_EQ(read(), (std::pair<int, int>(1, ok ? 2 : 5)));
+    EXPECT_EQ(score.UndoCount(), undo + (ok ? 1 : 0));
+  }
+  ASSERT_TRUE(main_->RunCommand("AUndo"));
+  EXPECT_EQ(read(), (std::pair<int, int>(1, 5)));
+}
 
 // The Notes palette stands docked on the first tool page and fills it, and
 // its chosen value reaches the active document (the real clicks into the
