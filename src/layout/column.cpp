@@ -237,13 +237,27 @@ void MeasureWidth(TLayoutContext& c, bool hasMeasure) {
     if (c.Col.FirstPositionChanged) c.RaiseLeftRoom(0, LeftRoom(slot->Positions[0]) + 2);
     minimumRooms();
     const std::vector<uint16_t>& pos = slot->Positions;
-    int64_t content = 8 * LeftRoom(pos[0]);
-    for (int tick = 0; tick < last; ++tick) {
-      int gap = 8 * (RightRoom(pos[static_cast<size_t>(tick)]) + LeftRoom(pos[static_cast<size_t>(tick) + 1]));
-      if (gap > 0 && c.NoteInterval > 0) gap += c.NoteInterval;
-      content += gap;
+    // Every measure of a pass walks all its ticks, most of them without
+    // room: only the ticks that ask for room are visited. The width is the
+    // sum of all rooms and a note interval for every gap between two ticks
+    // with room on either side of it.
+    const uint16_t* p = pos.data();
+    int64_t rooms = 0, gaps = 0;
+    int counted = -1;  // the last gap counted
+    for (int t = NextRoomTick(p, 0, last + 1); t <= last; t = NextRoomTick(p, t + 1, last + 1)) {
+      const int left = LeftRoom(p[t]), right = RightRoom(p[t]);
+      rooms += left + right;
+      if (left > 0 && t > 0 && counted != t - 1) {
+        ++gaps;
+        counted = t - 1;
+      }
+      if (right > 0 && t < last) {
+        ++gaps;
+        counted = t;
+      }
     }
-    content += 8 * RightRoom(pos[static_cast<size_t>(last)]);
+    int64_t content = 8 * rooms;
+    if (c.NoteInterval > 0) content += int64_t{c.NoteInterval} * gaps;
     slot->ContentWidth = static_cast<uint16_t>(std::clamp<int64_t>(content, 0, 0xFFFF));
     g = int64_t(slot->BeginBarWidth) + slot->ClefWidth + slot->KeyWidth + slot->MeterWidth + slot->RepeatBarWidth +
         slot->InnerBarWidth + slot->ContentWidth;
