@@ -492,7 +492,11 @@ void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure) {
         useStaff(bend->Fields.StaffVoice);
         LayoutBend(c, *bend);
       }
-    } else if (auto* mark = dynamic_cast<TQSMark*>(item); mark && type != kind::Clef && type != kind::Key) {
+    } else if (type == kind::Clef || type == kind::Key || type == kind::Note || type == kind::Pause ||
+               type == kind::Vorschlag) {
+      // Clefs and keys belong to the column; notes, rests and grace groups
+      // are no marks (and finding that out by their class is slow).
+    } else if (auto* mark = dynamic_cast<TQSMark*>(item)) {
       useStaff(mark->Fields.StaffVoice);
       LayoutMark(c, *mark);
     }

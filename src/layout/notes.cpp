@@ -446,7 +446,8 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
 TQSCalcEvent* FindTiedEvent(const TLayoutContext& c, const TQSCalcMeasure* slot, const TQSNote& note, int end) {
   if (!slot) return nullptr;
   for (TQSCalcEvent* ev : slot->SpanningItems) {
-    const auto* other = dynamic_cast<const TQSNote*>(ev->Item);
+    const TQSItem* item = ev->Item;
+    const auto* other = item && item->ItemType == kind::Note ? static_cast<const TQSNote*>(item) : nullptr;
     if (!other || ev->Tremolo != 0 || other == &note) continue;
     const TQSMeasure* m = other->GetMeasure();
     if (other->Fields.StaffVoice == note.Fields.StaffVoice && other->SoundingKey == note.SoundingKey &&
