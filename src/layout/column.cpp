@@ -67,7 +67,7 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
 void LayoutKeyMark(TLayoutContext& c, TQSMark& mark) {
   TQSCalcMeasure* slot = c.Slot;
   TQSCalcPagePart& pp = PagePart(c);
-  const auto* inForce = dynamic_cast<const TQSMark*>(pp.KeySignature);
+  const auto* inForce = ClassCast<const TQSMark>(pp.KeySignature);
   if (KindOf(mark) == 0 && !inForce) return;
   int width;
   if (inForce && inForce->Fields.Kind != 0) {
@@ -134,7 +134,7 @@ void LayoutNoteRepeat(TLayoutContext& c, TQSMark& mark, int k, std::vector<int16
   if (piece->VisitCount > 0 && piece->VisitCount <= static_cast<int>(piece->Visits.size())) {
     const int m = piece->Visits[static_cast<size_t>(piece->VisitCount) - 1]->Measure;
     auto* last = m >= 0 && m < static_cast<int>(piece->Slots.size())
-                     ? dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)])
+                     ? ClassCast<TQSCalcMeasure>(piece->Slots[static_cast<size_t>(m)])
                      : nullptr;
     if (last) CopyStaffEvents(c, last, last->EventCount, sv, tick, last->Length, last->Length + tick - beat);
   }
@@ -191,7 +191,7 @@ void FirstLoopItem(TLayoutContext& c, TQSItem& item, int k, std::vector<int16_t>
   }
   if (type == kind::Key) {
     if (k == 0)
-      if (auto* mark = dynamic_cast<TQSMark*>(&item)) LayoutKeyMark(c, *mark);
+      if (auto* mark = ClassCast<TQSMark>(&item)) LayoutKeyMark(c, *mark);
     return;
   }
   const int sv = item.StaffVoice();
@@ -201,7 +201,7 @@ void FirstLoopItem(TLayoutContext& c, TQSItem& item, int k, std::vector<int16_t>
     JoinChord(c, item);
     return;
   }
-  auto* mark = dynamic_cast<TQSMark*>(&item);
+  auto* mark = ClassCast<TQSMark>(&item);
   if (!mark) return;
   switch (type) {
     case kind::Clef: LayoutClefMark(c, *mark, k); break;
@@ -273,7 +273,7 @@ void MeasureWidth(TLayoutContext& c, bool hasMeasure) {
 void UnisonCheck(TLayoutContext& c) {
   TQSCalcMeasure* slot = c.Slot;
   for (TQSCalcItem* long_ : c.Col.LongNotes) {
-    auto* note = dynamic_cast<TQSNote*>(long_->Item);
+    auto* note = ClassCast<TQSNote>(long_->Item);
     if (!note) continue;
     for (int i = 0; i < slot->ItemCount; ++i) {
       TQSCalcItem* x = slot->Items.At(i);

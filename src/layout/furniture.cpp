@@ -130,7 +130,7 @@ void LayoutSystemKeys(TLayoutContext& c) {
 
 int RepeatInstrumentNames(TLayoutContext& c) {
   const TQSPiece* piece = c.Piece;
-  auto* first = piece->Slots.empty() ? nullptr : dynamic_cast<TQSCalcMeasure*>(piece->Slots[0]);
+  auto* first = piece->Slots.empty() ? nullptr : ClassCast<TQSCalcMeasure>(piece->Slots[0]);
   if (!first || first == c.Slot) return 0;
   int widest = 0;
   for (const auto& name : first->NameElements) {

@@ -126,7 +126,7 @@ void FixLinksFrom(TQSScore& score, int fromPage, int g, int h) {
       for (size_t m = static_cast<size_t>(first); m < measures.size(); ++m) FixLinks(measures[m]->Items, fromPage);
     }
     if (fromPage > 0 && index == g && !piece->Slots.empty())
-      if (auto* slot0 = dynamic_cast<TQSCalcMeasure*>(piece->Slots[0]))
+      if (auto* slot0 = ClassCast<TQSCalcMeasure>(piece->Slots[0]))
         for (const auto& name : slot0->NameElements)
           if (name->Item) FixLink(name->Item, fromPage);
   }
@@ -420,7 +420,7 @@ void PrepareSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
   slot->RowCount = static_cast<uint32_t>(std::max(rows, 0));
   slot->KeyByPart.assign(slot->PartCount, nullptr);
   slot->ClefByRow.assign(slot->RowCount, nullptr);
-  auto* prev = h > 0 ? dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(h) - 1]) : nullptr;
+  auto* prev = h > 0 ? ClassCast<TQSCalcMeasure>(piece->Slots[static_cast<size_t>(h) - 1]) : nullptr;
   if (prev) {
     std::copy_n(prev->KeyByPart.begin(), std::min(prev->KeyByPart.size(), slot->KeyByPart.size()),
                 slot->KeyByPart.begin());
