@@ -68,7 +68,7 @@ TQSCalcStaff* PartRow(TLayoutContext& c, int staff) {
 
 void PlaceAccidental(TLayoutContext& c, TQSMark& acc) {
   TQSNote* note = nullptr;
-  if (auto* holder = dynamic_cast<TQSItemHolder*>(acc.Owner())) note = dynamic_cast<TQSNote*>(holder);
+  if (auto* holder = dynamic_cast<TQSItemHolder*>(acc.Owner())) note = ClassCast<TQSNote>(holder);
   if (!note) return;
   const int k = acc.Fields.Kind;
   int room = AccidentalWidth(k);
@@ -247,7 +247,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   note.AccidentalDisplay = 0;
   if (!tab)
     for (TQSItem* item : note.Items)
-      if (auto* acc = item->ItemType == kind::Accidental ? dynamic_cast<TQSMark*>(item) : nullptr)
+      if (auto* acc = item->ItemType == kind::Accidental ? ClassCast<TQSMark>(item) : nullptr)
         ApplyAccidental(acc->Fields.Kind, note.AccidentalDisplay, alteration, inForce);
   const int key = NaturalKey(note.Fields.Pitch) + alteration + (c.Part ? c.Part->TransportShift() : 0);
   note.SoundingKey = static_cast<uint8_t>(std::clamp(key, 0, 127));
@@ -281,9 +281,9 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
   int shift = 0;  // accidentals stand side by side left of the head
   for (TQSItem* item : note.Items) {
     if (item->ItemType == kind::Liga) {
-      if (auto* tie = dynamic_cast<TQSLiga*>(item)) LayoutGraceTie(c, g, *tie, distance, y);
+      if (auto* tie = ClassCast<TQSLiga>(item)) LayoutGraceTie(c, g, *tie, distance, y);
     } else if (item->ItemType == kind::Accidental && !tab) {
-      auto* acc = dynamic_cast<TQSMark*>(item);
+      auto* acc = ClassCast<TQSMark>(item);
       if (!acc) continue;
       const int accidentalWidth = AccidentalGlyphWidth(c, acc->Fields.Kind, 88);
       shift += accidentalWidth;
@@ -294,7 +294,7 @@ void LayoutGraceNote(TLayoutContext& c, TGraceWork& g, TQSNote& note) {
       e->Box = {left - c.Scaled(shift), line + c.Scaled(ext.Top), c.Scaled(accidentalWidth),
                 line + c.Scaled(ext.Bottom)};
     } else if (item->ItemType == kind::Effect && c.PercussionClef) {
-      if (auto* effect = dynamic_cast<TQSEffect*>(item)) SetEffectSound(c, *effect, note);
+      if (auto* effect = ClassCast<TQSEffect>(item)) SetEffectSound(c, *effect, note);
     }
   }
 
@@ -404,7 +404,7 @@ void PlaceAccidentals(TLayoutContext& c) {
     TQSItem* item = *it;
     if (item->ItemType == kind::Accidental) {
       accidentals = true;
-      if (auto* acc = dynamic_cast<TQSMark*>(item)) PlaceAccidental(c, *acc);
+      if (auto* acc = ClassCast<TQSMark>(item)) PlaceAccidental(c, *acc);
     } else {
       others = true;
     }
@@ -415,7 +415,7 @@ void PlaceAccidentals(TLayoutContext& c) {
         if (auto* group = dynamic_cast<TQSVorschlag*>(item)) PlaceGraceGroup(c, *group, accidentals);
         continue;
       }
-      auto* mark = dynamic_cast<TQSMark*>(item);
+      auto* mark = ClassCast<TQSMark>(item);
       if (!mark) continue;
       switch (item->ItemType) {
         case kind::Clef: PlaceClefChange(c, *mark); break;

@@ -67,7 +67,7 @@ void LayoutClefMark(TLayoutContext& c, TQSMark& mark, int k) {
 void LayoutKeyMark(TLayoutContext& c, TQSMark& mark) {
   TQSCalcMeasure* slot = c.Slot;
   TQSCalcPagePart& pp = PagePart(c);
-  const auto* inForce = dynamic_cast<const TQSMark*>(pp.KeySignature);
+  const auto* inForce = ClassCast<const TQSMark>(pp.KeySignature);
   if (KindOf(mark) == 0 && !inForce) return;
   int width;
   if (inForce && inForce->Fields.Kind != 0) {
@@ -134,7 +134,7 @@ void LayoutNoteRepeat(TLayoutContext& c, TQSMark& mark, int k, std::vector<int16
   if (piece->VisitCount > 0 && piece->VisitCount <= static_cast<int>(piece->Visits.size())) {
     const int m = piece->Visits[static_cast<size_t>(piece->VisitCount) - 1]->Measure;
     auto* last = m >= 0 && m < static_cast<int>(piece->Slots.size())
-                     ? dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(m)])
+                     ? ClassCast<TQSCalcMeasure>(piece->Slots[static_cast<size_t>(m)])
                      : nullptr;
     if (last) CopyStaffEvents(c, last, last->EventCount, sv, tick, last->Length, last->Length + tick - beat);
   }
@@ -191,7 +191,7 @@ void FirstLoopItem(TLayoutContext& c, TQSItem& item, int k, std::vector<int16_t>
   }
   if (type == kind::Key) {
     if (k == 0)
-      if (auto* mark = dynamic_cast<TQSMark*>(&item)) LayoutKeyMark(c, *mark);
+      if (auto* mark = ClassCast<TQSMark>(&item)) LayoutKeyMark(c, *mark);
     return;
   }
   const int sv = item.StaffVoice();
@@ -201,7 +201,7 @@ void FirstLoopItem(TLayoutContext& c, TQSItem& item, int k, std::vector<int16_t>
     JoinChord(c, item);
     return;
   }
-  auto* mark = dynamic_cast<TQSMark*>(&item);
+  auto* mark = ClassCast<TQSMark>(&item);
   if (!mark) return;
   switch (type) {
     case kind::Clef: LayoutClefMark(c, *mark, k); break;
@@ -237,13 +237,27 @@ void MeasureWidth(TLayoutContext& c, bool hasMeasure) {
     if (c.Col.FirstPositionChanged) c.RaiseLeftRoom(0, LeftRoom(slot->Positions[0]) + 2);
     minimumRooms();
     const std::vector<uint16_t>& pos = slot->Positions;
-    int64_t content = 8 * LeftRoom(pos[0]);
-    for (int tick = 0; tick < last; ++tick) {
-      int gap = 8 * (RightRoom(pos[static_cast<size_t>(tick)]) + LeftRoom(pos[static_cast<size_t>(tick) + 1]));
-      if (gap > 0 && c.NoteInterval > 0) gap += c.NoteInterval;
-      content += gap;
+    // Every measure of a pass walks all its ticks, most of them without
+    // room: only the ticks that ask for room are visited. The width is the
+    // sum of all rooms and a note interval for every gap between two ticks
+    // with room on either side of it.
+    const uint16_t* p = pos.data();
+    int64_t rooms = 0, gaps = 0;
+    int counted = -1;  // the last gap counted
+    for (int t = NextRoomTick(p, 0, last + 1); t <= last; t = NextRoomTick(p, t + 1, last + 1)) {
+      const int left = LeftRoom(p[t]), right = RightRoom(p[t]);
+      rooms += left + right;
+      if (left > 0 && t > 0 && counted != t - 1) {
+        ++gaps;
+        counted = t - 1;
+      }
+      if (right > 0 && t < last) {
+        ++gaps;
+        counted = t;
+      }
     }
-    content += 8 * RightRoom(pos[static_cast<size_t>(last)]);
+    int64_t content = 8 * rooms;
+    if (c.NoteInterval > 0) content += int64_t{c.NoteInterval} * gaps;
     slot->ContentWidth = static_cast<uint16_t>(std::clamp<int64_t>(content, 0, 0xFFFF));
     g = int64_t(slot->BeginBarWidth) + slot->ClefWidth + slot->KeyWidth + slot->MeterWidth + slot->RepeatBarWidth +
         slot->InnerBarWidth + slot->ContentWidth;
@@ -259,7 +273,7 @@ void MeasureWidth(TLayoutContext& c, bool hasMeasure) {
 void UnisonCheck(TLayoutContext& c) {
   TQSCalcMeasure* slot = c.Slot;
   for (TQSCalcItem* long_ : c.Col.LongNotes) {
-    auto* note = dynamic_cast<TQSNote*>(long_->Item);
+    auto* note = ClassCast<TQSNote>(long_->Item);
     if (!note) continue;
     for (int i = 0; i < slot->ItemCount; ++i) {
       TQSCalcItem* x = slot->Items.At(i);

@@ -6,6 +6,7 @@
 // its elements through NewElement.
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <map>
 #include <string>
 #include <string_view>
@@ -32,6 +33,20 @@ struct TQSSpacingTables;
 // 255 (it would spill into the other half).
 inline int LeftRoom(uint16_t entry) { return entry >> 8; }
 inline int RightRoom(uint16_t entry) { return entry & 0xFF; }
+
+// The first of the ticks from..end-1 of a Positions array that asks for
+// room, end when none does. Most ticks ask for none: they are passed over
+// sixteen at a time.
+inline int NextRoomTick(const uint16_t* positions, int from, int end) {
+  int t = from;
+  for (; t + 16 <= end; t += 16) {
+    uint64_t w[4];
+    std::memcpy(w, positions + t, sizeof w);
+    if ((w[0] | w[1] | w[2] | w[3]) != 0) break;
+  }
+  while (t < end && positions[t] == 0) ++t;
+  return t;
+}
 
 // The measuring canvas of the pass: a font that keeps its name, size and
 // style until a step changes them (a style set by one step stays in force

@@ -29,7 +29,7 @@ int ClampLevel(int64_t value) { return static_cast<int>(std::clamp<int64_t>(valu
 TQSCalcMeasure* SlotOf(const TQSPiece& piece, int measure) {
   if (measure < 0 || measure > piece.LastLaidOutMeasure || measure >= static_cast<int>(piece.Slots.size()))
     return nullptr;
-  return dynamic_cast<TQSCalcMeasure*>(piece.Slots[static_cast<size_t>(measure)]);
+  return ClassCast<TQSCalcMeasure>(piece.Slots[static_cast<size_t>(measure)]);
 }
 
 // The table entries in use: the count, but never beyond the table.

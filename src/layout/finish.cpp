@@ -169,7 +169,10 @@ void JustifySystem(TLayoutContext& c) {
 namespace {
 
 TQSNote* OwnerNote(const TQSItem* item) {
-  return item ? dynamic_cast<TQSNote*>(dynamic_cast<TQSItemHolder*>(item->Owner())) : nullptr;
+  if (!item) return nullptr;
+  TQSItemOwner* owner = item->Owner();
+  if (owner && typeid(*owner) == typeid(TQSNote)) return static_cast<TQSNote*>(owner);
+  return dynamic_cast<TQSNote*>(dynamic_cast<TQSItemHolder*>(owner));
 }
 
 // The row of staff `staff` of the item's part in the current system.

@@ -130,7 +130,7 @@ void LayoutSystemKeys(TLayoutContext& c) {
 
 int RepeatInstrumentNames(TLayoutContext& c) {
   const TQSPiece* piece = c.Piece;
-  auto* first = piece->Slots.empty() ? nullptr : dynamic_cast<TQSCalcMeasure*>(piece->Slots[0]);
+  auto* first = piece->Slots.empty() ? nullptr : ClassCast<TQSCalcMeasure>(piece->Slots[0]);
   if (!first || first == c.Slot) return 0;
   int widest = 0;
   for (const auto& name : first->NameElements) {
@@ -172,8 +172,12 @@ struct TLyricWalk {
       TQSCalcMeasure* slot = c.System->Measures.At(k);
       const int from = k == FirstSlot ? FirstTick : 0;
       const int to = k == LastSlot ? LastTick : slot->Length - 1;
-      for (int t = std::max(from, 0); t <= std::min<int>(to, slot->Length - 1); ++t) {
-        const uint16_t entry = slot->Positions[static_cast<size_t>(t)];
+      // Ticks without room call nothing; f may change the entry it is given.
+      const uint16_t* positions = slot->Positions.data();
+      const int end = std::min<int>(to, slot->Length - 1) + 1;
+      for (int t = NextRoomTick(positions, std::max(from, 0), end); t < end;
+           t = NextRoomTick(positions, t + 1, end)) {
+        const uint16_t entry = positions[t];
         const bool high = LeftRoom(entry) > 0 && (k > FirstSlot || t > FirstTick);
         const bool low = RightRoom(entry) > 0 && (k < LastSlot || t < LastTick);
         if (high || low) f(k, t, high && !low, low);

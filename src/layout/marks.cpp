@@ -74,7 +74,7 @@ void PlaceAtNote(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   const TQSCalcItem* head = (mark.Fields.Style & TQSMark::kStyleAttached)
                                 ? FindNoteElement(c, mark.Fields.StaffVoice, mark.Fields.Time, 0, false)
                                 : nullptr;
-  const auto* note = head ? dynamic_cast<const TQSNote*>(head->Item) : nullptr;
+  const auto* note = head ? ClassCast<const TQSNote>(head->Item) : nullptr;
   if (!note) {
     MoveDown(e.Box, StaffRowTop(c, mark.Fields.StaffVoice));
     return;
@@ -108,7 +108,7 @@ void OpenHiHats(TLayoutContext& c, TQSMark& mark) {
   ClefOffsetAt(c, staff->SystemRow, mark.Fields.StaffVoice, mark.Fields.Time);
   if (!c.PercussionClef) return;
   for (TQSItem* item : m->Items) {
-    auto* note = item->ItemType == kind::Note ? dynamic_cast<TQSNote*>(item) : nullptr;
+    auto* note = item->ItemType == kind::Note ? ClassCast<TQSNote>(item) : nullptr;
     if (note && StaffOf(note->Fields.StaffVoice) == StaffOf(mark.Fields.StaffVoice) &&
         note->Fields.Time == mark.Fields.Time && note->SoundingKey == 42)
       note->SoundingKey = 46;
@@ -120,7 +120,7 @@ void LayoutTremoloBetween(TLayoutContext& c, TQSMark& mark, TQSCalcItem& e) {
   const int x = mark.Fields.OffsetX, y = mark.Fields.OffsetY;
   const int n = 24 * mark.Fields.Value + 16;
   const TQSCalcItem* head = FindNoteElement(c, mark.Fields.StaffVoice, mark.Fields.Time, TQSNote::kStemDown, false);
-  const auto* note = head ? dynamic_cast<const TQSNote*>(head->Item) : nullptr;
+  const auto* note = head ? ClassCast<const TQSNote>(head->Item) : nullptr;
   if (!note) {
     e.Box = c.StaffBox(x - 24, y - n / 2, 48, y + n / 2);
     MoveDown(e.Box, FirstRowTop(c));
@@ -228,7 +228,7 @@ void LayoutMark(TLayoutContext& c, TQSMark& mark) {
         // A portamento at a note glides for the note's written length.
         if (mark.Fields.Style & TQSMark::kStyleAttached)
           if (const TQSCalcItem* head = FindNoteElement(c, mark.Fields.StaffVoice, tick, 0, false))
-            if (const auto* note = dynamic_cast<const TQSNote*>(head->Item))
+            if (const auto* note = ClassCast<const TQSNote>(head->Item))
               ev->Duration = static_cast<int16_t>(note->Fields.Length);
       }
       break;
@@ -476,9 +476,9 @@ void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure) {
   for (TQSItem* item : measure.Items) {
     const int type = item->ItemType;
     if (type == kind::Lyric || type == kind::Term || type == kind::InstrumentName) {
-      if (auto* text = dynamic_cast<TQSLyric*>(item)) LayoutText(c, *text);
+      if (auto* text = ClassCast<TQSLyric>(item)) LayoutText(c, *text);
     } else if (type == kind::Chord) {
-      if (auto* chord = dynamic_cast<TQSChord*>(item)) {
+      if (auto* chord = ClassCast<TQSChord>(item)) {
         useStaff(chord->Fields.StaffVoice);
         LayoutChordSymbol(c, *chord);
       }
@@ -492,7 +492,11 @@ void LayoutColumnMarks(TLayoutContext& c, TQSMeasure& measure) {
         useStaff(bend->Fields.StaffVoice);
         LayoutBend(c, *bend);
       }
-    } else if (auto* mark = dynamic_cast<TQSMark*>(item); mark && type != kind::Clef && type != kind::Key) {
+    } else if (type == kind::Clef || type == kind::Key || type == kind::Note || type == kind::Pause ||
+               type == kind::Vorschlag) {
+      // Clefs and keys belong to the column; notes, rests and grace groups
+      // are no marks (and finding that out by their class is slow).
+    } else if (auto* mark = ClassCast<TQSMark>(item)) {
       useStaff(mark->Fields.StaffVoice);
       LayoutMark(c, *mark);
     }

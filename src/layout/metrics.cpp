@@ -230,7 +230,7 @@ std::array<int, 7> KeyAccidentals(TLayoutContext& c) {
   TQSCalcMeasure* slot = c.Slot;
   if (!slot || slot->PartCount == 0 || slot->KeyByPart.empty()) return {};
   const int last = static_cast<int>(std::min<size_t>(slot->PartCount, slot->KeyByPart.size())) - 1;
-  const auto* key = dynamic_cast<const TQSMark*>(slot->KeyByPart[static_cast<size_t>(std::min(c.PartIndex, last))]);
+  const auto* key = ClassCast<const TQSMark>(slot->KeyByPart[static_cast<size_t>(std::min(c.PartIndex, last))]);
   return key ? KeyAccidentalsOf(key->Fields.Kind) : std::array<int, 7>{};
 }
 

@@ -338,17 +338,17 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
   for (TQSItem* item : note.Items) {
     switch (item->ItemType) {
       case kind::Effect:
-        if (auto* effect = dynamic_cast<TQSEffect*>(item)) w.Effects.push_back(effect);
+        if (auto* effect = ClassCast<TQSEffect>(item)) w.Effects.push_back(effect);
         break;
       case kind::Liga:
-        if (auto* tie = dynamic_cast<TQSLiga*>(item))
+        if (auto* tie = ClassCast<TQSLiga>(item))
           if (LayoutTie(c, w, *tie, false)) w.TiedOnwards = true;
         break;
       case kind::Dot:
-        if (auto* dot = dynamic_cast<TQSMark*>(item)) LayoutDot(c, w, *dot);
+        if (auto* dot = ClassCast<TQSMark>(item)) LayoutDot(c, w, *dot);
         break;
       case kind::Accidental:
-        if (auto* acc = dynamic_cast<TQSMark*>(item)) {
+        if (auto* acc = ClassCast<TQSMark>(item)) {
           col.ChordList.push_back(acc);
           ApplyAccidental(acc->Fields.Kind, note.AccidentalDisplay, w.Alteration, inForce);
         }
@@ -356,7 +356,7 @@ void LayoutStaffNote(TLayoutContext& c, TNoteWork& w) {
       case kind::Glissando:
       case kind::Fall:
       case kind::Lift:
-        if (auto* mark = dynamic_cast<TQSMark*>(item)) LayoutLine(c, w, *mark);
+        if (auto* mark = ClassCast<TQSMark>(item)) LayoutLine(c, w, *mark);
         break;
       default: break;
     }
@@ -387,7 +387,7 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
   bool inForce = false;
   for (TQSItem* item : note.Items)
     if (item->ItemType == kind::Accidental)
-      if (auto* acc = dynamic_cast<TQSMark*>(item))
+      if (auto* acc = ClassCast<TQSMark>(item))
         ApplyAccidental(acc->Fields.Kind, note.AccidentalDisplay, written, inForce);
   note.SoundingKey = static_cast<uint8_t>(std::clamp(NoteKey(c, note, w.Alteration) + written, 0, 127));
   if (note.Fields.TabFret == 0) ChooseString(staff, note);
@@ -421,12 +421,12 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
   const int dotRoom = w.DotRoom;
   for (TQSItem* item : note.Items) {
     if (item->ItemType == kind::Effect) {
-      if (auto* effect = dynamic_cast<TQSEffect*>(item)) w.Effects.push_back(effect);
+      if (auto* effect = ClassCast<TQSEffect>(item)) w.Effects.push_back(effect);
     } else if (item->ItemType == kind::Liga) {
-      if (auto* tie = dynamic_cast<TQSLiga*>(item))
+      if (auto* tie = ClassCast<TQSLiga>(item))
         if (LayoutTie(c, w, *tie, true)) w.TiedOnwards = true;
     } else if (item->ItemType == kind::Dot) {
-      if (auto* dot = dynamic_cast<TQSMark*>(item)) LayoutDot(c, w, *dot);
+      if (auto* dot = ClassCast<TQSMark>(item)) LayoutDot(c, w, *dot);
     }
   }
   w.DotRoom = dotRoom;
@@ -446,7 +446,8 @@ void LayoutTabNote(TLayoutContext& c, TNoteWork& w) {
 TQSCalcEvent* FindTiedEvent(const TLayoutContext& c, const TQSCalcMeasure* slot, const TQSNote& note, int end) {
   if (!slot) return nullptr;
   for (TQSCalcEvent* ev : slot->SpanningItems) {
-    const auto* other = dynamic_cast<const TQSNote*>(ev->Item);
+    const TQSItem* item = ev->Item;
+    const auto* other = item && item->ItemType == kind::Note ? static_cast<const TQSNote*>(item) : nullptr;
     if (!other || ev->Tremolo != 0 || other == &note) continue;
     const TQSMeasure* m = other->GetMeasure();
     if (other->Fields.StaffVoice == note.Fields.StaffVoice && other->SoundingKey == note.SoundingKey &&
@@ -459,7 +460,7 @@ TQSCalcEvent* FindTiedEvent(const TLayoutContext& c, const TQSCalcMeasure* slot,
 TQSCalcMeasure* SlotOfMeasure(const TLayoutContext& c, int measure) {
   const TQSPiece* piece = c.Piece;
   if (!piece || measure < 0 || measure >= static_cast<int>(piece->Slots.size())) return nullptr;
-  return dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(measure)]);
+  return ClassCast<TQSCalcMeasure>(piece->Slots[static_cast<size_t>(measure)]);
 }
 
 // The volta number of the play-order visit of the measure being laid out.
@@ -488,7 +489,7 @@ TQSCalcMeasure* SlotBeforeVolta(const TLayoutContext& c) {
 void ContinueTieIntoVolta(TLayoutContext& c, TNoteWork& w, const TQSNote& from, const TQSCalcMeasure* fromSlot) {
   TQSLiga* tie = nullptr;
   for (TQSItem* item : from.Items)
-    if (auto* t = dynamic_cast<TQSLiga*>(item); t && !t->IsSlur()) {
+    if (auto* t = ClassCast<TQSLiga>(item); t && !t->IsSlur()) {
       tie = t;
       break;
     }
@@ -662,7 +663,7 @@ void LayoutRest(TLayoutContext& c, TQSPause& rest) {
     right += 3;
   }
   for (TQSItem* item : rest.Items) {
-    auto* dot = item->ItemType == kind::Dot ? dynamic_cast<TQSMark*>(item) : nullptr;
+    auto* dot = item->ItemType == kind::Dot ? ClassCast<TQSMark>(item) : nullptr;
     if (!dot) continue;
     const int count = dot->Fields.Value;
     TQSCalcItem* d = c.NewElement(dot, true, true);
@@ -695,7 +696,7 @@ int OttavaShift(TPlacement& p, const TQSNote& note) {
   const TQSMeasure* noteMeasure = note.GetMeasure();
   int shift = 0;
   for (const TQSCalcItem* e : p.Slot->SpanningMarks) {
-    const auto* mark = dynamic_cast<const TQSMark*>(e->Item);
+    const auto* mark = ClassCast<const TQSMark>(e->Item);
     const TQSMeasure* markMeasure = mark ? mark->GetMeasure() : nullptr;
     if (!mark || !markMeasure || !noteMeasure || markMeasure->Part() != noteMeasure->Part() ||
         StaffOf(mark->Fields.StaffVoice) != StaffOf(note.Fields.StaffVoice))
@@ -749,7 +750,10 @@ void PlaceRest(TPlacement& p, TQSCalcItem& e) {
 
 // Dots, accidentals, glissandi and falls stand at the tick of their note.
 void PlaceNoteAttachment(TPlacement& p, TQSCalcItem& e) {
-  const TQSItem* owner = dynamic_cast<const TQSItem*>(e.Item->Owner());
+  const TQSItemOwner* holder = e.Item->Owner();
+  // Nearly always a note: its class answers without a search of the tree.
+  const TQSItem* owner = holder && typeid(*holder) == typeid(TQSNote) ? static_cast<const TQSNote*>(holder)
+                                                                      : dynamic_cast<const TQSItem*>(holder);
   TPlacement::MoveByWithWidth(e.Box, p.X(TLayoutContext::AnchorTick(owner ? owner : e.Item)));
 }
 

@@ -100,8 +100,10 @@ void FixLinks(const TQSItemList& items, int fromPage) {
     FixLink(item, fromPage);
     // Notes and rests hold their attached items, grace groups their notes.
     const TQSItemType k = item->ItemType;
+    // Their classes all hold items; a cast by the kind spares a lookup of
+    // the class for every note of the pass.
     if (k == kind::Note || k == kind::Pause || k == kind::Vorschlag)
-      if (auto* holder = dynamic_cast<TQSItemHolder*>(item)) FixLinks(holder->Items, fromPage);
+      FixLinks(static_cast<TQSItemHolder*>(item)->Items, fromPage);
   }
 }
 
@@ -124,7 +126,7 @@ void FixLinksFrom(TQSScore& score, int fromPage, int g, int h) {
       for (size_t m = static_cast<size_t>(first); m < measures.size(); ++m) FixLinks(measures[m]->Items, fromPage);
     }
     if (fromPage > 0 && index == g && !piece->Slots.empty())
-      if (auto* slot0 = dynamic_cast<TQSCalcMeasure*>(piece->Slots[0]))
+      if (auto* slot0 = ClassCast<TQSCalcMeasure>(piece->Slots[0]))
         for (const auto& name : slot0->NameElements)
           if (name->Item) FixLink(name->Item, fromPage);
   }
@@ -418,7 +420,7 @@ void PrepareSlot(TLayoutContext& c, TQSCalcMeasure* slot) {
   slot->RowCount = static_cast<uint32_t>(std::max(rows, 0));
   slot->KeyByPart.assign(slot->PartCount, nullptr);
   slot->ClefByRow.assign(slot->RowCount, nullptr);
-  auto* prev = h > 0 ? dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(h) - 1]) : nullptr;
+  auto* prev = h > 0 ? ClassCast<TQSCalcMeasure>(piece->Slots[static_cast<size_t>(h) - 1]) : nullptr;
   if (prev) {
     std::copy_n(prev->KeyByPart.begin(), std::min(prev->KeyByPart.size(), slot->KeyByPart.size()),
                 slot->KeyByPart.begin());

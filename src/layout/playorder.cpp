@@ -25,7 +25,7 @@ namespace {
 TQSCalcMeasure* SlotOf(const TLayoutContext& c, int measure) {
   const TQSPiece* piece = c.Piece;
   if (!piece || measure < 0 || measure >= static_cast<int>(piece->Slots.size())) return nullptr;
-  return dynamic_cast<TQSCalcMeasure*>(piece->Slots[static_cast<size_t>(measure)]);
+  return ClassCast<TQSCalcMeasure>(piece->Slots[static_cast<size_t>(measure)]);
 }
 
 TQSCalcVisit* VisitAt(const TLayoutContext& c, int index) {

@@ -35,7 +35,7 @@ TQSItem* TQSCalcMeasure::ClefFor(const TQSPart* part, int staffRow, int staffVoi
 
 int TQSCalcMeasure::ClefOffsetFor(const TQSPart* part, int staffRow, int staffVoice, int tick,
                                   int* clefKind) const {
-  const auto* clef = dynamic_cast<const TQSMark*>(ClefFor(part, staffRow, staffVoice, tick));
+  const auto* clef = ClassCast<const TQSMark>(ClefFor(part, staffRow, staffVoice, tick));
   if (clefKind) *clefKind = clef ? clef->Fields.Kind : -1;
   return clef ? ClefKindOffset(clef->Fields.Kind) : 0;
 }

@@ -8,6 +8,7 @@
 // registration is suspended, new items are made with their owner set but
 // left out of every list; the creator inserts them where it wants.
 #include <cstdint>
+#include <typeinfo>
 #include <vector>
 
 #include "base/events.h"
@@ -123,6 +124,16 @@ class TQSItem : public TObject, public TSmallPooled {
  private:
   TQSItemOwner* owner_;
 };
+
+// p as a T, nullptr when it is none: what dynamic_cast<T*> gives, but when
+// T is p's own class (nearly always on the paths of the layout pass) one
+// compare of the type answers instead of a search of the class tree.
+template <class T, class U>
+T* ClassCast(U* p) {
+  if (!p) return nullptr;
+  if (typeid(*p) == typeid(T)) return static_cast<T*>(p);
+  return dynamic_cast<T*>(p);
+}
 
 inline int ItemTimePosition(const TQSItem* item) { return item->TimePosition(); }
 inline int ItemStaffVoice(const TQSItem* item) { return item->StaffVoice(); }
