@@ -155,42 +155,6 @@ int CheckTexts(const TControl& control, const std::string& formName) {
   return problems;
 }
 
-// The form as the screen shows it, with the drop-downs open over it (a
-// picker or pick list a sample opens when it is shown) drawn in place.
-std::unique_ptr<TBitmap> GrabWithDropDowns(TCustomForm& form) {
-  std::unique_ptr<TBitmap> shot = GrabControl(form);
-  struct TPiece {
-    TPoint at;
-    std::unique_ptr<TBitmap> picture;
-  };
-  std::vector<TPiece> pieces;
-  auto origin = [](TCustomForm& f) {
-    const TPoint client = f.ClientToScreen({0, 0});
-    const TRect frame = f.FrameInsets();
-    return TPoint{client.X - frame.Left, client.Y - frame.Top};
-  };
-  const TPoint at = origin(form);
-  TRect all = Rect(at.X, at.Y, at.X + shot->Width(), at.Y + shot->Height());
-  for (int i = 0; i < Screen().FormCount(); ++i) {
-    TCustomForm* f = Screen().Forms(i);
-    if (f == &form || !f->Visible()) continue;
-    TPiece piece{origin(*f), GrabControl(*f)};
-    all = Rect(std::min(all.Left, piece.at.X), std::min(all.Top, piece.at.Y),
-               std::max(all.Right, piece.at.X + piece.picture->Width()),
-               std::max(all.Bottom, piece.at.Y + piece.picture->Height()));
-    pieces.push_back(std::move(piece));
-  }
-  if (pieces.empty()) return shot;
-  auto picture = std::make_unique<TBitmap>(all.Width(), all.Height());
-  TCanvas& c = picture->Canvas();
-  c.Brush().Style = bsSolid;
-  c.Brush().Color = ColorToRGB(clBackground);
-  c.FillRect(Rect(0, 0, all.Width(), all.Height()));
-  c.Draw(at.X - all.Left, at.Y - all.Top, *shot);
-  for (const TPiece& piece : pieces) c.Draw(piece.at.X - all.Left, piece.at.Y - all.Top, *piece.picture);
-  return picture;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -228,7 +192,7 @@ int main(int argc, char** argv) {
     for (const TRegisteredForm& entry : RegisteredForms()) {
       std::unique_ptr<TCustomForm> form = entry.Factory(language);
       testdriver::ShowAndWait(*form);
-      const std::unique_ptr<TBitmap> shot = GrabWithDropDowns(*form);
+      const std::unique_ptr<TBitmap> shot = testdriver::GrabAsShown(*form);
       const std::string name = (std::filesystem::path(outDir) / (entry.Name + "-" + language + ".png")).string();
       SaveBitmapToPng(*shot, name);
       std::printf("%s\n", name.c_str());

@@ -355,6 +355,33 @@ TEST_F(MainWindowTest, EveryToolButtonShowsWholeInEveryLanguageAtTheFirstWidth) 
   ASSERT_TRUE(main_->RunCommand("AEnglish"));
 }
 
+// The review picture of the main window, made without settings, shows what
+// the window shows: the current tool page with its palette, not a palette
+// docked on another page.
+TEST(FormRegistry, TheMainWindowsPictureShowsItsCurrentToolPage) {
+  InstallLayout();
+  RegisterApplicationForms();
+  TComponent owner(nullptr);
+  if (!GlobalLanguage()) (new TECLanguage(&owner))->SetLanguage(kDefaultLanguage);
+  std::unique_ptr<TCustomForm> form;
+  for (const TRegisteredForm& entry : RegisteredForms())
+    if (entry.Name == "FProgramModule") form = entry.Factory(kDefaultLanguage);
+  auto* main = dynamic_cast<TFProgramModule*>(form.get());
+  ASSERT_NE(main, nullptr);
+  td::ShowAndWait(*main);
+  ASSERT_EQ(main->PCTools->ActivePage(), main->ToolSheets[0]);
+  const auto shot = td::GrabAsShown(*main);
+  const auto tools = GrabControl(*main->PCTools);
+  const TPoint client = main->ClientToScreen({0, 0}), at = main->PCTools->ClientToScreen({0, 0});
+  const int dx = at.X - client.X + main->FrameInsets().Left, dy = at.Y - client.Y + main->FrameInsets().Top;
+  int differ = 0;
+  for (int y = 0; y < tools->Height(); ++y)
+    for (int x = 0; x < tools->Width(); ++x) differ += shot->Pixel(x + dx, y + dy) != tools->Pixel(x, y);
+  EXPECT_EQ(differ, 0);
+  form.reset();
+  td::ProcessMessages();
+}
+
 namespace qs {
 namespace {
 
