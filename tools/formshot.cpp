@@ -7,7 +7,9 @@
 // Each form is written as OUTDIR/<form name>-<language>.png, drawn on the
 // offscreen platform at 96 pixels per inch. With --check it also names
 // every text that is wider than its control at the form's own size (cut
-// off on the screen) and ends with status 1 when there is one.
+// off on the screen), and every menu bar, tool bar, tool button or track
+// bar that reaches past its parent's edge, and ends with status 1 when
+// there is one.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,6 +22,7 @@
 #include "layout/layout.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
+#include "platform/comctrls.h"
 #include "platform/fonts.h"
 #include "platform/forms.h"
 #include "platform/gui.h"
@@ -60,6 +63,48 @@ std::string Shown(const std::string& caption) {
     out += caption[i];
   }
   return out;
+}
+
+// A track bar that reaches past its parent's edge is cut off there, and
+// so is a button of a menu bar or tool bar past its bar's edge or its
+// bar's parent's; a tool button without a picture needs room for its
+// caption. Names each such one; the count of them.
+int CheckBar(const TControl& control, const std::string& formName) {
+  const auto* menu = dynamic_cast<const TECMenu*>(&control);
+  if (!control.Visible() || (!menu && !dynamic_cast<const TTrackBar*>(&control))) return 0;
+  const TWinControl* parent = control.Parent();
+  int room = control.ClientWidth();
+  if (parent) room = std::min(room, parent->ClientWidth() - control.Left());
+  if (!menu) {
+    if (control.Width() <= room) return 0;
+    std::printf("%s.%s: ends at %d pixels, its parent has room for %d\n", formName.c_str(), control.Name().c_str(),
+                control.Left() + control.Width(), control.Left() + room);
+    return 1;
+  }
+  if (menu->Item()->Orientation() != ioHorizontal) return 0;
+  int problems = 0;
+  const TECMenuItem* root = menu->Item();
+  static TBitmap measure(1, 1);
+  for (int i = 0; i < root->Count(); ++i) {
+    const TECMenuItem* item = root->Items(i);
+    if (!item->Shown() || item->Kind() == ikSeparator) continue;
+    const TRect r = item->ItemRect();
+    const std::string caption = Shown(item->Caption());
+    if (r.Right > room) {
+      std::printf("%s.%s: \"%s\" ends at %d pixels, its bar has room for %d\n", formName.c_str(), item->Name().c_str(),
+                  caption.c_str(), r.Right, room);
+      ++problems;
+    }
+    if (root->MenuStyle() != msToolbar || item->Image() >= 0 || caption.empty() || item->Control()) continue;
+    measure.Canvas().Font() = item->Font();
+    const int width = measure.Canvas().TextWidth(caption) + (item->Kind() == ikDropDown ? 12 : 0);
+    if (width > r.Width()) {
+      std::printf("%s.%s: \"%s\" is %d pixels wide, its button has room for %d\n", formName.c_str(),
+                  item->Name().c_str(), caption.c_str(), width, r.Width());
+      ++problems;
+    }
+  }
+  return problems;
 }
 
 // Names each text of the control and its children that does not fit its
@@ -104,45 +149,10 @@ int CheckTexts(const TControl& control, const std::string& formName) {
       ++problems;
     }
   }
+  problems += CheckBar(control, formName);
   if (const auto* box = dynamic_cast<const TWinControl*>(&control))
     for (int i = 0; i < box->ControlCount(); ++i) problems += CheckTexts(*box->Controls(i), formName);
   return problems;
-}
-
-// The form as the screen shows it, with the drop-downs open over it (a
-// picker or pick list a sample opens when it is shown) drawn in place.
-std::unique_ptr<TBitmap> GrabWithDropDowns(TCustomForm& form) {
-  std::unique_ptr<TBitmap> shot = GrabControl(form);
-  struct TPiece {
-    TPoint at;
-    std::unique_ptr<TBitmap> picture;
-  };
-  std::vector<TPiece> pieces;
-  auto origin = [](TCustomForm& f) {
-    const TPoint client = f.ClientToScreen({0, 0});
-    const TRect frame = f.FrameInsets();
-    return TPoint{client.X - frame.Left, client.Y - frame.Top};
-  };
-  const TPoint at = origin(form);
-  TRect all = Rect(at.X, at.Y, at.X + shot->Width(), at.Y + shot->Height());
-  for (int i = 0; i < Screen().FormCount(); ++i) {
-    TCustomForm* f = Screen().Forms(i);
-    if (f == &form || !f->Visible()) continue;
-    TPiece piece{origin(*f), GrabControl(*f)};
-    all = Rect(std::min(all.Left, piece.at.X), std::min(all.Top, piece.at.Y),
-               std::max(all.Right, piece.at.X + piece.picture->Width()),
-               std::max(all.Bottom, piece.at.Y + piece.picture->Height()));
-    pieces.push_back(std::move(piece));
-  }
-  if (pieces.empty()) return shot;
-  auto picture = std::make_unique<TBitmap>(all.Width(), all.Height());
-  TCanvas& c = picture->Canvas();
-  c.Brush().Style = bsSolid;
-  c.Brush().Color = ColorToRGB(clBackground);
-  c.FillRect(Rect(0, 0, all.Width(), all.Height()));
-  c.Draw(at.X - all.Left, at.Y - all.Top, *shot);
-  for (const TPiece& piece : pieces) c.Draw(piece.at.X - all.Left, piece.at.Y - all.Top, *piece.picture);
-  return picture;
 }
 
 }  // namespace
@@ -182,7 +192,7 @@ int main(int argc, char** argv) {
     for (const TRegisteredForm& entry : RegisteredForms()) {
       std::unique_ptr<TCustomForm> form = entry.Factory(language);
       testdriver::ShowAndWait(*form);
-      const std::unique_ptr<TBitmap> shot = GrabWithDropDowns(*form);
+      const std::unique_ptr<TBitmap> shot = testdriver::GrabAsShown(*form);
       const std::string name = (std::filesystem::path(outDir) / (entry.Name + "-" + language + ".png")).string();
       SaveBitmapToPng(*shot, name);
       std::printf("%s\n", name.c_str());

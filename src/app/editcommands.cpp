@@ -130,14 +130,6 @@ void TFProgramModule::BuildTrackBars() {
     }
 }
 
-void TFProgramModule::PlaceTrackBars(int left) {
-  for (TTrackBar* bar : {TBTempo, TBVolume}) {
-    if (!bar) continue;
-    bar->SetBounds(left, 0, kBarWidth, kBarHeight);
-    left += kBarWidth + 4;
-  }
-}
-
 void TFProgramModule::TBTempoChange() {
   if (tempoBusy_) return;
   tempoBusy_ = true;

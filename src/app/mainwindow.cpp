@@ -92,12 +92,14 @@ TFProgramModule::TFProgramModule(TComponent* owner, TSettings* settings)
   HookNotebooks();
   BuildTrackBars();
   LProgramModule = MakeFormLanguage(this, "LProgramModule");
-  PlaceToolBars();
   OnKeyDown = [this](TObject*, uint16_t& key, TShiftState shift) { FormKeyDown(key, shift); };
   RestoreWindowPlacement();
   creating_ = false;
   UpdateActionStates();
   FinishCreation();
+  // Placed once the buttons are all made (the Open button gets its arrow
+  // last) and translated.
+  PlaceToolBars();
   help_ = std::make_unique<TProgramHelp>(*this);
   help_->Start();
 }
@@ -196,6 +198,8 @@ void TFProgramModule::BuildNotebooks() {
   bars->SetAlign(alTop);
   bars->SetBevelOuter(bvNone);
   for (TECMenu* toolBar : ToolBars) toolBar->SetParent(bars);
+  // The bars wrap at the window's width, so they follow it.
+  bars->OnResize = [this](TObject*) { PlaceToolBars(); };
   PlaceToolBars();
   PCTools = Make<TECPageControl>(this, this, "PCTools", 0, 0, 810, mainSettings_.ToolsHeight);
   PCTools->SetAlign(alTop);
@@ -229,15 +233,34 @@ void TFProgramModule::BuildNotebooks() {
 // ------------------------------------------------------------------ placement
 
 void TFProgramModule::PlaceToolBars() {
-  // Side by side, each as wide as its buttons with their captions in the
-  // current language.
-  int left = 0;
-  for (TECMenu* toolBar : ToolBars) {
-    const int width = std::max(12, toolBar->Item()->ChildrenArea().Width() + 4);
-    toolBar->SetBounds(left, 0, width, kToolBarHeight);
-    left += width + 4;
+  auto* band = dynamic_cast<TWinControl*>(FindComponent("CBProgram"));
+  if (!band || placingBars_) return;
+  placingBars_ = true;
+  // Side by side, each tool bar as wide as its buttons with their captions
+  // in the current language, then the track bars; what does not fit the
+  // window's width any more begins a row below, and the band grows by it.
+  const int room = band->ClientWidth();
+  int left = 0, top = 0;
+  const auto place = [&](TControl* bar, int width, int gap) {
+    if (left > 0 && left + gap + width > room) {
+      left = 0;
+      top += kToolBarHeight;
+    } else if (left > 0) {
+      left += gap;
+    }
+    bar->SetBounds(left, top, width, kToolBarHeight);
+    left += width;
+  };
+  for (TECMenu* toolBar : ToolBars) place(toolBar, std::max(12, toolBar->Item()->ChildrenArea().Width() + 4), 4);
+  // The track bars keep a little more room from the buttons.
+  bool first = true;
+  for (TTrackBar* bar : {TBTempo, TBVolume}) {
+    if (!bar) continue;
+    place(bar, bar->Width(), first ? 12 : 4);
+    first = false;
   }
-  PlaceTrackBars(left + 8);
+  band->SetHeight(top + kToolBarHeight);
+  placingBars_ = false;
 }
 
 void TFProgramModule::RestoreWindowPlacement() {

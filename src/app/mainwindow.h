@@ -350,8 +350,6 @@ class TFProgramModule : public TForm, public TPaletteHost {
   int entryDuration_ = 0;
   void BuildWindowMenu();
   void BuildTrackBars();
-  // The track bars stand right of the tool bars, from left on.
-  void PlaceTrackBars(int left);
   // The tear-off of a palette by dragging its tab out of the tool notebook.
   void ToolsMouseDown(int x, int y);
   void ToolsMouseUp(int x, int y);
@@ -391,6 +389,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   std::unique_ptr<TProgramHelp> help_;
   uint16_t keyPrefix_ = 0;
   bool tempoBusy_ = false;
+  // The tool bars are being placed (the band's own resize comes back).
+  bool placingBars_ = false;
   // A drag that began on a tab of the tool notebook.
   int toolDragPage_ = -1;
   TPoint toolDragStart_;

@@ -9,6 +9,11 @@
 #include <QPointer>
 #include <QWindow>
 
+#include <algorithm>
+#include <vector>
+
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
 #include "platform/forms.h"
 #include "platform/qtcontrols.h"
 
@@ -111,6 +116,42 @@ void SendKeyTo(bool press, QWindow* window, uint16_t vk, TShiftState shift) {
 }  // namespace
 
 void ProcessMessages() { Application().ProcessMessages(); }
+
+std::unique_ptr<TBitmap> GrabAsShown(TCustomForm& form) {
+  std::unique_ptr<TBitmap> shot = GrabControl(form);
+  struct TPiece {
+    TPoint at;
+    std::unique_ptr<TBitmap> picture;
+  };
+  std::vector<TPiece> pieces;
+  auto origin = [](TCustomForm& f) {
+    const TPoint client = f.ClientToScreen({0, 0});
+    const TRect frame = f.FrameInsets();
+    return TPoint{client.X - frame.Left, client.Y - frame.Top};
+  };
+  const TPoint at = origin(form);
+  TRect all = Rect(at.X, at.Y, at.X + shot->Width(), at.Y + shot->Height());
+  for (int i = 0; i < Screen().FormCount(); ++i) {
+    TCustomForm* f = Screen().Forms(i);
+    // A docked form is in the host's picture already, under what covers it
+    // there (a palette on a tool page that is not the current one).
+    if (f == &form || !f->Visible() || !f->Floating()) continue;
+    TPiece piece{origin(*f), GrabControl(*f)};
+    all = Rect(std::min(all.Left, piece.at.X), std::min(all.Top, piece.at.Y),
+               std::max(all.Right, piece.at.X + piece.picture->Width()),
+               std::max(all.Bottom, piece.at.Y + piece.picture->Height()));
+    pieces.push_back(std::move(piece));
+  }
+  if (pieces.empty()) return shot;
+  auto picture = std::make_unique<TBitmap>(all.Width(), all.Height());
+  TCanvas& c = picture->Canvas();
+  c.Brush().Style = bsSolid;
+  c.Brush().Color = ColorToRGB(clBackground);
+  c.FillRect(Rect(0, 0, all.Width(), all.Height()));
+  c.Draw(at.X - all.Left, at.Y - all.Top, *shot);
+  for (const TPiece& piece : pieces) c.Draw(piece.at.X - all.Left, piece.at.Y - all.Top, *piece.picture);
+  return picture;
+}
 
 void ShowAndWait(TCustomForm& form) {
   form.Show();

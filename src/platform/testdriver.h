@@ -5,12 +5,14 @@
 // handled.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "platform/controls.h"
 
 namespace qs {
 
+class TBitmap;
 class TCustomForm;
 
 namespace testdriver {
@@ -18,6 +20,10 @@ namespace testdriver {
 // Shows the form and waits until the window system shows and activates it.
 void ShowAndWait(TCustomForm& form);
 void ProcessMessages();
+// The shown form as the screen shows it, with its frame: the windows of
+// their own open over it (a drop-down list, a picker) are drawn in place;
+// a form docked inside another is drawn by its host, where it shows.
+std::unique_ptr<TBitmap> GrabAsShown(TCustomForm& form);
 
 void MouseDown(TControl& control, int x, int y, TMouseButton button = mbLeft, TShiftState shift = 0);
 // With the buttons held from earlier MouseDown calls.

@@ -2,6 +2,7 @@
 // form registry (every form opens and closes in every language).
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <unistd.h>
@@ -28,6 +29,9 @@
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
 #include "platform/actions.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "platform/comctrls.h"
 #include "platform/keys.h"
 #include "platform/stdctrls.h"
 #include "platform/testdriver.h"
@@ -36,6 +40,8 @@
 #include "score/score.h"
 #include "uikit/language.h"
 #include "uikit/lrf.h"
+#include "uikit/menu.h"
+#include "uikit/menuitem.h"
 #include "uikit/charbutton.h"
 #include "uikit/interface.h"
 #include "uikit/pagecontrol.h"
@@ -455,6 +461,80 @@ TEST_F(MainWindowTest, TheNotesPaletteFillsItsPageAndArmsTheDocument) {
   td::Click(*notes->Button(TFNotes::bNote4), 8, 8);
   ASSERT_TRUE(notes->IsDown(TFNotes::bNote4));
   EXPECT_EQ(doc->QSWindow->ArmedItem, paletteitem::Note);
+}
+
+// At the window's first width every tool button shows whole, its caption
+// too, in every language: the tool bars and the track bars that do not fit
+// the row any more go to a row below. A wide window keeps them in one row.
+TEST_F(MainWindowTest, EveryToolButtonShowsWholeInEveryLanguageAtTheFirstWidth) {
+  auto* band = dynamic_cast<TWinControl*>(main_->FindComponent("CBProgram"));
+  ASSERT_NE(band, nullptr);
+  TBitmap measure(1, 1);
+  const std::pair<const char*, const char*> languages[] = {
+      {"AEnglish", "ENU"}, {"ADeutsch", "DEU"}, {"AFrench", "FRA"}, {"AItalian", "ITA"}, {"ARussian", "RUS"}};
+  for (const auto& [command, language] : languages) {
+    SCOPED_TRACE(language);
+    ASSERT_TRUE(main_->RunCommand(command));
+    for (const int width : {810, 1600}) {
+      SCOPED_TRACE(width);
+      main_->SetClientWidth(width);
+      ASSERT_EQ(band->ClientWidth(), width);
+      std::vector<TControl*> bars(main_->ToolBars.begin(), main_->ToolBars.end());
+      bars.push_back(main_->TBTempo);
+      bars.push_back(main_->TBVolume);
+      for (TControl* bar : bars) {
+        SCOPED_TRACE(bar->Name());
+        EXPECT_GE(bar->Left(), 0);
+        EXPECT_LE(bar->Left() + bar->Width(), band->ClientWidth());
+        EXPECT_LE(bar->Top() + bar->Height(), band->ClientHeight());
+        if (width == 1600) EXPECT_EQ(bar->Top(), 0) << "one row is enough";
+      }
+      for (TECMenu* bar : main_->ToolBars) {
+        const TECMenuItem* root = bar->Item();
+        for (int i = 0; i < root->Count(); ++i) {
+          const TECMenuItem* button = root->Items(i);
+          if (!button->Shown() || button->Kind() == ikSeparator) continue;
+          SCOPED_TRACE(button->Name());
+          const TRect r = button->ItemRect();
+          EXPECT_LE(r.Right, bar->ClientWidth());
+          if (button->Image() >= 0 || button->Caption().empty()) continue;
+          measure.Canvas().Font() = button->Font();
+          std::string caption = button->Caption();
+          caption.erase(std::remove(caption.begin(), caption.end(), '&'), caption.end());
+          const int arrow = button->Kind() == ikDropDown ? 12 : 0;
+          EXPECT_LE(measure.Canvas().TextWidth(caption) + arrow, r.Width()) << caption;
+        }
+      }
+    }
+  }
+  ASSERT_TRUE(main_->RunCommand("AEnglish"));
+}
+
+// The review picture of the main window, made without settings, shows what
+// the window shows: the current tool page with its palette, not a palette
+// docked on another page.
+TEST(FormRegistry, TheMainWindowsPictureShowsItsCurrentToolPage) {
+  InstallLayout();
+  RegisterApplicationForms();
+  TComponent owner(nullptr);
+  if (!GlobalLanguage()) (new TECLanguage(&owner))->SetLanguage(kDefaultLanguage);
+  std::unique_ptr<TCustomForm> form;
+  for (const TRegisteredForm& entry : RegisteredForms())
+    if (entry.Name == "FProgramModule") form = entry.Factory(kDefaultLanguage);
+  auto* main = dynamic_cast<TFProgramModule*>(form.get());
+  ASSERT_NE(main, nullptr);
+  td::ShowAndWait(*main);
+  ASSERT_EQ(main->PCTools->ActivePage(), main->ToolSheets[0]);
+  const auto shot = td::GrabAsShown(*main);
+  const auto tools = GrabControl(*main->PCTools);
+  const TPoint client = main->ClientToScreen({0, 0}), at = main->PCTools->ClientToScreen({0, 0});
+  const int dx = at.X - client.X + main->FrameInsets().Left, dy = at.Y - client.Y + main->FrameInsets().Top;
+  int differ = 0;
+  for (int y = 0; y < tools->Height(); ++y)
+    for (int x = 0; x < tools->Width(); ++x) differ += shot->Pixel(x + dx, y + dy) != tools->Pixel(x, y);
+  EXPECT_EQ(differ, 0);
+  form.reset();
+  td::ProcessMessages();
 }
 
 namespace qs {
