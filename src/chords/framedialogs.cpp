@@ -43,6 +43,9 @@ std::string FrameNoteName(int pitchClass) { return PitchName(((pitchClass % 12) 
 void OpenFingerChooser(TECFrameEditor& editor, int string, bool* keepOpen) {
   auto* chooser = new TFChooseFinger(nullptr);
   chooser->StringIndex = string;
+  // The frame editor runs modal: a window that is not its own takes no
+  // clicks while it is open.
+  chooser->SetPopupParent(editor.ParentForm());
   const TRect box = editor.GetFingerBoxRect(string);
   PlaceBelowControl(editor, *chooser);
   // Opened at the finger box rather than below the whole editor.
@@ -198,6 +201,9 @@ TECCharButton* TFFrameEditor::ChordButton(const char* name, int left, int top, i
 }
 
 void TFFrameEditor::OpenChooser(TECCharButton* below, TFChooser* chooser, std::function<void(int)> chosen) {
+  // Modal as the editor runs, its choosers must be its own windows to be
+  // clicked.
+  chooser->SetPopupParent(this);
   PlaceBelowControl(*below, *chooser);
   chooser->OnChosen = [this, chosen](TFChooser* c) {
     chosen(c->GetValue());
