@@ -49,11 +49,6 @@ const char* CaptionOf(const char* const (&captions)[N], int index) {
   return captions[std::clamp(index, 0, static_cast<int>(N) - 1)];
 }
 
-TQSWindow* ActiveViewOf(TPaletteHost* host) {
-  TQSScore* score = host ? host->ActiveScore() : nullptr;
-  return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
-}
-
 }  // namespace
 
 TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
@@ -467,7 +462,7 @@ void TFChords::ChordButtonClick() {
   if (Mode() == mNotes) {
     TQSChordTones tones{};
     const int count = ChordCodeToTones(code, tones);
-    TQSWindow* view = ActiveViewOf(host_);
+    TQSWindow* view = ActiveView(host_);
     // The chord stands in the octave of the cursor's line.
     const int octave = 5 + (view ? (view->CursorLine() - 60) / 7 : 0);
     std::vector<TQSChordTone> list(tones.begin(), tones.end());
@@ -834,7 +829,7 @@ void TFChords::OpenUserFrame() {
   auto* form = new TFUserFrame(nullptr);
   TECFrameEditor& fe = *form->FEFrame;
   TQSFrameInfo info;
-  TQSWindow* view = ActiveViewOf(host_);
+  TQSWindow* view = ActiveView(host_);
   const TQSGuitarDescription* g = CurrentGuitar();
   if (view && view->FrameAtCursor(info)) {
     fe.SetStringCount(info.StringCount);
@@ -863,7 +858,7 @@ void TFChords::OpenUserFrame() {
 }
 
 bool TFChords::EditCursorFrame() {
-  TQSWindow* view = ActiveViewOf(host_);
+  TQSWindow* view = ActiveView(host_);
   TQSGuitarDescription* g = CurrentGuitar();
   TQSFrameInfo info;
   if (!view || !g || !view->FrameAtCursor(info)) return false;
@@ -895,9 +890,9 @@ bool TFChords::EditCursorFrame() {
 // ------------------------------------------------------------------ palette
 
 void TFChords::ApplyTool() {
-  if (TQSWindow* view = ActiveViewOf(host_)) view->ArmPaletteItem(paletteitem::None);
+  if (TQSWindow* view = ActiveView(host_)) view->ArmPaletteItem(paletteitem::None);
   if (host_) host_->SetEntryDuration(0);
-  ShowCursorChord(ActiveViewOf(host_));
+  ShowCursorChord(ActiveView(host_));
 }
 
 bool TFChords::InsertToolItem(TQSWindow&, TInsertFrom) { return false; }

@@ -33,11 +33,6 @@ constexpr int kButtonsWidth = 40;
 constexpr int kGuitarEntryVelocity = 3;
 
 // The note-value glyph of the duration button: character, x and y.
-TQSWindow* ActiveViewOf(TPaletteHost* host) {
-  TQSScore* score = host ? host->ActiveScore() : nullptr;
-  return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
-}
-
 }  // namespace
 
 
@@ -237,7 +232,7 @@ void TFGuitar::ResetToDefaults() {
 }
 
 void TFGuitar::ApplyTool() {
-  if (TQSWindow* view = ActiveViewOf(host_)) view->ArmPaletteItem(paletteitem::None);
+  if (TQSWindow* view = ActiveView(host_)) view->ArmPaletteItem(paletteitem::None);
   ShowCursorNotes();
 }
 
@@ -251,7 +246,7 @@ bool TFGuitar::PageKey(uint16_t key, uint16_t shift, uint16_t) {
     StepDuration(key == VK_ADD);
     return true;
   }
-  TQSWindow* view = ActiveViewOf(host_);
+  TQSWindow* view = ActiveView(host_);
   if (!(shift & ssCtrl) || !view || view->Focused()) return false;
   switch (key) {
     case VK_LEFT: view->MoveCursorLeft(false); break;
@@ -325,7 +320,7 @@ void TFGuitar::ShowMidiNote(int status, int pitch) {
 
 void TFGuitar::CursorMoved(TQSWindow& view) { ShowCursorNotes(&view); }
 
-void TFGuitar::ShowCursorNotes() { ShowCursorNotes(ActiveViewOf(host_)); }
+void TFGuitar::ShowCursorNotes() { ShowCursorNotes(ActiveView(host_)); }
 
 void TFGuitar::ShowCursorNotes(TQSWindow* view) {
   const TQSGuitarDescription* g = CurrentGuitar();

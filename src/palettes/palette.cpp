@@ -72,11 +72,6 @@ std::vector<TQSWindow*> Views(TPaletteHost* host) {
   return views;
 }
 
-TQSWindow* ActiveView(TPaletteHost* host) {
-  TQSScore* score = host ? host->ActiveScore() : nullptr;
-  return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
-}
-
 // A tool cursor's picture and hot spot ("cursors/<NAME>.png", the hot spots
 // in "cursors/hotspots.txt"), read once.
 struct TCursorPicture {
@@ -122,6 +117,11 @@ const TCursorPicture& CursorPicture(const std::string& name) {
 }
 
 }  // namespace
+
+TQSWindow* ActiveView(TPaletteHost* host) {
+  TQSScore* score = host ? host->ActiveScore() : nullptr;
+  return score ? dynamic_cast<TQSWindow*>(score->ActiveWindow()) : nullptr;
+}
 
 bool LoadToolCursor(const std::string& name) {
   const TCursorPicture& picture = CursorPicture(name);

@@ -234,6 +234,8 @@ void SetToolCursor(TPaletteHost* host, const std::string& name);
 // The Erase cursor ("ERASE") or no tool cursor (empty name) reaches the
 // active view of the active document only; the default cursor with an
 // empty name.
+// The active score's active view, nullptr without one.
+TQSWindow* ActiveView(TPaletteHost* host);
 void SetActiveViewCursor(TPaletteHost* host, const std::string& name);
 // Every view of the active document draws the insertion feedback code.
 void ArmViews(TPaletteHost* host, int code);
