@@ -69,6 +69,34 @@ TQSChordFragment Fragment(const std::string& text, int anchor, int level) {
   return f;
 }
 
+// The diminished and augmented chords are spelled by the code as a minor
+// triad with a lowered fifth (and a "dim7"), or a triad with a raised fifth;
+// musicians write them "dim", "dim7" and "+". Answers that word, or null
+// when the elements are anything else.
+const char* CommonQualityWord(const std::vector<uint8_t>& code) {
+  std::vector<uint8_t> e;
+  ForEachElement(code, [&](uint8_t b) {
+    if (HighNibble(b) != 0x00 && HighNibble(b) != 0xA0) e.push_back(b);
+  });
+  auto lowered = [](uint8_t b, uint8_t number) {
+    return HighNibble(b) == number && LowNibble(b) != 0 && LowNibble(b) % 2 == 0 && LowNibble(b) <= 8;
+  };
+  auto raised = [](uint8_t b, uint8_t number) { return HighNibble(b) == number && LowNibble(b) % 2 == 1 && LowNibble(b) <= 7; };
+  const bool minorTriad = e.size() >= 3 && HighNibble(e[0]) == kMinor && e[1] == kBase + kTriad;
+  if (minorTriad && e.size() == 3 && lowered(e[2], kAlter5)) return "dim";
+  if (minorTriad && e.size() == 4 && lowered(e[2], kAlter5) && e[3] == kAlter7 + Alteration(kWords, kLowered))
+    return "dim7";
+  if (e.size() == 2 && e[0] == kBase + kTriad && raised(e[1], kAlter5)) return "+";
+  return nullptr;
+}
+
+// "/" and the bass note after the last fragment, on the root's line.
+void AppendBass(const std::vector<uint8_t>& code, std::vector<TQSChordFragment>& fragments) {
+  if (!HasBass(code)) return;
+  fragments.push_back(Fragment("/", static_cast<int>(fragments.size()) - 1, 0));
+  fragments.push_back(Fragment(NoteName(At(code, BassOffset(code))), static_cast<int>(fragments.size()) - 1, 0));
+}
+
 }  // namespace
 
 void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragment>& fragments) {
@@ -79,11 +107,17 @@ void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragme
     return;
   }
   fragments[0].Text = NoteName(At(code, kRootOffset));
+  if (const char* word = CommonQualityWord(code)) {
+    fragments.push_back(Fragment(word, 0, 1));
+    AppendBass(code, fragments);
+    return;
+  }
   // Level steps: quality words and numbers stand one step lower than the
   // root's baseline, alterations two higher; after the raised marker the
   // alterations stack in a column from one step higher, three apart.
   constexpr int kWordLevel = 1, kAlterationLevel = -2, kColumnStep = -3;
   bool bracketOpen = false;
+  bool simpleNumber = false;
   int column = 0;
   int columnAnchor = 0;
   auto last = [&] { return static_cast<int>(fragments.size()) - 1; };
@@ -133,9 +167,13 @@ void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragme
       case kAdd:
         fragments.push_back(Fragment("add", previous, kAlterationLevel));
         columnAnchor = last();
-        break;
+        simpleNumber = low == kAddSimple;
+        return;
       default: {  // the alterations of 5, 7, 9, 11 and 13
-        const std::string text = AlterationText(AlteredNumber(high), low);
+        static const char* const kSimple[3] = {"2", "4", "6"};
+        const bool simple = simpleNumber && high >= kAlter9 && high <= kAlter13;
+        const std::string text =
+            AlterationText(simple ? kSimple[(high - kAlter9) / 0x10] : AlteredNumber(high), low);
         if (column != 0) {
           fragments.push_back(Fragment(text, columnAnchor, column));
           column += kColumnStep;
@@ -145,12 +183,10 @@ void BuildChordName(const std::vector<uint8_t>& code, std::vector<TQSChordFragme
         break;
       }
     }
+    simpleNumber = false;
   });
   if (bracketOpen) fragments.push_back(Fragment(")", last(), kAlterationLevel));
-  if (HasBass(code)) {
-    fragments.push_back(Fragment("/", last(), 0));
-    fragments.push_back(Fragment(NoteName(At(code, BassOffset(code))), last(), 0));
-  }
+  AppendBass(code, fragments);
 }
 
 namespace {

@@ -42,8 +42,8 @@ bool TReader::OnKind(const TQSTag& tag, int parent) {
 // chord code writes it: an added or altered fifth, seventh, ninth,
 // eleventh or thirteenth with its sharp or flat ("add" before a plain added
 // one), a third or fifth left out. Seconds, fourths and sixths added are
-// the ninth, eleventh and thirteenth; what the code has no element for is
-// left out.
+// the ninth, eleventh and thirteenth, named as the file names them; what
+// the code has no element for is left out.
 bool TReader::OnDegree(const TQSTag& tag, int parent) {
   using namespace chordcode;
   if (!chord_) return false;
@@ -58,7 +58,8 @@ bool TReader::OnDegree(const TQSTag& tag, int parent) {
   if (tag.Code != DegreeType) return false;
   const std::string type = Trim(tag.Text);
   int value = degreeValue_;
-  if (value == 2 || value == 4 || value == 6) value += 7;
+  const bool simple = value == 2 || value == 4 || value == 6;
+  if (simple) value += 7;
   std::vector<uint8_t> elements;
   const uint8_t sign = degreeAlter_ > 0 ? Alteration(kSharpFlat, kRaised) : degreeAlter_ < 0 ? Alteration(kSharpFlat, kLowered) : 0;
   const uint8_t number = value == 5 ? kAlter5 : value == 7 ? kAlter7 : value == 9 ? kAlter9 : value == 11 ? kAlter11 : value == 13 ? kAlter13 : 0;
@@ -71,7 +72,7 @@ bool TReader::OnDegree(const TQSTag& tag, int parent) {
   if (SameText(type, "subtract")) {
     if ((value == 3 || value == 5) && !hasQuality()) elements.push_back(static_cast<uint8_t>(kOmit + (value == 5 ? 1 : 0)));
   } else if (number && (SameText(type, "add") || SameText(type, "alter"))) {
-    if (SameText(type, "add") && sign == 0) elements.push_back(kAdd);
+    if (SameText(type, "add") && sign == 0) elements.push_back(static_cast<uint8_t>(simple ? kAdd + kAddSimple : kAdd));
     elements.push_back(static_cast<uint8_t>(number + sign));
   }
   if (elements.empty() || c.empty() || c[kCountOffset] == 0) return false;

@@ -294,19 +294,15 @@ void LayoutChordSymbol(TLayoutContext& c, TQSChord& chord) {
     c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
     c.Fonts.SetStyle(f.Fields.Style);
     f.StartX = static_cast<int16_t>(std::clamp(run, -32768, 32767));
-    // Imported symbols show their sharps and flats as music signs.
+    // Sharps and flats are drawn as music signs, as musicians read them.
     int textWidth = 0;
-    if (c.Score.MarksClearOfTheMusic) {
-      for (const TChordRun& r : ChordFragmentRuns(f.Text)) {
-        if (r.Glyph) c.Fonts.SetFont(c.Fonts.MusicFontName(), ChordSignSize(f.Fields.Size ? 8 * f.Fields.Size : 64));
-        textWidth += r.Glyph ? c.Fonts.GlyphWidth(r.Glyph) : c.Fonts.TextWidth(r.Text);
-        if (r.Glyph) {
-          c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
-          c.Fonts.SetStyle(f.Fields.Style);
-        }
+    for (const TChordRun& r : ChordFragmentRuns(f.Text)) {
+      if (r.Glyph) c.Fonts.SetFont(c.Fonts.MusicFontName(), ChordSignSize(f.Fields.Size ? 8 * f.Fields.Size : 64));
+      textWidth += r.Glyph ? c.Fonts.GlyphWidth(r.Glyph) : c.Fonts.TextWidth(r.Text);
+      if (r.Glyph) {
+        c.Fonts.SetFont(face, f.Fields.Size ? 8 * f.Fields.Size : 64);
+        c.Fonts.SetStyle(f.Fields.Style);
       }
-    } else {
-      textWidth = c.Fonts.TextWidth(f.Text);
     }
     run = std::clamp(run + textWidth, -32768, 32767);
     f.EndX = static_cast<int16_t>(run);

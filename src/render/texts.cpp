@@ -55,12 +55,7 @@ bool TQSMeasureRenderer::DrawChordSymbol(const TQSCalcItem& e, const TQSChord& c
     UseFont(face, points, style);
     int x = box_.Left + scaled(fragment.StartX, c_.ZoomX);
     const int y = box_.Top + scaled(fragment.Y, c_.ZoomY);
-    if (!c_.Score || !c_.Score->MarksClearOfTheMusic) {
-      Text(x, y, fragment.Text);
-      continue;
-    }
-    // Imported symbols show their sharps and flats as music signs, on the
-    // text's baseline.
+    // Sharps and flats as music signs, on the text's baseline.
     const int baseline = y + cv_.GetTextMetrics().Ascent;
     for (const TChordRun& run : ChordFragmentRuns(fragment.Text)) {
       if (!run.Glyph) {

@@ -26,6 +26,10 @@ constexpr uint8_t kBase = 0x10, kMinor = 0x20, kMajor = 0x30, kSus = 0x40, kOmit
 // Base numbers (low nibble of a kBase element): the chord's extent.
 constexpr uint8_t kTriad = 0, kSixth = 1, kSeventh = 2, kNinth = 3, kEleventh = 4, kThirteenth = 5;
 
+// Low nibble of a kAdd element: the added ninth, eleventh or thirteenth that
+// follows is named as its simple interval ("add2", "add4", "add6").
+constexpr uint8_t kAddSimple = 1;
+
 // Alteration low nibble: 0 the plain number, else style * 2 + direction.
 constexpr uint8_t kRaised = 1, kLowered = 2;
 constexpr uint8_t Alteration(uint8_t style, uint8_t direction) { return static_cast<uint8_t>(style * 2 + direction); }

@@ -90,6 +90,34 @@ TEST(ChordName, BracketsAddAndRaisedColumn) {
             (std::vector<TFrag>{{"C", 0, 0}, {"m", 0, 1}, {"7", 2, 1}, {"5-", 1, -1}, {"9+", 1, -4}, {"b13", 1, -7}}));
 }
 
+// The chords the code spells through alterations are named as musicians
+// write them; a code with anything more keeps its plain spelling.
+TEST(ChordName, DiminishedAugmentedAndSimpleAdditions) {
+  const uint8_t flat5 = kAlter5 + Alteration(kSharpFlat, kLowered), sharp5 = kAlter5 + Alteration(kSharpFlat, kRaised);
+  const uint8_t dim7 = kAlter7 + Alteration(kWords, kLowered);
+  const struct {
+    std::vector<uint8_t> Code;
+    const char* Name;
+  } kCases[] = {
+      {{4, 0, 0x00, kMinor, kBase + kTriad, flat5}, "C|dim|"},
+      {{5, 1, 0x05, kMinor, kBase + kTriad, flat5, dim7, 0x14}, "A|dim7|/|G#|"},
+      {{3, 0, 0x04, kBase + kTriad, sharp5}, "G|+|"},
+      {{3, 0, 0x04, kBase + kTriad, kAlter5 + Alteration(kSignInFront, kRaised)}, "G|+|"},
+      // Not these chords: the half-diminished seventh, an augmented seventh.
+      {{4, 0, 0x00, kMinor, kBase + kSeventh, flat5}, "C|m|7|b5|"},
+      {{3, 0, 0x00, kBase + kSeventh, sharp5}, "C|7|#5|"},
+      {{5, 0, 0x00, kMinor, kBase + kTriad, flat5, kAlter9}, "C|m|b5|9|"},
+      // An added second, fourth or sixth keeps its simple number; a plain
+      // add names the compound one.
+      {{3, 0, 0x22, kAdd + kAddSimple, kAlter9}, "Eb|add|2|"},
+      {{3, 0, 0x00, kAdd + kAddSimple, kAlter11}, "C|add|4|"},
+      {{3, 0, 0x00, kAdd + kAddSimple, kAlter13}, "C|add|6|"},
+      {{4, 0, 0x00, kAdd + kAddSimple, kAlter9, kAlter13}, "C|add|2|13|"},
+      {{3, 0, 0x00, kAdd, kAlter9}, "C|add|9|"},
+  };
+  for (const auto& c : kCases) EXPECT_EQ(Joined(c.Code), c.Name) << c.Name;
+}
+
 TEST(ChordName, TruncatedCodeReadsNoFurtherThanItsBytes) {
   // Count and bass flag promise more than the bytes hold.
   EXPECT_EQ(Joined({9, 1, 0x02, kMinor}), "E|m|/|C|");
@@ -221,7 +249,7 @@ TEST(ChordRecognition, EveryChordInEveryInversion) {
     std::string Name;
   };
   const TCase cases[] = {
-      {{"C", "E", "G"}, "C"},          {{"A", "C", "E"}, "Am"},       {{"B", "D", "F"}, "Bm5-"},
+      {{"C", "E", "G"}, "C"},          {{"A", "C", "E"}, "Am"},       {{"B", "D", "F"}, "Bdim"},
       {{"F", "Bb", "C"}, "Fsus4"},     {{"G", "B", "D", "F"}, "G7"},  {{"C", "E", "G", "B"}, "Cmaj7"},
       {{"Eb", "G", "Bb", "D"}, "Ebmaj7"}, {{"F#", "A#", "C#", "E"}, "F#7"}, {{"G", "C", "D", "F"}, "G7sus4"},
       {{"D", "F#", "A", "C", "E"}, "D9"}, {{"C", "Eb", "G", "Bb", "D"}, "Cm9"}, {{"Db", "F", "Ab", "C", "Eb"}, "Dbmaj9"},
@@ -245,8 +273,8 @@ TEST(ChordRecognition, AmbiguousSymmetricAndUnknownNotes) {
       {{"A", "C", "E", "G"}, "Am7"},
       {{"F", "A", "C", "D"}, "F6"},          // Dm7 over F reads as F6
       {{"D", "F", "A", "B"}, "Dm6"},         // Bm7(b5) over D
-      {{"C", "E", "G#"}, "C5+"},             // augmented: the bass is the root
-      {{"E", "G#", "C"}, "E5+"},
+      {{"C", "E", "G#"}, "C+"},              // augmented: the bass is the root
+      {{"E", "G#", "C"}, "E+"},
       {{"C", "Eb", "Gb", "A"}, "Cm65-"},     // diminished seventh
       {{"C", "C"}, "(none)"},
       {{"C", "Db", "D"}, "(none)"},

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "content_fixture.h"
+#include "layout/metrics.h"
 
 namespace qs::test {
 namespace {
@@ -133,6 +134,25 @@ TEST(LayoutMarks, TempoTerms) {
   EXPECT_DOUBLE_EQ(slot.EndMs - slot.StartMs, 256 * before + 256 * before * 0.9);
   ASSERT_EQ(slot.DynamicCount, 1);
   EXPECT_EQ(slot.Dynamics[0].Item, word);
+}
+
+// The sharps and flats of a chord symbol are measured as the music signs
+// they are drawn as, in a score of this program as in an imported one.
+TEST(LayoutMarks, ChordSymbolSignsAreMusicGlyphs) {
+  TContentScore s(1);
+  ASSERT_FALSE(s.Score.MarksClearOfTheMusic);
+  auto* chord = static_cast<TQSChord*>(CreateItemByKind(kind::Chord, s.Measure(0)));
+  chord->Fields.Time = 128;
+  for (const char* text : {"Bb", "7", "#11"}) {
+    TQSChordFragment fragment;
+    fragment.Text = text;
+    chord->Patterns.push_back(fragment);
+  }
+  s.Layout();
+  const int sign = ChordSignSize(64);
+  const auto& p = chord->Patterns;
+  EXPECT_EQ(p[0].EndX, Width("Arial", 64, u"B") + MusicWidth(sign, glyphs::AccidentalFlat));
+  EXPECT_EQ(p[2].EndX - p[2].StartX, MusicWidth(sign, glyphs::AccidentalSharp) + Width("Arial", 64, u"11"));
 }
 
 // A chord symbol's fragments follow one another, an anchored one starts
