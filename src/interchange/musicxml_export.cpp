@@ -473,36 +473,32 @@ class TWriter {
 
   void Harmony(TQSChord& c) {
     const std::vector<uint8_t>& code = c.Definition;
-    if (code.size() < 3 || code[0] == 0) return;
+    if (code.size() < 2) return;
     static const char kLetters[] = "CDEFGAB";
     auto writePart = [&](const char* stepName, const char* alterName, uint8_t b) {
       Element(5, stepName, std::string(1, kLetters[std::min(b & 0x0F, 6)]));
       if ((b & 0x30) == chordcode::kSharp) Element(5, alterName, 1);
       else if ((b & 0x30) == chordcode::kFlat) Element(5, alterName, -1);
     };
+    const THarmonyWriting w = HarmonyWritingOfCode(code);
     MoveTo(std::min<int>(c.Fields.Time, measureLength_));
     Open(3, "harmony");
     Open(4, "root");
-    writePart("root-step", "root-alter", code[2]);
+    writePart("root-step", "root-alter", code.size() > 2 && code[0] ? code[2] : 0);
     Close(4, "root");
-    int extent = -1;
-    bool minor = false;
+    Element(4, "kind", w.Kind);
     const size_t last = std::min<size_t>(code.size(), static_cast<size_t>(code[0]) + 2);
-    for (size_t i = 3; i < last; ++i) {
-      if (chordcode::HighNibble(code[i]) == chordcode::kBase) extent = std::min<int>(chordcode::LowNibble(code[i]), 5);
-      if (chordcode::HighNibble(code[i]) == chordcode::kMinor) minor = true;
-    }
-    static const int kKindIndex[6] = {0, 10, 5, 13, 16, 19};
-    // A code of a harmony kind writes that kind; any other its major or
-    // minor family by its extent. A root alone reads as its major triad;
-    // the element is required.
-    int kindIndex = HarmonyKindOfCode(code);
-    if (kindIndex < 0) kindIndex = extent < 0 ? 0 : kKindIndex[extent] + (minor ? 1 : 0);
-    Element(4, "kind", MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + kindIndex)]);
-    if (code[1] && last < code.size()) {
+    if (code[0] && code[1] && last < code.size()) {
       Open(4, "bass");
       writePart("bass-step", "bass-alter", code[last]);
       Close(4, "bass");
+    }
+    for (const THarmonyDegree& d : w.Degrees) {
+      Open(4, "degree");
+      Element(5, "degree-value", d.Value);
+      Element(5, "degree-alter", d.Alter);
+      Element(5, "degree-type", d.Type);
+      Close(4, "degree");
     }
     Close(3, "harmony");
   }

@@ -69,6 +69,14 @@ bool TReader::OnDegree(const TQSTag& tag, int parent) {
       if (HighNibble(c[static_cast<size_t>(i)]) >= kMinor && HighNibble(c[static_cast<size_t>(i)]) <= kOmit) return true;
     return false;
   };
+  // A seventh added to a triad (a suspended kind's "7sus4") makes it a
+  // seventh chord.
+  if (SameText(type, "add") && degreeValue_ == 7 && sign == 0 && c.size() > kFirstElementOffset && c[kCountOffset] > 1)
+    for (size_t i = kFirstElementOffset; i < static_cast<size_t>(kFirstElementOffset + c[kCountOffset] - 1) && i < c.size(); ++i)
+      if (c[i] == kBase + kTriad) {
+        c[i] = kBase + kSeventh;
+        return false;
+      }
   if (SameText(type, "subtract")) {
     if ((value == 3 || value == 5) && !hasQuality()) elements.push_back(static_cast<uint8_t>(kOmit + (value == 5 ? 1 : 0)));
   } else if (number && (SameText(type, "add") || SameText(type, "alter"))) {

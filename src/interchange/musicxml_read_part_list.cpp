@@ -86,7 +86,9 @@ bool TReader::OnCreditType(const TQSTag& tag, int parent) {
 
 bool TReader::OnCreditWords(const TQSTag& tag, int parent) {
   if (parent != Credit || tag.IsAttribute) return false;
-  creditWords_.push_back({tag.Text});
+  TCreditWords words;
+  words.Text = tag.Text;
+  creditWords_.push_back(std::move(words));
   return true;
 }
 

@@ -1282,18 +1282,24 @@ class TReader {
   }
 
   // The kind rewrites the code to the kind's elements, the root and bass
-  // kept; an unknown kind leaves the root alone.
+  // kept; "none" is no chord; an unknown kind leaves the root alone.
   void HarmonyKind(const std::string& name) {
-    int index = -1;
-    for (int i = 0; i < kHarmonyKindCount; ++i)
-      if (SameText(name, MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + i)])) index = i;
-    if (index < 0) return;
-    const THarmonyKindCode& k = HarmonyKindCodes[static_cast<size_t>(index)];
     std::vector<uint8_t>& c = Code();
+    if (SameText(name, kHarmonyNoChord)) {
+      c = {0, 0};
+      return;
+    }
+    const THarmonyKindCode* k = nullptr;
+    for (int i = 0; i < kHarmonyKindCount; ++i)
+      if (SameText(name, MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + i)]))
+        k = &HarmonyKindCodes[static_cast<size_t>(i)];
+    for (const THarmonyOtherKind& other : HarmonyOtherKinds)
+      if (SameText(name, other.Name)) k = &other.Code;
+    if (!k) return;
     const bool hasBass = c[chordcode::kHasBassOffset] != 0;
     const uint8_t bass = hasBass ? c.back() : 0;
-    c = {static_cast<uint8_t>(1 + k.Count), static_cast<uint8_t>(hasBass ? 1 : 0), c[chordcode::kRootOffset]};
-    c.insert(c.end(), k.Elements.begin(), k.Elements.begin() + k.Count);
+    c = {static_cast<uint8_t>(1 + k->Count), static_cast<uint8_t>(hasBass ? 1 : 0), c[chordcode::kRootOffset]};
+    c.insert(c.end(), k->Elements.begin(), k->Elements.begin() + k->Count);
     if (hasBass) c.push_back(bass);
   }
 

@@ -71,6 +71,13 @@ const std::array<THarmonyKindCode, kHarmonyKindCount> HarmonyKindCodes = {{
     {2, {kMinor, kBase + kThirteenth}},                                      // minor-13th: Cm13
 }};
 
+const std::array<THarmonyOtherKind, kHarmonyOtherKindCount> HarmonyOtherKinds = {{
+    {"suspended-fourth", {2, {kBase + kTriad, kSus + 2}}},   // Csus4
+    {"suspended-second", {2, {kBase + kTriad, kSus + 1}}},   // Csus2
+    {"augmented-seventh", {2, {kBase + kSeventh, kSharp5}}},  // C7#5
+    {"power", {2, {kBase + kTriad, kOmit + 2}}},             // C no3
+}};
+
 int HarmonyKindOfCode(const std::vector<uint8_t>& code) {
   if (code.size() < 3 || code[kCountOffset] == 0) return -1;
   const size_t end = std::min<size_t>(code.size(), static_cast<size_t>(code[kCountOffset]) + 2);
@@ -82,6 +89,90 @@ int HarmonyKindOfCode(const std::vector<uint8_t>& code) {
       return i;
   }
   return -1;
+}
+
+namespace {
+
+bool Matches(const std::vector<uint8_t>& elements, const THarmonyKindCode& k) {
+  return elements.size() == k.Count && std::equal(elements.begin(), elements.end(), k.Elements.begin());
+}
+
+// The degree an alteration element names: 5, 7, 9, 11 or 13.
+int DegreeOf(uint8_t b) {
+  switch (HighNibble(b)) {
+    case kAlter5: return 5;
+    case kAlter7: return 7;
+    case kAlter9: return 9;
+    case kAlter11: return 11;
+    case kAlter13: return 13;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+THarmonyWriting HarmonyWritingOfCode(const std::vector<uint8_t>& code) {
+  THarmonyWriting w{MusicXmlNames[kFirstHarmonyKind], {}};
+  if (code.size() < 3 || code[kCountOffset] == 0) {
+    w.Kind = kHarmonyNoChord;
+    return w;
+  }
+  const size_t end = std::min<size_t>(code.size(), static_cast<size_t>(code[kCountOffset]) + 2);
+  std::vector<uint8_t> elements(code.begin() + kFirstElementOffset, code.begin() + static_cast<std::ptrdiff_t>(end));
+  if (int k = HarmonyKindOfCode(code); k >= 0) {
+    w.Kind = MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + k)];
+    return w;
+  }
+  for (const THarmonyOtherKind& k : HarmonyOtherKinds)
+    if (Matches(elements, k.Code)) {
+      w.Kind = k.Name;
+      return w;
+    }
+  // Otherwise the family of the extent (dominant, major or minor), or a
+  // suspended triad, and the rest as degrees.
+  int extent = 0;
+  bool minor = false, major = false;
+  uint8_t sus = 0;
+  for (uint8_t b : elements) {
+    if (HighNibble(b) == kBase) extent = std::min<int>(LowNibble(b), kThirteenth);
+    if (HighNibble(b) == kMinor) minor = true;
+    if (HighNibble(b) == kMajor) major = true;
+    if (HighNibble(b) == kSus && (LowNibble(b) == 1 || LowNibble(b) == 2)) sus = b;
+  }
+  static const int kDominant[6] = {0, 10, 4, 12, 15, 18}, kMajorFamily[6] = {0, 10, 5, 13, 16, 19};
+  int kind;
+  if (extent <= kSixth) kind = kMajorFamily[extent] + (minor ? 1 : 0);
+  else kind = minor ? kMajorFamily[extent] + 1 : major ? kMajorFamily[extent] : kDominant[extent];
+  w.Kind = MusicXmlNames[static_cast<size_t>(kFirstHarmonyKind + kind)];
+  if (sus && !minor && !major && extent <= kSeventh) {
+    w.Kind = LowNibble(sus) == 2 ? HarmonyOtherKinds[0].Name : HarmonyOtherKinds[1].Name;
+    if (extent == kSeventh) w.Degrees.push_back({7, 0, "add"});
+    if (extent == kSixth) w.Degrees.push_back({6, 0, "add"});
+  } else if (sus) {
+    w.Degrees.push_back({LowNibble(sus) == 2 ? 4 : 2, 0, "add"});
+    w.Degrees.push_back({3, 0, "subtract"});
+  }
+  // The degrees the kind's extent holds are altered, the others added.
+  static const int kHighest[6] = {5, 6, 7, 9, 11, 13};
+  bool simple = false;
+  for (uint8_t b : elements) {
+    const uint8_t high = HighNibble(b), low = LowNibble(b);
+    if (high == kAdd) {
+      simple = low == kAddSimple;
+      continue;
+    }
+    if (high == kOmit) {
+      w.Degrees.push_back({(low & 1) ? 5 : 3, 0, "subtract"});
+    } else if (int degree = DegreeOf(b)) {
+      const int alter = low == 0 || low > 8 ? 0 : (low & 1) ? 1 : -1;
+      const bool held = degree == 5 || (degree == 7 && extent >= kSeventh) || (degree > 7 && degree <= kHighest[extent]);
+      int value = degree;
+      if (simple && degree > 7) value -= 7;
+      w.Degrees.push_back({value, alter, held && alter != 0 ? "alter" : "add"});
+    }
+    simple = false;
+  }
+  return w;
 }
 
 const std::array<TMusicXmlClef, 15> MusicXmlClefs = {{

@@ -37,6 +37,29 @@ extern const std::array<THarmonyKindCode, kHarmonyKindCount> HarmonyKindCodes;
 // when no kind has them.
 int HarmonyKindOfCode(const std::vector<uint8_t>& code);
 
+// Kinds other programs write that the name table does not list, with the
+// chord code elements they read as.
+struct THarmonyOtherKind {
+  const char* Name;
+  THarmonyKindCode Code;
+};
+constexpr int kHarmonyOtherKindCount = 4;
+extern const std::array<THarmonyOtherKind, kHarmonyOtherKindCount> HarmonyOtherKinds;
+// The kind for "no chord".
+constexpr const char* kHarmonyNoChord = "none";
+
+// How a chord code is written: the kind's name and, for the elements the
+// kind does not account for, degrees (value, alteration -1..1, type).
+struct THarmonyDegree {
+  int Value, Alter;
+  const char* Type;
+};
+struct THarmonyWriting {
+  const char* Kind;
+  std::vector<THarmonyDegree> Degrees;
+};
+THarmonyWriting HarmonyWritingOfCode(const std::vector<uint8_t>& code);
+
 // How the clefs of the score are written: sign, line (0 when the sign has
 // none) and octave change. The writer takes a clef's first row, the reader
 // the row that matches the file best.

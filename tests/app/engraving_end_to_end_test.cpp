@@ -266,6 +266,23 @@ TEST(EngravingEndToEnd, ImportedChordKindsAreNamed) {
                                              "D13/F#", "Ebmaj7"}));
 }
 
+// A lead sheet's changes as other programs write them (kinds, degrees,
+// suspensions, a slash bass) read back as the symbols the file shows.
+TEST(EngravingEndToEnd, ChordChangesAreNamedAsTheFileWritesThem) {
+  auto score = OpenAsDocument("musicxml/changes.xml");
+  TQSPart& part = *score->GetPiece(score->PieceCount() - 1)->GetPart(0);
+  std::vector<std::string> names;
+  for (int m = 0; m < part.MeasureCount(); ++m)
+    for (TQSItem* item : part.GetMeasure(m)->Items)
+      if (auto* chord = dynamic_cast<TQSChord*>(item)) {
+        std::string name;
+        for (const TQSChordFragment& f : chord->Patterns) name += f.Text;
+        names.push_back(name);
+      }
+  EXPECT_EQ(names, (std::vector<std::string>{"Cmaj7#11", "Adim7", "B7#5#9", "Dadd2", "E+", "Bbm7b5", "F#m7/A",
+                                             "G7b9b13", "Gsus4", "C7omit3", "Eb6add9", "Amadd4"}));
+}
+
 // Chord symbols with their added and altered degrees, as other programs
 // write them: the degrees the chord code holds are named, and the sharps
 // and flats of imported symbols are drawn as music signs; the symbols

@@ -6,6 +6,7 @@
 
 #include "interchange/musicxml.h"
 #include "interchange/musicxml_tags.h"
+#include "score/chordcode.h"
 
 namespace qs {
 namespace {
@@ -28,6 +29,38 @@ TEST(MusicXmlTags, NameTableAndCodes) {
   EXPECT_EQ(ElementCode("mf"), mx::Mf);
   EXPECT_EQ(ElementCode("notehead-text"), 0);
   for (int code = 1; code < mx::Count; ++code) EXPECT_EQ(ElementCode(ElementName(code)), code) << code;
+}
+
+// A chord code is written as the kind that accounts for most of it and
+// degrees for the rest: a seventh chord stays dominant unless it says
+// major or minor.
+TEST(MusicXmlTags, ChordCodesAsKindsAndDegrees) {
+  using namespace chordcode;
+  const uint8_t sharp = Alteration(kSharpFlat, kRaised), flat = Alteration(kSharpFlat, kLowered);
+  const struct {
+    std::vector<uint8_t> Code;
+    const char* Writing;
+  } kCases[] = {
+      {{2, 0, 0x00, kBase + kSeventh}, "dominant"},
+      {{3, 0, 0x00, kBase + kSeventh, kAlter9 + sharp}, "dominant 9+1add"},
+      {{4, 0, 0x00, kBase + kSeventh, kAlter5 + sharp, kAlter9 + sharp}, "dominant 5+1alter 9+1add"},
+      {{4, 0, 0x00, kMajor, kBase + kSeventh, kAlter11 + sharp}, "major-seventh 11+1add"},
+      {{4, 0, 0x00, kMinor, kBase + kNinth, kAlter11}, "minor-ninth 11+0add"},
+      {{4, 0, 0x00, kBase + kThirteenth, kAlter9 + flat, kAlter11 + sharp}, "dominant-13th 9-1alter 11+1alter"},
+      {{3, 0, 0x00, kAdd + kAddSimple, kAlter9}, "major 2+0add"},
+      {{3, 0, 0x00, kBase + kSeventh, kSus + 2}, "suspended-fourth 7+0add"},
+      {{3, 0, 0x00, kBase + kTriad, kSus + 2}, "suspended-fourth"},
+      {{3, 0, 0x00, kBase + kSeventh, kOmit + 2}, "dominant 3+0subtract"},
+      {{3, 0, 0x00, kBase + kSeventh, kAlter5 + sharp}, "augmented-seventh"},
+      {{0, 0}, "none"},
+  };
+  for (const auto& c : kCases) {
+    const THarmonyWriting w = HarmonyWritingOfCode(c.Code);
+    std::string text = w.Kind;
+    for (const THarmonyDegree& d : w.Degrees)
+      text += " " + std::to_string(d.Value) + (d.Alter < 0 ? "-" : "+") + std::to_string(d.Alter < 0 ? -d.Alter : d.Alter) + d.Type;
+    EXPECT_EQ(text, c.Writing);
+  }
 }
 
 TEST(MusicXmlTags, RecordsAndDepths) {
