@@ -265,7 +265,9 @@ void TFDesign::MakeAttributes() {
   // The fields take the focus when clicked, never by themselves when the
   // main window comes to the front.
   for (TEdit* e : {ETextName, ETextSize}) e->SetTabStop(false);
-  ETextName->OnExit = [this](TObject*) { ApplyFontName(); };
+  ETextName->OnExit = [this](TObject*) {
+    if (Trim(ETextName->Text()) != shownName_) ApplyFontName();
+  };
   ETextName->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
@@ -277,7 +279,9 @@ void TFDesign::MakeAttributes() {
     ApplyFontSize();
     Store();
   };
-  ETextSize->OnExit = [this](TObject*) { ApplyFontSize(); };
+  ETextSize->OnExit = [this](TObject*) {
+    if (Trim(ETextSize->Text()) != shownSize_) ApplyFontSize();
+  };
   ETextSize->OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {
     if (key == VK_RETURN) {
       key = 0;
@@ -342,11 +346,13 @@ void TFDesign::LoadSettings() {
   }
   ShowRegime(RegimeFromValue(values_.DesignRegime));
   ETextName->SetText(values_.TextName);
+  shownName_ = Trim(values_.TextName);
   TFont f = ETextName->Font();
   f.Name = values_.TextName;
   ETextName->SetFont(f);
   UDTextSize->SetPosition(values_.TextSize);
   ETextSize->SetText(std::to_string(values_.TextSize));
+  shownSize_ = std::to_string(values_.TextSize);
 }
 
 void TFDesign::Store() {
@@ -389,8 +395,10 @@ void TFDesign::ResetToDefaults() {
   values_.LineWidth = d.LineWidth;
   values_.TextRotate = d.TextRotate;
   ETextName->SetText(d.TextName);
+  shownName_ = Trim(d.TextName);
   UDTextSize->SetPosition(d.TextSize);
   ETextSize->SetText(std::to_string(d.TextSize));
+  shownSize_ = std::to_string(d.TextSize);
   for (TECCharButton* b : attributes_)
     if (b) b->Invalidate();
 }
@@ -504,6 +512,7 @@ bool TFDesign::PageKey(uint16_t key, uint16_t shift, uint16_t prefix) {
 void TFDesign::ApplyFontName() {
   TFont f = ETextName->Font();
   f.Name = Trim(ETextName->Text());
+  shownName_ = f.Name;
   ETextName->SetFont(f);
   if (TQSScore* score = host_ ? host_->ActiveScore() : nullptr) SetFontName(*score, f.Name);
 }
@@ -511,6 +520,7 @@ void TFDesign::ApplyFontName() {
 void TFDesign::ApplyFontSize() {
   const int typed = StrToIntSafe(Trim(ETextSize->Text()), UDTextSize->Position());
   UDTextSize->SetPosition(std::clamp(typed, UDTextSize->Min, UDTextSize->Max));
+  shownSize_ = Trim(ETextSize->Text());
   if (TQSScore* score = host_ ? host_->ActiveScore() : nullptr) SetFontSize(*score, UDTextSize->Position());
 }
 

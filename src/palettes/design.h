@@ -153,6 +153,9 @@ class TFDesign : public TQSToolPage, public TPalette {
   void ApplyValue(TValue which);
   void ApplyFontName();
   void ApplyFontSize();
+  // The texts of the font fields when last shown or applied: leaving a
+  // field unchanged changes nothing in the score.
+  std::string shownName_, shownSize_;
   void DrawAttributeFace(TAttribute a, TCanvas& c, const TRect& r);
   void ShowChooser(TCustomForm* chooser, TControl* below);
 

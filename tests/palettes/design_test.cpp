@@ -186,6 +186,16 @@ TEST_F(DesignPalette, ATextGoesInWhereClickedAndTakesLaterChanges) {
   EXPECT_EQ(text->Fields.Color, 0x0000FFu);
   Palette->SetTextName("Courier New");
   EXPECT_EQ(text->FontName, "Courier New");
+  // Leaving the font fields unchanged records nothing; a typed name does.
+  const size_t undo = Score.UndoList.size();
+  Palette->ETextName->DoExit();
+  Palette->ETextSize->DoExit();
+  EXPECT_EQ(Score.UndoList.size(), undo);
+  Palette->ETextName->SetText("Arial");
+  Palette->ETextName->DoExit();
+  EXPECT_EQ(text->FontName, "Arial");
+  EXPECT_EQ(Score.UndoList.size(), undo + 1);
+  Palette->SetTextName("Courier New");
   // The values are kept for the next start.
   TIniFile back(File);
   EXPECT_EQ(back.ReadInteger("Design", "TextColor", -1), 0x0000FF);
