@@ -392,6 +392,19 @@ TEST_F(PlayRecordTest, StepRecordingEntersThePlayedKeysAtTheCursor) {
   ASSERT_TRUE(main_->RunCommand("AStop"));
   EXPECT_FALSE(main_->IsRecording());
   EXPECT_EQ(TFRecording::Instance(), nullptr);
+
+  // Played back, the recorded notes sound with the rest of the score.
+  UseClock(stepped_);
+  const size_t echoes = port_->NoteOns().size();
+  doc_->QSWindow->GotoScoreStart();
+  ASSERT_TRUE(main_->RunCommand("APlay"));
+  stepped_.WaitForSleepers(1);
+  Step(stepped_, doc_->Player(), 8000);
+  ASSERT_TRUE(PumpUntil([&] { return !main_->IsPlaying(); }));
+  std::vector<int> played;
+  for (const auto& m : port_->NoteOns()) played.push_back(m.Data1);
+  played.erase(played.begin(), played.begin() + static_cast<std::ptrdiff_t>(echoes));
+  EXPECT_EQ(played, (std::vector<int>{60, 62, 64, 65, 67, 67, 69, 71}));
 }
 
 // In real time with the metronome the clock counts in one measure (keys
