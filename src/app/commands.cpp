@@ -114,7 +114,7 @@ const std::vector<TCommand>& CommandTable() {
       {"AContents", 0, -1, S::Always, &M::AContentsExecute},
       {"AReferences", 0, -1, S::Always, &M::AReferencesExecute},
       {"AHelper", 0, -1, S::Always, &M::AHelperExecute},
-      {"AQuickTour", 0, -1, S::NotBuilt, nullptr},
+      {"AQuickTour", 0, -1, S::Always, &M::AQuickTourExecute},
       {"ANews", 0, -1, S::Always, &M::ANewsExecute},
       {"AAbout", 0, -1, S::Always, &M::AAboutExecute},
       // The palette keys: each hides its page.

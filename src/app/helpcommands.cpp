@@ -150,7 +150,7 @@ void TProgramHelp::Blink() {
 
 void TProgramHelp::RunHelpCommand(const std::string& action) { main_.RunCommand(action); }
 
-void TProgramHelp::StartLesson(const std::string& name) { (void)name; }
+void TProgramHelp::StartLesson(const std::string& name) { main_.StartLesson(name); }
 
 bool TProgramHelp::HelperAtStart() const { return main_.Settings.Properties.Helper; }
 

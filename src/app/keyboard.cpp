@@ -39,6 +39,12 @@ void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
     key = 0;
     return;
   }
+  // Esc ends a running lesson.
+  if (key == VK_ESCAPE && LessonRunning()) {
+    StopLesson();
+    key = 0;
+    return;
+  }
   if (key == VK_F1) {
     ShowHelpTopic(kHelpEntranceTopic);
     key = 0;

@@ -182,6 +182,7 @@ void TFProgramModule::TMainTimer() {
   if (AutoSaver.Tick(Settings.Editor, Documents()) > 0) UpdateActionStates();
   // The notes played on the MIDI input are entered while recording.
   EnterRecordedNotes();
+  LessonTimer();
   // The splash closes at the first tick after the window was made.
   if (TSplash* splash = Splash(); splash && splash->Visible() && AppNow() > createdAt_) CloseSplash();
 }

@@ -11,6 +11,7 @@
 #include "app/autosave.h"
 #include "app/mainsettings.h"
 #include "app/reopenlist.h"
+#include "help/lessonplayer.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
@@ -42,7 +43,7 @@ struct TCommand;
 
 // The main window is the palettes' host: they reach the active document,
 // the MIDI output and the keyboard dispatcher through it.
-class TFProgramModule : public TForm, public TPaletteHost {
+class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
  public:
   // settings may be null (then nothing is stored).
   TFProgramModule(TComponent* owner, TSettings* settings);
@@ -239,6 +240,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ARussianExecute();
   void AReferencesExecute();
   void AHelperExecute();
+  void AQuickTourExecute();
   void ANewsExecute();
   // The help and news of the main window (null while it is built).
   TProgramHelp* Help() const { return help_.get(); }
@@ -396,6 +398,30 @@ class TFProgramModule : public TForm, public TPaletteHost {
   TPoint toolDragStart_;
   bool creating_ = true;
   bool destroying_ = false;
+  // The lesson running or just ended (freed at the next main timer tick),
+  // whether its modal callouts are shown as timed ones, and whether the
+  // lesson list is due again.
+  std::unique_ptr<TLessonPlayer> lesson_;
+  bool continueWithoutStop_ = false;
+  bool lessonEnded_ = false;
+
+ public:
+  // Lessons: a script "Ticher/<name>.xml" run on the program (nothing when
+  // it is missing or a lesson runs); the lesson list in the Helper.
+  void StartLesson(const std::string& name);
+  void ShowLessons();
+  bool LessonRunning() const { return lesson_ && lesson_->Running(); }
+  void StopLesson();
+  TLessonPlayer* Lesson() const { return lesson_.get(); }
+  // The main timer's share: callout time-outs, the ended lesson freed and
+  // the list shown again.
+  void LessonTimer();
+  // TLessonHost
+  TCustomForm* FindFormByName(const std::string& name) override;
+  void OpenLessonSample(const std::string& formName, int kind) override;
+  bool ContinueWithoutStop() const override { return continueWithoutStop_; }
+  void SetContinueWithoutStop(bool on) override { continueWithoutStop_ = on; }
+  void LessonEnded() override { lessonEnded_ = true; }
 };
 
 // The one main window while it exists.

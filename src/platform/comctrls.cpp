@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QSlider>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include <algorithm>
 
@@ -174,6 +175,28 @@ TTreeView::TNode TTreeView::Child(TNode node, int index) const {
 }
 void TTreeView::SetExpanded(TNode node, bool v) { Node(node)->setExpanded(v); }
 bool TTreeView::Expanded(TNode node) const { return Node(node)->isExpanded(); }
+TTreeView::TNode TTreeView::ShownNode(int index) const {
+  auto* w = WidgetAs<QTreeWidget>(*this);
+  if (index < 0) return nullptr;
+  for (QTreeWidgetItemIterator it(w, QTreeWidgetItemIterator::NotHidden); *it; ++it) {
+    bool shown = true;
+    for (QTreeWidgetItem* p = (*it)->parent(); p && shown; p = p->parent()) shown = p->isExpanded();
+    if (shown && index-- == 0) return *it;
+  }
+  return nullptr;
+}
+
+TRect TTreeView::NodeRect(TNode node, bool wholeRow) const {
+  auto* w = WidgetAs<QTreeWidget>(*this);
+  auto* item = static_cast<QTreeWidgetItem*>(node);
+  if (!item) return {};
+  QRect r = w->visualItemRect(item);
+  if (r.isEmpty()) return {};
+  if (wholeRow) r = QRect(0, r.top(), w->viewport()->width(), r.height());
+  r.translate(w->viewport()->mapTo(w, QPoint(0, 0)));
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
 TTreeView::TNode TTreeView::Selected() const { return WidgetAs<QTreeWidget>(*this)->currentItem(); }
 void TTreeView::SetSelected(TNode node) { WidgetAs<QTreeWidget>(*this)->setCurrentItem(Node(node)); }
 bool TTreeView::MultiSelect() const { return qs::MultiSelect(WidgetAs<QTreeWidget>(*this)); }

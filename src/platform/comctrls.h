@@ -98,6 +98,12 @@ class TTreeView : public TWinControl {
   bool MultiSelect() const;
   void SetMultiSelect(bool v);
   std::vector<TNode> Selection() const;
+  // The index-th node a reader sees from the top (inside expanded nodes
+  // only); null past the last.
+  TNode ShownNode(int index) const;
+  // Where a node is drawn in client coordinates: its text, or its whole
+  // row; empty when it is not shown.
+  TRect NodeRect(TNode node, bool wholeRow) const;
   TNotifyEvent OnChange;
 };
 

@@ -422,6 +422,14 @@ void TListBox::SetSelected(int index, bool v) {
   if (index < 0 || index >= w->count()) RaiseListIndexError(index);
   w->item(index)->setSelected(v);
 }
+TRect TListBox::ItemRect(int index) const {
+  auto* w = WidgetAs<QListWidget>(*this);
+  QListWidgetItem* item = w->item(index);
+  if (!item) return {};
+  const QRect r = w->visualItemRect(item).translated(w->viewport()->mapTo(w, QPoint(0, 0)));
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
 int TListBox::TopIndex() const {
   auto* w = WidgetAs<QListWidget>(*this);
   QListWidgetItem* item = w->itemAt(2, 2);

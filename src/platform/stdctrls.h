@@ -178,6 +178,8 @@ class TListBox : public TWinControl {
   void SetSelected(int index, bool v);
   // The first item shown.
   int TopIndex() const;
+  // Where an item is drawn, in client coordinates; empty for no item.
+  TRect ItemRect(int index) const;
   // A click on an item fires OnClick after the selection changed.
   TNotifyEvent OnSelectionChange;
 };

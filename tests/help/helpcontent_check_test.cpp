@@ -13,6 +13,7 @@
 #include "base/strings.h"
 #include "help/helpcontent.h"
 #include "help/helperwindow.h"
+#include "help/lessonscript.h"
 #include "help/rssreader.h"
 #include "platform/paths.h"
 
@@ -61,11 +62,38 @@ TEST(ShippedHelp, EveryContextHasATopicAndEveryLinkLeadsSomewhere) {
         EXPECT_NE(t.Action, TLinkAction::None) << e.Name << ": " << item->Link;
         if (t.Action == TLinkAction::HelpPage)
           EXPECT_TRUE(FileExists(HelpFolder(language) + t.Argument + ".htm")) << e.Name << ": " << item->Link;
-        EXPECT_NE(t.Action, TLinkAction::Lesson) << "no lessons are shipped: " << item->Link;
+        if (t.Action == TLinkAction::Lesson)
+          EXPECT_TRUE(FileExists(std::string(QS_SOURCE_DIR) + "/resources/Ticher/" + t.Argument + ".xml"))
+              << e.Name << ": " << item->Link;
       }
       EXPECT_TRUE(text) << e.Name << " says nothing";
     }
   }
+}
+
+// Every shipped lesson: its callouts have their texts in every language,
+// and the lesson list names it.
+TEST(ShippedHelp, EveryLessonSpeaksEveryLanguage) {
+  const std::string root = std::string(QS_SOURCE_DIR) + "/resources/";
+  int lessons = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(root + "Ticher")) {
+    if (entry.path().extension() != ".xml") continue;
+    ++lessons;
+    const std::string name = entry.path().stem().string();
+    TFileStream f(entry.path().string(), FileMode::OpenRead);
+    const TLessonScript script = ReadLessonScript(f);
+    ASSERT_FALSE(script.Steps.empty()) << name;
+    EXPECT_EQ(script.Steps.back().Action, lesson::TAction::Callout) << name << " ends with its last words";
+    for (const std::string language : kLanguages) {
+      const std::string list = ReadFileText(HelpFolder(language) + "helper/Lessons.xml");
+      EXPECT_NE(list.find("tich://" + name + "\""), std::string::npos) << language << " " << name;
+      for (const TLessonStep& step : script.Steps)
+        if (step.Action == lesson::TAction::Callout)
+          EXPECT_TRUE(FileExists(root + "lessons/" + language + "/" + step.Help + "/" + step.Topic + ".xml"))
+              << language << " " << name << ": " << step.Topic;
+    }
+  }
+  EXPECT_GE(lessons, 8);
 }
 
 TEST(ShippedHelp, EveryHelpPageInEveryLanguageAndItsLinksResolve) {
