@@ -174,6 +174,9 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void PaletteDropped(const std::string& name, int x, int y) override;
   void PaletteKeyDown(uint16_t& key, uint16_t shift) override;
   int AskCount(const std::string& message, int minimum, int position) override;
+  void TogglePlaybackEditor() override;
+  void ToggleVelocityEditor() override;
+  std::vector<TTransposePreset> TransposePresets() override;
 
   bool CloseQuery() override;
 
