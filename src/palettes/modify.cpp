@@ -454,6 +454,8 @@ void TFModify::OpenBarUnion() {
   p->SetUnionStyle(static_cast<uint8_t>(values_.BarUnionCount));
   p->Suppress = false;
   p->OnChange = [this, p](TObject*) { BarUnionChanged(*p); };
+  ShowHelperContext({"MeasureUnion"}, false);
+  p->OnDestroy = [](TObject*) { ReturnHelperContext(); };
   ShowPopup(p, buttons_[B::bBarUnionStyle]);
 }
 
@@ -477,6 +479,8 @@ void TFModify::OpenAlignMeasure() {
   p->SetMeasureCount(values_.AlignMeasureCount);
   p->Suppress = false;
   p->OnChange = [this, p](TObject*) { AlignChanged(*p); };
+  ShowHelperContext({"AlignMeasure"}, false);
+  p->OnDestroy = [](TObject*) { ReturnHelperContext(); };
   ShowPopup(p, buttons_[B::bMeasureAlignStyle]);
 }
 
