@@ -86,7 +86,9 @@ void TFProgramModule::FormKeyDown(uint16_t& key, TShiftState shift) {
   bool acted = false;
   try {
     if (PlayPageKey(key, shift)) acted = true;
-    else if (TPalette* palette = PaletteOf(ActiveTool())) acted = palette->PageKey(key, shift, prefix);
+    else if (TPalette* palette = PaletteOf(ActiveTool()); palette && palette->PageKey(key, shift, prefix)) acted = true;
+    // The pages without letters of their own (layout and navigation) take
+    // Enter or Space and a digit as a quick entry.
     else acted = QuickEntryKey(key, prefix);
   } catch (const std::exception& e) {
     ShowError(UserErrorText(e));

@@ -646,6 +646,22 @@ void TFProgramModule::SetPaletteAttached(const std::string& name, bool attached)
 
 void TFProgramModule::PaletteKeyDown(uint16_t& key, uint16_t shift) { FormKeyDown(key, shift); }
 
+void TFProgramModule::TogglePlaybackEditor() {
+  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr) editor->TogglePlaybackEditor();
+}
+
+void TFProgramModule::ToggleVelocityEditor() {
+  if (TFFileEditor* editor = DocumentCount() > 0 ? ActiveEditor() : nullptr) editor->ToggleVelocityEditor();
+}
+
+std::vector<TTransposePreset> TFProgramModule::TransposePresets() {
+  std::vector<TTransposePreset> presets;
+  if (Transports)
+    for (const auto& item : Transports->Items)
+      presets.push_back({item->Name, item->Values.empty() ? 0 : item->Values.front().Shift});
+  return presets;
+}
+
 int TFProgramModule::AskCount(const std::string& message, int minimum, int position) {
   return AskCountDialog(settings_ ? &settings_->Ini() : nullptr, message, minimum, position);
 }

@@ -175,6 +175,9 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void PaletteDropped(const std::string& name, int x, int y) override;
   void PaletteKeyDown(uint16_t& key, uint16_t shift) override;
   int AskCount(const std::string& message, int minimum, int position) override;
+  void TogglePlaybackEditor() override;
+  void ToggleVelocityEditor() override;
+  std::vector<TTransposePreset> TransposePresets() override;
 
   bool CloseQuery() override;
 

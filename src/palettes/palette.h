@@ -107,6 +107,13 @@ constexpr int SoundModeOf(int index, int count) {
 // (8 and less wrap to 512).
 int StepEntryDuration(int ticks, bool longer);
 
+// A named transposition of the program's library: its name and the
+// semitones of its first record.
+struct TTransposePreset {
+  std::string Name;
+  int Shift = 0;
+};
+
 class TPaletteHost {
  public:
   virtual ~TPaletteHost() = default;
@@ -136,6 +143,13 @@ class TPaletteHost {
   // Asks for a count from minimum up (caption: the message's text);
   // returns 0 when the user cancels.
   virtual int AskCount(const std::string& message, int minimum, int position) = 0;
+  // The active document's side editor of note playback times (the
+  // playback editor) or of velocities opens, or closes when it is open.
+  // Nothing without a document.
+  virtual void TogglePlaybackEditor() {}
+  virtual void ToggleVelocityEditor() {}
+  // The transposition presets of the program's library, in its order.
+  virtual std::vector<TTransposePreset> TransposePresets() { return {}; }
   // Sounds the pitches together with the General MIDI program (0-based)
   // for ticks; by default as entered notes sound.
   virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {

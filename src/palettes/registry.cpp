@@ -5,6 +5,8 @@
 #include "palettes/drummap.h"
 #include "palettes/imageproperties.h"
 #include "palettes/intervals.h"
+#include "palettes/modify.h"
+#include "palettes/modifypopups.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
@@ -40,6 +42,8 @@ std::vector<TPaletteEntry>& Entries() {
        }},
       {"Piano", "TSPiano", "PianoAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* { return new TFPiano(owner, context); }},
+      {"Modify", "TSModify", "ModifyAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* { return new TFModify(owner, context); }},
   };
   return entries;
 }
@@ -177,6 +181,10 @@ void RegisterPaletteForms() {
     form->CBPointDesign->SetDown(false);
     return form;
   });
+  RegisterForm("FModify", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    return std::make_unique<TFModify>(nullptr, TPaletteContext{});
+  });
+  RegisterModifyPopupForms();
   RegisterDesignChooserForms();
   RegisterColorsForms();
   RegisterTextPropertiesForms();
