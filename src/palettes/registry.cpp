@@ -5,6 +5,7 @@
 #include "palettes/drummap.h"
 #include "palettes/imageproperties.h"
 #include "palettes/intervals.h"
+#include "palettes/navigator.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
@@ -40,6 +41,10 @@ std::vector<TPaletteEntry>& Entries() {
        }},
       {"Piano", "TSPiano", "PianoAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* { return new TFPiano(owner, context); }},
+      {"Navigator", "TSNavigator", "NavigatorAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFNavigator(owner, context);
+       }},
   };
   return entries;
 }
@@ -141,6 +146,9 @@ void RegisterPaletteForms() {
     return form;
   });
   // The piano with a key held, one lit by playback and a dotted value.
+  RegisterForm("FNavigator", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    return std::make_unique<TFNavigator>(nullptr, TPaletteContext{});
+  });
   RegisterForm("FPiano", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFPiano>(nullptr, TPaletteContext{});
     form->LightKey(64);
