@@ -43,6 +43,7 @@ class TIniFile;
 class TQSScore;
 class TQSWindow;
 struct TQSCalcItem;
+struct TPlaybackValues;
 
 // The insertion feedback a view draws while the mouse moves over the score
 // (TQSWindow::ArmPaletteItem): what kind of item a click would enter.
@@ -136,6 +137,9 @@ class TPaletteHost {
   // Asks for a count from minimum up (caption: the message's text);
   // returns 0 when the user cancels.
   virtual int AskCount(const std::string& message, int minimum, int position) = 0;
+  // The playback values of the effects and dynamics popups (effects.h);
+  // by default none (the popups then keep values of their own).
+  virtual TPlaybackValues PlaybackValues();
   // Sounds the pitches together with the General MIDI program (0-based)
   // for ticks; by default as entered notes sound.
   virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {
