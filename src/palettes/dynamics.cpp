@@ -171,6 +171,7 @@ TFDynamics::TFDynamics(TComponent* owner, TPlaybackValues values, bool dropDown)
 
   if (dropDown) {
     MakeDropDown(*this, [this] { return KeepOpen; });
+    SetPosition(poDesigned);
   } else {
     KeyPreview = true;
     OnKeyDown = [this](TObject*, uint16_t& key, TShiftState) {

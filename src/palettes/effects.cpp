@@ -113,6 +113,7 @@ void TFEffects::ShowValues() {
 TFEffects* DropDownEffects(TComponent* owner, const TRect& anchor, TPlaybackValues values) {
   auto* form = new TFEffects(owner, std::move(values));
   MakeDropDown(*form, [form] { return form->KeepOpen; });
+  form->SetPosition(poDesigned);
   PlaceBelowRect(anchor, *form);
   form->Show();
   return form;
