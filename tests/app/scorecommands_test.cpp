@@ -138,7 +138,9 @@ TEST(CommandTable, TheCommandsNotBuiltYetAreExactlyTheListedOnes) {
   for (const TCommand& c : CommandTable()) {
     const bool listed = kNotYetBuilt.count(c.Name) > 0;
     EXPECT_EQ(c.Execute == nullptr, listed) << c.Name;
-    if (!listed) EXPECT_NE(c.State, TCommandState::NotBuilt) << c.Name << " has a handler but no rule";
+    if (!listed) {
+      EXPECT_NE(c.State, TCommandState::NotBuilt) << c.Name << " has a handler but no rule";
+    }
   }
 }
 
