@@ -39,6 +39,7 @@
 #include "score/piece.h"
 #include "score/score.h"
 #include "uikit/language.h"
+#include "uikit/menuitem.h"
 #include "uikit/pagecontrol.h"
 #include "uikit/settings.h"
 #include "view/navigator.h"
@@ -284,8 +285,15 @@ TEST_F(ScoreCommandsTest, TheBookmarkMenusSetAndGoToTheBookmarksOfTheKeys) {
   ASSERT_NE(doc, nullptr);
   TQSWindow& view = *doc->QSWindow;
   view.GotoScoreStart();
+  // The ten entries of each submenu of Edit.
+  const auto entry = [this](const std::string& name) {
+    auto* item = dynamic_cast<TECMenuItem*>(main_->FindComponent(name));
+    EXPECT_NE(item, nullptr) << name;
+    return item;
+  };
+  for (const char* menu : {"MIToggleBookmarks", "MIGotoBookmarks"}) ASSERT_EQ(entry(menu)->Count(), 10);
   view.CursorPosition.Measure = 1;
-  main_->ChooseBookmark(true, 3);
+  entry("MIToggleBookmarks")->Items(3)->OnClick(nullptr);
   EXPECT_TRUE(doc->Score().HasBookmark(3));
   view.CursorPosition.Measure = 0;
   uint16_t key = '3';
@@ -295,7 +303,7 @@ TEST_F(ScoreCommandsTest, TheBookmarkMenusSetAndGoToTheBookmarksOfTheKeys) {
   key = '5';
   main_->FormKeyDown(key, ssCtrl | ssShift);
   view.CursorPosition.Measure = 1;
-  main_->ChooseBookmark(false, 5);
+  entry("MIGotoBookmarks")->Items(5)->OnClick(nullptr);
   EXPECT_EQ(view.CursorPosition.Measure, 0) << "the menu goes to the bookmark Ctrl+Shift+5 set";
   EXPECT_TRUE(main_->RunCommand("AGotoBookmarks")) << "without a choice it runs and does nothing";
   EXPECT_EQ(view.CursorPosition.Measure, 0);
