@@ -53,6 +53,7 @@ bool StateAllows(TCommandState rule, const TDocumentState& s) {
     case S::CanStop: return s.View && (s.Playing || s.Recording);
     case S::CanSaveSymbol: return s.Document && s.CanSaveSymbol;
     case S::CanSaveChord: return s.Document && s.CanSaveChord;
+    case S::CanReorder: return s.Document && (s.SeveralParts || s.SeveralStaves);
     case S::NotBuilt: return false;
   }
   return false;

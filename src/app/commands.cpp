@@ -54,8 +54,8 @@ const std::vector<TCommand>& CommandTable() {
       {"ASelectSymbolsVoice", 0, -1, S::Selecting, &M::ASelectSymbolsVoiceExecute},
       {"ASelectDesignAll", 0, -1, S::Selecting, &M::ASelectDesignAllExecute},
       {"ASelectDesignPage", 0, -1, S::Selecting, &M::ASelectDesignPageExecute},
-      {"AToggleBookmarks", 0, -1, S::NotBuilt, nullptr},
-      {"AGotoBookmarks", 0, -1, S::NotBuilt, nullptr},
+      {"AToggleBookmarks", 0, -1, S::Document, &M::AToggleBookmarksExecute},
+      {"AGotoBookmarks", 0, -1, S::Document, &M::AGotoBookmarksExecute},
       // View
       {"AGotoBegin", 0, -1, S::Document, &M::AGotoBeginExecute},
       {"AGotoEnd", 0, -1, S::Document, &M::AGotoEndExecute},
@@ -86,8 +86,8 @@ const std::vector<TCommand>& CommandTable() {
       {"AMeasureProperties", 0, -1, S::Document, &M::AMeasurePropertiesExecute},
       {"AAddPage", 0, -1, S::Document, &M::AAddPageExecute},
       {"ADeletePage", 0, -1, S::Document, &M::ADeletePageExecute},
-      {"AMoveUp", 0, -1, S::NotBuilt, nullptr},
-      {"AMoveDown", 0, -1, S::NotBuilt, nullptr},
+      {"AMoveUp", 0, -1, S::CanReorder, &M::AMoveUpExecute},
+      {"AMoveDown", 0, -1, S::CanReorder, &M::AMoveDownExecute},
       // Playback
       {"APlay", Ctrl('L'), -1, S::CanPlay, &M::APlayExecute},
       {"AStop", Ctrl('T'), -1, S::CanStop, &M::AStopExecute},
@@ -96,7 +96,7 @@ const std::vector<TCommand>& CommandTable() {
       // Templates
       {"ASymbolList", 0, -1, S::NotBuilt, nullptr},
       {"ATermList", 0, -1, S::NotBuilt, nullptr},
-      {"ADynamic", 0, -1, S::NotBuilt, nullptr},
+      {"ADynamic", 0, -1, S::Always, &M::ADynamicExecute},
       {"ATempo", 0, -1, S::NotBuilt, nullptr},
       {"AChordList", 0, -1, S::NotBuilt, nullptr},
       {"ADrumMap", 0, -1, S::Always, &M::ADrumMapExecute},

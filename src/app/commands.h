@@ -33,6 +33,7 @@ enum class TCommandState : uint8_t {
   CanStop,        // the view plays or records
   CanSaveSymbol,  // the document can save its selection as a symbol
   CanSaveChord,   // ... as a chord
+  CanReorder,     // the cursor's part has several staves, or its piece several parts
   NotBuilt,       // the command's window or function does not exist yet
 };
 

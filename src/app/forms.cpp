@@ -20,6 +20,8 @@
 #include "playback/eventproperties.h"
 #include "playback/toolpages.h"
 #include "palettes/barunion.h"
+#include "palettes/dynamics.h"
+#include "palettes/effects.h"
 #include "palettes/measurenumber.h"
 #include "palettes/palette.h"
 #include "playback/waveexportform.h"
@@ -66,6 +68,8 @@ void RegisterApplicationForms() {
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();
   RegisterBarUnionForms();
+  RegisterEffectsForms();
+  RegisterDynamicsForms();
   RegisterSettingsForms();
   RegisterSideEditorForms();
   RegisterFirstRunForms();

@@ -105,6 +105,7 @@ void TFProgramModule::FinishCreation() {
     };
   }
   LoadReopenList();
+  BuildBookmarkMenus();
   if (auto* zoom = dynamic_cast<TECMenuItem*>(FindComponent("MIZoom")))
     for (int percent : kZoomChoices)
       zoom->AddItem(std::to_string(percent) + " %")->OnClick = [this, percent](TObject*) {

@@ -9,6 +9,7 @@
 namespace qs {
 
 TMainSettings::TMainSettings(TSettings* file) : file_(file) {
+  UpdatePlayback();
   if (!file_) return;
   // In the order the window reads them when it is made.
   file_->Load(Properties);
@@ -25,6 +26,7 @@ TMainSettings::TMainSettings(TSettings* file) : file_(file) {
   file_->Load(Music);
   file_->Load(Mail);
   file_->Load(Devices);
+  UpdatePlayback();
 }
 
 void TMainSettings::SetAddState(int value) {
@@ -64,6 +66,29 @@ void TMainSettings::SetAutoVelocity(bool value) {
   SetAuto(&TEffectsSettings::AutoVelocity, value, &TQSScore::SetAutoVelocity);
 }
 
+void TMainSettings::UpdatePlayback() {
+  const TDynamicVelocitySettings& d = Dinamics;
+  // In the order of the dynamics marks' subkinds.
+  playback_.Levels = {d.Piano,      d.Pianissimo, d.PianoPianissimo, d.MezzoPiano, d.FortePiano,
+                      d.MezzoForte, d.Forte,      d.Fortissimo,      d.ForteFortissimo, d.SForzato,
+                      d.ExtraForzato, d.Forzando, d.SForzando};
+  playback_.Crescendo = d.Crechendo;
+  playback_.Diminuendo = d.Diminuendo;
+  playback_.Accent = d.Accentus;
+  playback_.Bracket = d.Bracket;
+  playback_.Staccato = Effects.Staccato;
+  playback_.Arpeggio = Effects.Arpeggio;
+  playback_.Fermata = Effects.Fermata;
+}
+
+void TMainSettings::SetEffectValue(int TEffectsSettings::*field, int value) {
+  if (Set(Effects, field, value)) UpdatePlayback();
+}
+
+void TMainSettings::SetDynamicValue(int TDynamicVelocitySettings::*field, int value) {
+  if (Set(Dinamics, field, value)) UpdatePlayback();
+}
+
 void TMainSettings::LoadNoteNames() {
   if (file_) file_->Load(Notes);
   std::array<std::string, 12> names;
@@ -91,6 +116,7 @@ void TMainSettings::ApplyTo(TQSScore& score) const {
   score.SetAutoVelocity(Effects.AutoVelocity);
   score.SetNoteNames(Notes.Letters());
   score.SetFlazholetName(Music.FlazholetName);
+  playback_.Install(score);
 }
 
 }  // namespace qs

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "layout/dynamicssettings.h"
 #include "uikit/settings.h"
 
 namespace qs {
@@ -62,6 +63,18 @@ class TMainSettings {
   void SetAutoEffect(bool value);
   void SetAutoVelocity(bool value);
 
+  // How dynamics marks, hairpins, accents, brackets and the playback
+  // effects play: set through these setters, which store the value and
+  // give it at once to every score ApplyTo gave them to (the scores ask
+  // for the values when they compute velocities and effects).
+  void SetEffectValue(int TEffectsSettings::*field, int value);
+  void SetDynamicValue(int TDynamicVelocitySettings::*field, int value);
+  // The scores take the values the sections hold now (after the sections
+  // were read again).
+  void UpdatePlayback();
+  // The values as the scores see them.
+  const TDynamicsSettings& Playback() const { return playback_; }
+
   // The twelve pitch names and the seven note letters the program shows:
   // read from [Notes], written back, and given to every open score with
   // the flageolet text.
@@ -75,6 +88,7 @@ class TMainSettings {
   template <class T>
   void SetAuto(bool TEffectsSettings::*field, bool value, void (TQSScore::*apply)(T));
   TSettings* file_;
+  TDynamicsSettings playback_;
 };
 
 }  // namespace qs

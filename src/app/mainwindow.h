@@ -12,6 +12,7 @@
 #include "app/mainsettings.h"
 #include "app/reopenlist.h"
 #include "help/lessonplayer.h"
+#include "palettes/effects.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
 #include "uikit/settings.h"
@@ -263,6 +264,20 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void AContentsExecute();
   void ASelectDesignAllExecute();
   void ASelectDesignPageExecute();
+  // The dynamics and expressions settings, as a dialog (scorecommands.cpp).
+  void ADynamicExecute();
+  // The cursor's staff changes places with its neighbour in its part, or,
+  // in a part of one staff, the part with its neighbour in the piece; one
+  // undo step.
+  void AMoveUpExecute();
+  void AMoveDownExecute();
+  // Bookmarks 0-9 of the active view, the ones the Ctrl+digit keys use:
+  // the Edit menu's two submenus choose one and run the command with it;
+  // run without a choice the commands do nothing.
+  void AToggleBookmarksExecute();
+  void AGotoBookmarksExecute();
+  void ChooseBookmark(bool set, int index);
+  TPlaybackValues PlaybackValues() override;
 
   // ------------------------------------------------ playback and recording
   void APlayExecute();
@@ -399,6 +414,9 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   // A drag that began on a tab of the tool notebook.
   int toolDragPage_ = -1;
   TPoint toolDragStart_;
+  // The bookmark chosen in the Edit menu for the command that runs next.
+  int chosenBookmark_ = -1;
+  void BuildBookmarkMenus();
   bool creating_ = true;
   bool destroying_ = false;
   // The lesson running or just ended (freed at the next main timer tick),

@@ -167,6 +167,8 @@ void TFProgramModule::ReloadSettings() {
   settings_->Load(Settings.Play);
   settings_->Load(Settings.Editor);
   settings_->Load(Settings.Effects);
+  settings_->Load(Settings.Dinamics);
+  Settings.UpdatePlayback();
   settings_->Load(Settings.Music);
   settings_->Load(Settings.Mail);
   settings_->Load(Settings.Devices);

@@ -1,6 +1,7 @@
 #include "editing/reorder.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include "editing/command.h"
@@ -8,9 +9,11 @@
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
+#include "score/order.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
+#include "score/undo.h"
 #include "score/units.h"
 
 namespace qs {
@@ -30,49 +33,21 @@ void MoveEntry(std::vector<T*>& list, int from, int to) {
   list.insert(list.begin() + to, moved);
 }
 
+// A new undo record, none when it cannot be made (the move goes on
+// unrecorded).
+TQSUndoRecord* OpenRecord(TQSScore& score, uint8_t action) {
+  try {
+    return score.BeginUndo(action, "");
+  } catch (const std::exception&) {
+    return nullptr;
+  }
+}
+
 // The new place after delta, or -1 when it stays where it is.
 int Target(int index, int delta, int count) {
   if (index < 0 || index >= count) return -1;
   const int to = std::clamp(index + delta, 0, count - 1);
   return to == index ? -1 : to;
-}
-
-// Where an index ends up when the entry at from moved to to.
-int Renumbered(int index, int from, int to) {
-  if (index == from) return to;
-  if (to < from && index >= to && index < from) return index + 1;
-  if (to > from && index > from && index <= to) return index - 1;
-  return index;
-}
-
-// The staff/voice byte of the items that carry one.
-template <class T>
-uint8_t* StaffVoiceOf(TQSItem& item) {
-  auto* typed = dynamic_cast<T*>(&item);
-  return typed ? &typed->Fields.StaffVoice : nullptr;
-}
-uint8_t* StaffVoiceByte(TQSItem& item) {
-  if (auto* sv = StaffVoiceOf<TQSNote>(item)) return sv;
-  if (auto* sv = StaffVoiceOf<TQSPause>(item)) return sv;
-  if (auto* sv = StaffVoiceOf<TQSMark>(item)) return sv;
-  if (auto* sv = StaffVoiceOf<TQSChord>(item)) return sv;
-  if (auto* sv = StaffVoiceOf<TQSVorschlag>(item)) return sv;
-  if (auto* sv = StaffVoiceOf<TQSLyric>(item)) return sv;
-  return StaffVoiceOf<TQSFrame>(item);
-}
-
-// Kinds whose staff follows a moved staff.
-bool FollowsStaff(TQSItemType k) {
-  if ((k >= kind::Dynamics && k <= kind::Bracket) || (k >= kind::Vibrato && k <= kind::Breath) ||
-      (k >= kind::Muting && k <= kind::Bowing) || (k >= kind::Staccato && k <= kind::Tremolo) ||
-      (k >= kind::Chord && k <= kind::Term) || (k >= kind::Note && k <= kind::Pause) ||
-      (k >= kind::NoteRepeat && k <= kind::BarRepeat))
-    return true;
-  switch (k) {
-    case kind::Clef: case kind::Frame: case kind::Tuplet: case kind::Hand: case kind::Ottava: case kind::Barre:
-    case kind::Flageolet: case kind::BarreBracket: return true;
-    default: return false;
-  }
 }
 
 // Kinds whose voice follows a moved voice (a tuplet too: it must stay with
@@ -194,8 +169,8 @@ void MovePart(TQSScore& score, int delta) {
   const int to = Target(from, delta, piece->PartCount());
   if (to < 0) return;
   Reordered(score, *view, [&]() -> TObject* {
-    MoveEntry(piece->PartList(), from, to);
-    piece->UpdatePartIndexes();
+    SaveUndoOrder(OpenRecord(score, undoaction::PartMoved), piece->Index, -1, from, to);
+    ReorderParts(*piece, from, to);
     view->CursorPosition.Part = to;
     return piece->GetPart(to);
   });
@@ -209,13 +184,8 @@ void MoveStaff(TQSScore& score, int delta) {
   const int to = Target(from, delta, part->StaffCount());
   if (to < 0) return;
   Reordered(score, *view, [&]() -> TObject* {
-    MoveEntry(part->StaffList(), from, to);
-    part->UpdateStaffIndexes();
-    for (int i = 0; i < part->MeasureCount(); ++i)
-      for (TQSItem* item : part->GetMeasure(i)->Items) {
-        uint8_t* sv = FollowsStaff(item->ItemType) ? StaffVoiceByte(*item) : nullptr;
-        if (sv) *sv = static_cast<uint8_t>(Renumbered(*sv >> 4, from, to) << 4 | (*sv & 0x0F));
-      }
+    SaveUndoOrder(OpenRecord(score, undoaction::StaffMoved), part->Piece()->Index, part->Index, from, to);
+    ReorderStaves(*part, from, to);
     view->CursorPosition.Staff = to;
     return part->GetStaff(to);
   });

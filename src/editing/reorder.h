@@ -1,7 +1,8 @@
 #pragma once
 // Moving the cursor's piece, part, staff or voice up or down in its list by
 // a number of places; the items' staff/voice bytes follow the new order.
-// Not recorded for undo; the whole score is laid out again.
+// A part or staff moved within its piece or part is one undo step; the
+// other moves are not recorded. The whole score is laid out again.
 namespace qs {
 
 class TQSScore;

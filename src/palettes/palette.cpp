@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "base/exceptions.h"
+#include "palettes/effects.h"
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/comctrls.h"
@@ -18,6 +19,8 @@
 #include "view/window.h"
 
 namespace qs {
+
+TPlaybackValues TPaletteHost::PlaybackValues() { return {}; }
 
 int StepEntryDuration(int ticks, bool longer) {
   if (longer) return ticks >= 512 ? 8 : ticks * 2;

@@ -43,6 +43,7 @@ class TIniFile;
 class TQSScore;
 class TQSWindow;
 struct TQSCalcItem;
+struct TPlaybackValues;
 
 // The insertion feedback a view draws while the mouse moves over the score
 // (TQSWindow::ArmPaletteItem): what kind of item a click would enter.
@@ -150,6 +151,9 @@ class TPaletteHost {
   virtual void ToggleVelocityEditor() {}
   // The transposition presets of the program's library, in its order.
   virtual std::vector<TTransposePreset> TransposePresets() { return {}; }
+  // The playback values of the effects and dynamics popups (effects.h);
+  // by default none (the popups then keep values of their own).
+  virtual TPlaybackValues PlaybackValues();
   // Sounds the pitches together with the General MIDI program (0-based)
   // for ticks; by default as entered notes sound.
   virtual void PlayNotes(int program, const std::vector<int>& pitches, int ticks) {

@@ -7,6 +7,7 @@
 #include "palettes/intervals.h"
 #include "palettes/modify.h"
 #include "palettes/modifypopups.h"
+#include "palettes/navigator.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
@@ -44,6 +45,10 @@ std::vector<TPaletteEntry>& Entries() {
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* { return new TFPiano(owner, context); }},
       {"Modify", "TSModify", "ModifyAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* { return new TFModify(owner, context); }},
+      {"Navigator", "TSNavigator", "NavigatorAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFNavigator(owner, context);
+       }},
   };
   return entries;
 }
@@ -145,6 +150,9 @@ void RegisterPaletteForms() {
     return form;
   });
   // The piano with a key held, one lit by playback and a dotted value.
+  RegisterForm("FNavigator", [](const std::string&) -> std::unique_ptr<TCustomForm> {
+    return std::make_unique<TFNavigator>(nullptr, TPaletteContext{});
+  });
   RegisterForm("FPiano", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFPiano>(nullptr, TPaletteContext{});
     form->LightKey(64);

@@ -234,7 +234,32 @@ void Structure(TQSUndoRecord* record, uint8_t tag, uint8_t action, int piece, in
   if (done) ++record->StructureCount;
 }
 
+void Order(TQSUndoRecord* record, int piece, int part, int from, int to) {
+  if (!record) return;
+  try {
+    if (!record->Structure) record->Structure = std::make_unique<TMemoryStream>();
+  } catch (...) {
+    return;
+  }
+  const bool done = Append(*record->Structure, [&](TStream& s) {
+    s.WriteU8(undotag::Order);
+    const int64_t endField = s.Position();
+    s.WriteI32(0);
+    s.WriteU8(part < 0 ? undotag::Part : undotag::Staff);
+    s.WriteI32(piece);
+    s.WriteI32(part);
+    s.WriteI32(from);
+    s.WriteI32(to);
+    PatchEnd(s, endField);
+  });
+  if (done) ++record->StructureCount;
+}
+
 }  // namespace undoentry
+
+void SaveUndoOrder(TQSUndoRecord* record, int piece, int part, int from, int to) {
+  undoentry::Order(record, piece, part, from, to);
+}
 
 // The records a command writes leave out the body of an object it added:
 // undoing the addition only needs to know where the object is.

@@ -13,7 +13,9 @@
 //      action 91 for every measure or column about to be deleted, in
 //      ascending index order;
 //   3. the change;
-//   4. for every measure or column inserted a structure entry with action
+//   4. for a part or staff moved to another place its order entry
+//      (SaveUndoOrder);
+//   5. for every measure or column inserted a structure entry with action
 //      80, in ascending order of their final indexes, and for an inserted
 //      page object, piece, part, staff or voice its entry (again with the
 //      cursor on a piece, part, staff or voice).
@@ -32,6 +34,7 @@ namespace qs {
 
 class TQSItem;
 class TQSPart;
+struct TQSUndoRecord;
 
 namespace undoaction {
 constexpr uint8_t NoteEntered = 1, RestEntered = 2, MarkInserted = 3, TieAttached = 4, ChordEntered = 5,
@@ -40,8 +43,9 @@ constexpr uint8_t NoteEntered = 1, RestEntered = 2, MarkInserted = 3, TieAttache
                   PropertiesChanged = 18, StemDirectionSet = 19, MovedHorizontally = 20, MovedVertically = 21,
                   DurationsChanged = 22, ValuesStepped = 23, BlockPasted = 25, NotesSplit = 27, NotesJoined = 28,
                   BeamMoved = 29, ItemsAligned = 32, MeasureBeamingSet = 36, MeasurePropertiesSet = 37,
-                  PieceAdded = 40, PieceDeleted = 41, PartAdded = 50, PartDeleted = 51, StaffAdded = 60,
-                  StaffDeleted = 61, VoiceAdded = 70, VoiceDeleted = 71, MeasuresInserted = 80,
+                  PieceAdded = 40, PieceDeleted = 41, PartAdded = 50, PartDeleted = 51, PartMoved = 52,
+                  StaffAdded = 60, StaffDeleted = 61, StaffMoved = 62, VoiceAdded = 70, VoiceDeleted = 71,
+                  MeasuresInserted = 80,
                   MeasuresDeleted = 91,
                   // In-place text editing; 101 also deletes a text left empty.
                   TextEdit = 100, TextEditDelete = 101, TextEditOther = 102;
@@ -56,7 +60,14 @@ constexpr uint8_t Inserted = undoaction::MeasuresInserted, Deleted = undoaction:
 // Tags of the tagged entries.
 namespace undotag {
 constexpr uint8_t Piece = 250, Part = 249, Staff = 248, Voice = 247, Measure = 246, Column = 245, Item = 244;
+// A structure entry of a part or staff that changed places.
+constexpr uint8_t Order = 243;
 }
+
+// Records that the part (part -1: the piece's part from) or the staff of
+// part moved from place from to place to; the replay moves it back (and
+// forward again).
+void SaveUndoOrder(TQSUndoRecord* record, int piece, int part, int from, int to);
 
 // Gives every item of the part's measures, with the items attached to it,
 // the staff/voice byte map returns for its own; an item of the measure

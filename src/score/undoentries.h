@@ -28,6 +28,9 @@ void Text(TQSScore& score, TQSUndoRecord* record, TQSItem& item);
 // part is left out for columns (tag undotag::Column).
 void Structure(TQSUndoRecord* record, uint8_t tag, uint8_t action, int piece, int part, int index);
 
+// A part (part < 0) or staff of part that moved from from to to.
+void Order(TQSUndoRecord* record, int piece, int part, int from, int to);
+
 // The kinds that text entries are made for.
 bool IsTextKind(uint8_t kind);
 

@@ -18,6 +18,7 @@
 #include "score/calcrecords.h"
 #include "score/marks.h"
 #include "score/measure.h"
+#include "score/order.h"
 #include "score/pageobjects.h"
 #include "score/part.h"
 #include "score/piece.h"
@@ -153,6 +154,8 @@ class TUndoReplay {
   static TMemoryStream EntryStream(const std::vector<uint8_t>& bytes, const TEntry& entry);
 
   void ReplayStructure(TStream& e);
+  // A part or staff that changed places goes back to its place.
+  void ReplayOrder(TStream& e);
   void DeleteMeasureOrColumn(int piece, int part, int index);
   void CreateMeasureOrColumn(TQSPiece& piece, TQSPart* part, int index);
   // The index that the measure (column) at index had before this replay
@@ -305,6 +308,7 @@ bool TUndoReplay::Run(TQSUndoRecord* mirror) {
 void TUndoReplay::ReplayStructure(TStream& e) {
   const uint8_t tag = e.ReadU8();
   e.ReadI32();
+  if (tag == undotag::Order) return ReplayOrder(e);
   const uint8_t action = e.ReadU8();
   const int pieceIndex = e.ReadI32();
   TQSPiece* piece = score_.GetPiece(pieceIndex);
@@ -321,6 +325,32 @@ void TUndoReplay::ReplayStructure(TStream& e) {
   Touch(piece, index);
   if (action == undostructure::Inserted) DeleteMeasureOrColumn(pieceIndex, partIndex, index);
   else if (action == undostructure::Deleted) CreateMeasureOrColumn(*piece, part, index);
+}
+
+void TUndoReplay::ReplayOrder(TStream& e) {
+  const uint8_t level = e.ReadU8();
+  const int pieceIndex = e.ReadI32(), partIndex = e.ReadI32(), from = e.ReadI32(), to = e.ReadI32();
+  TQSPiece* piece = score_.GetPiece(pieceIndex);
+  if (!piece) return;
+  Touch(nullptr, 0);
+  TQSCursorPosition& c = view_.CursorPosition;
+  // The entry names places that must exist; a damaged one changes nothing.
+  const auto within = [](int index, int count) { return index >= 0 && index < count; };
+  if (level == undotag::Part) {
+    if (!within(from, piece->PartCount()) || !within(to, piece->PartCount())) return;
+    ReorderParts(*piece, to, from);
+    c.Piece = pieceIndex;
+    c.Part = from;
+  } else {
+    TQSPart* part = piece->GetPart(partIndex);
+    if (!part || !within(from, part->StaffCount()) || !within(to, part->StaffCount())) return;
+    ReorderStaves(*part, to, from);
+    c.Piece = pieceIndex;
+    c.Part = partIndex;
+    c.Staff = from;
+  }
+  // The other way round replays it forward again.
+  undoentry::Order(mirror_, pieceIndex, level == undotag::Part ? -1 : partIndex, to, from);
 }
 
 void TUndoReplay::DeleteMeasureOrColumn(int pieceIndex, int partIndex, int index) {

@@ -35,6 +35,8 @@ enum class TMessageId : int {
   // flats 1..7 (30 texts), and of the clefs 0..14 (15 texts).
   KeyNameFirst = 58,
   ClefNameFirst = 88,
+  // Undo texts after the first ones, in the order of editing/undotexts.cpp.
+  UndoMoreFirst = 103,
 };
 
 // The text in a language ("ENU" ... "RUS"; any other code gives English);

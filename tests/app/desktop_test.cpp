@@ -60,12 +60,12 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
     // Built, always.
     {"ANew AOpen AExit AAbout AContents AReferences AHelper AQuickTour ANews ASettings AEnglish ADeutsch AFrench AItalian "
      "ARussian "
-     "ANotes ASymbols AExpanded ATerms AChords AIntervals ADesign APiano AGuitar AModify ANavigator ADrumMap",
+     "ANotes ASymbols AExpanded ATerms AChords AIntervals ADesign APiano AGuitar AModify ANavigator ADrumMap ADynamic",
      "+++++"},
     // Built, with a document.
     {"AClose ACloseAll ASaveAs AHide AGotoBegin AGotoEnd AFirst APrev ANext ALast AZoomIn AZoomOut AActualScale "
      "AAddPiece AAddPart AAddStaff AAddVoice AAddMeasure ADeleteMeasure AMeasureUnion AMeasureProperties AAddPage ADeletePage AReverce AExportImage AExportPDF AExportWave "
-     "AMailTo APrint APreview",
+     "AMailTo APrint APreview AToggleBookmarks AGotoBookmarks",
      "-++++"},
     {"ASave", "--+-+"},
     // Play and Record on a view that neither plays nor records nor types;
@@ -80,12 +80,11 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
     {"ADelete ASelectSymbolsAll ASelectSymbolsPiece ASelectSymbolsPart ASelectSymbolsStaff ASelectSymbolsVoice "
      "ASelectDesignAll ASelectDesignPage",
      "-+++-"},
-    // One piece, part, staff and voice: nothing to delete.
-    {"ADeletePiece ADeletePart ADeleteStaff ADeleteVoice", "-----"},
+    // One piece, part, staff and voice: nothing to delete or move.
+    {"ADeletePiece ADeletePart ADeleteStaff ADeleteVoice AMoveUp AMoveDown", "-----"},
     // Not built yet: present and never enabled, whatever the state.
-    {"ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs AToggleBookmarks AGotoBookmarks ACompositionProperties APieceProperties APartProperties "
-     "AStaffProperties AVoiceProperties AMoveUp "
-     "AMoveDown ASymbolList ATermList ADynamic ATempo AChordList AGuitars "
+    {"ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs ACompositionProperties APieceProperties APartProperties "
+     "AStaffProperties AVoiceProperties ASymbolList ATermList ATempo AChordList AGuitars "
      "ATransports AInstruments",
      "-----"},
 };

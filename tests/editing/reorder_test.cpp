@@ -27,8 +27,36 @@ TEST_F(ReorderTest, MovesStopAtTheEndsOfTheirList) {
   EXPECT_EQ(piece->GetPart(0), parts[1]);
   EXPECT_EQ(parts[0]->Index, 3);
   EXPECT_EQ(View.CursorPosition.Part, 3);
-  EXPECT_EQ(Score.UndoCount(), 0);
+  EXPECT_EQ(Score.UndoCount(), 1);
   EXPECT_EQ(Changed, 1);
+}
+
+// A part or a staff that changed places goes back in one undo step, with
+// the staff numbers of its items, and comes again with redo.
+TEST_F(ReorderTest, MovingAPartOrAStaffIsOneUndoStep) {
+  struct {
+    bool staff;
+    int from, delta;
+  } const rows[] = {{true, 0, 2}, {true, 2, -1}, {false, 0, 1}, {false, 2, -2}};
+  AddPiece({3, 1, 2}, 2);
+  // Notes on each staff of the first part, so that their staff numbers
+  // must follow.
+  TQSMeasure* m = Measure(0);
+  for (int staff = 0; staff < 3; ++staff) Note(m, 0, 512, static_cast<uint8_t>(0x40 + staff), staff << 4);
+  Score.Recalculate(0);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(r.staff ? "staff " : "part ") + std::to_string(r.from) + " by " +
+                 std::to_string(r.delta));
+    Score.UndoList.clear();
+    Score.RedoList.clear();
+    if (r.staff) Cursor(0, 0, r.from);
+    else Cursor(0, 0, 0, 0, r.from);
+    const std::vector<uint8_t> before = Saved();
+    if (r.staff) MoveStaff(Score, r.delta);
+    else MovePart(Score, r.delta);
+    ASSERT_NE(Saved(), before) << "moved";
+    ExpectUndoRedo(before);
+  }
 }
 
 TEST_F(ReorderTest, AStaffMovedToTheTopTakesItsItemsAlong) {

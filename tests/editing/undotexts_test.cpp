@@ -17,7 +17,7 @@ TEST(UndoTexts, EveryActionHasATextInEveryLanguage) {
                              SelectionDeleted, ItemErased, PropertiesChanged, StemDirectionSet, MovedHorizontally,
                              MovedVertically, DurationsChanged, ValuesStepped, BlockPasted, NotesSplit, NotesJoined,
                              BeamMoved, ItemsAligned, MeasureBeamingSet, MeasurePropertiesSet, PieceAdded,
-                             PieceDeleted, PartAdded, PartDeleted, StaffAdded, StaffDeleted, VoiceAdded,
+                             PieceDeleted, PartAdded, PartDeleted, PartMoved, StaffAdded, StaffDeleted, StaffMoved, VoiceAdded,
                              VoiceDeleted, MeasuresInserted, MeasuresDeleted, TextEdit, TextEditDelete,
                              TextEditOther};
   for (const char* language : {"ENU", "DEU", "FRA", "ITA", "RUS"}) {
