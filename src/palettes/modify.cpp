@@ -15,6 +15,8 @@
 #include "layout/dynamics.h"
 #include "layout/effects.h"
 #include "palettes/barunion.h"
+#include "palettes/dynamics.h"
+#include "palettes/effects.h"
 #include "palettes/glyphpainters.h"
 #include "palettes/modifypopups.h"
 #include "platform/extctrls.h"
@@ -197,6 +199,18 @@ TFModify::TFModify(TComponent* owner, const TPaletteContext& context)
   TClick->SetEnabled(false);
   TClick->OnTimer = [this](TObject*) { RepeatTick(); };
   AskEmptyPages = [this] { return AskPageCount(settings_); };
+  // The arrows of the effects and velocity buttons open their settings
+  // below the button.
+  auto below = [](TECCharButton* b) {
+    const TPoint p = b->ClientToScreen({0, 0});
+    return TRect{p.X, p.Y, p.X + b->Width(), p.Y + b->Height()};
+  };
+  OnEffectsDropDown = [this, below](TECCharButton* b) {
+    DropDownEffects(this, below(b), host_ ? host_->PlaybackValues() : TPlaybackValues{});
+  };
+  OnDynamicsDropDown = [this, below](TECCharButton* b) {
+    DropDownDynamics(this, below(b), host_ ? host_->PlaybackValues() : TPlaybackValues{});
+  };
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TModifySettings::kSection, attached);
   };
