@@ -5,11 +5,13 @@
 #include "palettes/drummap.h"
 #include "palettes/imageproperties.h"
 #include "palettes/intervals.h"
+#include "palettes/markproperties.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
 #include "palettes/symbolpickers.h"
 #include "palettes/symbols.h"
+#include "palettes/symbolsoptions.h"
 #include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
@@ -181,6 +183,8 @@ void RegisterPaletteForms() {
   RegisterColorsForms();
   RegisterTextPropertiesForms();
   RegisterImagePropertiesForms();
+  RegisterMarkPropertiesForms();
+  RegisterSymbolsOptionForms();
 }
 
 }  // namespace qs
