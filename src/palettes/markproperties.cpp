@@ -390,7 +390,13 @@ int TFFlajoletProperties::GetFret() const {
 
 void TFFlajoletProperties::SetFret(int index) {
   if (index < 0 || index >= kFrets) {
-    for (TECCharButton* b : Frets) b->SetDown(false);
+    // No fret of the strip: none is pressed (a group keeps one down
+    // unless told otherwise).
+    for (TECCharButton* b : Frets) {
+      b->SetAllowAllUp(true);
+      b->SetDown(false);
+      b->SetAllowAllUp(false);
+    }
     return;
   }
   Frets[static_cast<size_t>(index)]->SetDown(true);
