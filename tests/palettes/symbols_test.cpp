@@ -190,6 +190,8 @@ TEST_F(SymbolsPalette, EveryToolEntersItsKindAndType) {
     Press(b);
     ASSERT_TRUE(Palette->IsDown(b));
     EXPECT_EQ(Palette->ToolCursorName(), info.Cursor);
+    EXPECT_TRUE(LoadToolCursor(info.Cursor));
+    EXPECT_EQ(View->ToolCursor, kToolCursorSlot);
     EXPECT_EQ(View->ArmedItem, info.Arm);
     if (info.How == TFSymbols::TInsertHow::Dialog) AnswerDialog<TForm>({});
     ASSERT_TRUE(Palette->InsertToolItem(*View, TInsertFrom::Click));
