@@ -345,6 +345,10 @@ void TFSymbols::MakeButtons() {
     b->OnClick = [this, id](TObject*) { ToolClick(id); };
     buttons_[row.Id] = b;
   }
+  // The palette is as wide as all its tools; where its page is narrower,
+  // they scroll.
+  if (index % 2) left += kColumn;
+  SetClientWidth(kPanelLeft + left + 4);
   // The measure-number and rehearsal tools choose their options from the
   // arrow at their right edge.
   buttons_[B::bMeasureNumber]->SetDropWidth(9);
