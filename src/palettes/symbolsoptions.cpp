@@ -88,11 +88,16 @@ void TFNumber::SetStyle(int style) {
 }
 
 void RegisterSymbolsOptionForms() {
+  // Shown alone by the form tools, which free them: closing only hides.
   RegisterForm("FRehearsalMark", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFRehearsalMark>(nullptr);
+    auto form = std::make_unique<TFRehearsalMark>(nullptr);
+    form->DefaultCloseAction = caHide;
+    return form;
   });
   RegisterForm("FNumber", [](const std::string&) -> std::unique_ptr<TCustomForm> {
-    return std::make_unique<TFNumber>(nullptr);
+    auto form = std::make_unique<TFNumber>(nullptr);
+    form->DefaultCloseAction = caHide;
+    return form;
   });
 }
 
