@@ -11,6 +11,7 @@
 #include "palettes/symbolsoptions.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
+#include "platform/forms.h"
 #include "platform/musicglyphs.h"
 #include "score/calcrecords.h"
 #include "score/item.h"
@@ -345,10 +346,11 @@ void TFSymbols::MakeButtons() {
     b->OnClick = [this, id](TObject*) { ToolClick(id); };
     buttons_[row.Id] = b;
   }
-  // The palette is as wide as all its tools; where its page is narrower,
-  // they scroll.
+  // The palette is as wide as all its tools, but no wider than the
+  // screen; where it or its page is narrower, they scroll.
   if (index % 2) left += kColumn;
-  SetClientWidth(kPanelLeft + left + 4);
+  const int screen = Screen().WorkAreaRect().Width();
+  SetClientWidth(screen > 0 ? std::min(kPanelLeft + left + 4, screen - 16) : kPanelLeft + left + 4);
   // The measure-number and rehearsal tools choose their options from the
   // arrow at their right edge.
   buttons_[B::bMeasureNumber]->SetDropWidth(9);
