@@ -176,7 +176,8 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
     if (m->FindTuplet(sv, tick)) return reuse;
   }
   // A mark that already is what was asked for is left alone, unrecorded.
-  if (reuse && reuse->Fields.Value == length && reuse->Fields.Kind == type && reuse->Fields.Style == flags)
+  if (reuse && reuse->Fields.Value == length && reuse->Fields.Kind == type && reuse->Fields.Style == flags &&
+      (!IsMarkLineKind(static_cast<TQSItemType>(itemKind)) || reuse->LineStyle == std::clamp(value, 0, 4)))
     return reuse;
 
   THeldRecalculate held(score);
@@ -254,6 +255,9 @@ TQSMark* InsertMark(TQSScore& score, int itemKind, int type, int length, int fla
   mark->Fields.Style = static_cast<uint8_t>(flags);
   if (!offsetSet) mark->Fields.OffsetY = static_cast<int16_t>(yOffset);
   mark->Fields.Further15 = static_cast<uint8_t>(value);
+  // Marks drawn with a line (barre, harmonic, string number) take the
+  // extra byte as the pen style of that line.
+  if (IsMarkLineKind(static_cast<TQSItemType>(itemKind))) mark->LineStyle = static_cast<uint8_t>(std::clamp(value, 0, 4));
   if (onBarline) mark->Fields.Style |= 1;
 
   if (!keyChange.Empty()) ModifyNotesForKeyChange(cmd, keyChange);

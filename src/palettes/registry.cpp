@@ -8,11 +8,13 @@
 #include "palettes/modify.h"
 #include "palettes/modifypopups.h"
 #include "palettes/navigator.h"
+#include "palettes/markproperties.h"
 #include "palettes/notepickers.h"
 #include "palettes/notes.h"
 #include "palettes/piano.h"
 #include "palettes/symbolpickers.h"
 #include "palettes/symbols.h"
+#include "palettes/symbolsoptions.h"
 #include "palettes/textproperties.h"
 #include "palettes/palette.h"
 #include "platform/forms.h"
@@ -197,6 +199,8 @@ void RegisterPaletteForms() {
   RegisterColorsForms();
   RegisterTextPropertiesForms();
   RegisterImagePropertiesForms();
+  RegisterMarkPropertiesForms();
+  RegisterSymbolsOptionForms();
 }
 
 }  // namespace qs

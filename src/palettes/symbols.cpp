@@ -6,8 +6,12 @@
 #include "editing/marks.h"
 #include "editing/palette.h"
 #include "palettes/dropdown.h"
+#include "palettes/markproperties.h"
+#include "palettes/measurenumber.h"
+#include "palettes/symbolsoptions.h"
 #include "platform/canvas.h"
 #include "platform/fonts.h"
+#include "platform/forms.h"
 #include "platform/musicglyphs.h"
 #include "score/calcrecords.h"
 #include "score/item.h"
@@ -153,7 +157,7 @@ constexpr TRow kRows[] = {
     {B::bBarre, "CBBarre", "", 12, 0, nullptr, TFigure::Barre, "BARRE", kStaff, H::Dialog, kind::Barre, 0, 0, 0, 0, OP},
     {B::bBarreBracket, "CBBarreBracket", "", 12, 0, nullptr, TFigure::BarreBracket, "BARREBRACKET", kStaff, H::Mark, kind::BarreBracket, 0, 2, 0, 300, OP},
     {B::bContinueUntil, "CBContinueUntil", "", 13, 0, nullptr, TFigure::ContinueUntil, "CONTINUEUNTIL", kStaff, H::Mark, kind::Muting, 0, 0, 0, kDefaultLength, OP},
-    {B::bFlajolet, "CBFlajolet", "", 13, 0, nullptr, TFigure::Flageolet, "FLAJOLET", kStaff, H::Dialog, kind::Flageolet, 0, 0, 0, 0, OP},
+    {B::bFlajolet, "CBFlajolet", "", 13, 0, nullptr, TFigure::Flageolet, "FLAJOLET", kStaff, H::Dialog, kind::Flageolet, 0, 0, 0, kDefaultLength, OP},
     {B::bPalmMute, "CBPalmMute", "", 13, 0, nullptr, TFigure::PalmMute, "PALMMUTE", kStaff, H::Mark, kind::Muting, 1, 2, 0, kDefaultLength, OP},
     {B::bMute, "CBMute", "", 13, 0, nullptr, TFigure::Mute, "MUTE", kStaff, H::Mark, kind::Muting, 2, 2, 0, kDefaultLength, OP},
     {B::bHammerOn, "CBHammerOn", "", 13, 0, "H", F0, "HAMMERON", kStaff, H::Mark, kind::Hammer, 0, 2, 0, 0, OP},
@@ -189,9 +193,28 @@ static_assert(RowsInOrder(), "the table holds the tools in their order");
 // Tools are 25 x 26 pixels in two rows, columns 26 pixels apart; the
 // scroll panel stands right of Point, Erase and the regime button.
 constexpr int kColumn = 26, kButtonWidth = 25, kButtonHeight = 26, kTop0 = 5, kTop1 = 32, kPanelLeft = 52;
-constexpr int kBlockGap = 6;
+// The arrow buttons that fold a group away span both rows.
+constexpr int kGroupWidth = 12, kGroupHeight = 53;
+
+struct TGroupRow {
+  const char* Name;
+  const char* Key;  // True in the form's section when the group is folded away
+};
+constexpr TGroupRow kGroups[] = {
+    {"CBDinamics", "ExDinamics"}, {"CBArpeggios", "ExArpeggio"}, {"CBTrills", "ExTrill"},
+    {"CBFermata", "ExFermata"},   {"CBAccepts", "ExAccepts"},    {"CBFingers", "ExFingers"},
+    {"CBTabulature", "ExTabulature"}, {"CBStrings", "ExStrings"}, {"CBBends", "ExBends"},
+};
+static_assert(std::size(kGroups) == TFSymbols::kGroupCount);
+
+// Blocks of tools alternate: always shown, then a group, and so on.
+constexpr TFSymbols::TGroup GroupOfBlock(int block) {
+  return block % 2 ? static_cast<TFSymbols::TGroup>(block / 2) : TFSymbols::kGroupCount;
+}
 
 }  // namespace
+
+TFSymbols::TGroup TFSymbols::GroupOf(TButton b) { return GroupOfBlock(kRows[b].Block); }
 
 TFSymbols::TToolInfo TFSymbols::Info(TButton b) {
   const TRow& row = kRows[b];
@@ -220,6 +243,10 @@ TFSymbols::TFSymbols(TComponent* owner, const TPaletteContext& context)
   Finish();
   LoadSettings();
   CBPointSymbols->SetDown(true);
+  // The groups folded away last time stay so.
+  if (settings_)
+    for (int g = kGroupCount - 1; g >= 0; --g)
+      if (settings_->ReadBool(Name(), kGroups[g].Key, false)) ToggleGroup(static_cast<TGroup>(g));
   loading_ = false;
 }
 
@@ -263,21 +290,40 @@ void TFSymbols::MakeButtons() {
                          std::max(kButtonHeight, PClient->ClientHeight()));
   };
 
-  // Two rows, filled column by column; each block begins a column of its own.
+  // Two rows, filled column by column; each block begins a column of its
+  // own, and a group's tools follow its arrow button.
   int left = 1, index = 0, block = 0;
   for (const TRow& row : kRows) {
     if (row.Block != block) {
       if (index % 2) left += kColumn;
-      left += kBlockGap;
       index = 0;
       block = row.Block;
+      const TGroup g = GroupOfBlock(block);
+      if (g != kGroupCount) {
+        auto* arrow = new TECCharButton(this);
+        arrow->SetName(kGroups[g].Name);
+        arrow->SetParent(SPSymbols);
+        arrow->SetBounds(left, kTop0, kGroupWidth, kGroupHeight);
+        arrow->SetFlat(true);
+        arrow->SetShowHint(true);
+        arrow->SetDropWidth(kGroupWidth - 1);
+        arrow->SetArrowStyle(asLeft);
+        arrow->OnButtonClick = [this, g](TObject*) { ToggleGroup(g); };
+        arrow->OnClick = [this, g](TObject*) { ToggleGroup(g); };
+        groupButtons_[g] = arrow;
+        places_.push_back({arrow, left, left, kGroupCount});
+        left += kGroupWidth + 1;
+        groupShift_[g] = 0;
+      }
     }
     auto* b = new TECCharButton(this);
     b->SetName(row.Name);
     b->SetParent(SPSymbols);
     b->SetBounds(left, index % 2 ? kTop1 : kTop0, kButtonWidth, kButtonHeight);
+    places_.push_back({b, left, left, GroupOfBlock(row.Block)});
     if (index % 2) left += kColumn;
     ++index;
+    if (GroupOfBlock(row.Block) != kGroupCount) groupShift_[GroupOfBlock(row.Block)] = ((index + 1) / 2) * kColumn;
     b->SetFlat(true);
     b->SetShowHint(true);
     b->SetExpandText(row.Letter);
@@ -296,11 +342,55 @@ void TFSymbols::MakeButtons() {
         toolface::Raised(*b, r, [&](const TRect& face, TColor ink) { PaintFace(id, c, face, ink); });
       };
     }
-    // A tool that asks its values in a dialog is not offered.
-    if (row.How == H::Dialog) b->SetEnabled(false);
     const B id = row.Id;
     b->OnClick = [this, id](TObject*) { ToolClick(id); };
     buttons_[row.Id] = b;
+  }
+  // The palette is as wide as all its tools, but no wider than the
+  // screen; where it or its page is narrower, they scroll.
+  if (index % 2) left += kColumn;
+  const int screen = Screen().WorkAreaRect().Width();
+  SetClientWidth(screen > 0 ? std::min(kPanelLeft + left + 4, screen - 16) : kPanelLeft + left + 4);
+  // The measure-number and rehearsal tools choose their options from the
+  // arrow at their right edge.
+  buttons_[B::bMeasureNumber]->SetDropWidth(9);
+  buttons_[B::bMeasureNumber]->OnButtonClick = [this](TObject*) { OpenNumberOptions(); };
+  buttons_[B::bRehearsal]->SetDropWidth(9);
+  buttons_[B::bRehearsal]->OnButtonClick = [this](TObject*) { OpenRehearsalOptions(); };
+}
+
+// ------------------------------------------------------------------ groups
+
+bool TFSymbols::GroupShown(TGroup g) const { return groupButtons_[g]->ArrowStyle() == asLeft; }
+
+int TFSymbols::GroupShift(TGroup g) const { return g == gBends ? 0 : groupShift_[g]; }
+
+void TFSymbols::ToggleGroup(TGroup g) {
+  const bool shown = GroupShown(g);
+  if (shown) PressPoint();
+  groupButtons_[g]->SetArrowStyle(shown ? asRight : asLeft);
+  LayOutGroups();
+  for (int i = 0; i < kButtonCount; ++i)
+    if (GroupOf(static_cast<TButton>(i)) == g) buttons_[i]->SetVisible(!shown);
+  SPSymbols->UpdateScrollButtons();
+  if (settings_) settings_->WriteBool(Name(), kGroups[g].Key, shown);
+}
+
+void TFSymbols::LayOutGroups() {
+  // A button moves left by the width of every folded group that stands
+  // before it; the group's own tools stay (hidden) where they are.
+  std::array<int, kGroupCount> start{};
+  for (const TPlace& p : places_)
+    if (p.Group != kGroupCount && (start[p.Group] == 0 || p.Home < start[p.Group])) start[p.Group] = p.Home;
+  for (TPlace& p : places_) {
+    int target = p.Home;
+    for (int g = 0; g < kGroupCount; ++g)
+      if (p.Group != g && !GroupShown(static_cast<TGroup>(g)) && p.Home >= start[g])
+        target -= GroupShift(static_cast<TGroup>(g));
+    if (target == p.Now) continue;
+    TControl& c = *p.Control;
+    c.SetBounds(c.Left() + target - p.Now, c.Top(), c.Width(), c.Height());
+    p.Now = target;
   }
 }
 
@@ -447,8 +537,6 @@ void TFSymbols::LoadSettings() {
     values_.Visit(io);
   }
   ShowRegime(RegimeFromValue(values_.SymbolsRegime));
-  // A number asked at each rehearsal mark needs its dialog.
-  buttons_[B::bRehearsal]->SetEnabled(values_.RehearsalMarkNumeration < 1);
 }
 
 void TFSymbols::Store() {
@@ -460,6 +548,38 @@ void TFSymbols::Store() {
 int TFSymbols::GetRehearsalMarkStyle() const {
   return (((values_.RehearsalMarkKind + 1) << 6) | (values_.RehearsalMarkBorderKind << 2) |
           values_.RehearsalMarkBorderWidth) & 0xFF;
+}
+
+TFRehearsalMark* TFSymbols::OpenRehearsalOptions() {
+  auto* popup = new TFRehearsalMark(nullptr);
+  popup->Preset(values_.RehearsalMarkNumeration, values_.RehearsalMarkKind, values_.RehearsalMarkBorderKind);
+  popup->OnChange = [this](TFRehearsalMark& p) {
+    RehearsalMarkChanged(p.GetNumeration(), p.GetKind(), p.GetBorderKind());
+  };
+  popup->DropDownBelow(*buttons_[B::bRehearsal]);
+  return popup;
+}
+
+TFNumber* TFSymbols::OpenNumberOptions() {
+  auto* popup = new TFNumber(nullptr);
+  popup->SetStyle(values_.NumberStyle);
+  popup->OnChange = [this](TFNumber& p) { NumberStyleChanged(p.GetStyle()); };
+  popup->DropDownBelow(*buttons_[B::bMeasureNumber]);
+  return popup;
+}
+
+void TFSymbols::RehearsalMarkChanged(int numeration, int kind, int border) {
+  values_.RehearsalMarkNumeration = numeration;
+  values_.RehearsalMarkKind = kind;
+  values_.RehearsalMarkBorderKind = border;
+  values_.RehearsalMarkBorderWidth = 1;
+  buttons_[B::bRehearsal]->Invalidate();
+  Store();
+}
+
+void TFSymbols::NumberStyleChanged(int style) {
+  values_.NumberStyle = style;
+  Store();
 }
 
 // ----------------------------------------------------------------- regime
@@ -566,6 +686,11 @@ void TFSymbols::ApplyTool() {
 
 // ------------------------------------------------------------- entering
 
+int TFSymbols::DefaultLength() const {
+  // Lines that run on are as long as the program's default duration.
+  return settings_ ? std::max(1, settings_->ReadInteger("FProgramModule", "DefaultDuration", 128)) : 128;
+}
+
 bool TFSymbols::InsertToolItem(TQSWindow& view, TInsertFrom from) {
   TQSScore* score = view.Score;
   if (!score) return false;
@@ -584,24 +709,60 @@ bool TFSymbols::InsertToolItem(TQSWindow& view, TInsertFrom from) {
     case TOffset::Arpeggio: offset = view.PartClickOffset - 112; break;
     case TOffset::None: break;
   }
-  // Lines that run on are as long as the program's default duration.
-  const int length = row.Length != kDefaultLength ? row.Length
-                     : settings_ ? std::max(1, settings_->ReadInteger("FProgramModule", "DefaultDuration", 128))
-                                 : 128;
+  const int length = row.Length != kDefaultLength ? row.Length : DefaultLength();
   bool entered = false;
   switch (row.How) {
     case H::Mark: entered = InsertMark(*score, row.Kind, row.Type, length, row.Flags, offset, row.Value) != nullptr; break;
-    case H::Column: {
-      // A rehearsal mark carries its style; numbered automatically.
-      const int flags = b == B::bRehearsal ? GetRehearsalMarkStyle() : row.Flags;
-      entered = InsertColumnMark(*score, row.Kind, row.Type, 0, flags, offset) != nullptr;
+    case H::Column:
+      if (b == B::bRehearsal) {
+        // A rehearsal mark carries its style; its number 0 counts on from
+        // the marks before it, or the number is asked.
+        int number = 0;
+        if (values_.RehearsalMarkNumeration >= 1) {
+          TFRehearsalMarkCount dialog(nullptr, settings_);
+          dialog.SetDigits(values_.RehearsalMarkKind == 1);
+          dialog.SetValue(values_.RehearsalMarkNumber);
+          if (dialog.ShowModal() != mrOk || !dialog.GetValue(number)) break;
+          values_.RehearsalMarkNumber = number;
+        }
+        entered = InsertColumnMark(*score, row.Kind, row.Type, number, GetRehearsalMarkStyle(), offset) != nullptr;
+        break;
+      }
+      entered = InsertColumnMark(*score, row.Kind, row.Type, 0, row.Flags, offset) != nullptr;
       break;
-    }
     case H::Bend: entered = InsertBend(*score, row.Kind, row.Type, offset) != nullptr; break;
-    case H::Dialog: break;
+    case H::Dialog: entered = InsertFromDialog(b, *score, offset); break;
   }
   if (regime == TInputRegime::Single) PressPoint();
   return entered;
+}
+
+bool TFSymbols::InsertFromDialog(TButton b, TQSScore& score, int offset) {
+  const TRow& row = kRows[b];
+  switch (b) {
+    case B::bMeasureNumber: {
+      TFMeasureNumber dialog(nullptr, settings_);
+      if (dialog.ShowModal() != mrOk) return false;
+      return InsertColumnMark(score, row.Kind, 0, dialog.Number(), values_.NumberStyle, 0) != nullptr;
+    }
+    case B::bPartComposition: {
+      TFPartComposition dialog(nullptr, settings_);
+      if (dialog.ShowModal() != mrOk) return false;
+      return InsertColumnMark(score, row.Kind, dialog.Number(), dialog.Count(), 0, offset) != nullptr;
+    }
+    case B::bBarre: {
+      TFBarreProperties dialog(nullptr, settings_);
+      if (dialog.ShowModal() != mrOk) return false;
+      return InsertMark(score, row.Kind, dialog.GetFret(), 0, dialog.GetBarreStyle(), offset, dialog.LineStyle) != nullptr;
+    }
+    case B::bFlajolet: {
+      TFFlajoletProperties dialog(nullptr, settings_);
+      if (dialog.ShowModal() != mrOk) return false;
+      return InsertMark(score, row.Kind, dialog.GetFret(), DefaultLength(), dialog.GetContinue(), offset,
+                        dialog.LineStyle) != nullptr;
+    }
+    default: return false;
+  }
 }
 
 bool TFSymbols::ItemClick(TQSWindow& view, TQSCalcItem& element) {

@@ -10,14 +10,19 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "palettes/palette.h"
 #include "playback/toolpages.h"
 
 namespace qs {
 
+class TControl;
 class TECCharButton;
 class TECScrollPanel;
+class TFNumber;
+class TFRehearsalMark;
+class TQSScore;
 
 // The palette's values in the settings section "Symbols".
 struct TSymbolsSettings {
@@ -80,7 +85,12 @@ class TFSymbols : public TQSToolPage, public TPalette {
     Mark,    // a staff mark at the cursor
     Column,  // a column mark at the cursor's measure number
     Bend,    // a bend on the note at the cursor
-    Dialog,  // asks its values first; not offered here (the button is disabled)
+    Dialog,  // asks its values in a dialog first
+  };
+  // The groups of tools that can be folded away, each behind its arrow
+  // button, left to right.
+  enum TGroup : uint8_t {
+    gDinamics, gArpeggios, gTrills, gFermata, gAccepts, gFingers, gTabulature, gStrings, gBends, kGroupCount
   };
   struct TToolInfo {
     const char* Name;
@@ -111,6 +121,25 @@ class TFSymbols : public TQSToolPage, public TPalette {
   bool PageKey(uint16_t key, uint16_t shift, uint16_t prefix) override;
 
   TECCharButton* Button(TButton b) const { return buttons_[b]; }
+  TECCharButton* GroupButton(TGroup g) const { return groupButtons_[g]; }
+  // The group a tool belongs to, kGroupCount for the tools always shown.
+  static TGroup GroupOf(TButton b);
+  bool GroupShown(TGroup g) const;
+  // Folds a shown group away (Point is pressed first, so that no hidden
+  // tool stays chosen) or shows it again; the buttons right of it move by
+  // the group's width. The choice is kept in the settings.
+  void ToggleGroup(TGroup g);
+  // How far the buttons right of a group move: the width of its columns
+  // and one pixel.
+  int GroupShift(TGroup g) const;
+
+  // The drop-downs of the measure-number and rehearsal-mark tools (shown
+  // below their button; they free themselves when they close).
+  TFNumber* OpenNumberOptions();
+  TFRehearsalMark* OpenRehearsalOptions();
+  // What the drop-downs report.
+  void RehearsalMarkChanged(int numeration, int kind, int border);
+  void NumberStyleChanged(int style);
   bool IsDown(TButton b) const;
   // The tool that is down, or kButtonCount for none.
   TButton DownTool() const;
@@ -142,10 +171,28 @@ class TFSymbols : public TQSToolPage, public TPalette {
   void ReleaseTools(TButton except);
   void PressPoint();
   void PaintFace(TButton b, TCanvas& c, const TRect& face, TColor ink) const;
+  // Places every button of the scroll panel where the shown groups put it.
+  void LayOutGroups();
+  // Asks the values of a dialog tool and enters its item; false when the
+  // dialog was cancelled or the entry was no value.
+  bool InsertFromDialog(TButton b, TQSScore& score, int offset);
+  // The length of lines that run on (the program's default duration).
+  int DefaultLength() const;
 
   TPaletteHost* host_;
   TSymbolsSettings values_;
   std::array<TECCharButton*, kButtonCount> buttons_{};
+  std::array<TECCharButton*, kGroupCount> groupButtons_{};
+  std::array<int, kGroupCount> groupShift_{};
+  // Every button of the scroll panel: where it stands with every group
+  // shown, where the groups put it now, and its group (kGroupCount for
+  // none; a group's arrow button counts as before its group).
+  struct TPlace {
+    TControl* Control;
+    int Home, Now;
+    TGroup Group;
+  };
+  std::vector<TPlace> places_;
   bool loading_ = true;
 };
 

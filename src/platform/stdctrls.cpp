@@ -274,7 +274,17 @@ const TPropTable& TRadioButton::Published() const {
 }
 
 bool TRadioButton::Checked() const { return WidgetAs<QRadioButton>(*this)->isChecked(); }
-void TRadioButton::SetChecked(bool v) { WidgetAs<QRadioButton>(*this)->setChecked(v); }
+void TRadioButton::SetChecked(bool v) {
+  auto* rb = WidgetAs<QRadioButton>(*this);
+  // The toolkit keeps one button of a group checked; code may leave none.
+  if (!v && rb->isChecked() && rb->autoExclusive()) {
+    rb->setAutoExclusive(false);
+    rb->setChecked(false);
+    rb->setAutoExclusive(true);
+    return;
+  }
+  rb->setChecked(v);
+}
 void TRadioButton::CaptionChanged() { WidgetAs<QRadioButton>(*this)->setText(CaptionText(caption_)); }
 
 // --------------------------------------------------------------- TComboBox

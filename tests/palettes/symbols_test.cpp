@@ -8,7 +8,12 @@
 
 #include "../view/view_fixture.h"
 #include "base/inifile.h"
+#include "palettes/markproperties.h"
+#include "palettes/measurenumber.h"
 #include "palettes/symbols.h"
+#include "palettes/symbolsoptions.h"
+#include "platform/comctrls.h"
+#include "platform/stdctrls.h"
 #include "platform/keys.h"
 #include "platform/testdriver.h"
 #include "score/marks.h"
@@ -22,6 +27,19 @@ namespace {
 
 namespace td = qs::testdriver;
 using B = TFSymbols::TButton;
+
+// Answers the next modal dialog, which must be a T: set sets its values,
+// then it closes with OK (or Cancel).
+template <class T>
+void AnswerDialog(std::function<void(T&)> set, bool ok = true) {
+  td::Later([set = std::move(set), ok] {
+    ASSERT_TRUE(td::WaitForModal());
+    auto* dialog = dynamic_cast<T*>(Screen().ActiveForm());
+    ASSERT_NE(dialog, nullptr);
+    if (set) set(*dialog);
+    dialog->SetModalResult(ok ? mrOk : mrCancel);
+  });
+}
 
 struct TFakeHost : TPaletteHost {
   TQSScore* Score = nullptr;
@@ -156,9 +174,9 @@ TEST_F(SymbolsPalette, TheRegimes) {
   EXPECT_TRUE(Palette->CBPointSymbols->Down());
 }
 
-// Every tool of the table that needs no dialog enters the item kind and
-// type its row gives, at the cursor; the tools that ask in a dialog are
-// disabled.
+// Every tool of the table enters the item kind its row gives, at the
+// cursor, with the row's cursor, arming and letter; the tools without a
+// dialog enter the row's type, those with one after its OK.
 TEST_F(SymbolsPalette, EveryToolEntersItsKindAndType) {
   for (int i = 0; i < TFSymbols::kButtonCount; ++i) {
     const auto b = static_cast<B>(i);
@@ -166,28 +184,220 @@ TEST_F(SymbolsPalette, EveryToolEntersItsKindAndType) {
     SCOPED_TRACE(info.Name);
     EXPECT_EQ(Palette->Button(b)->Name(), info.Name);
     EXPECT_EQ(Palette->Button(b)->ExpandText(), info.Letter);
-    if (info.How == TFSymbols::TInsertHow::Dialog) {
-      EXPECT_FALSE(Palette->Button(b)->Enabled());
-      continue;
-    }
     EXPECT_TRUE(Palette->Button(b)->Enabled());
     Press(Palette->CBPointSymbols);
     ClickStaff(1);  // the cursor
     Press(b);
     ASSERT_TRUE(Palette->IsDown(b));
     EXPECT_EQ(Palette->ToolCursorName(), info.Cursor);
+    EXPECT_TRUE(LoadToolCursor(info.Cursor));
+    EXPECT_EQ(View->ToolCursor, kToolCursorSlot);
     EXPECT_EQ(View->ArmedItem, info.Arm);
+    if (info.How == TFSymbols::TInsertHow::Dialog) AnswerDialog<TForm>({});
     ASSERT_TRUE(Palette->InsertToolItem(*View, TInsertFrom::Click));
     const auto found = Marks(1, info.Kind);
     ASSERT_EQ(found.size(), 1u);
-    EXPECT_EQ(TypeOf(found[0]), info.Type);
+    if (info.How != TFSymbols::TInsertHow::Dialog) EXPECT_EQ(TypeOf(found[0]), info.Type);
     Score.Undo(1);
     EXPECT_TRUE(Marks(1, info.Kind).empty());
   }
 }
 
-// A letter goes round its tools and back to Point, passing over a tool
-// that is not offered; with Shift it presses the first tool of its round.
+// The tools with a dialog enter what the dialog was given; a cancelled
+// dialog enters nothing and leaves no undo step.
+TEST_F(SymbolsPalette, DialogToolsEnterTheirDialogsValues) {
+  Palette->NumberStyleChanged(2);
+  struct TCase {
+    B Button;
+    std::function<void(TForm&)> Set;
+    int Kind, Type, Value, Style, LineStyle;  // LineStyle -1: not a line mark
+  } const cases[] = {
+      {B::bMeasureNumber, [](TForm& f) { static_cast<TFMeasureNumber&>(f).UDStart->SetPosition(5); },
+       kind::MeasureNumbering, 0, 5, 2, -1},
+      {B::bPartComposition,
+       [](TForm& f) {
+         auto& d = static_cast<TFPartComposition&>(f);
+         d.UDNumber->SetPosition(2);
+         d.UDCount->SetPosition(3);
+       },
+       kind::Volta, 2, 3, 0, -1},
+      {B::bBarre,
+       [](TForm& f) {
+         auto& d = static_cast<TFBarreProperties&>(f);
+         d.SetFret(5);
+         d.SetBarreStyle(0x93);
+         d.LineStyle = 1;
+       },
+       kind::Barre, 5, 0, 0x93, 1},
+      {B::bFlajolet,
+       [](TForm& f) {
+         auto& d = static_cast<TFFlajoletProperties&>(f);
+         d.SetFret(11);
+         d.SetContinue(1);
+         d.LineStyle = 0;
+       },
+       kind::Flageolet, 11, 128, 1, 0},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(Palette->Button(c.Button)->Name());
+    Press(Palette->CBPointSymbols);
+    ClickStaff(2);
+    Press(c.Button);
+    const size_t undo = Score.UndoList.size();
+    AnswerDialog<TForm>(c.Set, false);
+    EXPECT_FALSE(Palette->InsertToolItem(*View, TInsertFrom::Click));
+    EXPECT_TRUE(Marks(2, c.Kind).empty());
+    EXPECT_EQ(Score.UndoList.size(), undo);
+    AnswerDialog<TForm>(c.Set);
+    ASSERT_TRUE(Palette->InsertToolItem(*View, TInsertFrom::Click));
+    const auto found = Marks(2, c.Kind);
+    ASSERT_EQ(found.size(), 1u);
+    const auto* mark = static_cast<const TQSMark*>(found[0]);
+    EXPECT_EQ(mark->Fields.Kind, c.Type);
+    EXPECT_EQ(mark->Fields.Value, c.Value);
+    EXPECT_EQ(mark->Fields.Style, c.Style);
+    if (c.LineStyle >= 0) EXPECT_EQ(mark->LineStyle, c.LineStyle);
+    EXPECT_EQ(Score.UndoList.size(), undo + 1);
+    Score.Undo(1);
+  }
+}
+
+// Rehearsal marks: numbered on their own by default; asked, as letters or
+// digits, once the popup says so. The style byte follows the popup.
+TEST_F(SymbolsPalette, RehearsalMarksTakeTheirNumberAndStyle) {
+  EXPECT_EQ(Palette->GetRehearsalMarkStyle(), 69);  // letters, rectangle, width 1
+  Press(B::bRehearsal);
+  ClickStaff(1);
+  auto mark = [&](int m) -> const TQSMark* {
+    const auto found = Marks(m, kind::Rehearsal);
+    return found.size() == 1 ? static_cast<const TQSMark*>(found[0]) : nullptr;
+  };
+  ASSERT_NE(mark(1), nullptr);
+  EXPECT_EQ(mark(1)->Fields.Value, 0);
+  EXPECT_EQ(mark(1)->Fields.Style, 69);
+
+  // The popup: asked numbers, letters, a circle; the width always 1.
+  Settings->WriteInteger("Symbols", "RehearsalMarkBorderWidth", 3);
+  TFRehearsalMark* popup = Palette->OpenRehearsalOptions();
+  td::ProcessMessages();
+  EXPECT_TRUE(popup->RBAutomatic->Checked());
+  EXPECT_TRUE(popup->RBRectangle->Checked());
+  td::Click(*popup->RBCustom, 4, 8);
+  td::Click(*popup->RBCircle, 4, 8);
+  EXPECT_EQ(Palette->Values().RehearsalMarkNumeration, 1);
+  EXPECT_EQ(Palette->GetRehearsalMarkStyle(), 73);
+  EXPECT_EQ(Settings->ReadInteger("Symbols", "RehearsalMarkBorderKind", -1), 2);
+  EXPECT_EQ(Settings->ReadInteger("Symbols", "RehearsalMarkBorderWidth", -1), 1);
+  popup->Close();
+  td::ProcessMessages();
+
+  AnswerDialog<TFRehearsalMarkCount>([](TFRehearsalMarkCount& d) {
+    EXPECT_EQ(d.CBValue->Text(), "A");  // the last number, 1
+    d.CBValue->SetText("AB");
+  });
+  ClickStaff(3);
+  ASSERT_NE(mark(3), nullptr);
+  EXPECT_EQ(mark(3)->Fields.Value, 28);
+  EXPECT_EQ(mark(3)->Fields.Style, 73);
+  EXPECT_EQ(Palette->Values().RehearsalMarkNumber, 28);
+  // Cancelled: no mark, the number stays.
+  AnswerDialog<TFRehearsalMarkCount>([](TFRehearsalMarkCount& d) { d.CBValue->SetText("C"); }, false);
+  ClickStaff(4);
+  EXPECT_EQ(mark(4), nullptr);
+  EXPECT_EQ(Palette->Values().RehearsalMarkNumber, 28);
+  // Digits with nothing entered: no mark.
+  Palette->RehearsalMarkChanged(1, 1, 0);
+  EXPECT_EQ(Palette->GetRehearsalMarkStyle(), 129);
+  AnswerDialog<TFRehearsalMarkCount>([](TFRehearsalMarkCount& d) {
+    EXPECT_EQ(d.CBValue->Text(), "28");
+    d.CBValue->SetText("");
+  });
+  ClickStaff(5);
+  EXPECT_EQ(mark(5), nullptr);
+}
+
+// The numbering popup checks the stored style, keeps a click's choice and
+// goes.
+TEST_F(SymbolsPalette, TheNumberingPopupChoosesTheStyle) {
+  Palette->NumberStyleChanged(1);
+  TFNumber* popup = Palette->OpenNumberOptions();
+  td::ProcessMessages();
+  EXPECT_TRUE(popup->RBRow->Checked());
+  bool gone = false;
+  popup->OnDestroy = [&](TObject*) { gone = true; };
+  td::Click(*popup->RBTen, 4, 8);
+  td::ProcessMessages();
+  EXPECT_TRUE(gone);
+  EXPECT_EQ(Palette->Values().NumberStyle, 3);
+  EXPECT_EQ(Settings->ReadInteger("Symbols", "NumberStyle", -1), 3);
+}
+
+// Folding a group hides its tools (pressing Point when one of them was
+// down) and moves every button right of it left by the group's width;
+// showing it again puts every button back where it was, in any order.
+TEST_F(SymbolsPalette, GroupsFoldAwayAndComeBack) {
+  using G = TFSymbols::TGroup;
+  const int shifts[] = {156, 52, 78, 52, 182, 78, 104, 78, 0};
+  const char* const keys[] = {"ExDinamics", "ExArpeggio", "ExTrill", "ExFermata", "ExAccepts",
+                              "ExFingers", "ExTabulature", "ExStrings", "ExBends"};
+  auto lefts = [&] {
+    std::vector<int> out;
+    for (int i = 0; i < TFSymbols::kButtonCount; ++i) out.push_back(Palette->Button(static_cast<B>(i))->Left());
+    for (int g = 0; g < TFSymbols::kGroupCount; ++g) out.push_back(Palette->GroupButton(static_cast<G>(g))->Left());
+    return out;
+  };
+  const std::vector<int> home = lefts();
+  for (int gi = 0; gi < TFSymbols::kGroupCount; ++gi) {
+    const auto g = static_cast<G>(gi);
+    SCOPED_TRACE(Palette->GroupButton(g)->Name());
+    EXPECT_EQ(Palette->GroupShift(g), shifts[gi]);
+    // A tool of the group is down.
+    B inside = TFSymbols::kButtonCount;
+    for (int i = 0; i < TFSymbols::kButtonCount && inside == TFSymbols::kButtonCount; ++i)
+      if (TFSymbols::GroupOf(static_cast<B>(i)) == g) inside = static_cast<B>(i);
+    Press(inside);
+    ASSERT_TRUE(Palette->IsDown(inside));
+    const int start = Palette->Button(inside)->Left();
+    td::Click(*Palette->GroupButton(g), 6, 20);
+    EXPECT_FALSE(Palette->GroupShown(g));
+    EXPECT_TRUE(Palette->CBPointSymbols->Down());
+    EXPECT_TRUE(Settings->ReadBool("FSymbols", keys[gi], false));
+    const std::vector<int> folded = lefts();
+    for (int i = 0; i < TFSymbols::kButtonCount; ++i) {
+      const auto b = static_cast<B>(i);
+      if (TFSymbols::GroupOf(b) == g) {
+        EXPECT_FALSE(Palette->Button(b)->Visible());
+        EXPECT_EQ(folded[static_cast<size_t>(i)], home[static_cast<size_t>(i)]);
+      } else {
+        EXPECT_TRUE(Palette->Button(b)->Visible());
+        EXPECT_EQ(folded[static_cast<size_t>(i)], home[static_cast<size_t>(i)] - (home[static_cast<size_t>(i)] >= start ? shifts[gi] : 0));
+      }
+    }
+    td::Click(*Palette->GroupButton(g), 6, 20);
+    EXPECT_TRUE(Palette->GroupShown(g));
+    EXPECT_FALSE(Settings->ReadBool("FSymbols", keys[gi], true));
+    EXPECT_EQ(lefts(), home);
+  }
+  // Two groups folded and shown again the other way round.
+  td::Click(*Palette->GroupButton(TFSymbols::gDinamics), 6, 20);
+  td::Click(*Palette->GroupButton(TFSymbols::gFingers), 6, 20);
+  const std::vector<int> both = lefts();
+  td::Click(*Palette->GroupButton(TFSymbols::gDinamics), 6, 20);
+  td::Click(*Palette->GroupButton(TFSymbols::gFingers), 6, 20);
+  EXPECT_EQ(lefts(), home);
+  // A palette made anew folds what the settings say.
+  td::Click(*Palette->GroupButton(TFSymbols::gDinamics), 6, 20);
+  td::Click(*Palette->GroupButton(TFSymbols::gFingers), 6, 20);
+  EXPECT_TRUE(Settings->ReadBool("FSymbols", "ExDinamics", false));
+  EXPECT_TRUE(Settings->ReadBool("FSymbols", "ExFingers", false));
+  Palette = std::make_unique<TFSymbols>(nullptr, TPaletteContext{&Host, Settings.get()});
+  EXPECT_FALSE(Palette->GroupShown(TFSymbols::gDinamics));
+  EXPECT_FALSE(Palette->GroupShown(TFSymbols::gFingers));
+  EXPECT_TRUE(Palette->GroupShown(TFSymbols::gTrills));
+  EXPECT_EQ(lefts(), both);
+}
+
+// A letter goes round its tools and back to Point; with Shift it presses the first tool of its round.
 TEST_F(SymbolsPalette, TheLettersGoRoundTheirTools) {
   auto key = [&](uint16_t k, uint16_t shift = 0) { return Palette->PageKey(k, shift, 0); };
   struct TCase {
@@ -196,7 +406,7 @@ TEST_F(SymbolsPalette, TheLettersGoRoundTheirTools) {
   } const cases[] = {
       {'A', {B::bAccentTop, B::bAccentRight}},
       {'P', {B::bPiano, B::bPianissimo, B::bPianississimo}},
-      {'N', {B::bBeginComposition, B::bEndComposition, B::bEndPartion}},  // the numbered ending is not offered
+      {'N', {B::bBeginComposition, B::bEndComposition, B::bEndPartion, B::bPartComposition}},
       {'3', {B::bThree}},
   };
   for (const TCase& c : cases) {

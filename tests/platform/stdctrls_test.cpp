@@ -98,6 +98,14 @@ TEST_F(StdCtrlsTest, ClicksCheckBoxesRadiosAndGroupedSpeedButtons) {
   td::Click(*r2, 5, 10);
   EXPECT_FALSE(r1->Checked());
   EXPECT_TRUE(r2->Checked());
+  // Code may leave a group with no button checked; a click checks again.
+  r2->SetChecked(false);
+  EXPECT_FALSE(r1->Checked());
+  EXPECT_FALSE(r2->Checked());
+  td::Click(*r1, 5, 10);
+  EXPECT_TRUE(r1->Checked());
+  td::Click(*r2, 5, 10);
+  EXPECT_FALSE(r1->Checked());
   td::Click(*b[0], 10, 10);
   td::Click(*b[2], 10, 10);
   EXPECT_FALSE(b[0]->Down());
