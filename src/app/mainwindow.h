@@ -219,6 +219,11 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ADeleteMeasureExecute();
   void AMeasureUnionExecute();
   void AMeasurePropertiesExecute();
+  void ACompositionPropertiesExecute();
+  void APiecePropertiesExecute();
+  void APartPropertiesExecute();
+  void AStaffPropertiesExecute();
+  void AVoicePropertiesExecute();
   void AAddPageExecute();
   void ADeletePageExecute();
   void AGotoBeginExecute();
