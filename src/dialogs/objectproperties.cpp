@@ -252,7 +252,8 @@ void TFPartProperties::ShowValues() {
 }
 
 void TFPartProperties::SetProgram(int program) {
-  program_ = std::clamp(program, 0, 127);
+  // A program beyond the General MIDI ones (from a file) stays as it is.
+  program_ = std::clamp(program, 0, 255);
   EInstrument->SetText(InstrumentName(program_));
 }
 

@@ -72,6 +72,8 @@ void TFChoosePitch::ShowNotesOfOctave() {
 void RegisterPitchPickerForms() {
   RegisterForm("FChoosePitch", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFChoosePitch>(nullptr);
+    // Shown on its own: the registry, not closing, frees it.
+    form->DefaultCloseAction = caHide;
     form->SetPitch(64);
     return form;
   });
