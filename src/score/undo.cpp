@@ -197,12 +197,25 @@ void Item(TQSScore& score, TQSUndoRecord* record, TQSItem& item) {
 namespace {
 
 // The cursor of the view with the object's own indexes.
+// The cursor of the view moved onto the object (-1: the level is not the
+// object's); where it leaves the view's piece, part or staff, the levels
+// below start from the first, so that the replay finds them.
 TQSCursorPosition ObjectCursor(TQSScore& score, int piece, int part, int staff, int voice) {
   TQSCursorPosition cursor = ViewCursor(score);
+  bool moved = cursor.Piece != piece;
+  if (moved) cursor.Measure = cursor.Tick = 0;
   cursor.Piece = piece;
-  if (part >= 0) cursor.Part = part;
-  if (staff >= 0) cursor.Staff = staff;
-  if (voice >= 0) cursor.Voice = voice;
+  auto level = [&moved](int32_t& at, int index) {
+    if (index >= 0) {
+      moved = moved || at != index;
+      at = index;
+    } else if (moved) {
+      at = 0;
+    }
+  };
+  level(cursor.Part, part);
+  level(cursor.Staff, staff);
+  level(cursor.Voice, voice);
   return cursor;
 }
 

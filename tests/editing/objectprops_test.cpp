@@ -86,15 +86,17 @@ TEST_F(ObjectPropertiesTest, EachChangeIsOneUndoStep) {
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TCaseScore f;
-    f.AddPiece({1, 1}, 2);
+    f.AddPiece({2, 1}, 2);
     f.Note(f.Measure(0), 0, 256, 0x50);
-    // The cursor stands elsewhere: the entry names its object itself.
-    f.Cursor(1, 0);
+    // The cursor stands elsewhere (on a staff the second part does not
+    // have): the entry names its object itself.
+    f.Cursor(1, 0, 1);
     const std::vector<uint8_t> before = f.Saved();
     c.Change(f);
     EXPECT_TRUE(c.Changed(f));
     f.ExpectUndoRedo(before);
     EXPECT_TRUE(c.Changed(f));
+    EXPECT_NE(f.Score.CurrentStaff(), nullptr);
   }
 }
 
