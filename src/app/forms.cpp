@@ -10,7 +10,9 @@
 #include "chords/guitarpalette.h"
 #include "dialogs/exportdialogs.h"
 #include "dialogs/firstrun.h"
+#include "dialogs/compositionproperties.h"
 #include "dialogs/measureproperties.h"
+#include "dialogs/objectproperties.h"
 #include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
@@ -67,6 +69,8 @@ void RegisterApplicationForms() {
   RegisterPauseCountForms();
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();
+  RegisterCompositionPropertiesForms();
+  RegisterObjectPropertiesForms();
   RegisterBarUnionForms();
   RegisterEffectsForms();
   RegisterDynamicsForms();

@@ -224,6 +224,11 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void ADeleteMeasureExecute();
   void AMeasureUnionExecute();
   void AMeasurePropertiesExecute();
+  void ACompositionPropertiesExecute();
+  void APiecePropertiesExecute();
+  void APartPropertiesExecute();
+  void AStaffPropertiesExecute();
+  void AVoicePropertiesExecute();
   void AAddPageExecute();
   void ADeletePageExecute();
   void AGotoBeginExecute();

@@ -1,6 +1,7 @@
 #include "app/printcontents.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <string>
 #include <utility>
@@ -185,7 +186,11 @@ std::string ContentsReport(const TQSScore& score, bool native) {
     int measures = 0, staves = 0;
     for (int p = 0; p < piece.PartCount(); ++p) {
       const TQSPart& part = *piece.GetPart(p);
-      parts.push_back(part.Name.empty() ? "(no name)" : part.Name);
+      std::string name = part.Name.empty() ? "(no name)" : part.Name;
+      // A transposing instrument: how its written notes sound.
+      if (const int shift = part.TransportShift(); shift != 0)
+        name += " (sounding " + Counted(std::abs(shift), "semitone", "semitones") + (shift < 0 ? " lower)" : " higher)");
+      parts.push_back(name);
       measures = std::max(measures, part.MeasureCount());
       staves += part.StaffCount();
       Count(part.Items, tallies);
@@ -202,7 +207,8 @@ std::string ContentsReport(const TQSScore& score, bool native) {
   const TQSPage& page = score.Page;
   const int width = page.Tenths(TQSPage::dWidth).Value(), height = page.Tenths(TQSPage::dHeight).Value();
   out += "  Page: " + Millimetres(width) + " x " + Millimetres(height) + " mm, " +
-         (page.Orientation() == TQSOrientation::poLandscape ? "landscape" : "portrait") + "\n";
+         (page.Orientation() == TQSOrientation::poLandscape ? "landscape" : "portrait") + ", scale " +
+         std::to_string(score.Scale) + "%\n";
   std::vector<std::string> music;
   for (int t = 0; t < tTallyCount; ++t)
     if (const int n = tallies[static_cast<size_t>(t)]; n > 0)

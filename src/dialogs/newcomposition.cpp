@@ -108,6 +108,12 @@ double* LengthOf(TScoreSetup& s, int i) {
 
 }  // namespace
 
+TStringList PaperSizeNames() {
+  TStringList names;
+  for (const char* name : kPaperNames) names.Add(name);
+  return names;
+}
+
 // ------------------------------------------------------------ TFChooseInstruments
 
 TFChooseInstruments::TFChooseInstruments(TComponent* owner, TIniFile* settings, const TQSInstruments* library)

@@ -191,6 +191,9 @@ class TFNewComposition : public TForm {
 bool RunNewCompositionWizard(TIniFile* settings, const TQSInstruments* library, const TQSTransports* transports,
                              const TFNewComposition::TGuitarList* guitars, TQSScore& score);
 
+// The names of the paper sizes in the order of the page's paper size.
+TStringList PaperSizeNames();
+
 void RegisterNewCompositionForms();
 
 }  // namespace qs

@@ -7,6 +7,9 @@
 #include "score/marks.h"
 #include "score/measure.h"
 #include "score/notes.h"
+#include "score/part.h"
+#include "score/piece.h"
+#include "score/undo.h"
 #include "score/pageobjects.h"
 #include "score/picture.h"
 
@@ -247,6 +250,100 @@ void GetSelectedFlajolet(TQSScore& score, uint8_t& fret, uint8_t& continued, uin
 }
 void SetSelectedFlajolet(TQSScore& score, uint8_t fret, uint8_t continued, uint8_t lineStyle) {
   SetFretMark(score, kind::Flageolet, fret, continued, lineStyle);
+}
+
+// ---------------------------------------------------------------- objects
+
+namespace {
+
+// Opens the record, none when that fails (the change goes on unrecorded).
+TQSUndoRecord* BeginPropertiesUndo(TQSScore& score) {
+  try {
+    return score.BeginUndo(undoaction::PropertiesChanged, "");
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+// Records the object, then writes under one update lock, so that the
+// setters that lay out leave one layout pass at its end; OnChanged follows.
+template <class T, class Values, class Write>
+void WriteObject(TQSScore& score, T& object, const Values& now, const Values& values, Write write) {
+  if (now == values) return;
+  score.SaveUndoProperties(BeginPropertiesUndo(score), &object);
+  score.BeginUpdate();
+  try {
+    write();
+  } catch (...) {
+    score.EndUpdate();
+    score.FireChanged(&score);
+    throw;
+  }
+  score.EndUpdate();
+  score.RefreshWindows();
+  score.FireChanged(&score);
+}
+
+}  // namespace
+
+TPieceProperties GetPieceProperties(const TQSPiece& piece) {
+  return {piece.Name, piece.Fields.Tempo, piece.Fields.Auftakt};
+}
+
+TPartProperties GetPartProperties(const TQSPart& part) {
+  const auto& f = part.Fields;
+  return {part.Name, f.Instrument, f.Channel, f.Volume, f.Pan, f.Mute != 0, part.Transports};
+}
+
+TStaffProperties GetStaffProperties(const TQSStaff& staff) {
+  const auto& f = staff.Fields;
+  TStaffProperties v{f.LineCount, f.Tablature != 0, f.Stems != 0, f.Mute != 0, f.FretCount, f.Scale, {}};
+  std::copy(std::begin(staff.Tuning), std::end(staff.Tuning), v.Tuning.begin());
+  return v;
+}
+
+TVoiceProperties GetVoiceProperties(const TQSVoice& voice) {
+  return {voice.Fields.Instrument, voice.Fields.Channel, voice.Fields.Mute != 0};
+}
+
+void SetPieceProperties(TQSScore& score, TQSPiece& piece, const TPieceProperties& v) {
+  WriteObject(score, piece, GetPieceProperties(piece), v, [&] {
+    piece.SetName(v.Name);
+    piece.SetTempo(v.Tempo);
+    piece.SetAuftakt(v.Auftakt);
+  });
+}
+
+void SetPartProperties(TQSScore& score, TQSPart& part, const TPartProperties& v) {
+  WriteObject(score, part, GetPartProperties(part), v, [&] {
+    part.SetName(v.Name);
+    part.SetInstrument(v.Instrument);
+    part.SetChannel(v.Channel);
+    part.SetVolume(v.Volume);
+    part.SetPan(v.Pan);
+    part.SetMute(v.Mute);
+    part.SetTransport(static_cast<int>(v.Transports.size()), v.Transports.data());
+  });
+}
+
+void SetStaffProperties(TQSScore& score, TQSStaff& staff, const TStaffProperties& v) {
+  WriteObject(score, staff, GetStaffProperties(staff), v, [&] {
+    staff.SetLineCount(v.LineCount);
+    staff.SetTablature(v.Tablature);
+    staff.SetFretCount(v.FretCount);
+    staff.SetStems(v.Stems);
+    staff.SetMute(v.Mute);
+    for (int i = 0; i < TQSStaff::kMaxLines; ++i) staff.SetTuning(i, v.Tuning[static_cast<size_t>(i)]);
+    staff.SetScale(v.Scale);
+  });
+}
+
+void SetVoiceProperties(TQSScore& score, TQSVoice& voice, const TVoiceProperties& v) {
+  WriteObject(score, voice, GetVoiceProperties(voice), v, [&] {
+    voice.SetInstrument(v.Instrument);
+    voice.SetChannel(v.Channel);
+    voice.SetMute(v.Mute);
+  });
 }
 
 }  // namespace qs

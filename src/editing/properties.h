@@ -4,15 +4,22 @@
 // dialogs and written back into every selected item of the kind as one
 // undo step. A getter leaves its outputs as they are when nothing of its
 // kind is selected; a setter then does nothing.
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "score/transport.h"
+
 namespace qs {
 
 class TQSScore;
 class TQSPicture;
+class TQSPiece;
+class TQSPart;
+class TQSStaff;
+class TQSVoice;
 struct TQSChordFragment;
 
 // The last selected free text of the page selection; every selected text.
@@ -49,5 +56,46 @@ void SetSelectedBarre(TQSScore& score, uint8_t fret, uint8_t style, uint8_t line
 // The first selected flageolet mark: fret, continued and line style.
 void GetSelectedFlajolet(TQSScore& score, uint8_t& fret, uint8_t& continued, uint8_t& lineStyle);
 void SetSelectedFlajolet(TQSScore& score, uint8_t fret, uint8_t continued, uint8_t lineStyle);
+
+// The own properties of a piece, part, staff or voice, as their dialogs
+// show them. A setter writes what differs as one undo step with one layout
+// pass; when nothing differs it records nothing.
+struct TPieceProperties {
+  std::string Name;
+  int Tempo = 60;
+  uint16_t Auftakt = 4;  // count << 8 | note value; 4 = no upbeat
+  bool operator==(const TPieceProperties&) const = default;
+};
+struct TPartProperties {
+  std::string Name;
+  uint8_t Instrument = 0, Channel = 0;
+  uint8_t Volume = 255, Pan = 255;  // 255 = not set
+  bool Mute = false;
+  std::vector<TQSTransportRecord> Transports;
+  bool operator==(const TPartProperties&) const = default;
+};
+struct TStaffProperties {
+  uint8_t LineCount = 5;
+  bool Tablature = false, Stems = true, Mute = false;
+  uint8_t FretCount = 24;
+  uint8_t Scale = 100;  // percent
+  std::array<uint8_t, 24> Tuning{};  // MIDI pitch of string i + 1
+  bool operator==(const TStaffProperties&) const = default;
+};
+struct TVoiceProperties {
+  uint8_t Instrument = 255;  // 255 = the part's
+  uint8_t Channel = 0;
+  bool Mute = false;
+  bool operator==(const TVoiceProperties&) const = default;
+};
+
+TPieceProperties GetPieceProperties(const TQSPiece& piece);
+TPartProperties GetPartProperties(const TQSPart& part);
+TStaffProperties GetStaffProperties(const TQSStaff& staff);
+TVoiceProperties GetVoiceProperties(const TQSVoice& voice);
+void SetPieceProperties(TQSScore& score, TQSPiece& piece, const TPieceProperties& values);
+void SetPartProperties(TQSScore& score, TQSPart& part, const TPartProperties& values);
+void SetStaffProperties(TQSScore& score, TQSStaff& staff, const TStaffProperties& values);
+void SetVoiceProperties(TQSScore& score, TQSVoice& voice, const TVoiceProperties& values);
 
 }  // namespace qs

@@ -58,145 +58,17 @@ void WriteDrumMapEntry(TIniFile& ini, int key, TDrumMapEntry entry) {
 
 std::string DrumKeyName(int key) { return PitchName(key % 12) + std::to_string(key / 12 - 1); }
 
-// ------------------------------------------------------------------ dialog
+// ------------------------------------------------------------------ grid
 
-TFDrumMap::TFDrumMap(TComponent* owner, TIniFile* settings, const std::string& readFile,
-                     const std::string& writeFile)
-    : TForm(owner), settings_(settings), mapFile_(writeFile) {
-  SetName("FDrumMap");
-  SetCaption("Drum map");
-  SetBorderStyle(bsSizeable);
-  SetPosition(poScreenCenter);
-  SetClientWidth(310);
-  SetClientHeight(420);
-  ApplySkinTemplate(*this, skinkind::Normal);
+namespace {
 
-  SGDrumMap = Make<TECStringGrid>(this, "SGDrumMap", 8, 8, 294, 364);
-  SGDrumMap->SetAnchors(akLeft | akTop | akRight | akBottom);
-  SGDrumMap->SetColCount(5);
-  SGDrumMap->SetRowCount(kLastDrumKey - kFirstDrumKey + 2);
-  SGDrumMap->SetFixedCols(0);
-  SGDrumMap->SetFixedRows(1);
-  SGDrumMap->SetDefaultRowHeight(24);
-  struct TColumn {
-    ECStringGrid::TEditStyle Style;
-    ECStringGrid::TEditType Type;
-    int Width;
-    bool Drawn;
-  };
-  const TColumn columns[5] = {{ECStringGrid::esReadOnly, ECStringGrid::etString, 32, false},
-                              {ECStringGrid::esEdit, ECStringGrid::etString, 128, false},
-                              {ECStringGrid::esEllipsis, ECStringGrid::etInteger, 36, true},
-                              {ECStringGrid::esUpDown, ECStringGrid::etInteger, 36, true},
-                              {ECStringGrid::esReadOnly, ECStringGrid::etString, 36, true}};
-  for (const TColumn& c : columns) {
-    TECStringColumn& col = SGDrumMap->Columns().Add();
-    col.EditStyle = c.Style;
-    col.EditType = c.Type;
-    col.DefaultDrawing = !c.Drawn;
-    col.SetWidth(c.Width);
-  }
-  SGDrumMap->SetOptions(SGDrumMap->Options() | goEditing);
-  SGDrumMap->OnDrawCell = [this](TObject*, int col, int row, const TRect& rect, TGridDrawState) {
-    DrawCell(col, row, rect);
-  };
-  SGDrumMap->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
-    int col = 0, row = 0;
-    if (!SGDrumMap->MouseToCell(x, y, col, row) || col != kUse || row < 1) return;
-    SGDrumMap->SetCells(kUse, row, SGDrumMap->Cells(kUse, row) == "1" ? "0" : "1");
-    SGDrumMap->Invalidate();
-  };
-  SGDrumMap->OnEditButtonClick = [this](TObject*) {
-    if (SGDrumMap->Col() == kHead) ChooseHead(SGDrumMap->Row());
-  };
+constexpr int kPitch = TFDrumMap::kPitch, kName = TFDrumMap::kName, kHead = TFDrumMap::kHead,
+              kPos = TFDrumMap::kPos, kUse = TFDrumMap::kUse;
 
-  BBTest = Make<TButton>(this, "BBTest", 8, 386, 75, 25);
-  BBTest->SetCaption("Test");
-  BBTest->SetAnchors(akLeft | akBottom);
-  BBTest->OnClick = [this](TObject*) {
-    if (OnTestKey && SGDrumMap->Row() >= 1) OnTestKey(KeyOfRow(SGDrumMap->Row()));
-  };
-  BBSave = Make<TButton>(this, "BBSave", 146, 386, 75, 25);
-  BBSave->SetCaption("&Save");
-  BBSave->SetDefault(true);
-  BBSave->SetAnchors(akRight | akBottom);
-  BBSave->OnClick = [this](TObject*) {
-    Save();
-    SetModalResult(mrOk);
-  };
-  BBCancel = MakeCancelButton(this, 227, 386);
-  BBCancel->SetAnchors(akRight | akBottom);
-  LDrumMap = MakeFormLanguage(this, "LDrumMap");
-  const char* titles[5] = {"Pitch", "Name", "Head", "Pos", "Use"};
-  for (int c = 0; c < 5; ++c) SGDrumMap->Columns().Items(c).SetCaption(LDrumMap->GetMessage(c, titles[c]));
-
-  const TIniFile map(readFile);
-  for (int key = kFirstDrumKey; key <= kLastDrumKey; ++key) {
-    SGDrumMap->SetCells(kPitch, RowOfKey(key), DrumKeyName(key));
-    SetEntry(key, readFile.empty() ? TDrumMapEntry{} : ReadDrumMapEntry(map, key));
-  }
-  if (settings_) {
-    TRect bounds = BoundsRect();
-    if (ReadFormBounds(*settings_, kSection, bounds)) SetBounds(bounds.Left, bounds.Top, Width(), Height());
-  }
-}
-
-TFDrumMap::~TFDrumMap() {
-  if (settings_) WriteFormBounds(*settings_, kSection, BoundsRect());
-}
-
-TDrumMapEntry TFDrumMap::Entry(int key) const {
-  const int row = RowOfKey(key);
-  TDrumMapEntry e;
-  e.Name = SGDrumMap->Cells(kName, row);
-  e.Head = StrToIntSafe(SGDrumMap->Cells(kHead, row), 0);
-  e.Position = StrToIntSafe(SGDrumMap->Cells(kPos, row), kMiddleDrumPosition);
-  e.Use = SGDrumMap->Cells(kUse, row) == "1";
-  return e;
-}
-
-void TFDrumMap::SetEntry(int key, const TDrumMapEntry& e) {
-  const int row = RowOfKey(key);
-  SGDrumMap->SetCells(kName, row, e.Name);
-  SGDrumMap->SetCells(kHead, row, std::to_string(e.Head));
-  SGDrumMap->SetCells(kPos, row, std::to_string(e.Position));
-  SGDrumMap->SetCells(kUse, row, e.Use ? "1" : "0");
-}
-
-void TFDrumMap::Save() {
-  if (mapFile_.empty()) return;
-  TIniFile map(mapFile_);
-  map.BeginUpdate();
-  for (int key = kFirstDrumKey; key <= kLastDrumKey; ++key) WriteDrumMapEntry(map, key, Entry(key));
-  map.EndUpdate();
-}
-
-TFChooseDrum* TFDrumMap::ChooseHead(int row) {
-  TDrumStyles& styles = TFNotes::SharedDrumStyles();
-  auto* p = new TFChooseDrum(nullptr);
-  p->WithStandard = true;
-  p->FillDrumButtons(styles);
-  p->SetDrumStyle(StrToIntSafe(SGDrumMap->Cells(kHead, row), 0));
-  p->OnChoose = [this, row](TObject*, int index) {
-    SGDrumMap->SetCells(kHead, row, std::to_string(index));
-    SGDrumMap->Invalidate();
-  };
-  // Right edge at the cell's, top at its bottom; kept on the screen.
-  const TRect cell = SGDrumMap->CellRect(kHead, row);
-  const TPoint corner = SGDrumMap->ClientToScreen(TPoint{cell.Right, cell.Bottom});
-  const TRect screen = Screen().WorkAreaRect();
-  int left = corner.X - p->Width(), top = corner.Y;
-  if (left + p->Width() > screen.Right) left = screen.Right - p->Width();
-  if (top + p->Height() > screen.Bottom) top = corner.Y - cell.Height() - p->Height() - 18;
-  p->SetBounds(left, top, p->Width(), p->Height());
-  p->Show();
-  return p;
-}
-
-void TFDrumMap::DrawCell(int col, int row, const TRect& rect) {
+void DrawDrumMapCell(TECStringGrid& grid, int col, int row, const TRect& rect) {
   if (row < 1) return;
-  TCanvas& c = SGDrumMap->Canvas();
-  const std::string text = SGDrumMap->Cells(col, row);
+  TCanvas& c = grid.Canvas();
+  const std::string text = grid.Cells(col, row);
   c.Pen().Style = psSolid;
   c.Pen().Width = 1;
   c.Pen().Color = clBlack;
@@ -243,6 +115,160 @@ void TFDrumMap::DrawCell(int col, int row, const TRect& rect) {
     }
   }
 }
+
+}  // namespace
+
+TECStringGrid* MakeDrumMapGrid(TComponent* owner, TWinControl* parent, int left, int top, int width, int height) {
+  auto* grid = Make<TECStringGrid>(owner, parent, "SGDrumMap", left, top, width, height);
+  grid->SetColCount(5);
+  grid->SetRowCount(kLastDrumKey - kFirstDrumKey + 2);
+  grid->SetFixedCols(0);
+  grid->SetFixedRows(1);
+  grid->SetDefaultRowHeight(24);
+  struct TColumn {
+    ECStringGrid::TEditStyle Style;
+    ECStringGrid::TEditType Type;
+    int Width;
+    bool Drawn;
+  };
+  const TColumn columns[5] = {{ECStringGrid::esReadOnly, ECStringGrid::etString, 32, false},
+                              {ECStringGrid::esEdit, ECStringGrid::etString, 128, false},
+                              {ECStringGrid::esEllipsis, ECStringGrid::etInteger, 36, true},
+                              {ECStringGrid::esUpDown, ECStringGrid::etInteger, 36, true},
+                              {ECStringGrid::esReadOnly, ECStringGrid::etString, 36, true}};
+  for (const TColumn& c : columns) {
+    TECStringColumn& col = grid->Columns().Add();
+    col.EditStyle = c.Style;
+    col.EditType = c.Type;
+    col.DefaultDrawing = !c.Drawn;
+    col.SetWidth(c.Width);
+  }
+  grid->SetOptions(grid->Options() | goEditing);
+  grid->OnDrawCell = [grid](TObject*, int col, int row, const TRect& rect, TGridDrawState) {
+    DrawDrumMapCell(*grid, col, row, rect);
+  };
+  grid->OnMouseDown = [grid](TObject*, TMouseButton, TShiftState, int x, int y) {
+    int col = 0, row = 0;
+    if (!grid->MouseToCell(x, y, col, row) || col != kUse || row < 1) return;
+    grid->SetCells(kUse, row, grid->Cells(kUse, row) == "1" ? "0" : "1");
+    grid->Invalidate();
+  };
+  grid->OnEditButtonClick = [grid](TObject*) {
+    if (grid->Col() == kHead) ChooseDrumMapHead(*grid, grid->Row());
+  };
+  for (int key = kFirstDrumKey; key <= kLastDrumKey; ++key) {
+    grid->SetCells(kPitch, TFDrumMap::RowOfKey(key), DrumKeyName(key));
+    SetDrumMapGridEntry(*grid, key, TDrumMapEntry{});
+  }
+  return grid;
+}
+
+void SetDrumMapGridTitles(TECStringGrid& grid, TECFormLanguage& language, int firstMessage) {
+  const char* titles[5] = {"Pitch", "Name", "Head", "Pos", "Use"};
+  for (int c = 0; c < 5; ++c) grid.Columns().Items(c).SetCaption(language.GetMessage(firstMessage + c, titles[c]));
+}
+
+TDrumMapEntry DrumMapGridEntry(const TECStringGrid& grid, int key) {
+  const int row = TFDrumMap::RowOfKey(key);
+  TDrumMapEntry e;
+  e.Name = grid.Cells(kName, row);
+  e.Head = StrToIntSafe(grid.Cells(kHead, row), 0);
+  e.Position = StrToIntSafe(grid.Cells(kPos, row), kMiddleDrumPosition);
+  e.Use = grid.Cells(kUse, row) == "1";
+  return e;
+}
+
+void SetDrumMapGridEntry(TECStringGrid& grid, int key, const TDrumMapEntry& e) {
+  const int row = TFDrumMap::RowOfKey(key);
+  grid.SetCells(kName, row, e.Name);
+  grid.SetCells(kHead, row, std::to_string(e.Head));
+  grid.SetCells(kPos, row, std::to_string(e.Position));
+  grid.SetCells(kUse, row, e.Use ? "1" : "0");
+}
+
+TFChooseDrum* ChooseDrumMapHead(TECStringGrid& grid, int row) {
+  TDrumStyles& styles = TFNotes::SharedDrumStyles();
+  auto* p = new TFChooseDrum(nullptr);
+  p->WithStandard = true;
+  p->FillDrumButtons(styles);
+  p->SetDrumStyle(StrToIntSafe(grid.Cells(kHead, row), 0));
+  p->OnChoose = [&grid, row](TObject*, int index) {
+    grid.SetCells(kHead, row, std::to_string(index));
+    grid.Invalidate();
+  };
+  // Right edge at the cell's, top at its bottom; kept on the screen.
+  const TRect cell = grid.CellRect(kHead, row);
+  const TPoint corner = grid.ClientToScreen(TPoint{cell.Right, cell.Bottom});
+  const TRect screen = Screen().WorkAreaRect();
+  int left = corner.X - p->Width(), top = corner.Y;
+  if (left + p->Width() > screen.Right) left = screen.Right - p->Width();
+  if (top + p->Height() > screen.Bottom) top = corner.Y - cell.Height() - p->Height() - 18;
+  p->SetBounds(left, top, p->Width(), p->Height());
+  p->Show();
+  return p;
+}
+
+// ------------------------------------------------------------------ dialog
+
+TFDrumMap::TFDrumMap(TComponent* owner, TIniFile* settings, const std::string& readFile,
+                     const std::string& writeFile)
+    : TForm(owner), settings_(settings), mapFile_(writeFile) {
+  SetName("FDrumMap");
+  SetCaption("Drum map");
+  SetBorderStyle(bsSizeable);
+  SetPosition(poScreenCenter);
+  SetClientWidth(310);
+  SetClientHeight(420);
+  ApplySkinTemplate(*this, skinkind::Normal);
+
+  SGDrumMap = MakeDrumMapGrid(this, this, 8, 8, 294, 364);
+  SGDrumMap->SetAnchors(akLeft | akTop | akRight | akBottom);
+
+  BBTest = Make<TButton>(this, "BBTest", 8, 386, 75, 25);
+  BBTest->SetCaption("Test");
+  BBTest->SetAnchors(akLeft | akBottom);
+  BBTest->OnClick = [this](TObject*) {
+    if (OnTestKey && SGDrumMap->Row() >= 1) OnTestKey(KeyOfRow(SGDrumMap->Row()));
+  };
+  BBSave = Make<TButton>(this, "BBSave", 146, 386, 75, 25);
+  BBSave->SetCaption("&Save");
+  BBSave->SetDefault(true);
+  BBSave->SetAnchors(akRight | akBottom);
+  BBSave->OnClick = [this](TObject*) {
+    Save();
+    SetModalResult(mrOk);
+  };
+  BBCancel = MakeCancelButton(this, 227, 386);
+  BBCancel->SetAnchors(akRight | akBottom);
+  LDrumMap = MakeFormLanguage(this, "LDrumMap");
+  SetDrumMapGridTitles(*SGDrumMap, *LDrumMap, 0);
+
+  const TIniFile map(readFile);
+  for (int key = kFirstDrumKey; key <= kLastDrumKey; ++key)
+    SetEntry(key, readFile.empty() ? TDrumMapEntry{} : ReadDrumMapEntry(map, key));
+  if (settings_) {
+    TRect bounds = BoundsRect();
+    if (ReadFormBounds(*settings_, kSection, bounds)) SetBounds(bounds.Left, bounds.Top, Width(), Height());
+  }
+}
+
+TFDrumMap::~TFDrumMap() {
+  if (settings_) WriteFormBounds(*settings_, kSection, BoundsRect());
+}
+
+TDrumMapEntry TFDrumMap::Entry(int key) const { return DrumMapGridEntry(*SGDrumMap, key); }
+
+void TFDrumMap::SetEntry(int key, const TDrumMapEntry& e) { SetDrumMapGridEntry(*SGDrumMap, key, e); }
+
+void TFDrumMap::Save() {
+  if (mapFile_.empty()) return;
+  TIniFile map(mapFile_);
+  map.BeginUpdate();
+  for (int key = kFirstDrumKey; key <= kLastDrumKey; ++key) WriteDrumMapEntry(map, key, Entry(key));
+  map.EndUpdate();
+}
+
+TFChooseDrum* TFDrumMap::ChooseHead(int row) { return ChooseDrumMapHead(*SGDrumMap, row); }
 
 void RegisterDrumMapForms() {
   RegisterForm("FDrumMap", [](const std::string&) -> std::unique_ptr<TCustomForm> {

@@ -12,10 +12,12 @@
 namespace qs {
 
 class TButton;
+class TComponent;
 class TECFormLanguage;
 class TECStringGrid;
 class TIniFile;
 class TFChooseDrum;
+class TWinControl;
 
 inline constexpr const char* kDrumMapFile = "DrumMap.ini";
 inline constexpr const char* kDrumMapSection = "Drums";
@@ -41,6 +43,19 @@ TDrumMapEntry ReadDrumMapEntry(const TIniFile& ini, int key);
 void WriteDrumMapEntry(TIniFile& ini, int key, TDrumMapEntry entry);
 // The key's name in the map: the pitch name and the octave, "C4" for 60.
 std::string DrumKeyName(int key);
+
+// The grid of a drum map, as the drum map library and a score's own map
+// show it: one row a key (88 - key), the columns of TFDrumMap; a click into
+// the use column toggles it, the head column's button opens the drum style
+// picker. Its rows start with the defaults.
+TECStringGrid* MakeDrumMapGrid(TComponent* owner, TWinControl* parent, int left, int top, int width, int height);
+// The column titles: messages firstMessage to firstMessage + 4 of the form.
+void SetDrumMapGridTitles(TECStringGrid& grid, TECFormLanguage& language, int firstMessage);
+// The row's entry, a head that is no number read as 0.
+TDrumMapEntry DrumMapGridEntry(const TECStringGrid& grid, int key);
+void SetDrumMapGridEntry(TECStringGrid& grid, int key, const TDrumMapEntry& entry);
+// Opens the drum style picker for the head cell of row, below the cell.
+TFChooseDrum* ChooseDrumMapHead(TECStringGrid& grid, int row);
 
 class TFDrumMap : public TForm {
  public:
@@ -68,7 +83,6 @@ class TFDrumMap : public TForm {
   TECFormLanguage* LDrumMap = nullptr;
 
  private:
-  void DrawCell(int col, int row, const TRect& rect);
   TIniFile* settings_;
   std::string mapFile_;
 };

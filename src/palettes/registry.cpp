@@ -3,6 +3,7 @@
 #include "palettes/design.h"
 #include "palettes/designchoosers.h"
 #include "palettes/drummap.h"
+#include "palettes/pitchpicker.h"
 #include "palettes/imageproperties.h"
 #include "palettes/intervals.h"
 #include "palettes/modify.h"
@@ -184,6 +185,7 @@ void RegisterPaletteForms() {
     return form;
   });
   RegisterDrumMapForms();
+  RegisterPitchPickerForms();
   alone("FGetName", [] { return std::make_unique<TFGetName>(nullptr, nullptr); });
   RegisterForm("FDesign", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto form = std::make_unique<TFDesign>(nullptr, TPaletteContext{});

@@ -457,6 +457,12 @@ class TQSScore : public TObject, public TQSItemOwner, public TQSPageOwner, publi
   void SaveUndoPart(TQSUndoRecord* record, TQSPart* part);
   void SaveUndoStaff(TQSUndoRecord* record, TQSStaff* staff);  // with every measure of its part
   void SaveUndoVoice(TQSUndoRecord* record, TQSVoice* voice);  // likewise
+  // Only the object's own properties, before a change of them (a record of
+  // undoaction::PropertiesChanged).
+  void SaveUndoProperties(TQSUndoRecord* record, TQSPiece* piece);
+  void SaveUndoProperties(TQSUndoRecord* record, TQSPart* part);
+  void SaveUndoProperties(TQSUndoRecord* record, TQSStaff* staff);
+  void SaveUndoProperties(TQSUndoRecord* record, TQSVoice* voice);
   void SaveUndoItem(TQSUndoRecord* record, TQSItem* item);      // an item of the score's or a part's list
   // index >= 0 is filed in place of the measure's (column's) own index.
   void SaveUndoMeasure(TQSUndoRecord* record, TQSMeasure* measure, int index);

@@ -1,8 +1,11 @@
 #include "score/undo.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "base/exceptions.h"
 #include "score/calcrecords.h"
@@ -191,6 +194,133 @@ void Item(TQSScore& score, TQSUndoRecord* record, TQSItem& item) {
   });
 }
 
+namespace {
+
+// The cursor of the view with the object's own indexes.
+// The cursor of the view moved onto the object (-1: the level is not the
+// object's); where it leaves the view's piece, part or staff, the levels
+// below start from the first, so that the replay finds them.
+TQSCursorPosition ObjectCursor(TQSScore& score, int piece, int part, int staff, int voice) {
+  TQSCursorPosition cursor = ViewCursor(score);
+  bool moved = cursor.Piece != piece;
+  if (moved) cursor.Measure = cursor.Tick = 0;
+  cursor.Piece = piece;
+  auto level = [&moved](int32_t& at, int index) {
+    if (index >= 0) {
+      moved = moved || at != index;
+      at = index;
+    } else if (moved) {
+      at = 0;
+    }
+  };
+  level(cursor.Part, part);
+  level(cursor.Staff, staff);
+  level(cursor.Voice, voice);
+  return cursor;
+}
+
+}  // namespace
+
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSPiece& piece) {
+  if (!Ready(score, record)) return;
+  Tagged(score, record, undotag::Piece, ObjectCursor(score, piece.Index, -1, -1, -1), [&](TStream& s) {
+    WriteStreamString(s, piece.Name);
+    s.WriteI16(piece.Fields.Tempo);
+    s.WriteU16(piece.Fields.Auftakt);
+  });
+}
+
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSPart& part) {
+  if (!Ready(score, record)) return;
+  Tagged(score, record, undotag::Part, ObjectCursor(score, part.Piece()->Index, part.Index, -1, -1),
+         [&](TStream& s) {
+           WriteStreamString(s, part.Name);
+           for (uint8_t v : {part.Fields.Instrument, part.Fields.Channel, part.Fields.Volume, part.Fields.Pan,
+                             part.Fields.Mute})
+             s.WriteU8(v);
+           WriteCount16(s, part.Transports.size(), "transport list");
+           for (const TQSTransportRecord& t : part.Transports) {
+             s.WriteU16(t.Value);
+             s.WriteI16(t.Shift);
+           }
+         });
+}
+
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSStaff& staff) {
+  if (!Ready(score, record)) return;
+  const TQSPart& part = *staff.Part();
+  Tagged(score, record, undotag::Staff, ObjectCursor(score, part.Piece()->Index, part.Index, staff.Index, -1),
+         [&](TStream& s) {
+           const TQSStaff::TFields& f = staff.Fields;
+           for (uint8_t v : {f.Mute, f.LineCount, f.Tablature, f.FretCount, f.Scale, f.Stems}) s.WriteU8(v);
+           s.WriteBuffer(staff.Tuning, TQSStaff::kMaxLines);
+         });
+}
+
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSVoice& voice) {
+  if (!Ready(score, record)) return;
+  const TQSStaff& staff = *voice.Staff();
+  const TQSPart& part = *staff.Part();
+  Tagged(score, record, undotag::Voice,
+         ObjectCursor(score, part.Piece()->Index, part.Index, staff.Index, voice.Index), [&](TStream& s) {
+           for (uint8_t v : {voice.Fields.Instrument, voice.Fields.Channel, voice.Fields.Mute}) s.WriteU8(v);
+         });
+}
+
+// The bodies are read in full before anything is changed, so that a short
+// entry leaves the object as it was.
+void ReadProperties(TStream& s, TQSPiece& piece) {
+  std::string name = ReadStreamString(s);
+  const int16_t tempo = s.ReadI16();
+  const uint16_t auftakt = s.ReadU16();
+  piece.Name = std::move(name);
+  piece.Fields.Tempo = tempo;
+  piece.Fields.Auftakt = auftakt;
+}
+
+void ReadProperties(TStream& s, TQSPart& part) {
+  std::string name = ReadStreamString(s);
+  std::array<uint8_t, 5> bytes{};
+  for (uint8_t& b : bytes) b = s.ReadU8();
+  const uint16_t count = s.ReadU16();
+  if (s.Remaining() < int64_t{count} * 4) throw EReadError("Damaged undo record");
+  std::vector<TQSTransportRecord> transports(count);
+  for (TQSTransportRecord& t : transports) {
+    t.Value = s.ReadU16();
+    t.Shift = s.ReadI16();
+  }
+  part.Name = std::move(name);
+  part.Fields.Instrument = bytes[0];
+  part.Fields.Channel = bytes[1];
+  part.Fields.Volume = bytes[2];
+  part.Fields.Pan = bytes[3];
+  part.Fields.Mute = bytes[4];
+  part.Transports = std::move(transports);
+}
+
+void ReadProperties(TStream& s, TQSStaff& staff) {
+  std::array<uint8_t, 6> bytes{};
+  for (uint8_t& b : bytes) b = s.ReadU8();
+  uint8_t tuning[TQSStaff::kMaxLines] = {};
+  s.ReadBuffer(tuning, TQSStaff::kMaxLines);
+  TQSStaff::TFields& f = staff.Fields;
+  f.Mute = bytes[0];
+  f.LineCount = std::min<uint8_t>(bytes[1], TQSStaff::kMaxLines);
+  f.Tablature = bytes[2];
+  f.FretCount = bytes[3];
+  f.Scale = bytes[4] ? bytes[4] : 100;
+  f.Stems = bytes[5];
+  std::copy(std::begin(tuning), std::end(tuning), staff.Tuning);
+}
+
+void ReadProperties(TStream& s, TQSVoice& voice) {
+  std::array<uint8_t, 3> bytes{};
+  for (uint8_t& b : bytes) b = s.ReadU8();
+  voice.Fields.Instrument = bytes[0];
+  voice.Fields.Channel = bytes[1];
+  voice.Fields.Mute = bytes[2];
+}
+
 void Text(TQSScore& score, TQSUndoRecord* record, TQSItem& item) {
   if (!Ready(score, record) || !IsTextKind(item.ItemType)) return;
   // Lyrics and the other staff texts are found again through their measure.
@@ -281,6 +411,19 @@ void TQSScore::SaveUndoStaff(TQSUndoRecord* record, TQSStaff* staff) {
 
 void TQSScore::SaveUndoVoice(TQSUndoRecord* record, TQSVoice* voice) {
   if (voice) undoentry::Voice(*this, record, *voice, BodyFiled(record, undoaction::VoiceAdded));
+}
+
+void TQSScore::SaveUndoProperties(TQSUndoRecord* record, TQSPiece* piece) {
+  if (piece) undoentry::Properties(*this, record, *piece);
+}
+void TQSScore::SaveUndoProperties(TQSUndoRecord* record, TQSPart* part) {
+  if (part) undoentry::Properties(*this, record, *part);
+}
+void TQSScore::SaveUndoProperties(TQSUndoRecord* record, TQSStaff* staff) {
+  if (staff) undoentry::Properties(*this, record, *staff);
+}
+void TQSScore::SaveUndoProperties(TQSUndoRecord* record, TQSVoice* voice) {
+  if (voice) undoentry::Properties(*this, record, *voice);
 }
 
 void TQSScore::SaveUndoItem(TQSUndoRecord* record, TQSItem* item) {

@@ -23,6 +23,18 @@ void Voice(TQSScore& score, TQSUndoRecord* record, TQSVoice& voice, bool withBod
 void Measure(TQSScore& score, TQSUndoRecord* record, TQSMeasure& measure, int index, bool withBody);
 void Column(TQSScore& score, TQSUndoRecord* record, TQSColumn& column, int index, bool withBody);
 void Item(TQSScore& score, TQSUndoRecord* record, TQSItem& item);
+// The own properties of a piece, part, staff or voice (not what it holds),
+// under the cursor that names the object; a record of PropertiesChanged
+// reads them back into it.
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSPiece& piece);
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSPart& part);
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSStaff& staff);
+void Properties(TQSScore& score, TQSUndoRecord* record, TQSVoice& voice);
+// The body of such an entry, read back into the object it names.
+void ReadProperties(TStream& s, TQSPiece& piece);
+void ReadProperties(TStream& s, TQSPart& part);
+void ReadProperties(TStream& s, TQSStaff& staff);
+void ReadProperties(TStream& s, TQSVoice& voice);
 // A text entry for a lyric, inscription, instrument name or free text.
 void Text(TQSScore& score, TQSUndoRecord* record, TQSItem& item);
 // part is left out for columns (tag undotag::Column).

@@ -169,6 +169,8 @@ class TUndoReplay {
   void ReplayColumn(TStream& e);
   // Pieces, parts, staves and voices.
   bool ReplayObject(uint8_t tag, TStream& e, bool hasBody);
+  // The own properties of a piece, part, staff or voice read back.
+  bool ReplayProperties(uint8_t tag, TStream& e);
   // Creates the object from the entry under parent (make inserts it at the
   // cursor's index) or removes current (free).
   template <class Parent, class Child, class Make, class Free>
@@ -540,7 +542,30 @@ void TUndoReplay::Mirror(TQSPart& part) { undoentry::Part(score_, mirror_, part,
 void TUndoReplay::Mirror(TQSStaff& staff) { undoentry::Staff(score_, mirror_, staff, true); }
 void TUndoReplay::Mirror(TQSVoice& voice) { undoentry::Voice(score_, mirror_, voice, true); }
 
+bool TUndoReplay::ReplayProperties(uint8_t tag, TStream& e) {
+  // The object's properties as they are go to the mirror record first, so
+  // that redo puts back what undo replaces.
+  auto reread = [&](auto* object) {
+    if (!object) return false;
+    undoentry::Properties(score_, mirror_, *object);
+    undoentry::ReadProperties(e, *object);
+    score_.FireItemChangedQuietly(object);
+    return true;
+  };
+  switch (tag) {
+    case undotag::Voice:
+      return reread(score_.CurrentVoice());
+    case undotag::Staff:
+      return reread(score_.CurrentStaff());
+    case undotag::Part:
+      return reread(score_.CurrentPart());
+    default:
+      return reread(score_.CurrentPiece());
+  }
+}
+
 bool TUndoReplay::ReplayObject(uint8_t tag, TStream& e, bool hasBody) {
+  if (action_ == undoaction::PropertiesChanged) return hasBody ? ReplayProperties(tag, e) : true;
   const TQSCursorPosition& c = view_.CursorPosition;
   switch (tag) {
     case undotag::Voice:

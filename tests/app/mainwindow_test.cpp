@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <unistd.h>
 #include <map>
 #include <memory>
@@ -23,7 +24,9 @@
 #include "palettes/notes.h"
 #include "palettes/symbols.h"
 #include "palettes/piano.h"
+#include "dialogs/compositionproperties.h"
 #include "dialogs/measureproperties.h"
+#include "dialogs/objectproperties.h"
 #include "editing/measureprops.h"
 #include "editing/structure.h"
 #include "interchange/musicxml.h"
@@ -400,6 +403,74 @@ TEST_F(MainWindowTest, MeasurePropertiesShowsAndChangesTheCursorMeasure) {
     EXPECT_EQ(score.UndoCount(), undo + 1);
     ASSERT_TRUE(main_->RunCommand("AUndo"));
     EXPECT_TRUE((read() == before));
+  }
+}
+
+// The properties commands open their dialog on the cursor's object; OK
+// writes the change (one undo step, but none for the composition's own
+// settings) and Esc changes nothing.
+TEST_F(MainWindowTest, PropertiesCommandsChangeWhatIsAtTheCursor) {
+  TFFileEditor* doc = main_->NewDocument();
+  td::ShowAndWait(*main_);
+  TQSScore& score = doc->Score();
+  struct TCase {
+    const char* Command;
+    bool Undoable;
+    std::function<void(TCustomForm*)> Edit;
+    std::function<std::string()> Read;
+  } const cases[] = {
+      {"ACompositionProperties", false,
+       [](TCustomForm* f) {
+         auto* d = dynamic_cast<TFCompositionProperties*>(f);
+         d->CBPaperSize->SetItemIndex(static_cast<int>(TQSPaperSize::A4));
+         d->CBPaperSize->OnChange(d->CBPaperSize);
+         d->RBLandscape->SetChecked(true);
+         d->RBLandscape->OnClick(d->RBLandscape);
+       },
+       [&score] {
+         return std::to_string(static_cast<int>(score.Page.PaperSize())) + " " +
+                std::to_string(static_cast<int>(score.Page.Orientation()));
+       }},
+      {"APieceProperties", true, [](TCustomForm* f) { dynamic_cast<TFPieceProperties*>(f)->EName->SetText("Air"); },
+       [&score] { return score.GetPiece(0)->Name; }},
+      {"APartProperties", true, [](TCustomForm* f) { td::Click(*dynamic_cast<TFPartProperties*>(f)->CBMute, 6, 8); },
+       [&score] { return std::to_string(score.GetPiece(0)->GetPart(0)->Fields.Mute); }},
+      {"AStaffProperties", true,
+       [](TCustomForm* f) { td::Click(*dynamic_cast<TFStaffProperties*>(f)->RBSmall, 6, 8); },
+       [&score] { return std::to_string(score.GetPiece(0)->GetPart(0)->GetStaff(0)->Fields.Scale); }},
+      {"AVoiceProperties", true,
+       [](TCustomForm* f) { dynamic_cast<TFVoiceProperties*>(f)->CBChannel->SetItemIndex(5); },
+       [&score] {
+         return std::to_string(score.GetPiece(0)->GetPart(0)->GetStaff(0)->GetVoice(0)->Fields.Channel);
+       }},
+  };
+  for (const TCase& c : cases) {
+    for (const bool ok : {false, true}) {
+      SCOPED_TRACE(std::string(c.Command) + (ok ? " OK" : " Esc"));
+      const std::string before = c.Read();
+      const int undo = score.UndoCount();
+      auto opened = std::make_shared<bool>(false);
+      td::Later([ok, opened, edit = c.Edit] {
+        if (!td::WaitForModal()) return;
+        TCustomForm* form = Screen().ActiveForm();
+        if (!form) return;
+        *opened = true;
+        edit(form);
+        td::KeyToModal(ok ? VK_RETURN : VK_ESCAPE);
+      });
+      EXPECT_TRUE(main_->RunCommand(c.Command));
+      EXPECT_TRUE(*opened);
+      if (!ok) {
+        EXPECT_EQ(c.Read(), before);
+        EXPECT_EQ(score.UndoCount(), undo);
+        continue;
+      }
+      EXPECT_NE(c.Read(), before);
+      EXPECT_EQ(score.UndoCount(), undo + (c.Undoable ? 1 : 0));
+      if (!c.Undoable) continue;
+      ASSERT_TRUE(main_->RunCommand("AUndo"));
+      EXPECT_EQ(c.Read(), before);
+    }
   }
 }
 

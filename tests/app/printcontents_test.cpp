@@ -10,6 +10,8 @@
 #include "common/temp_folder.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
+#include "score/part.h"
+#include "score/piece.h"
 #include "score/score.h"
 
 using namespace qs;
@@ -88,6 +90,15 @@ TEST_F(PrintContentsTest, AScoreFileOfOurOwnTellsItsFormatVersion) {
   EXPECT_NE(report.find("Format: score file, format version " + std::to_string(again.FileVersion)), std::string::npos)
       << report;
   EXPECT_NE(report.find("Title: Evening Song\n"), std::string::npos) << report;
+}
+
+TEST_F(PrintContentsTest, ATransposingPartAndTheScaleAreTold) {
+  Load(kSong, "evening.musicxml");
+  score.GetPiece(0)->GetPart(0)->Transports = {MakeTransportRecord(-2)};
+  score.Scale = 80;
+  const std::string report = ContentsReport(score, false);
+  for (const char* said : {"Voice (sounding 2 semitones lower)\n", "portrait, scale 80%\n"})
+    EXPECT_NE(report.find(said), std::string::npos) << said << " is missing from:\n" << report;
 }
 
 }  // namespace
