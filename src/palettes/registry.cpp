@@ -3,6 +3,7 @@
 #include "palettes/design.h"
 #include "palettes/designchoosers.h"
 #include "palettes/drummap.h"
+#include "palettes/expanded.h"
 #include "palettes/imageproperties.h"
 #include "palettes/intervals.h"
 #include "palettes/notepickers.h"
@@ -29,6 +30,10 @@ std::vector<TPaletteEntry>& Entries() {
       {"Symbols", "TSSymbols", "SymbolsAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFSymbols(owner, context);
+       }},
+      {"Expanded", "TSExpanded", "ExpandedAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFExpanded(owner, context);
        }},
       {"Intervals", "TSIntervals", "IntervalsAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
@@ -181,6 +186,7 @@ void RegisterPaletteForms() {
   RegisterColorsForms();
   RegisterTextPropertiesForms();
   RegisterImagePropertiesForms();
+  RegisterExpandedForms();
 }
 
 }  // namespace qs
