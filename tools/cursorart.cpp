@@ -116,6 +116,8 @@ constexpr TCursorArt kCursors[] = {
     {"FILLPIE", 0, "<#"},
     {"SEGMENT", 0, "D"},
     {"FILLSEGMENT", 0, "D#"},
+    // The user-symbol palette's stamp.
+    {"USERSYMBOL", 0, "[*]"},
 };
 
 constexpr int kSize = 32, kHotX = 4, kHotY = 4;
