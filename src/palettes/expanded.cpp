@@ -472,7 +472,7 @@ void TFExpanded::ChooseFromAll(const TQSSymbolDescription* symbol) {
 
 void TFExpanded::OpenAllSymbols() {
   if (popupOpen_) return;
-  auto* popup = new TFAllSymbols(*this);
+  auto* popup = new TFAllSymbols(this, *this);
   popupOpen_ = true;
   popup->OnDestroy = [this](TObject*) { popupOpen_ = false; };
   const TPoint below = CBSymbols->ClientToScreen({0, CBSymbols->Height()});
@@ -693,7 +693,7 @@ void RegisterExpandedForms() {
   });
   RegisterForm("FAllSymbols", [](const std::string&) -> std::unique_ptr<TCustomForm> {
     auto* palette = SamplePalette(nullptr);
-    auto form = std::make_unique<TFAllSymbols>(*palette);
+    auto form = std::make_unique<TFAllSymbols>(nullptr, *palette);
     form->InsertComponent(palette);
     // The form tools free it; closing only hides it.
     form->OnClose = [](TObject*, TCloseAction& action) { action = caHide; };

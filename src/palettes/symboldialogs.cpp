@@ -328,7 +328,7 @@ void TFSymbolList::DeleteClick() {
 
 // ---------------------------------------------------------------- popup
 
-TFAllSymbols::TFAllSymbols(TFExpanded& palette) : TForm(nullptr), palette_(palette) {
+TFAllSymbols::TFAllSymbols(TComponent* owner, TFExpanded& palette) : TForm(owner), palette_(palette) {
   SetName("FAllSymbols");
   SetCaption("Symbols");
   ApplySkinTemplate(*this, skinkind::Small);

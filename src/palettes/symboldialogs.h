@@ -95,7 +95,8 @@ class TFSymbolList : public TForm {
 
 class TFAllSymbols : public TForm {
  public:
-  explicit TFAllSymbols(TFExpanded& palette);
+  // owner: the palette when it opens it (it goes with the palette).
+  TFAllSymbols(TComponent* owner, TFExpanded& palette);
   const char* ClassName() const override { return "TFAllSymbols"; }
 
   // Lays the buttons and labels out anew from the library.

@@ -544,10 +544,23 @@ TEST_F(UserSymbolPalette, TheKeysAndTheEraser) {
   EXPECT_FALSE(Palette->PageKey('X', 0, 0));
 }
 
-// Chosen in the drop-down, a symbol without a button comes first with one.
+// Chosen in the drop-down, a symbol comes first and is the tool; the
+// drop-down closes.
 TEST_F(UserSymbolPalette, ASymbolChosenFromAllComesFirstAndIsTheTool) {
   const TQSSymbolDescription* cross = Palette->Library()[1].get();
-  Palette->ChooseFromAll(cross);
+  td::Click(*Palette->CBSymbols, 6, 20);
+  TFAllSymbols* popup = nullptr;
+  for (int i = 0; i < Palette->ComponentCount(); ++i)
+    if (auto* p = dynamic_cast<TFAllSymbols*>(Palette->Components(i))) popup = p;
+  ASSERT_NE(popup, nullptr);
+  td::ProcessMessages();
+  EXPECT_TRUE(popup->Visible());
+  ASSERT_EQ(popup->Buttons.size(), 2u);
+  EXPECT_EQ(popup->ClientHeight(), 71) << "one row";
+  td::Click(*popup->Buttons[1], 8, 8);  // the second of the group: Cross
+  td::ProcessMessages();
+  for (int i = 0; i < Palette->ComponentCount(); ++i)
+    EXPECT_EQ(dynamic_cast<TFAllSymbols*>(Palette->Components(i)), nullptr) << "the drop-down is gone";
   EXPECT_EQ(Palette->Library()[0].get(), cross);
   EXPECT_EQ(Palette->Chosen(), cross);
   EXPECT_EQ(std::make_pair(Button(0)->Left(), Button(0)->Top()), std::make_pair(0, 5));
