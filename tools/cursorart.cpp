@@ -206,6 +206,8 @@ constexpr TCursorArt kCursors[] = {
     {"8STRING", 155, "", 24},
     {"BENDUP", 0, "^"},
     {"PREBEND", 0, "/^"},
+    // The user-symbol palette's stamp.
+    {"USERSYMBOL", 0, "[*]"},
 };
 
 constexpr int kSize = 32, kHotX = 4, kHotY = 4;

@@ -27,6 +27,7 @@ TDocumentState DocumentStateOf(TFFileEditor* editor) {
     s.Playing = view->PlayControl && view->PlayControl->IsPlaying();
     s.Recording = view->PlayControl && view->PlayControl->IsRecording();
     s.Typing = view->EditedElement != nullptr;
+    s.CanSaveSymbol = view->CanSaveSymbol();
   }
   return s;
 }

@@ -110,7 +110,11 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
     RefillVelocityEditors();
     RefillPlaybackEditors();
   };
-  QSWindow->OnSelectedChanged = [this](TObject*) { SyncSideEditors(); };
+  // What can be cut, copied or saved as a symbol follows the selection.
+  QSWindow->OnSelectedChanged = [this](TObject*) {
+    SyncSideEditors();
+    if (OnStateChanged) OnStateChanged(*this);
+  };
   QSWindow->OnCursorChanged = [this](TObject*, bool visible) {
     for (TSideEditorKind kind : {TSideEditorKind::Events})
       if (auto* events = dynamic_cast<TQSEventEditor*>(SideEditor(kind))) events->ShowCursor(visible);

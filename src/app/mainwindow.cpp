@@ -1,4 +1,5 @@
 #include "app/mainwindow.h"
+#include "palettes/expanded.h"
 
 #include <algorithm>
 #include <exception>
@@ -547,6 +548,8 @@ void TFProgramModule::BuildPalettes() {
   auto* chords = dynamic_cast<TFChords*>(palettes_[PaletteIndex("Chords")]);
   auto* guitar = dynamic_cast<TFGuitar*>(palettes_[PaletteIndex("Guitar")]);
   if (chords && guitar) chords->UseGuitars(guitar->Guitars());
+  // The user-symbol palette's save button is the File menu's command.
+  if (TFExpanded* expanded = ExpandedPalette()) expanded->OnSaveSymbol = [this] { RunCommand("ASaveSymbol"); };
 }
 
 int TFProgramModule::PaletteIndex(const std::string& name) const {

@@ -38,6 +38,7 @@ class TQSTransports;
 class TQSWindow;
 class TTimer;
 class TFRecording;
+class TFExpanded;
 class TQSToolPage;
 class TFPlaying;
 struct TCommand;
@@ -242,6 +243,10 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void AActualScaleExecute();
   void AReverceExecute();
   void ADrumMapExecute();
+  // The user symbols (symbolcommands.cpp).
+  void ASaveSymbolExecute();
+  void ASaveSymbolAsExecute();
+  void ASymbolListExecute();
   void AEnglishExecute();
   void ADeutschExecute();
   void AFrenchExecute();
@@ -326,6 +331,11 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void BuildMenus();
   void BuildNotebooks();
   void BuildPalettes();
+  // The user-symbol palette, or null.
+  TFExpanded* ExpandedPalette() const;
+  // The active view's selected page graphics as a new user symbol, in
+  // the library or (exportMode) in a file of the user's choice.
+  void SaveSelectionAsSymbol(bool exportMode);
   void PlaceToolBars();
   // The tool page of a palette by its name, or -1.
   int PaletteIndex(const std::string& name) const;

@@ -31,7 +31,7 @@ namespace {
 // to one of these words (kinds not named here are marks).
 enum TTally {
   tNotes, tGraceNotes, tRests, tChordSymbols, tGuitarFrames, tSlursAndTies, tTuplets, tDynamics, tMarks, tClefs,
-  tKeys, tTimes, tTempos, tLyrics, tTexts, tInstrumentNames, tPictures, tDrawings, tPageNumbers, tMidiEvents,
+  tKeys, tTimes, tTempos, tLyrics, tTexts, tInstrumentNames, tPictures, tDrawings, tUserSymbols, tPageNumbers, tMidiEvents,
   tEffects, tTallyCount
 };
 
@@ -56,6 +56,7 @@ constexpr const char* kTallyWords[tTallyCount][2] = {
     {"instrument name", "instrument names"},
     {"picture", "pictures"},
     {"line or shape", "lines and shapes"},
+    {"user symbol", "user symbols"},
     {"page number or date", "page numbers and dates"},
     {"MIDI event", "MIDI events"},
     {"playback effect", "playback effects"},
@@ -85,6 +86,7 @@ int TallyOf(TQSItemType k, bool inGraceGroup) {
     case kind::Arc:
     case kind::Pie:
     case kind::ChordSegment: return tDrawings;
+    case kind::UserSymbolMark: return tUserSymbols;
     case kind::PageMark: return tPageNumbers;
     case kind::MidiEvent: return tMidiEvents;
     case kind::Effect: return tEffects;

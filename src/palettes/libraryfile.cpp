@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "base/exceptions.h"
 #include "base/inifile.h"
@@ -59,6 +60,26 @@ std::string LocalizedTemplateName(const std::string& name, const std::string& ex
 }
 
 std::string LibraryEntryName(const std::string& path) { return ChangeFileExt(ExtractFileName(path), ""); }
+
+std::string CleanLibraryFileName(const std::string& typed) {
+  std::string name;
+  for (const char ch : typed) {
+    const auto c = static_cast<unsigned char>(ch);
+    const bool refused = c < 32 || c == 127 || std::string_view("/\\:*?\"<>|").find(ch) != std::string_view::npos;
+    name += refused ? '_' : ch;
+  }
+  const size_t first = name.find_first_not_of(". ");
+  if (first == std::string::npos) return {};
+  name = name.substr(first, name.find_last_not_of(". ") - first + 1);
+  constexpr size_t kLongest = 200;
+  if (name.size() > kLongest) {
+    size_t cut = kLongest;
+    // Not inside a character of several bytes.
+    while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+    name.resize(cut);
+  }
+  return name;
+}
 
 std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::vector<TLibraryProblem>* problems) {
   std::vector<std::string> entries;

@@ -35,6 +35,11 @@ void SaveTemplateFile(const std::string& name, const std::string& ext, const std
 std::string LocalizedTemplateName(const std::string& name, const std::string& ext, const std::string& language);
 // The file name without folder and extension.
 std::string LibraryEntryName(const std::string& path);
+// A name the user typed for a library file, made fit to stand in the
+// Templates folder: no folder separators, no characters that file systems
+// refuse (they become "_"), no dots or spaces at either end (so neither
+// "." nor ".." remains) and at most 200 bytes. "" when nothing is left.
+std::string CleanLibraryFileName(const std::string& typed);
 
 // The file operations of a library entry T: it has a `FileName`, its own
 // LoadFromStream and SaveToStream, and the extension T::kExtension.

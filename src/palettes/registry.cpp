@@ -4,6 +4,7 @@
 #include "palettes/designchoosers.h"
 #include "palettes/drummap.h"
 #include "palettes/pitchpicker.h"
+#include "palettes/expanded.h"
 #include "palettes/imageproperties.h"
 #include "palettes/intervals.h"
 #include "palettes/modify.h"
@@ -35,6 +36,10 @@ std::vector<TPaletteEntry>& Entries() {
       {"Symbols", "TSSymbols", "SymbolsAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
          return new TFSymbols(owner, context);
+       }},
+      {"Expanded", "TSExpanded", "ExpandedAttached",
+       [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
+         return new TFExpanded(owner, context);
        }},
       {"Intervals", "TSIntervals", "IntervalsAttached",
        [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
@@ -203,6 +208,7 @@ void RegisterPaletteForms() {
   RegisterImagePropertiesForms();
   RegisterMarkPropertiesForms();
   RegisterSymbolsOptionForms();
+  RegisterExpandedForms();
 }
 
 }  // namespace qs

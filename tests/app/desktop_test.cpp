@@ -60,7 +60,8 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
     // Built, always.
     {"ANew AOpen AExit AAbout AContents AReferences AHelper AQuickTour ANews ASettings AEnglish ADeutsch AFrench AItalian "
      "ARussian "
-     "ANotes ASymbols AExpanded ATerms AChords AIntervals ADesign APiano AGuitar AModify ANavigator ADrumMap ADynamic",
+     "ANotes ASymbols AExpanded ATerms AChords AIntervals ADesign APiano AGuitar AModify ANavigator ADrumMap ADynamic "
+     "ASymbolList",
      "+++++"},
     // Built, with a document.
     {"AClose ACloseAll ASaveAs AHide AGotoBegin AGotoEnd AFirst APrev ANext ALast AZoomIn AZoomOut AActualScale "
@@ -83,8 +84,11 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
      "-+++-"},
     // One piece, part, staff and voice: nothing to delete or move.
     {"ADeletePiece ADeletePart ADeleteStaff ADeleteVoice AMoveUp AMoveDown", "-----"},
+    // Saving a symbol needs selected page graphics, which none of these
+    // situations has.
+    {"ASaveSymbol ASaveSymbolAs", "-----"},
     // Not built yet: present and never enabled, whatever the state.
-    {"ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs ASymbolList ATermList ATempo AChordList AGuitars "
+    {"ASaveChord ASaveChordAs ATermList ATempo AChordList AGuitars "
      "ATransports AInstruments",
      "-----"},
 };
@@ -105,6 +109,10 @@ TEST(ActionStates, EachCommandIsEnabledInTheSituationsOfItsRule) {
     }
   }
   for (const TCommand& c : CommandTable()) EXPECT_TRUE(seen.count(c.Name)) << c.Name << " has no row";
+  // With page graphics selected in the document they can.
+  TDocumentState selected = Situation(1);
+  selected.CanSaveSymbol = true;
+  for (const char* name : {"ASaveSymbol", "ASaveSymbolAs"}) EXPECT_TRUE(CommandEnabled(*FindCommand(name), selected));
 }
 
 // The rules of the commands not built yet, as they will hold once their

@@ -10,6 +10,8 @@
 #include "common/temp_folder.h"
 #include "interchange/musicxml.h"
 #include "layout/layout.h"
+#include "score/marks.h"
+#include "score/measure.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
@@ -76,6 +78,19 @@ TEST_F(PrintContentsTest, AnImportedSongIsToldInAMusiciansWords) {
   EXPECT_EQ(report.find("version"), std::string::npos) << report;
   EXPECT_EQ(report.find(": \n"), std::string::npos) << report;
   EXPECT_EQ(report.find("Rights"), std::string::npos) << report;
+}
+
+// Stamps of the user's symbols are told as such, not as marks.
+TEST_F(PrintContentsTest, UserSymbolsAreCountedByThemselves) {
+  Load(kSong, "evening.musicxml");
+  TQSMeasure* measure = score.GetPiece(0)->GetPart(0)->GetMeasure(0);
+  const std::string before = ContentsReport(score, false);
+  // Made in the measure, the marks join it.
+  for (int i = 0; i < 2; ++i) CreateItemByKind(kind::UserSymbolMark, measure);
+  const std::string report = ContentsReport(score, false);
+  EXPECT_NE(report.find(", 2 user symbols\n"), std::string::npos) << report;
+  EXPECT_NE(before.find("1 mark ("), std::string::npos) << before;
+  EXPECT_NE(report.find("1 mark ("), std::string::npos) << report;
 }
 
 TEST_F(PrintContentsTest, AScoreFileOfOurOwnTellsItsFormatVersion) {
