@@ -21,6 +21,7 @@
 #include "playback/toolpages.h"
 #include "palettes/barunion.h"
 #include "palettes/measurenumber.h"
+#include "palettes/terms.h"
 #include "palettes/palette.h"
 #include "playback/waveexportform.h"
 #include "uikit/calculator.h"
@@ -62,6 +63,7 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterGuitarPalette();
   RegisterChordsPalette();
+  RegisterTermsPalette();
   RegisterPauseCountForms();
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();

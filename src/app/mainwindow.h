@@ -247,6 +247,8 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ASymbolsExecute();
   void AExpandedExecute();
   void ATermsExecute();
+  void ATermListExecute();
+  void ATempoExecute();
   void AChordsExecute();
   void AIntervalsExecute();
   void ADesignExecute();
