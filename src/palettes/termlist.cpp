@@ -194,7 +194,9 @@ TFTermList::TFTermList(TComponent* owner, TIniFile* settings, TFTerms& terms)
   for (size_t i = 0; i < items.size(); ++i) {
     SGTermList->SetCells(0, static_cast<int>(i) + 1, items[i]->Text);
     SGTermList->SetCells(1, static_cast<int>(i) + 1, KindItem(items[i]->Kind));
+    rowTerms_.push_back(items[i].get());
   }
+  if (items.empty()) rowTerms_.push_back(nullptr);
   if (items.empty()) SGTermList->SetCells(1, 1, kinds_[0]);
   if (settings_) {
     TRect bounds = BoundsRect();
@@ -217,6 +219,7 @@ void TFTermList::AddRow() {
   SGTermList->SetRowCount(row + 1);
   SGTermList->SetCells(0, row, "");
   SGTermList->SetCells(1, row, kinds_[0]);
+  rowTerms_.push_back(nullptr);
   SGTermList->SetRow(row);
   if (SGTermList->CanFocus()) SGTermList->SetFocus();
 }
@@ -227,11 +230,13 @@ void TFTermList::RemoveRow() {
   for (int r = current; r < last; ++r)
     for (int c = 0; c < 2; ++c) SGTermList->SetCells(c, r, SGTermList->Cells(c, r + 1));
   if (RowCount() > 1) {
+    rowTerms_.erase(rowTerms_.begin() + std::min<int>(current, static_cast<int>(rowTerms_.size())) - 1);
     SGTermList->SetRowCount(last);
     if (current >= last) SGTermList->SetRow(last - 1);
   } else {
     SGTermList->SetCells(0, 1, "");
     SGTermList->SetCells(1, 1, kinds_[0]);
+    rowTerms_.assign(1, nullptr);
   }
   SGTermList->Invalidate();
   if (SGTermList->CanFocus()) SGTermList->SetFocus();
@@ -239,21 +244,26 @@ void TFTermList::RemoveRow() {
 
 void TFTermList::Accept() {
   TTermLibrary& library = terms_.Library();
+  std::vector<std::unique_ptr<TTermDescription>> items;
   const int rows = RowCount();
   for (int r = 1; r <= rows; ++r) {
-    const size_t i = static_cast<size_t>(r - 1);
-    if (i >= library.Items.size()) library.Add(TTermDescription{});
-    TTermDescription& t = *library.Items[i];
-    t.Text = SGTermList->Cells(0, r);
+    TTermDescription* own = static_cast<size_t>(r - 1) < rowTerms_.size() ? rowTerms_[static_cast<size_t>(r - 1)] : nullptr;
+    std::unique_ptr<TTermDescription> term;
+    for (auto& item : library.Items)
+      if (own && item.get() == own) term = std::move(item);
+    if (!term) term = std::make_unique<TTermDescription>();
+    term->Text = SGTermList->Cells(0, r);
     const std::string kindText = SGTermList->Cells(1, r);
     for (size_t k = 0; k < kinds_.size(); ++k)
-      if (SameText(kinds_[k], kindText)) t.Kind = static_cast<int>(k);
+      if (SameText(kinds_[k], kindText)) term->Kind = static_cast<int>(k);
+    items.push_back(std::move(term));
   }
-  // The expressions beyond the rows go, and the palette's choice with them.
-  while (static_cast<int>(library.Items.size()) > rows) {
-    terms_.Forget(library.Items.back().get());
-    library.Items.pop_back();
-  }
+  // The expressions of removed rows go, and the palette's choice with them.
+  for (auto& item : library.Items)
+    if (item) terms_.Forget(item.get());
+  library.Items = std::move(items);
+  rowTerms_.clear();
+  for (auto& item : library.Items) rowTerms_.push_back(item.get());
   terms_.FillTermButtons();
   terms_.SaveTerms();
 }

@@ -189,6 +189,8 @@ void TFTerms::FillTermButtons() {
       b->SetCaption(term->Text);
     }
     b->Tag = static_cast<int>(index);
+    // Buttons go by place: the one of the chosen expression is down.
+    if (b->Down() != (term == chosen_)) b->SetDown(term == chosen_);
     b->SetLeft(x);
     b->SetTop(y);
     kept.push_back(b);

@@ -147,7 +147,10 @@ class TFTermList : public TForm {
   int RowCount() const;  // data rows
   void AddRow();
   void RemoveRow();
-  // Writes the rows into the library, rebuilds the palette and saves.
+  // The rows become the library, in their order: each row's expression
+  // takes its text and kind, added rows add expressions, and the
+  // expressions of removed rows go. Then the palette is rebuilt and the
+  // library saved.
   void Accept();
 
   TECStringGrid* SGTermList = nullptr;
@@ -158,6 +161,9 @@ class TFTermList : public TForm {
   TIniFile* settings_;
   TFTerms& terms_;
   std::vector<std::string> kinds_;
+  // The expression each data row edits (null for a row added here), so that
+  // a removed row takes its own expression with it.
+  std::vector<TTermDescription*> rowTerms_;
 };
 
 // Makes the palette known to the program (once).
