@@ -393,6 +393,8 @@ TEST_F(TermsPalette, TheLibraryEditor) {
 TEST_F(TermsPalette, TheExpressionValues) {
   Make({"cresc.,1,1,10", "p subito,1,0,54", "Allegro,2,20,0", "dolce,0,0,0"});
   AnswerTerms(Score);
+  Application().HintPause = 700;
+  const int pause = Application().HintPause;
   TFTermSettings dynamics(nullptr, Palette.get(), tkDynamic);
   ASSERT_EQ(dynamics.Rows().size(), 2u);
   const auto& cresc = dynamics.Rows()[0];
@@ -409,8 +411,8 @@ TEST_F(TermsPalette, TheExpressionValues) {
   EXPECT_EQ(cresc.Track->Min(), 0);
   EXPECT_EQ(Palette->FindTerm("cresc.")->Value1, 0);
   EXPECT_EQ(Palette->FindTerm("cresc.")->Value2, 0);
+  EXPECT_EQ(Application().HintPause, pause);
 
-  const int pause = Application().HintPause;
   TFTermSettings tempo(nullptr, Palette.get(), tkTempo);
   ASSERT_EQ(tempo.Rows().size(), 1u);
   EXPECT_EQ(tempo.Rows()[0].Relative, nullptr);
