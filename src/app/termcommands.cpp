@@ -8,18 +8,28 @@
 
 namespace qs {
 
+namespace {
+
+// The open scores play their expressions as the library now says.
+void RelayoutDocuments(TFProgramModule& main) {
+  for (int i = 0; i < main.DocumentCount(); ++i)
+    if (TFFileEditor* doc = main.Document(i)) doc->Score().Recalculate(0);
+}
+
+}  // namespace
+
 void TFProgramModule::ATermListExecute() {
-  if (auto* terms = dynamic_cast<TFTerms*>(palettes_[PaletteIndex("Terms")])) terms->EditLibrary();
+  auto* terms = dynamic_cast<TFTerms*>(palettes_[PaletteIndex("Terms")]);
+  if (terms && terms->EditLibrary()) RelayoutDocuments(*this);
 }
 
 void TFProgramModule::ATempoExecute() {
   auto* terms = dynamic_cast<TFTerms*>(palettes_[PaletteIndex("Terms")]);
   if (!terms) return;
   TFTermSettings dialog(nullptr, terms, tkTempo);
+  // Closing saves the values.
   dialog.ShowModal();
-  // Closing saved the values; the open scores play by them from now on.
-  for (int i = 0; i < DocumentCount(); ++i)
-    if (TFFileEditor* doc = Document(i)) doc->Score().Recalculate(0);
+  RelayoutDocuments(*this);
 }
 
 }  // namespace qs
