@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "palettes/terms.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
 #include "platform/extctrls.h"
 #include "platform/keys.h"
 #include "platform/paths.h"
@@ -51,8 +53,6 @@ void TFTermSettings::Fill() {
     delete r.Track;
   }
   rows_.clear();
-  for (TControl* tick : ticks_) delete tick;
-  ticks_.clear();
   if (!terms_) return;
   const TTrackPictures pictures = DrawTrackPictures(toHorizontal);
   const std::string hint = LanguageMessage("FTermSettings", 0, "Checked: a change of the level in force");
@@ -69,12 +69,6 @@ void TFTermSettings::Fill() {
     r.Value->AutoSize = false;
     r.Value->SetAlignment(taRightJustify);
     const bool dynamics = kind_ == tkDynamic;
-    for (int x : dynamics ? std::initializer_list<int>{241, 162, 314} : std::initializer_list<int>{232, 142, 322}) {
-      auto* tick = Make<TPanel>(this, SBTermSettings, "", x, top + 10, 1, 6);
-      tick->SetBevelOuter(bvNone);
-      tick->SetColor(clBlack);
-      ticks_.push_back(tick);
-    }
     if (dynamics) {
       r.Relative = Make<TCheckBox>(this, SBTermSettings, "", 132, top, 16, 16);
       r.Relative->SetChecked(t.Value1 != 0);
@@ -95,6 +89,18 @@ void TFTermSettings::Fill() {
     r.Track->SetPosition(Edited(t));
     r.Value->SetCaption(std::to_string(Edited(t)));
     r.Track->OnChange = [this, n](TObject*) { TrackChange(n); };
+    // Marks of the ends and the middle of the range above the groove.
+    r.Track->OnPaint = [](TObject* sender, TBitmap& picture) {
+      auto* track = static_cast<TECImageTrack*>(sender);
+      TCanvas& c = picture.Canvas();
+      c.Pen().Color = clBlack;
+      c.Pen().Width = 1;
+      const int w = track->Width();
+      for (int x : {track->LeftOffset(), w / 2, w - 1 - track->RightOffset()}) {
+        c.MoveTo(x, 0);
+        c.LineTo(x, 4);
+      }
+    };
     rows_.push_back(r);
     top += kRowStep;
   }

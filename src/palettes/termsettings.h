@@ -11,7 +11,6 @@
 namespace qs {
 
 class TCheckBox;
-class TControl;
 class TECImageTrack;
 class TFTerms;
 class TLabel;
@@ -56,7 +55,6 @@ class TFTermSettings : public TForm {
   TFTerms* terms_;
   int kind_;
   std::vector<TRow> rows_;
-  std::vector<TControl*> ticks_;
 };
 
 // Makes the expression values of kind as a page docked in parent (which
