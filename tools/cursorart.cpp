@@ -100,6 +100,7 @@ constexpr TCursorArt kCursors[] = {
     // The Design palette's tools.
     {"TEXT", 0, "T"},
     {"INSCRIPTION", 0, "Ins"},
+    {"EXPRESSION", 0, "Exp"},
     {"LYRIC", 0, "la"},
     {"INSTRUMENTNAME", 0, "Vl."},
     {"PAGENUMBER", 0, "#1"},

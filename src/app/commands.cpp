@@ -95,9 +95,9 @@ const std::vector<TCommand>& CommandTable() {
       {"AReverce", 0, -1, S::Document, &M::AReverceExecute},
       // Templates
       {"ASymbolList", 0, -1, S::Always, &M::ASymbolListExecute},
-      {"ATermList", 0, -1, S::NotBuilt, nullptr},
+      {"ATermList", 0, -1, S::Always, &M::ATermListExecute},
       {"ADynamic", 0, -1, S::Always, &M::ADynamicExecute},
-      {"ATempo", 0, -1, S::NotBuilt, nullptr},
+      {"ATempo", 0, -1, S::Always, &M::ATempoExecute},
       {"AChordList", 0, -1, S::NotBuilt, nullptr},
       {"ADrumMap", 0, -1, S::Always, &M::ADrumMapExecute},
       {"AGuitars", 0, -1, S::NotBuilt, nullptr},

@@ -16,6 +16,7 @@
 #include "editing/viewcommands.h"
 #include "interchange/midi_export.h"
 #include "interchange/musicxml.h"
+#include "palettes/terms.h"
 #include "playback/noteports.h"
 #include "playback/eventeditor.h"
 #include "playback/player.h"
@@ -78,6 +79,9 @@ TFFileEditor::TFFileEditor(TComponent* owner) : TForm(owner), score_(std::make_u
   SetBounds(0, 0, 800, 600);
   SetUpDocumentScore(*score_);
   AnswerChordText(*score_);
+  // Inscriptions that the expression library knows play as dynamics or
+  // tempo changes.
+  AnswerTerms(*score_);
   PClient = Make<TPanel>(this, this, "PClient", 0, 0, 800, 600);
   PClient->SetAlign(alClient);
   PClient->SetBevelOuter(bvNone);

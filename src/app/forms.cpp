@@ -25,6 +25,7 @@
 #include "palettes/dynamics.h"
 #include "palettes/effects.h"
 #include "palettes/measurenumber.h"
+#include "palettes/terms.h"
 #include "palettes/palette.h"
 #include "playback/waveexportform.h"
 #include "uikit/calculator.h"
@@ -66,6 +67,7 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterGuitarPalette();
   RegisterChordsPalette();
+  RegisterTermsPalette();
   RegisterPauseCountForms();
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();

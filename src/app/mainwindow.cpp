@@ -22,6 +22,7 @@
 #include "interchange/importmidiform.h"
 #include "palettes/barunion.h"
 #include "palettes/measurenumber.h"
+#include "palettes/terms.h"
 #include "palettes/notes.h"
 #include "playback/midiports.h"
 #include "playback/noteports.h"
@@ -530,6 +531,7 @@ void TFProgramModule::ApplyActiveTool() {
 void TFProgramModule::BuildPalettes() {
   RegisterGuitarPalette();
   RegisterChordsPalette();
+  RegisterTermsPalette();
   const TPaletteContext context{this, settings_ ? &settings_->Ini() : nullptr};
   for (const TPaletteEntry& entry : PaletteRegistry()) {
     const int index = PaletteIndex(entry.Name);

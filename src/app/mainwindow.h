@@ -263,6 +263,8 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void ASymbolsExecute();
   void AExpandedExecute();
   void ATermsExecute();
+  void ATermListExecute();
+  void ATempoExecute();
   void AChordsExecute();
   void AIntervalsExecute();
   void ADesignExecute();
