@@ -3,6 +3,7 @@
 #include <array>
 
 #include "chords/chordname.h"
+#include "palettes/terms.h"
 #include "score/score.h"
 #include "uikit/names.h"
 
@@ -117,6 +118,8 @@ void TMainSettings::ApplyTo(TQSScore& score) const {
   score.SetNoteNames(Notes.Letters());
   score.SetFlazholetName(Music.FlazholetName);
   playback_.Install(score);
+  // Expressions are looked up in the expression library.
+  AnswerTerms(score);
 }
 
 }  // namespace qs

@@ -129,6 +129,10 @@ void TFTermSettings::TrackChange(size_t row) {
   r.Value->SetCaption(std::to_string(r.Track->Position()));
 }
 
+TFTermSettings::~TFTermSettings() {
+  if (SaveWhenFreed) Save();
+}
+
 void TFTermSettings::Save() {
   if (terms_) terms_->SaveTerms();
 }

@@ -23,7 +23,11 @@ class TFTermSettings : public TForm {
   // kind: 1 dynamics, 2 tempo. terms: the palette whose library is edited
   // and saved (null: no rows).
   TFTermSettings(TComponent* owner, TFTerms* terms, int kind);
+  ~TFTermSettings() override;
   const char* ClassName() const override { return "TFTermSettings"; }
+  // A page inside another window hears no closing of its own: it writes
+  // the library when it goes.
+  bool SaveWhenFreed = false;
   int Kind() const { return kind_; }
   // Lays the rows out anew from the library.
   void Fill();
