@@ -1,5 +1,6 @@
 #include "platform/controls.h"
 
+#include <QPointer>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QInputMethodEvent>
@@ -227,10 +228,18 @@ struct TControlBridge : QObject {
         if (e->buttons() == Qt::NoButton) im.Pressed = nullptr;
         const bool click = e->button() == Qt::LeftButton && target->clickPending_;
         target->clickPending_ = false;
+        const bool ownDrawn = im.OwnDrawn;
+        // The release may close the window it happened in (a menu entry
+        // chosen) or free the control: nothing more goes to either then.
+        QPointer<QObject> alive(this);
         target->MouseUp(Button(e->button()), shift, lp.X, lp.Y);
+        if (!alive) return true;
+        bool present = target == Control;
+        for (int i = 0; !present && i < Control->ControlCount(); ++i) present = Control->Controls(i) == target;
+        if (!present && capture == target) present = true;
         // A toolkit widget reports its own clicks.
-        if (click && im.OwnDrawn && TRect{0, 0, target->Width(), target->Height()}.Contains(lp)) target->Click();
-        break;
+        if (present && click && ownDrawn && TRect{0, 0, target->Width(), target->Height()}.Contains(lp)) target->Click();
+        return ownDrawn;
       }
       default: break;
     }
