@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <string_view>
 
 #include "base/exceptions.h"
 #include "base/inifile.h"
@@ -60,6 +61,14 @@ std::string LocalizedTemplateName(const std::string& name, const std::string& ex
 
 std::string LibraryEntryName(const std::string& path) { return ChangeFileExt(ExtractFileName(path), ""); }
 
+bool IsLibraryEntryName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (unsigned char c : name)
+    if (c < 32 || c == 127 || std::string_view("/\\<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos)
+      return false;
+  return true;
+}
+
 std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::vector<TLibraryProblem>* problems) {
   std::vector<std::string> entries;
   std::string file = platform::FindLibraryIndex(keys.FileName);
@@ -79,7 +88,8 @@ std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::ve
   }
   for (const auto& [i, entry] : numbered) {
     if (entry.empty()) continue;
-    if (platform::FindTemplate(ChangeFileExt(entry, keys.Extension)).empty()) {
+    // An entry that names a path would reach files outside the library.
+    if (!IsLibraryEntryName(entry) || platform::FindTemplate(ChangeFileExt(entry, keys.Extension)).empty()) {
       if (problems) problems->push_back({keys.FileName, entry, {}});
       continue;
     }

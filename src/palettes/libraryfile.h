@@ -35,6 +35,11 @@ void SaveTemplateFile(const std::string& name, const std::string& ext, const std
 std::string LocalizedTemplateName(const std::string& name, const std::string& ext, const std::string& language);
 // The file name without folder and extension.
 std::string LibraryEntryName(const std::string& path);
+// Whether a name typed or read for a library entry can stand for a file in
+// the Templates folder and nowhere else: not empty, not "." or "..", no
+// folder separator, no control character and none of the characters other
+// systems refuse in file names (< > : " | ? * \).
+bool IsLibraryEntryName(const std::string& name);
 
 // The file operations of a library entry T: it has a `FileName`, its own
 // LoadFromStream and SaveToStream, and the extension T::kExtension.
