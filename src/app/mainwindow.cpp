@@ -547,6 +547,7 @@ void TFProgramModule::BuildPalettes() {
   auto* chords = dynamic_cast<TFChords*>(palettes_[PaletteIndex("Chords")]);
   auto* guitar = dynamic_cast<TFGuitar*>(palettes_[PaletteIndex("Guitar")]);
   if (chords && guitar) chords->UseGuitars(guitar->Guitars());
+  if (chords) chords->OnSaveChord = [this] { SaveChord(false); };
 }
 
 int TFProgramModule::PaletteIndex(const std::string& name) const {

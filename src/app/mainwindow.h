@@ -26,6 +26,7 @@ class TECMenuItem;
 class TECPageControl;
 class TECPopupMenu;
 class TECTabSheet;
+class TFChords;
 class TFFileEditor;
 class TMidiPorts;
 class TProgramHelp;
@@ -232,6 +233,9 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AActualScaleExecute();
   void AReverceExecute();
   void ADrumMapExecute();
+  void AChordListExecute();
+  void ASaveChordExecute();
+  void ASaveChordAsExecute();
   void AEnglishExecute();
   void ADeutschExecute();
   void AFrenchExecute();
@@ -295,8 +299,14 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void ShowFirstRunDialog();
   // Takes the values the settings file holds now.
   void ReloadSettings();
+  // The Chords palette, which keeps the chord library; null before the
+  // palettes are made.
+  TFChords* ChordsPalette() const;
 
  private:
+  // The selected notes as a new library chord (exportMode: into a chord
+  // file of the user's choice instead).
+  void SaveChord(bool exportMode);
   void BuildActions();
   void BuildMenus();
   void BuildNotebooks();

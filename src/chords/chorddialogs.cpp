@@ -24,6 +24,9 @@
 #include "uikit/interface.h"
 #include "uikit/language.h"
 #include "uikit/messagebox.h"
+#include "score/calcrecords.h"
+#include "score/notes.h"
+#include "view/window.h"
 
 namespace qs {
 
@@ -318,6 +321,10 @@ TFChordList::TFChordList(TComponent* owner, TIniFile* settings, TFChords& palett
   CloseOnEscape(*this);
   OnResize = [this](TObject*) { Arrange(); };
   MakeFormLanguage(this, "LChordList");
+  for (int c = 0; c < 2; ++c)
+    static_cast<TListColumn*>(LVChords->Columns.Items(c))->Caption =
+        LanguageMessage("FChordList", 5 + c, c == 0 ? "Chord" : "Description");
+  LVChords->ColumnsChanged();
   PlaceFromSettings(*this, settings_, kListSection);
   Arrange();
   Fill();
@@ -506,7 +513,7 @@ void TFAllChords::Fill() {
     l->SetCaption(shown_[i]->Group);
     TFont font = l->Font();
     font.Style = fsBold;
-    font.Color = static_cast<TColor>(0x000080);
+    font.Color = RGB(128, 0, 0);  // dark red
     l->SetFont(font);
     GroupLabels.push_back(l);
   }
@@ -555,6 +562,32 @@ bool TFChordEditor::Save() {
   }
   SetModalResult(mrOk);
   return true;
+}
+
+// ------------------------------------------------------------------ saving a chord
+
+int CopySelectedChordNotes(const TQSWindow& view, TQSChordDescription& chord) {
+  const TQSNote* first = nullptr;
+  int taken = 0;
+  for (const auto& sel : view.SelPieces)
+    for (const TQSSelList& list : sel->Measures)
+      for (const TQSCalcItem* e : list) {
+        const auto* note = e->ElementType == element::Item ? dynamic_cast<const TQSNote*>(e->Item) : nullptr;
+        if (!note || note->GraceGroup()) continue;
+        if (first && (first->Fields.StaffVoice != note->Fields.StaffVoice || first->Fields.Time != note->Fields.Time ||
+                      first->Fields.RealLength != note->Fields.RealLength ||
+                      first->GetMeasure() != note->GetMeasure())) {
+          // Once the chord has begun, a note of another chord ends the run.
+          if (taken >= 2) break;
+          continue;
+        }
+        if (!first) first = note;
+        auto* copy = new TQSNote(&chord);
+        copy->Assign(*note);
+        chord.AddNote(copy);
+        ++taken;
+      }
+  return taken;
 }
 
 // ------------------------------------------------------------------ forms

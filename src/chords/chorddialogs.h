@@ -158,6 +158,13 @@ class TFChordEditor : public TForm {
   TIniFile* settings_;
 };
 
+class TQSWindow;
+
+// Copies into chord the selected notes of view that make one chord: the
+// first selected note and every further one of the same staff and voice,
+// start, length and measure. Returns how many were copied.
+int CopySelectedChordNotes(const TQSWindow& view, TQSChordDescription& chord);
+
 void RegisterChordDialogForms();
 
 }  // namespace qs

@@ -342,7 +342,7 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
   PChords->SetName("PChords");
   PChords->SetParent(PClient);
   PChords->SetBevelOuter(bvNone);
-  PChords->SetBounds(462, 4, 0, 56);
+  PChords->SetBounds(508, 4, 0, 56);
 
   CBSaveChord = MakeButton("CBSaveChord", "", 432, 29, 26, 23);
   CBSaveChord->SetFlat(false);
