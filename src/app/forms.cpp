@@ -30,6 +30,7 @@
 #include "uikit/menu.h"
 #include "uikit/messagebox.h"
 #include "uikit/pagecontrol.h"
+#include "uikit/pitchchooser.h"
 #include "uikit/propertygrid.h"
 #include "uikit/skin.h"
 #include "uikit/timepicker.h"
@@ -62,6 +63,7 @@ void RegisterApplicationForms() {
   RegisterPaletteForms();
   RegisterGuitarPalette();
   RegisterChordsPalette();
+  RegisterPitchChooserForms();
   RegisterPauseCountForms();
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();
