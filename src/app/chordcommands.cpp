@@ -1,12 +1,15 @@
 // The chord library's commands: the chord list, saving the selected notes
-// as a library chord or into a chord file of the user's choice, and the
-// name of the selected chord symbols edited in a dialog.
+// as a library chord or into a chord file of the user's choice, the name
+// of the selected chord symbols edited in a dialog, and the guitar
+// library's editor.
 #include <memory>
 
 #include "app/mainwindow.h"
 #include "chords/chorddialogs.h"
 #include "chords/chordfile.h"
 #include "chords/chordspalette.h"
+#include "chords/guitarlist.h"
+#include "chords/guitarpalette.h"
 #include "editing/properties.h"
 #include "uikit/settings.h"
 #include "view/window.h"
@@ -42,6 +45,19 @@ void TFProgramModule::SaveChord(bool exportMode) {
 void TFProgramModule::ASaveChordExecute() { SaveChord(false); }
 
 void TFProgramModule::ASaveChordAsExecute() { SaveChord(true); }
+
+void TFProgramModule::AGuitarsExecute() {
+  auto* guitar = dynamic_cast<TFGuitar*>(palettes_[PaletteIndex("Guitar")]);
+  if (!guitar) return;
+  {
+    TFGuitarList dialog(nullptr, settings_ ? &settings_->Ini() : nullptr, guitar->Guitars());
+    dialog.ShowModal();
+  }
+  // Whichever way the dialog closed, its changes are kept.
+  guitar->SaveGuitars();
+  guitar->ApplyGuitar();
+  if (TFChords* chords = ChordsPalette()) chords->UseGuitars(guitar->Guitars());
+}
 
 void EditSelectedChord(TQSScore& score, TIniFile* settings) {
   std::vector<TQSChordFragment> name;

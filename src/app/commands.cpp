@@ -100,7 +100,7 @@ const std::vector<TCommand>& CommandTable() {
       {"ATempo", 0, -1, S::NotBuilt, nullptr},
       {"AChordList", 0, -1, S::Always, &M::AChordListExecute},
       {"ADrumMap", 0, -1, S::Always, &M::ADrumMapExecute},
-      {"AGuitars", 0, -1, S::NotBuilt, nullptr},
+      {"AGuitars", 0, -1, S::Always, &M::AGuitarsExecute},
       {"ATransports", 0, -1, S::NotBuilt, nullptr},
       {"AInstruments", 0, -1, S::NotBuilt, nullptr},
       // Service

@@ -234,6 +234,7 @@ class TFProgramModule : public TForm, public TPaletteHost {
   void AReverceExecute();
   void ADrumMapExecute();
   void AChordListExecute();
+  void AGuitarsExecute();
   void ASaveChordExecute();
   void ASaveChordAsExecute();
   void AEnglishExecute();
