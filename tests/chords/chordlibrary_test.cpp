@@ -32,7 +32,9 @@
 #include "score/chordcode.h"
 #include "score/marks.h"
 #include "score/measure.h"
+#include "score/notes.h"
 #include "score/timing.h"
+#include "score/units.h"
 #include "uikit/charbutton.h"
 #include "uikit/messagebox.h"
 
@@ -446,6 +448,27 @@ TEST_F(ChordLibraryEntryTest, ALibraryButtonEntersTheChordOnTheRoot) {
   std::multiset<int> classes;
   for (int i = 0; i < 4; ++i) classes.insert(notes[static_cast<size_t>(i)].Pitch % 12);
   EXPECT_EQ(classes, (std::multiset<int>{6, 10, 1, 5}));  // F# A# C# E#
+}
+
+
+// Saving a chord takes the notes of the first selected chord only: a
+// second chord on a later beat is left out.
+TEST_F(ChordLibraryEntryTest, SavingTakesTheNotesOfOneChord) {
+  Palette->NextMode();  // notes
+  auto click = [this](const std::string& caption) {
+    for (TECCharButton* b : Palette->ChordButtons)
+      if (b->Caption() == caption) return b->Click(), true;
+    return false;
+  };
+  ASSERT_TRUE(click("Xmaj7"));  // C E G B
+  View->AdvanceCursor(Palette->Values().ChordDuration);
+  ASSERT_TRUE(click("X"));  // C E G, on the next beat
+  View->SelectAll(0);
+  TQSChordDescription chord;
+  EXPECT_EQ(CopySelectedChordNotes(*View, chord), 4);
+  std::multiset<int> steps;
+  for (const TQSItem* item : chord.Notes) steps.insert(PitchStep(static_cast<const TQSNote*>(item)->Fields.Pitch));
+  EXPECT_EQ(steps, (std::multiset<int>{0, 2, 4, 6}));
 }
 
 }  // namespace
