@@ -1,6 +1,8 @@
 #include "app/actionstates.h"
 
 #include "app/fileeditor.h"
+#include "score/calcrecords.h"
+#include "score/item.h"
 #include "score/part.h"
 #include "score/piece.h"
 #include "score/score.h"
@@ -28,6 +30,9 @@ TDocumentState DocumentStateOf(TFFileEditor* editor) {
     s.Recording = view->PlayControl && view->PlayControl->IsRecording();
     s.Typing = view->EditedElement != nullptr;
     s.CanSaveSymbol = view->CanSaveSymbol();
+    // A chord is saved from the notes selected.
+    for (TQSCalcItem* e : view->SelectedMeasureElements())
+      if (e && e->Item && e->Item->ItemType == kind::Note) s.CanSaveChord = true;
   }
   return s;
 }

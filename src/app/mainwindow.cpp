@@ -552,6 +552,7 @@ void TFProgramModule::BuildPalettes() {
   if (chords && guitar) chords->UseGuitars(guitar->Guitars());
   // The user-symbol palette's save button is the File menu's command.
   if (TFExpanded* expanded = ExpandedPalette()) expanded->OnSaveSymbol = [this] { RunCommand("ASaveSymbol"); };
+  if (chords) chords->OnSaveChord = [this] { SaveChord(false); };
 }
 
 int TFProgramModule::PaletteIndex(const std::string& name) const {

@@ -28,6 +28,7 @@ class TECMenuItem;
 class TECPageControl;
 class TECPopupMenu;
 class TECTabSheet;
+class TFChords;
 class TFFileEditor;
 class TMidiPorts;
 class TProgramHelp;
@@ -247,6 +248,10 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void ASaveSymbolExecute();
   void ASaveSymbolAsExecute();
   void ASymbolListExecute();
+  void AChordListExecute();
+  void AGuitarsExecute();
+  void ASaveChordExecute();
+  void ASaveChordAsExecute();
   void AEnglishExecute();
   void ADeutschExecute();
   void AFrenchExecute();
@@ -327,8 +332,14 @@ class TFProgramModule : public TForm, public TPaletteHost, public TLessonHost {
   void ShowFirstRunDialog();
   // Takes the values the settings file holds now.
   void ReloadSettings();
+  // The Chords palette, which keeps the chord library; null before the
+  // palettes are made.
+  TFChords* ChordsPalette() const;
 
  private:
+  // The selected notes as a new library chord (exportMode: into a chord
+  // file of the user's choice instead).
+  void SaveChord(bool exportMode);
   void BuildActions();
   void BuildMenus();
   void BuildNotebooks();

@@ -1,8 +1,8 @@
 // The view's mouse presses reach the palette of the current tool page
 // (drawing lines and shapes, placing texts, pictures and page marks), and
 // a double click that the view does not take for editing a text in place
-// opens the dialog of the selected texts, pictures, lyrics or instrument
-// names.
+// opens the dialog of the selected texts, pictures, lyrics, instrument
+// names or chord symbols.
 #include <exception>
 #include <functional>
 #include <string>
@@ -22,6 +22,9 @@
 #include "view/window.h"
 
 namespace qs {
+
+// The name of the selected chord symbols (in chordcommands.cpp).
+void EditSelectedChord(TQSScore& score, TIniFile* settings);
 
 namespace {
 
@@ -88,6 +91,7 @@ std::function<void(TQSScore&, TIniFile*)> SelectionEditor(const TQSWindow& view)
     return [](TQSScore& score, TIniFile* settings) { EditSelectedLyric(score, settings, false); };
   if (view.SelectionHasKind(kind::InstrumentName))
     return [](TQSScore& score, TIniFile* settings) { EditSelectedLyric(score, settings, true); };
+  if (view.SelectionHasKind(kind::Chord)) return EditSelectedChord;
   return nullptr;
 }
 

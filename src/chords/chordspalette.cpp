@@ -1,8 +1,13 @@
 #include "chords/chordspalette.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 
 #include "base/inifile.h"
+#include "base/safefile.h"
+#include "base/strings.h"
+#include "chords/chorddialogs.h"
 #include "chords/chordeditor.h"
 #include "chords/chordname.h"
 #include "chords/choosers.h"
@@ -11,16 +16,24 @@
 #include "chords/guitarpalette.h"
 #include "editing/chords.h"
 #include "palettes/notepickers.h"
+#include "palettes/libraryfile.h"
+#include "platform/dialogs.h"
 #include "platform/extctrls.h"
+#include "platform/paths.h"
 #include "platform/fonts.h"
 #include "platform/keys.h"
 #include "platform/musicglyphs.h"
+#include "score/accidentals.h"
 #include "score/chordcode.h"
+#include "score/marks.h"
+#include "score/notes.h"
 #include "score/score.h"
 #include "uikit/catalogue.h"
 #include "uikit/charbutton.h"
 #include "uikit/formparts.h"
 #include "uikit/interface.h"
+#include "uikit/language.h"
+#include "uikit/messagebox.h"
 #include "uikit/names.h"
 #include "uikit/settings.h"
 #include "uikit/toolfaces.h"
@@ -324,6 +337,13 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
   PFrames->SetBevelOuter(bvNone);
   PFrames->SetBounds(510, 4, 0, kFrameButtonHeight);
 
+  // Modes symbol and notes: the library chords.
+  PChords = new TPanel(this);
+  PChords->SetName("PChords");
+  PChords->SetParent(PClient);
+  PChords->SetBevelOuter(bvNone);
+  PChords->SetBounds(508, 4, 0, 56);
+
   CBSaveChord = MakeButton("CBSaveChord", "", 432, 29, 26, 23);
   CBSaveChord->SetFlat(false);
   CBSaveChord->SetCustomDraw(true);
@@ -345,7 +365,10 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
       c.LineTo(left + 17, top + 5);
     });
   };
-  CBSaveChord->OnClick = [this](TObject*) { EditCursorFrame(); };
+  CBSaveChord->OnClick = [this](TObject*) {
+    if (Mode() == mFrame) EditCursorFrame();
+    else if (OnSaveChord) OnSaveChord();
+  };
 
   CBChords = MakeButton("CBChords", "", 432, 56, 26, 23);
   CBChords->SetFlat(false);
@@ -360,7 +383,15 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
       c.Polygon({TPoint{cx - 4, cy - 2}, TPoint{cx + 4, cy - 2}, TPoint{cx, cy + 3}});
     });
   };
-  CBChords->OnClick = [this](TObject*) { OpenUserFrame(); };
+  CBChords->OnClick = [this](TObject*) {
+    if (Mode() == mFrame) {
+      OpenUserFrame();
+      return;
+    }
+    auto* all = new TFAllChords(nullptr, *this);
+    PlaceBelowControl(*CBChords, *all);
+    all->Show();
+  };
 
   OnSetAttached = [this](bool attached) {
     if (host_) host_->SetPaletteAttached(TChordsSettings::kSection, attached);
@@ -373,6 +404,7 @@ TFChords::TFChords(TComponent* owner, const TPaletteContext& context)
   };
   Finish();
   ownGuitars_ = LoadGuitarLibrary(InterfaceLanguage()).Guitars;
+  LoadChords();
   if (settings_) {
     TSettingsIO io(settings_, TChordsSettings::kSection, TSettingsIO::TMode::Read);
     values_.Visit(io);
@@ -666,11 +698,12 @@ void TFChords::ShowMode() {
   CBNoChord->SetVisible(mode == mSymbol);
   for (TECCharButton* b : {CBChordAdd, CBChordBracket, CBChordPlace}) b->SetEnabled(mode == mSymbol);
   PFrames->SetVisible(mode == mFrame);
-  // Saving and listing library chords are not built: both buttons serve
-  // the frames only.
-  CBSaveChord->SetVisible(mode == mFrame);
-  CBChords->SetVisible(mode == mFrame);
+  PChords->SetVisible(mode != mFrame);
+  // The two buttons serve the frames in frame mode, the library otherwise.
+  CBSaveChord->SetHint(Message(mode == mFrame ? 7 : 5));
+  CBChords->SetHint(Message(mode == mFrame ? 8 : 6));
   if (mode == mFrame) FillFrameButtons();
+  else if (ChordButtons.empty()) FillChordButtons();
 }
 
 void TFChords::NextMode() {
@@ -887,6 +920,264 @@ bool TFChords::EditCursorFrame() {
   return true;
 }
 
+
+// ------------------------------------------------------------------ library
+
+namespace {
+
+constexpr int kChordButtonWidth = 57, kChordButtonHeight = 18;
+
+// The semitone of each step from C.
+constexpr int kStepSemitones[7] = {0, 2, 4, 5, 7, 9, 11};
+
+// The accidental a library note carries: -2 .. 2 semitones.
+int NoteAlteration(const TQSNote& note) {
+  for (const TQSItem* item : note.Items) {
+    if (item->ItemType != kind::Accidental) continue;
+    switch (static_cast<const TQSMark*>(item)->Fields.Kind) {
+      case accidental::Flat: return -1;
+      case accidental::DoubleFlat: return -2;
+      case accidental::Sharp: return 1;
+      case accidental::DoubleSharp: return 2;
+      default: return 0;
+    }
+  }
+  return 0;
+}
+
+std::string UserChordFile(const std::string& name) {
+  return platform::TemplatesDir() + name + kChordIndex.Extension;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  std::error_code ec;
+  return std::filesystem::equivalent(a, b, ec);
+}
+
+}  // namespace
+
+std::string TFChords::Message(int index) const {
+  static const char* const kEnglish[] = {
+      "Chord files (*.chd)|*.chd",
+      "Chords",
+      "The file \"%s\" does not exist.",
+      "The file \"%s\" is not a chord file.",
+      "The library already holds the chord \"%s\". Replace it?",
+      "Save the selected notes as a library chord",
+      "All library chords",
+      "Edit the frame at the cursor and keep it with the guitar",
+      "Draw a frame of your own at the cursor",
+  };
+  const char* english = index >= 0 && index < static_cast<int>(std::size(kEnglish)) ? kEnglish[index] : "";
+  return LanguageMessage("FChords", index, english);
+}
+
+void TFChords::EnsureLoaded(TQSChordDescription& chord) {
+  if (chord.Loaded) return;
+  try {
+    chord.LoadFromFile();
+  } catch (const std::exception&) {
+    // An unreadable file keeps its place and is not read again.
+  }
+  chord.Loaded = true;
+}
+
+void TFChords::LoadChords() {
+  library_.clear();
+  for (const std::string& name : ReadLibraryIndex(kChordIndex, nullptr)) {
+    auto chord = std::make_unique<TQSChordDescription>();
+    chord->FileName = name;
+    library_.push_back(std::move(chord));
+  }
+}
+
+void TFChords::SaveChords() {
+  std::vector<std::string> names;
+  for (const auto& c : library_) names.push_back(c->FileName);
+  WriteLibraryIndex(kChordIndex, names);
+}
+
+void TFChords::AddChord(std::unique_ptr<TQSChordDescription> chord) {
+  if (!chord) return;
+  chord->Loaded = true;
+  library_.insert(library_.begin(), std::move(chord));
+  FillChordButtons();
+  SaveChords();
+}
+
+int TFChords::RemoveChordsByName(const std::string& fileName, const TQSChordDescription* keep) {
+  const auto before = library_.size();
+  std::erase_if(library_, [&](const auto& c) { return c.get() != keep && SameText(c->FileName, fileName); });
+  if (library_.size() != before) FillChordButtons();
+  return static_cast<int>(before - library_.size());
+}
+
+void TFChords::RemoveLibraryChord(const TQSChordDescription* chord, bool deleteFile) {
+  auto it = std::find_if(library_.begin(), library_.end(), [&](const auto& c) { return c.get() == chord; });
+  if (it == library_.end()) return;
+  // Only a plain name is a file of the user's library folder.
+  if (deleteFile && IsLibraryEntryName((*it)->FileName)) {
+    std::error_code ec;
+    std::filesystem::remove(UserChordFile((*it)->FileName), ec);
+  }
+  library_.erase(it);
+  FillChordButtons();
+  // Written at once, so that the chord does not come back at the next start.
+  SaveChords();
+}
+
+void TFChords::MoveChordToHead(const TQSChordDescription* chord) {
+  auto it = std::find_if(library_.begin(), library_.end(), [&](const auto& c) { return c.get() == chord; });
+  if (it == library_.end() || it == library_.begin()) return;
+  std::rotate(library_.begin(), it, it + 1);
+  FillChordButtons();
+  SaveChords();
+}
+
+bool TFChords::ImportChord() {
+  TOpenDialog dialog(nullptr);
+  dialog.Filter = Message(0);
+  dialog.Options |= ofAllowMultiSelect | ofFileMustExist;
+  dialog.Language = InterfaceLanguage();
+  if (!dialog.Execute()) return false;
+  std::vector<std::string> files = dialog.Files;
+  if (files.empty() && !dialog.FileName.empty()) files.push_back(dialog.FileName);
+  return ImportChordFiles(files);
+}
+
+bool TFChords::ImportChordFiles(const std::vector<std::string>& paths) {
+  auto ask = [this](const std::string& text, uint8_t icon, uint16_t buttons) {
+    return Ask ? Ask(Message(1), text, icon, buttons) : ShowMessageBlock(Message(1), text, icon, buttons);
+  };
+  bool taken = false;
+  for (const std::string& path : paths) {
+    if (!FileExists(path)) {
+      ask(Format(Message(2).c_str(), path.c_str()), kMessageWarning, kMessageOk);
+      break;
+    }
+    auto chord = std::make_unique<TQSChordDescription>();
+    try {
+      chord->ImportFromFile(path);
+    } catch (const std::exception&) {
+      ask(Format(Message(3).c_str(), path.c_str()), kMessageWarning, kMessageOk);
+      break;
+    }
+    if (!IsLibraryEntryName(chord->FileName)) {
+      ask(Format(Message(3).c_str(), path.c_str()), kMessageWarning, kMessageOk);
+      break;
+    }
+    const std::string target = UserChordFile(chord->FileName);
+    const bool sameFile = FileExists(target) && SameFile(target, path);
+    const bool known = std::any_of(library_.begin(), library_.end(),
+                                   [&](const auto& c) { return SameText(c->FileName, chord->FileName); });
+    if (sameFile) {
+      if (!known) AddChord(std::move(chord));
+    } else {
+      if (known || FileExists(target)) {
+        if (ask(Format(Message(4).c_str(), chord->GetName().c_str()), kMessageQuestion, kMessageYes | kMessageNo) !=
+            mrYes)
+          break;
+        auto it = std::find_if(library_.begin(), library_.end(),
+                               [&](const auto& c) { return SameText(c->FileName, chord->FileName); });
+        if (it != library_.end()) library_.erase(it);
+      }
+      // The library keeps its own copy: the chosen file may go away.
+      const std::string bytes = ReadFileText(path);
+      SafeSaveText(target, bytes);
+      AddChord(std::move(chord));
+    }
+    taken = true;
+  }
+  return taken;
+}
+
+void TFChords::FillChordButtons() {
+  for (TECCharButton* b : ChordButtons) delete b;
+  ChordButtons.clear();
+  const int screenRight = Screen().Width() - 160;
+  int width = 0;
+  for (size_t i = 0; i < library_.size(); ++i) {
+    const int column = static_cast<int>(i / 3), row = static_cast<int>(i % 3);
+    const int left = 2 + (kChordButtonWidth + 1) * column;
+    if (PChords->Left() + left >= screenRight) break;
+    TQSChordDescription* chord = library_[i].get();
+    EnsureLoaded(*chord);
+    auto* b = new TECCharButton(this);
+    b->SetName("CBLibraryChord" + std::to_string(i));
+    b->SetParent(PChords);
+    b->SetFlat(true);
+    b->SetBlackBorder(true);
+    TFont font = b->Font();
+    font.Name = "Arial";
+    font.SetSize(8);
+    b->SetFont(font);
+    b->SetCaption(chord->GetName());
+    b->SetHint(chord->Description);
+    b->SetShowHint(true);
+    b->SetBounds(left, (kChordButtonHeight + 1) * row, kChordButtonWidth, kChordButtonHeight);
+    b->OnClick = [this, chord](TObject*) {
+      if (Mode() == mFrame) {
+        FillFrameButtons();
+        return;
+      }
+      InsertLibraryChord(*chord);
+    };
+    ChordButtons.push_back(b);
+    width = left + kChordButtonWidth;
+  }
+  PChords->SetBounds(PChords->Left(), 4, width + 2, 56);
+}
+
+std::vector<TQSChordTone> TFChords::LibraryChordTones(const TQSChordDescription& chord) const {
+  // The notes are moved from C to the root by their interval, so that the
+  // chord keeps its sound on every root (E on C is a major third, and so is
+  // F sharp on D).
+  const int rootStep = values_.ChordNote;
+  const int rootShift = CBChordBemol->Down() ? -1 : CBChordDiesis->Down() ? 1 : 0;
+  std::vector<TQSChordTone> tones;
+  for (const TQSItem* item : chord.Notes) {
+    if (tones.size() >= 49) break;
+    const auto* note = dynamic_cast<const TQSNote*>(item);
+    if (!note) continue;
+    const int step = std::clamp<int>(PitchStep(note->Fields.Pitch), 0, 6);
+    int octave = PitchOctave(note->Fields.Pitch);
+    int target = step + rootStep;
+    int wrap = 0;
+    if (target > 6) target -= 7, wrap = 12, ++octave;
+    const int wanted = kStepSemitones[step] + NoteAlteration(*note) + kStepSemitones[rootStep] + rootShift;
+    const int alteration = wanted - (kStepSemitones[target] + wrap);
+    TQSChordTone t;
+    t.Step = static_cast<uint8_t>(target + 1);
+    t.Octave = static_cast<uint8_t>(std::clamp(octave, 0, 10));
+    switch (alteration) {
+      case -2: t.Accidental = kToneDoubleFlat; break;
+      case -1: t.Accidental = kToneFlat; break;
+      case 1: t.Accidental = kToneSharp; break;
+      case 2: t.Accidental = kToneDoubleSharp; break;
+      default: t.Accidental = 0; break;
+    }
+    tones.push_back(t);
+  }
+  return tones;
+}
+
+void TFChords::InsertLibraryChord(TQSChordDescription& chord) {
+  TQSScore* score = host_ ? host_->ActiveScore() : nullptr;
+  if (!score) return;
+  EnsureLoaded(chord);
+  if (Mode() == mNotes) {
+    const std::vector<TQSChordTone> tones = LibraryChordTones(chord);
+    if (!tones.empty()) InsertChordNotes(*score, static_cast<int>(tones.size()), tones, values_.ChordDuration, true);
+    return;
+  }
+  std::vector<TQSChordFragment> names(1);
+  names[0].Text = std::string(1, NoteLetter(values_.ChordNote));
+  if (CBChordBemol->Down()) names[0].Text += "b";
+  else if (CBChordDiesis->Down()) names[0].Text += "#";
+  names.insert(names.end(), chord.Fragments.begin(), chord.Fragments.end());
+  SetChordSymbol(*score, {0, 0}, &names, values_.ChordAbove ? kSymbolAbove : kSymbolBelow);
+}
+
 // ------------------------------------------------------------------ palette
 
 void TFChords::ApplyTool() {
@@ -904,6 +1195,7 @@ void TFChords::ResetToDefaults() {
   CBChordAbove->Invalidate();
   ShowDuration();
   ShowMode();
+  FillChordButtons();
   ClearChordButtons();
   RefreshCaptions();
 }
@@ -914,6 +1206,7 @@ void RegisterChordsPalette() {
   static bool registered = false;
   if (registered) return;
   registered = true;
+  RegisterChordDialogForms();
   AddPaletteEntry({"Chords", "TSChords", "ChordsAttached",
                    [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
                      return new TFChords(owner, context);

@@ -5,7 +5,9 @@
 // chord at the score cursor: as a chord symbol, as the chord's notes with
 // the palette's note value, or as a guitar frame from the frames the
 // current library guitar keeps for that chord. The composed name is shown
-// under the buttons.
+// under the buttons. It keeps the user's chord library ("Chords.ini" and
+// one ".chd" file a chord in "Templates") and shows it as a row of buttons
+// that enter a library chord on the palette's root.
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -13,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "chords/chordfile.h"
 #include "chords/guitar.h"
+#include "editing/chords.h"
 #include "palettes/palette.h"
 #include "playback/toolpages.h"
 
@@ -145,7 +149,47 @@ class TFChords : public TQSToolPage, public TPalette {
   TECCharButton *CBChordAdd = nullptr, *CBChordBracket = nullptr, *CBChordPlace = nullptr;
   std::array<TECCharButton*, 5> CBChordAdds{};  // 5, 7, 9, 11, 13
   TECCharButton *CBChordNote1 = nullptr, *CBChordDiesis1 = nullptr, *CBChordBemol1 = nullptr;
+  // ---- the chord library; its first chord is the one added or used last.
+  using TChordLibrary = std::vector<std::unique_ptr<TQSChordDescription>>;
+  TChordLibrary& Library() { return library_; }
+  // The chords "Chords.ini" lists whose files exist; their content is read
+  // when their button is first made.
+  void LoadChords();
+  // "Chords.ini" written from the library.
+  void SaveChords();
+  // At the head of the library; the row and "Chords.ini" follow.
+  void AddChord(std::unique_ptr<TQSChordDescription> chord);
+  // Frees every library chord of that file name (any case) but keep; how
+  // many.
+  int RemoveChordsByName(const std::string& fileName, const TQSChordDescription* keep = nullptr);
+  // Takes one chord out of the library and rewrites "Chords.ini" and the
+  // row; deleteFile also deletes its file from the user's Templates folder.
+  void RemoveLibraryChord(const TQSChordDescription* chord, bool deleteFile);
+  void MoveChordToHead(const TQSChordDescription* chord);
+  // The open dialog, then ImportChordFiles; true when a file was taken.
+  bool ImportChord();
+  // Each file becomes a library chord and is copied into the Templates
+  // folder; a chord of the same name is replaced only when the user says
+  // so. Stops at the first file that is missing or is no chord file.
+  bool ImportChordFiles(const std::vector<std::string>& paths);
+  // Reads the chord's file unless that was done.
+  static void EnsureLoaded(TQSChordDescription& chord);
+  // The library row's buttons anew (modes symbol and notes).
+  void FillChordButtons();
+  // A library chord on the palette's root and signs: as a symbol named by
+  // its fragments, or as its notes moved from C to the root.
+  void InsertLibraryChord(TQSChordDescription& chord);
+  std::vector<TQSChordTone> LibraryChordTones(const TQSChordDescription& chord) const;
+  // The main window's save-chord action, run by the save button outside
+  // frame mode.
+  std::function<void()> OnSaveChord;
+  // Questions and warnings go through here (tests answer them).
+  std::function<int(const std::string& title, const std::string& text, uint8_t icon, uint16_t buttons)> Ask;
+  std::string Message(int index) const;
+
   TECCharButton *CBRemoveChord = nullptr, *CBSaveChord = nullptr, *CBChords = nullptr;
+  TPanel* PChords = nullptr;
+  std::vector<TECCharButton*> ChordButtons;
   TECChordEditor* ECChordName = nullptr;
   TPanel* PFrames = nullptr;
   std::vector<TECCharButton*> FrameButtons;
@@ -166,6 +210,7 @@ class TFChords : public TQSToolPage, public TPalette {
   std::vector<std::unique_ptr<TQSGuitarDescription>> ownGuitars_;
   std::vector<std::unique_ptr<TQSGuitarDescription>>* guitars_ = &ownGuitars_;
   std::vector<TQSGuitarFrame*> shownFrames_;
+  TChordLibrary library_;
 };
 
 // The Chords palette's tool page and its form for the form tools.

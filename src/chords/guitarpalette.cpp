@@ -1,4 +1,5 @@
 #include "chords/guitarpalette.h"
+#include "chords/guitarlist.h"
 
 #include <algorithm>
 
@@ -428,6 +429,7 @@ void RegisterGuitarPalette() {
   registered = true;
   RegisterChooserForms();
   RegisterFrameDialogForms();
+  RegisterGuitarListForms();
   AddPaletteEntry({"Guitar", "TSGuitar", "GuitarAttached",
                    [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
                      return new TFGuitar(owner, context);

@@ -61,13 +61,18 @@ std::string LocalizedTemplateName(const std::string& name, const std::string& ex
 
 std::string LibraryEntryName(const std::string& path) { return ChangeFileExt(ExtractFileName(path), ""); }
 
+namespace {
+// Characters that cannot stand in a library file's name: folder separators,
+// control characters and those other file systems refuse.
+bool RefusedInFileName(char ch) {
+  const auto c = static_cast<unsigned char>(ch);
+  return c < 32 || c == 127 || std::string_view("/\\:*?\"<>|").find(ch) != std::string_view::npos;
+}
+}  // namespace
+
 std::string CleanLibraryFileName(const std::string& typed) {
   std::string name;
-  for (const char ch : typed) {
-    const auto c = static_cast<unsigned char>(ch);
-    const bool refused = c < 32 || c == 127 || std::string_view("/\\:*?\"<>|").find(ch) != std::string_view::npos;
-    name += refused ? '_' : ch;
-  }
+  for (const char ch : typed) name += RefusedInFileName(ch) ? '_' : ch;
   const size_t first = name.find_first_not_of(". ");
   if (first == std::string::npos) return {};
   name = name.substr(first, name.find_last_not_of(". ") - first + 1);
@@ -79,6 +84,13 @@ std::string CleanLibraryFileName(const std::string& typed) {
     name.resize(cut);
   }
   return name;
+}
+
+bool IsLibraryEntryName(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (char ch : name)
+    if (RefusedInFileName(ch)) return false;
+  return true;
 }
 
 std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::vector<TLibraryProblem>* problems) {
@@ -100,7 +112,8 @@ std::vector<std::string> ReadLibraryIndex(const TLibraryIndexKeys& keys, std::ve
   }
   for (const auto& [i, entry] : numbered) {
     if (entry.empty()) continue;
-    if (platform::FindTemplate(ChangeFileExt(entry, keys.Extension)).empty()) {
+    // An entry that names a path would reach files outside the library.
+    if (!IsLibraryEntryName(entry) || platform::FindTemplate(ChangeFileExt(entry, keys.Extension)).empty()) {
       if (problems) problems->push_back({keys.FileName, entry, {}});
       continue;
     }

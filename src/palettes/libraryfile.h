@@ -40,6 +40,11 @@ std::string LibraryEntryName(const std::string& path);
 // refuse (they become "_"), no dots or spaces at either end (so neither
 // "." nor ".." remains) and at most 200 bytes. "" when nothing is left.
 std::string CleanLibraryFileName(const std::string& typed);
+// Whether a name typed or read for a library entry can stand for a file in
+// the Templates folder and nowhere else: not empty, not "." or "..", no
+// folder separator, no control character and none of the characters other
+// systems refuse in file names (< > : " | ? * \).
+bool IsLibraryEntryName(const std::string& name);
 
 // The file operations of a library entry T: it has a `FileName`, its own
 // LoadFromStream and SaveToStream, and the extension T::kExtension.

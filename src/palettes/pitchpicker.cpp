@@ -14,7 +14,10 @@ namespace {
 constexpr int kButton = 24;
 }  // namespace
 
-std::string PitchText(int pitch) { return std::to_string(pitch / 12) + " " + PitchName(pitch % 12); }
+std::string PitchText(int pitch) {
+  pitch = std::clamp(pitch, 0, 127);
+  return std::to_string(pitch / 12) + " " + PitchName(pitch % 12);
+}
 
 int PitchOfText(const std::string& text) {
   for (int p = 0; p < 128; ++p)

@@ -61,7 +61,7 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
     {"ANew AOpen AExit AAbout AContents AReferences AHelper AQuickTour ANews ASettings AEnglish ADeutsch AFrench AItalian "
      "ARussian "
      "ANotes ASymbols AExpanded ATerms AChords AIntervals ADesign APiano AGuitar AModify ANavigator ADrumMap ADynamic "
-     "ASymbolList ATermList ATempo",
+     "ASymbolList ATermList ATempo AChordList AGuitars",
      "+++++"},
     // Built, with a document.
     {"AClose ACloseAll ASaveAs AHide AGotoBegin AGotoEnd AFirst APrev ANext ALast AZoomIn AZoomOut AActualScale "
@@ -84,12 +84,11 @@ const std::vector<std::pair<const char*, const char*>> kExpected = {
      "-+++-"},
     // One piece, part, staff and voice: nothing to delete or move.
     {"ADeletePiece ADeletePart ADeleteStaff ADeleteVoice AMoveUp AMoveDown", "-----"},
-    // Saving a symbol needs selected page graphics, which none of these
-    // situations has.
-    {"ASaveSymbol ASaveSymbolAs", "-----"},
+    // Saving a symbol needs selected page graphics, and saving a chord the
+    // notes of a chord selected, which none of these situations has.
+    {"ASaveSymbol ASaveSymbolAs ASaveChord ASaveChordAs", "-----"},
     // Not built yet: present and never enabled, whatever the state.
-    {"ASaveChord ASaveChordAs AChordList AGuitars "
-     "ATransports AInstruments",
+    {"ATransports AInstruments",
      "-----"},
 };
 

@@ -1,10 +1,11 @@
 // qs-libgen SOURCE_DIR OUT_DIR: builds the library files the program ships
 // from their readable sources (transpositions.txt, instruments.txt,
-// guitars.txt, drums.txt, templates.txt, test.xml in SOURCE_DIR) into
+// guitars.txt, chords.txt, drums.txt, templates.txt, test.xml in SOURCE_DIR) into
 // OUT_DIR: "Templates/Default.trn" and "Templates/Default.int" with their
-// translations, one ".gtr" file a guitar, one ".drm" file a drum style, the
-// index files "Guitars.ini", "Drums.ini", "Chords.ini" and "Symbols.ini"
-// (the chord and symbol libraries start empty), one score template
+// translations, one ".gtr" file a guitar, one ".chd" file a library chord,
+// one ".drm" file a drum style, the index files "Guitars.ini", "Drums.ini",
+// "Chords.ini" and "Symbols.ini" (the symbol library starts empty), one
+// score template
 // (".ctf") a template, and "Templates/test.mid", the melody of the
 // settings' Test button.
 //
@@ -23,6 +24,7 @@
 #include "base/strings.h"
 #include "base/text.h"
 #include "platform/fonts.h"
+#include "chords/chordfile.h"
 #include "chords/guitar.h"
 #include "dialogs/libraries.h"
 #include "interchange/midi_export.h"
@@ -32,6 +34,9 @@
 #include "palettes/drums.h"
 #include "palettes/libraryfile.h"
 #include "score/record.h"
+#include "score/accidentals.h"
+#include "score/marks.h"
+#include "score/notes.h"
 #include "score/chordcode.h"
 #include "score/clefs.h"
 #include "score/score.h"
@@ -265,6 +270,56 @@ void AddFrame(const TLine& line, TQSGuitarDescription& guitar) {
   }
 }
 
+// The library chords: their name after the root and their notes on C.
+std::vector<std::string> BuildChords(const std::string& source, const std::string& out) {
+  static const std::string kLetters = "CDEFGAB";
+  std::vector<std::string> entries;
+  for (const TLine& line : ReadSource(source + "chords.txt")) {
+    const std::vector<std::string>& f = line.Fields;
+    if (f[0] != "chord" || f.size() != 5) Fail(line.Where, "chord | file | group | name | notes");
+    TQSChordDescription chord;
+    chord.FileName = f[1];
+    chord.Group = f[2];
+    if (f[3] != "-") {
+      for (const std::string& word : Words(f[3])) {
+        const size_t at = word.rfind('@');
+        if (at == std::string::npos || at == 0) Fail(line.Where, "fragment \"" + word + "\" is not text@level");
+        TQSChordFragment& fragment = chord.Fragments.emplace_back();
+        fragment.Text = word.substr(0, at);
+        fragment.Fields.Level = static_cast<int16_t>(Number(line, word.substr(at + 1), -9, 9));
+        // Each follows the one before it; index 0 is the root.
+        fragment.Fields.Anchor = static_cast<uint8_t>(chord.Fragments.size());
+      }
+    }
+    std::string description;
+    for (const std::string& n : Words(f[4])) {
+      if (n.size() < 2 || kLetters.find(n[0]) == std::string::npos) Fail(line.Where, "bad note \"" + n + "\"");
+      const int step = static_cast<int>(kLetters.find(n[0]));
+      size_t i = 1;
+      int alter = 0;
+      while (i < n.size() && (n[i] == '#' || n[i] == 'b')) alter += n[i++] == '#' ? 1 : -1;
+      if (alter < -2 || alter > 2) Fail(line.Where, "bad accidental in \"" + n + "\"");
+      const int octave = Number(line, n.substr(i), 0, 8) + 1;  // stored octaves start one lower
+      auto* note = new TQSNote(&chord);
+      chord.AddNote(note);
+      note->Fields.Pitch = static_cast<uint8_t>(octave * 16 + step);
+      if (alter != 0) {
+        auto* mark = static_cast<TQSMark*>(CreateItemByKind(kind::Accidental, note));
+        mark->Fields.Kind = alter == -1 ? accidental::Flat
+                            : alter == -2 ? accidental::DoubleFlat
+                            : alter == 1  ? accidental::Sharp
+                                          : accidental::DoubleSharp;
+      }
+      if (!description.empty()) description += ' ';
+      description += n.substr(0, i);
+    }
+    chord.Description = description;
+    SaveFile(out + "Templates/" + chord.FileName + ".chd", [&](TStream& s) { chord.SaveToStream(s); });
+    entries.push_back(chord.FileName);
+  }
+  return entries;
+}
+
 void BuildGuitars(const std::string& source, const std::string& out) {
   SetDefaultCodePage(CodePage::Windows1252);
   std::vector<std::unique_ptr<TQSGuitarDescription>> guitars;
@@ -319,7 +374,7 @@ void BuildGuitars(const std::string& source, const std::string& out) {
     ini.EndUpdate();
   };
   index(kGuitarIndex, entries);
-  index(kChordIndex, {});
+  index(kChordIndex, BuildChords(source, out));
   index(kSymbolIndex, {});
 
   // Drum styles: signature, header, version, four fields (caption, name,
