@@ -6,7 +6,6 @@
 #include "base/strings.h"
 #include "editing/palette.h"
 #include "editing/pageobjects.h"
-#include "palettes/dynamics.h"
 #include "palettes/termsettings.h"
 #include "palettes/textproperties.h"
 #include "palettes/dropdown.h"
@@ -419,14 +418,6 @@ void RegisterTermsPalette() {
   static bool registered = false;
   if (registered) return;
   registered = true;
-  // The dynamics settings show the dynamic expressions' values on a page of
-  // their own.
-  SetTermPageFactory([](TComponent* owner, int kind) -> TCustomForm* {
-    if (!TFTerms::Instance()) return nullptr;
-    auto* page = new TFTermSettings(owner, TFTerms::Instance(), kind);
-    page->SaveWhenFreed = true;
-    return page;
-  });
   AddPaletteEntry({"Terms", "TSTerms", "TermsAttached",
                    [](TComponent* owner, const TPaletteContext& context) -> TPalette* {
                      return new TFTerms(owner, context);
