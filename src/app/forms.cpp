@@ -16,6 +16,7 @@
 #include "dialogs/newcomposition.h"
 #include "dialogs/pausecount.h"
 #include "dialogs/settingsdialog.h"
+#include "help/callout.h"
 #include "help/helperwindow.h"
 #include "interchange/importmidiform.h"
 #include "playback/editorhosts.h"
@@ -69,6 +70,7 @@ void RegisterApplicationForms() {
   RegisterChordsPalette();
   RegisterTermsPalette();
   RegisterPauseCountForms();
+  RegisterCalloutForms();
   RegisterMeasureNumberForms();
   RegisterMeasurePropertiesForms();
   RegisterCompositionPropertiesForms();
